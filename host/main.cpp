@@ -1,0 +1,27 @@
+// fennix: the host program that embeds the engine on Linux.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/SgNodara.h"
+
+static int Usage()
+{
+    std::fprintf(stderr, "usage: fennix [--lisp [FILE]]\n");
+    return 2;
+}
+
+// Start the engine and say what it registered: the start-up check a new user sees.
+static int RunStartupReport()
+{
+    SgNodara::Init();
+    std::printf("%s", SgNodara::RegistrationSummary().c_str());
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 1)
+        return RunStartupReport();
+    return Usage();
+}
