@@ -1,5 +1,14 @@
 #include "engine/SgNodara.h"
 
+#include <cstdio>
+
+#include "engine/core/RxFunc.h"
+#include "engine/core/SgField.h"
+#include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgNode.h"
+#include "engine/nodes/properties/SgAttributeManager.h"
+#include "utilities/Brannic.h"
+
 namespace {
 bool s_initialized = false;
 }
@@ -9,6 +18,17 @@ void SgNodara::Init()
     if (s_initialized)
         return;
     s_initialized = true;
+
+    Brannic::Init();
+    SgFieldMngr::init();
+    SgAttributeManager::GetAttributeManager();
+
+    // Field containers, parents before children: the order fixes the class ids.
+    SgFieldMngr::InitClass();
+    SgNode::InitClass();
+
+    SgField::InitFieldClasses();
+    RxFunc::InitClasses();
 }
 
 bool SgNodara::IsInitialized()
@@ -18,5 +38,9 @@ bool SgNodara::IsInitialized()
 
 std::string SgNodara::RegistrationSummary()
 {
-    return "engine started\n";
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "field containers: %d\nfunction objects: %d\nfields: %d\n",
+                  SgFieldMngr::GetClassCount(), RxFunc::GetClassCount(), SgField::GetClassCount());
+    return text;
 }

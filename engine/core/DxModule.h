@@ -1,0 +1,112 @@
+#pragma once
+// The dataflow layer as fields see it: a module owns output ports that feed
+// input ports of other modules. Invalidation is pushed downstream, values are
+// pulled: reading an output that is not valid makes its module evaluate first.
+#include <vector>
+
+class DxInBase;
+class DxOutBase;
+class SgField;
+
+class DxModule {
+public:
+    // What the scene writer reads to name the source of a connection.
+    enum Kind { kPlain = 0, kField = 1, kEngine = 2 };
+
+    DxModule();
+    DxModule(const DxModule &) = delete;
+    DxModule &operator=(const DxModule &) = delete;
+    virtual ~DxModule();
+
+    virtual void Evaluate() {}
+    virtual void InvalidateOutputs(bool fromInput);
+    virtual void OnInputChange(DxInBase *input);
+
+    void AddOutput(DxOutBase *output);
+    void RemoveOutput(DxOutBase *output);
+    int FindOutputPos(const DxOutBase *output) const;
+    DxOutBase *GetOutput(int position) const;
+    int nOutputs() const { return static_cast<int>(m_outputs.size()); }
+
+    int GetModuleKind() const { return m_iKind; }
+    void SetModuleKind(int kind) { m_iKind = kind; }
+
+    // The module whose constructor ran last: ports built as its members (or
+    // right after it) register with it.
+    static DxModule *CurrentModule;
+
+private:
+    std::vector<DxOutBase *> m_outputs;
+    int m_iKind = kPlain;
+};
+
+// An input port: reads from at most one output.
+class DxInBase {
+public:
+    DxInBase();
+    DxInBase(const DxInBase &other);
+    DxInBase &operator=(const DxInBase &other);
+    virtual ~DxInBase();
+
+    virtual void *GetData() = 0;
+    virtual int GetSize() const = 0;
+
+    DxModule *GetOwner() const { return m_pOwner; }
+    DxOutBase *GetSource() const { return m_pSource; }
+    // Sets the source without joining its input list (the source will not push here).
+    void SetSource(DxOutBase &source) { m_pSource = &source; }
+    void Disconnect();
+    void OnValueChange();
+
+private:
+    friend class DxOutBase;
+    DxModule *m_pOwner;
+    DxOutBase *m_pSource = nullptr;
+};
+
+// An output port: state -1 never evaluated, 0 invalid, 1 valid.
+class DxOutBase {
+public:
+    DxOutBase();
+    DxOutBase(const DxOutBase &) = delete;
+    DxOutBase &operator=(const DxOutBase &) = delete;
+    virtual ~DxOutBase();
+
+    virtual void *GetData() = 0;
+    virtual void set(const void *value) = 0;
+
+    void Connect(DxInBase &input);
+    void Connect(DxInBase *input) { if (input) Connect(*input); }
+    void Invalidate(bool unused = false);
+    bool IsValid() const { return m_iState > 0; }
+    int GetState() const { return m_iState; }
+    void Validate() { m_iState = 1; }
+    DxModule *GetModule() const { return m_pOwner; }
+    const std::vector<DxInBase *> &GetFunOut() const { return m_inputs; }
+
+protected:
+    // Evaluates the owner when the value is not valid, as every read does.
+    void EvaluateIfNeeded();
+
+private:
+    friend class DxInBase;
+    DxModule *m_pOwner;
+    int m_iState = -1;
+    std::vector<DxInBase *> m_inputs;
+};
+
+// The module that lets a field act as a port: one input that may drive the
+// field, one output that exposes its value. The typed modules come with the
+// dataflow engines; fields only need this face of them.
+class GeneicFieldModule : public DxModule {
+public:
+    explicit GeneicFieldModule(SgField *field);
+
+    void InvalidateOutputs(bool fromInput) override;
+    virtual DxOutBase *GetOutput() = 0;
+    virtual DxInBase *GetInput() = 0;
+    SgField *GetFieldContainer() const { return m_pField; }
+
+private:
+    SgField *m_pField;
+};

@@ -1,0 +1,145 @@
+#pragma once
+// One class family: the id counter, the name and creator tables indexed by class
+// offset (id minus the family's first id) and, where the family keeps one, the
+// table of parent offsets through which kinds are tested and visitors inherited.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/SgError.h"
+
+template <class Root>
+class SgClassFamily {
+public:
+    using CreatorFn = Root *(*)();
+
+    // Every family has room for this many classes; files and other libraries
+    // rely on the tables being indexable by offset up to it.
+    static constexpr int kTableSize = 256;
+
+    SgClassFamily(const char *familyName, int firstId, int capacity = kTableSize)
+        : m_familyName(familyName), m_firstId(firstId), m_capacity(capacity), m_counter(firstId)
+    {
+    }
+
+    int GetBase() const { return m_firstId; }
+    int GetClassCount() const { return m_counter - m_firstId; }
+    int Capacity() const { return m_capacity; }
+
+    // Hands out the next id, or 0 when the family is full (0 is never a valid id).
+    int TakeID()
+    {
+        if (GetClassCount() >= m_capacity) {
+            std::fprintf(stderr, "%s: no room for another class (at most %d)\n", m_familyName,
+                         m_capacity);
+            return 0;
+        }
+        return m_counter++;
+    }
+
+    bool IsValidOffset(int offset) const { return offset >= 0 && offset < GetClassCount(); }
+
+    // Stores the name and creator of a class; the parent link where the family keeps one.
+    void Register(int id, const char *name, CreatorFn creator)
+    {
+        const int offset = id - m_firstId;
+        if (!IsValidOffset(offset))
+            return;
+        m_names[offset] = name;
+        m_creators[offset] = creator;
+    }
+
+    const char *ClassName(int offset) const
+    {
+        return offset >= 0 && offset < kTableSize ? m_names[offset] : nullptr;
+    }
+
+    // Case-sensitive, first registered match; 0 when no class has the name.
+    int GetClassIDFromName(const char *name) const
+    {
+        if (!name)
+            return 0;
+        for (int offset = 0; offset < GetClassCount(); ++offset) {
+            if (m_names[offset] && std::strcmp(m_names[offset], name) == 0)
+                return offset + m_firstId;
+        }
+        return 0;
+    }
+
+    // Null for an id that no class took, or whose class registered no creator.
+    Root *Create(int id) const
+    {
+        const int offset = id - m_firstId;
+        if (!IsValidOffset(offset) || !m_creators[offset])
+            return nullptr;
+        return m_creators[offset]();
+    }
+
+    CreatorFn GetCreator(int offset) const
+    {
+        return IsValidOffset(offset) ? m_creators[offset] : nullptr;
+    }
+
+    // Parent offsets (kept by the families whose kinds are tested).
+    void UpdateInhList(int offset, int parentOffset)
+    {
+        if (offset < 0)
+            return;
+        if (offset >= static_cast<int>(m_parents.size()))
+            m_parents.resize(offset + 1, 0);
+        m_parents[offset] = parentOffset;
+    }
+
+    int GetParent(int offset) const
+    {
+        if (offset < 0 || offset >= static_cast<int>(m_parents.size()))
+            throw SgInvalidArgument("class offset has no parent entry");
+        return m_parents[offset];
+    }
+
+    // True when the class is the ancestor or derives from it; the root is its own parent.
+    bool IsDerivedFrom(int classId, int ancestorId) const
+    {
+        int current = classId;
+        if (current == ancestorId)
+            return true;
+        for (;;) {
+            const int offset = current - m_firstId;
+            if (offset < 0 || offset >= static_cast<int>(m_parents.size()))
+                return false;
+            const int parent = m_parents[offset] + m_firstId;
+            if (parent == ancestorId)
+                return true;
+            if (parent == current)
+                return false;
+            current = parent;
+        }
+    }
+
+    // The nearest ancestor (never the class itself) with an entry in a per-class
+    // table; in mode 1 the entry must also point at a non-zero first byte.
+    // Returns the root's offset when no ancestor has one.
+    int LookupParent(void *const *table, int offset, int mode) const
+    {
+        for (;;) {
+            if (offset < 0 || offset >= static_cast<int>(m_parents.size()))
+                return offset;
+            const int parent = m_parents[offset];
+            if (parent == offset)
+                return offset;
+            offset = parent;
+            void *entry = table[offset];
+            if (entry && (mode != 1 || *static_cast<const unsigned char *>(entry) != 0))
+                return offset;
+        }
+    }
+
+private:
+    const char *m_familyName;
+    int m_firstId;
+    int m_capacity;
+    int m_counter;
+    const char *m_names[kTableSize] = {};
+    CreatorFn m_creators[kTableSize] = {};
+    std::vector<int> m_parents;
+};

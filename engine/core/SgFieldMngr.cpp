@@ -1,0 +1,292 @@
+#include "engine/core/SgFieldMngr.h"
+
+#include <cstdio>
+#include <string>
+
+#include "engine/core/SgField.h"
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+#include "platform/SgClock.h"
+#include "utilities/StringUtil.h"
+
+int SgFieldMngr::s_iClassID = 0;
+const char *const SgFieldMngr::s_lpszClassName = "SgFieldMngr";
+
+namespace {
+
+// One class's field table: its fields' byte offsets and names in field order.
+struct FieldTable {
+    int16_t count = 0;
+    int16_t offsets[SgFieldMngr::kMaxFields] = {};
+    std::string names[SgFieldMngr::kMaxFields];
+    bool recording = true;  // until the second object of the class is built
+    bool complete = false;  // parent's fields appended
+    int numNodeFields = 0;  // own node-pointer fields, which come first
+};
+
+FieldTable s_tables[SgFieldMngr::kMaxClasses];
+
+FieldTable *TableOf(int classOffset)
+{
+    if (classOffset < 0 || classOffset >= SgFieldMngr::kMaxClasses)
+        return nullptr;
+    return &s_tables[classOffset];
+}
+
+// The counter part of persistent ids wraps well before the random part
+// (at most 32767 * 10000) could carry the sum past a 32-bit int.
+constexpr int kIDCounterRange = 1000000000;
+int s_iIDCounter = 0;
+
+} // namespace
+
+SgFieldMngr::Family_t &SgFieldMngr::Family()
+{
+    static Family_t family("SgFieldMngr", GetBase(), kMaxClasses);
+    return family;
+}
+
+SgFieldMngr *SgFieldMngr::Creator()
+{
+    return new (std::nothrow) SgFieldMngr;
+}
+
+int SgFieldMngr::AssignClassID()
+{
+    if (!s_iClassID)
+        s_iClassID = Family().TakeID();
+    return s_iClassID;
+}
+
+void SgFieldMngr::InitClass()
+{
+    RegisterClass(AssignClassID(), AssignClassID(), s_lpszClassName, &SgFieldMngr::Creator);
+}
+
+void SgFieldMngr::RegisterClass(int id, int parentId, const char *name, SgFieldMngr *(*creator)())
+{
+    if (!id || !parentId)
+        return;
+    Family().Register(id, name, creator);
+    Family().UpdateInhList(id - GetBase(), parentId - GetBase());
+}
+
+SgFieldMngr::SgFieldMngr() = default;
+
+SgFieldMngr::SgFieldMngr(const SgFieldMngr &) {}
+
+SgFieldMngr &SgFieldMngr::operator=(const SgFieldMngr &)
+{
+    // Identity, references and connections belong to the object, not its value.
+    return *this;
+}
+
+SgFieldMngr::~SgFieldMngr()
+{
+    m_iRefCount = 0;
+}
+
+int SgFieldMngr::init()
+{
+    for (FieldTable &table : s_tables)
+        table = FieldTable();
+    return 1;
+}
+
+bool SgFieldMngr::AddFieldOffset(int byteOffset)
+{
+    FieldTable *table = TableOf(GetOffset());
+    if (!table || !table->recording)
+        return true;
+    if (table->count > 0 && table->offsets[0] == byteOffset) {
+        table->recording = false;
+        return true;
+    }
+    if (table->count >= kMaxFields || table->complete) {
+        // A table completed with the parent's fields can take no own fields
+        // after them without breaking the field order; and 32 is the limit.
+        std::fprintf(stderr, "%s: no room for field %d (at most %d fields a class)\n",
+                     GetClassName(), table->count + 1, kMaxFields);
+        return false;
+    }
+    table->offsets[table->count++] = static_cast<int16_t>(byteOffset);
+    return true;
+}
+
+void SgFieldMngr::AddFieldName(const char *name)
+{
+    FieldTable *table = TableOf(GetOffset());
+    if (!table || !table->recording || table->count == 0)
+        return;
+    table->names[table->count - 1] = name ? name : "";
+}
+
+void SgFieldMngr::RegisterField(SgField &field, const char *name)
+{
+    FieldTable *table = TableOf(GetOffset());
+    const bool wasRecording = table && table->recording;
+    const int before = table ? table->count : 0;
+    if (!field.SetContainer(this, true))
+        return;
+    if (!wasRecording || !table->recording || table->count == before)
+        return;
+    AddFieldName(name);
+    if (field.GetClassID() == SgTField<NodePtr, SgFieldNodePtr>::ClassID() ||
+        dynamic_cast<SgTField<NodePtr, SgFieldNodePtr> *>(&field))
+        ++table->numNodeFields;
+}
+
+void AllocateFieldValue(SgFieldMngr *owner, SgField *field, const char *name, const void *defaultValue)
+{
+    if (!owner || !field)
+        return;
+    owner->AddField(*field, name);
+    if (defaultValue)
+        field->SetValuePtr(defaultValue, -2, false, true);
+}
+
+void SgFieldMngr::ExtendOffsetTable(int classOffset)
+{
+    FieldTable *table = TableOf(classOffset);
+    if (!table || table->complete)
+        return;
+    int parentOffset;
+    try {
+        parentOffset = GetParent(classOffset);
+    } catch (const SgInvalidArgument &) {
+        table->complete = true; // an unregistered class lists only its own fields
+        return;
+    }
+    if (parentOffset == classOffset) {
+        table->complete = true;
+        return;
+    }
+    FieldTable *parent = TableOf(parentOffset);
+    if (!parent) {
+        table->complete = true;
+        return;
+    }
+    if (!parent->complete)
+        ExtendOffsetTable(parentOffset);
+    for (int i = 0; i < parent->count; ++i) {
+        if (table->count >= kMaxFields) {
+            std::fprintf(stderr, "%s: inherited fields past %d are not listed\n",
+                         ClassName(classOffset) ? ClassName(classOffset) : "class", kMaxFields);
+            break;
+        }
+        table->offsets[table->count] = parent->offsets[i];
+        table->names[table->count] = parent->names[i];
+        ++table->count;
+    }
+    table->complete = true;
+}
+
+int SgFieldMngr::GetFieldsCount()
+{
+    const int offset = GetOffset();
+    FieldTable *table = TableOf(offset);
+    if (!table)
+        return 0;
+    ExtendOffsetTable(offset);
+    return table->count;
+}
+
+SgField *SgFieldMngr::GetFieldAddress(int index)
+{
+    const int offset = GetOffset();
+    FieldTable *table = TableOf(offset);
+    if (!table || index < 0 || index >= kMaxFields)
+        return nullptr;
+    ExtendOffsetTable(offset);
+    if (index >= table->count)
+        return nullptr;
+    return reinterpret_cast<SgField *>(reinterpret_cast<char *>(this) + table->offsets[index]);
+}
+
+const char *SgFieldMngr::GetFieldName(int index)
+{
+    const int offset = GetOffset();
+    FieldTable *table = TableOf(offset);
+    if (!table || index < 0 || index >= kMaxFields)
+        return nullptr;
+    ExtendOffsetTable(offset);
+    if (index >= table->count)
+        return nullptr;
+    return table->names[index].c_str();
+}
+
+SgField *SgFieldMngr::GetFieldAddressByName(const char *name)
+{
+    if (!name)
+        return nullptr;
+    const int count = GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        const char *fieldName = GetFieldName(i);
+        if (fieldName && SgStrICmp(fieldName, name) == 0)
+            return GetFieldAddress(i);
+    }
+    return nullptr;
+}
+
+int SgFieldMngr::NumNodeFields() const
+{
+    const FieldTable *table = TableOf(GetOffset());
+    return table ? table->numNodeFields : 0;
+}
+
+bool SgFieldMngr::IsDerivedFrom(int classId) const
+{
+    return Family().IsDerivedFrom(GetClassID(), classId);
+}
+
+int SgFieldMngr::Release(SgFieldMngr *object)
+{
+    if (!object)
+        return -1;
+    --object->m_iRefCount;
+    if (object->m_iRefCount < 0)
+        return 0;
+    if (object->m_iRefCount == 0) {
+        delete object;
+        return 0;
+    }
+    return object->m_iRefCount;
+}
+
+void SgFieldMngr::Destroy(SgFieldMngr *object)
+{
+    delete object;
+}
+
+NodeID &SgFieldMngr::GetAssignID()
+{
+    if (m_ID.IsNull())
+        AssignID();
+    return m_ID;
+}
+
+void SgFieldMngr::AssignID()
+{
+    const int64_t now = GetClock().Seconds();
+    // The random part is the first value of the classic generator seeded with
+    // the current second, so ids taken within one second differ by the counter.
+    const uint32_t seed = static_cast<uint32_t>(now);
+    const uint32_t next = seed * 1103515245u + 12345u;
+    const int64_t randomPart = (next / 65536u) % 32768u;
+    const int64_t second = randomPart * 10000 + s_iIDCounter;
+    s_iIDCounter = (s_iIDCounter + 1) % kIDCounterRange;
+    m_ID.first = static_cast<int32_t>(static_cast<uint32_t>(now));
+    m_ID.second = static_cast<int32_t>(second);
+}
+
+void SgFieldMngr::ResetIDCounter()
+{
+    s_iIDCounter = 0;
+}
+
+std::string SgFieldMngr::GetIDAsString() const
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%i %i\n", m_ID.first, m_ID.second);
+    return buffer;
+}

@@ -1,0 +1,136 @@
+#pragma once
+// Root of every object that carries named, typed fields: nodes, tools, engines.
+//
+// A class's field table is recorded from the first object of the class that is
+// built: each field registers its byte offset inside the object while the
+// constructors run (a base-class constructor records into the base's table,
+// because virtual calls made during construction answer for the class under
+// construction). The second construction of the class meets its first field at
+// the offset already recorded and ends the recording. On first access the
+// parent's fields are appended, so index 0 is the class's own first field.
+#include <cstdint>
+#include <string>
+
+#include "engine/core/NodeID.h"
+#include "engine/core/SgClassFamily.h"
+#include "engine/core/SgClassMacros.h"
+
+class SgField;
+class SgNode;
+
+class SgFieldMngr {
+public:
+    using Family_t = SgClassFamily<SgFieldMngr>;
+
+    // The per-class field tables have room for this many classes, all libraries
+    // together, and each class for this many fields, inherited ones included.
+    static constexpr int kMaxClasses = 200;
+    static constexpr int kMaxFields = 32;
+
+    // Run-time type of the family root.
+    static int ClassID() { return s_iClassID; }
+    static const char *ClassName() { return s_lpszClassName; }
+    static int ClassOffset() { return s_iClassID - GetBase(); }
+    static SgFieldMngr *Creator();
+    static void InitClass();
+    static int AssignClassID();
+    virtual int GetClassID() const { return s_iClassID; }
+    virtual int GetOffset() const { return s_iClassID - GetBase(); }
+    virtual const char *GetClassName() const { return s_lpszClassName; }
+
+    SgFieldMngr();
+    // A copy is a new object: it gets no references, no persistent id and no
+    // connections of the original.
+    SgFieldMngr(const SgFieldMngr &other);
+    SgFieldMngr &operator=(const SgFieldMngr &other);
+    virtual ~SgFieldMngr();
+
+    // Field access by index and by name (ASCII case-insensitive).
+    virtual int GetFieldsCount();
+    virtual SgField *GetFieldAddress(int index);
+    virtual const char *GetFieldName(int index);
+    virtual bool IsDerivedFrom(int classId) const;
+    virtual bool IsNode() const { return false; }
+    virtual void SetConnected(bool connected) { m_bConnected = connected; }
+    virtual bool IsConnected() const { return m_bConnected; }
+
+    SgField *GetFieldAddressByName(const char *name);
+    int NumNodeFields() const;
+
+    // Change-protocol hooks that fields call on their container; nodes give them
+    // meaning, other containers (engines) ignore them.
+    virtual void OnChange(SgField *) {}
+    virtual void UpdateSceneManager(void *) {}
+
+    // Reference counting: created with count 0, each owner adds one.
+    void AddRef() { ++m_iRefCount; }
+    // Null gives -1. Deletes at 0; an object released without ever having been
+    // added survives with a negative count (it was never owned).
+    static int Release(SgFieldMngr *object);
+    int GetRefCount() const { return m_iRefCount; }
+    static void Destroy(SgFieldMngr *object);
+
+    // Persistent id.
+    NodeID &GetID() { return m_ID; }
+    const NodeID &GetID() const { return m_ID; }
+    void SetID(const NodeID &id) { m_ID = id; }
+    NodeID &GetAssignID();
+    void AssignID();
+    std::string GetIDAsString() const;
+
+    // Family registry.
+    static Family_t &Family();
+    static int GetBase() { return 100; }
+    static int GetClassCount() { return Family().GetClassCount(); }
+    static const char *ClassName(int offset) { return Family().ClassName(offset); }
+    static int GetClassIDFromName(const char *name) { return Family().GetClassIDFromName(name); }
+    static SgFieldMngr *Create(int classId) { return Family().Create(classId); }
+    static void UpdateInhList(int offset, int parentOffset) { Family().UpdateInhList(offset, parentOffset); }
+    static int GetParent(int offset) { return Family().GetParent(offset); }
+    static int lookupParent(void *const *table, int offset, int mode)
+    {
+        return Family().LookupParent(table, offset, mode);
+    }
+    static void RegisterClass(int id, int parentId, const char *name, SgFieldMngr *(*creator)());
+
+    // Field registration, called from the constructors of derived classes in
+    // the order in which they declare their fields. Returns false when the
+    // class's table is full (the field then cannot be found by index or name).
+    bool AddFieldOffset(int byteOffset);
+    void AddFieldName(const char *name);
+    static void ExtendOffsetTable(int classOffset);
+    // Clears every class's table; the library start-up runs it once.
+    static int init();
+
+    // Binds the field to this container, records its name, and stores its
+    // default with a quiet write that bypasses the no-change test.
+    template <class FieldT, class ValueT>
+    void AddField(FieldT &field, const char *name, const ValueT &defaultValue)
+    {
+        RegisterField(field, name);
+        field.SetValuePtr(&defaultValue, -2, false, true);
+    }
+    template <class FieldT>
+    void AddField(FieldT &field, const char *name)
+    {
+        RegisterField(field, name);
+    }
+
+    // Ids a new persistent id takes its random part from; tests make them repeatable.
+    static void ResetIDCounter();
+
+protected:
+    void RegisterField(SgField &field, const char *name);
+
+private:
+    NodeID m_ID;
+    int32_t m_iRefCount = 0;
+    bool m_bConnected = false;
+
+    static int s_iClassID;
+    static const char *const s_lpszClassName;
+};
+
+// The free form that nodes of other libraries call; the default pointer may be
+// null for a field that keeps its constructed value.
+void AllocateFieldValue(SgFieldMngr *owner, SgField *field, const char *name, const void *defaultValue);

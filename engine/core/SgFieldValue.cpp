@@ -1,0 +1,241 @@
+#include "engine/core/SgFieldValue.h"
+
+#include <istream>
+#include <ostream>
+
+#include "engine/core/SgNode.h"
+#include "utilities/math/NumberText.h"
+
+namespace SgFieldValue {
+
+bool Equal(const Image2 &a, const Image2 &b)
+{
+    return a.GetWidth() == b.GetWidth() && a.GetHeight() == b.GetHeight() &&
+           a.GetDepth() == b.GetDepth() && a.GetType() == b.GetType() &&
+           a.GetData() == b.GetData() && a.GetPath() == b.GetPath();
+}
+
+double Interpolate(double a, double b, double t)
+{
+    return (1.0 - t) * a + t * b;
+}
+
+float Interpolate(float a, float b, double t)
+{
+    return static_cast<float>((1.0 - t) * a + t * b);
+}
+
+template <class I>
+static I TruncateInto(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double lo = static_cast<double>(std::numeric_limits<I>::min());
+    constexpr double hi = static_cast<double>(std::numeric_limits<I>::max());
+    if (value <= lo)
+        return std::numeric_limits<I>::min();
+    if (value >= hi)
+        return std::numeric_limits<I>::max();
+    return static_cast<I>(value); // truncates toward zero
+}
+
+int Interpolate(int a, int b, double t)
+{
+    return TruncateInto<int>((1.0 - t) * a + t * b);
+}
+
+unsigned short Interpolate(unsigned short a, unsigned short b, double t)
+{
+    return TruncateInto<unsigned short>((1.0 - t) * a + t * b);
+}
+
+const NodePtr &Interpolate(const NodePtr &a, const NodePtr &, double)
+{
+    return a;
+}
+
+void Write(std::ostream &out, int value)
+{
+    WriteNumber(out, value);
+}
+
+void Write(std::ostream &out, unsigned short value)
+{
+    WriteNumber(out, static_cast<int>(value));
+}
+
+void Write(std::ostream &out, float value)
+{
+    WriteNumber(out, value);
+}
+
+void Write(std::ostream &out, double value)
+{
+    WriteNumber(out, value);
+}
+
+void Write(std::ostream &out, const std::string &value)
+{
+    out << value;
+}
+
+void Write(std::ostream &out, const Image2 &value)
+{
+    out << '"' << value.GetPath() << '"';
+}
+
+void Write(std::ostream &, const NodePtr &) {}
+
+void Write(std::ostream &, R3Func *) {}
+
+void Write(std::ostream &out, const CountPtr<R1Func> &value)
+{
+    if (value.get())
+        out << value->GetClassName();
+}
+
+void Write(std::ostream &out, const CountPtr<R2Func> &value)
+{
+    if (value.get())
+        out << value->GetClassName();
+}
+
+bool Read(std::istream &in, int &value)
+{
+    return ReadNumber(in, value) && !in.fail();
+}
+
+bool Read(std::istream &in, unsigned short &value)
+{
+    return ReadNumber(in, value) && !in.fail();
+}
+
+bool Read(std::istream &in, float &value)
+{
+    return ReadNumber(in, value) && !in.fail();
+}
+
+bool Read(std::istream &in, double &value)
+{
+    return ReadNumber(in, value) && !in.fail();
+}
+
+bool Read(std::istream &in, std::string &value)
+{
+    std::streambuf *buffer = in.rdbuf();
+    const int first = PeekNonBlank(in);
+    if (first == std::char_traits<char>::eof()) {
+        in.setstate(std::ios::failbit);
+        return false;
+    }
+    std::string text;
+    if (first == '"') {
+        buffer->sbumpc();
+        for (;;) {
+            const int c = buffer->sbumpc();
+            if (c == std::char_traits<char>::eof()) {
+                // A quote that never closes is no value: nothing is taken for it.
+                in.setstate(std::ios::eofbit | std::ios::failbit);
+                return false;
+            }
+            if (c == '"')
+                break;
+            if (static_cast<int>(text.size()) >= kMaxStringLength) {
+                in.setstate(std::ios::failbit);
+                return false;
+            }
+            text.push_back(static_cast<char>(c));
+        }
+    } else {
+        for (;;) {
+            const int c = buffer->sgetc();
+            if (c == std::char_traits<char>::eof()) {
+                in.setstate(std::ios::eofbit);
+                break;
+            }
+            buffer->sbumpc();
+            if (c == '\n')
+                break;
+            if (static_cast<int>(text.size()) >= kMaxStringLength) {
+                in.setstate(std::ios::failbit);
+                return false;
+            }
+            text.push_back(static_cast<char>(c));
+        }
+        // A line written on Windows ends in a carriage return that is no part of the text.
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+    }
+    value = std::move(text);
+    return true;
+}
+
+bool Read(std::istream &in, Image2 &value)
+{
+    std::string path;
+    if (!Image2::GetStringFromStream(in, path))
+        return false;
+    value = Image2();
+    value.SetImagePath(path);
+    return true;
+}
+
+bool Read(std::istream &, NodePtr &value)
+{
+    value.reset();
+    return true;
+}
+
+bool Read(std::istream &, R3Func *&)
+{
+    return false;
+}
+
+template <class F>
+static bool ReadFunction(std::istream &in, CountPtr<F> &value)
+{
+    std::string word;
+    if (!(in >> word))
+        return false;
+    const int id = RxFunc::GetClassIDFromName(word.c_str());
+    value = CountPtr<F>();
+    if (id > 0) {
+        RxFunc *object = RxFunc::Create(id);
+        if (auto *typed = dynamic_cast<F *>(object))
+            value = CountPtr<F>(typed);
+        else
+            delete object; // a function of another kind does not fit this field
+    }
+    return true;
+}
+
+bool Read(std::istream &in, CountPtr<R1Func> &value)
+{
+    return ReadFunction(in, value);
+}
+
+bool Read(std::istream &in, CountPtr<R2Func> &value)
+{
+    return ReadFunction(in, value);
+}
+
+void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container)
+{
+    if (container && container->IsNode()) {
+        auto *owner = static_cast<SgNode *>(container);
+        owner->AddNodeFieldChild(value.get());
+        if (slot)
+            slot->DeleteFather(owner);
+    }
+    slot = value;
+}
+
+void Detach(NodePtr &slot, SgFieldMngr *container)
+{
+    // The node may outlive this field; it must not keep a father that is gone.
+    if (slot && container && container->IsNode())
+        slot->DeleteFather(static_cast<SgNode *>(container));
+    slot.reset();
+}
+
+} // namespace SgFieldValue

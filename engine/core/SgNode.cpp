@@ -1,0 +1,308 @@
+#include "engine/core/SgNode.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+
+#include "engine/core/SgField.h"
+#include "engine/core/SgTField.h"
+#include "engine/document/SgDocument.h"
+#include "engine/nodes/properties/SgAttributeManager.h"
+
+SG_CLASS_SOURCE(SgNode, SgFieldMngr, SgFieldMngr, "SgNode")
+
+unsigned long SgNode::s_lNodeIDCounter = 1;
+
+SgNode::SgNode() : m_lNodeID(s_lNodeIDCounter++) {}
+
+SgNode::~SgNode()
+{
+    // The node part's own behaviour: a subclass's override no longer applies.
+    SgNode::NotifyFathers(this);
+    const std::vector<SgNode *> fathers = m_fathers;
+    for (SgNode *father : fathers) {
+        if (father->IsGroup())
+            father->RemoveChild(this);
+    }
+    for (Attribute &attribute : m_attributes)
+        std::free(attribute.value);
+}
+
+SgNode *SgNode::Create(int classId)
+{
+    SgFieldMngr *object = SgFieldMngr::Create(classId);
+    if (object && !object->IsNode()) {
+        Release(object);
+        return nullptr;
+    }
+    return static_cast<SgNode *>(object);
+}
+
+void SgNode::OnChange(SgField *)
+{
+    // The modifier result record of shapes is dropped here once shapes exist.
+    NotifyFathers(this);
+    AssignNodeID();
+}
+
+void SgNode::NotifyFathers(SgNode *from)
+{
+    NotifyFathersOfNode(from);
+}
+
+void SgNode::NotifyFathersOfNode(SgNode *from)
+{
+    // A node-pointer field may point back up the graph; a change passes each
+    // node once per notice.
+    if (m_bNotifying)
+        return;
+    m_bNotifying = true;
+    const std::vector<SgNode *> fathers = m_fathers;
+    for (SgNode *father : fathers) {
+        if (father == from)
+            continue;
+        father->NotifyFathers(this);
+        if (!father->IsGroup())
+            father->AssignNodeID();
+    }
+    m_bNotifying = false;
+    Invalidate();
+}
+
+void SgNode::NotifySons(SgNode *)
+{
+    Invalidate();
+}
+
+void SgNode::SetOveride(bool on)
+{
+    if (IsOveride() == on)
+        return;
+    m_wState = on ? (m_wState | kOverride) : (m_wState & ~kOverride);
+    NotifyFathers(this);
+    AssignNodeID();
+}
+
+bool SgNode::IsUndoEnabled() const
+{
+    return (m_wState & kUndoEnabled) && m_pDocument && m_pDocument->IsUndoRecording();
+}
+
+void SgNode::SetDocument(SgDocument *document)
+{
+    if (!m_pDocument)
+        m_pDocument = document;
+    if (m_bSettingDocument)
+        return;
+    m_bSettingDocument = true;
+    const int count = NumNodeFields();
+    for (int i = 0; i < count; ++i) {
+        auto *field = dynamic_cast<SgTField<NodePtr, SgFieldNodePtr> *>(GetFieldAddress(i));
+        if (!field)
+            continue;
+        SgNode *node = field->Get(true).get();
+        if (node && m_pDocument)
+            node->SetDocument(m_pDocument);
+    }
+    m_bSettingDocument = false;
+}
+
+void SgNode::UpdateSceneManager(void *)
+{
+    if (m_pDocument)
+        m_pDocument->UpdateSceneManager(this);
+}
+
+int SgNode::DeleteFather(SgNode *father)
+{
+    for (auto it = m_fathers.begin(); it != m_fathers.end(); ++it) {
+        if (*it == father) {
+            m_fathers.erase(it);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void SgNode::AddNodeFieldChild(SgNode *referenced)
+{
+    if (!referenced)
+        return;
+    if (!referenced->IsNoFather())
+        referenced->AddFather(this);
+    NotifyFathers(referenced);
+    referenced->Invalidate();
+    referenced->SetDocument(m_pDocument);
+    if (m_pDocument)
+        m_pDocument->UpdateSceneManager(referenced);
+}
+
+SgNode *SgNode::Copy(CopyDepth) const
+{
+    auto *self = const_cast<SgNode *>(this);
+    SgNode *copy = Create(GetClassID());
+    if (!copy)
+        return nullptr;
+    const int count = self->GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        SgField *from = self->GetFieldAddress(i);
+        SgField *to = copy->GetFieldAddress(i);
+        if (!from || !to)
+            continue;
+        if (from->GetCount() == 1)
+            to->SetValuePtr(from->GetValuePtr(0, true), 0, true, false);
+        else
+            to->SetValuePtr(from->GetValuePtr(-1, true), -1, true, false);
+    }
+    return copy;
+}
+
+SgNode *SgNode::FindAffecting(int classId, int levels)
+{
+    SgNode *current = this;
+    SgNode *group = GetFirstFather();
+    for (int level = 0; group && (levels == -1 || level <= levels); ++level) {
+        const int count = group->GetNumChildren();
+        int at = count - 1;
+        while (at >= 0 && group->GetChild(at) != current)
+            --at;
+        for (; at >= 0; --at) {
+            SgNode *child = group->GetChild(at);
+            if (child && child->GetClassID() == classId)
+                return child;
+        }
+        current = group;
+        group = group->GetFirstFather();
+    }
+    return nullptr;
+}
+
+SgNode::Attribute *SgNode::GetAttribute(int index)
+{
+    for (Attribute &attribute : m_attributes) {
+        if (attribute.index == index)
+            return &attribute;
+    }
+    return nullptr;
+}
+
+const void *SgNode::GetNodeAttributeValue(int index)
+{
+    if (Attribute *attribute = GetAttribute(index))
+        return attribute->value;
+    return SgAttributeManager::GetAttributeManager()->GetAttributeDefaultValue(index);
+}
+
+std::string SgNode::GetNodeAttributeValueAsString(int index)
+{
+    const void *value = GetNodeAttributeValue(index);
+    if (!value)
+        return {};
+    char buffer[64];
+    switch (SgAttributeManager::GetAttributeManager()->GetAttributeType(index)) {
+    case 0: {
+        float f;
+        std::memcpy(&f, value, sizeof f);
+        std::snprintf(buffer, sizeof buffer, "%f", f);
+        return buffer;
+    }
+    case 1:
+    case 2: {
+        int32_t i;
+        std::memcpy(&i, value, sizeof i);
+        std::snprintf(buffer, sizeof buffer, "%d", i);
+        return buffer;
+    }
+    case 3: {
+        int16_t s;
+        std::memcpy(&s, value, sizeof s);
+        std::snprintf(buffer, sizeof buffer, "%d", s);
+        return buffer;
+    }
+    case 4:
+        return static_cast<const char *>(value);
+    default:
+        return {};
+    }
+}
+
+void SgNode::SetAttribute(int index, const void *value)
+{
+    SgAttributeManager *manager = SgAttributeManager::GetAttributeManager();
+    if (!value || !manager->IsExist(index))
+        return;
+    const int type = manager->GetAttributeType(index);
+    const size_t size = type == 4 ? std::strlen(static_cast<const char *>(value)) + 1
+                                  : static_cast<size_t>(manager->GetAttributeSize(index));
+    if (Attribute *attribute = GetAttribute(index)) {
+        if (type == 4) {
+            std::free(attribute->value);
+            attribute->value = std::malloc(size);
+        }
+        if (attribute->value)
+            std::memcpy(attribute->value, value, size);
+        return;
+    }
+    void *copy = std::malloc(size);
+    if (!copy)
+        return;
+    std::memcpy(copy, value, size);
+    m_attributes.push_back({index, copy});
+}
+
+void SgNode::SetAttribute(int index, const std::string &text)
+{
+    SgAttributeManager *manager = SgAttributeManager::GetAttributeManager();
+    if (!manager->IsExist(index))
+        return;
+    switch (manager->GetAttributeType(index)) {
+    case 0: {
+        const float f = static_cast<float>(std::atof(text.c_str()));
+        SetAttribute(index, static_cast<const void *>(&f));
+        break;
+    }
+    case 1:
+    case 2: {
+        const int32_t i = static_cast<int32_t>(std::strtol(text.c_str(), nullptr, 10));
+        SetAttribute(index, static_cast<const void *>(&i));
+        break;
+    }
+    case 3: {
+        const int16_t s = static_cast<int16_t>(std::strtol(text.c_str(), nullptr, 10));
+        SetAttribute(index, static_cast<const void *>(&s));
+        break;
+    }
+    case 4:
+        SetAttribute(index, static_cast<const void *>(text.c_str()));
+        break;
+    default:
+        break;
+    }
+}
+
+void SgNode::RemoveNodeAttribute(int index)
+{
+    for (auto it = m_attributes.begin(); it != m_attributes.end(); ++it) {
+        if (it->index == index) {
+            std::free(it->value);
+            m_attributes.erase(it);
+            return;
+        }
+    }
+}
+
+void SgNode::PrintTree(SgNode *node, int indent, std::ostream &out)
+{
+    if (!node || !node->IsGroup())
+        return;
+    for (int i = 0; i < node->GetNumChildren(); ++i) {
+        SgNode *child = node->GetChild(i);
+        if (!child)
+            continue;
+        char line[64];
+        std::snprintf(line, sizeof line, "[%lx] - ", reinterpret_cast<unsigned long>(child));
+        out << std::string(indent + 4, '.') << line << child->GetClassName() << '\n';
+        PrintTree(child, indent + 4, out);
+    }
+}

@@ -1,0 +1,143 @@
+#pragma once
+// Base of every scene-graph node and of the handlers and tools that live in the
+// graph: a name, the owning document, user attributes, the fathers (groups that
+// hold the node, and nodes that reference it through node-pointer fields), the
+// change serial that caches compare, and the kind predicates.
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "engine/core/SgFieldMngr.h"
+
+class SgAction;
+class SgDocument;
+class SgGroup;
+
+class SgNode : public SgFieldMngr {
+    SG_CLASS_HEADER(SgNode, SgFieldMngr)
+
+    // Every depth gives the same copy; kept for the callers that name one.
+    enum CopyDepth { kCopyShallow = 0, kCopyDeep = 1 };
+
+    struct Attribute {
+        int index;
+        void *value; // a block of its own, from the C allocator
+    };
+
+    SgNode();
+    ~SgNode() override;
+
+    static SgNode *Create(int classId);
+
+    bool IsNode() const override { return true; }
+
+    virtual void OnChange(SgField *field) override;
+    virtual void NotifyFathers(SgNode *from);
+    virtual void NotifySons(SgNode *from);
+    virtual void Invalidate() {}
+    virtual void Refresh(int) {}
+    virtual void DoAction(SgAction *) {}
+    virtual bool AffectsState() const { return true; }
+    virtual bool IsGroup() const { return false; }
+    virtual bool IsSeparator() const { return false; }
+    virtual bool IsShape() const { return false; }
+    virtual bool IsTransform() const { return false; }
+    virtual bool IsCamera() const { return false; }
+    virtual bool IsLight() const { return false; }
+    virtual bool IsObject() const { return false; }
+    virtual bool IsModifier() const { return false; }
+    virtual bool IsGeometricShape() const { return false; }
+    virtual bool IsPropertyNode() const { return false; }
+    virtual bool IsTool() const { return false; }
+    virtual void SetDocument(SgDocument *document);
+    virtual void ReleaseDocument() { m_pDocument = nullptr; }
+    void UpdateSceneManager(void *) override;
+
+    // Groups answer with their children; every other node holds none.
+    virtual int GetNumChildren() const { return 0; }
+    virtual SgNode *GetChild(int) const { return nullptr; }
+    // Groups unlink the child without releasing it; 0 when it was not a child.
+    virtual int RemoveChild(SgNode *) { return 0; }
+    // Whether a transform takes the nodes that reference it as fathers.
+    virtual bool IsNoFather() const { return false; }
+
+    // Change serial.
+    unsigned long GetNodeID() const { return m_lNodeID; }
+    unsigned long AssignNodeID() { return m_lNodeID = s_lNodeIDCounter++; }
+    static unsigned long GetNodeIDCounter() { return s_lNodeIDCounter; }
+
+    // State flags.
+    bool IsOveride() const { return m_wState & kOverride; }
+    void SetOveride(bool on);
+    void EnableUndo() { m_wState |= kUndoEnabled; }
+    void DisableUndo() { m_wState &= ~kUndoEnabled; }
+    bool IsUndoEnabled() const;
+
+    // Kind flags.
+    bool IsSelectable() const { return m_bKind & kSelectable; }
+    void SetSelectable(bool on) { SetKind(kSelectable, on); }
+    bool IsTemporary() const { return m_bKind & kTemporary; }
+    void SetTemporary(bool on) { SetKind(kTemporary, on); }
+    bool IsClone() const { return m_bKind & kClone; }
+    void SetClone(bool on) { SetKind(kClone, on); }
+    bool IsRoot() const { return m_bKind & kRoot; }
+    void SetRoot(bool on) { SetKind(kRoot, on); }
+    bool IsHolder() const { return m_bKind & kHolder; }
+    void SetHolder(bool on) { SetKind(kHolder, on); }
+    bool IsBuiltinMacro() const { return m_bBuiltin; }
+
+    const std::string &GetName() const { return m_name; }
+    void SetName(const char *name) { m_name = name ? name : ""; }
+    SgDocument *GetDocument() const { return m_pDocument; }
+
+    // Fathers.
+    void AddFather(SgNode *father) { m_fathers.push_back(father); }
+    int DeleteFather(SgNode *father);
+    SgNode *GetFirstFather() const { return m_fathers.empty() ? nullptr : m_fathers.front(); }
+    const std::vector<SgNode *> &GetFatherList() const { return m_fathers; }
+    void AddNodeFieldChild(SgNode *referenced);
+
+    SgNode *Copy(CopyDepth depth = kCopyDeep) const;
+
+    // The nearest node of exactly the given class before this one, searching
+    // this node's group and then up through first fathers; `levels` -1 is unbounded.
+    SgNode *FindAffecting(int classId, int levels);
+
+    // User attributes, by the attribute manager's index.
+    Attribute *GetAttribute(int index);
+    const void *GetNodeAttributeValue(int index);
+    std::string GetNodeAttributeValueAsString(int index);
+    void SetAttribute(int index, const void *value);
+    void SetAttribute(int index, const std::string &text);
+    void RemoveNodeAttribute(int index);
+    int GetAttributeCount() const { return static_cast<int>(m_attributes.size()); }
+
+    // Debugging dump of the graph below a node.
+    static void PrintTree(SgNode *node, int indent, std::ostream &out);
+
+protected:
+    void SetBuiltinMacro(bool on) { m_bBuiltin = on; }
+
+private:
+    enum : uint16_t { kOverride = 1, kUndoEnabled = 2 };
+    enum : uint8_t { kSelectable = 1, kTemporary = 2, kClone = 4, kRoot = 8, kHolder = 16 };
+
+    void SetKind(uint8_t bit, bool on) { m_bKind = on ? (m_bKind | bit) : (m_bKind & ~bit); }
+    void NotifyFathersOfNode(SgNode *from);
+
+    static unsigned long s_lNodeIDCounter;
+
+    unsigned long m_lNodeID;
+    uint16_t m_wState = kUndoEnabled;
+    uint8_t m_bKind = kSelectable;
+    // Guards against cycles through node-pointer fields while changes and
+    // documents are passed along.
+    bool m_bNotifying = false;
+    bool m_bSettingDocument = false;
+    std::string m_name;
+    SgDocument *m_pDocument = nullptr;
+    std::vector<Attribute> m_attributes;
+    std::vector<SgNode *> m_fathers;
+    bool m_bBuiltin = false;
+};

@@ -1,0 +1,188 @@
+#pragma once
+// The field that holds exactly one value of type T; N is its field type id.
+// Every write runs the no-change test, records undo when the owning node's
+// document records, and runs the change protocol; reads with evaluation pull
+// the value through the field's dataflow module when one is attached.
+#include <istream>
+#include <ostream>
+
+#include "engine/core/DxModule.h"
+#include "engine/core/SgFieldValue.h"
+#include "engine/core/SgGenField.h"
+#include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgNode.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgUndoInfo.h"
+
+template <class T, int N>
+class SgTField : public SgGenField {
+public:
+    using value_type = T;
+    static constexpr int TypeId = N;
+
+    static int ClassID() { return s_iClassID; }
+    static const char *ClassName() { return SgFieldValue::TypeNames<N>::single; }
+    static int ClassOffset() { return s_iClassID - SgField::GetBase(); }
+    static SgField *Creator() { return new (std::nothrow) SgTField; }
+    static int AssignClassID()
+    {
+        if (!s_iClassID)
+            s_iClassID = SgField::Family().TakeID();
+        return s_iClassID;
+    }
+    static void InitClass() { SgField::RegisterClass(AssignClassID(), 0, ClassName(), &Creator); }
+    int GetClassID() const override { return s_iClassID; }
+    int GetOffset() const override { return s_iClassID - SgField::GetBase(); }
+    const char *GetClassName() const override { return ClassName(); }
+    int GetTypeId() const override { return N; }
+
+    SgTField() : m_value(SgFieldValue::Default<T>()) {}
+    SgTField(const T &value, SgFieldMngr *container) : m_value(value) { SetContainer(container, false); }
+    SgTField(const SgTField &other) : SgGenField(other), m_value(other.m_value) {}
+    ~SgTField() override { SgFieldValue::Detach(m_value, GetContainer()); }
+
+    // The stored value, or with `evaluate` the value the field's module gives.
+    const T &Get(bool evaluate = true) const
+    {
+        if (!evaluate)
+            return m_value;
+        auto *module = dynamic_cast<GeneicFieldModule *>(GetModule());
+        if (!module)
+            return m_value;
+        module->Evaluate();
+        DxOutBase *output = module->GetOutput();
+        if (!output->IsValid() && output->GetModule())
+            output->GetModule()->Evaluate();
+        const void *data = output->GetData();
+        return data ? *static_cast<const T *>(data) : m_value;
+    }
+    operator const T &() const { return Get(true); }
+
+    const void *GetValuePtr(int, bool evaluate) override { return &Get(evaluate); }
+
+    const T &operator=(const T &value)
+    {
+        SetValuePtr(&value, -1, true, false);
+        return m_value;
+    }
+    SgTField &operator=(const SgTField &other)
+    {
+        if (this != &other)
+            *this = other.Get(true);
+        return *this;
+    }
+    void Set(const T &value) { SetValuePtr(&value, -1, true, false); }
+
+    void SetValuePtr(const void *value, int index, bool undo, bool quiet) override
+    {
+        if (!value)
+            return;
+        // The incoming value may live in this very field (undo buffers, self-assignment).
+        const T incoming = *static_cast<const T *>(value);
+        if (index != -2 && SgFieldValue::Equal(incoming, m_value))
+            return;
+        RecordUndo(incoming, undo);
+        PreUpdate(quiet);
+        SgFieldValue::Store(m_value, incoming, GetContainer());
+        PostUpdate(quiet);
+    }
+
+    DxOutBase *GetModuleSource() const override
+    {
+        auto *module = dynamic_cast<GeneicFieldModule *>(GetModule());
+        return module ? module->GetInput()->GetSource() : nullptr;
+    }
+
+    DxModule *CreateModule() override
+    {
+        ModuleFactory factory = GetModuleFactory(N, false);
+        return factory ? factory(this) : nullptr;
+    }
+
+    void WriteToStream(std::ostream &out, int = 0, int = -1) override
+    {
+        SgFieldValue::Write(out, Get(true));
+    }
+
+    // A read that fails leaves the field as it was and the stream in its error state.
+    void ReadFromStream(std::istream &in, bool undo) override
+    {
+        T value = SgFieldValue::Default<T>();
+        if (SgFieldValue::Read(in, value))
+            SetValuePtr(&value, -1, undo, false);
+    }
+
+    void Interpolate(SgField *a, SgField *b, double t, SgField *result) override
+    {
+        auto *fa = dynamic_cast<SgTField *>(a);
+        auto *fb = dynamic_cast<SgTField *>(b);
+        if (!fa || !fb || !result)
+            return;
+        const T value = SgFieldValue::Interpolate(fa->Get(true), fb->Get(true), t);
+        result->SetValuePtr(&value, 0, true, false);
+    }
+
+    bool Compare(SgField *a, SgField *b) override
+    {
+        auto *fa = dynamic_cast<SgTField *>(a);
+        auto *fb = dynamic_cast<SgTField *>(b);
+        if (!fa || !fb)
+            return false;
+        return SgFieldValue::Equal(fa->Get(true), fb->Get(true));
+    }
+
+private:
+    void RecordUndo(const T &incoming, bool undo)
+    {
+        if (!undo)
+            return;
+        SgFieldMngr *container = GetContainer();
+        if (!container || !container->IsNode())
+            return;
+        auto *node = static_cast<SgNode *>(container);
+        if (!node->IsUndoEnabled())
+            return;
+        auto *info = new SgUndoInfo(SgUndoInfo::kField, this, new T(m_value), new T(incoming),
+                                    [](void *buffer) { delete static_cast<T *>(buffer); });
+        node->GetDocument()->AddUndoInfo(info);
+    }
+
+    T m_value;
+    static inline int s_iClassID = 0;
+};
+
+using SgFInt = SgTField<int, SgFieldInt>;
+using SgFFloat = SgTField<float, SgFieldFloat>;
+using SgFUShort = SgTField<unsigned short, SgFieldUShort>;
+using SgFDouble = SgTField<double, SgFieldDouble>;
+using SgFVec2 = SgTField<Vec2, SgFieldVec2>;
+using SgFVec3 = SgTField<Vec3, SgFieldVec3>;
+using SgFVec4 = SgTField<Vec4, SgFieldVec4>;
+using SgFVec2f = SgTField<Vec2f, SgFieldVec2f>;
+using SgFColor = SgTField<Color, SgFieldColor>;
+using SgFRotation = SgTField<Rotation, SgFieldRotation>;
+using SgFImage = SgTField<Image2, SgFieldImage>;
+using SgFStr = SgTField<std::string, SgFieldString>;
+using SgFVec3f = SgTField<Vec3f, SgFieldVec3f>;
+using SgFNodePtr = SgTField<NodePtr, SgFieldNodePtr>;
+using SgFR1FuncRef = SgTField<CountPtr<R1Func>, SgFieldR1FuncRef>;
+using SgFR2FuncRef = SgTField<CountPtr<R2Func>, SgFieldR2FuncRef>;
+using SgFR3FuncRef = SgTField<R3Func *, SgFieldR3FuncRef>;
+
+extern template class SgTField<int, SgFieldInt>;
+extern template class SgTField<float, SgFieldFloat>;
+extern template class SgTField<unsigned short, SgFieldUShort>;
+extern template class SgTField<double, SgFieldDouble>;
+extern template class SgTField<Vec2, SgFieldVec2>;
+extern template class SgTField<Vec3, SgFieldVec3>;
+extern template class SgTField<Vec4, SgFieldVec4>;
+extern template class SgTField<Vec2f, SgFieldVec2f>;
+extern template class SgTField<Color, SgFieldColor>;
+extern template class SgTField<Rotation, SgFieldRotation>;
+extern template class SgTField<Image2, SgFieldImage>;
+extern template class SgTField<std::string, SgFieldString>;
+extern template class SgTField<Vec3f, SgFieldVec3f>;
+extern template class SgTField<NodePtr, SgFieldNodePtr>;
+extern template class SgTField<CountPtr<R1Func>, SgFieldR1FuncRef>;
+extern template class SgTField<CountPtr<R2Func>, SgFieldR2FuncRef>;
+extern template class SgTField<R3Func *, SgFieldR3FuncRef>;

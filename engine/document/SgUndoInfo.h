@@ -1,0 +1,60 @@
+#pragma once
+// One undo record: either a field change (the value before and after, owned
+// here) or a child-list change of a group (the child holds a reference for the
+// record). Records of one key point are undone and redone together.
+#include <functional>
+
+class SgField;
+class SgNode;
+
+class SgUndoInfo {
+public:
+    enum Type { kField = 0, kChildList = 1 };
+    enum ChildOperation { kChildAdded = 1, kChildDeleted = 2 };
+
+    using ReleaseFn = std::function<void(void *)>;
+
+    // Field record: takes ownership of both buffers (one value of the field's
+    // type each, or a whole array copy); `release` frees a buffer.
+    SgUndoInfo(Type type, SgField *field, void *before, void *after, ReleaseFn release);
+    // Child-list record: operation, group, child, the sibling before the child
+    // (null at the front). Adds one reference to the child.
+    SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *previousSibling);
+    SgUndoInfo(const SgUndoInfo &) = delete;
+    SgUndoInfo &operator=(const SgUndoInfo &) = delete;
+    ~SgUndoInfo();
+
+    Type GetType() const { return m_type; }
+    SgField *GetField() const { return m_pField; }
+    const void *GetBefore() const { return m_pBefore; }
+    const void *GetAfter() const { return m_pAfter; }
+    // Takes the other record's after-buffer (the merge of two changes of one
+    // field inside a key point); the other record no longer frees it.
+    void TakeAfter(SgUndoInfo &other);
+
+    int GetOperation() const { return m_iOperation; }
+    SgNode *GetGroup() const { return m_pGroup; }
+    SgNode *GetChild() const { return m_pChild; }
+    SgNode *GetPreviousSibling() const { return m_pPrevious; }
+
+    int GetKeyPoint() const { return m_iKeyPoint; }
+    void SetKeyPoint(int keyPoint) { m_iKeyPoint = keyPoint; }
+
+    // Field records set the field from the before (undo) or after (redo) value.
+    void Undo();
+    void Redo();
+
+private:
+    Type m_type;
+    SgField *m_pField = nullptr;
+    void *m_pBefore = nullptr;
+    void *m_pAfter = nullptr;
+    ReleaseFn m_release;
+
+    int m_iOperation = 0;
+    SgNode *m_pGroup = nullptr;
+    SgNode *m_pChild = nullptr;
+    SgNode *m_pPrevious = nullptr;
+
+    int m_iKeyPoint = 0;
+};

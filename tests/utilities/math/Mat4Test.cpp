@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "MatrixTestUtil.h"
+#include "platform/SgError.h"
+#include "utilities/math/Mat4.h"
+
+using mathtest::Near;
+
+namespace {
+
+Mat4 General()
+{
+    const double rows[4][4] = {{2, 1, 0, 3}, {0, 3, 1, -1}, {1, 0, 4, 2}, {0, 0, 0, 1}};
+    return Mat4(rows);
+}
+
+} // namespace
+
+TEST(Mat4, InverseOfIdentityIsIdentity)
+{
+    EXPECT_TRUE(Mat4().Inverse().IsIdentity()) << Mat4().Inverse();
+}
+
+TEST(Mat4, InverseTimesMatrixIsIdentity)
+{
+    Mat4 m = General();
+    EXPECT_TRUE(Near(m * m.Inverse(), Mat4()));
+    EXPECT_TRUE(Near(m.Inverse() * m, Mat4()));
+    EXPECT_FALSE(m.Inverse().IsDeterminantKnown()) << "a built matrix has no known determinant";
+}
+
+TEST(Mat4, SingularMatrixThrowsTheInverseText)
+{
+    Mat4 zeroRow = General();
+    for (int j = 0; j < 4; ++j) {
+        zeroRow[2][j] = 0.0;
+    }
+    const Mat4 cases[] = {zeroRow, Mat4::Zero(), Mat4() * 1e-4};
+    for (const Mat4 &m : cases) {
+        try {
+            m.Inverse();
+            ADD_FAILURE() << "no exception for " << m;
+        } catch (const SgMathError &e) {
+            EXPECT_STREQ(e.what(), "inverse: Non-singular matrix");
+        }
+    }
+}
+
+TEST(Mat4, DeterminantIsCachedAndCopiedUntilAnElementChanges)
+{
+    Mat4 m = General();
+    EXPECT_FALSE(m.IsDeterminantKnown());
+    double det = m.Determinant();
+    EXPECT_DOUBLE_EQ(det, 25.0);  // the last row is (0, 0, 0, 1): the upper 3x3 decides
+    EXPECT_TRUE(m.IsDeterminantKnown());
+    EXPECT_EQ(m.Determinant(), det);
+
+    Mat4 copy = m;
+    EXPECT_TRUE(copy.IsDeterminantKnown());
+    EXPECT_EQ(copy.Determinant(), det);
+
+    copy[0][0] = 4.0;  // writing through the row forgets the cache
+    EXPECT_FALSE(copy.IsDeterminantKnown());
+    EXPECT_NE(copy.Determinant(), det);
+    copy.Set(0, 0, 2.0);
+    EXPECT_EQ(copy.Determinant(), det);
+}
+
+TEST(Mat4, ProductsFollowRowTimesColumn)
+{
+    Mat4 m = General();
+    Vec4 v(1, 2, 3, 1);
+    // Matrix times column vector uses the rows, vector times matrix the columns.
+    EXPECT_EQ(m * v, Vec4(2 + 2 + 0 + 3, 0 + 6 + 3 - 1, 1 + 0 + 12 + 2, 1));
+    EXPECT_EQ(v * m, m.Transpose() * v);
+    EXPECT_EQ(m.MultPoint(Vec3(1, 2, 3)), (m * v).XYZ());
+    Mat4 scaled = m.ScaledTranspose(Vec4(1, 2, 3, 4));
+    EXPECT_EQ(scaled[1][0], 1 * m[0][1]);
+    EXPECT_EQ(scaled[0][1], 2 * m[1][0]);
+    EXPECT_EQ(scaled[3][2], 3 * m[2][3]);
+}
+
+TEST(Mat4, MinorDropsOneRowAndColumn)
+{
+    Mat3 minor = General().Minor(1, 2);
+    const double expected[3][3] = {{2, 1, 3}, {1, 0, 2}, {0, 0, 1}};
+    EXPECT_EQ(minor, Mat3(expected));
+    EXPECT_FALSE(minor.IsDeterminantKnown());
+}
+
+TEST(Mat4, FromMat3FillsTheUpperLeft)
+{
+    const double rows[3][3] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    Mat4 m{Mat3(rows)};
+    EXPECT_EQ(m.GetRow(1), Vec4(4, 5, 6, 0));
+    EXPECT_EQ(m.GetRow(3), Vec4(0, 0, 0, 1));
+    EXPECT_EQ(m.GetMat3(), Mat3(rows));
+}

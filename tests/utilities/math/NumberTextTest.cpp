@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <sstream>
+#include <string>
+#include <utility>
+
+#include "utilities/math/NumberText.h"
+
+namespace {
+
+// The rule spelled out the slow way: the first precision from 6 up whose %g
+// text reads back (through the C library) as the same value.
+std::string ReferenceText(double value)
+{
+    char text[64];
+    for (int precision = 6; precision <= 17; ++precision) {
+        std::snprintf(text, sizeof(text), "%.*g", precision, value);
+        if (std::strtod(text, nullptr) == value) {
+            break;
+        }
+    }
+    return text;
+}
+
+std::string ReferenceText(float value)
+{
+    char text[64];
+    for (int precision = 6; precision <= 9; ++precision) {
+        std::snprintf(text, sizeof(text), "%.*g", precision, double(value));
+        if (std::strtof(text, nullptr) == value) {
+            break;
+        }
+    }
+    return text;
+}
+
+std::string Rest(std::istream &is)
+{
+    is.clear();
+    return std::string(std::istreambuf_iterator<char>(is), {});
+}
+
+template <class T>
+bool SameValue(T a, T b)
+{
+    if constexpr (std::is_floating_point_v<T>) {
+        return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+    } else {
+        return a == b;
+    }
+}
+
+// Hands its text out a few characters at a time, as a file buffer does at
+// its boundaries, keeping what went before available for putting back.
+class ChunkBuffer : public std::streambuf {
+public:
+    ChunkBuffer(std::string text, int chunk) : m_text(std::move(text)), m_chunk(chunk) {}
+
+protected:
+    int_type underflow() override
+    {
+        size_t at = size_t(gptr() == nullptr ? 0 : gptr() - m_text.data());
+        if (at >= m_text.size()) {
+            return traits_type::eof();
+        }
+        char *base = m_text.data();
+        setg(base, base + at, base + std::min(m_text.size(), at + size_t(m_chunk)));
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::string m_text;
+    int m_chunk;
+};
+
+} // namespace
+
+TEST(NumberText, WritesShortestGeneralFormThatReadsBack)
+{
+    struct Case {
+        double value;
+        const char *text;
+    };
+    const Case cases[] = {
+        {0.1, "0.1"},
+        {2500000.0, "2.5e+06"},
+        {1.5708, "1.5708"},
+        {std::numbers::pi / 2, "1.5707963267948966"},
+        {std::numbers::pi, "3.141592653589793"},
+        {1234.5678, "1234.5678"},
+        {0.0, "0"},
+        {-0.0, "-0"},
+        {-3.0, "-3"},
+        {1e-5, "1e-05"},
+        {0.0001, "0.0001"},
+        {100000.0, "100000"},
+        {1e6, "1e+06"},
+        {1234567.0, "1234567"},
+        {std::numeric_limits<double>::infinity(), "inf"},
+        {-std::numeric_limits<double>::infinity(), "-inf"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(FormatNumber(c.value), c.text) << "for " << ReferenceText(c.value);
+    }
+}
+
+TEST(NumberText, FloatsUseAtMostNineDigits)
+{
+    struct Case {
+        float value;
+        const char *text;
+    };
+    const Case cases[] = {
+        {0.1f, "0.1"},
+        {1.5708f, "1.5708"},
+        {2500000.0f, "2.5e+06"},
+        {float(std::numbers::pi), "3.1415927"},
+        {16777217.0f, "16777216"},
+        {0.3f, "0.3"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(FormatNumber(c.value), c.text);
+    }
+}
+
+TEST(NumberText, AgreesWithThePrintfRuleOnRandomValues)
+{
+    std::mt19937_64 random(12345);
+    int checked = 0;
+    for (int i = 0; i < 20000; ++i) {
+        double d = std::bit_cast<double>(random());
+        if (!std::isfinite(d)) {
+            continue;
+        }
+        ASSERT_EQ(FormatNumber(d), ReferenceText(d)) << "bits " << std::bit_cast<std::uint64_t>(d);
+        float f = std::bit_cast<float>(std::uint32_t(random()));
+        if (std::isfinite(f)) {
+            ASSERT_EQ(FormatNumber(f), ReferenceText(f)) << "bits " << std::bit_cast<std::uint32_t>(f);
+        }
+        // Values of everyday size, where 6 digits often do.
+        double everyday = std::round(std::ldexp(double(random() % 2000000), -int(random() % 20))) / 1000.0;
+        ASSERT_EQ(FormatNumber(everyday), ReferenceText(everyday));
+        ++checked;
+    }
+    EXPECT_GT(checked, 10000);
+}
+
+TEST(NumberText, WriteThenReadGivesTheSameValue)
+{
+    const double values[] = {1234.5678, std::numbers::pi, std::numbers::pi / 2, 0.1, 1e-300,
+                             std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(),
+                             -2.5e6, 1.0 / 3.0};
+    for (double v : values) {
+        std::stringstream text;
+        WriteNumber(text, v);
+        double back = 0.0;
+        EXPECT_TRUE(ReadNumber(text, back)) << text.str();
+        EXPECT_EQ(back, v) << "written as " << text.str();
+    }
+    const float floats[] = {1234.5678f, float(std::numbers::pi), 0.1f, std::numeric_limits<float>::max(),
+                            std::numeric_limits<float>::denorm_min()};
+    for (float v : floats) {
+        std::stringstream text;
+        WriteNumber(text, v);
+        float back = 0.0f;
+        EXPECT_TRUE(ReadNumber(text, back)) << text.str();
+        EXPECT_EQ(back, v) << "written as " << text.str();
+    }
+}
+
+// The reader must leave value, state and position exactly as the stream's
+// own extraction does, since field readers rely on both.
+class ReadNumberMatchesExtraction : public ::testing::TestWithParam<const char *> {
+protected:
+    template <class T>
+    void Compare(bool skipws)
+    {
+        std::istringstream expected(GetParam());
+        std::istringstream actual(GetParam());
+        if (!skipws) {
+            expected.unsetf(std::ios_base::skipws);
+            actual.unsetf(std::ios_base::skipws);
+        }
+        T expectedValue = T(77);
+        T actualValue = T(77);
+        expected >> expectedValue;
+        bool ok = ReadNumber(actual, actualValue);
+        const char *type = std::is_same_v<T, double> ? "double"
+                         : std::is_same_v<T, float>  ? "float"
+                         : std::is_same_v<T, int>    ? "int"
+                                                     : "unsigned short";
+        EXPECT_TRUE(SameValue(expectedValue, actualValue))
+            << type << ": stream gave " << +expectedValue << ", reader " << +actualValue;
+        EXPECT_EQ(expected.rdstate(), actual.rdstate()) << type;
+        EXPECT_EQ(ok, !actual.fail()) << type;
+        EXPECT_EQ(Rest(expected), Rest(actual)) << type << ": left in the stream";
+    }
+};
+
+TEST_P(ReadNumberMatchesExtraction, ForEveryNumberType)
+{
+    for (bool skipws : {true, false}) {
+        SCOPED_TRACE(skipws ? "skipws" : "noskipws");
+        Compare<double>(skipws);
+        Compare<float>(skipws);
+        Compare<int>(skipws);
+        Compare<unsigned short>(skipws);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ReadNumberMatchesExtraction,
+    ::testing::Values("1.5", "  -2.25e3x", "+.5", "5.", "5.e2", ".", "-", "+", "e5", "1e", "1e+", "1e-",
+                      "1E5,2", "1e400", "-1e400", "1e-400", "-1e-400", "1e-320", "3.5e38", "1e39", "1e-46",
+                      "abc", "", "   ", "\t\n 7", "0x1A", "inf", "nan", "1.2.3", "--1", "00012", "-0",
+                      "2147483647", "2147483648", "-2147483648", "-2147483649", "99999999999999999999999",
+                      "65535", "65536", "-1", "-65535", "-65536", "12)", "3,4", "0.000000000000000000000000000000000"
+                      "0000000000000000000000000000000000000000000000000000000000000000000000000000000000000000001234",
+                      "1234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901"
+                      "234567890e-80"));
+
+// Numbers cut by a buffer boundary take the character-by-character path;
+// it must agree with the in-place one.
+TEST(NumberText, ResultsDoNotDependOnTheBufferSize)
+{
+    const std::string text = "  12.5e-3 -7 ( 1 , 2.25 , -3e+2 ) 65535 +.5e1 1e 42 (4 5 6 -) x";
+    auto readAll = [](std::istream &in) {
+        std::ostringstream log;
+        double d = 0;
+        int i = 0;
+        unsigned short u = 0;
+        double tuple[4] = {};
+        ReadNumber(in, d);
+        log << d << ';';
+        ReadNumber(in, i);
+        log << i << ';';
+        log << ReadTuple(in, tuple, 3) << ':' << tuple[0] << ',' << tuple[1] << ',' << tuple[2] << ';';
+        ReadNumber(in, u);
+        log << u << ';';
+        ReadNumber(in, d);
+        log << d << ';';
+        log << ReadNumber(in, d) << d << ';';
+        in.clear();
+        ReadNumber(in, i);
+        log << i << ';';
+        log << ReadTuple(in, tuple, 4, true) << ';' << in.rdstate() << ';';
+        in.clear();
+        log << Rest(in);
+        return log.str();
+    };
+    std::istringstream whole(text);
+    const std::string expected = readAll(whole);
+    EXPECT_EQ(expected, "0.0125;-7;3:1,2.25,-300;65535;5;00;42;-1;4;-) x");
+    for (int chunk : {1, 2, 3, 5, 8}) {
+        ChunkBuffer buffer(text, chunk);
+        std::istream in(&buffer);
+        EXPECT_EQ(readAll(in), expected) << "chunks of " << chunk;
+    }
+}
+
+TEST(NumberText, ReaderSkipsNothingOnAStreamInError)
+{
+    std::istringstream in("5");
+    in.setstate(std::ios_base::failbit);
+    double value = 3.0;
+    EXPECT_FALSE(ReadNumber(in, value));
+    EXPECT_EQ(value, 3.0);
+    in.clear();
+    EXPECT_TRUE(ReadNumber(in, value));
+    EXPECT_EQ(value, 5.0);
+}
+
+TEST(NumberText, TupleReaderRequiresTheClosingParenthesis)
+{
+    struct Case {
+        const char *text;
+        int count;
+        bool lastOptional;
+        int result;
+        const char *rest;
+    };
+    const Case cases[] = {
+        {"(1, 2.5, -3)", 3, false, 3, ""},
+        {"1 2 3 x", 3, false, 3, " x"},
+        {"( 1 , 2 , 3 ) ,", 3, false, 3, " ,"},
+        {"(1,2,3", 3, false, -1, ""},
+        {"(1,2,3 x)", 3, false, -1, "x)"},
+        {"(1,,2,3)", 3, false, -1, ",2,3)"},
+        {"(1,2)", 3, false, -1, ")"},
+        {"", 3, false, -1, ""},
+        {"(1,2,3)", 4, true, 3, ""},
+        {"(1,2,3,)", 4, true, 3, ""},
+        {"1 2 3 ]", 4, true, 3, "]"},
+        {"1 2 3", 4, true, 3, ""},
+        {"1 2 3 -)", 4, true, 3, "-)"},
+        {"1 2 3 4", 4, true, 4, ""},
+        {"(1,2,3", 4, true, -1, ""},
+    };
+    for (const Case &c : cases) {
+        std::istringstream in(c.text);
+        double values[4] = {};
+        EXPECT_EQ(ReadTuple(in, values, c.count, c.lastOptional), c.result) << '"' << c.text << '"';
+        EXPECT_EQ(in.fail(), c.result < 0) << '"' << c.text << '"';
+        EXPECT_EQ(Rest(in), c.rest) << '"' << c.text << '"';
+    }
+}
+
+TEST(NumberText, AMillionNumbersReadBackExactly)
+{
+    std::string text;
+    text.reserve(12000000);
+    double expectedSum = 0.0;
+    for (int i = 0; i < 1000000; ++i) {
+        double v = i * 0.37 - 1000.0;
+        expectedSum += v;
+        text += FormatNumber(v);
+        text += (i % 10 == 9) ? '\n' : ' ';
+    }
+    std::istringstream in(text);
+    double sum = 0.0;
+    double value = 0.0;
+    int n = 0;
+    while (ReadNumber(in, value)) {
+        sum += value;
+        ++n;
+    }
+    EXPECT_EQ(n, 1000000);
+    EXPECT_EQ(sum, expectedSum);
+    EXPECT_TRUE(in.eof());
+}

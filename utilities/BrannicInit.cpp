@@ -1,1 +1,0 @@
-#include "platform/SgError.h"

@@ -1,0 +1,3 @@
+#include "utilities/log/Reporter.h"
+
+Reporter::~Reporter() = default;
