@@ -181,36 +181,34 @@ void SgFieldMngr::ExtendOffsetTable(int classOffset)
     table->complete = true;
 }
 
+// The object's class table with the parent's fields appended.
+static FieldTable *CompletedTable(const SgFieldMngr &object)
+{
+    const int offset = object.GetOffset();
+    FieldTable *table = TableOf(offset);
+    if (table)
+        SgFieldMngr::ExtendOffsetTable(offset);
+    return table;
+}
+
 int SgFieldMngr::GetFieldsCount()
 {
-    const int offset = GetOffset();
-    FieldTable *table = TableOf(offset);
-    if (!table)
-        return 0;
-    ExtendOffsetTable(offset);
-    return table->count;
+    const FieldTable *table = CompletedTable(*this);
+    return table ? table->count : 0;
 }
 
 SgField *SgFieldMngr::GetFieldAddress(int index)
 {
-    const int offset = GetOffset();
-    FieldTable *table = TableOf(offset);
-    if (!table || index < 0 || index >= kMaxFields)
-        return nullptr;
-    ExtendOffsetTable(offset);
-    if (index >= table->count)
+    const FieldTable *table = CompletedTable(*this);
+    if (!table || index < 0 || index >= table->count)
         return nullptr;
     return reinterpret_cast<SgField *>(reinterpret_cast<char *>(this) + table->offsets[index]);
 }
 
 const char *SgFieldMngr::GetFieldName(int index)
 {
-    const int offset = GetOffset();
-    FieldTable *table = TableOf(offset);
-    if (!table || index < 0 || index >= kMaxFields)
-        return nullptr;
-    ExtendOffsetTable(offset);
-    if (index >= table->count)
+    const FieldTable *table = CompletedTable(*this);
+    if (!table || index < 0 || index >= table->count)
         return nullptr;
     return table->names[index].c_str();
 }
