@@ -6,6 +6,7 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
+#include "engine/engines/lisp/LispCore.h"
 #include "engine/nodes/properties/SgAttributeManager.h"
 #include "utilities/Brannic.h"
 
@@ -28,6 +29,8 @@ void SgNodara::Init()
     SgNode::InitClass();
 
     SgField::InitFieldClasses();
+    // The field primitives and prelude macros join through LispAddStartupHook.
+    LispInit();
     RxFunc::InitClasses();
 }
 

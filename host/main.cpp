@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/SgNodara.h"
+#include "host/LispCommand.h"
 
 static int Usage()
 {
@@ -23,5 +24,7 @@ int main(int argc, char **argv)
 {
     if (argc == 1)
         return RunStartupReport();
+    if (std::strcmp(argv[1], "--lisp") == 0 && argc <= 3)
+        return RunLispCommand(argc == 3 ? argv[2] : nullptr);
     return Usage();
 }

@@ -1,0 +1,200 @@
+// Mark and sweep over the cell area and the heap records. Marking is
+// iterative (a long or deep list needs no C++ recursion) and traces
+// everything a value reaches: closures' captured values and lambda bodies
+// included, so a record is released only when nothing refers to it.
+#include <vector>
+
+#include "engine/engines/lisp/LispState.h"
+
+class LispCollector {
+public:
+    value_t Run(bool report);
+
+private:
+    int Mark(value_t v);
+    int MarkRange(const value_t *from, const value_t *to);
+    void Sweep();
+
+    std::vector<value_t> m_work;
+    int m_collected = 0;
+    int m_arrayElements = 0;
+    int m_closuresCollected = 0;
+};
+
+int LispCollector::Mark(value_t root)
+{
+    LispState &s = Lisp();
+    LispCell *cells = s.m_cells.get();
+    int marked = 0;
+    m_work.push_back(root);
+    while (!m_work.empty()) {
+        value_t v = m_work.back();
+        m_work.pop_back();
+        switch (v.tag) {
+        case LispCons:
+        case LispArray:
+        case LispTag16: {
+            LispCell *cell = v.Cell();
+            if (cell < cells || cell >= cells + s.m_fill)
+                break;
+            size_t index = static_cast<size_t>(cell - cells);
+            if (s.m_marks[index])
+                break;
+            s.m_marks[index] = 1;
+            ++marked;
+            if (v.tag == LispTag16)
+                break;
+            if (v.tag == LispCons)
+                m_work.push_back(cell->cdr);
+            m_work.push_back(cell->car);
+            break;
+        }
+        case LispArrayData: {
+            auto *storage = static_cast<LispArrayStorage *>(v.u.p);
+            if (storage->m_marked)
+                break;
+            storage->m_marked = true;
+            m_work.insert(m_work.end(), storage->m_elements.begin(), storage->m_elements.end());
+            break;
+        }
+        case LispString:
+            LispHeapString::FromText(static_cast<const char *>(v.u.p))->m_marked = true;
+            break;
+        case LispLexClosure: {
+            auto *lambda = static_cast<LispLambda *>(v.u.p);
+            if (lambda->m_marked)
+                break;
+            lambda->m_marked = true;
+            m_work.push_back(lambda->m_body);
+            break;
+        }
+        case LispClosure: {
+            auto *closure = static_cast<LispClosureRecord *>(v.u.p);
+            if (closure->m_marked)
+                break;
+            closure->m_marked = true;
+            m_work.push_back(value_t::Pointer(LispLexClosure, closure->m_lambda));
+            m_work.insert(m_work.end(), closure->m_captured.begin(), closure->m_captured.end());
+            break;
+        }
+        case LispStreamRef: {
+            auto *stream = static_cast<LispStream *>(v.u.p);
+            if (stream->m_collectable)
+                stream->m_marked = true;
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return marked;
+}
+
+int LispCollector::MarkRange(const value_t *from, const value_t *to)
+{
+    int marked = 0;
+    for (const value_t *v = from; v < to; ++v)
+        marked += Mark(*v);
+    return marked;
+}
+
+void LispCollector::Sweep()
+{
+    LispState &s = Lisp();
+    for (int i = 0; i < s.m_fill; ++i) {
+        if (s.m_marks[i]) {
+            s.m_marks[i] = 0;
+            continue;
+        }
+        LispCell &cell = s.m_cells[i];
+        if (cell.car.tag == LispFreeCell)
+            continue;
+        if (cell.car.tag == LispArrayData) {
+            auto *storage = static_cast<LispArrayStorage *>(cell.car.u.p);
+            if (!storage->m_marked)
+                m_arrayElements += static_cast<int>(storage->m_elements.size());
+        }
+        cell.car = value_t{};
+        cell.car.tag = LispFreeCell;
+        cell.cdr = s.m_freeList ? value_t::Pointer(LispCons, s.m_freeList) : value_t::Nil();
+        s.m_freeList = &cell;
+        ++m_collected;
+    }
+    s.m_freeCount += m_collected;
+
+    LispHeapObject **link = &s.m_heap;
+    while (LispHeapObject *object = *link) {
+        if (object->m_marked) {
+            object->m_marked = false;
+            link = &object->m_next;
+            continue;
+        }
+        *link = object->m_next;
+        if (object->m_kind == LispHeapKind::Lambda)
+            ++m_closuresCollected;
+        LispDeleteHeapObject(object);
+        --s.m_heapCount;
+    }
+}
+
+value_t LispCollector::Run(bool report)
+{
+    LispState &s = Lisp();
+    m_work.reserve(1024);
+
+    int symbols = 0;
+    for (int i = 0; i < kLispSymbolCapacity; ++i) {
+        LispSymbolEntry &entry = s.m_symbols[i];
+        if (!entry.m_used)
+            continue;
+        symbols += Mark(entry.m_value);
+        if (entry.m_function &&
+            (entry.m_function->kind == LispFunction || entry.m_function->kind == LispMacro))
+            symbols += Mark(entry.m_function->lambda);
+        if (entry.m_plist)
+            for (const LispPropertyEntry &property : *entry.m_plist)
+                symbols += Mark(property.value);
+    }
+    int stack = MarkRange(s.m_valueStack.get(), s.m_valueTop);
+    int args = MarkRange(s.m_argStack.get(), s.m_argTop);
+    args += MarkRange(s.m_macroStack.get(), s.m_macroTop);
+    for (value_t *guarded : s.m_guards)
+        args += Mark(*guarded);
+    int frame = 0;
+    for (LispRootNode *node = s.m_roots; node; node = node->m_next)
+        frame += Mark(*node->m_slot);
+    int total = symbols + stack + args + frame;
+
+    Sweep();
+
+    bool consistent = s.m_freeCount + total == s.m_fill;
+    if (!report)
+        return consistent ? LispT() : value_t::Nil();
+    LispPrintf("\n");
+    LispPrintf("\nMarked Cons: %d (Stack %d, Args %d, Symbols %d, Frame %d)", total, stack, args, symbols,
+               frame);
+    LispPrintf("\nCOLLECTED:");
+    LispPrintf("\n  Cons collected: %d", m_collected);
+    LispPrintf("\n  Array elements: %d", m_arrayElements);
+    LispPrintf("\n  Aux objects:    %d", 0);
+    LispPrintf("\n  Closures marked - %d,  collected - %d", symbols, m_closuresCollected);
+    LispPrintf("\nFree Cons     :   %d", s.m_freeCount);
+    LispPrintf("\nTotal used Cons:  %d", s.m_fill);
+    if (consistent) {
+        LispPrintf("\nGC OK.");
+        return LispT();
+    }
+    LispPrintf("\nGC FAIL.");
+    return value_t::Nil();
+}
+
+value_t LispCollect(bool report)
+{
+    LispCollector collector;
+    return collector.Run(report);
+}
+
+value_t LispCollectGarbage()
+{
+    return LispCollect(true);
+}

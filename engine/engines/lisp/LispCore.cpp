@@ -1,0 +1,657 @@
+#include "engine/engines/lisp/LispCore.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "engine/engines/lisp/LispPrinter.h"
+#include "engine/engines/lisp/LispState.h"
+#include "utilities/math/Vec3.h"
+
+LispState LispState::s_state;
+
+namespace {
+
+// Output and hooks belong to the host, not to the interpreter's state: a
+// reset keeps them.
+LispOutputSink s_sink;
+bool s_atLineStart = true;
+std::vector<void (*)()> s_startupHooks;
+
+// An array bigger than this is refused rather than left to exhaust the heap.
+constexpr int kMaxArrayElements = 1 << 22;
+
+// Messages hold a head or an argument cut to this many characters.
+constexpr size_t kMessageValueLimit = 160;
+
+char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Truncation toward zero that stays defined for values outside the integers.
+bool DoubleToInt(double d, int32_t *out)
+{
+    if (!(d > -2147483649.0 && d < 2147483648.0))
+        return false;
+    *out = static_cast<int32_t>(d);
+    return true;
+}
+
+void ClearRootedSlots()
+{
+    for (LispRootNode *node = Lisp().m_roots; node; node = node->Next())
+        *node->Slot() = value_t::Nil();
+}
+
+} // namespace
+
+// ---- Start-up -------------------------------------------------------------
+
+void LispInit()
+{
+    LispState &s = Lisp();
+    if (s.m_started)
+        return;
+    s.m_cells = std::make_unique<LispCell[]>(kLispCellCount);
+    s.m_marks.assign(kLispCellCount, 0);
+    s.m_fill = 0;
+    s.m_freeList = nullptr;
+    s.m_freeCount = 0;
+    s.m_symbols = std::make_unique<LispSymbolEntry[]>(kLispSymbolCapacity);
+    s.m_symbolCount = 0;
+
+    s.m_nilIndex = LispIntern("NIL");
+    s.m_quotIndex = LispIntern("QUOT");
+    s.m_lambdaIndex = LispIntern("LAMBDA");
+    s.m_letIndex = LispIntern("LET");
+    s.m_tIndex = LispIntern("T");
+    s.m_dotIndex = LispIntern(".");
+    s.m_otherwiseIndex = LispIntern("OTHERWISE");
+    s.m_loadVerboseIndex = LispIntern("LOAD_VERBOSE");
+    s.m_symbols[s.m_loadVerboseIndex].m_value = LispT();
+
+    s.m_valueStack = std::make_unique<value_t[]>(kLispValueStackSize);
+    s.m_valueTop = s.m_valueStack.get();
+    s.m_argStack = std::make_unique<value_t[]>(kLispArgStackSize);
+    s.m_argTop = s.m_argStack.get();
+    s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);
+    s.m_macroTop = s.m_macroStack.get();
+    s.m_guards.clear();
+    s.m_guards.reserve(256);
+
+    // (set T T): T evaluates to itself.
+    s.m_symbols[s.m_tIndex].m_value = LispT();
+    s.m_started = true;
+
+    LispRegisterSpecialForms();
+    LispRegisterBuiltinTable();
+    for (auto hook : s_startupHooks)
+        hook();
+}
+
+bool LispIsStarted()
+{
+    return Lisp().m_started;
+}
+
+void LispReset()
+{
+    LispState &s = Lisp();
+    // Rooted values point into the areas about to go; their owners live on
+    // and see NIL.
+    ClearRootedSlots();
+    LispRootNode *roots = s.m_roots;
+    for (LispHeapObject *object = s.m_heap; object;) {
+        LispHeapObject *next = object->m_next;
+        LispDeleteHeapObject(object);
+        object = next;
+    }
+    s = LispState{};
+    s.m_roots = roots;
+    LispInit();
+}
+
+void LispAddStartupHook(void (*hook)())
+{
+    s_startupHooks.push_back(hook);
+    if (Lisp().m_started)
+        hook();
+}
+
+// ---- Output ---------------------------------------------------------------
+
+void LispSetOutput(LispOutputSink sink)
+{
+    s_sink = std::move(sink);
+    s_atLineStart = true;
+}
+
+void LispWrite(std::string_view text)
+{
+    if (text.empty())
+        return;
+    if (s_sink)
+        s_sink(text);
+    else
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    s_atLineStart = text.back() == '\n';
+}
+
+void LispPrintf(const char *format, ...)
+{
+    char small[256];
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (length < 0) {
+        va_end(again);
+        return;
+    }
+    if (static_cast<size_t>(length) < sizeof small) {
+        va_end(again);
+        LispWrite(std::string_view(small, static_cast<size_t>(length)));
+        return;
+    }
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, again);
+    va_end(again);
+    text.resize(static_cast<size_t>(length));
+    LispWrite(text);
+}
+
+bool LispOutputAtLineStart()
+{
+    return s_atLineStart;
+}
+
+// ---- Symbols --------------------------------------------------------------
+
+int LispIntern(const char *name)
+{
+    LispState &s = Lisp();
+    if (!s.m_symbols)
+        LispInit();
+    std::string upper(name);
+    for (char &c : upper)
+        c = UpperAscii(c);
+    uint32_t h = 0;
+    for (char c : upper)
+        h = (h << 1) ^ static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+    int64_t signedHash = static_cast<int32_t>(h);
+    int start = static_cast<int>((signedHash < 0 ? -signedHash : signedHash) % kLispSymbolCapacity);
+    // Probing goes upward and does not wrap: the last entries fill first.
+    for (int i = start; i < kLispSymbolCapacity; ++i) {
+        LispSymbolEntry &entry = s.m_symbols[i];
+        if (!entry.m_used) {
+            entry.m_used = true;
+            entry.m_name = std::move(upper);
+            entry.m_value = value_t::Nil();
+            ++s.m_symbolCount;
+            return i;
+        }
+        if (entry.m_name == upper)
+            return i;
+    }
+    LispPrintf("\nCannot allocate more symbols.");
+    return -1;
+}
+
+value_t LispSymbolValue(const char *name)
+{
+    int index = LispIntern(name);
+    if (index < 0)
+        return value_t::Error();
+    if (index == Lisp().m_nilIndex)
+        return value_t::Nil();
+    return value_t::Symbol(index);
+}
+
+const char *LispSymbolName(int index)
+{
+    if (index < 0 || index >= kLispSymbolCapacity || !Lisp().m_symbols[index].m_used)
+        return "";
+    return Lisp().m_symbols[index].m_name.c_str();
+}
+
+value_t LispGlobalValue(int index)
+{
+    return Lisp().m_symbols[index].m_value;
+}
+
+void LispSetGlobalValue(int index, value_t value)
+{
+    Lisp().m_symbols[index].m_value = value;
+}
+
+LispFunctionRecord *LispSymbolFunction(int index)
+{
+    return Lisp().m_symbols[index].m_function.get();
+}
+
+int LispSymbolCount()
+{
+    return Lisp().m_symbolCount;
+}
+
+value_t LispT()
+{
+    return value_t::Symbol(Lisp().m_tIndex);
+}
+
+int LispNilIndex()
+{
+    return Lisp().m_nilIndex;
+}
+
+int LispQuotIndex()
+{
+    return Lisp().m_quotIndex;
+}
+
+int LispLambdaIndex()
+{
+    return Lisp().m_lambdaIndex;
+}
+
+int LispLetIndex()
+{
+    return Lisp().m_letIndex;
+}
+
+int LispDotIndex()
+{
+    return Lisp().m_dotIndex;
+}
+
+int LispOtherwiseIndex()
+{
+    return Lisp().m_otherwiseIndex;
+}
+
+int LispLoadVerboseIndex()
+{
+    return Lisp().m_loadVerboseIndex;
+}
+
+// ---- Cells, strings, arrays -----------------------------------------------
+
+LispCell *LispAllocCons()
+{
+    LispState &s = Lisp();
+    if (!s.m_cells)
+        LispInit();
+    if (s.m_collectEveryAllocation)
+        LispCollect(false);
+    if (s.m_fill < kLispCellCount)
+        return &s.m_cells[s.m_fill++];
+    if (!s.m_freeList)
+        LispCollectGarbage();
+    if (!s.m_freeList)
+        return nullptr;
+    LispCell *cell = s.m_freeList;
+    s.m_freeList = cell->cdr.IsCons() ? cell->cdr.Cell() : nullptr;
+    --s.m_freeCount;
+    return cell;
+}
+
+value_t LispMakeCons(value_t car, value_t cdr)
+{
+    LispState &s = Lisp();
+    LispCell *cell;
+    if ((s.m_fill < kLispCellCount || s.m_freeList) && !s.m_collectEveryAllocation) {
+        cell = LispAllocCons();
+    } else {
+        // This allocation collects: the two halves are not reachable yet.
+        LispGuard guard(car, cdr);
+        cell = LispAllocCons();
+    }
+    if (!cell) {
+        LispPrintf("\nCons array is full.");
+        return value_t::Error();
+    }
+    cell->car = car;
+    cell->cdr = cdr;
+    return value_t::Pointer(LispCons, cell);
+}
+
+value_t LispMakeString(std::string_view text)
+{
+    void *memory = ::operator new(sizeof(LispHeapString) + text.size() + 1);
+    auto *object = new (memory) LispHeapString();
+    std::memcpy(object->Text(), text.data(), text.size());
+    object->Text()[text.size()] = '\0';
+    LispRegisterHeap(object);
+    return value_t::Pointer(LispString, object->Text());
+}
+
+value_t LispMakeString(const char *text)
+{
+    return LispMakeString(std::string_view(text ? text : ""));
+}
+
+const char *LispStringText(value_t v)
+{
+    return v.tag == LispString ? static_cast<const char *>(v.u.p) : nullptr;
+}
+
+value_t LispMakeArray(value_t count)
+{
+    int32_t n = 0;
+    if (count.tag == LispInteger)
+        n = count.u.i;
+    else if (count.tag != LispDouble || !DoubleToInt(count.u.d, &n)) {
+        LispPrintf("\nArg 1 to MAKE-ARRAY is not a number.");
+        return value_t::Error();
+    }
+    if (n < 0 || n > kMaxArrayElements) {
+        LispPrintf("\nCannot make an array of %d elements.", n);
+        return value_t::Error();
+    }
+    // The cell first: its allocation may collect, and the storage is not
+    // reachable until the cell holds it.
+    LispCell *cell = LispAllocCons();
+    if (!cell) {
+        LispPrintf("\nCons array is full.");
+        return value_t::Error();
+    }
+    auto *storage = new LispArrayStorage();
+    storage->m_elements.resize(static_cast<size_t>(n));
+    LispRegisterHeap(storage);
+    cell->car = value_t::Pointer(LispArrayData, storage);
+    cell->cdr = value_t::Int(n);
+    return value_t::Pointer(LispArray, cell);
+}
+
+static LispArrayStorage *ArrayStorage(value_t v)
+{
+    if (v.tag != LispArray || !v.u.p)
+        return nullptr;
+    const value_t &head = v.Cell()->car;
+    if (head.tag != LispArrayData)
+        return nullptr;
+    return static_cast<LispArrayStorage *>(head.u.p);
+}
+
+int LispArrayCount(value_t v)
+{
+    LispArrayStorage *storage = ArrayStorage(v);
+    return storage ? static_cast<int>(storage->m_elements.size()) : -1;
+}
+
+value_t *LispArrayElements(value_t v)
+{
+    LispArrayStorage *storage = ArrayStorage(v);
+    return storage ? storage->m_elements.data() : nullptr;
+}
+
+int32_t LispToInt(value_t v)
+{
+    if (v.tag == LispInteger)
+        return v.u.i;
+    int32_t n = 0;
+    if (v.tag == LispDouble && DoubleToInt(std::trunc(v.u.d), &n))
+        return n;
+    return 0;
+}
+
+double LispToDouble(value_t v)
+{
+    if (v.tag == LispDouble)
+        return v.u.d;
+    if (v.tag == LispInteger)
+        return v.u.i;
+    return 0.0;
+}
+
+bool LispValueToVec3(value_t v, Vec3 &out)
+{
+    const value_t *elements = LispArrayElements(v);
+    if (!elements || LispArrayCount(v) < 3)
+        return false;
+    for (int i = 0; i < 3; ++i)
+        if (!elements[i].IsNumber())
+            return false;
+    out = Vec3(LispToDouble(elements[0]), LispToDouble(elements[1]), LispToDouble(elements[2]));
+    return true;
+}
+
+float LispToFloat(value_t v)
+{
+    return static_cast<float>(LispToDouble(v));
+}
+
+void LispSetCollectOnEveryAllocation(bool on)
+{
+    Lisp().m_collectEveryAllocation = on;
+}
+
+int LispCellsUsed()
+{
+    return Lisp().m_fill;
+}
+
+int LispFreeCells()
+{
+    return Lisp().m_freeCount;
+}
+
+void LispRegisterHeap(LispHeapObject *object)
+{
+    LispState &s = Lisp();
+    object->m_next = s.m_heap;
+    s.m_heap = object;
+    ++s.m_heapCount;
+}
+
+void LispDeleteHeapObject(LispHeapObject *object)
+{
+    switch (object->m_kind) {
+    case LispHeapKind::String: {
+        auto *string = static_cast<LispHeapString *>(object);
+        string->~LispHeapString();
+        ::operator delete(static_cast<void *>(string));
+        break;
+    }
+    case LispHeapKind::Lambda:
+        delete static_cast<LispLambda *>(object);
+        break;
+    case LispHeapKind::Closure:
+        delete static_cast<LispClosureRecord *>(object);
+        break;
+    case LispHeapKind::ArrayStorage:
+        delete static_cast<LispArrayStorage *>(object);
+        break;
+    case LispHeapKind::Stream: {
+        auto *stream = static_cast<LispStream *>(object);
+        LispReleaseStreamResources(stream);
+        delete stream;
+        break;
+    }
+    }
+}
+
+// ---- Function records -----------------------------------------------------
+
+LispFunctionRecord *LispDefineFunctionRecord(const char *name, uint32_t kind, LispBuiltinFn handler,
+                                             int minArgs)
+{
+    int index = LispIntern(name);
+    if (index < 0)
+        return nullptr;
+    // The previous record goes; its lambda lives on while anything reaches it.
+    auto record = std::make_unique<LispFunctionRecord>();
+    record->kind = kind;
+    record->handler = handler;
+    record->minArgs = minArgs;
+    LispFunctionRecord *result = record.get();
+    Lisp().m_symbols[index].m_function = std::move(record);
+    return result;
+}
+
+void LispRegisterFunction(const char *name, LispBuiltinFn handler, int arity)
+{
+    LispDefineFunctionRecord(name, LispBuiltin, handler, arity);
+}
+
+void LispRegisterSpecialForm(const char *name, LispSpecialFormFn handler)
+{
+    LispFunctionRecord *record = LispDefineFunctionRecord(name, LispSpecialForm, nullptr, 0);
+    if (record)
+        record->formHandler = handler;
+}
+
+// ---- Stacks ---------------------------------------------------------------
+
+bool LispPushArg(value_t v)
+{
+    LispState &s = Lisp();
+    if (s.m_argTop - s.m_argStack.get() >= kLispArgStackSize) {
+        LispAbort("\nArgument stack is full.");
+        return false;
+    }
+    *s.m_argTop++ = v;
+    return true;
+}
+
+bool LispPushValue(value_t v)
+{
+    LispState &s = Lisp();
+    if (s.m_valueTop - s.m_valueStack.get() >= kLispValueStackSize) {
+        LispAbort("\nValue stack is full.");
+        return false;
+    }
+    *s.m_valueTop++ = v;
+    return true;
+}
+
+value_t *LispArgTop()
+{
+    return Lisp().m_argTop;
+}
+
+void LispSetArgTop(value_t *top)
+{
+    LispState &s = Lisp();
+    if (top >= s.m_argStack.get() && top <= s.m_argStack.get() + kLispArgStackSize)
+        s.m_argTop = top;
+}
+
+size_t LispArgStackDepth()
+{
+    return static_cast<size_t>(Lisp().m_argTop - Lisp().m_argStack.get());
+}
+
+size_t LispValueStackDepth()
+{
+    return static_cast<size_t>(Lisp().m_valueTop - Lisp().m_valueStack.get());
+}
+
+// ---- Root chain -----------------------------------------------------------
+
+LispRootNode::LispRootNode(value_t *slot) : m_slot(slot)
+{
+    LispState &s = Lisp();
+    m_next = s.m_roots;
+    if (m_next)
+        m_next->m_prev = this;
+    s.m_roots = this;
+    m_linked = true;
+}
+
+LispRootNode::~LispRootNode()
+{
+    if (!m_linked)
+        return;
+    if (m_prev)
+        m_prev->m_next = m_next;
+    else
+        Lisp().m_roots = m_next;
+    if (m_next)
+        m_next->m_prev = m_prev;
+}
+
+// ---- Sandbox and quit -----------------------------------------------------
+
+void LispSetSandbox(bool on)
+{
+    Lisp().m_sandbox = on;
+}
+
+bool LispIsSandboxed()
+{
+    return Lisp().m_sandbox;
+}
+
+bool LispAllowedOutsideSandbox(const char *operation)
+{
+    if (!Lisp().m_sandbox)
+        return true;
+    LispPrintf("\nLISP ERROR: %s is not allowed in this script.", operation);
+    return false;
+}
+
+bool LispQuitRequested()
+{
+    return Lisp().m_quitRequested;
+}
+
+// ---- Helpers --------------------------------------------------------------
+
+value_t LispAbort(const char *message)
+{
+    LispWrite(message);
+    Lisp().m_abort = true;
+    return value_t::Error();
+}
+
+std::string LispMessageText(value_t v)
+{
+    return LispPrintToString(v, kMessageValueLimit);
+}
+
+value_t LispCarOf(value_t v)
+{
+    if (v.IsCons())
+        return v.Cell()->car;
+    LispPrintf("\nCannot calculate CAR of an atom.");
+    return value_t::Error();
+}
+
+value_t LispCdrOf(value_t v)
+{
+    if (v.IsCons())
+        return v.Cell()->cdr;
+    LispPrintf("\nCannot calculate CDR of an atom.");
+    return value_t::Error();
+}
+
+value_t LispSecondOrNil(value_t v)
+{
+    if (v.IsCons() && v.Cell()->cdr.IsCons())
+        return v.Cell()->cdr.Cell()->car;
+    return value_t::Nil();
+}
+
+bool LispEq(value_t a, value_t b)
+{
+    if (a.tag != b.tag)
+        return false;
+    switch (a.tag) {
+    case LispNil:
+        return true;
+    case LispDouble:
+        return a.u.d == b.u.d;
+    case LispSymbol:
+    case LispInteger:
+    case LispStackVar:
+        return a.u.i == b.u.i;
+    default:
+        return a.u.raw == b.u.raw;
+    }
+}

@@ -1,0 +1,173 @@
+#pragma once
+// The interpreter's data core: one process-wide set of areas (cells, symbols,
+// stacks) with plain functions over them. Every failure prints its message
+// through the output sink and returns the ERROR value; nothing is thrown.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "engine/engines/lisp/LispValue.h"
+
+struct Vec3;
+
+// Fixed sizes that scripts may rely on (a script that fits today must fit tomorrow).
+constexpr int kLispCellCount = 40000;
+constexpr int kLispSymbolCapacity = 4000;
+constexpr int kLispValueStackSize = 50000;
+constexpr int kLispArgStackSize = 800000;
+constexpr int kLispMacroStackSize = 1000;
+constexpr int kLispCompileTableSize = 1000;
+
+// A built-in receives its evaluated arguments as a vector on the argument stack.
+using LispBuiltinFn = value_t (*)(value_t *args, int argc);
+// A special form receives its argument list unevaluated.
+using LispSpecialFormFn = value_t (*)(value_t args);
+
+struct LispFunctionRecord {
+    uint32_t kind = LispBuiltin;            // LispBuiltin, LispSpecialForm, LispFunction or LispMacro
+    LispBuiltinFn handler = nullptr;        // built-ins
+    LispSpecialFormFn formHandler = nullptr; // special forms
+    value_t lambda;                         // functions and macros: their compiled lambda
+    int minArgs = 0;
+};
+
+// ---- Start-up -------------------------------------------------------------
+
+// Builds every area, the constants, the special forms and the built-ins, then
+// runs the start-up hooks. Idempotent.
+void LispInit();
+bool LispIsStarted();
+// Back to the state right after LispInit (used by tests). The output sink and
+// the start-up hooks stay; values held by root nodes are dropped.
+void LispReset();
+// Registration callbacks run at the end of every start (field functions,
+// prelude macros). A hook added after the start runs at once as well.
+void LispAddStartupHook(void (*hook)());
+
+// ---- Output ---------------------------------------------------------------
+
+using LispOutputSink = std::function<void(std::string_view)>;
+// Where the interpreter's messages and `print` output go; an empty sink means
+// standard output.
+void LispSetOutput(LispOutputSink sink);
+void LispWrite(std::string_view text);
+void LispPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Whether the last character written was a line break (or nothing was written).
+bool LispOutputAtLineStart();
+
+// ---- Symbols --------------------------------------------------------------
+
+// Finds or creates the symbol of the upper-cased name; -1 (after the message)
+// when the table is full.
+int LispIntern(const char *name);
+// NIL for the name nil in any case, ERROR when the table is full, else a symbol.
+value_t LispSymbolValue(const char *name);
+const char *LispSymbolName(int index);
+value_t LispGlobalValue(int index);
+void LispSetGlobalValue(int index, value_t value);
+LispFunctionRecord *LispSymbolFunction(int index);
+int LispSymbolCount();
+// The constants kept beside the areas.
+value_t LispT();
+int LispNilIndex();
+int LispQuotIndex();
+int LispLambdaIndex();
+int LispLetIndex();
+int LispDotIndex();
+int LispOtherwiseIndex();
+int LispLoadVerboseIndex();
+
+// ---- Cells, strings, arrays -----------------------------------------------
+
+// A cell, collecting once when the area and the free list are exhausted; null
+// when nothing is left. A collection can run inside: hold values across it
+// on a stack or the root chain.
+LispCell *LispAllocCons();
+value_t LispMakeCons(value_t car, value_t cdr);
+value_t LispMakeString(const char *text);
+value_t LispMakeString(std::string_view text);
+// The text of a string value, null for any other value.
+const char *LispStringText(value_t v);
+// (make-array n): n an integer or a double truncated.
+value_t LispMakeArray(value_t count);
+// Element count and storage of an array value; -1 and null for anything else.
+int LispArrayCount(value_t v);
+value_t *LispArrayElements(value_t v);
+int32_t LispToInt(value_t v);
+float LispToFloat(value_t v);
+double LispToDouble(value_t v);
+// Elements 0, 1, 2 of an array as doubles (integers widened); false, out
+// untouched, unless the value is an array of at least three numbers.
+bool LispValueToVec3(value_t v, Vec3 &out);
+// One collection with statistics; T when the counts agree.
+value_t LispCollectGarbage();
+// Tests: a silent collection before every cell allocation, so that a value
+// held anywhere without a root is caught at once.
+void LispSetCollectOnEveryAllocation(bool on);
+// Cells handed out from the area so far, and cells on the free list.
+int LispCellsUsed();
+int LispFreeCells();
+
+// ---- Function records -----------------------------------------------------
+
+void LispRegisterFunction(const char *name, LispBuiltinFn handler, int arity);
+void LispRegisterSpecialForm(const char *name, LispSpecialFormFn handler);
+// Replaces the name's record by a new one; null when the name cannot be interned.
+LispFunctionRecord *LispDefineFunctionRecord(const char *name, uint32_t kind, LispBuiltinFn handler,
+                                             int minArgs);
+
+// ---- Stacks ---------------------------------------------------------------
+
+// Callers outside the interpreter that apply a function push it and its
+// arguments here, call LispApply and set the top back.
+bool LispPushArg(value_t v);
+value_t *LispArgTop();
+void LispSetArgTop(value_t *top);
+size_t LispArgStackDepth();
+size_t LispValueStackDepth();
+
+// ---- Root chain -----------------------------------------------------------
+
+// Keeps a value that an object outside the interpreter holds across calls
+// alive through collections. Nodes may be destroyed in any order.
+class LispRootNode {
+public:
+    explicit LispRootNode(value_t *slot);
+    ~LispRootNode();
+    LispRootNode(const LispRootNode &) = delete;
+    LispRootNode &operator=(const LispRootNode &) = delete;
+
+    value_t *Slot() const { return m_slot; }
+    LispRootNode *Next() const { return m_next; }
+
+private:
+    friend struct LispState;
+    friend class LispCollector;
+    value_t *m_slot;
+    LispRootNode *m_prev = nullptr;
+    LispRootNode *m_next = nullptr;
+    bool m_linked = false;
+};
+
+// ---- Sandbox and quit -----------------------------------------------------
+
+// Code that comes from scene files runs sandboxed: no file removal, no opening
+// of files, no `load`, no `quit`.
+void LispSetSandbox(bool on);
+bool LispIsSandboxed();
+
+class LispSandboxScope {
+public:
+    LispSandboxScope() : m_was(LispIsSandboxed()) { LispSetSandbox(true); }
+    ~LispSandboxScope() { LispSetSandbox(m_was); }
+    LispSandboxScope(const LispSandboxScope &) = delete;
+    LispSandboxScope &operator=(const LispSandboxScope &) = delete;
+
+private:
+    bool m_was;
+};
+
+// `quit` never ends the process: it stops the evaluation in progress and
+// leaves this flag for the host, which decides. Cleared by LispEvalTopLevel.
+bool LispQuitRequested();

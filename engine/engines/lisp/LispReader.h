@@ -1,0 +1,35 @@
+#pragma once
+// Text to values: character streams over strings and files, the tokenizer
+// and the reader with its list, dot and quote syntax.
+#include "engine/engines/lisp/LispValue.h"
+
+struct LispStream;
+
+// Token codes of the tokenizer; atoms return their value's tag.
+enum LispToken : int {
+    LispTokenOpen = 40,
+    LispTokenClose = 41,
+    LispTokenQuote = LispQuoteToken,
+    LispTokenEnd = LispEndToken,
+    LispTokenError = LispError
+};
+
+enum class LispReadStatus { Ok, End, Failed };
+
+// kind 0: a string stream over a copy of the text; kind 1: the named file.
+// Null for any other kind or a file that cannot be opened. The opener closes it.
+LispStream *LispOpenStream(const char *pathOrText, int kind);
+// A file stream over an open descriptor (standard input for the host).
+LispStream *LispOpenDescriptorStream(int descriptor, bool ownsDescriptor);
+int LispCloseStream(LispStream *stream);
+int LispStreamGet(LispStream *stream);
+int LispStreamPeek(LispStream *stream);
+
+// One token: 1, or 0 at the end of input or after a token error.
+int LispReadToken(LispStream *stream, int *token, value_t *value);
+// One expression: 1, or 0 when nothing could be read.
+int LispRead(LispStream *stream, value_t *result);
+// One expression, telling the end of the input from a syntax error.
+LispReadStatus LispReadExpression(LispStream *stream, value_t *result);
+// The first expression of the text, or NIL when nothing was read.
+value_t LispReadFromString(const char *text);

@@ -1,0 +1,221 @@
+#pragma once
+// Internal to the interpreter: its process-wide state, the heap records that
+// values point to, and the guards that keep temporaries alive and bound the
+// recursion. Nothing outside engine/engines/lisp includes this header.
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/engines/lisp/LispCore.h"
+
+// ---- Heap records ---------------------------------------------------------
+
+// Strings, lambda and closure records, array storage and opened streams live
+// on the heap; the collector traces them from the values that point to them
+// and releases them only when nothing reaches them any more.
+enum class LispHeapKind : uint8_t { String, Lambda, Closure, ArrayStorage, Stream };
+
+struct LispHeapObject {
+    LispHeapObject *m_next = nullptr;
+    LispHeapKind m_kind;
+    bool m_marked = false;
+
+    explicit LispHeapObject(LispHeapKind kind) : m_kind(kind) {}
+};
+
+// The text follows the header in the same block, so a string value's payload
+// is a plain NUL-terminated byte string.
+struct LispHeapString : LispHeapObject {
+    LispHeapString() : LispHeapObject(LispHeapKind::String) {}
+    char *Text() { return reinterpret_cast<char *>(this + 1); }
+    static LispHeapString *FromText(const char *text)
+    {
+        return const_cast<LispHeapString *>(reinterpret_cast<const LispHeapString *>(text) - 1);
+    }
+};
+
+struct LispLambda : LispHeapObject {
+    LispLambda() : LispHeapObject(LispHeapKind::Lambda) {}
+    int m_paramCount = 0;
+    value_t m_body;
+    std::vector<int> m_references; // compile-time indexes of every variable reference
+    int m_capturedCount = 0;       // values below its parameters that it needs at run time
+};
+
+struct LispClosureRecord : LispHeapObject {
+    LispClosureRecord() : LispHeapObject(LispHeapKind::Closure) {}
+    LispLambda *m_lambda = nullptr;
+    std::vector<value_t> m_captured;
+};
+
+struct LispArrayStorage : LispHeapObject {
+    LispArrayStorage() : LispHeapObject(LispHeapKind::ArrayStorage) {}
+    std::vector<value_t> m_elements;
+};
+
+// A character stream over a string or a file descriptor.
+struct LispStream : LispHeapObject {
+    enum Kind { StringKind = 0, FileKind = 1, ClosedKind = -1 };
+    static constexpr size_t kFileBufferSize = 16384;
+
+    LispStream() : LispHeapObject(LispHeapKind::Stream) {}
+    int m_kind = ClosedKind;
+    std::vector<char> m_buffer;
+    size_t m_position = 0;
+    size_t m_end = 0;
+    bool m_endFlag = false;
+    int m_descriptor = -1;
+    bool m_ownsDescriptor = false;
+    bool m_collectable = false; // owned by the collector (a stream value), else by its opener
+};
+
+void LispReleaseStreamResources(LispStream *stream);
+void LispDeleteHeapObject(LispHeapObject *object);
+
+// ---- Symbols --------------------------------------------------------------
+
+struct LispPropertyEntry {
+    int32_t property;
+    value_t value;
+};
+
+struct LispSymbolEntry {
+    bool m_used = false;
+    std::string m_name;
+    value_t m_value;
+    std::unique_ptr<LispFunctionRecord> m_function;
+    std::unique_ptr<std::vector<LispPropertyEntry>> m_plist;
+};
+
+// ---- The state ------------------------------------------------------------
+
+// Bounds of the C++ recursion: evaluation, compilation, reading and printing
+// recurse, and a script from a file must not be able to overflow the host's
+// stack (8 MB by default; sanitizer builds use much larger frames).
+constexpr int kLispMaxDepth = 6000;
+constexpr size_t kLispMaxStackBytes = 3u << 20;
+
+struct LispState {
+    bool m_started = false;
+
+    std::unique_ptr<LispCell[]> m_cells;
+    std::vector<uint8_t> m_marks;
+    int m_fill = 0;
+    LispCell *m_freeList = nullptr;
+    int m_freeCount = 0;
+
+    std::unique_ptr<LispSymbolEntry[]> m_symbols;
+    int m_symbolCount = 0;
+
+    std::unique_ptr<value_t[]> m_valueStack;
+    value_t *m_valueTop = nullptr;
+    std::unique_ptr<value_t[]> m_argStack;
+    value_t *m_argTop = nullptr;
+    std::unique_ptr<value_t[]> m_macroStack;
+    value_t *m_macroTop = nullptr;
+    int m_compileVars[kLispCompileTableSize] = {};
+
+    LispRootNode *m_roots = nullptr;
+    std::vector<value_t *> m_guards; // locals of the interpreter's own C++ code
+    LispHeapObject *m_heap = nullptr;
+    size_t m_heapCount = 0;
+
+    int m_nilIndex = 0;
+    int m_quotIndex = 0;
+    int m_lambdaIndex = 0;
+    int m_letIndex = 0;
+    int m_tIndex = 0;
+    int m_dotIndex = 0;
+    int m_otherwiseIndex = 0;
+    int m_loadVerboseIndex = 0;
+
+    int m_depth = 0;
+    uintptr_t m_stackBase = 0;
+    bool m_abort = false; // unwinding after quit or a blown bound
+    bool m_quitRequested = false;
+    bool m_sandbox = false;
+    int m_loadNesting = 0;
+    bool m_collectEveryAllocation = false;
+    clock_t m_lastCpu = 0;
+
+    static LispState s_state;
+};
+
+inline LispState &Lisp()
+{
+    return LispState::s_state;
+}
+
+// ---- Guards ---------------------------------------------------------------
+
+// Registers locals of the interpreter's C++ code with the collector for the
+// guard's lifetime, so a collection inside an allocation sees them.
+class LispGuard {
+public:
+    template <typename... V>
+    explicit LispGuard(V &...values) : m_count(sizeof...(V))
+    {
+        (Lisp().m_guards.push_back(&values), ...);
+    }
+    ~LispGuard() { Lisp().m_guards.resize(Lisp().m_guards.size() - m_count); }
+    LispGuard(const LispGuard &) = delete;
+    LispGuard &operator=(const LispGuard &) = delete;
+
+private:
+    size_t m_count;
+};
+
+// One level of C++ recursion. Ok() is false when the depth or the stack used
+// since the outermost level is beyond its bound.
+class LispDepth {
+public:
+    LispDepth()
+    {
+        LispState &s = Lisp();
+        uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+        if (s.m_depth++ == 0)
+            s.m_stackBase = frame;
+        size_t used = s.m_stackBase > frame ? s.m_stackBase - frame : frame - s.m_stackBase;
+        m_ok = s.m_depth <= kLispMaxDepth && used < kLispMaxStackBytes;
+    }
+    ~LispDepth()
+    {
+        LispState &s = Lisp();
+        if (--s.m_depth == 0) {
+            s.m_abort = false;
+            s.m_stackBase = 0;
+        }
+    }
+    LispDepth(const LispDepth &) = delete;
+    LispDepth &operator=(const LispDepth &) = delete;
+
+    bool Ok() const { return m_ok; }
+
+private:
+    bool m_ok;
+};
+
+// ---- Helpers shared by the interpreter's files ----------------------------
+
+// One collection; the statistics are printed when report is set.
+value_t LispCollect(bool report);
+// Prints the message and starts unwinding the evaluation in progress.
+value_t LispAbort(const char *message);
+// A head or argument as messages show it: printed, cut to what a message holds.
+std::string LispMessageText(value_t v);
+// car and cdr as the special forms take pieces: a non-cons prints the
+// built-ins' message and gives ERROR.
+value_t LispCarOf(value_t v);
+value_t LispCdrOf(value_t v);
+// The element after the first, NIL when absent (no message).
+value_t LispSecondOrNil(value_t v);
+bool LispEq(value_t a, value_t b);
+// Compiles (let bindings body) into a direct call of a compiled lambda.
+value_t LispCompileLet(value_t args, int depth, std::vector<int> &references);
+bool LispPushValue(value_t v);
+void LispRegisterHeap(LispHeapObject *object);
+void LispRegisterSpecialForms();
+void LispRegisterBuiltinTable();
+// Refuses an operation in sandbox mode (message printed); false when refused.
+bool LispAllowedOutsideSandbox(const char *operation);

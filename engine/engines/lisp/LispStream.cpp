@@ -1,0 +1,124 @@
+// Character streams over a string or a file descriptor. A file reads as one
+// continuous text whatever its length, through a buffer refilled on demand.
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "engine/engines/lisp/LispReader.h"
+#include "engine/engines/lisp/LispState.h"
+
+namespace {
+
+// Scene files written on Windows name files with backslashes.
+std::string NativePath(const char *path)
+{
+    std::string native(path);
+    for (char &c : native)
+        if (c == '\\')
+            c = '/';
+    return native;
+}
+
+int NextCharacter(LispStream *stream, bool consume)
+{
+    if (!stream)
+        return 0;
+    if (stream->m_kind == LispStream::StringKind) {
+        unsigned char c = static_cast<unsigned char>(stream->m_buffer[stream->m_position]);
+        if (c == 0) {
+            stream->m_endFlag = true;
+            return 0;
+        }
+        if (consume)
+            ++stream->m_position;
+        return c;
+    }
+    if (stream->m_kind != LispStream::FileKind)
+        return 0;
+    if (stream->m_position >= stream->m_end) {
+        if (stream->m_endFlag)
+            return 0;
+        ssize_t got;
+        do {
+            got = ::read(stream->m_descriptor, stream->m_buffer.data(), stream->m_buffer.size());
+        } while (got < 0 && errno == EINTR);
+        stream->m_position = 0;
+        stream->m_end = got > 0 ? static_cast<size_t>(got) : 0;
+        // Only an empty read is the end: pipes and terminals deliver short reads.
+        if (got <= 0) {
+            stream->m_endFlag = true;
+            return 0;
+        }
+    }
+    unsigned char c = static_cast<unsigned char>(stream->m_buffer[stream->m_position]);
+    if (consume && c != 0)
+        ++stream->m_position;
+    return c;
+}
+
+} // namespace
+
+LispStream *LispOpenStream(const char *pathOrText, int kind)
+{
+    if (!pathOrText)
+        return nullptr;
+    if (kind == LispStream::StringKind) {
+        auto *stream = new LispStream();
+        stream->m_kind = LispStream::StringKind;
+        size_t length = std::strlen(pathOrText);
+        stream->m_buffer.assign(pathOrText, pathOrText + length + 1);
+        stream->m_end = length;
+        return stream;
+    }
+    if (kind != LispStream::FileKind)
+        return nullptr;
+    int descriptor = ::open(NativePath(pathOrText).c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    return LispOpenDescriptorStream(descriptor, true);
+}
+
+LispStream *LispOpenDescriptorStream(int descriptor, bool ownsDescriptor)
+{
+    auto *stream = new LispStream();
+    stream->m_kind = LispStream::FileKind;
+    stream->m_buffer.resize(LispStream::kFileBufferSize);
+    stream->m_descriptor = descriptor;
+    stream->m_ownsDescriptor = ownsDescriptor;
+    return stream;
+}
+
+void LispReleaseStreamResources(LispStream *stream)
+{
+    if (stream->m_descriptor >= 0 && stream->m_ownsDescriptor)
+        ::close(stream->m_descriptor);
+    stream->m_descriptor = -1;
+    stream->m_buffer.clear();
+    stream->m_buffer.shrink_to_fit();
+    stream->m_position = stream->m_end = 0;
+    stream->m_kind = LispStream::ClosedKind;
+}
+
+int LispCloseStream(LispStream *stream)
+{
+    if (!stream || stream->m_kind == LispStream::ClosedKind)
+        return 0;
+    LispReleaseStreamResources(stream);
+    // A stream value's record stays until nothing refers to it; a second
+    // close of the same value then finds it closed.
+    if (!stream->m_collectable)
+        delete stream;
+    return 1;
+}
+
+int LispStreamGet(LispStream *stream)
+{
+    return NextCharacter(stream, true);
+}
+
+int LispStreamPeek(LispStream *stream)
+{
+    return NextCharacter(stream, false);
+}
