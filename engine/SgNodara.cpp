@@ -2,11 +2,16 @@
 
 #include <cstdio>
 
+#include "engine/core/FieldModule.h"
 #include "engine/core/RxFunc.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgGizmoGroup.h"
+#include "engine/core/SgGroup.h"
 #include "engine/core/SgNode.h"
 #include "engine/engines/lisp/LispCore.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/core/SgSwitch.h"
 #include "engine/nodes/properties/SgAttributeManager.h"
 #include "utilities/Brannic.h"
 
@@ -27,8 +32,13 @@ void SgNodara::Init()
     // Field containers, parents before children: the order fixes the class ids.
     SgFieldMngr::InitClass();
     SgNode::InitClass();
+    SgGroup::InitClass();
+    SgSwitch::InitClass();
+    SgGizmoGroup::InitClass();
+    SgSeparator::InitClass();
 
     SgField::InitFieldClasses();
+    RegisterFieldModules();
     // The field primitives and prelude macros join through LispAddStartupHook.
     LispInit();
     RxFunc::InitClasses();

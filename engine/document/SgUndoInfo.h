@@ -40,11 +40,16 @@ public:
     int GetKeyPoint() const { return m_iKeyPoint; }
     void SetKeyPoint(int keyPoint) { m_iKeyPoint = keyPoint; }
 
-    // Field records set the field from the before (undo) or after (redo) value.
+    // Field records set the field from the before (undo) or after (redo)
+    // value; child-list records take the child out of its group or put it back
+    // after the sibling that preceded it.
     void Undo();
     void Redo();
 
 private:
+    void RelinkChild();
+    void UnlinkChild();
+
     Type m_type;
     SgField *m_pField = nullptr;
     void *m_pBefore = nullptr;

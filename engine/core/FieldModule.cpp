@@ -1,0 +1,83 @@
+#include "engine/core/FieldModule.h"
+
+#include <iostream>
+
+void FieldModuleBase::ReportCycle() const
+{
+    SgField *field = GetFieldContainer();
+    const char *name = field ? field->GetFieldName() : nullptr;
+    const SgFieldMngr *container = field ? field->GetContainer() : nullptr;
+    std::cerr << "Evaluation cycle: field \"" << (name ? name : "?") << "\"";
+    if (container)
+        std::cerr << " of " << container->GetClassName();
+    std::cerr << " is driven by itself; its stored value is used\n";
+}
+
+void FieldModuleBase::GenEvaluate(DxInBase *input, DxOutBase *output, int)
+{
+    SgField *field = GetFieldContainer();
+    if (m_bEvaluating) {
+        ReportCycle();
+        output->set(field ? field->GetValuePtr(0, false) : nullptr);
+        return;
+    }
+    m_bEvaluating = true;
+    try {
+        const void *value = input->GetSource() ? input->GetData() : nullptr;
+        if (!value && field)
+            value = field->GetValuePtr(0, false);
+        output->set(value);
+    } catch (...) {
+        m_bEvaluating = false;
+        throw;
+    }
+    m_bEvaluating = false;
+}
+
+template class FieldModule<int, SgFieldInt>;
+template class FieldModule<float, SgFieldFloat>;
+template class FieldModule<unsigned short, SgFieldUShort>;
+template class FieldModule<double, SgFieldDouble>;
+template class FieldModule<Vec2, SgFieldVec2>;
+template class FieldModule<Vec3, SgFieldVec3>;
+template class FieldModule<Vec4, SgFieldVec4>;
+template class FieldModule<Vec2f, SgFieldVec2f>;
+template class FieldModule<Color, SgFieldColor>;
+template class FieldModule<Rotation, SgFieldRotation>;
+template class FieldModule<Image2, SgFieldImage>;
+template class FieldModule<std::string, SgFieldString>;
+template class FieldModule<Vec3f, SgFieldVec3f>;
+template class FieldModule<NodePtr, SgFieldNodePtr>;
+template class FieldModule<CountPtr<R1Func>, SgFieldR1FuncRef>;
+template class FieldModule<CountPtr<R2Func>, SgFieldR2FuncRef>;
+template class FieldModule<R3Func *, SgFieldR3FuncRef>;
+
+namespace {
+template <class T, int N>
+void RegisterSingle()
+{
+    SgField::SetModuleFactory(N, false, &FieldModule<T, N>::Create);
+}
+} // namespace
+
+void RegisterFieldModules()
+{
+    RegisterSingle<int, SgFieldInt>();
+    RegisterSingle<float, SgFieldFloat>();
+    RegisterSingle<unsigned short, SgFieldUShort>();
+    RegisterSingle<double, SgFieldDouble>();
+    RegisterSingle<Vec2, SgFieldVec2>();
+    RegisterSingle<Vec3, SgFieldVec3>();
+    RegisterSingle<Vec4, SgFieldVec4>();
+    RegisterSingle<Vec2f, SgFieldVec2f>();
+    RegisterSingle<Color, SgFieldColor>();
+    RegisterSingle<Rotation, SgFieldRotation>();
+    RegisterSingle<Image2, SgFieldImage>();
+    RegisterSingle<std::string, SgFieldString>();
+    RegisterSingle<Vec3f, SgFieldVec3f>();
+    RegisterSingle<NodePtr, SgFieldNodePtr>();
+    RegisterSingle<CountPtr<R1Func>, SgFieldR1FuncRef>();
+    RegisterSingle<CountPtr<R2Func>, SgFieldR2FuncRef>();
+    RegisterSingle<R3Func *, SgFieldR3FuncRef>();
+    // Array fields add their (vector = true) factories with their own classes.
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The module that makes a single-value field a dataflow node: its input may
+// drive the field, its output exposes the field's effective value. A driven
+// field keeps its stored value; only reads with evaluation see the driven one.
+#include <string>
+
+#include "engine/core/DxInput.h"
+#include "engine/core/DxOutput.h"
+#include "engine/core/SgTField.h"
+
+// What does not depend on the value type: the pull with its cycle guard.
+class FieldModuleBase : public GeneicFieldModule {
+public:
+    explicit FieldModuleBase(SgField *field) : GeneicFieldModule(field) {}
+
+    // Sets the output from the input's source when connected, else from the
+    // field's stored value. A field that is driven, through other modules, by
+    // itself would pull forever: the second entry is reported and breaks the
+    // loop with the stored value.
+    void GenEvaluate(DxInBase *input, DxOutBase *output, int elementSize);
+
+private:
+    void ReportCycle() const;
+
+    bool m_bEvaluating = false;
+};
+
+template <class T, int N>
+class FieldModule : public FieldModuleBase {
+public:
+    explicit FieldModule(SgField *field) : FieldModuleBase(field) {}
+
+    void Evaluate() override { GenEvaluate(&m_input, &m_output, static_cast<int>(sizeof(T))); }
+    DxOutBase *GetOutput() override { return &m_output; }
+    DxInBase *GetInput() override { return &m_input; }
+
+    static DxModule *Create(SgField *field) { return new FieldModule(field); }
+
+private:
+    // Both register with this module: the base constructor made it current.
+    DxInput<T> m_input;
+    DxOutput<T> m_output;
+};
+
+// Supplies the single-value field modules to the field classes; idempotent.
+// Array fields register their own (vector) factories next to their classes.
+void RegisterFieldModules();
+
+extern template class FieldModule<int, SgFieldInt>;
+extern template class FieldModule<float, SgFieldFloat>;
+extern template class FieldModule<unsigned short, SgFieldUShort>;
+extern template class FieldModule<double, SgFieldDouble>;
+extern template class FieldModule<Vec2, SgFieldVec2>;
+extern template class FieldModule<Vec3, SgFieldVec3>;
+extern template class FieldModule<Vec4, SgFieldVec4>;
+extern template class FieldModule<Vec2f, SgFieldVec2f>;
+extern template class FieldModule<Color, SgFieldColor>;
+extern template class FieldModule<Rotation, SgFieldRotation>;
+extern template class FieldModule<Image2, SgFieldImage>;
+extern template class FieldModule<std::string, SgFieldString>;
+extern template class FieldModule<Vec3f, SgFieldVec3f>;
+extern template class FieldModule<NodePtr, SgFieldNodePtr>;
+extern template class FieldModule<CountPtr<R1Func>, SgFieldR1FuncRef>;
+extern template class FieldModule<CountPtr<R2Func>, SgFieldR2FuncRef>;
+extern template class FieldModule<R3Func *, SgFieldR3FuncRef>;

@@ -1,0 +1,52 @@
+#pragma once
+// A bump allocator for records that all die together: memory comes from large
+// blocks, single frees do nothing, and a bulk release returns everything at
+// once. The traversal state allocates its elements this way.
+#include <cstddef>
+
+class MemoryAllocator {
+public:
+    virtual void *Allocate(std::size_t size) = 0;
+    // Records live until the allocator releases them all.
+    virtual void Free(void *) {}
+    virtual ~MemoryAllocator() = default;
+};
+
+class BlocksAllocator : public MemoryAllocator {
+public:
+    static constexpr int kDefaultBlockSize = 20480;
+
+    explicit BlocksAllocator(int blockSize = kDefaultBlockSize);
+    BlocksAllocator(const BlocksAllocator &) = delete;
+    BlocksAllocator &operator=(const BlocksAllocator &) = delete;
+    ~BlocksAllocator() override;
+
+    // Requests bigger than a block's data area get a block of their own.
+    void *Allocate(std::size_t size) override;
+    // Frees every block after the first and starts over in the first one;
+    // everything handed out before is invalid afterwards. Does nothing while
+    // the release flag is cleared.
+    void ReleaseAll();
+
+    int GetReleaseFlag() const { return m_iRelease; }
+    void SetReleaseFlag(int flag) { m_iRelease = flag; }
+    int GetBlockSize() const { return m_iBlockSize; }
+    // Bytes a regular block offers to callers.
+    std::size_t GetBlockCapacity() const;
+    int GetBlockCount() const;
+
+private:
+    struct alignas(alignof(std::max_align_t)) Header {
+        char *free;
+        char *end;
+        Header *next;
+    };
+
+    Header *NewBlock(std::size_t dataSize);
+    static char *DataStart(Header *block) { return reinterpret_cast<char *>(block + 1); }
+
+    int m_iBlockSize;
+    int m_iRelease = 1;
+    Header *m_pFirst = nullptr;
+    Header *m_pCurrent = nullptr;
+};

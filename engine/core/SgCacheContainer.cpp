@@ -1,0 +1,3 @@
+#include "engine/core/SgCacheContainer.h"
+
+SgCacheContainer::~SgCacheContainer() = default;

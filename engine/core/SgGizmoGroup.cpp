@@ -1,0 +1,3 @@
+#include "engine/core/SgGizmoGroup.h"
+
+SG_CLASS_SOURCE(SgGizmoGroup, SgGroup, SgFieldMngr, "SgGizmoGroup")

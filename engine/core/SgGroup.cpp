@@ -1,0 +1,255 @@
+#include "engine/core/SgGroup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_set>
+
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgUndoInfo.h"
+#include "utilities/StringUtil.h"
+
+SG_CLASS_SOURCE(SgGroup, SgNode, SgFieldMngr, "SgGroup")
+
+SgGroup::~SgGroup()
+{
+    // A record made now would name a group that is about to vanish, and its
+    // undo would reach freed memory: a dying group deletes its children quietly.
+    DisableUndo();
+    Clear();
+}
+
+SgNode *SgGroup::GetChild(int index) const
+{
+    if (index < 0 || index >= GetChildsCount())
+        return nullptr;
+    return m_children[index];
+}
+
+int SgGroup::GetPosition(const SgNode *child) const
+{
+    if (!child)
+        return -1;
+    for (int i = 0; i < GetChildsCount(); ++i) {
+        if (m_children[i] == child)
+            return i;
+    }
+    return -1;
+}
+
+bool SgGroup::WouldMakeCycle(const SgNode *child) const
+{
+    // The child would hold this group below itself when it is this group or
+    // one of the groups above it.
+    std::unordered_set<const SgNode *> seen;
+    std::vector<const SgNode *> pending{this};
+    while (!pending.empty()) {
+        const SgNode *node = pending.back();
+        pending.pop_back();
+        if (node == child)
+            return true;
+        if (!seen.insert(node).second)
+            continue;
+        for (const SgNode *father : node->GetFatherList()) {
+            if (father->IsGroup())
+                pending.push_back(father);
+        }
+    }
+    return false;
+}
+
+bool SgGroup::CanAdopt(SgNode *child, const char *operation) const
+{
+    if (!child) {
+        std::fprintf(stderr, "%s: no child node given\n", operation);
+        return false;
+    }
+    if (WouldMakeCycle(child)) {
+        std::fprintf(stderr, "%s: a group cannot be placed below itself\n", operation);
+        return false;
+    }
+    return true;
+}
+
+void SgGroup::Adopt(SgNode *child, SgNode *sibling, bool recordForGroup)
+{
+    child->AddRef();
+    child->AddFather(this);
+    NotifyFathers(child);
+    child->Invalidate();
+    child->SetDocument(GetDocument());
+
+    SgDocument *document = GetDocument();
+    if (!document)
+        return;
+    if (recordForGroup && child->IsUndoEnabled())
+        document->AddUndoInfo(new SgUndoInfo(SgUndoInfo::kChildAdded, this, child, sibling));
+    document->UpdateSceneManager(child);
+}
+
+bool SgGroup::AddChild(SgNode *child)
+{
+    if (!CanAdopt(child, "AddChild"))
+        return false;
+    SgNode *before = m_children.empty() ? nullptr : m_children.back();
+    m_children.push_back(child);
+    Adopt(child, before, IsUndoEnabled());
+    return true;
+}
+
+bool SgGroup::AddChildAfter(SgNode *child, SgNode *sibling)
+{
+    if (!CanAdopt(child, "AddChildAfter"))
+        return false;
+    const int at = GetPosition(sibling);
+    if (at < 0)
+        m_children.push_back(child);
+    else
+        m_children.insert(m_children.begin() + at + 1, child);
+    Adopt(child, sibling, IsUndoEnabled());
+    return true;
+}
+
+bool SgGroup::AddChildBefore(SgNode *child, SgNode *sibling)
+{
+    if (!CanAdopt(child, "AddChildBefore"))
+        return false;
+    const int at = std::max(GetPosition(sibling), 0);
+    m_children.insert(m_children.begin() + at, child);
+    SgNode *before = at > 0 ? m_children[at - 1] : nullptr;
+    // Inserting in front records whenever the child's document records,
+    // whatever this group's own undo flag says.
+    Adopt(child, before, true);
+    return true;
+}
+
+bool SgGroup::AddChildAfterTransform(SgNode *child)
+{
+    const int transformId = SgFieldMngr::GetClassIDFromName("SgTransform");
+    if (transformId) {
+        for (SgNode *node : m_children) {
+            if (node->GetClassID() == transformId)
+                return AddChildAfter(child, node);
+        }
+    }
+    return AddChildBefore(child, nullptr);
+}
+
+bool SgGroup::ReplaceChild(SgNode *oldChild, SgNode *newChild)
+{
+    if (GetPosition(oldChild) < 0) {
+        std::fprintf(stderr, "ReplaceChild: the node to replace is not a child\n");
+        return false;
+    }
+    if (oldChild == newChild)
+        return true;
+    if (!AddChildBefore(newChild, oldChild))
+        return false;
+    DeleteChild(oldChild);
+    return true;
+}
+
+int SgGroup::DeleteChild(SgNode *child)
+{
+    const int at = GetPosition(child);
+    if (at < 0)
+        return 0;
+    SgDocument *document = GetDocument();
+    if (document)
+        document->UpdateSceneManager(child);
+
+    child->DeleteFather(this);
+    NotifyFathers(child);
+    SgNode *before = at > 0 ? m_children[at - 1] : nullptr;
+    m_children.erase(m_children.begin() + at);
+
+    if (document && IsUndoEnabled() && child->IsUndoEnabled()) {
+        // The record's own reference keeps the child alive for a later undo.
+        document->AddUndoInfo(new SgUndoInfo(SgUndoInfo::kChildDeleted, this, child, before));
+    }
+    SgFieldMngr::Release(child);
+    return 1;
+}
+
+int SgGroup::RemoveChild(SgNode *child)
+{
+    const int at = GetPosition(child);
+    if (at < 0)
+        return 0;
+    m_children.erase(m_children.begin() + at);
+    return 1;
+}
+
+void SgGroup::Clear()
+{
+    while (!m_children.empty())
+        DeleteChild(m_children.front());
+}
+
+void SgGroup::NotifyFathers(SgNode *from)
+{
+    if (from && from->AffectsState()) {
+        const int at = GetPosition(from);
+        if (at >= 0) {
+            // A child may drop a later sibling while it is told; work on a copy.
+            const std::vector<SgNode *> later(m_children.begin() + at + 1, m_children.end());
+            for (SgNode *sibling : later)
+                sibling->NotifySons(this);
+        }
+    }
+    ClearAllCaches();
+    SgNode::NotifyFathers(this);
+}
+
+void SgGroup::NotifySons(SgNode *)
+{
+    const std::vector<SgNode *> children = m_children;
+    for (SgNode *child : children)
+        child->NotifySons(this);
+    Invalidate();
+}
+
+void SgGroup::Refresh(int code)
+{
+    const std::vector<SgNode *> children = m_children;
+    for (SgNode *child : children)
+        child->Refresh(code);
+}
+
+void SgGroup::SetDocument(SgDocument *document)
+{
+    SgNode::SetDocument(document);
+    for (SgNode *child : m_children)
+        child->SetDocument(document);
+}
+
+void SgGroup::ReleaseDocument()
+{
+    SgNode::ReleaseDocument();
+    for (SgNode *child : m_children)
+        child->ReleaseDocument();
+}
+
+SgNode *SgGroup::FindFirstNode(int classId, int start, const char *name, bool derived) const
+{
+    for (int i = std::max(start, 0); i < GetChildsCount(); ++i) {
+        SgNode *child = m_children[i];
+        const bool classMatches = derived ? child->IsDerivedFrom(classId) : child->GetClassID() == classId;
+        if (!classMatches)
+            continue;
+        if (name && SgStrICmp(child->GetName().c_str(), name) != 0)
+            continue;
+        return child;
+    }
+    return nullptr;
+}
+
+SgNode *SgGroup::FindFirstNodeCond(bool (*predicate)(SgNode *)) const
+{
+    if (!predicate)
+        return nullptr;
+    for (SgNode *child : m_children) {
+        if (predicate(child))
+            return child;
+    }
+    return nullptr;
+}

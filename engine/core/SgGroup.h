@@ -1,0 +1,70 @@
+#pragma once
+// A node that holds an ordered list of children and so makes the scene a graph.
+// Every change to the list keeps the child's reference (one per entry), its
+// fathers list (one entry per list entry), the change notices above and beside
+// the child, and the document's undo records consistent.
+#include <vector>
+
+#include "engine/core/SgNode.h"
+
+class SgGroup : public SgNode {
+    SG_CLASS_HEADER(SgGroup, SgFieldMngr)
+
+    SgGroup() = default;
+    ~SgGroup() override;
+
+    void NotifyFathers(SgNode *from) override;
+    void NotifySons(SgNode *from) override;
+    void Refresh(int code) override;
+    bool IsGroup() const override { return true; }
+    void SetDocument(SgDocument *document) override;
+    void ReleaseDocument() override;
+
+    int GetNumChildren() const override { return GetChildsCount(); }
+    SgNode *GetChild(int index) const override;
+
+    // 1 when the child was unlinked and released, 0 when it is not a child.
+    virtual int DeleteChild(SgNode *child);
+    // Unlinks the first entry of the child without releasing it or notifying;
+    // 1, or 0 when it is not a child.
+    int RemoveChild(SgNode *child) override;
+
+    // The adders refuse (false, with a diagnostic) a null child and a child
+    // that would hold this group below itself.
+    virtual bool AddChild(SgNode *child);
+    // Before the sibling's first entry; at the front when the sibling is null
+    // or not a child.
+    virtual bool AddChildBefore(SgNode *child, SgNode *sibling);
+    // After the sibling's first entry; at the end when the sibling is null or
+    // not a child.
+    virtual bool AddChildAfter(SgNode *child, SgNode *sibling);
+    // After the first transform child, or at the front when there is none.
+    virtual bool AddChildAfterTransform(SgNode *child);
+    // Puts the new child where the old one was and deletes the old one.
+    bool ReplaceChild(SgNode *oldChild, SgNode *newChild);
+    // Deletes every child, first to last.
+    void Clear();
+
+    virtual void ClearAllCaches() {}
+
+    int GetChildsCount() const { return static_cast<int>(m_children.size()); }
+    const std::vector<SgNode *> &GetChildList() const { return m_children; }
+    // Index of the child's first entry, -1 when it is not a child.
+    int GetPosition(const SgNode *child) const;
+
+    // From `start` on, the first child of the class (or of a derived class when
+    // `derived`) whose name, when one is given, matches ignoring ASCII case.
+    SgNode *FindFirstNode(int classId, int start, const char *name, bool derived) const;
+    SgNode *FindFirstNodeCond(bool (*predicate)(SgNode *)) const;
+
+    // True when holding `child` would put this group below itself.
+    bool WouldMakeCycle(const SgNode *child) const;
+
+private:
+    bool CanAdopt(SgNode *child, const char *operation) const;
+    // Links a child whose entry is already in the list and records its undo;
+    // the record names `sibling` as the node before it.
+    void Adopt(SgNode *child, SgNode *sibling, bool recordForGroup);
+
+    std::vector<SgNode *> m_children;
+};

@@ -1,0 +1,43 @@
+#include "engine/core/SgSeparator.h"
+
+SG_CLASS_SOURCE(SgSeparator, SgGroup, SgFieldMngr, "SgSeparator")
+
+void SgSeparator::Refresh(int code)
+{
+    SgGroup::Refresh(code);
+    ClearAllCaches();
+}
+
+SgNode *SgSeparator::FindRealObject() const
+{
+    if (!m_bObject)
+        return nullptr;
+    const int shapeId = SgFieldMngr::GetClassIDFromName("SgShape");
+    for (SgNode *child : GetChildList()) {
+        if (child->GetClassID() == ClassID() || (shapeId && child->IsDerivedFrom(shapeId)))
+            return child;
+    }
+    return nullptr;
+}
+
+bool SgSeparator::AddPropertyNode(SgNode *node, bool)
+{
+    return AddChildAfterTransform(node);
+}
+
+bool SgSeparator::AddPropertyNodeAfter(SgNode *node, SgNode *sibling)
+{
+    return AddChildAfter(node, sibling);
+}
+
+int SgSeparator::DeletePropertyNode(SgNode *node)
+{
+    return DeleteChild(node);
+}
+
+void SgSeparator::SetObjectsGroup(bool on)
+{
+    m_bObjectsGroup = on;
+    if (on)
+        m_bObject = true;
+}

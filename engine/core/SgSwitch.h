@@ -1,0 +1,16 @@
+#pragma once
+// A group through which a traversal visits one chosen child only: "whichChild"
+// counts from 0; -3 visits every child, any other value out of range none.
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgTField.h"
+
+class SgSwitch : public SgGroup {
+    SG_CLASS_HEADER(SgSwitch, SgFieldMngr)
+
+    // The value that makes the switch visit every child.
+    static constexpr int kAllChildren = -3;
+
+    SgSwitch();
+
+    SgFInt m_whichChild;
+};

@@ -1,0 +1,384 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestNodes.h"
+#include "engine/core/SgGizmoGroup.h"
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/core/SgSwitch.h"
+
+namespace {
+
+// A shape that records being invalidated and reports its own destruction.
+class WatchedShape : public TestShape {
+public:
+    explicit WatchedShape(bool *destroyed = nullptr) : m_destroyed(destroyed) {}
+    ~WatchedShape() override
+    {
+        if (m_destroyed)
+            *m_destroyed = true;
+    }
+    void Invalidate() override { ++m_invalidations; }
+
+    bool *m_destroyed;
+    int m_invalidations = 0;
+};
+
+std::string Names(const SgGroup &group)
+{
+    std::string text;
+    for (SgNode *child : group.GetChildList())
+        text += (text.empty() ? "" : ",") + child->GetName();
+    return text;
+}
+
+SgNode *Named(SgNode *node, const char *name)
+{
+    node->SetName(name);
+    return node;
+}
+
+int CountOf(const std::vector<SgNode *> &list, const SgNode *node)
+{
+    return static_cast<int>(std::count(list.begin(), list.end(), node));
+}
+
+} // namespace
+
+class SgGroupTest : public ::testing::Test {
+protected:
+    void SetUp() override { InitTestClasses(); }
+};
+
+TEST_F(SgGroupTest, AddThenDeleteOfAFreshChildFreesIt)
+{
+    bool destroyed = false;
+    SgRef<SgGroup> group = new SgGroup;
+    auto *child = new WatchedShape(&destroyed);
+    ASSERT_TRUE(group->AddChild(child));
+    EXPECT_EQ(child->GetRefCount(), 1);
+    EXPECT_EQ(CountOf(child->GetFatherList(), group.get()), 1);
+    EXPECT_GT(child->m_invalidations, 0) << "the new child was not invalidated";
+    EXPECT_EQ(group->DeleteChild(child), 1);
+    EXPECT_TRUE(destroyed) << "the group's reference was the last one, the child should be gone";
+    EXPECT_EQ(group->GetChildsCount(), 0);
+}
+
+TEST_F(SgGroupTest, DestroyingAGroupReleasesItsChildren)
+{
+    bool destroyed = false;
+    {
+        SgRef<SgGroup> group = new SgGroup;
+        group->AddChild(new WatchedShape(&destroyed));
+    }
+    EXPECT_TRUE(destroyed);
+}
+
+TEST_F(SgGroupTest, ChildAddedTwiceIsListedTwiceAndHeldTwice)
+{
+    SgRef<SgGroup> group = new SgGroup;
+    SgRef<TestShape> child = new TestShape;
+    group->AddChild(child);
+    group->AddChild(child);
+    EXPECT_EQ(group->GetChildsCount(), 2);
+    EXPECT_EQ(child->GetRefCount(), 3); // ours and one per entry
+    EXPECT_EQ(CountOf(child->GetFatherList(), group.get()), 2);
+    EXPECT_EQ(group->DeleteChild(child), 1);
+    EXPECT_EQ(child->GetRefCount(), 2);
+    EXPECT_EQ(CountOf(child->GetFatherList(), group.get()), 1);
+}
+
+TEST_F(SgGroupTest, ChildOfTwoGroupsListsBothFathers)
+{
+    SgRef<SgGroup> left = new SgGroup, right = new SgSeparator;
+    SgRef<TestShape> child = new TestShape;
+    left->AddChild(child);
+    right->AddChild(child);
+    const auto &fathers = child->GetFatherList();
+    EXPECT_EQ(CountOf(fathers, left.get()), 1);
+    EXPECT_EQ(CountOf(fathers, right.get()), 1);
+}
+
+TEST_F(SgGroupTest, GroupBelowItselfIsRefused)
+{
+    SgRef<SgGroup> top = new SgGroup, middle = new SgGroup, bottom = new SgSeparator;
+    top->AddChild(middle);
+    middle->AddChild(bottom);
+    const int topRefs = top->GetRefCount();
+
+    struct Case {
+        const char *what;
+        std::function<bool()> add;
+    };
+    const Case cases[] = {
+        {"AddChild of itself", [&] { return top->AddChild(top); }},
+        {"AddChild of a grandfather", [&] { return bottom->AddChild(top); }},
+        {"AddChildBefore of a father", [&] { return bottom->AddChildBefore(middle, nullptr); }},
+        {"AddChildAfter of a grandfather", [&] { return bottom->AddChildAfter(top, nullptr); }},
+        {"AddChildAfterTransform of itself", [&] { return middle->AddChildAfterTransform(middle); }},
+        {"ReplaceChild by a father", [&] { return bottom->AddChild(new TestShape) && bottom->ReplaceChild(bottom->GetChild(0), top); }},
+        {"AddChild of nothing", [&] { return top->AddChild(nullptr); }},
+    };
+    for (const Case &c : cases) {
+        EXPECT_FALSE(c.add()) << c.what << " was accepted";
+        EXPECT_EQ(top->GetRefCount(), topRefs) << c.what << " changed the reference count";
+        EXPECT_EQ(top->GetChildsCount(), 1) << c.what;
+        EXPECT_EQ(middle->GetChildsCount(), 1) << c.what;
+    }
+    // A sibling subtree is no cycle.
+    SgRef<SgGroup> other = new SgGroup;
+    EXPECT_TRUE(bottom->AddChild(other));
+}
+
+TEST_F(SgGroupTest, InsertionsLandWhereAsked)
+{
+    SgRef<SgGroup> group = new SgGroup;
+    SgNode *a = Named(new TestShape, "a");
+    SgNode *b = Named(new TestShape, "b");
+    group->AddChild(a);
+    group->AddChild(b);
+    SgRef<TestShape> stranger = new TestShape;
+
+    struct Case {
+        const char *what;
+        std::function<void(SgNode *)> add;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"after nothing appends", [&](SgNode *n) { group->AddChildAfter(n, nullptr); }, "a,b,x"},
+        {"after a non-child appends", [&](SgNode *n) { group->AddChildAfter(n, stranger); }, "a,b,x"},
+        {"after the first", [&](SgNode *n) { group->AddChildAfter(n, a); }, "a,x,b"},
+        {"before nothing prepends", [&](SgNode *n) { group->AddChildBefore(n, nullptr); }, "x,a,b"},
+        {"before the second", [&](SgNode *n) { group->AddChildBefore(n, b); }, "a,x,b"},
+        {"after transform with none prepends", [&](SgNode *n) { group->AddChildAfterTransform(n); }, "x,a,b"},
+    };
+    for (const Case &c : cases) {
+        SgNode *x = Named(new TestShape, "x");
+        c.add(x);
+        EXPECT_EQ(Names(*group), c.expected) << c.what;
+        group->DeleteChild(x);
+    }
+}
+
+TEST_F(SgGroupTest, RemoveChildLeavesReferencesAndFathers)
+{
+    SgRef<SgGroup> group = new SgGroup;
+    SgRef<TestShape> child = new TestShape;
+    group->AddChild(child);
+    EXPECT_EQ(group->RemoveChild(child), 1);
+    EXPECT_EQ(group->GetChildsCount(), 0);
+    EXPECT_EQ(child->GetRefCount(), 2);
+    EXPECT_EQ(CountOf(child->GetFatherList(), group.get()), 1);
+    // Rebalance by hand what RemoveChild deliberately left alone.
+    child->DeleteFather(group);
+    SgFieldMngr::Release(child);
+    EXPECT_EQ(group->RemoveChild(child), 0);
+    EXPECT_EQ(group->DeleteChild(child), 0);
+}
+
+TEST_F(SgGroupTest, StateChangeInvalidatesOnlyLaterSiblings)
+{
+    SgRef<SgGroup> group = new SgGroup;
+    auto *before = new WatchedShape, *changed = new WatchedShape, *after = new WatchedShape;
+    auto *nested = new SgGroup;
+    auto *deep = new WatchedShape;
+    group->AddChild(before);
+    group->AddChild(changed);
+    group->AddChild(after);
+    group->AddChild(nested);
+    nested->AddChild(deep);
+    before->m_invalidations = after->m_invalidations = deep->m_invalidations = 0;
+
+    changed->m_radius = 4.0;
+    EXPECT_EQ(before->m_invalidations, 0) << "an earlier sibling was told";
+    EXPECT_EQ(after->m_invalidations, 1) << "a later sibling was not told";
+    EXPECT_EQ(deep->m_invalidations, 1) << "the subtree of a later sibling was not told";
+}
+
+TEST_F(SgGroupTest, ChangeInsideASeparatorDoesNotReachItsLaterSiblings)
+{
+    SgRef<SgGroup> group = new SgGroup;
+    auto *separator = new SgSeparator;
+    auto *inside = new WatchedShape, *after = new WatchedShape;
+    group->AddChild(separator);
+    group->AddChild(after);
+    separator->AddChild(inside);
+    after->m_invalidations = 0;
+    inside->m_radius = 3.0;
+    EXPECT_EQ(after->m_invalidations, 0);
+}
+
+TEST_F(SgGroupTest, DocumentReachesTheWholeSubtreeAndLeavesIt)
+{
+    RecordingDocument document;
+    SgRef<SgGroup> root = new SgGroup;
+    auto *nested = new SgGroup;
+    auto *leaf = new TestShape;
+    nested->AddChild(leaf);
+    root->AddChild(nested);
+    root->SetDocument(&document);
+    EXPECT_EQ(leaf->GetDocument(), &document);
+    auto *late = new TestShape;
+    nested->AddChild(late);
+    EXPECT_EQ(late->GetDocument(), &document) << "a child added later did not get the document";
+    root->ReleaseDocument();
+    EXPECT_EQ(leaf->GetDocument(), nullptr);
+    EXPECT_EQ(nested->GetDocument(), nullptr);
+}
+
+TEST_F(SgGroupTest, FindFirstNodeMatchesClassAndNameIgnoringCase)
+{
+    SgRef<SgGroup> group = new SgGroup;
+    group->AddChild(Named(new TestShape, "Wheel"));
+    SgNode *box = Named(new TestBox, "Wheel");
+    group->AddChild(box);
+    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), -1, "wHEEL", false), box);
+    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), -1, "axle", false), nullptr);
+    EXPECT_EQ(group->FindFirstNode(TestShape::ClassID(), 1, nullptr, true), box);
+    EXPECT_EQ(group->FindFirstNodeCond([](SgNode *n) { return n->GetClassID() == TestBox::ClassID(); }), box);
+}
+
+// Undo records of child-list changes.
+class SgGroupUndoTest : public SgGroupTest {
+protected:
+    void SetUp() override
+    {
+        SgGroupTest::SetUp();
+        m_group = new SgGroup;
+        m_group->SetDocument(&m_document);
+        for (const char *name : {"a", "b", "c"})
+            m_group->AddChild(Named(new TestShape, name));
+        m_document.m_records.clear();
+    }
+    // Undoes every record, newest first, and checks the list; then redoes.
+    void UndoAllAndRedo(const std::string &initial, const std::string &changed)
+    {
+        std::vector<std::unique_ptr<SgUndoInfo>> records = std::move(m_document.m_records);
+        for (auto it = records.rbegin(); it != records.rend(); ++it)
+            (*it)->Undo();
+        EXPECT_EQ(Names(*m_group), initial) << "undo did not restore the list";
+        for (auto &record : records)
+            record->Redo();
+        EXPECT_EQ(Names(*m_group), changed) << "redo did not repeat the change";
+        EXPECT_TRUE(m_document.m_records.empty()) << "replaying a record recorded again";
+    }
+
+    RecordingDocument m_document;
+    SgRef<SgGroup> m_group;
+};
+
+TEST_F(SgGroupUndoTest, UndoRestoresTheChildList)
+{
+    struct Case {
+        const char *what;
+        std::function<void(SgGroup &)> change;
+        const char *changed;
+    };
+    const Case cases[] = {
+        {"append", [](SgGroup &g) { g.AddChild(Named(new TestShape, "x")); }, "a,b,c,x"},
+        {"insert after", [](SgGroup &g) { g.AddChildAfter(Named(new TestShape, "x"), g.GetChild(0)); }, "a,x,b,c"},
+        {"insert at front", [](SgGroup &g) { g.AddChildBefore(Named(new TestShape, "x"), nullptr); }, "x,a,b,c"},
+        {"insert before", [](SgGroup &g) { g.AddChildBefore(Named(new TestShape, "x"), g.GetChild(2)); }, "a,b,x,c"},
+        {"delete first", [](SgGroup &g) { g.DeleteChild(g.GetChild(0)); }, "b,c"},
+        {"delete middle", [](SgGroup &g) { g.DeleteChild(g.GetChild(1)); }, "a,c"},
+        {"replace middle", [](SgGroup &g) { g.ReplaceChild(g.GetChild(1), Named(new TestShape, "x")); }, "a,x,c"},
+        {"clear", [](SgGroup &g) { g.Clear(); }, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change(*m_group);
+        EXPECT_EQ(Names(*m_group), c.changed);
+        EXPECT_FALSE(m_document.m_records.empty()) << "nothing was recorded";
+        UndoAllAndRedo("a,b,c", c.changed);
+        // Back to the start for the next case, without recording.
+        m_document.SetUndoRecording(false);
+        m_group->Clear();
+        for (const char *name : {"a", "b", "c"})
+            m_group->AddChild(Named(new TestShape, name));
+        m_document.SetUndoRecording(true);
+    }
+}
+
+TEST_F(SgGroupUndoTest, DeleteRecordKeepsTheChildAliveAndNamesItsPredecessor)
+{
+    bool destroyed = false;
+    auto *child = new WatchedShape(&destroyed);
+    m_group->AddChildAfter(child, m_group->GetChild(0));
+    m_document.m_records.clear();
+    SgNode *first = m_group->GetChild(0);
+    ASSERT_EQ(m_group->DeleteChild(child), 1);
+    ASSERT_EQ(m_document.m_records.size(), 1u);
+    const SgUndoInfo &record = *m_document.m_records[0];
+    EXPECT_EQ(record.GetOperation(), SgUndoInfo::kChildDeleted);
+    EXPECT_EQ(record.GetPreviousSibling(), first);
+    EXPECT_FALSE(destroyed) << "the undo record should hold the deleted child";
+    m_document.m_records.clear();
+    EXPECT_TRUE(destroyed) << "dropping the record should free the child";
+}
+
+TEST_F(SgGroupUndoTest, NothingIsRecordedWhenTheChildDisablesUndo)
+{
+    auto *child = new TestShape;
+    child->DisableUndo();
+    m_group->AddChild(child);
+    m_group->DeleteChild(child);
+    EXPECT_TRUE(m_document.m_records.empty());
+}
+
+TEST_F(SgGroupTest, KindsAndFieldsOfTheGroupClasses)
+{
+    struct Case {
+        const char *name;
+        SgRef<SgGroup> node;
+        bool separator;
+        bool affectsState;
+    };
+    const Case cases[] = {
+        {"SgGroup", new SgGroup, false, true},
+        {"SgSwitch", new SgSwitch, false, true},
+        {"SgGizmoGroup", new SgGizmoGroup, false, true},
+        {"SgSeparator", new SgSeparator, true, false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_STREQ(c.node->GetClassName(), c.name);
+        EXPECT_EQ(SgFieldMngr::GetClassIDFromName(c.name), c.node->GetClassID()) << c.name;
+        EXPECT_TRUE(c.node->IsDerivedFrom(SgGroup::ClassID())) << c.name;
+        EXPECT_TRUE(c.node->IsGroup()) << c.name;
+        EXPECT_EQ(c.node->IsSeparator(), c.separator) << c.name;
+        EXPECT_EQ(c.node->AffectsState(), c.affectsState) << c.name;
+        SgRef<SgNode> made = SgNode::Create(c.node->GetClassID());
+        ASSERT_TRUE(made) << c.name << " cannot be created from its id";
+    }
+    SgSwitch sw;
+    ASSERT_EQ(sw.GetFieldsCount(), 1);
+    EXPECT_STREQ(sw.GetFieldName(0), "whichChild");
+    EXPECT_EQ(sw.m_whichChild.Get(), 0);
+}
+
+TEST_F(SgGroupTest, SeparatorObjectFlagsAndRealObject)
+{
+    SgRef<SgSeparator> separator = new SgSeparator;
+    auto *nested = new SgSeparator;
+    separator->AddChild(new TestShape);
+    separator->AddChild(nested);
+    EXPECT_FALSE(separator->IsObject());
+    EXPECT_EQ(separator->FindRealObject(), nullptr) << "a separator that is no object has no content";
+    separator->SetObjectsGroup(true);
+    EXPECT_TRUE(separator->IsObject());
+    EXPECT_TRUE(separator->IsObjectsGroup());
+    separator->SetObjectsGroup(false);
+    EXPECT_TRUE(separator->IsObject()) << "clearing the group flag cleared the object flag";
+    EXPECT_EQ(separator->FindRealObject(), nested);
+
+    // Destroying through the cache-container base destroys the whole separator.
+    bool destroyed = false;
+    auto *owned = new SgSeparator;
+    owned->AddChild(new WatchedShape(&destroyed));
+    SgCacheContainer *asContainer = owned;
+    delete asContainer;
+    EXPECT_TRUE(destroyed);
+}
