@@ -13,25 +13,46 @@ void FieldModuleBase::ReportCycle() const
     std::cerr << " is driven by itself; its stored value is used\n";
 }
 
-void FieldModuleBase::GenEvaluate(DxInBase *input, DxOutBase *output, int)
+void FieldModuleBase::GenEvaluate(DxInBase *input, DxOutBase *output, int elementSize)
 {
     SgField *field = GetFieldContainer();
     if (m_bEvaluating) {
         ReportCycle();
-        output->set(field ? field->GetValuePtr(0, false) : nullptr);
+        if (field && field->IsVector())
+            output->Validate(); // the output already shows the field's own array
+        else
+            output->set(field ? field->GetValuePtr(0, false) : nullptr);
         return;
     }
     m_bEvaluating = true;
     try {
-        const void *value = input->GetSource() ? input->GetData() : nullptr;
-        if (!value && field)
-            value = field->GetValuePtr(0, false);
-        output->set(value);
+        if (field && field->IsVector()) {
+            EvaluateArray(input, output, elementSize);
+        } else {
+            const void *value = input->GetSource() ? input->GetData() : nullptr;
+            if (!value && field)
+                value = field->GetValuePtr(0, false);
+            output->set(value);
+        }
     } catch (...) {
         m_bEvaluating = false;
         throw;
     }
     m_bEvaluating = false;
+}
+
+void FieldModuleBase::EvaluateArray(DxInBase *input, DxOutBase *output, int elementSize)
+{
+    output->Validate();
+    if (!input->GetSource())
+        return;
+    auto *field = static_cast<SgGenVecField *>(GetFieldContainer());
+    // The size first: reading it evaluates the source when it is not valid.
+    const int count = input->GetSize();
+    const auto *data = static_cast<const char *>(input->GetData());
+    field->SetSize(data ? count : 0);
+    for (int i = 0; data && i < count; ++i)
+        field->SetValuePtr(data + static_cast<size_t>(i) * elementSize, i, false, true);
 }
 
 template class FieldModule<int, SgFieldInt>;
@@ -57,6 +78,7 @@ template <class T, int N>
 void RegisterSingle()
 {
     SgField::SetModuleFactory(N, false, &FieldModule<T, N>::Create);
+    SgField::SetModuleFactory(N, true, &FieldModule<T, N>::Create);
 }
 } // namespace
 
@@ -79,5 +101,4 @@ void RegisterFieldModules()
     RegisterSingle<CountPtr<R1Func>, SgFieldR1FuncRef>();
     RegisterSingle<CountPtr<R2Func>, SgFieldR2FuncRef>();
     RegisterSingle<R3Func *, SgFieldR3FuncRef>();
-    // Array fields add their (vector = true) factories with their own classes.
 }

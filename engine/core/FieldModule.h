@@ -7,20 +7,24 @@
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/SgVecField.h"
 
 // What does not depend on the value type: the pull with its cycle guard.
 class FieldModuleBase : public GeneicFieldModule {
 public:
     explicit FieldModuleBase(SgField *field) : GeneicFieldModule(field) {}
 
-    // Sets the output from the input's source when connected, else from the
-    // field's stored value. A field that is driven, through other modules, by
-    // itself would pull forever: the second entry is reported and breaks the
-    // loop with the stored value.
+    // Single value: sets the output from the input's source when connected,
+    // else from the field's stored value. Array: the output exposes the
+    // field's own array; a connected source resizes the field and fills it,
+    // quietly and without undo. A field that is driven, through other modules,
+    // by itself would pull forever: the second entry is reported and breaks
+    // the loop with the stored value.
     void GenEvaluate(DxInBase *input, DxOutBase *output, int elementSize);
 
 private:
     void ReportCycle() const;
+    void EvaluateArray(DxInBase *input, DxOutBase *output, int elementSize);
 
     bool m_bEvaluating = false;
 };
@@ -28,7 +32,11 @@ private:
 template <class T, int N>
 class FieldModule : public FieldModuleBase {
 public:
-    explicit FieldModule(SgField *field) : FieldModuleBase(field) {}
+    explicit FieldModule(SgField *field) : FieldModuleBase(field)
+    {
+        if (auto *array = dynamic_cast<SgVecField<T, N> *>(field))
+            m_output.SetValuesArray(array->GetValueArray());
+    }
 
     void Evaluate() override { GenEvaluate(&m_input, &m_output, static_cast<int>(sizeof(T))); }
     DxOutBase *GetOutput() override { return &m_output; }
@@ -42,8 +50,7 @@ private:
     DxOutput<T> m_output;
 };
 
-// Supplies the single-value field modules to the field classes; idempotent.
-// Array fields register their own (vector) factories next to their classes.
+// Supplies the field modules of single-value and array fields; idempotent.
 void RegisterFieldModules();
 
 extern template class FieldModule<int, SgFieldInt>;

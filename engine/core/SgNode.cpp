@@ -150,7 +150,9 @@ SgNode *SgNode::Copy(CopyDepth) const
         SgField *to = copy->GetFieldAddress(i);
         if (!from || !to)
             continue;
-        if (from->GetCount() == 1)
+        // Arrays go whole, so a shorter source leaves none of the copy's
+        // default elements behind.
+        if (!from->IsVector())
             to->SetValuePtr(from->GetValuePtr(0, true), 0, true, false);
         else
             to->SetValuePtr(from->GetValuePtr(-1, true), -1, true, false);

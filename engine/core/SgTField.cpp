@@ -1,5 +1,7 @@
 #include "engine/core/SgTField.h"
 
+#include "engine/core/SgVecField.h"
+
 template class SgTField<int, SgFieldInt>;
 template class SgTField<float, SgFieldFloat>;
 template class SgTField<unsigned short, SgFieldUShort>;
@@ -34,8 +36,12 @@ void SgField::InitFieldClasses()
     done = true;
     AssignClassID();
     RegisterClass(s_iClassID, 0, s_lpszClassName, &SgField::Creator);
-    InitInOrder<SgFInt, SgFFloat, SgFDouble, SgFVec2, SgFVec3, SgFVec2f, SgFVec4, SgFColor,
-                SgFRotation, SgFImage, SgFStr, SgFUShort, SgFVec3f, SgFNodePtr>();
+    // Each single-value class, then its array class.
+    InitInOrder<SgFInt, SgVFInt, SgFFloat, SgVFFloat, SgFDouble, SgVFDouble, SgFVec2, SgVFVec2,
+                SgFVec3, SgVFVec3, SgFVec2f, SgVFVec2f, SgFVec4, SgVFVec4, SgFColor, SgVFColor,
+                SgFRotation, SgVFRotation, SgFImage, SgVFImage, SgFStr, SgVFStr, SgFUShort,
+                SgVFUShort, SgFVec3f, SgVFVec3f, SgFNodePtr, SgVFNodePtr>();
     // The function-reference fields.
-    InitInOrder<SgFR1FuncRef, SgFR2FuncRef, SgFR3FuncRef>();
+    InitInOrder<SgFR1FuncRef, SgVFR1FuncRef, SgFR2FuncRef, SgVFR2FuncRef, SgFR3FuncRef,
+                SgVFR3FuncRef>();
 }

@@ -1,0 +1,630 @@
+#pragma once
+// The field that holds an ordered array of values of type T; N is its field
+// type id. Elements compare, blend, read and write exactly as the single-value
+// field of the same type does. Every edit that is not quiet is one change: at
+// most one undo record holding the whole array before and after, one notice
+// to the container, and one invalidation of everything downstream of the
+// field's dataflow module.
+//
+// Text form: "[" elements separated by " , " "]"; strings and image paths are
+// quoted. Reading accepts optional separators, "#" comments up to the line
+// end, any number of lines, and a bare value as a one-element array. A read
+// that fails (bad element, missing "]", unclosed quote) leaves the field as it
+// was and the stream in its error state.
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "engine/core/DxModule.h"
+#include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgFieldValue.h"
+#include "engine/core/SgGenVecField.h"
+#include "engine/core/SgNode.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgUndoInfo.h"
+#include "platform/SgError.h"
+#include "utilities/math/NumberText.h"
+
+namespace SgVecFieldText {
+// A null function reference inside an array: a word that names no function
+// class, so it reads back as a null element instead of vanishing.
+inline constexpr const char *kNullFunctionWord = "NULL";
+// Function class names are short identifiers; a longer word is no name.
+constexpr int kMaxFunctionWord = 255;
+
+// Reads a function class name: it ends at a blank or at the list's own
+// punctuation, so "[SinFunc , SinFunc]" and "[SinFunc,SinFunc]" both hold two.
+bool ReadFunctionWord(std::istream &in, std::string &word);
+// Skips the rest of a "#" comment line, the line end included.
+void SkipComment(std::istream &in);
+// Takes the next character (already looked at with PeekNonBlank).
+void Consume(std::istream &in);
+// Why an element cannot stand in the array text; null when it can.
+const char *Unwritable(const std::string &text, size_t maxLength);
+} // namespace SgVecFieldText
+
+template <class T, int N>
+class SgVecField : public SgGenVecField {
+public:
+    using value_type = T;
+    using Array = std::vector<T>;
+    static constexpr int TypeId = N;
+
+    static int ClassID() { return s_iClassID; }
+    static const char *ClassName() { return SgFieldValue::TypeNames<N>::array; }
+    static int ClassOffset() { return s_iClassID - SgField::GetBase(); }
+    static SgField *Creator() { return new (std::nothrow) SgVecField; }
+    static int AssignClassID()
+    {
+        if (!s_iClassID)
+            s_iClassID = SgField::Family().TakeID();
+        return s_iClassID;
+    }
+    static void InitClass() { SgField::RegisterClass(AssignClassID(), 0, ClassName(), &Creator); }
+    int GetClassID() const override { return s_iClassID; }
+    int GetOffset() const override { return s_iClassID - SgField::GetBase(); }
+    const char *GetClassName() const override { return ClassName(); }
+    int GetTypeId() const override { return N; }
+
+    explicit SgVecField(SgFieldMngr *container = nullptr)
+    {
+        if (container)
+            SetContainer(container, false);
+    }
+    SgVecField(const T &initial, SgFieldMngr *container) : SgVecField(container) { PushBack(initial); }
+    SgVecField(const SgVecField &other) : SgGenVecField(other)
+    {
+        m_values.reserve(other.m_values.size());
+        for (const T &value : other.m_values)
+            PushBack(value);
+    }
+    ~SgVecField() override
+    {
+        // The module exposes the values: it goes before they do.
+        DeleteModules();
+        Truncate(0);
+    }
+
+    // --- Access ----------------------------------------------------------
+
+    int GetCount() const override { return static_cast<int>(m_values.size()); }
+
+    // Element i; with `evaluate` a driving module copies its values in first.
+    const T &GetValue(int i, bool evaluate = true)
+    {
+        if (evaluate)
+            EvaluateAll();
+        return m_values[CheckIndex(i)];
+    }
+    const T &operator[](int i) { return GetValue(i, true); }
+    // Index -1 gives the whole value array, never evaluated.
+    const void *GetValuePtr(int index, bool evaluate) override
+    {
+        if (index == -1)
+            return &m_values;
+        return &GetValue(index, evaluate);
+    }
+    const Array &GetValues()
+    {
+        EvaluateAll();
+        return m_values;
+    }
+    const Array &GetValues() const { return m_values; }
+    // The storage the field's own module exposes through its output.
+    Array *GetValueArray() { return &m_values; }
+
+    // First index holding an equal element; -1 when none.
+    int FindElement(const T &value) const
+    {
+        for (size_t i = 0; i < m_values.size(); ++i) {
+            if (SgFieldValue::Equal(m_values[i], value))
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    // --- Editing -----------------------------------------------------------
+
+    int AddVal(const T &value)
+    {
+        const int index = GetCount();
+        Edit(true, false, [&] { PushBack(value); });
+        return index;
+    }
+    // Appends without a record, a notice or an invalidation: for code that
+    // fills a fresh array and announces the result itself.
+    int AddVal1(const T &value)
+    {
+        const int index = GetCount();
+        PushBack(value);
+        return index;
+    }
+    void AddVals(int count, const T *source)
+    {
+        Array added = CopyIn(count, source);
+        Edit(true, false, [&] {
+            m_values.reserve(m_values.size() + added.size());
+            for (T &value : added)
+                PushBack(std::move(value));
+        });
+    }
+    void SetVals(int count, const T *source)
+    {
+        Array values = CopyIn(count, source);
+        Edit(true, false, [&] { Adopt(std::move(values)); });
+    }
+    // Stores at i, growing the array with default elements when i is past its end.
+    void SetValue(int i, const T &value)
+    {
+        CheckNotNegative(i);
+        Edit(true, false, [&] { StoreAt(i, value); });
+    }
+    // Inserts before element i; at or past the end it appends (after defaults up to i).
+    virtual void InsertVal(int i, const T &value)
+    {
+        CheckNotNegative(i);
+        Edit(true, false, [&] { InsertAt(i, value); });
+    }
+    void Delete(int i) { DeleteElement(i); }
+    virtual void DeleteElement(int i)
+    {
+        CheckIndex(i);
+        Edit(true, false, [&] { Erase(i, 1); });
+    }
+    // A range reaching past the end changes nothing; negative arguments are refused.
+    void DeleteValues(int first, int count) override
+    {
+        if (first < 0 || count < 0)
+            throw SgInvalidArgument("array range " + std::to_string(first) + ", " +
+                                    std::to_string(count) + " is negative");
+        if (count == 0 || first > GetCount() - count)
+            return;
+        Edit(true, false, [&] { Erase(first, count); });
+    }
+    void RemoveAll()
+    {
+        Edit(true, false, [&] { Truncate(0); });
+    }
+    // Resizes without a record or a notice: the field's module and code that
+    // refills the array right away use it.
+    void SetSize(int size) override { Resize(size); }
+    void SetCount(int size) { Resize(size); }
+
+    SgVecField &operator=(const SgVecField &other)
+    {
+        if (this != &other) {
+            Array values = other.m_values;
+            Edit(true, false, [&] { Adopt(std::move(values)); });
+        }
+        return *this;
+    }
+
+    // index -1: `value` is a whole value array (undo records hold these);
+    // index -2: element 0; otherwise element `index`, growing the array.
+    void SetValuePtr(const void *value, int index, bool undo, bool quiet) override
+    {
+        if (!value)
+            throw SgInvalidArgument("no value given for an array field");
+        if (index == -1) {
+            const auto &source = *static_cast<const Array *>(value);
+            if (&source == &m_values)
+                return;
+            Array values = source;
+            Edit(undo, quiet, [&] { Adopt(std::move(values)); });
+            return;
+        }
+        if (index < -2)
+            throw SgInvalidArgument("array index " + std::to_string(index) + " is negative");
+        const T &element = *static_cast<const T *>(value);
+        Edit(undo, quiet, [&] { StoreAt(index == -2 ? 0 : index, element); });
+    }
+
+    // --- Edit bracket --------------------------------------------------------
+
+    // Takes a snapshot when the change is to be recorded. Brackets do not
+    // nest: a second StartEdit starts over.
+    void StartEdit()
+    {
+        m_pSnapshot.reset();
+        if (RecordingNode())
+            m_pSnapshot = std::make_unique<Array>(m_values);
+    }
+    // Hands the before and after arrays to the document as one record, then
+    // sends the change notice.
+    void EndEdit()
+    {
+        RecordEdit();
+        NotifyParent();
+    }
+    // Frees an array that an undo record holds.
+    static void DeleteUI(void *array) { delete static_cast<Array *>(array); }
+
+    // --- Comparison, interpolation, modules ----------------------------------
+
+    bool Compare(SgField *a, SgField *b) override
+    {
+        auto *fa = dynamic_cast<SgVecField *>(a);
+        auto *fb = dynamic_cast<SgVecField *>(b);
+        if (!fa || !fb)
+            return false;
+        const Array &va = fa->GetValues();
+        const Array &vb = fb->GetValues();
+        if (va.size() != vb.size())
+            return false;
+        for (size_t i = 0; i < va.size(); ++i) {
+            if (!SgFieldValue::Equal(va[i], vb[i]))
+                return false;
+        }
+        return true;
+    }
+
+    // Blends element by element into `result`, which takes the whole blended
+    // array as one change. Operands of different sizes are refused before
+    // anything is stored.
+    void Interpolate(SgField *a, SgField *b, double t, SgField *result) override
+    {
+        auto *fa = dynamic_cast<SgVecField *>(a);
+        auto *fb = dynamic_cast<SgVecField *>(b);
+        auto *fr = dynamic_cast<SgVecField *>(result);
+        if (!fa || !fb || !fr)
+            throw SgInvalidArgument(std::string("interpolation of ") + ClassName() +
+                                    " needs two operands and a result of that class");
+        const Array &va = fa->GetValues();
+        const Array &vb = fb->GetValues();
+        if (va.size() != vb.size())
+            throw SgInvalidArgument("interpolated arrays differ in size: " + std::to_string(va.size()) +
+                                    " and " + std::to_string(vb.size()));
+        Array blend;
+        blend.reserve(va.size());
+        for (size_t i = 0; i < va.size(); ++i)
+            blend.push_back(SgFieldValue::Interpolate(va[i], vb[i], t));
+        fr->SetValuePtr(&blend, -1, true, false);
+    }
+
+    DxOutBase *GetModuleSource() const override
+    {
+        GeneicFieldModule *module = GetFieldModule();
+        return module ? module->GetInput()->GetSource() : nullptr;
+    }
+
+    DxModule *CreateModule() override
+    {
+        ModuleFactory factory = GetModuleFactory(N, true);
+        return factory ? factory(this) : nullptr;
+    }
+
+    // --- Text form -----------------------------------------------------------
+
+    // Elements first to last (-1: the array's last). The whole array is
+    // bracketed; a range ends with a separator when it stops before the
+    // array's last element. Nothing is written when a bound is outside the
+    // array or an element has no text that would read back.
+    void WriteToStream(std::ostream &out, int first = 0, int last = -1) override
+    {
+        EvaluateAll();
+        const int lastIndex = GetCount() - 1;
+        const int end = last == -1 ? lastIndex : last;
+        if (first <= end && (first < 0 || end > lastIndex))
+            throw SgInvalidArgument("array range " + std::to_string(first) + ".." + std::to_string(end) +
+                                    " outside 0.." + std::to_string(lastIndex));
+        for (int i = first; i <= end; ++i)
+            CheckWritable(m_values[i]);
+        const bool whole = first == 0 && end == lastIndex;
+        if (whole)
+            out.put('[');
+        for (int i = first; i <= end; ++i) {
+            WriteElement(out, m_values[i]);
+            if (i < lastIndex)
+                out.write(" , ", 3);
+        }
+        if (whole)
+            out.put(']');
+    }
+
+    void ReadFromStream(std::istream &in, bool undo) override
+    {
+        Array values;
+        if (!ReadArray(in, values))
+            return;
+        Edit(undo, false, [&] { Adopt(std::move(values)); });
+    }
+
+    // Reads one element into index i (index -2: element 0) or inserts it there.
+    void ReadElementFromStream(std::istream &in, int index, bool undo, bool insert) override
+    {
+        if (insert ? index < 0 : (index == -1 || index < -2))
+            throw SgInvalidArgument("array index " + std::to_string(index) + " is negative");
+        T value = SgFieldValue::Default<T>();
+        if (!ReadElement(in, value))
+            return;
+        if (insert)
+            InsertVal(index, value);
+        else
+            SetValuePtr(&value, index, undo, false);
+    }
+
+private:
+    static constexpr bool kHoldsNodes = std::is_same_v<T, NodePtr>;
+    // Element types that have no text of their own.
+    static constexpr bool kTextless = kHoldsNodes || std::is_same_v<T, R3Func *>;
+    static constexpr bool kFunctionRef =
+        std::is_same_v<T, CountPtr<R1Func>> || std::is_same_v<T, CountPtr<R2Func>>;
+
+    // One change: recorded with `undo` when the node records, announced and
+    // pushed downstream unless `quiet`. Arguments are checked before this
+    // runs, so a refused edit records and announces nothing.
+    template <class Change>
+    void Edit(bool undo, bool quiet, Change &&change)
+    {
+        if (undo)
+            StartEdit();
+        change();
+        if (undo)
+            RecordEdit();
+        if (!quiet) {
+            NotifyParent();
+            InvalidateModule();
+        }
+    }
+
+    SgNode *RecordingNode() const
+    {
+        SgFieldMngr *container = GetContainer();
+        if (!container || !container->IsNode())
+            return nullptr;
+        auto *node = static_cast<SgNode *>(container);
+        return node->IsUndoEnabled() ? node : nullptr;
+    }
+
+    void RecordEdit()
+    {
+        std::unique_ptr<Array> before = std::move(m_pSnapshot);
+        if (!before)
+            return;
+        SgNode *node = RecordingNode();
+        if (!node)
+            return;
+        auto after = std::make_unique<Array>(m_values);
+        auto info = std::make_unique<SgUndoInfo>(SgUndoInfo::kField, this, before.get(), after.get(), &DeleteUI);
+        before.release();
+        after.release();
+        node->GetDocument()->AddUndoInfo(info.release());
+    }
+
+    int CheckIndex(int i) const
+    {
+        if (i < 0 || i >= GetCount())
+            throw SgInvalidArgument("array index " + std::to_string(i) + " outside 0.." +
+                                    std::to_string(GetCount() - 1));
+        return i;
+    }
+    static void CheckNotNegative(int i)
+    {
+        if (i < 0)
+            throw SgInvalidArgument("array index " + std::to_string(i) + " is negative");
+    }
+    // A private copy of the caller's values: they may lie inside this array.
+    static Array CopyIn(int count, const T *source)
+    {
+        if (count < 0)
+            throw SgInvalidArgument("negative element count " + std::to_string(count));
+        if (count > 0 && !source)
+            throw SgInvalidArgument("no values given for " + std::to_string(count) + " elements");
+        return count ? Array(source, source + count) : Array();
+    }
+
+    // --- Element storage: node pointers keep their fathers lists right ------
+
+    void PushBack(const T &value)
+    {
+        if constexpr (kHoldsNodes) {
+            T keep = value; // may be an element of this array
+            m_values.emplace_back();
+            SgFieldValue::Store(m_values.back(), keep, GetContainer());
+        } else {
+            m_values.push_back(value);
+        }
+    }
+    void PushBack(T &&value)
+    {
+        if constexpr (kHoldsNodes)
+            PushBack(static_cast<const T &>(value));
+        else
+            m_values.push_back(std::move(value));
+    }
+    void StoreAt(int i, const T &value)
+    {
+        T keep = value; // growing may move the element it refers to
+        if (i >= GetCount())
+            Resize(i + 1);
+        SgFieldValue::Store(m_values[i], keep, GetContainer());
+    }
+    void InsertAt(int i, const T &value)
+    {
+        T keep = value;
+        if (i >= GetCount()) {
+            Resize(i);
+            PushBack(keep);
+            return;
+        }
+        m_values.insert(m_values.begin() + i, SgFieldValue::Default<T>());
+        SgFieldValue::Store(m_values[i], keep, GetContainer());
+    }
+    void Erase(int first, int count)
+    {
+        for (int i = first; i < first + count; ++i)
+            SgFieldValue::Detach(m_values[i], GetContainer());
+        m_values.erase(m_values.begin() + first, m_values.begin() + first + count);
+    }
+    void Truncate(int size)
+    {
+        if (size < GetCount())
+            Erase(size, GetCount() - size);
+    }
+    void Resize(int size)
+    {
+        if (size < 0)
+            throw SgInvalidArgument("negative array size " + std::to_string(size));
+        if (size < GetCount())
+            Truncate(size);
+        else
+            m_values.resize(static_cast<size_t>(size), SgFieldValue::Default<T>());
+    }
+    // Replaces every element by `values`, which is not part of this array.
+    void Adopt(Array &&values)
+    {
+        Truncate(0);
+        if constexpr (kHoldsNodes) {
+            m_values.reserve(values.size());
+            for (const T &value : values)
+                PushBack(value);
+        } else {
+            m_values = std::move(values);
+        }
+    }
+
+    // --- Element text ----------------------------------------------------------
+
+    static void CheckWritable(const T &value)
+    {
+        if constexpr (kTextless) {
+            (void)value;
+            throw SgError(std::string("an array of class ") + ClassName() +
+                          " has no text form for its elements; it is not written");
+        } else if constexpr (std::is_same_v<T, std::string>) {
+            if (const char *why = SgVecFieldText::Unwritable(value, SgFieldValue::kMaxStringLength))
+                throw SgError(std::string("array text \"") + value.substr(0, 40) + "\" " + why);
+        } else if constexpr (std::is_same_v<T, Image2>) {
+            if (const char *why = SgVecFieldText::Unwritable(value.GetPath(), Image2::kMaxPathText))
+                throw SgError("image path \"" + value.GetPath().substr(0, 40) + "\" " + why);
+        } else {
+            (void)value;
+        }
+    }
+
+    static void WriteElement(std::ostream &out, const T &value)
+    {
+        if constexpr (std::is_same_v<T, std::string>) {
+            out.put('"');
+            out.write(value.data(), static_cast<std::streamsize>(value.size()));
+            out.put('"');
+        } else if constexpr (kFunctionRef) {
+            if (value.get())
+                SgFieldValue::Write(out, value);
+            else
+                out << SgVecFieldText::kNullFunctionWord;
+        } else {
+            SgFieldValue::Write(out, value);
+        }
+    }
+
+    static bool ReadElement(std::istream &in, T &value)
+    {
+        if constexpr (kTextless) {
+            (void)value;
+            in.setstate(std::ios::failbit);
+            return false;
+        } else if constexpr (kFunctionRef) {
+            std::string word;
+            if (!SgVecFieldText::ReadFunctionWord(in, word))
+                return false;
+            if (word == SgVecFieldText::kNullFunctionWord) {
+                value = T();
+                return true;
+            }
+            std::istringstream text(word);
+            return SgFieldValue::Read(text, value);
+        } else {
+            return SgFieldValue::Read(in, value) && !in.fail();
+        }
+    }
+
+    // One working value serves the whole read, so a component an element
+    // leaves out keeps the value it had in the element before: a colour
+    // written with three numbers takes the alpha of the colour before it.
+    static bool ReadArray(std::istream &in, Array &values)
+    {
+        T value = SgFieldValue::Default<T>();
+        int c = PeekNonBlank(in);
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::failbit);
+            return false;
+        }
+        if (c != '[') {
+            if (!ReadElement(in, value))
+                return false;
+            values.push_back(std::move(value));
+            return true;
+        }
+        SgVecFieldText::Consume(in);
+        for (;;) {
+            c = PeekNonBlank(in);
+            switch (c) {
+            case std::char_traits<char>::eof():
+                // The list never closed: nothing of it is taken.
+                in.setstate(std::ios::failbit);
+                return false;
+            case '#':
+                SgVecFieldText::SkipComment(in);
+                break;
+            case ',':
+            case '[':
+                SgVecFieldText::Consume(in);
+                break;
+            case ']':
+                SgVecFieldText::Consume(in);
+                return true;
+            default:
+                if (!ReadElement(in, value)) {
+                    in.setstate(std::ios::failbit);
+                    return false;
+                }
+                values.push_back(value);
+            }
+        }
+    }
+
+    Array m_values;
+    std::unique_ptr<Array> m_pSnapshot;
+    static inline int s_iClassID = 0;
+};
+
+using SgVFInt = SgVecField<int, SgFieldInt>;
+using SgVFFloat = SgVecField<float, SgFieldFloat>;
+using SgVFUShort = SgVecField<unsigned short, SgFieldUShort>;
+using SgVFDouble = SgVecField<double, SgFieldDouble>;
+using SgVFVec2 = SgVecField<Vec2, SgFieldVec2>;
+using SgVFVec3 = SgVecField<Vec3, SgFieldVec3>;
+using SgVFVec4 = SgVecField<Vec4, SgFieldVec4>;
+using SgVFVec2f = SgVecField<Vec2f, SgFieldVec2f>;
+using SgVFColor = SgVecField<Color, SgFieldColor>;
+using SgVFRotation = SgVecField<Rotation, SgFieldRotation>;
+using SgVFImage = SgVecField<Image2, SgFieldImage>;
+using SgVFStr = SgVecField<std::string, SgFieldString>;
+using SgVFVec3f = SgVecField<Vec3f, SgFieldVec3f>;
+using SgVFNodePtr = SgVecField<NodePtr, SgFieldNodePtr>;
+using SgVFR1FuncRef = SgVecField<CountPtr<R1Func>, SgFieldR1FuncRef>;
+using SgVFR2FuncRef = SgVecField<CountPtr<R2Func>, SgFieldR2FuncRef>;
+using SgVFR3FuncRef = SgVecField<R3Func *, SgFieldR3FuncRef>;
+
+extern template class SgVecField<int, SgFieldInt>;
+extern template class SgVecField<float, SgFieldFloat>;
+extern template class SgVecField<unsigned short, SgFieldUShort>;
+extern template class SgVecField<double, SgFieldDouble>;
+extern template class SgVecField<Vec2, SgFieldVec2>;
+extern template class SgVecField<Vec3, SgFieldVec3>;
+extern template class SgVecField<Vec4, SgFieldVec4>;
+extern template class SgVecField<Vec2f, SgFieldVec2f>;
+extern template class SgVecField<Color, SgFieldColor>;
+extern template class SgVecField<Rotation, SgFieldRotation>;
+extern template class SgVecField<Image2, SgFieldImage>;
+extern template class SgVecField<std::string, SgFieldString>;
+extern template class SgVecField<Vec3f, SgFieldVec3f>;
+extern template class SgVecField<NodePtr, SgFieldNodePtr>;
+extern template class SgVecField<CountPtr<R1Func>, SgFieldR1FuncRef>;
+extern template class SgVecField<CountPtr<R2Func>, SgFieldR2FuncRef>;
+extern template class SgVecField<R3Func *, SgFieldR3FuncRef>;
