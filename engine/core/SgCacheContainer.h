@@ -1,16 +1,45 @@
 #pragma once
-// Holds the per-context result caches of a subtree. The caches themselves
-// arrive with the render actions; until then the container holds none.
+// The result caches a separator keeps, one entry per cache slot. A slot is a
+// number handed out once per kind of cached result (procedural-shape results,
+// boxes, display lists); a container has an entry for every slot handed out
+// before it was built.
+#include <memory>
+
+class CacheEntry;
+class SgCache;
+
 class SgCacheContainer {
 public:
-    SgCacheContainer() = default;
+    SgCacheContainer();
+    // Separators are never copied together with their caches.
     SgCacheContainer(const SgCacheContainer &) = delete;
     SgCacheContainer &operator=(const SgCacheContainer &) = delete;
-    // Destroys the whole object when reached through this base.
+    // Destroys the whole object when reached through this base; the entries
+    // delete their caches.
     virtual ~SgCacheContainer();
 
+    // Takes the next cache slot; users take theirs once, at start-up.
+    static int NewCacheSlot() { return s_iCacheSlots++; }
+    static int GetCacheSlotCount() { return s_iCacheSlots; }
+
+    int GetEntryCount() const { return m_nEntries; }
+    // Entries of slots handed out after the container was built do not
+    // exist: asking for one throws SgInvalidArgument.
+    CacheEntry &GetEntry(int slot);
+    void SetMaxCaches(int slot, int n);
+    // The first cache of the slot's entry, for the caller to read or store into.
+    SgCache *&GetCache(int slot);
+    // Releases the results of one entry, or of every entry in entry order;
+    // caches without the keep flag are deleted.
+    void ClearCaches(int slot);
+    void ClearCaches();
     // Marks every cache invalid; the contents stay until rebuilt.
-    void InvalidateCaches() {}
-    // Drops every cache entry.
-    void ClearCaches() {}
+    void InvalidateCaches();
+    static void InitCaches() {}
+
+private:
+    std::unique_ptr<CacheEntry[]> m_pEntries;
+    int m_nEntries;
+
+    static int s_iCacheSlots;
 };

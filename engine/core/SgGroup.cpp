@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "engine/actions/SgAction.h"
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgUndoInfo.h"
 #include "utilities/StringUtil.h"
@@ -252,4 +253,33 @@ SgNode *SgGroup::FindFirstNodeCond(bool (*predicate)(SgNode *)) const
             return child;
     }
     return nullptr;
+}
+
+void SgGroup::DoAction(SgAction *action)
+{
+    SgNode *stop = action->GetStopNode(this);
+    const int code = action->GetPathCode();
+    SgPath &path = action->m_CurrentPath;
+    // By index: a visitor may add or delete children of this group while it
+    // runs, which must not leave the loop on a dangling entry.
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        if (action->m_nTerminate)
+            return;
+        if (action->m_bLeaveSeparator && IsSeparator()) {
+            action->m_bLeaveSeparator = false;
+            return;
+        }
+        SgNode *child = m_children[i];
+        path.Append(child);
+        // Off the target a child still runs when it affects state, so that
+        // properties on the way to the target take effect.
+        const bool visit = (action->GetPathCode() != SgAction::kOffTarget || child->AffectsState()) &&
+                           (child->IsSelectable() || action->m_bVisitAll);
+        if (visit)
+            action->Traverse(child);
+        path.DeleteLast();
+        action->m_nPathCode = code;
+        if (visit && child == stop)
+            return;
+    }
 }

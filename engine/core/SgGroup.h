@@ -16,6 +16,8 @@ class SgGroup : public SgNode {
     void NotifyFathers(SgNode *from) override;
     void NotifySons(SgNode *from) override;
     void Refresh(int code) override;
+    // Visits the children in order, restricted to the action's target path.
+    void DoAction(SgAction *action) override;
     bool IsGroup() const override { return true; }
     void SetDocument(SgDocument *document) override;
     void ReleaseDocument() override;

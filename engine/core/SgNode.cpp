@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "engine/actions/SgPath.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgTField.h"
 #include "engine/document/SgDocument.h"
@@ -176,6 +177,40 @@ SgNode *SgNode::FindAffecting(int classId, int levels)
         }
         current = group;
         group = group->GetFirstFather();
+    }
+    return nullptr;
+}
+
+SgNode *SgNode::FindAffecting(const SgPath &path, int classId, int levels)
+{
+    const int count = path.GetCount();
+    if (count == 0)
+        return nullptr;
+    SgNode *current = this;
+    int at = count - 1;
+    if (path[at] == this) {
+        --at;
+    } else {
+        SgNode *last = path[at];
+        bool holds = false;
+        for (int i = 0; last && i < last->GetNumChildren() && !holds; ++i)
+            holds = last->GetChild(i) == this;
+        if (!holds)
+            return nullptr;
+    }
+    for (int steps = 0; at >= 0 && (levels == -1 || steps < levels); ++steps, --at) {
+        SgNode *group = path[at];
+        if (!group)
+            return nullptr;
+        int child = group->GetNumChildren() - 1;
+        while (child >= 0 && group->GetChild(child) != current)
+            --child;
+        for (; child >= 0; --child) {
+            SgNode *node = group->GetChild(child);
+            if (node && node->GetClassID() == classId)
+                return node;
+        }
+        current = group;
     }
     return nullptr;
 }

@@ -13,6 +13,7 @@
 class SgAction;
 class SgDocument;
 class SgGroup;
+class SgPath;
 
 class SgNode : public SgFieldMngr {
     SG_CLASS_HEADER(SgNode, SgFieldMngr)
@@ -103,6 +104,9 @@ class SgNode : public SgFieldMngr {
     // The nearest node of exactly the given class before this one, searching
     // this node's group and then up through first fathers; `levels` -1 is unbounded.
     SgNode *FindAffecting(int classId, int levels);
+    // The same along a path that ends at this node or at a group holding it;
+    // `levels` counts the groups searched (-1 unbounded).
+    SgNode *FindAffecting(const SgPath &path, int classId, int levels);
 
     // User attributes, by the attribute manager's index.
     Attribute *GetAttribute(int index);

@@ -1,6 +1,17 @@
 #include "engine/core/SgSeparator.h"
 
+#include "engine/actions/SgAction.h"
+
 SG_CLASS_SOURCE(SgSeparator, SgGroup, SgFieldMngr, "SgSeparator")
+
+void SgSeparator::DoAction(SgAction *action)
+{
+    // Balanced on the normal path; when a traversal fails below, Apply pops
+    // back to the depth it started at.
+    action->PushState();
+    SgGroup::DoAction(action);
+    action->PopState();
+}
 
 void SgSeparator::Refresh(int code)
 {

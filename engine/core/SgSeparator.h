@@ -14,6 +14,8 @@ class SgSeparator : public SgGroup, public SgCacheContainer {
 
     void Invalidate() override { InvalidateCaches(); }
     void Refresh(int code) override;
+    // Children are traversed between a push and a pop of the action's state.
+    void DoAction(SgAction *action) override;
     bool AffectsState() const override { return false; }
     bool IsSeparator() const override { return true; }
     bool IsObject() const override { return m_bObject; }

@@ -12,5 +12,7 @@ class SgSwitch : public SgGroup {
 
     SgSwitch();
 
+    void DoAction(SgAction *action) override;
+
     SgFInt m_whichChild;
 };

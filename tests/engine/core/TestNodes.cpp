@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/actions/SgAction.h"
+
 SG_CLASS_SOURCE(TestShape, SgNode, SgFieldMngr, "TestShape")
 SG_CLASS_SOURCE(TestBox, TestShape, SgFieldMngr, "TestBox")
 SG_CLASS_SOURCE(TestMarker, TestShape, SgFieldMngr, "TestMarker")
@@ -63,4 +65,6 @@ void InitTestClasses()
     TestBox::InitClass();
     TestMarker::InitClass();
     TestGroup::InitClass();
+    // Classes registered after start-up take their visitors from their parents.
+    SgAction::ReBuildVisitorsMaps();
 }

@@ -1,0 +1,64 @@
+#pragma once
+// The modifiers in force at a point of a traversal, in the order the
+// traversal met them, each with the placement it was met under. Shapes hand
+// themselves to Process, which runs the active modifiers over them and keeps
+// the results per shape (SgModifiersCache) so that an unchanged stack costs no
+// modifier run on the next traversal.
+#include "utilities/math/Transform3.h"
+
+class SgAction;
+class SgModifier;
+class SgShape;
+
+struct SgModifierStackEntry {
+    SgModifier *modifier = nullptr; // not owned
+    Transform3 transform;           // identity unless given
+};
+
+class SgModifierStack {
+public:
+    // Modifier nodes and the solid library rely on this many; a push past it
+    // is refused.
+    static constexpr int kMaxModifiers = 16;
+
+    SgModifierStack() = default;
+    SgModifierStack(const SgModifierStack &other) = default;
+    SgModifierStack &operator=(const SgModifierStack &other) = default;
+    virtual ~SgModifierStack() = default;
+
+    // Appends the modifier (with the identity placement, or a copy of the
+    // given one). A full stack refuses with a diagnostic and returns false.
+    bool Push(SgModifier *m);
+    bool Push(SgModifier *m, const Transform3 &t);
+
+    // Entry i in push order (0 pushed first); an index outside 0..size()-1
+    // throws SgInvalidArgument.
+    SgModifier *getModifier(int i) const;
+    Transform3 &getTransform(int i);
+    const Transform3 &getTransform(int i) const;
+    int size() const { return m_nCount; }
+
+    bool Disabled() const { return m_bDisabled; }
+    void SetDisable(bool disabled) { m_bDisabled = disabled; }
+
+    // Removes every entry for which drop(modifier, data) holds, keeping the
+    // order of the others.
+    void FilterOut(bool (*drop)(SgModifier *, void *), void *data);
+
+    // The shape to use in place of `shape` under this stack: the input itself
+    // when no modifier acts, otherwise the last modifier's result (owned by
+    // the shape's result record). Results of the previous run are reused as
+    // long as the same modifiers, unchanged, come in the same order. The
+    // stack itself is left as it is: each modifier gets its own copy of its
+    // placement.
+    SgShape *Process(SgAction *action, SgShape *shape) const;
+
+    // Called on the final shape of a run that changed anything; the solid
+    // library installs it at its start-up.
+    static SgShape *(*m_procLastDeformed)(SgShape *);
+
+private:
+    int m_nCount = 0;
+    SgModifierStackEntry m_entries[kMaxModifiers];
+    bool m_bDisabled = false;
+};

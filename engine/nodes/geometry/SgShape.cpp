@@ -1,0 +1,19 @@
+#include "engine/nodes/geometry/SgShape.h"
+
+#include "engine/actions/SgModifiersCache.h"
+
+SG_CLASS_SOURCE(SgShape, SgNode, SgFieldMngr, "SgShape")
+
+SgShape::~SgShape()
+{
+    delete m_pModifierCache;
+    m_pModifierCache = nullptr;
+    m_pPointCache = nullptr;
+}
+
+void SgShape::OnChange(SgField *field)
+{
+    if (m_pModifierCache)
+        m_pModifierCache->Truncate(0);
+    SgNode::OnChange(field);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Base of the nodes that draw something. What the traversal machinery needs
+// of a shape: the record of what the modifier stack made of it last time, and
+// the deformed points that point-moving modifiers hang on it.
+#include "engine/core/SgNode.h"
+#include "utilities/math/Vec3.h"
+
+class SgModifiersCache;
+
+class SgShape : public SgNode {
+    SG_CLASS_HEADER(SgShape, SgFieldMngr)
+
+    SgShape() = default;
+    // Frees the modifier result record, and with it the shapes and points the
+    // modifiers made from this one.
+    ~SgShape() override;
+
+    bool IsShape() const override { return true; }
+    bool AffectsState() const override { return false; }
+    // A changed shape makes every modifier result derived from it stale.
+    void OnChange(SgField *field) override;
+
+    // The setters store only: the previous record or array is neither freed
+    // nor told.
+    SgModifiersCache *GetModifierCache() const { return m_pModifierCache; }
+    void SetModifierCache(SgModifiersCache *cache) { m_pModifierCache = cache; }
+    // Not owned: the modifier result record owns the arrays.
+    Vec3 *GetPointCache() const { return m_pPointCache; }
+    void SetPointCache(Vec3 *points) { m_pPointCache = points; }
+
+private:
+    SgModifiersCache *m_pModifierCache = nullptr;
+    Vec3 *m_pPointCache = nullptr;
+};

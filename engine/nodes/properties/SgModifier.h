@@ -1,0 +1,46 @@
+#pragma once
+// Base of the nodes that change the geometry of the shapes after them. A
+// modifier changes nothing when traversed; it joins the modifier stack of the
+// traversal state, and each shape passes itself through that stack
+// (SgModifierStack::Process), which calls ApplyModifier.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+
+class SgAction;
+class SgShape;
+class Transform3;
+
+class SgModifier : public SgNode {
+    SG_CLASS_HEADER(SgModifier, SgFieldMngr)
+
+    SgModifier();
+    ~SgModifier() override = default;
+
+    // Appends this modifier, placed by the current transform, behind the
+    // modifiers already in force; "active" is brought up to date here but
+    // only tested when a shape processes the stack.
+    void DoAction(SgAction *action) override;
+    bool AffectsState() const override { return true; }
+    bool IsModifier() const override { return true; }
+    bool IsPropertyNode() const override { return true; }
+
+    // The shape that this modifier makes of `input` under the placement
+    // `transform`: a new shape (then owned by the caller's result record),
+    // or `input` itself after hanging moved points on it (SetPointCache, an
+    // array allocated with new[] that the record takes over; never free or
+    // overwrite in place an array already hung on a shape). `last` tells the
+    // final modifier of a run. The base makes nothing and returns null,
+    // which the stack takes as "input unchanged".
+    virtual SgShape *ApplyModifier(SgAction *action, SgShape *input, Transform3 *transform, bool last);
+    // Called by the scene reader once the modifier's block has been read.
+    virtual void BuildGizmo() {}
+    virtual bool IsDeformModifier() const { return false; }
+    virtual bool IsObjSpaceModifier() const { return false; }
+    virtual void AddGizmo() {}
+
+    // The "active" value, pulled through its dataflow module when one is
+    // attached: whether the modifier takes part when a stack is processed.
+    bool IsActive() const { return m_active.Get(true) != 0; }
+
+    SgFInt m_active;
+};
