@@ -18,11 +18,43 @@
 #include "engine/nodes/geometry/SgShape.h"
 #include "engine/nodes/properties/SgModifier.h"
 #include "engine/nodes/properties/SgAttributeManager.h"
+#include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgJoint.h"
+#include "engine/nodes/properties/SgNormal.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/nodes/properties/SgTransformConstraint.h"
+#include "engine/nodes/properties/SgTransformSensor.h"
+#include "engine/nodes/properties/SgBackground.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
+#include "engine/nodes/properties/SgEnvironment.h"
+#include "engine/nodes/properties/SgFont.h"
+#include "engine/nodes/properties/SgFormat.h"
+#include "engine/nodes/properties/SgInfo.h"
+#include "engine/nodes/properties/SgLayers.h"
+#include "engine/nodes/properties/SgLight.h"
+#include "engine/nodes/properties/SgLightModel.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgMaterialBinding.h"
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "engine/nodes/properties/SgTexture2D.h"
+#include "engine/nodes/properties/SgTexture2Transform.h"
+#include "engine/nodes/properties/SgTextureCombine.h"
+#include "engine/nodes/properties/SgTextureCoordinate2.h"
+#include "engine/nodes/properties/SgTextureEnable.h"
+#include "engine/nodes/properties/SgTextureFunction.h"
+#include "engine/nodes/properties/SgTextureUnit.h"
+#include "engine/core/SgHelper.h"
+#include "engine/core/SgObject.h"
+#include "engine/nodes/properties/SgAxis.h"
+#include "engine/nodes/properties/SgBehavior.h"
+#include "engine/nodes/properties/SgBillboard.h"
 #include "utilities/Brannic.h"
 
 namespace {
 bool s_initialized = false;
-}
+
+} // namespace
 
 void SgNodara::Init()
 {
@@ -45,6 +77,49 @@ void SgNodara::Init()
     // (their geometry and modifier subclasses register after them).
     SgShape::InitClass();
     SgModifier::InitClass();
+    // Placement, view and vertex data nodes: transforms (the constraint after
+    // its base), sensor, cameras, coordinates, normals and joints.
+    SgTransform::InitClass();
+    SgTransformConstraint::InitClass();
+    SgTransformSensor::InitClass();
+    SgCamera::InitClass();
+    SgTargetCamera::InitClass();
+    SgCoordinate3::InitClass();
+    SgNormal::InitClass();
+    SgJoint::InitClass();
+    // Appearance, light, texture, environment, font, format, info and layers
+    // nodes (the three light classes after their base).
+    SgMaterial::InitClass();
+    SgMaterialBinding::InitClass();
+    SgDrawStyle::InitClass();
+    SgShapeHints::InitClass();
+    SgLightModel::InitClass();
+    SgLight::InitClass();
+    SgDirLight::InitClass();
+    SgPointLight::InitClass();
+    SgSpotLight::InitClass();
+    SgTexture2D::InitClass();
+    SgTextureCombine::InitClass();
+    SgTexture2Transform::InitClass();
+    SgTextureCoordinate2::InitClass();
+    SgTextureEnable::InitClass();
+    SgTextureFunction::InitClass();
+    SgTextureUnit::InitClass();
+    SgEnvironment::InitClass();
+    SgBackground::InitClass();
+    SgFont::InitClass();
+    SgFormat::InitClass();
+    SgInfo::InitClass();
+    SgLayers::InitClass();
+    // User-level objects and the editor's helpers: the object after the
+    // separator it extends, the helper base before the axis; then the control
+    // modifier, billboard and behaviour nodes.
+    SgObject::InitClass();
+    SgHelper::InitClass();
+    SgAxis::InitClass();
+    SgControlModifier::InitClass();
+    SgBillboard::InitClass();
+    SgBehavior::InitClass();
 
     // Traversal state elements: registered before any action enables them,
     // in a fixed order that fixes their frame slots.

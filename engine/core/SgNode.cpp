@@ -34,7 +34,7 @@ SgNode *SgNode::Create(int classId)
 {
     SgFieldMngr *object = SgFieldMngr::Create(classId);
     if (object && !object->IsNode()) {
-        Release(object);
+        Destroy(object); // never counted, so Release would leave it alive
         return nullptr;
     }
     return static_cast<SgNode *>(object);

@@ -111,9 +111,9 @@ void SgUndoInfo::RelinkChild()
     RecordingPause pause(group->GetDocument());
     // The child goes back right after the node that preceded it, or in front.
     if (m_pPrevious && group->GetPosition(m_pPrevious) >= 0)
-        group->AddChildAfter(m_pChild, m_pPrevious);
+        group->SgGroup::AddChildAfter(m_pChild, m_pPrevious);
     else
-        group->AddChildBefore(m_pChild, nullptr);
+        group->SgGroup::AddChildBefore(m_pChild, nullptr);
 }
 
 void SgUndoInfo::UnlinkChild()
@@ -122,5 +122,5 @@ void SgUndoInfo::UnlinkChild()
     if (!group || !m_pChild)
         return;
     RecordingPause pause(group->GetDocument());
-    group->DeleteChild(m_pChild);
+    group->SgGroup::DeleteChild(m_pChild);
 }

@@ -2,11 +2,15 @@
 // Base of the nodes that change the geometry of the shapes after them. A
 // modifier changes nothing when traversed; it joins the modifier stack of the
 // traversal state, and each shape passes itself through that stack
-// (SgModifierStack::Process), which calls ApplyModifier.
+// (SgModifierStack::Process), which calls ApplyModifier. SgControlModifier
+// edits the stack in force instead of joining it.
 #include "engine/core/SgNode.h"
+#include "engine/core/SgRef.h"
 #include "engine/core/SgTField.h"
+#include "utilities/math/Vec3f.h"
 
 class SgAction;
+class SgSeparator;
 class SgShape;
 class Transform3;
 
@@ -14,7 +18,7 @@ class SgModifier : public SgNode {
     SG_CLASS_HEADER(SgModifier, SgFieldMngr)
 
     SgModifier();
-    ~SgModifier() override = default;
+    ~SgModifier() override;
 
     // Appends this modifier, placed by the current transform, behind the
     // modifiers already in force; "active" is brought up to date here but
@@ -42,5 +46,37 @@ class SgModifier : public SgNode {
     // attached: whether the modifier takes part when a stack is processed.
     bool IsActive() const { return m_active.Get(true) != 0; }
 
+    // Three factors that derived modifiers give their own meaning; (1, 1, 1)
+    // leaves a gizmo at its natural size.
+    const Vec3f &GetFactors() const { return m_vFactors; }
+    void SetFactors(const Vec3f &factors) { m_vFactors = factors; }
+
+    // The separator that holds the modifier's gizmo geometry; it lives as
+    // long as the modifier and is never part of the scene graph itself.
+    SgSeparator *GetGizmoGroup() const { return m_gizmoGroup.get(); }
+
     SgFInt m_active;
+
+private:
+    Vec3f m_vFactors{1.0f, 1.0f, 1.0f};
+    SgRef<SgSeparator> m_gizmoGroup;
+};
+
+// A modifier that edits the stack in force rather than joining it: "action"
+// 1 clears it, so the modifiers above act on nothing after this node; 2 keeps
+// only the entries of the modifier that "refNode" holds.
+class SgControlModifier : public SgModifier {
+    SG_CLASS_HEADER(SgControlModifier, SgFieldMngr)
+
+    enum Action { kClearStack = 1, kKeepReferenced = 2 };
+
+    SgControlModifier();
+    ~SgControlModifier() override = default;
+
+    // Only when "active" is not 0; any other "action" leaves the stack alone.
+    void DoAction(SgAction *action) override;
+
+    SgFInt m_action;
+    // Holds its node by reference; the reference goes with the field.
+    SgFNodePtr m_refNode;
 };

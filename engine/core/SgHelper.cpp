@@ -1,0 +1,3 @@
+#include "engine/core/SgHelper.h"
+
+SG_CLASS_SOURCE(SgHelper, SgObject, SgFieldMngr, "SgHelper")

@@ -1,0 +1,16 @@
+#include "engine/nodes/properties/SgBehavior.h"
+
+#include "engine/actions/SgAction.h"
+#include "engine/actions/SgElementClasses.h"
+
+SG_CLASS_SOURCE(SgBehavior, SgNode, SgFieldMngr, "SgBehavior")
+
+SgBehavior::SgBehavior()
+{
+    AddField(m_selectionTool, "selectionTool", 0);
+}
+
+void SgBehavior::DoAction(SgAction *action)
+{
+    SelcctionBehaviorElement::Set(action->GetState(), this, m_selectionTool.Get(true));
+}

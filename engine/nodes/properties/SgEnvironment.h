@@ -1,0 +1,25 @@
+#pragma once
+// The scene-wide ambient light and fog. The render code reads the node; it
+// writes no state.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+#include "utilities/math/Color.h"
+#include "utilities/math/Vec3.h"
+
+class SgEnvironment : public SgNode {
+    SG_CLASS_HEADER(SgEnvironment, SgFieldMngr)
+
+    SgEnvironment();
+    ~SgEnvironment() override = default;
+
+    bool AffectsState() const override { return false; }
+    bool IsPropertyNode() const override { return true; }
+
+    SgFFloat m_ambientIntensity;
+    SgFColor m_ambientColor;
+    SgFVec3 m_attenuation;
+    SgFInt m_fogType;
+    SgFColor m_fogColor;
+    SgFFloat m_fogStart;
+    SgFFloat m_fogEnd;
+};

@@ -1,0 +1,20 @@
+#pragma once
+// How the shapes after it print numbers: a format pattern and a factor that
+// values are multiplied by first.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+
+class SgAction;
+
+class SgFormat : public SgNode {
+    SG_CLASS_HEADER(SgFormat, SgFieldMngr)
+
+    SgFormat();
+    ~SgFormat() override = default;
+
+    void DoAction(SgAction *action) override;
+    bool IsPropertyNode() const override { return true; }
+
+    SgFStr m_pattern;
+    SgFDouble m_factor;
+};

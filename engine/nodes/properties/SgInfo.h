@@ -1,0 +1,16 @@
+#pragma once
+// Free data kept in the scene: a text, numbers and integers. It writes no state.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+#include "engine/core/SgVecField.h"
+
+class SgInfo : public SgNode {
+    SG_CLASS_HEADER(SgInfo, SgFieldMngr)
+
+    SgInfo();
+    ~SgInfo() override = default;
+
+    SgFStr m_data;
+    SgVFDouble m_realData;
+    SgVFInt m_intData;
+};

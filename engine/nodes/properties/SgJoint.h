@@ -1,0 +1,15 @@
+#pragma once
+// The position and orientation of a joint: a field holder, created by class
+// name, with nothing to do in a traversal.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+
+class SgJoint : public SgNode {
+    SG_CLASS_HEADER(SgJoint, SgFieldMngr)
+
+    SgJoint();
+    ~SgJoint() override = default;
+
+    SgFVec3 m_jointPosition;
+    SgFRotation m_jointOrientation;
+};

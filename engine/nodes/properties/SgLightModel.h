@@ -1,0 +1,16 @@
+#pragma once
+// The lighting model of the shapes after it. It writes no state: the render
+// code reads the node itself.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+
+class SgLightModel : public SgNode {
+    SG_CLASS_HEADER(SgLightModel, SgFieldMngr)
+
+    SgLightModel();
+    ~SgLightModel() override = default;
+
+    bool IsPropertyNode() const override { return true; }
+
+    SgFInt m_model;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// How the material colours bind to the parts of the shapes after it.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+
+class SgAction;
+
+class SgMaterialBinding : public SgNode {
+    SG_CLASS_HEADER(SgMaterialBinding, SgFieldMngr)
+
+    // The values of "binding", as the scene text names them.
+    enum Binding {
+        DEFAULT = 0,
+        OVERALL = 1,
+        PER_PART = 2,
+        PER_PART_INDEXED = 3,
+        PER_FACE = 4,
+        PER_FACE_INDEXED = 5,
+        PER_VERTEX = 6,
+        PER_VERTEX_INDEXED = 7,
+    };
+
+    SgMaterialBinding();
+    ~SgMaterialBinding() override = default;
+
+    void DoAction(SgAction *action) override;
+
+    SgFInt m_binding;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// Switches texturing on or off for the shapes after it.
+#include "engine/core/SgNode.h"
+#include "engine/core/SgTField.h"
+
+class SgAction;
+
+class SgTextureEnable : public SgNode {
+    SG_CLASS_HEADER(SgTextureEnable, SgFieldMngr)
+
+    SgTextureEnable();
+    ~SgTextureEnable() override = default;
+
+    void DoAction(SgAction *action) override;
+
+    SgFUShort m_bEnable;
+};
