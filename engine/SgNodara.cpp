@@ -16,6 +16,17 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgSwitch.h"
 #include "engine/nodes/geometry/SgShape.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/geometry/SgIndexedLineSet.h"
+#include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/geometry/SgCircle.h"
+#include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/nodes/geometry/SgOffset.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/nodes/geometry/SgPolyLineArc.h"
+#include "engine/nodes/geometry/SgPolygon.h"
 #include "engine/nodes/properties/SgModifier.h"
 #include "engine/nodes/properties/SgAttributeManager.h"
 #include "engine/nodes/properties/SgCamera.h"
@@ -77,6 +88,15 @@ void SgNodara::Init()
     // (their geometry and modifier subclasses register after them).
     SgShape::InitClass();
     SgModifier::InitClass();
+    // Shape bases and meshes: the procedural-shape base takes its result-cache
+    // slot first of all slots, so every separator made from here on has its
+    // entry; then the face set and the scene-file meshes and point set.
+    SgGeometricShape::InitCacheSlot();
+    SgGeometricShape::InitClass();
+    SgFaceSet::InitClass();
+    SgIndexedFaceSet::InitClass();
+    SgIndexedLineSet::InitClass();
+    SgPointSet::InitClass();
     // Placement, view and vertex data nodes: transforms (the constraint after
     // its base), sensor, cameras, coordinates, normals and joints.
     SgTransform::InitClass();
@@ -120,6 +140,17 @@ void SgNodara::Init()
     SgControlModifier::InitClass();
     SgBillboard::InitClass();
     SgBehavior::InitClass();
+    // Curves: the polyline base and nodes, circle, arc and helix; then the
+    // offset, a procedural shape over a curve.
+    SgGenPolyLine::InitClass();
+    SgPolyLine::InitClass();
+    SgPolygon::InitClass();
+    SgPolyLineArc::InitClass();
+    SgPolygonArc::InitClass();
+    SgCircle::InitClass();
+    SgArc::InitClass();
+    SgHelix::InitClass();
+    SgOffset::InitClass();
 
     // Traversal state elements: registered before any action enables them,
     // in a fixed order that fixes their frame slots.

@@ -96,7 +96,14 @@ int SgFieldMngr::init()
 bool SgFieldMngr::AddFieldOffset(int byteOffset)
 {
     FieldTable *table = TableOf(GetOffset());
-    if (!table || !table->recording)
+    if (!table) {
+        // Without a class id the fields cannot be listed: the class was built
+        // before the engine started, or was never registered.
+        std::fprintf(stderr, "%s: fields of an unregistered class cannot be found by name\n",
+                     GetClassName() ? GetClassName() : "class");
+        return false;
+    }
+    if (!table->recording)
         return true;
     if (table->count > 0 && table->offsets[0] == byteOffset) {
         table->recording = false;

@@ -17,3 +17,8 @@ void SgShape::OnChange(SgField *field)
         m_pModifierCache->Truncate(0);
     SgNode::OnChange(field);
 }
+
+Range<Vec3f> SgShape::BoundingBox()
+{
+    return Range<Vec3f>(Vec3f(0.0f, 0.0f, 0.0f), Vec3f(0.0f, 0.0f, 0.0f));
+}

@@ -1,9 +1,12 @@
 #pragma once
-// Base of the nodes that draw something. What the traversal machinery needs
-// of a shape: the record of what the modifier stack made of it last time, and
-// the deformed points that point-moving modifiers hang on it.
+// Base of the nodes that draw something. What every shape answers: its box,
+// its normal, whether it is a curve; what the traversal machinery needs of
+// it: the record of what the modifier stack made of it last time, and the
+// deformed points that point-moving modifiers hang on it.
 #include "engine/core/SgNode.h"
+#include "utilities/math/Range.h"
 #include "utilities/math/Vec3.h"
+#include "utilities/math/Vec3f.h"
 
 class SgModifiersCache;
 
@@ -19,6 +22,13 @@ class SgShape : public SgNode {
     bool AffectsState() const override { return false; }
     // A changed shape makes every modifier result derived from it stale.
     void OnChange(SgField *field) override;
+
+    // Curves answer true.
+    virtual bool IsGenPolyLine() const { return false; }
+    // A shape that knows no extent reports the zero box (both corners at the
+    // origin), not the empty one.
+    virtual Range<Vec3f> BoundingBox();
+    virtual Vec3 GetNormal(int, Vec3 &) { return Vec3(0.0, 0.0, 1.0); }
 
     // The setters store only: the previous record or array is neither freed
     // nor told.

@@ -1,0 +1,57 @@
+#pragma once
+// Circle, arc and helix: curves of one shared sampler. A circle is closed
+// and hands out "segments" points without repeating the first; an arc is an
+// open part of it between two angles (degrees); a helix is an arc of several
+// turns rising along Z, centred on Z = 0.
+#include "engine/core/SgTField.h"
+#include "engine/nodes/geometry/SgGenPolyLine.h"
+
+class SgCircle : public SgGenPolyLine {
+    SG_CLASS_HEADER(SgCircle, SgFieldMngr)
+
+    SgCircle();
+    ~SgCircle() override = default;
+
+    bool IsClosed() const override { return true; }
+    bool IsCurved() const override { return true; }
+    bool IsRadial() const override { return true; }
+    // The argument is not used: "segments" sets the resolution.
+    void sample(int subdivision) override;
+
+    SgFDouble m_radius;
+    SgFInt m_segments;
+
+protected:
+    // Samples the arc the members below describe, at least 2 intervals.
+    void SampleArc();
+
+    double m_dStartAngle = 0.0;               // radians
+    double m_dSweep = 6.283185307179586;      // radians, negative clockwise
+    double m_dHeight = 0.0;                   // rise over the whole sweep
+};
+
+class SgArc : public SgCircle {
+    SG_CLASS_HEADER(SgArc, SgFieldMngr)
+
+    SgArc();
+    ~SgArc() override = default;
+
+    bool IsClosed() const override { return false; }
+    void sample(int subdivision) override;
+
+    SgFDouble m_startAngle;
+    SgFDouble m_angle;
+};
+
+class SgHelix : public SgArc {
+    SG_CLASS_HEADER(SgHelix, SgFieldMngr)
+
+    SgHelix();
+    ~SgHelix() override = default;
+
+    // "turns" replaces "angle".
+    void sample(int subdivision) override;
+
+    SgFDouble m_height;
+    SgFDouble m_turns;
+};

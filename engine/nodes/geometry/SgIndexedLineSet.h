@@ -1,0 +1,16 @@
+#pragma once
+// Polylines as the scene files give them: runs of coordinate indexes ended
+// by -1, over the coordinates in force.
+#include "engine/core/SgTField.h"
+#include "engine/core/SgVecField.h"
+#include "engine/nodes/geometry/SgShape.h"
+
+class SgIndexedLineSet : public SgShape {
+    SG_CLASS_HEADER(SgIndexedLineSet, SgFieldMngr)
+
+    SgIndexedLineSet();
+    ~SgIndexedLineSet() override = default;
+
+    SgVFInt m_coordIndex;
+    SgFInt m_colorPerVertex;
+};

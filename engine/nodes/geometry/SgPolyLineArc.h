@@ -1,0 +1,26 @@
+#pragma once
+// Polyline nodes that also carry arc data ("arcs" and "baldge"): kept and
+// written with the node, while sampling reads the points as straight
+// segments.
+#include "engine/core/SgVecField.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
+
+class SgPolyLineArc : public SgPolyLine {
+    SG_CLASS_HEADER(SgPolyLineArc, SgFieldMngr)
+
+    SgPolyLineArc();
+    ~SgPolyLineArc() override = default;
+
+    SgVFInt m_arcs;
+    SgVFDouble m_baldge;
+};
+
+// The planar variant; it follows "closed" like its base.
+class SgPolygonArc : public SgPolyLineArc {
+    SG_CLASS_HEADER(SgPolygonArc, SgFieldMngr)
+
+    SgPolygonArc() = default;
+    ~SgPolygonArc() override = default;
+
+    bool IsPlanar() const override { return true; }
+};
