@@ -11,6 +11,7 @@
 // end, any number of lines, and a bare value as a one-element array. A read
 // that fails (bad element, missing "]", unclosed quote) leaves the field as it
 // was and the stream in its error state.
+#include <algorithm>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -147,7 +148,10 @@ public:
     {
         Array added = CopyIn(count, source);
         Edit(true, false, [&] {
-            m_values.reserve(m_values.size() + added.size());
+            // Grow geometrically: builders append a few values at a time.
+            const size_t needed = m_values.size() + added.size();
+            if (needed > m_values.capacity())
+                m_values.reserve(std::max(needed, 2 * m_values.capacity()));
             for (T &value : added)
                 PushBack(std::move(value));
         });
