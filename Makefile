@@ -16,8 +16,12 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+SAMPLE_SCENE ?= tests/data/sample_scene.kvrx
+
+# Reads the bundled sample scene and writes it again as scene text.
 run: build
-	$(BUILD)/bin/fennix
+	$(BUILD)/bin/fennix --convert $(SAMPLE_SCENE) $(BUILD)/sample_scene.kvrx
+	@echo "wrote $(BUILD)/sample_scene.kvrx"
 
 test: build
 	cd $(BUILD) && LIBGL_ALWAYS_SOFTWARE=1 ctest --output-on-failure -j $(JOBS)

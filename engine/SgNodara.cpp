@@ -4,6 +4,7 @@
 
 #include "engine/actions/SgAction.h"
 #include "engine/actions/SgApplyAction.h"
+#include "engine/actions/SgSaveAction.h"
 #include "engine/actions/SgElement.h"
 #include "engine/core/FieldModule.h"
 #include "engine/core/RxFunc.h"
@@ -12,7 +13,7 @@
 #include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgNode.h"
-#include "engine/engines/lisp/LispCore.h"
+#include "engine/engines/lisp/Lisp.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgSwitch.h"
 #include "engine/nodes/geometry/SgShape.h"
@@ -65,6 +66,21 @@
 namespace {
 bool s_initialized = false;
 
+// The macros that parametric formulas are written with, evaluated in this
+// order whenever the interpreter starts.
+const char *const s_aszLispPrelude[] = {
+    "(defmacro vec3 (x y z)     (list 'let (list (list 'a (list 'make-array 3))) \t   (list 'progn "
+    "              (list 'aset 'a 0 x)(list 'aset 'a 1 y)(list 'aset 'a 2 z) 'a \t   )))",
+    "(defmacro param (name) (list 'getfield 'node name))",
+    "(defmacro par   (name) (list 'getfield 'node (symbol-name name)))",
+    "(defmacro setp  (name val) (list 'setfield 'node (symbol-name name) val))",
+};
+
+void EvaluateLispPrelude()
+{
+    for (const char *text : s_aszLispPrelude)
+        LispEvalTopLevel(LispReadFromString(text));
+}
 } // namespace
 
 void SgNodara::Init()
@@ -159,12 +175,15 @@ void SgNodara::Init()
     // Actions: after the node classes and elements they name, since each
     // completes its visitor table and enables its elements at start-up.
     SgAction::InitClass();
+    SgSaveAction::InitClass();
     SgApplyAction::InitClass();
 
     SgField::InitFieldClasses();
     RegisterFieldModules();
     // The field primitives and prelude macros join through LispAddStartupHook.
     LispInit();
+    // Also after every interpreter reset.
+    LispAddStartupHook(&EvaluateLispPrelude);
     RxFunc::InitClasses();
 }
 

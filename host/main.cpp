@@ -4,11 +4,12 @@
 #include <string>
 
 #include "engine/SgNodara.h"
+#include "host/ConvertCommand.h"
 #include "host/LispCommand.h"
 
 static int Usage()
 {
-    std::fprintf(stderr, "usage: fennix [--lisp [FILE]]\n");
+    std::fprintf(stderr, "usage: fennix [--convert IN OUT | --lisp [FILE]]\n");
     return 2;
 }
 
@@ -24,6 +25,8 @@ int main(int argc, char **argv)
 {
     if (argc == 1)
         return RunStartupReport();
+    if (std::strcmp(argv[1], "--convert") == 0 && argc == 4)
+        return RunConvertCommand(argv[2], argv[3]);
     if (std::strcmp(argv[1], "--lisp") == 0 && argc <= 3)
         return RunLispCommand(argc == 3 ? argv[2] : nullptr);
     return Usage();

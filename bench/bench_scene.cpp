@@ -1,0 +1,240 @@
+// A whole scene file read and written: some fifteen megabytes of objects,
+// each with a transform, a material, a long coordinate array and a long face
+// index array. Next to them a pass that only converts every number of the
+// same text with std::from_chars. The run ends with the speed of each pass in
+// MB/s; reading should stay within 3x of the baseline's time.
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "engine/SgNodara.h"
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/SgSaveAction.h"
+#include "engine/actions/Vrml1Format.h"
+#include "engine/actions/Vrml1InStream.h"
+#include "engine/actions/Vrml1Stream.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgRef.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTransform.h"
+
+namespace {
+
+constexpr int kObjects = 320;
+// A grid of kSide x kSide points per object, cut into quads.
+constexpr int kSide = 32;
+
+// Reads straight from the text in memory, so a pass measures parsing and not
+// the copy a string stream would make of the whole file.
+class MemoryBuffer : public std::streambuf {
+public:
+    explicit MemoryBuffer(const std::string &text)
+    {
+        char *begin = const_cast<char *>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+};
+
+// Counts what is written and keeps nothing, so the write pass measures the
+// writer and not the growth of a string.
+class CountingBuffer : public std::streambuf {
+public:
+    size_t Count() const { return m_count; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (c != traits_type::eof())
+            ++m_count;
+        return c;
+    }
+    std::streamsize xsputn(const char *, std::streamsize n) override
+    {
+        m_count += static_cast<size_t>(n);
+        return n;
+    }
+
+private:
+    size_t m_count = 0;
+};
+
+SgRef<SgSeparator> BuildScene()
+{
+    SgNodara::Init();
+    SgRef<SgSeparator> root(new SgSeparator);
+    root->SetName("ROOT");
+    std::vector<Vec3> points(kSide * kSide);
+    std::vector<int> faces;
+    for (int row = 0; row + 1 < kSide; ++row) {
+        for (int column = 0; column + 1 < kSide; ++column) {
+            const int corner = row * kSide + column;
+            for (int index : {corner, corner + 1, corner + kSide + 1, corner + kSide, -1})
+                faces.push_back(index);
+        }
+    }
+    for (int i = 0; i < kObjects; ++i) {
+        // Surfaces as modelling tools write them: a few decimals, mixed signs
+        // and magnitudes.
+        for (int p = 0; p < kSide * kSide; ++p) {
+            const double u = (p % kSide) * 0.25 - 4.0;
+            const double v = (p / kSide) * 0.25 - 4.0;
+            points[p] = Vec3(u, std::round(std::sin(u * 0.7 + i) * std::cos(v * 0.3) * 1e4) / 1e3, v + i * 0.125);
+        }
+        auto *object = new SgObject;
+        object->SetName(("surface " + std::to_string(i)).c_str());
+        object->GetTransform(true)->m_translation = Vec3(i % 20 * 10.0, 0, i / 20 * 10.0);
+        object->GetTransform()->m_rotation = Rotation(Vec3(0, 1, 0), i * 0.01);
+        auto *material = new SgMaterial;
+        const Color color((i % 7) / 7.0, (i % 5) / 5.0, (i % 3) / 3.0, 1.0);
+        material->m_diffuseColor.SetVals(1, &color);
+        object->AddPropertyNode(material, true);
+        auto *coordinates = new SgCoordinate3;
+        coordinates->m_point.SetVals(static_cast<int>(points.size()), points.data());
+        object->AddChild(coordinates);
+        auto *mesh = new SgIndexedFaceSet;
+        mesh->m_coordIndex.SetVals(static_cast<int>(faces.size()), faces.data());
+        object->AddChild(mesh);
+        root->AddChild(object);
+    }
+    return root;
+}
+
+const std::string &SceneText()
+{
+    static const std::string text = [] {
+        SgRef<SgSeparator> root = BuildScene();
+        std::ostringstream out;
+        Vrml1Stream stream(out);
+        SgSaveAction action(false);
+        action.SetStream(&stream);
+        action.WriteHeader(Vrml1Format::kWriterVersion);
+        action.Apply(root);
+        return out.str();
+    }();
+    return text;
+}
+
+void BM_ReadScene(benchmark::State &state)
+{
+    const std::string &text = SceneText();
+    for (auto _ : state) {
+        MemoryBuffer buffer(text);
+        std::istream in(&buffer);
+        Vrml1InStream stream(in, "bench.kvrx");
+        stream.SetNotifyUser(false);
+        SgRef<SgSeparator> root(new SgSeparator);
+        if (!SgOpenAction::ReadScene(stream, *root) || root->GetChildsCount() != kObjects)
+            state.SkipWithError("the scene did not read back");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_ReadScene)->Unit(benchmark::kMillisecond);
+
+void BM_WriteScene(benchmark::State &state)
+{
+    SgRef<SgSeparator> root = BuildScene();
+    for (auto _ : state) {
+        CountingBuffer buffer;
+        std::ostream out(&buffer);
+        Vrml1Stream stream(out);
+        SgSaveAction action(false);
+        action.SetStream(&stream);
+        action.WriteHeader(Vrml1Format::kWriterVersion);
+        if (!action.Apply(root))
+            state.SkipWithError("the scene was not written");
+        benchmark::DoNotOptimize(buffer.Count());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(SceneText().size()));
+}
+BENCHMARK(BM_WriteScene)->Unit(benchmark::kMillisecond);
+
+// Converts every number of the same text and nothing else: no stream, no
+// grammar, no nodes.
+void BM_BaselineFromChars(benchmark::State &state)
+{
+    const std::string &text = SceneText();
+    for (auto _ : state) {
+        const char *p = text.data();
+        const char *const end = p + text.size();
+        double sum = 0;
+        long count = 0;
+        while (p < end) {
+            const char c = *p;
+            if ((c >= '0' && c <= '9') || c == '-' || c == '.') {
+                double value = 0;
+                auto r = std::from_chars(p, end, value);
+                if (r.ptr == p) {
+                    ++p;
+                    continue;
+                }
+                sum += value;
+                ++count;
+                p = r.ptr;
+            } else {
+                ++p;
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+        if (count < static_cast<long>(kObjects) * kSide * kSide * 3)
+            state.SkipWithError("the baseline did not find every number");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_BaselineFromChars)->Unit(benchmark::kMillisecond);
+
+// Prints the usual table, then each pass's speed and its time against the baseline.
+class SpeedReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintSpeeds() const
+    {
+        const double megabytes = static_cast<double>(SceneText().size()) / (1024.0 * 1024.0);
+        std::printf("\nScene text: %.1f MB, %d objects of %d points\n", megabytes, kObjects, kSide * kSide);
+        auto baseline = m_times.find("BM_BaselineFromChars");
+        for (const char *name : {"BM_BaselineFromChars", "BM_ReadScene", "BM_WriteScene"}) {
+            auto it = m_times.find(name);
+            if (it == m_times.end() || it->second <= 0)
+                continue;
+            std::printf("%-22s %8.1f ms  %8.1f MB/s", name, it->second, megabytes / (it->second / 1000.0));
+            if (baseline != m_times.end() && baseline->second > 0 && it != baseline)
+                std::printf("  = %.2fx the baseline's time", it->second / baseline->second);
+            std::printf("\n");
+        }
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    SpeedReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSpeeds();
+    benchmark::Shutdown();
+    return 0;
+}

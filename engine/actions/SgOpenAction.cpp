@@ -1,0 +1,987 @@
+#include "engine/actions/SgOpenAction.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "engine/actions/Vrml1Format.h"
+#include "engine/actions/Vrml1InStream.h"
+#include "engine/core/DxInput.h"
+#include "engine/core/DxOutput.h"
+#include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgRef.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/core/SgSwitch.h"
+#include "engine/core/SgTField.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgShape.h"
+#include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/properties/SgModifier.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgError.h"
+
+using Vrml1Format::KeywordKind;
+using Vrml1Format::Redirect;
+using Vrml1Format::RedirectKind;
+using Vrml1Format::SymbolTable;
+
+namespace {
+
+// One more level of nesting for the life of the guard.
+class LevelGuard {
+public:
+    explicit LevelGuard(Vrml1InStream &stream) : m_stream(stream), m_ok(stream.EnterLevel()) {}
+    ~LevelGuard()
+    {
+        if (m_ok)
+            m_stream.LeaveLevel();
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    Vrml1InStream &m_stream;
+    bool m_ok;
+};
+
+// Restores the stream's current container when a block is done with it.
+class CurrentGuard {
+public:
+    CurrentGuard(Vrml1InStream &stream, SgGroup *current) : m_stream(stream), m_saved(stream.m_pCurrent)
+    {
+        stream.m_pCurrent = current;
+    }
+    ~CurrentGuard() { m_stream.m_pCurrent = m_saved; }
+
+private:
+    Vrml1InStream &m_stream;
+    SgGroup *m_saved;
+};
+
+// A container being built: freed on the way out unless handed on, so that a
+// read that fails half-way leaves nothing behind.
+class Pending {
+public:
+    explicit Pending(SgFieldMngr *container) : m_p(container) {}
+    Pending(const Pending &) = delete;
+    Pending &operator=(const Pending &) = delete;
+    ~Pending()
+    {
+        if (m_p && m_p->GetRefCount() <= 0)
+            SgFieldMngr::Destroy(m_p);
+    }
+    SgFieldMngr *get() const { return m_p; }
+    SgFieldMngr *release() { return std::exchange(m_p, nullptr); }
+
+private:
+    SgFieldMngr *m_p;
+};
+
+std::string Line(long long line)
+{
+    return " at line " + std::to_string(line);
+}
+
+const char *ClassNameOf(SgFieldMngr *container)
+{
+    return container ? container->GetClassName() : "nothing";
+}
+
+int ClassIdOf(const char *name)
+{
+    return name ? SgFieldMngr::GetClassIDFromName(name) : 0;
+}
+
+bool IsOfClass(SgFieldMngr *container, const char *className, bool derived)
+{
+    const int id = ClassIdOf(className);
+    if (!container || !id)
+        return false;
+    return derived ? container->IsDerivedFrom(id) : container->GetClassID() == id;
+}
+
+// The next character closes the enclosing block or list: a value is missing.
+bool AtClose(Vrml1InStream &stream)
+{
+    const int c = stream.PeekNonBlank();
+    return c == '}' || c == ']';
+}
+
+bool IsTruncated(Vrml1InStream &stream, const std::string &what)
+{
+    if (stream.PeekNonBlank() != EOF)
+        return false;
+    stream.Fail("The file ends inside " + what);
+    return true;
+}
+
+// Stores a symbol's value in the integer-like field that takes it.
+bool SetNumber(SgField *field, int value)
+{
+    if (auto *f = dynamic_cast<SgFInt *>(field)) {
+        f->SetValuePtr(&value, -1, true, false);
+    } else if (auto *f = dynamic_cast<SgFUShort *>(field)) {
+        if (value < 0 || value > 65535)
+            return false;
+        const auto v = static_cast<unsigned short>(value);
+        f->SetValuePtr(&v, -1, true, false);
+    } else if (auto *f = dynamic_cast<SgFFloat *>(field)) {
+        const auto v = static_cast<float>(value);
+        f->SetValuePtr(&v, -1, true, false);
+    } else if (auto *f = dynamic_cast<SgFDouble *>(field)) {
+        const auto v = static_cast<double>(value);
+        f->SetValuePtr(&v, -1, true, false);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The value type a port carries, as a field type id: a port of one type read
+// as another would reinterpret its memory, so only equal types connect.
+// Engine ports of interpreter values have no field type of their own.
+constexpr int kLispValuePort = 1000;
+template <class T, int N>
+struct Port {
+    using type = T;
+    static constexpr int id = N;
+};
+template <class... P>
+struct PortTypes {
+    static int Of(DxOutBase *output)
+    {
+        int id = 0;
+        ((id == 0 && dynamic_cast<DxOutput<typename P::type> *>(output) ? id = P::id : 0), ...);
+        return id;
+    }
+    static int Of(DxInBase *input)
+    {
+        int id = 0;
+        ((id == 0 && (dynamic_cast<DxInput<typename P::type> *>(input) ||
+                      dynamic_cast<DxInput1<typename P::type> *>(input))
+              ? id = P::id
+              : 0),
+         ...);
+        return id;
+    }
+};
+using AllPorts =
+    PortTypes<Port<int, SgFieldInt>, Port<float, SgFieldFloat>, Port<unsigned short, SgFieldUShort>,
+              Port<double, SgFieldDouble>, Port<Vec2, SgFieldVec2>, Port<Vec3, SgFieldVec3>, Port<Vec4, SgFieldVec4>,
+              Port<Vec2f, SgFieldVec2f>, Port<Color, SgFieldColor>, Port<Rotation, SgFieldRotation>,
+              Port<Image2, SgFieldImage>, Port<std::string, SgFieldString>, Port<Vec3f, SgFieldVec3f>,
+              Port<NodePtr, SgFieldNodePtr>, Port<CountPtr<R1Func>, SgFieldR1FuncRef>,
+              Port<CountPtr<R2Func>, SgFieldR2FuncRef>, Port<R3Func *, SgFieldR3FuncRef>,
+              Port<value_t, kLispValuePort>>;
+
+// Classes a file may name but never create: they act on the user's input
+// and belong to the viewers, not to the scene.
+const char *const kRefusedClasses[] = {"SgEventHandler", "SgTool", "SgManipulator", "SgViewer"};
+
+} // namespace
+
+// --- Entry points -----------------------------------------------------------------
+
+void SgOpenAction::SetTarget(Vrml1InStream *stream)
+{
+    m_pStream = stream;
+    if (stream)
+        stream->m_pCurrent = nullptr;
+}
+
+int SgOpenAction::IsValidFile(Vrml1InStream &stream)
+{
+    std::string line;
+    bool binary = false;
+    for (;;) {
+        const int c = stream.Get();
+        if (c == EOF || c == '\n')
+            break;
+        if (c == 0)
+            binary = true;
+        line.push_back(static_cast<char>(c));
+    }
+    // A byte-order mark from an editor is no part of the first word.
+    if (line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        line.erase(0, 3);
+    Vrml1Format::Header header;
+    if (binary || !Vrml1Format::ParseHeader(line, header)) {
+        stream.ReportAtLine("File: " + stream.m_strFileName + " Not a valid KVRX file!", "Warning", 1, true);
+        return 0;
+    }
+    stream.m_nDialect = header.dialect;
+    stream.m_nVersion = header.version;
+    return -1;
+}
+
+SgFieldMngr *SgOpenAction::CreateObject(Vrml1InStream &stream)
+{
+    stream.m_szWord.clear();
+    std::string word;
+    if (stream.HasFailed() || !stream.ReadWord(word, false))
+        return nullptr;
+    return CreateFromWord(stream, std::move(word), false);
+}
+
+bool SgOpenAction::IsDocumentSection(const std::string &word)
+{
+    return word == "View" || word == "Layers" || word == "Layout";
+}
+
+bool SgOpenAction::ReadScene(Vrml1InStream &stream, SgGroup &root)
+{
+    if (!IsValidFile(stream))
+        return false;
+    // Added only once the whole scene is read, so a failed read adds nothing.
+    std::vector<SgRef<SgNode>> nodes;
+    while (!stream.HasFailed() && !stream.AtEnd()) {
+        SgFieldMngr *container = CreateObject(stream);
+        if (container) {
+            Pending pending(container);
+            if (!container->IsNode()) {
+                stream.Report(std::string("A ") + container->GetClassName() +
+                                  " outside every connection is not kept",
+                              "Warning");
+                continue;
+            }
+            auto *node = static_cast<SgNode *>(container);
+            if (node->IsGroup() && !node->IsObject() && node->GetName() == "ROOT") {
+                auto *group = static_cast<SgGroup *>(node);
+                for (SgNode *child : group->GetChildList())
+                    nodes.emplace_back(child);
+                group->Clear();
+            } else {
+                nodes.emplace_back(node);
+                pending.release();
+            }
+            continue;
+        }
+        if (stream.HasFailed())
+            break;
+        const std::string word = stream.m_szWord;
+        if (word.empty())
+            continue;
+        if (IsDocumentSection(word))
+            break;
+        stream.Report("Unknown node type: " + word + " (the block is skipped)", "Warning");
+        if (!stream.SkipBracketed())
+            stream.Fail("The file ends inside the " + word + " block");
+    }
+    if (stream.HasFailed())
+        return false;
+    for (const SgRef<SgNode> &node : nodes) {
+        if (!root.AddChild(node.get()))
+            stream.Report(std::string("A ") + node->GetClassName() + " could not be added to the scene",
+                          "Warning");
+    }
+    return true;
+}
+
+// --- Nodes ------------------------------------------------------------------------
+
+SgFieldMngr *SgOpenAction::CreateNested(Vrml1InStream &stream)
+{
+    stream.m_szWord.clear();
+    if (AtClose(stream)) {
+        stream.Report("A node is missing before the closing bracket", "Warning");
+        return nullptr;
+    }
+    std::string word;
+    if (stream.HasFailed() || !stream.ReadWord(word, false)) {
+        if (!stream.HasFailed())
+            stream.Fail("The file ends where a node was expected");
+        return nullptr;
+    }
+    return CreateFromWord(stream, std::move(word), true);
+}
+
+SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string word, bool nested)
+{
+    LevelGuard level(stream);
+    if (!level.ok() || word.empty())
+        return nullptr;
+    if (word[0] == '#') {
+        stream.SkipLine();
+        return nullptr;
+    }
+    if (word == "}")
+        return nullptr;
+
+    if (word == "DEF") {
+        std::string name;
+        if (!stream.ReadWord(name, false)) {
+            stream.Fail("The file ends after DEF");
+            return nullptr;
+        }
+        std::string keyword;
+        if (!stream.ReadWord(keyword, false)) {
+            stream.Fail("The file ends after DEF " + name);
+            return nullptr;
+        }
+        SgFieldMngr *container = CreateFromWord(stream, std::move(keyword), nested);
+        if (!container) {
+            if (!nested)
+                stream.m_szWord = "DEF";
+            return nullptr;
+        }
+        NodeID id;
+        if (Vrml1Format::ParseNodeID(name, id))
+            container->SetID(id);
+        stream.RecordName(name, container);
+        return container;
+    }
+
+    if (word == "USE") {
+        std::string name;
+        if (!stream.ReadWord(name, false)) {
+            stream.Fail("The file ends after USE");
+            return nullptr;
+        }
+        SgFieldMngr *container = stream.FindName(name);
+        if (!container)
+            stream.Report("USE of the name " + name + " that no DEF before it gave", "Warning");
+        return container;
+    }
+
+    if (word == "{" && !stream.ReadWord(word, false)) {
+        stream.Fail("The file ends after {");
+        return nullptr;
+    }
+    const std::string &keyword = word;
+
+    const Vrml1Format::Keyword *special = Vrml1Format::FindKeyword(keyword);
+    const KeywordKind kind = special ? special->kind : KeywordKind::Plain;
+    if (kind == KeywordKind::Scenario) {
+        ReadScenario(stream);
+        return nullptr;
+    }
+
+    // Parametric blocks need the parametric classes and their readers; until
+    // those exist they are unknown blocks like any other.
+    int classId = 0;
+    if (kind != KeywordKind::ParametricModel && kind != KeywordKind::ParametricObject) {
+        if (special) {
+            classId = ClassIdOf(special->className);
+        } else {
+            classId = SgFieldMngr::GetClassIDFromName(("Sg" + keyword).c_str());
+            // A class whose name does not start with "Sg" is written whole.
+            if (!classId && keyword.compare(0, 2, "Sg") != 0)
+                classId = SgFieldMngr::GetClassIDFromName(keyword.c_str());
+        }
+    }
+    if (!classId) {
+        stream.m_szWord = keyword;
+        if (!nested)
+            return nullptr;
+        stream.Report("Unknown node type: " + keyword + " (the block is skipped)", "Warning");
+        if (!stream.SkipBracketed())
+            stream.Fail("The file ends inside the " + keyword + " block");
+        return nullptr;
+    }
+    if (IsRefusedClass(classId)) {
+        stream.Report("A " + keyword + " is no scene node and is not read from a file (the block is skipped)",
+                      "Warning");
+        if (!stream.SkipBracketed())
+            stream.Fail("The file ends inside the " + keyword + " block");
+        return nullptr;
+    }
+
+    SgFieldMngr *result = nullptr;
+    switch (kind) {
+    case KeywordKind::Object: {
+        auto *object = new SgObject(false, false);
+        result = ReadObject(stream, object);
+        break;
+    }
+    case KeywordKind::Transform:
+        if (stream.m_nDialect == Vrml1Format::kDialect2) {
+            auto *object = new SgObject(true, true);
+            result = ReadObject(stream, object);
+        } else {
+            result = CreateAndRead(stream, classId, keyword);
+        }
+        break;
+    case KeywordKind::OrthographicCamera:
+    case KeywordKind::PerspectiveCamera:
+        result = CreateAndRead(stream, classId, keyword);
+        if (auto *camera = dynamic_cast<SgCamera *>(result)) {
+            const unsigned short perspective = kind == KeywordKind::PerspectiveCamera ? 1 : 0;
+            camera->m_perspective.SetValuePtr(&perspective, -1, true, false);
+        }
+        break;
+    default:
+        result = CreateAndRead(stream, classId, keyword);
+        break;
+    }
+    if (!result)
+        return nullptr;
+
+    if (kind == KeywordKind::Transform && stream.m_nVersion < Vrml1Format::kCentreConventionVersion) {
+        // Older files stored the translation without the centre that the
+        // transform now adds back.
+        SgTransform *transform = nullptr;
+        if (auto *object = dynamic_cast<SgObject *>(result))
+            transform = object->GetTransform(true);
+        else
+            transform = dynamic_cast<SgTransform *>(result);
+        if (transform) {
+            const Vec3 moved = transform->m_translation.Get(true) + transform->m_center.Get(true);
+            transform->m_translation.SetValuePtr(&moved, -1, true, false);
+        }
+    }
+    if (result->IsNode() && static_cast<SgNode *>(result)->IsModifier())
+        static_cast<SgModifier *>(result)->BuildGizmo();
+    return result;
+}
+
+SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, const std::string &keyword)
+{
+    SgFieldMngr *created = SgFieldMngr::Create(classId);
+    const bool isNode = created && created->IsNode();
+    if (!created || (!isNode && !dynamic_cast<DxModule *>(created)) ||
+        (isNode && static_cast<SgNode *>(created)->IsTool())) {
+        if (created)
+            SgFieldMngr::Destroy(created);
+        stream.Report("A " + keyword + " cannot be made from a file (the block is skipped)", "Warning");
+        if (!stream.SkipBracketed())
+            stream.Fail("The file ends inside the " + keyword + " block");
+        return nullptr;
+    }
+    Pending pending(created);
+    auto *node = isNode ? static_cast<SgNode *>(created) : nullptr;
+
+    if (node && node->IsGroup()) {
+        CurrentGuard current(stream, static_cast<SgGroup *>(node));
+        if (!ReadBlock(stream, created, keyword))
+            return nullptr;
+        return pending.release();
+    }
+    if (node && node->GetClassID() == SgShape::ClassID() && stream.m_nDialect == Vrml1Format::kDialect2) {
+        // A shape of the second dialect stands for an object holding it; its
+        // appearance and geometry words add to that object. A "Shape" block of
+        // the first dialect is the writer's own and is read as it stands, so
+        // that a saved scene keeps its depth.
+        auto *object = new SgObject(false, true);
+        Pending pendingObject(object);
+        {
+            CurrentGuard current(stream, object);
+            if (!ReadBlock(stream, created, keyword))
+                return nullptr;
+        }
+        object->AddChild(node);
+        return pendingObject.release();
+    }
+    if (!ReadBlock(stream, created, keyword))
+        return nullptr;
+    return pending.release();
+}
+
+SgObject *SgOpenAction::ReadObject(Vrml1InStream &stream, SgObject *object)
+{
+    Pending pending(object);
+    {
+        CurrentGuard current(stream, object);
+        if (!ReadBlock(stream, object, "Object"))
+            return nullptr;
+    }
+    if (const std::vector<int> *table = stream.m_pLayerTable) {
+        const int layer = object->m_layer.Get(false);
+        if (layer >= 0 && layer < static_cast<int>(table->size())) {
+            const int renumbered = (*table)[static_cast<size_t>(layer)];
+            object->m_layer.SetValuePtr(&renumbered, -1, true, false);
+        }
+    }
+    pending.release();
+    return object;
+}
+
+bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, const std::string &keyword)
+{
+    SgNode *node = container->IsNode() ? static_cast<SgNode *>(container) : nullptr;
+    SgGroup *group = node && node->IsGroup() ? static_cast<SgGroup *>(node) : nullptr;
+    const long long startLine = stream.GetLine();
+    const std::string what = "the " + keyword + " block that starts" + Line(startLine);
+
+    if (stream.PeekNonBlank() != '{') {
+        if (IsTruncated(stream, what))
+            return false;
+        stream.Report("A { is missing after " + keyword + "; the node keeps its defaults", "Warning");
+        return true;
+    }
+
+    std::vector<char> open;
+    std::string word;
+    for (;;) {
+        if (stream.HasFailed())
+            return false;
+        if (!stream.ReadWord(word, true)) {
+            stream.Fail("The file ends inside " + what);
+            return false;
+        }
+        switch (word[0]) {
+        case '{':
+        case '[':
+            open.push_back(word[0]);
+            continue;
+        case '}':
+        case ']': {
+            const char expected = word[0] == '}' ? '{' : '[';
+            if (open.empty() || open.back() != expected) {
+                stream.Report("Unbalanced Parantesis", "Error", true);
+                return true;
+            }
+            open.pop_back();
+            if (open.empty())
+                return true;
+            continue;
+        }
+        case ',':
+            continue;
+        case '#':
+            stream.SkipLine();
+            continue;
+        default:
+            break;
+        }
+
+        if (node) {
+            if (word == "NodeName") {
+                ReadNodeName(stream, node);
+                continue;
+            }
+            if (word == "NodeID") {
+                ReadNodeID(stream, node);
+                continue;
+            }
+            if (word == "Separator" && (node->IsGeometricShape() || node->IsModifier())) {
+                SgFieldMngr *separator = CreateAndRead(stream, SgSeparator::ClassID(), word);
+                if (stream.HasFailed())
+                    return false;
+                auto *shape = dynamic_cast<SgGeometricShape *>(node);
+                if (shape && separator)
+                    shape->SetSeparator(static_cast<SgSeparator *>(separator));
+                else
+                    Discard(separator);
+                continue;
+            }
+        }
+        // Only the second dialect nests shapes in these words; in the first,
+        // "Shape" is the block the writer gives a plain shape node.
+        if (stream.m_nDialect == Vrml1Format::kDialect2 && Vrml1Format::IsSkippedBlockWord(word))
+            continue;
+        if (ReadField(stream, container, word, nullptr))
+            continue;
+        if (const Redirect *redirect = Vrml1Format::FindRedirect(word, stream.m_nDialect)) {
+            ApplyRedirect(stream, *redirect, node, word);
+            continue;
+        }
+        if (group) {
+            SgFieldMngr *child = CreateFromWord(stream, word, true);
+            if (stream.HasFailed()) {
+                Discard(child);
+                return false;
+            }
+            if (!child)
+                continue;
+            if (!child->IsNode()) {
+                stream.Report(std::string("A ") + child->GetClassName() + " cannot be a child of a " +
+                                  container->GetClassName(),
+                              "Warning");
+                Discard(child);
+                continue;
+            }
+            if (stream.m_nDialect == Vrml1Format::kDialect2 && IsOfClass(child, "SgBackground", true)) {
+                Discard(child);
+                continue;
+            }
+            if (!group->AddChild(static_cast<SgNode *>(child))) {
+                stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
+                                  container->GetClassName(),
+                              "Warning");
+                Discard(child);
+            }
+            continue;
+        }
+        ShowIllegalToken(stream, word, container);
+        stream.SkipValue();
+    }
+}
+
+// --- Fields -----------------------------------------------------------------------
+
+bool SgOpenAction::ReadField(Vrml1InStream &stream, SgFieldMngr *container, const std::string &word,
+                             const Redirect *redirect)
+{
+    const int count = container->GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        const char *name = container->GetFieldName(i);
+        if (!name)
+            continue;
+        const Vrml1Format::FieldSpelling spelling =
+            Vrml1Format::GetFileFieldSpelling(container, name, stream.m_nDialect);
+        // A redirect names the field as the class does; the file's own words
+        // are matched against the field's spelling in the file.
+        const bool match = redirect ? std::strcmp(name, redirect->fieldName ? redirect->fieldName : word.c_str()) == 0
+                                    : word == spelling.fileName;
+        if (!match)
+            continue;
+        SgField *field = container->GetFieldAddress(i);
+        if (!field)
+            continue;
+        if (dynamic_cast<SgFNodePtr *>(field))
+            ReadNodePointer(stream, field);
+        else if (stream.PeekNonBlank() == '=')
+            ReadConnection(stream, container, field, name);
+        else
+            ReadFieldValue(stream, container, field, name, spelling.symbols);
+        return true;
+    }
+    return false;
+}
+
+void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container, SgField *field,
+                                  const char *fieldName, const SymbolTable *symbols)
+{
+    const std::string what = std::string("the value of ") + fieldName;
+    if (IsTruncated(stream, what))
+        return;
+    if (AtClose(stream)) {
+        stream.Report(std::string("The field ") + fieldName + " of " + container->GetClassName() +
+                          " has no value",
+                      "Warning");
+        return;
+    }
+    if (symbols) {
+        std::string word;
+        if (!stream.ReadWord(word, false))
+            return;
+        int value = 0;
+        if (!ReadSymbolValue(stream, word, *symbols, value))
+            return;
+        if (!SetNumber(field, value))
+            stream.Report(std::string("The value ") + word + " does not fit the field " + fieldName, "Warning");
+        return;
+    }
+    std::istream &in = *stream.m_pStream;
+    in.clear();
+    const int first = stream.PeekNonBlank();
+    bool ok = false;
+    try {
+        ok = Vrml1Format::ReadFieldValue(in, field, true);
+    } catch (const SgError &) {
+        ok = false;
+    }
+    in.clear();
+    if (ok)
+        return;
+    stream.Report(std::string("Bad value for the field ") + fieldName + " of " + container->GetClassName() +
+                      "; it keeps its value",
+                  "Warning");
+    if (first == '[') {
+        // The list broke off inside: its rest runs to the closing bracket.
+        for (;;) {
+            const int c = stream.Get();
+            if (c == EOF || c == ']')
+                break;
+        }
+    } else {
+        stream.SkipValue();
+    }
+}
+
+void SgOpenAction::ReadNodePointer(Vrml1InStream &stream, SgField *field)
+{
+    if (IsTruncated(stream, "a node field"))
+        return;
+    SgFieldMngr *container = CreateNested(stream);
+    if (!container)
+        return;
+    if (!container->IsNode()) {
+        stream.Report(std::string("A ") + container->GetClassName() + " cannot stand in a node field", "Warning");
+        Discard(container);
+        return;
+    }
+    // The field takes its own reference; the handle keeps the node alive
+    // until then and lets it go if the field refuses it.
+    const NodePtr node(static_cast<SgNode *>(container));
+    field->SetValuePtr(&node, -1, true, false);
+}
+
+void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container, SgField *field,
+                                  const char *fieldName)
+{
+    stream.Get(); // the "="
+    const long long line = stream.GetLine();
+    const std::string target = std::string(container->GetClassName()) + "." + fieldName;
+    if (IsTruncated(stream, "the connection of " + target))
+        return;
+    SgFieldMngr *source = CreateNested(stream);
+    if (stream.HasFailed()) {
+        Discard(source);
+        return;
+    }
+    Pending pending(source);
+
+    std::string sourceName;
+    if (stream.PeekNonBlank() == '.') {
+        stream.Get();
+        if (!AtClose(stream))
+            stream.ReadWord(sourceName, false);
+    }
+    if (!source)
+        return; // the missing source has had its message
+    if (sourceName.empty()) {
+        stream.ReportAtLine("The connection of " + target + " names no source field", "Warning", line, false);
+        return;
+    }
+
+    // Everything is checked before a port is taken: taking a field as a
+    // port marks its node connected, which a connection that fails must not.
+    const char *why = nullptr;
+    try {
+        SgField *sourceField = nullptr;
+        DxOutBase *engineOutput = nullptr;
+        int sourceType = 0;
+        if (source->IsNode()) {
+            sourceField = source->GetFieldAddressByName(sourceName.c_str());
+            if (!sourceField)
+                why = "the source has no field of that name";
+            else if (sourceField == field)
+                why = "a field cannot drive itself";
+            else
+                sourceType = sourceField->GetTypeId();
+        } else {
+            auto *module = dynamic_cast<DxModule *>(source);
+            int position = -1;
+            const char *end = sourceName.data() + sourceName.size();
+            const auto parsed = std::from_chars(sourceName.data(), end, position);
+            if (parsed.ec != std::errc() || parsed.ptr != end)
+                why = "an engine output is named by its number";
+            else if (!module || position < 0 || position >= module->nOutputs())
+                why = "the engine has no output of that number";
+            else
+                sourceType = AllPorts::Of(engineOutput = module->GetOutput(position));
+        }
+        DxInBase *engineInput = nullptr;
+        int targetType = 0;
+        if (container->IsNode())
+            targetType = field->GetTypeId();
+        else if ((engineInput = dynamic_cast<DxInBase *>(field)))
+            targetType = AllPorts::Of(engineInput);
+        else if (!why)
+            why = "the field is no input of its engine";
+        if (!why && (sourceType == 0 || sourceType != targetType))
+            why = "the source holds another type of value";
+        if (!why) {
+            DxOutBase *output = sourceField ? &sourceField->AsOutput() : engineOutput;
+            DxInBase *input = engineInput ? engineInput : &field->AsInput();
+            output->Connect(*input);
+            // A source that nothing else holds lives as long as the connection.
+            if (!source->IsNode())
+                source->AddRef();
+            pending.release();
+            if (DxModule *module = output->GetModule()) {
+                module->InvalidateOutputs(false);
+                module->Evaluate();
+            }
+            return;
+        }
+    } catch (const SgError &error) {
+        why = error.what();
+    }
+    stream.ReportAtLine("Cannot connect " + target + " to " + source->GetClassName() + " . " + sourceName + ": " +
+                            (why ? why : "the ports do not fit"),
+                        "Warning", line, false);
+}
+
+bool SgOpenAction::ReadSymbolValue(Vrml1InStream &stream, const std::string &word, const SymbolTable &table,
+                                   int &value)
+{
+    if (Vrml1Format::LookupSymbol(table, word, value))
+        return true;
+    stream.Report("Illegal Symbol: " + word, "Warning");
+    return false;
+}
+
+bool SgOpenAction::ReadQuotedString(Vrml1InStream &stream, std::string &text)
+{
+    std::istream &in = *stream.m_pStream;
+    in.clear();
+    const bool ok = Vrml1Format::ReadQuoted(in, text);
+    in.clear();
+    if (!ok) {
+        if (stream.PeekNonBlank() == EOF)
+            stream.Fail("The file ends inside a quoted text");
+        else
+            stream.Report("A quoted text is missing", "Warning");
+    }
+    return ok;
+}
+
+void SgOpenAction::ReadNodeName(Vrml1InStream &stream, SgNode *node)
+{
+    if (stream.PeekNonBlank() != '"')
+        return;
+    std::string name;
+    if (ReadQuotedString(stream, name))
+        node->SetName(name.c_str());
+}
+
+void SgOpenAction::ReadNodeID(Vrml1InStream &stream, SgNode *node)
+{
+    std::string name;
+    if (AtClose(stream) || !stream.ReadWord(name, false))
+        return;
+    NodeID id;
+    if (!Vrml1Format::ParseNodeID(name, id)) {
+        stream.Report("NodeID " + name + " is no id", "Warning");
+        return;
+    }
+    node->SetID(id);
+    stream.RecordName(name, node);
+}
+
+void SgOpenAction::ShowIllegalToken(Vrml1InStream &stream, const std::string &word, SgFieldMngr *container)
+{
+    const long long offset = stream.GetOffset();
+    char position[64];
+    std::snprintf(position, sizeof position, "%llX %lld", offset, offset);
+    stream.Report("Ilegal Token: " + word + " (at file position " + position + "), " + ClassNameOf(container) +
+                      " " + stream.m_szWord,
+                  "Warning...");
+}
+
+// --- Words of the second dialect ------------------------------------------------------
+
+bool SgOpenAction::ApplyRedirect(Vrml1InStream &stream, const Redirect &redirect, SgNode *nodeView,
+                                 const std::string &word)
+{
+    SgGroup *current = stream.m_pCurrent;
+    switch (redirect.kind) {
+    case RedirectKind::Property: {
+        SgFieldMngr *target = nodeView;
+        auto *object = dynamic_cast<SgObject *>(current);
+        if (object && object->IsObject() && (!nodeView || nodeView->IsObject() || nodeView->IsShape())) {
+            const int classId = ClassIdOf(redirect.className);
+            SgNode *property = classId ? object->FindPropertyNode(classId) : nullptr;
+            if (!property && classId) {
+                SgNode *created = SgNode::Create(classId);
+                if (created && !object->AddPropertyNode(created, true)) {
+                    Discard(created);
+                    created = nullptr;
+                }
+                property = created;
+            }
+            target = property;
+        }
+        if (target && ReadField(stream, target, word, &redirect))
+            return true;
+        ShowIllegalToken(stream, word, target ? target : static_cast<SgFieldMngr *>(nodeView));
+        stream.SkipValue();
+        return false;
+    }
+    case RedirectKind::ChildOfClass:
+    case RedirectKind::AnyChild: {
+        SgFieldMngr *child = CreateNested(stream);
+        if (!child)
+            return false;
+        if (redirect.kind == RedirectKind::ChildOfClass && !IsOfClass(child, redirect.className, false))
+            stream.Report(word + " holds a " + child->GetClassName() + " where a " + redirect.className +
+                              " belongs",
+                          "Warning");
+        AddToCurrent(stream, child, word.c_str(), true);
+        return true;
+    }
+    case RedirectKind::Geometry: {
+        if (current && current->IsDerivedFrom(SgSwitch::ClassID())) {
+            // Each choice of a switch is an object of its own.
+            auto *object = new SgObject(false, true);
+            Pending pendingObject(object);
+            SgFieldMngr *child = nullptr;
+            {
+                CurrentGuard guard(stream, object);
+                child = CreateNested(stream);
+            }
+            if (!child)
+                return false;
+            if (!child->IsNode() || !object->AddChild(static_cast<SgNode *>(child))) {
+                Discard(child);
+                return false;
+            }
+            if (current->AddChild(object))
+                pendingObject.release();
+            return true;
+        }
+        SgFieldMngr *child = CreateNested(stream);
+        if (!child)
+            return false;
+        if (IsOfClass(child, "SgIndexedLineSet", false)) {
+            stream.Report("A line set as geometry is not kept", "Warning");
+            Discard(child);
+            return false;
+        }
+        AddToCurrent(stream, child, word.c_str(), false);
+        return true;
+    }
+    case RedirectKind::Skip: {
+        std::string value;
+        if (!AtClose(stream))
+            stream.ReadWord(value, false);
+        return true;
+    }
+    }
+    return false;
+}
+
+void SgOpenAction::AddToCurrent(Vrml1InStream &stream, SgFieldMngr *child, const char *word, bool asProperty)
+{
+    SgGroup *current = stream.m_pCurrent;
+    if (!current || !child->IsNode()) {
+        stream.Report(std::string("The ") + child->GetClassName() + " after " + word + " has no place to go",
+                      "Warning");
+        Discard(child);
+        return;
+    }
+    auto *node = static_cast<SgNode *>(child);
+    bool added = false;
+    if (asProperty && current->IsSeparator() && current->IsObject())
+        added = static_cast<SgSeparator *>(current)->AddPropertyNode(node, true);
+    else
+        added = current->AddChild(node);
+    if (!added) {
+        stream.Report(std::string("The ") + child->GetClassName() + " after " + word + " could not be added",
+                      "Warning");
+        Discard(child);
+    }
+}
+
+void SgOpenAction::ReadScenario(Vrml1InStream &stream)
+{
+    if (const Vrml1InStream::ScenarioReader &reader = Vrml1InStream::GetScenarioReader()) {
+        reader(stream);
+        return;
+    }
+    stream.Report("The Scenario section is skipped: no scenario reader is installed", "Warning");
+    if (!stream.SkipBracketed())
+        stream.Fail("The file ends inside the Scenario section");
+}
+
+// --- Helpers ----------------------------------------------------------------------
+
+bool SgOpenAction::IsRefusedClass(int classId)
+{
+    for (const char *name : kRefusedClasses) {
+        const int refused = SgFieldMngr::GetClassIDFromName(name);
+        if (refused && SgFieldMngr::Family().IsDerivedFrom(classId, refused))
+            return true;
+    }
+    return false;
+}
+
+void SgOpenAction::Discard(SgFieldMngr *container)
+{
+    if (container && container->GetRefCount() <= 0)
+        SgFieldMngr::Destroy(container);
+}

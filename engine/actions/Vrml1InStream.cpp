@@ -1,0 +1,354 @@
+#include "engine/actions/Vrml1InStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/core/SgFieldMngr.h"
+#include "platform/Notifier.h"
+
+// --- Vrml1LineBuffer -------------------------------------------------------------
+
+Vrml1LineBuffer::Vrml1LineBuffer(std::streambuf *source) : m_pSource(source), m_buffer(kPutBack + kBlock)
+{
+    char *start = m_buffer.data() + kPutBack;
+    setg(start, start, start);
+}
+
+namespace {
+
+long long CountLineEnds(const char *first, const char *last)
+{
+    long long count = 0;
+    while (first < last) {
+        const void *end = std::memchr(first, '\n', static_cast<size_t>(last - first));
+        if (!end)
+            break;
+        ++count;
+        first = static_cast<const char *>(end) + 1;
+    }
+    return count;
+}
+
+} // namespace
+
+long long Vrml1LineBuffer::GetLine() const
+{
+    // Counting goes on from where the last question left it, and the block
+    // refill takes over what was counted, so the text is counted once.
+    if (!m_pCounted || m_pCounted > gptr()) {
+        m_pCounted = eback();
+        m_linesCounted = 0;
+    }
+    m_linesCounted += CountLineEnds(m_pCounted, gptr());
+    m_pCounted = gptr();
+    return m_linesBefore + m_linesCounted + 1;
+}
+
+long long Vrml1LineBuffer::GetOffset() const
+{
+    return m_offsetBefore + (gptr() - eback());
+}
+
+Vrml1LineBuffer::int_type Vrml1LineBuffer::underflow()
+{
+    if (gptr() < egptr())
+        return traits_type::to_int_type(*gptr());
+    if (!m_pSource)
+        return traits_type::eof();
+    // Keep the last few characters in front of the new block for put-back;
+    // the line ends of everything else leave the buffer now.
+    const size_t keep = std::min(kPutBack, static_cast<size_t>(gptr() - eback()));
+    const char *dropEnd = gptr() - keep;
+    if (m_pCounted && m_pCounted <= dropEnd)
+        m_linesBefore += m_linesCounted + CountLineEnds(m_pCounted, dropEnd);
+    else
+        m_linesBefore += CountLineEnds(eback(), dropEnd);
+    m_offsetBefore += dropEnd - eback();
+    std::memmove(m_buffer.data() + kPutBack - keep, dropEnd, keep);
+    m_pCounted = nullptr;
+    char *start = m_buffer.data() + kPutBack;
+    const std::streamsize got = m_pSource->sgetn(start, static_cast<std::streamsize>(kBlock));
+    setg(start - keep, start, start + std::max<std::streamsize>(got, 0));
+    if (got <= 0)
+        return traits_type::eof();
+    return traits_type::to_int_type(*gptr());
+}
+
+// --- Vrml1InStream ---------------------------------------------------------------
+
+namespace {
+
+Vrml1InStream::ScenarioReader &ScenarioReaderSlot()
+{
+    static Vrml1InStream::ScenarioReader reader;
+    return reader;
+}
+
+bool IsBlank(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool IsBracket(int c)
+{
+    return c == '{' || c == '}' || c == '[' || c == ']' || c == ',';
+}
+
+// Characters that never stand in scene text: what makes a file binary.
+bool IsControl(int c)
+{
+    return (c >= 0 && c < 0x20 && !IsBlank(c)) || c == 0x7f;
+}
+
+} // namespace
+
+Vrml1InStream::Vrml1InStream(std::istream &source, std::string fileName, SgDocument *document)
+    : m_strFileName(std::move(fileName)), m_pDocument(document), m_buffer(source.rdbuf()), m_input(&m_buffer)
+{
+    m_pStream = &m_input;
+}
+
+Vrml1InStream::~Vrml1InStream()
+{
+    for (auto &entry : m_mapNames)
+        SgFieldMngr::Release(entry.second);
+    for (SgFieldMngr *container : m_replaced)
+        SgFieldMngr::Release(container);
+}
+
+void Vrml1InStream::RecordName(const std::string &name, SgFieldMngr *container)
+{
+    if (!container)
+        return;
+    container->AddRef();
+    auto [it, inserted] = m_mapNames.emplace(name, container);
+    if (!inserted) {
+        // The container a name leaves may still be under construction (a
+        // "NodeID" line inside the block of a node that an enclosing block
+        // named the same): its reference goes only when the read ends.
+        m_replaced.push_back(it->second);
+        it->second = container;
+    }
+}
+
+SgFieldMngr *Vrml1InStream::FindName(const std::string &name) const
+{
+    auto it = m_mapNames.find(name);
+    return it == m_mapNames.end() ? nullptr : it->second;
+}
+
+int Vrml1InStream::Peek()
+{
+    return m_buffer.sgetc();
+}
+
+int Vrml1InStream::Get()
+{
+    return m_buffer.sbumpc();
+}
+
+int Vrml1InStream::PeekNonBlank()
+{
+    int c = m_buffer.sgetc();
+    while (c != EOF && IsBlank(c))
+        c = m_buffer.snextc();
+    return c;
+}
+
+bool Vrml1InStream::AtEnd()
+{
+    return PeekNonBlank() == EOF;
+}
+
+bool Vrml1InStream::ReadWord(std::string &word, bool splitBrackets)
+{
+    word.clear();
+    int c = PeekNonBlank();
+    if (c == EOF)
+        return false;
+    if (splitBrackets && IsBracket(c)) {
+        word.push_back(static_cast<char>(m_buffer.sbumpc()));
+        return true;
+    }
+    bool binary = false;
+    while (c != EOF && !IsBlank(c)) {
+        binary = binary || IsControl(c);
+        word.push_back(static_cast<char>(c));
+        c = m_buffer.snextc();
+    }
+    if (binary) {
+        Fail("The file holds binary data, not scene text");
+        return false;
+    }
+    return true;
+}
+
+void Vrml1InStream::SkipLine()
+{
+    for (;;) {
+        const int c = m_buffer.sbumpc();
+        if (c == EOF || c == '\n')
+            return;
+    }
+}
+
+namespace {
+
+// Takes a quoted text whose opening quote is already taken; a doubled quote
+// stays inside. False at the end of the text.
+bool SkipQuoted(std::streambuf &buffer)
+{
+    for (;;) {
+        const int c = buffer.sbumpc();
+        if (c == EOF)
+            return false;
+        if (c == '"') {
+            if (buffer.sgetc() != '"')
+                return true;
+            buffer.sbumpc();
+        }
+    }
+}
+
+} // namespace
+
+bool Vrml1InStream::SkipBracketed()
+{
+    const int first = PeekNonBlank();
+    if (first != '{' && first != '[')
+        return true;
+    // Any mix of both kinds counts as one depth: a skipped part only has to
+    // end where it closes, and a mismatch inside it is not ours to judge.
+    long long depth = 0;
+    for (;;) {
+        const int c = m_buffer.sbumpc();
+        switch (c) {
+        case EOF:
+            return false;
+        case '{':
+        case '[':
+            ++depth;
+            break;
+        case '}':
+        case ']':
+            if (--depth == 0)
+                return true;
+            break;
+        case '"':
+            if (!SkipQuoted(m_buffer))
+                return false;
+            break;
+        case '#':
+            SkipLine();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Vrml1InStream::SkipValue()
+{
+    long long depth = 0;
+    for (;;) {
+        const int c = m_buffer.sgetc();
+        switch (c) {
+        case EOF:
+            return;
+        case '\n':
+            if (depth == 0) {
+                m_buffer.sbumpc();
+                return;
+            }
+            break;
+        case '{':
+        case '[':
+            ++depth;
+            break;
+        case '}':
+        case ']':
+            // A close that this value did not open belongs to the block around it.
+            if (depth == 0)
+                return;
+            --depth;
+            break;
+        case '"':
+            m_buffer.sbumpc();
+            if (!SkipQuoted(m_buffer))
+                return;
+            continue;
+        default:
+            break;
+        }
+        m_buffer.sbumpc();
+    }
+}
+
+bool Vrml1InStream::EnterLevel()
+{
+    if (m_nDepth >= kMaxNesting) {
+        if (!m_bFailed)
+            Fail("Nodes are nested deeper than " + std::to_string(kMaxNesting) + " levels");
+        return false;
+    }
+    ++m_nDepth;
+    return true;
+}
+
+void Vrml1InStream::Report(const std::string &text, const std::string &caption, bool error)
+{
+    ReportAtLine(text, caption, GetLine(), error);
+}
+
+void Vrml1InStream::ReportAtLine(const std::string &text, const std::string &caption, long long line, bool error)
+{
+    if (m_messages.size() >= kMaxMessages) {
+        ++m_nDropped;
+        return;
+    }
+    m_messages.push_back(Message{text, caption, line, error});
+    if (!m_bNotifyUser)
+        return;
+    if (m_nNotified < kMaxNotified) {
+        GetNotifier().Message(text, caption, Notifier::Buttons::Ok,
+                              error ? Notifier::Icon::Error : Notifier::Icon::Warning);
+    } else if (m_nNotified == kMaxNotified) {
+        GetNotifier().Message("Further messages about " + m_strFileName + " are not shown", caption,
+                              Notifier::Buttons::Ok, Notifier::Icon::Warning);
+    }
+    ++m_nNotified;
+}
+
+void Vrml1InStream::Fail(const std::string &text)
+{
+    if (m_bFailed)
+        return;
+    m_bFailed = true;
+    Report(text, "Error", true);
+}
+
+std::string Vrml1InStream::FormatMessages() const
+{
+    std::string text;
+    for (const Message &message : m_messages) {
+        text += m_strFileName.empty() ? std::string("<scene>") : m_strFileName;
+        if (message.line > 0)
+            text += ":" + std::to_string(message.line);
+        text += ": ";
+        text += message.text;
+        text += '\n';
+    }
+    if (m_nDropped > 0)
+        text += std::to_string(m_nDropped) + " more messages\n";
+    return text;
+}
+
+void Vrml1InStream::SetScenarioReader(ScenarioReader reader)
+{
+    ScenarioReaderSlot() = std::move(reader);
+}
+
+const Vrml1InStream::ScenarioReader &Vrml1InStream::GetScenarioReader()
+{
+    return ScenarioReaderSlot();
+}

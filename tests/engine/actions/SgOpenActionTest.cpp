@@ -1,0 +1,701 @@
+// The scene reader on hand-written texts: headers, DEF/USE, both dialects,
+// connections, and what bad input costs (one message, the bad part only).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/Vrml1Format.h"
+#include "engine/actions/Vrml1InStream.h"
+#include "engine/core/DxInput.h"
+#include "engine/core/DxOutput.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgRef.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/geometry/SgShape.h"
+#include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTexture2D.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "platform/Notifier.h"
+#include "tests/engine/core/TestNodes.h"
+
+namespace {
+
+// A node that claims to be a tool: files may name it but never create it.
+class ReaderTestTool : public SgNode {
+    SG_CLASS_HEADER(ReaderTestTool, SgFieldMngr)
+    bool IsTool() const override { return true; }
+};
+SG_CLASS_SOURCE(ReaderTestTool, SgNode, SgFieldMngr, "ReaderTestTool")
+
+// An engine with one named input and one output: twice its input.
+class ReaderTestEngine : public SgFieldMngr, public DxModule {
+    SG_CLASS_HEADER(ReaderTestEngine, SgFieldMngr)
+    ReaderTestEngine() { AddField(m_input1, "input1"); }
+    void Evaluate() override
+    {
+        const Vec3 value = m_input1.GetSource() ? m_input1.Get() * 2.0 : Vec3(0, 0, 0);
+        m_output.set(&value);
+    }
+    DxInput1<Vec3> m_input1;
+    DxOutput<Vec3> m_output;
+};
+SG_CLASS_SOURCE(ReaderTestEngine, SgFieldMngr, SgFieldMngr, "ReaderTestEngine")
+
+void InitReaderTestClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    InitTestClasses();
+    ReaderTestTool::InitClass();
+    ReaderTestEngine::InitClass();
+}
+
+// What one read gave: the scene under a root separator and the messages.
+struct ReadResult {
+    bool ok = false;
+    SgRef<SgSeparator> root;
+    std::vector<Vrml1InStream::Message> messages;
+    std::string report; // the messages one per line, for failure output
+    std::string stopWord;
+
+    SgNode *Child(int i) const { return root->GetChild(i); }
+    int ChildCount() const { return root->GetChildsCount(); }
+};
+
+ReadResult ReadText(const std::string &text, const std::vector<int> *layerTable = nullptr)
+{
+    std::istringstream in(text);
+    Vrml1InStream stream(in, "test.kvrx");
+    stream.SetNotifyUser(false);
+    stream.m_pLayerTable = layerTable;
+    ReadResult result;
+    result.root = new SgSeparator;
+    result.ok = SgOpenAction::ReadScene(stream, *result.root);
+    result.messages = stream.GetMessages();
+    result.report = stream.FormatMessages();
+    result.stopWord = stream.m_szWord;
+    return result;
+}
+
+const std::string kV1 = "#VRML V1.0 ascii 102\n";
+const std::string kV2 = "#VRML V2.0 utf8 102\n";
+
+template <class T>
+T *As(SgNode *node)
+{
+    return dynamic_cast<T *>(node);
+}
+
+// Notes every message shown to the user.
+class RecordingNotifier : public Notifier {
+public:
+    int Message(const std::string &text, const std::string &caption, Buttons, Icon) override
+    {
+        m_shown.push_back(caption + ": " + text);
+        return Ok;
+    }
+    std::vector<std::string> m_shown;
+};
+
+} // namespace
+
+class SgOpenActionTest : public ::testing::Test {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+// --- Header ------------------------------------------------------------------------
+
+struct HeaderCase {
+    const char *name;
+    std::string text;
+    bool accepted;
+    int dialect;
+    int version;
+};
+
+class SgOpenActionHeaderTest : public ::testing::TestWithParam<HeaderCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+TEST_P(SgOpenActionHeaderTest, AcceptsTheHeaderTableAndNothingElse)
+{
+    const HeaderCase &c = GetParam();
+    std::istringstream in(c.text);
+    Vrml1InStream stream(in, "scene.kvrx");
+    RecordingNotifier notifier;
+    Notifier *previous = SetNotifier(&notifier);
+    const int answer = SgOpenAction::IsValidFile(stream);
+    SetNotifier(previous);
+    if (c.accepted) {
+        EXPECT_EQ(answer, -1) << "header refused: " << stream.FormatMessages();
+        EXPECT_EQ(stream.m_nDialect, c.dialect);
+        EXPECT_EQ(stream.m_nVersion, c.version);
+        EXPECT_TRUE(notifier.m_shown.empty());
+    } else {
+        EXPECT_EQ(answer, 0) << "header accepted";
+        ASSERT_EQ(notifier.m_shown.size(), 1u);
+        EXPECT_EQ(notifier.m_shown[0], "Warning: File: scene.kvrx Not a valid KVRX file!");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, SgOpenActionHeaderTest,
+    ::testing::Values(HeaderCase{"Writer", "#VRML V1.0 ascii 102\n", true, 1, 102},
+                      HeaderCase{"Utf8NoVersion", "#VRML V1.0 utf8\n", true, 1, 100},
+                      HeaderCase{"ZeroVersion", "#VRML V1.0 ascii 0\r\n", true, 1, 100},
+                      HeaderCase{"Dialect2AnyThirdWord", "#VRML V2.0 anything\n", true, 2, 100},
+                      HeaderCase{"Dialect2Version", "#VRML V2.0 utf8 101\n", true, 2, 101},
+                      HeaderCase{"LongThirdWord", "#VRML V2.0 " + std::string(5000, 'x') + " 102\n", true, 2,
+                                 102},
+                      HeaderCase{"ByteOrderMark", "\xEF\xBB\xBF#VRML V1.0 ascii 102\n", true, 1, 102},
+                      HeaderCase{"Binary1", "#VRML V1.0 binary\n", false, 0, 0},
+                      HeaderCase{"UnknownDialect", "#VRML V3.0 ascii\n", false, 0, 0},
+                      HeaderCase{"NoMagic", "VRML V1.0 ascii\n", false, 0, 0},
+                      HeaderCase{"Empty", "", false, 0, 0},
+                      HeaderCase{"BinaryBytes", std::string("\x00\x01\x02\xff\xfe", 5), false, 0, 0}),
+    [](const ::testing::TestParamInfo<HeaderCase> &info) { return info.param.name; });
+
+// --- Nodes and sharing ------------------------------------------------------------
+
+TEST_F(SgOpenActionTest, SharedNodeIsReadOnceAndKeepsItsId)
+{
+    const ReadResult r = ReadText(kV1 + "Separator {\n"
+                                        "  DEF 7_2 Material { shininess 0.5 }\n"
+                                        "  Separator { USE 7_2 }\n"
+                                        "  DEF other Material { }\n"
+                                        "  USE other\n"
+                                        "}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    auto *top = As<SgSeparator>(r.Child(0));
+    ASSERT_NE(top, nullptr);
+    ASSERT_EQ(top->GetChildsCount(), 4);
+    SgNode *shared = top->GetChild(0);
+    EXPECT_EQ(As<SgSeparator>(top->GetChild(1))->GetChild(0), shared) << "USE must give the same node";
+    EXPECT_EQ(shared->GetID(), (NodeID{7, 2}));
+    EXPECT_EQ(shared->GetFatherList().size(), 2u);
+    EXPECT_TRUE(top->GetChild(2)->GetID().IsNull()) << "a name that is no id pair gives no id";
+    EXPECT_EQ(top->GetChild(3), top->GetChild(2));
+}
+
+TEST_F(SgOpenActionTest, UseBeforeDefGivesNothingAndOneMessage)
+{
+    const ReadResult r = ReadText(kV1 + "Separator {\n USE later\n DEF later Material { }\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *top = As<SgSeparator>(r.Child(0));
+    ASSERT_EQ(top->GetChildsCount(), 1);
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_EQ(r.messages[0].line, 3);
+    EXPECT_NE(r.messages[0].text.find("later"), std::string::npos) << r.messages[0].text;
+}
+
+TEST_F(SgOpenActionTest, Dialect1ShapeBlockIsReadAsItStands)
+{
+    // The second dialect wraps a shape in an object and flattens the words
+    // around it; the writer's own "Shape" block must come back as one node.
+    const ReadResult r = ReadText(kV1 + "Object {\nSeparator {\nShape {\n}\n}\n}\nShape { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 2);
+    auto *object = As<SgObject>(r.Child(0));
+    ASSERT_NE(object, nullptr);
+    ASSERT_NE(object->GetInnerGroup(), nullptr);
+    ASSERT_EQ(object->GetInnerGroup()->GetChildsCount(), 1);
+    EXPECT_EQ(object->GetInnerGroup()->GetChild(0)->GetClassID(), SgShape::ClassID());
+    EXPECT_EQ(r.Child(1)->GetClassID(), SgShape::ClassID()) << "no object around a first-dialect shape";
+}
+
+TEST_F(SgOpenActionTest, RootSeparatorGivesItsChildren)
+{
+    const ReadResult r = ReadText(kV1 + "Separator {\n NodeName\t\"ROOT\"\n Material { }\n Group { }\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 2);
+    EXPECT_NE(As<SgMaterial>(r.Child(0)), nullptr);
+    EXPECT_EQ(r.Child(0)->GetFatherList().size(), 1u) << "the ROOT group must let go of its children";
+}
+
+TEST_F(SgOpenActionTest, NodeNamesAndStringsUndoubleQuotesWithoutLengthLimit)
+{
+    const std::string longText(20000, 'a');
+    const ReadResult r = ReadText(kV1 + "TestShape {\n NodeName\t\"say \"\"hi\"\"\"\n label \"" + longText +
+                                  "\"\"" + longText + "\"\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *shape = As<TestShape>(r.Child(0));
+    ASSERT_NE(shape, nullptr);
+    EXPECT_EQ(shape->GetName(), "say \"hi\"");
+    EXPECT_EQ(shape->m_label.Get(), longText + "\"" + longText);
+}
+
+TEST_F(SgOpenActionTest, BlockWithoutFieldLinesHasTheClassDefaults)
+{
+    const ReadResult r = ReadText(kV1 + "Material {\n}\nTexture2 { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 2);
+    SgRef<SgMaterial> fresh(new SgMaterial);
+    SgNode *read = r.Child(0);
+    for (int i = 0; i < fresh->GetFieldsCount(); ++i) {
+        EXPECT_TRUE(fresh->GetFieldAddress(i)->Compare(fresh->GetFieldAddress(i), read->GetFieldAddress(i)))
+            << "field " << fresh->GetFieldName(i) << " differs from the default";
+    }
+    EXPECT_NE(As<SgTexture2D>(r.Child(1)), nullptr) << "\"Texture2\" is the texture's keyword";
+}
+
+TEST_F(SgOpenActionTest, NodePointerFieldReadsTheNodeBlock)
+{
+    const ReadResult r = ReadText(kV1 + "DEF 1_1 Material { }\nTestShape {\n profile USE 1_1\n}\n"
+                                        "TestShape {\n profile Material { shininess 0.25 }\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 3);
+    EXPECT_EQ(As<TestShape>(r.Child(1))->m_profile.Get().get(), r.Child(0));
+    auto *inline_ = As<SgMaterial>(As<TestShape>(r.Child(2))->m_profile.Get().get());
+    ASSERT_NE(inline_, nullptr);
+    EXPECT_FLOAT_EQ(inline_->m_shininess.GetValue(0), 0.25f);
+}
+
+TEST_F(SgOpenActionTest, BraceGluedToAKeywordInsideAGroupIsABraceAndAChild)
+{
+    const ReadResult r = ReadText(kV1 + "Separator {\n {Material { shininess 0.5 } }\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    auto *top = As<SgSeparator>(r.Child(0));
+    ASSERT_EQ(top->GetChildsCount(), 1);
+    ASSERT_NE(As<SgMaterial>(top->GetChild(0)), nullptr);
+}
+
+TEST_F(SgOpenActionTest, NestedBracketsCloseInReverseOrderAndAMismatchIsAnError)
+{
+    ReadResult r = ReadText(kV1 + "Separator { { [ { [ { Material { } } ] } ] } }\nMaterial { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 2);
+    EXPECT_EQ(As<SgSeparator>(r.Child(0))->GetChildsCount(), 1);
+
+    r = ReadText(kV1 + "Separator { [ }\n");
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_EQ(r.messages[0].text, "Unbalanced Parantesis");
+    EXPECT_EQ(r.messages[0].caption, "Error");
+}
+
+TEST_F(SgOpenActionTest, CommentsInsideAndOutsideBlocksAreSkipped)
+{
+    const ReadResult r = ReadText(kV1 + "# a comment { with [ brackets\nMaterial {\n #shininess 0.9\n"
+                                        " shininess 0.5 # trailing } words\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    EXPECT_FLOAT_EQ(As<SgMaterial>(r.Child(0))->m_shininess.GetValue(0), 0.5f);
+}
+
+TEST_F(SgOpenActionTest, CameraKeywordsSetPerspectiveAndNodeIdIsThePersistentId)
+{
+    const ReadResult r = ReadText(kV1 + "\nPerspectiveCamera\t{\nNodeID 4_9\nNodeName\t\"cam\"\n"
+                                        "\tposition\t1 2 3\n\torientation\t0 1 0 1.5\n\tfarDistance\t50\n"
+                                        "\tnearDistance\t0.5\n\theight\t7\n\theightAngle\t0.5\n}\n"
+                                        "OrthographicCamera { }\nSeparator { USE 4_9 }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 3);
+    auto *camera = As<SgCamera>(r.Child(0));
+    ASSERT_NE(camera, nullptr);
+    EXPECT_EQ(camera->m_perspective.Get(), 1);
+    EXPECT_EQ(camera->GetID(), (NodeID{4, 9}));
+    EXPECT_EQ(camera->GetName(), "cam");
+    EXPECT_DOUBLE_EQ(camera->m_height.Get(), 7.0);
+    EXPECT_DOUBLE_EQ(camera->m_heightAngle.Get(), 0.5);
+    EXPECT_EQ(As<SgCamera>(r.Child(1))->m_perspective.Get(), 0);
+    EXPECT_EQ(As<SgSeparator>(r.Child(2))->GetChild(0), camera) << "NodeID names the camera for USE";
+}
+
+// --- Objects and the format version ------------------------------------------------
+
+TEST_F(SgOpenActionTest, ObjectBlockAddsNoLevelAndRenumbersItsLayer)
+{
+    const std::vector<int> layers = {0, 5, 6};
+    const ReadResult r = ReadText(kV1 + "Object {\n NodeName\t\"box\"\n\thide 1\n\tlayer 2\n"
+                                        " Transform { translation 1 0 0 }\n Material { }\n"
+                                        " Separator { IndexedFaceSet { } }\n}\n",
+                                  &layers);
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *object = As<SgObject>(r.Child(0));
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->GetName(), "box");
+    EXPECT_EQ(object->m_hide.Get(), 1);
+    EXPECT_EQ(object->m_layer.Get(), 6);
+    ASSERT_EQ(object->SgGroup::GetChildsCount(), 3) << "transform, material, inner group: no extra level";
+    ASSERT_NE(object->GetTransform(), nullptr);
+    EXPECT_EQ(object->GetTransform()->m_translation.Get(), Vec3(1, 0, 0));
+    ASSERT_NE(object->GetInnerGroup(), nullptr);
+    EXPECT_NE(As<SgIndexedFaceSet>(object->GetInnerGroup()->GetChild(0)), nullptr);
+}
+
+struct VersionCase {
+    const char *name;
+    std::string header;
+    std::string body;
+    Vec3 translation;
+};
+
+class SgOpenActionVersionTest : public ::testing::TestWithParam<VersionCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+TEST_P(SgOpenActionVersionTest, OldFormatsShiftTransformsByTheirCentre)
+{
+    const VersionCase &c = GetParam();
+    const ReadResult r = ReadText(c.header + c.body);
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    SgTransform *transform = As<SgTransform>(r.Child(0));
+    if (auto *object = As<SgObject>(r.Child(0)))
+        transform = object->GetTransform();
+    ASSERT_NE(transform, nullptr);
+    EXPECT_EQ(transform->m_translation.Get(), c.translation);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, SgOpenActionVersionTest,
+    ::testing::Values(
+        VersionCase{"NoNumber", "#VRML V1.0 ascii\n", "Transform { translation 1 2 3 center 10 20 30 }\n",
+                    Vec3(11, 22, 33)},
+        VersionCase{"Version100", "#VRML V1.0 ascii 100\n", "Transform { translation 1 2 3 center 10 20 30 }\n",
+                    Vec3(11, 22, 33)},
+        VersionCase{"WritersVersion", "#VRML V1.0 ascii 102\n",
+                    "Transform { translation 1 2 3 center 10 20 30 }\n", Vec3(1, 2, 3)},
+        VersionCase{"Dialect2Object", "#VRML V2.0 utf8\n", "Transform { translation 1 2 3 center 10 20 30 }\n",
+                    Vec3(11, 22, 33)}),
+    [](const ::testing::TestParamInfo<VersionCase> &info) { return info.param.name; });
+
+// --- The second dialect -------------------------------------------------------------
+
+TEST_F(SgOpenActionTest, Dialect2TransformFlattensIntoOneObject)
+{
+    const ReadResult r = ReadText(kV2 + "Transform {\n translation 0 1 0\n children [\n  Shape {\n"
+                                        "   appearance Appearance {\n    material Material { shininess 0.5 }\n"
+                                        "   }\n   geometry IndexedFaceSet { }\n  }\n ]\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    auto *object = As<SgObject>(r.Child(0));
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->GetTransform()->m_translation.Get(), Vec3(0, 1, 0));
+    auto *material = As<SgMaterial>(object->FindPropertyNode(SgMaterial::ClassID()));
+    ASSERT_NE(material, nullptr) << "the material is the object's property node";
+    EXPECT_FLOAT_EQ(material->m_shininess.GetValue(0), 0.5f);
+    ASSERT_EQ(object->GetChildsCount(), 1);
+    EXPECT_NE(As<SgIndexedFaceSet>(object->GetInnerGroup()->GetChild(0)), nullptr);
+}
+
+struct SymbolCase {
+    const char *name;
+    std::string text;
+    int wrapS;
+    int wrapT;
+};
+
+class SgOpenActionSymbolTest : public ::testing::TestWithParam<SymbolCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+TEST_P(SgOpenActionSymbolTest, TextureWrapWordsFollowTheDialect)
+{
+    const SymbolCase &c = GetParam();
+    const ReadResult r = ReadText(c.text);
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    SgTexture2D *texture = As<SgTexture2D>(r.Child(0));
+    if (auto *object = As<SgObject>(r.Child(0)))
+        texture = As<SgTexture2D>(object->FindPropertyNode(SgTexture2D::ClassID()));
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->m_wrapS.Get(), c.wrapS);
+    EXPECT_EQ(texture->m_wrapT.Get(), c.wrapT);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Symbols, SgOpenActionSymbolTest,
+    ::testing::Values(
+        SymbolCase{"Dialect2RepeatInverted", kV2 + "ImageTexture { repeatS TRUE repeatT FALSE }\n", 0, 1},
+        SymbolCase{"Dialect2RedirectedIntoObject",
+                   kV2 + "Transform { repeatS FALSE repeatT TRUE }\n", 1, 0},
+        SymbolCase{"Dialect1Words", kV1 + "Texture2 { wrapS CLAMP wrapT REPEAT }\n", 1, 0},
+        SymbolCase{"Dialect1Numbers", kV1 + "Texture2 { wrapS 1 wrapT 0 }\n", 1, 0}),
+    [](const ::testing::TestParamInfo<SymbolCase> &info) { return info.param.name; });
+
+// --- Connections ---------------------------------------------------------------------
+
+TEST_F(SgOpenActionTest, ConnectedFieldFollowsItsSource)
+{
+    const ReadResult r = ReadText(kV1 + "DEF 3_1 Transform { translation 1 2 3 }\n"
+                                        "Transform {\n\ttranslation = USE 3_1 . translation\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    auto *source = As<SgTransform>(r.Child(0));
+    auto *driven = As<SgTransform>(r.Child(1));
+    ASSERT_NE(driven, nullptr);
+    EXPECT_EQ(driven->m_translation.Get(true), Vec3(1, 2, 3));
+    source->m_translation = Vec3(4, 5, 6);
+    EXPECT_EQ(driven->m_translation.Get(true), Vec3(4, 5, 6));
+}
+
+TEST_F(SgOpenActionTest, EngineBlockConnectsItsInputAndDrivesTheField)
+{
+    ReadResult r = ReadText(kV1 + "DEF 3_2 Transform { translation 1 2 3 }\n"
+                                  "Transform {\n\ttranslation = ReaderTestEngine {\n"
+                                  "\tinput1 = USE 3_2 . translation\n} . 0\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    auto *driven = As<SgTransform>(r.Child(1));
+    ASSERT_NE(driven, nullptr);
+    EXPECT_EQ(driven->m_translation.Get(true), Vec3(2, 4, 6));
+    As<SgTransform>(r.Child(0))->m_translation = Vec3(0, 0, 1);
+    EXPECT_EQ(driven->m_translation.Get(true), Vec3(0, 0, 2));
+    // The connection keeps the engine; let it go before the nodes.
+    SgFieldMngr::Release(dynamic_cast<SgFieldMngr *>(driven->m_translation.GetModuleSource()->GetModule()));
+}
+
+TEST_F(SgOpenActionTest, FailedConnectionLeavesNeitherEndMarkedConnected)
+{
+    // A node marked connected is written with a name; a connection that was
+    // never made must not change how the scene is written back.
+    const ReadResult r = ReadText(kV1 + "DEF 3_3 Material { }\n"
+                                        "Transform {\n\ttranslation = USE 3_3 . shininess\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_FALSE(r.Child(0)->IsConnected());
+    EXPECT_FALSE(r.Child(1)->IsConnected());
+}
+
+// --- Bad input: one message, the bad part skipped, the rest read ------------------------
+
+struct FaultCase {
+    const char *name;
+    std::string fault; // lines 3.. of the text, inside a separator
+    const char *message; // a part of the one message expected
+    long long line;
+};
+
+class SgOpenActionFaultTest : public ::testing::TestWithParam<FaultCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+TEST_P(SgOpenActionFaultTest, FaultGivesOneMessageAndTheReaderStaysInStep)
+{
+    const FaultCase &c = GetParam();
+    const ReadResult r =
+        ReadText(kV1 + "Separator {\n" + c.fault + "\n Material { shininess 0.5 }\n}\nMaterial { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find(c.message), std::string::npos) << r.messages[0].text;
+    EXPECT_EQ(r.messages[0].line, c.line) << r.messages[0].text;
+    ASSERT_EQ(r.ChildCount(), 2) << "the reader lost its step";
+    auto *top = As<SgSeparator>(r.Child(0));
+    ASSERT_GE(top->GetChildsCount(), 1);
+    auto *sentinel = As<SgMaterial>(top->GetChild(top->GetChildsCount() - 1));
+    ASSERT_NE(sentinel, nullptr) << "the node after the fault is missing";
+    EXPECT_FLOAT_EQ(sentinel->m_shininess.GetValue(0), 0.5f);
+    // Every field of every node read keeps a value a node of its class can have.
+    for (int i = 0; i + 1 < top->GetChildsCount(); ++i) {
+        if (auto *texture = As<SgTexture2D>(top->GetChild(i))) {
+            EXPECT_EQ(texture->m_wrapS.Get(), 0) << "the field must keep its default";
+        }
+        if (auto *transform = As<SgTransform>(top->GetChild(i))) {
+            EXPECT_EQ(transform->m_translation.Get(true), Vec3(0, 0, 0));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SgOpenActionFaultTest,
+    ::testing::Values(
+        FaultCase{"UnknownKeyword", " Gadget { a 1 b [ 1, 2 ]\n  Inner { c \"}\" } }", "Unknown node type: Gadget", 3},
+        FaultCase{"UnknownField", " Material { glow [ 1, 2,\n 3 ] }", "Ilegal Token: glow", 3},
+        FaultCase{"UnknownSymbol", " Texture2 { wrapS SPIRAL }", "Illegal Symbol: SPIRAL", 3},
+        FaultCase{"UnknownUse", " USE nobody", "nobody", 3},
+        FaultCase{"UnknownSourceField", " DEF 5_5 Transform { }\n Transform { translation = USE 5_5 . nowhere }",
+                  "no field", 4},
+        FaultCase{"MissingSource", " Transform { translation = USE ghost . translation }", "ghost", 3},
+        FaultCase{"SourceOfAnotherType",
+                  " DEF 5_6 Material { }\n Transform { translation = USE 5_6 . shininess }", "another type", 4},
+        FaultCase{"EngineOutputOutOfRange",
+                  " Transform { translation = ReaderTestEngine { } . 3 }", "no output", 3},
+        FaultCase{"BadNumber", " Material { shininess abc }", "Bad value", 3},
+        FaultCase{"BadArrayElement", " Coordinate3 { point [ 1 2 3, x y z ] }", "Bad value", 3},
+        FaultCase{"ToolIsRefused", " ReaderTestTool { }", "cannot be made", 3},
+        FaultCase{"ParametricBlockIsUnknownForNow",
+                  " ParametricModel { Object { } PMParamList { } }", "ParametricModel", 3}),
+    [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
+
+TEST_F(SgOpenActionTest, DocumentSectionsStopTheSceneAndAreHandedBack)
+{
+    const ReadResult r = ReadText(kV1 + "Material { }\nLayout\nView { whatever }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_EQ(r.ChildCount(), 1);
+    EXPECT_EQ(r.stopWord, "Layout");
+}
+
+TEST_F(SgOpenActionTest, ScenarioGoesToTheInstalledReader)
+{
+    std::string seen;
+    Vrml1InStream::SetScenarioReader([&seen](Vrml1InStream &stream) {
+        stream.ReadWord(seen, true);
+        stream.SkipBracketed();
+    });
+    ReadResult r = ReadText(kV1 + "Scenario\n{ track [ 1 2 ] }\nMaterial { }\n");
+    Vrml1InStream::SetScenarioReader(nullptr);
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_EQ(seen, "{");
+    EXPECT_EQ(r.ChildCount(), 1);
+
+    r = ReadText(kV1 + "Scenario\n{ track [ 1 2 ] }\nMaterial { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_EQ(r.ChildCount(), 1) << "without a reader the section is skipped whole";
+}
+
+// --- Text that cannot be read ----------------------------------------------------------
+
+struct BrokenCase {
+    const char *name;
+    std::string text;
+    const char *message;
+};
+
+class SgOpenActionBrokenTest : public ::testing::TestWithParam<BrokenCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+TEST_P(SgOpenActionBrokenTest, UnreadableTextFailsAndHandsBackNothing)
+{
+    const BrokenCase &c = GetParam();
+    const ReadResult r = ReadText(c.text);
+    EXPECT_FALSE(r.ok) << "read reported success";
+    EXPECT_EQ(r.ChildCount(), 0) << "a failed read must add nothing";
+    ASSERT_FALSE(r.messages.empty());
+    EXPECT_NE(r.messages.back().text.find(c.message), std::string::npos) << r.report;
+}
+
+const char kBinaryBlock[] = "Separator {\n\x01\x02\x03\x00\x04 }\n";
+
+std::string DeepNesting(int levels)
+{
+    std::string text = kV1;
+    for (int i = 0; i < levels; ++i)
+        text += "Separator {\n";
+    for (int i = 0; i < levels; ++i)
+        text += "}\n";
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Broken, SgOpenActionBrokenTest,
+    ::testing::Values(
+        BrokenCase{"Empty", "", "Not a valid KVRX file!"},
+        BrokenCase{"TruncatedBlock", kV1 + "Material { }\nSeparator {\n Material { shininess", "ends inside"},
+        BrokenCase{"TruncatedQuote", kV1 + "Separator {\n NodeName \"abc", "ends inside a quoted"},
+        BrokenCase{"TruncatedAfterDef", kV1 + "DEF 1_1", "ends after DEF"},
+        BrokenCase{"BinaryAfterHeader", kV1 + std::string(kBinaryBlock, sizeof kBinaryBlock - 1), "binary"},
+        BrokenCase{"TooDeep", DeepNesting(100000), "nested deeper"}),
+    [](const ::testing::TestParamInfo<BrokenCase> &info) { return info.param.name; });
+
+TEST_F(SgOpenActionTest, MessagesNameTheFileAndLine)
+{
+    const ReadResult r = ReadText(kV1 + "Material {\n glow 1\n}\n");
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.report.rfind("test.kvrx:3: Ilegal Token: glow", 0), 0u) << r.report;
+}
+
+// --- Shared format helpers --------------------------------------------------------------
+
+TEST(Vrml1FormatTest, QuotedTextRoundTripsWithDoubledQuotes)
+{
+    const std::vector<std::string> texts = {"", "plain", "\"", "a \"b\" c", "\"\"\"\"", "line\nbreak",
+                                            std::string(10000, '"')};
+    for (const std::string &text : texts) {
+        std::ostringstream out;
+        Vrml1Format::WriteQuoted(out, text);
+        EXPECT_EQ(out.str(), Vrml1Format::Quoted(text));
+        std::istringstream in(out.str() + " next");
+        std::string back;
+        ASSERT_TRUE(Vrml1Format::ReadQuoted(in, back)) << out.str();
+        EXPECT_EQ(back, text) << "written as " << out.str();
+        std::string rest;
+        in >> rest;
+        EXPECT_EQ(rest, "next") << "the reader must stop right after the closing quote";
+    }
+}
+
+TEST(Vrml1FormatTest, KeywordsAndClassNamesMapBothWays)
+{
+    struct Case {
+        const char *className;
+        const char *keyword;
+    };
+    for (const Case &c : {Case{"SgTexture2D", "Texture2"}, Case{"SgDirLight", "DirectionalLight"},
+                          Case{"SgMaterial", "Material"}, Case{"SgCoordinate3", "Coordinate3"},
+                          Case{"SgTextureCoordinate2", "TextureCoordinate2"}, Case{"SgGroup", "Group"}}) {
+        EXPECT_EQ(Vrml1Format::KeywordForClassName(c.className), c.keyword);
+        EXPECT_EQ(Vrml1Format::ClassNameForKeyword(c.keyword), c.className) << c.keyword;
+    }
+    EXPECT_EQ(Vrml1Format::ClassNameForKeyword("ImageTexture"), "SgTexture2D");
+    EXPECT_EQ(Vrml1Format::ClassNameForKeyword("Collision"), "SgGroup");
+    EXPECT_EQ(Vrml1Format::KeywordForClassName("DxThing"), "DxThing");
+}
+
+TEST(Vrml1FormatTest, NodeIdsParseOnlyAsTwoIntegers)
+{
+    NodeID id;
+    EXPECT_TRUE(Vrml1Format::ParseNodeID("12_-3", id));
+    EXPECT_EQ(id, (NodeID{12, -3}));
+    EXPECT_EQ(Vrml1Format::FormatNodeID(id), "12_-3");
+    for (const char *bad : {"12", "12_", "_3", "a_b", "1_2_3", "1_2x", "99999999999_1"})
+        EXPECT_FALSE(Vrml1Format::ParseNodeID(bad, id)) << bad;
+    EXPECT_EQ(Vrml1Format::FormatNodeID(NodeID{}), "");
+}
+
+// --- Inputs the fuzzer found ---------------------------------------------------------------
+
+struct FuzzCase {
+    const char *name;
+    std::string text;
+};
+
+class SgOpenActionFuzzRegressionTest : public ::testing::TestWithParam<FuzzCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+// Each text once crashed the reader or broke its bookkeeping; now it must read
+// (or fail cleanly) and leave a graph whose every node is still alive.
+TEST_P(SgOpenActionFuzzRegressionTest, ReadsWithoutCrashing)
+{
+    const ReadResult r = ReadText(GetParam().text);
+    if (r.ok) {
+        for (int i = 0; i < r.ChildCount(); ++i)
+            EXPECT_NE(r.Child(i)->GetClassName(), nullptr);
+    } else {
+        EXPECT_EQ(r.ChildCount(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fuzz, SgOpenActionFuzzRegressionTest,
+    ::testing::Values(
+        // A "NodeID" line took the name of the object around it, which let go
+        // of that object while its block was still being read.
+        FuzzCase{"NodeIdRenamesEnclosingObject",
+                 kV1 + "Object {\nNodeID 4_4\nObject {\nNodeID 4_4\n}\n}\nSeparator { USE 4_4 }\n"},
+        // Read back from what the writer made of a dialect-2 shape.
+        FuzzCase{"Dialect1ShapeInObject", kV1 + "Object {\nSeparator {\nShape {\n}\n}\n}\n"}),
+    [](const ::testing::TestParamInfo<FuzzCase> &info) { return info.param.name; });
