@@ -4,7 +4,13 @@
 
 #include "engine/actions/SgAction.h"
 #include "engine/actions/SgApplyAction.h"
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgCollectShapesAction.h"
+#include "engine/actions/SgCopyAction.h"
+#include "engine/actions/SgFindAction.h"
+#include "engine/actions/SgGetTransformAction.h"
 #include "engine/actions/SgSaveAction.h"
+#include "engine/actions/SgScanAction.h"
 #include "engine/actions/SgElement.h"
 #include "engine/core/FieldModule.h"
 #include "engine/core/RxFunc.h"
@@ -25,6 +31,18 @@
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgOffset.h"
+#include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgPrizm.h"
+#include "engine/nodes/geometry/SgBox.h"
+#include "engine/nodes/geometry/SgCone.h"
+#include "engine/nodes/geometry/SgCylinder.h"
+#include "engine/nodes/geometry/SgPlane.h"
+#include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/geometry/SgGeoSphere.h"
+#include "engine/nodes/geometry/SgTorus.h"
+#include "engine/nodes/geometry/SgTorusKnot.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgPolyLineArc.h"
 #include "engine/nodes/geometry/SgPolygon.h"
@@ -167,6 +185,25 @@ void SgNodara::Init()
     SgArc::InitClass();
     SgHelix::InitClass();
     SgOffset::InitClass();
+    // Extrusion family and the other primitives built by sweeping: the
+    // extrusion base, the prism and its box, cone and cylinder, the plane,
+    // the lathe and its sphere, the torus and its knot; then the plain cube
+    // and the geodesic sphere. The family's "LoftCurve" attribute joins the
+    // attribute manager here.
+    SgExtrude::InitClass();
+    SgPrizm::InitClass();
+    SgBox::InitClass();
+    SgCone::InitClass();
+    SgCylinder::InitClass();
+    SgPlane::InitClass();
+    SgRevolve::InitClass();
+    SgSphere::InitClass();
+    SgTorus::InitClass();
+    SgTorusKnot::InitClass();
+    SgCube::InitClass();
+    SgGeoSphere::InitClass();
+    SgExtrude::RegisterLoftCurveAttribute();
+
 
     // Traversal state elements: registered before any action enables them,
     // in a fixed order that fixes their frame slots.
@@ -177,6 +214,12 @@ void SgNodara::Init()
     SgAction::InitClass();
     SgSaveAction::InitClass();
     SgApplyAction::InitClass();
+    SgBoundingBoxAction::InitClass();
+    SgGetTransformAction::InitClass();
+    SgCollectShapesAction::InitClass();
+    SgFindAction::InitClass();
+    SgScanAction::InitClass();
+    SgCopyAction::InitClass();
 
     SgField::InitFieldClasses();
     RegisterFieldModules();

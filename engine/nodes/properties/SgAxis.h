@@ -10,4 +10,17 @@ class SgAxis : public SgHelper {
 
     SgAxis() = default;
     ~SgAxis() override = default;
+
+    // Builds the cross in the axis: a billboard, then the objects "X-Axis"
+    // (red), "Y-Axis" (green) and "Z-Axis" (blue), which share one arm and
+    // one arrow head; the Y and Z objects are turned from the X direction.
+    // The axis itself is made unselectable.
+    void Create(double armLength, double arrowRadius, double arrowHeight);
+
+    // The parts, as new objects that the caller takes over. An arm is a
+    // line from the origin along x; an arrow head a cone along z; a centre a
+    // sphere about the origin.
+    static SgObject *CreateArm(double length);
+    static SgObject *CreateArrow(double radius, double height);
+    static SgObject *CreateCenter(double radius);
 };

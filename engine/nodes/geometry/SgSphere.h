@@ -1,0 +1,19 @@
+#pragma once
+// A sphere turned from an arc: its rings and meridians both take
+// "segments". "heightRatio" keeps that fraction of the sphere's height,
+// from the top pole down, and closes the cut with a flat cap.
+#include "engine/nodes/geometry/SgRevolve.h"
+
+class SgSphere : public SgRevolve {
+    SG_CLASS_HEADER(SgSphere, SgFieldMngr)
+
+    SgSphere();
+    ~SgSphere() override = default;
+
+    void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
+
+    SgFDouble m_radius;
+    // Kept for files; not used.
+    SgFInt m_complexity;
+    SgFDouble m_heightRatio;
+};

@@ -1,0 +1,76 @@
+#include "engine/nodes/geometry/SgTorusKnot.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "engine/nodes/geometry/SgPolyLine.h"
+
+SG_CLASS_SOURCE(SgTorusKnot, SgTorus, SgFieldMngr, "SgTorusKnot")
+
+namespace {
+constexpr double kPi = 3.141592653589793;
+} // namespace
+
+SgTorusKnot::SgTorusKnot()
+{
+    AddField(m_P, "P", 3.0f);
+    AddField(m_Q, "Q", 5.0f);
+    AddField(m_type, "type", 0);
+    AddField(m_ratio, "ratio", 0.5f);
+    AddField(m_heightRatio, "heightRatio", 2.0f);
+    SetQuietly(m_segments, 240);
+    InstallCurve(new SgPolyLine, kSpineSlot);
+}
+
+void SgTorusKnot::DoExtrude(SgFaceSet *faceSet, SgAction *action)
+{
+    PrepareTube();
+    auto *path = dynamic_cast<SgPolyLine *>(GetSlotNode(kSpineSlot));
+    if (path) {
+        const int n = ClampedCount(this, "segments", m_segments.Get(), 3);
+        const double bigR = m_radius1.Get();
+        const double r = double(m_ratio.Get()) * bigR;
+        const double hz = double(m_heightRatio.Get()) * r;
+        const double p = m_P.Get();
+        const double q = m_Q.Get();
+        int type = m_type.Get();
+        if (type < 0 || type > 2) {
+            std::fprintf(stderr, "%s: knot \"type\" %d is not 0, 1 or 2; 0 is used\n", GetClassName(), type);
+            type = 0;
+        }
+        std::vector<Vec3> points;
+        points.reserve(size_t(n) + 1);
+        const double step = 1.0 / n;
+        for (int i = 0; i <= n; ++i) {
+            const double t = (i * step + i * step) * kPi;
+            const double a = q * t;
+            const double b = p * t;
+            switch (type) {
+            case 1: {
+                const double w = bigR + r * std::cos(a);
+                points.emplace_back(w * std::sin(b), w * std::cos(b), hz * std::sin(a));
+                break;
+            }
+            case 2:
+                points.emplace_back(r * std::cos(a) + bigR * std::cos(b), r * std::sin(a) + bigR * std::sin(b),
+                                    hz * std::sin(a + b));
+                break;
+            default:
+                points.emplace_back(r * std::sin(a - b) + bigR * std::sin(b), r * std::cos(a - b) - bigR * std::cos(b),
+                                    hz * std::sin(a));
+                break;
+            }
+        }
+        const bool closed = (points.front() - points.back()).Length() < kClosingDistance;
+        if (closed)
+            points.pop_back();
+        if (path->m_jumps.GetCount() > 0)
+            path->m_jumps.RemoveAll();
+        if (path->m_coordinates.GetValues() != points)
+            path->m_coordinates.SetVals(int(points.size()), points.data());
+        if (path->m_closed.Get() != (closed ? 1 : 0))
+            path->m_closed.Set(closed ? 1 : 0);
+    }
+    SgExtrude::DoExtrude(faceSet, action);
+}
