@@ -8,17 +8,24 @@
 #include <array>
 #include <memory>
 
+#include "engine/actions/SgPathList.h"
 #include "engine/core/CConstraintRule.h"
 #include "engine/core/CPolygon.h"
 #include "engine/core/Plane.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgTField.h"
+#include "utilities/math/Range.h"
 #include "utilities/math/Rotation.h"
+#include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3.h"
+#include "utilities/math/Vec3f.h"
 
 class Image2;
 class SgDocument;
+class SgFaceSet;
 class SgLight;
+class SgPickedPoint;
+class SgPolyLine;
 class SgTexture2D;
 class SgTexture2Transform;
 class SgTextureEnable;
@@ -156,6 +163,80 @@ class SgObject : public SgSeparator {
     SgLight *AddLight(SgLight *light, int lightClassId);
     SgLight *GetLight() const;
 
+    // Grouping. The moved objects keep where the user sees them: their
+    // transforms are recomputed from the world transforms on both sides,
+    // whatever transforms the old and the new parents carry.
+    //
+    // Moves the path's (first) object from the node before it into this
+    // object's content; its transform is not changed. A path that names no
+    // object below a group throws SgInvalidArgument; false when this object
+    // refuses the node (it would hold itself).
+    virtual bool AddToGroup(SgPath &path);
+    // The same, leaving the node in its old parent too.
+    virtual bool LinkToGroup(SgPath &path);
+    // Moves this object under the group the path ends at: before the
+    // target's content when that ends with a bone (the object then counts as
+    // linked), into the operands when it ends with a Boolean, else appended.
+    // With `link` the object's "link" becomes 1. False, with nothing
+    // changed, when the target is no group or refuses the object; an empty
+    // path throws SgInvalidArgument.
+    bool AttachToGroup(SgPath &path, bool link);
+    // Moves the object the path ends at from the group before it to
+    // `newParent`, and clears its "link". A path shorter than an object and
+    // its group throws SgInvalidArgument; false for a null parent, a last
+    // node that is no object, or a parent that refuses it.
+    static bool DetachFromGroup(SgPath &path, SgGroup *newParent);
+    // Puts every object of the content into each parent of this object,
+    // right after this object and in their order, with this object's
+    // transform applied once; then empties the content (nodes that are no
+    // objects are dropped). Returns a path to every placed object. An
+    // object without parents keeps its content: there is nowhere to put it.
+    virtual SgPathList Ungroup();
+    // Makes the given object the only content; false without an inner group,
+    // for null, or when the object would hold itself (nothing changes then).
+    bool ReplaceChild(SgObject *object);
+    using SgGroup::ReplaceChild;
+
+    // Alignment. The box centre is that of the content in the object's own
+    // frame (before its transform), which is what "center" is expressed in.
+    // Moves the pivot to the content's box centre without moving the object;
+    // false when there is nothing to measure, no transform, or a transform
+    // that holds a general matrix.
+    bool AlignToCenter();
+    // Whether "center" lies within kAlignTolerance of that centre; true when
+    // there is nothing to measure.
+    bool IsAlignedToCenter();
+    void StartAutoCenterAlign() { m_bAutoCenter = IsAlignedToCenter(); }
+    void FinishAutoCenterAlign()
+    {
+        if (m_bAutoCenter)
+            AlignToCenter();
+    }
+    static constexpr double kAlignTolerance = 0.001;
+
+    // Drag constraints from a pick: the bottom face of the picked shape's box
+    // (measured from this object down), the slide direction (0, 0, 1) and
+    // offset 0. False for a hit without a path.
+    bool QueryDragUpon(SgPickedPoint &hit, SlidingType &sliding, Vec3 &direction,
+                       std::unique_ptr<CPolygon> &polygon, double &offset);
+    // The face polygon of the picked shape: a polygon node's outline, a face
+    // of a face set, or the face of the shape's box that the first pick index
+    // names. Null when the index is out of range or nothing was picked.
+    std::unique_ptr<CPolygon> ExtractPolygon(SgPickedPoint &hit);
+    // The first content child when it is a polyline, else null.
+    SgPolyLine *GetObjectPolyline() const;
+    // The four corners of one face of the box, in the order drag tools walk
+    // them; null for an extent that names no face.
+    static std::unique_ptr<CPolygon> ConvertToPolygon(const Range<Vec3f> &box, Range<Vec3f>::BOX3_SIZE extent);
+    // A polygon for one face of a face set; null for a face the set does not
+    // have.
+    static std::unique_ptr<CPolygon> ConvertToPolygon(SgFaceSet *faceSet, int face);
+
+    // The box measured from this object (`own` or no node) or from `node`
+    // down, in the coordinates of the node measured from (so this object's
+    // transform is included). All zero when there is nothing to measure.
+    Range<Vec3f> GetBoundingBox(bool own, SgNode *node = nullptr);
+
     // Flags.
     bool IsLink() const { return m_bLink; }
     void SetLink(bool on) { m_bLink = on; }
@@ -202,6 +283,16 @@ private:
     // The transform field of that name, or null.
     SgField *TransformField(const char *name) const;
     bool SetTransformField(const char *name, const void *value, const char *operation);
+    // The transform's matrix, the identity without one.
+    Transform3 LocalMatrix();
+    // Sets "rotation", "scaleFactor" and "translation", in that order, so
+    // that the transform's matrix is `matrix` while "center" and
+    // "scaleOrientation" keep their values (exactly so without shear). An
+    // object without a transform gets one unless the matrix is the identity.
+    void PlaceBy(const Transform3 &matrix);
+    // The box of the content in the object's own frame; false when there is
+    // nothing to measure.
+    bool ContentBox(Range<Vec3f> &box);
 
     static inline ShapeHolderFn s_pfnShapeHolder = nullptr;
     static inline TextureImageLoader s_pfnTextureLoader = nullptr;

@@ -33,7 +33,12 @@ class SgSeparator : public SgGroup, public SgCacheContainer {
     // A group of objects is an object too; clearing the group flag keeps that.
     void SetObjectsGroup(bool on);
 
+    // What the last scan found below this separator (SgScanCache flags).
+    int GetScanFlags() const { return m_nScanFlags; }
+    void SetScanFlags(int flags) { m_nScanFlags = flags; }
+
 private:
+    int m_nScanFlags = 0;
     bool m_bObjectsGroup = false;
     bool m_bObject = false;
 };

@@ -1,0 +1,333 @@
+#include "engine/actions/SgBoundingBoxAction.h"
+
+#include <algorithm>
+
+#include "engine/actions/SgElementClasses.h"
+#include "engine/actions/SgPathList.h"
+#include "engine/actions/SgState.h"
+#include "engine/core/SgCacheContainer.h"
+#include "engine/core/SgField.h"
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/core/SgVecField.h"
+#include "engine/nodes/geometry/SgCircle.h"
+#include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/nodes/geometry/SgShape.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
+#include "engine/nodes/properties/SgFont.h"
+#include "engine/nodes/properties/SgFormat.h"
+#include "engine/nodes/properties/SgLayers.h"
+#include "engine/nodes/properties/SgModifier.h"
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "engine/nodes/properties/SgTransform.h"
+
+SG_ACTION_SOURCE(SgBoundingBoxAction, "SgBoundingBoxAction")
+
+int SgBoundingBoxAction::s_iCacheSlot = -1;
+
+namespace {
+
+// A numeric field of a node by name, whatever number type it holds; the
+// fallback when the node has no such field. Primitives are read this way so
+// that the action does not depend on their headers.
+double FieldNumber(SgNode *node, const char *name, double fallback = 0.0)
+{
+    SgField *field = node->GetFieldAddressByName(name);
+    if (!field || field->IsVector())
+        return fallback;
+    const void *value = field->GetValuePtr(0, true);
+    if (!value)
+        return fallback;
+    switch (field->GetTypeId()) {
+    case SgFieldInt:
+        return *static_cast<const int *>(value);
+    case SgFieldFloat:
+        return *static_cast<const float *>(value);
+    case SgFieldUShort:
+        return *static_cast<const unsigned short *>(value);
+    case SgFieldDouble:
+        return *static_cast<const double *>(value);
+    default:
+        return fallback;
+    }
+}
+
+// The box centred on the origin with the given half sizes.
+Range<Vec3f> CentredBox(double hx, double hy, double hz)
+{
+    return Range<Vec3f>(Vec3f(Vec3(-hx, -hy, -hz)), Vec3f(Vec3(hx, hy, hz)));
+}
+
+void SetByName(const char *className, SgAction::VisitorFn visitor, SgAction::VisitorFn *table)
+{
+    // Classes that are not part of the build have no entry to fill.
+    if (const int id = SgFieldMngr::GetClassIDFromName(className))
+        SgAction::SetVisitor(table, id, visitor);
+}
+
+SgBoundingBoxAction *Self(SgAction *action)
+{
+    return static_cast<SgBoundingBoxAction *>(action);
+}
+
+} // namespace
+
+void SgBoundingBoxAction::InitClass()
+{
+    if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))
+        return;
+    VisitorFn *table = s_pfnMethodsMap;
+    SetVisitor(table, SgNode::ClassID(), VisitNothing);
+    SetVisitor(table, SgGroup::ClassID(), VisitDefault);
+    SetVisitor(table, SgDrawStyle::ClassID(), VisitDefault);
+    SetVisitor(table, SgCoordinate3::ClassID(), VisitDefault);
+    SetByName("SgExtrude", VisitDefault, table);
+    SetVisitor(table, SgFont::ClassID(), VisitDefault);
+    SetVisitor(table, SgFormat::ClassID(), VisitDefault);
+    SetVisitor(table, SgLayers::ClassID(), VisitDefault);
+    SetVisitor(table, SgShapeHints::ClassID(), VisitDefault);
+    SetVisitor(table, SgGeometricShape::ClassID(), VisitDefault);
+    SetVisitor(table, SgModifier::ClassID(), VisitDefault);
+
+    SetVisitor(table, SgShape::ClassID(), VisitShape);
+    SetVisitor(table, SgTransform::ClassID(), VisitTransform);
+    SetVisitor(table, SgSeparator::ClassID(), VisitSeparator);
+    SetByName("SgCube", VisitCube, table);
+    SetByName("SgCylinder", VisitCylinder, table);
+    SetByName("SgCone", VisitCone, table);
+    SetByName("SgSphere", VisitSphere, table);
+    SetByName("SgTorus", VisitTorus, table);
+    SetByName("SgTorusKnot", VisitTorusKnot, table);
+    SetVisitor(table, SgCircle::ClassID(), VisitCircle);
+    SetVisitor(table, SgGenPolyLine::ClassID(), VisitGenPolyLine);
+    // A helix rises along z: the flat circle box would cut it off.
+    SetVisitor(table, SgHelix::ClassID(), VisitGenPolyLine);
+    SetVisitor(table, SgPolyLine::ClassID(), VisitPolyLine);
+    SetVisitor(table, SgPointSet::ClassID(), VisitPointSet);
+    SetVisitor(table, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);
+    BuildVisitorsMap_(s_iClassID);
+
+    int *list = s_aiEnabledElements;
+    int &count = s_iEnabledCount;
+    EnableElement<TransformElement>(list, count);
+    EnableElement<DrawStyleElement>(list, count);
+    EnableElement<FontNameElement>(list, count);
+    EnableElement<FontSizeElement>(list, count);
+    EnableElement<FontStyleElement>(list, count);
+    EnableElement<FontCharsetElement>(list, count);
+    EnableElement<CreaseAngleElement>(list, count);
+    EnableElement<SmoothTypeElement>(list, count);
+    EnableElement<ShapeTypeElement>(list, count);
+    EnableElement<PointElement>(list, count);
+    EnableElement<NumberFormatElement>(list, count);
+    EnableElement<NumberFactorElement>(list, count);
+    EnableElement<LayerFlagsElement>(list, count);
+    EnableElement<ModifierStackElement>(list, count);
+
+    s_iCacheSlot = SgCacheContainer::NewCacheSlot();
+}
+
+SgBoundingBoxAction::SgBoundingBoxAction()
+{
+    InitState();
+}
+
+bool SgBoundingBoxAction::IsEmptyBox(const Range<Vec3f> &box)
+{
+    const Vec3f &lo = box.GetMin();
+    const Vec3f &hi = box.GetMax();
+    return !(lo.x < hi.x) && !(lo.y < hi.y) && !(lo.z < hi.z);
+}
+
+void SgBoundingBoxAction::Add(const Vec3 &q)
+{
+    const Vec3f p(q);
+    Vec3f lo = m_Box.GetMin();
+    Vec3f hi = m_Box.GetMax();
+    lo = Vec3f(std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z));
+    hi = Vec3f(std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z));
+    m_Box.SetValue(lo, hi);
+}
+
+void SgBoundingBoxAction::Extend(const Range<Vec3f> &box)
+{
+    if (IsEmptyBox(box))
+        return;
+    // Read through the element so that enclosing caches record the dependency.
+    const Mat4 &m = TransformElement::Get(m_pState);
+    const Vec3f &lo = box.GetMin();
+    const Vec3f &hi = box.GetMax();
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vec3 p((corner & 1) ? hi.x : lo.x, (corner & 2) ? hi.y : lo.y, (corner & 4) ? hi.z : lo.z);
+        const Vec3 q = m.MultPoint(p);
+        if (!m_bHasBox) {
+            m_Box.SetValue(Vec3f(q), Vec3f(q));
+            m_bHasBox = true;
+        }
+        Add(q);
+    }
+}
+
+void SgBoundingBoxAction::Extend(const Vec3 &point)
+{
+    const Mat4 &m = TransformElement::Get(m_pState);
+    const Vec3 q = m.MultPoint(point);
+    if (!m_bHasBox) {
+        const Vec3f lo(q);
+        m_Box.SetValue(lo, Vec3f(lo.x + kPointExtent, lo.y + kPointExtent, lo.z + kPointExtent));
+        m_bHasBox = true;
+        return;
+    }
+    Add(q);
+}
+
+bool SgBoundingBoxAction::ApplyToPathList(const SgPathList &paths)
+{
+    bool ok = true;
+    for (POSITION pos = paths.GetFirst(); pos;) {
+        const SgPath path = paths.GetNext(pos);
+        if (path.IsEmpty())
+            continue;
+        PushState();
+        ok = ApplyToPath(path) && ok;
+        PopState();
+    }
+    return ok;
+}
+
+Range<Vec3f> SgBoundingBoxAction::CalcBoundingBox(const SgPath &path, bool *hasBox)
+{
+    SgBoundingBoxAction action;
+    if (!path.IsEmpty())
+        action.ApplyToPath(path);
+    if (hasBox)
+        *hasBox = action.HasBox();
+    return action.m_Box;
+}
+
+bool SgBoundingBoxAction::MeasuresObject(SgNode *object)
+{
+    if (object->IsDerivedFrom(SgObject::ClassID()) && static_cast<SgObject *>(object)->IsHelper())
+        return false;
+    if (GetPathCode() == kInTarget && FieldNumber(object, "link") != 0 && !m_bIncludeLinked) {
+        const bool isTargetEnd = m_CurrentPath.GetCount() == m_TargetPath.GetCount() &&
+                                 m_CurrentPath.GetLastElement() == m_TargetPath.GetNodes().back();
+        if (!(m_bIncludeLinkedTarget && isTargetEnd))
+            return false;
+    }
+    if (m_bSelectableOnly && FieldNumber(object, "selectMode", 1) == 0)
+        return false;
+    return true;
+}
+
+// --- Visitors ----------------------------------------------------------------
+
+void SgBoundingBoxAction::VisitShape(SgAction *action, SgNode *node)
+{
+    Self(action)->Extend(static_cast<SgShape *>(node)->BoundingBox());
+}
+
+void SgBoundingBoxAction::VisitTransform(SgAction *action, SgNode *node)
+{
+    if (Self(action)->m_bLocalToTarget && action->GetPathCode() != kInTarget)
+        return;
+    node->DoAction(action);
+}
+
+void SgBoundingBoxAction::VisitSeparator(SgAction *action, SgNode *node)
+{
+    if (!node->IsSelectable())
+        return;
+    if (node->IsObject() && !Self(action)->MeasuresObject(node))
+        return;
+    node->DoAction(action);
+}
+
+void SgBoundingBoxAction::VisitCube(SgAction *action, SgNode *node)
+{
+    Self(action)->Extend(CentredBox(FieldNumber(node, "width") / 2, FieldNumber(node, "depth") / 2,
+                                    FieldNumber(node, "height") / 2));
+}
+
+void SgBoundingBoxAction::VisitCylinder(SgAction *action, SgNode *node)
+{
+    const double r = FieldNumber(node, "radius");
+    Self(action)->Extend(CentredBox(r, r, FieldNumber(node, "height") / 2));
+}
+
+void SgBoundingBoxAction::VisitCone(SgAction *action, SgNode *node)
+{
+    const double r = FieldNumber(node, "bottomRadius");
+    Self(action)->Extend(CentredBox(r, r, FieldNumber(node, "height") / 2));
+}
+
+void SgBoundingBoxAction::VisitSphere(SgAction *action, SgNode *node)
+{
+    const double r = FieldNumber(node, "radius");
+    Self(action)->Extend(CentredBox(r, r, r));
+}
+
+void SgBoundingBoxAction::VisitTorus(SgAction *action, SgNode *node)
+{
+    const double r1 = FieldNumber(node, "radius1");
+    const double r2 = FieldNumber(node, "radius2");
+    Self(action)->Extend(CentredBox(r1 + r2, r1 + r2, r2));
+}
+
+void SgBoundingBoxAction::VisitTorusKnot(SgAction *action, SgNode *node)
+{
+    const double r1 = FieldNumber(node, "radius1");
+    const double r2 = FieldNumber(node, "radius2");
+    const double a = FieldNumber(node, "ratio") * r1;
+    const double xy = r1 + r2 + a;
+    Self(action)->Extend(CentredBox(xy, xy, FieldNumber(node, "heightRatio") * a + r2));
+}
+
+void SgBoundingBoxAction::VisitCircle(SgAction *action, SgNode *node)
+{
+    const double r = static_cast<SgCircle *>(node)->m_radius.Get(true);
+    Self(action)->Extend(CentredBox(r, r, kCircleHalfThickness));
+}
+
+void SgBoundingBoxAction::VisitGenPolyLine(SgAction *action, SgNode *node)
+{
+    auto *curve = static_cast<SgGenPolyLine *>(node);
+    curve->sample(-1);
+    const Vec3 *points = curve->GetData();
+    const int n = points ? curve->GetSize() : 0;
+    for (int i = 0; i < n; ++i)
+        Self(action)->Extend(points[i]);
+}
+
+void SgBoundingBoxAction::VisitPolyLine(SgAction *action, SgNode *node)
+{
+    auto *polyline = static_cast<SgPolyLine *>(node);
+    const Vec3 *points = polyline->GetCoordinates();
+    const int n = points ? polyline->m_coordinates.GetCount() : 0;
+    for (int i = 0; i < n; ++i)
+        Self(action)->Extend(points[i]);
+}
+
+void SgBoundingBoxAction::VisitPointSet(SgAction *action, SgNode *)
+{
+    SgVecField<Vec3, 7> *points = PointElement::Get(action->GetState());
+    if (!points)
+        return;
+    for (const Vec3 &p : points->GetValues())
+        Self(action)->Extend(p);
+}
+
+void SgBoundingBoxAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
+{
+    SgVecField<Vec3, 7> *points = static_cast<SgIndexedFaceSet *>(node)->GetCoordinates(action->GetState());
+    if (!points)
+        return;
+    for (const Vec3 &p : points->GetValues())
+        Self(action)->Extend(p);
+}

@@ -1,0 +1,161 @@
+#include "engine/actions/SgCollectShapesAction.h"
+
+#include "engine/actions/SgElementClasses.h"
+#include "engine/actions/SgState.h"
+#include "engine/core/SgGizmoGroup.h"
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/core/SgVecField.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgFont.h"
+#include "engine/nodes/properties/SgFormat.h"
+#include "engine/nodes/properties/SgModifier.h"
+#include "engine/nodes/properties/SgTransform.h"
+
+SG_ACTION_SOURCE(SgCollectShapesAction, "SgCollectShapesAction")
+
+namespace {
+
+// Switches the modifier stack in force off while a modifier's result is
+// collected, so that the result is not modified a second time; puts the
+// previous setting back also when the traversal throws.
+class DisabledStack {
+public:
+    explicit DisabledStack(SgState *state)
+        : m_element(static_cast<ModifierStackElement *>(state->GetElement(ModifierStackElement::ClassOffset())))
+    {
+        if (!m_element)
+            return;
+        m_wasDisabled = m_element->GetWritableData().Disabled();
+        m_element->GetWritableData().SetDisable(true);
+    }
+    ~DisabledStack()
+    {
+        if (m_element)
+            m_element->GetWritableData().SetDisable(m_wasDisabled);
+    }
+    DisabledStack(const DisabledStack &) = delete;
+    DisabledStack &operator=(const DisabledStack &) = delete;
+
+private:
+    ModifierStackElement *m_element;
+    bool m_wasDisabled = false;
+};
+
+} // namespace
+
+void SgCollectShapesAction::InitClass()
+{
+    if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))
+        return;
+    SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitNothing);
+    SetVisitor(s_pfnMethodsMap, SgGroup::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgSeparator::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgGizmoGroup::ClassID(), VisitGizmoGroup);
+    SetVisitor(s_pfnMethodsMap, SgTransform::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgCoordinate3::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgFont::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgFormat::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgModifier::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgGeometricShape::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgFaceSet::ClassID(), VisitFaceSet);
+    SetVisitor(s_pfnMethodsMap, SgGenPolyLine::ClassID(), VisitPolyLine);
+    SetVisitor(s_pfnMethodsMap, SgPointSet::ClassID(), VisitPointSet);
+    BuildVisitorsMap_(s_iClassID);
+
+    EnableElement<TransformElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<ModifierStackElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<PointElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<NormalElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<CreaseAngleElement>(s_aiEnabledElements, s_iEnabledCount);
+    // Text shapes build their outlines from the font and number format.
+    EnableElement<FontNameElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<FontCharsetElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<FontStyleElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<FontSizeElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<NumberFormatElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<NumberFactorElement>(s_aiEnabledElements, s_iEnabledCount);
+}
+
+SgCollectShapesAction::SgCollectShapesAction() : m_Items(kInitialItems)
+{
+    InitState();
+}
+
+SgCollectShapesAction::~SgCollectShapesAction()
+{
+    for (int i = 0; i < m_Items.GetSize(); ++i)
+        delete m_Items[i];
+}
+
+void SgCollectShapesAction::AddItem(std::unique_ptr<VertexIterator> iterator, bool radial)
+{
+    auto item = std::make_unique<CollectedItem>();
+    item->transform = Transform3(TransformElement::Get(GetState()));
+    item->iterator = std::move(iterator);
+    item->radial = radial;
+    m_Items.Append(item.get());
+    item.release();
+}
+
+void SgCollectShapesAction::VisitFaceSet(SgAction *action, SgNode *node)
+{
+    auto *self = static_cast<SgCollectShapesAction *>(action);
+    auto *faceSet = static_cast<SgFaceSet *>(node);
+    SgState *state = action->GetState();
+    // A copy: a modifier that traverses while it runs may change the element.
+    const SgModifierStack stack = ModifierStackElement::Get(state);
+    SgShape *drawn = stack.Process(action, faceSet);
+    auto *mesh = dynamic_cast<SgFaceSet *>(drawn);
+    if (!mesh) {
+        // A modifier that makes another kind of shape: collect that shape as
+        // its class is collected.
+        if (drawn) {
+            DisabledStack disabled(state);
+            action->Traverse(drawn);
+        }
+        return;
+    }
+    mesh->EvaluateFaceNormals(true);
+    mesh->EvaluateVertexNormals();
+    self->AddItem(std::make_unique<FaceSetVertexIterator>(mesh), false);
+}
+
+void SgCollectShapesAction::VisitPolyLine(SgAction *action, SgNode *node)
+{
+    auto *self = static_cast<SgCollectShapesAction *>(action);
+    auto *curve = static_cast<SgGenPolyLine *>(node);
+    curve->sample(-1);
+    self->AddItem(std::make_unique<ArrayIterator>(curve->GetData(), curve->GetSize()), curve->IsRadial());
+}
+
+void SgCollectShapesAction::VisitPointSet(SgAction *action, SgNode *)
+{
+    auto *self = static_cast<SgCollectShapesAction *>(action);
+    SgVecField<Vec3, 7> *points = PointElement::Get(action->GetState());
+    if (!points)
+        return;
+    const std::vector<Vec3> &values = points->GetValues();
+    self->AddItem(std::make_unique<ArrayIterator>(values.data(), static_cast<int>(values.size())), false);
+}
+
+void SgCollectShapesAction::VisitGizmoGroup(SgAction *action, SgNode *node)
+{
+    auto *group = static_cast<SgGroup *>(node);
+    SgPath &path = action->m_CurrentPath;
+    // By index: a visitor may edit the group while it runs.
+    for (int i = 0; i < group->GetChildsCount(); ++i) {
+        if (action->m_nTerminate)
+            return;
+        SgNode *child = group->GetChild(i);
+        if (!child || !child->AffectsState())
+            continue;
+        path.Append(child);
+        action->Traverse(child);
+        path.DeleteLast();
+    }
+}

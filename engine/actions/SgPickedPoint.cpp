@@ -1,0 +1,96 @@
+#include "engine/actions/SgPickedPoint.h"
+
+#include <cstdio>
+
+#include "engine/actions/SgGetTransformAction.h"
+#include "engine/nodes/geometry/SgShape.h"
+#include "platform/Notifier.h"
+
+namespace {
+// Below this the difference of two transformed points has no direction.
+constexpr double kMinNormalLength = 1e-5;
+} // namespace
+
+SgPickedPoint::SgPickedPoint()
+{
+    m_Indices.fill(-1);
+}
+
+SgPickedPoint::SgPickedPoint(const SgPickedPoint &other)
+{
+    CopyCommon(other);
+    m_bNormalComputed = other.m_bNormalComputed;
+}
+
+SgPickedPoint &SgPickedPoint::operator=(const SgPickedPoint &other)
+{
+    if (this != &other)
+        CopyCommon(other);
+    return *this;
+}
+
+void SgPickedPoint::CopyCommon(const SgPickedPoint &other)
+{
+    m_Indices = other.m_Indices;
+    m_Path = other.m_Path;
+    m_LocalPoint = other.m_LocalPoint;
+    m_Point = other.m_Point;
+    m_Normal = other.m_Normal;
+    m_dValue1 = other.m_dValue1;
+    m_dDistance = other.m_dDistance;
+    m_dDepthMax = other.m_dDepthMax;
+    m_bPointSet = other.m_bPointSet;
+}
+
+bool SgPickedPoint::SetIndices(const int *indices, int count)
+{
+    if (count < 0 || count > kMaxIndices || (count > 0 && !indices)) {
+        std::fprintf(stderr, "SgPickedPoint: %d pick indices refused; a hit holds at most %d\n", count,
+                     kMaxIndices);
+        return false;
+    }
+    m_Indices.fill(-1);
+    for (int i = 0; i < count; ++i)
+        m_Indices[i] = indices[i];
+    return true;
+}
+
+bool SgPickedPoint::SetIndex(int slot, int value)
+{
+    if (slot < 0 || slot >= kMaxIndices) {
+        std::fprintf(stderr, "SgPickedPoint: pick index slot %d refused; a hit holds at most %d\n", slot,
+                     kMaxIndices);
+        return false;
+    }
+    m_Indices[slot] = value;
+    return true;
+}
+
+int SgPickedPoint::GetIndex(int slot) const
+{
+    return slot >= 0 && slot < kMaxIndices ? m_Indices[slot] : -1;
+}
+
+Vec3 SgPickedPoint::GetNormal()
+{
+    m_bNormalComputed = true;
+    SgPath p = m_Path;
+    p.ExtendToShape();
+    SgNode *last = p.IsEmpty() ? nullptr : p.GetLastElement();
+    if (!last || !last->IsShape()) {
+        GetNotifier().Message("SgPickedPoint::GetNormal() - failed", "Error", Notifier::Buttons::Ok,
+                              Notifier::Icon::Error);
+        return Vec3(0.0, 0.0, 1.0);
+    }
+    Vec3 localPoint = m_LocalPoint;
+    m_LocalNormal = static_cast<SgShape *>(last)->GetNormal(m_Indices[0], localPoint);
+
+    p.LeaveToObject();
+    const Transform3 world = SgGetTransformAction::PathMatrix(p);
+    Vec3 normal = world.TransformPoint(m_LocalNormal) - world.TransformPoint(Vec3(0.0, 0.0, 0.0));
+    const double length = normal.Length();
+    if (length >= kMinNormalLength)
+        normal /= length;
+    m_Normal = normal;
+    return normal;
+}
