@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/actions/SgFindAction.h"
 #include "engine/actions/SgOpenAction.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1Format.h"
@@ -18,6 +19,8 @@
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgObject.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgBox.h"
+#include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgInfo.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -331,3 +334,54 @@ TEST_F(SceneRoundTripTest, DeepNestingWithinTheReadersLimitRoundTrips)
 }
 
 } // namespace
+
+// Procedural shapes in scene files: written by their fields, shared by DEF/USE,
+// and the second dialect's Shape wrapping read as one object.
+TEST_F(SceneRoundTripTest, SharedSphereIsWrittenOnceAndReadBackShared)
+{
+    SgRef<SgSphere> sphere(new SgSphere);
+    sphere->m_radius = 2.0;
+    sphere->SetID(NodeID{7, 2});
+    SgRef<SgSeparator> left(new SgSeparator), right(new SgSeparator);
+    left->AddChild(sphere);
+    right->AddChild(sphere);
+    SgRef<SgSeparator> root = SceneOf({left.get(), right.get()});
+    std::string text;
+    SgRef<SgSeparator> back = RoundTrip(root.get(), &text);
+    EXPECT_NE(text.find("DEF 7_2 Sphere {\n\tradius 2\n}\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("USE 7_2 "), std::string::npos) << text;
+
+    FindNodeByClassID spheres(SgSphere::ClassID());
+    SgFindAction find(&spheres);
+    find.m_bFirstOnly = false;
+    find.Apply(back.get());
+    ASSERT_EQ(find.m_Found.size(), 2u) << text;
+    EXPECT_EQ(find.m_Found[0], find.m_Found[1]) << "the sphere comes back shared";
+    EXPECT_EQ(static_cast<SgSphere *>(find.m_Found[0])->m_radius.Get(), 2.0);
+}
+
+TEST_F(SceneRoundTripTest, SecondDialectShapeReadsAsOneObject)
+{
+    const std::string text = "#VRML V2.0 utf8\n"
+                             "Transform { children [ Shape { appearance Appearance { material Material { } }"
+                             " geometry Box { } } ] }\n";
+    std::istringstream in(text);
+    Vrml1InStream stream(in, "dialect2.wrl");
+    stream.SetNotifyUser(false);
+    SgRef<SgSeparator> root(new SgSeparator);
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root)) << stream.FormatMessages();
+
+    FindNodeByClassID objects(SgObject::ClassID());
+    SgFindAction find(&objects);
+    find.m_bFirstOnly = false;
+    find.Apply(root.get());
+    ASSERT_EQ(find.m_Found.size(), 1u) << "one object for the transform and its shape";
+    auto *object = static_cast<SgObject *>(find.m_Found[0]);
+    EXPECT_NE(object->FindPropertyNode(SgMaterial::ClassID()), nullptr) << "the material is a property node";
+    SgSeparator *inner = object->GetInnerGroup();
+    ASSERT_NE(inner, nullptr);
+    bool boxInside = false;
+    for (int i = 0; i < inner->GetNumChildren(); ++i)
+        boxInside = boxInside || inner->GetChild(i)->GetClassID() == SgBox::ClassID();
+    EXPECT_TRUE(boxInside) << "the box is in the object's inner group";
+}
