@@ -22,6 +22,7 @@ SAMPLE_SCENE ?= tests/data/sample_scene.kvrx
 run: build
 	$(BUILD)/bin/fennix --convert $(SAMPLE_SCENE) $(BUILD)/sample_scene.kvrx
 	@echo "wrote $(BUILD)/sample_scene.kvrx"
+	LIBGL_ALWAYS_SOFTWARE=1 $(BUILD)/bin/fennix --render $(SAMPLE_SCENE) --out $(BUILD)/sample_scene.bmp
 
 test: build
 	cd $(BUILD) && LIBGL_ALWAYS_SOFTWARE=1 ctest --output-on-failure -j $(JOBS)
@@ -32,6 +33,7 @@ asan-test: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && LIBGL_ALWAYS_SOFTWARE=1 \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS)
 
 clean:

@@ -9,6 +9,8 @@
 #include "engine/actions/SgCopyAction.h"
 #include "engine/actions/SgFindAction.h"
 #include "engine/actions/SgGetTransformAction.h"
+#include "engine/actions/SgHandleEventAction.h"
+#include "engine/actions/SgRayPickAction.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/SgScanAction.h"
 #include "engine/actions/SgElement.h"
@@ -79,6 +81,18 @@
 #include "engine/nodes/properties/SgAxis.h"
 #include "engine/nodes/properties/SgBehavior.h"
 #include "engine/nodes/properties/SgBillboard.h"
+// Event handlers, tools, the selection handler and the animation manager.
+#include "engine/document/SgAnimationMngr.h"
+#include "engine/document/SgWinAlignedRenderAction.h"
+#include "engine/document/SgGLBuildCacheAction.h"
+#include "engine/document/SgGLRenderAction.h"
+#include "engine/document/SgGLRenderLightsAction.h"
+#include "engine/document/SgTextureManager.h"
+#include "engine/tools/SgEventHandler.h"
+#include "engine/tools/SgRubberTool.h"
+#include "engine/tools/SgSelectionHandler.h"
+#include "engine/tools/SgTool.h"
+#include "engine/tools/SgUserHandler.h"
 #include "utilities/Brannic.h"
 
 namespace {
@@ -204,6 +218,16 @@ void SgNodara::Init()
     SgGeoSphere::InitClass();
     SgExtrude::RegisterLoftCurveAttribute();
 
+    // Event handlers and tools, before the actions: the writer and the reader
+    // look their classes up to leave them out of scene files. The handler
+    // base, the tool and rubber tool, the user's handler, the selection
+    // handler and the animation manager (a tool only by descent).
+    SgEventHandler::InitClass();
+    SgTool::InitClass();
+    SgRubberTool::InitClass();
+    SgUserHandler::InitClass();
+    SgSelectionHandler::InitClass();
+    SgAnimationMngr::InitClass();
 
     // Traversal state elements: registered before any action enables them,
     // in a fixed order that fixes their frame slots.
@@ -220,6 +244,22 @@ void SgNodara::Init()
     SgFindAction::InitClass();
     SgScanAction::InitClass();
     SgCopyAction::InitClass();
+    // Picking and event dispatch of the viewers, and the billboard placement
+    // that runs before each viewport draws.
+    SgRayPickAction::InitClass();
+    SgHandleEventAction::InitClass();
+    SgWinAlignedRenderAction::InitClass();
+    // The GL render action (its visitor table takes the shape and property
+    // visitors) and the action that compiles separators into display lists.
+    SgGLRenderAction::InitClass();
+    SgGLBuildCacheAction::InitClass();
+    // The lights pass of the render action; it installs itself there.
+    SgGLRenderLightsAction::InitClass();
+    // Texture deletion and texture image loading for the node classes.
+    SgTextureManager::InstallHooks();
+    // The scenario block: written by the save action's visitor of the
+    // animation manager, read through the scene reader's hook.
+    SgAnimationMngr::InstallFileHooks();
 
     SgField::InitFieldClasses();
     RegisterFieldModules();

@@ -1,6 +1,8 @@
 #pragma once
-// fennix --convert IN OUT: reads a scene file and writes it as scene text.
+// fennix --convert IN OUT: opens a scene (a file, an http or https address,
+// or a cabinet holding one) in a document and saves it as scene text with the
+// sections that follow the scene.
 
-// Prints the reader's messages to standard error. Returns 0 when OUT was
-// written; otherwise 1 with a one-line error, and OUT is left as it was.
+// The reader's messages go to standard error. Returns 0 when OUT was written;
+// otherwise 1 with a one-line error, and OUT is left as it was.
 int RunConvertCommand(const char *inPath, const char *outPath);

@@ -6,10 +6,11 @@
 #include "engine/SgNodara.h"
 #include "host/ConvertCommand.h"
 #include "host/LispCommand.h"
+#include "host/RenderCommand.h"
 
 static int Usage()
 {
-    std::fprintf(stderr, "usage: fennix [--convert IN OUT | --lisp [FILE]]\n");
+    std::fprintf(stderr, "usage: fennix [--convert IN OUT | --render IN --out FILE.bmp [--size WxH] | --lisp [FILE]]\n");
     return 2;
 }
 
@@ -27,6 +28,8 @@ int main(int argc, char **argv)
         return RunStartupReport();
     if (std::strcmp(argv[1], "--convert") == 0 && argc == 4)
         return RunConvertCommand(argv[2], argv[3]);
+    if (std::strcmp(argv[1], "--render") == 0)
+        return RunRenderCommandLine(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "--lisp") == 0 && argc <= 3)
         return RunLispCommand(argc == 3 ? argv[2] : nullptr);
     return Usage();

@@ -49,6 +49,7 @@ class SgObject : public SgSeparator {
     // manager resolves when it draws.
     using TextureImageLoader = bool (*)(SgDocument *document, const char *name, Image2 &image);
     static void SetTextureImageLoader(TextureImageLoader fn) { s_pfnTextureLoader = fn; }
+    static TextureImageLoader GetTextureImageLoader() { return s_pfnTextureLoader; }
 
     // With `withTransform` a transform is the first child; with `withGroup`
     // an inner separator follows. A scene reader builds objects with neither

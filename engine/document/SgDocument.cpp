@@ -1,11 +1,594 @@
 #include "engine/document/SgDocument.h"
 
+#include <algorithm>
+#include <new>
+#include <set>
+
+#include "engine/actions/SgFindAction.h"
+#include "engine/core/SgField.h"
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgAnimationMngr.h"
+#include "engine/document/SgCopy.h"
+#include "engine/document/SgKeyPoint.h"
+#include "engine/document/SgLayoutNode.h"
+#include "engine/document/SgStorageManager.h"
 #include "engine/document/SgUndoInfo.h"
+#include "engine/nodes/properties/SgEnvironment.h"
+#include "engine/nodes/properties/SgFont.h"
+#include "engine/nodes/properties/SgLayers.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "engine/tools/SgEventHandler.h"
+#include "engine/tools/SgSelectionHandler.h"
+#include "platform/SgError.h"
+#include "utilities/math/Color.h"
+
+namespace {
+const char *const kRootName = "ROOT";
+const char *const kLayersName = "Layers";
+const char *const kFirstLayer = "Layer0";
+
+// Exactly the name, nothing else (the everyday name search also takes class names).
+class MatchName : public FindActionFunc {
+public:
+    explicit MatchName(const char *name) : m_name(name ? name : "") {}
+    bool Match(SgNode *node) override { return node && node->GetName() == m_name; }
+
+private:
+    std::string m_name;
+};
+
+class MatchObject : public FindActionFunc {
+public:
+    bool Match(SgNode *node) override { return node && node->IsDerivedFrom(SgObject::ClassID()); }
+};
+
+bool IsEventHandler(SgNode *node)
+{
+    return node->IsDerivedFrom(SgEventHandler::ClassID());
+}
+} // namespace
+
+// ---- Construction ---------------------------------------------------------------
+
+SgDocument::SgDocument() = default;
+
+SgDocument::SgDocument(FullTag) : m_pStorage(std::make_unique<SgStorageManager>())
+{
+    m_bRecordUndo = false;
+
+    SgRef<SgSeparator> root = new SgSeparator;
+    root->SetRoot(true);
+    root->SetName(kRootName);
+    SetNodara(root.get());
+
+    m_selectionHandler = new SgSelectionHandler;
+    m_selectionHandler->SetDocumentHack(this);
+    m_root->AddChild(m_selectionHandler.get());
+
+    m_animationMngr = new SgAnimationMngr;
+    m_animationMngr->SetDocumentHack(this);
+
+    m_pCopy = std::make_unique<SgCopy>();
+    m_pCopy->SetSelectionHandler(m_selectionHandler.get());
+
+    SgRef<SgMaterial> material = new SgMaterial;
+    const Color diffuse(0, 0.4, 1.0, 1.0);
+    const Color specular(1, 1, 1, 1);
+    const float shininess = 1.0f;
+    material->m_diffuseColor.SetVals(1, &diffuse);
+    material->m_specularColor.SetVals(1, &specular);
+    material->m_ambientColor.SetVals(1, &diffuse);
+    material->m_shininess.SetVals(1, &shininess);
+    m_root->AddChild(material.get());
+
+    m_root->AddChild(SgRef<SgEnvironment>(new SgEnvironment).get());
+
+    SgRef<SgShapeHints> hints = new SgShapeHints;
+    hints->m_shapeType = 1;
+    m_root->AddChild(hints.get());
+
+    m_layers = new SgLayers;
+    m_layers->SetName(kLayersName);
+    m_root->AddChildBefore(m_layers.get(), nullptr);
+    AddLayer(CLayer{0, kFirstLayer});
+
+    m_font = new SgFont;
+
+    m_iCurrentLayer = 0;
+    m_bRecordUndo = true;
+    m_layout = std::make_unique<SgLayoutNode>();
+    m_activeHandles[kMoveHandle] = 5;
+    m_activeHandles[kTrackballHandle] = 2;
+    m_activeHandles[kScaleHandle] = 6;
+}
+
+SgDocument *SgDocument::Create()
+{
+    try {
+        return new SgDocument(FullTag{});
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    } catch (const SgError &) {
+        return nullptr;
+    }
+}
+
+void SgDocument::Destroy(SgDocument *document)
+{
+    delete document;
+}
+
+SgDocument::~SgDocument()
+{
+    // Nothing done while the document goes away is an edit to remember.
+    m_bRecordUndo = false;
+    ResetUndo();
+    m_selectedFields.clear();
+    m_pCopy.reset();
+    // Handlers keep the document they were given whatever graph they leave:
+    // they are told explicitly.
+    if (m_animationMngr)
+        m_animationMngr->SetDocumentHack(nullptr);
+    m_animationMngr.reset();
+    m_pStorage.reset();
+    DetachViewers();
+    m_pActiveViewer = nullptr;
+    // Nodes that the owner still holds must not call back into a dead document.
+    if (m_root)
+        m_root->ReleaseDocument();
+    if (m_selectionHandler)
+        m_selectionHandler->SetDocumentHack(nullptr);
+    if (m_layers)
+        m_layers->ReleaseDocument();
+    m_root.reset();
+    m_selectionHandler.reset();
+    m_layers.reset();
+    m_font.reset();
+}
+
+void SgDocument::SetNodara(SgSeparator *root)
+{
+    // Installing a scene is no edit; recording stays off until the owner
+    // switches it on again (the full document's constructor does).
+    m_bRecordUndo = false;
+    if (root == m_root.get())
+        return;
+    if (m_root)
+        m_root->ReleaseDocument();
+    m_root = root;
+    if (m_root)
+        m_root->SetDocument(this);
+}
+
+// ---- What the object model calls -----------------------------------------------
 
 void SgDocument::AddUndoInfo(SgUndoInfo *info)
 {
-    // Without an undo stack of its own a document keeps nothing.
-    delete info;
+    std::unique_ptr<SgUndoInfo> record(info);
+    if (!record || !m_bRecordUndo)
+        return;
+    DropRedo();
+    if (m_iKeyPointDepth > 0) {
+        record->SetKeyPoint(m_iKeyPointCounter);
+        if (record->GetType() == SgUndoInfo::kField) {
+            // Records of one key point stand together at the end of the list.
+            for (int i = static_cast<int>(m_undo.size()) - 1; i >= 0; --i) {
+                SgUndoInfo &older = *m_undo[i];
+                if (older.GetKeyPoint() != m_iKeyPointCounter)
+                    break;
+                if (older.GetType() == SgUndoInfo::kField && older.GetField() == record->GetField()) {
+                    older.TakeAfter(*record);
+                    return;
+                }
+            }
+        }
+    }
+    m_undo.push_back(std::move(record));
+    m_iUndoCursor = static_cast<int>(m_undo.size()) - 1;
 }
 
-void SgDocument::UpdateSceneManager(SgNode *) {}
+
+// ---- Undo and redo -----------------------------------------------------------------
+
+int SgDocument::StartKeyPoint()
+{
+    if (!m_bRecordUndo)
+        return -1;
+    if (m_iKeyPointDepth++ == 0)
+        ++m_iKeyPointCounter;
+    return m_iKeyPointCounter;
+}
+
+void SgDocument::EndKeyPoint()
+{
+    if (m_iKeyPointDepth > 0)
+        --m_iKeyPointDepth;
+}
+
+void SgDocument::ApplyRecord(SgUndoInfo &record, bool forward)
+{
+    SgUndoRecordingPause pause(this);
+    if (forward)
+        record.Redo();
+    else
+        record.Undo();
+}
+
+void SgDocument::Undo()
+{
+    while (m_iUndoCursor >= 0 && m_iUndoCursor < static_cast<int>(m_undo.size())) {
+        SgUndoInfo &record = *m_undo[m_iUndoCursor];
+        --m_iUndoCursor;
+        ApplyRecord(record, false);
+        const int keyPoint = record.GetKeyPoint();
+        if (keyPoint == 0 || m_iUndoCursor < 0 || m_undo[m_iUndoCursor]->GetKeyPoint() != keyPoint)
+            break;
+    }
+}
+
+void SgDocument::Redo()
+{
+    if (!IsRedoStackNonEmpty())
+        return;
+    SgUndoInfo &first = *m_undo[++m_iUndoCursor];
+    ApplyRecord(first, true);
+    const int keyPoint = first.GetKeyPoint();
+    if (keyPoint == 0)
+        return;
+    while (IsRedoStackNonEmpty() && m_undo[m_iUndoCursor + 1]->GetKeyPoint() == keyPoint)
+        ApplyRecord(*m_undo[++m_iUndoCursor], true);
+}
+
+bool SgDocument::IsUndoStackNonEmpty() const
+{
+    return m_iUndoCursor >= 0 && m_iUndoCursor < static_cast<int>(m_undo.size());
+}
+
+bool SgDocument::IsRedoStackNonEmpty() const
+{
+    return m_iUndoCursor + 1 < static_cast<int>(m_undo.size());
+}
+
+void SgDocument::DropRedo()
+{
+    if (!IsRedoStackNonEmpty())
+        return;
+    // Taken out of the list before they go: a dying record may release the
+    // last reference of a subtree, and nothing may reach the list meanwhile.
+    std::vector<std::unique_ptr<SgUndoInfo>> dropped;
+    while (static_cast<int>(m_undo.size()) > m_iUndoCursor + 1) {
+        dropped.push_back(std::move(m_undo.back()));
+        m_undo.pop_back();
+    }
+    SgUndoRecordingPause pause(this);
+    dropped.clear();
+}
+
+void SgDocument::RevertToLastKeyPoint(int keyPoint)
+{
+    if (IsUndoStackNonEmpty() && m_undo[m_iUndoCursor]->GetKeyPoint() == keyPoint)
+        Undo();
+    DropRedo();
+}
+
+void SgDocument::ResetUndo()
+{
+    std::vector<std::unique_ptr<SgUndoInfo>> dropped = std::move(m_undo);
+    m_undo.clear();
+    m_iUndoCursor = -1;
+    m_iKeyPointCounter = 0;
+    m_iKeyPointDepth = 0;
+    SgUndoRecordingPause pause(this);
+    while (!dropped.empty())
+        dropped.pop_back();
+}
+
+const SgUndoInfo *SgDocument::GetUndoInfo(int index) const
+{
+    return index >= 0 && index < static_cast<int>(m_undo.size()) ? m_undo[index].get() : nullptr;
+}
+
+// ---- Scene ----------------------------------------------------------------------------
+
+SgNode *SgDocument::FindNode(const char *name, SgNode *start)
+{
+    SgNode *from = start ? start : m_root.get();
+    if (!name || !from)
+        return nullptr;
+    MatchName match(name);
+    SgFindAction find(&match);
+    find.Apply(from);
+    return find.m_Found.empty() ? nullptr : find.m_Found.front();
+}
+
+SgField *SgDocument::FindField(SgGroup *group, const char *nodeName, const char *fieldName)
+{
+    SgNode *node = FindNode(nodeName, group);
+    return node && fieldName ? node->GetFieldAddressByName(fieldName) : nullptr;
+}
+
+void SgDocument::ClearScene(bool keepLayers)
+{
+    if (m_root) {
+        const std::vector<SgNode *> children = m_root->GetChildList();
+        for (SgNode *child : children) {
+            if (IsEventHandler(child))
+                continue;
+            if (keepLayers && child->IsDerivedFrom(SgLayers::ClassID()))
+                continue;
+            // A table that left the scene is no longer the document's: the
+            // next one is found (or made) by EnsureLayersNode.
+            if (child == m_layers.get())
+                m_layers.reset();
+            m_root->DeleteChild(child);
+        }
+    }
+    if (m_animationMngr)
+        m_animationMngr->GetScenario().Clear(true);
+}
+
+int SgDocument::RemoveChild(SgGroup *group, SgNode *node)
+{
+    if (group && node) {
+        if (group->GetPosition(node) < 0)
+            return 0;
+        return group->DeleteChild(node);
+    }
+    if (group) {
+        const int count = group->GetChildsCount();
+        group->Clear();
+        return count;
+    }
+    if (node) {
+        int removed = 0;
+        // Held for the loop: the last removal may release the node.
+        SgRef<SgNode> keep(node);
+        const std::vector<SgNode *> fathers = node->GetFatherList();
+        for (SgNode *father : fathers) {
+            if (!father->IsGroup())
+                continue;
+            auto *parent = static_cast<SgGroup *>(father);
+            while (parent->GetPosition(node) >= 0 && parent->DeleteChild(node))
+                ++removed;
+        }
+        return removed;
+    }
+    ClearScene(true);
+    return 1;
+}
+
+void SgDocument::Refresh(int)
+{
+    if (m_root)
+        m_root->NotifyFathers(m_root.get());
+    // The view scenes' own refresh follows once viewers draw them.
+}
+
+// ---- Layers ------------------------------------------------------------------------------
+
+SgLayers *SgDocument::EnsureLayersNode()
+{
+    if (!m_root)
+        return m_layers.get();
+    SgNode *found = FindNode(kLayersName, m_root.get());
+    if (found && found->IsDerivedFrom(SgLayers::ClassID())) {
+        m_layers = static_cast<SgLayers *>(found);
+        return m_layers.get();
+    }
+    m_layers = new SgLayers;
+    m_layers->SetName(kLayersName);
+    m_root->AddChildBefore(m_layers.get(), nullptr);
+    AddLayer(CLayer{0, kFirstLayer});
+    return m_layers.get();
+}
+
+int SgDocument::AddLayer(const CLayer &layer)
+{
+    if (!m_layers)
+        return -1;
+    SgKeyPoint keyPoint(this);
+    const int existing = m_layers->FindLayer(layer.name);
+    if (existing >= 0)
+        return existing;
+    const int index = m_layers->AddLayer(layer.name);
+    m_iLastAddedLayers = m_layers->GetLayerCount();
+    return index;
+}
+
+void SgDocument::DeleteLayer(int index)
+{
+    if (!m_layers || index < 0 || index >= m_layers->GetLayerCount())
+        return;
+    if (m_iCurrentLayer >= index && m_iCurrentLayer > 0)
+        --m_iCurrentLayer;
+    SgKeyPoint keyPoint(this);
+    m_layers->DeleteLayer(index);
+    if (!m_root)
+        return;
+    MatchObject match;
+    SgFindAction find(&match);
+    find.m_bFirstOnly = false;
+    find.Apply(m_root.get());
+    // A node shared in several places is found once per place but moves once.
+    std::set<SgNode *> moved;
+    for (SgNode *node : find.m_Found) {
+        if (!moved.insert(node).second)
+            continue;
+        auto *object = static_cast<SgObject *>(node);
+        const int layer = object->m_layer.Get(false);
+        if (layer == index)
+            object->m_layer = 0;
+        else if (layer > index)
+            object->m_layer = layer - 1;
+    }
+}
+
+int SgDocument::GetLayerCount() const
+{
+    return m_layers ? m_layers->GetLayerCount() : 0;
+}
+
+const std::string &SgDocument::GetLayerName(int index) const
+{
+    if (!m_layers)
+        throw SgInvalidArgument();
+    return m_layers->GetLayerName(index);
+}
+
+int SgDocument::GetLayerFlags(int index) const
+{
+    if (!m_layers)
+        throw SgInvalidArgument();
+    return m_layers->GetLayerFlags(index);
+}
+
+void SgDocument::SetLayerName(int index, const char *name)
+{
+    if (!m_layers)
+        throw SgInvalidArgument();
+    m_layers->SetLayerName(index, name ? name : "");
+}
+
+void SgDocument::SetLayerFlags(int index, int flags)
+{
+    if (!m_layers)
+        throw SgInvalidArgument();
+    m_layers->SetLayerFlags(index, flags);
+}
+
+void SgDocument::SetLayerFlag(int layer, int bits, int on)
+{
+    if (!m_layers)
+        throw SgInvalidArgument();
+    m_layers->SetLayerFlag(layer, bits, on != 0);
+}
+
+// ---- Selection and selected fields -------------------------------------------------
+
+SgPathList *SgDocument::GetSelectionList() const
+{
+    return m_selectionHandler ? &m_selectionHandler->GetPathList() : nullptr;
+}
+
+void SgDocument::DeselectAll()
+{
+    if (m_selectionHandler)
+        m_selectionHandler->DeselectAll();
+}
+
+void SgDocument::AddToSelectedFieldsList(SgField *field, int value)
+{
+    if (!field)
+        return;
+    SelectedField entry;
+    entry.field = field;
+    entry.value = value;
+    if (SgFieldMngr *container = field->GetContainer(); container && container->GetRefCount() > 0)
+        entry.keep = container;
+    m_selectedFields.push_back(std::move(entry));
+}
+
+void SgDocument::ClearSelectedFields()
+{
+    m_selectedFields.clear();
+}
+
+// ---- Viewers ------------------------------------------------------------------------------
+
+SgViewer *SgDocument::GetViewer(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_viewers.size()))
+        throw SgInvalidArgument();
+    return m_viewers[index];
+}
+
+void SgDocument::SetActiveViewer(SgViewer *viewer)
+{
+    if (viewer == m_pActiveViewer)
+        return;
+    m_pActiveViewer = viewer;
+    if (m_pfnViewerChanged)
+        m_pfnViewerChanged(m_pContext);
+}
+
+bool SgDocument::AddViewer(SgViewer *viewer)
+{
+    if (!viewer || std::find(m_viewers.begin(), m_viewers.end(), viewer) != m_viewers.end())
+        return false;
+    m_viewers.push_back(viewer);
+    if (!m_pActiveViewer)
+        m_pActiveViewer = viewer;
+    return true;
+}
+
+bool SgDocument::RemoveViewer(SgViewer *viewer)
+{
+    auto it = std::find(m_viewers.begin(), m_viewers.end(), viewer);
+    if (it == m_viewers.end())
+        return false;
+    m_viewers.erase(it);
+    if (m_pActiveViewer == viewer)
+        m_pActiveViewer = m_viewers.empty() ? nullptr : m_viewers.front();
+    return true;
+}
+
+
+void SgDocument::EnumViewers(ViewerVisitor visit, void *user) const
+{
+    if (!visit)
+        return;
+    const std::vector<SgViewer *> viewers = m_viewers;
+    for (SgViewer *viewer : viewers)
+        visit(viewer, user);
+}
+
+
+// ---- Layout, callbacks, handles -------------------------------------------------------
+
+void SgDocument::ResetLayout()
+{
+    m_layout = std::make_unique<SgLayoutNode>();
+}
+
+SgTextureManager *SgDocument::GetTextureMngr() const
+{
+    return m_pfnTextureMngr ? m_pfnTextureMngr(m_pContext, 1) : nullptr;
+}
+
+void SgDocument::SetLayoutCallbacks(LayoutFn before, LayoutFn after, void *context)
+{
+    m_pfnLayoutBefore = before;
+    m_pfnLayoutAfter = after;
+    m_pLayoutContext = context;
+}
+
+void SgDocument::SetToolNotify(int slot, ToolNotifyFn fn)
+{
+    if (slot >= 0 && slot < kToolNotifySlots)
+        m_toolNotify[slot] = fn;
+}
+
+SgDocument::ToolNotifyFn SgDocument::GetToolNotify(int slot) const
+{
+    return slot >= 0 && slot < kToolNotifySlots ? m_toolNotify[slot] : nullptr;
+}
+
+void SgDocument::NotifyTool(int slot, int code, void *tool)
+{
+    if (ToolNotifyFn fn = GetToolNotify(slot))
+        fn(this, code, tool);
+}
+
+int SgDocument::GetActiveHandle(int kind) const
+{
+    return kind >= 0 && kind < kHandleKinds ? m_activeHandles[kind] : -1;
+}
+
+void SgDocument::SetActiveHandle(int kind, int handle)
+{
+    if (kind >= 0 && kind < kHandleKinds)
+        m_activeHandles[kind] = handle;
+}

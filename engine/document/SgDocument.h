@@ -1,25 +1,271 @@
 #pragma once
-// The document as the object model sees it: whether it records undo, where
-// undo records go, and the scene-manager update of changed nodes. The document
-// itself (scene root, selection, viewers, files) builds on this class.
+// The edited model: the scene graph under "ROOT" with its default nodes, the
+// layer table, the selection handler, the animation manager, the copy buffer,
+// the persistent-id table, the viewers that show the scene, the undo list and
+// the layout tree that scene files keep. Nodes reach the whole model through
+// SgNode::GetDocument.
+//
+// The object model calls four things of it: IsUndoRecording, SetUndoRecording,
+// AddUndoInfo and UpdateSceneManager. A default-constructed document is bare
+// (no scene, no members) so that the object model's own tests can stand one up
+// without the rest of the engine; SgDocument::Create builds the full one.
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/core/SgRef.h"
+
+class SgAnimationMngr;
+class SgCopy;
+class SgField;
+class SgFieldMngr;
+class SgFont;
+class SgGroup;
+class SgLayers;
+class SgLayoutNode;
 class SgNode;
+class SgObject;
+class SgPathList;
+class SgSelectionHandler;
+class SgSeparator;
+class SgStorageManager;
+class SgTextureManager;
 class SgUndoInfo;
+class SgViewer;
+class Vrml1InStream;
+class Vrml1Stream;
+
+// One layer as the old "Layers" section and the layer dialogs pass it: only
+// the name reaches the table; a new layer always starts with flags 0.
+struct CLayer {
+    int flags = 0;
+    std::string name;
+};
 
 class SgDocument {
 public:
-    SgDocument() = default;
+    // Active-handle slots, one per transform-tool kind.
+    enum HandleKind { kMoveHandle = 0, kTrackballHandle = 1, kScaleHandle = 2, kSpareHandle = 3 };
+    static constexpr int kHandleKinds = 4;
+
+    using TextureMngrFactory = SgTextureManager *(*)(void *context, int);
+    using ViewerChangedFn = void (*)(void *context);
+    using LayoutFn = void (*)(void *context);
+    using ToolNotifyFn = void (*)(SgDocument *document, int code, void *tool);
+    using ViewerVisitor = void (*)(SgViewer *viewer, void *user);
+
+    // A bare document: no scene root, no members. Undo recording is off.
+    SgDocument();
     SgDocument(const SgDocument &) = delete;
     SgDocument &operator=(const SgDocument &) = delete;
-    virtual ~SgDocument() = default;
+    virtual ~SgDocument();
 
+    // The full document with its default scene; null when construction fails.
+    static SgDocument *Create();
+    static void Destroy(SgDocument *document);
+
+    // ---- What the object model calls ---------------------------------------
     bool IsUndoRecording() const { return m_bRecordUndo; }
     void SetUndoRecording(bool record) { m_bRecordUndo = record; }
-
-    // Takes ownership of the record.
+    // Takes ownership of the record (deletes it when recording is off).
     virtual void AddUndoInfo(SgUndoInfo *info);
     // Passes a changed node on to the scene manager of every viewer.
     virtual void UpdateSceneManager(SgNode *node);
 
+    // ---- Undo and redo ------------------------------------------------------
+    // Key points group records: all records made between Start and End carry
+    // the key point's number and are undone and redone together. Nested calls
+    // join the key point that is open, so an operation that runs inside
+    // another (a layer added while a file is read) belongs to it. Returns -1
+    // when recording is off. Prefer SgKeyPoint, which always closes.
+    int StartKeyPoint();
+    void EndKeyPoint();
+    bool IsInKeyPoint() const { return m_iKeyPointDepth > 0; }
+    int GetKeyPointCounter() const { return m_iKeyPointCounter; }
+    void Undo();
+    void Redo();
+    bool IsUndoStackNonEmpty() const;
+    bool IsRedoStackNonEmpty() const;
+    // Undoes the last group when it carries `keyPoint`, then drops the redo part.
+    void RevertToLastKeyPoint(int keyPoint);
+    // Drops every record; the recording flag stays.
+    void ResetUndo();
+    int GetUndoCount() const { return static_cast<int>(m_undo.size()); }
+    int GetUndoCursor() const { return m_iUndoCursor; }
+    const SgUndoInfo *GetUndoInfo(int index) const;
+
+    // ---- Scene ----------------------------------------------------------------
+    SgSeparator *GetNodara() const { return m_root.get(); }
+    SgSeparator *GetRoot() const { return m_root.get(); }
+    // Installs a new scene root (recording goes off; the previous root is released).
+    void SetNodara(SgSeparator *root);
+    SgNode *FindNode(const char *name, SgNode *start = nullptr);
+    SgField *FindField(SgGroup *group, const char *nodeName, const char *fieldName);
+    // Removes every child of the root but event handlers (and the layers node
+    // when `keepLayers`), then clears the scenario from track 1 on. Without the
+    // layers node the document has no layer table until EnsureLayersNode.
+    void ClearScene(bool keepLayers);
+    int RemoveChild(SgGroup *group, SgNode *node);
+    void Refresh(int code);
+
+    // ---- Layers ---------------------------------------------------------------
+    SgLayers *GetLayers() const { return m_layers.get(); }
+    // Makes the "Layers" node below the root the document's layer table, or,
+    // when there is none, puts a new one with "Layer0" at the front of the root
+    // (after a read that replaced the scene).
+    SgLayers *EnsureLayersNode();
+    int AddLayer(const CLayer &layer);
+    void DeleteLayer(int index);
+    int GetLayerCount() const;
+    // Out of range raises SgInvalidArgument.
+    const std::string &GetLayerName(int index) const;
+    int GetLayerFlags(int index) const;
+    void SetLayerName(int index, const char *name);
+    void SetLayerFlags(int index, int flags);
+    void SetLayerFlag(int layer, int bits, int on);
+    int GetCurrentLayer() const { return m_iCurrentLayer; }
+    void SetCurrentLayer(int layer) { m_iCurrentLayer = layer; }
+    int GetLastAddedLayers() const { return m_iLastAddedLayers; }
+    // Layer indices of a file being inserted, mapped to the document's
+    // (filled while "Layers" of an inserted file are merged).
+    std::vector<int> &GetLayerMap() { return m_layerMap; }
+
+    // ---- Members that other parts of the engine own -----------------------------
+    SgStorageManager *GetStorageManager() const { return m_pStorage.get(); }
+    SgSelectionHandler *GetSelectionHandler() const { return m_selectionHandler.get(); }
+    SgAnimationMngr *GetAnimationMngr() const { return m_animationMngr.get(); }
+    SgCopy *GetCopyBuffer() const { return m_pCopy.get(); }
+    SgFont *GetDefaultFont() const { return m_font.get(); }
+    std::vector<SgObject *> &GetObjectList() { return m_objectList; }
+
+    // ---- Selection and selected fields -------------------------------------------
+    SgPathList *GetSelectionList() const;
+    void DeselectAll();
+    // A selected field keeps its node alive while it is listed.
+    struct SelectedField {
+        SgField *field = nullptr;
+        int value = 0;
+        SgRef<SgFieldMngr> keep;
+    };
+    void AddToSelectedFieldsList(SgField *field, int value);
+    const std::vector<SelectedField> &GetSelectedFields() const { return m_selectedFields; }
+    void ClearSelectedFields();
+
+    // ---- Viewers (SgDocumentViewers.cpp) ---------------------------------------------
+    // A new viewer of `scene` (the root when null) with its default view,
+    // listed once and attached to the window (none: a windowless viewer that
+    // draws into the current GL context). The document does not own it: a
+    // viewer leaves the list when it is deleted.
+    SgViewer *CreateDefaultViewer(void *window, SgSeparator *scene);
+    int GetViewerCount() const { return static_cast<int>(m_viewers.size()); }
+    // Out of range raises SgInvalidArgument.
+    SgViewer *GetViewer(int index) const;
+    SgViewer *GetActiveViewer() const { return m_pActiveViewer; }
+    void SetActiveViewer(SgViewer *viewer);
+    // Appends once; false when already listed.
+    bool AddViewer(SgViewer *viewer);
+    bool RemoveViewer(SgViewer *viewer);
+    void RedrawAllViewers(SgViewer *viewer = nullptr);
+    void EnumViewers(ViewerVisitor visit, void *user) const;
+    // Makes `tree` the view tree of the viewer (the current one when null);
+    // takes the tree over, and frees it when there is no viewer to take it.
+    void ReplaceViewTree(SgSeparator *tree, SgViewer *viewer, int version);
+
+    // ---- Files (SgDocumentFiles.cpp) ------------------------------------------------
+    // Results as SgDocumentFiles::Result lists them (engine/document/SgDocumentFiles.h).
+    int OpenFile(const char *name, bool replace, SgNode *parent = nullptr);
+    int ReadFile(const char *path, bool replace, SgNode *parent = nullptr);
+    int ReadFileStream(std::istream &stream, const char *name, bool replace, SgSeparator *target = nullptr);
+    int ReadView(Vrml1InStream &stream, SgSeparator **trees, bool keyword);
+    int Save(const char *path, const char *kind);
+    int SaveStream(SgNode *root, std::ostream *stream, const char *kind);
+    void SaveView(Vrml1Stream &stream, bool allViewers);
+    int SaveSelection(SgSelectionHandler *handler, const char *path);
+
+    const std::string &GetFileName() const { return m_fileName; }
+    void SetFileName(const std::string &name) { m_fileName = name; }
+    // 1: downloads may come from the cache; 0: every download bypasses it.
+    unsigned char GetCachedDownload() const { return m_bCachedDownload; }
+    void SetCachedDownload(unsigned char cached) { m_bCachedDownload = cached; }
+    // The file that a cabinet scene was unpacked to while it is read.
+    std::string &GetCabinetPath() { return m_cabinetPath; }
+
+    // ---- Layout ---------------------------------------------------------------------
+    SgLayoutNode *GetLayoutRoot() const { return m_layout.get(); }
+    // Empties the layout to a single new node (kind 1).
+    void ResetLayout();
+
+    // ---- Owner's callbacks and context ---------------------------------------------
+    void *GetContext() const { return m_pContext; }
+    void SetContext(void *context) { m_pContext = context; }
+    void SetTextureMngrFactory(TextureMngrFactory factory) { m_pfnTextureMngr = factory; }
+    SgTextureManager *GetTextureMngr() const;
+    void SetViewerChangedCallback(ViewerChangedFn fn) { m_pfnViewerChanged = fn; }
+    ViewerChangedFn GetViewerChangedCallback() const { return m_pfnViewerChanged; }
+    void SetLayoutCallbacks(LayoutFn before, LayoutFn after, void *context);
+    LayoutFn GetLayoutBefore() const { return m_pfnLayoutBefore; }
+    LayoutFn GetLayoutAfter() const { return m_pfnLayoutAfter; }
+    void *GetLayoutContext() const { return m_pLayoutContext; }
+    // Creation tools call these when they finish (0) or drop (1) an object.
+    void SetToolNotify(int slot, ToolNotifyFn fn);
+    ToolNotifyFn GetToolNotify(int slot) const;
+    void NotifyTool(int slot, int code, void *tool);
+
+    // ---- Active handles, GL context -------------------------------------------------
+    // An index of 4 or more reads -1 and writes nothing.
+    int GetActiveHandle(int kind) const;
+    void SetActiveHandle(int kind, int handle);
+    void *GetRenderContext() const { return m_pRenderContext; }
+    void SetRenderContext(void *context) { m_pRenderContext = context; }
+    bool GetShareContext() const { return m_bShareContext; }
+    void SetShareContext(bool share) { m_bShareContext = share; }
+
 private:
+    struct FullTag {};
+    explicit SgDocument(FullTag);
+    // Viewers outlive the document: each forgets it.
+    void DetachViewers();
+    void DropRedo();
+    // Applies one record with recording paused, so replay records nothing.
+    void ApplyRecord(SgUndoInfo &record, bool forward);
+
+    std::unique_ptr<SgStorageManager> m_pStorage;
+    std::vector<SgObject *> m_objectList;
+    SgRef<SgSeparator> m_root;
+
+    std::vector<std::unique_ptr<SgUndoInfo>> m_undo;
+    int m_iUndoCursor = -1;
+    int m_iKeyPointCounter = 0;
+    int m_iKeyPointDepth = 0;
     bool m_bRecordUndo = false;
+
+    std::vector<SgViewer *> m_viewers;
+    SgViewer *m_pActiveViewer = nullptr;
+    std::vector<SelectedField> m_selectedFields;
+    SgRef<SgSelectionHandler> m_selectionHandler;
+    std::string m_fileName;
+    SgRef<SgAnimationMngr> m_animationMngr;
+    std::unique_ptr<SgCopy> m_pCopy;
+    SgRef<SgFont> m_font;
+    int m_activeHandles[kHandleKinds] = {5, 2, 6, 0};
+    int m_iCurrentLayer = 0;
+    int m_iLastAddedLayers = 0;
+    SgRef<SgLayers> m_layers;
+    std::vector<int> m_layerMap;
+    std::unique_ptr<SgLayoutNode> m_layout;
+
+    void *m_pContext = nullptr;
+    TextureMngrFactory m_pfnTextureMngr = nullptr;
+    ViewerChangedFn m_pfnViewerChanged = nullptr;
+    LayoutFn m_pfnLayoutBefore = nullptr;
+    LayoutFn m_pfnLayoutAfter = nullptr;
+    void *m_pLayoutContext = nullptr;
+    std::string m_cabinetPath;
+    unsigned char m_bCachedDownload = 1;
+    static constexpr int kToolNotifySlots = 8;
+    ToolNotifyFn m_toolNotify[kToolNotifySlots] = {};
+    void *m_pRenderContext = nullptr;
+    bool m_bShareContext = true;
 };

@@ -3,15 +3,42 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/SgObject.h"
 #include "engine/document/SgDocument.h"
+#include "engine/document/SgKeyPoint.h"
+#include "engine/nodes/properties/SgTransform.h"
+
+namespace {
+// A reference is only taken on an object whose lifetime is already counted:
+// adding the first reference to an uncounted one would make the record its
+// owner and free an object that someone else (a stack frame) owns.
+template <class T>
+SgRef<T> KeepIfCounted(T *object)
+{
+    return object && object->GetRefCount() > 0 ? SgRef<T>(object) : SgRef<T>();
+}
+
+SgGroup *AsGroup(SgNode *node)
+{
+    return node && node->IsGroup() ? static_cast<SgGroup *>(node) : nullptr;
+}
+
+SgObject *AsObject(SgNode *node)
+{
+    return node && node->IsDerivedFrom(SgObject::ClassID()) ? static_cast<SgObject *>(node) : nullptr;
+}
+} // namespace
 
 SgUndoInfo::SgUndoInfo(Type, SgField *field, void *before, void *after, ReleaseFn release)
     : m_type(kField), m_pField(field), m_pBefore(before), m_pAfter(after), m_release(std::move(release))
 {
+    if (m_pField)
+        m_keepContainer = KeepIfCounted(m_pField->GetContainer());
 }
 
 SgUndoInfo::SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *previousSibling)
-    : m_type(kChildList), m_iOperation(operation), m_pGroup(group), m_pChild(child), m_pPrevious(previousSibling)
+    : m_type(kChildList), m_iOperation(operation), m_pGroup(group), m_pChild(child), m_pPrevious(previousSibling),
+      m_keepGroup(KeepIfCounted(group)), m_keepPrevious(KeepIfCounted(previousSibling))
 {
     if (m_pChild)
         m_pChild->AddRef();
@@ -20,12 +47,8 @@ SgUndoInfo::SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *prev
 SgUndoInfo::~SgUndoInfo()
 {
     if (m_type == kField) {
-        if (m_release) {
-            if (m_pAfter)
-                m_release(m_pAfter);
-            if (m_pBefore)
-                m_release(m_pBefore);
-        }
+        Free(m_pAfter);
+        Free(m_pBefore);
         return;
     }
     if (!m_pChild)
@@ -40,12 +63,25 @@ SgUndoInfo::~SgUndoInfo()
     }
 }
 
+void SgUndoInfo::Free(void *&buffer)
+{
+    if (buffer && m_release)
+        m_release(buffer);
+    // Without a release function the buffer's type is unknown here; the
+    // object model always gives one, so nothing else is freed blindly.
+    buffer = nullptr;
+}
+
 void SgUndoInfo::TakeAfter(SgUndoInfo &other)
 {
-    if (m_pAfter && m_release)
-        m_release(m_pAfter);
+    if (&other == this || other.m_pAfter == m_pAfter)
+        return;
+    Free(m_pAfter);
     m_pAfter = other.m_pAfter;
     other.m_pAfter = nullptr;
+    // The buffer now freed here must be freed the way its maker said.
+    if (!m_release)
+        m_release = other.m_release;
 }
 
 void SgUndoInfo::Undo()
@@ -74,46 +110,24 @@ void SgUndoInfo::Redo()
         UnlinkChild();
 }
 
-namespace {
-// Replaying a record must not record it again: recording pauses meanwhile.
-class RecordingPause {
-public:
-    explicit RecordingPause(SgDocument *document)
-        : m_pDocument(document), m_bWasRecording(document && document->IsUndoRecording())
-    {
-        if (m_pDocument)
-            m_pDocument->SetUndoRecording(false);
-    }
-    ~RecordingPause()
-    {
-        if (m_pDocument)
-            m_pDocument->SetUndoRecording(m_bWasRecording);
-    }
-    RecordingPause(const RecordingPause &) = delete;
-    RecordingPause &operator=(const RecordingPause &) = delete;
-
-private:
-    SgDocument *m_pDocument;
-    bool m_bWasRecording;
-};
-
-SgGroup *AsGroup(SgNode *node)
-{
-    return node && node->IsDerivedFrom(SgGroup::ClassID()) ? static_cast<SgGroup *>(node) : nullptr;
-}
-} // namespace
-
+// Both directions work on the very group that recorded the change, through the
+// group's own list operations, so that an object's redirection of new children
+// into its inner group cannot send the child somewhere else on replay.
 void SgUndoInfo::RelinkChild()
 {
     SgGroup *group = AsGroup(m_pGroup);
-    if (!group || !m_pChild)
+    if (!group || !m_pChild || group->GetPosition(m_pChild) >= 0)
         return;
-    RecordingPause pause(group->GetDocument());
-    // The child goes back right after the node that preceded it, or in front.
+    SgUndoRecordingPause pause(group->GetDocument());
     if (m_pPrevious && group->GetPosition(m_pPrevious) >= 0)
         group->SgGroup::AddChildAfter(m_pChild, m_pPrevious);
     else
         group->SgGroup::AddChildBefore(m_pChild, nullptr);
+    // An object keeps a pointer to its transform; a transform put back takes
+    // that place again so the object does not make a second one.
+    SgObject *object = AsObject(m_pGroup);
+    if (object && !object->GetTransform(false) && m_pChild->GetClassID() == SgTransform::ClassID())
+        object->SetTransform(static_cast<SgTransform *>(m_pChild));
 }
 
 void SgUndoInfo::UnlinkChild()
@@ -121,6 +135,10 @@ void SgUndoInfo::UnlinkChild()
     SgGroup *group = AsGroup(m_pGroup);
     if (!group || !m_pChild)
         return;
-    RecordingPause pause(group->GetDocument());
-    group->SgGroup::DeleteChild(m_pChild);
+    SgUndoRecordingPause pause(group->GetDocument());
+    // An object forgets its pointers to a property node it loses.
+    if (SgObject *object = AsObject(m_pGroup))
+        object->DeletePropertyNode(m_pChild);
+    else
+        group->SgGroup::DeleteChild(m_pChild);
 }

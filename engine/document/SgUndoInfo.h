@@ -1,10 +1,20 @@
 #pragma once
 // One undo record: either a field change (the value before and after, owned
-// here) or a child-list change of a group (the child holds a reference for the
-// record). Records of one key point are undone and redone together.
+// here) or a child-list change of a group. Records of one key point are undone
+// and redone together by the document that owns them.
+//
+// A record never outlives what it names: it holds a reference on the node
+// that owns a recorded field, on the group, on the child and on the sibling
+// before it, so an undo after the node has left the scene writes into a live
+// (detached) node, never into freed memory. A node whose lifetime nobody
+// counts (reference count 0, e.g. one on the stack) cannot be kept alive this
+// way; the record then names it without a reference, as before.
 #include <functional>
 
+#include "engine/core/SgRef.h"
+
 class SgField;
+class SgFieldMngr;
 class SgNode;
 
 class SgUndoInfo {
@@ -22,7 +32,7 @@ public:
     SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *previousSibling);
     SgUndoInfo(const SgUndoInfo &) = delete;
     SgUndoInfo &operator=(const SgUndoInfo &) = delete;
-    ~SgUndoInfo();
+    virtual ~SgUndoInfo();
 
     Type GetType() const { return m_type; }
     SgField *GetField() const { return m_pField; }
@@ -42,24 +52,29 @@ public:
 
     // Field records set the field from the before (undo) or after (redo)
     // value; child-list records take the child out of its group or put it back
-    // after the sibling that preceded it.
+    // after the sibling that preceded it. Replay records nothing.
     void Undo();
     void Redo();
 
 private:
     void RelinkChild();
     void UnlinkChild();
+    void Free(void *&buffer);
 
     Type m_type;
     SgField *m_pField = nullptr;
     void *m_pBefore = nullptr;
     void *m_pAfter = nullptr;
     ReleaseFn m_release;
+    // Keep what is named here alive (left empty for uncounted objects).
+    SgRef<SgFieldMngr> m_keepContainer;
 
     int m_iOperation = 0;
     SgNode *m_pGroup = nullptr;
-    SgNode *m_pChild = nullptr;
+    SgNode *m_pChild = nullptr; // always holds one reference
     SgNode *m_pPrevious = nullptr;
+    SgRef<SgNode> m_keepGroup;
+    SgRef<SgNode> m_keepPrevious;
 
     int m_iKeyPoint = 0;
 };

@@ -66,7 +66,10 @@ public:
 class ObjectTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InitTestClasses(); }
-    void TearDown() override { SgObject::SetTextureImageLoader(nullptr); }
+    // Tests replace the loader the start-up installed; later tests need it back.
+    void SetUp() override { m_loader = SgObject::GetTextureImageLoader(); }
+    void TearDown() override { SgObject::SetTextureImageLoader(m_loader); }
+    SgObject::TextureImageLoader m_loader = nullptr;
 };
 
 } // namespace

@@ -1,0 +1,159 @@
+// Offscreen frames of a scene of about 100,000 triangles at 640 x 480: the
+// first frame (display lists built), later frames (display lists called)
+// and frames drawn without display lists. Reported as frames per second
+// (items_per_second) and triangles per second.
+#include <benchmark/benchmark.h>
+
+#include <GL/gl.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/SgNodara.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgGLRenderAction.h"
+#include "engine/document/SgTextureManager.h"
+#include "engine/document/SgViewer.h"
+#include "engine/document/SgViewport.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "platform/gl/OffscreenGLContext.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+// 10 x 10 patches of 25 x 20 quads: 100,000 triangles.
+constexpr int kPatchesPerSide = 10;
+constexpr int kQuadsX = 25;
+constexpr int kQuadsY = 20;
+constexpr int kTriangles = kPatchesPerSide * kPatchesPerSide * kQuadsX * kQuadsY * 2;
+
+// One rippled patch of quads in its own object, so that it has a display list.
+SgObject *Patch(int px, int py)
+{
+    auto *object = new SgObject(true, true);
+    auto *material = new SgMaterial;
+    const Color colour(0.2f + 0.08f * px, 0.3f, 0.2f + 0.08f * py, 1.0f);
+    material->m_diffuseColor.SetVals(1, &colour);
+    object->AddPropertyNode(material, false);
+
+    std::vector<Vec3> points;
+    for (int j = 0; j <= kQuadsY; ++j) {
+        for (int i = 0; i <= kQuadsX; ++i) {
+            const double x = px * 1.0 + i / static_cast<double>(kQuadsX);
+            const double y = py * 1.0 + j / static_cast<double>(kQuadsY);
+            points.emplace_back(x, y, 0.05 * ((i + j) % 3));
+        }
+    }
+    auto *coordinates = new SgCoordinate3;
+    coordinates->m_point.SetVals(static_cast<int>(points.size()), points.data());
+    std::vector<int> index;
+    for (int j = 0; j < kQuadsY; ++j) {
+        for (int i = 0; i < kQuadsX; ++i) {
+            const int a = j * (kQuadsX + 1) + i;
+            const int b = a + kQuadsX + 1;
+            index.insert(index.end(), {a, b, b + 1, a + 1, -1});
+        }
+    }
+    auto *faces = new SgIndexedFaceSet;
+    faces->m_coordIndex.SetVals(static_cast<int>(index.size()), index.data());
+    object->AddChild(coordinates);
+    object->AddChild(faces);
+    return object;
+}
+
+// The document, its viewer and the context they draw into, made once.
+struct Scene {
+    Scene()
+    {
+        SgNodara::Init();
+        context = std::make_unique<OffscreenGLContext>(kWidth, kHeight);
+        context->MakeCurrent();
+        document = SgDocument::Create();
+        document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+        viewer = document->CreateDefaultViewer(nullptr, nullptr);
+        viewer->SetSize(kWidth, kHeight);
+        for (int py = 0; py < kPatchesPerSide; ++py) {
+            for (int px = 0; px < kPatchesPerSide; ++px) {
+                SgObject *patch = Patch(px, py);
+                patches.push_back(patch);
+                document->GetRoot()->AddChild(patch);
+            }
+        }
+        viewer->GetViewport(0)->Focus(nullptr, 1.0);
+    }
+
+    void Frame()
+    {
+        viewer->Render(false);
+        glFinish();
+    }
+
+    std::unique_ptr<OffscreenGLContext> context;
+    SgDocument *document = nullptr;
+    SgViewer *viewer = nullptr;
+    std::vector<SgObject *> patches;
+};
+
+Scene &TheScene()
+{
+    static Scene scene;
+    return scene;
+}
+
+void Report(benchmark::State &state)
+{
+    state.SetItemsProcessed(state.iterations());
+    state.counters["triangles_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kTriangles, benchmark::Counter::kIsRate);
+}
+
+// Every frame rebuilds the display lists, as the first frame after a change does.
+void BM_RenderFirstFrame(benchmark::State &state)
+{
+    Scene &scene = TheScene();
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (SgObject *patch : scene.patches)
+            patch->Invalidate();
+        state.ResumeTiming();
+        scene.Frame();
+    }
+    Report(state);
+}
+BENCHMARK(BM_RenderFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Frames that call the lists the first frame built.
+void BM_RenderCachedFrame(benchmark::State &state)
+{
+    Scene &scene = TheScene();
+    scene.Frame();
+    for (auto _ : state)
+        scene.Frame();
+    Report(state);
+}
+BENCHMARK(BM_RenderCachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same frame drawn directly, without display lists.
+void BM_RenderUncachedFrame(benchmark::State &state)
+{
+    Scene &scene = TheScene();
+    SgViewport *viewport = scene.viewer->GetViewport(0);
+    for (auto _ : state) {
+        SgGLRenderAction render(viewport);
+        render.m_pViewer = scene.viewer;
+        render.SetCacheDisabled(true);
+        render.Apply(viewport->GetNodara());
+        glFinish();
+    }
+    Report(state);
+}
+BENCHMARK(BM_RenderUncachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,125 @@
+#pragma once
+// Key frames of node fields: a scenario holds one track per animated field,
+// a track an ordered list of keys (time, value), and playback sets each field
+// to the value interpolated between the keys around the time played.
+//
+// A track keeps the node (or other container) that owns its field alive with
+// a reference, so no track ever names a field whose node was freed; the
+// animation manager's own trajectory field is the one exception (the manager
+// owns the scenario). Keys are strictly ascending in time.
+#include <list>
+#include <memory>
+#include <vector>
+
+#include "engine/core/SgRef.h"
+
+class SgField;
+class SgFieldMngr;
+class SgNode;
+class Vrml1InStream;
+class Vrml1Stream;
+class SgSaveAction;
+
+// One key: a copy of the field's value (a field of the animated field's class
+// that belongs to no container) and its time.
+class CRecordItem {
+public:
+    CRecordItem(std::unique_ptr<SgField> value, double time);
+    CRecordItem(const CRecordItem &) = delete;
+    CRecordItem &operator=(const CRecordItem &) = delete;
+    virtual ~CRecordItem();
+
+    SgField *GetValue() const { return m_pValue.get(); }
+    double GetTime() const { return m_dTime; }
+
+private:
+    std::unique_ptr<SgField> m_pValue;
+    double m_dTime;
+};
+
+class CAnimationTrack {
+public:
+    // `keepOwner` false: the field's container outlives the track by itself.
+    CAnimationTrack(SgField *field, bool keepOwner);
+    CAnimationTrack(const CAnimationTrack &) = delete;
+    CAnimationTrack &operator=(const CAnimationTrack &) = delete;
+    virtual ~CAnimationTrack();
+
+    SgField *GetField() const { return m_pField; }
+    const std::list<std::unique_ptr<CRecordItem>> &GetKeys() const { return m_keys; }
+    int GetKeyCount() const { return static_cast<int>(m_keys.size()); }
+
+    // Adds a key holding the field's current value at `time` (see the
+    // scenario's AddRecordItem). True when a key was added or replaced.
+    bool AddKey(double time, bool force);
+    // Sets the field to its value at `time`; a time outside the keys, or a
+    // track of fewer than two keys, leaves it alone.
+    void Play(double time);
+    // The field's value at `time` into `out` (a field of the same class),
+    // when two keys enclose that time; false otherwise.
+    bool ValueAt(double time, SgField *out) const;
+
+    double m_dParam0 = 1.0;
+    double m_dParam1 = 1.0;
+
+private:
+    // A copy of the field's current value; null when the field class cannot
+    // be made.
+    std::unique_ptr<SgField> CopyValue() const;
+    // a + s (b - a) into `out`; false when the field class refuses the blend
+    // (arrays of different sizes).
+    static bool Blend(const CRecordItem &a, const CRecordItem &b, double time, SgField *out);
+
+    SgField *m_pField;
+    SgRef<SgFieldMngr> m_owner;
+    std::list<std::unique_ptr<CRecordItem>> m_keys;
+};
+
+class CScenario {
+public:
+    // Key-time searches start over from these when they run past the end.
+    static constexpr double kFirstRestart = -1000.0;
+    static constexpr double kLastRestart = 1000.0;
+    static constexpr double kNoKey = 1e38;
+
+    // `owner`: the container whose fields the scenario never holds a
+    // reference on (the animation manager that owns it); may be null.
+    explicit CScenario(SgFieldMngr *owner = nullptr) : m_pOwner(owner) {}
+    CScenario(const CScenario &) = delete;
+    CScenario &operator=(const CScenario &) = delete;
+    virtual ~CScenario();
+
+    // Adds a key with the field's current value at `time` to the field's
+    // track (made on the first key). Once the track holds two keys the
+    // field's container is marked connected, so the writer names it.
+    void AddRecordItem(SgField *field, double time, bool force);
+    int FindTrack(const SgField *field) const;
+    // An index outside the tracks raises SgInvalidArgument.
+    CAnimationTrack *GetTrack(int index) const;
+    int GetTracksCount() const { return static_cast<int>(m_tracks.size()); }
+    // Deletes the tracks from 1 (`keepFirst`) or from 0 on.
+    void Clear(bool keepFirst);
+    // The nearest key time after (direction 1) or before (any other) `t`
+    // over all tracks, continuing at the other end past the last or first key.
+    double GetFrameTime(double t, int direction) const;
+    void Play(double t);
+    // Records every field of the node and of every node below it that no
+    // dataflow source drives.
+    void Record(double t, SgNode *node);
+    double GetCurrentKFTime() const { return m_dCurrentKFTime; }
+    void SetCurrentKFTime(double t) { m_dCurrentKFTime = t; }
+
+    // The "Scenario" block. Writes nothing while there is only the first
+    // track. A track whose container the save action did not write is left
+    // out: a reader could not resolve it, and would stop at it.
+    void Write(SgSaveAction &action);
+    // Reads the block after the word "Scenario"; `owner` answers for the
+    // trajectory track. Stops at a track naming an unknown node or field (the
+    // rest of the block is skipped with a message) and at the end of the text.
+    void Read(Vrml1InStream &stream, SgFieldMngr *owner);
+
+private:
+    SgFieldMngr *m_pOwner;
+    std::vector<std::unique_ptr<CAnimationTrack>> m_tracks;
+    double m_dCurrentKFTime = 0.0;
+};

@@ -1,0 +1,238 @@
+#include "engine/document/SgCopy.h"
+
+#include <optional>
+#include <string>
+
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgCopyAction.h"
+#include "engine/actions/SgPathList.h"
+#include "engine/core/SgObject.h"
+#include "engine/document/SgKeyPoint.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgError.h"
+
+namespace {
+
+SgObject *AsSgObject(SgNode *node)
+{
+    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
+        return nullptr;
+    return static_cast<SgObject *>(node);
+}
+
+} // namespace
+
+SgCopy::Entry::Entry(const SgPath &p) : path(p)
+{
+    for (SgNode *node : path.GetNodes()) {
+        // An uncounted node (never owned) would be freed by the reference
+        // let go; it is named without one.
+        if (node && node->GetRefCount() > 0)
+            keep.emplace_back(node);
+    }
+}
+
+SgCopy::~SgCopy() = default;
+
+void SgCopy::CheckIndex(int index) const
+{
+    if (index < 0 || index >= GetCount())
+        throw SgInvalidArgument("copy buffer index " + std::to_string(index) + " outside 0.." +
+                                std::to_string(GetCount() - 1));
+}
+
+int SgCopy::AddToBuffer(const SgPath &path)
+{
+    m_buffer.emplace_back(path);
+    return GetCount() - 1;
+}
+
+void SgCopy::Clone(const SgPathList &paths)
+{
+    RemoveAll();
+    const SgPathList saved(paths);
+    if (saved.IsEmpty())
+        return;
+    // All copies of one command are undone together.
+    std::optional<SgKeyPoint> keyPoint;
+    if (m_bDeepCopy)
+        keyPoint.emplace(saved.GetAt(saved.GetFirst()).FindDocInPath());
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath path = saved.GetNext(pos);
+        if (m_bDeepCopy)
+            DeepCopy(path);
+        else
+            AddToBuffer(path);
+    }
+}
+
+SgPath SgCopy::GetPath(int index) const
+{
+    CheckIndex(index);
+    return m_buffer[index].path;
+}
+
+void SgCopy::UpdateList(int index, const SgPath &path)
+{
+    CheckIndex(index);
+    m_buffer[index] = Entry(path);
+}
+
+int SgCopy::FindPath(const SgPath &path) const
+{
+    for (int i = 0; i < GetCount(); ++i) {
+        if (m_buffer[i].path == path)
+            return i;
+    }
+    return -1;
+}
+
+SgNode *SgCopy::DeepCopy(SgPath path)
+{
+    if (path.IsEmpty())
+        return nullptr;
+    SgNode *source = path.GetLastElement();
+    SgCopyAction copy;
+    if (!copy.Apply(source) || !copy.GetResult())
+        return nullptr;
+    SgRef<SgNode> result(copy.GetResult());
+    path.CutToObject(0, true, false);
+    if (path.IsEmpty())
+        return nullptr;
+    // Next to the source: a copied object beside the object in its parent, a
+    // copied part of an object beside that part.
+    SgNode *holder = path.GetLastElement();
+    if (holder == source) {
+        if (path.GetCount() < 2)
+            return nullptr;
+        holder = path[path.GetCount() - 2];
+    }
+    if (!holder || !holder->IsGroup() || !static_cast<SgGroup *>(holder)->AddChildAfter(result.get(), source))
+        return nullptr;
+    return result.get();
+}
+
+SgSeparator *SgCopy::CopyView(SgSeparator *tree)
+{
+    if (!tree)
+        return nullptr;
+    SgCopyAction copy;
+    if (!copy.Apply(tree) || !copy.GetResult())
+        return nullptr;
+    SgNode *result = copy.GetResult();
+    if (!result->IsSeparator()) {
+        SgFieldMngr::Destroy(result);
+        return nullptr;
+    }
+    return static_cast<SgSeparator *>(result);
+}
+
+bool SgCopy::IsClone(const SgPath &path)
+{
+    for (SgNode *node : path.GetNodes()) {
+        if (node && node->IsObject() && node->IsClone())
+            return true;
+    }
+    return false;
+}
+
+SgObject *SgCopy::GetLastObject(const SgPath &path)
+{
+    return path.IsEmpty() ? nullptr : FindLastObject(AsSgObject(path.GetObject(true)));
+}
+
+SgObject *SgCopy::FindLastObject(SgObject *object)
+{
+    if (!object || !object->IsClone())
+        return object;
+    const SgSeparator *content = object->GetInnerGroup();
+    if (!content || content->GetChildsCount() == 0)
+        return object;
+    SgObject *shown = AsSgObject(content->GetChild(0));
+    return shown ? shown : object;
+}
+
+Range<Vec3f> SgCopy::CalcBoundingBox(const SgPath &path)
+{
+    SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
+    if (!object)
+        return Range<Vec3f>();
+    SgPath alone(*object);
+    return SgBoundingBoxAction::CalcBoundingBox(alone);
+}
+
+double SgCopy::CalculateCloneOffset(const SgPath &path, double factor)
+{
+    const Range<Vec3f> box = CalcBoundingBox(path);
+    return (Vec3(box.GetMax()) - Vec3(box.GetMin())).Length() * factor;
+}
+
+SgObject *SgCopy::CreateClone(const SgPath &source, SgPath &target)
+{
+    auto *clone = new SgObject(true, true);
+    clone->SetName(kCloneName);
+    if (SgObject *shown = GetLastObject(source)) {
+        clone->AddChild(shown);
+        shown->SetName(kNonCloneName);
+    }
+    clone->SetClone(true);
+
+    SgObject *sourceObject = source.IsEmpty() ? nullptr : AsSgObject(source.GetObject(true));
+    SgTransform *from = sourceObject ? sourceObject->GetTransform(true) : nullptr;
+    SgTransform *to = clone->GetTransform(true);
+    if (from && to) {
+        if (!IsClone(source)) {
+            // The object moves into the clone, which carries its position.
+            m_lastTranslation = from->m_translation.Get(true);
+            to->m_translation = from->m_translation;
+            from->m_translation = Vec3(0.0, 0.0, 0.0);
+        } else {
+            to->m_scaleFactor = from->m_scaleFactor;
+            to->m_translation = m_lastTranslation;
+        }
+    }
+
+    target = source;
+    target.CutToObject(-1, true, false);
+    target.Append(clone);
+    return clone;
+}
+
+bool SgCopy::PasteClone(SgSeparator *separator)
+{
+    // A copy of the paths: each paste replaces its buffered path.
+    std::vector<SgPath> paths;
+    for (const Entry &entry : m_buffer)
+        paths.push_back(entry.path);
+    for (const SgPath &path : paths)
+        PasteClone(separator, path);
+    return true;
+}
+
+SgObject *SgCopy::PasteClone(SgSeparator *separator, const SgPath &path)
+{
+    const int index = FindPath(path);
+    if (!separator || index < 0 || !GetLastObject(path))
+        return nullptr;
+    SgKeyPoint keyPoint(separator->GetDocument());
+    const SgPath source = m_buffer[index].path;
+    const bool plain = !IsClone(source);
+    const Vec3 lastTranslation = m_lastTranslation;
+    SgObject *shown = GetLastObject(source);
+    const std::string shownName = shown->GetName();
+    SgPath target;
+    SgRef<SgObject> clone(CreateClone(source, target));
+    if (!separator->AddChild(clone.get())) {
+        // Refused (the separator lies inside the object shown): the source
+        // gets its position back and the unplaced clone goes.
+        if (SgObject *object = plain ? AsSgObject(source.GetObject(true)) : nullptr) {
+            if (SgTransform *transform = object->GetTransform(false))
+                transform->m_translation = m_lastTranslation;
+        }
+        m_lastTranslation = lastTranslation;
+        shown->SetName(shownName.c_str());
+        return nullptr;
+    }
+    UpdateList(index, target);
+    return clone.get();
+}

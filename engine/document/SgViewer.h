@@ -1,0 +1,163 @@
+#pragma once
+// Shows the document's scene through one or more viewports. The viewer turns
+// window messages into SgEvent records for the tools (through its
+// SgHandleEventAction), renders each viewport with the GL render action and
+// refines the picture in further anti-aliased passes.
+//
+// This is the part that needs no window: a viewer draws into whatever GL
+// context is current (an offscreen one for headless runs and tests). The
+// window binding comes with the GL window class.
+//
+//   SgViewer *viewer = document->CreateDefaultViewer(nullptr, nullptr);
+//   viewer->SetSize(640, 480);
+//   OffscreenGLContext context(640, 480);  context.MakeCurrent();
+//   viewer->Render(false);                  // or PrintScene() for the final frame
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class SgDocument;
+class SgEvent;
+class SgHandleEventAction;
+class SgSceneManager;
+class SgSeparator;
+class SgViewport;
+class SgPathList;
+
+class SgViewer {
+public:
+    // Kinds 0 and 1 get a window object when the window class exists; the
+    // windowless kind draws into the current context only.
+    enum Kind : int { kWindow = 0, kWindowChild = 1, kWindowless = 2 };
+
+    // Window-message handling results.
+    static constexpr int kCloseRequested = 2;
+
+    explicit SgViewer(int kind = kWindowless);
+    SgViewer(const SgViewer &) = delete;
+    SgViewer &operator=(const SgViewer &) = delete;
+
+    // Virtual operations in their slot order.
+    // true: the document redraws all its viewers; false: this one.
+    virtual void Redraw(bool all);
+    // Stores the window handle; a windowless viewer has nothing to bind.
+    virtual int AttachWindow(void *window);
+    // Deletes the viewports (releasing their camera scenes), the event action
+    // and the scene manager, and leaves the document's viewer list.
+    virtual ~SgViewer();
+    // A first pass (false) or the next refinement pass (true) of every
+    // viewport, into the current GL context.
+    virtual void Render(bool refine);
+
+    // Builds the default view: one viewport covering the viewer with its
+    // camera scene (object with the two scene transforms, background, head
+    // group with camera transform, camera, head light and material, draw
+    // style, light model, then the scene).
+    void BuildDefaultView();
+
+    // Renders the final picture into the current context: every viewport
+    // with its window-aligned pass and all refinement passes accumulated,
+    // without display lists (the context may be another one).
+    void PrintScene();
+
+    // The viewer rectangle (left, top, right, bottom).
+    void SetSize(int width, int height) { Resize(0, 0, width, height); }
+    // Viewports that covered the old rectangle take the new one.
+    void Resize(int left, int top, int right, int bottom);
+    int GetWidth() const { return m_iRight - m_iLeft; }
+    int GetHeight() const { return m_iBottom - m_iTop; }
+
+    // Handles one window message (Win32 numbers; mouse positions packed as
+    // SgEvent::MakePoint). Returns non-zero when the message was consumed,
+    // kCloseRequested when a key made a tool ask for closing.
+    int HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+
+    // The index of this viewer in the document's list (its own when null), -1 when absent.
+    int EnumViewer(SgDocument *document = nullptr) const;
+    // Diagonal of the scene's box seen through the first camera, times the
+    // x scale of the second scene transform.
+    double GetSceneSize();
+    // Passes changed nodes to the scene manager when both flags allow it.
+    void UpdateSceneManager(SgPathList &changed);
+
+    // Viewports.
+    int GetViewportCount() const { return static_cast<int>(m_Viewports.size()); }
+    // Out of range raises SgInvalidArgument.
+    SgViewport *GetViewport(int index) const;
+    // Takes ownership.
+    void AddViewport(SgViewport *viewport);
+
+    SgSeparator *GetScene() const { return m_pScene; }
+    void SetScene(SgSeparator *scene) { m_pScene = scene; }
+    SgDocument *GetDocument() const { return m_pDocument; }
+    void SetDocument(SgDocument *document) { m_pDocument = document; }
+    SgHandleEventAction *GetEventAction() const { return m_pEventAction.get(); }
+    SgSceneManager *GetSceneManager() const { return m_pSceneManager.get(); }
+    void *GetWindow() const { return m_hWnd; }
+
+    int GetPassCount() const { return m_nPassCount; }
+    void SetPassCount(int count) { m_nPassCount = count > 0 ? count : 1; }
+    int GetCurrentPass() const { return m_nCurrentPass; }
+    int GetPaintThreshold() const { return m_nPaintThreshold; }
+    int GetFirstRefineDelay() const { return m_nFirstRefineDelay; }
+
+    bool IsFramed() const { return m_bFramed; }
+    void SetFramed(bool on) { m_bFramed = on; }
+    bool IsRefineEnabled() const { return m_bRefine; }
+    void SetRefineEnabled(bool on) { m_bRefine = on; }
+    bool IsSceneManagerEnabled() const { return m_bSceneManager; }
+    void SetSceneManagerEnabled(bool on) { m_bSceneManager = on; }
+    bool IsNotRendering() const { return m_bNotRendering; }
+    void SetNotRendering(bool on) { m_bNotRendering = on; }
+    // The back image holds the final frame of the refinement sequence.
+    bool HasFinalFrame() const { return m_bFinalFrame; }
+
+    // Frame statistics (64-bit milliseconds).
+    struct Statistics {
+        std::int64_t last100Duration = 0;
+        std::int64_t mark100 = 0;
+        std::int64_t mark200 = 0;
+        std::int64_t spare = 0;
+        std::int64_t mark1000 = 0;
+    };
+    using StatisticsFn = void (*)(int, const Statistics *, std::int64_t renderMs, void *user);
+    void SetStatisticsCallback(StatisticsFn fn, void *user)
+    {
+        m_pfnStatistics = fn;
+        m_pStatisticsUser = user;
+    }
+    int GetFrameCount() const { return m_nFrames; }
+    const Statistics &GetStatistics() const { return m_Statistics; }
+
+private:
+    void RenderViewport(SgViewport *viewport, bool refine);
+    void SetAllNotRendering(bool on);
+    void CountFrame(std::int64_t start, std::int64_t end);
+
+    std::vector<std::unique_ptr<SgViewport>> m_Viewports;
+    SgSeparator *m_pScene = nullptr;
+    SgDocument *m_pDocument = nullptr;
+    int m_iLeft = 0;
+    int m_iTop = 0;
+    int m_iRight = 0;
+    int m_iBottom = 0;
+    std::unique_ptr<SgHandleEventAction> m_pEventAction;
+    std::unique_ptr<SgSceneManager> m_pSceneManager;
+    int m_nPaintThreshold = 10;
+    int m_nPassCount = 8;
+    int m_nFirstRefineDelay = 200;
+    int m_nCurrentPass = 0;
+    bool m_bFramed = true;
+    bool m_bSceneManager = false;
+    bool m_bRefine = true;
+    bool m_bSpare = true;
+    bool m_bNotRendering = true;
+    bool m_bFinalFrame = false;
+    StatisticsFn m_pfnStatistics = nullptr;
+    void *m_pStatisticsUser = nullptr;
+    int m_nFrames = 0;
+    std::int64_t m_lLast1000 = 0;
+    Statistics m_Statistics;
+    void *m_hWnd = nullptr;
+    int m_nKind = kWindowless;
+};

@@ -1,0 +1,144 @@
+#include "host/RenderCommand.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "engine/SgNodara.h"
+#include "engine/document/BmpUtils.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentFiles.h"
+#include "engine/document/SgTextureManager.h"
+#include "engine/document/SgViewer.h"
+#include "engine/document/SgViewport.h"
+
+namespace {
+
+constexpr int kDefaultWidth = 640;
+constexpr int kDefaultHeight = 480;
+// The scene fills this share of the picture's height when it is framed.
+constexpr double kFrameFactor = 1.1;
+
+struct DocumentDeleter {
+    void operator()(SgDocument *document) const { SgDocument::Destroy(document); }
+};
+
+bool ParseSide(const std::string &text, int &value)
+{
+    if (text.empty() || text.size() > 6)
+        return false;
+    int result = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        result = result * 10 + (c - '0');
+    }
+    if (result < 1 || result > BmpUtils::MaxSide())
+        return false;
+    value = result;
+    return true;
+}
+
+} // namespace
+
+bool ParseRenderSize(const char *text, int &width, int &height)
+{
+    if (!text)
+        return false;
+    const std::string size(text);
+    const size_t x = size.find_first_of("xX");
+    if (x == std::string::npos)
+        return false;
+    int w = 0;
+    int h = 0;
+    if (!ParseSide(size.substr(0, x), w) || !ParseSide(size.substr(x + 1), h))
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+int RunRenderCommand(const char *inPath, const char *outPath, int width, int height)
+{
+    SgNodara::Init();
+    std::unique_ptr<SgDocument, DocumentDeleter> document(SgDocument::Create());
+    if (!document) {
+        std::fprintf(stderr, "fennix: no document could be made\n");
+        return 1;
+    }
+    document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    // The viewer exists before the file is read, so that a saved view is
+    // handed to it.
+    std::unique_ptr<SgViewer> viewer(document->CreateDefaultViewer(nullptr, nullptr));
+    viewer->SetSize(width, height);
+    SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
+
+    const int read = document->OpenFile(inPath, true);
+    if (read != SgDocumentFiles::kReadDone) {
+        std::fprintf(stderr, "fennix: %s %s\n", inPath, SgDocumentFiles::Describe(read));
+        return 1;
+    }
+    if (viewer->GetViewport(0)->GetNodara() == defaultView)
+        viewer->GetViewport(0)->Focus(nullptr, kFrameFactor);
+
+    // Written beside the target and moved over it once complete: a failed
+    // render never leaves half a picture.
+    const std::string partial = std::string(outPath) + ".partial";
+    bool drawn = false;
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            std::fprintf(stderr, "fennix: %s could not be written\n", outPath);
+            return 1;
+        }
+        drawn = BmpUtils::SaveBmp(viewer.get(), width, height, out);
+        out.close();
+        drawn = drawn && out.good();
+    }
+    std::error_code error;
+    if (!drawn) {
+        std::filesystem::remove(partial, error);
+        std::fprintf(stderr, "fennix: the scene could not be drawn into %s\n", outPath);
+        return 1;
+    }
+    std::filesystem::rename(partial, outPath, error);
+    if (error) {
+        std::filesystem::remove(partial, error);
+        std::fprintf(stderr, "fennix: %s could not be written\n", outPath);
+        return 1;
+    }
+    std::printf("wrote %s (%d x %d)\n", outPath, width, height);
+    return 0;
+}
+
+int RunRenderCommandLine(int argc, char **argv)
+{
+    const char *in = nullptr;
+    const char *out = nullptr;
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            out = argv[++i];
+        } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            if (!ParseRenderSize(argv[++i], width, height)) {
+                std::fprintf(stderr, "fennix: --size takes WxH, each side 1 to %d pixels\n", BmpUtils::MaxSide());
+                return 2;
+            }
+        } else if (!in && argv[i][0] != '-') {
+            in = argv[i];
+        } else {
+            in = nullptr;
+            break;
+        }
+    }
+    if (!in || !out) {
+        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH]\n");
+        return 2;
+    }
+    return RunRenderCommand(in, out, width, height);
+}

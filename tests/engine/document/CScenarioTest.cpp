@@ -1,0 +1,332 @@
+// Key frames: how keys are added, dropped and replaced, how playback and the
+// key-time search answer, how the manager records the selection without
+// leaving undo records, and the scenario block written and read back.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/SgSaveAction.h"
+#include "engine/actions/Vrml1Format.h"
+#include "engine/actions/Vrml1InStream.h"
+#include "engine/actions/Vrml1Stream.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgRef.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/CScenario.h"
+#include "engine/document/SgAnimationMngr.h"
+#include "engine/document/SgDocument.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/tools/SgSelectionHandler.h"
+#include "platform/SgError.h"
+
+namespace {
+
+struct DocumentDeleter {
+    void operator()(SgDocument *document) const { SgDocument::Destroy(document); }
+};
+using DocumentPtr = std::unique_ptr<SgDocument, DocumentDeleter>;
+
+std::string Keys(const CAnimationTrack &track)
+{
+    std::ostringstream text;
+    for (const auto &key : track.GetKeys()) {
+        text << key->GetTime() << ":";
+        key->GetValue()->WriteToStream(text, 0, -1);
+        text << " ";
+    }
+    return text.str();
+}
+
+// A scenario over one object's transform, outside any document.
+class CScenarioTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_object = new SgObject;
+        m_transform = m_object->GetTransform(true);
+    }
+
+    void RecordX(double time, double x, bool force = false)
+    {
+        m_transform->m_translation = Vec3(x, 0, 0);
+        m_scenario.AddRecordItem(&m_transform->m_translation, time, force);
+    }
+    const CAnimationTrack &Track()
+    {
+        const int index = m_scenario.FindTrack(&m_transform->m_translation);
+        EXPECT_GE(index, 0) << "the translation has no track";
+        return *m_scenario.GetTrack(index < 0 ? 0 : index);
+    }
+    double X() { return m_transform->m_translation.Get(true).x; }
+
+    SgRef<SgObject> m_object;
+    SgTransform *m_transform = nullptr;
+    CScenario m_scenario;
+};
+
+TEST_F(CScenarioTest, KeysAreAddedDroppedAndReplacedAsTheValuesSay)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::pair<double, double>> records; // time, x
+        const char *keys;
+    };
+    const Case cases[] = {
+        {"unchanged values repeat the last key", {{10, 1}, {20, 1}, {30, 1}}, "10:(1,0,0) "},
+        {"a key on the line between its neighbours", {{0, 0}, {10, 10}, {5, 5}}, "0:(0,0,0) 10:(10,0,0) "},
+        {"a key off that line", {{0, 0}, {10, 10}, {5, 7}}, "0:(0,0,0) 5:(7,0,0) 10:(10,0,0) "},
+        {"a key before the first", {{10, 1}, {0, 3}}, "0:(3,0,0) 10:(1,0,0) "},
+        {"a key at the time of another", {{0, 0}, {10, 10}, {10, 4}}, "0:(0,0,0) 10:(4,0,0) "},
+    };
+    for (const Case &c : cases) {
+        m_scenario.Clear(false);
+        for (const auto &[time, x] : c.records)
+            RecordX(time, x);
+        EXPECT_EQ(Keys(Track()), c.keys) << c.name;
+    }
+}
+
+TEST_F(CScenarioTest, ForceKeepsAKeyThatRepeatsTheLastValue)
+{
+    RecordX(0, 1, true);
+    RecordX(10, 1, true);
+    EXPECT_EQ(Keys(Track()), "0:(1,0,0) 10:(1,0,0) ");
+    EXPECT_TRUE(m_transform->IsConnected()) << "a node with an animated field should be marked for the writer";
+}
+
+TEST_F(CScenarioTest, PlaybackInterpolatesInsideTheKeysAndLeavesTheFieldAloneOutside)
+{
+    RecordX(10, 2);
+    RecordX(20, 6);
+    RecordX(30, 0);
+    struct Case {
+        double time;
+        double expected;
+    };
+    const Case cases[] = {{10, 2}, {15, 4}, {20, 6}, {25, 3}, {30, 0}, {5, -1}, {31, -1}};
+    for (const Case &c : cases) {
+        m_transform->m_translation = Vec3(-1, 0, 0);
+        m_scenario.Play(c.time);
+        EXPECT_DOUBLE_EQ(X(), c.expected) << "played at " << c.time;
+    }
+}
+
+TEST_F(CScenarioTest, KeyTimeSearchWrapsAroundTheEnds)
+{
+    RecordX(10, 1);
+    RecordX(40, 2);
+    struct Case {
+        double from;
+        int direction;
+        double expected;
+    };
+    const Case cases[] = {{10, 1, 40}, {40, 1, 10}, {40, -1, 10}, {10, -1, 40}, {0, 1, 10}, {25, -7, 10}};
+    for (const Case &c : cases)
+        EXPECT_DOUBLE_EQ(m_scenario.GetFrameTime(c.from, c.direction), c.expected)
+            << "from " << c.from << " in direction " << c.direction;
+}
+
+TEST_F(CScenarioTest, OutputOnlyFieldsAndBadIndicesAddNothing)
+{
+    m_transform->m_translation.SetOutputOnly(true);
+    RecordX(0, 1);
+    EXPECT_EQ(m_scenario.GetTracksCount(), 0) << "an output-only field should get no track";
+    EXPECT_THROW(m_scenario.GetTrack(0), SgInvalidArgument);
+}
+
+TEST_F(CScenarioTest, TrackKeepsItsNodeAliveAfterTheNodeLeavesTheScene)
+{
+    SgRef<SgSeparator> root(new SgSeparator);
+    root->AddChild(m_object.get());
+    RecordX(0, 0);
+    RecordX(10, 10);
+    SgObject *object = m_object.get();
+    m_object.reset();
+    root->DeleteChild(object);
+    // The track's reference is all that holds the object now: playing must
+    // write into a live field.
+    m_scenario.Play(5);
+    EXPECT_DOUBLE_EQ(m_transform->m_translation.Get(true).x, 5.0);
+    m_scenario.Clear(false);
+}
+
+// ---- The manager in its document ----------------------------------------------------
+
+class SgAnimationMngrTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Other suites install readers of their own; the library's is put back.
+        SgAnimationMngr::InstallFileHooks();
+        m_document.reset(SgDocument::Create());
+        ASSERT_NE(m_document, nullptr);
+        m_manager = m_document->GetAnimationMngr();
+        ASSERT_NE(m_manager, nullptr);
+    }
+
+    // An object at the given x under the root, selected.
+    SgObject *AddSelectedObject(double x)
+    {
+        auto *object = new SgObject;
+        object->GetTransform(true)->m_translation = Vec3(x, 0, 0);
+        m_document->GetNodara()->AddChild(object);
+        SgPath path(*m_document->GetNodara());
+        path.Append(object);
+        m_document->GetSelectionHandler()->Select(path, 0);
+        return object;
+    }
+
+    std::string SaveScene(SgDocument &document)
+    {
+        std::ostringstream text;
+        Vrml1Stream stream(text);
+        SgSaveAction action;
+        action.SetStream(&stream);
+        action.WriteHeader(Vrml1Format::kWriterVersion);
+        EXPECT_TRUE(action.Apply(document.GetNodara())) << action.GetError();
+        SgAnimationMngr::SaveScenario(&action, document.GetAnimationMngr());
+        return text.str();
+    }
+
+    // Reads the text into the document; the messages of the read.
+    static std::string ReadScene(SgDocument &document, const std::string &text)
+    {
+        std::istringstream in(text);
+        Vrml1InStream stream(in, "scenario.kvrx", &document);
+        stream.SetNotifyUser(false);
+        EXPECT_TRUE(SgOpenAction::ReadScene(stream, *document.GetNodara())) << stream.FormatMessages();
+        return stream.FormatMessages();
+    }
+
+    DocumentPtr m_document;
+    SgAnimationMngr *m_manager = nullptr;
+};
+
+TEST_F(SgAnimationMngrTest, NewManagerHoldsOnlyTheTrajectory)
+{
+    CScenario &scenario = m_manager->GetScenario();
+    ASSERT_EQ(scenario.GetTracksCount(), 1);
+    EXPECT_EQ(scenario.GetTrack(0)->GetField(), &m_manager->m_TrajectoryParam);
+    EXPECT_EQ(Keys(*scenario.GetTrack(0)), "0:0 100:1 ");
+    EXPECT_DOUBLE_EQ(m_manager->m_TrajectoryParam.Get(true), 0.0);
+    EXPECT_DOUBLE_EQ(m_manager->GetFirstFrameTime(), 0.0);
+    EXPECT_DOUBLE_EQ(m_manager->GetLastFrameTime(), 100.0);
+    EXPECT_DOUBLE_EQ(m_manager->GetNextFrameTime(100), 0.0) << "stepping past the last key should wrap";
+    EXPECT_DOUBLE_EQ(m_manager->GetPrevFrameTime(0), 100.0) << "stepping before the first key should wrap";
+    m_manager->SetTrajectoryValue(50);
+    EXPECT_DOUBLE_EQ(m_manager->m_TrajectoryParam.Get(true), 0.5);
+    EXPECT_EQ(SaveScene(*m_document).find("Scenario"), std::string::npos)
+        << "a scenario with only the trajectory should write no block";
+}
+
+TEST_F(SgAnimationMngrTest, RecordingTheSelectionAndPlayingItBackLeavesNoUndoRecords)
+{
+    SgObject *object = AddSelectedObject(0);
+    SgTransform *transform = object->GetTransform(false);
+    m_manager->Record(0);
+    transform->m_translation = Vec3(10, 0, 0);
+    m_manager->Record(10);
+    const int track = m_manager->GetScenario().FindTrack(&transform->m_translation);
+    ASSERT_GE(track, 0) << "recording the selected object should give its translation a track";
+    EXPECT_EQ(Keys(*m_manager->GetScenario().GetTrack(track)), "0:(0,0,0) 10:(10,0,0) ");
+
+    m_document->ResetUndo();
+    m_manager->Play(5);
+    EXPECT_DOUBLE_EQ(transform->m_translation.Get(true).x, 5.0);
+    EXPECT_EQ(m_document->GetUndoCount(), 0) << "playback should leave no undo records";
+    EXPECT_TRUE(m_document->IsUndoRecording()) << "playback should switch recording back on";
+}
+
+TEST_F(SgAnimationMngrTest, ScenarioIsWrittenReadBackAndPlaysTheSameValues)
+{
+    SgObject *object = AddSelectedObject(0);
+    SgTransform *transform = object->GetTransform(false);
+    m_manager->Record(0);
+    transform->m_translation = Vec3(4, 2, 0);
+    transform->m_scaleFactor = Vec3(2, 2, 2);
+    m_manager->Record(10);
+    const std::string text = SaveScene(*m_document);
+    ASSERT_NE(text.find("\nScenario {\nTrack { "), std::string::npos) << text;
+    EXPECT_NE(text.find(" m_TrajectoryParam \n0 0\n100 1\n}\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" translation \n0 (0,0,0)\n10 (4,2,0)\n}\n"), std::string::npos) << text;
+
+    DocumentPtr copy(SgDocument::Create());
+    const std::string messages = ReadScene(*copy, text);
+    EXPECT_EQ(messages.find("Scenario"), std::string::npos) << messages;
+    SgAnimationMngr *read = copy->GetAnimationMngr();
+    ASSERT_EQ(read->GetScenario().GetTracksCount(), 3) << "the trajectory, the translation and the scale";
+    EXPECT_EQ(Keys(*read->GetScenario().GetTrack(0)), "0:0 100:1 ") << "the trajectory keys join track 0";
+
+    for (double t : {0.0, 2.5, 7.0, 10.0}) {
+        m_manager->Play(t);
+        read->Play(t);
+        for (int i = 1; i < 3; ++i) {
+            SgField *field = read->GetScenario().GetTrack(i)->GetField();
+            SgField *original = transform->GetFieldAddressByName(field->GetFieldName());
+            ASSERT_NE(original, nullptr);
+            EXPECT_TRUE(field->Compare(field, original)) << field->GetFieldName() << " differs at " << t;
+        }
+    }
+    // The scene tracks, past the trajectory (which names each manager's own id).
+    auto sceneTracks = [](const std::string &saved) { return saved.substr(saved.find("}\nTrack { ")); };
+    const std::string again = SaveScene(*copy);
+    ASSERT_NE(again.find("}\nTrack { "), std::string::npos) << again;
+    EXPECT_EQ(sceneTracks(again), sceneTracks(text)) << "the scene tracks should survive a second round trip";
+}
+
+TEST_F(SgAnimationMngrTest, TrackWithTwoEqualKeysIsNotWritten)
+{
+    SgObject *object = AddSelectedObject(3);
+    CScenario &scenario = m_manager->GetScenario();
+    scenario.AddRecordItem(&object->GetTransform(false)->m_translation, 0, true);
+    scenario.AddRecordItem(&object->GetTransform(false)->m_translation, 10, true);
+    ASSERT_EQ(scenario.GetTracksCount(), 2);
+    const std::string text = SaveScene(*m_document);
+    EXPECT_NE(text.find("m_TrajectoryParam"), std::string::npos) << text;
+    EXPECT_EQ(text.find(" translation \n"), std::string::npos) << text;
+}
+
+TEST_F(SgAnimationMngrTest, ReadingStopsAtAnUnknownTrackAndTheSceneReadGoesOn)
+{
+    const std::string text = std::string(Vrml1Format::kHeaderPrefix) +
+                             "102\n"
+                             "DEF 7_7 Transform {\n translation 1 0 0\n}\n"
+                             "Scenario {\n"
+                             "Track { 7_7 translation \n0 1 0 0\n10 5 0 0\n}\n"
+                             "Track { 9_9 translation \n0 1 0 0\n10 5 0 0\n}\n"
+                             "Track { 7_7 scaleFactor \n0 1 1 1\n10 3 3 3\n}\n"
+                             "}\n"
+                             "Info {\n}\n";
+    const std::string messages = ReadScene(*m_document, text);
+    EXPECT_NE(messages.find("9_9"), std::string::npos) << "the unknown node should be reported: " << messages;
+    CScenario &scenario = m_manager->GetScenario();
+    ASSERT_EQ(scenario.GetTracksCount(), 2) << "the tracks after the unknown one should not be read";
+    EXPECT_EQ(std::string(scenario.GetTrack(1)->GetField()->GetFieldName()), "translation");
+    bool infoRead = false;
+    for (SgNode *child : m_document->GetNodara()->GetChildList())
+        infoRead = infoRead || std::string(child->GetClassName()) == "SgInfo";
+    EXPECT_TRUE(infoRead) << "the scene after the scenario block should still be read";
+}
+
+TEST_F(SgAnimationMngrTest, BlockCutOffInsideATrackKeepsTheKeysRead)
+{
+    const std::string text = std::string(Vrml1Format::kHeaderPrefix) +
+                             "102\n"
+                             "DEF 7_7 Transform {\n translation 1 0 0\n}\n"
+                             "Scenario {\n"
+                             "Track { 7_7 translation \n0 1 0 0\n10 5 0 0\n";
+    std::istringstream in(text);
+    Vrml1InStream stream(in, "cut.kvrx", m_document.get());
+    stream.SetNotifyUser(false);
+    SgOpenAction::ReadScene(stream, *m_document->GetNodara());
+    CScenario &scenario = m_manager->GetScenario();
+    ASSERT_EQ(scenario.GetTracksCount(), 2) << stream.FormatMessages();
+    EXPECT_EQ(Keys(*scenario.GetTrack(1)), "0:(1,0,0) 10:(5,0,0) ");
+}
+
+} // namespace

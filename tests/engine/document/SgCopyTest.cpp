@@ -1,0 +1,159 @@
+// The copy buffer: clones carry the position of the object they show, a
+// second paste clones the clone, deep copies land next to their sources, a
+// paste is one undo step, and buffered paths keep their nodes alive.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "engine/actions/SgPathList.h"
+#include "engine/core/SgObject.h"
+#include "engine/core/SgRef.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgCopy.h"
+#include "engine/document/SgDocument.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgError.h"
+
+namespace {
+
+struct DocumentDeleter {
+    void operator()(SgDocument *document) const { SgDocument::Destroy(document); }
+};
+
+std::string Text(const Vec3 &v)
+{
+    return std::to_string(v.x) + " " + std::to_string(v.y) + " " + std::to_string(v.z);
+}
+
+class SgCopyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_document.reset(SgDocument::Create());
+        ASSERT_NE(m_document, nullptr);
+        m_root = m_document->GetNodara();
+        m_copy = m_document->GetCopyBuffer();
+        ASSERT_NE(m_copy, nullptr);
+        m_object = new SgObject;
+        m_object->SetName("box");
+        m_object->AddChild(new SgCube);
+        m_object->GetTransform(true)->m_translation = Vec3(2, 0, 0);
+        m_root->AddChild(m_object);
+        m_path = SgPath(*m_root);
+        m_path.Append(m_object);
+        m_document->ResetUndo();
+    }
+
+    static SgObject *ContentObject(SgObject *clone)
+    {
+        SgSeparator *content = clone->GetInnerGroup();
+        if (!content || content->GetChildsCount() == 0)
+            return nullptr;
+        return dynamic_cast<SgObject *>(content->GetChild(0));
+    }
+
+    std::unique_ptr<SgDocument, DocumentDeleter> m_document;
+    SgSeparator *m_root = nullptr;
+    SgCopy *m_copy = nullptr;
+    SgObject *m_object = nullptr;
+    SgPath m_path;
+};
+
+TEST_F(SgCopyTest, CloneOfAPlainObjectCarriesItsPosition)
+{
+    m_copy->AddToBuffer(m_path);
+    ASSERT_TRUE(m_copy->PasteClone(m_root));
+    SgObject *clone = dynamic_cast<SgObject *>(m_root->GetChildList().back());
+    ASSERT_NE(clone, nullptr);
+    EXPECT_EQ(clone->GetName(), "CLONE-OBJ");
+    EXPECT_TRUE(clone->IsClone());
+    EXPECT_EQ(Text(clone->GetMove()), Text(Vec3(2, 0, 0))) << "the clone should stand where the object stood";
+    ASSERT_EQ(ContentObject(clone), m_object) << "the clone should show the object itself";
+    EXPECT_EQ(m_object->GetName(), "OBJ-NON-CLONE");
+    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(0, 0, 0))) << "the clone carries the position now";
+
+    SgPath buffered = m_copy->GetPath(0);
+    EXPECT_TRUE(SgCopy::IsClone(buffered)) << "the buffer should name the new clone";
+    EXPECT_EQ(SgCopy::GetLastObject(buffered), m_object);
+}
+
+TEST_F(SgCopyTest, SecondPasteClonesTheCloneWithItsScaleAndTheRememberedPosition)
+{
+    m_copy->AddToBuffer(m_path);
+    SgObject *first = m_copy->PasteClone(m_root, m_path);
+    ASSERT_NE(first, nullptr);
+    first->GetTransform(false)->m_scaleFactor = Vec3(3, 3, 3);
+    first->GetTransform(false)->m_translation = Vec3(9, 9, 9);
+    SgObject *second = m_copy->PasteClone(m_root, m_copy->GetPath(0));
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(Text(second->GetScale()), Text(Vec3(3, 3, 3))) << "the second clone takes the first's scale";
+    EXPECT_EQ(Text(second->GetMove()), Text(Vec3(2, 0, 0)))
+        << "the second clone takes the position remembered from the plain object";
+    EXPECT_EQ(ContentObject(second), m_object) << "both clones show the one object";
+}
+
+TEST_F(SgCopyTest, PasteIsUndoneAsOneStep)
+{
+    const int before = m_root->GetChildsCount();
+    m_copy->AddToBuffer(m_path);
+    ASSERT_NE(m_copy->PasteClone(m_root, m_path), nullptr);
+    ASSERT_TRUE(m_document->IsUndoStackNonEmpty());
+    m_document->Undo();
+    EXPECT_EQ(m_root->GetChildsCount(), before) << "one undo should take the clone out again";
+    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(2, 0, 0))) << "one undo should give the object its position back";
+    EXPECT_FALSE(m_document->IsUndoStackNonEmpty()) << "the paste should be a single undo step";
+}
+
+TEST_F(SgCopyTest, DeepCopyModeAddsIndependentCopiesNextToTheSources)
+{
+    SgPathList paths;
+    paths.Add(m_path);
+    m_copy->SetCopyMode(true);
+    m_copy->Clone(paths);
+    EXPECT_EQ(m_copy->GetCount(), 0) << "deep copies leave nothing in the buffer";
+    const auto &children = m_root->GetChildList();
+    const int at = m_root->GetPosition(m_object);
+    ASSERT_LT(at + 1, static_cast<int>(children.size()));
+    auto *copy = dynamic_cast<SgObject *>(children[at + 1]);
+    ASSERT_NE(copy, nullptr) << "the copy should stand right after its source";
+    EXPECT_NE(copy, m_object);
+    EXPECT_EQ(Text(copy->GetMove()), Text(Vec3(2, 0, 0)));
+    copy->SetMove(Vec3(5, 5, 5));
+    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(2, 0, 0))) << "the copy should be independent of its source";
+}
+
+TEST_F(SgCopyTest, BufferedPathKeepsADeletedObjectPastable)
+{
+    m_copy->AddToBuffer(m_path);
+    m_root->DeleteChild(m_object);
+    // Only the buffer holds the object now; pasting must clone a live node.
+    SgObject *clone = m_copy->PasteClone(m_root, m_path);
+    ASSERT_NE(clone, nullptr);
+    EXPECT_EQ(ContentObject(clone), m_object);
+    m_copy->RemoveAll();
+    EXPECT_EQ(ContentObject(clone)->GetName(), "OBJ-NON-CLONE") << "the clone keeps the object it shows";
+}
+
+TEST_F(SgCopyTest, BufferIndicesOutsideTheBufferAreRefused)
+{
+    m_copy->AddToBuffer(m_path);
+    EXPECT_THROW(m_copy->GetPath(1), SgInvalidArgument);
+    EXPECT_THROW(m_copy->GetPath(-1), SgInvalidArgument);
+    EXPECT_THROW(m_copy->UpdateList(1, m_path), SgInvalidArgument);
+    EXPECT_EQ(m_copy->FindPath(m_path), 0);
+    SgPath other(*m_root);
+    EXPECT_EQ(m_copy->FindPath(other), -1);
+    EXPECT_EQ(m_copy->PasteClone(m_root, other), nullptr) << "a path that is not buffered pastes nothing";
+}
+
+TEST_F(SgCopyTest, CloneOffsetIsTheScaledDiagonalOfTheObjectsBox)
+{
+    // The unit cube: a diagonal of sqrt(3).
+    EXPECT_NEAR(SgCopy::CalculateCloneOffset(m_path, 2.0), 2.0 * std::sqrt(3.0), 1e-5);
+}
+
+} // namespace

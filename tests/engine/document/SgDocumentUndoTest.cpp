@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "engine/core/SgObject.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgKeyPoint.h"
+#include "engine/document/SgUndoInfo.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "tests/engine/core/TestNodes.h"
+#include "utilities/math/Color.h"
+#include "utilities/math/Vec3.h"
+
+namespace {
+
+// A node that reports its own destruction.
+class DyingShape : public TestShape {
+public:
+    explicit DyingShape(bool *destroyed) : m_destroyed(destroyed) {}
+    ~DyingShape() override { *m_destroyed = true; }
+
+private:
+    bool *m_destroyed;
+};
+
+class SgDocumentUndoTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitTestClasses();
+        m_document.reset(SgDocument::Create());
+        ASSERT_NE(m_document, nullptr);
+        m_root = m_document->GetNodara();
+        m_object = new SgObject;
+        m_object->SetName("obj");
+        m_root->AddChild(m_object);
+        m_document->ResetUndo();
+    }
+    Vec3 Translation() { return m_object->GetTransform(false)->m_translation.Get(false); }
+    void Move(double x) { m_object->GetTransform(false)->m_translation = Vec3(x, 0, 0); }
+    std::string ContentNames()
+    {
+        std::string names;
+        SgGroup *inner = m_object->GetInnerGroup();
+        for (SgNode *child : inner->GetChildList())
+            names += (names.empty() ? "" : ",") + child->GetName();
+        return names;
+    }
+
+    std::unique_ptr<SgDocument> m_document;
+    SgSeparator *m_root = nullptr;
+    SgObject *m_object = nullptr;
+};
+
+TEST_F(SgDocumentUndoTest, WritesOfOneFieldInsideAKeyPointMergeIntoOneStep)
+{
+    Move(1);
+    m_document->ResetUndo();
+    {
+        SgKeyPoint keyPoint(m_document.get());
+        Move(2);
+        Move(3);
+        Move(4);
+    }
+    EXPECT_EQ(m_document->GetUndoCount(), 1) << "three writes of one field in one key point should merge";
+    m_document->Undo();
+    EXPECT_EQ(Translation(), Vec3(1, 0, 0)) << "one undo should restore the value from before the key point";
+    EXPECT_FALSE(m_document->IsUndoStackNonEmpty());
+    m_document->Redo();
+    EXPECT_EQ(Translation(), Vec3(4, 0, 0)) << "one redo should restore the last value";
+    EXPECT_FALSE(m_document->IsRedoStackNonEmpty());
+}
+
+TEST_F(SgDocumentUndoTest, RecordsOutsideKeyPointsAreUndoneOneAtATime)
+{
+    Move(1);
+    Move(2);
+    Move(3);
+    ASSERT_EQ(m_document->GetUndoCount(), 3);
+    const double expected[] = {2, 1, 0};
+    for (double x : expected) {
+        m_document->Undo();
+        EXPECT_EQ(Translation(), Vec3(x, 0, 0));
+    }
+    m_document->Undo(); // nothing left: no effect
+    EXPECT_EQ(Translation(), Vec3(0, 0, 0));
+    m_document->Redo();
+    EXPECT_EQ(Translation(), Vec3(1, 0, 0));
+}
+
+TEST_F(SgDocumentUndoTest, ANewRecordAfterUndoDropsTheRedoPart)
+{
+    Move(1);
+    Move(2);
+    Move(3);
+    m_document->Undo();
+    m_document->Undo();
+    EXPECT_TRUE(m_document->IsRedoStackNonEmpty());
+    Move(7);
+    EXPECT_FALSE(m_document->IsRedoStackNonEmpty()) << "the redo records should be gone";
+    EXPECT_EQ(m_document->GetUndoCount(), 2);
+    m_document->Redo();
+    EXPECT_EQ(Translation(), Vec3(7, 0, 0));
+    m_document->Undo();
+    EXPECT_EQ(Translation(), Vec3(1, 0, 0));
+}
+
+TEST_F(SgDocumentUndoTest, RecordingOffKeepsNothingAndOpensNoKeyPoint)
+{
+    m_document->SetUndoRecording(false);
+    EXPECT_EQ(m_document->StartKeyPoint(), -1);
+    Move(5);
+    m_document->AddUndoInfo(new SgUndoInfo(SgUndoInfo::kChildAdded, m_root, m_object, nullptr));
+    EXPECT_EQ(m_document->GetUndoCount(), 0);
+    m_document->SetUndoRecording(true);
+    Move(6);
+    ASSERT_EQ(m_document->GetUndoCount(), 1);
+    EXPECT_EQ(m_document->GetUndoInfo(0)->GetKeyPoint(), 0) << "no key point was open";
+}
+
+TEST_F(SgDocumentUndoTest, ChildFieldAndArrayChangesOfOneKeyPointUndoTogether)
+{
+    auto *first = new TestShape;
+    first->SetName("first");
+    m_object->AddChild(first);
+    SgRef<SgMaterial> material = new SgMaterial;
+    m_object->AddPropertyNode(material.get(), false);
+    const Color red(1, 0, 0, 1);
+    material->m_diffuseColor.SetVals(1, &red);
+    m_document->ResetUndo();
+
+    {
+        SgKeyPoint keyPoint(m_document.get());
+        auto *second = new TestShape;
+        second->SetName("second");
+        m_object->AddChild(second);
+        m_object->DeleteChild(first);
+        Move(9);
+        material->m_diffuseColor.AddVal(Color(0, 1, 0, 1));
+        m_object->DeletePropertyNode(material.get());
+    }
+    EXPECT_EQ(ContentNames(), "second");
+    const int records = m_document->GetUndoCount();
+
+    m_document->Undo();
+    EXPECT_EQ(ContentNames(), "first");
+    EXPECT_EQ(Translation(), Vec3(0, 0, 0));
+    EXPECT_EQ(material->m_diffuseColor.GetCount(), 1);
+    EXPECT_EQ(m_object->FindPropertyNode(SgMaterial::ClassID()), material.get()) << "the material was not put back";
+    EXPECT_FALSE(m_document->IsUndoStackNonEmpty()) << "one undo should take back the whole key point";
+    EXPECT_EQ(m_document->GetUndoCount(), records) << "undo recorded new records";
+
+    m_document->Redo();
+    EXPECT_EQ(ContentNames(), "second");
+    EXPECT_EQ(Translation(), Vec3(9, 0, 0));
+    EXPECT_EQ(material->m_diffuseColor.GetCount(), 2);
+    EXPECT_EQ(m_object->FindPropertyNode(SgMaterial::ClassID()), nullptr);
+    EXPECT_EQ(m_document->GetUndoCount(), records) << "redo recorded new records";
+}
+
+TEST_F(SgDocumentUndoTest, UndoingAnObjectsTransformDeletionGivesItBackItsTransform)
+{
+    SgTransform *transform = m_object->GetTransform(false);
+    ASSERT_NE(transform, nullptr);
+    m_object->DeletePropertyNode(transform);
+    EXPECT_EQ(m_object->GetTransform(false), nullptr);
+    m_document->Undo();
+    EXPECT_EQ(m_object->GetTransform(false), transform);
+    EXPECT_EQ(m_object->GetTransform(true), transform) << "a second transform was made";
+}
+
+TEST_F(SgDocumentUndoTest, KeyPointsNestAndAlwaysClose)
+{
+    {
+        SgKeyPoint outer(m_document.get());
+        Move(1);
+        {
+            SgKeyPoint inner(m_document.get());
+            EXPECT_EQ(inner.GetNumber(), outer.GetNumber()) << "a nested key point should join the open one";
+            m_object->m_layer = 2;
+        }
+        m_object->m_hide = 1;
+    }
+    EXPECT_FALSE(m_document->IsInKeyPoint());
+    m_document->Undo();
+    EXPECT_EQ(Translation(), Vec3(0, 0, 0));
+    EXPECT_EQ(m_object->m_layer.Get(false), 0);
+    EXPECT_EQ(m_object->m_hide.Get(false), 0);
+
+    try {
+        SgKeyPoint keyPoint(m_document.get());
+        Move(4);
+        throw std::runtime_error("edit failed");
+    } catch (const std::runtime_error &) {
+    }
+    EXPECT_FALSE(m_document->IsInKeyPoint()) << "a key point left open by an exception";
+    Move(5);
+    EXPECT_EQ(m_document->GetUndoInfo(m_document->GetUndoCount() - 1)->GetKeyPoint(), 0);
+}
+
+TEST_F(SgDocumentUndoTest, RevertToLastKeyPointUndoesAndForgetsIt)
+{
+    Move(1);
+    int number = 0;
+    {
+        SgKeyPoint keyPoint(m_document.get());
+        number = keyPoint.GetNumber();
+        Move(2);
+        m_object->m_layer = 1;
+    }
+    m_document->RevertToLastKeyPoint(number);
+    EXPECT_EQ(Translation(), Vec3(1, 0, 0));
+    EXPECT_EQ(m_object->m_layer.Get(false), 0);
+    EXPECT_FALSE(m_document->IsRedoStackNonEmpty()) << "the reverted key point should not be redoable";
+    EXPECT_EQ(m_document->GetUndoCount(), 1);
+    m_document->RevertToLastKeyPoint(number + 5); // another key point: nothing to undo
+    EXPECT_EQ(Translation(), Vec3(1, 0, 0));
+}
+
+// An undo record names a field; the node that owns it may leave the scene while
+// recording is off. The record must keep it alive, and free it when it goes.
+TEST_F(SgDocumentUndoTest, RecordsKeepTheNodesTheyNameAlive)
+{
+    bool destroyed = false;
+    auto *shape = new DyingShape(&destroyed);
+    {
+        SgUndoRecordingPause pause(m_document.get());
+        m_root->AddChild(shape);
+    }
+    shape->m_count = 4;
+    {
+        SgUndoRecordingPause pause(m_document.get());
+        m_root->DeleteChild(shape);
+    }
+    EXPECT_FALSE(destroyed) << "the field record should hold the shape";
+    m_document->Undo(); // writes into the detached shape
+    EXPECT_EQ(shape->m_count.Get(false), 0);
+    m_document->ResetUndo();
+    EXPECT_TRUE(destroyed) << "dropping the records should free the shape";
+}
+
+TEST_F(SgDocumentUndoTest, DroppedRedoRecordsFreeTheChildrenOnlyTheyHeld)
+{
+    bool destroyed = false;
+    m_object->AddChild(new DyingShape(&destroyed));
+    m_document->Undo();
+    EXPECT_FALSE(destroyed) << "the undone addition can still be redone";
+    Move(3);
+    EXPECT_TRUE(destroyed) << "the child only the redo record held should be gone";
+    EXPECT_EQ(m_document->GetUndoCount(), 1);
+}
+
+} // namespace
