@@ -4,6 +4,8 @@
 // of each pass to the baseline; reading should stay within 3x of it.
 #include <benchmark/benchmark.h>
 
+#include "bench/NumberBaseline.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -90,24 +92,9 @@ void BM_BaselineFromChars(benchmark::State &state)
 {
     const std::string &text = ArrayText();
     for (auto _ : state) {
-        const char *p = text.data();
-        const char *const end = p + text.size();
-        double sum = 0;
-        int count = 0;
-        while (p < end) {
-            const char c = *p;
-            if ((c >= '0' && c <= '9') || c == '-' || c == '.') {
-                double value = 0;
-                auto r = std::from_chars(p, end, value);
-                sum += value;
-                ++count;
-                p = r.ptr;
-            } else {
-                ++p;
-            }
-        }
-        benchmark::DoNotOptimize(sum);
-        if (count != 3 * kPoints)
+        const NumberBaselineResult result = ConvertEveryNumber(text);
+        benchmark::DoNotOptimize(result.sum);
+        if (result.count != 3 * kPoints)
             state.SkipWithError("the baseline did not find every number");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));

@@ -5,6 +5,8 @@
 // MB/s; reading should stay within 3x of the baseline's time.
 #include <benchmark/benchmark.h>
 
+#include "bench/NumberBaseline.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -165,28 +167,9 @@ void BM_BaselineFromChars(benchmark::State &state)
 {
     const std::string &text = SceneText();
     for (auto _ : state) {
-        const char *p = text.data();
-        const char *const end = p + text.size();
-        double sum = 0;
-        long count = 0;
-        while (p < end) {
-            const char c = *p;
-            if ((c >= '0' && c <= '9') || c == '-' || c == '.') {
-                double value = 0;
-                auto r = std::from_chars(p, end, value);
-                if (r.ptr == p) {
-                    ++p;
-                    continue;
-                }
-                sum += value;
-                ++count;
-                p = r.ptr;
-            } else {
-                ++p;
-            }
-        }
-        benchmark::DoNotOptimize(sum);
-        if (count < static_cast<long>(kObjects) * kSide * kSide * 3)
+        const NumberBaselineResult result = ConvertEveryNumber(text);
+        benchmark::DoNotOptimize(result.sum);
+        if (result.count < static_cast<long>(kObjects) * kSide * kSide * 3)
             state.SkipWithError("the baseline did not find every number");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
