@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "engine/SgNodara.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
-#include "engine/document/SgGLRenderAction.h"
-#include "engine/document/SgTextureManager.h"
-#include "engine/document/SgViewer.h"
-#include "engine/document/SgViewport.h"
+#include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgTextureManager.h"
+#include "engine/viewer/SgViewer.h"
+#include "engine/render/SgViewport.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgMaterial.h"

@@ -22,7 +22,7 @@
 #include "engine/actions/Vrml1Format.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/actions/Vrml1Stream.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"

@@ -5,9 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/SgNodara.h"
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgElementClasses.h"
-#include "engine/actions/SgState.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgState.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 

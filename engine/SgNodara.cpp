@@ -2,18 +2,18 @@
 
 #include <cstdio>
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgApplyAction.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgApplyAction.h"
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgCollectShapesAction.h"
 #include "engine/actions/SgCopyAction.h"
 #include "engine/actions/SgFindAction.h"
 #include "engine/actions/SgGetTransformAction.h"
-#include "engine/actions/SgHandleEventAction.h"
-#include "engine/actions/SgRayPickAction.h"
+#include "engine/viewer/SgHandleEventAction.h"
+#include "engine/render/SgRayPickAction.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/SgScanAction.h"
-#include "engine/actions/SgElement.h"
+#include "engine/core/SgElement.h"
 #include "engine/core/FieldModule.h"
 #include "engine/core/RxFunc.h"
 #include "engine/core/SgField.h"
@@ -24,7 +24,7 @@
 #include "engine/engines/lisp/Lisp.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgSwitch.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
@@ -48,8 +48,8 @@
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgPolyLineArc.h"
 #include "engine/nodes/geometry/SgPolygon.h"
-#include "engine/nodes/properties/SgModifier.h"
-#include "engine/nodes/properties/SgAttributeManager.h"
+#include "engine/core/SgModifier.h"
+#include "engine/core/SgAttributeManager.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgJoint.h"
@@ -76,23 +76,24 @@
 #include "engine/nodes/properties/SgTextureEnable.h"
 #include "engine/nodes/properties/SgTextureFunction.h"
 #include "engine/nodes/properties/SgTextureUnit.h"
-#include "engine/core/SgHelper.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgHelper.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgAxis.h"
 #include "engine/nodes/properties/SgBehavior.h"
 #include "engine/nodes/properties/SgBillboard.h"
 // Event handlers, tools, the selection handler and the animation manager.
 #include "engine/document/SgAnimationMngr.h"
-#include "engine/document/SgWinAlignedRenderAction.h"
-#include "engine/document/SgGLBuildCacheAction.h"
-#include "engine/document/SgGLRenderAction.h"
-#include "engine/document/SgGLRenderLightsAction.h"
-#include "engine/document/SgTextureManager.h"
-#include "engine/tools/SgEventHandler.h"
-#include "engine/tools/SgRubberTool.h"
-#include "engine/tools/SgSelectionHandler.h"
-#include "engine/tools/SgTool.h"
-#include "engine/tools/SgUserHandler.h"
+#include "engine/document/SgDocument.h"
+#include "engine/render/SgWinAlignedRenderAction.h"
+#include "engine/render/SgGLBuildCacheAction.h"
+#include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgGLRenderLightsAction.h"
+#include "engine/render/SgTextureManager.h"
+#include "engine/handlers/SgEventHandler.h"
+#include "engine/handlers/SgRubberTool.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/handlers/SgTool.h"
+#include "engine/handlers/SgUserHandler.h"
 #include "utilities/Brannic.h"
 
 namespace {
@@ -124,6 +125,7 @@ void SgNodara::Init()
     Brannic::Init();
     SgFieldMngr::init();
     SgAttributeManager::GetAttributeManager();
+    SgDocument::LinkObjectModel();
 
     // Field containers, parents before children: the order fixes the class ids.
     SgFieldMngr::InitClass();

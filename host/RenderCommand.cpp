@@ -9,12 +9,12 @@
 #include <system_error>
 
 #include "engine/SgNodara.h"
-#include "engine/document/BmpUtils.h"
+#include "engine/viewer/BmpUtils.h"
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgDocumentFiles.h"
-#include "engine/document/SgTextureManager.h"
-#include "engine/document/SgViewer.h"
-#include "engine/document/SgViewport.h"
+#include "engine/render/SgTextureManager.h"
+#include "engine/viewer/SgViewer.h"
+#include "engine/render/SgViewport.h"
 
 namespace {
 

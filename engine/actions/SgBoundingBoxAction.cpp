@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "engine/actions/SgElementClasses.h"
-#include "engine/actions/SgPathList.h"
-#include "engine/actions/SgState.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgPathList.h"
+#include "engine/core/SgState.h"
 #include "engine/core/SgCacheContainer.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgCircle.h"
@@ -17,13 +17,13 @@
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgLayers.h"
-#include "engine/nodes/properties/SgModifier.h"
+#include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
 

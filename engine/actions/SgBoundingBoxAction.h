@@ -8,8 +8,8 @@
 // the YZ plane) still has a box. The accumulated box keeps its own record of
 // whether anything was added, so that a degenerate first contribution (an
 // object scaled to nothing) is never overwritten by the next one.
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgPath.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgPath.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"

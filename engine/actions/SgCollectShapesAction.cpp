@@ -1,7 +1,7 @@
 #include "engine/actions/SgCollectShapesAction.h"
 
-#include "engine/actions/SgElementClasses.h"
-#include "engine/actions/SgState.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgState.h"
 #include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgSeparator.h"
@@ -13,7 +13,7 @@
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/nodes/properties/SgFormat.h"
-#include "engine/nodes/properties/SgModifier.h"
+#include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgTransform.h"
 
 SG_ACTION_SOURCE(SgCollectShapesAction, "SgCollectShapesAction")

@@ -11,7 +11,7 @@
 //           Walk(collect.m_Items[i]->transform, *collect.m_Items[i]->iterator);
 #include <memory>
 
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 #include "engine/actions/VertexIterator.h"
 #include "engine/core/smarkArray.h"
 #include "utilities/math/Transform3.h"

@@ -7,7 +7,7 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgGenVecField.h"
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgTransform.h"

@@ -10,7 +10,7 @@
 //   SgCopyAction copy;
 //   if (copy.Apply(node))
 //       SgRef<SgNode> twin = copy.GetResult(); // unowned until taken
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 
 class SgFieldMngr;
 class SgGroup;

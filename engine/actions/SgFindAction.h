@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgPath.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgPath.h"
 
 class FindActionFunc {
 public:

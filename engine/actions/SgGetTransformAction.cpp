@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "engine/actions/SgElementClasses.h"
-#include "engine/actions/SgState.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgState.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"

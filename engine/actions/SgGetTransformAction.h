@@ -2,7 +2,7 @@
 // Finds the accumulated transform at a target node, or at the end of a
 // target path, and offers its inverse. Transform nodes update the state on
 // the way; the traversal stops as soon as the matrix is found.
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Transform3.h"
 

@@ -1,8 +1,8 @@
 #include "engine/actions/SgNodeNavigation.h"
 
-#include "engine/actions/SgPathList.h"
+#include "engine/core/SgPathList.h"
 #include "engine/actions/SgSelectionHandlerInterface.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 
 namespace {

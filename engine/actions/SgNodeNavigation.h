@@ -2,7 +2,7 @@
 // Moves a selected path up to the enclosing object, sideways to a sibling
 // object, or down into a group of objects (or a Boolean's operands), and
 // moves the selection of the interaction tools' handler along with it.
-#include "engine/actions/SgPath.h"
+#include "engine/core/SgPath.h"
 
 class SgObject;
 class SgPathList;

@@ -11,15 +11,15 @@
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgSwitch.h"
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgCamera.h"
-#include "engine/nodes/properties/SgModifier.h"
+#include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "platform/SgError.h"
 
@@ -138,43 +138,6 @@ bool SetNumber(SgField *field, int value)
     }
     return true;
 }
-
-// The value type a port carries, as a field type id: a port of one type read
-// as another would reinterpret its memory, so only equal types connect.
-// Engine ports of interpreter values have no field type of their own.
-constexpr int kLispValuePort = 1000;
-template <class T, int N>
-struct Port {
-    using type = T;
-    static constexpr int id = N;
-};
-template <class... P>
-struct PortTypes {
-    static int Of(DxOutBase *output)
-    {
-        int id = 0;
-        ((id == 0 && dynamic_cast<DxOutput<typename P::type> *>(output) ? id = P::id : 0), ...);
-        return id;
-    }
-    static int Of(DxInBase *input)
-    {
-        int id = 0;
-        ((id == 0 && (dynamic_cast<DxInput<typename P::type> *>(input) ||
-                      dynamic_cast<DxInput1<typename P::type> *>(input))
-              ? id = P::id
-              : 0),
-         ...);
-        return id;
-    }
-};
-using AllPorts =
-    PortTypes<Port<int, SgFieldInt>, Port<float, SgFieldFloat>, Port<unsigned short, SgFieldUShort>,
-              Port<double, SgFieldDouble>, Port<Vec2, SgFieldVec2>, Port<Vec3, SgFieldVec3>, Port<Vec4, SgFieldVec4>,
-              Port<Vec2f, SgFieldVec2f>, Port<Color, SgFieldColor>, Port<Rotation, SgFieldRotation>,
-              Port<Image2, SgFieldImage>, Port<std::string, SgFieldString>, Port<Vec3f, SgFieldVec3f>,
-              Port<NodePtr, SgFieldNodePtr>, Port<CountPtr<R1Func>, SgFieldR1FuncRef>,
-              Port<CountPtr<R2Func>, SgFieldR2FuncRef>, Port<R3Func *, SgFieldR3FuncRef>,
-              Port<value_t, kLispValuePort>>;
 
 // Classes a file may name but never create: they act on the user's input
 // and belong to the viewers, not to the scene.
@@ -761,15 +724,15 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
                 why = "an engine output is named by its number";
             else if (!module || position < 0 || position >= module->nOutputs())
                 why = "the engine has no output of that number";
-            else
-                sourceType = AllPorts::Of(engineOutput = module->GetOutput(position));
+            else if ((engineOutput = module->GetOutput(position)))
+                sourceType = engineOutput->GetPortType();
         }
         DxInBase *engineInput = nullptr;
         int targetType = 0;
         if (container->IsNode())
             targetType = field->GetTypeId();
         else if ((engineInput = dynamic_cast<DxInBase *>(field)))
-            targetType = AllPorts::Of(engineInput);
+            targetType = engineInput->GetPortType();
         else if (!why)
             why = "the field is no input of its engine";
         if (!why && (sourceType == 0 || sourceType != targetType))

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "engine/actions/SgGetTransformAction.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 #include "platform/Notifier.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // and the indices the shape reports for the hit primitive.
 #include <array>
 
-#include "engine/actions/SgPath.h"
+#include "engine/core/SgPath.h"
 #include "utilities/math/Vec3.h"
 
 class SgPickedPoint {

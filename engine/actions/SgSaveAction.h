@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 #include "engine/core/NodeID.h"
 #include "engine/core/SgRef.h"
 

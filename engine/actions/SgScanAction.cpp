@@ -1,7 +1,7 @@
 #include "engine/actions/SgScanAction.h"
 
-#include "engine/actions/SgElementClasses.h"
-#include "engine/actions/SgStateAccessors.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgStateAccessors.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"

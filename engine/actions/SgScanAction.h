@@ -8,7 +8,7 @@
 //   SgScanAction scan;
 //   scan.Apply(root);
 //   if (SgScanCache::GetFlags(separator) & SgScanCache::kLight) ...
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 #include "engine/actions/SgScanCache.h"
 
 class SgScanAction : public SgAction {

@@ -5,7 +5,7 @@
 // move and test the selection without depending on it.
 #include <functional>
 
-#include "engine/actions/SgPath.h"
+#include "engine/core/SgPath.h"
 
 class SgObject;
 

@@ -17,9 +17,7 @@ template class DxInput<NodePtr>;
 template class DxInput<R3Func *>;
 template class DxInput<CountPtr<R1Func>>;
 template class DxInput<CountPtr<R2Func>>;
-template class DxInput<value_t>;
 
 template class DxInput1<double>;
 template class DxInput1<Vec3>;
 template class DxInput1<std::string>;
-template class DxInput1<value_t>;

@@ -43,6 +43,7 @@ struct DxInputAccess {
 template <class T>
 class DxInput : public DxInBase {
 public:
+    int GetPortType() const override { return DxPortType<T>::id; }
     void *GetData() override { return GetSource() ? GetSource()->GetData() : nullptr; }
     // Evaluates the source when needed; 0 while unconnected.
     int GetSize() const override { return DxInputAccess<T>::Size(GetSource()); }
@@ -61,6 +62,7 @@ public:
 template <class T>
 class DxInput1 : public DxInBase1 {
 public:
+    int GetPortType() const override { return DxPortType<T>::id; }
     void *GetData() override { return GetSource() ? GetSource()->GetData() : nullptr; }
     int GetSize() const override { return DxInputAccess<T>::Size(GetSource()); }
     const T &Get(int index = 0) const { return DxInputAccess<T>::Get(GetSource(), index); }
@@ -84,9 +86,7 @@ extern template class DxInput<NodePtr>;
 extern template class DxInput<R3Func *>;
 extern template class DxInput<CountPtr<R1Func>>;
 extern template class DxInput<CountPtr<R2Func>>;
-extern template class DxInput<value_t>;
 
 extern template class DxInput1<double>;
 extern template class DxInput1<Vec3>;
 extern template class DxInput1<std::string>;
-extern template class DxInput1<value_t>;

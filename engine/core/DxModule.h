@@ -50,6 +50,8 @@ public:
 
     virtual void *GetData() = 0;
     virtual int GetSize() const = 0;
+    // The carried value type (DxPortType); 0 for ports of no fixed type.
+    virtual int GetPortType() const { return 0; }
 
     DxModule *GetOwner() const { return m_pOwner; }
     DxOutBase *GetSource() const { return m_pSource; }
@@ -74,6 +76,8 @@ public:
 
     virtual void *GetData() = 0;
     virtual void set(const void *value) = 0;
+    // The carried value type (DxPortType); 0 for ports of no fixed type.
+    virtual int GetPortType() const { return 0; }
 
     void Connect(DxInBase &input);
     void Connect(DxInBase *input) { if (input) Connect(*input); }

@@ -17,4 +17,3 @@ template class DxOutput<NodePtr>;
 template class DxOutput<R3Func *>;
 template class DxOutput<CountPtr<R1Func>>;
 template class DxOutput<CountPtr<R2Func>>;
-template class DxOutput<value_t>;

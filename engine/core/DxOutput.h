@@ -7,11 +7,11 @@
 
 #include "engine/core/CountPtr.h"
 #include "engine/core/DxModule.h"
+#include "engine/core/DxPortType.h"
 #include "engine/core/Image2.h"
 #include "engine/core/NodePtr.h"
 #include "engine/core/RxFunc.h"
 #include "engine/core/SgNode.h"
-#include "engine/engines/lisp/LispValue.h"
 #include "utilities/math/Color.h"
 #include "utilities/math/Rotation.h"
 #include "utilities/math/Vec2.h"
@@ -37,6 +37,8 @@ public:
         if (DxModule *module = GetModule())
             module->RemoveOutput(this);
     }
+
+    int GetPortType() const override { return DxPortType<T>::id; }
 
     void *GetData() override
     {
@@ -105,4 +107,3 @@ extern template class DxOutput<NodePtr>;
 extern template class DxOutput<R3Func *>;
 extern template class DxOutput<CountPtr<R1Func>>;
 extern template class DxOutput<CountPtr<R2Func>>;
-extern template class DxOutput<value_t>;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/actions/CacheEntry.h"
+#include "engine/core/CacheEntry.h"
 #include "platform/SgError.h"
 
 int SgCacheContainer::s_iCacheSlots = 0;

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "engine/core/DxModule.h"
+#include "engine/core/SgDocumentLink.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
@@ -179,4 +180,24 @@ SgField::ModuleFactory SgField::GetModuleFactory(int typeId, bool vector)
 {
     auto it = ModuleFactories().find({typeId, vector});
     return it == ModuleFactories().end() ? nullptr : it->second;
+}
+
+SgNode *SgField::UndoRecordingNode() const
+{
+    SgFieldMngr *container = GetContainer();
+    if (!container || !container->IsNode())
+        return nullptr;
+    auto *node = static_cast<SgNode *>(container);
+    return node->IsUndoEnabled() ? node : nullptr;
+}
+
+void SgField::RecordUndo(void *before, void *after, void (*release)(void *))
+{
+    SgNode *node = UndoRecordingNode();
+    if (!node) {
+        release(before);
+        release(after);
+        return;
+    }
+    SgDocumentLink::RecordField(node->GetDocument(), this, before, after, release);
 }

@@ -35,6 +35,8 @@ enum SgFieldTypeId {
     SgFieldR3FuncRef = 32,
 };
 
+class SgNode;
+
 class SgField {
 public:
     using Family_t = SgClassFamily<SgField>;
@@ -112,6 +114,13 @@ public:
     static ModuleFactory GetModuleFactory(int typeId, bool vector);
 
 protected:
+    // The node whose edits of this field are recorded for undo now; null when
+    // none are (no node, undo off, no recording document).
+    SgNode *UndoRecordingNode() const;
+    // Hands the values before and after a change to the document as one undo
+    // record. Takes ownership of both buffers; `release` frees one.
+    void RecordUndo(void *before, void *after, void (*release)(void *));
+
     // The two halves of the change protocol around every single-value write.
     void PreUpdate(bool quiet);
     void PostUpdate(bool quiet);

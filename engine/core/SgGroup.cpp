@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <unordered_set>
 
-#include "engine/actions/SgAction.h"
-#include "engine/document/SgDocument.h"
-#include "engine/document/SgUndoInfo.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgDocumentLink.h"
 #include "utilities/StringUtil.h"
 
 SG_CLASS_SOURCE(SgGroup, SgNode, SgFieldMngr, "SgGroup")
@@ -83,8 +82,8 @@ void SgGroup::Adopt(SgNode *child, SgNode *sibling, bool recordForGroup)
     if (!document)
         return;
     if (recordForGroup && child->IsUndoEnabled())
-        document->AddUndoInfo(new SgUndoInfo(SgUndoInfo::kChildAdded, this, child, sibling));
-    document->UpdateSceneManager(child);
+        SgDocumentLink::RecordChild(document, true, this, child, sibling);
+    SgDocumentLink::UpdateSceneManager(document, child);
 }
 
 bool SgGroup::AddChild(SgNode *child)
@@ -155,8 +154,7 @@ int SgGroup::DeleteChild(SgNode *child)
     if (at < 0)
         return 0;
     SgDocument *document = GetDocument();
-    if (document)
-        document->UpdateSceneManager(child);
+    SgDocumentLink::UpdateSceneManager(document, child);
 
     child->DeleteFather(this);
     NotifyFathers(child);
@@ -165,7 +163,7 @@ int SgGroup::DeleteChild(SgNode *child)
 
     if (document && IsUndoEnabled() && child->IsUndoEnabled()) {
         // The record's own reference keeps the child alive for a later undo.
-        document->AddUndoInfo(new SgUndoInfo(SgUndoInfo::kChildDeleted, this, child, before));
+        SgDocumentLink::RecordChild(document, false, this, child, before);
     }
     SgFieldMngr::Release(child);
     return 1;

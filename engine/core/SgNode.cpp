@@ -5,11 +5,11 @@
 #include <cstring>
 #include <ostream>
 
-#include "engine/actions/SgPath.h"
+#include "engine/core/SgPath.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgTField.h"
-#include "engine/document/SgDocument.h"
-#include "engine/nodes/properties/SgAttributeManager.h"
+#include "engine/core/SgDocumentLink.h"
+#include "engine/core/SgAttributeManager.h"
 
 SG_CLASS_SOURCE(SgNode, SgFieldMngr, SgFieldMngr, "SgNode")
 
@@ -87,7 +87,7 @@ void SgNode::SetOveride(bool on)
 
 bool SgNode::IsUndoEnabled() const
 {
-    return (m_wState & kUndoEnabled) && m_pDocument && m_pDocument->IsUndoRecording();
+    return (m_wState & kUndoEnabled) && SgDocumentLink::IsUndoRecording(m_pDocument);
 }
 
 void SgNode::SetDocument(SgDocument *document)
@@ -111,8 +111,7 @@ void SgNode::SetDocument(SgDocument *document)
 
 void SgNode::UpdateSceneManager(void *)
 {
-    if (m_pDocument)
-        m_pDocument->UpdateSceneManager(this);
+    SgDocumentLink::UpdateSceneManager(m_pDocument, this);
 }
 
 int SgNode::DeleteFather(SgNode *father)
@@ -135,8 +134,7 @@ void SgNode::AddNodeFieldChild(SgNode *referenced)
     NotifyFathers(referenced);
     referenced->Invalidate();
     referenced->SetDocument(m_pDocument);
-    if (m_pDocument)
-        m_pDocument->UpdateSceneManager(referenced);
+    SgDocumentLink::UpdateSceneManager(m_pDocument, referenced);
 }
 
 SgNode *SgNode::Copy(CopyDepth) const

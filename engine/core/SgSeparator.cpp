@@ -1,6 +1,6 @@
 #include "engine/core/SgSeparator.h"
 
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 
 SG_CLASS_SOURCE(SgSeparator, SgGroup, SgFieldMngr, "SgSeparator")
 

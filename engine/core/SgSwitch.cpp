@@ -1,6 +1,6 @@
 #include "engine/core/SgSwitch.h"
 
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 
 SG_CLASS_SOURCE(SgSwitch, SgGroup, SgFieldMngr, "SgSwitch")
 

@@ -4,6 +4,7 @@
 // document records, and runs the change protocol; reads with evaluation pull
 // the value through the field's dataflow module when one is attached.
 #include <istream>
+#include <memory>
 #include <ostream>
 
 #include "engine/core/DxModule.h"
@@ -11,8 +12,6 @@
 #include "engine/core/SgGenField.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
-#include "engine/document/SgDocument.h"
-#include "engine/document/SgUndoInfo.h"
 
 template <class T, int N>
 class SgTField : public SgGenField {
@@ -134,18 +133,13 @@ public:
 private:
     void RecordUndo(const T &incoming, bool undo)
     {
-        if (!undo)
+        if (!undo || !UndoRecordingNode())
             return;
-        SgFieldMngr *container = GetContainer();
-        if (!container || !container->IsNode())
-            return;
-        auto *node = static_cast<SgNode *>(container);
-        if (!node->IsUndoEnabled())
-            return;
-        auto *info = new SgUndoInfo(SgUndoInfo::kField, this, new T(m_value), new T(incoming),
-                                    [](void *buffer) { delete static_cast<T *>(buffer); });
-        node->GetDocument()->AddUndoInfo(info);
+        auto before = std::make_unique<T>(m_value);
+        auto after = std::make_unique<T>(incoming);
+        SgField::RecordUndo(before.release(), after.release(), &DeleteValue);
     }
+    static void DeleteValue(void *buffer) { delete static_cast<T *>(buffer); }
 
     T m_value;
     static inline int s_iClassID = 0;

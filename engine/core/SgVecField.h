@@ -25,8 +25,6 @@
 #include "engine/core/SgFieldValue.h"
 #include "engine/core/SgGenVecField.h"
 #include "engine/core/SgNode.h"
-#include "engine/document/SgDocument.h"
-#include "engine/document/SgUndoInfo.h"
 #include "platform/SgError.h"
 #include "utilities/math/NumberText.h"
 
@@ -234,7 +232,7 @@ public:
     void StartEdit()
     {
         m_pSnapshot.reset();
-        if (RecordingNode())
+        if (UndoRecordingNode())
             m_pSnapshot = std::make_unique<Array>(m_values);
     }
     // Hands the before and after arrays to the document as one record, then
@@ -375,28 +373,15 @@ private:
         }
     }
 
-    SgNode *RecordingNode() const
-    {
-        SgFieldMngr *container = GetContainer();
-        if (!container || !container->IsNode())
-            return nullptr;
-        auto *node = static_cast<SgNode *>(container);
-        return node->IsUndoEnabled() ? node : nullptr;
-    }
-
     void RecordEdit()
     {
         std::unique_ptr<Array> before = std::move(m_pSnapshot);
         if (!before)
             return;
-        SgNode *node = RecordingNode();
-        if (!node)
+        if (!UndoRecordingNode())
             return;
         auto after = std::make_unique<Array>(m_values);
-        auto info = std::make_unique<SgUndoInfo>(SgUndoInfo::kField, this, before.get(), after.get(), &DeleteUI);
-        before.release();
-        after.release();
-        node->GetDocument()->AddUndoInfo(info.release());
+        RecordUndo(before.release(), after.release(), &DeleteUI);
     }
 
     int CheckIndex(int i) const

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/actions/SgApplyAction.h"
+#include "engine/core/SgApplyAction.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/actions/Vrml1Stream.h"

@@ -1,12 +1,12 @@
 #include "engine/document/SgAnimationMngr.h"
 
-#include "engine/actions/SgPathList.h"
+#include "engine/core/SgPathList.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/document/SgDocument.h"
 #include "engine/core/SgSeparator.h"
-#include "engine/document/SgKeyPoint.h"
-#include "engine/tools/SgSelectionHandler.h"
+#include "engine/core/SgKeyPoint.h"
+#include "engine/handlers/SgSelectionHandler.h"
 
 SG_CLASS_SOURCE(SgAnimationMngr, SgTool, SgFieldMngr, "SgAnimationMngr")
 

@@ -8,7 +8,7 @@
 // writes the scenario block, and the scene reader hands it the block it reads.
 #include "engine/core/SgTField.h"
 #include "engine/document/CScenario.h"
-#include "engine/tools/SgTool.h"
+#include "engine/handlers/SgTool.h"
 
 class SgAction;
 class Vrml1InStream;

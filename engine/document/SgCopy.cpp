@@ -5,9 +5,9 @@
 
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgCopyAction.h"
-#include "engine/actions/SgPathList.h"
-#include "engine/core/SgObject.h"
-#include "engine/document/SgKeyPoint.h"
+#include "engine/core/SgPathList.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "platform/SgError.h"
 

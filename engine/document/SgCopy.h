@@ -13,7 +13,7 @@
 // buffer.
 #include <vector>
 
-#include "engine/actions/SgPath.h"
+#include "engine/core/SgPath.h"
 #include "engine/core/SgRef.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3.h"

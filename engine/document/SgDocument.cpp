@@ -1,5 +1,7 @@
 #include "engine/document/SgDocument.h"
 
+#include "engine/core/SgDocumentLink.h"
+
 #include <algorithm>
 #include <new>
 #include <set>
@@ -7,11 +9,11 @@
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgAnimationMngr.h"
 #include "engine/document/SgCopy.h"
-#include "engine/document/SgKeyPoint.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/document/SgLayoutNode.h"
 #include "engine/document/SgStorageManager.h"
 #include "engine/document/SgUndoInfo.h"
@@ -20,8 +22,8 @@
 #include "engine/nodes/properties/SgLayers.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgShapeHints.h"
-#include "engine/tools/SgEventHandler.h"
-#include "engine/tools/SgSelectionHandler.h"
+#include "engine/handlers/SgEventHandler.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "platform/SgError.h"
 #include "utilities/math/Color.h"
 
@@ -54,6 +56,30 @@ bool IsEventHandler(SgNode *node)
 // ---- Construction ---------------------------------------------------------------
 
 SgDocument::SgDocument() = default;
+
+void SgDocument::LinkObjectModel()
+{
+    SgDocumentLink::Calls calls;
+    calls.isUndoRecording = [](const SgDocument *document) { return document->IsUndoRecording(); };
+    calls.recordField = [](SgDocument *document, SgField *field, void *before, void *after,
+                           SgDocumentLink::ReleaseFn release) {
+        std::unique_ptr<void, SgDocumentLink::ReleaseFn> keepBefore(before, release);
+        std::unique_ptr<void, SgDocumentLink::ReleaseFn> keepAfter(after, release);
+        auto record = std::make_unique<SgUndoInfo>(SgUndoInfo::kField, field, before, after, release);
+        keepBefore.release();
+        keepAfter.release();
+        document->AddUndoInfo(record.release());
+    };
+    calls.recordChild = [](SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous) {
+        document->AddUndoInfo(new SgUndoInfo(added ? SgUndoInfo::kChildAdded : SgUndoInfo::kChildDeleted, group,
+                                             child, previous));
+    };
+    calls.updateSceneManager = [](SgDocument *document, SgNode *node) { document->UpdateSceneManager(node); };
+    calls.setUndoRecording = [](SgDocument *document, bool on) { document->SetUndoRecording(on); };
+    calls.startKeyPoint = [](SgDocument *document) { return document->StartKeyPoint(); };
+    calls.endKeyPoint = [](SgDocument *document) { document->EndKeyPoint(); };
+    SgDocumentLink::Install(calls);
+}
 
 SgDocument::SgDocument(FullTag) : m_pStorage(std::make_unique<SgStorageManager>())
 {

@@ -65,6 +65,9 @@ public:
     // The full document with its default scene; null when construction fails.
     static SgDocument *Create();
     static void Destroy(SgDocument *document);
+    // Lets the object model record undo and report changes through documents;
+    // called once at engine start-up.
+    static void LinkObjectModel();
 
     // ---- What the object model calls ---------------------------------------
     bool IsUndoRecording() const { return m_bRecordUndo; }

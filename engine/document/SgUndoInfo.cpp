@@ -3,9 +3,9 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgNode.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/document/SgDocument.h"
-#include "engine/document/SgKeyPoint.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/nodes/properties/SgTransform.h"
 
 namespace {

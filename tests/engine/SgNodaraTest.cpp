@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/SgNodara.h"
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"

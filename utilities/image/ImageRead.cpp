@@ -1,13 +1,11 @@
 #include "utilities/image/ImageRead.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <string_view>
 
+#include "platform/gl/GLImageScale.h"
 #include "utilities/StringUtil.h"
 #include "utilities/image/BmpReader.h"
 #include "utilities/image/JpegReader.h"
@@ -44,13 +42,6 @@ std::size_t PixelCount(long long width, long long height)
 bool SizeAllowed(long long width, long long height)
 {
     return width > 0 && height > 0 && width * height <= IMAGE_MAX_PIXELS;
-}
-
-// GLU reads the pixel-store state of the current context: without a context
-// that state is garbage, so it is checked first.
-bool HasCurrentGLContext()
-{
-    return glGetString(GL_VERSION) != nullptr;
 }
 
 // The nearest-neighbour walk of the fit-scaling along one axis: for each of
@@ -168,27 +159,12 @@ int TexturePow2Side(int side, int maxTextureSize)
 unsigned char *GL_ScaleImage(int widthIn, int heightIn, int widthOut, int heightOut, unsigned char *pixels)
 {
     if (pixels == nullptr || !SizeAllowed(widthIn, heightIn) || !SizeAllowed(widthOut, heightOut) ||
-        !HasCurrentGLContext())
+        !GLHasCurrentContext())
         return nullptr;
     unsigned char *out = new (std::nothrow) unsigned char[PixelCount(widthOut, heightOut) * 4];
     if (out == nullptr)
         return nullptr;
-    // Rows are packed: whatever pixel-store state the caller left would make
-    // GLU read or write past the buffers.
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    const GLenum parameters[] = {GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS,
-                                 GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST,  GL_PACK_ROW_LENGTH,
-                                 GL_PACK_SKIP_ROWS,    GL_PACK_SKIP_PIXELS,  GL_PACK_SWAP_BYTES,
-                                 GL_PACK_LSB_FIRST,    GL_UNPACK_IMAGE_HEIGHT, GL_UNPACK_SKIP_IMAGES,
-                                 GL_PACK_IMAGE_HEIGHT, GL_PACK_SKIP_IMAGES};
-    for (GLenum parameter : parameters)
-        glPixelStorei(parameter, 0);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    GLint status = gluScaleImage(GL_BGRA_EXT, widthIn, heightIn, GL_UNSIGNED_BYTE, pixels, widthOut, heightOut,
-                                 GL_UNSIGNED_BYTE, out);
-    glPopClientAttrib();
-    if (status != 0) {
+    if (!GLScaleImageBGRA(widthIn, heightIn, pixels, widthOut, heightOut, out)) {
         ImageFree(out);
         return nullptr;
     }
@@ -202,9 +178,7 @@ unsigned char *ReadImagePow2(const char *path, int *width, int *height)
     unsigned char *pixels = ImageRead(path, &fileWidth, &fileHeight, 1);
     if (pixels == nullptr)
         return nullptr;
-    GLint maxTextureSize = 0;
-    if (HasCurrentGLContext())
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    const int maxTextureSize = GLMaxTextureSize();
     const int w = TexturePow2Side(fileWidth, maxTextureSize);
     const int h = TexturePow2Side(fileHeight, maxTextureSize);
     unsigned char *scaled = (w == fileWidth && h == fileHeight)

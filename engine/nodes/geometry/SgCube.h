@@ -2,7 +2,7 @@
 // A plain box of three sizes centred on the origin; it builds no mesh of
 // its own.
 #include "engine/core/SgTField.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 
 class SgCube : public SgShape {
     SG_CLASS_HEADER(SgCube, SgFieldMngr)

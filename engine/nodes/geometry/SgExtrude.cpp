@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgElementClasses.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/ExtrudeBuilder.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgOffset.h"
-#include "engine/nodes/properties/SgAttributeManager.h"
+#include "engine/core/SgAttributeManager.h"
 
 namespace {
 constexpr double kDegree = 0.017453292519943295;

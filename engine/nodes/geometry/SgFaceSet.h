@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/core/SgVecField.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 #include "utilities/math/Vec2f.h"
 
 class SgFaceSet : public SgShape {

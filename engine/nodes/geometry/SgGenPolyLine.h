@@ -9,7 +9,7 @@
 #include "engine/core/GenericPolyline.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
 

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <exception>
 
-#include "engine/actions/CacheEntry.h"
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgBooleanCache.h"
-#include "engine/actions/SgElementClasses.h"
-#include "engine/actions/SgState.h"
+#include "engine/core/CacheEntry.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgBooleanCache.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgState.h"
 #include "engine/core/SgSeparator.h"
-#include "engine/document/SgDocument.h"
+#include "engine/core/SgDocumentLink.h"
 
 SG_CLASS_SOURCE(SgGeometricShape, SgShape, SgFieldMngr, "SgGeometricShape")
 
@@ -197,8 +197,7 @@ void SgGeometricShape::SetExploded(bool exploded)
     if (m_bExploded == exploded)
         return;
     m_bExploded = exploded;
-    if (SgDocument *document = GetDocument())
-        document->UpdateSceneManager(this);
+    SgDocumentLink::UpdateSceneManager(GetDocument(), this);
 }
 
 void SgGeometricShape::RunBuild(SgAction *action, MakeResultFn make, const BuildFn &build)

@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "engine/core/SgRef.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 
 class SgAction;
 class SgBooleanCache;

@@ -1,6 +1,6 @@
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 
-#include "engine/actions/SgElementClasses.h"
+#include "engine/core/SgElementClasses.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 
 SG_CLASS_SOURCE(SgIndexedFaceSet, SgShape, SgFieldMngr, "SgIndexedFaceSet")

@@ -13,7 +13,7 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgNormalGenerator.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 
 class SgState;
 

@@ -3,7 +3,7 @@
 // by -1, over the coordinates in force.
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 
 class SgIndexedLineSet : public SgShape {
     SG_CLASS_HEADER(SgIndexedLineSet, SgFieldMngr)

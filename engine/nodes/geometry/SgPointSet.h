@@ -1,7 +1,7 @@
 #pragma once
 // A range of the coordinates in force, drawn as points.
 #include "engine/core/SgTField.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 
 class SgPointSet : public SgShape {
     SG_CLASS_HEADER(SgPointSet, SgFieldMngr)

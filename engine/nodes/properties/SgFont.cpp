@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgElementClasses.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
 #include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgFont, SgNode, SgFieldMngr, "SgFont")

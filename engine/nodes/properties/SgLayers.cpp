@@ -1,7 +1,7 @@
 #include "engine/nodes/properties/SgLayers.h"
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgElementClasses.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
 #include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgLayers, SgNode, SgFieldMngr, "SgLayers")

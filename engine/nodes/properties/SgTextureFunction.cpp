@@ -1,7 +1,7 @@
 #include "engine/nodes/properties/SgTextureFunction.h"
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgElementClasses.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
 
 SG_CLASS_SOURCE(SgTextureFunction, SgNode, SgFieldMngr, "SgTextureFunction")
 

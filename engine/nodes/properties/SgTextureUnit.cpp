@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgElementClasses.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
 
 SG_CLASS_SOURCE(SgTextureUnit, SgNode, SgFieldMngr, "SgTextureUnit")
 

@@ -4,8 +4,8 @@
 #include <cfloat>
 #include <iostream>
 
-#include "engine/actions/SgAction.h"
-#include "engine/actions/SgElementClasses.h"
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 

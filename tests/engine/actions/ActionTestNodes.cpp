@@ -1,8 +1,8 @@
-#include "ActionTestNodes.h"
+#include "tests/engine/actions/ActionTestNodes.h"
 
-#include "../core/TestNodes.h"
-#include "engine/actions/SgElementClasses.h"
-#include "engine/actions/SgState.h"
+#include "tests/engine/core/TestNodes.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgState.h"
 
 SG_ACTION_SOURCE(LoggingAction, "LoggingAction")
 SG_CLASS_SOURCE(PropNode, SgNode, SgFieldMngr, "PropNode")

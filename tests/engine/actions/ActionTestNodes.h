@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgSeparator.h"

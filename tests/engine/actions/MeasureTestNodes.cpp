@@ -1,10 +1,10 @@
-#include "MeasureTestNodes.h"
+#include "tests/engine/actions/MeasureTestNodes.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "engine/SgNodara.h"
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 #include "engine/actions/SgGetTransformAction.h"
 
 SG_CLASS_SOURCE(MeasuredShape, SgShape, SgFieldMngr, "MeasuredShape")

@@ -2,10 +2,10 @@
 // Shapes for the measuring tests: one with a box set by the test (the
 // primitives' boxes without their builders), and a probe that counts its
 // visits. Registered after start-up, so the visitor tables are rebuilt.
-#include "engine/actions/SgPath.h"
-#include "engine/core/SgObject.h"
+#include "engine/core/SgPath.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
-#include "engine/nodes/geometry/SgShape.h"
+#include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3f.h"

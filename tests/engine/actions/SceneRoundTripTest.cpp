@@ -17,7 +17,7 @@
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/actions/Vrml1Stream.h"
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgSphere.h"

@@ -6,11 +6,11 @@
 #include <sstream>
 #include <string>
 
-#include "MeasureTestNodes.h"
+#include "tests/engine/actions/MeasureTestNodes.h"
 #include "engine/actions/SgBoundingBoxAction.h"
-#include "engine/actions/SgPathList.h"
-#include "engine/actions/SgState.h"
-#include "engine/core/SgHelper.h"
+#include "engine/core/SgPathList.h"
+#include "engine/core/SgState.h"
+#include "engine/nodes/object/SgHelper.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"

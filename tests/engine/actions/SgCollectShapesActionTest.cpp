@@ -16,7 +16,7 @@
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
-#include "engine/nodes/properties/SgModifier.h"
+#include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgTransform.h"
 
 namespace {

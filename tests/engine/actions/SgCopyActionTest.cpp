@@ -8,14 +8,14 @@
 
 #include "engine/actions/SgCopyAction.h"
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgHelper.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgHelper.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgOffset.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/properties/SgMaterial.h"
-#include "engine/nodes/properties/SgModifier.h"
+#include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgTransform.h"
 
 namespace {

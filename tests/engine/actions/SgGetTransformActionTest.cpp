@@ -2,9 +2,9 @@
 // fails for a degenerate matrix.
 #include <gtest/gtest.h>
 
-#include "../core/TestNodes.h"
-#include "ActionTestNodes.h"
-#include "MeasureTestNodes.h"
+#include "tests/engine/core/TestNodes.h"
+#include "tests/engine/actions/ActionTestNodes.h"
+#include "tests/engine/actions/MeasureTestNodes.h"
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "MeasureTestNodes.h"
+#include "tests/engine/actions/MeasureTestNodes.h"
 #include "engine/actions/SgNodeNavigation.h"
-#include "engine/actions/SgPathList.h"
+#include "engine/core/SgPathList.h"
 #include "engine/actions/SgSelectionHandlerInterface.h"
 #include "engine/nodes/properties/SgLight.h"
 

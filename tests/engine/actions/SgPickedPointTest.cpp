@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "MeasureTestNodes.h"
+#include "tests/engine/actions/MeasureTestNodes.h"
 #include "engine/actions/PickedPointQuery.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/actions/SgSelectionHandlerInterface.h"

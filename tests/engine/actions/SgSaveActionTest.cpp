@@ -11,7 +11,7 @@
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgSwitch.h"
 #include "engine/nodes/geometry/SgCircle.h"
@@ -21,7 +21,7 @@
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgInfo.h"
 #include "engine/nodes/properties/SgMaterial.h"
-#include "engine/nodes/properties/SgModifier.h"
+#include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "tests/engine/core/TestNodes.h"
 

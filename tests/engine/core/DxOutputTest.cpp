@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/DxScratchBuffer.h"

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 #include "engine/core/FieldModule.h"
 
 namespace {

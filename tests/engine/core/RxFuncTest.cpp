@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 #include "engine/core/PolyVec.h"
 #include "engine/core/RxFunc.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 #include "engine/core/RxFunc.h"
 #include "platform/SgClock.h"
 

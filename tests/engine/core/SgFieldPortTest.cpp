@@ -2,7 +2,7 @@
 // module drives it, and what happens to connections when either end goes.
 #include <gtest/gtest.h>
 
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 #include "engine/core/DxOutput.h"
 
 namespace {

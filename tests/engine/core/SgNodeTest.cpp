@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "TestNodes.h"
-#include "engine/nodes/properties/SgAttributeManager.h"
+#include "tests/engine/core/TestNodes.h"
+#include "engine/core/SgAttributeManager.h"
 
 class SgNodeTest : public ::testing::Test {
 protected:

@@ -4,7 +4,7 @@
 #include <numbers>
 #include <sstream>
 
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 
 namespace {
 

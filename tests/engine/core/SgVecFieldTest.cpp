@@ -7,7 +7,7 @@
 #include <functional>
 #include <sstream>
 
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgVecField.h"

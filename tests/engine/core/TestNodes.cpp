@@ -1,8 +1,8 @@
-#include "TestNodes.h"
+#include "tests/engine/core/TestNodes.h"
 
 #include <algorithm>
 
-#include "engine/actions/SgAction.h"
+#include "engine/core/SgAction.h"
 
 SG_CLASS_SOURCE(TestShape, SgNode, SgFieldMngr, "TestShape")
 SG_CLASS_SOURCE(TestBox, TestShape, SgFieldMngr, "TestBox")

@@ -14,14 +14,14 @@
 #include "engine/actions/Vrml1Format.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/actions/Vrml1Stream.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/CScenario.h"
 #include "engine/document/SgAnimationMngr.h"
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/properties/SgTransform.h"
-#include "engine/tools/SgSelectionHandler.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "platform/SgError.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgCabinetExtractor.h"

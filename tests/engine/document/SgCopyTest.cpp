@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/actions/SgPathList.h"
-#include "engine/core/SgObject.h"
+#include "engine/core/SgPathList.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgCopy.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/actions/SgPath.h"
-#include "engine/core/SgObject.h"
+#include "engine/core/SgPath.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/CScenario.h"
@@ -19,7 +19,7 @@
 #include "engine/nodes/properties/SgLayers.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
-#include "engine/tools/SgSelectionHandler.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "tests/engine/document/DocumentFileTestSupport.h"
 #include "utilities/math/Vec3.h"
 

@@ -4,10 +4,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
-#include "engine/document/SgKeyPoint.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/document/SgUndoInfo.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"

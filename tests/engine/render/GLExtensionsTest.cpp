@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/document/GLExtensions.h"
+#include "engine/render/GLExtensions.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <cmath>
 #include <string>
 
-#include "engine/document/SgGLRenderAction.h"
-#include "engine/document/SgTextureManager.h"
+#include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgTextureManager.h"
 #include "platform/gl/OffscreenGLContext.h"
 
 namespace rendertest {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/document/GLVertex.h"
+#include "engine/render/GLVertex.h"
 
 namespace {
 

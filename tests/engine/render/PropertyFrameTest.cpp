@@ -9,7 +9,7 @@
 #include <set>
 #include <utility>
 
-#include "engine/document/SgTextureManager.h"
+#include "engine/render/SgTextureManager.h"
 #include "engine/nodes/properties/SgEnvironment.h"
 #include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgLightModel.h"

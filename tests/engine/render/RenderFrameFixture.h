@@ -13,8 +13,8 @@
 
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
-#include "engine/document/SgGLRenderAction.h"
-#include "engine/document/SgViewport.h"
+#include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgViewport.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/properties/SgBackground.h"
 #include "engine/nodes/properties/SgCamera.h"

@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
-#include "engine/core/SgObject.h"
-#include "engine/document/SgGLBuildCacheAction.h"
-#include "engine/document/SgGLRenderCache.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/render/SgGLBuildCacheAction.h"
+#include "engine/render/SgGLRenderCache.h"
 #include "engine/nodes/geometry/SgPolygon.h"
 #include "tests/engine/render/RenderFrameFixture.h"
 

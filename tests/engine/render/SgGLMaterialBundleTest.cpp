@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/core/SgRef.h"
-#include "engine/document/SgGLMaterialBundle.h"
-#include "engine/document/SgGLRenderAction.h"
+#include "engine/render/SgGLMaterialBundle.h"
+#include "engine/render/SgGLRenderAction.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "platform/SgError.h"
 #include "tests/engine/render/GLStateFixture.h"

@@ -7,11 +7,11 @@
 #include <functional>
 #include <vector>
 
-#include "engine/actions/SgStateAccessors.h"
+#include "engine/core/SgStateAccessors.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgRef.h"
-#include "engine/document/SgGLRenderAction.h"
-#include "engine/document/SgTextureManager.h"
+#include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgTextureManager.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgEnvironment.h"
 #include "engine/nodes/properties/SgLightModel.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/SgObject.h"
-#include "engine/document/SgGLNameTable.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/render/SgGLNameTable.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgLayers.h"

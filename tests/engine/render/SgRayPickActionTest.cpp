@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "engine/actions/PickedPointQuery.h"
-#include "engine/actions/SgRayPickAction.h"
+#include "engine/render/SgRayPickAction.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
-#include "engine/document/SgGLNameTable.h"
+#include "engine/render/SgGLNameTable.h"
 #include "engine/nodes/geometry/SgCube.h"
 
 namespace {

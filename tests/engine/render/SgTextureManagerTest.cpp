@@ -5,9 +5,9 @@
 #include <string>
 
 #include "engine/core/SgGroup.h"
-#include "engine/core/SgObject.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
-#include "engine/document/SgTextureManager.h"
+#include "engine/render/SgTextureManager.h"
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "tests/utilities/image/ImageTestFiles.h"
 

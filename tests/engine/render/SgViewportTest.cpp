@@ -1,7 +1,7 @@
 // The viewport's view: framing, projected boxes, background images; the
 // billboard placement that runs before each frame; the dirty rectangle of
 // the scene manager.
-#include "tests/engine/render/ViewerFixture.h"
+#include "tests/engine/viewer/ViewerFixture.h"
 
 #include <GL/gl.h>
 
@@ -10,13 +10,13 @@
 #include <fstream>
 #include <numbers>
 
-#include "engine/actions/SgPath.h"
-#include "engine/actions/SgPathList.h"
+#include "engine/core/SgPath.h"
+#include "engine/core/SgPathList.h"
 #include "engine/actions/SgScanAction.h"
 #include "engine/actions/SgScanCache.h"
-#include "engine/document/BmpUtils.h"
-#include "engine/document/SgSceneManager.h"
-#include "engine/document/SgWinAlignedRenderAction.h"
+#include "engine/viewer/BmpUtils.h"
+#include "engine/viewer/SgSceneManager.h"
+#include "engine/render/SgWinAlignedRenderAction.h"
 #include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgInfo.h"

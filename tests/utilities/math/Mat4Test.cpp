@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "MatrixTestUtil.h"
+#include "tests/utilities/math/MatrixTestUtil.h"
 #include "platform/SgError.h"
 #include "utilities/math/Mat4.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "MatrixTestUtil.h"
+#include "tests/utilities/math/MatrixTestUtil.h"
 #include "utilities/math/Rotation.h"
 
 using std::numbers::pi;

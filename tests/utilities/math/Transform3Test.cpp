@@ -4,7 +4,7 @@
 #include <numbers>
 #include <vector>
 
-#include "MatrixTestUtil.h"
+#include "tests/utilities/math/MatrixTestUtil.h"
 #include "platform/SgError.h"
 #include "utilities/math/Transform3.h"
 

@@ -1,0 +1,506 @@
+// The user-level object's grouping, attaching, alignment and measuring
+// members. They measure with the standard actions, which know every node class
+// and so sit a layer above the object; the rest of the object is in
+// engine/nodes/object/SgObject.cpp.
+#include "engine/nodes/object/SgObject.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgGetTransformAction.h"
+#include "engine/actions/SgPickedPoint.h"
+#include "engine/core/Image2.h"
+#include "engine/core/SgRef.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgPolygon.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/properties/SgLight.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTexture2D.h"
+#include "engine/nodes/properties/SgTexture2Transform.h"
+#include "engine/nodes/properties/SgTextureEnable.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgError.h"
+#include "utilities/StringUtil.h"
+
+namespace {
+
+constexpr double kSingularDeterminant = 1e-14;
+// Column lengths below this carry no direction.
+constexpr double kMinAxisLength = 1e-12;
+// Groups refuse cycles; this only bounds a walk up a corrupt fathers list.
+constexpr int kMaxGraphDepth = 100000;
+
+SgObject *AsSgObject(SgNode *node)
+{
+    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
+        return nullptr;
+    return static_cast<SgObject *>(node);
+}
+
+// The first father that holds the node as a child (node-pointer fields make
+// fathers too, which hold no children).
+SgGroup *FirstGroupFather(const SgNode *node)
+{
+    for (SgNode *father : node->GetFatherList()) {
+        if (father->IsGroup())
+            return static_cast<SgGroup *>(father);
+    }
+    return nullptr;
+}
+
+// The chain of first group fathers from a root down to the node, started at
+// `from` when that lies on it.
+SgPath GroupChain(SgNode *node, SgNode *from)
+{
+    SgPath path;
+    path.Append(node);
+    for (int depth = 0; depth < kMaxGraphDepth; ++depth) {
+        if (node == from)
+            break;
+        SgGroup *father = FirstGroupFather(node);
+        if (!father)
+            break;
+        path.InsertFirst(father);
+        node = father;
+    }
+    if (from) {
+        const int at = path.GetPosition(from);
+        if (at > 0) {
+            SgPath cut;
+            for (int i = at; i < path.GetCount(); ++i)
+                cut.Append(path[i]);
+            return cut;
+        }
+    }
+    return path;
+}
+
+// The path from the scene side down to `node` after it was placed below
+// `parent`: the path to the parent continued through the parent's content.
+SgPath PathBelow(const SgPath &toParent, SgNode *parent, SgNode *node)
+{
+    SgPathList branches;
+    SgPath tail;
+    branches.PathsFromNode(node, tail, parent);
+    SgPath path = toParent;
+    if (!path.IsEmpty())
+        path.DeleteLast();
+    if (branches.IsEmpty()) {
+        path.Append(parent);
+        path.Append(node);
+        return path;
+    }
+    path.Append(branches.GetAt(branches.GetFirst()));
+    return path;
+}
+
+// A (nearly) singular matrix has no meaningful inverse: the placement it
+// stands for is then taken as the identity.
+Transform3 SafeInverse(const Transform3 &m)
+{
+    if (std::fabs(m.Determinant()) < kSingularDeterminant)
+        return Transform3();
+    try {
+        return m.Inverse();
+    } catch (const SgMathError &) {
+        return Transform3();
+    }
+}
+
+bool IsClassNamed(const SgNode *node, const char *className)
+{
+    const int id = SgFieldMngr::GetClassIDFromName(className);
+    return id && node->IsDerivedFrom(id);
+}
+
+} // namespace
+
+Transform3 SgObject::LocalMatrix()
+{
+    return m_pTransform ? m_pTransform->GetMatrix() : Transform3();
+}
+
+void SgObject::PlaceBy(const Transform3 &matrix)
+{
+    SgTransform *transform = m_pTransform;
+    if (!transform) {
+        if (matrix.GetMatrix().IsIdentity())
+            return;
+        transform = GetTransform(true);
+        if (!transform)
+            return;
+    }
+    if (transform->IsGeneral()) {
+        transform->SetMatrix(matrix);
+        return;
+    }
+    const Vec3 center = transform->m_center.IsIgnored() ? Vec3(0.0, 0.0, 0.0) : transform->m_center.Get(true);
+    const Rotation orientation =
+        transform->m_scaleOrientation.IsIgnored() ? Rotation() : transform->m_scaleOrientation.Get(true);
+    const bool pivotIsOffset = !transform->m_matrixConfig.IsIgnored() &&
+                               transform->m_matrixConfig.Get(true) == SgTransform::kPivotOffsetConfig;
+
+    // The matrix is T(t + k c) SO R S SO^-1 T(-c): in the scale orientation's
+    // frame its linear part is R S, a rotation times axis scales.
+    const Mat3 so = orientation.GetMat3();
+    const Mat3 b = so.Transpose() * matrix.GetMatrix().GetMat3() * so;
+    double length[3];
+    for (int i = 0; i < 3; ++i)
+        length[i] = b.GetColumn(i).Length();
+    // The longest column fixes the first axis, the next one the second (its
+    // shear, if any, is dropped); the third follows by handedness, so that a
+    // mirror shows as a negative scale and a flat axis as a zero one.
+    int order[3] = {0, 1, 2};
+    std::sort(order, order + 3, [&](int i, int j) { return length[i] > length[j]; });
+    Vec3 first(0.0, 0.0, 0.0);
+    if (length[order[0]] > kMinAxisLength)
+        first = b.GetColumn(order[0]) / length[order[0]];
+    else
+        first[order[0]] = 1.0;
+    Vec3 second = b.GetColumn(order[1]);
+    second -= first * second.Dot(first);
+    if (second.Length() <= kMinAxisLength) {
+        // Any direction across the first will do.
+        int least = 0;
+        for (int i = 1; i < 3; ++i) {
+            if (std::fabs(first[i]) < std::fabs(first[least]))
+                least = i;
+        }
+        second = Vec3(0.0, 0.0, 0.0);
+        second[least] = 1.0;
+        second -= first * second.Dot(first);
+    }
+    second /= second.Length();
+    Vec3 axis[3];
+    axis[order[0]] = first;
+    axis[order[1]] = second;
+    const bool cyclic = order[1] == (order[0] + 1) % 3;
+    axis[order[2]] = cyclic ? first.Cross(second) : second.Cross(first);
+
+    Mat3 r;
+    Vec3 scale;
+    for (int i = 0; i < 3; ++i) {
+        scale[i] = b.GetColumn(i).Dot(axis[i]);
+        for (int row = 0; row < 3; ++row)
+            r[row][i] = axis[i][row];
+    }
+    Rotation rotation(r);
+    if (rotation.GetAngle() == 0.0)
+        rotation = Rotation();
+    const Vec3 translation = matrix.TransformPoint(center) - center * (pivotIsOffset ? 1.0 : 0.0);
+
+    transform->m_rotation.SetValuePtr(&rotation, -1, true, false);
+    transform->m_scaleFactor.SetValuePtr(&scale, -1, true, false);
+    transform->m_translation.SetValuePtr(&translation, -1, true, false);
+}
+
+bool SgObject::AddToGroup(SgPath &path)
+{
+    const int at = path.GetObjectPos();
+    if (at < 1)
+        throw SgInvalidArgument("AddToGroup: the path names no object below a parent");
+    SgNode *node = path[at];
+    SgNode *parent = path[at - 1];
+    SgRef<SgNode> keep(node);
+    if (!AddChild(node))
+        return false;
+    if (parent->IsGroup())
+        static_cast<SgGroup *>(parent)->DeleteChild(node);
+    return true;
+}
+
+bool SgObject::LinkToGroup(SgPath &path)
+{
+    const int at = path.GetObjectPos();
+    if (at < 1)
+        throw SgInvalidArgument("LinkToGroup: the path names no object below a parent");
+    return AddChild(path[at]);
+}
+
+bool SgObject::AttachToGroup(SgPath &path, bool link)
+{
+    if (path.IsEmpty())
+        throw SgInvalidArgument("AttachToGroup: the target path is empty");
+    SgNode *targetNode = path.GetLastElement();
+    if (!targetNode || !targetNode->IsGroup()) {
+        std::fprintf(stderr, "AttachToGroup: the target is no group\n");
+        return false;
+    }
+    auto *target = static_cast<SgGroup *>(targetNode);
+    SgRef<SgObject> keep(this);
+
+    // Where the user sees the object now, measured from the same node the
+    // target path starts at.
+    const Transform3 world = SgGetTransformAction::PathMatrix(GroupChain(this, path[0])) * LocalMatrix();
+    SgGroup *oldParent = FirstGroupFather(this);
+
+    SgObject *targetObject = AsSgObject(target);
+    const SgGroup *content = targetObject ? targetObject->GetInnerGroup() : target;
+    SgNode *last = content && content->GetChildsCount() > 0 ? content->GetChild(content->GetChildsCount() - 1)
+                                                              : nullptr;
+    bool added = false;
+    bool bone = false;
+    if (last && IsClassNamed(last, "SgBone")) {
+        added = target->AddChildBefore(this, nullptr);
+        bone = true;
+    } else if (last && last->IsGeometricShape() && IsClassNamed(last, "SgBoolean")) {
+        SgSeparator *operands = static_cast<SgGeometricShape *>(last)->GetSeparator();
+        added = operands && operands->AddChildAfter(this, nullptr);
+    } else {
+        added = target->AddChild(this);
+    }
+    if (!added)
+        return false;
+    if (oldParent)
+        oldParent->DeleteChild(this);
+
+    const Transform3 parentWorld = SgGetTransformAction::PathMatrix(PathBelow(path, target, this));
+    PlaceBy(SafeInverse(parentWorld) * world);
+    if (link || bone)
+        m_link = 1;
+    return true;
+}
+
+bool SgObject::DetachFromGroup(SgPath &path, SgGroup *newParent)
+{
+    if (path.GetCount() < 2)
+        throw SgInvalidArgument("DetachFromGroup: the path names no object below a group");
+    SgObject *object = AsSgObject(path.GetLastElement());
+    SgNode *group = path[path.GetCount() - 2];
+    if (!object || !group->IsGroup() || !newParent) {
+        std::fprintf(stderr, "DetachFromGroup: the path must end at an object in a group, and a new parent "
+                             "must be given\n");
+        return false;
+    }
+    SgRef<SgObject> keep(object);
+    const Transform3 world = SgGetTransformAction::PathMatrix(path) * object->LocalMatrix();
+    if (!newParent->AddChild(object))
+        return false;
+    static_cast<SgGroup *>(group)->DeleteChild(object);
+
+    // The new parent measured from the same node the path starts at.
+    SgPath toParent;
+    const int at = path.GetPosition(newParent);
+    if (at >= 0) {
+        for (int i = 0; i <= at; ++i)
+            toParent.Append(path[i]);
+    } else {
+        toParent = GroupChain(newParent, path[0]);
+    }
+    const Transform3 parentWorld = SgGetTransformAction::PathMatrix(PathBelow(toParent, newParent, object));
+    object->PlaceBy(SafeInverse(parentWorld) * world);
+    if (object->m_link.Get(true) == 1)
+        object->m_link = 0;
+    return true;
+}
+
+SgPathList SgObject::Ungroup()
+{
+    SgPathList placed;
+    if (!m_pInnerGroup)
+        return placed;
+    std::vector<SgGroup *> parents;
+    for (SgNode *father : GetFatherList()) {
+        if (father->IsGroup() && std::find(parents.begin(), parents.end(), father) == parents.end())
+            parents.push_back(static_cast<SgGroup *>(father));
+    }
+    if (parents.empty()) {
+        std::fprintf(stderr, "Ungroup: the object has no parent to take its content\n");
+        return placed;
+    }
+    SgRef<SgObject> keep(this);
+    // A node held twice by the content is placed once.
+    std::vector<SgRef<SgNode>> children;
+    for (SgNode *child : m_pInnerGroup->GetChildList()) {
+        const auto held = [child](const SgRef<SgNode> &ref) { return ref.get() == child; };
+        if (std::none_of(children.begin(), children.end(), held))
+            children.emplace_back(child);
+    }
+    // Each object gets this object's placement once, however many parents
+    // take it: every parent shows the same object.
+    const Transform3 group = LocalMatrix();
+    for (const SgRef<SgNode> &child : children) {
+        if (SgObject *object = AsSgObject(child.get()))
+            object->PlaceBy(group * object->LocalMatrix());
+    }
+    for (SgGroup *parent : parents) {
+        SgNode *after = this;
+        for (const SgRef<SgNode> &child : children) {
+            if (!child->IsObject())
+                continue;
+            if (!parent->AddChildAfter(child.get(), after))
+                continue;
+            after = child.get();
+            SgPath path = GroupChain(parent, nullptr);
+            path.Append(child.get());
+            placed.Add(path);
+        }
+    }
+    for (const SgRef<SgNode> &child : children) {
+        while (m_pInnerGroup->DeleteChild(child.get())) {
+        }
+    }
+    return placed;
+}
+
+bool SgObject::ReplaceChild(SgObject *object)
+{
+    if (!m_pInnerGroup || !object || m_pInnerGroup->WouldMakeCycle(object)) {
+        std::fprintf(stderr, "ReplaceChild: the object needs an inner group and a new child it does not hold "
+                             "above itself\n");
+        return false;
+    }
+    SgRef<SgObject> keep(object);
+    m_pInnerGroup->Clear();
+    return m_pInnerGroup->AddChild(object);
+}
+
+// --- Alignment and drag constraints -------------------------------------------
+
+bool SgObject::ContentBox(Range<Vec3f> &box)
+{
+    SgBoundingBoxAction action;
+    // Transforms off the measured branch (the object's own) stay out: the
+    // box is in the frame "center" is given in.
+    action.m_bLocalToTarget = true;
+    SgPath path(*this);
+    if (m_pInnerGroup) {
+        path.Append(m_pInnerGroup);
+        action.ApplyToPath(path);
+    } else {
+        const std::vector<SgNode *> own = GetChildList();
+        for (SgNode *child : own) {
+            if (child == m_pTransform)
+                continue;
+            SgPath branch = path;
+            branch.Append(child);
+            action.PushState();
+            action.ApplyToPath(branch);
+            action.PopState();
+        }
+    }
+    box = action.m_Box;
+    return action.HasBox();
+}
+
+bool SgObject::AlignToCenter()
+{
+    Range<Vec3f> box;
+    if (!m_pTransform || m_pTransform->IsGeneral() || !ContentBox(box))
+        return false;
+    const Vec3f mid = box.GetCenter();
+    const Vec3 center(mid.x, mid.y, mid.z);
+    // Same rotation, scale and orientation about the new pivot: only the
+    // translation makes up for the move, so the matrix stays as it was.
+    const Transform3 matrix = m_pTransform->GetMatrix();
+    const bool pivotIsOffset = !m_pTransform->m_matrixConfig.IsIgnored() &&
+                               m_pTransform->m_matrixConfig.Get(true) == SgTransform::kPivotOffsetConfig;
+    const Vec3 translation = matrix.TransformPoint(center) - center * (pivotIsOffset ? 1.0 : 0.0);
+    m_pTransform->m_center.SetValuePtr(&center, -1, true, false);
+    m_pTransform->m_translation.SetValuePtr(&translation, -1, true, false);
+    return true;
+}
+
+bool SgObject::IsAlignedToCenter()
+{
+    Range<Vec3f> box;
+    if (!ContentBox(box))
+        return true;
+    const Vec3f mid = box.GetCenter();
+    return (GetCenter() - Vec3(mid.x, mid.y, mid.z)).Length() < kAlignTolerance;
+}
+
+bool SgObject::QueryDragUpon(SgPickedPoint &hit, SlidingType &, Vec3 &direction,
+                             std::unique_ptr<CPolygon> &polygon, double &offset)
+{
+    if (hit.m_Path.IsEmpty())
+        return false;
+    direction = Vec3(0.0, 0.0, 1.0);
+    offset = 0.0;
+    SgPath path = hit.m_Path;
+    path.LeaveToObject();
+    Range<Vec3f> box = SgBoundingBoxAction::CalcBoundingBox(path);
+    polygon = ConvertToPolygon(box, Range<Vec3f>::Z_MIN);
+    return true;
+}
+
+std::unique_ptr<CPolygon> SgObject::ExtractPolygon(SgPickedPoint &hit)
+{
+    if (hit.m_Path.IsEmpty())
+        return nullptr;
+    SgNode *node = hit.m_Path.GetLastElement();
+    if (node && node->IsGeometricShape())
+        node = static_cast<SgGeometricShape *>(node)->GetResultCache();
+    if (!node || !node->IsShape())
+        return nullptr;
+    const int index = hit.m_Indices[0];
+    if (node->IsDerivedFrom(SgPolygon::ClassID())) {
+        auto *outline = static_cast<SgPolygon *>(node);
+        try {
+            const Vec3 *points = outline->GetCoordinates();
+            const int n = points ? outline->OrigLoopSize(0) : 0;
+            return n > 0 ? std::make_unique<CPolygon>(points, n) : nullptr;
+        } catch (const SgError &error) {
+            std::fprintf(stderr, "ExtractPolygon: %s\n", error.what());
+            return nullptr;
+        }
+    }
+    if (node->IsDerivedFrom(SgFaceSet::ClassID())) {
+        auto *faces = static_cast<SgFaceSet *>(node);
+        if (index < 0 || index >= faces->GetFaceCount())
+            return nullptr;
+        return ConvertToPolygon(faces, index);
+    }
+    if (index < 0 || index >= Range<Vec3f>::BOX3_FACES)
+        return nullptr;
+    return ConvertToPolygon(static_cast<SgShape *>(node)->BoundingBox(),
+                            static_cast<Range<Vec3f>::BOX3_SIZE>(index));
+}
+
+SgPolyLine *SgObject::GetObjectPolyline() const
+{
+    const int first = GetChildFirst();
+    if (first < 0)
+        return nullptr;
+    SgNode *child = GetChildAt(first);
+    return child && child->IsDerivedFrom(SgPolyLine::ClassID()) ? static_cast<SgPolyLine *>(child) : nullptr;
+}
+
+std::unique_ptr<CPolygon> SgObject::ConvertToPolygon(const Range<Vec3f> &box, Range<Vec3f>::BOX3_SIZE extent)
+{
+    // Bit 0 of a corner code takes the maximum x, bit 1 the maximum y, bit 2
+    // the maximum z.
+    static const int kCorners[Range<Vec3f>::BOX3_FACES][4] = {
+        {6, 4, 0, 2}, {3, 1, 5, 7}, {5, 1, 0, 4}, {6, 2, 3, 7}, {2, 0, 1, 3}, {7, 5, 4, 6},
+    };
+    if (extent < 0 || extent >= Range<Vec3f>::BOX3_FACES)
+        return nullptr;
+    const Vec3f &lo = box.GetMin();
+    const Vec3f &hi = box.GetMax();
+    Vec3 points[4];
+    for (int i = 0; i < 4; ++i) {
+        const int code = kCorners[extent][i];
+        points[i] = Vec3((code & 1) ? hi.x : lo.x, (code & 2) ? hi.y : lo.y, (code & 4) ? hi.z : lo.z);
+    }
+    return std::make_unique<CPolygon>(points, 4);
+}
+
+std::unique_ptr<CPolygon> SgObject::ConvertToPolygon(SgFaceSet *faceSet, int face)
+{
+    if (!faceSet || face < 0 || face >= faceSet->GetFaceCount())
+        return nullptr;
+    // The face's outline is not taken over yet: drag tools fit the polygon
+    // they need from the face set themselves.
+    return std::make_unique<CPolygon>();
+}
+
+Range<Vec3f> SgObject::GetBoundingBox(bool own, SgNode *node)
+{
+    SgNode *start = own || !node ? this : node;
+    return SgBoundingBoxAction::CalcBoundingBox(SgPath(*start));
+}

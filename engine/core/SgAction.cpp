@@ -1,0 +1,292 @@
+#include "engine/core/SgAction.h"
+
+#include <bitset>
+#include <cstdio>
+#include <exception>
+
+#include "engine/core/SgState.h"
+#include "engine/core/SgFieldMngr.h"
+#include "platform/SgError.h"
+
+int SgAction::ClassIDCounter = SgAction::kFirstClassID;
+const char *SgAction::s_csClassNames[SgAction::kMaxNamedClasses] = {};
+SgAction::CreatorFn SgAction::s_pfnCreators[SgAction::kMaxNamedClasses] = {};
+SgAction::VisitorFn *SgAction::maps[SgAction::kMaxClasses] = {};
+
+int SgAction::s_iClassID = 0;
+const char *const SgAction::s_lpszClassName = "SgAction";
+SgAction::VisitorFn SgAction::s_pfnMethodsMap[SgAction::kVisitorTableSize] = {};
+int SgAction::s_aiEnabledElements[SgAction::kMaxEnabledElements] = {};
+int SgAction::s_iEnabledCount = 0;
+
+namespace {
+
+// The node class one step up, or -1 when the family keeps no parent for it.
+int ParentOffset(int offset)
+{
+    try {
+        return SgFieldMngr::GetParent(offset);
+    } catch (const SgError &) {
+        return -1;
+    }
+}
+
+// The entry of the nearest ancestor that has one, or the root's entry (null
+// when even the root has none).
+SgAction::VisitorFn InheritedVisitor(const SgAction::VisitorFn *table, int offset)
+{
+    // Parents are registered before their children, so a chain is never
+    // longer than the family; the bound only guards a corrupt parent table.
+    for (int steps = 0; steps < SgFieldMngr::kMaxClasses; ++steps) {
+        const int parent = ParentOffset(offset);
+        if (parent < 0)
+            return nullptr;
+        const bool inTable = parent < SgAction::kVisitorTableSize;
+        if (parent == offset)
+            return inTable ? table[parent] : nullptr;
+        if (inTable && table[parent])
+            return table[parent];
+        offset = parent;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+SgAction *SgAction::Creator()
+{
+    return new (std::nothrow) SgAction;
+}
+
+void SgAction::InitClass()
+{
+    if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))
+        return;
+    SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitDefault);
+    BuildVisitorsMap_(s_iClassID);
+}
+
+SgAction::SgAction() : m_pState(new SgState(this))
+{
+    // Virtual calls answer for SgAction here, which enables no element; a
+    // derived class that enables some fills them in with InitState().
+    m_pState->Init(nullptr);
+}
+
+SgAction::~SgAction()
+{
+    delete m_pState;
+}
+
+void SgAction::InitState()
+{
+    m_pState->Init(nullptr);
+}
+
+bool SgAction::Apply(SgNode *node)
+{
+    m_error.clear();
+    const int depth = m_pState->GetDepth();
+    const int pathCount = m_CurrentPath.GetCount();
+    m_nPathCode = kNoTarget;
+    bool failed = false;
+    try {
+        m_CurrentPath.Append(node);
+        Traverse(node);
+        m_CurrentPath.DeleteLast();
+    } catch (const std::exception &error) {
+        failed = true;
+        m_error = error.what();
+    } catch (const char *message) {
+        failed = true;
+        m_error = message ? message : "";
+    }
+    if (failed) {
+        Unwind(depth, pathCount);
+        if (m_error.empty())
+            m_error = "action failed";
+        std::fprintf(stderr, "%s\n", m_error.c_str());
+    }
+    // A nested Apply of this action that failed counts as a failure of this one.
+    return m_error.empty();
+}
+
+void SgAction::Unwind(int depth, int pathCount)
+{
+    while (m_pState->GetDepth() > depth) {
+        try {
+            PopState();
+        } catch (const std::exception &) {
+            break;
+        }
+    }
+    m_CurrentPath.Truncate(pathCount);
+}
+
+bool SgAction::ApplyToPath(const SgPath &path)
+{
+    m_TargetPath = path;
+    if (m_TargetPath.IsEmpty())
+        throw SgInvalidArgument("SgAction::ApplyToPath: the target path is empty");
+    return Apply(m_TargetPath[0]);
+}
+
+void SgAction::PushState()
+{
+    m_pState->Push();
+}
+
+void SgAction::PopState()
+{
+    m_pState->Pop();
+}
+
+int SgAction::GetPathCode()
+{
+    if (m_TargetPath.IsEmpty())
+        return kNoTarget;
+    if (m_nPathCode == kInTarget)
+        return kInTarget;
+    const int count = m_CurrentPath.GetCount();
+    const int d = count - 1;
+    if (d < 0)
+        throw SgInvalidArgument("SgAction::GetPathCode: the current path is empty");
+    if (d >= m_TargetPath.GetCount())
+        return kOffTarget;
+    // The whole chain must match, not only the last node: a node shared by a
+    // branch off the target (visited there because it affects state) is not
+    // the target's occurrence of it.
+    const std::vector<SgNode *> &target = m_TargetPath.GetNodes();
+    const std::vector<SgNode *> &current = m_CurrentPath.GetNodes();
+    for (int i = d; i >= 0; --i) {
+        if (target[i] != current[i])
+            return kOffTarget;
+    }
+    m_nPathCode = m_TargetPath.GetCount() <= count ? kInTarget : kAboveTarget;
+    return m_nPathCode;
+}
+
+SgNode *SgAction::GetStopNode(const SgNode *group) const
+{
+    const std::vector<SgNode *> &target = m_TargetPath.GetNodes();
+    for (size_t i = 0; i + 1 < target.size(); ++i) {
+        if (target[i] == group)
+            return target[i + 1];
+    }
+    return nullptr;
+}
+
+SgAction *SgAction::Create(int classId)
+{
+    const int offset = classId - kFirstClassID;
+    if (offset < 0 || offset >= kMaxNamedClasses || !s_pfnCreators[offset])
+        return nullptr;
+    return s_pfnCreators[offset]();
+}
+
+SgAction::VisitorFn *SgAction::GetVisitorTable(int actionClassId)
+{
+    const int offset = actionClassId - kFirstClassID;
+    if (offset < 0 || offset >= kMaxClasses)
+        return nullptr;
+    return maps[offset];
+}
+
+void SgAction::BuildVisitorsMap_(int actionClassId)
+{
+    VisitorFn *table = GetVisitorTable(actionClassId);
+    if (!table)
+        return;
+    int count = SgFieldMngr::GetClassCount();
+    if (count > kVisitorTableSize)
+        count = kVisitorTableSize;
+    // Increasing offsets meet parents before their children, so an ancestor's
+    // entry is complete when its descendants copy it; entries already set,
+    // by the class or by an earlier build, are kept.
+    for (int offset = 0; offset < count; ++offset) {
+        if (!table[offset])
+            table[offset] = InheritedVisitor(table, offset);
+    }
+}
+
+void SgAction::ReBuildVisitorsMaps()
+{
+    for (int id = kFirstClassID; id < ClassIDCounter; ++id)
+        BuildVisitorsMap_(id);
+}
+
+void SgAction::ReportNoVisitor(const SgAction *action, const SgNode *node)
+{
+    static std::bitset<kMaxClasses * kVisitorTableSize> s_reported;
+    const int actionOffset = action->GetOffset();
+    const int nodeOffset = node->GetClassID() - kFirstNodeClassID;
+    if (actionOffset >= 0 && actionOffset < kMaxClasses && nodeOffset >= 0 && nodeOffset < kVisitorTableSize) {
+        const size_t bit = static_cast<size_t>(actionOffset) * kVisitorTableSize + nodeOffset;
+        if (s_reported.test(bit))
+            return;
+        s_reported.set(bit);
+    }
+    std::fprintf(stderr,
+                 "%s: no visitor for node class %s; its nodes are skipped until the visitor "
+                 "tables are rebuilt\n",
+                 action->GetClassName(), node->GetClassName());
+}
+
+void SgAction::VisitDefault(SgAction *action, SgNode *node)
+{
+    node->DoAction(action);
+}
+
+bool SgAction::SetVisitor(VisitorFn *table, int nodeClassId, VisitorFn visitor)
+{
+    const int offset = nodeClassId - kFirstNodeClassID;
+    if (!table || offset < 0 || offset >= kVisitorTableSize) {
+        std::fprintf(stderr, "SgAction::SetVisitor: node class id %d has no place in a visitor table\n",
+                     nodeClassId);
+        return false;
+    }
+    table[offset] = visitor;
+    return true;
+}
+
+bool SgAction::SetVisitor(int actionClassId, int nodeClassId, VisitorFn visitor)
+{
+    VisitorFn *table = GetVisitorTable(actionClassId);
+    if (!table) {
+        std::fprintf(stderr, "SgAction::SetVisitor: no action class with id %d\n", actionClassId);
+        return false;
+    }
+    return SetVisitor(table, nodeClassId, visitor);
+}
+
+bool SgAction::RegisterActionClass(int &classId, const char *name, CreatorFn creator, VisitorFn *table)
+{
+    if (classId)
+        return false;
+    if (ClassIDCounter - kFirstClassID >= kMaxClasses) {
+        std::fprintf(stderr, "SgAction: no room for action class %s (at most %d)\n", name ? name : "",
+                     kMaxClasses);
+        return false;
+    }
+    classId = ClassIDCounter++;
+    const int offset = classId - kFirstClassID;
+    s_csClassNames[offset] = name;
+    s_pfnCreators[offset] = creator;
+    maps[offset] = table;
+    return true;
+}
+
+void SgAction::EnableElementSlot(int *list, int &count, int elementClassId, ElementCreatorFn create)
+{
+    const int slot = elementClassId - kFirstElementClassID;
+    if (slot < 0 || slot >= SgState::kMaxSlots) {
+        std::fprintf(stderr, "SgAction: element class id %d is not registered\n", elementClassId);
+        return;
+    }
+    if (count >= kMaxEnabledElements) {
+        std::fprintf(stderr, "SgAction: an action enables at most %d elements\n", kMaxEnabledElements);
+        return;
+    }
+    list[count++] = slot;
+    SgState::SetElementCreator(slot, create);
+}

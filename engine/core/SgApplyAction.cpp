@@ -1,0 +1,52 @@
+#include "engine/core/SgApplyAction.h"
+
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgTField.h"
+
+SG_ACTION_SOURCE(SgApplyAction, "SgApplyAction")
+
+void SgApplyAction::InitClass()
+{
+    if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))
+        return;
+    SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitNode);
+    SetVisitor(s_pfnMethodsMap, SgGroup::ClassID(), VisitGroup);
+    // Procedural shapes are registered by the geometry library when it is
+    // part of the build; without them the entry has nothing to cover.
+    if (const int shapeId = SgFieldMngr::GetClassIDFromName("SgGeometricShape"))
+        SetVisitor(s_pfnMethodsMap, shapeId, VisitGeometricShape);
+    BuildVisitorsMap_(s_iClassID);
+}
+
+void SgApplyAction::VisitNode(SgAction *action, SgNode *node)
+{
+    auto *self = static_cast<SgApplyAction *>(action);
+    if (!self->m_pfnApply)
+        return;
+    int remaining = node->NumNodeFields();
+    const int count = node->GetFieldsCount();
+    for (int i = 0; i < count && remaining > 0; ++i) {
+        auto *field = dynamic_cast<SgFNodePtr *>(node->GetFieldAddress(i));
+        if (!field)
+            continue;
+        --remaining;
+        if (SgNode *referenced = field->Get(true).get())
+            self->m_pfnApply(action, referenced, self->m_pUserData);
+    }
+    self->m_pfnApply(action, node, self->m_pUserData);
+}
+
+void SgApplyAction::VisitGroup(SgAction *action, SgNode *node)
+{
+    auto *self = static_cast<SgApplyAction *>(action);
+    if (self->m_pfnApply)
+        self->m_pfnApply(action, node, self->m_pUserData);
+    node->DoAction(action);
+}
+
+void SgApplyAction::VisitGeometricShape(SgAction *action, SgNode *node)
+{
+    if (!action->m_bVisitShapeSeparators)
+        return;
+    VisitNode(action, node);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The cache that holds a result shape: a procedural shape's generated mesh or
+// the solid library's boolean result.
+#include "engine/core/SgCache.h"
+
+class SgShape;
+
+class SgBooleanCache : public SgCache {
+public:
+    SgBooleanCache() = default;
+    ~SgBooleanCache() override;
+
+    // Lets go of the shape (deleted unless someone else holds a reference).
+    void DestroyCache() override;
+
+    SgShape *GetShape() const { return m_pShape; }
+    // The cache holds a reference to the shape; a different shape stored in
+    // its place is let go, so forgetting DestroyCache first leaks nothing.
+    void SetShape(SgShape *shape);
+
+private:
+    SgShape *m_pShape = nullptr;
+};

@@ -1,0 +1,70 @@
+#include "engine/core/SgDocumentLink.h"
+
+namespace SgDocumentLink {
+namespace {
+
+Calls &Installed()
+{
+    static Calls calls;
+    return calls;
+}
+
+} // namespace
+
+void Install(const Calls &calls)
+{
+    Installed() = calls;
+}
+
+bool IsUndoRecording(const SgDocument *document)
+{
+    const Calls &calls = Installed();
+    return document && calls.isUndoRecording && calls.isUndoRecording(document);
+}
+
+void RecordField(SgDocument *document, SgField *field, void *before, void *after, ReleaseFn release)
+{
+    const Calls &calls = Installed();
+    if (document && calls.recordField) {
+        calls.recordField(document, field, before, after, release);
+        return;
+    }
+    release(before);
+    release(after);
+}
+
+void RecordChild(SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous)
+{
+    const Calls &calls = Installed();
+    if (document && calls.recordChild)
+        calls.recordChild(document, added, group, child, previous);
+}
+
+void UpdateSceneManager(SgDocument *document, SgNode *node)
+{
+    const Calls &calls = Installed();
+    if (document && calls.updateSceneManager)
+        calls.updateSceneManager(document, node);
+}
+
+void SetUndoRecording(SgDocument *document, bool on)
+{
+    const Calls &calls = Installed();
+    if (document && calls.setUndoRecording)
+        calls.setUndoRecording(document, on);
+}
+
+int StartKeyPoint(SgDocument *document)
+{
+    const Calls &calls = Installed();
+    return document && calls.startKeyPoint ? calls.startKeyPoint(document) : -1;
+}
+
+void EndKeyPoint(SgDocument *document)
+{
+    const Calls &calls = Installed();
+    if (document && calls.endKeyPoint)
+        calls.endKeyPoint(document);
+}
+
+} // namespace SgDocumentLink

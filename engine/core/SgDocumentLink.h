@@ -1,0 +1,40 @@
+#pragma once
+// The object model sits below the document, yet every edit of a node in a
+// document is recorded for undo and reported to the document's scene manager.
+// The document layer installs these calls at start-up; until then, and for
+// nodes outside any document, edits are neither recorded nor reported.
+class SgDocument;
+class SgField;
+class SgNode;
+
+namespace SgDocumentLink {
+
+// Frees one value buffer of a field record.
+using ReleaseFn = void (*)(void *buffer);
+
+struct Calls {
+    bool (*isUndoRecording)(const SgDocument *document) = nullptr;
+    // Takes ownership of both buffers, also when it fails.
+    void (*recordField)(SgDocument *document, SgField *field, void *before, void *after,
+                        ReleaseFn release) = nullptr;
+    // `added` false records a removal; `previous` is the sibling before the child.
+    void (*recordChild)(SgDocument *document, bool added, SgNode *group, SgNode *child,
+                        SgNode *previous) = nullptr;
+    void (*updateSceneManager)(SgDocument *document, SgNode *node) = nullptr;
+    void (*setUndoRecording)(SgDocument *document, bool on) = nullptr;
+    // Opens a key point and returns its number, -1 when recording is off.
+    int (*startKeyPoint)(SgDocument *document) = nullptr;
+    void (*endKeyPoint)(SgDocument *document) = nullptr;
+};
+
+void Install(const Calls &calls);
+
+bool IsUndoRecording(const SgDocument *document);
+void RecordField(SgDocument *document, SgField *field, void *before, void *after, ReleaseFn release);
+void RecordChild(SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous);
+void UpdateSceneManager(SgDocument *document, SgNode *node);
+void SetUndoRecording(SgDocument *document, bool on);
+int StartKeyPoint(SgDocument *document);
+void EndKeyPoint(SgDocument *document);
+
+} // namespace SgDocumentLink

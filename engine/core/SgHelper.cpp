@@ -1,3 +1,0 @@
-#include "engine/core/SgHelper.h"
-
-SG_CLASS_SOURCE(SgHelper, SgObject, SgFieldMngr, "SgHelper")

@@ -1,0 +1,45 @@
+#pragma once
+// A tool that creates or edits one object and shows temporary rubber
+// geometry while the mouse moves. The rubber geometry lives in a separator
+// of its own that records no undo and belongs to no document between draws;
+// the edited object is kept as the edit separator.
+#include "engine/core/SgRef.h"
+#include "engine/handlers/SgTool.h"
+
+class SgObject;
+class SgSeparator;
+class SgTransform;
+
+class SgRubberTool : public SgTool {
+    SG_CLASS_HEADER(SgRubberTool, SgFieldMngr)
+
+    // Every rubber tool works on the XY plane; the argument is not used.
+    SgRubberTool();
+    explicit SgRubberTool(const Plane &plane);
+    ~SgRubberTool() override;
+
+    // Prepares the tool to edit the object the path ends at: the object and
+    // shape paths, the object's transform (made when it has none). The
+    // transform argument is not used.
+    virtual void Init(SgPath &path, SgTransform *transform);
+    using SgTool::Start;
+    void Start(SgHandleEventAction *action, PickedPointQuery *query) override;
+    // Nothing on an idle tool.
+    void Finish(SgHandleEventAction *action) override;
+    // Derived tools make their edit and temp separators here.
+    virtual void CreateObjectGroup() {}
+
+    SgObject *GetEditSeparator() const { return m_pEditSeparator; }
+    void SetEditSeparator(SgObject *object) { m_pEditSeparator = object; }
+    SgSeparator *GetTempSeparator() const { return m_pTempSeparator.get(); }
+    // Keeps the separator, stops it recording undo and gives it the tool's
+    // document.
+    void SetTempSeparator(SgSeparator *separator);
+    SgTransform *GetTransform() const { return m_pTransform; }
+    void SetTransform(SgTransform *transform) { m_pTransform = transform; }
+
+protected:
+    SgObject *m_pEditSeparator = nullptr;
+    SgRef<SgSeparator> m_pTempSeparator;
+    SgTransform *m_pTransform = nullptr;
+};

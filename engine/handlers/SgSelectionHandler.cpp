@@ -1,0 +1,531 @@
+#include "engine/handlers/SgSelectionHandler.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+
+#include "engine/core/SgApplyAction.h"
+#include "engine/actions/SgPickedPoint.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/core/SgKeyPoint.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "platform/SgError.h"
+#include "utilities/math/Color.h"
+
+SG_CLASS_SOURCE(SgSelectionHandler, SgEventHandler, SgFieldMngr, "SgSelectionHandler")
+
+namespace {
+
+SgObject *AsSgObject(SgNode *node)
+{
+    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
+        return nullptr;
+    return static_cast<SgObject *>(node);
+}
+
+// The first object from the start of the path whose selected flag is set.
+SgObject *FindSelected(const SgPath &path)
+{
+    for (SgNode *node : path.GetNodes()) {
+        SgObject *object = AsSgObject(node);
+        if (object && object->isSelected())
+            return object;
+    }
+    return nullptr;
+}
+
+// Both paths designate the same selected object (or both none).
+bool SelectCompare(const SgPath &a, const SgPath &b)
+{
+    return FindSelected(a) == FindSelected(b);
+}
+
+int ClassIdOrZero(const char *name)
+{
+    return SgFieldMngr::GetClassIDFromName(name);
+}
+
+bool IsManipulator(SgNode *node)
+{
+    const int manipulator = ClassIdOrZero("SgManipulator");
+    return manipulator && node->IsDerivedFrom(manipulator);
+}
+
+struct ApplyAllData {
+    SelectOp *op;
+    int parametricObject;
+};
+
+void ApplyAllVisit(SgAction *action, SgNode *node, void *data)
+{
+    auto &apply = *static_cast<ApplyAllData *>(data);
+    const int classId = node->GetClassID();
+    if (classId != SgObject::ClassID() && !(apply.parametricObject && classId == apply.parametricObject))
+        return;
+    if (classId == SgObject::ClassID()) {
+        // A Boolean shown by its operands is edited through them, not as a whole.
+        SgNode *boolean = static_cast<SgObject *>(node)->GetBoolean();
+        if (boolean && boolean->IsGeometricShape() && static_cast<SgGeometricShape *>(boolean)->IsExploded())
+            return;
+    }
+    // The flag ends the object's own child loop before its first child; an
+    // object without children would leave it set for its parent instead.
+    if (apply.op->m_iRecurse == 0 && node->GetNumChildren() > 0)
+        action->m_bLeaveSeparator = true;
+    (*apply.op)(node);
+}
+
+struct CollectData {
+    std::vector<SgPath> paths;
+};
+
+void CollectObjects(SgAction *action, SgNode *node, void *data)
+{
+    if (node->GetClassID() == SgObject::ClassID())
+        static_cast<CollectData *>(data)->paths.push_back(action->GetCurrentPath());
+}
+
+} // namespace
+
+void ApplyOnUnselctedOp::operator()(SgNode *node)
+{
+    SgObject *object = AsSgObject(node);
+    if (m_pOp && !(object && object->isSelected()))
+        (*m_pOp)(node);
+}
+
+SgSelectionHandler::SgSelectionHandler()
+    : m_pMaterial(new SgMaterial), m_iSelectionValue(MoveToolClassID())
+{
+    // The highlight is editing state: none of its edits is ever recorded.
+    m_pMaterial->DisableUndo();
+    m_pMaterial->m_diffuseColor.SetValue(0, Color(0, 0, 1, 1));
+    SetPickFilterCB(&MostTopObject);
+}
+
+SgSelectionHandler::~SgSelectionHandler() = default;
+
+int SgSelectionHandler::MoveToolClassID()
+{
+    return ClassIdOrZero("SgMoveTool");
+}
+
+void SgSelectionHandler::SetPickFilterCB(PathCB cb)
+{
+    m_pfnPickFilter = cb;
+    if (cb)
+        m_fixup = [this, cb](SgPath &path) { cb(path, this); };
+    else
+        m_fixup = nullptr;
+}
+
+void SgSelectionHandler::RunMember(MemberCB cb, SgPath &path, int a, int b)
+{
+    if (cb)
+        (this->*cb)(path, a, b);
+}
+
+// ---- Selection -------------------------------------------------------------------
+
+void SgSelectionHandler::Select(const SgPath &given, int flag)
+{
+    SgPath path = given;
+    if (path.IsEmpty()) {
+        if (m_ePolicy == kReplace || (m_ePolicy == kByModifier && !m_bCtrlDown)) {
+            DeselectAll();
+            m_pContextParent.reset();
+        }
+        return;
+    }
+    if (!IsSelectable(path))
+        return;
+    if (flag == 0) {
+        if (!IsSelected(path))
+            DoSelect(path);
+        return;
+    }
+    int mode = m_ePolicy;
+    if (m_ePolicy == kByModifier)
+        mode = m_bCtrlDown ? kToggle : kReplace;
+    if (mode == kReplace) {
+        DeselectAll();
+        DoSelect(path);
+    } else if (mode == kToggle) {
+        if (IsSelected(path))
+            Deselect(path, true);
+        else
+            DoSelect(path);
+    }
+}
+
+void SgSelectionHandler::Select(SgPathList &list, int flag)
+{
+    // A copy: the callbacks may change the list given (it may be the selection).
+    const SgPathList paths(list);
+    for (POSITION pos = paths.GetFirst(); pos;)
+        Select(paths.GetNext(pos), flag);
+}
+
+void SgSelectionHandler::Select(SgNode *node, int flag)
+{
+    if (!node)
+        return;
+    SgPathList paths;
+    SgPath tail;
+    paths.PathsFromNode(node, tail, nullptr);
+    Select(paths, flag);
+}
+
+void SgSelectionHandler::DoSelect(SgPath path)
+{
+    if (m_fixup)
+        m_fixup(path);
+    if (path.IsEmpty())
+        throw SgInvalidArgument("SgSelectionHandler::DoSelect: a path without nodes");
+    SgObject *object = AsSgObject(path.GetObject(true));
+    if (!object)
+        return;
+    object->setSelected(true);
+    if (m_pfnStart)
+        m_pfnStart(path, m_pStartData);
+    m_SelectedPaths.Add(path);
+    KeepSelectedAlive();
+    RunMember(m_pfnSelection, path, m_iSelectionValue, m_iTransformToolFrame);
+    if (m_pfnFinish)
+        m_pfnFinish(path, m_pFinishData);
+}
+
+void SgSelectionHandler::Deselect(SgPath &path, bool lookUp)
+{
+    SgPath designated = path;
+    POSITION match = nullptr;
+    if (lookUp) {
+        for (POSITION pos = m_SelectedPaths.GetFirst(); pos;) {
+            const POSITION here = pos;
+            SgPath entry = m_SelectedPaths.GetNext(pos);
+            if (SelectCompare(entry, path)) {
+                match = here;
+                designated = entry;
+                break;
+            }
+        }
+    }
+    RunMember(m_pfnDeselection, designated, 0, 0);
+    // The callback may have changed the list: the entry is found again.
+    bool removed = false;
+    if (match) {
+        for (POSITION pos = m_SelectedPaths.GetFirst(); pos;) {
+            const POSITION here = pos;
+            m_SelectedPaths.GetNext(pos);
+            if (here == match) {
+                m_SelectedPaths.RemoveAt(here);
+                removed = true;
+                break;
+            }
+        }
+    }
+    if (!removed)
+        m_SelectedPaths.Remove(designated);
+    if (SgObject *object = FindSelected(designated))
+        object->setSelected(false);
+    KeepSelectedAlive();
+}
+
+void SgSelectionHandler::DeselectAll()
+{
+    // Each round removes the first entry; the bound guards against a
+    // deselection callback that keeps adding paths.
+    for (int rounds = m_SelectedPaths.GetCount(); rounds > 0 && !m_SelectedPaths.IsEmpty(); --rounds) {
+        SgPath first = m_SelectedPaths.GetAt(m_SelectedPaths.GetFirst());
+        Deselect(first, false);
+    }
+    m_SelectedPaths.RemoveAll();
+    KeepSelectedAlive();
+}
+
+int SgSelectionHandler::IsSelected(SgPath &path)
+{
+    return FindSelected(path) != nullptr;
+}
+
+bool SgSelectionHandler::IsSelectable(const SgPath &path)
+{
+    if (path.IsEmpty())
+        throw SgInvalidArgument("SgSelectionHandler::IsSelectable: a path without nodes");
+    SgSeparator *end = path.GetObject(true);
+    if (!end)
+        return false;
+    SgObject *object = AsSgObject(end);
+    SgNode *last = path[path.GetCount() - 1];
+    return object && object->IsSelectable() && last && last->IsSelectable() && object->Selectable();
+}
+
+bool SgSelectionHandlerInterfaceBase::IsSelectable(SgPath &path)
+{
+    return SgSelectionHandler::IsSelectable(path);
+}
+
+bool SgSelectionHandler::_PickedPointFilter(SgPickedPoint &hit)
+{
+    return !hit.m_Path.IsEmpty() && IsSelectable(hit.m_Path);
+}
+
+void SgSelectionHandler::ReselectAll()
+{
+    const SgPathList saved(m_SelectedPaths);
+    DeselectAll();
+    for (POSITION pos = saved.GetFirst(); pos;)
+        DoSelect(saved.GetNext(pos));
+}
+
+void SgSelectionHandler::SelectAll(SgSeparator *root)
+{
+    if (!root)
+        return;
+    // Collected first: selecting may attach tools, which must not change the
+    // graph under the traversal.
+    CollectData found;
+    SgApplyAction collect(&CollectObjects, &found);
+    collect.Apply(root);
+    for (SgPath &path : found.paths) {
+        if (!IsSelected(path))
+            Select(path, 0);
+    }
+}
+
+void SgSelectionHandler::SelectInvert(SgSeparator *root)
+{
+    if (!root)
+        return;
+    CollectData found;
+    SgApplyAction collect(&CollectObjects, &found);
+    collect.Apply(root);
+    // An object below one that this pass already turned follows that one:
+    // its path designates the same selection, and turning it again would
+    // undo the first turn.
+    std::unordered_set<const SgNode *> turned;
+    for (SgPath &path : found.paths) {
+        const bool follows = std::any_of(path.GetNodes().begin(), path.GetNodes().end(),
+                                         [&](const SgNode *node) { return turned.count(node) > 0; });
+        if (follows)
+            continue;
+        turned.insert(path.GetLastElement());
+        if (IsSelected(path))
+            Deselect(path, true);
+        else
+            Select(path, 0);
+    }
+}
+
+void SgSelectionHandler::FixSelectionPath(SgPath &path)
+{
+    path.ExtendToShape();
+}
+
+int SgSelectionHandler::GetSelectedObjects(int max, SgObject **objects, SgPath *paths)
+{
+    if (max < 1)
+        return 0;
+    int stored = 0;
+    for (POSITION pos = m_SelectedPaths.GetFirst(); pos && stored < max; ++stored) {
+        SgPath path = m_SelectedPaths.GetNext(pos);
+        if (objects)
+            objects[stored] = path.IsEmpty() ? nullptr : AsSgObject(path.GetLastElement());
+        if (paths)
+            paths[stored] = path;
+    }
+    return stored;
+}
+
+// ---- Apply family ------------------------------------------------------------------
+
+void SgSelectionHandler::ApplyToSelection(SelectOp *op)
+{
+    if (!op)
+        return;
+    const SgPathList saved(m_SelectedPaths);
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath path = saved.GetNext(pos);
+        path.CutToObject(0, true, false);
+        if (!path.IsEmpty())
+            (*op)(path.GetLastElement());
+    }
+}
+
+void SgSelectionHandler::ApplyToAll(SelectOp *op)
+{
+    SgNode *scene = GetFirstFather();
+    if (!scene)
+        throw SgInvalidArgument("SgSelectionHandler::ApplyToAll: the handler is in no scene");
+    if (!op)
+        return;
+    ApplyAllData data{op, ClassIdOrZero("SgParametricObject")};
+    SgApplyAction apply(&ApplyAllVisit, &data);
+    apply.Apply(scene);
+}
+
+void SgSelectionHandler::ApplyToUnSelected(SelectOp *op)
+{
+    ApplyOnUnselctedOp unselected(op);
+    ApplyToAll(&unselected);
+}
+
+// ---- Deletion ------------------------------------------------------------------------
+
+void SgSelectionHandler::Delete(SgPath &path)
+{
+    SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
+    const int at = object ? path.GetPosition(object) : -1;
+    if (at < 1)
+        throw SgInvalidArgument("SgSelectionHandler::Delete: the path holds no object below a node");
+    SgNode *parent = path[at - 1];
+    // Held across the deselection, which lets go of the selection's reference.
+    SgRef<SgNode> keep(object->GetRefCount() > 0 ? object : nullptr);
+    Deselect(path, true);
+    if (parent && parent->IsGroup())
+        static_cast<SgGroup *>(parent)->DeleteChild(object);
+}
+
+void SgSelectionHandler::Delete(SgPathList &paths)
+{
+    const SgPathList saved(paths);
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath path = saved.GetNext(pos);
+        Delete(path);
+    }
+}
+
+void SgSelectionHandler::Delete()
+{
+    SgPathList saved(m_SelectedPaths);
+    Delete(saved);
+}
+
+// ---- Path fix-ups ----------------------------------------------------------------------
+
+void SgSelectionHandler::MostTopObject(SgPath &path, void *data)
+{
+    auto *handler = static_cast<SgSelectionHandler *>(data);
+    SgNode *context = handler ? handler->GetContextParent() : nullptr;
+    const int contextAt = context ? path.GetPosition(context) : -1;
+    if (contextAt >= 0) {
+        int top = -1;
+        for (int k = path.GetCount() - 1; k > contextAt; --k) {
+            if (path[k] && path[k]->IsObject())
+                top = k;
+        }
+        if (top >= 0)
+            path.Truncate(top + 1);
+        path.CutToRoot(0);
+        return;
+    }
+    path.CutToObject(0, false, true);
+    if (handler)
+        handler->m_pContextParent.reset();
+    path.CutToRoot(0);
+}
+
+void SgSelectionHandler::LowestObject(SgPath &path, void *)
+{
+    path.CutToObject(0, true, true);
+    path.CutToRoot(0);
+}
+
+// ---- Selection and deselection callbacks -------------------------------------------------
+
+void SgSelectionHandler::TransformTool(SgPath &path, int, int)
+{
+    // The manipulator that moves the selection is attached here once the
+    // transform tools exist; until then a selection carries no tool.
+    if (path.IsEmpty())
+        return;
+}
+
+void SgSelectionHandler::RemoveTool(SgPath &path, int, int)
+{
+    if (path.IsEmpty())
+        return;
+    m_pHeldManipulator.reset();
+    SgObject *object = AsSgObject(path.GetObject(true));
+    if (!object)
+        return;
+    SgNode *manipulator = object->FindFirstNodeCond(&IsManipulator);
+    if (!manipulator)
+        return;
+    // Kept until the next call: the manipulator's tool may be handling the
+    // event that caused this deselection.
+    m_pHeldManipulator = manipulator;
+    SgUndoRecordingPause pause(object->GetDocument());
+    object->DeletePropertyNode(manipulator);
+}
+
+void SgSelectionHandler::MouseClickEvent(SgPath &path, int, int)
+{
+    if (!m_pfnUserEvent)
+        return;
+    SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
+    std::string name = object ? object->GetName() : std::string();
+    m_pfnUserEvent(&path, name.data(), 0, m_pUserEventData);
+}
+
+// ---- Highlight -------------------------------------------------------------------------
+
+void SgSelectionHandler::SetMaterial(const SgMaterial &material)
+{
+    *m_pMaterial = material;
+}
+
+void SgSelectionHandler::SetColor(const Color &color)
+{
+    m_pMaterial->m_diffuseColor.SetValue(0, color);
+}
+
+void SgSelectionHandler::SetDrawStyle(const SgDrawStyle &style)
+{
+    if (!m_pDrawStyle)
+        m_pDrawStyle = new SgDrawStyle;
+    *m_pDrawStyle = style;
+    m_pDrawStyle->DisableUndo();
+}
+
+// ---- Navigation --------------------------------------------------------------------------
+
+void SgSelectionHandler::SetContextParent(SgObject *parent)
+{
+    m_pContextParent = parent;
+}
+
+// ---- Lifetime of selected nodes ------------------------------------------------------------
+
+void SgSelectionHandler::KeepSelectedAlive()
+{
+    // The groups that hold this handler: a reference on them would keep the
+    // scene alive through its own child.
+    std::unordered_set<const SgNode *> holders;
+    std::vector<const SgNode *> pending{this};
+    while (!pending.empty()) {
+        const SgNode *node = pending.back();
+        pending.pop_back();
+        for (SgNode *father : node->GetFatherList()) {
+            if (holders.insert(father).second)
+                pending.push_back(father);
+        }
+    }
+    std::unordered_set<const SgNode *> seen;
+    std::vector<SgRef<SgNode>> keep;
+    for (POSITION pos = m_SelectedPaths.GetFirst(); pos;) {
+        const SgPath path = m_SelectedPaths.GetNext(pos);
+        for (SgNode *node : path.GetNodes()) {
+            // An uncounted node (on the stack, or never owned) cannot be kept
+            // this way: a reference would free it when it is let go.
+            if (!node || node->GetRefCount() <= 0 || holders.count(node) || !seen.insert(node).second)
+                continue;
+            keep.emplace_back(node);
+        }
+    }
+    // The new set is taken before the old one goes, so no node kept by both
+    // passes through a count of zero.
+    m_keepAlive.swap(keep);
+}

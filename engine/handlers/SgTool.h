@@ -1,0 +1,105 @@
+#pragma once
+// An event handler that works on a work plane and on one object: it keeps
+// the path to that object, the point where it started and the last point it
+// picked, and while it runs it raises the module-wide tool-active flag (the
+// viewer then reports every event as consumed) and holds the mouse capture
+// of the viewer it started in.
+//
+// Picking under the cursor needs the viewer's event action and viewport;
+// until those exist a tool starts without picking, as a tool without an
+// object path always does.
+#include "engine/core/SgPath.h"
+#include "engine/core/Plane.h"
+#include "engine/handlers/SgEventHandler.h"
+#include "utilities/math/Vec3.h"
+
+class PickedPointQuery;
+class SgMaterial;
+class SgViewer;
+
+class SgTool : public SgEventHandler {
+    SG_CLASS_HEADER(SgTool, SgFieldMngr)
+
+    // Rays shorter than this are used as they are, not normalised.
+    static constexpr double kMinRayLength = 1e-5;
+
+    // The XY plane through the origin.
+    SgTool();
+    explicit SgTool(const Plane &plane);
+    // Releases the capture as Finish does.
+    ~SgTool() override;
+
+    bool IsTool() const override { return true; }
+
+    // Running or idle. Start does nothing while the tool runs.
+    void Start(SgHandleEventAction *action) override { Start(action, nullptr); }
+    virtual void Start(SgHandleEventAction *action, PickedPointQuery *query);
+    // Back to idle from either state: the work plane returns to the base
+    // plane, the flag clears and the capture is released.
+    void Finish(SgHandleEventAction *action) override;
+    bool IsStarted() const { return m_iStarted != 0; }
+
+    // One flag for the whole module, not one per tool: the first Finish
+    // clears it even when another tool still runs.
+    static bool IsToolActive() { return s_bToolActive; }
+    static void SetToolActive(bool active) { s_bToolActive = active; }
+
+    // The work plane; while the tool is idle the base plane too.
+    void SetPlane(const Plane &plane);
+    const Plane &GetPlane() const { return m_workPlane; }
+    const Plane &GetBasePlane() const { return m_basePlane; }
+
+    // The point where the view ray meets the work plane; the origin when the
+    // ray runs parallel to the plane.
+    Vec3 IntersectWorkPlane(const Vec3 &rayStart, const Vec3 &rayEnd) const;
+    // The angle in degrees between a view ray and the base plane's normal;
+    // the ray is normalised unless it is shorter than kMinRayLength.
+    double ViewAngle(const Vec3 &rayStart, const Vec3 &rayEnd) const;
+
+    // A material with a random diffuse colour for a freshly created object;
+    // the generator is seeded with the time in seconds, so two calls within
+    // one second give the same colour. No reference is taken.
+    static SgMaterial *BuildRandomMaterial();
+
+    SgPath &GetObjectPath() { return m_ObjectPath; }
+    void SetObjectPath(const SgPath &path) { m_ObjectPath = path; }
+    SgPath &GetShapePath() { return m_ShapePath; }
+    const Vec3 &GetStartPoint() const { return m_startPoint; }
+    const Vec3 &GetCurrentPoint() const { return m_currentPoint; }
+    void SetCurrentPoint(const Vec3 &point) { m_currentPoint = point; }
+    double GetViewAngle() const { return m_dViewAngle; }
+    int GetCursorX() const { return m_iCursorX; }
+    int GetCursorY() const { return m_iCursorY; }
+    bool IsInitialized() const { return m_bInitialized; }
+    bool GetProjectOnPlane() const { return m_bProjectOnPlane; }
+    void SetProjectOnPlane(bool on) { m_bProjectOnPlane = on; }
+    SgViewer *GetCapturedViewer() const { return m_pCapturedViewer; }
+
+    // Options the polyline tools read.
+    bool m_bSnapToObjects = false;
+    bool m_bSnapAngle = false;
+    bool m_bOption0 = false;
+    bool m_bOption1 = false;
+    bool m_bOption2 = true;
+    bool m_bOption3 = true;
+
+protected:
+    void ReleaseCapture();
+
+    SgPath m_ObjectPath;
+    SgPath m_ShapePath;
+    Plane m_basePlane;
+    int m_iStarted = 0;
+    int m_iCursorX = 0;
+    int m_iCursorY = 0;
+    Vec3 m_startPoint;
+    Vec3 m_currentPoint;
+    double m_dViewAngle = 0.0;
+    bool m_bInitialized = false;
+    bool m_bProjectOnPlane = false;
+    SgViewer *m_pCapturedViewer = nullptr;
+    Plane m_workPlane;
+
+private:
+    static inline bool s_bToolActive = false;
+};

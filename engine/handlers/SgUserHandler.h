@@ -1,0 +1,25 @@
+#pragma once
+// Hands every event to a plain callback of the embedding application; the
+// message table of the base does not apply, the callback sees all events.
+#include "engine/handlers/SgEventHandler.h"
+
+class SgUserHandler : public SgEventHandler {
+    SG_CLASS_HEADER(SgUserHandler, SgFieldMngr)
+
+    using UserFunc = int (*)(SgHandleEventAction *action, void *data);
+
+    SgUserHandler() = default;
+    ~SgUserHandler() override = default;
+
+    void SetUserFunc(UserFunc func, void *data)
+    {
+        m_pfnUser = func;
+        m_pUserData = data;
+    }
+    // The callback's answer; 0 without a callback.
+    int HandleFunc(SgHandleEventAction *action) override;
+
+private:
+    UserFunc m_pfnUser = nullptr;
+    void *m_pUserData = nullptr;
+};

@@ -1,0 +1,3 @@
+#include "engine/nodes/object/SgHelper.h"
+
+SG_CLASS_SOURCE(SgHelper, SgObject, SgFieldMngr, "SgHelper")

@@ -1,0 +1,14 @@
+#pragma once
+// Base of the objects that assist modelling without being part of the model
+// (axes, grids): tools and the document tell them apart through IsHelper.
+#include "engine/nodes/object/SgObject.h"
+
+class SgHelper : public SgObject {
+    SG_CLASS_HEADER(SgHelper, SgFieldMngr)
+
+    // Always with a transform and an inner group.
+    SgHelper() : SgObject(true, true) {}
+    ~SgHelper() override = default;
+
+    bool IsHelper() const override { return true; }
+};

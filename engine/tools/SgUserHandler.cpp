@@ -1,8 +1,0 @@
-#include "engine/tools/SgUserHandler.h"
-
-SG_CLASS_SOURCE(SgUserHandler, SgEventHandler, SgFieldMngr, "SgUserHandler")
-
-int SgUserHandler::HandleFunc(SgHandleEventAction *action)
-{
-    return m_pfnUser ? m_pfnUser(action, m_pUserData) : 0;
-}

@@ -1,0 +1,370 @@
+#include "engine/viewer/SgViewer.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/viewer/SgHandleEventAction.h"
+#include "engine/core/SgPathList.h"
+#include "engine/actions/SgScanAction.h"
+#include "engine/core/SgRef.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/viewer/SgEvent.h"
+#include "engine/render/SgGLRenderAction.h"
+#include "engine/viewer/SgSceneManager.h"
+#include "engine/render/SgTextureManager.h"
+#include "engine/render/SgViewport.h"
+#include "engine/render/SgWinAlignedRenderAction.h"
+#include "engine/nodes/properties/SgBackground.h"
+#include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
+#include "engine/nodes/properties/SgLight.h"
+#include "engine/nodes/properties/SgLightModel.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/handlers/SgEventHandler.h"
+#include "engine/handlers/SgTool.h"
+#include "platform/SgClock.h"
+#include "platform/SgError.h"
+#include "platform/gl/GLContext.h"
+#include "utilities/math/Color.h"
+
+namespace {
+// Window messages the viewer handles besides the tools' ones.
+constexpr unsigned kActivate = 0x0006;
+constexpr unsigned kPaint = 0x000F;
+constexpr unsigned kNcActivate = 0x0086;
+constexpr unsigned kFirstMouseMessage = SgEventHandler::kMouseMove;
+constexpr unsigned kLastMouseMessage = SgEventHandler::kMouseWheel;
+
+// The head light shines from the upper left of the viewer, in camera space.
+const Vec3 kHeadLightDirection(1.0, 0.0, -2.0);
+// Where the default camera stands, looking down -z at the origin.
+const Vec3 kDefaultCameraPosition(0.0, 0.0, 5.0);
+} // namespace
+
+SgViewer::SgViewer(int kind)
+    : m_pEventAction(std::make_unique<SgHandleEventAction>()),
+      m_pSceneManager(std::make_unique<SgSceneManager>(0)),
+      m_nKind(kind)
+{
+    m_pEventAction->m_pViewer = this;
+}
+
+SgViewer::~SgViewer()
+{
+    m_Viewports.clear();
+    m_pEventAction.reset();
+    SgDocument *document = m_pDocument;
+    const bool wasCurrent = document && document->GetActiveViewer() == this;
+    if (document)
+        document->RemoveViewer(this);
+    m_pSceneManager.reset();
+    // The document's first viewer (if any) has become current in this one's place.
+    if (wasCurrent && document->GetActiveViewer()) {
+        if (SgDocument::ViewerChangedFn changed = document->GetViewerChangedCallback())
+            changed(document->GetContext());
+    }
+}
+
+void SgViewer::Redraw(bool all)
+{
+    if (all && m_pDocument) {
+        m_pDocument->RedrawAllViewers(nullptr);
+        return;
+    }
+    // Without a window there is nothing to invalidate: the owner of the
+    // context draws the next frame when it wants one.
+    m_bFinalFrame = false;
+}
+
+int SgViewer::AttachWindow(void *window)
+{
+    m_hWnd = window;
+    return window ? 1 : 0;
+}
+
+SgViewport *SgViewer::GetViewport(int index) const
+{
+    if (index < 0 || index >= GetViewportCount())
+        throw SgInvalidArgument();
+    return m_Viewports[static_cast<size_t>(index)].get();
+}
+
+void SgViewer::AddViewport(SgViewport *viewport)
+{
+    if (!viewport)
+        return;
+    viewport->SetViewer(this);
+    m_Viewports.emplace_back(viewport);
+}
+
+void SgViewer::BuildDefaultView()
+{
+    auto viewport = std::make_unique<SgViewport>();
+    viewport->SetViewer(this);
+    viewport->SetSize(m_iLeft, m_iTop, m_iRight, m_iBottom);
+
+    SgRef<SgSeparator> root(new SgSeparator);
+    root->SetName("ViewRoot");
+
+    auto *background = new SgBackground;
+    root->AddChild(background);
+
+    // The camera, its transform, the head light and the overriding material
+    // sit in a separator of their own: the camera transform places the
+    // camera and the head light without moving the scene, and the material
+    // stays inert until a display mode overrides with it.
+    auto *head = new SgSeparator;
+    auto *cameraTransform = new SgTransform;
+    cameraTransform->m_translation.Set(kDefaultCameraPosition);
+    auto *camera = new SgCamera;
+    auto *headLight = new SgDirLight;
+    headLight->m_direction.Set(kHeadLightDirection);
+    auto *material = new SgMaterial;
+    const Color unset(-1.0f, 0.0f, 0.0f, 1.0f);
+    material->m_diffuseColor.SetVals(1, &unset);
+    material->SetOveride(false);
+    head->AddChild(cameraTransform);
+    head->AddChild(camera);
+    head->AddChild(headLight);
+    head->AddChild(material);
+    root->AddChild(head);
+
+    auto *drawStyle = new SgDrawStyle;
+    root->AddChild(drawStyle);
+    auto *lightModel = new SgLightModel;
+    root->AddChild(lightModel);
+
+    // The scene transforms: a plain group, so that they carry over to the
+    // scene that follows it.
+    auto *sceneTransforms = new SgGroup;
+    auto *graph1 = new SgTransform;
+    auto *graph2 = new SgTransform;
+    sceneTransforms->AddChild(graph1);
+    sceneTransforms->AddChild(graph2);
+    root->AddChild(sceneTransforms);
+
+    if (m_pScene)
+        root->AddChild(m_pScene);
+
+    viewport->SetNodara(root.get());
+    viewport->SetCamera(camera);
+    viewport->SetBackground(background);
+    viewport->SetCameraTransform(cameraTransform);
+    viewport->SetGraphTransform1(graph1);
+    viewport->SetGraphTransform2(graph2);
+    viewport->SetDrawStyle(drawStyle);
+    viewport->SetLightModel(lightModel);
+    viewport->SetHeadLight(headLight);
+    viewport->SetMaterial(material);
+    m_Viewports.push_back(std::move(viewport));
+}
+
+void SgViewer::Resize(int left, int top, int right, int bottom)
+{
+    const int oldWidth = GetWidth();
+    const int oldHeight = GetHeight();
+    for (auto &viewport : m_Viewports) {
+        if (viewport->GetWidth() == oldWidth && viewport->GetHeight() == oldHeight)
+            viewport->SetSize(left, top, right, bottom);
+    }
+    m_iLeft = left;
+    m_iTop = top;
+    m_iRight = right;
+    m_iBottom = bottom;
+}
+
+void SgViewer::SetAllNotRendering(bool on)
+{
+    if (!m_pDocument) {
+        m_bNotRendering = on;
+        return;
+    }
+    m_pDocument->EnumViewers([](SgViewer *viewer, void *value) { viewer->m_bNotRendering = *static_cast<bool *>(value); },
+                             &on);
+}
+
+void SgViewer::RenderViewport(SgViewport *viewport, bool refine)
+{
+    SgSeparator *root = viewport->GetNodara();
+    if (!root)
+        return;
+    SgScanAction scan;
+    scan.Apply(root);
+    SgWinAlignedRenderAction aligned(viewport);
+    aligned.Apply(root);
+
+    SgGLRenderAction render(viewport);
+    render.m_pViewer = this;
+    render.m_nPasses = m_nPassCount;
+    SetAllNotRendering(false);
+    if (refine)
+        render.RenderAntiAliased(root, true, m_nCurrentPass);
+    else
+        render.Apply(root);
+    render.DepthOverlayPass(root);
+    SetAllNotRendering(true);
+}
+
+void SgViewer::Render(bool refine)
+{
+    glDisable(GL_LIGHTING);
+    glPolygonOffset(0.5f, 1.0f);
+    if (!refine) {
+        m_nCurrentPass = 0;
+    } else if (SgTool::IsToolActive()) {
+        // A drag in progress: refinement would fight the tool's redraws.
+        m_nCurrentPass = 0;
+        return;
+    }
+
+    for (auto &viewport : m_Viewports)
+        RenderViewport(viewport.get(), refine);
+
+    m_bFinalFrame = false;
+    if (refine) {
+        ++m_nCurrentPass;
+        if (m_nCurrentPass > m_nPassCount - 1) {
+            m_nCurrentPass = 0;
+            m_bFinalFrame = true;
+        }
+    } else if (GLContext *context = GLContext::GetCurrent()) {
+        // No window swaps for a windowless viewer: the first pass is shown here.
+        if (!m_hWnd)
+            context->SwapBuffers();
+    }
+    m_pSceneManager->Reset();
+}
+
+void SgViewer::PrintScene()
+{
+    if (SgTextureManager *textures = SgTextureManager::ForDocument(m_pDocument)) {
+        GLint maxSize = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+        if (maxSize > 0)
+            textures->DropLargeTextures(maxSize);
+    }
+    glDisable(GL_LIGHTING);
+    glPolygonOffset(0.5f, 1.0f);
+    const int passes = m_nPassCount > 0 ? m_nPassCount : 1;
+    for (auto &viewport : m_Viewports) {
+        SgSeparator *root = viewport->GetNodara();
+        if (!root)
+            continue;
+        SgScanAction scan;
+        scan.Apply(root);
+        SgWinAlignedRenderAction aligned(viewport.get());
+        aligned.Apply(root);
+        SetAllNotRendering(false);
+        for (int pass = 0; pass < passes; ++pass) {
+            SgGLRenderAction render(viewport.get());
+            render.m_pViewer = this;
+            render.m_nPasses = passes;
+            // The print context may be another one: its display lists are not ours.
+            render.SetCacheDisabled(true);
+            render.RenderAntiAliased(root, pass == passes - 1, pass);
+        }
+        SetAllNotRendering(true);
+    }
+    m_nCurrentPass = 0;
+    m_bFinalFrame = true;
+}
+
+void SgViewer::CountFrame(std::int64_t start, std::int64_t end)
+{
+    ++m_nFrames;
+    if (m_nFrames % 100 == 0) {
+        m_Statistics.last100Duration = end - m_Statistics.mark100;
+        m_Statistics.mark100 = end;
+    }
+    if (m_nFrames % 200 == 0)
+        m_Statistics.mark200 = end;
+    if (m_nFrames % 1000 == 0) {
+        m_nFrames %= 1000;
+        m_lLast1000 = end;
+        m_Statistics.mark1000 = end;
+    }
+    if (m_pfnStatistics)
+        m_pfnStatistics(0, &m_Statistics, end - start, m_pStatisticsUser);
+}
+
+int SgViewer::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    auto event = std::make_unique<SgEvent>();
+    SgHandleEventAction &action = *m_pEventAction;
+    action.m_pEvent = event.get();
+    action.m_pViewer = this;
+    action.m_pViewport = m_Viewports.empty() ? nullptr : m_Viewports.front().get();
+    int result = 0;
+
+    auto dispatch = [&]() {
+        action.NewEvent();
+        if (action.m_pViewport && action.m_pViewport->GetNodara())
+            action.Apply(action.m_pViewport->GetNodara());
+    };
+
+    if (message == SgEventHandler::kTimer) {
+        Render(true);
+    } else if (message >= kFirstMouseMessage && message <= kLastMouseMessage) {
+        event->SetMouse(static_cast<int>(message), wParam, lParam);
+        dispatch();
+        result = (SgTool::IsToolActive() || message == SgEventHandler::kMouseWheel) ? 1 : 0;
+    } else if (message == SgEventHandler::kKeyDown || message == SgEventHandler::kKeyUp) {
+        event->SetKey(static_cast<int>(message), static_cast<int>(wParam));
+        dispatch();
+        if (action.IsCloseRequested()) {
+            action.RequestClose(false);
+            result = kCloseRequested;
+        }
+    } else if (message == kPaint) {
+        const std::int64_t start = GetClock().Milliseconds();
+        Render(false);
+        CountFrame(start, GetClock().Milliseconds());
+    } else if ((message == kActivate || message == kNcActivate) && (wParam & 0xFFFFu) != 0) {
+        if (m_pDocument && m_pDocument->GetActiveViewer() != this)
+            m_pDocument->SetActiveViewer(this);
+    }
+    // The event lives for this message only.
+    action.m_pEvent = nullptr;
+    return result;
+}
+
+int SgViewer::EnumViewer(SgDocument *document) const
+{
+    SgDocument *in = document ? document : m_pDocument;
+    if (!in)
+        return -1;
+    for (int i = 0; i < in->GetViewerCount(); ++i) {
+        if (in->GetViewer(i) == this)
+            return i;
+    }
+    return -1;
+}
+
+double SgViewer::GetSceneSize()
+{
+    if (m_Viewports.empty())
+        throw SgInvalidArgument();
+    SgViewport *viewport = m_Viewports.front().get();
+    if (!viewport->GetNodara())
+        return 0.0;
+    SgBoundingBoxAction box;
+    box.Apply(viewport->GetNodara());
+    if (!box.HasBox())
+        return 0.0;
+    const Vec3f size = box.m_Box.GetSize();
+    const double diagonal = std::sqrt(static_cast<double>(size[0]) * size[0] +
+                                      static_cast<double>(size[1]) * size[1] +
+                                      static_cast<double>(size[2]) * size[2]);
+    const double scale = viewport->GetGraphTransform2() ? viewport->GetGraphTransform2()->m_scaleFactor.Get(true)[0] : 1.0;
+    return diagonal * scale;
+}
+
+void SgViewer::UpdateSceneManager(SgPathList &changed)
+{
+    if (m_bSceneManager && m_bNotRendering)
+        m_pSceneManager->Update(changed, this);
+}

@@ -1,0 +1,295 @@
+// The action framework: class registry, visitor tables and their
+// inheritance, the default visitor, failures caught at Apply, and the
+// generic apply action.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/engine/core/TestNodes.h"
+#include "tests/engine/actions/ActionTestNodes.h"
+#include "engine/core/SgApplyAction.h"
+#include "engine/core/SgState.h"
+
+// Never registered: its class id stays 0, below every table.
+class ActionTestUnregistered : public SgNode {
+    SG_CLASS_HEADER(ActionTestUnregistered, SgFieldMngr)
+};
+SG_CLASS_SOURCE(ActionTestUnregistered, SgNode, SgFieldMngr, "ActionTestUnregistered")
+
+namespace {
+
+// Tags each node with the visitor its class resolved to.
+class KindAction : public SgAction {
+    SG_ACTION_HEADER(KindAction)
+
+    static void VisitAnyNode(SgAction *action, SgNode *) { Tag(action, "node"); }
+    static void VisitBase(SgAction *action, SgNode *) { Tag(action, "base"); }
+    static void Tag(SgAction *action, const char *tag) { static_cast<KindAction *>(action)->m_tags.push_back(tag); }
+
+    std::vector<std::string> m_tags;
+};
+SG_ACTION_SOURCE(KindAction, "KindAction")
+
+void KindAction::InitClass()
+{
+    if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))
+        return;
+    SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitAnyNode);
+    SetVisitor(s_pfnMethodsMap, BaseProbe::ClassID(), VisitBase);
+    BuildVisitorsMap_(s_iClassID);
+}
+
+// A node whose own DoAction counts the calls the default visitor makes.
+class CountingNode : public SgNode {
+    SG_CLASS_HEADER(CountingNode, SgFieldMngr)
+    void DoAction(SgAction *) override { ++m_calls; }
+    int m_calls = 0;
+};
+SG_CLASS_SOURCE(CountingNode, SgNode, SgFieldMngr, "CountingNode")
+
+class SgActionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitActionTestClasses();
+        CountingNode::InitClass();
+        KindAction::InitClass();
+        SgAction::ReBuildVisitorsMaps();
+    }
+
+    static std::string TagOf(SgNode *node)
+    {
+        KindAction action;
+        action.Apply(node);
+        return action.m_tags.empty() ? "(none)" : action.m_tags.front();
+    }
+};
+
+TEST_F(SgActionTest, ClassesWithoutAnEntryUseTheirNearestAncestors)
+{
+    SgRef<SgNode> base = new BaseProbe, derived = new DerivedProbe, leaf = new LeafNode;
+    EXPECT_EQ(TagOf(base), "base");
+    EXPECT_EQ(TagOf(derived), "base") << "DerivedProbe should inherit BaseProbe's entry";
+    EXPECT_EQ(TagOf(leaf), "node") << "LeafNode should inherit SgNode's entry";
+}
+
+TEST_F(SgActionTest, ClassRegisteredAfterStartUpGetsItsParentsEntryOnRebuild)
+{
+    const bool freshClass = LateProbe::ClassID() == 0;
+    LateProbe::InitClass();
+    SgRef<SgNode> late = new LateProbe;
+    if (freshClass) {
+        EXPECT_EQ(TagOf(late), "(none)") << "a class registered after the build has no entry before a rebuild";
+    }
+    SgAction::ReBuildVisitorsMaps();
+    EXPECT_EQ(TagOf(late), "base") << "after the rebuild LateProbe should inherit from BaseProbe";
+}
+
+TEST_F(SgActionTest, RebuildKeepsEntriesAlreadySet)
+{
+    // An entry written for an existing class after the build reaches only the
+    // classes still empty: DerivedProbe keeps the entry it inherited.
+    SgAction::VisitorFn *table = SgAction::GetVisitorTable(KindAction::ClassID());
+    ASSERT_NE(table, nullptr);
+    const SgAction::VisitorFn saved = table[BaseProbe::ClassOffset()];
+    SgAction::SetVisitor(KindAction::ClassID(), BaseProbe::ClassID(), KindAction::VisitAnyNode);
+    SgAction::ReBuildVisitorsMaps();
+    SgRef<SgNode> base = new BaseProbe, derived = new DerivedProbe;
+    EXPECT_EQ(TagOf(base), "node");
+    EXPECT_EQ(TagOf(derived), "base");
+    table[BaseProbe::ClassOffset()] = saved;
+}
+
+TEST_F(SgActionTest, DefaultVisitorHandsTheActionToTheNode)
+{
+    SgRef<CountingNode> node = new CountingNode;
+    SgAction action;
+    EXPECT_TRUE(action.Apply(node));
+    EXPECT_EQ(node->m_calls, 1) << "SgAction's SgNode entry should call the node's DoAction";
+}
+
+TEST_F(SgActionTest, RegistryRecordsNameCreatorAndTable)
+{
+    const int id = KindAction::ClassID();
+    ASSERT_GE(id, SgAction::kFirstClassID);
+    ASSERT_LT(id, SgAction::ClassIDCounter);
+    EXPECT_STREQ(SgAction::s_csClassNames[id - SgAction::kFirstClassID], "KindAction");
+    EXPECT_EQ(SgAction::maps[id - SgAction::kFirstClassID], KindAction::s_pfnMethodsMap);
+    SgAction *created = SgAction::Create(id);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->GetClassID(), id);
+    EXPECT_STREQ(created->GetClassName(), "KindAction");
+    SgAction::Destroy(created);
+    SgAction::Destroy(nullptr);
+    EXPECT_EQ(SgAction::ClassID(), SgAction::kFirstClassID) << "SgAction should take the first id";
+}
+
+TEST_F(SgActionTest, IdsOutsideTheTablesAreRefused)
+{
+    const int unused = SgAction::kFirstClassID + SgAction::kMaxClasses - 1;
+    for (int id : {0, -5, SgAction::kFirstClassID - 1, unused, SgAction::kFirstClassID + SgAction::kMaxNamedClasses,
+                   1 << 30}) {
+        if (id == unused && id < SgAction::ClassIDCounter)
+            continue;
+        EXPECT_EQ(SgAction::Create(id), nullptr) << "Create(" << id << ")";
+        EXPECT_EQ(SgAction::GetVisitorTable(id), nullptr) << "GetVisitorTable(" << id << ")";
+        EXPECT_FALSE(SgAction::SetVisitor(id, SgNode::ClassID(), SgAction::VisitNothing)) << id;
+    }
+    for (int nodeId : {0, 99, SgAction::kFirstNodeClassID + SgAction::kVisitorTableSize, -1})
+        EXPECT_FALSE(SgAction::SetVisitor(KindAction::s_pfnMethodsMap, nodeId, SgAction::VisitNothing)) << nodeId;
+    SgAction action;
+    EXPECT_EQ(action.GetEnabledElement(-1), -1);
+    EXPECT_EQ(action.GetEnabledElement(SgAction::kMaxEnabledElements), -1);
+}
+
+TEST_F(SgActionTest, NodeOfAnUnregisteredClassIsSkipped)
+{
+    SgRef<ActionTestUnregistered> node = new ActionTestUnregistered;
+    ASSERT_EQ(node->GetClassID(), 0);
+    KindAction action;
+    EXPECT_TRUE(action.Apply(node));
+    EXPECT_TRUE(action.m_tags.empty());
+}
+
+// A chain of separators `depth` deep with a probe at the bottom.
+SgRef<SgSeparator> SeparatorChain(int depth, SgRef<ProbeNode> &probe)
+{
+    SgRef<SgSeparator> top = new SgSeparator;
+    SgSeparator *current = top;
+    for (int i = 1; i < depth; ++i) {
+        SgSeparator *next = new SgSeparator;
+        current->AddChild(next);
+        current = next;
+    }
+    probe = new ProbeNode;
+    current->AddChild(probe);
+    return top;
+}
+
+TEST_F(SgActionTest, StateOverflowFailsTheApplyAndTheActionStaysUsable)
+{
+    // A fresh state has room for 127 pushes.
+    SgRef<ProbeNode> deepest;
+    SgRef<SgSeparator> fits = SeparatorChain(SgState::kMaxFrames - 1, deepest);
+    SgRef<ProbeNode> unreached;
+    SgRef<SgSeparator> tooDeep = SeparatorChain(SgState::kMaxFrames, unreached);
+
+    LoggingAction action;
+    EXPECT_FALSE(action.Apply(tooDeep));
+    EXPECT_TRUE(action.HasFailed());
+    EXPECT_EQ(action.GetError(), "SgState::Push - Not enought stack storage");
+    EXPECT_EQ(unreached->m_visits, 0);
+    EXPECT_EQ(action.GetState()->GetDepth(), 0) << "the failed Apply left the state pushed";
+    EXPECT_EQ(action.GetCurrentPath().GetCount(), 0) << "the failed Apply left nodes on the current path";
+
+    EXPECT_TRUE(action.Apply(fits)) << action.GetError();
+    EXPECT_FALSE(action.HasFailed());
+    EXPECT_EQ(deepest->m_visits, 1);
+    EXPECT_EQ(action.GetState()->GetDepth(), 0);
+}
+
+// A node that throws the invalid-argument exception from inside a traversal.
+class ThrowingNode : public LeafNode {
+public:
+    void DoAction(SgAction *) override { throw SgInvalidArgument("bad index"); }
+};
+
+TEST_F(SgActionTest, FailureInsideNestedSeparatorsUnwindsStateAndPath)
+{
+    SgRef<ProbeNode> probe;
+    SgRef<SgSeparator> chain = SeparatorChain(5, probe);
+    SgGroup *bottom = static_cast<SgGroup *>(probe->GetFirstFather());
+    bottom->AddChildBefore(new ThrowingNode, probe);
+    SgAction action;
+    EXPECT_FALSE(action.Apply(chain));
+    EXPECT_EQ(action.GetError(), "bad index");
+    EXPECT_EQ(action.GetState()->GetDepth(), 0);
+    EXPECT_EQ(action.GetCurrentPath().GetCount(), 0);
+}
+
+// The apply action's calls, as "node" names.
+void Record(SgAction *, SgNode *node, void *data)
+{
+    static_cast<std::vector<std::string> *>(data)->push_back(node->GetName());
+}
+
+TEST_F(SgActionTest, ApplyActionCallsGroupsFirstAndReferencedNodesBeforeTheirHolder)
+{
+    SgRef<SgSeparator> root = MakeNamed<SgSeparator>("root");
+    SgRef<TestShape> shape = MakeNamed<TestShape>("shape");
+    SgRef<LeafNode> profile = MakeNamed<LeafNode>("profile");
+    shape->m_profile = NodePtr(profile.get());
+    root->AddChild(shape);
+    root->AddChild(MakeNamed<LeafNode>("leaf"));
+
+    std::vector<std::string> calls;
+    SgApplyAction action(Record, &calls);
+    ASSERT_TRUE(action.Apply(root));
+    EXPECT_EQ(calls, (std::vector<std::string>{"root", "profile", "shape", "leaf"}));
+
+    // Without a function nothing is called, and nothing fails.
+    SgApplyAction idle;
+    EXPECT_TRUE(idle.Apply(root));
+}
+
+TEST_F(SgActionTest, ApplyActionCallbackCanLeaveTheSeparator)
+{
+    SgRef<SgGroup> root = MakeNamed<SgGroup>("root");
+    SgRef<SgSeparator> sep = MakeNamed<SgSeparator>("sep");
+    for (const char *name : {"a", "leave", "b"})
+        sep->AddChild(MakeNamed<LeafNode>(name));
+    root->AddChild(sep);
+    root->AddChild(MakeNamed<LeafNode>("after"));
+    std::vector<std::string> calls;
+    SgApplyAction action(
+        [](SgAction *action, SgNode *node, void *data) {
+            Record(action, node, data);
+            if (node->GetName() == "leave")
+                action->m_bLeaveSeparator = true;
+        },
+        &calls);
+    ASSERT_TRUE(action.Apply(root));
+    EXPECT_EQ(calls, (std::vector<std::string>{"root", "sep", "a", "leave", "after"}));
+}
+
+// FindAffecting along a path: root { T, g1 { g2 { T2?, shape } } }.
+TEST_F(SgActionTest, FindAffectingAlongAPathSearchesOneGroupPerLevel)
+{
+    SgRef<SgGroup> root = MakeNamed<SgGroup>("root");
+    SgRef<SgGroup> g1 = MakeNamed<SgGroup>("g1");
+    SgRef<SgGroup> g2 = MakeNamed<SgGroup>("g2");
+    SgRef<PropNode> near = MakeNamed<PropNode>("near");
+    SgRef<PropNode> far = MakeNamed<PropNode>("far");
+    SgRef<LeafNode> shape = MakeNamed<LeafNode>("shape");
+    root->AddChild(far);
+    root->AddChild(g1);
+    g1->AddChild(g2);
+    g2->AddChild(shape);
+    SgPath path;
+    path.Append(root);
+    path.Append(g1);
+    path.Append(g2);
+    path.Append(shape);
+
+    struct Case {
+        int levels;
+        const char *found;
+    };
+    for (const Case &c : {Case{0, ""}, Case{1, ""}, Case{2, ""}, Case{3, "far"}, Case{-1, "far"}}) {
+        SgNode *found = shape->FindAffecting(path, PropNode::ClassID(), c.levels);
+        EXPECT_EQ(found ? found->GetName() : std::string(), c.found) << "levels " << c.levels;
+    }
+    g2->AddChildBefore(near, shape);
+    EXPECT_EQ(shape->FindAffecting(path, PropNode::ClassID(), 1), near.get());
+
+    // A path that ends at the group holding the node.
+    path.DeleteLast();
+    EXPECT_EQ(shape->FindAffecting(path, PropNode::ClassID(), 1), near.get());
+    // A path whose last node does not hold the node.
+    path.DeleteLast();
+    EXPECT_EQ(shape->FindAffecting(path, PropNode::ClassID(), -1), nullptr);
+    EXPECT_EQ(shape->FindAffecting(SgPath(), PropNode::ClassID(), -1), nullptr);
+}
+
+} // namespace
