@@ -100,6 +100,11 @@ void ResampleToCommon(std::vector<Vec3> &a, std::vector<Vec3> &b)
         if (grid.empty() || t - grid.back() > kParamTolerance)
             grid.push_back(t);
     }
+    // The two lists' last parameters may differ by rounding; the merged one
+    // must reach both, or a closed list would end on an interpolated point
+    // that misses its first one and the loop (and its caps) would open.
+    if (!grid.empty())
+        grid.back() = all.back();
     std::vector<Vec3> ra;
     std::vector<Vec3> rb;
     ra.reserve(grid.size());

@@ -5,6 +5,7 @@
 
 #include "engine/nodes/geometry/CrossSectionFunction.h"
 #include "engine/nodes/geometry/SgPolygon.h"
+#include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgBox, SgPrizm, SgFieldMngr, "SgBox")
 
@@ -22,8 +23,12 @@ SgBox::SgBox()
 
 void SgBox::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 {
-    const double hw = 0.5 * m_width.Get();
-    const double hd = 0.5 * m_depth.Get();
+    // A size given negative names the same box; a box of no width or depth
+    // bounds nothing, and its flat faces would lie back to back.
+    const double hw = 0.5 * std::fabs(m_width.Get());
+    const double hd = 0.5 * std::fabs(m_depth.Get());
+    if (!(hw > 0.0) || !(hd > 0.0))
+        throw SgInvalidArgument("SgBox: a box of width or depth 0 has no faces");
     const int w = ClampedCount(this, "widthSegs", m_widthSegs.Get(), 1);
     const int d = ClampedCount(this, "depthSegs", m_depthSegs.Get(), 1);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/nodes/geometry/SgCircle.h"
+#include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgSphere, SgRevolve, SgFieldMngr, "SgSphere")
 
@@ -36,7 +37,8 @@ void SgSphere::DoExtrude(SgFaceSet *faceSet, SgAction *action)
     const int segments = ClampedCount(this, "segments", m_segments.Get(), 3);
 
     if (auto *arc = dynamic_cast<SgArc *>(GetSlotNode(kProfileSlot))) {
-        const double radius = m_radius.Get();
+        // A radius given negative names the same sphere.
+        const double radius = std::fabs(m_radius.Get());
         const double angle = std::acos(1.0 - 2.0 * h) * kRadiansToDegrees;
         if (arc->m_radius.Get() != radius)
             arc->m_radius.Set(radius);

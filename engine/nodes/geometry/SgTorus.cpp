@@ -1,6 +1,7 @@
 #include "engine/nodes/geometry/SgTorus.h"
 
 #include "engine/nodes/geometry/SgCircle.h"
+#include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgTorus, SgExtrude, SgFieldMngr, "SgTorus")
 
@@ -39,6 +40,10 @@ void SgTorus::PrepareTube()
 
 void SgTorus::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 {
+    // Without a ring or a tube the sweep collapses onto a circle or a point
+    // and leaves only flat caps behind.
+    if (m_radius1.Get() == 0.0 || m_radius2.Get() == 0.0)
+        throw SgInvalidArgument("SgTorus: a torus of radius 0 has no faces");
     PrepareTube();
     SetCircle(dynamic_cast<SgCircle *>(GetSlotNode(kSpineSlot)), m_radius1.Get(),
               ClampedCount(this, "segments", m_segments.Get(), 3));

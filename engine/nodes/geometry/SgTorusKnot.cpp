@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgTorusKnot, SgTorus, SgFieldMngr, "SgTorusKnot")
 
@@ -25,6 +26,10 @@ SgTorusKnot::SgTorusKnot()
 
 void SgTorusKnot::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 {
+    if (m_P.Get() == 0.0f && m_Q.Get() == 0.0f)
+        throw SgInvalidArgument("SgTorusKnot: a knot of no turns (P and Q 0) has no faces");
+    if (m_radius1.Get() == 0.0 || m_radius2.Get() == 0.0)
+        throw SgInvalidArgument("SgTorusKnot: a knot of radius 0 has no faces");
     PrepareTube();
     auto *path = dynamic_cast<SgPolyLine *>(GetSlotNode(kSpineSlot));
     if (path) {

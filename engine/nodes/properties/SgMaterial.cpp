@@ -2,6 +2,7 @@
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
+#include "engine/core/SgKeyPoint.h"
 
 SG_CLASS_SOURCE(SgMaterial, SgNode, SgFieldMngr, "SgMaterial")
 
@@ -47,8 +48,8 @@ SgMaterial &SgMaterial::operator=(const SgMaterial &other)
 {
     if (this == &other)
         return *this;
-    // Each array copy is one undo record of its own; the five become one undo
-    // step only inside a key-point bracket of the document.
+    // Five array copies, one undo step.
+    SgKeyPoint step(GetDocument());
     m_diffuseColor = other.m_diffuseColor;
     m_ambientColor = other.m_ambientColor;
     m_specularColor = other.m_specularColor;

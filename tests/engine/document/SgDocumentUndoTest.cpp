@@ -255,3 +255,21 @@ TEST_F(SgDocumentUndoTest, DroppedRedoRecordsFreeTheChildrenOnlyTheyHeld)
 }
 
 } // namespace
+
+TEST_F(SgDocumentUndoTest, AssigningAMaterialIsOneUndoStep)
+{
+    SgMaterial *material = new SgMaterial;
+    m_object->AddPropertyNode(material, true);
+    m_document->ResetUndo();
+    const Color before = material->m_diffuseColor.GetValue(0);
+
+    SgRef<SgMaterial> red = new SgMaterial;
+    red->m_diffuseColor.SetValue(0, Color(1, 0, 0, 1));
+    red->m_shininess.SetValue(0, 0.9f);
+    *material = *red;
+    ASSERT_EQ(material->m_diffuseColor.GetValue(0), Color(1, 0, 0, 1));
+
+    m_document->Undo();
+    EXPECT_EQ(material->m_diffuseColor.GetValue(0), before) << "one undo step takes the whole assignment back";
+    EXPECT_NE(material->m_shininess.GetValue(0), 0.9f);
+}
