@@ -23,16 +23,8 @@ void SgApplyAction::VisitNode(SgAction *action, SgNode *node)
     auto *self = static_cast<SgApplyAction *>(action);
     if (!self->m_pfnApply)
         return;
-    int remaining = node->NumNodeFields();
-    const int count = node->GetFieldsCount();
-    for (int i = 0; i < count && remaining > 0; ++i) {
-        auto *field = dynamic_cast<SgFNodePtr *>(node->GetFieldAddress(i));
-        if (!field)
-            continue;
-        --remaining;
-        if (SgNode *referenced = field->Get(true).get())
-            self->m_pfnApply(action, referenced, self->m_pUserData);
-    }
+    for (SgNode *referenced : node->ReferencedNodes(false))
+        self->m_pfnApply(action, referenced, self->m_pUserData);
     self->m_pfnApply(action, node, self->m_pUserData);
 }
 

@@ -8,6 +8,7 @@
 #include "engine/core/SgPath.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/SgVecField.h"
 #include "engine/core/SgDocumentLink.h"
 #include "engine/core/SgAttributeManager.h"
 
@@ -97,16 +98,30 @@ void SgNode::SetDocument(SgDocument *document)
     if (m_bSettingDocument)
         return;
     m_bSettingDocument = true;
-    const int count = NumNodeFields();
-    for (int i = 0; i < count; ++i) {
-        auto *field = dynamic_cast<SgTField<NodePtr, SgFieldNodePtr> *>(GetFieldAddress(i));
-        if (!field)
-            continue;
-        SgNode *node = field->Get(true).get();
-        if (node && m_pDocument)
+    if (m_pDocument) {
+        for (SgNode *node : ReferencedNodes(true))
             node->SetDocument(m_pDocument);
     }
     m_bSettingDocument = false;
+}
+
+std::vector<SgNode *> SgNode::ReferencedNodes(bool arrays)
+{
+    std::vector<SgNode *> nodes;
+    const int count = GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        SgField *field = GetFieldAddress(i);
+        if (auto *single = dynamic_cast<SgFNodePtr *>(field)) {
+            if (SgNode *node = single->Get(true).get())
+                nodes.push_back(node);
+        } else if (auto *array = arrays ? dynamic_cast<SgVFNodePtr *>(field) : nullptr) {
+            for (const NodePtr &element : array->GetValues()) {
+                if (SgNode *node = element.get())
+                    nodes.push_back(node);
+            }
+        }
+    }
+    return nodes;
 }
 
 void SgNode::UpdateSceneManager(void *)

@@ -52,6 +52,10 @@ class SgNode : public SgFieldMngr {
     virtual bool IsPropertyNode() const { return false; }
     virtual bool IsTool() const { return false; }
     virtual void SetDocument(SgDocument *document);
+    // The nodes this one refers to through its node-pointer fields, in field
+    // order, wherever the class declares them; `arrays` adds the elements of
+    // node-pointer arrays.
+    std::vector<SgNode *> ReferencedNodes(bool arrays);
     virtual void ReleaseDocument() { m_pDocument = nullptr; }
     void UpdateSceneManager(void *) override;
 

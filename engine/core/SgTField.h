@@ -115,10 +115,12 @@ public:
     {
         auto *fa = dynamic_cast<SgTField *>(a);
         auto *fb = dynamic_cast<SgTField *>(b);
-        if (!fa || !fb || !result)
+        // A result of another class would take the value as its own type.
+        auto *fr = dynamic_cast<SgTField *>(result);
+        if (!fa || !fb || !fr)
             return;
         const T value = SgFieldValue::Interpolate(fa->Get(true), fb->Get(true), t);
-        result->SetValuePtr(&value, 0, true, false);
+        fr->SetValuePtr(&value, 0, true, false);
     }
 
     bool Compare(SgField *a, SgField *b) override

@@ -365,3 +365,18 @@ TEST_F(SgTFieldTest, NumericFieldsCastToDouble)
     EXPECT_EQ(SgField::CastNumericFieldToDouble(&u, &out), 0);
     EXPECT_EQ(out, 42);
 }
+
+TEST_F(SgTFieldTest, InterpolationIntoAFieldOfAnotherTypeChangesNothing)
+{
+    SgFVec3 a, b;
+    a = Vec3(0, 0, 0);
+    b = Vec3(2, 2, 2);
+    SgFStr text;
+    text = std::string("kept");
+    a.Interpolate(&a, &b, 0.5, &text);
+    EXPECT_EQ(text.Get(false), "kept");
+    SgFInt number;
+    number = 7;
+    a.Interpolate(&a, &b, 0.5, &number);
+    EXPECT_EQ(number.Get(false), 7);
+}

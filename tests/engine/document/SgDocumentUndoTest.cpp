@@ -9,6 +9,8 @@
 #include "engine/document/SgDocument.h"
 #include "engine/core/SgKeyPoint.h"
 #include "engine/document/SgUndoInfo.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "tests/engine/core/TestNodes.h"
@@ -272,4 +274,21 @@ TEST_F(SgDocumentUndoTest, AssigningAMaterialIsOneUndoStep)
     m_document->Undo();
     EXPECT_EQ(material->m_diffuseColor.GetValue(0), before) << "one undo step takes the whole assignment back";
     EXPECT_NE(material->m_shininess.GetValue(0), 0.9f);
+}
+
+// A node referred to through a node-pointer field joins the document of the
+// node that refers to it, wherever the class declares that field.
+TEST_F(SgDocumentUndoTest, NodesReferencedThroughAnyFieldJoinTheDocument)
+{
+    SgRef<SgCoordinate3> points = new SgCoordinate3;
+    SgIndexedFaceSet *mesh = new SgIndexedFaceSet;
+    mesh->m_coord = NodePtr(points.get());
+    m_object->AddChild(mesh);
+    EXPECT_EQ(points->GetDocument(), m_document.get());
+
+    m_document->ResetUndo();
+    points->m_point.SetValue(0, Vec3(1, 2, 3));
+    m_document->Undo();
+    EXPECT_NE(points->m_point.GetCount() > 0 ? points->m_point.GetValue(0) : Vec3(), Vec3(1, 2, 3))
+        << "the edit of the referenced node was recorded for undo";
 }
