@@ -31,6 +31,8 @@ SgGetTransformAction::SgGetTransformAction(SgNode *target) : m_pTarget(target)
 bool SgGetTransformAction::Apply(SgNode *node)
 {
     m_bInverseValid = false;
+    if (m_CurrentPath.GetCount() == 0)
+        m_Matrix = Transform3();
     return SgAction::Apply(node);
 }
 
@@ -38,7 +40,7 @@ const Transform3 &SgGetTransformAction::GetInverseTransform()
 {
     if (m_bInverseValid)
         return m_Inverse;
-    if (std::fabs(m_Matrix.Determinant()) < kSingularDeterminant)
+    if (m_Matrix.IsSingular())
         m_Matrix = Transform3();
     try {
         m_Inverse = m_Matrix.Inverse();

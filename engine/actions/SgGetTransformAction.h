@@ -9,14 +9,11 @@
 class SgGetTransformAction : public SgAction {
     SG_ACTION_HEADER(SgGetTransformAction)
 
-    // Below this determinant the inverse is dominated by rounding: such a
-    // matrix is taken as the identity.
-    static constexpr double kSingularDeterminant = 1e-14;
-
     explicit SgGetTransformAction(SgNode *target = nullptr);
     ~SgGetTransformAction() override = default;
 
-    // Marks the inverse stale, then traverses as every action does.
+    // Starts from the identity with the inverse stale, then traverses as
+    // every action does.
     bool Apply(SgNode *node) override;
 
     // The identity until the target is reached.

@@ -29,7 +29,6 @@
 
 namespace {
 
-constexpr double kSingularDeterminant = 1e-14;
 // Column lengths below this carry no direction.
 constexpr double kMinAxisLength = 1e-12;
 // Groups refuse cycles; this only bounds a walk up a corrupt fathers list.
@@ -103,7 +102,7 @@ SgPath PathBelow(const SgPath &toParent, SgNode *parent, SgNode *node)
 // stands for is then taken as the identity.
 Transform3 SafeInverse(const Transform3 &m)
 {
-    if (std::fabs(m.Determinant()) < kSingularDeterminant)
+    if (m.IsSingular())
         return Transform3();
     try {
         return m.Inverse();

@@ -89,6 +89,10 @@ bool SgAction::Apply(SgNode *node)
     const int depth = m_pState->GetDepth();
     const int pathCount = m_CurrentPath.GetCount();
     m_nPathCode = kNoTarget;
+    // A new traversal starts unterminated; a nested one leaves its caller's
+    // request to stop alone.
+    if (pathCount == 0)
+        m_nTerminate = 0;
     bool failed = false;
     try {
         m_CurrentPath.Append(node);

@@ -2,13 +2,16 @@
 
 #include "platform/SgError.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 
 namespace {
 
-// Below this the inverse would be dominated by rounding.
-constexpr double SINGULAR_DETERMINANT = 1e-14;
+// Below this ratio of the determinant to the longest column length raised to
+// the dimension (1 for a rotation or a uniform scale, 0 for a flat matrix)
+// the inverse is dominated by rounding.
+constexpr double kSingularRatio = 1e-12;
 
 } // namespace
 
@@ -174,10 +177,9 @@ double Mat4::Determinant() const
 
 Mat4 Mat4::Inverse() const
 {
-    double det = Determinant();
-    if (!(std::fabs(det) >= SINGULAR_DETERMINANT)) {
+    if (IsSingular())
         throw SgMathError("inverse: Non-singular matrix");
-    }
+    const double det = Determinant();
     double scale = 1.0 / det;
     Mat4 r{Uninitialised{}};
     for (int i = 0; i < 4; ++i) {
@@ -188,6 +190,25 @@ Mat4 Mat4::Inverse() const
         }
     }
     return r;
+}
+
+bool Mat4::IsSingular() const
+{
+    const double det = Determinant();
+    if (!std::isfinite(det) || det == 0.0)
+        return true;
+    // An affine matrix is as singular as its linear part; its translation
+    // must not make a huge placement look flat.
+    const bool affine = m_a[3][0] == 0.0 && m_a[3][1] == 0.0 && m_a[3][2] == 0.0 && m_a[3][3] == 1.0;
+    const int n = affine ? 3 : 4;
+    double longest = 0.0;
+    for (int j = 0; j < n; ++j) {
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i)
+            sum += m_a[i][j] * m_a[i][j];
+        longest = std::max(longest, std::sqrt(sum));
+    }
+    return !(std::fabs(det) >= kSingularRatio * std::pow(longest, n));
 }
 
 bool Mat4::IsIdentity() const

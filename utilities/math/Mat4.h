@@ -62,6 +62,12 @@ public:
     // Adjugate over determinant; throws SgMathError("inverse: Non-singular matrix")
     // when |det| < 1e-14.
     Mat4 Inverse() const;
+    // Whether the matrix is too close to singular for its inverse to mean
+    // anything. Judged against the matrix's own scale (the determinant over
+    // the cube of the longest column of the linear part), so a uniformly tiny
+    // or huge transform is as invertible as the identity, while one that
+    // flattens an axis to 1e-12 of the others is not.
+    bool IsSingular() const;
 
     bool IsIdentity() const;
     // Exact element comparison; the cache takes no part.

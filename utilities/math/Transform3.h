@@ -54,6 +54,7 @@ public:
     Vec3 Decompose(double &shearXY, double &shearXZ, double &shearYZ) const;
 
     double Determinant() const { return m_matrix.Determinant(); }
+    bool IsSingular() const { return m_matrix.IsSingular(); }
     // Throws SgMathError("inverse: Non-singular matrix") for a singular matrix.
     Transform3 Inverse() const;
     // This transform applied after o: (A * B) p = A (B p).

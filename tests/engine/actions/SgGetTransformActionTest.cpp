@@ -91,8 +91,9 @@ TEST_F(GetTransformTest, DegenerateMatrixInvertsToTheIdentity)
     };
     const Case cases[] = {
         {"zero scale", {0, 1, 1}},
-        // Determinant 1e-18: an inverse would be rounding noise.
-        {"nearly singular", {1e-6, 1e-6, 1e-6}},
+        // One axis 1e-14 of the others: an inverse would be rounding noise.
+        // (A uniformly small scale is no such case: see the next test.)
+        {"nearly flat", {1, 1, 1e-14}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -149,4 +150,37 @@ TEST_F(GetTransformTest, OperandOfAProceduralShapeIsReachedThroughItsSeparator)
         EXPECT_EQ(SgGetTransformAction::PathMatrix(*path).GetTranslation(), Vec3(3, 0, 1))
             << "path of " << path->GetCount() << " nodes";
     }
+}
+
+TEST_F(GetTransformTest, ReappliedActionMeasuresTheNewScene)
+{
+    SgRef<ProbeNode> target = MakeNamed<ProbeNode>("target");
+    SgRef<SgSeparator> first = MakeSceneRoot();
+    first->AddChild(Translation(Vec3(5, 0, 0)).get());
+    first->AddChild(target.get());
+    SgRef<SgSeparator> second = MakeSceneRoot();
+    second->AddChild(Translation(Vec3(0, 3, 0)).get());
+    second->AddChild(target.get());
+    SgRef<SgSeparator> without = MakeSceneRoot();
+
+    SgGetTransformAction action(target.get());
+    ASSERT_TRUE(action.Apply(first.get()));
+    EXPECT_EQ(action.GetTransform().GetTranslation(), Vec3(5, 0, 0));
+    ASSERT_TRUE(action.Apply(second.get()));
+    EXPECT_EQ(action.GetTransform().GetTranslation(), Vec3(0, 3, 0)) << "the second traversal runs and measures";
+    ASSERT_TRUE(action.Apply(without.get()));
+    EXPECT_EQ(action.GetTransform().GetTranslation(), Vec3(0, 0, 0)) << "an unreached target gives the identity";
+}
+
+TEST_F(GetTransformTest, UniformlySmallScaleHasATrueInverse)
+{
+    SgRef<SgSeparator> root = MakeSceneRoot();
+    SgRef<SgTransform> transform = new SgTransform;
+    transform->m_scaleFactor = Vec3(1e-6, 1e-6, 1e-6);
+    SgRef<ProbeNode> target = MakeNamed<ProbeNode>("target");
+    root->AddChild(transform.get());
+    root->AddChild(target.get());
+    SgGetTransformAction action(target.get());
+    ASSERT_TRUE(action.Apply(root.get()));
+    EXPECT_DOUBLE_EQ(action.GetInverse()[0][0], 1e6) << "a model in microns is not singular";
 }

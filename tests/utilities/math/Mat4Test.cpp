@@ -37,7 +37,12 @@ TEST(Mat4, SingularMatrixThrowsTheInverseText)
     for (int j = 0; j < 4; ++j) {
         zeroRow[2][j] = 0.0;
     }
-    const Mat4 cases[] = {zeroRow, Mat4::Zero(), Mat4() * 1e-4};
+    // Two rows that differ only in the last bits of one element.
+    Mat4 nearlyFlat = General();
+    for (int j = 0; j < 4; ++j)
+        nearlyFlat[1][j] = nearlyFlat[0][j];
+    nearlyFlat[1][0] += 1e-15;
+    const Mat4 cases[] = {zeroRow, Mat4::Zero(), nearlyFlat};
     for (const Mat4 &m : cases) {
         try {
             m.Inverse();
@@ -97,4 +102,24 @@ TEST(Mat4, FromMat3FillsTheUpperLeft)
     EXPECT_EQ(m.GetRow(1), Vec4(4, 5, 6, 0));
     EXPECT_EQ(m.GetRow(3), Vec4(0, 0, 0, 1));
     EXPECT_EQ(m.GetMat3(), Mat3(rows));
+}
+
+// Singularity is judged against the matrix's own scale: a model in microns
+// or in kilometres inverts as well as one in metres, whatever its placement.
+TEST(Mat4, UniformlyTinyOrHugeMatricesInvert)
+{
+    for (double scale : {1e-5, 1e-9, 1e5}) {
+        for (double shift : {0.0, 1e9}) {
+            const double rows[4][4] = {{scale, 0, 0, shift}, {0, scale, 0, 2}, {0, 0, scale, 3}, {0, 0, 0, 1}};
+            const Mat4 m(rows);
+            EXPECT_FALSE(m.IsSingular()) << "scale " << scale << ", shift " << shift;
+            const Mat4 inverse = m.Inverse();
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_NEAR(inverse[i][i], 1.0 / scale, 1e-12 / scale) << "scale " << scale << ", shift " << shift;
+                EXPECT_NEAR(inverse[i][3], -rows[i][3] / scale, 1e-12 * std::fabs(rows[i][3] / scale))
+                    << "scale " << scale << ", shift " << shift;
+            }
+        }
+    }
+    EXPECT_FALSE((Mat4() * 1e-4).IsSingular()) << "a uniform 4x4 scale is invertible";
 }

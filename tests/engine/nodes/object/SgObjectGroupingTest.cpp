@@ -337,3 +337,20 @@ TEST_F(ObjectGroupingTest, BoxFacesAsPolygons)
     }
     EXPECT_FALSE(SgObject::ConvertToPolygon(box, Range<Vec3f>::BOX3_FACES));
 }
+
+TEST_F(ObjectGroupingTest, AttachUnderATinyScaleKeepsThePlacement)
+{
+    SgRef<SgObject> group = MakeGroup("group", Vec3(1, 0, 0), Rotation(), Vec3(1e-5, 1e-5, 1e-5));
+    SgRef<SgObject> object = MakeObjectWith(MakeCuboid(1, 1, 1).get(), Vec3(4, 0, 0), "object");
+    m_root->AddChild(group.get());
+    m_root->AddChild(object.get());
+    const Transform3 before =
+        SgGetTransformAction::PathMatrix(PathTo({m_root.get(), object.get()})) * object->GetTransform()->GetMatrix();
+
+    SgPath target = PathTo({m_root.get(), group.get()});
+    ASSERT_TRUE(object->AttachToGroup(target, false));
+    const Transform3 after = SgGetTransformAction::PathMatrix(
+        PathTo({m_root.get(), group.get(), group->GetInnerGroup(), object.get()})) * object->GetTransform()->GetMatrix();
+    EXPECT_TRUE(SamePlacement(after, before)) << "a group in microns is no singular group";
+    EXPECT_TRUE(Near(object->GetMove(), Vec3(3e5, 0, 0), 1e-3));
+}
