@@ -829,6 +829,41 @@ double GmImprint::winding(int operand, const Vec3 &p) const
 
 // ---------------------------------------------------------------- T-junctions
 
+namespace {
+// Removes repeated neighbours and there-and-back spikes from a cyclic loop.
+void CleanLoop(std::vector<int> &loop)
+{
+    bool changed = true;
+    while (changed && loop.size() >= 2) {
+        changed = false;
+        std::vector<int> out;
+        for (size_t i = 0; i < loop.size(); ++i) {
+            if (loop[i] != loop[(i + 1) % loop.size()]) {
+                out.push_back(loop[i]);
+            }
+        }
+        if (out.size() != loop.size()) {
+            changed = true;
+        }
+        loop = std::move(out);
+        for (size_t i = 0; loop.size() >= 3 && i < loop.size(); ++i) {
+            size_t n = loop.size();
+            if (loop[(i + n - 1) % n] == loop[(i + 1) % n]) {
+                // u v u: drop v and the second u.
+                size_t a = i, b = (i + 1) % n;
+                if (a > b) {
+                    std::swap(a, b);
+                }
+                loop.erase(loop.begin() + static_cast<long>(b));
+                loop.erase(loop.begin() + static_cast<long>(a));
+                changed = true;
+                break;
+            }
+        }
+    }
+}
+}  // namespace
+
 void GmImprint::fixTJunctions()
 {
     std::sort(m_cutNodes.begin(), m_cutNodes.end());
@@ -847,38 +882,143 @@ void GmImprint::fixTJunctions()
     }
     GmOctree tree(all, boxes);
     std::vector<int> found;
+    struct Hit {
+        size_t edge;
+        double t;
+        double dist;
+        int id;
+    };
+    // The nodes near each edge of a loop.
+    auto hitsOf = [&](const std::vector<int> &loop) {
+        std::vector<Hit> hits;
+        for (size_t i = 0; i < loop.size(); ++i) {
+            int a = loop[i], b = loop[(i + 1) % loop.size()];
+            GmBox eb;
+            eb.extend(m_pool[a]);
+            eb.extend(m_pool[b]);
+            eb = eb.widened(m_tol);
+            if (!eb.overlaps(all)) {
+                continue;
+            }
+            tree.query(eb, found);
+            for (int k : found) {
+                int x = m_cutNodes[static_cast<size_t>(k)];
+                if (x == a || x == b) {
+                    continue;
+                }
+                double t;
+                double dist = SegDist3D(m_pool[x], m_pool[a], m_pool[b], &t);
+                if (dist < m_tol && t > 0.0 && t < 1.0) {
+                    hits.push_back({i, t, dist, x});
+                }
+            }
+        }
+        return hits;
+    };
+    // A node within the tolerance of two edges of one loop that meet at a
+    // node v cannot be told from v: it becomes v everywhere (both operands),
+    // so that neighbouring faces agree on where it lies.
+    std::unordered_map<int, int> alias;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
             for (auto &loop : piece.loops) {
-                std::vector<int> out;
-                out.reserve(loop.size());
-                for (size_t i = 0; i < loop.size(); ++i) {
-                    int a = loop[i], b = loop[(i + 1) % loop.size()];
-                    out.push_back(a);
-                    GmBox eb;
-                    eb.extend(m_pool[a]);
-                    eb.extend(m_pool[b]);
-                    eb = eb.widened(m_tol);
-                    if (!eb.overlaps(all)) {
-                        continue;
-                    }
-                    tree.query(eb, found);
-                    std::vector<Cross> on;
-                    for (int k : found) {
-                        int x = m_cutNodes[static_cast<size_t>(k)];
-                        if (x == a || x == b) {
+                std::vector<Hit> hits = hitsOf(loop);
+                for (size_t i = 0; i < hits.size(); ++i) {
+                    for (size_t j = i + 1; j < hits.size(); ++j) {
+                        if (hits[i].id != hits[j].id || hits[i].edge == hits[j].edge) {
                             continue;
                         }
-                        double t;
-                        if (SegDist3D(m_pool[x], m_pool[a], m_pool[b], &t) < m_tol && t > 0.0 && t < 1.0) {
-                            on.push_back({t, x});
+                        size_t n = loop.size();
+                        size_t e1 = hits[i].edge, e2 = hits[j].edge;
+                        int shared = -1;
+                        if ((e1 + 1) % n == e2) {
+                            shared = loop[e2];
+                        } else if ((e2 + 1) % n == e1) {
+                            shared = loop[e1];
+                        }
+                        if (shared >= 0 && !alias.count(hits[i].id)) {
+                            alias[hits[i].id] = shared;
                         }
                     }
-                    std::sort(on.begin(), on.end(), [](const Cross &p, const Cross &q) { return p.t < q.t; });
-                    for (const Cross &c : on) {
-                        if (out.back() != c.id) {
-                            out.push_back(c.id);
-                        }
+                }
+            }
+        }
+    }
+    if (!alias.empty()) {
+        auto resolve = [&](int id) {
+            for (int guard = 0; guard < 8; ++guard) {
+                auto it = alias.find(id);
+                if (it == alias.end()) {
+                    break;
+                }
+                id = it->second;
+            }
+            return id;
+        };
+        for (int op = 0; op < 2; ++op) {
+            std::vector<GmPiece> kept;
+            for (GmPiece &piece : m_pieces[op]) {
+                std::vector<std::vector<int>> loops;
+                for (size_t li = 0; li < piece.loops.size(); ++li) {
+                    std::vector<int> l = piece.loops[li];
+                    for (int &id : l) {
+                        id = resolve(id);
+                    }
+                    CleanLoop(l);
+                    if (l.size() >= 3) {
+                        loops.push_back(std::move(l));
+                    } else if (li == 0) {
+                        loops.clear();
+                        break;
+                    }
+                }
+                if (!loops.empty()) {
+                    piece.loops = std::move(loops);
+                    kept.push_back(std::move(piece));
+                }
+            }
+            m_pieces[op] = std::move(kept);
+        }
+        std::unordered_set<uint64_t> cut;
+        for (uint64_t k : m_cutEdges) {
+            int a = resolve(static_cast<int>(k >> 32)), b = resolve(static_cast<int>(k & 0xFFFFFFFFu));
+            if (a != b) {
+                cut.insert(edgeKey(a, b));
+            }
+        }
+        m_cutEdges = std::move(cut);
+    }
+    for (int op = 0; op < 2; ++op) {
+        for (GmPiece &piece : m_pieces[op]) {
+            for (auto &loop : piece.loops) {
+                std::vector<Hit> hits = hitsOf(loop);
+                if (hits.empty()) {
+                    continue;
+                }
+                // Each node goes into the one edge of the loop nearest to it.
+                std::unordered_map<int, size_t> best;
+                for (size_t i = 0; i < hits.size(); ++i) {
+                    if (alias.count(hits[i].id)) {
+                        continue;
+                    }
+                    auto it = best.find(hits[i].id);
+                    if (it == best.end() || hits[i].dist < hits[it->second].dist) {
+                        best[hits[i].id] = i;
+                    }
+                }
+                std::vector<std::vector<Hit>> perEdge(loop.size());
+                for (auto &[id, i] : best) {
+                    if (std::find(loop.begin(), loop.end(), id) == loop.end()) {
+                        perEdge[hits[i].edge].push_back(hits[i]);
+                    }
+                }
+                std::vector<int> out;
+                for (size_t i = 0; i < loop.size(); ++i) {
+                    out.push_back(loop[i]);
+                    auto &h = perEdge[i];
+                    std::sort(h.begin(), h.end(), [](const Hit &p, const Hit &q) { return p.t < q.t; });
+                    for (const Hit &x : h) {
+                        out.push_back(x.id);
                     }
                 }
                 loop = std::move(out);
