@@ -199,14 +199,16 @@ GmNode *GmGeom::add_node(const Vec3 &p, bool mark, bool *found, bool lookup)
         internal_error("GmGeom::add_node : position is not finite");
     }
     if (lookup && m_liveNodes > 0) {
-        int64_t ix = static_cast<int64_t>(std::floor(p.x / m_gridCell));
-        int64_t iy = static_cast<int64_t>(std::floor(p.y / m_gridCell));
-        int64_t iz = static_cast<int64_t>(std::floor(p.z / m_gridCell));
+        int64_t lo[3], hi[3];
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = static_cast<int64_t>(std::floor((p[k] - m_tolerance) / m_gridCell));
+            hi[k] = static_cast<int64_t>(std::floor((p[k] + m_tolerance) / m_gridCell));
+        }
         GmNode *best = nullptr;
-        for (int dx = -1; dx <= 1; ++dx) {
-            for (int dy = -1; dy <= 1; ++dy) {
-                for (int dz = -1; dz <= 1; ++dz) {
-                    auto it = m_grid.find(gridKey(ix + dx, iy + dy, iz + dz));
+        for (int64_t x = lo[0]; x <= hi[0]; ++x) {
+            for (int64_t y = lo[1]; y <= hi[1]; ++y) {
+                for (int64_t z = lo[2]; z <= hi[2]; ++z) {
+                    auto it = m_grid.find(gridKey(x, y, z));
                     if (it == m_grid.end()) {
                         continue;
                     }

@@ -30,14 +30,18 @@ int GmVertexPool::add(const Vec3 &p)
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
         throw GmOperationFailed("imprint: a point is not finite");
     }
-    int64_t ix = static_cast<int64_t>(std::floor(p.x / m_cell));
-    int64_t iy = static_cast<int64_t>(std::floor(p.y / m_cell));
-    int64_t iz = static_cast<int64_t>(std::floor(p.z / m_cell));
+    // Only the cells that the tolerance ball around p touches: one cell
+    // mostly, at most eight.
+    int64_t lo[3], hi[3];
+    for (int k = 0; k < 3; ++k) {
+        lo[k] = static_cast<int64_t>(std::floor((p[k] - m_tol) / m_cell));
+        hi[k] = static_cast<int64_t>(std::floor((p[k] + m_tol) / m_cell));
+    }
     int best = -1;
-    for (int dx = -1; dx <= 1; ++dx) {
-        for (int dy = -1; dy <= 1; ++dy) {
-            for (int dz = -1; dz <= 1; ++dz) {
-                auto it = m_grid.find(key(ix + dx, iy + dy, iz + dz));
+    for (int64_t x = lo[0]; x <= hi[0]; ++x) {
+        for (int64_t y = lo[1]; y <= hi[1]; ++y) {
+            for (int64_t z = lo[2]; z <= hi[2]; ++z) {
+                auto it = m_grid.find(key(x, y, z));
                 if (it == m_grid.end()) {
                     continue;
                 }
@@ -54,7 +58,9 @@ int GmVertexPool::add(const Vec3 &p)
     }
     int id = static_cast<int>(m_points.size());
     m_points.push_back(p);
-    m_grid[key(ix, iy, iz)].push_back(id);
+    m_grid[key(static_cast<int64_t>(std::floor(p.x / m_cell)), static_cast<int64_t>(std::floor(p.y / m_cell)),
+               static_cast<int64_t>(std::floor(p.z / m_cell)))]
+        .push_back(id);
     return id;
 }
 
@@ -160,6 +166,8 @@ GmImprint::GmImprint(GmGeom &a, GmGeom &b)
 
 void GmImprint::extract(GmGeom &g, int operand)
 {
+    std::unordered_map<uint32_t, int> nodeIds;
+    nodeIds.reserve(static_cast<size_t>(g.nodeCount()) * 2);
     for (GmFace *f : g.liveFaces()) {
         GmPolyFace pf;
         pf.operand = operand;
@@ -178,7 +186,9 @@ void GmImprint::extract(GmGeom &g, int operand)
             }
             std::vector<int> ids;
             for (GmNode *n : loop_nodes(l)) {
-                int id = m_pool.add(n->position);
+                auto cached = nodeIds.find(n->id);
+                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position);
+                nodeIds.emplace(n->id, id);
                 if (ids.empty() || ids.back() != id) {
                     ids.push_back(id);
                 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/SgError.h"
 #include "solids/GmTopology.h"
 
 namespace solvane {
@@ -136,6 +137,27 @@ void transformMesh(GmMesh &mesh, const Mat3 &m, const Vec3 &t)
             std::reverse(poly.begin(), poly.end());
         }
     }
+}
+
+GmMeshResult geom_from_mesh_request(const GmMesh &mesh, double tolerance)
+{
+    GmMeshResult r;
+    try {
+        for (const auto &poly : mesh.polygons) {
+            for (int i : poly) {
+                if (i < 0 || static_cast<size_t>(i) >= mesh.points.size()) {
+                    throw SgInvalidArgument("mesh conversion: polygon index out of range");
+                }
+            }
+        }
+        r.geom.reset(geomFromMesh(mesh, tolerance));
+        r.ok = true;
+    } catch (const SgError &e) {
+        r.message = e.what();
+    } catch (const std::bad_alloc &) {
+        r.message = "mesh conversion: out of memory";
+    }
+    return r;
 }
 
 }  // namespace solvane

@@ -2,6 +2,8 @@
 // Geometry from meshes: indexed polygons become nodes, edges and faces, with
 // solids built from them; and the test and benchmark fixtures (boxes at any
 // place, UV spheres, cylinders).
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "solids/GmGeom.h"
@@ -30,5 +32,18 @@ GmMesh cylinderMesh(const Vec3 &baseCentre, double radius, double height, int se
 // Applies an affine map to every point (orientation kept when det < 0 by
 // reversing the polygons).
 void transformMesh(GmMesh &mesh, const Mat3 &m, const Vec3 &t);
+
+}  // namespace solvane
+
+namespace solvane {
+
+// The request boundary of mesh conversion: kernel errors become a failure
+// result; the caller keeps no half-built geometry.
+struct GmMeshResult {
+    bool ok = false;
+    std::unique_ptr<GmGeom> geom;
+    std::string message;
+};
+GmMeshResult geom_from_mesh_request(const GmMesh &mesh, double tolerance = GmGeom::kDefaultTolerance);
 
 }  // namespace solvane
