@@ -1,8 +1,9 @@
 #include "solids/GmValidity.h"
 
+#include <algorithm>
 #include <cmath>
-#include <map>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <sstream>
 
 #include "solids/GmGeom.h"
@@ -64,8 +65,8 @@ GmValidityReport check_validity(GmGeom &g)
         for (GmShell *sh : s->shells) {
             ++r.shells;
             // Directed edge counts: +1 along node1 -> node2, -1 against.
-            std::map<uint32_t, std::pair<int, int>> uses;  // edge id -> (forward, backward)
-            std::set<uint32_t> nodes, edges;
+            std::unordered_map<uint32_t, std::pair<int, int>> uses;  // edge id -> (forward, backward)
+            std::unordered_set<uint32_t> nodes, edges;
             int faces = 0, loops = 0;
             double v = 0.0;
             for (GmFaceRef *fr : sh->faces) {
@@ -91,8 +92,16 @@ GmValidityReport check_validity(GmGeom &g)
             }
             v /= 3.0;
             solidVolume += v;
+            std::vector<uint32_t> ids;
             for (const auto &[id, cnt] : uses) {
                 if (cnt.first != 1 || cnt.second != 1) {
+                    ids.push_back(id);
+                }
+            }
+            std::sort(ids.begin(), ids.end());  // reports in a stable order
+            for (uint32_t id : ids) {
+                const auto &cnt = uses[id];
+                {
                     problem("edge " + std::to_string(id) + " used " + std::to_string(cnt.first) + "+" +
                             std::to_string(cnt.second) + " times in a shell (open or inconsistently oriented)");
                 }
