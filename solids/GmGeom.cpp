@@ -348,6 +348,46 @@ GmFace *GmGeom::clone_face(GmFace *f)
     return c;
 }
 
+GmFace *GmGeom::flip_edge(GmFace *f1, GmFace *f2, GmEdge *e)
+{
+    auto apex = [&](GmFace *f) -> GmNode * {
+        if (f->ref_count != 3 || f->loops.size() != 1) {
+            return nullptr;
+        }
+        GmNode *last = nullptr;
+        for (GmNode *n : loop_nodes(f->loops[0])) {
+            if (n != e->node1 && n != e->node2) {
+                last = n;
+            }
+        }
+        return last;
+    };
+    GmNode *a1 = apex(f1);
+    GmNode *a2 = apex(f2);
+    if (!a1 || !a2 || a1 == a2 || find_edge(a1, a2)) {
+        return nullptr;
+    }
+    GmNode *n1 = e->node1, *n2 = e->node2;
+    // Keep the orientation of f1: its loop runs n1 -> n2 or n2 -> n1.
+    bool forward = false;
+    for (GmEdgeRef *u : f1->loops[0]->uses) {
+        if (u->edge == e) {
+            forward = !u->reversed;
+        }
+    }
+    remove_face(f1);
+    remove_face(f2);
+    remove_edge(e);
+    add_edge(a1, a2, true, false);
+    if (forward) {
+        // f1 = (n1, n2, a1), f2 = (n2, n1, a2)
+        add_triangle(a1, n1, a2, true);
+        return add_triangle(a2, n2, a1, true);
+    }
+    add_triangle(a1, a2, n1, true);
+    return add_triangle(a2, a1, n2, true);
+}
+
 GmShell *GmGeom::new_shell()
 {
     m_shellStore.emplace_back();
@@ -565,6 +605,7 @@ void GmGeom::clear()
     }
     purge();
     m_splitPieces.clear();
+    m_registry.clear();
     m_bboxValid = false;
 }
 
@@ -578,6 +619,66 @@ void GmGeom::release_pieces()
         }
     }
     m_splitPieces.clear();
+}
+
+// ---------------------------------------------------------------- registry
+
+void GmGeom::register_pair(GmBaseElm *a, GmGeom &other, GmBaseElm *b)
+{
+    a->mate = b;
+    b->mate = a;
+    m_registry.push_back(a);
+    other.m_registry.push_back(b);
+}
+
+void GmGeom::register_self(GmBaseElm *a)
+{
+    a->mate = a;
+    m_registry.push_back(a);
+}
+
+void GmGeom::clean_registry(bool clearIt)
+{
+    std::vector<GmBaseElm *> byKind[4];
+    for (GmBaseElm *e : m_registry) {
+        if (e->kind <= GM_SOLID) {
+            byKind[e->kind].push_back(e);
+        }
+    }
+    if (clearIt) {
+        m_registry.clear();
+    }
+    for (GmBaseElm *e : byKind[GM_SOLID]) {
+        e->mate = nullptr;
+        remove_solid(static_cast<GmSolid *>(e));
+    }
+    for (GmBaseElm *e : byKind[GM_FACE]) {
+        e->mate = nullptr;
+        auto *f = static_cast<GmFace *>(e);
+        if (!f->front && !f->back) {
+            remove_face(f);
+        } else {
+            f->mark = 0;
+        }
+    }
+    for (GmBaseElm *e : byKind[GM_EDGE]) {
+        e->mate = nullptr;
+        auto *ed = static_cast<GmEdge *>(e);
+        if (ed->uses.empty()) {
+            remove_edge(ed);
+        } else {
+            ed->mark = 0;
+        }
+    }
+    for (GmBaseElm *e : byKind[GM_NODE]) {
+        e->mate = nullptr;
+        auto *n = static_cast<GmNode *>(e);
+        if (n->edges.empty()) {
+            remove_node(n);
+        } else {
+            n->mark = 0;
+        }
+    }
 }
 
 // ---------------------------------------------------------------- geometry

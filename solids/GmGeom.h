@@ -70,6 +70,9 @@ public:
     GmFace *add_triangle(GmNode *a, GmNode *b, GmNode *c, bool mark = true);
     GmFace *add_polygon(int n, GmNode *const *nodes, bool mark = true);
     GmFace *clone_face(GmFace *f);
+    // For two triangles sharing e: replaces them by the two triangles on the
+    // other diagonal and returns the second; null for any other faces.
+    virtual GmFace *flip_edge(GmFace *f1, GmFace *f2, GmEdge *e);
     GmShell *new_shell();
     GmLoop *new_loop(GmFace *f);
     GmEdgeRef *new_edge_ref(GmEdge *e, GmLoop *l, bool reversed);
@@ -123,6 +126,18 @@ public:
     std::vector<GmBaseElm *> &split_pieces() { return m_splitPieces; }
     void release_pieces();
 
+    // ---- element registry (Part 9.120) ----
+    // Links a (of this geometry) and b (of other) as mates and records each
+    // in its geometry's registry.
+    void register_pair(GmBaseElm *a, GmGeom &other, GmBaseElm *b);
+    // a becomes its own mate and is recorded.
+    void register_self(GmBaseElm *a);
+    // Clears the mates of the registered elements, removes registered solids,
+    // and faces without shell use, edges without loop use and nodes without
+    // edges; survivors lose their mark. Empties the registry when `clear`.
+    void clean_registry(bool clear);
+    const std::vector<GmBaseElm *> &registry() const { return m_registry; }
+
     // Smoothing groups are renumbered per geometry on copy, so the 22-bit
     // group field never overflows in long sessions.
     uint32_t nextGroup() { return ++m_groupCounter; }
@@ -158,6 +173,7 @@ private:
     std::vector<GmSolid *> m_solids;
     std::vector<GmSolid *> m_retiredSolids;
     std::vector<GmBaseElm *> m_splitPieces;
+    std::vector<GmBaseElm *> m_registry;
     int m_liveNodes = 0;
     int m_liveEdges = 0;
     int m_liveFaces = 0;

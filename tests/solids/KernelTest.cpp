@@ -394,3 +394,60 @@ TEST(Kernel, InternalErrorsAreExceptionsNotStops)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Kernel, RegistryPairsAndCleanUp)
+{
+    std::unique_ptr<GmGeom> a(makeBox(1, 1, 1));
+    std::unique_ptr<GmGeom> b(makeBox(1, 1, 1));
+    a->build_solids(0);
+    GmNode *na = a->liveNodes()[0];
+    GmNode *nb = b->liveNodes()[0];
+    a->register_pair(na, *b, nb);
+    EXPECT_EQ(na->mate, nb);
+    EXPECT_EQ(nb->mate, na);
+    EXPECT_EQ(a->registry().size(), 1u);
+    EXPECT_EQ(b->registry().size(), 1u);
+    GmNode *loose = a->add_node({5, 5, 5});
+    a->register_self(loose);
+    GmFace *free = b->liveFaces()[0];  // b has no solid: the face has no shell use
+    b->register_self(free);
+    a->clean_registry(true);
+    EXPECT_TRUE(a->registry().empty());
+    EXPECT_TRUE(loose->removed);       // no edges
+    EXPECT_FALSE(na->removed);         // has edges: kept, mark cleared
+    EXPECT_EQ(na->mark, 0);
+    EXPECT_EQ(na->mate, nullptr);
+    b->clean_registry(false);
+    EXPECT_TRUE(free->removed);
+    EXPECT_EQ(b->registry().size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Kernel, FlipEdgeOfTwoTriangles)
+{
+    GmGeom g;
+    GmNode *a = g.add_node({0, 0, 0});
+    GmNode *b = g.add_node({1, 0, 0});
+    GmNode *c = g.add_node({1, 1, 0});
+    GmNode *d = g.add_node({0, 1, 0});
+    GmFace *f1 = g.add_triangle(a, b, c);
+    GmFace *f2 = g.add_triangle(a, c, d);
+    GmEdge *diag = find_edge(a, c);
+    ASSERT_NE(diag, nullptr);
+    GmFace *r = g.flip_edge(f1, f2, diag);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(find_edge(a, c), nullptr);
+    EXPECT_NE(find_edge(b, d), nullptr);
+    EXPECT_EQ(g.faceCount(), 2);
+    for (GmFace *f : g.liveFaces()) {
+        EXPECT_NEAR(f->normal.z, 1.0, 1e-12);  // orientation kept
+        EXPECT_NEAR(face_area(f), 0.5, 1e-12);
+    }
+}
+
+}  // namespace
