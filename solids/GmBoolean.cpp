@@ -126,6 +126,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
         stats->piecesB = static_cast<int>(im.pieces(1).size());
     }
     std::vector<GmSoupFace> out;
+    std::map<uint64_t, uint32_t> groups;
     for (int o = 0; o < 2; ++o) {
         std::vector<int> cls = Classify(im, o);
         auto &pieces = im.pieces(o);
@@ -158,7 +159,16 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
                 }
             }
             of.attributes = f.attributes;
-            of.group = f.group;
+            // Smoothing groups of the two operands never meet: each
+            // (operand, group) gets a fresh dense number in the result.
+            if (f.group != 0) {
+                auto key = (static_cast<uint64_t>(o) << 32) | f.group;
+                auto it = groups.find(key);
+                if (it == groups.end()) {
+                    it = groups.emplace(key, static_cast<uint32_t>(groups.size() + 1)).first;
+                }
+                of.group = it->second;
+            }
             of.mark = f.mark;
             of.origin = (static_cast<uint64_t>(o) << 32) | static_cast<uint64_t>(pieces[i].face);
             out.push_back(std::move(of));
@@ -195,6 +205,17 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
     }
     remove_degenerate_faces(*result);
     result->build_solids(1);
+    // The solids take the attribute word of A's first solid (B's when A has
+    // none), as the Part's insert gives them their origin's word.
+    uint32_t solidWord = 0;
+    if (!A.liveSolids().empty()) {
+        solidWord = A.liveSolids().front()->attributes;
+    } else if (!B.liveSolids().empty()) {
+        solidWord = B.liveSolids().front()->attributes;
+    }
+    for (GmSolid *s : result->liveSolids()) {
+        s->attributes = solidWord;
+    }
     result->remove_dangling(1);
     result->remove_dangling(0);
     result->purge();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "SolidTestUtil.h"
 #include "solids/GmError.h"
@@ -219,6 +220,37 @@ TEST(Boolean, ResultsDoNotDependOnAddresses)
     auto second = run(101);
     ASSERT_FALSE(first.empty());
     EXPECT_EQ(first, second);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Boolean, AttributesAndGroupsFollowThePieces)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    for (GmFace *f : A->liveFaces()) {
+        f->attributes = 0xA;
+        f->setGroup(7);
+    }
+    for (GmFace *f : B->liveFaces()) {
+        f->attributes = 0xB;
+        f->setGroup(7);  // the same number: must not merge with A's group
+    }
+    A->liveSolids()[0]->attributes = 0x5;
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    ASSERT_TRUE(u.ok) << u.message;
+    std::set<uint32_t> groupsA, groupsB;
+    for (GmFace *f : u.geom->liveFaces()) {
+        ASSERT_TRUE(f->attributes == 0xA || f->attributes == 0xB);
+        (f->attributes == 0xA ? groupsA : groupsB).insert(f->group());
+    }
+    ASSERT_EQ(groupsA.size(), 1u);
+    ASSERT_EQ(groupsB.size(), 1u);
+    EXPECT_NE(*groupsA.begin(), *groupsB.begin());
+    EXPECT_LE(std::max(*groupsA.begin(), *groupsB.begin()), 2u);
+    EXPECT_EQ(u.geom->liveSolids()[0]->attributes, 0x5u);
 }
 
 }  // namespace
