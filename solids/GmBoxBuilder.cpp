@@ -1,11 +1,13 @@
 #include "solids/GmBoxBuilder.h"
 
+#include <memory>
+
 namespace solvane {
 
 GmGeom *makeBox(double sizeX, double sizeY, double sizeZ, const GmBox &extent, double tolerance)
 {
     double a = sizeX / 2.0, b = sizeY / 2.0, c = sizeZ / 2.0;
-    auto *g = new GmGeom(extent, tolerance);
+    auto g = std::make_unique<GmGeom>(extent, tolerance);
     GmNode *C[8];
     const Vec3 corners[8] = {{a, b, c},   {-a, b, c},   {-a, -b, c},  {a, -b, c},
                              {a, b, -c},  {-a, b, -c},  {-a, -b, -c}, {a, -b, -c}};
@@ -21,7 +23,7 @@ GmGeom *makeBox(double sizeX, double sizeY, double sizeZ, const GmBox &extent, d
     for (const auto &f : faces) {
         g->add_face({C[f[0]], C[f[1]], C[f[2]], C[f[3]]}, true);
     }
-    return g;
+    return g.release();
 }
 
 }  // namespace solvane

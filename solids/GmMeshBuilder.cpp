@@ -14,7 +14,8 @@ GmGeom *geomFromMesh(const GmMesh &mesh, double tolerance, bool buildSolids)
     for (const Vec3 &p : mesh.points) {
         extent.extend(p);
     }
-    auto *g = new GmGeom(extent, tolerance);
+    // Owned here until it is complete: an error on the way frees it.
+    auto g = std::make_unique<GmGeom>(extent, tolerance);
     std::vector<GmNode *> nodes;
     nodes.reserve(mesh.points.size());
     for (const Vec3 &p : mesh.points) {
@@ -41,7 +42,7 @@ GmGeom *geomFromMesh(const GmMesh &mesh, double tolerance, bool buildSolids)
     if (buildSolids) {
         g->build_solids(1);
     }
-    return g;
+    return g.release();
 }
 
 GmMesh meshFromGeom(GmGeom &g)
