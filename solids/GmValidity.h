@@ -2,8 +2,10 @@
 // The validity checker of solid geometry: every edge used by exactly two
 // face uses of a shell, in opposite directions; every loop closed; shells
 // closed and consistently oriented; Euler characteristic per shell; no
-// zero-area face; positive signed volume. Run after every boolean in debug
-// builds and in the tests.
+// zero-area face; positive signed volume. Run after every boolean (at the
+// request boundary, in every build unless switched off) and in the tests.
+// Edges where two shells touch (a union of cubes sharing an edge) are
+// counted per shell, so such contacts are valid.
 #include <string>
 #include <vector>
 
