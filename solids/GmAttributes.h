@@ -1,5 +1,5 @@
 #pragma once
-// Element attributes (Part 9.113): the 32-bit attribute word of every kernel
+// Element attributes: the 32-bit attribute word of every kernel
 // element, the registry of named attributes laid into it, and the policy that
 // merges two words when elements are fused.
 //
@@ -35,7 +35,7 @@ public:
     uint32_t mask() const { return m_mask; }
     bool isNull() const { return m_type == ATTR_NONE; }
 
-    // The Part's equality: type 4 compares positions, type 5 equals anything,
+    // Equality: type 4 compares positions, type 5 equals anything,
     // else type, word and shift.
     bool operator==(const AttrId &o) const;
 

@@ -175,7 +175,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
         }
     }
     // Pieces of one original face that stay side by side merge again, and
-    // nodes left in the middle of straight edges go (Part 9.122, heal).
+    // nodes left in the middle of straight edges go (heal).
     heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, a.tolerance());
     auto result = std::make_unique<GmGeom>(a.extent(), a.tolerance());
     std::vector<GmNode *> nodes(static_cast<size_t>(im.pool().size()), nullptr);
@@ -206,7 +206,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
     remove_degenerate_faces(*result);
     result->build_solids(1);
     // The solids take the attribute word of A's first solid (B's when A has
-    // none), as the Part's insert gives them their origin's word.
+    // none), as an inserted solid takes its origin's word.
     uint32_t solidWord = 0;
     if (!A.liveSolids().empty()) {
         solidWord = A.liveSolids().front()->attributes;

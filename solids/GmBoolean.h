@@ -1,11 +1,11 @@
 #pragma once
-// Boolean operations on solids (Part 9.112), built on the imprint, the
+// Boolean operations on solids, built on the imprint, the
 // classification of the pieces against the other operand and the shell
-// building (Part 9.129).
+// building.
 //
-// Selection (checked against the oracle of volumes and closedness, not the
-// literal membership rules of the Part, whose subtract can delete the faces
-// of B that bound the cavity of A - B):
+// Selection (checked against the oracle of volumes and closedness; rules
+// that combine membership marks of mated elements alone can delete, in a
+// difference, the faces of B that bound the cavity of A - B):
 //   union:        A's pieces outside B, B's outside A; coincident faces with
 //                 the same orientation once, with opposite orientation never;
 //   intersection: A's pieces inside B, B's inside A; coincident faces with the

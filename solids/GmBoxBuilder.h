@@ -1,5 +1,5 @@
 #pragma once
-// Box geometry builder (Part 9.118).
+// Box geometry builder.
 #include "solids/GmGeom.h"
 
 namespace solvane {

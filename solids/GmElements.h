@@ -1,5 +1,5 @@
 #pragma once
-// Element records of the solid kernel (Part 9.119). A solid is a list of
+// Element records of the solid kernel. A solid is a list of
 // shells; a shell a list of oriented face uses; a face a list of loops; a loop
 // a list of oriented edge uses; an edge joins two nodes. Back links run the
 // other way. Records live in storage owned by their GmGeom and never move.
@@ -25,7 +25,7 @@ enum GmKind : uint8_t { GM_NODE = 0, GM_EDGE = 1, GM_FACE = 2, GM_SOLID = 3 };
 
 struct GmBaseElm {
     uint32_t flags = 0;       // element-set membership bits
-    uint32_t attributes = 0;  // attribute word (Part 9.113)
+    uint32_t attributes = 0;  // attribute word
     GmBaseElm *mate = nullptr;
     uint8_t mark = 0;
     uint8_t removed = 0;

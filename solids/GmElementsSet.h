@@ -1,5 +1,5 @@
 #pragma once
-// Element sets (Part 9.124): a growable set of elements that marks its
+// Element sets: a growable set of elements that marks its
 // members with a private bit of their flag word. The bits come from a pool
 // of 32 per thread, so at most 32 sets live at once; a 33rd is refused with
 // an internal error (an exception the request boundary turns into a failure)

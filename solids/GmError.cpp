@@ -11,7 +11,7 @@ thread_local GmWarningCollector *t_collector = nullptr;
 
 std::string FormatInternal(const std::string &message)
 {
-    // The Part's box holds at most 239 characters of text.
+    // Internal-error texts are cut to 239 characters.
     std::string text = "Internal Error: " + message + " ";
     if (text.size() > 239) {
         text.resize(239);

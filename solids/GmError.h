@@ -1,5 +1,5 @@
 #pragma once
-// Trouble reporting of the solid library (Part 9.113). An internal error ends
+// Trouble reporting of the solid library. An internal error ends
 // the request that raised it with a GmInternalError, which the boundary of
 // that request (a boolean, a conversion) catches; nothing stops the process
 // and no geometry code opens a modal box. Warnings go to the log and to an
@@ -13,7 +13,7 @@ namespace solvane {
 
 class GmInternalError : public SgError {
 public:
-    // The text is the formatted "Internal Error: %s " of the Part.
+    // The text is the formatted "Internal Error: %s ".
     explicit GmInternalError(const std::string &message);
     const std::string &message() const { return m_message; }
 

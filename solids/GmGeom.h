@@ -1,6 +1,6 @@
 #pragma once
-// The boundary-representation container (Part 9.119) with its storage
-// (Part 9.120): element records live in deques owned by the geometry and are
+// The boundary-representation container with its storage
+//: element records live in deques owned by the geometry and are
 // never freed one by one; removal flags an element and hides it from the live
 // lists, and all memory goes at once with the geometry.
 #include <cstdint>
@@ -31,7 +31,7 @@ public:
 
     explicit GmGeom(double tolerance = kDefaultTolerance);
     GmGeom(const GmBox &extent, double tolerance);
-    // Copy (Part 9.119); with unlink false the mates of source nodes and
+    // Copy; with unlink false the mates of source nodes and
     // faces name their copies and the other way round.
     GmGeom(const GmGeom &source, bool unlink = true);
     GmGeom &operator=(const GmGeom &) = delete;
@@ -39,7 +39,7 @@ public:
     // Empties this geometry and copies the source into it.
     void assign(const GmGeom &source);
 
-    // ---- booleans (Part 9.112; GmBoolean.cpp) ----
+    // ---- booleans ----
     // Each leaves the result in this geometry (the receiver, A) and returns
     // it; B is left as it was. A request that cannot give a sound result
     // throws GmOperationFailed (or GmInternalError) and leaves A unchanged.
@@ -63,7 +63,7 @@ public:
     GmNode *add_node(const Vec3 &p, bool mark = true, bool *found = nullptr, bool lookup = true);
     GmEdge *add_edge(GmNode *a, GmNode *b, bool mark = true, bool lookup = true, bool refuseShort = false);
     // The sequence is cut into loops wherever two consecutive nodes are not
-    // joined by an edge (Part 9.121 build_loops).
+    // joined by an edge (build_loops).
     GmFace *add_face(const std::vector<GmNode *> &nodes, bool mark = true);
     // One loop per sequence; missing edges are added (mark 1).
     GmFace *add_face_loops(const std::vector<std::vector<GmNode *>> &loops, bool mark = true);
@@ -80,7 +80,7 @@ public:
     GmSolid *insert(GmShell *shell);
     GmSolid *new_solid();
     void add_shell_to_solid(GmSolid *solid, GmShell *shell);
-    // Rebuilds shells from face connectivity (Part 9.129) and makes solids:
+    // Rebuilds shells from face connectivity and makes solids:
     // mode 0 two-sided, keeping shells of positive volume; mode 1 one-sided on
     // the back side, where each negative shell (a cavity) joins the smallest
     // positive shell around it; mode 3 one-sided on the front side. Returns
@@ -122,11 +122,11 @@ public:
     int solidCount() const { return m_liveSolids; }
     int shellCount() const;
 
-    // Faces and edges made by splitting or cloning (Part 9.120).
+    // Faces and edges made by splitting or cloning.
     std::vector<GmBaseElm *> &split_pieces() { return m_splitPieces; }
     void release_pieces();
 
-    // ---- element registry (Part 9.120) ----
+    // ---- element registry ----
     // Links a (of this geometry) and b (of other) as mates and records each
     // in its geometry's registry.
     void register_pair(GmBaseElm *a, GmGeom &other, GmBaseElm *b);

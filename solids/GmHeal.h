@@ -1,5 +1,5 @@
 #pragma once
-// Face simplification and healing (Part 9.122), in the form the booleans
+// Face simplification and healing, in the form the booleans
 // need: pieces cut from one original face that stay side by side are merged
 // back, nodes left in the middle of straight edges are removed, and
 // degenerate faces (fewer than 3 uses, zero area) are removed before any
@@ -32,7 +32,7 @@ void heal_soup(std::vector<GmSoupFace> &faces, const std::function<const Vec3 &(
 // Removes faces with fewer than 3 uses in their outer loop or no area.
 int remove_degenerate_faces(GmGeom &g);
 
-// heal (Part 9.122): mode 2 clears the mates only; otherwise the faces that
+// heal: mode 2 clears the mates only; otherwise the faces that
 // share an origin are merged back and redundant nodes removed (mode 1 only
 // between equal marks and attribute words), and the solids are rebuilt when
 // there were any.

@@ -1,12 +1,12 @@
 #pragma once
-// Imprint of intersecting solids (Part 9.124), built soundly: the faces of
+// Imprint of intersecting solids, built soundly: the faces of
 // both geometries are cut along their intersection so that the pieces of A
 // and of B meet along shared edges, node for node.
 //
 // Nodes of both operands and every intersection point go into one vertex
 // pool that merges points closer than the tolerance, so that a point found
 // from A's side and from B's side is one node. Candidate face pairs come
-// from the octree (Part 9.125). A face pair in general position is cut along
+// from the octree. A face pair in general position is cut along
 // the overlap of the two sections with the other face's plane (vertex
 // signs against the tolerance, on-plane vertices perturbed to the positive
 // side); a coplanar pair is cut along each other's edges. Each cut face is

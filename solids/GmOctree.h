@@ -1,5 +1,5 @@
 #pragma once
-// Octree candidate search (Part 9.125), reduced to what the imprint needs:
+// Octree candidate search, reduced to what the imprint needs:
 // elements (by index) with boxes go into an octree whose root is the search
 // box given at construction (never a fixed cube, so large models keep their
 // speed and no pair is lost outside it); a query returns each candidate once,

@@ -1,5 +1,5 @@
 #pragma once
-// Radial order of the loop uses around an edge (Part 9.126) and the
+// Radial order of the loop uses around an edge and the
 // neighbour of a face use across an edge that the shell building follows.
 #include "solids/GmElements.h"
 

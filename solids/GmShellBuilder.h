@@ -1,5 +1,5 @@
 #pragma once
-// Shell building from face connectivity (Part 9.129): face uses reachable
+// Shell building from face connectivity: face uses reachable
 // across edges (in radial order where more than two faces meet) are gathered
 // into shells, with their signed volume.
 #include <vector>

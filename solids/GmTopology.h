@@ -1,5 +1,5 @@
 #pragma once
-// Topology and geometry operations of the kernel (Part 9.121): face planes,
+// Topology and geometry operations of the kernel: face planes,
 // loop and face areas, point-in-face tests, loop building, edge and face
 // splitting, shell-use bookkeeping.
 #include <vector>

@@ -1,5 +1,5 @@
 #pragma once
-// Triangulation of non-planar faces (Part 9.123), without GL: four-sided
+// Triangulation of non-planar faces, without GL: four-sided
 // faces are cut on the diagonal from their first to their third node by the
 // kernel's face splitting; other non-planar faces of one loop are cut into
 // triangles by ear clipping in the plane of the face (any number of nodes,

@@ -1,4 +1,4 @@
-// Element attributes (Part 9.113): the registry places bit fields, refuses
+// Element attributes: the registry places bit fields, refuses
 // what does not fit with an error result, and the side table takes the
 // per-pass data that the word cannot hold.
 #include <gtest/gtest.h>

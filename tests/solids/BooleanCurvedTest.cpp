@@ -168,7 +168,7 @@ TEST_P(ScaledCases, CubesSpheresAndCylinders)
             }
         }
         if (ok[0] && ok[1] && ok[2]) {
-            // At 1e-3 the absolute tolerance 1e-6 of the Parts merges nearby
+            // At 1e-3 the absolute tolerance 1e-6 merges nearby
             // intersection points (a relative 1e-3 of the model), so only
             // closedness is required there and the identities hold loosely.
             double rel = k >= 1.0 ? 1e-9 : 1e-4;

@@ -1,4 +1,4 @@
-// Element sets (Part 9.124) with their pool of 32 mark bits, and the
+// Element sets with their pool of 32 mark bits, and the
 // request boundary of mesh conversion.
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The kernel's data model, builders, copy, transform and topology
-// operations (Parts 9.118, 9.119, 9.121, 9.123, 9.126, 9.129).
+// operations.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -287,7 +287,7 @@ TEST(Kernel, RadialOrderAroundAnEdgeWithFourFaces)
 
 TEST(Kernel, DiamondAngle)
 {
-    // The Part's last quadrant formula, 3 - a/(b - a), gives 4 on the
+    // The last quadrant's formula, 3 - a/(b - a), gives 4 on the
     // positive first axis itself: the same direction as 0.
     EXPECT_DOUBLE_EQ(diamond_angle(1, 0), 4.0);
     EXPECT_DOUBLE_EQ(diamond_angle(1, 1e-9), 1e-9 / (1 + 1e-9));
