@@ -1,0 +1,351 @@
+#include "solids/GmBoolean.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numeric>
+#include <unordered_map>
+
+#include "solids/GmError.h"
+#include "solids/GmHeal.h"
+#include "solids/GmImprint.h"
+#include "solids/GmTopology.h"
+#include "solids/GmValidity.h"
+
+namespace solvane {
+
+namespace {
+// On in every build: a result that fails the checker is reported as a
+// failure at the request boundary, never handed out.
+bool g_validate = true;
+
+enum PieceClass { CLS_UNKNOWN, CLS_IN, CLS_OUT, CLS_ON_SAME, CLS_ON_OPP };
+
+
+std::vector<int> Classify(GmImprint &im, int op)
+{
+    auto &pieces = im.pieces(op);
+    auto &faces = im.faces(op);
+    auto &others = im.faces(1 - op);
+    double tol = im.pool().tolerance();
+    std::vector<int> cls(pieces.size(), CLS_UNKNOWN);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
+        if (f.coplanar.empty()) {
+            continue;
+        }
+        Vec3 p = im.interiorPoint(pieces[i], f);
+        for (int gi : f.coplanar) {
+            const GmPolyFace &g = others[static_cast<size_t>(gi)];
+            if (std::abs(g.normal.Dot(p) - g.d) < tol && im.insideFace(g, p)) {
+                cls[i] = f.normal.Dot(g.normal) > 0.0 ? CLS_ON_SAME : CLS_ON_OPP;
+                break;
+            }
+        }
+    }
+    // Pieces joined across edges that are not on the other surface share
+    // their side of it.
+    std::vector<size_t> parent(pieces.size());
+    std::iota(parent.begin(), parent.end(), 0);
+    auto root = [&](size_t x) {
+        while (parent[x] != x) {
+            parent[x] = parent[parent[x]];
+            x = parent[x];
+        }
+        return x;
+    };
+    std::unordered_map<uint64_t, size_t> firstUse;
+    firstUse.reserve(pieces.size() * 4);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (cls[i] != CLS_UNKNOWN) {
+            continue;
+        }
+        for (const auto &l : pieces[i].loops) {
+            for (size_t k = 0; k < l.size(); ++k) {
+                int a = l[k], b = l[(k + 1) % l.size()];
+                if (im.isCutEdge(a, b)) {
+                    continue;
+                }
+                uint64_t key = GmImprint::edgeKey(a, b);
+                auto [it, fresh] = firstUse.emplace(key, i);
+                if (!fresh) {
+                    size_t ra = root(it->second), rb = root(i);
+                    if (ra != rb) {
+                        parent[std::max(ra, rb)] = std::min(ra, rb);
+                    }
+                }
+            }
+        }
+    }
+    std::map<size_t, int> componentClass;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (cls[i] != CLS_UNKNOWN) {
+            continue;
+        }
+        size_t r = root(i);
+        auto it = componentClass.find(r);
+        if (it == componentClass.end()) {
+            Vec3 p = im.interiorPoint(pieces[i], faces[static_cast<size_t>(pieces[i].face)]);
+            double w = im.winding(1 - op, p);
+            it = componentClass.emplace(r, std::abs(w) > 0.5 ? CLS_IN : CLS_OUT).first;
+        }
+        cls[i] = it->second;
+    }
+    return cls;
+}
+
+void CheckOperand(const GmGeom &g, const char *name)
+{
+    GmGeom &m = const_cast<GmGeom &>(g);
+    if (m.faceCount() == 0) {
+        return;
+    }
+    GmValidityReport r = check_validity(m);
+    if (!r.ok) {
+        throw GmOperationFailed(std::string("boolean: operand ") + name + " is not a valid solid: " + r.text());
+    }
+}
+}  // namespace
+
+void set_boolean_validation(bool on) { g_validate = on; }
+bool boolean_validation() { return g_validate; }
+
+std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats)
+{
+    GmGeom &A = const_cast<GmGeom &>(a);
+    GmGeom &B = const_cast<GmGeom &>(b);
+    if (g_validate) {
+        CheckOperand(a, "A");
+        CheckOperand(b, "B");
+    }
+    GmImprint im(A, B);
+    im.run();
+    if (stats) {
+        stats->facePairs = im.pairCount();
+        stats->piecesA = static_cast<int>(im.pieces(0).size());
+        stats->piecesB = static_cast<int>(im.pieces(1).size());
+    }
+    std::vector<GmSoupFace> out;
+    std::map<uint64_t, uint32_t> groups;
+    for (int o = 0; o < 2; ++o) {
+        std::vector<int> cls = Classify(im, o);
+        auto &pieces = im.pieces(o);
+        auto &faces = im.faces(o);
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            bool keep = false, reverse = false;
+            int c = cls[i];
+            switch (op) {
+            case GmBoolOp::Union:
+                keep = c == CLS_OUT || (o == 0 && c == CLS_ON_SAME);
+                break;
+            case GmBoolOp::Intersection:
+                keep = c == CLS_IN || (o == 0 && c == CLS_ON_SAME);
+                break;
+            case GmBoolOp::Difference:
+                keep = o == 0 ? (c == CLS_OUT || c == CLS_ON_OPP) : c == CLS_IN;
+                reverse = o == 1;
+                break;
+            }
+            if (!keep) {
+                continue;
+            }
+            const GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
+            GmSoupFace of;
+            of.loops = pieces[i].loops;
+            of.normal = reverse ? -f.normal : f.normal;
+            if (reverse) {
+                for (auto &l : of.loops) {
+                    std::reverse(l.begin(), l.end());
+                }
+            }
+            of.attributes = f.attributes;
+            // Smoothing groups of the two operands never meet: each
+            // (operand, group) gets a fresh dense number in the result.
+            if (f.group != 0) {
+                auto key = (static_cast<uint64_t>(o) << 32) | f.group;
+                auto it = groups.find(key);
+                if (it == groups.end()) {
+                    it = groups.emplace(key, static_cast<uint32_t>(groups.size() + 1)).first;
+                }
+                of.group = it->second;
+            }
+            of.mark = f.mark;
+            of.origin = (static_cast<uint64_t>(o) << 32) | static_cast<uint64_t>(pieces[i].face);
+            out.push_back(std::move(of));
+        }
+    }
+    // Pieces of one original face that stay side by side merge again, and
+    // nodes left in the middle of straight edges go (heal).
+    heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, a.tolerance());
+    auto result = std::make_unique<GmGeom>(a.extent(), a.tolerance());
+    std::vector<GmNode *> nodes(static_cast<size_t>(im.pool().size()), nullptr);
+    std::vector<int> usedIds;
+    for (const GmSoupFace &f : out) {
+        for (const auto &l : f.loops) {
+            usedIds.insert(usedIds.end(), l.begin(), l.end());
+        }
+    }
+    std::sort(usedIds.begin(), usedIds.end());
+    usedIds.erase(std::unique(usedIds.begin(), usedIds.end()), usedIds.end());
+    for (int id : usedIds) {
+        nodes[static_cast<size_t>(id)] = result->add_node(im.pool()[id], true, nullptr, false);
+    }
+    for (const GmSoupFace &f : out) {
+        std::vector<std::vector<GmNode *>> loops;
+        for (const auto &l : f.loops) {
+            std::vector<GmNode *> ln;
+            for (int id : l) {
+                ln.push_back(nodes[static_cast<size_t>(id)]);
+            }
+            loops.push_back(std::move(ln));
+        }
+        GmFace *face = result->add_face_loops(loops, f.mark != 0);
+        face->attributes = f.attributes;
+        face->setGroup(f.group);
+    }
+    remove_degenerate_faces(*result);
+    result->build_solids(1);
+    // The solids take the attribute word of A's first solid (B's when A has
+    // none), as an inserted solid takes its origin's word.
+    uint32_t solidWord = 0;
+    if (!A.liveSolids().empty()) {
+        solidWord = A.liveSolids().front()->attributes;
+    } else if (!B.liveSolids().empty()) {
+        solidWord = B.liveSolids().front()->attributes;
+    }
+    for (GmSolid *s : result->liveSolids()) {
+        s->attributes = solidWord;
+    }
+    result->remove_dangling(1);
+    result->remove_dangling(0);
+    result->purge();
+    if (g_validate) {
+        GmValidityReport r = check_validity(*result);
+        if (!r.ok) {
+            throw GmOperationFailed("boolean: the result is not a valid solid: " + r.text());
+        }
+    }
+    return result;
+}
+
+GmBooleanResult boolean_request(GmBoolOp op, const GmGeom &a, const GmGeom &b)
+{
+    GmBooleanResult r;
+    try {
+        r.geom = boolean_evaluate(op, a, b);
+        r.ok = true;
+    } catch (const SgError &e) {
+        r.message = e.what();
+    } catch (const std::bad_alloc &) {
+        r.message = "boolean: out of memory";
+    }
+    return r;
+}
+
+// ------------------------------------------------------- GmGeom members
+
+bool GmGeom::canInteract(const GmGeom *b) const
+{
+    bool sa = solidCount() > 0, sb = b->solidCount() > 0;
+    if (sa && sb) {
+        return true;
+    }
+    if (sa) {
+        return b->faceCount() > 0;
+    }
+    if (sb) {
+        return faceCount() > 0;
+    }
+    return false;
+}
+
+GmGeom *GmGeom::intersect(GmGeom *b)
+{
+    if (!canInteract(b)) {
+        clear();
+        return this;
+    }
+    std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Intersection, *this, *b);
+    assign(*r);
+    return this;
+}
+
+GmGeom *GmGeom::subtract(GmGeom *b)
+{
+    if (!canInteract(b)) {
+        return this;
+    }
+    std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Difference, *this, *b);
+    assign(*r);
+    return this;
+}
+
+GmGeom *GmGeom::unite(GmGeom *b)
+{
+    std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Union, *this, *b);
+    assign(*r);
+    return this;
+}
+
+namespace {
+void RebuildFromPieces(GmGeom &g, GmImprint &im, int op, bool dropCoincident, int mode)
+{
+    auto result = std::make_unique<GmGeom>(g.extent(), g.tolerance());
+    std::unordered_map<int, GmNode *> nodes;
+    auto nodeOf = [&](int id) {
+        auto it = nodes.find(id);
+        if (it == nodes.end()) {
+            it = nodes.emplace(id, result->add_node(im.pool()[id], true, nullptr, false)).first;
+        }
+        return it->second;
+    };
+    std::vector<int> ops = op < 0 ? std::vector<int>{0, 1} : std::vector<int>{op};
+    std::vector<int> clsB;
+    if (dropCoincident) {
+        clsB = Classify(im, 1);
+    }
+    for (int o : ops) {
+        auto &pieces = im.pieces(o);
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            if (o == 1 && dropCoincident && (clsB[i] == CLS_ON_SAME || clsB[i] == CLS_ON_OPP)) {
+                continue;  // fused with A's coincident face
+            }
+            const GmPolyFace &f = im.faces(o)[static_cast<size_t>(pieces[i].face)];
+            std::vector<std::vector<GmNode *>> loops;
+            for (const auto &l : pieces[i].loops) {
+                std::vector<GmNode *> ln;
+                for (int id : l) {
+                    ln.push_back(nodeOf(id));
+                }
+                loops.push_back(std::move(ln));
+            }
+            GmFace *face = result->add_face_loops(loops, f.mark != 0);
+            face->attributes = f.attributes;
+            face->setGroup(f.group);
+        }
+    }
+    remove_degenerate_faces(*result);
+    result->build_solids(mode);
+    result->purge();
+    g.assign(*result);
+}
+}  // namespace
+
+GmGeom *GmGeom::combine(GmGeom *b)
+{
+    GmImprint im(*this, *b);
+    im.run();
+    RebuildFromPieces(*b, im, 1, false, 1);
+    RebuildFromPieces(*this, im, 0, false, 1);
+    return this;
+}
+
+GmGeom *GmGeom::glue(GmGeom *b)
+{
+    GmImprint im(*this, *b);
+    im.run();
+    RebuildFromPieces(*this, im, -1, true, 0);
+    return this;
+}
+
+}  // namespace solvane

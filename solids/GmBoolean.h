@@ -1,0 +1,49 @@
+#pragma once
+// Boolean operations on solids, built on the imprint, the
+// classification of the pieces against the other operand and the shell
+// building.
+//
+// Selection (checked against the oracle of volumes and closedness; rules
+// that combine membership marks of mated elements alone can delete, in a
+// difference, the faces of B that bound the cavity of A - B):
+//   union:        A's pieces outside B, B's outside A; coincident faces with
+//                 the same orientation once, with opposite orientation never;
+//   intersection: A's pieces inside B, B's inside A; coincident faces with the
+//                 same orientation once;
+//   difference:   A's pieces outside B, B's pieces inside A reversed;
+//                 coincident faces of opposite orientation kept from A.
+#include <memory>
+#include <string>
+
+#include "solids/GmGeom.h"
+
+namespace solvane {
+
+enum class GmBoolOp { Union, Intersection, Difference };
+
+struct GmBooleanStats {
+    int facePairs = 0;
+    int piecesA = 0;
+    int piecesB = 0;
+};
+
+// Computes the result as a new geometry; the operands are not changed.
+// Throws GmOperationFailed when the result is not a valid closed solid.
+std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats = nullptr);
+
+// The request boundary: every error of the kernel is caught here and
+// reported; the process goes on and no half-built geometry is handed out.
+struct GmBooleanResult {
+    bool ok = false;
+    std::unique_ptr<GmGeom> geom;
+    std::string message;
+};
+GmBooleanResult boolean_request(GmBoolOp op, const GmGeom &a, const GmGeom &b);
+
+// Whether the validity checker runs after every boolean (on by default in
+// every build, so that a result that is not a valid closed solid is
+// reported as a failure; benchmarks switch it off inside their timing).
+void set_boolean_validation(bool on);
+bool boolean_validation();
+
+}  // namespace solvane

@@ -1,0 +1,1086 @@
+#include "solids/GmImprint.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numeric>
+
+#include "solids/GmError.h"
+#include "solids/GmOctree.h"
+#include "solids/GmTopology.h"
+
+namespace solvane {
+
+// ---------------------------------------------------------------- pool
+
+GmVertexPool::GmVertexPool(double tolerance) : m_tol(tolerance), m_tol2(tolerance * tolerance), m_cell(tolerance * 4.0)
+{
+}
+
+uint64_t GmVertexPool::key(int64_t x, int64_t y, int64_t z) const
+{
+    uint64_t h = static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ull;
+    h ^= static_cast<uint64_t>(y) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
+    h ^= static_cast<uint64_t>(z) * 0x165667B19E3779F9ull + (h << 6) + (h >> 2);
+    return h;
+}
+
+int GmVertexPool::add(const Vec3 &p)
+{
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+        throw GmOperationFailed("imprint: a point is not finite");
+    }
+    // Only the cells that the tolerance ball around p touches: one cell
+    // mostly, at most eight.
+    int64_t lo[3], hi[3];
+    for (int k = 0; k < 3; ++k) {
+        lo[k] = static_cast<int64_t>(std::floor((p[k] - m_tol) / m_cell));
+        hi[k] = static_cast<int64_t>(std::floor((p[k] + m_tol) / m_cell));
+    }
+    int best = -1;
+    for (int64_t x = lo[0]; x <= hi[0]; ++x) {
+        for (int64_t y = lo[1]; y <= hi[1]; ++y) {
+            for (int64_t z = lo[2]; z <= hi[2]; ++z) {
+                auto it = m_grid.find(key(x, y, z));
+                if (it == m_grid.end()) {
+                    continue;
+                }
+                for (int i : it->second) {
+                    if ((m_points[static_cast<size_t>(i)] - p).Length2() < m_tol2 && (best < 0 || i < best)) {
+                        best = i;
+                    }
+                }
+            }
+        }
+    }
+    if (best >= 0) {
+        return best;
+    }
+    int id = static_cast<int>(m_points.size());
+    m_points.push_back(p);
+    m_grid[key(static_cast<int64_t>(std::floor(p.x / m_cell)), static_cast<int64_t>(std::floor(p.y / m_cell)),
+               static_cast<int64_t>(std::floor(p.z / m_cell)))]
+        .push_back(id);
+    return id;
+}
+
+// ---------------------------------------------------------------- helpers
+
+namespace {
+
+struct P2 {
+    double x = 0.0, y = 0.0;
+};
+
+double Cross2(const P2 &a, const P2 &b) { return a.x * b.y - a.y * b.x; }
+P2 Sub(const P2 &a, const P2 &b) { return {a.x - b.x, a.y - b.y}; }
+
+// Projection that drops the dominant axis of the normal, turned so that a
+// loop counter-clockwise about the normal is counter-clockwise in 2D.
+struct Proj {
+    int u = 0, v = 1, w = 2;
+    bool swap = false;
+    explicit Proj(const Vec3 &n)
+    {
+        GmAxes ax = axes_by_dominant(n);
+        u = ax.u;
+        v = ax.v;
+        w = ax.w;
+        swap = n[w] < 0.0;
+    }
+    P2 operator()(const Vec3 &p) const { return swap ? P2{p[v], p[u]} : P2{p[u], p[v]}; }
+};
+
+double SignedArea2D(const std::vector<P2> &pts)
+{
+    double a = 0.0;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        a += Cross2(pts[i], pts[(i + 1) % pts.size()]);
+    }
+    return a / 2.0;
+}
+
+bool InsideLoop2D(const std::vector<P2> &loop, const P2 &p)
+{
+    bool inside = false;
+    for (size_t i = 0, n = loop.size(); i < n; ++i) {
+        const P2 &a = loop[i];
+        const P2 &b = loop[(i + 1) % n];
+        if ((a.y > p.y) != (b.y > p.y)) {
+            double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
+            if (x > p.x) {
+                inside = !inside;
+            }
+        }
+    }
+    return inside;
+}
+
+double SegDist2D(const P2 &p, const P2 &a, const P2 &b)
+{
+    P2 d = Sub(b, a);
+    double l2 = d.x * d.x + d.y * d.y;
+    double t = l2 > 0.0 ? ((p.x - a.x) * d.x + (p.y - a.y) * d.y) / l2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    double dx = a.x + t * d.x - p.x, dy = a.y + t * d.y - p.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// Distance of p from segment ab in 3D and the parameter of its foot.
+double SegDist3D(const Vec3 &p, const Vec3 &a, const Vec3 &b, double *param)
+{
+    Vec3 d = b - a;
+    double l2 = d.Length2();
+    double t = l2 > 0.0 ? (p - a).Dot(d) / l2 : 0.0;
+    *param = t;
+    double tc = std::clamp(t, 0.0, 1.0);
+    return (a + d * tc - p).Length();
+}
+
+struct Cross {
+    double t;
+    int id;
+};
+
+}  // namespace
+
+uint64_t GmImprint::edgeKey(int a, int b)
+{
+    if (a > b) {
+        std::swap(a, b);
+    }
+    return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);
+}
+
+bool GmImprint::isCutEdge(int a, int b) const
+{
+    return m_cutEdges.count(edgeKey(a, b)) != 0;
+}
+
+// ---------------------------------------------------------------- set-up
+
+GmImprint::GmImprint(GmGeom &a, GmGeom &b)
+    : m_a(a), m_b(b), m_tol(a.tolerance()), m_pool(a.tolerance())
+{
+}
+
+void GmImprint::extract(GmGeom &g, int operand)
+{
+    std::unordered_map<uint32_t, int> nodeIds;
+    nodeIds.reserve(static_cast<size_t>(g.nodeCount()) * 2);
+    for (GmFace *f : g.liveFaces()) {
+        GmPolyFace pf;
+        pf.operand = operand;
+        pf.attributes = f->attributes;
+        pf.group = f->group();
+        pf.mark = f->mark;
+        pf.sourceId = f->id;
+        bool degenerate = false;
+        for (size_t li = 0; li < f->loops.size(); ++li) {
+            GmLoop *l = f->loops[li];
+            if (l->uses.size() < 3) {
+                if (li == 0) {
+                    degenerate = true;
+                }
+                continue;  // isolated nodes and chains carry no area
+            }
+            std::vector<int> ids;
+            for (GmNode *n : loop_nodes(l)) {
+                auto cached = nodeIds.find(n->id);
+                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position);
+                nodeIds.emplace(n->id, id);
+                if (ids.empty() || ids.back() != id) {
+                    ids.push_back(id);
+                }
+            }
+            while (ids.size() > 1 && ids.front() == ids.back()) {
+                ids.pop_back();
+            }
+            if (ids.size() < 3) {
+                if (li == 0) {
+                    degenerate = true;
+                }
+                continue;
+            }
+            pf.loops.push_back(std::move(ids));
+        }
+        if (degenerate || pf.loops.empty()) {
+            continue;  // fewer than 3 uses: healed away before the imprint
+        }
+        Vec3 n;
+        Vec3 centroid;
+        const auto &outer = pf.loops[0];
+        for (size_t i = 0; i < outer.size(); ++i) {
+            const Vec3 &a = m_pool[outer[i]];
+            const Vec3 &b = m_pool[outer[(i + 1) % outer.size()]];
+            n.x += (a.y - b.y) * (a.z + b.z);
+            n.y += (a.z - b.z) * (a.x + b.x);
+            n.z += (a.x - b.x) * (a.y + b.y);
+            centroid += a;
+        }
+        double len = n.Length();
+        if (len / 2.0 <= m_tol * m_tol || len < 1e-300) {
+            continue;  // zero area: healed away before the imprint
+        }
+        pf.normal = n / len;
+        pf.d = pf.normal.Dot(centroid / static_cast<double>(outer.size()));
+        for (const auto &l : pf.loops) {
+            for (int id : l) {
+                pf.box.extend(m_pool[id]);
+            }
+        }
+        pf.box = pf.box.widened(m_tol);
+        m_faces[operand].push_back(std::move(pf));
+    }
+}
+
+// ---------------------------------------------------------------- pairs
+
+void GmImprint::intersectPair(int ia, int ib)
+{
+    GmPolyFace &fa = m_faces[0][static_cast<size_t>(ia)];
+    GmPolyFace &fb = m_faces[1][static_cast<size_t>(ib)];
+    auto signsOf = [&](const GmPolyFace &f, const GmPolyFace &plane, bool *allZero, bool *anyNeg, bool *anyNonNeg) {
+        *allZero = true;
+        *anyNeg = false;
+        *anyNonNeg = false;
+        for (const auto &l : f.loops) {
+            for (int id : l) {
+                double s = plane.normal.Dot(m_pool[id]) - plane.d;
+                int sign = std::abs(s) < m_tol ? 0 : (s > 0 ? 1 : -1);
+                if (sign != 0) {
+                    *allZero = false;
+                }
+                if (sign < 0) {
+                    *anyNeg = true;
+                } else {
+                    *anyNonNeg = true;
+                }
+            }
+        }
+    };
+    bool zA, negA, posA, zB, negB, posB;
+    signsOf(fa, fb, &zA, &negA, &posA);
+    signsOf(fb, fa, &zB, &negB, &posB);
+    if (zA || zB) {
+        coplanarPair(fa, fb);
+        fa.coplanar.push_back(ib);
+        fb.coplanar.push_back(ia);
+        return;
+    }
+    if (!(negA && posA) || !(negB && posB)) {
+        return;
+    }
+    Vec3 L = fa.normal.Cross(fb.normal);
+    double len = L.Length();
+    if (len < 1e-12) {
+        return;
+    }
+    L /= len;
+    auto crossings = [&](const GmPolyFace &f, const GmPolyFace &plane) {
+        std::vector<Cross> out;
+        for (const auto &l : f.loops) {
+            for (size_t i = 0; i < l.size(); ++i) {
+                int p = l[i], q = l[(i + 1) % l.size()];
+                if (p > q) {
+                    std::swap(p, q);  // canonical order: both faces of an edge agree
+                }
+                double sp = plane.normal.Dot(m_pool[p]) - plane.d;
+                double sq = plane.normal.Dot(m_pool[q]) - plane.d;
+                int gp = std::abs(sp) < m_tol ? 0 : (sp > 0 ? 1 : -1);
+                int gq = std::abs(sq) < m_tol ? 0 : (sq > 0 ? 1 : -1);
+                if ((gp < 0) == (gq < 0)) {
+                    continue;
+                }
+                int id;
+                if (gp == 0) {
+                    id = p;
+                } else if (gq == 0) {
+                    id = q;
+                } else {
+                    Vec3 P = m_pool[p], Q = m_pool[q];
+                    id = m_pool.add(P + (Q - P) * (sp / (sp - sq)));
+                }
+                out.push_back({m_pool[id].Dot(L), id});
+            }
+        }
+        std::sort(out.begin(), out.end(), [](const Cross &a, const Cross &b) {
+            return a.t != b.t ? a.t < b.t : a.id < b.id;
+        });
+        return out;
+    };
+    std::vector<Cross> ca = crossings(fa, fb);
+    std::vector<Cross> cb = crossings(fb, fa);
+    if ((ca.size() & 1) || (cb.size() & 1)) {
+        throw GmOperationFailed("imprint: odd number of plane crossings");
+    }
+    size_t i = 0, j = 0;
+    while (i + 1 < ca.size() && j + 1 < cb.size()) {
+        const Cross &s = ca[i].t > cb[j].t ? ca[i] : cb[j];
+        const Cross &e = ca[i + 1].t < cb[j + 1].t ? ca[i + 1] : cb[j + 1];
+        if (e.t > s.t && s.id != e.id) {
+            fa.cuts.push_back({s.id, e.id});
+            fb.cuts.push_back({s.id, e.id});
+        }
+        if (ca[i + 1].t < cb[j + 1].t) {
+            i += 2;
+        } else {
+            j += 2;
+        }
+    }
+}
+
+void GmImprint::coplanarPair(GmPolyFace &f, GmPolyFace &g)
+{
+    Proj proj(f.normal);
+    // Clips the segment (u, v) to polygon P (closed: boundary included).
+    auto clip = [&](int u, int v, const GmPolyFace &P, std::vector<std::pair<int, int>> &out) {
+        P2 a = proj(m_pool[u]), b = proj(m_pool[v]);
+        P2 d = Sub(b, a);
+        double segLen = std::sqrt(d.x * d.x + d.y * d.y);
+        if (segLen <= 0.0) {
+            return;
+        }
+        std::vector<Cross> params{{0.0, u}, {1.0, v}};
+        std::vector<std::vector<P2>> loops2;
+        for (const auto &l : P.loops) {
+            std::vector<P2> pts;
+            for (int id : l) {
+                pts.push_back(proj(m_pool[id]));
+            }
+            loops2.push_back(std::move(pts));
+            for (size_t k = 0; k < l.size(); ++k) {
+                int x = l[k], y = l[(k + 1) % l.size()];
+                P2 x2 = proj(m_pool[x]), y2 = proj(m_pool[y]);
+                P2 e = Sub(y2, x2);
+                double eLen = std::sqrt(e.x * e.x + e.y * e.y);
+                // Vertices of P on the segment.
+                for (int z : {x, y}) {
+                    double t;
+                    if (SegDist3D(m_pool[z], m_pool[u], m_pool[v], &t) < m_tol && t > 0.0 && t < 1.0) {
+                        params.push_back({t, z});
+                    }
+                }
+                double den = Cross2(d, e);
+                if (std::abs(den) <= 1e-15 * segLen * eLen) {
+                    continue;
+                }
+                P2 w = Sub(x2, a);
+                double t = Cross2(w, e) / den;
+                double s = Cross2(w, d) / den;
+                double et = m_tol / segLen, es = m_tol / std::max(eLen, 1e-300);
+                if (t < -et || t > 1.0 + et || s < -es || s > 1.0 + es) {
+                    continue;
+                }
+                int id;
+                if (s * eLen < m_tol) {
+                    id = x;
+                } else if ((1.0 - s) * eLen < m_tol) {
+                    id = y;
+                } else if (t * segLen < m_tol) {
+                    id = u;
+                } else if ((1.0 - t) * segLen < m_tol) {
+                    id = v;
+                } else {
+                    id = m_pool.add(m_pool[x] + (m_pool[y] - m_pool[x]) * s);
+                }
+                params.push_back({std::clamp(t, 0.0, 1.0), id});
+            }
+        }
+        std::sort(params.begin(), params.end(), [](const Cross &p, const Cross &q) {
+            return p.t != q.t ? p.t < q.t : p.id < q.id;
+        });
+        for (size_t k = 0; k + 1 < params.size(); ++k) {
+            int p = params[k].id, q = params[k + 1].id;
+            if (p == q) {
+                continue;
+            }
+            Vec3 mid3 = (m_pool[p] + m_pool[q]) * 0.5;
+            P2 mid = proj(mid3);
+            bool on = false;
+            for (const auto &l : loops2) {
+                for (size_t z = 0; z < l.size() && !on; ++z) {
+                    if (SegDist2D(mid, l[z], l[(z + 1) % l.size()]) < m_tol) {
+                        on = true;
+                    }
+                }
+            }
+            bool inside = on;
+            if (!inside && InsideLoop2D(loops2[0], mid)) {
+                inside = true;
+                for (size_t h = 1; h < loops2.size(); ++h) {
+                    if (InsideLoop2D(loops2[h], mid)) {
+                        inside = false;
+                    }
+                }
+            }
+            if (inside) {
+                out.push_back({p, q});
+            }
+        }
+    };
+    for (const auto &l : g.loops) {
+        for (size_t k = 0; k < l.size(); ++k) {
+            clip(l[k], l[(k + 1) % l.size()], f, f.cuts);
+        }
+    }
+    for (const auto &l : f.loops) {
+        for (size_t k = 0; k < l.size(); ++k) {
+            clip(l[k], l[(k + 1) % l.size()], g, g.cuts);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- arrangement
+
+void GmImprint::arrange(int operand, int fi)
+{
+    GmPolyFace &f = m_faces[operand][static_cast<size_t>(fi)];
+    if (f.cuts.empty()) {
+        m_pieces[operand].push_back({f.loops, fi});
+        return;
+    }
+    Proj proj(f.normal);
+    struct Seg {
+        int a, b;
+        bool cut;
+    };
+    std::vector<Seg> segs;
+    for (const auto &l : f.loops) {
+        for (size_t i = 0; i < l.size(); ++i) {
+            segs.push_back({l[i], l[(i + 1) % l.size()], false});
+        }
+    }
+    for (const auto &c : f.cuts) {
+        if (c.first != c.second) {
+            segs.push_back({c.first, c.second, true});
+        }
+    }
+    std::vector<int> ids;
+    for (const Seg &s : segs) {
+        ids.push_back(s.a);
+        ids.push_back(s.b);
+    }
+    // Crossings of cuts with every other segment.
+    size_t nSegs = segs.size();
+    for (size_t i = 0; i < nSegs; ++i) {
+        if (!segs[i].cut) {
+            continue;
+        }
+        P2 a = proj(m_pool[segs[i].a]), b = proj(m_pool[segs[i].b]);
+        P2 d = Sub(b, a);
+        double dl = std::sqrt(d.x * d.x + d.y * d.y);
+        for (size_t j = 0; j < nSegs; ++j) {
+            if (j == i || (segs[j].cut && j < i)) {
+                continue;
+            }
+            const Seg &o = segs[j];
+            if (o.a == segs[i].a || o.a == segs[i].b || o.b == segs[i].a || o.b == segs[i].b) {
+                continue;
+            }
+            P2 x = proj(m_pool[o.a]), y = proj(m_pool[o.b]);
+            if (std::max(x.x, y.x) < std::min(a.x, b.x) || std::min(x.x, y.x) > std::max(a.x, b.x) ||
+                std::max(x.y, y.y) < std::min(a.y, b.y) || std::min(x.y, y.y) > std::max(a.y, b.y)) {
+                continue;
+            }
+            P2 e = Sub(y, x);
+            double el = std::sqrt(e.x * e.x + e.y * e.y);
+            double den = Cross2(d, e);
+            if (std::abs(den) <= 1e-15 * dl * el) {
+                continue;
+            }
+            P2 w = Sub(x, a);
+            double t = Cross2(w, e) / den;
+            double s = Cross2(w, d) / den;
+            if (t * dl <= m_tol || (1.0 - t) * dl <= m_tol || s * el <= m_tol || (1.0 - s) * el <= m_tol) {
+                continue;  // at an end: the split below finds it
+            }
+            Vec3 A = m_pool[segs[i].a], B = m_pool[segs[i].b];
+            ids.push_back(m_pool.add(A + (B - A) * t));
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    // Split every segment at the nodes on it.
+    std::unordered_map<uint64_t, bool> edges;  // key -> cut
+    std::vector<uint64_t> edgeOrder;
+    auto addEdge = [&](int a, int b, bool cut) {
+        if (a == b) {
+            return;
+        }
+        uint64_t k = edgeKey(a, b);
+        auto it = edges.find(k);
+        if (it == edges.end()) {
+            edges.emplace(k, cut);
+            edgeOrder.push_back(k);
+        } else if (cut) {
+            it->second = true;
+        }
+    };
+    for (const Seg &s : segs) {
+        const Vec3 &A = m_pool[s.a];
+        const Vec3 &B = m_pool[s.b];
+        GmBox sb;
+        sb.extend(A);
+        sb.extend(B);
+        sb = sb.widened(m_tol);
+        std::vector<Cross> on;
+        for (int x : ids) {
+            if (x == s.a || x == s.b) {
+                continue;
+            }
+            const Vec3 &X = m_pool[x];
+            if (X.x < sb.min.x || X.x > sb.max.x || X.y < sb.min.y || X.y > sb.max.y || X.z < sb.min.z || X.z > sb.max.z) {
+                continue;
+            }
+            double t;
+            if (SegDist3D(X, A, B, &t) < m_tol && t > 0.0 && t < 1.0) {
+                on.push_back({t, x});
+            }
+        }
+        std::sort(on.begin(), on.end(), [](const Cross &p, const Cross &q) { return p.t != q.t ? p.t < q.t : p.id < q.id; });
+        int prev = s.a;
+        for (const Cross &c : on) {
+            addEdge(prev, c.id, s.cut);
+            prev = c.id;
+        }
+        addEdge(prev, s.b, s.cut);
+    }
+    // Prune dangling cut ends.
+    std::unordered_map<int, std::vector<int>> adj;
+    for (uint64_t k : edgeOrder) {
+        int a = static_cast<int>(k >> 32), b = static_cast<int>(k & 0xFFFFFFFFu);
+        adj[a].push_back(b);
+        adj[b].push_back(a);
+    }
+    {
+        std::vector<int> stack;
+        for (auto &[v, nb] : adj) {
+            if (nb.size() == 1) {
+                stack.push_back(v);
+            }
+        }
+        std::sort(stack.begin(), stack.end());
+        while (!stack.empty()) {
+            int v = stack.back();
+            stack.pop_back();
+            auto &nb = adj[v];
+            if (nb.size() != 1) {
+                continue;
+            }
+            int w = nb[0];
+            nb.clear();
+            auto &nw = adj[w];
+            nw.erase(std::remove(nw.begin(), nw.end(), v), nw.end());
+            edges.erase(edgeKey(v, w));
+            if (nw.size() == 1) {
+                stack.push_back(w);
+            }
+        }
+    }
+    for (uint64_t k : edgeOrder) {
+        auto it = edges.find(k);
+        if (it != edges.end() && it->second) {
+            m_cutEdges.insert(k);
+            m_cutNodes.push_back(static_cast<int>(k >> 32));
+            m_cutNodes.push_back(static_cast<int>(k & 0xFFFFFFFFu));
+        }
+    }
+    // Neighbours in counter-clockwise order.
+    std::vector<int> verts;
+    for (auto &[v, nb] : adj) {
+        if (!nb.empty()) {
+            verts.push_back(v);
+        }
+    }
+    std::sort(verts.begin(), verts.end());
+    std::unordered_map<int, P2> pos;
+    for (int v : verts) {
+        pos[v] = proj(m_pool[v]);
+    }
+    for (int v : verts) {
+        auto &nb = adj[v];
+        P2 c = pos[v];
+        std::sort(nb.begin(), nb.end(), [&](int a, int b) {
+            P2 pa = Sub(pos[a], c), pb = Sub(pos[b], c);
+            double ta = std::atan2(pa.y, pa.x), tb = std::atan2(pb.y, pb.x);
+            return ta != tb ? ta < tb : a < b;
+        });
+    }
+    // Trace the cycles with the interior on the left.
+    std::unordered_set<uint64_t> used;
+    auto dirKey = [](int a, int b) {
+        return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);
+    };
+    struct Cycle {
+        std::vector<int> ids;
+        double area;
+        int comp;
+    };
+    std::vector<Cycle> cycles;
+    for (int v : verts) {
+        for (int w : adj[v]) {
+            if (used.count(dirKey(v, w))) {
+                continue;
+            }
+            Cycle c;
+            int a = v, b = w;
+            size_t guard = 0;
+            while (!used.count(dirKey(a, b))) {
+                used.insert(dirKey(a, b));
+                c.ids.push_back(a);
+                auto &nb = adj[b];
+                auto it = std::find(nb.begin(), nb.end(), a);
+                size_t idx = static_cast<size_t>(it - nb.begin());
+                int next = nb[(idx + nb.size() - 1) % nb.size()];
+                a = b;
+                b = next;
+                if (++guard > 4 * edges.size() + 8) {
+                    throw GmOperationFailed("imprint: face arrangement does not close");
+                }
+            }
+            std::vector<P2> pts;
+            for (int id : c.ids) {
+                pts.push_back(pos[id]);
+            }
+            c.area = SignedArea2D(pts);
+            c.comp = -1;
+            cycles.push_back(std::move(c));
+        }
+    }
+    // Components of the graph.
+    std::unordered_map<int, int> parent;
+    std::function<int(int)> findRoot = [&](int x) {
+        int r = x;
+        while (parent[r] != r) {
+            r = parent[r];
+        }
+        while (parent[x] != r) {
+            int nx = parent[x];
+            parent[x] = r;
+            x = nx;
+        }
+        return r;
+    };
+    for (int v : verts) {
+        parent[v] = v;
+    }
+    for (int v : verts) {
+        for (int w : adj[v]) {
+            int ra = findRoot(v), rb = findRoot(w);
+            if (ra != rb) {
+                parent[std::max(ra, rb)] = std::min(ra, rb);
+            }
+        }
+    }
+    for (Cycle &c : cycles) {
+        c.comp = findRoot(c.ids[0]);
+    }
+    // Regions: positive cycles with the negative cycles they hold as holes.
+    std::vector<std::vector<P2>> cyclePts(cycles.size());
+    for (size_t i = 0; i < cycles.size(); ++i) {
+        for (int id : cycles[i].ids) {
+            cyclePts[i].push_back(pos[id]);
+        }
+    }
+    std::vector<std::vector<size_t>> holes(cycles.size());
+    double areaFloor = m_tol * m_tol;
+    for (size_t h = 0; h < cycles.size(); ++h) {
+        if (cycles[h].area >= 0.0) {
+            continue;
+        }
+        const P2 &probe = cyclePts[h][0];
+        long best = -1;
+        for (size_t c = 0; c < cycles.size(); ++c) {
+            if (cycles[c].area <= areaFloor || cycles[c].comp == cycles[h].comp) {
+                continue;
+            }
+            if (best >= 0 && cycles[c].area >= cycles[static_cast<size_t>(best)].area) {
+                continue;
+            }
+            if (InsideLoop2D(cyclePts[c], probe)) {
+                best = static_cast<long>(c);
+            }
+        }
+        if (best >= 0) {
+            holes[static_cast<size_t>(best)].push_back(h);
+        }
+    }
+    for (size_t c = 0; c < cycles.size(); ++c) {
+        if (cycles[c].area <= areaFloor) {
+            continue;
+        }
+        GmPiece piece;
+        piece.face = fi;
+        piece.loops.push_back(cycles[c].ids);
+        for (size_t h : holes[c]) {
+            piece.loops.push_back(cycles[h].ids);
+        }
+        Vec3 p = interiorPoint(piece, f);
+        if (insideFace(f, p)) {
+            m_pieces[operand].push_back(std::move(piece));
+        }
+    }
+}
+
+Vec3 GmImprint::interiorPoint(const GmPiece &piece, const GmPolyFace &face) const
+{
+    Proj proj(face.normal);
+    std::vector<std::vector<P2>> loops;
+    for (const auto &l : piece.loops) {
+        std::vector<P2> pts;
+        for (int id : l) {
+            pts.push_back(proj(m_pool[id]));
+        }
+        loops.push_back(std::move(pts));
+    }
+    const auto &outer = loops[0];
+    size_t n = outer.size();
+    P2 result = outer[0];
+    bool found = false;
+    double bestScore = -1.0;
+    for (size_t i = 0; i < n && !found; ++i) {
+        const P2 &a = outer[(i + n - 1) % n];
+        const P2 &b = outer[i];
+        const P2 &c = outer[(i + 1) % n];
+        double cr = Cross2(Sub(b, a), Sub(c, b));
+        if (cr <= 0.0) {
+            continue;  // reflex or flat corner
+        }
+        // The vertex inside triangle abc farthest from line ac, if any.
+        const P2 *q = nullptr;
+        double qDist = -1.0;
+        P2 ac = Sub(c, a);
+        double acLen = std::sqrt(ac.x * ac.x + ac.y * ac.y);
+        for (const auto &l : loops) {
+            for (const P2 &p : l) {
+                if ((&l == &outer) && (&p == &a || &p == &b || &p == &c)) {
+                    continue;
+                }
+                double c1 = Cross2(Sub(b, a), Sub(p, a));
+                double c2 = Cross2(Sub(c, b), Sub(p, b));
+                double c3 = Cross2(Sub(a, c), Sub(p, c));
+                if (c1 > 0.0 && c2 > 0.0 && c3 > 0.0) {
+                    double dist = std::abs(Cross2(ac, Sub(p, a))) / acLen;
+                    if (dist > qDist) {
+                        qDist = dist;
+                        q = &p;
+                    }
+                }
+            }
+        }
+        P2 cand;
+        double score;
+        if (!q) {
+            cand = {(a.x + b.x + c.x) / 3.0, (a.y + b.y + c.y) / 3.0};
+            score = cr;  // prefer fat ears: far from the boundary
+        } else {
+            cand = {(b.x + q->x) / 2.0, (b.y + q->y) / 2.0};
+            score = 0.0;
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            result = cand;
+            if (!q && i > 8) {
+                found = true;  // good enough on big loops
+            }
+        }
+    }
+    // Back to 3D on the face plane.
+    double pu = proj.swap ? result.y : result.x;
+    double pv = proj.swap ? result.x : result.y;
+    Vec3 p;
+    p[proj.u] = pu;
+    p[proj.v] = pv;
+    const Vec3 &N = face.normal;
+    p[proj.w] = (face.d - N[proj.u] * pu - N[proj.v] * pv) / N[proj.w];
+    return p;
+}
+
+bool GmImprint::insideFace(const GmPolyFace &face, const Vec3 &p) const
+{
+    Proj proj(face.normal);
+    P2 q = proj(p);
+    for (size_t li = 0; li < face.loops.size(); ++li) {
+        std::vector<P2> pts;
+        for (int id : face.loops[li]) {
+            pts.push_back(proj(m_pool[id]));
+        }
+        bool in = InsideLoop2D(pts, q);
+        if (li == 0 && !in) {
+            return false;
+        }
+        if (li > 0 && in) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double GmImprint::winding(int operand, const Vec3 &p) const
+{
+    double total = 0.0;
+    for (const GmPolyFace &f : m_faces[operand]) {
+        for (const auto &l : f.loops) {
+            Vec3 a = m_pool[l[0]] - p;
+            double la = a.Length();
+            for (size_t i = 1; i + 1 < l.size(); ++i) {
+                Vec3 b = m_pool[l[i]] - p;
+                Vec3 c = m_pool[l[i + 1]] - p;
+                double lb = b.Length(), lc = c.Length();
+                double num = a.Dot(b.Cross(c));
+                double den = la * lb * lc + a.Dot(b) * lc + b.Dot(c) * la + c.Dot(a) * lb;
+                total += 2.0 * std::atan2(num, den);
+            }
+        }
+    }
+    return total / (4.0 * M_PI);
+}
+
+// ---------------------------------------------------------------- T-junctions
+
+namespace {
+// Removes repeated neighbours and there-and-back spikes from a cyclic loop.
+void CleanLoop(std::vector<int> &loop)
+{
+    bool changed = true;
+    while (changed && loop.size() >= 2) {
+        changed = false;
+        std::vector<int> out;
+        for (size_t i = 0; i < loop.size(); ++i) {
+            if (loop[i] != loop[(i + 1) % loop.size()]) {
+                out.push_back(loop[i]);
+            }
+        }
+        if (out.size() != loop.size()) {
+            changed = true;
+        }
+        loop = std::move(out);
+        for (size_t i = 0; loop.size() >= 3 && i < loop.size(); ++i) {
+            size_t n = loop.size();
+            if (loop[(i + n - 1) % n] == loop[(i + 1) % n]) {
+                // u v u: drop v and the second u.
+                size_t a = i, b = (i + 1) % n;
+                if (a > b) {
+                    std::swap(a, b);
+                }
+                loop.erase(loop.begin() + static_cast<long>(b));
+                loop.erase(loop.begin() + static_cast<long>(a));
+                changed = true;
+                break;
+            }
+        }
+    }
+}
+}  // namespace
+
+void GmImprint::fixTJunctions()
+{
+    std::sort(m_cutNodes.begin(), m_cutNodes.end());
+    m_cutNodes.erase(std::unique(m_cutNodes.begin(), m_cutNodes.end()), m_cutNodes.end());
+    if (m_cutNodes.empty()) {
+        return;
+    }
+    std::vector<GmBox> boxes;
+    GmBox all;
+    for (int id : m_cutNodes) {
+        GmBox b;
+        b.extend(m_pool[id]);
+        b = b.widened(m_tol);
+        all.extend(b);
+        boxes.push_back(b);
+    }
+    GmOctree tree(all, boxes);
+    std::vector<int> found;
+    struct Hit {
+        size_t edge;
+        double t;
+        double dist;
+        int id;
+    };
+    // The nodes near each edge of a loop.
+    auto hitsOf = [&](const std::vector<int> &loop) {
+        std::vector<Hit> hits;
+        for (size_t i = 0; i < loop.size(); ++i) {
+            int a = loop[i], b = loop[(i + 1) % loop.size()];
+            GmBox eb;
+            eb.extend(m_pool[a]);
+            eb.extend(m_pool[b]);
+            eb = eb.widened(m_tol);
+            if (!eb.overlaps(all)) {
+                continue;
+            }
+            tree.query(eb, found);
+            for (int k : found) {
+                int x = m_cutNodes[static_cast<size_t>(k)];
+                if (x == a || x == b) {
+                    continue;
+                }
+                double t;
+                double dist = SegDist3D(m_pool[x], m_pool[a], m_pool[b], &t);
+                if (dist < m_tol && t > 0.0 && t < 1.0) {
+                    hits.push_back({i, t, dist, x});
+                }
+            }
+        }
+        return hits;
+    };
+    // A node within the tolerance of two edges of one loop that meet at a
+    // node v cannot be told from v: it becomes v everywhere (both operands),
+    // so that neighbouring faces agree on where it lies.
+    std::unordered_map<int, int> alias;
+    for (int op = 0; op < 2; ++op) {
+        for (GmPiece &piece : m_pieces[op]) {
+            for (auto &loop : piece.loops) {
+                std::vector<Hit> hits = hitsOf(loop);
+                for (size_t i = 0; i < hits.size(); ++i) {
+                    for (size_t j = i + 1; j < hits.size(); ++j) {
+                        if (hits[i].id != hits[j].id || hits[i].edge == hits[j].edge) {
+                            continue;
+                        }
+                        size_t n = loop.size();
+                        size_t e1 = hits[i].edge, e2 = hits[j].edge;
+                        int shared = -1;
+                        if ((e1 + 1) % n == e2) {
+                            shared = loop[e2];
+                        } else if ((e2 + 1) % n == e1) {
+                            shared = loop[e1];
+                        }
+                        if (shared >= 0 && !alias.count(hits[i].id)) {
+                            alias[hits[i].id] = shared;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    if (!alias.empty()) {
+        auto resolve = [&](int id) {
+            for (int guard = 0; guard < 8; ++guard) {
+                auto it = alias.find(id);
+                if (it == alias.end()) {
+                    break;
+                }
+                id = it->second;
+            }
+            return id;
+        };
+        for (int op = 0; op < 2; ++op) {
+            std::vector<GmPiece> kept;
+            for (GmPiece &piece : m_pieces[op]) {
+                std::vector<std::vector<int>> loops;
+                for (size_t li = 0; li < piece.loops.size(); ++li) {
+                    std::vector<int> l = piece.loops[li];
+                    for (int &id : l) {
+                        id = resolve(id);
+                    }
+                    CleanLoop(l);
+                    if (l.size() >= 3) {
+                        loops.push_back(std::move(l));
+                    } else if (li == 0) {
+                        loops.clear();
+                        break;
+                    }
+                }
+                if (!loops.empty()) {
+                    piece.loops = std::move(loops);
+                    kept.push_back(std::move(piece));
+                }
+            }
+            m_pieces[op] = std::move(kept);
+        }
+        std::unordered_set<uint64_t> cut;
+        for (uint64_t k : m_cutEdges) {
+            int a = resolve(static_cast<int>(k >> 32)), b = resolve(static_cast<int>(k & 0xFFFFFFFFu));
+            if (a != b) {
+                cut.insert(edgeKey(a, b));
+            }
+        }
+        m_cutEdges = std::move(cut);
+    }
+    for (int op = 0; op < 2; ++op) {
+        for (GmPiece &piece : m_pieces[op]) {
+            for (auto &loop : piece.loops) {
+                std::vector<Hit> hits = hitsOf(loop);
+                if (hits.empty()) {
+                    continue;
+                }
+                // Each node goes into the one edge of the loop nearest to it.
+                std::unordered_map<int, size_t> best;
+                for (size_t i = 0; i < hits.size(); ++i) {
+                    if (alias.count(hits[i].id)) {
+                        continue;
+                    }
+                    auto it = best.find(hits[i].id);
+                    if (it == best.end() || hits[i].dist < hits[it->second].dist) {
+                        best[hits[i].id] = i;
+                    }
+                }
+                std::vector<std::vector<Hit>> perEdge(loop.size());
+                for (auto &[id, i] : best) {
+                    if (std::find(loop.begin(), loop.end(), id) == loop.end()) {
+                        perEdge[hits[i].edge].push_back(hits[i]);
+                    }
+                }
+                std::vector<int> out;
+                for (size_t i = 0; i < loop.size(); ++i) {
+                    out.push_back(loop[i]);
+                    auto &h = perEdge[i];
+                    std::sort(h.begin(), h.end(), [](const Hit &p, const Hit &q) { return p.t < q.t; });
+                    for (const Hit &x : h) {
+                        out.push_back(x.id);
+                    }
+                }
+                loop = std::move(out);
+            }
+        }
+    }
+}
+
+// ---------------------------------------------------------------- run
+
+void GmImprint::run()
+{
+    extract(m_a, 0);
+    extract(m_b, 1);
+    GmBox boxA, boxB;
+    for (const auto &f : m_faces[0]) {
+        boxA.extend(f.box);
+    }
+    for (const auto &f : m_faces[1]) {
+        boxB.extend(f.box);
+    }
+    if (!boxA.empty() && !boxB.empty() && boxA.overlaps(boxB)) {
+        // The search box: the overlap of both boxes, widened by the tolerance.
+        GmBox search;
+        for (int i = 0; i < 3; ++i) {
+            search.min[i] = std::max(boxA.min[i], boxB.min[i]) - m_tol;
+            search.max[i] = std::min(boxA.max[i], boxB.max[i]) + m_tol;
+        }
+        std::vector<GmBox> boxes;
+        boxes.reserve(m_faces[1].size());
+        for (const auto &f : m_faces[1]) {
+            boxes.push_back(f.box);
+        }
+        GmOctree tree(search, boxes);
+        std::vector<int> candidates;
+        for (size_t ia = 0; ia < m_faces[0].size(); ++ia) {
+            if (!m_faces[0][ia].box.overlaps(search)) {
+                continue;
+            }
+            tree.query(m_faces[0][ia].box, candidates);
+            for (int ib : candidates) {
+                ++m_pairs;
+                intersectPair(static_cast<int>(ia), ib);
+            }
+        }
+    }
+    for (int op = 0; op < 2; ++op) {
+        for (size_t i = 0; i < m_faces[op].size(); ++i) {
+            arrange(op, static_cast<int>(i));
+        }
+    }
+    fixTJunctions();
+}
+
+}  // namespace solvane

@@ -1,0 +1,107 @@
+#pragma once
+// Imprint of intersecting solids, built soundly: the faces of
+// both geometries are cut along their intersection so that the pieces of A
+// and of B meet along shared edges, node for node.
+//
+// Nodes of both operands and every intersection point go into one vertex
+// pool that merges points closer than the tolerance, so that a point found
+// from A's side and from B's side is one node. Candidate face pairs come
+// from the octree. A face pair in general position is cut along
+// the overlap of the two sections with the other face's plane (vertex
+// signs against the tolerance, on-plane vertices perturbed to the positive
+// side); a coplanar pair is cut along each other's edges. Each cut face is
+// then rebuilt as the planar arrangement of its boundary and its cuts:
+// segments are split at every pool node on them and at their crossings,
+// regions are traced with the interior on the left, holes are given to the
+// smallest region around them, and the regions inside the original face
+// become the pieces. A last pass puts into every piece edge the cut nodes
+// lying on it, so that no T-junction remains.
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "solids/GmGeom.h"
+
+namespace solvane {
+
+class GmVertexPool {
+public:
+    explicit GmVertexPool(double tolerance);
+    // The index of the first point closer than the tolerance, or a new one.
+    int add(const Vec3 &p);
+    const Vec3 &operator[](int i) const { return m_points[static_cast<size_t>(i)]; }
+    int size() const { return static_cast<int>(m_points.size()); }
+    double tolerance() const { return m_tol; }
+
+private:
+    uint64_t key(int64_t x, int64_t y, int64_t z) const;
+    double m_tol;
+    double m_tol2;
+    double m_cell;
+    std::vector<Vec3> m_points;
+    std::unordered_map<uint64_t, std::vector<int>> m_grid;
+};
+
+// A face of an operand as loops of pool indices.
+struct GmPolyFace {
+    std::vector<std::vector<int>> loops;
+    Vec3 normal;
+    double d = 0.0;
+    GmBox box;
+    int operand = 0;
+    uint32_t attributes = 0;
+    uint32_t group = 0;
+    uint8_t mark = 1;
+    uint32_t sourceId = 0;                     // id of the face it came from
+    std::vector<std::pair<int, int>> cuts;     // cut segments (pool indices)
+    std::vector<int> coplanar;                 // coplanar faces of the other operand
+};
+
+// A piece of a face after the imprint.
+struct GmPiece {
+    std::vector<std::vector<int>> loops;  // outer loop first, holes after
+    int face = 0;                         // index of its GmPolyFace (own operand)
+};
+
+class GmImprint {
+public:
+    GmImprint(GmGeom &a, GmGeom &b);
+
+    // Cuts both operands. Throws GmOperationFailed on data it cannot handle.
+    void run();
+
+    GmVertexPool &pool() { return m_pool; }
+    std::vector<GmPolyFace> &faces(int operand) { return m_faces[operand]; }
+    std::vector<GmPiece> &pieces(int operand) { return m_pieces[operand]; }
+    // Undirected pool edges that lie on the other operand's surface.
+    bool isCutEdge(int a, int b) const;
+    static uint64_t edgeKey(int a, int b);
+
+    // Point strictly inside a piece (its plane is that of its face).
+    Vec3 interiorPoint(const GmPiece &piece, const GmPolyFace &face) const;
+    // Whether a point of the face's plane lies inside the face (strictly).
+    bool insideFace(const GmPolyFace &face, const Vec3 &p) const;
+    // Winding number of the operand's original surface about p.
+    double winding(int operand, const Vec3 &p) const;
+    int pairCount() const { return m_pairs; }
+
+private:
+    void extract(GmGeom &g, int operand);
+    void intersectPair(int ia, int ib);
+    void coplanarPair(GmPolyFace &f, GmPolyFace &g);
+    void arrange(int operand, int face);
+    void fixTJunctions();
+
+    GmGeom &m_a;
+    GmGeom &m_b;
+    double m_tol;
+    GmVertexPool m_pool;
+    std::vector<GmPolyFace> m_faces[2];
+    std::vector<GmPiece> m_pieces[2];
+    std::unordered_set<uint64_t> m_cutEdges;
+    std::vector<int> m_cutNodes;
+    int m_pairs = 0;
+};
+
+}  // namespace solvane

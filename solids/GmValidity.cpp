@@ -1,0 +1,123 @@
+#include "solids/GmValidity.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+#include <sstream>
+
+#include "solids/GmGeom.h"
+#include "solids/GmTopology.h"
+
+namespace solvane {
+
+std::string GmValidityReport::text() const
+{
+    std::ostringstream os;
+    os << (ok ? "valid" : "INVALID") << ": " << solids << " solids, " << shells << " shells, volume " << volume;
+    for (size_t i = 0; i < problems.size() && i < 12; ++i) {
+        os << "\n  " << problems[i];
+    }
+    if (problems.size() > 12) {
+        os << "\n  ... " << problems.size() - 12 << " more";
+    }
+    return os.str();
+}
+
+GmValidityReport check_validity(GmGeom &g)
+{
+    GmValidityReport r;
+    auto problem = [&](const std::string &s) {
+        r.ok = false;
+        if (r.problems.size() < 200) {
+            r.problems.push_back(s);
+        }
+    };
+    double areaFloor = g.tolerance2();
+    for (GmFace *f : g.liveFaces()) {
+        if (f->loops.empty()) {
+            problem("face " + std::to_string(f->id) + " has no loop");
+            continue;
+        }
+        if (f->ref_count < 3) {
+            problem("face " + std::to_string(f->id) + " has fewer than 3 uses");
+        }
+        if (face_area(f) <= areaFloor) {
+            problem("face " + std::to_string(f->id) + " has zero area");
+        }
+        for (GmLoop *l : f->loops) {
+            for (size_t i = 0; i < l->uses.size(); ++i) {
+                GmEdgeRef *u = l->uses[i];
+                GmEdgeRef *v = l->uses[(i + 1) % l->uses.size()];
+                if (u->edge->removed) {
+                    problem("face " + std::to_string(f->id) + " uses a removed edge");
+                }
+                if (u->end() != v->start()) {
+                    problem("loop of face " + std::to_string(f->id) + " is not closed");
+                    break;
+                }
+            }
+        }
+    }
+    for (GmSolid *s : g.liveSolids()) {
+        ++r.solids;
+        double solidVolume = 0.0;
+        for (GmShell *sh : s->shells) {
+            ++r.shells;
+            // Directed edge counts: +1 along node1 -> node2, -1 against.
+            std::unordered_map<uint32_t, std::pair<int, int>> uses;  // edge id -> (forward, backward)
+            std::unordered_set<uint32_t> nodes, edges;
+            int faces = 0, loops = 0;
+            double v = 0.0;
+            for (GmFaceRef *fr : sh->faces) {
+                GmFace *f = fr->face;
+                if (f->removed) {
+                    problem("shell uses a removed face");
+                    continue;
+                }
+                ++faces;
+                double c = face_area(f) * f->d;
+                v += fr->side == 1 ? c : -c;
+                for (GmLoop *l : f->loops) {
+                    ++loops;
+                    for (GmEdgeRef *u : l->uses) {
+                        bool backward = u->reversed != (fr->side == 0);
+                        auto &cnt = uses[u->edge->id];
+                        (backward ? cnt.second : cnt.first) += 1;
+                        edges.insert(u->edge->id);
+                        nodes.insert(u->edge->node1->id);
+                        nodes.insert(u->edge->node2->id);
+                    }
+                }
+            }
+            v /= 3.0;
+            solidVolume += v;
+            std::vector<uint32_t> ids;
+            for (const auto &[id, cnt] : uses) {
+                if (cnt.first != 1 || cnt.second != 1) {
+                    ids.push_back(id);
+                }
+            }
+            std::sort(ids.begin(), ids.end());  // reports in a stable order
+            for (uint32_t id : ids) {
+                const auto &cnt = uses[id];
+                {
+                    problem("edge " + std::to_string(id) + " used " + std::to_string(cnt.first) + "+" +
+                            std::to_string(cnt.second) + " times in a shell (open or inconsistently oriented)");
+                }
+            }
+            int chi = static_cast<int>(nodes.size()) - static_cast<int>(edges.size()) + faces - (loops - faces);
+            r.euler.push_back(chi);
+            if (chi > 2 || (chi % 2) != 0) {
+                problem("shell Euler characteristic " + std::to_string(chi) + " is not 2 - 2g");
+            }
+        }
+        if (!(solidVolume > 0.0)) {
+            problem("solid " + std::to_string(s->id) + " has signed volume " + std::to_string(solidVolume));
+        }
+        r.volume += solidVolume;
+    }
+    return r;
+}
+
+}  // namespace solvane

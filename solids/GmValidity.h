@@ -1,0 +1,29 @@
+#pragma once
+// The validity checker of solid geometry: every edge used by exactly two
+// face uses of a shell, in opposite directions; every loop closed; shells
+// closed and consistently oriented; Euler characteristic per shell; no
+// zero-area face; positive signed volume. Run after every boolean (at the
+// request boundary, in every build unless switched off) and in the tests.
+// Edges where two shells touch (a union of cubes sharing an edge) are
+// counted per shell, so such contacts are valid.
+#include <string>
+#include <vector>
+
+namespace solvane {
+
+class GmGeom;
+
+struct GmValidityReport {
+    bool ok = true;
+    std::vector<std::string> problems;
+    int shells = 0;
+    int solids = 0;
+    double volume = 0.0;
+    std::vector<int> euler;  // V - E + F - (L - F) per shell: 2 - 2 genus
+
+    std::string text() const;
+};
+
+GmValidityReport check_validity(GmGeom &g);
+
+}  // namespace solvane

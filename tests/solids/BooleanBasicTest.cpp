@@ -1,0 +1,256 @@
+// Booleans on boxes: the acceptance cases of the unit cubes, disjoint,
+// face-sharing and identical operands, and the in-place members.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "SolidTestUtil.h"
+#include "solids/GmError.h"
+#include "solids/GmTopology.h"
+
+using namespace solvane;
+using namespace solvane::test;
+
+namespace {
+
+TEST(Boolean, UnitCubesUnionIsOneClosedSolid)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    EXPECT_NEAR(ClosedVolume(u), 1.875, 1e-12);
+    ASSERT_TRUE(u.ok);
+    EXPECT_EQ(u.geom->solidCount(), 1);
+    EXPECT_EQ(u.geom->shellCount(), 1);
+}
+
+TEST(Boolean, UnitCubesIntersectionAndDifference)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    auto i = RunBool(GmBoolOp::Intersection, *A, *B);
+    EXPECT_NEAR(ClosedVolume(i), 0.125, 1e-12);
+    ASSERT_TRUE(i.ok);
+    EXPECT_EQ(i.geom->solidCount(), 1);
+    // The intersection is the cube [0.5,1]^3 with its six faces merged back.
+    EXPECT_EQ(i.geom->faceCount(), 6);
+    EXPECT_EQ(i.geom->nodeCount(), 8);
+    auto d = RunBool(GmBoolOp::Difference, *A, *B);
+    EXPECT_NEAR(ClosedVolume(d), 0.875, 1e-12);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.geom->solidCount(), 1);
+}
+
+TEST(Boolean, AreaAndBoundingBoxOfTheUnion)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    ASSERT_TRUE(u.ok);
+    EXPECT_NEAR(u.geom->area(), 6.0 + 6.0 - 6 * 0.25, 1e-12);
+    const GmBox &box = u.geom->get_bbox();
+    EXPECT_NEAR(box.min.x, -1e-6, 1e-12);
+    EXPECT_NEAR(box.max.z, 1.5 + 1e-6, 1e-12);
+}
+
+TEST(Boolean, DisjointCubesUniteIntoTwoShells)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({3, 0, 0}, {4, 1, 1});
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    EXPECT_NEAR(ClosedVolume(u), 2.0, 1e-12);
+    ASSERT_TRUE(u.ok);
+    EXPECT_EQ(u.geom->shellCount(), 2);
+    u.geom->mergeSolids();
+    EXPECT_EQ(u.geom->solidCount(), 1);
+    EXPECT_EQ(u.geom->shellCount(), 2);
+    EXPECT_NEAR(u.geom->volume(), 2.0, 1e-12);
+    auto i = RunBool(GmBoolOp::Intersection, *A, *B);
+    ASSERT_TRUE(i.ok) << i.message;
+    EXPECT_EQ(i.geom->solidCount(), 0);
+    auto d = RunBool(GmBoolOp::Difference, *A, *B);
+    EXPECT_NEAR(ClosedVolume(d), 1.0, 1e-12);
+}
+
+TEST(Boolean, FaceSharingCubesUniteWithoutInteriorFace)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({1, 0, 0}, {2, 1, 1});
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    EXPECT_NEAR(ClosedVolume(u), 2.0, 1e-12);
+    ASSERT_TRUE(u.ok);
+    EXPECT_EQ(u.geom->solidCount(), 1);
+    for (GmFace *f : u.geom->liveFaces()) {
+        bool allAtOne = true;
+        for (GmLoop *l : f->loops) {
+            for (GmNode *n : loop_nodes(l)) {
+                allAtOne = allAtOne && std::abs(n->position.x - 1.0) < 1e-9;
+            }
+        }
+        EXPECT_FALSE(allAtOne) << "interior face left at x = 1";
+    }
+    auto i = RunBool(GmBoolOp::Intersection, *A, *B);
+    ASSERT_TRUE(i.ok) << i.message;
+    EXPECT_EQ(i.geom->solidCount(), 0);
+    auto d = RunBool(GmBoolOp::Difference, *A, *B);
+    EXPECT_NEAR(ClosedVolume(d), 1.0, 1e-12);
+}
+
+TEST(Boolean, IdenticalCubes)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0, 0, 0}, {1, 1, 1});
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    EXPECT_NEAR(ClosedVolume(u), 1.0, 1e-12);
+    auto i = RunBool(GmBoolOp::Intersection, *A, *B);
+    EXPECT_NEAR(ClosedVolume(i), 1.0, 1e-12);
+    auto d = RunBool(GmBoolOp::Difference, *A, *B);
+    ASSERT_TRUE(d.ok) << d.message;
+    EXPECT_EQ(d.geom->solidCount(), 0);
+}
+
+TEST(Boolean, CubeInsideCubeLeavesACavity)
+{
+    auto A = Box({0, 0, 0}, {3, 3, 3});
+    auto B = Box({1, 1, 1}, {2, 2, 2});
+    auto d = RunBool(GmBoolOp::Difference, *A, *B);
+    EXPECT_NEAR(ClosedVolume(d), 26.0, 1e-12);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.geom->solidCount(), 1);
+    EXPECT_EQ(d.geom->shellCount(), 2);
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    EXPECT_NEAR(ClosedVolume(u), 27.0, 1e-12);
+    auto i = RunBool(GmBoolOp::Intersection, *A, *B);
+    EXPECT_NEAR(ClosedVolume(i), 1.0, 1e-12);
+}
+
+TEST(Boolean, MembersLeaveTheResultInTheReceiver)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    GmGeom *r = A->unite(B.get());
+    EXPECT_EQ(r, A.get());
+    EXPECT_NEAR(A->volume(), 1.875, 1e-12);
+    auto C = Box({0, 0, 0}, {1, 1, 1});
+    C->intersect(B.get());
+    EXPECT_NEAR(C->volume(), 0.125, 1e-12);
+    auto D = Box({0, 0, 0}, {1, 1, 1});
+    D->subtract(B.get());
+    EXPECT_NEAR(D->volume(), 0.875, 1e-12);
+    EXPECT_NEAR(B->volume(), 1.0, 1e-12);  // B as it was
+}
+
+TEST(Boolean, CanInteract)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    GmGeom empty;
+    EXPECT_FALSE(empty.canInteract(&empty));
+    EXPECT_FALSE(empty.canInteract(A.get()));
+    GmGeom faces;
+    GmNode *a = faces.add_node({0, 0, 0});
+    GmNode *b = faces.add_node({1, 0, 0});
+    GmNode *c = faces.add_node({0, 1, 0});
+    faces.add_triangle(a, b, c);
+    EXPECT_TRUE(A->canInteract(&faces));
+    // Intersect without solids on either side: A is left empty, no crash.
+    GmGeom other;
+    EXPECT_EQ(faces.intersect(&other), &faces);
+}
+
+TEST(Boolean, CombineCutsBothAndKeepsThemApart)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    A->combine(B.get());
+    EXPECT_NEAR(A->volume(), 1.0, 1e-12);
+    EXPECT_NEAR(B->volume(), 1.0, 1e-12);
+    EXPECT_GT(A->faceCount(), 6);
+    EXPECT_TRUE(check_validity(*A).ok) << check_validity(*A).text();
+    EXPECT_TRUE(check_validity(*B).ok) << check_validity(*B).text();
+}
+
+TEST(Boolean, GlueFusesTheSharedFace)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({1, 0, 0}, {2, 1, 1});
+    A->glue(B.get());
+    GmValidityReport r = check_validity(*A);
+    EXPECT_TRUE(r.ok) << r.text();
+    EXPECT_EQ(A->solidCount(), 2);
+    EXPECT_NEAR(A->volume(), 2.0, 1e-12);
+    EXPECT_EQ(A->faceCount(), 11);  // the shared face once, used by both solids
+}
+
+TEST(Boolean, InvalidOperandIsReportedNotFatal)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    GmMesh open = boxMesh({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    open.polygons.pop_back();  // one face missing: not closed
+    std::unique_ptr<GmGeom> B(geomFromMesh(open));
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    EXPECT_FALSE(u.ok);
+    EXPECT_FALSE(u.message.empty());
+    EXPECT_EQ(u.geom, nullptr);
+}
+
+TEST(Boolean, ResultsDoNotDependOnAddresses)
+{
+    auto run = [](int padding) {
+        std::vector<std::unique_ptr<int[]>> pad;
+        for (int i = 0; i < padding; ++i) {
+            pad.emplace_back(new int[static_cast<size_t>(17 * i + 3)]);
+        }
+        auto A = FromMesh(uvSphereMesh({0, 0, 0}, 1.0, 16));
+        pad.emplace_back(new int[1234]);
+        auto B = FromMesh(uvSphereMesh({0.3, 0.2, 0.1}, 1.0, 16));
+        auto r = boolean_request(GmBoolOp::Union, *A, *B);
+        std::vector<double> out;
+        if (r.ok) {
+            for (GmNode *n : r.geom->liveNodes()) {
+                out.insert(out.end(), {n->position.x, n->position.y, n->position.z});
+            }
+            for (GmFace *f : r.geom->liveFaces()) {
+                out.push_back(static_cast<double>(f->ref_count));
+            }
+        }
+        return out;
+    };
+    auto first = run(3);
+    auto second = run(101);
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first, second);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Boolean, AttributesAndGroupsFollowThePieces)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    for (GmFace *f : A->liveFaces()) {
+        f->attributes = 0xA;
+        f->setGroup(7);
+    }
+    for (GmFace *f : B->liveFaces()) {
+        f->attributes = 0xB;
+        f->setGroup(7);  // the same number: must not merge with A's group
+    }
+    A->liveSolids()[0]->attributes = 0x5;
+    auto u = RunBool(GmBoolOp::Union, *A, *B);
+    ASSERT_TRUE(u.ok) << u.message;
+    std::set<uint32_t> groupsA, groupsB;
+    for (GmFace *f : u.geom->liveFaces()) {
+        ASSERT_TRUE(f->attributes == 0xA || f->attributes == 0xB);
+        (f->attributes == 0xA ? groupsA : groupsB).insert(f->group());
+    }
+    ASSERT_EQ(groupsA.size(), 1u);
+    ASSERT_EQ(groupsB.size(), 1u);
+    EXPECT_NE(*groupsA.begin(), *groupsB.begin());
+    EXPECT_LE(std::max(*groupsA.begin(), *groupsB.begin()), 2u);
+    EXPECT_EQ(u.geom->liveSolids()[0]->attributes, 0x5u);
+}
+
+}  // namespace
