@@ -1,6 +1,10 @@
 #pragma once
 // Start-up of the engine library: registers every class of every family, in a
-// fixed order, so that class ids are the same from run to run.
+// fixed order, so that class ids are the same from run to run. The classes are
+// listed in one registration block per layer, beside them (SgCoreClasses in
+// engine/core, SgNodeClasses in engine/nodes, and so on): a new class joins
+// its layer's block, and a new layer's block is called from Init after the
+// blocks of the layers below it.
 #include <string>
 
 class SgNodara {

@@ -64,13 +64,6 @@ Range<Vec3f> CentredBox(double hx, double hy, double hz)
     return Range<Vec3f>(Vec3f(Vec3(-hx, -hy, -hz)), Vec3f(Vec3(hx, hy, hz)));
 }
 
-void SetByName(const char *className, SgAction::VisitorFn visitor, SgAction::VisitorFn *table)
-{
-    // Classes that are not part of the build have no entry to fill.
-    if (const int id = SgFieldMngr::GetClassIDFromName(className))
-        SgAction::SetVisitor(table, id, visitor);
-}
-
 SgBoundingBoxAction *Self(SgAction *action)
 {
     return static_cast<SgBoundingBoxAction *>(action);
@@ -87,7 +80,7 @@ void SgBoundingBoxAction::InitClass()
     SetVisitor(table, SgGroup::ClassID(), VisitDefault);
     SetVisitor(table, SgDrawStyle::ClassID(), VisitDefault);
     SetVisitor(table, SgCoordinate3::ClassID(), VisitDefault);
-    SetByName("SgExtrude", VisitDefault, table);
+    SetVisitorByName(table, "SgExtrude", VisitDefault);
     SetVisitor(table, SgFont::ClassID(), VisitDefault);
     SetVisitor(table, SgFormat::ClassID(), VisitDefault);
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
@@ -98,12 +91,12 @@ void SgBoundingBoxAction::InitClass()
     SetVisitor(table, SgShape::ClassID(), VisitShape);
     SetVisitor(table, SgTransform::ClassID(), VisitTransform);
     SetVisitor(table, SgSeparator::ClassID(), VisitSeparator);
-    SetByName("SgCube", VisitCube, table);
-    SetByName("SgCylinder", VisitCylinder, table);
-    SetByName("SgCone", VisitCone, table);
-    SetByName("SgSphere", VisitSphere, table);
-    SetByName("SgTorus", VisitTorus, table);
-    SetByName("SgTorusKnot", VisitTorusKnot, table);
+    SetVisitorByName(table, "SgCube", VisitCube);
+    SetVisitorByName(table, "SgCylinder", VisitCylinder);
+    SetVisitorByName(table, "SgCone", VisitCone);
+    SetVisitorByName(table, "SgSphere", VisitSphere);
+    SetVisitorByName(table, "SgTorus", VisitTorus);
+    SetVisitorByName(table, "SgTorusKnot", VisitTorusKnot);
     SetVisitor(table, SgCircle::ClassID(), VisitCircle);
     SetVisitor(table, SgGenPolyLine::ClassID(), VisitGenPolyLine);
     // A helix rises along z: the flat circle box would cut it off.

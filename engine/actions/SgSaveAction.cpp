@@ -75,14 +75,11 @@ void SgSaveAction::InitClass()
         return;
     SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitGeneric);
     SetVisitor(s_pfnMethodsMap, SgGizmoGroup::ClassID(), VisitGizmoGroup);
-    if (const int grid = SgFieldMngr::GetClassIDFromName("SgGrid"))
-        SetVisitor(s_pfnMethodsMap, grid, VisitGeneric);
+    SetVisitorByName(s_pfnMethodsMap, "SgGrid", VisitGeneric);
     if (const int camera = CameraClassID())
         SetVisitor(s_pfnMethodsMap, camera, VisitCamera);
-    for (const char *name : kUnwrittenClasses) {
-        if (const int id = SgFieldMngr::GetClassIDFromName(name))
-            SetVisitor(s_pfnMethodsMap, id, VisitNothing);
-    }
+    for (const char *name : kUnwrittenClasses)
+        SetVisitorByName(s_pfnMethodsMap, name, VisitNothing);
     BuildVisitorsMap_(s_iClassID);
 }
 

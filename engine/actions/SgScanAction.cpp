@@ -14,18 +14,6 @@
 
 SG_ACTION_SOURCE(SgScanAction, "SgScanAction")
 
-namespace {
-
-// Node classes of libraries that may not be part of the build; their entries
-// are written when the class is registered by then.
-void SetVisitorByName(SgAction::VisitorFn *table, const char *className, SgAction::VisitorFn visitor)
-{
-    if (const int id = SgFieldMngr::GetClassIDFromName(className))
-        SgAction::SetVisitor(table, id, visitor);
-}
-
-} // namespace
-
 void SgScanAction::InitClass()
 {
     if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))

@@ -1,5 +1,6 @@
 #include "engine/core/SgAction.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cstdio>
 #include <exception>
@@ -49,6 +50,12 @@ SgAction::VisitorFn InheritedVisitor(const SgAction::VisitorFn *table, int offse
         offset = parent;
     }
     return nullptr;
+}
+
+std::vector<std::string> &UnresolvedNames()
+{
+    static std::vector<std::string> s_names;
+    return s_names;
 }
 
 } // namespace
@@ -261,6 +268,22 @@ bool SgAction::SetVisitor(int actionClassId, int nodeClassId, VisitorFn visitor)
         return false;
     }
     return SetVisitor(table, nodeClassId, visitor);
+}
+
+bool SgAction::SetVisitorByName(VisitorFn *table, const char *nodeClassName, VisitorFn visitor)
+{
+    if (const int id = SgFieldMngr::GetClassIDFromName(nodeClassName))
+        return SetVisitor(table, id, visitor);
+    const std::string name = nodeClassName ? nodeClassName : "";
+    std::vector<std::string> &unresolved = UnresolvedNames();
+    if (std::find(unresolved.begin(), unresolved.end(), name) == unresolved.end())
+        unresolved.push_back(name);
+    return false;
+}
+
+const std::vector<std::string> &SgAction::GetUnresolvedVisitorNames()
+{
+    return UnresolvedNames();
 }
 
 bool SgAction::RegisterActionClass(int &classId, const char *name, CreatorFn creator, VisitorFn *table)

@@ -24,6 +24,7 @@
 // the base constructor runs before the class's enabled-element list is visible.
 #include <new>
 #include <string>
+#include <vector>
 
 #include "engine/core/SgPath.h"
 #include "engine/core/SgNode.h"
@@ -40,11 +41,14 @@ public:
     // Ids and table sizes that other libraries index by.
     static constexpr int kFirstClassID = 10000;
     static constexpr int kMaxNamedClasses = 256;
-    static constexpr int kMaxClasses = 32; // visitor tables: ids 10000 to 10031
+    static constexpr int kMaxClasses = 64; // visitor tables: ids 10000 to 10063
     static constexpr int kFirstNodeClassID = 100;
-    static constexpr int kVisitorTableSize = 200; // node class ids 100 to 299
+    // One entry for every node class the field-container family can hold.
+    static constexpr int kVisitorTableSize = SgFieldMngr::kMaxClasses; // node class ids 100 to 499
     static constexpr int kFirstElementClassID = 1000;
     static constexpr int kMaxEnabledElements = 64;
+    static_assert(kFirstNodeClassID + kVisitorTableSize <= kFirstElementClassID,
+                  "node class ids must stay below the element class ids");
 
     // Path codes (GetPathCode).
     enum PathCode { kNoTarget = 0, kOffTarget = 1, kAboveTarget = 2, kInTarget = 3 };
@@ -120,6 +124,14 @@ public:
     static bool SetVisitor(VisitorFn *table, int nodeClassId, VisitorFn visitor);
     // The same through the registry, for libraries that only know the ids.
     static bool SetVisitor(int actionClassId, int nodeClassId, VisitorFn visitor);
+    // Writes the entry of a node class known here only by its name: a class
+    // of a higher layer or a later library, or one not built yet. A name that
+    // no registered class has leaves the table as it is and is recorded, so
+    // that start-up can be checked against the classes known to be missing.
+    // False when the name did not resolve.
+    static bool SetVisitorByName(VisitorFn *table, const char *nodeClassName, VisitorFn visitor);
+    // The names SetVisitorByName could not resolve, each once, first asked first.
+    static const std::vector<std::string> &GetUnresolvedVisitorNames();
     // The table of an action class; null for an id that has none.
     static VisitorFn *GetVisitorTable(int actionClassId);
 

@@ -2,6 +2,7 @@
 // One class family: the id counter, the name and creator tables indexed by class
 // offset (id minus the family's first id) and, where the family keeps one, the
 // table of parent offsets through which kinds are tested and visitors inherited.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -13,12 +14,14 @@ class SgClassFamily {
 public:
     using CreatorFn = Root *(*)();
 
-    // Every family has room for this many classes; files and other libraries
-    // rely on the tables being indexable by offset up to it.
+    // Every family's name and creator tables can be indexed by offset up to
+    // this (other libraries rely on it); a family given a larger capacity has
+    // tables that large.
     static constexpr int kTableSize = 256;
 
     SgClassFamily(const char *familyName, int firstId, int capacity = kTableSize)
-        : m_familyName(familyName), m_firstId(firstId), m_capacity(capacity), m_counter(firstId)
+        : m_familyName(familyName), m_firstId(firstId), m_capacity(capacity), m_counter(firstId),
+          m_names(std::max(capacity, kTableSize), nullptr), m_creators(std::max(capacity, kTableSize), nullptr)
     {
     }
 
@@ -51,7 +54,7 @@ public:
 
     const char *ClassName(int offset) const
     {
-        return offset >= 0 && offset < kTableSize ? m_names[offset] : nullptr;
+        return offset >= 0 && offset < static_cast<int>(m_names.size()) ? m_names[offset] : nullptr;
     }
 
     // Case-sensitive, first registered match; 0 when no class has the name.
@@ -139,7 +142,7 @@ private:
     int m_firstId;
     int m_capacity;
     int m_counter;
-    const char *m_names[kTableSize] = {};
-    CreatorFn m_creators[kTableSize] = {};
+    std::vector<const char *> m_names;
+    std::vector<CreatorFn> m_creators;
     std::vector<int> m_parents;
 };

@@ -23,8 +23,10 @@ public:
     using Family_t = SgClassFamily<SgFieldMngr>;
 
     // The per-class field tables have room for this many classes, all libraries
-    // together, and each class for this many fields, inherited ones included.
-    static constexpr int kMaxClasses = 200;
+    // together (node class ids 100 to 499, below the element ids), and each
+    // class for this many fields, inherited ones included. The start-up test
+    // keeps the class count clear of it with the classes still to come.
+    static constexpr int kMaxClasses = 400;
     static constexpr int kMaxFields = 32;
 
     // Run-time type of the family root.

@@ -22,13 +22,6 @@ SgGLBuildCacheAction *Self(SgAction *action)
     return static_cast<SgGLBuildCacheAction *>(action);
 }
 
-void SetByName(const char *className, SgAction::VisitorFn visitor, SgAction::VisitorFn *table)
-{
-    // Classes that are not part of the build have no entry to fill.
-    if (const int id = SgFieldMngr::GetClassIDFromName(className))
-        SgAction::SetVisitor(table, id, visitor);
-}
-
 } // namespace
 
 void SgGLBuildCacheAction::InitClass()
@@ -42,11 +35,11 @@ void SgGLBuildCacheAction::InitClass()
     SetVisitor(table, SgSeparator::ClassID(), VisitSeparator);
     SetVisitor(table, SgObject::ClassID(), VisitObject);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitGeometricShape);
-    SetByName("SgParametricModel", VisitOwnAction, table);
-    SetByName("SgParametricObject", VisitOwnAction, table);
-    SetByName("SgScatter", VisitOwnAction, table);
-    SetByName("SgExternalFile", VisitOwnAction, table);
-    SetByName("SgExtrude", VisitNothing, table);
+    SetVisitorByName(table, "SgParametricModel", VisitOwnAction);
+    SetVisitorByName(table, "SgParametricObject", VisitOwnAction);
+    SetVisitorByName(table, "SgScatter", VisitOwnAction);
+    SetVisitorByName(table, "SgExternalFile", VisitOwnAction);
+    SetVisitorByName(table, "SgExtrude", VisitNothing);
     BuildVisitorsMap_(s_iClassID);
 
     int *list = s_aiEnabledElements;

@@ -412,13 +412,6 @@ bool OnHiddenLayer(SgAction *action, SgObject *object)
     return (flags->GetValue(layer, true) & SgLayers::kHidden) != 0;
 }
 
-void SetByName(const char *className, SgAction::VisitorFn visitor, SgAction::VisitorFn *table)
-{
-    // Classes that are not part of the build have no entry to fill.
-    if (const int id = SgFieldMngr::GetClassIDFromName(className))
-        SgAction::SetVisitor(table, id, visitor);
-}
-
 } // namespace
 
 GLVertexArray *SgGLRenderAction::GetVertexArray()
@@ -450,7 +443,7 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgTextureCoordinate2::ClassID(), VisitDefault);
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
-    SetByName("SgWrapper", VisitDefault, table);
+    SetVisitorByName(table, "SgWrapper", VisitDefault);
 }
 
 void SgGLShapeVisitors::VisitGroup(SgAction *action, SgNode *node)

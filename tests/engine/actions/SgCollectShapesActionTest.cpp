@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/actions/SgCollectShapesAction.h"
 #include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgRef.h"
@@ -41,13 +42,19 @@ class ShiftXModifier : public SgModifier {
 };
 SG_CLASS_SOURCE(ShiftXModifier, SgModifier, SgFieldMngr, "ShiftXModifier")
 
+} // namespace
+
+void RegisterCollectShapesTestClasses()
+{
+    ShiftXModifier::InitClass();
+    SgAction::ReBuildVisitorsMaps();
+}
+
+namespace {
+
 class SgCollectShapesActionTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        ShiftXModifier::InitClass();
-        SgAction::ReBuildVisitorsMaps();
-    }
+    static void SetUpTestSuite() { RegisterCollectShapesTestClasses(); }
 };
 
 // A unit square in the xy plane, its one face smoothed (surface 1).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/actions/SgCopyAction.h"
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgHelper.h"
@@ -27,13 +28,19 @@ class CopyTestTool : public SgNode {
 };
 SG_CLASS_SOURCE(CopyTestTool, SgNode, SgFieldMngr, "CopyTestTool")
 
+} // namespace
+
+void RegisterCopyTestClasses()
+{
+    CopyTestTool::InitClass();
+    SgAction::ReBuildVisitorsMaps();
+}
+
+namespace {
+
 class SgCopyActionTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        CopyTestTool::InitClass();
-        SgAction::ReBuildVisitorsMaps();
-    }
+    static void SetUpTestSuite() { RegisterCopyTestClasses(); }
 
     // The copy of the node, held; fails the test when there is none.
     static SgRef<SgNode> CopyOf(SgNode *node, bool skipRoots = false)

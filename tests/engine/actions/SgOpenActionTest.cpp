@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/actions/SgOpenAction.h"
 #include "engine/actions/Vrml1Format.h"
 #include "engine/actions/Vrml1InStream.h"
@@ -106,6 +107,11 @@ public:
 };
 
 } // namespace
+
+void RegisterReaderTestClasses()
+{
+    InitReaderTestClasses();
+}
 
 class SgOpenActionTest : public ::testing::Test {
 protected:

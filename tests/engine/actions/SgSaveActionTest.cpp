@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1Stream.h"
 #include "engine/core/DxInput.h"
@@ -50,13 +51,19 @@ size_t CountOf(const std::string &text, const std::string &what)
     return count;
 }
 
+} // namespace
+
+void RegisterSaveTestClasses()
+{
+    InitTestClasses();
+    SgTestEngine::InitClass();
+}
+
+namespace {
+
 class SgSaveActionTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        InitTestClasses();
-        SgTestEngine::InitClass();
-    }
+    static void SetUpTestSuite() { RegisterSaveTestClasses(); }
 
     // The text one fresh action writes for the node.
     static std::string Write(SgNode *node, bool skipRoots = false)

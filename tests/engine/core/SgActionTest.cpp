@@ -3,9 +3,11 @@
 // generic apply action.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "tests/engine/core/TestNodes.h"
 #include "tests/engine/actions/ActionTestNodes.h"
 #include "engine/core/SgApplyAction.h"
@@ -48,15 +50,21 @@ class CountingNode : public SgNode {
 };
 SG_CLASS_SOURCE(CountingNode, SgNode, SgFieldMngr, "CountingNode")
 
+} // namespace
+
+void RegisterSgActionTestClasses()
+{
+    InitActionTestClasses();
+    CountingNode::InitClass();
+    KindAction::InitClass();
+    SgAction::ReBuildVisitorsMaps();
+}
+
+namespace {
+
 class SgActionTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        InitActionTestClasses();
-        CountingNode::InitClass();
-        KindAction::InitClass();
-        SgAction::ReBuildVisitorsMaps();
-    }
+    void SetUp() override { RegisterSgActionTestClasses(); }
 
     static std::string TagOf(SgNode *node)
     {
@@ -99,6 +107,20 @@ TEST_F(SgActionTest, RebuildKeepsEntriesAlreadySet)
     EXPECT_EQ(TagOf(base), "node");
     EXPECT_EQ(TagOf(derived), "base");
     table[BaseProbe::ClassOffset()] = saved;
+}
+
+TEST_F(SgActionTest, VisitorByNameFillsKnownClassesAndRecordsTheOthersOnce)
+{
+    SgAction::VisitorFn table[SgAction::kVisitorTableSize] = {};
+    EXPECT_TRUE(SgAction::SetVisitorByName(table, "BaseProbe", KindAction::VisitBase));
+    EXPECT_EQ(table[BaseProbe::ClassOffset()], &KindAction::VisitBase);
+    for (int round = 0; round < 2; ++round)
+        EXPECT_FALSE(SgAction::SetVisitorByName(table, "ActionTestNeverBuilt", KindAction::VisitBase));
+    EXPECT_EQ(std::count_if(std::begin(table), std::end(table), [](SgAction::VisitorFn f) { return f != nullptr; }), 1)
+        << "an unknown name must leave the table alone";
+    const std::vector<std::string> &unresolved = SgAction::GetUnresolvedVisitorNames();
+    EXPECT_EQ(std::count(unresolved.begin(), unresolved.end(), "ActionTestNeverBuilt"), 1);
+    EXPECT_EQ(std::count(unresolved.begin(), unresolved.end(), "BaseProbe"), 0);
 }
 
 TEST_F(SgActionTest, DefaultVisitorHandsTheActionToTheNode)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/core/SgAttributeManager.h"
+#include "engine/nodes/geometry/SgExtrude.h"
 #include "platform/SgError.h"
 
 namespace {
@@ -113,4 +114,7 @@ TEST(SgAttributeManager, SingletonIsRemadeAfterItIsDeleted)
     SgAttributeManager *renewed = SgAttributeManager::GetAttributeManager();
     ASSERT_NE(renewed, nullptr);
     EXPECT_EQ(renewed->GetCount(), 0) << "a deleted table must not be handed out again";
+    // The start-up's attributes went with the deleted table: put them back
+    // for the tests that run after this one in the same process.
+    SgExtrude::RegisterLoftCurveAttribute();
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/core/CacheEntry.h"
 #include "engine/core/SgAction.h"
 #include "engine/core/SgBooleanCache.h"
@@ -91,14 +92,20 @@ void ReadInside(SgState *state)
     state->Pop();
 }
 
+} // namespace
+
+void RegisterCacheTestClasses()
+{
+    InitTestClasses();
+    CacheTestAction::InitClass();
+    BareTestAction::InitClass();
+}
+
+namespace {
+
 class CacheTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        InitTestClasses();
-        CacheTestAction::InitClass();
-        BareTestAction::InitClass();
-    }
+    static void SetUpTestSuite() { RegisterCacheTestClasses(); }
 };
 
 TEST_F(CacheTest, CacheMatchesUntilAnElementReadInsideChanges)

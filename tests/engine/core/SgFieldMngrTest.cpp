@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "tests/engine/core/TestNodes.h"
 #include "engine/core/RxFunc.h"
 #include "platform/SgClock.h"
@@ -115,9 +116,14 @@ class TestCrowded : public SgNode {
 };
 SG_CLASS_SOURCE(TestCrowded, SgNode, SgFieldMngr, "TestCrowded")
 
-TEST_F(SgFieldMngrTest, FieldsPastTheTableAreRefusedNotOverrun)
+void RegisterFieldMngrTestClasses()
 {
     TestCrowded::InitClass();
+}
+
+TEST_F(SgFieldMngrTest, FieldsPastTheTableAreRefusedNotOverrun)
+{
+    RegisterFieldMngrTestClasses();
     TestCrowded crowded;
     EXPECT_EQ(crowded.GetFieldsCount(), SgFieldMngr::kMaxFields);
     EXPECT_EQ(crowded.GetFieldAddressByName("f31"), &crowded.m_fields[31]);

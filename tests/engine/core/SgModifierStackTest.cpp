@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgModifierStack.h"
@@ -109,15 +110,21 @@ std::string Names(const std::vector<Call> &calls)
     return text;
 }
 
+} // namespace
+
+void RegisterModifierStackTestClasses()
+{
+    InitTestClasses();
+    StackTestMesh::InitClass();
+    StackTestModifier::InitClass();
+    StackTestAction::InitClass();
+}
+
+namespace {
+
 class ModifierStackTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        InitTestClasses();
-        StackTestMesh::InitClass();
-        StackTestModifier::InitClass();
-        StackTestAction::InitClass();
-    }
+    static void SetUpTestSuite() { RegisterModifierStackTestClasses(); }
 
     void SetUp() override
     {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "tests/engine/core/TestNodes.h"
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
@@ -92,17 +93,15 @@ std::string Rest(std::istream &in)
 
 } // namespace
 
+void RegisterVecFieldTestClasses()
+{
+    InitTestClasses();
+    VecFieldTestNode::InitClass();
+}
+
 class SgVecFieldTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        static const bool once = [] {
-            InitTestClasses();
-            VecFieldTestNode::InitClass();
-            return true;
-        }();
-        (void)once;
-    }
+    void SetUp() override { RegisterVecFieldTestClasses(); }
 };
 
 TEST_F(SgVecFieldTest, IntArrayTextsReadAsTheirElements)

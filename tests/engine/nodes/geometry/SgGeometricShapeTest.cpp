@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/core/SgAction.h"
 #include "engine/core/SgBooleanCache.h"
 #include "engine/core/SgElementClasses.h"
@@ -147,19 +148,25 @@ void MeshRecordingAction::InitClass()
     EnableElement<CreaseAngleElement>(s_aiEnabledElements, s_iEnabledCount);
 }
 
+} // namespace
+
+void RegisterGeometricShapeTestClasses()
+{
+    InitTestClasses();
+    ProbeShape::InitClass();
+    CreaseNode::InitClass();
+    EnclosingCacheNode::InitClass();
+    ReplacingModifier::InitClass();
+    NoticeGroup::InitClass();
+    MeshRecordingAction::InitClass();
+    SgAction::ReBuildVisitorsMaps();
+}
+
+namespace {
+
 class GeometricShapeTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        InitTestClasses();
-        ProbeShape::InitClass();
-        CreaseNode::InitClass();
-        EnclosingCacheNode::InitClass();
-        ReplacingModifier::InitClass();
-        NoticeGroup::InitClass();
-        MeshRecordingAction::InitClass();
-        SgAction::ReBuildVisitorsMaps();
-    }
+    static void SetUpTestSuite() { RegisterGeometricShapeTestClasses(); }
 
     void SetUp() override
     {

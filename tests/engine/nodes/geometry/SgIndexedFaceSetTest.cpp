@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/EngineTestClasses.h"
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgState.h"
@@ -44,13 +45,19 @@ SgRef<SgCoordinate3> MakeCoordinates(std::vector<Vec3> points)
     return node;
 }
 
+} // namespace
+
+void RegisterIndexedFaceSetTestClasses()
+{
+    InitTestClasses();
+    CoordinateStateAction::InitClass();
+}
+
+namespace {
+
 class IndexedFaceSetTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        InitTestClasses();
-        CoordinateStateAction::InitClass();
-    }
+    static void SetUpTestSuite() { RegisterIndexedFaceSetTestClasses(); }
 
     SgRef<SgIndexedFaceSet> m_mesh = new SgIndexedFaceSet;
 };

@@ -1,0 +1,8 @@
+#include "engine/viewer/SgViewerClasses.h"
+
+#include "engine/viewer/SgHandleEventAction.h"
+
+void SgViewerClasses::RegisterActionClasses()
+{
+    SgHandleEventAction::InitClass();
+}

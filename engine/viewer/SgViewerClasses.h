@@ -1,0 +1,9 @@
+#pragma once
+// The registration block of the viewing layer. The library start-up
+// (engine/SgNodara.cpp) runs it after the renderer's; a new action of the
+// viewer joins the end of the block.
+class SgViewerClasses {
+public:
+    // The event dispatch of the viewers.
+    static void RegisterActionClasses();
+};
