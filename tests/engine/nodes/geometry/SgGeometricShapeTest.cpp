@@ -26,8 +26,10 @@ namespace {
 class CountedMesh : public SgFaceSet {
 public:
     CountedMesh() { ++s_live; }
-    ~CountedMesh() override { --s_live; }
     static int s_live;
+
+protected:
+    ~CountedMesh() override { --s_live; }
 };
 int CountedMesh::s_live = 0;
 
@@ -58,6 +60,9 @@ class ProbeShape : public SgGeometricShape {
     int m_builds = 0;
     float m_seenCrease = -1.0f;
     bool m_failHalfWay = false;
+
+protected:
+    ~ProbeShape() override = default;
 };
 SG_CLASS_SOURCE(ProbeShape, SgGeometricShape, SgFieldMngr, "ProbeShape")
 
@@ -67,6 +72,9 @@ class CreaseNode : public SgNode {
     CreaseNode() { AddField(m_angle, "angle", 0.5f); }
     void DoAction(SgAction *action) override { CreaseAngleElement::Set(action->GetState(), this, m_angle.Get()); }
     SgFFloat m_angle;
+
+protected:
+    ~CreaseNode() override = default;
 };
 SG_CLASS_SOURCE(CreaseNode, SgNode, SgFieldMngr, "CreaseNode")
 
@@ -91,6 +99,9 @@ class EnclosingCacheNode : public SgNode {
     }
     SgRef<SgNode> m_child;
     SgBooleanCache m_cache;
+
+protected:
+    ~EnclosingCacheNode() override = default;
 };
 SG_CLASS_SOURCE(EnclosingCacheNode, SgNode, SgFieldMngr, "EnclosingCacheNode")
 
@@ -103,6 +114,9 @@ class ReplacingModifier : public SgModifier {
         return new SgFaceSet;
     }
     std::vector<SgShape *> m_inputs;
+
+protected:
+    ~ReplacingModifier() override = default;
 };
 SG_CLASS_SOURCE(ReplacingModifier, SgModifier, SgFieldMngr, "ReplacingModifier")
 
@@ -115,6 +129,9 @@ class NoticeGroup : public SgGroup {
         SgGroup::NotifyFathers(from);
     }
     int m_notices = 0;
+
+protected:
+    ~NoticeGroup() override = default;
 };
 SG_CLASS_SOURCE(NoticeGroup, SgGroup, SgFieldMngr, "NoticeGroup")
 
