@@ -927,6 +927,6 @@ bool SgOpenAction::IsRefusedClass(int classId)
 
 void SgOpenAction::Discard(SgFieldMngr *container)
 {
-    if (container && container->GetRefCount() <= 0)
-        SgFieldMngr::Destroy(container);
+    // Freed unless something adopted it while it was read.
+    SgAdopt<SgFieldMngr> unowned(container);
 }

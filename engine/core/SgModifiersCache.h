@@ -4,9 +4,9 @@
 // frees it when it dies.
 //
 // Ownership: a result that differs from the modifier's input is a new shape
-// the record holds; a deformed-points array that a modifier
-// hung on its result (allocated with new[]) belongs to the first record that
-// saw it, which frees it when dropped.
+// the record holds; a deformed-points array that a modifier hung on its
+// result (allocated with new[]) belongs to the first record that saw it,
+// which frees it when dropped.
 #include "engine/core/SgModifierStack.h"
 #include "engine/core/SgRef.h"
 #include "utilities/math/Vec3.h"
