@@ -27,7 +27,6 @@ class SgNode : public SgFieldMngr {
     };
 
     SgNode();
-    ~SgNode() override;
 
     static SgNode *Create(int classId);
 
@@ -125,6 +124,7 @@ class SgNode : public SgFieldMngr {
     static void PrintTree(SgNode *node, int indent, std::ostream &out);
 
 protected:
+    ~SgNode() override;
     void SetBuiltinMacro(bool on) { m_bBuiltin = on; }
 
 private:
