@@ -8,6 +8,8 @@
 #include "engine/engines/lisp/LispEvaluator.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 
 #include "engine/engines/lisp/LispState.h"
 
@@ -38,6 +40,20 @@ LispLambda *LambdaOf(value_t v)
     return static_cast<LispLambda *>(v.u.p);
 }
 
+// The body of a lambda made in the sandbox, called from outside it.
+value_t EvalSandboxed(value_t body)
+{
+    LispSandboxScope sandbox;
+    return LispEval(body);
+}
+
+value_t EvalBody(const LispLambda *lambda)
+{
+    if (lambda->m_sandboxed && !Lisp().m_sandbox)
+        return EvalSandboxed(lambda->m_body);
+    return LispEval(lambda->m_body);
+}
+
 // Runs a lambda's body with the first parameter-count values of args as its
 // parameters. The caller keeps the lambda reachable.
 value_t RunLambda(LispLambda *lambda, const value_t *args)
@@ -49,17 +65,20 @@ value_t RunLambda(LispLambda *lambda, const value_t *args)
         return LispAbort("\nValue stack is full.");
     std::copy(args, args + count, frame);
     s.m_valueTop = frame + count;
-    value_t result = LispEval(lambda->m_body);
+    value_t result = EvalBody(lambda);
     s.m_valueTop = frame;
     return result;
 }
 
 // Evaluates the argument forms left to right onto the argument stack; their
-// count, or -1 when one of them failed.
+// count, or -1 when one of them failed. The cell being walked stays guarded:
+// an argument may cut the list it stands in.
 int EvalArguments(value_t forms)
 {
     int count = 0;
-    for (value_t x = forms; x.IsCons(); x = x.Cell()->cdr) {
+    value_t x = forms;
+    LispGuard guard(x);
+    for (; x.IsCons(); x = x.Cell()->cdr) {
         value_t v = LispEval(x.Cell()->car);
         if (v.IsError() || !LispPushArg(v))
             return -1;
@@ -68,23 +87,45 @@ int EvalArguments(value_t forms)
     return count;
 }
 
-// Whether an evaluation in progress is unwinding after quit or a blown
-// bound. An outermost call starts afresh.
-bool Unwinding(LispState &s)
+value_t EvalCall(value_t form);
+
+// An evaluation entered from outside the interpreter: it starts afresh (no
+// unwinding, a full step budget), holds its form guarded for its whole run
+// (the caller need not have rooted it) and turns a refused allocation that
+// got through into ERROR.
+value_t EvalOutermost(value_t form)
 {
-    if (s.m_depth == 0)
-        s.m_abort = false;
-    return s.m_abort;
+    LispState &s = Lisp();
+    LispBeginTopLevel();
+    value_t *valueTop = s.m_valueTop;
+    value_t *argTop = s.m_argTop;
+    value_t *macroTop = s.m_macroTop;
+    try {
+        LispDepth depth;
+        LispGuard guard(form);
+        return EvalCall(form);
+    } catch (const std::bad_alloc &) {
+        s.m_valueTop = valueTop;
+        s.m_argTop = argTop;
+        s.m_macroTop = macroTop;
+        LispWrite("\nOut of memory.");
+        return value_t::Error();
+    }
 }
 
 value_t EvalCall(value_t form)
 {
     LispState &s = Lisp();
-    if (Unwinding(s))
+    if (s.m_depth == 0)
+        return EvalOutermost(form);
+    // Unwinding after quit or a blown bound.
+    if (s.m_abort)
         return value_t::Error();
     LispDepth depth;
     if (!depth.Ok())
         return RecursionTooDeep();
+    if (!LispStep())
+        return value_t::Error();
     value_t head = form.Cell()->car;
     value_t forms = form.Cell()->cdr;
 
@@ -123,6 +164,8 @@ value_t EvalCall(value_t form)
     }
 
     if (head.tag == LispLexClosure) {
+        // The arguments may replace the head in the form: the record stays guarded.
+        LispGuard guard(head);
         LispLambda *lambda = LambdaOf(head);
         value_t *base = s.m_argTop;
         int count = EvalArguments(forms);
@@ -232,7 +275,7 @@ value_t LispEvalTopLevel(value_t x)
     if (s.m_depth == 0) {
         s.m_argTop = s.m_argStack.get();
         s.m_macroTop = s.m_macroStack.get();
-        s.m_abort = false;
+        LispBeginTopLevel();
     }
     value_t *mark = s.m_valueTop;
     if (!LispPushValue(x))
@@ -242,14 +285,41 @@ value_t LispEvalTopLevel(value_t x)
     return result;
 }
 
+namespace {
+
+value_t ApplyOutermost(value_t *v, int count)
+{
+    LispState &s = Lisp();
+    LispBeginTopLevel();
+    value_t *valueTop = s.m_valueTop;
+    value_t *argTop = s.m_argTop;
+    value_t *macroTop = s.m_macroTop;
+    try {
+        LispDepth depth;
+        return LispApply(v, count);
+    } catch (const std::bad_alloc &) {
+        s.m_valueTop = valueTop;
+        s.m_argTop = argTop;
+        s.m_macroTop = macroTop;
+        LispWrite("\nOut of memory.");
+        return value_t::Error();
+    }
+}
+
+} // namespace
+
 value_t LispApply(value_t *v, int count)
 {
     LispState &s = Lisp();
-    if (Unwinding(s) || count < 1)
+    if (s.m_depth == 0)
+        return ApplyOutermost(v, count);
+    if (s.m_abort || count < 1)
         return value_t::Error();
     LispDepth depth;
     if (!depth.Ok())
         return RecursionTooDeep();
+    if (!LispStep())
+        return value_t::Error();
     value_t function = v[0];
     LispGuard guard(function);
     int given = count - 1;
@@ -289,7 +359,7 @@ value_t LispApply(value_t *v, int count)
         std::copy(closure->m_captured.begin(), closure->m_captured.end(), frame);
         std::copy(v + 1, v + 1 + lambda->m_paramCount, frame + captured);
         s.m_valueTop = frame + captured + lambda->m_paramCount;
-        value_t result = LispEval(lambda->m_body);
+        value_t result = EvalBody(lambda);
         // Assignments to captured variables persist in the closure.
         std::copy(frame, frame + captured, closure->m_captured.begin());
         s.m_valueTop = frame;
@@ -327,17 +397,30 @@ value_t LispMakeLambda(value_t params, value_t body, int depth, std::vector<int>
     value_t compiled = LispCompile(body, depth + count, references);
     if (compiled.IsError())
         return compiled;
-    // From here to the record's creation nothing allocates a cell, so the
-    // compiled body cannot be collected in between.
-    auto *lambda = new LispLambda();
+    // Making room for the record may collect.
+    LispGuard guard(compiled);
+    size_t bytes = sizeof(LispLambda) + references.size() * sizeof(int);
+    if (!LispReserveHeap(bytes))
+        return value_t::Error();
+    std::unique_ptr<LispLambda> made;
+    try {
+        LispAllocationFaultPoint();
+        made = std::make_unique<LispLambda>();
+        made->m_references = references;
+        if (outerReferences)
+            outerReferences->reserve(outerReferences->size() + references.size());
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
+    LispLambda *lambda = made.release();
     lambda->m_paramCount = count;
     lambda->m_body = compiled;
     int captured = 0;
     for (int reference : references)
         captured = std::max(captured, depth - reference);
     lambda->m_capturedCount = captured;
-    lambda->m_references = references;
-    LispRegisterHeap(lambda);
+    lambda->m_sandboxed = s.m_sandbox;
+    LispRegisterHeap(lambda, bytes);
     if (outerReferences)
         outerReferences->insert(outerReferences->end(), references.begin(), references.end());
     return value_t::Pointer(LispLexClosure, lambda);
@@ -376,6 +459,8 @@ value_t LispCompile(value_t x, int depth, std::vector<int> &references)
         return LispCompileLet(x.Cell()->cdr, depth, references);
     ListBuilder list;
     value_t rest = x;
+    // Expanding the macros of a LET may change the list being walked.
+    LispGuard guard(rest);
     for (; rest.IsCons(); rest = rest.Cell()->cdr) {
         value_t element = LispCompile(rest.Cell()->car, depth, references);
         if (element.IsError())
@@ -399,8 +484,10 @@ value_t LispCompileLet(value_t args, int depth, std::vector<int> &references)
         return body;
     value_t variables;
     value_t inits;
-    LispGuard guard(variables, inits, body);
-    for (value_t b = bindings; b.IsCons(); b = b.Cell()->cdr) {
+    value_t b = bindings;
+    // The bindings' macros run while the bindings are walked.
+    LispGuard guard(variables, inits, body, b);
+    for (; b.IsCons(); b = b.Cell()->cdr) {
         value_t binding = b.Cell()->car;
         value_t variable = binding;
         value_t init;
@@ -448,11 +535,23 @@ value_t LispMakeClosure(value_t lambdaValue)
         LispPrintf("\nCannot capture the variables of a LAMBDA expresion here.");
         return value_t::Error();
     }
-    auto *closure = new LispClosureRecord();
+    // Making room may collect; the captured values are on the value stack.
+    LispGuard guard(lambdaValue);
+    size_t bytes = sizeof(LispClosureRecord) + static_cast<size_t>(captured) * sizeof(value_t);
+    if (!LispReserveHeap(bytes))
+        return value_t::Error();
+    std::unique_ptr<LispClosureRecord> closure;
+    try {
+        LispAllocationFaultPoint();
+        closure = std::make_unique<LispClosureRecord>();
+        closure->m_captured.assign(s.m_valueTop - captured, s.m_valueTop);
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
     closure->m_lambda = lambda;
-    closure->m_captured.assign(s.m_valueTop - captured, s.m_valueTop);
-    LispRegisterHeap(closure);
-    return value_t::Pointer(LispClosure, closure);
+    LispClosureRecord *made = closure.release();
+    LispRegisterHeap(made, bytes);
+    return value_t::Pointer(LispClosure, made);
 }
 
 bool LispContainsMacroCall(value_t x)
@@ -467,6 +566,8 @@ bool LispContainsMacroCall(value_t x)
         return false;
     if (MacroRecord(head))
         return true;
+    if (!LispStep())
+        return false;
     // A cyclic list is walked once around at most.
     int steps = 0;
     for (value_t e = x; e.IsCons() && steps <= kLispCellCount; e = e.Cell()->cdr, ++steps)
@@ -489,7 +590,10 @@ value_t LispExpandOnce(value_t x)
     if (MacroRecord(head)) {
         value_t *mark = s.m_macroTop;
         int count = 0;
-        for (value_t a = x.Cell()->cdr; a.IsCons(); a = a.Cell()->cdr) {
+        // The arguments' macros run while the arguments are walked.
+        value_t a = x.Cell()->cdr;
+        LispGuard guard(a);
+        for (; a.IsCons(); a = a.Cell()->cdr) {
             value_t expanded = LispExpandOnce(a.Cell()->car);
             if (expanded.IsError()) {
                 s.m_macroTop = mark;
@@ -509,7 +613,7 @@ value_t LispExpandOnce(value_t x)
             return x;
         }
         value_t lambda = record->lambda;
-        LispGuard guard(lambda);
+        LispGuard lambdaGuard(lambda);
         if (count < LambdaOf(lambda)->m_paramCount) {
             s.m_macroTop = mark;
             LispPrintf("\nToo few arguments for macro %s.", LispMessageText(head).c_str());
@@ -521,6 +625,7 @@ value_t LispExpandOnce(value_t x)
     }
     ListBuilder list;
     value_t rest = x;
+    LispGuard guard(rest);
     for (; rest.IsCons(); rest = rest.Cell()->cdr) {
         value_t expanded = LispExpandOnce(rest.Cell()->car);
         if (expanded.IsError())

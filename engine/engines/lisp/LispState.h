@@ -2,6 +2,7 @@
 // Internal to the interpreter: its process-wide state, the heap records that
 // values point to, and the guards that keep temporaries alive and bound the
 // recursion. Nothing outside engine/engines/lisp includes this header.
+#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@ enum class LispHeapKind : uint8_t { String, Lambda, Closure, ArrayStorage, Strea
 
 struct LispHeapObject {
     LispHeapObject *m_next = nullptr;
+    size_t m_bytes = 0; // what it counts toward the heap's total
     LispHeapKind m_kind;
     bool m_marked = false;
 
@@ -41,6 +43,7 @@ struct LispLambda : LispHeapObject {
     value_t m_body;
     std::vector<int> m_references; // compile-time indexes of every variable reference
     int m_capturedCount = 0;       // values below its parameters that it needs at run time
+    bool m_sandboxed = false;      // made in the sandbox: runs sandboxed wherever it is called
 };
 
 struct LispClosureRecord : LispHeapObject {
@@ -68,10 +71,26 @@ struct LispStream : LispHeapObject {
     int m_descriptor = -1;
     bool m_ownsDescriptor = false;
     bool m_collectable = false; // owned by the collector (a stream value), else by its opener
+    int m_error = 0;            // errno of a failed read of a file stream, else 0
 };
 
 void LispReleaseStreamResources(LispStream *stream);
 void LispDeleteHeapObject(LispHeapObject *object);
+
+// Makes room for a heap record of `bytes`: collects when enough was allocated
+// since the last collection (or before every allocation in the tests' mode)
+// and, when the record would pass the heap cap, collects and checks again.
+// False after the message (the evaluation in progress unwinds) when it still
+// would. A collection can run inside: hold values across it on a stack or a guard.
+bool LispReserveHeap(size_t bytes);
+// The tests' simulated failure of the system allocator: throws std::bad_alloc
+// when its turn has come.
+void LispAllocationFaultPoint();
+// Prints the message of an allocation the system refused and starts unwinding
+// the evaluation in progress; ERROR.
+value_t LispOutOfMemory();
+// Adds a record made after LispReserveHeap to the heap's list and total.
+void LispRegisterHeap(LispHeapObject *object, size_t bytes);
 
 // ---- Symbols --------------------------------------------------------------
 
@@ -94,6 +113,10 @@ struct LispSymbolEntry {
 // recurse, and a script from a file must not be able to overflow the host's
 // stack (8 MB by default; sanitizer builds use much larger frames).
 constexpr int kLispMaxDepth = 6000;
+
+// Heap bytes allocated between two collections at the least, however little
+// is live: collecting is not worth it for less.
+constexpr size_t kLispMinCollectionBytes = size_t{8} << 20;
 constexpr size_t kLispMaxStackBytes = 3u << 20;
 
 struct LispState {
@@ -120,6 +143,15 @@ struct LispState {
     std::vector<value_t *> m_guards; // locals of the interpreter's own C++ code
     LispHeapObject *m_heap = nullptr;
     size_t m_heapCount = 0;
+    size_t m_heapBytes = 0;               // held by records and property lists
+    size_t m_heapLimit = kLispDefaultHeapLimit;
+    size_t m_allocatedSinceCollection = 0; // record bytes since the last collection
+    size_t m_collectionThreshold = 0;      // set by each collection
+    int m_failAllocationAfter = -1;        // the tests' simulated allocator failure
+    std::vector<value_t> m_markWork;       // the collector's work list, kept between runs
+
+    uint64_t m_stepLimit = kLispNoStepLimit;
+    int64_t m_stepsLeft = INT64_MAX; // of the top-level evaluation in progress
 
     int m_nilIndex = 0;
     int m_quotIndex = 0;
@@ -156,7 +188,19 @@ public:
     template <typename... V>
     explicit LispGuard(V &...values) : m_count(sizeof...(V))
     {
-        (Lisp().m_guards.push_back(&values), ...);
+        std::vector<value_t *> &guards = Lisp().m_guards;
+        if (guards.size() + sizeof...(V) <= guards.capacity()) {
+            (guards.push_back(&values), ...);
+            return;
+        }
+        // Growing may fail; the list must then stay as it was.
+        size_t before = guards.size();
+        try {
+            (guards.push_back(&values), ...);
+        } catch (...) {
+            guards.resize(before);
+            throw;
+        }
     }
     ~LispGuard() { Lisp().m_guards.resize(Lisp().m_guards.size() - m_count); }
     LispGuard(const LispGuard &) = delete;
@@ -196,6 +240,35 @@ private:
     bool m_ok;
 };
 
+// ---- Steps ----------------------------------------------------------------
+
+// The budget as a count down: what a limit gives a fresh evaluation.
+inline int64_t LispStepsFor(uint64_t limit)
+{
+    return limit == kLispNoStepLimit || limit > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX
+                                                                                 : static_cast<int64_t>(limit);
+}
+
+// Prints the message once and starts unwinding; false.
+bool LispOutOfSteps();
+
+// Takes one step of the budget; false (after the message) when none is left.
+inline bool LispStep()
+{
+    LispState &s = Lisp();
+    if (--s.m_stepsLeft >= 0)
+        return true;
+    return LispOutOfSteps();
+}
+
+// Starts a top-level evaluation: no unwinding left over, a full step budget.
+inline void LispBeginTopLevel()
+{
+    LispState &s = Lisp();
+    s.m_abort = false;
+    s.m_stepsLeft = LispStepsFor(s.m_stepLimit);
+}
+
 // ---- Helpers shared by the interpreter's files ----------------------------
 
 // One collection; the statistics are printed when report is set.
@@ -214,8 +287,10 @@ bool LispEq(value_t a, value_t b);
 // Compiles (let bindings body) into a direct call of a compiled lambda.
 value_t LispCompileLet(value_t args, int depth, std::vector<int> &references);
 bool LispPushValue(value_t v);
-void LispRegisterHeap(LispHeapObject *object);
 void LispRegisterSpecialForms();
 void LispRegisterBuiltinTable();
 // Refuses an operation in sandbox mode (message printed); false when refused.
 bool LispAllowedOutsideSandbox(const char *operation);
+// Refuses a change of the global value of T or NIL (message printed); false
+// when refused.
+bool LispMayChangeGlobal(int index);
