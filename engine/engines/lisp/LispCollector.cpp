@@ -180,8 +180,9 @@ int LispCollector::MarkRoots(int &symbols, int &stack, int &args, int &frame)
     stack = MarkRange(s.m_valueStack.get(), s.m_valueTop);
     args = MarkRange(s.m_argStack.get(), s.m_argTop);
     args += MarkRange(s.m_macroStack.get(), s.m_macroTop);
-    for (value_t *guarded : s.m_guards)
-        args += Mark(*guarded);
+    for (const LispGuard *guard = s.m_guards; guard; guard = guard->Outer())
+        for (int i = 0; i < guard->Count(); ++i)
+            args += Mark(*guard->Value(i));
     for (LispRootNode *node = s.m_roots; node; node = node->m_next)
         frame += Mark(*node->m_slot);
     return symbols + stack + args + frame;

@@ -28,9 +28,6 @@ constexpr int kMaxArrayElements = 1 << 22;
 // Messages hold a head or an argument cut to this many characters.
 constexpr size_t kMessageValueLimit = 160;
 
-// Room for the guards of the deepest evaluation the depth bound allows.
-constexpr size_t kGuardCapacity = size_t{1} << 16;
-
 char UpperAscii(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -84,8 +81,7 @@ void LispInit()
     s.m_argTop = s.m_argStack.get();
     s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);
     s.m_macroTop = s.m_macroStack.get();
-    s.m_guards.clear();
-    s.m_guards.reserve(kGuardCapacity);
+    s.m_guards = nullptr;
     s.m_collectionThreshold = kLispMinCollectionBytes;
     s.m_stepsLeft = LispStepsFor(s.m_stepLimit);
 

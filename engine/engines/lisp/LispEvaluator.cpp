@@ -8,6 +8,7 @@
 #include "engine/engines/lisp/LispEvaluator.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <new>
 
@@ -89,11 +90,13 @@ int EvalArguments(value_t forms)
 
 value_t EvalCall(value_t form);
 
-// An evaluation entered from outside the interpreter: it starts afresh (no
-// unwinding, a full step budget), holds its form guarded for its whole run
-// (the caller need not have rooted it) and turns a refused allocation that
-// got through into ERROR.
-value_t EvalOutermost(value_t form)
+// Runs an evaluation entered from outside the interpreter (no evaluation in
+// progress): it starts afresh, with no unwinding left over and a full step
+// budget, at depth one. The allocations of the interpreter's own C++ objects
+// are not checked one by one: one the system refuses ends the evaluation
+// here with ERROR and the stacks as they were.
+template <typename Run>
+value_t Outermost(Run run)
 {
     LispState &s = Lisp();
     LispBeginTopLevel();
@@ -102,15 +105,24 @@ value_t EvalOutermost(value_t form)
     value_t *macroTop = s.m_macroTop;
     try {
         LispDepth depth;
-        LispGuard guard(form);
-        return EvalCall(form);
-    } catch (const std::bad_alloc &) {
+        return run();
+    } catch (const std::exception &) {
         s.m_valueTop = valueTop;
         s.m_argTop = argTop;
         s.m_macroTop = macroTop;
         LispWrite("\nOut of memory.");
         return value_t::Error();
     }
+}
+
+// The form stays guarded for the whole evaluation: the caller need not have
+// rooted it.
+value_t EvalOutermost(value_t form)
+{
+    return Outermost([&] {
+        LispGuard guard(form);
+        return EvalCall(form);
+    });
 }
 
 value_t EvalCall(value_t form)
@@ -289,21 +301,7 @@ namespace {
 
 value_t ApplyOutermost(value_t *v, int count)
 {
-    LispState &s = Lisp();
-    LispBeginTopLevel();
-    value_t *valueTop = s.m_valueTop;
-    value_t *argTop = s.m_argTop;
-    value_t *macroTop = s.m_macroTop;
-    try {
-        LispDepth depth;
-        return LispApply(v, count);
-    } catch (const std::bad_alloc &) {
-        s.m_valueTop = valueTop;
-        s.m_argTop = argTop;
-        s.m_macroTop = macroTop;
-        LispWrite("\nOut of memory.");
-        return value_t::Error();
-    }
+    return Outermost([&] { return LispApply(v, count); });
 }
 
 } // namespace

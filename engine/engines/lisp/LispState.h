@@ -113,11 +113,13 @@ struct LispSymbolEntry {
 // recurse, and a script from a file must not be able to overflow the host's
 // stack (8 MB by default; sanitizer builds use much larger frames).
 constexpr int kLispMaxDepth = 6000;
+constexpr size_t kLispMaxStackBytes = 3u << 20;
 
 // Heap bytes allocated between two collections at the least, however little
 // is live: collecting is not worth it for less.
 constexpr size_t kLispMinCollectionBytes = size_t{8} << 20;
-constexpr size_t kLispMaxStackBytes = 3u << 20;
+
+class LispGuard;
 
 struct LispState {
     bool m_started = false;
@@ -140,7 +142,7 @@ struct LispState {
     int m_compileVars[kLispCompileTableSize] = {};
 
     LispRootNode *m_roots = nullptr;
-    std::vector<value_t *> m_guards; // locals of the interpreter's own C++ code
+    LispGuard *m_guards = nullptr; // innermost guard of the interpreter's own C++ locals
     LispHeapObject *m_heap = nullptr;
     size_t m_heapCount = 0;
     size_t m_heapBytes = 0;               // held by records and property lists
@@ -182,32 +184,33 @@ inline LispState &Lisp()
 // ---- Guards ---------------------------------------------------------------
 
 // Registers locals of the interpreter's C++ code with the collector for the
-// guard's lifetime, so a collection inside an allocation sees them.
+// guard's lifetime, so a collection inside an allocation sees them. Guards
+// are locals themselves and so end in the reverse order of their start: they
+// form a chain through the C++ stack, which costs no allocation.
 class LispGuard {
 public:
+    static constexpr int kMaxValues = 4;
+
     template <typename... V>
-    explicit LispGuard(V &...values) : m_count(sizeof...(V))
+    explicit LispGuard(V &...values) : m_values{&values...}, m_count(sizeof...(V))
     {
-        std::vector<value_t *> &guards = Lisp().m_guards;
-        if (guards.size() + sizeof...(V) <= guards.capacity()) {
-            (guards.push_back(&values), ...);
-            return;
-        }
-        // Growing may fail; the list must then stay as it was.
-        size_t before = guards.size();
-        try {
-            (guards.push_back(&values), ...);
-        } catch (...) {
-            guards.resize(before);
-            throw;
-        }
+        static_assert(sizeof...(V) >= 1 && sizeof...(V) <= kMaxValues, "one to four values");
+        LispState &s = Lisp();
+        m_outer = s.m_guards;
+        s.m_guards = this;
     }
-    ~LispGuard() { Lisp().m_guards.resize(Lisp().m_guards.size() - m_count); }
+    ~LispGuard() { Lisp().m_guards = m_outer; }
     LispGuard(const LispGuard &) = delete;
     LispGuard &operator=(const LispGuard &) = delete;
 
+    LispGuard *Outer() const { return m_outer; }
+    int Count() const { return m_count; }
+    value_t *Value(int i) const { return m_values[i]; }
+
 private:
-    size_t m_count;
+    value_t *m_values[kMaxValues];
+    int m_count;
+    LispGuard *m_outer;
 };
 
 // One level of C++ recursion. Ok() is false when the depth or the stack used

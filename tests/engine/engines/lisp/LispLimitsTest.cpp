@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <string>
 #include <unistd.h>
 
@@ -46,8 +47,8 @@ protected:
 
     bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
-    // n, or a tenth of it while collecting before every allocation.
-    std::string Count(int n) const { return std::to_string(m_every ? n / 10 : n); }
+    // n, or a hundredth of it while collecting before every allocation.
+    std::string Count(int n) const { return std::to_string(m_every ? n / 100 : n); }
 
     bool m_every = false;
 };
@@ -63,10 +64,11 @@ TEST_F(LispLimitsTest, HeapGarbageCountsTowardACollection)
         EXPECT_EQ(TakeOutput(), "");
         // Strings, closures and lambda records count as well.
         EXPECT_EQ(Run("(defun adder (n) (lambda (x) (+ x n)))"
-                      "(setq s (prints (make-array 2000)))"
-                      "(setq i 0) (while (< i " + Count(20000) + ")"
+                      "(setq big nil) (setq i 0) (while (< i 2000) (progn (setq big (cons i big)) (setq i (+ i 1))))"
+                      "(setq s (prints big))"
+                      "(setq i 0) (while (< i " + Count(50000) + ")"
                       "  (progn (prints s) (adder i) (lambda (y) y) (setq i (+ i 1))))"),
-                  Count(20000));
+                  Count(50000));
         EXPECT_EQ(TakeOutput(), "");
         EXPECT_LT(LispHeapBytes(), size_t{256} << 20);
         EXPECT_EQ(Run("(apply (adder 2) 3)"), "5");
@@ -116,6 +118,33 @@ TEST_F(LispLimitsTest, AnAllocationTheSystemRefusesIsAnError)
         LispFailHeapAllocationAfter(-1);
         EXPECT_EQ(LispPrintToString(LispReadFromString("(a \"b\")")), "(A \"b\")");
         EXPECT_EQ(Run("(+ 1 2)"), "3");
+    });
+}
+
+// A host's built-in whose own allocation fails.
+value_t BuiltinThrowing(value_t *, int)
+{
+    throw std::bad_alloc();
+}
+
+TEST_F(LispLimitsTest, AnAllocationRefusedAnywhereInAnEvaluationEndsOnlyThatEvaluation)
+{
+    BothWays([&] {
+        LispRegisterFunction("throwing", BuiltinThrowing, 0);
+        Run("(defun deep (n) (if (< n 1) (list (throwing)) (list n (deep (- n 1)))))");
+        EXPECT_EQ(Run("(let ((a (list 1 2))) (mapcar (lambda (x) (deep 50)) a))"), "ERROR");
+        EXPECT_EQ(TakeOutput(), "\nOut of memory.");
+        EXPECT_EQ(LispArgStackDepth(), 0u);
+        EXPECT_EQ(LispValueStackDepth(), 0u);
+        value_t *top = LispArgTop();
+        LispPushArg(LispSymbolValue("deep"));
+        LispPushArg(value_t::Int(3));
+        EXPECT_TRUE(LispApply(top, 2).IsError());
+        LispSetArgTop(top);
+        EXPECT_EQ(TakeOutput(), "\nOut of memory.");
+        EXPECT_EQ(Run("(deep 0)"), "ERROR");
+        TakeOutput();
+        EXPECT_EQ(Run("(list (+ 1 2) (prints 'x))"), "(3 \"X\")");
     });
 }
 
@@ -280,26 +309,44 @@ TEST_F(LispLimitsTest, EachTopLevelEvaluationHasAStepBudget)
     });
 }
 
+// A host's formula: its text evaluated in a formula scope with a small budget.
+value_t BuiltinFormula(value_t *args, int)
+{
+    LispFormulaScope formula(size_t{1} << 20, 1000);
+    return LispEval(args[0]);
+}
+
 TEST_F(LispLimitsTest, AFormulaScopeSandboxesAndLimits)
 {
     BothWays([&] {
         {
             LispFormulaScope formula(size_t{4} << 20, 100000);
             EXPECT_TRUE(LispIsSandboxed());
+            EXPECT_EQ(LispStepLimit(), 100000u);
+            EXPECT_LE(LispHeapLimit(), LispHeapBytes() + (size_t{4} << 20));
             EXPECT_EQ(Run("(while t 1)"), "ERROR");
             EXPECT_EQ(TakeOutput(), "\nStep limit of 100000 reached.");
             EXPECT_EQ(Run("(setq keep nil) (while (< (len keep) 100) (setq keep (cons (make-array 100000) keep)))"),
                       "ERROR");
-            EXPECT_TRUE(Contains(TakeOutput(), " bytes reached.")) << "the heap allowance";
-            EXPECT_EQ(Run("(setq keep nil) (len (vec3-free))"), "ERROR");
+            std::string messages = TakeOutput();
+            EXPECT_TRUE(Contains(messages, "\nHeap limit of ")) << messages;
+            EXPECT_EQ(Run("(setq keep nil) (len (make-array 100000))"), "100000");
+            EXPECT_EQ(Run("(quit)"), "ERROR");
             TakeOutput();
         }
         EXPECT_FALSE(LispIsSandboxed());
         EXPECT_EQ(LispStepLimit(), kLispNoStepLimit);
         EXPECT_EQ(LispHeapLimit(), kLispDefaultHeapLimit);
         // Entered during an evaluation, the formula's budget bounds what it runs.
-        EXPECT_EQ(Run("(setq i 0) (while (< i 300000) (setq i (+ i 1)))"), "300000");
+        LispRegisterFunction("formula", BuiltinFormula, 1);
+        EXPECT_EQ(Run("(formula '(+ 1 2))"), "3");
+        EXPECT_EQ(Run("(progn (formula '(while t 1)) (print 'not-reached))"), "ERROR");
+        EXPECT_EQ(TakeOutput(), "\nStep limit of 1000 reached.");
+        EXPECT_EQ(Run("(formula '(file-remove \"nothing\"))"), "ERROR");
+        EXPECT_EQ(TakeOutput(), "\nLISP ERROR: FILE-REMOVE is not allowed in this script.");
+        EXPECT_EQ(Run("(progn (formula '(+ 1 2)) (setq i 0) (while (< i 300000) (setq i (+ i 1))))"), "300000");
         EXPECT_EQ(TakeOutput(), "");
+        EXPECT_FALSE(LispIsSandboxed());
         EXPECT_EQ(Run("(+ 1 2)"), "3");
     });
 }
