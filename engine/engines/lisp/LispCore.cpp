@@ -79,6 +79,7 @@ void LispInit()
     s.m_valueTop = s.m_valueStack.get();
     s.m_argStack = std::make_unique<value_t[]>(kLispArgStackSize);
     s.m_argTop = s.m_argStack.get();
+    s.m_argEnd = s.m_argStack.get() + kLispArgStackSize;
     s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);
     s.m_macroTop = s.m_macroStack.get();
     s.m_guards = nullptr;
@@ -642,7 +643,7 @@ void LispRegisterSpecialForm(const char *name, LispSpecialFormFn handler)
 bool LispPushArg(value_t v)
 {
     LispState &s = Lisp();
-    if (s.m_argTop - s.m_argStack.get() >= kLispArgStackSize) {
+    if (s.m_argTop >= s.m_argEnd) {
         LispAbort("\nArgument stack is full.");
         return false;
     }

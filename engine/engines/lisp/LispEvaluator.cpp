@@ -41,8 +41,11 @@ LispLambda *LambdaOf(value_t v)
     return static_cast<LispLambda *>(v.u.p);
 }
 
+// What is rare stays out of the evaluator's hot path.
+#define LISP_COLD __attribute__((noinline))
+
 // The body of a lambda made in the sandbox, called from outside it.
-value_t EvalSandboxed(value_t body)
+LISP_COLD value_t EvalSandboxed(value_t body)
 {
     LispSandboxScope sandbox;
     return LispEval(body);
@@ -72,17 +75,25 @@ value_t RunLambda(LispLambda *lambda, const value_t *args)
 }
 
 // Evaluates the argument forms left to right onto the argument stack; their
-// count, or -1 when one of them failed. The cell being walked stays guarded:
-// an argument may cut the list it stands in.
+// count, or -1 when one of them failed. An argument's slot holds the cell
+// being walked until it holds the argument's value: an argument may cut the
+// list it stands in.
 int EvalArguments(value_t forms)
 {
+    LispState &s = Lisp();
     int count = 0;
-    value_t x = forms;
-    LispGuard guard(x);
-    for (; x.IsCons(); x = x.Cell()->cdr) {
-        value_t v = LispEval(x.Cell()->car);
-        if (v.IsError() || !LispPushArg(v))
+    for (value_t x = forms; x.IsCons(); x = x.Cell()->cdr) {
+        value_t *slot = s.m_argTop;
+        if (slot >= s.m_argEnd) {
+            LispPushArg(x); // the message, and unwinding
             return -1;
+        }
+        *slot = x;
+        s.m_argTop = slot + 1;
+        value_t v = LispEval(x.Cell()->car);
+        if (v.IsError())
+            return -1;
+        *slot = v;
         ++count;
     }
     return count;
@@ -96,7 +107,7 @@ value_t EvalCall(value_t form);
 // are not checked one by one: one the system refuses ends the evaluation
 // here with ERROR and the stacks as they were.
 template <typename Run>
-value_t Outermost(Run run)
+LISP_COLD value_t Outermost(Run run)
 {
     LispState &s = Lisp();
     LispBeginTopLevel();
@@ -117,7 +128,7 @@ value_t Outermost(Run run)
 
 // The form stays guarded for the whole evaluation: the caller need not have
 // rooted it.
-value_t EvalOutermost(value_t form)
+LISP_COLD value_t EvalOutermost(value_t form)
 {
     return Outermost([&] {
         LispGuard guard(form);
@@ -299,7 +310,7 @@ value_t LispEvalTopLevel(value_t x)
 
 namespace {
 
-value_t ApplyOutermost(value_t *v, int count)
+LISP_COLD value_t ApplyOutermost(value_t *v, int count)
 {
     return Outermost([&] { return LispApply(v, count); });
 }

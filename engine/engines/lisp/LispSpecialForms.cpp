@@ -40,9 +40,11 @@ value_t Quot(value_t args)
 value_t And(value_t args)
 {
     value_t result;
-    value_t x = args;
-    LispGuard guard(x);
-    for (; x.IsCons(); x = x.Cell()->cdr) {
+    LispArgSlot walked(args);
+    if (!walked.Ok())
+        return value_t::Error();
+    for (value_t x = args; x.IsCons(); x = x.Cell()->cdr) {
+        walked.Set(x);
         if (!LispStep())
             return value_t::Error();
         result = LispEval(x.Cell()->car);
@@ -54,9 +56,11 @@ value_t And(value_t args)
 
 value_t Or(value_t args)
 {
-    value_t x = args;
-    LispGuard guard(x);
-    for (; x.IsCons(); x = x.Cell()->cdr) {
+    LispArgSlot walked(args);
+    if (!walked.Ok())
+        return value_t::Error();
+    for (value_t x = args; x.IsCons(); x = x.Cell()->cdr) {
+        walked.Set(x);
         if (!LispStep())
             return value_t::Error();
         value_t result = LispEval(x.Cell()->car);
@@ -143,9 +147,11 @@ value_t Prog1(value_t args)
 value_t Progn(value_t args)
 {
     value_t result;
-    value_t x = args;
-    LispGuard guard(x);
-    for (; x.IsCons(); x = x.Cell()->cdr) {
+    LispArgSlot walked(args);
+    if (!walked.Ok())
+        return value_t::Error();
+    for (value_t x = args; x.IsCons(); x = x.Cell()->cdr) {
+        walked.Set(x);
         if (!LispStep())
             return value_t::Error();
         result = LispEval(x.Cell()->car);
@@ -171,12 +177,17 @@ value_t If(value_t args)
         LispPrintf("\nIllegal IF special form.");
         return value_t::Error();
     }
-    // The test may cut the branches from the form.
-    value_t branches = args.Cell()->cdr;
-    LispGuard guard(branches);
-    value_t test = LispEval(args.Cell()->car);
+    value_t test;
+    {
+        // The test may cut the branches from the form.
+        LispArgSlot held(args);
+        if (!held.Ok())
+            return value_t::Error();
+        test = LispEval(args.Cell()->car);
+    }
     if (test.IsError())
         return test;
+    value_t branches = args.Cell()->cdr;
     if (!test.IsNil())
         return LispEval(First(branches));
     return LispEval(First(Rest(branches)));
