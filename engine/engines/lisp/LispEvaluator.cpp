@@ -41,7 +41,9 @@ LispLambda *LambdaOf(value_t v)
     return static_cast<LispLambda *>(v.u.p);
 }
 
-// What is rare stays out of the evaluator's hot path.
+// The hot path (LispEval, EvalCall, EvalArguments, RunLambda, EvalBody) is
+// declared inline so that it compiles into few functions; what is rare
+// stays out of it.
 #define LISP_COLD __attribute__((noinline))
 
 // The body of a lambda made in the sandbox, called from outside it.
@@ -51,7 +53,7 @@ LISP_COLD value_t EvalSandboxed(value_t body)
     return LispEval(body);
 }
 
-value_t EvalBody(const LispLambda *lambda)
+inline value_t EvalBody(const LispLambda *lambda)
 {
     if (lambda->m_sandboxed && !Lisp().m_sandbox)
         return EvalSandboxed(lambda->m_body);
@@ -60,7 +62,7 @@ value_t EvalBody(const LispLambda *lambda)
 
 // Runs a lambda's body with the first parameter-count values of args as its
 // parameters. The caller keeps the lambda reachable.
-value_t RunLambda(LispLambda *lambda, const value_t *args)
+inline value_t RunLambda(LispLambda *lambda, const value_t *args)
 {
     LispState &s = Lisp();
     value_t *frame = s.m_valueTop;
@@ -78,7 +80,7 @@ value_t RunLambda(LispLambda *lambda, const value_t *args)
 // count, or -1 when one of them failed. An argument's slot holds the cell
 // being walked until it holds the argument's value: an argument may cut the
 // list it stands in.
-int EvalArguments(value_t forms)
+inline int EvalArguments(value_t forms)
 {
     LispState &s = Lisp();
     int count = 0;
@@ -99,7 +101,7 @@ int EvalArguments(value_t forms)
     return count;
 }
 
-value_t EvalCall(value_t form);
+inline value_t EvalCall(value_t form);
 
 // Runs an evaluation entered from outside the interpreter (no evaluation in
 // progress): it starts afresh, with no unwinding left over and a full step
@@ -136,7 +138,7 @@ LISP_COLD value_t EvalOutermost(value_t form)
     });
 }
 
-value_t EvalCall(value_t form)
+inline value_t EvalCall(value_t form)
 {
     LispState &s = Lisp();
     if (s.m_depth == 0)
