@@ -39,7 +39,8 @@ struct LispFunctionRecord {
 void LispInit();
 bool LispIsStarted();
 // Back to the state right after LispInit (used by tests). The output sink and
-// the start-up hooks stay; values held by root nodes are dropped.
+// the start-up hooks stay; values held by root nodes are dropped; the heap
+// and step limits go back to their defaults.
 void LispReset();
 // Registration callbacks run at the end of every start (field functions,
 // prelude macros). A hook added after the start runs at once as well.
