@@ -10,6 +10,7 @@
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSceneText.h"
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
@@ -246,7 +247,7 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
     LevelGuard level(stream);
     if (!level.ok() || word.empty())
         return nullptr;
-    if (word[0] == '#') {
+    if (word[0] == SgSceneText::kComment) {
         stream.SkipLine();
         return nullptr;
     }
@@ -483,7 +484,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
         }
         case ',':
             continue;
-        case '#':
+        case SgSceneText::kComment:
             stream.SkipLine();
             continue;
         default:
@@ -623,11 +624,11 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     stream.Report(std::string("Bad value for the field ") + fieldName + " of " + container->GetClassName() +
                       "; it keeps its value",
                   "Warning");
-    if (first == '[') {
+    if (first == SgSceneText::kListOpen) {
         // The list broke off inside: its rest runs to the closing bracket.
         for (;;) {
             const int c = stream.Get();
-            if (c == EOF || c == ']')
+            if (c == EOF || c == SgSceneText::kListClose)
                 break;
         }
     } else {

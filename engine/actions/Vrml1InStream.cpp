@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSceneText.h"
 #include "platform/Notifier.h"
 
 // --- Vrml1LineBuffer -------------------------------------------------------------
@@ -91,7 +92,8 @@ bool IsBlank(int c)
 
 bool IsBracket(int c)
 {
-    return c == '{' || c == '}' || c == '[' || c == ']' || c == ',';
+    return c == '{' || c == '}' || c == SgSceneText::kListOpen || c == SgSceneText::kListClose ||
+           c == SgSceneText::kListSeparator;
 }
 
 // Characters that never stand in scene text: what makes a file binary.
@@ -179,11 +181,7 @@ bool Vrml1InStream::ReadWord(std::string &word, bool splitBrackets)
 
 void Vrml1InStream::SkipLine()
 {
-    for (;;) {
-        const int c = m_buffer.sbumpc();
-        if (c == EOF || c == '\n')
-            return;
-    }
+    SgSceneText::SkipComment(m_buffer);
 }
 
 namespace {
@@ -232,7 +230,7 @@ bool Vrml1InStream::SkipBracketed()
             if (!SkipQuoted(m_buffer))
                 return false;
             break;
-        case '#':
+        case SgSceneText::kComment:
             SkipLine();
             break;
         default:
