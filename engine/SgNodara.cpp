@@ -94,6 +94,7 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/handlers/SgTool.h"
 #include "engine/handlers/SgUserHandler.h"
+#include "engine/tools/SgExamineViewHandler.h"
 #include "utilities/Brannic.h"
 
 namespace {
@@ -230,6 +231,8 @@ void SgNodara::Init()
     SgUserHandler::InitClass();
     SgSelectionHandler::InitClass();
     SgAnimationMngr::InitClass();
+    // The concrete tools.
+    SgExamineViewHandler::InitClass();
 
     // Traversal state elements: registered before any action enables them,
     // in a fixed order that fixes their frame slots.

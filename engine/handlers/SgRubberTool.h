@@ -6,6 +6,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgTool.h"
 
+class SgDocument;
 class SgObject;
 class SgSeparator;
 class SgTransform;
@@ -16,6 +17,8 @@ class SgRubberTool : public SgTool {
     // Every rubber tool works on the XY plane; the argument is not used.
     SgRubberTool();
     explicit SgRubberTool(const Plane &plane);
+    // A tool deleted while it runs gives back what Start took: the undo
+    // recording it switched off and the mouse capture.
     ~SgRubberTool() override;
 
     // Prepares the tool to edit the object the path ends at: the object and
@@ -42,4 +45,11 @@ protected:
     SgObject *m_pEditSeparator = nullptr;
     SgRef<SgSeparator> m_pTempSeparator;
     SgTransform *m_pTransform = nullptr;
+
+private:
+    void RestoreUndo();
+
+    // The document whose undo recording Start switched off, until Finish
+    // switches it on again.
+    SgDocument *m_pUndoOffDocument = nullptr;
 };
