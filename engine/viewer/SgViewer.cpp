@@ -53,7 +53,12 @@ constexpr int kRefineInterval = 20;
 void ReportBoundaryError(const char *where, const char *what)
 {
     if (ReportMngr *reports = ReportMngr::getInstance()) {
-        static const int package = reports->AddPackage("Viewer");
+        static const int package = [reports] {
+            const int index = reports->AddPackage("Viewer");
+            // Errors at the boundary are always worth a line in the log.
+            reports->EnableReport(index, ReportMngr::LEVEL_WARN);
+            return index;
+        }();
         reports->Report(package, ReportMngr::LEVEL_ERROR, __FILE__, __LINE__, "%s: %s", where, what);
     }
 }
@@ -397,8 +402,10 @@ int SgViewer::HandleMessageUnguarded(unsigned message, std::uintptr_t wParam, st
 
         auto dispatch = [&]() {
             action.NewEvent();
-            if (action.m_pViewport && action.m_pViewport->GetNodara())
-                action.Apply(action.m_pViewport->GetNodara());
+            // The action stops at a failing handler and keeps its text.
+            if (action.m_pViewport && action.m_pViewport->GetNodara() &&
+                !action.Apply(action.m_pViewport->GetNodara()) && action.HasFailed())
+                ReportBoundaryError("event", action.GetError().c_str());
         };
 
         if (message == SgEventHandler::kTimer) {
