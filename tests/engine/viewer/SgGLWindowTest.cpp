@@ -11,7 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgBillboard.h"
+#include "engine/nodes/properties/SgLightModel.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/handlers/SgEventHandler.h"
 #include "engine/handlers/SgTool.h"
 #include "engine/render/SgViewport.h"
@@ -280,6 +287,47 @@ TEST(SgGLWindowTest, ErrorsAtThePaintAndEventBoundariesAreReportedAndTheWindowGo
     }
     EXPECT_TRUE(sawEvent) << "the handler's error is logged";
     EXPECT_TRUE(sawPaint) << "the paint's error is logged";
+}
+
+// Red rows in a column of the window.
+int RedRows(WindowHarness &h, int x, int height)
+{
+    int rows = 0;
+    for (int y = 0; y < height; ++y)
+        rows += IsRed(h.At(x, y)) ? 1 : 0;
+    return rows;
+}
+
+TEST(SgGLWindowTest, BillboardSizedInPixelsCoversThemWhateverTheWindowAndCamera)
+{
+    WindowHarness h(640, 480);
+    h.Viewport()->GetLightModel()->m_model.Set(0);
+    // { T, billboard, material, a flat unit square facing the camera }: the
+    // billboard rewrites T.
+    auto *object = new SgObject(false, false);
+    auto *billboard = new SgBillboard;
+    billboard->m_sizeType.Set(1);
+    billboard->m_size.Set(100.0f);
+    auto *material = new SgMaterial;
+    material->m_diffuseColor.SetVals(1, &kRed);
+    auto *square = new SgCube;
+    // Width along x, depth along y, height along z (towards the camera).
+    square->m_width.Set(1.0);
+    square->m_depth.Set(1.0);
+    square->m_height.Set(0.001);
+    object->AddChild(new SgTransform);
+    object->AddChild(billboard);
+    object->AddChild(material);
+    object->AddChild(square);
+    h.Document()->GetRoot()->AddChild(object);
+
+    h.Paint();
+    EXPECT_NEAR(RedRows(h, 320, 480), 100, 2) << "one unit of the content covers 100 pixels";
+    h.Window().Resize(400, 300);
+    EXPECT_NEAR(RedRows(h, 200, 300), 100, 2) << "after the window shrank";
+    h.Viewport()->GetCameraTransform()->m_translation.Set(Vec3(0, 0, 12));
+    h.Paint();
+    EXPECT_NEAR(RedRows(h, 200, 300), 100, 2) << "with the camera further away";
 }
 
 } // namespace
