@@ -1,5 +1,7 @@
 #include "engine/viewer/SgHandleEventAction.h"
 
+#include <set>
+
 #include "engine/core/SgElementClasses.h"
 #include "engine/render/SgRayPickAction.h"
 #include "engine/core/SgState.h"
@@ -23,6 +25,24 @@
 
 SG_ACTION_SOURCE(SgHandleEventAction, "SgHandleEventAction")
 
+namespace {
+// Every event action alive, so that a handler that goes away while one of
+// them names it as the grabbing handler is forgotten there.
+std::set<SgHandleEventAction *> &LiveActions()
+{
+    static std::set<SgHandleEventAction *> actions;
+    return actions;
+}
+
+void ForgetHandler(SgEventHandler *handler)
+{
+    for (SgHandleEventAction *action : LiveActions()) {
+        if (action->GetTool() == handler)
+            action->SetTool(nullptr);
+    }
+}
+} // namespace
+
 void SgHandleEventAction::InitClass()
 {
     if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))
@@ -44,6 +64,7 @@ void SgHandleEventAction::InitClass()
     EnableElement<SelcctionBehaviorElement>(s_aiEnabledElements, s_iEnabledCount);
     // The handlers read the window message of the event this action carries.
     SgEventHandler::SetMessageReader(&ReadMessage);
+    SgEventHandler::SetGoneHook(&ForgetHandler);
     InstallToolLink();
 }
 
@@ -109,10 +130,12 @@ int SgHandleEventAction::ReadMessage(SgHandleEventAction *action)
 SgHandleEventAction::SgHandleEventAction()
 {
     InitState();
+    LiveActions().insert(this);
 }
 
 SgHandleEventAction::~SgHandleEventAction()
 {
+    LiveActions().erase(this);
     delete m_pPick;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/handlers/SgTool.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/render/SgViewport.h"
+#include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
 #include "tests/engine/viewer/WindowHarness.h"
 
@@ -99,8 +100,12 @@ TEST_F(ToolInWindowTest, ToolDeletedMidDragGivesTheCaptureBack)
     m_h.AddViewHandler(tool);
     m_h.Down(Button::Left, kCentre);
     ASSERT_TRUE(m_h.HasCapture());
+    // The tool grabs the events, as a tool does for the rest of its drag.
+    SgHandleEventAction *action = m_h.Viewer()->GetEventAction();
+    action->SetTool(tool);
     ViewRoot()->DeleteChild(tool);
     EXPECT_FALSE(m_h.HasCapture()) << "a deleted tool must not leave the mouse captured";
+    EXPECT_EQ(action->GetTool(), nullptr) << "the action must not hand the next event to a deleted tool";
     EXPECT_EQ(m_h.Move({330, 250}), 1) << "the flag is the module's: it stays until someone clears it";
 }
 
