@@ -73,6 +73,8 @@ bool FennixApp::OnInit()
         s_exitStatus = 1;
         return false;
     }
+    if (!canvas->HasAccumulation())
+        std::fprintf(stderr, "fennix: the display has no accumulation buffer; edges are drawn without smoothing\n");
     auto *sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(canvas, 1, wxEXPAND);
     frame->SetSizer(sizer);

@@ -430,11 +430,9 @@ int SgViewer::HandleMessageUnguarded(unsigned message, std::uintptr_t wParam, st
             Render(false);
             CountFrame(start, GetClock().Milliseconds());
         } else if ((message == kActivate || message == kNcActivate) && (wParam & 0xFFFFu) != 0) {
-            if (m_pDocument && m_pDocument->GetActiveViewer() != this) {
+            // The document tells its owner through the viewer-changed callback.
+            if (m_pDocument && m_pDocument->GetActiveViewer() != this)
                 m_pDocument->SetActiveViewer(this);
-                if (SgDocument::ViewerChangedFn changed = m_pDocument->GetViewerChangedCallback())
-                    changed(m_pDocument->GetContext());
-            }
         }
     }
     // Last: destroying the window may end this viewer.

@@ -104,6 +104,39 @@ TEST(SgGLWindowTest, ExposePolicyByAreaAndBackBufferFlag)
     }
 }
 
+TEST(SgGLWindowTest, ExposeAfterAnotherWindowWasRenderedIntoRendersAgain)
+{
+    WindowHarness first(64, 64);
+    WindowHarness second(64, 64);
+    first.AddCube(kRed);
+    first.Paint();
+    second.Paint();
+    ASSERT_TRUE(first.BackBuffer());
+    const int renders = first.RenderCount();
+    first.Expose(0, 0, 8, 8);
+    EXPECT_EQ(first.RenderCount(), renders + 1) << "the context last drew into the other window";
+    EXPECT_TRUE(IsRed(first.At(32, 32)));
+    first.Expose(0, 0, 8, 8);
+    EXPECT_EQ(first.RenderCount(), renders + 1) << "now it is the window last rendered into: a swap does";
+}
+
+TEST(SgGLWindowTest, ActivationMakesTheViewerCurrentAndTellsTheOwner)
+{
+    WindowHarness h(64, 64);
+    static int changes = 0;
+    changes = 0;
+    h.Document()->SetViewerChangedCallback([](void *) { ++changes; });
+    h.Document()->SetActiveViewer(nullptr);
+    changes = 0;
+    h.Window().Send(SgWM::kActivate, 0, 0);
+    EXPECT_EQ(h.Document()->GetActiveViewer(), nullptr) << "a deactivation changes nothing";
+    h.Window().Send(SgWM::kActivate, 1, 0);
+    EXPECT_EQ(h.Document()->GetActiveViewer(), h.Viewer());
+    EXPECT_EQ(changes, 1);
+    h.Window().Send(SgWM::kNcActivate, 1, 0);
+    EXPECT_EQ(changes, 1) << "already current: the owner hears nothing";
+}
+
 TEST(SgGLWindowTest, RefinementPassesFollowThePaintOnTheTimer)
 {
     WindowHarness h(640, 480);
