@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """fennix SCENE under a virtual X server of this test's own, driven by real X
 input events: the window shows the scene, a left drag turns it, the wheel
-zooms, the window resizes, and Ctrl+Q closes it with exit status 0.
+zooms, the window resizes, and Ctrl+Q closes it with exit status 0. A scene
+that is not there ends with status 1 and a message.
 
   fennix_window_test.py FENNIX SCENE [--keep-shots DIR]
 """
@@ -129,6 +130,15 @@ def main():
     server, display = start_xvfb()
     screen = Screen(display)
     env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
+
+    # A scene that is not there opens no window and says why.
+    missing = subprocess.run([args.fennix, args.scene + ".missing"], env=env, stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, timeout=60)
+    if missing.returncode != 1 or b"missing" not in missing.stderr:
+        server.terminate()
+        fail("a missing scene should end with status 1 and a message, not %d: %s"
+             % (missing.returncode, missing.stderr.decode(errors="replace")))
+
     program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     try:
         window = screen.window(os.path.basename(args.scene))
