@@ -1,6 +1,7 @@
 #include "host/WindowCommand.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -120,6 +121,12 @@ wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 
 int RunWindowCommand(int argc, char **argv, const char *scenePath)
 {
+    const char *display = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland)) {
+        std::fprintf(stderr, "fennix: no display to open a window on (set DISPLAY, or run it under xvfb-run -a)\n");
+        return 1;
+    }
     s_scenePath = scenePath;
     s_exitStatus = 0;
     const int status = wxEntry(argc, argv);
