@@ -47,6 +47,8 @@ public:
 
 class FennixApp : public wxApp {
 public:
+    // OnExit is not called when OnInit fails: the document goes here then.
+    ~FennixApp() override { SgDocument::Destroy(m_document); }
     bool OnInit() override;
     int OnExit() override;
 
