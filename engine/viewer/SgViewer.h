@@ -145,6 +145,7 @@ private:
     bool HasWindow() const { return m_pWindow && m_hWnd; }
 
     std::vector<std::unique_ptr<SgViewport>> m_Viewports;
+    // Kinds 0 and 1: listens to the platform window that m_hWnd names.
     std::unique_ptr<SgGLWindow> m_pWindow;
     SgSeparator *m_pScene = nullptr;
     SgDocument *m_pDocument = nullptr;
