@@ -75,6 +75,9 @@ void SgGLWindow::SwapBuffers()
         return;
     context->SwapBuffers();
     ++m_nSwaps;
+    // A swap that leaves the back buffer undefined takes the final frame with it.
+    if (!m_pWindow->BackBufferKeptBySwap())
+        m_bBackBuffer = false;
 }
 
 bool SgGLWindow::isNewWin()

@@ -297,8 +297,10 @@ void SgViewer::Render(bool refine)
         if (m_nCurrentPass > m_nPassCount - 1) {
             m_nCurrentPass = 0;
             m_bFinalFrame = true;
+            // The last pass was shown with a swap: the back buffer holds the
+            // final frame only where a swap keeps it.
             if (window)
-                window->SetBackBuffer(true);
+                window->SetBackBuffer(window->GetHandle()->BackBufferKeptBySwap());
         } else if (window) {
             window->SetTimer(kRefineInterval);
         }

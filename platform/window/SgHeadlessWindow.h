@@ -27,6 +27,9 @@ public:
     SgRect GetClientRect() const override { return {0, 0, m_width, m_height}; }
     SgRect GetPaintClipBox() const override { return m_clipBox; }
     void InvalidateNow() override { Expose(GetClientRect()); }
+    // The offscreen swap copies; a test can make it behave like a flip.
+    bool BackBufferKeptBySwap() const override { return m_bBackKept; }
+    void SetBackBufferKeptBySwap(bool kept) { m_bBackKept = kept; }
 
     void SetTimer(std::uintptr_t id, int milliseconds) override;
     void KillTimer(std::uintptr_t id) override;
@@ -74,4 +77,5 @@ private:
     bool m_bCapture = false;
     bool m_bFocus = false;
     bool m_bDestroyed = false;
+    bool m_bBackKept = true;
 };

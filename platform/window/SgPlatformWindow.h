@@ -51,6 +51,10 @@ public:
     virtual SgRect GetPaintClipBox() const = 0;
     // Marks the whole window for painting and paints it before returning.
     virtual void InvalidateNow() = 0;
+    // After the last swap the back buffer still holds the picture that the
+    // swap showed. Window systems that flip buffers (or cannot tell) leave
+    // it undefined: a later paint must render rather than swap it again.
+    virtual bool BackBufferKeptBySwap() const = 0;
 
     // Periodic timers: each tick is a timer message carrying the id.
     virtual void SetTimer(std::uintptr_t id, int milliseconds) = 0;

@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 #include <GL/glx.h>
+#include <GL/glxext.h>
+
+#include <cstring>
 
 #include <wx/dcclient.h>
 #include <wx/toplevel.h>
@@ -134,7 +137,12 @@ public:
         glDrawBuffer(buffer == Buffer::Front ? GL_FRONT : GL_BACK);
     }
     Buffer GetDrawBuffer() const override { return m_drawBuffer; }
-    void SwapBuffers() override { m_canvas.SwapBuffers(); }
+    void SwapBuffers() override
+    {
+        m_canvas.SwapBuffers();
+        m_backKept = BackBufferAge() == 1;
+    }
+    bool IsBackKept() const { return m_backKept; }
     Proc GetProcAddress(const char *name) const override
     {
         return glXGetProcAddressARB(reinterpret_cast<const GLubyte *>(name));
@@ -143,8 +151,25 @@ public:
     GLPixelFormat m_format;
 
 private:
+    // How many swaps ago the back buffer's contents were drawn: 1 when a swap
+    // copies (the back buffer still holds what is shown), 0 when unknown.
+    static unsigned BackBufferAge()
+    {
+        Display *display = glXGetCurrentDisplay();
+        const GLXDrawable drawable = glXGetCurrentDrawable();
+        if (!display || !drawable)
+            return 0;
+        const char *extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+        if (!extensions || !std::strstr(extensions, "GLX_EXT_buffer_age"))
+            return 0;
+        unsigned age = 0;
+        glXQueryDrawable(display, drawable, GLX_BACK_BUFFER_AGE_EXT, &age);
+        return age;
+    }
+
     SgWxGLWindow &m_canvas;
     Buffer m_drawBuffer = Buffer::Back;
+    bool m_backKept = false;
 };
 
 class SgWxGLWindow::Timer : public wxTimer {
@@ -234,6 +259,11 @@ void SgWxGLWindow::InvalidateNow()
         return;
     Refresh(false);
     Update();
+}
+
+bool SgWxGLWindow::BackBufferKeptBySwap() const
+{
+    return m_context && m_context->IsBackKept();
 }
 
 void SgWxGLWindow::SetTimer(std::uintptr_t id, int milliseconds)

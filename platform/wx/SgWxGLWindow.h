@@ -26,6 +26,8 @@ public:
     SgRect GetClientRect() const override;
     SgRect GetPaintClipBox() const override { return m_clipBox; }
     void InvalidateNow() override;
+    // Known only where the display reports the back buffer's age.
+    bool BackBufferKeptBySwap() const override;
 
     void SetTimer(std::uintptr_t id, int milliseconds) override;
     void KillTimer(std::uintptr_t id) override;

@@ -104,6 +104,25 @@ TEST(SgGLWindowTest, ExposePolicyByAreaAndBackBufferFlag)
     }
 }
 
+TEST(SgGLWindowTest, WhereASwapLeavesTheBackBufferUndefinedEveryExposeRenders)
+{
+    WindowHarness h(64, 64);
+    h.AddCube(kRed);
+    h.Window().SetBackBufferKeptBySwap(false);
+    h.Paint();
+    EXPECT_FALSE(h.BackBuffer()) << "the swap took the final frame with it";
+    int renders = h.RenderCount();
+    h.Expose(0, 0, 4, 4);
+    EXPECT_EQ(h.RenderCount(), renders + 1) << "a small expose renders instead of showing an undefined buffer";
+    h.Advance(1000);
+    EXPECT_EQ(h.Viewer()->GetCurrentPass(), 0) << "the refinement ran to its end";
+    EXPECT_FALSE(h.BackBuffer()) << "its last swap leaves nothing to show again either";
+    renders = h.RenderCount();
+    h.Expose(0, 0, 4, 4);
+    EXPECT_EQ(h.RenderCount(), renders + 1);
+    EXPECT_TRUE(IsRed(h.At(32, 32)));
+}
+
 TEST(SgGLWindowTest, ExposeAfterAnotherWindowWasRenderedIntoRendersAgain)
 {
     WindowHarness first(64, 64);
