@@ -99,6 +99,26 @@ void SgRubberTool::Finish(SgHandleEventAction *action)
     SgTool::Finish(action);
 }
 
+void SgRubberTool::DrawRubber(SgHandleEventAction *action)
+{
+    SgViewer *viewer = SgToolLink::Viewer(action);
+    SgRef<SgSeparator> temp = m_pTempSeparator;
+    if (!temp || !m_pEditSeparator) {
+        SgToolLink::Redraw(viewer, true);
+        return;
+    }
+    SgObject *edit = m_pEditSeparator;
+    edit->AddChild(temp.get());
+    temp->ReleaseDocument();
+    // The rubber geometry leaves the scene again whatever the redraw does.
+    struct Leave {
+        SgObject *edit;
+        SgSeparator *temp;
+        ~Leave() { edit->DeleteChild(temp); }
+    } leave{edit, temp.get()};
+    SgToolLink::Redraw(viewer, true);
+}
+
 void SgRubberTool::SetTempSeparator(SgSeparator *separator)
 {
     m_pTempSeparator = separator;

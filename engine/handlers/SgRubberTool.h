@@ -29,6 +29,10 @@ class SgRubberTool : public SgTool {
     void Start(SgHandleEventAction *action, PickedPointQuery *query) override;
     // Nothing on an idle tool.
     void Finish(SgHandleEventAction *action) override;
+    // Shows the rubber geometry: the temp separator joins the edit
+    // separator for one redraw of every viewer of the document, outside
+    // the document and its undo list, and leaves it again.
+    virtual void DrawRubber(SgHandleEventAction *action);
     // Derived tools make their edit and temp separators here.
     virtual void CreateObjectGroup() {}
 

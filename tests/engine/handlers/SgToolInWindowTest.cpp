@@ -9,7 +9,10 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgRubberTool.h"
 #include "engine/handlers/SgTool.h"
+#include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/render/SgViewport.h"
 #include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
@@ -166,6 +169,57 @@ TEST_F(ToolInWindowTest, ProjectOnPlaneFollowsTheCursorAndKeepsItsPointWhenTheVi
     m_h.Move(kCentre);
     EXPECT_LT((tool->GetCurrentPoint() - target).Length(), 0.02) << "a grazing ray keeps the last point";
     m_h.Up(Button::Left, kCentre);
+}
+
+// Shows a blue box two units right of the origin as rubber geometry while
+// the mouse moves.
+class RubberBoxTool : public CreatingTool {
+public:
+    void CreateObjectGroup() override
+    {
+        CreatingTool::CreateObjectGroup();
+        SgSeparator *temp = GetTempSeparator();
+        auto *transform = new SgTransform;
+        transform->m_translation.Set(Vec3(2, 0, 0));
+        auto *material = new SgMaterial;
+        const Color blue(0, 0, 1, 1);
+        material->m_diffuseColor.SetVals(1, &blue);
+        temp->AddChild(transform);
+        temp->AddChild(material);
+        temp->AddChild(new SgCube);
+    }
+    int OnMouseMove(SgHandleEventAction *action) override
+    {
+        if (!IsStarted())
+            return 0;
+        DrawRubber(action);
+        return 1;
+    }
+};
+
+bool IsBlue(const Pixel &p)
+{
+    return p[2] > 150 && p[0] < 60 && p[1] < 60;
+}
+
+TEST_F(ToolInWindowTest, RubberGeometryIsDrawnDuringTheDragOnly)
+{
+    auto *tool = new RubberBoxTool;
+    m_h.AddViewHandler(tool);
+    const Vec2i box = m_h.Project(Vec3(2, 0, 0));
+    EXPECT_FALSE(IsBlue(m_h.At(box.x, box.y)));
+    m_h.Down(Button::Left, kCentre);
+    const int renders = m_h.RenderCount();
+    m_h.Move({330, 240});
+    EXPECT_EQ(m_h.RenderCount(), renders + 1) << "each rubber step redraws the viewer";
+    EXPECT_TRUE(IsBlue(m_h.At(box.x, box.y))) << "the rubber box shows during the drag: " << m_h.At(box.x, box.y);
+    EXPECT_EQ(tool->GetEditSeparator()->GetPosition(tool->GetTempSeparator()), -1)
+        << "the rubber geometry leaves the scene after the draw";
+    EXPECT_EQ(tool->GetTempSeparator()->GetDocument(), nullptr) << "and belongs to no document";
+    EXPECT_FALSE(tool->GetTempSeparator()->IsUndoEnabled()) << "what is done to it is never recorded";
+    m_h.Up(Button::Left, {330, 240});
+    m_h.Paint();
+    EXPECT_FALSE(IsBlue(m_h.At(box.x, box.y))) << "gone once the tool finished";
 }
 
 } // namespace
