@@ -6,7 +6,9 @@
 
 #include <set>
 
+#include "engine/actions/PickedPointQuery.h"
 #include "engine/actions/SgPickedPoint.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "platform/SgClock.h"
@@ -30,6 +32,8 @@ std::set<SgTool *> &CapturingTools()
 
 // The pick region of a point pick, in pixels.
 constexpr double kPointPickRadius = 1.0;
+// The pick region of a path pick, in pixels.
+constexpr double kPathPickRadius = 5.0;
 // A ray whose direction has less than this share along the plane's normal
 // counts as parallel to the plane.
 constexpr double kParallelTolerance = 1e-12;
@@ -100,6 +104,68 @@ Vec3 SgTool::PickPoint(SgHandleEventAction *action, PickedPointQuery *query)
         SgToolLink::WorldToObject(action, hit.m_Point, m_ObjectPath, local))
         m_currentPoint = local;
     return m_currentPoint;
+}
+
+Vec3 SgTool::ProjectOnLine(SgHandleEventAction *action, const Vec3 &lineStart, const Vec3 &lineEnd)
+{
+    int x = 0;
+    int y = 0;
+    Vec3 rayStart;
+    Vec3 rayEnd;
+    if (!SgToolLink::EventPoint(action, x, y) || !SgToolLink::ObjectRay(action, x, y, m_ObjectPath, rayStart, rayEnd))
+        return m_currentPoint;
+    // Closest points of the line A + s u and the ray B + t v.
+    const Vec3 u = lineEnd - lineStart;
+    const Vec3 v = rayEnd - rayStart;
+    const Vec3 w = lineStart - rayStart;
+    const double a = u.Dot(u);
+    const double b = u.Dot(v);
+    const double c = v.Dot(v);
+    const double d = u.Dot(w);
+    const double e = v.Dot(w);
+    const double denominator = a * c - b * b;
+    if (a <= 0.0 || std::abs(denominator) <= kParallelTolerance * a * c)
+        return m_currentPoint;
+    m_currentPoint = lineStart + u * ((b * e - c * d) / denominator);
+    return m_currentPoint;
+}
+
+bool SgTool::SnapPoint(SgHandleEventAction *action, Vec3 &point)
+{
+    // The tool's own object is not a target: it leaves the pick for its duration.
+    SgSeparator *own = m_ObjectPath.IsEmpty() ? nullptr : m_ObjectPath.GetObject(true);
+    auto *object = own && own->IsDerivedFrom(SgObject::ClassID()) ? static_cast<SgObject *>(own) : nullptr;
+    struct SelectModeScope {
+        SgObject *object;
+        int saved;
+        // Quietly and without undo: the pick is no edit of the scene.
+        explicit SelectModeScope(SgObject *o) : object(o), saved(o ? o->m_selectMode.Get(true) : 0)
+        {
+            const int none = 0;
+            if (object)
+                object->m_selectMode.SetValuePtr(&none, -1, false, true);
+        }
+        ~SelectModeScope()
+        {
+            if (object)
+                object->m_selectMode.SetValuePtr(&saved, -1, false, true);
+        }
+    } scope(object);
+
+    PickedPointQuerySnapable snapable;
+    SgPickedPoint hit;
+    if (!SgToolLink::PickNearest(action, kPointPickRadius, &snapable, hit))
+        return false;
+    point = hit.m_Point;
+    return true;
+}
+
+SgPath SgTool::PickPath(SgHandleEventAction *action)
+{
+    SgPickedPoint hit;
+    if (!SgToolLink::PickNearest(action, kPathPickRadius, nullptr, hit))
+        return SgPath();
+    return hit.m_Path;
 }
 
 void SgTool::HoldCapture(SgViewer *viewer)

@@ -58,6 +58,17 @@ class SgTool : public SgEventHandler {
     // of the object path; stores it as the current point and returns it. A
     // pick that finds nothing keeps the current point.
     Vec3 PickPoint(SgHandleEventAction *action, PickedPointQuery *query);
+    // The point of the line (through lineStart and lineEnd, in object
+    // coordinates) nearest to the view ray under the cursor; the current
+    // point when the ray runs parallel to the line. Stored as the current point.
+    Vec3 ProjectOnLine(SgHandleEventAction *action, const Vec3 &lineStart, const Vec3 &lineEnd);
+    // The point of a snap-able object under the cursor, in the coordinates
+    // of the view scene; false when the cursor is over none. The object the
+    // tool works on is left out of the pick.
+    bool SnapPoint(SgHandleEventAction *action, Vec3 &point);
+    // The path to what lies under the cursor within a few pixels; empty when
+    // nothing does.
+    SgPath PickPath(SgHandleEventAction *action);
     // A viewer going away: tools holding its capture forget it.
     static void ViewerGone(SgViewer *viewer);
     // The angle in degrees between a view ray and the base plane's normal;

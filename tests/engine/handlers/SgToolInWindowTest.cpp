@@ -14,7 +14,9 @@
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/render/SgViewport.h"
+#include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
+#include "platform/window/SgWindowMessages.h"
 #include "engine/viewer/SgViewer.h"
 #include "tests/engine/viewer/WindowHarness.h"
 
@@ -169,6 +171,48 @@ TEST_F(ToolInWindowTest, ProjectOnPlaneFollowsTheCursorAndKeepsItsPointWhenTheVi
     m_h.Move(kCentre);
     EXPECT_LT((tool->GetCurrentPoint() - target).Length(), 0.02) << "a grazing ray keeps the last point";
     m_h.Up(Button::Left, kCentre);
+}
+
+TEST_F(ToolInWindowTest, ProjectOnLineSnapAndPathPickUnderTheCursor)
+{
+    auto *tool = new DragTool<SgTool>;
+    tool->SetObjectPath(ScenePath());
+    m_h.AddViewHandler(tool);
+    SgHandleEventAction *action = m_h.Viewer()->GetEventAction();
+    SgEvent event;
+    action->m_pEvent = &event;
+    auto at = [&](Vec2i point) {
+        event.SetMouse(SgWM::kMouseMove, 0, SgWM::MakePoint(point.x, point.y));
+        action->NewEvent();
+    };
+
+    // The ray from the eye (0, 0, 5) through (1.5, 0.3, 0) passes the x axis
+    // nearest at x = 37.5 / 25.09.
+    at(m_h.Project(Vec3(1.5, 0.3, 0)));
+    const Vec3 onLine = tool->ProjectOnLine(action, Vec3(0, 0, 0), Vec3(1, 0, 0));
+    EXPECT_NEAR(onLine[0], 37.5 / 25.09, 0.01);
+    EXPECT_NEAR(onLine[1], 0.0, 1e-9);
+    at(kCentre);
+    EXPECT_LT((tool->ProjectOnLine(action, Vec3(0, 0, 0), Vec3(0, 0, 1)) - onLine).Length(), 1e-9)
+        << "a line along the view ray keeps the last point";
+
+    Vec3 snapped;
+    ASSERT_TRUE(tool->SnapPoint(action, snapped)) << "the cube is snap-able";
+    EXPECT_NEAR(snapped[2], 0.5, 0.01) << "its top face under the cursor";
+    EXPECT_FALSE(tool->PickPath(action).IsEmpty());
+    at({5, 5});
+    EXPECT_FALSE(tool->SnapPoint(action, snapped)) << "nothing under the corner";
+    EXPECT_TRUE(tool->PickPath(action).IsEmpty());
+
+    // The tool's own object is left out of the pick, and keeps its mode.
+    SgObject *cube = static_cast<SgObject *>(m_h.Document()->GetRoot()->GetChild(m_h.Document()->GetRoot()->GetNumChildren() - 1));
+    SgPath own = ScenePath();
+    own.Append(cube);
+    tool->SetObjectPath(own);
+    at(kCentre);
+    EXPECT_FALSE(tool->SnapPoint(action, snapped));
+    EXPECT_EQ(cube->m_selectMode.Get(true), 1);
+    action->m_pEvent = nullptr;
 }
 
 // Shows a blue box two units right of the origin as rubber geometry while
