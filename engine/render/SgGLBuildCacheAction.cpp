@@ -143,10 +143,8 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
     if (list == 0)
         return; // GL has no list to give: the separator is drawn directly
     cache->SetInUse(true);
-    // Name-stack calls are recorded too, so that a selection pass can call
-    // the list; outside selection mode GL ignores them.
-    const int savedPicking = render->m_nPicking;
-    render->m_nPicking = 1;
+    // Lists hold no selection names: the selection pass draws every shape
+    // itself, face by face, so that each hit tells its face.
     render->BeginCompile();
     glNewList(list, GL_COMPILE);
     try {
@@ -154,14 +152,12 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
     } catch (...) {
         glEndList();
         render->EndCompile();
-        render->m_nPicking = savedPicking;
         cache->SetInUse(false);
         cache->DestroyCache();
         throw;
     }
     glEndList();
     render->EndCompile();
-    render->m_nPicking = savedPicking;
     cache->BuildCacheContext(state);
     cache->SetInUse(false);
 }

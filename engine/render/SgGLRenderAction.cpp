@@ -634,8 +634,11 @@ bool SgGLRenderAction::SelectionPass(SgNode *root)
     SgViewport *viewport = FirstViewport();
     if (!viewport)
         throw SgInvalidArgument("SgGLRenderAction: picking needs a viewport");
+    // Display lists are neither called nor built here: a list drawn in
+    // selection mode loses the hits of all but its first array draw, and
+    // lists carry no per-face names.
     const bool savedDisabled = m_bCacheDisabled;
-    m_bCacheDisabled = false;
+    m_bCacheDisabled = true;
     m_nHits = 0;
     m_bSelectOverflow = false;
     glEnable(GL_DEPTH_TEST);

@@ -191,8 +191,11 @@ struct Corner {
 // as the batch closes.
 class FaceBatch {
 public:
-    FaceBatch(SgAction *action, SgGLRenderAction *render, const Vec2f *ownCoords, int ownCount)
-        : m_pRender(render), m_array(*SgGLRenderAction::GetVertexArray()), m_pTess(FaceTessellator())
+    // With `nameFaces` (a selection pass that pushed the shape's names)
+    // every face loads its index as the part name and is drawn on its own.
+    FaceBatch(SgAction *action, SgGLRenderAction *render, const Vec2f *ownCoords, int ownCount, bool nameFaces)
+        : m_pRender(render), m_array(*SgGLRenderAction::GetVertexArray()), m_pTess(FaceTessellator()),
+          m_bNameFaces(render && nameFaces)
     {
         if (!m_pTess)
             throw SgError("no tessellator");
@@ -233,9 +236,19 @@ public:
 
     // One face: `loops` loops whose corner counts are in `sizes`, corners
     // one loop after another.
-    void Face(int loops, const int *sizes, const Corner *corners, const Vec3 *points, const Vec3f &faceNormal)
+    void Face(int face, int loops, const int *sizes, const Corner *corners, const Vec3 *points,
+              const Vec3f &faceNormal)
     {
-        if (m_pRender && loops == 1 && (sizes[0] == 3 || sizes[0] == 4)) {
+        if (m_bNameFaces) {
+            glLoadName(static_cast<GLuint>(face));
+            if (loops == 1 && (sizes[0] == 3 || sizes[0] == 4)) {
+                glBegin(GL_POLYGON);
+                for (int k = 0; k < sizes[0]; ++k)
+                    glVertex3dv(&points[corners[k].point].x);
+                glEnd();
+                return;
+            }
+        } else if (m_pRender && loops == 1 && (sizes[0] == 3 || sizes[0] == 4)) {
             const int n = sizes[0];
             m_array.startPoly(n);
             for (int k = 0; k < n; ++k) {
@@ -282,13 +295,14 @@ private:
     SgGLRenderAction *m_pRender;
     GLVertexArray &m_array;
     GLUtesselator *m_pTess;
+    bool m_bNameFaces;
     std::vector<GLVertex1> m_vertices;
     std::vector<std::array<GLdouble, 3>> m_coords;
 };
 
 constexpr const char *kBadPolygon = "VISIT: IndexedFaceSet >>>>> Bad Polygon> \n";
 
-void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
+void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet, bool nameFaces)
 {
     const int faces = faceSet->GetFaceCount();
     Vec3 *points = faceSet->GetDeformedPoints();
@@ -305,7 +319,7 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
     const std::vector<Vec2f> &ownCoords = faceSet->m_texCoord.GetValues();
 
     FaceBatch batch(action, render, ownCoords.empty() ? nullptr : ownCoords.data(),
-                    static_cast<int>(ownCoords.size()));
+                    static_cast<int>(ownCoords.size()), nameFaces);
     std::vector<int> loopSizes;
     std::vector<Corner> corners;
     size_t loopAt = 0;
@@ -344,7 +358,7 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
                 corners[k].normal =
                     surface == 0 ? faceNormal : Normalized(faceSet->GetVertexNormal(index, surface));
             }
-            batch.Face(loops, loopSizes.data(), corners.data(), points, faceNormal);
+            batch.Face(f, loops, loopSizes.data(), corners.data(), points, faceNormal);
         } else {
             bad = true;
         }
@@ -355,7 +369,7 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
         std::fputs(kBadPolygon, stdout);
 }
 
-void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFaceSet *mesh)
+void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFaceSet *mesh, bool nameFaces)
 {
     SgState *state = action->GetState();
     SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
@@ -378,7 +392,7 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
     }
     const std::vector<int> &uvIndex = mesh->m_textureCoordIndex.GetValues();
 
-    FaceBatch batch(action, render, ownCoords, ownCount);
+    FaceBatch batch(action, render, ownCoords, ownCount, nameFaces);
     std::vector<Corner> corners;
     const int faces = normals->GetFaceCount();
     for (int f = 0; f < faces; ++f) {
@@ -392,7 +406,7 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
             corners[static_cast<size_t>(k)].normal = Normalized(normals->GetVertexNormal(position));
         }
         const int loopSize = face.count;
-        batch.Face(1, &loopSize, corners.data(), points, Normalized(face.normal));
+        batch.Face(f, 1, &loopSize, corners.data(), points, Normalized(face.normal));
     }
     if (normals->GetDroppedFaceCount() > 0)
         std::fputs(kBadPolygon, stdout);
@@ -533,7 +547,7 @@ void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
     if (render && !render->InCurrentPass())
         return;
     NameScope names(render, node, true);
-    DrawGuarded(action, node, [&] { DrawFaceSet(action, render, faceSet); });
+    DrawGuarded(action, node, [&] { DrawFaceSet(action, render, faceSet, names.GetCount() == 2); });
 }
 
 void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
@@ -545,7 +559,7 @@ void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
     if (render && !render->InCurrentPass())
         return;
     NameScope names(render, node, true);
-    DrawGuarded(action, node, [&] { DrawIndexedFaceSet(action, render, mesh); });
+    DrawGuarded(action, node, [&] { DrawIndexedFaceSet(action, render, mesh, names.GetCount() == 2); });
 }
 
 void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)

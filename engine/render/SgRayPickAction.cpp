@@ -221,6 +221,14 @@ void SgRayPickAction::ParseHitBuffer(const std::uint32_t *buffer, int size, int 
             previous = node;
             if (EndsNodeList(node)) {
                 ++k;
+                // A procedural shape's path ends at the shape; the names of
+                // the result it drew in its place come next and are no
+                // indices: the index is its part name, the face.
+                if (node->IsGeometricShape() && k < count) {
+                    const SgNode *result = static_cast<SgGeometricShape *>(node)->GetResultCache();
+                    if (result && SgGLNameTable::Lookup(names[k]) == result)
+                        ++k;
+                }
                 break;
             }
         }

@@ -385,6 +385,15 @@ const Vec3 &SgFaceSet::GetFaceNormal(int face)
     return m_faceNormals[face];
 }
 
+Vec3 SgFaceSet::GetNormal(int face, Vec3 &normal)
+{
+    RefreshNormals();
+    if (static_cast<int>(m_faceNormals.size()) != GetFaceCount())
+        EvaluateFaceNormals(true);
+    normal = face >= 0 && face < static_cast<int>(m_faceNormals.size()) ? m_faceNormals[face] : Vec3(0.0, 0.0, 1.0);
+    return normal;
+}
+
 const SgFaceSet::VertexNormalRecord &SgFaceSet::GetVertexNormalRecord(int vertex)
 {
     RefreshNormals();

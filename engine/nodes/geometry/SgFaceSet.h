@@ -108,7 +108,9 @@ class SgFaceSet : public SgShape {
     // Computed on the first request that finds vertices, then kept until
     // "vertices" changes. No vertices: the zero box.
     Range<Vec3f> BoundingBox() override;
-    Vec3 GetNormal(int, Vec3 &) override { return Vec3(1.0, 0.0, 0.0); }
+    // The normal of the face (the drawn face index, as a pick names it);
+    // (0, 0, 1) for an index that names no face.
+    Vec3 GetNormal(int face, Vec3 &normal) override;
 
     // Positions the path wrapper computed for the vertices; not owned.
     void SetWrappedPoints(Vec3 *points) { m_pWrappedPoints = points; }

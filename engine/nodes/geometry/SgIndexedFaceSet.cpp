@@ -65,3 +65,12 @@ SgNormalGenerator *SgIndexedFaceSet::getNormalGenerator()
         m_pNormalGenerator = std::make_unique<SgNormalGenerator>();
     return m_pNormalGenerator.get();
 }
+
+Vec3 SgIndexedFaceSet::GetNormal(int face, Vec3 &normal)
+{
+    normal = Vec3(0.0, 0.0, 1.0);
+    if (m_pNormalGenerator && m_pNormalGenerator->FaceNormalsDone() && face >= 0 &&
+        face < m_pNormalGenerator->GetFaceCount())
+        normal = Vec3(m_pNormalGenerator->GetFace(face).normal);
+    return normal;
+}

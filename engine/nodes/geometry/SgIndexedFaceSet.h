@@ -38,6 +38,10 @@ class SgIndexedFaceSet : public SgShape {
     Vec3 *GetDeformedPoints(SgState *state);
     // Made on first use and kept until the mesh changes.
     SgNormalGenerator *getNormalGenerator();
+    // The normal of a drawn face (faces counted as the normal generator
+    // keeps them, as a pick names them) of the mesh as last drawn; (0, 0, 1)
+    // before it was drawn or for an index that names no face.
+    Vec3 GetNormal(int face, Vec3 &normal) override;
 
     SgVFInt m_coordIndex;
     SgVFInt m_normalIndex;
