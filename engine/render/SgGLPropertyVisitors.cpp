@@ -300,6 +300,8 @@ void SgGLPropertyVisitors::VisitMaterial(SgAction *action, SgNode *node)
         return;
     auto *material = static_cast<SgMaterial *>(node);
     material->DoAction(action);
+    if (action->GetClassID() == SgGLRenderAction::ClassID())
+        static_cast<SgGLRenderAction *>(action)->NoteMaterialSent();
     try {
         SgGLMaterialBundle(state).Send(0);
     } catch (const SgError &error) {

@@ -103,6 +103,9 @@ class SgGLRenderAction : public SgAction {
     // pushed (unless it is a root or holder separator), its name, its
     // DoAction. Used by the separator visitor and by list compilation.
     void DrawSeparatorDirect(SgNode *separator);
+    // Counts the materials sent to GL, so that a separator whose subtree
+    // sent one sends the state's material again after it pops.
+    void NoteMaterialSent() { ++m_nMaterialsSent; }
     // Pushes the matrix and all attributes unless the GL stacks are full;
     // returns whether it did, for PopMatrixAndAttributes.
     bool PushMatrixAndAttributes();
@@ -210,9 +213,12 @@ private:
     // Stack depths at the start of a traversal and the limits of the
     // context, so that separators never push past them.
     void ReadStackLimits();
+    void ApplyDefaultMaterial();
+    void RestoreMaterial();
 
     bool m_bCacheDisabled = false;
     int m_nCompiling = 0;
+    int m_nMaterialsSent = 0;
     int m_nAttribDepth = 0;
     int m_nMaxAttribDepth = 16;
     int m_nMatrixDepth = 1;
