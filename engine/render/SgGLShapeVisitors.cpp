@@ -703,7 +703,9 @@ void SgGLShapeVisitors::VisitCube(SgAction *action, SgNode *node)
             {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},  // -Y
         };
         static constexpr int kCornerSigns[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
-        static constexpr GLdouble kTexCoords[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+        // Images are stored bottom row first, so t = 0 is the picture's
+        // bottom: the corners take the picture's corners upright.
+        static constexpr GLdouble kTexCoords[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
         const double half[3] = {cube->m_width.Get(true) / 2, cube->m_depth.Get(true) / 2,
                                 cube->m_height.Get(true) / 2};
         const int binding = SgGLStateReads::MaterialBinding(action);

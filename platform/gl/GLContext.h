@@ -6,6 +6,8 @@
 // Every surface looks double-buffered to its users: drawing goes to the back
 // image unless SetDrawBuffer(Front) asks for the visible one, and SwapBuffers
 // shows the back image. Contexts that only have one colour buffer emulate this.
+#include <cstdint>
+
 #include "platform/gl/GLPixelFormat.h"
 
 class GLContext {
@@ -54,8 +56,13 @@ public:
     // The context current on the calling thread, null when none of ours is.
     static GLContext *GetCurrent() { return s_current; }
 
+    // A number no other context of the process has had: GL object names
+    // made in a context are kept under it, since a later context may be
+    // made at the same address.
+    std::uint64_t GetSerial() const { return m_serial; }
+
 protected:
-    GLContext() = default;
+    GLContext();
     // Subclasses record what they bind and release.
     static void SetCurrent(GLContext *context) { s_current = context; }
     // Releases the context current on this thread when it is another one, so
@@ -68,6 +75,7 @@ protected:
 
 private:
     static thread_local GLContext *s_current;
+    std::uint64_t m_serial;
 };
 
 // The entry point of `name` for the context current on the calling thread;

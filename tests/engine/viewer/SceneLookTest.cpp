@@ -2,7 +2,15 @@
 // colours of shapes with and without materials, small shapes, textures.
 #include "tests/engine/viewer/ViewerFixture.h"
 
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <fstream>
 #include <string>
+
+#include "engine/nodes/properties/SgTexture2D.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/viewer/BmpUtils.h"
 
 namespace {
 
@@ -51,5 +59,173 @@ INSTANTIATE_TEST_SUITE_P(
                       LookCase{"MaterialOfAnEmptySeparatorStaysInside",
                                "Separator { Separator { Material { diffuseColor [(1,0,0,1)] } } Cube { } }", false}),
     [](const ::testing::TestParamInfo<LookCase> &info) { return info.param.name; });
+
+// A folder of picture files for one test, removed with it.
+class PictureFolder {
+public:
+    explicit PictureFolder(const std::string &name)
+        : m_path(std::filesystem::temp_directory_path() / ("fennix-" + name))
+    {
+        std::filesystem::create_directories(m_path);
+    }
+    ~PictureFolder() { std::filesystem::remove_all(m_path); }
+
+    // A 2 x 2 BMP; texels given top row first, as the picture is seen.
+    std::string Write(const std::string &name, Pixel topLeft, Pixel topRight, Pixel bottomLeft, Pixel bottomRight)
+    {
+        BmpImage image;
+        image.header.width = 2;
+        image.header.height = 2;
+        image.header.sizeImage = 16;
+        // Bottom row first, blue-green-red bytes, rows padded to 8 bytes.
+        const Pixel texels[4] = {bottomLeft, bottomRight, topLeft, topRight};
+        for (int row = 0; row < 2; ++row) {
+            for (int col = 0; col < 2; ++col) {
+                const Pixel &p = texels[row * 2 + col];
+                image.pixels.insert(image.pixels.end(), {static_cast<std::uint8_t>(p[2]),
+                                                         static_cast<std::uint8_t>(p[1]),
+                                                         static_cast<std::uint8_t>(p[0])});
+            }
+            image.pixels.insert(image.pixels.end(), {0, 0});
+        }
+        const std::filesystem::path path = m_path / name;
+        std::ofstream out(path, std::ios::binary);
+        BmpUtils::WriteBmp(image, out);
+        return path.string();
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+constexpr Pixel kRed{{255, 0, 0}};
+constexpr Pixel kGreen{{0, 255, 0}};
+constexpr Pixel kBlue{{0, 0, 255}};
+constexpr Pixel kWhite{{255, 255, 255}};
+
+// A texture of nearest texels, so that probes need not sit on texel
+// centres, on white.
+std::string Texture(const std::string &file)
+{
+    return "Material { diffuseColor [(1,1,1,1)] } Texture2 { filename \"" + file + "\" sample NEAREST }\n";
+}
+
+template <class T>
+T *FindBelow(SgNode *node)
+{
+    if (auto *found = dynamic_cast<T *>(node))
+        return found;
+    for (int i = 0; i < node->GetNumChildren(); ++i)
+        if (T *found = FindBelow<T>(node->GetChild(i)))
+            return found;
+    return nullptr;
+}
+
+// The picture as it is seen: its four quadrants at the probe points.
+void ExpectPictureUpright(SceneLookTest &, const std::function<Pixel(int, int)> &at, int size, const char *where)
+{
+    const int lo = size / 2 - size / 8, hi = size / 2 + size / 8;
+    EXPECT_TRUE(Near(at(lo, hi), kBlue)) << where << ": top left";
+    EXPECT_TRUE(Near(at(hi, hi), kWhite)) << where << ": top right";
+    EXPECT_TRUE(Near(at(lo, lo), kRed)) << where << ": bottom left";
+    EXPECT_TRUE(Near(at(hi, lo), kGreen)) << where << ": bottom right";
+}
+
+// Each face of a cube, turned to the viewer with its up direction up (the
+// sides stand on the cube's bottom), shows the picture the right way up.
+TEST_F(SceneLookTest, TexturesAreUprightOnEveryFaceOfACube)
+{
+    PictureFolder folder("cube-faces");
+    const std::string file = folder.Write("corners.bmp", kBlue, kWhite, kRed, kGreen);
+    // Per face: its outward normal, right and up directions as seen from outside.
+    struct Face {
+        const char *name;
+        Vec3 right, up, normal;
+    };
+    const Face faces[] = {
+        {"+Z", {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {"+X", {0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
+        {"-Z", {-1, 0, 0}, {0, 1, 0}, {0, 0, -1}}, {"-X", {0, -1, 0}, {0, 0, 1}, {-1, 0, 0}},
+        {"+Y", {-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {"-Y", {1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
+    };
+    OpenScene("Separator { DEF turn Transform { } " + Texture(file) + "Cube { width 1.6 height 1.6 depth 1.6 } }");
+    Unlit();
+    auto *turn = FindBelow<SgTransform>(Root());
+    ASSERT_NE(turn, nullptr);
+    for (const Face &face : faces) {
+        const double rows[4][4] = {{face.right.x, face.right.y, face.right.z, 0},
+                                   {face.up.x, face.up.y, face.up.z, 0},
+                                   {face.normal.x, face.normal.y, face.normal.z, 0},
+                                   {0, 0, 0, 1}};
+        turn->SetMatrix(Transform3(Mat4(rows)));
+        Render();
+        ExpectPictureUpright(*this, [this](int x, int y) { return At(x, y); }, kWidth, face.name);
+    }
+}
+
+// A face set with texture coordinates (0, 0) at its lower left shows the
+// picture the right way up.
+TEST_F(SceneLookTest, TexturesAreUprightOnAFaceSet)
+{
+    PictureFolder folder("face-set");
+    const std::string file = folder.Write("corners.bmp", kBlue, kWhite, kRed, kGreen);
+    OpenScene("Separator { " + Texture(file) +
+              "Coordinate3 { point [(-0.8,-0.8,0), (-0.8,0.8,0), (0.8,0.8,0), (0.8,-0.8,0)] }\n"
+              "TextureCoordinate2 { point [(0,0), (0,1), (1,1), (1,0)] }\n"
+              "IndexedFaceSet { coordIndex [0, 1, 2, 3, -1] textureCoordIndex [0, 1, 2, 3, -1] } }");
+    Unlit();
+    Render();
+    ExpectPictureUpright(*this, [this](int x, int y) { return At(x, y); }, kWidth, "face set");
+}
+
+// Texture names belong to the context that made them: a snapshot, drawn in
+// a context of its own, and the viewer after it both show each object with
+// its own picture.
+TEST_F(SceneLookTest, TexturesStayRightAcrossASnapshot)
+{
+    PictureFolder folder("two-contexts");
+    const std::string redFile = folder.Write("red.bmp", kRed, kRed, kRed, kRed);
+    const std::string greenFile = folder.Write("green.bmp", kGreen, kGreen, kGreen, kGreen);
+    // The green square alone first, so that the two contexts number their
+    // textures differently.
+    OpenScene("Separator { Transform { translation (0.5,0,0) } " + Texture(greenFile) +
+              "Cube { width 0.8 height 0.8 depth 0.8 } }");
+    Unlit();
+    Render();
+    const int left = kWidth / 2 - 8, right = kWidth / 2 + 8, middle = kHeight / 2;
+    ASSERT_TRUE(Near(At(right, middle), kGreen));
+    auto *red = new SgSeparator;
+    auto *place = new SgTransform;
+    place->m_translation.Set(Vec3(-0.5, 0, 0));
+    red->AddChild(place);
+    auto *white = new SgMaterial;
+    const Color opaqueWhite(1, 1, 1, 1);
+    white->m_diffuseColor.SetVals(1, &opaqueWhite);
+    red->AddChild(white);
+    auto *texture = new SgTexture2D;
+    texture->m_filename.Set(Image2(0, 0, 0, Image2::UNSIGNED_BYTE, nullptr, redFile.c_str()));
+    texture->m_sample.Set(0);
+    red->AddChild(texture);
+    auto *cube = new SgCube;
+    for (SgFDouble *side : {&cube->m_width, &cube->m_height, &cube->m_depth})
+        side->Set(0.8);
+    red->AddChild(cube);
+    // Drawn before the green one.
+    Root()->AddChildBefore(red, Root()->GetChild(0));
+
+    std::ostringstream bmp;
+    ASSERT_TRUE(BmpUtils::SaveBmp(m_viewer, kWidth, kHeight, bmp));
+    const std::string bytes = bmp.str();
+    auto bmpAt = [&bytes](int x, int y) {
+        const size_t start = static_cast<std::uint8_t>(bytes[10]) | static_cast<std::uint8_t>(bytes[11]) << 8;
+        const size_t at = start + static_cast<size_t>(y) * (kWidth * 3) + static_cast<size_t>(x) * 3;
+        return Pixel{{static_cast<std::uint8_t>(bytes[at + 2]), static_cast<std::uint8_t>(bytes[at + 1]),
+                      static_cast<std::uint8_t>(bytes[at])}};
+    };
+    EXPECT_TRUE(Near(bmpAt(left, middle), kRed)) << "snapshot, left";
+    EXPECT_TRUE(Near(bmpAt(right, middle), kGreen)) << "snapshot, right";
+    Render();
+    EXPECT_TRUE(Near(At(left, middle), kRed)) << "viewer after the snapshot, left";
+    EXPECT_TRUE(Near(At(right, middle), kGreen)) << "viewer after the snapshot, right";
+}
 
 } // namespace
