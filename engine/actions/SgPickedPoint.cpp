@@ -7,11 +7,6 @@
 #include "engine/core/SgShape.h"
 #include "platform/Notifier.h"
 
-namespace {
-// Below this the difference of two transformed points has no direction.
-constexpr double kMinNormalLength = 1e-5;
-} // namespace
-
 SgPickedPoint::SgPickedPoint()
 {
     m_Indices.fill(-1);
@@ -102,7 +97,7 @@ Vec3 SgPickedPoint::GetNormal()
             normal = -normal;
     }
     const double length = normal.Length();
-    if (length >= kMinNormalLength)
+    if (length > 0.0)
         normal /= length;
     m_Normal = normal;
     return normal;

@@ -98,10 +98,12 @@ void DrawGuarded(SgAction *action, SgNode *node, Fn &&draw)
     }
 }
 
+// Every normal with a direction goes to GL unit long, however small the
+// face it came from; a zero normal stays zero.
 Vec3f Normalized(const Vec3f &n)
 {
     Vec3f out = n;
-    out.Normalize(static_cast<float>(SgGLShapeVisitors::kMinNormalLength));
+    out.Normalize(0.0f);
     return out;
 }
 

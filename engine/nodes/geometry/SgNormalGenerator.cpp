@@ -13,7 +13,6 @@ namespace {
 // producing a division by zero.
 constexpr double kMinFaceNormal = 1e-22;
 // Sums shorter than this are kept as they are.
-constexpr float kMinVertexNormal = 1e-5f;
 
 } // namespace
 
@@ -128,8 +127,7 @@ void SgNormalGenerator::GenerateVertexNormals()
                 if (g != f && m_faces[g].normal.Dot(face.normal) > limit)
                     sum += m_faces[g].normal;
             }
-            if (sum.Length() >= kMinVertexNormal)
-                sum.Normalize(kMinVertexNormal);
+            sum.Normalize(0.0f);
             m_vertexNormals[k] = sum;
         }
     }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/viewer/BmpUtils.h"
@@ -58,6 +59,33 @@ INSTANTIATE_TEST_SUITE_P(
                       LookCase{"LitSphere", "Separator { Sphere { } }", true},
                       LookCase{"MaterialOfAnEmptySeparatorStaysInside",
                                "Separator { Separator { Material { diffuseColor [(1,0,0,1)] } } Cube { } }", false}),
+    [](const ::testing::TestParamInfo<LookCase> &info) { return info.param.name; });
+
+class SmallShapeTest : public SceneLookTest, public ::testing::WithParamInterface<LookCase> {};
+
+// Shapes whose faces are tiny are lit like large ones: their normals are
+// unit length however small the faces are.
+TEST_P(SmallShapeTest, TinyFacesAreLit)
+{
+    OpenScene(GetParam().scene);
+    Viewport()->GetCamera()->m_nearDistance.Set(1e-4);
+    Viewport()->Focus(nullptr, 1.0);
+    Render();
+    const Pixel centre = Centre();
+    EXPECT_GT(centre[0], 100) << "lit grey, not black: " << centre;
+    EXPECT_NEAR(centre[0], centre[2], 6) << centre;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, SmallShapeTest,
+    ::testing::Values(LookCase{"SphereOfRadiusTwoThousandths", "Separator { Sphere { radius 0.002 } }", true},
+                      LookCase{"GeodesicSphereOfRadiusOneThousandth",
+                               "Separator { GeoSphere { radius 0.001 segments 8 } }", true},
+                      LookCase{"SmallFaceSet",
+                               "Separator { Coordinate3 { point [(-0.001,-0.001,0), (-0.001,0.001,0), "
+                               "(0.001,0.001,0), (0.001,-0.001,0), (0.0015,0,0)] }\n"
+                               "IndexedFaceSet { coordIndex [0, 1, 2, 4, 3, -1] } }",
+                               true}),
     [](const ::testing::TestParamInfo<LookCase> &info) { return info.param.name; });
 
 // A folder of picture files for one test, removed with it.
