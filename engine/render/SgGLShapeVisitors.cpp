@@ -40,6 +40,7 @@
 #include "engine/nodes/properties/SgTextureCoordinate2.h"
 #include "platform/SgError.h"
 #include "engine/render/GLVertexArray.h"
+#include "utilities/log/ReportMngr.h"
 
 namespace {
 
@@ -302,7 +303,21 @@ private:
     std::vector<std::array<GLdouble, 3>> m_coords;
 };
 
-constexpr const char *kBadPolygon = "VISIT: IndexedFaceSet >>>>> Bad Polygon> \n";
+// Faces that cannot be drawn are left out without a word per frame: the
+// reader reports what it drops, and anything found only here is noted once
+// per node in the log.
+void NoteBadFaces(SgNode *node)
+{
+    static std::unordered_set<const SgNode *> noted;
+    if (!noted.insert(node).second)
+        return;
+    ReportMngr *log = ReportMngr::getInstance();
+    if (!log)
+        return;
+    static const int package = log->AddPackage("render");
+    log->Report(package, ReportMngr::LEVEL_WARN, __FILE__, __LINE__, "%s%s%s: faces that cannot be drawn are left out",
+                node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str());
+}
 
 void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet, bool nameFaces)
 {
@@ -368,7 +383,7 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet,
         indexAt += total;
     }
     if (bad)
-        std::fputs(kBadPolygon, stdout);
+        NoteBadFaces(faceSet);
 }
 
 void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFaceSet *mesh, bool nameFaces)
@@ -411,7 +426,7 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
         batch.Face(f, 1, &loopSize, corners.data(), points, Normalized(face.normal));
     }
     if (normals->GetDroppedFaceCount() > 0)
-        std::fputs(kBadPolygon, stdout);
+        NoteBadFaces(mesh);
 }
 
 // Whether the object is on a layer whose flags hide it. An index past the
@@ -601,7 +616,7 @@ void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
         CombinedPoints().clear();
         glPopAttrib();
         if (s_bTessFailed)
-            std::fputs(kBadPolygon, stdout);
+            NoteBadFaces(polygon);
     });
 }
 

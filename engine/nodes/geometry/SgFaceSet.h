@@ -117,11 +117,12 @@ class SgFaceSet : public SgShape {
     Vec3 *GetWrappedPoints() const { return m_pWrappedPoints; }
 
     // Drops the faces that EvaluateFaceNormals leaves out (faces outside
-    // the arrays or referring to missing vertices) and resets duplicate
-    // entries that name no vertex, with one line on standard error. For
-    // meshes from files and other untrusted sources. Returns the number of
-    // faces dropped.
-    int Validate();
+    // the arrays, referring to missing vertices or with a loop of fewer
+    // than three corners) and resets duplicate entries that name no vertex,
+    // with one line on standard error unless `report` is false (a reader
+    // that tells its user itself). For meshes from files and other
+    // untrusted sources. Returns the number of faces dropped.
+    int Validate(bool report = true);
 
     SgVFVec3 m_vertices;
     SgVFVec2f m_texCoord;

@@ -8,7 +8,10 @@
 #include <fstream>
 #include <string>
 
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/render/SgGLRenderAction.h"
 #include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/viewer/BmpUtils.h"
@@ -87,6 +90,42 @@ INSTANTIATE_TEST_SUITE_P(
                                "IndexedFaceSet { coordIndex [0, 1, 2, 4, 3, -1] } }",
                                true}),
     [](const ::testing::TestParamInfo<LookCase> &info) { return info.param.name; });
+
+// A mesh with a face that names a missing point (made in code, so that no
+// reader dropped it) draws its good faces and prints nothing, frame after
+// frame.
+TEST_F(SceneLookTest, BadFacesAreLeftOutSilently)
+{
+    OpenScene("Separator { }");
+    Unlit();
+    auto *object = new SgObject(true, true);
+    auto *coordinates = new SgCoordinate3;
+    const Vec3 points[] = {{-1, -1, 0}, {-1, 1, 0}, {1, 1, 0}, {1, -1, 0}};
+    coordinates->m_point.SetVals(4, points);
+    auto *mesh = new SgIndexedFaceSet;
+    const int index[] = {0, 1, 2, 3, -1, 0, 2, 9, -1};
+    mesh->m_coordIndex.SetVals(9, index);
+    object->AddChild(coordinates);
+    object->AddChild(mesh);
+    Root()->AddChild(object);
+    // Frames drawn without display lists, so that each one meets the mesh.
+    auto frame = [this] {
+        SgGLRenderAction render(Viewport());
+        render.m_pViewer = m_viewer;
+        render.SetCacheDisabled(true);
+        render.Apply(Viewport()->GetNodara());
+    };
+    frame(); // the first frame may say once what it left out
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    frame();
+    frame();
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "");
+    EXPECT_TRUE(Near(AtGL(kWidth / 2, kHeight / 2), kDefaultGrey)) << "the good face is drawn";
+}
 
 // A folder of picture files for one test, removed with it.
 class PictureFolder {
