@@ -395,9 +395,9 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
     const std::vector<int> &coordIndex = mesh->m_coordIndex.GetValues();
     if (!points || pointCount == 0 || coordIndex.empty())
         return;
-    SgNormalGenerator *normals = mesh->getNormalGenerator();
+    SgNormalGenerator *normals =
+        mesh->getNormalGenerator(static_cast<int>(coordIndex.size()), coordIndex.data(), pointCount, points);
     normals->SetCreaseAngle(SgGLStateReads::CreaseAngle(action));
-    normals->SetInput(static_cast<int>(coordIndex.size()), coordIndex.data(), pointCount, points);
     normals->GenerateVertexNormals();
 
     const Vec2f *ownCoords = nullptr;

@@ -69,6 +69,17 @@ SgNormalGenerator *SgIndexedFaceSet::getNormalGenerator()
     return m_pNormalGenerator.get();
 }
 
+SgNormalGenerator *SgIndexedFaceSet::getNormalGenerator(int indexCount, const int *indexes, int coordCount,
+                                                        const Vec3 *coordinates)
+{
+    if (m_pNormalGenerator && (m_pNormalGenerator->FaceNormalsDone() || m_pNormalGenerator->VertexNormalsDone()) &&
+        !m_pNormalGenerator->HasInput(indexCount, indexes, coordCount, coordinates))
+        m_pNormalGenerator.reset();
+    SgNormalGenerator *generator = getNormalGenerator();
+    generator->SetInput(indexCount, indexes, coordCount, coordinates);
+    return generator;
+}
+
 Vec3 SgIndexedFaceSet::GetNormal(int face, Vec3 &normal)
 {
     normal = Vec3(0.0, 0.0, 1.0);

@@ -38,6 +38,12 @@ class SgIndexedFaceSet : public SgShape {
     Vec3 *GetDeformedPoints(SgState *state);
     // Made on first use and kept until the mesh changes.
     SgNormalGenerator *getNormalGenerator();
+    // The generator with this input: made anew when the one kept was given
+    // other arrays (a shared mesh drawn under other coordinates), so that
+    // its faces are checked against, and its normals follow, the points in
+    // effect.
+    SgNormalGenerator *getNormalGenerator(int indexCount, const int *indexes, int coordCount,
+                                          const Vec3 *coordinates);
     // Drops the faces that no coordinates could make: runs of fewer than
     // three corners and runs holding a negative index other than the -1
     // that ends them; per-corner index arrays as long as "coordIndex" lose

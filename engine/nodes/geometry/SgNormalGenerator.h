@@ -27,6 +27,13 @@ public:
     // Neither array is copied: both must stay as they are until the normals
     // are computed. Ignored once a computation ran.
     void SetInput(int indexCount, const int *indexes, int coordCount, const Vec3 *coordinates);
+    // Whether SetInput took exactly these arrays (the same addresses and
+    // counts).
+    bool HasInput(int indexCount, const int *indexes, int coordCount, const Vec3 *coordinates) const
+    {
+        return m_nIndexes == indexCount && m_pIndexes == indexes && m_nCoordinates == coordCount &&
+               m_pCoordinates == coordinates;
+    }
     // Faces around a corner whose normals differ from the face's own by no
     // more than this angle (clamped to 0..180) are smoothed together. A new
     // angle makes the vertex normals be computed again.

@@ -127,6 +127,33 @@ TEST_F(SceneLookTest, BadFacesAreLeftOutSilently)
     EXPECT_TRUE(Near(AtGL(kWidth / 2, kHeight / 2), kDefaultGrey)) << "the good face is drawn";
 }
 
+// One mesh used under two coordinate nodes of different sizes: under the
+// smaller one the faces that name missing points are left out, and the
+// normals are those of the points in effect (a tilted square is lit
+// otherwise than a flat one).
+TEST_F(SceneLookTest, SharedMeshFollowsThePointsInEffect)
+{
+    OpenScene("Separator {\n"
+              "  Material { diffuseColor [(1,1,1,1)] }\n"
+              "  Separator { Transform { translation (-1.2,0,0) }\n"
+              "    Coordinate3 { point [(-1,-1,0), (-1,1,0), (1,1,0), (1,-1,0),\n"
+              "                         (-1,-3,0), (-1,-2,0), (1,-2,0), (1,-3,0)] }\n"
+              "    DEF mesh IndexedFaceSet { coordIndex [0, 1, 2, 3, -1, 4, 5, 6, 7, -1] } }\n"
+              "  Separator { Transform { translation (1.2,0,0) }\n"
+              "    Coordinate3 { point [(-0.7,-1,0.7), (-0.7,1,0.7), (0.7,1,-0.7), (0.7,-1,-0.7)] }\n"
+              "    USE mesh }\n"
+              "}");
+    for (int frame = 0; frame < 2; ++frame) {
+        Render();
+        const Pixel flat = At(kWidth / 2 - 12, kHeight / 2);
+        const Pixel tilted = At(kWidth / 2 + 12, kHeight / 2);
+        EXPECT_GT(flat[0], 150) << "frame " << frame << ": the flat square is lit: " << flat;
+        EXPECT_GT(std::abs(tilted[0] - flat[0]), 15)
+            << "frame " << frame << ": the tilted square is lit by its own normal: " << tilted << " beside " << flat;
+        EXPECT_GT(tilted[0], 40) << "frame " << frame << ": " << tilted;
+    }
+}
+
 // A folder of picture files for one test, removed with it.
 class PictureFolder {
 public:
