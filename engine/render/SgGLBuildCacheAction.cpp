@@ -145,6 +145,9 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
     cache->SetInUse(true);
     // Lists hold no selection names: the selection pass draws every shape
     // itself, face by face, so that each hit tells its face.
+    cache->BeginCompiledList();
+    SgGLRenderCache *outer = render->GetCompilingCache();
+    render->SetCompilingCache(cache);
     render->BeginCompile();
     glNewList(list, GL_COMPILE);
     try {
@@ -152,12 +155,14 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
     } catch (...) {
         glEndList();
         render->EndCompile();
+        render->SetCompilingCache(outer);
         cache->SetInUse(false);
         cache->DestroyCache();
         throw;
     }
     glEndList();
     render->EndCompile();
+    render->SetCompilingCache(outer);
     cache->BuildCacheContext(state);
     cache->SetInUse(false);
 }

@@ -34,6 +34,7 @@
 #include "utilities/math/Vec3.h"
 
 class GLVertexArray;
+class SgGLRenderCache;
 class SgCamera;
 class SgLight;
 class SgViewer;
@@ -115,6 +116,10 @@ class SgGLRenderAction : public SgAction {
     bool IsCompiling() const { return m_nCompiling > 0; }
     void BeginCompile() { ++m_nCompiling; }
     void EndCompile() { --m_nCompiling; }
+    // The cache whose list is being compiled (null when none): the lists
+    // called while it compiles are noted in it.
+    SgGLRenderCache *GetCompilingCache() const { return m_pCompilingCache; }
+    void SetCompilingCache(SgGLRenderCache *cache) { m_pCompilingCache = cache; }
 
     // The select buffer the last selection pass filled (shared by every
     // render action) and its complete hit records. When the records did not
@@ -218,6 +223,7 @@ private:
 
     bool m_bCacheDisabled = false;
     int m_nCompiling = 0;
+    SgGLRenderCache *m_pCompilingCache = nullptr;
     int m_nMaterialsSent = 0;
     int m_nAttribDepth = 0;
     int m_nMaxAttribDepth = 16;

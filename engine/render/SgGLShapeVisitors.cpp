@@ -514,6 +514,10 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
     }
     SgState *state = action->GetState();
     SgGLRenderCache *cache = SgGLBuildCacheAction::GetRenderCache(separator, false);
+    // A list that calls a list which is gone would draw with a hole: it goes
+    // too (and with it every list that calls it), and is compiled anew.
+    if (cache && cache->GetListID() != 0 && !cache->IsInUse() && !cache->CallsLiveLists())
+        cache->DestroyCache();
     const bool usable = cache && cache->GetListID() != 0 && cache->InCurrentContext() && !cache->IsInUse();
     if (usable && cache->IsValid()) {
         // Built under another state: drawn directly this time, kept for
@@ -538,6 +542,8 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
     // What the list depends on becomes a dependency of any list being
     // compiled around it.
     cache->ExtendStateContext(state);
+    if (SgGLRenderCache *outer = render->GetCompilingCache())
+        outer->NoteCall(*cache);
     glCallList(cache->GetListID());
 }
 

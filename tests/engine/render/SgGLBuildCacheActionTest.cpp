@@ -133,3 +133,19 @@ TEST_F(DisplayListTest, ListsOfAContextThatIsNotCurrentAreNotCalled)
 }
 
 } // namespace
+
+TEST_F(DisplayListTest, ClearingASeparatorsCachesKeepsItInTheListsAboveIt)
+{
+    SgSeparator *cube = ColouredCube(Color(1, 0, 0));
+    auto *outer = new SgSeparator;
+    outer->AddChild(cube);
+    m_scene->AddChild(outer);
+    ASSERT_TRUE(Render());
+    ASSERT_TRUE(Render());
+    ASSERT_NE(ListOf(outer), 0u);
+    cube->ClearAllCaches();
+    for (int frame = 0; frame < 2; ++frame) {
+        ASSERT_TRUE(Render());
+        EXPECT_TRUE(Near(Centre(), kRed)) << "frame " << frame << ": the cube is still drawn through the outer list";
+    }
+}
