@@ -245,4 +245,35 @@ TEST_F(ViewerPickTest, NormalsStayPerpendicularUnderNonUniformScale)
     EXPECT_NEAR(std::fabs(normal.Dot(want)), 1.0, 1e-6) << normal.x << " " << normal.y << " " << normal.z;
 }
 
+// Picking by traversal (without drawing) finds the cube under the point,
+// the face it hit and a point on that face.
+TEST_F(ViewerPickTest, TraversalPickFindsTheShapeUnderThePoint)
+{
+    Unlit();
+    auto *object = new SgObject(true, true);
+    object->GetTransform(true)->m_translation.Set(Vec3(0.5, 0, 0));
+    AddAll(object, "Cube { width 2 height 2 depth 2 }");
+    Root()->AddChild(object);
+    Render();
+    SgRayPickAction pick(Viewport());
+    pick.m_bTraversePick = true;
+    pick.SetWindowPoint(kWidth / 2, kHeight / 2);
+    ASSERT_TRUE(pick.Apply(Viewport()->GetNodara()));
+    PickedPointQuery all;
+    SgPickedPoint hit = pick.GetNearestPoint1(&all);
+    ASSERT_FALSE(hit.m_Path.IsEmpty()) << "no hit";
+    EXPECT_GE(hit.m_Path.GetPosition(object), 0);
+    EXPECT_NEAR(hit.m_Point.z, 1.0, 1e-4) << "on the front face";
+    EXPECT_NEAR(hit.m_Point.x, 0.0, 1e-3);
+    EXPECT_NEAR(hit.m_LocalPoint.x, -0.5, 1e-3) << "the point in the cube's own coordinates";
+    const Vec3 normal = hit.GetNormal();
+    EXPECT_NEAR(normal.z, 1.0, 1e-6);
+
+    SgRayPickAction miss(Viewport());
+    miss.m_bTraversePick = true;
+    miss.SetWindowPoint(2, 2);
+    ASSERT_TRUE(miss.Apply(Viewport()->GetNodara()));
+    EXPECT_TRUE(miss.GetNearestPoint1(&all).m_Path.IsEmpty()) << "nothing beside the cube";
+}
+
 } // namespace
