@@ -8,7 +8,9 @@
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/render/SgGLPropertyVisitors.h"
 #include "engine/render/SgGLRenderAction.h"
+#include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/render/SgGLRenderCache.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgModifier.h"
@@ -42,6 +44,7 @@ void SgGLBuildCacheAction::InitClass()
     SetVisitor(table, SgSeparator::ClassID(), VisitSeparator);
     SetVisitor(table, SgObject::ClassID(), VisitObject);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitGeometricShape);
+    SetVisitor(table, SgTexture2D::ClassID(), VisitTexture);
     SetByName("SgParametricModel", VisitOwnAction, table);
     SetByName("SgParametricObject", VisitOwnAction, table);
     SetByName("SgScatter", VisitOwnAction, table);
@@ -176,6 +179,15 @@ void SgGLBuildCacheAction::VisitNode(SgAction *action, SgNode *node)
     SgGLRenderAction *render = Self(action)->m_pParent;
     if (render && node->AffectsState() && !node->IsGroup())
         node->DoAction(render);
+}
+
+void SgGLBuildCacheAction::VisitTexture(SgAction *action, SgNode *node)
+{
+    // The walk before a list is compiled runs outside any list: textures are
+    // made here, so that the list only binds them.
+    VisitNode(action, node);
+    if (Self(action)->m_pParent)
+        SgGLPropertyVisitors::PrepareTexture2D(node);
 }
 
 void SgGLBuildCacheAction::VisitModifier(SgAction *action, SgNode *node)

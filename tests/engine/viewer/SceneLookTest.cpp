@@ -322,4 +322,29 @@ TEST_F(SceneLookTest, TexturesStayRightAcrossASnapshot)
     EXPECT_TRUE(Near(At(right, middle), kGreen)) << "viewer after the snapshot, right";
 }
 
+// A display list holds no texture upload: the texture is made once, outside
+// the list, and the list only binds it. Texels changed in GL after the list
+// was compiled stay changed in the frames that call the list.
+TEST_F(SceneLookTest, DisplayListsBindTexturesWithoutUploadingThem)
+{
+    PictureFolder folder("list-texture");
+    const std::string file = folder.Write("red.bmp", kRed, kRed, kRed, kRed);
+    OpenScene("Separator { " + Texture(file) + "Cube { width 1.6 height 1.6 depth 1.6 } }");
+    Unlit();
+    Render();
+    Render();
+    ASSERT_TRUE(Near(Centre(), kRed));
+    const int name = SgTextureManager::ForDocument(m_document)->GetTextureID(file);
+    ASSERT_GT(name, 0);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(name));
+    const unsigned char green[16] = {0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255};
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 2, 2, GL_RGBA, GL_UNSIGNED_BYTE, green);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    Render();
+    EXPECT_TRUE(Near(Centre(), kGreen)) << "the frame drew the texture as it is, not uploaded again";
+}
+
 } // namespace
