@@ -10,7 +10,7 @@
 
 static int Usage()
 {
-    std::fprintf(stderr, "usage: fennix [--convert IN OUT | --render IN --out FILE.bmp [--size WxH] | --lisp [FILE]]\n");
+    std::fprintf(stderr, "usage: fennix [--convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] | --lisp [FILE]]\n");
     return 2;
 }
 
