@@ -33,6 +33,15 @@ public:
     bool IsInUse() const { return m_bInUse; }
     void SetInUse(bool inUse) { m_bInUse = inUse; }
 
+    // Set when the separator was drawn without a list: met again while the
+    // cache stays valid (nothing below changed), it gets its list then.
+    bool WasSeen() const { return m_bSeen; }
+    void MarkSeen()
+    {
+        m_bSeen = true;
+        SetValid(true);
+    }
+
     // A list calls the lists of the separators below it by their ids. Each
     // compiled list is numbered; a list notes the numbers of the lists it
     // calls, and counts as broken once one of them, or one they call, is gone
@@ -48,4 +57,5 @@ private:
     GLuint m_nListID = 0;
     GLContext *m_pContext = nullptr;
     bool m_bInUse = false;
+    bool m_bSeen = false;
 };

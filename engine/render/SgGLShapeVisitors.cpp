@@ -530,6 +530,19 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
         // A list cannot be compiled inside another.
         render->DrawSeparatorDirect(separator);
         return;
+    } else if (!cache || !cache->IsValid() || !cache->WasSeen()) {
+        // Seen for the first time, or changed since: drawn directly. The
+        // list is compiled when the separator is met again unchanged, so
+        // that a new scene's first frame costs no more than drawing it, and
+        // parts that change from frame to frame never pay for lists.
+        cache = SgGLBuildCacheAction::GetRenderCache(separator, true);
+        if (cache) {
+            if (cache->GetListID() != 0)
+                cache->DestroyCache(); // compiled before the change
+            cache->MarkSeen();
+        }
+        render->DrawSeparatorDirect(separator);
+        return;
     } else {
         SgGLBuildCacheAction build(render);
         build.BuildSeparator(separator);

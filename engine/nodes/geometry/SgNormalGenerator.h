@@ -60,7 +60,12 @@ public:
     const Vec3f &GetVertexNormal(int position) const;
 
 private:
-    std::vector<std::vector<int>> m_vertexFaces; // faces around each coordinate
+    void BuildAdjacency();
+
+    // The faces around each coordinate: those of coordinate v are
+    // m_around[m_aroundStart[v] .. m_aroundStart[v + 1]).
+    std::vector<int> m_aroundStart;
+    std::vector<int> m_around;
     std::vector<FaceRecord> m_faces;
     const int *m_pIndexes = nullptr;
     std::vector<Vec3f> m_vertexNormals;
