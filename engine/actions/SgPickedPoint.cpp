@@ -1,10 +1,8 @@
 #include "engine/actions/SgPickedPoint.h"
 
-#include <cstdio>
-
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/core/SgShape.h"
-#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 // Below this the difference of two transformed points has no direction.
@@ -45,8 +43,8 @@ void SgPickedPoint::CopyCommon(const SgPickedPoint &other)
 bool SgPickedPoint::SetIndices(const int *indices, int count)
 {
     if (count < 0 || count > kMaxIndices || (count > 0 && !indices)) {
-        std::fprintf(stderr, "SgPickedPoint: %d pick indices refused; a hit holds at most %d\n", count,
-                     kMaxIndices);
+        SgDiagError("Pick", "SgPickedPoint: %d pick indices refused; a hit holds at most %d", count,
+                    kMaxIndices);
         return false;
     }
     m_Indices.fill(-1);
@@ -58,8 +56,8 @@ bool SgPickedPoint::SetIndices(const int *indices, int count)
 bool SgPickedPoint::SetIndex(int slot, int value)
 {
     if (slot < 0 || slot >= kMaxIndices) {
-        std::fprintf(stderr, "SgPickedPoint: pick index slot %d refused; a hit holds at most %d\n", slot,
-                     kMaxIndices);
+        SgDiagError("Pick", "SgPickedPoint: pick index slot %d refused; a hit holds at most %d", slot,
+                    kMaxIndices);
         return false;
     }
     m_Indices[slot] = value;
@@ -78,8 +76,7 @@ Vec3 SgPickedPoint::GetNormal()
     p.ExtendToShape();
     SgNode *last = p.IsEmpty() ? nullptr : p.GetLastElement();
     if (!last || !last->IsShape()) {
-        GetNotifier().Message("SgPickedPoint::GetNormal() - failed", "Error", Notifier::Buttons::Ok,
-                              Notifier::Icon::Error);
+        SgDiagTellUser(SgDiagLevel::Error, "Pick", "SgPickedPoint::GetNormal() - failed", "Error");
         return Vec3(0.0, 0.0, 1.0);
     }
     Vec3 localPoint = m_LocalPoint;

@@ -1,9 +1,9 @@
 #include "engine/render/GLExtensions.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "platform/SgDiagnostics.h"
 #include "platform/gl/GLContext.h"
 
 bool GLExtensions::s_bLoaded = false;
@@ -130,7 +130,7 @@ bool LoadGLExtensions()
     if (std::strstr(extensions, "GL_ARB_multitexture"))
         glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
     if (!GLExtensions::LoadFrom(extensions, units, &GetGLProcAddress)) {
-        std::fputs("ARB_multitexture unsupported!\n", stdout);
+        SgDiagWarning("GLExtensions", "ARB_multitexture unsupported!");
         return false;
     }
     return true;

@@ -56,8 +56,8 @@ private:
     static void FetchEntryPoints(ProcLookup lookup);
 };
 
-// Loads the extensions of the current context. False, with
-// "ARB_multitexture unsupported!\n" on standard output, when multitexture is
+// Loads the extensions of the current context. False, with the diagnostic
+// "ARB_multitexture unsupported!" (package "GLExtensions"), when multitexture is
 // missing (and also, without that line, when no context is current, which
 // leaves the state unloaded for a later try).
 bool LoadGLExtensions();

@@ -4,7 +4,6 @@
 #include <GL/glu.h>
 
 #include <array>
-#include <cstdio>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -38,6 +37,7 @@
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgNormal.h"
 #include "engine/nodes/properties/SgTextureCoordinate2.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "engine/render/GLVertexArray.h"
 
@@ -78,8 +78,8 @@ void ReportSkipped(SgNode *node, const char *why)
     static std::unordered_set<const SgNode *> reported;
     if (!reported.insert(node).second)
         return;
-    std::fprintf(stderr, "%s%s%s not drawn: %s\n", node->GetClassName(), node->GetName().empty() ? "" : " ",
-                 node->GetName().c_str(), why);
+    SgDiagWarning("GLRenderAction", "%s%s%s not drawn: %s", node->GetClassName(), node->GetName().empty() ? "" : " ",
+                  node->GetName().c_str(), why);
 }
 
 // Draws one shape; a failure costs that shape only. Traversal state pushed
@@ -286,7 +286,7 @@ private:
     std::vector<std::array<GLdouble, 3>> m_coords;
 };
 
-constexpr const char *kBadPolygon = "VISIT: IndexedFaceSet >>>>> Bad Polygon> \n";
+constexpr const char *kBadPolygon = "VISIT: IndexedFaceSet >>>>> Bad Polygon>";
 
 void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
 {
@@ -352,7 +352,7 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
         indexAt += total;
     }
     if (bad)
-        std::fputs(kBadPolygon, stdout);
+        SgDiagWarning("GLRenderAction", "%s", kBadPolygon);
 }
 
 void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFaceSet *mesh)
@@ -395,7 +395,7 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
         batch.Face(1, &loopSize, corners.data(), points, Normalized(face.normal));
     }
     if (normals->GetDroppedFaceCount() > 0)
-        std::fputs(kBadPolygon, stdout);
+        SgDiagWarning("GLRenderAction", "%s", kBadPolygon);
 }
 
 // Whether the object is on a layer whose flags hide it. An index past the
@@ -585,7 +585,7 @@ void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
         CombinedPoints().clear();
         glPopAttrib();
         if (s_bTessFailed)
-            std::fputs(kBadPolygon, stdout);
+            SgDiagWarning("GLRenderAction", "%s", kBadPolygon);
     });
 }
 

@@ -1,10 +1,10 @@
 #include "engine/nodes/geometry/SgNormalGenerator.h"
 
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <string>
 
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 namespace {
@@ -100,10 +100,10 @@ void SgNormalGenerator::GenerateFaceNormals()
     }
     m_faces.shrink_to_fit();
     if (m_nDropped > 0)
-        std::fprintf(stderr,
-                     "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
-                     "they are left out\n",
-                     m_nDropped, m_nCoordinates - 1, firstDropped);
+        SgDiagWarning("Geometry",
+                      "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
+                      "they are left out",
+                      m_nDropped, m_nCoordinates - 1, firstDropped);
 }
 
 void SgNormalGenerator::GenerateVertexNormals()
