@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/Notifier.h"
+#include "platform/SgDiagHandler.h"
 
 namespace {
 
@@ -129,8 +130,9 @@ void SgDiagPost(const SgDiagnostic &diagnostic)
         }
     }
     if (t_handlerDepth > 0) {
-        // Reported by the handler itself: calling it again could go on for ever.
-        SgDiagDefaultHandler(diagnostic);
+        // Reported by the handler itself (or by the notifier it shows a text
+        // with): calling either again could go on for ever.
+        WriteLine(diagnostic.Line());
         return;
     }
     // A copy, so that a handler that replaces itself does not pull the
@@ -217,7 +219,7 @@ SgDiagLogHook SgDiagSetLogHook(SgDiagLogHook hook)
     return previous;
 }
 
-// ---- SgDiagCapture ----------------------------------------------------------
+// ---- SgDiagCapture (platform/SgDiagHandler.h) ----------------------------------------------------------
 
 struct SgDiagCapture::Kept {
     std::mutex mutex;

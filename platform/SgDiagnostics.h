@@ -11,16 +11,15 @@
 //      the user through the Notifier in use (GetNotifier()), which a headless
 //      run prints on standard error too.
 // A host or a test installs its own handler to capture, silence or redirect
-// them (as Coin's SoDebugError::setHandlerCallback does); SgDiagCapture is
-// the capturing one that tests use.
+// them (as Coin's SoDebugError::setHandlerCallback does): see
+// platform/SgDiagHandler.h, with SgDiagCapture, the capturing one that tests
+// use. This header stays light (it only needs <string>) because most of the
+// engine includes it.
 //
-// This file and its .cpp are the only library code that writes on standard
-// error itself.
-#include <functional>
-#include <memory>
+// Besides the headless notifier, this file's .cpp is the only library code
+// that writes on standard error; scripts/check-diagnostics (run by make test)
+// keeps it so.
 #include <string>
-#include <string_view>
-#include <vector>
 
 enum class SgDiagLevel : int { Info, Warning, Error };
 
@@ -43,12 +42,11 @@ struct SgDiagnostic {
     std::string Line() const;
 };
 
-using SgDiagHandler = std::function<void(const SgDiagnostic &)>;
-
 // The one entry point: logs the diagnostic, then hands it to the handler.
-// Callable from any thread; a handler that reports again while it runs on the
-// same thread has that nested diagnostic printed by the default handler
-// instead of being called again.
+// Callable from any thread. A diagnostic reported while the handler runs on
+// the same thread (by the handler itself, or by the notifier it shows a text
+// with) is printed on standard error instead of calling the handler again;
+// one reported by the log hook skips the hook and reaches the handler.
 void SgDiagPost(const SgDiagnostic &diagnostic);
 
 // A developer's diagnostic of `package`, formatted with printf rules. A final
@@ -64,46 +62,3 @@ void SgDiagError(const char *package, const char *format, ...) __attribute__((fo
 // icon of its level. Questions that need an answer go to the Notifier itself.
 void SgDiagTellUser(SgDiagLevel level, const char *package, const std::string &text,
                     const std::string &caption = std::string());
-
-// Installs `handler` (an empty function goes back to the default) and returns
-// the one it replaces, so that a scope can put it back.
-SgDiagHandler SgDiagSetHandler(SgDiagHandler handler);
-
-// The default handler: a developer's text on standard error followed by a
-// newline; a user text through GetNotifier(). A handler of one's own may call
-// it for the diagnostics it does not want to treat itself.
-void SgDiagDefaultHandler(const SgDiagnostic &diagnostic);
-
-// Called with every diagnostic before the handler, whatever the handler; the
-// utilities library installs the one that logs through the report manager. An
-// empty function removes it; the one replaced is returned.
-using SgDiagLogHook = std::function<void(const SgDiagnostic &)>;
-SgDiagLogHook SgDiagSetLogHook(SgDiagLogHook hook);
-
-// Installs a handler that keeps every diagnostic, and puts the previous one
-// back when it goes. Scopes nest: the innermost capture receives them.
-class SgDiagCapture {
-public:
-    SgDiagCapture();
-    ~SgDiagCapture();
-    SgDiagCapture(const SgDiagCapture &) = delete;
-    SgDiagCapture &operator=(const SgDiagCapture &) = delete;
-
-    // What was reported since the capture began (or since Clear).
-    std::vector<SgDiagnostic> GetDiagnostics() const;
-    int Count() const;
-    // How many came from `package` (letter case counts).
-    int Count(std::string_view package) const;
-    // Every diagnostic's Line() followed by a newline: what the headless
-    // default would have printed on standard error.
-    std::string GetText() const;
-    // Whether any line holds `part`.
-    bool Contains(std::string_view part) const;
-    void Clear();
-
-private:
-    // Shared with the installed handler, which may be called on any thread.
-    struct Kept;
-    std::shared_ptr<Kept> m_kept;
-    SgDiagHandler m_previous;
-};

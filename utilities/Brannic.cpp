@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "platform/Notifier.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "utilities/log/ReportMngr.h"
 
 namespace {

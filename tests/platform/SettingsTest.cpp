@@ -6,7 +6,7 @@
 #include <optional>
 #include <sstream>
 
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "platform/Settings.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/Notifier.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 
 namespace {
 
@@ -195,7 +195,7 @@ TEST(SgDiagnostics, ADiagnosticReportedByTheLogHookReachesTheHandlerButNotTheHoo
     EXPECT_EQ(capture.GetText(), "the log refused Geometry\nadjusted\n");
 }
 
-TEST(SgDiagnostics, AHandlerThatReportsAgainHasThatOnePrintedByTheDefault)
+TEST(SgDiagnostics, AHandlerThatReportsAgainHasThatOnePrintedOnStandardError)
 {
     int calls = 0;
     SgDiagHandler previous = SgDiagSetHandler([&calls](const SgDiagnostic &d) {
@@ -208,6 +208,31 @@ TEST(SgDiagnostics, AHandlerThatReportsAgainHasThatOnePrintedByTheDefault)
     SgDiagSetHandler(std::move(previous));
     EXPECT_EQ(calls, 1) << "the handler was called again from itself";
     EXPECT_EQ(printed, "while handling \"first\"\n");
+}
+
+TEST(SgDiagnostics, ANotifierThatReportsWhileShowingDoesNotLoop)
+{
+    // A notifier that reports a user text of its own for every text it shows.
+    class ReportingNotifier : public Notifier {
+    public:
+        ReportingNotifier() : m_previous(SetNotifier(this)) {}
+        ~ReportingNotifier() override { SetNotifier(m_previous); }
+        int Message(const std::string &text, const std::string &, Buttons buttons, Icon) override
+        {
+            ++m_calls;
+            SgDiagTellUser(SgDiagLevel::Warning, "Notifier", "could not show \"" + text + "\"", "Notifier");
+            return DefaultAnswer(buttons);
+        }
+        int m_calls = 0;
+
+    private:
+        Notifier *m_previous;
+    } notifier;
+    testing::internal::CaptureStderr();
+    SgDiagTellUser(SgDiagLevel::Error, "Document", "Cannot open a.kvrx", "Error");
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(notifier.m_calls, 1);
+    EXPECT_EQ(printed, "Notifier: could not show \"Cannot open a.kvrx\"\n");
 }
 
 TEST(SgDiagnostics, LongTextsAndTextsWithPercentSignsArriveWhole)

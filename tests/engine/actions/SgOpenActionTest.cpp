@@ -22,7 +22,7 @@
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "platform/Notifier.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/TestNodes.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "tests/engine/core/TestNodes.h"
 #include "engine/core/FieldModule.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 
 namespace {
 

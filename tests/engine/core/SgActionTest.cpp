@@ -10,7 +10,7 @@
 #include "tests/engine/actions/ActionTestNodes.h"
 #include "engine/core/SgApplyAction.h"
 #include "engine/core/SgState.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 
 // Never registered: its class id stays 0, below every table.
 class ActionTestUnregistered : public SgNode {

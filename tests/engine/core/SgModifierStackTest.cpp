@@ -15,7 +15,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgShape.h"
 #include "engine/core/SgModifier.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/TestNodes.h"
 
 namespace {

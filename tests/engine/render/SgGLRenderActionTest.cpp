@@ -11,7 +11,7 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgLayers.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/render/RenderFrameFixture.h"
 

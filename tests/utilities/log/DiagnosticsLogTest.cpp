@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "utilities/Brannic.h"
 #include "utilities/log/ReportMngr.h"
 #include "utilities/log/Reporter.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "utilities/log/LogFile.h"
 #include "utilities/log/ReportMngr.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "utilities/log/ReportMngr.h"
 #include "utilities/log/Reporter.h"
 

@@ -13,7 +13,7 @@
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 

@@ -9,7 +9,7 @@
 
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 

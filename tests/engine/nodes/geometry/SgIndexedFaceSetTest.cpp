@@ -17,7 +17,7 @@
 #include "engine/nodes/geometry/SgNormalGenerator.h"
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 

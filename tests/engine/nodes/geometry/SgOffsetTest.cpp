@@ -9,7 +9,7 @@
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgOffset.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/StateTestSupport.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/nodes/geometry/SweepGeometry.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "engine/nodes/properties/SgTexture2Transform.h"
 #include "engine/nodes/properties/SgTextureEnable.h"
 #include "engine/nodes/properties/SgTransform.h"
-#include "platform/SgDiagnostics.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/StateTestSupport.h"
 #include "tests/engine/core/TestNodes.h"
 #include "tests/engine/nodes/properties/EditorStateAction.h"
