@@ -274,7 +274,7 @@ bool SgObject::DetachFromGroup(SgPath &path, SgGroup *newParent)
     SgNode *group = path[path.GetCount() - 2];
     if (!object || !group->IsGroup() || !newParent) {
         SgDiagError("Object", "DetachFromGroup: the path must end at an object in a group, and a new parent "
-                            "must be given");
+                              "must be given");
         return false;
     }
     SgRef<SgObject> keep(object);
@@ -352,7 +352,7 @@ bool SgObject::ReplaceChild(SgObject *object)
 {
     if (!m_pInnerGroup || !object || m_pInnerGroup->WouldMakeCycle(object)) {
         SgDiagError("Object", "ReplaceChild: the object needs an inner group and a new child it does not hold "
-                            "above itself");
+                              "above itself");
         return false;
     }
     SgRef<SgObject> keep(object);
