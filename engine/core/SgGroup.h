@@ -62,6 +62,9 @@ class SgGroup : public SgNode {
     // True when holding `child` would put this group below itself.
     bool WouldMakeCycle(const SgNode *child) const;
 
+protected:
+    void AppendDocumentMembers(std::vector<SgNode *> &members) override;
+
 private:
     bool CanAdopt(SgNode *child, const char *operation) const;
     // Links a child whose entry is already in the list and records its undo;

@@ -10,6 +10,7 @@
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgOffset.h"
 #include "engine/core/SgAttributeManager.h"
+#include "utilities/log/ReportMngr.h"
 
 namespace {
 constexpr double kDegree = 0.017453292519943295;
@@ -181,4 +182,12 @@ void SgExtrude::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 
     extrude(faceSet, &params, profile, path, scale, scale2, m_twistAngle.Get() * kDegree, crease, m_segments.Get(),
             endProfile, nullptr, ExtrudeBuilder::kPathAuto);
+}
+
+int SgExtrude::s_iReportPackage = -1;
+
+void SgExtrude::RegisterReportPackage()
+{
+    if (ReportMngr *manager = ReportMngr::getInstance())
+        s_iReportPackage = manager->AddPackage("Extrude");
 }

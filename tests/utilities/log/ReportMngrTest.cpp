@@ -96,15 +96,22 @@ TEST_F(ReportMngrTest, EveryReporterGetsTheSameFormattedText)
     }
 }
 
-TEST_F(ReportMngrTest, LongMessagesAreCutAtTheBufferSize)
+// A message that does not fit is refused whole, never delivered cut.
+TEST_F(ReportMngrTest, MessagesLongerThanTheLimitAreRefused)
 {
     int package = m_manager.AddPackage("ModifierStack");
     m_manager.EnableReport(package, ReportMngr::LEVEL_ALL);
     m_manager.RegisterRepoter(&m_reporter, 0);
-    std::string longText(5000, 'x');
-    m_manager.Report(package, ReportMngr::LEVEL_INFO, "f", 1, "%s!", longText.c_str());
+    const std::string fits(ReportMngr::kMaxMessage, 'x');
+    EXPECT_EQ(m_manager.Report(package, ReportMngr::LEVEL_INFO, "f", 1, "%s", fits.c_str()), 1);
     ASSERT_EQ(m_reporter.m_sent.size(), 1u);
-    EXPECT_EQ(m_reporter.m_sent[0].message, std::string(ReportMngr::kMaxMessage, 'x'));
+    EXPECT_EQ(m_reporter.m_sent[0].message, fits);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(m_manager.Report(package, ReportMngr::LEVEL_INFO, "f", 1, "%s!", fits.c_str()), -1);
+    const std::string diagnostic = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m_reporter.m_sent.size(), 1u) << "nothing of the refused message is delivered";
+    EXPECT_NE(diagnostic.find("longer than"), std::string::npos) << diagnostic;
 }
 
 TEST_F(ReportMngrTest, PackagesBeyondTheCapacityAreRefused)
