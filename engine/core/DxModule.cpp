@@ -71,11 +71,7 @@ DxInBase::~DxInBase()
 
 void DxInBase::Disconnect()
 {
-    if (!m_pSource)
-        return;
     Unlink();
-    // What the owner showed came from the source just left.
-    OnValueChange();
 }
 
 void DxInBase::Unlink()
@@ -143,9 +139,6 @@ bool DxOutBase::Connect(DxInBase &input)
         input.Unlink();
     m_inputs.push_back(&input);
     input.m_pSource = this;
-    // Reads evaluate only stale values: what the owner showed before came
-    // from elsewhere.
-    input.OnValueChange();
     return true;
 }
 

@@ -57,7 +57,6 @@ public:
     DxOutBase *GetSource() const { return m_pSource; }
     // Sets the source without joining its input list (the source will not push here).
     void SetSource(DxOutBase &source) { m_pSource = &source; }
-    // Leaves the source and tells the owner, whose value came from it.
     void Disconnect();
     void OnValueChange();
 
@@ -118,6 +117,13 @@ public:
     virtual DxOutBase *GetOutput() = 0;
     virtual DxInBase *GetInput() = 0;
     SgField *GetFieldContainer() const { return m_pField; }
+    // Whether a read must evaluate: the value is not valid, or the input was
+    // connected elsewhere since it was pulled (connecting changes no state).
+    bool IsStale() { return !GetOutput()->IsValid() || GetInput()->GetSource() != m_pPulledFrom; }
+
+protected:
+    // The source of the last evaluation; null when it had none.
+    DxOutBase *m_pPulledFrom = nullptr;
 
 private:
     SgField *m_pField;

@@ -53,6 +53,7 @@ void FieldModuleBase::GenEvaluate(DxInBase *input, DxOutBase *output, int elemen
     }
     m_bEvaluating = true;
     m_bInCycle = false;
+    m_pPulledFrom = input->GetSource();
     t_evaluating.push_back(this);
     struct Leave {
         FieldModuleBase *module;

@@ -63,7 +63,7 @@ void SgGenVecField::EvaluateAll()
     // reading a driven array element by element must not copy it each time.
     DxModule *module = m_modules.front().module;
     auto *fieldModule = dynamic_cast<GeneicFieldModule *>(module);
-    if (!fieldModule || !fieldModule->GetOutput()->IsValid())
+    if (!fieldModule || fieldModule->IsStale())
         module->Evaluate();
 }
 

@@ -50,6 +50,8 @@ public:
             return m_value;
         // Reading the output evaluates the module only when its value is
         // stale; a valid value is the one the last evaluation settled on.
+        if (module->IsStale())
+            module->Evaluate();
         DxOutBase *output = module->GetOutput();
         const void *data = output->GetData();
         return data ? *static_cast<const T *>(data) : m_value;

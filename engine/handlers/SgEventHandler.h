@@ -43,7 +43,6 @@ class SgEventHandler : public SgNode {
     static constexpr int kNoMessage = 0;
 
     SgEventHandler();
-    ~SgEventHandler() override = default;
 
     // A handler keeps the document it was given, whatever graph it joins or leaves.
     void SetDocument(SgDocument *) override {}
@@ -80,6 +79,9 @@ class SgEventHandler : public SgNode {
     // a call for every other message (the middle button's down and up and the
     // wheel included; handlers that want those override HandleFunc).
     int DispatchMessage(int message, SgHandleEventAction *action);
+
+protected:
+    ~SgEventHandler() override = default;
 
 private:
     bool m_bActive = true;

@@ -16,7 +16,6 @@ class SgRubberTool : public SgTool {
     // Every rubber tool works on the XY plane; the argument is not used.
     SgRubberTool();
     explicit SgRubberTool(const Plane &plane);
-    ~SgRubberTool() override;
 
     // Prepares the tool to edit the object the path ends at: the object and
     // shape paths, the object's transform (made when it has none). The
@@ -39,6 +38,7 @@ class SgRubberTool : public SgTool {
     void SetTransform(SgTransform *transform) { m_pTransform = transform; }
 
 protected:
+    ~SgRubberTool() override;
     SgObject *m_pEditSeparator = nullptr;
     SgRef<SgSeparator> m_pTempSeparator;
     SgTransform *m_pTransform = nullptr;

@@ -26,8 +26,6 @@ class SgTool : public SgEventHandler {
     // The XY plane through the origin.
     SgTool();
     explicit SgTool(const Plane &plane);
-    // Releases the capture as Finish does.
-    ~SgTool() override;
 
     bool IsTool() const override { return true; }
 
@@ -84,6 +82,8 @@ class SgTool : public SgEventHandler {
     bool m_bOption3 = true;
 
 protected:
+    // Releases the capture as Finish does.
+    ~SgTool() override;
     void ReleaseCapture();
 
     SgPath m_ObjectPath;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/SgRef.h"
 #include "engine/core/Segment.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Range.h"
@@ -124,7 +125,7 @@ private:
     SgViewer *m_pViewer = nullptr;
     Range<Vec2i> m_BGRect;
     Range<Vec2i> m_Size;
-    SgSeparator *m_pNodara = nullptr;
+    SgRef<SgSeparator> m_pNodara;
     SgCamera *m_pCamera = nullptr;
     SgBackground *m_pBackground = nullptr;
     SgTransform *m_pCameraTransform = nullptr;

@@ -31,6 +31,9 @@ namespace {
 class ReaderTestTool : public SgNode {
     SG_CLASS_HEADER(ReaderTestTool, SgFieldMngr)
     bool IsTool() const override { return true; }
+
+protected:
+    ~ReaderTestTool() override = default;
 };
 SG_CLASS_SOURCE(ReaderTestTool, SgNode, SgFieldMngr, "ReaderTestTool")
 
@@ -45,6 +48,9 @@ class ReaderTestEngine : public SgFieldMngr, public DxModule {
     }
     DxInput1<Vec3> m_input1{this};
     DxOutput<Vec3> m_output{this};
+
+protected:
+    ~ReaderTestEngine() override = default;
 };
 SG_CLASS_SOURCE(ReaderTestEngine, SgFieldMngr, SgFieldMngr, "ReaderTestEngine")
 
