@@ -10,6 +10,7 @@
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSceneText.h"
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
@@ -18,6 +19,8 @@
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgShape.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -246,7 +249,7 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
     LevelGuard level(stream);
     if (!level.ok() || word.empty())
         return nullptr;
-    if (word[0] == '#') {
+    if (word[0] == SgSceneText::kComment) {
         stream.SkipLine();
         return nullptr;
     }
@@ -419,7 +422,23 @@ SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, con
     }
     if (!ReadBlock(stream, created, keyword))
         return nullptr;
+    ValidateFaces(stream, node);
     return pending.release();
+}
+
+void SgOpenAction::ValidateFaces(Vrml1InStream &stream, SgNode *node)
+{
+    // Faces that cannot be drawn are dropped here, once, rather than met
+    // by every frame and written back.
+    int dropped = 0;
+    if (auto *mesh = dynamic_cast<SgIndexedFaceSet *>(node))
+        dropped = mesh->Validate();
+    else if (auto *faces = dynamic_cast<SgFaceSet *>(node))
+        dropped = faces->Validate(false);
+    if (dropped > 0)
+        stream.Report(std::string(node->GetClassName()) + ": " + std::to_string(dropped) +
+                          " faces with missing points or fewer than three corners were left out",
+                      "Warning");
 }
 
 SgObject *SgOpenAction::ReadObject(Vrml1InStream &stream, SgObject *object)
@@ -483,7 +502,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
         }
         case ',':
             continue;
-        case '#':
+        case SgSceneText::kComment:
             stream.SkipLine();
             continue;
         default:
@@ -623,11 +642,11 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     stream.Report(std::string("Bad value for the field ") + fieldName + " of " + container->GetClassName() +
                       "; it keeps its value",
                   "Warning");
-    if (first == '[') {
+    if (first == SgSceneText::kListOpen) {
         // The list broke off inside: its rest runs to the closing bracket.
         for (;;) {
             const int c = stream.Get();
-            if (c == EOF || c == ']')
+            if (c == EOF || c == SgSceneText::kListClose)
                 break;
         }
     } else {

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSceneText.h"
 #include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 
 // --- Vrml1LineBuffer -------------------------------------------------------------
 
@@ -91,7 +93,8 @@ bool IsBlank(int c)
 
 bool IsBracket(int c)
 {
-    return c == '{' || c == '}' || c == '[' || c == ']' || c == ',';
+    return c == '{' || c == '}' || c == SgSceneText::kListOpen || c == SgSceneText::kListClose ||
+           c == SgSceneText::kListSeparator;
 }
 
 // Characters that never stand in scene text: what makes a file binary.
@@ -179,11 +182,7 @@ bool Vrml1InStream::ReadWord(std::string &word, bool splitBrackets)
 
 void Vrml1InStream::SkipLine()
 {
-    for (;;) {
-        const int c = m_buffer.sbumpc();
-        if (c == EOF || c == '\n')
-            return;
-    }
+    SgSceneText::SkipComment(m_buffer);
 }
 
 namespace {
@@ -232,7 +231,7 @@ bool Vrml1InStream::SkipBracketed()
             if (!SkipQuoted(m_buffer))
                 return false;
             break;
-        case '#':
+        case SgSceneText::kComment:
             SkipLine();
             break;
         default:
@@ -304,11 +303,10 @@ void Vrml1InStream::ReportAtLine(const std::string &text, const std::string &cap
     if (!m_bNotifyUser)
         return;
     if (m_nNotified < kMaxNotified) {
-        GetNotifier().Message(text, caption, Notifier::Buttons::Ok,
-                              error ? Notifier::Icon::Error : Notifier::Icon::Warning);
+        SgDiagTellUser(error ? SgDiagLevel::Error : SgDiagLevel::Warning, "Reader", text, caption);
     } else if (m_nNotified == kMaxNotified) {
-        GetNotifier().Message("Further messages about " + m_strFileName + " are not shown", caption,
-                              Notifier::Buttons::Ok, Notifier::Icon::Warning);
+        SgDiagTellUser(SgDiagLevel::Warning, "Reader", "Further messages about " + m_strFileName + " are not shown",
+                       caption);
     }
     ++m_nNotified;
 }

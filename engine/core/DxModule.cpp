@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/core/DxPortType.h"
-#include "engine/core/SgDiagnostic.h"
+#include "platform/SgDiagnostics.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
 
@@ -131,8 +131,8 @@ bool DxOutBase::Connect(DxInBase &input)
     const int from = GetPortType();
     const int to = input.GetPortType();
     if (from != 0 && to != 0 && from != to) {
-        SgDiagnostic::Error("Connect: an output of " + PortTypeName(from) + " cannot drive an input of " +
-                            PortTypeName(to));
+        SgDiagError("Dataflow", "%s", ("Connect: an output of " + PortTypeName(from) + " cannot drive an input of " +
+                            PortTypeName(to)).c_str());
         return false;
     }
     if (input.m_pSource)

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/SgDiagnostic.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void FieldModuleBase::ReportCycle() const
     if (container)
         text += std::string(" of ") + container->GetClassName();
     text += " is driven by itself; every field on the cycle keeps its stored value";
-    SgDiagnostic::Error(text);
+    SgDiagWarning("Dataflow", "%s", text.c_str());
 }
 
 void FieldModuleBase::MarkCycleFrom()

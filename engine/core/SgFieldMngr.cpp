@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/core/SgDiagnostic.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
 #include "platform/SgClock.h"
+#include "platform/SgDiagnostics.h"
 #include "utilities/StringUtil.h"
 
 int SgFieldMngr::s_iClassID = 0;
@@ -100,8 +100,8 @@ bool SgFieldMngr::AddFieldOffset(int byteOffset)
     if (!table) {
         // Without a class id the fields cannot be listed: the class was built
         // before the engine started, or was never registered.
-        std::fprintf(stderr, "%s: fields of an unregistered class cannot be found by name\n",
-                     GetClassName() ? GetClassName() : "class");
+        SgDiagError("Fields", "%s: fields of an unregistered class cannot be found by name",
+                    GetClassName() ? GetClassName() : "class");
         return false;
     }
     if (!table->recording)
@@ -113,8 +113,8 @@ bool SgFieldMngr::AddFieldOffset(int byteOffset)
     if (table->count >= kMaxFields || table->complete) {
         // A table completed with the parent's fields can take no own fields
         // after them without breaking the field order; and 32 is the limit.
-        std::fprintf(stderr, "%s: no room for field %d (at most %d fields a class)\n",
-                     GetClassName(), table->count + 1, kMaxFields);
+        SgDiagError("Fields", "%s: no room for field %d (at most %d fields a class)",
+                    GetClassName(), table->count + 1, kMaxFields);
         return false;
     }
     table->offsets[table->count++] = static_cast<int16_t>(byteOffset);
@@ -137,9 +137,9 @@ void SgFieldMngr::RegisterField(SgField &field, const char *name)
     // object of the parent.
     if (typeid(*this) != RegisteredType()) {
         field.SetContainer(this, false);
-        SgDiagnostic::Error(std::string("Field \"") + (name ? name : "") + "\": the class that declares it (" +
+        SgDiagError("Fields", "%s", (std::string("Field \"") + (name ? name : "") + "\": the class that declares it (" +
                             typeid(*this).name() + ") lacks its class macros, so its fields cannot be listed; " +
-                            GetClassName() + "'s table is left as it is");
+                            GetClassName() + "'s table is left as it is").c_str());
         return;
     }
     FieldTable *table = TableOf(GetOffset());
@@ -192,8 +192,8 @@ void SgFieldMngr::ExtendOffsetTable(int classOffset)
         ExtendOffsetTable(parentOffset);
     for (int i = 0; i < parent->count; ++i) {
         if (table->count >= kMaxFields) {
-            std::fprintf(stderr, "%s: inherited fields past %d are not listed\n",
-                         ClassName(classOffset) ? ClassName(classOffset) : "class", kMaxFields);
+            SgDiagWarning("Fields", "%s: inherited fields past %d are not listed",
+                          ClassName(classOffset) ? ClassName(classOffset) : "class", kMaxFields);
             break;
         }
         table->offsets[table->count] = parent->offsets[i];

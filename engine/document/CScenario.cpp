@@ -7,12 +7,14 @@
 #include <string>
 
 #include "engine/core/SgApplyAction.h"
+#include "engine/core/SgSceneText.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/actions/Vrml1Stream.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 namespace {
@@ -46,7 +48,7 @@ bool SkipToBlockEnd(Vrml1InStream &stream, int depth)
         }
         if (c == '"')
             quoted = true;
-        else if (c == '#')
+        else if (c == SgSceneText::kComment)
             stream.SkipLine();
         else if (c == '{')
             ++depth;
@@ -332,7 +334,7 @@ void CScenario::Write(SgSaveAction &action)
             }
             trackStream << "}\n";
         } catch (const SgError &error) {
-            std::fprintf(stderr, "Scenario: the track of %s is not written: %s\n", name, error.what());
+            SgDiagError("Scenario", "Scenario: the track of %s is not written: %s", name, error.what());
             continue;
         }
         out << text.str();

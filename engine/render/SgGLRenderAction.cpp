@@ -12,9 +12,12 @@
 #include "engine/core/SgState.h"
 #include "engine/core/SgStateAccessors.h"
 #include "engine/core/SgCacheContainer.h"
+#include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/render/GLExtensions.h"
+#include "engine/render/SgGLMaterialBundle.h"
 #include "engine/render/SgGLNameTable.h"
+#include "engine/render/SgGLPropertyVisitors.h"
 #include "engine/render/SgViewport.h"
 #include "engine/render/SgWinAlignedRenderAction.h"
 #include "engine/nodes/properties/SgBackground.h"
@@ -88,14 +91,6 @@ JitterTable TableFor(int samples)
     }
 }
 
-// The zoom of the last background drawn in style 0, which keeps it.
-float s_fBackgroundZoomX = 1.0f;
-float s_fBackgroundZoomY = 1.0f;
-
-// Whether the extension loader ran in a context (the first render action
-// built while one is current runs it).
-bool s_bExtensionsTried = false;
-
 } // namespace
 
 void SgGLRenderAction::InitClass()
@@ -158,12 +153,10 @@ void SgGLRenderAction::InitClass()
 SgGLRenderAction::SgGLRenderAction(SgViewport *viewport)
 {
     InitState();
-    // Once per process, in the first context a render action meets.
-    if (!s_bExtensionsTried && glGetString(GL_EXTENSIONS)) {
-        s_bExtensionsTried = true;
-        LoadGLExtensions();
-    }
-    m_nMaxTextureUnits = GLExtensions::s_bMultitexture ? GLExtensions::s_nTextureUnits : 1;
+    // The extensions of the context this action draws in, found the first
+    // time any action meets that context.
+    const GLExtensions &extensions = GLExtensions::ForCurrentContext();
+    m_nMaxTextureUnits = extensions.m_bMultitexture ? extensions.m_nTextureUnits : 1;
     if (viewport) {
         m_pViewport = viewport;
         m_ViewportRect = viewport->GetSize();
@@ -227,10 +220,36 @@ void SgGLRenderAction::ReadStackLimits()
     m_nMaxNameDepth = value;
 }
 
+void SgGLRenderAction::ApplyDefaultMaterial()
+{
+    // Shapes that no material of the scene reaches are drawn in a material
+    // with the node's default values, whatever an earlier frame or another
+    // view left in GL.
+    static const SgRef<SgMaterial> defaults = new SgMaterial;
+    SgGLPropertyVisitors::VisitMaterial(this, defaults.get());
+}
+
+void SgGLRenderAction::RestoreMaterial()
+{
+    // Mesa does not bring back a material set inside an attribute level when
+    // nothing was drawn after it, so the material a separator's subtree set
+    // would stay in force for the shapes after the separator: the state's
+    // material is sent again.
+    if (m_nPicking)
+        return;
+    try {
+        SgGLMaterialBundle(GetState()).Send(0);
+    } catch (const SgError &) {
+        // No material in the state: nothing to restore.
+    }
+}
+
 bool SgGLRenderAction::TraverseRoot(SgNode *root)
 {
     if (!root)
         return true;
+    if (!m_nPicking)
+        ApplyDefaultMaterial();
     ReadStackLimits();
     const int attribDepth = m_nAttribDepth;
     const int matrixDepth = m_nMatrixDepth;
@@ -330,9 +349,17 @@ void SgGLRenderAction::DrawSeparatorDirect(SgNode *separator)
             action->PopNames(names);
             action->PopMatrixAndAttributes(pushed);
         }
-    } scope{this, save && PushMatrixAndAttributes(), 0};
-    scope.names = PushName(separator);
-    separator->DoAction(this);
+    };
+    const int sent = m_nMaterialsSent;
+    bool pushed = false;
+    {
+        Scope scope{this, save && PushMatrixAndAttributes(), 0};
+        pushed = scope.pushed;
+        scope.names = PushName(separator);
+        separator->DoAction(this);
+    }
+    if (pushed && m_nMaterialsSent != sent)
+        RestoreMaterial();
 }
 
 void SgGLRenderAction::RunScan(SgNode *root)
@@ -503,15 +530,18 @@ void SgGLRenderAction::DrawBackground()
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const float zx = static_cast<float>(windowWidth) / imageWidth;
     const float zy = static_cast<float>(windowHeight) / imageHeight;
+    float zoomX = viewport->GetBGZoomX();
+    float zoomY = viewport->GetBGZoomY();
     switch (style) {
-    case 1: s_fBackgroundZoomX = s_fBackgroundZoomY = std::max(zx, zy); break;
-    case 2: s_fBackgroundZoomX = zx; s_fBackgroundZoomY = zy; break;
-    case 3: s_fBackgroundZoomX = s_fBackgroundZoomY = std::min(zx, zy); break;
-    case 4: s_fBackgroundZoomX = s_fBackgroundZoomY = zx; break;
-    case 5: s_fBackgroundZoomX = s_fBackgroundZoomY = zy; break;
-    default: break; // the zoom of the previous background stays
+    case 1: zoomX = zoomY = std::max(zx, zy); break;
+    case 2: zoomX = zx; zoomY = zy; break;
+    case 3: zoomX = zoomY = std::min(zx, zy); break;
+    case 4: zoomX = zoomY = zx; break;
+    case 5: zoomX = zoomY = zy; break;
+    default: break; // the zoom of this viewport's previous background stays
     }
-    glPixelZoom(s_fBackgroundZoomX, s_fBackgroundZoomY);
+    viewport->SetBGZoom(zoomX, zoomY);
+    glPixelZoom(zoomX, zoomY);
     // The image starts at the viewport's lower-left corner, whatever the
     // matrices are.
     glMatrixMode(GL_PROJECTION);
@@ -635,8 +665,11 @@ bool SgGLRenderAction::SelectionPass(SgNode *root)
     SgViewport *viewport = FirstViewport();
     if (!viewport)
         throw SgInvalidArgument("SgGLRenderAction: picking needs a viewport");
+    // Display lists are neither called nor built here: a list drawn in
+    // selection mode loses the hits of all but its first array draw, and
+    // lists carry no per-face names.
     const bool savedDisabled = m_bCacheDisabled;
-    m_bCacheDisabled = false;
+    m_bCacheDisabled = true;
     m_nHits = 0;
     m_bSelectOverflow = false;
     glEnable(GL_DEPTH_TEST);

@@ -24,6 +24,7 @@
 // Init...Visitors hooks that InitClass calls (shapes and groups in
 // SgGLShapeVisitors, properties in SgGLPropertyVisitors); the lights pass
 // installs itself with SetLightsPass.
+#include <memory>
 #include <vector>
 
 #include "engine/core/SgAction.h"
@@ -34,6 +35,7 @@
 #include "utilities/math/Vec3.h"
 
 class GLVertexArray;
+class SgGLRenderCache;
 class SgCamera;
 class SgLight;
 class SgViewer;
@@ -106,6 +108,9 @@ class SgGLRenderAction : public SgAction {
     // pushed (unless it is a root or holder separator), its name, its
     // DoAction. Used by the separator visitor and by list compilation.
     void DrawSeparatorDirect(SgNode *separator);
+    // Counts the materials sent to GL, so that a separator whose subtree
+    // sent one sends the state's material again after it pops.
+    void NoteMaterialSent() { ++m_nMaterialsSent; }
     // Pushes the matrix and all attributes unless the GL stacks are full;
     // returns whether it did, for PopMatrixAndAttributes.
     bool PushMatrixAndAttributes();
@@ -115,6 +120,10 @@ class SgGLRenderAction : public SgAction {
     bool IsCompiling() const { return m_nCompiling > 0; }
     void BeginCompile() { ++m_nCompiling; }
     void EndCompile() { --m_nCompiling; }
+    // The cache whose list is being compiled (null when none): the lists
+    // called while it compiles are noted in it.
+    SgGLRenderCache *GetCompilingCache() const { return m_pCompilingCache; }
+    void SetCompilingCache(SgGLRenderCache *cache) { m_pCompilingCache = cache; }
 
     // The select buffer the last selection pass filled (shared by every
     // render action) and its complete hit records. When the records did not
@@ -124,9 +133,10 @@ class SgGLRenderAction : public SgAction {
     int GetHitCount() const { return m_nHits; }
     bool HasSelectOverflow() const { return m_bSelectOverflow; }
 
-    // The shared vertex-array builder (4 texture units) every face set draws
-    // through; made at start-up.
-    static GLVertexArray *GetVertexArray();
+    // The vertex-array builder (4 texture units) every face set of this
+    // action draws through; made when the first face set needs it, so that
+    // actions drawing for different viewers never share one.
+    GLVertexArray *GetVertexArray();
 
     SgViewer *GetViewer() const { return m_pViewer; }
     SgViewport *GetViewport() const { return m_pViewport; }
@@ -213,9 +223,19 @@ private:
     // Stack depths at the start of a traversal and the limits of the
     // context, so that separators never push past them.
     void ReadStackLimits();
+    void ApplyDefaultMaterial();
+    void RestoreMaterial();
 
+    // Defined beside the face-set drawing, the one source that knows the
+    // builder's type.
+    struct VertexArrayDeleter {
+        void operator()(GLVertexArray *array) const;
+    };
+    std::unique_ptr<GLVertexArray, VertexArrayDeleter> m_pVertexArray;
     bool m_bCacheDisabled = false;
     int m_nCompiling = 0;
+    SgGLRenderCache *m_pCompilingCache = nullptr;
+    int m_nMaterialsSent = 0;
     int m_nAttribDepth = 0;
     int m_nMaxAttribDepth = 16;
     int m_nMatrixDepth = 1;

@@ -68,6 +68,15 @@ public:
     // BGRA pixels, bottom row first; null without an image.
     const unsigned char *GetBGImageData() const { return m_BGPixels.empty() ? nullptr : m_BGPixels.data(); }
     const Range<Vec2i> &GetBGSize() const { return m_BGRect; }
+    // The zoom the background image was last drawn with in this viewport; a
+    // background of style 0 keeps it from one frame to the next.
+    float GetBGZoomX() const { return m_bgZoomX; }
+    float GetBGZoomY() const { return m_bgZoomY; }
+    void SetBGZoom(float x, float y)
+    {
+        m_bgZoomX = x;
+        m_bgZoomY = y;
+    }
 
     // The pick ray through a window point (y downwards), in world coordinates.
     // Needs a current GL context.
@@ -136,4 +145,6 @@ private:
     SgLight *m_pHeadLight = nullptr;
     SgMaterial *m_pMaterial = nullptr;
     Vec3 m_RotationCenter;
+    float m_bgZoomX = 1.0f;
+    float m_bgZoomY = 1.0f;
 };

@@ -1,50 +1,22 @@
 #include "engine/nodes/geometry/SgGeometricShape.h"
 
-#include <cstdio>
 #include <exception>
 
 #include "engine/core/CacheEntry.h"
 #include "engine/core/SgAction.h"
 #include "engine/core/SgBooleanCache.h"
 #include "engine/core/SgElementClasses.h"
+#include "engine/core/SgModifierStackDisabler.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgDocumentLink.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgGeometricShape, SgShape, SgFieldMngr, "SgGeometricShape")
 
 int SgGeometricShape::s_iGeometricCashe = -1;
 SgGeometricShape::ActionIdFunc SgGeometricShape::s_fActionIdFunc = nullptr;
 void *SgGeometricShape::s_fActionIdData = nullptr;
-
-namespace {
-
-// Sets the disabled flag of the stack in force for the length of one
-// traversal and puts back what was there, also when the traversal throws.
-class StackDisabler {
-public:
-    explicit StackDisabler(SgState *state)
-        : m_element(static_cast<ModifierStackElement *>(state->GetElement(ModifierStackElement::ClassOffset())))
-    {
-        if (!m_element)
-            return;
-        m_wasDisabled = m_element->GetWritableData().Disabled();
-        m_element->GetWritableData().SetDisable(true);
-    }
-    ~StackDisabler()
-    {
-        if (m_element)
-            m_element->GetWritableData().SetDisable(m_wasDisabled);
-    }
-    StackDisabler(const StackDisabler &) = delete;
-    StackDisabler &operator=(const StackDisabler &) = delete;
-
-private:
-    ModifierStackElement *m_element;
-    bool m_wasDisabled = false;
-};
-
-} // namespace
 
 void SgGeometricShape::InitCacheSlot()
 {
@@ -101,7 +73,7 @@ void SgGeometricShape::SetResultCache(SgShape *result, SgAction *action)
 {
     SgCache **slot = ResultSlot();
     if (!slot) {
-        std::fprintf(stderr, "%s: no result cache slot; the result is not kept\n", GetClassName());
+        SgDiagError("Geometry", "%s: no result cache slot; the result is not kept", GetClassName());
         // The caller handed the result over: taking and dropping a reference
         // frees it unless someone else holds one.
         SgRef<SgShape> dropped(result);
@@ -220,8 +192,8 @@ void SgGeometricShape::RunBuild(SgAction *action, MakeResultFn make, const Build
             build(result.get(), action);
         } catch (const std::exception &error) {
             // Whatever was built so far is not a shape anyone should see.
-            std::fprintf(stderr, "%s%s%s: %s; the shape is left empty\n", GetClassName(),
-                         GetName().empty() ? "" : " ", GetName().c_str(), error.what());
+            SgDiagError("Geometry", "%s%s%s: %s; the shape is left empty", GetClassName(),
+                        GetName().empty() ? "" : " ", GetName().c_str(), error.what());
             result = make();
         }
         // A build that failed half way may have left frames of its own.
@@ -249,6 +221,13 @@ void SgGeometricShape::TraverseShapeResult(SgAction *action, SgGeometricShape *s
         return;
     }
     SgShape *modified = stack.Process(action, result.get());
-    StackDisabler disabled(state);
+    SgModifierStackDisabler disabled(state);
     action->Traverse(modified ? modified : result.get());
+}
+
+Vec3 SgGeometricShape::GetNormal(int face, Vec3 &normal)
+{
+    if (SgShape *result = GetResultCache(); result && result != this)
+        return result->GetNormal(face, normal);
+    return SgShape::GetNormal(face, normal);
 }

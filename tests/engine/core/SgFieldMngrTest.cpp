@@ -6,7 +6,7 @@
 #include "tests/engine/core/TestNodes.h"
 #include "engine/core/RxFunc.h"
 #include "platform/SgClock.h"
-#include "tests/engine/core/DiagnosticCapture.h"
+#include "platform/SgDiagHandler.h"
 
 class SgFieldMngrTest : public ::testing::Test {
 protected:
@@ -255,10 +255,10 @@ TEST_F(SgFieldMngrTest, ASubclassWithoutClassMacrosCannotAddToItsParentsTable)
         SgRef<TestBare> first = new TestBare;
         EXPECT_EQ(first->GetFieldsCount(), shape->GetFieldsCount());
     }
-    DiagnosticCapture diagnostics;
+    SgDiagCapture diagnostics;
     SgRef<ForgetfulBare> bare = new ForgetfulBare;
     SgRef<ForgetfulPlate> plate = new ForgetfulPlate;
-    EXPECT_TRUE(diagnostics.Contains("class macros")) << diagnostics.Text();
+    EXPECT_TRUE(diagnostics.Contains("class macros")) << diagnostics.GetText();
     EXPECT_EQ(bare->m_extra.GetContainer(), bare.get()) << "the refused field still belongs to its object";
 
     SgRef<TestBare> cleanBare = new TestBare;

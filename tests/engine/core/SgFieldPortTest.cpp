@@ -2,6 +2,8 @@
 // module drives it, and what happens to connections when either end goes.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/engine/core/TestNodes.h"
 #include "engine/core/DxOutput.h"
 
