@@ -8,6 +8,9 @@
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgKeyPoint.h"
+#include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgToolLink.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -468,6 +471,63 @@ void SgSelectionHandler::MouseClickEvent(SgPath &path, int, int)
     SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
     std::string name = object ? object->GetName() : std::string();
     m_pfnUserEvent(&path, name.data(), 0, m_pUserEventData);
+}
+
+void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)
+{
+    SgObject *object = path.IsEmpty() ? nullptr : AsSgObject(path.GetObject(true));
+    if (!object)
+        return;
+    SgRef<SgGroup> highlight = new SgGroup;
+    highlight->DisableUndo();
+    if (m_pDrawStyle)
+        highlight->AddChild(m_pDrawStyle.get());
+    // Overriding, so that the object's own material below does not win.
+    m_pMaterial->SetOveride(true);
+    highlight->AddChild(m_pMaterial.get());
+    SgRef<SgManipulator> manipulator = new SgManipulator;
+    manipulator->DisableUndo();
+    manipulator->AddChild(highlight.get());
+    SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+    SgUndoRecordingPause pause(object->GetDocument());
+    object->AddPropertyNodeAfter(manipulator.get(), transform, true);
+}
+
+// ---- Clicks -------------------------------------------------------------------------------
+
+namespace {
+// Pixels around the cursor within which a click hits thin geometry.
+constexpr double kClickPickRadius = 5.0;
+
+SgPath PickedPath(SgHandleEventAction *action)
+{
+    SgPickedPoint hit;
+    if (!SgToolLink::PickNearest(action, kClickPickRadius, nullptr, hit))
+        return SgPath();
+    return hit.m_Path;
+}
+} // namespace
+
+int SgSelectionHandler::OnLButtonDown(SgHandleEventAction *action)
+{
+    m_bCtrlDown = SgToolLink::CtrlDown(action);
+    m_FirstPickPath = PickedPath(action);
+    return 1;
+}
+
+int SgSelectionHandler::OnLButtonUp(SgHandleEventAction *action)
+{
+    if (m_bSubObject)
+        return 0;
+    m_bCtrlDown = SgToolLink::CtrlDown(action);
+    const SgPath picked = PickedPath(action);
+    if (!(picked == m_FirstPickPath))
+        return 1;
+    m_pCurrentAction = action;
+    m_LastPickPath = picked;
+    Select(picked, 1);
+    SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+    return 1;
 }
 
 // ---- Highlight -------------------------------------------------------------------------

@@ -127,6 +127,19 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // until the next call.
     void RemoveTool(SgPath &path, int, int);
     void MouseClickEvent(SgPath &path, int, int);
+    // Marks the path's object with the highlight material (and draw style),
+    // hung into the object after its transform in a manipulator, so that the
+    // deselection callback RemoveTool takes it out again.
+    void HighlightSelect(SgPath &path, int, int);
+
+    // ---- Clicks ---------------------------------------------------------------------
+    // The press remembers what lies under the cursor; the release selects it
+    // when it hits the same path (so a press and a release on different
+    // objects select nothing, and a click on empty space selects the empty
+    // path, which the policy turns into a deselection).
+    int OnLButtonDown(SgHandleEventAction *action) override;
+    int OnLButtonUp(SgHandleEventAction *action) override;
+    int OnLButtonDblClk(SgHandleEventAction *) override { return 0; }
 
     // ---- Highlight ----------------------------------------------------------------
     SgMaterial *GetHighlightMaterial() const { return m_pMaterial.get(); }

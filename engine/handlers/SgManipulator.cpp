@@ -1,0 +1,3 @@
+#include "engine/handlers/SgManipulator.h"
+
+SG_CLASS_SOURCE(SgManipulator, SgGroup, SgFieldMngr, "SgManipulator")
