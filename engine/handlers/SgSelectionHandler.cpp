@@ -9,6 +9,7 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgKeyPoint.h"
 #include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgRubberTool.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
@@ -438,12 +439,17 @@ void SgSelectionHandler::LowestObject(SgPath &path, void *)
 
 // ---- Selection and deselection callbacks -------------------------------------------------
 
-void SgSelectionHandler::TransformTool(SgPath &path, int, int)
+void SgSelectionHandler::TransformTool(SgPath &path, int kind, int frame)
 {
-    // The manipulator that moves the selection is attached here once the
-    // transform tools exist; until then a selection carries no tool.
     if (path.IsEmpty())
         return;
+    SgPath toolPath = path;
+    // The tool picks and projects along paths from the viewer's pick root.
+    if (!m_FirstPickPath.IsEmpty() && toolPath.GetFirstElement() != m_FirstPickPath.GetFirstElement())
+        toolPath.Insert(0, m_FirstPickPath.GetFirstElement());
+    SgRef<SgManipulator> manipulator = new SgManipulator(toolPath, kind, frame, m_pCurrentAction);
+    if (manipulator->GetTool())
+        m_pCurrentTool = manipulator->GetTool();
 }
 
 void SgSelectionHandler::RemoveTool(SgPath &path, int, int)
@@ -460,6 +466,9 @@ void SgSelectionHandler::RemoveTool(SgPath &path, int, int)
     // Kept until the next call: the manipulator's tool may be handling the
     // event that caused this deselection.
     m_pHeldManipulator = manipulator;
+    if (m_pCurrentTool && static_cast<SgNode *>(static_cast<SgManipulator *>(manipulator)->GetTool()) ==
+                              static_cast<SgNode *>(m_pCurrentTool))
+        m_pCurrentTool = nullptr;
     SgUndoRecordingPause pause(object->GetDocument());
     object->DeletePropertyNode(manipulator);
 }

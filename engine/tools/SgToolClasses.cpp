@@ -2,9 +2,12 @@
 
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgSelectByFenceTool.h"
+#include "engine/tools/SgTransformTool.h"
 
 void SgToolClasses::RegisterNodeClasses()
 {
     SgExamineViewHandler::InitClass();
     SgSelectByFenceTool::InitClass();
+    SgTransformTool::InitClass();
+    SgMoveTool::InitClass();
 }
