@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "engine/core/SgApplyAction.h"
+#include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgKeyPoint.h"
@@ -500,6 +501,66 @@ void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)
     SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
     SgUndoRecordingPause pause(object->GetDocument());
     object->AddPropertyNodeAfter(manipulator.get(), transform, true);
+}
+
+// ---- Grouping ------------------------------------------------------------------------------
+
+SgPath SgSelectionHandler::GroupSelection()
+{
+    SgPath path = m_FirstPickPath;
+    if (m_SelectedPaths.GetCount() == 0)
+        return path;
+    path = m_SelectedPaths.GetAt(m_SelectedPaths.GetFirst());
+    if (path.IsEmpty())
+        return path;
+    const int at = path.GetObjectPos();
+    if (at < 1 || !path[at - 1] || !path[at - 1]->IsGroup())
+        throw SgInvalidArgument("SgSelectionHandler::GroupSelection: the selected object has no parent on its path");
+    auto *parent = static_cast<SgGroup *>(path[at - 1]);
+    SgNode *first = path[at];
+    const SgPathList saved(m_SelectedPaths);
+
+    SgKeyPoint keyPoint(parent->IsUndoEnabled() ? parent->GetDocument() : nullptr);
+    SgRef<SgObject> group = new SgObject(true, true);
+    parent->AddChildBefore(group.get(), first);
+    group->SetName("Objects Group");
+    while (path.GetCount() > at)
+        path.DeleteLast();
+    path.Append(group.get());
+
+    DeselectAll();
+    std::vector<SgTransform *> transforms;
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath member = saved.GetNext(pos);
+        SgObject *object = AsSgObject(member.GetObject(true));
+        if (!object || object == group.get())
+            continue;
+        member.CutToObject(0, true, false);
+        if (!group->AddToGroup(member))
+            continue;
+        SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+        if (!transform)
+            transform = object->CreatePropertyNode(SgTransform::ClassID());
+        if (transform)
+            transforms.push_back(static_cast<SgTransform *>(transform));
+    }
+
+    SgPath groupOnly(*group);
+    bool hasBox = false;
+    const Range<Vec3f> box = SgBoundingBoxAction::CalcBoundingBox(groupOnly, &hasBox);
+    if (hasBox) {
+        const Vec3f &lo = box.GetMin();
+        const Vec3f &hi = box.GetMax();
+        const Vec3 centre((double(lo[0]) + hi[0]) * 0.5, (double(lo[1]) + hi[1]) * 0.5, (double(lo[2]) + hi[2]) * 0.5);
+        group->GetTransform(true)->m_translation.Set(centre);
+        // The members give up what the group takes, so none moves in the world.
+        for (SgTransform *transform : transforms)
+            transform->m_translation.Set(transform->m_translation.Get(true) - centre);
+    }
+    if (SgSeparator *holder = group->GetGroupHolder(true))
+        holder->SetName("Group Holder");
+    Select(path, 1);
+    return path;
 }
 
 // ---- Clicks -------------------------------------------------------------------------------

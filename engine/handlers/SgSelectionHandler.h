@@ -114,6 +114,13 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     void Delete(SgPathList &paths);
     void Delete();
 
+    // ---- Grouping -----------------------------------------------------------------
+    // Moves the selected objects into a new group placed before the first of
+    // them, centred on their bounding box, so that none of them moves in the
+    // world; selects the group and returns its path (the first pick path
+    // when nothing is selected). One undo step.
+    SgPath GroupSelection();
+
     // ---- Path fix-ups -------------------------------------------------------------
     // Cuts the path to the top-most object below the context parent (when it
     // lies on the path), else to the path's first object.

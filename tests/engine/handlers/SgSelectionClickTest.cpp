@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/core/SgPathList.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
 #include "engine/handlers/SgSelectionHandler.h"
@@ -158,6 +160,55 @@ TEST_F(SelectionClickTest, DeletingASelectedObjectLeavesNoDanglingPath)
     EXPECT_EQ(Handler()->GetSelCount(), 0) << "nothing is left where it stood";
     Click(At(0));
     EXPECT_EQ(Selected(), std::set<int>({0}));
+}
+
+} // namespace
+
+namespace {
+
+// The world box of an object, measured along its path from the view root.
+Range<Vec3f> WorldBox(SgObject *object)
+{
+    SgPathList paths;
+    SgPath tail;
+    paths.PathsFromNode(object, tail, nullptr);
+    EXPECT_GT(paths.GetCount(), 0);
+    return SgBoundingBoxAction::CalcBoundingBox(paths.GetAt(paths.GetFirst()));
+}
+
+TEST_F(SelectionClickTest, GroupSelectionOfTwoClickedObjectsKeepsTheirWorldPlacesAndCentresTheGroup)
+{
+    m_objects[2]->GetTransform(true)->m_translation.Set(Vec3(2, 1, 0));
+    m_h.Paint();
+    // Measured before the selection hangs its gizmos in.
+    const Range<Vec3f> before0 = WorldBox(m_objects[0]);
+    const Range<Vec3f> before2 = WorldBox(m_objects[2]);
+    Click(At(0));
+    Click(m_h.Project(Vec3(2, 1, 0)), kCtrl);
+    ASSERT_EQ(Selected(), std::set<int>({0, 2}));
+    const Vec2i pixelAt = m_h.Project(Vec3(2, 1, 0));
+
+    SgPath group = Handler()->GroupSelection();
+    ASSERT_FALSE(group.IsEmpty());
+    auto *object = static_cast<SgObject *>(group.GetLastElement());
+    EXPECT_EQ(object->GetName(), "Objects Group");
+    EXPECT_EQ(Handler()->GetSelCount(), 1) << "the group is selected in place of its members";
+    // Members span x -2.5..2.5 and y -0.5..1.5.
+    const Vec3 centre = object->GetTransform(true)->m_translation.Get(true);
+    EXPECT_NEAR(centre[0], 0.0, 1e-6);
+    EXPECT_NEAR(centre[1], 0.5, 1e-6);
+    EXPECT_NEAR(centre[2], 0.0, 1e-6);
+    // Deselected members carry no gizmo any more.
+    for (auto [member, before] : {std::pair{m_objects[0], before0}, std::pair{m_objects[2], before2}}) {
+        const Range<Vec3f> after = WorldBox(member);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(after.GetMin()[k], before.GetMin()[k], 1e-5);
+            EXPECT_NEAR(after.GetMax()[k], before.GetMax()[k], 1e-5);
+        }
+    }
+    m_h.Paint();
+    const Pixel p = m_h.At(pixelAt.x, pixelAt.y);
+    EXPECT_GT(p[0], 200) << "the moved-in cube still shows where it stood: " << p;
 }
 
 } // namespace
