@@ -10,4 +10,5 @@ void SgToolClasses::RegisterNodeClasses()
     SgSelectByFenceTool::InitClass();
     SgTransformTool::InitClass();
     SgMoveTool::InitClass();
+    SgTrackballTool::InitClass();
 }

@@ -10,6 +10,7 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -21,6 +22,7 @@
 
 SG_CLASS_SOURCE(SgTransformTool, SgRubberTool, SgFieldMngr, "SgTransformTool")
 SG_CLASS_SOURCE(SgMoveTool, SgTransformTool, SgFieldMngr, "SgMoveTool")
+SG_CLASS_SOURCE(SgTrackballTool, SgTransformTool, SgFieldMngr, "SgTrackballTool")
 
 namespace {
 
@@ -312,4 +314,92 @@ void SgMoveTool::DragStep(SgHandleEventAction *action, int x, int y)
     if (!m_bHaveStart || !AxisParameter(action, x, y, t))
         return;
     transform->m_translation.Set(m_startTranslation + m_axis * (t - m_dStartParameter));
+}
+
+// ---- Trackball tool --------------------------------------------------------------------
+
+void SgTrackballTool::CreateHandles()
+{
+    for (int axis = 0; axis < 3; ++axis) {
+        auto *material = Quiet(new SgMaterial);
+        Color colour(0, 0, 0, 1);
+        colour[axis] = 1.0f;
+        material->m_diffuseColor.SetValue(0, colour);
+        m_pGizmo->AddChild(material);
+
+        auto *handle = Quiet(new SgSeparator);
+        handle->SetName(kAxisNames[axis]);
+        auto *turn = Quiet(new SgTransform);
+        // The ring is built about z; x and y turn it onto their axes.
+        if (axis == 0)
+            turn->m_rotation.Set(Rotation(Vec3(0, 1, 0), std::numbers::pi / 2));
+        else if (axis == 1)
+            turn->m_rotation.Set(Rotation(Vec3(1, 0, 0), -std::numbers::pi / 2));
+        handle->AddChild(turn);
+        auto *ring = Quiet(new SgTorus);
+        ring->m_radius1.Set(kRingRadius);
+        ring->m_radius2.Set(0.015);
+        handle->AddChild(ring);
+        m_handles[axis] = handle;
+        m_pGizmo->AddChild(handle);
+    }
+}
+
+int SgTrackballTool::OnKeyDown(SgHandleEventAction *action)
+{
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    SgTransform *transform = GetTransform();
+    if (!event || !transform || m_iDragState == kIdle || !ObjectInScene())
+        return 0;
+    double step = 0.0;
+    if (event->m_nKey == kCommaKey)
+        step = -kKeyStep;
+    else if (event->m_nKey == kPeriodKey)
+        step = kKeyStep;
+    else
+        return 0;
+    const Rotation turned = transform->m_rotation.Get(true) * Rotation(Vec3(0, 0, 1), step);
+    transform->m_rotation.Set(turned);
+    SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+    return 1;
+}
+
+bool SgTrackballTool::RingPoint(SgHandleEventAction *action, int x, int y, Vec3 &point)
+{
+    Vec3 a;
+    Vec3 u;
+    if (!ParentRay(action, x, y, a, u))
+        return false;
+    const double along = u.Dot(m_axis);
+    if (std::fabs(along) <= kParallelLimit * u.Length())
+        return false;
+    const double s = (m_pivot - a).Dot(m_axis) / along;
+    point = a + u * s - m_pivot;
+    return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
+}
+
+void SgTrackballTool::BeginDrag(SgHandleEventAction *action, int x, int y)
+{
+    m_bHaveStart = false;
+    SgTransform *transform = GetTransform();
+    if (!transform || m_iCurrentHandle < 0 || m_iCurrentHandle > 2)
+        return;
+    m_pivot = transform->m_translation.Get(true);
+    m_startRotation = transform->m_rotation.Get(true);
+    Vec3 axis(0, 0, 0);
+    axis[m_iCurrentHandle] = 1.0;
+    m_axis = m_startRotation.Rotate(axis);
+    m_bHaveStart = RingPoint(action, x, y, m_startPoint) && m_startPoint.Length() > 0.0;
+}
+
+void SgTrackballTool::DragStep(SgHandleEventAction *action, int x, int y)
+{
+    SgTransform *transform = GetTransform();
+    Vec3 now;
+    if (!transform || !m_bHaveStart || !RingPoint(action, x, y, now) || now.Length() <= 0.0)
+        return;
+    // The turn about the ring's axis that carries the start point onto the
+    // point under the cursor.
+    const double angle = std::atan2(m_startPoint.Cross(now).Dot(m_axis), m_startPoint.Dot(now));
+    transform->m_rotation.Set(Rotation(m_axis, angle) * m_startRotation);
 }

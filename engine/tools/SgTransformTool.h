@@ -12,6 +12,7 @@
 
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
+#include "utilities/math/Rotation.h"
 #include "utilities/math/Vec3.h"
 
 class SgDocument;
@@ -93,5 +94,36 @@ protected:
     Vec3 m_startTranslation;
     Vec3 m_axis;
     double m_dStartParameter = 0.0;
+    bool m_bHaveStart = false;
+};
+
+// Turns the object with rings about its three axes; comma and period turn
+// it in fixed steps about its z axis.
+class SgTrackballTool : public SgTransformTool {
+    SG_CLASS_HEADER(SgTrackballTool, SgFieldMngr)
+
+    // One comma or period step, in radians.
+    static constexpr double kKeyStep = 0.075;
+    static constexpr int kCommaKey = 0xBC;
+    static constexpr int kPeriodKey = 0xBE;
+    static constexpr double kRingRadius = 1.05;
+
+    SgTrackballTool() = default;
+
+    int OnKeyDown(SgHandleEventAction *action) override;
+
+protected:
+    ~SgTrackballTool() override = default;
+    void CreateHandles() override;
+    void BeginDrag(SgHandleEventAction *action, int x, int y) override;
+    void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // Where the view ray meets the plane through the start pivot normal to
+    // the ring's axis, relative to the pivot; false when the ray runs in the plane.
+    bool RingPoint(SgHandleEventAction *action, int x, int y, Vec3 &point);
+
+    Vec3 m_pivot;
+    Vec3 m_axis;
+    Vec3 m_startPoint;
+    Rotation m_startRotation;
     bool m_bHaveStart = false;
 };

@@ -4,6 +4,9 @@
 // and a drag whose object is deleted under it.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
+
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
@@ -203,6 +206,65 @@ TEST_F(MoveToolTest, DeletingTheObjectMidDragLeavesNoGrabCaptureOrFlag)
     m_h.Down(Button::Left, {20, 20});
     m_h.Up(Button::Left, {20, 20});
     EXPECT_EQ(Handler()->GetSelCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The trackball chosen as the selection's tool.
+class TrackballTest : public MoveToolTest {
+protected:
+    void SetUp() override
+    {
+        MoveToolTest::SetUp();
+        Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgTrackballTool::ClassID());
+        SelectCube();
+    }
+    Vec3 TurnedX() { return m_object->GetTransform(true)->m_rotation.Get(true).Rotate(Vec3(1, 0, 0)); }
+};
+
+TEST_F(TrackballTest, TenPeriodsTurnTheObjectByThreeQuartersOfARadianAboutZAndTenCommasTurnItBack)
+{
+    ASSERT_NE(Tool(), nullptr);
+    EXPECT_TRUE(Tool()->IsDerivedFrom(SgTrackballTool::ClassID()));
+    for (int i = 0; i < 10; ++i)
+        m_h.KeyDown(SgTrackballTool::kPeriodKey);
+    Vec3 x = TurnedX();
+    EXPECT_NEAR(x[0], std::cos(0.75), 1e-9);
+    EXPECT_NEAR(x[1], std::sin(0.75), 1e-9);
+    EXPECT_NEAR(x[2], 0.0, 1e-9);
+    for (int i = 0; i < 10; ++i)
+        m_h.KeyDown(SgTrackballTool::kCommaKey);
+    x = TurnedX();
+    EXPECT_NEAR(x[0], 1.0, 1e-9);
+    EXPECT_NEAR(x[1], 0.0, 1e-9);
+    m_h.KeyDown('A');
+    EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9) << "other keys change nothing";
+}
+
+TEST_F(TrackballTest, DraggingTheZRingAQuarterRoundTurnsTheObjectAQuarterTurnInOneUndoStep)
+{
+    m_h.Document()->ResetUndo();
+    const double r = SgTrackballTool::kRingRadius;
+    // From 45 degrees, where no other ring crosses the Z ring, to 135.
+    const double q = std::numbers::pi / 4;
+    const Vec2i from = m_h.Project(Vec3(r * std::cos(q), r * std::sin(q), 0));
+    m_h.Down(Button::Left, from);
+    ASSERT_EQ(Tool()->GetCurrentHandle(), 2);
+    const int steps = 6;
+    for (int s = 1; s <= steps; ++s) {
+        const double a = q + std::numbers::pi / 2 * s / steps;
+        m_h.Move(m_h.Project(Vec3(r * std::cos(a), r * std::sin(a), 0)));
+    }
+    m_h.Up(Button::Left, m_h.Project(Vec3(r * std::cos(3 * q), r * std::sin(3 * q), 0)));
+    const Vec3 x = TurnedX();
+    EXPECT_NEAR(x[0], 0.0, 0.03);
+    EXPECT_NEAR(x[1], 1.0, 0.03);
+    EXPECT_NEAR(x[2], 0.0, 1e-9);
+    EXPECT_FALSE(m_h.HasCapture());
+    m_h.Document()->Undo();
+    EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9);
 }
 
 } // namespace
