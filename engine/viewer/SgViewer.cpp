@@ -239,8 +239,14 @@ void SgViewer::Render(bool refine)
     m_pSceneManager->Reset();
 }
 
-void SgViewer::PrintScene()
+bool SgViewer::PrintScene()
 {
+    m_printError.clear();
+    // The first failure is the one worth telling; later passes repeat it.
+    auto check = [this](bool ok, const SgAction &action) {
+        if (!ok && m_printError.empty())
+            m_printError = action.GetError().empty() ? "a traversal of the scene failed" : action.GetError();
+    };
     if (SgTextureManager *textures = SgTextureManager::ForDocument(m_pDocument)) {
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
@@ -255,9 +261,9 @@ void SgViewer::PrintScene()
         if (!root)
             continue;
         SgScanAction scan;
-        scan.Apply(root);
+        check(scan.Apply(root), scan);
         SgWinAlignedRenderAction aligned(viewport.get());
-        aligned.Apply(root);
+        check(aligned.Apply(root), aligned);
         SetAllNotRendering(false);
         for (int pass = 0; pass < passes; ++pass) {
             SgGLRenderAction render(viewport.get());
@@ -265,12 +271,15 @@ void SgViewer::PrintScene()
             render.m_nPasses = passes;
             // The print context may be another one: its display lists are not ours.
             render.SetCacheDisabled(true);
-            render.RenderAntiAliased(root, pass == passes - 1, pass);
+            check(render.RenderAntiAliased(root, pass == passes - 1, pass), render);
+            if (!m_printError.empty())
+                break;
         }
         SetAllNotRendering(true);
     }
     m_nCurrentPass = 0;
     m_bFinalFrame = true;
+    return m_printError.empty();
 }
 
 void SgViewer::CountFrame(std::int64_t start, std::int64_t end)

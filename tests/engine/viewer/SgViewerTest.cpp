@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/actions/PickedPointQuery.h"
+#include "engine/core/SgState.h"
 #include "engine/render/SgRayPickAction.h"
 #include "engine/viewer/BmpUtils.h"
 #include "engine/nodes/geometry/SgCube.h"
@@ -327,6 +328,29 @@ TEST_F(ViewerTest, FocusFramesTheWholeScene)
     Viewport()->Focus(nullptr, 1.0);
     Render();
     EXPECT_TRUE(IsRed(Centre())) << "after framing the cube fills the centre: " << Centre();
+}
+
+TEST_F(SmallViewerTest, SnapshotOfASceneTraversalCannotHoldFailsAndSaysWhy)
+{
+    AddCube(kRed);
+    // Deeper than any traversal state goes.
+    SgRef<SgSeparator> top = new SgSeparator;
+    SgSeparator *innermost = top.get();
+    for (int i = 0; i < SgState::kMaxFrames; ++i) {
+        auto *next = new SgSeparator;
+        innermost->AddChild(next);
+        innermost = next;
+    }
+    Root()->AddChild(top.get());
+    std::ostringstream out;
+    EXPECT_FALSE(BmpUtils::SaveBmp(m_viewer, kWidth, kHeight, out)) << "half a picture reported as drawn";
+    EXPECT_TRUE(out.str().empty()) << "a failed snapshot wrote a file";
+    EXPECT_NE(m_viewer->GetPrintError().find("stack storage"), std::string::npos) << m_viewer->GetPrintError();
+
+    Root()->DeleteChild(top.get());
+    std::ostringstream again;
+    EXPECT_TRUE(BmpUtils::SaveBmp(m_viewer, kWidth, kHeight, again)) << m_viewer->GetPrintError();
+    EXPECT_TRUE(m_viewer->GetPrintError().empty());
 }
 
 } // namespace
