@@ -27,6 +27,9 @@ class BenchNode : public SgNode {
     SgFColor m_color;
     SgFRotation m_rotation;
     SgFVec3 m_translation;
+
+protected:
+    ~BenchNode() override = default;
 };
 SG_CLASS_SOURCE(BenchNode, SgNode, SgFieldMngr, "BenchNode")
 

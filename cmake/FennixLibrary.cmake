@@ -1,12 +1,16 @@
 # One shared library per deliverable, its sources found below the given folders
 # so that adding a class is adding its .h/.cpp pair.
+# EXCLUDE names folders below DIRS that make libraries of their own.
 function(fennix_library name)
-  cmake_parse_arguments(ARG "" "" "DIRS;LINK" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DIRS;LINK;EXCLUDE" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS
          ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.c)
     list(APPEND sources ${found})
+  endforeach()
+  foreach(dir IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/${dir}/")
   endforeach()
   add_library(${name} SHARED ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})

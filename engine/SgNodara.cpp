@@ -17,6 +17,7 @@
 #include "engine/nodes/SgNodeClasses.h"
 #include "engine/render/SgRenderClasses.h"
 #include "engine/viewer/SgViewerClasses.h"
+#include "engine/tools/SgToolClasses.h"
 #include "utilities/Brannic.h"
 
 namespace {
@@ -60,6 +61,7 @@ void SgNodara::Init()
     SgNodeClasses::RegisterNodeClasses();
     SgHandlerClasses::RegisterNodeClasses();
     SgDocumentClasses::RegisterNodeClasses();
+    SgToolClasses::RegisterNodeClasses();
     // Traversal state elements, before any action enables them.
     SgCoreClasses::RegisterElementClasses();
     // Actions, after the node classes and elements they name: each completes

@@ -1,15 +1,49 @@
 #include "host/LispCommand.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "engine/engines/lisp/Lisp.h"
+
+namespace {
+
+const char *Name(const char *file)
+{
+    return file ? file : "standard input";
+}
+
+// A whole decimal number, nothing after it.
+bool ParseCount(const char *text, uint64_t &out)
+{
+    if (!text || *text < '0' || *text > '9')
+        return false;
+    errno = 0;
+    char *end = nullptr;
+    unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0')
+        return false;
+    out = value;
+    return true;
+}
+
+// Messages end without a line break; whatever comes next starts its own line.
+void EndLine()
+{
+    if (!LispOutputAtLineStart())
+        LispWrite("\n");
+}
+
+} // namespace
 
 int RunLispCommand(const char *file)
 {
     LispInit();
     LispStream *stream = file ? LispOpenStream(file, 1) : LispOpenDescriptorStream(0, false);
     if (!stream) {
-        std::fprintf(stderr, "fennix: cannot open %s\n", file);
+        std::fprintf(stderr, "fennix: cannot open %s: %s\n", Name(file), std::strerror(errno));
         return 1;
     }
     int status = 0;
@@ -19,21 +53,51 @@ int RunLispCommand(const char *file)
         if (read == LispReadStatus::End)
             break;
         if (read == LispReadStatus::Failed) {
+            // The reader has consumed what it could not read; the next
+            // expression starts after it.
+            EndLine();
+            std::fflush(stdout);
+            std::fprintf(stderr, "fennix: syntax error in %s; reading goes on\n", Name(file));
             status = 1;
-            break;
+            continue;
         }
         value_t result = LispEvalTopLevel(expression);
-        // Messages end without a line break; the value starts its own line.
-        if (!LispOutputAtLineStart())
-            LispWrite("\n");
+        EndLine();
         LispWrite(LispPrintToString(result));
         LispWrite("\n");
+        std::fflush(stdout);
         if (LispQuitRequested())
             break;
     }
-    if (!LispOutputAtLineStart())
-        LispWrite("\n");
-    LispCloseStream(stream);
+    EndLine();
     std::fflush(stdout);
+    if (int error = LispStreamError(stream)) {
+        std::fprintf(stderr, "fennix: cannot read %s: %s\n", Name(file), std::strerror(error));
+        status = 1;
+    }
+    LispCloseStream(stream);
     return status;
+}
+
+int RunLispCommandLine(int argc, char **argv)
+{
+    const char *file = nullptr;
+    uint64_t steps = kLispNoStepLimit;
+    uint64_t heap = kLispDefaultHeapLimit;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--steps") == 0 && i + 1 < argc && ParseCount(argv[i + 1], steps)) {
+            ++i;
+        } else if (std::strcmp(argv[i], "--heap") == 0 && i + 1 < argc && ParseCount(argv[i + 1], heap)) {
+            ++i;
+        } else if (!file && argv[i][0] != '-') {
+            file = argv[i];
+        } else {
+            std::fprintf(stderr, "usage: fennix --lisp [--steps N] [--heap BYTES] [FILE]\n");
+            return 2;
+        }
+    }
+    LispInit();
+    LispSetStepLimit(steps);
+    LispSetHeapLimit(static_cast<size_t>(heap));
+    return RunLispCommand(file);
 }

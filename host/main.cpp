@@ -7,10 +7,12 @@
 #include "host/ConvertCommand.h"
 #include "host/LispCommand.h"
 #include "host/RenderCommand.h"
+#include "host/WindowCommand.h"
 
 static int Usage()
 {
-    std::fprintf(stderr, "usage: fennix [--convert IN OUT | --render IN --out FILE.bmp [--size WxH] | --lisp [FILE]]\n");
+    std::fprintf(stderr,
+                 "usage: fennix [SCENE | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
     return 2;
 }
 
@@ -30,7 +32,9 @@ int main(int argc, char **argv)
         return RunConvertCommand(argv[2], argv[3]);
     if (std::strcmp(argv[1], "--render") == 0)
         return RunRenderCommandLine(argc - 2, argv + 2);
-    if (std::strcmp(argv[1], "--lisp") == 0 && argc <= 3)
-        return RunLispCommand(argc == 3 ? argv[2] : nullptr);
+    if (std::strcmp(argv[1], "--lisp") == 0)
+        return RunLispCommandLine(argc - 2, argv + 2);
+    if (argc == 2 && argv[1][0] != '-')
+        return RunWindowCommand(argc, argv, argv[1]);
     return Usage();
 }

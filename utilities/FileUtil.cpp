@@ -248,6 +248,11 @@ PathParts Split(const char *path)
 
 FileUtil::~FileUtil() = default;
 
+std::string FileUtil::NativePath(std::string path)
+{
+    return ToSlashes(std::move(path));
+}
+
 std::string FileUtil::ExtractDirName(const char *path)
 {
     return Split(path).dir;

@@ -24,6 +24,9 @@ public:
     static constexpr const char *kLibraryPathPrefix = "$TEXTURE_LIB_PATH$";
     static constexpr const char *kFolderListName = "tex_path.txt";
 
+    // The path with every backslash turned into '/', as this system names files.
+    static std::string NativePath(std::string path);
+
     // The folder part without the drive, with its trailing '/'; empty when the
     // path has none.
     static std::string ExtractDirName(const char *path);

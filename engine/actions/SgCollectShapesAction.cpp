@@ -14,39 +14,10 @@
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/core/SgModifier.h"
+#include "engine/core/SgModifierStackDisabler.h"
 #include "engine/nodes/properties/SgTransform.h"
 
 SG_ACTION_SOURCE(SgCollectShapesAction, "SgCollectShapesAction")
-
-namespace {
-
-// Switches the modifier stack in force off while a modifier's result is
-// collected, so that the result is not modified a second time; puts the
-// previous setting back also when the traversal throws.
-class DisabledStack {
-public:
-    explicit DisabledStack(SgState *state)
-        : m_element(static_cast<ModifierStackElement *>(state->GetElement(ModifierStackElement::ClassOffset())))
-    {
-        if (!m_element)
-            return;
-        m_wasDisabled = m_element->GetWritableData().Disabled();
-        m_element->GetWritableData().SetDisable(true);
-    }
-    ~DisabledStack()
-    {
-        if (m_element)
-            m_element->GetWritableData().SetDisable(m_wasDisabled);
-    }
-    DisabledStack(const DisabledStack &) = delete;
-    DisabledStack &operator=(const DisabledStack &) = delete;
-
-private:
-    ModifierStackElement *m_element;
-    bool m_wasDisabled = false;
-};
-
-} // namespace
 
 void SgCollectShapesAction::InitClass()
 {
@@ -115,7 +86,7 @@ void SgCollectShapesAction::VisitFaceSet(SgAction *action, SgNode *node)
         // A modifier that makes another kind of shape: collect that shape as
         // its class is collected.
         if (drawn) {
-            DisabledStack disabled(state);
+            SgModifierStackDisabler disabled(state);
             action->Traverse(drawn);
         }
         return;

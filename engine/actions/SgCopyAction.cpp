@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <utility>
 
 #include "engine/core/SgField.h"
 #include "engine/core/SgGenVecField.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgRef.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
@@ -15,26 +15,6 @@
 SG_ACTION_SOURCE(SgCopyAction, "SgCopyAction")
 
 namespace {
-
-// A copy under construction: deleted when it is left without an owner,
-// which is what happens to the parts of a copy that failed half way.
-class UnownedCopy {
-public:
-    explicit UnownedCopy(SgNode *node) : m_pNode(node) {}
-    ~UnownedCopy()
-    {
-        if (m_pNode && m_pNode->GetRefCount() <= 0)
-            delete m_pNode;
-    }
-    UnownedCopy(const UnownedCopy &) = delete;
-    UnownedCopy &operator=(const UnownedCopy &) = delete;
-
-    // The copy leaves unowned, for the caller.
-    SgNode *Release() { return std::exchange(m_pNode, nullptr); }
-
-private:
-    SgNode *m_pNode;
-};
 
 // The manipulator belongs to the tools library, which may register it after
 // the start-up or not at all.
@@ -111,27 +91,21 @@ void SgCopyAction::copyFields(SgFieldMngr *src, SgFieldMngr *&dst)
 
 SgNode *SgCopyAction::CopyNode(SgNode *node)
 {
-    SgFieldMngr *made = nullptr;
     // A plain object gets its transform and inner group from the source,
     // not from its constructor.
-    if (node->GetClassID() == SgObject::ClassID())
-        made = new SgObject(false, false);
-    try {
-        copyFields(node, made);
-    } catch (...) {
-        if (made && made->GetRefCount() <= 0)
-            delete made;
-        throw;
-    }
+    SgFieldMngr *made = node->GetClassID() == SgObject::ClassID() ? new SgObject(false, false)
+                                                                  : SgFieldMngr::Create(node->GetClassID());
+    SgAdopt<SgFieldMngr> guard(made);
+    copyFields(node, made);
     auto *copy = dynamic_cast<SgNode *>(made);
     if (!copy) {
-        delete made;
         std::fprintf(stderr, "SgCopyAction: nodes of class %s cannot be made; %s%s is not copied\n",
                      node->GetClassName(), node->GetName().empty() ? "the node" : "node ",
                      node->GetName().c_str());
         return nullptr;
     }
     copy->SetName(node->GetName().c_str());
+    guard.release();
     return copy;
 }
 
@@ -164,7 +138,7 @@ void SgCopyAction::CopyChildren(SgGroup *source, SgGroup *copy)
             SgNode *childCopy = CopyOf(child);
             if (!childCopy)
                 continue;
-            UnownedCopy guard(childCopy);
+            SgAdopt<SgNode> guard(childCopy);
             bool placed;
             // Property nodes go into an object's own list in the order the
             // source has them: the order of modifiers and transforms is
@@ -198,11 +172,11 @@ void SgCopyAction::VisitGroup(SgAction *action, SgNode *node)
     SgNode *copy = CopyNode(node);
     if (!copy)
         return;
-    UnownedCopy guard(copy);
+    SgAdopt<SgNode> guard(copy);
     auto *group = static_cast<SgGroup *>(copy);
     RemoveDefaultChildren(group);
     self->CopyChildren(static_cast<SgGroup *>(node), group);
-    self->m_pResult = guard.Release();
+    self->m_pResult = guard.release();
 }
 
 void SgCopyAction::VisitGeometricShape(SgAction *action, SgNode *node)
@@ -212,7 +186,7 @@ void SgCopyAction::VisitGeometricShape(SgAction *action, SgNode *node)
     SgNode *copy = CopyNode(node);
     if (!copy)
         return;
-    UnownedCopy guard(copy);
+    SgAdopt<SgNode> guard(copy);
     SgSeparator *inner = static_cast<SgGeometricShape *>(node)->GetSeparator();
     SgSeparator *innerCopy = static_cast<SgGeometricShape *>(copy)->GetSeparator();
     if (inner && innerCopy) {
@@ -221,9 +195,9 @@ void SgCopyAction::VisitGeometricShape(SgAction *action, SgNode *node)
             SgNode *childCopy = self->CopyOf(inner->GetChildList()[i]);
             if (!childCopy)
                 continue;
-            UnownedCopy childGuard(childCopy);
+            SgAdopt<SgNode> childGuard(childCopy);
             innerCopy->AddChild(childCopy);
         }
     }
-    self->m_pResult = guard.Release();
+    self->m_pResult = guard.release();
 }

@@ -10,6 +10,7 @@
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSceneText.h"
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
@@ -58,25 +59,6 @@ public:
 private:
     Vrml1InStream &m_stream;
     SgGroup *m_saved;
-};
-
-// A container being built: freed on the way out unless handed on, so that a
-// read that fails half-way leaves nothing behind.
-class Pending {
-public:
-    explicit Pending(SgFieldMngr *container) : m_p(container) {}
-    Pending(const Pending &) = delete;
-    Pending &operator=(const Pending &) = delete;
-    ~Pending()
-    {
-        if (m_p && m_p->GetRefCount() <= 0)
-            SgFieldMngr::Destroy(m_p);
-    }
-    SgFieldMngr *get() const { return m_p; }
-    SgFieldMngr *release() { return std::exchange(m_p, nullptr); }
-
-private:
-    SgFieldMngr *m_p;
 };
 
 std::string Line(long long line)
@@ -202,7 +184,7 @@ bool SgOpenAction::ReadScene(Vrml1InStream &stream, SgGroup &root)
     while (!stream.HasFailed() && !stream.AtEnd()) {
         SgFieldMngr *container = CreateObject(stream);
         if (container) {
-            Pending pending(container);
+            SgAdopt<SgFieldMngr> pending(container);
             if (!container->IsNode()) {
                 stream.Report(std::string("A ") + container->GetClassName() +
                                   " outside every connection is not kept",
@@ -265,7 +247,7 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
     LevelGuard level(stream);
     if (!level.ok() || word.empty())
         return nullptr;
-    if (word[0] == '#') {
+    if (word[0] == SgSceneText::kComment) {
         stream.SkipLine();
         return nullptr;
     }
@@ -412,7 +394,7 @@ SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, con
             stream.Fail("The file ends inside the " + keyword + " block");
         return nullptr;
     }
-    Pending pending(created);
+    SgAdopt<SgFieldMngr> pending(created);
     auto *node = isNode ? static_cast<SgNode *>(created) : nullptr;
 
     if (node && node->IsGroup()) {
@@ -427,7 +409,7 @@ SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, con
         // the first dialect is the writer's own and is read as it stands, so
         // that a saved scene keeps its depth.
         auto *object = new SgObject(false, true);
-        Pending pendingObject(object);
+        SgAdopt<SgObject> pendingObject(object);
         {
             CurrentGuard current(stream, object);
             if (!ReadBlock(stream, created, keyword))
@@ -443,7 +425,7 @@ SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, con
 
 SgObject *SgOpenAction::ReadObject(Vrml1InStream &stream, SgObject *object)
 {
-    Pending pending(object);
+    SgAdopt<SgObject> pending(object);
     {
         CurrentGuard current(stream, object);
         if (!ReadBlock(stream, object, "Object"))
@@ -502,7 +484,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
         }
         case ',':
             continue;
-        case '#':
+        case SgSceneText::kComment:
             stream.SkipLine();
             continue;
         default:
@@ -642,11 +624,11 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     stream.Report(std::string("Bad value for the field ") + fieldName + " of " + container->GetClassName() +
                       "; it keeps its value",
                   "Warning");
-    if (first == '[') {
+    if (first == SgSceneText::kListOpen) {
         // The list broke off inside: its rest runs to the closing bracket.
         for (;;) {
             const int c = stream.Get();
-            if (c == EOF || c == ']')
+            if (c == EOF || c == SgSceneText::kListClose)
                 break;
         }
     } else {
@@ -685,7 +667,7 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
         Discard(source);
         return;
     }
-    Pending pending(source);
+    SgAdopt<SgFieldMngr> pending(source);
 
     std::string sourceName;
     if (stream.PeekNonBlank() == '.') {
@@ -741,9 +723,10 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
             DxOutBase *output = sourceField ? &sourceField->AsOutput() : engineOutput;
             DxInBase *input = engineInput ? engineInput : &field->AsInput();
             output->Connect(*input);
-            // A source that nothing else holds lives as long as the connection.
+            // A source that nothing else holds lives as long as the connection,
+            // which keeps the reference taken here.
             if (!source->IsNode())
-                source->AddRef();
+                SgRef<SgFieldMngr>(source).release();
             pending.release();
             if (DxModule *module = output->GetModule()) {
                 module->InvalidateOutputs(false);
@@ -861,7 +844,7 @@ bool SgOpenAction::ApplyRedirect(Vrml1InStream &stream, const Redirect &redirect
         if (current && current->IsDerivedFrom(SgSwitch::ClassID())) {
             // Each choice of a switch is an object of its own.
             auto *object = new SgObject(false, true);
-            Pending pendingObject(object);
+            SgAdopt<SgObject> pendingObject(object);
             SgFieldMngr *child = nullptr;
             {
                 CurrentGuard guard(stream, object);
@@ -945,6 +928,6 @@ bool SgOpenAction::IsRefusedClass(int classId)
 
 void SgOpenAction::Discard(SgFieldMngr *container)
 {
-    if (container && container->GetRefCount() <= 0)
-        SgFieldMngr::Destroy(container);
+    // Freed unless something adopted it while it was read.
+    SgAdopt<SgFieldMngr> unowned(container);
 }

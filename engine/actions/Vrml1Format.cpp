@@ -9,6 +9,7 @@
 #include "engine/core/Image2.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSceneText.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "utilities/math/NumberText.h"
@@ -486,75 +487,29 @@ bool ReadStringValue(std::istream &in, std::string &text)
     return ReadLineText(in, text);
 }
 
-void SkipCommentLine(std::istream &in)
-{
-    std::streambuf *buffer = in.rdbuf();
-    for (;;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            return;
-        }
-        if (c == '\n')
-            return;
-    }
-}
-
 // "[" quoted texts separated by "," "]", or one quoted text alone.
 bool ReadQuotedList(std::istream &in, std::vector<std::string> &texts)
 {
-    int c = PeekNonBlank(in);
-    if (c == '"') {
-        std::string text;
-        if (!ReadQuoted(in, text))
+    auto readOne = [](std::istream &text, void *data) {
+        std::string value;
+        if (!ReadQuoted(text, value))
             return false;
-        texts.push_back(std::move(text));
+        static_cast<std::vector<std::string> *>(data)->push_back(std::move(value));
         return true;
-    }
-    if (c != '[') {
-        in.setstate(std::ios::failbit);
-        return false;
-    }
-    in.rdbuf()->sbumpc();
-    for (;;) {
-        c = PeekNonBlank(in);
-        switch (c) {
-        case std::char_traits<char>::eof():
-            in.setstate(std::ios::failbit);
-            return false;
-        case '#':
-            SkipCommentLine(in);
-            break;
-        case ',':
-            in.rdbuf()->sbumpc();
-            break;
-        case ']':
-            in.rdbuf()->sbumpc();
-            return true;
-        case '"': {
-            std::string text;
-            if (!ReadQuoted(in, text))
-                return false;
-            texts.push_back(std::move(text));
-            break;
-        }
-        default:
-            in.setstate(std::ios::failbit);
-            return false;
-        }
-    }
+    };
+    return SgSceneText::ReadList(in, readOne, &texts, false);
 }
 
 template <class Texts>
 void WriteQuotedList(std::ostream &out, const Texts &texts)
 {
-    out.put('[');
+    SgSceneText::WriteListOpen(out);
     for (size_t i = 0; i < texts.size(); ++i) {
         if (i > 0)
-            out.write(" , ", 3);
+            SgSceneText::WriteListSeparator(out);
         WriteQuoted(out, texts[i]);
     }
-    out.put(']');
+    SgSceneText::WriteListClose(out);
 }
 
 } // namespace

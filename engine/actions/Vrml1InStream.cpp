@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSceneText.h"
 #include "platform/Notifier.h"
 #include "engine/core/SgState.h"
 
@@ -98,7 +99,8 @@ bool IsBlank(int c)
 
 bool IsBracket(int c)
 {
-    return c == '{' || c == '}' || c == '[' || c == ']' || c == ',';
+    return c == '{' || c == '}' || c == SgSceneText::kListOpen || c == SgSceneText::kListClose ||
+           c == SgSceneText::kListSeparator;
 }
 
 // Characters that never stand in scene text: what makes a file binary.
@@ -115,25 +117,19 @@ Vrml1InStream::Vrml1InStream(std::istream &source, std::string fileName, SgDocum
     m_pStream = &m_input;
 }
 
-Vrml1InStream::~Vrml1InStream()
-{
-    for (auto &entry : m_mapNames)
-        SgFieldMngr::Release(entry.second);
-    for (SgFieldMngr *container : m_replaced)
-        SgFieldMngr::Release(container);
-}
+// Out of line: the held containers are released where their class is known.
+Vrml1InStream::~Vrml1InStream() = default;
 
 void Vrml1InStream::RecordName(const std::string &name, SgFieldMngr *container)
 {
     if (!container)
         return;
-    container->AddRef();
-    auto [it, inserted] = m_mapNames.emplace(name, container);
+    auto [it, inserted] = m_mapNames.try_emplace(name, container);
     if (!inserted) {
         // The container a name leaves may still be under construction (a
         // "NodeID" line inside the block of a node that an enclosing block
         // named the same): its reference goes only when the read ends.
-        m_replaced.push_back(it->second);
+        m_replaced.push_back(std::move(it->second));
         it->second = container;
     }
 }
@@ -141,7 +137,7 @@ void Vrml1InStream::RecordName(const std::string &name, SgFieldMngr *container)
 SgFieldMngr *Vrml1InStream::FindName(const std::string &name) const
 {
     auto it = m_mapNames.find(name);
-    return it == m_mapNames.end() ? nullptr : it->second;
+    return it == m_mapNames.end() ? nullptr : it->second.get();
 }
 
 int Vrml1InStream::Peek()
@@ -192,11 +188,7 @@ bool Vrml1InStream::ReadWord(std::string &word, bool splitBrackets)
 
 void Vrml1InStream::SkipLine()
 {
-    for (;;) {
-        const int c = m_buffer.sbumpc();
-        if (c == EOF || c == '\n')
-            return;
-    }
+    SgSceneText::SkipComment(m_buffer);
 }
 
 namespace {
@@ -245,7 +237,7 @@ bool Vrml1InStream::SkipBracketed()
             if (!SkipQuoted(m_buffer))
                 return false;
             break;
-        case '#':
+        case SgSceneText::kComment:
             SkipLine();
             break;
         default:

@@ -17,6 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/core/SgRef.h"
+
 class SgDocument;
 class SgFieldMngr;
 class SgGroup;
@@ -82,8 +84,8 @@ public:
     std::string m_strFileName;
     // The text, read through the line-counting buffer.
     std::istream *m_pStream = nullptr;
-    // Containers read with "DEF", by name; each holds one reference of this state.
-    std::unordered_map<std::string, SgFieldMngr *> m_mapNames;
+    // Containers read with "DEF", by name.
+    std::unordered_map<std::string, SgRef<SgFieldMngr>> m_mapNames;
     SgDocument *m_pDocument = nullptr;
     int m_nDialect = 1;
     int m_nVersion = 100;
@@ -153,8 +155,8 @@ public:
 private:
     Vrml1LineBuffer m_buffer;
     std::istream m_input;
-    // Containers whose name a later "DEF" took; still referenced.
-    std::vector<SgFieldMngr *> m_replaced;
+    // Containers whose name a later "DEF" took; still held.
+    std::vector<SgRef<SgFieldMngr>> m_replaced;
     std::vector<Message> m_messages;
     size_t m_nDropped = 0;
     size_t m_nNotified = 0;

@@ -46,11 +46,8 @@ class SgAtomElement : public SgElement {
     // state holds no element of this class (the action does not enable it).
     static const T *Get(SgState *state)
     {
-        auto *e = static_cast<SgAtomElement *>(StateElement(state, ClassOffset()));
-        if (!e)
-            return nullptr;
-        e->MarkRead(StateDepth(state));
-        return &e->m_value;
+        auto *e = static_cast<SgAtomElement *>(ReadableElement(state, ClassOffset()));
+        return e ? &e->m_value : nullptr;
     }
 
     const T &GetData() const { return m_value; }
@@ -71,20 +68,10 @@ private:
     // nobody, so none is made.
     static SgAtomElement *GetElement(SgState *state, SgNode *node)
     {
-        auto *e = static_cast<SgAtomElement *>(StateElement(state, ClassOffset()));
-        if (!e || e->IsLocked())
-            return nullptr;
-        const int depth = StateDepth(state);
-        if (e->GetDepth() < depth) {
-            SgAtomElement *copy = MakeIn<SgAtomElement>(state, s_DefaultValue);
-            copy->SetDepth(depth);
-            StoreInState(state, copy);
-            e->Shadowed(copy);
-            e = copy;
-        }
-        if (node && node->IsOveride())
-            e->Lock();
-        return e;
+        auto make = [](SgState *st, const SgElement *) -> SgElement * {
+            return MakeIn<SgAtomElement>(st, s_DefaultValue);
+        };
+        return static_cast<SgAtomElement *>(WritableElement(state, ClassOffset(), node, make, false));
     }
 
     T m_value;

@@ -9,18 +9,11 @@ SgBooleanCache::~SgBooleanCache()
 
 void SgBooleanCache::DestroyCache()
 {
-    if (SgShape *shape = m_pShape) {
-        m_pShape = nullptr;
-        SgFieldMngr::Release(shape);
-    }
+    m_pShape.reset();
 }
 
 void SgBooleanCache::SetShape(SgShape *shape)
 {
-    if (shape == m_pShape)
-        return;
-    if (shape)
-        shape->AddRef();
-    DestroyCache();
-    m_pShape = shape;
+    if (shape != m_pShape.get())
+        m_pShape = shape;
 }

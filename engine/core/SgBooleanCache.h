@@ -2,6 +2,7 @@
 // The cache that holds a result shape: a procedural shape's generated mesh or
 // the solid library's boolean result.
 #include "engine/core/SgCache.h"
+#include "engine/core/SgRef.h"
 
 class SgShape;
 
@@ -19,5 +20,5 @@ public:
     void SetShape(SgShape *shape);
 
 private:
-    SgShape *m_pShape = nullptr;
+    SgRef<SgShape> m_pShape;
 };

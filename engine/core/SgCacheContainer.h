@@ -14,9 +14,6 @@ public:
     // Separators are never copied together with their caches.
     SgCacheContainer(const SgCacheContainer &) = delete;
     SgCacheContainer &operator=(const SgCacheContainer &) = delete;
-    // Destroys the whole object when reached through this base; the entries
-    // delete their caches.
-    virtual ~SgCacheContainer();
 
     // Takes the next cache slot; users take theirs once, at start-up.
     static int NewCacheSlot() { return s_iCacheSlots++; }
@@ -36,6 +33,11 @@ public:
     // Marks every cache invalid; the contents stay until rebuilt.
     void InvalidateCaches();
     static void InitCaches() {}
+
+protected:
+    // The caches live inside a counted separator, which only its count frees:
+    // not even this base may delete it. The entries delete their caches.
+    virtual ~SgCacheContainer();
 
 private:
     std::unique_ptr<CacheEntry[]> m_pEntries;

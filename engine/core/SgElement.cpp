@@ -1,5 +1,7 @@
 #include "engine/core/SgElement.h"
 
+#include "engine/core/SgNode.h"
+
 int SgElement::s_iClassID = 0;
 const char *const SgElement::s_lpszClassName = "SgElement";
 int SgReplacedElement::s_iClassID = 0;
@@ -69,4 +71,31 @@ bool SgAcumulatedElement::Matches(SgElement *current)
     if (!current || current->GetClassID() != GetClassID())
         return false;
     return static_cast<SgAcumulatedElement *>(current)->m_context.Compare(m_context);
+}
+
+SgElement *SgElement::WritableElement(SgState *state, int slot, SgNode *node, MakeFunc make, bool makeMissing)
+{
+    SgElement *e = state->GetElement(slot);
+    const int depth = state->GetDepth();
+    if (!e) {
+        // A class the action does not enable has no element; for most classes
+        // a write to it is still kept, for a few it is seen by nobody.
+        if (!makeMissing)
+            return nullptr;
+        e = make(state, nullptr);
+        e->SetDepth(depth);
+        state->SetElement(e);
+    }
+    if (e->IsLocked())
+        return nullptr;
+    if (e->GetDepth() < depth) {
+        SgElement *copy = make(state, e);
+        copy->SetDepth(depth);
+        state->SetElement(copy);
+        e->Shadowed(copy);
+        e = copy;
+    }
+    if (node && node->IsOveride())
+        e->Lock();
+    return e;
 }

@@ -120,10 +120,27 @@ protected:
     static E *MakeIn(SgState *state, Args &&...args);
     static void TrackInState(SgState *state, SgElement *element) { state->TrackForDestruction(element); }
 
-    // Frame bookkeeping shared by the three templates.
-    static int StateDepth(SgState *state) { return state->GetDepth(); }
-    static SgElement *StateElement(SgState *state, int slot) { return state->GetElement(slot); }
-    static void StoreInState(SgState *state, SgElement *element) { state->SetElement(element); }
+    // Makes an element of the caller's class in the state's allocator: a copy
+    // of `shallower` when the class carries its value down to deeper levels,
+    // otherwise (and always when `shallower` is null) one holding the default.
+    using MakeFunc = SgElement *(*)(SgState *state, const SgElement *shallower);
+
+    // The element of `slot` that `node` may write at the state's depth: the
+    // one in force when it belongs to this depth, otherwise a new one made by
+    // `make` that shadows it from here down. A missing element is made only
+    // when makeMissing holds. Null when the element is missing or locked; an
+    // overriding node locks the element it gets.
+    static SgElement *WritableElement(SgState *state, int slot, SgNode *node, MakeFunc make, bool makeMissing);
+
+    // The element in force in `slot`, marked read at the state's depth; null
+    // when the action does not enable the class.
+    static SgElement *ReadableElement(SgState *state, int slot)
+    {
+        SgElement *e = state->GetElement(slot);
+        if (e)
+            e->MarkRead(state->GetDepth());
+        return e;
+    }
 
 private:
     int m_iDepth = -1;

@@ -45,7 +45,6 @@ public:
     // connections of the original.
     SgFieldMngr(const SgFieldMngr &other);
     SgFieldMngr &operator=(const SgFieldMngr &other);
-    virtual ~SgFieldMngr();
 
     // Field access by index and by name (ASCII case-insensitive).
     virtual int GetFieldsCount();
@@ -122,6 +121,12 @@ public:
     static void ResetIDCounter();
 
 protected:
+    // Only Release (at count 0) and Destroy free a container: `delete` on a
+    // node or engine does not compile, so no owner can free what others still
+    // count. Every derived class keeps its destructor protected for the same
+    // reason (an implicit one would be public again).
+    virtual ~SgFieldMngr();
+
     void RegisterField(SgField &field, const char *name);
 
 private:

@@ -7,4 +7,7 @@ class SgGizmoGroup : public SgGroup {
     SG_CLASS_HEADER(SgGizmoGroup, SgFieldMngr)
 
     bool AffectsState() const override { return true; }
+
+protected:
+    ~SgGizmoGroup() override = default;
 };

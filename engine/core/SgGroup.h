@@ -34,7 +34,6 @@ class SgGroup : public SgNode {
     SG_CLASS_HEADER(SgGroup, SgFieldMngr)
 
     SgGroup() = default;
-    ~SgGroup() override;
 
     void NotifyFathers(SgNode *from) override;
     void NotifySons(SgNode *from) override;
@@ -93,6 +92,9 @@ class SgGroup : public SgNode {
     // True when holding `child` would put this group below itself.
     bool WouldMakeCycle(const SgNode *child) const;
 
+protected:
+    ~SgGroup() override;
+
 private:
     // Where a traversal goes on after visiting `child` at `index`, which the
     // visit may have moved or deleted together with other entries; `next` is
@@ -103,5 +105,14 @@ private:
     // the record names `sibling` as the node before it.
     void Adopt(SgNode *child, SgNode *sibling, bool recordForGroup);
 
+    // The one place that counts by hand instead of holding SgRef: each entry
+    // owns one reference, taken in Adopt and given back in DeleteChild. The
+    // count is one step of a sequence that must keep its order (the father
+    // link, the notices and the undo record come between linking and
+    // releasing, and the record takes its reference before the group lets
+    // go); RemoveChild unlinks an entry whose reference goes on with the child
+    // to the caller; and GetChildList hands out this very vector of plain
+    // pointers to every traversal. A vector of handles would count behind that
+    // sequence's back and turn the list into a copy for its readers.
     std::vector<SgNode *> m_children;
 };

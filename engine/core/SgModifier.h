@@ -18,7 +18,6 @@ class SgModifier : public SgNode {
     SG_CLASS_HEADER(SgModifier, SgFieldMngr)
 
     SgModifier();
-    ~SgModifier() override;
 
     // Appends this modifier, placed by the current transform, behind the
     // modifiers already in force; "active" is brought up to date here but
@@ -57,6 +56,9 @@ class SgModifier : public SgNode {
 
     SgFInt m_active;
 
+protected:
+    ~SgModifier() override;
+
 private:
     Vec3f m_vFactors{1.0f, 1.0f, 1.0f};
     SgRef<SgSeparator> m_gizmoGroup;
@@ -71,7 +73,6 @@ class SgControlModifier : public SgModifier {
     enum Action { kClearStack = 1, kKeepReferenced = 2 };
 
     SgControlModifier();
-    ~SgControlModifier() override = default;
 
     // Only when "active" is not 0; any other "action" leaves the stack alone.
     void DoAction(SgAction *action) override;
@@ -79,4 +80,7 @@ class SgControlModifier : public SgModifier {
     SgFInt m_action;
     // Holds its node by reference; the reference goes with the field.
     SgFNodePtr m_refNode;
+
+protected:
+    ~SgControlModifier() override = default;
 };

@@ -48,9 +48,7 @@ void SgModifiersCache::Store(int i, SgModifier *modifier, SgShape *input, SgShap
     record.modifier = modifier;
     record.serial = modifier ? modifier->GetNodeID() : 0;
     record.result = result;
-    record.owned = result && result != input;
-    if (record.owned)
-        result->AddRef();
+    record.owned = result != input ? result : nullptr;
     record.deformedPoints = result ? result->GetPointCache() : nullptr;
     // A modifier that leaves the points alone passes on the array an earlier
     // record already owns; it must be freed once only.
@@ -75,11 +73,8 @@ void SgModifiersCache::Truncate(int n)
         Record &record = m_records[j];
         if (record.ownsPoints)
             delete[] record.deformedPoints;
-        if (record.owned) {
-            SgFieldMngr::Release(record.result);
-        } else if (record.result && record.result != kept) {
+        if (!record.owned && record.result && record.result != kept)
             record.result->SetPointCache(nullptr);
-        }
         record = Record();
     }
     m_nCount = n;

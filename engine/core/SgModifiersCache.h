@@ -4,10 +4,11 @@
 // frees it when it dies.
 //
 // Ownership: a result that differs from the modifier's input is a new shape
-// the record holds a reference to; a deformed-points array that a modifier
-// hung on its result (allocated with new[]) belongs to the first record that
-// saw it, which frees it when dropped.
+// the record holds; a deformed-points array that a modifier hung on its
+// result (allocated with new[]) belongs to the first record that saw it,
+// which frees it when dropped.
 #include "engine/core/SgModifierStack.h"
+#include "engine/core/SgRef.h"
 #include "utilities/math/Vec3.h"
 
 class SgModifiersCache {
@@ -19,7 +20,7 @@ public:
         unsigned long serial = 0;       // the modifier's change serial when it ran
         SgShape *result = nullptr;
         Vec3 *deformedPoints = nullptr; // the result's points right after the run
-        bool owned = false;             // result is a new shape held by this record
+        SgRef<SgShape> owned;           // result, when it is a new shape of this record
         bool ownsPoints = false;        // deformedPoints is freed with this record
     };
 

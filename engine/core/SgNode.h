@@ -27,7 +27,6 @@ class SgNode : public SgFieldMngr {
     };
 
     SgNode();
-    ~SgNode() override;
 
     static SgNode *Create(int classId);
 
@@ -131,6 +130,7 @@ class SgNode : public SgFieldMngr {
     static void PrintTree(SgNode *node, int indent, std::ostream &out);
 
 protected:
+    ~SgNode() override;
     void SetBuiltinMacro(bool on) { m_bBuiltin = on; }
 
 private:

@@ -10,7 +10,6 @@ class SgSeparator : public SgGroup, public SgCacheContainer {
     SG_CLASS_HEADER(SgSeparator, SgFieldMngr)
 
     SgSeparator() = default;
-    ~SgSeparator() override = default;
 
     void Invalidate() override { InvalidateCaches(); }
     void Refresh(int code) override;
@@ -38,6 +37,9 @@ class SgSeparator : public SgGroup, public SgCacheContainer {
     // What the last scan found below this separator (SgScanCache flags).
     int GetScanFlags() const { return m_nScanFlags; }
     void SetScanFlags(int flags) { m_nScanFlags = flags; }
+
+protected:
+    ~SgSeparator() override = default;
 
 private:
     int m_nScanFlags = 0;

@@ -14,9 +14,6 @@ class SgShape : public SgNode {
     SG_CLASS_HEADER(SgShape, SgFieldMngr)
 
     SgShape() = default;
-    // Frees the modifier result record, and with it the shapes and points the
-    // modifiers made from this one.
-    ~SgShape() override;
 
     bool IsShape() const override { return true; }
     bool AffectsState() const override { return false; }
@@ -37,6 +34,11 @@ class SgShape : public SgNode {
     // Not owned: the modifier result record owns the arrays.
     Vec3 *GetPointCache() const { return m_pPointCache; }
     void SetPointCache(Vec3 *points) { m_pPointCache = points; }
+
+protected:
+    // Frees the modifier result record, and with it the shapes and points the
+    // modifiers made from this one.
+    ~SgShape() override;
 
 private:
     SgModifiersCache *m_pModifierCache = nullptr;

@@ -15,4 +15,7 @@ class SgSwitch : public SgGroup {
     void DoAction(SgAction *action) override;
 
     SgFInt m_whichChild;
+
+protected:
+    ~SgSwitch() override = default;
 };

@@ -45,11 +45,8 @@ class SgTAcumulatedElement : public SgAcumulatedElement {
     // See SgTReplacedElement::Get for an element the action does not enable.
     static const T &Get(SgState *state)
     {
-        auto *e = static_cast<SgTAcumulatedElement *>(StateElement(state, ClassOffset()));
-        if (!e)
-            return s_DefaultValue;
-        e->MarkRead(StateDepth(state));
-        return e->m_value;
+        auto *e = static_cast<SgTAcumulatedElement *>(ReadableElement(state, ClassOffset()));
+        return e ? e->m_value : s_DefaultValue;
     }
 
     // The element that `node` may change at the state's depth, its id already
@@ -57,25 +54,14 @@ class SgTAcumulatedElement : public SgAcumulatedElement {
     // Null when locked. Nodes that edit parts of the value in place use it.
     static SgTAcumulatedElement *GetElement(SgState *state, SgNode *node)
     {
-        auto *e = static_cast<SgTAcumulatedElement *>(StateElement(state, ClassOffset()));
-        const int depth = StateDepth(state);
-        if (!e) {
-            e = MakeIn<SgTAcumulatedElement>(state, s_DefaultValue);
-            e->SetDepth(depth);
-            StoreInState(state, e);
-        }
-        if (e->IsLocked())
-            return nullptr;
-        if (e->GetDepth() < depth) {
-            SgTAcumulatedElement *copy = MakeIn<SgTAcumulatedElement>(state, *e);
-            copy->SetDepth(depth);
-            StoreInState(state, copy);
-            e->Shadowed(copy);
-            e = copy;
-        }
-        if (node && node->IsOveride())
-            e->Lock();
-        e->GetContext().AddId(node ? static_cast<unsigned>(node->GetNodeID()) : 0u);
+        auto make = [](SgState *st, const SgElement *shallower) -> SgElement * {
+            if (shallower)
+                return MakeIn<SgTAcumulatedElement>(st, *static_cast<const SgTAcumulatedElement *>(shallower));
+            return MakeIn<SgTAcumulatedElement>(st, s_DefaultValue);
+        };
+        auto *e = static_cast<SgTAcumulatedElement *>(WritableElement(state, ClassOffset(), node, make, true));
+        if (e)
+            e->GetContext().AddId(node ? static_cast<unsigned>(node->GetNodeID()) : 0u);
         return e;
     }
 

@@ -29,11 +29,8 @@ class SgTReplacedElement : public SgReplacedElement {
     // returned rather than reading through a missing element.
     static const T &Get(SgState *state)
     {
-        auto *e = static_cast<SgTReplacedElement *>(StateElement(state, ClassOffset()));
-        if (!e)
-            return s_DefaultValue;
-        e->MarkRead(StateDepth(state));
-        return e->m_value;
+        auto *e = static_cast<SgTReplacedElement *>(ReadableElement(state, ClassOffset()));
+        return e ? e->m_value : s_DefaultValue;
     }
 
     const T &GetData() const { return m_value; }
@@ -51,25 +48,14 @@ class SgTReplacedElement : public SgReplacedElement {
 private:
     static SgTReplacedElement *GetElement(SgState *state, SgNode *node)
     {
-        auto *e = static_cast<SgTReplacedElement *>(StateElement(state, ClassOffset()));
-        const int depth = StateDepth(state);
-        if (!e) {
-            e = MakeIn<SgTReplacedElement>(state, s_DefaultValue);
-            e->SetDepth(depth);
-            StoreInState(state, e);
-        }
-        if (e->IsLocked())
-            return nullptr;
-        if (e->GetDepth() < depth) {
-            SgTReplacedElement *copy = MakeIn<SgTReplacedElement>(state, s_DefaultValue);
-            copy->SetDepth(depth);
-            StoreInState(state, copy);
-            e->Shadowed(copy);
-            e = copy;
-        }
-        if (node && node->IsOveride())
-            e->Lock();
-        e->SetSetterId(node ? static_cast<uint32_t>(node->GetNodeID()) : 0u);
+        // Only the setter's serial tells levels apart, so a deeper level
+        // starts from the default rather than a copy.
+        auto make = [](SgState *st, const SgElement *) -> SgElement * {
+            return MakeIn<SgTReplacedElement>(st, s_DefaultValue);
+        };
+        auto *e = static_cast<SgTReplacedElement *>(WritableElement(state, ClassOffset(), node, make, true));
+        if (e)
+            e->SetSetterId(node ? static_cast<uint32_t>(node->GetNodeID()) : 0u);
         return e;
     }
 

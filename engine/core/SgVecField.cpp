@@ -1,6 +1,6 @@
 #include "engine/core/SgVecField.h"
 
-#include <limits>
+#include <sstream>
 
 namespace SgVecFieldText {
 
@@ -8,7 +8,8 @@ namespace {
 bool EndsFunctionWord(int c)
 {
     return c == std::char_traits<char>::eof() || c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
-           c == '\v' || c == '\f' || c == ',' || c == '[' || c == ']';
+           c == '\v' || c == '\f' || c == SgSceneText::kListSeparator || c == SgSceneText::kListOpen ||
+           c == SgSceneText::kListClose;
 }
 } // namespace
 
@@ -34,14 +35,30 @@ bool ReadFunctionWord(std::istream &in, std::string &word)
     return true;
 }
 
-void SkipComment(std::istream &in)
+namespace {
+template <class Ref>
+bool ReadFunctionRef(std::istream &in, Ref &value)
 {
-    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    std::string word;
+    if (!ReadFunctionWord(in, word))
+        return false;
+    if (word == kNullFunctionWord) {
+        value = Ref();
+        return true;
+    }
+    std::istringstream text(word);
+    return SgFieldValue::Read(text, value);
+}
+} // namespace
+
+bool ReadFunctionElement(std::istream &in, CountPtr<R1Func> &value)
+{
+    return ReadFunctionRef(in, value);
 }
 
-void Consume(std::istream &in)
+bool ReadFunctionElement(std::istream &in, CountPtr<R2Func> &value)
 {
-    in.rdbuf()->sbumpc();
+    return ReadFunctionRef(in, value);
 }
 
 const char *Unwritable(const std::string &text, size_t maxLength)
@@ -55,21 +72,3 @@ const char *Unwritable(const std::string &text, size_t maxLength)
 }
 
 } // namespace SgVecFieldText
-
-template class SgVecField<int, SgFieldInt>;
-template class SgVecField<float, SgFieldFloat>;
-template class SgVecField<unsigned short, SgFieldUShort>;
-template class SgVecField<double, SgFieldDouble>;
-template class SgVecField<Vec2, SgFieldVec2>;
-template class SgVecField<Vec3, SgFieldVec3>;
-template class SgVecField<Vec4, SgFieldVec4>;
-template class SgVecField<Vec2f, SgFieldVec2f>;
-template class SgVecField<Color, SgFieldColor>;
-template class SgVecField<Rotation, SgFieldRotation>;
-template class SgVecField<Image2, SgFieldImage>;
-template class SgVecField<std::string, SgFieldString>;
-template class SgVecField<Vec3f, SgFieldVec3f>;
-template class SgVecField<NodePtr, SgFieldNodePtr>;
-template class SgVecField<CountPtr<R1Func>, SgFieldR1FuncRef>;
-template class SgVecField<CountPtr<R2Func>, SgFieldR2FuncRef>;
-template class SgVecField<R3Func *, SgFieldR3FuncRef>;

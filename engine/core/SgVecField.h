@@ -15,7 +15,6 @@
 #include <istream>
 #include <memory>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -25,6 +24,7 @@
 #include "engine/core/SgFieldValue.h"
 #include "engine/core/SgGenVecField.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/SgSceneText.h"
 #include "platform/SgError.h"
 #include "utilities/math/NumberText.h"
 
@@ -38,10 +38,9 @@ constexpr int kMaxFunctionWord = 255;
 // Reads a function class name: it ends at a blank or at the list's own
 // punctuation, so "[SinFunc , SinFunc]" and "[SinFunc,SinFunc]" both hold two.
 bool ReadFunctionWord(std::istream &in, std::string &word);
-// Skips the rest of a "#" comment line, the line end included.
-void SkipComment(std::istream &in);
-// Takes the next character (already looked at with PeekNonBlank).
-void Consume(std::istream &in);
+// A function reference by its class name, or NULL for none.
+bool ReadFunctionElement(std::istream &in, CountPtr<R1Func> &value);
+bool ReadFunctionElement(std::istream &in, CountPtr<R2Func> &value);
 // Why an element cannot stand in the array text; null when it can.
 const char *Unwritable(const std::string &text, size_t maxLength);
 } // namespace SgVecFieldText
@@ -317,14 +316,14 @@ public:
             CheckWritable(m_values[i]);
         const bool whole = first == 0 && end == lastIndex;
         if (whole)
-            out.put('[');
+            SgSceneText::WriteListOpen(out);
         for (int i = first; i <= end; ++i) {
             WriteElement(out, m_values[i]);
             if (i < lastIndex)
-                out.write(" , ", 3);
+                SgSceneText::WriteListSeparator(out);
         }
         if (whole)
-            out.put(']');
+            SgSceneText::WriteListClose(out);
     }
 
     void ReadFromStream(std::istream &in, bool undo) override
@@ -518,15 +517,7 @@ private:
             in.setstate(std::ios::failbit);
             return false;
         } else if constexpr (kFunctionRef) {
-            std::string word;
-            if (!SgVecFieldText::ReadFunctionWord(in, word))
-                return false;
-            if (word == SgVecFieldText::kNullFunctionWord) {
-                value = T();
-                return true;
-            }
-            std::istringstream text(word);
-            return SgFieldValue::Read(text, value);
+            return SgVecFieldText::ReadFunctionElement(in, value);
         } else {
             return SgFieldValue::Read(in, value) && !in.fail();
         }
@@ -537,44 +528,18 @@ private:
     // written with three numbers takes the alpha of the colour before it.
     static bool ReadArray(std::istream &in, Array &values)
     {
-        T value = SgFieldValue::Default<T>();
-        int c = PeekNonBlank(in);
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::failbit);
-            return false;
-        }
-        if (c != '[') {
-            if (!ReadElement(in, value))
+        struct Reading {
+            T value;
+            Array *values;
+        } reading{SgFieldValue::Default<T>(), &values};
+        auto readOne = [](std::istream &text, void *data) {
+            auto *r = static_cast<Reading *>(data);
+            if (!ReadElement(text, r->value))
                 return false;
-            values.push_back(std::move(value));
+            r->values->push_back(r->value);
             return true;
-        }
-        SgVecFieldText::Consume(in);
-        for (;;) {
-            c = PeekNonBlank(in);
-            switch (c) {
-            case std::char_traits<char>::eof():
-                // The list never closed: nothing of it is taken.
-                in.setstate(std::ios::failbit);
-                return false;
-            case '#':
-                SgVecFieldText::SkipComment(in);
-                break;
-            case ',':
-            case '[':
-                SgVecFieldText::Consume(in);
-                break;
-            case ']':
-                SgVecFieldText::Consume(in);
-                return true;
-            default:
-                if (!ReadElement(in, value)) {
-                    in.setstate(std::ios::failbit);
-                    return false;
-                }
-                values.push_back(value);
-            }
-        }
+        };
+        return SgSceneText::ReadList(in, readOne, &reading, true);
     }
 
     Array m_values;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/core/SgApplyAction.h"
+#include "engine/core/SgSceneText.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/actions/Vrml1Stream.h"
@@ -46,7 +47,7 @@ bool SkipToBlockEnd(Vrml1InStream &stream, int depth)
         }
         if (c == '"')
             quoted = true;
-        else if (c == '#')
+        else if (c == SgSceneText::kComment)
             stream.SkipLine();
         else if (c == '{')
             ++depth;

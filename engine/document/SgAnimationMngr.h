@@ -19,7 +19,6 @@ class SgAnimationMngr : public SgTool {
     static constexpr double kTrajectoryEnd = 100.0;
 
     SgAnimationMngr();
-    ~SgAnimationMngr() override;
 
     // Plays the scenario at `t` with the document's undo recording off, so
     // that playback leaves no undo records.
@@ -47,6 +46,9 @@ class SgAnimationMngr : public SgTool {
     static void InstallFileHooks();
 
     SgFDouble m_TrajectoryParam;
+
+protected:
+    ~SgAnimationMngr() override;
 
 private:
     CScenario m_scenario;

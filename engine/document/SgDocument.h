@@ -181,7 +181,7 @@ public:
     int OpenFile(const char *name, bool replace, SgNode *parent = nullptr);
     int ReadFile(const char *path, bool replace, SgNode *parent = nullptr);
     int ReadFileStream(std::istream &stream, const char *name, bool replace, SgSeparator *target = nullptr);
-    int ReadView(Vrml1InStream &stream, SgSeparator **trees, bool keyword);
+    int ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool keyword);
     int Save(const char *path, const char *kind);
     int SaveStream(SgNode *root, std::ostream *stream, const char *kind);
     void SaveView(Vrml1Stream &stream, bool allViewers);

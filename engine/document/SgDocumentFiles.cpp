@@ -415,13 +415,11 @@ private:
 
     void ReadViewSection()
     {
-        SgSeparator *read[kMaxViewTrees] = {};
+        SgRef<SgSeparator> read[kMaxViewTrees];
         const int count = m_document.ReadView(m_stream, read, false);
         std::vector<SgRef<SgSeparator>> trees;
-        for (int i = 0; i < count; ++i) {
-            trees.emplace_back(read[i]);
-            SgSeparator::Release(read[i]); // the handle holds it now
-        }
+        for (int i = 0; i < count; ++i)
+            trees.push_back(std::move(read[i]));
         if (m_stream.HasFailed() || trees.empty() || (!m_bReplace && m_bReceived))
             return;
         const int version = m_stream.m_nVersion;
@@ -743,9 +741,8 @@ int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool repl
     return result;
 }
 
-// `trees` has room for kMaxViewTrees entries; each tree stored there holds
-// one reference that the caller releases.
-int SgDocument::ReadView(Vrml1InStream &stream, SgSeparator **trees, bool keyword)
+// `trees` has room for kMaxViewTrees entries.
+int SgDocument::ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool keyword)
 {
     std::string word;
     if (keyword && (!stream.ReadWord(word, false) || word != "View"))
@@ -789,7 +786,6 @@ int SgDocument::ReadView(Vrml1InStream &stream, SgSeparator **trees, bool keywor
         if (count >= kMaxViewTrees)
             continue; // more views than a layout shows
         trees[count] = static_cast<SgSeparator *>(node);
-        trees[count]->AddRef();
         ++count;
     }
     return count;

@@ -11,7 +11,7 @@
 namespace {
 // A reference is only taken on an object whose lifetime is already counted:
 // adding the first reference to an uncounted one would make the record its
-// owner and free an object that someone else (a stack frame) owns.
+// owner and free an object whose maker has yet to hand it to a parent.
 template <class T>
 SgRef<T> KeepIfCounted(T *object)
 {
@@ -40,8 +40,6 @@ SgUndoInfo::SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *prev
     : m_type(kChildList), m_iOperation(operation), m_pGroup(group), m_pChild(child), m_pPrevious(previousSibling),
       m_keepGroup(KeepIfCounted(group)), m_keepPrevious(KeepIfCounted(previousSibling))
 {
-    if (m_pChild)
-        m_pChild->AddRef();
 }
 
 SgUndoInfo::~SgUndoInfo()
@@ -55,11 +53,14 @@ SgUndoInfo::~SgUndoInfo()
         return;
     if (m_iOperation == kChildDeleted) {
         // A deleted child that dies with its record must not record its own end.
-        m_pChild->DisableUndo();
-        if (SgFieldMngr::Release(m_pChild) > 0)
-            m_pChild->EnableUndo();
+        SgNode *child = m_pChild.get();
+        const bool survives = child->GetRefCount() > 1;
+        child->DisableUndo();
+        m_pChild.reset();
+        if (survives)
+            child->EnableUndo();
     } else {
-        SgFieldMngr::Release(m_pChild);
+        m_pChild.reset();
     }
 }
 
@@ -127,7 +128,7 @@ void SgUndoInfo::RelinkChild()
     // that place again so the object does not make a second one.
     SgObject *object = AsObject(m_pGroup);
     if (object && !object->GetTransform(false) && m_pChild->GetClassID() == SgTransform::ClassID())
-        object->SetTransform(static_cast<SgTransform *>(m_pChild));
+        object->SetTransform(static_cast<SgTransform *>(m_pChild.get()));
 }
 
 void SgUndoInfo::UnlinkChild()

@@ -7,8 +7,9 @@
 // that owns a recorded field, on the group, on the child and on the sibling
 // before it, so an undo after the node has left the scene writes into a live
 // (detached) node, never into freed memory. A node whose lifetime nobody
-// counts (reference count 0, e.g. one on the stack) cannot be kept alive this
-// way; the record then names it without a reference, as before.
+// counts yet (reference count 0: one still being made, not yet adopted)
+// cannot be kept alive this way; the record then names it without a
+// reference, as before.
 #include <functional>
 
 #include "engine/core/SgRef.h"
@@ -71,7 +72,7 @@ private:
 
     int m_iOperation = 0;
     SgNode *m_pGroup = nullptr;
-    SgNode *m_pChild = nullptr; // always holds one reference
+    SgRef<SgNode> m_pChild; // held even when nothing else counted it
     SgNode *m_pPrevious = nullptr;
     SgRef<SgNode> m_keepGroup;
     SgRef<SgNode> m_keepPrevious;

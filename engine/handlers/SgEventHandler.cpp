@@ -8,6 +8,12 @@ SgEventHandler::SgEventHandler()
     DisableUndo();
 }
 
+SgEventHandler::~SgEventHandler()
+{
+    if (s_pfnGone)
+        s_pfnGone(this);
+}
+
 void SgEventHandler::SetDocumentHack(SgDocument *document)
 {
     SgNode::ReleaseDocument();

@@ -43,7 +43,9 @@ class SgEventHandler : public SgNode {
     static constexpr int kNoMessage = 0;
 
     SgEventHandler();
-    ~SgEventHandler() override = default;
+    // Called with every handler that goes away; the event action installs it.
+    using GoneFn = void (*)(SgEventHandler *handler);
+    static void SetGoneHook(GoneFn gone) { s_pfnGone = gone; }
 
     // A handler keeps the document it was given, whatever graph it joins or leaves.
     void SetDocument(SgDocument *) override {}
@@ -80,9 +82,15 @@ class SgEventHandler : public SgNode {
     // wheel included; handlers that want those override HandleFunc).
     int DispatchMessage(int message, SgHandleEventAction *action);
 
+protected:
+    // An event action that still names this handler as the one grabbing
+    // the events forgets it.
+    ~SgEventHandler() override;
+
 private:
     bool m_bActive = true;
     bool m_bPostponed = false;
 
     static inline MessageReader s_pfnMessageReader = nullptr;
+    static inline GoneFn s_pfnGone = nullptr;
 };

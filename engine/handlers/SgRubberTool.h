@@ -6,6 +6,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgTool.h"
 
+class SgDocument;
 class SgObject;
 class SgSeparator;
 class SgTransform;
@@ -16,7 +17,6 @@ class SgRubberTool : public SgTool {
     // Every rubber tool works on the XY plane; the argument is not used.
     SgRubberTool();
     explicit SgRubberTool(const Plane &plane);
-    ~SgRubberTool() override;
 
     // Prepares the tool to edit the object the path ends at: the object and
     // shape paths, the object's transform (made when it has none). The
@@ -26,6 +26,10 @@ class SgRubberTool : public SgTool {
     void Start(SgHandleEventAction *action, PickedPointQuery *query) override;
     // Nothing on an idle tool.
     void Finish(SgHandleEventAction *action) override;
+    // Shows the rubber geometry: the temp separator joins the edit
+    // separator for one redraw of every viewer of the document, outside
+    // the document and its undo list, and leaves it again.
+    virtual void DrawRubber(SgHandleEventAction *action);
     // Derived tools make their edit and temp separators here.
     virtual void CreateObjectGroup() {}
 
@@ -39,7 +43,17 @@ class SgRubberTool : public SgTool {
     void SetTransform(SgTransform *transform) { m_pTransform = transform; }
 
 protected:
+    // A tool deleted while it runs gives back what Start took: the undo
+    // recording it switched off and the mouse capture.
+    ~SgRubberTool() override;
     SgObject *m_pEditSeparator = nullptr;
     SgRef<SgSeparator> m_pTempSeparator;
     SgTransform *m_pTransform = nullptr;
+
+private:
+    void RestoreUndo();
+
+    // The document whose undo recording Start switched off, until Finish
+    // switches it on again.
+    SgDocument *m_pUndoOffDocument = nullptr;
 };

@@ -507,7 +507,7 @@ void SgSelectionHandler::KeepSelectedAlive()
     for (POSITION pos = m_SelectedPaths.GetFirst(); pos;) {
         const SgPath path = m_SelectedPaths.GetNext(pos);
         for (SgNode *node : path.GetNodes()) {
-            // An uncounted node (on the stack, or never owned) cannot be kept
+            // An uncounted node (never owned yet) cannot be kept
             // this way: a reference would free it when it is let go.
             if (!node || node->GetRefCount() <= 0 || holders.count(node) || !seen.insert(node).second)
                 continue;

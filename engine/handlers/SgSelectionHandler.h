@@ -64,7 +64,6 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     using UserEventCB = void (*)(SgPath *path, char *name, unsigned long long code, void *data);
 
     SgSelectionHandler();
-    ~SgSelectionHandler() override;
 
     using SgNode::IsSelectable;
 
@@ -201,6 +200,9 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     void SetPathFixup(PathFixup fixup) override { m_fixup = std::move(fixup); }
     void ClearCurrentManipulator() override { m_pCurrentTool = nullptr; }
     void SetContextParent(SgObject *parent) override;
+
+protected:
+    ~SgSelectionHandler() override;
 
 private:
     // The selection callback's default int: the move tool's class id, once

@@ -5,9 +5,9 @@
 // viewer then reports every event as consumed) and holds the mouse capture
 // of the viewer it started in.
 //
-// Picking under the cursor needs the viewer's event action and viewport;
-// until those exist a tool starts without picking, as a tool without an
-// object path always does.
+// Picking under the cursor and the capture go through the viewer's calls
+// (SgToolLink); without them, or for an action that carries no event, a tool
+// starts without picking, as a tool without an object path always does.
 #include "engine/core/SgPath.h"
 #include "engine/core/Plane.h"
 #include "engine/handlers/SgEventHandler.h"
@@ -26,8 +26,6 @@ class SgTool : public SgEventHandler {
     // The XY plane through the origin.
     SgTool();
     explicit SgTool(const Plane &plane);
-    // Releases the capture as Finish does.
-    ~SgTool() override;
 
     bool IsTool() const override { return true; }
 
@@ -49,9 +47,28 @@ class SgTool : public SgEventHandler {
     const Plane &GetPlane() const { return m_workPlane; }
     const Plane &GetBasePlane() const { return m_basePlane; }
 
-    // The point where the view ray meets the work plane; the origin when the
-    // ray runs parallel to the plane.
-    Vec3 IntersectWorkPlane(const Vec3 &rayStart, const Vec3 &rayEnd) const;
+    // The point where the view ray meets the work plane; `parallel` when the
+    // ray runs parallel to the plane (a picking tool passes its last point,
+    // so that a grazing view does not throw the point to the origin).
+    Vec3 IntersectWorkPlane(const Vec3 &rayStart, const Vec3 &rayEnd, const Vec3 &parallel = Vec3()) const;
+    // Picks the point under the event's cursor (projected on the work plane
+    // or ray-picked, by the project-on-plane option), in object coordinates
+    // of the object path; stores it as the current point and returns it. A
+    // pick that finds nothing keeps the current point.
+    Vec3 PickPoint(SgHandleEventAction *action, PickedPointQuery *query);
+    // The point of the line (through lineStart and lineEnd, in object
+    // coordinates) nearest to the view ray under the cursor; the current
+    // point when the ray runs parallel to the line. Stored as the current point.
+    Vec3 ProjectOnLine(SgHandleEventAction *action, const Vec3 &lineStart, const Vec3 &lineEnd);
+    // The point of a snap-able object under the cursor, in the coordinates
+    // of the view scene; false when the cursor is over none. The object the
+    // tool works on is left out of the pick.
+    bool SnapPoint(SgHandleEventAction *action, Vec3 &point);
+    // The path to what lies under the cursor within a few pixels; empty when
+    // nothing does.
+    SgPath PickPath(SgHandleEventAction *action);
+    // A viewer going away: tools holding its capture forget it.
+    static void ViewerGone(SgViewer *viewer);
     // The angle in degrees between a view ray and the base plane's normal;
     // the ray is normalised unless it is shorter than kMinRayLength.
     double ViewAngle(const Vec3 &rayStart, const Vec3 &rayEnd) const;
@@ -84,7 +101,10 @@ class SgTool : public SgEventHandler {
     bool m_bOption3 = true;
 
 protected:
+    // Releases the capture as Finish does.
+    ~SgTool() override;
     void ReleaseCapture();
+    void HoldCapture(SgViewer *viewer);
 
     SgPath m_ObjectPath;
     SgPath m_ShapePath;

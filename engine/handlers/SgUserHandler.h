@@ -9,7 +9,6 @@ class SgUserHandler : public SgEventHandler {
     using UserFunc = int (*)(SgHandleEventAction *action, void *data);
 
     SgUserHandler() = default;
-    ~SgUserHandler() override = default;
 
     void SetUserFunc(UserFunc func, void *data)
     {
@@ -18,6 +17,9 @@ class SgUserHandler : public SgEventHandler {
     }
     // The callback's answer; 0 without a callback.
     int HandleFunc(SgHandleEventAction *action) override;
+
+protected:
+    ~SgUserHandler() override = default;
 
 private:
     UserFunc m_pfnUser = nullptr;

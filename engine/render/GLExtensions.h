@@ -1,12 +1,16 @@
 #pragma once
-// Which OpenGL extensions the driver offers and their entry points, found
-// once per process in whatever context is current at the first render
-// action. Every other extension is looked for only when multitexture exists:
-// a driver without it is treated as offering none of them.
+// Which OpenGL extensions a context offers and their entry points there.
+// Entry points belong to the context they were fetched in, so each context
+// keeps its own table (attached to it), found the first time a render action
+// meets the context. Every other extension is looked for only when
+// multitexture exists: a driver without it is treated as offering none of
+// them.
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-class GLExtensions {
+#include "platform/gl/GLContext.h"
+
+class GLExtensions : public GLContext::Attachment {
 public:
     // Texture units the vertex-array builder and the texture code may use.
     static constexpr int kMaxUnits = 8;
@@ -15,49 +19,55 @@ public:
     using ProcLookup = void (*(*)(const char *name))();
 
     // What the last load found (all false and one texture unit before it).
-    static bool s_bLoaded;
-    static bool s_bVertexBufferObject;
-    static bool s_bMultitexture;
-    static int s_nTextureUnits;
-    static bool s_bTextureEnvCombine;
-    static bool s_bBlendSubtract;
-    static bool s_bBlendMinmax;
-    static bool s_bBlendColor;
-    static bool s_bBlendFuncSeparate;
-    static bool s_bDepthTexture;
-    static bool s_bShadow;
+    bool m_bLoaded = false;
+    bool m_bVertexBufferObject = false;
+    bool m_bMultitexture = false;
+    int m_nTextureUnits = 1;
+    bool m_bTextureEnvCombine = false;
+    bool m_bBlendSubtract = false;
+    bool m_bBlendMinmax = false;
+    bool m_bBlendColor = false;
+    bool m_bBlendFuncSeparate = false;
+    bool m_bDepthTexture = false;
+    bool m_bShadow = false;
 
-    static PFNGLBLENDEQUATIONEXTPROC s_pfnBlendEquationEXT;
-    static PFNGLBLENDCOLOREXTPROC s_pfnBlendColorEXT;
-    static PFNGLBLENDFUNCSEPARATEEXTPROC s_pfnBlendFuncSeparateEXT;
-    static PFNGLACTIVETEXTUREARBPROC s_pfnActiveTextureARB;
-    static PFNGLCLIENTACTIVETEXTUREARBPROC s_pfnClientActiveTextureARB;
-    static PFNGLMULTITEXCOORD1DARBPROC s_pfnMultiTexCoord1dARB;
-    static PFNGLMULTITEXCOORD1DVARBPROC s_pfnMultiTexCoord1dvARB;
-    static PFNGLMULTITEXCOORD1FARBPROC s_pfnMultiTexCoord1fARB;
-    static PFNGLMULTITEXCOORD1FVARBPROC s_pfnMultiTexCoord1fvARB;
-    static PFNGLMULTITEXCOORD2DARBPROC s_pfnMultiTexCoord2dARB;
-    static PFNGLMULTITEXCOORD2DVARBPROC s_pfnMultiTexCoord2dvARB;
-    static PFNGLMULTITEXCOORD2FARBPROC s_pfnMultiTexCoord2fARB;
-    static PFNGLMULTITEXCOORD2FVARBPROC s_pfnMultiTexCoord2fvARB;
-    static PFNGLBINDBUFFERARBPROC s_pfnBindBufferARB;
-    static PFNGLBUFFERDATAARBPROC s_pfnBufferDataARB;
-    static PFNGLGENBUFFERSARBPROC s_pfnGenBuffersARB;
+    PFNGLBLENDEQUATIONEXTPROC m_pfnBlendEquationEXT = nullptr;
+    PFNGLBLENDCOLOREXTPROC m_pfnBlendColorEXT = nullptr;
+    PFNGLBLENDFUNCSEPARATEEXTPROC m_pfnBlendFuncSeparateEXT = nullptr;
+    PFNGLACTIVETEXTUREARBPROC m_pfnActiveTextureARB = nullptr;
+    PFNGLCLIENTACTIVETEXTUREARBPROC m_pfnClientActiveTextureARB = nullptr;
+    PFNGLMULTITEXCOORD1DARBPROC m_pfnMultiTexCoord1dARB = nullptr;
+    PFNGLMULTITEXCOORD1DVARBPROC m_pfnMultiTexCoord1dvARB = nullptr;
+    PFNGLMULTITEXCOORD1FARBPROC m_pfnMultiTexCoord1fARB = nullptr;
+    PFNGLMULTITEXCOORD1FVARBPROC m_pfnMultiTexCoord1fvARB = nullptr;
+    PFNGLMULTITEXCOORD2DARBPROC m_pfnMultiTexCoord2dARB = nullptr;
+    PFNGLMULTITEXCOORD2DVARBPROC m_pfnMultiTexCoord2dvARB = nullptr;
+    PFNGLMULTITEXCOORD2FARBPROC m_pfnMultiTexCoord2fARB = nullptr;
+    PFNGLMULTITEXCOORD2FVARBPROC m_pfnMultiTexCoord2fvARB = nullptr;
+    PFNGLBINDBUFFERARBPROC m_pfnBindBufferARB = nullptr;
+    PFNGLBUFFERDATAARBPROC m_pfnBufferDataARB = nullptr;
+    PFNGLGENBUFFERSARBPROC m_pfnGenBuffersARB = nullptr;
 
     // Sets the flags from an extension list (plain substring searches) and
     // fetches the entry points through `lookup`; `unitCount` is the
     // driver's GL_MAX_TEXTURE_UNITS_ARB (cut to 1..kMaxUnits). Returns
     // whether multitexture is offered. Every earlier result is replaced.
-    static bool LoadFrom(const char *extensions, int unitCount, ProcLookup lookup);
+    bool LoadFrom(const char *extensions, int unitCount, ProcLookup lookup);
     // Back to the state before any load.
-    static void Reset();
+    void Reset();
+
+    // The table of the context current on the calling thread, loaded from it
+    // the first time it is asked for. Without a current context of ours (or
+    // before the context can answer) an empty table: nothing offered, one
+    // texture unit.
+    static const GLExtensions &ForCurrentContext();
 
 private:
-    static void FetchEntryPoints(ProcLookup lookup);
+    void FetchEntryPoints(ProcLookup lookup);
 };
 
-// Loads the extensions of the current context. False, with
+// Loads the extensions of the current context into `into`. False, with
 // "ARB_multitexture unsupported!\n" on standard output, when multitexture is
 // missing (and also, without that line, when no context is current, which
-// leaves the state unloaded for a later try).
-bool LoadGLExtensions();
+// leaves `into` unloaded for a later try).
+bool LoadGLExtensions(GLExtensions &into);

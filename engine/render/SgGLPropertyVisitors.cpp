@@ -78,16 +78,18 @@ int CurrentTextureUnit(SgState *state)
 {
     const int *unit = TextureUnitElement::Get(state);
     const int u = unit ? *unit : 0;
-    const int units = GLExtensions::s_nTextureUnits > 0 ? GLExtensions::s_nTextureUnits : 1;
+    const int available = GLExtensions::ForCurrentContext().m_nTextureUnits;
+    const int units = available > 0 ? available : 1;
     return u >= 0 && u < units ? u : 0;
 }
 
 // Makes the state's texture unit the one GL texture calls address.
 void SelectTextureUnit(SgState *state)
 {
-    if (!GLExtensions::s_bMultitexture || !GLExtensions::s_pfnActiveTextureARB)
+    const GLExtensions &extensions = GLExtensions::ForCurrentContext();
+    if (!extensions.m_bMultitexture || !extensions.m_pfnActiveTextureARB)
         return;
-    GLExtensions::s_pfnActiveTextureARB(GL_TEXTURE0_ARB + CurrentTextureUnit(state));
+    extensions.m_pfnActiveTextureARB(GL_TEXTURE0_ARB + CurrentTextureUnit(state));
 }
 
 // True while a display list is being compiled: GL commands are recorded,
@@ -194,7 +196,7 @@ EnvMode EnvModeOf(int model)
     if (model < 0 || model >= static_cast<int>(sizeof s_modes / sizeof s_modes[0]))
         return s_modes[0];
     // Without the combine extension the combiner modes cannot be set.
-    if (s_modes[model].combine && !GLExtensions::s_bTextureEnvCombine)
+    if (s_modes[model].combine && !GLExtensions::ForCurrentContext().m_bTextureEnvCombine)
         return s_modes[0];
     return s_modes[model];
 }

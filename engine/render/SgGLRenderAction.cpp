@@ -87,14 +87,6 @@ JitterTable TableFor(int samples)
     }
 }
 
-// The zoom of the last background drawn in style 0, which keeps it.
-float s_fBackgroundZoomX = 1.0f;
-float s_fBackgroundZoomY = 1.0f;
-
-// Whether the extension loader ran in a context (the first render action
-// built while one is current runs it).
-bool s_bExtensionsTried = false;
-
 } // namespace
 
 void SgGLRenderAction::InitClass()
@@ -157,12 +149,10 @@ void SgGLRenderAction::InitClass()
 SgGLRenderAction::SgGLRenderAction(SgViewport *viewport)
 {
     InitState();
-    // Once per process, in the first context a render action meets.
-    if (!s_bExtensionsTried && glGetString(GL_EXTENSIONS)) {
-        s_bExtensionsTried = true;
-        LoadGLExtensions();
-    }
-    m_nMaxTextureUnits = GLExtensions::s_bMultitexture ? GLExtensions::s_nTextureUnits : 1;
+    // The extensions of the context this action draws in, found the first
+    // time any action meets that context.
+    const GLExtensions &extensions = GLExtensions::ForCurrentContext();
+    m_nMaxTextureUnits = extensions.m_bMultitexture ? extensions.m_nTextureUnits : 1;
     if (viewport) {
         m_pViewport = viewport;
         m_ViewportRect = viewport->GetSize();
@@ -502,15 +492,18 @@ void SgGLRenderAction::DrawBackground()
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const float zx = static_cast<float>(windowWidth) / imageWidth;
     const float zy = static_cast<float>(windowHeight) / imageHeight;
+    float zoomX = viewport->GetBGZoomX();
+    float zoomY = viewport->GetBGZoomY();
     switch (style) {
-    case 1: s_fBackgroundZoomX = s_fBackgroundZoomY = std::max(zx, zy); break;
-    case 2: s_fBackgroundZoomX = zx; s_fBackgroundZoomY = zy; break;
-    case 3: s_fBackgroundZoomX = s_fBackgroundZoomY = std::min(zx, zy); break;
-    case 4: s_fBackgroundZoomX = s_fBackgroundZoomY = zx; break;
-    case 5: s_fBackgroundZoomX = s_fBackgroundZoomY = zy; break;
-    default: break; // the zoom of the previous background stays
+    case 1: zoomX = zoomY = std::max(zx, zy); break;
+    case 2: zoomX = zx; zoomY = zy; break;
+    case 3: zoomX = zoomY = std::min(zx, zy); break;
+    case 4: zoomX = zoomY = zx; break;
+    case 5: zoomX = zoomY = zy; break;
+    default: break; // the zoom of this viewport's previous background stays
     }
-    glPixelZoom(s_fBackgroundZoomX, s_fBackgroundZoomY);
+    viewport->SetBGZoom(zoomX, zoomY);
+    glPixelZoom(zoomX, zoomY);
     // The image starts at the viewport's lower-left corner, whatever the
     // matrices are.
     glMatrixMode(GL_PROJECTION);

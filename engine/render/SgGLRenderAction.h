@@ -24,6 +24,7 @@
 // Init...Visitors hooks that InitClass calls (shapes and groups in
 // SgGLShapeVisitors, properties in SgGLPropertyVisitors); the lights pass
 // installs itself with SetLightsPass.
+#include <memory>
 #include <vector>
 
 #include "engine/core/SgAction.h"
@@ -121,9 +122,10 @@ class SgGLRenderAction : public SgAction {
     int GetHitCount() const { return m_nHits; }
     bool HasSelectOverflow() const { return m_bSelectOverflow; }
 
-    // The shared vertex-array builder (4 texture units) every face set draws
-    // through; made at start-up.
-    static GLVertexArray *GetVertexArray();
+    // The vertex-array builder (4 texture units) every face set of this
+    // action draws through; made when the first face set needs it, so that
+    // actions drawing for different viewers never share one.
+    GLVertexArray *GetVertexArray();
 
     SgViewer *GetViewer() const { return m_pViewer; }
     SgViewport *GetViewport() const { return m_pViewport; }
@@ -211,6 +213,12 @@ private:
     // context, so that separators never push past them.
     void ReadStackLimits();
 
+    // Defined beside the face-set drawing, the one source that knows the
+    // builder's type.
+    struct VertexArrayDeleter {
+        void operator()(GLVertexArray *array) const;
+    };
+    std::unique_ptr<GLVertexArray, VertexArrayDeleter> m_pVertexArray;
     bool m_bCacheDisabled = false;
     int m_nCompiling = 0;
     int m_nAttribDepth = 0;

@@ -124,23 +124,22 @@ void GLAPIENTRY PolygonEnd()
     glEnd();
 }
 
-// Points that the polygon tessellator makes where contours cross; they live
-// until the polygon is done.
-std::deque<std::array<GLdouble, 3>> &CombinedPoints()
+// What one polygon's tessellation keeps, handed to GLU as its polygon data
+// so that nothing of it outlives the polygon or is seen by another draw: the
+// points made where contours cross, and whether GLU gave up on the outline.
+struct PolygonTessellation {
+    std::deque<std::array<GLdouble, 3>> combined;
+    bool failed = false;
+};
+void GLAPIENTRY PolygonCombine(GLdouble coords[3], void *[4], GLfloat[4], void **out, void *data)
 {
-    static std::deque<std::array<GLdouble, 3>> points;
-    return points;
-}
-void GLAPIENTRY PolygonCombine(GLdouble coords[3], void *[4], GLfloat[4], void **out)
-{
-    std::array<GLdouble, 3> &made = CombinedPoints().emplace_back();
+    std::array<GLdouble, 3> &made = static_cast<PolygonTessellation *>(data)->combined.emplace_back();
     made = {coords[0], coords[1], coords[2]};
     *out = made.data();
 }
-bool s_bTessFailed = false;
-void GLAPIENTRY TessError(GLenum)
+void GLAPIENTRY TessError(GLenum, void *data)
 {
-    s_bTessFailed = true;
+    static_cast<PolygonTessellation *>(data)->failed = true;
 }
 
 template <typename F>
@@ -170,8 +169,8 @@ GLUtesselator *PolygonTessellator()
             gluTessCallback(t, GLU_TESS_EDGE_FLAG, Callback(&PolygonEdgeFlag));
             gluTessCallback(t, GLU_TESS_VERTEX, Callback(&PolygonVertex));
             gluTessCallback(t, GLU_TESS_END, Callback(&PolygonEnd));
-            gluTessCallback(t, GLU_TESS_COMBINE, Callback(&PolygonCombine));
-            gluTessCallback(t, GLU_TESS_ERROR, Callback(&TessError));
+            gluTessCallback(t, GLU_TESS_COMBINE_DATA, Callback(&PolygonCombine));
+            gluTessCallback(t, GLU_TESS_ERROR_DATA, Callback(&TessError));
         }
     }
     return tess.get();
@@ -192,7 +191,10 @@ struct Corner {
 class FaceBatch {
 public:
     FaceBatch(SgAction *action, SgGLRenderAction *render, const Vec2f *ownCoords, int ownCount)
-        : m_pRender(render), m_array(*SgGLRenderAction::GetVertexArray()), m_pTess(FaceTessellator())
+        : m_pRender(render),
+          m_pOwnArray(render ? nullptr : std::make_unique<GLVertexArray>(4)),
+          m_array(render ? *render->GetVertexArray() : *m_pOwnArray),
+          m_pTess(FaceTessellator())
     {
         if (!m_pTess)
             throw SgError("no tessellator");
@@ -280,6 +282,8 @@ public:
 
 private:
     SgGLRenderAction *m_pRender;
+    // A builder of its own for a draw that no render action owns.
+    std::unique_ptr<GLVertexArray> m_pOwnArray;
     GLVertexArray &m_array;
     GLUtesselator *m_pTess;
     std::vector<GLVertex1> m_vertices;
@@ -416,8 +420,14 @@ bool OnHiddenLayer(SgAction *action, SgObject *object)
 
 GLVertexArray *SgGLRenderAction::GetVertexArray()
 {
-    static std::unique_ptr<GLVertexArray> array = std::make_unique<GLVertexArray>(4);
-    return array.get();
+    if (!m_pVertexArray)
+        m_pVertexArray.reset(new GLVertexArray(4));
+    return m_pVertexArray.get();
+}
+
+void SgGLRenderAction::VertexArrayDeleter::operator()(GLVertexArray *array) const
+{
+    delete array;
 }
 
 void SgGLRenderAction::InitShapeVisitors()
@@ -561,8 +571,8 @@ void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
             gluTessNormal(tess, -normal.x, -normal.y, -normal.z);
         else
             gluTessNormal(tess, 0.0, 0.0, 0.0);
-        s_bTessFailed = false;
-        gluTessBeginPolygon(tess, nullptr);
+        PolygonTessellation tessellation;
+        gluTessBeginPolygon(tess, &tessellation);
         const int loops = polygon->NumLoops();
         for (int l = 0; l < loops; ++l) {
             Vec3 *points = polygon->GetLoop(l);
@@ -575,9 +585,8 @@ void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
             gluTessEndContour(tess);
         }
         gluTessEndPolygon(tess);
-        CombinedPoints().clear();
         glPopAttrib();
-        if (s_bTessFailed)
+        if (tessellation.failed)
             std::fputs(kBadPolygon, stdout);
     });
 }

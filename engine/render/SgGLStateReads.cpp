@@ -2,6 +2,7 @@
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
+#include "engine/core/SgModifierStackDisabler.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgShape.h"
 
@@ -50,33 +51,6 @@ int SgGLStateReads::TextureSources(SgAction *action, TextureSource (&units)[kMax
     return count;
 }
 
-namespace {
-
-class StackDisabled {
-public:
-    explicit StackDisabled(SgState *state)
-        : m_element(static_cast<ModifierStackElement *>(state->GetElement(ModifierStackElement::ClassOffset())))
-    {
-        if (!m_element)
-            return;
-        m_wasDisabled = m_element->GetWritableData().Disabled();
-        m_element->GetWritableData().SetDisable(true);
-    }
-    ~StackDisabled()
-    {
-        if (m_element)
-            m_element->GetWritableData().SetDisable(m_wasDisabled);
-    }
-    StackDisabled(const StackDisabled &) = delete;
-    StackDisabled &operator=(const StackDisabled &) = delete;
-
-private:
-    ModifierStackElement *m_element;
-    bool m_wasDisabled = false;
-};
-
-} // namespace
-
 bool SgGLStateReads::TraverseModified(SgAction *action, SgShape *shape)
 {
     SgState *state = action->GetState();
@@ -86,7 +60,7 @@ bool SgGLStateReads::TraverseModified(SgAction *action, SgShape *shape)
     SgShape *modified = stack.Process(action, shape);
     if (!modified || modified == shape)
         return false;
-    StackDisabled disabled(state);
+    SgModifierStackDisabler disabled(state);
     action->Traverse(modified);
     return true;
 }

@@ -83,14 +83,8 @@ SgViewport::~SgViewport()
 
 void SgViewport::SetNodara(SgSeparator *scene)
 {
-    if (scene == m_pNodara)
-        return;
-    if (scene)
-        scene->AddRef();
-    SgSeparator *old = m_pNodara;
-    m_pNodara = scene;
-    if (old)
-        SgFieldMngr::Release(old);
+    if (scene != m_pNodara.get())
+        m_pNodara = scene;
 }
 
 void SgViewport::AdoptViewNodes()

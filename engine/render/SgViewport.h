@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/SgRef.h"
 #include "engine/core/Segment.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Range.h"
@@ -67,6 +68,15 @@ public:
     // BGRA pixels, bottom row first; null without an image.
     const unsigned char *GetBGImageData() const { return m_BGPixels.empty() ? nullptr : m_BGPixels.data(); }
     const Range<Vec2i> &GetBGSize() const { return m_BGRect; }
+    // The zoom the background image was last drawn with in this viewport; a
+    // background of style 0 keeps it from one frame to the next.
+    float GetBGZoomX() const { return m_bgZoomX; }
+    float GetBGZoomY() const { return m_bgZoomY; }
+    void SetBGZoom(float x, float y)
+    {
+        m_bgZoomX = x;
+        m_bgZoomY = y;
+    }
 
     // The pick ray through a window point (y downwards), in world coordinates.
     // Needs a current GL context.
@@ -124,7 +134,7 @@ private:
     SgViewer *m_pViewer = nullptr;
     Range<Vec2i> m_BGRect;
     Range<Vec2i> m_Size;
-    SgSeparator *m_pNodara = nullptr;
+    SgRef<SgSeparator> m_pNodara;
     SgCamera *m_pCamera = nullptr;
     SgBackground *m_pBackground = nullptr;
     SgTransform *m_pCameraTransform = nullptr;
@@ -135,4 +145,6 @@ private:
     SgLight *m_pHeadLight = nullptr;
     SgMaterial *m_pMaterial = nullptr;
     Vec3 m_RotationCenter;
+    float m_bgZoomX = 1.0f;
+    float m_bgZoomY = 1.0f;
 };

@@ -1,5 +1,7 @@
 #include "engine/viewer/SgHandleEventAction.h"
 
+#include <set>
+
 #include "engine/core/SgElementClasses.h"
 #include "engine/render/SgRayPickAction.h"
 #include "engine/core/SgState.h"
@@ -16,9 +18,30 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/handlers/SgEventHandler.h"
+#include "engine/actions/SgPickedPoint.h"
+#include "engine/handlers/SgToolLink.h"
+#include "engine/viewer/SgGLWindow.h"
 #include "platform/SgError.h"
 
 SG_ACTION_SOURCE(SgHandleEventAction, "SgHandleEventAction")
+
+namespace {
+// Every event action alive, so that a handler that goes away while one of
+// them names it as the grabbing handler is forgotten there.
+std::set<SgHandleEventAction *> &LiveActions()
+{
+    static std::set<SgHandleEventAction *> actions;
+    return actions;
+}
+
+void ForgetHandler(SgEventHandler *handler)
+{
+    for (SgHandleEventAction *action : LiveActions()) {
+        if (action->GetTool() == handler)
+            action->SetTool(nullptr);
+    }
+}
+} // namespace
 
 void SgHandleEventAction::InitClass()
 {
@@ -41,6 +64,62 @@ void SgHandleEventAction::InitClass()
     EnableElement<SelcctionBehaviorElement>(s_aiEnabledElements, s_iEnabledCount);
     // The handlers read the window message of the event this action carries.
     SgEventHandler::SetMessageReader(&ReadMessage);
+    SgEventHandler::SetGoneHook(&ForgetHandler);
+    InstallToolLink();
+}
+
+void SgHandleEventAction::InstallToolLink()
+{
+    SgToolLink::Calls calls;
+    calls.eventPoint = [](SgHandleEventAction *action, int &x, int &y) {
+        if (!action->m_pEvent)
+            return false;
+        x = action->m_pEvent->m_x;
+        y = action->m_pEvent->m_y;
+        return true;
+    };
+    calls.viewer = [](SgHandleEventAction *action) { return action->m_pViewer; };
+    calls.objectRay = [](SgHandleEventAction *action, int x, int y, const SgPath &path, Vec3 &start, Vec3 &end) {
+        SgViewport *viewport = action->m_pViewport;
+        if (!viewport && action->m_pViewer && action->m_pViewer->GetViewportCount() > 0)
+            viewport = action->m_pViewer->GetViewport(0);
+        if (!viewport)
+            return false;
+        const Segment ray = viewport->ObjectRay(Vec2i(x, y), path);
+        start = ray.GetStart();
+        end = ray.GetEnd();
+        return true;
+    };
+    calls.pickNearest = [](SgHandleEventAction *action, double radius, PickedPointQuery *query, SgPickedPoint &hit) {
+        if (!action->m_pViewer || action->m_pViewer->GetViewportCount() == 0)
+            return false;
+        hit = action->GetPickAction(radius)->GetNearestPoint1(query);
+        return !hit.m_Path.IsEmpty();
+    };
+    calls.worldToObject = [](SgHandleEventAction *action, const Vec3 &world, const SgPath &path, Vec3 &local) {
+        SgViewport *viewport = action->m_pViewport;
+        if (!viewport)
+            return false;
+        local = viewport->WorldToObject(world, path);
+        return true;
+    };
+    calls.currentPath = [](SgHandleEventAction *action, SgPath &path) {
+        path = action->GetCurrentPath();
+        return true;
+    };
+    calls.grabbing = [](SgHandleEventAction *action) { return action->GetTool(); };
+    calls.setGrabbing = [](SgHandleEventAction *action, SgEventHandler *handler) { action->SetTool(handler); };
+    calls.setCapture = [](SgViewer *viewer) {
+        if (SgGLWindow *window = viewer->GetGLWindow())
+            window->SetCapture();
+    };
+    calls.releaseCapture = [](SgViewer *viewer) {
+        if (SgGLWindow *window = viewer->GetGLWindow())
+            window->ReleaseCapture();
+    };
+    calls.redraw = [](SgViewer *viewer, bool all) { viewer->Redraw(all); };
+    calls.document = [](SgViewer *viewer) { return viewer->GetDocument(); };
+    SgToolLink::Install(calls);
 }
 
 int SgHandleEventAction::ReadMessage(SgHandleEventAction *action)
@@ -51,10 +130,12 @@ int SgHandleEventAction::ReadMessage(SgHandleEventAction *action)
 SgHandleEventAction::SgHandleEventAction()
 {
     InitState();
+    LiveActions().insert(this);
 }
 
 SgHandleEventAction::~SgHandleEventAction()
 {
+    LiveActions().erase(this);
     delete m_pPick;
 }
 

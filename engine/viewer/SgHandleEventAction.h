@@ -55,6 +55,8 @@ private:
     static void VisitSeparator(SgAction *action, SgNode *node);
     static void VisitGeometricShape(SgAction *action, SgNode *node);
     static int ReadMessage(SgHandleEventAction *action);
+    // Gives the tools below the viewer their picking, capture and redraw calls.
+    static void InstallToolLink();
 
     SgRayPickAction *m_pPick = nullptr;
     double m_dPickSize = 0.0;

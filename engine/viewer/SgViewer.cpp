@@ -12,6 +12,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/viewer/SgEvent.h"
+#include "engine/viewer/SgGLWindow.h"
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/viewer/SgSceneManager.h"
 #include "engine/render/SgTextureManager.h"
@@ -29,6 +30,8 @@
 #include "platform/SgClock.h"
 #include "platform/SgError.h"
 #include "platform/gl/GLContext.h"
+#include "platform/window/SgPlatformWindow.h"
+#include "utilities/log/ReportMngr.h"
 #include "utilities/math/Color.h"
 
 namespace {
@@ -38,6 +41,46 @@ constexpr unsigned kPaint = 0x000F;
 constexpr unsigned kNcActivate = 0x0086;
 constexpr unsigned kFirstMouseMessage = SgEventHandler::kMouseMove;
 constexpr unsigned kLastMouseMessage = SgEventHandler::kMouseWheel;
+constexpr unsigned kLButtonDown = SgEventHandler::kLButtonDown;
+constexpr unsigned kRButtonDown = SgEventHandler::kRButtonDown;
+constexpr unsigned kMButtonDown = SgEventHandler::kMButtonDown;
+
+// Milliseconds between refinement passes after the first one.
+constexpr int kRefineInterval = 20;
+
+// Errors at the paint and event boundaries are reported here and the window
+// goes on.
+void ReportBoundaryError(const char *where, const char *what)
+{
+    if (ReportMngr *reports = ReportMngr::getInstance()) {
+        static const int package = [reports] {
+            const int index = reports->AddPackage("Viewer");
+            // Errors at the boundary are always worth a line in the log.
+            reports->EnableReport(index, ReportMngr::LEVEL_WARN);
+            return index;
+        }();
+        reports->Report(package, ReportMngr::LEVEL_ERROR, __FILE__, __LINE__, "%s: %s", where, what);
+    }
+}
+
+// The action's event for one message. A message handled while another is
+// (a paint that a tool's redraw triggers in the middle of a drag) puts the
+// outer event back when it is done, so that no handler is left holding an
+// event that is gone.
+class CurrentEventScope {
+public:
+    CurrentEventScope(SgHandleEventAction &action, SgEvent *event) : m_action(action), m_previous(action.m_pEvent)
+    {
+        m_action.m_pEvent = event;
+    }
+    ~CurrentEventScope() { m_action.m_pEvent = m_previous; }
+    CurrentEventScope(const CurrentEventScope &) = delete;
+    CurrentEventScope &operator=(const CurrentEventScope &) = delete;
+
+private:
+    SgHandleEventAction &m_action;
+    SgEvent *m_previous;
+};
 
 // The head light shines from the upper left of the viewer, in camera space.
 const Vec3 kHeadLightDirection(1.0, 0.0, -2.0);
@@ -51,11 +94,18 @@ SgViewer::SgViewer(int kind)
       m_nKind(kind)
 {
     m_pEventAction->m_pViewer = this;
+    if (kind == kWindow || kind == kWindowChild)
+        m_pWindow = std::make_unique<SgGLWindow>(this);
 }
 
 SgViewer::~SgViewer()
 {
+    if (m_pWindow)
+        m_pWindow->KillTimer();
+    // A tool still holding this viewer's capture must not give it back later.
+    SgTool::ViewerGone(this);
     m_Viewports.clear();
+    m_pWindow.reset();
     m_pEventAction.reset();
     SgDocument *document = m_pDocument;
     const bool wasCurrent = document && document->GetActiveViewer() == this;
@@ -75,15 +125,21 @@ void SgViewer::Redraw(bool all)
         m_pDocument->RedrawAllViewers(nullptr);
         return;
     }
+    m_bFinalFrame = false;
+    if (HasWindow()) {
+        m_pWindow->Invalidate();
+        return;
+    }
     // Without a window there is nothing to invalidate: the owner of the
     // context draws the next frame when it wants one.
-    m_bFinalFrame = false;
 }
 
 int SgViewer::AttachWindow(void *window)
 {
     m_hWnd = window;
-    return window ? 1 : 0;
+    if (!m_pWindow)
+        return window ? 1 : 0;
+    return m_pWindow->InitWindow(static_cast<SgPlatformWindow *>(window));
 }
 
 SgViewport *SgViewer::GetViewport(int index) const
@@ -213,28 +269,47 @@ void SgViewer::Render(bool refine)
 {
     glDisable(GL_LIGHTING);
     glPolygonOffset(0.5f, 1.0f);
+    SgGLWindow *window = HasWindow() ? m_pWindow.get() : nullptr;
     if (!refine) {
+        if (window)
+            window->KillTimer();
         m_nCurrentPass = 0;
     } else if (SgTool::IsToolActive()) {
         // A drag in progress: refinement would fight the tool's redraws.
+        if (window)
+            window->KillTimer();
         m_nCurrentPass = 0;
         return;
     }
 
     for (auto &viewport : m_Viewports)
         RenderViewport(viewport.get(), refine);
+    if (window)
+        SgGLWindow::SetLastRendered(window->GetHandle());
 
     m_bFinalFrame = false;
     if (refine) {
+        if (window) {
+            window->SetBackBuffer(false);
+            window->KillTimer();
+        }
         ++m_nCurrentPass;
         if (m_nCurrentPass > m_nPassCount - 1) {
             m_nCurrentPass = 0;
             m_bFinalFrame = true;
+            // The last pass was shown with a swap: the back buffer holds the
+            // final frame only where a swap keeps it.
+            if (window)
+                window->SetBackBuffer(window->GetHandle()->BackBufferKeptBySwap());
+        } else if (window) {
+            window->SetTimer(kRefineInterval);
         }
+    } else if (window) {
+        if (m_bRefine)
+            window->SetTimer(m_nFirstRefineDelay);
     } else if (GLContext *context = GLContext::GetCurrent()) {
         // No window swaps for a windowless viewer: the first pass is shown here.
-        if (!m_hWnd)
-            context->SwapBuffers();
+        context->SwapBuffers();
     }
     m_pSceneManager->Reset();
 }
@@ -302,42 +377,78 @@ void SgViewer::CountFrame(std::int64_t start, std::int64_t end)
 
 int SgViewer::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
 {
+    try {
+        return HandleMessageUnguarded(message, wParam, lParam);
+    } catch (const std::exception &error) {
+        ReportBoundaryError(message == kPaint ? "paint" : "event", error.what());
+    } catch (...) {
+        ReportBoundaryError(message == kPaint ? "paint" : "event", "unknown error");
+    }
+    return 0;
+}
+
+void SgViewer::TakeFocus()
+{
+    auto *own = static_cast<SgPlatformWindow *>(m_hWnd);
+    if (!own || own->HasFocus())
+        return;
+    SgViewer *current = m_pDocument ? m_pDocument->GetActiveViewer() : nullptr;
+    auto *target = current ? static_cast<SgPlatformWindow *>(current->m_hWnd) : own;
+    if (target)
+        target->SetFocus();
+}
+
+int SgViewer::HandleMessageUnguarded(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    // The event belongs to this call; the action only points at it while
+    // the call runs.
     auto event = std::make_unique<SgEvent>();
     SgHandleEventAction &action = *m_pEventAction;
-    action.m_pEvent = event.get();
-    action.m_pViewer = this;
-    action.m_pViewport = m_Viewports.empty() ? nullptr : m_Viewports.front().get();
     int result = 0;
+    SgPlatformWindow *closing = nullptr;
+    {
+        CurrentEventScope scope(action, event.get());
+        action.m_pViewer = this;
+        action.m_pViewport = m_Viewports.empty() ? nullptr : m_Viewports.front().get();
 
-    auto dispatch = [&]() {
-        action.NewEvent();
-        if (action.m_pViewport && action.m_pViewport->GetNodara())
-            action.Apply(action.m_pViewport->GetNodara());
-    };
+        auto dispatch = [&]() {
+            action.NewEvent();
+            // The action stops at a failing handler and keeps its text.
+            if (action.m_pViewport && action.m_pViewport->GetNodara() &&
+                !action.Apply(action.m_pViewport->GetNodara()) && action.HasFailed())
+                ReportBoundaryError("event", action.GetError().c_str());
+        };
 
-    if (message == SgEventHandler::kTimer) {
-        Render(true);
-    } else if (message >= kFirstMouseMessage && message <= kLastMouseMessage) {
-        event->SetMouse(static_cast<int>(message), wParam, lParam);
-        dispatch();
-        result = (SgTool::IsToolActive() || message == SgEventHandler::kMouseWheel) ? 1 : 0;
-    } else if (message == SgEventHandler::kKeyDown || message == SgEventHandler::kKeyUp) {
-        event->SetKey(static_cast<int>(message), static_cast<int>(wParam));
-        dispatch();
-        if (action.IsCloseRequested()) {
-            action.RequestClose(false);
-            result = kCloseRequested;
+        if (message == SgEventHandler::kTimer) {
+            Render(true);
+        } else if (message >= kFirstMouseMessage && message <= kLastMouseMessage) {
+            event->SetMouse(static_cast<int>(message), wParam, lParam);
+            dispatch();
+            result = (SgTool::IsToolActive() || message == SgEventHandler::kMouseWheel) ? 1 : 0;
+            if (message == kLButtonDown || message == kRButtonDown || message == kMButtonDown)
+                TakeFocus();
+        } else if (message == SgEventHandler::kKeyDown || message == SgEventHandler::kKeyUp) {
+            event->SetKey(static_cast<int>(message), static_cast<int>(wParam));
+            dispatch();
+            if (action.IsCloseRequested()) {
+                action.RequestClose(false);
+                SgViewer *current = m_pDocument ? m_pDocument->GetActiveViewer() : this;
+                closing = current ? static_cast<SgPlatformWindow *>(current->m_hWnd) : nullptr;
+                result = kCloseRequested;
+            }
+        } else if (message == kPaint) {
+            const std::int64_t start = GetClock().Milliseconds();
+            Render(false);
+            CountFrame(start, GetClock().Milliseconds());
+        } else if ((message == kActivate || message == kNcActivate) && (wParam & 0xFFFFu) != 0) {
+            // The document tells its owner through the viewer-changed callback.
+            if (m_pDocument && m_pDocument->GetActiveViewer() != this)
+                m_pDocument->SetActiveViewer(this);
         }
-    } else if (message == kPaint) {
-        const std::int64_t start = GetClock().Milliseconds();
-        Render(false);
-        CountFrame(start, GetClock().Milliseconds());
-    } else if ((message == kActivate || message == kNcActivate) && (wParam & 0xFFFFu) != 0) {
-        if (m_pDocument && m_pDocument->GetActiveViewer() != this)
-            m_pDocument->SetActiveViewer(this);
     }
-    // The event lives for this message only.
-    action.m_pEvent = nullptr;
+    // Last: destroying the window may end this viewer.
+    if (closing)
+        closing->DestroyWindow();
     return result;
 }
 

@@ -4,9 +4,11 @@
 // SgHandleEventAction), renders each viewport with the GL render action and
 // refines the picture in further anti-aliased passes.
 //
-// This is the part that needs no window: a viewer draws into whatever GL
-// context is current (an offscreen one for headless runs and tests). The
-// window binding comes with the GL window class.
+// A windowless viewer draws into whatever GL context is current (an
+// offscreen one for headless runs and snapshots). A viewer of kind 0 or 1
+// owns an SgGLWindow that binds it to a platform window: the window's
+// messages come through HandleMessage, paints render, and a timer runs the
+// refinement passes.
 //
 //   SgViewer *viewer = document->CreateDefaultViewer(nullptr, nullptr);
 //   viewer->SetSize(640, 480);
@@ -19,6 +21,7 @@
 
 class SgDocument;
 class SgEvent;
+class SgGLWindow;
 class SgHandleEventAction;
 class SgSceneManager;
 class SgSeparator;
@@ -27,8 +30,8 @@ class SgPathList;
 
 class SgViewer {
 public:
-    // Kinds 0 and 1 get a window object when the window class exists; the
-    // windowless kind draws into the current context only.
+    // Kinds 0 and 1 get a window object; the windowless kind draws into the
+    // current context only.
     enum Kind : int { kWindow = 0, kWindowChild = 1, kWindowless = 2 };
 
     // Window-message handling results.
@@ -41,7 +44,8 @@ public:
     // Virtual operations in their slot order.
     // true: the document redraws all its viewers; false: this one.
     virtual void Redraw(bool all);
-    // Stores the window handle; a windowless viewer has nothing to bind.
+    // Stores the window handle (an SgPlatformWindow) and binds the window
+    // object to it; 0 when that fails. A windowless viewer only stores it.
     virtual int AttachWindow(void *window);
     // Deletes the viewports (releasing their camera scenes), the event action
     // and the scene manager, and leaves the document's viewer list.
@@ -98,6 +102,8 @@ public:
     SgHandleEventAction *GetEventAction() const { return m_pEventAction.get(); }
     SgSceneManager *GetSceneManager() const { return m_pSceneManager.get(); }
     void *GetWindow() const { return m_hWnd; }
+    // The window object of kinds 0 and 1; null for a windowless viewer.
+    SgGLWindow *GetGLWindow() const { return m_pWindow.get(); }
 
     int GetPassCount() const { return m_nPassCount; }
     void SetPassCount(int count) { m_nPassCount = count > 0 ? count : 1; }
@@ -137,8 +143,14 @@ private:
     void RenderViewport(SgViewport *viewport, bool refine);
     void SetAllNotRendering(bool on);
     void CountFrame(std::int64_t start, std::int64_t end);
+    int HandleMessageUnguarded(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+    // Mouse-button presses bring the focus to the document's current viewer.
+    void TakeFocus();
+    bool HasWindow() const { return m_pWindow && m_hWnd; }
 
     std::vector<std::unique_ptr<SgViewport>> m_Viewports;
+    // Kinds 0 and 1: listens to the platform window that m_hWnd names.
+    std::unique_ptr<SgGLWindow> m_pWindow;
     SgSeparator *m_pScene = nullptr;
     SgDocument *m_pDocument = nullptr;
     int m_iLeft = 0;

@@ -6,6 +6,8 @@
 // Every surface looks double-buffered to its users: drawing goes to the back
 // image unless SetDrawBuffer(Front) asks for the visible one, and SwapBuffers
 // shows the back image. Contexts that only have one colour buffer emulate this.
+#include <memory>
+
 #include "platform/gl/GLPixelFormat.h"
 
 class GLContext {
@@ -54,6 +56,17 @@ public:
     // The context current on the calling thread, null when none of ours is.
     static GLContext *GetCurrent() { return s_current; }
 
+    // What a higher layer learns about this context and keeps with it (the
+    // renderer's extension entry points, which are valid only in the context
+    // they were fetched in). It goes when the context goes, and when a
+    // context replaces the GL context behind it.
+    class Attachment {
+    public:
+        virtual ~Attachment() = default;
+    };
+    Attachment *GetAttachment() const { return m_attachment.get(); }
+    void SetAttachment(std::unique_ptr<Attachment> attachment) { m_attachment = std::move(attachment); }
+
 protected:
     GLContext() = default;
     // Subclasses record what they bind and release.
@@ -67,6 +80,7 @@ protected:
     }
 
 private:
+    std::unique_ptr<Attachment> m_attachment;
     static thread_local GLContext *s_current;
 };
 

@@ -184,6 +184,8 @@ bool OffscreenGLContext::SetPixelFormat(const GLPixelFormat &format)
     OSMesaDestroyContext(m_context);
     m_context = context;
     m_format = chosen;
+    // What was learnt about the old GL context does not hold for the new one.
+    SetAttachment(nullptr);
     return wasCurrent ? Bind() : true;
 }
 

@@ -1,6 +1,8 @@
 // Built-ins over lists, symbols, property lists and arrays, and the mapping
 // and evaluation functions.
 #include <cmath>
+#include <memory>
+#include <new>
 
 #include "engine/engines/lisp/LispBuiltins.h"
 #include "engine/engines/lisp/LispEvaluator.h"
@@ -22,7 +24,8 @@ value_t Truth(bool b)
     return b ? LispT() : value_t::Nil();
 }
 
-// 1 equal, 0 not, -1 nested too deeply to tell.
+// 1 equal, 0 not, -1 nested too deeply to tell, -2 out of steps (shared
+// structure can make the comparison exponential).
 int Equal(value_t a, value_t b)
 {
     LispDepth depth;
@@ -35,6 +38,8 @@ int Equal(value_t a, value_t b)
             return 1;
         if (!a.IsCons() || !b.IsCons())
             return 0;
+        if (!LispStep())
+            return -2;
         int cars = Equal(a.Cell()->car, b.Cell()->car);
         if (cars != 1)
             return cars;
@@ -47,9 +52,18 @@ int Equal(value_t a, value_t b)
 value_t EqualValue(value_t a, value_t b)
 {
     int result = Equal(a, b);
+    if (result == -2)
+        return value_t::Error();
     if (result < 0)
         return Fail("\nRecursion too deep.");
     return Truth(result == 1);
+}
+
+constexpr size_t kFirstPropertyCapacity = 10;
+
+size_t PropertyListBytes(const std::vector<LispPropertyEntry> *list)
+{
+    return list ? sizeof(*list) + list->capacity() * sizeof(LispPropertyEntry) : 0;
 }
 
 std::vector<LispPropertyEntry> *PropertyList(value_t symbol)
@@ -163,8 +177,12 @@ value_t BuiltinNth(value_t *args, int)
         return Fail("Arg 1 to NTH is not integer.");
     int32_t n = args[0].u.i < 0 ? 0 : args[0].u.i;
     value_t x = args[1];
-    for (int32_t i = 0; i < n && x.IsCons(); ++i)
+    for (int32_t i = 0; i < n && x.IsCons(); ++i) {
+        // Around a cyclic list for ever so long.
+        if (!LispStep())
+            return value_t::Error();
         x = x.Cell()->cdr;
+    }
     if (!x.IsCons())
         return Fail("Nth element does not exixsts.");
     return x.Cell()->car;
@@ -187,6 +205,8 @@ value_t BuiltinSet(value_t *args, int)
 {
     if (args[0].tag != LispSymbol)
         return Fail("Arg No 1 to SET is not a symbol.");
+    if (!LispMayChangeGlobal(args[0].u.i))
+        return value_t::Error();
     LispSetGlobalValue(args[0].u.i, args[1]);
     return args[1];
 }
@@ -226,18 +246,37 @@ value_t BuiltinPut(value_t *args, int)
         return Fail("Arg 1 to PUT is not a symbol.");
     if (args[1].tag != LispSymbol)
         return Fail("Arg 2 to PUT is not a symbol.");
-    auto &plist = Lisp().m_symbols[args[0].u.i].m_plist;
-    if (!plist) {
-        plist = std::make_unique<std::vector<LispPropertyEntry>>();
-        plist->reserve(10);
-    }
-    for (LispPropertyEntry &entry : *plist) {
-        if (entry.property == args[1].u.i) {
-            entry.value = args[2];
-            return args[2];
+    LispState &s = Lisp();
+    auto &plist = s.m_symbols[args[0].u.i].m_plist;
+    if (plist) {
+        for (LispPropertyEntry &entry : *plist) {
+            if (entry.property == args[1].u.i) {
+                entry.value = args[2];
+                return args[2];
+            }
         }
     }
-    plist->push_back({args[1].u.i, args[2]});
+    // Property lists count toward the heap's cap; they live as long as their
+    // symbol. A full list doubles its capacity.
+    size_t before = PropertyListBytes(plist.get());
+    size_t more = !plist ? sizeof(std::vector<LispPropertyEntry>) + kFirstPropertyCapacity * sizeof(LispPropertyEntry)
+                  : plist->size() == plist->capacity() ? plist->capacity() * sizeof(LispPropertyEntry)
+                                                       : 0;
+    if (more > 0 && !LispReserveHeap(more))
+        return value_t::Error();
+    try {
+        if (more > 0)
+            LispAllocationFaultPoint();
+        if (!plist) {
+            auto made = std::make_unique<std::vector<LispPropertyEntry>>();
+            made->reserve(kFirstPropertyCapacity);
+            plist = std::move(made);
+        }
+        plist->push_back({args[1].u.i, args[2]});
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
+    s.m_heapBytes += PropertyListBytes(plist.get()) - before;
     return args[2];
 }
 
@@ -286,7 +325,10 @@ value_t BuiltinMapcar(value_t *args, int)
         return value_t::Error();
     LispCell *last = head.Cell();
     value_t result = head;
-    for (value_t x = args[1]; x.IsCons(); x = x.Cell()->cdr) {
+    // The function may cut the list: the cell being walked stays guarded.
+    value_t x = args[1];
+    LispGuard guard(x);
+    for (; x.IsCons(); x = x.Cell()->cdr) {
         value_t *slot = LispArgTop();
         if (!LispPushArg(args[0]) || !LispPushArg(x.Cell()->car)) {
             result = value_t::Error();
@@ -317,13 +359,19 @@ value_t BuiltinMap(value_t *args, int argc)
         return Fail("\nMAP needs at least one list.");
     if (lists > kMaxMapLists)
         return Fail("\nToo many lists for MAP.");
-    value_t cursors[kMaxMapLists];
-    for (int i = 0; i < lists; ++i)
-        cursors[i] = args[i + 1];
     value_t *mark = LispArgTop();
+    // The cells being walked stand on the argument stack: the function may cut the lists.
+    value_t *cursors = mark;
+    for (int i = 0; i < lists; ++i)
+        if (!LispPushArg(args[i + 1])) {
+            LispSetArgTop(mark);
+            return value_t::Error();
+        }
     value_t head = LispMakeCons(value_t::Nil(), value_t::Nil());
-    if (head.IsError() || !LispPushArg(head))
+    if (head.IsError() || !LispPushArg(head)) {
+        LispSetArgTop(mark);
         return value_t::Error();
+    }
     LispCell *last = head.Cell();
     value_t result = head;
     for (;;) {

@@ -8,6 +8,7 @@
 #include "engine/engines/lisp/LispPrinter.h"
 #include "engine/engines/lisp/LispReader.h"
 #include "engine/engines/lisp/LispState.h"
+#include "utilities/FileUtil.h"
 
 namespace {
 
@@ -25,14 +26,22 @@ LispStream *StreamOf(value_t v)
     return v.tag == LispStreamRef ? static_cast<LispStream *>(v.u.p) : nullptr;
 }
 
-std::string NativePath(const char *path)
-{
-    std::string native(path);
-    for (char &c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
-}
+// One level of `load`: its stream closes and its nesting ends however the
+// load ends.
+class LoadLevel {
+public:
+    explicit LoadLevel(LispStream *stream) : m_stream(stream) { ++Lisp().m_loadNesting; }
+    ~LoadLevel()
+    {
+        --Lisp().m_loadNesting;
+        LispCloseStream(m_stream);
+    }
+    LoadLevel(const LoadLevel &) = delete;
+    LoadLevel &operator=(const LoadLevel &) = delete;
+
+private:
+    LispStream *m_stream;
+};
 
 template <int N>
 value_t Selector(value_t *args, int argc)
@@ -75,7 +84,7 @@ value_t BuiltinLoad(value_t *args, int)
     LispStream *stream = LispOpenStream(name, 1);
     if (!stream)
         return value_t::Nil();
-    ++s.m_loadNesting;
+    LoadLevel level(stream);
     value_t result;
     value_t expression;
     LispGuard guard(result, expression);
@@ -87,8 +96,6 @@ value_t BuiltinLoad(value_t *args, int)
         }
         result = LispEval(expression);
     }
-    --s.m_loadNesting;
-    LispCloseStream(stream);
     return result;
 }
 
@@ -116,11 +123,19 @@ value_t BuiltinOpen(value_t *args, int)
     const char *name = LispStringText(args[0]);
     if (!name)
         return value_t::Nil();
+    size_t bytes = sizeof(LispStream) + LispStream::kFileBufferSize;
+    if (!LispReserveHeap(bytes))
+        return value_t::Error();
+    try {
+        LispAllocationFaultPoint();
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
     LispStream *stream = LispOpenStream(name, 1);
     if (!stream)
         return value_t::Nil();
     stream->m_collectable = true;
-    LispRegisterHeap(stream);
+    LispRegisterHeap(stream, bytes);
     return value_t::Pointer(LispStreamRef, stream);
 }
 
@@ -153,7 +168,7 @@ value_t BuiltinFileRemove(value_t *args, int)
     const char *name = LispStringText(args[0]);
     if (!name)
         return Fail("\nArgument 1 to FILE-REMOVE is not a string.");
-    if (::unlink(NativePath(name).c_str()) == 0)
+    if (::unlink(FileUtil::NativePath(name).c_str()) == 0)
         return LispT();
     LispPrintf("\nLISP ERROR: Cannot delete file %s .", name);
     return value_t::Nil();

@@ -2,20 +2,35 @@
 // iterative (a long or deep list needs no C++ recursion) and traces
 // everything a value reaches: closures' captured values and lambda bodies
 // included, so a record is released only when nothing refers to it.
+//
+// The work list grows with what is reachable; should the system refuse it
+// memory, the marks are cleared and nothing is swept (freeing what was not
+// yet marked would free live values).
+#include <algorithm>
+#include <new>
 #include <vector>
 
 #include "engine/engines/lisp/LispState.h"
 
+namespace {
+
+constexpr size_t kMaxKeptWork = size_t{1} << 16;
+
+} // namespace
+
 class LispCollector {
 public:
+    LispCollector() : m_work(Lisp().m_markWork) {}
     value_t Run(bool report);
 
 private:
     int Mark(value_t v);
     int MarkRange(const value_t *from, const value_t *to);
+    int MarkRoots(int &symbols, int &stack, int &args, int &frame);
+    void ClearMarks();
     void Sweep();
 
-    std::vector<value_t> m_work;
+    std::vector<value_t> &m_work;
     int m_collected = 0;
     int m_arrayElements = 0;
     int m_closuresCollected = 0;
@@ -132,17 +147,24 @@ void LispCollector::Sweep()
         *link = object->m_next;
         if (object->m_kind == LispHeapKind::Lambda)
             ++m_closuresCollected;
+        s.m_heapBytes -= object->m_bytes;
         LispDeleteHeapObject(object);
         --s.m_heapCount;
     }
 }
 
-value_t LispCollector::Run(bool report)
+void LispCollector::ClearMarks()
 {
     LispState &s = Lisp();
-    m_work.reserve(1024);
+    m_work.clear();
+    std::fill(s.m_marks.begin(), s.m_marks.end(), 0);
+    for (LispHeapObject *object = s.m_heap; object; object = object->m_next)
+        object->m_marked = false;
+}
 
-    int symbols = 0;
+int LispCollector::MarkRoots(int &symbols, int &stack, int &args, int &frame)
+{
+    LispState &s = Lisp();
     for (int i = 0; i < kLispSymbolCapacity; ++i) {
         LispSymbolEntry &entry = s.m_symbols[i];
         if (!entry.m_used)
@@ -155,17 +177,40 @@ value_t LispCollector::Run(bool report)
             for (const LispPropertyEntry &property : *entry.m_plist)
                 symbols += Mark(property.value);
     }
-    int stack = MarkRange(s.m_valueStack.get(), s.m_valueTop);
-    int args = MarkRange(s.m_argStack.get(), s.m_argTop);
+    stack = MarkRange(s.m_valueStack.get(), s.m_valueTop);
+    args = MarkRange(s.m_argStack.get(), s.m_argTop);
     args += MarkRange(s.m_macroStack.get(), s.m_macroTop);
-    for (value_t *guarded : s.m_guards)
-        args += Mark(*guarded);
-    int frame = 0;
+    for (const LispGuard *guard = s.m_guards; guard; guard = guard->Outer())
+        for (int i = 0; i < guard->Count(); ++i)
+            args += Mark(*guard->Value(i));
     for (LispRootNode *node = s.m_roots; node; node = node->m_next)
         frame += Mark(*node->m_slot);
-    int total = symbols + stack + args + frame;
+    return symbols + stack + args + frame;
+}
+
+value_t LispCollector::Run(bool report)
+{
+    LispState &s = Lisp();
+    int symbols = 0;
+    int stack = 0;
+    int args = 0;
+    int frame = 0;
+    int total;
+    try {
+        total = MarkRoots(symbols, stack, args, frame);
+    } catch (const std::bad_alloc &) {
+        ClearMarks();
+        LispPrintf("\nOut of memory for the collection.");
+        return value_t::Nil();
+    }
 
     Sweep();
+    // The next collection comes once as much again has been allocated.
+    s.m_allocatedSinceCollection = 0;
+    s.m_collectionThreshold = std::max(s.m_heapBytes, kLispMinCollectionBytes);
+    // A work list that grew for a huge structure is not kept.
+    if (m_work.capacity() > kMaxKeptWork)
+        std::vector<value_t>().swap(m_work);
 
     bool consistent = s.m_freeCount + total == s.m_fill;
     if (!report)

@@ -1,7 +1,9 @@
 #include "engine/engines/lisp/LispCore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -77,10 +79,12 @@ void LispInit()
     s.m_valueTop = s.m_valueStack.get();
     s.m_argStack = std::make_unique<value_t[]>(kLispArgStackSize);
     s.m_argTop = s.m_argStack.get();
+    s.m_argEnd = s.m_argStack.get() + kLispArgStackSize;
     s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);
     s.m_macroTop = s.m_macroStack.get();
-    s.m_guards.clear();
-    s.m_guards.reserve(256);
+    s.m_guards = nullptr;
+    s.m_collectionThreshold = kLispMinCollectionBytes;
+    s.m_stepsLeft = LispStepsFor(s.m_stepLimit);
 
     // (set T T): T evaluates to itself.
     s.m_symbols[s.m_tIndex].m_value = LispT();
@@ -322,11 +326,20 @@ value_t LispMakeCons(value_t car, value_t cdr)
 
 value_t LispMakeString(std::string_view text)
 {
-    void *memory = ::operator new(sizeof(LispHeapString) + text.size() + 1);
+    size_t bytes = sizeof(LispHeapString) + text.size() + 1;
+    if (!LispReserveHeap(bytes))
+        return value_t::Error();
+    void *memory = nullptr;
+    try {
+        LispAllocationFaultPoint();
+        memory = ::operator new(bytes);
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
     auto *object = new (memory) LispHeapString();
     std::memcpy(object->Text(), text.data(), text.size());
     object->Text()[text.size()] = '\0';
-    LispRegisterHeap(object);
+    LispRegisterHeap(object, bytes);
     return value_t::Pointer(LispString, object->Text());
 }
 
@@ -353,17 +366,27 @@ value_t LispMakeArray(value_t count)
         LispPrintf("\nCannot make an array of %d elements.", n);
         return value_t::Error();
     }
-    // The cell first: its allocation may collect, and the storage is not
-    // reachable until the cell holds it.
+    size_t bytes = sizeof(LispArrayStorage) + static_cast<size_t>(n) * sizeof(value_t);
+    if (!LispReserveHeap(bytes))
+        return value_t::Error();
+    std::unique_ptr<LispArrayStorage> storage;
+    try {
+        LispAllocationFaultPoint();
+        storage = std::make_unique<LispArrayStorage>();
+        storage->m_elements.resize(static_cast<size_t>(n));
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
+    // The cell's allocation may collect: the storage joins the heap's list
+    // only once the cell holds it.
     LispCell *cell = LispAllocCons();
     if (!cell) {
         LispPrintf("\nCons array is full.");
         return value_t::Error();
     }
-    auto *storage = new LispArrayStorage();
-    storage->m_elements.resize(static_cast<size_t>(n));
-    LispRegisterHeap(storage);
-    cell->car = value_t::Pointer(LispArrayData, storage);
+    LispArrayStorage *registered = storage.release();
+    LispRegisterHeap(registered, bytes);
+    cell->car = value_t::Pointer(LispArrayData, registered);
     cell->cdr = value_t::Int(n);
     return value_t::Pointer(LispArray, cell);
 }
@@ -441,12 +464,121 @@ int LispFreeCells()
     return Lisp().m_freeCount;
 }
 
-void LispRegisterHeap(LispHeapObject *object)
+void LispRegisterHeap(LispHeapObject *object, size_t bytes)
 {
     LispState &s = Lisp();
     object->m_next = s.m_heap;
+    object->m_bytes = bytes;
     s.m_heap = object;
     ++s.m_heapCount;
+    s.m_heapBytes += bytes;
+    s.m_allocatedSinceCollection += bytes;
+}
+
+bool LispReserveHeap(size_t bytes)
+{
+    LispState &s = Lisp();
+    if (!s.m_cells)
+        LispInit();
+    bool collected = false;
+    if (s.m_collectEveryAllocation || s.m_allocatedSinceCollection + bytes > s.m_collectionThreshold) {
+        LispCollect(false);
+        collected = true;
+    }
+    auto passes = [&] { return s.m_heapBytes > s.m_heapLimit || bytes > s.m_heapLimit - s.m_heapBytes; };
+    if (passes() && !collected)
+        LispCollect(false);
+    if (!passes())
+        return true;
+    char message[128];
+    std::snprintf(message, sizeof message, "\nHeap limit of %zu bytes reached.", s.m_heapLimit);
+    LispAbort(message);
+    return false;
+}
+
+void LispAllocationFaultPoint()
+{
+    LispState &s = Lisp();
+    if (s.m_failAllocationAfter < 0)
+        return;
+    if (s.m_failAllocationAfter-- == 0)
+        throw std::bad_alloc();
+}
+
+value_t LispOutOfMemory()
+{
+    return LispAbort("\nOut of memory.");
+}
+
+void LispFailHeapAllocationAfter(int count)
+{
+    Lisp().m_failAllocationAfter = count < 0 ? -1 : count;
+}
+
+size_t LispHeapBytes()
+{
+    return Lisp().m_heapBytes;
+}
+
+void LispSetHeapLimit(size_t bytes)
+{
+    Lisp().m_heapLimit = bytes;
+}
+
+size_t LispHeapLimit()
+{
+    return Lisp().m_heapLimit;
+}
+
+void LispSetStepLimit(uint64_t steps)
+{
+    Lisp().m_stepLimit = steps;
+}
+
+uint64_t LispStepLimit()
+{
+    return Lisp().m_stepLimit;
+}
+
+bool LispOutOfSteps()
+{
+    LispState &s = Lisp();
+    // Stays exhausted until the next top-level evaluation, without wrapping.
+    s.m_stepsLeft = -1;
+    if (!s.m_abort) {
+        char message[96];
+        std::snprintf(message, sizeof message, "\nStep limit of %llu reached.",
+                      static_cast<unsigned long long>(s.m_stepLimit));
+        LispAbort(message);
+    }
+    return false;
+}
+
+LispFormulaScope::LispFormulaScope(size_t heapAllowance, uint64_t steps)
+{
+    LispState &s = Lisp();
+    m_heapLimit = s.m_heapLimit;
+    m_stepLimit = s.m_stepLimit;
+    size_t allowed = s.m_heapBytes + heapAllowance < s.m_heapBytes ? SIZE_MAX : s.m_heapBytes + heapAllowance;
+    s.m_heapLimit = std::min(s.m_heapLimit, allowed);
+    s.m_stepLimit = steps;
+    // Inside an evaluation no new budget begins: the running one shrinks.
+    m_nested = s.m_depth > 0;
+    m_outerSteps = s.m_stepsLeft;
+    m_innerSteps = std::min(m_outerSteps, LispStepsFor(steps));
+    if (m_nested)
+        s.m_stepsLeft = m_innerSteps;
+}
+
+LispFormulaScope::~LispFormulaScope()
+{
+    LispState &s = Lisp();
+    s.m_heapLimit = m_heapLimit;
+    s.m_stepLimit = m_stepLimit;
+    if (m_nested) {
+        int64_t used = m_innerSteps - std::max<int64_t>(s.m_stepsLeft, 0);
+        s.m_stepsLeft = s.m_stepsLeft < 0 ? -1 : m_outerSteps - used;
+    }
 }
 
 void LispDeleteHeapObject(LispHeapObject *object)
@@ -511,7 +643,7 @@ void LispRegisterSpecialForm(const char *name, LispSpecialFormFn handler)
 bool LispPushArg(value_t v)
 {
     LispState &s = Lisp();
-    if (s.m_argTop - s.m_argStack.get() >= kLispArgStackSize) {
+    if (s.m_argTop >= s.m_argEnd) {
         LispAbort("\nArgument stack is full.");
         return false;
     }
@@ -593,6 +725,15 @@ bool LispAllowedOutsideSandbox(const char *operation)
     if (!Lisp().m_sandbox)
         return true;
     LispPrintf("\nLISP ERROR: %s is not allowed in this script.", operation);
+    return false;
+}
+
+bool LispMayChangeGlobal(int index)
+{
+    LispState &s = Lisp();
+    if (index != s.m_tIndex && index != s.m_nilIndex)
+        return true;
+    LispPrintf("\nLISP ERROR: %s cannot be changed.", LispSymbolName(index));
     return false;
 }
 

@@ -39,7 +39,8 @@ struct LispFunctionRecord {
 void LispInit();
 bool LispIsStarted();
 // Back to the state right after LispInit (used by tests). The output sink and
-// the start-up hooks stay; values held by root nodes are dropped.
+// the start-up hooks stay; values held by root nodes are dropped; the heap
+// and step limits go back to their defaults.
 void LispReset();
 // Registration callbacks run at the end of every start (field functions,
 // prelude macros). A hook added after the start runs at once as well.
@@ -150,10 +151,44 @@ private:
     bool m_linked = false;
 };
 
+// ---- Limits ---------------------------------------------------------------
+
+// Bytes held on the heap by strings, array storage, lambda and closure
+// records, stream records and property lists. Allocations count toward a
+// collection (one runs once as many bytes were allocated as were live after
+// the last one, at least a few megabytes) and toward a cap: an allocation that
+// would pass the cap after a collection, or that the system refuses, prints
+// its message and ends the top-level evaluation in progress with ERROR.
+size_t LispHeapBytes();
+constexpr size_t kLispDefaultHeapLimit = size_t{1} << 30;
+void LispSetHeapLimit(size_t bytes);
+size_t LispHeapLimit();
+
+// Steps are function calls and applications, body forms and clauses run by
+// the special forms, passes of `while` and the nodes `equal` compares. Each
+// top-level evaluation (an evaluation entered from outside the interpreter)
+// may take this many; past them it prints its message and ends with ERROR,
+// and the next evaluation starts afresh. 0 (the default) sets no limit.
+constexpr uint64_t kLispNoStepLimit = 0;
+void LispSetStepLimit(uint64_t steps);
+uint64_t LispStepLimit();
+
+// What code from a scene file gets (LispFormulaScope).
+constexpr size_t kLispFormulaHeapAllowance = size_t{16} << 20;
+constexpr uint64_t kLispFormulaStepLimit = 10'000'000;
+
+// Tests: the count-th heap allocation from now fails as if the system had no
+// memory left (0: the next one); -1 turns this off.
+void LispFailHeapAllocationAfter(int count);
+
 // ---- Sandbox and quit -----------------------------------------------------
 
 // Code that comes from scene files runs sandboxed: no file removal, no opening
-// of files, no `load`, no `quit`.
+// of files, no `load`, no `quit`, and no `defun` or `defmacro` of a name that
+// has a definition made outside the sandbox (built-ins, special forms, the
+// prelude macros, the host's and the user's functions). Lambdas, functions
+// and macros made in the sandbox stay sandboxed wherever they run. T cannot
+// be changed, in or out of the sandbox.
 void LispSetSandbox(bool on);
 bool LispIsSandboxed();
 
@@ -166,6 +201,27 @@ public:
 
 private:
     bool m_was;
+};
+
+// Sandboxed, with the limits of a scene formula for its lifetime: the step
+// limit, and a heap cap of what is in use at its start plus the allowance
+// (never above the cap in force). Entered during an evaluation, the budget of
+// that evaluation shrinks to the step limit for the scope's lifetime.
+class LispFormulaScope {
+public:
+    explicit LispFormulaScope(size_t heapAllowance = kLispFormulaHeapAllowance,
+                              uint64_t steps = kLispFormulaStepLimit);
+    ~LispFormulaScope();
+    LispFormulaScope(const LispFormulaScope &) = delete;
+    LispFormulaScope &operator=(const LispFormulaScope &) = delete;
+
+private:
+    LispSandboxScope m_sandbox;
+    size_t m_heapLimit;
+    uint64_t m_stepLimit;
+    int64_t m_outerSteps;
+    int64_t m_innerSteps;
+    bool m_nested;
 };
 
 // `quit` never ends the process: it stops the evaluation in progress and

@@ -8,6 +8,9 @@
 #include "engine/engines/lisp/LispEvaluator.h"
 
 #include <algorithm>
+#include <exception>
+#include <memory>
+#include <new>
 
 #include "engine/engines/lisp/LispState.h"
 
@@ -38,9 +41,28 @@ LispLambda *LambdaOf(value_t v)
     return static_cast<LispLambda *>(v.u.p);
 }
 
+// The hot path (LispEval, EvalCall, EvalArguments, RunLambda, EvalBody) is
+// declared inline so that it compiles into few functions; what is rare
+// stays out of it.
+#define LISP_COLD __attribute__((noinline))
+
+// The body of a lambda made in the sandbox, called from outside it.
+LISP_COLD value_t EvalSandboxed(value_t body)
+{
+    LispSandboxScope sandbox;
+    return LispEval(body);
+}
+
+inline value_t EvalBody(const LispLambda *lambda)
+{
+    if (lambda->m_sandboxed && !Lisp().m_sandbox)
+        return EvalSandboxed(lambda->m_body);
+    return LispEval(lambda->m_body);
+}
+
 // Runs a lambda's body with the first parameter-count values of args as its
 // parameters. The caller keeps the lambda reachable.
-value_t RunLambda(LispLambda *lambda, const value_t *args)
+inline value_t RunLambda(LispLambda *lambda, const value_t *args)
 {
     LispState &s = Lisp();
     value_t *frame = s.m_valueTop;
@@ -49,42 +71,86 @@ value_t RunLambda(LispLambda *lambda, const value_t *args)
         return LispAbort("\nValue stack is full.");
     std::copy(args, args + count, frame);
     s.m_valueTop = frame + count;
-    value_t result = LispEval(lambda->m_body);
+    value_t result = EvalBody(lambda);
     s.m_valueTop = frame;
     return result;
 }
 
 // Evaluates the argument forms left to right onto the argument stack; their
-// count, or -1 when one of them failed.
-int EvalArguments(value_t forms)
+// count, or -1 when one of them failed. An argument's slot holds the cell
+// being walked until it holds the argument's value: an argument may cut the
+// list it stands in.
+inline int EvalArguments(value_t forms)
 {
+    LispState &s = Lisp();
     int count = 0;
     for (value_t x = forms; x.IsCons(); x = x.Cell()->cdr) {
-        value_t v = LispEval(x.Cell()->car);
-        if (v.IsError() || !LispPushArg(v))
+        value_t *slot = s.m_argTop;
+        if (slot >= s.m_argEnd) {
+            LispPushArg(x); // the message, and unwinding
             return -1;
+        }
+        *slot = x;
+        s.m_argTop = slot + 1;
+        value_t v = LispEval(x.Cell()->car);
+        if (v.IsError())
+            return -1;
+        *slot = v;
         ++count;
     }
     return count;
 }
 
-// Whether an evaluation in progress is unwinding after quit or a blown
-// bound. An outermost call starts afresh.
-bool Unwinding(LispState &s)
-{
-    if (s.m_depth == 0)
-        s.m_abort = false;
-    return s.m_abort;
-}
+inline value_t EvalCall(value_t form);
 
-value_t EvalCall(value_t form)
+// Runs an evaluation entered from outside the interpreter (no evaluation in
+// progress): it starts afresh, with no unwinding left over and a full step
+// budget, at depth one. The allocations of the interpreter's own C++ objects
+// are not checked one by one: one the system refuses ends the evaluation
+// here with ERROR and the stacks as they were.
+template <typename Run>
+LISP_COLD value_t Outermost(Run run)
 {
     LispState &s = Lisp();
-    if (Unwinding(s))
+    LispBeginTopLevel();
+    value_t *valueTop = s.m_valueTop;
+    value_t *argTop = s.m_argTop;
+    value_t *macroTop = s.m_macroTop;
+    try {
+        LispDepth depth;
+        return run();
+    } catch (const std::exception &) {
+        s.m_valueTop = valueTop;
+        s.m_argTop = argTop;
+        s.m_macroTop = macroTop;
+        LispWrite("\nOut of memory.");
+        return value_t::Error();
+    }
+}
+
+// The form stays guarded for the whole evaluation: the caller need not have
+// rooted it.
+LISP_COLD value_t EvalOutermost(value_t form)
+{
+    return Outermost([&] {
+        LispGuard guard(form);
+        return EvalCall(form);
+    });
+}
+
+inline value_t EvalCall(value_t form)
+{
+    LispState &s = Lisp();
+    if (s.m_depth == 0)
+        return EvalOutermost(form);
+    // Unwinding after quit or a blown bound.
+    if (s.m_abort)
         return value_t::Error();
     LispDepth depth;
     if (!depth.Ok())
         return RecursionTooDeep();
+    if (!LispStep())
+        return value_t::Error();
     value_t head = form.Cell()->car;
     value_t forms = form.Cell()->cdr;
 
@@ -123,6 +189,8 @@ value_t EvalCall(value_t form)
     }
 
     if (head.tag == LispLexClosure) {
+        // The arguments may replace the head in the form: the record stays guarded.
+        LispGuard guard(head);
         LispLambda *lambda = LambdaOf(head);
         value_t *base = s.m_argTop;
         int count = EvalArguments(forms);
@@ -232,7 +300,7 @@ value_t LispEvalTopLevel(value_t x)
     if (s.m_depth == 0) {
         s.m_argTop = s.m_argStack.get();
         s.m_macroTop = s.m_macroStack.get();
-        s.m_abort = false;
+        LispBeginTopLevel();
     }
     value_t *mark = s.m_valueTop;
     if (!LispPushValue(x))
@@ -242,14 +310,27 @@ value_t LispEvalTopLevel(value_t x)
     return result;
 }
 
+namespace {
+
+LISP_COLD value_t ApplyOutermost(value_t *v, int count)
+{
+    return Outermost([&] { return LispApply(v, count); });
+}
+
+} // namespace
+
 value_t LispApply(value_t *v, int count)
 {
     LispState &s = Lisp();
-    if (Unwinding(s) || count < 1)
+    if (s.m_depth == 0)
+        return ApplyOutermost(v, count);
+    if (s.m_abort || count < 1)
         return value_t::Error();
     LispDepth depth;
     if (!depth.Ok())
         return RecursionTooDeep();
+    if (!LispStep())
+        return value_t::Error();
     value_t function = v[0];
     LispGuard guard(function);
     int given = count - 1;
@@ -289,7 +370,7 @@ value_t LispApply(value_t *v, int count)
         std::copy(closure->m_captured.begin(), closure->m_captured.end(), frame);
         std::copy(v + 1, v + 1 + lambda->m_paramCount, frame + captured);
         s.m_valueTop = frame + captured + lambda->m_paramCount;
-        value_t result = LispEval(lambda->m_body);
+        value_t result = EvalBody(lambda);
         // Assignments to captured variables persist in the closure.
         std::copy(frame, frame + captured, closure->m_captured.begin());
         s.m_valueTop = frame;
@@ -327,17 +408,30 @@ value_t LispMakeLambda(value_t params, value_t body, int depth, std::vector<int>
     value_t compiled = LispCompile(body, depth + count, references);
     if (compiled.IsError())
         return compiled;
-    // From here to the record's creation nothing allocates a cell, so the
-    // compiled body cannot be collected in between.
-    auto *lambda = new LispLambda();
+    // Making room for the record may collect.
+    LispGuard guard(compiled);
+    size_t bytes = sizeof(LispLambda) + references.size() * sizeof(int);
+    if (!LispReserveHeap(bytes))
+        return value_t::Error();
+    std::unique_ptr<LispLambda> made;
+    try {
+        LispAllocationFaultPoint();
+        made = std::make_unique<LispLambda>();
+        made->m_references = references;
+        if (outerReferences)
+            outerReferences->reserve(outerReferences->size() + references.size());
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
+    LispLambda *lambda = made.release();
     lambda->m_paramCount = count;
     lambda->m_body = compiled;
     int captured = 0;
     for (int reference : references)
         captured = std::max(captured, depth - reference);
     lambda->m_capturedCount = captured;
-    lambda->m_references = references;
-    LispRegisterHeap(lambda);
+    lambda->m_sandboxed = s.m_sandbox;
+    LispRegisterHeap(lambda, bytes);
     if (outerReferences)
         outerReferences->insert(outerReferences->end(), references.begin(), references.end());
     return value_t::Pointer(LispLexClosure, lambda);
@@ -376,6 +470,8 @@ value_t LispCompile(value_t x, int depth, std::vector<int> &references)
         return LispCompileLet(x.Cell()->cdr, depth, references);
     ListBuilder list;
     value_t rest = x;
+    // Expanding the macros of a LET may change the list being walked.
+    LispGuard guard(rest);
     for (; rest.IsCons(); rest = rest.Cell()->cdr) {
         value_t element = LispCompile(rest.Cell()->car, depth, references);
         if (element.IsError())
@@ -399,8 +495,10 @@ value_t LispCompileLet(value_t args, int depth, std::vector<int> &references)
         return body;
     value_t variables;
     value_t inits;
-    LispGuard guard(variables, inits, body);
-    for (value_t b = bindings; b.IsCons(); b = b.Cell()->cdr) {
+    value_t b = bindings;
+    // The bindings' macros run while the bindings are walked.
+    LispGuard guard(variables, inits, body, b);
+    for (; b.IsCons(); b = b.Cell()->cdr) {
         value_t binding = b.Cell()->car;
         value_t variable = binding;
         value_t init;
@@ -448,11 +546,23 @@ value_t LispMakeClosure(value_t lambdaValue)
         LispPrintf("\nCannot capture the variables of a LAMBDA expresion here.");
         return value_t::Error();
     }
-    auto *closure = new LispClosureRecord();
+    // Making room may collect; the captured values are on the value stack.
+    LispGuard guard(lambdaValue);
+    size_t bytes = sizeof(LispClosureRecord) + static_cast<size_t>(captured) * sizeof(value_t);
+    if (!LispReserveHeap(bytes))
+        return value_t::Error();
+    std::unique_ptr<LispClosureRecord> closure;
+    try {
+        LispAllocationFaultPoint();
+        closure = std::make_unique<LispClosureRecord>();
+        closure->m_captured.assign(s.m_valueTop - captured, s.m_valueTop);
+    } catch (const std::bad_alloc &) {
+        return LispOutOfMemory();
+    }
     closure->m_lambda = lambda;
-    closure->m_captured.assign(s.m_valueTop - captured, s.m_valueTop);
-    LispRegisterHeap(closure);
-    return value_t::Pointer(LispClosure, closure);
+    LispClosureRecord *made = closure.release();
+    LispRegisterHeap(made, bytes);
+    return value_t::Pointer(LispClosure, made);
 }
 
 bool LispContainsMacroCall(value_t x)
@@ -467,6 +577,8 @@ bool LispContainsMacroCall(value_t x)
         return false;
     if (MacroRecord(head))
         return true;
+    if (!LispStep())
+        return false;
     // A cyclic list is walked once around at most.
     int steps = 0;
     for (value_t e = x; e.IsCons() && steps <= kLispCellCount; e = e.Cell()->cdr, ++steps)
@@ -489,7 +601,10 @@ value_t LispExpandOnce(value_t x)
     if (MacroRecord(head)) {
         value_t *mark = s.m_macroTop;
         int count = 0;
-        for (value_t a = x.Cell()->cdr; a.IsCons(); a = a.Cell()->cdr) {
+        // The arguments' macros run while the arguments are walked.
+        value_t a = x.Cell()->cdr;
+        LispGuard guard(a);
+        for (; a.IsCons(); a = a.Cell()->cdr) {
             value_t expanded = LispExpandOnce(a.Cell()->car);
             if (expanded.IsError()) {
                 s.m_macroTop = mark;
@@ -509,7 +624,7 @@ value_t LispExpandOnce(value_t x)
             return x;
         }
         value_t lambda = record->lambda;
-        LispGuard guard(lambda);
+        LispGuard lambdaGuard(lambda);
         if (count < LambdaOf(lambda)->m_paramCount) {
             s.m_macroTop = mark;
             LispPrintf("\nToo few arguments for macro %s.", LispMessageText(head).c_str());
@@ -521,6 +636,7 @@ value_t LispExpandOnce(value_t x)
     }
     ListBuilder list;
     value_t rest = x;
+    LispGuard guard(rest);
     for (; rest.IsCons(); rest = rest.Cell()->cdr) {
         value_t expanded = LispExpandOnce(rest.Cell()->car);
         if (expanded.IsError())

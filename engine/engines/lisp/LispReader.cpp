@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <locale.h>
 #include <string>
 
@@ -199,6 +200,10 @@ int LispReadToken(LispStream *stream, int *token, value_t *value)
         }
         LispStreamGet(stream);
         *value = LispMakeString(text);
+        if (value->IsError()) {
+            *token = LispTokenError;
+            return 0;
+        }
         *token = LispString;
         return 1;
     }
@@ -235,7 +240,14 @@ LispReadStatus LispReadExpression(LispStream *stream, value_t *result)
     if (!stream)
         return LispReadStatus::Failed;
     LispInit();
-    return ReadExpression(stream, result);
+    // The reader keeps no state of its own beyond its guards: a refused
+    // allocation ends the read, not the process.
+    try {
+        return ReadExpression(stream, result);
+    } catch (const std::bad_alloc &) {
+        LispWrite("\nOut of memory.");
+        return LispReadStatus::Failed;
+    }
 }
 
 int LispRead(LispStream *stream, value_t *result)
@@ -247,8 +259,11 @@ value_t LispReadFromString(const char *text)
 {
     LispInit();
     LispStream *stream = LispOpenStream(text, LispStream::StringKind);
-    if (!stream)
+    if (!stream) {
+        if (text)
+            LispWrite("\nOut of memory.");
         return value_t::Nil();
+    }
     value_t result;
     if (LispReadExpression(stream, &result) != LispReadStatus::Ok)
         result = value_t::Nil();

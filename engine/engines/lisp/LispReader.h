@@ -17,10 +17,14 @@ enum LispToken : int {
 enum class LispReadStatus { Ok, End, Failed };
 
 // kind 0: a string stream over a copy of the text; kind 1: the named file.
-// Null for any other kind or a file that cannot be opened. The opener closes it.
+// Null for any other kind or a file that cannot be opened (a folder cannot;
+// errno tells why). The opener closes it.
 LispStream *LispOpenStream(const char *pathOrText, int kind);
-// A file stream over an open descriptor (standard input for the host).
+// A file stream over an open descriptor (standard input for the host); null
+// when there is no memory for it.
 LispStream *LispOpenDescriptorStream(int descriptor, bool ownsDescriptor);
+// The errno of a read that failed (the stream then reads as ended), else 0.
+int LispStreamError(const LispStream *stream);
 int LispCloseStream(LispStream *stream);
 int LispStreamGet(LispStream *stream);
 int LispStreamPeek(LispStream *stream);

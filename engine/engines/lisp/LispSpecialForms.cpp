@@ -34,10 +34,19 @@ value_t Quot(value_t args)
     return args;
 }
 
+// Every loop below takes a step per pass (a cyclic list of forms must end)
+// and keeps the cell it walks guarded (a form may cut the list it stands in).
+
 value_t And(value_t args)
 {
     value_t result;
+    LispArgSlot walked(args);
+    if (!walked.Ok())
+        return value_t::Error();
     for (value_t x = args; x.IsCons(); x = x.Cell()->cdr) {
+        walked.Set(x);
+        if (!LispStep())
+            return value_t::Error();
         result = LispEval(x.Cell()->car);
         if (result.IsNil())
             return result;
@@ -47,7 +56,13 @@ value_t And(value_t args)
 
 value_t Or(value_t args)
 {
+    LispArgSlot walked(args);
+    if (!walked.Ok())
+        return value_t::Error();
     for (value_t x = args; x.IsCons(); x = x.Cell()->cdr) {
+        walked.Set(x);
+        if (!LispStep())
+            return value_t::Error();
         value_t result = LispEval(x.Cell()->car);
         if (!result.IsNil())
             return result;
@@ -57,8 +72,13 @@ value_t Or(value_t args)
 
 value_t Cond(value_t args)
 {
-    for (value_t x = args; x.IsCons(); x = x.Cell()->cdr) {
-        value_t clause = x.Cell()->car;
+    value_t x = args;
+    value_t clause;
+    LispGuard guard(x, clause);
+    for (; x.IsCons(); x = x.Cell()->cdr) {
+        if (!LispStep())
+            return value_t::Error();
+        clause = x.Cell()->car;
         if (clause.IsNil())
             return clause;
         if (!clause.IsCons())
@@ -74,9 +94,14 @@ value_t Case(value_t args)
     value_t key = Piece(args, 0);
     if (key.IsError())
         return key;
+    // The key's evaluation may cut the clauses from the form.
+    value_t clauses = Rest(args);
+    LispGuard clausesGuard(clauses);
     key = LispEval(key);
     LispGuard guard(key);
-    for (value_t x = Rest(args); x.IsCons(); x = x.Cell()->cdr) {
+    for (value_t x = clauses; x.IsCons(); x = x.Cell()->cdr) {
+        if (!LispStep())
+            return value_t::Error();
         value_t clause = x.Cell()->car;
         if (!clause.IsCons())
             return LispCarOf(clause);
@@ -85,8 +110,11 @@ value_t Case(value_t args)
             return keys;
         bool match = false;
         if (keys.IsCons()) {
-            for (value_t k = keys; k.IsCons() && !match; k = k.Cell()->cdr)
+            for (value_t k = keys; k.IsCons() && !match; k = k.Cell()->cdr) {
+                if (!LispStep())
+                    return value_t::Error();
                 match = LispEq(k.Cell()->car, key);
+            }
         } else {
             match = LispEq(keys, key) || (keys.tag == LispSymbol && keys.u.i == LispOtherwiseIndex());
         }
@@ -100,11 +128,15 @@ value_t Prog1(value_t args)
 {
     if (!args.IsCons())
         return value_t::Nil();
-    value_t first = LispEval(args.Cell()->car);
+    value_t x = args;
+    value_t first;
+    LispGuard guard(x, first);
+    first = LispEval(x.Cell()->car);
     if (first.IsError())
         return first;
-    LispGuard guard(first);
-    for (value_t x = args.Cell()->cdr; x.IsCons(); x = x.Cell()->cdr) {
+    for (x = x.Cell()->cdr; x.IsCons(); x = x.Cell()->cdr) {
+        if (!LispStep())
+            return value_t::Error();
         value_t v = LispEval(x.Cell()->car);
         if (v.IsError())
             return v;
@@ -115,7 +147,13 @@ value_t Prog1(value_t args)
 value_t Progn(value_t args)
 {
     value_t result;
+    LispArgSlot walked(args);
+    if (!walked.Ok())
+        return value_t::Error();
     for (value_t x = args; x.IsCons(); x = x.Cell()->cdr) {
+        walked.Set(x);
+        if (!LispStep())
+            return value_t::Error();
         result = LispEval(x.Cell()->car);
         if (result.IsError())
             return result;
@@ -139,7 +177,14 @@ value_t If(value_t args)
         LispPrintf("\nIllegal IF special form.");
         return value_t::Error();
     }
-    value_t test = LispEval(args.Cell()->car);
+    value_t test;
+    {
+        // The test may cut the branches from the form.
+        LispArgSlot held(args);
+        if (!held.Ok())
+            return value_t::Error();
+        test = LispEval(args.Cell()->car);
+    }
     if (test.IsError())
         return test;
     value_t branches = args.Cell()->cdr;
@@ -155,8 +200,11 @@ value_t While(value_t args)
         return value_t::Error();
     }
     value_t result;
-    LispGuard guard(result);
+    value_t x;
+    LispGuard guard(result, args, x);
     for (;;) {
+        if (!LispStep())
+            return value_t::Error();
         value_t test = LispEval(args.Cell()->car);
         if (test.IsNil())
             break;
@@ -164,7 +212,7 @@ value_t While(value_t args)
         if (test.IsError())
             return test;
         int count = 0;
-        for (value_t x = args.Cell()->cdr; x.IsCons(); x = x.Cell()->cdr) {
+        for (x = args.Cell()->cdr; x.IsCons(); x = x.Cell()->cdr) {
             value_t v = LispEval(x.Cell()->car);
             if (v.IsError())
                 return v;
@@ -186,6 +234,8 @@ value_t Setq(value_t args)
     if (value.IsError())
         return value;
     if (variable.tag == LispSymbol) {
+        if (!LispMayChangeGlobal(variable.u.i))
+            return value_t::Error();
         LispSetGlobalValue(variable.u.i, value);
         return value;
     }
@@ -206,14 +256,31 @@ value_t Lambda(value_t args)
 {
     value_t params = Piece(args, 0);
     value_t body = params.IsError() ? params : Piece(args, 1);
+    // The body's macros may run collections: both pieces stay guarded.
+    LispGuard guard(params, body);
     if (!body.IsError())
         body = LispMacroExpand(body);
     if (params.IsError() || body.IsError()) {
         LispPrintf("\nIllegal LAMBDA expresion.");
         return value_t::Error();
     }
-    LispGuard guard(body);
     return LispMakeLambda(params, body, 0, nullptr);
+}
+
+// In the sandbox a name may be defined only when it has no definition or one
+// made in the sandbox as well.
+bool MayDefine(int index)
+{
+    if (!LispIsSandboxed())
+        return true;
+    const LispFunctionRecord *record = LispSymbolFunction(index);
+    if (!record)
+        return true;
+    if ((record->kind == LispFunction || record->kind == LispMacro) &&
+        static_cast<const LispLambda *>(record->lambda.u.p)->m_sandboxed)
+        return true;
+    LispPrintf("\nLISP ERROR: %s may not be redefined in this script.", LispSymbolName(index));
+    return false;
 }
 
 // defun and defmacro: (name params body) becomes a function or macro record.
@@ -224,11 +291,14 @@ value_t Define(value_t args, uint32_t kind, const char *illegal)
         LispPrintf("%s", illegal);
         return value_t::Error();
     }
+    if (!MayDefine(name.u.i))
+        return value_t::Error();
     value_t params = Piece(args, 1);
     value_t body = params.IsError() ? params : Piece(args, 2);
+    // The body's macros may run collections: both pieces stay guarded.
+    LispGuard guard(params, body);
     if (kind == LispFunction && !body.IsError())
         body = LispMacroExpand(body);
-    LispGuard guard(body);
     value_t lambda = LispMakeLambda(params, body, 0, nullptr);
     if (lambda.IsError())
         return lambda;

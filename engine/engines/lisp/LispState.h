@@ -2,6 +2,7 @@
 // Internal to the interpreter: its process-wide state, the heap records that
 // values point to, and the guards that keep temporaries alive and bound the
 // recursion. Nothing outside engine/engines/lisp includes this header.
+#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@ enum class LispHeapKind : uint8_t { String, Lambda, Closure, ArrayStorage, Strea
 
 struct LispHeapObject {
     LispHeapObject *m_next = nullptr;
+    size_t m_bytes = 0; // what it counts toward the heap's total
     LispHeapKind m_kind;
     bool m_marked = false;
 
@@ -41,6 +43,7 @@ struct LispLambda : LispHeapObject {
     value_t m_body;
     std::vector<int> m_references; // compile-time indexes of every variable reference
     int m_capturedCount = 0;       // values below its parameters that it needs at run time
+    bool m_sandboxed = false;      // made in the sandbox: runs sandboxed wherever it is called
 };
 
 struct LispClosureRecord : LispHeapObject {
@@ -68,10 +71,26 @@ struct LispStream : LispHeapObject {
     int m_descriptor = -1;
     bool m_ownsDescriptor = false;
     bool m_collectable = false; // owned by the collector (a stream value), else by its opener
+    int m_error = 0;            // errno of a failed read of a file stream, else 0
 };
 
 void LispReleaseStreamResources(LispStream *stream);
 void LispDeleteHeapObject(LispHeapObject *object);
+
+// Makes room for a heap record of `bytes`: collects when enough was allocated
+// since the last collection (or before every allocation in the tests' mode)
+// and, when the record would pass the heap cap, collects and checks again.
+// False after the message (the evaluation in progress unwinds) when it still
+// would. A collection can run inside: hold values across it on a stack or a guard.
+bool LispReserveHeap(size_t bytes);
+// The tests' simulated failure of the system allocator: throws std::bad_alloc
+// when its turn has come.
+void LispAllocationFaultPoint();
+// Prints the message of an allocation the system refused and starts unwinding
+// the evaluation in progress; ERROR.
+value_t LispOutOfMemory();
+// Adds a record made after LispReserveHeap to the heap's list and total.
+void LispRegisterHeap(LispHeapObject *object, size_t bytes);
 
 // ---- Symbols --------------------------------------------------------------
 
@@ -96,6 +115,12 @@ struct LispSymbolEntry {
 constexpr int kLispMaxDepth = 6000;
 constexpr size_t kLispMaxStackBytes = 3u << 20;
 
+// Heap bytes allocated between two collections at the least, however little
+// is live: collecting is not worth it for less.
+constexpr size_t kLispMinCollectionBytes = size_t{8} << 20;
+
+class LispGuard;
+
 struct LispState {
     bool m_started = false;
 
@@ -112,14 +137,24 @@ struct LispState {
     value_t *m_valueTop = nullptr;
     std::unique_ptr<value_t[]> m_argStack;
     value_t *m_argTop = nullptr;
+    value_t *m_argEnd = nullptr;
     std::unique_ptr<value_t[]> m_macroStack;
     value_t *m_macroTop = nullptr;
     int m_compileVars[kLispCompileTableSize] = {};
 
     LispRootNode *m_roots = nullptr;
-    std::vector<value_t *> m_guards; // locals of the interpreter's own C++ code
+    LispGuard *m_guards = nullptr; // innermost guard of the interpreter's own C++ locals
     LispHeapObject *m_heap = nullptr;
     size_t m_heapCount = 0;
+    size_t m_heapBytes = 0;               // held by records and property lists
+    size_t m_heapLimit = kLispDefaultHeapLimit;
+    size_t m_allocatedSinceCollection = 0; // record bytes since the last collection
+    size_t m_collectionThreshold = 0;      // set by each collection
+    int m_failAllocationAfter = -1;        // the tests' simulated allocator failure
+    std::vector<value_t> m_markWork;       // the collector's work list, kept between runs
+
+    uint64_t m_stepLimit = kLispNoStepLimit;
+    int64_t m_stepsLeft = INT64_MAX; // of the top-level evaluation in progress
 
     int m_nilIndex = 0;
     int m_quotIndex = 0;
@@ -150,20 +185,63 @@ inline LispState &Lisp()
 // ---- Guards ---------------------------------------------------------------
 
 // Registers locals of the interpreter's C++ code with the collector for the
-// guard's lifetime, so a collection inside an allocation sees them.
+// guard's lifetime, so a collection inside an allocation sees them. Guards
+// are locals themselves and so end in the reverse order of their start: they
+// form a chain through the C++ stack, which costs no allocation.
 class LispGuard {
 public:
+    static constexpr int kMaxValues = 4;
+
     template <typename... V>
-    explicit LispGuard(V &...values) : m_count(sizeof...(V))
+    explicit LispGuard(V &...values) : m_values{&values...}, m_count(sizeof...(V))
     {
-        (Lisp().m_guards.push_back(&values), ...);
+        static_assert(sizeof...(V) >= 1 && sizeof...(V) <= kMaxValues, "one to four values");
+        LispState &s = Lisp();
+        m_outer = s.m_guards;
+        s.m_guards = this;
     }
-    ~LispGuard() { Lisp().m_guards.resize(Lisp().m_guards.size() - m_count); }
+    ~LispGuard() { Lisp().m_guards = m_outer; }
     LispGuard(const LispGuard &) = delete;
     LispGuard &operator=(const LispGuard &) = delete;
 
+    LispGuard *Outer() const { return m_outer; }
+    int Count() const { return m_count; }
+    value_t *Value(int i) const { return m_values[i]; }
+
 private:
-    size_t m_count;
+    value_t *m_values[kMaxValues];
+    int m_count;
+    LispGuard *m_outer;
+};
+
+// Holds a value on the argument stack, which the collector marks, for its
+// lifetime: the cell a loop of the evaluator walks stays alive even when the
+// code being evaluated cuts the list. Cheaper than a guard where every call
+// counts. Ok() is false when the stack is full (the message is printed and
+// the evaluation unwinds).
+class LispArgSlot {
+public:
+    explicit LispArgSlot(value_t v) : m_slot(Lisp().m_argTop)
+    {
+        LispState &s = Lisp();
+        m_ok = m_slot < s.m_argEnd;
+        if (m_ok) {
+            *m_slot = v;
+            s.m_argTop = m_slot + 1;
+        } else {
+            LispPushArg(v);
+        }
+    }
+    ~LispArgSlot() { Lisp().m_argTop = m_slot; }
+    LispArgSlot(const LispArgSlot &) = delete;
+    LispArgSlot &operator=(const LispArgSlot &) = delete;
+
+    bool Ok() const { return m_ok; }
+    void Set(value_t v) { *m_slot = v; }
+
+private:
+    value_t *m_slot;
+    bool m_ok;
 };
 
 // One level of C++ recursion. Ok() is false when the depth or the stack used
@@ -196,6 +274,35 @@ private:
     bool m_ok;
 };
 
+// ---- Steps ----------------------------------------------------------------
+
+// The budget as a count down: what a limit gives a fresh evaluation.
+inline int64_t LispStepsFor(uint64_t limit)
+{
+    return limit == kLispNoStepLimit || limit > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX
+                                                                                 : static_cast<int64_t>(limit);
+}
+
+// Prints the message once and starts unwinding; false.
+bool LispOutOfSteps();
+
+// Takes one step of the budget; false (after the message) when none is left.
+inline bool LispStep()
+{
+    LispState &s = Lisp();
+    if (--s.m_stepsLeft >= 0)
+        return true;
+    return LispOutOfSteps();
+}
+
+// Starts a top-level evaluation: no unwinding left over, a full step budget.
+inline void LispBeginTopLevel()
+{
+    LispState &s = Lisp();
+    s.m_abort = false;
+    s.m_stepsLeft = LispStepsFor(s.m_stepLimit);
+}
+
 // ---- Helpers shared by the interpreter's files ----------------------------
 
 // One collection; the statistics are printed when report is set.
@@ -214,8 +321,10 @@ bool LispEq(value_t a, value_t b);
 // Compiles (let bindings body) into a direct call of a compiled lambda.
 value_t LispCompileLet(value_t args, int depth, std::vector<int> &references);
 bool LispPushValue(value_t v);
-void LispRegisterHeap(LispHeapObject *object);
 void LispRegisterSpecialForms();
 void LispRegisterBuiltinTable();
 // Refuses an operation in sandbox mode (message printed); false when refused.
 bool LispAllowedOutsideSandbox(const char *operation);
+// Refuses a change of the global value of T or NIL (message printed); false
+// when refused.
+bool LispMayChangeGlobal(int index);

@@ -3,23 +3,17 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <new>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/engines/lisp/LispReader.h"
 #include "engine/engines/lisp/LispState.h"
+#include "utilities/FileUtil.h"
 
 namespace {
-
-// Scene files written on Windows name files with backslashes.
-std::string NativePath(const char *path)
-{
-    std::string native(path);
-    for (char &c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
-}
 
 int NextCharacter(LispStream *stream, bool consume)
 {
@@ -46,6 +40,8 @@ int NextCharacter(LispStream *stream, bool consume)
         } while (got < 0 && errno == EINTR);
         stream->m_position = 0;
         stream->m_end = got > 0 ? static_cast<size_t>(got) : 0;
+        if (got < 0)
+            stream->m_error = errno;
         // Only an empty read is the end: pipes and terminals deliver short reads.
         if (got <= 0) {
             stream->m_endFlag = true;
@@ -65,29 +61,55 @@ LispStream *LispOpenStream(const char *pathOrText, int kind)
     if (!pathOrText)
         return nullptr;
     if (kind == LispStream::StringKind) {
-        auto *stream = new LispStream();
-        stream->m_kind = LispStream::StringKind;
-        size_t length = std::strlen(pathOrText);
-        stream->m_buffer.assign(pathOrText, pathOrText + length + 1);
-        stream->m_end = length;
-        return stream;
+        try {
+            auto stream = std::make_unique<LispStream>();
+            stream->m_kind = LispStream::StringKind;
+            size_t length = std::strlen(pathOrText);
+            stream->m_buffer.assign(pathOrText, pathOrText + length + 1);
+            stream->m_end = length;
+            return stream.release();
+        } catch (const std::bad_alloc &) {
+            errno = ENOMEM;
+            return nullptr;
+        }
     }
     if (kind != LispStream::FileKind)
         return nullptr;
-    int descriptor = ::open(NativePath(pathOrText).c_str(), O_RDONLY | O_CLOEXEC);
+    int descriptor = ::open(FileUtil::NativePath(pathOrText).c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         return nullptr;
-    return LispOpenDescriptorStream(descriptor, true);
+    // A folder opens but reads as nothing but an error.
+    struct stat status;
+    if (::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(descriptor);
+        errno = EISDIR;
+        return nullptr;
+    }
+    LispStream *stream = LispOpenDescriptorStream(descriptor, true);
+    if (!stream) {
+        ::close(descriptor);
+        errno = ENOMEM;
+    }
+    return stream;
 }
 
 LispStream *LispOpenDescriptorStream(int descriptor, bool ownsDescriptor)
 {
-    auto *stream = new LispStream();
-    stream->m_kind = LispStream::FileKind;
-    stream->m_buffer.resize(LispStream::kFileBufferSize);
-    stream->m_descriptor = descriptor;
-    stream->m_ownsDescriptor = ownsDescriptor;
-    return stream;
+    try {
+        auto stream = std::make_unique<LispStream>();
+        stream->m_kind = LispStream::FileKind;
+        stream->m_buffer.resize(LispStream::kFileBufferSize);
+        stream->m_descriptor = descriptor;
+        stream->m_ownsDescriptor = ownsDescriptor;
+        return stream.release();
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
+int LispStreamError(const LispStream *stream)
+{
+    return stream ? stream->m_error : 0;
 }
 
 void LispReleaseStreamResources(LispStream *stream)

@@ -8,7 +8,6 @@ class SgBox : public SgPrizm {
     SG_CLASS_HEADER(SgBox, SgFieldMngr)
 
     SgBox();
-    ~SgBox() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
     // From the fields, without building; it follows "zeroBase".
@@ -18,4 +17,7 @@ class SgBox : public SgPrizm {
     SgFDouble m_depth;
     SgFInt m_widthSegs;
     SgFInt m_depthSegs;
+
+protected:
+    ~SgBox() override = default;
 };

@@ -10,7 +10,6 @@ class SgCircle : public SgGenPolyLine {
     SG_CLASS_HEADER(SgCircle, SgFieldMngr)
 
     SgCircle();
-    ~SgCircle() override = default;
 
     bool IsClosed() const override { return true; }
     bool IsCurved() const override { return true; }
@@ -22,6 +21,7 @@ class SgCircle : public SgGenPolyLine {
     SgFInt m_segments;
 
 protected:
+    ~SgCircle() override = default;
     // Samples the arc the members below describe, at least 2 intervals.
     void SampleArc();
 
@@ -34,24 +34,28 @@ class SgArc : public SgCircle {
     SG_CLASS_HEADER(SgArc, SgFieldMngr)
 
     SgArc();
-    ~SgArc() override = default;
 
     bool IsClosed() const override { return false; }
     void sample(int subdivision) override;
 
     SgFDouble m_startAngle;
     SgFDouble m_angle;
+
+protected:
+    ~SgArc() override = default;
 };
 
 class SgHelix : public SgArc {
     SG_CLASS_HEADER(SgHelix, SgFieldMngr)
 
     SgHelix();
-    ~SgHelix() override = default;
 
     // "turns" replaces "angle".
     void sample(int subdivision) override;
 
     SgFDouble m_height;
     SgFDouble m_turns;
+
+protected:
+    ~SgHelix() override = default;
 };

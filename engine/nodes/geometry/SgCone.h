@@ -8,7 +8,6 @@ class SgCone : public SgPrizm {
     SG_CLASS_HEADER(SgCone, SgFieldMngr)
 
     SgCone();
-    ~SgCone() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
     // From the fields, without building; it follows "zeroBase".
@@ -16,4 +15,7 @@ class SgCone : public SgPrizm {
 
     SgFDouble m_bottomRadius;
     SgFInt m_slices;
+
+protected:
+    ~SgCone() override = default;
 };

@@ -8,7 +8,6 @@ class SgCube : public SgShape {
     SG_CLASS_HEADER(SgCube, SgFieldMngr)
 
     SgCube();
-    ~SgCube() override = default;
 
     // Copies "width", "height" and "depth".
     SgCube &operator=(const SgCube &other);
@@ -22,4 +21,7 @@ class SgCube : public SgShape {
     SgFDouble m_width;
     SgFDouble m_height;
     SgFDouble m_depth;
+
+protected:
+    ~SgCube() override = default;
 };

@@ -7,7 +7,6 @@ class SgCylinder : public SgPrizm {
     SG_CLASS_HEADER(SgCylinder, SgFieldMngr)
 
     SgCylinder();
-    ~SgCylinder() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
     // From the fields, without building; it follows "zeroBase".
@@ -15,4 +14,7 @@ class SgCylinder : public SgPrizm {
 
     SgFDouble m_radius;
     SgFInt m_slices;
+
+protected:
+    ~SgCylinder() override = default;
 };

@@ -46,7 +46,6 @@ class SgExtrude : public SgGeometricShape {
     static int ClampedCount(const SgNode *node, const char *field, int value, int minimum);
 
     SgExtrude();
-    ~SgExtrude() override;
 
     void DoAction(SgAction *action) override;
     // Replaces the curve of a slot (0 .. 4). The curve the slot held leaves
@@ -93,6 +92,7 @@ class SgExtrude : public SgGeometricShape {
     SgFInt m_autoTriangulation;
 
 protected:
+    ~SgExtrude() override;
     // Stores a node in a slot, as SetPolyline does for curves.
     void SetSlotNode(SgNode *node, int slot, bool add);
     // The crease angle in force, marked as read so the result depends on it.

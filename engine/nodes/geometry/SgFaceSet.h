@@ -33,7 +33,6 @@ class SgFaceSet : public SgShape {
     static constexpr int kMaxShortValue = 65535;
 
     SgFaceSet();
-    ~SgFaceSet() override;
 
     // An edit of the vertices moves the box; an edit of any array may make
     // the faces refer to something else, so their check runs again.
@@ -132,6 +131,9 @@ class SgFaceSet : public SgShape {
     // nor reads them.
     SgVFInt m_creaseEdges;
     SgVFInt m_cornerVertices;
+
+protected:
+    ~SgFaceSet() override;
 
 private:
     // Where face f's loops and indexes begin, filled by ScanFaces.

@@ -27,7 +27,6 @@ class SgGenPolyLine : public SgShape, public GenericPolyline {
     // A fixed curve through a copy of the given points (the pointer is not
     // kept), read unsampled with one loop.
     SgGenPolyLine(const Vec3 *points, int n);
-    ~SgGenPolyLine() override;
 
     // --- Polyline interface: the sample buffer as one open loop ------------
     int GetSize() const override { return m_nSampleCount; }
@@ -67,6 +66,7 @@ class SgGenPolyLine : public SgShape, public GenericPolyline {
     SgVFVec3 m_outPoints;
 
 protected:
+    ~SgGenPolyLine() override;
     // The buffer's points, null while there are none.
     Vec3 *SampleData() { return m_sampleBuffer.empty() ? nullptr : m_sampleBuffer.data(); }
     const Vec3 *SampleData() const { return m_sampleBuffer.empty() ? nullptr : m_sampleBuffer.data(); }

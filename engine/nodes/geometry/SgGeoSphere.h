@@ -17,7 +17,6 @@ class SgGeoSphere : public SgGeometricShape {
     static constexpr int kMaxSegments = 10000;
 
     SgGeoSphere();
-    ~SgGeoSphere() override = default;
 
     void DoAction(SgAction *action) override;
     // Fills the face set (which starts empty) from the fields.
@@ -27,4 +26,7 @@ class SgGeoSphere : public SgGeometricShape {
     SgFInt m_segments;
     // 0: all faces surface id 0; 1: all 1; 2: one id per icosahedron face.
     SgFInt m_smoothType;
+
+protected:
+    ~SgGeoSphere() override = default;
 };

@@ -7,6 +7,7 @@
 #include "engine/core/SgAction.h"
 #include "engine/core/SgBooleanCache.h"
 #include "engine/core/SgElementClasses.h"
+#include "engine/core/SgModifierStackDisabler.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgDocumentLink.h"
@@ -16,35 +17,6 @@ SG_CLASS_SOURCE(SgGeometricShape, SgShape, SgFieldMngr, "SgGeometricShape")
 int SgGeometricShape::s_iGeometricCashe = -1;
 SgGeometricShape::ActionIdFunc SgGeometricShape::s_fActionIdFunc = nullptr;
 void *SgGeometricShape::s_fActionIdData = nullptr;
-
-namespace {
-
-// Sets the disabled flag of the stack in force for the length of one
-// traversal and puts back what was there, also when the traversal throws.
-class StackDisabler {
-public:
-    explicit StackDisabler(SgState *state)
-        : m_element(static_cast<ModifierStackElement *>(state->GetElement(ModifierStackElement::ClassOffset())))
-    {
-        if (!m_element)
-            return;
-        m_wasDisabled = m_element->GetWritableData().Disabled();
-        m_element->GetWritableData().SetDisable(true);
-    }
-    ~StackDisabler()
-    {
-        if (m_element)
-            m_element->GetWritableData().SetDisable(m_wasDisabled);
-    }
-    StackDisabler(const StackDisabler &) = delete;
-    StackDisabler &operator=(const StackDisabler &) = delete;
-
-private:
-    ModifierStackElement *m_element;
-    bool m_wasDisabled = false;
-};
-
-} // namespace
 
 void SgGeometricShape::InitCacheSlot()
 {
@@ -248,6 +220,6 @@ void SgGeometricShape::TraverseShapeResult(SgAction *action, SgGeometricShape *s
         return;
     }
     SgShape *modified = stack.Process(action, result.get());
-    StackDisabler disabled(state);
+    SgModifierStackDisabler disabled(state);
     action->Traverse(modified ? modified : result.get());
 }

@@ -44,8 +44,6 @@ class SgGeometricShape : public SgShape {
     static void InitCacheSlot();
 
     SgGeometricShape();
-    // Drops the result and lets go of the separator.
-    ~SgGeometricShape() override;
 
     // Any field change drops the result.
     void OnChange(SgField *field) override;
@@ -103,6 +101,8 @@ class SgGeometricShape : public SgShape {
     static void TraverseShapeResult(SgAction *action, SgGeometricShape *shape);
 
 protected:
+    // Drops the result and lets go of the separator.
+    ~SgGeometricShape() override;
     // The whole of a procedural DoAction: reuse the result or build a new
     // Result inside a pushed state, then TraverseShapeResult. A build that
     // throws leaves an empty Result and one line on standard error; the

@@ -21,7 +21,6 @@ class SgIndexedFaceSet : public SgShape {
     SG_CLASS_HEADER(SgIndexedFaceSet, SgFieldMngr)
 
     SgIndexedFaceSet();
-    ~SgIndexedFaceSet() override;
 
     // The normals describe the mesh as it was: an edit of the node, or of
     // the coordinates before it, drops them.
@@ -48,6 +47,9 @@ class SgIndexedFaceSet : public SgShape {
     SgFNodePtr m_texCoord;
     SgFInt m_solid;
     SgFInt m_convex;
+
+protected:
+    ~SgIndexedFaceSet() override;
 
 private:
     std::unique_ptr<SgNormalGenerator> m_pNormalGenerator;

@@ -9,8 +9,10 @@ class SgIndexedLineSet : public SgShape {
     SG_CLASS_HEADER(SgIndexedLineSet, SgFieldMngr)
 
     SgIndexedLineSet();
-    ~SgIndexedLineSet() override = default;
 
     SgVFInt m_coordIndex;
     SgFInt m_colorPerVertex;
+
+protected:
+    ~SgIndexedLineSet() override = default;
 };

@@ -22,7 +22,6 @@ class SgOffset : public SgGeometricShape {
     static constexpr double kMaxCoordinate = 1099511627776.0; // 2^40
 
     SgOffset();
-    ~SgOffset() override = default;
 
     void DoAction(SgAction *action) override;
     // Makes the curve the only source (the arguments after it are not used).
@@ -40,4 +39,7 @@ class SgOffset : public SgGeometricShape {
     SgFInt m_cornerType;
     SgFInt m_dualSide;
     SgFInt m_useZValue;
+
+protected:
+    ~SgOffset() override = default;
 };

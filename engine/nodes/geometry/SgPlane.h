@@ -11,11 +11,13 @@ class SgPlane : public SgExtrude {
     static constexpr double kMinSize = 0.001;
 
     SgPlane();
-    ~SgPlane() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
 
     SgFDouble m_width;
     SgFDouble m_height;
     SgFInt m_widthSegs;
+
+protected:
+    ~SgPlane() override = default;
 };

@@ -7,7 +7,6 @@ class SgPointSet : public SgShape {
     SG_CLASS_HEADER(SgPointSet, SgFieldMngr)
 
     SgPointSet();
-    ~SgPointSet() override = default;
 
     // The points of `available` coordinates that the fields select: from
     // "startIndex" on, "numPoints" of them (-1: all the rest), cut to what
@@ -16,4 +15,7 @@ class SgPointSet : public SgShape {
 
     SgFInt m_startIndex;
     SgFInt m_numPoints;
+
+protected:
+    ~SgPointSet() override = default;
 };

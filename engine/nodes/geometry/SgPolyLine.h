@@ -14,7 +14,6 @@ class SgPolyLine : public SgGenPolyLine {
     // A polyline whose coordinates are the source's readable (possibly
     // sampled) points, loop by loop, closed as the source is.
     explicit SgPolyLine(SgGenPolyLine *source);
-    ~SgPolyLine() override;
 
     int GetSize() const override;
     bool IsClosed() const override { return m_closed.Get(true) != 0; }
@@ -48,6 +47,7 @@ class SgPolyLine : public SgGenPolyLine {
     SgFInt m_closed;
 
 protected:
+    ~SgPolyLine() override;
     // First stored index and end of a loop. Refuses (SgInvalidArgument) a
     // loop outside the polyline and jumps that do not partition the
     // coordinates in order, so no reader is sent outside the points.

@@ -9,10 +9,12 @@ class SgPolyLineArc : public SgPolyLine {
     SG_CLASS_HEADER(SgPolyLineArc, SgFieldMngr)
 
     SgPolyLineArc();
-    ~SgPolyLineArc() override = default;
 
     SgVFInt m_arcs;
     SgVFDouble m_baldge;
+
+protected:
+    ~SgPolyLineArc() override = default;
 };
 
 // The planar variant; it follows "closed" like its base.
@@ -20,7 +22,9 @@ class SgPolygonArc : public SgPolyLineArc {
     SG_CLASS_HEADER(SgPolygonArc, SgFieldMngr)
 
     SgPolygonArc() = default;
-    ~SgPolygonArc() override = default;
 
     bool IsPlanar() const override { return true; }
+
+protected:
+    ~SgPolygonArc() override = default;
 };

@@ -6,9 +6,11 @@ class SgPolygon : public SgPolyLine {
     SG_CLASS_HEADER(SgPolygon, SgFieldMngr)
 
     SgPolygon();
-    ~SgPolygon() override = default;
 
     // Closed whatever "closed" says later.
     bool IsClosed() const override { return true; }
     bool IsPlanar() const override { return true; }
+
+protected:
+    ~SgPolygon() override = default;
 };

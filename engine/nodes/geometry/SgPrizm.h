@@ -13,7 +13,6 @@ class SgPrizm : public SgExtrude {
     static constexpr double kMinHeight = 0.0001;
 
     SgPrizm();
-    ~SgPrizm() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
 
@@ -28,6 +27,7 @@ class SgPrizm : public SgExtrude {
     SgFInt m_capSegments;
 
 protected:
+    ~SgPrizm() override = default;
     // Brings the profile circle (slot 0) to the given radius and slice
     // count; a circle's field is written only when its value changes.
     void PrepareCircleProfile(double radius, int slices);

@@ -13,13 +13,13 @@ class SgRevolve : public SgExtrude {
     static constexpr double kPathRadius = 0.005;
 
     SgRevolve();
-    ~SgRevolve() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
 
     SgFInt m_sides;
 
 protected:
+    ~SgRevolve() override = default;
     // The revolution with the given number of sides (at least 3).
     void BuildRevolution(SgFaceSet *faceSet, SgAction *action, int sides);
 };

@@ -8,7 +8,6 @@ class SgSphere : public SgRevolve {
     SG_CLASS_HEADER(SgSphere, SgFieldMngr)
 
     SgSphere();
-    ~SgSphere() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
 
@@ -16,4 +15,7 @@ class SgSphere : public SgRevolve {
     // Kept for files; not used.
     SgFInt m_complexity;
     SgFDouble m_heightRatio;
+
+protected:
+    ~SgSphere() override = default;
 };

@@ -7,7 +7,6 @@ class SgTorus : public SgExtrude {
     SG_CLASS_HEADER(SgTorus, SgFieldMngr)
 
     SgTorus();
-    ~SgTorus() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
 
@@ -16,6 +15,7 @@ class SgTorus : public SgExtrude {
     SgFInt m_sides;
 
 protected:
+    ~SgTorus() override = default;
     // Brings the tube circle (slot 0) to "radius2" and "sides".
     void PrepareTube();
 };

@@ -11,7 +11,6 @@ class SgTorusKnot : public SgTorus {
     static constexpr double kClosingDistance = 0.001;
 
     SgTorusKnot();
-    ~SgTorusKnot() override = default;
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
 
@@ -23,4 +22,7 @@ class SgTorusKnot : public SgTorus {
     SgFFloat m_ratio;
     // The height of the knot's excursion along z, in minor radii.
     SgFFloat m_heightRatio;
+
+protected:
+    ~SgTorusKnot() override = default;
 };

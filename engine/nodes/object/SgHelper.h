@@ -8,7 +8,9 @@ class SgHelper : public SgObject {
 
     // Always with a transform and an inner group.
     SgHelper() : SgObject(true, true) {}
-    ~SgHelper() override = default;
 
     bool IsHelper() const override { return true; }
+
+protected:
+    ~SgHelper() override = default;
 };

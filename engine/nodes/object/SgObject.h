@@ -55,7 +55,6 @@ class SgObject : public SgSeparator {
     // an inner separator follows. A scene reader builds objects with neither
     // and lets AddChild take them over as they are read.
     explicit SgObject(bool withTransform = true, bool withGroup = true);
-    ~SgObject() override;
 
     // Reads "hide" first, so that an engine driving it is evaluated.
     void DoAction(SgAction *action) override;
@@ -272,6 +271,9 @@ class SgObject : public SgSeparator {
     SgFInt m_layer;
     SgFInt m_link;
     SgFInt m_selectMode;
+
+protected:
+    ~SgObject() override;
 
 private:
     // Own-list operations that bypass the content forwarding above.

@@ -9,7 +9,6 @@ class SgAxis : public SgHelper {
     SG_CLASS_HEADER(SgAxis, SgFieldMngr)
 
     SgAxis() = default;
-    ~SgAxis() override = default;
 
     // Builds the cross in the axis: a billboard, then the objects "X-Axis"
     // (red), "Y-Axis" (green) and "Z-Axis" (blue), which share one arm and
@@ -23,4 +22,7 @@ class SgAxis : public SgHelper {
     static SgObject *CreateArm(double length);
     static SgObject *CreateArrow(double radius, double height);
     static SgObject *CreateCenter(double radius);
+
+protected:
+    ~SgAxis() override = default;
 };

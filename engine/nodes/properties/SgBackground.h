@@ -12,7 +12,6 @@ class SgBackground : public SgNode {
     SG_CLASS_HEADER(SgBackground, SgFieldMngr)
 
     SgBackground();
-    ~SgBackground() override = default;
 
     bool IsPropertyNode() const override { return true; }
 
@@ -24,4 +23,7 @@ class SgBackground : public SgNode {
     SgVFFloat m_skyAngle;
     SgVFColor m_groundColor;
     SgVFFloat m_groundAngle;
+
+protected:
+    ~SgBackground() override = default;
 };

@@ -10,7 +10,6 @@ class SgBehavior : public SgNode {
     SG_CLASS_HEADER(SgBehavior, SgFieldMngr)
 
     SgBehavior();
-    ~SgBehavior() override = default;
 
     // Unlike the other property nodes, the field's ignored flag does not
     // stop the write.
@@ -18,4 +17,7 @@ class SgBehavior : public SgNode {
     bool IsPropertyNode() const override { return true; }
 
     SgFInt m_selectionTool;
+
+protected:
+    ~SgBehavior() override = default;
 };

@@ -9,7 +9,6 @@ class SgBillboard : public SgNode {
     SG_CLASS_HEADER(SgBillboard, SgFieldMngr)
 
     SgBillboard();
-    ~SgBillboard() override = default;
 
     bool IsPropertyNode() const override { return true; }
 
@@ -26,4 +25,7 @@ class SgBillboard : public SgNode {
     SgFFloat m_z;
     SgFVec3 m_targetPoint;
     SgFRotation m_targetRotation;
+
+protected:
+    ~SgBillboard() override = default;
 };

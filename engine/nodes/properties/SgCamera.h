@@ -10,7 +10,6 @@ class SgCamera : public SgNode {
     SG_CLASS_HEADER(SgCamera, SgFieldMngr)
 
     SgCamera();
-    ~SgCamera() override = default;
 
     bool IsPerspective() const { return m_perspective.Get(true) != 0; }
 
@@ -29,6 +28,9 @@ class SgCamera : public SgNode {
     SgFUShort m_perspective;
     SgFDouble m_targetDistance;
 
+protected:
+    ~SgCamera() override = default;
+
 private:
     bool m_bOrbit = false;
 };
@@ -37,5 +39,7 @@ class SgTargetCamera : public SgCamera {
     SG_CLASS_HEADER(SgTargetCamera, SgFieldMngr)
 
     SgTargetCamera() = default;
+
+protected:
     ~SgTargetCamera() override = default;
 };

@@ -8,11 +8,13 @@ class SgCoordinate3 : public SgNode {
     SG_CLASS_HEADER(SgCoordinate3, SgFieldMngr)
 
     SgCoordinate3();
-    ~SgCoordinate3() override = default;
 
     // Brings "point" up to date with its driving module, then points the
     // coordinate element at it unless the field is ignored.
     void DoAction(SgAction *action) override;
 
     SgVFVec3 m_point;
+
+protected:
+    ~SgCoordinate3() override = default;
 };

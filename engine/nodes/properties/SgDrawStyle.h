@@ -10,7 +10,6 @@ class SgDrawStyle : public SgNode {
     SG_CLASS_HEADER(SgDrawStyle, SgFieldMngr)
 
     SgDrawStyle();
-    ~SgDrawStyle() override = default;
 
     void DoAction(SgAction *action) override;
 
@@ -24,4 +23,7 @@ class SgDrawStyle : public SgNode {
     SgFUShort m_linePatern;
     SgFFloat m_lineWidth;
     SgFFloat m_pointSize;
+
+protected:
+    ~SgDrawStyle() override = default;
 };

@@ -10,7 +10,6 @@ class SgEnvironment : public SgNode {
     SG_CLASS_HEADER(SgEnvironment, SgFieldMngr)
 
     SgEnvironment();
-    ~SgEnvironment() override = default;
 
     bool AffectsState() const override { return false; }
     bool IsPropertyNode() const override { return true; }
@@ -22,4 +21,7 @@ class SgEnvironment : public SgNode {
     SgFColor m_fogColor;
     SgFFloat m_fogStart;
     SgFFloat m_fogEnd;
+
+protected:
+    ~SgEnvironment() override = default;
 };

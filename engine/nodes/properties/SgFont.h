@@ -39,7 +39,6 @@ class SgFont : public SgNode {
     static constexpr int kBoldWeight = 700;
 
     SgFont();
-    ~SgFont() override = default;
 
     void DoAction(SgAction *action) override;
     bool IsPropertyNode() const override { return true; }
@@ -57,4 +56,7 @@ class SgFont : public SgNode {
     SgFInt m_size;
     SgFInt m_style;
     SgFInt m_charset;
+
+protected:
+    ~SgFont() override = default;
 };

@@ -10,11 +10,13 @@ class SgFormat : public SgNode {
     SG_CLASS_HEADER(SgFormat, SgFieldMngr)
 
     SgFormat();
-    ~SgFormat() override = default;
 
     void DoAction(SgAction *action) override;
     bool IsPropertyNode() const override { return true; }
 
     SgFStr m_pattern;
     SgFDouble m_factor;
+
+protected:
+    ~SgFormat() override = default;
 };

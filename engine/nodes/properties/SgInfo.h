@@ -8,9 +8,11 @@ class SgInfo : public SgNode {
     SG_CLASS_HEADER(SgInfo, SgFieldMngr)
 
     SgInfo();
-    ~SgInfo() override = default;
 
     SgFStr m_data;
     SgVFDouble m_realData;
     SgVFInt m_intData;
+
+protected:
+    ~SgInfo() override = default;
 };

@@ -8,8 +8,10 @@ class SgJoint : public SgNode {
     SG_CLASS_HEADER(SgJoint, SgFieldMngr)
 
     SgJoint();
-    ~SgJoint() override = default;
 
     SgFVec3 m_jointPosition;
     SgFRotation m_jointOrientation;
+
+protected:
+    ~SgJoint() override = default;
 };

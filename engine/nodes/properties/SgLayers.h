@@ -18,7 +18,6 @@ class SgLayers : public SgNode {
     enum Flag { kHidden = 1, kExpanded = 4 };
 
     SgLayers();
-    ~SgLayers() override = default;
 
     void DoAction(SgAction *action) override;
     bool IsPropertyNode() const override { return true; }
@@ -44,4 +43,7 @@ class SgLayers : public SgNode {
 
     SgVFStr m_names;
     SgVFInt m_flags;
+
+protected:
+    ~SgLayers() override = default;
 };

@@ -12,7 +12,6 @@ class SgLight : public SgNode {
     SG_CLASS_HEADER(SgLight, SgFieldMngr)
 
     SgLight();
-    ~SgLight() override = default;
 
     bool AffectsState() const override { return false; }
     bool IsLight() const override { return true; }
@@ -24,6 +23,9 @@ class SgLight : public SgNode {
     SgFFloat m_quadraticAttenuation;
     SgFColor m_color;
     SgFInt m_scope;
+
+protected:
+    ~SgLight() override = default;
 };
 
 // A light from infinitely far along a direction.
@@ -31,9 +33,11 @@ class SgDirLight : public SgLight {
     SG_CLASS_HEADER(SgDirLight, SgFieldMngr)
 
     SgDirLight();
-    ~SgDirLight() override = default;
 
     SgFVec3 m_direction;
+
+protected:
+    ~SgDirLight() override = default;
 };
 
 // A light that shines from a point in every direction.
@@ -41,9 +45,11 @@ class SgPointLight : public SgLight {
     SG_CLASS_HEADER(SgPointLight, SgFieldMngr)
 
     SgPointLight();
-    ~SgPointLight() override = default;
 
     SgFVec3 m_location;
+
+protected:
+    ~SgPointLight() override = default;
 };
 
 // A light that shines from a point into a cone around a direction.
@@ -51,10 +57,12 @@ class SgSpotLight : public SgLight {
     SG_CLASS_HEADER(SgSpotLight, SgFieldMngr)
 
     SgSpotLight();
-    ~SgSpotLight() override = default;
 
     SgFVec3 m_location;
     SgFVec3 m_direction;
     SgFFloat m_dropOffRate;
     SgFFloat m_cutOffAngle;
+
+protected:
+    ~SgSpotLight() override = default;
 };

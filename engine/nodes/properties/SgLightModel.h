@@ -8,9 +8,11 @@ class SgLightModel : public SgNode {
     SG_CLASS_HEADER(SgLightModel, SgFieldMngr)
 
     SgLightModel();
-    ~SgLightModel() override = default;
 
     bool IsPropertyNode() const override { return true; }
 
     SgFInt m_model;
+
+protected:
+    ~SgLightModel() override = default;
 };

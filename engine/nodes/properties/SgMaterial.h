@@ -14,7 +14,6 @@ class SgMaterial : public SgNode {
     SG_CLASS_HEADER(SgMaterial, SgFieldMngr)
 
     SgMaterial();
-    ~SgMaterial() override = default;
 
     // Points the colour, shininess and ambient-intensity elements at this
     // node's arrays; transparency and the alpha settings stay with the node
@@ -38,4 +37,7 @@ class SgMaterial : public SgNode {
     SgVFFloat m_transparency;
     SgFInt m_alphaBlend;
     SgFFloat m_alphaRef;
+
+protected:
+    ~SgMaterial() override = default;
 };

@@ -21,9 +21,11 @@ class SgMaterialBinding : public SgNode {
     };
 
     SgMaterialBinding();
-    ~SgMaterialBinding() override = default;
 
     void DoAction(SgAction *action) override;
 
     SgFInt m_binding;
+
+protected:
+    ~SgMaterialBinding() override = default;
 };

@@ -8,11 +8,13 @@ class SgNormal : public SgNode {
     SG_CLASS_HEADER(SgNormal, SgFieldMngr)
 
     SgNormal();
-    ~SgNormal() override = default;
 
     // Brings "vector" up to date with its driving module, then points the
     // normal element at it unless the field is ignored.
     void DoAction(SgAction *action) override;
 
     SgVFVec3f m_vector;
+
+protected:
+    ~SgNormal() override = default;
 };

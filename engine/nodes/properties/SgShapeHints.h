@@ -14,7 +14,6 @@ class SgShapeHints : public SgNode {
     enum FaceType { UNKNOWN_FACE_TYPE = 0, CONVEX = 1 };
 
     SgShapeHints();
-    ~SgShapeHints() override = default;
 
     void DoAction(SgAction *action) override;
     bool IsPropertyNode() const override { return true; }
@@ -24,4 +23,7 @@ class SgShapeHints : public SgNode {
     SgFInt m_faceType;
     SgFFloat m_creaseAngle;
     SgFInt m_smoothType;
+
+protected:
+    ~SgShapeHints() override = default;
 };

@@ -29,8 +29,6 @@ class SgTexture2D : public SgNode {
     static DeleteTextureFn GetDeleteTextureFunction() { return s_pfnDeleteTexture; }
 
     SgTexture2D();
-    // Frees the drawing texture made for the node, when there is one.
-    ~SgTexture2D() override;
 
     // Writes the image, wrap, model and sample elements and switches
     // texturing on.
@@ -55,6 +53,10 @@ class SgTexture2D : public SgNode {
     SgFInt m_genAlpha;
     SgVFColor m_transpColors;
     SgVFFloat m_transpColorsTolerance;
+
+protected:
+    // Frees the drawing texture made for the node, when there is one.
+    ~SgTexture2D() override;
 
 private:
     int m_iTextureName = kNoTexture;

@@ -9,7 +9,6 @@ class SgTexture2Transform : public SgNode {
     SG_CLASS_HEADER(SgTexture2Transform, SgFieldMngr)
 
     SgTexture2Transform();
-    ~SgTexture2Transform() override = default;
 
     bool IsPropertyNode() const override { return true; }
 
@@ -20,4 +19,7 @@ class SgTexture2Transform : public SgNode {
     SgFDouble m_rotation;
     SgFVec2 m_center;
     SgFVec2 m_scaleFactor;
+
+protected:
+    ~SgTexture2Transform() override = default;
 };

@@ -10,7 +10,6 @@ class SgTextureCombine : public SgNode {
     SG_CLASS_HEADER(SgTextureCombine, SgFieldMngr)
 
     SgTextureCombine();
-    ~SgTextureCombine() override = default;
 
     SgVFInt m_values1;
     SgVFInt m_values2;
@@ -21,4 +20,7 @@ class SgTextureCombine : public SgNode {
     SgFColor m_color;
     SgFFloat m_float1;
     SgFFloat m_float2;
+
+protected:
+    ~SgTextureCombine() override = default;
 };

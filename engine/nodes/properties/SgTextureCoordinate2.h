@@ -10,11 +10,13 @@ class SgTextureCoordinate2 : public SgNode {
     SG_CLASS_HEADER(SgTextureCoordinate2, SgFieldMngr)
 
     SgTextureCoordinate2();
-    ~SgTextureCoordinate2() override = default;
 
     // Points the texture-point element at "point" and files the array as the
     // current unit's coordinate source.
     void DoAction(SgAction *action) override;
 
     SgVFVec2f m_point;
+
+protected:
+    ~SgTextureCoordinate2() override = default;
 };

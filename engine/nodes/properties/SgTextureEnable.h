@@ -9,9 +9,11 @@ class SgTextureEnable : public SgNode {
     SG_CLASS_HEADER(SgTextureEnable, SgFieldMngr)
 
     SgTextureEnable();
-    ~SgTextureEnable() override = default;
 
     void DoAction(SgAction *action) override;
 
     SgFUShort m_bEnable;
+
+protected:
+    ~SgTextureEnable() override = default;
 };

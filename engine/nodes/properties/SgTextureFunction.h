@@ -12,7 +12,6 @@ class SgTextureFunction : public SgNode {
     SG_CLASS_HEADER(SgTextureFunction, SgFieldMngr)
 
     SgTextureFunction();
-    ~SgTextureFunction() override = default;
 
     // Writes the function type and the mapping transform and files both as
     // the current unit's coordinate function; "on" and the two directions
@@ -25,4 +24,7 @@ class SgTextureFunction : public SgNode {
     SgFNodePtr m_mapTransform;
     SgFVec3 m_dirS;
     SgFVec3 m_dirT;
+
+protected:
+    ~SgTextureFunction() override = default;
 };

@@ -13,7 +13,6 @@ class SgTextureUnit : public SgNode {
     static bool IsValidUnit(int unit) { return unit >= 0 && unit < kMaxUnits; }
 
     SgTextureUnit();
-    ~SgTextureUnit() override = default;
 
     // Makes "unit" the current unit. A unit outside 0..kMaxUnits-1 is
     // refused with a diagnostic and the unit in force stays.
@@ -21,4 +20,7 @@ class SgTextureUnit : public SgNode {
 
     SgFInt m_unit;
     SgFInt m_mapMethod;
+
+protected:
+    ~SgTextureUnit() override = default;
 };

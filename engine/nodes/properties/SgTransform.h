@@ -46,7 +46,6 @@ class SgTransform : public SgNode {
     static void SetLimitModuleFactory(LimitModuleFactory factory);
 
     SgTransform();
-    ~SgTransform() override;
 
     void DoAction(SgAction *action) override;
     bool IsTransform() const override { return true; }
@@ -105,6 +104,7 @@ class SgTransform : public SgNode {
     SgFInt m_matrixConfig;
 
 protected:
+    ~SgTransform() override;
     // Multiplies `matrix` into the state's transform, or replaces it there
     // when "reset" is set; nothing when the element is locked.
     void ApplyMatrix(SgAction *action, const Transform3 &matrix);

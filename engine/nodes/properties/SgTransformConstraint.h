@@ -9,7 +9,6 @@ class SgTransformConstraint : public SgTransform {
     SG_CLASS_HEADER(SgTransformConstraint, SgFieldMngr)
 
     SgTransformConstraint();
-    ~SgTransformConstraint() override = default;
 
     void DoAction(SgAction *action) override;
 
@@ -18,4 +17,7 @@ class SgTransformConstraint : public SgTransform {
 
     SgFVec3 m_pivotCenter;
     SgFRotation m_pivotOrientation;
+
+protected:
+    ~SgTransformConstraint() override = default;
 };

@@ -9,10 +9,12 @@ class SgTransformSensor : public SgNode {
     SG_CLASS_HEADER(SgTransformSensor, SgFieldMngr)
 
     SgTransformSensor();
-    ~SgTransformSensor() override = default;
 
     bool IsPropertyNode() const override { return true; }
 
     SgFVec3 m_translationOut;
     SgFRotation m_rotationOut;
+
+protected:
+    ~SgTransformSensor() override = default;
 };

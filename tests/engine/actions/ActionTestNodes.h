@@ -38,12 +38,18 @@ class PropNode : public SgNode {
 
     SgFInt m_style;
     SgFDouble m_moveX;
+
+protected:
+    ~PropNode() override = default;
 };
 
 // Affects no state: off the target path it is skipped.
 class LeafNode : public SgNode {
     SG_CLASS_HEADER(LeafNode, SgFieldMngr)
     bool AffectsState() const override { return false; }
+
+protected:
+    ~LeafNode() override = default;
 };
 
 // Remembers the draw style and the x translation it saw.
@@ -54,18 +60,30 @@ class ProbeNode : public LeafNode {
     int m_seenStyle = -1;
     double m_seenX = -1;
     int m_visits = 0;
+
+protected:
+    ~ProbeNode() override = default;
 };
 
 // A class chain for visitor inheritance: only BaseProbe has an entry of its own.
 class BaseProbe : public SgNode {
     SG_CLASS_HEADER(BaseProbe, SgFieldMngr)
+
+protected:
+    ~BaseProbe() override = default;
 };
 class DerivedProbe : public BaseProbe {
     SG_CLASS_HEADER(DerivedProbe, SgFieldMngr)
+
+protected:
+    ~DerivedProbe() override = default;
 };
 // Registered by the test that needs it, after the tables were built.
 class LateProbe : public DerivedProbe {
     SG_CLASS_HEADER(LateProbe, SgFieldMngr)
+
+protected:
+    ~LateProbe() override = default;
 };
 
 // A user-level object as the paths see it: a separator with the object flag
@@ -76,11 +94,17 @@ class TestObject : public SgSeparator {
 
     SgFInt m_link;
     SgFInt m_selectMode;
+
+protected:
+    ~TestObject() override = default;
 };
 
 class ShapeLeaf : public LeafNode {
     SG_CLASS_HEADER(ShapeLeaf, SgFieldMngr)
     bool IsShape() const override { return true; }
+
+protected:
+    ~ShapeLeaf() override = default;
 };
 
 // Starts the engine, registers the classes above (LateProbe aside) and

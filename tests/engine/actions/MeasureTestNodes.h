@@ -18,6 +18,9 @@ class MeasuredShape : public SgShape {
 
     Range<Vec3f> m_box;
     Vec3 m_normal{0.0, 0.0, 1.0};
+
+protected:
+    ~MeasuredShape() override = default;
 };
 
 // A shape whose box is the given one.

@@ -39,6 +39,9 @@ class ShiftXModifier : public SgModifier {
         mesh->SetPointCache(moved);
         return mesh;
     }
+
+protected:
+    ~ShiftXModifier() override = default;
 };
 SG_CLASS_SOURCE(ShiftXModifier, SgModifier, SgFieldMngr, "ShiftXModifier")
 

@@ -25,6 +25,9 @@ namespace {
 class CopyTestTool : public SgNode {
     SG_CLASS_HEADER(CopyTestTool, SgFieldMngr)
     bool IsTool() const override { return true; }
+
+protected:
+    ~CopyTestTool() override = default;
 };
 SG_CLASS_SOURCE(CopyTestTool, SgNode, SgFieldMngr, "CopyTestTool")
 

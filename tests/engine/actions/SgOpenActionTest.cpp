@@ -32,6 +32,9 @@ namespace {
 class ReaderTestTool : public SgNode {
     SG_CLASS_HEADER(ReaderTestTool, SgFieldMngr)
     bool IsTool() const override { return true; }
+
+protected:
+    ~ReaderTestTool() override = default;
 };
 SG_CLASS_SOURCE(ReaderTestTool, SgNode, SgFieldMngr, "ReaderTestTool")
 
@@ -46,6 +49,9 @@ class ReaderTestEngine : public SgFieldMngr, public DxModule {
     }
     DxInput1<Vec3> m_input1;
     DxOutput<Vec3> m_output;
+
+protected:
+    ~ReaderTestEngine() override = default;
 };
 SG_CLASS_SOURCE(ReaderTestEngine, SgFieldMngr, SgFieldMngr, "ReaderTestEngine")
 

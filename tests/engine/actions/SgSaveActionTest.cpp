@@ -40,6 +40,9 @@ class SgTestEngine : public SgFieldMngr, public DxModule {
 
     DxInput1<double> m_input;
     DxOutput<double> m_output;
+
+protected:
+    ~SgTestEngine() override = default;
 };
 SG_CLASS_SOURCE(SgTestEngine, SgFieldMngr, SgFieldMngr, "SgTestEngine")
 

@@ -35,78 +35,78 @@ TEST_F(FieldModuleTest, EverySingleValueTypeHasAModule)
 {
     for (int id : kSingleTypeIds)
         EXPECT_NE(SgField::GetModuleFactory(id, false), nullptr) << "type id " << id;
-    TestShape shape;
-    DxOutBase &label = shape.m_label;
-    shape.m_label = std::string("hello");
+    SgRef<TestShape> shape = new TestShape;
+    DxOutBase &label = shape->m_label;
+    shape->m_label = std::string("hello");
     EXPECT_EQ(*static_cast<std::string *>(label.GetData()), "hello");
-    EXPECT_EQ(shape.m_label.GetModule()->GetModuleKind(), DxModule::kField);
+    EXPECT_EQ(shape->m_label.GetModule()->GetModuleKind(), DxModule::kField);
 }
 
 TEST_F(FieldModuleTest, DrivenFieldReadsTheSourceAndKeepsItsOwnValue)
 {
-    TestShape shape;
-    shape.m_count = 3;
+    SgRef<TestShape> shape = new TestShape;
+    shape->m_count = 3;
     IntSource source;
-    source.m_output.Connect(static_cast<DxInBase &>(shape.m_count));
-    EXPECT_EQ(shape.m_count.Get(true), 7);
-    EXPECT_EQ(shape.m_count.Get(false), 3);
+    source.m_output.Connect(static_cast<DxInBase &>(shape->m_count));
+    EXPECT_EQ(shape->m_count.Get(true), 7);
+    EXPECT_EQ(shape->m_count.Get(false), 3);
     std::ostringstream text;
-    shape.m_count.WriteToStream(text);
+    shape->m_count.WriteToStream(text);
     EXPECT_EQ(text.str(), "7") << "the text form is written with evaluation";
 
-    static_cast<DxInBase &>(shape.m_count).Disconnect();
-    shape.m_count.GetModule()->InvalidateOutputs(false);
-    EXPECT_EQ(shape.m_count.Get(true), 3) << "a disconnected field reads its own value again";
+    static_cast<DxInBase &>(shape->m_count).Disconnect();
+    shape->m_count.GetModule()->InvalidateOutputs(false);
+    EXPECT_EQ(shape->m_count.Get(true), 3) << "a disconnected field reads its own value again";
 }
 
 TEST_F(FieldModuleTest, FieldDrivesAnotherField)
 {
-    TestShape from, to;
-    from.m_radius = 2.5;
-    to.m_radius = 1.0;
-    static_cast<DxOutBase &>(from.m_radius).Connect(static_cast<DxInBase &>(to.m_radius));
-    EXPECT_EQ(to.m_radius.Get(true), 2.5);
-    from.m_radius = 4.0;
-    EXPECT_EQ(to.m_radius.Get(true), 4.0) << "a write upstream must reach the driven field";
-    EXPECT_EQ(to.m_radius.Get(false), 1.0);
+    SgRef<TestShape> from = new TestShape, to = new TestShape;
+    from->m_radius = 2.5;
+    to->m_radius = 1.0;
+    static_cast<DxOutBase &>(from->m_radius).Connect(static_cast<DxInBase &>(to->m_radius));
+    EXPECT_EQ(to->m_radius.Get(true), 2.5);
+    from->m_radius = 4.0;
+    EXPECT_EQ(to->m_radius.Get(true), 4.0) << "a write upstream must reach the driven field";
+    EXPECT_EQ(to->m_radius.Get(false), 1.0);
 }
 
 TEST_F(FieldModuleTest, UpstreamChangeNotifiesTheContainerOncePerCycle)
 {
-    TestShape shape;
+    SgRef<TestShape> shape = new TestShape;
     IntSource source;
-    source.m_output.Connect(static_cast<DxInBase &>(shape.m_count));
-    shape.m_count.Get(true);
-    const int before = shape.m_changes;
+    source.m_output.Connect(static_cast<DxInBase &>(shape->m_count));
+    shape->m_count.Get(true);
+    const int before = shape->m_changes;
 
     source.m_output.Invalidate();
-    EXPECT_EQ(shape.m_changes, before + 1);
+    EXPECT_EQ(shape->m_changes, before + 1);
     source.m_output.Invalidate();
-    EXPECT_EQ(shape.m_changes, before + 1) << "a second change before any read must not notify again";
+    EXPECT_EQ(shape->m_changes, before + 1) << "a second change before any read must not notify again";
 
     source.m_value = 9;
-    EXPECT_EQ(shape.m_count.Get(true), 9);
+    EXPECT_EQ(shape->m_count.Get(true), 9);
     source.m_output.Invalidate();
-    EXPECT_EQ(shape.m_changes, before + 2) << "after a read the next change notifies again";
+    EXPECT_EQ(shape->m_changes, before + 2) << "after a read the next change notifies again";
 }
 
 TEST_F(FieldModuleTest, EvaluationCycleIsReportedNotFollowed)
 {
-    TestShape a, b;
-    a.m_count = 1;
-    b.m_count = 2;
-    static_cast<DxOutBase &>(a.m_count).Connect(static_cast<DxInBase &>(b.m_count));
-    static_cast<DxOutBase &>(b.m_count).Connect(static_cast<DxInBase &>(a.m_count));
+    SgRef<TestShape> a = new TestShape, b = new TestShape;
+    a->m_count = 1;
+    b->m_count = 2;
+    static_cast<DxOutBase &>(a->m_count).Connect(static_cast<DxInBase &>(b->m_count));
+    static_cast<DxOutBase &>(b->m_count).Connect(static_cast<DxInBase &>(a->m_count));
 
     testing::internal::CaptureStderr();
-    const int value = a.m_count.Get(true);
+    const int value = a->m_count.Get(true);
     const std::string message = testing::internal::GetCapturedStderr();
     EXPECT_EQ(value, 1) << "the loop breaks with the field's stored value";
     EXPECT_NE(message.find("Evaluation cycle"), std::string::npos) << "stderr was: " << message;
 
     // Invalidation around the loop stops at outputs that are already invalid.
-    a.m_count = 5;
+    a->m_count = 5;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(b.m_count.Get(true), 2);
+    EXPECT_EQ(b->m_count.Get(true), 2);
     testing::internal::GetCapturedStderr();
 }

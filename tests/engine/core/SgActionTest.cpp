@@ -17,6 +17,9 @@
 // Never registered: its class id stays 0, below every table.
 class ActionTestUnregistered : public SgNode {
     SG_CLASS_HEADER(ActionTestUnregistered, SgFieldMngr)
+
+protected:
+    ~ActionTestUnregistered() override = default;
 };
 SG_CLASS_SOURCE(ActionTestUnregistered, SgNode, SgFieldMngr, "ActionTestUnregistered")
 
@@ -48,6 +51,9 @@ class CountingNode : public SgNode {
     SG_CLASS_HEADER(CountingNode, SgFieldMngr)
     void DoAction(SgAction *) override { ++m_calls; }
     int m_calls = 0;
+
+protected:
+    ~CountingNode() override = default;
 };
 SG_CLASS_SOURCE(CountingNode, SgNode, SgFieldMngr, "CountingNode")
 
@@ -216,6 +222,9 @@ TEST_F(SgActionTest, StateOverflowFailsTheApplyAndTheActionStaysUsable)
 class ThrowingNode : public LeafNode {
 public:
     void DoAction(SgAction *) override { throw SgInvalidArgument("bad index"); }
+
+protected:
+    ~ThrowingNode() override = default;
 };
 
 TEST_F(SgActionTest, FailureInsideNestedSeparatorsUnwindsStateAndPath)

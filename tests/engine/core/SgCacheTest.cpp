@@ -56,8 +56,10 @@ void BareTestAction::InitClass()
 class CountedShape : public SgShape {
 public:
     CountedShape() { ++s_live; }
-    ~CountedShape() override { --s_live; }
     static int s_live;
+
+protected:
+    ~CountedShape() override { --s_live; }
 };
 int CountedShape::s_live = 0;
 
@@ -254,7 +256,8 @@ TEST_F(CacheTest, ClearDeletesCachesUnlessKept)
 TEST_F(CacheTest, ContainerHasAnEntryPerSlotHandedOutBeforeIt)
 {
     const int slot = SgCacheContainer::NewCacheSlot();
-    SgCacheContainer container;
+    SgRef<SgSeparator> separator = new SgSeparator;
+    SgCacheContainer &container = *separator;
     EXPECT_EQ(container.GetEntryCount(), slot + 1);
     EXPECT_EQ(container.GetCache(slot), nullptr);
 

@@ -44,13 +44,13 @@ TEST_F(SgFieldMngrTest, UnknownOrZeroIdsCreateNothing)
 
 TEST_F(SgFieldMngrTest, KindsFollowTheParentLinks)
 {
-    TestBox box;
-    EXPECT_TRUE(box.IsDerivedFrom(TestShape::ClassID()));
-    EXPECT_TRUE(box.IsDerivedFrom(SgNode::ClassID()));
-    EXPECT_TRUE(box.IsDerivedFrom(SgFieldMngr::ClassID()));
-    EXPECT_FALSE(box.IsDerivedFrom(TestGroup::ClassID()));
-    SgFieldMngr plain;
-    EXPECT_FALSE(plain.IsDerivedFrom(SgNode::ClassID()));
+    SgRef<TestBox> box = new TestBox;
+    EXPECT_TRUE(box->IsDerivedFrom(TestShape::ClassID()));
+    EXPECT_TRUE(box->IsDerivedFrom(SgNode::ClassID()));
+    EXPECT_TRUE(box->IsDerivedFrom(SgFieldMngr::ClassID()));
+    EXPECT_FALSE(box->IsDerivedFrom(TestGroup::ClassID()));
+    SgRef<SgFieldMngr> plain = new SgFieldMngr;
+    EXPECT_FALSE(plain->IsDerivedFrom(SgNode::ClassID()));
     EXPECT_THROW(SgFieldMngr::GetParent(-1), SgInvalidArgument);
 }
 
@@ -66,39 +66,39 @@ TEST_F(SgFieldMngrTest, LookupParentSkipsTheClassItself)
 
 TEST_F(SgFieldMngrTest, FieldTableListsOwnFieldsThenInheritedOnes)
 {
-    TestBox box;
-    ASSERT_EQ(box.GetFieldsCount(), 10);
-    EXPECT_STREQ(box.GetFieldName(0), "width");
-    EXPECT_STREQ(box.GetFieldName(1), "depth");
-    EXPECT_STREQ(box.GetFieldName(2), "profile");
-    EXPECT_EQ(box.GetFieldAddress(1), &box.m_depth);
-    EXPECT_EQ(box.GetFieldAddressByName("DEPTH"), &box.m_depth);
-    EXPECT_EQ(box.GetFieldAddressByName("TRANSLATION"), &box.m_translation);
-    EXPECT_EQ(box.GetFieldAddressByName("nothing"), nullptr);
-    EXPECT_EQ(box.GetFieldAddress(10), nullptr);
-    EXPECT_EQ(box.GetFieldAddress(33), nullptr);
-    EXPECT_EQ(box.GetFieldAddress(-1), nullptr);
-    EXPECT_STREQ(box.m_depth.GetFieldName(), "depth");
-    EXPECT_EQ(box.NumNodeFields(), 0) << "TestBox declares no node-pointer field of its own";
-    TestShape shape;
-    EXPECT_EQ(shape.NumNodeFields(), 1);
+    SgRef<TestBox> box = new TestBox;
+    ASSERT_EQ(box->GetFieldsCount(), 10);
+    EXPECT_STREQ(box->GetFieldName(0), "width");
+    EXPECT_STREQ(box->GetFieldName(1), "depth");
+    EXPECT_STREQ(box->GetFieldName(2), "profile");
+    EXPECT_EQ(box->GetFieldAddress(1), &box->m_depth);
+    EXPECT_EQ(box->GetFieldAddressByName("DEPTH"), &box->m_depth);
+    EXPECT_EQ(box->GetFieldAddressByName("TRANSLATION"), &box->m_translation);
+    EXPECT_EQ(box->GetFieldAddressByName("nothing"), nullptr);
+    EXPECT_EQ(box->GetFieldAddress(10), nullptr);
+    EXPECT_EQ(box->GetFieldAddress(33), nullptr);
+    EXPECT_EQ(box->GetFieldAddress(-1), nullptr);
+    EXPECT_STREQ(box->m_depth.GetFieldName(), "depth");
+    EXPECT_EQ(box->NumNodeFields(), 0) << "TestBox declares no node-pointer field of its own";
+    SgRef<TestShape> shape = new TestShape;
+    EXPECT_EQ(shape->NumNodeFields(), 1);
 }
 
 TEST_F(SgFieldMngrTest, ClassWithoutOwnFieldsListsItsParents)
 {
-    TestMarker marker;
-    TestShape shape;
-    ASSERT_EQ(marker.GetFieldsCount(), shape.GetFieldsCount());
-    for (int i = 0; i < shape.GetFieldsCount(); ++i)
-        EXPECT_STREQ(marker.GetFieldName(i), shape.GetFieldName(i));
-    EXPECT_EQ(marker.GetFieldAddressByName("radius"), &marker.m_radius);
+    SgRef<TestMarker> marker = new TestMarker;
+    SgRef<TestShape> shape = new TestShape;
+    ASSERT_EQ(marker->GetFieldsCount(), shape->GetFieldsCount());
+    for (int i = 0; i < shape->GetFieldsCount(); ++i)
+        EXPECT_STREQ(marker->GetFieldName(i), shape->GetFieldName(i));
+    EXPECT_EQ(marker->GetFieldAddressByName("radius"), &marker->m_radius);
 }
 
 TEST_F(SgFieldMngrTest, RepeatedConstructionRecordsTheFieldsOnce)
 {
-    TestBox a, b, c;
-    EXPECT_EQ(c.GetFieldsCount(), 10);
-    EXPECT_EQ(c.GetFieldAddressByName("width"), &c.m_width);
+    SgRef<TestBox> a = new TestBox, b = new TestBox, c = new TestBox;
+    EXPECT_EQ(c->GetFieldsCount(), 10);
+    EXPECT_EQ(c->GetFieldAddressByName("width"), &c->m_width);
 }
 
 // A class that declares more fields than a class table holds.
@@ -113,6 +113,9 @@ class TestCrowded : public SgNode {
     }
     std::string m_names[34];
     SgFInt m_fields[34];
+
+protected:
+    ~TestCrowded() override = default;
 };
 SG_CLASS_SOURCE(TestCrowded, SgNode, SgFieldMngr, "TestCrowded")
 
@@ -124,11 +127,11 @@ void RegisterFieldMngrTestClasses()
 TEST_F(SgFieldMngrTest, FieldsPastTheTableAreRefusedNotOverrun)
 {
     RegisterFieldMngrTestClasses();
-    TestCrowded crowded;
-    EXPECT_EQ(crowded.GetFieldsCount(), SgFieldMngr::kMaxFields);
-    EXPECT_EQ(crowded.GetFieldAddressByName("f31"), &crowded.m_fields[31]);
-    EXPECT_EQ(crowded.GetFieldAddressByName("f32"), nullptr);
-    EXPECT_EQ(crowded.m_fields[33].Get(false), 33) << "the refused field still holds its value";
+    SgRef<TestCrowded> crowded = new TestCrowded;
+    EXPECT_EQ(crowded->GetFieldsCount(), SgFieldMngr::kMaxFields);
+    EXPECT_EQ(crowded->GetFieldAddressByName("f31"), &crowded->m_fields[31]);
+    EXPECT_EQ(crowded->GetFieldAddressByName("f32"), nullptr);
+    EXPECT_EQ(crowded->m_fields[33].Get(false), 33) << "the refused field still holds its value";
 }
 
 TEST_F(SgFieldMngrTest, FamilyRefusesClassesPastItsCapacity)
@@ -150,52 +153,53 @@ TEST_F(SgFieldMngrTest, ReleaseDeletesAtZeroAndSparesUncountedObjects)
     EXPECT_EQ(SgFieldMngr::Release(counted), 1);
     EXPECT_EQ(SgFieldMngr::Release(counted), 0); // deleted here (checked under the sanitizer)
 
-    TestShape uncounted;
-    EXPECT_EQ(SgFieldMngr::Release(&uncounted), 0);
-    EXPECT_EQ(uncounted.GetRefCount(), -1);
+    auto *uncounted = new TestShape;
+    SgAdopt<TestShape> nobodys(uncounted);
+    EXPECT_EQ(SgFieldMngr::Release(uncounted), 0);
+    EXPECT_EQ(uncounted->GetRefCount(), -1);
     EXPECT_EQ(SgFieldMngr::Release(nullptr), -1);
 }
 
 TEST_F(SgFieldMngrTest, CopyingAContainerTakesNoIdentity)
 {
-    TestShape original;
-    original.AddRef();
-    original.GetAssignID();
-    original.SetConnected(true);
-    SgFieldMngr copy(original);
-    EXPECT_EQ(copy.GetRefCount(), 0);
-    EXPECT_TRUE(copy.GetID().IsNull());
-    EXPECT_FALSE(copy.IsConnected());
-    original.GetID() = NodeID{};
+    SgRef<TestShape> original = new TestShape;
+    original->GetAssignID();
+    original->SetConnected(true);
+    auto *copy = new SgFieldMngr(*original);
+    SgAdopt<SgFieldMngr> unowned(copy);
+    EXPECT_EQ(copy->GetRefCount(), 0);
+    EXPECT_TRUE(copy->GetID().IsNull());
+    EXPECT_FALSE(copy->IsConnected());
+    original->GetID() = NodeID{};
 }
 
 TEST_F(SgFieldMngrTest, PersistentIdsComeFromTheClockAndACounter)
 {
     SgVirtualClock clock(1700000000);
     SgClock *previous = SetClock(&clock);
-    TestShape a, b;
-    const NodeID first = a.GetAssignID();
+    SgRef<TestShape> a = new TestShape, b = new TestShape;
+    const NodeID first = a->GetAssignID();
     EXPECT_EQ(first.first, 1700000000);
-    EXPECT_EQ(a.GetAssignID(), first) << "a second call keeps the id";
-    const NodeID second = b.GetAssignID();
+    EXPECT_EQ(a->GetAssignID(), first) << "a second call keeps the id";
+    const NodeID second = b->GetAssignID();
     EXPECT_EQ(second.first, first.first);
     EXPECT_EQ(second.second, first.second + 1);
     EXPECT_GE(first.second, 0);
 
-    a.SetID({1000, 2});
-    EXPECT_EQ(a.GetIDAsString(), "1000 2\n");
+    a->SetID({1000, 2});
+    EXPECT_EQ(a->GetIDAsString(), "1000 2\n");
     SetClock(previous);
 }
 
 TEST_F(SgFieldMngrTest, PersistentIdRandomPartNeverOverflows)
 {
-    TestShape node;
+    SgRef<TestShape> node = new TestShape;
     for (int64_t seconds : {int64_t(0), int64_t(1) << 31, int64_t(4102444800), int64_t(-1)}) {
         SgVirtualClock clock(seconds);
         SgClock *previous = SetClock(&clock);
         for (int i = 0; i < 1000; ++i) {
-            node.AssignID();
-            ASSERT_GE(node.GetID().second, 0) << "seconds " << seconds;
+            node->AssignID();
+            ASSERT_GE(node->GetID().second, 0) << "seconds " << seconds;
         }
         SetClock(previous);
     }

@@ -2,6 +2,8 @@
 // module drives it, and what happens to connections when either end goes.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/engine/core/TestNodes.h"
 #include "engine/core/DxOutput.h"
 
@@ -24,60 +26,60 @@ protected:
 
 TEST_F(SgFieldPortTest, ConnectedFieldReadsTheSourceButKeepsItsOwnValue)
 {
-    TestShape shape;
-    shape.m_count = 3;
+    SgRef<TestShape> shape = new TestShape;
+    shape->m_count = 3;
     SourceModule source;
-    source.m_output.Connect(static_cast<DxInBase &>(shape.m_count));
-    EXPECT_EQ(shape.m_count.Get(true), 7);
-    EXPECT_EQ(shape.m_count.Get(false), 3);
+    source.m_output.Connect(static_cast<DxInBase &>(shape->m_count));
+    EXPECT_EQ(shape->m_count.Get(true), 7);
+    EXPECT_EQ(shape->m_count.Get(false), 3);
     std::ostringstream out;
-    shape.m_count.WriteToStream(out);
+    shape->m_count.WriteToStream(out);
     EXPECT_EQ(out.str(), "7") << "the text form writes the driven value";
-    EXPECT_EQ(shape.m_count.GetModuleSource(), &source.m_output);
+    EXPECT_EQ(shape->m_count.GetModuleSource(), &source.m_output);
 
-    static_cast<DxInBase &>(shape.m_count).Disconnect();
-    EXPECT_EQ(shape.m_count.Get(true), 3);
+    static_cast<DxInBase &>(shape->m_count).Disconnect();
+    EXPECT_EQ(shape->m_count.Get(true), 3);
 }
 
 TEST_F(SgFieldPortTest, TakingAFieldAsAPortTwiceMakesOneModule)
 {
-    TestShape shape;
-    DxOutBase &first = shape.m_count;
-    DxOutBase &second = shape.m_count;
+    SgRef<TestShape> shape = new TestShape;
+    DxOutBase &first = shape->m_count;
+    DxOutBase &second = shape->m_count;
     EXPECT_EQ(&first, &second);
-    EXPECT_TRUE(shape.IsConnected());
+    EXPECT_TRUE(shape->IsConnected());
 }
 
 TEST_F(SgFieldPortTest, WriteInvalidatesDownstreamAndQuietWriteDoesNot)
 {
-    TestShape upstream, downstream;
-    static_cast<DxOutBase &>(upstream.m_count).Connect(static_cast<DxInBase &>(downstream.m_count));
-    upstream.m_count = 4;
-    EXPECT_EQ(downstream.m_count.Get(true), 4);
-    downstream.m_changes = 0;
+    SgRef<TestShape> upstream = new TestShape, downstream = new TestShape;
+    static_cast<DxOutBase &>(upstream->m_count).Connect(static_cast<DxInBase &>(downstream->m_count));
+    upstream->m_count = 4;
+    EXPECT_EQ(downstream->m_count.Get(true), 4);
+    downstream->m_changes = 0;
 
-    upstream.m_count = 5;
-    EXPECT_EQ(downstream.m_changes, 1) << "the change upstream reaches the driven field's node";
-    EXPECT_EQ(downstream.m_count.Get(true), 5);
+    upstream->m_count = 5;
+    EXPECT_EQ(downstream->m_changes, 1) << "the change upstream reaches the driven field's node";
+    EXPECT_EQ(downstream->m_count.Get(true), 5);
 
     const int quiet = 6;
-    upstream.m_count.SetValuePtr(&quiet, -1, false, true);
-    EXPECT_EQ(downstream.m_changes, 1);
+    upstream->m_count.SetValuePtr(&quiet, -1, false, true);
+    EXPECT_EQ(downstream->m_changes, 1);
 }
 
 TEST_F(SgFieldPortTest, DestroyingEitherEndLeavesNoDanglingLink)
 {
-    TestShape downstream;
+    SgRef<TestShape> downstream = new TestShape;
     {
         SourceModule source;
-        source.m_output.Connect(static_cast<DxInBase &>(downstream.m_count));
+        source.m_output.Connect(static_cast<DxInBase &>(downstream->m_count));
     }
-    EXPECT_EQ(downstream.m_count.GetModuleSource(), nullptr);
+    EXPECT_EQ(downstream->m_count.GetModuleSource(), nullptr);
 
     SourceModule source;
     {
-        TestShape reader;
-        source.m_output.Connect(static_cast<DxInBase &>(reader.m_count));
+        SgRef<TestShape> reader = new TestShape;
+        source.m_output.Connect(static_cast<DxInBase &>(reader->m_count));
         EXPECT_EQ(source.m_output.GetFunOut().size(), 1u);
     }
     EXPECT_TRUE(source.m_output.GetFunOut().empty());

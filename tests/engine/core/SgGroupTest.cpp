@@ -17,15 +17,17 @@ namespace {
 class WatchedShape : public TestShape {
 public:
     explicit WatchedShape(bool *destroyed = nullptr) : m_destroyed(destroyed) {}
+    void Invalidate() override { ++m_invalidations; }
+
+    bool *m_destroyed;
+    int m_invalidations = 0;
+
+protected:
     ~WatchedShape() override
     {
         if (m_destroyed)
             *m_destroyed = true;
     }
-    void Invalidate() override { ++m_invalidations; }
-
-    bool *m_destroyed;
-    int m_invalidations = 0;
 };
 
 std::string Names(const SgGroup &group)
@@ -353,10 +355,10 @@ TEST_F(SgGroupTest, KindsAndFieldsOfTheGroupClasses)
         SgRef<SgNode> made = SgNode::Create(c.node->GetClassID());
         ASSERT_TRUE(made) << c.name << " cannot be created from its id";
     }
-    SgSwitch sw;
-    ASSERT_EQ(sw.GetFieldsCount(), 1);
-    EXPECT_STREQ(sw.GetFieldName(0), "whichChild");
-    EXPECT_EQ(sw.m_whichChild.Get(), 0);
+    SgRef<SgSwitch> sw = new SgSwitch;
+    ASSERT_EQ(sw->GetFieldsCount(), 1);
+    EXPECT_STREQ(sw->GetFieldName(0), "whichChild");
+    EXPECT_EQ(sw->m_whichChild.Get(), 0);
 }
 
 TEST_F(SgGroupTest, SeparatorObjectFlagsAndRealObject)
@@ -374,11 +376,11 @@ TEST_F(SgGroupTest, SeparatorObjectFlagsAndRealObject)
     EXPECT_TRUE(separator->IsObject()) << "clearing the group flag cleared the object flag";
     EXPECT_EQ(separator->FindRealObject(), nested);
 
-    // Destroying through the cache-container base destroys the whole separator.
+    // Destroying a separator destroys what it holds (its cache-container base
+    // cannot delete it at all: see SgRefTest).
     bool destroyed = false;
     auto *owned = new SgSeparator;
     owned->AddChild(new WatchedShape(&destroyed));
-    SgCacheContainer *asContainer = owned;
-    delete asContainer;
+    SgFieldMngr::Destroy(owned);
     EXPECT_TRUE(destroyed);
 }

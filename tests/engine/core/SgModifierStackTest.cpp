@@ -29,7 +29,6 @@ class StackTestMesh : public SgShape {
         AddField(m_size, "size", 1.0);
         ++s_live;
     }
-    ~StackTestMesh() override { --s_live; }
 
     // What a shape's visitor does: take the stack in force and use its result.
     void DoAction(SgAction *action) override
@@ -41,6 +40,9 @@ class StackTestMesh : public SgShape {
 
     SgFDouble m_size;
     static int s_live;
+
+protected:
+    ~StackTestMesh() override { --s_live; }
 };
 int StackTestMesh::s_live = 0;
 
@@ -74,6 +76,9 @@ class StackTestModifier : public SgModifier {
     SgFDouble m_amount;
     bool m_generate = false;
     bool m_deform = true;
+
+protected:
+    ~StackTestModifier() override = default;
 };
 
 SG_CLASS_SOURCE(StackTestMesh, SgShape, SgFieldMngr, "StackTestMesh")

@@ -12,13 +12,13 @@ protected:
 
 TEST_F(SgNodeTest, ChangeSerialsOnlyGrow)
 {
-    TestShape first;
-    TestShape second;
-    EXPECT_EQ(second.GetNodeID(), first.GetNodeID() + 1);
+    SgRef<TestShape> first = new TestShape;
+    SgRef<TestShape> second = new TestShape;
+    EXPECT_EQ(second->GetNodeID(), first->GetNodeID() + 1);
     const unsigned long before = SgNode::GetNodeIDCounter();
-    first.m_radius = 5.0;
-    EXPECT_GE(first.GetNodeID(), before);
-    EXPECT_GT(first.GetNodeID(), second.GetNodeID());
+    first->m_radius = 5.0;
+    EXPECT_GE(first->GetNodeID(), before);
+    EXPECT_GT(first->GetNodeID(), second->GetNodeID());
 }
 
 TEST_F(SgNodeTest, FieldChangeNotifiesEveryFather)
@@ -73,16 +73,16 @@ TEST_F(SgNodeTest, OverrideNotifiesOncePerChange)
 
 TEST_F(SgNodeTest, FlagsStartAsNewNodesExpect)
 {
-    TestShape shape;
-    EXPECT_TRUE(shape.IsSelectable());
-    EXPECT_FALSE(shape.IsTemporary() || shape.IsClone() || shape.IsRoot() || shape.IsHolder());
-    EXPECT_FALSE(shape.IsOveride());
-    EXPECT_FALSE(shape.IsUndoEnabled()) << "no document, no undo";
-    EXPECT_TRUE(shape.GetName().empty());
-    shape.SetClone(true);
-    shape.SetSelectable(false);
-    EXPECT_TRUE(shape.IsClone());
-    EXPECT_FALSE(shape.IsSelectable());
+    SgRef<TestShape> shape = new TestShape;
+    EXPECT_TRUE(shape->IsSelectable());
+    EXPECT_FALSE(shape->IsTemporary() || shape->IsClone() || shape->IsRoot() || shape->IsHolder());
+    EXPECT_FALSE(shape->IsOveride());
+    EXPECT_FALSE(shape->IsUndoEnabled()) << "no document, no undo";
+    EXPECT_TRUE(shape->GetName().empty());
+    shape->SetClone(true);
+    shape->SetSelectable(false);
+    EXPECT_TRUE(shape->IsClone());
+    EXPECT_FALSE(shape->IsSelectable());
 }
 
 TEST_F(SgNodeTest, DestroyedChildLeavesItsGroups)
@@ -91,7 +91,7 @@ TEST_F(SgNodeTest, DestroyedChildLeavesItsGroups)
     auto *child = new TestShape;
     child->AddFather(group.get());
     group->m_children.push_back(child); // listed without a reference of the group's
-    delete child;
+    SgFieldMngr::Destroy(child);
     EXPECT_EQ(group->GetNumChildren(), 0);
 }
 
@@ -109,8 +109,8 @@ TEST_F(SgNodeTest, FindAffectingSearchesEarlierSiblingsThenUpwards)
     EXPECT_EQ(shape->FindAffecting(TestBox::ClassID(), 1), box.get());
     EXPECT_EQ(shape->FindAffecting(TestBox::ClassID(), -1), box.get());
     EXPECT_EQ(shape->FindAffecting(TestShape::ClassID(), 0), shape.get()) << "the node itself comes first";
-    TestShape orphan;
-    EXPECT_EQ(orphan.FindAffecting(TestShape::ClassID(), -1), nullptr);
+    SgRef<TestShape> orphan = new TestShape;
+    EXPECT_EQ(orphan->FindAffecting(TestShape::ClassID(), -1), nullptr);
 }
 
 TEST_F(SgNodeTest, CopyTakesValuesButNoIdentity)
@@ -139,22 +139,22 @@ TEST_F(SgNodeTest, AttributesStoreByTypeAndFallBackToDefaults)
     const int text = manager->AddAttribute("TestNote", 4, "none");
     const int number = manager->AddAttribute("TestWeight", 0, "1.5");
     const int small = manager->AddAttribute("TestSmall", 3, "70000");
-    TestShape shape;
-    EXPECT_EQ(shape.GetNodeAttributeValueAsString(text), "none");
-    EXPECT_EQ(shape.GetNodeAttributeValueAsString(number), "1.500000");
-    EXPECT_EQ(shape.GetNodeAttributeValueAsString(small), "4464");
+    SgRef<TestShape> shape = new TestShape;
+    EXPECT_EQ(shape->GetNodeAttributeValueAsString(text), "none");
+    EXPECT_EQ(shape->GetNodeAttributeValueAsString(number), "1.500000");
+    EXPECT_EQ(shape->GetNodeAttributeValueAsString(small), "4464");
 
-    shape.SetAttribute(text, std::string("short"));
-    shape.SetAttribute(text, std::string("a much longer note than before"));
-    EXPECT_EQ(shape.GetNodeAttributeValueAsString(text), "a much longer note than before");
-    shape.SetAttribute(number, std::string("2.25"));
-    EXPECT_EQ(shape.GetNodeAttributeValueAsString(number), "2.250000");
-    EXPECT_EQ(shape.GetAttributeCount(), 2);
+    shape->SetAttribute(text, std::string("short"));
+    shape->SetAttribute(text, std::string("a much longer note than before"));
+    EXPECT_EQ(shape->GetNodeAttributeValueAsString(text), "a much longer note than before");
+    shape->SetAttribute(number, std::string("2.25"));
+    EXPECT_EQ(shape->GetNodeAttributeValueAsString(number), "2.250000");
+    EXPECT_EQ(shape->GetAttributeCount(), 2);
 
-    shape.RemoveNodeAttribute(text);
-    EXPECT_EQ(shape.GetNodeAttributeValueAsString(text), "none");
-    shape.SetAttribute(manager->GetCount() + 5, std::string("ignored"));
-    EXPECT_EQ(shape.GetAttributeCount(), 1);
+    shape->RemoveNodeAttribute(text);
+    EXPECT_EQ(shape->GetNodeAttributeValueAsString(text), "none");
+    shape->SetAttribute(manager->GetCount() + 5, std::string("ignored"));
+    EXPECT_EQ(shape->GetAttributeCount(), 1);
 }
 
 TEST_F(SgNodeTest, PrintTreeListsChildrenIndented)

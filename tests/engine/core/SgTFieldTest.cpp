@@ -33,12 +33,12 @@ protected:
 
 TEST_F(SgTFieldTest, Vec3ReadByFieldNameWritesWithoutBlanks)
 {
-    TestShape shape;
-    SgField *field = shape.GetFieldAddressByName("TRANSLATION");
+    SgRef<TestShape> shape = new TestShape;
+    SgField *field = shape->GetFieldAddressByName("TRANSLATION");
     ASSERT_NE(field, nullptr);
     std::istringstream in("(1, 2.5, -3)");
     field->ReadFromStream(in, false);
-    EXPECT_EQ(shape.m_translation.Get(false), Vec3(1, 2.5, -3));
+    EXPECT_EQ(shape->m_translation.Get(false), Vec3(1, 2.5, -3));
     std::ostringstream out;
     field->WriteToStream(out);
     EXPECT_EQ(out.str(), "(1,2.5,-3)");
@@ -154,91 +154,91 @@ TEST_F(SgTFieldTest, StringsReadQuotedOrToTheLineEnd)
 TEST_F(SgTFieldTest, SettingTheSameValueRecordsAndNotifiesNothing)
 {
     RecordingDocument document;
-    TestShape shape;
-    shape.SetDocument(&document);
-    shape.m_count = 3;
+    SgRef<TestShape> shape = new TestShape;
+    shape->SetDocument(&document);
+    shape->m_count = 3;
     document.m_records.clear();
-    shape.m_changes = 0;
+    shape->m_changes = 0;
 
-    shape.m_count = 3;
+    shape->m_count = 3;
     EXPECT_EQ(document.m_records.size(), 0u);
-    EXPECT_EQ(shape.m_changes, 0);
+    EXPECT_EQ(shape->m_changes, 0);
 
-    shape.m_count = 4;
+    shape->m_count = 4;
     ASSERT_EQ(document.m_records.size(), 1u);
-    EXPECT_EQ(shape.m_changes, 1);
+    EXPECT_EQ(shape->m_changes, 1);
 
     // Index -2 stores without the no-change test.
     const int same = 4;
-    shape.m_count.SetValuePtr(&same, -2, true, false);
+    shape->m_count.SetValuePtr(&same, -2, true, false);
     EXPECT_EQ(document.m_records.size(), 2u);
-    EXPECT_EQ(shape.m_changes, 2);
+    EXPECT_EQ(shape->m_changes, 2);
 }
 
 TEST_F(SgTFieldTest, UndoRecordRestoresTheOldValueAndRedoTheNew)
 {
     RecordingDocument document;
-    TestShape shape;
-    shape.SetDocument(&document);
-    shape.m_translation = Vec3(1, 2, 3);
+    SgRef<TestShape> shape = new TestShape;
+    shape->SetDocument(&document);
+    shape->m_translation = Vec3(1, 2, 3);
     document.m_records.clear();
-    shape.m_translation = Vec3(4, 5, 6);
+    shape->m_translation = Vec3(4, 5, 6);
     ASSERT_EQ(document.m_records.size(), 1u);
     SgUndoInfo &record = *document.m_records[0];
     document.SetUndoRecording(false);
     record.Undo();
-    EXPECT_EQ(shape.m_translation.Get(false), Vec3(1, 2, 3));
+    EXPECT_EQ(shape->m_translation.Get(false), Vec3(1, 2, 3));
     record.Redo();
-    EXPECT_EQ(shape.m_translation.Get(false), Vec3(4, 5, 6));
+    EXPECT_EQ(shape->m_translation.Get(false), Vec3(4, 5, 6));
 }
 
 TEST_F(SgTFieldTest, NoUndoWithoutARecordingDocument)
 {
     RecordingDocument document;
-    TestShape shape;
-    shape.m_count = 1; // no document yet
-    shape.SetDocument(&document);
-    shape.DisableUndo();
-    shape.m_count = 2;
-    shape.EnableUndo();
+    SgRef<TestShape> shape = new TestShape;
+    shape->m_count = 1; // no document yet
+    shape->SetDocument(&document);
+    shape->DisableUndo();
+    shape->m_count = 2;
+    shape->EnableUndo();
     document.SetUndoRecording(false);
-    shape.m_count = 3;
+    shape->m_count = 3;
     EXPECT_EQ(document.m_records.size(), 0u);
 }
 
 TEST_F(SgTFieldTest, ColourChangeOfAlphaAloneIsAChange)
 {
-    TestShape shape;
-    shape.m_color = Color(1, 0, 0, 1);
-    shape.m_changes = 0;
-    shape.m_color = Color(1, 0, 0, 0.5);
-    EXPECT_EQ(shape.m_changes, 1);
-    EXPECT_FLOAT_EQ(shape.m_color.Get(false).a, 0.5f);
+    SgRef<TestShape> shape = new TestShape;
+    shape->m_color = Color(1, 0, 0, 1);
+    shape->m_changes = 0;
+    shape->m_color = Color(1, 0, 0, 0.5);
+    EXPECT_EQ(shape->m_changes, 1);
+    EXPECT_FLOAT_EQ(shape->m_color.Get(false).a, 0.5f);
 }
 
 TEST_F(SgTFieldTest, QuietAndIgnoredWritesDoNotNotify)
 {
     RecordingDocument document;
-    TestShape shape;
-    shape.SetDocument(&document);
-    shape.m_changes = 0;
+    SgRef<TestShape> shape = new TestShape;
+    shape->SetDocument(&document);
+    shape->m_changes = 0;
     document.m_sceneUpdates = 0;
 
     const int five = 5;
-    shape.m_count.SetValuePtr(&five, -1, false, true);
-    EXPECT_EQ(shape.m_changes, 0);
+    shape->m_count.SetValuePtr(&five, -1, false, true);
+    EXPECT_EQ(shape->m_changes, 0);
     EXPECT_EQ(document.m_sceneUpdates, 2) << "a quiet write still updates the scene manager";
 
-    shape.m_count.SetIgnored(true);
-    shape.m_count = 6;
-    EXPECT_EQ(shape.m_changes, 0);
-    shape.m_count.SetIgnored(false);
-    shape.m_count.SetOutputOnly(true);
-    shape.m_count = 7;
-    EXPECT_EQ(shape.m_changes, 0);
-    shape.m_count.SetOutputOnly(false);
-    shape.m_count = 8;
-    EXPECT_EQ(shape.m_changes, 1);
+    shape->m_count.SetIgnored(true);
+    shape->m_count = 6;
+    EXPECT_EQ(shape->m_changes, 0);
+    shape->m_count.SetIgnored(false);
+    shape->m_count.SetOutputOnly(true);
+    shape->m_count = 7;
+    EXPECT_EQ(shape->m_changes, 0);
+    shape->m_count.SetOutputOnly(false);
+    shape->m_count = 8;
+    EXPECT_EQ(shape->m_changes, 1);
 }
 
 TEST_F(SgTFieldTest, InterpolationFollowsEachTypesRule)
@@ -318,18 +318,18 @@ TEST_F(SgTFieldTest, NodePointerFieldHoldsAReferenceAndAFatherLink)
 
 TEST_F(SgTFieldTest, FunctionReferencesWriteAndReadTheirClassName)
 {
-    TestShape shape;
-    ASSERT_TRUE(ReadField(shape.m_curve, "SinFunc"));
-    ASSERT_NE(shape.m_curve.Get(false).get(), nullptr);
-    EXPECT_STREQ(shape.m_curve.Get(false)->GetClassName(), "SinFunc");
-    EXPECT_EQ(WriteField(shape.m_curve), "SinFunc");
+    SgRef<TestShape> shape = new TestShape;
+    ASSERT_TRUE(ReadField(shape->m_curve, "SinFunc"));
+    ASSERT_NE(shape->m_curve.Get(false).get(), nullptr);
+    EXPECT_STREQ(shape->m_curve.Get(false)->GetClassName(), "SinFunc");
+    EXPECT_EQ(WriteField(shape->m_curve), "SinFunc");
 
-    ASSERT_TRUE(ReadField(shape.m_curve, "NoSuchFunc"));
-    EXPECT_EQ(shape.m_curve.Get(false).get(), nullptr);
-    EXPECT_EQ(WriteField(shape.m_curve), "");
+    ASSERT_TRUE(ReadField(shape->m_curve, "NoSuchFunc"));
+    EXPECT_EQ(shape->m_curve.Get(false).get(), nullptr);
+    EXPECT_EQ(WriteField(shape->m_curve), "");
 
-    ASSERT_TRUE(ReadField(shape.m_curve, "Sin2Func"));
-    EXPECT_EQ(shape.m_curve.Get(false).get(), nullptr) << "a 2-vector function does not fit a number field";
+    ASSERT_TRUE(ReadField(shape->m_curve, "Sin2Func"));
+    EXPECT_EQ(shape->m_curve.Get(false).get(), nullptr) << "a 2-vector function does not fit a number field";
 }
 
 TEST_F(SgTFieldTest, FieldClassesAreFoundByTheirNames)

@@ -41,19 +41,22 @@ class VecFieldTestNode : public SgNode {
     SgVFNodePtr m_refs;
     SgVFR1FuncRef m_curves;
     int m_changes = 0;
+
+protected:
+    ~VecFieldTestNode() override = default;
 };
 SG_CLASS_SOURCE(VecFieldTestNode, SgNode, SgFieldMngr, "VecFieldTestNode")
 
 // A node in a document that records undo.
 struct RecordedNode {
-    RecordedNode() { node.SetDocument(&doc); }
+    RecordedNode() { node->SetDocument(&doc); }
     void Forget()
     {
         doc.m_records.clear();
-        node.m_changes = 0;
+        node->m_changes = 0;
     }
     RecordingDocument doc;
-    VecFieldTestNode node;
+    SgRef<VecFieldTestNode> node = new VecFieldTestNode;
 };
 
 // An upstream module exposing an int array of its own.
@@ -154,14 +157,14 @@ TEST_F(SgVecFieldTest, MalformedTextFailsAndKeepsTheField)
     for (const Case &c : cases) {
         RecordedNode r;
         const int start[] = {4, 5};
-        r.node.m_indices.SetVals(2, start);
+        r.node->m_indices.SetVals(2, start);
         r.Forget();
         std::istringstream in(c.text);
-        r.node.m_indices.ReadFromStream(in, true);
+        r.node->m_indices.ReadFromStream(in, true);
         EXPECT_TRUE(in.fail()) << c.why << ": the failure shows in the stream";
-        EXPECT_EQ(r.node.m_indices.GetValues(), (std::vector<int>{4, 5})) << c.why;
+        EXPECT_EQ(r.node->m_indices.GetValues(), (std::vector<int>{4, 5})) << c.why;
         EXPECT_EQ(r.doc.m_records.size(), 0u) << c.why;
-        EXPECT_EQ(r.node.m_changes, 0) << c.why;
+        EXPECT_EQ(r.node->m_changes, 0) << c.why;
     }
 }
 
@@ -235,10 +238,9 @@ TEST_F(SgVecFieldTest, TextThatCannotReadBackIsRefusedBeforeAnythingIsWritten)
     EXPECT_THROW(names.WriteToStream(out, 0, -1), SgError);
     EXPECT_EQ(out.str(), "");
 
-    TestShape shape;
-    shape.AddRef(); // the stack owns it
+    SgRef<TestShape> shape = new TestShape;
     SgVFNodePtr refs;
-    refs.AddVal1(NodePtr(&shape));
+    refs.AddVal1(NodePtr(shape.get()));
     EXPECT_THROW(refs.WriteToStream(out, 0, -1), SgError) << "node elements have no text";
     EXPECT_EQ(out.str(), "");
     refs.RemoveAll();
@@ -247,8 +249,7 @@ TEST_F(SgVecFieldTest, TextThatCannotReadBackIsRefusedBeforeAnythingIsWritten)
 
 TEST_F(SgVecFieldTest, NodePointerArraysReadOnlyEmptyLists)
 {
-    TestShape shape;
-    shape.AddRef(); // the stack owns it
+    SgRef<TestShape> shape = new TestShape;
     struct Case {
         const char *text;
         bool ok;
@@ -260,7 +261,7 @@ TEST_F(SgVecFieldTest, NodePointerArraysReadOnlyEmptyLists)
         {"[", false},
     };
     for (const Case &c : cases) {
-        SgVFNodePtr refs(NodePtr(&shape), nullptr);
+        SgVFNodePtr refs(NodePtr(shape.get()), nullptr);
         std::istringstream in(c.text);
         refs.ReadFromStream(in, false);
         EXPECT_EQ(!in.fail(), c.ok) << c.text;
@@ -326,25 +327,25 @@ TEST_F(SgVecFieldTest, UndoOfAReadRestoresTheOldArray)
 {
     RecordedNode r;
     const int old[] = {9, 8};
-    r.node.m_indices.SetVals(2, old);
+    r.node->m_indices.SetVals(2, old);
     r.Forget();
 
     std::istringstream in("[1,2,3]");
-    r.node.m_indices.ReadFromStream(in, true);
-    EXPECT_EQ(r.node.m_indices.GetValues(), (std::vector<int>{1, 2, 3}));
+    r.node->m_indices.ReadFromStream(in, true);
+    EXPECT_EQ(r.node->m_indices.GetValues(), (std::vector<int>{1, 2, 3}));
     ASSERT_EQ(r.doc.m_records.size(), 1u) << "one record for the whole read";
-    EXPECT_EQ(r.node.m_changes, 1) << "one notice for the whole read";
+    EXPECT_EQ(r.node->m_changes, 1) << "one notice for the whole read";
 
     r.doc.m_records[0]->Undo();
-    EXPECT_EQ(r.node.m_indices.GetValues(), (std::vector<int>{9, 8}));
+    EXPECT_EQ(r.node->m_indices.GetValues(), (std::vector<int>{9, 8}));
     r.doc.m_records[0]->Redo();
-    EXPECT_EQ(r.node.m_indices.GetValues(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(r.node->m_indices.GetValues(), (std::vector<int>{1, 2, 3}));
 
     r.Forget();
     std::istringstream quiet("[4]");
-    r.node.m_indices.ReadFromStream(quiet, false);
+    r.node->m_indices.ReadFromStream(quiet, false);
     EXPECT_EQ(r.doc.m_records.size(), 0u) << "a read without undo records nothing";
-    EXPECT_EQ(r.node.m_changes, 1);
+    EXPECT_EQ(r.node->m_changes, 1);
 }
 
 TEST_F(SgVecFieldTest, EachEditIsOneRecordOneNoticeAndOneInvalidation)
@@ -386,31 +387,31 @@ TEST_F(SgVecFieldTest, EachEditIsOneRecordOneNoticeAndOneInvalidation)
     for (const Case &c : cases) {
         RecordedNode r;
         const int start[] = {0, 1, 2, 3, 4};
-        r.node.m_indices.SetVals(5, start);
+        r.node->m_indices.SetVals(5, start);
         Probe probe;
-        static_cast<DxOutBase &>(r.node.m_indices).Connect(probe.m_input);
+        static_cast<DxOutBase &>(r.node->m_indices).Connect(probe.m_input);
         probe.m_input.GetData(); // a read validates the field's output
-        const std::vector<int> before = r.node.m_indices.GetValues();
+        const std::vector<int> before = r.node->m_indices.GetValues();
         r.Forget();
 
-        c.edit(r.node.m_indices);
+        c.edit(r.node->m_indices);
 
-        EXPECT_EQ(r.node.m_indices.GetCount(), c.count) << c.name;
+        EXPECT_EQ(r.node->m_indices.GetCount(), c.count) << c.name;
         if (!c.after.empty()) {
-            EXPECT_EQ(r.node.m_indices.GetValues(), c.after) << c.name;
+            EXPECT_EQ(r.node->m_indices.GetValues(), c.after) << c.name;
         }
         ASSERT_EQ(r.doc.m_records.size(), 1u) << c.name << " makes one undo record";
-        EXPECT_EQ(r.node.m_changes, 1) << c.name << " sends one notice";
+        EXPECT_EQ(r.node->m_changes, 1) << c.name << " sends one notice";
         EXPECT_EQ(probe.m_pushes, 1) << c.name << " invalidates downstream once";
         r.doc.m_records[0]->Undo();
-        EXPECT_EQ(r.node.m_indices.GetValues(), before) << "undo of " << c.name;
+        EXPECT_EQ(r.node->m_indices.GetValues(), before) << "undo of " << c.name;
     }
 }
 
 TEST_F(SgVecFieldTest, QuietEditsNeitherRecordNorNotify)
 {
     RecordedNode r;
-    SgVFInt &f = r.node.m_indices;
+    SgVFInt &f = r.node->m_indices;
     f.AddVal1(1);
     f.SetSize(4);
     f.SetCount(2);
@@ -419,7 +420,7 @@ TEST_F(SgVecFieldTest, QuietEditsNeitherRecordNorNotify)
     f.SetValuePtr(&v, 3, false, true);
     EXPECT_EQ(f.GetValues(), (std::vector<int>{5, 0, 0, 5}));
     EXPECT_EQ(r.doc.m_records.size(), 0u);
-    EXPECT_EQ(r.node.m_changes, 0);
+    EXPECT_EQ(r.node->m_changes, 0);
 }
 
 TEST_F(SgVecFieldTest, BadIndicesAreRefusedWithoutAnyChange)
@@ -456,12 +457,12 @@ TEST_F(SgVecFieldTest, BadIndicesAreRefusedWithoutAnyChange)
     for (const Case &c : cases) {
         RecordedNode r;
         const int start[] = {1, 2, 3};
-        r.node.m_indices.SetVals(3, start);
+        r.node->m_indices.SetVals(3, start);
         r.Forget();
-        EXPECT_THROW(c.edit(r.node.m_indices), SgInvalidArgument) << c.name;
-        EXPECT_EQ(r.node.m_indices.GetValues(), (std::vector<int>{1, 2, 3})) << c.name;
+        EXPECT_THROW(c.edit(r.node->m_indices), SgInvalidArgument) << c.name;
+        EXPECT_EQ(r.node->m_indices.GetValues(), (std::vector<int>{1, 2, 3})) << c.name;
         EXPECT_EQ(r.doc.m_records.size(), 0u) << c.name;
-        EXPECT_EQ(r.node.m_changes, 0) << c.name;
+        EXPECT_EQ(r.node->m_changes, 0) << c.name;
     }
 
     SgVFInt four;
@@ -497,52 +498,50 @@ TEST_F(SgVecFieldTest, StoresPastTheEndGrowWithDefaults)
 
 TEST_F(SgVecFieldTest, NodeElementsHoldReferencesAndFathers)
 {
-    TestShape shape;
-    shape.AddRef(); // the stack owns it
+    SgRef<TestShape> shape = new TestShape;
     auto fathersFrom = [&](const SgNode *holder) {
-        const auto &fathers = shape.GetFatherList();
+        const auto &fathers = shape->GetFatherList();
         return std::count(fathers.begin(), fathers.end(), holder);
     };
     {
-        VecFieldTestNode holder;
-        holder.m_refs.AddVal(NodePtr(&shape));
-        holder.m_refs.AddVal(NodePtr(&shape));
-        EXPECT_EQ(shape.GetRefCount(), 3) << "one reference per element";
-        EXPECT_EQ(fathersFrom(&holder), 2);
+        SgRef<VecFieldTestNode> holder = new VecFieldTestNode;
+        holder->m_refs.AddVal(NodePtr(shape.get()));
+        holder->m_refs.AddVal(NodePtr(shape.get()));
+        EXPECT_EQ(shape->GetRefCount(), 3) << "one reference per element";
+        EXPECT_EQ(fathersFrom(holder.get()), 2);
 
-        holder.m_refs.Delete(0);
-        EXPECT_EQ(shape.GetRefCount(), 2);
-        EXPECT_EQ(fathersFrom(&holder), 1);
+        holder->m_refs.Delete(0);
+        EXPECT_EQ(shape->GetRefCount(), 2);
+        EXPECT_EQ(fathersFrom(holder.get()), 1);
 
-        holder.m_refs.AddVal(NodePtr(&shape));
-        holder.m_refs.RemoveAll();
-        EXPECT_EQ(shape.GetRefCount(), 1) << "emptying releases every element";
-        EXPECT_TRUE(shape.GetFatherList().empty());
+        holder->m_refs.AddVal(NodePtr(shape.get()));
+        holder->m_refs.RemoveAll();
+        EXPECT_EQ(shape->GetRefCount(), 1) << "emptying releases every element";
+        EXPECT_TRUE(shape->GetFatherList().empty());
 
-        holder.m_refs.AddVal(NodePtr(&shape));
+        holder->m_refs.AddVal(NodePtr(shape.get()));
     }
-    EXPECT_EQ(shape.GetRefCount(), 1) << "a destroyed field releases its elements";
-    EXPECT_TRUE(shape.GetFatherList().empty()) << "and leaves no father behind";
+    EXPECT_EQ(shape->GetRefCount(), 1) << "a destroyed field releases its elements";
+    EXPECT_TRUE(shape->GetFatherList().empty()) << "and leaves no father behind";
 }
 
 TEST_F(SgVecFieldTest, UndoOfANodeArrayRestoresFathers)
 {
-    TestShape shape;
-    shape.AddRef(); // the stack owns it
+    SgRef<TestShape> shape = new TestShape;
     {
         RecordedNode r;
-        r.node.m_refs.AddVal(NodePtr(&shape));
+        r.node->m_refs.AddVal(NodePtr(shape.get()));
         r.Forget();
-        r.node.m_refs.RemoveAll();
-        EXPECT_TRUE(shape.GetFatherList().empty());
+        r.node->m_refs.RemoveAll();
+        EXPECT_TRUE(shape->GetFatherList().empty());
         ASSERT_EQ(r.doc.m_records.size(), 1u);
         r.doc.m_records[0]->Undo();
-        ASSERT_EQ(r.node.m_refs.GetCount(), 1);
-        EXPECT_EQ(r.node.m_refs.GetValue(0).get(), &shape);
-        EXPECT_EQ(shape.GetFatherList(), std::vector<SgNode *>{&r.node});
+        ASSERT_EQ(r.node->m_refs.GetCount(), 1);
+        EXPECT_EQ(r.node->m_refs.GetValue(0).get(), shape.get());
+        EXPECT_EQ(shape->GetFatherList(), std::vector<SgNode *>{r.node.get()});
     }
-    EXPECT_EQ(shape.GetRefCount(), 1) << "neither the field nor the records keep a reference";
-    EXPECT_TRUE(shape.GetFatherList().empty());
+    EXPECT_EQ(shape->GetRefCount(), 1) << "neither the field nor the records keep a reference";
+    EXPECT_TRUE(shape->GetFatherList().empty());
 }
 
 TEST_F(SgVecFieldTest, CompareNeedsEqualCountsAndElements)
@@ -590,51 +589,51 @@ TEST_F(SgVecFieldTest, ADrivenArrayTakesTheSourceValuesQuietly)
     RecordedNode r;
     ArraySource source;
     source.m_values = {5, 6, 7, 8, 9};
-    DxOutBase &first = r.node.m_indices;
-    EXPECT_TRUE(r.node.IsConnected()) << "creating the module marks the container";
-    r.node.SetConnected(false);
-    DxOutBase &second = r.node.m_indices;
+    DxOutBase &first = r.node->m_indices;
+    EXPECT_TRUE(r.node->IsConnected()) << "creating the module marks the container";
+    r.node->SetConnected(false);
+    DxOutBase &second = r.node->m_indices;
     EXPECT_EQ(&first, &second) << "one module per field";
-    EXPECT_FALSE(r.node.IsConnected()) << "only the creation marks the container";
+    EXPECT_FALSE(r.node->IsConnected()) << "only the creation marks the container";
 
-    source.m_output.Connect(static_cast<DxInBase &>(r.node.m_indices));
-    EXPECT_EQ(r.node.m_indices.GetModuleSource(), &source.m_output);
+    source.m_output.Connect(static_cast<DxInBase &>(r.node->m_indices));
+    EXPECT_EQ(r.node->m_indices.GetModuleSource(), &source.m_output);
     r.Forget();
-    EXPECT_EQ(r.node.m_indices[4], 9);
-    EXPECT_EQ(r.node.m_indices.GetCount(), 5);
-    EXPECT_EQ(Written(r.node.m_indices), "[5 , 6 , 7 , 8 , 9]");
+    EXPECT_EQ(r.node->m_indices[4], 9);
+    EXPECT_EQ(r.node->m_indices.GetCount(), 5);
+    EXPECT_EQ(Written(r.node->m_indices), "[5 , 6 , 7 , 8 , 9]");
     EXPECT_EQ(r.doc.m_records.size(), 0u) << "evaluation records nothing";
-    EXPECT_EQ(r.node.m_changes, 0) << "and sends no notice";
+    EXPECT_EQ(r.node->m_changes, 0) << "and sends no notice";
 
     source.m_values = {1};
-    EXPECT_EQ(r.node.m_indices.GetValue(0, false), 5) << "without evaluation nothing is pulled";
-    EXPECT_EQ(r.node.m_indices.GetValues(), std::vector<int>{1});
+    EXPECT_EQ(r.node->m_indices.GetValue(0, false), 5) << "without evaluation nothing is pulled";
+    EXPECT_EQ(r.node->m_indices.GetValues(), std::vector<int>{1});
 }
 
 TEST_F(SgVecFieldTest, ArrayDrivenByASingleValueBecomesOneElement)
 {
-    VecFieldTestNode node;
+    SgRef<VecFieldTestNode> node = new VecFieldTestNode;
     const int start[] = {1, 2, 3};
-    node.m_indices.SetVals(3, start);
+    node->m_indices.SetVals(3, start);
     SgFInt source;
     source = 42;
-    static_cast<DxOutBase &>(source).Connect(static_cast<DxInBase &>(node.m_indices));
-    EXPECT_EQ(node.m_indices.GetValues(), std::vector<int>{42});
+    static_cast<DxOutBase &>(source).Connect(static_cast<DxInBase &>(node->m_indices));
+    EXPECT_EQ(node->m_indices.GetValues(), std::vector<int>{42});
     source = 43;
-    EXPECT_EQ(node.m_indices.GetValues(), std::vector<int>{43}) << "a change upstream is pulled again";
+    EXPECT_EQ(node->m_indices.GetValues(), std::vector<int>{43}) << "a change upstream is pulled again";
 }
 
 TEST_F(SgVecFieldTest, CopyTakesWholeArraysWhateverTheirLength)
 {
-    VecFieldTestNode node;
+    SgRef<VecFieldTestNode> node = new VecFieldTestNode;
     const int one[] = {7};
-    node.m_indices.SetVals(1, one);
+    node->m_indices.SetVals(1, one);
     const Vec3 three[] = {Vec3(1, 0, 0), Vec3(0, 1, 0), Vec3(0, 0, 1)};
-    node.m_points.SetVals(3, three);
-    SgRef<SgNode> copy = node.Copy();
+    node->m_points.SetVals(3, three);
+    SgRef<SgNode> copy = node->Copy();
     auto *typed = dynamic_cast<VecFieldTestNode *>(copy.get());
     ASSERT_NE(typed, nullptr);
     EXPECT_EQ(typed->m_indices.GetValues(), std::vector<int>{7});
-    EXPECT_EQ(typed->m_points.GetValues(), node.m_points.GetValues());
+    EXPECT_EQ(typed->m_points.GetValues(), node->m_points.GetValues());
     EXPECT_EQ(typed->m_colors.GetCount(), 0);
 }

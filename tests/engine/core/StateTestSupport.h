@@ -47,6 +47,9 @@ class StateTestNode : public SgNode {
     }
 
     std::function<void(SgAction *, StateTestNode *)> m_visit;
+
+protected:
+    ~StateTestNode() override = default;
 };
 
 // Starts the engine and registers the classes above once.

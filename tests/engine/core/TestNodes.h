@@ -29,6 +29,9 @@ class TestShape : public SgNode {
     SgFStr m_label;
     SgFR1FuncRef m_curve;
     int m_changes = 0;
+
+protected:
+    ~TestShape() override = default;
 };
 
 // Declares two fields of its own on top of TestShape's.
@@ -38,17 +41,22 @@ class TestBox : public TestShape {
 
     SgFDouble m_width;
     SgFDouble m_depth;
+
+protected:
+    ~TestBox() override = default;
 };
 
 // Declares no field of its own.
 class TestMarker : public TestShape {
     SG_CLASS_HEADER(TestMarker, SgFieldMngr)
+
+protected:
+    ~TestMarker() override = default;
 };
 
 // A minimal group: an ordered child list with the fathers links kept.
 class TestGroup : public SgNode {
     SG_CLASS_HEADER(TestGroup, SgFieldMngr)
-    ~TestGroup() override;
 
     bool IsGroup() const override { return true; }
     int GetNumChildren() const override { return static_cast<int>(m_children.size()); }
@@ -57,6 +65,9 @@ class TestGroup : public SgNode {
     void AddChild(SgNode *child);
 
     std::vector<SgNode *> m_children;
+
+protected:
+    ~TestGroup() override;
 };
 
 // Keeps the undo records and counts the scene-manager updates it is given.

@@ -23,6 +23,8 @@ namespace {
 class DyingShape : public TestShape {
 public:
     explicit DyingShape(bool *destroyed) : m_destroyed(destroyed) {}
+
+protected:
     ~DyingShape() override { *m_destroyed = true; }
 
 private:

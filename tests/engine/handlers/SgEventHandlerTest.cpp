@@ -42,6 +42,9 @@ public:
     int OnKeyUp(SgHandleEventAction *) override { return Note("KeyUp"); }
     int OnKeyDown(SgHandleEventAction *) override { return Note("KeyDown"); }
     int OnTimer(SgHandleEventAction *) override { return Note("Timer"); }
+
+protected:
+    ~RecordingHandler() override = default;
 };
 
 // Stands in for the event action: the reader below takes the message from it.
@@ -83,10 +86,10 @@ TEST(SgEventHandlerTest, EachMessageReachesItsVirtualAndOthersReachNone)
     };
     MessageReaderScope scope(&ReadFakeMessage);
     for (const Case &c : cases) {
-        RecordingHandler handler;
+        SgRef<RecordingHandler> handler = new RecordingHandler;
         FakeEvent event{c.message};
-        const int answer = handler.HandleFunc(AsAction(event));
-        EXPECT_EQ(handler.called, c.called) << "message " << c.message;
+        const int answer = handler->HandleFunc(AsAction(event));
+        EXPECT_EQ(handler->called, c.called) << "message " << c.message;
         EXPECT_EQ(answer, *c.called ? 7 : 0) << "message " << c.message << " should answer what its virtual answers";
     }
 }
@@ -94,10 +97,10 @@ TEST(SgEventHandlerTest, EachMessageReachesItsVirtualAndOthersReachNone)
 TEST(SgEventHandlerTest, WithoutAMessageReaderNothingIsHandled)
 {
     MessageReaderScope scope(nullptr);
-    RecordingHandler handler;
+    SgRef<RecordingHandler> handler = new RecordingHandler;
     FakeEvent event{513};
-    EXPECT_EQ(handler.HandleFunc(AsAction(event)), 0);
-    EXPECT_EQ(handler.called, "");
+    EXPECT_EQ(handler->HandleFunc(AsAction(event)), 0);
+    EXPECT_EQ(handler->called, "");
 }
 
 int CountingCallback(SgHandleEventAction *, void *data)
@@ -108,14 +111,14 @@ int CountingCallback(SgHandleEventAction *, void *data)
 TEST(SgEventHandlerTest, UserHandlerSeesEveryEvent)
 {
     MessageReaderScope scope(&ReadFakeMessage);
-    SgUserHandler handler;
+    SgRef<SgUserHandler> handler = new SgUserHandler;
     FakeEvent middle{519};
-    EXPECT_EQ(handler.HandleFunc(AsAction(middle)), 0) << "without a callback nothing is handled";
+    EXPECT_EQ(handler->HandleFunc(AsAction(middle)), 0) << "without a callback nothing is handled";
     int calls = 0;
-    handler.SetUserFunc(&CountingCallback, &calls);
-    EXPECT_EQ(handler.HandleFunc(AsAction(middle)), 1) << "the middle button should reach the callback";
+    handler->SetUserFunc(&CountingCallback, &calls);
+    EXPECT_EQ(handler->HandleFunc(AsAction(middle)), 1) << "the middle button should reach the callback";
     FakeEvent wheel{522};
-    EXPECT_EQ(handler.HandleFunc(AsAction(wheel)), 2);
+    EXPECT_EQ(handler->HandleFunc(AsAction(wheel)), 2);
 }
 
 TEST(SgEventHandlerTest, HandlerKeepsItsOwnDocumentAndRecordsNoUndo)
@@ -142,50 +145,50 @@ protected:
 
 TEST_F(SgToolTest, StartAndFinishMoveBetweenIdleAndRunning)
 {
-    SgTool tool;
-    EXPECT_FALSE(tool.IsStarted());
-    tool.Start(nullptr, nullptr);
-    EXPECT_TRUE(tool.IsStarted());
+    SgRef<SgTool> tool = new SgTool;
+    EXPECT_FALSE(tool->IsStarted());
+    tool->Start(nullptr, nullptr);
+    EXPECT_TRUE(tool->IsStarted());
     EXPECT_TRUE(SgTool::IsToolActive());
 
     const Plane moved(Vec3(1, 0, 0), 4.0);
-    tool.SetPlane(moved);
-    EXPECT_EQ(tool.GetPlane(), moved);
-    EXPECT_EQ(tool.GetBasePlane(), Plane(Vec3(0, 0, 1), 0.0)) << "a running tool keeps its base plane";
-    tool.Start(nullptr, nullptr);
-    EXPECT_EQ(tool.GetPlane(), moved) << "a second Start on a running tool should change nothing";
+    tool->SetPlane(moved);
+    EXPECT_EQ(tool->GetPlane(), moved);
+    EXPECT_EQ(tool->GetBasePlane(), Plane(Vec3(0, 0, 1), 0.0)) << "a running tool keeps its base plane";
+    tool->Start(nullptr, nullptr);
+    EXPECT_EQ(tool->GetPlane(), moved) << "a second Start on a running tool should change nothing";
 
-    tool.Finish(nullptr);
-    EXPECT_FALSE(tool.IsStarted());
+    tool->Finish(nullptr);
+    EXPECT_FALSE(tool->IsStarted());
     EXPECT_FALSE(SgTool::IsToolActive());
-    EXPECT_EQ(tool.GetPlane(), tool.GetBasePlane()) << "Finish should reset the work plane";
-    tool.SetPlane(moved);
-    EXPECT_EQ(tool.GetBasePlane(), moved) << "an idle tool takes a new plane as its base plane";
+    EXPECT_EQ(tool->GetPlane(), tool->GetBasePlane()) << "Finish should reset the work plane";
+    tool->SetPlane(moved);
+    EXPECT_EQ(tool->GetBasePlane(), moved) << "an idle tool takes a new plane as its base plane";
 }
 
 TEST_F(SgToolTest, ToolActiveFlagIsOnePerModule)
 {
-    SgTool first;
-    SgTool second;
-    first.Start(nullptr, nullptr);
-    second.Start(nullptr, nullptr);
-    first.Finish(nullptr);
+    SgRef<SgTool> first = new SgTool;
+    SgRef<SgTool> second = new SgTool;
+    first->Start(nullptr, nullptr);
+    second->Start(nullptr, nullptr);
+    first->Finish(nullptr);
     EXPECT_FALSE(SgTool::IsToolActive()) << "the first Finish clears the one flag while the second tool runs";
-    EXPECT_TRUE(second.IsStarted());
+    EXPECT_TRUE(second->IsStarted());
 }
 
 TEST_F(SgToolTest, RubberToolFinishOnAnIdleToolChangesNothing)
 {
-    SgRubberTool tool;
+    SgRef<SgRubberTool> tool = new SgRubberTool;
     SgTool::SetToolActive(true);
-    tool.Finish(nullptr);
+    tool->Finish(nullptr);
     EXPECT_TRUE(SgTool::IsToolActive()) << "an idle rubber tool's Finish should not touch the flag";
-    EXPECT_EQ(tool.GetPlane(), Plane(Vec3(0, 0, 1), 0.0)) << "rubber tools work on the XY plane";
+    EXPECT_EQ(tool->GetPlane(), Plane(Vec3(0, 0, 1), 0.0)) << "rubber tools work on the XY plane";
 }
 
 TEST_F(SgToolTest, WorkPlaneIntersectionAndViewAngle)
 {
-    SgTool tool;
+    SgRef<SgTool> tool = new SgTool;
     struct Case {
         const char *name;
         Vec3 start, end;
@@ -198,12 +201,12 @@ TEST_F(SgToolTest, WorkPlaneIntersectionAndViewAngle)
         {"parallel to the plane", {0, 0, 1}, {1, 0, 1}, {0, 0, 0}, 90.0},
     };
     for (const Case &c : cases) {
-        const Vec3 p = tool.IntersectWorkPlane(c.start, c.end);
+        const Vec3 p = tool->IntersectWorkPlane(c.start, c.end);
         EXPECT_NEAR((p - c.point).Length(), 0.0, 1e-12) << c.name;
-        EXPECT_NEAR(tool.ViewAngle(c.start, c.end), c.angle, 1e-9) << c.name;
+        EXPECT_NEAR(tool->ViewAngle(c.start, c.end), c.angle, 1e-9) << c.name;
     }
     // A ray shorter than the limit is used as it is, not normalised.
-    EXPECT_NEAR(tool.ViewAngle(Vec3(0, 0, 0), Vec3(0, 0, 5e-6)), std::acos(5e-6) * 180.0 / std::numbers::pi, 1e-9);
+    EXPECT_NEAR(tool->ViewAngle(Vec3(0, 0, 0), Vec3(0, 0, 5e-6)), std::acos(5e-6) * 180.0 / std::numbers::pi, 1e-9);
 }
 
 TEST_F(SgToolTest, RandomMaterialIsTheSameWithinOneSecond)

@@ -30,6 +30,9 @@ public:
         SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
         return object ? object->GetName() : std::string("?");
     }
+
+protected:
+    ~NotingHandler() override = default;
 };
 
 class SgSelectionHandlerTest : public ::testing::Test {

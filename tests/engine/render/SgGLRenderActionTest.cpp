@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgLayers.h"
+#include "engine/viewer/BmpUtils.h"
 #include "platform/SgError.h"
 #include "tests/engine/render/RenderFrameFixture.h"
 
@@ -241,6 +244,43 @@ TEST_F(RenderActionTest, AViewerlessActionWithoutViewportIsRefused)
 {
     SgGLRenderAction action(nullptr);
     EXPECT_THROW(action.Apply(m_view.get()), SgInvalidArgument);
+}
+
+// A background image of one colour whose zoom the frame chooses: each
+// viewport keeps the zoom of its own last frame for a background of style 0,
+// so a viewer that stretched its background does not stretch another's.
+TEST_F(RenderActionTest, BackgroundZoomBelongsToItsViewport)
+{
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "fennix_render_bg_zoom.bmp";
+    BmpImage image;
+    image.header.width = 16;
+    image.header.height = 8;
+    for (int i = 0; i < 16 * 8; ++i)
+        image.pixels.insert(image.pixels.end(), {0, 200, 0, 255});
+    {
+        std::ofstream out(file, std::ios::binary);
+        BmpUtils::WriteBmp(image, out);
+    }
+    SgBackground *background = m_viewport.GetBackground();
+    background->m_imageFile.Set(file.string());
+    background->m_style.Set(2); // stretched over the window
+    ASSERT_TRUE(Render());
+    EXPECT_FLOAT_EQ(m_viewport.GetBGZoomX(), kSize / 16.0f);
+    EXPECT_FLOAT_EQ(m_viewport.GetBGZoomY(), kSize / 8.0f);
+
+    SgViewport other;
+    other.SetNodara(m_view.get());
+    other.SetCamera(m_camera);
+    other.SetBackground(background);
+    other.SetCameraTransform(m_viewport.GetCameraTransform());
+    other.SetSize(0, 0, kSize, kSize);
+    background->m_style.Set(0); // keeps the viewport's previous zoom
+    SgGLRenderAction action(&other);
+    ASSERT_TRUE(Render(action));
+    EXPECT_FLOAT_EQ(other.GetBGZoomX(), 1.0f) << "a viewport's first frame draws its background unzoomed";
+    EXPECT_FLOAT_EQ(other.GetBGZoomY(), 1.0f);
+    EXPECT_FLOAT_EQ(m_viewport.GetBGZoomX(), kSize / 16.0f) << "the first viewport's zoom is its own";
+    std::filesystem::remove(file);
 }
 
 class PickTest : public RenderFrameFixture {

@@ -39,6 +39,9 @@ public:
     std::string m_name;
     int m_answer;
     SgEvent m_lastEvent;
+
+protected:
+    ~RecordingHandler() override = default;
 };
 
 std::string Join(const std::vector<std::string> &log)
@@ -93,8 +96,8 @@ TEST_F(EventDispatchTest, ToolFirstThenHandlersThenPostponedAfterTheirSeparator)
     inner->AddChild(Handler("B"));
     m_scene->AddChild(inner);
     m_scene->AddChild(Handler("C"));
-    RecordingHandler tool(m_log, "tool");
-    m_viewer->GetEventAction()->SetTool(&tool);
+    SgRef<RecordingHandler> tool = new RecordingHandler(m_log, "tool");
+    m_viewer->GetEventAction()->SetTool(tool.get());
 
     Click();
     EXPECT_EQ(Join(m_log), "tool A B C P1 P2");
@@ -138,8 +141,8 @@ TEST_F(EventDispatchTest, ConsumedEventReachesNobodyAfter)
             m_scene->DeleteChild(m_scene->GetChild(0));
         m_scene->AddChild(Handler("P", 0, true));
         m_scene->AddChild(Handler("A", c.firstAnswer));
-        RecordingHandler tool(m_log, "tool", c.toolAnswer);
-        m_viewer->GetEventAction()->SetTool(&tool);
+        SgRef<RecordingHandler> tool = new RecordingHandler(m_log, "tool", c.toolAnswer);
+        m_viewer->GetEventAction()->SetTool(tool.get());
         Click();
         m_viewer->GetEventAction()->SetTool(nullptr);
         EXPECT_EQ(Join(m_log), c.expected) << c.name;
@@ -152,9 +155,9 @@ TEST_F(EventDispatchTest, DisabledToolAndHandlersAreSkipped)
     a->Deactivate();
     m_scene->AddChild(a);
     m_scene->AddChild(Handler("B"));
-    RecordingHandler tool(m_log, "tool", 1);
-    tool.Deactivate();
-    m_viewer->GetEventAction()->SetTool(&tool);
+    SgRef<RecordingHandler> tool = new RecordingHandler(m_log, "tool", 1);
+    tool->Deactivate();
+    m_viewer->GetEventAction()->SetTool(tool.get());
     Click();
     m_viewer->GetEventAction()->SetTool(nullptr);
     EXPECT_EQ(Join(m_log), "B");
@@ -195,6 +198,9 @@ public:
     SgRayPickAction *first = nullptr;
     SgRayPickAction *again = nullptr;
     SgRayPickAction *other = nullptr;
+
+protected:
+    ~PickingHandler() override = default;
 };
 
 TEST_F(EventDispatchTest, PickIsMadeOncePerEventAndSize)

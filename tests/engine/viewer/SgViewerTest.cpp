@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <fstream>
 #include <string>
 

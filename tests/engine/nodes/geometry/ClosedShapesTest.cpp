@@ -144,8 +144,9 @@ TEST_P(ClosedShapesTest, BoundsASolid)
     ASSERT_NE(mesh, nullptr) << c.name << " built nothing";
     const MeshCheck check = CheckMesh(*mesh);
     EXPECT_TRUE(check.IsSolid()) << c.name << ": " << check.Describe();
-    if (c.volume > 0.0)
+    if (c.volume > 0.0) {
         EXPECT_NEAR(check.volume, c.volume, c.volume * c.volumeTolerance) << c.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryClosedShape, ClosedShapesTest, ::testing::ValuesIn(ClosedShapes()),

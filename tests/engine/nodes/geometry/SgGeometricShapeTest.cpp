@@ -27,8 +27,10 @@ namespace {
 class CountedMesh : public SgFaceSet {
 public:
     CountedMesh() { ++s_live; }
-    ~CountedMesh() override { --s_live; }
     static int s_live;
+
+protected:
+    ~CountedMesh() override { --s_live; }
 };
 int CountedMesh::s_live = 0;
 
@@ -59,6 +61,9 @@ class ProbeShape : public SgGeometricShape {
     int m_builds = 0;
     float m_seenCrease = -1.0f;
     bool m_failHalfWay = false;
+
+protected:
+    ~ProbeShape() override = default;
 };
 SG_CLASS_SOURCE(ProbeShape, SgGeometricShape, SgFieldMngr, "ProbeShape")
 
@@ -68,6 +73,9 @@ class CreaseNode : public SgNode {
     CreaseNode() { AddField(m_angle, "angle", 0.5f); }
     void DoAction(SgAction *action) override { CreaseAngleElement::Set(action->GetState(), this, m_angle.Get()); }
     SgFFloat m_angle;
+
+protected:
+    ~CreaseNode() override = default;
 };
 SG_CLASS_SOURCE(CreaseNode, SgNode, SgFieldMngr, "CreaseNode")
 
@@ -92,6 +100,9 @@ class EnclosingCacheNode : public SgNode {
     }
     SgRef<SgNode> m_child;
     SgBooleanCache m_cache;
+
+protected:
+    ~EnclosingCacheNode() override = default;
 };
 SG_CLASS_SOURCE(EnclosingCacheNode, SgNode, SgFieldMngr, "EnclosingCacheNode")
 
@@ -104,6 +115,9 @@ class ReplacingModifier : public SgModifier {
         return new SgFaceSet;
     }
     std::vector<SgShape *> m_inputs;
+
+protected:
+    ~ReplacingModifier() override = default;
 };
 SG_CLASS_SOURCE(ReplacingModifier, SgModifier, SgFieldMngr, "ReplacingModifier")
 
@@ -116,6 +130,9 @@ class NoticeGroup : public SgGroup {
         SgGroup::NotifyFathers(from);
     }
     int m_notices = 0;
+
+protected:
+    ~NoticeGroup() override = default;
 };
 SG_CLASS_SOURCE(NoticeGroup, SgGroup, SgFieldMngr, "NoticeGroup")
 

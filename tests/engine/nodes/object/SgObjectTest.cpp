@@ -61,6 +61,9 @@ public:
         SgGroup::NotifyFathers(from);
     }
     int m_notices = 0;
+
+protected:
+    ~CountingGroup() override = default;
 };
 
 class ObjectTest : public ::testing::Test {

@@ -25,6 +25,9 @@ class PlacementProbe : public SgNode {
     SgVecField<Vec3, 7> *m_seenPoints = nullptr;
     SgVecField<Vec3f, 14> *m_seenNormals = nullptr;
     int m_visits = 0;
+
+protected:
+    ~PlacementProbe() override = default;
 };
 
 // Starts the engine and registers the two classes once.

@@ -1,0 +1,37 @@
+#pragma once
+// The punctuation every piece of scene text shares: "#" starts a comment that
+// runs to the line end, and a list is "[" elements "]" with "," between them
+// (written " , "). The array fields, the scene reader and the scene writer all
+// read and write lists through these, so that a field's own text and the
+// field as it stands in a scene file never drift apart.
+#include <iosfwd>
+
+namespace SgSceneText {
+
+inline constexpr char kComment = '#';
+inline constexpr char kListOpen = '[';
+inline constexpr char kListClose = ']';
+inline constexpr char kListSeparator = ',';
+
+// Takes the rest of a comment line, the line end included. The stream form
+// sets eofbit when the text ends inside the comment.
+void SkipComment(std::streambuf &buffer);
+void SkipComment(std::istream &in);
+
+// Reads one element from `in` and keeps it; false (failbit set) when no
+// element stands there.
+using ReadElementFunc = bool (*)(std::istream &in, void *data);
+
+// A list, or a bare element standing for a list of one. Comments and
+// separators between the elements are skipped. With nestedOpenSkipped an inner
+// "[" is passed over like a separator (array fields take "[1, [2, 3]" as three
+// elements); otherwise it must read as an element. The first "]" ends the list. A list that does not close
+// fails: whatever readElement kept must then be dropped by the caller. Failures
+// leave failbit set.
+bool ReadList(std::istream &in, ReadElementFunc readElement, void *data, bool nestedOpenSkipped);
+
+void WriteListOpen(std::ostream &out);
+void WriteListSeparator(std::ostream &out);
+void WriteListClose(std::ostream &out);
+
+} // namespace SgSceneText

@@ -1,0 +1,177 @@
+#include "engine/tools/SgExamineViewHandler.h"
+
+#include <algorithm>
+
+#include "engine/handlers/SgTool.h"
+#include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/render/SgViewport.h"
+#include "engine/viewer/SgEvent.h"
+#include "engine/viewer/SgGLWindow.h"
+#include "engine/viewer/SgHandleEventAction.h"
+#include "engine/viewer/SgViewer.h"
+#include "platform/window/SgKeyState.h"
+#include "platform/window/SgWindowMessages.h"
+
+SG_CLASS_SOURCE(SgExamineViewHandler, SgEventHandler, SgFieldMngr, "SgExamineViewHandler")
+
+namespace {
+// Factors of one pixel of mouse travel, per mode.
+constexpr double kRotatePerPixel = 0.005;  // radians
+constexpr double kPanPerPixel = 0.01;
+constexpr double kDollyPerPixel = 0.008;
+constexpr double kLensAnglePerPixel = 0.14; // degrees
+constexpr double kLensHeightPerPixel = 0.007;
+constexpr double kWheelHeightPerUnit = 0.0001;
+constexpr double kWheelMovePerUnit = -0.007;
+// The speed base turned into scene units per step.
+constexpr double kSpeedFactor = 0.014;
+// The speed base is this many times the scene's size, and at least kMinSceneSpeed.
+constexpr double kSceneSizeFactor = 2.5;
+constexpr double kMinSceneSpeed = 100.0;
+
+SgViewport *FirstViewport(SgHandleEventAction *action)
+{
+    SgViewer *viewer = action ? action->GetViewer() : nullptr;
+    return viewer && viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr;
+}
+} // namespace
+
+double SgExamineViewHandler::SceneSpeedBase() const
+{
+    SgViewer *viewer = m_pAction ? m_pAction->GetViewer() : nullptr;
+    const double size = viewer && viewer->GetViewportCount() > 0 ? viewer->GetSceneSize() : 0.0;
+    return std::max(kSceneSizeFactor * size, kMinSceneSpeed);
+}
+
+int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
+{
+    m_pAction = action;
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    if (!event || event->m_nKind == SgEvent::kKey)
+        return 0;
+    const int message = event->m_nMessage;
+    const bool leftAlt = SgKeyState::IsDown(SgVK::kLMenu);
+    if (m_bAltOnly && !leftAlt) {
+        if (message != kMouseWheel && message != kMouseMove && message != kRButtonUp && message != kMButtonUp &&
+            message != kLButtonUp)
+            return 0;
+    }
+    if (message < kMouseMove || message > kMouseWheel)
+        return 0;
+    switch (message) {
+    case kMouseMove:
+        return OnMouseMove(100.0);
+    case kLButtonDown:
+        m_mode = leftAlt ? kRotate : m_mainMode;
+        OnActivate(action);
+        return 1;
+    case kLButtonUp:
+    case kRButtonUp:
+    case kMButtonUp:
+        if (m_mode == kNone)
+            return 0;
+        if (SgViewer *viewer = action->GetViewer(); viewer && viewer->GetGLWindow())
+            viewer->GetGLWindow()->ReleaseCapture();
+        SgTool::SetToolActive(false);
+        m_mode = kNone;
+        return 1;
+    case kRButtonDown:
+        m_mode = kDolly;
+        OnActivate(action);
+        return 1;
+    case kMButtonDown:
+        m_mode = kPan;
+        OnActivate(action);
+        return 1;
+    case kMouseWheel:
+        m_mode = kWheelZoom;
+        OnMouseMove(100.0);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void SgExamineViewHandler::OnActivate(SgHandleEventAction *action)
+{
+    m_pAction = action;
+    if (SgViewport *viewport = FirstViewport(action); viewport && viewport->GetCamera()) {
+        m_dStartLensAngle = viewport->GetCamera()->m_heightAngle.Get(true);
+        m_dStartLensHeight = viewport->GetCamera()->m_height.Get(true);
+    }
+    if (SgViewer *viewer = action ? action->GetViewer() : nullptr; viewer && viewer->GetGLWindow())
+        viewer->GetGLWindow()->SetCapture();
+    SgTool::SetToolActive(false);
+    if (SgEvent *event = action ? action->GetEvent() : nullptr) {
+        m_startX = m_prevX = m_curX = event->m_x;
+        m_startY = m_prevY = m_curY = event->m_y;
+    }
+    m_dSpeedBase = SceneSpeedBase();
+}
+
+int SgExamineViewHandler::OnMouseMove(double)
+{
+    SgEvent *event = m_pAction ? m_pAction->GetEvent() : nullptr;
+    SgViewport *viewport = FirstViewport(m_pAction);
+    if (!event || !viewport || m_mode < kRotate || m_mode > kWheelZoom)
+        return 0;
+    m_curX = event->m_x;
+    m_curY = event->m_y;
+    SgTransform *cameraTransform = viewport->GetCameraTransform();
+    SgCamera *camera = viewport->GetCamera();
+
+    if (m_dSpeedBase < kMinSpeedBase || m_dSpeedBase > kMaxSpeedBase) {
+        m_dSpeedBase = SceneSpeedBase();
+        if (m_dSpeedBase < kMinSpeedBase || m_dSpeedBase > kMaxSpeedBase)
+            m_dSpeedBase = kFallbackSpeedBase;
+    }
+    const double s = m_dSpeedBase * kSpeedFactor;
+    const double dx = m_curX - m_prevX;
+    const double dy = m_curY - m_prevY;
+
+    switch (m_mode) {
+    case kRotate:
+        viewport->RotateScene(dx * kRotatePerPixel, dy * kRotatePerPixel, false);
+        break;
+    case kPan:
+        if (cameraTransform) {
+            cameraTransform->MoveRight(-dx * kPanPerPixel * s);
+            cameraTransform->MoveUp(dy * kPanPerPixel * s);
+        }
+        break;
+    case kDolly:
+        if (cameraTransform) {
+            cameraTransform->MoveRight(dx * kDollyPerPixel * s);
+            cameraTransform->MoveBackward(dy * kDollyPerPixel * s);
+        }
+        break;
+    case kLensZoom:
+        if (camera) {
+            const double d = m_curY - m_startY;
+            // A height angle of a half turn or more has no finite projection.
+            camera->m_heightAngle.Set(
+                std::clamp(d * kLensAnglePerPixel + m_dStartLensAngle, kMinHeightAngle, kMaxHeightAngle));
+            camera->m_height.Set(std::max(kMinLensHeight, (d * kLensHeightPerPixel + 1.0) * m_dStartLensHeight));
+        }
+        break;
+    case kWheelZoom: {
+        const double w = event->m_nWheelDelta;
+        if (w != 0.0) {
+            if (camera && camera->m_perspective.Get(true) == 0)
+                camera->m_height.Set(std::max(kMinLensHeight, (w * kWheelHeightPerUnit * s + 1.0) * camera->m_height.Get(true)));
+            else if (cameraTransform)
+                cameraTransform->MoveBackward(w * kWheelMovePerUnit * s);
+        }
+        m_mode = kNone;
+        break;
+    }
+    default:
+        break;
+    }
+    if (SgViewer *viewer = m_pAction->GetViewer())
+        viewer->Redraw(false);
+    m_prevX = m_curX;
+    m_prevY = m_curY;
+    return 1;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Lets the user examine the scene with the mouse: the left button turns the
+// scene (or does what the main mode says), the middle button pans, the right
+// button dollies, the wheel zooms. Each step changes the first viewport's
+// camera transform or camera and redraws the viewer.
+//
+// It answers the middle button and the wheel, which the base message table
+// drops, by overriding HandleFunc itself.
+#include "engine/handlers/SgEventHandler.h"
+
+class SgExamineViewHandler : public SgEventHandler {
+    SG_CLASS_HEADER(SgExamineViewHandler, SgFieldMngr)
+
+    enum ViewerMode : int {
+        kNone = 0,
+        kRotate = 1,
+        kPan = 2,
+        kDolly = 3,
+        kLensZoom = 4,
+        kWheelZoom = 5,
+    };
+
+    // Scene-size based speeds outside this range are not trusted.
+    static constexpr double kMinSpeedBase = 1e-8;
+    static constexpr double kMaxSpeedBase = 10000.0;
+    static constexpr double kFallbackSpeedBase = 5.0;
+    // Lens limits: the height angle in degrees stays below a half turn.
+    static constexpr double kMinHeightAngle = 0.1;
+    static constexpr double kMaxHeightAngle = 179.9;
+    static constexpr double kMinLensHeight = 0.01;
+
+    SgExamineViewHandler() = default;
+    ~SgExamineViewHandler() override = default;
+
+    int HandleFunc(SgHandleEventAction *action) override;
+    // Begins a drag in the current mode.
+    void OnActivate(SgHandleEventAction *action);
+    // One step of the current mode; the argument is not used.
+    int OnMouseMove(double unused);
+    using SgEventHandler::OnMouseMove;
+
+    ViewerMode GetMode(ViewerMode = kNone) const { return m_mode; }
+    void SetMode(ViewerMode mode) { m_mode = mode; }
+    ViewerMode GetMainMode() const { return m_mainMode; }
+    void SetMainMode(ViewerMode mode) { m_mainMode = mode; }
+    // A drag can begin only while the left Alt key is down.
+    void SetAlt(bool altOnly) { m_bAltOnly = altOnly; }
+    double GetSpeedBase() const { return m_dSpeedBase; }
+
+private:
+    double SceneSpeedBase() const;
+
+    int m_startX = 0;
+    int m_startY = 0;
+    int m_prevX = 0;
+    int m_prevY = 0;
+    int m_curX = 0;
+    int m_curY = 0;
+    bool m_bReserved = false;
+    bool m_bAltOnly = false;
+    double m_dStartLensAngle = 0.0;
+    double m_dStartLensHeight = 0.0;
+    double m_dSpeedBase = 0.0;
+    ViewerMode m_mode = kNone;
+    ViewerMode m_mainMode = kRotate;
+    SgHandleEventAction *m_pAction = nullptr;
+};

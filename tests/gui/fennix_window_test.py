@@ -1,0 +1,208 @@
+#!/usr/bin/env python3
+"""fennix SCENE under a virtual X server of this test's own, driven by real X
+input events: the window shows the scene, a left drag turns it, the wheel
+zooms, the window resizes, and Ctrl+Q closes it with exit status 0. A scene
+that is not there ends with status 1 and a message.
+
+  fennix_window_test.py FENNIX SCENE [--keep-shots DIR]
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xwdimage import XwdImage  # noqa: E402
+
+BACKGROUND = (128, 191, 191)
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def free_display():
+    for number in range(90, 400):
+        if not os.path.exists("/tmp/.X%d-lock" % number) and not os.path.exists("/tmp/.X11-unix/X%d" % number):
+            return number
+    fail("no free X display number")
+
+
+def start_xvfb():
+    number = free_display()
+    server = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                               "+extension", "GLX"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.time() + 15
+    while time.time() < deadline:
+        if os.path.exists("/tmp/.X11-unix/X%d" % number):
+            return server, ":%d" % number
+        if server.poll() is not None:
+            break
+        time.sleep(0.1)
+    server.kill()
+    fail("Xvfb did not start on :%d" % number)
+
+
+class Screen:
+    def __init__(self, display):
+        self.env = dict(os.environ, DISPLAY=display)
+
+    def run(self, *args, check=True, timeout=20):
+        result = subprocess.run(list(args), env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                timeout=timeout)
+        if check and result.returncode != 0:
+            fail("%s: %s" % (" ".join(args), result.stderr.decode(errors="replace").strip()))
+        return result.stdout
+
+    def window(self, name):
+        deadline = time.time() + 30
+        while time.time() < deadline:
+            found = self.run("xdotool", "search", "--name", name, check=False).split()
+            if found:
+                return found[0].decode()
+            time.sleep(0.2)
+        fail("no window named %s appeared" % name)
+
+    def geometry(self, window):
+        values = {}
+        for line in self.run("xdotool", "getwindowgeometry", "--shell", window).decode().splitlines():
+            key, _, value = line.partition("=")
+            values[key] = int(value)
+        return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
+
+    def shot(self):
+        return XwdImage(self.run("xwd", "-root", "-silent"))
+
+
+def crop(image, box):
+    x0, y0, width, height = box
+    return [[image.pixel(x0 + x, y0 + y) for x in range(0, width, 4)] for y in range(0, height, 4)]
+
+
+def share_changed(a, b):
+    changed = total = 0
+    for row_a, row_b in zip(a, b):
+        for pa, pb in zip(row_a, row_b):
+            total += 1
+            if max(abs(pa[i] - pb[i]) for i in range(3)) > 40:
+                changed += 1
+    return changed / max(total, 1)
+
+
+def red_share(pixels):
+    red = total = 0
+    for row in pixels:
+        for p in row:
+            total += 1
+            if p[0] > 150 and p[1] < 90 and p[2] < 90:
+                red += 1
+    return red / max(total, 1)
+
+
+def settle(screen, box, previous=None, seconds=10):
+    """The window's picture once it stops changing (the refinement passes run
+    for a few hundred milliseconds after each redraw)."""
+    deadline = time.time() + seconds
+    last = crop(screen.shot(), box)
+    while time.time() < deadline:
+        time.sleep(0.5)
+        now = crop(screen.shot(), box)
+        drawn = red_share(now) > 0 or previous is not None
+        if drawn and share_changed(last, now) == 0.0:
+            return now
+        last = now
+    return last
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("fennix")
+    parser.add_argument("scene")
+    parser.add_argument("--keep-shots")
+    args = parser.parse_args()
+    for tool in ("Xvfb", "xdotool", "xwd"):
+        if shutil.which(tool) is None:
+            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+
+    server, display = start_xvfb()
+    screen = Screen(display)
+    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
+
+    # A scene that is not there opens no window and says why.
+    missing = subprocess.run([args.fennix, args.scene + ".missing"], env=env, stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, timeout=60)
+    if missing.returncode != 1 or b"missing" not in missing.stderr:
+        server.terminate()
+        fail("a missing scene should end with status 1 and a message, not %d: %s"
+             % (missing.returncode, missing.stderr.decode(errors="replace")))
+
+    program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        window = screen.window(os.path.basename(args.scene))
+        box = screen.geometry(window)
+        if box[2] != 640 or box[3] != 480:
+            fail("the window is %dx%d, not 640x480" % (box[2], box[3]))
+        first = settle(screen, box)
+        if red_share(first) < 0.01:
+            fail("the window does not show the scene's red box")
+        if args.keep_shots:
+            screen.shot().save_png(os.path.join(args.keep_shots, "1-opened.png"))
+
+        # A left drag across the window turns the scene.
+        x, y = box[0] + 320, box[1] + 240
+        screen.run("xdotool", "mousemove", str(x), str(y), "mousedown", "1")
+        for step in range(1, 9):
+            screen.run("xdotool", "mousemove", str(x + 15 * step), str(y + 5 * step))
+            time.sleep(0.05)
+        screen.run("xdotool", "mouseup", "1")
+        turned = settle(screen, box, first)
+        if share_changed(first, turned) < 0.02:
+            fail("a left drag did not change the picture")
+        if red_share(turned) < 0.01:
+            fail("the turned scene is gone from the window")
+        if args.keep_shots:
+            screen.shot().save_png(os.path.join(args.keep_shots, "2-turned.png"))
+
+        # Three wheel notches towards the scene zoom in.
+        screen.run("xdotool", "mousemove", str(x), str(y), "click", "4", "click", "4", "click", "4")
+        zoomed = settle(screen, box, turned)
+        if share_changed(turned, zoomed) < 0.02:
+            fail("the wheel did not change the picture")
+        if red_share(zoomed) <= red_share(turned):
+            fail("zooming in should make the boxes cover more of the window")
+
+        # The window resizes and is drawn at its new size.
+        screen.run("xdotool", "windowsize", window, "400", "300")
+        time.sleep(1.0)
+        box = screen.geometry(window)
+        if box[2] != 400 or box[3] != 300:
+            fail("the window did not take the new size: %dx%d" % (box[2], box[3]))
+        resized = settle(screen, box, zoomed)
+        corner = resized[-1][-1]
+        if max(abs(corner[i] - BACKGROUND[i]) for i in range(3)) > 12 and red_share(resized) == 0:
+            fail("the resized window is not drawn")
+        if args.keep_shots:
+            screen.shot().save_png(os.path.join(args.keep_shots, "3-resized.png"))
+
+        # Ctrl+Q closes the window and ends the program.
+        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        try:
+            status = program.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            fail("fennix did not exit after its window was closed")
+        if status != 0:
+            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        print("PASS: the window showed the scene, turned, zoomed, resized and closed with status 0")
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    main()
