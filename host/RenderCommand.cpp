@@ -107,7 +107,9 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
     std::error_code error;
     if (!drawn) {
         std::filesystem::remove(partial, error);
-        std::fprintf(stderr, "fennix: the scene could not be drawn into %s\n", outPath);
+        const std::string &why = viewer->GetPrintError();
+        std::fprintf(stderr, "fennix: the scene could not be drawn into %s%s%s\n", outPath,
+                     why.empty() ? "" : ": ", why.c_str());
         return 1;
     }
     std::filesystem::rename(partial, outPath, error);

@@ -1,6 +1,7 @@
 #include "engine/actions/SgBoundingBoxAction.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgPathList.h"
@@ -148,17 +149,45 @@ void SgBoundingBoxAction::Add(const Vec3 &q)
     m_Box.SetValue(lo, hi);
 }
 
+namespace {
+
+bool IsFinite(const Vec3 &p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+bool IsFinite(const Vec3f &p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+} // namespace
+
 void SgBoundingBoxAction::Extend(const Range<Vec3f> &box)
 {
+    if (!IsFinite(box.GetMin()) || !IsFinite(box.GetMax())) {
+        m_bSkippedNonFinite = true;
+        return;
+    }
     if (IsEmptyBox(box))
         return;
     // Read through the element so that enclosing caches record the dependency.
     const Mat4 &m = TransformElement::Get(m_pState);
     const Vec3f &lo = box.GetMin();
     const Vec3f &hi = box.GetMax();
+    Vec3 corners[8];
     for (int corner = 0; corner < 8; ++corner) {
         const Vec3 p((corner & 1) ? hi.x : lo.x, (corner & 2) ? hi.y : lo.y, (corner & 4) ? hi.z : lo.z);
-        const Vec3 q = m.MultPoint(p);
+        corners[corner] = m.MultPoint(p);
+        // One bad corner spoils the whole box: a part of it would claim a
+        // size the shape does not have, and min and max never recover from
+        // a NaN.
+        if (!IsFinite(corners[corner])) {
+            m_bSkippedNonFinite = true;
+            return;
+        }
+    }
+    for (const Vec3 &q : corners) {
         if (!m_bHasBox) {
             m_Box.SetValue(Vec3f(q), Vec3f(q));
             m_bHasBox = true;
@@ -171,6 +200,10 @@ void SgBoundingBoxAction::Extend(const Vec3 &point)
 {
     const Mat4 &m = TransformElement::Get(m_pState);
     const Vec3 q = m.MultPoint(point);
+    if (!IsFinite(q)) {
+        m_bSkippedNonFinite = true;
+        return;
+    }
     if (!m_bHasBox) {
         const Vec3f lo(q);
         m_Box.SetValue(lo, Vec3f(lo.x + kPointExtent, lo.y + kPointExtent, lo.z + kPointExtent));

@@ -39,6 +39,9 @@ class SgBoundingBoxAction : public SgAction {
 
     // Whether anything was added since construction.
     bool HasBox() const { return m_bHasBox; }
+    // Whether a box or point with a non-finite coordinate (from a field, a
+    // transform or a caller) was left out since construction.
+    bool HasSkippedNonFinite() const { return m_bSkippedNonFinite; }
     // Empty on every axis (minimum not below maximum on x, y and z alike).
     static bool IsEmptyBox(const Range<Vec3f> &box);
 
@@ -81,6 +84,7 @@ private:
     bool MeasuresObject(SgNode *object);
 
     bool m_bHasBox = false;
+    bool m_bSkippedNonFinite = false;
 
     static int s_iCacheSlot;
 };

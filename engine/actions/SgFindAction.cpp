@@ -83,6 +83,10 @@ void SgFindAction::VisitGeometricShape(SgAction *action, SgNode *node)
     static_cast<SgFindAction *>(action)->Test(node);
     if (action->m_nTerminate)
         return;
-    if (SgSeparator *inner = static_cast<SgGeometricShape *>(node)->GetSeparator())
+    // Paths to operands and profiles run through the internal separator.
+    if (SgSeparator *inner = static_cast<SgGeometricShape *>(node)->GetSeparator()) {
+        action->m_CurrentPath.Append(inner);
         inner->DoAction(action);
+        action->m_CurrentPath.DeleteLast();
+    }
 }

@@ -108,8 +108,11 @@ void SgGetTransformAction::VisitNode(SgAction *action, SgNode *node)
         return;
     }
     if (shape->IsExploded()) {
-        if (separator)
+        if (separator) {
+            action->m_CurrentPath.Append(separator);
             separator->DoAction(action);
+            action->m_CurrentPath.DeleteLast();
+        }
         return;
     }
     if (SgShape *result = shape->GetResultCache()) {

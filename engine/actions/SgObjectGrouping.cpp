@@ -117,6 +117,177 @@ bool IsClassNamed(const SgNode *node, const char *className)
     return id && node->IsDerivedFrom(id);
 }
 
+// --- Exact placement -----------------------------------------------------------
+// A transform's linear part is SO R S SO^-1. Any invertible linear map A
+// splits so: its polar form A = Q P (Q orthogonal, P symmetric positive
+// definite) and the eigenvectors V of P give SO = V, S = eigenvalues and
+// R = V^T Q V; a mirror (det Q = -1) turns one axis of S negative.
+
+double Det3(const double a[3][3])
+{
+    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+}
+
+// The inverse's transpose, by cofactors over the determinant.
+void InverseTranspose3(const double a[3][3], double det, double out[3][3])
+{
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            const int r1 = (r + 1) % 3, r2 = (r + 2) % 3, c1 = (c + 1) % 3, c2 = (c + 2) % 3;
+            out[r][c] = (a[r1][c1] * a[r2][c2] - a[r1][c2] * a[r2][c1]) / det;
+        }
+    }
+}
+
+// The orthogonal polar factor by the scaled Newton iteration, which
+// converges quadratically for every invertible matrix. False when the matrix
+// is (numerically) singular.
+bool PolarFactor(const double a[3][3], double q[3][3])
+{
+    double scale = 0.0;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            scale = std::max(scale, std::fabs(a[r][c]));
+    if (!(scale > 0.0) || !std::isfinite(scale))
+        return false;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            q[r][c] = a[r][c] / scale;
+    for (int iteration = 0; iteration < 100; ++iteration) {
+        const double det = Det3(q);
+        if (!std::isfinite(det) || std::fabs(det) < 1e-30)
+            return false;
+        double inverseT[3][3];
+        InverseTranspose3(q, det, inverseT);
+        const double gamma = std::cbrt(1.0 / std::fabs(det));
+        double change = 0.0;
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) {
+                const double next = 0.5 * (gamma * q[r][c] + inverseT[r][c] / gamma);
+                change = std::max(change, std::fabs(next - q[r][c]));
+                q[r][c] = next;
+            }
+        }
+        if (change < 1e-15)
+            return true;
+    }
+    return true;
+}
+
+// Eigenvalues and eigenvectors (columns of v, a rotation) of a symmetric
+// matrix by cyclic Jacobi rotations.
+void SymmetricEigen(double m[3][3], double values[3], double v[3][3])
+{
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            v[r][c] = r == c ? 1.0 : 0.0;
+    for (int sweep = 0; sweep < 64; ++sweep) {
+        const double off = m[0][1] * m[0][1] + m[0][2] * m[0][2] + m[1][2] * m[1][2];
+        const double diagonal = m[0][0] * m[0][0] + m[1][1] * m[1][1] + m[2][2] * m[2][2];
+        if (off <= 1e-32 * diagonal)
+            break;
+        for (int p = 0; p < 2; ++p) {
+            for (int k = p + 1; k < 3; ++k) {
+                if (m[p][k] == 0.0)
+                    continue;
+                const double theta = (m[k][k] - m[p][p]) / (2.0 * m[p][k]);
+                const double t = (theta >= 0.0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
+                const double cs = 1.0 / std::sqrt(t * t + 1.0), sn = t * cs;
+                for (int i = 0; i < 3; ++i) {
+                    const double mip = m[i][p], mik = m[i][k];
+                    m[i][p] = cs * mip - sn * mik;
+                    m[i][k] = sn * mip + cs * mik;
+                }
+                for (int i = 0; i < 3; ++i) {
+                    const double mpi = m[p][i], mki = m[k][i];
+                    m[p][i] = cs * mpi - sn * mki;
+                    m[k][i] = sn * mpi + cs * mki;
+                }
+                for (int i = 0; i < 3; ++i) {
+                    const double vip = v[i][p], vik = v[i][k];
+                    v[i][p] = cs * vip - sn * vik;
+                    v[i][k] = sn * vip + cs * vik;
+                }
+            }
+        }
+    }
+    for (int i = 0; i < 3; ++i)
+        values[i] = m[i][i];
+    // Eigenvectors keep any sign: make the frame right-handed.
+    if (Det3(v) < 0.0) {
+        for (int r = 0; r < 3; ++r)
+            v[r][2] = -v[r][2];
+    }
+}
+
+struct Placement {
+    Rotation scaleOrientation;
+    Rotation rotation;
+    Vec3 scale;
+};
+
+// The exact split of an invertible linear part; false for a singular one.
+bool SplitLinear(const Mat3 &linear, Placement &out)
+{
+    double a[3][3], q[3][3];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            a[r][c] = linear[r][c];
+    if (!PolarFactor(a, q))
+        return false;
+    // P = Q^T A, symmetrised against rounding.
+    double p[3][3];
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            double sum = 0.0;
+            for (int k = 0; k < 3; ++k)
+                sum += q[k][r] * a[k][c];
+            p[r][c] = sum;
+        }
+    }
+    for (int r = 0; r < 3; ++r) {
+        for (int c = r + 1; c < 3; ++c)
+            p[r][c] = p[c][r] = 0.5 * (p[r][c] + p[c][r]);
+    }
+    double values[3], v[3][3];
+    SymmetricEigen(p, values, v);
+    const bool mirror = Det3(q) < 0.0;
+    // R = V^T Q V (D): with a mirror the last axis of V takes the sign.
+    double r3[3][3];
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            double sum = 0.0;
+            for (int i = 0; i < 3; ++i)
+                for (int k = 0; k < 3; ++k)
+                    sum += v[i][r] * q[i][k] * v[k][c];
+            r3[r][c] = mirror && c == 2 ? -sum : sum;
+        }
+    }
+    out.scale = Vec3(values[0], values[1], mirror ? -values[2] : values[2]);
+    out.rotation = Rotation(Mat3(r3));
+    out.scaleOrientation = Rotation(Mat3(v));
+    if (out.rotation.GetAngle() == 0.0)
+        out.rotation = Rotation();
+    if (out.scaleOrientation.GetAngle() == 0.0)
+        out.scaleOrientation = Rotation();
+    return true;
+}
+
+// Whether the linear part is a rotation times axis scales in the scale
+// orientation's frame: then that frame can stay.
+bool FitsScaleOrientation(const Mat3 &b)
+{
+    for (int i = 0; i < 3; ++i) {
+        for (int j = i + 1; j < 3; ++j) {
+            const Vec3 ci = b.GetColumn(i), cj = b.GetColumn(j);
+            if (std::fabs(ci.Dot(cj)) > 1e-12 * ci.Length() * cj.Length())
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 Transform3 SgObject::LocalMatrix()
@@ -145,9 +316,20 @@ void SgObject::PlaceBy(const Transform3 &matrix)
                                transform->m_matrixConfig.Get(true) == SgTransform::kPivotOffsetConfig;
 
     // The matrix is T(t + k c) SO R S SO^-1 T(-c): in the scale orientation's
-    // frame its linear part is R S, a rotation times axis scales.
+    // frame its linear part is R S, a rotation times axis scales. When the
+    // present frame cannot hold it (a turned parent scaled unevenly gives
+    // shear there), the exact split picks the frame as well.
+    const Vec3 translation = matrix.TransformPoint(center) - center * (pivotIsOffset ? 1.0 : 0.0);
     const Mat3 so = orientation.GetMat3();
     const Mat3 b = so.Transpose() * matrix.GetMatrix().GetMat3() * so;
+    Placement exact;
+    if (!FitsScaleOrientation(b) && SplitLinear(matrix.GetMatrix().GetMat3(), exact)) {
+        transform->m_scaleOrientation.SetValuePtr(&exact.scaleOrientation, -1, true, false);
+        transform->m_rotation.SetValuePtr(&exact.rotation, -1, true, false);
+        transform->m_scaleFactor.SetValuePtr(&exact.scale, -1, true, false);
+        transform->m_translation.SetValuePtr(&translation, -1, true, false);
+        return;
+    }
     double length[3];
     for (int i = 0; i < 3; ++i)
         length[i] = b.GetColumn(i).Length();
@@ -191,7 +373,6 @@ void SgObject::PlaceBy(const Transform3 &matrix)
     Rotation rotation(r);
     if (rotation.GetAngle() == 0.0)
         rotation = Rotation();
-    const Vec3 translation = matrix.TransformPoint(center) - center * (pivotIsOffset ? 1.0 : 0.0);
 
     transform->m_rotation.SetValuePtr(&rotation, -1, true, false);
     transform->m_scaleFactor.SetValuePtr(&scale, -1, true, false);

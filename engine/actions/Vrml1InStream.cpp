@@ -7,6 +7,13 @@
 #include "engine/core/SgSceneText.h"
 #include "platform/Notifier.h"
 #include "platform/SgDiagnostics.h"
+#include "engine/core/SgState.h"
+
+// Whatever the reader accepts, traversal holds: a nested block costs at most
+// two state levels (an object and its inner group, a shape and its internal
+// separator), and a traversal's own levels above the scene need a few more.
+static_assert(SgState::kMaxFrames >= 2 * Vrml1InStream::kMaxNesting + 64,
+              "traversal state too shallow for the deepest scene the reader accepts");
 
 // --- Vrml1LineBuffer -------------------------------------------------------------
 

@@ -191,12 +191,17 @@ int SgAction::GetPathCode()
 
 SgNode *SgAction::GetStopNode(const SgNode *group) const
 {
+    // Only the group's occurrence on the target stops early: the current
+    // path, which ends at the group, must be the target's beginning. The same
+    // group met elsewhere (shared) is traversed whole.
     const std::vector<SgNode *> &target = m_TargetPath.GetNodes();
-    for (size_t i = 0; i + 1 < target.size(); ++i) {
-        if (target[i] == group)
-            return target[i + 1];
-    }
-    return nullptr;
+    const std::vector<SgNode *> &current = m_CurrentPath.GetNodes();
+    const size_t count = current.size();
+    if (count == 0 || count >= target.size() || current.back() != group)
+        return nullptr;
+    if (!std::equal(current.begin(), current.end(), target.begin()))
+        return nullptr;
+    return target[count];
 }
 
 SgAction *SgAction::Create(int classId)

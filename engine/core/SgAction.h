@@ -99,8 +99,9 @@ public:
     // Where the current path stands against the target path; groups call it
     // with the child already appended to the current path.
     int GetPathCode();
-    // The target path's node after the group when the path runs through it;
-    // a group stops after visiting that child. Null when there is none.
+    // The target path's node after the group when the current path, ending
+    // at the group, is the target's beginning; a group stops after visiting
+    // that child. Null when there is none.
     SgNode *GetStopNode(const SgNode *group) const;
 
     bool HasFailed() const { return !m_error.empty(); }

@@ -31,8 +31,15 @@ void SgApplyAction::VisitNode(SgAction *action, SgNode *node)
 void SgApplyAction::VisitGroup(SgAction *action, SgNode *node)
 {
     auto *self = static_cast<SgApplyAction *>(action);
-    if (self->m_pfnApply)
+    auto *group = static_cast<SgGroup *>(node);
+    if (self->m_pfnApply) {
+        const bool held = group->StillOnPath(action);
+        SgTraversalHold hold(group);
         self->m_pfnApply(action, node, self->m_pUserData);
+        // A group the function took out of the graph is not entered.
+        if (held && !group->StillOnPath(action))
+            return;
+    }
     node->DoAction(action);
 }
 
@@ -40,5 +47,15 @@ void SgApplyAction::VisitGeometricShape(SgAction *action, SgNode *node)
 {
     if (!action->m_bVisitShapeSeparators)
         return;
+    // Operands and profiles first, on a path through the internal separator
+    // as every path to them runs; then the shape itself.
+    if (SgGroup *inner = node->GetHeldGroup()) {
+        SgTraversalHold hold(inner);
+        action->m_CurrentPath.Append(inner);
+        inner->DoAction(action);
+        action->m_CurrentPath.DeleteLast();
+        if (action->m_nTerminate)
+            return;
+    }
     VisitNode(action, node);
 }

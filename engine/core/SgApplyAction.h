@@ -2,7 +2,9 @@
 // Runs a function over every node of a graph: groups first, then their
 // children; for each other node first the nodes its node-pointer fields
 // reference (not traversed further), then the node itself. A callback may set
-// m_bLeaveSeparator to skip the rest of the enclosing separator.
+// m_bLeaveSeparator to skip the rest of the enclosing separator. With
+// m_bVisitShapeSeparators set, a procedural shape's internal separator is
+// traversed (its operands and profiles) before the shape itself is called.
 #include "engine/core/SgAction.h"
 
 class SgApplyAction : public SgAction {

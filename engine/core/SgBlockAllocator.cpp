@@ -45,18 +45,41 @@ void *BlocksAllocator::Allocate(std::size_t size)
         m_pCurrent->free += size;
         return result;
     }
-    const bool oversized = size > GetBlockCapacity();
-    Header *block = NewBlock(oversized ? size : GetBlockCapacity());
-    // New blocks go right behind the current one so that the bulk release
-    // finds every block by walking from the first.
-    block->next = m_pCurrent->next;
-    m_pCurrent->next = block;
+    if (size > GetBlockCapacity()) {
+        // An oversized block is full at once; the current block keeps serving.
+        Header *block = NewBlock(size);
+        block->next = m_pOversized;
+        m_pOversized = block;
+        ++m_nOversized;
+        block->free += size;
+        return DataStart(block);
+    }
+    // A block left behind by a rewind is filled again before a new one is made.
+    Header *block = m_pCurrent->next;
+    if (block) {
+        block->free = DataStart(block);
+    } else {
+        block = NewBlock(GetBlockCapacity());
+        m_pCurrent->next = block;
+    }
+    m_pCurrent = block;
     char *result = block->free;
     block->free += size;
-    // An oversized block is full at once; the current block keeps serving.
-    if (!oversized)
-        m_pCurrent = block;
     return result;
+}
+
+void BlocksAllocator::Rewind(const Mark &mark)
+{
+    if (!m_iRelease || !mark.block)
+        return;
+    while (m_pOversized && m_nOversized > mark.oversized) {
+        Header *next = m_pOversized->next;
+        ::operator delete(m_pOversized);
+        m_pOversized = next;
+        --m_nOversized;
+    }
+    m_pCurrent = static_cast<Header *>(const_cast<void *>(mark.block));
+    m_pCurrent->free = const_cast<char *>(mark.free);
 }
 
 void BlocksAllocator::ReleaseAll()
@@ -69,9 +92,25 @@ void BlocksAllocator::ReleaseAll()
         ::operator delete(block);
         block = next;
     }
+    while (m_pOversized) {
+        Header *next = m_pOversized->next;
+        ::operator delete(m_pOversized);
+        m_pOversized = next;
+    }
+    m_nOversized = 0;
     m_pFirst->next = nullptr;
     m_pFirst->free = DataStart(m_pFirst);
     m_pCurrent = m_pFirst;
+}
+
+std::size_t BlocksAllocator::GetHeldBytes() const
+{
+    std::size_t bytes = 0;
+    for (Header *block = m_pFirst; block; block = block->next)
+        bytes += sizeof(Header) + static_cast<std::size_t>(block->end - DataStart(block));
+    for (Header *block = m_pOversized; block; block = block->next)
+        bytes += sizeof(Header) + static_cast<std::size_t>(block->end - DataStart(block));
+    return bytes;
 }
 
 int BlocksAllocator::GetBlockCount() const
@@ -79,5 +118,5 @@ int BlocksAllocator::GetBlockCount() const
     int count = 0;
     for (Header *block = m_pFirst; block; block = block->next)
         ++count;
-    return count;
+    return count + m_nOversized;
 }

@@ -28,6 +28,21 @@ public:
     // the release flag is cleared.
     void ReleaseAll();
 
+    // A point in the allocation sequence to come back to.
+    struct Mark {
+        const void *block = nullptr;
+        const char *free = nullptr;
+        int oversized = 0;
+    };
+    Mark GetMark() const { return {m_pCurrent, m_pCurrent->free, m_nOversized}; }
+    // Gives back everything handed out since the mark, which must not be
+    // used any more; requests then fill the same memory again. Regular
+    // blocks stay for reuse, so memory is bounded by the most ever in use at
+    // once. Does nothing while the release flag is cleared.
+    void Rewind(const Mark &mark);
+    // Bytes held in blocks, whether in use or kept for reuse.
+    std::size_t GetHeldBytes() const;
+
     int GetReleaseFlag() const { return m_iRelease; }
     void SetReleaseFlag(int flag) { m_iRelease = flag; }
     int GetBlockSize() const { return m_iBlockSize; }
@@ -48,5 +63,7 @@ private:
     int m_iBlockSize;
     int m_iRelease = 1;
     Header *m_pFirst = nullptr;
-    Header *m_pCurrent = nullptr;
+    Header *m_pCurrent = nullptr;   // regular blocks run from m_pFirst in allocation order
+    Header *m_pOversized = nullptr; // the latest oversized block first
+    int m_nOversized = 0;
 };

@@ -270,12 +270,14 @@ SgNode *SgGroup::FindFirstNodeCond(bool (*predicate)(SgNode *)) const
 
 void SgGroup::DoAction(SgAction *action)
 {
+    SgTraversalHold self(this);
     SgNode *stop = action->GetStopNode(this);
     const int code = action->GetPathCode();
     SgPath &path = action->m_CurrentPath;
-    // By index: a visitor may add or delete children of this group while it
-    // runs, which must not leave the loop on a dangling entry.
-    for (size_t i = 0; i < m_children.size(); ++i) {
+    // Only a group that its path's parent holds can be taken out of it.
+    const bool heldOnPath = !path.IsEmpty() && path.GetNodes().back() == this && path.GetCount() > 1 &&
+                            StillOnPath(action);
+    for (size_t i = 0; i < m_children.size();) {
         if (action->m_nTerminate)
             return;
         if (action->m_bLeaveSeparator && IsSeparator()) {
@@ -283,6 +285,11 @@ void SgGroup::DoAction(SgAction *action)
             return;
         }
         SgNode *child = m_children[i];
+        SgNode *next = i + 1 < m_children.size() ? m_children[i + 1] : nullptr;
+        // Held, so that the entries compared after the visit are never freed
+        // memory that a new node may have taken.
+        SgTraversalHold holdChild(child);
+        SgTraversalHold holdNext(next);
         path.Append(child);
         // Off the target a child still runs when it affects state, so that
         // properties on the way to the target take effect.
@@ -294,5 +301,45 @@ void SgGroup::DoAction(SgAction *action)
         action->m_nPathCode = code;
         if (visit && child == stop)
             return;
+        if (heldOnPath && !StillOnPath(action))
+            return;
+        if (i < m_children.size() && m_children[i] == child)
+            ++i;
+        else
+            i = ResumeAfter(i, child, next);
     }
+}
+
+size_t SgGroup::ResumeAfter(size_t index, const SgNode *child, const SgNode *next) const
+{
+    const size_t count = m_children.size();
+    // The visited entry was deleted: its follower took its place.
+    if (index < count && m_children[index] == next)
+        return index;
+    // Entries before it were deleted or added: find it nearest its old place.
+    for (size_t back = std::min(index, count); back-- > 0;) {
+        if (m_children[back] == child)
+            return back + 1;
+    }
+    for (size_t ahead = index + 1; ahead < count; ++ahead) {
+        if (m_children[ahead] == child)
+            return ahead + 1;
+    }
+    // Gone together with others: go on at its follower when that is left.
+    if (next) {
+        const auto at = std::find(m_children.begin(), m_children.end(), next);
+        if (at != m_children.end())
+            return static_cast<size_t>(at - m_children.begin());
+    }
+    return std::min(index, count);
+}
+
+bool SgGroup::StillOnPath(SgAction *action) const
+{
+    const std::vector<SgNode *> &nodes = action->m_CurrentPath.GetNodes();
+    if (nodes.size() < 2 || nodes.back() != this)
+        return true;
+    const SgNode *parent = nodes[nodes.size() - 2];
+    const std::vector<SgNode *> &fathers = GetFatherList();
+    return std::find(fathers.begin(), fathers.end(), parent) != fathers.end();
 }

@@ -7,6 +7,29 @@
 
 #include "engine/core/SgNode.h"
 
+// Keeps a node alive while a traversal works on it, so that a visitor may
+// delete it from the graph meanwhile; the node goes when the hold ends. A node
+// nobody owns (never referenced) is not held: releasing the hold would
+// delete what its maker still uses.
+class SgTraversalHold {
+public:
+    explicit SgTraversalHold(SgNode *node) : m_node(node && node->GetRefCount() > 0 ? node : nullptr)
+    {
+        if (m_node)
+            m_node->AddRef();
+    }
+    ~SgTraversalHold()
+    {
+        if (m_node)
+            SgFieldMngr::Release(m_node);
+    }
+    SgTraversalHold(const SgTraversalHold &) = delete;
+    SgTraversalHold &operator=(const SgTraversalHold &) = delete;
+
+private:
+    SgNode *m_node;
+};
+
 class SgGroup : public SgNode {
     SG_CLASS_HEADER(SgGroup, SgFieldMngr)
 
@@ -16,6 +39,10 @@ class SgGroup : public SgNode {
     void NotifySons(SgNode *from) override;
     void Refresh(int code) override;
     // Visits the children in order, restricted to the action's target path.
+    // A visitor may delete nodes meanwhile: a deleted child that was not
+    // visited yet is not visited, none is skipped or visited twice, and a
+    // group that a visitor takes out of the node before it on the action's
+    // path stops visiting its children.
     void DoAction(SgAction *action) override;
     bool IsGroup() const override { return true; }
     void SetDocument(SgDocument *document) override;
@@ -58,6 +85,10 @@ class SgGroup : public SgNode {
     SgNode *FindFirstNode(int classId, int start, const char *name, bool derived) const;
     SgNode *FindFirstNodeCond(bool (*predicate)(SgNode *)) const;
 
+    // Whether the node before this group on the action's current path (when
+    // the path ends at the group) still holds it; true when there is none.
+    bool StillOnPath(SgAction *action) const;
+
     // True when holding `child` would put this group below itself.
     bool WouldMakeCycle(const SgNode *child) const;
 
@@ -66,6 +97,10 @@ protected:
     ~SgGroup() override;
 
 private:
+    // Where a traversal goes on after visiting `child` at `index`, which the
+    // visit may have moved or deleted together with other entries; `next` is
+    // the entry that followed it before the visit.
+    size_t ResumeAfter(size_t index, const SgNode *child, const SgNode *next) const;
     bool CanAdopt(SgNode *child, const char *operation) const;
     // Links a child whose entry is already in the list and records its undo;
     // the record names `sibling` as the node before it.

@@ -1,4 +1,5 @@
 #include "engine/core/SgNode.h"
+#include "engine/core/SgGroup.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -163,6 +164,22 @@ int SgNode::DeleteFather(SgNode *father)
         }
     }
     return 0;
+}
+
+bool SgNode::HoldsInGraph(const SgNode *father, const SgNode *node)
+{
+    if (!father || !node)
+        return false;
+    if (static_cast<const SgNode *>(father->GetHeldGroup()) == node)
+        return true;
+    if (!father->IsGroup())
+        return false;
+    const int count = father->GetNumChildren();
+    for (int i = 0; i < count; ++i) {
+        if (father->GetChild(i) == node)
+            return true;
+    }
+    return false;
 }
 
 void SgNode::AddNodeFieldChild(SgNode *referenced)

@@ -68,6 +68,12 @@ class SgNode : public SgFieldMngr {
     virtual SgNode *GetChild(int) const { return nullptr; }
     // Groups unlink the child without releasing it; 0 when it was not a child.
     virtual int RemoveChild(SgNode *) { return 0; }
+    // The group a node holds outside any child list (a procedural shape's
+    // internal separator, with the shape among its fathers); null otherwise.
+    virtual SgGroup *GetHeldGroup() const { return nullptr; }
+    // Whether the father holds the node as a child or as its held group, not
+    // only through a node-pointer field: the fathers that paths run through.
+    static bool HoldsInGraph(const SgNode *father, const SgNode *node);
     // Whether a transform takes the nodes that reference it as fathers.
     virtual bool IsNoFather() const { return false; }
 

@@ -157,13 +157,24 @@ void SgPath::Truncate(int count)
         m_Nodes.resize(count);
 }
 
+SgNode *SgPath::FirstHoldingFather(const SgNode *node)
+{
+    if (!node)
+        return nullptr;
+    for (SgNode *father : node->GetFatherList()) {
+        if (SgNode::HoldsInGraph(father, node))
+            return father;
+    }
+    return nullptr;
+}
+
 void SgPath::CreateFromNode(SgNode *node)
 {
     InsertFirst(node);
-    // A graph is acyclic through its groups, but node-pointer fields may link
-    // back up; the walk stops rather than loop on such a chain.
-    for (SgNode *father = node ? node->GetFirstFather() : nullptr; father;
-         father = father->GetFirstFather()) {
+    // Up through the first father that holds the node in the graph: a node
+    // that only references it through a field is no place on a path. The
+    // guard stops a walk that would meet a node twice.
+    for (SgNode *father = FirstHoldingFather(node); father; father = FirstHoldingFather(father)) {
         if (GetPosition(father) >= 0)
             break;
         InsertFirst(father);
@@ -294,6 +305,16 @@ int SgPath::GetObjectPos() const
             return i;
     }
     return -1;
+}
+
+SgSeparator *SgPath::FindSelected() const
+{
+    for (SgNode *node : m_Nodes) {
+        SgSeparator *object = AsObject(node);
+        if (object && object->isSelected())
+            return object;
+    }
+    return nullptr;
 }
 
 bool SgPath::IsGroup() const

@@ -62,8 +62,13 @@ public:
     // Drops nodes from the end until `count` remain (count below the size only).
     void Truncate(int count);
 
-    // Building and cutting.
+    // Building and cutting. Paths run only through fathers that hold the
+    // next node as a child or as their held group (a procedural shape and its
+    // internal separator), never through a node that merely references it
+    // through a node-pointer field.
     void CreateFromNode(SgNode *node);
+    // The first of the node's fathers that holds it in the graph; null when none.
+    static SgNode *FirstHoldingFather(const SgNode *node);
     void CutToRoot(int unused = 0);
     void CutToFirstNode();
     void CutToObject(int offset, bool fromEnd, bool stopAtLinked);
@@ -76,6 +81,10 @@ public:
     SgSeparator *GetObject(bool fromEnd) const;
     int GetObjectPos() const;
     int TopGroupPos() const { return GetObjectPos(); }
+    // The first object from the start whose selected flag is set; null when none.
+    SgSeparator *FindSelected() const;
+    // Whether both paths designate the same selected object (or both none).
+    bool SelectCompare(const SgPath &other) const { return FindSelected() == other.FindSelected(); }
     bool IsGroup() const;
     bool IsSnapable() const;
     void *FindInPath(void *(*fn)(SgNode *)) const;

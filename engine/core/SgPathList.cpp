@@ -136,8 +136,13 @@ void SgPathList::CollectFrom(SgNode *node, const SgPath &tail, SgNode *stop, int
     }
     if (!node)
         return;
-    // The father list may change while a caller reacts to the paths; walk a copy.
-    const std::vector<SgNode *> fathers = node->GetFatherList();
+    // The father list may change while a caller reacts to the paths; walk a
+    // copy, of the fathers that hold the node in the graph only.
+    std::vector<SgNode *> fathers;
+    for (SgNode *father : node->GetFatherList()) {
+        if (SgNode::HoldsInGraph(father, node))
+            fathers.push_back(father);
+    }
     if (fathers.empty()) {
         if (!stop)
             Add(path);

@@ -21,6 +21,8 @@ class SgSeparator : public SgGroup, public SgCacheContainer {
     void ClearAllCaches() override { ClearCaches(); }
 
     virtual bool IsObjectsGroup() const { return m_bObjectsGroup; }
+    // The selected flag of user-level objects; a plain separator is never selected.
+    virtual bool isSelected() const { return false; }
     // The child that carries a user-level object's content: the first nested
     // separator or shape; null when this separator is no object.
     virtual SgNode *FindRealObject() const;

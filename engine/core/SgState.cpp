@@ -19,10 +19,10 @@ SgState::SgState(SgAction *owner)
     : m_nSlots(std::min(SgElement::GetClassCount(), kMaxSlots)), m_pOwner(owner), m_allocator(kBlockSize)
 {
     // Zero slots still get one pointer per frame, so the store is never empty.
-    const std::size_t width = m_nSlots > 0 ? static_cast<std::size_t>(m_nSlots) : 1;
-    m_pFrames = static_cast<SgElement **>(std::calloc(width * kMaxFrames, sizeof(SgElement *)));
+    m_pFrames = static_cast<SgElement **>(std::calloc(Width() * kInitialFrames, sizeof(SgElement *)));
     if (!m_pFrames)
         throw SgOutOfMemory("SgState::SgState : out of memory");
+    m_nFrames = kInitialFrames;
     m_pCurrentFrame = m_pFrames;
 }
 
@@ -33,25 +33,48 @@ SgState::~SgState()
     delete[] m_pSavedDepths;
 }
 
+bool SgState::GrowFrames()
+{
+    if (m_nFrames >= kMaxFrames)
+        return false;
+    const int frames = std::min(m_nFrames * 2, kMaxFrames);
+    auto *grown = static_cast<SgElement **>(std::realloc(m_pFrames, Width() * frames * sizeof(SgElement *)));
+    if (!grown)
+        throw SgOutOfMemory("SgState::Push : out of memory");
+    std::fill(grown + Width() * m_nFrames, grown + Width() * frames, nullptr);
+    m_pFrames = grown;
+    m_nFrames = frames;
+    m_pCurrentFrame = Frame(m_iFrame);
+    return true;
+}
+
 void SgState::Push()
 {
     if (m_iDepth >= kMaxFrames || m_iFrame >= kMaxFrames - 1)
         throw SgStateError("SgState::Push - Not enought stack storage");
+    if (m_iFrame >= m_nFrames - 1 && !GrowFrames())
+        throw SgStateError("SgState::Push - Not enought stack storage");
+    if (m_marks.size() <= static_cast<std::size_t>(m_iFrame + 1))
+        m_marks.resize(static_cast<std::size_t>(m_nFrames));
     SgElement **previous = m_pCurrentFrame;
     ++m_iDepth;
     ++m_iFrame;
     m_pCurrentFrame = Frame(m_iFrame);
     std::copy(previous, previous + m_nSlots, m_pCurrentFrame);
+    m_marks[static_cast<std::size_t>(m_iFrame)] = m_allocator.GetMark();
 }
 
 void SgState::Pop()
 {
     if (m_iDepth < 1 || m_iFrame == 0)
         throw SgStateError("SgState::Pop - Already at the top");
+    const BlocksAllocator::Mark entered = m_marks[static_cast<std::size_t>(m_iFrame)];
     --m_iDepth;
     --m_iFrame;
     m_pCurrentFrame = Frame(m_iFrame);
     DestroyTrackedAbove(m_iDepth);
+    // Elements made at the level left are referenced from its frame only.
+    m_allocator.Rewind(entered);
 }
 
 void SgState::Init(SgState *parent)

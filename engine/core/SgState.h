@@ -5,6 +5,7 @@
 // deeper than the one that made it, so leaving a level restores the outer
 // values with no undo work.
 #include <cstddef>
+#include <vector>
 
 #include "engine/core/SgBlockAllocator.h"
 
@@ -15,7 +16,12 @@ class SgState {
 public:
     using ElementCreator = SgElement *(*)(SgState *);
 
-    static constexpr int kMaxFrames = 128;
+    // Frames come in as the traversal deepens, up to kMaxFrames: room for
+    // every scene the reader accepts, where one nested block may cost a
+    // state level for itself and one for what it holds (an object and its
+    // inner group, a shape and its internal separator).
+    static constexpr int kInitialFrames = 128;
+    static constexpr int kMaxFrames = 1024;
     // Element slots; the saved-depth table of a nested run has one entry each.
     static constexpr int kMaxSlots = 128;
     static constexpr int kBlockSize = 20480;
@@ -41,7 +47,7 @@ public:
     }
 
     // Throws SgStateError "SgState::Push - Not enought stack storage" when all
-    // frames are in use; the state is unchanged then.
+    // kMaxFrames frames are in use; the state is unchanged then.
     void Push();
     // Throws SgStateError "SgState::Pop - Already at the top" at the first
     // frame. Elements made at the level left, and owning heap data, are
@@ -60,8 +66,11 @@ public:
     // Stores an element in the current frame at its own slot.
     void SetElement(SgElement *element);
 
-    // Element storage.
+    // Element storage. What a level allocates is given back when the level
+    // is left: nothing can point at it from a shallower frame.
     void *Allocate(std::size_t size);
+    // Bytes the element storage holds, in use or kept for reuse.
+    std::size_t GetElementMemory() const { return m_allocator.GetHeldBytes(); }
     // Runs the element's destructor when the level it was made at is left,
     // or when the state ends.
     void TrackForDestruction(SgElement *element);
@@ -78,16 +87,21 @@ private:
         Tracked *next;
     };
 
-    SgElement **Frame(int index) const { return m_pFrames + static_cast<std::size_t>(index) * m_nSlots; }
+    SgElement **Frame(int index) const { return m_pFrames + static_cast<std::size_t>(index) * Width(); }
+    std::size_t Width() const { return m_nSlots > 0 ? static_cast<std::size_t>(m_nSlots) : 1; }
+    // Makes room for one more frame; false when kMaxFrames are in use.
+    bool GrowFrames();
     void DestroyTrackedAbove(int depth);
 
     int m_iDepth = 0;
     int m_nSlots = 0;
     int m_iFrame = 0; // index of the current frame in the store
+    int m_nFrames = 0; // frames the store holds
     SgElement **m_pCurrentFrame = nullptr;
     SgElement **m_pFrames = nullptr;
     SgAction *m_pOwner;
     BlocksAllocator m_allocator;
+    std::vector<BlocksAllocator::Mark> m_marks; // per frame: the storage in use when it was entered
     int *m_pSavedDepths = nullptr;
     Tracked *m_pTracked = nullptr;
 };

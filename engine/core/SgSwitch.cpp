@@ -22,6 +22,7 @@ void SgSwitch::DoAction(SgAction *action)
     const int saved = action->m_nPathCode;
     const int code = action->GetPathCode();
     SgNode *child = GetChildList()[which];
+    SgTraversalHold hold(child);
     action->m_CurrentPath.Append(child);
     const bool offTarget = code == SgAction::kOffTarget && !child->AffectsState();
     if (!offTarget && (!stop || stop == child))

@@ -30,21 +30,10 @@ SgObject *AsSgObject(SgNode *node)
     return static_cast<SgObject *>(node);
 }
 
-// The first object from the start of the path whose selected flag is set.
+// The selected object a path designates, as the object it is.
 SgObject *FindSelected(const SgPath &path)
 {
-    for (SgNode *node : path.GetNodes()) {
-        SgObject *object = AsSgObject(node);
-        if (object && object->isSelected())
-            return object;
-    }
-    return nullptr;
-}
-
-// Both paths designate the same selected object (or both none).
-bool SelectCompare(const SgPath &a, const SgPath &b)
-{
-    return FindSelected(a) == FindSelected(b);
+    return AsSgObject(path.FindSelected());
 }
 
 int ClassIdOrZero(const char *name)
@@ -210,7 +199,7 @@ void SgSelectionHandler::Deselect(SgPath &path, bool lookUp)
         for (POSITION pos = m_SelectedPaths.GetFirst(); pos;) {
             const POSITION here = pos;
             SgPath entry = m_SelectedPaths.GetNext(pos);
-            if (SelectCompare(entry, path)) {
+            if (entry.SelectCompare(path)) {
                 match = here;
                 designated = entry;
                 break;

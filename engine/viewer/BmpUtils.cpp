@@ -87,11 +87,21 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
     }
 
     viewer->SetSize(width, height);
+    // A picture of part of the scene is no snapshot of it: a failed
+    // traversal fails the whole draw.
     bool drawn = false;
     try {
         drawn = viewer->PrintScene();
     } catch (const std::exception &error) {
         SgDiagError("Snapshot", "%s", error.what());
+        drawn = false;
+    }
+    if (!drawn) {
+        context->ReleaseCurrent();
+        if (previous)
+            previous->MakeCurrent();
+        viewer->SetSize(oldWidth, oldHeight);
+        return false;
     }
     glFlush();
     glFinish();

@@ -43,8 +43,9 @@ public:
     using Consumer = int (*)(const BmpImage &bitmap, void *user);
     // Draws the viewer's scene at width x height (all anti-aliasing passes)
     // and calls `consume`. False without a viewer, for a size outside 1 to
-    // MaxSide() or when no context can be made; the consumer is not called
-    // then. Otherwise whether the consumer returned non-zero. The context that
+    // MaxSide(), when no context can be made or when a traversal of the
+    // scene failed (the viewer's GetPrintError() says why); the consumer is
+    // not called then. Otherwise whether the consumer returned non-zero. The context that
     // was current before is current again afterwards.
     static bool DrawToBuffer(SgViewer *viewer, int width, int height, Consumer consume, void *user);
     // DrawToBuffer with the BMP writer.

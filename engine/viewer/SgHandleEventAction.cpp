@@ -226,6 +226,9 @@ void SgHandleEventAction::VisitGeometricShape(SgAction *action, SgNode *node)
 {
     auto *shape = static_cast<SgGeometricShape *>(node);
     // An exploded shape shows its operands, whose handlers see the event.
-    if (shape->IsExploded() && !shape->IsDerivedFrom(SgExtrude::ClassID()) && shape->GetSeparator())
+    if (shape->IsExploded() && !shape->IsDerivedFrom(SgExtrude::ClassID()) && shape->GetSeparator()) {
+        action->m_CurrentPath.Append(shape->GetSeparator());
         shape->GetSeparator()->DoAction(action);
+        action->m_CurrentPath.DeleteLast();
+    }
 }

@@ -358,7 +358,12 @@ void SgViewer::DrawRubberBand()
 
 bool SgViewer::PrintScene()
 {
-    bool ok = true;
+    m_printError.clear();
+    // The first failure is the one worth telling; later passes repeat it.
+    auto check = [this](bool ok, const SgAction &action) {
+        if (!ok && m_printError.empty())
+            m_printError = action.GetError().empty() ? "a traversal of the scene failed" : action.GetError();
+    };
     if (SgTextureManager *textures = SgTextureManager::ForDocument(m_pDocument)) {
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
@@ -373,9 +378,9 @@ bool SgViewer::PrintScene()
         if (!root)
             continue;
         SgScanAction scan;
-        scan.Apply(root);
+        check(scan.Apply(root), scan);
         SgWinAlignedRenderAction aligned(viewport.get());
-        aligned.Apply(root);
+        check(aligned.Apply(root), aligned);
         SetAllNotRendering(false);
         for (int pass = 0; pass < passes; ++pass) {
             SgGLRenderAction render(viewport.get());
@@ -383,13 +388,15 @@ bool SgViewer::PrintScene()
             render.m_nPasses = passes;
             // The print context may be another one: its display lists are not ours.
             render.SetCacheDisabled(true);
-            ok = render.RenderAntiAliased(root, pass == passes - 1, pass) && ok;
+            check(render.RenderAntiAliased(root, pass == passes - 1, pass), render);
+            if (!m_printError.empty())
+                break;
         }
         SetAllNotRendering(true);
     }
     m_nCurrentPass = 0;
     m_bFinalFrame = true;
-    return ok;
+    return m_printError.empty();
 }
 
 void SgViewer::CountFrame(std::int64_t start, std::int64_t end)

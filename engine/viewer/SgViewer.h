@@ -16,6 +16,7 @@
 //   viewer->Render(false);                  // or PrintScene() for the final frame
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/window/SgPlatformWindow.h"
@@ -63,9 +64,11 @@ public:
 
     // Renders the final picture into the current context: every viewport
     // with its window-aligned pass and all refinement passes accumulated,
-    // without display lists (the context may be another one).
-    // False when a pass could not be drawn whole.
+    // without display lists (the context may be another one). False when a
+    // traversal failed: the picture is incomplete, and GetPrintError() says why.
     bool PrintScene();
+    // Why the last PrintScene failed; empty after one that succeeded.
+    const std::string &GetPrintError() const { return m_printError; }
 
     // The viewer rectangle (left, top, right, bottom).
     void SetSize(int width, int height) { Resize(0, 0, width, height); }
@@ -182,6 +185,7 @@ private:
     bool m_bSpare = true;
     bool m_bNotRendering = true;
     bool m_bFinalFrame = false;
+    std::string m_printError;
     StatisticsFn m_pfnStatistics = nullptr;
     void *m_pStatisticsUser = nullptr;
     int m_nFrames = 0;

@@ -50,6 +50,11 @@ void SgGeometricShape::SetSeparator(SgSeparator *separator)
     m_pSeparator->AddFather(this);
 }
 
+SgGroup *SgGeometricShape::GetHeldGroup() const
+{
+    return m_pSeparator.get();
+}
+
 SgCache **SgGeometricShape::ResultSlot() const
 {
     if (!m_pSeparator || s_iGeometricCashe < 0 || s_iGeometricCashe >= m_pSeparator->GetEntryCount())

@@ -78,6 +78,8 @@ class SgGeometricShape : public SgShape {
     // one; the previous one, with the result in it, is let go.
     void SetSeparator(SgSeparator *separator);
     SgSeparator *GetSeparator() const { return m_pSeparator.get(); }
+    // The internal separator, for code below the shapes that only knows nodes.
+    SgGroup *GetHeldGroup() const override;
 
     // The result, owned by the cache: callers never delete it. Null without one.
     SgShape *GetResultCache() const;

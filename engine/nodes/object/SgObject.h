@@ -243,7 +243,7 @@ class SgObject : public SgSeparator {
     // Flags.
     bool IsLink() const { return m_bLink; }
     void SetLink(bool on) { m_bLink = on; }
-    bool isSelected() const { return m_bSelected; }
+    bool isSelected() const override { return m_bSelected; }
     void setSelected(bool on) { m_bSelected = on; }
     bool GetNotifyPropagation() const { return m_bNotifyPropagation; }
     // With `notifyNow`, the parents are told once of what changed meanwhile.

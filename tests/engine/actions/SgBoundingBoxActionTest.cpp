@@ -381,3 +381,47 @@ INSTANTIATE_TEST_SUITE_P(
                         return static_cast<SgGeometricShape *>(s);
                     }}),
     [](const ::testing::TestParamInfo<MeshBoxCase> &info) { return info.param.name; });
+
+TEST_F(BoundingBoxTest, NonFiniteValuesAreLeftOutAndSaidSo)
+{
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    struct Case {
+        const char *what;
+        double radius;        // a sphere measured before the cube
+        Vec3 translation;     // placement of the sphere, in a separator of its own
+        bool pointFirst;      // a single point (radius, 0, 0) through Extend first
+    };
+    const Case cases[] = {
+        {"not-a-number radius", nan, {0, 0, 0}, false},
+        {"infinite radius", inf, {0, 0, 0}, false},
+        {"negative infinite radius", -inf, {0, 0, 0}, false},
+        {"not-a-number translation", 1, {nan, 0, 0}, false},
+        {"infinite translation", 1, {0, inf, 0}, false},
+        {"not-a-number point", nan, {0, 0, 0}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SgRef<SgSeparator> root = MakeSceneRoot();
+        SgRef<SgSeparator> inner = new SgSeparator;
+        SgRef<SgTransform> transform = new SgTransform;
+        transform->m_translation = c.translation;
+        SgRef<SgSphere> sphere = new SgSphere;
+        sphere->m_radius = c.radius;
+        inner->AddChild(transform.get());
+        inner->AddChild(sphere.get());
+        root->AddChild(inner.get());
+        root->AddChild(MakeCuboid(2, 4, 6).get());
+        SgBoundingBoxAction action;
+        if (c.pointFirst)
+            action.Extend(Vec3(c.radius, 0, 0));
+        EXPECT_TRUE(action.Apply(root.get()));
+        EXPECT_TRUE(action.HasBox());
+        EXPECT_FALSE(SgBoundingBoxAction::IsEmptyBox(action.m_Box)) << Text(action.m_Box);
+        EXPECT_TRUE(BoxNear(action.m_Box, {-1, -3, -2}, {1, 3, 2}));
+        EXPECT_TRUE(action.HasSkippedNonFinite()) << "the left-out part must be told";
+    }
+    SgBoundingBoxAction finite;
+    finite.Apply(MakeCuboid(2, 4, 6).get());
+    EXPECT_FALSE(finite.HasSkippedNonFinite());
+}

@@ -7,6 +7,7 @@
 
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgPathList.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgCube.h"
@@ -145,3 +146,19 @@ TEST_F(SgFindActionTest, WithoutMatchOrPredicateNothingIsFound)
 }
 
 } // namespace
+
+TEST_F(SgFindActionTest, PathToAProfileIsThePathItsFathersGive)
+{
+    FindNodeByName byName("curve");
+    SgFindAction find(&byName);
+    ASSERT_TRUE(find.Apply(m_root)) << find.GetError();
+    ASSERT_EQ(find.m_FoundPaths.size(), 1u);
+    SgPathList fromFathers;
+    SgPath tail;
+    fromFathers.PathsFromNode(find.m_Found[0], tail, nullptr);
+    ASSERT_EQ(fromFathers.GetCount(), 1);
+    const SgPath built = fromFathers.GetAt(fromFathers.GetFirst());
+    EXPECT_TRUE(find.m_FoundPaths[0] == built)
+        << "found " << Names(find.m_FoundPaths[0]) << ", built " << Names(built);
+    EXPECT_EQ(find.m_FoundPaths[0].GetCount(), 4) << "root, offset, its separator, curve";
+}

@@ -184,3 +184,26 @@ TEST_F(GetTransformTest, UniformlySmallScaleHasATrueInverse)
     ASSERT_TRUE(action.Apply(root.get()));
     EXPECT_DOUBLE_EQ(action.GetInverse()[0][0], 1e6) << "a model in microns is not singular";
 }
+
+TEST_F(GetTransformTest, SharedPlainGroupOffTheTargetIsTraversedWhole)
+{
+    // root { H, Y { H } } with H = { K, translation (5, 0, 0) }: plain groups
+    // do not scope, so H's translation from its first occurrence reaches the
+    // target [root, Y, H, K]. Only the occurrence on the target stops after K.
+    SgRef<SgSeparator> root = MakeSceneRoot();
+    SgRef<SgGroup> shared = MakeNamed<SgGroup>("H");
+    SgRef<SgGroup> y = MakeNamed<SgGroup>("Y");
+    SgRef<SgGroup> k = MakeNamed<SgGroup>("K");
+    k->AddChild(MakeNamed<ProbeNode>("probe").get());
+    shared->AddChild(k.get());
+    shared->AddChild(Translation(Vec3(5, 0, 0)).get());
+    y->AddChild(shared.get());
+    root->AddChild(shared.get());
+    root->AddChild(y.get());
+
+    SgPath path(*root);
+    path.Append(y.get());
+    path.Append(shared.get());
+    path.Append(k.get());
+    EXPECT_EQ(SgGetTransformAction::PathMatrix(path).GetTranslation(), Vec3(5, 0, 0));
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/engine/EngineTestClasses.h"
+#include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgOpenAction.h"
 #include "engine/actions/Vrml1Format.h"
 #include "engine/actions/Vrml1InStream.h"
@@ -664,6 +665,40 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"BinaryAfterHeader", kV1 + std::string(kBinaryBlock, sizeof kBinaryBlock - 1), "binary"},
         BrokenCase{"TooDeep", DeepNesting(100000), "nested deeper"}),
     [](const ::testing::TestParamInfo<BrokenCase> &info) { return info.param.name; });
+
+// The deepest scenes the reader accepts, of blocks that cost the traversal one
+// state level each (separators) or two (objects, whose inner group is a
+// separator of its own), with a cube at the bottom: measuring them succeeds.
+TEST_F(SgOpenActionTest, DeepestAcceptedSceneIsTraversedWhole)
+{
+    struct Case {
+        const char *what;
+        const char *open;  // one nesting step
+        int blocksPerStep; // reader levels one step takes
+    };
+    const Case cases[] = {
+        {"separators", "Separator {\n", 1},
+        {"objects", "Object {\n", 1},
+        {"objects with inner groups", "Object {\nSeparator {\n", 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        // The root separator the reader reads into and the cube's own block
+        // take a level each.
+        const int steps = (Vrml1InStream::kMaxNesting - 2) / c.blocksPerStep;
+        std::string text = kV1;
+        for (int i = 0; i < steps; ++i)
+            text += c.open;
+        text += "Cube { width 2 height 2 depth 2 }\n";
+        for (int i = 0; i < steps * c.blocksPerStep; ++i)
+            text += "}\n";
+        const ReadResult r = ReadText(text);
+        ASSERT_TRUE(r.ok) << r.report;
+        SgBoundingBoxAction box;
+        EXPECT_TRUE(box.Apply(r.root)) << box.GetError();
+        EXPECT_TRUE(box.HasBox()) << "the cube at the bottom was not reached";
+    }
+}
 
 TEST_F(SgOpenActionTest, MessagesNameTheFileAndLine)
 {

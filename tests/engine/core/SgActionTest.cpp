@@ -11,6 +11,7 @@
 #include "tests/engine/core/TestNodes.h"
 #include "tests/engine/actions/ActionTestNodes.h"
 #include "engine/core/SgApplyAction.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgState.h"
 #include "platform/SgDiagHandler.h"
 
@@ -292,6 +293,52 @@ TEST_F(SgActionTest, ApplyActionCallbackCanLeaveTheSeparator)
         &calls);
     ASSERT_TRUE(action.Apply(root));
     EXPECT_EQ(calls, (std::vector<std::string>{"root", "sep", "a", "leave", "after"}));
+}
+
+TEST_F(SgActionTest, ApplyActionEntersShapeSeparatorsWhenAsked)
+{
+    // root { shape [internal separator { operand { profile } }] }
+    SgRef<SgSeparator> root = MakeNamed<SgSeparator>("root");
+    SgRef<SgGeometricShape> shape = MakeNamed<SgGeometricShape>("shape");
+    SgRef<SgGroup> operand = MakeNamed<SgGroup>("operand");
+    operand->AddChild(MakeNamed<LeafNode>("profile"));
+    shape->GetSeparator()->AddChild(operand);
+    root->AddChild(shape);
+
+    struct Call {
+        std::vector<std::string> names;
+        SgPath profilePath;
+    };
+    const auto record = [](SgAction *action, SgNode *node, void *data) {
+        auto *call = static_cast<Call *>(data);
+        call->names.push_back(node->GetName());
+        if (node->GetName() == "profile")
+            call->profilePath = action->GetCurrentPath();
+    };
+    struct Case {
+        bool visitShapeSeparators;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {false, {"root"}},
+        {true, {"root", "operand", "profile", "shape"}},
+    };
+    for (const Case &c : cases) {
+        Call call;
+        SgApplyAction action(record, &call);
+        action.m_bVisitShapeSeparators = c.visitShapeSeparators;
+        ASSERT_TRUE(action.Apply(root));
+        EXPECT_EQ(call.names, c.names) << "visit shape separators " << c.visitShapeSeparators;
+    }
+    Call call;
+    SgApplyAction action(record, &call);
+    action.m_bVisitShapeSeparators = true;
+    ASSERT_TRUE(action.Apply(root));
+    SgPath expected(*root);
+    for (SgNode *node : {static_cast<SgNode *>(shape.get()), static_cast<SgNode *>(shape->GetSeparator()),
+                         static_cast<SgNode *>(operand.get()), operand->GetChild(0)})
+        expected.Append(node);
+    EXPECT_TRUE(call.profilePath == expected) << "the path runs through the shape's separator";
 }
 
 // FindAffecting along a path: root { T, g1 { g2 { T2?, shape } } }.

@@ -8,6 +8,7 @@
 #include "tests/engine/core/TestNodes.h"
 #include "tests/engine/actions/ActionTestNodes.h"
 #include "engine/core/SgPath.h"
+#include "engine/core/SgPathList.h"
 
 namespace {
 
@@ -273,6 +274,26 @@ TEST_F(ObjectPathTest, CreateFromNodeFollowsTheFirstFather)
     SgPath fromShape;
     fromShape.CreateFromNode(shape);
     EXPECT_EQ(Names(fromShape), "root sep object group shape");
+}
+
+TEST_F(ObjectPathTest, PathsRunOnlyThroughFathersThatHoldTheNode)
+{
+    // `leaf` is first referenced through a node-pointer field, then added to
+    // the group: the field's holder is a father but no place in the graph.
+    SgRef<TestShape> holder = MakeNamed<TestShape>("holder");
+    SgRef<LeafNode> leaf = MakeNamed<LeafNode>("leaf");
+    holder->m_profile = NodePtr(leaf.get());
+    group->AddChild(leaf);
+    ASSERT_EQ(leaf->GetFirstFather(), holder.get());
+
+    SgPath built;
+    built.CreateFromNode(leaf);
+    EXPECT_EQ(Names(built), "root sep object group leaf");
+    SgPathList all;
+    SgPath tail;
+    all.PathsFromNode(leaf, tail, nullptr);
+    ASSERT_EQ(all.GetCount(), 1);
+    EXPECT_EQ(Names(all.GetAt(all.GetFirst())), "root sep object group leaf");
 }
 
 TEST_F(ObjectPathTest, FindDocInPathGivesTheFirstNodesDocument)

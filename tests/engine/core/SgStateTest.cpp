@@ -49,8 +49,8 @@ struct StackLimitCase {
 TEST_F(SgStateTest, PushesFillTheFramesThenFailWithTheStateUnchanged)
 {
     const StackLimitCase cases[] = {
-        {"fresh state", -1, 127},
-        {"nested state started at depth 10", 10, 118},
+        {"fresh state", -1, SgState::kMaxFrames - 1},
+        {"nested state started at depth 10", 10, SgState::kMaxFrames - 10},
     };
     for (const StackLimitCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,13 +160,14 @@ TEST_F(SgStateTest, NestedRunLeavesTheParentsValuesAndDepthsAlone)
 
 TEST_F(SgStateTest, OverflowInsideApplyFailsTheActionAndLeavesItUsable)
 {
-    // 128 nested separators: 127 pushes fit, the innermost one's does not.
+    // As many nested separators as there are frames: all pushes but the
+    // innermost one's fit.
     SgRef<SgSeparator> root = new SgSeparator;
     SgSeparator *innermost = root;
     int deepestSeen = 0;
-    for (int i = 1; i < 128; ++i) {
+    for (int i = 1; i < SgState::kMaxFrames; ++i) {
         auto *next = new SgSeparator;
-        if (i == 126) {
+        if (i == SgState::kMaxFrames - 2) {
             auto *probe = new StateTestNode;
             probe->m_visit = [&](SgAction *a, StateTestNode *) { deepestSeen = a->GetState()->GetDepth(); };
             next->AddChild(probe);
@@ -178,7 +179,7 @@ TEST_F(SgStateTest, OverflowInsideApplyFailsTheActionAndLeavesItUsable)
     StateTestAction action;
     EXPECT_FALSE(action.Apply(root)) << "an overflowing traversal reported success";
     EXPECT_EQ(action.GetError(), "SgState::Push - Not enought stack storage");
-    EXPECT_EQ(deepestSeen, 127) << "the traversal did not get as deep as the frames allow";
+    EXPECT_EQ(deepestSeen, SgState::kMaxFrames - 1) << "the traversal did not get as deep as the frames allow";
     EXPECT_EQ(action.GetState()->GetDepth(), 0) << "the failed traversal left the state pushed";
 
     // The same action runs a graph that fits.

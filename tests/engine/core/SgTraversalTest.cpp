@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/engine/actions/ActionTestNodes.h"
+#include "engine/core/SgApplyAction.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgSwitch.h"
 
@@ -220,6 +222,95 @@ TEST_F(SgTraversalTest, VisitorMayDeleteChildrenOfTheGroupItRunsIn)
     EXPECT_TRUE(action.Apply(root));
     LoggingAction::s_pfnMethodsMap[LeafNode::ClassOffset()] = saved;
     EXPECT_EQ(root->GetChildsCount(), 0);
+}
+
+
+// A function run over every node that deletes nodes of the graph it walks,
+// as the selection handler's "apply to all" may: root { g { a, b }, c, d }.
+struct DeletionCase {
+    const char *name;
+    const char *deleteAt; // the node whose call deletes
+    const char *victim;   // the node deleted from its first father
+    const char *visited;
+};
+
+struct DeletionRun {
+    const DeletionCase *c;
+    std::vector<SgNode *> nodes;
+    std::string visited;
+};
+
+SgNode *NodeNamed(const std::vector<SgNode *> &nodes, const char *name)
+{
+    for (SgNode *node : nodes) {
+        if (node->GetName() == name)
+            return node;
+    }
+    return nullptr;
+}
+
+TEST_F(SgTraversalTest, FunctionOverEveryNodeMayDeleteNodesOnTheWay)
+{
+    const DeletionCase cases[] = {
+        {"the current child: its next sibling still runs", "c", "c", "root g a b c d"},
+        {"the current group child: its next sibling still runs", "g", "g", "root g c d"},
+        {"the group being traversed: its later children are not visited", "a", "g", "root g a c d"},
+        {"a later sibling: it is not visited", "a", "b", "root g a c d"},
+        {"an earlier sibling: nothing is skipped or repeated", "c", "g", "root g a b c d"},
+    };
+    for (const DeletionCase &c : cases) {
+        SgRef<SgGroup> root = MakeNamed<SgGroup>("root");
+        DeletionRun run{&c, {}, ""};
+        {
+            SgRef<SgGroup> g = MakeNamed<SgGroup>("g");
+            SgRef<LeafNode> a = MakeNamed<LeafNode>("a"), b = MakeNamed<LeafNode>("b");
+            SgRef<LeafNode> cc = MakeNamed<LeafNode>("c"), d = MakeNamed<LeafNode>("d");
+            g->AddChild(a);
+            g->AddChild(b);
+            root->AddChild(g);
+            root->AddChild(cc);
+            root->AddChild(d);
+            run.nodes = {root, g, a, b, cc, d};
+        }
+        // From here the groups hold the only references: a deletion frees.
+        SgApplyAction action(
+            [](SgAction *, SgNode *node, void *data) {
+                auto *run = static_cast<DeletionRun *>(data);
+                run->visited += (run->visited.empty() ? "" : " ") + node->GetName();
+                if (node->GetName() != run->c->deleteAt)
+                    return;
+                SgNode *victim = NodeNamed(run->nodes, run->c->victim);
+                static_cast<SgGroup *>(victim->GetFirstFather())->DeleteChild(victim);
+            },
+            &run);
+        EXPECT_TRUE(action.Apply(root)) << c.name;
+        EXPECT_EQ(run.visited, c.visited) << c.name;
+        EXPECT_EQ(action.GetCurrentPath().GetCount(), 0) << c.name;
+    }
+}
+
+TEST_F(SgTraversalTest, ReusedActionKeepsItsStateMemoryBounded)
+{
+    // 5,000 separators, each writing the draw style and the translation, so
+    // that every one of them copies both elements at its own level.
+    SgRef<SgGroup> root = MakeNamed<SgGroup>("root");
+    for (int i = 0; i < 5000; ++i) {
+        SgRef<SgSeparator> sep = MakeNamed<SgSeparator>("sep");
+        SgRef<PropNode> prop = MakeNamed<PropNode>("prop");
+        prop->m_style = i;
+        prop->m_moveX = 1.0;
+        sep->AddChild(prop);
+        root->AddChild(sep);
+    }
+    LoggingAction action;
+    ASSERT_TRUE(action.Apply(root));
+    const std::size_t first = action.GetState()->GetElementMemory();
+    for (int round = 0; round < 10; ++round)
+        ASSERT_TRUE(action.Apply(root));
+    EXPECT_EQ(action.GetState()->GetElementMemory(), first) << "a reused action's state memory grew";
+    // Only the levels open at once hold copies: a few blocks, not one copy
+    // per separator ever entered.
+    EXPECT_LE(first, std::size_t(4 * SgState::kBlockSize));
 }
 
 } // namespace

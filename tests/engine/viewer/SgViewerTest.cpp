@@ -16,6 +16,7 @@
 #include "engine/actions/PickedPointQuery.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgPathList.h"
+#include "engine/core/SgState.h"
 #include "engine/render/SgRayPickAction.h"
 #include "platform/SgError.h"
 #include "engine/viewer/BmpUtils.h"
@@ -388,6 +389,29 @@ TEST_F(SmallViewerTest, SnapshotOfAFrameThatFailedReportsFailure)
     const bool written = BmpUtils::SaveBmp(m_viewer, kWidth, kHeight, out);
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(written) << "a frame that could not be drawn is no snapshot";
+}
+
+TEST_F(SmallViewerTest, SnapshotOfASceneTraversalCannotHoldFailsAndSaysWhy)
+{
+    AddCube(kRed);
+    // Deeper than any traversal state goes.
+    SgRef<SgSeparator> top = new SgSeparator;
+    SgSeparator *innermost = top.get();
+    for (int i = 0; i < SgState::kMaxFrames; ++i) {
+        auto *next = new SgSeparator;
+        innermost->AddChild(next);
+        innermost = next;
+    }
+    Root()->AddChild(top.get());
+    std::ostringstream out;
+    EXPECT_FALSE(BmpUtils::SaveBmp(m_viewer, kWidth, kHeight, out)) << "half a picture reported as drawn";
+    EXPECT_TRUE(out.str().empty()) << "a failed snapshot wrote a file";
+    EXPECT_NE(m_viewer->GetPrintError().find("stack storage"), std::string::npos) << m_viewer->GetPrintError();
+
+    Root()->DeleteChild(top.get());
+    std::ostringstream again;
+    EXPECT_TRUE(BmpUtils::SaveBmp(m_viewer, kWidth, kHeight, again)) << m_viewer->GetPrintError();
+    EXPECT_TRUE(m_viewer->GetPrintError().empty());
 }
 
 } // namespace

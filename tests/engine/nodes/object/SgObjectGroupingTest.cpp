@@ -354,3 +354,52 @@ TEST_F(ObjectGroupingTest, AttachUnderATinyScaleKeepsThePlacement)
     EXPECT_TRUE(SamePlacement(after, before)) << "a group in microns is no singular group";
     EXPECT_TRUE(Near(object->GetMove(), Vec3(3e5, 0, 0), 1e-3));
 }
+
+// A turned object under a parent scaled unevenly along turned axes: its world
+// matrix has shear in the frame of any single rotation, and only a new scale
+// orientation can hold it. Attach, detach and ungroup keep it all the same.
+TEST_F(ObjectGroupingTest, PlacementUnderAnUnevenlyScaledTurnedParentIsKeptExactly)
+{
+    struct Case {
+        const char *what;
+        Rotation parentRotation;
+        Vec3 parentScale;
+        Rotation parentScaleOrientation;
+        Vec3 objectCenter;
+    };
+    const Case cases[] = {
+        {"scaled along turned axes", Rotation(Vec3(1, 1, 0), 0.8), {3, 1, 0.25}, Rotation(), {0, 0, 0}},
+        {"with a scale orientation and a pivot", Rotation(Vec3(0, 0, 1), -0.6), {0.5, 2, 4},
+         Rotation(Vec3(1, 0, 1), 0.4), {1, -2, 0.5}},
+        {"mirrored", Rotation(Vec3(0, 1, 0), 1.1), {-2, 1, 1.5}, Rotation(), {0, 0, 0}},
+        {"strongly uneven", Rotation(Vec3(1, 2, 3), 2.5), {1e-3, 1, 1e3}, Rotation(), {0.25, 0, 0}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SgRef<SgSeparator> root = MakeSceneRoot();
+        SgRef<SgObject> parent = MakeGroup("parent", Vec3(1, -2, 3), c.parentRotation, c.parentScale);
+        parent->GetTransform()->m_scaleOrientation = c.parentScaleOrientation;
+        SgRef<SgObject> object = MakeObjectWith(MakeCuboid(1, 1, 1).get(), Vec3(5, 1, -2), "object");
+        SgTransform *own = object->GetTransform();
+        own->m_rotation = Rotation(Vec3(1, 0, 1), 0.9);
+        own->m_scaleFactor = Vec3(1, 2, 0.5);
+        own->m_center = c.objectCenter;
+        root->AddChild(parent.get());
+        root->AddChild(object.get());
+        const Transform3 before = WorldOf(PathTo({root.get(), object.get()}));
+
+        SgPath target = PathTo({root.get(), parent.get()});
+        ASSERT_TRUE(object->AttachToGroup(target, false));
+        SgPath inside = PathTo({root.get(), parent.get(), parent->GetInnerGroup(), object.get()});
+        EXPECT_TRUE(SamePlacement(WorldOf(inside), before)) << "attach";
+        EXPECT_TRUE(Near(own->m_center.Get(), c.objectCenter)) << "the pivot stays";
+
+        ASSERT_TRUE(SgObject::DetachFromGroup(inside, root.get()));
+        EXPECT_TRUE(SamePlacement(WorldOf(PathTo({root.get(), object.get()})), before)) << "detach";
+
+        ASSERT_TRUE(object->AttachToGroup(target, false));
+        const SgPathList placed = parent->Ungroup();
+        ASSERT_EQ(placed.GetCount(), 1);
+        EXPECT_TRUE(SamePlacement(WorldOf(PathTo({root.get(), object.get()})), before)) << "ungroup";
+    }
+}

@@ -583,3 +583,35 @@ TEST_F(ObjectTest, NestedObjectsComposeTheirTransformsAndScopeThem)
     EXPECT_EQ(inside, Vec3(1, 2, 0));
     EXPECT_EQ(after, Vec3(0, 0, 0)) << "an object's transform leaked out of it";
 }
+
+TEST(SgObjectPathTest, PathFindsTheFirstSelectedObjectFromItsStart)
+{
+    InitTestClasses();
+    // [outer, inner, leaf]: two objects on one path, and a path of its own
+    // to a third.
+    SgRef<SgObject> outer = new SgObject, inner = new SgObject, other = new SgObject;
+    SgRef<SgNode> leaf = new SgTransform;
+    SgPath path(*outer);
+    path.Append(inner.get());
+    path.Append(leaf.get());
+    SgPath elsewhere(*other);
+    struct Case {
+        bool outerSelected, innerSelected, otherSelected;
+        SgObject *found;
+        bool sameAsElsewhere;
+    };
+    const Case cases[] = {
+        {false, false, false, nullptr, true},
+        {false, true, false, inner.get(), false},
+        {true, true, false, outer.get(), false},
+        {false, false, true, nullptr, false},
+    };
+    for (const Case &c : cases) {
+        outer->setSelected(c.outerSelected);
+        inner->setSelected(c.innerSelected);
+        other->setSelected(c.otherSelected);
+        EXPECT_EQ(path.FindSelected(), c.found);
+        EXPECT_EQ(path.SelectCompare(elsewhere), c.sameAsElsewhere);
+        EXPECT_TRUE(path.SelectCompare(path));
+    }
+}
