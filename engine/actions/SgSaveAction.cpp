@@ -56,6 +56,30 @@ bool IsNullFunction(SgField *field)
     return false;
 }
 
+// True when one of the node's own fields leads straight back to it: a
+// node-pointer field holding it, or a field driven by another of its fields.
+bool RefersToItself(SgNode *node)
+{
+    const int count = node->GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        SgField *field = node->GetFieldAddress(i);
+        if (!field)
+            continue;
+        if (!field->IsVector() && field->GetTypeId() == SgFieldNodePtr &&
+            static_cast<SgFNodePtr *>(field)->Get(true).get() == node)
+            return true;
+        DxOutBase *source = field->GetModuleSource();
+        DxModule *module = source ? source->GetModule() : nullptr;
+        if (!module || module->GetModuleKind() != DxModule::kField)
+            continue;
+        auto *fieldModule = dynamic_cast<GeneicFieldModule *>(module);
+        SgField *sourceField = fieldModule ? fieldModule->GetFieldContainer() : nullptr;
+        if (sourceField && sourceField->GetContainer() == node)
+            return true;
+    }
+    return false;
+}
+
 // Plain cameras are written as camera blocks; taken at start-up, or on first
 // use when the camera class registered later.
 int s_iCameraClassID = 0;
@@ -249,9 +273,15 @@ void SgSaveAction::WriteNodeBlock(SgNode *node, bool mustName)
     const size_t named = m_mapWritten.size();
     if (!WriteDefUse(node, mustName))
         return;
-    BlockScope scope(*this, node, m_mapWritten.size() > named ? 2 : 1);
+    const bool defined = m_mapWritten.size() > named;
+    BlockScope scope(*this, node, defined ? 2 : 1);
     Vrml1Stream &out = *m_pStream;
     out << Vrml1Format::KeywordForContainer(node) << " {\n";
+    // The name after "DEF" is known to the reader only once the block is
+    // done; a reference to the node from inside its own block needs the id
+    // line at the top.
+    if (defined && RefersToItself(node))
+        out << "NodeID " << node->GetID() << '\n';
     WriteNodeName(out, node);
     WriteFields(node);
     if (shape && !node->IsBuiltinMacro()) {
