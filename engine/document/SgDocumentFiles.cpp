@@ -422,6 +422,10 @@ private:
             trees.push_back(std::move(read[i]));
         if (m_stream.HasFailed() || trees.empty() || (!m_bReplace && m_bReceived))
             return;
+        if (m_document.GetViewerCount() == 0 && !m_document.GetActiveViewer()) {
+            m_document.KeepUnviewedTrees(std::vector<SgRef<SgNode>>(trees.begin(), trees.end()));
+            return;
+        }
         const int version = m_stream.m_nVersion;
         SgDocument::LayoutFn before = m_document.GetLayoutBefore();
         SgDocument::LayoutFn after = m_document.GetLayoutAfter();
@@ -739,6 +743,11 @@ int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool repl
             ResetUndo();
     }
     return result;
+}
+
+void SgDocument::KeepUnviewedTrees(std::vector<SgRef<SgNode>> trees)
+{
+    m_unviewedTrees = std::move(trees);
 }
 
 // `trees` has room for kMaxViewTrees entries.

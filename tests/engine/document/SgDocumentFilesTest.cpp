@@ -259,6 +259,26 @@ TEST(DocumentFiles, ABrokenSectionAfterTheSceneKeepsTheSceneAndTheOldLayout)
     }
 }
 
+// A document without viewers (a conversion) still writes back the views it read.
+TEST(DocumentFiles, ViewSectionReadWithoutAViewerIsWrittenBack)
+{
+    const std::string scene = SceneWithObjectOnLayer("thing", "L");
+    const std::string withView =
+        CutAfter(scene, "View {", "View {\nSeparator {\nMaterial {\n\tdiffuseColor [(0.25,0.5,0.75,1)]\n}\n}\n}\n");
+    DocumentPtr document = NewDocument();
+    ASSERT_EQ(document->GetViewerCount(), 0);
+    ASSERT_EQ(Read(*document, withView, true), kReadDone);
+    const std::string saved = SavedText(*document);
+    const size_t view = saved.find("View {");
+    ASSERT_NE(view, std::string::npos) << saved;
+    EXPECT_NE(saved.find("diffuseColor [(0.25,0.5,0.75,1)]", view), std::string::npos)
+        << "the view tree was dropped:\n" << saved.substr(view);
+
+    DocumentPtr again = NewDocument();
+    ASSERT_EQ(Read(*again, saved, true), kReadDone);
+    EXPECT_EQ(SavedText(*again), saved) << "the second pass wrote other text";
+}
+
 TEST(DocumentFiles, OldLayersSectionReplacesTheLayerTable)
 {
     DocumentPtr document = NewDocument();
