@@ -15,6 +15,7 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/properties/SgCamera.h"
 #include "platform/SgError.h"
 
 SG_ACTION_SOURCE(SgSaveAction, "SgSaveAction")
@@ -305,8 +306,46 @@ void SgSaveAction::WriteNodeBlock(SgNode *node, bool mustName)
     out << "}\n";
 }
 
+// A camera field fed by a connection: the camera block has plain values only.
+static bool HasConnectedField(SgNode *node)
+{
+    const int count = node->GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        SgField *field = node->GetFieldAddress(i);
+        DxOutBase *source = field ? field->GetModuleSource() : nullptr;
+        if (source && source->GetModule())
+            return true;
+    }
+    return false;
+}
+
 void SgSaveAction::WriteCameraBlock(SgNode *camera, bool mustName)
 {
+    auto *plain = dynamic_cast<SgCamera *>(camera);
+    if (plain && !HasConnectedField(camera)) {
+        Vrml1Stream &out = *m_pStream;
+        auto written = m_mapWritten.find(camera);
+        if (written != m_mapWritten.end()) {
+            out << "USE " << written->second << ' ';
+            return;
+        }
+        // Shared through the id line inside the block rather than "DEF".
+        const bool needsName = mustName || camera->GetFatherList().size() > 1 || camera->IsConnected();
+        if (needsName) {
+            NodeID &id = camera->GetID();
+            for (int attempt = 0; id.IsNull() || m_idsWritten.count(id); ++attempt) {
+                if (attempt > 1000000)
+                    throw SgError("SgSaveAction: no free persistent id for a shared node");
+                camera->AssignID();
+            }
+            m_mapWritten.emplace(camera, id);
+            m_idsWritten.emplace(id, camera);
+        }
+        BlockScope scope(*this, camera, 1);
+        out.WriteCamera(*plain, needsName);
+        out << '\n';
+        return;
+    }
     const size_t named = m_mapWritten.size();
     if (!WriteDefUse(camera, mustName))
         return;
