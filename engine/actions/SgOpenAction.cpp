@@ -320,6 +320,13 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         stream.m_szWord = keyword;
         if (!nested)
             return nullptr;
+        if (stream.PeekNonBlank() != '{') {
+            // No block follows: a field this node does not have, whose value
+            // words are no nodes either; one message for the whole of it.
+            stream.Report("Unknown field or node type: " + keyword + " (its value is skipped)", "Warning");
+            stream.SkipValue();
+            return nullptr;
+        }
         stream.Report("Unknown node type: " + keyword + " (the block is skipped)", "Warning");
         if (!stream.SkipBracketed())
             stream.Fail("The file ends inside the " + keyword + " block");
@@ -791,12 +798,8 @@ void SgOpenAction::ReadNodeID(Vrml1InStream &stream, SgNode *node)
 
 void SgOpenAction::ShowIllegalToken(Vrml1InStream &stream, const std::string &word, SgFieldMngr *container)
 {
-    const long long offset = stream.GetOffset();
-    char position[64];
-    std::snprintf(position, sizeof position, "%llX %lld", offset, offset);
-    stream.Report("Ilegal Token: " + word + " (at file position " + position + "), " + ClassNameOf(container) +
-                      " " + stream.m_szWord,
-                  "Warning...");
+    // The message carries the line; the word is its subject.
+    stream.Report("Ilegal Token: " + word + " in " + ClassNameOf(container), "Warning...");
 }
 
 // --- Words of the second dialect ------------------------------------------------------

@@ -302,7 +302,14 @@ void Vrml1InStream::ReportAtLine(const std::string &text, const std::string &cap
     if (!m_bNotifyUser)
         return;
     if (m_nNotified < kMaxNotified) {
-        GetNotifier().Message(text, caption, Notifier::Buttons::Ok,
+        // The user sees where: the file and the line, unless the text names
+        // the file itself (the header's verdict).
+        std::string shown = text;
+        if (m_strFileName.empty() || text.find(m_strFileName) == std::string::npos) {
+            shown = (m_strFileName.empty() ? std::string("<scene>") : m_strFileName) +
+                    (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + text;
+        }
+        GetNotifier().Message(shown, caption, Notifier::Buttons::Ok,
                               error ? Notifier::Icon::Error : Notifier::Icon::Warning);
     } else if (m_nNotified == kMaxNotified) {
         GetNotifier().Message("Further messages about " + m_strFileName + " are not shown", caption,

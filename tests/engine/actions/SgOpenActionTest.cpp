@@ -630,6 +630,36 @@ TEST_F(SgOpenActionTest, MessagesNameTheFileAndLine)
     EXPECT_EQ(r.report.rfind("test.kvrx:3: Ilegal Token: glow", 0), 0u) << r.report;
 }
 
+// One message per problem, shown to the user with the file and the line.
+TEST_F(SgOpenActionTest, EachProblemGivesOneMessageWithItsLine)
+{
+    struct Case {
+        const char *what;
+        std::string text;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {"unknown field in a group", kV1 + "Separator {\n foo 1 2 3\n Material { }\n}\n", "test.kvrx:3: "},
+        {"unknown field on the block's line", kV1 + "\nSeparator { foo 1 2 3 }\n", "test.kvrx:3: "},
+        {"unknown field in a node", kV1 + "Sphere {\n\n bogus 7 8\n}\n", "test.kvrx:4: Ilegal Token: bogus"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::istringstream in(c.text);
+        Vrml1InStream stream(in, "test.kvrx");
+        RecordingNotifier notifier;
+        Notifier *previous = SetNotifier(&notifier);
+        SgRef<SgSeparator> root(new SgSeparator);
+        const bool ok = SgOpenAction::ReadScene(stream, *root);
+        SetNotifier(previous);
+        EXPECT_TRUE(ok) << stream.FormatMessages();
+        ASSERT_EQ(notifier.m_shown.size(), 1u) << stream.FormatMessages();
+        EXPECT_NE(notifier.m_shown[0].find(c.shown), std::string::npos) << notifier.m_shown[0];
+        EXPECT_EQ(notifier.m_shown[0].find("position"), std::string::npos) << notifier.m_shown[0];
+        EXPECT_EQ(root->GetChildsCount(), 1);
+    }
+}
+
 // --- Shared format helpers --------------------------------------------------------------
 
 TEST(Vrml1FormatTest, QuotedTextRoundTripsWithDoubledQuotes)
