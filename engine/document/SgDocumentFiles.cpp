@@ -154,15 +154,15 @@ public:
         if (!Word(word))
             return false;
         if (!ParseNumber(word, kind))
-            return Damaged("the kind " + word + " is no number");
+            return Damaged("the kind " + Vrml1InStream::Echo(word) + " is no number");
         if (!Word(word))
             return false;
         if (!ParseNumber(word, scale) || !std::isfinite(scale))
-            return Damaged("the scale " + word + " is no number");
+            return Damaged("the scale " + Vrml1InStream::Echo(word) + " is no number");
         if (!Word(word))
             return false;
         if (!ParseNumber(word, count) || count < 0 || count > SgLayoutNode::kMaxChildren)
-            return Damaged("the child count " + word + " is not between 0 and " +
+            return Damaged("the child count " + Vrml1InStream::Echo(word) + " is not between 0 and " +
                            std::to_string(SgLayoutNode::kMaxChildren));
         node.m_iKind = kind;
         node.m_dScale = scale / 100.0;
@@ -248,9 +248,9 @@ public:
                 ReadSection(word);
                 continue;
             }
-            m_stream.Report("Unknown node type: " + word + " (the block is skipped)", "Warning");
+            m_stream.Report("Unknown node type: " + Vrml1InStream::Echo(word) + " (the block is skipped)", "Warning");
             if (!m_stream.SkipBracketed())
-                m_stream.Fail("The file ends inside the " + word + " block");
+                m_stream.Fail("The file ends inside the " + Vrml1InStream::Echo(word) + " block");
         }
 
         const bool failed = m_stream.HasFailed();
@@ -780,9 +780,9 @@ int SgDocument::ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool 
         if (!container) {
             if (stream.HasFailed() || stream.m_szWord.empty())
                 continue;
-            stream.Report("Unknown node type: " + stream.m_szWord + " (the block is skipped)", "Warning");
+            stream.Report("Unknown node type: " + Vrml1InStream::Echo(stream.m_szWord) + " (the block is skipped)", "Warning");
             if (!stream.SkipBracketed())
-                stream.Fail("The file ends inside the " + stream.m_szWord + " block");
+                stream.Fail("The file ends inside the " + Vrml1InStream::Echo(stream.m_szWord) + " block");
             continue;
         }
         SgRef<SgFieldMngr> hold(container);
