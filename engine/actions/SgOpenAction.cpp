@@ -512,7 +512,22 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 if (stream.HasFailed())
                     return false;
                 auto *shape = dynamic_cast<SgGeometricShape *>(node);
-                if (shape && separator)
+                if (shape && separator && node->IsBuiltinMacro() && shape->GetSeparator()) {
+                    // A primitive keeps the nodes it builds from; what the file
+                    // adds goes after them.
+                    SgRef<SgFieldMngr> read(separator);
+                    auto *from = static_cast<SgSeparator *>(separator);
+                    SgSeparator *own = shape->GetSeparator();
+                    const std::vector<SgNode *> children(from->GetChildList().begin(), from->GetChildList().end());
+                    from->Clear();
+                    for (SgNode *child : children) {
+                        SgRef<SgNode> held(child);
+                        if (!own->AddChild(child))
+                            stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
+                                              Vrml1InStream::Echo(keyword),
+                                          "Warning");
+                    }
+                } else if (shape && separator)
                     shape->SetSeparator(static_cast<SgSeparator *>(separator));
                 else
                     Discard(separator);

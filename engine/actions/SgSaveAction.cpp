@@ -288,6 +288,8 @@ void SgSaveAction::WriteNodeBlock(SgNode *node, bool mustName)
     if (shape && !node->IsBuiltinMacro()) {
         if (SgSeparator *separator = shape->GetSeparator())
             WriteNodeBlock(separator, false);
+    } else if (shape) {
+        WriteAddedToPrimitive(shape);
     }
     if (node->IsGroup() && !node->IsBuiltinMacro()) {
         // Every child, whatever a switch has chosen or the node's own
@@ -317,6 +319,27 @@ static bool HasConnectedField(SgNode *node)
             return true;
     }
     return false;
+}
+
+void SgSaveAction::WriteAddedToPrimitive(SgGeometricShape *shape)
+{
+    // A primitive builds itself from the first nodes of its separator, which
+    // a new one of its class holds too; only what follows them is content.
+    SgSeparator *separator = shape->GetSeparator();
+    auto *fresh = dynamic_cast<SgGeometricShape *>(FreshOfClass(shape->GetClassID()));
+    SgSeparator *freshSeparator = fresh ? fresh->GetSeparator() : nullptr;
+    const int own = freshSeparator ? freshSeparator->GetNumChildren() : 0;
+    if (!separator || separator->GetNumChildren() <= own)
+        return;
+    BlockScope scope(*this, separator, 1);
+    *m_pStream << "Separator {\n";
+    for (int i = own; i < separator->GetNumChildren(); ++i) {
+        SgNode *child = separator->GetChild(i);
+        m_CurrentPath.Append(child);
+        Traverse(child);
+        m_CurrentPath.DeleteLast();
+    }
+    *m_pStream << "}\n";
 }
 
 void SgSaveAction::WriteCameraBlock(SgNode *camera, bool mustName)

@@ -414,3 +414,28 @@ TEST_F(SceneRoundTripTest, NodeThatRefersToItselfKeepsTheLink)
         back->m_profile = NodePtr();
     }
 }
+
+// What a file puts inside a built-in primitive's separator is written back.
+TEST_F(SceneRoundTripTest, SeparatorInsideABuiltinPrimitiveRoundTrips)
+{
+    const std::string text = std::string("#VRML V1.0 ascii 102\n") +
+                             "Sphere { Separator { DEF 12_3 Transform { } } }\nUSE 12_3\n";
+    SgRef<SgSeparator> read = ReadScene(text);
+    ASSERT_EQ(read->GetChildsCount(), 2);
+    const std::string first = WriteScene(read);
+    SgRef<SgSeparator> again = ReadScene(first);
+    ASSERT_EQ(again->GetChildsCount(), 2) << first;
+    auto *sphere = dynamic_cast<SgSphere *>(again->GetChild(0));
+    ASSERT_NE(sphere, nullptr) << first;
+    ASSERT_NE(sphere->GetSeparator(), nullptr);
+    // Its own profile first, then what the file added.
+    ASSERT_EQ(sphere->GetSeparator()->GetChildsCount(), 2) << first;
+    EXPECT_EQ(sphere->GetSeparator()->GetChild(1), again->GetChild(1)) << "the shared transform came apart";
+    EXPECT_EQ(WriteScene(again), first);
+
+    // An empty one is no content: a plain sphere stays a plain block.
+    SgRef<SgSphere> plain(new SgSphere);
+    EXPECT_EQ(WriteScene(SceneOf({plain})).find("Separator {\nNodeName\t\"ROOT\"\nSphere {\n}\n}"),
+              std::string("#VRML V1.0 ascii 102\n").size())
+        << WriteScene(SceneOf({plain}));
+}
