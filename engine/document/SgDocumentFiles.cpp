@@ -658,7 +658,8 @@ int SgDocument::OpenFile(const char *name, bool replace, SgNode *parent)
         options.useCached = m_bCachedDownload != 0;
         const UrlDownloader::Result download = UrlDownloader::Download(address, options);
         if (!download) {
-            ShowError("Cannot download " + std::string(name) + ": " + download.error);
+            ShowError("Cannot download " + std::string(name) + ": " +
+                      (download.reason.empty() ? download.error : download.reason));
             return kNothingRead;
         }
         local = download.file.string();
