@@ -496,12 +496,11 @@ private:
                     m_stream.Fail("The Layers section is damaged: a layer name is missing");
                 break;
             }
-            if (layer.name.size() > kMaxLayerName)
-                layer.name.resize(kMaxLayerName);
             int flag = 0;
             if (!m_stream.ReadWord(word, true) || !ParseNumber(word, flag)) {
                 if (!m_stream.HasFailed())
-                    m_stream.Fail("The Layers section is damaged: the flag of " + layer.name + " is no number");
+                    m_stream.Fail("The Layers section is damaged: the flag of " + Vrml1InStream::Echo(layer.name) +
+                                  " is no number");
                 break;
             }
             layer.flags = flag ? 1 : 0;

@@ -289,6 +289,15 @@ TEST(DocumentFiles, OldLayersSectionReplacesTheLayerTable)
     EXPECT_EQ(document->GetLayerFlags(0), 0) << "a layer of the old section starts with flags 0";
 }
 
+TEST(DocumentFiles, OldLayersSectionKeepsNamesOfAnyLength)
+{
+    const std::string longName(5000, 'n');
+    DocumentPtr document = NewDocument();
+    const std::string text = "#VRML V1.0 ascii 102\nLayers\nLayer \"" + longName + "\" 0\n}\n";
+    ASSERT_EQ(Read(*document, text, false), kReadDone);
+    EXPECT_EQ(LayerNames(*document), (std::vector<std::string>{longName}));
+}
+
 TEST(DocumentFiles, ReadingLeavesNoUndoAndReplacingForgetsTheOldScenesUndo)
 {
     DocumentPtr document = NewDocument();
