@@ -12,7 +12,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
+                 "usage: fennix [SCENE | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
     return 2;
 }
 
@@ -24,6 +24,10 @@ static int RunStartupReport()
     return 0;
 }
 
+// The engine's diagnostics (platform/SgDiagnostics.h) keep the default
+// handler here: a developer's text is printed on standard error, and a text
+// meant for the user (the reader's messages) goes through the headless
+// notifier, which prints it on standard error too.
 int main(int argc, char **argv)
 {
     if (argc == 1)

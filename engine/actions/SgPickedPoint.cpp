@@ -1,15 +1,10 @@
 #include "engine/actions/SgPickedPoint.h"
 
-#include <cstdio>
+#include <cmath>
 
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/core/SgShape.h"
-#include "platform/Notifier.h"
-
-namespace {
-// Below this the difference of two transformed points has no direction.
-constexpr double kMinNormalLength = 1e-5;
-} // namespace
+#include "platform/SgDiagnostics.h"
 
 SgPickedPoint::SgPickedPoint()
 {
@@ -45,8 +40,8 @@ void SgPickedPoint::CopyCommon(const SgPickedPoint &other)
 bool SgPickedPoint::SetIndices(const int *indices, int count)
 {
     if (count < 0 || count > kMaxIndices || (count > 0 && !indices)) {
-        std::fprintf(stderr, "SgPickedPoint: %d pick indices refused; a hit holds at most %d\n", count,
-                     kMaxIndices);
+        SgDiagError("Pick", "SgPickedPoint: %d pick indices refused; a hit holds at most %d", count,
+                    kMaxIndices);
         return false;
     }
     m_Indices.fill(-1);
@@ -58,8 +53,8 @@ bool SgPickedPoint::SetIndices(const int *indices, int count)
 bool SgPickedPoint::SetIndex(int slot, int value)
 {
     if (slot < 0 || slot >= kMaxIndices) {
-        std::fprintf(stderr, "SgPickedPoint: pick index slot %d refused; a hit holds at most %d\n", slot,
-                     kMaxIndices);
+        SgDiagError("Pick", "SgPickedPoint: pick index slot %d refused; a hit holds at most %d", slot,
+                    kMaxIndices);
         return false;
     }
     m_Indices[slot] = value;
@@ -78,8 +73,7 @@ Vec3 SgPickedPoint::GetNormal()
     p.ExtendToShape();
     SgNode *last = p.IsEmpty() ? nullptr : p.GetLastElement();
     if (!last || !last->IsShape()) {
-        GetNotifier().Message("SgPickedPoint::GetNormal() - failed", "Error", Notifier::Buttons::Ok,
-                              Notifier::Icon::Error);
+        SgDiagTellUser(SgDiagLevel::Error, "Pick", "SgPickedPoint::GetNormal() - failed", "Error");
         return Vec3(0.0, 0.0, 1.0);
     }
     Vec3 localPoint = m_LocalPoint;
@@ -87,9 +81,21 @@ Vec3 SgPickedPoint::GetNormal()
 
     p.LeaveToObject();
     const Transform3 world = SgGetTransformAction::PathMatrix(p);
-    Vec3 normal = world.TransformPoint(m_LocalNormal) - world.TransformPoint(Vec3(0.0, 0.0, 0.0));
+    // A normal stays perpendicular to the surface: it maps by the inverse
+    // transpose, here through two tangents a, b with a x b = n, since
+    // (L a) x (L b) = det(L) L^-T (a x b).
+    Vec3 normal = m_LocalNormal;
+    if (const double n = normal.Length(); n > 0.0) {
+        normal /= n;
+        const Vec3 helper = std::fabs(normal.x) < 0.6 ? Vec3(1.0, 0.0, 0.0) : Vec3(0.0, 1.0, 0.0);
+        const Vec3 a = helper.Cross(normal).Normalized(0.0);
+        const Vec3 b = normal.Cross(a);
+        normal = world.TransformVector(a).Cross(world.TransformVector(b));
+        if (world.Determinant() < 0.0)
+            normal = -normal;
+    }
     const double length = normal.Length();
-    if (length >= kMinNormalLength)
+    if (length > 0.0)
         normal /= length;
     m_Normal = normal;
     return normal;

@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,6 +9,7 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/properties/SgTexture2D.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/gl/GLContext.h"
 #include "utilities/FileUtil.h"
 #include "utilities/StringUtil.h"
@@ -88,6 +88,38 @@ int ColorByte(float component)
 CTextureObj::CTextureObj(const std::string &name)
     : m_pImage(std::make_unique<Image2>(0, 0, 4, Image2::UNSIGNED_BYTE, nullptr, name.c_str()))
 {
+}
+
+namespace {
+
+// The serial of the current context; 0 stands for none of ours.
+std::uint64_t CurrentContextSerial()
+{
+    const GLContext *context = GLContext::GetCurrent();
+    return context ? context->GetSerial() : 0;
+}
+
+} // namespace
+
+int CTextureObj::GetGLName() const
+{
+    const std::uint64_t serial = CurrentContextSerial();
+    for (const auto &[context, name] : m_glNames)
+        if (context == serial)
+            return name;
+    return -1;
+}
+
+void CTextureObj::SetGLName(int name)
+{
+    const std::uint64_t serial = CurrentContextSerial();
+    for (auto &entry : m_glNames) {
+        if (entry.first == serial) {
+            entry.second = name;
+            return;
+        }
+    }
+    m_glNames.emplace_back(serial, name);
 }
 
 void KeyTransparentColors(unsigned char *pixels, int width, int height, const std::vector<Color> &colors,
@@ -171,14 +203,14 @@ int SgTextureManager::FindTexture(const std::string &name) const
 int SgTextureManager::GetTextureID(const std::string &name) const
 {
     const int index = FindTexture(name);
-    return index < 0 ? -1 : m_textures[index]->m_iGLName;
+    return index < 0 ? -1 : m_textures[index]->GetGLName();
 }
 
 void SgTextureManager::SetTextureID(const std::string &name, int glName)
 {
     const int index = FindTexture(name);
     if (index >= 0)
-        m_textures[index]->m_iGLName = glName;
+        m_textures[index]->SetGLName(glName);
 }
 
 int SgTextureManager::AddTexture(const std::string &name)
@@ -245,7 +277,7 @@ void SgTextureManager::Load(int index, SgTexture2D *node)
     int height = 0;
     unsigned char *pixels = LoadPixels(name, &width, &height);
     if (!pixels)
-        std::fprintf(stderr, "SgTextureManager: the texture \"%s\" could not be read\n", name.c_str());
+        SgDiagWarning("Texture", "SgTextureManager: the texture \"%s\" could not be read", name.c_str());
     StoreImage(index, width, height, pixels, node);
 }
 
@@ -288,8 +320,8 @@ int SgTextureManager::SetTexturePathesList(const char *list)
     std::vector<std::string> folders;
     int count = FileUtil::SetTexturePathes(list, folders);
     if (count > kMaxSearchFolders) {
-        std::fprintf(stderr, "SgTextureManager: %d texture folders given; only the first %d are searched\n", count,
-                     kMaxSearchFolders);
+        SgDiagWarning("Texture", "SgTextureManager: %d texture folders given; only the first %d are searched", count,
+                      kMaxSearchFolders);
         count = kMaxSearchFolders;
     }
     for (int i = 0; i < kMaxSearchFolders; ++i)
@@ -304,7 +336,7 @@ void SgTextureManager::DropLargeTextures(int maxWidth)
         CTextureObj &texture = *m_textures[i];
         if (texture.m_pImage->GetWidth() > maxWidth) {
             texture.m_pImage->DeleteData();
-            DeleteGLTexture(texture.m_iGLName);
+            DeleteGLTexture(texture.GetGLName());
             m_textures.erase(m_textures.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
             ++i;
@@ -315,5 +347,5 @@ void SgTextureManager::DropLargeTextures(int maxWidth)
 void SgTextureManager::ForgetGLTextures()
 {
     for (auto &texture : m_textures)
-        texture->m_iGLName = -1;
+        texture->ForgetGLNames();
 }

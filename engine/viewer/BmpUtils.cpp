@@ -2,11 +2,11 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <memory>
 #include <ostream>
 
 #include "engine/viewer/SgViewer.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "platform/gl/OffscreenGLContext.h"
 
@@ -77,7 +77,7 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
     try {
         context = std::make_unique<OffscreenGLContext>(width, height);
     } catch (const SgError &error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        SgDiagError("Snapshot", "%s", error.what());
         return false;
     }
     if (!context->MakeCurrent()) {
@@ -87,10 +87,11 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
     }
 
     viewer->SetSize(width, height);
+    bool drawn = false;
     try {
-        viewer->PrintScene();
+        drawn = viewer->PrintScene();
     } catch (const std::exception &error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        SgDiagError("Snapshot", "%s", error.what());
     }
     glFlush();
     glFinish();
@@ -118,7 +119,8 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
         previous->MakeCurrent();
     viewer->SetSize(oldWidth, oldHeight);
     context.reset();
-    return consume(bitmap, user) != 0;
+    // A frame that failed is no picture of the scene.
+    return drawn && consume(bitmap, user) != 0;
 }
 
 bool BmpUtils::SaveBmp(SgViewer *viewer, int width, int height, std::ostream &out)

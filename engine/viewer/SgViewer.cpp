@@ -31,8 +31,8 @@
 #include "platform/SgError.h"
 #include "platform/gl/GLContext.h"
 #include "platform/window/SgPlatformWindow.h"
-#include "utilities/log/ReportMngr.h"
 #include "utilities/math/Color.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 // Window messages the viewer handles besides the tools' ones.
@@ -52,15 +52,7 @@ constexpr int kRefineInterval = 20;
 // goes on.
 void ReportBoundaryError(const char *where, const char *what)
 {
-    if (ReportMngr *reports = ReportMngr::getInstance()) {
-        static const int package = [reports] {
-            const int index = reports->AddPackage("Viewer");
-            // Errors at the boundary are always worth a line in the log.
-            reports->EnableReport(index, ReportMngr::LEVEL_WARN);
-            return index;
-        }();
-        reports->Report(package, ReportMngr::LEVEL_ERROR, __FILE__, __LINE__, "%s: %s", where, what);
-    }
+    SgDiagError("Viewer", "%s: %s", where, what);
 }
 
 // The action's event for one message. A message handled while another is
@@ -314,8 +306,9 @@ void SgViewer::Render(bool refine)
     m_pSceneManager->Reset();
 }
 
-void SgViewer::PrintScene()
+bool SgViewer::PrintScene()
 {
+    bool ok = true;
     if (SgTextureManager *textures = SgTextureManager::ForDocument(m_pDocument)) {
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
@@ -340,12 +333,13 @@ void SgViewer::PrintScene()
             render.m_nPasses = passes;
             // The print context may be another one: its display lists are not ours.
             render.SetCacheDisabled(true);
-            render.RenderAntiAliased(root, pass == passes - 1, pass);
+            ok = render.RenderAntiAliased(root, pass == passes - 1, pass) && ok;
         }
         SetAllNotRendering(true);
     }
     m_nCurrentPass = 0;
     m_bFinalFrame = true;
+    return ok;
 }
 
 void SgViewer::CountFrame(std::int64_t start, std::int64_t end)

@@ -41,7 +41,7 @@ class SgFaceSet : public SgShape {
     // --- Appending faces ---------------------------------------------------
     // Each append goes through the fields' edit brackets. Faces that could
     // not be stored as given (a loop or face count beyond kMaxShortValue, no
-    // loops, a negative size) are refused with a line on standard error:
+    // loops, a negative size) are refused with a "Geometry" diagnostic:
     // the functions that say how many faces they appended give 0 then.
 
     void InsertFace3(int a, int b, int c, int surf);
@@ -75,7 +75,7 @@ class SgFaceSet : public SgShape {
     // sums. An empty face set keeps what it had. A face whose loops, sizes or
     // indexes lie outside the arrays, or that refers to a vertex that does
     // not exist, gets the normal (0, 0, 1) and adds to no sum; the first
-    // evaluation after a change says so on standard error (Validate drops
+    // evaluation after a change says so in a diagnostic (Validate drops
     // such faces for good). Throws SgInvalidArgument when faces exist but
     // "indexes", "sizes" or "surfID" is empty.
     void EvaluateFaceNormals(bool vertexNormals);
@@ -107,18 +107,21 @@ class SgFaceSet : public SgShape {
     // Computed on the first request that finds vertices, then kept until
     // "vertices" changes. No vertices: the zero box.
     Range<Vec3f> BoundingBox() override;
-    Vec3 GetNormal(int, Vec3 &) override { return Vec3(1.0, 0.0, 0.0); }
+    // The normal of the face (the drawn face index, as a pick names it);
+    // (0, 0, 1) for an index that names no face.
+    Vec3 GetNormal(int face, Vec3 &normal) override;
 
     // Positions the path wrapper computed for the vertices; not owned.
     void SetWrappedPoints(Vec3 *points) { m_pWrappedPoints = points; }
     Vec3 *GetWrappedPoints() const { return m_pWrappedPoints; }
 
     // Drops the faces that EvaluateFaceNormals leaves out (faces outside
-    // the arrays or referring to missing vertices) and resets duplicate
-    // entries that name no vertex, with one line on standard error. For
-    // meshes from files and other untrusted sources. Returns the number of
-    // faces dropped.
-    int Validate();
+    // the arrays, referring to missing vertices or with a loop of fewer
+    // than three corners) and resets duplicate entries that name no vertex,
+    // each with one diagnostic unless `report` is false (a reader that tells
+    // its user itself). For meshes from files and other untrusted sources.
+    // Returns the number of faces dropped.
+    int Validate(bool report = true);
 
     SgVFVec3 m_vertices;
     SgVFVec2f m_texCoord;

@@ -58,6 +58,8 @@ class SgGeometricShape : public SgShape {
     void SetDocument(SgDocument *document) override;
     // The result's box; the empty range (+FLT_MAX .. -FLT_MAX) without one.
     Range<Vec3f> BoundingBox() override;
+    // The normal of a face of the result, which is what a pick names.
+    Vec3 GetNormal(int face, Vec3 &normal) override;
 
     // Slots for the curves a shape is built from; the extrusion family fills
     // them in.
@@ -103,8 +105,8 @@ protected:
     ~SgGeometricShape() override;
     // The whole of a procedural DoAction: reuse the result or build a new
     // Result inside a pushed state, then TraverseShapeResult. A build that
-    // throws leaves an empty Result and one line on standard error; the
-    // action goes on.
+    // throws leaves an empty Result and one "Geometry" error diagnostic
+    // (platform/SgDiagnostics.h); the action goes on.
     template <class Result, class Build>
     void DoBuildAction(SgAction *action, Build &&build)
     {
