@@ -175,6 +175,7 @@ UrlDownloader::Result Failure(const std::string &url, const std::string &reason)
 {
     UrlDownloader::Result result;
     result.error = "cannot download " + Printable(url) + ": " + reason;
+    result.reason = reason;
     return result;
 }
 

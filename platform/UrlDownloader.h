@@ -42,6 +42,7 @@ public:
         bool ok = false;
         std::filesystem::path file; // the cached file when ok
         std::string error;          // one line saying why, when not ok
+        std::string reason;         // the same without the address, for callers that name it
         explicit operator bool() const { return ok; }
     };
 

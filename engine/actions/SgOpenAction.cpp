@@ -212,9 +212,9 @@ bool SgOpenAction::ReadScene(Vrml1InStream &stream, SgGroup &root)
             continue;
         if (IsDocumentSection(word))
             break;
-        stream.Report("Unknown node type: " + word + " (the block is skipped)", "Warning");
+        stream.Report("Unknown node type: " + Vrml1InStream::Echo(word) + " (the block is skipped)", "Warning");
         if (!stream.SkipBracketed())
-            stream.Fail("The file ends inside the " + word + " block");
+            stream.Fail("The file ends inside the " + Vrml1InStream::Echo(word) + " block");
     }
     if (stream.HasFailed())
         return false;
@@ -288,7 +288,7 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         }
         SgFieldMngr *container = stream.FindName(name);
         if (!container)
-            stream.Report("USE of the name " + name + " that no DEF before it gave", "Warning");
+            stream.Report("USE of the name " + Vrml1InStream::Echo(name) + " that no DEF before it gave", "Warning");
         return container;
     }
 
@@ -322,16 +322,23 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         stream.m_szWord = keyword;
         if (!nested)
             return nullptr;
-        stream.Report("Unknown node type: " + keyword + " (the block is skipped)", "Warning");
+        if (stream.PeekNonBlank() != '{') {
+            // No block follows: a field this node does not have, whose value
+            // words are no nodes either; one message for the whole of it.
+            stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword) + " (its value is skipped)", "Warning");
+            stream.SkipValue();
+            return nullptr;
+        }
+        stream.Report("Unknown node type: " + Vrml1InStream::Echo(keyword) + " (the block is skipped)", "Warning");
         if (!stream.SkipBracketed())
-            stream.Fail("The file ends inside the " + keyword + " block");
+            stream.Fail("The file ends inside the " + Vrml1InStream::Echo(keyword) + " block");
         return nullptr;
     }
     if (IsRefusedClass(classId)) {
-        stream.Report("A " + keyword + " is no scene node and is not read from a file (the block is skipped)",
+        stream.Report("A " + Vrml1InStream::Echo(keyword) + " is no scene node and is not read from a file (the block is skipped)",
                       "Warning");
         if (!stream.SkipBracketed())
-            stream.Fail("The file ends inside the " + keyword + " block");
+            stream.Fail("The file ends inside the " + Vrml1InStream::Echo(keyword) + " block");
         return nullptr;
     }
 
@@ -391,9 +398,9 @@ SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, con
         (isNode && static_cast<SgNode *>(created)->IsTool())) {
         if (created)
             SgFieldMngr::Destroy(created);
-        stream.Report("A " + keyword + " cannot be made from a file (the block is skipped)", "Warning");
+        stream.Report("A " + Vrml1InStream::Echo(keyword) + " cannot be made from a file (the block is skipped)", "Warning");
         if (!stream.SkipBracketed())
-            stream.Fail("The file ends inside the " + keyword + " block");
+            stream.Fail("The file ends inside the " + Vrml1InStream::Echo(keyword) + " block");
         return nullptr;
     }
     SgAdopt<SgFieldMngr> pending(created);
@@ -465,12 +472,12 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
     SgNode *node = container->IsNode() ? static_cast<SgNode *>(container) : nullptr;
     SgGroup *group = node && node->IsGroup() ? static_cast<SgGroup *>(node) : nullptr;
     const long long startLine = stream.GetLine();
-    const std::string what = "the " + keyword + " block that starts" + Line(startLine);
+    const std::string what = "the " + Vrml1InStream::Echo(keyword) + " block that starts" + Line(startLine);
 
     if (stream.PeekNonBlank() != '{') {
         if (IsTruncated(stream, what))
             return false;
-        stream.Report("A { is missing after " + keyword + "; the node keeps its defaults", "Warning");
+        stream.Report("A { is missing after " + Vrml1InStream::Echo(keyword) + "; the node keeps its defaults", "Warning");
         return true;
     }
 
@@ -523,7 +530,22 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 if (stream.HasFailed())
                     return false;
                 auto *shape = dynamic_cast<SgGeometricShape *>(node);
-                if (shape && separator)
+                if (shape && separator && node->IsBuiltinMacro() && shape->GetSeparator()) {
+                    // A primitive keeps the nodes it builds from; what the file
+                    // adds goes after them.
+                    SgRef<SgFieldMngr> read(separator);
+                    auto *from = static_cast<SgSeparator *>(separator);
+                    SgSeparator *own = shape->GetSeparator();
+                    const std::vector<SgNode *> children(from->GetChildList().begin(), from->GetChildList().end());
+                    from->Clear();
+                    for (SgNode *child : children) {
+                        SgRef<SgNode> held(child);
+                        if (!own->AddChild(child))
+                            stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
+                                              Vrml1InStream::Echo(keyword),
+                                          "Warning");
+                    }
+                } else if (shape && separator)
                     shape->SetSeparator(static_cast<SgSeparator *>(separator));
                 else
                     Discard(separator);
@@ -624,7 +646,7 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
         if (!ReadSymbolValue(stream, word, *symbols, value))
             return;
         if (!SetNumber(field, value))
-            stream.Report(std::string("The value ") + word + " does not fit the field " + fieldName, "Warning");
+            stream.Report(std::string("The value ") + Vrml1InStream::Echo(word) + " does not fit the field " + fieldName, "Warning");
         return;
     }
     std::istream &in = *stream.m_pStream;
@@ -765,7 +787,7 @@ bool SgOpenAction::ReadSymbolValue(Vrml1InStream &stream, const std::string &wor
 {
     if (Vrml1Format::LookupSymbol(table, word, value))
         return true;
-    stream.Report("Illegal Symbol: " + word, "Warning");
+    stream.Report("Illegal Symbol: " + Vrml1InStream::Echo(word), "Warning");
     return false;
 }
 
@@ -800,7 +822,7 @@ void SgOpenAction::ReadNodeID(Vrml1InStream &stream, SgNode *node)
         return;
     NodeID id;
     if (!Vrml1Format::ParseNodeID(name, id)) {
-        stream.Report("NodeID " + name + " is no id", "Warning");
+        stream.Report("NodeID " + Vrml1InStream::Echo(name) + " is no id", "Warning");
         return;
     }
     node->SetID(id);
@@ -809,12 +831,8 @@ void SgOpenAction::ReadNodeID(Vrml1InStream &stream, SgNode *node)
 
 void SgOpenAction::ShowIllegalToken(Vrml1InStream &stream, const std::string &word, SgFieldMngr *container)
 {
-    const long long offset = stream.GetOffset();
-    char position[64];
-    std::snprintf(position, sizeof position, "%llX %lld", offset, offset);
-    stream.Report("Ilegal Token: " + word + " (at file position " + position + "), " + ClassNameOf(container) +
-                      " " + stream.m_szWord,
-                  "Warning...");
+    // The message carries the line; the word is its subject.
+    stream.Report("Ilegal Token: " + Vrml1InStream::Echo(word) + " in " + ClassNameOf(container), "Warning...");
 }
 
 // --- Words of the second dialect ------------------------------------------------------
@@ -903,7 +921,7 @@ void SgOpenAction::AddToCurrent(Vrml1InStream &stream, SgFieldMngr *child, const
 {
     SgGroup *current = stream.m_pCurrent;
     if (!current || !child->IsNode()) {
-        stream.Report(std::string("The ") + child->GetClassName() + " after " + word + " has no place to go",
+        stream.Report(std::string("The ") + child->GetClassName() + " after " + Vrml1InStream::Echo(word) + " has no place to go",
                       "Warning");
         Discard(child);
         return;
@@ -915,7 +933,7 @@ void SgOpenAction::AddToCurrent(Vrml1InStream &stream, SgFieldMngr *child, const
     else
         added = current->AddChild(node);
     if (!added) {
-        stream.Report(std::string("The ") + child->GetClassName() + " after " + word + " could not be added",
+        stream.Report(std::string("The ") + child->GetClassName() + " after " + Vrml1InStream::Echo(word) + " could not be added",
                       "Warning");
         Discard(child);
     }

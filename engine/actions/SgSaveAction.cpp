@@ -15,6 +15,7 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/properties/SgCamera.h"
 #include "platform/SgError.h"
 
 SG_ACTION_SOURCE(SgSaveAction, "SgSaveAction")
@@ -53,6 +54,30 @@ bool IsNullFunction(SgField *field)
         return !f1->Get(true).get();
     if (auto *f2 = dynamic_cast<SgFR2FuncRef *>(field))
         return !f2->Get(true).get();
+    return false;
+}
+
+// True when one of the node's own fields leads straight back to it: a
+// node-pointer field holding it, or a field driven by another of its fields.
+bool RefersToItself(SgNode *node)
+{
+    const int count = node->GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        SgField *field = node->GetFieldAddress(i);
+        if (!field)
+            continue;
+        if (!field->IsVector() && field->GetTypeId() == SgFieldNodePtr &&
+            static_cast<SgFNodePtr *>(field)->Get(true).get() == node)
+            return true;
+        DxOutBase *source = field->GetModuleSource();
+        DxModule *module = source ? source->GetModule() : nullptr;
+        if (!module || module->GetModuleKind() != DxModule::kField)
+            continue;
+        auto *fieldModule = dynamic_cast<GeneicFieldModule *>(module);
+        SgField *sourceField = fieldModule ? fieldModule->GetFieldContainer() : nullptr;
+        if (sourceField && sourceField->GetContainer() == node)
+            return true;
+    }
     return false;
 }
 
@@ -249,14 +274,22 @@ void SgSaveAction::WriteNodeBlock(SgNode *node, bool mustName)
     const size_t named = m_mapWritten.size();
     if (!WriteDefUse(node, mustName))
         return;
-    BlockScope scope(*this, node, m_mapWritten.size() > named ? 2 : 1);
+    const bool defined = m_mapWritten.size() > named;
+    BlockScope scope(*this, node, defined ? 2 : 1);
     Vrml1Stream &out = *m_pStream;
     out << Vrml1Format::KeywordForContainer(node) << " {\n";
+    // The name after "DEF" is known to the reader only once the block is
+    // done; a reference to the node from inside its own block needs the id
+    // line at the top.
+    if (defined && RefersToItself(node))
+        out << "NodeID " << node->GetID() << '\n';
     WriteNodeName(out, node);
     WriteFields(node);
     if (shape && !node->IsBuiltinMacro()) {
         if (SgSeparator *separator = shape->GetSeparator())
             WriteNodeBlock(separator, false);
+    } else if (shape) {
+        WriteAddedToPrimitive(shape);
     }
     if (node->IsGroup() && !node->IsBuiltinMacro()) {
         // Every child, whatever a switch has chosen or the node's own
@@ -275,8 +308,67 @@ void SgSaveAction::WriteNodeBlock(SgNode *node, bool mustName)
     out << "}\n";
 }
 
+// A camera field fed by a connection: the camera block has plain values only.
+static bool HasConnectedField(SgNode *node)
+{
+    const int count = node->GetFieldsCount();
+    for (int i = 0; i < count; ++i) {
+        SgField *field = node->GetFieldAddress(i);
+        DxOutBase *source = field ? field->GetModuleSource() : nullptr;
+        if (source && source->GetModule())
+            return true;
+    }
+    return false;
+}
+
+void SgSaveAction::WriteAddedToPrimitive(SgGeometricShape *shape)
+{
+    // A primitive builds itself from the first nodes of its separator, which
+    // a new one of its class holds too; only what follows them is content.
+    SgSeparator *separator = shape->GetSeparator();
+    auto *fresh = dynamic_cast<SgGeometricShape *>(FreshOfClass(shape->GetClassID()));
+    SgSeparator *freshSeparator = fresh ? fresh->GetSeparator() : nullptr;
+    const int own = freshSeparator ? freshSeparator->GetNumChildren() : 0;
+    if (!separator || separator->GetNumChildren() <= own)
+        return;
+    BlockScope scope(*this, separator, 1);
+    *m_pStream << "Separator {\n";
+    for (int i = own; i < separator->GetNumChildren(); ++i) {
+        SgNode *child = separator->GetChild(i);
+        m_CurrentPath.Append(child);
+        Traverse(child);
+        m_CurrentPath.DeleteLast();
+    }
+    *m_pStream << "}\n";
+}
+
 void SgSaveAction::WriteCameraBlock(SgNode *camera, bool mustName)
 {
+    auto *plain = dynamic_cast<SgCamera *>(camera);
+    if (plain && !HasConnectedField(camera)) {
+        Vrml1Stream &out = *m_pStream;
+        auto written = m_mapWritten.find(camera);
+        if (written != m_mapWritten.end()) {
+            out << "USE " << written->second << ' ';
+            return;
+        }
+        // Shared through the id line inside the block rather than "DEF".
+        const bool needsName = mustName || camera->GetFatherList().size() > 1 || camera->IsConnected();
+        if (needsName) {
+            NodeID &id = camera->GetID();
+            for (int attempt = 0; id.IsNull() || m_idsWritten.count(id); ++attempt) {
+                if (attempt > 1000000)
+                    throw SgError("SgSaveAction: no free persistent id for a shared node");
+                camera->AssignID();
+            }
+            m_mapWritten.emplace(camera, id);
+            m_idsWritten.emplace(id, camera);
+        }
+        BlockScope scope(*this, camera, 1);
+        out.WriteCamera(*plain, needsName);
+        out << '\n';
+        return;
+    }
     const size_t named = m_mapWritten.size();
     if (!WriteDefUse(camera, mustName))
         return;

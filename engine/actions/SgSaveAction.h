@@ -17,6 +17,7 @@
 class DxOutBase;
 class SgField;
 class SgFieldMngr;
+class SgGeometricShape;
 class Vrml1Stream;
 
 class SgSaveAction : public SgAction {
@@ -92,6 +93,7 @@ private:
     bool IsWritable(SgNode *node) const;
     void WriteNodeBlock(SgNode *node, bool mustName);
     void WriteCameraBlock(SgNode *camera, bool mustName);
+    void WriteAddedToPrimitive(SgGeometricShape *shape);
     // Every field that differs from a fresh container of the class.
     void WriteFields(SgFieldMngr *container);
     // One field's line: its connection, its node block, or its value; with

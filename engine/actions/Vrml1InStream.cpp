@@ -110,7 +110,48 @@ bool IsControl(int c)
     return (c >= 0 && c < 0x20 && !IsBlank(c)) || c == 0x7f;
 }
 
+// True when the bytes of 0x80 and above in the word form UTF-8 sequences;
+// anything else is no text of any encoding the format knows.
+bool IsUtf8(const std::string &word)
+{
+    size_t i = 0;
+    while (i < word.size()) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        size_t follow = 0;
+        if (c < 0x80)
+            follow = 0;
+        else if (c >= 0xC2 && c <= 0xDF)
+            follow = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+            follow = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            follow = 3;
+        else
+            return false;
+        if (follow && i + follow >= word.size())
+            return false;
+        for (size_t k = 1; k <= follow; ++k) {
+            if ((static_cast<unsigned char>(word[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += follow + 1;
+    }
+    return true;
+}
+
 } // namespace
+
+std::string Vrml1InStream::Echo(const std::string &word)
+{
+    constexpr size_t kShown = 64;
+    if (word.size() <= kShown)
+        return word;
+    // Cut before a UTF-8 continuation byte never falls inside a character.
+    size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(word[cut]) & 0xC0) == 0x80)
+        --cut;
+    return word.substr(0, cut) + "... (" + std::to_string(word.size()) + " characters)";
+}
 
 Vrml1InStream::Vrml1InStream(std::istream &source, std::string fileName, SgDocument *document)
     : m_strFileName(std::move(fileName)), m_pDocument(document), m_buffer(source.rdbuf()), m_input(&m_buffer)
@@ -175,12 +216,14 @@ bool Vrml1InStream::ReadWord(std::string &word, bool splitBrackets)
         return true;
     }
     bool binary = false;
+    bool high = false;
     while (c != EOF && !IsBlank(c)) {
         binary = binary || IsControl(c);
+        high = high || c >= 0x80;
         word.push_back(static_cast<char>(c));
         c = m_buffer.snextc();
     }
-    if (binary) {
+    if (binary || (high && !IsUtf8(word))) {
         Fail("The file holds binary data, not scene text");
         return false;
     }
@@ -310,7 +353,14 @@ void Vrml1InStream::ReportAtLine(const std::string &text, const std::string &cap
     if (!m_bNotifyUser)
         return;
     if (m_nNotified < kMaxNotified) {
-        SgDiagTellUser(error ? SgDiagLevel::Error : SgDiagLevel::Warning, "Reader", text, caption);
+        // The user sees where: the file and the line, unless the text names
+        // the file itself (the header's verdict).
+        std::string shown = text;
+        if (m_strFileName.empty() || text.find(m_strFileName) == std::string::npos) {
+            shown = (m_strFileName.empty() ? std::string("<scene>") : m_strFileName) +
+                    (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + text;
+        }
+        SgDiagTellUser(error ? SgDiagLevel::Error : SgDiagLevel::Warning, "Reader", shown, caption);
     } else if (m_nNotified == kMaxNotified) {
         SgDiagTellUser(SgDiagLevel::Warning, "Reader", "Further messages about " + m_strFileName + " are not shown",
                        caption);

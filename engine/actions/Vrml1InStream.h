@@ -93,6 +93,9 @@ public:
     // i of the file becomes. Null when none; not owned.
     const std::vector<int> *m_pLayerTable = nullptr;
 
+    // A word of the file as a message shows it: cut to a readable length.
+    static std::string Echo(const std::string &word);
+
     // Records (or replaces) a name; takes a reference to the container.
     void RecordName(const std::string &name, SgFieldMngr *container);
     SgFieldMngr *FindName(const std::string &name) const;

@@ -131,9 +131,15 @@ void WriteCameraField(Vrml1Stream &out, SgCamera &camera, const char *name)
 
 Vrml1Stream &Vrml1Stream::operator<<(SgCamera &camera)
 {
+    WriteCamera(camera, camera.GetFatherList().size() > 1);
+    return *this;
+}
+
+void Vrml1Stream::WriteCamera(SgCamera &camera, bool writeId)
+{
     const bool perspective = camera.IsPerspective();
     *this << (perspective ? "\nPerspectiveCamera\t{" : "\nOrthographicCamera\t{");
-    if (camera.GetFatherList().size() > 1 && !camera.GetID().IsNull())
+    if (writeId && !camera.GetID().IsNull())
         *this << "\nNodeID " << camera.GetID() << '\n';
     if (!camera.GetName().empty()) {
         *this << "NodeName\t";
@@ -151,5 +157,4 @@ Vrml1Stream &Vrml1Stream::operator<<(SgCamera &camera)
     WriteCameraField(*this, camera, "aspectRatio");
     WriteCameraField(*this, camera, "targetDistance");
     *this << "\n}";
-    return *this;
 }

@@ -49,6 +49,9 @@ public:
     Vrml1Stream &operator<<(const Image2 &image);
     // The camera block: every field of the camera, by name.
     Vrml1Stream &operator<<(SgCamera &camera);
+    // The same block; with `writeId` the id line is written whatever the
+    // number of parents (a camera that a connection names).
+    void WriteCamera(SgCamera &camera, bool writeId);
 
 private:
     std::ostream *m_pStream;

@@ -140,7 +140,10 @@ bool CAnimationTrack::AddKey(double time, bool force)
     SgField *added = value.get();
     auto key = std::make_unique<CRecordItem>(std::move(value), time);
 
-    for (auto it = m_keys.begin(); it != m_keys.end(); ++it) {
+    // Keys read from a file or recorded come in time order: a key after the
+    // last one needs no search, which keeps a long track linear to build.
+    const bool afterLast = m_keys.empty() || m_keys.back()->GetTime() < time;
+    for (auto it = m_keys.begin(); !afterLast && it != m_keys.end(); ++it) {
         const double keyTime = (*it)->GetTime();
         if (it == m_keys.begin() && keyTime > time) {
             m_keys.push_front(std::move(key));

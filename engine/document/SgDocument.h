@@ -185,6 +185,8 @@ public:
     int Save(const char *path, const char *kind);
     int SaveStream(SgNode *root, std::ostream *stream, const char *kind);
     void SaveView(Vrml1Stream &stream, bool allViewers);
+    // View trees read when no viewer can show them; written back by SaveView.
+    void KeepUnviewedTrees(std::vector<SgRef<SgNode>> trees);
     int SaveSelection(SgSelectionHandler *handler, const char *path);
 
     const std::string &GetFileName() const { return m_fileName; }
@@ -258,6 +260,9 @@ private:
     SgRef<SgLayers> m_layers;
     std::vector<int> m_layerMap;
     std::unique_ptr<SgLayoutNode> m_layout;
+    // View trees read while no viewer could take them (a conversion): kept
+    // as read, so that saving writes back what was read.
+    std::vector<SgRef<SgNode>> m_unviewedTrees;
 
     void *m_pContext = nullptr;
     TextureMngrFactory m_pfnTextureMngr = nullptr;

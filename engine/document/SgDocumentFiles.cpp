@@ -154,15 +154,15 @@ public:
         if (!Word(word))
             return false;
         if (!ParseNumber(word, kind))
-            return Damaged("the kind " + word + " is no number");
+            return Damaged("the kind " + Vrml1InStream::Echo(word) + " is no number");
         if (!Word(word))
             return false;
         if (!ParseNumber(word, scale) || !std::isfinite(scale))
-            return Damaged("the scale " + word + " is no number");
+            return Damaged("the scale " + Vrml1InStream::Echo(word) + " is no number");
         if (!Word(word))
             return false;
         if (!ParseNumber(word, count) || count < 0 || count > SgLayoutNode::kMaxChildren)
-            return Damaged("the child count " + word + " is not between 0 and " +
+            return Damaged("the child count " + Vrml1InStream::Echo(word) + " is not between 0 and " +
                            std::to_string(SgLayoutNode::kMaxChildren));
         node.m_iKind = kind;
         node.m_dScale = scale / 100.0;
@@ -248,9 +248,9 @@ public:
                 ReadSection(word);
                 continue;
             }
-            m_stream.Report("Unknown node type: " + word + " (the block is skipped)", "Warning");
+            m_stream.Report("Unknown node type: " + Vrml1InStream::Echo(word) + " (the block is skipped)", "Warning");
             if (!m_stream.SkipBracketed())
-                m_stream.Fail("The file ends inside the " + word + " block");
+                m_stream.Fail("The file ends inside the " + Vrml1InStream::Echo(word) + " block");
         }
 
         const bool failed = m_stream.HasFailed();
@@ -422,6 +422,10 @@ private:
             trees.push_back(std::move(read[i]));
         if (m_stream.HasFailed() || trees.empty() || (!m_bReplace && m_bReceived))
             return;
+        if (m_document.GetViewerCount() == 0 && !m_document.GetActiveViewer()) {
+            m_document.KeepUnviewedTrees(std::vector<SgRef<SgNode>>(trees.begin(), trees.end()));
+            return;
+        }
         const int version = m_stream.m_nVersion;
         SgDocument::LayoutFn before = m_document.GetLayoutBefore();
         SgDocument::LayoutFn after = m_document.GetLayoutAfter();
@@ -492,12 +496,11 @@ private:
                     m_stream.Fail("The Layers section is damaged: a layer name is missing");
                 break;
             }
-            if (layer.name.size() > kMaxLayerName)
-                layer.name.resize(kMaxLayerName);
             int flag = 0;
             if (!m_stream.ReadWord(word, true) || !ParseNumber(word, flag)) {
                 if (!m_stream.HasFailed())
-                    m_stream.Fail("The Layers section is damaged: the flag of " + layer.name + " is no number");
+                    m_stream.Fail("The Layers section is damaged: the flag of " + Vrml1InStream::Echo(layer.name) +
+                                  " is no number");
                 break;
             }
             layer.flags = flag ? 1 : 0;
@@ -654,7 +657,8 @@ int SgDocument::OpenFile(const char *name, bool replace, SgNode *parent)
         options.useCached = m_bCachedDownload != 0;
         const UrlDownloader::Result download = UrlDownloader::Download(address, options);
         if (!download) {
-            ShowError("Cannot download " + std::string(name) + ": " + download.error);
+            ShowError("Cannot download " + std::string(name) + ": " +
+                      (download.reason.empty() ? download.error : download.reason));
             return kNothingRead;
         }
         local = download.file.string();
@@ -741,6 +745,11 @@ int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool repl
     return result;
 }
 
+void SgDocument::KeepUnviewedTrees(std::vector<SgRef<SgNode>> trees)
+{
+    m_unviewedTrees = std::move(trees);
+}
+
 // `trees` has room for kMaxViewTrees entries.
 int SgDocument::ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool keyword)
 {
@@ -771,9 +780,9 @@ int SgDocument::ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool 
         if (!container) {
             if (stream.HasFailed() || stream.m_szWord.empty())
                 continue;
-            stream.Report("Unknown node type: " + stream.m_szWord + " (the block is skipped)", "Warning");
+            stream.Report("Unknown node type: " + Vrml1InStream::Echo(stream.m_szWord) + " (the block is skipped)", "Warning");
             if (!stream.SkipBracketed())
-                stream.Fail("The file ends inside the " + stream.m_szWord + " block");
+                stream.Fail("The file ends inside the " + Vrml1InStream::Echo(stream.m_szWord) + " block");
             continue;
         }
         SgRef<SgFieldMngr> hold(container);

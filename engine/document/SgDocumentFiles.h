@@ -29,8 +29,6 @@ inline constexpr int kMaxViewTrees = 16;
 // A layout tree deeper or larger than this is damaged, not a screen layout.
 inline constexpr int kMaxLayoutDepth = 16;
 inline constexpr int kMaxLayoutNodes = 1024;
-// Layer names of the old Layers section are cut to this length.
-inline constexpr size_t kMaxLayerName = 200;
 
 // The address with the query that makes every download a fresh one: "?"
 // unless the address already holds one after its first character, then

@@ -172,5 +172,12 @@ void SgDocument::SaveView(Vrml1Stream &stream, bool allViewers)
         action.SetStream(&stream);
         action.Apply(tree);
     }
+    if (shown.empty()) {
+        for (const SgRef<SgNode> &tree : m_unviewedTrees) {
+            SgSaveAction action(true);
+            action.SetStream(&stream);
+            action.Apply(tree.get());
+        }
+    }
     stream << "}\n";
 }

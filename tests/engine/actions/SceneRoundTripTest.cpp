@@ -385,3 +385,57 @@ TEST_F(SceneRoundTripTest, SecondDialectShapeReadsAsOneObject)
         boxInside = boxInside || inner->GetChild(i)->GetClassID() == SgBox::ClassID();
     EXPECT_TRUE(boxInside) << "the box is in the object's inner group";
 }
+
+// A node whose own fields lead back to it: the reference inside its own block
+// must find the node the block makes.
+TEST_F(SceneRoundTripTest, NodeThatRefersToItselfKeepsTheLink)
+{
+    {
+        SgRef<SgTransform> transform(new SgTransform);
+        transform->m_translation = Vec3(4, 5, 6);
+        transform->m_translation.AsOutput().Connect(transform->m_center.AsInput());
+        SgRef<SgSeparator> read = RoundTrip(SceneOf({transform}));
+        ASSERT_EQ(read->GetChildsCount(), 1);
+        auto *back = dynamic_cast<SgTransform *>(read->GetChild(0));
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->m_center.Get(true), Vec3(4, 5, 6)) << "the centre lost its source";
+        back->m_translation = Vec3(1, 2, 3);
+        EXPECT_EQ(back->m_center.Get(true), Vec3(1, 2, 3)) << "the centre no longer follows the translation";
+    }
+    {
+        SgRef<TestShape> shape(new TestShape);
+        shape->m_profile = NodePtr(shape.get());
+        SgRef<SgSeparator> read = RoundTrip(SceneOf({shape}));
+        shape->m_profile = NodePtr();
+        ASSERT_EQ(read->GetChildsCount(), 1);
+        auto *back = dynamic_cast<TestShape *>(read->GetChild(0));
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->m_profile.Get(true).get(), back) << "the node field lost its own node";
+        back->m_profile = NodePtr();
+    }
+}
+
+// What a file puts inside a built-in primitive's separator is written back.
+TEST_F(SceneRoundTripTest, SeparatorInsideABuiltinPrimitiveRoundTrips)
+{
+    const std::string text = std::string("#VRML V1.0 ascii 102\n") +
+                             "Sphere { Separator { DEF 12_3 Transform { } } }\nUSE 12_3\n";
+    SgRef<SgSeparator> read = ReadScene(text);
+    ASSERT_EQ(read->GetChildsCount(), 2);
+    const std::string first = WriteScene(read);
+    SgRef<SgSeparator> again = ReadScene(first);
+    ASSERT_EQ(again->GetChildsCount(), 2) << first;
+    auto *sphere = dynamic_cast<SgSphere *>(again->GetChild(0));
+    ASSERT_NE(sphere, nullptr) << first;
+    ASSERT_NE(sphere->GetSeparator(), nullptr);
+    // Its own profile first, then what the file added.
+    ASSERT_EQ(sphere->GetSeparator()->GetChildsCount(), 2) << first;
+    EXPECT_EQ(sphere->GetSeparator()->GetChild(1), again->GetChild(1)) << "the shared transform came apart";
+    EXPECT_EQ(WriteScene(again), first);
+
+    // An empty one is no content: a plain sphere stays a plain block.
+    SgRef<SgSphere> plain(new SgSphere);
+    EXPECT_EQ(WriteScene(SceneOf({plain})).find("Separator {\nNodeName\t\"ROOT\"\nSphere {\n}\n}"),
+              std::string("#VRML V1.0 ascii 102\n").size())
+        << WriteScene(SceneOf({plain}));
+}

@@ -663,7 +663,9 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"TruncatedQuote", kV1 + "Separator {\n NodeName \"abc", "ends inside a quoted"},
         BrokenCase{"TruncatedAfterDef", kV1 + "DEF 1_1", "ends after DEF"},
         BrokenCase{"BinaryAfterHeader", kV1 + std::string(kBinaryBlock, sizeof kBinaryBlock - 1), "binary"},
-        BrokenCase{"TooDeep", DeepNesting(100000), "nested deeper"}),
+        BrokenCase{"TooDeep", DeepNesting(100000), "nested deeper"},
+        BrokenCase{"HighByteJunkAfterHeader", kV1 + "\x80\x81\xfe\xff\x90\xc3 \xa0\xbf\n", "binary"},
+        BrokenCase{"HighByteJunkInAGroup", kV1 + "Separator {\n\xff\xfe\xfd\n}\n", "binary"}),
     [](const ::testing::TestParamInfo<BrokenCase> &info) { return info.param.name; });
 
 // The deepest scenes the reader accepts, of blocks that cost the traversal one
@@ -705,6 +707,63 @@ TEST_F(SgOpenActionTest, MessagesNameTheFileAndLine)
     const ReadResult r = ReadText(kV1 + "Material {\n glow 1\n}\n");
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.report.rfind("test.kvrx:3: Ilegal Token: glow", 0), 0u) << r.report;
+}
+
+// One message per problem, shown to the user with the file and the line.
+TEST_F(SgOpenActionTest, EachProblemGivesOneMessageWithItsLine)
+{
+    struct Case {
+        const char *what;
+        std::string text;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {"unknown field in a group", kV1 + "Separator {\n foo 1 2 3\n Material { }\n}\n", "test.kvrx:3: "},
+        {"unknown field on the block's line", kV1 + "\nSeparator { foo 1 2 3 }\n", "test.kvrx:3: "},
+        {"unknown field in a node", kV1 + "Sphere {\n\n bogus 7 8\n}\n", "test.kvrx:4: Ilegal Token: bogus"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::istringstream in(c.text);
+        Vrml1InStream stream(in, "test.kvrx");
+        RecordingNotifier notifier;
+        Notifier *previous = SetNotifier(&notifier);
+        SgRef<SgSeparator> root(new SgSeparator);
+        const bool ok = SgOpenAction::ReadScene(stream, *root);
+        SetNotifier(previous);
+        EXPECT_TRUE(ok) << stream.FormatMessages();
+        ASSERT_EQ(notifier.m_shown.size(), 1u) << stream.FormatMessages();
+        EXPECT_NE(notifier.m_shown[0].find(c.shown), std::string::npos) << notifier.m_shown[0];
+        EXPECT_EQ(notifier.m_shown[0].find("position"), std::string::npos) << notifier.m_shown[0];
+        EXPECT_EQ(root->GetChildsCount(), 1);
+    }
+}
+
+// A word of any length is echoed only as far as a reader can take in; words
+// in UTF-8 are words like any other.
+TEST_F(SgOpenActionTest, LongAndUtf8WordsAreEchoedReadably)
+{
+    const std::string longWord(100000, 'w');
+    struct Case {
+        const char *what;
+        std::string word;
+        size_t longest;
+    };
+    const Case cases[] = {
+        {"a 100 KB word", longWord, 200},
+        {"a short UTF-8 word", "Gr\xc3\xbc\xc3\x9f", 200},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::string &text : {kV1 + c.word + " { }\n", kV1 + "Separator {\n" + c.word + " 1 2\n}\n",
+                                        kV1 + "Material {\n" + c.word + " 1 2\n}\n"}) {
+            const ReadResult r = ReadText(text);
+            EXPECT_TRUE(r.ok) << r.report.substr(0, 300);
+            ASSERT_EQ(r.messages.size(), 1u) << r.report.substr(0, 300);
+            EXPECT_LE(r.messages[0].text.size(), c.longest) << r.messages[0].text.substr(0, 300);
+            EXPECT_NE(r.messages[0].text.find(c.word.substr(0, 60)), std::string::npos) << r.messages[0].text;
+        }
+    }
 }
 
 // --- Shared format helpers --------------------------------------------------------------

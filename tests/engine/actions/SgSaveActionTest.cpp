@@ -224,16 +224,31 @@ TEST_F(SgSaveActionTest, CameraOperatorWritesEveryCameraValue)
     }
 }
 
-TEST_F(SgSaveActionTest, CameraInTheGraphKeepsEveryFieldUnderItsProjectionKeyword)
+TEST_F(SgSaveActionTest, CameraInTheGraphIsWrittenInTheCameraBlockLayout)
 {
     SgRef<SgCamera> camera(new SgCamera);
     camera->m_perspective = static_cast<unsigned short>(0);
     const std::string text = Write(camera);
-    EXPECT_EQ(text.rfind("OrthographicCamera {\n", 0), 0u) << text;
+    std::ostringstream block;
+    Vrml1Stream stream(block);
+    stream << *camera;
+    EXPECT_EQ(text, block.str() + "\n");
+    EXPECT_EQ(text.rfind("\nOrthographicCamera\t{\n\tposition\t", 0), 0u) << text;
     for (const char *field : {"position", "orientation", "farDistance", "nearDistance", "height",
                               "heightAngle", "aspectRatio", "targetDistance"})
-        EXPECT_EQ(CountOf(text, std::string("\t") + field + " "), 1u) << field << " in\n" << text;
+        EXPECT_EQ(CountOf(text, std::string("\t") + field + "\t"), 1u) << field << " in\n" << text;
     EXPECT_EQ(CountOf(text, "perspective"), 0u) << "the keyword carries it:\n" << text;
+
+    // Shared: the id line inside the block names it, later meetings use it.
+    SgRef<SgGroup> root(new SgGroup);
+    SgRef<SgCamera> shared(new SgCamera);
+    shared->SetID({3, 4});
+    root->AddChild(shared);
+    root->AddChild(shared);
+    const std::string sharedText = Write(root);
+    EXPECT_EQ(CountOf(sharedText, "\nPerspectiveCamera\t{\nNodeID 3_4\n"), 1u) << sharedText;
+    EXPECT_EQ(CountOf(sharedText, "USE 3_4"), 1u) << sharedText;
+    EXPECT_EQ(CountOf(sharedText, "DEF"), 0u) << sharedText;
 
     // A camera class of its own is no plain camera: it keeps its class.
     SgRef<SgTargetCamera> target(new SgTargetCamera);

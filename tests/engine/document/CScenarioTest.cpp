@@ -3,6 +3,8 @@
 // leaving undo records, and the scenario block written and read back.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <memory>
 #include <sstream>
 #include <string>
@@ -311,6 +313,26 @@ TEST_F(SgAnimationMngrTest, ReadingStopsAtAnUnknownTrackAndTheSceneReadGoesOn)
     for (SgNode *child : m_document->GetNodara()->GetChildList())
         infoRead = infoRead || std::string(child->GetClassName()) == "SgInfo";
     EXPECT_TRUE(infoRead) << "the scene after the scenario block should still be read";
+}
+
+// Keys come in time order from a file: reading them takes time in
+// proportion to their number (a search through the keys read so far for
+// each new one made 80,000 keys take seconds).
+TEST_F(SgAnimationMngrTest, LongTrackReadsInTimeInProportionToItsKeys)
+{
+    constexpr int kKeys = 80000;
+    std::string text = std::string(Vrml1Format::kHeaderPrefix) +
+                       "102\nDEF 7_7 Transform {\n translation 1 0 0\n}\nScenario {\nTrack { 7_7 translation \n";
+    for (int i = 0; i < kKeys; ++i)
+        text += std::to_string(i) + (i % 2 ? " 1 0 0\n" : " 0 1 0\n");
+    text += "}\n}\n";
+    const auto start = std::chrono::steady_clock::now();
+    const std::string messages = ReadScene(*m_document, text);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    CScenario &scenario = m_manager->GetScenario();
+    ASSERT_EQ(scenario.GetTracksCount(), 2) << messages;
+    EXPECT_EQ(scenario.GetTrack(1)->GetKeyCount(), kKeys);
+    EXPECT_LT(seconds, 3.0) << "reading " << kKeys << " keys took " << seconds << " s";
 }
 
 TEST_F(SgAnimationMngrTest, BlockCutOffInsideATrackKeepsTheKeysRead)

@@ -259,6 +259,26 @@ TEST(DocumentFiles, ABrokenSectionAfterTheSceneKeepsTheSceneAndTheOldLayout)
     }
 }
 
+// A document without viewers (a conversion) still writes back the views it read.
+TEST(DocumentFiles, ViewSectionReadWithoutAViewerIsWrittenBack)
+{
+    const std::string scene = SceneWithObjectOnLayer("thing", "L");
+    const std::string withView =
+        CutAfter(scene, "View {", "View {\nSeparator {\nMaterial {\n\tdiffuseColor [(0.25,0.5,0.75,1)]\n}\n}\n}\n");
+    DocumentPtr document = NewDocument();
+    ASSERT_EQ(document->GetViewerCount(), 0);
+    ASSERT_EQ(Read(*document, withView, true), kReadDone);
+    const std::string saved = SavedText(*document);
+    const size_t view = saved.find("View {");
+    ASSERT_NE(view, std::string::npos) << saved;
+    EXPECT_NE(saved.find("diffuseColor [(0.25,0.5,0.75,1)]", view), std::string::npos)
+        << "the view tree was dropped:\n" << saved.substr(view);
+
+    DocumentPtr again = NewDocument();
+    ASSERT_EQ(Read(*again, saved, true), kReadDone);
+    EXPECT_EQ(SavedText(*again), saved) << "the second pass wrote other text";
+}
+
 TEST(DocumentFiles, OldLayersSectionReplacesTheLayerTable)
 {
     DocumentPtr document = NewDocument();
@@ -267,6 +287,15 @@ TEST(DocumentFiles, OldLayersSectionReplacesTheLayerTable)
     ASSERT_EQ(Read(*document, text, false), kReadDone);
     EXPECT_EQ(LayerNames(*document), (std::vector<std::string>{"Ground", "Roof"}));
     EXPECT_EQ(document->GetLayerFlags(0), 0) << "a layer of the old section starts with flags 0";
+}
+
+TEST(DocumentFiles, OldLayersSectionKeepsNamesOfAnyLength)
+{
+    const std::string longName(5000, 'n');
+    DocumentPtr document = NewDocument();
+    const std::string text = "#VRML V1.0 ascii 102\nLayers\nLayer \"" + longName + "\" 0\n}\n";
+    ASSERT_EQ(Read(*document, text, false), kReadDone);
+    EXPECT_EQ(LayerNames(*document), (std::vector<std::string>{longName}));
 }
 
 TEST(DocumentFiles, ReadingLeavesNoUndoAndReplacingForgetsTheOldScenesUndo)
