@@ -6,6 +6,9 @@
 #include "engine/nodes/geometry/SgCone.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgCylinder.h"
+#include "engine/nodes/geometry/SgFiletPolyLine.h"
+#include "engine/nodes/geometry/SgNGon.h"
+#include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
@@ -140,4 +143,12 @@ void SgNodeClasses::RegisterNodeClasses()
     SgCube::InitClass();
     SgGeoSphere::InitClass();
     SgExtrude::RegisterLoftCurveAttribute();
+    // Further curves: splines, the filleted polyline, regular polygons and
+    // stars.
+    SgSpline::InitClass();
+    SgBSpline::InitClass();
+    SgBezierSpline::InitClass();
+    SgFiletPolyLine::InitClass();
+    SgNGon::InitClass();
+    SgNStar::InitClass();
 }
