@@ -9,6 +9,7 @@
 #include "engine/nodes/geometry/SgFiletPolyLine.h"
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgSpline.h"
+#include "engine/nodes/geometry/SgText.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
@@ -151,4 +152,7 @@ void SgNodeClasses::RegisterNodeClasses()
     SgFiletPolyLine::InitClass();
     SgNGon::InitClass();
     SgNStar::InitClass();
+    // Extruded text.
+    SgBText::InitClass();
+    SgText::InitClass();
 }
