@@ -11,6 +11,7 @@
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgExtrudeCap.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgGeoSphere.h"
@@ -152,7 +153,8 @@ void SgNodeClasses::RegisterNodeClasses()
     SgFiletPolyLine::InitClass();
     SgNGon::InitClass();
     SgNStar::InitClass();
-    // Extruded text.
+    // Extruded text; the sweep with shaped end caps.
     SgBText::InitClass();
     SgText::InitClass();
+    SgExtrudeCap::InitClass();
 }
