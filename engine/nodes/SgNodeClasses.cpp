@@ -10,6 +10,9 @@
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
+#include "engine/nodes/geometry/SgVolume.h"
+#include "engine/nodes/helpers/SgGrid.h"
+#include "engine/nodes/helpers/SgSnap.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgExtrudeCap.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
@@ -157,4 +160,8 @@ void SgNodeClasses::RegisterNodeClasses()
     SgBText::InitClass();
     SgText::InitClass();
     SgExtrudeCap::InitClass();
+    // The volume box; the snap marker and the construction grid.
+    SgVolume::InitClass();
+    SgSnap::InitClass();
+    SgGrid::InitClass();
 }

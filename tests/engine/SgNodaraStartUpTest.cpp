@@ -33,7 +33,6 @@ const char *const kClassesNotBuiltYet[] = {
     "SgExternalFile",     // a scene part kept in a file of its own
     "SgDynamicEffect",    // effects the scan collects for the render action
     "SgWrapper",          // a shape wrapped for drawing, state only to the renderer
-    "SgGrid",             // the editor's construction grid, written like any node
     "SgManipulator",      // the tools' manipulators, never written to scene files
 };
 
