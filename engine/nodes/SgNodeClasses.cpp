@@ -11,6 +11,7 @@
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
 #include "engine/nodes/geometry/SgVolume.h"
+#include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
 #include "engine/nodes/helpers/SgSnap.h"
 #include "engine/nodes/geometry/SgExtrude.h"
@@ -164,4 +165,6 @@ void SgNodeClasses::RegisterNodeClasses()
     SgVolume::InitClass();
     SgSnap::InitClass();
     SgGrid::InitClass();
+    // Laying objects along a path.
+    SgWrapper::InitClass();
 }
