@@ -55,6 +55,8 @@ std::vector<Vec3> SgExtrudeCap::CapArc(int capType, double radius, int steps)
 
 void SgExtrudeCap::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 {
+    // The profile first: a node read from a file fills its slots then.
+    SgGenPolyLine *profile = GetProfile();
     SgGenPolyLine *spine = GetSpine();
     if (!spine || !faceSet)
         return;
@@ -62,7 +64,6 @@ void SgExtrudeCap::DoExtrude(SgFaceSet *faceSet, SgAction *action)
         SgExtrude::DoExtrude(faceSet, action);
         return;
     }
-    SgGenPolyLine *profile = GetProfile();
     if (!profile)
         return;
     SgGenPolyLine *scale = GetScale();

@@ -90,6 +90,12 @@ void SgGrid::Update()
         points.push_back(b);
         jumps.push_back(int(points.size()));
     }
+    // Every line is a two-point loop; a jump at the very end would name an
+    // empty last loop, which a polyline refuses to draw.
+    if (!minorJumps.empty())
+        minorJumps.pop_back();
+    if (!majorJumps.empty())
+        majorJumps.pop_back();
     m_minor->m_coordinates.SetVals(int(minorPoints.size()), minorPoints.empty() ? nullptr : minorPoints.data());
     m_minor->m_jumps.SetVals(int(minorJumps.size()), minorJumps.empty() ? nullptr : minorJumps.data());
     m_major->m_coordinates.SetVals(int(majorPoints.size()), majorPoints.empty() ? nullptr : majorPoints.data());

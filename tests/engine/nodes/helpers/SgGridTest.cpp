@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -58,10 +59,13 @@ TEST_F(SgGridTest, LinesPerSetting)
         for (size_t i = 0; i < major.size(); ++i)
             EXPECT_NEAR(major[i], c.major[i], 1e-12) << c.what;
         EXPECT_EQ(int(LineXs(grid->GetMinorLines()).size()), c.minorCount) << c.what;
-        // Jumps close each two-point line.
+        // Each line is a two-point loop of its own.
         SgPolyLine *m = grid->GetMajorLines();
+        EXPECT_EQ(m->NumLoops(), std::max<int>(1, int(c.major.size()))) << c.what;
         for (int j = 0; j < m->m_jumps.GetCount(); ++j)
             EXPECT_EQ(m->m_jumps.GetValue(j), 2 * (j + 1)) << c.what;
+        for (int l = 0; l < int(c.major.size()); ++l)
+            EXPECT_EQ(m->LoopSize(l), 2) << c.what;
     }
     SgRef<SgGrid> grid = new SgGrid;
     EXPECT_EQ(grid->GetMajorLines()->m_coordinates.GetCount() + grid->GetMinorLines()->m_coordinates.GetCount(), 26);
