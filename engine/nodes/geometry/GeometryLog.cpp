@@ -3,18 +3,17 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/SgDiagnostics.h"
+
 void GeometryLog(int level, const char *format, ...)
 {
-    ReportMngr *mngr = ReportMngr::getInstance();
-    if (!mngr)
-        return;
-    static const int package = mngr->AddPackage("Geometry");
-    if (package < 0)
-        return;
     char text[ReportMngr::kMaxMessage + 1];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    mngr->Report(package, level, __FILE__, __LINE__, "%s", text);
+    const SgDiagLevel diag = level >= ReportMngr::LEVEL_ERROR  ? SgDiagLevel::Error
+                             : level >= ReportMngr::LEVEL_WARN ? SgDiagLevel::Warning
+                                                               : SgDiagLevel::Info;
+    SgDiagReport(diag, "Geometry", "%s", text);
 }

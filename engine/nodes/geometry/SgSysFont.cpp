@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/nodes/geometry/GeometryLog.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 
@@ -61,7 +62,8 @@ bool SgSysFont::Prepare()
     std::string note;
     m_source = OpenGlyphSource(m_request, note);
     if (!m_source) {
-        GeometryLog(ReportMngr::LEVEL_ERROR, "Font creation failed! (%s)", note.c_str());
+        GeometryLog(ReportMngr::LEVEL_ERROR, "%s", note.c_str());
+        SgDiagTellUser(SgDiagLevel::Warning, "Geometry", "Font creation failed!", "Error");
         return false;
     }
     if (!note.empty())
