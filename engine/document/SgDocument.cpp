@@ -92,6 +92,12 @@ SgDocument::SgDocument(FullTag) : m_pStorage(std::make_unique<SgStorageManager>(
 
     m_selectionHandler = new SgSelectionHandler;
     m_selectionHandler->SetDocumentHack(this);
+    // Postponed: the handler is asked after everything else under the root,
+    // so a manipulator inside an object and the running creation or fence
+    // tool see a press first. Transform tools answer 0 on the press, so the
+    // click still reaches the selection; a drag that starts on a gizmo makes
+    // its tool the grabbing handler and keeps the following events.
+    m_selectionHandler->SetPostponed(true);
     m_root->AddChild(m_selectionHandler.get());
 
     m_animationMngr = new SgAnimationMngr;

@@ -1,6 +1,7 @@
 #include "engine/handlers/SgHandlerClasses.h"
 
 #include "engine/handlers/SgEventHandler.h"
+#include "engine/handlers/SgManipulator.h"
 #include "engine/handlers/SgRubberTool.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/handlers/SgTool.h"
@@ -13,4 +14,5 @@ void SgHandlerClasses::RegisterNodeClasses()
     SgRubberTool::InitClass();
     SgUserHandler::InitClass();
     SgSelectionHandler::InitClass();
+    SgManipulator::InitClass();
 }

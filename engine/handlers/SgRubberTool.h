@@ -39,6 +39,9 @@ class SgRubberTool : public SgTool {
     // Keeps the separator, stops it recording undo and gives it the tool's
     // document.
     void SetTempSeparator(SgSeparator *separator);
+    // The frame the tool's handles are aligned with (0: the object's own).
+    int GetMode() const { return m_iMode; }
+    void SetMode(int mode) { m_iMode = mode; }
     SgTransform *GetTransform() const { return m_pTransform; }
     void SetTransform(SgTransform *transform) { m_pTransform = transform; }
 
@@ -49,6 +52,7 @@ protected:
     SgObject *m_pEditSeparator = nullptr;
     SgRef<SgSeparator> m_pTempSeparator;
     SgTransform *m_pTransform = nullptr;
+    int m_iMode = 0;
 
 private:
     void RestoreUndo();

@@ -5,9 +5,14 @@
 #include <unordered_set>
 
 #include "engine/core/SgApplyAction.h"
+#include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgKeyPoint.h"
+#include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgRubberTool.h"
+#include "engine/handlers/SgToolLink.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -435,12 +440,17 @@ void SgSelectionHandler::LowestObject(SgPath &path, void *)
 
 // ---- Selection and deselection callbacks -------------------------------------------------
 
-void SgSelectionHandler::TransformTool(SgPath &path, int, int)
+void SgSelectionHandler::TransformTool(SgPath &path, int kind, int frame)
 {
-    // The manipulator that moves the selection is attached here once the
-    // transform tools exist; until then a selection carries no tool.
     if (path.IsEmpty())
         return;
+    SgPath toolPath = path;
+    // The tool picks and projects along paths from the viewer's pick root.
+    if (!m_FirstPickPath.IsEmpty() && toolPath.GetFirstElement() != m_FirstPickPath.GetFirstElement())
+        toolPath.Insert(0, m_FirstPickPath.GetFirstElement());
+    SgRef<SgManipulator> manipulator = new SgManipulator(toolPath, kind, frame, m_pCurrentAction);
+    if (manipulator->GetTool())
+        m_pCurrentTool = manipulator->GetTool();
 }
 
 void SgSelectionHandler::RemoveTool(SgPath &path, int, int)
@@ -457,6 +467,9 @@ void SgSelectionHandler::RemoveTool(SgPath &path, int, int)
     // Kept until the next call: the manipulator's tool may be handling the
     // event that caused this deselection.
     m_pHeldManipulator = manipulator;
+    if (m_pCurrentTool && static_cast<SgNode *>(static_cast<SgManipulator *>(manipulator)->GetTool()) ==
+                              static_cast<SgNode *>(m_pCurrentTool))
+        m_pCurrentTool = nullptr;
     SgUndoRecordingPause pause(object->GetDocument());
     object->DeletePropertyNode(manipulator);
 }
@@ -468,6 +481,123 @@ void SgSelectionHandler::MouseClickEvent(SgPath &path, int, int)
     SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
     std::string name = object ? object->GetName() : std::string();
     m_pfnUserEvent(&path, name.data(), 0, m_pUserEventData);
+}
+
+void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)
+{
+    SgObject *object = path.IsEmpty() ? nullptr : AsSgObject(path.GetObject(true));
+    if (!object)
+        return;
+    SgRef<SgGroup> highlight = new SgGroup;
+    highlight->DisableUndo();
+    if (m_pDrawStyle)
+        highlight->AddChild(m_pDrawStyle.get());
+    // Overriding, so that the object's own material below does not win.
+    m_pMaterial->SetOveride(true);
+    highlight->AddChild(m_pMaterial.get());
+    SgRef<SgManipulator> manipulator = new SgManipulator;
+    manipulator->DisableUndo();
+    manipulator->AddChild(highlight.get());
+    SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+    SgUndoRecordingPause pause(object->GetDocument());
+    object->AddPropertyNodeAfter(manipulator.get(), transform, true);
+}
+
+// ---- Grouping ------------------------------------------------------------------------------
+
+SgPath SgSelectionHandler::GroupSelection()
+{
+    SgPath path = m_FirstPickPath;
+    if (m_SelectedPaths.GetCount() == 0)
+        return path;
+    path = m_SelectedPaths.GetAt(m_SelectedPaths.GetFirst());
+    if (path.IsEmpty())
+        return path;
+    const int at = path.GetObjectPos();
+    if (at < 1 || !path[at - 1] || !path[at - 1]->IsGroup())
+        throw SgInvalidArgument("SgSelectionHandler::GroupSelection: the selected object has no parent on its path");
+    auto *parent = static_cast<SgGroup *>(path[at - 1]);
+    SgNode *first = path[at];
+    const SgPathList saved(m_SelectedPaths);
+
+    SgKeyPoint keyPoint(parent->IsUndoEnabled() ? parent->GetDocument() : nullptr);
+    SgRef<SgObject> group = new SgObject(true, true);
+    parent->AddChildBefore(group.get(), first);
+    group->SetName("Objects Group");
+    while (path.GetCount() > at)
+        path.DeleteLast();
+    path.Append(group.get());
+
+    DeselectAll();
+    std::vector<SgTransform *> transforms;
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath member = saved.GetNext(pos);
+        SgObject *object = AsSgObject(member.GetObject(true));
+        if (!object || object == group.get())
+            continue;
+        member.CutToObject(0, true, false);
+        if (!group->AddToGroup(member))
+            continue;
+        SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+        if (!transform)
+            transform = object->CreatePropertyNode(SgTransform::ClassID());
+        if (transform)
+            transforms.push_back(static_cast<SgTransform *>(transform));
+    }
+
+    SgPath groupOnly(*group);
+    bool hasBox = false;
+    const Range<Vec3f> box = SgBoundingBoxAction::CalcBoundingBox(groupOnly, &hasBox);
+    if (hasBox) {
+        const Vec3f &lo = box.GetMin();
+        const Vec3f &hi = box.GetMax();
+        const Vec3 centre((double(lo[0]) + hi[0]) * 0.5, (double(lo[1]) + hi[1]) * 0.5, (double(lo[2]) + hi[2]) * 0.5);
+        group->GetTransform(true)->m_translation.Set(centre);
+        // The members give up what the group takes, so none moves in the world.
+        for (SgTransform *transform : transforms)
+            transform->m_translation.Set(transform->m_translation.Get(true) - centre);
+    }
+    if (SgSeparator *holder = group->GetGroupHolder(true))
+        holder->SetName("Group Holder");
+    Select(path, 1);
+    return path;
+}
+
+// ---- Clicks -------------------------------------------------------------------------------
+
+namespace {
+// Pixels around the cursor within which a click hits thin geometry.
+constexpr double kClickPickRadius = 5.0;
+
+SgPath PickedPath(SgHandleEventAction *action)
+{
+    SgPickedPoint hit;
+    if (!SgToolLink::PickNearest(action, kClickPickRadius, nullptr, hit))
+        return SgPath();
+    return hit.m_Path;
+}
+} // namespace
+
+int SgSelectionHandler::OnLButtonDown(SgHandleEventAction *action)
+{
+    m_bCtrlDown = SgToolLink::CtrlDown(action);
+    m_FirstPickPath = PickedPath(action);
+    return 1;
+}
+
+int SgSelectionHandler::OnLButtonUp(SgHandleEventAction *action)
+{
+    if (m_bSubObject)
+        return 0;
+    m_bCtrlDown = SgToolLink::CtrlDown(action);
+    const SgPath picked = PickedPath(action);
+    if (!(picked == m_FirstPickPath))
+        return 1;
+    m_pCurrentAction = action;
+    m_LastPickPath = picked;
+    Select(picked, 1);
+    SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+    return 1;
 }
 
 // ---- Highlight -------------------------------------------------------------------------

@@ -114,6 +114,13 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     void Delete(SgPathList &paths);
     void Delete();
 
+    // ---- Grouping -----------------------------------------------------------------
+    // Moves the selected objects into a new group placed before the first of
+    // them, centred on their bounding box, so that none of them moves in the
+    // world; selects the group and returns its path (the first pick path
+    // when nothing is selected). One undo step.
+    SgPath GroupSelection();
+
     // ---- Path fix-ups -------------------------------------------------------------
     // Cuts the path to the top-most object below the context parent (when it
     // lies on the path), else to the path's first object.
@@ -127,6 +134,19 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // until the next call.
     void RemoveTool(SgPath &path, int, int);
     void MouseClickEvent(SgPath &path, int, int);
+    // Marks the path's object with the highlight material (and draw style),
+    // hung into the object after its transform in a manipulator, so that the
+    // deselection callback RemoveTool takes it out again.
+    void HighlightSelect(SgPath &path, int, int);
+
+    // ---- Clicks ---------------------------------------------------------------------
+    // The press remembers what lies under the cursor; the release selects it
+    // when it hits the same path (so a press and a release on different
+    // objects select nothing, and a click on empty space selects the empty
+    // path, which the policy turns into a deselection).
+    int OnLButtonDown(SgHandleEventAction *action) override;
+    int OnLButtonUp(SgHandleEventAction *action) override;
+    int OnLButtonDblClk(SgHandleEventAction *) override { return 0; }
 
     // ---- Highlight ----------------------------------------------------------------
     SgMaterial *GetHighlightMaterial() const { return m_pMaterial.get(); }

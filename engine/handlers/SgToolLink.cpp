@@ -81,3 +81,8 @@ SgDocument *SgToolLink::Document(SgViewer *viewer)
 {
     return viewer && Installed().document ? Installed().document(viewer) : nullptr;
 }
+
+bool SgToolLink::CtrlDown(SgHandleEventAction *action)
+{
+    return action && Installed().ctrlDown && Installed().ctrlDown(action);
+}

@@ -34,6 +34,8 @@ struct Calls {
     void (*releaseCapture)(SgViewer *viewer) = nullptr;
     void (*redraw)(SgViewer *viewer, bool all) = nullptr;
     SgDocument *(*document)(SgViewer *viewer) = nullptr;
+    // The Ctrl key was down when the event's message was sent.
+    bool (*ctrlDown)(SgHandleEventAction *action) = nullptr;
 };
 
 void Install(const Calls &calls);
@@ -51,5 +53,6 @@ void SetCapture(SgViewer *viewer);
 void ReleaseCapture(SgViewer *viewer);
 void Redraw(SgViewer *viewer, bool all);
 SgDocument *Document(SgViewer *viewer);
+bool CtrlDown(SgHandleEventAction *action);
 
 } // namespace SgToolLink

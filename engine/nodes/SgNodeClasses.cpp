@@ -149,6 +149,7 @@ void SgNodeClasses::RegisterNodeClasses()
     SgCube::InitClass();
     SgGeoSphere::InitClass();
     SgExtrude::RegisterLoftCurveAttribute();
+    SgExtrude::RegisterReportPackage();
     // Further curves: splines, the filleted polyline, regular polygons and
     // stars.
     SgSpline::InitClass();

@@ -119,6 +119,7 @@ void SgHandleEventAction::InstallToolLink()
     };
     calls.redraw = [](SgViewer *viewer, bool all) { viewer->Redraw(all); };
     calls.document = [](SgViewer *viewer) { return viewer->GetDocument(); };
+    calls.ctrlDown = [](SgHandleEventAction *action) { return action->m_pEvent && action->m_pEvent->m_bCtrl; };
     SgToolLink::Install(calls);
 }
 

@@ -276,6 +276,8 @@ void SgViewer::Render(bool refine)
 
     for (auto &viewport : m_Viewports)
         RenderViewport(viewport.get(), refine);
+    if (m_bRubberBand)
+        DrawRubberBand();
     if (window)
         SgGLWindow::SetLastRendered(window->GetHandle());
 
@@ -304,6 +306,54 @@ void SgViewer::Render(bool refine)
         context->SwapBuffers();
     }
     m_pSceneManager->Reset();
+}
+
+void SgViewer::DrawRubberBand()
+{
+    const int width = GetWidth();
+    const int height = GetHeight();
+    if (width <= 0 || height <= 0)
+        return;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    // Window pixels with y downwards, as the mouse reports them.
+    glOrtho(0.0, width, height, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glLineWidth(1.0f);
+    glEnable(GL_LINE_STIPPLE);
+    glLineStipple(1, 0x0F0F);
+    // Dark dashes over light ones, so the band shows on any background.
+    const float l = m_rubberBand.left + 0.5f;
+    const float r = m_rubberBand.right + 0.5f;
+    const float t = m_rubberBand.top + 0.5f;
+    const float b = m_rubberBand.bottom + 0.5f;
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 0)
+            glColor3f(1.0f, 1.0f, 1.0f);
+        else
+            glColor3f(0.0f, 0.0f, 0.0f);
+        glLineStipple(1, pass == 0 ? 0xFFFF : 0x0F0F);
+        glBegin(GL_LINE_LOOP);
+        glVertex2f(l, t);
+        glVertex2f(r, t);
+        glVertex2f(r, b);
+        glVertex2f(l, b);
+        glEnd();
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
 }
 
 bool SgViewer::PrintScene()

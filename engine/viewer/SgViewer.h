@@ -18,6 +18,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/window/SgPlatformWindow.h"
+
 class SgDocument;
 class SgEvent;
 class SgGLWindow;
@@ -71,6 +73,17 @@ public:
     void Resize(int left, int top, int right, int bottom);
     int GetWidth() const { return m_iRight - m_iLeft; }
     int GetHeight() const { return m_iBottom - m_iTop; }
+
+    // A rubber band drawn over the scene at every render until cleared
+    // (window pixels, y downwards; either corner order).
+    void SetRubberBand(const SgRect &band)
+    {
+        m_rubberBand = band;
+        m_bRubberBand = true;
+    }
+    void ClearRubberBand() { m_bRubberBand = false; }
+    bool HasRubberBand() const { return m_bRubberBand; }
+    const SgRect &GetRubberBand() const { return m_rubberBand; }
 
     // Handles one window message (Win32 numbers; mouse positions packed as
     // SgEvent::MakePoint). Returns non-zero when the message was consumed,
@@ -137,6 +150,9 @@ public:
     const Statistics &GetStatistics() const { return m_Statistics; }
 
 private:
+    void DrawRubberBand();
+    SgRect m_rubberBand;
+    bool m_bRubberBand = false;
     void RenderViewport(SgViewport *viewport, bool refine);
     void SetAllNotRendering(bool on);
     void CountFrame(std::int64_t start, std::int64_t end);

@@ -32,7 +32,6 @@ const char *const kClassesNotBuiltYet[] = {
     "SgScatter",          // scattered copies of an object, drawn through their own action
     "SgExternalFile",     // a scene part kept in a file of its own
     "SgDynamicEffect",    // effects the scan collects for the render action
-    "SgManipulator",      // the tools' manipulators, never written to scene files
 };
 
 bool IsNotBuiltYet(const std::string &name)

@@ -1,0 +1,270 @@
+// The move tool that a click hangs into the selected object, driven through
+// a headless window: the gizmo it builds, a drag along an arrow in numbers
+// the camera gives, one undo step per drag, the hovered handle's highlight,
+// and a drag whose object is deleted under it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/handlers/SgTool.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/tools/SgTransformTool.h"
+#include "engine/viewer/SgEvent.h"
+#include "tests/engine/viewer/WindowHarness.h"
+
+namespace {
+
+using namespace windowtest;
+
+const Color kRed(1, 0, 0, 1);
+
+// A red cube of size 0.5 at the origin, seen by the default camera 5 units
+// up the z axis; the document's selection handler with its default move tool.
+class MoveToolTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_object = m_h.AddCube(kRed, 0.5);
+        m_h.Paint();
+    }
+
+    SgSelectionHandler *Handler() { return m_h.Document()->GetSelectionHandler(); }
+    void Click(Vec2i at)
+    {
+        m_h.Down(Button::Left, at);
+        m_h.Up(Button::Left, at);
+    }
+    SgManipulator *Manipulator()
+    {
+        return static_cast<SgManipulator *>(m_object->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true));
+    }
+    SgTransformTool *Tool()
+    {
+        SgManipulator *manipulator = Manipulator();
+        return manipulator ? static_cast<SgTransformTool *>(static_cast<SgNode *>(manipulator->GetTool())) : nullptr;
+    }
+    Vec3 Translation() { return m_object->GetTransform(true)->m_translation.Get(true); }
+    // World units per pixel along x in the plane z = 0.
+    double UnitsPerPixel()
+    {
+        const Vec2i a = m_h.Project(Vec3(-2, 0, 0));
+        const Vec2i b = m_h.Project(Vec3(2, 0, 0));
+        return 4.0 / (b.x - a.x);
+    }
+    // Selects the cube with a click at the window centre.
+    void SelectCube()
+    {
+        Click(m_h.Project(Vec3(0, 0, 0)));
+        m_h.Paint();
+    }
+
+    WindowHarness m_h{640, 480};
+    SgObject *m_object = nullptr;
+};
+
+TEST_F(MoveToolTest, AClickHangsTheMoveToolWithItsThreeArrowsIntoTheObject)
+{
+    SelectCube();
+    ASSERT_EQ(Handler()->GetSelCount(), 1);
+    SgManipulator *manipulator = Manipulator();
+    ASSERT_NE(manipulator, nullptr);
+    // The manipulator follows the object's transform, so the gizmo moves with it.
+    SgNode *transform = m_object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+    const int transformAt = m_object->GetPosition(transform);
+    EXPECT_EQ(m_object->GetPosition(manipulator), transformAt + 1);
+    SgTransformTool *tool = Tool();
+    ASSERT_NE(tool, nullptr);
+    EXPECT_TRUE(tool->IsDerivedFrom(SgMoveTool::ClassID()));
+    EXPECT_EQ(Handler()->GetCurentTool(), static_cast<SgTool *>(tool));
+    ASSERT_NE(tool->GetGizmo(), nullptr);
+    EXPECT_EQ(tool->GetGizmo()->GetName(), "TRANSFORMTOOL");
+    EXPECT_EQ(manipulator->GetPosition(tool->GetGizmo()), manipulator->GetPosition(tool) + 1);
+    const char *names[3] = {"MOVE_X", "MOVE_Y", "MOVE_Z"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_NE(tool->GetHandle(i), nullptr);
+        EXPECT_EQ(tool->GetHandle(i)->GetName(), names[i]);
+        EXPECT_GE(tool->GetGizmo()->GetPosition(tool->GetHandle(i)), 0);
+    }
+    EXPECT_FALSE(m_h.Document()->IsUndoStackNonEmpty() && m_h.Document()->GetUndoCount() > 1)
+        << "hanging the tool in records nothing of its own";
+}
+
+struct ArrowDrag {
+    const char *name;
+    int axis;
+    Vec2i move;  // pixels
+    int steps;
+};
+
+const ArrowDrag kArrowDrags[] = {
+    {"XArrowFiftyRight", 0, {50, 0}, 5},
+    {"XArrowThirtyLeftInOneStep", 0, {-30, 0}, 1},
+    {"YArrowFortyUp", 1, {0, -40}, 4},
+};
+
+TEST_F(MoveToolTest, DraggingAnArrowMovesAlongItsAxisByTheDistanceUnderTheCursorAndUndoesInOneStep)
+{
+    for (const ArrowDrag &c : kArrowDrags) {
+        SCOPED_TRACE(c.name);
+        m_object->GetTransform(true)->m_translation.Set(Vec3(0, 0, 0));
+        Handler()->DeselectAll();
+        m_h.Paint();
+        SelectCube();
+        ASSERT_NE(Tool(), nullptr);
+        m_h.Document()->ResetUndo();
+        Vec3 mid(0, 0, 0);
+        mid[c.axis] = 0.55;
+        const Vec2i from = m_h.Project(mid);
+        const Vec2i to(from.x + c.move.x, from.y + c.move.y);
+        m_h.Down(Button::Left, from);
+        EXPECT_EQ(Tool()->GetCurrentHandle(), c.axis);
+        EXPECT_TRUE(m_h.HasCapture());
+        EXPECT_TRUE(m_h.ToolActive());
+        for (int s = 1; s <= c.steps; ++s)
+            m_h.Move({from.x + c.move.x * s / c.steps, from.y + c.move.y * s / c.steps});
+        m_h.Up(Button::Left, to);
+
+        // In the plane z = 0 a pixel is the same length along x and y.
+        const double expected = UnitsPerPixel() * (c.axis == 0 ? c.move.x : -c.move.y);
+        const Vec3 t = Translation();
+        EXPECT_NEAR(t[c.axis], expected, std::fabs(expected) * 0.03 + 1e-3);
+        for (int other = 0; other < 3; ++other) {
+            if (other != c.axis) {
+                EXPECT_NEAR(t[other], 0.0, 1e-9);
+            }
+        }
+        EXPECT_FALSE(m_h.HasCapture());
+        EXPECT_FALSE(m_h.ToolActive());
+        EXPECT_EQ(Handler()->GetSelCount(), 1) << "the drag keeps the selection";
+        EXPECT_EQ(Tool()->GetCurrentHandle(), -1);
+
+        m_h.Document()->Undo();
+        EXPECT_NEAR(Translation()[c.axis], 0.0, 1e-12) << "one undo restores the translation";
+        EXPECT_FALSE(m_h.Document()->IsUndoStackNonEmpty());
+    }
+}
+
+TEST_F(MoveToolTest, HoveringTheYArrowHighlightsItAndMovingOffRemovesIt)
+{
+    SelectCube();
+    SgTransformTool *tool = Tool();
+    ASSERT_NE(tool, nullptr);
+    const Vec2i tip = m_h.Project(Vec3(0, 1.1, 0));
+    const Pixel before = m_h.At(tip.x, tip.y);
+    EXPECT_GT(before[1], 200) << "the Y arrow is green: " << before;
+    m_h.Move(m_h.Project(Vec3(0, 0.8, 0)));
+    EXPECT_EQ(tool->GetCurrentHandle(), 1);
+    auto *handle = static_cast<SgGroup *>(tool->GetHandle(1));
+    EXPECT_EQ(handle->GetChild(0), tool->GetHandleHighlight());
+    m_h.Paint();
+    const Pixel lit = m_h.At(tip.x, tip.y);
+    EXPECT_GT(lit[0], 200) << lit;
+    EXPECT_GT(lit[1], 200) << "yellow: " << lit;
+    EXPECT_LT(lit[2], 60) << lit;
+
+    m_h.Move({20, 20});
+    EXPECT_EQ(tool->GetCurrentHandle(), -1);
+    EXPECT_NE(handle->GetChild(0), tool->GetHandleHighlight());
+    m_h.Paint();
+    EXPECT_EQ(m_h.At(tip.x, tip.y), before);
+}
+
+TEST_F(MoveToolTest, ACtrlPressOnAnArrowStartsNoDrag)
+{
+    SelectCube();
+    const Vec2i from = m_h.Project(Vec3(0.55, 0, 0));
+    m_h.Down(Button::Left, from, SgEvent::kCtrlBit);
+    m_h.Move({from.x + 40, from.y}, SgEvent::kCtrlBit);
+    m_h.Up(Button::Left, {from.x + 40, from.y}, SgEvent::kCtrlBit);
+    EXPECT_NEAR(Translation()[0], 0.0, 1e-12);
+    EXPECT_FALSE(m_h.HasCapture());
+}
+
+TEST_F(MoveToolTest, DeletingTheObjectMidDragLeavesNoGrabCaptureOrFlag)
+{
+    SelectCube();
+    const Vec2i from = m_h.Project(Vec3(0.55, 0, 0));
+    m_h.Down(Button::Left, from);
+    m_h.Move({from.x + 10, from.y});
+    ASSERT_TRUE(m_h.HasCapture());
+    SgPath path = Handler()->GetPathList().GetAt(Handler()->GetPathList().GetFirst());
+    Handler()->Delete(path);
+    EXPECT_EQ(Handler()->GetSelCount(), 0);
+    m_h.Move({from.x + 20, from.y});
+    m_h.Up(Button::Left, {from.x + 20, from.y});
+    EXPECT_FALSE(m_h.HasCapture());
+    EXPECT_FALSE(m_h.ToolActive());
+    m_h.Paint();
+    // The window still answers: a click on empty space is harmless.
+    m_h.Down(Button::Left, {20, 20});
+    m_h.Up(Button::Left, {20, 20});
+    EXPECT_EQ(Handler()->GetSelCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The trackball chosen as the selection's tool.
+class TrackballTest : public MoveToolTest {
+protected:
+    void SetUp() override
+    {
+        MoveToolTest::SetUp();
+        Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgTrackballTool::ClassID());
+        SelectCube();
+    }
+    Vec3 TurnedX() { return m_object->GetTransform(true)->m_rotation.Get(true).Rotate(Vec3(1, 0, 0)); }
+};
+
+TEST_F(TrackballTest, TenPeriodsTurnTheObjectByThreeQuartersOfARadianAboutZAndTenCommasTurnItBack)
+{
+    ASSERT_NE(Tool(), nullptr);
+    EXPECT_TRUE(Tool()->IsDerivedFrom(SgTrackballTool::ClassID()));
+    for (int i = 0; i < 10; ++i)
+        m_h.KeyDown(SgTrackballTool::kPeriodKey);
+    Vec3 x = TurnedX();
+    EXPECT_NEAR(x[0], std::cos(0.75), 1e-9);
+    EXPECT_NEAR(x[1], std::sin(0.75), 1e-9);
+    EXPECT_NEAR(x[2], 0.0, 1e-9);
+    for (int i = 0; i < 10; ++i)
+        m_h.KeyDown(SgTrackballTool::kCommaKey);
+    x = TurnedX();
+    EXPECT_NEAR(x[0], 1.0, 1e-9);
+    EXPECT_NEAR(x[1], 0.0, 1e-9);
+    m_h.KeyDown('A');
+    EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9) << "other keys change nothing";
+}
+
+TEST_F(TrackballTest, DraggingTheZRingAQuarterRoundTurnsTheObjectAQuarterTurnInOneUndoStep)
+{
+    m_h.Document()->ResetUndo();
+    const double r = SgTrackballTool::kRingRadius;
+    // From 45 degrees, where no other ring crosses the Z ring, to 135.
+    const double q = std::numbers::pi / 4;
+    const Vec2i from = m_h.Project(Vec3(r * std::cos(q), r * std::sin(q), 0));
+    m_h.Down(Button::Left, from);
+    ASSERT_EQ(Tool()->GetCurrentHandle(), 2);
+    const int steps = 6;
+    for (int s = 1; s <= steps; ++s) {
+        const double a = q + std::numbers::pi / 2 * s / steps;
+        m_h.Move(m_h.Project(Vec3(r * std::cos(a), r * std::sin(a), 0)));
+    }
+    m_h.Up(Button::Left, m_h.Project(Vec3(r * std::cos(3 * q), r * std::sin(3 * q), 0)));
+    const Vec3 x = TurnedX();
+    EXPECT_NEAR(x[0], 0.0, 0.03);
+    EXPECT_NEAR(x[1], 1.0, 0.03);
+    EXPECT_NEAR(x[2], 0.0, 1e-9);
+    EXPECT_FALSE(m_h.HasCapture());
+    m_h.Document()->Undo();
+    EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9);
+}
+
+} // namespace
