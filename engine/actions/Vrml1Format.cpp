@@ -130,6 +130,7 @@ struct WrittenKeyword {
 const WrittenKeyword kWrittenKeywords[] = {
     {"SgTexture2D", "Texture2"},
     {"SgDirLight", "DirectionalLight"},
+    {"SgText", "AsciiText"},
 };
 
 const char *const kSkippedBlockWords[] = {"children", "choice", "Shape", "appearance", "Appearance"};

@@ -6,7 +6,16 @@
 #include "engine/nodes/geometry/SgCone.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgCylinder.h"
+#include "engine/nodes/geometry/SgFiletPolyLine.h"
+#include "engine/nodes/geometry/SgNGon.h"
+#include "engine/nodes/geometry/SgSpline.h"
+#include "engine/nodes/geometry/SgText.h"
+#include "engine/nodes/geometry/SgVolume.h"
+#include "engine/nodes/geometry/SgWrapper.h"
+#include "engine/nodes/helpers/SgGrid.h"
+#include "engine/nodes/helpers/SgSnap.h"
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgExtrudeCap.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgGeoSphere.h"
@@ -141,4 +150,22 @@ void SgNodeClasses::RegisterNodeClasses()
     SgGeoSphere::InitClass();
     SgExtrude::RegisterLoftCurveAttribute();
     SgExtrude::RegisterReportPackage();
+    // Further curves: splines, the filleted polyline, regular polygons and
+    // stars.
+    SgSpline::InitClass();
+    SgBSpline::InitClass();
+    SgBezierSpline::InitClass();
+    SgFiletPolyLine::InitClass();
+    SgNGon::InitClass();
+    SgNStar::InitClass();
+    // Extruded text; the sweep with shaped end caps.
+    SgBText::InitClass();
+    SgText::InitClass();
+    SgExtrudeCap::InitClass();
+    // The volume box; the snap marker and the construction grid.
+    SgVolume::InitClass();
+    SgSnap::InitClass();
+    SgGrid::InitClass();
+    // Laying objects along a path.
+    SgWrapper::InitClass();
 }

@@ -32,8 +32,6 @@ const char *const kClassesNotBuiltYet[] = {
     "SgScatter",          // scattered copies of an object, drawn through their own action
     "SgExternalFile",     // a scene part kept in a file of its own
     "SgDynamicEffect",    // effects the scan collects for the render action
-    "SgWrapper",          // a shape wrapped for drawing, state only to the renderer
-    "SgGrid",             // the editor's construction grid, written like any node
 };
 
 bool IsNotBuiltYet(const std::string &name)

@@ -2,6 +2,8 @@
 // A polyline node whose loops are always closed and planar.
 #include "engine/nodes/geometry/SgPolyLine.h"
 
+class CPolygon;
+
 class SgPolygon : public SgPolyLine {
     SG_CLASS_HEADER(SgPolygon, SgFieldMngr)
 
@@ -10,6 +12,9 @@ class SgPolygon : public SgPolyLine {
     // Closed whatever "closed" says later.
     bool IsClosed() const override { return true; }
     bool IsPlanar() const override { return true; }
+    // A new polygon (the caller owns it) of every stored point, all loops in
+    // order; its plane is the default one until CalcPlane() runs.
+    CPolygon *FromSgPolygon();
 
 protected:
     ~SgPolygon() override = default;

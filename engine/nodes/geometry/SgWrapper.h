@@ -1,0 +1,46 @@
+#pragma once
+// Lays an object along a path: which object axis runs along it, a linear
+// remapping of that coordinate, and optional functions of it that scale,
+// turn and shift the cross-section. A traversal publishes the settings as
+// state elements for a deformer (ApplyWrap); DeformPoints maps points from
+// the node's own fields.
+#include "engine/core/SgModifier.h"
+#include "engine/core/SgTField.h"
+#include "engine/core/SgVecField.h"
+
+class SgState;
+
+class SgWrapper : public SgModifier {
+    SG_CLASS_HEADER(SgWrapper, SgFieldMngr)
+
+    SgWrapper();
+
+    void DoAction(SgAction *action) override;
+    // Takes no part in the modifier stack's evaluation.
+    SgShape *ApplyModifier(SgAction *action, SgShape *input, Transform3 *transform, bool last) override;
+
+    // Deforms count points (in and out may be the same) from the state's
+    // wrap elements; nothing is written while wrapping is off. An axis
+    // outside 0..2 leaves the points as they are, with a diagnostic.
+    static void ApplyWrap(SgShape *shape, SgState *state, int count, const Vec3 *in, Vec3 *out);
+    // The same mapping from the node's own fields, always applied.
+    void DeformPoints(int count, const Vec3 *in, Vec3 *out);
+
+    SgFUShort m_wrapperOn;
+    SgFUShort m_accumulate;
+    SgFR2FuncRef m_scaleFunc;
+    SgVFFloat m_scaleParams;
+    SgFR1FuncRef m_rotationFunc;
+    SgVFFloat m_rotationParams;
+    SgFR2FuncRef m_offsetFunc;
+    SgVFFloat m_offsetParams;
+    SgFR3FuncRef m_pathFunc;
+    SgFDouble m_offsetConst;
+    SgFDouble m_scaleConst;
+    SgFDouble m_rotationConst;
+    SgFDouble m_phase;
+    SgFInt m_axis;
+
+protected:
+    ~SgWrapper() override = default;
+};

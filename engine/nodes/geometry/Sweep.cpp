@@ -1,0 +1,214 @@
+#include "engine/nodes/geometry/Sweep.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/core/GenericPolyline.h"
+#include "engine/core/GeomUtil.h"
+#include "engine/nodes/geometry/GenericGeom.h"
+#include "engine/nodes/geometry/GeometryLog.h"
+#include "engine/nodes/geometry/SweepGeometry.h"
+#include "utilities/math/Mat3.h"
+
+namespace {
+
+std::vector<Vec3> LoopPoints(GenericPolyline *curve, int loop)
+{
+    const int n = curve->LoopSize(loop);
+    if (n <= 0)
+        return {};
+    const Vec3 *p = curve->GetLoop(loop);
+    return std::vector<Vec3>(p, p + n);
+}
+
+} // namespace
+
+void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *path, GenericPolyline *endSection)
+{
+    if (!sink || !section || !path)
+        return;
+    section->sample(5);
+    path->sample(5);
+    if (m_pScaleCurve)
+        m_pScaleCurve->sample(5);
+    if (endSection)
+        endSection->sample(5);
+
+    std::vector<CurveSample2> scaleSamples;
+    if (m_pScaleCurve && m_pScaleCurve->GetSize() > 0) {
+        const std::vector<Vec3> points = LoopPoints(m_pScaleCurve, 0);
+        std::vector<CurveSample> normalised(points.size() + 1);
+        const int m = NormalizeScaleCurve(int(points.size()), points.data(), normalised.data());
+        for (int k = 0; k < m; ++k)
+            scaleSamples.push_back({normalised[size_t(k)].t, normalised[size_t(k)].value, normalised[size_t(k)].value});
+    }
+
+    std::vector<void *> boundaryA, boundaryB;
+    std::vector<int> breaks;
+    bool lastPathClosed = false;
+    bool lastSectionClosed = true;
+    bool breaksOverflow = false;
+    const int pathLoops = path->NumLoops();
+    const int sectionLoops = section->NumLoops();
+    for (int L = 0; L < pathLoops; ++L) {
+        std::vector<Vec3> P = LoopPoints(path, L);
+        if (P.empty())
+            continue;
+        if (path->IsClosed())
+            P.push_back(P[0]);
+        std::vector<double> scale(P.size(), 1.0);
+        if (!scaleSamples.empty()) {
+            std::vector<Vec3> outP(P.size() + scaleSamples.size() + 10);
+            std::vector<CurveSample2> outS(outP.size());
+            const int n = ResampleAlongSamples(int(P.size()), P.data(), int(scaleSamples.size()), scaleSamples.data(),
+                                               outP.data(), outS.data(), m_pScaleCurve->IsCurved());
+            P.assign(outP.begin(), outP.begin() + n);
+            scale.resize(size_t(n));
+            for (int i = 0; i < n; ++i)
+                scale[size_t(i)] = outS[size_t(i)].value1;
+        }
+        const int np = int(P.size());
+        if (np < 1)
+            continue;
+        for (int m = 0; m < sectionLoops; ++m) {
+            std::vector<Vec3> S = LoopPoints(section, m);
+            std::vector<Vec3> E;
+            if (S.empty())
+                continue;
+            const bool morph = endSection && m < endSection->NumLoops() && endSection->LoopSize(m) > 0;
+            if (morph) {
+                E = LoopPoints(endSection, m);
+                std::vector<Vec3> a, b;
+                MatchSections(int(S.size()), int(E.size()), S.data(), E.data(), a, b);
+                S = a;
+                E = b;
+                if (endSection->IsClosed() && !E.empty())
+                    E.push_back(E[0]);
+            }
+            if (section->IsClosed())
+                S.push_back(S[0]);
+            if (morph && E.size() < S.size())
+                E.resize(S.size(), E.empty() ? Vec3() : E.back());
+            const bool pathClosed = np > 1 && P.back() == P.front();
+            const int ns = int(S.size());
+            const bool sectionClosed = ns >= 2 && S.back() == S.front();
+            lastPathClosed = pathClosed;
+            lastSectionClosed = sectionClosed;
+            // A closed section that runs clockwise in its plane would give
+            // faces pointing into the tube; its joins are turned round.
+            double area2 = 0.0;
+            if (sectionClosed)
+                for (int j = 0; j + 1 < ns; ++j)
+                    area2 += S[size_t(j)].x * S[size_t(j) + 1].y - S[size_t(j) + 1].x * S[size_t(j)].y;
+            const bool inward = area2 < 0.0;
+            std::vector<double> tP(static_cast<size_t>(np)), tS(static_cast<size_t>(ns));
+            ArcLengthParams(np, P.data(), tP.data());
+            ArcLengthParams(ns, S.data(), tS.data());
+
+            auto sectionAt = [&](int j, double t) { return morph ? S[size_t(j)] * (1.0 - t) + E[size_t(j)] * t : S[size_t(j)]; };
+
+            Mat3 F = Mat3::Identity();
+            std::vector<void *> cur(static_cast<size_t>(ns)), prev(static_cast<size_t>(ns)), first(static_cast<size_t>(ns));
+            std::vector<Vec3> prevC(static_cast<size_t>(ns)), prevN(static_cast<size_t>(ns));
+            for (int i = 0; i < np; ++i) {
+                const bool update = i < np - 1 || pathClosed;
+                if (update && np > 1) {
+                    Vec3 incoming = i == 0 ? Vec3(0, 0, 1) : P[size_t(i)] - P[size_t(i) - 1];
+                    Vec3 outgoing = i == np - 1 ? P[1] - P[0] : P[size_t(i) + 1] - P[size_t(i)];
+                    Mat3 M;
+                    MinimalRotation(incoming, outgoing, M);
+                    if (i == 0) {
+                        // outgoing is normalised now; a vertical start has no
+                        // heading and keeps the section's own spin.
+                        Vec3 up(0, 1, 0);
+                        Vec3 heading(-outgoing.x, -outgoing.y, 0.0);
+                        Mat3 spin;
+                        MinimalRotation(up, heading, spin);
+                        M = M * spin;
+                    }
+                    F = M * F;
+                }
+                const int next = i == np - 1 ? (pathClosed ? 1 : i) : i + 1;
+                const double tNext = tP[size_t(next)];
+                for (int j = 0; j < ns; ++j) {
+                    const Vec3 s = sectionAt(j, tP[size_t(i)]);
+                    const Vec3 C = P[size_t(i)] + F * s;
+                    const Vec3 N = P[size_t(next)] + F * sectionAt(j, tNext);
+                    Vec3 X = C;
+                    if (i > 0 && (i < np - 1 || pathClosed)) {
+                        if (!IntersectLines(C, N, prevC[size_t(j)], prevN[size_t(j)], X, 1e-6))
+                            X = (prevN[size_t(j)] + C) * 0.5;
+                    }
+                    prevC[size_t(j)] = C;
+                    prevN[size_t(j)] = N;
+                    if (i == 0 && pathClosed)
+                        continue;
+                    if (sectionClosed && j == ns - 1) {
+                        cur[size_t(j)] = cur[0];
+                    } else {
+                        const double sigma = scale[size_t(i)];
+                        const Vec3 v = P[size_t(i)] + (X - P[size_t(i)]) * sigma;
+                        cur[size_t(j)] = sink->AddVertex(v);
+                        const float uv[2] = {float(tP[size_t(i)]), float(tS[size_t(j)])};
+                        sink->SetTexCoord(uv);
+                    }
+                    const bool joins = pathClosed ? i > 1 : i > 0;
+                    if (!m_bRingsOnly && joins && j >= 1) {
+                        if (inward)
+                            sink->AddQuad(prev[size_t(j) - 1], prev[size_t(j)], cur[size_t(j)], cur[size_t(j) - 1]);
+                        else
+                            sink->AddQuad(cur[size_t(j) - 1], cur[size_t(j)], prev[size_t(j)], prev[size_t(j) - 1]);
+                    }
+                }
+                if (i == 0 && pathClosed)
+                    continue;
+                if (pathClosed && i == 1)
+                    first = cur;
+                if (pathClosed && i == np - 1 && !m_bRingsOnly)
+                    for (int j = 1; j < ns; ++j) {
+                        if (inward)
+                            sink->AddQuad(cur[size_t(j) - 1], cur[size_t(j)], first[size_t(j)], first[size_t(j) - 1]);
+                        else
+                            sink->AddQuad(first[size_t(j) - 1], first[size_t(j)], cur[size_t(j)], cur[size_t(j) - 1]);
+                    }
+                if (i > 0 && !sectionClosed && pathClosed) {
+                    boundaryA.push_back(cur[0]);
+                    boundaryB.push_back(cur[size_t(ns) - 1]);
+                }
+                if (m_bRingsOnly) {
+                    if (ns > 1)
+                        sink->AddFace(ns - 1, cur.data());
+                } else if (!pathClosed && sectionClosed && ns >= 3 && np > 1 && (i == 0 || i == np - 1)) {
+                    // Only the two end rings are capped, the first one turned
+                    // round, so the tube is closed with every face outward.
+                    std::vector<void *> ring(cur.begin(), cur.begin() + (ns - 1));
+                    if ((i == 0) == inward)
+                        std::reverse(ring.begin(), ring.end());
+                    void *f = sink->AddFace(ns - 1, ring.data());
+                    if (i == np - 1)
+                        sink->MarkFace(f, 1);
+                }
+                prev = cur;
+            }
+            if (pathClosed && !sectionClosed && pathLoops > 1 && L != pathLoops - 1) {
+                if (int(breaks.size()) < kMaxLoopBreaks)
+                    breaks.push_back(int(boundaryA.size()));
+                else
+                    breaksOverflow = true;
+            }
+        }
+    }
+    if (breaksOverflow)
+        GeometryLog(ReportMngr::LEVEL_WARN, "Sweep: more than %d path loops; further loop breaks are left out",
+                    kMaxLoopBreaks);
+    if (lastPathClosed && !lastSectionClosed && !boundaryA.empty()) {
+        const int k = int(boundaryA.size());
+        void *fa = sink->AddFace(k, boundaryA.data());
+        void *fb = sink->AddFace(k, boundaryB.data());
+        sink->MarkFace(fa, 1);
+        for (int b : breaks) {
+            sink->BreakFace(fa, b);
+            sink->BreakFace(fb, b);
+        }
+    }
+}
