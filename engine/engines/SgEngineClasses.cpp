@@ -2,6 +2,7 @@
 
 #include "engine/engines/DxModules.h"
 #include "engine/engines/SgEngine.h"
+#include "engine/engines/SgLispScript.h"
 
 namespace {
 
@@ -18,9 +19,13 @@ void SgEngineClasses::RegisterNodeClasses()
     SgComposeVector<Vec3>::InitClass();
     SgApplyVector::InitClass();
     SgInputEngine::InitClass();
+    SgLispScript::InitClass();
+    SgStringInput::InitClass();
 }
 
 void SgEngineClasses::InstallHooks()
 {
     SgTransform::SetLimitModuleFactory(&MakeMoveLimit);
+    // Before the prelude macros, which expand into these built-ins.
+    LispAddStartupHook(&LispRegisterFieldFunctions);
 }
