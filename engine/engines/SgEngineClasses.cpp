@@ -3,6 +3,7 @@
 #include "engine/engines/DxModules.h"
 #include "engine/engines/SgEngine.h"
 #include "engine/engines/SgLispScript.h"
+#include "engine/engines/SgParametric.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ void SgEngineClasses::RegisterNodeClasses()
     SgApplyVector::InitClass();
     SgInputEngine::InitClass();
     SgLispScript::InitClass();
+    SgParametricModel::InitClass();
+    SgParametricObject::InitClass();
     SgStringInput::InitClass();
 }
 

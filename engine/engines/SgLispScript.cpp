@@ -214,6 +214,10 @@ template <class T>
 void DxVariantTo<T>::Evaluate()
 {
     const value_t value = m_input.Get();
+    if (value.IsNil()) {
+        m_output.Validate();
+        return;
+    }
     if constexpr (std::is_same_v<T, Vec3>) {
         Vec3 v;
         if (LispArrayToVec3(value, v))
@@ -240,6 +244,10 @@ void DxVariantTo<T>::Evaluate()
 void DxVariantToArray<Vec3>::Evaluate()
 {
     const value_t value = m_input.Get();
+    if (value.IsNil()) {
+        m_output.Validate();
+        return;
+    }
     const int count = LispArrayCount(value);
     const value_t *elements = LispArrayElements(value);
     if (count < 0 || !elements) {

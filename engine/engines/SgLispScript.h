@@ -84,7 +84,8 @@ public:
 };
 
 // A LISP value to a typed value. What cannot be converted is reported and
-// leaves the output as it was.
+// leaves the output as it was; NIL (a formula that failed, and said so)
+// leaves it quietly.
 template <class T>
 class DxVariantTo : public DxVariantToGeneric {
 public:
@@ -100,6 +101,12 @@ template <>
 class DxVariantToArray<Vec3> : public DxVariantToGeneric {
 public:
     DxVariantToArray() { m_output.SetValuesArray(&m_values); }
+    // What the output holds until a value converts.
+    void Seed(std::vector<Vec3> values)
+    {
+        m_values = std::move(values);
+        m_output.Validate();
+    }
     void Evaluate() override;
     DxOutput<Vec3> m_output;
 
