@@ -31,4 +31,5 @@ void SgEngineClasses::InstallHooks()
     SgTransform::SetLimitModuleFactory(&MakeMoveLimit);
     // Before the prelude macros, which expand into these built-ins.
     LispAddStartupHook(&LispRegisterFieldFunctions);
+    SgInstallParametricFormat();
 }

@@ -215,10 +215,15 @@ std::unique_ptr<SgPOParam> MakeValue(SgParametricObject *object, const SgPMParam
 
 } // namespace
 
-SgParametricObject::SgParametricObject(bool withTransform, bool withGroup) : SgObject(withTransform, withGroup) {}
+// Instances go by the name "PO", in memory as in files.
+SgParametricObject::SgParametricObject(bool withTransform, bool withGroup) : SgObject(withTransform, withGroup)
+{
+    SetName("PO");
+}
 
 SgParametricObject::SgParametricObject(SgParametricModel *model) : SgObject(true, true)
 {
+    SetName("PO");
     SetModel(model);
 }
 
@@ -269,6 +274,8 @@ void SgParametricObject::setCurrentValue(const std::string &name, const void *va
 
 SgField *SgParametricObject::GetFieldAddress(int index)
 {
+    if (m_bObjectFields)
+        return SgObject::GetFieldAddress(index);
     if (index < 0 || index >= static_cast<int>(m_values.size()))
         return nullptr;
     return m_values[static_cast<size_t>(index)]->m_pValue.get();
@@ -276,6 +283,8 @@ SgField *SgParametricObject::GetFieldAddress(int index)
 
 const char *SgParametricObject::GetFieldName(int index)
 {
+    if (m_bObjectFields)
+        return SgObject::GetFieldName(index);
     if (index < 0 || index >= static_cast<int>(m_values.size()))
         return nullptr;
     return m_values[static_cast<size_t>(index)]->m_name.c_str();

@@ -123,10 +123,15 @@ class SgParametricObject : public SgObject {
     // parameter added after SetModel), matched by name.
     void SyncWithModel();
 
-    // The instance's fields are its parameter values.
-    int GetFieldsCount() override { return static_cast<int>(m_values.size()); }
+    // The instance's fields are its parameter values; while the object part
+    // of a scene block is read they are the object's own.
+    int GetFieldsCount() override
+    {
+        return m_bObjectFields ? SgObject::GetFieldsCount() : static_cast<int>(m_values.size());
+    }
     SgField *GetFieldAddress(int index) override;
     const char *GetFieldName(int index) override;
+    void ShowObjectFields(bool on) { m_bObjectFields = on; }
 
     void OnChange(SgField *field) override;
     void DoAction(SgAction *action) override;
@@ -139,7 +144,11 @@ protected:
 private:
     SgParametricModel *m_pModel = nullptr;
     bool m_bPushing = false;
+    bool m_bObjectFields = false;
 };
+
+// Installs the scene-file reader and writer of the parametric blocks.
+void SgInstallParametricFormat();
 
 // The formula of one script target: its inputs are the model's parameters.
 class DxLispScript : public DxModule {
