@@ -194,6 +194,42 @@ void SgParametricModel::DoAction(SgAction *action)
     action->m_bPassFlag = was;
 }
 
+namespace {
+
+// Hands each value to its parameter's connection points and formula socket,
+// leaving no undo records and telling no parent of the model.
+void PushValues(SgParametricModel *model, SgNode *owner, SgField *(*valueOf)(void *, SgPMParam &), void *data)
+{
+    SgDocument *document = owner->GetDocument();
+    const bool recording = document && SgDocumentLink::IsUndoRecording(document);
+    if (recording)
+        SgDocumentLink::SetUndoRecording(document, false);
+    const bool propagation = model->GetNotifyPropagation();
+    model->DisableNotifyPropagation();
+    for (const auto &param : model->m_params) {
+        SgField *field = valueOf(data, *param);
+        if (!field)
+            continue;
+        const bool empty = field->IsVector() && field->GetCount() == 0;
+        const void *element = empty ? nullptr : field->GetValuePtr(0, true);
+        const void *whole = field->IsVector() ? field->GetValuePtr(-1, true) : nullptr;
+        param->setModelCurrentValue(element, whole);
+        if (param->m_pSocketField && element)
+            param->m_pSocketField->SetValuePtr(element, 0, false, false);
+    }
+    if (recording)
+        SgDocumentLink::SetUndoRecording(document, true);
+    if (propagation)
+        model->EnableNotifyPropagation(false);
+}
+
+} // namespace
+
+void SgParametricModel::PushOwnValues()
+{
+    PushValues(this, this, [](void *, SgPMParam &param) { return param.m_pValue.get(); }, nullptr);
+}
+
 // --- Instances -----------------------------------------------------------------------
 
 namespace {
@@ -307,26 +343,15 @@ void SgParametricObject::DoAction(SgAction *action)
         return;
     }
     SyncWithModel();
-    SgDocument *document = GetDocument();
-    const bool recording = document && SgDocumentLink::IsUndoRecording(document);
-    if (recording)
-        SgDocumentLink::SetUndoRecording(document, false);
-    m_pModel->DisableNotifyPropagation();
     m_bPushing = true;
-    for (const auto &param : m_pModel->m_params) {
-        SgField *field = getField(param->m_name.c_str());
-        if (!field)
-            continue;
-        const bool empty = field->IsVector() && field->GetCount() == 0;
-        const void *element = empty ? nullptr : field->GetValuePtr(0, true);
-        const void *whole = field->IsVector() ? field->GetValuePtr(-1, true) : nullptr;
-        param->setModelCurrentValue(element, whole);
-        if (param->m_pSocketField && element)
-            param->m_pSocketField->SetValuePtr(element, 0, false, false);
-    }
+    PushValues(m_pModel, this,
+               [](void *self, SgPMParam &param) {
+                   return static_cast<SgParametricObject *>(self)->getField(param.m_name.c_str());
+               },
+               this);
     m_bPushing = false;
-    if (recording)
-        SgDocumentLink::SetUndoRecording(document, true);
+    // The model tells no instance of the values this one brings.
+    m_pModel->DisableNotifyPropagation();
     SgObject::DoAction(action);
     m_pModel->EnableNotifyPropagation(false);
 }

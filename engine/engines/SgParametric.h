@@ -74,6 +74,9 @@ class SgParametricModel : public SgObject {
     static std::string RemoveChar(const std::string &text, char c);
 
     void DoAction(SgAction *action) override;
+    // Puts the model's own parameter values into its subtree (what a file
+    // holds of it, whichever instance was drawn last).
+    void PushOwnValues();
 
     std::vector<std::unique_ptr<SgPMParam>> m_params;
     std::vector<std::unique_ptr<tTargetField>> m_targets;

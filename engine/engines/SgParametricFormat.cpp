@@ -51,6 +51,7 @@ void WriteModel(SgSaveAction *action, SgParametricModel *model)
 {
     Vrml1Stream &out = *action->m_pStream;
     out << "ParametricModel\t{\n";
+    model->PushOwnValues();
     WriteObjectPart(action, model);
     out << "\tPMParamList\t{";
     for (const auto &param : model->m_params) {
