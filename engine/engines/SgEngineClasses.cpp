@@ -32,4 +32,5 @@ void SgEngineClasses::InstallHooks()
     // Before the prelude macros, which expand into these built-ins.
     LispAddStartupHook(&LispRegisterFieldFunctions);
     SgInstallParametricFormat();
+    SgInstallParametricActions();
 }

@@ -152,6 +152,9 @@ private:
 
 // Installs the scene-file reader and writer of the parametric blocks.
 void SgInstallParametricFormat();
+// Installs what the standard actions do with models and instances (copy,
+// navigation into a model).
+void SgInstallParametricActions();
 
 // The formula of one script target: its inputs are the model's parameters.
 class DxLispScript : public DxModule {

@@ -215,3 +215,26 @@ TEST_F(SgParametricTest, ModelsAndScriptsGoInAnyOrder)
 }
 
 } // namespace
+
+#include "engine/actions/SgCopyAction.h"
+
+namespace {
+
+TEST_F(SgParametricTest, ACopiedInstanceSharesTheModelAndKeepsItsValues)
+{
+    SgRef<SgParametricModel> model = BoxModel();
+    SgRef<SgParametricObject> source = Instance(model.get(), 2.0, Vec3(3, 0, 0));
+    SgCopyAction copy;
+    ASSERT_TRUE(copy.Apply(source.get()));
+    SgRef<SgNode> result = copy.GetResult();
+    auto *twin = dynamic_cast<SgParametricObject *>(result.get());
+    ASSERT_NE(twin, nullptr);
+    EXPECT_EQ(twin->GetModel(), model.get()) << "the model is shared, not copied";
+    ASSERT_NE(twin->getField("w"), nullptr);
+    EXPECT_EQ(*static_cast<const double *>(twin->getField("w")->GetValuePtr(0, true)), 2.0);
+    EXPECT_EQ(twin->GetMove(), Vec3(3, 0, 0)) << "its own transform is copied";
+    EXPECT_FLOAT_EQ(BoxOf(twin).GetMax().x - BoxOf(twin).GetMin().x, 4.0f);
+    EXPECT_EQ(twin->GetInnerGroup()->GetChildsCount(), 1) << "the content is the model alone";
+}
+
+} // namespace
