@@ -1,12 +1,20 @@
 // Offscreen frames of a scene of about 100,000 triangles at 640 x 480: the
-// first frame (display lists built), later frames (display lists called)
-// and frames drawn without display lists. Reported as frames per second
-// (items_per_second) and triangles per second.
+// first frame of a scene never drawn before (its normals made, its display
+// lists built if the renderer builds them then), later frames (display lists
+// called) and frames drawn without display lists, reported as frames per
+// second (items_per_second) and triangles per second; steady frames of a cube
+// with a 1024 x 1024 texture with and without lists; and the vertex normals
+// of a 204,800-triangle mesh, in triangles per second.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
 
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/SgNodara.h"
@@ -15,9 +23,12 @@
 #include "engine/document/SgDocument.h"
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/render/SgTextureManager.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/viewer/BmpUtils.h"
 #include "engine/viewer/SgViewer.h"
 #include "engine/render/SgViewport.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/geometry/SgNormalGenerator.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "platform/gl/OffscreenGLContext.h"
@@ -93,6 +104,21 @@ struct Scene {
         glFinish();
     }
 
+    // Replaces every patch by a new one: a scene no frame has drawn yet.
+    void Renew()
+    {
+        SgSeparator *root = document->GetRoot();
+        int i = 0;
+        for (int py = 0; py < kPatchesPerSide; ++py) {
+            for (int px = 0; px < kPatchesPerSide; ++px, ++i) {
+                SgObject *fresh = Patch(px, py);
+                root->AddChildBefore(fresh, patches[static_cast<size_t>(i)]);
+                root->RemoveChild(patches[static_cast<size_t>(i)]);
+                patches[static_cast<size_t>(i)] = fresh;
+            }
+        }
+    }
+
     std::unique_ptr<OffscreenGLContext> context;
     SgDocument *document = nullptr;
     SgViewer *viewer = nullptr;
@@ -112,14 +138,14 @@ void Report(benchmark::State &state)
         benchmark::Counter(static_cast<double>(state.iterations()) * kTriangles, benchmark::Counter::kIsRate);
 }
 
-// Every frame rebuilds the display lists, as the first frame after a change does.
+// Every frame draws a scene that was never drawn before: new nodes, no
+// normals, no display lists.
 void BM_RenderFirstFrame(benchmark::State &state)
 {
     Scene &scene = TheScene();
     for (auto _ : state) {
         state.PauseTiming();
-        for (SgObject *patch : scene.patches)
-            patch->Invalidate();
+        scene.Renew();
         state.ResumeTiming();
         scene.Frame();
     }
@@ -127,10 +153,12 @@ void BM_RenderFirstFrame(benchmark::State &state)
 }
 BENCHMARK(BM_RenderFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Frames that call the lists the first frame built.
+// Frames that call the lists: a separator gets its list the second time it
+// is drawn unchanged.
 void BM_RenderCachedFrame(benchmark::State &state)
 {
     Scene &scene = TheScene();
+    scene.Frame();
     scene.Frame();
     for (auto _ : state)
         scene.Frame();
@@ -153,6 +181,118 @@ void BM_RenderUncachedFrame(benchmark::State &state)
     Report(state);
 }
 BENCHMARK(BM_RenderUncachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A cube with a 1024 x 1024 texture filling much of the view, in a viewer
+// of its own.
+struct TexturedScene {
+    TexturedScene()
+    {
+        SgNodara::Init();
+        context = std::make_unique<OffscreenGLContext>(kWidth, kHeight);
+        context->MakeCurrent();
+        file = (std::filesystem::temp_directory_path() / "bench_render_texture.bmp").string();
+        BmpImage image;
+        image.header.width = 1024;
+        image.header.height = 1024;
+        image.header.sizeImage = 1024 * 1024 * 3;
+        image.pixels.resize(image.header.sizeImage);
+        for (size_t i = 0; i < image.pixels.size(); ++i)
+            image.pixels[i] = static_cast<std::uint8_t>((i * 7) ^ (i >> 10));
+        std::ofstream out(file, std::ios::binary);
+        BmpUtils::WriteBmp(image, out);
+        out.close();
+        document = SgDocument::Create();
+        document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+        viewer = document->CreateDefaultViewer(nullptr, nullptr);
+        viewer->SetSize(kWidth, kHeight);
+        auto *object = new SgObject(true, true);
+        object->AddTexture2D(file.c_str(), true);
+        object->AddChild(new SgCube);
+        document->GetRoot()->AddChild(object);
+        viewer->GetViewport(0)->Focus(nullptr, 1.0);
+    }
+    ~TexturedScene() { std::filesystem::remove(file); }
+
+    std::unique_ptr<OffscreenGLContext> context;
+    std::string file;
+    SgDocument *document = nullptr;
+    SgViewer *viewer = nullptr;
+};
+
+TexturedScene &TheTexturedScene()
+{
+    static TexturedScene scene;
+    return scene;
+}
+
+// Steady frames of the textured cube with display lists, and without.
+void BM_TexturedCubeCachedFrame(benchmark::State &state)
+{
+    TexturedScene &scene = TheTexturedScene();
+    scene.context->MakeCurrent();
+    scene.viewer->Render(false);
+    scene.viewer->Render(false);
+    for (auto _ : state) {
+        scene.viewer->Render(false);
+        glFinish();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TexturedCubeCachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TexturedCubeUncachedFrame(benchmark::State &state)
+{
+    TexturedScene &scene = TheTexturedScene();
+    scene.context->MakeCurrent();
+    SgViewport *viewport = scene.viewer->GetViewport(0);
+    for (auto _ : state) {
+        SgGLRenderAction render(viewport);
+        render.m_pViewer = scene.viewer;
+        render.SetCacheDisabled(true);
+        render.Apply(viewport->GetNodara());
+        glFinish();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TexturedCubeUncachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Vertex normals of a closed mesh of 204,800 triangles (a sphere of 320
+// sides and 320 rings), from a new generator each time, as a first frame
+// makes them.
+void BM_VertexNormals(benchmark::State &state)
+{
+    constexpr int kSides = 320;
+    constexpr int kRings = 320;
+    std::vector<Vec3> points;
+    for (int r = 0; r <= kRings; ++r) {
+        const double phi = 3.141592653589793 * r / kRings;
+        for (int s = 0; s < kSides; ++s) {
+            const double theta = 2.0 * 3.141592653589793 * s / kSides;
+            points.emplace_back(std::sin(phi) * std::cos(theta), std::sin(phi) * std::sin(theta), std::cos(phi));
+        }
+    }
+    std::vector<int> index;
+    for (int r = 0; r < kRings; ++r) {
+        for (int s = 0; s < kSides; ++s) {
+            const int a = r * kSides + s;
+            const int b = r * kSides + (s + 1) % kSides;
+            const int c = a + kSides;
+            const int d = b + kSides;
+            index.insert(index.end(), {a, c, d, -1, a, d, b, -1});
+        }
+    }
+    const int triangles = 2 * kSides * kRings;
+    for (auto _ : state) {
+        SgNormalGenerator generator(30.0);
+        generator.SetInput(static_cast<int>(index.size()), index.data(), static_cast<int>(points.size()),
+                           points.data());
+        generator.GenerateVertexNormals();
+        benchmark::DoNotOptimize(generator.GetVertexNormal(0));
+    }
+    state.counters["triangles_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * triangles, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_VertexNormals)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

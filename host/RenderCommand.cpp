@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
+// Accumulated anti-aliasing takes up to this many passes.
+constexpr int kMaxPasses = 16;
 // The scene fills this share of the picture's height when it is framed.
 constexpr double kFrameFactor = 1.1;
 
@@ -62,7 +64,7 @@ bool ParseRenderSize(const char *text, int &width, int &height)
     return true;
 }
 
-int RunRenderCommand(const char *inPath, const char *outPath, int width, int height)
+int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes)
 {
     SgNodara::Init();
     std::unique_ptr<SgDocument, DocumentDeleter> document(SgDocument::Create());
@@ -75,6 +77,9 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
     // handed to it.
     std::unique_ptr<SgViewer> viewer(document->CreateDefaultViewer(nullptr, nullptr));
     viewer->SetSize(width, height);
+    // One pass unless anti-aliasing was asked for: the whole run is the
+    // reading plus one frame.
+    viewer->SetPassCount(passes);
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
 
     const int read = document->OpenFile(inPath, true);
@@ -111,7 +116,8 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
         std::fprintf(stderr, "fennix: %s could not be written\n", outPath);
         return 1;
     }
-    std::printf("wrote %s (%d x %d)\n", outPath, width, height);
+    std::printf("wrote %s (%d x %d, %d %s)\n", outPath, width, height, viewer->GetPassCount(),
+                viewer->GetPassCount() == 1 ? "pass" : "passes");
     return 0;
 }
 
@@ -121,12 +127,18 @@ int RunRenderCommandLine(int argc, char **argv)
     const char *out = nullptr;
     int width = kDefaultWidth;
     int height = kDefaultHeight;
+    int passes = 1;
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = argv[++i];
         } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
             if (!ParseRenderSize(argv[++i], width, height)) {
                 std::fprintf(stderr, "fennix: --size takes WxH, each side 1 to %d pixels\n", BmpUtils::MaxSide());
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--aa") == 0 && i + 1 < argc) {
+            if (!ParseSide(argv[++i], passes) || passes > kMaxPasses) {
+                std::fprintf(stderr, "fennix: --aa takes a number of passes from 1 to %d\n", kMaxPasses);
                 return 2;
             }
         } else if (!in && argv[i][0] != '-') {
@@ -137,8 +149,8 @@ int RunRenderCommandLine(int argc, char **argv)
         }
     }
     if (!in || !out) {
-        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH]\n");
+        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH] [--aa N]\n");
         return 2;
     }
-    return RunRenderCommand(in, out, width, height);
+    return RunRenderCommand(in, out, width, height, passes);
 }

@@ -12,7 +12,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
+                 "usage: fennix [SCENE | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
     return 2;
 }
 

@@ -248,22 +248,22 @@ void SgBoundingBoxAction::VisitCube(SgAction *action, SgNode *node)
                                     FieldNumber(node, "height") / 2));
 }
 
+// Cylinders, cones and spheres give their boxes from their fields without
+// building, and where their fields place the mesh ("zeroBase" stands it on
+// its base, "heightRatio" cuts a sphere from the top down).
 void SgBoundingBoxAction::VisitCylinder(SgAction *action, SgNode *node)
 {
-    const double r = FieldNumber(node, "radius");
-    Self(action)->Extend(CentredBox(r, r, FieldNumber(node, "height") / 2));
+    Self(action)->Extend(static_cast<SgShape *>(node)->BoundingBox());
 }
 
 void SgBoundingBoxAction::VisitCone(SgAction *action, SgNode *node)
 {
-    const double r = FieldNumber(node, "bottomRadius");
-    Self(action)->Extend(CentredBox(r, r, FieldNumber(node, "height") / 2));
+    Self(action)->Extend(static_cast<SgShape *>(node)->BoundingBox());
 }
 
 void SgBoundingBoxAction::VisitSphere(SgAction *action, SgNode *node)
 {
-    const double r = FieldNumber(node, "radius");
-    Self(action)->Extend(CentredBox(r, r, r));
+    Self(action)->Extend(static_cast<SgShape *>(node)->BoundingBox());
 }
 
 void SgBoundingBoxAction::VisitTorus(SgAction *action, SgNode *node)

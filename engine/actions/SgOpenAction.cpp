@@ -19,6 +19,8 @@
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgShape.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -432,7 +434,23 @@ SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, con
     }
     if (!ReadBlock(stream, created, keyword))
         return nullptr;
+    ValidateFaces(stream, node);
     return pending.release();
+}
+
+void SgOpenAction::ValidateFaces(Vrml1InStream &stream, SgNode *node)
+{
+    // Faces that cannot be drawn are dropped here, once, rather than met
+    // by every frame and written back.
+    int dropped = 0;
+    if (auto *mesh = dynamic_cast<SgIndexedFaceSet *>(node))
+        dropped = mesh->Validate();
+    else if (auto *faces = dynamic_cast<SgFaceSet *>(node))
+        dropped = faces->Validate(false);
+    if (dropped > 0)
+        stream.Report(std::string(node->GetClassName()) + ": " + std::to_string(dropped) +
+                          " faces with missing points or fewer than three corners were left out",
+                      "Warning");
 }
 
 SgObject *SgOpenAction::ReadObject(Vrml1InStream &stream, SgObject *object)

@@ -83,6 +83,9 @@ private:
     // Reads the node that starts with `word` (already taken from the text).
     static SgFieldMngr *CreateFromWord(Vrml1InStream &stream, std::string word, bool nested);
     static SgFieldMngr *CreateAndRead(Vrml1InStream &stream, int classId, const std::string &keyword);
+    // Drops the faces of a face set read from the text that cannot be drawn,
+    // with one message for the node.
+    static void ValidateFaces(Vrml1InStream &stream, SgNode *node);
     static SgObject *ReadObject(Vrml1InStream &stream, SgObject *object);
     // False when the text ended inside the block (the read failed).
     static bool ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, const std::string &keyword);

@@ -1,15 +1,11 @@
 #include "engine/actions/SgPickedPoint.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/core/SgShape.h"
 #include "platform/Notifier.h"
-
-namespace {
-// Below this the difference of two transformed points has no direction.
-constexpr double kMinNormalLength = 1e-5;
-} // namespace
 
 SgPickedPoint::SgPickedPoint()
 {
@@ -87,9 +83,21 @@ Vec3 SgPickedPoint::GetNormal()
 
     p.LeaveToObject();
     const Transform3 world = SgGetTransformAction::PathMatrix(p);
-    Vec3 normal = world.TransformPoint(m_LocalNormal) - world.TransformPoint(Vec3(0.0, 0.0, 0.0));
+    // A normal stays perpendicular to the surface: it maps by the inverse
+    // transpose, here through two tangents a, b with a x b = n, since
+    // (L a) x (L b) = det(L) L^-T (a x b).
+    Vec3 normal = m_LocalNormal;
+    if (const double n = normal.Length(); n > 0.0) {
+        normal /= n;
+        const Vec3 helper = std::fabs(normal.x) < 0.6 ? Vec3(1.0, 0.0, 0.0) : Vec3(0.0, 1.0, 0.0);
+        const Vec3 a = helper.Cross(normal).Normalized(0.0);
+        const Vec3 b = normal.Cross(a);
+        normal = world.TransformVector(a).Cross(world.TransformVector(b));
+        if (world.Determinant() < 0.0)
+            normal = -normal;
+    }
     const double length = normal.Length();
-    if (length >= kMinNormalLength)
+    if (length > 0.0)
         normal /= length;
     m_Normal = normal;
     return normal;

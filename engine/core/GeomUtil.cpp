@@ -89,7 +89,9 @@ Vec3 LoopNormal(PointAt point, int count)
             }
         }
     }
-    n.Normalize(MIN_NORMAL_LENGTH);
+    // However small the face, a normal with a direction is made unit long:
+    // lighting reads its length.
+    n.Normalize(0.0);
     return n;
 }
 

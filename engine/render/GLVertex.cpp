@@ -15,9 +15,6 @@ int GLVertex::s_nCombineSlot = 0;
 
 namespace {
 
-// Normals shorter than this are left as they are rather than blown up.
-constexpr double kMinNormalLength = 1e-5;
-
 void SendNormal(const GLVertex *v)
 {
     if (v->hasNormal)
@@ -93,7 +90,7 @@ void GLVertex::combine(GLdouble coords[3], GLVertex *in[4], GLfloat weights[4], 
         }
         const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
         for (int k = 0; k < 3; ++k)
-            v.normal[k] = static_cast<GLfloat>(length < kMinNormalLength ? n[k] : n[k] / length);
+            v.normal[k] = static_cast<GLfloat>(length > 0.0 ? n[k] / length : n[k]);
     }
     for (int k = 0; k < 3; ++k)
         v.position[k] = coords[k];

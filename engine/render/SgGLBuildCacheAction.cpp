@@ -8,7 +8,9 @@
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/render/SgGLPropertyVisitors.h"
 #include "engine/render/SgGLRenderAction.h"
+#include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/render/SgGLRenderCache.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgModifier.h"
@@ -35,6 +37,7 @@ void SgGLBuildCacheAction::InitClass()
     SetVisitor(table, SgSeparator::ClassID(), VisitSeparator);
     SetVisitor(table, SgObject::ClassID(), VisitObject);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitGeometricShape);
+    SetVisitor(table, SgTexture2D::ClassID(), VisitTexture);
     SetVisitorByName(table, "SgParametricModel", VisitOwnAction);
     SetVisitorByName(table, "SgParametricObject", VisitOwnAction);
     SetVisitorByName(table, "SgScatter", VisitOwnAction);
@@ -136,10 +139,11 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
     if (list == 0)
         return; // GL has no list to give: the separator is drawn directly
     cache->SetInUse(true);
-    // Name-stack calls are recorded too, so that a selection pass can call
-    // the list; outside selection mode GL ignores them.
-    const int savedPicking = render->m_nPicking;
-    render->m_nPicking = 1;
+    // Lists hold no selection names: the selection pass draws every shape
+    // itself, face by face, so that each hit tells its face.
+    cache->BeginCompiledList();
+    SgGLRenderCache *outer = render->GetCompilingCache();
+    render->SetCompilingCache(cache);
     render->BeginCompile();
     glNewList(list, GL_COMPILE);
     try {
@@ -147,14 +151,14 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
     } catch (...) {
         glEndList();
         render->EndCompile();
-        render->m_nPicking = savedPicking;
+        render->SetCompilingCache(outer);
         cache->SetInUse(false);
         cache->DestroyCache();
         throw;
     }
     glEndList();
     render->EndCompile();
-    render->m_nPicking = savedPicking;
+    render->SetCompilingCache(outer);
     cache->BuildCacheContext(state);
     cache->SetInUse(false);
 }
@@ -168,6 +172,15 @@ void SgGLBuildCacheAction::VisitNode(SgAction *action, SgNode *node)
     SgGLRenderAction *render = Self(action)->m_pParent;
     if (render && node->AffectsState() && !node->IsGroup())
         node->DoAction(render);
+}
+
+void SgGLBuildCacheAction::VisitTexture(SgAction *action, SgNode *node)
+{
+    // The walk before a list is compiled runs outside any list: textures are
+    // made here, so that the list only binds them.
+    VisitNode(action, node);
+    if (Self(action)->m_pParent)
+        SgGLPropertyVisitors::PrepareTexture2D(node);
 }
 
 void SgGLBuildCacheAction::VisitModifier(SgAction *action, SgNode *node)

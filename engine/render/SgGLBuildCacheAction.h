@@ -46,6 +46,7 @@ class SgGLBuildCacheAction : public SgAction {
 
     static void VisitNode(SgAction *action, SgNode *node);
     static void VisitModifier(SgAction *action, SgNode *node);
+    static void VisitTexture(SgAction *action, SgNode *node);
     static void VisitGroup(SgAction *action, SgNode *node);
     static void VisitSeparator(SgAction *action, SgNode *node);
     static void VisitObject(SgAction *action, SgNode *node);

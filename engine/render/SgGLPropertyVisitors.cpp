@@ -302,6 +302,8 @@ void SgGLPropertyVisitors::VisitMaterial(SgAction *action, SgNode *node)
         return;
     auto *material = static_cast<SgMaterial *>(node);
     material->DoAction(action);
+    if (action->GetClassID() == SgGLRenderAction::ClassID())
+        static_cast<SgGLRenderAction *>(action)->NoteMaterialSent();
     try {
         SgGLMaterialBundle(state).Send(0);
     } catch (const SgError &error) {
@@ -491,6 +493,36 @@ void SgGLPropertyVisitors::VisitTextureUnit(SgAction *action, SgNode *node)
     // the one selected.
     node->DoAction(action);
     SelectTextureUnit(action->GetState());
+}
+
+void SgGLPropertyVisitors::PrepareTexture2D(SgNode *node)
+{
+    // A texture made while a list compiles has its upload recorded in the
+    // list, and every call of the list would upload it again.
+    if (CompilingList())
+        return;
+    auto *texture = static_cast<SgTexture2D *>(node);
+    if (texture->m_filename.IsIgnored())
+        return;
+    const Image2 own = texture->m_filename.Get(true);
+    const std::string path = own.GetPath();
+    SgTextureManager *manager = nullptr;
+    const Image2 *image = &own;
+    if (!path.empty()) {
+        manager = SgTextureManager::ForDocument(texture->GetDocument());
+        std::string name = path;
+        image = manager ? manager->GetImage(name, nullptr, nullptr, texture) : nullptr;
+    }
+    const GLenum format = image ? PixelFormat(image->GetDepth()) : 0;
+    if (!image || !HasPixels(*image) || !format)
+        return;
+    // Made and left as it was bound.
+    glPushAttrib(GL_TEXTURE_BIT);
+    if (manager)
+        manager->SetTextureID(path, BindTexture(manager->GetTextureID(path), *image, format));
+    else
+        texture->SetTextureName(BindTexture(texture->GetTextureName(), *image, format));
+    glPopAttrib();
 }
 
 void SgGLPropertyVisitors::VisitTexture2D(SgAction *action, SgNode *node)

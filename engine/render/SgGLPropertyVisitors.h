@@ -12,6 +12,10 @@ class SgAction;
 class SgNode;
 
 struct SgGLPropertyVisitors {
+    // Makes the GL texture of a texture node in the current context when it
+    // has none, outside any display list (nothing while one compiles), so
+    // that the lists compiled afterwards only bind it.
+    static void PrepareTexture2D(SgNode *node);
     static void VisitMaterial(SgAction *action, SgNode *node);
     static void VisitMaterialBinding(SgAction *action, SgNode *node);
     static void VisitLightModel(SgAction *action, SgNode *node);

@@ -12,9 +12,12 @@
 #include "engine/core/SgState.h"
 #include "engine/core/SgStateAccessors.h"
 #include "engine/core/SgCacheContainer.h"
+#include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/render/GLExtensions.h"
+#include "engine/render/SgGLMaterialBundle.h"
 #include "engine/render/SgGLNameTable.h"
+#include "engine/render/SgGLPropertyVisitors.h"
 #include "engine/render/SgViewport.h"
 #include "engine/render/SgWinAlignedRenderAction.h"
 #include "engine/nodes/properties/SgBackground.h"
@@ -216,10 +219,36 @@ void SgGLRenderAction::ReadStackLimits()
     m_nMaxNameDepth = value;
 }
 
+void SgGLRenderAction::ApplyDefaultMaterial()
+{
+    // Shapes that no material of the scene reaches are drawn in a material
+    // with the node's default values, whatever an earlier frame or another
+    // view left in GL.
+    static const SgRef<SgMaterial> defaults = new SgMaterial;
+    SgGLPropertyVisitors::VisitMaterial(this, defaults.get());
+}
+
+void SgGLRenderAction::RestoreMaterial()
+{
+    // Mesa does not bring back a material set inside an attribute level when
+    // nothing was drawn after it, so the material a separator's subtree set
+    // would stay in force for the shapes after the separator: the state's
+    // material is sent again.
+    if (m_nPicking)
+        return;
+    try {
+        SgGLMaterialBundle(GetState()).Send(0);
+    } catch (const SgError &) {
+        // No material in the state: nothing to restore.
+    }
+}
+
 bool SgGLRenderAction::TraverseRoot(SgNode *root)
 {
     if (!root)
         return true;
+    if (!m_nPicking)
+        ApplyDefaultMaterial();
     ReadStackLimits();
     const int attribDepth = m_nAttribDepth;
     const int matrixDepth = m_nMatrixDepth;
@@ -319,9 +348,17 @@ void SgGLRenderAction::DrawSeparatorDirect(SgNode *separator)
             action->PopNames(names);
             action->PopMatrixAndAttributes(pushed);
         }
-    } scope{this, save && PushMatrixAndAttributes(), 0};
-    scope.names = PushName(separator);
-    separator->DoAction(this);
+    };
+    const int sent = m_nMaterialsSent;
+    bool pushed = false;
+    {
+        Scope scope{this, save && PushMatrixAndAttributes(), 0};
+        pushed = scope.pushed;
+        scope.names = PushName(separator);
+        separator->DoAction(this);
+    }
+    if (pushed && m_nMaterialsSent != sent)
+        RestoreMaterial();
 }
 
 void SgGLRenderAction::RunScan(SgNode *root)
@@ -627,8 +664,11 @@ bool SgGLRenderAction::SelectionPass(SgNode *root)
     SgViewport *viewport = FirstViewport();
     if (!viewport)
         throw SgInvalidArgument("SgGLRenderAction: picking needs a viewport");
+    // Display lists are neither called nor built here: a list drawn in
+    // selection mode loses the hits of all but its first array draw, and
+    // lists carry no per-face names.
     const bool savedDisabled = m_bCacheDisabled;
-    m_bCacheDisabled = false;
+    m_bCacheDisabled = true;
     m_nHits = 0;
     m_bSelectOverflow = false;
     glEnable(GL_DEPTH_TEST);

@@ -35,6 +35,7 @@
 #include "utilities/math/Vec3.h"
 
 class GLVertexArray;
+class SgGLRenderCache;
 class SgCamera;
 class SgLight;
 class SgViewer;
@@ -104,6 +105,9 @@ class SgGLRenderAction : public SgAction {
     // pushed (unless it is a root or holder separator), its name, its
     // DoAction. Used by the separator visitor and by list compilation.
     void DrawSeparatorDirect(SgNode *separator);
+    // Counts the materials sent to GL, so that a separator whose subtree
+    // sent one sends the state's material again after it pops.
+    void NoteMaterialSent() { ++m_nMaterialsSent; }
     // Pushes the matrix and all attributes unless the GL stacks are full;
     // returns whether it did, for PopMatrixAndAttributes.
     bool PushMatrixAndAttributes();
@@ -113,6 +117,10 @@ class SgGLRenderAction : public SgAction {
     bool IsCompiling() const { return m_nCompiling > 0; }
     void BeginCompile() { ++m_nCompiling; }
     void EndCompile() { --m_nCompiling; }
+    // The cache whose list is being compiled (null when none): the lists
+    // called while it compiles are noted in it.
+    SgGLRenderCache *GetCompilingCache() const { return m_pCompilingCache; }
+    void SetCompilingCache(SgGLRenderCache *cache) { m_pCompilingCache = cache; }
 
     // The select buffer the last selection pass filled (shared by every
     // render action) and its complete hit records. When the records did not
@@ -212,6 +220,8 @@ private:
     // Stack depths at the start of a traversal and the limits of the
     // context, so that separators never push past them.
     void ReadStackLimits();
+    void ApplyDefaultMaterial();
+    void RestoreMaterial();
 
     // Defined beside the face-set drawing, the one source that knows the
     // builder's type.
@@ -221,6 +231,8 @@ private:
     std::unique_ptr<GLVertexArray, VertexArrayDeleter> m_pVertexArray;
     bool m_bCacheDisabled = false;
     int m_nCompiling = 0;
+    SgGLRenderCache *m_pCompilingCache = nullptr;
+    int m_nMaterialsSent = 0;
     int m_nAttribDepth = 0;
     int m_nMaxAttribDepth = 16;
     int m_nMatrixDepth = 1;

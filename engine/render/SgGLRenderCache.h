@@ -5,6 +5,9 @@
 // context that goes away takes its lists with it).
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "engine/core/SgCache.h"
 
 class GLContext;
@@ -30,8 +33,29 @@ public:
     bool IsInUse() const { return m_bInUse; }
     void SetInUse(bool inUse) { m_bInUse = inUse; }
 
+    // Set when the separator was drawn without a list: met again while the
+    // cache stays valid (nothing below changed), it gets its list then.
+    bool WasSeen() const { return m_bSeen; }
+    void MarkSeen()
+    {
+        m_bSeen = true;
+        SetValid(true);
+    }
+
+    // A list calls the lists of the separators below it by their ids. Each
+    // compiled list is numbered; a list notes the numbers of the lists it
+    // calls, and counts as broken once one of them, or one they call, is gone
+    // (a separator below cleared its caches without its parents hearing of
+    // it), so that it is compiled again rather than called with a hole in it.
+    void BeginCompiledList();
+    void NoteCall(const SgGLRenderCache &inner);
+    bool CallsLiveLists() const;
+
 private:
+    std::uint64_t m_nSerial = 0;
+    std::vector<std::uint64_t> m_calls;
     GLuint m_nListID = 0;
     GLContext *m_pContext = nullptr;
     bool m_bInUse = false;
+    bool m_bSeen = false;
 };

@@ -40,6 +40,7 @@
 #include "engine/nodes/properties/SgTextureCoordinate2.h"
 #include "platform/SgError.h"
 #include "engine/render/GLVertexArray.h"
+#include "utilities/log/ReportMngr.h"
 
 namespace {
 
@@ -98,10 +99,12 @@ void DrawGuarded(SgAction *action, SgNode *node, Fn &&draw)
     }
 }
 
+// Every normal with a direction goes to GL unit long, however small the
+// face it came from; a zero normal stays zero.
 Vec3f Normalized(const Vec3f &n)
 {
     Vec3f out = n;
-    out.Normalize(static_cast<float>(SgGLShapeVisitors::kMinNormalLength));
+    out.Normalize(0.0f);
     return out;
 }
 
@@ -190,11 +193,14 @@ struct Corner {
 // as the batch closes.
 class FaceBatch {
 public:
-    FaceBatch(SgAction *action, SgGLRenderAction *render, const Vec2f *ownCoords, int ownCount)
+    // With `nameFaces` (a selection pass that pushed the shape's names)
+    // every face loads its index as the part name and is drawn on its own.
+    FaceBatch(SgAction *action, SgGLRenderAction *render, const Vec2f *ownCoords, int ownCount, bool nameFaces)
         : m_pRender(render),
           m_pOwnArray(render ? nullptr : std::make_unique<GLVertexArray>(4)),
           m_array(render ? *render->GetVertexArray() : *m_pOwnArray),
-          m_pTess(FaceTessellator())
+          m_pTess(FaceTessellator()),
+          m_bNameFaces(render && nameFaces)
     {
         if (!m_pTess)
             throw SgError("no tessellator");
@@ -235,9 +241,19 @@ public:
 
     // One face: `loops` loops whose corner counts are in `sizes`, corners
     // one loop after another.
-    void Face(int loops, const int *sizes, const Corner *corners, const Vec3 *points, const Vec3f &faceNormal)
+    void Face(int face, int loops, const int *sizes, const Corner *corners, const Vec3 *points,
+              const Vec3f &faceNormal)
     {
-        if (m_pRender && loops == 1 && (sizes[0] == 3 || sizes[0] == 4)) {
+        if (m_bNameFaces) {
+            glLoadName(static_cast<GLuint>(face));
+            if (loops == 1 && (sizes[0] == 3 || sizes[0] == 4)) {
+                glBegin(GL_POLYGON);
+                for (int k = 0; k < sizes[0]; ++k)
+                    glVertex3dv(&points[corners[k].point].x);
+                glEnd();
+                return;
+            }
+        } else if (m_pRender && loops == 1 && (sizes[0] == 3 || sizes[0] == 4)) {
             const int n = sizes[0];
             m_array.startPoly(n);
             for (int k = 0; k < n; ++k) {
@@ -286,13 +302,28 @@ private:
     std::unique_ptr<GLVertexArray> m_pOwnArray;
     GLVertexArray &m_array;
     GLUtesselator *m_pTess;
+    bool m_bNameFaces;
     std::vector<GLVertex1> m_vertices;
     std::vector<std::array<GLdouble, 3>> m_coords;
 };
 
-constexpr const char *kBadPolygon = "VISIT: IndexedFaceSet >>>>> Bad Polygon> \n";
+// Faces that cannot be drawn are left out without a word per frame: the
+// reader reports what it drops, and anything found only here is noted once
+// per node in the log.
+void NoteBadFaces(SgNode *node)
+{
+    static std::unordered_set<const SgNode *> noted;
+    if (!noted.insert(node).second)
+        return;
+    ReportMngr *log = ReportMngr::getInstance();
+    if (!log)
+        return;
+    static const int package = log->AddPackage("render");
+    log->Report(package, ReportMngr::LEVEL_WARN, __FILE__, __LINE__, "%s%s%s: faces that cannot be drawn are left out",
+                node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str());
+}
 
-void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
+void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet, bool nameFaces)
 {
     const int faces = faceSet->GetFaceCount();
     Vec3 *points = faceSet->GetDeformedPoints();
@@ -309,7 +340,7 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
     const std::vector<Vec2f> &ownCoords = faceSet->m_texCoord.GetValues();
 
     FaceBatch batch(action, render, ownCoords.empty() ? nullptr : ownCoords.data(),
-                    static_cast<int>(ownCoords.size()));
+                    static_cast<int>(ownCoords.size()), nameFaces);
     std::vector<int> loopSizes;
     std::vector<Corner> corners;
     size_t loopAt = 0;
@@ -348,7 +379,7 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
                 corners[k].normal =
                     surface == 0 ? faceNormal : Normalized(faceSet->GetVertexNormal(index, surface));
             }
-            batch.Face(loops, loopSizes.data(), corners.data(), points, faceNormal);
+            batch.Face(f, loops, loopSizes.data(), corners.data(), points, faceNormal);
         } else {
             bad = true;
         }
@@ -356,10 +387,10 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet)
         indexAt += total;
     }
     if (bad)
-        std::fputs(kBadPolygon, stdout);
+        NoteBadFaces(faceSet);
 }
 
-void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFaceSet *mesh)
+void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFaceSet *mesh, bool nameFaces)
 {
     SgState *state = action->GetState();
     SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
@@ -368,9 +399,9 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
     const std::vector<int> &coordIndex = mesh->m_coordIndex.GetValues();
     if (!points || pointCount == 0 || coordIndex.empty())
         return;
-    SgNormalGenerator *normals = mesh->getNormalGenerator();
+    SgNormalGenerator *normals =
+        mesh->getNormalGenerator(static_cast<int>(coordIndex.size()), coordIndex.data(), pointCount, points);
     normals->SetCreaseAngle(SgGLStateReads::CreaseAngle(action));
-    normals->SetInput(static_cast<int>(coordIndex.size()), coordIndex.data(), pointCount, points);
     normals->GenerateVertexNormals();
 
     const Vec2f *ownCoords = nullptr;
@@ -382,7 +413,7 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
     }
     const std::vector<int> &uvIndex = mesh->m_textureCoordIndex.GetValues();
 
-    FaceBatch batch(action, render, ownCoords, ownCount);
+    FaceBatch batch(action, render, ownCoords, ownCount, nameFaces);
     std::vector<Corner> corners;
     const int faces = normals->GetFaceCount();
     for (int f = 0; f < faces; ++f) {
@@ -396,10 +427,10 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
             corners[static_cast<size_t>(k)].normal = Normalized(normals->GetVertexNormal(position));
         }
         const int loopSize = face.count;
-        batch.Face(1, &loopSize, corners.data(), points, Normalized(face.normal));
+        batch.Face(f, 1, &loopSize, corners.data(), points, Normalized(face.normal));
     }
     if (normals->GetDroppedFaceCount() > 0)
-        std::fputs(kBadPolygon, stdout);
+        NoteBadFaces(mesh);
 }
 
 // Whether the object is on a layer whose flags hide it. An index past the
@@ -489,6 +520,10 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
     }
     SgState *state = action->GetState();
     SgGLRenderCache *cache = SgGLBuildCacheAction::GetRenderCache(separator, false);
+    // A list that calls a list which is gone would draw with a hole: it goes
+    // too (and with it every list that calls it), and is compiled anew.
+    if (cache && cache->GetListID() != 0 && !cache->IsInUse() && !cache->CallsLiveLists())
+        cache->DestroyCache();
     const bool usable = cache && cache->GetListID() != 0 && cache->InCurrentContext() && !cache->IsInUse();
     if (usable && cache->IsValid()) {
         // Built under another state: drawn directly this time, kept for
@@ -499,6 +534,19 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
         }
     } else if (render->IsCompiling()) {
         // A list cannot be compiled inside another.
+        render->DrawSeparatorDirect(separator);
+        return;
+    } else if (!cache || !cache->IsValid() || !cache->WasSeen()) {
+        // Seen for the first time, or changed since: drawn directly. The
+        // list is compiled when the separator is met again unchanged, so
+        // that a new scene's first frame costs no more than drawing it, and
+        // parts that change from frame to frame never pay for lists.
+        cache = SgGLBuildCacheAction::GetRenderCache(separator, true);
+        if (cache) {
+            if (cache->GetListID() != 0)
+                cache->DestroyCache(); // compiled before the change
+            cache->MarkSeen();
+        }
         render->DrawSeparatorDirect(separator);
         return;
     } else {
@@ -513,6 +561,8 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
     // What the list depends on becomes a dependency of any list being
     // compiled around it.
     cache->ExtendStateContext(state);
+    if (SgGLRenderCache *outer = render->GetCompilingCache())
+        outer->NoteCall(*cache);
     glCallList(cache->GetListID());
 }
 
@@ -552,7 +602,7 @@ void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
     if (render && !render->InCurrentPass())
         return;
     NameScope names(render, node, true);
-    DrawGuarded(action, node, [&] { DrawFaceSet(action, render, faceSet); });
+    DrawGuarded(action, node, [&] { DrawFaceSet(action, render, faceSet, names.GetCount() == 2); });
 }
 
 void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
@@ -564,7 +614,7 @@ void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
     if (render && !render->InCurrentPass())
         return;
     NameScope names(render, node, true);
-    DrawGuarded(action, node, [&] { DrawIndexedFaceSet(action, render, mesh); });
+    DrawGuarded(action, node, [&] { DrawIndexedFaceSet(action, render, mesh, names.GetCount() == 2); });
 }
 
 void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
@@ -603,7 +653,7 @@ void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
         gluTessEndPolygon(tess);
         glPopAttrib();
         if (tessellation.failed)
-            std::fputs(kBadPolygon, stdout);
+            NoteBadFaces(polygon);
     });
 }
 
@@ -707,7 +757,9 @@ void SgGLShapeVisitors::VisitCube(SgAction *action, SgNode *node)
             {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},  // -Y
         };
         static constexpr int kCornerSigns[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
-        static constexpr GLdouble kTexCoords[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+        // Images are stored bottom row first, so t = 0 is the picture's
+        // bottom: the corners take the picture's corners upright.
+        static constexpr GLdouble kTexCoords[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
         const double half[3] = {cube->m_width.Get(true) / 2, cube->m_depth.Get(true) / 2,
                                 cube->m_height.Get(true) / 2};
         const int binding = SgGLStateReads::MaterialBinding(action);

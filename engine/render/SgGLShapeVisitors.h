@@ -16,8 +16,6 @@ class SgAction;
 class SgNode;
 
 struct SgGLShapeVisitors {
-    // Normals shorter than this are sent as they are.
-    static constexpr double kMinNormalLength = 1e-5;
     // Room for the line ends of a curve's editing gizmo.
     static constexpr int kMaxGizmoPoints = 4000;
     // The names a cube loads below its own for each face, so that a hit

@@ -16,7 +16,10 @@
 #include "engine/render/SgGLNameTable.h"
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/render/SgViewport.h"
+#include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgBillboard.h"
@@ -72,6 +75,30 @@ bool EndsNodeList(const SgNode *node)
     return !node->IsGroup();
 }
 
+// Where the segment from a to b crosses the triangle (p, q, r), as the
+// fraction t of the way from a; false when it misses.
+bool CrossTriangle(const Vec3 &a, const Vec3 &b, const Vec3 &p, const Vec3 &q, const Vec3 &r, double &t)
+{
+    const Vec3 direction = b - a;
+    const Vec3 e1 = q - p;
+    const Vec3 e2 = r - p;
+    const Vec3 h = direction.Cross(e2);
+    const double det = e1.Dot(h);
+    if (std::fabs(det) < 1e-300)
+        return false;
+    const double inverse = 1.0 / det;
+    const Vec3 s = a - p;
+    const double u = s.Dot(h) * inverse;
+    if (u < 0.0 || u > 1.0)
+        return false;
+    const Vec3 qv = s.Cross(e1);
+    const double v = direction.Dot(qv) * inverse;
+    if (v < 0.0 || u + v > 1.0)
+        return false;
+    t = e2.Dot(qv) * inverse;
+    return t >= 0.0 && t <= 1.0;
+}
+
 SgBillboard *FindBillboard(SgNode *node)
 {
     if (!node)
@@ -93,6 +120,9 @@ void SgRayPickAction::InitClass()
         return;
     SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitNothing);
     SetVisitor(s_pfnMethodsMap, SgShape::ClassID(), VisitDefault);
+    SetVisitor(s_pfnMethodsMap, SgFaceSet::ClassID(), VisitFaceSet);
+    SetVisitor(s_pfnMethodsMap, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);
+    SetVisitor(s_pfnMethodsMap, SgCube::ClassID(), VisitCube);
     SetVisitor(s_pfnMethodsMap, SgGroup::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgSeparator::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgTransform::ClassID(), VisitDefault);
@@ -152,6 +182,134 @@ bool SgRayPickAction::Apply(SgNode *root)
         return false;
     }
     return true;
+}
+
+void SgRayPickAction::HitFaces(SgNode *shape, const FaceWalk &walk)
+{
+    // The ray in the shape's own coordinates.
+    Transform3 toLocal;
+    try {
+        toLocal = Transform3(TransformElement::Get(GetState())).Inverse();
+    } catch (const SgMathError &) {
+        return;
+    }
+    const Vec3 a = toLocal.TransformPoint(m_NearPoint);
+    const Vec3 b = toLocal.TransformPoint(m_FarPoint);
+    double best = 2.0;
+    int bestFace = -1;
+    walk([&](int face, const Vec3 &p, const Vec3 &q, const Vec3 &r) {
+        double t = 0.0;
+        if (CrossTriangle(a, b, p, q, r, t) && t < best) {
+            best = t;
+            bestFace = face;
+        }
+    });
+    if (bestFace < 0)
+        return;
+    SgPickedPoint hit;
+    hit.m_Path = GetCurrentPath();
+    if (hit.m_Path.IsEmpty() || hit.m_Path.GetLastElement() != shape) {
+        // A procedural shape's result is walked in the shape's place.
+        if (hit.m_Path.IsEmpty() || !hit.m_Path.GetLastElement()->IsGeometricShape())
+            hit.m_Path.Append(shape);
+    }
+    hit.m_LocalPoint = a + (b - a) * best;
+    hit.SetPoint(m_NearPoint + (m_FarPoint - m_NearPoint) * best);
+    hit.m_dDistance = best;
+    hit.m_dDepthMax = best;
+    hit.SetIndex(0, bestFace);
+    m_Hits.push_front(hit);
+}
+
+void SgRayPickAction::VisitFaceSet(SgAction *action, SgNode *node)
+{
+    auto *faces = static_cast<SgFaceSet *>(node);
+    const Vec3 *points = faces->GetDeformedPoints();
+    const int pointCount = faces->GetVertexCount();
+    if (!points || pointCount == 0)
+        return;
+    const std::vector<unsigned short> &loopCounts = faces->m_loopCount.GetValues();
+    const std::vector<unsigned short> &sizes = faces->m_sizes.GetValues();
+    const std::vector<int> &indexes = faces->m_indexes.GetValues();
+    static_cast<SgRayPickAction *>(action)->HitFaces(node, [&](const TriangleFn &triangle) {
+        size_t loopAt = 0, indexAt = 0;
+        for (size_t f = 0; f < loopCounts.size(); ++f) {
+            const size_t loops = loopCounts[f];
+            if (loopAt + loops > sizes.size())
+                return;
+            size_t total = 0;
+            for (size_t l = 0; l < loops; ++l)
+                total += sizes[loopAt + l];
+            if (indexAt + total > indexes.size())
+                return;
+            // The outer loop as a fan: holes are rare in picked meshes.
+            const size_t n = loops > 0 ? sizes[loopAt] : 0;
+            auto at = [&](size_t k) { return indexes[indexAt + k]; };
+            bool inside = n >= 3;
+            for (size_t k = 0; k < n && inside; ++k)
+                inside = at(k) >= 0 && at(k) < pointCount;
+            for (size_t k = 1; inside && k + 1 < n; ++k)
+                triangle(static_cast<int>(f), points[at(0)], points[at(k)], points[at(k + 1)]);
+            loopAt += loops;
+            indexAt += total;
+        }
+    });
+}
+
+void SgRayPickAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
+{
+    auto *mesh = static_cast<SgIndexedFaceSet *>(node);
+    SgState *state = action->GetState();
+    SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
+    const Vec3 *points = mesh->GetDeformedPoints(state);
+    const int pointCount = coordinates ? coordinates->GetCount() : 0;
+    if (!points || pointCount == 0)
+        return;
+    const std::vector<int> &index = mesh->m_coordIndex.GetValues();
+    static_cast<SgRayPickAction *>(action)->HitFaces(node, [&](const TriangleFn &triangle) {
+        // Faces counted as the drawing counts them: runs of three corners or
+        // more, all of them among the points.
+        int face = 0;
+        size_t start = 0;
+        for (size_t i = 0; i <= index.size(); ++i) {
+            if (i < index.size() && index[i] >= 0)
+                continue;
+            const size_t n = i - start;
+            bool inside = n >= 3;
+            for (size_t k = start; k < i && inside; ++k)
+                inside = index[k] < pointCount;
+            if (inside) {
+                for (size_t k = start + 1; k + 1 < i; ++k)
+                    triangle(face, points[index[start]], points[index[k]], points[index[k + 1]]);
+                ++face;
+            }
+            start = i + 1;
+        }
+    });
+}
+
+void SgRayPickAction::VisitCube(SgAction *action, SgNode *node)
+{
+    auto *cube = static_cast<SgCube *>(node);
+    const Vec3 half(cube->m_width.Get(true) / 2, cube->m_depth.Get(true) / 2, cube->m_height.Get(true) / 2);
+    static_cast<SgRayPickAction *>(action)->HitFaces(node, [&](const TriangleFn &triangle) {
+        // Faces in the order of the cube's normals: -X, +X, -Y, +Y, -Z, +Z.
+        for (int face = 0; face < 6; ++face) {
+            const int axis = face / 2;
+            const double side = face % 2 ? 1.0 : -1.0;
+            const int u = (axis + 1) % 3, v = (axis + 2) % 3;
+            Vec3 corner[4];
+            for (int c = 0; c < 4; ++c) {
+                double p[3] = {0, 0, 0};
+                p[axis] = side * half[axis];
+                p[u] = (c == 1 || c == 2 ? 1.0 : -1.0) * half[u];
+                p[v] = (c >= 2 ? 1.0 : -1.0) * half[v];
+                corner[c] = Vec3(p[0], p[1], p[2]);
+            }
+            triangle(face, corner[0], corner[1], corner[2]);
+            triangle(face, corner[0], corner[2], corner[3]);
+        }
+    });
 }
 
 void SgRayPickAction::RenderPick(SgNode *)
@@ -221,6 +379,14 @@ void SgRayPickAction::ParseHitBuffer(const std::uint32_t *buffer, int size, int 
             previous = node;
             if (EndsNodeList(node)) {
                 ++k;
+                // A procedural shape's path ends at the shape; the names of
+                // the result it drew in its place come next and are no
+                // indices: the index is its part name, the face.
+                if (node->IsGeometricShape() && k < count) {
+                    const SgNode *result = static_cast<SgGeometricShape *>(node)->GetResultCache();
+                    if (result && SgGLNameTable::Lookup(names[k]) == result)
+                        ++k;
+                }
                 break;
             }
         }

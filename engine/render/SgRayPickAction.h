@@ -15,6 +15,7 @@
 // A fresh action is used for each pick: Apply adds to the hits it has.
 // Needs a current GL context.
 #include <cstdint>
+#include <functional>
 #include <list>
 
 #include "engine/core/SgAction.h"
@@ -79,6 +80,16 @@ class SgRayPickAction : public SgAction {
     HitList m_Hits;
 
 private:
+    // Traversal picking: each shape hands its faces, as triangles of its
+    // face numbers, to HitFaces, which keeps the nearest crossing of the
+    // ray as a hit of the current path.
+    using TriangleFn = std::function<void(int face, const Vec3 &, const Vec3 &, const Vec3 &)>;
+    using FaceWalk = std::function<void(const TriangleFn &)>;
+    void HitFaces(SgNode *shape, const FaceWalk &walk);
+    static void VisitFaceSet(SgAction *action, SgNode *node);
+    static void VisitIndexedFaceSet(SgAction *action, SgNode *node);
+    static void VisitCube(SgAction *action, SgNode *node);
+
     void RenderPick(SgNode *root);
     // Unprojects a window point (bottom-up y) at a depth with the matrices read by Apply.
     Vec3 Unproject(double x, double y, double depth) const;

@@ -90,6 +90,38 @@ CTextureObj::CTextureObj(const std::string &name)
 {
 }
 
+namespace {
+
+// The serial of the current context; 0 stands for none of ours.
+std::uint64_t CurrentContextSerial()
+{
+    const GLContext *context = GLContext::GetCurrent();
+    return context ? context->GetSerial() : 0;
+}
+
+} // namespace
+
+int CTextureObj::GetGLName() const
+{
+    const std::uint64_t serial = CurrentContextSerial();
+    for (const auto &[context, name] : m_glNames)
+        if (context == serial)
+            return name;
+    return -1;
+}
+
+void CTextureObj::SetGLName(int name)
+{
+    const std::uint64_t serial = CurrentContextSerial();
+    for (auto &entry : m_glNames) {
+        if (entry.first == serial) {
+            entry.second = name;
+            return;
+        }
+    }
+    m_glNames.emplace_back(serial, name);
+}
+
 void KeyTransparentColors(unsigned char *pixels, int width, int height, const std::vector<Color> &colors,
                           const std::vector<float> &tolerances)
 {
@@ -171,14 +203,14 @@ int SgTextureManager::FindTexture(const std::string &name) const
 int SgTextureManager::GetTextureID(const std::string &name) const
 {
     const int index = FindTexture(name);
-    return index < 0 ? -1 : m_textures[index]->m_iGLName;
+    return index < 0 ? -1 : m_textures[index]->GetGLName();
 }
 
 void SgTextureManager::SetTextureID(const std::string &name, int glName)
 {
     const int index = FindTexture(name);
     if (index >= 0)
-        m_textures[index]->m_iGLName = glName;
+        m_textures[index]->SetGLName(glName);
 }
 
 int SgTextureManager::AddTexture(const std::string &name)
@@ -304,7 +336,7 @@ void SgTextureManager::DropLargeTextures(int maxWidth)
         CTextureObj &texture = *m_textures[i];
         if (texture.m_pImage->GetWidth() > maxWidth) {
             texture.m_pImage->DeleteData();
-            DeleteGLTexture(texture.m_iGLName);
+            DeleteGLTexture(texture.GetGLName());
             m_textures.erase(m_textures.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
             ++i;
@@ -315,5 +347,5 @@ void SgTextureManager::DropLargeTextures(int maxWidth)
 void SgTextureManager::ForgetGLTextures()
 {
     for (auto &texture : m_textures)
-        texture->m_iGLName = -1;
+        texture->ForgetGLNames();
 }

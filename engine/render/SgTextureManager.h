@@ -11,10 +11,13 @@
 //   Image2 *image = manager->GetImage(name, &width, &height, textureNode);
 //
 // GL texture names belong to the context that was current when they were
-// made; whoever destroys that context calls ForgetGLTextures, so that the
-// next context makes its own.
+// made: each texture object keeps one name per context, so a snapshot drawn
+// in a context of its own makes its own textures and leaves the viewer's
+// alone.
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/Image2.h"
@@ -30,10 +33,18 @@ class CTextureObj {
 public:
     explicit CTextureObj(const std::string &name);
 
+    // The GL texture name in the current context; -1 when it has none.
+    int GetGLName() const;
+    void SetGLName(int name);
+    void ForgetGLNames() { m_glNames.clear(); }
+
     int m_nRef = 0;
     std::unique_ptr<Image2> m_pImage;
-    int m_iGLName = -1; // -1 while no GL texture exists
     unsigned char m_bLoaded = 0;
+
+private:
+    // The name in each context that has one, by the context's serial.
+    std::vector<std::pair<std::uint64_t, int>> m_glNames;
 };
 
 class SgTextureManager {
@@ -66,9 +77,11 @@ public:
 
     // Index of the texture object of `name` (letter case ignored); -1 when none.
     int FindTexture(const std::string &name) const;
-    // The GL texture name of `name`'s object; -1 when there is none.
+    // The GL texture name of `name`'s object in the current context; -1
+    // when there is none.
     int GetTextureID(const std::string &name) const;
-    // Stores the GL texture name of `name`'s object; nothing when absent.
+    // Stores the GL texture name of `name`'s object for the current
+    // context; nothing when absent.
     void SetTextureID(const std::string &name, int glName);
     // Appends an empty object for `name` and returns its index.
     int AddTexture(const std::string &name);
@@ -90,8 +103,7 @@ public:
     // Drops every texture wider than `maxWidth`: its pixels, its GL texture
     // and its object (before printing into a context with a smaller limit).
     void DropLargeTextures(int maxWidth);
-    // Forgets every GL texture name without deleting it: the context that
-    // held them is gone.
+    // Forgets every GL texture name of every context without deleting it.
     void ForgetGLTextures();
 
     int GetTextureCount() const { return static_cast<int>(m_textures.size()); }

@@ -229,9 +229,9 @@ void SgViewport::Focus(const SgPathList *paths, double factor)
     if (!measured)
         return;
     if (paths && !paths->IsEmpty()) {
-        // The framed objects become the centre the view turns about.
+        // The framed objects become the centre of the view.
         const Vec3f c = world.GetCenter();
-        m_RotationCenter = Vec3(c[0], c[1], c[2]);
+        SetViewCenter(Vec3(c[0], c[1], c[2]));
     }
 
     // The box in camera coordinates: the eight corners through the inverse
@@ -252,7 +252,7 @@ void SgViewport::Focus(const SgPathList *paths, double factor)
     }
     const double x0 = box.GetMin()[0], x1 = box.GetMax()[0];
     const double y0 = box.GetMin()[1], y1 = box.GetMax()[1];
-    const double z1 = box.GetMax()[2];
+    const double z0 = box.GetMin()[2], z1 = box.GetMax()[2];
     if (!(x0 < x1))
         return;
     const double cx = (x0 + x1) / 2.0;
@@ -267,6 +267,19 @@ void SgViewport::Focus(const SgPathList *paths, double factor)
     m_pCameraTransform->m_translation.Set(m_pCameraTransform->m_translation.Get(true) + offset);
     if (!m_pCamera->IsPerspective())
         m_pCamera->m_height.Set(2.0 * s);
+
+    // The framed box lies between d - z1 and d - z0 before the camera: a
+    // small scene comes closer than the near plane, a large one reaches past
+    // the far plane. The planes only ever move outwards, so that what was
+    // in view stays.
+    const double nearest = d - z1;
+    const double farthest = d - z0;
+    const double nearDistance = m_pCamera->m_nearDistance.Get(true);
+    const double farDistance = m_pCamera->m_farDistance.Get(true);
+    if (nearest > 0.0 && nearest < nearDistance * 1.5)
+        m_pCamera->m_nearDistance.Set(std::min(nearDistance, nearest * 0.5));
+    if (farthest > farDistance)
+        m_pCamera->m_farDistance.Set(farthest * 2.0);
 }
 
 void SgViewport::RotateScene(double a, double b, bool variant)

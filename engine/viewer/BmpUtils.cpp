@@ -87,8 +87,9 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
     }
 
     viewer->SetSize(width, height);
+    bool drawn = false;
     try {
-        viewer->PrintScene();
+        drawn = viewer->PrintScene();
     } catch (const std::exception &error) {
         std::fprintf(stderr, "%s\n", error.what());
     }
@@ -118,7 +119,8 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
         previous->MakeCurrent();
     viewer->SetSize(oldWidth, oldHeight);
     context.reset();
-    return consume(bitmap, user) != 0;
+    // A frame that failed is no picture of the scene.
+    return drawn && consume(bitmap, user) != 0;
 }
 
 bool BmpUtils::SaveBmp(SgViewer *viewer, int width, int height, std::ostream &out)

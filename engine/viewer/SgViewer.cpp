@@ -314,8 +314,9 @@ void SgViewer::Render(bool refine)
     m_pSceneManager->Reset();
 }
 
-void SgViewer::PrintScene()
+bool SgViewer::PrintScene()
 {
+    bool ok = true;
     if (SgTextureManager *textures = SgTextureManager::ForDocument(m_pDocument)) {
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
@@ -340,12 +341,13 @@ void SgViewer::PrintScene()
             render.m_nPasses = passes;
             // The print context may be another one: its display lists are not ours.
             render.SetCacheDisabled(true);
-            render.RenderAntiAliased(root, pass == passes - 1, pass);
+            ok = render.RenderAntiAliased(root, pass == passes - 1, pass) && ok;
         }
         SetAllNotRendering(true);
     }
     m_nCurrentPass = 0;
     m_bFinalFrame = true;
+    return ok;
 }
 
 void SgViewer::CountFrame(std::int64_t start, std::int64_t end)

@@ -62,7 +62,8 @@ public:
     // Renders the final picture into the current context: every viewport
     // with its window-aligned pass and all refinement passes accumulated,
     // without display lists (the context may be another one).
-    void PrintScene();
+    // False when a pass could not be drawn whole.
+    bool PrintScene();
 
     // The viewer rectangle (left, top, right, bottom).
     void SetSize(int width, int height) { Resize(0, 0, width, height); }

@@ -1,8 +1,16 @@
 #include "platform/gl/GLContext.h"
 
+#include <atomic>
+
 #include <GL/glx.h>
 
 thread_local GLContext *GLContext::s_current = nullptr;
+
+GLContext::GLContext()
+{
+    static std::atomic<std::uint64_t> s_next{1};
+    m_serial = s_next++;
+}
 
 GLContext::~GLContext()
 {

@@ -7,6 +7,7 @@
 // image unless SetDrawBuffer(Front) asks for the visible one, and SwapBuffers
 // shows the back image. Contexts that only have one colour buffer emulate this.
 #include <memory>
+#include <cstdint>
 
 #include "platform/gl/GLPixelFormat.h"
 
@@ -66,9 +67,13 @@ public:
     };
     Attachment *GetAttachment() const { return m_attachment.get(); }
     void SetAttachment(std::unique_ptr<Attachment> attachment) { m_attachment = std::move(attachment); }
+    // A number no other context of the process has had: GL object names
+    // made in a context are kept under it, since a later context may be
+    // made at the same address.
+    std::uint64_t GetSerial() const { return m_serial; }
 
 protected:
-    GLContext() = default;
+    GLContext();
     // Subclasses record what they bind and release.
     static void SetCurrent(GLContext *context) { s_current = context; }
     // Releases the context current on this thread when it is another one, so
@@ -82,6 +87,7 @@ protected:
 private:
     std::unique_ptr<Attachment> m_attachment;
     static thread_local GLContext *s_current;
+    std::uint64_t m_serial;
 };
 
 // The entry point of `name` for the context current on the calling thread;

@@ -264,10 +264,15 @@ int SgFaceSet::ScanFaces(std::vector<FaceSpan> &spans, int &firstBad)
         if (valid && loop + loops > loopTotal)
             valid = false, lost = true;
         int count = 0;
-        for (int l = 0; valid && l < loops; ++l)
+        bool tooSmall = false;
+        for (int l = 0; valid && l < loops; ++l) {
             count += sizes[loop + l];
+            // A loop of fewer than three corners encloses nothing.
+            tooSmall = tooSmall || sizes[loop + l] < 3;
+        }
         if (valid && index + count > indexTotal)
             valid = false, lost = true;
+        valid = valid && !tooSmall;
         for (int i = 0; valid && i < count; ++i) {
             const int v = indexes[index + i];
             if (v < 0 || v >= vertexCount)
@@ -385,6 +390,15 @@ const Vec3 &SgFaceSet::GetFaceNormal(int face)
     return m_faceNormals[face];
 }
 
+Vec3 SgFaceSet::GetNormal(int face, Vec3 &normal)
+{
+    RefreshNormals();
+    if (static_cast<int>(m_faceNormals.size()) != GetFaceCount())
+        EvaluateFaceNormals(true);
+    normal = face >= 0 && face < static_cast<int>(m_faceNormals.size()) ? m_faceNormals[face] : Vec3(0.0, 0.0, 1.0);
+    return normal;
+}
+
 const SgFaceSet::VertexNormalRecord &SgFaceSet::GetVertexNormalRecord(int vertex)
 {
     RefreshNormals();
@@ -424,7 +438,7 @@ Range<Vec3f> SgFaceSet::BoundingBox()
 
 // --- Validation ------------------------------------------------------------------
 
-int SgFaceSet::Validate()
+int SgFaceSet::Validate(bool report)
 {
     const int vertexCount = GetVertexCount();
     const int faceCount = GetFaceCount();
@@ -444,7 +458,8 @@ int SgFaceSet::Validate()
         }
         if (fixedEntries > 0) {
             m_vertexDuplication.SetVals(static_cast<int>(dup.size()), dup.data());
-            std::fprintf(stderr,
+            if (report)
+                std::fprintf(stderr,
                          "SgFaceSet: the duplicate table did not give one vertex of 0..%d for each vertex; "
                          "%d entries reset\n",
                          vertexCount - 1, fixedEntries);
@@ -488,6 +503,8 @@ int SgFaceSet::Validate()
     m_surfID.SetVals(static_cast<int>(keptSurfaces.size()), keptSurfaces.data());
     m_sizes.SetVals(static_cast<int>(keptSizes.size()), keptSizes.data());
     m_indexes.SetVals(static_cast<int>(keptIndexes.size()), keptIndexes.data());
+    if (!report)
+        return invalid;
     if (invalid > 0)
         std::fprintf(stderr,
                      "SgFaceSet: %d of %d faces lay outside the face arrays or referred to vertices "

@@ -107,18 +107,21 @@ class SgFaceSet : public SgShape {
     // Computed on the first request that finds vertices, then kept until
     // "vertices" changes. No vertices: the zero box.
     Range<Vec3f> BoundingBox() override;
-    Vec3 GetNormal(int, Vec3 &) override { return Vec3(1.0, 0.0, 0.0); }
+    // The normal of the face (the drawn face index, as a pick names it);
+    // (0, 0, 1) for an index that names no face.
+    Vec3 GetNormal(int face, Vec3 &normal) override;
 
     // Positions the path wrapper computed for the vertices; not owned.
     void SetWrappedPoints(Vec3 *points) { m_pWrappedPoints = points; }
     Vec3 *GetWrappedPoints() const { return m_pWrappedPoints; }
 
     // Drops the faces that EvaluateFaceNormals leaves out (faces outside
-    // the arrays or referring to missing vertices) and resets duplicate
-    // entries that name no vertex, with one line on standard error. For
-    // meshes from files and other untrusted sources. Returns the number of
-    // faces dropped.
-    int Validate();
+    // the arrays, referring to missing vertices or with a loop of fewer
+    // than three corners) and resets duplicate entries that name no vertex,
+    // with one line on standard error unless `report` is false (a reader
+    // that tells its user itself). For meshes from files and other
+    // untrusted sources. Returns the number of faces dropped.
+    int Validate(bool report = true);
 
     SgVFVec3 m_vertices;
     SgVFVec2f m_texCoord;

@@ -218,3 +218,10 @@ void SgGeometricShape::TraverseShapeResult(SgAction *action, SgGeometricShape *s
     SgModifierStackDisabler disabled(state);
     action->Traverse(modified ? modified : result.get());
 }
+
+Vec3 SgGeometricShape::GetNormal(int face, Vec3 &normal)
+{
+    if (SgShape *result = GetResultCache(); result && result != this)
+        return result->GetNormal(face, normal);
+    return SgShape::GetNormal(face, normal);
+}

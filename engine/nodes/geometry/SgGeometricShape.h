@@ -58,6 +58,8 @@ class SgGeometricShape : public SgShape {
     void SetDocument(SgDocument *document) override;
     // The result's box; the empty range (+FLT_MAX .. -FLT_MAX) without one.
     Range<Vec3f> BoundingBox() override;
+    // The normal of a face of the result, which is what a pick names.
+    Vec3 GetNormal(int face, Vec3 &normal) override;
 
     // Slots for the curves a shape is built from; the extrusion family fills
     // them in.

@@ -1,5 +1,8 @@
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 
+#include <iterator>
+#include <vector>
+
 #include "engine/core/SgElementClasses.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 
@@ -64,4 +67,74 @@ SgNormalGenerator *SgIndexedFaceSet::getNormalGenerator()
     if (!m_pNormalGenerator)
         m_pNormalGenerator = std::make_unique<SgNormalGenerator>();
     return m_pNormalGenerator.get();
+}
+
+SgNormalGenerator *SgIndexedFaceSet::getNormalGenerator(int indexCount, const int *indexes, int coordCount,
+                                                        const Vec3 *coordinates)
+{
+    if (m_pNormalGenerator && (m_pNormalGenerator->FaceNormalsDone() || m_pNormalGenerator->VertexNormalsDone()) &&
+        !m_pNormalGenerator->HasInput(indexCount, indexes, coordCount, coordinates))
+        m_pNormalGenerator.reset();
+    SgNormalGenerator *generator = getNormalGenerator();
+    generator->SetInput(indexCount, indexes, coordCount, coordinates);
+    return generator;
+}
+
+Vec3 SgIndexedFaceSet::GetNormal(int face, Vec3 &normal)
+{
+    normal = Vec3(0.0, 0.0, 1.0);
+    if (m_pNormalGenerator && m_pNormalGenerator->FaceNormalsDone() && face >= 0 &&
+        face < m_pNormalGenerator->GetFaceCount())
+        normal = Vec3(m_pNormalGenerator->GetFace(face).normal);
+    return normal;
+}
+
+int SgIndexedFaceSet::Validate()
+{
+    const std::vector<int> coordIndex = m_coordIndex.GetValues();
+    const size_t total = coordIndex.size();
+    SgVFInt *parallel[] = {&m_textureCoordIndex, &m_normalIndex, &m_materialIndex, &m_colorIndex};
+    std::vector<std::vector<int>> kept(std::size(parallel));
+    std::vector<bool> follows(std::size(parallel));
+    for (size_t a = 0; a < std::size(parallel); ++a)
+        follows[a] = parallel[a]->GetCount() == static_cast<int>(total) && total > 0;
+    std::vector<int> keptCoords;
+    keptCoords.reserve(total);
+    int dropped = 0;
+    size_t start = 0;
+    while (start < total) {
+        size_t end = start;
+        bool bad = false;
+        while (end < total && coordIndex[end] != -1) {
+            bad = bad || coordIndex[end] < 0;
+            ++end;
+        }
+        const size_t corners = end - start;
+        const size_t stop = end < total ? end + 1 : end; // the -1, when there is one
+        if (corners > 0) {
+            if (bad || corners < 3) {
+                ++dropped;
+            } else {
+                keptCoords.insert(keptCoords.end(), coordIndex.begin() + static_cast<std::ptrdiff_t>(start),
+                                  coordIndex.begin() + static_cast<std::ptrdiff_t>(end));
+                keptCoords.push_back(-1);
+                for (size_t a = 0; a < std::size(parallel); ++a) {
+                    if (!follows[a])
+                        continue;
+                    const std::vector<int> &values = parallel[a]->GetValues();
+                    kept[a].insert(kept[a].end(), values.begin() + static_cast<std::ptrdiff_t>(start),
+                                   values.begin() + static_cast<std::ptrdiff_t>(end));
+                    kept[a].push_back(-1);
+                }
+            }
+        }
+        start = stop;
+    }
+    if (dropped == 0)
+        return 0;
+    m_coordIndex.SetVals(static_cast<int>(keptCoords.size()), keptCoords.data());
+    for (size_t a = 0; a < std::size(parallel); ++a)
+        if (follows[a])
+            parallel[a]->SetVals(static_cast<int>(kept[a].size()), kept[a].data());
+    return dropped;
 }

@@ -37,6 +37,23 @@ class SgIndexedFaceSet : public SgShape {
     Vec3 *GetDeformedPoints(SgState *state);
     // Made on first use and kept until the mesh changes.
     SgNormalGenerator *getNormalGenerator();
+    // The generator with this input: made anew when the one kept was given
+    // other arrays (a shared mesh drawn under other coordinates), so that
+    // its faces are checked against, and its normals follow, the points in
+    // effect.
+    SgNormalGenerator *getNormalGenerator(int indexCount, const int *indexes, int coordCount,
+                                          const Vec3 *coordinates);
+    // Drops the faces that no coordinates could make: runs of fewer than
+    // three corners and runs holding a negative index other than the -1
+    // that ends them; per-corner index arrays as long as "coordIndex" lose
+    // the same entries. Indexes past the coordinates are left: the
+    // coordinates are known only where the mesh is drawn. For meshes from
+    // files. Returns the number of faces dropped.
+    int Validate();
+    // The normal of a drawn face (faces counted as the normal generator
+    // keeps them, as a pick names them) of the mesh as last drawn; (0, 0, 1)
+    // before it was drawn or for an index that names no face.
+    Vec3 GetNormal(int face, Vec3 &normal) override;
 
     SgVFInt m_coordIndex;
     SgVFInt m_normalIndex;

@@ -1,5 +1,6 @@
 #include "engine/nodes/geometry/SgNormalGenerator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -12,8 +13,6 @@ namespace {
 // Below this length a face has no direction; it faces +x rather than
 // producing a division by zero.
 constexpr double kMinFaceNormal = 1e-22;
-// Sums shorter than this are kept as they are.
-constexpr float kMinVertexNormal = 1e-5f;
 
 } // namespace
 
@@ -26,9 +25,9 @@ void SgNormalGenerator::SetInput(int indexCount, const int *indexes, int coordCo
     if (m_bFaceNormalsDone || m_bVertexNormalsDone)
         return;
     const bool usable = indexCount > 0 && indexes && coordCount > 0 && coordinates;
-    m_vertexFaces.assign(usable ? static_cast<size_t>(coordCount) : 0, {});
+    m_aroundStart.clear();
+    m_around.clear();
     m_faces.clear();
-    m_faces.reserve(usable ? static_cast<size_t>(indexCount * 0.4) : 0);
     m_pIndexes = usable ? indexes : nullptr;
     m_nIndexes = usable ? indexCount : 0;
     m_pCoordinates = usable ? coordinates : nullptr;
@@ -51,6 +50,8 @@ void SgNormalGenerator::GenerateFaceNormals()
         return;
     m_bFaceNormalsDone = true;
     m_nDropped = 0;
+    // Triangles take four entries of the index list each.
+    m_faces.reserve(static_cast<size_t>(m_nIndexes / 4 + 1));
     int firstDropped = -1;
     int start = 0;
     for (int i = 0; i <= m_nIndexes; ++i) {
@@ -89,21 +90,51 @@ void SgNormalGenerator::GenerateFaceNormals()
         }
         const double length = n.Length();
         n = length > kMinFaceNormal ? n * (m_dOrientation / length) : Vec3(1.0, 0.0, 0.0);
-        const int face = static_cast<int>(m_faces.size());
         m_faces.push_back(FaceRecord{Vec3f(n), first, count});
-        for (int k = 0; k < count; ++k) {
-            std::vector<int> &around = m_vertexFaces[run[k]];
-            // A face that passes a corner twice counts once there.
-            if (around.empty() || around.back() != face)
-                around.push_back(face);
-        }
     }
     m_faces.shrink_to_fit();
+    BuildAdjacency();
     if (m_nDropped > 0)
         std::fprintf(stderr,
                      "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
                      "they are left out\n",
                      m_nDropped, m_nCoordinates - 1, firstDropped);
+}
+
+void SgNormalGenerator::BuildAdjacency()
+{
+    // The faces around each coordinate in one array, those of coordinate v
+    // in [m_aroundStart[v], m_aroundStart[v + 1]): counted, then placed. A
+    // face that passes a corner twice counts once there.
+    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
+    m_aroundStart.assign(coordinates + 1, 0);
+    std::vector<int> seenBy(coordinates, -1);
+    const int faces = GetFaceCount();
+    for (int f = 0; f < faces; ++f) {
+        const FaceRecord &face = m_faces[static_cast<size_t>(f)];
+        for (int k = face.firstIndex; k < face.firstIndex + face.count; ++k) {
+            const int v = m_pIndexes[k];
+            if (seenBy[static_cast<size_t>(v)] != f) {
+                seenBy[static_cast<size_t>(v)] = f;
+                ++m_aroundStart[static_cast<size_t>(v) + 1];
+            }
+        }
+    }
+    for (size_t v = 0; v < coordinates; ++v)
+        m_aroundStart[v + 1] += m_aroundStart[v];
+    m_around.assign(static_cast<size_t>(m_aroundStart[coordinates]), 0);
+    std::vector<int> next(m_aroundStart.begin(), m_aroundStart.end() - 1);
+    std::fill(seenBy.begin(), seenBy.end(), -1);
+    for (int f = 0; f < faces; ++f) {
+        const FaceRecord &face = m_faces[static_cast<size_t>(f)];
+        for (int k = face.firstIndex; k < face.firstIndex + face.count; ++k) {
+            const int v = m_pIndexes[k];
+            if (seenBy[static_cast<size_t>(v)] != f) {
+                seenBy[static_cast<size_t>(v)] = f;
+                m_around[static_cast<size_t>(next[static_cast<size_t>(v)]++)] = f;
+            }
+        }
+    }
 }
 
 void SgNormalGenerator::GenerateVertexNormals()
@@ -120,17 +151,33 @@ void SgNormalGenerator::GenerateVertexNormals()
     const float limit = static_cast<float>(std::cos(angle));
 
     m_vertexNormals.assign(static_cast<size_t>(m_nIndexes), Vec3f());
-    for (int f = 0; f < GetFaceCount(); ++f) {
-        const FaceRecord &face = m_faces[f];
+    const FaceRecord *faces = m_faces.data();
+    const int faceCount = GetFaceCount();
+    // The face normals packed together: the inner loop reads nothing else.
+    std::vector<Vec3f> normals(static_cast<size_t>(faceCount));
+    for (int f = 0; f < faceCount; ++f)
+        normals[static_cast<size_t>(f)] = faces[f].normal;
+    const Vec3f *normal = normals.data();
+    const int *around = m_around.data();
+    const int *start = m_aroundStart.data();
+    Vec3f *out = m_vertexNormals.data();
+    for (int f = 0; f < faceCount; ++f) {
+        const FaceRecord &face = faces[f];
+        const float ox = face.normal.x, oy = face.normal.y, oz = face.normal.z;
         for (int k = face.firstIndex; k < face.firstIndex + face.count; ++k) {
-            Vec3f sum = face.normal;
-            for (int g : m_vertexFaces[m_pIndexes[k]]) {
-                if (g != f && m_faces[g].normal.Dot(face.normal) > limit)
-                    sum += m_faces[g].normal;
+            const int v = m_pIndexes[k];
+            float sx = ox, sy = oy, sz = oz;
+            for (int i = start[v]; i < start[v + 1]; ++i) {
+                const int g = around[i];
+                const Vec3f &other = normal[g];
+                if (g != f && other.x * ox + other.y * oy + other.z * oz > limit) {
+                    sx += other.x;
+                    sy += other.y;
+                    sz += other.z;
+                }
             }
-            if (sum.Length() >= kMinVertexNormal)
-                sum.Normalize(kMinVertexNormal);
-            m_vertexNormals[k] = sum;
+            const float length = std::sqrt(sx * sx + sy * sy + sz * sz);
+            out[k] = length > 0.0f ? Vec3f(sx / length, sy / length, sz / length) : Vec3f(sx, sy, sz);
         }
     }
 }

@@ -27,6 +27,13 @@ public:
     // Neither array is copied: both must stay as they are until the normals
     // are computed. Ignored once a computation ran.
     void SetInput(int indexCount, const int *indexes, int coordCount, const Vec3 *coordinates);
+    // Whether SetInput took exactly these arrays (the same addresses and
+    // counts).
+    bool HasInput(int indexCount, const int *indexes, int coordCount, const Vec3 *coordinates) const
+    {
+        return m_nIndexes == indexCount && m_pIndexes == indexes && m_nCoordinates == coordCount &&
+               m_pCoordinates == coordinates;
+    }
     // Faces around a corner whose normals differ from the face's own by no
     // more than this angle (clamped to 0..180) are smoothed together. A new
     // angle makes the vertex normals be computed again.
@@ -53,7 +60,12 @@ public:
     const Vec3f &GetVertexNormal(int position) const;
 
 private:
-    std::vector<std::vector<int>> m_vertexFaces; // faces around each coordinate
+    void BuildAdjacency();
+
+    // The faces around each coordinate: those of coordinate v are
+    // m_around[m_aroundStart[v] .. m_aroundStart[v + 1]).
+    std::vector<int> m_aroundStart;
+    std::vector<int> m_around;
     std::vector<FaceRecord> m_faces;
     const int *m_pIndexes = nullptr;
     std::vector<Vec3f> m_vertexNormals;

@@ -1,5 +1,6 @@
 #include "engine/nodes/geometry/SgSphere.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/nodes/geometry/SgCircle.h"
@@ -27,13 +28,33 @@ SgSphere::SgSphere()
     InstallCurve(new SgArc, kProfileSlot);
 }
 
+namespace {
+
+// The share of the height that is kept, as the build takes it.
+double KeptHeight(double ratio)
+{
+    if (!(ratio < 1.0))
+        ratio = 1.0;
+    if (!(ratio > kMinHeightRatio))
+        ratio = kMinHeightRatio;
+    return ratio;
+}
+
+} // namespace
+
+Range<Vec3f> SgSphere::BoundingBox()
+{
+    const double r = std::fabs(m_radius.Get());
+    const double h = KeptHeight(m_heightRatio.Get());
+    const double low = r * (1.0 - 2.0 * h);
+    // Below the equator the cut is the widest ring; above it the equator is.
+    const double across = h >= 0.5 ? r : std::sqrt(std::max(0.0, r * r - low * low));
+    return Range<Vec3f>(Vec3f(float(-across), float(-across), float(low)), Vec3f(float(across), float(across), float(r)));
+}
+
 void SgSphere::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 {
-    double h = m_heightRatio.Get();
-    if (!(h < 1.0))
-        h = 1.0;
-    if (!(h > kMinHeightRatio))
-        h = kMinHeightRatio;
+    const double h = KeptHeight(m_heightRatio.Get());
     const int segments = ClampedCount(this, "segments", m_segments.Get(), 3);
 
     if (auto *arc = dynamic_cast<SgArc *>(GetSlotNode(kProfileSlot))) {

@@ -10,6 +10,9 @@ class SgSphere : public SgRevolve {
     SgSphere();
 
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
+    // From the fields, without building: from the top pole down to the cut
+    // that "heightRatio" places.
+    Range<Vec3f> BoundingBox() override;
 
     SgFDouble m_radius;
     // Kept for files; not used.

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include "tests/engine/actions/MeasureTestNodes.h"
+#include "tests/engine/nodes/geometry/ExtrusionTestSupport.h"
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgState.h"
@@ -309,3 +311,73 @@ TEST_F(BoundingBoxTest, ObjectBoxIncludesItsOwnTransform)
     SgRef<SgObject> other = MakeObjectWith(MakeCuboid(2, 2, 2).get(), Vec3(0, 0, 9));
     EXPECT_TRUE(BoxNear(object->GetBoundingBox(false, other.get()), {-1, -1, 8}, {1, 1, 10}));
 }
+
+namespace {
+
+struct MeshBoxCase {
+    const char *name;
+    std::function<SgGeometricShape *()> make;
+};
+void PrintTo(const MeshBoxCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class PrimitiveMeshBoxTest : public BoundingBoxTest, public ::testing::WithParamInterface<MeshBoxCase> {};
+
+} // namespace
+
+// The box a primitive reports before it was ever built is the box of the
+// mesh it builds, wherever its fields place that mesh.
+TEST_P(PrimitiveMeshBoxTest, BoxFromTheFieldsIsTheBoxOfTheMesh)
+{
+    InitExtrusionTests();
+    SgRef<SgGeometricShape> measured = GetParam().make();
+    const Range<Vec3f> box = BoxOf(measured.get());
+    SgRef<SgGeometricShape> built = GetParam().make();
+    SgFaceSet *mesh = BuildMesh(built.get());
+    ASSERT_NE(mesh, nullptr);
+    const Range<Vec3f> want = mesh->BoundingBox();
+    EXPECT_TRUE(BoxNear(box, Vec3(want.GetMin()), Vec3(want.GetMax()), 1e-4)) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Primitives, PrimitiveMeshBoxTest,
+    ::testing::Values(
+        MeshBoxCase{"CylinderOnItsBase",
+                    [] {
+                        auto *c = new SgCylinder;
+                        c->m_radius = 2.0;
+                        c->m_height = 3.0;
+                        c->m_zeroBase = 1;
+                        return static_cast<SgGeometricShape *>(c);
+                    }},
+        MeshBoxCase{"ConeOnItsBase",
+                    [] {
+                        auto *c = new SgCone;
+                        c->m_bottomRadius = 1.5;
+                        c->m_height = 5.0;
+                        c->m_zeroBase = 1;
+                        return static_cast<SgGeometricShape *>(c);
+                    }},
+        MeshBoxCase{"Sphere",
+                    [] {
+                        auto *s = new SgSphere;
+                        s->m_radius = 1.0;
+                        return static_cast<SgGeometricShape *>(s);
+                    }},
+        MeshBoxCase{"HalfSphere",
+                    [] {
+                        auto *s = new SgSphere;
+                        s->m_radius = 1.0;
+                        s->m_heightRatio = 0.5;
+                        return static_cast<SgGeometricShape *>(s);
+                    }},
+        MeshBoxCase{"SphereCap",
+                    [] {
+                        auto *s = new SgSphere;
+                        s->m_radius = 2.0;
+                        s->m_heightRatio = 0.2;
+                        return static_cast<SgGeometricShape *>(s);
+                    }}),
+    [](const ::testing::TestParamInfo<MeshBoxCase> &info) { return info.param.name; });

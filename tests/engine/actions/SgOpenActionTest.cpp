@@ -16,6 +16,7 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgCamera.h"
@@ -713,3 +714,47 @@ INSTANTIATE_TEST_SUITE_P(
         // Read back from what the writer made of a dialect-2 shape.
         FuzzCase{"Dialect1ShapeInObject", kV1 + "Object {\nSeparator {\nShape {\n}\n}\n}\n"}),
     [](const ::testing::TestParamInfo<FuzzCase> &info) { return info.param.name; });
+
+// --- Face sets that cannot be drawn whole ------------------------------------------
+
+struct BadFacesCase {
+    const char *name;
+    std::string text;
+    std::vector<int> kept; // the index array after reading
+};
+
+class SgOpenActionBadFacesTest : public SgOpenActionTest, public ::testing::WithParamInterface<BadFacesCase> {};
+
+// Faces that name missing points or have fewer than three corners are
+// dropped as the file is read, with one message for the node, so that they
+// are neither drawn nor written back.
+TEST_P(SgOpenActionBadFacesTest, BadFacesAreDroppedWithOneMessage)
+{
+    const ReadResult r = ReadText(kV1 + GetParam().text);
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_EQ(r.messages.size(), 1u) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    if (auto *mesh = As<SgIndexedFaceSet>(r.Child(0)))
+        EXPECT_EQ(mesh->m_coordIndex.GetValues(), GetParam().kept);
+    else if (auto *faces = As<SgFaceSet>(r.Child(0)))
+        EXPECT_EQ(faces->m_indexes.GetValues(), GetParam().kept);
+    else
+        ADD_FAILURE() << "no face set read";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FaceSets, SgOpenActionBadFacesTest,
+    ::testing::Values(
+        BadFacesCase{"IndexedTwoCorners",
+                     "IndexedFaceSet { coordIndex [0, 1, 2, -1, 0, 1, -1, 2, 3, 0, -1] }\n", {0, 1, 2, -1, 2, 3, 0, -1}},
+        BadFacesCase{"IndexedNegativeIndex",
+                     "IndexedFaceSet { coordIndex [0, 1, -5, 2, -1, 0, 2, 3] }\n", {0, 2, 3, -1}},
+        BadFacesCase{"FaceSetMissingVertex",
+                     "FaceSet { vertices [(0,0,0), (1,0,0), (1,1,0)] indexes [0, 1, 2, 0, 1, 9] "
+                     "sizes [3, 3] loopCount [1, 1] surfID [0, 0] }\n",
+                     {0, 1, 2}},
+        BadFacesCase{"FaceSetTwoCorners",
+                     "FaceSet { vertices [(0,0,0), (1,0,0), (1,1,0)] indexes [0, 1, 0, 1, 2] "
+                     "sizes [2, 3] loopCount [1, 1] surfID [0, 0] }\n",
+                     {0, 1, 2}}),
+    [](const ::testing::TestParamInfo<BadFacesCase> &info) { return info.param.name; });

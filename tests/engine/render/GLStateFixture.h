@@ -26,16 +26,12 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_context.MakeCurrent());
-        // Texture names of earlier tests belong to contexts that are gone.
-        SgTextureManager::CTextureManagerFactory(0)->ForgetGLTextures();
         glViewport(0, 0, kSize, kSize);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
-
-    void TearDown() override { SgTextureManager::CTextureManagerFactory(0)->ForgetGLTextures(); }
 
     // Traverses the graph in the opaque pass; false when the traversal failed.
     bool Traverse(SgNode *root)

@@ -34,13 +34,6 @@ Image2 Checker()
 
 class PropertyFrameTest : public RenderFrameFixture {
 protected:
-    void SetUp() override
-    {
-        RenderFrameFixture::SetUp();
-        SgTextureManager::CTextureManagerFactory(0)->ForgetGLTextures();
-    }
-    void TearDown() override { SgTextureManager::CTextureManagerFactory(0)->ForgetGLTextures(); }
-
     // The cube's front face spans the middle of the window; its quadrant
     // centres lie this far from the window centre.
     static constexpr int kQuadrant = 9;

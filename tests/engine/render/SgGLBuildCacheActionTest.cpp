@@ -26,13 +26,16 @@ GLuint ListOf(SgSeparator *separator)
 
 class DisplayListTest : public RenderFrameFixture {};
 
-TEST_F(DisplayListTest, AListIsCompiledOnceAndCalledInLaterFrames)
+TEST_F(DisplayListTest, AListIsCompiledWhenTheSeparatorIsMetAgainUnchangedAndCalledInLaterFrames)
 {
     SgSeparator *cube = ColouredCube(Color(1, 0, 0));
     m_scene->AddChild(cube);
     ASSERT_TRUE(Render());
+    EXPECT_EQ(ListOf(cube), 0u) << "the first frame draws the new separator without a list";
+    EXPECT_TRUE(Near(Centre(), kRed));
+    ASSERT_TRUE(Render());
     const GLuint list = ListOf(cube);
-    ASSERT_NE(list, 0u) << "the first frame compiles the separator";
+    ASSERT_NE(list, 0u) << "the second frame compiles the separator";
     EXPECT_TRUE(glIsList(list));
     for (int frame = 0; frame < 3; ++frame) {
         ASSERT_TRUE(Render());
@@ -46,12 +49,16 @@ TEST_F(DisplayListTest, AChangeInsideTheSeparatorIsDrawnInTheNextFrame)
     SgSeparator *cube = ColouredCube(Color(1, 0, 0));
     m_scene->AddChild(cube);
     ASSERT_TRUE(Render());
+    ASSERT_TRUE(Render());
+    ASSERT_NE(ListOf(cube), 0u);
     auto *material = static_cast<SgMaterial *>(cube->GetChild(0));
     const Color green(0, 1, 0);
     material->m_diffuseColor.SetVals(1, &green);
     ASSERT_TRUE(Render());
     EXPECT_TRUE(Near(Centre(), kGreen)) << "the list compiled with red is not called again";
-    EXPECT_NE(ListOf(cube), 0u) << "a new list replaces it";
+    ASSERT_TRUE(Render());
+    EXPECT_TRUE(Near(Centre(), kGreen));
+    EXPECT_NE(ListOf(cube), 0u) << "a new list replaces it once the separator stays unchanged";
 }
 
 TEST_F(DisplayListTest, AListBuiltUnderAnotherMaterialIsBypassedNotRecompiled)
@@ -100,6 +107,7 @@ TEST_F(DisplayListTest, NestedSeparatorsGetTheirOwnListsAndHiddenObjectsNone)
     hidden->m_hide.Set(1);
     m_scene->AddChild(hidden);
     ASSERT_TRUE(Render());
+    ASSERT_TRUE(Render());
     EXPECT_NE(ListOf(inner), 0u);
     EXPECT_NE(ListOf(outer), 0u);
     EXPECT_NE(ListOf(inner), ListOf(outer));
@@ -123,6 +131,7 @@ TEST_F(DisplayListTest, ListsOfAContextThatIsNotCurrentAreNotCalled)
     SgSeparator *cube = ColouredCube(Color(1, 0, 0));
     m_scene->AddChild(cube);
     ASSERT_TRUE(Render());
+    ASSERT_TRUE(Render());
     ASSERT_NE(ListOf(cube), 0u);
     OffscreenGLContext other(kSize, kSize);
     ASSERT_TRUE(other.MakeCurrent());
@@ -133,3 +142,19 @@ TEST_F(DisplayListTest, ListsOfAContextThatIsNotCurrentAreNotCalled)
 }
 
 } // namespace
+
+TEST_F(DisplayListTest, ClearingASeparatorsCachesKeepsItInTheListsAboveIt)
+{
+    SgSeparator *cube = ColouredCube(Color(1, 0, 0));
+    auto *outer = new SgSeparator;
+    outer->AddChild(cube);
+    m_scene->AddChild(outer);
+    ASSERT_TRUE(Render());
+    ASSERT_TRUE(Render());
+    ASSERT_NE(ListOf(outer), 0u);
+    cube->ClearAllCaches();
+    for (int frame = 0; frame < 2; ++frame) {
+        ASSERT_TRUE(Render());
+        EXPECT_TRUE(Near(Centre(), kRed)) << "frame " << frame << ": the cube is still drawn through the outer list";
+    }
+}

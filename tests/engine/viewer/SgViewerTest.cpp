@@ -14,7 +14,10 @@
 #include <string>
 
 #include "engine/actions/PickedPointQuery.h"
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgPathList.h"
 #include "engine/render/SgRayPickAction.h"
+#include "platform/SgError.h"
 #include "engine/viewer/BmpUtils.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/properties/SgTexture2D.h"
@@ -328,6 +331,63 @@ TEST_F(ViewerTest, FocusFramesTheWholeScene)
     Viewport()->Focus(nullptr, 1.0);
     Render();
     EXPECT_TRUE(IsRed(Centre())) << "after framing the cube fills the centre: " << Centre();
+}
+
+TEST_F(ViewerTest, FocusOnPathsCentresTheViewAndKeepsTheRotationCentre)
+{
+    SgObject *far = AddCube(kRed, 2.0);
+    far->GetTransform(true)->m_translation.Set(Vec3(20, 4, 0));
+    SgTransform *centre = Viewport()->GetGraphTransform2();
+    ASSERT_NE(centre, nullptr) << "the default view has a view-centre transform";
+    const Vec3 rotationCentre = Viewport()->GetRotationCenter();
+    SgPathList paths;
+    SgPath path;
+    path.Append(Root());
+    path.Append(far);
+    paths.Add(path);
+    Viewport()->Focus(&paths, 1.0);
+    const Vec3 &c = centre->m_translation.Get(true);
+    EXPECT_NEAR(c.x, 20, 1e-4);
+    EXPECT_NEAR(c.y, 4, 1e-4);
+    EXPECT_NEAR(c.z, 0, 1e-4);
+    const Vec3 &r = Viewport()->GetRotationCenter();
+    EXPECT_EQ(r.x, rotationCentre.x);
+    EXPECT_EQ(r.y, rotationCentre.y);
+    EXPECT_EQ(r.z, rotationCentre.z);
+}
+
+// A scene a hundred times smaller than a unit, framed, is drawn: the view's
+// near plane comes close enough.
+TEST_F(SmallViewerTest, FramedTinySceneIsDrawn)
+{
+    Unlit();
+    SgObject *tiny = AddCube(kRed, 0.02);
+    (void)tiny;
+    Viewport()->Focus(nullptr, 1.0);
+    Render();
+    EXPECT_TRUE(IsRed(Centre())) << Centre();
+}
+
+// A group that fails whenever it is traversed.
+class FailingGroup : public SgGroup {
+    SG_CLASS_HEADER(FailingGroup, SgFieldMngr)
+    void DoAction(SgAction *) override { throw SgError("this group cannot be drawn"); }
+};
+SG_CLASS_SOURCE(FailingGroup, SgGroup, SgFieldMngr, "FailingGroup")
+
+TEST_F(SmallViewerTest, SnapshotOfAFrameThatFailedReportsFailure)
+{
+    FailingGroup::InitClass();
+    // Registered after the actions' tables were built: the groups' visitors
+    // take it in.
+    SgAction::ReBuildVisitorsMaps();
+    AddCube(kRed);
+    Root()->AddChild(new FailingGroup);
+    std::ostringstream out;
+    testing::internal::CaptureStderr();
+    const bool written = BmpUtils::SaveBmp(m_viewer, kWidth, kHeight, out);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(written) << "a frame that could not be drawn is no snapshot";
 }
 
 } // namespace

@@ -8,14 +8,19 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
+#include <string>
 
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentFiles.h"
 #include "engine/render/SgTextureManager.h"
 #include "engine/viewer/SgViewer.h"
 #include "engine/render/SgViewport.h"
@@ -88,6 +93,22 @@ protected:
         object->AddChild(cube);
         Root()->AddChild(object);
         return object;
+    }
+
+    // Opens a scene file with the text (after the header) as the document's
+    // whole scene, as the host does: the file's root replaces the document's.
+    void OpenScene(const std::string &text)
+    {
+        const std::filesystem::path file =
+            std::filesystem::temp_directory_path() /
+            ("viewer-scene-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".kvrx");
+        {
+            std::ofstream out(file);
+            out << "#VRML V1.0 ascii\n" << text << "\n";
+        }
+        const int read = m_document->OpenFile(file.string().c_str(), true);
+        std::filesystem::remove(file);
+        ASSERT_EQ(read, SgDocumentFiles::kReadDone);
     }
 
     // The first pass of a frame, shown in the front image.
