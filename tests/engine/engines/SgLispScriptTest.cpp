@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 #include "engine/core/SgRef.h"
 #include "engine/engines/SgEngine.h"
@@ -76,7 +77,7 @@ class SgLispScriptFaultTest : public SgLispScriptTest, public ::testing::WithPar
 
 TEST_P(SgLispScriptFaultTest, IsReportedAndLeavesTheOutputsAndHostAlone)
 {
-    const std::string victim = ::testing::TempDir() + "fennix_formula_victim";
+    const std::string victim = ::testing::TempDir() + "fennix_formula_victim_" + GetParam().name + "_" + std::to_string(getpid());
     std::FILE *file = std::fopen(victim.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
@@ -102,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 "(progn (defun deep (n) (+ 1 (deep n))) (deep 1) (setout self 'outv0 v0))"},
                       BadScript{"RedefinesABuiltin", "(progn (defun car (x) x) (setout self 'outv0 (car v0)))"},
                       BadScript{"SetoutOfANonVector", "(setout self 'outv0 \"text\")"},
-                      BadScript{"SetoutOfAnUnknownOutput", "(setout self 'outv7 v0)"}));
+                      BadScript{"SetoutOfAnUnknownOutput", "(setout self 'outv7 v0)"}),
+    [](const ::testing::TestParamInfo<BadScript> &info) { return info.param.name; });
 
 TEST_F(SgLispScriptTest, FieldBuiltinsReadAndWriteExactlyAndRefuseUnknownNames)
 {

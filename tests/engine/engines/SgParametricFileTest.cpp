@@ -130,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "PMFormulaList {\n[\n0 9_9 width \"(* w 2)\" ,\n\t] }\n}\n",
                  "Cannot find to node: 9_9"},
         BadBlock{"UnknownParameterOfAnInstance",
-                 "ParametricObject { \nObject {\n}\n\tPOParamList\t{\n\t\tnosuch\t3}\n}\n", "no parameter nosuch"}));
+                 "ParametricObject { \nObject {\n}\n\tPOParamList\t{\n\t\tnosuch\t3}\n}\n", "no parameter nosuch"}),
+    [](const ::testing::TestParamInfo<BadBlock> &info) { return info.param.name; });
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "engine/actions/SgBoundingBoxAction.h"
@@ -169,7 +170,7 @@ class SgParametricHostileTest : public SgParametricTest, public ::testing::WithP
 
 TEST_P(SgParametricHostileTest, LeavesTheFieldAndTheHostAlone)
 {
-    const std::string victim = ::testing::TempDir() + "fennix_model_victim";
+    const std::string victim = ::testing::TempDir() + "fennix_model_victim_" + GetParam().name + "_" + std::to_string(getpid());
     std::FILE *file = std::fopen(victim.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fclose(file);
@@ -193,7 +194,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, SgParametricHostileTest,
                                            HostileFormula{"DeepRecursion", "(progn (defun f (n) (+ 1 (f n))) (f 1))"},
                                            HostileFormula{"SyntaxError", "(* w 2"},
                                            HostileFormula{"NotANumber", "\"wide\""},
-                                           HostileFormula{"UnknownField", "(param \"nosuch\")"}));
+                                           HostileFormula{"UnknownField", "(param \"nosuch\")"}),
+                         [](const ::testing::TestParamInfo<HostileFormula> &info) { return info.param.name; });
 
 TEST_F(SgParametricTest, ModelsAndScriptsGoInAnyOrder)
 {
