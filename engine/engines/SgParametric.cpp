@@ -424,6 +424,16 @@ int DxLispScript::SetScript(const char *text, SgParametricModel *model)
 
 void DxLispScript::Evaluate()
 {
+    if (m_bEvaluating) {
+        EngineReport("DxLispScript: the formula's value feeds back into it (a dataflow cycle): %s", m_text.c_str());
+        m_output.Validate();
+        return;
+    }
+    m_bEvaluating = true;
+    struct Reset {
+        bool &flag;
+        ~Reset() { flag = false; }
+    } reset{m_bEvaluating};
     if (m_function.IsError() || m_function.IsNil()) {
         m_output.Validate();
         return;

@@ -186,6 +186,7 @@ private:
     LispRootNode m_functionRoot{&m_function};
     LispRootNode m_outputRoot{const_cast<value_t *>(&m_output.GetValue())};
     int m_nArgs = 1;
+    bool m_bEvaluating = false;
     std::string m_text;
     // The converter when no target record keeps it.
     std::unique_ptr<DxModule> m_pOwnConverter;
