@@ -240,3 +240,39 @@ TEST_F(SgParametricTest, ACopiedInstanceSharesTheModelAndKeepsItsValues)
 }
 
 } // namespace
+
+#include "engine/nodes/properties/SgBillboard.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgTransform.h"
+
+namespace {
+
+TEST_F(SgParametricTest, FormulasDriveFieldsOfEveryConvertedType)
+{
+    SgRef<SgParametricModel> model = new SgParametricModel;
+    auto *transform = new SgTransform;
+    auto *coordinates = new SgCoordinate3;
+    auto *billboard = new SgBillboard;
+    model->AddChild(transform);
+    model->AddChild(coordinates);
+    model->AddChild(billboard);
+    const double w = 1234.56789;
+    model->addParam("w", DoubleFieldClass(), &w);
+    model->addScript(&transform->m_translation, "(vec3 w 1e-9 (- w))");
+    model->addScript(&coordinates->m_point,
+                     "(let ((a (make-array 2))) (progn (aset a 0 (vec3 w 0 0)) (aset a 1 (vec3 0 w 0)) a))");
+    model->addScript(&billboard->m_size, "(/ w 2)");
+    model->addScript(&model->m_layer, "(+ 3 4)");
+    DxLispScript::buildScriptEngine(model.get());
+    EXPECT_EQ(transform->m_translation.Get(true), Vec3(w, 1e-9, -w)) << "vectors carry doubles exactly";
+    const std::vector<Vec3> points = coordinates->m_point.GetValues();
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[1], Vec3(0, w, 0));
+    EXPECT_EQ(billboard->m_size.Get(true), static_cast<float>(w / 2));
+    EXPECT_EQ(model->m_layer.Get(true), 7);
+    DxLispScript::undoScriptEngine(model.get());
+    DxLispScript::undoScriptEngine(model.get()); // twice is harmless
+    EXPECT_EQ(transform->m_translation.GetModuleSource(), nullptr) << "the target is free again";
+}
+
+} // namespace
