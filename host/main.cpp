@@ -24,6 +24,10 @@ static int RunStartupReport()
     return 0;
 }
 
+// The engine's diagnostics (platform/SgDiagnostics.h) keep the default
+// handler here: a developer's text is printed on standard error, and a text
+// meant for the user (the reader's messages) goes through the headless
+// notifier, which prints it on standard error too.
 int main(int argc, char **argv)
 {
     if (argc == 1)

@@ -1,7 +1,6 @@
 #include "platform/Settings.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 namespace fs = std::filesystem;
@@ -61,7 +61,7 @@ std::vector<std::string> ReadLines(const fs::path &file)
 
 bool Fail(const fs::path &file, const std::string &what)
 {
-    std::fprintf(stderr, "Settings: cannot write %s: %s\n", file.c_str(), what.c_str());
+    SgDiagError("Settings", "Settings: cannot write %s: %s", file.c_str(), what.c_str());
     return false;
 }
 

@@ -17,7 +17,7 @@ public:
 
     // Stores `value` under `key`, keeping every other line of the file. The
     // file is replaced atomically, so a crash leaves either the old or the new
-    // settings. Returns false (with a diagnostic on standard error) when the
+    // settings. Returns false (with a "Settings" error diagnostic) when the
     // file cannot be written. A key that is empty or holds '=' or a line break,
     // or a value with a line break, cannot be stored in the file's form and
     // throws SgInvalidArgument.

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "utilities/log/ReportMngr.h"
+#include "platform/SgDiagnostics.h"
 
 namespace solvane {
 
@@ -19,11 +19,6 @@ std::string FormatInternal(const std::string &message)
     return text;
 }
 
-int Package()
-{
-    static int package = ReportMngr::getInstance() ? ReportMngr::getInstance()->AddPackage("Solvane") : -1;
-    return package;
-}
 }  // namespace
 
 GmInternalError::GmInternalError(const std::string &message)
@@ -38,9 +33,7 @@ void internal_error(const std::string &message)
 
 void warning(const std::string &message)
 {
-    if (ReportMngr *mngr = ReportMngr::getInstance(); mngr && Package() >= 0) {
-        mngr->Report(Package(), ReportMngr::LEVEL_WARN, __FILE__, __LINE__, "%s", message.c_str());
-    }
+    SgDiagWarning("Solvane", "%s", message.c_str());
     if (t_collector) {
         t_collector->m_warnings.push_back(message);
     }

@@ -1,6 +1,9 @@
 #include "utilities/Brannic.h"
 
+#include <mutex>
+
 #include "platform/Notifier.h"
+#include "platform/SgDiagHandler.h"
 #include "utilities/log/ReportMngr.h"
 
 namespace {
@@ -36,6 +39,47 @@ void LogMessage(const std::string &text, const std::string &caption, Notifier::I
         manager->Report(s_messagesPackage, LevelOf(icon), "Notifier", 0, "%s: %s", caption.c_str(), text.c_str());
 }
 
+int LevelOf(SgDiagLevel level)
+{
+    switch (level) {
+    case SgDiagLevel::Error:
+        return ReportMngr::LEVEL_ERROR;
+    case SgDiagLevel::Warning:
+        return ReportMngr::LEVEL_WARN;
+    case SgDiagLevel::Info:
+        break;
+    }
+    return ReportMngr::LEVEL_INFO;
+}
+
+static_assert(Brannic::kDiagnosticThreshold == ReportMngr::LEVEL_INFO);
+
+// Every diagnostic goes to the package of its subsystem, registered on first
+// use with the threshold Brannic::kDiagnosticThreshold. A package that the
+// host registered (and set) before keeps its own threshold.
+void LogDiagnostic(const SgDiagnostic &diagnostic)
+{
+    // The report manager has no lock of its own; diagnostics may come from
+    // any thread.
+    static std::mutex s_mutex;
+    std::lock_guard<std::mutex> lock(s_mutex);
+    ReportMngr *manager = ReportMngr::getInstance();
+    if (manager == nullptr)
+        return;
+    const char *name = diagnostic.package.empty() ? "Diagnostics" : diagnostic.package.c_str();
+    const int before = manager->GetPackageCount();
+    const int package = manager->AddPackage(name);
+    if (package < 0)
+        return;
+    if (manager->GetPackageCount() > before && manager->GetThreshold(package) >= 0)
+        manager->EnableReport(package, Brannic::kDiagnosticThreshold);
+    // Past the packages that have a threshold nothing can be logged; the
+    // handler still shows the diagnostic.
+    if (manager->GetThreshold(package) < 0)
+        return;
+    manager->Report(package, LevelOf(diagnostic.level), name, 0, "%s", diagnostic.Line().c_str());
+}
+
 } // namespace
 
 void Brannic::Init()
@@ -52,6 +96,7 @@ void Brannic::Init()
         manager->EnableReport(s_messagesPackage, ReportMngr::LEVEL_ALL);
     }
     HeadlessNotifier::SetLogHook(LogMessage);
+    SgDiagSetLogHook(LogDiagnostic);
 }
 
 bool Brannic::IsInitialized()

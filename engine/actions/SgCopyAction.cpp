@@ -1,7 +1,7 @@
 #include "engine/actions/SgCopyAction.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <utility>
 
 #include "engine/core/SgField.h"
 #include "engine/core/SgGenVecField.h"
@@ -11,6 +11,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgDiagnostics.h"
 
 SG_ACTION_SOURCE(SgCopyAction, "SgCopyAction")
 
@@ -99,9 +100,9 @@ SgNode *SgCopyAction::CopyNode(SgNode *node)
     copyFields(node, made);
     auto *copy = dynamic_cast<SgNode *>(made);
     if (!copy) {
-        std::fprintf(stderr, "SgCopyAction: nodes of class %s cannot be made; %s%s is not copied\n",
-                     node->GetClassName(), node->GetName().empty() ? "the node" : "node ",
-                     node->GetName().c_str());
+        SgDiagWarning("CopyAction", "SgCopyAction: nodes of class %s cannot be made; %s%s is not copied",
+                      node->GetClassName(), node->GetName().empty() ? "the node" : "node ",
+                      node->GetName().c_str());
         return nullptr;
     }
     copy->SetName(node->GetName().c_str());

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgGetTransformAction.h"
@@ -24,6 +23,7 @@
 #include "engine/nodes/properties/SgTexture2Transform.h"
 #include "engine/nodes/properties/SgTextureEnable.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "utilities/StringUtil.h"
 
@@ -227,7 +227,7 @@ bool SgObject::AttachToGroup(SgPath &path, bool link)
         throw SgInvalidArgument("AttachToGroup: the target path is empty");
     SgNode *targetNode = path.GetLastElement();
     if (!targetNode || !targetNode->IsGroup()) {
-        std::fprintf(stderr, "AttachToGroup: the target is no group\n");
+        SgDiagError("Object", "AttachToGroup: the target is no group");
         return false;
     }
     auto *target = static_cast<SgGroup *>(targetNode);
@@ -272,8 +272,8 @@ bool SgObject::DetachFromGroup(SgPath &path, SgGroup *newParent)
     SgObject *object = AsSgObject(path.GetLastElement());
     SgNode *group = path[path.GetCount() - 2];
     if (!object || !group->IsGroup() || !newParent) {
-        std::fprintf(stderr, "DetachFromGroup: the path must end at an object in a group, and a new parent "
-                             "must be given\n");
+        SgDiagError("Object", "DetachFromGroup: the path must end at an object in a group, and a new parent "
+                              "must be given");
         return false;
     }
     SgRef<SgObject> keep(object);
@@ -309,7 +309,7 @@ SgPathList SgObject::Ungroup()
             parents.push_back(static_cast<SgGroup *>(father));
     }
     if (parents.empty()) {
-        std::fprintf(stderr, "Ungroup: the object has no parent to take its content\n");
+        SgDiagError("Object", "Ungroup: the object has no parent to take its content");
         return placed;
     }
     SgRef<SgObject> keep(this);
@@ -350,8 +350,8 @@ SgPathList SgObject::Ungroup()
 bool SgObject::ReplaceChild(SgObject *object)
 {
     if (!m_pInnerGroup || !object || m_pInnerGroup->WouldMakeCycle(object)) {
-        std::fprintf(stderr, "ReplaceChild: the object needs an inner group and a new child it does not hold "
-                             "above itself\n");
+        SgDiagError("Object", "ReplaceChild: the object needs an inner group and a new child it does not hold "
+                              "above itself");
         return false;
     }
     SgRef<SgObject> keep(object);
@@ -445,7 +445,7 @@ std::unique_ptr<CPolygon> SgObject::ExtractPolygon(SgPickedPoint &hit)
             const int n = points ? outline->OrigLoopSize(0) : 0;
             return n > 0 ? std::make_unique<CPolygon>(points, n) : nullptr;
         } catch (const SgError &error) {
-            std::fprintf(stderr, "ExtractPolygon: %s\n", error.what());
+            SgDiagWarning("Object", "ExtractPolygon: %s", error.what());
             return nullptr;
         }
     }

@@ -1,11 +1,10 @@
 #include "engine/actions/SgPickedPoint.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/core/SgShape.h"
-#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 
 SgPickedPoint::SgPickedPoint()
 {
@@ -41,8 +40,8 @@ void SgPickedPoint::CopyCommon(const SgPickedPoint &other)
 bool SgPickedPoint::SetIndices(const int *indices, int count)
 {
     if (count < 0 || count > kMaxIndices || (count > 0 && !indices)) {
-        std::fprintf(stderr, "SgPickedPoint: %d pick indices refused; a hit holds at most %d\n", count,
-                     kMaxIndices);
+        SgDiagError("Pick", "SgPickedPoint: %d pick indices refused; a hit holds at most %d", count,
+                    kMaxIndices);
         return false;
     }
     m_Indices.fill(-1);
@@ -54,8 +53,8 @@ bool SgPickedPoint::SetIndices(const int *indices, int count)
 bool SgPickedPoint::SetIndex(int slot, int value)
 {
     if (slot < 0 || slot >= kMaxIndices) {
-        std::fprintf(stderr, "SgPickedPoint: pick index slot %d refused; a hit holds at most %d\n", slot,
-                     kMaxIndices);
+        SgDiagError("Pick", "SgPickedPoint: pick index slot %d refused; a hit holds at most %d", slot,
+                    kMaxIndices);
         return false;
     }
     m_Indices[slot] = value;
@@ -74,8 +73,7 @@ Vec3 SgPickedPoint::GetNormal()
     p.ExtendToShape();
     SgNode *last = p.IsEmpty() ? nullptr : p.GetLastElement();
     if (!last || !last->IsShape()) {
-        GetNotifier().Message("SgPickedPoint::GetNormal() - failed", "Error", Notifier::Buttons::Ok,
-                              Notifier::Icon::Error);
+        SgDiagTellUser(SgDiagLevel::Error, "Pick", "SgPickedPoint::GetNormal() - failed", "Error");
         return Vec3(0.0, 0.0, 1.0);
     }
     Vec3 localPoint = m_LocalPoint;

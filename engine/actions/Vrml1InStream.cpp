@@ -6,6 +6,7 @@
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgSceneText.h"
 #include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 
 // --- Vrml1LineBuffer -------------------------------------------------------------
 
@@ -302,11 +303,10 @@ void Vrml1InStream::ReportAtLine(const std::string &text, const std::string &cap
     if (!m_bNotifyUser)
         return;
     if (m_nNotified < kMaxNotified) {
-        GetNotifier().Message(text, caption, Notifier::Buttons::Ok,
-                              error ? Notifier::Icon::Error : Notifier::Icon::Warning);
+        SgDiagTellUser(error ? SgDiagLevel::Error : SgDiagLevel::Warning, "Reader", text, caption);
     } else if (m_nNotified == kMaxNotified) {
-        GetNotifier().Message("Further messages about " + m_strFileName + " are not shown", caption,
-                              Notifier::Buttons::Ok, Notifier::Icon::Warning);
+        SgDiagTellUser(SgDiagLevel::Warning, "Reader", "Further messages about " + m_strFileName + " are not shown",
+                       caption);
     }
     ++m_nNotified;
 }

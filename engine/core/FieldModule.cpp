@@ -1,16 +1,14 @@
 #include "engine/core/FieldModule.h"
 
-#include <iostream>
+#include "platform/SgDiagnostics.h"
 
 void FieldModuleBase::ReportCycle() const
 {
     SgField *field = GetFieldContainer();
     const char *name = field ? field->GetFieldName() : nullptr;
     const SgFieldMngr *container = field ? field->GetContainer() : nullptr;
-    std::cerr << "Evaluation cycle: field \"" << (name ? name : "?") << "\"";
-    if (container)
-        std::cerr << " of " << container->GetClassName();
-    std::cerr << " is driven by itself; its stored value is used\n";
+    SgDiagWarning("Dataflow", "Evaluation cycle: field \"%s\"%s%s is driven by itself; its stored value is used",
+                  name ? name : "?", container ? " of " : "", container ? container->GetClassName() : "");
 }
 
 void FieldModuleBase::GenEvaluate(DxInBase *input, DxOutBase *output, int elementSize)

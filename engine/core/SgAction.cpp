@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <bitset>
-#include <cstdio>
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "engine/core/SgState.h"
 #include "engine/core/SgFieldMngr.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 int SgAction::ClassIDCounter = SgAction::kFirstClassID;
@@ -56,6 +58,16 @@ std::vector<std::string> &UnresolvedNames()
 {
     static std::vector<std::string> s_names;
     return s_names;
+}
+
+// The package an action's failures are reported in: its class name without
+// the "Sg" prefix ("SgGLRenderAction" reports as "GLRenderAction").
+std::string DiagPackage(const char *className)
+{
+    std::string_view name = className ? className : "Action";
+    if (name.size() > 2 && name.substr(0, 2) == "Sg")
+        name.remove_prefix(2);
+    return std::string(name);
 }
 
 } // namespace
@@ -116,7 +128,7 @@ bool SgAction::Apply(SgNode *node)
         Unwind(depth, pathCount);
         if (m_error.empty())
             m_error = "action failed";
-        std::fprintf(stderr, "%s\n", m_error.c_str());
+        SgDiagError(DiagPackage(GetClassName()).c_str(), "%s", m_error.c_str());
     }
     // A nested Apply of this action that failed counts as a failure of this one.
     return m_error.empty();
@@ -237,10 +249,10 @@ void SgAction::ReportNoVisitor(const SgAction *action, const SgNode *node)
             return;
         s_reported.set(bit);
     }
-    std::fprintf(stderr,
-                 "%s: no visitor for node class %s; its nodes are skipped until the visitor "
-                 "tables are rebuilt\n",
-                 action->GetClassName(), node->GetClassName());
+    SgDiagWarning("Actions",
+                  "%s: no visitor for node class %s; its nodes are skipped until the visitor "
+                  "tables are rebuilt",
+                  action->GetClassName(), node->GetClassName());
 }
 
 void SgAction::VisitDefault(SgAction *action, SgNode *node)
@@ -252,8 +264,8 @@ bool SgAction::SetVisitor(VisitorFn *table, int nodeClassId, VisitorFn visitor)
 {
     const int offset = nodeClassId - kFirstNodeClassID;
     if (!table || offset < 0 || offset >= kVisitorTableSize) {
-        std::fprintf(stderr, "SgAction::SetVisitor: node class id %d has no place in a visitor table\n",
-                     nodeClassId);
+        SgDiagError("Actions", "SgAction::SetVisitor: node class id %d has no place in a visitor table",
+                    nodeClassId);
         return false;
     }
     table[offset] = visitor;
@@ -264,7 +276,7 @@ bool SgAction::SetVisitor(int actionClassId, int nodeClassId, VisitorFn visitor)
 {
     VisitorFn *table = GetVisitorTable(actionClassId);
     if (!table) {
-        std::fprintf(stderr, "SgAction::SetVisitor: no action class with id %d\n", actionClassId);
+        SgDiagError("Actions", "SgAction::SetVisitor: no action class with id %d", actionClassId);
         return false;
     }
     return SetVisitor(table, nodeClassId, visitor);
@@ -291,8 +303,8 @@ bool SgAction::RegisterActionClass(int &classId, const char *name, CreatorFn cre
     if (classId)
         return false;
     if (ClassIDCounter - kFirstClassID >= kMaxClasses) {
-        std::fprintf(stderr, "SgAction: no room for action class %s (at most %d)\n", name ? name : "",
-                     kMaxClasses);
+        SgDiagError("Actions", "SgAction: no room for action class %s (at most %d)", name ? name : "",
+                    kMaxClasses);
         return false;
     }
     classId = ClassIDCounter++;
@@ -307,11 +319,11 @@ void SgAction::EnableElementSlot(int *list, int &count, int elementClassId, Elem
 {
     const int slot = elementClassId - kFirstElementClassID;
     if (slot < 0 || slot >= SgState::kMaxSlots) {
-        std::fprintf(stderr, "SgAction: element class id %d is not registered\n", elementClassId);
+        SgDiagError("Actions", "SgAction: element class id %d is not registered", elementClassId);
         return;
     }
     if (count >= kMaxEnabledElements) {
-        std::fprintf(stderr, "SgAction: an action enables at most %d elements\n", kMaxEnabledElements);
+        SgDiagError("Actions", "SgAction: an action enables at most %d elements", kMaxEnabledElements);
         return;
     }
     list[count++] = slot;

@@ -86,7 +86,8 @@ public:
     // Traverses the graph below the node. A failure inside the traversal (a
     // state overflow, a bad index) ends the traversal: the state and the
     // current path are put back as they were, the text is kept in GetError()
-    // and written to standard error, and the result is false.
+    // and reported as an error of the action's package (its class name without
+    // "Sg", see platform/SgDiagnostics.h), and the result is false.
     virtual bool Apply(SgNode *node);
     // Restricts this and later Apply calls on the action to the branch the
     // path names, and applies to the path's first node. An empty path throws

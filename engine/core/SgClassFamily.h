@@ -3,10 +3,10 @@
 // offset (id minus the family's first id) and, where the family keeps one, the
 // table of parent offsets through which kinds are tested and visitors inherited.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 template <class Root>
@@ -33,8 +33,8 @@ public:
     int TakeID()
     {
         if (GetClassCount() >= m_capacity) {
-            std::fprintf(stderr, "%s: no room for another class (at most %d)\n", m_familyName,
-                         m_capacity);
+            SgDiagError("Classes", "%s: no room for another class (at most %d)", m_familyName,
+                        m_capacity);
             return 0;
         }
         return m_counter++;

@@ -7,6 +7,7 @@
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
 #include "platform/SgClock.h"
+#include "platform/SgDiagnostics.h"
 #include "utilities/StringUtil.h"
 
 int SgFieldMngr::s_iClassID = 0;
@@ -99,8 +100,8 @@ bool SgFieldMngr::AddFieldOffset(int byteOffset)
     if (!table) {
         // Without a class id the fields cannot be listed: the class was built
         // before the engine started, or was never registered.
-        std::fprintf(stderr, "%s: fields of an unregistered class cannot be found by name\n",
-                     GetClassName() ? GetClassName() : "class");
+        SgDiagError("Fields", "%s: fields of an unregistered class cannot be found by name",
+                    GetClassName() ? GetClassName() : "class");
         return false;
     }
     if (!table->recording)
@@ -112,8 +113,8 @@ bool SgFieldMngr::AddFieldOffset(int byteOffset)
     if (table->count >= kMaxFields || table->complete) {
         // A table completed with the parent's fields can take no own fields
         // after them without breaking the field order; and 32 is the limit.
-        std::fprintf(stderr, "%s: no room for field %d (at most %d fields a class)\n",
-                     GetClassName(), table->count + 1, kMaxFields);
+        SgDiagError("Fields", "%s: no room for field %d (at most %d fields a class)",
+                    GetClassName(), table->count + 1, kMaxFields);
         return false;
     }
     table->offsets[table->count++] = static_cast<int16_t>(byteOffset);
@@ -177,8 +178,8 @@ void SgFieldMngr::ExtendOffsetTable(int classOffset)
         ExtendOffsetTable(parentOffset);
     for (int i = 0; i < parent->count; ++i) {
         if (table->count >= kMaxFields) {
-            std::fprintf(stderr, "%s: inherited fields past %d are not listed\n",
-                         ClassName(classOffset) ? ClassName(classOffset) : "class", kMaxFields);
+            SgDiagWarning("Fields", "%s: inherited fields past %d are not listed",
+                          ClassName(classOffset) ? ClassName(classOffset) : "class", kMaxFields);
             break;
         }
         table->offsets[table->count] = parent->offsets[i];

@@ -1,11 +1,11 @@
 #include "engine/core/SgGroup.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <unordered_set>
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgDocumentLink.h"
+#include "platform/SgDiagnostics.h"
 #include "utilities/StringUtil.h"
 
 SG_CLASS_SOURCE(SgGroup, SgNode, SgFieldMngr, "SgGroup")
@@ -60,11 +60,11 @@ bool SgGroup::WouldMakeCycle(const SgNode *child) const
 bool SgGroup::CanAdopt(SgNode *child, const char *operation) const
 {
     if (!child) {
-        std::fprintf(stderr, "%s: no child node given\n", operation);
+        SgDiagError("SceneGraph", "%s: no child node given", operation);
         return false;
     }
     if (WouldMakeCycle(child)) {
-        std::fprintf(stderr, "%s: a group cannot be placed below itself\n", operation);
+        SgDiagError("SceneGraph", "%s: a group cannot be placed below itself", operation);
         return false;
     }
     return true;
@@ -137,7 +137,7 @@ bool SgGroup::AddChildAfterTransform(SgNode *child)
 bool SgGroup::ReplaceChild(SgNode *oldChild, SgNode *newChild)
 {
     if (GetPosition(oldChild) < 0) {
-        std::fprintf(stderr, "ReplaceChild: the node to replace is not a child\n");
+        SgDiagError("SceneGraph", "ReplaceChild: the node to replace is not a child");
         return false;
     }
     if (oldChild == newChild)

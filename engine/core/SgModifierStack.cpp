@@ -1,11 +1,11 @@
 #include "engine/core/SgModifierStack.h"
 
-#include <cstdio>
 #include <string>
 
 #include "engine/core/SgModifiersCache.h"
 #include "engine/core/SgShape.h"
 #include "engine/core/SgModifier.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 SgShape *(*SgModifierStack::m_procLastDeformed)(SgShape *) = nullptr;
@@ -27,8 +27,8 @@ bool SgModifierStack::Push(SgModifier *m)
 bool SgModifierStack::Push(SgModifier *m, const Transform3 &t)
 {
     if (m_nCount >= kMaxModifiers) {
-        std::fprintf(stderr, "SgModifierStack::Push: modifier %s refused, at most %d modifiers act on a shape\n",
-                     m && !m->GetName().empty() ? m->GetName().c_str() : "(unnamed)", kMaxModifiers);
+        SgDiagError("Modifiers", "SgModifierStack::Push: modifier %s refused, at most %d modifiers act on a shape",
+                    m && !m->GetName().empty() ? m->GetName().c_str() : "(unnamed)", kMaxModifiers);
         return false;
     }
     m_entries[m_nCount].modifier = m;

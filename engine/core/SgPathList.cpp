@@ -1,7 +1,6 @@
 #include "engine/core/SgPathList.h"
 
-#include <cstdio>
-
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 namespace {
@@ -126,7 +125,7 @@ void SgPathList::PathsFromNode(SgNode *node, SgPath &tail, SgNode *stop)
 void SgPathList::CollectFrom(SgNode *node, const SgPath &tail, SgNode *stop, int depth)
 {
     if (depth > kMaxPathDepth) {
-        std::fprintf(stderr, "SgPathList::PathsFromNode: the fathers of a node form a cycle\n");
+        SgDiagError("SceneGraph", "SgPathList::PathsFromNode: the fathers of a node form a cycle");
         return;
     }
     SgPath path(tail);

@@ -14,6 +14,7 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 namespace {
@@ -333,7 +334,7 @@ void CScenario::Write(SgSaveAction &action)
             }
             trackStream << "}\n";
         } catch (const SgError &error) {
-            std::fprintf(stderr, "Scenario: the track of %s is not written: %s\n", name, error.what());
+            SgDiagError("Scenario", "Scenario: the track of %s is not written: %s", name, error.what());
             continue;
         }
         out << text.str();

@@ -46,7 +46,7 @@
 #include "engine/document/SgLayoutNode.h"
 #include "engine/nodes/properties/SgLayers.h"
 #include "engine/handlers/SgSelectionHandler.h"
-#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgClock.h"
 #include "platform/UrlDownloader.h"
 
@@ -61,7 +61,7 @@ const char *const kLayoutOnly = "lay";
 
 void ShowError(const std::string &text)
 {
-    GetNotifier().Message(text, "Error", Notifier::Buttons::Ok, Notifier::Icon::Error);
+    SgDiagTellUser(SgDiagLevel::Error, "Document", text, "Error");
 }
 
 bool IsSeparatorNode(SgNode *node)

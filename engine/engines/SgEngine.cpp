@@ -2,12 +2,13 @@
 
 #include <charconv>
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "platform/SgError.h"
-#include "utilities/log/ReportMngr.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgEngine, SgFieldMngr, SgFieldMngr, "SgEngine")
 SG_CLASS_SOURCE(SgComposeVector<Vec3>, SgEngine, SgFieldMngr, "SgComposeVectorVec3")
@@ -16,16 +17,12 @@ SG_CLASS_SOURCE(SgInputEngine, SgNode, SgFieldMngr, "SgInputEngine")
 
 void EngineReport(const char *format, ...)
 {
-    ReportMngr *manager = ReportMngr::getInstance();
-    if (!manager)
-        return;
-    static const int package = manager->AddPackage("engines");
-    char text[ReportMngr::kMaxMessage + 1];
+    char text[1024];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    manager->Report(package, ReportMngr::LEVEL_WARN, __FILE__, __LINE__, "%s", text);
+    SgDiagWarning("Engines", "%s", text);
 }
 
 // --- Composer and averaging engine ---------------------------------------------------

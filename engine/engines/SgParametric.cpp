@@ -8,7 +8,7 @@
 #include "engine/core/SgAction.h"
 #include "engine/core/SgDocumentLink.h"
 #include "engine/core/SgFieldValue.h"
-#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgParametricModel, SgObject, SgFieldMngr, "SgParametricModel")
 SG_CLASS_SOURCE(SgParametricObject, SgObject, SgFieldMngr, "SgParametricObject")
@@ -80,8 +80,8 @@ bool SgParametricModel::addParam(const std::string &name, int type, const void *
     }
     removeParam(name);
     if (static_cast<int>(m_params.size()) >= kMaxParams) {
-        GetNotifier().Message("A model takes at most 31 parameters; \"" + name + "\" is not added", "Error",
-                              Notifier::Buttons::Ok, Notifier::Icon::Error);
+        SgDiagTellUser(SgDiagLevel::Error, "Engines",
+                       "A model takes at most 31 parameters; \"" + name + "\" is not added", "Error");
         return false;
     }
     auto param = std::make_unique<SgPMParam>();
@@ -518,8 +518,7 @@ int DxLispScript::ConnectToPModel(SgParametricModel *model, SgField *field, tTar
     DxOutBase *converterOutput = nullptr;
     std::unique_ptr<DxModule> converter(MakeTargetConverter(field, converterInput, converterOutput));
     if (!converter) {
-        GetNotifier().Message("Apropriate conversion not supported", "Error", Notifier::Buttons::Ok,
-                              Notifier::Icon::Error);
+        SgDiagTellUser(SgDiagLevel::Error, "Engines", "Apropriate conversion not supported", "Error");
         return 0;
     }
     converterOutput->Connect(field->AsInput());
@@ -566,8 +565,7 @@ void DxLispScript::makeParmaSokets(SgParametricModel *model)
         }
         param->m_pSocketModule.reset(converter);
         if (!converter) {
-            GetNotifier().Message("Apropriate conversion not supported", "Error", Notifier::Buttons::Ok,
-                              Notifier::Icon::Error);
+            SgDiagTellUser(SgDiagLevel::Error, "Engines", "Apropriate conversion not supported", "Error");
             continue;
         }
         param->m_pSocketField->AsOutput().Connect(converter->GetInput());

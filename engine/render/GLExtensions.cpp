@@ -1,10 +1,10 @@
 #include "engine/render/GLExtensions.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "platform/SgDiagnostics.h"
 #include "platform/gl/GLContext.h"
 
 namespace {
@@ -82,7 +82,7 @@ bool LoadGLExtensions(GLExtensions &into)
     if (std::strstr(extensions, "GL_ARB_multitexture"))
         glGetIntegerv(GL_MAX_TEXTURE_UNITS_ARB, &units);
     if (!into.LoadFrom(extensions, units, &GetGLProcAddress)) {
-        std::fputs("ARB_multitexture unsupported!\n", stdout);
+        SgDiagWarning("GLExtensions", "ARB_multitexture unsupported!");
         return false;
     }
     return true;

@@ -66,8 +66,8 @@ private:
     void FetchEntryPoints(ProcLookup lookup);
 };
 
-// Loads the extensions of the current context into `into`. False, with
-// "ARB_multitexture unsupported!\n" on standard output, when multitexture is
+// Loads the extensions of the current context into `into`. False, with the
+// diagnostic "ARB_multitexture unsupported!" (package "GLExtensions"), when multitexture is
 // missing (and also, without that line, when no context is current, which
 // leaves `into` unloaded for a later try).
 bool LoadGLExtensions(GLExtensions &into);

@@ -4,7 +4,6 @@
 #include <GL/glext.h>
 
 #include <cmath>
-#include <cstdio>
 #include <set>
 #include <string>
 
@@ -29,6 +28,7 @@
 #include "engine/nodes/properties/SgTextureUnit.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/properties/SgTransformConstraint.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "platform/gl/GLContext.h"
 
@@ -309,7 +309,7 @@ void SgGLPropertyVisitors::VisitMaterial(SgAction *action, SgNode *node)
     } catch (const SgError &error) {
         // A material with an emptied colour array costs only its own colours;
         // the frame goes on with the GL material in force.
-        std::fprintf(stderr, "SgMaterial \"%s\": %s\n", material->GetName().c_str(), error.what());
+        SgDiagWarning("GLRenderAction", "SgMaterial \"%s\": %s", material->GetName().c_str(), error.what());
     }
 
     const std::vector<Color> &diffuse = material->m_diffuseColor.GetValues();

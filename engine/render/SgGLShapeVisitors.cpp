@@ -4,7 +4,6 @@
 #include <GL/glu.h>
 
 #include <array>
-#include <cstdio>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -38,6 +37,7 @@
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/properties/SgNormal.h"
 #include "engine/nodes/properties/SgTextureCoordinate2.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "engine/render/GLVertexArray.h"
 #include "utilities/log/ReportMngr.h"
@@ -79,8 +79,8 @@ void ReportSkipped(SgNode *node, const char *why)
     static std::unordered_set<const SgNode *> reported;
     if (!reported.insert(node).second)
         return;
-    std::fprintf(stderr, "%s%s%s not drawn: %s\n", node->GetClassName(), node->GetName().empty() ? "" : " ",
-                 node->GetName().c_str(), why);
+    SgDiagWarning("GLRenderAction", "%s%s%s not drawn: %s", node->GetClassName(), node->GetName().empty() ? "" : " ",
+                  node->GetName().c_str(), why);
 }
 
 // Draws one shape; a failure costs that shape only. Traversal state pushed
@@ -309,18 +309,14 @@ private:
 
 // Faces that cannot be drawn are left out without a word per frame: the
 // reader reports what it drops, and anything found only here is noted once
-// per node in the log.
+// per node.
 void NoteBadFaces(SgNode *node)
 {
     static std::unordered_set<const SgNode *> noted;
     if (!noted.insert(node).second)
         return;
-    ReportMngr *log = ReportMngr::getInstance();
-    if (!log)
-        return;
-    static const int package = log->AddPackage("render");
-    log->Report(package, ReportMngr::LEVEL_WARN, __FILE__, __LINE__, "%s%s%s: faces that cannot be drawn are left out",
-                node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str());
+    SgDiagWarning("GLRenderAction", "%s%s%s: faces that cannot be drawn are left out", node->GetClassName(),
+                  node->GetName().empty() ? "" : " ", node->GetName().c_str());
 }
 
 void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet, bool nameFaces)

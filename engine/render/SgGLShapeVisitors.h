@@ -5,8 +5,8 @@
 // directly or through the shared vertex-array builder.
 //
 // A shape that cannot be drawn (arrays that do not fit together, indices
-// outside its points, a failed tessellation) is skipped with one line on
-// standard error: the frame goes on with the next shape.
+// outside its points, a failed tessellation) is skipped with one diagnostic
+// of the "GLRenderAction" package: the frame goes on with the next shape.
 //
 // The face-set visitors are plain functions so that other actions (an
 // exporter gathering triangles) can enter them in their own tables; under

@@ -25,9 +25,8 @@
 #include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/handlers/SgSelectionHandler.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
-
-#include <cstdio>
 
 SG_ACTION_SOURCE(SgRayPickAction, "SgRayPickAction")
 
@@ -178,7 +177,7 @@ bool SgRayPickAction::Apply(SgNode *root)
     try {
         RenderPick(root);
     } catch (const std::exception &error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        SgDiagError("RayPickAction", "%s", error.what());
         return false;
     }
     return true;

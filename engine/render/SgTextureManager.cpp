@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,6 +9,7 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/properties/SgTexture2D.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/gl/GLContext.h"
 #include "utilities/FileUtil.h"
 #include "utilities/StringUtil.h"
@@ -277,7 +277,7 @@ void SgTextureManager::Load(int index, SgTexture2D *node)
     int height = 0;
     unsigned char *pixels = LoadPixels(name, &width, &height);
     if (!pixels)
-        std::fprintf(stderr, "SgTextureManager: the texture \"%s\" could not be read\n", name.c_str());
+        SgDiagWarning("Texture", "SgTextureManager: the texture \"%s\" could not be read", name.c_str());
     StoreImage(index, width, height, pixels, node);
 }
 
@@ -320,8 +320,8 @@ int SgTextureManager::SetTexturePathesList(const char *list)
     std::vector<std::string> folders;
     int count = FileUtil::SetTexturePathes(list, folders);
     if (count > kMaxSearchFolders) {
-        std::fprintf(stderr, "SgTextureManager: %d texture folders given; only the first %d are searched\n", count,
-                     kMaxSearchFolders);
+        SgDiagWarning("Texture", "SgTextureManager: %d texture folders given; only the first %d are searched", count,
+                      kMaxSearchFolders);
         count = kMaxSearchFolders;
     }
     for (int i = 0; i < kMaxSearchFolders; ++i)

@@ -2,11 +2,11 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <memory>
 #include <ostream>
 
 #include "engine/viewer/SgViewer.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "platform/gl/OffscreenGLContext.h"
 
@@ -77,7 +77,7 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
     try {
         context = std::make_unique<OffscreenGLContext>(width, height);
     } catch (const SgError &error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        SgDiagError("Snapshot", "%s", error.what());
         return false;
     }
     if (!context->MakeCurrent()) {
@@ -91,7 +91,7 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
     try {
         drawn = viewer->PrintScene();
     } catch (const std::exception &error) {
-        std::fprintf(stderr, "%s\n", error.what());
+        SgDiagError("Snapshot", "%s", error.what());
     }
     glFlush();
     glFinish();

@@ -31,8 +31,8 @@
 #include "platform/SgError.h"
 #include "platform/gl/GLContext.h"
 #include "platform/window/SgPlatformWindow.h"
-#include "utilities/log/ReportMngr.h"
 #include "utilities/math/Color.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 // Window messages the viewer handles besides the tools' ones.
@@ -52,15 +52,7 @@ constexpr int kRefineInterval = 20;
 // goes on.
 void ReportBoundaryError(const char *where, const char *what)
 {
-    if (ReportMngr *reports = ReportMngr::getInstance()) {
-        static const int package = [reports] {
-            const int index = reports->AddPackage("Viewer");
-            // Errors at the boundary are always worth a line in the log.
-            reports->EnableReport(index, ReportMngr::LEVEL_WARN);
-            return index;
-        }();
-        reports->Report(package, ReportMngr::LEVEL_ERROR, __FILE__, __LINE__, "%s: %s", where, what);
-    }
+    SgDiagError("Viewer", "%s: %s", where, what);
 }
 
 // The action's event for one message. A message handled while another is

@@ -1,6 +1,6 @@
 #include "platform/gl/SetupGLPixelFormat.h"
 
-#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 
 GLPixelFormat DescribeGLPixelFormat(int flags)
 {
@@ -19,11 +19,11 @@ int SetupGLPixelFormat(GLContext &context, int flags)
 {
     GLPixelFormat chosen;
     if (!context.ChoosePixelFormat(DescribeGLPixelFormat(flags), chosen)) {
-        GetNotifier().Message("ChoosePixelFormat failed", "Error", Notifier::Buttons::Ok, Notifier::Icon::None);
+        SgDiagTellUser(SgDiagLevel::Error, "GLContext", "ChoosePixelFormat failed", "Error");
         return 0;
     }
     if (!context.SetPixelFormat(chosen)) {
-        GetNotifier().Message("SetPixelFormat failed", "Error", Notifier::Buttons::Ok, Notifier::Icon::None);
+        SgDiagTellUser(SgDiagLevel::Error, "GLContext", "SetPixelFormat failed", "Error");
         return 0;
     }
     return 1;

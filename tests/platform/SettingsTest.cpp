@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "platform/Settings.h"
 
@@ -131,8 +132,9 @@ TEST_F(SettingsTest, UnwritableFolderIsAFailureNotACrash)
 {
     // A file where the folder should be.
     WriteFile(m_root / "config" / "3RUruver", "not a folder");
-    testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     EXPECT_FALSE(Settings::Set("Texture_path", "/x"));
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Settings: cannot write"), std::string::npos);
+    EXPECT_EQ(capture.Count("Settings"), 1);
+    EXPECT_TRUE(capture.Contains("Settings: cannot write")) << capture.GetText();
     EXPECT_EQ(Settings::Get("Texture_path", "default"), "default");
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <new>
 
-#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
 #include "utilities/image/ImageRead.h"
 #include "utilities/image/JpegDecode.h"
 
@@ -39,11 +39,11 @@ unsigned char *ReadJpeg(const char *path, int *width, int *height)
         *height = result.height;
         return result.pixels;
     case JPEG_DECODE_ERROR:
-        GetNotifier().Message(result.message, "JPEG Fatal Error", Notifier::Buttons::Ok, Notifier::Icon::Error);
+        SgDiagTellUser(SgDiagLevel::Error, "Image", result.message, "JPEG Fatal Error");
         return nullptr;
     case JPEG_DECODE_TOO_LARGE:
     case JPEG_DECODE_NO_MEMORY:
-        GetNotifier().Message("JpegFile :\nOut of memory", "Error", Notifier::Buttons::Ok, Notifier::Icon::Error);
+        SgDiagTellUser(SgDiagLevel::Error, "Image", "JpegFile :\nOut of memory", "Error");
         return nullptr;
     case JPEG_DECODE_UNSUPPORTED:
         break;

@@ -3,14 +3,15 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/SgDiagnostics.h"
 #include "utilities/log/ReportMngr.h"
 
 LogFile::LogFile(const char *path)
     : m_file(path ? std::fopen(path, "w") : nullptr)
 {
     if (m_file == nullptr)
-        std::fprintf(stderr, "LogFile: cannot open \"%s\": %s\n", path ? path : "",
-                     path ? std::strerror(errno) : "no path");
+        SgDiagError("LogFile", "LogFile: cannot open \"%s\": %s", path ? path : "",
+                    path ? std::strerror(errno) : "no path");
 }
 
 LogFile::~LogFile()

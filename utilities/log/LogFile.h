@@ -7,8 +7,8 @@
 
 class LogFile : public Reporter {
 public:
-    // Creates (or empties) the file; when it cannot be opened, a diagnostic
-    // goes to standard error and every send does nothing.
+    // Creates (or empties) the file; when it cannot be opened, an error is
+    // reported through the diagnostics sink and every send does nothing.
     explicit LogFile(const char *path);
     ~LogFile() override;
     // One stream, one owner: a copy would close it twice.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/SgDiagnostics.h"
 #include "utilities/StringUtil.h"
 #include "utilities/log/Reporter.h"
 
@@ -14,6 +15,9 @@ const char *const kLevelNames[] = {"ALL", "FINEST", "FINER", "FINE", "INFO",
 
 ReportMngr *s_instance = nullptr;
 bool s_instanceMade = false;
+
+// The package of the manager's own diagnostics.
+constexpr const char *kDiagPackage = "ReportMngr";
 
 } // namespace
 
@@ -48,7 +52,7 @@ ReportMngr::ReportMngr()
 int ReportMngr::AddPackage(const char *name)
 {
     if (name == nullptr) {
-        std::fprintf(stderr, "ReportMngr::AddPackage: a package needs a name\n");
+        SgDiagError(kDiagPackage, "ReportMngr::AddPackage: a package needs a name");
         return -1;
     }
     for (int i = 0; i < m_packageCount; ++i) {
@@ -56,8 +60,8 @@ int ReportMngr::AddPackage(const char *name)
             return i;
     }
     if (m_packageCount >= kMaxPackages) {
-        std::fprintf(stderr, "ReportMngr::AddPackage: no room for package \"%s\" (%d packages)\n",
-                     name, kMaxPackages);
+        SgDiagError(kDiagPackage, "ReportMngr::AddPackage: no room for package \"%s\" (%d packages)",
+                    name, kMaxPackages);
         return -1;
     }
     m_packageNames[m_packageCount] = name;
@@ -72,7 +76,7 @@ bool ReportMngr::HasThreshold(int package) const
 int ReportMngr::EnableReport(int package, int level)
 {
     if (!HasThreshold(package)) {
-        std::fprintf(stderr, "ReportMngr::EnableReport: package %d has no threshold\n", package);
+        SgDiagError(kDiagPackage, "ReportMngr::EnableReport: package %d has no threshold", package);
         return -1;
     }
     m_thresholds[package] = static_cast<int8_t>(level);
@@ -90,12 +94,12 @@ void ReportMngr::EnableReport(const char *name, int level)
 int ReportMngr::RegisterRepoter(Reporter *reporter, int tag)
 {
     if (reporter == nullptr) {
-        std::fprintf(stderr, "ReportMngr::RegisterRepoter: null reporter\n");
+        SgDiagError(kDiagPackage, "ReportMngr::RegisterRepoter: null reporter");
         return -1;
     }
     if (m_reporterCount >= kMaxReporters) {
-        std::fprintf(stderr, "ReportMngr::RegisterRepoter: no room for another reporter (%d reporters)\n",
-                     kMaxReporters);
+        SgDiagError(kDiagPackage, "ReportMngr::RegisterRepoter: no room for another reporter (%d reporters)",
+                    kMaxReporters);
         return -1;
     }
     m_reporters[m_reporterCount] = reporter;
@@ -106,8 +110,8 @@ int ReportMngr::RegisterRepoter(Reporter *reporter, int tag)
 int ReportMngr::Report(int package, int level, const char *file, int line, const char *format, ...)
 {
     if (!HasThreshold(package)) {
-        std::fprintf(stderr, "ReportMngr::Report: package %d has no threshold (from %s at %d)\n",
-                     package, file ? file : "", line);
+        SgDiagError(kDiagPackage, "ReportMngr::Report: package %d has no threshold (from %s at %d)",
+                    package, file ? file : "", line);
         return -1;
     }
     // The arguments are only formatted when someone will read the message.

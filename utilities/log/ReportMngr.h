@@ -21,8 +21,8 @@ public:
         LEVEL_OFF = 8,
     };
 
-    // Capacities that callers rely on; going past one is refused with -1 and a
-    // diagnostic on standard error.
+    // Capacities that callers rely on; going past one is refused with -1 and an
+    // error of the "ReportMngr" package (platform/SgDiagnostics.h).
     static constexpr int kMaxPackages = 150;
     static constexpr int kMaxThresholds = 100;
     static constexpr int kMaxReporters = 10;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/engines/lisp/LispState.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 
@@ -229,7 +230,8 @@ value_t LispCollector::Run(bool report)
         LispPrintf("\nGC OK.");
         return LispT();
     }
-    LispPrintf("\nGC FAIL.");
+    SgDiagError("Lisp", "GC FAIL. %d cons marked and %d free do not add up to the %d in use", total, s.m_freeCount,
+                s.m_fill);
     return value_t::Nil();
 }
 

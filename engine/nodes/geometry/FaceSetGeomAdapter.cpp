@@ -1,10 +1,10 @@
 #include "engine/nodes/geometry/FaceSetGeomAdapter.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 void *FaceSetGeomAdapter::AddVertex(const Vec3f &point)
@@ -21,7 +21,7 @@ void *FaceSetGeomAdapter::AddFace(int count, void **vertices)
 {
     const int n = count < 0 ? -count : count;
     if (n == 0 || !vertices) {
-        std::fprintf(stderr, "FaceSetGeomAdapter: a face without vertices is not stored\n");
+        SgDiagWarning("Geometry", "FaceSetGeomAdapter: a face without vertices is not stored");
         return nullptr;
     }
     const int vertexCount = m_pFaceSet->GetVertexCount();
@@ -29,8 +29,8 @@ void *FaceSetGeomAdapter::AddFace(int count, void **vertices)
     for (int i = 0; i < n; ++i) {
         indexes[i] = ToIndex(vertices[i]);
         if (indexes[i] < 0 || indexes[i] >= vertexCount) {
-            std::fprintf(stderr, "FaceSetGeomAdapter: vertex %d is outside 0..%d; the face is not stored\n",
-                         indexes[i], vertexCount - 1);
+            SgDiagWarning("Geometry", "FaceSetGeomAdapter: vertex %d is outside 0..%d; the face is not stored",
+                          indexes[i], vertexCount - 1);
             return nullptr;
         }
     }

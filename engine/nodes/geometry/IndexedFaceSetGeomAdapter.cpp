@@ -1,10 +1,10 @@
 #include "engine/nodes/geometry/IndexedFaceSetGeomAdapter.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 IndexedFaceSetGeomAdapter::IndexedFaceSetGeomAdapter(SgIndexedFaceSet &faceSet) : m_pFaceSet(&faceSet)
@@ -24,7 +24,7 @@ void *IndexedFaceSetGeomAdapter::AddVertex(const Vec3f &point)
 void *IndexedFaceSetGeomAdapter::AddVertex(const Vec3 &point)
 {
     if (!m_coordinates) {
-        std::fprintf(stderr, "IndexedFaceSetGeomAdapter: the face set has no coordinate node to add to\n");
+        SgDiagWarning("Geometry", "IndexedFaceSetGeomAdapter: the face set has no coordinate node to add to");
         return nullptr;
     }
     return ToHandle(m_coordinates->m_point.AddVal(point));
@@ -34,7 +34,7 @@ void *IndexedFaceSetGeomAdapter::AddFace(int count, void **vertices)
 {
     const int n = count < 0 ? -count : count;
     if (n == 0 || !vertices) {
-        std::fprintf(stderr, "IndexedFaceSetGeomAdapter: a face without vertices is not stored\n");
+        SgDiagWarning("Geometry", "IndexedFaceSetGeomAdapter: a face without vertices is not stored");
         return nullptr;
     }
     const int pointCount = static_cast<int>(VertexCount());
@@ -42,9 +42,9 @@ void *IndexedFaceSetGeomAdapter::AddFace(int count, void **vertices)
     for (int i = 0; i < n; ++i) {
         const int index = ToIndex(vertices[count < 0 ? n - 1 - i : i]);
         if (index < 0 || index >= pointCount) {
-            std::fprintf(stderr,
-                         "IndexedFaceSetGeomAdapter: vertex %d is outside 0..%d; the face is not stored\n",
-                         index, pointCount - 1);
+            SgDiagWarning("Geometry",
+                          "IndexedFaceSetGeomAdapter: vertex %d is outside 0..%d; the face is not stored",
+                          index, pointCount - 1);
             return nullptr;
         }
         run[i] = index;

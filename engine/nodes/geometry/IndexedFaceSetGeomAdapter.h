@@ -18,7 +18,7 @@ public:
 
     void *AddVertex(const Vec3f &point) override;
     void *AddVertex(const Vec3 &point) override;
-    // Refused (null, with a line on standard error) when a handle names no
+    // Refused (null, with one "Geometry" diagnostic) when a handle names no
     // point of the coordinate node or the face has no vertices.
     void *AddFace(int count, void **vertices) override;
     unsigned VertexCount() override;

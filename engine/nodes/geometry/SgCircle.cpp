@@ -1,7 +1,8 @@
 #include "engine/nodes/geometry/SgCircle.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "platform/SgDiagnostics.h"
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
@@ -30,8 +31,8 @@ void SgCircle::SampleArc()
 {
     const int segments = m_segments.Get(true);
     if (segments < 1)
-        std::fprintf(stderr, "%s: \"segments\" %d is below 1; the curve takes 2\n", GetClassName(),
-                     segments);
+        SgDiagWarning("Geometry", "%s: \"segments\" %d is below 1; the curve takes 2", GetClassName(),
+                      segments);
     const double radius = m_radius.Get(true);
     const double fraction = std::fabs(m_dSweep) / kTwoPi;
     const bool closed = IsClosed();
@@ -43,8 +44,8 @@ void SgCircle::SampleArc()
         intervals = 2.0;
     const double limit = double(kMaxSamplePoints - 1);
     if (intervals > limit) {
-        std::fprintf(stderr, "%s: %.17g intervals are more than a curve holds; it takes %.17g\n",
-                     GetClassName(), intervals, limit);
+        SgDiagWarning("Geometry", "%s: %.17g intervals are more than a curve holds; it takes %.17g",
+                      GetClassName(), intervals, limit);
         intervals = limit;
     }
     const int k = int(intervals);

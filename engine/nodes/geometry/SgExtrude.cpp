@@ -1,7 +1,5 @@
 #include "engine/nodes/geometry/SgExtrude.h"
 
-#include <cstdio>
-
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgSeparator.h"
@@ -10,6 +8,7 @@
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgOffset.h"
 #include "engine/core/SgAttributeManager.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 constexpr double kDegree = 0.017453292519943295;
@@ -39,9 +38,9 @@ int SgExtrude::ClampedCount(const SgNode *node, const char *field, int value, in
 {
     if (value >= minimum)
         return value;
-    std::fprintf(stderr, "%s%s%s: \"%s\" %d is below %d; %d is used\n", node ? node->GetClassName() : "shape",
-                 node && !node->GetName().empty() ? " " : "", node ? node->GetName().c_str() : "", field, value,
-                 minimum, minimum);
+    SgDiagWarning("Geometry", "%s%s%s: \"%s\" %d is below %d; %d is used", node ? node->GetClassName() : "shape",
+                  node && !node->GetName().empty() ? " " : "", node ? node->GetName().c_str() : "", field, value,
+                  minimum, minimum);
     return minimum;
 }
 
@@ -80,8 +79,8 @@ void SgExtrude::SetPolyline(SgGenPolyLine *curve, int slot, bool add)
 void SgExtrude::SetSlotNode(SgNode *node, int slot, bool add)
 {
     if (slot < 0 || slot >= kSlotCount) {
-        std::fprintf(stderr, "%s: there is no curve slot %d (0..%d); the curve is not kept\n", GetClassName(), slot,
-                     kSlotCount - 1);
+        SgDiagWarning("Geometry", "%s: there is no curve slot %d (0..%d); the curve is not kept", GetClassName(), slot,
+                      kSlotCount - 1);
         return;
     }
     // Held until the slot is rewritten: the separator may hold its only

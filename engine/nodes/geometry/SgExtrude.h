@@ -41,8 +41,8 @@ class SgExtrude : public SgGeometricShape {
                         GenericPolyline *scale, GenericPolyline *scale2, double twist, double creaseAngle,
                         int segments, GenericPolyline *endProfile, int *unused, int pathMode);
 
-    // A count below `minimum` is taken as `minimum`, with a line on
-    // standard error naming the node and field.
+    // A count below `minimum` is taken as `minimum`, with a "Geometry"
+    // diagnostic naming the node and field.
     static int ClampedCount(const SgNode *node, const char *field, int value, int minimum);
 
     SgExtrude();

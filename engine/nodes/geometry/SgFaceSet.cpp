@@ -1,10 +1,10 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "engine/core/GeomUtil.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgFaceSet, SgShape, SgFieldMngr, "SgFaceSet")
@@ -17,7 +17,7 @@ constexpr double kPlanarityLimit = 1.0000000000000002e-10;
 
 void Refuse(const char *what)
 {
-    std::fprintf(stderr, "SgFaceSet: %s; the face is not stored\n", what);
+    SgDiagWarning("Geometry", "SgFaceSet: %s; the face is not stored", what);
 }
 
 } // namespace
@@ -313,10 +313,10 @@ void SgFaceSet::EvaluateFaceNormals(bool vertexNormals)
     int firstBad = -1;
     const int invalid = ScanFaces(spans, firstBad);
     if (invalid > 0 && !m_bReported) {
-        std::fprintf(stderr,
-                     "SgFaceSet: %d of %d faces lie outside the face arrays or refer to vertices "
-                     "outside 0..%d (first: face %d); they are left out\n",
-                     invalid, faceCount, vertexCount - 1, firstBad);
+        SgDiagWarning("Geometry",
+                      "SgFaceSet: %d of %d faces lie outside the face arrays or refer to vertices "
+                      "outside 0..%d (first: face %d); they are left out",
+                      invalid, faceCount, vertexCount - 1, firstBad);
         m_bReported = true;
     }
 
@@ -459,10 +459,10 @@ int SgFaceSet::Validate(bool report)
         if (fixedEntries > 0) {
             m_vertexDuplication.SetVals(static_cast<int>(dup.size()), dup.data());
             if (report)
-                std::fprintf(stderr,
-                         "SgFaceSet: the duplicate table did not give one vertex of 0..%d for each vertex; "
-                         "%d entries reset\n",
-                         vertexCount - 1, fixedEntries);
+                SgDiagWarning("Geometry",
+                              "SgFaceSet: the duplicate table did not give one vertex of 0..%d for each vertex; "
+                              "%d entries reset",
+                              vertexCount - 1, fixedEntries);
         }
     }
 
@@ -506,12 +506,12 @@ int SgFaceSet::Validate(bool report)
     if (!report)
         return invalid;
     if (invalid > 0)
-        std::fprintf(stderr,
-                     "SgFaceSet: %d of %d faces lay outside the face arrays or referred to vertices "
-                     "outside 0..%d (first: face %d); dropped\n",
-                     invalid, faceCount, vertexCount - 1, firstBad);
+        SgDiagWarning("Geometry",
+                      "SgFaceSet: %d of %d faces lay outside the face arrays or referred to vertices "
+                      "outside 0..%d (first: face %d); dropped",
+                      invalid, faceCount, vertexCount - 1, firstBad);
     else
-        std::fprintf(stderr, "SgFaceSet: the face arrays did not agree in length; trimmed to %d faces\n",
-                     faceCount);
+        SgDiagWarning("Geometry", "SgFaceSet: the face arrays did not agree in length; trimmed to %d faces",
+                      faceCount);
     return invalid;
 }

@@ -41,7 +41,7 @@ class SgFaceSet : public SgShape {
     // --- Appending faces ---------------------------------------------------
     // Each append goes through the fields' edit brackets. Faces that could
     // not be stored as given (a loop or face count beyond kMaxShortValue, no
-    // loops, a negative size) are refused with a line on standard error:
+    // loops, a negative size) are refused with a "Geometry" diagnostic:
     // the functions that say how many faces they appended give 0 then.
 
     void InsertFace3(int a, int b, int c, int surf);
@@ -75,7 +75,7 @@ class SgFaceSet : public SgShape {
     // sums. An empty face set keeps what it had. A face whose loops, sizes or
     // indexes lie outside the arrays, or that refers to a vertex that does
     // not exist, gets the normal (0, 0, 1) and adds to no sum; the first
-    // evaluation after a change says so on standard error (Validate drops
+    // evaluation after a change says so in a diagnostic (Validate drops
     // such faces for good). Throws SgInvalidArgument when faces exist but
     // "indexes", "sizes" or "surfID" is empty.
     void EvaluateFaceNormals(bool vertexNormals);
@@ -118,9 +118,9 @@ class SgFaceSet : public SgShape {
     // Drops the faces that EvaluateFaceNormals leaves out (faces outside
     // the arrays, referring to missing vertices or with a loop of fewer
     // than three corners) and resets duplicate entries that name no vertex,
-    // with one line on standard error unless `report` is false (a reader
-    // that tells its user itself). For meshes from files and other
-    // untrusted sources. Returns the number of faces dropped.
+    // each with one diagnostic unless `report` is false (a reader that tells
+    // its user itself). For meshes from files and other untrusted sources.
+    // Returns the number of faces dropped.
     int Validate(bool report = true);
 
     SgVFVec3 m_vertices;

@@ -1,10 +1,10 @@
 #include "engine/nodes/geometry/SgGeoSphere.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgGeoSphere, SgGeometricShape, SgFieldMngr, "SgGeoSphere")
 
@@ -53,8 +53,8 @@ void SgGeoSphere::BuildMesh(SgFaceSet *faceSet)
         return;
     int n = SgExtrude::ClampedCount(this, "segments", m_segments.Get(), 1);
     if (n > kMaxSegments) {
-        std::fprintf(stderr, "%s: \"segments\" %d is above %d; %d is used\n", GetClassName(), n, kMaxSegments,
-                     kMaxSegments);
+        SgDiagWarning("Geometry", "%s: \"segments\" %d is above %d; %d is used", GetClassName(), n, kMaxSegments,
+                      kMaxSegments);
         n = kMaxSegments;
     }
     const double radius = m_radius.Get() > kMinRadius ? m_radius.Get() : kMinRadius;

@@ -1,6 +1,5 @@
 #include "engine/nodes/geometry/SgGeometricShape.h"
 
-#include <cstdio>
 #include <exception>
 
 #include "engine/core/CacheEntry.h"
@@ -11,6 +10,7 @@
 #include "engine/core/SgState.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgDocumentLink.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgGeometricShape, SgShape, SgFieldMngr, "SgGeometricShape")
 
@@ -73,7 +73,7 @@ void SgGeometricShape::SetResultCache(SgShape *result, SgAction *action)
 {
     SgCache **slot = ResultSlot();
     if (!slot) {
-        std::fprintf(stderr, "%s: no result cache slot; the result is not kept\n", GetClassName());
+        SgDiagError("Geometry", "%s: no result cache slot; the result is not kept", GetClassName());
         // The caller handed the result over: taking and dropping a reference
         // frees it unless someone else holds one.
         SgRef<SgShape> dropped(result);
@@ -186,8 +186,8 @@ void SgGeometricShape::RunBuild(SgAction *action, MakeResultFn make, const Build
             build(result.get(), action);
         } catch (const std::exception &error) {
             // Whatever was built so far is not a shape anyone should see.
-            std::fprintf(stderr, "%s%s%s: %s; the shape is left empty\n", GetClassName(),
-                         GetName().empty() ? "" : " ", GetName().c_str(), error.what());
+            SgDiagError("Geometry", "%s%s%s: %s; the shape is left empty", GetClassName(),
+                        GetName().empty() ? "" : " ", GetName().c_str(), error.what());
             result = make();
         }
         // A build that failed half way may have left frames of its own.

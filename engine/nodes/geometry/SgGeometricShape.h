@@ -105,8 +105,8 @@ protected:
     ~SgGeometricShape() override;
     // The whole of a procedural DoAction: reuse the result or build a new
     // Result inside a pushed state, then TraverseShapeResult. A build that
-    // throws leaves an empty Result and one line on standard error; the
-    // action goes on.
+    // throws leaves an empty Result and one "Geometry" error diagnostic
+    // (platform/SgDiagnostics.h); the action goes on.
     template <class Result, class Build>
     void DoBuildAction(SgAction *action, Build &&build)
     {

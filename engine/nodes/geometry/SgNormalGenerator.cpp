@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <string>
 
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 namespace {
@@ -95,10 +95,10 @@ void SgNormalGenerator::GenerateFaceNormals()
     m_faces.shrink_to_fit();
     BuildAdjacency();
     if (m_nDropped > 0)
-        std::fprintf(stderr,
-                     "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
-                     "they are left out\n",
-                     m_nDropped, m_nCoordinates - 1, firstDropped);
+        SgDiagWarning("Geometry",
+                      "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
+                      "they are left out",
+                      m_nDropped, m_nCoordinates - 1, firstDropped);
 }
 
 void SgNormalGenerator::BuildAdjacency()

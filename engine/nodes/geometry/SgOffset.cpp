@@ -3,13 +3,13 @@
 #include <polyclipping/clipper.hpp>
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgOffset, SgGeometricShape, SgFieldMngr, "SgOffset")
@@ -138,7 +138,7 @@ void SgOffset::DoOffset(SgPolyLine *out, SgAction *)
 
     int corner = m_cornerType.Get(true);
     if (corner < kSquare || corner > kMiter) {
-        std::fprintf(stderr, "SgOffset: \"cornerType\" %d is not 0, 1 or 2; mitred corners are used\n", corner);
+        SgDiagWarning("Geometry", "SgOffset: \"cornerType\" %d is not 0, 1 or 2; mitred corners are used", corner);
         corner = kMiter;
     }
     const ClipperLib::JoinType join = corner == kSquare ? ClipperLib::jtSquare

@@ -1,10 +1,10 @@
 #include "engine/nodes/geometry/SgTorusKnot.h"
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgTorusKnot, SgTorus, SgFieldMngr, "SgTorusKnot")
@@ -41,7 +41,7 @@ void SgTorusKnot::DoExtrude(SgFaceSet *faceSet, SgAction *action)
         const double q = m_Q.Get();
         int type = m_type.Get();
         if (type < 0 || type > 2) {
-            std::fprintf(stderr, "%s: knot \"type\" %d is not 0, 1 or 2; 0 is used\n", GetClassName(), type);
+            SgDiagWarning("Geometry", "%s: knot \"type\" %d is not 0, 1 or 2; 0 is used", GetClassName(), type);
             type = 0;
         }
         std::vector<Vec3> points;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "engine/core/GeomUtil.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "utilities/math/Rotation.h"
 
@@ -120,7 +120,8 @@ struct RayHit {
             any = true;
             return hit;
         }
-        std::fputs("ERROR", stdout);
+        SgDiagWarning("Geometry", "SweepGeometry: an edge of the section does not meet the ray from its centre; "
+                                  "the last hit is used");
         return any ? last : e0;
     }
 };

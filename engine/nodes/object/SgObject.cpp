@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "engine/core/Image2.h"
 #include "engine/core/SgRef.h"
@@ -17,6 +16,7 @@
 #include "engine/nodes/properties/SgTexture2Transform.h"
 #include "engine/nodes/properties/SgTextureEnable.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "utilities/StringUtil.h"
 
@@ -288,7 +288,7 @@ SgNode *SgObject::CreatePropertyNode(int classId)
     if (SgFieldMngr::Family().IsDerivedFrom(classId, SgNode::ClassID()))
         node = SgNode::Create(classId);
     if (!node) {
-        std::fprintf(stderr, "CreatePropertyNode: class id %d makes no node\n", classId);
+        SgDiagError("Object", "CreatePropertyNode: class id %d makes no node", classId);
         return nullptr;
     }
     if (!AddPropertyNode(node.get(), false))
@@ -299,7 +299,7 @@ SgNode *SgObject::CreatePropertyNode(int classId)
 bool SgObject::AddPropertyNode(SgNode *node, bool replace)
 {
     if (!node) {
-        std::fprintf(stderr, "AddPropertyNode: no node given\n");
+        SgDiagError("Object", "AddPropertyNode: no node given");
         return false;
     }
     // The caller may hold no reference of its own.
@@ -319,7 +319,7 @@ bool SgObject::AddPropertyNode(SgNode *node, bool replace)
 bool SgObject::AddPropertyNodeAfter(SgNode *node, SgNode *anchor, bool replace)
 {
     if (!node) {
-        std::fprintf(stderr, "AddPropertyNodeAfter: no node given\n");
+        SgDiagError("Object", "AddPropertyNodeAfter: no node given");
         return false;
     }
     // Replacing the node by itself moves it: it must survive its deletion.
@@ -369,7 +369,7 @@ bool SgObject::SetTransformField(const char *name, const void *value, const char
 {
     SgField *field = TransformField(name);
     if (!field) {
-        std::fprintf(stderr, "%s: the object has no transform\n", operation);
+        SgDiagError("Object", "%s: the object has no transform", operation);
         return false;
     }
     field->SetValuePtr(value, -1, true, false);
@@ -453,7 +453,7 @@ SgTexture2D *SgObject::AddTexture2D(const char *name, bool whiteMaterial)
             image = Image2();
             image.SetImagePath(name);
             if (s_pfnTextureLoader)
-                std::fprintf(stderr, "AddTexture2D: the image \"%s\" could not be loaded\n", name);
+                SgDiagWarning("Object", "AddTexture2D: the image \"%s\" could not be loaded", name);
         }
         texture->m_filename = image;
     }
@@ -521,7 +521,7 @@ SgLight *SgObject::AddLight(SgLight *light, int lightClassId)
         if (SgFieldMngr::Family().IsDerivedFrom(lightClassId, SgLight::ClassID()))
             made = SgNode::Create(lightClassId);
         if (!made) {
-            std::fprintf(stderr, "AddLight: class id %d makes no light\n", lightClassId);
+            SgDiagError("Object", "AddLight: class id %d makes no light", lightClassId);
             return nullptr;
         }
         keep = made;

@@ -1,9 +1,8 @@
 #include "engine/nodes/properties/SgTextureUnit.h"
 
-#include <cstdio>
-
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgTextureUnit, SgNode, SgFieldMngr, "SgTextureUnit")
 
@@ -19,8 +18,8 @@ void SgTextureUnit::DoAction(SgAction *action)
         return;
     const int unit = m_unit.Get();
     if (!IsValidUnit(unit)) {
-        std::fprintf(stderr, "SgTextureUnit \"%s\": texture unit %d is outside 0..%d; the unit in force stays\n",
-                     GetName().c_str(), unit, kMaxUnits - 1);
+        SgDiagWarning("Texture", "SgTextureUnit \"%s\": texture unit %d is outside 0..%d; the unit in force stays",
+                      GetName().c_str(), unit, kMaxUnits - 1);
         return;
     }
     TextureUnitElement::Set(action->GetState(), this, unit);

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <iostream>
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgTransform, SgNode, SgFieldMngr, "SgTransform")
 
@@ -208,8 +208,8 @@ Vec3 SgTransform::GetPivot()
 bool SgTransform::ChangePivot(const Vec3 &center, const Rotation &orientation)
 {
     if (m_pGeneral) {
-        std::cerr << "SgTransform::ChangePivot: the transform holds a general matrix; "
-                     "its pivot fields are not used\n";
+        SgDiagWarning("Transform", "SgTransform::ChangePivot: the transform holds a general matrix; "
+                                   "its pivot fields are not used");
         return false;
     }
     const Transform3 m = GetMatrix() * Transform3(center);
@@ -248,20 +248,19 @@ bool SgTransform::SetLimit(ACTION action, AXIS axis, double min, double max)
         return true;
     }
     if (action != LIMIT_TRANSLATION) {
-        std::cerr << "SgTransform::SetLimit: unknown action " << static_cast<int>(action)
-                  << "; nothing changed\n";
+        SgDiagError("Transform", "SgTransform::SetLimit: unknown action %d; nothing changed", static_cast<int>(action));
         return false;
     }
     if (axis < AXIS_X || axis > AXIS_Z) {
-        std::cerr << "SgTransform::SetLimit: axis " << static_cast<int>(axis)
-                  << " is not 0, 1 or 2; nothing changed\n";
+        SgDiagError("Transform", "SgTransform::SetLimit: axis %d is not 0, 1 or 2; nothing changed",
+                    static_cast<int>(axis));
         return false;
     }
     if (!m_pLimit) {
         m_pLimit.reset(s_limitFactory ? s_limitFactory(&m_translation)
                                       : new TranslationClamp(&m_translation));
         if (!m_pLimit) {
-            std::cerr << "SgTransform::SetLimit: no limit module could be made\n";
+            SgDiagError("Transform", "SgTransform::SetLimit: no limit module could be made");
             return false;
         }
         static_cast<DxOutBase &>(m_translation).Connect(m_pLimit->GetInput());

@@ -1,13 +1,13 @@
 #include "engine/nodes/properties/TextureBundle.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/nodes/properties/SgTexture2Transform.h"
 #include "engine/nodes/properties/SgTextureFunction.h"
 #include "engine/nodes/properties/SgTextureUnit.h"
+#include "platform/SgDiagnostics.h"
 
 static_assert(TextureBundle::kUnits == SgTextureUnit::kMaxUnits, "one bundle record per texture unit");
 
@@ -33,8 +33,8 @@ int scanTextureUnits(SgGroup *group, TextureBundle *bundle)
             auto *unitNode = static_cast<SgTextureUnit *>(child);
             const int unit = unitNode->m_unit.Get();
             if (!SgTextureUnit::IsValidUnit(unit)) {
-                std::fprintf(stderr, "scanTextureUnits: texture unit %d is outside 0..%d; the node is passed over\n",
-                             unit, TextureBundle::kUnits - 1);
+                SgDiagWarning("Texture", "scanTextureUnits: texture unit %d is outside 0..%d; the node is passed over",
+                              unit, TextureBundle::kUnits - 1);
                 continue;
             }
             bundle->units[unit].unit = unitNode;

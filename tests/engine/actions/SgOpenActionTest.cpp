@@ -24,6 +24,7 @@
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "platform/Notifier.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/TestNodes.h"
 
 namespace {
@@ -177,6 +178,46 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"Empty", "", false, 0, 0},
                       HeaderCase{"BinaryBytes", std::string("\x00\x01\x02\xff\xfe", 5), false, 0, 0}),
     [](const ::testing::TestParamInfo<HeaderCase> &info) { return info.param.name; });
+
+// --- Messages through the diagnostics sink -----------------------------------------
+
+TEST_F(SgOpenActionTest, AReaderMessageIsReportedToTheSinkAsAUserText)
+{
+    std::istringstream in("VRML V1.0 ascii\n");
+    Vrml1InStream stream(in, "scene.kvrx");
+    SgDiagCapture capture;
+    EXPECT_EQ(SgOpenAction::IsValidFile(stream), 0);
+    const std::vector<SgDiagnostic> reported = capture.GetDiagnostics();
+    ASSERT_EQ(reported.size(), 1u) << capture.GetText();
+    EXPECT_EQ(reported[0].package, "Reader");
+    EXPECT_EQ(reported[0].level, SgDiagLevel::Error);
+    EXPECT_TRUE(reported[0].forUser);
+    EXPECT_EQ(reported[0].Line(), "Warning: File: scene.kvrx Not a valid KVRX file!");
+}
+
+TEST_F(SgOpenActionTest, AFileFullOfFaultsReportsTheFirstMessagesAndThenOneLineMore)
+{
+    std::string text = kV1 + "Separator {\n";
+    const int faults = static_cast<int>(Vrml1InStream::kMaxNotified) + 5;
+    for (int i = 0; i < faults; ++i)
+        text += "  Gadget" + std::to_string(i) + " { }\n";
+    text += "}\n";
+    std::istringstream in(text);
+    Vrml1InStream stream(in, "busy.kvrx");
+    SgRef<SgSeparator> root = new SgSeparator;
+    SgDiagCapture capture;
+    SgOpenAction::ReadScene(stream, *root);
+
+    EXPECT_EQ(stream.GetMessages().size(), static_cast<size_t>(faults)) << "the stream keeps every message";
+    const std::vector<SgDiagnostic> reported = capture.GetDiagnostics();
+    ASSERT_EQ(reported.size(), Vrml1InStream::kMaxNotified + 1) << capture.GetText();
+    EXPECT_EQ(reported[0].package, "Reader");
+    EXPECT_EQ(reported[0].level, SgDiagLevel::Warning);
+    EXPECT_EQ(reported[0].caption, "Warning");
+    EXPECT_NE(reported[0].text.find("Unknown node type: Gadget0"), std::string::npos) << reported[0].text;
+    EXPECT_EQ(reported.back().text, "Further messages about busy.kvrx are not shown");
+    EXPECT_EQ(capture.Count("Reader"), capture.Count());
+}
 
 // --- Nodes and sharing ------------------------------------------------------------
 

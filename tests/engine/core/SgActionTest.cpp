@@ -12,6 +12,7 @@
 #include "tests/engine/actions/ActionTestNodes.h"
 #include "engine/core/SgApplyAction.h"
 #include "engine/core/SgState.h"
+#include "platform/SgDiagHandler.h"
 
 // Never registered: its class id stays 0, below every table.
 class ActionTestUnregistered : public SgNode {
@@ -204,9 +205,14 @@ TEST_F(SgActionTest, StateOverflowFailsTheApplyAndTheActionStaysUsable)
     SgRef<SgSeparator> tooDeep = SeparatorChain(SgState::kMaxFrames, unreached);
 
     LoggingAction action;
+    SgDiagCapture capture;
     EXPECT_FALSE(action.Apply(tooDeep));
     EXPECT_TRUE(action.HasFailed());
     EXPECT_EQ(action.GetError(), "SgState::Push - Not enought stack storage");
+    ASSERT_EQ(capture.Count(), 1) << capture.GetText();
+    EXPECT_EQ(capture.GetDiagnostics()[0].package, "LoggingAction") << "the action's class names the package";
+    EXPECT_EQ(capture.GetDiagnostics()[0].level, SgDiagLevel::Error);
+    EXPECT_EQ(capture.GetDiagnostics()[0].text, action.GetError());
     EXPECT_EQ(unreached->m_visits, 0);
     EXPECT_EQ(action.GetState()->GetDepth(), 0) << "the failed Apply left the state pushed";
     EXPECT_EQ(action.GetCurrentPath().GetCount(), 0) << "the failed Apply left nodes on the current path";
@@ -233,8 +239,12 @@ TEST_F(SgActionTest, FailureInsideNestedSeparatorsUnwindsStateAndPath)
     SgGroup *bottom = static_cast<SgGroup *>(probe->GetFirstFather());
     bottom->AddChildBefore(new ThrowingNode, probe);
     SgAction action;
+    SgDiagCapture capture;
     EXPECT_FALSE(action.Apply(chain));
     EXPECT_EQ(action.GetError(), "bad index");
+    ASSERT_EQ(capture.Count(), 1) << capture.GetText();
+    EXPECT_EQ(capture.GetDiagnostics()[0].package, "Action") << "\"Sg\" is dropped from the class name";
+    EXPECT_EQ(capture.GetText(), "bad index\n") << "the line that went to standard error before";
     EXPECT_EQ(action.GetState()->GetDepth(), 0);
     EXPECT_EQ(action.GetCurrentPath().GetCount(), 0);
 }

@@ -16,6 +16,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgShape.h"
 #include "engine/core/SgModifier.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/TestNodes.h"
 
 namespace {
@@ -319,12 +320,12 @@ TEST_F(ModifierStackTest, SeventeenthModifierIsRefusedWithADiagnostic)
     SgModifierStack stack = MakeStack(16);
     SgRef<StackTestModifier> extra = new StackTestModifier;
     extra->SetName("extra");
-    ::testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     const bool pushed = stack.Push(extra.get(), Transform3(Vec3(1, 2, 3)));
-    const std::string diagnostic = ::testing::internal::GetCapturedStderr();
     EXPECT_FALSE(pushed);
     EXPECT_EQ(stack.size(), 16);
-    EXPECT_NE(diagnostic.find("extra"), std::string::npos) << "diagnostic: " << diagnostic;
+    ASSERT_EQ(capture.Count("Modifiers"), 1) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("extra")) << "diagnostic: " << capture.GetText();
     EXPECT_EQ(stack.getModifier(15), Mod(15));
 }
 

@@ -14,6 +14,7 @@
 #include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgLayers.h"
 #include "engine/viewer/BmpUtils.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/render/RenderFrameFixture.h"
 
@@ -134,6 +135,25 @@ TEST_F(RenderActionTest, ABrokenShapeIsSkippedAndTheFrameGoesOn)
     m_scene->AddChild(ColouredCube(Color(1, 0, 0)));
     EXPECT_TRUE(Render()) << "the frame is not ended by the broken shapes";
     EXPECT_TRUE(Near(Centre(), kRed)) << "the cube after them is drawn";
+}
+
+TEST_F(RenderActionTest, ABrokenShapeReportsOneLineWhateverTheFramesDrawn)
+{
+    SgFaceSet *noSizes = Square(0.5);
+    noSizes->SetName("broken");
+    noSizes->m_sizes.SetVals(0, nullptr);
+    m_scene->AddChild(noSizes);
+    m_scene->AddChild(ColouredCube(Color(1, 0, 0)));
+
+    SgDiagCapture capture;
+    ASSERT_TRUE(Render());
+    ASSERT_TRUE(Render());
+    const std::vector<SgDiagnostic> reported = capture.GetDiagnostics();
+    ASSERT_EQ(reported.size(), 1u) << capture.GetText();
+    EXPECT_EQ(reported[0].package, "GLRenderAction");
+    EXPECT_EQ(reported[0].level, SgDiagLevel::Warning);
+    EXPECT_EQ(reported[0].text, "SgFaceSet broken not drawn: its faces have no sizes, indexes or surface ids");
+    EXPECT_TRUE(Near(Centre(), kRed)) << "the cube after it is drawn";
 }
 
 TEST_F(RenderActionTest, AnUpdateRegionLimitsTheFrameToItsRectangle)

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/SgDiagHandler.h"
 #include "utilities/log/LogFile.h"
 #include "utilities/log/ReportMngr.h"
 
@@ -87,11 +88,11 @@ TEST_F(LogFileTest, OpeningEmptiesAnOldLogAndDestructionClosesIt)
 TEST_F(LogFileTest, AFileThatCannotBeOpenedIsReportedAndIgnored)
 {
     std::string bad = (m_folder / "missing-folder" / "report.log").string();
-    testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     LogFile log(bad.c_str());
-    std::string diagnostic = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(log.IsOpen());
-    EXPECT_NE(diagnostic.find(bad), std::string::npos) << "diagnostic: " << diagnostic;
+    ASSERT_EQ(capture.Count("LogFile"), 1) << capture.GetText();
+    EXPECT_TRUE(capture.Contains(bad)) << "diagnostic: " << capture.GetText();
     log.send(6, "M", "F", 12);
     EXPECT_FALSE(fs::exists(bad));
 }

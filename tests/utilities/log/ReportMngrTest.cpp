@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/SgDiagHandler.h"
 #include "utilities/log/ReportMngr.h"
 #include "utilities/log/Reporter.h"
 
@@ -115,10 +116,9 @@ TEST_F(ReportMngrTest, PackagesBeyondTheCapacityAreRefused)
     for (int i = 0; i < ReportMngr::kMaxPackages; ++i)
         ASSERT_EQ(m_manager.AddPackage(names[static_cast<size_t>(i)].c_str()), i);
 
-    testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     EXPECT_EQ(m_manager.AddPackage("OneTooMany"), -1);
-    std::string diagnostic = testing::internal::GetCapturedStderr();
-    EXPECT_NE(diagnostic.find("OneTooMany"), std::string::npos) << "diagnostic: " << diagnostic;
+    EXPECT_TRUE(capture.Contains("OneTooMany")) << "diagnostic: " << capture.GetText();
     EXPECT_EQ(m_manager.GetPackageCount(), ReportMngr::kMaxPackages);
     EXPECT_EQ(m_manager.AddPackage("package7"), 7) << "a known name is still found when full";
 }
@@ -131,10 +131,10 @@ TEST_F(ReportMngrTest, IndicesWithoutAThresholdAreRefused)
 
     const int refused[] = {-1, ReportMngr::kMaxThresholds, 999};
     for (int package : refused) {
-        testing::internal::CaptureStderr();
+        SgDiagCapture capture;
         EXPECT_EQ(m_manager.EnableReport(package, 0), -1) << "EnableReport on package " << package;
         EXPECT_EQ(m_manager.Report(package, 8, "f", 1, "x"), -1) << "Report on package " << package;
-        EXPECT_FALSE(testing::internal::GetCapturedStderr().empty()) << "no diagnostic for package " << package;
+        EXPECT_EQ(capture.Count("ReportMngr"), 2) << "a diagnostic for each refusal of package " << package;
     }
     EXPECT_TRUE(m_reporter.m_sent.empty());
     EXPECT_EQ(m_manager.EnableReport(ReportMngr::kMaxThresholds - 1, 2), 2) << "the last index with a threshold";
@@ -145,10 +145,12 @@ TEST_F(ReportMngrTest, ReportersBeyondTheCapacityAreRefused)
     RecordingReporter reporters[ReportMngr::kMaxReporters + 1];
     for (int i = 0; i < ReportMngr::kMaxReporters; ++i)
         ASSERT_EQ(m_manager.RegisterRepoter(&reporters[i], i), i);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(m_manager.RegisterRepoter(&reporters[ReportMngr::kMaxReporters], 0), -1);
-    EXPECT_EQ(m_manager.RegisterRepoter(nullptr, 0), -1);
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+    {
+        SgDiagCapture capture;
+        EXPECT_EQ(m_manager.RegisterRepoter(&reporters[ReportMngr::kMaxReporters], 0), -1);
+        EXPECT_EQ(m_manager.RegisterRepoter(nullptr, 0), -1);
+        EXPECT_EQ(capture.Count("ReportMngr"), 2);
+    }
     EXPECT_EQ(m_manager.GetReporterCount(), ReportMngr::kMaxReporters);
 
     int package = m_manager.AddPackage("Smooth");

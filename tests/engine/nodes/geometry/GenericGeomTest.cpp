@@ -13,6 +13,7 @@
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 
@@ -68,9 +69,11 @@ TEST_F(GenericGeomTest, FaceSetAdapterRefusesWhatIsNotThere)
     FaceSetGeomAdapter sink(*mesh);
     std::vector<void *> corners = AddTriangle(sink);
     corners[1] = GenericGeom::ToHandle(3);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(sink.AddFace(3, corners.data()), nullptr);
-    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    {
+        SgDiagCapture capture;
+        EXPECT_EQ(sink.AddFace(3, corners.data()), nullptr);
+        EXPECT_EQ(capture.Count("Geometry"), 1);
+    }
     EXPECT_EQ(mesh->GetFaceCount(), 0) << "a face naming a missing vertex was stored";
 
     EXPECT_THROW(sink.VertexDupIndex(0), SgInvalidArgument) << "no duplicate table to read";
@@ -103,9 +106,11 @@ TEST_F(GenericGeomTest, IndexedFaceSetAdapterWritesIntoAFreshCoordinateNode)
     EXPECT_NE(sink.AddFace(3, corners.data()), nullptr);
     EXPECT_NE(sink.AddFace(-3, corners.data()), nullptr);
     corners[0] = GenericGeom::ToHandle(-4);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(sink.AddFace(3, corners.data()), nullptr);
-    testing::internal::GetCapturedStderr();
+    {
+        SgDiagCapture capture;
+        EXPECT_EQ(sink.AddFace(3, corners.data()), nullptr);
+        EXPECT_EQ(capture.Count("Geometry"), 1);
+    }
     EXPECT_EQ(mesh->m_coordIndex.GetValues(), std::vector<int>({0, 1, 2, -1, 2, 1, 0, -1}));
     EXPECT_EQ(sink.GetCoordinates()->m_point.GetCount(), 3);
     EXPECT_EQ(mesh->GetCoordinates(nullptr)->GetValue(1), Vec3(1, 0, 0));

@@ -9,6 +9,7 @@
 
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 
@@ -161,9 +162,9 @@ TEST_F(FaceSetTest, FacesTheArraysCannotHoldAreRefused)
         {"no sizes", one, 1, nullptr},
     };
     for (const Case &c : cases) {
-        testing::internal::CaptureStderr();
+        SgDiagCapture capture;
         EXPECT_FALSE(m_mesh->InsertFace(c.indexes, c.loops, c.sizes, 1)) << c.name;
-        EXPECT_NE(testing::internal::GetCapturedStderr(), "") << c.name << " was refused silently";
+        EXPECT_EQ(capture.Count("Geometry"), 1) << c.name << " was not refused with one diagnostic";
         EXPECT_EQ(m_mesh->GetFaceCount(), 0) << c.name;
         EXPECT_EQ(m_mesh->m_sizes.GetCount(), 0) << c.name;
         EXPECT_EQ(m_mesh->m_indexes.GetCount(), 0) << c.name;
@@ -291,25 +292,25 @@ protected:
 
 TEST_F(UntrustedFaceSetTest, EvaluationLeavesOutFacesThatReferToMissingVertices)
 {
-    testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     m_mesh->EvaluateFaceNormals(true);
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("2 of 4 faces"), std::string::npos) << log;
+    ASSERT_EQ(capture.Count(), 1) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("2 of 4 faces")) << capture.GetText();
     EXPECT_EQ(m_mesh->GetFaceNormal(1), Vec3(0, 0, 1));
     EXPECT_EQ(m_mesh->GetFaceNormal(3), Vec3(0, 0, 1));
     EXPECT_EQ(m_mesh->GetVertexNormal(2, 1), Vec3f(0, 0, -2)) << "only faces 0 and 2 reach vertex 2";
     EXPECT_EQ(m_mesh->UpdateDupTable()[4], 4) << "a representative outside the vertices was kept";
 
-    testing::internal::CaptureStderr();
+    capture.Clear();
     m_mesh->EvaluateFaceNormals(true);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the same faults were reported twice";
+    EXPECT_EQ(capture.GetText(), "") << "the same faults were reported twice";
 }
 
 TEST_F(UntrustedFaceSetTest, ValidateDropsTheBadFacesForGood)
 {
-    testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     EXPECT_EQ(m_mesh->Validate(), 2);
-    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_GE(capture.Count("Geometry"), 1);
     const MeshView view = View(*m_mesh);
     EXPECT_EQ(Text(view.faces), "{(0 1 2)}{(1 2 3)}");
     EXPECT_EQ(m_mesh->m_vertexDuplication.GetValue(4), 4);

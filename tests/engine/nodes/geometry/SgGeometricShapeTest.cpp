@@ -19,6 +19,7 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgModifier.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/TestNodes.h"
 
 namespace {
@@ -321,13 +322,14 @@ TEST_F(GeometricShapeTest, PathRestrictedActionReusesButStillBuildsTheFirstTime)
 TEST_F(GeometricShapeTest, FailedBuildLeavesAnEmptyResultAndALogLine)
 {
     m_shape->m_failHalfWay = true;
-    testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     MeshRecordingAction action;
     const bool ok = action.Apply(m_root.get());
-    const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(ok) << "the failure escaped the shape: " << action.GetError();
     EXPECT_EQ(action.GetState()->GetDepth(), 0) << "the build's state push was not undone";
-    EXPECT_NE(log.find("ProbeShape"), std::string::npos) << "no line names the failed shape: " << log;
+    ASSERT_EQ(capture.Count(), 1) << "one line for the failed build: " << capture.GetText();
+    EXPECT_EQ(capture.GetDiagnostics()[0].level, SgDiagLevel::Error);
+    EXPECT_TRUE(capture.Contains("ProbeShape")) << "no line names the failed shape: " << capture.GetText();
 
     auto *result = dynamic_cast<SgFaceSet *>(m_shape->GetResultCache());
     ASSERT_NE(result, nullptr);
@@ -336,9 +338,9 @@ TEST_F(GeometricShapeTest, FailedBuildLeavesAnEmptyResultAndALogLine)
     EXPECT_EQ(CountedMesh::s_live, 1) << "the half-built mesh was not freed";
 
     // Kept until something changes, so the failure is not repeated on every pass.
-    testing::internal::CaptureStderr();
+    capture.Clear();
     Traverse();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(capture.GetText(), "");
     m_shape->m_failHalfWay = false;
     m_shape->m_size = 2.0;
     Traverse();

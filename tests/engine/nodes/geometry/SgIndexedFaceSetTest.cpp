@@ -18,6 +18,7 @@
 #include "engine/nodes/geometry/SgNormalGenerator.h"
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 
@@ -247,10 +248,10 @@ TEST_F(NormalGeneratorTest, InputIsTakenOnceOnly)
 
 TEST_F(NormalGeneratorTest, FacesNamingMissingCoordinatesAreLeftOut)
 {
-    testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     SgNormalGenerator &g = Generate({0, 1, 2, -1, 0, 7, 1, -1, 3, 1, 0, -1}, 180.0);
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("outside 0..3"), std::string::npos) << log;
+    ASSERT_EQ(capture.Count("Geometry"), 1) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("outside 0..3")) << capture.GetText();
     ASSERT_EQ(g.GetFaceCount(), 2);
     EXPECT_EQ(g.GetDroppedFaceCount(), 1);
     EXPECT_EQ(g.GetFace(1).firstIndex, 8);

@@ -9,6 +9,7 @@
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgOffset.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/StateTestSupport.h"
 
 namespace {
@@ -115,9 +116,9 @@ TEST_F(SgOffsetTest, OutlinesAndBandsHaveTheExpectedArea)
     for (const Case &c : cases) {
         SgRef<SgPolyLine> source = Curve(c.source, c.closed);
         SgRef<SgOffset> offset = Offset(source.get(), c.distance, c.corner, c.dualSide);
-        testing::internal::CaptureStderr();
+        SgDiagCapture capture;
         SgPolyLine *result = Build(*offset);
-        const std::string log = testing::internal::GetCapturedStderr();
+        const std::string log = capture.GetText();
         ASSERT_NE(result, nullptr) << c.what;
         EXPECT_EQ(result->NumLoops(), c.loops) << c.what;
         EXPECT_NEAR(Area(*result), c.area, c.tolerance) << c.what;
@@ -173,9 +174,9 @@ TEST_F(SgOffsetTest, FailuresLeaveAnEmptyResultAndALogLine)
         SgRef<SgPolyLine> source = Curve(c.source, true);
         source->m_samples.Set(c.samples);
         SgRef<SgOffset> offset = Offset(c.withSource ? source.get() : nullptr, 0.1f, 2, 0);
-        testing::internal::CaptureStderr();
+        SgDiagCapture capture;
         SgPolyLine *result = Build(*offset);
-        const std::string log = testing::internal::GetCapturedStderr();
+        const std::string log = capture.GetText();
         ASSERT_NE(result, nullptr) << c.what << ": an empty result is still a result";
         EXPECT_EQ(result->GetSize(), 0) << c.what;
         EXPECT_EQ(log.find("SgOffset") != std::string::npos, c.logged) << c.what << ": " << log;

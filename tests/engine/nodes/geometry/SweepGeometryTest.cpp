@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/nodes/geometry/SweepGeometry.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 
 namespace {
@@ -226,9 +227,8 @@ TEST(SweepGeometry, MatchSectionsOfDegenerateSections)
     std::vector<Vec3> outB;
     EXPECT_EQ(MatchSections(0, 1, one, other, outA, outB), 0);
     EXPECT_EQ(MatchSections(1, 1, one, one, outA, outB), 1);
-    testing::internal::CaptureStdout();
+    SgDiagCapture capture;
     const int count = MatchSections(1, 1, one, other, outA, outB);
-    testing::internal::GetCapturedStdout();
     EXPECT_GE(count, 1);
     for (const Vec3 &p : outA)
         EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));

@@ -18,6 +18,7 @@
 #include "engine/nodes/properties/SgTexture2Transform.h"
 #include "engine/nodes/properties/SgTextureEnable.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/StateTestSupport.h"
 #include "tests/engine/core/TestNodes.h"
 #include "tests/engine/nodes/properties/EditorStateAction.h"
@@ -255,11 +256,13 @@ TEST_F(ObjectTest, CreatePropertyNodeGivesTheExistingNodeOrANewOne)
     EXPECT_EQ(object->CreatePropertyNode(SgMaterial::ClassID()), created);
     EXPECT_EQ(OwnList(*object), "SgTransform SgMaterial inner");
 
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(object->CreatePropertyNode(0), nullptr);
-    EXPECT_EQ(object->CreatePropertyNode(SgFieldMngr::ClassID()), nullptr) << "not a node class";
-    const std::string diagnostic = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(diagnostic.find("CreatePropertyNode"), std::string::npos) << diagnostic;
+    {
+        SgDiagCapture capture;
+        EXPECT_EQ(object->CreatePropertyNode(0), nullptr);
+        EXPECT_EQ(object->CreatePropertyNode(SgFieldMngr::ClassID()), nullptr) << "not a node class";
+        EXPECT_EQ(capture.Count("Object"), 2) << capture.GetText();
+        EXPECT_TRUE(capture.Contains("CreatePropertyNode")) << capture.GetText();
+    }
     EXPECT_EQ(OwnList(*object), "SgTransform SgMaterial inner");
 
     // Without a transform the node goes to the front.
@@ -350,13 +353,12 @@ TEST_F(ObjectTest, ObjectWithoutTransformAnswersIdentityAndRefusesSets)
     const std::array<double, 4> identity{0, 0, 1, 0};
     EXPECT_EQ(object->GetRatation(), identity);
 
-    ::testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     EXPECT_FALSE(object->SetMove(Vec3(1, 1, 1)));
     EXPECT_FALSE(object->SetScale(Vec3(1, 1, 1)));
     EXPECT_FALSE(object->SetCenter(Vec3(1, 1, 1)));
     EXPECT_FALSE(object->SetRotation(Rotation(Vec3(1, 0, 0), 1.0)));
-    const std::string diagnostic = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(diagnostic.find("SetMove: the object has no transform"), std::string::npos) << diagnostic;
+    EXPECT_TRUE(capture.Contains("SetMove: the object has no transform")) << capture.GetText();
     EXPECT_EQ(object->GetTransform(), nullptr) << "a refused set made a transform";
 }
 
@@ -461,11 +463,10 @@ TEST_F(ObjectTest, TextureByNameLoadsThroughTheTextureManagerOrKeepsTheName)
     EXPECT_EQ(loaded->m_filename.Get().GetHeight(), 8);
 
     SgObject::SetTextureImageLoader([](SgDocument *, const char *, Image2 &) { return false; });
-    ::testing::internal::CaptureStderr();
+    SgDiagCapture capture;
     SgTexture2D *missing = object->AddTexture2D("missing.png", false);
-    const std::string diagnostic = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(missing->m_filename.Get().GetPath(), "missing.png") << "the name was lost";
-    EXPECT_NE(diagnostic.find("missing.png"), std::string::npos) << diagnostic;
+    EXPECT_TRUE(capture.Contains("missing.png")) << capture.GetText();
 }
 
 TEST_F(ObjectTest, TextureTransformAndEnableSurroundTheTexture)
@@ -516,9 +517,11 @@ TEST_F(ObjectTest, ObjectHoldsAtMostOneLight)
         if (c.withCamera)
             object->AddPropertyNodeAfter(SgRef<SgCamera>(new SgCamera).get(), nullptr, false);
         SgRef<SgSpotLight> given = c.giveLight ? new SgSpotLight : nullptr;
-        ::testing::internal::CaptureStderr();
-        SgLight *result = object->AddLight(given.get(), c.lightClassId);
-        ::testing::internal::GetCapturedStderr();
+        SgLight *result = nullptr;
+        {
+            SgDiagCapture silenced;
+            result = object->AddLight(given.get(), c.lightClassId);
+        }
         EXPECT_EQ(OwnList(*object), c.expectedList) << c.name;
         EXPECT_EQ(result != nullptr, c.returnsLight) << c.name;
         if (result) {

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The diagnostics check itself: a tree that reports through the sink passes;
+# a library that prints on standard error or standard output fails with a line
+# that names the file, while the host, the tests and comments may mention or
+# use the streams.
+set -u
+check="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passed=0
+
+plant() { # file line
+    mkdir -p "$work/tree/$(dirname "$1")"
+    printf '%s\n' "$2" >> "$work/tree/$1"
+}
+expect() { # name status pattern
+    local out status
+    out=$("$check" --root "$work/tree" 2>&1); status=$?
+    if [ "$status" -ne "$2" ] || ! grep -q -- "$3" <<<"$out"; then
+        echo "FAIL $1: status $status, output:"; echo "$out"; failures=$((failures + 1))
+    else
+        echo "ok   $1"; passed=$((passed + 1))
+    fi
+}
+offence() { # name file line
+    plant "$2" "$3"
+    expect "$1" 1 "$2:1: "
+    rm "$work/tree/$2"
+}
+
+plant engine/core/SgGroup.cpp '    SgDiagError("SceneGraph", "%s: no child node given", operation);'
+plant engine/core/SgGroup.cpp '    // Used to be std::fprintf(stderr, ...) and std::cerr << ...'
+plant engine/core/SgGroup.cpp '    std::snprintf(buffer, sizeof buffer, "%d", n);'
+plant platform/SgDiagnostics.cpp '    std::fwrite(out.data(), 1, out.size(), stderr);'
+plant host/main.cpp '    std::fprintf(stderr, "usage: fennix\n");'
+plant tests/engine/SomeTest.cpp '    std::cout << "fine in a test";'
+expect "clean tree passes" 0 "reports through the sink"
+
+offence "fprintf on standard error fails" engine/nodes/geometry/SgBox.cpp '    std::fprintf(stderr, "bad\n");'
+offence "std::cerr fails" utilities/log/LogFile.cpp '    std::cerr << "cannot open";'
+offence "std::cout fails" solids/SgSolid.cpp '    std::cout << 1;'
+offence "printf fails" engine/render/SgGLRenderAction.cpp '    printf("drawn\n");'
+offence "fputs on standard output fails" engine/render/GLExtensions.cpp '    std::fputs("unsupported", stdout);'
+offence "a write on standard error in the platform layer fails" platform/Settings.cpp '    fwrite(p, 1, n, stderr);'
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
