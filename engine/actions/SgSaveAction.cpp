@@ -388,6 +388,12 @@ void SgSaveAction::WriteFieldLine(SgFieldMngr *container, SgField *field, const 
         out << '\n';
         return;
     }
+    if (field->IsVector() && field->GetTypeId() == SgFieldNodePtr && field->GetCount() > 0) {
+        // The text has no form for a list of nodes: leaving it out would read
+        // back as an empty list, so the save stops rather than lose it.
+        throw SgError(std::string("SgSaveAction: the node-pointer array \"") + name + "\" of " +
+                      container->GetClassName() + " has no text form; the scene is not saved");
+    }
     if (field->IsOutputOnly() || HasNoText(field))
         return;
     if (skipDefault && fresh && field->Compare(field, fresh))

@@ -9,6 +9,7 @@
 #include "engine/core/Image2.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgFieldValue.h"
 #include "engine/core/SgSceneText.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
@@ -393,19 +394,7 @@ bool ParseNodeID(std::string_view name, NodeID &id)
 
 void WriteQuoted(std::ostream &out, std::string_view text)
 {
-    out.put('"');
-    size_t start = 0;
-    for (;;) {
-        const size_t quote = text.find('"', start);
-        if (quote == std::string_view::npos) {
-            out.write(text.data() + start, static_cast<std::streamsize>(text.size() - start));
-            break;
-        }
-        out.write(text.data() + start, static_cast<std::streamsize>(quote + 1 - start));
-        out.put('"');
-        start = quote + 1;
-    }
-    out.put('"');
+    SgFieldValue::WriteQuotedText(out, text);
 }
 
 std::string Quoted(std::string_view text)
@@ -424,30 +413,7 @@ std::string Quoted(std::string_view text)
 
 bool ReadQuoted(std::istream &in, std::string &text)
 {
-    const int first = PeekNonBlank(in);
-    if (first != '"') {
-        in.setstate(std::ios::failbit);
-        return false;
-    }
-    std::streambuf *buffer = in.rdbuf();
-    buffer->sbumpc();
-    std::string result;
-    for (;;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            // A quote that never closes is no text: nothing is taken for it.
-            in.setstate(std::ios::eofbit | std::ios::failbit);
-            return false;
-        }
-        if (c == '"') {
-            if (buffer->sgetc() != '"')
-                break;
-            buffer->sbumpc();
-        }
-        result.push_back(static_cast<char>(c));
-    }
-    text = std::move(result);
-    return true;
+    return SgFieldValue::ReadQuotedText(in, text);
 }
 
 // --- Field values --------------------------------------------------------------

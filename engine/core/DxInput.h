@@ -43,6 +43,7 @@ struct DxInputAccess {
 template <class T>
 class DxInput : public DxInBase {
 public:
+    explicit DxInput(DxModule *owner = nullptr) : DxInBase(owner) {}
     int GetPortType() const override { return DxPortType<T>::id; }
     void *GetData() override { return GetSource() ? GetSource()->GetData() : nullptr; }
     // Evaluates the source when needed; 0 while unconnected.
@@ -54,7 +55,7 @@ public:
 // The field part holds no value; every field operation keeps the base behaviour.
 class DxInBase1 : public DxInBase, public SgField {
 public:
-    DxInBase1() = default;
+    explicit DxInBase1(DxModule *owner = nullptr) : DxInBase(owner) {}
     DxInBase1(const DxInBase1 &) = default;
     DxInBase1 &operator=(const DxInBase1 &) = default;
 };
@@ -62,6 +63,7 @@ public:
 template <class T>
 class DxInput1 : public DxInBase1 {
 public:
+    explicit DxInput1(DxModule *owner = nullptr) : DxInBase1(owner) {}
     int GetPortType() const override { return DxPortType<T>::id; }
     void *GetData() override { return GetSource() ? GetSource()->GetData() : nullptr; }
     int GetSize() const override { return DxInputAccess<T>::Size(GetSource()); }

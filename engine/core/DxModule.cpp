@@ -1,24 +1,16 @@
 #include "engine/core/DxModule.h"
 
 #include <algorithm>
+#include <string>
 
+#include "engine/core/DxPortType.h"
+#include "platform/SgDiagnostics.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
 
-DxModule *DxModule::CurrentModule = nullptr;
+DxModule::DxModule() = default;
 
-DxModule::DxModule()
-{
-    CurrentModule = this;
-}
-
-DxModule::~DxModule()
-{
-    // Outputs are members of the module or its owner; they outlive this list
-    // only long enough to be destroyed themselves, so drop their back links.
-    if (CurrentModule == this)
-        CurrentModule = nullptr;
-}
+DxModule::~DxModule() = default;
 
 void DxModule::InvalidateOutputs(bool)
 {
@@ -57,7 +49,7 @@ DxOutBase *DxModule::GetOutput(int position) const
     return m_outputs[position];
 }
 
-DxInBase::DxInBase() : m_pOwner(DxModule::CurrentModule) {}
+DxInBase::DxInBase(DxModule *owner) : m_pOwner(owner) {}
 
 // A copy reads from the same source but is not entered in its input list.
 DxInBase::DxInBase(const DxInBase &other) : m_pOwner(other.m_pOwner), m_pSource(other.m_pSource) {}
@@ -65,7 +57,7 @@ DxInBase::DxInBase(const DxInBase &other) : m_pOwner(other.m_pOwner), m_pSource(
 DxInBase &DxInBase::operator=(const DxInBase &other)
 {
     if (this != &other) {
-        Disconnect();
+        Unlink();
         m_pOwner = other.m_pOwner;
         m_pSource = other.m_pSource;
     }
@@ -74,10 +66,15 @@ DxInBase &DxInBase::operator=(const DxInBase &other)
 
 DxInBase::~DxInBase()
 {
-    Disconnect();
+    Unlink();
 }
 
 void DxInBase::Disconnect()
+{
+    Unlink();
+}
+
+void DxInBase::Unlink()
 {
     if (!m_pSource)
         return;
@@ -94,7 +91,7 @@ void DxInBase::OnValueChange()
         m_pOwner->OnInputChange(this);
 }
 
-DxOutBase::DxOutBase() : m_pOwner(DxModule::CurrentModule) {}
+DxOutBase::DxOutBase(DxModule *owner) : m_pOwner(owner) {}
 
 DxOutBase::~DxOutBase()
 {
@@ -104,12 +101,45 @@ DxOutBase::~DxOutBase()
     m_inputs.clear();
 }
 
-void DxOutBase::Connect(DxInBase &input)
+// The name of a port's value type for a diagnostic.
+static std::string PortTypeName(int type)
 {
+    switch (type) {
+    case SgFieldInt: return "int";
+    case SgFieldFloat: return "float";
+    case SgFieldUShort: return "unsigned short";
+    case SgFieldDouble: return "double";
+    case SgFieldVec2: return "Vec2";
+    case SgFieldVec3: return "Vec3";
+    case SgFieldVec4: return "Vec4";
+    case SgFieldVec2f: return "Vec2f";
+    case SgFieldColor: return "Color";
+    case SgFieldRotation: return "Rotation";
+    case SgFieldImage: return "image";
+    case SgFieldString: return "string";
+    case SgFieldVec3f: return "Vec3f";
+    case SgFieldNodePtr: return "node pointer";
+    case SgFieldR1FuncRef: return "R1 function";
+    case SgFieldR2FuncRef: return "R2 function";
+    case SgFieldR3FuncRef: return "R3 function";
+    default: return "value type " + std::to_string(type);
+    }
+}
+
+bool DxOutBase::Connect(DxInBase &input)
+{
+    const int from = GetPortType();
+    const int to = input.GetPortType();
+    if (from != 0 && to != 0 && from != to) {
+        SgDiagError("Dataflow", "%s", ("Connect: an output of " + PortTypeName(from) + " cannot drive an input of " +
+                            PortTypeName(to)).c_str());
+        return false;
+    }
     if (input.m_pSource)
-        input.Disconnect();
+        input.Unlink();
     m_inputs.push_back(&input);
     input.m_pSource = this;
+    return true;
 }
 
 void DxOutBase::Invalidate(bool)

@@ -31,10 +31,6 @@ public:
     int GetModuleKind() const { return m_iKind; }
     void SetModuleKind(int kind) { m_iKind = kind; }
 
-    // The module whose constructor ran last: ports built as its members (or
-    // right after it) register with it.
-    static DxModule *CurrentModule;
-
 private:
     std::vector<DxOutBase *> m_outputs;
     int m_iKind = kPlain;
@@ -43,7 +39,11 @@ private:
 // An input port: reads from at most one output.
 class DxInBase {
 public:
-    DxInBase();
+    // The owner is told when the value it reads changes; a port of no module
+    // (null) is read only by whoever holds it. A module names itself as the
+    // owner of the ports it holds, so no port is ever claimed by a module
+    // that merely happened to be built before it.
+    explicit DxInBase(DxModule *owner = nullptr);
     DxInBase(const DxInBase &other);
     DxInBase &operator=(const DxInBase &other);
     virtual ~DxInBase();
@@ -61,6 +61,9 @@ public:
     void OnValueChange();
 
 private:
+    // Leaves the source without telling anyone.
+    void Unlink();
+
     friend class DxOutBase;
     DxModule *m_pOwner;
     DxOutBase *m_pSource = nullptr;
@@ -69,7 +72,8 @@ private:
 // An output port: state -1 never evaluated, 0 invalid, 1 valid.
 class DxOutBase {
 public:
-    DxOutBase();
+    // The owner evaluates the value on reads; null for a port of no module.
+    explicit DxOutBase(DxModule *owner = nullptr);
     DxOutBase(const DxOutBase &) = delete;
     DxOutBase &operator=(const DxOutBase &) = delete;
     virtual ~DxOutBase();
@@ -79,8 +83,11 @@ public:
     // The carried value type (DxPortType); 0 for ports of no fixed type.
     virtual int GetPortType() const { return 0; }
 
-    void Connect(DxInBase &input);
-    void Connect(DxInBase *input) { if (input) Connect(*input); }
+    // Refuses (false, with a diagnostic, the input left as it was) an input
+    // that carries another value type: it would read this output's memory as
+    // something it is not.
+    bool Connect(DxInBase &input);
+    bool Connect(DxInBase *input) { return input && Connect(*input); }
     void Invalidate(bool unused = false);
     bool IsValid() const { return m_iState > 0; }
     int GetState() const { return m_iState; }
@@ -110,6 +117,13 @@ public:
     virtual DxOutBase *GetOutput() = 0;
     virtual DxInBase *GetInput() = 0;
     SgField *GetFieldContainer() const { return m_pField; }
+    // Whether a read must evaluate: the value is not valid, or the input was
+    // connected elsewhere since it was pulled (connecting changes no state).
+    bool IsStale() { return !GetOutput()->IsValid() || GetInput()->GetSource() != m_pPulledFrom; }
+
+protected:
+    // The source of the last evaluation; null when it had none.
+    DxOutBase *m_pPulledFrom = nullptr;
 
 private:
     SgField *m_pField;

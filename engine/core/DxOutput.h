@@ -27,7 +27,7 @@ using DxValueArray = std::vector<T>;
 template <class T>
 class DxOutput : public DxOutBase {
 public:
-    DxOutput()
+    explicit DxOutput(DxModule *owner = nullptr) : DxOutBase(owner)
     {
         if (DxModule *module = GetModule())
             module->AddOutput(this);

@@ -1,21 +1,50 @@
 #include "engine/core/FieldModule.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "platform/SgDiagnostics.h"
+
+namespace {
+
+// The field modules whose evaluation is under way, innermost last.
+thread_local std::vector<FieldModuleBase *> t_evaluating;
+
+} // namespace
 
 void FieldModuleBase::ReportCycle() const
 {
     SgField *field = GetFieldContainer();
     const char *name = field ? field->GetFieldName() : nullptr;
     const SgFieldMngr *container = field ? field->GetContainer() : nullptr;
-    SgDiagWarning("Dataflow", "Evaluation cycle: field \"%s\"%s%s is driven by itself; its stored value is used",
-                  name ? name : "?", container ? " of " : "", container ? container->GetClassName() : "");
+    std::string text = std::string("Evaluation cycle: field \"") + (name ? name : "?") + "\"";
+    if (container)
+        text += std::string(" of ") + container->GetClassName();
+    text += " is driven by itself; every field on the cycle keeps its stored value";
+    SgDiagWarning("Dataflow", "%s", text.c_str());
+}
+
+void FieldModuleBase::MarkCycleFrom()
+{
+    // Every module pulled since this one's evaluation began lies on the cycle.
+    auto at = std::find(t_evaluating.begin(), t_evaluating.end(), this);
+    bool reported = true;
+    for (auto it = at; it != t_evaluating.end(); ++it)
+        reported = reported && (*it)->m_bCycleReported;
+    if (!reported)
+        ReportCycle();
+    for (auto it = at; it != t_evaluating.end(); ++it) {
+        (*it)->m_bInCycle = true;
+        (*it)->m_bCycleReported = true;
+    }
 }
 
 void FieldModuleBase::GenEvaluate(DxInBase *input, DxOutBase *output, int elementSize)
 {
     SgField *field = GetFieldContainer();
     if (m_bEvaluating) {
-        ReportCycle();
+        MarkCycleFrom();
         if (field && field->IsVector())
             output->Validate(); // the output already shows the field's own array
         else
@@ -23,34 +52,49 @@ void FieldModuleBase::GenEvaluate(DxInBase *input, DxOutBase *output, int elemen
         return;
     }
     m_bEvaluating = true;
-    try {
-        if (field && field->IsVector()) {
-            EvaluateArray(input, output, elementSize);
-        } else {
-            const void *value = input->GetSource() ? input->GetData() : nullptr;
-            if (!value && field)
-                value = field->GetValuePtr(0, false);
-            output->set(value);
+    m_bInCycle = false;
+    m_pPulledFrom = input->GetSource();
+    t_evaluating.push_back(this);
+    struct Leave {
+        FieldModuleBase *module;
+        ~Leave()
+        {
+            module->m_bEvaluating = false;
+            t_evaluating.pop_back();
         }
-    } catch (...) {
-        m_bEvaluating = false;
-        throw;
+    } leave{this};
+    if (field && field->IsVector()) {
+        EvaluateArray(input, output, elementSize);
+    } else {
+        const void *value = input->GetSource() ? input->GetData() : nullptr;
+        if (!value || m_bInCycle) {
+            if (field)
+                value = field->GetValuePtr(0, false);
+        }
+        output->set(value);
     }
-    m_bEvaluating = false;
+    if (!m_bInCycle)
+        m_bCycleReported = false;
 }
 
 void FieldModuleBase::EvaluateArray(DxInBase *input, DxOutBase *output, int elementSize)
 {
-    output->Validate();
-    if (!input->GetSource())
+    if (!input->GetSource()) {
+        output->Validate();
         return;
+    }
     auto *field = static_cast<SgGenVecField *>(GetFieldContainer());
-    // The size first: reading it evaluates the source when it is not valid.
+    // The size first: reading it evaluates the source when it is not valid,
+    // and may come back round to this field.
     const int count = input->GetSize();
     const auto *data = static_cast<const char *>(input->GetData());
+    output->Validate();
+    if (m_bInCycle)
+        return;
     field->SetSize(data ? count : 0);
     for (int i = 0; data && i < count; ++i)
         field->SetValuePtr(data + static_cast<size_t>(i) * elementSize, i, false, true);
+    output->Validate();
 }
 
 template class FieldModule<int, SgFieldInt>;

@@ -18,15 +18,19 @@ public:
     // else from the field's stored value. Array: the output exposes the
     // field's own array; a connected source resizes the field and fills it,
     // quietly and without undo. A field that is driven, through other modules,
-    // by itself would pull forever: the second entry is reported and breaks
-    // the loop with the stored value.
+    // by itself would pull forever: the cycle is reported once, and every
+    // field on it shows its own stored value, whichever was read first.
     void GenEvaluate(DxInBase *input, DxOutBase *output, int elementSize);
 
 private:
     void ReportCycle() const;
     void EvaluateArray(DxInBase *input, DxOutBase *output, int elementSize);
+    void MarkCycleFrom();
 
     bool m_bEvaluating = false;
+    // Set while a pull through this module came back round to it.
+    bool m_bInCycle = false;
+    bool m_bCycleReported = false;
 };
 
 template <class T, int N>
@@ -46,8 +50,8 @@ public:
 
 private:
     // Both register with this module: the base constructor made it current.
-    DxInput<T> m_input;
-    DxOutput<T> m_output;
+    DxInput<T> m_input{this};
+    DxOutput<T> m_output{this};
 };
 
 // Supplies the field modules of single-value and array fields; idempotent.

@@ -2,6 +2,8 @@
 // Function objects: small polymorphic values mapping a real parameter to a
 // number (R1Func), a 2-vector (R2Func) or a 3-vector (R3Func). Fields hold them
 // and write them as their class name; they are created by that name.
+#include <typeinfo>
+
 #include "engine/core/SgClassFamily.h"
 #include "engine/core/SgClassMacros.h"
 #include "utilities/math/Vec2.h"
@@ -20,6 +22,9 @@ public:
     static void InitClass();
     static int AssignClassID();
     virtual int GetClassID() const { return s_iClassID; }
+    // The C++ type the class macros were written for; a subclass without
+    // them answers for its parent.
+    virtual const std::type_info &RegisteredType() const { return typeid(RxFunc); }
     virtual int GetOffset() const { return s_iClassID - GetBase(); }
     virtual const char *GetClassName() const { return s_lpszClassName; }
 

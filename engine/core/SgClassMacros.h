@@ -11,6 +11,7 @@
 // (AssignClassID); the library start-up asks in a fixed order, so ids are the
 // same from run to run. InitClass registers name, creator and parent link.
 #include <new>
+#include <typeinfo>
 
 #define SG_CLASS_HEADER(Class, Root)                                                    \
 public:                                                                                 \
@@ -24,6 +25,7 @@ public:                                                                         
     int GetClassID() const override { return s_iClassID; }                              \
     int GetOffset() const override { return s_iClassID - Root::GetBase(); }             \
     const char *GetClassName() const override { return s_lpszClassName; }               \
+    const std::type_info &RegisteredType() const override { return typeid(Class); }     \
                                                                                         \
 private:                                                                                \
     static int s_iClassID;                                                              \

@@ -10,6 +10,7 @@
 #include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgModifier.h"
+#include "engine/core/SgModifierStack.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgShape.h"
@@ -29,6 +30,7 @@ void SgCoreClasses::RegisterNodeClasses()
     // moves (see SgNodeClasses).
     SgShape::InitClass();
     SgModifier::InitClass();
+    SgModifierStack::RegisterReportPackage();
 }
 
 void SgCoreClasses::RegisterElementClasses()

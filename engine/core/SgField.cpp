@@ -32,10 +32,10 @@ void SgField::RegisterClass(int id, int, const char *name, SgField *(*creator)()
         Family().Register(id, name, creator);
 }
 
-SgField::SgField(const SgField &other)
-    : m_pContainer(other.m_pContainer), m_bIgnored(other.m_bIgnored), m_bOutputOnly(other.m_bOutputOnly)
-{
-}
+// A copy stands free: it is no member of the original's container, so its
+// writes record nothing and notify nobody, and its death leaves the links
+// the original keeps (undo records, fathers of referenced nodes) alone.
+SgField::SgField(const SgField &other) : m_bIgnored(other.m_bIgnored), m_bOutputOnly(other.m_bOutputOnly) {}
 
 SgField &SgField::operator=(const SgField &other)
 {

@@ -53,7 +53,7 @@ public:
     virtual const char *GetClassName() const { return s_lpszClassName; }
 
     SgField() = default;
-    // A copy belongs to the same container but owns no module: a module serves
+    // A copy belongs to no container and owns no module: a module serves
     // exactly one field and is deleted by it.
     SgField(const SgField &other);
     SgField &operator=(const SgField &other);

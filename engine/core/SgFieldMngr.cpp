@@ -131,6 +131,17 @@ void SgFieldMngr::AddFieldName(const char *name)
 
 void SgFieldMngr::RegisterField(SgField &field, const char *name)
 {
+    // While a constructor runs, the dynamic type is the class under
+    // construction; when its class macros are missing, the table at hand is
+    // its parent's, and entering the field there would list it for every
+    // object of the parent.
+    if (typeid(*this) != RegisteredType()) {
+        field.SetContainer(this, false);
+        SgDiagError("Fields", "%s", (std::string("Field \"") + (name ? name : "") + "\": the class that declares it (" +
+                            typeid(*this).name() + ") lacks its class macros, so its fields cannot be listed; " +
+                            GetClassName() + "'s table is left as it is").c_str());
+        return;
+    }
     FieldTable *table = TableOf(GetOffset());
     const bool wasRecording = table && table->recording;
     const int before = table ? table->count : 0;
@@ -158,6 +169,9 @@ void SgFieldMngr::ExtendOffsetTable(int classOffset)
     FieldTable *table = TableOf(classOffset);
     if (!table || table->complete)
         return;
+    // Listed once: a class without fields of its own meets no first field
+    // again, so completion is what ends its recording.
+    table->recording = false;
     int parentOffset;
     try {
         parentOffset = GetParent(classOffset);

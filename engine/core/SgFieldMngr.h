@@ -10,6 +10,7 @@
 // parent's fields are appended, so index 0 is the class's own first field.
 #include <cstdint>
 #include <string>
+#include <typeinfo>
 
 #include "engine/core/NodeID.h"
 #include "engine/core/SgClassFamily.h"
@@ -39,6 +40,9 @@ public:
     virtual int GetClassID() const { return s_iClassID; }
     virtual int GetOffset() const { return s_iClassID - GetBase(); }
     virtual const char *GetClassName() const { return s_lpszClassName; }
+    // The C++ type the class macros were written for; a subclass without
+    // them answers for its parent, and may not record fields in its table.
+    virtual const std::type_info &RegisteredType() const { return typeid(SgFieldMngr); }
 
     SgFieldMngr();
     // A copy is a new object: it gets no references, no persistent id and no

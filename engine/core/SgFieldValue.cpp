@@ -76,7 +76,14 @@ void Write(std::ostream &out, double value)
 
 void Write(std::ostream &out, const std::string &value)
 {
-    out << value;
+    // Plain text reads back as the rest of its line; a text that would not
+    // (empty, over lines, or starting with a blank or a quote) is quoted.
+    const bool plain = !value.empty() && value.find_first_of("\r\n") == std::string::npos &&
+                       value.front() != '"' && value.front() != ' ' && value.front() != '\t';
+    if (plain)
+        out << value;
+    else
+        WriteQuotedText(out, value);
 }
 
 void Write(std::ostream &out, const Image2 &value)
@@ -122,51 +129,67 @@ bool Read(std::istream &in, double &value)
 
 bool Read(std::istream &in, std::string &value)
 {
-    std::streambuf *buffer = in.rdbuf();
     const int first = PeekNonBlank(in);
     if (first == std::char_traits<char>::eof()) {
         in.setstate(std::ios::failbit);
         return false;
     }
+    if (first == '"')
+        return ReadQuotedText(in, value);
+    std::streambuf *buffer = in.rdbuf();
     std::string text;
-    if (first == '"') {
-        buffer->sbumpc();
-        for (;;) {
-            const int c = buffer->sbumpc();
-            if (c == std::char_traits<char>::eof()) {
-                // A quote that never closes is no value: nothing is taken for it.
-                in.setstate(std::ios::eofbit | std::ios::failbit);
-                return false;
-            }
-            if (c == '"')
-                break;
-            if (static_cast<int>(text.size()) >= kMaxStringLength) {
-                in.setstate(std::ios::failbit);
-                return false;
-            }
-            text.push_back(static_cast<char>(c));
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            in.setstate(std::ios::eofbit);
+            break;
         }
-    } else {
-        for (;;) {
-            const int c = buffer->sgetc();
-            if (c == std::char_traits<char>::eof()) {
-                in.setstate(std::ios::eofbit);
-                break;
-            }
-            buffer->sbumpc();
-            if (c == '\n')
-                break;
-            if (static_cast<int>(text.size()) >= kMaxStringLength) {
-                in.setstate(std::ios::failbit);
-                return false;
-            }
-            text.push_back(static_cast<char>(c));
-        }
-        // A line written on Windows ends in a carriage return that is no part of the text.
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
+        if (c == '\n')
+            break;
+        text.push_back(static_cast<char>(c));
     }
+    // A line written on Windows ends in a carriage return that is no part of the text.
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
     value = std::move(text);
+    return true;
+}
+
+void WriteQuotedText(std::ostream &out, std::string_view text)
+{
+    out.put('"');
+    for (char c : text) {
+        out.put(c);
+        if (c == '"')
+            out.put('"');
+    }
+    out.put('"');
+}
+
+bool ReadQuotedText(std::istream &in, std::string &text)
+{
+    if (PeekNonBlank(in) != '"') {
+        in.setstate(std::ios::failbit);
+        return false;
+    }
+    std::streambuf *buffer = in.rdbuf();
+    buffer->sbumpc();
+    std::string result;
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            // A quote that never closes is no text: nothing is taken for it.
+            in.setstate(std::ios::eofbit | std::ios::failbit);
+            return false;
+        }
+        if (c == '"') {
+            if (buffer->sgetc() != '"')
+                break;
+            buffer->sbumpc();
+        }
+        result.push_back(static_cast<char>(c));
+    }
+    text = std::move(result);
     return true;
 }
 
@@ -224,6 +247,13 @@ void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container)
     if (container && container->IsNode()) {
         auto *owner = static_cast<SgNode *>(container);
         owner->AddNodeFieldChild(value.get());
+        if (slot && slot != value) {
+            const NodePtr previous = slot;
+            slot = value;
+            previous->DeleteFather(owner);
+            previous->LeaveDocumentIfDetached();
+            return;
+        }
         if (slot)
             slot->DeleteFather(owner);
     }
@@ -233,8 +263,10 @@ void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container)
 void Detach(NodePtr &slot, SgFieldMngr *container)
 {
     // The node may outlive this field; it must not keep a father that is gone.
-    if (slot && container && container->IsNode())
+    if (slot && container && container->IsNode()) {
         slot->DeleteFather(static_cast<SgNode *>(container));
+        slot->LeaveDocumentIfDetached();
+    }
     slot.reset();
 }
 

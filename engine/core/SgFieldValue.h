@@ -8,6 +8,7 @@
 #include <iosfwd>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "engine/core/CountPtr.h"
 #include "engine/core/Image2.h"
@@ -135,8 +136,15 @@ bool Read(std::istream &in, T &value)
     return static_cast<bool>(in >> value);
 }
 
-// Longest string a field reads: quoted or up to the line end.
+// Longest element text of a string array.
 constexpr int kMaxStringLength = 4095;
+
+// The one text grammar of strings, in field text and in scene text: within
+// double quotes, a quote doubled; any length, line ends included.
+void WriteQuotedText(std::ostream &out, std::string_view text);
+// Skips blanks and reads such a text; failbit, and nothing taken for the
+// text, when no quote opens it or none closes it.
+bool ReadQuotedText(std::istream &in, std::string &text);
 
 // Stores a value into a field of the container. Node pointers tell the
 // referenced nodes who holds them.

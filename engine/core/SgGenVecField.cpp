@@ -57,8 +57,14 @@ GeneicFieldModule *SgGenVecField::GetFieldModule() const
 
 void SgGenVecField::EvaluateAll()
 {
-    if (!m_modules.empty() && m_modules.front().index != -1 && m_modules.front().module)
-        m_modules.front().module->Evaluate();
+    if (m_modules.empty() || m_modules.front().index == -1 || !m_modules.front().module)
+        return;
+    // A pull copies the source only when it changed since the last one:
+    // reading a driven array element by element must not copy it each time.
+    DxModule *module = m_modules.front().module;
+    auto *fieldModule = dynamic_cast<GeneicFieldModule *>(module);
+    if (!fieldModule || fieldModule->IsStale())
+        module->Evaluate();
 }
 
 void SgGenVecField::InvalidateModule()

@@ -39,7 +39,13 @@ int SgGroup::GetPosition(const SgNode *child) const
 bool SgGroup::WouldMakeCycle(const SgNode *child) const
 {
     // The child would hold this group below itself when it is this group or
-    // one of the groups above it.
+    // one of the groups above it; a node that holds nothing cannot be above
+    // anything, which spares the walk up for the common case of adding a
+    // fresh node below a deep chain.
+    if (child == this)
+        return true;
+    if (!child || child->GetNumChildren() == 0)
+        return false;
     std::unordered_set<const SgNode *> seen;
     std::vector<const SgNode *> pending{this};
     while (!pending.empty()) {
@@ -165,6 +171,7 @@ int SgGroup::DeleteChild(SgNode *child)
         // The record's own reference keeps the child alive for a later undo.
         SgDocumentLink::RecordChild(document, false, this, child, before);
     }
+    child->LeaveDocumentIfDetached();
     SgFieldMngr::Release(child);
     return 1;
 }
@@ -216,9 +223,17 @@ void SgGroup::Refresh(int code)
 
 void SgGroup::SetDocument(SgDocument *document)
 {
+    if (!document || document == GetDocument())
+        return;
     SgNode::SetDocument(document);
     for (SgNode *child : m_children)
         child->SetDocument(document);
+}
+
+void SgGroup::AppendDocumentMembers(std::vector<SgNode *> &members)
+{
+    SgNode::AppendDocumentMembers(members);
+    members.insert(members.end(), m_children.begin(), m_children.end());
 }
 
 void SgGroup::ReleaseDocument()

@@ -62,6 +62,7 @@ class SgGroup : public SgNode {
     bool WouldMakeCycle(const SgNode *child) const;
 
 protected:
+    void AppendDocumentMembers(std::vector<SgNode *> &members) override;
     ~SgGroup() override;
 
 private:

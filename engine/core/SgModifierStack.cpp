@@ -7,6 +7,7 @@
 #include "engine/core/SgModifier.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
+#include "utilities/log/ReportMngr.h"
 
 SgShape *(*SgModifierStack::m_procLastDeformed)(SgShape *) = nullptr;
 
@@ -139,4 +140,12 @@ SgShape *SgModifierStack::Process(SgAction *action, SgShape *shape) const
             m_procLastDeformed(current);
     }
     return current;
+}
+
+int SgModifierStack::s_iReportPackage = -1;
+
+void SgModifierStack::RegisterReportPackage()
+{
+    if (ReportMngr *manager = ReportMngr::getInstance())
+        s_iReportPackage = manager->AddPackage("ModifierStack");
 }

@@ -20,6 +20,10 @@ public:
     // Modifier nodes and the solid library rely on this many; a push past it
     // is refused.
     static constexpr int kMaxModifiers = 16;
+    // The report manager's package of the modifier stack; -1 until start-up
+    // registers it.
+    static int s_iReportPackage;
+    static void RegisterReportPackage();
 
     SgModifierStack() = default;
     SgModifierStack(const SgModifierStack &other) = default;

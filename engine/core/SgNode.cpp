@@ -93,16 +93,41 @@ bool SgNode::IsUndoEnabled() const
 
 void SgNode::SetDocument(SgDocument *document)
 {
-    if (!m_pDocument)
-        m_pDocument = document;
-    if (m_bSettingDocument)
+    // A node joins the document of the graph it was last placed in; one that
+    // already belongs has passed it on to everything below.
+    if (!document || document == m_pDocument || m_bSettingDocument)
         return;
+    m_pDocument = document;
     m_bSettingDocument = true;
-    if (m_pDocument) {
-        for (SgNode *node : ReferencedNodes(true))
-            node->SetDocument(m_pDocument);
-    }
+    for (SgNode *node : ReferencedNodes(true))
+        node->SetDocument(document);
     m_bSettingDocument = false;
+}
+
+void SgNode::AppendDocumentMembers(std::vector<SgNode *> &members)
+{
+    for (SgNode *node : ReferencedNodes(true))
+        members.push_back(node);
+}
+
+void SgNode::LeaveDocumentIfDetached()
+{
+    // A work list, not recursion: a chain can be deeper than the stack.
+    std::vector<SgNode *> pending{this};
+    while (!pending.empty()) {
+        SgNode *node = pending.back();
+        pending.pop_back();
+        SgDocument *document = node->m_pDocument;
+        if (!document || node->IsRoot() || !node->FollowsGraphDocument())
+            continue;
+        bool held = false;
+        for (const SgNode *father : node->m_fathers)
+            held = held || father->m_pDocument == document;
+        if (held)
+            continue;
+        node->m_pDocument = nullptr;
+        node->AppendDocumentMembers(pending);
+    }
 }
 
 std::vector<SgNode *> SgNode::ReferencedNodes(bool arrays)

@@ -56,6 +56,11 @@ class SgNode : public SgFieldMngr {
     // node-pointer arrays.
     std::vector<SgNode *> ReferencedNodes(bool arrays);
     virtual void ReleaseDocument() { m_pDocument = nullptr; }
+    // Leaves the document once no father belongs to it any more, and takes
+    // along every node below that no longer hangs from anything in it: a node
+    // kept outside the scene must not call into a document that may die, nor
+    // record its edits there.
+    void LeaveDocumentIfDetached();
     void UpdateSceneManager(void *) override;
 
     // Groups answer with their children; every other node holds none.
@@ -126,6 +131,11 @@ class SgNode : public SgFieldMngr {
 protected:
     ~SgNode() override;
     void SetBuiltinMacro(bool on) { m_bBuiltin = on; }
+    // The nodes whose membership follows this one's: those referenced through
+    // node-pointer fields, and whatever a subclass holds besides.
+    virtual void AppendDocumentMembers(std::vector<SgNode *> &members);
+    // False for nodes given their document explicitly rather than by the graph.
+    virtual bool FollowsGraphDocument() const { return true; }
 
 private:
     enum : uint16_t { kOverride = 1, kUndoEnabled = 2 };

@@ -48,10 +48,11 @@ public:
         auto *module = dynamic_cast<GeneicFieldModule *>(GetModule());
         if (!module)
             return m_value;
-        module->Evaluate();
+        // Reading the output evaluates the module only when its value is
+        // stale; a valid value is the one the last evaluation settled on.
+        if (module->IsStale())
+            module->Evaluate();
         DxOutBase *output = module->GetOutput();
-        if (!output->IsValid() && output->GetModule())
-            output->GetModule()->Evaluate();
         const void *data = output->GetData();
         return data ? *static_cast<const T *>(data) : m_value;
     }

@@ -51,6 +51,9 @@ public:
     using value_type = T;
     using Array = std::vector<T>;
     static constexpr int TypeId = N;
+    // The most elements an array holds: an index past it is a caller's error,
+    // refused before anything is allocated or an index computed overflows.
+    static constexpr int kMaxCount = 1 << 26;
 
     static int ClassID() { return s_iClassID; }
     static const char *ClassName() { return SgFieldValue::TypeNames<N>::array; }
@@ -220,6 +223,8 @@ public:
         }
         if (index < -2)
             throw SgInvalidArgument("array index " + std::to_string(index) + " is negative");
+        if (index >= 0)
+            CheckNotNegative(index);
         const T &element = *static_cast<const T *>(value);
         Edit(undo, quiet, [&] { StoreAt(index == -2 ? 0 : index, element); });
     }
@@ -390,16 +395,22 @@ private:
                                     std::to_string(GetCount() - 1));
         return i;
     }
+    // A place an element may be stored at: not negative, not past the limit.
     static void CheckNotNegative(int i)
     {
         if (i < 0)
             throw SgInvalidArgument("array index " + std::to_string(i) + " is negative");
+        if (i >= kMaxCount)
+            throw SgInvalidArgument("array index " + std::to_string(i) + " is past the largest array (" +
+                                    std::to_string(kMaxCount) + " elements)");
     }
     // A private copy of the caller's values: they may lie inside this array.
     static Array CopyIn(int count, const T *source)
     {
         if (count < 0)
             throw SgInvalidArgument("negative element count " + std::to_string(count));
+        if (count > kMaxCount)
+            throw SgInvalidArgument("element count " + std::to_string(count) + " is past the largest array");
         if (count > 0 && !source)
             throw SgInvalidArgument("no values given for " + std::to_string(count) + " elements");
         return count ? Array(source, source + count) : Array();
@@ -457,6 +468,9 @@ private:
     {
         if (size < 0)
             throw SgInvalidArgument("negative array size " + std::to_string(size));
+        if (size > kMaxCount)
+            throw SgInvalidArgument("array size " + std::to_string(size) + " is past the largest array (" +
+                                    std::to_string(kMaxCount) + " elements)");
         if (size < GetCount())
             Truncate(size);
         else

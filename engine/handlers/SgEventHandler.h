@@ -50,6 +50,7 @@ class SgEventHandler : public SgNode {
     // A handler keeps the document it was given, whatever graph it joins or leaves.
     void SetDocument(SgDocument *) override {}
     void ReleaseDocument() override {}
+    bool FollowsGraphDocument() const override { return false; }
     SgDocument *GetDocumentHack() const { return GetDocument(); }
     void SetDocumentHack(SgDocument *document);
 

@@ -140,4 +140,5 @@ void SgNodeClasses::RegisterNodeClasses()
     SgCube::InitClass();
     SgGeoSphere::InitClass();
     SgExtrude::RegisterLoftCurveAttribute();
+    SgExtrude::RegisterReportPackage();
 }

@@ -26,6 +26,7 @@
 #include "engine/nodes/properties/SgMaterial.h"
 #include "platform/SgError.h"
 #include "platform/gl/GLContext.h"
+#include "utilities/log/ReportMngr.h"
 
 SG_ACTION_SOURCE(SgGLRenderAction, "SgGLRenderAction")
 
@@ -720,4 +721,12 @@ bool SgGLRenderAction::SelectionPass(SgNode *root)
     for (GLenum light = GL_LIGHT0; light <= GL_LIGHT3; ++light)
         glDisable(light);
     return ok;
+}
+
+int SgGLRenderAction::s_iReportPackage = -1;
+
+void SgGLRenderAction::RegisterReportPackage()
+{
+    if (ReportMngr *manager = ReportMngr::getInstance())
+        s_iReportPackage = manager->AddPackage("GLRenderAction");
 }

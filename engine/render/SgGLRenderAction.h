@@ -56,6 +56,9 @@ class SgGLRenderAction : public SgAction {
 
     // Capacity of the selection buffer, in unsigned ints.
     static constexpr int kSelectBufferSize = 81920;
+    // The report manager's package of rendering; -1 until start-up registers it.
+    static int s_iReportPackage;
+    static void RegisterReportPackage();
     // Size of the region around the pick point, in pixels.
     static constexpr double kDefaultPickSize = 5.0;
     // The name pushed below a shape's own, under which a shape loads its part

@@ -14,6 +14,7 @@ void SgRenderClasses::RegisterActionClasses()
     SgGLRenderAction::InitClass();
     SgGLBuildCacheAction::InitClass();
     SgGLRenderLightsAction::InitClass();
+    SgGLRenderAction::RegisterReportPackage();
 }
 
 void SgRenderClasses::InstallHooks()

@@ -11,6 +11,7 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/engines/lisp/Lisp.h"
+#include "utilities/log/ReportMngr.h"
 
 namespace {
 
@@ -29,6 +30,20 @@ TEST(SgNodaraTest, EveryRegisteredContainerClassIsFoundByItsName)
         const char *name = SgFieldMngr::ClassName(offset);
         ASSERT_NE(name, nullptr) << "class id " << offset + SgFieldMngr::GetBase() << " has no name";
         EXPECT_EQ(SgFieldMngr::GetClassIDFromName(name), offset + SgFieldMngr::GetBase()) << name;
+    }
+}
+
+// The packages the engine's modules log under exist once the library started.
+TEST(SgNodaraTest, StartUpRegistersTheEnginesReportPackages)
+{
+    SgNodara::Init();
+    ReportMngr *manager = ReportMngr::getInstance();
+    ASSERT_NE(manager, nullptr);
+    for (const std::string name : {"GLRenderAction", "Extrude", "ModifierStack"}) {
+        bool found = false;
+        for (int i = 0; i < manager->GetPackageCount() && !found; ++i)
+            found = manager->GetPackageName(i) == name;
+        EXPECT_TRUE(found) << name;
     }
 }
 

@@ -122,8 +122,14 @@ int ReportMngr::Report(int package, int level, const char *file, int line, const
     if (format != nullptr) {
         va_list args;
         va_start(args, format);
-        std::vsnprintf(message, sizeof message, format, args);
+        const int length = std::vsnprintf(message, sizeof message, format, args);
         va_end(args);
+        if (length > kMaxMessage) {
+            // A cut message would pass for the whole one.
+            SgDiagError(kDiagPackage, "ReportMngr::Report: a message of %d characters is longer than %d (from %s at %d)",
+                        length, kMaxMessage, file ? file : "", line);
+            return -1;
+        }
     }
     const char *source = file ? file : "";
     for (int i = 0; i < m_reporterCount; ++i)

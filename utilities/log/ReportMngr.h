@@ -26,7 +26,7 @@ public:
     static constexpr int kMaxPackages = 150;
     static constexpr int kMaxThresholds = 100;
     static constexpr int kMaxReporters = 10;
-    // Longer messages are cut to this many characters.
+    // Longer messages are refused.
     static constexpr int kMaxMessage = 1023;
 
     // The shared manager, made on the first call; null (from then on) when it
@@ -58,10 +58,11 @@ public:
     // is null or all kMaxReporters slots are taken.
     int RegisterRepoter(Reporter *reporter, int tag);
 
-    // Formats the message (printf rules, cut to kMaxMessage characters) once
-    // and sends it to every reporter when `level` reaches the package's
-    // threshold. Returns how many reporters received it, or -1 (with a
-    // diagnostic) for a package index that cannot have a threshold.
+    // Formats the message (printf rules) once and sends it to every reporter
+    // when `level` reaches the package's threshold. Returns how many reporters
+    // received it, or -1 (with a diagnostic) for a package index that cannot
+    // have a threshold or a message longer than kMaxMessage characters, which
+    // then reaches no reporter.
     int Report(int package, int level, const char *file, int line, const char *format, ...)
         __attribute__((format(printf, 6, 7)));
 

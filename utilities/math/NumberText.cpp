@@ -150,6 +150,16 @@ int ScanFloat(std::streambuf *sb, NumberChars &chars)
         }
         c = sb->snextc();
     }
+    if (c == 'i' || c == 'n') {
+        // The words the writer gives the non-finite values; a word that
+        // breaks off is taken as far as it matches and fails to convert.
+        const char *word = c == 'i' ? "inf" : "nan";
+        for (int i = 0; i < 3 && c == word[i]; ++i) {
+            chars.Push(char(c));
+            c = sb->snextc();
+        }
+        return c;
+    }
     bool mantissa = false;
     while (IsDigit(c)) {
         chars.Push(char(c));
@@ -186,6 +196,13 @@ const char *ScanFloatText(const char *p, const char *end)
 {
     if (p < end && (*p == '+' || *p == '-')) {
         ++p;
+    }
+    if (p < end && (*p == 'i' || *p == 'n')) {
+        const char *word = *p == 'i' ? "inf" : "nan";
+        for (int i = 0; i < 3 && p < end && *p == word[i]; ++i) {
+            ++p;
+        }
+        return p;
     }
     bool mantissa = false;
     while (p < end && IsDigit(*p)) {

@@ -22,7 +22,8 @@ void WriteNumber(std::ostream &os, float value);
 void WriteNumber(std::ostream &os, int value);
 
 // Extraction with the results of `is >> value`: leading blanks skipped (when
-// skipws is set), sign, digits, ".", exponent; no "inf", "nan" or hex. On a
+// skipws is set), sign, digits, ".", exponent, or the words "inf" and "nan"
+// that the writer gives the non-finite values (no hex). On a
 // failed conversion the value becomes 0 and failbit is set; out of range gives
 // the type's largest value of that sign and failbit; running into the end of
 // the stream sets eofbit. Returns whether the stream is still usable.

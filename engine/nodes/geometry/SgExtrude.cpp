@@ -9,6 +9,7 @@
 #include "engine/nodes/geometry/SgOffset.h"
 #include "engine/core/SgAttributeManager.h"
 #include "platform/SgDiagnostics.h"
+#include "utilities/log/ReportMngr.h"
 
 namespace {
 constexpr double kDegree = 0.017453292519943295;
@@ -180,4 +181,12 @@ void SgExtrude::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 
     extrude(faceSet, &params, profile, path, scale, scale2, m_twistAngle.Get() * kDegree, crease, m_segments.Get(),
             endProfile, nullptr, ExtrudeBuilder::kPathAuto);
+}
+
+int SgExtrude::s_iReportPackage = -1;
+
+void SgExtrude::RegisterReportPackage()
+{
+    if (ReportMngr *manager = ReportMngr::getInstance())
+        s_iReportPackage = manager->AddPackage("Extrude");
 }

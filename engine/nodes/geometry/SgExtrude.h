@@ -27,6 +27,9 @@ class SgExtrude : public SgGeometricShape {
 
     // The index of the user attribute "LoftCurve"; -1 until registered.
     static int s_iLoftCurveAttribute;
+    // The report manager's package of extrusions; -1 until start-up registers it.
+    static int s_iReportPackage;
+    static void RegisterReportPackage();
     // Registers "LoftCurve" (a string attribute) with the attribute manager;
     // idempotent. Returns its index.
     static int RegisterLoftCurveAttribute();

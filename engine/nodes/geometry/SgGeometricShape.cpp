@@ -151,10 +151,16 @@ void SgGeometricShape::Refresh(int mode)
 
 void SgGeometricShape::SetDocument(SgDocument *document)
 {
-    if (!GetDocument())
-        SgShape::SetDocument(document);
+    SgShape::SetDocument(document);
     if (m_pSeparator)
         m_pSeparator->SetDocument(document);
+}
+
+void SgGeometricShape::AppendDocumentMembers(std::vector<SgNode *> &members)
+{
+    SgShape::AppendDocumentMembers(members);
+    if (m_pSeparator)
+        members.push_back(m_pSeparator.get());
 }
 
 Range<Vec3f> SgGeometricShape::BoundingBox()

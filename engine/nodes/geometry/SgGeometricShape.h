@@ -56,6 +56,7 @@ class SgGeometricShape : public SgShape {
     void Refresh(int mode) override;
     bool IsGeometricShape() const override { return true; }
     void SetDocument(SgDocument *document) override;
+    void AppendDocumentMembers(std::vector<SgNode *> &members) override;
     // The result's box; the empty range (+FLT_MAX .. -FLT_MAX) without one.
     Range<Vec3f> BoundingBox() override;
     // The normal of a face of the result, which is what a pick names.

@@ -46,9 +46,8 @@ public:
 
 private:
     SgField *m_pField;
-    // Registered with this module as it is constructed (DxModule::CurrentModule).
-    DxInput<Vec3> m_input;
-    DxOutput<Vec3> m_output;
+    DxInput<Vec3> m_input{this};
+    DxOutput<Vec3> m_output{this};
     Vec3 m_min{-DBL_MAX, -DBL_MAX, -DBL_MAX};
     Vec3 m_max{DBL_MAX, DBL_MAX, DBL_MAX};
 };

@@ -48,8 +48,8 @@ class ReaderTestEngine : public SgFieldMngr, public DxModule {
         const Vec3 value = m_input1.GetSource() ? m_input1.Get() * 2.0 : Vec3(0, 0, 0);
         m_output.set(&value);
     }
-    DxInput1<Vec3> m_input1;
-    DxOutput<Vec3> m_output;
+    DxInput1<Vec3> m_input1{this};
+    DxOutput<Vec3> m_output{this};
 
 protected:
     ~ReaderTestEngine() override = default;

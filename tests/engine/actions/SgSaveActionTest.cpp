@@ -38,13 +38,21 @@ class SgTestEngine : public SgFieldMngr, public DxModule {
     }
     void Evaluate() override { m_output = m_input.GetSource() ? 2 * m_input.Get() : 0.0; }
 
-    DxInput1<double> m_input;
-    DxOutput<double> m_output;
+    DxInput1<double> m_input{this};
+    DxOutput<double> m_output{this};
 
 protected:
     ~SgTestEngine() override = default;
 };
 SG_CLASS_SOURCE(SgTestEngine, SgFieldMngr, SgFieldMngr, "SgTestEngine")
+
+// A node that lists other nodes in a node-pointer array.
+class SgTestLinks : public SgNode {
+    SG_CLASS_HEADER(SgTestLinks, SgFieldMngr)
+    SgTestLinks() { AddField(m_links, "links"); }
+    SgVFNodePtr m_links;
+};
+SG_CLASS_SOURCE(SgTestLinks, SgNode, SgFieldMngr, "SgTestLinks")
 
 size_t CountOf(const std::string &text, const std::string &what)
 {
@@ -60,6 +68,7 @@ void RegisterSaveTestClasses()
 {
     InitTestClasses();
     SgTestEngine::InitClass();
+    SgTestLinks::InitClass();
 }
 
 namespace {
@@ -274,6 +283,22 @@ TEST_F(SgSaveActionTest, NodePointerFieldHoldsTheBlockOrAnEmptyLine)
 
     modifier->m_refNode = NodePtr(new SgTransform);
     EXPECT_EQ(Write(modifier), "ControlModifier {\n\trefNode Transform {\n}\n\n}\n");
+}
+
+// A list of nodes has no text form; the save refuses it rather than write a
+// scene that reads back with the list empty.
+TEST_F(SgSaveActionTest, ANodePointerArrayWithNodesRefusesTheSave)
+{
+    SgRef<SgTestLinks> links(new SgTestLinks);
+    EXPECT_EQ(Write(links), "TestLinks {\n}\n") << "an empty list loses nothing";
+
+    links->m_links.SetValue(0, NodePtr(new SgTransform));
+    std::ostringstream text;
+    Vrml1Stream stream(text);
+    SgSaveAction action;
+    action.SetStream(&stream);
+    EXPECT_FALSE(action.Apply(links));
+    EXPECT_NE(action.GetError().find("links"), std::string::npos) << action.GetError();
 }
 
 TEST_F(SgSaveActionTest, ConnectionNamesItsSourceNodeAndField)

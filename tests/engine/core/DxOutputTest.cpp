@@ -2,6 +2,7 @@
 // ownership that node-pointer and counted-pointer outputs keep.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@ public:
         ++m_changes;
         DxModule::OnInputChange(input);
     }
-    DxInput<int> m_input;
-    DxOutput<int> m_output;
+    DxInput<int> m_input{this};
+    DxOutput<int> m_output{this};
     int m_base = 0;
     int m_evaluations = 0;
     int m_changes = 0;
@@ -37,7 +38,7 @@ class ArrayModule : public DxModule {
 public:
     ArrayModule() { m_output.SetValuesArray(&m_values); }
     void Evaluate() override { m_output.Validate(); }
-    DxOutput<double> m_output;
+    DxOutput<double> m_output{this};
     std::vector<double> m_values;
 };
 
@@ -165,10 +166,28 @@ TEST(DxOutputTest, DestroyedOutputLeavesItsModule)
 {
     DxModule module;
     {
-        DxOutput<std::string> temporary;
+        DxOutput<std::string> temporary(&module);
         EXPECT_EQ(module.nOutputs(), 1);
     }
     EXPECT_EQ(module.nOutputs(), 0);
+}
+
+// A port that no module names as its own belongs to none, whatever module was
+// built before it: the port would otherwise evaluate, and unlist itself from,
+// a module that may be gone.
+TEST(DxOutputTest, APortBuiltAfterAModuleDoesNotJoinIt)
+{
+    auto module = std::make_unique<AddOneModule>();
+    DxOutput<int> output;
+    DxInput<int> input;
+    EXPECT_EQ(output.GetModule(), nullptr);
+    EXPECT_EQ(input.GetOwner(), nullptr);
+    EXPECT_EQ(module->nOutputs(), 1);
+    module.reset();
+    output = 3;
+    output.Connect(input);
+    output.Invalidate();
+    EXPECT_EQ(input.Get(), 3) << "reading must not reach the dead module";
 }
 
 TEST(DxScratchBufferTest, KeepsABigEnoughBufferAndReplacesASmallOne)

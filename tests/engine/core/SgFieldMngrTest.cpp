@@ -6,6 +6,7 @@
 #include "tests/engine/core/TestNodes.h"
 #include "engine/core/RxFunc.h"
 #include "platform/SgClock.h"
+#include "platform/SgDiagHandler.h"
 
 class SgFieldMngrTest : public ::testing::Test {
 protected:
@@ -203,4 +204,70 @@ TEST_F(SgFieldMngrTest, PersistentIdRandomPartNeverOverflows)
         }
         SetClock(previous);
     }
+}
+
+// Registered classes of which no object is built before the test below.
+class TestBare : public TestShape {
+    SG_CLASS_HEADER(TestBare, SgFieldMngr)
+
+protected:
+    ~TestBare() override = default;
+};
+SG_CLASS_SOURCE(TestBare, TestShape, SgFieldMngr, "TestBare")
+
+class TestPlate : public SgNode {
+    SG_CLASS_HEADER(TestPlate, SgFieldMngr)
+    TestPlate() { AddField(m_thickness, "thickness", 1.0); }
+    SgFDouble m_thickness;
+
+protected:
+    ~TestPlate() override = default;
+};
+SG_CLASS_SOURCE(TestPlate, SgNode, SgFieldMngr, "TestPlate")
+
+// Subclasses that forgot the class macros: their objects answer for the parent.
+class ForgetfulBare : public TestBare {
+public:
+    ForgetfulBare() { AddField(m_extra, "extra", 0.0); }
+    SgFDouble m_extra;
+
+protected:
+    ~ForgetfulBare() override = default;
+};
+
+class ForgetfulPlate : public TestPlate {
+public:
+    ForgetfulPlate() { AddField(m_extra, "extra", 0.0); }
+    SgFDouble m_extra;
+
+protected:
+    ~ForgetfulPlate() override = default;
+};
+
+// A class's table lists the fields of its own objects only, whichever object
+// of it or of a subclass is built first.
+TEST_F(SgFieldMngrTest, ASubclassWithoutClassMacrosCannotAddToItsParentsTable)
+{
+    TestBare::InitClass();
+    TestPlate::InitClass();
+    SgRef<TestShape> shape = new TestShape;
+    {
+        SgRef<TestBare> first = new TestBare;
+        EXPECT_EQ(first->GetFieldsCount(), shape->GetFieldsCount());
+    }
+    SgDiagCapture diagnostics;
+    SgRef<ForgetfulBare> bare = new ForgetfulBare;
+    SgRef<ForgetfulPlate> plate = new ForgetfulPlate;
+    EXPECT_TRUE(diagnostics.Contains("class macros")) << diagnostics.GetText();
+    EXPECT_EQ(bare->m_extra.GetContainer(), bare.get()) << "the refused field still belongs to its object";
+
+    SgRef<TestBare> cleanBare = new TestBare;
+    SgRef<TestPlate> cleanPlate = new TestPlate;
+    EXPECT_EQ(cleanBare->GetFieldsCount(), shape->GetFieldsCount());
+    EXPECT_EQ(cleanBare->GetFieldAddressByName("extra"), nullptr);
+    ASSERT_EQ(cleanPlate->GetFieldsCount(), 1);
+    EXPECT_EQ(cleanPlate->GetFieldAddressByName("extra"), nullptr);
+    SgRef<SgNode> copy = cleanPlate->Copy();
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->GetFieldsCount(), 1);
 }

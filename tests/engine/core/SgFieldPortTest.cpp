@@ -13,7 +13,7 @@ namespace {
 class SourceModule : public DxModule {
 public:
     void Evaluate() override { m_output.set(&m_value); }
-    DxOutput<int> m_output;
+    DxOutput<int> m_output{this};
     int m_value = 7;
 };
 

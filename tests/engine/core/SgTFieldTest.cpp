@@ -145,10 +145,30 @@ TEST_F(SgTFieldTest, StringsReadQuotedOrToTheLineEnd)
     std::getline(bare, rest);
     EXPECT_EQ(rest, "next");
 
-    std::istringstream tooLong(std::string(5000, 'a'));
-    s.ReadFromStream(tooLong, false);
-    EXPECT_TRUE(tooLong.fail());
+    std::istringstream unclosed("\"never closed");
+    s.ReadFromStream(unclosed, false);
+    EXPECT_TRUE(unclosed.fail());
     EXPECT_EQ(s.Get(false), "Arial Bold rest of line");
+}
+
+// Whatever a string field writes reads back, in field text and in scene text alike.
+TEST_F(SgTFieldTest, EveryStringReadsBackFromItsOwnText)
+{
+    const std::string texts[] = {std::string(5000, 'a'), "two\nlines", "", "  leading blanks",
+                                 "\"quoted\" start", "say \"hi\"", "tab\tinside", "ends in cr\r"};
+    for (const std::string &text : texts) {
+        SgFStr written;
+        written = text;
+        SgFStr read;
+        read = std::string("old");
+        std::istringstream in(WriteField(written) + "\nnext");
+        read.ReadFromStream(in, false);
+        EXPECT_FALSE(in.fail()) << "text: " << text;
+        EXPECT_EQ(read.Get(false), text);
+        std::string rest;
+        std::getline(in >> std::ws, rest);
+        EXPECT_EQ(rest, "next") << "text: " << text;
+    }
 }
 
 TEST_F(SgTFieldTest, SettingTheSameValueRecordsAndNotifiesNothing)
@@ -379,4 +399,28 @@ TEST_F(SgTFieldTest, InterpolationIntoAFieldOfAnotherTypeChangesNothing)
     number = 7;
     a.Interpolate(&a, &b, 0.5, &number);
     EXPECT_EQ(number.Get(false), 7);
+}
+
+// A copy of a field stands free of the node the original belongs to.
+TEST_F(SgTFieldTest, ACopyOfAFieldRecordsNothingAndLeavesTheOriginalsLinks)
+{
+    RecordingDocument document;
+    SgRef<TestShape> holder = new TestShape;
+    SgRef<TestShape> profile = new TestShape;
+    holder->SetDocument(&document);
+    holder->m_profile = NodePtr(profile.get());
+    document.m_records.clear();
+    holder->m_changes = 0;
+    {
+        SgFVec3 copy(holder->m_translation);
+        copy = Vec3(7, 8, 9);
+        EXPECT_EQ(copy.GetContainer(), nullptr);
+        SgFNodePtr pointer(holder->m_profile);
+        EXPECT_EQ(pointer.Get(false).get(), profile.get());
+    }
+    EXPECT_TRUE(document.m_records.empty()) << "a record naming the copy would outlive it";
+    EXPECT_EQ(holder->m_changes, 0);
+    EXPECT_EQ(holder->m_translation.Get(false), Vec3());
+    ASSERT_EQ(profile->GetFatherList().size(), 1u) << "the original still holds the profile";
+    EXPECT_EQ(profile->GetFirstFather(), holder.get());
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <sstream>
 
 #include "tests/engine/EngineTestClasses.h"
@@ -64,7 +65,7 @@ class ArraySource : public DxModule {
 public:
     ArraySource() { m_output.SetValuesArray(&m_values); }
     void Evaluate() override { m_output.Validate(); }
-    DxOutput<int> m_output;
+    DxOutput<int> m_output{this};
     std::vector<int> m_values;
 };
 
@@ -76,7 +77,7 @@ public:
         ++m_pushes;
         DxModule::OnInputChange(input);
     }
-    DxInput<int> m_input;
+    DxInput<int> m_input{this};
     int m_pushes = 0;
 };
 
@@ -445,6 +446,14 @@ TEST_F(SgVecFieldTest, BadIndicesAreRefusedWithoutAnyChange)
         {"AddVals negative count", [](SgVFInt &f) { f.AddVals(-1, nullptr); }},
         {"SetVals without values", [](SgVFInt &f) { f.SetVals(2, nullptr); }},
         {"SetSize negative", [](SgVFInt &f) { f.SetSize(-1); }},
+        {"SetValue two billion", [](SgVFInt &f) { f.SetValue(2000000000, 1); }},
+        {"SetValue INT_MAX", [](SgVFInt &f) { f.SetValue(std::numeric_limits<int>::max(), 1); }},
+        {"InsertVal INT_MAX", [](SgVFInt &f) { f.InsertVal(std::numeric_limits<int>::max(), 1); }},
+        {"SetValuePtr INT_MAX", [](SgVFInt &f) {
+             const int v = 1;
+             f.SetValuePtr(&v, std::numeric_limits<int>::max(), true, false);
+         }},
+        {"SetSize past the limit", [](SgVFInt &f) { f.SetSize(SgVFInt::kMaxCount + 1); }},
         {"ReadElementFromStream at -1", [](SgVFInt &f) {
              std::istringstream in("4");
              f.ReadElementFromStream(in, -1, true, false);
@@ -606,8 +615,37 @@ TEST_F(SgVecFieldTest, ADrivenArrayTakesTheSourceValuesQuietly)
     EXPECT_EQ(r.node->m_changes, 0) << "and sends no notice";
 
     source.m_values = {1};
+    source.m_output.Invalidate();
     EXPECT_EQ(r.node->m_indices.GetValue(0, false), 5) << "without evaluation nothing is pulled";
     EXPECT_EQ(r.node->m_indices.GetValues(), std::vector<int>{1});
+}
+
+// Reading a driven array element by element copies the source once per
+// change of the source, not once per element.
+TEST_F(SgVecFieldTest, ADrivenArrayIsCopiedOnlyWhenTheSourceChanged)
+{
+    struct CountingSource : ArraySource {
+        void Evaluate() override
+        {
+            ++m_evaluations;
+            ArraySource::Evaluate();
+        }
+        int m_evaluations = 0;
+    } source;
+    source.m_values.assign(30000, 4);
+    SgVFInt driven;
+    source.m_output.Connect(static_cast<DxInBase &>(driven));
+    long long sum = 0;
+    for (int i = 0; i < driven.GetCount() || i == 0; ++i)
+        sum += driven.GetValue(i);
+    EXPECT_EQ(sum, 4 * 30000LL);
+    EXPECT_EQ(source.m_evaluations, 1);
+
+    source.m_values.assign(3, 5);
+    source.m_output.Invalidate();
+    EXPECT_EQ(driven.GetValue(2), 5) << "a change of the source is pulled";
+    EXPECT_EQ(driven.GetCount(), 3);
+    EXPECT_EQ(source.m_evaluations, 2);
 }
 
 TEST_F(SgVecFieldTest, ArrayDrivenByASingleValueBecomesOneElement)

@@ -235,7 +235,7 @@ TEST_F(SgDocumentUndoTest, RecordsKeepTheNodesTheyNameAlive)
         SgUndoRecordingPause pause(m_document.get());
         m_root->AddChild(shape);
     }
-    shape->m_count = 4;
+    shape->m_count = 4; // recorded while the shape is in the scene
     {
         SgUndoRecordingPause pause(m_document.get());
         m_root->DeleteChild(shape);
@@ -293,4 +293,60 @@ TEST_F(SgDocumentUndoTest, NodesReferencedThroughAnyFieldJoinTheDocument)
     m_document->Undo();
     EXPECT_NE(points->m_point.GetCount() > 0 ? points->m_point.GetValue(0) : Vec3(), Vec3(1, 2, 3))
         << "the edit of the referenced node was recorded for undo";
+}
+
+// Membership follows a node in and out of a document's graph: a node kept
+// after its removal records nothing and may outlive the document, and a node
+// placed in another document records there.
+TEST_F(SgDocumentUndoTest, ARemovedNodeLeavesTheDocumentWithWhatHangsOnlyFromIt)
+{
+    SgRef<SgSeparator> kept = new SgSeparator;
+    SgRef<TestShape> below = new TestShape;
+    SgRef<TestShape> shared = new TestShape;
+    kept->AddChild(below.get());
+    kept->AddChild(shared.get());
+    m_root->AddChild(kept.get());
+    m_root->AddChild(shared.get());
+    ASSERT_EQ(below->GetDocument(), m_document.get());
+
+    m_root->DeleteChild(kept.get());
+    EXPECT_EQ(kept->GetDocument(), nullptr);
+    EXPECT_EQ(below->GetDocument(), nullptr);
+    EXPECT_EQ(shared->GetDocument(), m_document.get()) << "still held by the root";
+
+    m_document->ResetUndo();
+    below->m_count = 7;
+    EXPECT_EQ(m_document->GetUndoCount(), 0) << "an edit outside the scene is no step of the document";
+    m_document.reset();
+    below->m_count = 8; // must not reach the dead document
+    EXPECT_EQ(below->m_count.Get(false), 8);
+}
+
+TEST_F(SgDocumentUndoTest, ANodeMovedToAnotherDocumentRecordsThere)
+{
+    std::unique_ptr<SgDocument> other(SgDocument::Create());
+    ASSERT_NE(other, nullptr);
+    SgRef<TestShape> shape = new TestShape;
+    m_root->AddChild(shape.get());
+    other->GetNodara()->AddChild(shape.get());
+    m_root->DeleteChild(shape.get());
+    EXPECT_EQ(shape->GetDocument(), other.get());
+
+    m_document->ResetUndo();
+    other->ResetUndo();
+    other->SetUndoRecording(true);
+    shape->m_count = 5;
+    EXPECT_EQ(m_document->GetUndoCount(), 0);
+    EXPECT_EQ(other->GetUndoCount(), 1);
+}
+
+TEST_F(SgDocumentUndoTest, ANodeDroppedFromANodePointerFieldLeavesTheDocument)
+{
+    SgRef<SgCoordinate3> points = new SgCoordinate3;
+    SgIndexedFaceSet *mesh = new SgIndexedFaceSet;
+    mesh->m_coord = NodePtr(points.get());
+    m_object->AddChild(mesh);
+    ASSERT_EQ(points->GetDocument(), m_document.get());
+    mesh->m_coord = NodePtr();
+    EXPECT_EQ(points->GetDocument(), nullptr);
 }

@@ -97,15 +97,21 @@ TEST_F(ReportMngrTest, EveryReporterGetsTheSameFormattedText)
     }
 }
 
-TEST_F(ReportMngrTest, LongMessagesAreCutAtTheBufferSize)
+// A message that does not fit is refused whole, never delivered cut.
+TEST_F(ReportMngrTest, MessagesLongerThanTheLimitAreRefused)
 {
     int package = m_manager.AddPackage("ModifierStack");
     m_manager.EnableReport(package, ReportMngr::LEVEL_ALL);
     m_manager.RegisterRepoter(&m_reporter, 0);
-    std::string longText(5000, 'x');
-    m_manager.Report(package, ReportMngr::LEVEL_INFO, "f", 1, "%s!", longText.c_str());
+    const std::string fits(ReportMngr::kMaxMessage, 'x');
+    EXPECT_EQ(m_manager.Report(package, ReportMngr::LEVEL_INFO, "f", 1, "%s", fits.c_str()), 1);
     ASSERT_EQ(m_reporter.m_sent.size(), 1u);
-    EXPECT_EQ(m_reporter.m_sent[0].message, std::string(ReportMngr::kMaxMessage, 'x'));
+    EXPECT_EQ(m_reporter.m_sent[0].message, fits);
+
+    SgDiagCapture capture;
+    EXPECT_EQ(m_manager.Report(package, ReportMngr::LEVEL_INFO, "f", 1, "%s!", fits.c_str()), -1);
+    EXPECT_EQ(m_reporter.m_sent.size(), 1u) << "nothing of the refused message is delivered";
+    EXPECT_TRUE(capture.Contains("longer than")) << capture.GetText();
 }
 
 TEST_F(ReportMngrTest, PackagesBeyondTheCapacityAreRefused)

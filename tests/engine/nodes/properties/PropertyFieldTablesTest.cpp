@@ -133,7 +133,7 @@ const std::vector<ClassCase> &ClassCases()
           {"fogStart", 2, false, "3"},
           {"fogEnd", 2, false, "5"}}},
         {"SgBackground",
-         {{"imageFile", 13, false, ""},
+         {{"imageFile", 13, false, "\"\""},
           {"style", 1, false, "0"},
           {"scale", 4, false, "1"},
           {"color1", 10, false, "(0.5,0.75,0.75,1)"},
@@ -146,8 +146,8 @@ const std::vector<ClassCase> &ClassCases()
           {"size", 1, false, "1000"},
           {"style", 1, false, "0"},
           {"charset", 1, false, "0"}}},
-        {"SgFormat", {{"pattern", 13, false, ""}, {"factor", 4, false, "1"}}},
-        {"SgInfo", {{"data", 13, false, ""}, {"realData", 4, true, "[]"}, {"intData", 1, true, "[]"}}},
+        {"SgFormat", {{"pattern", 13, false, "\"\""}, {"factor", 4, false, "1"}}},
+        {"SgInfo", {{"data", 13, false, "\"\""}, {"realData", 4, true, "[]"}, {"intData", 1, true, "[]"}}},
         {"SgLayers", {{"names", 13, true, "[\"Layer0\"]"}, {"flags", 1, true, "[0]"}}},
     };
     return cases;

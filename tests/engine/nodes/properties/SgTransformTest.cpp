@@ -442,8 +442,8 @@ public:
     static int s_made;
 
 private:
-    DxInput<Vec3> m_input;
-    DxOutput<Vec3> m_output;
+    DxInput<Vec3> m_input{this};
+    DxOutput<Vec3> m_output{this};
     Vec3 m_min, m_max;
 };
 int MidpointModule::s_made = 0;
