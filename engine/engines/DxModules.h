@@ -11,35 +11,35 @@
 class DxDiv : public DxModule {
 public:
     void Evaluate() override;
-    DxInput<double> m_a;
-    DxInput<double> m_b;
-    DxOutput<double> m_output;
+    DxInput<double> m_a{this};
+    DxInput<double> m_b{this};
+    DxOutput<double> m_output{this};
 };
 
 // a * b.
 class DxMul : public DxModule {
 public:
     void Evaluate() override;
-    DxInput<double> m_a;
-    DxInput<double> m_b;
-    DxOutput<double> m_output;
+    DxInput<double> m_a{this};
+    DxInput<double> m_b{this};
+    DxOutput<double> m_output{this};
 };
 
 // a + b.
 class DxTest : public DxModule {
 public:
     void Evaluate() override;
-    DxInput<double> m_a;
-    DxInput<double> m_b;
-    DxOutput<double> m_output;
+    DxInput<double> m_a{this};
+    DxInput<double> m_b{this};
+    DxOutput<double> m_output{this};
 };
 
 // 2 a.
 class DxLoop : public DxModule {
 public:
     void Evaluate() override;
-    DxInput<double> m_a;
-    DxOutput<double> m_output;
+    DxInput<double> m_a{this};
+    DxOutput<double> m_output{this};
 };
 
 // A constant.
@@ -48,7 +48,7 @@ public:
     explicit DxDouble(double value = 0.0) : m_value(value) {}
     void Evaluate() override;
     void SetValue(double value);
-    DxOutput<double> m_output;
+    DxOutput<double> m_output{this};
 
 private:
     double m_value;
@@ -62,8 +62,8 @@ public:
     void Evaluate() override;
     bool SetIndex(int index);
     int GetIndex() const { return m_iIndex; }
-    DxInput<Vec3> m_input;
-    DxOutput<double> m_output;
+    DxInput<Vec3> m_input{this};
+    DxOutput<double> m_output{this};
 
 private:
     int m_iIndex = 0;
@@ -76,8 +76,8 @@ public:
     void Evaluate() override;
     bool SetIndex(int index);
     int GetIndex() const { return m_iIndex; }
-    DxInput<Vec3> m_input;
-    DxOutput<Vec3> m_output;
+    DxInput<Vec3> m_input{this};
+    DxOutput<Vec3> m_output{this};
 
 private:
     Vec3 m_stored{0.0, 0.0, 0.0};
@@ -89,9 +89,9 @@ private:
 class DxSpline : public DxModule {
 public:
     void Evaluate() override;
-    DxInput<Vec3> m_points;
-    DxInput<double> m_t;
-    DxOutput<Vec3> m_output;
+    DxInput<Vec3> m_points{this};
+    DxInput<double> m_t{this};
+    DxOutput<Vec3> m_output{this};
 };
 
 // A module bound to a field it constrains (not owned).
@@ -133,6 +133,6 @@ public:
     double GetMinVal(int axis) const override { return DxConstraintMovement::GetMinVal(axis); }
     double GetMaxVal(int axis) const override { return DxConstraintMovement::GetMaxVal(axis); }
 
-    DxInput<Vec3> m_input;
-    DxOutput<Vec3> m_output;
+    DxInput<Vec3> m_input{this};
+    DxOutput<Vec3> m_output{this};
 };

@@ -33,9 +33,9 @@ class SgComposeVector<Vec3> : public SgEngine {
 
     void Evaluate() override;
 
-    DxInput1<Vec3> m_input1;
-    DxInput1<Vec3> m_input2;
-    DxOutput<Vec3> m_output;
+    DxInput1<Vec3> m_input1{this};
+    DxInput1<Vec3> m_input2{this};
+    DxOutput<Vec3> m_output{this};
 
 protected:
     ~SgComposeVector() override = default;
@@ -55,9 +55,9 @@ class SgApplyVector : public SgEngine {
 
     void Evaluate() override;
 
-    DxInput1<Vec3> m_input1;
-    DxInput1<Vec3> m_input2;
-    DxOutput<Vec3> m_output;
+    DxInput1<Vec3> m_input1{this};
+    DxInput1<Vec3> m_input2{this};
+    DxOutput<Vec3> m_output{this};
 
 protected:
     ~SgApplyVector() override = default;

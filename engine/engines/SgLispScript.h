@@ -28,12 +28,14 @@ class SgLispScript : public SgEngine {
     const std::string &GetCompiledText() const { return m_compiledText; }
     bool IsEvaluating() const { return m_bEvaluating; }
 
-    DxInput1<std::string> m_script;
-    DxInput1<double> m_a[4];
-    DxInput1<Vec3> m_v[4];
-    DxOutput<double> m_outd[3];
-    DxOutput<Vec3> m_outv[3];
-    DxOutput<std::string> m_outs;
+    DxInput1<std::string> m_script{this};
+    DxInput1<double> m_a[4]{DxInput1<double>(this), DxInput1<double>(this), DxInput1<double>(this),
+                            DxInput1<double>(this)};
+    DxInput1<Vec3> m_v[4]{DxInput1<Vec3>(this), DxInput1<Vec3>(this), DxInput1<Vec3>(this),
+                          DxInput1<Vec3>(this)};
+    DxOutput<double> m_outd[3]{DxOutput<double>(this), DxOutput<double>(this), DxOutput<double>(this)};
+    DxOutput<Vec3> m_outv[3]{DxOutput<Vec3>(this), DxOutput<Vec3>(this), DxOutput<Vec3>(this)};
+    DxOutput<std::string> m_outs{this};
 
 protected:
     ~SgLispScript() override = default;
@@ -71,8 +73,8 @@ class DxToVariant : public DxToVariantGeneric {
 public:
     void Evaluate() override;
     DxInBase &GetInput() override { return m_input; }
-    DxInput<T> m_input;
-    DxOutput<value_t> m_output;
+    DxInput<T> m_input{this};
+    DxOutput<value_t> m_output{this};
 
 private:
     LispRootNode m_root{const_cast<value_t *>(&m_output.GetValue())};
@@ -80,7 +82,7 @@ private:
 
 class DxVariantToGeneric : public DxModule {
 public:
-    DxInput<value_t> m_input;
+    DxInput<value_t> m_input{this};
 };
 
 // A LISP value to a typed value. What cannot be converted is reported and
@@ -90,7 +92,7 @@ template <class T>
 class DxVariantTo : public DxVariantToGeneric {
 public:
     void Evaluate() override;
-    DxOutput<T> m_output;
+    DxOutput<T> m_output{this};
 };
 
 // An array of arrays of three numbers to an array of vectors.
@@ -108,7 +110,7 @@ public:
         m_output.Validate();
     }
     void Evaluate() override;
-    DxOutput<Vec3> m_output;
+    DxOutput<Vec3> m_output{this};
 
 private:
     DxValueArray<Vec3> m_values;

@@ -178,8 +178,10 @@ public:
     static void buildScriptEngine(SgParametricModel *model);
     static void undoScriptEngine(SgParametricModel *model);
 
-    DxInput<value_t> m_inputs[kMaxInputs];
-    DxOutput<value_t> m_output;
+#define I(owner) DxInput<value_t>(owner)
+    DxInput<value_t> m_inputs[kMaxInputs]{I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this), I(this)};
+#undef I
+    DxOutput<value_t> m_output{this};
 
 private:
     value_t m_function;

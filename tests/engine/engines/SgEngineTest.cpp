@@ -35,7 +35,7 @@ public:
         m_value = v;
         InvalidateOutputs(false);
     }
-    DxOutput<Vec3> m_output;
+    DxOutput<Vec3> m_output{this};
 
 private:
     Vec3 m_value;
@@ -49,7 +49,7 @@ public:
         m_output.SetValuesArray(&m_points);
     }
     void Evaluate() override { m_output.Validate(); }
-    DxOutput<Vec3> m_output;
+    DxOutput<Vec3> m_output{this};
 
 private:
     std::vector<Vec3> m_points;
@@ -106,8 +106,8 @@ public:
         m_first.set(&first);
         m_second.set(&second);
     }
-    DxOutput<Vec3> m_first;
-    DxOutput<Vec3> m_second;
+    DxOutput<Vec3> m_first{this};
+    DxOutput<Vec3> m_second{this};
 
 protected:
     ~TwoOutputs() override = default;
