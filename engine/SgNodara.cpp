@@ -12,6 +12,7 @@
 #include "engine/core/SgFieldMngr.h"
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgDocumentClasses.h"
+#include "engine/engines/SgEngineClasses.h"
 #include "engine/engines/lisp/Lisp.h"
 #include "engine/handlers/SgHandlerClasses.h"
 #include "engine/nodes/SgNodeClasses.h"
@@ -59,6 +60,7 @@ void SgNodara::Init()
     // Field containers.
     SgCoreClasses::RegisterNodeClasses();
     SgNodeClasses::RegisterNodeClasses();
+    SgEngineClasses::RegisterNodeClasses();
     SgHandlerClasses::RegisterNodeClasses();
     SgDocumentClasses::RegisterNodeClasses();
     SgToolClasses::RegisterNodeClasses();
@@ -71,6 +73,7 @@ void SgNodara::Init()
     SgRenderClasses::RegisterActionClasses();
     SgViewerClasses::RegisterActionClasses();
     // Hooks that lower layers call into, once their targets exist.
+    SgEngineClasses::InstallHooks();
     SgRenderClasses::InstallHooks();
     SgDocumentClasses::InstallHooks();
     // Field classes, field modules and function objects.

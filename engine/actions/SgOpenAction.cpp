@@ -228,6 +228,15 @@ bool SgOpenAction::ReadScene(Vrml1InStream &stream, SgGroup &root)
 
 // --- Nodes ------------------------------------------------------------------------
 
+namespace {
+SgOpenAction::ParametricReader s_parametricReader = nullptr;
+} // namespace
+
+void SgOpenAction::SetParametricReader(ParametricReader reader)
+{
+    s_parametricReader = reader;
+}
+
 SgFieldMngr *SgOpenAction::CreateNested(Vrml1InStream &stream)
 {
     stream.m_szWord.clear();
@@ -305,10 +314,13 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         return nullptr;
     }
 
-    // Parametric blocks need the parametric classes and their readers; until
-    // those exist they are unknown blocks like any other.
+    // Parametric blocks are read by the reader the engines library installs;
+    // without it they are unknown blocks like any other.
+    const bool parametric = kind == KeywordKind::ParametricModel || kind == KeywordKind::ParametricObject;
+    if (parametric && s_parametricReader)
+        return s_parametricReader(stream, kind == KeywordKind::ParametricModel);
     int classId = 0;
-    if (kind != KeywordKind::ParametricModel && kind != KeywordKind::ParametricObject) {
+    if (!parametric) {
         if (special) {
             classId = ClassIdOf(special->className);
         } else {

@@ -66,6 +66,17 @@ public:
     // The words that end the scene part of a file and belong to the document.
     static bool IsDocumentSection(const std::string &word);
 
+    // "ParametricModel" and "ParametricObject" blocks are read by the engines
+    // library, which installs the reader at start-up (the keyword is taken;
+    // the reader reads from the block's "{"). Without one they are unknown
+    // blocks. The reader returns the container without a reference of its
+    // own, or null after its messages.
+    using ParametricReader = SgFieldMngr *(*)(Vrml1InStream &stream, bool model);
+    static void SetParametricReader(ParametricReader reader);
+    // An "Object" block into `object` (from its "{"); null when the read
+    // failed (the object is then discarded).
+    static SgObject *ReadObjectBlock(Vrml1InStream &stream, SgObject *object) { return ReadObject(stream, object); }
+
 private:
     // The nested form: an unknown keyword is reported and its block skipped.
     static SgFieldMngr *CreateNested(Vrml1InStream &stream);

@@ -101,6 +101,8 @@ void SgSaveAction::InitClass()
     SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitGeneric);
     SetVisitor(s_pfnMethodsMap, SgGizmoGroup::ClassID(), VisitGizmoGroup);
     SetVisitorByName(s_pfnMethodsMap, "SgGrid", VisitGeneric);
+    SetVisitorByName(s_pfnMethodsMap, "SgParametricModel", VisitParametric);
+    SetVisitorByName(s_pfnMethodsMap, "SgParametricObject", VisitParametric);
     if (const int camera = CameraClassID())
         SetVisitor(s_pfnMethodsMap, camera, VisitCamera);
     for (const char *name : kUnwrittenClasses)
@@ -159,6 +161,36 @@ void SgSaveAction::WriteNodeName(Vrml1Stream &stream, SgNode *node)
 void SgSaveAction::VisitGeneric(SgAction *action, SgNode *node)
 {
     static_cast<SgSaveAction *>(action)->WriteNodeBlock(node, false);
+}
+
+namespace {
+SgSaveAction::ParametricWriter s_parametricWriter = nullptr;
+} // namespace
+
+void SgSaveAction::SetParametricWriter(ParametricWriter writer)
+{
+    s_parametricWriter = writer;
+}
+
+void SgSaveAction::VisitParametric(SgAction *action, SgNode *node)
+{
+    auto *self = static_cast<SgSaveAction *>(action);
+    if (!s_parametricWriter) {
+        self->WriteNodeBlock(node, false);
+        return;
+    }
+    if (!self->m_pStream)
+        throw SgStateError("SgSaveAction: no stream to write to");
+    if (!self->IsWritable(node))
+        return;
+    BlockScope scope(*self, node, 2);
+    s_parametricWriter(self, node);
+}
+
+void SgSaveAction::WriteChildren(SgNode *node)
+{
+    if (auto *group = dynamic_cast<SgGroup *>(node))
+        group->SgGroup::DoAction(this);
 }
 
 void SgSaveAction::VisitCamera(SgAction *action, SgNode *node)

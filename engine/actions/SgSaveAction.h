@@ -41,6 +41,14 @@ class SgSaveAction : public SgAction {
     static void VisitGizmoGroup(SgAction *action, SgNode *node);
     // A camera is written as a perspective or orthographic camera block.
     static void VisitCamera(SgAction *action, SgNode *node);
+    // Parametric models and instances are written by the engines library,
+    // which installs their writer at start-up; without one they are written
+    // like any node.
+    using ParametricWriter = void (*)(SgSaveAction *action, SgNode *node);
+    static void SetParametricWriter(ParametricWriter writer);
+    static void VisitParametric(SgAction *action, SgNode *node);
+    // The node's own children, each through this action's visitors.
+    void WriteChildren(SgNode *node);
 
     // Writes any container, also one that is not a node (an engine reached
     // through a connection: written whole every time it is reached).

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cctype>
+#include <set>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +29,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/engines/SgEngine.h"
 #include "engine/actions/SgOpenAction.h"
 #include "engine/core/SgPathList.h"
 #include "engine/actions/SgSaveAction.h"
@@ -278,7 +280,21 @@ private:
     // of the inserted file (which may be this very scene again) do not clash.
     void AssignIds()
     {
-        ForEachBelow(&m_target, [](SgNode *node) { node->AssignID(); });
+        // The engines that feed the scene's fields are written with ids too.
+        std::set<SgFieldMngr *> engines;
+        ForEachBelow(&m_target, [&engines](SgNode *node) {
+            node->AssignID();
+            ForEachConnectedEngine(
+                node,
+                [](SgFieldMngr *container, void *data) {
+                    if (!container->IsNode())
+                        static_cast<std::set<SgFieldMngr *> *>(data)->insert(container);
+                    return 0;
+                },
+                &engines);
+        });
+        for (SgFieldMngr *engine : engines)
+            engine->AssignID();
     }
 
     void Take(SgFieldMngr *container)

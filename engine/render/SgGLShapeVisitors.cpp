@@ -481,6 +481,7 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgWrapper", VisitDefault);
+    SetVisitorByName(table, "SgParametricObject", SgGLShapeVisitors::VisitParametricObject);
 }
 
 void SgGLShapeVisitors::VisitGroup(SgAction *action, SgNode *node)
@@ -507,7 +508,9 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
         return;
 
     const bool onTarget = action->GetTargetPath().IsEmpty() || action->GetPathCode() == SgAction::kInTarget;
-    if (render->IsCacheDisabled() || !onTarget) {
+    // The pass flag: a parametric model's subtree, whose shape changes with
+    // every instance that draws it.
+    if (render->IsCacheDisabled() || action->m_bPassFlag || !onTarget) {
         render->DrawSeparatorDirect(separator);
         return;
     }
@@ -565,6 +568,19 @@ void SgGLShapeVisitors::VisitObject(SgAction *action, SgNode *node)
     if (object->m_hide.Get(true) != 0 || OnHiddenLayer(action, object))
         return;
     VisitSeparator(action, node);
+}
+
+void SgGLShapeVisitors::VisitParametricObject(SgAction *action, SgNode *node)
+{
+    auto *object = static_cast<SgObject *>(node);
+    if (object->m_hide.Get(true) != 0 || OnHiddenLayer(action, object))
+        return;
+    SgGLRenderAction *render = RenderOf(action);
+    if (!render) {
+        node->DoAction(action);
+        return;
+    }
+    render->DrawSeparatorDirect(object);
 }
 
 void SgGLShapeVisitors::VisitGeometricShape(SgAction *action, SgNode *node)

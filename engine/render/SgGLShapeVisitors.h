@@ -25,6 +25,9 @@ struct SgGLShapeVisitors {
     static void VisitGroup(SgAction *action, SgNode *node);
     static void VisitSeparator(SgAction *action, SgNode *node);
     static void VisitObject(SgAction *action, SgNode *node);
+    // An instance of a parametric model: its model shows another shape for
+    // each instance, so neither is kept in a display list.
+    static void VisitParametricObject(SgAction *action, SgNode *node);
     static void VisitGeometricShape(SgAction *action, SgNode *node);
     static void VisitFaceSet(SgAction *action, SgNode *node);
     static void VisitIndexedFaceSet(SgAction *action, SgNode *node);

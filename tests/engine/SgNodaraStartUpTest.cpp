@@ -27,8 +27,6 @@ namespace {
 // it comes off this list.
 const char *const kClassesNotBuiltYet[] = {
     "SgBoolean",          // the solid kernel's boolean shape, a shape separator to the scan
-    "SgParametricModel",  // parametric models, drawn through their own action
-    "SgParametricObject", // the user-level object of a parametric model
     "SgScatter",          // scattered copies of an object, drawn through their own action
     "SgExternalFile",     // a scene part kept in a file of its own
     "SgDynamicEffect",    // effects the scan collects for the render action

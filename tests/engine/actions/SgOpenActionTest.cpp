@@ -588,8 +588,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"BadNumber", " Material { shininess abc }", "Bad value", 3},
         FaultCase{"BadArrayElement", " Coordinate3 { point [ 1 2 3, x y z ] }", "Bad value", 3},
         FaultCase{"ToolIsRefused", " ReaderTestTool { }", "cannot be made", 3},
-        FaultCase{"ParametricBlockIsUnknownForNow",
-                  " ParametricModel { Object { } PMParamList { } }", "ParametricModel", 3}),
+        FaultCase{"ParametricBlockWithAnUnknownWord",
+                  " ParametricModel { Object { } PMParamList { } Bogus }", "Unknown word Bogus", 3}),
     [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
 
 TEST_F(SgOpenActionTest, DocumentSectionsStopTheSceneAndAreHandedBack)

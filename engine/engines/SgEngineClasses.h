@@ -1,0 +1,9 @@
+#pragma once
+// The start-up block of the engines layer.
+class SgEngineClasses {
+public:
+    // Engines and the nodes of this layer, parents first.
+    static void RegisterNodeClasses();
+    // What lower layers call into: the transform's movement limit.
+    static void InstallHooks();
+};
