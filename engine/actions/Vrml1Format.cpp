@@ -421,37 +421,10 @@ bool ReadQuoted(std::istream &in, std::string &text)
 
 namespace {
 
-// The unquoted string form the field layer also accepts: the rest of the line.
-bool ReadLineText(std::istream &in, std::string &text)
-{
-    std::streambuf *buffer = in.rdbuf();
-    std::string result;
-    for (;;) {
-        const int c = buffer->sbumpc();
-        if (c == std::char_traits<char>::eof()) {
-            in.setstate(std::ios::eofbit);
-            break;
-        }
-        if (c == '\n')
-            break;
-        result.push_back(static_cast<char>(c));
-    }
-    if (!result.empty() && result.back() == '\r')
-        result.pop_back();
-    text = std::move(result);
-    return true;
-}
-
+// A quoted text, or the rest of the line: the grammar of string fields.
 bool ReadStringValue(std::istream &in, std::string &text)
 {
-    const int first = PeekNonBlank(in);
-    if (first == std::char_traits<char>::eof()) {
-        in.setstate(std::ios::failbit);
-        return false;
-    }
-    if (first == '"')
-        return ReadQuoted(in, text);
-    return ReadLineText(in, text);
+    return SgFieldValue::Read(in, text);
 }
 
 // "[" quoted texts separated by "," "]", or one quoted text alone.
