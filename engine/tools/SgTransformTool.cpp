@@ -88,24 +88,31 @@ void SgTransformTool::CreateObjectGroup()
 
 void SgTransformTool::CreateHandles() {}
 
+SgSeparator *SgTransformTool::StartAxisHandle(int axis, const Rotation &turn)
+{
+    // The axis's colour, ahead of its handle in the gizmo.
+    auto *material = Quiet(new SgMaterial);
+    Color colour(0, 0, 0, 1);
+    colour[axis] = 1.0f;
+    material->m_diffuseColor.SetValue(0, colour);
+    m_pGizmo->AddChild(material);
+
+    auto *handle = Quiet(new SgSeparator);
+    handle->SetName(kAxisNames[axis]);
+    auto *place = Quiet(new SgTransform);
+    if (turn.GetAngle() != 0.0)
+        place->m_rotation.Set(turn);
+    handle->AddChild(place);
+    return handle;
+}
+
 void SgTransformTool::BuildStandardHandles(bool cubeTips)
 {
+    // Geometry built along x serves all three axes.
+    const Rotation turns[3] = {Rotation(), Rotation(Vec3(0, 0, 1), std::numbers::pi / 2),
+                               Rotation(Vec3(0, 1, 0), -std::numbers::pi / 2)};
     for (int axis = 0; axis < 3; ++axis) {
-        auto *material = Quiet(new SgMaterial);
-        Color colour(0, 0, 0, 1);
-        colour[axis] = 1.0f;
-        material->m_diffuseColor.SetValue(0, colour);
-        m_pGizmo->AddChild(material);
-
-        auto *handle = Quiet(new SgSeparator);
-        handle->SetName(kAxisNames[axis]);
-        auto *turn = Quiet(new SgTransform);
-        // Geometry built along x serves all three axes.
-        if (axis == 1)
-            turn->m_rotation.Set(Rotation(Vec3(0, 0, 1), std::numbers::pi / 2));
-        else if (axis == 2)
-            turn->m_rotation.Set(Rotation(Vec3(0, 1, 0), -std::numbers::pi / 2));
-        handle->AddChild(turn);
+        SgSeparator *handle = StartAxisHandle(axis, turns[axis]);
 
         auto *arm = Quiet(new SgSeparator);
         arm->SetName("arm");
@@ -320,22 +327,11 @@ void SgMoveTool::DragStep(SgHandleEventAction *action, int x, int y)
 
 void SgTrackballTool::CreateHandles()
 {
+    // The ring is built about z; x and y turn it onto their axes.
+    const Rotation turns[3] = {Rotation(Vec3(0, 1, 0), std::numbers::pi / 2),
+                               Rotation(Vec3(1, 0, 0), -std::numbers::pi / 2), Rotation()};
     for (int axis = 0; axis < 3; ++axis) {
-        auto *material = Quiet(new SgMaterial);
-        Color colour(0, 0, 0, 1);
-        colour[axis] = 1.0f;
-        material->m_diffuseColor.SetValue(0, colour);
-        m_pGizmo->AddChild(material);
-
-        auto *handle = Quiet(new SgSeparator);
-        handle->SetName(kAxisNames[axis]);
-        auto *turn = Quiet(new SgTransform);
-        // The ring is built about z; x and y turn it onto their axes.
-        if (axis == 0)
-            turn->m_rotation.Set(Rotation(Vec3(0, 1, 0), std::numbers::pi / 2));
-        else if (axis == 1)
-            turn->m_rotation.Set(Rotation(Vec3(1, 0, 0), -std::numbers::pi / 2));
-        handle->AddChild(turn);
+        SgSeparator *handle = StartAxisHandle(axis, turns[axis]);
         auto *ring = Quiet(new SgTorus);
         ring->m_radius1.Set(kRingRadius);
         ring->m_radius2.Set(0.015);

@@ -52,6 +52,10 @@ protected:
     // Arrows (or cube-tipped arms) along the three axes, coloured X red,
     // Y green, Z blue; stored as handles 0 to 2.
     void BuildStandardHandles(bool cubeTips);
+    // The colour of one axis into the gizmo, and that axis's handle (named
+    // after it) with the transform that turns geometry built on one axis onto
+    // it; the caller adds the geometry and the handle.
+    SgSeparator *StartAxisHandle(int axis, const Rotation &turn);
     // The snapshot a drag starts from, taken at the press.
     virtual void BeginDrag(SgHandleEventAction *, int, int) {}
     // One step of a drag from the press to the event's position.
