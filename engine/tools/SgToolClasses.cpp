@@ -1,5 +1,6 @@
 #include "engine/tools/SgToolClasses.h"
 
+#include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgSelectByFenceTool.h"
 #include "engine/tools/SgTransformTool.h"
@@ -11,4 +12,5 @@ void SgToolClasses::RegisterNodeClasses()
     SgTransformTool::InitClass();
     SgMoveTool::InitClass();
     SgTrackballTool::InitClass();
+    SgCreateCylinderTool::InitClass();
 }
