@@ -169,6 +169,13 @@ bool SgCreateCylinderTool::StartOnCurve(SgHandleEventAction *action, SgNode *&cu
     return true;
 }
 
+int SgCreateCylinderTool::OnLButtonDown(SgHandleEventAction *)
+{
+    // The stages advance on releases; the press is kept from the selection
+    // handler, which would otherwise select what lies under a creation click.
+    return 1;
+}
+
 int SgCreateCylinderTool::OnLButtonUp(SgHandleEventAction *action)
 {
     s_moveCounter = 0;

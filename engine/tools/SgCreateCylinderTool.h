@@ -46,6 +46,7 @@ class SgCreateCylinderTool : public SgRubberTool {
     void Start(SgHandleEventAction *action) override;
     void Finish(SgHandleEventAction *action) override;
     void CreateObjectGroup() override;
+    int OnLButtonDown(SgHandleEventAction *action) override;
     int OnLButtonUp(SgHandleEventAction *action) override;
     int OnMouseMove(SgHandleEventAction *action) override;
     int OnKeyDown(SgHandleEventAction *action) override;

@@ -142,3 +142,167 @@ TEST_F(CreateToolTest, CylinderIsClickDragClickDragClick)
 }
 
 } // namespace
+
+namespace {
+
+// One row of the facade's creation table: the class, its stage codes, and a
+// field the drags must have set.
+struct CreationRow {
+    const char *name;
+    int (*kind)();
+    std::vector<int> codes;
+    const char *extentField;
+    const char *heightField; // null for flat shapes
+};
+
+const CreationRow kCreationTable[] = {
+    {"sphere", &SgSphere::ClassID, {2}, "radius", nullptr},
+    {"box", &SgBox::ClassID, {2, 3}, "width", "height"},
+    {"cylinder", &SgCylinder::ClassID, {2, 3}, "radius", "height"},
+    {"cone", &SgCone::ClassID, {2, 3}, "bottomRadius", "height"},
+    {"ngon", &SgNGon::ClassID, {2, 2}, "radius", nullptr},
+    {"star", &SgNStar::ClassID, {2, 2}, "radius", nullptr},
+    {"circle", &SgCircle::ClassID, {2}, "radius", nullptr},
+    {"arc", &SgArc::ClassID, {2, 2}, "radius", nullptr},
+    {"helix", &SgHelix::ClassID, {2, 3}, "radius", "height"},
+    {"torus", &SgTorus::ClassID, {2, 2}, "radius1", nullptr},
+    {"torusKnot", &SgTorusKnot::ClassID, {2, 2}, "radius1", nullptr},
+    {"plane", &SgPlane::ClassID, {2}, "width", nullptr},
+    {"geoSphere", &SgGeoSphere::ClassID, {2}, "radius", nullptr},
+    {"prism", &SgPrizm::ClassID, {1, 3}, nullptr, "height"},
+};
+
+class CreationTableTest : public CreateToolTest {};
+
+// A square outline around the origin for the prism to stand on.
+SgObject *AddSquareCurve(SgDocument *document)
+{
+    auto *object = new SgObject(true, true);
+    auto *curve = new SgPolyLine;
+    // Small, so that the view over it stays within the steep-view cone where
+    // heights follow the mouse in pixels.
+    const Vec3 corners[] = {{-0.3, -0.3, 0}, {0.3, -0.3, 0}, {0.3, 0.3, 0}, {-0.3, 0.3, 0}};
+    curve->m_coordinates.SetVals(4, corners);
+    curve->m_closed.Set(1);
+    object->AddChild(curve);
+    document->GetRoot()->AddChild(object);
+    return object;
+}
+
+TEST_F(CreationTableTest, EveryRowCreatesItsShapeFromItsClicks)
+{
+    int made = 0;
+    for (const CreationRow &row : kCreationTable) {
+        SCOPED_TRACE(row.name);
+        const bool prism = row.codes.front() == 1;
+        if (prism)
+            AddSquareCurve(m_h.Document());
+        SgCreateCylinderTool *tool = AddTool(row.kind(), row.codes);
+        g_calls = Calls();
+        // Off the centre, so that a point taken in the wrong frame shows.
+        const Vec2i a = prism ? m_h.Project(Vec3(0.3, 0, 0)) : Vec2i{260, 280};
+        int releases = 0;
+        Click(a);
+        ++releases;
+        ASSERT_EQ(g_calls.start, 1);
+        SgObject *object = tool->GetCreatedObject();
+        ASSERT_NE(object, nullptr);
+        SgNode *shape = tool->GetShape();
+        ASSERT_NE(shape, nullptr);
+        ++made;
+        EXPECT_EQ(object->GetName(), std::string(shape->GetClassName()) + std::to_string(made));
+        Vec2i at = a;
+        for (size_t stage = prism ? 1 : 0; stage < row.codes.size(); ++stage) {
+            ASSERT_TRUE(tool->IsStarted()) << "stage " << stage;
+            const int code = row.codes[stage];
+            m_h.Move(at);
+            at = code == 3 ? Vec2i{at.x, at.y - 100} : Vec2i{at.x + 100 + 50 * int(stage), at.y};
+            m_h.Move(at);
+            if (stage == 0 && row.extentField && std::string(row.extentField) == "radius" &&
+                row.kind() != SgNGon::ClassID() && row.kind() != SgNStar::ClassID()) {
+                // The radius is the distance on the work plane from the first point.
+                const Vec3 centre = object->GetTransform()->m_translation.Get();
+                const double r = Field(shape, "radius");
+                EXPECT_NEAR(m_h.Project(centre).x, a.x, 1);
+                EXPECT_NEAR(m_h.Project(centre + Vec3(r, 0, 0)).x, a.x + 100, 1);
+            }
+            m_h.Down(Button::Left, at);
+            m_h.Up(Button::Left, at);
+            ++releases;
+        }
+        EXPECT_FALSE(tool->IsStarted()) << "the release that meets code 0 finishes";
+        EXPECT_EQ(releases, int(row.codes.size()) + (prism ? 0 : 1));
+        EXPECT_EQ(g_calls.start, 1);
+        EXPECT_EQ(g_calls.finish, 1);
+        EXPECT_EQ(ShapeOf(object), shape);
+        if (row.extentField) {
+            EXPECT_GT(Field(shape, row.extentField), 0.1);
+        }
+        if (row.heightField) {
+            EXPECT_NEAR(Field(shape, row.heightField), 1.0, 1e-9);
+        } else if (std::string(row.name) != "plane") {
+            EXPECT_EQ(Field(shape, "height"), 0.0) << "a flat shape keeps no height";
+        }
+        m_h.Document()->GetRoot()->DeleteChild(tool);
+        m_h.Document()->GetRoot()->DeleteChild(object);
+    }
+}
+
+TEST_F(CreateToolTest, ACreationIsOneUndoStep)
+{
+    AddTool(SgSphere::ClassID(), {2});
+    const std::string before = SceneText();
+    Click({300, 240});
+    m_h.Move({350, 240});
+    Click({350, 240});
+    const std::string after = SceneText();
+    ASSERT_NE(after.find("SgSphere1"), std::string::npos);
+    m_h.Document()->Undo();
+    EXPECT_EQ(SceneText(), before);
+    m_h.Document()->Redo();
+    EXPECT_EQ(SceneText(), after);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+}
+
+TEST_F(CreateToolTest, AnEmptyCreationIsDiscardedWhenAsked)
+{
+    SgCreateCylinderTool *tool = AddTool(SgSphere::ClassID(), {2});
+    EXPECT_FALSE(tool->m_bDiscardEmpty) << "off unless the owner sets it";
+    tool->m_bDiscardEmpty = true;
+    const int children = m_h.Document()->GetRoot()->GetNumChildren();
+    const std::string before = SceneText();
+    // The window centre looks at the origin: the first point is (0, 0, 0).
+    Click({320, 240});
+    EXPECT_FALSE(tool->IsStarted());
+    EXPECT_EQ(g_calls.start, 0);
+    EXPECT_EQ(m_h.Document()->GetRoot()->GetNumChildren(), children);
+    EXPECT_EQ(SceneText(), before);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    // The tool goes on working.
+    Click({300, 240});
+    EXPECT_TRUE(tool->IsStarted());
+}
+
+TEST_F(CreateToolTest, APrismClickBesideACurveDoesNothing)
+{
+    SgCreateCylinderTool *tool = AddTool(SgPrizm::ClassID(), {1, 3});
+    Click({100, 100});
+    EXPECT_FALSE(tool->IsStarted());
+    EXPECT_EQ(g_calls.start, 0);
+}
+
+TEST_F(CreateToolTest, ShiftAndCtrlChangeTheSidesOfAPolygonWithinItsLimits)
+{
+    SgCreateCylinderTool *tool = AddTool(SgNGon::ClassID(), {2, 2});
+    Click({300, 240});
+    SgNode *shape = tool->GetShape();
+    SgToolFields::SetDouble(shape, "sides", 4);
+    m_h.KeyDown(16);
+    EXPECT_EQ(Field(shape, "sides"), 5);
+    m_h.KeyDown(17);
+    m_h.KeyDown(17);
+    m_h.KeyDown(17);
+    EXPECT_EQ(Field(shape, "sides"), 3) << "never fewer than three sides";
+}
+
+} // namespace
