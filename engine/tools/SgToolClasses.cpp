@@ -1,6 +1,9 @@
 #include "engine/tools/SgToolClasses.h"
 
+#include "engine/tools/SgCreateBezierTool.h"
 #include "engine/tools/SgCreateCylinderTool.h"
+#include "engine/tools/SgCreatePolyLineTool.h"
+#include "engine/tools/SgCreatePolygonTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgSelectByFenceTool.h"
 #include "engine/tools/SgTransformTool.h"
@@ -13,4 +16,7 @@ void SgToolClasses::RegisterNodeClasses()
     SgMoveTool::InitClass();
     SgTrackballTool::InitClass();
     SgCreateCylinderTool::InitClass();
+    SgCreatePolyLineTool::InitClass();
+    SgCreatePolygonTool::InitClass();
+    SgCreateBezierTool::InitClass();
 }
