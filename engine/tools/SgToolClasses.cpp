@@ -4,6 +4,7 @@
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgCreatePolyLineTool.h"
 #include "engine/tools/SgCreatePolygonTool.h"
+#include "engine/tools/SgEditSubObjectTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgSelectByFenceTool.h"
 #include "engine/tools/SgTransformTool.h"
@@ -19,4 +20,5 @@ void SgToolClasses::RegisterNodeClasses()
     SgCreatePolyLineTool::InitClass();
     SgCreatePolygonTool::InitClass();
     SgCreateBezierTool::InitClass();
+    SgEditSubObjectTool::InitClass();
 }
