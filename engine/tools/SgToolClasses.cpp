@@ -4,6 +4,7 @@
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgCreatePolyLineTool.h"
 #include "engine/tools/SgCreatePolygonTool.h"
+#include "engine/tools/SgEditPolyLineTool.h"
 #include "engine/tools/SgEditSubObjectTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgSelectByFenceTool.h"
@@ -21,4 +22,5 @@ void SgToolClasses::RegisterNodeClasses()
     SgCreatePolygonTool::InitClass();
     SgCreateBezierTool::InitClass();
     SgEditSubObjectTool::InitClass();
+    SgEditPolyLineTool::InitClass();
 }
