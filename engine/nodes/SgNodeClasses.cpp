@@ -1,6 +1,7 @@
 #include "engine/nodes/SgNodeClasses.h"
 
 #include "engine/core/SgModifier.h"
+#include "engine/nodes/character/SgBone.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
@@ -168,4 +169,6 @@ void SgNodeClasses::RegisterNodeClasses()
     SgGrid::InitClass();
     // Laying objects along a path.
     SgWrapper::InitClass();
+    // Character animation: the bone shape (a prism).
+    SgBone::InitClass();
 }
