@@ -7,6 +7,7 @@
 #include "engine/tools/SgEditPolyLineTool.h"
 #include "engine/tools/SgEditSubObjectTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
+#include "engine/tools/SgParamsTool.h"
 #include "engine/tools/SgSelectByFenceTool.h"
 #include "engine/tools/SgTransformTool.h"
 
@@ -23,4 +24,5 @@ void SgToolClasses::RegisterNodeClasses()
     SgCreateBezierTool::InitClass();
     SgEditSubObjectTool::InitClass();
     SgEditPolyLineTool::InitClass();
+    SgParamsTool::InitClass();
 }
