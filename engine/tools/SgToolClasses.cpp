@@ -1,5 +1,6 @@
 #include "engine/tools/SgToolClasses.h"
 
+#include "engine/tools/SgConstraintTool.h"
 #include "engine/tools/SgCreateBezierTool.h"
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgCreatePolyLineTool.h"
@@ -25,4 +26,5 @@ void SgToolClasses::RegisterNodeClasses()
     SgEditSubObjectTool::InitClass();
     SgEditPolyLineTool::InitClass();
     SgParamsTool::InitClass();
+    SgConstraintTool::InitClass();
 }
