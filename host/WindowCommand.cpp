@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +18,10 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/render/SgTextureManager.h"
 #include "engine/render/SgViewport.h"
+#include "engine/nodes/geometry/SgBox.h"
+#include "engine/nodes/geometry/SgCylinder.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
@@ -30,7 +35,30 @@ constexpr double kFrameFactor = 1.1;
 
 // What the application needs from the command line; wx owns argc and argv.
 const char *s_scenePath = nullptr;
+const char *s_createKind = nullptr;
+const char *s_savePath = nullptr;
 int s_exitStatus = 0;
+
+// The creation tools the window can start with: a kind name, the class it
+// creates and its stage codes (ended by 0).
+struct CreationKind {
+    const char *name;
+    int (*classId)();
+    int codes[3];
+};
+const CreationKind kCreationKinds[] = {
+    {"sphere", &SgSphere::ClassID, {2, 0, 0}},
+    {"box", &SgBox::ClassID, {2, 3, 0}},
+    {"cylinder", &SgCylinder::ClassID, {2, 3, 0}},
+};
+
+const CreationKind *FindCreationKind(const char *name)
+{
+    for (const CreationKind &kind : kCreationKinds)
+        if (name && std::strcmp(kind.name, name) == 0)
+            return &kind;
+    return nullptr;
+}
 
 class SceneFrame : public wxFrame {
 public:
@@ -99,13 +127,21 @@ bool FennixApp::OnInit()
     SgViewport *viewport = viewer->GetViewport(0);
     if (viewport->GetNodara() == defaultView)
         viewport->Focus(nullptr, kFrameFactor);
-    // The examine handler sees the mouse before the scene's own handlers.
-    SgSeparator *viewRoot = viewport->GetNodara();
-    auto *examine = new SgExamineViewHandler;
-    if (viewRoot->GetNumChildren() > 0)
-        viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
-    else
-        viewRoot->AddChild(examine);
+    if (const CreationKind *kind = FindCreationKind(s_createKind)) {
+        // A creation tool lives in the scene, as the active tool does; the
+        // left button is its own, so the view is not turned meanwhile.
+        auto *tool = new SgCreateCylinderTool;
+        tool->Setup(kind->classId(), kind->codes);
+        m_document->GetRoot()->AddChild(tool);
+    } else {
+        // The examine handler sees the mouse before the scene's own handlers.
+        SgSeparator *viewRoot = viewport->GetNodara();
+        auto *examine = new SgExamineViewHandler;
+        if (viewRoot->GetNumChildren() > 0)
+            viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
+        else
+            viewRoot->AddChild(examine);
+    }
 
     frame->Show();
     canvas->SetFocus();
@@ -114,6 +150,10 @@ bool FennixApp::OnInit()
 
 int FennixApp::OnExit()
 {
+    if (s_savePath && m_document && m_document->Save(s_savePath, "kvrx") != 1) {
+        std::fprintf(stderr, "fennix: %s could not be written\n", s_savePath);
+        s_exitStatus = 1;
+    }
     SgDocument::Destroy(m_document);
     m_document = nullptr;
     return wxApp::OnExit();
@@ -123,8 +163,14 @@ int FennixApp::OnExit()
 
 wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 
-int RunWindowCommand(int argc, char **argv, const char *scenePath)
+int RunWindowCommand(int argc, char **argv, const char *scenePath, const char *createKind, const char *savePath)
 {
+    if (createKind && !FindCreationKind(createKind)) {
+        std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", createKind);
+        return 2;
+    }
+    s_createKind = createKind;
+    s_savePath = savePath;
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!display || !*display) && (!wayland || !*wayland)) {
