@@ -5,13 +5,26 @@
 #include <map>
 
 #include "engine/actions/SgPickedPoint.h"
+#include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgKeyPoint.h"
 #include "engine/document/SgDocument.h"
+#include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/FaceSetGeomAdapter.h"
 #include "engine/nodes/geometry/PolylineGeomAdapter.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
+#include "engine/nodes/properties/SgLightModel.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/render/SgViewport.h"
+#include "engine/tools/SgSubObjectMoveTool.h"
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
@@ -31,11 +44,53 @@ std::pair<int, int> Edge(int a, int b)
 {
     return {std::min(a, b), std::max(a, b)};
 }
+
+// A press and release closer than this in both directions is a click.
+constexpr int kMinBand = 2;
+
+template <class T>
+T *Quiet(T *node)
+{
+    node->DisableUndo();
+    return node;
+}
+
+// An object that shows `shape` with its own style and colour, unlit.
+SgObject *DisplayObject(SgNode *shape, int style, float pointSize, float lineWidth, const Color &colour)
+{
+    auto *object = Quiet(new SgObject(true, true));
+    if (SgTransform *transform = object->GetTransform(true))
+        transform->DisableUndo();
+    auto *drawStyle = Quiet(new SgDrawStyle);
+    drawStyle->m_style.Set(style);
+    drawStyle->m_pointSize.Set(pointSize);
+    drawStyle->m_lineWidth.Set(lineWidth);
+    object->AddPropertyNode(drawStyle, false);
+    auto *material = Quiet(new SgMaterial);
+    material->m_diffuseColor.SetValue(0, colour);
+    object->AddPropertyNode(material, false);
+    auto *light = Quiet(new SgLightModel);
+    light->m_model.Set(0);
+    object->AddPropertyNode(light, false);
+    object->AddChild(shape);
+    return object;
+}
 } // namespace
 
 SgEditSubObjectTool::SgEditSubObjectTool() = default;
 
-SgEditSubObjectTool::~SgEditSubObjectTool() = default;
+SgEditSubObjectTool::~SgEditSubObjectTool()
+{
+    DropGizmoTool();
+    if (m_bHandlerMode)
+        SetHandlerMode(false);
+    if (m_pDisplay) {
+        if (SgNode *holder = m_pDisplay->GetFirstFather(); holder && holder->IsGroup()) {
+            SgUndoRecordingPause pause(holder->GetDocument());
+            static_cast<SgGroup *>(holder)->DeleteChild(m_pDisplay.get());
+        }
+    }
+}
 
 SgFaceSet *SgEditSubObjectTool::FaceSet() const
 {
@@ -223,6 +278,14 @@ void SgEditSubObjectTool::ResetSelection()
     m_vertexFaces.clear();
     m_iPicked = -1;
     m_keptMatrix = Mat4();
+    DropGizmoTool();
+    if (m_pGizmo && m_pGizmoPoints) {
+        m_pGizmo->GetTransform(true)->m_translation.Set(Vec3());
+        m_pGizmoPoints->m_point.SetVals(0, nullptr);
+        m_pGizmoSet->m_numPoints.Set(0);
+    }
+    if (m_iStarted == 2)
+        m_iStarted = 1;
 }
 
 void SgEditSubObjectTool::RebuildFromFaces()
@@ -338,7 +401,7 @@ bool SgEditSubObjectTool::SelectNearest(const Vec3 &p, bool add)
     return true;
 }
 
-void SgEditSubObjectTool::ArmDrag()
+void SgEditSubObjectTool::ArmDrag(SgHandleEventAction *action)
 {
     Vec3 sum;
     for (int v : m_centre)
@@ -348,8 +411,40 @@ void SgEditSubObjectTool::ArmDrag()
     m_keptMatrix.Set(0, 3, m_selectionCentre.x);
     m_keptMatrix.Set(1, 3, m_selectionCentre.y);
     m_keptMatrix.Set(2, 3, m_selectionCentre.z);
-    if (m_iStarted)
-        m_iStarted = 2;
+    if (!m_iStarted)
+        return;
+    m_iStarted = 2;
+    if (!m_pGizmo)
+        return;
+    SgTransform *transform = m_pGizmo->GetTransform(true);
+    const Rotation orientation(Vec3(0, 0, -1), SelectionNormal());
+    transform->m_translation.Set(m_selectionCentre);
+    transform->m_rotation.Set(Rotation());
+    transform->m_center.Set(Vec3());
+    transform->m_scaleFactor.Set(Vec3(1, 1, 1));
+    transform->m_scaleOrientation.Set(orientation);
+    std::vector<Vec3> points;
+    for (int v : m_centre)
+        points.push_back(Position(v) - m_selectionCentre);
+    m_pGizmoPoints->m_point.SetVals(static_cast<int>(points.size()), points.data());
+    m_pGizmoSet->m_numPoints.Set(static_cast<int>(points.size()));
+    // Steps are measured from the gizmo as it is placed now, so the first
+    // step of a drag moves nothing by itself.
+    m_keptMatrix = transform->GetMatrix().GetMatrix();
+    DropGizmoTool();
+    if (m_ObjectPath.IsEmpty() || !m_pDisplay)
+        return;
+    SgPath path = m_ObjectPath;
+    path.Append(m_pDisplay.get());
+    path.Append(m_pGizmo);
+    auto *manipulator = new SgManipulator(path, SgSubObjectMoveTool::ClassID(), 0, action);
+    if (!manipulator->GetFirstFather()) {
+        SgRef<SgManipulator> drop(manipulator);
+        return;
+    }
+    m_pMoveTool = dynamic_cast<SgSubObjectMoveTool *>(manipulator->GetTool());
+    if (m_pMoveTool)
+        m_pMoveTool->SetOwner(this);
 }
 
 bool SgEditSubObjectTool::ApplyGizmoStep(const Mat4 &gizmo)
@@ -417,15 +512,122 @@ Vec3 SgEditSubObjectTool::SelectionNormal()
 
 void SgEditSubObjectTool::Start(SgHandleEventAction *action, PickedPointQuery *query)
 {
+    if (m_iStarted)
+        return;
     SgRubberTool::Start(action, query);
     BuildFaceTables();
     RefreshFaceCentres();
+    SetHandlerMode(true);
+    // Started without a window event, the tool still takes presses.
+    SetToolActive(false);
+    m_iStarted = 1;
+}
+
+void SgEditSubObjectTool::SetHandlerMode(bool on)
+{
+    SgDocument *document = Document();
+    SgSelectionHandler *handler = document ? document->GetSelectionHandler() : nullptr;
+    m_bHandlerMode = on;
+    if (!handler)
+        return;
+    // While the tool runs, a click selects no object: it picks sub-objects.
+    handler->DeselectAll();
+    handler->m_bSubObject = on;
+    handler->SetSubObjectState(on);
 }
 
 void SgEditSubObjectTool::Finish(SgHandleEventAction *action)
 {
+    EndPress(action);
+    DropGizmoTool();
     ResetSelection();
+    if (m_bHandlerMode)
+        SetHandlerMode(false);
+    if (m_pDisplay) {
+        if (SgNode *holder = m_pDisplay->GetFirstFather(); holder && holder->IsGroup()) {
+            SgUndoRecordingPause pause(holder->GetDocument());
+            static_cast<SgGroup *>(holder)->DeleteChild(m_pDisplay.get());
+        }
+        m_pDisplay.reset();
+    }
+    m_pGizmo = nullptr;
+    m_pGizmoPoints = nullptr;
+    m_pGizmoSet = nullptr;
     SgRubberTool::Finish(action);
+    m_iStarted = 0;
+}
+
+void SgEditSubObjectTool::CreateObjectGroup()
+{
+    SgObject *object = m_pEditSeparator;
+    if (!object) {
+        SgSeparator *end = m_ObjectPath.IsEmpty() ? nullptr : m_ObjectPath.GetObject(true);
+        if (end && end->IsDerivedFrom(SgObject::ClassID()))
+            object = static_cast<SgObject *>(end);
+    }
+    if (!object || !m_pShape || m_pDisplay)
+        return;
+    m_pDisplay = Quiet(new SgGizmoGroup);
+    SgGizmoGroup *group = m_pDisplay.get();
+    const bool curve = !m_bFaceSet;
+    SgObject *a = DisplayObject(m_pShape, 2, 5.0f, 2.0f, Color(0.3f, 0.7f, 0.7f, 1.0f));
+    a->AddPropertyNode(Quiet(new SgLightModel), false);
+    group->AddChild(a);
+    SgObject *b = nullptr;
+    if (m_iMode == kVertices)
+        b = DisplayObject(m_pShape, curve ? 11 : 1, 5.0f, 2.0f, Color(0.3f, 0.3f, 0.3f, 1.0f));
+    else if (m_iMode == kFaces)
+        b = DisplayObject(m_pShape, 6, 6.0f, 2.0f, Color(0.3f, 0.3f, 0.3f, 0.25f));
+    else if (m_iMode == kEdges)
+        b = DisplayObject(m_pShape, 2, 6.0f, 2.0f, Color(1.0f, 0.0f, 0.0f, 1.0f));
+    if (m_iMode == kEdges)
+        BuildEdgeTables();
+    if (b) {
+        auto *hints = Quiet(new SgShapeHints);
+        hints->m_shapeType.Set(2);
+        b->AddPropertyNode(hints, false);
+        b->SetName("PointsOnlyGeom");
+        group->AddChild(b);
+    }
+    m_pGizmoSet = Quiet(new SgPointSet);
+    m_pGizmoSet->SetName("PointsGizmo");
+    m_pGizmoSet->m_numPoints.Set(0);
+    m_pGizmo = DisplayObject(m_pGizmoSet, 1, 10.0f, 2.0f, Color(1.0f, 1.0f, 0.0f, 1.0f));
+    m_pGizmoPoints = Quiet(new SgCoordinate3);
+    m_pGizmo->AddPropertyNode(m_pGizmoPoints, false);
+    m_pGizmo->SetName("SelectedDummy");
+    group->AddChild(m_pGizmo);
+    // Drawn in the shape's own frame; no part of the scene's history.
+    SgUndoRecordingPause pause(object->GetDocument());
+    object->AddChildAfter(group, object->GetTransform(true));
+}
+
+void SgEditSubObjectTool::DropGizmoTool()
+{
+    if (m_pMoveTool)
+        m_pMoveTool->SetOwner(nullptr);
+    m_pMoveTool = nullptr;
+    if (!m_pGizmo)
+        return;
+    if (SgNode *manipulator = m_pGizmo->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true)) {
+        if (SgNode *holder = manipulator->GetFirstFather(); holder && holder->IsGroup()) {
+            SgUndoRecordingPause pause(m_pGizmo->GetDocument());
+            static_cast<SgGroup *>(holder)->DeleteChild(manipulator);
+        }
+    }
+}
+
+void SgEditSubObjectTool::OnMoveCB(SgHandleEventAction *action, void *data)
+{
+    auto *tool = static_cast<SgEditSubObjectTool *>(data);
+    if (!tool || tool->m_iStarted != 2 || !tool->m_pGizmo)
+        return;
+    SgTransform *transform = tool->m_pGizmo->GetTransform(false);
+    if (!transform)
+        return;
+    tool->ApplyGizmoStep(transform->GetMatrix().GetMatrix());
+    if (action)
+        SgToolLink::Redraw(SgToolLink::Viewer(action), true);
 }
 
 int SgEditSubObjectTool::OnLButtonDown(SgHandleEventAction *action)
@@ -433,7 +635,61 @@ int SgEditSubObjectTool::OnLButtonDown(SgHandleEventAction *action)
     if (!m_pAdapter || (m_iStarted != 1 && m_iStarted != 2))
         return 0;
     SgEvent *event = action ? action->GetEvent() : nullptr;
-    const bool ctrl = event && event->m_bCtrl;
+    if (!event)
+        return 0;
+    // The gizmo's move tool took this press for a drag.
+    if (action->GetTool() && action->GetTool() != this)
+        return 0;
+    m_pAction = action;
+    m_bPressing = true;
+    m_bBand = false;
+    m_bCtrl = event->m_bCtrl;
+    m_iPressX = m_iBandX = event->m_x;
+    m_iPressY = m_iBandY = event->m_y;
+    // Refinement passes would redraw the scene behind the band for nothing;
+    // the setting comes back with the release.
+    m_pViewer = action->GetViewer();
+    if (m_pViewer) {
+        m_iSavedPasses = m_pViewer->GetPassCount();
+        m_pViewer->SetPassCount(0);
+    }
+    action->SetTool(this);
+    return 1;
+}
+
+int SgEditSubObjectTool::OnMouseMove(SgHandleEventAction *action)
+{
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    if (!m_bPressing || !event)
+        return 0;
+    m_iBandX = event->m_x;
+    m_iBandY = event->m_y;
+    if (std::abs(m_iBandX - m_iPressX) >= kMinBand || std::abs(m_iBandY - m_iPressY) >= kMinBand)
+        m_bBand = true;
+    if (m_bBand && m_pViewer) {
+        m_pViewer->SetRubberBand(SgRect{std::min(m_iPressX, m_iBandX), std::min(m_iPressY, m_iBandY),
+                                        std::max(m_iPressX, m_iBandX), std::max(m_iPressY, m_iBandY)});
+        m_pViewer->Redraw(false);
+    }
+    return 1;
+}
+
+void SgEditSubObjectTool::EndPress(SgHandleEventAction *action)
+{
+    if (!m_bPressing)
+        return;
+    m_bPressing = false;
+    if (action && action->GetTool() == this)
+        action->SetTool(nullptr);
+    if (m_pViewer) {
+        m_pViewer->ClearRubberBand();
+        m_pViewer->SetPassCount(m_iSavedPasses);
+    }
+    m_pViewer = nullptr;
+}
+
+void SgEditSubObjectTool::Click(SgHandleEventAction *action, bool ctrl)
+{
     SgPickedPoint hit;
     Vec3 p;
     const bool found = SgToolLink::PickNearest(action, kPickRadius, nullptr, hit) &&
@@ -441,24 +697,95 @@ int SgEditSubObjectTool::OnLButtonDown(SgHandleEventAction *action)
     if (!found) {
         // A click on nothing empties the selection.
         ResetSelection();
-        SgToolLink::Redraw(SgToolLink::Viewer(action), true);
-        return 1;
+        return;
     }
     SelectNearest(p, ctrl);
-    SgToolLink::Redraw(SgToolLink::Viewer(action), true);
-    return 1;
+    ArmDrag(action);
 }
 
 int SgEditSubObjectTool::OnLButtonUp(SgHandleEventAction *action)
 {
-    if (m_iStarted == 2) {
-        m_iStarted = 1;
-        m_bProjectOnPlane = true;
-        if (SgToolLink::Grabbing(action) == this)
-            SgToolLink::SetGrabbing(action, nullptr);
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    if (m_bPressing) {
+        const bool band = m_bBand;
+        const bool ctrl = m_bCtrl;
+        EndPress(action);
+        if (band && event)
+            SelectInRect(action, m_iPressX, m_iPressY, event->m_x, event->m_y);
+        else
+            Click(action, ctrl);
+        SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     }
     SetToolActive(false);
     return 1;
+}
+
+bool SgEditSubObjectTool::SelectInRect(SgHandleEventAction *action, int left, int top, int right, int bottom)
+{
+    SgViewport *viewport = action ? action->GetViewport() : nullptr;
+    if (!viewport || !m_pAdapter) {
+        ResetSelection();
+        return false;
+    }
+    const int x0 = std::min(left, right);
+    const int x1 = std::max(left, right);
+    const int y0 = std::min(top, bottom);
+    const int y1 = std::max(top, bottom);
+    const Vec2i corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    Vec3 n[4];
+    Vec3 f[4];
+    Vec3 middle;
+    for (int i = 0; i < 4; ++i) {
+        const Segment ray = viewport->ObjectRay(corners[i], m_ShapePath);
+        n[i] = ray.GetStart();
+        f[i] = ray.GetEnd();
+        middle += (n[i] + f[i]) * 0.125;
+    }
+    const Vec3 triples[6][3] = {{f[0], n[0], n[1]}, {f[1], n[1], n[2]}, {f[2], n[2], n[3]},
+                                {f[3], n[3], n[0]}, {n[0], n[3], n[2]}, {f[3], f[0], f[1]}};
+    for (int i = 0; i < 6; ++i) {
+        const Vec3 &a = triples[i][0];
+        const Vec3 &b = triples[i][1];
+        const Vec3 &c = triples[i][2];
+        Vec3 normal = (c - b).Cross(a - b);
+        normal.Normalize();
+        double d = normal.Dot(a);
+        // Each plane faces out of the volume, whichever way the window's y runs.
+        if (normal.Dot(middle) - d > 0.0) {
+            normal = -normal;
+            d = -d;
+        }
+        m_planes[i] = Plane(normal, d);
+    }
+    if (!m_bCtrl) {
+        m_centre.clear();
+        m_selected.clear();
+        m_selectedEdges.clear();
+        m_moved.clear();
+    }
+    const int count = VertexCount();
+    for (int v = 0; v < count; ++v) {
+        const Vec3 p = Position(v);
+        bool inside = true;
+        for (const Plane &plane : m_planes)
+            inside = inside && plane.GetNormal().Dot(p) - plane.GetDistance() <= 0.0;
+        if (inside)
+            m_centre.insert(v);
+    }
+    if (m_centre.empty()) {
+        ResetSelection();
+        return false;
+    }
+    std::set<int> reps;
+    for (int v : m_centre)
+        reps.insert(Rep(v));
+    for (int v = 0; v < count; ++v)
+        if (reps.count(Rep(v)))
+            m_moved.insert(v);
+    if (m_iMode == kVertices)
+        m_selected.insert(reps.begin(), reps.end());
+    ArmDrag(action);
+    return true;
 }
 
 // ---- Mesh commands ---------------------------------------------------------

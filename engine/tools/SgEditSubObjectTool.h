@@ -16,13 +16,20 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/core/Plane.h"
+#include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
 #include "utilities/math/Mat4.h"
 
 class GenericGeom;
+class SgCoordinate3;
 class SgFaceSet;
+class SgGizmoGroup;
+class SgPointSet;
 class SgPolyLine;
 class SgShape;
+class SgSubObjectMoveTool;
+class SgViewer;
 
 class SgEditSubObjectTool : public SgRubberTool {
     SG_CLASS_HEADER(SgEditSubObjectTool, SgFieldMngr)
@@ -46,8 +53,25 @@ class SgEditSubObjectTool : public SgRubberTool {
     using SgRubberTool::Start;
     void Start(SgHandleEventAction *action, PickedPointQuery *query) override;
     void Finish(SgHandleEventAction *action) override;
+    // The display group: the shape drawn as points or lines, the selection
+    // and the point gizmo, inside the edited object after its transform.
+    void CreateObjectGroup() override;
+    // A press starts a click or, after 2 by 2 pixels or more, a rubber band;
+    // the release selects. A press that another tool took (the gizmo's move
+    // tool) is left to it.
     int OnLButtonDown(SgHandleEventAction *action) override;
+    int OnMouseMove(SgHandleEventAction *action) override;
     int OnLButtonUp(SgHandleEventAction *action) override;
+    // One step of the gizmo's drag: the moved vertices follow the gizmo.
+    static void OnMoveCB(SgHandleEventAction *action, void *tool);
+
+    // Selects the vertices inside the volume under a window rectangle.
+    // False (and the selection reset) when none is inside.
+    bool SelectInRect(SgHandleEventAction *action, int left, int top, int right, int bottom);
+    // The point gizmo and the move tool hung into it while a drag is armed.
+    SgObject *GetGizmo() const { return m_pGizmo; }
+    SgSubObjectMoveTool *GetGizmoTool() const { return m_pMoveTool; }
+    SgGizmoGroup *GetDisplayGroup() const { return m_pDisplay.get(); }
 
     // Picks the sub-object nearest to P (shape coordinates) as a click does;
     // `add` is the Ctrl toggle. False when nothing was picked.
@@ -91,7 +115,11 @@ private:
     void RefreshFaceCentres();
     void RebuildFromFaces();
     void RebuildFromEdges();
-    void ArmDrag();
+    void ArmDrag(SgHandleEventAction *action = nullptr);
+    void DropGizmoTool();
+    void Click(SgHandleEventAction *action, bool ctrl);
+    void EndPress(SgHandleEventAction *action);
+    void SetHandlerMode(bool on);
     // Corner lists of face f (one loop each).
     std::vector<std::vector<int>> Loops(int face) const;
     void DeleteFace(int face);
@@ -118,4 +146,23 @@ private:
     std::set<std::pair<int, int>> m_vertexFaces;
     Vec3 m_selectionCentre;
     Mat4 m_keptMatrix;
+    Plane m_planes[6];
+
+    SgRef<SgGizmoGroup> m_pDisplay;
+    SgObject *m_pGizmo = nullptr;
+    SgCoordinate3 *m_pGizmoPoints = nullptr;
+    SgPointSet *m_pGizmoSet = nullptr;
+    SgSubObjectMoveTool *m_pMoveTool = nullptr;
+    SgHandleEventAction *m_pAction = nullptr;
+    // The press of a click or rubber band, until its release.
+    bool m_bPressing = false;
+    bool m_bBand = false;
+    bool m_bCtrl = false;
+    int m_iPressX = 0;
+    int m_iPressY = 0;
+    int m_iBandX = 0;
+    int m_iBandY = 0;
+    SgViewer *m_pViewer = nullptr;
+    int m_iSavedPasses = 0;
+    bool m_bHandlerMode = false;
 };

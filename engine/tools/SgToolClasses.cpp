@@ -10,6 +10,7 @@
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgParamsTool.h"
 #include "engine/tools/SgSelectByFenceTool.h"
+#include "engine/tools/SgSubObjectMoveTool.h"
 #include "engine/tools/SgTransformTool.h"
 
 void SgToolClasses::RegisterNodeClasses()
@@ -27,4 +28,5 @@ void SgToolClasses::RegisterNodeClasses()
     SgEditPolyLineTool::InitClass();
     SgParamsTool::InitClass();
     SgConstraintTool::InitClass();
+    SgSubObjectMoveTool::InitClass();
 }

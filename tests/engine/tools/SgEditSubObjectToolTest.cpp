@@ -12,6 +12,8 @@
 #include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
+#include "engine/handlers/SgManipulator.h"
+#include "engine/viewer/SgViewer.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgShapeHints.h"
@@ -145,6 +147,54 @@ TEST_F(SubObjectTest, ClickingASharedVertexSelectsOneAndMovesBothCopies)
     gizmo.Set(2, 3, gizmo.Get(2, 3) + 0.25);
     m_tool->ApplyGizmoStep(gizmo);
     EXPECT_EQ(m_mesh->m_vertices.GetValue(4), Vec3(1, 0, 0.75));
+}
+
+TEST_F(SubObjectTest, DraggingTheGizmoArrowMovesTheSelectedCopies)
+{
+    m_tool->m_iMode = SgEditSubObjectTool::kVertices;
+    m_tool->Start(nullptr);
+    const int passes = m_h.Viewer()->GetPassCount();
+    const Vec2i at = m_h.Project(Vec3(0.95, 0.05, 0));
+    m_h.Down(Button::Left, at);
+    m_h.Up(Button::Left, at);
+    EXPECT_EQ(m_h.Viewer()->GetPassCount(), passes) << "the refinement setting comes back after a click";
+    ASSERT_NE(m_tool->GetGizmoTool(), nullptr) << "the gizmo carries a move tool";
+    m_h.Paint();
+    m_h.Document()->ResetUndo();
+    const std::string before = SceneText();
+    // Along the gizmo's x arrow, which starts at the selected vertex (1, 0, 0).
+    m_h.Drag(Button::Left, m_h.Project(Vec3(1.7, 0, 0)), m_h.Project(Vec3(2.2, 0, 0)), 4);
+    EXPECT_NEAR(m_mesh->m_vertices.GetValue(1).x, 1.5, 0.02);
+    EXPECT_NEAR(m_mesh->m_vertices.GetValue(4).x, 1.5, 0.02) << "both coincident copies move";
+    EXPECT_EQ(m_mesh->m_vertices.GetValue(1), m_mesh->m_vertices.GetValue(4));
+    EXPECT_EQ(m_mesh->m_vertices.GetValue(2), Vec3(1, 1, 0));
+    EXPECT_TRUE(Valid(m_mesh));
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    m_h.Document()->Undo();
+    EXPECT_EQ(SceneText(), before) << "the drag is one undo step";
+    m_tool->Finish(nullptr);
+    EXPECT_EQ(m_tool->GetDisplayGroup(), nullptr);
+    EXPECT_EQ(m_object->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true), nullptr);
+}
+
+TEST_F(SubObjectTest, ARubberBandSelectsTheVerticesInside)
+{
+    m_tool->m_iMode = SgEditSubObjectTool::kVertices;
+    m_tool->Start(nullptr);
+    const int passes = m_h.Viewer()->GetPassCount();
+    // Around the left edge: vertices 0 and 3.
+    m_h.Drag(Button::Left, m_h.Project(Vec3(-0.2, 1.2, 0)), m_h.Project(Vec3(0.2, -0.2, 0)), 3);
+    EXPECT_EQ(m_tool->GetSelected(), std::set<int>({0, 3}));
+    EXPECT_EQ(m_tool->GetMoved(), std::set<int>({0, 3}));
+    EXPECT_FALSE(m_h.Viewer()->HasRubberBand());
+    EXPECT_EQ(m_h.Viewer()->GetPassCount(), passes);
+    // Around the shared edge: its two vertices and their copies.
+    m_h.Drag(Button::Left, m_h.Project(Vec3(0.8, 1.2, 0)), m_h.Project(Vec3(1.2, -0.2, 0)), 3);
+    EXPECT_EQ(m_tool->GetMoved(), std::set<int>({1, 2, 4, 7}));
+    // Around nothing: the selection is emptied.
+    m_h.Drag(Button::Left, m_h.Project(Vec3(-1.8, -1.2, 0)), m_h.Project(Vec3(-1.2, -1.8, 0)), 3);
+    EXPECT_EQ(m_tool->SelectionCount(), 0);
+    EXPECT_TRUE(m_tool->GetMoved().empty());
 }
 
 TEST_F(SubObjectTest, ASingularKeptMatrixSkipsTheStep)
