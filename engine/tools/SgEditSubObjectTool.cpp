@@ -1062,7 +1062,9 @@ void SgEditSubObjectTool::PlainExtrude()
                 fresh[r] = VertexCount() - 1;
             }
         }
-        sides.push_back({fresh[a], fresh[b], b, a});
+        // Wound as the mesh is: the side pairs with the neighbour's b -> a
+        // and with the lifted face's new a -> new b.
+        sides.push_back({a, b, fresh[b], fresh[a]});
     }
     std::vector<int> indexes = faceSet->m_indexes.GetValues();
     for (int f : m_selected) {

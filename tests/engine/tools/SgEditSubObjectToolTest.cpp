@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,6 +66,49 @@ void FillTwoQuads(SgFaceSet *mesh)
     for (int r : mesh->m_vertexDuplication.GetValues())
         if (r < 0 || r >= vertices)
             return ::testing::AssertionFailure() << "representative " << r;
+    return ::testing::AssertionSuccess();
+}
+
+// A closed unit cube of six quads over eight shared vertices, wound outwards.
+void FillCube(SgFaceSet *mesh)
+{
+    std::vector<Vec3> v;
+    for (int i = 0; i < 8; ++i)
+        v.push_back(Vec3(i & 1, (i >> 1) & 1, (i >> 2) & 1));
+    const int indexes[] = {0, 2, 3, 1, 4, 5, 7, 6, 0, 1, 5, 4, 2, 6, 7, 3, 0, 4, 6, 2, 1, 3, 7, 5};
+    const std::vector<unsigned short> sizes(6, 4), loops(6, 1), surf(6, 0);
+    std::vector<int> dup(8);
+    for (int i = 0; i < 8; ++i)
+        dup[i] = i;
+    mesh->m_vertices.SetVals(8, v.data());
+    mesh->m_indexes.SetVals(24, indexes);
+    mesh->m_sizes.SetVals(6, sizes.data());
+    mesh->m_loopCount.SetVals(6, loops.data());
+    mesh->m_surfID.SetVals(6, surf.data());
+    mesh->m_vertexDuplication.SetVals(8, dup.data());
+}
+
+// Every edge of a closed mesh is the side of exactly two faces, once in
+// each direction.
+::testing::AssertionResult Closed(SgFaceSet *mesh)
+{
+    const std::vector<int> &dup = mesh->m_vertexDuplication.GetValues();
+    std::map<std::pair<int, int>, int> sides;
+    int corner = 0;
+    for (unsigned short n : mesh->m_sizes.GetValues()) {
+        for (int k = 0; k < n; ++k) {
+            const int a = dup[mesh->m_indexes.GetValue(corner + k)];
+            const int b = dup[mesh->m_indexes.GetValue(corner + (k + 1) % n)];
+            ++sides[{a, b}];
+        }
+        corner += n;
+    }
+    for (const auto &[side, count] : sides) {
+        const auto back = sides.find({side.second, side.first});
+        if (count != 1 || back == sides.end() || back->second != 1)
+            return ::testing::AssertionFailure() << "edge " << side.first << "-" << side.second << " used " << count
+                                                 << " times this way";
+    }
     return ::testing::AssertionSuccess();
 }
 
@@ -316,6 +360,41 @@ TEST_F(SubObjectTest, BridgingTheSharedEdgeSplitsItOnceForBothFaces)
     EXPECT_EQ(m_mesh->m_vertices.GetCount(), 9);
     EXPECT_EQ(m_mesh->m_sizes.GetValues(), std::vector<unsigned short>({5, 5}));
     EXPECT_EQ(m_mesh->m_vertices.GetValue(8), Vec3(1, 0.5, 0));
+}
+
+TEST_F(SubObjectTest, ExtrusionsOfAClosedCubeKeepItClosed)
+{
+    FillCube(m_mesh);
+    ASSERT_TRUE(Closed(m_mesh));
+    m_h.Document()->ResetUndo();
+    m_tool->SetEditedShape(m_mesh);
+    m_tool->m_iMode = SgEditSubObjectTool::kFaces;
+    // The top face (z = 1) lifted: four side faces join it to the rest.
+    m_tool->SelectNearest(Vec3(0.5, 0.5, 1.0), false);
+    ASSERT_EQ(m_tool->GetSelected(), std::set<int>({1}));
+    Command([&] { m_tool->StartExtrude(false); });
+    EXPECT_EQ(Faces(), 10);
+    EXPECT_TRUE(Closed(m_mesh));
+    // The lifted face moves with the gizmo.
+    Mat4 up = m_tool->GetKeptMatrix();
+    up.Set(2, 3, up.Get(2, 3) + 1.0);
+    m_tool->ApplyGizmoStep(up);
+    EXPECT_NEAR(m_mesh->BoundingBox().GetMax()[2], 2.0, 1e-6) << "the box follows";
+    // The side faces stand upright now: their normals are level.
+    m_mesh->EvaluateFaceNormals(false);
+    for (int f = 6; f < 10; ++f) {
+        // Level but for the small sideways lift the new vertices start with.
+        EXPECT_NEAR(m_mesh->GetFaceNormal(f).z, 0.0, 2e-3) << "side face " << f;
+        EXPECT_NEAR(m_mesh->GetFaceNormal(f).Length(), 1.0, 1e-9);
+    }
+    EXPECT_TRUE(Closed(m_mesh));
+
+    m_tool->SelectNearest(Vec3(0.5, 0.5, 0.0), false);
+    ASSERT_EQ(m_tool->GetSelected(), std::set<int>({0}));
+    Command([&] { m_tool->StartExtrude(true); });
+    EXPECT_EQ(Faces(), 14);
+    EXPECT_TRUE(Closed(m_mesh));
+    EXPECT_TRUE(Valid(m_mesh));
 }
 
 TEST_F(SubObjectTest, RefusesShapesItCannotEdit)
