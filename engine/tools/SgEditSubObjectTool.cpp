@@ -1083,6 +1083,79 @@ void SgEditSubObjectTool::PlainExtrude()
     AppendSideFaces(sides);
 }
 
+void SgEditSubObjectTool::CurveExtrude()
+{
+    SgPolyLine *curve = Curve();
+    if (!curve || m_centre.empty())
+        return;
+    const int count = curve->m_coordinates.GetCount();
+    std::vector<int> starts{0};
+    for (int i = 0; i < curve->m_jumps.GetCount(); ++i)
+        starts.push_back(std::clamp(curve->m_jumps.GetValue(i), 0, count));
+    starts.push_back(count);
+    const bool closed = curve->m_closed.Get() != 0;
+    m_edges.clear();
+    std::vector<Vec3> points;
+    std::vector<int> newStarts;
+    std::set<int> moved;
+    std::set<std::pair<int, int>> selected;
+    for (size_t l = 0; l + 1 < starts.size(); ++l) {
+        const int first = starts[l];
+        const int n = starts[l + 1] - first;
+        if (n <= 0)
+            continue;
+        const int base = static_cast<int>(points.size());
+        newStarts.push_back(base);
+        auto isSelected = [&](int j, int k) { return m_selectedEdges.count(Edge(first + j, first + k)) > 0; };
+        std::vector<int> pending; // new points whose edge to the next new point is selected
+        for (int j = 0; j < n; ++j) {
+            const bool hasNext = closed || j + 1 < n;
+            const bool hasPrevious = closed || j > 0;
+            const int kind = (hasNext && isSelected(j, (j + 1) % n) ? 2 : 0) +
+                             (hasPrevious && isSelected((j + n - 1) % n, j) ? 1 : 0);
+            const Vec3 p = curve->m_coordinates.GetValue(first + j);
+            const int at = static_cast<int>(points.size());
+            const bool last = j + 1 == n;
+            switch (kind) {
+            case 0:
+                points.push_back(p);
+                break;
+            case 1: // a run ends here: the pulled copy, then the one that stays
+                points.push_back(p);
+                points.push_back(p);
+                moved.insert(at);
+                break;
+            case 2: // a run starts here: the one that stays, then the pulled copy
+                points.push_back(p);
+                points.push_back(p);
+                moved.insert(at + 1);
+                if (closed || !last)
+                    pending.push_back(at + 1);
+                break;
+            default: // inside a run
+                points.push_back(p);
+                moved.insert(at);
+                if (closed || !last)
+                    pending.push_back(at);
+                break;
+            }
+        }
+        const int end = static_cast<int>(points.size());
+        for (int v : pending)
+            selected.insert(Edge(v, v + 1 < end ? v + 1 : base));
+        for (int v = base; v + 1 < end; ++v)
+            m_edges.insert(Edge(v, v + 1));
+        if (closed && end - base > 2)
+            m_edges.insert(Edge(end - 1, base));
+    }
+    std::vector<int> jumps(newStarts.begin() + (newStarts.empty() ? 0 : 1), newStarts.end());
+    curve->m_coordinates.SetVals(static_cast<int>(points.size()), points.data());
+    curve->m_jumps.SetVals(static_cast<int>(jumps.size()), jumps.data());
+    m_centre = moved;
+    m_moved = moved;
+    m_selectedEdges = selected;
+}
+
 void SgEditSubObjectTool::StartExtrude(bool inset)
 {
     if (!m_pShape)
@@ -1100,6 +1173,9 @@ void SgEditSubObjectTool::StartExtrude(bool inset)
         m_edges.clear();
         // The extruded faces move with the gizmo afterwards.
         RebuildFromFaces();
+        ArmDrag();
+    } else if (m_iMode == kEdges && Curve()) {
+        CurveExtrude();
         ArmDrag();
     }
 }

@@ -126,6 +126,9 @@ private:
     void DeleteCurvePoints();
     void InsetExtrude();
     void PlainExtrude();
+    // The selected runs of curve edges split off, joined to the rest by new
+    // edges of zero length that the gizmo then pulls open.
+    void CurveExtrude();
     void AppendSideFaces(const std::vector<std::array<int, 4>> &sides);
     void AddVertex(const Vec3 &p);
 

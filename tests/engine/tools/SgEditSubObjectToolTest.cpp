@@ -16,6 +16,7 @@
 #include "engine/handlers/SgManipulator.h"
 #include "engine/viewer/SgViewer.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/tools/SgEditSubObjectTool.h"
@@ -406,6 +407,79 @@ TEST_F(SubObjectTest, RefusesShapesItCannotEdit)
     tool->StartExtrude(true);
     tool->DeleteSelection(3);
     EXPECT_EQ(tool->SelectionCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// An open polyline of two loops: (0,0) (1,0) (2,0) and (0,1) (1,1).
+class SubObjectCurveTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto *object = new SgObject(true, true);
+        m_curve = new SgPolyLine;
+        const Vec3 points[] = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+        m_curve->m_coordinates.SetVals(5, points);
+        const int jumps[] = {3};
+        m_curve->m_jumps.SetVals(1, jumps);
+        object->AddChild(m_curve);
+        m_h.Document()->GetRoot()->AddChild(object);
+        m_tool = new SgEditSubObjectTool;
+        m_h.Document()->GetRoot()->AddChild(m_tool);
+        ASSERT_TRUE(m_tool->SetEditedShape(m_curve));
+        m_h.Document()->ResetUndo();
+    }
+    std::string SceneText()
+    {
+        std::ostringstream out;
+        m_h.Document()->SaveStream(nullptr, &out, "kvrx");
+        return out.str();
+    }
+    void UndoRedo(const std::string &before)
+    {
+        const std::string after = SceneText();
+        m_h.Document()->Undo();
+        EXPECT_EQ(SceneText(), before);
+        m_h.Document()->Redo();
+        EXPECT_EQ(SceneText(), after);
+    }
+
+    WindowHarness m_h{640, 480};
+    SgPolyLine *m_curve = nullptr;
+    SgEditSubObjectTool *m_tool = nullptr;
+};
+
+TEST_F(SubObjectCurveTest, ExtrudingAnEdgeSplitsItOffTheCurve)
+{
+    m_tool->m_iMode = SgEditSubObjectTool::kEdges;
+    ASSERT_TRUE(m_tool->SelectNearest(Vec3(1.5, 0.1, 0), false));
+    ASSERT_EQ(m_tool->GetSelectedEdges(), (std::set<std::pair<int, int>>{{1, 2}}));
+    const std::string before = SceneText();
+    m_tool->StartExtrude(false);
+    ASSERT_EQ(m_curve->m_coordinates.GetCount(), 7);
+    EXPECT_EQ(m_curve->m_jumps.GetValues(), std::vector<int>({5}));
+    EXPECT_EQ(m_tool->GetMoved(), std::set<int>({2, 3})) << "the pulled copies";
+    EXPECT_EQ(m_tool->GetSelectedEdges(), (std::set<std::pair<int, int>>{{2, 3}}));
+    EXPECT_EQ(m_curve->m_coordinates.GetValue(2), Vec3(1, 0, 0));
+    EXPECT_EQ(m_curve->m_coordinates.GetValue(3), Vec3(2, 0, 0));
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    UndoRedo(before);
+}
+
+TEST_F(SubObjectCurveTest, DeletingAWholeLoopRemovesItFromJumps)
+{
+    m_tool->m_iMode = SgEditSubObjectTool::kVertices;
+    m_tool->SelectNearest(Vec3(0, 1, 0), false);
+    m_tool->SelectNearest(Vec3(1, 1, 0), true);
+    ASSERT_EQ(m_tool->GetCentreSet(), std::set<int>({3, 4}));
+    const std::string before = SceneText();
+    m_tool->DeleteSelection(0);
+    EXPECT_EQ(m_curve->m_coordinates.GetCount(), 3);
+    EXPECT_EQ(m_curve->m_jumps.GetCount(), 0);
+    EXPECT_EQ(m_tool->SelectionCount(), 0);
+    UndoRedo(before);
 }
 
 } // namespace
