@@ -4,7 +4,15 @@
 #include <cmath>
 #include <numbers>
 
+#include <sstream>
+#include <string>
+
 #include "engine/core/SgPath.h"
+#include "engine/engines/SgLispScript.h"
+#include "engine/engines/SgParametric.h"
+#include "engine/engines/lisp/LispCore.h"
+#include "engine/engines/lisp/LispEvaluator.h"
+#include "engine/engines/lisp/LispReader.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgPointSet.h"
@@ -206,6 +214,75 @@ void PrismSet(SgNode *s, int, double d)
     SetDouble(s, "height", std::abs(K(s) * d));
 }
 
+// Parametric objects: the model's control points, through its three
+// control-point functions (position, origin, drag) in the embedded LISP.
+SgParametricModel *ModelOf(SgNode *s)
+{
+    auto *object = dynamic_cast<SgParametricObject *>(s);
+    return object ? object->GetModel() : nullptr;
+}
+
+int ParametricCount(SgNode *s)
+{
+    SgParametricModel *model = ModelOf(s);
+    return model ? std::max(0, model->m_iControlPoints) : 0;
+}
+
+// Calls a control-point function with the object, the handle and either the
+// object's parameter values (position, origin) or the dragged distance.
+value_t CallControlPoint(SgNode *s, int lambda, int handle, const double *distance)
+{
+    SgParametricModel *model = ModelOf(s);
+    auto *object = static_cast<SgParametricObject *>(s);
+    if (!model || model->m_controlPointLambdas[lambda].IsNil() || model->m_controlPointLambdas[lambda].IsError())
+        return value_t::Error();
+    LispFormulaScope scope;
+    value_t *mark = LispArgTop();
+    bool pushed = LispPushArg(model->m_controlPointLambdas[lambda]) && LispPushArg(LispNodeValue(object)) &&
+                  LispPushArg(value_t::Int(handle));
+    int count = 3;
+    if (distance) {
+        pushed = pushed && LispPushArg(value_t::Double(*distance));
+        ++count;
+    } else {
+        for (const auto &param : model->m_params) {
+            SgField *field = object->getField(param->getParamName().c_str());
+            std::ostringstream text;
+            if (field)
+                field->WriteToStream(text);
+            pushed = pushed && LispPushArg(field ? LispReadFromString(text.str().c_str()) : value_t::Nil());
+            ++count;
+        }
+    }
+    value_t result = pushed ? LispApply(mark, count) : value_t::Error();
+    LispSetArgTop(mark);
+    return result;
+}
+
+Vec3 ParametricPoint(SgNode *s, int lambda, int handle)
+{
+    Vec3 point;
+    const value_t result = CallControlPoint(s, lambda, handle, nullptr);
+    if (result.IsError() || !LispValueToVec3(result, point))
+        return Vec3();
+    return point;
+}
+
+Vec3 ParametricPosition(SgNode *s, int i)
+{
+    return ParametricPoint(s, 0, i);
+}
+Vec3 ParametricOrigin(SgNode *s, int i)
+{
+    return ParametricPoint(s, 1, i);
+}
+void ParametricSet(SgNode *s, int i, double d)
+{
+    const value_t result = CallControlPoint(s, 2, i, &d);
+    if (result.IsError())
+        SgDiagWarning("ParamsTool", "the drag of control point %d failed in its model's formula", i);
+}
+
 const SgParamsTool::Row kRows[] = {
     {"SgBox", 3, BoxPosition, Zero, BoxSet, {"width", "depth", "height"}},
     {"SgPlane", 2, PlanePosition, Zero, PlaneSet, {"width", "height"}},
@@ -220,6 +297,7 @@ const SgParamsTool::Row kRows[] = {
     {"SgCone", 2, ConePosition, ConeOrigin, ConeSet, {"bottomRadius", "height"}},
     {"SgBone", 3, BoxPosition, Zero, BoxSet, {"width", "depth", "height"}},
     {"SgPrizm", 2, PrismPosition, Zero, PrismSet, {"height"}},
+    {"SgParametricObject", -1, ParametricPosition, ParametricOrigin, ParametricSet, {}},
     {nullptr, 0, nullptr, nullptr, nullptr, {}},
 };
 
@@ -239,7 +317,7 @@ SgNode *SgParamsTool::FindParamShape(const SgPath &source)
     if (path.IsEmpty())
         return nullptr;
     path.CutToObject(0, true, false);
-    if (!path.IsEmpty() && FindRow(path.GetLastElement()))
+    if (!path.IsEmpty() && path.GetLastElement()->IsDerivedFrom(SgParametricObject::ClassID()))
         return path.GetLastElement();
     path.ExtendToShape();
     SgNode *node = path.IsEmpty() ? nullptr : path.GetLastElement();
@@ -252,6 +330,8 @@ const SgParamsTool::Row *SgParamsTool::FindRow(SgNode *shape)
 {
     if (!shape)
         return nullptr;
+    if (shape->IsDerivedFrom(SgParametricObject::ClassID()))
+        return &kRows[std::size(kRows) - 2];
     for (const Row *row = kRows; row->className; ++row)
         if (std::string_view(row->className) == shape->GetClassName())
             return row;
@@ -270,7 +350,8 @@ Vec3 SgParamsTool::GetHandlePosition(int handle)
 {
     SgNode *shape = FindParamShape(m_ObjectPath);
     const Row *row = FindRow(shape);
-    return row && handle >= 0 && handle < row->handles ? row->position(shape, handle) : Vec3();
+    const int count = row ? (row->handles >= 0 ? row->handles : ParametricCount(shape)) : 0;
+    return handle >= 0 && handle < count ? row->position(shape, handle) : Vec3();
 }
 
 void SgParamsTool::CreateHandles()
@@ -282,10 +363,13 @@ void SgParamsTool::CreateHandles()
     m_iShapeKind = row ? static_cast<int>(row - kRows) : -1;
     if (!row || !m_pGizmo)
         return;
-    int count = row->handles;
+    int count = row->handles >= 0 ? row->handles : ParametricCount(shape);
     if (count > kHandleCount) {
-        SgDiagWarning("ParamsTool", "%s has %d handles; only the first %d can be dragged", shape->GetClassName(),
-                      count, kHandleCount);
+        // Said once per tool, not at every rebuild of a drag.
+        if (!m_bToldBound)
+            SgDiagWarning("ParamsTool", "%s has %d handles; only the first %d can be dragged", shape->GetClassName(),
+                          count, kHandleCount);
+        m_bToldBound = true;
         count = kHandleCount;
     }
     auto *marker = Quiet(new SgSeparator);
@@ -328,7 +412,8 @@ bool SgParamsTool::SetHandleDistance(int handle, double distance)
 {
     SgNode *shape = FindParamShape(m_ObjectPath);
     const Row *row = FindRow(shape);
-    if (!row || handle < 0 || handle >= row->handles)
+    const int count = row ? (row->handles >= 0 ? row->handles : ParametricCount(shape)) : 0;
+    if (handle < 0 || handle >= count)
         return false;
     row->set(shape, handle, distance);
     RebuildHandles();
@@ -340,10 +425,18 @@ void SgParamsTool::DragStep(SgHandleEventAction *action, int x, int y)
     SgNode *shape = FindParamShape(m_ObjectPath);
     const Row *row = FindRow(shape);
     const int h = m_iCurrentHandle;
-    if (!row || h < 0 || h >= row->handles)
+    const int count = row ? (row->handles >= 0 ? row->handles : ParametricCount(shape)) : 0;
+    if (h < 0 || h >= count)
         return;
     SgPath shapePath = m_ObjectPath;
-    shapePath.ExtendToShape();
+    if (shape->IsDerivedFrom(SgParametricObject::ClassID())) {
+        // A model's control points are in the instance's own frame: the
+        // path goes on to the instance's transform.
+        if (SgTransform *transform = static_cast<SgParametricObject *>(shape)->GetTransform(false))
+            shapePath.Append(transform);
+    } else {
+        shapePath.ExtendToShape();
+    }
     Vec3 rayStart;
     Vec3 rayEnd;
     if (!SgToolLink::ObjectRay(action, x, y, shapePath, rayStart, rayEnd))

@@ -52,4 +52,5 @@ private:
     int m_iShapeKind = -1;
     int m_iHandleCount = 0;
     SgSeparator *m_pHandleSet = nullptr;
+    bool m_bToldBound = false;
 };

@@ -29,6 +29,7 @@
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgToolFields.h"
 #include "engine/viewer/SgViewer.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/viewer/WindowHarness.h"
 
 namespace {
@@ -98,6 +99,8 @@ protected:
     }
 
     WindowHarness m_h{640, 480};
+    // A box or torus of no size yet says so while it is dragged out.
+    SgDiagCapture m_diagnostics;
 };
 
 double Field(SgNode *node, const char *name)

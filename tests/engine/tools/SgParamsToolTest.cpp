@@ -21,6 +21,8 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/tools/SgParamsTool.h"
 #include "engine/tools/SgToolFields.h"
+#include "platform/SgDiagHandler.h"
+#include "tests/engine/engines/ParametricTestSupport.h"
 #include "tests/engine/viewer/WindowHarness.h"
 
 namespace {
@@ -143,6 +145,51 @@ TEST_F(ParamsToolTest, RowsOfTheHandleTable)
     ASSERT_NE(none, nullptr);
     EXPECT_EQ(none->GetHandleCount(), 0) << "a shape without a row gets no handles";
     EXPECT_FALSE(none->SetHandleDistance(0, 1.0));
+}
+
+} // namespace
+
+namespace {
+
+// A model of one box whose width is 2 w, with one control point at (w, 0, 0)
+// measured from the origin; dragging it sets w to the distance.
+SgParametricModel *HandleModel(int controlPoints)
+{
+    SgParametricModel *model = parametrictest::BoxModel("(* w 2)", 1.0);
+    model->m_iControlPoints = controlPoints;
+    model->m_controlPointScripts[0] = "(vec3 (* w 1) 0 0)";
+    model->m_controlPointScripts[1] = "(vec3 0 0 0)";
+    model->m_controlPointScripts[2] = "(setp w (/ val 1))";
+    DxLispScript::buildScriptEngine(model);
+    return model;
+}
+
+TEST_F(ParamsToolTest, AParametricObjectsControlPointSetsItsParameter)
+{
+    SgRef<SgParametricModel> model = HandleModel(1);
+    SgParametricObject *instance = parametrictest::Instance(model.get(), 1.0, Vec3());
+    m_h.Document()->GetRoot()->AddChild(instance);
+    SgParamsTool *tool = Attach(instance);
+    ASSERT_NE(tool, nullptr);
+    ASSERT_EQ(tool->GetHandleCount(), 1);
+    EXPECT_EQ(tool->GetHandlePosition(0), Vec3(1, 0, 0));
+    m_h.Drag(Button::Left, m_h.Project(Vec3(1, 0, 0)), m_h.Project(Vec3(1.5, 0, 0)), 3);
+    double w = 0.0;
+    SgField::CastNumericFieldToDouble(instance->getField("w"), &w);
+    EXPECT_NEAR(w, 1.5, 0.02);
+    EXPECT_NEAR(tool->GetHandlePosition(0).x, w, 1e-9) << "the handle follows the parameter";
+}
+
+TEST_F(ParamsToolTest, MoreControlPointsThanHandleSlotsAreBoundedWithAMessage)
+{
+    SgDiagCapture diagnostics;
+    SgRef<SgParametricModel> model = HandleModel(20);
+    SgParametricObject *instance = parametrictest::Instance(model.get(), 1.0, Vec3());
+    m_h.Document()->GetRoot()->AddChild(instance);
+    SgParamsTool *tool = Attach(instance);
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(tool->GetHandleCount(), SgTransformTool::kHandleCount);
+    EXPECT_EQ(diagnostics.Count("ParamsTool"), 1) << diagnostics.GetText();
 }
 
 } // namespace
