@@ -30,6 +30,7 @@
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
+#include "platform/SgDiagnostics.h"
 
 SG_CLASS_SOURCE(SgCreateCylinderTool, SgRubberTool, SgFieldMngr, "SgCreateCylinderTool")
 
@@ -66,10 +67,30 @@ SgCreateCylinderTool::~SgCreateCylinderTool()
         m_pKeyPointDocument->EndKeyPoint();
 }
 
+namespace {
+// Whether the class makes a shape node: anything else would leave an empty
+// object in the scene.
+bool MakesShape(int kind)
+{
+    if (kind <= 0)
+        return false;
+    SgFieldMngr *made = SgFieldMngr::Create(kind);
+    if (!made)
+        return false;
+    SgAdopt<SgFieldMngr> guard(made);
+    auto *node = dynamic_cast<SgNode *>(made);
+    return node && node->IsShape();
+}
+} // namespace
+
 void SgCreateCylinderTool::Setup(int kind, const int *codes)
 {
     m_pHandler = nullptr;
     m_iKind = kind;
+    if (!MakesShape(kind)) {
+        SgDiagWarning("CreateTool", "class id %d makes no shape: the tool creates nothing", kind);
+        m_iKind = 0;
+    }
     std::fill(std::begin(m_codes), std::end(m_codes), 0);
     for (int i = 0; codes && i < kMaxStages; ++i) {
         m_codes[i] = codes[i];
@@ -181,6 +202,8 @@ int SgCreateCylinderTool::OnLButtonUp(SgHandleEventAction *action)
     s_moveCounter = 0;
     SgDocument *document = ToolDocument(action);
     if (m_iStarted == 0) {
+        if (!m_pHandler && m_iKind == 0)
+            return 0;
         SgNode *curve = nullptr;
         SgObject *curveObject = nullptr;
         const bool prism = !m_pHandler && m_iKind == SgPrizm::ClassID();

@@ -26,6 +26,7 @@
 #include "engine/nodes/geometry/SgTorusKnot.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/tools/GenericCreateHandler.h"
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgToolFields.h"
 #include "engine/viewer/SgViewer.h"
@@ -306,6 +307,74 @@ TEST_F(CreateToolTest, ShiftAndCtrlChangeTheSidesOfAPolygonWithinItsLimits)
     m_h.KeyDown(17);
     m_h.KeyDown(17);
     EXPECT_EQ(Field(shape, "sides"), 3) << "never fewer than three sides";
+}
+
+} // namespace
+
+namespace {
+
+// A handler that counts what the tool asks of it and builds a plain object.
+class CountingHandler : public GenericCreateHandler {
+public:
+    explicit CountingHandler(SgDocument *document) : GenericCreateHandler(kParameters), m_document(document) {}
+    void Update() override
+    {
+        ++updates;
+        lastDistance = m_distance;
+    }
+    SgObject *Create() override
+    {
+        ++creates;
+        auto *object = new SgObject(true, true);
+        m_document->GetRoot()->AddChild(object);
+        return object;
+    }
+    void CleanUp() override { ++cleanUps; }
+
+    int updates = 0;
+    int creates = 0;
+    int cleanUps = 0;
+    double lastDistance = 0.0;
+
+private:
+    static constexpr int kParameters[8] = {0, 0, 2, 0, 0, 0, 0, 0};
+    SgDocument *m_document;
+};
+
+TEST_F(CreateToolTest, AHandlerGetsThePointsAndTheCreationIsOneKeyPoint)
+{
+    CountingHandler handler(m_h.Document());
+    auto *tool = new SgCreateCylinderTool;
+    tool->Setup(&handler);
+    EXPECT_EQ(tool->GetStageCodes()[0], 2);
+    m_h.Document()->GetRoot()->AddChild(tool);
+    m_h.Paint();
+    Click({300, 240});
+    EXPECT_EQ(handler.creates, 1);
+    EXPECT_TRUE(m_h.Document()->IsInKeyPoint()) << "the handler's creation is one key point";
+    m_h.Move({300, 240});
+    m_h.Move({400, 240});
+    EXPECT_GT(handler.updates, 0);
+    EXPECT_GT(handler.lastDistance, 0.5);
+    Click({400, 240});
+    EXPECT_FALSE(tool->IsStarted());
+    EXPECT_EQ(handler.cleanUps, 1);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint()) << "and the key point is closed at the end";
+    EXPECT_EQ(g_calls.start, 1);
+    EXPECT_EQ(g_calls.finish, 1);
+    m_h.Document()->GetRoot()->DeleteChild(tool);
+}
+
+TEST_F(CreateToolTest, AClassThatMakesNoShapeCreatesNothing)
+{
+    const int children = m_h.Document()->GetRoot()->GetNumChildren();
+    SgCreateCylinderTool *tool = AddTool(SgObject::ClassID(), {2});
+    EXPECT_EQ(tool->GetKind(), 0);
+    EXPECT_EQ(m_diagnostics.Count("CreateTool"), 1);
+    Click({300, 240});
+    EXPECT_FALSE(tool->IsStarted());
+    EXPECT_EQ(m_h.Document()->GetRoot()->GetNumChildren(), children + 1) << "only the tool joined the scene";
+    EXPECT_EQ(g_calls.start, 0);
 }
 
 } // namespace
