@@ -10,6 +10,12 @@
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/object/CPolygon.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/core/SgKeyPoint.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
+#include "engine/nodes/properties/SgLightModel.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgMaterialBinding.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/viewer/SgEvent.h"
@@ -36,6 +42,13 @@ public:
 private:
     SgNode *m_object;
 };
+
+template <class T>
+T *Quiet(T *node)
+{
+    node->DisableUndo();
+    return node;
+}
 
 bool RayPlane(const Vec3 &start, const Vec3 &end, const Vec3 &n, double d, Vec3 &out)
 {
@@ -138,18 +151,63 @@ void SgConstraintTool::Finish(SgHandleEventAction *)
 
 void SgConstraintTool::CreateObjectGroup()
 {
-    // The bounding-box appearance is not drawn yet: the group only marks
-    // where it goes.
     SgNode *holder = GetFirstFather();
     if (!holder || !holder->IsGroup() || GetTempSeparator())
         return;
-    auto *temp = new SgSeparator;
+    auto *temp = Quiet(new SgSeparator);
     temp->SetName("Temp Separator");
-    auto *hints = new SgShapeHints;
+    temp->SetSelectable(false);
+    auto *hints = Quiet(new SgShapeHints);
     hints->m_shapeType.Set(0);
     temp->AddChild(hints);
     SetTempSeparator(temp);
+    SgUndoRecordingPause pause(holder->GetDocument());
     static_cast<SgGroup *>(holder)->AddChildAfter(temp, this);
+    AppearanceBox(temp);
+}
+
+Range<Vec3f> SgConstraintTool::LocalBox() const
+{
+    SgObject *object = Object();
+    SgSeparator *inner = object ? object->GetInnerGroup() : nullptr;
+    return inner ? object->GetBoundingBox(false, inner) : Range<Vec3f>();
+}
+
+void SgConstraintTool::AppearanceBox(SgSeparator *temp)
+{
+    // A white wire box a little larger than the object, in the object's own
+    // frame; it is no part of the object's box, picks or history.
+    const Range<Vec3f> box = LocalBox();
+    const Vec3 lo(box.GetMin().x, box.GetMin().y, box.GetMin().z);
+    const Vec3 hi(box.GetMax().x, box.GetMax().y, box.GetMax().z);
+    const Vec3 size = hi - lo;
+    const double margin = kAppearanceMargin * size.Length();
+    auto *frame = Quiet(new SgObject(true, true));
+    if (SgTransform *transform = frame->GetTransform(true)) {
+        transform->DisableUndo();
+        transform->m_translation.Set((lo + hi) * 0.5);
+    }
+    auto *style = Quiet(new SgDrawStyle);
+    style->m_style.Set(2);
+    style->m_lineWidth.Set(1.0f);
+    frame->AddPropertyNode(style, false);
+    auto *light = Quiet(new SgLightModel);
+    light->m_model.Set(0);
+    frame->AddPropertyNode(light, false);
+    auto *binding = Quiet(new SgMaterialBinding);
+    binding->m_binding.Set(1);
+    frame->AddPropertyNode(binding, false);
+    auto *material = Quiet(new SgMaterial);
+    material->m_diffuseColor.SetValue(0, Color(1, 1, 1, 1));
+    frame->AddPropertyNode(material, false);
+    auto *cube = Quiet(new SgCube);
+    cube->SetName("Appearance-BB");
+    cube->m_width.Set(size.x + margin);
+    cube->m_depth.Set(size.y + margin);
+    cube->m_height.Set(size.z + margin);
+    frame->AddChild(cube);
+    frame->SetSelectable(false);
+    temp->AddChild(frame);
 }
 
 SgObject *SgConstraintTool::Object() const
@@ -178,11 +236,28 @@ std::unique_ptr<CPolygon> SgConstraintTool::Footprint(const Vec3 &t, const Vec3 
     SgTransform *transform = object ? object->GetTransform(false) : nullptr;
     if (!transform)
         return nullptr;
-    // The box at the tested place; the translation is put back at once.
+    // The object's own box carried to the tested place; the translation is
+    // put back at once.
     const Vec3 saved = transform->m_translation.Get();
     transform->m_translation.SetValuePtr(&t, -1, false, true);
-    const Range<Vec3f> box = object->GetBoundingBox(true);
+    const Mat4 matrix = transform->GetMatrix().GetMatrix();
     transform->m_translation.SetValuePtr(&saved, -1, false, true);
+    const Range<Vec3f> local = LocalBox();
+    Range<Vec3f> box;
+    bool first = true;
+    Vec3f lo;
+    Vec3f hi;
+    for (int c = 0; c < 8; ++c) {
+        const Vec3 p = matrix.MultPoint(Corner(local, c));
+        const Vec3f q(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z));
+        if (first) {
+            lo = hi = q;
+            first = false;
+        }
+        lo = Vec3f(std::min(lo.x, q.x), std::min(lo.y, q.y), std::min(lo.z, q.z));
+        hi = Vec3f(std::max(hi.x, q.x), std::max(hi.y, q.y), std::max(hi.z, q.z));
+    }
+    box = Range<Vec3f>(lo, hi);
     // The four corners lowest along n.
     double low = 1e300;
     for (int c = 0; c < 8; ++c)

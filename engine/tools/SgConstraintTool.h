@@ -12,6 +12,8 @@
 #include <memory>
 
 #include "engine/handlers/SgRubberTool.h"
+#include "utilities/math/Range.h"
+#include "utilities/math/Vec3f.h"
 
 class CPolygon;
 class SgObject;
@@ -24,6 +26,8 @@ class SgConstraintTool : public SgRubberTool {
     // A slide that stops at the border goes this share of the way.
     static constexpr double kBorderShare = 0.999;
     static constexpr double kMinStep = 1e-7;
+    // The appearance box is larger than the object by this share of its diagonal.
+    static constexpr double kAppearanceMargin = 0.025;
 
     SgConstraintTool();
 
@@ -45,6 +49,9 @@ protected:
 
 private:
     SgObject *Object() const;
+    // The object's box in its own frame (its transform left out).
+    Range<Vec3f> LocalBox() const;
+    void AppearanceBox(SgSeparator *temp);
     SgPath ParentPath() const;
     bool CursorRay(SgHandleEventAction *action, Vec3 &start, Vec3 &end) const;
     // The object's base face at translation t, in parent coordinates,

@@ -3,6 +3,9 @@
 // its border; a drop where the cube does not fit leaves it where it was.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
@@ -78,6 +81,26 @@ TEST_F(ConstraintToolTest, ACubeDropsOntoTheBoxTopAndStopsAtItsBorder)
     // Each drag is one undo step.
     m_h.Document()->Undo();
     EXPECT_NEAR((Where() - at).Length(), 0.0, 1e-9);
+}
+
+TEST_F(ConstraintToolTest, TheAppearanceBoxIsALittleLargerThanTheObject)
+{
+    SgNode *found = nullptr;
+    std::vector<SgNode *> stack{m_cube};
+    while (!stack.empty() && !found) {
+        SgNode *node = stack.back();
+        stack.pop_back();
+        if (node->GetName() == "Appearance-BB")
+            found = node;
+        for (int i = 0; i < node->GetNumChildren(); ++i)
+            stack.push_back(node->GetChild(i));
+    }
+    auto *box = dynamic_cast<SgCube *>(found);
+    ASSERT_NE(box, nullptr);
+    const double margin = 0.025 * std::sqrt(3 * 0.5 * 0.5);
+    EXPECT_NEAR(box->m_width.Get(), 0.5 + margin, 1e-6);
+    EXPECT_NEAR(box->m_depth.Get(), 0.5 + margin, 1e-6);
+    EXPECT_NEAR(box->m_height.Get(), 0.5 + margin, 1e-6);
 }
 
 TEST_F(ConstraintToolTest, ADropWhereTheCubeDoesNotFitLeavesItWhereItWas)
