@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -375,6 +376,44 @@ TEST_F(CreateToolTest, AClassThatMakesNoShapeCreatesNothing)
     EXPECT_FALSE(tool->IsStarted());
     EXPECT_EQ(m_h.Document()->GetRoot()->GetNumChildren(), children + 1) << "only the tool joined the scene";
     EXPECT_EQ(g_calls.start, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CreateToolTest, AConeDraggedBelowItsBaseIsFlipped)
+{
+    SgCreateCylinderTool *tool = AddTool(SgCone::ClassID(), {2, 3});
+    Click({300, 240});
+    m_h.Move({300, 240});
+    m_h.Move({360, 240});
+    Click({360, 240});
+    m_h.Move({360, 240});
+    m_h.Move({360, 340}); // 100 pixels down: below the base plane
+    SgObject *object = tool->GetCreatedObject();
+    Click({360, 340});
+    const Rotation turn = object->GetTransform()->m_rotation.Get();
+    EXPECT_NEAR(std::abs(turn.GetAngle()), std::numbers::pi, 1e-12);
+    EXPECT_NEAR(object->GetTransform()->m_translation.Get().z, -0.5, 1e-9) << "centred half a height below";
+    EXPECT_NEAR(Field(ShapeOf(object), "height"), 1.0, 1e-9);
+}
+
+TEST_F(CreateToolTest, AnArcSweepStaysContinuousAndWithinAFullTurn)
+{
+    SgCreateCylinderTool *tool = AddTool(SgArc::ClassID(), {2, 2});
+    const Vec2i c{320, 240};
+    Click({c.x + 1, c.y});
+    m_h.Move({c.x + 80, c.y});
+    Click({c.x + 80, c.y});
+    SgNode *arc = tool->GetShape();
+    // Round the centre anticlockwise on the screen, past the start direction.
+    for (int step = 1; step <= 40; ++step) {
+        const double a = step * 2 * std::numbers::pi / 36;
+        m_h.Move({c.x + int(std::lround(80 * std::cos(a))), c.y - int(std::lround(80 * std::sin(a)))});
+        EXPECT_LE(std::abs(Field(arc, "angle")), 360.0);
+    }
+    EXPECT_NEAR(std::abs(Field(arc, "angle")), 360.0, 1e-9) << "a drag past a full turn stops at 360";
 }
 
 } // namespace
