@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/Vrml1InStream.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
@@ -191,6 +195,44 @@ TEST_F(BooleanScene, AUnionExportsItsEvaluatedSolid)
     double admeshVolume = 0.0;
     EXPECT_TRUE(stltest::AdmeshClean(path, &admeshVolume));
     EXPECT_NEAR(admeshVolume, 1.875, 1e-4);
+}
+
+// The scene file of the solid node and the box minus sphere: both classes
+// are read (the boolean with its two operands and engine 0), and the
+// boolean evaluates to the box with its cavity.
+TEST_F(BooleanScene, TheSolidSceneFileReadsIntoASolidNodeAndABoolean)
+{
+    std::ifstream file(std::string(FENNIX_TEST_DATA) + "/solid_node_and_box_minus_sphere.kvrx");
+    ASSERT_TRUE(file);
+    Vrml1InStream stream(file, "solid_node_and_box_minus_sphere.kvrx");
+    stream.SetNotifyUser(false);
+    SgRef<SgSeparator> root(new SgSeparator);
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root)) << stream.FormatMessages();
+    SgSolvane *solid = nullptr;
+    SgBoolean *boolean = nullptr;
+    std::vector<SgNode *> todo{root.get()};
+    while (!todo.empty()) {
+        SgNode *n = todo.back();
+        todo.pop_back();
+        if (n->GetClassID() == SgSolvane::ClassID())
+            solid = static_cast<SgSolvane *>(n);
+        if (n->GetClassID() == SgBoolean::ClassID())
+            boolean = static_cast<SgBoolean *>(n);
+        for (int i = 0; i < n->GetNumChildren(); ++i)
+            todo.push_back(n->GetChild(i));
+    }
+    ASSERT_NE(solid, nullptr);
+    EXPECT_EQ(solid->GetGeom(), nullptr) << "a solid node carries no solid in a file";
+    ASSERT_NE(boolean, nullptr);
+    EXPECT_EQ(boolean->m_booleanEngine.Get(), 0);
+    EXPECT_EQ(boolean->m_operation.Get(), 2);
+    EXPECT_EQ(boolean->GetSeparator()->GetChildsCount(), 2);
+    const double sphere = 4.0 / 3.0 * 3.141592653589793 * 1.2 * 1.2 * 1.2;
+    // The sphere is a polygon mesh: its volume is a little below the
+    // sphere's.
+    const double v = Volume(boolean);
+    EXPECT_GT(v, 27.0 - sphere / 2.0);
+    EXPECT_LT(v, 27.0 - sphere / 2.0 * 0.9);
 }
 
 }  // namespace
