@@ -14,7 +14,9 @@
 
 #include "engine/actions/SgOpenAction.h"
 #include "engine/actions/Vrml1InStream.h"
+#include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
@@ -233,6 +235,28 @@ TEST_F(BooleanScene, TheSolidSceneFileReadsIntoASolidNodeAndABoolean)
     const double v = Volume(boolean);
     EXPECT_GT(v, 27.0 - sphere / 2.0);
     EXPECT_LT(v, 27.0 - sphere / 2.0 * 0.9);
+}
+
+// Attaching an object to an object whose content ends in a boolean makes it
+// one more operand of that boolean, and the next evaluation includes it.
+TEST_F(BooleanScene, AnObjectAttachedToABooleanObjectBecomesAnOperand)
+{
+    SgRef<SgSeparator> root(new SgSeparator);
+    auto *target = new SgObject(true, true);
+    SgRef<SgBoolean> node = Boolean(0, {CubeAt(kA)});
+    target->AddChild(node.get());
+    root->AddChild(target);
+    auto *tool = new SgObject(true, true);
+    tool->AddChild(CubeAt(kB));
+    root->AddChild(tool);
+    EXPECT_NEAR(Volume(node.get()), 1.0, 1e-9);
+
+    SgPath path;
+    path.Append(root.get());
+    path.Append(target);
+    ASSERT_TRUE(tool->AttachToGroup(path, false));
+    EXPECT_EQ(node->GetSeparator()->GetChildsCount(), 2);
+    EXPECT_NEAR(Volume(node.get()), 1.875, 1e-9) << "the attached object is not an operand";
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
@@ -117,6 +118,7 @@ TEST_F(StlExport, TwoObjectsShareOneHeadWithTheSumOfTheirTriangles)
     std::string error;
     ASSERT_TRUE(SgExportStlAction::ExportPaths(viaPaths, paths, &error)) << error;
     EXPECT_EQ(ReadStl(viaPaths).count, 24u);
+    EXPECT_TRUE(stltest::AdmeshClean(viaPaths));
 }
 
 // Facet normals are those of the transformed triangles: a rotated cube's
@@ -157,8 +159,8 @@ TEST_F(StlExport, NormalsAndWindingFollowTheTransform)
     }
 }
 
-// Cubes and face sets are exported as drawn; the triangles of a cube node
-// come from the same box the solids use.
+// Cubes and procedural shapes are exported as drawn; the triangles of a cube
+// node come from the same box the solids use.
 TEST_F(StlExport, CubeNodesAreExported)
 {
     auto *cube = new SgCube;
@@ -171,6 +173,19 @@ TEST_F(StlExport, CubeNodesAreExported)
     EXPECT_EQ(stl.count, 12u);
     EXPECT_NEAR(stl.Volume(), 48.0, 1e-3);
     EXPECT_TRUE(stltest::AdmeshClean(path));
+
+    // A procedural shape exports the face set it builds.
+    auto *sphere = new SgSphere;
+    sphere->m_radius.Set(1.5);
+    SgRef<SgSeparator> ball = Placed(sphere, Vec3(0, 0, 5));
+    const std::string spherePath = Export("sphere_node", {ball.get()});
+    StlFile round = ReadStl(spherePath);
+    EXPECT_GT(round.count, 100u);
+    EXPECT_EQ(round.count, round.records.size());
+    const double ideal = 4.0 / 3.0 * 3.141592653589793 * 1.5 * 1.5 * 1.5;
+    EXPECT_GT(round.Volume(), 0.9 * ideal);
+    EXPECT_LT(round.Volume(), ideal);
+    EXPECT_TRUE(stltest::AdmeshClean(spherePath));
 }
 
 // A write that does not reach the file is reported as a failure, never as
