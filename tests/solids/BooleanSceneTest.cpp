@@ -14,6 +14,7 @@
 
 #include "engine/actions/SgOpenAction.h"
 #include "engine/actions/Vrml1InStream.h"
+#include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/object/SgObject.h"
@@ -56,6 +57,15 @@ protected:
     }
     // An operand that yields no solid.
     static SgNode *Nothing() { return new SgMaterial; }
+    // A gizmo group whose shape (a cube, which does not affect the state)
+    // is gizmo geometry, never an operand's solid.
+    static SgNode *GizmoWithACube()
+    {
+        auto *gizmo = new SgGizmoGroup;
+        auto *cube = new SgCube;
+        gizmo->AddChild(cube);
+        return gizmo;
+    }
 
     static SgRef<SgBoolean> Boolean(int operation, const std::vector<SgNode *> &operands)
     {
@@ -87,7 +97,7 @@ TEST_F(BooleanScene, OperationsCombineTheOperandsInChildOrder)
     struct Case {
         const char *what;
         int operation;
-        std::vector<int> operands;  // 0 A, 1 B, 2 C, -1 nothing
+        std::vector<int> operands;  // 0 A, 1 B, 2 C, -1 nothing, -2 a gizmo group with a cube
         double volume;
     } cases[] = {
         {"union", 0, {0, 1}, 1.875},
@@ -101,11 +111,12 @@ TEST_F(BooleanScene, OperationsCombineTheOperandsInChildOrder)
         {"one operand stands alone", 2, {0}, 1.0},
         {"one operand after nothing", 1, {-1, 1}, 1.0},
         {"nothing at all", 0, {-1, -1}, -1.0},
+        {"gizmo shapes are no operands", 0, {0, -2}, 1.0},
     };
     for (const Case &c : cases) {
         std::vector<SgNode *> nodes;
         for (int o : c.operands)
-            nodes.push_back(o < 0 ? Nothing() : CubeAt(o == 0 ? kA : o == 1 ? kB : kC));
+            nodes.push_back(o == -2 ? GizmoWithACube() : o < 0 ? Nothing() : CubeAt(o == 0 ? kA : o == 1 ? kB : kC));
         SgRef<SgBoolean> b = Boolean(c.operation, nodes);
         EXPECT_NEAR(Volume(b.get()), c.volume, 1e-9) << c.what;
     }
