@@ -90,14 +90,15 @@ protected:
 
 // A = [0,1]^3, B = [0.5,1.5]^3, C = [1,2]x[0,1]x[0,1] (the unit cube next
 // to A, overlapping B).
-const Vec3 kA(0.5, 0.5, 0.5), kB(1.0, 1.0, 1.0), kC(1.5, 0.5, 0.5);
+// D = [0,1]x[0,1]x[1,2], on top of A.
+const Vec3 kA(0.5, 0.5, 0.5), kB(1.0, 1.0, 1.0), kC(1.5, 0.5, 0.5), kD(0.5, 0.5, 1.5);
 
 TEST_F(BooleanScene, OperationsCombineTheOperandsInChildOrder)
 {
     struct Case {
         const char *what;
         int operation;
-        std::vector<int> operands;  // 0 A, 1 B, 2 C, -1 nothing, -2 a gizmo group with a cube
+        std::vector<int> operands;  // 0 A, 1 B, 2 C, 3 D, -1 nothing, -2 a gizmo group with a cube
         double volume;
     } cases[] = {
         {"union", 0, {0, 1}, 1.875},
@@ -112,11 +113,12 @@ TEST_F(BooleanScene, OperationsCombineTheOperandsInChildOrder)
         {"one operand after nothing", 1, {-1, 1}, 1.0},
         {"nothing at all", 0, {-1, -1}, -1.0},
         {"gizmo shapes are no operands", 0, {0, -2}, 1.0},
+        {"B minus the balanced union of three", 3, {0, 2, 3, 1}, 1.0 - 3 * 0.125},
     };
     for (const Case &c : cases) {
         std::vector<SgNode *> nodes;
         for (int o : c.operands)
-            nodes.push_back(o == -2 ? GizmoWithACube() : o < 0 ? Nothing() : CubeAt(o == 0 ? kA : o == 1 ? kB : kC));
+            nodes.push_back(o == -2 ? GizmoWithACube() : o < 0 ? Nothing() : CubeAt(o == 0 ? kA : o == 1 ? kB : o == 2 ? kC : kD));
         SgRef<SgBoolean> b = Boolean(c.operation, nodes);
         EXPECT_NEAR(Volume(b.get()), c.volume, 1e-9) << c.what;
     }
