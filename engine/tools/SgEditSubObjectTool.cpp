@@ -82,8 +82,12 @@ SgEditSubObjectTool::SgEditSubObjectTool() = default;
 SgEditSubObjectTool::~SgEditSubObjectTool()
 {
     DropGizmoTool();
-    if (m_bHandlerMode)
-        SetHandlerMode(false);
+    // Only the handler's flags: the document around it may be going away.
+    if (m_pHandler) {
+        m_pHandler->m_bSubObject = false;
+        m_pHandler->SetSubObjectState(false);
+        m_pHandler.reset();
+    }
     if (m_pDisplay) {
         if (SgNode *holder = m_pDisplay->GetFirstFather(); holder && holder->IsGroup()) {
             SgUndoRecordingPause pause(holder->GetDocument());
@@ -105,6 +109,7 @@ SgPolyLine *SgEditSubObjectTool::Curve() const
 bool SgEditSubObjectTool::SetEditedShape(SgShape *shape)
 {
     m_pShape = shape;
+    m_shapeHold = shape;
     m_pAdapter.reset();
     if (!shape)
         return false;
@@ -525,9 +530,14 @@ void SgEditSubObjectTool::Start(SgHandleEventAction *action, PickedPointQuery *q
 
 void SgEditSubObjectTool::SetHandlerMode(bool on)
 {
-    SgDocument *document = Document();
-    SgSelectionHandler *handler = document ? document->GetSelectionHandler() : nullptr;
+    if (on) {
+        SgDocument *document = Document();
+        m_pHandler = document ? document->GetSelectionHandler() : nullptr;
+    }
+    SgRef<SgSelectionHandler> handler = m_pHandler;
     m_bHandlerMode = on;
+    if (!on)
+        m_pHandler.reset();
     if (!handler)
         return;
     // While the tool runs, a click selects no object: it picks sub-objects.

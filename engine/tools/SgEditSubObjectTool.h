@@ -27,6 +27,7 @@ class SgFaceSet;
 class SgGizmoGroup;
 class SgPointSet;
 class SgPolyLine;
+class SgSelectionHandler;
 class SgShape;
 class SgSubObjectMoveTool;
 class SgViewer;
@@ -134,6 +135,10 @@ private:
 
     std::unique_ptr<GenericGeom> m_pAdapter;
     SgShape *m_pShape = nullptr;
+    // Held while edited: the scene may let the shape go before the tool.
+    SgRef<SgNode> m_shapeHold;
+    // The handler switched into sub-object mode, held until it is switched back.
+    SgRef<SgSelectionHandler> m_pHandler;
     bool m_bFaceSet = false;
     int m_iPicked = -1;
     int m_iPickedOther = -1;
