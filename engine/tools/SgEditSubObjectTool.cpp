@@ -897,7 +897,11 @@ void SgEditSubObjectTool::SplitFace(int a, int b, int face)
     BuildFaceTables();
     if (face < 0 || face >= static_cast<int>(m_firstCorner.size()) || faceSet->m_loopCount.GetValue(face) != 1)
         return;
-    const std::vector<int> loop = Loops(face).front();
+    const std::vector<std::vector<int>> loops = Loops(face);
+    // A face whose loop the fields do not describe has nothing to split.
+    if (loops.size() != 1)
+        return;
+    const std::vector<int> &loop = loops.front();
     const int n = static_cast<int>(loop.size());
     std::vector<int> at;
     for (int k = 0; k < n; ++k)

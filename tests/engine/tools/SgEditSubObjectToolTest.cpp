@@ -483,3 +483,29 @@ TEST_F(SubObjectCurveTest, DeletingAWholeLoopRemovesItFromJumps)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SubObjectTest, AFaceWithoutCornersAndEmptyFieldsAreGuarded)
+{
+    // One face that names a loop no "sizes" or "indexes" entry describes.
+    const unsigned short one[] = {1};
+    m_mesh->m_loopCount.SetVals(1, one);
+    m_mesh->m_sizes.SetVals(0, nullptr);
+    m_mesh->m_indexes.SetVals(0, nullptr);
+    m_mesh->m_surfID.SetVals(0, nullptr);
+    ASSERT_TRUE(m_tool->SetEditedShape(m_mesh));
+    ASSERT_EQ(m_tool->GetFaceCentres().size(), 1u);
+    EXPECT_EQ(m_tool->GetFaceCentres()[0], Vec3()) << "no corners: no division by zero";
+    m_tool->m_iMode = SgEditSubObjectTool::kFaces;
+    EXPECT_TRUE(m_tool->SelectNearest(Vec3(5, 5, 0), false));
+    m_tool->StartExtrude(true);
+    m_tool->StartExtrude(false);
+    m_tool->SplitFace(0, 1, 0);
+    EXPECT_EQ(m_mesh->m_indexes.GetCount(), 0);
+    m_tool->DeleteSelection(3);
+    EXPECT_EQ(m_mesh->m_loopCount.GetCount(), 0);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+}
+
+} // namespace
