@@ -20,6 +20,7 @@ int SgCreateBezierTool::OnLButtonDown(SgHandleEventAction *action)
             return 0;
         s_bAppend = true;
         Start(action);
+        NotifyStart(action);
     }
     auto *spline = dynamic_cast<SgBezierSpline *>(m_pPolyline.get());
     if (!spline)

@@ -89,6 +89,7 @@ int SgCreatePolyLineTool::OnLButtonUp(SgHandleEventAction *action)
         }
         s_bAppend = true;
         Start(action);
+        NotifyStart(action);
     }
     if (!m_pPolyline)
         return 1;
@@ -168,8 +169,24 @@ void SgCreatePolyLineTool::Finish(SgHandleEventAction *action)
     if (m_pPolyline)
         m_pPolyline->EnableUndo();
     RecordCreation(action);
+    // The owner hears of the end of every creation; a dropped one (a polygon
+    // of too few points) ends with no object.
+    if (SgDocument *document = ToolDocument(action))
+        document->NotifyTool(1, 0, m_pCreated);
     m_pPolyline.reset();
     m_pObject.reset();
+}
+
+SgDocument *SgCreatePolyLineTool::ToolDocument(SgHandleEventAction *action)
+{
+    SgDocument *document = SgToolLink::Document(SgToolLink::Viewer(action));
+    return document ? document : GetDocumentHack();
+}
+
+void SgCreatePolyLineTool::NotifyStart(SgHandleEventAction *action)
+{
+    if (SgDocument *document = ToolDocument(action))
+        document->NotifyTool(0, 0, m_pCreated);
 }
 
 void SgCreatePolyLineTool::RecordCreation(SgHandleEventAction *action)

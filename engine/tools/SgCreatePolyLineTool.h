@@ -43,6 +43,8 @@ protected:
     // The point under the cursor: a snap point when snapping finds one.
     Vec3 PointUnderCursor(SgHandleEventAction *action);
     void RecordCreation(SgHandleEventAction *action);
+    void NotifyStart(SgHandleEventAction *action);
+    SgDocument *ToolDocument(SgHandleEventAction *action);
 
     bool m_bDoubleClickPending = false;
     bool m_bTangentDrag = false;

@@ -34,9 +34,23 @@ SgNode *FindShape(SgNode *node)
     return nullptr;
 }
 
+int g_started = 0;
+int g_finished = 0;
+void *g_finishedObject = nullptr;
+
 class CurveToolTest : public ::testing::Test {
 protected:
-    void SetUp() override { SgCreatePolyLineTool::ResetCurveCounter(); }
+    void SetUp() override
+    {
+        SgCreatePolyLineTool::ResetCurveCounter();
+        g_started = g_finished = 0;
+        g_finishedObject = nullptr;
+        m_h.Document()->SetToolNotify(0, [](SgDocument *, int, void *) { ++g_started; });
+        m_h.Document()->SetToolNotify(1, [](SgDocument *, int, void *object) {
+            ++g_finished;
+            g_finishedObject = object;
+        });
+    }
 
     template <class Tool>
     Tool *AddTool(Tool *tool)
@@ -78,6 +92,9 @@ TEST_F(CurveToolTest, TwoClicksAndADoubleClickGiveThreePoints)
     EXPECT_EQ(curve->m_coordinates.GetCount(), 3) << "the release after the double click adds no point";
     EXPECT_EQ(object->GetName(), "SgPolyLine1");
     EXPECT_FALSE(m_h.ToolActive());
+    EXPECT_EQ(g_started, 1);
+    EXPECT_EQ(g_finished, 1);
+    EXPECT_EQ(g_finishedObject, object);
     // The object was centred on its points without moving them.
     const std::string after = SceneText();
     m_h.Document()->Undo();
@@ -128,6 +145,8 @@ TEST_F(CurveToolTest, APolygonNeedsThreePoints)
     m_h.Up(Button::Right, {300, 200});
     EXPECT_FALSE(tool->IsStarted());
     EXPECT_EQ(RootChildren(), children) << "two points leave no empty object behind";
+    EXPECT_EQ(g_finished, 1);
+    EXPECT_EQ(g_finishedObject, nullptr) << "a dropped polygon ends with no object";
     EXPECT_EQ(SceneText(), before);
 
     Click({200, 200});
