@@ -194,7 +194,8 @@ int SgCreateCylinderTool::OnLButtonDown(SgHandleEventAction *)
 {
     // The stages advance on releases; the press is kept from the selection
     // handler, which would otherwise select what lies under a creation click.
-    return 1;
+    // A tool that creates nothing leaves the press to it.
+    return m_pHandler || m_iKind != 0 ? 1 : 0;
 }
 
 int SgCreateCylinderTool::OnLButtonUp(SgHandleEventAction *action)
