@@ -166,6 +166,17 @@ void SgBText::DoExtrude(SgFaceSet *faceSet, SgAction *action)
         FormatNumber(text, format, factor ? *factor : NumberFactorElement::s_DefaultValue);
     const std::string ordered = ReorderRightToLeft(shown, set);
 
+    // Glyph outlines run counter-clockwise, so an open profile that climbs in
+    // its y (towards the viewer) sweeps walls facing out; one that descends
+    // (depth away from the viewer) would turn the solid inside out.
+    bool flip = m_params.flip;
+    if (profile) {
+        profile->sample(-1);
+        const int count = profile->GetSize();
+        const Vec3 *points = profile->GetData();
+        if (!profile->IsClosed() && points && count >= 2 && points[count - 1].y < points[0].y)
+            flip = !flip;
+    }
     std::vector<HoledPolygon> outlines;
     for (char c : ordered) {
         outlines.assign(SgSysFont::kMaxBoundaries, HoledPolygon());
@@ -178,6 +189,7 @@ void SgBText::DoExtrude(SgFaceSet *faceSet, SgAction *action)
             params.cap1 = m_cap1.Get();
             params.capping = m_capping.Get();
             params.textureMapType = m_textureMapType.Get();
+            params.flip = flip;
             extrude(faceSet, &params, profile, &outlines[size_t(i)], nullptr, nullptr, 0.0, crease, 10, nullptr,
                     nullptr, ExtrudeBuilder::kPathAuto);
         }
