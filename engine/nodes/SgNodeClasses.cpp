@@ -10,6 +10,7 @@
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgVolume.h"
 #include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
@@ -168,4 +169,6 @@ void SgNodeClasses::RegisterNodeClasses()
     SgGrid::InitClass();
     // Laying objects along a path.
     SgWrapper::InitClass();
+    // Copies of an object placed at the points of another.
+    SgScatter::InitClass();
 }

@@ -28,6 +28,7 @@ struct SgGLShapeVisitors {
     // An instance of a parametric model: its model shows another shape for
     // each instance, so neither is kept in a display list.
     static void VisitParametricObject(SgAction *action, SgNode *node);
+    static void VisitScatter(SgAction *action, SgNode *node);
     static void VisitGeometricShape(SgAction *action, SgNode *node);
     static void VisitFaceSet(SgAction *action, SgNode *node);
     static void VisitIndexedFaceSet(SgAction *action, SgNode *node);
