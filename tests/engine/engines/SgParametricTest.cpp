@@ -13,6 +13,7 @@
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgVecField.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
 #include "platform/Notifier.h"
 #include "tests/engine/engines/ParametricTestSupport.h"
 
@@ -325,6 +326,33 @@ TEST_F(SgParametricTest, NavigationShowsAModelAsATemplateWhileInsideIt)
     navigation.NavigateToParent(up);
     EXPECT_EQ(handler.m_selections, 2) << "the step found the group";
     EXPECT_FALSE(model->m_bShowAsTemplate) << "out of it again";
+}
+
+TEST_F(SgParametricTest, WhatAffectsAModelsNodeIsFoundThroughTheInstanceOnThePath)
+{
+    // One model drawn by two instances, each with a draw style of its own:
+    // along a path through the second instance, the model's cube is affected
+    // by the second instance's style, not by the first's.
+    SgRef<SgParametricModel> model = BoxModel();
+    SgRef<SgSeparator> scene = new SgSeparator;
+    SgParametricObject *first = Instance(model.get(), 1.0, Vec3(0, 0, 0));
+    SgParametricObject *second = Instance(model.get(), 2.0, Vec3(3, 0, 0));
+    scene->AddChild(first);
+    scene->AddChild(second);
+    SgRef<SgDrawStyle> firstStyle = new SgDrawStyle;
+    SgRef<SgDrawStyle> secondStyle = new SgDrawStyle;
+    first->AddPropertyNode(firstStyle.get(), true);
+    second->AddPropertyNode(secondStyle.get(), true);
+    SgCube *cube = CubeOf(model.get());
+    SgPath path;
+    for (SgNode *node : {static_cast<SgNode *>(scene.get()), static_cast<SgNode *>(second),
+                         static_cast<SgNode *>(second->GetInnerGroup()), static_cast<SgNode *>(model.get()),
+                         static_cast<SgNode *>(model->GetInnerGroup()), static_cast<SgNode *>(cube)})
+        path.Append(node);
+    EXPECT_EQ(cube->FindAffecting(path, SgDrawStyle::ClassID(), -1), secondStyle.get());
+    EXPECT_EQ(cube->FindAffecting(path, SgDrawStyle::ClassID(), 2), nullptr) << "not within the model itself";
+    EXPECT_EQ(cube->FindAffecting(path, SgMaterial::ClassID(), 0), nullptr) << "levels 0 searches no group";
+    EXPECT_NE(cube->FindAffecting(path, SgMaterial::ClassID(), 1), nullptr) << "the model's own material";
 }
 
 } // namespace
