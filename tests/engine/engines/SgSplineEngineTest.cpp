@@ -1,8 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
 #include <vector>
 
+#include "engine/actions/SgFindAction.h"
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/SgSaveAction.h"
+#include "engine/actions/Vrml1InStream.h"
+#include "engine/actions/Vrml1Stream.h"
 #include "engine/core/SgRef.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/engines/SgEngine.h"
 #include "engine/engines/SgSplineEngine.h"
 #include "engine/nodes/geometry/SgSpline.h"
@@ -168,4 +177,48 @@ TEST(ArcLengthTableTest, LooksUpFractionalSampleIndices)
     EXPECT_TRUE(std::isfinite(table.Lookup(1.0))) << "a stretch of no length is no division by zero";
     ArcLengthTable flat(std::vector<double>{0, 0, 0}, 9, 0.0);
     EXPECT_DOUBLE_EQ(flat.Lookup(0.0), 0.0);
+}
+
+TEST(SgSplineEngineTest, AWiredEngineIsSavedAndReadBackWithItsConnections)
+{
+    // A transform moved half way along a spline by an engine: the scene text
+    // names the engine and its connections, and reads back driving the same.
+    SgRef<SgSeparator> root = new SgSeparator;
+    SgRef<SgBSpline> curve = new SgBSpline;
+    const Vec3 points[] = {{0, 0, 0}, {4, 0, 0}};
+    curve->m_coordinates.SetVals(2, points);
+    SgRef<SgInputEngine> bank = new SgInputEngine;
+    bank->m_a.Set(0.5);
+    SgRef<SgTransform> moved = new SgTransform;
+    root->AddChild(curve.get());
+    root->AddChild(bank.get());
+    root->AddChild(moved.get());
+    SgRef<SgSplineEngine> engine = new SgSplineEngine;
+    ASSERT_TRUE(PlugTo1(curve.get(), "coordinates", engine.get(), "coords"));
+    ASSERT_TRUE(PlugTo1(curve.get(), "curveType", engine.get(), "type"));
+    ASSERT_TRUE(PlugTo1(bank.get(), "a", engine.get(), "U"));
+    ASSERT_TRUE(PlugTo1(engine.get(), "0", moved.get(), "translation"));
+    EXPECT_EQ(moved->m_translation.Get(true), Vec3(2, 0, 0));
+
+    const auto write = [](SgNode *node) {
+        std::ostringstream text;
+        Vrml1Stream stream(text);
+        SgSaveAction action;
+        action.SetStream(&stream);
+        action.WriteHeader(102);
+        EXPECT_TRUE(action.Apply(node)) << action.GetError();
+        return text.str();
+    };
+    const std::string text = write(root.get());
+    EXPECT_NE(text.find("SplineEngine {"), std::string::npos) << text;
+    EXPECT_EQ(text.find("nodeCache"), std::string::npos) << "a change serial is no part of the file";
+    std::istringstream in(text);
+    Vrml1InStream stream(in);
+    stream.SetNotifyUser(false);
+    SgRef<SgSeparator> read = new SgSeparator;
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *read)) << stream.FormatMessages();
+    auto *readMoved = static_cast<SgTransform *>(FindNodeByClassID::Lookup(SgTransform::ClassID(), read.get()));
+    ASSERT_NE(readMoved, nullptr);
+    EXPECT_EQ(readMoved->m_translation.Get(true), Vec3(2, 0, 0)) << text;
+    EXPECT_EQ(write(read->GetChild(0)), text) << "the text reads back to itself";
 }
