@@ -1,6 +1,8 @@
 #include "engine/nodes/SgNodeClasses.h"
 
 #include "engine/core/SgModifier.h"
+#include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/nodes/character/SgBone.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
@@ -169,6 +171,11 @@ void SgNodeClasses::RegisterNodeClasses()
     SgGrid::InitClass();
     // Laying objects along a path.
     SgWrapper::InitClass();
+    // The Boolean combination of operand shapes; its engines join its table
+    // when the libraries that evaluate them start.
+    SgBoolean::InitClass();
+    // Character animation: the bone shape (a prism).
+    SgBone::InitClass();
     // Copies of an object placed at the points of another.
     SgScatter::InitClass();
 }
