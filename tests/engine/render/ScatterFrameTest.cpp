@@ -48,6 +48,11 @@ TEST_F(ScatterFrameTest, EachCopyStandsAtItsOwnPoint)
         for (int x : {kSize / 2 - 11, kSize / 2 + 11})
             EXPECT_TRUE(Near(At(x, y), kBackground)) << "nothing at pixel " << x << ", frame " << frame;
     }
+    // Moving the target moves the copies, also once the frames are cached.
+    target->SetMove(Vec3(0, 1, 0));
+    ASSERT_TRUE(Render());
+    EXPECT_TRUE(Near(At(kSize / 2, kSize / 2), kBackground)) << "the copies left the middle";
+    EXPECT_GT(At(kSize / 2, kSize / 2 + 15)[0], 200) << "and stand one unit up";
 }
 
 } // namespace
