@@ -202,3 +202,23 @@ TEST_F(SgTextTest, CurvesSceneTextIsASolidOfItsDepth)
     const double face = (box.GetMax().x - box.GetMin().x) * (box.GetMax().y - box.GetMin().y);
     EXPECT_GT(check.volume, 0.1 * face * 0.4) << "glyphs cover a good part of their box, times the depth";
 }
+
+// A closed profile sweeps a tube about each outline, a solid whichever way
+// the profile runs.
+TEST_F(SgTextTest, ClosedProfilesMakeSolidsEitherWay)
+{
+    const std::vector<Vec3> ccw = {{0, 0, 0}, {0.02, 0, 0}, {0.02, 0.1, 0}, {0, 0.1, 0}};
+    const std::vector<Vec3> cw(ccw.rbegin(), ccw.rend());
+    const std::vector<Vec3> *profiles[] = {&ccw, &cw};
+    for (const std::vector<Vec3> *p : profiles) {
+        const std::vector<Vec3> &profile = *p;
+        SgRef<SgText> node = new SgText;
+        node->m_text.Set("O");
+        node->SetPolyline(MakePolyLine(profile, true).get(), SgExtrude::kProfileSlot, true);
+        SgFaceSet *mesh = BuildMesh(node.get());
+        ASSERT_NE(mesh, nullptr);
+        const MeshCheck check = CheckMesh(*mesh);
+        EXPECT_TRUE(check.IsSolid()) << (p == &ccw ? "counter-clockwise" : "clockwise") << ": "
+                                     << check.Describe();
+    }
+}
