@@ -12,6 +12,7 @@
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgVolume.h"
 #include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
@@ -175,4 +176,6 @@ void SgNodeClasses::RegisterNodeClasses()
     SgBoolean::InitClass();
     // Character animation: the bone shape (a prism).
     SgBone::InitClass();
+    // Copies of an object placed at the points of another.
+    SgScatter::InitClass();
 }
