@@ -86,6 +86,8 @@ SgEditSubObjectTool::~SgEditSubObjectTool()
     if (m_pHandler) {
         m_pHandler->m_bSubObject = false;
         m_pHandler->SetSubObjectState(false);
+        m_pHandler->SetAfterMoveCB(nullptr);
+        m_pHandler->SetAfterMoveData(nullptr);
         m_pHandler.reset();
     }
     if (m_pDisplay) {
@@ -544,6 +546,10 @@ void SgEditSubObjectTool::SetHandlerMode(bool on)
     handler->DeselectAll();
     handler->m_bSubObject = on;
     handler->SetSubObjectState(on);
+    // Steps reported to the handler move the vertices too; a step reported
+    // twice moves them once (each is measured from the last one applied).
+    handler->SetAfterMoveCB(on ? &SgEditSubObjectTool::OnMoveCB : nullptr);
+    handler->SetAfterMoveData(on ? this : nullptr);
 }
 
 void SgEditSubObjectTool::Finish(SgHandleEventAction *action)

@@ -14,6 +14,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "engine/viewer/SgViewer.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
@@ -217,7 +218,16 @@ TEST_F(SubObjectTest, DraggingTheGizmoArrowMovesTheSelectedCopies)
     EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
     m_h.Document()->Undo();
     EXPECT_EQ(SceneText(), before) << "the drag is one undo step";
+    // A step reported again through the selection handler moves nothing more.
+    SgSelectionHandler *handler = m_h.Document()->GetSelectionHandler();
+    ASSERT_NE(handler->GetAfterMoveCB(), nullptr);
+    m_h.Document()->Redo();
+    const Vec3 moved = m_mesh->m_vertices.GetValue(1);
+    handler->GetAfterMoveCB()(nullptr, handler->GetAfterMoveData());
+    EXPECT_EQ(m_mesh->m_vertices.GetValue(1), moved);
     m_tool->Finish(nullptr);
+    EXPECT_EQ(handler->GetAfterMoveCB(), nullptr) << "the handler is given back as it was";
+    EXPECT_FALSE(handler->m_bSubObject);
     EXPECT_EQ(m_tool->GetDisplayGroup(), nullptr);
     EXPECT_EQ(m_object->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true), nullptr);
 }
