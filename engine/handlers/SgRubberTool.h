@@ -32,6 +32,9 @@ class SgRubberTool : public SgTool {
     virtual void DrawRubber(SgHandleEventAction *action);
     // Derived tools make their edit and temp separators here.
     virtual void CreateObjectGroup() {}
+    // Which of its handles a tool with handles builds (bits by handle
+    // slot); tools without handles ignore it.
+    virtual void SetHandleMask(unsigned) {}
 
     SgObject *GetEditSeparator() const { return m_pEditSeparator; }
     void SetEditSeparator(SgObject *object) { m_pEditSeparator = object; }

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "engine/actions/PickedPointQuery.h"
+#include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -30,6 +31,11 @@ namespace {
 constexpr double kHandlePickRadius = 5.0;
 constexpr const char *kGizmoName = "TRANSFORMTOOL";
 constexpr const char *kAxisNames[3] = {"MOVE_X", "MOVE_Y", "MOVE_Z"};
+constexpr const char *kPlaneNames[3] = {"PLANE_X", "PLANE_Y", "PLANE_Z"};
+// Where a plane square sits along its axis.
+constexpr double kPlaneOffset = 0.32;
+// An extent below 1/200 of the box's diagonal counts as flat.
+constexpr double kFlatRatio = 200.0;
 // Rays closer to parallel with an axis than this give no drag step.
 constexpr double kParallelLimit = 1e-12;
 
@@ -75,6 +81,20 @@ void SgTransformTool::CreateObjectGroup()
     SgNode *holder = GetFirstFather();
     if (!holder || !holder->IsGroup())
         return;
+    // The content's box in the object's own frame, measured before the
+    // gizmo joins the object and would be measured with it.
+    m_objectBox = Range<Vec3f>();
+    if (!m_ObjectPath.IsEmpty()) {
+        SgSeparator *end = m_ObjectPath.GetObject(true);
+        if (end && end->IsDerivedFrom(SgObject::ClassID())) {
+            if (SgSeparator *content = static_cast<SgObject *>(end)->GetInnerGroup()) {
+                SgBoundingBoxAction measure;
+                measure.Apply(content);
+                if (measure.HasBox())
+                    m_objectBox = measure.m_Box;
+            }
+        }
+    }
     m_pGizmo = Quiet(new SgSeparator);
     m_pGizmo->SetName(kGizmoName);
     auto *light = Quiet(new SgLightModel);
@@ -112,7 +132,27 @@ void SgTransformTool::BuildStandardHandles(bool cubeTips)
     const Rotation turns[3] = {Rotation(), Rotation(Vec3(0, 0, 1), std::numbers::pi / 2),
                                Rotation(Vec3(0, 1, 0), -std::numbers::pi / 2)};
     for (int axis = 0; axis < 3; ++axis) {
-        SgSeparator *handle = StartAxisHandle(axis, turns[axis]);
+        if (m_uHandleMask & (1u << axis))
+            BuildArrow(axis, turns[axis], cubeTips);
+        if (m_uHandleMask & (1u << (axis + kPlaneX))) {
+            // A thin square across the axis, near the origin: dragging it
+            // moves in the plane normal to the axis.
+            SgSeparator *plane = StartAxisHandle(axis, turns[axis]);
+            plane->SetName(kPlaneNames[axis]);
+            Vec3 along(0, 0, 0);
+            along[axis] = kPlaneOffset;
+            static_cast<SgTransform *>(plane->GetChild(0))->m_translation.Set(along);
+            plane->AddChild(Box(0.045, 0.18, 0.18));
+            m_handles[axis + kPlaneX] = plane;
+            m_pGizmo->AddChild(plane);
+        }
+    }
+}
+
+void SgTransformTool::BuildArrow(int axis, const Rotation &turn, bool cubeTips)
+{
+    {
+        SgSeparator *handle = StartAxisHandle(axis, turn);
 
         auto *arm = Quiet(new SgSeparator);
         arm->SetName("arm");
@@ -121,19 +161,106 @@ void SgTransformTool::BuildStandardHandles(bool cubeTips)
         const double armEnd = kArmLength - kTipSize * 0.5;
         armPlace->m_translation.Set(Vec3((armStart + armEnd) * 0.5, 0, 0));
         arm->AddChild(armPlace);
-        arm->AddChild(Box(armEnd - armStart, 0.02, 0.02));
+        m_armPlaces[axis] = armPlace;
+        m_armBoxes[axis] = Box(armEnd - armStart, 0.02, 0.02);
+        arm->AddChild(m_armBoxes[axis]);
         handle->AddChild(arm);
 
         auto *tip = Quiet(new SgSeparator);
         auto *tipPlace = Quiet(new SgTransform);
         tipPlace->m_translation.Set(Vec3(kArmLength, 0, 0));
         tip->AddChild(tipPlace);
+        m_tipPlaces[axis] = tipPlace;
         tip->AddChild(cubeTips ? Box(kTipSize, kTipSize, kTipSize) : Box(2 * kTipSize, 0.7 * kTipSize, 0.7 * kTipSize));
         handle->AddChild(tip);
 
         m_handles[axis] = handle;
         m_pGizmo->AddChild(handle);
     }
+}
+
+SgSeparator *SgTransformTool::BuildCubeHandle(int slot, double size)
+{
+    auto *handle = Quiet(new SgSeparator);
+    handle->AddChild(Box(size, size, size));
+    m_handles[slot] = handle;
+    m_pGizmo->AddChild(handle);
+    return handle;
+}
+
+double SgTransformTool::ScaleExtent(const Range<Vec3f> &box, int axis)
+{
+    if (axis < 0 || axis > 2 || SgBoundingBoxAction::IsEmptyBox(box))
+        return 0.0;
+    const Vec3 e(box.GetMax()[0] - box.GetMin()[0], box.GetMax()[1] - box.GetMin()[1],
+                 box.GetMax()[2] - box.GetMin()[2]);
+    const double b = std::max(e[axis], 0.0);
+    const double diagonal = e.Length();
+    // A flat or zero extent is never the divisor.
+    return diagonal > kFlatRatio * b ? diagonal : b;
+}
+
+bool SgTransformTool::LineParameter(SgHandleEventAction *action, int x, int y, const Vec3 &p, const Vec3 &dir,
+                                    double &t)
+{
+    Vec3 a;
+    Vec3 u;
+    if (!ParentRay(action, x, y, a, u))
+        return false;
+    const Vec3 w0 = p - a;
+    const double A = dir.Dot(dir);
+    const double B = dir.Dot(u);
+    const double C = u.Dot(u);
+    const double D = dir.Dot(w0);
+    const double E = u.Dot(w0);
+    const double denom = A * C - B * B;
+    if (A <= 0.0 || std::fabs(denom) <= kParallelLimit * A * C)
+        return false;
+    t = (B * E - C * D) / denom;
+    return std::isfinite(t);
+}
+
+bool SgTransformTool::PlanePoint(SgHandleEventAction *action, int x, int y, const Vec3 &p, const Vec3 &n,
+                                 Vec3 &point)
+{
+    Vec3 a;
+    Vec3 u;
+    if (!ParentRay(action, x, y, a, u))
+        return false;
+    const double along = u.Dot(n);
+    if (std::fabs(along) <= kParallelLimit * u.Length() * n.Length())
+        return false;
+    const double s = (p - a).Dot(n) / along;
+    point = a + u * s;
+    return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
+}
+
+double SgTransformTool::DragScaleFactor(SgHandleEventAction *action, int x, int y, const Vec3 &c, const Vec3 &a,
+                                        int h)
+{
+    if (!m_bStartInvertible)
+        return 1.0;
+    // The line and the ray meet in the parent's frame; the answer is read
+    // in the object's own, where the box was measured.
+    const Vec3 cp = ToParent(c);
+    const Vec3 ap = ToParent(c + a) - cp;
+    double t0 = 0.0;
+    double t = 0.0;
+    if (!LineParameter(action, m_iStartX, m_iStartY, cp, ap, t0) || !LineParameter(action, x, y, cp, ap, t))
+        return 1.0;
+    const Vec3 displacement = a * (t - t0);
+    const Vec3 origin = m_originLocal - c;
+    if (h < 0 || h > 2) {
+        h = 0;
+        for (int i = 1; i < 3; ++i)
+            if (std::fabs(origin[i]) >= std::fabs(origin[h]))
+                h = i;
+    }
+    const double e = ScaleExtent(m_objectBox, h);
+    if (e <= 0.0)
+        return 1.0;
+    const double factor = std::max((displacement[h] + e) / e, kMinScaleStep);
+    return origin[h] < 0.0 ? 1.0 / factor : factor;
 }
 
 bool SgTransformTool::ObjectInScene() const
@@ -144,7 +271,7 @@ bool SgTransformTool::ObjectInScene() const
     return object && object->GetFirstFather() && GetFirstFather() && GetFirstFather()->GetFirstFather();
 }
 
-int SgTransformTool::PickHandle(SgHandleEventAction *action)
+int SgTransformTool::PickHandle(SgHandleEventAction *action, Vec3 *world)
 {
     if (!m_pGizmo)
         return -1;
@@ -158,6 +285,8 @@ int SgTransformTool::PickHandle(SgHandleEventAction *action)
         mine = mine || node == m_pGizmo.get();
     if (!mine)
         return -1;
+    if (world)
+        *world = hit.m_Point;
     for (int i = 0; i < kHandleCount; ++i)
         for (SgNode *node : nodes)
             if (m_handles[i] && node == m_handles[i])
@@ -198,7 +327,8 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     SgEvent *event = action ? action->GetEvent() : nullptr;
     if (!event || m_iDragState != kArmed || event->m_bCtrl || !ObjectInScene())
         return 0;
-    const int handle = PickHandle(action);
+    Vec3 picked;
+    const int handle = PickHandle(action, &picked);
     if (handle < 0)
         return 0;
     Highlight(handle);
@@ -216,6 +346,20 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
         document->StartKeyPoint();
         m_pKeyPointDocument = document;
     }
+    if (SgTransform *transform = GetTransform()) {
+        m_startTranslation = transform->m_translation.Get(true);
+        m_startScale = transform->m_scaleFactor.Get(true);
+        m_startRotation = transform->m_rotation.Get(true);
+        m_startMatrix = transform->GetMatrix();
+    } else {
+        m_startMatrix = Transform3();
+    }
+    // A zero scale has no inverse: such a drag changes nothing.
+    m_bStartInvertible = !m_startMatrix.IsSingular();
+    m_startInverse = m_bStartInvertible ? m_startMatrix.Inverse() : Transform3();
+    if (!SgToolLink::WorldToObject(action, picked, m_ObjectPath, m_originParent))
+        m_originParent = m_startTranslation;
+    m_originLocal = ToLocal(m_originParent);
     BeginDrag(action, event->m_x, event->m_y);
     SgToolLink::Redraw(viewer, false);
     // The selection handler behind still records the press.
@@ -279,48 +423,60 @@ void SgTransformTool::EndDrag(SgHandleEventAction *action)
 
 // ---- Move tool --------------------------------------------------------------------------
 
-bool SgMoveTool::AxisParameter(SgHandleEventAction *action, int x, int y, double &t) const
+void SgMoveTool::CreateHandles()
 {
-    Vec3 a;
-    Vec3 u;
-    if (!const_cast<SgMoveTool *>(this)->ParentRay(action, x, y, a, u))
-        return false;
-    // The point of the axis line through the start translation nearest to the ray.
-    const Vec3 w0 = m_startTranslation - a;
-    const double A = m_axis.Dot(m_axis);
-    const double B = m_axis.Dot(u);
-    const double C = u.Dot(u);
-    const double D = m_axis.Dot(w0);
-    const double E = u.Dot(w0);
-    const double denom = A * C - B * B;
-    if (std::fabs(denom) <= kParallelLimit * A * C)
-        return false;
-    t = (B * E - C * D) / denom;
-    return std::isfinite(t);
+    BuildStandardHandles(false);
+    BuildCubeHandle(kCentre, kTipSize);
 }
 
 void SgMoveTool::BeginDrag(SgHandleEventAction *action, int x, int y)
 {
     m_bHaveStart = false;
-    SgTransform *transform = GetTransform();
-    if (!transform || m_iCurrentHandle < 0 || m_iCurrentHandle > 2)
+    if (!GetTransform() || !m_bStartInvertible)
         return;
-    m_startTranslation = transform->m_translation.Get(true);
-    Vec3 axis(0, 0, 0);
-    axis[m_iCurrentHandle] = 1.0;
-    m_axis = transform->m_rotation.Get(true).Rotate(axis);
-    m_bHaveStart = AxisParameter(action, x, y, m_dStartParameter);
+    if (m_iCurrentHandle >= 0 && m_iCurrentHandle <= 2) {
+        Vec3 axis(0, 0, 0);
+        axis[m_iCurrentHandle] = 1.0;
+        m_axis = m_startRotation.Rotate(axis);
+        m_bHaveStart = LineParameter(action, x, y, m_startTranslation, m_axis, m_dStartParameter);
+    } else if (m_iCurrentHandle >= kPlaneX && m_iCurrentHandle < kPlaneX + 3) {
+        Vec3 axis(0, 0, 0);
+        axis[m_iCurrentHandle - kPlaneX] = 1.0;
+        m_axis = m_startRotation.Rotate(axis);
+        m_bHaveStart = true;
+    } else if (m_iCurrentHandle == kCentre) {
+        m_bHaveStart = true;
+    }
 }
 
 void SgMoveTool::DragStep(SgHandleEventAction *action, int x, int y)
 {
     SgTransform *transform = GetTransform();
-    if (!transform)
+    if (!transform || !m_bHaveStart)
         return;
-    double t = 0.0;
-    if (!m_bHaveStart || !AxisParameter(action, x, y, t))
+    Vec3 moved = m_startTranslation;
+    if (m_iCurrentHandle >= 0 && m_iCurrentHandle <= 2) {
+        double t = 0.0;
+        if (!LineParameter(action, x, y, m_startTranslation, m_axis, t))
+            return;
+        moved = m_startTranslation + m_axis * (t - m_dStartParameter);
+    } else if (m_iCurrentHandle >= kPlaneX && m_iCurrentHandle < kPlaneX + 3) {
+        Vec3 point;
+        if (!PlanePoint(action, x, y, m_originParent, m_axis, point))
+            return;
+        moved = m_startTranslation + (point - m_originParent);
+    } else if (m_iCurrentHandle == kCentre) {
+        // The object's origin comes to the scene point under the cursor;
+        // over empty space it stays where it is.
+        Vec3 world;
+        Vec3 parent;
+        if (!SnapPoint(action, world) || !SgToolLink::WorldToObject(action, world, m_ObjectPath, parent))
+            return;
+        moved = parent;
+    } else {
         return;
-    transform->m_translation.Set(m_startTranslation + m_axis * (t - m_dStartParameter));
+    }
+    transform->m_translation.Set(moved);
 }
 
 // ---- Trackball tool --------------------------------------------------------------------
