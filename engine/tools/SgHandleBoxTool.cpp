@@ -60,7 +60,12 @@ Vec3 ToVec3(const Vec3f &v)
 
 } // namespace
 
-SgHandleBoxTool::SgHandleBoxTool() = default;
+SgHandleBoxTool::SgHandleBoxTool()
+{
+    // The box fits the object: only its corner cubes and arm tips keep their
+    // size on the screen.
+    m_bScreenSized = false;
+}
 
 Vec3 SgHandleBoxTool::GetCorner(int k) const
 {

@@ -13,6 +13,7 @@
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -101,12 +102,25 @@ void SgTransformTool::CreateObjectGroup()
     // Handles show their plain colours whatever the scene's lights.
     light->m_model.Set(0);
     m_pGizmo->AddChild(light);
+    m_pGizmoPlace = Quiet(new SgTransform);
+    m_pGizmo->AddChild(m_pGizmoPlace);
+    if (m_bScreenSized) {
+        auto *sized = Quiet(new SgBillboard);
+        sized->m_sizeType.Set(1);
+        sized->m_size.Set(s_fManipulatorScale * kGizmoPixels);
+        m_pGizmo->AddChild(sized);
+    }
     CreateHandles();
     static_cast<SgGroup *>(holder)->AddChildAfter(m_pGizmo.get(), this);
     m_iDragState = kArmed;
 }
 
 void SgTransformTool::CreateHandles() {}
+
+Vec3 SgTransformTool::GizmoScale() const
+{
+    return m_pGizmoPlace ? m_pGizmoPlace->m_scaleFactor.Get(true) : Vec3(1, 1, 1);
+}
 
 SgSeparator *SgTransformTool::StartAxisHandle(int axis, const Rotation &turn)
 {

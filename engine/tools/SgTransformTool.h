@@ -47,6 +47,11 @@ class SgTransformTool : public SgRubberTool {
     // nothing or mirrored.
     static constexpr double kMinScaleStep = 0.001;
 
+    // Scales every gizmo; the facade sets it. A gizmo keeps
+    // kGizmoPixels x this many pixels per unit of its handles on the screen.
+    static inline float s_fManipulatorScale = 1.0f;
+    static constexpr float kGizmoPixels = 80.0f;
+
     SgTransformTool();
 
     void CreateObjectGroup() override;
@@ -55,6 +60,10 @@ class SgTransformTool : public SgRubberTool {
     int OnLButtonUp(SgHandleEventAction *action) override;
 
     SgSeparator *GetGizmo() const { return m_pGizmo.get(); }
+    // The scale the gizmo's handles are drawn at in the object's frame, per
+    // axis, as the last frame drawn or picked set it (1 before that, and for
+    // a gizmo that is not sized on the screen).
+    Vec3 GizmoScale() const;
     SgNode *GetHandle(int i) const { return i >= 0 && i < kHandleCount ? m_handles[i] : nullptr; }
     int GetCurrentHandle() const { return m_iCurrentHandle; }
     int GetDragState() const { return m_iDragState; }
@@ -121,6 +130,11 @@ protected:
     void EndDrag(SgHandleEventAction *action);
 
     SgRef<SgSeparator> m_pGizmo;
+    // The transform the gizmo's billboard rewrites so that the handles keep
+    // their size on the screen, whatever the object's scale and distance.
+    SgTransform *m_pGizmoPlace = nullptr;
+    // Tools whose handles must fit the object (the handle box) clear it.
+    bool m_bScreenSized = true;
     std::array<SgNode *, kHandleCount> m_handles{};
     // The parts of each standard arm, so that a tool can lengthen it.
     std::array<SgTransform *, 3> m_armPlaces{};

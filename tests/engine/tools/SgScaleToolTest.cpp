@@ -78,8 +78,8 @@ protected:
 
 struct ScaleDrag {
     const char *name;
-    Vec3 press;     // where the press lands, in the object's frame
-    Vec3 release;   // where the release lands (when pixels is zero)
+    Vec3 press;     // where the press lands, in the gizmo's frame
+    Vec3 release;   // how far the release lands from the press in the object's frame (when pixels is zero)
     Vec2i pixels;   // or the release this far from the press
     int handle;
     Vec3 expected;
@@ -90,9 +90,9 @@ struct ScaleDrag {
 // by 0.5 doubles. Centre and planes: 160 pixels to the right double, 160 to
 // the left reach the floor, 320 to the left give 1 again.
 const ScaleDrag kScaleDrags[] = {
-    {"XArmDraggedByTheExtentDoubles", {1.0, 0, 0}, {1.5, 0, 0}, {0, 0}, 0, {2, 1, 1}, 0.04},
-    {"YArmDraggedHalfTheExtentInward", {0, 1.0, 0}, {0, 0.75, 0}, {0, 0}, 1, {1, 0.5, 1}, 0.04},
-    {"XArmDraggedPastTheFarSideIsNotMirrored", {1.0, 0, 0}, {0.0, 0, 0}, {0, 0}, 0, {1, 1, 1}, 0.04},
+    {"XArmDraggedByTheExtentDoubles", {1.0, 0, 0}, {0.5, 0, 0}, {0, 0}, 0, {2, 1, 1}, 0.04},
+    {"YArmDraggedHalfTheExtentInward", {0, 1.0, 0}, {0, -0.25, 0}, {0, 0}, 1, {1, 0.5, 1}, 0.04},
+    {"XArmDraggedPastTheFarSideIsNotMirrored", {1.0, 0, 0}, {-1.0, 0, 0}, {0, 0}, 0, {1, 1, 1}, 0.04},
     {"CentreCube160RightDoubles", {0, 0, 0}, {}, {160, 0}, 6, {2, 2, 2}, 1e-9},
     {"CentreCube160LeftReachesTheFloor", {0, 0, 0}, {}, {-160, 0}, 6, {0.001, 0.001, 0.001}, 1e-12},
     {"CentreCube320LeftGivesOneAgain", {0, 0, 0}, {}, {-320, 0}, 6, {1, 1, 1}, 1e-9},
@@ -109,9 +109,11 @@ TEST_F(ScaleFixture, ScaleToolDragsScaleAsTheirHandlesComputeAndUndoInOneStep)
     for (const ScaleDrag &c : kScaleDrags) {
         SCOPED_TRACE(c.name);
         Reset();
-        const Vec2i from = ProjectLocal(c.press);
+        const Vec3 g = Tool()->GizmoScale();
+        const Vec3 press(c.press[0] * g[0], c.press[1] * g[1], c.press[2] * g[2]);
+        const Vec2i from = ProjectLocal(press);
         const Vec2i to = c.pixels.x || c.pixels.y ? Vec2i(from.x + c.pixels.x, from.y + c.pixels.y)
-                                                  : ProjectLocal(c.release);
+                                                  : ProjectLocal(press + c.release);
         m_h.Down(Button::Left, from);
         EXPECT_EQ(Tool()->GetCurrentHandle(), c.handle);
         const int steps = 4;
@@ -148,7 +150,8 @@ TEST_F(ScaleFixture, AnArmOfAFlatObjectDividesByTheDiagonalNotByTheZeroExtent)
     EXPECT_NEAR(SgTransformTool::ScaleExtent(Tool()->GetObjectBox(), 0), diagonal, 1e-6);
     EXPECT_NEAR(SgTransformTool::ScaleExtent(Tool()->GetObjectBox(), 1), kSize, 1e-6);
     m_h.Document()->ResetUndo();
-    Drag(m_h.Project(Vec3(1.0, 0, 0)), m_h.Project(Vec3(1.25, 0, 0)));
+    const double arm = Tool()->GizmoScale()[0];
+    Drag(m_h.Project(Vec3(arm, 0, 0)), m_h.Project(Vec3(arm + 0.25, 0, 0)));
     const Vec3 s = Scale();
     ASSERT_TRUE(std::isfinite(s[0]));
     EXPECT_NEAR(s[0], (diagonal + 0.25) / diagonal, 0.03);
@@ -161,7 +164,7 @@ TEST_F(ScaleFixture, AZeroScaleAtThePressChangesNothing)
     // The object's frame has no inverse: there is nothing to measure a drag in.
     m_object->GetTransform(true)->m_scaleFactor.Set(Vec3(1, 1, 0));
     m_h.Paint();
-    const Vec2i from = m_h.Project(Vec3(1.0, 0, 0));
+    const Vec2i from = m_h.Project(Vec3(Tool()->GizmoScale()[0], 0, 0));
     Drag(from, {from.x + 40, from.y});
     EXPECT_EQ(Scale(), Vec3(1, 1, 0));
 }
