@@ -108,6 +108,8 @@ void SgTransformTool::CreateObjectGroup()
         auto *sized = Quiet(new SgBillboard);
         sized->m_sizeType.Set(1);
         sized->m_size.Set(s_fManipulatorScale * kGizmoPixels);
+        // Drawn over the scene, so that the handles show inside the object.
+        sized->m_displayMode.Set(1);
         m_pGizmo->AddChild(sized);
     }
     CreateHandles();
