@@ -17,6 +17,9 @@
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/render/SgRayPickAction.h"
+#include "engine/render/SgViewport.h"
+#include "engine/viewer/SgViewer.h"
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
 #include "utilities/math/Color.h"
@@ -293,7 +296,7 @@ int SgTransformTool::PickHandle(SgHandleEventAction *action, Vec3 *world)
         return -1;
     PickedPointQueryName query(kGizmoName);
     SgPickedPoint hit;
-    if (!SgToolLink::PickNearest(action, kHandlePickRadius, &query, hit))
+    if (!(world ? SgToolLink::PickNearest(action, kHandlePickRadius, &query, hit) : PickGizmoOnly(action, query, hit)))
         return -1;
     const auto &nodes = hit.m_Path.GetNodes();
     bool mine = false;
@@ -308,6 +311,30 @@ int SgTransformTool::PickHandle(SgHandleEventAction *action, Vec3 *world)
             if (m_handles[i] && node == m_handles[i])
                 return i;
     return -1;
+}
+
+bool SgTransformTool::PickGizmoOnly(SgHandleEventAction *action, PickedPointQuery &query, SgPickedPoint &hit)
+{
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    SgViewer *viewer = action ? action->GetViewer() : nullptr;
+    SgNode *holder = GetFirstFather();
+    SgViewport *viewport = viewer && viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr;
+    // Hovering asks only what the gizmo shows under the cursor: drawing the
+    // whole scene for it at every mouse move costs as much as the scene is
+    // large. Only the path down to the gizmo is drawn (what sets state on
+    // the way included), in the frame the full pick would give it.
+    if (!event || !viewport || !holder || m_ObjectPath.IsEmpty() || m_ObjectPath[0] != viewport->GetNodara())
+        return SgToolLink::PickNearest(action, kHandlePickRadius, &query, hit);
+    SgPath target = m_ObjectPath;
+    target.Append(holder);
+    target.Append(m_pGizmo.get());
+    SgRayPickAction pick(viewport);
+    pick.m_dPickWidth = kHandlePickRadius;
+    pick.m_dPickHeight = kHandlePickRadius;
+    pick.SetWindowPoint(event->m_x, event->m_y);
+    pick.ApplyToPath(target);
+    hit = pick.GetNearestPoint1(&query);
+    return !hit.m_Path.IsEmpty();
 }
 
 void SgTransformTool::Highlight(int handle)

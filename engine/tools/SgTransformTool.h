@@ -18,7 +18,9 @@
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
 
+class PickedPointQuery;
 class SgCube;
+class SgPickedPoint;
 class SgDocument;
 class SgMaterial;
 class SgTransform;
@@ -105,6 +107,8 @@ protected:
     // The index of the handle under the event's cursor; -1 for none. The
     // picked point in world coordinates goes to `world` when given.
     int PickHandle(SgHandleEventAction *action, Vec3 *world = nullptr);
+    // A pick of the gizmo alone under the event's cursor (for hovering).
+    bool PickGizmoOnly(SgHandleEventAction *action, PickedPointQuery &query, SgPickedPoint &hit);
     void Highlight(int handle);
     // The view ray through a window point in the frame the object's
     // transform works in (its parent's).
