@@ -120,6 +120,19 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // world; selects the group and returns its path (the first pick path
     // when nothing is selected). One undo step.
     SgPath GroupSelection();
+    // Takes every selected group apart (its members take its place, each
+    // keeping its place in the world) and selects the members; selected
+    // objects that are no group stay selected. One undo step per group.
+    void UnGroupSelection();
+    // Attaches the second and later selected objects to the first: into it
+    // when it is a group (or ends with a bone or a Boolean), else into a new
+    // object that takes the first one's place and transform. With `keep`
+    // the attached objects stay linked where they were. Needs two selected
+    // objects; when a selected path ends at no object nothing is moved. The
+    // selection is cleared either way. One undo step, closed on every way out.
+    void AttachToGroupSelection(bool keep);
+    // Moves every selected object out of its group into the scene root.
+    void DetachGroupSelection();
 
     // ---- Path fix-ups -------------------------------------------------------------
     // Cuts the path to the top-most object below the context parent (when it
