@@ -1,6 +1,7 @@
 #include "engine/tools/SgTransformTool.h"
 
 #include <cmath>
+#include <memory>
 #include <cstdlib>
 #include <numbers>
 
@@ -11,9 +12,12 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgCircle.h"
+#include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgBillboard.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -38,6 +42,10 @@ constexpr const char *kAxisNames[3] = {"MOVE_X", "MOVE_Y", "MOVE_Z"};
 constexpr const char *kPlaneNames[3] = {"PLANE_X", "PLANE_Y", "PLANE_Z"};
 // Where a plane square sits along its axis.
 constexpr double kPlaneOffset = 0.32;
+// A ball drag shorter than this gives no turn.
+constexpr double kMinBallStep = 1e-5;
+// Draw style of the trackball's wire sphere.
+constexpr int kWireStyle = 2;
 // An extent below 1/200 of the box's diagonal counts as flat.
 constexpr double kFlatRatio = 200.0;
 // Rays closer to parallel with an axis than this give no drag step.
@@ -290,22 +298,14 @@ bool SgTransformTool::ObjectInScene() const
     return object && object->GetFirstFather() && GetFirstFather() && GetFirstFather()->GetFirstFather();
 }
 
-int SgTransformTool::PickHandle(SgHandleEventAction *action, Vec3 *world)
+int SgTransformTool::HandleOnPath(const SgPath &path) const
 {
-    if (!m_pGizmo)
-        return -1;
-    PickedPointQueryName query(kGizmoName);
-    SgPickedPoint hit;
-    if (!(world ? SgToolLink::PickNearest(action, kHandlePickRadius, &query, hit) : PickGizmoOnly(action, query, hit)))
-        return -1;
-    const auto &nodes = hit.m_Path.GetNodes();
+    const auto &nodes = path.GetNodes();
     bool mine = false;
     for (SgNode *node : nodes)
         mine = mine || node == m_pGizmo.get();
     if (!mine)
         return -1;
-    if (world)
-        *world = hit.m_Point;
     for (int i = 0; i < kHandleCount; ++i)
         for (SgNode *node : nodes)
             if (m_handles[i] && node == m_handles[i])
@@ -313,28 +313,63 @@ int SgTransformTool::PickHandle(SgHandleEventAction *action, Vec3 *world)
     return -1;
 }
 
-bool SgTransformTool::PickGizmoOnly(SgHandleEventAction *action, PickedPointQuery &query, SgPickedPoint &hit)
+int SgTransformTool::PickHandle(SgHandleEventAction *action, Vec3 *world)
+{
+    if (!m_pGizmo || !action)
+        return -1;
+    std::unique_ptr<SgRayPickAction> own = PickGizmoOnly(action);
+    SgRayPickAction *pick = own.get();
+    if (!pick) {
+        SgViewer *viewer = action->GetViewer();
+        if (!viewer || viewer->GetViewportCount() == 0)
+            return -1;
+        pick = action->GetPickAction(kHandlePickRadius);
+    }
+    // The nearest handle under the cursor; a handle that fills the space
+    // behind the others (the trackball's ball) only where no other is hit.
+    PickedPointQueryName query(kGizmoName);
+    const SgPickedPoint *best = nullptr;
+    int bestHandle = -1;
+    for (SgPickedPoint &hit : pick->m_Hits) {
+        if (!query.Accept(hit))
+            continue;
+        const int handle = HandleOnPath(hit.m_Path);
+        if (handle < 0)
+            continue;
+        const bool background = IsBackgroundHandle(handle);
+        const bool bestBackground = best && IsBackgroundHandle(bestHandle);
+        if (!best || (bestBackground && !background) ||
+            (background == bestBackground && hit.m_dDistance < best->m_dDistance)) {
+            best = &hit;
+            bestHandle = handle;
+        }
+    }
+    if (best && world)
+        *world = best->m_Point;
+    return bestHandle;
+}
+
+std::unique_ptr<SgRayPickAction> SgTransformTool::PickGizmoOnly(SgHandleEventAction *action)
 {
     SgEvent *event = action ? action->GetEvent() : nullptr;
     SgViewer *viewer = action ? action->GetViewer() : nullptr;
     SgNode *holder = GetFirstFather();
     SgViewport *viewport = viewer && viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr;
-    // Hovering asks only what the gizmo shows under the cursor: drawing the
-    // whole scene for it at every mouse move costs as much as the scene is
-    // large. Only the path down to the gizmo is drawn (what sets state on
-    // the way included), in the frame the full pick would give it.
+    // Only what the gizmo shows under the cursor is asked: drawing the whole
+    // scene for it at every mouse move costs as much as the scene is large.
+    // Only the path down to the gizmo is drawn (what sets state on the way
+    // included), in the frame the full pick would give it.
     if (!event || !viewport || !holder || m_ObjectPath.IsEmpty() || m_ObjectPath[0] != viewport->GetNodara())
-        return SgToolLink::PickNearest(action, kHandlePickRadius, &query, hit);
+        return nullptr;
     SgPath target = m_ObjectPath;
     target.Append(holder);
     target.Append(m_pGizmo.get());
-    SgRayPickAction pick(viewport);
-    pick.m_dPickWidth = kHandlePickRadius;
-    pick.m_dPickHeight = kHandlePickRadius;
-    pick.SetWindowPoint(event->m_x, event->m_y);
-    pick.ApplyToPath(target);
-    hit = pick.GetNearestPoint1(&query);
-    return !hit.m_Path.IsEmpty();
+    auto pick = std::make_unique<SgRayPickAction>(viewport);
+    pick->m_dPickWidth = kHandlePickRadius;
+    pick->m_dPickHeight = kHandlePickRadius;
+    pick->SetWindowPoint(event->m_x, event->m_y);
+    pick->ApplyToPath(target);
+    return pick;
 }
 
 void SgTransformTool::Highlight(int handle)
@@ -538,6 +573,39 @@ void SgTrackballTool::CreateHandles()
         m_handles[axis] = handle;
         m_pGizmo->AddChild(handle);
     }
+
+    // The ball: a faint wire sphere for turning freely.
+    auto *ball = Quiet(new SgSeparator);
+    ball->SetName("TRACK-BALL");
+    ball->AddChild(Quiet(new SgTransform));
+    auto *wire = Quiet(new SgDrawStyle);
+    wire->m_style.Set(kWireStyle);
+    wire->m_lineWidth.Set(1.0f);
+    ball->AddChild(wire);
+    auto *grey = Quiet(new SgMaterial);
+    grey->m_diffuseColor.SetValue(0, Color(0.5f, 0.5f, 0.5f, 0.3f));
+    ball->AddChild(grey);
+    auto *sphere = Quiet(new SgSphere);
+    sphere->m_radius.Set(kBallRadius);
+    sphere->m_complexity.Set(3);
+    ball->AddChild(sphere);
+    m_handles[kBall] = ball;
+    m_pGizmo->AddChild(ball);
+
+    // The outer circle, always facing the viewer, for turning about the
+    // viewing direction.
+    auto *outer = Quiet(new SgSeparator);
+    outer->AddChild(Quiet(new SgTransform));
+    auto *facing = Quiet(new SgBillboard);
+    facing->m_rotationType.Set(1);
+    facing->m_displayMode.Set(1);
+    outer->AddChild(facing);
+    auto *circle = Quiet(new SgCircle);
+    circle->m_radius.Set(kOuterRadius);
+    circle->m_segments.Set(60);
+    outer->AddChild(circle);
+    m_handles[kOuter] = outer;
+    m_pGizmo->AddChild(outer);
 }
 
 int SgTrackballTool::OnKeyDown(SgHandleEventAction *action)
@@ -573,28 +641,79 @@ bool SgTrackballTool::RingPoint(SgHandleEventAction *action, int x, int y, Vec3 
     return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
 }
 
+bool SgTrackballTool::BallPoint(SgHandleEventAction *action, int x, int y, Vec3 &point)
+{
+    Vec3 a;
+    Vec3 u;
+    if (!ParentRay(action, x, y, a, u) || m_dRadius <= 0.0)
+        return false;
+    const Vec3 d = u * (1.0 / u.Length());
+    const Vec3 w = a - m_pivot;
+    // |w + t d|^2 = r^2, the nearer root.
+    const double b = w.Dot(d);
+    const double c = w.Dot(w) - m_dRadius * m_dRadius;
+    const double disc = b * b - c;
+    if (disc >= 0.0) {
+        point = w + d * (-b - std::sqrt(disc));
+    } else {
+        // Past the silhouette: the sphere's point nearest to the ray.
+        const Vec3 nearest = w - d * b;
+        const double length = nearest.Length();
+        if (length <= 0.0)
+            return false;
+        point = nearest * (m_dRadius / length);
+    }
+    return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
+}
+
 void SgTrackballTool::BeginDrag(SgHandleEventAction *action, int x, int y)
 {
     m_bHaveStart = false;
     SgTransform *transform = GetTransform();
-    if (!transform || m_iCurrentHandle < 0 || m_iCurrentHandle > 2)
+    if (!transform)
         return;
     m_pivot = transform->m_translation.Get(true);
     m_startRotation = transform->m_rotation.Get(true);
-    Vec3 axis(0, 0, 0);
-    axis[m_iCurrentHandle] = 1.0;
-    m_axis = m_startRotation.Rotate(axis);
-    m_bHaveStart = RingPoint(action, x, y, m_startPoint) && m_startPoint.Length() > 0.0;
+    const int h = m_iCurrentHandle;
+    if (h >= 0 && h <= 2) {
+        Vec3 axis(0, 0, 0);
+        axis[h] = 1.0;
+        m_axis = m_startRotation.Rotate(axis);
+        m_bHaveStart = RingPoint(action, x, y, m_startPoint) && m_startPoint.Length() > 0.0;
+    } else if (h == kBall) {
+        // The ball's radius is the distance of the pressed point from the pivot.
+        m_startPoint = m_originParent - m_pivot;
+        m_dRadius = m_startPoint.Length();
+        m_bHaveStart = m_dRadius > 0.0;
+    } else if (h == kOuter) {
+        // About the viewing direction at the press.
+        Vec3 a;
+        Vec3 u;
+        if (!ParentRay(action, x, y, a, u))
+            return;
+        m_axis = u * (1.0 / u.Length());
+        m_bHaveStart = RingPoint(action, x, y, m_startPoint) && m_startPoint.Length() > 0.0;
+    }
 }
 
 void SgTrackballTool::DragStep(SgHandleEventAction *action, int x, int y)
 {
     SgTransform *transform = GetTransform();
-    Vec3 now;
-    if (!transform || !m_bHaveStart || !RingPoint(action, x, y, now) || now.Length() <= 0.0)
+    if (!transform || !m_bHaveStart)
         return;
-    // The turn about the ring's axis that carries the start point onto the
-    // point under the cursor.
+    Vec3 now;
+    if (m_iCurrentHandle == kBall) {
+        if (!BallPoint(action, x, y, now) || (now - m_startPoint).Length() < kMinBallStep)
+            return;
+        // The turn that carries the pressed point of the ball to the point
+        // under the cursor.
+        transform->m_rotation.Set(Rotation(m_startPoint, now) * m_startRotation);
+        return;
+    }
+    if (!RingPoint(action, x, y, now) || now.Length() <= 0.0)
+        return;
+    // The turn about the ring's axis (or the viewing direction) that carries
+    // the start point onto the point under the cursor.
     const double angle = std::atan2(m_startPoint.Cross(now).Dot(m_axis), m_startPoint.Dot(now));
     transform->m_rotation.Set(Rotation(m_axis, angle) * m_startRotation);
 }

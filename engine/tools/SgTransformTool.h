@@ -9,6 +9,7 @@
 // following events, and the release of such a drag is consumed (a drag is
 // not a click). Each drag is one undo step.
 #include <array>
+#include <memory>
 
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
@@ -18,9 +19,8 @@
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
 
-class PickedPointQuery;
 class SgCube;
-class SgPickedPoint;
+class SgRayPickAction;
 class SgDocument;
 class SgMaterial;
 class SgTransform;
@@ -107,8 +107,14 @@ protected:
     // The index of the handle under the event's cursor; -1 for none. The
     // picked point in world coordinates goes to `world` when given.
     int PickHandle(SgHandleEventAction *action, Vec3 *world = nullptr);
-    // A pick of the gizmo alone under the event's cursor (for hovering).
-    bool PickGizmoOnly(SgHandleEventAction *action, PickedPointQuery &query, SgPickedPoint &hit);
+    // A pick of the gizmo alone under the event's cursor; null when the
+    // tool's path does not start at the viewer's scene (the event's shared
+    // pick serves then).
+    std::unique_ptr<SgRayPickAction> PickGizmoOnly(SgHandleEventAction *action);
+    // The handle of this tool the path runs through; -1 for none.
+    int HandleOnPath(const SgPath &path) const;
+    // A handle behind the others, picked only where no other handle is.
+    virtual bool IsBackgroundHandle(int) const { return false; }
     void Highlight(int handle);
     // The view ray through a window point in the frame the object's
     // transform works in (its parent's).
@@ -195,6 +201,12 @@ class SgTrackballTool : public SgTransformTool {
     static constexpr int kCommaKey = 0xBC;
     static constexpr int kPeriodKey = 0xBE;
     static constexpr double kRingRadius = 1.05;
+    static constexpr double kBallRadius = 1.0;
+    static constexpr double kOuterRadius = 1.45;
+    // Slots of the ball (free turning) and the outer circle (turning about
+    // the viewing direction).
+    static constexpr int kBall = kUniform;
+    static constexpr int kOuter = kCentre;
 
     SgTrackballTool() = default;
 
@@ -208,8 +220,15 @@ protected:
     // Where the view ray meets the plane through the start pivot normal to
     // the ring's axis, relative to the pivot; false when the ray runs in the plane.
     bool RingPoint(SgHandleEventAction *action, int x, int y, Vec3 &point);
+    // Where the view ray meets the sphere of the drag's radius about the
+    // pivot (the side facing the viewer), relative to the pivot; where it
+    // misses, the sphere's point nearest to the ray.
+    bool BallPoint(SgHandleEventAction *action, int x, int y, Vec3 &point);
+    // The rings lie on the ball: a press where both are hit takes the ring.
+    bool IsBackgroundHandle(int slot) const override { return slot == kBall; }
 
     Vec3 m_pivot;
+    double m_dRadius = 0.0;
     Vec3 m_axis;
     Vec3 m_startPoint;
     Rotation m_startRotation;

@@ -283,6 +283,44 @@ TEST_F(TrackballTest, TenPeriodsTurnTheObjectByThreeQuartersOfARadianAboutZAndTe
     EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9) << "other keys change nothing";
 }
 
+TEST_F(TrackballTest, TheBallTurnsFreelyAndTheOuterCircleTurnsAboutTheViewingDirection)
+{
+    ASSERT_NE(Tool(), nullptr);
+    const double g = Tool()->GizmoScale()[0];
+    EXPECT_EQ(Tool()->GetHandle(SgTrackballTool::kBall)->GetName(), "TRACK-BALL");
+
+    // The ball, pressed between the rings and dragged right: the front of
+    // the object follows the cursor, so its x axis swings away from the viewer.
+    m_h.Document()->ResetUndo();
+    const Vec2i onBall = m_h.Project(Vec3(0.4 * g, 0.4 * g, 0));
+    m_h.Down(Button::Left, onBall);
+    EXPECT_EQ(Tool()->GetCurrentHandle(), SgTrackballTool::kBall);
+    for (int s = 1; s <= 4; ++s)
+        m_h.Move({onBall.x + 10 * s, onBall.y});
+    m_h.Up(Button::Left, {onBall.x + 40, onBall.y});
+    Vec3 x = TurnedX();
+    EXPECT_LT(x[2], -0.1) << x;
+    EXPECT_GT(x[0], 0.5) << x;
+    m_h.Document()->Undo();
+    EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9) << "one undo";
+
+    // The outer circle, dragged a quarter round counter-clockwise: a
+    // quarter turn about the viewing direction.
+    const double r = SgTrackballTool::kOuterRadius * g;
+    const Vec2i top = m_h.Project(Vec3(0, r, 0));
+    m_h.Down(Button::Left, top);
+    EXPECT_EQ(Tool()->GetCurrentHandle(), SgTrackballTool::kOuter);
+    const int steps = 6;
+    for (int s = 1; s <= steps; ++s) {
+        const double a = std::numbers::pi / 2 + std::numbers::pi / 2 * s / steps;
+        m_h.Move(m_h.Project(Vec3(r * std::cos(a), r * std::sin(a), 0)));
+    }
+    m_h.Up(Button::Left, m_h.Project(Vec3(-r, 0, 0)));
+    x = TurnedX();
+    EXPECT_NEAR(x[0], 0.0, 0.15) << x;
+    EXPECT_NEAR(x[1], 1.0, 0.15) << x;
+}
+
 TEST_F(TrackballTest, DraggingTheZRingAQuarterRoundTurnsTheObjectAQuarterTurnInOneUndoStep)
 {
     m_h.Document()->ResetUndo();
