@@ -1,12 +1,14 @@
 #include "engine/tools/SgTransformTool.h"
 
 #include <cmath>
-#include <memory>
 #include <cstdlib>
+#include <memory>
 #include <numbers>
+#include <vector>
 
 #include "engine/actions/PickedPointQuery.h"
 #include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgGetTransformAction.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -26,7 +28,9 @@
 #include "engine/viewer/SgViewer.h"
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
+#include "platform/SgError.h"
 #include "utilities/math/Color.h"
+#include "utilities/math/Mat3.h"
 #include "utilities/math/Rotation.h"
 
 SG_CLASS_SOURCE(SgTransformTool, SgRubberTool, SgFieldMngr, "SgTransformTool")
@@ -119,16 +123,79 @@ void SgTransformTool::CreateObjectGroup()
         auto *sized = Quiet(new SgBillboard);
         sized->m_sizeType.Set(1);
         sized->m_size.Set(s_fManipulatorScale * kGizmoPixels);
+        // In the view frame the gizmo's axes are the window's.
+        if (GetMode() == kViewFrame)
+            sized->m_rotationType.Set(1);
         // Drawn over the scene, so that the handles show inside the object.
         sized->m_displayMode.Set(1);
         m_pGizmo->AddChild(sized);
     }
     CreateHandles();
+    UpdateFrame(nullptr);
     static_cast<SgGroup *>(holder)->AddChildAfter(m_pGizmo.get(), this);
     m_iDragState = kArmed;
 }
 
 void SgTransformTool::CreateHandles() {}
+
+Vec3 SgTransformTool::FrameAxis(SgHandleEventAction *action, int axis)
+{
+    Vec3 e(0, 0, 0);
+    e[axis] = 1.0;
+    SgTransform *transform = GetTransform();
+    const int mode = GetMode();
+    if (mode == 0 || m_ObjectPath.IsEmpty())
+        return transform ? transform->m_rotation.Get(true).Rotate(e) : e;
+    // The frame's axis in the world, then carried into the object's parent frame.
+    Vec3 world = e;
+    if (mode == kViewFrame) {
+        SgViewer *viewer = action ? action->GetViewer() : nullptr;
+        if (!viewer || viewer->GetViewportCount() == 0)
+            return transform ? transform->m_rotation.Get(true).Rotate(e) : e;
+        world = Transform3(viewer->GetViewport(0)->GetCameraMatrix()).TransformVector(e);
+    } else {
+        // The n-th object above this one; its inner frame is the frame of
+        // the path down to the node on the path inside it.
+        std::vector<int> objects;
+        for (int i = 0; i + 1 < m_ObjectPath.GetCount(); ++i)
+            if (m_ObjectPath[i] && m_ObjectPath[i]->IsObject())
+                objects.push_back(i);
+        if (mode <= static_cast<int>(objects.size())) {
+            const int at = objects[objects.size() - mode];
+            SgPath inside = m_ObjectPath;
+            inside.Truncate(at + 2);
+            world = SgGetTransformAction::PathMatrix(inside).TransformVector(e);
+        }
+    }
+    try {
+        const Transform3 parentToWorld = SgGetTransformAction::PathMatrix(m_ObjectPath);
+        Vec3 local = parentToWorld.Inverse().TransformVector(world);
+        const double length = local.Length();
+        return length > 0.0 ? local * (1.0 / length) : e;
+    } catch (const SgMathError &) {
+        return e;
+    }
+}
+
+void SgTransformTool::UpdateFrame(SgHandleEventAction *action)
+{
+    SgTransform *transform = GetTransform();
+    if (!m_pGizmoPlace || !transform || GetMode() == 0 || (GetMode() == kViewFrame && m_bScreenSized))
+        return;
+    // The gizmo sits in the object's frame: undo the object's turn, then
+    // turn onto the frame's axes.
+    const Vec3 x = FrameAxis(action, 0);
+    const Vec3 y = FrameAxis(action, 1);
+    Mat3 axes;
+    const Vec3 z = x.Cross(y);
+    for (int r = 0; r < 3; ++r) {
+        axes[r][0] = x[r];
+        axes[r][1] = y[r];
+        axes[r][2] = z[r];
+    }
+    const Rotation frame(axes);
+    m_pGizmoPlace->m_rotation.Set(transform->m_rotation.Get(true).Inverse() * frame);
+}
 
 Vec3 SgTransformTool::GizmoScale() const
 {
@@ -456,6 +523,7 @@ int SgTransformTool::OnMouseMove(SgHandleEventAction *action)
             return 1;
         }
         DragStep(action, event->m_x, event->m_y);
+        UpdateFrame(action);
         SgToolLink::Redraw(SgToolLink::Viewer(action), false);
         return 1;
     }
@@ -513,14 +581,10 @@ void SgMoveTool::BeginDrag(SgHandleEventAction *action, int x, int y)
     if (!GetTransform() || !m_bStartInvertible)
         return;
     if (m_iCurrentHandle >= 0 && m_iCurrentHandle <= 2) {
-        Vec3 axis(0, 0, 0);
-        axis[m_iCurrentHandle] = 1.0;
-        m_axis = m_startRotation.Rotate(axis);
+        m_axis = FrameAxis(action, m_iCurrentHandle);
         m_bHaveStart = LineParameter(action, x, y, m_startTranslation, m_axis, m_dStartParameter);
     } else if (m_iCurrentHandle >= kPlaneX && m_iCurrentHandle < kPlaneX + 3) {
-        Vec3 axis(0, 0, 0);
-        axis[m_iCurrentHandle - kPlaneX] = 1.0;
-        m_axis = m_startRotation.Rotate(axis);
+        m_axis = FrameAxis(action, m_iCurrentHandle - kPlaneX);
         m_bHaveStart = true;
     } else if (m_iCurrentHandle == kCentre) {
         m_bHaveStart = true;

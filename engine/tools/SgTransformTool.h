@@ -45,6 +45,8 @@ class SgTransformTool : public SgRubberTool {
     // the centre.
     static constexpr unsigned kAllHandles = 0xFFFFFFFFu;
     static constexpr unsigned kCentreOnly = 1u << kCentre;
+    // The tool mode whose gizmo frame is the view's.
+    static constexpr int kViewFrame = -1;
     // A scale factor never drops below this, so nothing is flattened to
     // nothing or mirrored.
     static constexpr double kMinScaleStep = 0.001;
@@ -132,6 +134,14 @@ protected:
     // is the one the start point lies farthest along. 1 when the ray runs
     // along the line or the box has no extent.
     double DragScaleFactor(SgHandleEventAction *action, int x, int y, const Vec3 &c, const Vec3 &a, int h);
+    // The direction of the gizmo frame's axis, in the frame the object's
+    // transform works in: the object's own axes (mode 0), those of the n-th
+    // enclosing object (mode n; the scene's when there are fewer), or the
+    // view's (mode -1: right, up, toward the viewer).
+    Vec3 FrameAxis(SgHandleEventAction *action, int axis);
+    // Turns the gizmo so that its axes are the frame's (the view frame's
+    // billboard does this itself at every frame).
+    void UpdateFrame(SgHandleEventAction *action);
     // The object's own frame at the press and back.
     Vec3 ToParent(const Vec3 &local) const { return m_startMatrix.TransformPoint(local); }
     Vec3 ToLocal(const Vec3 &parent) const { return m_startInverse.TransformPoint(parent); }

@@ -248,6 +248,39 @@ TEST_F(MoveToolTest, DeletingTheObjectMidDragLeavesNoGrabCaptureOrFlag)
     EXPECT_EQ(Handler()->GetSelCount(), 0);
 }
 
+TEST_F(MoveToolTest, AnObjectDeletedFromItsParentWhileSelectedOrDraggedLeavesNothingBehind)
+{
+    for (bool dragging : {true, false}) {
+        SCOPED_TRACE(dragging ? "mid-drag" : "selected");
+        SgObject *object = m_h.AddCube(kRed, 0.5);
+        SgObject *previous = m_object;
+        m_object = object;
+        m_h.Paint();
+        Handler()->DeselectAll();
+        SelectCube();
+        ASSERT_EQ(Handler()->GetSelCount(), 1);
+        const Vec2i from = ProjectGizmo(Vec3(0.55, 0, 0));
+        if (dragging) {
+            m_h.Down(Button::Left, from);
+            m_h.Move({from.x + 10, from.y});
+            ASSERT_TRUE(m_h.HasCapture());
+        }
+        // Not through the handler: the scene's own deletion (an undo, a script).
+        m_h.Document()->GetRoot()->DeleteChild(object);
+        m_h.Move({from.x + 20, from.y});
+        m_h.Up(Button::Left, {from.x + 20, from.y});
+        EXPECT_FALSE(m_h.HasCapture());
+        EXPECT_FALSE(m_h.ToolActive());
+        m_h.Paint();
+        // Hovering, clicking and deselecting afterwards touch nothing that is gone.
+        m_h.Move(m_h.Project(Vec3(0, 0, 0)));
+        m_h.Down(Button::Left, {20, 20});
+        m_h.Up(Button::Left, {20, 20});
+        EXPECT_EQ(Handler()->GetSelCount(), 0);
+        m_object = previous;
+    }
+}
+
 } // namespace
 
 namespace {
@@ -418,6 +451,35 @@ TEST_F(ExamineAndSelectTest, ALeftClickOverTheSceneSelectsAndADragElsewhereTurns
         EXPECT_FALSE(m_h.HasCapture());
         EXPECT_FALSE(m_h.ToolActive());
     }
+}
+
+} // namespace
+
+namespace {
+
+// The move tool in the view frame: whatever the object's turn, its X arrow
+// points right on the screen and drags along the view's x.
+TEST_F(MoveToolTest, InTheViewFrameTheArrowsAreTheWindowsAxes)
+{
+    m_object->GetTransform(true)->m_rotation.Set(Rotation(Vec3(0, 0, 1), std::numbers::pi / 4));
+    Handler()->SetTransformToolFrame(SgTransformTool::kViewFrame);
+    SelectCube();
+    ASSERT_NE(Tool(), nullptr);
+    EXPECT_EQ(Tool()->GetMode(), SgTransformTool::kViewFrame);
+    // The arrow's middle, 0.55 gizmo units right of the object's origin.
+    const Vec2i centre = m_h.Project(Vec3(0, 0, 0));
+    const int mid = static_cast<int>(std::lround(0.55 * SgTransformTool::kGizmoPixels));
+    const Vec2i from(centre.x + mid, centre.y);
+    m_h.Document()->ResetUndo();
+    m_h.Down(Button::Left, from);
+    EXPECT_EQ(Tool()->GetCurrentHandle(), 0);
+    for (int s = 1; s <= 5; ++s)
+        m_h.Move({from.x + 10 * s, from.y});
+    m_h.Up(Button::Left, {from.x + 50, from.y});
+    const Vec3 t = Translation();
+    EXPECT_NEAR(t[0], UnitsPerPixel() * 50, UnitsPerPixel() * 50 * 0.03);
+    EXPECT_NEAR(t[1], 0.0, 1e-6) << "along the view's x, not the object's turned x";
+    EXPECT_NEAR(t[2], 0.0, 1e-6);
 }
 
 } // namespace
