@@ -35,6 +35,9 @@ class SgRubberTool : public SgTool {
     // Which of its handles a tool with handles builds (bits by handle
     // slot); tools without handles ignore it.
     virtual void SetHandleMask(unsigned) {}
+    // Starts a drag that carries the object with the mouse without a press
+    // (drag and drop); false for tools that have none.
+    virtual bool StartDragAndDrop() { return false; }
 
     SgObject *GetEditSeparator() const { return m_pEditSeparator; }
     void SetEditSeparator(SgObject *object) { m_pEditSeparator = object; }

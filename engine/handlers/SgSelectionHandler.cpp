@@ -497,6 +497,13 @@ void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)
 
 // ---- Grouping ------------------------------------------------------------------------------
 
+bool SgSelectionHandler::ActivateDragAndDrop()
+{
+    if (!m_pCurrentTool || m_SelectedPaths.GetCount() == 0 || !m_pCurrentTool->IsDerivedFrom(SgRubberTool::ClassID()))
+        return false;
+    return static_cast<SgRubberTool *>(m_pCurrentTool)->StartDragAndDrop();
+}
+
 SgPath SgSelectionHandler::GroupSelection()
 {
     SgPath path = m_FirstPickPath;

@@ -147,6 +147,10 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // until the next call.
     void RemoveTool(SgPath &path, int, int);
     void MouseClickEvent(SgPath &path, int, int);
+    // The current tool carries the selected object with the mouse until the
+    // button comes up (an object dragged in from outside the view); false
+    // without a current tool, a selection, or a tool that can.
+    bool ActivateDragAndDrop();
     // Marks the path's object with the highlight material (and draw style),
     // hung into the object after its transform in a manipulator, so that the
     // deselection callback RemoveTool takes it out again.

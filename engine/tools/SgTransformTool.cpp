@@ -484,6 +484,16 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     SgToolLink::SetGrabbing(action, this);
     if (viewer)
         HoldCapture(viewer);
+    m_bDragAndDrop = false;
+    StartDragFrom(action, &picked);
+    BeginDrag(action, event->m_x, event->m_y);
+    SgToolLink::Redraw(viewer, false);
+    // The selection handler behind still records the press.
+    return 0;
+}
+
+void SgTransformTool::StartDragFrom(SgHandleEventAction *action, const Vec3 *picked)
+{
     m_iDragState = kDragging;
     SgDocument *document = m_ObjectPath.GetLastElement()->GetDocument();
     m_pKeyPointDocument = nullptr;
@@ -502,13 +512,23 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     // A zero scale has no inverse: such a drag changes nothing.
     m_bStartInvertible = !m_startMatrix.IsSingular();
     m_startInverse = m_bStartInvertible ? m_startMatrix.Inverse() : Transform3();
-    if (!SgToolLink::WorldToObject(action, picked, m_ObjectPath, m_originParent))
+    if (!picked || !SgToolLink::WorldToObject(action, *picked, m_ObjectPath, m_originParent))
         m_originParent = m_startTranslation;
     m_originLocal = ToLocal(m_originParent);
-    BeginDrag(action, event->m_x, event->m_y);
-    SgToolLink::Redraw(viewer, false);
-    // The selection handler behind still records the press.
-    return 0;
+}
+
+bool SgTransformTool::StartDragAndDrop()
+{
+    if (!CanDragAndDrop() || m_iDragState != kArmed || !m_handles[kCentre] || !ObjectInScene())
+        return false;
+    // The object follows the cursor onto what lies under it, as its centre
+    // cube does, until the button comes up. Nothing is grabbed: the drop
+    // comes from outside the window's press.
+    Highlight(kCentre);
+    m_bDragAndDrop = true;
+    StartDragFrom(nullptr, nullptr);
+    BeginDrag(nullptr, 0, 0);
+    return true;
 }
 
 int SgTransformTool::OnMouseMove(SgHandleEventAction *action)
@@ -545,8 +565,10 @@ int SgTransformTool::OnLButtonUp(SgHandleEventAction *action)
     if (event && ObjectInScene())
         DragStep(action, event->m_x, event->m_y);
     // Less than 2 by 2 pixels is a click, which the selection handler behind
-    // still answers; a drag is not a click.
-    const bool click = !event || (std::abs(event->m_x - m_iStartX) < kMinDrag && std::abs(event->m_y - m_iStartY) < kMinDrag);
+    // still answers; a drag is not a click, nor is a drop.
+    const bool click = !m_bDragAndDrop && (!event || (std::abs(event->m_x - m_iStartX) < kMinDrag &&
+                                                      std::abs(event->m_y - m_iStartY) < kMinDrag));
+    m_bDragAndDrop = false;
     EndDrag(action);
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     return click ? 0 : 1;

@@ -73,6 +73,10 @@ class SgTransformTool : public SgRubberTool {
     int GetDragState() const { return m_iDragState; }
     SgMaterial *GetHandleHighlight() const { return m_pHighlight.get(); }
     void SetHandleMask(unsigned mask) override { m_uHandleMask = mask; }
+    // A drag of the centre handle that starts without a press: the mouse
+    // moves carry the object onto what lies under the cursor until the
+    // button comes up. False when the tool is not armed or has no centre.
+    bool StartDragAndDrop() override;
     unsigned GetHandleMask() const { return m_uHandleMask; }
     // The box of the object's content in its own frame (before its
     // transform), measured when the gizmo was built.
@@ -148,6 +152,12 @@ protected:
     // The object the tool works on still lies in a scene.
     bool ObjectInScene() const;
     void EndDrag(SgHandleEventAction *action);
+    // Whether the tool's centre handle carries the object onto what lies
+    // under the cursor (the move tool's does).
+    virtual bool CanDragAndDrop() const { return false; }
+    // The undo key point and the snapshot a drag starts from; `picked` is
+    // the pressed point in world coordinates (none for a drop).
+    void StartDragFrom(SgHandleEventAction *action, const Vec3 *picked);
 
     SgRef<SgSeparator> m_pGizmo;
     // The transform the gizmo's billboard rewrites so that the handles keep
@@ -166,6 +176,7 @@ protected:
     int m_iStartX = 0;
     int m_iStartY = 0;
     SgDocument *m_pKeyPointDocument = nullptr;
+    bool m_bDragAndDrop = false;
     unsigned m_uHandleMask = kAllHandles;
     Range<Vec3f> m_objectBox;
     // Taken at the press: the transform's fields, its matrix (the object's
@@ -193,6 +204,7 @@ protected:
     // The arrows and plane squares the mask asks for, and always the centre
     // cube.
     void CreateHandles() override;
+    bool CanDragAndDrop() const override { return true; }
     void BeginDrag(SgHandleEventAction *action, int x, int y) override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
 

@@ -281,6 +281,34 @@ TEST_F(MoveToolTest, AnObjectDeletedFromItsParentWhileSelectedOrDraggedLeavesNot
     }
 }
 
+TEST_F(MoveToolTest, DragAndDropCarriesTheSelectedObjectOntoWhatLiesUnderTheCursorInOneUndoStep)
+{
+    EXPECT_FALSE(Handler()->ActivateDragAndDrop()) << "nothing selected";
+    SgObject *target = m_h.AddCube(Color(0, 1, 0, 1), 0.5);
+    target->GetTransform(true)->m_translation.Set(Vec3(1.5, 0, 0));
+    m_h.Paint();
+    SelectCube();
+    m_h.Document()->ResetUndo();
+    ASSERT_TRUE(Handler()->ActivateDragAndDrop());
+    EXPECT_FALSE(m_h.HasCapture()) << "a drop grabs nothing";
+    m_h.Move(m_h.Project(Vec3(1.5, 0.1, 0.25)));
+    const Vec3 t = Translation();
+    EXPECT_NEAR(t[0], 1.5, 0.03);
+    EXPECT_NEAR(t[1], 0.1, 0.03);
+    EXPECT_NEAR(t[2], 0.25, 0.03) << "on the target's front face";
+    m_h.Up(Button::Left, m_h.Project(Vec3(1.5, 0.1, 0.25)));
+    EXPECT_EQ(Handler()->GetSelCount(), 1) << "the drop is no click";
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    m_h.Document()->Undo();
+    EXPECT_NEAR(Translation()[0], 0.0, 1e-12) << "one undo";
+
+    // The trackball has no drop.
+    Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgTrackballTool::ClassID());
+    Handler()->DeselectAll();
+    SelectCube();
+    EXPECT_FALSE(Handler()->ActivateDragAndDrop());
+}
+
 } // namespace
 
 namespace {
