@@ -501,8 +501,10 @@ void SgTransformTool::StartDragFrom(SgHandleEventAction *action, const Vec3 *pic
         document->StartKeyPoint();
         m_pKeyPointDocument = document;
     }
+    m_iPivotMode = document ? document->GetPivotMode() : 0;
     if (SgTransform *transform = GetTransform()) {
         m_startTranslation = transform->m_translation.Get(true);
+        m_startCenter = transform->m_center.Get(true);
         m_startScale = transform->m_scaleFactor.Get(true);
         m_startRotation = transform->m_rotation.Get(true);
         m_startMatrix = transform->GetMatrix();
@@ -640,7 +642,24 @@ void SgMoveTool::DragStep(SgHandleEventAction *action, int x, int y)
     } else {
         return;
     }
-    transform->m_translation.Set(moved);
+    if (m_iPivotMode == 0) {
+        transform->m_translation.Set(moved);
+        return;
+    }
+    // The pivot moves: the drag d, carried back through the start matrix's
+    // turn and scale (d' = R^-1 d), moves the center; the translation makes
+    // up for it so that the object stays put where the pivot offset is not
+    // part of the matrix.
+    const Vec3 d = moved - m_startTranslation;
+    const Vec3 back = m_startInverse.TransformVector(d);
+    const double f = transform->m_matrixConfig.Get(true) == 1 ? 1.0 : 0.0;
+    if (m_iPivotMode == 1) {
+        transform->m_center.Set(m_startCenter + back);
+        transform->m_translation.Set(m_startTranslation + m_startMatrix.TransformVector(back) - back * f);
+    } else {
+        transform->m_center.Set(m_startCenter - back);
+        transform->m_translation.Set(m_startTranslation + back * f);
+    }
 }
 
 // ---- Trackball tool --------------------------------------------------------------------

@@ -184,6 +184,9 @@ protected:
     // frames. A drag whose start matrix has no inverse (a zero scale)
     // changes nothing.
     Vec3 m_startTranslation;
+    Vec3 m_startCenter;
+    // The document's pivot mode, copied at the press.
+    int m_iPivotMode = 0;
     Vec3 m_startScale{1, 1, 1};
     Rotation m_startRotation;
     Transform3 m_startMatrix;

@@ -281,6 +281,48 @@ TEST_F(MoveToolTest, AnObjectDeletedFromItsParentWhileSelectedOrDraggedLeavesNot
     }
 }
 
+struct PivotCase {
+    const char *name;
+    int pivotMode;
+    int centreSign;        // the center moves by this times R^-1 d
+    bool translationMoves; // the translation moves by d
+};
+
+const PivotCase kPivotCases[] = {
+    {"ModeOneMovesThePivotAndTheObjectFollows", 1, 1, true},
+    {"ModeTwoMovesThePivotAgainstTheDrag", 2, -1, false},
+};
+
+TEST_F(MoveToolTest, InAPivotModeTheArrowsMoveTheTransformsCenterThroughTheObjectsTurn)
+{
+    // Turned a quarter about z: the object's x arrow points up the window.
+    m_object->GetTransform(true)->m_rotation.Set(Rotation(Vec3(0, 0, 1), std::numbers::pi / 2));
+    for (const PivotCase &c : kPivotCases) {
+        SCOPED_TRACE(c.name);
+        m_object->GetTransform(true)->m_translation.Set(Vec3(0, 0, 0));
+        m_object->GetTransform(true)->m_center.Set(Vec3(0, 0, 0));
+        m_h.Document()->SetPivotMode(c.pivotMode);
+        Handler()->DeselectAll();
+        SelectCube();
+        ASSERT_NE(Tool(), nullptr);
+        const double g = Tool()->GizmoScale()[0];
+        const Vec2i from = m_h.Project(Vec3(0, 0.55 * g, 0));
+        m_h.Down(Button::Left, from);
+        ASSERT_EQ(Tool()->GetCurrentHandle(), 0);
+        for (int s = 1; s <= 4; ++s)
+            m_h.Move({from.x, from.y - 10 * s});
+        m_h.Up(Button::Left, {from.x, from.y - 40});
+        const double d = UnitsPerPixel() * 40;
+        const Vec3 centre = m_object->GetTransform(true)->m_center.Get(true);
+        EXPECT_NEAR(centre[0], c.centreSign * d, d * 0.03) << "R^-1 of (0, d, 0)";
+        EXPECT_NEAR(centre[1], 0.0, 1e-6);
+        const Vec3 t = Translation();
+        EXPECT_NEAR(t[1], c.translationMoves ? d : 0.0, d * 0.03);
+        EXPECT_NEAR(t[0], 0.0, 1e-6);
+    }
+    m_h.Document()->SetPivotMode(0);
+}
+
 TEST_F(MoveToolTest, DragAndDropCarriesTheSelectedObjectOntoWhatLiesUnderTheCursorInOneUndoStep)
 {
     EXPECT_FALSE(Handler()->ActivateDragAndDrop()) << "nothing selected";
