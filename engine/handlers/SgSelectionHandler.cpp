@@ -16,6 +16,8 @@
 #include "engine/handlers/SgRubberTool.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/nodes/character/SgBone.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -629,8 +631,8 @@ void SgSelectionHandler::AttachToGroupSelection(bool keep)
     // Closed on every way out below, the early stop included.
     SgKeyPoint keyPoint(KeyPointDocument(first));
     // A group, a skeleton's bone or a Boolean takes the objects in itself.
-    const int boneClass = SgNode::GetClassIDFromName("SgBone");
-    const int booleanClass = SgNode::GetClassIDFromName("SgBoolean");
+    const int boneClass = SgBone::ClassID();
+    const int booleanClass = SgBoolean::ClassID();
     SgNode *real = first->FindRealObject();
     SgNode *lastChild = nullptr;
     if (real && real->IsGroup()) {

@@ -9,9 +9,11 @@
 
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/core/SgPathList.h"
+#include "engine/core/SgRef.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
 #include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/character/SgBone.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/viewer/SgEvent.h"
@@ -293,6 +295,31 @@ TEST_F(SelectionGroupingTest, AttachingWrapsTheFirstObjectTakesTheOthersInAndIsO
         ExpectInPlace(i);
     m_h.Document()->Undo();
     for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m_objects[i]->GetFirstFather(), Root()) << "one undo: object " << i;
+}
+
+TEST_F(SelectionGroupingTest, AnObjectEndingWithABoneTakesTheOthersInItselfUnwrapped)
+{
+    // The first cube's content ends with a bone: a skeleton's joint.
+    SgRef<SgBone> bone = new SgBone;
+    m_objects[0]->AddChild(bone.get());
+    m_h.Paint();
+    SelectAllThree();
+    m_h.Document()->ResetUndo();
+    Handler()->AttachToGroupSelection(false);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    EXPECT_EQ(m_objects[0]->GetFirstFather(), Root()) << "the bone's object is the target, not wrapped";
+    for (int i = 1; i < 3; ++i) {
+        ASSERT_NE(m_objects[i]->GetFirstFather(), nullptr);
+        EXPECT_NE(m_objects[i]->GetFirstFather(), Root()) << "object " << i;
+        // Somewhere inside the bone's object.
+        SgNode *up = m_objects[i]->GetFirstFather();
+        while (up && up != m_objects[0])
+            up = up->GetFirstFather();
+        EXPECT_EQ(up, m_objects[0]) << "object " << i;
+    }
+    m_h.Document()->Undo();
+    for (int i = 1; i < 3; ++i)
         EXPECT_EQ(m_objects[i]->GetFirstFather(), Root()) << "one undo: object " << i;
 }
 
