@@ -31,6 +31,7 @@
 #include "engine/nodes/geometry/SgPolygon.h"
 #include "engine/nodes/geometry/SgPrizm.h"
 #include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/geometry/SgTorusKnot.h"
@@ -172,4 +173,6 @@ void SgNodeClasses::RegisterNodeClasses()
     // The Boolean combination of operand shapes; its engines join its table
     // when the libraries that evaluate them start.
     SgBoolean::InitClass();
+    // The roof over a profile, of the extrusion family.
+    SgSkeleton::InitClass();
 }
