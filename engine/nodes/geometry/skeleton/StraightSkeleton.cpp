@@ -43,7 +43,20 @@ struct Edge {
     double d;
 };
 
+// A place where a reflex corner's trace reaches an edge's plane.
+struct SplitCandidate {
+    double h;
+    int edge;
+    P3 point;
+    bool operator<(const SplitCandidate &o) const { return h != o.h ? h < o.h : edge < o.edge; }
+};
+
 struct Vertex {
+    // The lowest split candidates not tried yet, in order; when they run out
+    // and more were left out, the search runs again above the last one.
+    std::vector<SplitCandidate> candidates;
+    size_t nextCandidate = 0;
+    bool allCandidates = false;
     P3 pos;
     int left = -1, right = -1; // edges
     Vertex *prev = nullptr, *next = nullptr;
@@ -127,6 +140,19 @@ private:
     {
         return v->dir.h == 0.0 ? std::hypot(p.x - v->pos.x, p.y - v->pos.y) : 0.0;
     }
+    // Whether two edges have one roof plane (collinear, one slope).
+    bool PlanesAlike(int i, int j) const
+    {
+        const Edge &a = m_edges[size_t(i)], &b = m_edges[size_t(j)];
+        return a.N.Cross(b.N).Length() <= 1e-12 * a.N.Length() * b.N.Length() &&
+               std::fabs(a.d * b.N.h - b.d * a.N.h) <= 1e-12 * (std::fabs(a.d) + std::fabs(b.d) + m_scale);
+    }
+    // Whether a point lies on a vertex's trace line (within rounding).
+    bool OnTrace(const Vertex *v, const P3 &p) const
+    {
+        const P3 q = p - v->pos;
+        return q.Cross(v->dir).Length() <= 1e-7 * m_scale + 1e-7 * q.Length();
+    }
     long long Level(double h) const { return std::llround(h / (1e-9 * m_scale)); }
     bool IsReflex(int l, int r) const
     {
@@ -207,8 +233,34 @@ Vertex *Solver::NewVertex(const P3 &pos, int l, int r, int node)
 
 bool Solver::TraceMeeting(const Vertex *x, const Vertex *y, P3 &out) const
 {
-    // Closest points of the two trace lines; both lie in the plane of the
-    // edge between them, so they meet unless parallel.
+    // Both traces lie in the plane of the edge between them. Where x's trace
+    // reaches the plane of y's other edge is where they meet: a crossing of
+    // a line with a fixed plane, well conditioned even when the two traces
+    // run nearly alike.
+    auto reach = [this](const Vertex *v, int plane, P3 &point) {
+        const Edge &e = m_edges[size_t(plane)];
+        const double along = e.N.Dot(v->dir);
+        if (std::fabs(along) < 1e-12 * e.N.Length())
+            return false;
+        const double s = (e.d - e.N.Dot(v->pos)) / along;
+        if (!(s >= -m_tol))
+            return false;
+        point = v->pos + v->dir * std::max(s, 0.0);
+        return point.Finite();
+    };
+    auto ahead = [this](const Vertex *v, const P3 &p) { return (p - v->pos).Dot(v->dir) >= -m_tol * 10.0; };
+    const bool sameLeft = PlanesAlike(x->left, y->right);
+    P3 p;
+    if (!sameLeft && reach(x, y->right, p) && ahead(y, p) && OnTrace(y, p)) {
+        out = p;
+        return true;
+    }
+    if (!sameLeft && reach(y, x->left, p) && ahead(x, p) && OnTrace(x, p)) {
+        out = p;
+        return true;
+    }
+    // Closest points of the two lines, for traces that no other plane cuts
+    // (along a common plane).
     const P3 w = x->pos - y->pos;
     const double a = x->dir.Dot(x->dir), b = x->dir.Dot(y->dir), c = y->dir.Dot(y->dir);
     const double d = x->dir.Dot(w), e = y->dir.Dot(w);
@@ -221,7 +273,6 @@ bool Solver::TraceMeeting(const Vertex *x, const Vertex *y, P3 &out) const
         return false;
     const P3 px = x->pos + x->dir * std::max(s, 0.0);
     const P3 py = y->pos + y->dir * std::max(t, 0.0);
-    // Skew traces (rounding of nearly parallel ones) meet nowhere.
     if ((px - py).Length() > 1e-6 * m_scale)
         return false;
     out = (px + py) * 0.5;
@@ -244,36 +295,55 @@ void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
 {
     if (!v->reflex)
         return;
-    double best = HUGE_VAL;
-    int bestEdge = -1;
-    P3 bestPoint;
-    for (int i = 0; i < int(m_edges.size()); ++i) {
-        if (i == v->left || i == v->right)
-            continue;
-        const Edge &e = m_edges[size_t(i)];
-        const double along = e.N.Dot(v->dir);
-        if (std::fabs(along) < 1e-12)
-            continue;
-        const double s = (e.d - e.N.Dot(v->pos)) / along;
-        if (!(s > m_tol))
-            continue;
-        const P3 p = v->pos + v->dir * s;
-        if (!p.Finite())
-            continue;
-        // In front of the edge's base.
-        if ((p.x - e.a.x) * e.nx + (p.y - e.a.y) * e.ny < -m_tol)
-            continue;
-        if (p.h < hmin || (p.h == hmin && i <= emin))
-            continue;
-        if (p.h < best) {
-            best = p.h;
-            bestEdge = i;
-            bestPoint = p;
+    auto above = [&](double h, int e) { return h > hmin || (h == hmin && e > emin); };
+    for (;;) {
+        while (v->nextCandidate < v->candidates.size()) {
+            const SplitCandidate &c = v->candidates[v->nextCandidate++];
+            if (!above(c.h, c.edge))
+                continue;
+            const double h = std::max(c.h, m_height);
+            m_queue.push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point});
+            return;
         }
+        if (v->allCandidates)
+            return;
+        // Every edge's plane, once: the lowest few are kept in order, so
+        // that a candidate found stale costs no new search.
+        constexpr size_t kKept = 24;
+        std::vector<SplitCandidate> found;
+        for (int i = 0; i < int(m_edges.size()); ++i) {
+            if (i == v->left || i == v->right)
+                continue;
+            const Edge &e = m_edges[size_t(i)];
+            const double along = e.N.Dot(v->dir);
+            if (std::fabs(along) < 1e-12)
+                continue;
+            const double s = (e.d - e.N.Dot(v->pos)) / along;
+            if (!(s > m_tol))
+                continue;
+            const P3 p = v->pos + v->dir * s;
+            if (!p.Finite())
+                continue;
+            // In front of the edge's base.
+            if ((p.x - e.a.x) * e.nx + (p.y - e.a.y) * e.ny < -m_tol)
+                continue;
+            if (!above(p.h, i))
+                continue;
+            found.push_back({p.h, i, p});
+        }
+        v->allCandidates = found.size() <= kKept;
+        if (!v->allCandidates) {
+            std::nth_element(found.begin(), found.begin() + kKept, found.end());
+            found.resize(kKept);
+        }
+        std::sort(found.begin(), found.end());
+        if (found.empty())
+            return;
+        v->candidates = std::move(found);
+        v->nextCandidate = 0;
+        hmin = -HUGE_VAL;
+        emin = -1;
     }
-    if (bestEdge >= 0)
-        m_queue.push({std::max(best, m_height), Level(std::max(best, m_height)), LevelTravel(v, bestPoint), m_seq++,
-                      1, v, nullptr, bestEdge, bestPoint});
 }
 
 void Solver::PushEvents(Vertex *v)
@@ -450,11 +520,12 @@ bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
         }
     }
     stats.steps = int(steps);
-    for (const Vertex &v : m_vertices) {
-        if (v.active) {
-            error = "corners were left over when the events ran out";
-            return false;
-        }
+    int left = 0;
+    for (const Vertex &v : m_vertices)
+        left += v.active;
+    if (left > 0) {
+        error = std::to_string(left) + " corners were left over when the events ran out";
+        return false;
     }
     return true;
 }
