@@ -198,9 +198,12 @@ void SgMetaBallsAction::VisitBoolean(SgAction *action, SgNode *node)
     SgState *state = action->GetState();
     const bool top = self->m_bTopLevel;
     if (top) {
+        // Primitives are expressed in the node's own frame; the reset comes
+        // first so that the comparison sees the state the result was built
+        // in.
+        TransformElementReset(state, boolean);
         if (boolean->GetResultCache() && boolean->CompareResultCache(state))
             return;
-        TransformElementReset(state, boolean);
     }
 
     std::unique_ptr<MetaBallOp> blend;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdint>
 #include <memory>
 
 #include "engine/core/SgBlockAllocator.h"
@@ -126,17 +127,56 @@ struct EdgeEntry {
     EdgeEntry *next;
 };
 
-inline unsigned Hash(int i, int j, int k)
+// Lattice indices mixed over all their bits: a fine lattice has far more
+// cubes than any few low bits can tell apart.
+inline size_t Hash(int i, int j, int k)
 {
-    return ((unsigned(i) & 31u) << 10) | ((unsigned(j) & 31u) << 5) | (unsigned(k) & 31u);
+    uint64_t h = uint64_t(uint32_t(i)) * 0x9E3779B97F4A7C15ull;
+    h ^= uint64_t(uint32_t(j)) * 0xC2B2AE3D27D4EB4Full + (h >> 29);
+    h ^= uint64_t(uint32_t(k)) * 0x165667B19E3779F9ull + (h >> 32);
+    return size_t(h ^ (h >> 31));
 }
+
+inline size_t EdgeHash(int i1, int j1, int k1, int i2, int j2, int k2)
+{
+    return Hash(i1, j1, k1) * 31u + Hash(i2, j2, k2);
+}
+
+// A chained hash table whose records live in the run's block allocator; it
+// doubles its bucket array when it holds twice as many records as buckets.
+template <class Entry>
+class LatticeTable {
+public:
+    explicit LatticeTable(size_t buckets) : m_buckets(buckets, nullptr) {}
+    Entry *&Bucket(size_t hash) { return m_buckets[hash & (m_buckets.size() - 1)]; }
+    void Added(size_t (*hashOf)(const Entry &))
+    {
+        if (++m_count <= 2 * m_buckets.size())
+            return;
+        std::vector<Entry *> larger(m_buckets.size() * 2, nullptr);
+        for (Entry *head : m_buckets) {
+            while (head) {
+                Entry *next = head->next;
+                Entry *&slot = larger[hashOf(*head) & (larger.size() - 1)];
+                head->next = slot;
+                slot = head;
+                head = next;
+            }
+        }
+        m_buckets.swap(larger);
+    }
+
+private:
+    std::vector<Entry *> m_buckets;
+    size_t m_count = 0;
+};
 
 class Run {
 public:
     Run(const PolygonizerField &field, double cellSize, int bound, const PolygonizerTriangleSink &triangles,
         const PolygonizeLimits &limits)
         : m_field(field), m_size(cellSize), m_bound(bound), m_triangles(triangles), m_limits(limits),
-          m_centres(kCentreBuckets, nullptr), m_corners(kCornerBuckets, nullptr), m_edges(kEdgeBuckets, nullptr)
+          m_centres(kCentreBuckets), m_corners(kCornerBuckets), m_edges(kEdgeBuckets)
     {
     }
 
@@ -175,9 +215,9 @@ private:
     const PolygonizerTriangleSink &m_triangles;
     const PolygonizeLimits &m_limits;
     BlocksAllocator m_allocator;
-    std::vector<CentreEntry *> m_centres;
-    std::vector<CornerEntry *> m_corners;
-    std::vector<EdgeEntry *> m_edges;
+    LatticeTable<CentreEntry> m_centres;
+    LatticeTable<CornerEntry> m_corners;
+    LatticeTable<EdgeEntry> m_edges;
     PolygonizerVertices m_vertices;
     SgRandomSequence m_random{1};
     Cube *m_stack = nullptr;
@@ -203,13 +243,14 @@ bool Run::Find(bool inside, const float *seed, double *point, double *value)
 
 bool Run::SetCentre(int i, int j, int k)
 {
-    const unsigned h = Hash(i, j, k);
-    for (CentreEntry *e = m_centres[h]; e; e = e->next)
+    CentreEntry *&bucket = m_centres.Bucket(Hash(i, j, k));
+    for (CentreEntry *e = bucket; e; e = e->next)
         if (e->i == i && e->j == j && e->k == k)
             return true;
     auto *entry = static_cast<CentreEntry *>(m_allocator.Allocate(sizeof(CentreEntry)));
-    *entry = {i, j, k, m_centres[h]};
-    m_centres[h] = entry;
+    *entry = {i, j, k, bucket};
+    bucket = entry;
+    m_centres.Added([](const CentreEntry &e) { return Hash(e.i, e.j, e.k); });
     return false;
 }
 
@@ -222,8 +263,8 @@ Corner *Run::MakeCorner(int i, int j, int k)
     c->x = m_origin[0] + (double(i) - 0.5) * m_size;
     c->y = m_origin[1] + (double(j) - 0.5) * m_size;
     c->z = m_origin[2] + (double(k) - 0.5) * m_size;
-    const unsigned h = Hash(i, j, k);
-    for (CornerEntry *e = m_corners[h]; e; e = e->next) {
+    CornerEntry *&bucket = m_corners.Bucket(Hash(i, j, k));
+    for (CornerEntry *e = bucket; e; e = e->next) {
         if (e->i == i && e->j == j && e->k == k) {
             c->value = e->value;
             return c;
@@ -231,8 +272,9 @@ Corner *Run::MakeCorner(int i, int j, int k)
     }
     c->value = Field(c->x, c->y, c->z);
     auto *entry = static_cast<CornerEntry *>(m_allocator.Allocate(sizeof(CornerEntry)));
-    *entry = {i, j, k, c->value, m_corners[h]};
-    m_corners[h] = entry;
+    *entry = {i, j, k, c->value, bucket};
+    bucket = entry;
+    m_corners.Added([](const CornerEntry &e) { return Hash(e.i, e.j, e.k); });
     return c;
 }
 
@@ -254,8 +296,8 @@ int Run::EdgeVertex(const Corner *a, const Corner *b)
     // The smaller corner first, so both cubes of an edge find one entry.
     if (a->i > b->i || (a->i == b->i && (a->j > b->j || (a->j == b->j && a->k > b->k))))
         std::swap(a, b);
-    const unsigned h = (Hash(a->i, a->j, a->k) + Hash(b->i, b->j, b->k)) % unsigned(kEdgeBuckets);
-    for (EdgeEntry *e = m_edges[h]; e; e = e->next)
+    EdgeEntry *&bucket = m_edges.Bucket(EdgeHash(a->i, a->j, a->k, b->i, b->j, b->k));
+    for (EdgeEntry *e = bucket; e; e = e->next)
         if (e->i1 == a->i && e->j1 == a->j && e->k1 == a->k && e->i2 == b->i && e->j2 == b->j && e->k2 == b->k)
             return e->vertex;
 
@@ -307,9 +349,11 @@ int Run::EdgeVertex(const Corner *a, const Corner *b)
         m_vertices.reserve(m_vertices.empty() ? 10 : 2 * m_vertices.size());
     m_vertices.push_back(vertex);
     auto *entry = static_cast<EdgeEntry *>(m_allocator.Allocate(sizeof(EdgeEntry)));
-    *entry = {a->i, a->j, a->k, b->i, b->j, b->k, int(m_vertices.size()) - 1, m_edges[h]};
-    m_edges[h] = entry;
-    return entry->vertex;
+    *entry = {a->i, a->j, a->k, b->i, b->j, b->k, int(m_vertices.size()) - 1, bucket};
+    bucket = entry;
+    const int index = entry->vertex;
+    m_edges.Added([](const EdgeEntry &e) { return EdgeHash(e.i1, e.j1, e.k1, e.i2, e.j2, e.k2); });
+    return index;
 }
 
 bool Run::DoCube(const Cube *cube)

@@ -164,7 +164,7 @@ TEST(StraightSkeletonTest, GeneratedOutlinesGiveSoundRoofs)
     int silentFailures = 0;
     for (const auto &[kind, make] : kinds) {
         for (int size : sizes) {
-            const int runs = size >= 1000 ? 3 : size >= 300 ? 6 : 20;
+            const int runs = size >= 1000 ? 4 : size >= 300 ? 8 : size >= 100 ? 20 : 40;
             int passed = 0;
             std::string firstFailure;
             for (int run = 0; run < runs; ++run) {
