@@ -99,6 +99,26 @@ std::vector<Vec3> CollinearOutline(int count, unsigned seed)
     return outline;
 }
 
+std::vector<Vec3> SpiralOutline(int count, unsigned seed)
+{
+    SgRandomSequence random(seed);
+    const int side = std::max(2, count / 2);
+    const double turns = 1.5 * 2.0 * M_PI;
+    // The arms lie 2 pi b apart; the band is at most 0.6 of that wide.
+    const double a = 1.0, b = 0.5;
+    std::vector<Vec3> outer, inner;
+    for (int i = 0; i < side; ++i) {
+        const double t = turns * i / (side - 1);
+        const double r = a + b * t;
+        const double half = (0.15 + 0.15 * Uniform(random)) * 2.0 * M_PI * b;
+        outer.emplace_back((r + half) * std::cos(t), 0.0, (r + half) * std::sin(t));
+        inner.emplace_back((r - half) * std::cos(t), 0.0, (r - half) * std::sin(t));
+    }
+    std::vector<Vec3> outline(outer.begin(), outer.end());
+    outline.insert(outline.end(), inner.rbegin(), inner.rend());
+    return outline;
+}
+
 std::vector<Vec3> RectilinearOutline(int count, unsigned seed)
 {
     // A staircase up the lower right and back along the top and left.
@@ -117,6 +137,37 @@ std::vector<Vec3> RectilinearOutline(int count, unsigned seed)
     outline.emplace_back(x, 0.0, top);
     outline.emplace_back(0.0, 0.0, top);
     return outline;
+}
+
+bool IsSimpleOutline(const std::vector<Vec3> &outline)
+{
+    const size_t n = outline.size();
+    auto orient = [](const Vec3 &a, const Vec3 &b, const Vec3 &c) {
+        const double d = (b.x - a.x) * (c.z - a.z) - (b.z - a.z) * (c.x - a.x);
+        // Points put on a line by arithmetic are on it within rounding.
+        const double size = std::fabs(b.x - a.x) + std::fabs(b.z - a.z) + std::fabs(c.x - a.x) + std::fabs(c.z - a.z);
+        return d > 1e-12 * size * size ? 1 : d < -1e-12 * size * size ? -1 : 0;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        const Vec3 &a = outline[i], &b = outline[(i + 1) % n];
+        for (size_t j = i + 1; j < n; ++j) {
+            if (j == i + 1 || (i == 0 && j == n - 1))
+                continue;
+            const Vec3 &c = outline[j], &d = outline[(j + 1) % n];
+            const int o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a), o4 = orient(c, d, b);
+            if (o1 != o2 && o3 != o4)
+                return false;
+            if (o1 == 0 && o2 == 0 && o3 == 0 && o4 == 0) {
+                // On one line: they meet only when their spans overlap.
+                const bool alongX = std::fabs(b.x - a.x) >= std::fabs(b.z - a.z);
+                auto lo = [alongX](const Vec3 &p, const Vec3 &q) { return alongX ? std::min(p.x, q.x) : std::min(p.z, q.z); };
+                auto hi = [alongX](const Vec3 &p, const Vec3 &q) { return alongX ? std::max(p.x, q.x) : std::max(p.z, q.z); };
+                if (lo(a, b) <= hi(c, d) && lo(c, d) <= hi(a, b))
+                    return false;
+            }
+        }
+    }
+    return true;
 }
 
 std::string CheckRoof(const RoofMesh &roof, const std::vector<Vec3> &outline, const std::vector<double> &slopes)

@@ -26,8 +26,16 @@ std::vector<Vec3> ConvexOutline(int count, unsigned seed);
 std::vector<Vec3> StarOutline(int count, unsigned seed);
 // A star outline with extra corners on its edges: straight runs.
 std::vector<Vec3> CollinearOutline(int count, unsigned seed);
+// A band wound one and a half times round a spiral, its width varying at
+// random: concave and not star-shaped, so the wavefront splits again and
+// again.
+std::vector<Vec3> SpiralOutline(int count, unsigned seed);
 // A staircase-like outline of axis-parallel edges.
 std::vector<Vec3> RectilinearOutline(int count, unsigned seed);
+
+// Whether no two edges of the outline cross or touch, but neighbours at their
+// shared corner.
+bool IsSimpleOutline(const std::vector<Vec3> &outline);
 
 // "" when the roof has every property: one face per outline edge (plus the
 // footprint), each planar in its edge's roof plane and at its slope, their

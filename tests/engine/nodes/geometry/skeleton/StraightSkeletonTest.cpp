@@ -159,17 +159,22 @@ TEST(StraightSkeletonTest, GeneratedOutlinesGiveSoundRoofs)
     const std::pair<const char *, Maker> kinds[] = {{"convex", ConvexOutline},
                                                     {"star", StarOutline},
                                                     {"collinear", CollinearOutline},
+                                                    {"spiral", SpiralOutline},
                                                     {"rectilinear", RectilinearOutline}};
     const int sizes[] = {10, 30, 100, 300, 1000};
-    int silentFailures = 0;
+    int silentFailures = 0, reportedFailures = 0;
     for (const auto &[kind, make] : kinds) {
         for (int size : sizes) {
             const int runs = size >= 1000 ? 4 : size >= 300 ? 8 : size >= 100 ? 20 : 40;
-            int passed = 0;
+            int passed = 0, tried = 0;
             std::string firstFailure;
             for (int run = 0; run < runs; ++run) {
                 const unsigned seed = unsigned(1 + run + 1000 * size);
                 const std::vector<Vec3> outline = make(size, seed);
+                // Coarse spirals may cross themselves: only simple outlines count.
+                if (!IsSimpleOutline(outline))
+                    continue;
+                ++tried;
                 // Equal slopes in even runs, a pitch per edge in odd ones.
                 std::vector<double> slopes = {40.0};
                 if (run % 2) {
@@ -185,12 +190,16 @@ TEST(StraightSkeletonTest, GeneratedOutlinesGiveSoundRoofs)
                 }
                 if (roof.height >= 0.0)
                     ++silentFailures;
+                else
+                    ++reportedFailures;
                 if (firstFailure.empty())
                     firstFailure = problem;
             }
-            std::printf("roof %-11s %5d corners: %d of %d pass%s%s\n", kind, size, passed, runs,
+            std::printf("roof %-11s %5d corners: %d of %d pass%s%s\n", kind, size, passed, tried,
                         firstFailure.empty() ? "" : "; first failure: ", firstFailure.c_str());
         }
     }
     EXPECT_EQ(silentFailures, 0) << "roofs built but wrong";
+    // Every generated outline is done today; a change that loses one shows.
+    EXPECT_EQ(reportedFailures, 0) << "outlines the skeleton could not do";
 }
