@@ -153,7 +153,7 @@ private:
         const P3 q = p - v->pos;
         return q.Cross(v->dir).Length() <= 1e-7 * m_scale + 1e-7 * q.Length();
     }
-    long long Level(double h) const { return std::llround(h / (1e-9 * m_scale)); }
+    long long Level(double h) const { return std::llround(h / (1e-12 * m_scale)); }
     bool IsReflex(int l, int r) const
     {
         const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];
