@@ -42,13 +42,11 @@ int SgSkeleton::AddRoofVertex(void *user, const Vec3 *position, int previousCopy
 
 void SgSkeleton::AddRoofFace(void *user, const int *indices, int count)
 {
-    auto *faceSet = static_cast<SgFaceSet *>(user);
-    // The builder's faces run counter-clockwise seen from outside; a face
-    // set's run the other way.
-    if (count > 0)
-        faceSet->InsertFace(indices, -count, 0);
-    else if (count < 0)
-        faceSet->InsertFace(indices, -count, 0);
+    // The builder's faces (positive counts) run counter-clockwise seen from
+    // outside, a face set's the other way: they are stored reversed. A
+    // negative count is a loop already in the face set's order.
+    if (count != 0)
+        static_cast<SgFaceSet *>(user)->InsertFace(indices, -count, 0);
 }
 
 void SgSkeleton::AddRoofTexCoord(void *user, const Vec2f *uv)

@@ -77,7 +77,6 @@ double BuildStraightSkeletonRoof(const std::vector<Vec3> &outline, const double 
     }
     out.splitEvents = skeleton.GetStatistics().splitEvents;
     out.edgeEvents = skeleton.GetStatistics().edgeEvents;
-    const SkeletonContour &records = contours[0];
     const std::vector<Vec3> &nodes = skeleton.GetNodes();
     const std::vector<CStraightSkeleton::Face> &faces = skeleton.GetFaces();
     const bool reversed = skeleton.WasReversed();
@@ -153,6 +152,5 @@ double BuildStraightSkeletonRoof(const std::vector<Vec3> &outline, const double 
             addTexCoord(user, &uv);
         }
     }
-    (void)records;
     return top;
 }
