@@ -33,6 +33,7 @@
 #include "engine/nodes/geometry/SgPolygon.h"
 #include "engine/nodes/geometry/SgPrizm.h"
 #include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/geometry/SgTorusKnot.h"
@@ -178,4 +179,6 @@ void SgNodeClasses::RegisterNodeClasses()
     SgBone::InitClass();
     // Copies of an object placed at the points of another.
     SgScatter::InitClass();
+    // The roof over a profile, of the extrusion family.
+    SgSkeleton::InitClass();
 }

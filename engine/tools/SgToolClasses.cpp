@@ -8,6 +8,8 @@
 #include "engine/tools/SgEditPolyLineTool.h"
 #include "engine/tools/SgEditSubObjectTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
+#include "engine/tools/SgHandleBoxTool.h"
+#include "engine/tools/SgScaleTool.h"
 #include "engine/tools/SgParamsTool.h"
 #include "engine/tools/SgSelectByFenceTool.h"
 #include "engine/tools/SgSubObjectMoveTool.h"
@@ -20,6 +22,8 @@ void SgToolClasses::RegisterNodeClasses()
     SgTransformTool::InitClass();
     SgMoveTool::InitClass();
     SgTrackballTool::InitClass();
+    SgScaleTool::InitClass();
+    SgHandleBoxTool::InitClass();
     SgCreateCylinderTool::InitClass();
     SgCreatePolyLineTool::InitClass();
     SgCreatePolygonTool::InitClass();
