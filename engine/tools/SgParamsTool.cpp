@@ -309,7 +309,12 @@ T *Quiet(T *node)
 }
 } // namespace
 
-SgParamsTool::SgParamsTool() = default;
+SgParamsTool::SgParamsTool()
+{
+    // The handles sit on the shape's own points: the gizmo keeps the
+    // object's scale rather than a size on the screen.
+    m_bScreenSized = false;
+}
 
 SgNode *SgParamsTool::FindParamShape(const SgPath &source)
 {
