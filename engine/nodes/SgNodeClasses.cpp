@@ -2,6 +2,7 @@
 
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/character/SgBone.h"
+#include "engine/nodes/character/SgCharAnim.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
@@ -171,4 +172,6 @@ void SgNodeClasses::RegisterNodeClasses()
     SgWrapper::InitClass();
     // Character animation: the bone shape (a prism).
     SgBone::InitClass();
+    // The skinning modifier.
+    SgCharAnim::InitClass();
 }
