@@ -40,6 +40,8 @@ class SgCollectShapesAction : public SgAction {
     static void VisitFaceSet(SgAction *action, SgNode *node);
     static void VisitPolyLine(SgAction *action, SgNode *node);
     static void VisitPointSet(SgAction *action, SgNode *node);
+    // The live particles of an emitter.
+    static void VisitEmitter(SgAction *action, SgNode *node);
     static void VisitGizmoGroup(SgAction *action, SgNode *node);
 
     // Owned, deleted with the action. Items accumulate over Apply calls.

@@ -37,6 +37,15 @@
 #include "engine/nodes/geometry/SgTorusKnot.h"
 #include "engine/nodes/object/SgHelper.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/particles/SgAttractor.h"
+#include "engine/nodes/particles/SgDeflector.h"
+#include "engine/nodes/particles/SgDestructor.h"
+#include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/nodes/particles/SgEmitter.h"
+#include "engine/nodes/particles/SgFriction.h"
+#include "engine/nodes/particles/SgPointAttractor.h"
+#include "engine/nodes/particles/SgRotation.h"
+#include "engine/nodes/particles/SgWind.h"
 #include "engine/nodes/properties/SgAxis.h"
 #include "engine/nodes/properties/SgBackground.h"
 #include "engine/nodes/properties/SgBehavior.h"
@@ -174,4 +183,14 @@ void SgNodeClasses::RegisterNodeClasses()
     SgBone::InitClass();
     // The skinning modifier.
     SgCharAnim::InitClass();
+    // Particles: the effects (their base first) and the emitter.
+    SgDynamicEffect::InitClass();
+    SgAttractor::InitClass();
+    SgPointAttractor::InitClass();
+    SgFriction::InitClass();
+    SgWind::InitClass();
+    SgRotation::InitClass();
+    SgDestructor::InitClass();
+    SgDeflector::InitClass();
+    SgEmitter::InitClass();
 }

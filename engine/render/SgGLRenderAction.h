@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "engine/core/SgAction.h"
+#include "engine/nodes/particles/EffectorInfo.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec2.h"
@@ -40,16 +41,6 @@ class SgCamera;
 class SgLight;
 class SgViewer;
 class SgViewport;
-
-// One dynamic effect met by the lights pass; the particle emitters read the
-// records while they draw.
-struct EffectorInfo {
-    Mat4 transform;       // the accumulated transform at the effect
-    SgNode *effect = nullptr;
-    Mat4 matrix1;         // identity when recorded
-    Mat4 matrix2;
-    double points[5][3] = {};
-};
 
 class SgGLRenderAction : public SgAction {
     SG_ACTION_HEADER(SgGLRenderAction)

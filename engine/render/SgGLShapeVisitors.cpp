@@ -19,6 +19,7 @@
 #include "engine/document/SgDocument.h"
 #include "engine/render/SgGLBuildCacheAction.h"
 #include "engine/render/SgGLMaterialBundle.h"
+#include "engine/render/SgGLParticleVisitors.h"
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/render/SgGLRenderCache.h"
 #include "engine/render/SgGLStateReads.h"
@@ -489,6 +490,8 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgWrapper", VisitDefault);
     SetVisitorByName(table, "SgParametricObject", SgGLShapeVisitors::VisitParametricObject);
+    // Particle emitters and the effects that move their particles.
+    SgGLParticleVisitors::Install(table);
 }
 
 void SgGLShapeVisitors::VisitGroup(SgAction *action, SgNode *node)
