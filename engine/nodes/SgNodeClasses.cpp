@@ -16,6 +16,7 @@
 #include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
 #include "engine/nodes/helpers/SgSnap.h"
+#include "engine/nodes/geometry/SgExternalFile.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgExtrudeCap.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
@@ -193,4 +194,6 @@ void SgNodeClasses::RegisterNodeClasses()
     SgDestructor::InitClass();
     SgDeflector::InitClass();
     SgEmitter::InitClass();
+    // Geometry from files in foreign formats.
+    SgExternalFile::InitClass();
 }

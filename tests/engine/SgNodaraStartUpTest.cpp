@@ -28,7 +28,6 @@ namespace {
 const char *const kClassesNotBuiltYet[] = {
     "SgBoolean",          // the solid kernel's boolean shape, a shape separator to the scan
     "SgScatter",          // scattered copies of an object, drawn through their own action
-    "SgExternalFile",     // a scene part kept in a file of its own
 };
 
 bool IsNotBuiltYet(const std::string &name)

@@ -282,6 +282,20 @@ void SgEmitter::DoAction(SgAction *action)
     const Transform3 placement(action ? GetActionTransform(action) : Mat4());
     const Transform3 inverse = placement.IsSingular() ? Transform3() : placement.Inverse();
 
+    // A scene opened at a time past the start shows the particles of that
+    // time: the steps from the start are made now, in small ones.
+    const double start = m_startEmission.Get(true);
+    if (m_lastTime == kNoTime && t > start) {
+        StepTo(start, count, records, inverse);
+        const int steps = int(std::min(std::ceil((t - start) / kCatchUpStep), double(kMaxCatchUpSteps)));
+        for (int k = 1; k < steps; ++k)
+            StepTo(start + (t - start) * k / steps, count, records, inverse);
+    }
+    StepTo(t, count, records, inverse);
+}
+
+void SgEmitter::StepTo(double t, int count, EffectorInfo *records, const Transform3 &inverse)
+{
     Generate(t);
     const double dt = t - m_lastTime;
     for (int i = 0; i < count; ++i) {
@@ -293,7 +307,7 @@ void SgEmitter::DoAction(SgAction *action)
         if (SgDynamicEffect *effect = EffectOf(record))
             effect->InitDynamics(&record);
     }
-    if (t > m_lastTime && m_lastTime != kNoTime) {
+    if (t > m_lastTime) {
         Integrate(count, records, dt);
         for (int i = 0; i < count; ++i)
             m_effectSlots[i] = records[i].inverseRelative;

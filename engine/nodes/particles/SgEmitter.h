@@ -23,6 +23,10 @@ class SgEmitter : public SgShape {
     static constexpr int kMaxParticles = 10000000;
     // The last time before any step has run.
     static constexpr double kNoTime = 10000.0;
+    // The first step of an emitter whose time is past the start catches up
+    // from the start in steps of this, at most kMaxCatchUpSteps of them.
+    static constexpr double kCatchUpStep = 0.1;
+    static constexpr int kMaxCatchUpSteps = 1000;
 
     // Where the emitter finds the effect records of the traversal (the render
     // action's, installed by the render library); none: no effects.
@@ -32,6 +36,8 @@ class SgEmitter : public SgShape {
     SgEmitter();
 
     // One step of the simulation to the "time" field (see the class note).
+    // The first step records its time, unless that time is past
+    // "startEmission": then the steps from the start are made at once.
     void DoAction(SgAction *action) override;
     // A change of the birth rate, the start or the stop starts the particles
     // again at the next step.
@@ -84,6 +90,8 @@ private:
     // too large one.
     int RequestedCapacity() const;
     void ShiftHistory();
+    // Births to t and one integration step from the last time to t.
+    void StepTo(double t, int count, EffectorInfo *records, const Transform3 &inverse);
 
     static EffectorsFn s_pfnEffectors;
 
