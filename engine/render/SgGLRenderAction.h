@@ -71,6 +71,13 @@ class SgGLRenderAction : public SgAction {
     // adds its image weighted 1/n. With showPartial the sum so far is
     // returned to the colour buffer and the current context swapped.
     bool RenderAntiAliased(SgNode *root, bool showPartial, int pass);
+    // A frame with stencil shadows of two fixed lights over a backdrop of a
+    // floor and two walls (SgGLShadowFrame.cpp). A failure to make the
+    // shadows draws the frame lit without them (false, with diagnostics).
+    bool RenderShadowed(SgNode *root);
+    // The scene traversal alone (no background, lights pass or second pass),
+    // for the shadow library's redraws.
+    bool TraverseForShadows(SgNode *root);
     // The draw-over pass: only shapes marked draw-over, over everything.
     bool DepthOverlayPass(SgNode *root);
     // Restricts drawing to (x, y, x + width, y + height) in window pixels.
