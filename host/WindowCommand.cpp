@@ -19,6 +19,7 @@
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
+#include "platform/wx/SgWxProgress.h"
 
 namespace {
 
@@ -66,6 +67,8 @@ bool FennixApp::OnInit()
         return false;
     }
     m_document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    // Downloads the scene asks for show a dialog with a cancel button.
+    SgInstallWxProgressHandler();
 
     const std::string title = std::filesystem::path(s_scenePath).filename().string();
     auto *frame = new SceneFrame(wxString::FromUTF8(title));

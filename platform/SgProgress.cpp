@@ -37,6 +37,11 @@ bool SgReportProgress(const std::string &title, const std::string &text, double 
     return handler ? handler(title, text, fraction) : true;
 }
 
+void SgEndProgress(const std::string &title)
+{
+    SgReportProgress(title, std::string(), -1.0);
+}
+
 bool DownloadProgress::OnProgress(uint64_t progress, uint64_t maximum)
 {
     char text[160];

@@ -8,13 +8,16 @@
 #include <string>
 
 // `text` says what happens ("Downloaded 12 KB out of 40 KB  (30%)"),
-// `fraction` is 0 to 1. The handler returns false to cancel.
+// `fraction` is 0 to 1; a negative fraction says the operation has ended
+// (a dialog closes). The handler returns false to cancel.
 using SgProgressHandler = std::function<bool(const std::string &title, const std::string &text, double fraction)>;
 
 // Installs the handler; returns the previous one.
 SgProgressHandler SgSetProgressHandler(SgProgressHandler handler);
 // Shows a step; false when the user cancelled.
 bool SgReportProgress(const std::string &title, const std::string &text, double fraction);
+// Says that the operation of that title has ended.
+void SgEndProgress(const std::string &title);
 
 // The status callback of a download: turns the byte counts into the text and
 // bar position the progress display shows, and gives up on a download that

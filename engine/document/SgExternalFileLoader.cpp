@@ -45,6 +45,7 @@ std::string Fetch(SgDocument &document, const std::string &name)
         return progress.OnProgress(got, total < 0 ? got : uint64_t(total));
     };
     const UrlDownloader::Result result = UrlDownloader::Download(address, options);
+    SgEndProgress("Downloading External File");
     if (!result) {
         SgDiagWarning("ExternalFile", "%s could not be downloaded: %s", name.c_str(),
                       (result.reason.empty() ? result.error : result.reason).c_str());
