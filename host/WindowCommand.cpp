@@ -17,8 +17,10 @@
 #include "engine/render/SgTextureManager.h"
 #include "engine/render/SgViewport.h"
 #include "engine/tools/SgExamineViewHandler.h"
+#include "engine/viewer/SgPrint.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
+#include "platform/wx/SgWxPrinter.h"
 #include "platform/wx/SgWxProgress.h"
 
 namespace {
@@ -30,19 +32,26 @@ constexpr double kFrameFactor = 1.1;
 
 // What the application needs from the command line; wx owns argc and argv.
 const char *s_scenePath = nullptr;
+// The window's viewer, for printing; the window owns it.
+SgViewer *s_viewer = nullptr;
 int s_exitStatus = 0;
+
+void PrintView();
 
 class SceneFrame : public wxFrame {
 public:
     explicit SceneFrame(const wxString &title)
         : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxDefaultSize)
     {
-        // Ctrl+Q and Ctrl+W close the window, as in most programs.
-        wxAcceleratorEntry entries[2];
+        // Ctrl+Q and Ctrl+W close the window, as in most programs; Ctrl+P
+        // prints the view.
+        wxAcceleratorEntry entries[3];
         entries[0].Set(wxACCEL_CTRL, 'Q', wxID_CLOSE);
         entries[1].Set(wxACCEL_CTRL, 'W', wxID_CLOSE);
-        SetAcceleratorTable(wxAcceleratorTable(2, entries));
+        entries[2].Set(wxACCEL_CTRL, 'P', wxID_PRINT);
+        SetAcceleratorTable(wxAcceleratorTable(3, entries));
         Bind(wxEVT_MENU, [this](wxCommandEvent &) { Close(); }, wxID_CLOSE);
+        Bind(wxEVT_MENU, [this](wxCommandEvent &) { PrintView(); }, wxID_PRINT);
     }
 };
 
@@ -89,6 +98,8 @@ bool FennixApp::OnInit()
     // The viewer exists before the file is read, so that a saved view is
     // handed to it. The window deletes it when the window is destroyed.
     SgViewer *viewer = m_document->CreateDefaultViewer(static_cast<SgPlatformWindow *>(canvas), nullptr);
+    s_viewer = viewer;
+    SgWxPrinter::Install(frame);
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
     const int read = m_document->OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
@@ -111,6 +122,15 @@ bool FennixApp::OnInit()
     frame->Show();
     canvas->SetFocus();
     return true;
+}
+
+void PrintView()
+{
+    if (!s_viewer)
+        return;
+    SgPrint print(s_viewer);
+    if (!print.Print() && !print.GetError().empty())
+        std::fprintf(stderr, "fennix: printing failed: %s\n", print.GetError().c_str());
 }
 
 int FennixApp::OnExit()
