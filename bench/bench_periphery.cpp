@@ -54,7 +54,7 @@ void BM_ParticlesStepped(benchmark::State &state)
     static std::vector<EffectorInfo> *s_records = nullptr;
     s_records = &records;
     SgEmitter::SetEffectorsSource([](SgAction *) { return s_records; });
-    auto *anyAction = reinterpret_cast<SgAction *>(&records);
+    SgAction *const anyAction = nullptr; // the records come from the source above
     emitter->m_time.Set(0.0);
     emitter->DoAction(anyAction);
     emitter->m_time.Set(1.999);

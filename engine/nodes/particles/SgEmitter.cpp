@@ -269,7 +269,7 @@ void SgEmitter::DoAction(SgAction *action)
     const double t = m_time.Get(true);
     if (t == m_lastTime)
         return;
-    std::vector<EffectorInfo> *found = (action && s_pfnEffectors) ? s_pfnEffectors(action) : nullptr;
+    std::vector<EffectorInfo> *found = s_pfnEffectors ? s_pfnEffectors(action) : nullptr;
     int count = found ? int(found->size()) : 0;
     if (count > kMaxEffects) {
         if (!m_toldTooManyEffects)

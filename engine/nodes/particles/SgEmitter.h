@@ -29,7 +29,8 @@ class SgEmitter : public SgShape {
     static constexpr int kMaxCatchUpSteps = 1000;
 
     // Where the emitter finds the effect records of the traversal (the render
-    // action's, installed by the render library); none: no effects.
+    // action's, installed by the render library); none: no effects. The
+    // source is asked with whatever action steps the emitter, null included.
     using EffectorsFn = std::vector<EffectorInfo> *(*)(SgAction *action);
     static void SetEffectorsSource(EffectorsFn fn) { s_pfnEffectors = fn; }
 
