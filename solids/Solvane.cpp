@@ -1,6 +1,10 @@
 #include "solids/Solvane.h"
 
+#include "engine/SgNodara.h"
 #include "solids/GmAttributes.h"
+#include "solids/SgExportStlAction.h"
+#include "solids/SgGeomAction.h"
+#include "solids/SgSolvane.h"
 
 namespace solvane {
 
@@ -13,8 +17,20 @@ void Solvane::Init()
     if (g_initialized) {
         return;
     }
-    attribute_registry();  // the process registry, empty until users register
     g_initialized = true;
+    SgNodara::Init();
+    attribute_registry();  // the process registry, empty until users register
+
+    // Node classes, each after its parent: the order fixes the class ids.
+    SgSolvane::InitClass();
+
+    // The library's visitors of the engine's actions, then the rebuild of
+    // every table (all node classes are registered by now).
+    SgSolvane::InitActions();
+
+    // Action classes.
+    SgGeomAction::InitClass();
+    SgExportStlAction::InitClass();
 }
 
 bool Solvane::IsInitialized()

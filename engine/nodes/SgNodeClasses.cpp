@@ -1,6 +1,7 @@
 #include "engine/nodes/SgNodeClasses.h"
 
 #include "engine/core/SgModifier.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/character/SgBone.h"
 #include "engine/nodes/character/SgCharAnim.h"
 #include "engine/nodes/geometry/SgBox.h"
@@ -180,6 +181,9 @@ void SgNodeClasses::RegisterNodeClasses()
     SgGrid::InitClass();
     // Laying objects along a path.
     SgWrapper::InitClass();
+    // The Boolean combination of operand shapes; its engines join its table
+    // when the libraries that evaluate them start.
+    SgBoolean::InitClass();
     // Character animation: the bone shape (a prism).
     SgBone::InitClass();
     // The skinning modifier.
