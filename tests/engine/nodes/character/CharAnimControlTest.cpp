@@ -174,3 +174,24 @@ TEST_F(CharAnimTest, MismatchedCountsCopyAndAChangedSkeletonIsNotReadPastItsReco
     EXPECT_FALSE(control.ReadSkeleton(skeleton.get(), false));
     EXPECT_EQ(control.GetBones().size(), 1u);
 }
+
+TEST_F(CharAnimTest, AnObjectAttachedToABoneBecomesTheNextJoint)
+{
+    SgRef<SgSeparator> root = new SgSeparator;
+    SgObject *bone = CreateBone(1, nullptr);
+    root->AddChild(bone);
+    auto *next = new SgObject(true, true);
+    next->AddChild(new SgBone);
+    next->SetMove(Vec3(0, 0, 1));
+    root->AddChild(next);
+    SgPath target;
+    target.Append(root.get());
+    target.Append(bone);
+    ASSERT_TRUE(next->AttachToGroup(target, false));
+    EXPECT_EQ(bone->GetInnerGroup()->GetChild(0), next) << "joints come before the bone shape";
+    EXPECT_EQ(next->m_link.Get(), 1) << "a bone's joint is linked";
+    CharAnimControl control;
+    control.ReadSkeleton(bone, true);
+    ASSERT_EQ(control.GetBones().size(), 1u);
+    ExpectNear(Vec3(0, 0, 1), control.GetBones()[0].end, "the joint's origin ends the segment");
+}
