@@ -1,6 +1,7 @@
 #include "solids/Solvane.h"
 
 #include "engine/SgNodara.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "solids/GmAttributes.h"
 #include "solids/SgExportStlAction.h"
 #include "solids/SgGeomAction.h"
@@ -31,6 +32,10 @@ void Solvane::Init()
     // Action classes.
     SgGeomAction::InitClass();
     SgExportStlAction::InitClass();
+
+    // Boolean shapes of engines 0 and 1 evaluate with the solid kernel.
+    SgBoolean::RegisterEngine(SgBoolean::kSolidEngine, SgGeomAction::ClassID());
+    SgBoolean::RegisterEngine(SgBoolean::kSolidEngineAlt, SgGeomAction::ClassID());
 }
 
 bool Solvane::IsInitialized()

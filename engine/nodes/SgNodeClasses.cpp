@@ -13,6 +13,7 @@
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgVolume.h"
 #include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
@@ -34,6 +35,7 @@
 #include "engine/nodes/geometry/SgPolygon.h"
 #include "engine/nodes/geometry/SgPrizm.h"
 #include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/geometry/SgTorusKnot.h"
@@ -186,6 +188,10 @@ void SgNodeClasses::RegisterNodeClasses()
     SgBoolean::InitClass();
     // Character animation: the bone shape (a prism).
     SgBone::InitClass();
+    // Copies of an object placed at the points of another.
+    SgScatter::InitClass();
+    // The roof over a profile, of the extrusion family.
+    SgSkeleton::InitClass();
     // The skinning modifier.
     SgCharAnim::InitClass();
     // Particles: the effects (their base first) and the emitter.
