@@ -1,6 +1,6 @@
 // Stencil shadows: the shadow frame darkens the floor under an object, and
-// the library's failures (no stencil bits, lists that disagree, a light
-// inside an object's sphere) are reported and drawn through, never fatal.
+// the library's failures (no stencil bits, a light inside an object's
+// sphere, null records) are reported and drawn through, never fatal.
 #include "tests/engine/render/RenderFrameFixture.h"
 
 #include "engine/render/RtsShadows.h"
@@ -76,8 +76,8 @@ TEST_F(ShadowFrameTest, LibraryFailuresAreReportedAndDrawnThrough)
     EXPECT_TRUE(rtsRenderScene(scene, true));
     EXPECT_TRUE(capture.Contains("Clamping FOV to 164 degrees")) << capture.GetText();
 
-    // A second scene that lists the light although the light does not list
-    // it: refused with a message, no abort.
+    // Records freed in any order leave the others' lists consistent (a light
+    // re-added to a scene is found in both lists); null records are refused.
     RtsScene *other = rtsCreateScene(eye, ~0u, &CountDraw, nullptr);
     rtsAddLightToScene(other, light);
     RtsLight *stray = rtsCreateLight(GL_LIGHT1, at, 1.0f);
