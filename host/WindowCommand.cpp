@@ -23,8 +23,11 @@
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
+#include "engine/viewer/SgPrint.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
+#include "platform/wx/SgWxPrinter.h"
+#include "platform/wx/SgWxProgress.h"
 
 namespace {
 
@@ -60,17 +63,25 @@ const CreationKind *FindCreationKind(const char *name)
     return nullptr;
 }
 
+// The window's viewer, for printing; the window owns it.
+SgViewer *s_viewer = nullptr;
+
+void PrintView();
+
 class SceneFrame : public wxFrame {
 public:
     explicit SceneFrame(const wxString &title)
         : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxDefaultSize)
     {
-        // Ctrl+Q and Ctrl+W close the window, as in most programs.
-        wxAcceleratorEntry entries[2];
+        // Ctrl+Q and Ctrl+W close the window, as in most programs; Ctrl+P
+        // prints the view.
+        wxAcceleratorEntry entries[3];
         entries[0].Set(wxACCEL_CTRL, 'Q', wxID_CLOSE);
         entries[1].Set(wxACCEL_CTRL, 'W', wxID_CLOSE);
-        SetAcceleratorTable(wxAcceleratorTable(2, entries));
+        entries[2].Set(wxACCEL_CTRL, 'P', wxID_PRINT);
+        SetAcceleratorTable(wxAcceleratorTable(3, entries));
         Bind(wxEVT_MENU, [this](wxCommandEvent &) { Close(); }, wxID_CLOSE);
+        Bind(wxEVT_MENU, [this](wxCommandEvent &) { PrintView(); }, wxID_PRINT);
     }
 };
 
@@ -96,6 +107,8 @@ bool FennixApp::OnInit()
         return false;
     }
     m_document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    // Downloads the scene asks for show a dialog with a cancel button.
+    SgInstallWxProgressHandler();
 
     const std::string title = std::filesystem::path(s_scenePath).filename().string();
     auto *frame = new SceneFrame(wxString::FromUTF8(title));
@@ -116,6 +129,8 @@ bool FennixApp::OnInit()
     // The viewer exists before the file is read, so that a saved view is
     // handed to it. The window deletes it when the window is destroyed.
     SgViewer *viewer = m_document->CreateDefaultViewer(static_cast<SgPlatformWindow *>(canvas), nullptr);
+    s_viewer = viewer;
+    SgWxPrinter::Install(frame);
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
     const int read = m_document->OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
@@ -150,6 +165,15 @@ bool FennixApp::OnInit()
     frame->Show();
     canvas->SetFocus();
     return true;
+}
+
+void PrintView()
+{
+    if (!s_viewer)
+        return;
+    SgPrint print(s_viewer);
+    if (!print.Print() && !print.GetError().empty())
+        std::fprintf(stderr, "fennix: printing failed: %s\n", print.GetError().c_str());
 }
 
 int FennixApp::OnExit()

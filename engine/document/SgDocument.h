@@ -194,6 +194,10 @@ public:
     // 1: downloads may come from the cache; 0: every download bypasses it.
     unsigned char GetCachedDownload() const { return m_bCachedDownload; }
     void SetCachedDownload(unsigned char cached) { m_bCachedDownload = cached; }
+    // Whether scene content may reach the network (external files named by
+    // an address); off unless the host allows it.
+    bool IsRemoteContentAllowed() const { return m_bAllowRemoteContent; }
+    void SetRemoteContentAllowed(bool allowed) { m_bAllowRemoteContent = allowed; }
     // The file that a cabinet scene was unpacked to while it is read.
     std::string &GetCabinetPath() { return m_cabinetPath; }
 
@@ -277,6 +281,7 @@ private:
     void *m_pLayoutContext = nullptr;
     std::string m_cabinetPath;
     unsigned char m_bCachedDownload = 1;
+    bool m_bAllowRemoteContent = false;
     static constexpr int kToolNotifySlots = 8;
     ToolNotifyFn m_toolNotify[kToolNotifySlots] = {};
     void *m_pRenderContext = nullptr;
