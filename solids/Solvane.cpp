@@ -1,6 +1,9 @@
 #include "solids/Solvane.h"
 
+#include "engine/SgNodara.h"
+#include "engine/core/SgAction.h"
 #include "solids/GmAttributes.h"
+#include "solids/modifiers/SgModifierClasses.h"
 
 namespace solvane {
 
@@ -13,8 +16,17 @@ void Solvane::Init()
     if (g_initialized) {
         return;
     }
-    attribute_registry();  // the process registry, empty until users register
     g_initialized = true;
+    // The engine's classes first: ours take the ids after them.
+    SgNodara::Init();
+    attribute_registry();  // the process registry, empty until users register
+    // Node classes, each after its parent, in a fixed order.
+    SgModifierClasses::RegisterNodeClasses();
+    // Every action's table fills the new classes' entries from their
+    // ancestors'.
+    SgAction::ReBuildVisitorsMaps();
+    // Hooks the engine calls into.
+    SgModifierClasses::InstallHooks();
 }
 
 bool Solvane::IsInitialized()

@@ -1,6 +1,7 @@
 #pragma once
-// Start-up of the solid library: an explicit, idempotent Init that creates
-// the attribute registry. Nothing is drawn and nothing of GL is touched.
+// Start-up of the solid library: an explicit, idempotent Init that starts the
+// engine, creates the attribute registry and registers the library's node
+// classes and hooks, so that any scene opened afterwards can hold them.
 namespace solvane {
 
 class Solvane {
