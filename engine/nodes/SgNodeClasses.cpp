@@ -1,6 +1,7 @@
 #include "engine/nodes/SgNodeClasses.h"
 
 #include "engine/core/SgModifier.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
@@ -168,4 +169,7 @@ void SgNodeClasses::RegisterNodeClasses()
     SgGrid::InitClass();
     // Laying objects along a path.
     SgWrapper::InitClass();
+    // The Boolean combination of operand shapes; its engines join its table
+    // when the libraries that evaluate them start.
+    SgBoolean::InitClass();
 }

@@ -22,6 +22,7 @@
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/render/SgGLRenderCache.h"
 #include "engine/render/SgGLStateReads.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
@@ -465,6 +466,7 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgSeparator::ClassID(), SgGLShapeVisitors::VisitSeparator);
     SetVisitor(table, SgObject::ClassID(), SgGLShapeVisitors::VisitObject);
     SetVisitor(table, SgGeometricShape::ClassID(), SgGLShapeVisitors::VisitGeometricShape);
+    SetVisitor(table, SgBoolean::ClassID(), SgGLShapeVisitors::VisitBoolean);
     SetVisitor(table, SgFaceSet::ClassID(), SgGLShapeVisitors::VisitFaceSet);
     SetVisitor(table, SgIndexedFaceSet::ClassID(), SgGLShapeVisitors::VisitIndexedFaceSet);
     SetVisitor(table, SgPolygon::ClassID(), SgGLShapeVisitors::VisitPolygon);
@@ -587,6 +589,54 @@ void SgGLShapeVisitors::VisitGeometricShape(SgAction *action, SgNode *node)
 {
     NameScope names(RenderOf(action), node, false);
     node->DoAction(action);
+}
+
+namespace {
+
+// The GL attribute groups a Boolean node changes around its operands and its
+// result; popped however the traversal inside ends.
+class BooleanAttribScope {
+public:
+    explicit BooleanAttribScope(bool active) : m_bActive(active)
+    {
+        if (m_bActive)
+            glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
+    }
+    ~BooleanAttribScope()
+    {
+        if (m_bActive)
+            glPopAttrib();
+    }
+    BooleanAttribScope(const BooleanAttribScope &) = delete;
+    BooleanAttribScope &operator=(const BooleanAttribScope &) = delete;
+
+private:
+    bool m_bActive;
+};
+
+} // namespace
+
+void SgGLShapeVisitors::VisitBoolean(SgAction *action, SgNode *node)
+{
+    auto *shape = static_cast<SgBoolean *>(node);
+    SgGLRenderAction *render = RenderOf(action);
+    NameScope names(render, node, false);
+    if (shape->IsExploded()) {
+        // The operands as dashed outlines: both faces in line mode.
+        BooleanAttribScope attributes(render != nullptr);
+        if (render) {
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+            glEnable(GL_LINE_STIPPLE);
+            glLineStipple(1, kExplodedStipple);
+        }
+        shape->TraverseOperands(action);
+    }
+    if (!shape->Evaluate(action))
+        return;
+    BooleanAttribScope attributes(render != nullptr);
+    if (render)
+        glLineStipple(1, 0xFFFF);
+    shape->TraverseResult(action);
 }
 
 void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
