@@ -20,7 +20,7 @@ struct DocumentDeleter {
 int RunConvertCommand(const char *inPath, const char *outPath)
 {
     SgNodara::Init();
-    solvane::Solvane::Init();
+    solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
     std::unique_ptr<SgDocument, DocumentDeleter> document(SgDocument::Create());
     if (!document) {
         std::fprintf(stderr, "fennix: no document could be made\n");

@@ -60,7 +60,7 @@ private:
 bool FennixApp::OnInit()
 {
     SgNodara::Init();
-    solvane::Solvane::Init();
+    solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
     m_document = SgDocument::Create();
     if (!m_document) {
         std::fprintf(stderr, "fennix: no document could be made\n");

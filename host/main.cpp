@@ -21,7 +21,7 @@ static int Usage()
 static int RunStartupReport()
 {
     SgNodara::Init();
-    solvane::Solvane::Init();
+    solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
     std::printf("%s", SgNodara::RegistrationSummary().c_str());
     return 0;
 }

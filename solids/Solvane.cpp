@@ -1,8 +1,10 @@
 #include "solids/Solvane.h"
 
 #include "engine/SgNodara.h"
-#include "engine/core/SgAction.h"
 #include "solids/GmAttributes.h"
+#include "solids/SgExportStlAction.h"
+#include "solids/SgGeomAction.h"
+#include "solids/SgSolvane.h"
 #include "solids/modifiers/SgModifierClasses.h"
 
 namespace solvane {
@@ -17,14 +19,21 @@ void Solvane::Init()
         return;
     }
     g_initialized = true;
-    // The engine's classes first: ours take the ids after them.
     SgNodara::Init();
     attribute_registry();  // the process registry, empty until users register
-    // Node classes, each after its parent, in a fixed order.
+
+    // Node classes, each after its parent: the order fixes the class ids.
+    SgSolvane::InitClass();
     SgModifierClasses::RegisterNodeClasses();
-    // Every action's table fills the new classes' entries from their
-    // ancestors'.
-    SgAction::ReBuildVisitorsMaps();
+
+    // The library's visitors of the engine's actions, then the rebuild of
+    // every table (all node classes are registered by now).
+    SgSolvane::InitActions();
+
+    // Action classes.
+    SgGeomAction::InitClass();
+    SgExportStlAction::InitClass();
+
     // Hooks the engine calls into.
     SgModifierClasses::InstallHooks();
 }
