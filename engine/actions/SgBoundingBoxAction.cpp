@@ -306,10 +306,6 @@ void SgBoundingBoxAction::VisitSeparator(SgAction *action, SgNode *node)
 
 void SgBoundingBoxAction::VisitCube(SgAction *action, SgNode *node)
 {
-    if (ModifiersAct(action)) {
-        node->DoAction(action);
-        return;
-    }
     Self(action)->Extend(CentredBox(FieldNumber(node, "width") / 2, FieldNumber(node, "depth") / 2,
                                     FieldNumber(node, "height") / 2));
 }

@@ -18,55 +18,6 @@ SgDeformModifier::SolidAccess SgDeformModifier::s_solidAccess;
 
 void SgDeformModifier::DeformPoints(int, Vec3 *, Vec3 *) {}
 
-namespace {
-
-// An inverse, or false when the matrix is too near singular for one: a
-// modifier run from inside a drawing must not throw.
-bool Invert(const Mat4 &m, Mat4 &inverse)
-{
-    try {
-        inverse = m.Inverse();
-        return true;
-    } catch (const SgError &) {
-        return false;
-    }
-}
-
-Mat4 WithUnitCorner(Mat4 m)
-{
-    m[3][3] = 1.0;
-    return m;
-}
-
-} // namespace
-
-bool SgDeformModifier::GizmoFrames(const Mat4 &model, const Transform3 &placement, Mat4 &toGizmo, Mat4 &fromGizmo)
-{
-    const char *what = nullptr;
-    Mat4 placementInverse;
-    if (!Invert(WithUnitCorner(placement.GetMatrix()), placementInverse))
-        what = "the placement of the modifier";
-    Mat4 local = WithUnitCorner(placementInverse * WithUnitCorner(model));
-    if (!what) {
-        if (SgTransform *gizmo = GetGizmoTransform()) {
-            Mat4 gizmoInverse;
-            if (Invert(WithUnitCorner(gizmo->GetMatrix().GetMatrix()), gizmoInverse))
-                local = gizmoInverse * local;
-            else
-                what = "the gizmo transform";
-        }
-    }
-    if (!what && !Invert(local, fromGizmo))
-        what = "the shape's frame in gizmo space";
-    if (what) {
-        SgDiagWarning("Modifiers", "%s%s%s: %s is singular; the shape is left undeformed", GetClassName(),
-                      GetName().empty() ? "" : " ", GetName().c_str(), what);
-        return false;
-    }
-    toGizmo = local;
-    return true;
-}
-
 SgShape *SgDeformModifier::ApplyModifier(SgAction *action, SgShape *shape, Transform3 *transform, bool)
 {
     if (!shape)

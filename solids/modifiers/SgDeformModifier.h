@@ -38,11 +38,6 @@ class SgDeformModifier : public SgObjSpaceModifier {
     };
     static void SetSolidAccess(const SolidAccess &access) { s_solidAccess = access; }
 
-    // Gizmo space from the shape's coordinates (A) and back (B) for a
-    // modifier met under `placement` while the shape is under `model`;
-    // false, with a diagnostic, when a matrix on the way is singular.
-    bool GizmoFrames(const Mat4 &model, const Transform3 &placement, Mat4 &toGizmo, Mat4 &fromGizmo);
-
 protected:
     ~SgDeformModifier() override = default;
 

@@ -12,13 +12,21 @@
 #include "solids/modifiers/SgMeltModifier.h"
 #include "solids/modifiers/SgObjSpaceModifier.h"
 #include "solids/modifiers/SgPathModifier.h"
+#include "solids/modifiers/SgSimplifyModifier.h"
+#include "solids/modifiers/SgSliceModifier.h"
+#include "solids/modifiers/SgSmoothMeshModifier.h"
+#include "solids/modifiers/SgTriangulateModifier.h"
 #include "solids/modifiers/SgTwistModifier.h"
 #include "solids/modifiers/SgWaveModifier.h"
 
 void SgModifierClasses::RegisterNodeClasses()
 {
+    SgSimplifyModifier::InitClass();
+    SgSmoothMeshModifier::InitClass();
     SgObjSpaceModifier::InitClass();
     SgDeformModifier::InitClass();
+    SgSliceModifier::InitClass();
+    SgTriangulateModifier::InitClass();
     SgMeltModifier::InitClass();
     SgFFDBoxModifier::InitClass();
     SgWaveModifier::InitClass();

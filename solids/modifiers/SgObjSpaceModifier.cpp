@@ -9,6 +9,8 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgDiagnostics.h"
+#include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgObjSpaceModifier, SgModifier, SgFieldMngr, "SgObjSpaceModifier")
 
@@ -26,6 +28,55 @@ void SgObjSpaceModifier::DoAction(SgAction *action)
     SgModifierStack one;
     one.Push(this, Transform3(TransformElement::Get(state)));
     ModifierStackElement::Set(state, this, one);
+}
+
+namespace {
+
+// An inverse, or false when the matrix is too near singular for one: a
+// modifier run from inside a drawing must not throw.
+bool Invert(const Mat4 &m, Mat4 &inverse)
+{
+    try {
+        inverse = m.Inverse();
+        return true;
+    } catch (const SgError &) {
+        return false;
+    }
+}
+
+Mat4 WithUnitCorner(Mat4 m)
+{
+    m[3][3] = 1.0;
+    return m;
+}
+
+} // namespace
+
+bool SgObjSpaceModifier::GizmoFrames(const Mat4 &model, const Transform3 &placement, Mat4 &toGizmo, Mat4 &fromGizmo)
+{
+    const char *what = nullptr;
+    Mat4 placementInverse;
+    if (!Invert(WithUnitCorner(placement.GetMatrix()), placementInverse))
+        what = "the placement of the modifier";
+    Mat4 local = WithUnitCorner(placementInverse * WithUnitCorner(model));
+    if (!what) {
+        if (SgTransform *gizmo = GetGizmoTransform()) {
+            Mat4 gizmoInverse;
+            if (Invert(WithUnitCorner(gizmo->GetMatrix().GetMatrix()), gizmoInverse))
+                local = gizmoInverse * local;
+            else
+                what = "the gizmo transform";
+        }
+    }
+    if (!what && !Invert(local, fromGizmo))
+        what = "the shape's frame in gizmo space";
+    if (what) {
+        SgDiagWarning("Modifiers", "%s%s%s: %s is singular; the shape is left undeformed", GetClassName(),
+                      GetName().empty() ? "" : " ", GetName().c_str(), what);
+        return false;
+    }
+    toGizmo = local;
+    return true;
 }
 
 SgShape *SgObjSpaceModifier::ApplyModifier(SgAction *, SgShape *, Transform3 *, bool)

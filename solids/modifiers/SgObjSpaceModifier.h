@@ -7,7 +7,9 @@
 // object that shows the box, deformed by this modifier alone.
 #include "engine/core/SgModifier.h"
 #include "engine/core/SgTField.h"
+#include "utilities/math/Mat4.h"
 #include "utilities/math/Range.h"
+#include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3f.h"
 
 class SgGroup;
@@ -40,6 +42,12 @@ class SgObjSpaceModifier : public SgModifier {
     // The twelve edges of the box as four open polylines (curve type 0, 60
     // samples), added to `into`, or to a new object that is returned.
     static SgObject *CreateWireBox(const Range<Vec3f> &box, SgObject *into);
+
+    // Gizmo space from the shape's coordinates (toGizmo) and back for a
+    // modifier met under `placement` while the shape is under `model`;
+    // false, with a diagnostic, when a matrix on the way is singular: a
+    // modifier run from inside a drawing must not throw.
+    bool GizmoFrames(const Mat4 &model, const Transform3 &placement, Mat4 &toGizmo, Mat4 &fromGizmo);
 
     // The gizmo transform node, or null.
     SgTransform *GetGizmoTransform() const;
