@@ -18,6 +18,7 @@
 #include "solids/modifiers/SgTriangulateModifier.h"
 #include "solids/modifiers/SgTwistModifier.h"
 #include "solids/modifiers/SgWaveModifier.h"
+#include "solids/surfaces/SgElevation.h"
 
 void SgModifierClasses::RegisterNodeClasses()
 {
@@ -33,6 +34,7 @@ void SgModifierClasses::RegisterNodeClasses()
     SgTwistModifier::InitClass();
     SgBendModifier::InitClass();
     SgPathModifier::InitClass();
+    SgElevation::InitClass();
 }
 
 namespace {
