@@ -33,6 +33,7 @@ void Solvane::Init()
     // Action classes.
     SgGeomAction::InitClass();
     SgExportStlAction::InitClass();
+    SgModifierClasses::RegisterActionClasses();
 
     // Hooks the engine calls into.
     SgModifierClasses::InstallHooks();

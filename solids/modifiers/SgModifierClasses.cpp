@@ -18,6 +18,8 @@
 #include "solids/modifiers/SgTriangulateModifier.h"
 #include "solids/modifiers/SgTwistModifier.h"
 #include "solids/modifiers/SgWaveModifier.h"
+#include "solids/surfaces/SgConform.h"
+#include "solids/surfaces/SgConformAction.h"
 #include "solids/surfaces/SgElevation.h"
 
 void SgModifierClasses::RegisterNodeClasses()
@@ -35,6 +37,12 @@ void SgModifierClasses::RegisterNodeClasses()
     SgBendModifier::InitClass();
     SgPathModifier::InitClass();
     SgElevation::InitClass();
+    SgConform::InitClass();
+}
+
+void SgModifierClasses::RegisterActionClasses()
+{
+    SgConformAction::InitClass();
 }
 
 namespace {

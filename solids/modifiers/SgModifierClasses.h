@@ -1,9 +1,11 @@
 #pragma once
-// The modifier classes of the solid library, registered in one fixed order
+// The modifier and surface classes of the solid library (and the conform
+// shape's action), registered in one fixed order
 // (each after its parent) when the library starts, and the hook the engine's
 // modifier stack calls on its final shape.
 class SgModifierClasses {
 public:
     static void RegisterNodeClasses();
+    static void RegisterActionClasses();
     static void InstallHooks();
 };

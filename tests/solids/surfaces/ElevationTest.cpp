@@ -16,6 +16,12 @@
 #include "solids/surfaces/Adaptive2DTesselator.h"
 #include "solids/surfaces/DTMMap.h"
 #include "solids/surfaces/SgElevation.h"
+#include "solids/surfaces/SgConform.h"
+#include "solids/SgSolvane.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgPlane.h"
+#include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 
 namespace {
 
@@ -167,6 +173,91 @@ TEST(ElevationTest, ElevationShapeBuildsTheTestReliefAsItsResult)
     EXPECT_NEAR(box.GetMax().y, 1, 1e-5);
     EXPECT_GT(box.GetMax().z, 0.5f);
     ASSERT_NE(elevation->GetResultCache(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+struct ConformScene {
+    SgRef<SgConform> conform;
+    SgRef<SgPointSet> points;
+};
+
+// A conform over a plane of width 4 and height 2 with a grid of points
+// (spacing 0.1) at height z; the point set first when `swapped`.
+ConformScene MakeConform(double z, bool swapped = false)
+{
+    ConformScene scene;
+    scene.conform = new SgConform;
+    SgRef<SgPlane> plane(new SgPlane);
+    plane->m_width.Set(4.0);
+    plane->m_height.Set(2.0);
+    SgRef<SgSeparator> measured(new SgSeparator);
+    SgRef<SgCoordinate3> coordinates(new SgCoordinate3);
+    std::vector<Vec3> grid;
+    for (int j = -10; j <= 10; ++j)
+        for (int i = -20; i <= 20; ++i)
+            grid.emplace_back(i * 0.1, j * 0.1, z);
+    coordinates->m_point.SetVals(int(grid.size()), grid.data());
+    scene.points = new SgPointSet;
+    measured->AddChild(coordinates.get());
+    measured->AddChild(scene.points.get());
+    SgSeparator *inside = scene.conform->GetSeparator();
+    if (swapped) {
+        inside->AddChild(measured.get());
+        inside->AddChild(plane.get());
+    } else {
+        inside->AddChild(plane.get());
+        inside->AddChild(measured.get());
+    }
+    return scene;
+}
+
+GmGeom *ResultGeom(SgConform *conform)
+{
+    SgBoundingBoxAction::CalcBoundingBox(SgPath(*conform));
+    auto *result = dynamic_cast<SgSolvane *>(conform->GetResultCache());
+    return result ? result->GetGeom() : nullptr;
+}
+
+TEST(ElevationTest, ConformDrapesASurfaceOverThePointsNearItsPlane)
+{
+    solvane::Solvane::Init();
+    EXPECT_DOUBLE_EQ(SgConform::ElevationCellSize(4.0, 2.0, 0.1), 0.025);
+
+    // Points on the plane at height 0: a flat surface over the whole plane.
+    ConformScene flat = MakeConform(0.0);
+    GmGeom *surface = ResultGeom(flat.conform.get());
+    ASSERT_NE(surface, nullptr);
+    const SheetFacts facts = Facts(*surface, -2, -1, 2, 1);
+    EXPECT_NEAR(facts.area, 8.0, 1e-6);
+    EXPECT_EQ(facts.openEdgesInside, 0);
+
+    // Points 1.6 above it with the default range of 1.5: nothing to drape.
+    ConformScene far = MakeConform(1.6);
+    GmGeom *none = ResultGeom(far.conform.get());
+    EXPECT_TRUE(!none || none->faceCount() == 0);
+
+    // Points at 0.5 within range: the surface lies at 0.5.
+    ConformScene raised = MakeConform(0.5);
+    GmGeom *lifted = ResultGeom(raised.conform.get());
+    ASSERT_NE(lifted, nullptr);
+    EXPECT_NEAR(lifted->get_bbox().min.z, 0.5, 1e-5);
+    EXPECT_NEAR(lifted->get_bbox().max.z, 0.5, 1e-5);
+
+    // Only the points from "startIndex" on count: the first rows missing
+    // leave a hole along the bottom.
+    ConformScene part = MakeConform(0.0);
+    part.points->m_startIndex.Set(41 * 5);
+    part.points->m_numPoints.Set(-1);
+    GmGeom *cut = ResultGeom(part.conform.get());
+    ASSERT_NE(cut, nullptr);
+    EXPECT_GT(cut->get_bbox().min.y, -0.9);
+
+    // The point set first: no result.
+    ConformScene swapped = MakeConform(0.0, true);
+    EXPECT_EQ(ResultGeom(swapped.conform.get()), nullptr);
 }
 
 } // namespace
