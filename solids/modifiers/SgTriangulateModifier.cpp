@@ -6,6 +6,7 @@
 #include "engine/core/SgAction.h"
 #include "platform/SgDiagnostics.h"
 #include "solids/GmGeom.h"
+#include "solids/GmMeshBuilder.h"
 #include "solids/GmTriangulate.h"
 #include "solids/SgSolvane.h"
 #include "solids/modifiers/GmMeshModifiers.h"
@@ -24,7 +25,8 @@ SgShape *SgTriangulateModifier::ApplyModifier(SgAction *action, SgShape *shape, 
         return nullptr;
     try {
         solvane::triangulate(*source, m_epsilon.Get(true));
-        return new SgSolvane(source.release());
+        // Solids made from the closed shells, as the other rebuilds make them.
+        return new SgSolvane(solvane::geomFromMesh(solvane::meshFromGeom(*source), source->tolerance(), true));
     } catch (const std::exception &error) {
         SgDiagWarning("Modifiers", "%s%s%s: %s; the shape is left as it was", GetClassName(),
                       GetName().empty() ? "" : " ", GetName().c_str(), error.what());
