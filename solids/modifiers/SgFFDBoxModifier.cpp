@@ -32,8 +32,17 @@ double Binomial(int d, int k)
 
 void Bernstein(int d, double t, double *w)
 {
-    for (int k = 0; k <= d; ++k)
-        w[k] = Binomial(d, k) * std::pow(t, k) * std::pow(1.0 - t, d - k);
+    // t^k from the front, (1 - t)^(d - k) from the back.
+    double power = 1.0;
+    for (int k = 0; k <= d; ++k) {
+        w[k] = Binomial(d, k) * power;
+        power *= t;
+    }
+    power = 1.0;
+    for (int k = d; k >= 0; --k) {
+        w[k] *= power;
+        power *= 1.0 - t;
+    }
 }
 
 } // namespace
