@@ -2,6 +2,7 @@
 
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/nodes/character/SgBone.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
@@ -172,4 +173,6 @@ void SgNodeClasses::RegisterNodeClasses()
     // The Boolean combination of operand shapes; its engines join its table
     // when the libraries that evaluate them start.
     SgBoolean::InitClass();
+    // Character animation: the bone shape (a prism).
+    SgBone::InitClass();
 }
