@@ -81,21 +81,11 @@ bool ModifiersAct(SgAction *action)
     return stack.size() > 0 && !stack.Disabled();
 }
 
-// Runs the modifiers in force over the shape. True when they made another
-// shape, which has then been measured in its place; false when the shape
-// stands, with any moved points hung on it.
+// The modifiers in force run over the shape; what they made instead of it
+// is measured in its place.
 bool MeasureModified(SgAction *action, SgShape *shape)
 {
-    if (!ModifiersAct(action))
-        return false;
-    SgState *state = action->GetState();
-    const SgModifierStack stack = ModifierStackElement::Get(state);
-    SgShape *modified = stack.Process(action, shape);
-    if (!modified || modified == shape)
-        return false;
-    SgModifierStackDisabler disabled(state);
-    action->Traverse(modified);
-    return true;
+    return SgModifierStack::TraverseModified(action, shape);
 }
 
 } // namespace

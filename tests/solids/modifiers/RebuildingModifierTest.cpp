@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 #include "engine/actions/SgBoundingBoxAction.h"
@@ -200,6 +202,78 @@ TEST_F(RebuildingModifierTest, DeformerOnASolidNodeMovesACopyOfItsSolid)
     // The scene's solid stays where it was.
     const solvane::GmBox kept = solid->GetGeom()->get_bbox();
     EXPECT_NEAR(kept.max.x, 1.0, 1e-4);
+}
+
+} // namespace
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "engine/core/SgPathList.h"
+#include "solids/SgExportStlAction.h"
+
+namespace {
+
+// The largest x of any vertex in a binary STL file; -1e30 when it holds none.
+double MaxStlX(const std::string &path, int *triangles)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    double maxX = -1e30;
+    *triangles = 0;
+    if (data.size() < 84)
+        return maxX;
+    uint32_t count = 0;
+    std::memcpy(&count, data.data() + 80, 4);
+    *triangles = int(count);
+    for (uint32_t k = 0; k < count && 84 + 50 * (k + 1) <= data.size(); ++k) {
+        for (int v = 0; v < 3; ++v) {
+            float x = 0;
+            std::memcpy(&x, data.data() + 84 + 50 * k + 12 + 12 * v, 4);
+            maxX = std::max(maxX, double(x));
+        }
+    }
+    return maxX;
+}
+
+TEST_F(RebuildingModifierTest, StlExportWritesShapesAsTheirModifiersMadeThem)
+{
+    const std::string path = ::testing::TempDir() + "bent_and_sliced.stl";
+    struct Case {
+        const char *what;
+        std::function<SgModifier *()> make;
+        double maxX;
+    };
+    const Case cases[] = {
+        {"bend", [] {
+             auto *bend = new SgBendModifier;
+             bend->m_boxSize.Set(Vec3f(2, 2, 2));
+             bend->m_angle.Set(kPi / 2);
+             return static_cast<SgModifier *>(bend);
+         }, 1 + 4 / kPi},
+        {"slice at x = 0.5", [] {
+             auto *slice = new SgSliceModifier;
+             auto *gizmo = new SgTransform;
+             gizmo->m_translation.Set(Vec3(0.5, 0, 0));
+             gizmo->m_rotation.Set(Rotation(Vec3(0, 1, 0), kPi / 2));
+             slice->m_gizmoTransform.Set(NodePtr(gizmo));
+             return static_cast<SgModifier *>(slice);
+         }, 0.5},
+    };
+    for (const Case &c : cases) {
+        SgRef<SgSeparator> root(new SgSeparator);
+        root->AddChild(c.make());
+        root->AddChild(CubeFaces());
+        SgPathList paths;
+        paths.Add(SgPath(*root));
+        std::string error;
+        ASSERT_TRUE(SgExportStlAction::ExportPaths(path, paths, &error)) << error;
+        int triangles = 0;
+        EXPECT_NEAR(MaxStlX(path, &triangles), c.maxX, 1e-4) << c.what;
+        EXPECT_GE(triangles, 12) << c.what;
+    }
+    std::remove(path.c_str());
 }
 
 } // namespace
