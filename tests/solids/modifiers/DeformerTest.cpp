@@ -355,6 +355,16 @@ TEST_F(DeformerTest, GizmoGroupTakesTheModifierOverAndFitsItsBox)
     const Range<Vec3f> wire = BoxOf(group->GetChild(1));
     EXPECT_NEAR(wire.GetMin().x, -0.5, 1e-6);
     EXPECT_NEAR(wire.GetMax().z, 0.5, 1e-6);
+    // Seen through the group, the modifier bends its own box: a quarter turn
+    // rolls the far face over to x = 0.5 + 2/pi.
+    bend->m_angle.Set(kPi / 2);
+    const Range<Vec3f> bent = BoxOf(group);
+    EXPECT_NEAR(bent.GetMax().x, 0.5 + 2 / kPi, 1e-3);
+    // And the object's cube (twice the box) after the group is bent as well:
+    // its far corner at x = -1, z = 1 turns by 3/4 of a half turn about
+    // x = cx = 0.5 + 2/pi.
+    const double cx = 0.5 + 2 / kPi;
+    EXPECT_NEAR(BoxOf(object.get()).GetMax().x, cx + std::sqrt(0.5) * (cx + 1), 1e-3);
 
     // Fitted to an object of box (-1,-2,-3)..(1,2,3), at its corner.
     SgRef<SgObject> tall(new SgObject(true, true));
