@@ -28,6 +28,7 @@ void Solvane::Init()
 
     // The library's visitors of the engine's actions, then the rebuild of
     // every table (all node classes are registered by now).
+    SgModifierClasses::InitActions();
     SgSolvane::InitActions();
 
     // Action classes.

@@ -40,6 +40,11 @@ void SgModifierClasses::RegisterNodeClasses()
     SgConform::InitClass();
 }
 
+void SgModifierClasses::InitActions()
+{
+    SgConform::InitActions();
+}
+
 void SgModifierClasses::RegisterActionClasses()
 {
     SgConformAction::InitClass();

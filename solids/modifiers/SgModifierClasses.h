@@ -6,6 +6,8 @@
 class SgModifierClasses {
 public:
     static void RegisterNodeClasses();
+    // Visitors of the engine's own actions; before their tables are rebuilt.
+    static void InitActions();
     static void RegisterActionClasses();
     static void InstallHooks();
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "engine/actions/SgScanAction.h"
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgModifierStack.h"
 #include "engine/core/SgSeparator.h"
@@ -12,6 +13,7 @@
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgPlane.h"
 #include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/render/SgWinAlignedRenderAction.h"
 #include "solids/GmGeom.h"
 #include "solids/SgSolvane.h"
 #include "solids/surfaces/SgConformAction.h"
@@ -36,6 +38,27 @@ double SgConform::ElevationCellSize(double width, double height, double gridCell
         return 1.0;
     const double cells = std::max(width / gridCellSize, height / gridCellSize);
     return cells > 0.0 ? 1.0 / cells : 1.0;
+}
+
+void SgConform::VisitScan(SgAction *action, SgNode *node)
+{
+    if (SgSeparator *separator = static_cast<SgConform *>(node)->GetSeparator())
+        action->Traverse(separator);
+}
+
+void SgConform::VisitWinAlignedRender(SgAction *action, SgNode *node)
+{
+    auto *conform = static_cast<SgConform *>(node);
+    const bool exploded = conform->IsExploded();
+    conform->SetExploded(true);
+    conform->DoAction(action);
+    conform->SetExploded(exploded);
+}
+
+void SgConform::InitActions()
+{
+    SgAction::SetVisitor(SgScanAction::s_pfnMethodsMap, ClassID(), VisitScan);
+    SgAction::SetVisitor(SgWinAlignedRenderAction::s_pfnMethodsMap, ClassID(), VisitWinAlignedRender);
 }
 
 void SgConform::NotifyFathers(SgNode *from)

@@ -23,6 +23,12 @@ class SgConform : public SgGeometricShape {
     // wrong kinds, leave the node without a new result.
     void Build(SgConformAction *action);
 
+    // Its visitors of the engine's actions: the scan action walks the plane
+    // and the points, the window-aligned drawing shows them (exploded).
+    static void VisitScan(SgAction *action, SgNode *node);
+    static void VisitWinAlignedRender(SgAction *action, SgNode *node);
+    static void InitActions();
+
     // The elevation "cellSize" for a plane of this width and height: the
     // wanted cell size as a fraction of the larger side.
     static double ElevationCellSize(double width, double height, double gridCellSize);
