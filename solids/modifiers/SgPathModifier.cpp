@@ -122,6 +122,27 @@ void SgPathModifier::DeformPoints(int count, Vec3 *in, Vec3 *out)
     }
 }
 
+// The module goes before the fields: its output unlinks "pathFunc" as it goes.
+SgPathModifier::~SgPathModifier() = default;
+
+void SgPathModifier::bendToPath(SgNode *curve)
+{
+    if (!curve || !curve->IsDerivedFrom(SgGenPolyLine::ClassID()))
+        return;
+    if (!m_pathModule) {
+        m_pathModule = std::make_unique<DxSplineR3Func>();
+        m_pathModule->m_output.Connect(static_cast<DxInBase &>(m_pathFunc));
+    }
+    m_pathModule->SetCurve(static_cast<SgGenPolyLine *>(curve));
+    m_pathModule->InvalidateOutputs(false);
+}
+
+void SgPathModifier::bendToPathNew(SgNode *curve)
+{
+    if (curve && curve->IsDerivedFrom(SgGenPolyLine::ClassID()))
+        static_cast<SgGenPolyLine *>(curve)->sample(-1);
+}
+
 void SgPathModifier::wrapAlongSpline(SgObject *object, SgSpline *spline)
 {
     if (!object)

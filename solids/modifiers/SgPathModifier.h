@@ -4,7 +4,10 @@
 // and offset by functions of the along coordinate, and the result is laid
 // along the path (a curve node in "pathCurve", else the function in
 // "pathFunc"), the along coordinate becoming the distance travelled.
+#include <memory>
+
 #include "engine/core/SgVecField.h"
+#include "solids/modifiers/DxSplineR3Func.h"
 #include "solids/modifiers/SgDeformModifier.h"
 
 class SgObject;
@@ -17,6 +20,13 @@ class SgPathModifier : public SgDeformModifier {
 
     void DeformPoints(int count, Vec3 *in, Vec3 *out) override;
     void BuildGizmo() override {}
+
+    // Lays the shape along the Bezier curve over `curve`'s points: a module
+    // owned by this modifier feeds "pathFunc" from the curve. Anything but a
+    // curve node, and null, is ignored.
+    void bendToPath(SgNode *curve);
+    // Asks the curve to sample itself again; nothing is connected.
+    void bendToPathNew(SgNode *curve);
 
     // Puts a path modifier on the object (the one it has, or a new one),
     // along `spline`, rolled a quarter turn, in a gizmo group fitted to the
@@ -39,5 +49,8 @@ class SgPathModifier : public SgDeformModifier {
     SgFInt m_axis;
 
 protected:
-    ~SgPathModifier() override = default;
+    ~SgPathModifier() override;
+
+private:
+    std::unique_ptr<DxSplineR3Func> m_pathModule;
 };

@@ -471,3 +471,48 @@ TEST_F(DeformerTest, ObjectWithEveryModifierAndAGizmoGroupRoundTrips)
 }
 
 } // namespace
+
+#include "solids/modifiers/DxSplineR3Func.h"
+
+namespace {
+
+TEST_F(DeformerTest, BendToPathFeedsABezierOfTheCurveIntoThePathFunction)
+{
+    // A straight curve along y: points of x go along it.
+    SgRef<SgPolyLine> line(new SgPolyLine);
+    const Vec3 points[3] = {{0, 0, 0}, {0, 1, 0}, {0, 2, 0}};
+    line->m_coordinates.SetVals(3, points);
+    SgRef<SgPathModifier> path(new SgPathModifier);
+    path->bendToPath(line.get());
+    R3Func *function = path->m_pathFunc.Get(true);
+    ASSERT_NE(function, nullptr);
+    EXPECT_TRUE(Near((*function)(0.5), Vec3(0, 1, 0), 1e-9)) << Text((*function)(0.5));
+    const Vec3 moved = Deform(path.get(), Vec3(1, 0, 0));
+    EXPECT_NEAR(moved.y, 1.0, 0.02) << Text(moved);
+    // Anything but a curve is ignored.
+    path->bendToPath(path.get());
+    EXPECT_EQ(path->m_pathFunc.Get(true), function);
+
+    // A curve of more points than a Bezier path holds is thinned, said so.
+    SgDiagCapture capture;
+    std::vector<Vec3> many;
+    for (int i = 0; i < 100; ++i)
+        many.emplace_back(i * 0.01, 0, 0);
+    DxSplineR3Func spline;
+    SgRef<SgPolyLine> long_(new SgPolyLine);
+    long_->m_coordinates.SetVals(int(many.size()), many.data());
+    spline.SetCurve(long_.get());
+    R3Func *bezier = *static_cast<R3Func **>(spline.m_output.GetData());
+    ASSERT_NE(bezier, nullptr);
+    EXPECT_TRUE(Near((*bezier)(1.0), many.back(), 1e-9)) << Text((*bezier)(1.0));
+    EXPECT_TRUE(capture.Contains("thinned to the 32")) << capture.GetText();
+
+    // The arc-length module through the same points.
+    DxGenPolylineR3Func polyline;
+    polyline.SetCurve(long_.get());
+    R3Func *byLength = *static_cast<R3Func **>(polyline.m_output.GetData());
+    ASSERT_NE(byLength, nullptr);
+    EXPECT_TRUE(Near((*byLength)(0.5), Vec3(0.495, 0, 0), 1e-9)) << Text((*byLength)(0.5));
+}
+
+} // namespace
