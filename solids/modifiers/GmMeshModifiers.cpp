@@ -6,9 +6,11 @@
 #include <map>
 #include <memory>
 #include <numeric>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
+#include "solids/GmAttributes.h"
 #include "solids/GmMeshBuilder.h"
 
 namespace solvane {
@@ -26,8 +28,17 @@ GmGeom *FromMesh(const GmMesh &mesh, double tolerance)
     return geomFromMesh(mesh, tolerance, true);
 }
 
-// One subdivision pass over a polygon mesh.
-GmMesh SmoothPass(const GmMesh &in)
+// What the mesh conversion tagged (the "SmoothTag" attribute): nodes held in
+// place (2) or on a crease (1), and crease edges; per pass, in arrays of the
+// pass's own.
+struct SmoothTags {
+    std::vector<uint8_t> node;
+    std::set<uint64_t> creases;
+};
+
+// One subdivision pass over a polygon mesh. Open boundaries and creases stay
+// sharp; held nodes stay where they are.
+GmMesh SmoothPass(const GmMesh &in, SmoothTags &tags)
 {
     const int nodeCount = int(in.points.size());
     struct EdgeData {
@@ -70,12 +81,17 @@ GmMesh SmoothPass(const GmMesh &in)
             ++faceCount[size_t(n)];
         }
     }
-    // Boundary tags: an edge of one face and its end nodes.
+    // Sharp edges: those of one face and the creases; their ends are sharp
+    // nodes unless held.
+    tags.node.resize(size_t(nodeCount), 0);
+    auto sharp = [&](uint64_t key, const EdgeData &e) { return e.faces.size() == 1 || tags.creases.count(key) > 0; };
     std::vector<uint8_t> boundary(size_t(nodeCount), 0);
     for (const auto &[key, e] : edges) {
-        if (e.faces.size() == 1)
+        if (sharp(key, e))
             boundary[size_t(e.a)] = boundary[size_t(e.b)] = 1;
     }
+    for (int v = 0; v < nodeCount; ++v)
+        boundary[size_t(v)] = std::max(boundary[size_t(v)], tags.node[size_t(v)] >= 1 ? uint8_t(1) : uint8_t(0));
     // Edge points, and the neighbour sums of the vertex rule.
     std::vector<Vec3> neighbourSum(size_t(nodeCount), Vec3(0, 0, 0));
     std::vector<int> edgeCount(size_t(nodeCount), 0);
@@ -85,7 +101,7 @@ GmMesh SmoothPass(const GmMesh &in)
         const Vec3 &p1 = in.points[size_t(e.a)];
         const Vec3 &p2 = in.points[size_t(e.b)];
         Vec3 point;
-        if (e.faces.size() == 1) {
+        if (sharp(key, e)) {
             point = (p1 + p2) * 0.5;
             boundarySum[size_t(e.a)] += p2;
             boundarySum[size_t(e.b)] += p1;
@@ -112,7 +128,10 @@ GmMesh SmoothPass(const GmMesh &in)
         const Vec3 &p = in.points[size_t(v)];
         Vec3 moved;
         const int m = boundaryCount[size_t(v)];
-        if (boundary[size_t(v)] && m > 1) {
+        if (tags.node[size_t(v)] == 2 || m > 2) {
+            // Held, or where three sharp edges meet: a corner stays.
+            moved = p;
+        } else if (boundary[size_t(v)] && m > 1) {
             moved = p * 0.5 + boundarySum[size_t(v)] * (0.5 / m);
         } else if (boundary[size_t(v)]) {
             moved = p;
@@ -128,6 +147,22 @@ GmMesh SmoothPass(const GmMesh &in)
         vertexPoint[size_t(v)] = int(out.points.size());
         out.points.push_back(moved);
     }
+    // The tags of the new mesh: vertex points keep their node's, a sharp
+    // edge's point and its two halves are sharp.
+    SmoothTags next;
+    next.node.assign(out.points.size(), 0);
+    for (int v = 0; v < nodeCount; ++v)
+        if (vertexPoint[size_t(v)] >= 0)
+            next.node[size_t(vertexPoint[size_t(v)])] = tags.node[size_t(v)];
+    for (const auto &[key, e] : edges) {
+        if (!tags.creases.count(key))
+            continue;
+        next.node[size_t(e.point)] = 1;
+        next.creases.insert(EdgeKey(vertexPoint[size_t(e.a)], e.point));
+        next.creases.insert(EdgeKey(e.point, vertexPoint[size_t(e.b)]));
+    }
+    tags = std::move(next);
+
     // Faces: one quad per corner.
     for (size_t f = 0; f < in.polygons.size(); ++f) {
         const std::vector<int> &poly = in.polygons[f];
@@ -149,8 +184,23 @@ GmMesh SmoothPass(const GmMesh &in)
 GmGeom *smooth_geom(GmGeom &source, int passes)
 {
     GmMesh mesh = meshFromGeom(source);
+    // The conversion's tags, read from the nodes and edges in the order the
+    // mesh numbers the nodes.
+    SmoothTags tags;
+    const AttrId tag = attribute_registry().check_name("SmoothTag", ATTR_BITFIELD);
+    if (!tag.isNull()) {
+        std::unordered_map<const GmNode *, int> index;
+        for (GmNode *node : source.liveNodes()) {
+            index[node] = int(tags.node.size());
+            tags.node.push_back(uint8_t(tag.get(node->attributes)));
+        }
+        for (GmEdge *edge : source.liveEdges()) {
+            if (tag.get(edge->attributes) == 1 && index.count(edge->node1) && index.count(edge->node2))
+                tags.creases.insert(EdgeKey(index[edge->node1], index[edge->node2]));
+        }
+    }
     for (int i = 0; i < std::max(passes, 0); ++i)
-        mesh = SmoothPass(mesh);
+        mesh = SmoothPass(mesh, tags);
     GmGeom *result = FromMesh(mesh, source.tolerance());
     if (passes > 0) {
         for (GmFace *face : result->liveFaces())

@@ -277,3 +277,36 @@ TEST_F(RebuildingModifierTest, StlExportWritesShapesAsTheirModifiersMadeThem)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RebuildingModifierTest, SmoothingKeepsTheCornersAndCreasesTheFaceSetMarks)
+{
+    // Every edge a crease: the cube stays a cube through two passes.
+    SgRef<SgFaceSet> creased(CubeFaces());
+    const int edges[24] = {0, 1, 2, 3, 4, 5, 6, 7, 0, 2, 1, 3, 4, 6, 5, 7, 0, 4, 1, 5, 2, 6, 3, 7};
+    creased->m_creaseEdges.SetVals(24, edges);
+    SgRef<SgSmoothMeshModifier> smooth(new SgSmoothMeshModifier);
+    smooth->m_iterations.Set(2);
+    Modified sharp = RunStack(smooth.get(), creased.get());
+    ASSERT_NE(sharp.geom, nullptr);
+    EXPECT_EQ(sharp.geom->faceCount(), 96);
+    EXPECT_NEAR(ClosedVolume(sharp.geom), 8.0, 1e-9);
+
+    // Held corners stay where they are; the rest rounds in.
+    SgRef<SgFaceSet> cornered(CubeFaces());
+    const int corners[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+    cornered->m_cornerVertices.SetVals(8, corners);
+    SgRef<SgSmoothMeshModifier> again(new SgSmoothMeshModifier);
+    again->m_iterations.Set(1);
+    Modified held = RunStack(again.get(), cornered.get());
+    ASSERT_NE(held.geom, nullptr);
+    const solvane::GmBox box = held.geom->get_bbox();
+    EXPECT_NEAR(box.max.x, 1.0, 1e-5);
+    EXPECT_NEAR(box.min.z, -1.0, 1e-5);
+    const double volume = ClosedVolume(held.geom);
+    EXPECT_LT(volume, 8.0);
+    EXPECT_GT(volume, 4.0);
+}
+
+} // namespace
