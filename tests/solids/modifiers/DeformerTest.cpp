@@ -516,3 +516,34 @@ TEST_F(DeformerTest, BendToPathFeedsABezierOfTheCurveIntoThePathFunction)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DeformerTest, FreeFormBoxGizmoHoldsTheLatticeAtRestOverTheObject)
+{
+    SgRef<SgObject> object(new SgObject(true, true));
+    object->AddChild(CubeFaces());
+    SgRef<SgFFDBoxModifier> ffd(new SgFFDBoxModifier);
+    ffd->m_width.Set(2);
+    ffd->m_length.Set(3);
+    ffd->m_height.Set(1);
+    SgRef<SgGroup> group(ffd->CreateGizmoGroup(object.get(), true, true));
+    ASSERT_TRUE(group);
+    SgNode *lattice = ffd->m_latticeGizmo.Get(true).get();
+    ASSERT_NE(lattice, nullptr);
+    ASSERT_EQ(lattice->GetClassID(), SgFaceSet::ClassID());
+    const int points = 3 * 4 * 2;
+    EXPECT_EQ(static_cast<SgFaceSet *>(lattice)->GetVertexCount(), points);
+    EXPECT_EQ(ffd->m_controlPoints.GetCount(), points);
+    const Vec3f size = ffd->m_boxSize.Get(true);
+    EXPECT_TRUE(Near(Vec3(size.x, size.y, size.z), Vec3(2, 2, 2), 1e-6));
+    for (const Vec3 p : {Vec3(-1, -1, -1), Vec3(0.3, -0.2, 0.9), Vec3(1, 1, 1)})
+        EXPECT_TRUE(Near(Deform(ffd.get(), p), p, 1e-9)) << Text(Deform(ffd.get(), p));
+    // Moving a lattice point moves the shape near it.
+    std::vector<Vec3> moved = static_cast<SgFaceSet *>(lattice)->m_vertices.GetValues();
+    moved.back() += Vec3(0, 0, 1);
+    static_cast<SgFaceSet *>(lattice)->m_vertices.SetVals(int(moved.size()), moved.data());
+    EXPECT_GT(Deform(ffd.get(), Vec3(0, 0, 1)).z, 1.0);
+}
+
+} // namespace
