@@ -261,3 +261,29 @@ TEST(ElevationTest, ConformDrapesASurfaceOverThePointsNearItsPlane)
 }
 
 } // namespace
+
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "solids/SgGeomAction.h"
+
+namespace {
+
+TEST(ElevationTest, GeometryActionTakesTheElevationsSheet)
+{
+    solvane::Solvane::Init();
+    SgRef<SgSeparator> root(new SgSeparator);
+    SgRef<SgShapeHints> hints(new SgShapeHints);
+    // Shape type 2: the sheet stays as it is (no closed shells asked for).
+    hints->m_shapeType.Set(2);
+    root->AddChild(hints.get());
+    SgRef<SgElevation> elevation(new SgElevation);
+    elevation->m_cellSize.Set(0.05);
+    root->AddChild(elevation.get());
+    SgGeomAction action;
+    action.Apply(root.get());
+    std::unique_ptr<GmGeom> sheet(action.TakeResult());
+    ASSERT_TRUE(sheet);
+    EXPECT_GT(sheet->faceCount(), 4);
+    EXPECT_NEAR(sheet->get_bbox().max.x, 1.0, 1e-5);
+}
+
+} // namespace
