@@ -27,7 +27,6 @@
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/core/SgModifierStack.h"
-#include "engine/core/SgModifierStackDisabler.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
 
