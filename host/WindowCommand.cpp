@@ -99,9 +99,13 @@ bool FennixApp::OnInit()
     SgViewport *viewport = viewer->GetViewport(0);
     if (viewport->GetNodara() == defaultView)
         viewport->Focus(nullptr, kFrameFactor);
-    // The examine handler sees the mouse before the scene's own handlers.
+    // The examine handler sees the mouse before the scene's own handlers. A
+    // left click over the scene is left to the scene, so that it selects
+    // (and a press on a selected object's handle drags the handle); a left
+    // drag that no handle takes turns the view.
     SgSeparator *viewRoot = viewport->GetNodara();
     auto *examine = new SgExamineViewHandler;
+    examine->SetLeftClickToScene(true);
     if (viewRoot->GetNumChildren() > 0)
         viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
     else

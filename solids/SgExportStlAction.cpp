@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgModifier.h"
@@ -259,6 +261,10 @@ void SgExportStlAction::VisitBoolean(SgAction *action, SgNode *node)
 
 bool SgExportStlAction::ExportPaths(const std::string &path, const SgPathList &paths, std::string *error)
 {
+    // Only a file this export made is removed when it fails: never a file
+    // (or device) that was there before.
+    struct stat before;
+    const bool existed = ::stat(path.c_str(), &before) == 0;
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (!file) {
         if (error)
@@ -286,7 +292,8 @@ bool SgExportStlAction::ExportPaths(const std::string &path, const SgPathList &p
     if (!ok) {
         if (error)
             *error = stl.HasWriteFailed() ? stl.GetWriteError() : "the export failed";
-        std::remove(path.c_str());
+        if (!existed)
+            std::remove(path.c_str());
     }
     return ok;
 }

@@ -54,7 +54,8 @@ class SgExportStlAction : public SgAction {
     // Opens `path`, exports the last node of every path with the transforms
     // along the path (world coordinates when the paths start at the root),
     // and closes the file. False with a reason when anything failed; a
-    // failed export leaves no file behind.
+    // failed export leaves no file behind unless the
+    // path named an existing file, which is left as the export left it.
     static bool ExportPaths(const std::string &path, const SgPathList &paths, std::string *error = nullptr);
 
     // Writes the solid's triangles under the state's current transform.

@@ -394,11 +394,12 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
             SgDiagError("Solvane", "%s%s%s: the boolean could not be evaluated: %s", node->GetClassName(),
                         node->GetName().empty() ? "" : " ", node->GetName().c_str(), error.what());
         }
-        action->PopState();
-        (void)counted;
         // Fewer than two operands: the one there is (or nothing) is the
-        // result, never the result of an earlier evaluation.
+        // result, never the result of an earlier evaluation. Recorded inside
+        // the pushed state, so the context holds what the operands read.
+        (void)counted;
         StoreResult(shape, action, running);
+        action->PopState();
     }
 
     SgShape *q = shape->GetResultCache();

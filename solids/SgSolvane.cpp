@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgSaveAction.h"
 #include "engine/core/SgModifierStack.h"
 #include "engine/core/SgState.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
@@ -291,9 +292,22 @@ void SgSolvane::VisitBoundingBox(SgAction *action, SgNode *node)
     static_cast<SgBoundingBoxAction *>(action)->Extend(static_cast<SgSolvane *>(node)->BoundingBox());
 }
 
+void SgSolvane::VisitSave(SgAction *action, SgNode *node)
+{
+    // The node has no fields to carry its solid: the block is written, and
+    // the loss is said rather than silent.
+    GmGeom *geom = static_cast<SgSolvane *>(node)->GetGeom();
+    if (geom && geom->faceCount() > 0)
+        SgDiagWarning("Solvane", "%s%s%s: its solid (%d faces) is not written; the file keeps an empty solid node",
+                      node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str(),
+                      geom->faceCount());
+    SgSaveAction::VisitGeneric(action, node);
+}
+
 void SgSolvane::InitActions()
 {
     SgAction::SetVisitor(SgGLRenderAction::s_pfnMethodsMap, SgSolvane::ClassID(), VisitGLRender);
     SgAction::SetVisitor(SgBoundingBoxAction::s_pfnMethodsMap, SgSolvane::ClassID(), VisitBoundingBox);
+    SgAction::SetVisitor(SgSaveAction::s_pfnMethodsMap, SgSolvane::ClassID(), VisitSave);
     SgAction::ReBuildVisitorsMaps();
 }

@@ -6,7 +6,8 @@
 //
 // The node has no fields of its own: a scene file names it ("Solvane") but
 // carries no solid for it. Solids in the scene are results that the boolean
-// and modifier nodes compute again after a file is read.
+// and modifier nodes compute again after a file is read; saving a solid node
+// that holds a solid says that the solid is not written.
 //
 // VisitGLRender is defined in solids/render/SgSolvaneRender.cpp (it draws).
 #include <memory>
@@ -79,6 +80,8 @@ class SgSolvane : public SgShape {
     // --- Visitors and start-up -------------------------------------------
     static void VisitGLRender(SgAction *action, SgNode *node);
     static void VisitBoundingBox(SgAction *action, SgNode *node);
+    // Writes the (empty) block and warns when a solid is left out.
+    static void VisitSave(SgAction *action, SgNode *node);
     // The library's visitors of the engine's own actions, then the rebuild
     // of every action's table.
     static void InitActions();

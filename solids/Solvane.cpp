@@ -1,6 +1,7 @@
 #include "solids/Solvane.h"
 
 #include "engine/SgNodara.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "solids/GmAttributes.h"
 #include "solids/SgExportStlAction.h"
 #include "solids/SgGeomAction.h"
@@ -35,6 +36,10 @@ void Solvane::Init()
     SgGeomAction::InitClass();
     SgExportStlAction::InitClass();
     SgModifierClasses::RegisterActionClasses();
+
+    // Boolean shapes of engines 0 and 1 evaluate with the solid kernel.
+    SgBoolean::RegisterEngine(SgBoolean::kSolidEngine, SgGeomAction::ClassID());
+    SgBoolean::RegisterEngine(SgBoolean::kSolidEngineAlt, SgGeomAction::ClassID());
 
     // Hooks the engine calls into.
     SgModifierClasses::InstallHooks();

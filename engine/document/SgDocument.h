@@ -222,6 +222,10 @@ public:
     // An index of 4 or more reads -1 and writes nothing.
     int GetActiveHandle(int kind) const;
     void SetActiveHandle(int kind, int handle);
+    // What a transform tool's drag acts on: 0 the object, 1 and 2 its pivot
+    // (the transform's "center"; 2 moves it against the drag).
+    int GetPivotMode() const { return m_iPivotMode; }
+    void SetPivotMode(int mode) { m_iPivotMode = mode; }
     void *GetRenderContext() const { return m_pRenderContext; }
     void SetRenderContext(void *context) { m_pRenderContext = context; }
     bool GetShareContext() const { return m_bShareContext; }
@@ -256,6 +260,7 @@ private:
     SgRef<SgFont> m_font;
     int m_activeHandles[kHandleKinds] = {5, 2, 6, 0};
     int m_iCurrentLayer = 0;
+    int m_iPivotMode = 0;
     int m_iLastAddedLayers = 0;
     SgRef<SgLayers> m_layers;
     std::vector<int> m_layerMap;

@@ -12,6 +12,7 @@
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgVolume.h"
 #include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
@@ -32,6 +33,7 @@
 #include "engine/nodes/geometry/SgPolygon.h"
 #include "engine/nodes/geometry/SgPrizm.h"
 #include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/geometry/SgTorusKnot.h"
@@ -175,4 +177,8 @@ void SgNodeClasses::RegisterNodeClasses()
     SgBoolean::InitClass();
     // Character animation: the bone shape (a prism).
     SgBone::InitClass();
+    // Copies of an object placed at the points of another.
+    SgScatter::InitClass();
+    // The roof over a profile, of the extrusion family.
+    SgSkeleton::InitClass();
 }

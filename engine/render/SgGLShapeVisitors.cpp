@@ -27,6 +27,7 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolygon.h"
@@ -484,6 +485,7 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgWrapper", VisitDefault);
     SetVisitorByName(table, "SgParametricObject", SgGLShapeVisitors::VisitParametricObject);
+    SetVisitor(table, SgScatter::ClassID(), SgGLShapeVisitors::VisitScatter);
 }
 
 void SgGLShapeVisitors::VisitGroup(SgAction *action, SgNode *node)
@@ -589,6 +591,30 @@ void SgGLShapeVisitors::VisitGeometricShape(SgAction *action, SgNode *node)
 {
     NameScope names(RenderOf(action), node, false);
     node->DoAction(action);
+}
+
+void SgGLShapeVisitors::VisitScatter(SgAction *action, SgNode *node)
+{
+    SgGLRenderAction *render = RenderOf(action);
+    NameScope names(render, node, false);
+    if (!render) {
+        node->DoAction(action);
+        return;
+    }
+    // Each copy moves the GL matrix and may set materials: both are put back
+    // before the next, as a separator would.
+    static_cast<SgScatter *>(node)->PlaceCopies(action, [render](const std::function<void()> &copy) {
+        const bool pushed = render->PushMatrixAndAttributes();
+        if (!pushed)
+            return; // no room left to put them back: this copy is not drawn
+        try {
+            copy();
+        } catch (...) {
+            render->PopMatrixAndAttributes(pushed);
+            throw;
+        }
+        render->PopMatrixAndAttributes(pushed);
+    });
 }
 
 namespace {

@@ -1,6 +1,8 @@
 #include "engine/tools/SgToolClasses.h"
 
 #include "engine/tools/SgExamineViewHandler.h"
+#include "engine/tools/SgHandleBoxTool.h"
+#include "engine/tools/SgScaleTool.h"
 #include "engine/tools/SgSelectByFenceTool.h"
 #include "engine/tools/SgTransformTool.h"
 
@@ -11,4 +13,6 @@ void SgToolClasses::RegisterNodeClasses()
     SgTransformTool::InitClass();
     SgMoveTool::InitClass();
     SgTrackballTool::InitClass();
+    SgScaleTool::InitClass();
+    SgHandleBoxTool::InitClass();
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <span>
 #include <unordered_map>
 
 #include "engine/render/GLVertex1.h"
@@ -383,28 +384,31 @@ GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, G
 
     std::vector<GLVertex1> &store = TessStore();
     std::vector<std::array<GLdouble, 3>> coords;
-    std::vector<const GmNode *> points;
+    std::vector<std::vector<const GmNode *>> loopBuffers;
     for (size_t i = 0; i < faces.size(); ++i) {
         GmFace *f = faces[i];
         const Vec3 &normal = faceNormals[i];
         const Vec3f normalF(normal);
         const uint32_t group = f->group();
-        // The loops' nodes, reversed when the face is drawn the other way.
-        std::vector<std::vector<const GmNode *>> loops;
-        size_t n = 0;
+        // The loops' nodes, reversed when the face is drawn the other way
+        // (buffers kept from face to face: no allocation per face).
+        size_t loopCount = 0, n = 0;
         for (GmLoop *l : f->loops) {
-            std::vector<const GmNode *> ln;
-            ln.reserve(l->uses.size());
+            if (l->uses.empty())
+                continue;
+            if (loopBuffers.size() <= loopCount)
+                loopBuffers.emplace_back();
+            std::vector<const GmNode *> &ln = loopBuffers[loopCount++];
+            ln.clear();
             for (GmEdgeRef *u : l->uses)
                 ln.push_back(u->start());
             if (reversed[i])
                 std::reverse(ln.begin(), ln.end());
             n += ln.size();
-            if (!ln.empty())
-                loops.push_back(std::move(ln));
         }
-        if (loops.empty() || loops[0].size() < 3)
+        if (loopCount == 0 || loopBuffers[0].size() < 3)
             continue;
+        const auto loops = std::span(loopBuffers.data(), loopCount);
         unsigned char colour[4] = {255, 255, 255, 255};
         if (request.colourByAttribute) {
             const bool frontIn = f->front != nullptr, backIn = f->back != nullptr;

@@ -5,9 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <vector>
 
+#include "engine/actions/SgSaveAction.h"
+#include "engine/actions/Vrml1Format.h"
+#include "engine/actions/Vrml1Stream.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/geometry/SgSphere.h"
@@ -243,6 +248,25 @@ TEST_F(SolidScene, NonPlanarQuadBecomesTwoTrianglesAndAFlatPentagonStaysOneFace)
     GmTriangulateStats s = triangulate(*g, 1e-4);
     EXPECT_EQ(g->faceCount(), 3) << "split " << s.split << ", tessellated " << s.tessellated;
     EXPECT_EQ(GmCollectTriangles(*g).count(), 2 + 3);
+}
+
+// A solid node has no fields for its solid: saving one that holds a solid
+// writes the empty block and says so, never silently.
+TEST_F(SolidScene, SavingASolidNodeSaysItsSolidIsNotWritten)
+{
+    for (bool withSolid : {false, true}) {
+        SgRef<SgSeparator> root(new SgSeparator);
+        root->AddChild(withSolid ? new SgSolvane(makeBox(1, 1, 1)) : new SgSolvane);
+        std::ostringstream text;
+        Vrml1Stream stream(text);
+        SgSaveAction save(false);
+        save.SetStream(&stream);
+        save.WriteHeader(Vrml1Format::kWriterVersion);
+        SgDiagCapture capture;
+        ASSERT_TRUE(save.Apply(root.get()));
+        EXPECT_NE(text.str().find("Solvane {\n}"), std::string::npos) << text.str();
+        EXPECT_EQ(capture.Count("Solvane"), withSolid ? 1 : 0);
+    }
 }
 
 }  // namespace
