@@ -299,6 +299,8 @@ int SgCreateCylinderTool::OnMouseMove(SgHandleEventAction *action)
     double a = std::abs(h);
     double r = delta.Length();
     const int code = StageCode(m_iStarted - 1);
+    // The fields this step sets, told to the document's owner after it.
+    SgToolFields::EditRecord edits;
     if (m_pHandler) {
         m_pHandler->m_start = m_startPoint;
         m_pHandler->m_current = p;
@@ -337,6 +339,7 @@ int SgCreateCylinderTool::OnMouseMove(SgHandleEventAction *action)
             SetHeight(h, a);
         }
     }
+    edits.Report(ToolDocument(action));
     if (m_pHandler)
         SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     else

@@ -14,6 +14,7 @@
 #include "engine/engines/lisp/LispEvaluator.h"
 #include "engine/engines/lisp/LispReader.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
@@ -422,7 +423,44 @@ bool SgParamsTool::SetHandleDistance(int handle, double distance)
         return false;
     row->set(shape, handle, distance);
     RebuildHandles();
+    NotifyChange(ReportDocument(nullptr), 0);
     return true;
+}
+
+void SgParamsTool::NotifyChange(SgDocument *document, int)
+{
+    SgNode *shape = FindParamShape(m_ObjectPath);
+    const Row *row = FindRow(shape);
+    if (!document || !row)
+        return;
+    constexpr int kMaxReported = 4;
+    SgField *fields[kMaxReported] = {};
+    double values[kMaxReported] = {};
+    int count = 0;
+    if (shape->IsDerivedFrom(SgParametricObject::ClassID())) {
+        auto *object = static_cast<SgParametricObject *>(shape);
+        const int n = std::min(kMaxReported, object->GetFieldsCount());
+        for (int i = 0; i < n; ++i) {
+            const char *name = object->GetFieldName(i);
+            SgField *field = name ? object->getField(name) : nullptr;
+            if (!field)
+                continue;
+            double value = 0.0;
+            SgField::CastNumericFieldToDouble(field, &value);
+            fields[count] = field;
+            values[count++] = value;
+        }
+    } else {
+        for (const char *name : row->fields) {
+            SgField *field = name ? SgToolFields::Find(shape, name) : nullptr;
+            if (!field)
+                continue;
+            fields[count] = field;
+            values[count++] = GetDouble(shape, name);
+        }
+    }
+    if (count > 0)
+        document->ReportFieldEdit(values, count, SgDocument::kEditDoubleFields, count, fields, 0, 0);
 }
 
 void SgParamsTool::DragStep(SgHandleEventAction *action, int x, int y)

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/properties/SgTransform.h"
 
@@ -88,4 +89,15 @@ void SgScaleTool::DragStep(SgHandleEventAction *action, int x, int y)
     // The arms show the drag's factor on each axis.
     for (int i = 0; i < 3; ++i)
         SetArmLength(i, s0[i] != 0.0 ? s[i] / s0[i] * kArmLength : kArmLength);
+}
+
+void SgScaleTool::NotifyChange(SgDocument *document, int mode)
+{
+    SgTransform *transform = GetTransform();
+    if (!document || !transform)
+        return;
+    const Vec3 scale = transform->m_scaleFactor.Get(true);
+    const double values[3] = {scale.x, scale.y, scale.z};
+    SgField *field = &transform->m_scaleFactor;
+    document->ReportFieldEdit(values, 3, SgDocument::kEditFieldValue, 1, &field, 0, mode);
 }

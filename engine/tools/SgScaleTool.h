@@ -30,6 +30,8 @@ protected:
     void CreateHandles() override;
     void BeginDrag(SgHandleEventAction *action, int x, int y) override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // The scale factor.
+    void NotifyChange(SgDocument *document, int mode) override;
 
     bool m_bHaveStart = false;
 };

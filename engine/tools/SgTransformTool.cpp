@@ -134,9 +134,18 @@ void SgTransformTool::CreateObjectGroup()
     UpdateFrame(nullptr);
     static_cast<SgGroup *>(holder)->AddChildAfter(m_pGizmo.get(), this);
     m_iDragState = kArmed;
+    NotifyChange(ReportDocument(nullptr), GetMode());
 }
 
 void SgTransformTool::CreateHandles() {}
+
+SgDocument *SgTransformTool::ReportDocument(SgHandleEventAction *action) const
+{
+    SgNode *object = m_ObjectPath.IsEmpty() ? nullptr : m_ObjectPath.GetNodes().back();
+    if (SgDocument *document = object ? object->GetDocument() : nullptr)
+        return document;
+    return SgToolLink::Document(SgToolLink::Viewer(action));
+}
 
 Vec3 SgTransformTool::FrameAxis(SgHandleEventAction *action, int axis)
 {
@@ -487,6 +496,7 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     m_bDragAndDrop = false;
     StartDragFrom(action, &picked);
     BeginDrag(action, event->m_x, event->m_y);
+    NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(viewer, false);
     // The selection handler behind still records the press.
     return 0;
@@ -530,6 +540,7 @@ bool SgTransformTool::StartDragAndDrop()
     m_bDragAndDrop = true;
     StartDragFrom(nullptr, nullptr);
     BeginDrag(nullptr, 0, 0);
+    NotifyChange(ReportDocument(nullptr), GetMode());
     return true;
 }
 
@@ -546,6 +557,7 @@ int SgTransformTool::OnMouseMove(SgHandleEventAction *action)
         }
         DragStep(action, event->m_x, event->m_y);
         UpdateFrame(action);
+        NotifyChange(ReportDocument(action), GetMode());
         SgToolLink::Redraw(SgToolLink::Viewer(action), false);
         return 1;
     }
@@ -572,6 +584,8 @@ int SgTransformTool::OnLButtonUp(SgHandleEventAction *action)
                                                       std::abs(event->m_y - m_iStartY) < kMinDrag));
     m_bDragAndDrop = false;
     EndDrag(action);
+    // The release's step and the end of the drag: one report.
+    NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     return click ? 0 : 1;
 }
@@ -662,7 +676,32 @@ void SgMoveTool::DragStep(SgHandleEventAction *action, int x, int y)
     }
 }
 
+void SgMoveTool::NotifyChange(SgDocument *document, int mode)
+{
+    SgTransform *transform = GetTransform();
+    if (!document || !transform)
+        return;
+    Vec3 value = transform->m_translation.Get(true);
+    if (mode == 0)
+        value = SgGetTransformAction::PathMatrix(m_ObjectPath).TransformPoint(transform->GetPivot());
+    const double values[3] = {value.x, value.y, value.z};
+    SgField *field = &transform->m_translation;
+    document->ReportFieldEdit(values, 3, SgDocument::kEditFieldValue, 1, &field, 0, mode);
+}
+
 // ---- Trackball tool --------------------------------------------------------------------
+
+void SgTrackballTool::NotifyChange(SgDocument *document, int mode)
+{
+    SgTransform *transform = GetTransform();
+    if (!document || !transform)
+        return;
+    const Rotation &rotation = transform->m_rotation.Get(true);
+    const Vec3 &axis = rotation.GetAxis();
+    const double values[4] = {axis.x, axis.y, axis.z, rotation.GetAngle()};
+    SgField *field = &transform->m_rotation;
+    document->ReportFieldEdit(values, 4, SgDocument::kEditFieldValue, 1, &field, 0, mode);
+}
 
 void SgTrackballTool::CreateHandles()
 {

@@ -92,6 +92,13 @@ protected:
 
     // The handles of the derived tool, built into the gizmo group.
     virtual void CreateHandles();
+    // Tells the document's owner the value the tool edits (its field-edit
+    // callback): when the gizmo is built, at the press, after every drag
+    // step and once at the release. The base edits no one field and says
+    // nothing.
+    virtual void NotifyChange(SgDocument *, int) {}
+    // The document of the edited object, else the one the event's viewer shows.
+    SgDocument *ReportDocument(SgHandleEventAction *action) const;
     // Arrows (or cube-tipped arms) along the three axes, coloured X red,
     // Y green, Z blue; stored as handles 0 to 2.
     // Plane squares (slots 3 to 5) come with the axes whose plane bit is set
@@ -210,6 +217,9 @@ protected:
     bool CanDragAndDrop() const override { return true; }
     void BeginDrag(SgHandleEventAction *action, int x, int y) override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // The translation; in the object's own frame (mode 0) as the pivot's
+    // place in the world.
+    void NotifyChange(SgDocument *document, int mode) override;
 
     Vec3 m_axis;
     double m_dStartParameter = 0.0;
@@ -242,6 +252,8 @@ protected:
     void CreateHandles() override;
     void BeginDrag(SgHandleEventAction *action, int x, int y) override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // The rotation, as axis and angle.
+    void NotifyChange(SgDocument *document, int mode) override;
     // Where the view ray meets the plane through the start pivot normal to
     // the ring's axis, relative to the pivot; false when the ray runs in the plane.
     bool RingPoint(SgHandleEventAction *action, int x, int y, Vec3 &point);

@@ -46,6 +46,24 @@ struct Calls {
 };
 Calls g_calls;
 
+// The field-edit reports of a creation: the fields of each report, by name.
+std::vector<std::vector<std::string>> g_reported;
+void OnFieldEdit(SgDocument *, const double *values, int count, int kind, int fieldCount, SgField *const *fields,
+                 int, int)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < fieldCount; ++i)
+        names.push_back(fields[i]->GetFieldName());
+    EXPECT_EQ(kind, SgDocument::kEditDoubleFields);
+    EXPECT_EQ(count, fieldCount);
+    for (int i = 0; i < count; ++i) {
+        double value = 0.0;
+        SgField::CastNumericFieldToDouble(fields[i], &value);
+        EXPECT_DOUBLE_EQ(values[i], value) << names[i];
+    }
+    g_reported.push_back(names);
+}
+
 void OnStart(SgDocument *, int, void *object)
 {
     ++g_calls.start;
@@ -113,6 +131,8 @@ double Field(SgNode *node, const char *name)
 TEST_F(CreateToolTest, CylinderIsClickDragClickDragClick)
 {
     SgCreateCylinderTool *tool = AddTool(SgCylinder::ClassID(), {2, 3});
+    g_reported.clear();
+    m_h.Document()->SetFieldEditCallback(&OnFieldEdit);
     const Vec2i c = Centre();
     Click(c);
     EXPECT_EQ(tool->GetStage(), 1);
@@ -144,6 +164,12 @@ TEST_F(CreateToolTest, CylinderIsClickDragClickDragClick)
     EXPECT_EQ(g_calls.lastFinish, object);
     EXPECT_FALSE(m_h.ToolActive());
     EXPECT_FALSE(m_h.HasCapture());
+    // Every move reported the fields it set: radius and height while the
+    // extent is dragged, the height after.
+    const std::vector<std::vector<std::string>> expected = {
+        {"radius", "height"}, {"radius", "height"}, {"height"}, {"height"}};
+    EXPECT_EQ(g_reported, expected);
+    m_h.Document()->SetFieldEditCallback(nullptr);
 }
 
 } // namespace

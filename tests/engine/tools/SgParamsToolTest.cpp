@@ -7,6 +7,7 @@
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -63,6 +64,23 @@ double Field(SgNode *node, const char *name)
     return SgToolFields::GetDouble(node, name);
 }
 
+// The field-edit reports of a drag: each one's fields by name and values.
+struct Report {
+    std::vector<std::string> names;
+    std::vector<double> values;
+};
+std::vector<Report> g_reports;
+void OnFieldEdit(SgDocument *, const double *values, int count, int kind, int fieldCount, SgField *const *fields,
+                 int, int)
+{
+    EXPECT_EQ(kind, SgDocument::kEditDoubleFields);
+    Report report;
+    for (int i = 0; i < fieldCount; ++i)
+        report.names.push_back(fields[i]->GetFieldName());
+    report.values.assign(values, values + count);
+    g_reports.push_back(report);
+}
+
 struct HeightCase {
     int zeroBase;
     double handleAt; // where the height handle starts on the object's z axis
@@ -90,7 +108,15 @@ TEST_F(ParamsToolTest, DraggingTheBoxHeightHandle)
         EXPECT_NEAR(handle.z, c.handleAt, 1e-12);
         m_h.Document()->ResetUndo();
         const std::string before = SceneText();
+        g_reports.clear();
+        m_h.Document()->SetFieldEditCallback(&OnFieldEdit);
         m_h.Drag(Button::Left, m_h.Project(Vec3(0, c.handleAt, 0)), m_h.Project(Vec3(0, 1.5, 0)), 3);
+        m_h.Document()->SetFieldEditCallback(nullptr);
+        // The press, each of the three steps and the release report the row's fields.
+        ASSERT_EQ(g_reports.size(), 5u);
+        for (const Report &r : g_reports)
+            EXPECT_EQ(r.names, (std::vector<std::string>{"width", "depth", "height"}));
+        EXPECT_EQ(g_reports.back().values[2], Field(box, "height"));
         // A pixel is about 0.01 units here; the height is k times the distance.
         EXPECT_NEAR(Field(box, "height"), c.height, 0.03);
         EXPECT_NEAR(tool->GetHandlePosition(2).z, 1.5, 0.015) << "the handles follow the new value";
