@@ -32,6 +32,7 @@ protected:
     void DragStep(SgHandleEventAction *action, int x, int y) override;
     // The scale factor.
     void NotifyChange(SgDocument *document, int mode) override;
+    int GetToolType() const override { return 2; }
 
     bool m_bHaveStart = false;
 };

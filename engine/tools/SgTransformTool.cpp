@@ -1,5 +1,6 @@
 #include "engine/tools/SgTransformTool.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -117,6 +118,27 @@ void SgTransformTool::CreateObjectGroup()
     // Handles show their plain colours whatever the scene's lights.
     light->m_model.Set(0);
     m_pGizmo->AddChild(light);
+    {
+        // The pivot: a small white ball kept at its size on the screen,
+        // ahead of the gizmo's own placing.
+        auto *pivot = Quiet(new SgSeparator);
+        pivot->SetName("PIVOT");
+        m_pPivotMarker = Quiet(new SgTransform);
+        pivot->AddChild(m_pPivotMarker);
+        auto *sized = Quiet(new SgBillboard);
+        sized->m_sizeType.Set(1);
+        sized->m_size.Set(s_fManipulatorScale * kGizmoPixels);
+        sized->m_displayMode.Set(1);
+        pivot->AddChild(sized);
+        auto *white = Quiet(new SgMaterial);
+        white->m_diffuseColor.SetValue(0, Color(1, 1, 1, 1));
+        pivot->AddChild(white);
+        auto *ball = Quiet(new SgSphere);
+        ball->m_radius.Set(0.04);
+        pivot->AddChild(ball);
+        m_pGizmo->AddChild(pivot);
+        PlacePivotMarker();
+    }
     m_pGizmoPlace = Quiet(new SgTransform);
     m_pGizmo->AddChild(m_pGizmoPlace);
     if (m_bScreenSized) {
@@ -138,6 +160,13 @@ void SgTransformTool::CreateObjectGroup()
 }
 
 void SgTransformTool::CreateHandles() {}
+
+void SgTransformTool::PlacePivotMarker()
+{
+    SgTransform *transform = GetTransform();
+    if (m_pPivotMarker && transform)
+        m_pPivotMarker->m_translation.Set(transform->m_center.Get(true));
+}
 
 SgDocument *SgTransformTool::ReportDocument(SgHandleEventAction *action) const
 {
@@ -482,9 +511,26 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     if (!event || m_iDragState != kArmed || event->m_bCtrl || !ObjectInScene())
         return 0;
     Vec3 picked;
-    const int handle = PickHandle(action, &picked);
-    if (handle < 0)
-        return 0;
+    int handle = PickHandle(action, &picked);
+    const int type = GetToolType();
+    SgDocument *document = ReportDocument(action);
+    if (handle < 0) {
+        // A press on the object itself drags it with the handle this kind
+        // of tool last dragged (the document remembers it); the release of
+        // a press that did not move is still the selection's click.
+        SgPickedPoint hit;
+        if (type < 0 || !document || !SgToolLink::PickNearest(action, kHandlePickRadius, nullptr, hit))
+            return 0;
+        const auto &nodes = hit.m_Path.GetNodes();
+        if (std::find(nodes.begin(), nodes.end(), m_ObjectPath.GetNodes().back()) == nodes.end())
+            return 0;
+        handle = document->GetActiveHandle(type);
+        if (handle < 0 || handle >= kHandleCount || !m_handles[handle])
+            return 0;
+        picked = hit.m_Point;
+    } else if (type >= 0 && document) {
+        document->SetActiveHandle(type, handle);
+    }
     Highlight(handle);
     m_iStartX = event->m_x;
     m_iStartY = event->m_y;
@@ -496,6 +542,7 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     m_bDragAndDrop = false;
     StartDragFrom(action, &picked);
     BeginDrag(action, event->m_x, event->m_y);
+    PlacePivotMarker();
     NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(viewer, false);
     // The selection handler behind still records the press.
@@ -557,6 +604,7 @@ int SgTransformTool::OnMouseMove(SgHandleEventAction *action)
         }
         DragStep(action, event->m_x, event->m_y);
         UpdateFrame(action);
+        PlacePivotMarker();
         NotifyChange(ReportDocument(action), GetMode());
         SgToolLink::Redraw(SgToolLink::Viewer(action), false);
         return 1;
@@ -584,6 +632,7 @@ int SgTransformTool::OnLButtonUp(SgHandleEventAction *action)
                                                       std::abs(event->m_y - m_iStartY) < kMinDrag));
     m_bDragAndDrop = false;
     EndDrag(action);
+    PlacePivotMarker();
     // The release's step and the end of the drag: one report.
     NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);

@@ -402,8 +402,80 @@ TEST_F(MoveToolTest, InAPivotModeTheArrowsMoveTheTransformsCenterThroughTheObjec
         const Vec3 t = Translation();
         EXPECT_NEAR(t[1], c.translationMoves ? d : 0.0, d * 0.03);
         EXPECT_NEAR(t[0], 0.0, 1e-6);
+        // The pivot marker stands at the moved center.
+        auto *marker = static_cast<SgGroup *>(Tool()->GetGizmo()->FindFirstNodeCond(
+            [](SgNode *n) { return n->GetName() == "PIVOT"; }));
+        ASSERT_NE(marker, nullptr);
+        auto *place = static_cast<SgTransform *>(marker->GetChild(0));
+        EXPECT_NEAR((place->m_translation.Get(true) - centre).Length(), 0.0, 1e-12);
     }
     m_h.Document()->SetPivotMode(0);
+}
+
+// A press on the object itself, away from every handle, drags with the
+// handle this kind of tool last dragged: at first the move tool's plane
+// normal to z and the trackball's z ring.
+struct ObjectDrag {
+    const char *name;
+    const char *toolClass;
+    int armFirst;       // an arrow dragged first (it becomes the remembered handle), -1 none
+    int rememberedHandle;
+    bool movesX, movesY;
+    bool turnsAboutZ;
+    double scale;       // the trackball's ball covers a small object: it is grown past it
+};
+
+const ObjectDrag kObjectDrags[] = {
+    {"MoveToolAtFirstInItsXYPlane", "SgMoveTool", -1, 5, true, true, false, 1},
+    {"MoveToolAfterTheXArrowAlongX", "SgMoveTool", 0, 0, true, false, false, 1},
+    {"TrackballAtFirstAboutZ", "SgTrackballTool", -1, 2, false, false, true, 4},
+};
+
+TEST_F(MoveToolTest, APressOnTheObjectItselfDragsWithTheRememberedHandle)
+{
+    SgTransform *transform = m_object->GetTransform(true);
+    for (const ObjectDrag &c : kObjectDrags) {
+        SCOPED_TRACE(c.name);
+        m_h.Document()->SetActiveHandle(SgDocument::kMoveHandle, 5);
+        m_h.Document()->SetActiveHandle(SgDocument::kTrackballHandle, 2);
+        transform->m_translation.Set(Vec3(0, 0, 0));
+        transform->m_rotation.Set(Rotation());
+        transform->m_scaleFactor.Set(Vec3(c.scale, c.scale, c.scale));
+        Handler()->DeselectAll();
+        Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgNode::GetClassIDFromName(c.toolClass));
+        SelectCube();
+        ASSERT_NE(Tool(), nullptr);
+        if (c.armFirst >= 0) {
+            Vec3 mid(0, 0, 0);
+            mid[c.armFirst] = 0.55;
+            const Vec2i from = ProjectGizmo(mid);
+            m_h.Drag(Button::Left, from, {from.x + 20, from.y}, 2);
+            transform->m_translation.Set(Vec3(0, 0, 0));
+            m_h.Paint();
+        }
+        m_h.Document()->ResetUndo();
+        // A corner of the cube's face, clear of the gizmo's handles.
+        const Vec2i from = m_h.Project(Vec3(0.2, -0.2, 0.25) * c.scale);
+        m_h.Down(Button::Left, from);
+        EXPECT_EQ(Tool()->GetCurrentHandle(), c.rememberedHandle);
+        for (int s = 1; s <= 3; ++s)
+            m_h.Move({from.x + 10 * s, from.y - 10 * s});
+        m_h.Up(Button::Left, {from.x + 30, from.y - 30});
+        const Vec3 t = Translation();
+        EXPECT_EQ(std::fabs(t.x) > 0.05, c.movesX) << t.x;
+        EXPECT_EQ(std::fabs(t.y) > 0.05, c.movesY) << t.y;
+        EXPECT_NEAR(t.z, 0.0, 1e-9);
+        const Rotation r = transform->m_rotation.Get(true);
+        EXPECT_EQ(std::fabs(r.GetAngle()) > 0.05, c.turnsAboutZ) << r.GetAngle();
+        if (c.turnsAboutZ)
+            EXPECT_NEAR(std::fabs(r.GetAxis().z), 1.0, 1e-9);
+        EXPECT_EQ(Handler()->GetSelCount(), 1);
+        EXPECT_FALSE(m_h.ToolActive());
+        m_h.Document()->Undo();
+        EXPECT_NEAR(Translation().Length(), 0.0, 1e-12) << "one undo step";
+        transform->m_scaleFactor.Set(Vec3(1, 1, 1));
+    }
+    Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgMoveTool::ClassID());
 }
 
 TEST_F(MoveToolTest, DragAndDropCarriesTheSelectedObjectOntoWhatLiesUnderTheCursorInOneUndoStep)
