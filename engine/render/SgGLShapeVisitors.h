@@ -30,6 +30,7 @@ struct SgGLShapeVisitors {
     // An instance of a parametric model: its model shows another shape for
     // each instance, so neither is kept in a display list.
     static void VisitParametricObject(SgAction *action, SgNode *node);
+    static void VisitScatter(SgAction *action, SgNode *node);
     static void VisitGeometricShape(SgAction *action, SgNode *node);
     // A Boolean node: its exploded operands as dashed outlines (both faces
     // in line mode), then its result; the GL attributes are restored after
