@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/core/SgPath.h"
 #include "engine/engines/SgLispScript.h"
 #include "engine/engines/SgParametric.h"
@@ -17,6 +18,7 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -215,6 +217,36 @@ void PrismSet(SgNode *s, int, double d)
     SetDouble(s, "height", std::abs(K(s) * d));
 }
 
+// The roof's ridge: a handle at its height, dragged up or down to pitch
+// the first slope (the first edge's, and that of every edge when only one
+// is given). The pitch keeps the roof's half width w = h / tan(slope).
+constexpr double kDefaultSlope = 45.0;
+constexpr double kMinSlope = 0.1;
+double RoofHeight(SgNode *s)
+{
+    // Measured by a box pass, which builds the roof when a change dropped it.
+    SgBoundingBoxAction measure;
+    measure.Apply(s);
+    if (!measure.HasBox())
+        return 0.0;
+    const Range<Vec3f> &box = measure.m_Box;
+    return box.GetMax().z >= box.GetMin().z ? box.GetMax().z - box.GetMin().z : 0.0;
+}
+Vec3 SkeletonPosition(SgNode *s, int)
+{
+    return {0, 0, RoofHeight(s)};
+}
+void SkeletonSet(SgNode *s, int, double d)
+{
+    auto *skeleton = static_cast<SgSkeleton *>(s);
+    const double slope = skeleton->m_slope.GetCount() > 0 ? skeleton->m_slope.GetValue(0) : kDefaultSlope;
+    const double tangent = std::tan(slope / kDegrees);
+    // A flat roof has no half width to keep: any drag lifts it to the floor.
+    const double w = std::abs(tangent) > kParallel ? RoofHeight(s) / tangent : 0.0;
+    const double pitch = w > 0.0 ? std::max(kMinSlope, std::atan2(d, w) * kDegrees) : kMinSlope;
+    skeleton->m_slope.SetValuePtr(&pitch, 0, true, false);
+}
+
 // Parametric objects: the model's control points, through its three
 // control-point functions (position, origin, drag) in the embedded LISP.
 SgParametricModel *ModelOf(SgNode *s)
@@ -298,6 +330,7 @@ const SgParamsTool::Row kRows[] = {
     {"SgCone", 2, ConePosition, ConeOrigin, ConeSet, {"bottomRadius", "height"}},
     {"SgBone", 3, BoxPosition, Zero, BoxSet, {"width", "depth", "height"}},
     {"SgPrizm", 2, PrismPosition, Zero, PrismSet, {"height"}},
+    {"SgSkeleton", 1, SkeletonPosition, Zero, SkeletonSet, {"slope"}},
     {"SgParametricObject", -1, ParametricPosition, ParametricOrigin, ParametricSet, {}},
     {nullptr, 0, nullptr, nullptr, nullptr, {}},
 };
@@ -456,7 +489,9 @@ void SgParamsTool::NotifyChange(SgDocument *document, int)
             if (!field)
                 continue;
             fields[count] = field;
-            values[count++] = GetDouble(shape, name);
+            // An array field (the roof's slopes) reports its first value.
+            auto *array = dynamic_cast<SgVFDouble *>(field);
+            values[count++] = array ? (array->GetCount() > 0 ? array->GetValue(0) : 0.0) : GetDouble(shape, name);
         }
     }
     if (count > 0)

@@ -16,6 +16,8 @@
 #include "engine/nodes/geometry/SgCone.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgNGon.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/object/SgObject.h"
@@ -188,6 +190,36 @@ SgParametricModel *HandleModel(int controlPoints)
     model->m_controlPointScripts[2] = "(setp w (/ val 1))";
     DxLispScript::buildScriptEngine(model);
     return model;
+}
+
+// A hipped roof over a 2 x 2 square at 45 degrees peaks at height 1: its
+// ridge handle stands there, and a drag to distance d pitches the roof to
+// atan2(d, 1) while keeping its half width of 1; down to 0 gives the floor.
+TEST_F(ParamsToolTest, TheRoofsRidgeHandleSetsItsSlope)
+{
+    auto *roof = new SgSkeleton;
+    SgRef<SgPolyLine> square = new SgPolyLine;
+    const Vec3 corners[4] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+    square->m_coordinates.SetVals(4, corners);
+    square->m_closed.Set(1);
+    roof->SetPolyline(square.get(), SgExtrude::kProfileSlot, true);
+    roof->m_slope.SetValue(0, 45.0);
+    SgObject *object = AddObject(roof);
+    SgParamsTool *tool = Attach(object);
+    ASSERT_NE(tool, nullptr);
+    ASSERT_EQ(tool->GetHandleCount(), 1);
+    EXPECT_NEAR(tool->GetHandlePosition(0).z, 1.0, 1e-6);
+    g_reports.clear();
+    m_h.Document()->SetFieldEditCallback(&OnFieldEdit);
+    tool->SetHandleDistance(0, 2.0);
+    EXPECT_NEAR(roof->m_slope.GetValue(0), std::atan2(2.0, 1.0) * 180 / std::numbers::pi, 1e-4);
+    EXPECT_NEAR(tool->GetHandlePosition(0).z, 2.0, 1e-4) << "the handle follows the ridge";
+    ASSERT_EQ(g_reports.size(), 1u);
+    EXPECT_EQ(g_reports[0].names, std::vector<std::string>{"slope"});
+    EXPECT_EQ(g_reports[0].values[0], roof->m_slope.GetValue(0));
+    tool->SetHandleDistance(0, 0.0);
+    EXPECT_DOUBLE_EQ(roof->m_slope.GetValue(0), 0.1) << "the floor";
+    m_h.Document()->SetFieldEditCallback(nullptr);
 }
 
 TEST_F(ParamsToolTest, AParametricObjectsControlPointSetsItsParameter)
