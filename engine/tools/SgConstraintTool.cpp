@@ -8,7 +8,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
-#include "engine/nodes/object/CPolygon.h"
+#include "engine/core/CPolygon.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgKeyPoint.h"
 #include "engine/nodes/geometry/SgCube.h"

@@ -467,8 +467,9 @@ TEST_F(MoveToolTest, APressOnTheObjectItselfDragsWithTheRememberedHandle)
         EXPECT_NEAR(t.z, 0.0, 1e-9);
         const Rotation r = transform->m_rotation.Get(true);
         EXPECT_EQ(std::fabs(r.GetAngle()) > 0.05, c.turnsAboutZ) << r.GetAngle();
-        if (c.turnsAboutZ)
+        if (c.turnsAboutZ) {
             EXPECT_NEAR(std::fabs(r.GetAxis().z), 1.0, 1e-9);
+        }
         EXPECT_EQ(Handler()->GetSelCount(), 1);
         EXPECT_FALSE(m_h.ToolActive());
         m_h.Document()->Undo();
