@@ -564,6 +564,7 @@ void SgTransformTool::StartDragFrom(SgHandleEventAction *action, const Vec3 *pic
         m_startCenter = transform->m_center.Get(true);
         m_startScale = transform->m_scaleFactor.Get(true);
         m_startRotation = transform->m_rotation.Get(true);
+        m_startOrientation = transform->m_scaleOrientation.Get(true);
         m_startMatrix = transform->GetMatrix();
     } else {
         m_startMatrix = Transform3();

@@ -204,6 +204,7 @@ protected:
     int m_iPivotMode = 0;
     Vec3 m_startScale{1, 1, 1};
     Rotation m_startRotation;
+    Rotation m_startOrientation;
     Transform3 m_startMatrix;
     Transform3 m_startInverse;
     bool m_bStartInvertible = false;
