@@ -15,7 +15,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
+                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
     return 2;
 }
 

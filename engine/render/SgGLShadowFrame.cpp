@@ -91,7 +91,18 @@ struct ObjectDeleter {
 
 bool SgGLRenderAction::TraverseForShadows(SgNode *root)
 {
-    return TraverseRoot(root);
+    // The library adds each further light with blending on: the materials
+    // must not turn it off, and display lists, which hold the materials'
+    // own blending, are not replayed meanwhile.
+    if (!glIsEnabled(GL_BLEND))
+        return TraverseRoot(root);
+    const bool savedDisabled = m_bCacheDisabled;
+    m_bCacheDisabled = true;
+    m_bAdditivePass = true;
+    const bool ok = TraverseRoot(root);
+    m_bAdditivePass = false;
+    m_bCacheDisabled = savedDisabled;
+    return ok;
 }
 
 bool SgGLRenderAction::RenderShadowed(SgNode *root)

@@ -3,6 +3,8 @@
 // sphere, null records) are reported and drawn through, never fatal.
 #include "tests/engine/render/RenderFrameFixture.h"
 
+#include "engine/nodes/properties/SgLight.h"
+#include "engine/nodes/properties/SgLightModel.h"
 #include "engine/render/RtsShadows.h"
 #include "platform/SgDiagHandler.h"
 
@@ -15,6 +17,11 @@ class ShadowFrameTest : public RenderFrameFixture {};
 int Brightness(const Pixel &p)
 {
     return p[0] + p[1] + p[2];
+}
+
+std::string Text(const Pixel &p)
+{
+    return "(" + std::to_string(p[0]) + ", " + std::to_string(p[1]) + ", " + std::to_string(p[2]) + ")";
 }
 
 int g_draws = 0;
@@ -45,6 +52,48 @@ TEST_F(ShadowFrameTest, FloorUnderTheObjectIsDarkerThanLitFloor)
     SgGLRenderAction plain(&m_viewport);
     ASSERT_TRUE(plain.RenderShadowed(m_view.get()));
     EXPECT_GT(Brightness(At(51, 15)), Brightness(shadowed) + 60);
+}
+
+// The caster's lit faces keep their light in the shadow frame: its top face,
+// turned to both of the frame's lights, is as bright as in a plain frame lit
+// by point lights of the same places and colours. (A face taken for a back
+// face under two-sided lighting gets only the ambient part and turns almost
+// black.)
+TEST_F(ShadowFrameTest, LitFaceOfTheCasterIsAsBrightAsInThePlainFrame)
+{
+    struct Case {
+        const char *what;
+        Color colour;
+    };
+    const Case cases[] = {
+        {"grey cube", Color(0.8f, 0.8f, 0.8f, 1)},
+        {"yellow cube", Color(0.9f, 0.8f, 0.1f, 1)},
+    };
+    for (const Case &c : cases) {
+        m_scene->Clear();
+        m_scene->AddChild(new SgLightModel);
+        const struct {
+            Vec3 location;
+            Color colour;
+        } lights[] = {{Vec3(-10, 8, 40), Color(0.75f, 0.5f, 0.5f, 1)}, {Vec3(40, -7, 7), Color(0.5f, 0.75f, 0.5f, 1)}};
+        for (const auto &l : lights) {
+            auto *light = new SgPointLight;
+            light->m_location = l.location;
+            light->m_color = l.colour;
+            m_scene->AddChild(light);
+        }
+        m_scene->AddChild(ColouredCube(c.colour));
+
+        ASSERT_TRUE(Render()) << c.what;
+        const Pixel plain = Centre();
+        SgDiagCapture capture;
+        SgGLRenderAction action(&m_viewport);
+        ASSERT_TRUE(action.RenderShadowed(m_view.get())) << c.what << ": " << capture.GetText();
+        const Pixel shadowFrame = Centre();
+        EXPECT_GT(Brightness(plain), 150) << c.what << ": the plain frame lights the top face " << Text(plain);
+        EXPECT_TRUE(Near(shadowFrame, plain, 24)) << c.what << ": top face in the shadow frame " << Text(shadowFrame)
+                                                  << ", in the plain frame " << Text(plain);
+    }
 }
 
 TEST_F(ShadowFrameTest, LibraryFailuresAreReportedAndDrawnThrough)
