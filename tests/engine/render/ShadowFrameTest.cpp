@@ -31,6 +31,41 @@ void CountDraw(GLenum, void *)
 }
 void DrawNothing(void *) {}
 
+// A 20 x 20 floor at z = -7 seen from above (orthographic), lit by the
+// enabled lights; counts the draws that add a light (blending on).
+int g_additiveDraws = 0;
+void DrawFloor(GLenum, void *)
+{
+    if (glIsEnabled(GL_BLEND))
+        ++g_additiveDraws;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-10, 10, -10, 10, -100, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat white[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
+    glBegin(GL_QUADS);
+    glNormal3f(0, 0, 1);
+    glVertex3f(-10, -10, -7);
+    glVertex3f(10, -10, -7);
+    glVertex3f(10, 10, -7);
+    glVertex3f(-10, 10, -7);
+    glEnd();
+}
+// A 2 x 2 square around the point the data names, at z = 0.
+void DrawSquare(void *data)
+{
+    const float *c = static_cast<const float *>(data);
+    glBegin(GL_QUADS);
+    glNormal3f(0, 0, 1);
+    glVertex3f(c[0] - 1, c[1] - 1, 0);
+    glVertex3f(c[0] + 1, c[1] - 1, 0);
+    glVertex3f(c[0] + 1, c[1] + 1, 0);
+    glVertex3f(c[0] - 1, c[1] + 1, 0);
+    glEnd();
+}
+
 } // namespace
 
 TEST_F(ShadowFrameTest, FloorUnderTheObjectIsDarkerThanLitFloor)
@@ -139,4 +174,75 @@ TEST_F(ShadowFrameTest, LibraryFailuresAreReportedAndDrawnThrough)
     rtsFreeLight(stray);
     rtsFreeScene(other);
     EXPECT_FALSE(rtsAddLightToScene(nullptr, nullptr));
+}
+
+// A further light is added once, however many objects it shadows: with more
+// objects than stencil bits the objects are marked in batches, and the open
+// floor must not get the light once per batch.
+TEST_F(ShadowFrameTest, FurtherLightIsAddedOnceWhateverTheNumberOfObjects)
+{
+    struct Case {
+        const char *what;
+        unsigned stencilMask;
+        int objects;
+    };
+    const Case cases[] = {
+        {"one object, every bit", ~0u, 1},
+        {"three objects, every bit", ~0u, 3},
+        {"three objects, two bits", 0x3u, 3},
+        {"five objects, three bits", 0x7u, 5},
+    };
+    const float centres[5][3] = {{-5, -5, 0}, {5, -5, 0}, {-5, 5, 0}, {5, 5, 0}, {0, -6, 0}};
+    const float eye[3] = {0, 0, 50};
+    const float position0[3] = {0, 0, 40};
+    const float position1[3] = {1, 0, 40};
+    const GLfloat dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    int openFloor = -1;
+    for (const Case &c : cases) {
+        SgDiagCapture capture;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
+            glLightfv(light, GL_DIFFUSE, dim);
+            glLightfv(light, GL_SPECULAR, dim);
+            glEnable(light);
+        }
+        RtsScene *scene = rtsCreateScene(eye, c.stencilMask, &DrawFloor, nullptr);
+        RtsLight *light0 = rtsCreateLight(GL_LIGHT0, position0, 500.0f);
+        RtsLight *light1 = rtsCreateLight(GL_LIGHT1, position1, 500.0f);
+        ASSERT_TRUE(rtsAddLightToScene(scene, light0) && rtsAddLightToScene(scene, light1));
+        std::vector<RtsObject *> objects;
+        for (int i = 0; i < c.objects; ++i) {
+            objects.push_back(rtsCreateObject(centres[i], 1.5f, &DrawSquare, const_cast<float *>(centres[i]), 100));
+            ASSERT_TRUE(rtsAddObjectToLight(light0, objects.back()) && rtsAddObjectToLight(light1, objects.back()));
+        }
+        // The lights' positions are set in the floor's (identity) frame.
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        const GLfloat p0[4] = {0, 0, 40, 1}, p1[4] = {1, 0, 40, 1};
+        glLightfv(GL_LIGHT0, GL_POSITION, p0);
+        glLightfv(GL_LIGHT1, GL_POSITION, p1);
+        g_additiveDraws = 0;
+        EXPECT_TRUE(rtsRenderScene(scene, true)) << c.what << ": " << capture.GetText();
+        EXPECT_EQ(g_additiveDraws, 1) << c.what << ": the second light is added once";
+        EXPECT_EQ(rtsVolumeCount(scene), 2 * c.objects) << c.what;
+        // Open floor between the objects, and the floor under the first one.
+        const int open = Brightness(At(kSize / 2, kSize / 2));
+        // The first object's shadow centre: (-5, -5) seen from (0, 0, 40)
+        // falls on z = -7 at 47/40 of that.
+        const int shadowPixel = int((-5.0 * 47.0 / 40.0 + 10.0) * kSize / 20.0);
+        const int under = Brightness(At(shadowPixel, shadowPixel));
+        if (openFloor < 0)
+            openFloor = open;
+        EXPECT_NEAR(open, openFloor, 9) << c.what << ": open floor as bright as with one object";
+        EXPECT_LT(under + 100, open) << c.what << ": the floor under an object is in both lights' shadows";
+        for (RtsObject *object : objects)
+            rtsFreeObject(object);
+        rtsFreeLight(light0);
+        rtsFreeLight(light1);
+        rtsFreeScene(scene);
+        for (GLenum light : {GL_LIGHT0, GL_LIGHT1})
+            glDisable(light);
+    }
 }
