@@ -344,12 +344,19 @@ void SgGLPropertyVisitors::VisitMaterialBinding(SgAction *action, SgNode *node)
     node->DoAction(action);
 }
 
-void SgGLPropertyVisitors::VisitLightModel(SgAction *, SgNode *node)
+void SgGLPropertyVisitors::VisitLightModel(SgAction *action, SgNode *node)
 {
-    if (static_cast<SgLightModel *>(node)->m_model.Get(true) == 1)
+    const bool lit = static_cast<SgLightModel *>(node)->m_model.Get(true) == 1;
+    if (lit)
         glEnable(GL_LIGHTING);
     else
         glDisable(GL_LIGHTING);
+    // Unlit shapes have nothing to add in a pass that adds a light: their
+    // colour is in the picture already. The separators' attribute levels
+    // give the colour writes back.
+    if (action->GetClassID() == SgGLRenderAction::ClassID() &&
+        static_cast<SgGLRenderAction *>(action)->m_bAdditivePass)
+        glColorMask(lit, lit, lit, lit);
 }
 
 void SgGLPropertyVisitors::VisitDrawStyle(SgAction *action, SgNode *node)

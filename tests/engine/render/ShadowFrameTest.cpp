@@ -131,6 +131,20 @@ TEST_F(ShadowFrameTest, LitFaceOfTheCasterIsAsBrightAsInThePlainFrame)
     }
 }
 
+// Shapes drawn without lighting show their colour once: the pass that adds
+// the second light leaves them as the first pass drew them.
+TEST_F(ShadowFrameTest, UnlitShapesAreNotAddedAgainByTheFurtherLight)
+{
+    auto *unlit = new SgLightModel;
+    unlit->m_model.Set(0);
+    m_scene->AddChild(unlit);
+    m_scene->AddChild(ColouredCube(Color(0.4f, 0.4f, 0.4f, 1)));
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    EXPECT_TRUE(Near(Centre(), Pixel{102, 102, 102}, 8)) << "unlit top face " << Text(Centre());
+}
+
 TEST_F(ShadowFrameTest, LibraryFailuresAreReportedAndDrawnThrough)
 {
     SgDiagCapture capture;
