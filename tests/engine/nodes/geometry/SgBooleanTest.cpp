@@ -220,6 +220,14 @@ TEST_F(BooleanNodeTest, TheEnginesResultIsTraversedInTheNodesPlace)
     const Range<Vec3f> range = box.m_Box;
     EXPECT_FLOAT_EQ(range.GetMax().x, 2.0f);
     EXPECT_FLOAT_EQ(range.GetMax().y, 3.0f);
+    // Exploded, the box is the operands' only.
+    node->SetExploded(true);
+    SgBoundingBoxAction exploded;
+    exploded.Apply(node.get());
+    EXPECT_FLOAT_EQ(exploded.m_Box.GetMax().x, 1.0f);
+    EXPECT_FLOAT_EQ(exploded.m_Box.GetMin().x, -1.0f);
+    EXPECT_FLOAT_EQ(exploded.m_Box.GetMax().y, 1.0f);
+    node->SetExploded(false);
     // A field change drops the result.
     node->m_cellSize.Set(0.1);
     EXPECT_EQ(node->GetResultCache(), nullptr);
