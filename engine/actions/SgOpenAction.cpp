@@ -774,11 +774,9 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
         if (!why) {
             DxOutBase *output = sourceField ? &sourceField->AsOutput() : engineOutput;
             DxInBase *input = engineInput ? engineInput : &field->AsInput();
+            // An engine's output keeps a reference for every input it feeds:
+            // the engine lives as long as something reads from it.
             output->Connect(*input);
-            // A source that nothing else holds lives as long as the connection,
-            // which keeps the reference taken here.
-            if (!source->IsNode())
-                SgRef<SgFieldMngr>(source).release();
             pending.release();
             if (DxModule *module = output->GetModule()) {
                 module->InvalidateOutputs(false);
