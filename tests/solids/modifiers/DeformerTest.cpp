@@ -282,6 +282,40 @@ TEST_F(DeformerTest, DeformedFaceSetIsMeasuredWhereTheModifierPutsIt)
     EXPECT_TRUE(Near(cube->m_vertices.GetValues()[7], Vec3(1, 1, 1)));
 }
 
+TEST_F(DeformerTest, FaceSetSharedUnderABendAndOutsideItIsMeasuredBentOnlyUnderIt)
+{
+    // One cube used twice: once after a bend, once on its own. Whichever is
+    // measured first, the plain use keeps the cube's own extent.
+    SgRef<SgFaceSet> cube(CubeFaces());
+    SgRef<SgSeparator> bent(new SgSeparator);
+    SgRef<SgBendModifier> bend(new SgBendModifier);
+    bend->m_boxSize.Set(Vec3f(2, 2, 2));
+    bend->m_angle.Set(kPi / 2);
+    bent->AddChild(bend.get());
+    bent->AddChild(cube.get());
+    SgRef<SgSeparator> plain(new SgSeparator);
+    plain->AddChild(cube.get());
+    SgRef<SgSeparator> both(new SgSeparator);
+    both->AddChild(bent.get());
+    both->AddChild(plain.get());
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "bent first" : "after the whole scene");
+        EXPECT_NEAR(BoxOf(bent.get()).GetMax().x, 1 + 4 / kPi, 1e-5);
+        const Range<Vec3f> own = BoxOf(plain.get());
+        EXPECT_NEAR(own.GetMax().x, 1, 1e-6);
+        EXPECT_NEAR(own.GetMax().z, 1, 1e-6);
+        EXPECT_NEAR(own.GetMin().x, -1, 1e-6);
+        // The whole scene: the bent use reaches past x = 1, the plain one
+        // alone reaches down to z = -1 and no higher than z = 1 + 4/pi.
+        EXPECT_NEAR(BoxOf(both.get()).GetMax().x, 1 + 4 / kPi, 1e-5);
+    }
+    // The bend's result is kept: the bent use is measured again without the
+    // cube's own points leaking in.
+    EXPECT_NEAR(BoxOf(bent.get()).GetMin().z, -1, 1e-5);
+    EXPECT_NEAR(BoxOf(plain.get()).GetMax().x, 1, 1e-6);
+}
+
 TEST_F(DeformerTest, ProceduralShapeUnderABendIsMeasuredBent)
 {
     SgRef<SgSeparator> root(new SgSeparator);

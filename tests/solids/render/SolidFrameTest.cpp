@@ -8,6 +8,8 @@
 
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "solids/GmAttributes.h"
 #include "solids/GmBoxBuilder.h"
@@ -16,6 +18,7 @@
 #include "solids/SgSolvane.h"
 #include "solids/Solvane.h"
 #include "solids/render/GmDraw.h"
+#include "solids/modifiers/SgBendModifier.h"
 #include "tests/engine/render/RenderFrameFixture.h"
 
 using namespace solvane;
@@ -133,6 +136,61 @@ TEST_F(SolidFrame, LooseNodesAreDrawnAsMarkersInTheirAttributeColour)
     GmDrawGeom(settings, request, *g);
     EXPECT_TRUE(rendertest::Near(Centre(), {0, 153, 255})) << "an element outside any result";
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A face set cube of edge 1 centred on the origin.
+SgFaceSet *UnitCubeFaces()
+{
+    auto *faces = new SgFaceSet;
+    for (int i = 0; i < 8; ++i)
+        faces->m_vertices.AddVal(Vec3((i & 1) ? 0.5 : -0.5, (i & 2) ? 0.5 : -0.5, (i & 4) ? 0.5 : -0.5));
+    const int quads[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+    for (const auto &q : quads) {
+        for (int corner : q)
+            faces->m_indexes.AddVal(corner);
+        faces->m_sizes.AddVal(4);
+        faces->m_loopCount.AddVal(1);
+        faces->m_surfID.AddVal(0);
+    }
+    return faces;
+}
+
+// One mesh used twice, bent on the left and plain on the right: only the
+// left one is drawn bent, in every frame.
+TEST_F(SolidFrame, ASharedFaceSetIsDrawnBentOnlyUnderTheBend)
+{
+    SgRef<SgFaceSet> cube(UnitCubeFaces());
+    const Color white(1, 1, 1, 1);
+    auto *material = new SgMaterial;
+    material->m_diffuseColor.SetVals(1, &white);
+    m_scene->AddChild(material);
+    for (double x : {-1.4, 1.0}) {
+        auto *sep = new SgSeparator;
+        auto *t = new SgTransform;
+        t->m_translation.Set(Vec3(x, 0, 0));
+        sep->AddChild(t);
+        if (x < 0) {
+            auto *bend = new SgBendModifier;
+            bend->m_boxSize.Set(Vec3f(1, 1, 1));
+            bend->m_angle.Set(3.14159265358979);
+            sep->AddChild(bend);
+        }
+        sep->AddChild(cube.get());
+        m_scene->AddChild(sep);
+    }
+    // World x to pixel column in the plane z = 0 of the fixture's camera.
+    auto column = [](double x) { return kSize / 2 + static_cast<int>(x * kSize / (2 * 5 * 0.41421356)); };
+    for (int frame = 0; frame < 2; ++frame) {
+        SCOPED_TRACE(frame == 0 ? "first frame" : "second frame");
+        ASSERT_TRUE(Render());
+        // The plain cube spans 0.5 .. 1.5 (its top face a little wider on
+        // the screen); bent, it would roll out to x = 2.9.
+        EXPECT_FALSE(rendertest::Near(At(column(1.0), kSize / 2), rendertest::kBackground)) << "the plain cube";
+        EXPECT_TRUE(rendertest::Near(At(column(1.85), kSize / 2), rendertest::kBackground))
+            << "the plain cube reaches past its own right face";
+        EXPECT_FALSE(rendertest::Near(At(column(-0.5), kSize / 2), rendertest::kBackground))
+            << "the bent cube does not reach past its own right face";
+    }
 }
 
 }  // namespace
