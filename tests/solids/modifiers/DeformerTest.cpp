@@ -504,6 +504,63 @@ TEST_F(DeformerTest, ObjectWithEveryModifierAndAGizmoGroupRoundTrips)
     EXPECT_NE(second.find("angle 1.0471975511965976"), std::string::npos) << second;
 }
 
+TEST_F(DeformerTest, GizmoGroupIsSavedAsItsModifierAndReadsBackToTheSameTextAndShape)
+{
+    for (bool centredCube : {true, false}) {
+        SCOPED_TRACE(centredCube ? "cube on the origin" : "cube moved off it");
+        SgRef<SgSeparator> root(new SgSeparator);
+        root->SetName("ROOT");
+        SgRef<SgObject> object(new SgObject(true, true));
+        SgFaceSet *cube = CubeFaces();
+        const std::vector<unsigned short> flat(6, 0);
+        cube->m_surfID.SetVals(6, flat.data());
+        if (!centredCube) {
+            std::vector<Vec3> v = cube->m_vertices.GetValues();
+            for (Vec3 &p : v)
+                p = p + Vec3(0.25, 0, 0.5);
+            cube->m_vertices.SetVals(int(v.size()), v.data());
+        }
+        object->AddChild(cube);
+        root->AddChild(object.get());
+        SgRef<SgBendModifier> bend(new SgBendModifier);
+        bend->m_boxSize.Set(Vec3f(2, 2, 2));
+        bend->m_angle.Set(kPi / 2);
+        object->AddPropertyNode(bend.get(), false);
+        ASSERT_NE(bend->AddGizmo(object.get()), nullptr);
+        bend->m_boxSize.Set(Vec3f(2, 2, 2));
+        // The points the bend gives the cube (the box would take in the
+        // gizmo's wire box as well, which the text leaves out).
+        BoxOf(root.get());
+        const std::vector<Vec3> before(cube->GetDeformedPoints(), cube->GetDeformedPoints() + 8);
+
+        const std::string first = WriteScene(root.get());
+        // The gizmo's own geometry holds the modifier and its gizmo
+        // transform as well, but is not in the text: neither is named.
+        EXPECT_EQ(first.find("DEF"), std::string::npos) << first;
+        SgRef<SgSeparator> again = ReadScene(first);
+        EXPECT_EQ(WriteScene(again.get()), first);
+        BoxOf(again.get());
+        std::function<SgFaceSet *(SgNode *)> findFaces = [&](SgNode *node) -> SgFaceSet * {
+            if (auto *faces = dynamic_cast<SgFaceSet *>(node))
+                return faces;
+            if (SgGroup *held = node->GetHeldGroup())
+                if (SgFaceSet *found = findFaces(held))
+                    return found;
+            for (int i = 0; i < node->GetNumChildren(); ++i)
+                if (SgFaceSet *found = findFaces(node->GetChild(i)))
+                    return found;
+            return nullptr;
+        };
+        SgFaceSet *read = findFaces(again.get());
+        ASSERT_NE(read, nullptr);
+        ASSERT_EQ(read->GetVertexCount(), 8);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_TRUE(Near(read->GetDeformedPoints()[i], before[size_t(i)], 1e-9))
+                << i << ": " << Text(read->GetDeformedPoints()[i]) << " against " << Text(before[size_t(i)]);
+        EXPECT_GT(before[7].x, 1.5) << "the gizmo group's bend did not act";
+    }
+}
+
 } // namespace
 
 #include "solids/modifiers/DxSplineR3Func.h"
