@@ -14,6 +14,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "platform/SgError.h"
@@ -487,9 +488,14 @@ void SgSaveAction::WriteFields(SgFieldMngr *container)
     // A class without a creator has no defaults to leave out: every field is written.
     SgFieldMngr *fresh = FreshOfClass(container->GetClassID());
     const int count = container->GetFieldsCount();
+    // Surface ids a reader supplied in place of none stay out of the text.
+    auto *faceSet = dynamic_cast<SgFaceSet *>(container);
+    const SgField *implied = faceSet && faceSet->SurfacesImplied() ? &faceSet->m_surfID : nullptr;
     for (int i = 0; i < count; ++i) {
         SgField *field = container->GetFieldAddress(i);
         const char *name = container->GetFieldName(i);
+        if (field && field == implied)
+            continue;
         if (field && name)
             WriteFieldLine(container, field, name, fresh ? fresh->GetFieldAddress(i) : nullptr, true);
     }
