@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <memory>
 
 #include "engine/nodes/geometry/SgBoolean.h"
@@ -19,6 +20,7 @@
 #include "solids/Solvane.h"
 #include "solids/render/GmDraw.h"
 #include "solids/modifiers/SgBendModifier.h"
+#include "engine/nodes/object/SgObject.h"
 #include "tests/engine/render/RenderFrameFixture.h"
 
 using namespace solvane;
@@ -191,6 +193,36 @@ TEST_F(SolidFrame, ASharedFaceSetIsDrawnBentOnlyUnderTheBend)
         EXPECT_FALSE(rendertest::Near(At(column(-0.5), kSize / 2), rendertest::kBackground))
             << "the bent cube does not reach past its own right face";
     }
+}
+
+// The gizmo group of a modifier draws its box as a wire frame: seen down the
+// z axis, the edges of its near and far squares show and the faces between
+// them stay open.
+TEST_F(SolidFrame, AGizmoGroupDrawsItsBoxAsWire)
+{
+    SgRef<SgObject> object(new SgObject(true, true));
+    SgRef<SgBendModifier> bend(new SgBendModifier);
+    bend->m_boxSize.Set(Vec3f(2, 2, 2));
+    SgRef<SgGroup> group(bend->CreateGizmoGroup(object.get(), false, true));
+    ASSERT_NE(group.get(), nullptr);
+    m_scene->AddChild(group.get());
+    ASSERT_TRUE(Render());
+    // The squares at z = 1 and z = -1 seen from z = 5: their right edges
+    // project to x = 1.25 and x = 0.83 in the plane z = 0.
+    auto column = [](double x) { return kSize / 2 + static_cast<int>(std::lround(x * kSize / (2 * 5 * 0.41421356))); };
+    auto lineNear = [&](int x, int y) {
+        for (int dx = -1; dx <= 1; ++dx)
+            if (!rendertest::Near(At(x + dx, y), rendertest::kBackground))
+                return true;
+        return false;
+    };
+    const int middle = kSize / 2;
+    EXPECT_TRUE(lineNear(column(1.25), middle)) << "the near square's right edge";
+    EXPECT_TRUE(lineNear(column(-1.25), middle)) << "the near square's left edge";
+    EXPECT_TRUE(lineNear(column(5.0 / 6.0), middle)) << "the far square's right edge";
+    EXPECT_TRUE(rendertest::Near(Centre(), rendertest::kBackground)) << "the box is not filled";
+    EXPECT_TRUE(rendertest::Near(At(column(1.05), middle), rendertest::kBackground)) << "between the squares";
+    EXPECT_TRUE(rendertest::Near(At(column(1.6), middle), rendertest::kBackground)) << "outside the box";
 }
 
 }  // namespace
