@@ -20,6 +20,7 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgBox.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgInfo.h"
@@ -438,4 +439,40 @@ TEST_F(SceneRoundTripTest, SeparatorInsideABuiltinPrimitiveRoundTrips)
     EXPECT_EQ(WriteScene(SceneOf({plain})).find("Separator {\nNodeName\t\"ROOT\"\nSphere {\n}\n}"),
               std::string("#VRML V1.0 ascii 102\n").size())
         << WriteScene(SceneOf({plain}));
+}
+
+// A face set read from text saves to the same text: the surface ids that
+// the reader supplies for faces given without them stay out of it until
+// someone sets them.
+TEST_F(SceneRoundTripTest, FaceSetKeepsItsTextWithOrWithoutSurfaceIds)
+{
+    struct Case {
+        const char *name;
+        std::vector<unsigned short> surfaces;
+    };
+    const Case cases[] = {{"no surface ids", {}}, {"zero ids given", {0, 0}}, {"smoothing ids given", {1, 2}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto *faces = new SgFaceSet;
+        const Vec3 points[] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+        faces->m_vertices.SetVals(4, points);
+        const int indexes[] = {0, 1, 2, 0, 2, 3};
+        faces->m_indexes.SetVals(6, indexes);
+        const unsigned short sizes[] = {3, 3}, loops[] = {1, 1};
+        faces->m_sizes.SetVals(2, sizes);
+        faces->m_loopCount.SetVals(2, loops);
+        if (!c.surfaces.empty())
+            faces->m_surfID.SetVals(2, c.surfaces.data());
+        SgRef<SgSeparator> scene = SceneOf({faces});
+        std::string first;
+        SgRef<SgSeparator> read = RoundTrip(scene, &first);
+        EXPECT_EQ(first.find("surfID") != std::string::npos, !c.surfaces.empty()) << first;
+        // Once set, the ids are the face set's own and are written.
+        auto *back = dynamic_cast<SgFaceSet *>(FindNodeByClassID::Lookup(SgFaceSet::ClassID(), read.get()));
+        ASSERT_NE(back, nullptr);
+        ASSERT_EQ(back->m_surfID.GetCount(), 2) << "drawing needs one id per face";
+        back->m_surfID.SetValue(0, 4);
+        back->m_surfID.SetValue(1, 3);
+        EXPECT_NE(WriteScene(read).find("surfID [4 , 3]"), std::string::npos) << WriteScene(read);
+    }
 }
