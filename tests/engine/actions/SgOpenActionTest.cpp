@@ -589,7 +589,15 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"BadArrayElement", " Coordinate3 { point [ 1 2 3, x y z ] }", "Bad value", 3},
         FaultCase{"ToolIsRefused", " ReaderTestTool { }", "cannot be made", 3},
         FaultCase{"ParametricBlockWithAnUnknownWord",
-                  " ParametricModel { Object { } PMParamList { } Bogus }", "Unknown word Bogus", 3}),
+                  " ParametricModel { Object { } PMParamList { } Bogus }", "Unknown word Bogus", 3},
+        // A node that held itself, directly or through a node inside it,
+        // would never be freed: the reference is left out.
+        FaultCase{"NodeFieldHoldingItsOwnNode", " DEF 5_5 IndexedFaceSet { NodeID 5_5 coord USE 5_5 }",
+                  "inside its own block", 3},
+        FaultCase{"NodeFieldHoldingTheGroupAroundIt",
+                  " DEF 5_7 Separator { NodeID 5_7\n IndexedFaceSet { coord USE 5_7 } }", "inside its own block", 4},
+        FaultCase{"ChildHoldingTheGroupAroundIt", " DEF 5_8 Separator { NodeID 5_8 Group { USE 5_8 } }",
+                  "inside its own block", 3}),
     [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
 
 TEST_F(SgOpenActionTest, DocumentSectionsStopTheSceneAndAreHandedBack)
