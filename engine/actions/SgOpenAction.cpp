@@ -655,7 +655,7 @@ bool SgOpenAction::ReadField(Vrml1InStream &stream, SgFieldMngr *container, cons
         if (!field)
             continue;
         if (dynamic_cast<SgFNodePtr *>(field))
-            ReadNodePointer(stream, field, name);
+            ReadNodePointer(stream, container, field, name);
         else if (stream.PeekNonBlank() == '=')
             ReadConnection(stream, container, field, name);
         else
@@ -715,12 +715,16 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     }
 }
 
-void SgOpenAction::ReadNodePointer(Vrml1InStream &stream, SgField *field, const char *fieldName)
+void SgOpenAction::ReadNodePointer(Vrml1InStream &stream, SgFieldMngr *holder, SgField *field,
+                                   const char *fieldName)
 {
     if (IsTruncated(stream, "a node field"))
         return;
     SgFieldMngr *container = CreateNested(stream);
-    if (!container || HoldsOpenBlock(stream, container, std::string("the node field ") + fieldName))
+    // A field may point at its own node (the field holds no count on it);
+    // a node around the holder it may not.
+    if (!container ||
+        (container != holder && HoldsOpenBlock(stream, container, std::string("the node field ") + fieldName)))
         return;
     if (!container->IsNode()) {
         stream.Report(std::string("A ") + container->GetClassName() + " cannot stand in a node field", "Warning");

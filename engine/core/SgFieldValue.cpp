@@ -2,6 +2,7 @@
 
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "engine/core/SgNode.h"
 #include "utilities/math/NumberText.h"
@@ -242,11 +243,34 @@ bool Read(std::istream &in, CountPtr<R2Func> &value)
     return ReadFunction(in, value);
 }
 
+// A node-pointer field that points at its own node holds no count on it:
+// otherwise the node would keep itself alive after the last outside owner let
+// go. Such a slot is let go of without a Release.
+void ForgetSelf(NodePtr &slot, SgNode *owner)
+{
+    owner->DeleteFather(owner);
+    slot.release();
+}
+
 void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container)
 {
     if (container && container->IsNode()) {
         auto *owner = static_cast<SgNode *>(container);
+        if (slot.get() == owner) {
+            if (value.get() == owner)
+                return;
+            ForgetSelf(slot, owner);
+        }
         owner->AddNodeFieldChild(value.get());
+        if (value.get() == owner) {
+            if (slot)
+                slot->DeleteFather(owner);
+            const NodePtr previous = std::exchange(slot, value);
+            owner->DropSelfReference();
+            if (previous && previous != value)
+                previous->LeaveDocumentIfDetached();
+            return;
+        }
         if (slot && slot != value) {
             const NodePtr previous = slot;
             slot = value;
@@ -263,6 +287,10 @@ void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container)
 void Detach(NodePtr &slot, SgFieldMngr *container)
 {
     // The node may outlive this field; it must not keep a father that is gone.
+    if (slot && slot.get() == container) {
+        ForgetSelf(slot, static_cast<SgNode *>(container));
+        return;
+    }
     if (slot && container && container->IsNode()) {
         slot->DeleteFather(static_cast<SgNode *>(container));
         slot->LeaveDocumentIfDetached();
