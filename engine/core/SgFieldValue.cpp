@@ -1,5 +1,6 @@
 #include "engine/core/SgFieldValue.h"
 
+#include <cstring>
 #include <istream>
 #include <ostream>
 #include <utility>
@@ -73,6 +74,56 @@ void Write(std::ostream &out, float value)
 void Write(std::ostream &out, double value)
 {
     WriteNumber(out, value);
+}
+
+int Format(char *buffer, int value)
+{
+    return FormatInteger(buffer, value);
+}
+
+int Format(char *buffer, unsigned short value)
+{
+    return FormatInteger(buffer, static_cast<int>(value));
+}
+
+int Format(char *buffer, float value)
+{
+    char number[NUMBER_TEXT_SIZE];
+    const int length = FormatNumber(number, value);
+    std::memcpy(buffer, number, static_cast<size_t>(length));
+    return length;
+}
+
+int Format(char *buffer, double value)
+{
+    char number[NUMBER_TEXT_SIZE];
+    const int length = FormatNumber(number, value);
+    std::memcpy(buffer, number, static_cast<size_t>(length));
+    return length;
+}
+
+int Format(char *buffer, const Vec2 &value)
+{
+    const double c[2] = {value.x, value.y};
+    return FormatTuple(buffer, c, 2);
+}
+
+int Format(char *buffer, const Vec2f &value)
+{
+    const float c[2] = {value.x, value.y};
+    return FormatTuple(buffer, c, 2);
+}
+
+int Format(char *buffer, const Vec3 &value)
+{
+    const double c[3] = {value.x, value.y, value.z};
+    return FormatTuple(buffer, c, 3);
+}
+
+int Format(char *buffer, const Vec3f &value)
+{
+    const float c[3] = {value.x, value.y, value.z};
+    return FormatTuple(buffer, c, 3);
 }
 
 void Write(std::ostream &out, const std::string &value)

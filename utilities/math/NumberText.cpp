@@ -1,6 +1,8 @@
 #include "utilities/math/NumberText.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -27,10 +29,116 @@ bool ReadsBack(const char *first, const char *last, F value)
     return r.ec == std::errc() && r.ptr == last && back == value;
 }
 
+// Values the shortcut below does not cover: a power of two (its neighbours
+// below lie closer than those above, so the digits nearest the value may not
+// read back) unless it is one of the few whose exact decimal text has at most
+// 6 digits (2^-8 .. 2^19, and zero), and subnormals (too few bits for the
+// argument that at most one 6-digit text reads back as the value).
+template <class F>
+bool NeedsTrialSearch(F value)
+{
+    int exponent = 0;
+    if constexpr (std::is_same_v<F, float>) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+        if ((bits & 0x7fffffffu) == 0) {
+            return false;
+        }
+        exponent = int((bits >> 23) & 0xffu) - 127;
+        if (exponent == -127) {
+            return true;
+        }
+        if ((bits & 0x7fffffu) != 0) {
+            return false;
+        }
+    } else {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        if ((bits & 0x7fffffffffffffffull) == 0) {
+            return false;
+        }
+        exponent = int((bits >> 52) & 0x7ffu) - 1023;
+        if (exponent == -1023) {
+            return true;
+        }
+        if ((bits & 0xfffffffffffffull) != 0) {
+            return false;
+        }
+    }
+    return exponent < -8 || exponent > 19;
+}
+
+// The %.Pg text, P = max(6, digits), built from the shortest digits that
+// read back. Away from bare significands those digits are the value rounded
+// to their own count (any closer text of as many digits would read back too,
+// and the shortest search takes the nearest, ties to even as printf does),
+// and with fewer than 6 a 6-digit rounding adds only zeros that %g drops,
+// because no two 6-digit texts fit between one value's neighbours. So the
+// text is the printf rule's without the trial conversions.
+template <class F>
+int FormatFromShortestDigits(char *buffer, F value)
+{
+    char scientific[NUMBER_TEXT_SIZE];
+    const auto r = std::to_chars(scientific, scientific + NUMBER_TEXT_SIZE, value, std::chars_format::scientific);
+    const char *p = scientific;
+    const char *const end = r.ptr;
+    int length = 0;
+    if (*p == '-') {
+        buffer[length++] = '-';
+        ++p;
+    }
+    // "d.ddde+XX": the digits without the point, then the exponent.
+    char digits[24];
+    int count = 0;
+    const char *e = p;
+    for (; e < end && *e != 'e'; ++e) {
+        if (*e != '.') {
+            digits[count++] = *e;
+        }
+    }
+    int exponent = 0;
+    const bool negativeExponent = e[1] == '-';
+    for (const char *x = e + 2; x < end; ++x) {
+        exponent = exponent * 10 + (*x - '0');
+    }
+    if (negativeExponent) {
+        exponent = -exponent;
+    }
+    const int precision = std::max(count, 6);
+    if (exponent < -4 || exponent >= precision) {
+        // %g's exponent form is the shortest scientific text as it stands.
+        const size_t rest = size_t(end - p);
+        std::memcpy(buffer + length, p, rest);
+        return length + int(rest);
+    }
+    if (exponent < 0) {
+        buffer[length++] = '0';
+        buffer[length++] = '.';
+        for (int i = -1; i > exponent; --i) {
+            buffer[length++] = '0';
+        }
+        std::memcpy(buffer + length, digits, size_t(count));
+        return length + count;
+    }
+    const int whole = exponent + 1;
+    for (int i = 0; i < whole; ++i) {
+        buffer[length++] = i < count ? digits[i] : '0';
+    }
+    if (count > whole) {
+        buffer[length++] = '.';
+        std::memcpy(buffer + length, digits + whole, size_t(count - whole));
+        length += count - whole;
+    }
+    return length;
+}
+
 // The shortest %.Ng (N from 6 up to maxDigits) that reads back as the value.
 template <class F>
-int FormatShortest(char (&buffer)[NUMBER_TEXT_SIZE], F value, int maxDigits)
+int FormatShortest(char *buffer, F value, int maxDigits)
 {
+    if (std::isfinite(value) && !NeedsTrialSearch(value)) {
+        const int length = FormatFromShortestDigits(buffer, value);
+        buffer[length] = '\0';
+        return length;
+    }
     char *const end = buffer + NUMBER_TEXT_SIZE - 1;
     int length = 0;
     if (std::isnan(value)) {
@@ -479,36 +587,58 @@ int ReadTupleOf(std::istream &is, T *values, int count, bool lastOptional)
     return read;
 }
 
+// "(a,b,c)" into a buffer of (count + 1) * NUMBER_TEXT_SIZE characters.
+template <class T>
+int FormatTupleOf(char *text, const T *values, int count)
+{
+    int length = 0;
+    text[length++] = '(';
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            text[length++] = ',';
+        }
+        if constexpr (std::is_same_v<T, int>) {
+            length += FormatInteger(text + length, values[i]);
+        } else {
+            length += FormatShortest(text + length, values[i], std::is_same_v<T, float> ? 9 : 17);
+        }
+    }
+    text[length++] = ')';
+    return length;
+}
+
 // "(a,b,c)" assembled in one buffer and handed to the stream at once.
 template <class T>
 void WriteTupleOf(std::ostream &os, const T *values, int count)
 {
-    char text[4 * NUMBER_TEXT_SIZE + 8];
-    int length = 0;
-    text[length++] = '(';
-    for (int i = 0; i < count; ++i) {
-        if (length > int(sizeof(text)) - NUMBER_TEXT_SIZE - 2) {
-            os.write(text, length);
-            length = 0;
-        }
-        if (i > 0) {
-            text[length++] = ',';
-        }
-        char number[NUMBER_TEXT_SIZE];
-        int n = 0;
-        if constexpr (std::is_same_v<T, int>) {
-            n = int(std::to_chars(number, number + NUMBER_TEXT_SIZE, values[i]).ptr - number);
-        } else {
-            n = FormatNumber(number, values[i]);
-        }
-        std::memcpy(text + length, number, size_t(n));
-        length += n;
+    constexpr int kGroup = 4;
+    char text[(kGroup + 1) * NUMBER_TEXT_SIZE];
+    if (count <= kGroup) {
+        os.write(text, FormatTupleOf(text, values, count));
+        return;
     }
-    text[length++] = ')';
-    os.write(text, length);
+    // Longer tuples go out a few numbers at a time.
+    os.put('(');
+    for (int i = 0; i < count; i += kGroup) {
+        if (i > 0) {
+            os.put(',');
+        }
+        const int n = FormatTupleOf(text, values + i, std::min(kGroup, count - i));
+        os.write(text + 1, n - 2);
+    }
+    os.put(')');
 }
 
 } // namespace
+
+int FormatInteger(char *buffer, int value)
+{
+    return int(std::to_chars(buffer, buffer + NUMBER_TEXT_SIZE, value).ptr - buffer);
+}
+
+int FormatTuple(char *buffer, const double *values, int count) { return FormatTupleOf(buffer, values, count); }
+
+int FormatTuple(char *buffer, const float *values, int count) { return FormatTupleOf(buffer, values, count); }
 
 std::string FormatNumber(double value)
 {
