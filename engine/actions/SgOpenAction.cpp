@@ -620,7 +620,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 Discard(child);
                 continue;
             }
-            if (!group->AddChild(static_cast<SgNode *>(child))) {
+            if (!AddChildInFileOrder(stream, group, static_cast<SgNode *>(child))) {
                 stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
                                   container->GetClassName(),
                               "Warning");
@@ -631,6 +631,19 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
         ShowIllegalToken(stream, word, container);
         stream.SkipValue();
     }
+}
+
+bool SgOpenAction::AddChildInFileOrder(Vrml1InStream &stream, SgGroup *group, SgNode *child)
+{
+    // An object block of the first dialect lists the object's own children:
+    // what follows its inner group was written from after it and goes back
+    // there, not into the group that an object adds children to.
+    auto *object = dynamic_cast<SgObject *>(group);
+    if (object && object->IsObject() && stream.m_nDialect != Vrml1Format::kDialect2 && object->GetInnerGroup()) {
+        const std::vector<SgNode *> &own = object->SgGroup::GetChildList();
+        return object->AddPropertyNodeAfter(child, own.empty() ? nullptr : own.back(), false);
+    }
+    return group->AddChild(child);
 }
 
 // --- Fields -----------------------------------------------------------------------

@@ -331,6 +331,18 @@ TEST_F(SceneRoundTripTest, ObjectKeepsItsDepth)
         << "the inner object moved to another depth";
     ASSERT_NE(back->GetTransform(), nullptr);
     EXPECT_EQ(back->GetTransform()->m_translation.Get(true), Vec3(1, 0, 0));
+
+    // A node of the object's own list after its inner group stays there
+    // rather than moving into the group (found by the round-trip fuzz target).
+    SgRef<SgObject> trailing(new SgObject);
+    trailing->GetInnerGroup()->AddChild(new SgBox);
+    ASSERT_TRUE(trailing->AddPropertyNodeAfter(new SgMaterial, trailing->GetInnerGroup(), false));
+    SgRef<SgSeparator> trailingBack = RoundTrip(SceneOf({trailing}));
+    auto *after = dynamic_cast<SgObject *>(trailingBack->GetChild(0));
+    ASSERT_NE(after, nullptr);
+    ASSERT_NE(after->GetInnerGroup(), nullptr);
+    EXPECT_EQ(after->GetInnerGroup()->GetChildsCount(), 1) << "the material moved into the inner group";
+    EXPECT_EQ(after->SgGroup::GetChildsCount(), trailing->SgGroup::GetChildsCount());
 }
 
 // Files from before the centre convention store a transform's translation
