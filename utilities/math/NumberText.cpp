@@ -66,48 +66,32 @@ bool NeedsTrialSearch(F value)
     return exponent < -8 || exponent > 19;
 }
 
-// The %.Pg text, P = max(6, digits), built from the shortest digits that
-// read back. Away from bare significands those digits are the value rounded
-// to their own count (any closer text of as many digits would read back too,
-// and the shortest search takes the nearest, ties to even as printf does),
-// and with fewer than 6 a 6-digit rounding adds only zeros that %g drops,
-// because no two 6-digit texts fit between one value's neighbours. So the
-// text is the printf rule's without the trial conversions.
-template <class F>
-int FormatFromShortestDigits(char *buffer, F value)
+// Places significant digits (no trailing zeros) with the decimal exponent of
+// the first as %.Pg does, P = max(6, count): the exponent form below 1e-4 or
+// from 10^P on, else plain digits with a point where one is needed.
+int PlaceDigits(char *buffer, bool negative, const char *digits, int count, int exponent)
 {
-    char scientific[NUMBER_TEXT_SIZE];
-    const auto r = std::to_chars(scientific, scientific + NUMBER_TEXT_SIZE, value, std::chars_format::scientific);
-    const char *p = scientific;
-    const char *const end = r.ptr;
     int length = 0;
-    if (*p == '-') {
+    if (negative) {
         buffer[length++] = '-';
-        ++p;
-    }
-    // "d.ddde+XX": the digits without the point, then the exponent.
-    char digits[24];
-    int count = 0;
-    const char *e = p;
-    for (; e < end && *e != 'e'; ++e) {
-        if (*e != '.') {
-            digits[count++] = *e;
-        }
-    }
-    int exponent = 0;
-    const bool negativeExponent = e[1] == '-';
-    for (const char *x = e + 2; x < end; ++x) {
-        exponent = exponent * 10 + (*x - '0');
-    }
-    if (negativeExponent) {
-        exponent = -exponent;
     }
     const int precision = std::max(count, 6);
     if (exponent < -4 || exponent >= precision) {
-        // %g's exponent form is the shortest scientific text as it stands.
-        const size_t rest = size_t(end - p);
-        std::memcpy(buffer + length, p, rest);
-        return length + int(rest);
+        buffer[length++] = digits[0];
+        if (count > 1) {
+            buffer[length++] = '.';
+            std::memcpy(buffer + length, digits + 1, size_t(count - 1));
+            length += count - 1;
+        }
+        buffer[length++] = 'e';
+        buffer[length++] = exponent < 0 ? '-' : '+';
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        if (magnitude >= 100) {
+            buffer[length++] = char('0' + magnitude / 100);
+        }
+        buffer[length++] = char('0' + magnitude / 10 % 10);
+        buffer[length++] = char('0' + magnitude % 10);
+        return length;
     }
     if (exponent < 0) {
         buffer[length++] = '0';
@@ -130,10 +114,87 @@ int FormatFromShortestDigits(char *buffer, F value)
     return length;
 }
 
+// The %.Pg text, P = max(6, digits), built from the shortest digits that
+// read back. Away from bare significands those digits are the value rounded
+// to their own count (any closer text of as many digits would read back too,
+// and the shortest search takes the nearest, ties to even as printf does),
+// and with fewer than 6 a 6-digit rounding adds only zeros that %g drops,
+// because no two 6-digit texts fit between one value's neighbours. So the
+// text is the printf rule's without the trial conversions.
+template <class F>
+int FormatFromShortestDigits(char *buffer, F value)
+{
+    char scientific[NUMBER_TEXT_SIZE];
+    const auto r = std::to_chars(scientific, scientific + NUMBER_TEXT_SIZE, value, std::chars_format::scientific);
+    const char *p = scientific;
+    const char *const end = r.ptr;
+    const bool negative = *p == '-';
+    if (negative) {
+        ++p;
+    }
+    // "d.ddde+XX": the digits without the point, then the exponent.
+    char digits[24];
+    int count = 0;
+    const char *e = p;
+    for (; e < end && *e != 'e'; ++e) {
+        if (*e != '.') {
+            digits[count++] = *e;
+        }
+    }
+    int exponent = 0;
+    for (const char *x = e + 2; x < end; ++x) {
+        exponent = exponent * 10 + (*x - '0');
+    }
+    if (e[1] == '-') {
+        exponent = -exponent;
+    }
+    return PlaceDigits(buffer, negative, digits, count, exponent);
+}
+
+// Numbers as modelling tools write them have a few decimals: when the value
+// times 10^j (j up to 6) is an integer r of at most 15 digits with r / 10^j
+// giving the value back in double arithmetic (both exact operands, so one
+// correct rounding, the same as reading the text), the digits of r are the
+// only text of at most 15 digits between the value's neighbours, and so the
+// shortest digits. Returns the length, or 0 when the value is not of that kind.
+int FormatFewDecimals(char *buffer, double value)
+{
+    static constexpr double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1e-5 && magnitude < 1e15)) {
+        return 0;
+    }
+    for (int j = 0; j < int(std::size(kPowers)); ++j) {
+        const double scaled = magnitude * kPowers[j];
+        if (scaled >= 1e15) {
+            return 0;
+        }
+        const double whole = std::nearbyint(scaled);
+        if (whole / kPowers[j] != magnitude) {
+            continue;
+        }
+        char digits[24];
+        const auto r = std::to_chars(digits, digits + sizeof(digits), static_cast<std::uint64_t>(whole));
+        int count = int(r.ptr - digits);
+        const int exponent = count - 1 - j;
+        while (count > 1 && digits[count - 1] == '0') {
+            --count;
+        }
+        return PlaceDigits(buffer, value < 0, digits, count, exponent);
+    }
+    return 0;
+}
+
 // The shortest %.Ng (N from 6 up to maxDigits) that reads back as the value.
 template <class F>
 int FormatShortest(char *buffer, F value, int maxDigits)
 {
+    if constexpr (std::is_same_v<F, double>) {
+        if (const int length = FormatFewDecimals(buffer, value)) {
+            buffer[length] = '\0';
+            return length;
+        }
+    }
     if (std::isfinite(value) && !NeedsTrialSearch(value)) {
         const int length = FormatFromShortestDigits(buffer, value);
         buffer[length] = '\0';
