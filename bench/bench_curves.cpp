@@ -26,7 +26,8 @@ void BM_ExtrudeText1000(benchmark::State &state)
     SgRef<SgText> node = new SgText;
     node->m_text.Set(text);
     SgRef<SgPolyLine> depth = new SgPolyLine;
-    const Vec3 pts[2] = {{0, 0, 0}, {0, 0, -0.2}};
+    // Depth runs along the profile's y (its z would run along the outline).
+    const Vec3 pts[2] = {{0, 0, 0}, {0, 0.2, 0}};
     depth->AddLoop(2, pts);
     node->SetPolyline(depth.get(), SgExtrude::kProfileSlot, true);
     int64_t faces = 0;

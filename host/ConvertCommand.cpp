@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/SgNodara.h"
+#include "solids/Solvane.h"
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgDocumentFiles.h"
 
@@ -19,6 +20,7 @@ struct DocumentDeleter {
 int RunConvertCommand(const char *inPath, const char *outPath)
 {
     SgNodara::Init();
+    solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
     std::unique_ptr<SgDocument, DocumentDeleter> document(SgDocument::Create());
     if (!document) {
         std::fprintf(stderr, "fennix: no document could be made\n");

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "engine/SgNodara.h"
+#include "solids/Solvane.h"
 #include "engine/viewer/BmpUtils.h"
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgDocumentFiles.h"
@@ -67,6 +68,7 @@ bool ParseRenderSize(const char *text, int &width, int &height)
 int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes)
 {
     SgNodara::Init();
+    solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
     std::unique_ptr<SgDocument, DocumentDeleter> document(SgDocument::Create());
     if (!document) {
         std::fprintf(stderr, "fennix: no document could be made\n");

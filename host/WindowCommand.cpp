@@ -11,6 +11,7 @@
 #include <wx/sizer.h>
 
 #include "engine/SgNodara.h"
+#include "solids/Solvane.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgDocumentFiles.h"
@@ -59,6 +60,7 @@ private:
 bool FennixApp::OnInit()
 {
     SgNodara::Init();
+    solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
     m_document = SgDocument::Create();
     if (!m_document) {
         std::fprintf(stderr, "fennix: no document could be made\n");

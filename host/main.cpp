@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/SgNodara.h"
+#include "solids/Solvane.h"
 #include "host/ConvertCommand.h"
 #include "host/LispCommand.h"
 #include "host/RenderCommand.h"
@@ -20,6 +21,7 @@ static int Usage()
 static int RunStartupReport()
 {
     SgNodara::Init();
+    solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
     std::printf("%s", SgNodara::RegistrationSummary().c_str());
     return 0;
 }

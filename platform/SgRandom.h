@@ -11,3 +11,20 @@ int SgRand();
 
 // Restarts the sequence; the process starts as if seeded with 1.
 void SgSrand(unsigned int seed);
+
+// A sequence of its own with the same values as SgRand from the same seed:
+// for code that must repeat itself whatever else draws numbers meanwhile.
+class SgRandomSequence {
+public:
+    explicit SgRandomSequence(unsigned int seed = 1) : m_next(seed) {}
+    // The next value, 0 to SG_RAND_MAX.
+    int Next()
+    {
+        m_next = m_next * 1103515245u + 12345u;
+        return static_cast<int>((m_next / 65536u) % 32768u);
+    }
+    void Seed(unsigned int seed) { m_next = seed; }
+
+private:
+    unsigned int m_next;
+};

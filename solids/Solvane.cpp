@@ -1,6 +1,11 @@
 #include "solids/Solvane.h"
 
+#include "engine/SgNodara.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "solids/GmAttributes.h"
+#include "solids/SgExportStlAction.h"
+#include "solids/SgGeomAction.h"
+#include "solids/SgSolvane.h"
 
 namespace solvane {
 
@@ -13,8 +18,24 @@ void Solvane::Init()
     if (g_initialized) {
         return;
     }
-    attribute_registry();  // the process registry, empty until users register
     g_initialized = true;
+    SgNodara::Init();
+    attribute_registry();  // the process registry, empty until users register
+
+    // Node classes, each after its parent: the order fixes the class ids.
+    SgSolvane::InitClass();
+
+    // The library's visitors of the engine's actions, then the rebuild of
+    // every table (all node classes are registered by now).
+    SgSolvane::InitActions();
+
+    // Action classes.
+    SgGeomAction::InitClass();
+    SgExportStlAction::InitClass();
+
+    // Boolean shapes of engines 0 and 1 evaluate with the solid kernel.
+    SgBoolean::RegisterEngine(SgBoolean::kSolidEngine, SgGeomAction::ClassID());
+    SgBoolean::RegisterEngine(SgBoolean::kSolidEngineAlt, SgGeomAction::ClassID());
 }
 
 bool Solvane::IsInitialized()

@@ -1,6 +1,8 @@
 #pragma once
-// Start-up of the solid library: an explicit, idempotent Init that creates
-// the attribute registry. Nothing is drawn and nothing of GL is touched.
+// Start-up of the solid library: an explicit, idempotent Init that starts
+// the engine, creates the attribute registry and registers the library's
+// node and action classes into the engine's registries, with its visitors
+// of the engine's own actions. Run once before the first scene is read.
 namespace solvane {
 
 class Solvane {

@@ -5,6 +5,7 @@
 #include "engine/actions/SgCopyAction.h"
 #include "engine/actions/SgFindAction.h"
 #include "engine/actions/SgGetTransformAction.h"
+#include "engine/actions/SgMetaBallsAction.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/SgScanAction.h"
 
@@ -17,4 +18,6 @@ void SgActionClasses::RegisterActionClasses()
     SgFindAction::InitClass();
     SgScanAction::InitClass();
     SgCopyAction::InitClass();
+    // The Boolean node's metaball engine; it registers itself as engine 2.
+    SgMetaBallsAction::InitClass();
 }

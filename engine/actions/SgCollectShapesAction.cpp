@@ -10,6 +10,7 @@
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/nodes/properties/SgFormat.h"
@@ -50,6 +51,57 @@ void SgCollectShapesAction::InitClass()
     EnableElement<FontSizeElement>(s_aiEnabledElements, s_iEnabledCount);
     EnableElement<NumberFormatElement>(s_aiEnabledElements, s_iEnabledCount);
     EnableElement<NumberFactorElement>(s_aiEnabledElements, s_iEnabledCount);
+    // The scatter node (a lower layer) places copies at what this pass collects.
+    SgScatter::SetCollectFunction(&CollectForScatter);
+}
+
+bool SgCollectShapesAction::CollectForScatter(SgAction *action, SgNode *scatter, SgNode *target,
+                                              std::vector<SgScatter::Item> &items)
+{
+    SgState *state = action ? action->GetState() : nullptr;
+    if (!state || !target)
+        return false;
+    SgCollectShapesAction collect;
+    bool collected = false;
+    // The places are taken relative to the scatter node: the transform
+    // starts over there, in a level of the caller's state of its own.
+    state->Push();
+    try {
+        Mat4 identity;
+        TransformElement::Reset(state, scatter, identity);
+        collect.GetState()->Init(state);
+        collected = collect.Apply(target);
+        // Before the level goes: the shared elements made there die with it.
+        state->RestoreDepth();
+    } catch (...) {
+        state->RestoreDepth();
+        state->Pop();
+        throw;
+    }
+    state->Pop();
+    if (!collected)
+        return false;
+    for (int i = 0; i < collect.m_Items.GetSize(); ++i) {
+        const CollectedItem &from = *collect.m_Items[i];
+        if (!from.iterator)
+            continue;
+        VertexIterator &it = *from.iterator;
+        SgScatter::Item &item = items.emplace_back();
+        item.radial = from.radial;
+        item.hasNormals = it.HasNormals();
+        for (it.First(); it.More(); it.Next()) {
+            const Vec3 *p = it.GetPoint();
+            if (!p)
+                break;
+            SgScatter::Place &place = item.places.emplace_back();
+            place.local = *p;
+            place.world = from.transform.TransformPoint(*p);
+            const Vec3f *normals = item.hasNormals ? it.GetNormalList(place.normals) : nullptr;
+            for (int k = 0; normals && k < place.normals; ++k)
+                place.normalSum += Vec3(normals[k]);
+        }
+    }
+    return true;
 }
 
 SgCollectShapesAction::SgCollectShapesAction() : m_Items(kInitialItems)

@@ -10,10 +10,12 @@
 //       for (int i = 0; i < collect.m_Items.GetSize(); ++i)
 //           Walk(collect.m_Items[i]->transform, *collect.m_Items[i]->iterator);
 #include <memory>
+#include <vector>
 
 #include "engine/core/SgAction.h"
 #include "engine/actions/VertexIterator.h"
 #include "engine/core/smarkArray.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "utilities/math/Transform3.h"
 
 struct CollectedItem {
@@ -41,6 +43,12 @@ class SgCollectShapesAction : public SgAction {
     static void VisitPolyLine(SgAction *action, SgNode *node);
     static void VisitPointSet(SgAction *action, SgNode *node);
     static void VisitGizmoGroup(SgAction *action, SgNode *node);
+
+    // The scatter node's collector (SgScatter::CollectFunction): the shapes
+    // below the target in the caller's state, with the transform started
+    // over at the scatter node.
+    static bool CollectForScatter(SgAction *action, SgNode *scatter, SgNode *target,
+                                  std::vector<SgScatter::Item> &items);
 
     // Owned, deleted with the action. Items accumulate over Apply calls.
     FlexArray<CollectedItem *> m_Items;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "utilities/math/Vec3.h"
+#include "utilities/math/Vec3f.h"
 
 class SgFaceSet;
 
@@ -31,6 +32,12 @@ public:
     // about it; points without normals give 0 and null.
     virtual const Vec3 *GetNormal(int &info) const;
     virtual bool More() const = 0;
+    // Whether the points carry normal lists (GetNormalList).
+    virtual bool HasNormals() const { return false; }
+    // The normals at the cursor, `count` of them (0 and null when there are
+    // none): for a face set, the unnormalised normal sums of each smoothing
+    // surface that meets at the vertex.
+    virtual const Vec3f *GetNormalList(int &count) const;
 };
 
 // The points of an array, one after the other.
@@ -72,14 +79,21 @@ private:
     std::vector<unsigned char> m_flags;
 };
 
-// The points of a face set with the normals it evaluated at them.
+// The representative vertices of a face set (each place once, however many
+// vertices the duplicate table gathers there) with the normals it evaluated
+// at them.
 class FaceSetVertexIterator : public ArrayIterator {
 public:
-    // Reads the face set's drawn points and its per-vertex normal records,
-    // which the face set must have evaluated (EvaluateFaceNormals(true)).
+    // Reads the face set's drawn points, its duplicate table and its
+    // per-vertex normal records, which the face set must have evaluated
+    // (EvaluateFaceNormals(true)).
     explicit FaceSetVertexIterator(SgFaceSet *faceSet);
 
     bool IsValid() const override { return m_bHasFaceSet; }
+    void First() override;
+    void Next() override;
+    bool HasNormals() const override { return !m_normals.empty(); }
+    const Vec3f *GetNormalList(int &count) const override;
     // `info` is the number of smoothing surfaces that meet at the vertex; the
     // normal is that of the first of them, of unit length (the zero vector
     // when the vertex lies on no smoothed face).
@@ -89,8 +103,13 @@ private:
     struct VertexNormal {
         int count;
         Vec3 normal;
+        Vec3f sums[4];
     };
+
+    void SkipDuplicates();
 
     bool m_bHasFaceSet;
     std::vector<VertexNormal> m_normals;
+    // The representative of each vertex; empty when every vertex is its own.
+    std::vector<int> m_representatives;
 };

@@ -18,6 +18,8 @@ template class DxInput<R3Func *>;
 template class DxInput<CountPtr<R1Func>>;
 template class DxInput<CountPtr<R2Func>>;
 
+template class DxInput1<int>;
+template class DxInput1<float>;
 template class DxInput1<double>;
 template class DxInput1<Vec3>;
 template class DxInput1<std::string>;

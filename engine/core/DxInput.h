@@ -89,6 +89,8 @@ extern template class DxInput<R3Func *>;
 extern template class DxInput<CountPtr<R1Func>>;
 extern template class DxInput<CountPtr<R2Func>>;
 
+extern template class DxInput1<int>;
+extern template class DxInput1<float>;
 extern template class DxInput1<double>;
 extern template class DxInput1<Vec3>;
 extern template class DxInput1<std::string>;

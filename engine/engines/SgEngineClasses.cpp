@@ -4,6 +4,7 @@
 #include "engine/engines/SgEngine.h"
 #include "engine/engines/SgLispScript.h"
 #include "engine/engines/SgParametric.h"
+#include "engine/engines/SgSplineEngine.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ void SgEngineClasses::RegisterNodeClasses()
     SgParametricModel::InitClass();
     SgParametricObject::InitClass();
     SgStringInput::InitClass();
+    SgSplineEngine::InitClass();
 }
 
 void SgEngineClasses::InstallHooks()

@@ -1,6 +1,8 @@
 #include "engine/nodes/SgNodeClasses.h"
 
 #include "engine/core/SgModifier.h"
+#include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/nodes/character/SgBone.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
@@ -10,6 +12,7 @@
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgText.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgVolume.h"
 #include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
@@ -30,6 +33,7 @@
 #include "engine/nodes/geometry/SgPolygon.h"
 #include "engine/nodes/geometry/SgPrizm.h"
 #include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/geometry/SgTorusKnot.h"
@@ -168,4 +172,13 @@ void SgNodeClasses::RegisterNodeClasses()
     SgGrid::InitClass();
     // Laying objects along a path.
     SgWrapper::InitClass();
+    // The Boolean combination of operand shapes; its engines join its table
+    // when the libraries that evaluate them start.
+    SgBoolean::InitClass();
+    // Character animation: the bone shape (a prism).
+    SgBone::InitClass();
+    // Copies of an object placed at the points of another.
+    SgScatter::InitClass();
+    // The roof over a profile, of the extrusion family.
+    SgSkeleton::InitClass();
 }

@@ -22,10 +22,12 @@
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/render/SgGLRenderCache.h"
 #include "engine/render/SgGLStateReads.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolygon.h"
@@ -465,6 +467,7 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgSeparator::ClassID(), SgGLShapeVisitors::VisitSeparator);
     SetVisitor(table, SgObject::ClassID(), SgGLShapeVisitors::VisitObject);
     SetVisitor(table, SgGeometricShape::ClassID(), SgGLShapeVisitors::VisitGeometricShape);
+    SetVisitor(table, SgBoolean::ClassID(), SgGLShapeVisitors::VisitBoolean);
     SetVisitor(table, SgFaceSet::ClassID(), SgGLShapeVisitors::VisitFaceSet);
     SetVisitor(table, SgIndexedFaceSet::ClassID(), SgGLShapeVisitors::VisitIndexedFaceSet);
     SetVisitor(table, SgPolygon::ClassID(), SgGLShapeVisitors::VisitPolygon);
@@ -482,6 +485,7 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgWrapper", VisitDefault);
     SetVisitorByName(table, "SgParametricObject", SgGLShapeVisitors::VisitParametricObject);
+    SetVisitor(table, SgScatter::ClassID(), SgGLShapeVisitors::VisitScatter);
 }
 
 void SgGLShapeVisitors::VisitGroup(SgAction *action, SgNode *node)
@@ -587,6 +591,78 @@ void SgGLShapeVisitors::VisitGeometricShape(SgAction *action, SgNode *node)
 {
     NameScope names(RenderOf(action), node, false);
     node->DoAction(action);
+}
+
+void SgGLShapeVisitors::VisitScatter(SgAction *action, SgNode *node)
+{
+    SgGLRenderAction *render = RenderOf(action);
+    NameScope names(render, node, false);
+    if (!render) {
+        node->DoAction(action);
+        return;
+    }
+    // Each copy moves the GL matrix and may set materials: both are put back
+    // before the next, as a separator would.
+    static_cast<SgScatter *>(node)->PlaceCopies(action, [render](const std::function<void()> &copy) {
+        const bool pushed = render->PushMatrixAndAttributes();
+        if (!pushed)
+            return; // no room left to put them back: this copy is not drawn
+        try {
+            copy();
+        } catch (...) {
+            render->PopMatrixAndAttributes(pushed);
+            throw;
+        }
+        render->PopMatrixAndAttributes(pushed);
+    });
+}
+
+namespace {
+
+// The GL attribute groups a Boolean node changes around its operands and its
+// result; popped however the traversal inside ends.
+class BooleanAttribScope {
+public:
+    explicit BooleanAttribScope(bool active) : m_bActive(active)
+    {
+        if (m_bActive)
+            glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT | GL_LINE_BIT);
+    }
+    ~BooleanAttribScope()
+    {
+        if (m_bActive)
+            glPopAttrib();
+    }
+    BooleanAttribScope(const BooleanAttribScope &) = delete;
+    BooleanAttribScope &operator=(const BooleanAttribScope &) = delete;
+
+private:
+    bool m_bActive;
+};
+
+} // namespace
+
+void SgGLShapeVisitors::VisitBoolean(SgAction *action, SgNode *node)
+{
+    auto *shape = static_cast<SgBoolean *>(node);
+    SgGLRenderAction *render = RenderOf(action);
+    NameScope names(render, node, false);
+    if (shape->IsExploded()) {
+        // The operands as dashed outlines: both faces in line mode.
+        BooleanAttribScope attributes(render != nullptr);
+        if (render) {
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+            glEnable(GL_LINE_STIPPLE);
+            glLineStipple(1, kExplodedStipple);
+        }
+        shape->TraverseOperands(action);
+    }
+    if (!shape->Evaluate(action))
+        return;
+    BooleanAttribScope attributes(render != nullptr);
+    if (render)
+        glLineStipple(1, 0xFFFF);
+    shape->TraverseResult(action);
 }
 
 void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)

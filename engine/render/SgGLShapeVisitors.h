@@ -21,6 +21,8 @@ struct SgGLShapeVisitors {
     // The names a cube loads below its own for each face, so that a hit
     // tells the face: in drawing order +Z, +X, -Z, -X, +Y, -Y.
     static constexpr unsigned kCubeFaceNames[6] = {5, 1, 4, 0, 3, 2};
+    // The dash pattern of a Boolean node's exploded operands.
+    static constexpr unsigned short kExplodedStipple = 0x0F0F;
 
     static void VisitGroup(SgAction *action, SgNode *node);
     static void VisitSeparator(SgAction *action, SgNode *node);
@@ -28,7 +30,12 @@ struct SgGLShapeVisitors {
     // An instance of a parametric model: its model shows another shape for
     // each instance, so neither is kept in a display list.
     static void VisitParametricObject(SgAction *action, SgNode *node);
+    static void VisitScatter(SgAction *action, SgNode *node);
     static void VisitGeometricShape(SgAction *action, SgNode *node);
+    // A Boolean node: its exploded operands as dashed outlines (both faces
+    // in line mode), then its result; the GL attributes are restored after
+    // each. The node's own steps do the traversal (SgBoolean.h).
+    static void VisitBoolean(SgAction *action, SgNode *node);
     static void VisitFaceSet(SgAction *action, SgNode *node);
     static void VisitIndexedFaceSet(SgAction *action, SgNode *node);
     static void VisitPolygon(SgAction *action, SgNode *node);

@@ -26,8 +26,6 @@ namespace {
 // that later work adds. When one of them is built, its visitor resolves and
 // it comes off this list.
 const char *const kClassesNotBuiltYet[] = {
-    "SgBoolean",          // the solid kernel's boolean shape, a shape separator to the scan
-    "SgScatter",          // scattered copies of an object, drawn through their own action
     "SgExternalFile",     // a scene part kept in a file of its own
     "SgDynamicEffect",    // effects the scan collects for the render action
 };

@@ -38,3 +38,17 @@ TEST(SgRandom, ValuesStayWithinZeroToRandMaxAndReachBothEnds)
     EXPECT_LT(lowest, 10);
     EXPECT_GT(highest, SG_RAND_MAX - 10);
 }
+
+TEST(SgRandom, APrivateSequenceGivesTheSameValuesWithoutTouchingTheShared)
+{
+    SgSrand(5);
+    const int sharedNext = SgRand();
+    SgSrand(5);
+    SgRandomSequence own(1);
+    const std::vector<int> expected = {16838, 5758, 10113, 17515, 31051, 5627, 23010, 7419, 16212, 4086};
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(own.Next(), expected[i]) << "value " << i;
+    EXPECT_EQ(SgRand(), sharedNext) << "the shared sequence went on from where it was";
+    own.Seed(1);
+    EXPECT_EQ(own.Next(), expected[0]);
+}

@@ -12,6 +12,8 @@ SgGenPolyLine::SgGenPolyLine()
 {
     AddField(m_samples, "samples", 1);
     AddField(m_outPoints, "outPoints");
+    // Derived from the curve at each sampling: never written to a file.
+    m_outPoints.SetOutputOnly(true);
 }
 
 // Both constructors declare the same fields: a class's field table is taken

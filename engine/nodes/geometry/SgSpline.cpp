@@ -18,6 +18,9 @@ SgSpline::SgSpline()
     AddField(m_maxAngle, "maxAngle", 5.0f);
     AddField(m_maxSegLen, "maxSegLen", 0.2f);
     AddField(m_nodeCache, "nodeCache", 0);
+    // The node's change serial, new in every run: written to a file it would
+    // make the text differ each time the scene is read and saved.
+    m_nodeCache.SetOutputOnly(true);
     m_samples.Set(20);
 }
 

@@ -166,6 +166,29 @@ void SgBText::DoExtrude(SgFaceSet *faceSet, SgAction *action)
         FormatNumber(text, format, factor ? *factor : NumberFactorElement::s_DefaultValue);
     const std::string ordered = ReorderRightToLeft(shown, set);
 
+    // Glyph outlines run counter-clockwise, so an open profile that climbs in
+    // its y (towards the viewer), or a closed one that runs counter-clockwise,
+    // sweeps walls facing out; the other ways round would turn the solid
+    // inside out.
+    bool flip = m_params.flip;
+    if (profile) {
+        profile->sample(-1);
+        const int count = profile->NumLoops() > 0 ? profile->LoopSize(0) : 0;
+        const Vec3 *points = count > 0 ? profile->GetLoop(0) : nullptr;
+        const bool closed = profile->IsClosed() || (count > 2 && points[0] == points[count - 1]);
+        if (points && count >= 2 && !closed && points[count - 1].y < points[0].y)
+            flip = !flip;
+        if (points && count >= 3 && closed) {
+            double area = 0.0;
+            for (int i = 0; i < count; ++i) {
+                const Vec3 &a = points[i];
+                const Vec3 &b = points[(i + 1) % count];
+                area += a.x * b.y - b.x * a.y;
+            }
+            if (area < 0.0)
+                flip = !flip;
+        }
+    }
     std::vector<HoledPolygon> outlines;
     for (char c : ordered) {
         outlines.assign(SgSysFont::kMaxBoundaries, HoledPolygon());
@@ -178,6 +201,7 @@ void SgBText::DoExtrude(SgFaceSet *faceSet, SgAction *action)
             params.cap1 = m_cap1.Get();
             params.capping = m_capping.Get();
             params.textureMapType = m_textureMapType.Get();
+            params.flip = flip;
             extrude(faceSet, &params, profile, &outlines[size_t(i)], nullptr, nullptr, 0.0, crease, 10, nullptr,
                     nullptr, ExtrudeBuilder::kPathAuto);
         }

@@ -4,12 +4,15 @@
 #include <functional>
 #include <memory>
 
+#include "engine/core/DxSplineR3Func.h"
 #include "engine/core/PolyVec.h"
 #include "engine/core/RxFunc.h"
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
 #include "engine/nodes/geometry/GeometryLog.h"
 #include "engine/nodes/geometry/PathWrapper.h"
+#include "engine/nodes/geometry/SgSpline.h"
+#include "engine/nodes/object/SgObject.h"
 
 SG_CLASS_SOURCE(SgWrapper, SgModifier, SgFieldMngr, "SgWrapper")
 
@@ -125,6 +128,8 @@ SgWrapper::SgWrapper()
         params->GetValueArray()->assign(kDefaultParams, kDefaultParams + 3);
 }
 
+SgWrapper::~SgWrapper() = default;
+
 SgShape *SgWrapper::ApplyModifier(SgAction *, SgShape *, Transform3 *, bool)
 {
     return nullptr;
@@ -211,4 +216,38 @@ void SgWrapper::DeformPoints(int count, const Vec3 *in, Vec3 *out)
     w.rotationConst = m_rotationConst.Get(true);
     w.axis = m_axis.Get(true);
     Wrap(w, count, in, out, [this] { return m_phase.Get(true); });
+}
+
+void SgWrapper::bendToPath(SgNode *node)
+{
+    if (!node || !node->IsDerivedFrom(SgSpline::ClassID()))
+        return;
+    auto *curve = static_cast<SgSpline *>(node);
+    // The old module goes first: its output lets go of "pathFunc".
+    m_pPathModule.reset();
+    auto module = std::make_unique<DxSplineR3Func>();
+    if (!curve->m_coordinates.AsOutput().Connect(module->m_input) ||
+        !module->m_output.Connect(m_pathFunc.AsInput()))
+        return;
+    m_pPathModule = std::move(module);
+    m_pPathModule->InvalidateOutputs(true);
+    m_pathFunc.AsInput().OnValueChange();
+}
+
+bool SgWrapper::wrapAlongSpline(SgObject *object, SgSpline *spline)
+{
+    if (!object || !spline) {
+        GeometryLog(ReportMngr::LEVEL_WARN, "SgWrapper: wrapping needs an object and a spline");
+        return false;
+    }
+    auto *wrapper = static_cast<SgWrapper *>(object->FindPropertyNode(SgWrapper::ClassID()));
+    if (!wrapper) {
+        SgRef<SgWrapper> made = new SgWrapper;
+        if (!object->AddPropertyNode(made.get(), true))
+            return false;
+        wrapper = made.get();
+    }
+    wrapper->m_rotationConst.Set(1.5707963267948966);
+    wrapper->bendToPath(spline);
+    return true;
 }

@@ -4,10 +4,15 @@
 // turn and shift the cross-section. A traversal publishes the settings as
 // state elements for a deformer (ApplyWrap); DeformPoints maps points from
 // the node's own fields.
+#include <memory>
+
 #include "engine/core/SgModifier.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 
+class DxSplineR3Func;
+class SgObject;
+class SgSpline;
 class SgState;
 
 class SgWrapper : public SgModifier {
@@ -26,6 +31,15 @@ class SgWrapper : public SgModifier {
     // The same mapping from the node's own fields, always applied.
     void DeformPoints(int count, const Vec3 *in, Vec3 *out);
 
+    // Drives "pathFunc" from a spline node's "coordinates" through a curve
+    // module this node owns (a later call replaces it). Anything that is no
+    // spline (null included) changes nothing.
+    void bendToPath(SgNode *node);
+    // Bends the object along the spline through its wrapper (made and put
+    // among its property nodes when it has none), turned a quarter about the
+    // path. False, with a diagnostic, without an object or a spline.
+    static bool wrapAlongSpline(SgObject *object, SgSpline *spline);
+
     SgFUShort m_wrapperOn;
     SgFUShort m_accumulate;
     SgFR2FuncRef m_scaleFunc;
@@ -42,5 +56,8 @@ class SgWrapper : public SgModifier {
     SgFInt m_axis;
 
 protected:
-    ~SgWrapper() override = default;
+    ~SgWrapper() override;
+
+private:
+    std::unique_ptr<DxSplineR3Func> m_pPathModule;
 };

@@ -84,6 +84,9 @@ class SgTransform : public SgNode {
     bool ChangePivot(const Vec3 &center, const Rotation &orientation);
 
     bool IsGeneral() const { return m_pGeneral != nullptr; }
+    // A mark for editing code: a bone's bind-pose transform carries it.
+    void SetMarked(bool on) { m_bMarked = on; }
+    bool IsMarked() const { return m_bMarked; }
     // On: a general matrix (the identity when new) stands in for the fields.
     // Off: it is dropped and the fields, which it never touched, rule again.
     void MakeGeneral(bool on);

@@ -161,6 +161,47 @@ TEST_F(SgCollectShapesActionTest, FaceSetPointsCarryTheirVertexNormals)
     EXPECT_EQ(info, 0);
 }
 
+TEST_F(SgCollectShapesActionTest, FaceSetPointsAreItsPlacesWithTheNormalsOfEachSurface)
+{
+    // Two squares folded along x = 1 (one in z = 0, one standing up), with
+    // the two vertices of the fold given twice and joined by the duplicate
+    // table: each place is walked once, and a fold vertex reports one
+    // normal sum per surface.
+    SgRef<SgFaceSet> mesh = new SgFaceSet;
+    const Vec3 points[] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                           {1, 0, 0}, {1, 0, 1}, {1, 1, 1}, {1, 1, 0}};
+    mesh->m_vertices.SetVals(8, points);
+    const int dup[] = {0, 1, 2, 3, 1, 5, 6, 2};
+    mesh->m_vertexDuplication.SetVals(8, dup);
+    mesh->InsertFace(0, 1, 2, 3, 1);
+    mesh->InsertFace(4, 5, 6, 7, 2);
+    SgCollectShapesAction collect;
+    ASSERT_TRUE(collect.Apply(mesh)) << collect.GetError();
+    ASSERT_EQ(collect.m_Items.GetSize(), 1);
+    VertexIterator &it = *collect.m_Items[0]->iterator;
+    EXPECT_TRUE(it.HasNormals());
+    std::vector<Vec3> walked;
+    std::vector<int> sums;
+    for (it.First(); it.More(); it.Next()) {
+        walked.push_back(*it.GetPoint());
+        int count = -1;
+        const Vec3f *list = it.GetNormalList(count);
+        sums.push_back(count);
+        for (int k = 0; k < count; ++k)
+            EXPECT_NEAR(Vec3(list[k]).Length(), 1.0, 1e-6) << "one face of each surface meets there";
+    }
+    const std::vector<Vec3> places = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1, 0, 1}, {1, 1, 1}};
+    EXPECT_EQ(walked, places) << "the duplicates of the fold are not walked again";
+    EXPECT_EQ(sums, (std::vector<int>{1, 2, 2, 1, 1, 1})) << "the fold vertices carry both surfaces";
+    int count = -1;
+    EXPECT_EQ(it.GetNormalList(count), nullptr) << "past the end there are no normals";
+    EXPECT_EQ(count, 0);
+    ArrayIterator plain(points, 8);
+    EXPECT_FALSE(plain.HasNormals());
+    plain.First();
+    EXPECT_EQ(plain.GetNormalList(count), nullptr);
+}
+
 TEST_F(SgCollectShapesActionTest, FaceSetIsCollectedAsTheModifiersInForceMakeIt)
 {
     SgRef<SgSeparator> root = new SgSeparator;

@@ -7,9 +7,13 @@
 #include <vector>
 
 #include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgCopyAction.h"
+#include "engine/actions/SgNodeNavigation.h"
+#include "engine/actions/SgSelectionHandlerInterface.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgVecField.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
 #include "platform/Notifier.h"
 #include "tests/engine/engines/ParametricTestSupport.h"
 
@@ -237,6 +241,118 @@ TEST_F(SgParametricTest, ACopiedInstanceSharesTheModelAndKeepsItsValues)
     EXPECT_EQ(twin->GetMove(), Vec3(3, 0, 0)) << "its own transform is copied";
     EXPECT_FLOAT_EQ(BoxOf(twin).GetMax().x - BoxOf(twin).GetMin().x, 4.0f);
     EXPECT_EQ(twin->GetInnerGroup()->GetChildsCount(), 1) << "the content is the model alone";
+}
+
+TEST_F(SgParametricTest, ACopiedInstanceKeepsItsObjectFields)
+{
+    SgRef<SgParametricModel> model = BoxModel();
+    SgRef<SgParametricObject> source = Instance(model.get(), 2.0, Vec3(0, 0, 0));
+    source->m_hide.Set(1);
+    source->m_layer.Set(3);
+    source->m_selectMode.Set(0);
+    SgCopyAction copy;
+    ASSERT_TRUE(copy.Apply(source.get()));
+    SgRef<SgNode> result = copy.GetResult();
+    auto *twin = dynamic_cast<SgParametricObject *>(result.get());
+    ASSERT_NE(twin, nullptr);
+    EXPECT_EQ(twin->m_hide.Get(true), 1) << "a hidden instance copies hidden";
+    EXPECT_EQ(twin->m_layer.Get(true), 3) << "on its layer";
+    EXPECT_EQ(twin->m_selectMode.Get(true), 0);
+}
+
+TEST_F(SgParametricTest, ACopiedModelDrivesItsOwnNodes)
+{
+    SgRef<SgParametricModel> model = BoxModel("(* w 2)", 1.0);
+    SgCopyAction copy;
+    ASSERT_TRUE(copy.Apply(model.get()));
+    SgRef<SgNode> result = copy.GetResult();
+    auto *twin = dynamic_cast<SgParametricModel *>(result.get());
+    ASSERT_NE(twin, nullptr);
+    ASSERT_EQ(twin->m_params.size(), 1u);
+    EXPECT_EQ(twin->m_params[0]->m_name, "w");
+    ASSERT_EQ(twin->m_targets.size(), 1u);
+    EXPECT_EQ(twin->m_targets[0]->script, "(* w 2)");
+    SgCube *cube = CubeOf(twin);
+    ASSERT_NE(cube, nullptr);
+    EXPECT_NE(cube, CubeOf(model.get()));
+    EXPECT_EQ(twin->m_targets[0]->field, &cube->m_width) << "the formula drives the copy's own cube";
+    ASSERT_EQ(twin->m_params[0]->m_points.size(), 1u);
+    EXPECT_EQ(twin->m_params[0]->m_points[0].field, &cube->m_height) << "and so does the connection point";
+    // Instances of the copy size the copy's cube, and leave the source's alone.
+    SgRef<SgParametricObject> instance = Instance(twin, 3.0, Vec3(0, 0, 0));
+    BoxOf(instance.get());
+    EXPECT_EQ(cube->m_width.Get(true), 6.0);
+    EXPECT_EQ(cube->m_height.Get(true), 3.0);
+    EXPECT_EQ(CubeOf(model.get())->m_width.Get(true), 2.0);
+}
+
+// Selects nothing; navigation only needs somewhere to send its selection.
+class QuietHandler : public SgSelectionHandlerInterface {
+public:
+    void Select(const SgPath &, int) override { ++m_selections; }
+    void Deselect(SgPath &, bool) override {}
+    bool IsSelectable(SgPath &) override { return true; }
+    PathFixup GetPathFixup() const override { return m_fixup; }
+    void SetPathFixup(PathFixup fixup) override { m_fixup = std::move(fixup); }
+    void ClearCurrentManipulator() override {}
+    void SetContextParent(SgObject *) override {}
+    PathFixup m_fixup = [](SgPath &) {};
+    int m_selections = 0;
+};
+
+TEST_F(SgParametricTest, NavigationShowsAModelAsATemplateWhileInsideIt)
+{
+    // root / group / model / part: stepping into the model sets its flag,
+    // stepping from the model up to the group clears it.
+    SgRef<SgSeparator> root = new SgSeparator;
+    root->SetRoot(true);
+    SgRef<SgObject> group = new SgObject;
+    root->AddChild(group.get());
+    SgRef<SgParametricModel> model = BoxModel();
+    group->AddChild(model.get());
+    model->AddChild(new SgObject);
+    SgPath path;
+    for (SgNode *node : {static_cast<SgNode *>(root.get()), static_cast<SgNode *>(group.get()),
+                         static_cast<SgNode *>(group->GetInnerGroup()), static_cast<SgNode *>(model.get())})
+        path.Append(node);
+    QuietHandler handler;
+    SgNodeNavigation navigation(&handler);
+    EXPECT_FALSE(model->m_bShowAsTemplate);
+    SgPath into = path;
+    navigation.NavigateToSon(into);
+    EXPECT_EQ(handler.m_selections, 1) << "the step found the model's part";
+    EXPECT_TRUE(model->m_bShowAsTemplate) << "inside the model";
+    SgPath up = path;
+    navigation.NavigateToParent(up);
+    EXPECT_EQ(handler.m_selections, 2) << "the step found the group";
+    EXPECT_FALSE(model->m_bShowAsTemplate) << "out of it again";
+}
+
+TEST_F(SgParametricTest, WhatAffectsAModelsNodeIsFoundThroughTheInstanceOnThePath)
+{
+    // One model drawn by two instances, each with a draw style of its own:
+    // along a path through the second instance, the model's cube is affected
+    // by the second instance's style, not by the first's.
+    SgRef<SgParametricModel> model = BoxModel();
+    SgRef<SgSeparator> scene = new SgSeparator;
+    SgParametricObject *first = Instance(model.get(), 1.0, Vec3(0, 0, 0));
+    SgParametricObject *second = Instance(model.get(), 2.0, Vec3(3, 0, 0));
+    scene->AddChild(first);
+    scene->AddChild(second);
+    SgRef<SgDrawStyle> firstStyle = new SgDrawStyle;
+    SgRef<SgDrawStyle> secondStyle = new SgDrawStyle;
+    first->AddPropertyNode(firstStyle.get(), true);
+    second->AddPropertyNode(secondStyle.get(), true);
+    SgCube *cube = CubeOf(model.get());
+    SgPath path;
+    for (SgNode *node : {static_cast<SgNode *>(scene.get()), static_cast<SgNode *>(second),
+                         static_cast<SgNode *>(second->GetInnerGroup()), static_cast<SgNode *>(model.get()),
+                         static_cast<SgNode *>(model->GetInnerGroup()), static_cast<SgNode *>(cube)})
+        path.Append(node);
+    EXPECT_EQ(cube->FindAffecting(path, SgDrawStyle::ClassID(), -1), secondStyle.get());
+    EXPECT_EQ(cube->FindAffecting(path, SgDrawStyle::ClassID(), 2), nullptr) << "not within the model itself";
+    EXPECT_EQ(cube->FindAffecting(path, SgMaterial::ClassID(), 0), nullptr) << "levels 0 searches no group";
+    EXPECT_NE(cube->FindAffecting(path, SgMaterial::ClassID(), 1), nullptr) << "the model's own material";
 }
 
 } // namespace

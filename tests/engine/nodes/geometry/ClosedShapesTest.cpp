@@ -15,6 +15,8 @@
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeoSphere.h"
+#include "engine/nodes/geometry/SgNGon.h"
+#include "engine/nodes/geometry/SgPrizm.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
@@ -106,6 +108,39 @@ std::vector<ShapeCase> ClosedShapes()
          },
          0.0, 0.0},
         {"torus knot", [] { return Make<SgTorusKnot>(); }, 0.0, 0.0},
+        // Stars and rounded polygons stood up as prisms.
+        {"star prism",
+         [] {
+             return Make<SgPrizm>([](SgPrizm &p) {
+                 SgRef<SgNStar> star = new SgNStar;
+                 star->m_radius1.Set(0.8);
+                 star->m_radius.Set(1.8);
+                 star->m_filetRadius.Set(0.15);
+                 star->m_sides.Set(5);
+                 p.m_height.Set(0.5);
+                 p.SetPolyline(star.get(), SgExtrude::kProfileSlot, true);
+             });
+         },
+         0.0, 0.0},
+        {"sharp star prism",
+         [] {
+             return Make<SgPrizm>([](SgPrizm &p) {
+                 SgRef<SgNStar> star = new SgNStar;
+                 p.SetPolyline(star.get(), SgExtrude::kProfileSlot, true);
+             });
+         },
+         0.0, 0.0},
+        {"rounded square prism",
+         [] {
+             return Make<SgPrizm>([](SgPrizm &p) {
+                 SgRef<SgNGon> gon = new SgNGon;
+                 gon->m_sides.Set(4);
+                 gon->m_filetRadius.Set(0.1);
+                 gon->m_completeFiletSides.Set(20);
+                 p.SetPolyline(gon.get(), SgExtrude::kProfileSlot, true);
+             });
+         },
+         0.0, 0.0},
         // A size given negative is the size it names: the shape is not
         // turned inside out.
         {"box of negative width", [] { return Make<SgBox>([](SgBox &b) { b.m_width.Set(-2.0); }); }, 2.0, 1e-9},

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgFindAction.h"
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/Vrml1InStream.h"
 #include "engine/core/CPolygon.h"
+#include "engine/core/SgSeparator.h"
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
@@ -139,17 +145,80 @@ TEST_F(SgTextTest, RightToLeftReordering)
 
 TEST_F(SgTextTest, ExtrudedTextIsClosed)
 {
+    // The profile's y runs across the glyph plane (its z would run along the
+    // outline): a depth of 0.2 gives a solid of the glyphs' area times 0.2,
+    // towards the viewer or away from it as the sign says.
     for (const char *text : {"O", "B", "i", "Hi 8"}) {
-        SgRef<SgText> node = new SgText;
-        node->m_text.Set(text);
-        node->SetPolyline(MakePolyLine(std::vector<Vec3>{{0, 0, 0}, {0, 0, 0.2}}, false).get(), SgExtrude::kProfileSlot,
-                          true);
-        SgFaceSet *mesh = BuildMesh(node.get());
-        ASSERT_NE(mesh, nullptr) << text;
-        const MeshCheck check = CheckMesh(*mesh);
-        EXPECT_TRUE(check.IsSolid()) << text << ": " << check.Describe();
+        double area = 0.0;
+        SgSysFont font("", 1000, 400, false, 0);
+        for (const char *c = text; *c; ++c) {
+            std::vector<HoledPolygon> out(SgSysFont::kMaxBoundaries);
+            const int n = font.CharOutline(*c, 3, out.data());
+            for (int b = 0; b < n; ++b)
+                for (int l = 0; l < out[size_t(b)].NumLoops(); ++l)
+                    area += 0.5 * std::fabs(Area2(out[size_t(b)].GetLoop(l), out[size_t(b)].LoopSize(l))) *
+                            (l == 0 ? 1.0 : -1.0);
+        }
+        for (double depth : {0.2, -0.2}) {
+            SgRef<SgText> node = new SgText;
+            node->m_text.Set(text);
+            node->SetPolyline(MakePolyLine(std::vector<Vec3>{{0, 0, 0}, {0, depth, 0}}, false).get(),
+                              SgExtrude::kProfileSlot, true);
+            SgFaceSet *mesh = BuildMesh(node.get());
+            ASSERT_NE(mesh, nullptr) << text;
+            const MeshCheck check = CheckMesh(*mesh);
+            EXPECT_TRUE(check.IsSolid()) << text << " depth " << depth << ": " << check.Describe();
+            EXPECT_NEAR(check.volume, area * 0.2, area * 0.2 * 0.01) << text << " depth " << depth;
+            const Range<Vec3f> box = mesh->BoundingBox();
+            EXPECT_NEAR(depth > 0 ? box.GetMax().z : box.GetMin().z, depth, 1e-6) << text;
+        }
     }
     SgRef<SgText> empty = new SgText;
     SgFaceSet *mesh = BuildMesh(empty.get());
     EXPECT_TRUE(mesh == nullptr || mesh->m_vertices.GetCount() == 0);
+}
+
+// The text of the curves scene is a solid of the depth its profile gives,
+// in front of the grid's plane: a profile drawn along z (which runs along
+// the outline) made flat glyphs wrapped in ribbons, drawn as dark streaks.
+TEST_F(SgTextTest, CurvesSceneTextIsASolidOfItsDepth)
+{
+    std::ifstream in(FENNIX_TEST_DATA "/curves_text_star_fillet_caps.kvrx");
+    ASSERT_TRUE(in.good());
+    Vrml1InStream stream(in, "curves_text_star_fillet_caps.kvrx");
+    SgRef<SgSeparator> root = new SgSeparator;
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root));
+    SgBoundingBoxAction boxes;
+    ASSERT_TRUE(boxes.Apply(root.get()));
+    auto *text = dynamic_cast<SgGeometricShape *>(FindNodeByClassID::Lookup(SgText::ClassID(), root.get()));
+    ASSERT_NE(text, nullptr);
+    auto *mesh = dynamic_cast<SgFaceSet *>(text->GetResultCache());
+    ASSERT_NE(mesh, nullptr);
+    const MeshCheck check = CheckMesh(*mesh);
+    EXPECT_TRUE(check.IsSolid()) << check.Describe();
+    const Range<Vec3f> box = mesh->BoundingBox();
+    EXPECT_NEAR(box.GetMin().z, 0.0, 1e-6);
+    EXPECT_NEAR(box.GetMax().z, 0.4, 1e-6);
+    const double face = (box.GetMax().x - box.GetMin().x) * (box.GetMax().y - box.GetMin().y);
+    EXPECT_GT(check.volume, 0.1 * face * 0.4) << "glyphs cover a good part of their box, times the depth";
+}
+
+// A closed profile sweeps a tube about each outline, a solid whichever way
+// the profile runs.
+TEST_F(SgTextTest, ClosedProfilesMakeSolidsEitherWay)
+{
+    const std::vector<Vec3> ccw = {{0, 0, 0}, {0.02, 0, 0}, {0.02, 0.1, 0}, {0, 0.1, 0}};
+    const std::vector<Vec3> cw(ccw.rbegin(), ccw.rend());
+    const std::vector<Vec3> *profiles[] = {&ccw, &cw};
+    for (const std::vector<Vec3> *p : profiles) {
+        const std::vector<Vec3> &profile = *p;
+        SgRef<SgText> node = new SgText;
+        node->m_text.Set("O");
+        node->SetPolyline(MakePolyLine(profile, true).get(), SgExtrude::kProfileSlot, true);
+        SgFaceSet *mesh = BuildMesh(node.get());
+        ASSERT_NE(mesh, nullptr);
+        const MeshCheck check = CheckMesh(*mesh);
+        EXPECT_TRUE(check.IsSolid()) << (p == &ccw ? "counter-clockwise" : "clockwise") << ": "
+                                     << check.Describe();
+    }
 }

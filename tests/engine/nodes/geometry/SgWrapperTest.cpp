@@ -3,11 +3,15 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/core/DxSplineR3Func.h"
 #include "engine/core/PolyVec.h"
 #include "engine/core/RxFunc.h"
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/PathWrapper.h"
+#include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SgWrapper.h"
+#include "engine/nodes/object/SgObject.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/nodes/geometry/ExtrusionTestSupport.h"
 
 namespace {
@@ -155,4 +159,91 @@ TEST_F(SgWrapperTest, ParametersAndPathFunction)
     EXPECT_EQ(res[1], pts[1]);
     p->m_pathFunc.Set(nullptr);
     EXPECT_EQ(p->ApplyModifier(nullptr, nullptr, nullptr, true), nullptr);
+}
+
+TEST_F(SgWrapperTest, BendToPathFollowsTheSplinesPoints)
+{
+    // A single Bezier curve over collinear points is the straight line they
+    // span, so the wrapper's mapping is a shift along it.
+    SgRef<SgSpline> curve = new SgSpline;
+    const Vec3 line[] = {{1, 2, 3}, {6, 2, 3}, {11, 2, 3}};
+    curve->m_coordinates.SetVals(3, line);
+    SgRef<SgWrapper> w = new SgWrapper;
+    w->bendToPath(curve.get());
+    ASSERT_NE(w->m_pathFunc.Get(true), nullptr) << "the path is driven by the spline";
+    const Vec3 in(5, 0.5, 0.25);
+    Vec3 out;
+    w->DeformPoints(1, &in, &out);
+    EXPECT_LT(Dist(out, Vec3(6, 2.5, 3.25)), 1e-6);
+    // The path follows the spline when its points change.
+    const Vec3 moved[] = {{0, 0, 0}, {5, 0, 0}, {10, 0, 0}};
+    curve->m_coordinates.SetVals(3, moved);
+    w->DeformPoints(1, &in, &out);
+    EXPECT_LT(Dist(out, Vec3(5, 0.5, 0.25)), 1e-6);
+    // A node that is no spline changes nothing; a second spline replaces the first.
+    SgRef<SgPolyLine> notSpline = MakePolyLine(std::vector<Vec3>{{0, 0, 0}, {1, 1, 1}}, false);
+    w->bendToPath(notSpline.get());
+    w->bendToPath(nullptr);
+    w->DeformPoints(1, &in, &out);
+    EXPECT_LT(Dist(out, Vec3(5, 0.5, 0.25)), 1e-6);
+    SgRef<SgSpline> other = new SgSpline;
+    const Vec3 up[] = {{0, 0, 0}, {0, 0, 10}};
+    other->m_coordinates.SetVals(2, up);
+    w->bendToPath(other.get());
+    w->DeformPoints(1, &in, &out);
+    EXPECT_NEAR(out.z, 5.0, 1e-6) << "the second spline drives the path";
+    // The spline going first leaves the wrapper with no path, not a dangling one.
+    other = nullptr;
+    w->DeformPoints(1, &in, &out);
+    EXPECT_TRUE(std::isfinite(out.x) && std::isfinite(out.y) && std::isfinite(out.z));
+}
+
+TEST_F(SgWrapperTest, WrapAlongSplineReusesTheObjectsWrapper)
+{
+    SgRef<SgObject> object = new SgObject;
+    SgRef<SgSpline> curve = new SgSpline;
+    const Vec3 line[] = {{0, 0, 0}, {10, 0, 0}};
+    curve->m_coordinates.SetVals(2, line);
+    ASSERT_TRUE(SgWrapper::wrapAlongSpline(object.get(), curve.get()));
+    auto *wrapper = static_cast<SgWrapper *>(object->FindPropertyNode(SgWrapper::ClassID()));
+    ASSERT_NE(wrapper, nullptr) << "a wrapper was made among the object's property nodes";
+    EXPECT_DOUBLE_EQ(wrapper->m_rotationConst.Get(true), 1.5707963267948966);
+    wrapper->m_rotationConst.Set(0.0);
+    ASSERT_TRUE(SgWrapper::wrapAlongSpline(object.get(), curve.get()));
+    EXPECT_EQ(object->FindPropertyNode(SgWrapper::ClassID()), wrapper) << "the wrapper is reused";
+    EXPECT_DOUBLE_EQ(wrapper->m_rotationConst.Get(true), 1.5707963267948966) << "and turned a quarter again";
+    // A quarter turn about the path: the first cross-section axis goes to the second.
+    const Vec3 in(2, 1, 0);
+    Vec3 out;
+    wrapper->DeformPoints(1, &in, &out);
+    EXPECT_LT(Dist(out, Vec3(2, 0, 1)), 1e-6);
+    EXPECT_FALSE(SgWrapper::wrapAlongSpline(nullptr, curve.get()));
+    EXPECT_FALSE(SgWrapper::wrapAlongSpline(object.get(), nullptr));
+}
+
+TEST(DxSplineR3FuncTest, GivesTheBezierOfItsPointsAndKeepsFiveCurves)
+{
+    SgRef<SgPolyLine> points = MakePolyLine(std::vector<Vec3>{{0, 0, 0}, {1, 2, 0}, {2, 0, 0}}, false);
+    DxSplineR3Func module;
+    ASSERT_TRUE(points->m_coordinates.AsOutput().Connect(module.m_input));
+    R3Func *first = module.m_output.GetVal(0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_LT(Dist((*first)(0.5), Vec3(1, 1, 0)), 1e-12);
+    // The curve read stays as it was through four more evaluations.
+    for (int i = 0; i < 4; ++i) {
+        module.InvalidateOutputs(false);
+        EXPECT_NE(module.m_output.GetVal(0), first);
+    }
+    module.InvalidateOutputs(false);
+    EXPECT_EQ(module.m_output.GetVal(0), first) << "the sixth evaluation reuses the first curve";
+    // More points than a curve holds are cut with a diagnostic.
+    std::vector<Vec3> many;
+    for (int i = 0; i < 40; ++i)
+        many.emplace_back(i, 0, 0);
+    points->m_coordinates.SetVals(int(many.size()), many.data());
+    SgDiagCapture capture;
+    module.InvalidateOutputs(false);
+    R3Func *cut = module.m_output.GetVal(0);
+    EXPECT_TRUE(std::isfinite((*cut)(0.5).x));
+    EXPECT_TRUE(capture.Contains("40 control points"));
 }

@@ -27,7 +27,7 @@ with tempfile.TemporaryDirectory() as tmp:
         return data[o + 2], data[o + 1], data[o]
 
     # (x, y), which channel dominates, what is there.
-    probes = [((44, 57), 0, "extruded text (red O)"), ((245, 55), 1, "star (green)"),
+    probes = [((39, 56), 0, "extruded text (red O)"), ((245, 55), 1, "star (green)"),
               ((107, 183), 2, "filleted polygon (blue)"), ((245, 183), None, "capped sweep (yellow)")]
     for (x, y), channel, what in probes:
         r, g, b = pixel(x, y)

@@ -1,0 +1,708 @@
+#include "engine/nodes/geometry/skeleton/StraightSkeleton.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <map>
+#include <queue>
+#include <tuple>
+#include <unordered_map>
+
+#include "platform/SgDiagnostics.h"
+
+namespace {
+
+// Plan x, plan y and height.
+struct P3 {
+    double x = 0.0, y = 0.0, h = 0.0;
+    P3() = default;
+    P3(double x_, double y_, double h_) : x(x_), y(y_), h(h_) {}
+    P3 operator+(const P3 &o) const { return {x + o.x, y + o.y, h + o.h}; }
+    P3 operator-(const P3 &o) const { return {x - o.x, y - o.y, h - o.h}; }
+    P3 operator*(double s) const { return {x * s, y * s, h * s}; }
+    double Dot(const P3 &o) const { return x * o.x + y * o.y + h * o.h; }
+    P3 Cross(const P3 &o) const { return {y * o.h - h * o.y, h * o.x - x * o.h, x * o.y - y * o.x}; }
+    double Length() const { return std::sqrt(Dot(*this)); }
+    bool Finite() const { return std::isfinite(x) && std::isfinite(y) && std::isfinite(h); }
+};
+
+double Cross2(double ax, double ay, double bx, double by)
+{
+    return ax * by - ay * bx;
+}
+
+// A contour edge and its roof plane N . p = d, with N = (t n, -1) for the
+// inward normal n and t = |tan slope|: the plane holds the edge at height 0
+// and rises inward at the slope.
+struct Edge {
+    P3 a, b;       // base ends, height 0
+    double ux, uy; // unit direction
+    double nx, ny; // inward unit normal
+    double t;
+    P3 N;
+    double d;
+};
+
+// A place where a reflex corner's trace reaches an edge's plane.
+struct SplitCandidate {
+    double h;
+    int edge;
+    P3 point;
+    bool operator<(const SplitCandidate &o) const { return h != o.h ? h < o.h : edge < o.edge; }
+};
+
+struct Vertex {
+    // The lowest split candidates not tried yet, in order; when they run out
+    // and more were left out, the search runs again above the last one.
+    std::vector<SplitCandidate> candidates;
+    size_t nextCandidate = 0;
+    bool allCandidates = false;
+    P3 pos;
+    int left = -1, right = -1; // edges
+    Vertex *prev = nullptr, *next = nullptr;
+    P3 dir; // unit trace direction, rising (or level along a ridge)
+    bool active = true;
+    bool reflex = false;
+    int node = -1;
+    int lav = 0;
+};
+
+struct Event {
+    double h;
+    // h on a grid fine enough to tell events apart but coarse enough that
+    // events met at one height by different computations count as one
+    // height: then edge events go before split events (a reflex corner that
+    // reaches a ridge end is met by that end, not split against its edge).
+    long long level;
+    // Within one height, how far along ridges (level traces) the event
+    // lies: a level trace passes all its events at one height, nearest
+    // first.
+    double travel;
+    long seq;
+    int type; // 0 edge, 1 split
+    Vertex *a;
+    Vertex *b;
+    int edge;
+    P3 point;
+    bool operator<(const Event &o) const
+    {
+        // The priority queue keeps the greatest on top: the lowest event.
+        if (level != o.level)
+            return level > o.level;
+        if (travel != o.travel)
+            return travel > o.travel;
+        if (type != o.type)
+            return type > o.type;
+        return seq > o.seq;
+    }
+};
+
+struct Arc {
+    int from, to;
+    int faceA, faceB;
+};
+
+class Solver {
+public:
+    Solver(const std::vector<P3> &corners, const std::vector<double> &slopes, double scale)
+        : m_scale(scale), m_tol(1e-9 * scale)
+    {
+        const int n = int(corners.size());
+        m_edges.resize(size_t(n));
+        for (int i = 0; i < n; ++i) {
+            Edge &e = m_edges[size_t(i)];
+            e.a = corners[size_t(i)];
+            e.b = corners[size_t((i + 1) % n)];
+            const double dx = e.b.x - e.a.x, dy = e.b.y - e.a.y;
+            const double len = std::hypot(dx, dy);
+            e.ux = dx / len;
+            e.uy = dy / len;
+            e.nx = -e.uy;
+            e.ny = e.ux;
+            e.t = std::fabs(std::tan(slopes[size_t(i)]));
+            // A vertical wall would need an infinite tangent: a very steep
+            // plane stands in for it (a right angle in radians is never
+            // exactly pi/2 anyway).
+            if (!(e.t <= 1e8))
+                e.t = 1e8;
+            e.N = P3(e.t * e.nx, e.t * e.ny, -1.0);
+            e.d = e.t * (e.nx * e.a.x + e.ny * e.a.y);
+        }
+    }
+
+    bool Run(std::string &error, CStraightSkeleton::Statistics &stats);
+    std::vector<P3> m_nodePositions;
+    std::vector<Arc> m_arcs;
+
+private:
+    P3 TraceDirection(int l, int r) const;
+    static double LevelTravel(const Vertex *v, const P3 &p)
+    {
+        return v->dir.h == 0.0 ? std::hypot(p.x - v->pos.x, p.y - v->pos.y) : 0.0;
+    }
+    // Whether two edges have one roof plane (collinear, one slope).
+    bool PlanesAlike(int i, int j) const
+    {
+        const Edge &a = m_edges[size_t(i)], &b = m_edges[size_t(j)];
+        return a.N.Cross(b.N).Length() <= 1e-12 * a.N.Length() * b.N.Length() &&
+               std::fabs(a.d * b.N.h - b.d * a.N.h) <= 1e-12 * (std::fabs(a.d) + std::fabs(b.d) + m_scale);
+    }
+    // Whether a point lies on a vertex's trace line (within rounding).
+    bool OnTrace(const Vertex *v, const P3 &p) const
+    {
+        const P3 q = p - v->pos;
+        return q.Cross(v->dir).Length() <= 1e-7 * m_scale + 1e-7 * q.Length();
+    }
+    long long Level(double h) const { return std::llround(h / (1e-12 * m_scale)); }
+    bool IsReflex(int l, int r) const
+    {
+        const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];
+        return Cross2(a.ux, a.uy, b.ux, b.uy) < -1e-12;
+    }
+    Vertex *NewVertex(const P3 &pos, int l, int r, int node);
+    int NewNode(const P3 &p)
+    {
+        m_nodePositions.push_back(p);
+        return int(m_nodePositions.size()) - 1;
+    }
+    void AddArc(Vertex *v, int node)
+    {
+        m_arcs.push_back({v->node, node, v->left, v->right});
+    }
+    // Where the traces of two neighbours meet, ahead of both.
+    bool TraceMeeting(const Vertex *x, const Vertex *y, P3 &out) const;
+    void PushEdgeEvent(Vertex *x);
+    // The lowest place above (hmin, emin) where v's trace reaches the plane
+    // of an edge it may split.
+    void PushSplitEvent(Vertex *v, double hmin, int emin);
+    void PushEvents(Vertex *v);
+    bool InSegment(const Vertex *x, const P3 &p) const;
+    int LavSize(Vertex *v, int label);
+    bool HandleEdge(const Event &e);
+    bool HandleSplit(const Event &e);
+    void CloseSmallLav(Vertex *v);
+
+    double m_scale;
+    double m_tol;
+    std::vector<Edge> m_edges;
+    std::deque<Vertex> m_vertices;
+    std::vector<std::vector<Vertex *>> m_byEdge; // active vertices by right edge
+    std::priority_queue<Event> m_queue;
+    long m_seq = 0;
+    int m_lavCount = 1;
+    double m_height = 0.0;
+    CStraightSkeleton::Statistics *m_stats = nullptr;
+};
+
+P3 Solver::TraceDirection(int l, int r) const
+{
+    const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];
+    P3 d = a.N.Cross(b.N);
+    const double size = a.N.Length() * b.N.Length();
+    if (d.Length() <= 1e-12 * size) {
+        // One plane (collinear edges of one slope): straight inward, up the
+        // plane.
+        d = P3(a.nx, a.ny, a.t);
+    } else if (std::fabs(d.h) <= 1e-12 * d.Length()) {
+        // Level (a ridge between parallel edges): along the ridge away from
+        // where the edges turned.
+        d.h = 0.0;
+        const double wx = b.ux - a.ux, wy = b.uy - a.uy;
+        if (d.x * wx + d.y * wy < 0.0)
+            d = d * -1.0;
+    } else if (d.h < 0.0) {
+        d = d * -1.0;
+    }
+    const double len = d.Length();
+    return len > 0.0 ? d * (1.0 / len) : P3(a.nx, a.ny, 0.0);
+}
+
+Vertex *Solver::NewVertex(const P3 &pos, int l, int r, int node)
+{
+    m_vertices.emplace_back();
+    Vertex *v = &m_vertices.back();
+    v->pos = pos;
+    v->left = l;
+    v->right = r;
+    v->dir = TraceDirection(l, r);
+    v->reflex = IsReflex(l, r);
+    v->node = node;
+    m_byEdge[size_t(r)].push_back(v);
+    return v;
+}
+
+bool Solver::TraceMeeting(const Vertex *x, const Vertex *y, P3 &out) const
+{
+    // Both traces lie in the plane of the edge between them. Where x's trace
+    // reaches the plane of y's other edge is where they meet: a crossing of
+    // a line with a fixed plane, well conditioned even when the two traces
+    // run nearly alike.
+    auto reach = [this](const Vertex *v, int plane, P3 &point) {
+        const Edge &e = m_edges[size_t(plane)];
+        const double along = e.N.Dot(v->dir);
+        if (std::fabs(along) < 1e-12 * e.N.Length())
+            return false;
+        const double s = (e.d - e.N.Dot(v->pos)) / along;
+        if (!(s >= -m_tol))
+            return false;
+        point = v->pos + v->dir * std::max(s, 0.0);
+        return point.Finite();
+    };
+    auto ahead = [this](const Vertex *v, const P3 &p) { return (p - v->pos).Dot(v->dir) >= -m_tol * 10.0; };
+    const bool sameLeft = PlanesAlike(x->left, y->right);
+    P3 p;
+    if (!sameLeft && reach(x, y->right, p) && ahead(y, p) && OnTrace(y, p)) {
+        out = p;
+        return true;
+    }
+    if (!sameLeft && reach(y, x->left, p) && ahead(x, p) && OnTrace(x, p)) {
+        out = p;
+        return true;
+    }
+    // Closest points of the two lines, for traces that no other plane cuts
+    // (along a common plane).
+    const P3 w = x->pos - y->pos;
+    const double a = x->dir.Dot(x->dir), b = x->dir.Dot(y->dir), c = y->dir.Dot(y->dir);
+    const double d = x->dir.Dot(w), e = y->dir.Dot(w);
+    const double den = a * c - b * b;
+    if (den <= 1e-14)
+        return false;
+    const double s = (b * e - c * d) / den;
+    const double t = (a * e - b * d) / den;
+    if (s < -m_tol || t < -m_tol)
+        return false;
+    const P3 px = x->pos + x->dir * std::max(s, 0.0);
+    const P3 py = y->pos + y->dir * std::max(t, 0.0);
+    if ((px - py).Length() > 1e-6 * m_scale)
+        return false;
+    out = (px + py) * 0.5;
+    return out.Finite();
+}
+
+void Solver::PushEdgeEvent(Vertex *x)
+{
+    Vertex *y = x->next;
+    if (!y || y == x)
+        return;
+    P3 p;
+    if (!TraceMeeting(x, y, p))
+        return;
+    const double h = std::max(p.h, m_height);
+    m_queue.push({h, Level(h), LevelTravel(x, p) + LevelTravel(y, p), m_seq++, 0, x, y, x->right, p});
+}
+
+void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
+{
+    if (!v->reflex)
+        return;
+    auto above = [&](double h, int e) { return h > hmin || (h == hmin && e > emin); };
+    for (;;) {
+        while (v->nextCandidate < v->candidates.size()) {
+            const SplitCandidate &c = v->candidates[v->nextCandidate++];
+            if (!above(c.h, c.edge))
+                continue;
+            const double h = std::max(c.h, m_height);
+            m_queue.push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point});
+            return;
+        }
+        if (v->allCandidates)
+            return;
+        // Every edge's plane, once: the lowest few are kept in order, so
+        // that a candidate found stale costs no new search.
+        constexpr size_t kKept = 24;
+        std::vector<SplitCandidate> found;
+        for (int i = 0; i < int(m_edges.size()); ++i) {
+            if (i == v->left || i == v->right)
+                continue;
+            const Edge &e = m_edges[size_t(i)];
+            const double along = e.N.Dot(v->dir);
+            if (std::fabs(along) < 1e-12)
+                continue;
+            const double s = (e.d - e.N.Dot(v->pos)) / along;
+            if (!(s > m_tol))
+                continue;
+            const P3 p = v->pos + v->dir * s;
+            if (!p.Finite())
+                continue;
+            // In front of the edge's base.
+            if ((p.x - e.a.x) * e.nx + (p.y - e.a.y) * e.ny < -m_tol)
+                continue;
+            if (!above(p.h, i))
+                continue;
+            found.push_back({p.h, i, p});
+        }
+        v->allCandidates = found.size() <= kKept;
+        if (!v->allCandidates) {
+            std::nth_element(found.begin(), found.begin() + kKept, found.end());
+            found.resize(kKept);
+        }
+        std::sort(found.begin(), found.end());
+        if (found.empty())
+            return;
+        v->candidates = std::move(found);
+        v->nextCandidate = 0;
+        hmin = -HUGE_VAL;
+        emin = -1;
+    }
+}
+
+void Solver::PushEvents(Vertex *v)
+{
+    PushEdgeEvent(v->prev);
+    PushEdgeEvent(v);
+    PushSplitEvent(v, -HUGE_VAL, -1);
+}
+
+bool Solver::InSegment(const Vertex *x, const P3 &p) const
+{
+    const Vertex *y = x->next;
+    const Edge &e = m_edges[size_t(x->right)];
+    // The side of each end's trace that the edge lies on.
+    auto inside = [&](const Vertex *end, double refx, double refy) {
+        const double px = end->dir.x, py = end->dir.y;
+        const double plan = std::hypot(px, py);
+        const double qx = p.x - end->pos.x, qy = p.y - end->pos.y;
+        if (plan < 1e-9) // a vertical trace: along the edge instead
+            return qx * refx + qy * refy >= -m_tol * 10.0;
+        const double side = Cross2(px, py, qx, qy) / plan;
+        const double ref = Cross2(px, py, refx, refy);
+        return side * (ref >= 0.0 ? 1.0 : -1.0) >= -m_tol * 10.0;
+    };
+    return inside(x, e.ux, e.uy) && inside(y, -e.ux, -e.uy);
+}
+
+int Solver::LavSize(Vertex *v, int label)
+{
+    int size = 0;
+    Vertex *w = v;
+    do {
+        w->lav = label;
+        ++size;
+        w = w->next;
+        if (size > int(m_vertices.size()) + 1)
+            return -1; // a broken list
+    } while (w != v);
+    return size;
+}
+
+void Solver::CloseSmallLav(Vertex *v)
+{
+    // Two corners left: they face each other across a ridge.
+    Vertex *w = v->next;
+    m_arcs.push_back({v->node, w->node, v->right, v->left});
+    v->active = w->active = false;
+}
+
+bool Solver::HandleEdge(const Event &ev)
+{
+    Vertex *x = ev.a, *y = ev.b;
+    if (!x->active || !y->active || x->next != y)
+        return true;
+    Vertex *z = x->prev;
+    const P3 &p = ev.point;
+    if (z->prev == y) {
+        // The last three corners of this part meet at one peak.
+        ++m_stats->peakEvents;
+        const int node = NewNode(p);
+        AddArc(x, node);
+        AddArc(y, node);
+        AddArc(z, node);
+        x->active = y->active = z->active = false;
+        return true;
+    }
+    if (z == y) {
+        CloseSmallLav(x);
+        return true;
+    }
+    ++m_stats->edgeEvents;
+    const int node = NewNode(p);
+    AddArc(x, node);
+    AddArc(y, node);
+    x->active = y->active = false;
+    Vertex *c = NewVertex(p, x->left, y->right, node);
+    c->lav = x->lav;
+    c->prev = z;
+    c->next = y->next;
+    z->next = c;
+    y->next->prev = c;
+    PushEvents(c);
+    return true;
+}
+
+bool Solver::HandleSplit(const Event &ev)
+{
+    Vertex *v = ev.a;
+    if (!v->active)
+        return true;
+    const P3 &p = ev.point;
+    Vertex *x = nullptr;
+    for (Vertex *w : m_byEdge[size_t(ev.edge)]) {
+        if (!w->active || w->right != ev.edge || w->lav != v->lav || w == v || w->next == v)
+            continue;
+        if (InSegment(w, p)) {
+            x = w;
+            break;
+        }
+    }
+    if (!x) {
+        // The edge had moved on: the next candidate further up.
+        PushSplitEvent(v, ev.h, ev.edge);
+        return true;
+    }
+    Vertex *y = x->next;
+    ++m_stats->splitEvents;
+    const int node = NewNode(p);
+    AddArc(v, node);
+    v->active = false;
+    Vertex *v1 = NewVertex(p, v->left, ev.edge, node);
+    Vertex *v2 = NewVertex(p, ev.edge, v->right, node);
+    Vertex *before = v->prev, *after = v->next;
+    before->next = v1;
+    v1->prev = before;
+    v1->next = y;
+    y->prev = v1;
+    x->next = v2;
+    v2->prev = x;
+    v2->next = after;
+    after->prev = v2;
+    for (Vertex *u : {v1, v2}) {
+        const int size = LavSize(u, m_lavCount++);
+        if (size < 0)
+            return false;
+        if (size == 2)
+            CloseSmallLav(u);
+        else if (size == 1)
+            u->active = false;
+        else
+            PushEvents(u);
+    }
+    return true;
+}
+
+bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
+{
+    m_stats = &stats;
+    const int n = int(m_edges.size());
+    m_byEdge.assign(size_t(n), {});
+    for (int i = 0; i < n; ++i)
+        m_nodePositions.push_back(m_edges[size_t(i)].a);
+    std::vector<Vertex *> corners;
+    for (int i = 0; i < n; ++i)
+        corners.push_back(NewVertex(m_edges[size_t(i)].a, (i - 1 + n) % n, i, i));
+    for (int i = 0; i < n; ++i) {
+        corners[size_t(i)]->prev = corners[size_t((i - 1 + n) % n)];
+        corners[size_t(i)]->next = corners[size_t((i + 1) % n)];
+        if (!corners[size_t(i)]->dir.Finite()) {
+            error = "a corner has no direction to move in";
+            return false;
+        }
+    }
+    for (Vertex *v : corners) {
+        PushEdgeEvent(v);
+        PushSplitEvent(v, -HUGE_VAL, -1);
+    }
+    // Each event removes a corner or splits a part; stale ones are dropped.
+    // A run that goes on far beyond that has lost its way.
+    const long limit = 50L * n + 1000L + 4L * long(n) * long(n) / 10;
+    long steps = 0;
+    while (!m_queue.empty()) {
+        if (++steps > limit) {
+            error = "the events did not run out within " + std::to_string(limit) + " steps";
+            return false;
+        }
+        const Event ev = m_queue.top();
+        m_queue.pop();
+        m_height = std::max(m_height, ev.h);
+        const bool ok = ev.type == 0 ? HandleEdge(ev) : HandleSplit(ev);
+        if (!ok) {
+            error = "the wavefront's corner lists broke";
+            return false;
+        }
+    }
+    stats.steps = int(steps);
+    int left = 0;
+    for (const Vertex &v : m_vertices)
+        left += v.active;
+    if (left > 0) {
+        error = std::to_string(left) + " corners were left over when the events ran out";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool CStraightSkeleton::Fail(const std::string &text)
+{
+    m_error = text;
+    m_nodes.clear();
+    m_faces.clear();
+    return false;
+}
+
+bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
+{
+    m_nodes.clear();
+    m_faces.clear();
+    m_error.clear();
+    m_stats = Statistics();
+    m_bReversed = false;
+    if (contours.empty())
+        return Fail("no contour");
+    if (contours.size() > 1)
+        SgDiagWarning("Geometry", "Straight skeleton: %d inner contours (holes) are not taken; the outer one is",
+                      int(contours.size()) - 1);
+    SkeletonContour &contour = contours[0];
+    // Corners closer than this (relative to the outline's size) are one.
+    double extent = 0.0;
+    for (const SkeletonPoint &p : contour)
+        if (std::isfinite(p.position.x) && std::isfinite(p.position.z))
+            extent = std::max({extent, std::fabs(p.position.x), std::fabs(p.position.z)});
+    const double tol = 1e-9 * std::max(extent, 1e-3);
+    // Consecutive corners at one place are one corner.
+    SkeletonContour kept;
+    for (const SkeletonPoint &p : contour) {
+        if (!std::isfinite(p.position.x) || !std::isfinite(p.position.z) || !std::isfinite(p.slope))
+            return Fail("a corner or slope is not a number");
+        if (!kept.empty() && std::fabs(p.position.x - kept.back().position.x) < tol &&
+            std::fabs(p.position.z - kept.back().position.z) < tol)
+            continue;
+        kept.push_back(p);
+    }
+    while (kept.size() > 1 && std::fabs(kept.back().position.x - kept.front().position.x) < tol &&
+           std::fabs(kept.back().position.z - kept.front().position.z) < tol)
+        kept.pop_back();
+    contour = kept;
+    const int n = int(contour.size());
+    if (n < 3)
+        return Fail("fewer than three distinct corners");
+
+    double area = 0.0, scale = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const Vec3 &a = contour[size_t(i)].position, &b = contour[size_t((i + 1) % n)].position;
+        area += a.x * b.z - b.x * a.z;
+        scale = std::max({scale, std::fabs(a.x), std::fabs(a.z)});
+    }
+    scale = std::max(scale, 1e-6);
+    if (std::fabs(area) <= 1e-12 * scale * scale)
+        return Fail("the outline encloses no area");
+    m_bReversed = area < 0.0;
+
+    // Worked counter-clockwise: corner k of the working order is contour
+    // corner map[k]; working edge k is contour edge edgeOf[k].
+    const size_t count = static_cast<size_t>(n);
+    std::vector<int> map(count), edgeOf(count);
+    std::vector<P3> corners(count);
+    std::vector<double> slopes(count);
+    for (int k = 0; k < n; ++k) {
+        map[size_t(k)] = m_bReversed ? n - 1 - k : k;
+        // Reversed, working edge k runs from contour corner n-1-k to n-2-k:
+        // contour edge n-2-k the other way.
+        edgeOf[size_t(k)] = m_bReversed ? (2 * n - 2 - k) % n : k;
+        const Vec3 &p = contour[size_t(map[size_t(k)])].position;
+        corners[size_t(k)] = P3(p.x, p.z, 0.0);
+        slopes[size_t(k)] = contour[size_t(edgeOf[size_t(k)])].slope;
+    }
+    // A corner that turns straight back makes no polygon.
+    for (int k = 0; k < n; ++k) {
+        const P3 &a = corners[size_t((k - 1 + n) % n)], &b = corners[size_t(k)], &c = corners[size_t((k + 1) % n)];
+        const double ux = b.x - a.x, uy = b.y - a.y, vx = c.x - b.x, vy = c.y - b.y;
+        const double cross = Cross2(ux, uy, vx, vy), dot = ux * vx + uy * vy;
+        if (std::fabs(cross) <= 1e-12 * std::hypot(ux, uy) * std::hypot(vx, vy) && dot < 0.0)
+            return Fail("the outline turns straight back on itself at a corner");
+    }
+
+    Solver solver(corners, slopes, scale);
+    std::string error;
+    if (!solver.Run(error, m_stats))
+        return Fail(error);
+
+    // Nodes at one place are one node: events at one point (a peak reached
+    // from several sides) each made their own.
+    const std::vector<P3> &positions = solver.m_nodePositions;
+    const double merge = 1e-7 * scale;
+    std::vector<int> same(positions.size());
+    std::map<std::tuple<long long, long long, long long>, std::vector<int>> grid;
+    for (size_t i = 0; i < positions.size(); ++i) {
+        const P3 &p = positions[i];
+        const long long gx = std::llround(p.x / (merge * 4)), gy = std::llround(p.y / (merge * 4)),
+                        gh = std::llround(p.h / (merge * 4));
+        int found = -1;
+        for (long long dx = -1; dx <= 1 && found < 0; ++dx)
+            for (long long dy = -1; dy <= 1 && found < 0; ++dy)
+                for (long long dh = -1; dh <= 1 && found < 0; ++dh) {
+                    auto it = grid.find({gx + dx, gy + dy, gh + dh});
+                    if (it == grid.end())
+                        continue;
+                    for (int j : it->second) {
+                        if ((positions[size_t(j)] - p).Length() <= merge) {
+                            found = j;
+                            break;
+                        }
+                    }
+                }
+        // Contour corners stay themselves.
+        if (found >= 0 && i >= size_t(n)) {
+            same[i] = found;
+        } else {
+            same[i] = int(i);
+            grid[{gx, gy, gh}].push_back(int(i));
+        }
+    }
+
+    // Each face: the arcs that have its edge on one side.
+    std::vector<std::vector<std::pair<int, int>>> faceArcs(count);
+    for (const Arc &arc : solver.m_arcs) {
+        const int a = same[size_t(arc.from)], b = same[size_t(arc.to)];
+        if (a == b)
+            continue;
+        for (int f : {arc.faceA, arc.faceB}) {
+            auto &list = faceArcs[size_t(f)];
+            const std::pair<int, int> key(std::min(a, b), std::max(a, b));
+            if (std::find(list.begin(), list.end(), key) == list.end())
+                list.push_back(key);
+        }
+    }
+
+    m_faces.assign(size_t(n), Face());
+    for (int k = 0; k < n; ++k) {
+        const int start = k, end = (k + 1) % n;
+        std::unordered_map<int, std::vector<int>> next;
+        next[start].push_back(end);
+        next[end].push_back(start);
+        for (const auto &[a, b] : faceArcs[size_t(k)]) {
+            next[a].push_back(b);
+            next[b].push_back(a);
+        }
+        std::vector<int> loop = {start, end};
+        int previous = start, current = end;
+        const size_t cap = faceArcs[size_t(k)].size() + 2;
+        while (current != start) {
+            auto it = next.find(current);
+            if (it == next.end() || it->second.size() != 2)
+                return Fail("the roof face on edge " + std::to_string(k) + " cannot be walked round");
+            const int step = it->second[0] == previous ? it->second[1] : it->second[0];
+            previous = current;
+            current = step;
+            if (current != start)
+                loop.push_back(current);
+            if (loop.size() > cap + 2)
+                return Fail("the roof face on edge " + std::to_string(k) + " does not close");
+        }
+        Face &face = m_faces[size_t(edgeOf[size_t(k)])];
+        face.edge = edgeOf[size_t(k)];
+        for (int node : loop)
+            face.nodes.push_back(node < n ? map[size_t(node)] : node);
+        if (m_bReversed) {
+            // Same way round as the contour: start, end, then the rest back.
+            std::reverse(face.nodes.begin(), face.nodes.end());
+            std::rotate(face.nodes.begin(), face.nodes.end() - 2, face.nodes.end());
+        }
+    }
+    m_nodes.resize(positions.size());
+    for (size_t i = 0; i < positions.size(); ++i)
+        m_nodes[i] = Vec3(positions[i].x, positions[i].h, positions[i].y);
+    for (int k = 0; k < n; ++k)
+        m_nodes[size_t(map[size_t(k)])] = Vec3(corners[size_t(k)].x, 0.0, corners[size_t(k)].y);
+    return true;
+}

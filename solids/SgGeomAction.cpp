@@ -1,0 +1,432 @@
+#include "solids/SgGeomAction.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+#include "engine/core/SgBooleanCache.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgGizmoGroup.h"
+#include "engine/core/SgModifier.h"
+#include "engine/core/SgModifierStack.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/core/SgState.h"
+#include "engine/core/SgStateAccessors.h"
+#include "engine/core/SgTField.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgFont.h"
+#include "engine/nodes/properties/SgFormat.h"
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgDiagnostics.h"
+#include "solids/GmBoxBuilder.h"
+#include "solids/GmGeom.h"
+#include "solids/SgSolvane.h"
+
+using namespace solvane;
+
+SG_ACTION_SOURCE(SgGeomAction, "SgGeomAction")
+
+int SgGeomAction::s_nEvaluations = 0;
+int SgGeomAction::s_nOperandVisits = 0;
+
+namespace {
+// Operation codes of the boolean shape.
+enum Operation { kUnion = 0, kIntersection = 1, kDifference = 2, kSubtractFromLast = 3, kCombination = 4 };
+
+SgGeomAction *Self(SgAction *action)
+{
+    return static_cast<SgGeomAction *>(action);
+}
+
+// The solid moved by the state's model matrix (translation in the last
+// column).
+void TransformByState(SgAction *action, GmGeom &geom)
+{
+    Mat4 m = GetActionTransform(action);
+    const double rows[3][3] = {{m.Get(0, 0), m.Get(0, 1), m.Get(0, 2)},
+                               {m.Get(1, 0), m.Get(1, 1), m.Get(1, 2)},
+                               {m.Get(2, 0), m.Get(2, 1), m.Get(2, 2)}};
+    const Vec3 t(m.Get(0, 3), m.Get(1, 3), m.Get(2, 3));
+    bool identity = t.x == 0.0 && t.y == 0.0 && t.z == 0.0;
+    for (int r = 0; r < 3 && identity; ++r)
+        for (int c = 0; c < 3 && identity; ++c)
+            identity = rows[r][c] == (r == c ? 1.0 : 0.0);
+    if (!identity)
+        geom.transform(Mat3(rows), &t);
+}
+
+int OperationOf(SgNode *node)
+{
+    auto *field = dynamic_cast<SgFInt *>(node->GetFieldAddressByName("operation"));
+    return field ? field->Get(true) : kUnion;
+}
+
+// Stores the result (an empty solid node when there is none, so that
+// nothing stale is shown and the evaluation does not run again each frame
+// while the state holds).
+void StoreResult(SgGeometricShape *shape, SgAction *action, GmGeom *result)
+{
+    shape->SetResultCache(new SgSolvane(result), nullptr);
+    if (SgBooleanCache *cache = shape->GetResultCacheObject())
+        cache->BuildCacheContext(action->GetState());
+}
+
+const SgModifierStack &EmptyStack()
+{
+    static SgModifierStack empty;
+    return empty;
+}
+}  // namespace
+
+void SgGeomAction::InitClass()
+{
+    if (!RegisterActionClass(s_iClassID, s_lpszClassName, &Creator, s_pfnMethodsMap))
+        return;
+    VisitorFn *table = s_pfnMethodsMap;
+    SetVisitor(table, SgNode::ClassID(), VisitNothing);
+    SetVisitor(table, SgSeparator::ClassID(), VisitDefault);
+    SetVisitor(table, SgGroup::ClassID(), VisitDefault);
+    SetVisitor(table, SgTransform::ClassID(), VisitDefault);
+    SetVisitor(table, SgGeometricShape::ClassID(), VisitDefault);
+    SetVisitor(table, SgShapeHints::ClassID(), VisitDefault);
+    SetVisitor(table, SgCoordinate3::ClassID(), VisitDefault);
+    SetVisitor(table, SgFont::ClassID(), VisitDefault);
+    SetVisitor(table, SgFormat::ClassID(), VisitDefault);
+    SetVisitor(table, SgModifier::ClassID(), VisitDefault);
+    SetVisitorByName(table, "SgElevation", VisitDefault);
+    SetVisitor(table, SgGizmoGroup::ClassID(), VisitGizmoGroup);
+    SetVisitorByName(table, "SgScatter", VisitScatter);
+    SetVisitorByName(table, "SgBoolean", VisitBoolean);
+    SetVisitor(table, SgSolvane::ClassID(), VisitSolvane);
+    SetVisitor(table, SgCube::ClassID(), VisitCube);
+    SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
+    SetVisitor(table, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);
+    BuildVisitorsMap_(s_iClassID);
+
+    int *list = s_aiEnabledElements;
+    int &count = s_iEnabledCount;
+    EnableElement<TransformElement>(list, count);
+    EnableElement<DrawStyleElement>(list, count);
+    EnableElement<FontNameElement>(list, count);
+    EnableElement<FontSizeElement>(list, count);
+    EnableElement<FontStyleElement>(list, count);
+    EnableElement<FontCharsetElement>(list, count);
+    EnableElement<CreaseAngleElement>(list, count);
+    EnableElement<SmoothTypeElement>(list, count);
+    EnableElement<ShapeTypeElement>(list, count);
+    EnableElement<PointElement>(list, count);
+    EnableElement<ModifierStackElement>(list, count);
+    EnableElement<NumberFormatElement>(list, count);
+    EnableElement<NumberFactorElement>(list, count);
+}
+
+SgGeomAction::SgGeomAction()
+{
+    InitState();
+}
+
+SgGeomAction::~SgGeomAction()
+{
+    SetResult(nullptr);
+}
+
+void SgGeomAction::ClearCollected()
+{
+    // The result is one of the collected solids while collecting.
+    for (GmGeom *g : m_collected)
+        if (g != m_pResult)
+            delete g;
+    m_collected.clear();
+}
+
+void SgGeomAction::SetResult(GmGeom *geom)
+{
+    if (!geom) {
+        m_bCollect = false;
+        ClearCollected();
+        delete m_pResult;
+        m_pResult = nullptr;
+        return;
+    }
+    if (m_bCollect)
+        m_collected.push_back(geom);
+    else if (m_pResult && m_pResult != geom)
+        delete m_pResult;
+    m_pResult = geom;
+}
+
+GmGeom *SgGeomAction::TakeResult()
+{
+    GmGeom *g = m_pResult;
+    m_pResult = nullptr;
+    if (m_bCollect)
+        m_collected.erase(std::remove(m_collected.begin(), m_collected.end(), g), m_collected.end());
+    return g;
+}
+
+void SgGeomAction::AcceptGeometry(bool enabled, GmGeom *geom, bool applyShapeType)
+{
+    std::unique_ptr<GmGeom> owned(geom);
+    if (!enabled || !geom) {
+        SetResult(nullptr);
+        return;
+    }
+    if (applyShapeType) {
+        const int *type = ShapeTypeElement::Get(GetState());
+        const int t = type ? *type : 0;
+        if (t == 0 || t == 1 || t == 3 || t == 4)
+            geom->build_solids(1);
+    }
+    TransformByState(this, *geom);
+    SetResult(owned.release());
+}
+
+void SgGeomAction::VisitSolvane(SgAction *action, SgNode *node)
+{
+    // Always a copy: the node keeps its solid whoever takes the result.
+    GmGeom *copy = SgSolvane::ConvertToGeom(static_cast<SgSolvane *>(node), action->GetState());
+    Self(action)->AcceptGeometry(true, copy, true);
+}
+
+void SgGeomAction::VisitCube(SgAction *action, SgNode *node)
+{
+    auto *cube = static_cast<SgCube *>(node);
+    const double b = SgSolvane::kWorkingBox;
+    GmGeom *box = makeBox(cube->m_width.Get(true), cube->m_depth.Get(true), cube->m_height.Get(true),
+                          GmBox{{-b, -b, -b}, {b, b, b}}, SgSolvane::kTolerance);
+    Self(action)->AcceptGeometry(true, box, true);
+}
+
+void SgGeomAction::VisitFaceSet(SgAction *action, SgNode *node)
+{
+    SgGeomAction *self = Self(action);
+    auto *faceSet = static_cast<SgFaceSet *>(node);
+    SgModifierStack stack = ModifierStackElement::Get(action->GetState());
+    SgShape *processed = stack.Process(action, faceSet);
+    if (self->m_bShapeResult) {
+        self->m_pShapeResult = processed;
+        return;
+    }
+    GmGeom *geom = nullptr;
+    if (processed && processed != faceSet && processed->GetClassID() == SgSolvane::ClassID())
+        geom = SgSolvane::ConvertToGeom(processed, action->GetState());
+    else
+        geom = SgSolvane::ConvertToGeom(faceSet, 0);
+    self->AcceptGeometry(true, geom, true);
+}
+
+void SgGeomAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
+{
+    auto *mesh = static_cast<SgIndexedFaceSet *>(node);
+    const int tag = SgSolvane::NextIndexedFaceSetTagBase() + 1;
+    SgVecField<Vec3, 7> *coords = mesh->GetCoordinates(action->GetState(), true);
+    const int count = coords ? coords->GetCount() : 0;
+    GmGeom *geom = SgSolvane::ConvertToGeom(mesh, count, count ? coords->GetValues().data() : nullptr, tag);
+    Self(action)->AcceptGeometry(true, geom, mesh->m_solid.Get(true) != 0);
+}
+
+void SgGeomAction::VisitGizmoGroup(SgAction *action, SgNode *node)
+{
+    auto *group = static_cast<SgGroup *>(node);
+    for (int i = 0; i < group->GetChildsCount() && !action->m_nTerminate; ++i) {
+        SgNode *child = group->GetChild(i);
+        if (child && child->AffectsState())
+            action->Traverse(child);
+    }
+}
+
+void SgGeomAction::VisitScatter(SgAction *action, SgNode *node)
+{
+    Self(action)->m_bCollect = true;
+    VisitDefault(action, node);
+}
+
+GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
+{
+    const size_t m = solids.size();
+    size_t p = 1;
+    while (p < m)
+        p *= 2;
+    std::unique_ptr<GmGeom> target(SgSolvane::NewGeom());
+    if (!target)
+        return nullptr;
+    struct Rec {
+        const std::vector<GmGeom *> &solids;
+        void fill(GmGeom &into, size_t s, size_t w) const
+        {
+            if (s >= solids.size())
+                return;
+            if (w == 1) {
+                if (into.faceCount() == 0)
+                    into.assign(*solids[s]);
+                else
+                    into.unite(solids[s]);
+                return;
+            }
+            std::unique_ptr<GmGeom> a(SgSolvane::NewGeom()), b(SgSolvane::NewGeom());
+            fill(*a, s, w / 2);
+            fill(*b, s + w / 2, w / 2);
+            for (GmGeom *half : {a.get(), b.get()}) {
+                if (half->faceCount() == 0)
+                    continue;
+                if (into.faceCount() == 0)
+                    into.assign(*half);
+                else
+                    into.unite(half);
+            }
+            into.mergeSolids();
+        }
+    } rec{solids};
+    if (m > 0)
+        rec.fill(*target, 0, p);
+    return target.release();
+}
+
+void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
+{
+    SgGeomAction *self = Self(action);
+    auto *shape = static_cast<SgGeometricShape *>(node);
+    SgState *state = action->GetState();
+    const bool isOperand = self->m_bCopyOperands;
+
+    SgBooleanCache *cache = shape->GetResultCacheObject();
+    const bool holds = cache && (cache->IsValid() || cache->CompareContext(state));
+    const int engine = shape->GetActionID();
+    if (!holds && engine != 0 && engine != SgGeomAction::ClassID()) {
+        // Another engine evaluates this boolean; the action made for it is
+        // released once applied.
+        std::unique_ptr<SgAction, void (*)(SgAction *)> other(SgAction::Create(engine), &SgAction::Destroy);
+        if (other)
+            other->Apply(node);
+        else
+            SgDiagWarning("Solvane", "boolean: no action of id %d to evaluate it", engine);
+    } else if (!holds) {
+        ++s_nEvaluations;
+        const int operation = OperationOf(node);
+        std::vector<GmGeom *> operands;  // owned until combined
+        GmGeom *running = nullptr;
+        int counted = 0;
+        action->PushState();
+        try {
+            TransformElementReset(state, node);
+            SgModifierStack empty = EmptyStack();
+            ModifierStackElement::Reset(state, node, empty);
+            SgSeparator *children = shape->GetSeparator();
+            const int n = children ? children->GetChildsCount() : 0;
+            for (int c = 0; c < n; ++c) {
+                const bool savedCopy = self->m_bCopyOperands, savedCollect = self->m_bCollect;
+                self->SetResult(nullptr);
+                self->m_bCopyOperands = true;
+                ++s_nOperandVisits;
+                action->Traverse(children->GetChild(c));
+                self->m_bCopyOperands = false;
+                GmGeom *s = nullptr;
+                if (self->m_bCollect) {
+                    std::vector<GmGeom *> collected;
+                    collected.swap(self->m_collected);
+                    self->m_pResult = nullptr;
+                    self->m_bCollect = false;
+                    s = UnionAll(collected);
+                    for (GmGeom *g : collected)
+                        delete g;
+                } else {
+                    s = self->TakeResult();
+                }
+                self->m_bCopyOperands = savedCopy;
+                self->m_bCollect = savedCollect;
+                if (s)
+                    operands.push_back(s);
+            }
+            // Subtract from the last counts only the operands that yield a
+            // solid: the last of them minus the union of the others.
+            if (operation == kSubtractFromLast && operands.size() >= 2) {
+                std::unique_ptr<GmGeom> last(operands.back());
+                operands.pop_back();
+                std::unique_ptr<GmGeom> others(UnionAll(operands));
+                for (GmGeom *g : operands)
+                    delete g;
+                operands.clear();
+                if (others)
+                    last->subtract(others.get());
+                running = last.release();
+                counted = 2;
+            } else {
+                for (size_t k = 0; k < operands.size(); ++k) {
+                    std::unique_ptr<GmGeom> s(operands[k]);
+                    operands[k] = nullptr;
+                    ++counted;
+                    if (!running) {
+                        running = s.release();
+                        continue;
+                    }
+                    switch (operation) {
+                    case kUnion:
+                    case kSubtractFromLast:
+                        running->unite(s.get());
+                        running->mergeSolids();
+                        break;
+                    case kIntersection:
+                        running->intersect(s.get());
+                        break;
+                    case kDifference:
+                        running->subtract(s.get());
+                        break;
+                    case kCombination:
+                        running->combine(s.get());
+                        break;
+                    default:
+                        break;
+                    }
+                }
+                operands.clear();
+            }
+        } catch (const std::exception &error) {
+            for (GmGeom *g : operands)
+                delete g;
+            delete running;
+            running = nullptr;
+            self->SetResult(nullptr);
+            SgDiagError("Solvane", "%s%s%s: the boolean could not be evaluated: %s", node->GetClassName(),
+                        node->GetName().empty() ? "" : " ", node->GetName().c_str(), error.what());
+        }
+        // Fewer than two operands: the one there is (or nothing) is the
+        // result, never the result of an earlier evaluation. Recorded inside
+        // the pushed state, so the context holds what the operands read.
+        (void)counted;
+        StoreResult(shape, action, running);
+        action->PopState();
+    }
+
+    SgShape *q = shape->GetResultCache();
+    if (!q)
+        return;
+    if (q->GetClassID() != SgSolvane::ClassID()) {
+        action->Traverse(q);
+        return;
+    }
+    SgModifierStack stack = ModifierStackElement::Get(state);
+    SgShape *processed = stack.Process(action, q);
+    auto *solid = processed && processed->GetClassID() == SgSolvane::ClassID() ? static_cast<SgSolvane *>(processed)
+                                                                               : static_cast<SgSolvane *>(q);
+    if (isOperand && solid->GetGeom()) {
+        std::unique_ptr<GmGeom> copy(new GmGeom(*solid->GetGeom()));
+        TransformByState(action, *copy);
+        self->SetResult(copy.release());
+    }
+}
+
+GmGeom *SgGeomAction::EvaluateBoolean(SgNode *boolean)
+{
+    if (!boolean || !boolean->IsGeometricShape())
+        return nullptr;
+    SgGeomAction action;
+    action.Apply(boolean);
+    auto *shape = static_cast<SgGeometricShape *>(boolean);
+    SgShape *q = shape->GetResultCache();
+    return q && q->GetClassID() == SgSolvane::ClassID() ? static_cast<SgSolvane *>(q)->GetGeom() : nullptr;
+}
