@@ -65,7 +65,7 @@ bool ParseRenderSize(const char *text, int &width, int &height)
     return true;
 }
 
-int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes)
+int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes, bool allowRemote)
 {
     SgNodara::Init();
     solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
@@ -75,6 +75,8 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
         return 1;
     }
     document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    // External files named by an address are fetched only when asked for.
+    document->SetRemoteContentAllowed(allowRemote);
     // The viewer exists before the file is read, so that a saved view is
     // handed to it.
     std::unique_ptr<SgViewer> viewer(document->CreateDefaultViewer(nullptr, nullptr));
@@ -132,8 +134,11 @@ int RunRenderCommandLine(int argc, char **argv)
     int width = kDefaultWidth;
     int height = kDefaultHeight;
     int passes = 1;
+    bool allowRemote = false;
     for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--allow-remote") == 0) {
+            allowRemote = true;
+        } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = argv[++i];
         } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
             if (!ParseRenderSize(argv[++i], width, height)) {
@@ -153,8 +158,8 @@ int RunRenderCommandLine(int argc, char **argv)
         }
     }
     if (!in || !out) {
-        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH] [--aa N]\n");
+        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH] [--aa N] [--allow-remote]\n");
         return 2;
     }
-    return RunRenderCommand(in, out, width, height, passes);
+    return RunRenderCommand(in, out, width, height, passes, allowRemote);
 }

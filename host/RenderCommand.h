@@ -10,7 +10,8 @@ bool ParseRenderSize(const char *text, int &width, int &height);
 
 // Returns 0 when FILE.bmp was written and prints where; otherwise 1 with a
 // one-line error on standard error, and no file is left behind.
-int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes = 1);
+int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes = 1,
+                     bool allowRemote = false);
 
 // The argument list after "--render"; 2 with a usage line when it is wrong.
 int RunRenderCommandLine(int argc, char **argv);

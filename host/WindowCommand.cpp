@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -17,9 +18,16 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/render/SgTextureManager.h"
 #include "engine/render/SgViewport.h"
+#include "engine/nodes/geometry/SgBox.h"
+#include "engine/nodes/geometry/SgCylinder.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
+#include "engine/viewer/SgPrint.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
+#include "platform/wx/SgWxPrinter.h"
+#include "platform/wx/SgWxProgress.h"
 
 namespace {
 
@@ -30,19 +38,50 @@ constexpr double kFrameFactor = 1.1;
 
 // What the application needs from the command line; wx owns argc and argv.
 const char *s_scenePath = nullptr;
+const char *s_createKind = nullptr;
+const char *s_savePath = nullptr;
 int s_exitStatus = 0;
+
+// The creation tools the window can start with: a kind name, the class it
+// creates and its stage codes (ended by 0).
+struct CreationKind {
+    const char *name;
+    int (*classId)();
+    int codes[3];
+};
+const CreationKind kCreationKinds[] = {
+    {"sphere", &SgSphere::ClassID, {2, 0, 0}},
+    {"box", &SgBox::ClassID, {2, 3, 0}},
+    {"cylinder", &SgCylinder::ClassID, {2, 3, 0}},
+};
+
+const CreationKind *FindCreationKind(const char *name)
+{
+    for (const CreationKind &kind : kCreationKinds)
+        if (name && std::strcmp(kind.name, name) == 0)
+            return &kind;
+    return nullptr;
+}
+
+// The window's viewer, for printing; the window owns it.
+SgViewer *s_viewer = nullptr;
+
+void PrintView();
 
 class SceneFrame : public wxFrame {
 public:
     explicit SceneFrame(const wxString &title)
         : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxDefaultSize)
     {
-        // Ctrl+Q and Ctrl+W close the window, as in most programs.
-        wxAcceleratorEntry entries[2];
+        // Ctrl+Q and Ctrl+W close the window, as in most programs; Ctrl+P
+        // prints the view.
+        wxAcceleratorEntry entries[3];
         entries[0].Set(wxACCEL_CTRL, 'Q', wxID_CLOSE);
         entries[1].Set(wxACCEL_CTRL, 'W', wxID_CLOSE);
-        SetAcceleratorTable(wxAcceleratorTable(2, entries));
+        entries[2].Set(wxACCEL_CTRL, 'P', wxID_PRINT);
+        SetAcceleratorTable(wxAcceleratorTable(3, entries));
         Bind(wxEVT_MENU, [this](wxCommandEvent &) { Close(); }, wxID_CLOSE);
+        Bind(wxEVT_MENU, [this](wxCommandEvent &) { PrintView(); }, wxID_PRINT);
     }
 };
 
@@ -68,6 +107,8 @@ bool FennixApp::OnInit()
         return false;
     }
     m_document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    // Downloads the scene asks for show a dialog with a cancel button.
+    SgInstallWxProgressHandler();
 
     const std::string title = std::filesystem::path(s_scenePath).filename().string();
     auto *frame = new SceneFrame(wxString::FromUTF8(title));
@@ -88,6 +129,8 @@ bool FennixApp::OnInit()
     // The viewer exists before the file is read, so that a saved view is
     // handed to it. The window deletes it when the window is destroyed.
     SgViewer *viewer = m_document->CreateDefaultViewer(static_cast<SgPlatformWindow *>(canvas), nullptr);
+    s_viewer = viewer;
+    SgWxPrinter::Install(frame);
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
     const int read = m_document->OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
@@ -99,21 +142,46 @@ bool FennixApp::OnInit()
     SgViewport *viewport = viewer->GetViewport(0);
     if (viewport->GetNodara() == defaultView)
         viewport->Focus(nullptr, kFrameFactor);
-    // The examine handler sees the mouse before the scene's own handlers.
-    SgSeparator *viewRoot = viewport->GetNodara();
-    auto *examine = new SgExamineViewHandler;
-    if (viewRoot->GetNumChildren() > 0)
-        viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
-    else
-        viewRoot->AddChild(examine);
+    if (const CreationKind *kind = FindCreationKind(s_createKind)) {
+        // A creation tool lives in the scene, as the active tool does; the
+        // left button is its own, so the view is not turned meanwhile.
+        auto *tool = new SgCreateCylinderTool;
+        tool->Setup(kind->classId(), kind->codes);
+        m_document->GetRoot()->AddChild(tool);
+    } else {
+        // The examine handler sees the mouse before the scene's own handlers. A
+        // left click over the scene is left to the scene, so that it selects
+        // (and a press on a selected object's handle drags the handle); a left
+        // drag that no handle takes turns the view.
+        SgSeparator *viewRoot = viewport->GetNodara();
+        auto *examine = new SgExamineViewHandler;
+        examine->SetLeftClickToScene(true);
+        if (viewRoot->GetNumChildren() > 0)
+            viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
+        else
+            viewRoot->AddChild(examine);
+    }
 
     frame->Show();
     canvas->SetFocus();
     return true;
 }
 
+void PrintView()
+{
+    if (!s_viewer)
+        return;
+    SgPrint print(s_viewer);
+    if (!print.Print() && !print.GetError().empty())
+        std::fprintf(stderr, "fennix: printing failed: %s\n", print.GetError().c_str());
+}
+
 int FennixApp::OnExit()
 {
+    if (s_savePath && m_document && m_document->Save(s_savePath, "kvrx") != 1) {
+        std::fprintf(stderr, "fennix: %s could not be written\n", s_savePath);
+        s_exitStatus = 1;
+    }
     SgDocument::Destroy(m_document);
     m_document = nullptr;
     return wxApp::OnExit();
@@ -123,8 +191,14 @@ int FennixApp::OnExit()
 
 wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 
-int RunWindowCommand(int argc, char **argv, const char *scenePath)
+int RunWindowCommand(int argc, char **argv, const char *scenePath, const char *createKind, const char *savePath)
 {
+    if (createKind && !FindCreationKind(createKind)) {
+        std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", createKind);
+        return 2;
+    }
+    s_createKind = createKind;
+    s_savePath = savePath;
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!display || !*display) && (!wayland || !*wayland)) {

@@ -1,6 +1,7 @@
 // fennix: the host program that embeds the engine on Linux.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/SgNodara.h"
@@ -9,11 +10,12 @@
 #include "host/LispCommand.h"
 #include "host/RenderCommand.h"
 #include "host/WindowCommand.h"
+#include "platform/SgProgress.h"
 
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
+                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
     return 2;
 }
 
@@ -26,6 +28,25 @@ static int RunStartupReport()
     return 0;
 }
 
+// Headless runs show the progress of downloads as one line "TITLE: NN%" on
+// standard error for each whole percentage reached.
+static void InstallHeadlessProgress()
+{
+    auto last = std::make_shared<int>(-1);
+    SgSetProgressHandler([last](const std::string &title, const std::string &, double fraction) {
+        if (fraction < 0.0) {
+            *last = -1;
+            return true;
+        }
+        const int percent = int(fraction * 100.0);
+        if (percent != *last) {
+            *last = percent;
+            std::fprintf(stderr, "%s: %d%%\n", title.c_str(), percent);
+        }
+        return true;
+    });
+}
+
 // The engine's diagnostics (platform/SgDiagnostics.h) keep the default
 // handler here: a developer's text is printed on standard error, and a text
 // meant for the user (the reader's messages) goes through the headless
@@ -34,6 +55,8 @@ int main(int argc, char **argv)
 {
     if (argc == 1)
         return RunStartupReport();
+    if (argv[1][0] == '-')
+        InstallHeadlessProgress();
     if (std::strcmp(argv[1], "--convert") == 0 && argc == 4)
         return RunConvertCommand(argv[2], argv[3]);
     if (std::strcmp(argv[1], "--render") == 0)
@@ -42,5 +65,22 @@ int main(int argc, char **argv)
         return RunLispCommandLine(argc - 2, argv + 2);
     if (argc == 2 && argv[1][0] != '-')
         return RunWindowCommand(argc, argv, argv[1]);
+    if (argv[1][0] != '-') {
+        // SCENE followed by window options.
+        const char *create = nullptr;
+        const char *save = nullptr;
+        for (int i = 2; i < argc; i += 2) {
+            if (i + 1 >= argc)
+                return Usage();
+            if (std::strcmp(argv[i], "--create") == 0)
+                create = argv[i + 1];
+            else if (std::strcmp(argv[i], "--save-on-close") == 0)
+                save = argv[i + 1];
+            else
+                return Usage();
+        }
+        // wx sees only the program name: the options are ours.
+        return RunWindowCommand(1, argv, argv[1], create, save);
+    }
     return Usage();
 }

@@ -1,11 +1,14 @@
 #include "engine/actions/SgCollectShapesAction.h"
 
+#include <algorithm>
+
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgVecField.h"
+#include "engine/nodes/particles/SgEmitter.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
@@ -37,6 +40,7 @@ void SgCollectShapesAction::InitClass()
     SetVisitor(s_pfnMethodsMap, SgFaceSet::ClassID(), VisitFaceSet);
     SetVisitor(s_pfnMethodsMap, SgGenPolyLine::ClassID(), VisitPolyLine);
     SetVisitor(s_pfnMethodsMap, SgPointSet::ClassID(), VisitPointSet);
+    SetVisitor(s_pfnMethodsMap, SgEmitter::ClassID(), VisitEmitter);
     BuildVisitorsMap_(s_iClassID);
 
     EnableElement<TransformElement>(s_aiEnabledElements, s_iEnabledCount);
@@ -164,6 +168,15 @@ void SgCollectShapesAction::VisitPointSet(SgAction *action, SgNode *)
         return;
     const std::vector<Vec3> &values = points->GetValues();
     self->AddItem(std::make_unique<ArrayIterator>(values.data(), static_cast<int>(values.size())), false);
+}
+
+void SgCollectShapesAction::VisitEmitter(SgAction *action, SgNode *node)
+{
+    auto *self = static_cast<SgCollectShapesAction *>(action);
+    auto *emitter = static_cast<SgEmitter *>(node);
+    // The live particles only: born, and not yet dead.
+    const int count = std::min(emitter->GetSize(), emitter->GetCapacity());
+    self->AddItem(std::make_unique<ArrayFilterIterator>(emitter->GetPoints(), emitter->GetLife(), count), false);
 }
 
 void SgCollectShapesAction::VisitGizmoGroup(SgAction *action, SgNode *node)

@@ -42,6 +42,8 @@ class SgCollectShapesAction : public SgAction {
     static void VisitFaceSet(SgAction *action, SgNode *node);
     static void VisitPolyLine(SgAction *action, SgNode *node);
     static void VisitPointSet(SgAction *action, SgNode *node);
+    // The live particles of an emitter.
+    static void VisitEmitter(SgAction *action, SgNode *node);
     static void VisitGizmoGroup(SgAction *action, SgNode *node);
 
     // The scatter node's collector (SgScatter::CollectFunction): the shapes

@@ -67,4 +67,10 @@ void EndKeyPoint(SgDocument *document)
         calls.endKeyPoint(document);
 }
 
+int CurrentLayer(const SgDocument *document)
+{
+    const Calls &calls = Installed();
+    return document && calls.currentLayer ? calls.currentLayer(document) : 0;
+}
+
 } // namespace SgDocumentLink

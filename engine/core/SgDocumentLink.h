@@ -25,6 +25,8 @@ struct Calls {
     // Opens a key point and returns its number, -1 when recording is off.
     int (*startKeyPoint)(SgDocument *document) = nullptr;
     void (*endKeyPoint)(SgDocument *document) = nullptr;
+    // The layer new objects of the document join.
+    int (*currentLayer)(const SgDocument *document) = nullptr;
 };
 
 void Install(const Calls &calls);
@@ -36,5 +38,7 @@ void UpdateSceneManager(SgDocument *document, SgNode *node);
 void SetUndoRecording(SgDocument *document, bool on);
 int StartKeyPoint(SgDocument *document);
 void EndKeyPoint(SgDocument *document);
+// 0 without a document.
+int CurrentLayer(const SgDocument *document);
 
 } // namespace SgDocumentLink

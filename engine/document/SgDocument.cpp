@@ -78,6 +78,7 @@ void SgDocument::LinkObjectModel()
     calls.setUndoRecording = [](SgDocument *document, bool on) { document->SetUndoRecording(on); };
     calls.startKeyPoint = [](SgDocument *document) { return document->StartKeyPoint(); };
     calls.endKeyPoint = [](SgDocument *document) { document->EndKeyPoint(); };
+    calls.currentLayer = [](const SgDocument *document) { return document->GetCurrentLayer(); };
     SgDocumentLink::Install(calls);
 }
 

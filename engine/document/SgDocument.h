@@ -194,6 +194,10 @@ public:
     // 1: downloads may come from the cache; 0: every download bypasses it.
     unsigned char GetCachedDownload() const { return m_bCachedDownload; }
     void SetCachedDownload(unsigned char cached) { m_bCachedDownload = cached; }
+    // Whether scene content may reach the network (external files named by
+    // an address); off unless the host allows it.
+    bool IsRemoteContentAllowed() const { return m_bAllowRemoteContent; }
+    void SetRemoteContentAllowed(bool allowed) { m_bAllowRemoteContent = allowed; }
     // The file that a cabinet scene was unpacked to while it is read.
     std::string &GetCabinetPath() { return m_cabinetPath; }
 
@@ -222,6 +226,10 @@ public:
     // An index of 4 or more reads -1 and writes nothing.
     int GetActiveHandle(int kind) const;
     void SetActiveHandle(int kind, int handle);
+    // What a transform tool's drag acts on: 0 the object, 1 and 2 its pivot
+    // (the transform's "center"; 2 moves it against the drag).
+    int GetPivotMode() const { return m_iPivotMode; }
+    void SetPivotMode(int mode) { m_iPivotMode = mode; }
     void *GetRenderContext() const { return m_pRenderContext; }
     void SetRenderContext(void *context) { m_pRenderContext = context; }
     bool GetShareContext() const { return m_bShareContext; }
@@ -256,6 +264,7 @@ private:
     SgRef<SgFont> m_font;
     int m_activeHandles[kHandleKinds] = {5, 2, 6, 0};
     int m_iCurrentLayer = 0;
+    int m_iPivotMode = 0;
     int m_iLastAddedLayers = 0;
     SgRef<SgLayers> m_layers;
     std::vector<int> m_layerMap;
@@ -272,6 +281,7 @@ private:
     void *m_pLayoutContext = nullptr;
     std::string m_cabinetPath;
     unsigned char m_bCachedDownload = 1;
+    bool m_bAllowRemoteContent = false;
     static constexpr int kToolNotifySlots = 8;
     ToolNotifyFn m_toolNotify[kToolNotifySlots] = {};
     void *m_pRenderContext = nullptr;

@@ -49,6 +49,7 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/SgClock.h"
 #include "platform/UrlDownloader.h"
+#include "engine/document/SgExternalFileLoader.h"
 
 using namespace SgDocumentFiles;
 
@@ -753,6 +754,8 @@ int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool repl
     }
     m_layerMap.clear();
     if (result == kReadDone || result == kIncomplete) {
+        // External files are found (and fetched) now, never while drawing.
+        SgExternalFileLoader::Prepare(*this, into, name ? name : "");
         RedrawAllViewers(nullptr);
         // The undo list of a replaced scene names nodes that are gone.
         if (replace)

@@ -5,23 +5,64 @@
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgBehavior.h"
 #include "engine/nodes/properties/SgTransform.h"
 
 SG_CLASS_SOURCE(SgManipulator, SgGroup, SgFieldMngr, "SgManipulator")
 
-SgManipulator::SgManipulator(SgPath &path, int toolClass, int mode, SgHandleEventAction *)
+namespace {
+
+// What an object's behaviour node asks for instead of the requested tool.
+enum BehaviorTool : int { kRequested = 0, kCentreMove = 1, kConstraint = 2, kHandleBox = 3 };
+
+// The tool class the object's behaviour node names, or the requested one;
+// `mask` takes the handle mask the behaviour asks for (0 for none).
+int ChosenToolClass(SgObject *object, int requested, unsigned &mask)
+{
+    mask = 0;
+    SgNode *found = object->FindFirstNode(SgBehavior::ClassID(), 0, nullptr, false);
+    if (!found)
+        return requested;
+    // The tools live in a higher layer: they are named through the class
+    // registry, not included.
+    switch (static_cast<SgBehavior *>(found)->m_selectionTool.Get(true)) {
+    case kCentreMove:
+        // The move tool with its centre cube only.
+        mask = 1u << 7;
+        return SgNode::GetClassIDFromName("SgMoveTool");
+    case kHandleBox:
+        return SgNode::GetClassIDFromName("SgHandleBoxTool");
+    case kConstraint: // the constraint tool is not built: the requested tool stays
+    default:
+        return requested;
+    }
+}
+
+} // namespace
+
+SgManipulator::SgManipulator(SgPath &path, int toolClass, int mode, SgHandleEventAction *action)
 {
     DisableUndo();
     SgSeparator *end = path.IsEmpty() ? nullptr : path.GetObject(true);
     if (!end || !end->IsDerivedFrom(SgObject::ClassID()) || toolClass <= 0)
         return;
     auto *object = static_cast<SgObject *>(end);
+    // A manipulator built outside an event (by a program, not a click)
+    // keeps the requested tool.
+    unsigned mask = 0;
+    if (action) {
+        const int chosen = ChosenToolClass(object, toolClass, mask);
+        if (chosen > 0)
+            toolClass = chosen;
+    }
     SgRef<SgNode> created = SgNode::Create(toolClass);
     if (!created || !created->IsDerivedFrom(SgRubberTool::ClassID()))
         return;
     m_pTool = static_cast<SgRubberTool *>(created.get());
     m_pTool->DisableUndo();
     m_pTool->SetMode(mode);
+    if (mask)
+        m_pTool->SetHandleMask(mask);
     m_pTool->SetDocumentHack(object->GetDocument());
     AddChild(m_pTool);
     SgUndoRecordingPause pause(object->GetDocument());

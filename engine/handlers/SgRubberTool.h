@@ -32,6 +32,12 @@ class SgRubberTool : public SgTool {
     virtual void DrawRubber(SgHandleEventAction *action);
     // Derived tools make their edit and temp separators here.
     virtual void CreateObjectGroup() {}
+    // Which of its handles a tool with handles builds (bits by handle
+    // slot); tools without handles ignore it.
+    virtual void SetHandleMask(unsigned) {}
+    // Starts a drag that carries the object with the mouse without a press
+    // (drag and drop); false for tools that have none.
+    virtual bool StartDragAndDrop() { return false; }
 
     SgObject *GetEditSeparator() const { return m_pEditSeparator; }
     void SetEditSeparator(SgObject *object) { m_pEditSeparator = object; }

@@ -1,10 +1,13 @@
 #include "engine/handlers/SgSelectionHandler.h"
 
+#include "engine/core/SgDocumentLink.h"
+
 #include <algorithm>
 #include <string>
 #include <unordered_set>
 
 #include "engine/core/SgApplyAction.h"
+#include "engine/core/SgDocumentLink.h"
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/nodes/object/SgObject.h"
@@ -13,6 +16,8 @@
 #include "engine/handlers/SgRubberTool.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/nodes/character/SgBone.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -494,6 +499,13 @@ void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)
 
 // ---- Grouping ------------------------------------------------------------------------------
 
+bool SgSelectionHandler::ActivateDragAndDrop()
+{
+    if (!m_pCurrentTool || m_SelectedPaths.GetCount() == 0 || !m_pCurrentTool->IsDerivedFrom(SgRubberTool::ClassID()))
+        return false;
+    return static_cast<SgRubberTool *>(m_pCurrentTool)->StartDragAndDrop();
+}
+
 SgPath SgSelectionHandler::GroupSelection()
 {
     SgPath path = m_FirstPickPath;
@@ -548,8 +560,132 @@ SgPath SgSelectionHandler::GroupSelection()
     }
     if (SgSeparator *holder = group->GetGroupHolder(true))
         holder->SetName("Group Holder");
+    // The group joins the layer new objects join.
+    group->m_layer.Set(SgDocumentLink::CurrentLayer(parent->GetDocument()));
     Select(path, 1);
     return path;
+}
+
+namespace {
+// The undo key point of an edit under `parent`: only when the parent records.
+SgDocument *KeyPointDocument(SgNode *parent)
+{
+    return parent && parent->IsUndoEnabled() ? parent->GetDocument() : nullptr;
+}
+} // namespace
+
+void SgSelectionHandler::UnGroupSelection()
+{
+    if (m_SelectedPaths.GetCount() == 0)
+        return;
+    const SgPathList saved(m_SelectedPaths);
+    DeselectAll();
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath path = saved.GetNext(pos);
+        if (!path.IsGroup()) {
+            Select(path, 0);
+            continue;
+        }
+        SgObject *group = AsSgObject(path.GetObject(true));
+        const int at = group ? path.GetPosition(group) : -1;
+        if (at < 1 || !path[at - 1] || !path[at - 1]->IsGroup())
+            throw SgInvalidArgument("SgSelectionHandler::UnGroupSelection: the group has no parent on its path");
+        auto *parent = static_cast<SgGroup *>(path[at - 1]);
+        // Held until the parent lets it go at the end.
+        SgRef<SgObject> keep(group);
+        SgKeyPoint keyPoint(KeyPointDocument(parent));
+        const SgPathList members = group->Ungroup();
+        path.Truncate(at);
+        for (POSITION member = members.GetFirst(); member;) {
+            SgPath placed = members.GetNext(member);
+            if (placed.IsEmpty())
+                continue;
+            SgPath selected = path;
+            selected.Append(placed.GetLastElement());
+            DoSelect(selected);
+        }
+        parent->DeleteChild(group);
+    }
+}
+
+void SgSelectionHandler::AttachToGroupSelection(bool keep)
+{
+    if (m_SelectedPaths.GetCount() < 2)
+        return;
+    SgPathList saved(m_SelectedPaths);
+    DeselectAll();
+    std::vector<SgPath> paths;
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath path = saved.GetNext(pos);
+        path.CutToObject(0, true, false);
+        // A path that ends at no object ends the operation before anything
+        // is moved: no half-made attachment.
+        if (path.IsEmpty() || !AsSgObject(path.GetLastElement()))
+            return;
+        paths.push_back(path);
+    }
+    SgPath target = paths.front();
+    SgObject *first = target.IsEmpty() ? nullptr : AsSgObject(target.GetLastElement());
+    if (!first)
+        return;
+    // Closed on every way out below, the early stop included.
+    SgKeyPoint keyPoint(KeyPointDocument(first));
+    // A group, a skeleton's bone or a Boolean takes the objects in itself.
+    const int boneClass = SgBone::ClassID();
+    const int booleanClass = SgBoolean::ClassID();
+    SgNode *real = first->FindRealObject();
+    SgNode *lastChild = nullptr;
+    if (real && real->IsGroup()) {
+        auto *content = static_cast<SgGroup *>(real);
+        if (content->GetNumChildren() > 0)
+            lastChild = content->GetChild(content->GetNumChildren() - 1);
+    }
+    const int lastClass = lastChild ? lastChild->GetClassID() : 0;
+    const bool takesAsItIs =
+        first->IsObjectsGroup() || (lastClass != 0 && (lastClass == boneClass || lastClass == booleanClass));
+    if (!takesAsItIs) {
+        // A new object takes the first one's place and transform; the first
+        // one goes into it with an identity transform.
+        SgGroup *parent = target.GetCount() > 1 && target[target.GetCount() - 2]->IsGroup()
+                              ? static_cast<SgGroup *>(target[target.GetCount() - 2])
+                              : nullptr;
+        if (!parent)
+            throw SgInvalidArgument("SgSelectionHandler::AttachToGroupSelection: the object has no parent on its path");
+        SgRef<SgObject> keepFirst(first);
+        SgRef<SgTransform> transform(first->GetTransform(true));
+        SgRef<SgObject> wrapper = new SgObject(false, true);
+        parent->AddChildAfter(wrapper.get(), first);
+        first->DeletePropertyNode(transform.get());
+        wrapper->AddPropertyNode(transform.get(), true);
+        wrapper->AddChild(first);
+        parent->DeleteChild(first);
+        first->GetTransform(true);
+        target.DeleteLast();
+        target.Append(wrapper.get());
+    }
+    for (size_t i = 1; i < paths.size(); ++i) {
+        SgPath &path = paths[i];
+        SgObject *object = path.IsEmpty() ? nullptr : AsSgObject(path.GetLastElement());
+        if (!object)
+            return;
+        object->AttachToGroup(target, keep);
+    }
+}
+
+void SgSelectionHandler::DetachGroupSelection()
+{
+    if (m_SelectedPaths.GetCount() == 0)
+        return;
+    SgGroup *root = GetFirstFather() && GetFirstFather()->IsGroup() ? static_cast<SgGroup *>(GetFirstFather()) : nullptr;
+    const SgPathList saved(m_SelectedPaths);
+    SgKeyPoint keyPoint(GetDocumentHack());
+    DeselectAll();
+    for (POSITION pos = saved.GetFirst(); pos;) {
+        SgPath path = saved.GetNext(pos);
+        path.CutToObject(0, true, false);
+        if (!path.IsEmpty() && path.GetLastElement()->IsObject())
+            SgObject::DetachFromGroup(path, root);
+    }
 }
 
 // ---- Clicks -------------------------------------------------------------------------------

@@ -120,6 +120,19 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // world; selects the group and returns its path (the first pick path
     // when nothing is selected). One undo step.
     SgPath GroupSelection();
+    // Takes every selected group apart (its members take its place, each
+    // keeping its place in the world) and selects the members; selected
+    // objects that are no group stay selected. One undo step per group.
+    void UnGroupSelection();
+    // Attaches the second and later selected objects to the first: into it
+    // when it is a group (or ends with a bone or a Boolean), else into a new
+    // object that takes the first one's place and transform. With `keep`
+    // the attached objects stay linked where they were. Needs two selected
+    // objects; when a selected path ends at no object nothing is moved. The
+    // selection is cleared either way. One undo step, closed on every way out.
+    void AttachToGroupSelection(bool keep);
+    // Moves every selected object out of its group into the scene root.
+    void DetachGroupSelection();
 
     // ---- Path fix-ups -------------------------------------------------------------
     // Cuts the path to the top-most object below the context parent (when it
@@ -134,6 +147,10 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // until the next call.
     void RemoveTool(SgPath &path, int, int);
     void MouseClickEvent(SgPath &path, int, int);
+    // The current tool carries the selected object with the mouse until the
+    // button comes up (an object dragged in from outside the view); false
+    // without a current tool, a selection, or a tool that can.
+    bool ActivateDragAndDrop();
     // Marks the path's object with the highlight material (and draw style),
     // hung into the object after its transform in a manipulator, so that the
     // deselection callback RemoveTool takes it out again.

@@ -3,6 +3,7 @@
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/character/SgBone.h"
+#include "engine/nodes/character/SgCharAnim.h"
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
@@ -17,6 +18,7 @@
 #include "engine/nodes/geometry/SgWrapper.h"
 #include "engine/nodes/helpers/SgGrid.h"
 #include "engine/nodes/helpers/SgSnap.h"
+#include "engine/nodes/geometry/SgExternalFile.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgExtrudeCap.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
@@ -39,6 +41,15 @@
 #include "engine/nodes/geometry/SgTorusKnot.h"
 #include "engine/nodes/object/SgHelper.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/particles/SgAttractor.h"
+#include "engine/nodes/particles/SgDeflector.h"
+#include "engine/nodes/particles/SgDestructor.h"
+#include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/nodes/particles/SgEmitter.h"
+#include "engine/nodes/particles/SgFriction.h"
+#include "engine/nodes/particles/SgPointAttractor.h"
+#include "engine/nodes/particles/SgRotation.h"
+#include "engine/nodes/particles/SgWind.h"
 #include "engine/nodes/properties/SgAxis.h"
 #include "engine/nodes/properties/SgBackground.h"
 #include "engine/nodes/properties/SgBehavior.h"
@@ -181,4 +192,18 @@ void SgNodeClasses::RegisterNodeClasses()
     SgScatter::InitClass();
     // The roof over a profile, of the extrusion family.
     SgSkeleton::InitClass();
+    // The skinning modifier.
+    SgCharAnim::InitClass();
+    // Particles: the effects (their base first) and the emitter.
+    SgDynamicEffect::InitClass();
+    SgAttractor::InitClass();
+    SgPointAttractor::InitClass();
+    SgFriction::InitClass();
+    SgWind::InitClass();
+    SgRotation::InitClass();
+    SgDestructor::InitClass();
+    SgDeflector::InitClass();
+    SgEmitter::InitClass();
+    // Geometry from files in foreign formats.
+    SgExternalFile::InitClass();
 }

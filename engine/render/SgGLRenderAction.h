@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "engine/core/SgAction.h"
+#include "engine/nodes/particles/EffectorInfo.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec2.h"
@@ -40,16 +41,6 @@ class SgCamera;
 class SgLight;
 class SgViewer;
 class SgViewport;
-
-// One dynamic effect met by the lights pass; the particle emitters read the
-// records while they draw.
-struct EffectorInfo {
-    Mat4 transform;       // the accumulated transform at the effect
-    SgNode *effect = nullptr;
-    Mat4 matrix1;         // identity when recorded
-    Mat4 matrix2;
-    double points[5][3] = {};
-};
 
 class SgGLRenderAction : public SgAction {
     SG_ACTION_HEADER(SgGLRenderAction)
@@ -80,6 +71,13 @@ class SgGLRenderAction : public SgAction {
     // adds its image weighted 1/n. With showPartial the sum so far is
     // returned to the colour buffer and the current context swapped.
     bool RenderAntiAliased(SgNode *root, bool showPartial, int pass);
+    // A frame with stencil shadows of two fixed lights over a backdrop of a
+    // floor and two walls (SgGLShadowFrame.cpp). A failure to make the
+    // shadows draws the frame lit without them (false, with diagnostics).
+    bool RenderShadowed(SgNode *root);
+    // The scene traversal alone (no background, lights pass or second pass),
+    // for the shadow library's redraws.
+    bool TraverseForShadows(SgNode *root);
     // The draw-over pass: only shapes marked draw-over, over everything.
     bool DepthOverlayPass(SgNode *root);
     // Restricts drawing to (x, y, x + width, y + height) in window pixels.

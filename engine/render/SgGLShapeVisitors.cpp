@@ -19,9 +19,11 @@
 #include "engine/document/SgDocument.h"
 #include "engine/render/SgGLBuildCacheAction.h"
 #include "engine/render/SgGLMaterialBundle.h"
+#include "engine/render/SgGLParticleVisitors.h"
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/render/SgGLRenderCache.h"
 #include "engine/render/SgGLStateReads.h"
+#include "engine/nodes/character/CharAnimControl.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
@@ -328,6 +330,9 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet,
     const int pointCount = faceSet->GetVertexCount();
     if (faces == 0 || !points || pointCount == 0)
         return;
+    std::vector<Vec3> skinned;
+    if (DeformSkinnedShape(faceSet, action->GetState(), pointCount, points, skinned))
+        points = skinned.data();
     const std::vector<unsigned short> &loopCounts = faceSet->m_loopCount.GetValues();
     const std::vector<unsigned short> &sizes = faceSet->m_sizes.GetValues();
     const std::vector<int> &indexes = faceSet->m_indexes.GetValues();
@@ -397,6 +402,9 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
     const std::vector<int> &coordIndex = mesh->m_coordIndex.GetValues();
     if (!points || pointCount == 0 || coordIndex.empty())
         return;
+    std::vector<Vec3> skinned;
+    if (DeformSkinnedShape(mesh, state, pointCount, points, skinned))
+        points = skinned.data();
     SgNormalGenerator *normals =
         mesh->getNormalGenerator(static_cast<int>(coordIndex.size()), coordIndex.data(), pointCount, points);
     normals->SetCreaseAngle(SgGLStateReads::CreaseAngle(action));
@@ -486,6 +494,8 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitorByName(table, "SgWrapper", VisitDefault);
     SetVisitorByName(table, "SgParametricObject", SgGLShapeVisitors::VisitParametricObject);
     SetVisitor(table, SgScatter::ClassID(), SgGLShapeVisitors::VisitScatter);
+    // Particle emitters and the effects that move their particles.
+    SgGLParticleVisitors::Install(table);
 }
 
 void SgGLShapeVisitors::VisitGroup(SgAction *action, SgNode *node)

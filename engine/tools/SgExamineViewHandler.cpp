@@ -1,10 +1,14 @@
 #include "engine/tools/SgExamineViewHandler.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "engine/actions/PickedPointQuery.h"
+#include "engine/actions/SgPickedPoint.h"
 #include "engine/handlers/SgTool.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/render/SgRayPickAction.h"
 #include "engine/render/SgViewport.h"
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgGLWindow.h"
@@ -44,6 +48,21 @@ double SgExamineViewHandler::SceneSpeedBase() const
     return std::max(kSceneSizeFactor * size, kMinSceneSpeed);
 }
 
+SgExamineViewHandler::Under SgExamineViewHandler::WhatIsUnder(SgHandleEventAction *action) const
+{
+    SgViewer *viewer = action ? action->GetViewer() : nullptr;
+    if (!viewer || viewer->GetViewportCount() == 0)
+        return kEmpty;
+    // The radius the selection handler and the manipulators pick with, so
+    // that the scene's handlers share this pick.
+    constexpr double kPickRadius = 5.0;
+    SgRayPickAction *pick = action->GetPickAction(kPickRadius);
+    if (pick->GetNearestPoint1(nullptr).m_Path.IsEmpty())
+        return kEmpty;
+    PickedPointQueryName gizmo("TRANSFORMTOOL");
+    return pick->GetNearestPoint1(&gizmo).m_Path.IsEmpty() ? kScene : kHandle;
+}
+
 int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
 {
     m_pAction = action;
@@ -61,12 +80,47 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         return 0;
     switch (message) {
     case kMouseMove:
+        if (m_bLeftPending) {
+            // No tool took the press as a drag: past the click distance the
+            // view turns from where the press was.
+            if (std::abs(event->m_x - m_startX) < kMinDrag && std::abs(event->m_y - m_startY) < kMinDrag)
+                return 0;
+            m_bLeftPending = false;
+            const int x = m_startX;
+            const int y = m_startY;
+            m_mode = m_mainMode;
+            OnActivate(action);
+            m_startX = m_prevX = x;
+            m_startY = m_prevY = y;
+        }
         return OnMouseMove(100.0);
     case kLButtonDown:
+        if (m_bLeftClickToScene && !leftAlt) {
+            const Under under = WhatIsUnder(action);
+            // A press on a handle is the manipulator's: it takes the drag
+            // (and the release) itself.
+            if (under == kHandle) {
+                m_bLeftPending = false;
+                return 0;
+            }
+            {
+                m_bLeftPending = true;
+                m_startX = event->m_x;
+                m_startY = event->m_y;
+                return 0;
+            }
+        }
+        m_bLeftPending = false;
         m_mode = leftAlt ? kRotate : m_mainMode;
         OnActivate(action);
         return 1;
     case kLButtonUp:
+        if (m_bLeftPending) {
+            // A click: the scene selects.
+            m_bLeftPending = false;
+            return 0;
+        }
+        [[fallthrough]];
     case kRButtonUp:
     case kMButtonUp:
         if (m_mode == kNone)

@@ -6,6 +6,12 @@
 //
 // It answers the middle button and the wheel, which the base message table
 // drops, by overriding HandleFunc itself.
+//
+// In a window where a person also selects (SetLeftClickToScene), a left
+// press over something of the scene is left to the scene: a click there
+// selects, a press on a manipulator's handle is the manipulator's drag, and
+// a press elsewhere on the scene that moves 2 pixels or more turns the view
+// after all. A left drag over empty space turns it at once.
 #include "engine/handlers/SgEventHandler.h"
 
 class SgExamineViewHandler : public SgEventHandler {
@@ -45,10 +51,19 @@ class SgExamineViewHandler : public SgEventHandler {
     void SetMainMode(ViewerMode mode) { m_mainMode = mode; }
     // A drag can begin only while the left Alt key is down.
     void SetAlt(bool altOnly) { m_bAltOnly = altOnly; }
+    void SetLeftClickToScene(bool on) { m_bLeftClickToScene = on; }
+    bool GetLeftClickToScene() const { return m_bLeftClickToScene; }
+    // Less mouse travel than this (in both directions) after a left press
+    // over the scene is still a click.
+    static constexpr int kMinDrag = 2;
     double GetSpeedBase() const { return m_dSpeedBase; }
 
 private:
     double SceneSpeedBase() const;
+    enum Under : int { kEmpty, kScene, kHandle };
+    // What lies under the event's cursor: nothing, the scene, or a handle
+    // of a manipulator's gizmo.
+    Under WhatIsUnder(SgHandleEventAction *action) const;
 
     int m_startX = 0;
     int m_startY = 0;
@@ -58,6 +73,9 @@ private:
     int m_curY = 0;
     bool m_bReserved = false;
     bool m_bAltOnly = false;
+    bool m_bLeftClickToScene = false;
+    // A left press over the scene that is not (yet) a drag of the view.
+    bool m_bLeftPending = false;
     double m_dStartLensAngle = 0.0;
     double m_dStartLensHeight = 0.0;
     double m_dSpeedBase = 0.0;

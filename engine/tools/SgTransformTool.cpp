@@ -2,22 +2,35 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <numbers>
+#include <vector>
 
 #include "engine/actions/PickedPointQuery.h"
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/actions/SgGetTransformAction.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgCircle.h"
+#include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgBillboard.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/render/SgRayPickAction.h"
+#include "engine/render/SgViewport.h"
+#include "engine/viewer/SgViewer.h"
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
+#include "platform/SgError.h"
 #include "utilities/math/Color.h"
+#include "utilities/math/Mat3.h"
 #include "utilities/math/Rotation.h"
 
 SG_CLASS_SOURCE(SgTransformTool, SgRubberTool, SgFieldMngr, "SgTransformTool")
@@ -30,6 +43,15 @@ namespace {
 constexpr double kHandlePickRadius = 5.0;
 constexpr const char *kGizmoName = "TRANSFORMTOOL";
 constexpr const char *kAxisNames[3] = {"MOVE_X", "MOVE_Y", "MOVE_Z"};
+constexpr const char *kPlaneNames[3] = {"PLANE_X", "PLANE_Y", "PLANE_Z"};
+// Where a plane square sits along its axis.
+constexpr double kPlaneOffset = 0.32;
+// A ball drag shorter than this gives no turn.
+constexpr double kMinBallStep = 1e-5;
+// Draw style of the trackball's wire sphere.
+constexpr int kWireStyle = 2;
+// An extent below 1/200 of the box's diagonal counts as flat.
+constexpr double kFlatRatio = 200.0;
 // Rays closer to parallel with an axis than this give no drag step.
 constexpr double kParallelLimit = 1e-12;
 
@@ -75,18 +97,110 @@ void SgTransformTool::CreateObjectGroup()
     SgNode *holder = GetFirstFather();
     if (!holder || !holder->IsGroup())
         return;
+    // The content's box in the object's own frame, measured before the
+    // gizmo joins the object and would be measured with it.
+    m_objectBox = Range<Vec3f>();
+    if (!m_ObjectPath.IsEmpty()) {
+        SgSeparator *end = m_ObjectPath.GetObject(true);
+        if (end && end->IsDerivedFrom(SgObject::ClassID())) {
+            if (SgSeparator *content = static_cast<SgObject *>(end)->GetInnerGroup()) {
+                SgBoundingBoxAction measure;
+                measure.Apply(content);
+                if (measure.HasBox())
+                    m_objectBox = measure.m_Box;
+            }
+        }
+    }
     m_pGizmo = Quiet(new SgSeparator);
     m_pGizmo->SetName(kGizmoName);
     auto *light = Quiet(new SgLightModel);
     // Handles show their plain colours whatever the scene's lights.
     light->m_model.Set(0);
     m_pGizmo->AddChild(light);
+    m_pGizmoPlace = Quiet(new SgTransform);
+    m_pGizmo->AddChild(m_pGizmoPlace);
+    if (m_bScreenSized) {
+        auto *sized = Quiet(new SgBillboard);
+        sized->m_sizeType.Set(1);
+        sized->m_size.Set(s_fManipulatorScale * kGizmoPixels);
+        // In the view frame the gizmo's axes are the window's.
+        if (GetMode() == kViewFrame)
+            sized->m_rotationType.Set(1);
+        // Drawn over the scene, so that the handles show inside the object.
+        sized->m_displayMode.Set(1);
+        m_pGizmo->AddChild(sized);
+    }
     CreateHandles();
+    UpdateFrame(nullptr);
     static_cast<SgGroup *>(holder)->AddChildAfter(m_pGizmo.get(), this);
     m_iDragState = kArmed;
 }
 
 void SgTransformTool::CreateHandles() {}
+
+Vec3 SgTransformTool::FrameAxis(SgHandleEventAction *action, int axis)
+{
+    Vec3 e(0, 0, 0);
+    e[axis] = 1.0;
+    SgTransform *transform = GetTransform();
+    const int mode = GetMode();
+    if (mode == 0 || m_ObjectPath.IsEmpty())
+        return transform ? transform->m_rotation.Get(true).Rotate(e) : e;
+    // The frame's axis in the world, then carried into the object's parent frame.
+    Vec3 world = e;
+    if (mode == kViewFrame) {
+        SgViewer *viewer = action ? action->GetViewer() : nullptr;
+        if (!viewer || viewer->GetViewportCount() == 0)
+            return transform ? transform->m_rotation.Get(true).Rotate(e) : e;
+        world = Transform3(viewer->GetViewport(0)->GetCameraMatrix()).TransformVector(e);
+    } else {
+        // The n-th object above this one; its inner frame is the frame of
+        // the path down to the node on the path inside it.
+        std::vector<int> objects;
+        for (int i = 0; i + 1 < m_ObjectPath.GetCount(); ++i)
+            if (m_ObjectPath[i] && m_ObjectPath[i]->IsObject())
+                objects.push_back(i);
+        if (mode <= static_cast<int>(objects.size())) {
+            const int at = objects[objects.size() - mode];
+            SgPath inside = m_ObjectPath;
+            inside.Truncate(at + 2);
+            world = SgGetTransformAction::PathMatrix(inside).TransformVector(e);
+        }
+    }
+    try {
+        const Transform3 parentToWorld = SgGetTransformAction::PathMatrix(m_ObjectPath);
+        Vec3 local = parentToWorld.Inverse().TransformVector(world);
+        const double length = local.Length();
+        return length > 0.0 ? local * (1.0 / length) : e;
+    } catch (const SgMathError &) {
+        return e;
+    }
+}
+
+void SgTransformTool::UpdateFrame(SgHandleEventAction *action)
+{
+    SgTransform *transform = GetTransform();
+    if (!m_pGizmoPlace || !transform || GetMode() == 0 || (GetMode() == kViewFrame && m_bScreenSized))
+        return;
+    // The gizmo sits in the object's frame: undo the object's turn, then
+    // turn onto the frame's axes.
+    const Vec3 x = FrameAxis(action, 0);
+    const Vec3 y = FrameAxis(action, 1);
+    Mat3 axes;
+    const Vec3 z = x.Cross(y);
+    for (int r = 0; r < 3; ++r) {
+        axes[r][0] = x[r];
+        axes[r][1] = y[r];
+        axes[r][2] = z[r];
+    }
+    const Rotation frame(axes);
+    m_pGizmoPlace->m_rotation.Set(transform->m_rotation.Get(true).Inverse() * frame);
+}
+
+Vec3 SgTransformTool::GizmoScale() const
+{
+    return m_pGizmoPlace ? m_pGizmoPlace->m_scaleFactor.Get(true) : Vec3(1, 1, 1);
+}
 
 SgSeparator *SgTransformTool::StartAxisHandle(int axis, const Rotation &turn)
 {
@@ -112,7 +226,27 @@ void SgTransformTool::BuildStandardHandles(bool cubeTips)
     const Rotation turns[3] = {Rotation(), Rotation(Vec3(0, 0, 1), std::numbers::pi / 2),
                                Rotation(Vec3(0, 1, 0), -std::numbers::pi / 2)};
     for (int axis = 0; axis < 3; ++axis) {
-        SgSeparator *handle = StartAxisHandle(axis, turns[axis]);
+        if (m_uHandleMask & (1u << axis))
+            BuildArrow(axis, turns[axis], cubeTips);
+        if (m_uHandleMask & (1u << (axis + kPlaneX))) {
+            // A thin square across the axis, near the origin: dragging it
+            // moves in the plane normal to the axis.
+            SgSeparator *plane = StartAxisHandle(axis, turns[axis]);
+            plane->SetName(kPlaneNames[axis]);
+            Vec3 along(0, 0, 0);
+            along[axis] = kPlaneOffset;
+            static_cast<SgTransform *>(plane->GetChild(0))->m_translation.Set(along);
+            plane->AddChild(Box(0.045, 0.18, 0.18));
+            m_handles[axis + kPlaneX] = plane;
+            m_pGizmo->AddChild(plane);
+        }
+    }
+}
+
+void SgTransformTool::BuildArrow(int axis, const Rotation &turn, bool cubeTips)
+{
+    {
+        SgSeparator *handle = StartAxisHandle(axis, turn);
 
         auto *arm = Quiet(new SgSeparator);
         arm->SetName("arm");
@@ -121,19 +255,106 @@ void SgTransformTool::BuildStandardHandles(bool cubeTips)
         const double armEnd = kArmLength - kTipSize * 0.5;
         armPlace->m_translation.Set(Vec3((armStart + armEnd) * 0.5, 0, 0));
         arm->AddChild(armPlace);
-        arm->AddChild(Box(armEnd - armStart, 0.02, 0.02));
+        m_armPlaces[axis] = armPlace;
+        m_armBoxes[axis] = Box(armEnd - armStart, 0.02, 0.02);
+        arm->AddChild(m_armBoxes[axis]);
         handle->AddChild(arm);
 
         auto *tip = Quiet(new SgSeparator);
         auto *tipPlace = Quiet(new SgTransform);
         tipPlace->m_translation.Set(Vec3(kArmLength, 0, 0));
         tip->AddChild(tipPlace);
+        m_tipPlaces[axis] = tipPlace;
         tip->AddChild(cubeTips ? Box(kTipSize, kTipSize, kTipSize) : Box(2 * kTipSize, 0.7 * kTipSize, 0.7 * kTipSize));
         handle->AddChild(tip);
 
         m_handles[axis] = handle;
         m_pGizmo->AddChild(handle);
     }
+}
+
+SgSeparator *SgTransformTool::BuildCubeHandle(int slot, double size)
+{
+    auto *handle = Quiet(new SgSeparator);
+    handle->AddChild(Box(size, size, size));
+    m_handles[slot] = handle;
+    m_pGizmo->AddChild(handle);
+    return handle;
+}
+
+double SgTransformTool::ScaleExtent(const Range<Vec3f> &box, int axis)
+{
+    if (axis < 0 || axis > 2 || SgBoundingBoxAction::IsEmptyBox(box))
+        return 0.0;
+    const Vec3 e(box.GetMax()[0] - box.GetMin()[0], box.GetMax()[1] - box.GetMin()[1],
+                 box.GetMax()[2] - box.GetMin()[2]);
+    const double b = std::max(e[axis], 0.0);
+    const double diagonal = e.Length();
+    // A flat or zero extent is never the divisor.
+    return diagonal > kFlatRatio * b ? diagonal : b;
+}
+
+bool SgTransformTool::LineParameter(SgHandleEventAction *action, int x, int y, const Vec3 &p, const Vec3 &dir,
+                                    double &t)
+{
+    Vec3 a;
+    Vec3 u;
+    if (!ParentRay(action, x, y, a, u))
+        return false;
+    const Vec3 w0 = p - a;
+    const double A = dir.Dot(dir);
+    const double B = dir.Dot(u);
+    const double C = u.Dot(u);
+    const double D = dir.Dot(w0);
+    const double E = u.Dot(w0);
+    const double denom = A * C - B * B;
+    if (A <= 0.0 || std::fabs(denom) <= kParallelLimit * A * C)
+        return false;
+    t = (B * E - C * D) / denom;
+    return std::isfinite(t);
+}
+
+bool SgTransformTool::PlanePoint(SgHandleEventAction *action, int x, int y, const Vec3 &p, const Vec3 &n,
+                                 Vec3 &point)
+{
+    Vec3 a;
+    Vec3 u;
+    if (!ParentRay(action, x, y, a, u))
+        return false;
+    const double along = u.Dot(n);
+    if (std::fabs(along) <= kParallelLimit * u.Length() * n.Length())
+        return false;
+    const double s = (p - a).Dot(n) / along;
+    point = a + u * s;
+    return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
+}
+
+double SgTransformTool::DragScaleFactor(SgHandleEventAction *action, int x, int y, const Vec3 &c, const Vec3 &a,
+                                        int h)
+{
+    if (!m_bStartInvertible)
+        return 1.0;
+    // The line and the ray meet in the parent's frame; the answer is read
+    // in the object's own, where the box was measured.
+    const Vec3 cp = ToParent(c);
+    const Vec3 ap = ToParent(c + a) - cp;
+    double t0 = 0.0;
+    double t = 0.0;
+    if (!LineParameter(action, m_iStartX, m_iStartY, cp, ap, t0) || !LineParameter(action, x, y, cp, ap, t))
+        return 1.0;
+    const Vec3 displacement = a * (t - t0);
+    const Vec3 origin = m_originLocal - c;
+    if (h < 0 || h > 2) {
+        h = 0;
+        for (int i = 1; i < 3; ++i)
+            if (std::fabs(origin[i]) >= std::fabs(origin[h]))
+                h = i;
+    }
+    const double e = ScaleExtent(m_objectBox, h);
+    if (e <= 0.0)
+        return 1.0;
+    const double factor = std::max((displacement[h] + e) / e, kMinScaleStep);
+    return origin[h] < 0.0 ? 1.0 / factor : factor;
 }
 
 bool SgTransformTool::ObjectInScene() const
@@ -144,15 +365,9 @@ bool SgTransformTool::ObjectInScene() const
     return object && object->GetFirstFather() && GetFirstFather() && GetFirstFather()->GetFirstFather();
 }
 
-int SgTransformTool::PickHandle(SgHandleEventAction *action)
+int SgTransformTool::HandleOnPath(const SgPath &path) const
 {
-    if (!m_pGizmo)
-        return -1;
-    PickedPointQueryName query(kGizmoName);
-    SgPickedPoint hit;
-    if (!SgToolLink::PickNearest(action, kHandlePickRadius, &query, hit))
-        return -1;
-    const auto &nodes = hit.m_Path.GetNodes();
+    const auto &nodes = path.GetNodes();
     bool mine = false;
     for (SgNode *node : nodes)
         mine = mine || node == m_pGizmo.get();
@@ -163,6 +378,65 @@ int SgTransformTool::PickHandle(SgHandleEventAction *action)
             if (m_handles[i] && node == m_handles[i])
                 return i;
     return -1;
+}
+
+int SgTransformTool::PickHandle(SgHandleEventAction *action, Vec3 *world)
+{
+    if (!m_pGizmo || !action)
+        return -1;
+    std::unique_ptr<SgRayPickAction> own = PickGizmoOnly(action);
+    SgRayPickAction *pick = own.get();
+    if (!pick) {
+        SgViewer *viewer = action->GetViewer();
+        if (!viewer || viewer->GetViewportCount() == 0)
+            return -1;
+        pick = action->GetPickAction(kHandlePickRadius);
+    }
+    // The nearest handle under the cursor; a handle that fills the space
+    // behind the others (the trackball's ball) only where no other is hit.
+    PickedPointQueryName query(kGizmoName);
+    const SgPickedPoint *best = nullptr;
+    int bestHandle = -1;
+    for (SgPickedPoint &hit : pick->m_Hits) {
+        if (!query.Accept(hit))
+            continue;
+        const int handle = HandleOnPath(hit.m_Path);
+        if (handle < 0)
+            continue;
+        const bool background = IsBackgroundHandle(handle);
+        const bool bestBackground = best && IsBackgroundHandle(bestHandle);
+        if (!best || (bestBackground && !background) ||
+            (background == bestBackground && hit.m_dDistance < best->m_dDistance)) {
+            best = &hit;
+            bestHandle = handle;
+        }
+    }
+    if (best && world)
+        *world = best->m_Point;
+    return bestHandle;
+}
+
+std::unique_ptr<SgRayPickAction> SgTransformTool::PickGizmoOnly(SgHandleEventAction *action)
+{
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    SgViewer *viewer = action ? action->GetViewer() : nullptr;
+    SgNode *holder = GetFirstFather();
+    SgViewport *viewport = viewer && viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr;
+    // Only what the gizmo shows under the cursor is asked: drawing the whole
+    // scene for it at every mouse move costs as much as the scene is large.
+    // Only the path down to the gizmo is drawn (what sets state on the way
+    // included), in the frame the full pick would give it.
+    if (!event || !viewport || !holder || m_ObjectPath.IsEmpty() || m_ObjectPath[0] != viewport->GetNodara())
+        return nullptr;
+    SgPath target = m_ObjectPath;
+    target.Append(holder);
+    target.Append(m_pGizmo.get());
+    auto pick = std::make_unique<SgRayPickAction>(viewport);
+    pick->m_dPickWidth = kHandlePickRadius;
+    pick->m_dPickHeight = kHandlePickRadius;
+    pick->SetWindowPoint(event->m_x, event->m_y);
+    pick->ApplyToPath(target);
+    return pick;
 }
 
 void SgTransformTool::Highlight(int handle)
@@ -198,7 +472,8 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     SgEvent *event = action ? action->GetEvent() : nullptr;
     if (!event || m_iDragState != kArmed || event->m_bCtrl || !ObjectInScene())
         return 0;
-    const int handle = PickHandle(action);
+    Vec3 picked;
+    const int handle = PickHandle(action, &picked);
     if (handle < 0)
         return 0;
     Highlight(handle);
@@ -209,6 +484,16 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     SgToolLink::SetGrabbing(action, this);
     if (viewer)
         HoldCapture(viewer);
+    m_bDragAndDrop = false;
+    StartDragFrom(action, &picked);
+    BeginDrag(action, event->m_x, event->m_y);
+    SgToolLink::Redraw(viewer, false);
+    // The selection handler behind still records the press.
+    return 0;
+}
+
+void SgTransformTool::StartDragFrom(SgHandleEventAction *action, const Vec3 *picked)
+{
     m_iDragState = kDragging;
     SgDocument *document = m_ObjectPath.GetLastElement()->GetDocument();
     m_pKeyPointDocument = nullptr;
@@ -216,10 +501,36 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
         document->StartKeyPoint();
         m_pKeyPointDocument = document;
     }
-    BeginDrag(action, event->m_x, event->m_y);
-    SgToolLink::Redraw(viewer, false);
-    // The selection handler behind still records the press.
-    return 0;
+    m_iPivotMode = document ? document->GetPivotMode() : 0;
+    if (SgTransform *transform = GetTransform()) {
+        m_startTranslation = transform->m_translation.Get(true);
+        m_startCenter = transform->m_center.Get(true);
+        m_startScale = transform->m_scaleFactor.Get(true);
+        m_startRotation = transform->m_rotation.Get(true);
+        m_startMatrix = transform->GetMatrix();
+    } else {
+        m_startMatrix = Transform3();
+    }
+    // A zero scale has no inverse: such a drag changes nothing.
+    m_bStartInvertible = !m_startMatrix.IsSingular();
+    m_startInverse = m_bStartInvertible ? m_startMatrix.Inverse() : Transform3();
+    if (!picked || !SgToolLink::WorldToObject(action, *picked, m_ObjectPath, m_originParent))
+        m_originParent = m_startTranslation;
+    m_originLocal = ToLocal(m_originParent);
+}
+
+bool SgTransformTool::StartDragAndDrop()
+{
+    if (!CanDragAndDrop() || m_iDragState != kArmed || !m_handles[kCentre] || !ObjectInScene())
+        return false;
+    // The object follows the cursor onto what lies under it, as its centre
+    // cube does, until the button comes up. Nothing is grabbed: the drop
+    // comes from outside the window's press.
+    Highlight(kCentre);
+    m_bDragAndDrop = true;
+    StartDragFrom(nullptr, nullptr);
+    BeginDrag(nullptr, 0, 0);
+    return true;
 }
 
 int SgTransformTool::OnMouseMove(SgHandleEventAction *action)
@@ -234,6 +545,7 @@ int SgTransformTool::OnMouseMove(SgHandleEventAction *action)
             return 1;
         }
         DragStep(action, event->m_x, event->m_y);
+        UpdateFrame(action);
         SgToolLink::Redraw(SgToolLink::Viewer(action), false);
         return 1;
     }
@@ -255,8 +567,10 @@ int SgTransformTool::OnLButtonUp(SgHandleEventAction *action)
     if (event && ObjectInScene())
         DragStep(action, event->m_x, event->m_y);
     // Less than 2 by 2 pixels is a click, which the selection handler behind
-    // still answers; a drag is not a click.
-    const bool click = !event || (std::abs(event->m_x - m_iStartX) < kMinDrag && std::abs(event->m_y - m_iStartY) < kMinDrag);
+    // still answers; a drag is not a click, nor is a drop.
+    const bool click = !m_bDragAndDrop && (!event || (std::abs(event->m_x - m_iStartX) < kMinDrag &&
+                                                      std::abs(event->m_y - m_iStartY) < kMinDrag));
+    m_bDragAndDrop = false;
     EndDrag(action);
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     return click ? 0 : 1;
@@ -279,48 +593,73 @@ void SgTransformTool::EndDrag(SgHandleEventAction *action)
 
 // ---- Move tool --------------------------------------------------------------------------
 
-bool SgMoveTool::AxisParameter(SgHandleEventAction *action, int x, int y, double &t) const
+void SgMoveTool::CreateHandles()
 {
-    Vec3 a;
-    Vec3 u;
-    if (!const_cast<SgMoveTool *>(this)->ParentRay(action, x, y, a, u))
-        return false;
-    // The point of the axis line through the start translation nearest to the ray.
-    const Vec3 w0 = m_startTranslation - a;
-    const double A = m_axis.Dot(m_axis);
-    const double B = m_axis.Dot(u);
-    const double C = u.Dot(u);
-    const double D = m_axis.Dot(w0);
-    const double E = u.Dot(w0);
-    const double denom = A * C - B * B;
-    if (std::fabs(denom) <= kParallelLimit * A * C)
-        return false;
-    t = (B * E - C * D) / denom;
-    return std::isfinite(t);
+    BuildStandardHandles(false);
+    BuildCubeHandle(kCentre, kTipSize);
 }
 
 void SgMoveTool::BeginDrag(SgHandleEventAction *action, int x, int y)
 {
     m_bHaveStart = false;
-    SgTransform *transform = GetTransform();
-    if (!transform || m_iCurrentHandle < 0 || m_iCurrentHandle > 2)
+    if (!GetTransform() || !m_bStartInvertible)
         return;
-    m_startTranslation = transform->m_translation.Get(true);
-    Vec3 axis(0, 0, 0);
-    axis[m_iCurrentHandle] = 1.0;
-    m_axis = transform->m_rotation.Get(true).Rotate(axis);
-    m_bHaveStart = AxisParameter(action, x, y, m_dStartParameter);
+    if (m_iCurrentHandle >= 0 && m_iCurrentHandle <= 2) {
+        m_axis = FrameAxis(action, m_iCurrentHandle);
+        m_bHaveStart = LineParameter(action, x, y, m_startTranslation, m_axis, m_dStartParameter);
+    } else if (m_iCurrentHandle >= kPlaneX && m_iCurrentHandle < kPlaneX + 3) {
+        m_axis = FrameAxis(action, m_iCurrentHandle - kPlaneX);
+        m_bHaveStart = true;
+    } else if (m_iCurrentHandle == kCentre) {
+        m_bHaveStart = true;
+    }
 }
 
 void SgMoveTool::DragStep(SgHandleEventAction *action, int x, int y)
 {
     SgTransform *transform = GetTransform();
-    if (!transform)
+    if (!transform || !m_bHaveStart)
         return;
-    double t = 0.0;
-    if (!m_bHaveStart || !AxisParameter(action, x, y, t))
+    Vec3 moved = m_startTranslation;
+    if (m_iCurrentHandle >= 0 && m_iCurrentHandle <= 2) {
+        double t = 0.0;
+        if (!LineParameter(action, x, y, m_startTranslation, m_axis, t))
+            return;
+        moved = m_startTranslation + m_axis * (t - m_dStartParameter);
+    } else if (m_iCurrentHandle >= kPlaneX && m_iCurrentHandle < kPlaneX + 3) {
+        Vec3 point;
+        if (!PlanePoint(action, x, y, m_originParent, m_axis, point))
+            return;
+        moved = m_startTranslation + (point - m_originParent);
+    } else if (m_iCurrentHandle == kCentre) {
+        // The object's origin comes to the scene point under the cursor;
+        // over empty space it stays where it is.
+        Vec3 world;
+        Vec3 parent;
+        if (!SnapPoint(action, world) || !SgToolLink::WorldToObject(action, world, m_ObjectPath, parent))
+            return;
+        moved = parent;
+    } else {
         return;
-    transform->m_translation.Set(m_startTranslation + m_axis * (t - m_dStartParameter));
+    }
+    if (m_iPivotMode == 0) {
+        transform->m_translation.Set(moved);
+        return;
+    }
+    // The pivot moves: the drag d, carried back through the start matrix's
+    // turn and scale (d' = R^-1 d), moves the center; the translation makes
+    // up for it so that the object stays put where the pivot offset is not
+    // part of the matrix.
+    const Vec3 d = moved - m_startTranslation;
+    const Vec3 back = m_startInverse.TransformVector(d);
+    const double f = transform->m_matrixConfig.Get(true) == 1 ? 1.0 : 0.0;
+    if (m_iPivotMode == 1) {
+        transform->m_center.Set(m_startCenter + back);
+        transform->m_translation.Set(m_startTranslation + m_startMatrix.TransformVector(back) - back * f);
+    } else {
+        transform->m_center.Set(m_startCenter - back);
+        transform->m_translation.Set(m_startTranslation + back * f);
+    }
 }
 
 // ---- Trackball tool --------------------------------------------------------------------
@@ -339,6 +678,39 @@ void SgTrackballTool::CreateHandles()
         m_handles[axis] = handle;
         m_pGizmo->AddChild(handle);
     }
+
+    // The ball: a faint wire sphere for turning freely.
+    auto *ball = Quiet(new SgSeparator);
+    ball->SetName("TRACK-BALL");
+    ball->AddChild(Quiet(new SgTransform));
+    auto *wire = Quiet(new SgDrawStyle);
+    wire->m_style.Set(kWireStyle);
+    wire->m_lineWidth.Set(1.0f);
+    ball->AddChild(wire);
+    auto *grey = Quiet(new SgMaterial);
+    grey->m_diffuseColor.SetValue(0, Color(0.5f, 0.5f, 0.5f, 0.3f));
+    ball->AddChild(grey);
+    auto *sphere = Quiet(new SgSphere);
+    sphere->m_radius.Set(kBallRadius);
+    sphere->m_complexity.Set(3);
+    ball->AddChild(sphere);
+    m_handles[kBall] = ball;
+    m_pGizmo->AddChild(ball);
+
+    // The outer circle, always facing the viewer, for turning about the
+    // viewing direction.
+    auto *outer = Quiet(new SgSeparator);
+    outer->AddChild(Quiet(new SgTransform));
+    auto *facing = Quiet(new SgBillboard);
+    facing->m_rotationType.Set(1);
+    facing->m_displayMode.Set(1);
+    outer->AddChild(facing);
+    auto *circle = Quiet(new SgCircle);
+    circle->m_radius.Set(kOuterRadius);
+    circle->m_segments.Set(60);
+    outer->AddChild(circle);
+    m_handles[kOuter] = outer;
+    m_pGizmo->AddChild(outer);
 }
 
 int SgTrackballTool::OnKeyDown(SgHandleEventAction *action)
@@ -374,28 +746,79 @@ bool SgTrackballTool::RingPoint(SgHandleEventAction *action, int x, int y, Vec3 
     return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
 }
 
+bool SgTrackballTool::BallPoint(SgHandleEventAction *action, int x, int y, Vec3 &point)
+{
+    Vec3 a;
+    Vec3 u;
+    if (!ParentRay(action, x, y, a, u) || m_dRadius <= 0.0)
+        return false;
+    const Vec3 d = u * (1.0 / u.Length());
+    const Vec3 w = a - m_pivot;
+    // |w + t d|^2 = r^2, the nearer root.
+    const double b = w.Dot(d);
+    const double c = w.Dot(w) - m_dRadius * m_dRadius;
+    const double disc = b * b - c;
+    if (disc >= 0.0) {
+        point = w + d * (-b - std::sqrt(disc));
+    } else {
+        // Past the silhouette: the sphere's point nearest to the ray.
+        const Vec3 nearest = w - d * b;
+        const double length = nearest.Length();
+        if (length <= 0.0)
+            return false;
+        point = nearest * (m_dRadius / length);
+    }
+    return std::isfinite(point[0]) && std::isfinite(point[1]) && std::isfinite(point[2]);
+}
+
 void SgTrackballTool::BeginDrag(SgHandleEventAction *action, int x, int y)
 {
     m_bHaveStart = false;
     SgTransform *transform = GetTransform();
-    if (!transform || m_iCurrentHandle < 0 || m_iCurrentHandle > 2)
+    if (!transform)
         return;
     m_pivot = transform->m_translation.Get(true);
     m_startRotation = transform->m_rotation.Get(true);
-    Vec3 axis(0, 0, 0);
-    axis[m_iCurrentHandle] = 1.0;
-    m_axis = m_startRotation.Rotate(axis);
-    m_bHaveStart = RingPoint(action, x, y, m_startPoint) && m_startPoint.Length() > 0.0;
+    const int h = m_iCurrentHandle;
+    if (h >= 0 && h <= 2) {
+        Vec3 axis(0, 0, 0);
+        axis[h] = 1.0;
+        m_axis = m_startRotation.Rotate(axis);
+        m_bHaveStart = RingPoint(action, x, y, m_startPoint) && m_startPoint.Length() > 0.0;
+    } else if (h == kBall) {
+        // The ball's radius is the distance of the pressed point from the pivot.
+        m_startPoint = m_originParent - m_pivot;
+        m_dRadius = m_startPoint.Length();
+        m_bHaveStart = m_dRadius > 0.0;
+    } else if (h == kOuter) {
+        // About the viewing direction at the press.
+        Vec3 a;
+        Vec3 u;
+        if (!ParentRay(action, x, y, a, u))
+            return;
+        m_axis = u * (1.0 / u.Length());
+        m_bHaveStart = RingPoint(action, x, y, m_startPoint) && m_startPoint.Length() > 0.0;
+    }
 }
 
 void SgTrackballTool::DragStep(SgHandleEventAction *action, int x, int y)
 {
     SgTransform *transform = GetTransform();
-    Vec3 now;
-    if (!transform || !m_bHaveStart || !RingPoint(action, x, y, now) || now.Length() <= 0.0)
+    if (!transform || !m_bHaveStart)
         return;
-    // The turn about the ring's axis that carries the start point onto the
-    // point under the cursor.
+    Vec3 now;
+    if (m_iCurrentHandle == kBall) {
+        if (!BallPoint(action, x, y, now) || (now - m_startPoint).Length() < kMinBallStep)
+            return;
+        // The turn that carries the pressed point of the ball to the point
+        // under the cursor.
+        transform->m_rotation.Set(Rotation(m_startPoint, now) * m_startRotation);
+        return;
+    }
+    if (!RingPoint(action, x, y, now) || now.Length() <= 0.0)
+        return;
+    // The turn about the ring's axis (or the viewing direction) that carries
+    // the start point onto the point under the cursor.
     const double angle = std::atan2(m_startPoint.Cross(now).Dot(m_axis), m_startPoint.Dot(now));
     transform->m_rotation.Set(Rotation(m_axis, angle) * m_startRotation);
 }

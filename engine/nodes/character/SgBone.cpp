@@ -1,5 +1,7 @@
 #include "engine/nodes/character/SgBone.h"
 
+#include <vector>
+
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgPolygon.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -34,14 +36,14 @@ void SgBone::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 {
     const double w = m_width.Get() / 2;
     const double d = m_depth.Get() / 2;
-    if (auto *profile = dynamic_cast<SgPolyLine *>(GetSlotNode(kProfileSlot))) {
-        const Vec3 corners[4] = {{-w, -d, 0}, {w, -d, 0}, {w, d, 0}, {-w, d, 0}};
-        profile->m_coordinates.SetVals(4, corners);
-    }
-    if (auto *scale = dynamic_cast<SgPolyLine *>(GetScale())) {
-        // No size at the joints, full size a tenth of the way up.
-        const Vec3 taper[3] = {{0, 0, 0}, {0.1, 1, 0}, {1, 0, 0}};
-        scale->m_coordinates.SetVals(3, taper);
-    }
+    // Written only when they differ: a change notice from inside the build
+    // would mark the result stale again at once.
+    auto keep = [](SgPolyLine *curve, const std::vector<Vec3> &points) {
+        if (curve && curve->m_coordinates.GetValues() != points)
+            curve->m_coordinates.SetVals(int(points.size()), points.data());
+    };
+    keep(dynamic_cast<SgPolyLine *>(GetSlotNode(kProfileSlot)), {{-w, -d, 0}, {w, -d, 0}, {w, d, 0}, {-w, d, 0}});
+    // No size at the joints, full size a tenth of the way up.
+    keep(dynamic_cast<SgPolyLine *>(GetScale()), {{0, 0, 0}, {0.1, 1, 0}, {1, 0, 0}});
     SgPrizm::DoExtrude(faceSet, action);
 }

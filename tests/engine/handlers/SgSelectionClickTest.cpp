@@ -9,9 +9,11 @@
 
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/core/SgPathList.h"
+#include "engine/core/SgRef.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
 #include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/character/SgBone.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/viewer/SgEvent.h"
@@ -209,6 +211,143 @@ TEST_F(SelectionClickTest, GroupSelectionOfTwoClickedObjectsKeepsTheirWorldPlace
     m_h.Paint();
     const Pixel p = m_h.At(pixelAt.x, pixelAt.y);
     EXPECT_GT(p[0], 200) << "the moved-in cube still shows where it stood: " << p;
+}
+
+} // namespace
+
+namespace {
+
+// The grouping operations on clicked objects: where the objects end up in
+// the world and the tree, the layer, and one undo step each.
+class SelectionGroupingTest : public SelectionClickTest {
+protected:
+    void SetUp() override
+    {
+        SelectionClickTest::SetUp();
+        m_objects[2]->GetTransform(true)->m_translation.Set(Vec3(2, 1, 0));
+        m_h.Paint();
+        for (SgObject *object : m_objects)
+            m_before.push_back(WorldBox(object));
+    }
+    void SelectAllThree()
+    {
+        Click(At(0));
+        Click(At(1), kCtrl);
+        Click(m_h.Project(Vec3(2, 1, 0)), kCtrl);
+        ASSERT_EQ(Selected(), std::set<int>({0, 1, 2}));
+    }
+    void ExpectInPlace(int i)
+    {
+        const Range<Vec3f> after = WorldBox(m_objects[i]);
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(after.GetMin()[k], m_before[i].GetMin()[k], 1e-5) << "object " << i;
+            EXPECT_NEAR(after.GetMax()[k], m_before[i].GetMax()[k], 1e-5) << "object " << i;
+        }
+    }
+    SgNode *Root() { return m_h.Document()->GetRoot(); }
+
+    std::vector<Range<Vec3f>> m_before;
+};
+
+TEST_F(SelectionGroupingTest, AGroupJoinsTheDocumentsCurrentLayerAndUngroupingGivesTheMembersBackInPlace)
+{
+    m_h.Document()->SetCurrentLayer(3);
+    SelectAllThree();
+    SgPath group = Handler()->GroupSelection();
+    auto *object = static_cast<SgObject *>(group.GetLastElement());
+    EXPECT_EQ(object->m_layer.Get(true), 3);
+    EXPECT_EQ(m_objects[1]->GetFirstFather()->GetFirstFather(), object);
+
+    m_h.Document()->ResetUndo();
+    Handler()->UnGroupSelection();
+    EXPECT_EQ(Selected(), std::set<int>({0, 1, 2})) << "the members are selected in the group's place";
+    EXPECT_EQ(Handler()->GetSelCount(), 3);
+    // Measured without the gizmos the selection hangs in.
+    Handler()->DeselectAll();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(m_objects[i]->GetFirstFather(), Root());
+        ExpectInPlace(i);
+    }
+    EXPECT_LT(static_cast<SgGroup *>(Root())->GetPosition(object), 0) << "the group is gone";
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    m_h.Document()->Undo();
+    EXPECT_EQ(m_objects[1]->GetFirstFather()->GetFirstFather(), object) << "one undo puts the group back";
+}
+
+TEST_F(SelectionGroupingTest, AttachingWrapsTheFirstObjectTakesTheOthersInAndIsOneUndoStep)
+{
+    SelectAllThree();
+    m_h.Document()->ResetUndo();
+    Handler()->AttachToGroupSelection(false);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    // The first cube sits in a new object in its place, which took its
+    // transform; the others joined that object.
+    SgNode *holder = m_objects[0]->GetFirstFather();
+    ASSERT_NE(holder, nullptr);
+    auto *wrapper = static_cast<SgObject *>(holder->GetFirstFather());
+    ASSERT_TRUE(wrapper && wrapper->IsDerivedFrom(SgObject::ClassID()));
+    EXPECT_EQ(wrapper->GetFirstFather(), Root());
+    EXPECT_EQ(wrapper->GetTransform(true)->m_translation.Get(true), Vec3(-2, 0, 0));
+    EXPECT_EQ(m_objects[0]->GetTransform(true)->m_translation.Get(true), Vec3(0, 0, 0));
+    for (int i = 1; i < 3; ++i)
+        EXPECT_NE(m_objects[i]->GetFirstFather(), Root()) << "object " << i << " joined the group";
+    for (int i = 0; i < 3; ++i)
+        ExpectInPlace(i);
+    m_h.Document()->Undo();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m_objects[i]->GetFirstFather(), Root()) << "one undo: object " << i;
+}
+
+TEST_F(SelectionGroupingTest, AnObjectEndingWithABoneTakesTheOthersInItselfUnwrapped)
+{
+    // The first cube's content ends with a bone: a skeleton's joint.
+    SgRef<SgBone> bone = new SgBone;
+    m_objects[0]->AddChild(bone.get());
+    m_h.Paint();
+    SelectAllThree();
+    m_h.Document()->ResetUndo();
+    Handler()->AttachToGroupSelection(false);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    EXPECT_EQ(m_objects[0]->GetFirstFather(), Root()) << "the bone's object is the target, not wrapped";
+    for (int i = 1; i < 3; ++i) {
+        ASSERT_NE(m_objects[i]->GetFirstFather(), nullptr);
+        EXPECT_NE(m_objects[i]->GetFirstFather(), Root()) << "object " << i;
+        // Somewhere inside the bone's object.
+        SgNode *up = m_objects[i]->GetFirstFather();
+        while (up && up != m_objects[0])
+            up = up->GetFirstFather();
+        EXPECT_EQ(up, m_objects[0]) << "object " << i;
+    }
+    m_h.Document()->Undo();
+    for (int i = 1; i < 3; ++i)
+        EXPECT_EQ(m_objects[i]->GetFirstFather(), Root()) << "one undo: object " << i;
+}
+
+TEST_F(SelectionGroupingTest, AttachingStopsAtAPathWithoutObjectAndStillClosesItsUndoStep)
+{
+    Click(At(0));
+    Click(At(1), kCtrl);
+    // A path that ends at no object (the scene root itself).
+    SgPath rootOnly(*Root());
+    Handler()->GetPathList().Add(rootOnly);
+    m_h.Document()->ResetUndo();
+    Handler()->AttachToGroupSelection(false);
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint()) << "the key point is closed on the early way out too";
+    EXPECT_EQ(m_objects[1]->GetFirstFather(), Root());
+}
+
+TEST_F(SelectionGroupingTest, TheManipulatorLeavesTheDocumentsUndoRecordingAsItFoundIt)
+{
+    for (bool recording : {false, true}) {
+        SCOPED_TRACE(recording ? "recording" : "not recording");
+        Handler()->DeselectAll();
+        m_h.Document()->SetUndoRecording(recording);
+        Click(At(1));
+        ASSERT_EQ(Handler()->GetSelCount(), 1);
+        EXPECT_EQ(m_h.Document()->IsUndoRecording(), recording);
+        Handler()->DeselectAll();
+        EXPECT_EQ(m_h.Document()->IsUndoRecording(), recording);
+    }
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/render/SgViewport.h"
+#include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgTransformTool.h"
 #include "engine/viewer/SgEvent.h"
 #include "tests/engine/viewer/WindowHarness.h"
@@ -57,6 +59,13 @@ protected:
         const Vec2i a = m_h.Project(Vec3(-2, 0, 0));
         const Vec2i b = m_h.Project(Vec3(2, 0, 0));
         return 4.0 / (b.x - a.x);
+    }
+    // Where a point of the gizmo's frame lands in the window: the gizmo
+    // keeps its size on the screen, so its unit is not the scene's.
+    Vec2i ProjectGizmo(const Vec3 &p)
+    {
+        const Vec3 g = Tool() ? Tool()->GizmoScale() : Vec3(1, 1, 1);
+        return m_h.Project(Vec3(p[0] * g[0], p[1] * g[1], p[2] * g[2]));
     }
     // Selects the cube with a click at the window centre.
     void SelectCube()
@@ -121,7 +130,7 @@ TEST_F(MoveToolTest, DraggingAnArrowMovesAlongItsAxisByTheDistanceUnderTheCursor
         m_h.Document()->ResetUndo();
         Vec3 mid(0, 0, 0);
         mid[c.axis] = 0.55;
-        const Vec2i from = m_h.Project(mid);
+        const Vec2i from = ProjectGizmo(mid);
         const Vec2i to(from.x + c.move.x, from.y + c.move.y);
         m_h.Down(Button::Left, from);
         EXPECT_EQ(Tool()->GetCurrentHandle(), c.axis);
@@ -156,10 +165,10 @@ TEST_F(MoveToolTest, HoveringTheYArrowHighlightsItAndMovingOffRemovesIt)
     SelectCube();
     SgTransformTool *tool = Tool();
     ASSERT_NE(tool, nullptr);
-    const Vec2i tip = m_h.Project(Vec3(0, 1.1, 0));
+    const Vec2i tip = ProjectGizmo(Vec3(0, 1.1, 0));
     const Pixel before = m_h.At(tip.x, tip.y);
     EXPECT_GT(before[1], 200) << "the Y arrow is green: " << before;
-    m_h.Move(m_h.Project(Vec3(0, 0.8, 0)));
+    m_h.Move(ProjectGizmo(Vec3(0, 0.8, 0)));
     EXPECT_EQ(tool->GetCurrentHandle(), 1);
     auto *handle = static_cast<SgGroup *>(tool->GetHandle(1));
     EXPECT_EQ(handle->GetChild(0), tool->GetHandleHighlight());
@@ -176,10 +185,41 @@ TEST_F(MoveToolTest, HoveringTheYArrowHighlightsItAndMovingOffRemovesIt)
     EXPECT_EQ(m_h.At(tip.x, tip.y), before);
 }
 
+TEST_F(MoveToolTest, TheGizmoKeepsItsSizeOnTheScreenWhateverTheObjectsScaleAndDistance)
+{
+    SelectCube();
+    ASSERT_NE(Tool(), nullptr);
+    const Vec2i centre = m_h.Project(Vec3(0, 0, 0));
+    // The arrow's tip lies 1.1 gizmo units out, 80 pixels a unit.
+    const double expected = SgTransformTool::kArmLength * SgTransformTool::kGizmoPixels;
+    struct Case {
+        const char *name;
+        Vec3 scale;
+        Vec3 translation;
+    } cases[] = {
+        {"AsPlaced", {1, 1, 1}, {0, 0, 0}},
+        {"ScaledThreeTimes", {3, 3, 3}, {0, 0, 0}},
+        {"FartherAway", {1, 1, 1}, {0, 0, -3}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        m_object->GetTransform(true)->m_scaleFactor.Set(c.scale);
+        m_object->GetTransform(true)->m_translation.Set(c.translation);
+        m_h.Paint();
+        const Vec3 g = Tool()->GizmoScale();
+        const Vec3 tip = c.translation + Vec3(SgTransformTool::kArmLength * g[0] * c.scale[0], 0, 0);
+        const Vec2i from = m_h.Project(c.translation);
+        const Vec2i to = m_h.Project(tip);
+        EXPECT_NEAR(to.x - from.x, expected, 2.0);
+        EXPECT_NEAR(to.y, from.y, 1.0);
+        (void)centre;
+    }
+}
+
 TEST_F(MoveToolTest, ACtrlPressOnAnArrowStartsNoDrag)
 {
     SelectCube();
-    const Vec2i from = m_h.Project(Vec3(0.55, 0, 0));
+    const Vec2i from = ProjectGizmo(Vec3(0.55, 0, 0));
     m_h.Down(Button::Left, from, SgEvent::kCtrlBit);
     m_h.Move({from.x + 40, from.y}, SgEvent::kCtrlBit);
     m_h.Up(Button::Left, {from.x + 40, from.y}, SgEvent::kCtrlBit);
@@ -190,7 +230,7 @@ TEST_F(MoveToolTest, ACtrlPressOnAnArrowStartsNoDrag)
 TEST_F(MoveToolTest, DeletingTheObjectMidDragLeavesNoGrabCaptureOrFlag)
 {
     SelectCube();
-    const Vec2i from = m_h.Project(Vec3(0.55, 0, 0));
+    const Vec2i from = ProjectGizmo(Vec3(0.55, 0, 0));
     m_h.Down(Button::Left, from);
     m_h.Move({from.x + 10, from.y});
     ASSERT_TRUE(m_h.HasCapture());
@@ -206,6 +246,109 @@ TEST_F(MoveToolTest, DeletingTheObjectMidDragLeavesNoGrabCaptureOrFlag)
     m_h.Down(Button::Left, {20, 20});
     m_h.Up(Button::Left, {20, 20});
     EXPECT_EQ(Handler()->GetSelCount(), 0);
+}
+
+TEST_F(MoveToolTest, AnObjectDeletedFromItsParentWhileSelectedOrDraggedLeavesNothingBehind)
+{
+    for (bool dragging : {true, false}) {
+        SCOPED_TRACE(dragging ? "mid-drag" : "selected");
+        SgObject *object = m_h.AddCube(kRed, 0.5);
+        SgObject *previous = m_object;
+        m_object = object;
+        m_h.Paint();
+        Handler()->DeselectAll();
+        SelectCube();
+        ASSERT_EQ(Handler()->GetSelCount(), 1);
+        const Vec2i from = ProjectGizmo(Vec3(0.55, 0, 0));
+        if (dragging) {
+            m_h.Down(Button::Left, from);
+            m_h.Move({from.x + 10, from.y});
+            ASSERT_TRUE(m_h.HasCapture());
+        }
+        // Not through the handler: the scene's own deletion (an undo, a script).
+        m_h.Document()->GetRoot()->DeleteChild(object);
+        m_h.Move({from.x + 20, from.y});
+        m_h.Up(Button::Left, {from.x + 20, from.y});
+        EXPECT_FALSE(m_h.HasCapture());
+        EXPECT_FALSE(m_h.ToolActive());
+        m_h.Paint();
+        // Hovering, clicking and deselecting afterwards touch nothing that is gone.
+        m_h.Move(m_h.Project(Vec3(0, 0, 0)));
+        m_h.Down(Button::Left, {20, 20});
+        m_h.Up(Button::Left, {20, 20});
+        EXPECT_EQ(Handler()->GetSelCount(), 0);
+        m_object = previous;
+    }
+}
+
+struct PivotCase {
+    const char *name;
+    int pivotMode;
+    int centreSign;        // the center moves by this times R^-1 d
+    bool translationMoves; // the translation moves by d
+};
+
+const PivotCase kPivotCases[] = {
+    {"ModeOneMovesThePivotAndTheObjectFollows", 1, 1, true},
+    {"ModeTwoMovesThePivotAgainstTheDrag", 2, -1, false},
+};
+
+TEST_F(MoveToolTest, InAPivotModeTheArrowsMoveTheTransformsCenterThroughTheObjectsTurn)
+{
+    // Turned a quarter about z: the object's x arrow points up the window.
+    m_object->GetTransform(true)->m_rotation.Set(Rotation(Vec3(0, 0, 1), std::numbers::pi / 2));
+    for (const PivotCase &c : kPivotCases) {
+        SCOPED_TRACE(c.name);
+        m_object->GetTransform(true)->m_translation.Set(Vec3(0, 0, 0));
+        m_object->GetTransform(true)->m_center.Set(Vec3(0, 0, 0));
+        m_h.Document()->SetPivotMode(c.pivotMode);
+        Handler()->DeselectAll();
+        SelectCube();
+        ASSERT_NE(Tool(), nullptr);
+        const double g = Tool()->GizmoScale()[0];
+        const Vec2i from = m_h.Project(Vec3(0, 0.55 * g, 0));
+        m_h.Down(Button::Left, from);
+        ASSERT_EQ(Tool()->GetCurrentHandle(), 0);
+        for (int s = 1; s <= 4; ++s)
+            m_h.Move({from.x, from.y - 10 * s});
+        m_h.Up(Button::Left, {from.x, from.y - 40});
+        const double d = UnitsPerPixel() * 40;
+        const Vec3 centre = m_object->GetTransform(true)->m_center.Get(true);
+        EXPECT_NEAR(centre[0], c.centreSign * d, d * 0.03) << "R^-1 of (0, d, 0)";
+        EXPECT_NEAR(centre[1], 0.0, 1e-6);
+        const Vec3 t = Translation();
+        EXPECT_NEAR(t[1], c.translationMoves ? d : 0.0, d * 0.03);
+        EXPECT_NEAR(t[0], 0.0, 1e-6);
+    }
+    m_h.Document()->SetPivotMode(0);
+}
+
+TEST_F(MoveToolTest, DragAndDropCarriesTheSelectedObjectOntoWhatLiesUnderTheCursorInOneUndoStep)
+{
+    EXPECT_FALSE(Handler()->ActivateDragAndDrop()) << "nothing selected";
+    SgObject *target = m_h.AddCube(Color(0, 1, 0, 1), 0.5);
+    target->GetTransform(true)->m_translation.Set(Vec3(1.5, 0, 0));
+    m_h.Paint();
+    SelectCube();
+    m_h.Document()->ResetUndo();
+    ASSERT_TRUE(Handler()->ActivateDragAndDrop());
+    EXPECT_FALSE(m_h.HasCapture()) << "a drop grabs nothing";
+    m_h.Move(m_h.Project(Vec3(1.5, 0.1, 0.25)));
+    const Vec3 t = Translation();
+    EXPECT_NEAR(t[0], 1.5, 0.03);
+    EXPECT_NEAR(t[1], 0.1, 0.03);
+    EXPECT_NEAR(t[2], 0.25, 0.03) << "on the target's front face";
+    m_h.Up(Button::Left, m_h.Project(Vec3(1.5, 0.1, 0.25)));
+    EXPECT_EQ(Handler()->GetSelCount(), 1) << "the drop is no click";
+    EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
+    m_h.Document()->Undo();
+    EXPECT_NEAR(Translation()[0], 0.0, 1e-12) << "one undo";
+
+    // The trackball has no drop.
+    Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgTrackballTool::ClassID());
+    Handler()->DeselectAll();
+    SelectCube();
+    EXPECT_FALSE(Handler()->ActivateDragAndDrop());
 }
 
 } // namespace
@@ -243,10 +386,48 @@ TEST_F(TrackballTest, TenPeriodsTurnTheObjectByThreeQuartersOfARadianAboutZAndTe
     EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9) << "other keys change nothing";
 }
 
+TEST_F(TrackballTest, TheBallTurnsFreelyAndTheOuterCircleTurnsAboutTheViewingDirection)
+{
+    ASSERT_NE(Tool(), nullptr);
+    const double g = Tool()->GizmoScale()[0];
+    EXPECT_EQ(Tool()->GetHandle(SgTrackballTool::kBall)->GetName(), "TRACK-BALL");
+
+    // The ball, pressed between the rings and dragged right: the front of
+    // the object follows the cursor, so its x axis swings away from the viewer.
+    m_h.Document()->ResetUndo();
+    const Vec2i onBall = m_h.Project(Vec3(0.4 * g, 0.4 * g, 0));
+    m_h.Down(Button::Left, onBall);
+    EXPECT_EQ(Tool()->GetCurrentHandle(), SgTrackballTool::kBall);
+    for (int s = 1; s <= 4; ++s)
+        m_h.Move({onBall.x + 10 * s, onBall.y});
+    m_h.Up(Button::Left, {onBall.x + 40, onBall.y});
+    Vec3 x = TurnedX();
+    EXPECT_LT(x[2], -0.1) << x;
+    EXPECT_GT(x[0], 0.5) << x;
+    m_h.Document()->Undo();
+    EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9) << "one undo";
+
+    // The outer circle, dragged a quarter round counter-clockwise: a
+    // quarter turn about the viewing direction.
+    const double r = SgTrackballTool::kOuterRadius * g;
+    const Vec2i top = m_h.Project(Vec3(0, r, 0));
+    m_h.Down(Button::Left, top);
+    EXPECT_EQ(Tool()->GetCurrentHandle(), SgTrackballTool::kOuter);
+    const int steps = 6;
+    for (int s = 1; s <= steps; ++s) {
+        const double a = std::numbers::pi / 2 + std::numbers::pi / 2 * s / steps;
+        m_h.Move(m_h.Project(Vec3(r * std::cos(a), r * std::sin(a), 0)));
+    }
+    m_h.Up(Button::Left, m_h.Project(Vec3(-r, 0, 0)));
+    x = TurnedX();
+    EXPECT_NEAR(x[0], 0.0, 0.15) << x;
+    EXPECT_NEAR(x[1], 1.0, 0.15) << x;
+}
+
 TEST_F(TrackballTest, DraggingTheZRingAQuarterRoundTurnsTheObjectAQuarterTurnInOneUndoStep)
 {
     m_h.Document()->ResetUndo();
-    const double r = SgTrackballTool::kRingRadius;
+    const double r = SgTrackballTool::kRingRadius * Tool()->GizmoScale()[0];
     // From 45 degrees, where no other ring crosses the Z ring, to 135.
     const double q = std::numbers::pi / 4;
     const Vec2i from = m_h.Project(Vec3(r * std::cos(q), r * std::sin(q), 0));
@@ -265,6 +446,110 @@ TEST_F(TrackballTest, DraggingTheZRingAQuarterRoundTurnsTheObjectAQuarterTurnInO
     EXPECT_FALSE(m_h.HasCapture());
     m_h.Document()->Undo();
     EXPECT_NEAR(TurnedX()[0], 1.0, 1e-9);
+}
+
+} // namespace
+
+namespace {
+
+// The examine handler in front of the scene, as the host puts it, with left
+// clicks over the scene left to the scene.
+class ExamineAndSelectTest : public MoveToolTest {
+protected:
+    void SetUp() override
+    {
+        MoveToolTest::SetUp();
+        auto *examine = new SgExamineViewHandler;
+        examine->SetLeftClickToScene(true);
+        m_h.AddViewHandler(examine);
+        m_h.Paint();
+    }
+    // A fixed point of the scene away from the cube: it moves on the screen
+    // only when the view turns.
+    Vec2i Landmark() { return m_h.Project(Vec3(1.5, 1.0, 0)); }
+};
+
+struct Gesture {
+    const char *name;
+    bool selectFirst;
+    Vec3 from;            // where the press lands, in the scene
+    bool fromEmpty;       // or on empty space (a window corner)
+    Vec2i move;           // pixels; zero for a click
+    int selectedAfter;
+    bool viewTurns;
+    bool objectMoves;
+};
+
+// In this order: the gestures that turn the view come last, each from
+// where the one before left it.
+const Gesture kGestures[] = {
+    // Points in the gizmo's frame (the cube's centre is the same in both).
+    {"AClickOnTheCubeSelectsIt", false, {0, 0, 0}, false, {0, 0}, 1, false, false},
+    {"AClickOnEmptySpaceDeselects", true, {}, true, {0, 0}, 0, false, false},
+    {"ADragOnTheXArrowMovesTheCube", true, {0.55, 0, 0}, false, {50, 0}, 1, false, true},
+    {"ADragOnEmptySpaceTurnsTheView", true, {}, true, {60, 10}, 1, true, false},
+    {"ADragOnTheCubeTurnsTheViewAndSelectsNothing", false, {0, 0, 0}, false, {60, 10}, 0, true, false},
+};
+
+TEST_F(ExamineAndSelectTest, ALeftClickOverTheSceneSelectsAndADragElsewhereTurnsTheView)
+{
+    for (const Gesture &g : kGestures) {
+        SCOPED_TRACE(g.name);
+        Handler()->DeselectAll();
+        m_object->GetTransform(true)->m_translation.Set(Vec3(0, 0, 0));
+        m_h.Paint();
+        if (g.selectFirst) {
+            SelectCube();
+            ASSERT_EQ(Handler()->GetSelCount(), 1);
+        }
+        const Vec2i landmark = Landmark();
+        const Vec2i from = g.fromEmpty ? Vec2i(15, 15) : ProjectGizmo(g.from);
+        const Vec2i to(from.x + g.move.x, from.y + g.move.y);
+        m_h.Down(Button::Left, from);
+        if (g.objectMoves) {
+            ASSERT_NE(Tool(), nullptr);
+            EXPECT_EQ(Tool()->GetCurrentHandle(), 0);
+        }
+        for (int s = 1; s <= 4; ++s)
+            m_h.Move({from.x + g.move.x * s / 4, from.y + g.move.y * s / 4});
+        m_h.Up(Button::Left, to);
+        m_h.Paint();
+        EXPECT_EQ(Handler()->GetSelCount(), g.selectedAfter);
+        const Vec2i now = Landmark();
+        EXPECT_EQ(now.x != landmark.x || now.y != landmark.y, g.viewTurns);
+        EXPECT_EQ(Translation()[0] > 0.1, g.objectMoves) << Translation()[0];
+        EXPECT_FALSE(m_h.HasCapture());
+        EXPECT_FALSE(m_h.ToolActive());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The move tool in the view frame: whatever the object's turn, its X arrow
+// points right on the screen and drags along the view's x.
+TEST_F(MoveToolTest, InTheViewFrameTheArrowsAreTheWindowsAxes)
+{
+    m_object->GetTransform(true)->m_rotation.Set(Rotation(Vec3(0, 0, 1), std::numbers::pi / 4));
+    Handler()->SetTransformToolFrame(SgTransformTool::kViewFrame);
+    SelectCube();
+    ASSERT_NE(Tool(), nullptr);
+    EXPECT_EQ(Tool()->GetMode(), SgTransformTool::kViewFrame);
+    // The arrow's middle, 0.55 gizmo units right of the object's origin.
+    const Vec2i centre = m_h.Project(Vec3(0, 0, 0));
+    const int mid = static_cast<int>(std::lround(0.55 * SgTransformTool::kGizmoPixels));
+    const Vec2i from(centre.x + mid, centre.y);
+    m_h.Document()->ResetUndo();
+    m_h.Down(Button::Left, from);
+    EXPECT_EQ(Tool()->GetCurrentHandle(), 0);
+    for (int s = 1; s <= 5; ++s)
+        m_h.Move({from.x + 10 * s, from.y});
+    m_h.Up(Button::Left, {from.x + 50, from.y});
+    const Vec3 t = Translation();
+    EXPECT_NEAR(t[0], UnitsPerPixel() * 50, UnitsPerPixel() * 50 * 0.03);
+    EXPECT_NEAR(t[1], 0.0, 1e-6) << "along the view's x, not the object's turned x";
+    EXPECT_NEAR(t[2], 0.0, 1e-6);
 }
 
 } // namespace

@@ -1,0 +1,113 @@
+#pragma once
+// Linear blend skinning of a face set bound to a skeleton of bone objects.
+// Binding measures every skin point against every bone segment and keeps,
+// per point, the bones that dominate it with normalised weights; deforming
+// moves each point by the weighted sum of its bones' motions since binding.
+// The controller lives in an SgCharAnim modifier on the skin object; the
+// face-set drawing reaches it through the traversal state
+// (DeformSkinnedShape).
+#include <utility>
+#include <vector>
+
+#include "engine/core/SgRef.h"
+#include "engine/nodes/character/SgBone.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "utilities/math/Transform3.h"
+#include "utilities/math/Vec3.h"
+
+class SgNode;
+class SgObject;
+class SgShape;
+class SgState;
+
+class CharAnimControl {
+public:
+    // A bone is dropped from a point when its share of the point's raw
+    // weights is below this.
+    static constexpr double kMinShare = 0.12;
+    // The smallest excess distance a weight is computed from: a point on a
+    // segment would otherwise weigh infinitely.
+    static constexpr double kMinExcess = 1e-6;
+
+    // One bone segment: from an object's origin to one child object's.
+    struct Bone {
+        Vec3 start;
+        Vec3 end;
+        double length = 0.0;
+        // The motion since binding: current matrix times inverse bind matrix.
+        Transform3 deform;
+        Transform3 inverseBind;
+        SgRef<SgTransform> transformNode;
+        SgRef<SgBone> bone;
+    };
+    // One skin point: its rest position and the bones that move it, by
+    // index into the bone records, with their weights.
+    struct CharNode {
+        Vec3 rest;
+        std::vector<std::pair<int, float>> influences;
+    };
+
+    CharAnimControl();
+
+    // Binds `skin`'s face set to `skeleton`: puts an SgCharAnim on the skin
+    // object, stores the current pose as bind pose and computes the weights.
+    // A skin whose shape is no face set or indexed face set is left alone
+    // (null is returned); otherwise the new modifier.
+    static SgNode *SkinSkeleton(SgObject *skin, SgObject *skeleton);
+
+    // Walks the skeleton: in skin mode the bone records are made anew (and
+    // with `storeBindPose` the current pose becomes the bind pose); in
+    // deform mode each record's deform transform follows the current pose.
+    // A skeleton whose structure no longer matches the records is reported
+    // by the result (false) and the records are left as they were.
+    bool ReadSkeleton(SgObject *skeleton, bool storeBindPose);
+    // Takes the shape's points as rest positions (face sets and indexed
+    // face sets; other classes are ignored).
+    void AquireShape(SgNode *shape, SgState *state = nullptr);
+    // Rest positions from a point array.
+    void AquirePoints(int count, const Vec3 *points);
+    void CalcWeights();
+    // out[i] = sum of weight x (deform of the bone) applied to in[i]. A
+    // count that differs from the bound point count, or a point that no bone
+    // moves, keeps the input point.
+    void ApplyDeform(int count, const Vec3 *in, Vec3 *out) const;
+    // Puts every bone object back into its bind pose and sets skin mode, so
+    // that the next deformed drawing binds again.
+    void BackToSkinMode();
+
+    bool IsSkinMode() const { return m_skinMode != 0; }
+    void SetSkinMode(bool on) { m_skinMode = on ? 1 : 0; }
+    SgShape *GetBoundShape() const { return m_boundShape; }
+    void SetBoundShape(SgShape *shape) { m_boundShape = shape; }
+    SgObject *GetSkeleton() const { return m_skeleton; }
+    void SetSkeleton(SgObject *skeleton) { m_skeleton = skeleton; }
+    SgObject *GetSkinObject() const { return m_skinObject; }
+    void SetSkinObject(SgObject *skin) { m_skinObject = skin; }
+    const std::vector<CharNode> &GetPoints() const { return m_points; }
+    const std::vector<Bone> &GetBones() const { return m_bones; }
+
+private:
+    // Returns the end point (the object's origin in skeleton space); false
+    // when deform mode meets more segments than the records hold.
+    bool BuildBones(SgObject *object, const Transform3 &parent, Vec3 &end, size_t &index, bool storeBindPose);
+
+    int m_skinMode = 1;
+    SgShape *m_boundShape = nullptr;
+    SgObject *m_skeleton = nullptr;
+    std::vector<CharNode> m_points;
+    std::vector<Bone> m_bones;
+    SgObject *m_skinObject = nullptr;
+};
+
+// Called by the face-set drawing with the shape's own points: when the
+// state holds a deforming controller, fills `out` with the deformed points
+// and returns true; otherwise false (draw the points as they are).
+bool DeformSkinnedShape(SgShape *shape, SgState *state, int count, const Vec3 *in, std::vector<Vec3> &out);
+
+// A chain of `count` bone objects, each holding a bone of height
+// lengths[i] (1 without lengths), every one after the first standing on the
+// previous one's end. Returns the first object (not referenced), null for a
+// count below 1.
+SgObject *CreateBone(int count, const double *lengths);
+// Puts `child` first among `parent`'s content.
+void LinkBoneObject(SgObject *parent, SgObject *child);

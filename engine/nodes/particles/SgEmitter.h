@@ -1,0 +1,115 @@
+#pragma once
+// Emits point particles from a "width" x "height" rectangle in its local XY
+// plane along +Z and moves them under the dynamic effects met before it.
+// The simulation follows the "time" field: each drawing that reaches the
+// emitter births the particles due by then and integrates every live one
+// over the step since the previous drawing (a multistep scheme using up to
+// three earlier steps). Time at or before "startEmission" starts again, so a
+// replay repeats the same particles.
+#include <cstdint>
+#include <vector>
+
+#include "engine/core/SgShape.h"
+#include "engine/core/SgTField.h"
+#include "engine/nodes/particles/EffectorInfo.h"
+
+class SgEmitter : public SgShape {
+    SG_CLASS_HEADER(SgEmitter, SgFieldMngr)
+
+    // Effects an emitter takes into account; further ones are left out with
+    // a warning.
+    static constexpr int kMaxEffects = 32;
+    // The most particles one emitter holds; a larger capacity is refused.
+    static constexpr int kMaxParticles = 10000000;
+    // The last time before any step has run.
+    static constexpr double kNoTime = 10000.0;
+    // The first step of an emitter whose time is past the start catches up
+    // from the start in steps of this, at most kMaxCatchUpSteps of them.
+    static constexpr double kCatchUpStep = 0.1;
+    static constexpr int kMaxCatchUpSteps = 1000;
+
+    // Where the emitter finds the effect records of the traversal (the render
+    // action's, installed by the render library); none: no effects. The
+    // source is asked with whatever action steps the emitter, null included.
+    using EffectorsFn = std::vector<EffectorInfo> *(*)(SgAction *action);
+    static void SetEffectorsSource(EffectorsFn fn) { s_pfnEffectors = fn; }
+
+    SgEmitter();
+
+    // One step of the simulation to the "time" field (see the class note).
+    // The first step records its time, unless that time is past
+    // "startEmission": then the steps from the start are made at once.
+    void DoAction(SgAction *action) override;
+    // A change of the birth rate, the start or the stop starts the particles
+    // again at the next step.
+    void OnChange(SgField *field) override;
+    // The emission rectangle.
+    Range<Vec3f> BoundingBox() override;
+
+    // Births the particles due by t.
+    void Generate(double t);
+    // Empties the system: capacity from the fields (allocated anew when it
+    // grows), generator reseeded unless "seed" is 0, nobody born.
+    void InitAnimation();
+    // One integration step of dt for every live particle under the `count`
+    // effect records.
+    void Integrate(int count, EffectorInfo *records, double dt);
+    // The acceleration (flags 1) and offset (flags 8) sums of the non-impact
+    // effects at a given state; the or-ed flags are returned.
+    static int EvalAcceleration(const Vec3 &position, const Vec3 &velocity, int count, EffectorInfo *records,
+                                Vec3 &acceleration, Vec3 &scratch, Vec3 &offset);
+    // The same for particle i at its predicted position.
+    int EvalAcceleration(int i, int count, EffectorInfo *records, Vec3 &acceleration, Vec3 &scratch, Vec3 &offset);
+    // Frees the particle arrays.
+    void Clean();
+    void PreprocessDynamics() {}
+
+    // The particles born so far, their positions (emitter frame) and alive
+    // flags; the arrays hold GetCapacity() entries.
+    int GetSize() const { return m_born; }
+    int GetCapacity() const { return m_allocated; }
+    const Vec3 *GetPoints() const { return m_position[0].data(); }
+    const unsigned char *GetLife() const { return m_alive.data(); }
+    const Vec3 *GetVelocities() const { return m_velocity[0].data(); }
+    double GetLastTime() const { return m_lastTime; }
+
+    SgFFloat m_birthRate;
+    SgFFloat m_startEmission;
+    SgFFloat m_stopEmission;
+    SgFFloat m_speed;
+    SgFFloat m_lifeTime;
+    SgFFloat m_width;
+    SgFFloat m_height;
+    SgFDouble m_time;
+    SgFInt m_seed;
+
+protected:
+    ~SgEmitter() override;
+
+private:
+    // The capacity the fields ask for; 0, with a warning, for a negative or
+    // too large one.
+    int RequestedCapacity() const;
+    void ShiftHistory();
+    // Births to t and one integration step from the last time to t.
+    void StepTo(double t, int count, EffectorInfo *records, const Transform3 &inverse);
+
+    static EffectorsFn s_pfnEffectors;
+
+    Transform3 m_effectSlots[kMaxEffects];
+    int m_capacity = 0;
+    int m_born = 0;
+    int m_allocated = 0;
+    double m_lastTime = kNoTime;
+    double m_previousTime = kNoTime;
+    double m_earlierTime = kNoTime;
+    bool m_resetPending = false;
+    bool m_toldTooManyEffects = false;
+    // [0] current, [1] new, [2] previous, [3] the one before.
+    std::vector<Vec3> m_position[4];
+    std::vector<Vec3> m_velocity[4];
+    // [0] newest, then the three before it.
+    std::vector<Vec3> m_acceleration[4];
+    std::vector<uint16_t> m_steps;
+    std::vector<unsigned char> m_alive;
+};

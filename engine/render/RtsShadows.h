@@ -1,0 +1,53 @@
+#pragma once
+// Hard shadows by stencil shadow volumes. For each light and each object that
+// casts shadows, the object's outline as the light sees it is captured
+// through GL feedback and merged into silhouette loops with the GLU
+// tessellator; the loops are extruded away from the light into a closed
+// volume, the pixels inside the volume are marked in the stencil buffer (by
+// parity, one stencil bit per object), and the scene is drawn again there
+// without that light.
+//
+// The volume starts behind the object's bounding sphere as seen from the
+// light, so an object never shadows itself; receivers inside the sphere's
+// far half miss its shadow.
+//
+// Failures (allocation, inconsistent lists, a capture that cannot be made)
+// are reported under the "libRTS" package and return false or null; the
+// scene is then drawn without shadows. Nothing aborts the process.
+#include <GL/gl.h>
+
+#include <vector>
+
+struct RtsScene;
+struct RtsLight;
+struct RtsObject;
+
+// Light states.
+enum RtsLightState { kRtsLightOff = 0, kRtsLightOn = 1, kRtsLightShadowed = 2 };
+
+RtsScene *rtsCreateScene(const float eye[3], unsigned stencilMask, void (*drawScene)(GLenum light, void *data),
+                         void *data);
+RtsLight *rtsCreateLight(GLenum glLight, const float position[3], float radius);
+RtsObject *rtsCreateObject(const float centre[3], float radius, void (*drawObject)(void *data), void *data,
+                           int feedbackCapacity);
+// The records are the caller's; a scene or light only refers to the others.
+void rtsFreeScene(RtsScene *scene);
+void rtsFreeLight(RtsLight *light);
+void rtsFreeObject(RtsObject *object);
+
+// False (with a message) for null records or lists that do not agree; an
+// entry already present is left as it is (true).
+bool rtsAddLightToScene(RtsScene *scene, RtsLight *light);
+bool rtsAddObjectToLight(RtsLight *light, RtsObject *object);
+void rtsSetLightState(RtsLight *light, int state);
+
+// Draws the scene, with shadows when asked. Returns false when shadows were
+// asked for but could not be made (the scene is then drawn lit, without
+// shadows); a frame buffer without stencil bits draws once, fully lit, with
+// one warning per scene.
+bool rtsRenderScene(RtsScene *scene, bool shadows);
+
+// What the last rtsRenderScene of the scene did, for tests: the number of
+// shadow volumes drawn and the stencil bits that could be used.
+int rtsVolumeCount(const RtsScene *scene);
+unsigned rtsUsableStencilBits(const RtsScene *scene);

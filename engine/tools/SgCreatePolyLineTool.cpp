@@ -1,0 +1,211 @@
+#include "engine/tools/SgCreatePolyLineTool.h"
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "engine/core/SgDocumentLink.h"
+#include "engine/core/SgKeyPoint.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgToolLink.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/nodes/geometry/SgSpline.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgDrawStyle.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/viewer/SgHandleEventAction.h"
+#include "engine/viewer/SgViewer.h"
+
+SG_CLASS_SOURCE(SgCreatePolyLineTool, SgRubberTool, SgFieldMngr, "SgCreatePolyLineTool")
+
+namespace {
+constexpr int kSnapDirections = 8;
+constexpr int kCubicCurveType = 2;
+} // namespace
+
+SgCreatePolyLineTool::~SgCreatePolyLineTool() = default;
+
+SgCreatePolyLineTool::SgCreatePolyLineTool() : SgCreatePolyLineTool(Plane(Vec3(0, 0, 1), 0.0), SgPolyLine::ClassID()) {}
+
+SgCreatePolyLineTool::SgCreatePolyLineTool(const Plane &plane, int nodeClass) : SgRubberTool(plane), m_iNodeClass(nodeClass)
+{
+}
+
+void SgCreatePolyLineTool::CreateObjectGroup()
+{
+    m_pObject = new SgObject(true, true);
+    SgObject *object = m_pObject.get();
+    m_pEditSeparator = object;
+    m_pCreated = object;
+    m_pTransform = object->GetTransform(true);
+    m_pPolyline.reset();
+    if (SgFieldMngr *made = m_iNodeClass ? SgFieldMngr::Create(m_iNodeClass) : nullptr) {
+        SgAdopt<SgFieldMngr> guard(made);
+        if (auto *curve = dynamic_cast<SgPolyLine *>(made))
+            m_pPolyline = curve;
+    }
+    if (!m_pPolyline)
+        m_pPolyline = new SgPolyLine;
+    SgPolyLine *curve = m_pPolyline.get();
+    if (curve->IsDerivedFrom(SgBSpline::ClassID()) && m_bCubicSpline)
+        static_cast<SgBSpline *>(curve)->m_curveType.Set(kCubicCurveType);
+    char name[256];
+    std::snprintf(name, sizeof name, "%s%d", curve->GetClassName(), s_curveCounter++);
+    object->SetName(name);
+    // Nothing of the drawing reaches the undo list point by point.
+    curve->DisableUndo();
+    object->AddChild(curve);
+    auto *temp = new SgSeparator;
+    SetTempSeparator(temp);
+    auto *material = new SgMaterial;
+    material->m_diffuseColor.SetValue(0, Color(0.0, 0.0, 1.0, 1.0));
+    temp->AddChild(material);
+    auto *style = new SgDrawStyle;
+    style->m_lineWidth.Set(2.0f);
+    object->AddPropertyNode(style, false);
+}
+
+Vec3 SgCreatePolyLineTool::PointUnderCursor(SgHandleEventAction *action)
+{
+    Vec3 snapped;
+    if (m_bSnapToObjects && SnapPoint(action, snapped))
+        return snapped;
+    return m_currentPoint;
+}
+
+int SgCreatePolyLineTool::OnLButtonDown(SgHandleEventAction *)
+{
+    return 1;
+}
+
+int SgCreatePolyLineTool::OnLButtonUp(SgHandleEventAction *action)
+{
+    if (!m_iStarted) {
+        // The release that follows a double click adds nothing.
+        if (m_bDoubleClickPending) {
+            m_bDoubleClickPending = false;
+            return 1;
+        }
+        s_bAppend = true;
+        Start(action);
+        NotifyStart(action);
+    }
+    if (!m_pPolyline)
+        return 1;
+    PickPoint(action, nullptr);
+    const Vec3 p = PointUnderCursor(action);
+    SgVFVec3 &points = m_pPolyline->m_coordinates;
+    if (!s_bAppend && points.GetCount() > 0)
+        points.SetValue(points.GetCount() - 1, p);
+    else
+        points.AddVal(p);
+    s_bAppend = true;
+    SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+    return 1;
+}
+
+int SgCreatePolyLineTool::OnMouseMove(SgHandleEventAction *action)
+{
+    if (!m_pPolyline || !m_iStarted)
+        return 0;
+    PickPoint(action, nullptr);
+    Vec3 p = PointUnderCursor(action);
+    SgVFVec3 &points = m_pPolyline->m_coordinates;
+    if (s_bAppend) {
+        points.AddVal(p);
+        s_bAppend = false;
+    }
+    const int rubber = points.GetCount() - 1;
+    if (m_bSnapAngle && rubber >= 1) {
+        const Vec3 q = points.GetValue(rubber - 1);
+        const Vec3 v = p - q;
+        Vec3 best;
+        double bestDistance = -1.0;
+        for (int i = 0; i < kSnapDirections; ++i) {
+            const double a = i * 2.0 * std::numbers::pi / kSnapDirections;
+            const Vec3 u(std::cos(a), std::sin(a), 0.0);
+            const Vec3 candidate = u * v.Dot(u);
+            const double distance = (candidate - v).Length2();
+            if (bestDistance < 0.0 || distance < bestDistance) {
+                bestDistance = distance;
+                best = candidate;
+            }
+        }
+        p = q + best;
+        p.z = q.z;
+        m_currentPoint = p;
+    }
+    points.SetValue(rubber, p);
+    SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+    return 1;
+}
+
+int SgCreatePolyLineTool::OnLButtonDblClk(SgHandleEventAction *action)
+{
+    Finish(action);
+    m_bDoubleClickPending = true;
+    return 1;
+}
+
+int SgCreatePolyLineTool::OnRButtonUp(SgHandleEventAction *action)
+{
+    if (m_pPolyline && m_iStarted) {
+        Finish(action);
+        return 1;
+    }
+    SgRubberTool::Finish(action);
+    return 0;
+}
+
+void SgCreatePolyLineTool::Finish(SgHandleEventAction *action)
+{
+    if (!m_iStarted)
+        return;
+    if (m_pEditSeparator)
+        m_pEditSeparator->AlignToCenter();
+    SgRubberTool::Finish(action);
+    s_bAppend = true;
+    if (m_pPolyline)
+        m_pPolyline->EnableUndo();
+    RecordCreation(action);
+    // The owner hears of the end of every creation; a dropped one (a polygon
+    // of too few points) ends with no object.
+    if (SgDocument *document = ToolDocument(action))
+        document->NotifyTool(1, 0, m_pCreated);
+    m_pPolyline.reset();
+    m_pObject.reset();
+}
+
+SgDocument *SgCreatePolyLineTool::ToolDocument(SgHandleEventAction *action)
+{
+    SgDocument *document = SgToolLink::Document(SgToolLink::Viewer(action));
+    return document ? document : GetDocumentHack();
+}
+
+void SgCreatePolyLineTool::NotifyStart(SgHandleEventAction *action)
+{
+    if (SgDocument *document = ToolDocument(action))
+        document->NotifyTool(0, 0, m_pCreated);
+}
+
+void SgCreatePolyLineTool::RecordCreation(SgHandleEventAction *action)
+{
+    SgObject *object = m_pCreated;
+    SgDocument *document = SgToolLink::Document(SgToolLink::Viewer(action));
+    if (!document)
+        document = GetDocumentHack();
+    if (!object || !document || !document->IsUndoRecording())
+        return;
+    for (SgNode *node : m_ObjectPath.GetNodes()) {
+        if (!node->IsGroup())
+            continue;
+        auto *group = static_cast<SgGroup *>(node);
+        const int position = group->GetPosition(object);
+        if (position < 0)
+            continue;
+        SgKeyPoint keyPoint(document);
+        SgDocumentLink::RecordChild(document, true, group, object, position > 0 ? group->GetChild(position - 1) : nullptr);
+        return;
+    }
+}

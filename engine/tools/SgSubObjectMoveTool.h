@@ -1,0 +1,24 @@
+#pragma once
+// The move tool that the sub-object editing tool hangs into its point gizmo:
+// an ordinary move tool whose every drag step is also handed to the
+// sub-object tool, which moves the selected vertices with the gizmo.
+#include "engine/tools/SgTransformTool.h"
+
+class SgEditSubObjectTool;
+
+class SgSubObjectMoveTool : public SgMoveTool {
+    SG_CLASS_HEADER(SgSubObjectMoveTool, SgFieldMngr)
+
+    SgSubObjectMoveTool() = default;
+
+    // The tool told of each step; null stops the telling.
+    void SetOwner(SgEditSubObjectTool *owner) { m_pOwner = owner; }
+    SgEditSubObjectTool *GetOwner() const { return m_pOwner; }
+
+protected:
+    ~SgSubObjectMoveTool() override = default;
+    void DragStep(SgHandleEventAction *action, int x, int y) override;
+
+private:
+    SgEditSubObjectTool *m_pOwner = nullptr;
+};

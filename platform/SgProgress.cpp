@@ -1,0 +1,67 @@
+#include "platform/SgProgress.h"
+
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+std::mutex &HandlerLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+SgProgressHandler &Handler()
+{
+    static SgProgressHandler handler;
+    return handler;
+}
+
+} // namespace
+
+SgProgressHandler SgSetProgressHandler(SgProgressHandler handler)
+{
+    std::lock_guard<std::mutex> hold(HandlerLock());
+    return std::exchange(Handler(), std::move(handler));
+}
+
+bool SgReportProgress(const std::string &title, const std::string &text, double fraction)
+{
+    SgProgressHandler handler;
+    {
+        std::lock_guard<std::mutex> hold(HandlerLock());
+        handler = Handler();
+    }
+    return handler ? handler(title, text, fraction) : true;
+}
+
+void SgEndProgress(const std::string &title)
+{
+    SgReportProgress(title, std::string(), -1.0);
+}
+
+bool DownloadProgress::OnProgress(uint64_t progress, uint64_t maximum)
+{
+    char text[160];
+    if (maximum != 0) {
+        if (progress != maximum) {
+            const double share = double(progress) / double(maximum);
+            std::snprintf(text, sizeof text, "Downloaded %llu KB out of %llu KB  (%d%%)",
+                          static_cast<unsigned long long>(progress / 1000),
+                          static_cast<unsigned long long>(maximum / 1000), int(share * 100.0));
+            m_fraction = share;
+        } else {
+            std::snprintf(text, sizeof text, "Downloaded %llu KB.  (Unknown  size)",
+                          static_cast<unsigned long long>(progress / 1000));
+            double whole = 0.0;
+            m_fraction = std::modf(double(progress) / kUnknownSizeBarBytes, &whole);
+        }
+        m_text = text;
+    }
+    if (progress == 0)
+        ++m_zeroProgress;
+    const bool goOn = SgReportProgress(m_title, m_text, m_fraction);
+    return goOn && m_zeroProgress <= kMaxZeroProgress;
+}

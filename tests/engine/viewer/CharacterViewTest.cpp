@@ -1,0 +1,76 @@
+// A skinned character in a viewer: the skin follows a bone that moves after
+// the frames have been cached in display lists.
+#include "tests/engine/viewer/ViewerFixture.h"
+
+#include <numbers>
+#include <vector>
+
+#include "engine/nodes/character/CharAnimControl.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+
+namespace {
+
+using namespace viewertest;
+
+using CharacterViewTest = ViewerFixtureT<64, 64>;
+
+const Pixel kRed{{255, 0, 0}};
+
+SgObject *FirstChildObject(SgObject *object)
+{
+    SgSeparator *content = object->GetInnerGroup();
+    for (int i = 0; i < content->GetChildsCount(); ++i)
+        if (auto *child = dynamic_cast<SgObject *>(content->GetChild(i)))
+            return child;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(CharacterViewTest, SkinFollowsABoneMovedAfterCaching)
+{
+    Unlit();
+    // Three bones of length 1 lying along +x (the chain turned from +z): two
+    // segments, the root's from 0 to 1 and the second bone's from 1 to 2.
+    SgObject *skeleton = CreateBone(3, nullptr);
+    skeleton->SetRotation(Rotation(Vec3(0, 1, 0), std::numbers::pi / 2));
+    Root()->AddChild(skeleton);
+
+    // A flat red strip over the chain, x from 0 to 2, y from -0.2 to 0.2,
+    // wound clockwise seen from the camera above.
+    auto *skin = new SgObject(true, true);
+    const Color red(1, 0, 0, 1);
+    auto *material = new SgMaterial;
+    material->m_diffuseColor.SetVals(1, &red);
+    skin->AddPropertyNode(material, false);
+    std::vector<Vec3> points;
+    std::vector<int> index;
+    for (int i = 0; i <= 8; ++i) {
+        points.emplace_back(i * 0.25, -0.2, 0);
+        points.emplace_back(i * 0.25, 0.2, 0);
+        if (i > 0)
+            index.insert(index.end(), {2 * i - 2, 2 * i - 1, 2 * i + 1, 2 * i, -1});
+    }
+    auto *coordinates = new SgCoordinate3;
+    coordinates->m_point.SetVals(int(points.size()), points.data());
+    auto *mesh = new SgIndexedFaceSet;
+    mesh->m_coordIndex.SetVals(int(index.size()), index.data());
+    mesh->m_coord.Set(NodePtr(coordinates));
+    skin->AddChild(mesh);
+    Root()->AddChild(skin);
+    ASSERT_NE(CharAnimControl::SkinSkeleton(skin, skeleton), nullptr);
+
+    // World x 1.6 on the strip's axis, seen by the default camera.
+    const int x = kWidth / 2 + int(1.6 / (5.0 * std::tan(std::numbers::pi / 8)) * (kHeight / 2));
+    for (int frame = 0; frame < 3; ++frame) {
+        Render();
+        EXPECT_TRUE(Near(At(x, kHeight / 2), kRed)) << "frame " << frame;
+    }
+    // The second bone turns a right angle: the strip's far half follows it.
+    SgObject *second = FirstChildObject(skeleton);
+    ASSERT_NE(second, nullptr);
+    second->SetRotation(Rotation(Vec3(1, 0, 0), std::numbers::pi / 2));
+    Render();
+    EXPECT_FALSE(Near(At(x, kHeight / 2), kRed, 40)) << "the bent skin moved away";
+}

@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""fennix SCENE --create sphere under a virtual X server of this test's own:
+real X mouse events (click, move, click) create two spheres, Ctrl+Q closes
+the window, and the scene written at the close holds both, named by the
+creation counter, with the radii the drags gave (the second drag is twice
+as long as the first).
+
+  fennix_create_test.py FENNIX SCENE OUT
+"""
+import os
+import re
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from fennix_window_test import Screen, fail, start_xvfb  # noqa: E402
+
+
+def create_sphere(screen, x, y, length):
+    screen.run("xdotool", "mousemove", str(x), str(y), "click", "1")
+    time.sleep(0.2)
+    for step in range(1, 6):
+        screen.run("xdotool", "mousemove", str(x + length * step // 5), str(y))
+        time.sleep(0.05)
+    screen.run("xdotool", "click", "1")
+    time.sleep(0.3)
+
+
+def radius_of(text, name):
+    at = text.find('"%s"' % name)
+    if at < 0:
+        fail("the written scene has no object named %s" % name)
+    found = re.search(r"Sphere\s*\{[^}]*?radius\s+([-0-9.eE+]+)", text[at:])
+    if not found:
+        fail("%s has no sphere with a radius" % name)
+    return float(found.group(1))
+
+
+def main():
+    fennix, scene, out = sys.argv[1:4]
+    if os.path.exists(out):
+        os.remove(out)
+    server, display = start_xvfb()
+    screen = Screen(display)
+    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
+    program = subprocess.Popen([fennix, scene, "--create", "sphere", "--save-on-close", out], env=env,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        window = screen.window(os.path.basename(scene))
+        box = screen.geometry(window)
+        time.sleep(1.0)
+        cx, cy = box[0] + box[2] // 2, box[1] + box[3] // 2
+        create_sphere(screen, cx - 150, cy + 60, 50)
+        create_sphere(screen, cx + 40, cy + 60, 100)
+        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        try:
+            status = program.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            fail("fennix did not exit after its window was closed")
+        if status != 0:
+            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        with open(out, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        first = radius_of(text, "SgSphere1")
+        second = radius_of(text, "SgSphere2")
+        if first <= 0.01:
+            fail("the first sphere has radius %g" % first)
+        if not 1.6 < second / first < 2.4:
+            fail("a drag twice as long should give about twice the radius: %g and %g" % (first, second))
+        print("PASS: two spheres created from X events, radii %g and %g" % (first, second))
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    main()

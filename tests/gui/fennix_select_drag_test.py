@@ -1,0 +1,148 @@
+#!/usr/bin/env python3
+"""fennix SCENE under a virtual X server of this test's own, driven by real X
+input events: a click on the yellow box selects it (its move tool's arrows
+appear: X red, Y green), a drag on the X arrow moves the box to the right by
+the distance dragged, and a left drag over empty space still turns the view.
+
+  fennix_select_drag_test.py FENNIX SCENE [--keep-shots DIR]
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+
+
+def is_yellow(p):
+    return p[0] > 120 and p[1] > 100 and p[2] < 80 and abs(p[0] - p[1]) < 60
+
+
+def is_red(p):
+    return p[0] > 200 and p[1] < 70 and p[2] < 70
+
+
+def is_green(p):
+    return p[1] > 200 and p[0] < 70 and p[2] < 70
+
+
+def pixels(screen, box):
+    image = screen.shot()
+    x0, y0, width, height = box
+    return [(x, y, image.pixel(x0 + x, y0 + y)) for y in range(0, height, 2) for x in range(0, width, 2)]
+
+
+def settle(screen, box, seconds=10):
+    deadline = time.time() + seconds
+    last = crop(screen.shot(), box)
+    while time.time() < deadline:
+        time.sleep(0.4)
+        now = crop(screen.shot(), box)
+        if share_changed(last, now) == 0.0:
+            return
+        last = now
+
+
+def extent(found):
+    if not found:
+        return None
+    xs = [x for x, _ in found]
+    ys = [y for _, y in found]
+    return min(xs), max(xs), min(ys), max(ys), sum(xs) / len(xs), sum(ys) / len(ys)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("fennix")
+    parser.add_argument("scene")
+    parser.add_argument("--keep-shots")
+    args = parser.parse_args()
+    for tool in ("Xvfb", "xdotool", "xwd"):
+        if shutil.which(tool) is None:
+            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+
+    server, display = start_xvfb()
+    screen = Screen(display)
+    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
+    program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        window = screen.window(os.path.basename(args.scene))
+        box = screen.geometry(window)
+        settle(screen, box)
+        shown = pixels(screen, box)
+        yellow = extent([(x, y) for x, y, p in shown if is_yellow(p)])
+        if yellow is None:
+            fail("the window does not show the yellow box")
+        if any(is_red(p) for _, _, p in shown):
+            fail("red arrows show before anything is selected")
+        cx, cy = int(yellow[4]), int(yellow[5])
+
+        # A click on the box selects it: the move tool's arrows appear.
+        screen.run("xdotool", "mousemove", str(box[0] + cx), str(box[1] + cy), "click", "1")
+        settle(screen, box)
+        shown = pixels(screen, box)
+        red = extent([(x, y) for x, y, p in shown if is_red(p) and x > cx + 4 and abs(y - cy) < 12])
+        green = extent([(x, y) for x, y, p in shown if is_green(p) and y < cy - 4 and abs(x - cx) < 12])
+        if red is None or green is None:
+            fail("a click on the box shows no X and Y arrows (red %s, green %s)" % (red, green))
+        if args.keep_shots:
+            screen.shot().save_png(os.path.join(args.keep_shots, "1-selected.png"))
+
+        # A drag on the X arrow's shaft moves the box right by as much.
+        ax, ay = int((red[0] + red[1]) / 2), int(round(red[5]))
+        before = yellow
+        distance = 60
+        screen.run("xdotool", "mousemove", str(box[0] + ax), str(box[1] + ay), "mousedown", "1")
+        for step in range(1, 7):
+            screen.run("xdotool", "mousemove", str(box[0] + ax + distance * step // 6), str(box[1] + ay))
+            time.sleep(0.05)
+        screen.run("xdotool", "mouseup", "1")
+        settle(screen, box)
+        shown = pixels(screen, box)
+        after = extent([(x, y) for x, y, p in shown if is_yellow(p)])
+        if after is None:
+            fail("the box is gone after the drag")
+        moved_x = after[4] - before[4]
+        moved_y = after[5] - before[5]
+        if args.keep_shots:
+            screen.shot().save_png(os.path.join(args.keep_shots, "2-moved.png"))
+        # The box's front face is nearer than the arrow's depth, so it moves
+        # a little farther on the screen than the cursor did.
+        if not (distance * 0.8 <= moved_x <= distance * 1.6) or abs(moved_y) > 4:
+            fail("the drag on the X arrow moved the box by (%.1f, %.1f) pixels, not about %d to the right"
+                 % (moved_x, moved_y, distance))
+
+        # A left drag over empty space still turns the view.
+        still = crop(screen.shot(), box)
+        x, y = box[0] + 12, box[1] + 12
+        screen.run("xdotool", "mousemove", str(x), str(y), "mousedown", "1")
+        for step in range(1, 7):
+            screen.run("xdotool", "mousemove", str(x + 20 * step), str(y + 8 * step))
+            time.sleep(0.05)
+        screen.run("xdotool", "mouseup", "1")
+        settle(screen, box)
+        if share_changed(still, crop(screen.shot(), box)) < 0.02:
+            fail("a left drag over empty space did not turn the view")
+
+        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        try:
+            status = program.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            fail("fennix did not exit after its window was closed")
+        if status != 0:
+            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        print("PASS: a click selected the box, its X arrow moved it %.0f pixels right, an empty drag turned the view"
+              % moved_x)
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    main()

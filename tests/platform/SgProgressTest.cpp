@@ -1,0 +1,57 @@
+// Download progress: the texts and bar positions the display gets, and the
+// aborts (too many reports of no progress, the user's cancel).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/SgProgress.h"
+
+namespace {
+
+struct Shown {
+    std::string text;
+    double fraction;
+};
+
+class ProgressTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_previous = SgSetProgressHandler([this](const std::string &, const std::string &text, double fraction) {
+            m_shown.push_back({text, fraction});
+            return !m_cancel;
+        });
+    }
+    void TearDown() override { SgSetProgressHandler(m_previous); }
+
+    std::vector<Shown> m_shown;
+    bool m_cancel = false;
+
+private:
+    SgProgressHandler m_previous;
+};
+
+} // namespace
+
+TEST_F(ProgressTest, DownloadTextsFollowKnownAndUnknownSizes)
+{
+    DownloadProgress progress("Downloading External File");
+    EXPECT_TRUE(progress.OnProgress(12000, 40000));
+    EXPECT_EQ(m_shown.back().text, "Downloaded 12 KB out of 40 KB  (30%)");
+    EXPECT_DOUBLE_EQ(m_shown.back().fraction, 0.3);
+    EXPECT_TRUE(progress.OnProgress(750000, 750000));
+    EXPECT_EQ(m_shown.back().text, "Downloaded 750 KB.  (Unknown  size)");
+    EXPECT_DOUBLE_EQ(m_shown.back().fraction, 0.5);
+    m_cancel = true;
+    EXPECT_FALSE(progress.OnProgress(13000, 40000)) << "the user's cancel aborts";
+}
+
+TEST_F(ProgressTest, TheTwentyFirstReportOfNoProgressAborts)
+{
+    DownloadProgress progress("Downloading External File");
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_TRUE(progress.OnProgress(0, 1000)) << i;
+    EXPECT_FALSE(progress.OnProgress(0, 1000));
+    EXPECT_EQ(progress.GetZeroProgressCount(), 21);
+}
