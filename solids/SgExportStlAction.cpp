@@ -9,6 +9,8 @@
 
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgModifier.h"
+#include "engine/core/SgModifierStack.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgStateAccessors.h"
@@ -70,6 +72,8 @@ void SgExportStlAction::InitClass()
     SetVisitorByName(table, "SgManipulator", VisitNothing);
     SetVisitor(table, SgGroup::ClassID(), VisitDefault);
     SetVisitor(table, SgTransform::ClassID(), VisitDefault);
+    // Modifiers join the stack, so that the shapes are written modified.
+    SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgExtrude", VisitDefault);
     SetVisitorByName(table, "SgBoolean", VisitBoolean);
@@ -212,12 +216,17 @@ void SgExportStlAction::WriteGeom(GmGeom &geom)
 
 void SgExportStlAction::VisitSolvane(SgAction *action, SgNode *node)
 {
+    // What the modifiers in force make of a shape is what is written.
+    if (SgModifierStack::TraverseModified(action, static_cast<SgShape *>(node)))
+        return;
     if (GmGeom *geom = static_cast<SgSolvane *>(node)->GetGeom())
         Self(action)->WriteGeom(*geom);
 }
 
 void SgExportStlAction::VisitFaceSet(SgAction *action, SgNode *node)
 {
+    if (SgModifierStack::TraverseModified(action, static_cast<SgShape *>(node)))
+        return;
     std::unique_ptr<GmGeom> geom(SgSolvane::ConvertToGeom(static_cast<SgFaceSet *>(node), 0));
     if (geom)
         Self(action)->WriteGeom(*geom);
@@ -225,6 +234,8 @@ void SgExportStlAction::VisitFaceSet(SgAction *action, SgNode *node)
 
 void SgExportStlAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 {
+    if (SgModifierStack::TraverseModified(action, static_cast<SgShape *>(node)))
+        return;
     std::unique_ptr<GmGeom> geom(SgSolvane::ConvertToGeom(static_cast<SgShape *>(node), action->GetState()));
     if (geom)
         Self(action)->WriteGeom(*geom);

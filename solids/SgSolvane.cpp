@@ -6,6 +6,7 @@
 
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgSaveAction.h"
+#include "engine/core/SgModifierStack.h"
 #include "engine/core/SgState.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
@@ -261,7 +262,8 @@ GmGeom *SgSolvane::ConvertToGeom(SgShape *shape, SgState *state)
         auto *mesh = static_cast<SgIndexedFaceSet *>(shape);
         SgVecField<Vec3, 7> *coords = mesh->GetCoordinates(state, true);
         const int count = coords ? coords->GetCount() : 0;
-        return ConvertToGeom(mesh, count, count ? coords->GetValues().data() : nullptr);
+        // Points a deformer moved, when it hung some on the mesh.
+        return ConvertToGeom(mesh, count, count ? mesh->GetDeformedPoints(state) : nullptr);
     }
     if (id == SgFaceSet::ClassID())
         return ConvertToGeom(static_cast<SgFaceSet *>(shape), 0);
@@ -284,6 +286,9 @@ GmGeom *SgSolvane::ConvertToGeom(SgShape *shape, SgState *state)
 
 void SgSolvane::VisitBoundingBox(SgAction *action, SgNode *node)
 {
+    // A deformer's or a rebuilding modifier's result is measured instead.
+    if (SgModifierStack::TraverseModified(action, static_cast<SgShape *>(node)))
+        return;
     static_cast<SgBoundingBoxAction *>(action)->Extend(static_cast<SgSolvane *>(node)->BoundingBox());
 }
 

@@ -25,6 +25,8 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgLayers.h"
 #include "engine/core/SgModifier.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/core/SgModifierStack.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
 
@@ -70,6 +72,21 @@ SgBoundingBoxAction *Self(SgAction *action)
     return static_cast<SgBoundingBoxAction *>(action);
 }
 
+// Whether modifiers act on the shapes here: then a shape's fields no longer
+// tell its extent, only what the modifiers make of it does.
+bool ModifiersAct(SgAction *action)
+{
+    const SgModifierStack &stack = ModifierStackElement::Get(action->GetState());
+    return stack.size() > 0 && !stack.Disabled();
+}
+
+// The modifiers in force run over the shape; what they made instead of it
+// is measured in its place.
+bool MeasureModified(SgAction *action, SgShape *shape)
+{
+    return SgModifierStack::TraverseModified(action, shape);
+}
+
 } // namespace
 
 void SgBoundingBoxAction::InitClass()
@@ -105,6 +122,7 @@ void SgBoundingBoxAction::InitClass()
     SetVisitor(table, SgPolyLine::ClassID(), VisitPolyLine);
     SetVisitor(table, SgPointSet::ClassID(), VisitPointSet);
     SetVisitor(table, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);
+    SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
     BuildVisitorsMap_(s_iClassID);
 
     int *list = s_aiEnabledElements;
@@ -286,21 +304,37 @@ void SgBoundingBoxAction::VisitCube(SgAction *action, SgNode *node)
 // its base, "heightRatio" cuts a sphere from the top down).
 void SgBoundingBoxAction::VisitCylinder(SgAction *action, SgNode *node)
 {
+    if (ModifiersAct(action)) {
+        node->DoAction(action);
+        return;
+    }
     Self(action)->Extend(static_cast<SgShape *>(node)->BoundingBox());
 }
 
 void SgBoundingBoxAction::VisitCone(SgAction *action, SgNode *node)
 {
+    if (ModifiersAct(action)) {
+        node->DoAction(action);
+        return;
+    }
     Self(action)->Extend(static_cast<SgShape *>(node)->BoundingBox());
 }
 
 void SgBoundingBoxAction::VisitSphere(SgAction *action, SgNode *node)
 {
+    if (ModifiersAct(action)) {
+        node->DoAction(action);
+        return;
+    }
     Self(action)->Extend(static_cast<SgShape *>(node)->BoundingBox());
 }
 
 void SgBoundingBoxAction::VisitTorus(SgAction *action, SgNode *node)
 {
+    if (ModifiersAct(action)) {
+        node->DoAction(action);
+        return;
+    }
     const double r1 = FieldNumber(node, "radius1");
     const double r2 = FieldNumber(node, "radius2");
     Self(action)->Extend(CentredBox(r1 + r2, r1 + r2, r2));
@@ -308,6 +342,10 @@ void SgBoundingBoxAction::VisitTorus(SgAction *action, SgNode *node)
 
 void SgBoundingBoxAction::VisitTorusKnot(SgAction *action, SgNode *node)
 {
+    if (ModifiersAct(action)) {
+        node->DoAction(action);
+        return;
+    }
     const double r1 = FieldNumber(node, "radius1");
     const double r2 = FieldNumber(node, "radius2");
     const double a = FieldNumber(node, "ratio") * r1;
@@ -323,6 +361,8 @@ void SgBoundingBoxAction::VisitCircle(SgAction *action, SgNode *node)
 
 void SgBoundingBoxAction::VisitGenPolyLine(SgAction *action, SgNode *node)
 {
+    if (MeasureModified(action, static_cast<SgShape *>(node)))
+        return;
     auto *curve = static_cast<SgGenPolyLine *>(node);
     curve->sample(-1);
     const Vec3 *points = curve->GetData();
@@ -333,6 +373,8 @@ void SgBoundingBoxAction::VisitGenPolyLine(SgAction *action, SgNode *node)
 
 void SgBoundingBoxAction::VisitPolyLine(SgAction *action, SgNode *node)
 {
+    if (MeasureModified(action, static_cast<SgShape *>(node)))
+        return;
     auto *polyline = static_cast<SgPolyLine *>(node);
     const Vec3 *points = polyline->GetCoordinates();
     const int n = points ? polyline->m_coordinates.GetCount() : 0;
@@ -351,9 +393,38 @@ void SgBoundingBoxAction::VisitPointSet(SgAction *action, SgNode *)
 
 void SgBoundingBoxAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 {
-    SgVecField<Vec3, 7> *points = static_cast<SgIndexedFaceSet *>(node)->GetCoordinates(action->GetState());
+    auto *mesh = static_cast<SgIndexedFaceSet *>(node);
+    if (MeasureModified(action, mesh))
+        return;
+    SgVecField<Vec3, 7> *points = mesh->GetCoordinates(action->GetState());
     if (!points)
         return;
-    for (const Vec3 &p : points->GetValues())
-        Self(action)->Extend(p);
+    // Moved points, when a deformer hung them on the mesh.
+    const Vec3 *moved = mesh->GetPointCache();
+    const int n = points->GetCount();
+    for (int i = 0; i < n; ++i)
+        Self(action)->Extend(moved ? moved[i] : points->GetValues()[size_t(i)]);
+}
+
+void SgBoundingBoxAction::VisitFaceSet(SgAction *action, SgNode *node)
+{
+    auto *faceSet = static_cast<SgFaceSet *>(node);
+    if (MeasureModified(action, faceSet))
+        return;
+    const Vec3 *moved = faceSet->GetPointCache();
+    if (!moved) {
+        Self(action)->Extend(faceSet->BoundingBox());
+        return;
+    }
+    Range<Vec3f> box;
+    const int n = faceSet->GetVertexCount();
+    for (int i = 0; i < n; ++i) {
+        const Vec3f p(moved[i]);
+        if (i == 0)
+            box = Range<Vec3f>(p, p);
+        else
+            box.Extend(p);
+    }
+    if (n > 0)
+        Self(action)->Extend(box);
 }

@@ -66,6 +66,8 @@ class SgBoundingBoxAction : public SgAction {
     static void VisitPolyLine(SgAction *action, SgNode *node);
     static void VisitPointSet(SgAction *action, SgNode *node);
     static void VisitIndexedFaceSet(SgAction *action, SgNode *node);
+    // A face set's box is that of its points as the modifiers in force moved them.
+    static void VisitFaceSet(SgAction *action, SgNode *node);
 
     // The cache slot the action keeps for its results in separators.
     static int GetCacheSlot() { return s_iCacheSlot; }

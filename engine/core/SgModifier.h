@@ -39,7 +39,9 @@ class SgModifier : public SgNode {
     virtual void BuildGizmo() {}
     virtual bool IsDeformModifier() const { return false; }
     virtual bool IsObjSpaceModifier() const { return false; }
-    virtual void AddGizmo() {}
+    // Moves the modifier into a gizmo group of its own inside `object`;
+    // the group, or null when the modifier has no gizmo.
+    virtual SgNode *AddGizmo(SgNode *) { return nullptr; }
 
     // The "active" value, pulled through its dataflow module when one is
     // attached: whether the modifier takes part when a stack is processed.

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "engine/core/SgAction.h"
+#include "engine/core/SgElementClasses.h"
+#include "engine/core/SgModifierStackDisabler.h"
 #include "engine/core/SgModifiersCache.h"
 #include "engine/core/SgShape.h"
 #include "engine/core/SgModifier.h"
@@ -140,6 +143,23 @@ SgShape *SgModifierStack::Process(SgAction *action, SgShape *shape) const
             m_procLastDeformed(current);
     }
     return current;
+}
+
+bool SgModifierStack::TraverseModified(SgAction *action, SgShape *shape)
+{
+    if (!action || !shape)
+        return false;
+    SgState *state = action->GetState();
+    // A copy: a modifier that traverses while it runs may change the element.
+    const SgModifierStack stack = ModifierStackElement::Get(state);
+    if (stack.size() == 0 || stack.Disabled())
+        return false;
+    SgShape *modified = stack.Process(action, shape);
+    if (!modified || modified == shape)
+        return false;
+    SgModifierStackDisabler disabled(state);
+    action->Traverse(modified);
+    return true;
 }
 
 int SgModifierStack::s_iReportPackage = -1;

@@ -57,6 +57,13 @@ public:
     // placement.
     SgShape *Process(SgAction *action, SgShape *shape) const;
 
+    // For an action's shape visitor: runs the stack in force (unless empty
+    // or disabled) over the shape. True when the modifiers made another
+    // shape, which has then been traversed in its place with the stack
+    // disabled; false when the shape stands, with any moved points hung on
+    // it.
+    static bool TraverseModified(SgAction *action, SgShape *shape);
+
     // Called on the final shape of a run that changed anything; the solid
     // library installs it at its start-up.
     static SgShape *(*m_procLastDeformed)(SgShape *);

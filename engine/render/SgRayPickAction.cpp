@@ -11,10 +11,12 @@
 #include "engine/core/SgElementClasses.h"
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgModifier.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/render/SgGLNameTable.h"
 #include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgGLStateReads.h"
 #include "engine/render/SgViewport.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgExtrude.h"
@@ -126,8 +128,11 @@ void SgRayPickAction::InitClass()
     SetVisitor(s_pfnMethodsMap, SgSeparator::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgTransform::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgExtrude::ClassID(), VisitDefault);
+    // Modifiers join the stack, so that what is picked is what is drawn.
+    SetVisitor(s_pfnMethodsMap, SgModifier::ClassID(), VisitDefault);
     BuildVisitorsMap_(s_iClassID);
     EnableElement<TransformElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<ModifierStackElement>(s_aiEnabledElements, s_iEnabledCount);
 }
 
 SgRayPickAction::SgRayPickAction(SgViewport *viewport) : m_pViewport(viewport)
@@ -223,6 +228,10 @@ void SgRayPickAction::HitFaces(SgNode *shape, const FaceWalk &walk)
 void SgRayPickAction::VisitFaceSet(SgAction *action, SgNode *node)
 {
     auto *faces = static_cast<SgFaceSet *>(node);
+    // The modifiers in force move the points, or make another shape that is
+    // picked in its place.
+    if (SgGLStateReads::TraverseModified(action, faces))
+        return;
     const Vec3 *points = faces->GetDeformedPoints();
     const int pointCount = faces->GetVertexCount();
     if (!points || pointCount == 0)
@@ -258,6 +267,8 @@ void SgRayPickAction::VisitFaceSet(SgAction *action, SgNode *node)
 void SgRayPickAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 {
     auto *mesh = static_cast<SgIndexedFaceSet *>(node);
+    if (SgGLStateReads::TraverseModified(action, mesh))
+        return;
     SgState *state = action->GetState();
     SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
     const Vec3 *points = mesh->GetDeformedPoints(state);

@@ -3,6 +3,7 @@
 // the fields of the indexed face set, the line set and the point set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -284,6 +285,174 @@ TEST_F(NormalGeneratorTest, EditsGiveTheMeshAFreshGenerator)
 
     own->m_point.SetValue(2, Vec3(0, -1, 0));
     EXPECT_EQ(generate(), Vec3f(0, 0, -1)) << "an edit of the coordinate node kept the old normals";
+}
+
+// Shapes for the vertex-normal table: points and an index list.
+struct MeshCase {
+    std::string name;
+    std::vector<Vec3> points;
+    std::vector<int> indexes;
+};
+
+// A sphere of quads split into triangles, with every ring's own points, so
+// that the pole triangles have no area (as a sphere mesh read from a file
+// often has).
+MeshCase UvSphere(int sides, int rings)
+{
+    MeshCase mesh{"sphere " + std::to_string(sides) + "x" + std::to_string(rings), {}, {}};
+    for (int r = 0; r <= rings; ++r) {
+        const double phi = 3.141592653589793 * r / rings;
+        for (int s = 0; s < sides; ++s) {
+            const double theta = 2.0 * 3.141592653589793 * s / sides;
+            mesh.points.emplace_back(std::sin(phi) * std::cos(theta), std::sin(phi) * std::sin(theta), std::cos(phi));
+        }
+    }
+    for (int r = 0; r < rings; ++r) {
+        for (int s = 0; s < sides; ++s) {
+            const int a = r * sides + s, b = r * sides + (s + 1) % sides, c = a + sides, d = b + sides;
+            mesh.indexes.insert(mesh.indexes.end(), {a, c, d, -1, a, d, b, -1});
+        }
+    }
+    return mesh;
+}
+
+// Quads over a grid whose heights ripple with a period of three cells, so
+// that neighbouring quads meet at steep and at shallow angles.
+MeshCase RippledPatch()
+{
+    MeshCase mesh{"rippled patch", {}, {}};
+    for (int j = 0; j <= 6; ++j)
+        for (int i = 0; i <= 8; ++i)
+            mesh.points.emplace_back(i / 8.0, j / 6.0, 0.05 * ((i + j) % 3));
+    for (int j = 0; j < 6; ++j) {
+        for (int i = 0; i < 8; ++i) {
+            const int a = j * 9 + i, b = a + 9;
+            mesh.indexes.insert(mesh.indexes.end(), {a, b, b + 1, a + 1, -1});
+        }
+    }
+    return mesh;
+}
+
+// A closed cylinder: quads round the side, one polygon per cap.
+MeshCase Cylinder(int sides)
+{
+    MeshCase mesh{"cylinder " + std::to_string(sides), {}, {}};
+    for (int s = 0; s < sides; ++s) {
+        const double theta = 2.0 * 3.141592653589793 * s / sides;
+        mesh.points.emplace_back(std::cos(theta), std::sin(theta), 0.0);
+        mesh.points.emplace_back(std::cos(theta), std::sin(theta), 2.0);
+    }
+    for (int s = 0; s < sides; ++s) {
+        const int t = (s + 1) % sides;
+        mesh.indexes.insert(mesh.indexes.end(), {2 * s, 2 * s + 1, 2 * t + 1, 2 * t, -1});
+    }
+    for (int s = 0; s < sides; ++s)
+        mesh.indexes.push_back(2 * s);
+    mesh.indexes.push_back(-1);
+    for (int s = sides - 1; s >= 0; --s)
+        mesh.indexes.push_back(2 * s + 1);
+    mesh.indexes.push_back(-1);
+    return mesh;
+}
+
+// A cone whose apex is shared by many faces.
+MeshCase Cone(int sides, double height)
+{
+    MeshCase mesh{"cone " + std::to_string(sides), {{0, 0, height}}, {}};
+    for (int s = 0; s < sides; ++s) {
+        const double theta = 2.0 * 3.141592653589793 * s / sides;
+        mesh.points.emplace_back(std::cos(theta), std::sin(theta), 0.0);
+    }
+    for (int s = 0; s < sides; ++s)
+        mesh.indexes.insert(mesh.indexes.end(), {0, 1 + (s + 1) % sides, 1 + s, -1});
+    return mesh;
+}
+
+// Every corner's normal as defined: its face's normal plus those of the
+// other faces around its coordinate (each counted once) whose normals are
+// within the crease angle of its face's, made unit long; summed in double.
+std::vector<Vec3> DefinedVertexNormals(const SgNormalGenerator &g, const std::vector<int> &indexes, double crease)
+{
+    const double angle = std::clamp(crease, 0.0, 180.0) * 3.141592653589793 / 180.0;
+    const float limit = static_cast<float>(std::cos(angle));
+    std::vector<std::vector<int>> around;
+    for (int f = 0; f < g.GetFaceCount(); ++f) {
+        const SgNormalGenerator::FaceRecord &face = g.GetFace(f);
+        for (int k = face.firstIndex; k < face.firstIndex + face.count; ++k) {
+            const size_t v = static_cast<size_t>(indexes[static_cast<size_t>(k)]);
+            if (around.size() <= v)
+                around.resize(v + 1);
+            if (around[v].empty() || around[v].back() != f)
+                around[v].push_back(f);
+        }
+    }
+    std::vector<Vec3> normals(indexes.size());
+    for (int f = 0; f < g.GetFaceCount(); ++f) {
+        const SgNormalGenerator::FaceRecord &face = g.GetFace(f);
+        const Vec3f own = face.normal;
+        for (int k = face.firstIndex; k < face.firstIndex + face.count; ++k) {
+            Vec3 sum(own);
+            for (int other : around[static_cast<size_t>(indexes[static_cast<size_t>(k)])]) {
+                const Vec3f n = g.GetFace(other).normal;
+                if (other != f && n.x * own.x + n.y * own.y + n.z * own.z > limit)
+                    sum += Vec3(n);
+            }
+            const double length = sum.Length();
+            normals[static_cast<size_t>(k)] = length > 0.0 ? sum / length : sum;
+        }
+    }
+    return normals;
+}
+
+TEST_F(NormalGeneratorTest, VertexNormalsFollowTheirDefinitionOnATableOfShapes)
+{
+    std::vector<MeshCase> meshes = {UvSphere(64, 32), UvSphere(32, 16), UvSphere(320, 40), RippledPatch(),
+                                    Cylinder(16), Cone(40, 0.3), Cone(40, 30.0)};
+    MeshCase cube{"cube", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}},
+                  {0, 1, 2, 3, -1, 4, 7, 6, 5, -1, 0, 4, 5, 1, -1, 1, 5, 6, 2, -1, 2, 6, 7, 3, -1, 3, 7, 4, 0, -1}};
+    meshes.push_back(cube);
+    // Runs that pass a corner twice, small and large; a triangle with its
+    // back twin, whose normals sum to nothing; a run naming a missing
+    // coordinate; a trailing run without a separator.
+    meshes.push_back({"odd runs",
+                      {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0.5}, {2, 1, 0}, {3, 0, 0}, {3, 1, 0.2}},
+                      {0, 1, 2, 0, 3, -1, 1, 4, 5, 6, 7, 5, 4, 1, 2, 3, -1, 0, 2, 1, -1, 0, 1, 2, -1, 2, 9, 3, -1,
+                       4, 6, 5}});
+    const double creases[] = {0.0, 0.05, 1.0, 20.0, 30.0, 45.0, 60.0, 100.0, 180.0};
+    for (const MeshCase &mesh : meshes) {
+        for (double crease : creases) {
+            SgDiagCapture quiet;
+            SgNormalGenerator &g = Generate(mesh.indexes, crease, mesh.points);
+            ASSERT_EQ(g.GetVertexNormalCount(), static_cast<int>(mesh.indexes.size())) << mesh.name;
+            const std::vector<Vec3> defined = DefinedVertexNormals(g, mesh.indexes, crease);
+            int wrong = 0;
+            for (size_t k = 0; k < defined.size(); ++k) {
+                const Vec3f n = g.GetVertexNormal(static_cast<int>(k));
+                const double off = (Vec3(n) - defined[k]).Length();
+                if (off > 1e-5 && ++wrong <= 3)
+                    ADD_FAILURE() << mesh.name << ", crease " << crease << ": corner " << k << " is (" << n.x
+                                  << ", " << n.y << ", " << n.z << "), defined (" << defined[k].x << ", "
+                                  << defined[k].y << ", " << defined[k].z << ")";
+            }
+            EXPECT_EQ(wrong, 0) << mesh.name << ", crease " << crease;
+        }
+    }
+}
+
+TEST_F(NormalGeneratorTest, ANewCreaseAngleSmoothsAgainFromTheSameFaces)
+{
+    const MeshCase patch = RippledPatch();
+    SgNormalGenerator &g = Generate(patch.indexes, 180.0, patch.points);
+    const Vec3f wide = g.GetVertexNormal(1);
+    for (double crease : {0.0, 30.0, 180.0}) {
+        g.SetCreaseAngle(crease);
+        g.GenerateVertexNormals();
+        const std::vector<Vec3> defined = DefinedVertexNormals(g, patch.indexes, crease);
+        for (size_t k = 0; k < defined.size(); ++k)
+            ASSERT_LT((Vec3(g.GetVertexNormal(static_cast<int>(k))) - defined[k]).Length(), 1e-5)
+                << "crease " << crease << ", corner " << k;
+    }
+    EXPECT_EQ(g.GetVertexNormal(1), wide) << "the same angle gave other normals the second time";
 }
 
 TEST_F(IndexedFaceSetTest, PointSetRangeStaysInsideThePoints)
