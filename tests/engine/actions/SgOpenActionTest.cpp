@@ -19,6 +19,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -694,8 +695,34 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"BadArrayElement", " Coordinate3 { point [ 1 2 3, x y z ] }", "Bad value", 3},
         FaultCase{"ToolIsRefused", " ReaderTestTool { }", "cannot be made", 3},
         FaultCase{"ParametricBlockWithAnUnknownWord",
-                  " ParametricModel { Object { } PMParamList { } Bogus }", "Unknown word Bogus", 3}),
+                  " ParametricModel { Object { } PMParamList { } Bogus }", "Unknown word Bogus", 3},
+        // A node held by a node inside it would never be freed: the
+        // reference is left out.
+        FaultCase{"NodeFieldHoldingTheGroupAroundIt",
+                  " DEF 5_7 Separator { NodeID 5_7\n IndexedFaceSet { coord USE 5_7 } }", "inside its own block", 4},
+        FaultCase{"ChildHoldingTheGroupAroundIt", " DEF 5_8 Separator { NodeID 5_8 Group { USE 5_8 } }",
+                  "inside its own block", 3}),
     [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
+
+// A node field may point at its own node, but that link holds no count:
+// otherwise the node would keep itself alive once the scene let go of it.
+TEST_F(SgOpenActionTest, NodeFieldPointingAtItsOwnNodeHoldsNoCountOnIt)
+{
+    ReadResult r = ReadText(kV1 + "DEF 5_5 IndexedFaceSet { NodeID 5_5 coord USE 5_5 }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    auto *mesh = As<SgIndexedFaceSet>(r.Child(0));
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->m_coord.Get(true).get(), mesh) << "the link to itself was lost";
+    EXPECT_EQ(mesh->GetRefCount(), 1) << "only the scene may hold the node";
+    // Pointed elsewhere and back, the count stays the scene's alone.
+    mesh->m_coord = NodePtr(new SgCoordinate3);
+    EXPECT_EQ(mesh->GetRefCount(), 1);
+    mesh->m_coord = NodePtr(mesh);
+    EXPECT_EQ(mesh->GetRefCount(), 1);
+    EXPECT_EQ(mesh->m_coord.Get(true).get(), mesh);
+}
 
 TEST_F(SgOpenActionTest, DocumentSectionsStopTheSceneAndAreHandedBack)
 {
