@@ -65,7 +65,8 @@ bool ParseRenderSize(const char *text, int &width, int &height)
     return true;
 }
 
-int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes, bool allowRemote)
+int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes, bool allowRemote,
+                     bool shadows)
 {
     SgNodara::Init();
     solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
@@ -84,6 +85,7 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
     // One pass unless anti-aliasing was asked for: the whole run is the
     // reading plus one frame.
     viewer->SetPassCount(passes);
+    viewer->SetShadowed(shadows);
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
 
     const int read = document->OpenFile(inPath, true);
@@ -122,8 +124,9 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
         std::fprintf(stderr, "fennix: %s could not be written\n", outPath);
         return 1;
     }
-    std::printf("wrote %s (%d x %d, %d %s)\n", outPath, width, height, viewer->GetPassCount(),
-                viewer->GetPassCount() == 1 ? "pass" : "passes");
+    const int drawnPasses = shadows ? 1 : viewer->GetPassCount();
+    std::printf("wrote %s (%d x %d, %d %s%s)\n", outPath, width, height, drawnPasses, drawnPasses == 1 ? "pass" : "passes",
+                shadows ? ", shadows" : "");
     return 0;
 }
 
@@ -135,9 +138,12 @@ int RunRenderCommandLine(int argc, char **argv)
     int height = kDefaultHeight;
     int passes = 1;
     bool allowRemote = false;
+    bool shadows = false;
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--allow-remote") == 0) {
             allowRemote = true;
+        } else if (std::strcmp(argv[i], "--shadows") == 0) {
+            shadows = true;
         } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = argv[++i];
         } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
@@ -158,8 +164,12 @@ int RunRenderCommandLine(int argc, char **argv)
         }
     }
     if (!in || !out) {
-        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH] [--aa N] [--allow-remote]\n");
+        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote]\n");
         return 2;
     }
-    return RunRenderCommand(in, out, width, height, passes, allowRemote);
+    if (shadows && passes > 1) {
+        std::fprintf(stderr, "fennix: --shadows draws one pass; it does not go with --aa\n");
+        return 2;
+    }
+    return RunRenderCommand(in, out, width, height, passes, allowRemote, shadows);
 }

@@ -40,6 +40,8 @@ constexpr double kFrameFactor = 1.1;
 const char *s_scenePath = nullptr;
 const char *s_createKind = nullptr;
 const char *s_savePath = nullptr;
+bool s_allowRemote = false;
+bool s_shadows = false;
 int s_exitStatus = 0;
 
 // The creation tools the window can start with: a kind name, the class it
@@ -107,6 +109,8 @@ bool FennixApp::OnInit()
         return false;
     }
     m_document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    // External files named by an address are fetched only when asked for.
+    m_document->SetRemoteContentAllowed(s_allowRemote);
     // Downloads the scene asks for show a dialog with a cancel button.
     SgInstallWxProgressHandler();
 
@@ -130,6 +134,7 @@ bool FennixApp::OnInit()
     // handed to it. The window deletes it when the window is destroyed.
     SgViewer *viewer = m_document->CreateDefaultViewer(static_cast<SgPlatformWindow *>(canvas), nullptr);
     s_viewer = viewer;
+    viewer->SetShadowed(s_shadows);
     SgWxPrinter::Install(frame);
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
     const int read = m_document->OpenFile(s_scenePath, true);
@@ -191,14 +196,16 @@ int FennixApp::OnExit()
 
 wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 
-int RunWindowCommand(int argc, char **argv, const char *scenePath, const char *createKind, const char *savePath)
+int RunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions &options)
 {
-    if (createKind && !FindCreationKind(createKind)) {
-        std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", createKind);
+    if (options.createKind && !FindCreationKind(options.createKind)) {
+        std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", options.createKind);
         return 2;
     }
-    s_createKind = createKind;
-    s_savePath = savePath;
+    s_createKind = options.createKind;
+    s_savePath = options.savePath;
+    s_allowRemote = options.allowRemote;
+    s_shadows = options.shadows;
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!display || !*display) && (!wayland || !*wayland)) {

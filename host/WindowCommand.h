@@ -1,9 +1,18 @@
 #pragma once
 // fennix SCENE: the scene in a window of its own, turned with the mouse.
-// With a creation kind ("sphere", "box", "cylinder") the left button creates
-// that shape instead; with a save path the scene is written there when the
-// window closes. Returns the process's exit status: 0 when the window was
-// closed, 1 when the scene or the window could not be opened or the scene
-// not written, 2 for an unknown creation kind.
-int RunWindowCommand(int argc, char **argv, const char *scenePath, const char *createKind = nullptr,
-                     const char *savePath = nullptr);
+// Returns the process's exit status: 0 when the window was closed, 1 when
+// the scene or the window could not be opened or the scene not written, 2
+// for an unknown creation kind.
+struct WindowOptions {
+    // "sphere", "box" or "cylinder": the left button creates that shape
+    // instead of turning the view.
+    const char *createKind = nullptr;
+    // Where the scene is written when the window closes.
+    const char *savePath = nullptr;
+    // External files the scene names by address are fetched (with a
+    // progress dialog); scene content is untrusted, so only when asked.
+    bool allowRemote = false;
+    // The viewer draws the shadow frame.
+    bool shadows = false;
+};
+int RunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions &options);

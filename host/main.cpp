@@ -15,7 +15,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
+                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
     return 2;
 }
 
@@ -64,23 +64,24 @@ int main(int argc, char **argv)
     if (std::strcmp(argv[1], "--lisp") == 0)
         return RunLispCommandLine(argc - 2, argv + 2);
     if (argc == 2 && argv[1][0] != '-')
-        return RunWindowCommand(argc, argv, argv[1]);
+        return RunWindowCommand(argc, argv, argv[1], WindowOptions());
     if (argv[1][0] != '-') {
         // SCENE followed by window options.
-        const char *create = nullptr;
-        const char *save = nullptr;
-        for (int i = 2; i < argc; i += 2) {
-            if (i + 1 >= argc)
-                return Usage();
-            if (std::strcmp(argv[i], "--create") == 0)
-                create = argv[i + 1];
-            else if (std::strcmp(argv[i], "--save-on-close") == 0)
-                save = argv[i + 1];
+        WindowOptions options;
+        for (int i = 2; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--allow-remote") == 0)
+                options.allowRemote = true;
+            else if (std::strcmp(argv[i], "--shadows") == 0)
+                options.shadows = true;
+            else if (std::strcmp(argv[i], "--create") == 0 && i + 1 < argc)
+                options.createKind = argv[++i];
+            else if (std::strcmp(argv[i], "--save-on-close") == 0 && i + 1 < argc)
+                options.savePath = argv[++i];
             else
                 return Usage();
         }
         // wx sees only the program name: the options are ours.
-        return RunWindowCommand(1, argv, argv[1], create, save);
+        return RunWindowCommand(1, argv, argv[1], options);
     }
     return Usage();
 }

@@ -63,6 +63,32 @@ private:
     SgGroup *m_saved;
 };
 
+// Marks a container's block as being read for as long as the block lasts.
+class OpenBlockGuard {
+public:
+    OpenBlockGuard(Vrml1InStream &stream, const SgFieldMngr *container) : m_stream(stream)
+    {
+        stream.m_openBlocks.push_back(container);
+    }
+    ~OpenBlockGuard() { m_stream.m_openBlocks.pop_back(); }
+
+private:
+    Vrml1InStream &m_stream;
+};
+
+// True (with a message) when `held` is a container whose block is still
+// being read: whatever is read inside that block ends up below it, so taking
+// it there would make the node hold itself and never be freed.
+bool HoldsOpenBlock(Vrml1InStream &stream, const SgFieldMngr *held, const std::string &where)
+{
+    if (!held || !stream.IsOpenBlock(held))
+        return false;
+    stream.Report(std::string("A ") + held->GetClassName() + " cannot be used inside its own block (" + where +
+                      "); the reference is left out",
+                  "Warning");
+    return true;
+}
+
 std::string Line(long long line)
 {
     return " at line " + std::to_string(line);
@@ -493,6 +519,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
         return true;
     }
 
+    const OpenBlockGuard openBlock(stream, container);
     std::vector<char> open;
     std::string word;
     for (;;) {
@@ -580,7 +607,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 Discard(child);
                 return false;
             }
-            if (!child)
+            if (!child || HoldsOpenBlock(stream, child, std::string("a child of ") + container->GetClassName()))
                 continue;
             if (!child->IsNode()) {
                 stream.Report(std::string("A ") + child->GetClassName() + " cannot be a child of a " +
@@ -593,7 +620,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 Discard(child);
                 continue;
             }
-            if (!group->AddChild(static_cast<SgNode *>(child))) {
+            if (!AddChildInFileOrder(stream, group, static_cast<SgNode *>(child))) {
                 stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
                                   container->GetClassName(),
                               "Warning");
@@ -604,6 +631,19 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
         ShowIllegalToken(stream, word, container);
         stream.SkipValue();
     }
+}
+
+bool SgOpenAction::AddChildInFileOrder(Vrml1InStream &stream, SgGroup *group, SgNode *child)
+{
+    // An object block of the first dialect lists the object's own children:
+    // what follows its inner group was written from after it and goes back
+    // there, not into the group that an object adds children to.
+    auto *object = dynamic_cast<SgObject *>(group);
+    if (object && object->IsObject() && stream.m_nDialect != Vrml1Format::kDialect2 && object->GetInnerGroup()) {
+        const std::vector<SgNode *> &own = object->SgGroup::GetChildList();
+        return object->AddPropertyNodeAfter(child, own.empty() ? nullptr : own.back(), false);
+    }
+    return group->AddChild(child);
 }
 
 // --- Fields -----------------------------------------------------------------------
@@ -628,7 +668,7 @@ bool SgOpenAction::ReadField(Vrml1InStream &stream, SgFieldMngr *container, cons
         if (!field)
             continue;
         if (dynamic_cast<SgFNodePtr *>(field))
-            ReadNodePointer(stream, field);
+            ReadNodePointer(stream, container, field, name);
         else if (stream.PeekNonBlank() == '=')
             ReadConnection(stream, container, field, name);
         else
@@ -688,12 +728,16 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     }
 }
 
-void SgOpenAction::ReadNodePointer(Vrml1InStream &stream, SgField *field)
+void SgOpenAction::ReadNodePointer(Vrml1InStream &stream, SgFieldMngr *holder, SgField *field,
+                                   const char *fieldName)
 {
     if (IsTruncated(stream, "a node field"))
         return;
     SgFieldMngr *container = CreateNested(stream);
-    if (!container)
+    // A field may point at its own node (the field holds no count on it);
+    // a node around the holder it may not.
+    if (!container ||
+        (container != holder && HoldsOpenBlock(stream, container, std::string("the node field ") + fieldName)))
         return;
     if (!container->IsNode()) {
         stream.Report(std::string("A ") + container->GetClassName() + " cannot stand in a node field", "Warning");
@@ -774,11 +818,9 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
         if (!why) {
             DxOutBase *output = sourceField ? &sourceField->AsOutput() : engineOutput;
             DxInBase *input = engineInput ? engineInput : &field->AsInput();
+            // An engine's output keeps a reference for every input it feeds:
+            // the engine lives as long as something reads from it.
             output->Connect(*input);
-            // A source that nothing else holds lives as long as the connection,
-            // which keeps the reference taken here.
-            if (!source->IsNode())
-                SgRef<SgFieldMngr>(source).release();
             pending.release();
             if (DxModule *module = output->GetModule()) {
                 module->InvalidateOutputs(false);
@@ -898,7 +940,7 @@ bool SgOpenAction::ApplyRedirect(Vrml1InStream &stream, const Redirect &redirect
                 CurrentGuard guard(stream, object);
                 child = CreateNested(stream);
             }
-            if (!child)
+            if (!child || HoldsOpenBlock(stream, child, "a choice of a switch"))
                 return false;
             if (!child->IsNode() || !object->AddChild(static_cast<SgNode *>(child))) {
                 Discard(child);
@@ -932,6 +974,8 @@ bool SgOpenAction::ApplyRedirect(Vrml1InStream &stream, const Redirect &redirect
 void SgOpenAction::AddToCurrent(Vrml1InStream &stream, SgFieldMngr *child, const char *word, bool asProperty)
 {
     SgGroup *current = stream.m_pCurrent;
+    if (HoldsOpenBlock(stream, child, std::string("after ") + Vrml1InStream::Echo(word)))
+        return;
     if (!current || !child->IsNode()) {
         stream.Report(std::string("The ") + child->GetClassName() + " after " + Vrml1InStream::Echo(word) + " has no place to go",
                       "Warning");

@@ -97,7 +97,9 @@ private:
                                const char *fieldName, const Vrml1Format::SymbolTable *symbols);
     static void ReadConnection(Vrml1InStream &stream, SgFieldMngr *container, SgField *field,
                                const char *fieldName);
-    static void ReadNodePointer(Vrml1InStream &stream, SgField *field);
+    // Adds a child read inside a group's block where the file put it.
+    static bool AddChildInFileOrder(Vrml1InStream &stream, SgGroup *group, SgNode *child);
+    static void ReadNodePointer(Vrml1InStream &stream, SgFieldMngr *holder, SgField *field, const char *fieldName);
     static void ReadNodeName(Vrml1InStream &stream, SgNode *node);
     static void ReadNodeID(Vrml1InStream &stream, SgNode *node);
     static void ShowIllegalToken(Vrml1InStream &stream, const std::string &word, SgFieldMngr *container);

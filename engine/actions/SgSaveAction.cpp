@@ -14,6 +14,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "platform/SgError.h"
@@ -42,6 +43,52 @@ bool HasNoText(SgField *field)
     if (type == SgFieldR3FuncRef)
         return true;
     return field->IsVector() && type == SgFieldNodePtr;
+}
+
+// The modifier a gizmo group is written as (the rest of the group is the
+// editor's gizmo geometry, built again when the gizmo is asked for).
+SgNode *GizmoGroupModifier(SgNode *group)
+{
+    const int modifierId = SgFieldMngr::GetClassIDFromName("SgModifier");
+    auto *asGroup = dynamic_cast<SgGroup *>(group);
+    return asGroup && modifierId ? asGroup->FindFirstNode(modifierId, 0, nullptr, true) : nullptr;
+}
+
+// Whether the text leaves the node out as gizmo geometry: every way up from
+// it ends beside the modifier of a gizmo group. depth bounds the walk over
+// node references that lead in a circle.
+bool IsGizmoGeometry(SgNode *node, int depth = 0)
+{
+    const std::vector<SgNode *> &fathers = node->GetFatherList();
+    if (fathers.empty() || depth > 32)
+        return false;
+    for (SgNode *father : fathers) {
+        if (father->GetClassID() == SgGizmoGroup::ClassID()) {
+            if (node == GizmoGroupModifier(father))
+                return false;
+        } else if (!IsGizmoGeometry(father, depth + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the node is met more than once in the text: its fathers that the
+// text leaves out (a gizmo's wire box holding the modifier's gizmo
+// transform, the gizmo's control of the modifier) do not count.
+bool SharedInText(SgNode *node)
+{
+    const std::vector<SgNode *> &fathers = node->GetFatherList();
+    if (fathers.size() < 2)
+        return false;
+    int written = 0;
+    for (SgNode *father : fathers) {
+        const bool left = father->GetClassID() == SgGizmoGroup::ClassID() ? node != GizmoGroupModifier(father)
+                                                                            : IsGizmoGeometry(father);
+        if (!left && ++written > 1)
+            return true;
+    }
+    return false;
 }
 
 // A null function reference writes nothing of its own; the word that names
@@ -204,11 +251,7 @@ void SgSaveAction::VisitCamera(SgAction *action, SgNode *node)
 
 void SgSaveAction::VisitGizmoGroup(SgAction *action, SgNode *node)
 {
-    auto *group = dynamic_cast<SgGroup *>(node);
-    const int modifierId = SgFieldMngr::GetClassIDFromName("SgModifier");
-    if (!group || !modifierId)
-        return;
-    if (SgNode *modifier = group->FindFirstNode(modifierId, 0, nullptr, true))
+    if (SgNode *modifier = GizmoGroupModifier(node))
         static_cast<SgSaveAction *>(action)->WriteNodeBlock(modifier, false);
 }
 
@@ -239,7 +282,7 @@ bool SgSaveAction::WriteDefUse(SgNode *node, bool mustName)
         out << "USE " << written->second << ' ';
         return false;
     }
-    const bool needsName = mustName || node->GetFatherList().size() > 1 || node->IsConnected();
+    const bool needsName = mustName || SharedInText(node) || node->IsConnected();
     if (!needsName)
         return true;
     // A node copied from another, or a file read in twice, carries an id that
@@ -445,9 +488,14 @@ void SgSaveAction::WriteFields(SgFieldMngr *container)
     // A class without a creator has no defaults to leave out: every field is written.
     SgFieldMngr *fresh = FreshOfClass(container->GetClassID());
     const int count = container->GetFieldsCount();
+    // Surface ids a reader supplied in place of none stay out of the text.
+    auto *faceSet = dynamic_cast<SgFaceSet *>(container);
+    const SgField *implied = faceSet && faceSet->SurfacesImplied() ? &faceSet->m_surfID : nullptr;
     for (int i = 0; i < count; ++i) {
         SgField *field = container->GetFieldAddress(i);
         const char *name = container->GetFieldName(i);
+        if (field && field == implied)
+            continue;
         if (field && name)
             WriteFieldLine(container, field, name, fresh ? fresh->GetFieldAddress(i) : nullptr, true);
     }

@@ -176,6 +176,11 @@ void Vrml1InStream::RecordName(const std::string &name, SgFieldMngr *container)
     }
 }
 
+bool Vrml1InStream::IsOpenBlock(const SgFieldMngr *container) const
+{
+    return std::find(m_openBlocks.begin(), m_openBlocks.end(), container) != m_openBlocks.end();
+}
+
 SgFieldMngr *Vrml1InStream::FindName(const std::string &name) const
 {
     auto it = m_mapNames.find(name);

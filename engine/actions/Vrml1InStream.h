@@ -96,6 +96,13 @@ public:
     // A word of the file as a message shows it: cut to a readable length.
     static std::string Echo(const std::string &word);
 
+    // Containers whose blocks are being read, outermost first. A name can
+    // reach one of them early (its "NodeID" line comes first); a node-pointer
+    // field or a child given such a container would hold it from inside
+    // itself, a loop of references that nothing frees.
+    std::vector<const SgFieldMngr *> m_openBlocks;
+    bool IsOpenBlock(const SgFieldMngr *container) const;
+
     // Records (or replaces) a name; takes a reference to the container.
     void RecordName(const std::string &name, SgFieldMngr *container);
     SgFieldMngr *FindName(const std::string &name) const;

@@ -2,11 +2,28 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "engine/core/DxPortType.h"
 #include "platform/SgDiagnostics.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
+
+namespace {
+
+// A module that is also a counted container (an engine, made by a file, a
+// script or a caller who may let it go at once) is owned by what reads it:
+// every input entered in one of its outputs' reader lists holds one reference,
+// so the engine lives as long as a field or engine it drives, and goes with
+// the last of them. What the engine reads from holds nothing on it, so a node
+// that drives the engine that drives it forms no cycle of references; a cycle
+// of engines alone is refused where connections are made.
+SgFieldMngr *CountedModule(DxModule *module)
+{
+    return module ? dynamic_cast<SgFieldMngr *>(module) : nullptr;
+}
+
+} // namespace
 
 DxModule::DxModule() = default;
 
@@ -78,11 +95,15 @@ void DxInBase::Unlink()
 {
     if (!m_pSource)
         return;
-    auto &inputs = m_pSource->m_inputs;
+    DxOutBase *source = std::exchange(m_pSource, nullptr);
+    auto &inputs = source->m_inputs;
     auto it = std::find(inputs.begin(), inputs.end(), this);
-    if (it != inputs.end())
-        inputs.erase(it);
-    m_pSource = nullptr;
+    if (it == inputs.end())
+        return; // a copy that was never entered holds nothing
+    inputs.erase(it);
+    // Last: this may free the source's engine.
+    if (SgFieldMngr *counted = CountedModule(source->m_pOwner))
+        SgFieldMngr::Release(counted);
 }
 
 void DxInBase::OnValueChange()
@@ -135,6 +156,10 @@ bool DxOutBase::Connect(DxInBase &input)
                             PortTypeName(to)).c_str());
         return false;
     }
+    // The new hold comes first: the input may already read from this module,
+    // whose last reference letting go of the old link would otherwise free.
+    if (SgFieldMngr *counted = CountedModule(m_pOwner))
+        counted->AddRef();
     if (input.m_pSource)
         input.Unlink();
     m_inputs.push_back(&input);

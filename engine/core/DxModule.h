@@ -85,7 +85,8 @@ public:
 
     // Refuses (false, with a diagnostic, the input left as it was) an input
     // that carries another value type: it would read this output's memory as
-    // something it is not.
+    // something it is not. When the owner is a counted container (an engine),
+    // the input holds a reference on it until it is disconnected or dies.
     bool Connect(DxInBase &input);
     bool Connect(DxInBase *input) { return input && Connect(*input); }
     void Invalidate(bool unused = false);

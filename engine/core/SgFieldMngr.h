@@ -73,6 +73,11 @@ public:
     // added survives with a negative count (it was never owned).
     static int Release(SgFieldMngr *object);
     int GetRefCount() const { return m_iRefCount; }
+    // Gives back the count that a reference from the container's own field
+    // took: a container held only by itself is unreachable and must still be
+    // freed. Never deletes; the field lets go of such a reference without a
+    // Release.
+    void DropSelfReference() { --m_iRefCount; }
     static void Destroy(SgFieldMngr *object);
 
     // Persistent id.

@@ -1,7 +1,9 @@
 #include "engine/core/SgFieldValue.h"
 
+#include <cstring>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "engine/core/SgNode.h"
 #include "utilities/math/NumberText.h"
@@ -72,6 +74,56 @@ void Write(std::ostream &out, float value)
 void Write(std::ostream &out, double value)
 {
     WriteNumber(out, value);
+}
+
+int Format(char *buffer, int value)
+{
+    return FormatInteger(buffer, value);
+}
+
+int Format(char *buffer, unsigned short value)
+{
+    return FormatInteger(buffer, static_cast<int>(value));
+}
+
+int Format(char *buffer, float value)
+{
+    char number[NUMBER_TEXT_SIZE];
+    const int length = FormatNumber(number, value);
+    std::memcpy(buffer, number, static_cast<size_t>(length));
+    return length;
+}
+
+int Format(char *buffer, double value)
+{
+    char number[NUMBER_TEXT_SIZE];
+    const int length = FormatNumber(number, value);
+    std::memcpy(buffer, number, static_cast<size_t>(length));
+    return length;
+}
+
+int Format(char *buffer, const Vec2 &value)
+{
+    const double c[2] = {value.x, value.y};
+    return FormatTuple(buffer, c, 2);
+}
+
+int Format(char *buffer, const Vec2f &value)
+{
+    const float c[2] = {value.x, value.y};
+    return FormatTuple(buffer, c, 2);
+}
+
+int Format(char *buffer, const Vec3 &value)
+{
+    const double c[3] = {value.x, value.y, value.z};
+    return FormatTuple(buffer, c, 3);
+}
+
+int Format(char *buffer, const Vec3f &value)
+{
+    const float c[3] = {value.x, value.y, value.z};
+    return FormatTuple(buffer, c, 3);
 }
 
 void Write(std::ostream &out, const std::string &value)
@@ -242,11 +294,34 @@ bool Read(std::istream &in, CountPtr<R2Func> &value)
     return ReadFunction(in, value);
 }
 
+// A node-pointer field that points at its own node holds no count on it:
+// otherwise the node would keep itself alive after the last outside owner let
+// go. Such a slot is let go of without a Release.
+void ForgetSelf(NodePtr &slot, SgNode *owner)
+{
+    owner->DeleteFather(owner);
+    slot.release();
+}
+
 void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container)
 {
     if (container && container->IsNode()) {
         auto *owner = static_cast<SgNode *>(container);
+        if (slot.get() == owner) {
+            if (value.get() == owner)
+                return;
+            ForgetSelf(slot, owner);
+        }
         owner->AddNodeFieldChild(value.get());
+        if (value.get() == owner) {
+            if (slot)
+                slot->DeleteFather(owner);
+            const NodePtr previous = std::exchange(slot, value);
+            owner->DropSelfReference();
+            if (previous && previous != value)
+                previous->LeaveDocumentIfDetached();
+            return;
+        }
         if (slot && slot != value) {
             const NodePtr previous = slot;
             slot = value;
@@ -263,6 +338,10 @@ void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container)
 void Detach(NodePtr &slot, SgFieldMngr *container)
 {
     // The node may outlive this field; it must not keep a father that is gone.
+    if (slot && slot.get() == container) {
+        ForgetSelf(slot, static_cast<SgNode *>(container));
+        return;
+    }
     if (slot && container && container->IsNode()) {
         slot->DeleteFather(static_cast<SgNode *>(container));
         slot->LeaveDocumentIfDetached();

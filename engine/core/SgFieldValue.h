@@ -9,6 +9,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "engine/core/CountPtr.h"
 #include "engine/core/Image2.h"
@@ -22,6 +23,7 @@
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
 #include "utilities/math/Vec4.h"
+#include "utilities/math/NumberText.h"
 
 class SgFieldMngr;
 
@@ -117,6 +119,25 @@ void Write(std::ostream &out, const T &value)
 {
     out << value;
 }
+
+// Value types whose text (the same as Write gives) can go straight into a
+// character buffer, so that long arrays are written in large pieces rather
+// than a stream call per number.
+template <class T>
+inline constexpr bool kFormatsToChars =
+    std::is_same_v<T, int> || std::is_same_v<T, unsigned short> || std::is_same_v<T, float> ||
+    std::is_same_v<T, double> || std::is_same_v<T, Vec2> || std::is_same_v<T, Vec2f> ||
+    std::is_same_v<T, Vec3> || std::is_same_v<T, Vec3f>;
+// Room that one such value's text needs.
+inline constexpr int kFormattedTextSize = 4 * NUMBER_TEXT_SIZE;
+int Format(char *buffer, int value);
+int Format(char *buffer, unsigned short value);
+int Format(char *buffer, float value);
+int Format(char *buffer, double value);
+int Format(char *buffer, const Vec2 &value);
+int Format(char *buffer, const Vec2f &value);
+int Format(char *buffer, const Vec3 &value);
+int Format(char *buffer, const Vec3f &value);
 
 // Reads one value; false (with the stream's failbit set) when the text is not
 // a value of the type, in which case the caller stores nothing.

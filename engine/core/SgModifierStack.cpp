@@ -78,8 +78,18 @@ void SgModifierStack::FilterOut(bool (*drop)(SgModifier *, void *), void *data)
 
 SgShape *SgModifierStack::Process(SgAction *action, SgShape *shape) const
 {
-    if (!shape || m_nCount == 0 || m_bDisabled)
+    if (!shape || m_bDisabled)
         return shape;
+    if (m_nCount == 0) {
+        // The points that a deformer hung on this shape belong to the stack
+        // it met last; where no modifier acts (the same shape used outside
+        // the modifier's reach) the shape's own points count. The record
+        // keeps them, and Reuse hangs them back when that stack returns.
+        const SgModifiersCache *record = shape->GetModifierCache();
+        if (record && record->GetCount() > 0)
+            shape->SetPointCache(nullptr);
+        return shape;
+    }
 
     SgModifiersCache *record = shape->GetModifierCache();
     if (!record) {
@@ -152,7 +162,7 @@ bool SgModifierStack::TraverseModified(SgAction *action, SgShape *shape)
     SgState *state = action->GetState();
     // A copy: a modifier that traverses while it runs may change the element.
     const SgModifierStack stack = ModifierStackElement::Get(state);
-    if (stack.size() == 0 || stack.Disabled())
+    if (stack.Disabled())
         return false;
     SgShape *modified = stack.Process(action, shape);
     if (!modified || modified == shape)

@@ -54,11 +54,14 @@ public:
     // the shape's result record). Results of the previous run are reused as
     // long as the same modifiers, unchanged, come in the same order. The
     // stack itself is left as it is: each modifier gets its own copy of its
-    // placement.
+    // placement. An empty stack answers the input with any points that an
+    // earlier run hung on it taken off (kept in its record for that run's
+    // stack), so that a shape used both under and outside a modifier shows
+    // its own points outside.
     SgShape *Process(SgAction *action, SgShape *shape) const;
 
-    // For an action's shape visitor: runs the stack in force (unless empty
-    // or disabled) over the shape. True when the modifiers made another
+    // For an action's shape visitor: runs the stack in force (unless
+    // disabled) over the shape. True when the modifiers made another
     // shape, which has then been traversed in its place with the stack
     // disabled; false when the shape stands, with any moved points hung on
     // it.

@@ -72,7 +72,7 @@ void WriteListOpen(std::ostream &out)
 
 void WriteListSeparator(std::ostream &out)
 {
-    out.write(" , ", 3);
+    out.write(kListSeparatorText, kListSeparatorLength);
 }
 
 void WriteListClose(std::ostream &out)

@@ -12,6 +12,9 @@ inline constexpr char kComment = '#';
 inline constexpr char kListOpen = '[';
 inline constexpr char kListClose = ']';
 inline constexpr char kListSeparator = ',';
+// What the writer puts between two elements of a list.
+inline constexpr char kListSeparatorText[] = " , ";
+inline constexpr int kListSeparatorLength = 3;
 
 // Takes the rest of a comment line, the line end included. The stream form
 // sets eofbit when the text ends inside the comment.

@@ -12,6 +12,7 @@
 // that fails (bad element, missing "]", unclosed quote) leaves the field as it
 // was and the stream in its error state.
 #include <algorithm>
+#include <cstring>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -320,6 +321,10 @@ public:
         for (int i = first; i <= end; ++i)
             CheckWritable(m_values[i]);
         const bool whole = first == 0 && end == lastIndex;
+        if constexpr (SgFieldValue::kFormatsToChars<T>) {
+            WriteNumbers(out, first, end, whole);
+            return;
+        }
         if (whole)
             SgSceneText::WriteListOpen(out);
         for (int i = first; i <= end; ++i) {
@@ -506,6 +511,35 @@ private:
         } else {
             (void)value;
         }
+    }
+
+    // The text WriteToStream gives, gathered in a buffer and handed to the
+    // stream a few kilobytes at a time: long number arrays are most of a
+    // scene file, and a stream call per number was most of its writing.
+    template <class U = T, std::enable_if_t<SgFieldValue::kFormatsToChars<U>, int> = 0>
+    void WriteNumbers(std::ostream &out, int first, int end, bool whole) const
+    {
+        constexpr int kChunk = 8192;
+        constexpr int kElementRoom = SgFieldValue::kFormattedTextSize + SgSceneText::kListSeparatorLength + 1;
+        char chunk[kChunk];
+        int used = 0;
+        if (whole)
+            chunk[used++] = SgSceneText::kListOpen;
+        const int lastIndex = GetCount() - 1;
+        for (int i = first; i <= end; ++i) {
+            if (used > kChunk - kElementRoom) {
+                out.write(chunk, used);
+                used = 0;
+            }
+            used += SgFieldValue::Format(chunk + used, m_values[i]);
+            if (i < lastIndex) {
+                std::memcpy(chunk + used, SgSceneText::kListSeparatorText, SgSceneText::kListSeparatorLength);
+                used += SgSceneText::kListSeparatorLength;
+            }
+        }
+        if (whole)
+            chunk[used++] = SgSceneText::kListClose;
+        out.write(chunk, used);
     }
 
     static void WriteElement(std::ostream &out, const T &value)

@@ -407,7 +407,17 @@ SgLayers *SgDocument::EnsureLayersNode()
     if (!m_root)
         return m_layers.get();
     SgNode *found = FindNode(kLayersName, m_root.get());
-    if (found && found->IsDerivedFrom(SgLayers::ClassID())) {
+    if (!found || !found->IsDerivedFrom(SgLayers::ClassID())) {
+        // A file's table may carry a name of its own; it is still the table.
+        found = nullptr;
+        for (SgNode *child : m_root->GetChildList()) {
+            if (child->IsDerivedFrom(SgLayers::ClassID())) {
+                found = child;
+                break;
+            }
+        }
+    }
+    if (found) {
         m_layers = static_cast<SgLayers *>(found);
         return m_layers.get();
     }

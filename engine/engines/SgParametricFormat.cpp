@@ -307,13 +307,22 @@ SgFieldMngr *ReadInstance(Vrml1InStream &stream)
     const char *where = "a ParametricObject block";
     if (!Expect(stream, "{", where))
         return nullptr;
+    bool objectRead = false;
     std::string word;
     for (;;) {
         if (!ReadWord(stream, word, where))
             return nullptr;
         if (word == "}")
             break;
-        if (word == "Object") {
+        if (word == "Object" && objectRead) {
+            // A second model would add its parameters beside the first's.
+            stream.Report("A second Object part in a ParametricObject block (skipped)", "Warning");
+            if (!stream.SkipBracketed()) {
+                stream.Fail("The file ends inside a ParametricObject block");
+                return nullptr;
+            }
+        } else if (word == "Object") {
+            objectRead = true;
             object->ShowObjectFields(true);
             // A failed object part discards the object itself.
             if (!SgOpenAction::ReadObjectBlock(stream, object)) {

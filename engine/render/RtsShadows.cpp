@@ -366,9 +366,9 @@ void ComputeBits(RtsScene &scene)
 }
 
 // Marks the volumes of the light's casting objects from `first` on, one
-// stencil bit each; returns the index after the last one marked and the
-// bits used.
-size_t MarkVolumes(RtsScene &scene, RtsLight &light, size_t first, unsigned &used)
+// stencil bit of `bits` each; returns the index after the last one marked
+// and the bits used.
+size_t MarkVolumes(RtsScene &scene, RtsLight &light, size_t first, const std::vector<unsigned> &bits, unsigned &used)
 {
     used = 0;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
@@ -378,14 +378,14 @@ size_t MarkVolumes(RtsScene &scene, RtsLight &light, size_t first, unsigned &use
     glStencilOp(GL_KEEP, GL_KEEP, GL_INVERT);
     size_t index = first;
     size_t bit = 0;
-    for (; index < light.objects.size() && bit < scene.bits.size(); ++index) {
+    for (; index < light.objects.size() && bit < bits.size(); ++index) {
         if (light.objects[index]->state != 1)
             continue;
         const Silhouette &silhouette = light.silhouettes[index];
         if (silhouette.start.empty())
             continue;
-        glStencilMask(scene.bits[bit]);
-        used |= scene.bits[bit];
+        glStencilMask(bits[bit]);
+        used |= bits[bit];
         ++bit;
         DrawVolume(silhouette);
         ++scene.volumes;
@@ -394,6 +394,40 @@ size_t MarkVolumes(RtsScene &scene, RtsLight &light, size_t first, unsigned &use
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_LIGHTING);
     return index;
+}
+
+// Sets `reserved` wherever one of the bits `used` is set, then clears
+// those bits for the next objects: a full-window quad through the stencil
+// test, drawing nothing else.
+void MergeIntoReserved(unsigned used, unsigned reserved)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glStencilFunc(GL_NOTEQUAL, int(reserved), used);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    glStencilMask(reserved);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glBegin(GL_QUADS);
+    glVertex2f(-1, -1);
+    glVertex2f(1, -1);
+    glVertex2f(1, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glStencilMask(used);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glPopAttrib();
 }
 
 bool HasCasters(const RtsLight &light)
@@ -601,7 +635,7 @@ bool rtsRenderScene(RtsScene *scene, bool shadows)
     glDepthMask(GL_FALSE);
     for (size_t next = 0; next < first.objects.size();) {
         unsigned used = 0;
-        next = MarkVolumes(*scene, first, next, used);
+        next = MarkVolumes(*scene, first, next, scene->bits, used);
         glDisable(first.glLight);
         glDepthFunc(GL_EQUAL);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
@@ -626,24 +660,41 @@ bool rtsRenderScene(RtsScene *scene, bool shadows)
             glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
             glEnable(GL_BLEND);
             glBlendFunc(GL_ONE, GL_ONE);
+            // A light is added once, where none of its volumes reaches: with
+            // more objects than bits, the highest bit is reserved and
+            // collects the volumes of each batch before the next is marked.
+            const unsigned reserved = scene->bits.back();
+            const std::vector<unsigned> objectBits(scene->bits.begin(), scene->bits.end() - 1);
             for (size_t l = 1; l < shadowed.size(); ++l) {
                 RtsLight &light = *shadowed[l];
                 for (RtsLight *other : scene->lights)
                     if (other)
                         glDisable(other->glLight);
+                glStencilMask(~0u);
+                glClear(GL_STENCIL_BUFFER_BIT);
+                unsigned shadowBits = 0;
+                bool merged = false;
                 for (size_t next = 0; next < light.objects.size();) {
                     unsigned used = 0;
-                    next = MarkVolumes(*scene, light, next, used);
-                    glEnable(light.glLight);
-                    glDepthFunc(GL_EQUAL);
-                    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-                    glStencilFunc(GL_EQUAL, 0, used);
-                    scene->drawScene(0, scene->data);
-                    glStencilMask(~0u);
-                    glClear(GL_STENCIL_BUFFER_BIT);
-                    glDepthFunc(GL_LEQUAL);
-                    glDisable(light.glLight);
+                    next = MarkVolumes(*scene, light, next, objectBits, used);
+                    if (used && (merged || next < light.objects.size())) {
+                        MergeIntoReserved(used, reserved);
+                        merged = true;
+                    } else {
+                        shadowBits |= used;
+                    }
                 }
+                if (merged)
+                    shadowBits = reserved;
+                glEnable(light.glLight);
+                glDepthFunc(GL_EQUAL);
+                glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+                glStencilFunc(GL_EQUAL, 0, shadowBits);
+                scene->drawScene(0, scene->data);
+                glStencilMask(~0u);
+                glClear(GL_STENCIL_BUFFER_BIT);
+                glDepthFunc(GL_LEQUAL);
+                glDisable(light.glLight);
             }
             glDisable(GL_BLEND);
             glLightModelfv(GL_LIGHT_MODEL_AMBIENT, savedAmbient);

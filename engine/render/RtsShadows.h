@@ -41,7 +41,11 @@ bool rtsAddLightToScene(RtsScene *scene, RtsLight *light);
 bool rtsAddObjectToLight(RtsLight *light, RtsObject *object);
 void rtsSetLightState(RtsLight *light, int state);
 
-// Draws the scene, with shadows when asked. Returns false when shadows were
+// Draws the scene, with shadows when asked. Further shadowed lights are
+// added onto the first light's picture with blending on (GL_ONE, GL_ONE),
+// once each: with more objects than stencil bits, the highest usable bit
+// gathers the objects' volumes batch by batch. The scene callback must
+// leave blending as it finds it (the render action's additive pass). Returns false when shadows were
 // asked for but could not be made (the scene is then drawn lit, without
 // shadows); a frame buffer without stencil bits draws once, fully lit, with
 // one warning per scene.

@@ -95,6 +95,9 @@ void SgGLParticleVisitors::VisitEmitter(SgAction *action, SgNode *node)
     ShapeNames names(render, node);
     auto *emitter = static_cast<SgEmitter *>(node);
     emitter->DoAction(action);
+    // Unlit: a pass that adds a light has nothing of it to add.
+    if (render->m_bAdditivePass)
+        return;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POINT_BIT);
     glDisable(GL_LIGHTING);
     UseDiffuseColour(action);
@@ -122,6 +125,8 @@ void SgGLParticleVisitors::VisitDynamicEffect(SgAction *action, SgNode *node)
         return;
     ShapeNames names(render, node);
     node->DoAction(action);
+    if (render->m_bAdditivePass)
+        return;
     const Vec3 half = static_cast<SgDynamicEffect *>(node)->m_dimension.Get(true) * 0.5;
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);

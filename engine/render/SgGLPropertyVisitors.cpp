@@ -313,15 +313,21 @@ void SgGLPropertyVisitors::VisitMaterial(SgAction *action, SgNode *node)
     }
 
     const std::vector<Color> &diffuse = material->m_diffuseColor.GetValues();
+    // A pass that adds one light's share onto the picture keeps its blending.
+    const bool additive = action->GetClassID() == SgGLRenderAction::ClassID() &&
+                          static_cast<SgGLRenderAction *>(action)->m_bAdditivePass;
     if (!diffuse.empty()) {
         // Translucent shapes are drawn in the transparent pass, blended over
         // what the opaque pass left.
         if (diffuse.front().a < 1.0f) {
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            if (!additive) {
+                glEnable(GL_BLEND);
+                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            }
             AlphaBlendElement::Set(state, material, 1);
         } else {
-            glDisable(GL_BLEND);
+            if (!additive)
+                glDisable(GL_BLEND);
             AlphaBlendElement::Set(state, material, 0);
         }
     }
@@ -338,12 +344,19 @@ void SgGLPropertyVisitors::VisitMaterialBinding(SgAction *action, SgNode *node)
     node->DoAction(action);
 }
 
-void SgGLPropertyVisitors::VisitLightModel(SgAction *, SgNode *node)
+void SgGLPropertyVisitors::VisitLightModel(SgAction *action, SgNode *node)
 {
-    if (static_cast<SgLightModel *>(node)->m_model.Get(true) == 1)
+    const bool lit = static_cast<SgLightModel *>(node)->m_model.Get(true) == 1;
+    if (lit)
         glEnable(GL_LIGHTING);
     else
         glDisable(GL_LIGHTING);
+    // Unlit shapes have nothing to add in a pass that adds a light: their
+    // colour is in the picture already. The separators' attribute levels
+    // give the colour writes back.
+    if (action->GetClassID() == SgGLRenderAction::ClassID() &&
+        static_cast<SgGLRenderAction *>(action)->m_bAdditivePass)
+        glColorMask(lit, lit, lit, lit);
 }
 
 void SgGLPropertyVisitors::VisitDrawStyle(SgAction *action, SgNode *node)

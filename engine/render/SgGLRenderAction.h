@@ -183,6 +183,9 @@ class SgGLRenderAction : public SgAction {
     // Pass flags, set only inside a pass.
     bool m_bTransparentPass = false;
     bool m_bDrawOverPass = false;
+    // The shadow frame's passes that add a further light onto the picture
+    // (blending GL_ONE, GL_ONE): materials leave blending as it is.
+    bool m_bAdditivePass = false;
 
     // Picking.
     int m_nPicking = 0;

@@ -91,7 +91,18 @@ struct ObjectDeleter {
 
 bool SgGLRenderAction::TraverseForShadows(SgNode *root)
 {
-    return TraverseRoot(root);
+    // The library adds each further light with blending on: the materials
+    // must not turn it off, and display lists, which hold the materials'
+    // own blending, are not replayed meanwhile.
+    if (!glIsEnabled(GL_BLEND))
+        return TraverseRoot(root);
+    const bool savedDisabled = m_bCacheDisabled;
+    m_bCacheDisabled = true;
+    m_bAdditivePass = true;
+    const bool ok = TraverseRoot(root);
+    m_bAdditivePass = false;
+    m_bCacheDisabled = savedDisabled;
+    return ok;
 }
 
 bool SgGLRenderAction::RenderShadowed(SgNode *root)
@@ -118,10 +129,24 @@ bool SgGLRenderAction::RenderShadowed(SgNode *root)
     const Vec3 eyePoint = camera.TransformPoint(Vec3(0, 0, 0));
     const float eye[3] = {float(eyePoint.x), float(eyePoint.y), float(eyePoint.z)};
 
+    // The lights pass gathers the frame's dynamic effects, which emitters
+    // read; the scene's lights it sets up give way to the frame's two, whose
+    // other parameters go back to their defaults.
+    RunLightsPass(root);
     for (GLenum light = GL_LIGHT0; light < GL_LIGHT0 + 8; ++light)
         glDisable(light);
     glMatrixMode(GL_MODELVIEW);
     PlaceLights();
+    const GLfloat black[4] = {0, 0, 0, 1};
+    for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
+        glLightfv(light, GL_AMBIENT, black);
+        glLightfv(light, GL_SPECULAR, light == GL_LIGHT0 ? kLight0Diffuse : kLight1Diffuse);
+        glLightf(light, GL_CONSTANT_ATTENUATION, 1.0f);
+        glLightf(light, GL_LINEAR_ATTENUATION, 0.0f);
+        glLightf(light, GL_QUADRATIC_ATTENUATION, 0.0f);
+        glLightf(light, GL_SPOT_CUTOFF, 180.0f);
+        glLightf(light, GL_SPOT_EXPONENT, 0.0f);
+    }
     glLightfv(GL_LIGHT0, GL_DIFFUSE, kLight0Diffuse);
     glLightfv(GL_LIGHT1, GL_DIFFUSE, kLight1Diffuse);
     glEnable(GL_LIGHT0);

@@ -745,7 +745,8 @@ void SgGLShapeVisitors::VisitGenPolyLine(SgAction *action, SgNode *node)
     if (SgGLStateReads::TraverseModified(action, curve))
         return;
     SgGLRenderAction *render = RenderOf(action);
-    if (!render || !render->InCurrentPass())
+    // Unlit: a pass that adds a light has nothing of it to add.
+    if (!render || !render->InCurrentPass() || render->m_bAdditivePass)
         return;
     NameScope names(render, node, true);
     DrawGuarded(action, node, [&] {
@@ -796,7 +797,8 @@ void SgGLShapeVisitors::VisitGenPolyLine(SgAction *action, SgNode *node)
 void SgGLShapeVisitors::VisitPointSet(SgAction *action, SgNode *node)
 {
     SgGLRenderAction *render = RenderOf(action);
-    if (!render || !render->InCurrentPass())
+    // Unlit: a pass that adds a light has nothing of it to add.
+    if (!render || !render->InCurrentPass() || render->m_bAdditivePass)
         return;
     NameScope names(render, node, true);
     DrawGuarded(action, node, [&] {

@@ -55,7 +55,9 @@ bool SgGLStateReads::TraverseModified(SgAction *action, SgShape *shape)
 {
     SgState *state = action->GetState();
     const SgModifierStack &stack = ModifierStackElement::Get(state);
-    if (stack.size() == 0 || stack.Disabled())
+    // An empty stack still runs: it takes off points that a modifier
+    // elsewhere hung on a shared shape.
+    if (stack.Disabled())
         return false;
     SgShape *modified = stack.Process(action, shape);
     if (!modified || modified == shape)

@@ -1,12 +1,19 @@
 #include "engine/tools/SgAlign.h"
 
+#include <cmath>
+
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
+
+// The smallest share of the world axis an object's own axis must carry to
+// slide along it: below it the move would run off to infinity.
+constexpr double kMinAxisShare = 1e-6;
 
 SgObject *ObjectOf(const SgPath &path)
 {
@@ -110,18 +117,37 @@ double SgAlign::AlignCoordinate(const SgPath &path, AlignPoint point, AlignAxis 
 }
 
 bool SgAlign::Align(const SgPath &object, const SgPath &reference, AlignPoint objectPoint, AlignPoint referencePoint,
-                    AlignAxis axis, bool)
+                    AlignAxis axis, bool useRotation)
 {
     SgObject *target = ObjectOf(object);
     if (!target || !ObjectOf(reference) || !Valid(objectPoint, axis) || !Valid(referencePoint, axis))
         return false;
     const double delta = AlignCoordinate(reference, referencePoint, axis) - AlignCoordinate(object, objectPoint, axis);
-    Vec3 move(0, 0, 0);
-    move[axis] = delta;
-    // The transform at the object, before its own: its parent's space.
+    // The transform at the object, before its own: its parent's space,
+    // where the translation field lives.
     const Transform3 parentWorld = SgGetTransformAction::PathMatrix(ToObject(object));
-    if (!parentWorld.IsSingular())
-        move = parentWorld.Inverse().TransformVector(move);
+    SgTransform *existing = target->GetTransform();
+    Vec3 move(0, 0, 0);
+    if (useRotation) {
+        // The object slides along its own axis (the axis turned by its
+        // rotation) until its point reaches the reference's coordinate on
+        // the world axis: a turned arrow moves along its own length.
+        Vec3 unit(0, 0, 0);
+        unit[axis] = 1.0;
+        const Vec3 own = existing ? existing->m_rotation.Get(true).Rotate(unit) : unit;
+        const Vec3 world = parentWorld.TransformVector(own);
+        const double along = world[axis];
+        if (!(std::abs(along) > kMinAxisShare * world.Length())) {
+            SgDiagWarning("Align", "the object's own %c axis runs across the %c axis: it cannot be aligned along it",
+                          "xyz"[axis], "xyz"[axis]);
+            return false;
+        }
+        move = own * (delta / along);
+    } else {
+        move[axis] = delta;
+        if (!parentWorld.IsSingular())
+            move = parentWorld.Inverse().TransformVector(move);
+    }
     SgTransform *transform = target->GetTransform(true);
     if (!transform)
         return false;

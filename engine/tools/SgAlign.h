@@ -30,11 +30,13 @@ public:
     // The world coordinate of the path's point of that kind along the axis.
     static double AlignCoordinate(const SgPath &path, AlignPoint point, AlignAxis axis);
 
-    // Moves the object along the axis (a world move, carried into the
-    // object's parent space) by the reference's coordinate minus its own,
-    // through its transform's translation field (undoable). False when the
-    // path holds no object or an argument is out of range. `useRotation`
-    // is kept for callers; the move is exact either way.
+    // Moves the object so that its point's coordinate on the world axis
+    // becomes the reference's, through its transform's translation field
+    // (undoable). Without `useRotation` the move runs along the world axis;
+    // with it, along the object's own axis (the axis turned by its
+    // rotation), so that a turned object slides along itself; an own axis
+    // across the world axis cannot reach it (false, with a warning). False
+    // too when the path holds no object or an argument is out of range.
     bool Align(const SgPath &object, const SgPath &reference, AlignPoint objectPoint, AlignPoint referencePoint,
                AlignAxis axis, bool useRotation);
     bool Align(const SgPathList &objects, const SgPath &reference, AlignPoint objectPoint,

@@ -249,7 +249,9 @@ void SgViewer::RenderViewport(SgViewport *viewport, bool refine)
     render.m_pViewer = this;
     render.m_nPasses = m_nPassCount;
     SetAllNotRendering(false);
-    if (refine)
+    if (m_bShadows)
+        render.RenderShadowed(root);
+    else if (refine)
         render.RenderAntiAliased(root, true, m_nCurrentPass);
     else
         render.Apply(root);
@@ -299,7 +301,8 @@ void SgViewer::Render(bool refine)
             window->SetTimer(kRefineInterval);
         }
     } else if (window) {
-        if (m_bRefine)
+        // The shadow frame is final as drawn: no refinement passes follow it.
+        if (m_bRefine && !m_bShadows)
             window->SetTimer(m_nFirstRefineDelay);
     } else if (GLContext *context = GLContext::GetCurrent()) {
         // No window swaps for a windowless viewer: the first pass is shown here.
@@ -372,7 +375,7 @@ bool SgViewer::PrintScene()
     }
     glDisable(GL_LIGHTING);
     glPolygonOffset(0.5f, 1.0f);
-    const int passes = m_nPassCount > 0 ? m_nPassCount : 1;
+    const int passes = m_bShadows ? 1 : (m_nPassCount > 0 ? m_nPassCount : 1);
     for (auto &viewport : m_Viewports) {
         SgSeparator *root = viewport->GetNodara();
         if (!root)
@@ -388,7 +391,10 @@ bool SgViewer::PrintScene()
             render.m_nPasses = passes;
             // The print context may be another one: its display lists are not ours.
             render.SetCacheDisabled(true);
-            check(render.RenderAntiAliased(root, pass == passes - 1, pass), render);
+            if (m_bShadows)
+                check(render.RenderShadowed(root), render);
+            else
+                check(render.RenderAntiAliased(root, pass == passes - 1, pass), render);
             if (!m_printError.empty())
                 break;
         }

@@ -134,6 +134,13 @@ public:
     void SetNotRendering(bool on) { m_bNotRendering = on; }
     // The back image holds the final frame of the refinement sequence.
     bool HasFinalFrame() const { return m_bFinalFrame; }
+    // Shadow mode: every frame is the render action's shadow frame (two
+    // lights casting stencil shadows of the scene onto a floor and two
+    // walls) instead of the plain one. One pass: refinement passes and the
+    // printed picture's accumulation are left out, since the shadow frame
+    // uses the stencil and redraws the scene once per light. Off by default.
+    bool IsShadowed() const { return m_bShadows; }
+    void SetShadowed(bool on) { m_bShadows = on; }
 
     // Frame statistics (64-bit milliseconds).
     struct Statistics {
@@ -185,6 +192,7 @@ private:
     bool m_bSpare = true;
     bool m_bNotRendering = true;
     bool m_bFinalFrame = false;
+    bool m_bShadows = false;
     std::string m_printError;
     StatisticsFn m_pfnStatistics = nullptr;
     void *m_pStatisticsUser = nullptr;

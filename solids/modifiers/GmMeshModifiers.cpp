@@ -7,6 +7,7 @@
 #include <memory>
 #include <numeric>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -303,7 +304,21 @@ GmGeom *simplify_geom(GmGeom &source, double epsilon)
                 out.polygons.push_back(mesh.polygons[f]);
         }
     }
-    return FromMesh(out, source.tolerance());
+    GmGeom *result = FromMesh(out, source.tolerance());
+    carry_node_attributes(source, *result);
+    return result;
+}
+
+void carry_node_attributes(GmGeom &from, GmGeom &to)
+{
+    std::map<std::tuple<double, double, double>, uint32_t> words;
+    for (GmNode *node : from.liveNodes())
+        words.emplace(std::make_tuple(node->position.x, node->position.y, node->position.z), node->attributes);
+    for (GmNode *node : to.liveNodes()) {
+        auto found = words.find(std::make_tuple(node->position.x, node->position.y, node->position.z));
+        if (found != words.end())
+            node->attributes = found->second;
+    }
 }
 
 GmGeom *slice_geom(GmGeom &source, const Mat4 &sheetToShape, double size, int type)

@@ -23,6 +23,11 @@ GmGeom *smooth_geom(GmGeom &source, int passes);
 // plane. A group of faces whose outline is not one loop is left as it was.
 GmGeom *simplify_geom(GmGeom &source, double epsilon);
 
+// Gives each node of `to` the attribute word of the node of `from` at the
+// same position (marks such as the smoothing tags), for the rebuilds that
+// keep the source's points but make new nodes for them.
+void carry_node_attributes(GmGeom &from, GmGeom &to);
+
 // Cuts the geometry by the square sheet of side `size` centred at the origin
 // of the sheet's frame in its z = 0 plane, placed by `sheetToShape`. type 0:
 // split along the sheet, both sides kept apart; 1: the side the sheet's

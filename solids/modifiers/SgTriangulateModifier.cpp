@@ -26,7 +26,11 @@ SgShape *SgTriangulateModifier::ApplyModifier(SgAction *action, SgShape *shape, 
     try {
         solvane::triangulate(*source, m_epsilon.Get(true));
         // Solids made from the closed shells, as the other rebuilds make them.
-        return new SgSolvane(solvane::geomFromMesh(solvane::meshFromGeom(*source), source->tolerance(), true));
+        // The nodes keep their marks (a face set's held corners) through the
+        // rebuild.
+        solvane::GmGeom *rebuilt = solvane::geomFromMesh(solvane::meshFromGeom(*source), source->tolerance(), true);
+        solvane::carry_node_attributes(*source, *rebuilt);
+        return new SgSolvane(rebuilt);
     } catch (const std::exception &error) {
         SgDiagWarning("Modifiers", "%s%s%s: %s; the shape is left as it was", GetClassName(),
                       GetName().empty() ? "" : " ", GetName().c_str(), error.what());

@@ -11,9 +11,12 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/Vrml1InStream.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgSeparator.h"
@@ -161,6 +164,66 @@ TEST_F(StlExport, NormalsAndWindingFollowTheTransform)
 
 // Cubes and procedural shapes are exported as drawn; the triangles of a cube
 // node come from the same box the solids use.
+// Booleans as a user writes them, without materials: the export is one
+// closed mesh of the evaluated solid with the volume the operation leaves.
+struct BooleanSceneCase {
+    const char *name;
+    const char *body; // the children of the root separator
+    double volume;    // of the exact shapes; the tessellation stays a little below
+};
+
+class StlExportBooleanScene : public StlExport, public ::testing::WithParamInterface<BooleanSceneCase> {};
+
+TEST_P(StlExportBooleanScene, ExportsOneClosedMeshOfTheResult)
+{
+    const BooleanSceneCase &c = GetParam();
+    std::istringstream in(std::string("#VRML V1.0 ascii 102\n") + c.body);
+    Vrml1InStream stream(in, "boolean.kvrx");
+    stream.SetNotifyUser(false);
+    SgRef<SgSeparator> root = new SgSeparator;
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root)) << stream.FormatMessages();
+    ASSERT_TRUE(stream.GetMessages().empty()) << stream.FormatMessages();
+    const std::string path = Export(c.name, {root.get()});
+    StlFile stl = ReadStl(path);
+    EXPECT_GT(stl.count, 0u);
+    EXPECT_TRUE(stltest::AdmeshClean(path));
+    EXPECT_LT(stl.Volume(), c.volume * 1.02) << c.name;
+    EXPECT_GT(stl.Volume(), c.volume * 0.9) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UserScenes, StlExportBooleanScene,
+    ::testing::Values(
+        // A sphere of radius 2 drilled through by a cylinder of radius 0.8:
+        // 4/3 pi (r^2 - a^2)^(3/2).
+        BooleanSceneCase{"SphereMinusCylinder",
+                         "Boolean { operation 2 booleanEngine 0\n"
+                         "Separator { Separator { Sphere { radius 2 } }\n"
+                         "Separator { Cylinder { radius 0.8 height 6 } } } }\n",
+                         4.0 / 3.0 * 3.141592653589793 * std::pow(4.0 - 0.64, 1.5)},
+        // One operand is the operand itself.
+        BooleanSceneCase{"OneOperand",
+                         "Boolean { operation 1 booleanEngine 1\n"
+                         "Separator { Separator { Sphere { radius 2 } } } }\n",
+                         4.0 / 3.0 * 3.141592653589793 * 8.0},
+        // (cube 3 with a unit ball on an edge, three quarters outside) less a
+        // half ball of radius 1.2 on the front face.
+        BooleanSceneCase{"Nested",
+                         "Boolean { operation 2 booleanEngine 0\n"
+                         "Separator { Separator { Boolean { operation 0 booleanEngine 0\n"
+                         "Separator { Separator { Cube { width 3 height 3 depth 3 } }\n"
+                         "Separator { Transform { translation (1.5,1.5,0) } Sphere { radius 1 } } } } }\n"
+                         "Separator { Transform { translation (0,0,1.5) } Sphere { radius 1.2 } } } }\n",
+                         27.0 + 0.75 * 4.0 / 3.0 * 3.141592653589793 - 0.5 * 4.0 / 3.0 * 3.141592653589793 * 1.728},
+        // A half ellipsoid of semi-axes (1, 0.5, 1.5), turned in the face, out of a cube.
+        BooleanSceneCase{"OperandWithNonUniformScale",
+                         "Boolean { operation 2 booleanEngine 1\n"
+                         "Separator { Separator { Cube { width 3 height 3 depth 3 } }\n"
+                         "Separator { Transform { translation (0,0,1.5) rotation (0,0,1) 0.5 scaleFactor (1,0.5,1.5) }\n"
+                         "Sphere { radius 1 } } } }\n",
+                         27.0 - 0.5 * 4.0 / 3.0 * 3.141592653589793 * 0.75}),
+    [](const ::testing::TestParamInfo<BooleanSceneCase> &info) { return info.param.name; });
+
 TEST_F(StlExport, CubeNodesAreExported)
 {
     auto *cube = new SgCube;

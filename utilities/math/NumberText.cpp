@@ -1,6 +1,8 @@
 #include "utilities/math/NumberText.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -27,10 +29,177 @@ bool ReadsBack(const char *first, const char *last, F value)
     return r.ec == std::errc() && r.ptr == last && back == value;
 }
 
+// Values the shortcut below does not cover: a power of two (its neighbours
+// below lie closer than those above, so the digits nearest the value may not
+// read back) unless it is one of the few whose exact decimal text has at most
+// 6 digits (2^-8 .. 2^19, and zero), and subnormals (too few bits for the
+// argument that at most one 6-digit text reads back as the value).
+template <class F>
+bool NeedsTrialSearch(F value)
+{
+    int exponent = 0;
+    if constexpr (std::is_same_v<F, float>) {
+        const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+        if ((bits & 0x7fffffffu) == 0) {
+            return false;
+        }
+        exponent = int((bits >> 23) & 0xffu) - 127;
+        if (exponent == -127) {
+            return true;
+        }
+        if ((bits & 0x7fffffu) != 0) {
+            return false;
+        }
+    } else {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        if ((bits & 0x7fffffffffffffffull) == 0) {
+            return false;
+        }
+        exponent = int((bits >> 52) & 0x7ffu) - 1023;
+        if (exponent == -1023) {
+            return true;
+        }
+        if ((bits & 0xfffffffffffffull) != 0) {
+            return false;
+        }
+    }
+    return exponent < -8 || exponent > 19;
+}
+
+// Places significant digits (no trailing zeros) with the decimal exponent of
+// the first as %.Pg does, P = max(6, count): the exponent form below 1e-4 or
+// from 10^P on, else plain digits with a point where one is needed.
+int PlaceDigits(char *buffer, bool negative, const char *digits, int count, int exponent)
+{
+    int length = 0;
+    if (negative) {
+        buffer[length++] = '-';
+    }
+    const int precision = std::max(count, 6);
+    if (exponent < -4 || exponent >= precision) {
+        buffer[length++] = digits[0];
+        if (count > 1) {
+            buffer[length++] = '.';
+            std::memcpy(buffer + length, digits + 1, size_t(count - 1));
+            length += count - 1;
+        }
+        buffer[length++] = 'e';
+        buffer[length++] = exponent < 0 ? '-' : '+';
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        if (magnitude >= 100) {
+            buffer[length++] = char('0' + magnitude / 100);
+        }
+        buffer[length++] = char('0' + magnitude / 10 % 10);
+        buffer[length++] = char('0' + magnitude % 10);
+        return length;
+    }
+    if (exponent < 0) {
+        buffer[length++] = '0';
+        buffer[length++] = '.';
+        for (int i = -1; i > exponent; --i) {
+            buffer[length++] = '0';
+        }
+        std::memcpy(buffer + length, digits, size_t(count));
+        return length + count;
+    }
+    const int whole = exponent + 1;
+    for (int i = 0; i < whole; ++i) {
+        buffer[length++] = i < count ? digits[i] : '0';
+    }
+    if (count > whole) {
+        buffer[length++] = '.';
+        std::memcpy(buffer + length, digits + whole, size_t(count - whole));
+        length += count - whole;
+    }
+    return length;
+}
+
+// The %.Pg text, P = max(6, digits), built from the shortest digits that
+// read back. Away from bare significands those digits are the value rounded
+// to their own count (any closer text of as many digits would read back too,
+// and the shortest search takes the nearest, ties to even as printf does),
+// and with fewer than 6 a 6-digit rounding adds only zeros that %g drops,
+// because no two 6-digit texts fit between one value's neighbours. So the
+// text is the printf rule's without the trial conversions.
+template <class F>
+int FormatFromShortestDigits(char *buffer, F value)
+{
+    char scientific[NUMBER_TEXT_SIZE];
+    const auto r = std::to_chars(scientific, scientific + NUMBER_TEXT_SIZE, value, std::chars_format::scientific);
+    const char *p = scientific;
+    const char *const end = r.ptr;
+    const bool negative = *p == '-';
+    if (negative) {
+        ++p;
+    }
+    // "d.ddde+XX": the digits without the point, then the exponent.
+    char digits[24];
+    int count = 0;
+    const char *e = p;
+    for (; e < end && *e != 'e'; ++e) {
+        if (*e != '.') {
+            digits[count++] = *e;
+        }
+    }
+    int exponent = 0;
+    for (const char *x = e + 2; x < end; ++x) {
+        exponent = exponent * 10 + (*x - '0');
+    }
+    if (e[1] == '-') {
+        exponent = -exponent;
+    }
+    return PlaceDigits(buffer, negative, digits, count, exponent);
+}
+
+// Numbers as modelling tools write them have a few decimals: when the value
+// times 10^j (j up to 6) is an integer r of at most 15 digits with r / 10^j
+// giving the value back in double arithmetic (both exact operands, so one
+// correct rounding, the same as reading the text), the digits of r are the
+// only text of at most 15 digits between the value's neighbours, and so the
+// shortest digits. Returns the length, or 0 when the value is not of that kind.
+int FormatFewDecimals(char *buffer, double value)
+{
+    static constexpr double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 1e-5 && magnitude < 1e15)) {
+        return 0;
+    }
+    for (int j = 0; j < int(std::size(kPowers)); ++j) {
+        const double scaled = magnitude * kPowers[j];
+        if (scaled >= 1e15) {
+            return 0;
+        }
+        const double whole = std::nearbyint(scaled);
+        if (whole / kPowers[j] != magnitude) {
+            continue;
+        }
+        char digits[24];
+        const auto r = std::to_chars(digits, digits + sizeof(digits), static_cast<std::uint64_t>(whole));
+        int count = int(r.ptr - digits);
+        const int exponent = count - 1 - j;
+        while (count > 1 && digits[count - 1] == '0') {
+            --count;
+        }
+        return PlaceDigits(buffer, value < 0, digits, count, exponent);
+    }
+    return 0;
+}
+
 // The shortest %.Ng (N from 6 up to maxDigits) that reads back as the value.
 template <class F>
-int FormatShortest(char (&buffer)[NUMBER_TEXT_SIZE], F value, int maxDigits)
+int FormatShortest(char *buffer, F value, int maxDigits)
 {
+    if constexpr (std::is_same_v<F, double>) {
+        if (const int length = FormatFewDecimals(buffer, value)) {
+            buffer[length] = '\0';
+            return length;
+        }
+    }
+    if (std::isfinite(value) && !NeedsTrialSearch(value)) {
+        const int length = FormatFromShortestDigits(buffer, value);
+        buffer[length] = '\0';
+        return length;
+    }
     char *const end = buffer + NUMBER_TEXT_SIZE - 1;
     int length = 0;
     if (std::isnan(value)) {
@@ -479,36 +648,58 @@ int ReadTupleOf(std::istream &is, T *values, int count, bool lastOptional)
     return read;
 }
 
+// "(a,b,c)" into a buffer of (count + 1) * NUMBER_TEXT_SIZE characters.
+template <class T>
+int FormatTupleOf(char *text, const T *values, int count)
+{
+    int length = 0;
+    text[length++] = '(';
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            text[length++] = ',';
+        }
+        if constexpr (std::is_same_v<T, int>) {
+            length += FormatInteger(text + length, values[i]);
+        } else {
+            length += FormatShortest(text + length, values[i], std::is_same_v<T, float> ? 9 : 17);
+        }
+    }
+    text[length++] = ')';
+    return length;
+}
+
 // "(a,b,c)" assembled in one buffer and handed to the stream at once.
 template <class T>
 void WriteTupleOf(std::ostream &os, const T *values, int count)
 {
-    char text[4 * NUMBER_TEXT_SIZE + 8];
-    int length = 0;
-    text[length++] = '(';
-    for (int i = 0; i < count; ++i) {
-        if (length > int(sizeof(text)) - NUMBER_TEXT_SIZE - 2) {
-            os.write(text, length);
-            length = 0;
-        }
-        if (i > 0) {
-            text[length++] = ',';
-        }
-        char number[NUMBER_TEXT_SIZE];
-        int n = 0;
-        if constexpr (std::is_same_v<T, int>) {
-            n = int(std::to_chars(number, number + NUMBER_TEXT_SIZE, values[i]).ptr - number);
-        } else {
-            n = FormatNumber(number, values[i]);
-        }
-        std::memcpy(text + length, number, size_t(n));
-        length += n;
+    constexpr int kGroup = 4;
+    char text[(kGroup + 1) * NUMBER_TEXT_SIZE];
+    if (count <= kGroup) {
+        os.write(text, FormatTupleOf(text, values, count));
+        return;
     }
-    text[length++] = ')';
-    os.write(text, length);
+    // Longer tuples go out a few numbers at a time.
+    os.put('(');
+    for (int i = 0; i < count; i += kGroup) {
+        if (i > 0) {
+            os.put(',');
+        }
+        const int n = FormatTupleOf(text, values + i, std::min(kGroup, count - i));
+        os.write(text + 1, n - 2);
+    }
+    os.put(')');
 }
 
 } // namespace
+
+int FormatInteger(char *buffer, int value)
+{
+    return int(std::to_chars(buffer, buffer + NUMBER_TEXT_SIZE, value).ptr - buffer);
+}
+
+int FormatTuple(char *buffer, const double *values, int count) { return FormatTupleOf(buffer, values, count); }
+
+int FormatTuple(char *buffer, const float *values, int count) { return FormatTupleOf(buffer, values, count); }
 
 std::string FormatNumber(double value)
 {

@@ -45,6 +45,14 @@ int ReadTuple(std::istream &is, double *values, int count, bool lastOptional = f
 int ReadTuple(std::istream &is, float *values, int count, bool lastOptional = false);
 int ReadTuple(std::istream &is, int *values, int count, bool lastOptional = false);
 
+// The same texts into a caller's buffer, for writers that gather many
+// numbers before handing them to a stream. FormatInteger needs
+// NUMBER_TEXT_SIZE characters of room, FormatTuple count + 1 times that.
+// Both return the text length and write no terminator.
+int FormatInteger(char *buffer, int value);
+int FormatTuple(char *buffer, const double *values, int count);
+int FormatTuple(char *buffer, const float *values, int count);
+
 // "(" the numbers joined by "," ")", without blanks.
 void WriteTuple(std::ostream &os, const double *values, int count);
 void WriteTuple(std::ostream &os, const float *values, int count);

@@ -47,6 +47,8 @@ void SgFaceSet::OnChange(SgField *field)
 {
     if (field == &m_vertices)
         m_bBoxValid = false;
+    if (field == &m_surfID)
+        m_bSurfacesImplied = false;
     if (!field || IsMeshField(field)) {
         m_bReported = false;
         if (HasFaceNormals())
@@ -477,6 +479,7 @@ int SgFaceSet::Validate(bool report)
     long indexSum = 0;
     for (unsigned short n : m_sizes.GetValues())
         indexSum += n;
+    const bool surfacesGiven = m_surfID.GetCount() > 0;
     const bool agree = m_surfID.GetCount() == faceCount && loopSum == m_sizes.GetCount() &&
                        indexSum == m_indexes.GetCount();
     if (invalid == 0 && agree)
@@ -503,6 +506,8 @@ int SgFaceSet::Validate(bool report)
     m_surfID.SetVals(static_cast<int>(keptSurfaces.size()), keptSurfaces.data());
     m_sizes.SetVals(static_cast<int>(keptSizes.size()), keptSizes.data());
     m_indexes.SetVals(static_cast<int>(keptIndexes.size()), keptIndexes.data());
+    if (!surfacesGiven)
+        m_bSurfacesImplied = true;
     if (!report)
         return invalid;
     if (invalid > 0)

@@ -122,6 +122,11 @@ class SgFaceSet : public SgShape {
     // its user itself). For meshes from files and other untrusted sources.
     // Returns the number of faces dropped.
     int Validate(bool report = true);
+    // Whether "surfID" holds only the zeros that Validate gave faces that
+    // came without surface ids: the face set's text leaves them out, so that
+    // it writes back as it was read. Any later change of "surfID" makes the
+    // ids the face set's own.
+    bool SurfacesImplied() const { return m_bSurfacesImplied; }
 
     SgVFVec3 m_vertices;
     SgVFVec2f m_texCoord;
@@ -157,6 +162,7 @@ private:
 
     Range<Vec3f> m_box;
     bool m_bBoxValid = false;
+    bool m_bSurfacesImplied = false;
     Vec3 *m_pWrappedPoints = nullptr;
     std::vector<Vec3> m_faceNormals;
     std::vector<VertexNormalRecord> m_vertexRecords;

@@ -19,6 +19,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -40,10 +41,15 @@ protected:
 };
 SG_CLASS_SOURCE(ReaderTestTool, SgNode, SgFieldMngr, "ReaderTestTool")
 
-// An engine with one named input and one output: twice its input.
+// An engine with one named input and one output: twice its input. It counts
+// its living instances, so that a test sees when the reader's engines go.
 class ReaderTestEngine : public SgFieldMngr, public DxModule {
     SG_CLASS_HEADER(ReaderTestEngine, SgFieldMngr)
-    ReaderTestEngine() { AddField(m_input1, "input1"); }
+    ReaderTestEngine()
+    {
+        AddField(m_input1, "input1");
+        ++s_alive;
+    }
     void Evaluate() override
     {
         const Vec3 value = m_input1.GetSource() ? m_input1.Get() * 2.0 : Vec3(0, 0, 0);
@@ -52,8 +58,10 @@ class ReaderTestEngine : public SgFieldMngr, public DxModule {
     DxInput1<Vec3> m_input1{this};
     DxOutput<Vec3> m_output{this};
 
+    static inline int s_alive = 0;
+
 protected:
-    ~ReaderTestEngine() override = default;
+    ~ReaderTestEngine() override { --s_alive; }
 };
 SG_CLASS_SOURCE(ReaderTestEngine, SgFieldMngr, SgFieldMngr, "ReaderTestEngine")
 
@@ -515,8 +523,106 @@ TEST_F(SgOpenActionTest, EngineBlockConnectsItsInputAndDrivesTheField)
     EXPECT_EQ(driven->m_translation.Get(true), Vec3(2, 4, 6));
     As<SgTransform>(r.Child(0))->m_translation = Vec3(0, 0, 1);
     EXPECT_EQ(driven->m_translation.Get(true), Vec3(0, 0, 2));
-    // The connection keeps the engine; let it go before the nodes.
-    SgFieldMngr::Release(dynamic_cast<SgFieldMngr *>(driven->m_translation.GetModuleSource()->GetModule()));
+}
+
+// The reader's engine lives as long as a field reads from it: it goes with
+// the scene, with the node it drives, or when that field is disconnected; a
+// node that drives the engine that drives it keeps nothing alive on its own.
+struct EngineLifetimeCase {
+    const char *name;
+    std::string text;
+    // 0: drop the whole scene; 1: remove the driven node (the last child);
+    // 2: disconnect the driven field and keep the scene.
+    int how;
+};
+
+class SgOpenActionEngineLifetimeTest : public ::testing::TestWithParam<EngineLifetimeCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+TEST_P(SgOpenActionEngineLifetimeTest, TheEngineGoesWithWhatItDrives)
+{
+    const EngineLifetimeCase &c = GetParam();
+    const int before = ReaderTestEngine::s_alive;
+    {
+        ReadResult r = ReadText(kV1 + c.text);
+        ASSERT_TRUE(r.ok) << r.report;
+        EXPECT_TRUE(r.messages.empty()) << r.report;
+        ASSERT_EQ(ReaderTestEngine::s_alive, before + 1) << "the reader made one engine";
+        auto *driven = As<SgTransform>(r.Child(r.ChildCount() - 1));
+        ASSERT_NE(driven, nullptr);
+        ASSERT_NE(driven->m_center.GetModuleSource(), nullptr) << "the engine drives the center";
+        if (c.how == 0) {
+            r.root.reset();
+        } else if (c.how == 1) {
+            r.root->DeleteChild(driven);
+        } else {
+            driven->m_center.AsInput().Disconnect();
+            EXPECT_EQ(driven->m_center.Get(true), Vec3(0, 0, 0)) << "the stored value again";
+        }
+        EXPECT_EQ(ReaderTestEngine::s_alive, before) << "the engine outlived what it drove";
+    }
+    EXPECT_EQ(ReaderTestEngine::s_alive, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engines, SgOpenActionEngineLifetimeTest,
+    ::testing::Values(
+        EngineLifetimeCase{"SceneClosed",
+                           "DEF 3_2 Transform { translation 1 2 3 }\n"
+                           "Transform {\n\tcenter = ReaderTestEngine {\n\tinput1 = USE 3_2 . translation\n} . 0\n}\n",
+                           0},
+        EngineLifetimeCase{"DrivenNodeRemoved",
+                           "DEF 3_2 Transform { translation 1 2 3 }\n"
+                           "Transform {\n\tcenter = ReaderTestEngine {\n\tinput1 = USE 3_2 . translation\n} . 0\n}\n",
+                           1},
+        EngineLifetimeCase{"DrivenFieldDisconnected",
+                           "DEF 3_2 Transform { translation 1 2 3 }\n"
+                           "Transform {\n\tcenter = ReaderTestEngine {\n\tinput1 = USE 3_2 . translation\n} . 0\n}\n",
+                           2},
+        // The node drives the engine that drives it: a cycle of connections,
+        // not of references.
+        EngineLifetimeCase{"NodeAndEngineDriveEachOtherSceneClosed",
+                           "DEF 3_3 Transform {\n\tNodeID 3_3\n\ttranslation 1 2 3\n"
+                           "\tcenter = ReaderTestEngine {\n\tinput1 = USE 3_3 . translation\n} . 0\n}\n",
+                           0},
+        EngineLifetimeCase{"NodeAndEngineDriveEachOtherNodeRemoved",
+                           "DEF 3_3 Transform {\n\tNodeID 3_3\n\ttranslation 1 2 3\n"
+                           "\tcenter = ReaderTestEngine {\n\tinput1 = USE 3_3 . translation\n} . 0\n}\n",
+                           1}),
+    [](const ::testing::TestParamInfo<EngineLifetimeCase> &info) { return info.param.name; });
+
+TEST_F(SgOpenActionTest, AnEngineSharedByTwoFieldsLivesUntilBothLetGo)
+{
+    const int before = ReaderTestEngine::s_alive;
+    ReadResult r = ReadText(kV1 + "DEF 3_2 Transform { translation 1 2 3 }\n"
+                                  "Transform {\n\tcenter = DEF 3_4 ReaderTestEngine {\n"
+                                  "\tinput1 = USE 3_2 . translation\n} . 0\n}\n"
+                                  "Transform {\n\tcenter = USE 3_4 . 0\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(ReaderTestEngine::s_alive, before + 1);
+    ASSERT_EQ(As<SgTransform>(r.Child(2))->m_center.Get(true), Vec3(2, 4, 6)) << "both read the one engine";
+    r.root->DeleteChild(r.Child(1));
+    EXPECT_EQ(ReaderTestEngine::s_alive, before + 1) << "the other field still reads from it";
+    EXPECT_EQ(As<SgTransform>(r.Child(1))->m_center.Get(true), Vec3(2, 4, 6));
+    r.root->DeleteChild(r.Child(1));
+    EXPECT_EQ(ReaderTestEngine::s_alive, before);
+}
+
+TEST_F(SgOpenActionTest, AnEngineThatNamesItselfLeaksNothing)
+{
+    // An engine's name is known only after its block, so it cannot read
+    // itself (two engines reading each other would keep each other alive).
+    const int before = ReaderTestEngine::s_alive;
+    {
+        ReadResult r = ReadText(kV1 + "Transform {\n\tcenter = DEF 3_5 ReaderTestEngine {\n"
+                                      "\tinput1 = ReaderTestEngine {\n\tinput1 = USE 3_5 . 0\n} . 0\n} . 0\n}\n");
+        ASSERT_TRUE(r.ok) << r.report;
+        EXPECT_NE(r.report.find("USE of the name"), std::string::npos) << r.report;
+    }
+    EXPECT_EQ(ReaderTestEngine::s_alive, before);
 }
 
 TEST_F(SgOpenActionTest, FailedConnectionLeavesNeitherEndMarkedConnected)
@@ -589,8 +695,34 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"BadArrayElement", " Coordinate3 { point [ 1 2 3, x y z ] }", "Bad value", 3},
         FaultCase{"ToolIsRefused", " ReaderTestTool { }", "cannot be made", 3},
         FaultCase{"ParametricBlockWithAnUnknownWord",
-                  " ParametricModel { Object { } PMParamList { } Bogus }", "Unknown word Bogus", 3}),
+                  " ParametricModel { Object { } PMParamList { } Bogus }", "Unknown word Bogus", 3},
+        // A node held by a node inside it would never be freed: the
+        // reference is left out.
+        FaultCase{"NodeFieldHoldingTheGroupAroundIt",
+                  " DEF 5_7 Separator { NodeID 5_7\n IndexedFaceSet { coord USE 5_7 } }", "inside its own block", 4},
+        FaultCase{"ChildHoldingTheGroupAroundIt", " DEF 5_8 Separator { NodeID 5_8 Group { USE 5_8 } }",
+                  "inside its own block", 3}),
     [](const ::testing::TestParamInfo<FaultCase> &info) { return info.param.name; });
+
+// A node field may point at its own node, but that link holds no count:
+// otherwise the node would keep itself alive once the scene let go of it.
+TEST_F(SgOpenActionTest, NodeFieldPointingAtItsOwnNodeHoldsNoCountOnIt)
+{
+    ReadResult r = ReadText(kV1 + "DEF 5_5 IndexedFaceSet { NodeID 5_5 coord USE 5_5 }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    auto *mesh = As<SgIndexedFaceSet>(r.Child(0));
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->m_coord.Get(true).get(), mesh) << "the link to itself was lost";
+    EXPECT_EQ(mesh->GetRefCount(), 1) << "only the scene may hold the node";
+    // Pointed elsewhere and back, the count stays the scene's alone.
+    mesh->m_coord = NodePtr(new SgCoordinate3);
+    EXPECT_EQ(mesh->GetRefCount(), 1);
+    mesh->m_coord = NodePtr(mesh);
+    EXPECT_EQ(mesh->GetRefCount(), 1);
+    EXPECT_EQ(mesh->m_coord.Get(true).get(), mesh);
+}
 
 TEST_F(SgOpenActionTest, DocumentSectionsStopTheSceneAndAreHandedBack)
 {

@@ -279,6 +279,24 @@ TEST(DocumentFiles, ViewSectionReadWithoutAViewerIsWrittenBack)
     EXPECT_EQ(SavedText(*again), saved) << "the second pass wrote other text";
 }
 
+// A layer table of another name is still the file's table: the document
+// takes it rather than making a second one beside it, which the next read
+// would drop.
+TEST(DocumentFiles, LayerTableOfAnotherNameIsTakenAndNotDoubled)
+{
+    DocumentPtr document = NewDocument();
+    const std::string text = "#VRML V1.0 ascii 102\nSeparator {\nNodeName\t\"ROOT\"\nLayers {\nNodeName\t\"Mine\"\n}\n}\n";
+    ASSERT_EQ(Read(*document, text, true), kReadDone);
+    const std::string saved = SavedText(*document);
+    size_t tables = 0;
+    for (size_t at = saved.find("Layers {"); at != std::string::npos; at = saved.find("Layers {", at + 1))
+        ++tables;
+    EXPECT_EQ(tables, 1u) << saved;
+    DocumentPtr again = NewDocument();
+    ASSERT_EQ(Read(*again, saved, true), kReadDone);
+    EXPECT_EQ(SavedText(*again), saved) << "the second pass wrote other text";
+}
+
 TEST(DocumentFiles, OldLayersSectionReplacesTheLayerTable)
 {
     DocumentPtr document = NewDocument();

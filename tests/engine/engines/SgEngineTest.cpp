@@ -172,6 +172,50 @@ TEST(SgEngineTest, ACycleThroughEnginesIsRefused)
     EXPECT_EQ(first->m_input1.GetSource(), node->m_translation.GetModule()->GetOutput(0));
 }
 
+TEST(SgEngineTest, AnEngineLivesAsLongAsSomethingReadsFromIt)
+{
+    // Whoever wires an engine may let it go at once: every input that reads
+    // from it keeps it, and the last one to go frees it. What the engine
+    // reads from keeps nothing alive, so a node that drives the engine that
+    // drives it goes with its scene. The engine's death shows as its input
+    // leaving the origin's list of readers.
+    SgRef<SgTransform> origin = new SgTransform;
+    SgRef<SgTransform> node = new SgTransform;
+    const auto &readers = origin->m_translation.AsOutput().GetFunOut();
+    {
+        SgRef<SgApplyVector> first = new SgApplyVector;
+        SgRef<SgApplyVector> second = new SgApplyVector;
+        ASSERT_TRUE(PlugTo1(origin.get(), "translation", first.get(), "input1"));
+        ASSERT_TRUE(PlugTo1(first.get(), "0", second.get(), "input1"));
+        ASSERT_TRUE(PlugTo1(second.get(), "0", node.get(), "translation"));
+        ASSERT_TRUE(PlugTo1(second.get(), "0", node.get(), "center"));
+        EXPECT_EQ(first->GetRefCount(), 2) << "the handle and the second engine's input";
+        EXPECT_EQ(second->GetRefCount(), 3) << "the handle and two fields of the node";
+        node->m_center.AsInput().Disconnect();
+        EXPECT_EQ(second->GetRefCount(), 2);
+        // Connected again to the output it already reads: no count gained or lost.
+        ASSERT_TRUE(PlugTo1(second.get(), "0", node.get(), "translation"));
+        EXPECT_EQ(second->GetRefCount(), 2);
+    }
+    origin->m_translation = Vec3(1, 2, 3);
+    EXPECT_EQ(node->m_translation.Get(true), Vec3(1, 2, 3)) << "the chain works without its handles";
+    ASSERT_EQ(readers.size(), 1u);
+    node.reset();
+    EXPECT_TRUE(readers.empty()) << "both engines went with the node they drove";
+
+    // A node and an engine that drive each other.
+    SgRef<SgTransform> loop = new SgTransform;
+    const auto &loopReaders = loop->m_translation.AsOutput().GetFunOut();
+    {
+        SgRef<SgApplyVector> engine = new SgApplyVector;
+        ASSERT_TRUE(PlugTo1(loop.get(), "translation", engine.get(), "input1"));
+        ASSERT_TRUE(PlugTo1(engine.get(), "0", loop.get(), "center"));
+    }
+    ASSERT_EQ(loopReaders.size(), 1u) << "the node keeps the engine it reads from";
+    loop->m_center.AsInput().Disconnect();
+    EXPECT_TRUE(loopReaders.empty()) << "nothing reads from the engine any more";
+}
+
 TEST(SgEngineTest, ForEachConnectedEngineWalksUpstreamNearestFirst)
 {
     SgRef<SgTransform> origin = new SgTransform;

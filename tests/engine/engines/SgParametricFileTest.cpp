@@ -102,6 +102,29 @@ TEST(SgParametricFileTest, QuotesInAFormulaSurviveTheFile)
     EXPECT_EQ(Write(read.root->GetChild(0)), first);
 }
 
+// An instance block with two object parts (found by the document fuzz
+// target) once took the model's parameters twice and wrote both.
+TEST(SgParametricFileTest, SecondObjectPartOfAnInstanceIsSkipped)
+{
+    std::string text = "#VRML V1.0 ascii 102\nDEF 1_1 ParametricModel\t{\nObject {\nSeparator {\nDEF 1_2 Cube {\n}\n}\n}\n"
+                       "\tPMParamList\t{\n\t\tTYPE\tw\t1\t[\t0\t1_2\twidth , \t]\t\n\t}\n"
+                       "PMFormulaList {\n[\n\t] }\n}\n"
+                       "ParametricObject { \nObject {\nSeparator {\nUSE 1_1 }\n}\nObject {\nSeparator {\nUSE 1_1 }\n}\n"
+                       "\tPOParamList\t{\n\t\tw\t1.5}\n}\n";
+    text.replace(text.find("TYPE"), 4, std::to_string(DoubleFieldClass()));
+    Read read = ReadText(text);
+    ASSERT_TRUE(read.ok) << read.messages;
+    EXPECT_NE(read.messages.find("second Object part"), std::string::npos) << read.messages;
+    ASSERT_EQ(read.root->GetChildsCount(), 2) << read.messages;
+    SgNode *instance = read.root->GetChild(1);
+    int parameters = 0;
+    for (int i = 0; i < instance->GetFieldsCount(); ++i) {
+        const char *name = instance->GetFieldName(i);
+        parameters += name && std::string(name) == "w";
+    }
+    EXPECT_EQ(parameters, 1) << Write(instance);
+}
+
 struct BadBlock {
     const char *name;
     const char *text;

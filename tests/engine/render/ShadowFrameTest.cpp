@@ -3,6 +3,8 @@
 // sphere, null records) are reported and drawn through, never fatal.
 #include "tests/engine/render/RenderFrameFixture.h"
 
+#include "engine/nodes/properties/SgLight.h"
+#include "engine/nodes/properties/SgLightModel.h"
 #include "engine/render/RtsShadows.h"
 #include "platform/SgDiagHandler.h"
 
@@ -17,12 +19,52 @@ int Brightness(const Pixel &p)
     return p[0] + p[1] + p[2];
 }
 
+std::string Text(const Pixel &p)
+{
+    return "(" + std::to_string(p[0]) + ", " + std::to_string(p[1]) + ", " + std::to_string(p[2]) + ")";
+}
+
 int g_draws = 0;
 void CountDraw(GLenum, void *)
 {
     ++g_draws;
 }
 void DrawNothing(void *) {}
+
+// A 20 x 20 floor at z = -7 seen from above (orthographic), lit by the
+// enabled lights; counts the draws that add a light (blending on).
+int g_additiveDraws = 0;
+void DrawFloor(GLenum, void *)
+{
+    if (glIsEnabled(GL_BLEND))
+        ++g_additiveDraws;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-10, 10, -10, 10, -100, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const GLfloat white[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, white);
+    glBegin(GL_QUADS);
+    glNormal3f(0, 0, 1);
+    glVertex3f(-10, -10, -7);
+    glVertex3f(10, -10, -7);
+    glVertex3f(10, 10, -7);
+    glVertex3f(-10, 10, -7);
+    glEnd();
+}
+// A 2 x 2 square around the point the data names, at z = 0.
+void DrawSquare(void *data)
+{
+    const float *c = static_cast<const float *>(data);
+    glBegin(GL_QUADS);
+    glNormal3f(0, 0, 1);
+    glVertex3f(c[0] - 1, c[1] - 1, 0);
+    glVertex3f(c[0] + 1, c[1] - 1, 0);
+    glVertex3f(c[0] + 1, c[1] + 1, 0);
+    glVertex3f(c[0] - 1, c[1] + 1, 0);
+    glEnd();
+}
 
 } // namespace
 
@@ -45,6 +87,62 @@ TEST_F(ShadowFrameTest, FloorUnderTheObjectIsDarkerThanLitFloor)
     SgGLRenderAction plain(&m_viewport);
     ASSERT_TRUE(plain.RenderShadowed(m_view.get()));
     EXPECT_GT(Brightness(At(51, 15)), Brightness(shadowed) + 60);
+}
+
+// The caster's lit faces keep their light in the shadow frame: its top face,
+// turned to both of the frame's lights, is as bright as in a plain frame lit
+// by point lights of the same places and colours. (A face taken for a back
+// face under two-sided lighting gets only the ambient part and turns almost
+// black.)
+TEST_F(ShadowFrameTest, LitFaceOfTheCasterIsAsBrightAsInThePlainFrame)
+{
+    struct Case {
+        const char *what;
+        Color colour;
+    };
+    const Case cases[] = {
+        {"grey cube", Color(0.8f, 0.8f, 0.8f, 1)},
+        {"yellow cube", Color(0.9f, 0.8f, 0.1f, 1)},
+    };
+    for (const Case &c : cases) {
+        m_scene->Clear();
+        m_scene->AddChild(new SgLightModel);
+        const struct {
+            Vec3 location;
+            Color colour;
+        } lights[] = {{Vec3(-10, 8, 40), Color(0.75f, 0.5f, 0.5f, 1)}, {Vec3(40, -7, 7), Color(0.5f, 0.75f, 0.5f, 1)}};
+        for (const auto &l : lights) {
+            auto *light = new SgPointLight;
+            light->m_location = l.location;
+            light->m_color = l.colour;
+            m_scene->AddChild(light);
+        }
+        m_scene->AddChild(ColouredCube(c.colour));
+
+        ASSERT_TRUE(Render()) << c.what;
+        const Pixel plain = Centre();
+        SgDiagCapture capture;
+        SgGLRenderAction action(&m_viewport);
+        ASSERT_TRUE(action.RenderShadowed(m_view.get())) << c.what << ": " << capture.GetText();
+        const Pixel shadowFrame = Centre();
+        EXPECT_GT(Brightness(plain), 150) << c.what << ": the plain frame lights the top face " << Text(plain);
+        EXPECT_TRUE(Near(shadowFrame, plain, 24)) << c.what << ": top face in the shadow frame " << Text(shadowFrame)
+                                                  << ", in the plain frame " << Text(plain);
+    }
+}
+
+// Shapes drawn without lighting show their colour once: the pass that adds
+// the second light leaves them as the first pass drew them.
+TEST_F(ShadowFrameTest, UnlitShapesAreNotAddedAgainByTheFurtherLight)
+{
+    auto *unlit = new SgLightModel;
+    unlit->m_model.Set(0);
+    m_scene->AddChild(unlit);
+    m_scene->AddChild(ColouredCube(Color(0.4f, 0.4f, 0.4f, 1)));
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    EXPECT_TRUE(Near(Centre(), Pixel{102, 102, 102}, 8)) << "unlit top face " << Text(Centre());
 }
 
 TEST_F(ShadowFrameTest, LibraryFailuresAreReportedAndDrawnThrough)
@@ -90,4 +188,75 @@ TEST_F(ShadowFrameTest, LibraryFailuresAreReportedAndDrawnThrough)
     rtsFreeLight(stray);
     rtsFreeScene(other);
     EXPECT_FALSE(rtsAddLightToScene(nullptr, nullptr));
+}
+
+// A further light is added once, however many objects it shadows: with more
+// objects than stencil bits the objects are marked in batches, and the open
+// floor must not get the light once per batch.
+TEST_F(ShadowFrameTest, FurtherLightIsAddedOnceWhateverTheNumberOfObjects)
+{
+    struct Case {
+        const char *what;
+        unsigned stencilMask;
+        int objects;
+    };
+    const Case cases[] = {
+        {"one object, every bit", ~0u, 1},
+        {"three objects, every bit", ~0u, 3},
+        {"three objects, two bits", 0x3u, 3},
+        {"five objects, three bits", 0x7u, 5},
+    };
+    const float centres[5][3] = {{-5, -5, 0}, {5, -5, 0}, {-5, 5, 0}, {5, 5, 0}, {0, -6, 0}};
+    const float eye[3] = {0, 0, 50};
+    const float position0[3] = {0, 0, 40};
+    const float position1[3] = {1, 0, 40};
+    const GLfloat dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    int openFloor = -1;
+    for (const Case &c : cases) {
+        SgDiagCapture capture;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
+            glLightfv(light, GL_DIFFUSE, dim);
+            glLightfv(light, GL_SPECULAR, dim);
+            glEnable(light);
+        }
+        RtsScene *scene = rtsCreateScene(eye, c.stencilMask, &DrawFloor, nullptr);
+        RtsLight *light0 = rtsCreateLight(GL_LIGHT0, position0, 500.0f);
+        RtsLight *light1 = rtsCreateLight(GL_LIGHT1, position1, 500.0f);
+        ASSERT_TRUE(rtsAddLightToScene(scene, light0) && rtsAddLightToScene(scene, light1));
+        std::vector<RtsObject *> objects;
+        for (int i = 0; i < c.objects; ++i) {
+            objects.push_back(rtsCreateObject(centres[i], 1.5f, &DrawSquare, const_cast<float *>(centres[i]), 100));
+            ASSERT_TRUE(rtsAddObjectToLight(light0, objects.back()) && rtsAddObjectToLight(light1, objects.back()));
+        }
+        // The lights' positions are set in the floor's (identity) frame.
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        const GLfloat p0[4] = {0, 0, 40, 1}, p1[4] = {1, 0, 40, 1};
+        glLightfv(GL_LIGHT0, GL_POSITION, p0);
+        glLightfv(GL_LIGHT1, GL_POSITION, p1);
+        g_additiveDraws = 0;
+        EXPECT_TRUE(rtsRenderScene(scene, true)) << c.what << ": " << capture.GetText();
+        EXPECT_EQ(g_additiveDraws, 1) << c.what << ": the second light is added once";
+        EXPECT_EQ(rtsVolumeCount(scene), 2 * c.objects) << c.what;
+        // Open floor between the objects, and the floor under the first one.
+        const int open = Brightness(At(kSize / 2, kSize / 2));
+        // The first object's shadow centre: (-5, -5) seen from (0, 0, 40)
+        // falls on z = -7 at 47/40 of that.
+        const int shadowPixel = int((-5.0 * 47.0 / 40.0 + 10.0) * kSize / 20.0);
+        const int under = Brightness(At(shadowPixel, shadowPixel));
+        if (openFloor < 0)
+            openFloor = open;
+        EXPECT_NEAR(open, openFloor, 9) << c.what << ": open floor as bright as with one object";
+        EXPECT_LT(under + 100, open) << c.what << ": the floor under an object is in both lights' shadows";
+        for (RtsObject *object : objects)
+            rtsFreeObject(object);
+        rtsFreeLight(light0);
+        rtsFreeLight(light1);
+        rtsFreeScene(scene);
+        for (GLenum light : {GL_LIGHT0, GL_LIGHT1})
+            glDisable(light);
+    }
 }

@@ -2,6 +2,7 @@
 // nodes, inside a moved parent, and turning to the reference first.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
 
 #include "engine/core/SgRef.h"
@@ -10,6 +11,7 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/tools/SgAlign.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/nodes/geometry/ExtrusionTestSupport.h"
 
 namespace {
@@ -75,6 +77,49 @@ TEST_F(AlignTest, MovesAlongTheAxisByTheDifferenceOfThePoints)
         EXPECT_NEAR(at.x - 3, c.moved.x, 1e-6) << "axis " << c.axis;
         EXPECT_NEAR(at.y, c.moved.y, 1e-6) << "axis " << c.axis;
         EXPECT_NEAR(at.z, c.moved.z, 1e-6) << "axis " << c.axis;
+    }
+}
+
+// With its rotation taken into account an object slides along its own axis
+// until its point meets the reference's coordinate; without, it moves along
+// the world axis. An own axis across the world axis cannot get there.
+TEST_F(AlignTest, UseRotationSlidesTheObjectAlongItsOwnAxis)
+{
+    struct Case {
+        const char *what;
+        double turn; // about z, in degrees
+        bool useRotation;
+        bool aligned;
+        Vec3 moved;
+    };
+    // The box's centre stands at x = 3, the reference's maximum at x = 10.
+    const Case cases[] = {
+        {"unturned, own axis", 0, true, true, {7, 0, 0}},
+        {"unturned, world axis", 0, false, true, {7, 0, 0}},
+        {"turned 45, world axis", 45, false, true, {7, 0, 0}},
+        {"turned 45, own axis", 45, true, true, {7, 7, 0}},
+        {"turned -60, own axis", -60, true, true, {7, -7 * std::sqrt(3.0), 0}},
+        {"turned 90, own axis across", 90, true, false, {0, 0, 0}},
+    };
+    for (const Case &c : cases) {
+        m_root->Clear();
+        SgObject *box = Box(Vec3(3, 0, 0));
+        box->SetRotation(Rotation(Vec3(0, 0, 1), c.turn * std::numbers::pi / 180));
+        SgObject *reference = Box(Vec3(9, -2, 5));
+        SgDiagCapture capture;
+        SgAlign align;
+        EXPECT_EQ(align.Align(PathTo({box}), PathTo({reference}), SgAlign::kCenter, SgAlign::kMax, SgAlign::kX,
+                              c.useRotation),
+                  c.aligned)
+            << c.what;
+        const Vec3 at = box->GetMove();
+        EXPECT_NEAR(at.x - 3, c.moved.x, 1e-6) << c.what;
+        EXPECT_NEAR(at.y, c.moved.y, 1e-6) << c.what;
+        EXPECT_NEAR(at.z, c.moved.z, 1e-6) << c.what;
+        if (c.aligned)
+            EXPECT_NEAR(SgAlign::AlignCoordinate(PathTo({box}), SgAlign::kCenter, SgAlign::kX), 10.0, 1e-5) << c.what;
+        else
+            EXPECT_TRUE(capture.Contains("cannot be aligned")) << c.what << ": " << capture.GetText();
     }
 }
 

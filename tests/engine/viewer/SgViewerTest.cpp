@@ -284,6 +284,23 @@ TEST_F(SmallViewerTest, RefinementPassesEndInTheFinalFrame)
     EXPECT_TRUE(IsRed(Centre())) << Centre();
 }
 
+// In shadow mode the viewer draws the shadow frame: the floor under the
+// scene takes the place of the background, and the cube stays lit.
+TEST_F(SmallViewerTest, ShadowModeDrawsTheShadowFrame)
+{
+    AddCube(kRed);
+    m_viewer->SetShadowed(true);
+    Render();
+    const Pixel background = BackgroundColour();
+    const Pixel corner = At(1, kHeight - 2);
+    EXPECT_FALSE(Near(corner, background, 20)) << "the floor, not the background: " << corner;
+    EXPECT_GT(corner[0] + corner[1] + corner[2], 300) << "lit floor " << corner;
+    EXPECT_TRUE(IsRed(Centre())) << "the cube keeps its light: " << Centre();
+    m_viewer->SetShadowed(false);
+    Render();
+    EXPECT_TRUE(Near(At(1, kHeight - 2), background)) << "back to the plain frame";
+}
+
 TEST_F(SmallViewerTest, ViewerWithoutHeightDrawsWithoutFailing)
 {
     AddCube(kRed);

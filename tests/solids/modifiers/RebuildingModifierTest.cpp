@@ -310,3 +310,64 @@ TEST_F(RebuildingModifierTest, SmoothingKeepsTheCornersAndCreasesTheFaceSetMarks
 }
 
 } // namespace
+
+namespace {
+
+// The held corners stay where the modifiers before the smoothing put them:
+// the mark comes with the face set's conversion whatever moved its points,
+// and stays on the nodes through the rebuilds that keep the points.
+TEST_F(RebuildingModifierTest, SmoothingHoldsTheMarkedCornersWhereEarlierDeformersPutThem)
+{
+    struct Case {
+        const char *what;
+        double angle; // of a bend that acts before the smoothing; 0 for none
+        int rebuilt; // 1: triangulated, 2: simplified before the smoothing
+    };
+    const Case cases[] = {{"corners alone", 0.0, 0},
+                          {"bent before", 3.14159265358979 / 2, 0},
+                          {"triangulated before", 0.0, 1},
+                          {"simplified before", 0.0, 2}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SgRef<SgFaceSet> cube(CubeFaces());
+        const int corners[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+        cube->m_cornerVertices.SetVals(8, corners);
+        SgRef<SgSmoothMeshModifier> smooth(new SgSmoothMeshModifier);
+        smooth->m_iterations.Set(2);
+        SgRef<SgSeparator> root(new SgSeparator);
+        root->AddChild(smooth.get());
+        SgRef<SgBendModifier> bend(new SgBendModifier);
+        bend->m_boxSize.Set(Vec3f(2, 2, 2));
+        bend->m_angle.Set(c.angle);
+        SgRef<SgTriangulateModifier> triangulate(new SgTriangulateModifier);
+        SgRef<SgSimplifyModifier> simplify(new SgSimplifyModifier);
+        if (c.rebuilt == 1)
+            root->AddChild(triangulate.get());
+        if (c.rebuilt == 2)
+            root->AddChild(simplify.get());
+        if (c.angle != 0)
+            root->AddChild(bend.get()); // pushed last, so it acts first
+        root->AddChild(cube.get());
+        SgGeomAction action;
+        action.m_bShapeResult = true;
+        action.Apply(root.get());
+        SgShape *result = action.GetShapeResult();
+        ASSERT_NE(result, nullptr);
+        ASSERT_EQ(result->GetClassID(), SgSolvane::ClassID());
+        GmGeom *geom = static_cast<SgSolvane *>(result)->GetGeom();
+        ASSERT_NE(geom, nullptr);
+        EXPECT_EQ(geom->faceCount(), 96);
+        const std::vector<Vec3> &own = cube->m_vertices.GetValues();
+        for (int v = 0; v < 8; ++v) {
+            Vec3 expected = own[size_t(v)];
+            if (c.angle != 0)
+                bend->DeformPoints(1, &expected, &expected);
+            double nearest = 1e30;
+            for (solvane::GmNode *node : geom->liveNodes())
+                nearest = std::min(nearest, (node->position - expected).Length());
+            EXPECT_LT(nearest, 1e-9) << "corner " << v << " moved";
+        }
+    }
+}
+
+} // namespace

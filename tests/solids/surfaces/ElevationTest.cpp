@@ -287,3 +287,70 @@ TEST(ElevationTest, GeometryActionTakesTheElevationsSheet)
 }
 
 } // namespace
+
+#include <sstream>
+#include <string>
+
+#include "engine/actions/SgOpenAction.h"
+#include "engine/actions/Vrml1InStream.h"
+
+namespace {
+
+// In a scene file the conform's own separator holds the plane and the points
+// as its first two children, each of which may be a block of its own with a
+// placement: the points are taken into the plane's frame and the surface is
+// laid on the plane where its transform puts it.
+TEST(ElevationTest, ConformFromTextTakesPlaneAndPointsEachUnderItsOwnPlacement)
+{
+    solvane::Solvane::Init();
+    std::string points;
+    for (int j = -2; j <= 2; ++j)
+        for (int i = -2; i <= 2; ++i)
+            points += std::string(points.empty() ? "" : " , ") + "(" + std::to_string(i * 0.5) + "," +
+                      std::to_string(j * 0.5) + ",0)";
+    struct Case {
+        const char *what;
+        const char *planeBlock;  // the first child
+        const char *pointsPlace; // opens the second child
+        double z;                // where the surface lies
+    };
+    const Case cases[] = {
+        {"plane and points side by side", "Plane {\n\twidth 2\n\theight 2\n}\n", "Separator {\n", 0.0},
+        {"plane raised by its own transform",
+         "Separator {\nTransform {\n\ttranslation (0,0,1)\n}\nPlane {\n\twidth 2\n\theight 2\n}\n}\n",
+         "Separator {\nTransform {\n\ttranslation (0,0,1.5)\n}\n", 1.5},
+        {"points in an object of their own", "Plane {\n\twidth 2\n\theight 2\n}\n",
+         "Object {\nTransform {\n\ttranslation (0,0,0.25)\n}\n", 0.25},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string text = std::string("#VRML V1.0 ascii 102\nSeparator {\nConform {\nSeparator {\n") +
+                                 c.planeBlock + c.pointsPlace + "Coordinate3 {\n\tpoint [" + points +
+                                 "]\n}\nPointSet {\n}\n}\n}\n}\n}\n";
+        std::istringstream in(text);
+        Vrml1InStream stream(in, "conform.kvrx");
+        stream.SetNotifyUser(false);
+        SgRef<SgSeparator> root(new SgSeparator);
+        ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root)) << stream.FormatMessages();
+        std::function<SgConform *(SgNode *)> find = [&](SgNode *node) -> SgConform * {
+            if (auto *conform = dynamic_cast<SgConform *>(node))
+                return conform;
+            if (SgGroup *held = node->GetHeldGroup())
+                if (SgConform *found = find(held))
+                    return found;
+            for (int i = 0; i < node->GetNumChildren(); ++i)
+                if (SgConform *found = find(node->GetChild(i)))
+                    return found;
+            return nullptr;
+        };
+        SgConform *conform = find(root.get());
+        ASSERT_NE(conform, nullptr) << text;
+        GmGeom *surface = ResultGeom(conform);
+        ASSERT_NE(surface, nullptr) << text;
+        EXPECT_NEAR(surface->get_bbox().min.z, c.z, 1e-5);
+        EXPECT_NEAR(surface->get_bbox().max.z, c.z, 1e-5);
+        EXPECT_NEAR(surface->get_bbox().max.x, 1.0, 1e-5);
+    }
+}
+
+} // namespace

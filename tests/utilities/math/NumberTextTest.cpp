@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "utilities/math/NumberText.h"
 
@@ -153,6 +154,69 @@ TEST(NumberText, AgreesWithThePrintfRuleOnRandomValues)
         ++checked;
     }
     EXPECT_GT(checked, 10000);
+}
+
+// The values where a shortcut to the shortest digits could part from the
+// printf rule: powers of two (whose neighbours below lie closer than those
+// above), exact decimals that sit halfway between two shorter ones, integers
+// of many digits, neighbours of decimals, the ends of each range, subnormals.
+TEST(NumberText, AgreesWithThePrintfRuleOnEdgeValues)
+{
+    std::vector<double> doubles;
+    std::vector<float> floats;
+    for (int e = -1074; e <= 1023; ++e) {
+        const double power = std::ldexp(1.0, e);
+        for (double d : {power, std::nextafter(power, 0.0), std::nextafter(power, HUGE_VAL), 3 * power, 5 * power}) {
+            doubles.push_back(d);
+        }
+    }
+    for (int e = -149; e <= 127; ++e) {
+        const float power = std::ldexp(1.0f, e);
+        for (float f : {power, std::nextafter(power, 0.0f), std::nextafter(power, HUGE_VALF), 3 * power, 5 * power}) {
+            floats.push_back(f);
+        }
+    }
+    std::mt19937_64 random(777);
+    for (int i = 0; i < 100000; ++i) {
+        // Decimals of 1 to 19 digits at any scale, their neighbours and halves.
+        const int digits = 1 + int(random() % 19);
+        const std::uint64_t mantissa = random() % std::uint64_t(std::pow(10.0, digits));
+        const int scale = int(random() % 80) - 40;
+        const double d = double(mantissa) * std::pow(10.0, scale);
+        for (double v : {d, std::nextafter(d, 0.0), std::nextafter(d, HUGE_VAL), d + 0.5, -d / 2}) {
+            doubles.push_back(v);
+        }
+        const float f = float(d);
+        for (float v : {f, std::nextafter(f, 0.0f), std::nextafter(f, HUGE_VALF), -f}) {
+            floats.push_back(v);
+        }
+        // Any bit pattern of float, half a million of them.
+        floats.push_back(std::bit_cast<float>(std::uint32_t(random())));
+        floats.push_back(std::bit_cast<float>(std::uint32_t(random())));
+        floats.push_back(std::bit_cast<float>(std::uint32_t(random())));
+        floats.push_back(std::bit_cast<float>(std::uint32_t(random())));
+        floats.push_back(std::bit_cast<float>(std::uint32_t(random())));
+        doubles.push_back(std::bit_cast<double>(random()));
+    }
+    for (double d : {std::numeric_limits<double>::max(), std::numeric_limits<double>::min(),
+                     std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::epsilon(), 0.0, -0.0,
+                     9007199254740993.0, 1e23, 5e-324, 0.3, 2.0 / 3.0, 1e21, 1e22, 123456.5, 1234567.5}) {
+        doubles.push_back(d);
+    }
+    for (float f : {std::numeric_limits<float>::max(), std::numeric_limits<float>::min(),
+                    std::numeric_limits<float>::denorm_min(), 16777217.0f, 0.0f, -0.0f, 123456.5f, 8388609.0f}) {
+        floats.push_back(f);
+    }
+    for (double d : doubles) {
+        if (std::isfinite(d)) {
+            ASSERT_EQ(FormatNumber(d), ReferenceText(d)) << "bits " << std::bit_cast<std::uint64_t>(d);
+        }
+    }
+    for (float f : floats) {
+        if (std::isfinite(f)) {
+            ASSERT_EQ(FormatNumber(f), ReferenceText(f)) << "bits " << std::bit_cast<std::uint32_t>(f);
+        }
+    }
 }
 
 TEST(NumberText, WriteThenReadGivesTheSameValue)
