@@ -181,10 +181,34 @@ Vec3 ArcPosition(SgNode *s, int i)
 }
 void ArcSet(SgNode *s, int i, double d)
 {
-    // The end handles sit at the radius; which angle their drag should set is
-    // not settled, so they leave the arc as it is.
+    // The end handles sit at the radius: a distance along their line sets no
+    // angle (their drag turns them about the centre, ArcTurn).
     if (i == 0)
         SetDouble(s, "radius", d);
+}
+
+// The value of `angle` plus or minus whole turns that lies nearest to `near`.
+double Unwrap(double angle, double near)
+{
+    return angle + 360.0 * std::round((near - angle) / 360.0);
+}
+
+// An end handle of the arc turned to the direction `a` (degrees, in the
+// arc's plane): the start handle moves the start and keeps the end where it
+// is; the end handle moves the end. Each follows the cursor continuously
+// (no jump by a whole turn) and the sweep stays within one turn either way.
+void ArcTurn(SgNode *s, int i, double a)
+{
+    const double start = GetDouble(s, "startAngle");
+    const double sweep = GetDouble(s, "angle");
+    if (i == 1) {
+        const double end = start + sweep;
+        const double newStart = Unwrap(a, start);
+        SetDouble(s, "startAngle", newStart);
+        SetDouble(s, "angle", std::clamp(end - newStart, -360.0, 360.0));
+    } else if (i == 2) {
+        SetDouble(s, "angle", std::clamp(Unwrap(a, start + sweep) - start, -360.0, 360.0));
+    }
 }
 
 double ConeBase(SgNode *s)
@@ -519,6 +543,19 @@ void SgParamsTool::DragStep(SgHandleEventAction *action, int x, int y)
     Vec3 rayEnd;
     if (!SgToolLink::ObjectRay(action, x, y, shapePath, rayStart, rayEnd))
         return;
+    if (row->set == ArcSet && h > 0) {
+        // The arc's ends turn about its centre in its plane (z = 0).
+        const Vec3 v = rayEnd - rayStart;
+        if (std::abs(v.z) <= kParallel * v.Length())
+            return;
+        const Vec3 p = rayStart + v * (-rayStart.z / v.z);
+        if (p.x == 0.0 && p.y == 0.0)
+            return;
+        ArcTurn(shape, h, std::atan2(p.y, p.x) * kDegrees);
+        RebuildHandles();
+        SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+        return;
+    }
     const Vec3 a = row->position(shape, h);
     const Vec3 b = row->origin(shape, h);
     // The point of the handle's line nearest to the view ray.

@@ -13,6 +13,7 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
 #include "engine/nodes/geometry/SgBox.h"
+#include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgCone.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgNGon.h"
@@ -195,6 +196,48 @@ SgParametricModel *HandleModel(int controlPoints)
 // A hipped roof over a 2 x 2 square at 45 degrees peaks at height 1: its
 // ridge handle stands there, and a drag to distance d pitches the roof to
 // atan2(d, 1) while keeping its half width of 1; down to 0 gives the floor.
+// The arc's end handles turn about its centre: the end handle sets the
+// sweep, the start handle moves the start and keeps the end in place; a
+// drag is one undo step.
+struct ArcTurnCase {
+    const char *name;
+    int handle;
+    Vec3 from;   // where the handle stands (start 0, sweep 90, radius 1)
+    Vec3 to;     // where it is dragged, in the arc's plane
+    double startAngle;
+    double angle;
+};
+
+const ArcTurnCase kArcTurns[] = {
+    {"EndHandleToTheLeftSweepsAHalfTurn", 2, {0, 1, 0}, {-1, 0, 0}, 0.0, 180.0},
+    {"StartHandleDownKeepsTheEnd", 1, {1, 0, 0}, {0, -1, 0}, -90.0, 180.0},
+};
+
+TEST_F(ParamsToolTest, TheArcsEndHandlesTurnItsEnds)
+{
+    for (const ArcTurnCase &c : kArcTurns) {
+        SCOPED_TRACE(c.name);
+        m_h.Document()->ClearScene(true);
+        auto *arc = new SgArc;
+        arc->m_radius.Set(1.0);
+        arc->m_startAngle.Set(0.0);
+        arc->m_angle.Set(90.0);
+        SgParamsTool *tool = Attach(AddObject(arc));
+        ASSERT_NE(tool, nullptr);
+        ASSERT_EQ(tool->GetHandleCount(), 3);
+        EXPECT_NEAR((tool->GetHandlePosition(c.handle) - c.from).Length(), 0.0, 1e-9);
+        m_h.Document()->ResetUndo();
+        m_h.Drag(Button::Left, m_h.Project(c.from), m_h.Project(c.to), 6);
+        EXPECT_NEAR(arc->m_startAngle.Get(), c.startAngle, 1.0);
+        EXPECT_NEAR(arc->m_angle.Get(), c.angle, 1.0);
+        EXPECT_NEAR(arc->m_radius.Get(), 1.0, 1e-12) << "the radius stays";
+        EXPECT_NEAR((tool->GetHandlePosition(c.handle) - c.to).Length(), 0.0, 0.02) << "the handle follows";
+        m_h.Document()->Undo();
+        EXPECT_EQ(arc->m_startAngle.Get(), 0.0);
+        EXPECT_EQ(arc->m_angle.Get(), 90.0);
+    }
+}
+
 TEST_F(ParamsToolTest, TheRoofsRidgeHandleSetsItsSlope)
 {
     auto *roof = new SgSkeleton;
