@@ -91,17 +91,7 @@ void SgExportStlAction::InitClass()
     EnableElement<EmissionColorElement>(list, count);
     EnableElement<AmbientColorElement>(list, count);
     EnableElement<TextureEnableElement>(list, count);
-    EnableElement<TransformElement>(list, count);
-    EnableElement<DrawStyleElement>(list, count);
-    EnableElement<FontNameElement>(list, count);
-    EnableElement<FontSizeElement>(list, count);
-    EnableElement<FontStyleElement>(list, count);
-    EnableElement<FontCharsetElement>(list, count);
-    EnableElement<CreaseAngleElement>(list, count);
-    EnableElement<SmoothTypeElement>(list, count);
-    EnableElement<ShapeTypeElement>(list, count);
-    EnableElement<PointElement>(list, count);
-    EnableElement<ModifierStackElement>(list, count);
+    EnableShapeBuildElements(list, count);
     EnableElement<AlphaBlendElement>(list, count);
     EnableElement<DrawOverElement>(list, count);
 }

@@ -110,19 +110,7 @@ void SgGeomAction::InitClass()
 
     int *list = s_aiEnabledElements;
     int &count = s_iEnabledCount;
-    EnableElement<TransformElement>(list, count);
-    EnableElement<DrawStyleElement>(list, count);
-    EnableElement<FontNameElement>(list, count);
-    EnableElement<FontSizeElement>(list, count);
-    EnableElement<FontStyleElement>(list, count);
-    EnableElement<FontCharsetElement>(list, count);
-    EnableElement<CreaseAngleElement>(list, count);
-    EnableElement<SmoothTypeElement>(list, count);
-    EnableElement<ShapeTypeElement>(list, count);
-    EnableElement<PointElement>(list, count);
-    EnableElement<ModifierStackElement>(list, count);
-    EnableElement<NumberFormatElement>(list, count);
-    EnableElement<NumberFactorElement>(list, count);
+    EnableShapeBuildElements(list, count);
 }
 
 SgGeomAction::SgGeomAction()

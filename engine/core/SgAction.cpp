@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/SgElementClasses.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgFieldMngr.h"
 #include "platform/SgDiagnostics.h"
@@ -333,4 +334,21 @@ void SgAction::EnableElementSlot(int *list, int &count, int elementClassId, Elem
     }
     list[count++] = slot;
     SgState::SetElementCreator(slot, create);
+}
+
+void SgAction::EnableShapeBuildElements(int *list, int &count)
+{
+    EnableElement<TransformElement>(list, count);
+    EnableElement<DrawStyleElement>(list, count);
+    EnableElement<FontNameElement>(list, count);
+    EnableElement<FontSizeElement>(list, count);
+    EnableElement<FontStyleElement>(list, count);
+    EnableElement<FontCharsetElement>(list, count);
+    EnableElement<CreaseAngleElement>(list, count);
+    EnableElement<SmoothTypeElement>(list, count);
+    EnableElement<ShapeTypeElement>(list, count);
+    EnableElement<PointElement>(list, count);
+    EnableElement<ModifierStackElement>(list, count);
+    EnableElement<NumberFormatElement>(list, count);
+    EnableElement<NumberFactorElement>(list, count);
 }

@@ -163,6 +163,11 @@ protected:
     {
         EnableElementSlot(list, count, Element::ClassID(), &Element::Create);
     }
+    // Enables what a shape reads while it builds its geometry (placement,
+    // draw style, fonts, crease angle, smoothing, shape type, points,
+    // modifiers, number format): every action that makes a shape's mesh
+    // outside the renderer needs the same state for the same mesh.
+    static void EnableShapeBuildElements(int *list, int &count);
 
     // Fills the state's current frame with the enabled elements of the
     // action's class; constructors of classes that enable elements call it.
