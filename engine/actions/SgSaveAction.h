@@ -58,6 +58,13 @@ class SgSaveAction : public SgAction {
     // before: "USE <id> " is all it gets. `mustName` names a node that would
     // otherwise need no name (a connection's source).
     bool WriteDefUse(SgNode *node, bool mustName = false);
+    // Continues the names `earlier` gave, for a later part of the same file:
+    // a node it wrote is a USE here, and no new DEF takes one of its ids.
+    void ContinueNamesOf(const SgSaveAction &earlier)
+    {
+        m_mapWritten = earlier.m_mapWritten;
+        m_idsWritten = earlier.m_idsWritten;
+    }
     // "NodeName", a tab and the quoted name, when the node has a name.
     static void WriteNodeName(Vrml1Stream &stream, SgNode *node);
 

@@ -27,6 +27,7 @@ class SgLayers;
 class SgLayoutNode;
 class SgNode;
 class SgObject;
+class SgSaveAction;
 class SgPathList;
 class SgSelectionHandler;
 class SgSeparator;
@@ -184,7 +185,9 @@ public:
     int ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool keyword);
     int Save(const char *path, const char *kind);
     int SaveStream(SgNode *root, std::ostream *stream, const char *kind);
-    void SaveView(Vrml1Stream &stream, bool allViewers);
+    // `scene`, when given, is the action that wrote the scene before it: a
+    // scene node a view tree shares is named by USE, not written again.
+    void SaveView(Vrml1Stream &stream, bool allViewers, const SgSaveAction *scene = nullptr);
     // View trees read when no viewer can show them; written back by SaveView.
     void KeepUnviewedTrees(std::vector<SgRef<SgNode>> trees);
     int SaveSelection(SgSelectionHandler *handler, const char *path);

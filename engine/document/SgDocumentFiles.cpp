@@ -840,11 +840,13 @@ int SgDocument::SaveStream(SgNode *root, std::ostream *stream, const char *kind)
     if (!stream)
         return 0;
     Vrml1Stream out(*stream);
+    std::unique_ptr<SgSaveAction> sceneAction;
     if (!IsLayoutOnly(kind)) {
         SgNode *scene = root ? root : m_root.get();
         if (!scene)
             return 0;
-        SgSaveAction action(false);
+        sceneAction = std::make_unique<SgSaveAction>(false);
+        SgSaveAction &action = *sceneAction;
         action.SetStream(&out);
         action.WriteHeader(Vrml1Format::kWriterVersion);
         if (!action.Apply(scene)) {
@@ -861,7 +863,7 @@ int SgDocument::SaveStream(SgNode *root, std::ostream *stream, const char *kind)
         WriteLayout(out, *m_layout);
     else
         WriteLayout(out, SgLayoutNode());
-    SaveView(out, true);
+    SaveView(out, true, sceneAction.get());
     return stream->good() ? 1 : 0;
 }
 

@@ -184,6 +184,11 @@ bool ReadParamList(Vrml1InStream &stream, SgParametricModel *model)
         }
         if (!ReadFieldText(stream, value.get()))
             stream.Report("Bad value for the parameter " + name, "Warning");
+        // An array field read from nothing has no first value to take.
+        if (value->GetCount() < 1) {
+            stream.Fail("The parameter " + name + " has no value");
+            return false;
+        }
         const bool added = model->addParam(name, type, value->GetValuePtr(0, false));
         if (!Expect(stream, "[", where))
             return false;
@@ -247,6 +252,18 @@ bool ReadControlPoints(Vrml1InStream &stream, SgParametricModel *model)
     return Expect(stream, "}", where);
 }
 
+// The object part of a model or instance block; false when it failed and
+// took the object with it.
+bool ReadObjectPart(Vrml1InStream &stream, SgObject *object)
+{
+    try {
+        return SgOpenAction::ReadObjectBlock(stream, object) != nullptr;
+    } catch (const SgError &error) {
+        stream.Fail(error.what());
+        return false;
+    }
+}
+
 SgFieldMngr *ReadModel(Vrml1InStream &stream)
 {
     auto *model = new SgParametricModel(false, false);
@@ -262,8 +279,9 @@ SgFieldMngr *ReadModel(Vrml1InStream &stream)
             break;
         bool ok = true;
         if (word == "Object") {
-            // A failed object part discards the model itself.
-            if (!SgOpenAction::ReadObjectBlock(stream, model)) {
+            // The object part discards the model itself when it fails, by a
+            // return or by an exception: the guard here must not do it again.
+            if (!ReadObjectPart(stream, model)) {
                 pending.release();
                 return nullptr;
             }
@@ -324,8 +342,9 @@ SgFieldMngr *ReadInstance(Vrml1InStream &stream)
         } else if (word == "Object") {
             objectRead = true;
             object->ShowObjectFields(true);
-            // A failed object part discards the object itself.
-            if (!SgOpenAction::ReadObjectBlock(stream, object)) {
+            // The object part discards the object itself when it fails, by a
+            // return or by an exception: the guard here must not do it again.
+            if (!ReadObjectPart(stream, object)) {
                 pending.release();
                 return nullptr;
             }

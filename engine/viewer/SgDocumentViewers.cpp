@@ -149,7 +149,7 @@ void SgDocument::ReplaceViewTree(SgSeparator *tree, SgViewer *viewer, int versio
     viewport->AdoptViewNodes();
 }
 
-void SgDocument::SaveView(Vrml1Stream &stream, bool allViewers)
+void SgDocument::SaveView(Vrml1Stream &stream, bool allViewers, const SgSaveAction *scene)
 {
     stream << "\nView {\n";
     std::vector<SgViewer *> shown;
@@ -160,6 +160,11 @@ void SgDocument::SaveView(Vrml1Stream &stream, bool allViewers)
     } else if (m_pActiveViewer) {
         shown.push_back(m_pActiveViewer);
     }
+    // One file, one set of names: each tree goes on from the names the scene
+    // and the trees before it were written under.
+    SgSaveAction names(true);
+    if (scene)
+        names.ContinueNamesOf(*scene);
     for (SgViewer *viewer : shown) {
         if (viewer->GetViewportCount() == 0)
             continue;
@@ -170,13 +175,17 @@ void SgDocument::SaveView(Vrml1Stream &stream, bool allViewers)
         // out of the view tree.
         SgSaveAction action(true);
         action.SetStream(&stream);
+        action.ContinueNamesOf(names);
         action.Apply(tree);
+        names.ContinueNamesOf(action);
     }
     if (shown.empty()) {
         for (const SgRef<SgNode> &tree : m_unviewedTrees) {
             SgSaveAction action(true);
             action.SetStream(&stream);
+            action.ContinueNamesOf(names);
             action.Apply(tree.get());
+            names.ContinueNamesOf(action);
         }
     }
     stream << "}\n";

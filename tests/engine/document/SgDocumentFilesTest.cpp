@@ -282,6 +282,30 @@ TEST(DocumentFiles, ViewSectionReadWithoutAViewerIsWrittenBack)
 // A layer table of another name is still the file's table: the document
 // takes it rather than making a second one beside it, which the next read
 // would drop.
+// A scene node that a view tree shares by USE (found by the document fuzz
+// target) was written as a DEF block of the same id in both the scene and the
+// View section: read back, they were two nodes and the next save differed.
+TEST(DocumentFiles, SceneNodeSharedByAViewTreeIsWrittenOnceAndSavesToItself)
+{
+    RecordingNotifier notifier;
+    DocumentPtr first = NewDocument();
+    ASSERT_EQ(Read(*first,
+                   "#VRML V1.0 ascii 102\nDEF 7_3 Transform {\n}\n"
+                   "View {\nPerspectiveCamera\t{\n}\nSeparator {\nUSE 7_3 IndexedFaceSet {\n}\n}\n}\n",
+                   true),
+              kReadDone)
+        << notifier.All();
+    const std::string saved = SavedText(*first);
+    size_t defs = 0;
+    for (size_t at = saved.find("DEF 7_3"); at != std::string::npos; at = saved.find("DEF 7_3", at + 1))
+        ++defs;
+    EXPECT_EQ(defs, 1u) << saved;
+
+    DocumentPtr second = NewDocument();
+    ASSERT_EQ(Read(*second, saved, true), kReadDone) << notifier.All();
+    EXPECT_EQ(SavedText(*second), saved);
+}
+
 TEST(DocumentFiles, LayerTableOfAnotherNameIsTakenAndNotDoubled)
 {
     DocumentPtr document = NewDocument();

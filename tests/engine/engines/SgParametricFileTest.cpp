@@ -11,6 +11,8 @@
 #include "engine/actions/Vrml1Stream.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocumentFiles.h"
+#include "tests/engine/document/DocumentFileTestSupport.h"
 #include "tests/engine/engines/ParametricTestSupport.h"
 
 using namespace parametrictest;
@@ -123,6 +125,25 @@ TEST(SgParametricFileTest, SecondObjectPartOfAnInstanceIsSkipped)
         parameters += name && std::string(name) == "w";
     }
     EXPECT_EQ(parameters, 1) << Write(instance);
+}
+
+// An instance whose object part holds a model with an array parameter of no
+// value (found by the document fuzz target): taking the missing value threw,
+// and the instance was destroyed by its object part and again on the way out.
+TEST(SgParametricFileTest, InstanceWhoseModelBreaksOffIsRefusedWithoutTouchingIt)
+{
+    const std::string text = "#VRML V1.0 ascii 102\nSeparator {\nParametricObject { \nObject {\nSeparator {\n"
+                             "DEF 1_1 ParametricModel\t{\nObject {\nSeparator {\nDEF 1_2 Cube {\n}\n}\n}\n"
+                             "\tPMParamList\t{\n\t\t20006\tw]\t\n[";
+    Read read = ReadText(text);
+    EXPECT_FALSE(read.ok) << read.messages;
+    EXPECT_NE(read.messages.find("parameter w] has no value"), std::string::npos) << read.messages;
+
+    DocumentFileTest::RecordingNotifier notifier;
+    DocumentFileTest::DocumentPtr document = DocumentFileTest::NewDocument();
+    std::istringstream in(text);
+    EXPECT_NE(document->ReadFileStream(in, "broken.kvrx", true), SgDocumentFiles::kReadDone);
+    EXPECT_NE(notifier.All().find("parameter w] has no value"), std::string::npos) << notifier.All();
 }
 
 struct BadBlock {
