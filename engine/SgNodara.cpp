@@ -73,6 +73,7 @@ void SgNodara::Init()
     SgRenderClasses::RegisterActionClasses();
     SgViewerClasses::RegisterActionClasses();
     // Hooks that lower layers call into, once their targets exist.
+    SgNodeClasses::InstallHooks();
     SgEngineClasses::InstallHooks();
     SgRenderClasses::InstallHooks();
     SgDocumentClasses::InstallHooks();

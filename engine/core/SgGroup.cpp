@@ -182,6 +182,10 @@ int SgGroup::RemoveChild(SgNode *child)
     if (at < 0)
         return 0;
     m_children.erase(m_children.begin() + at);
+    // Compiled lists here and above still hold the child's drawing: they go,
+    // or the unlinked child would go on being drawn.
+    ClearAllCaches();
+    SgNode::NotifyFathers(this);
     return 1;
 }
 

@@ -53,8 +53,9 @@ class SgGroup : public SgNode {
 
     // 1 when the child was unlinked and released, 0 when it is not a child.
     virtual int DeleteChild(SgNode *child);
-    // Unlinks the first entry of the child without releasing it or notifying;
-    // 1, or 0 when it is not a child.
+    // Unlinks the first entry of the child without releasing it; the caches
+    // of this group and those above it are dropped. 1, or 0 when it is not a
+    // child.
     int RemoveChild(SgNode *child) override;
 
     // The adders refuse (false, with a diagnostic) a null child and a child

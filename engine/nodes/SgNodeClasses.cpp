@@ -1,5 +1,7 @@
 #include "engine/nodes/SgNodeClasses.h"
 
+#include "engine/nodes/object/SgObject.h"
+
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/character/SgBone.h"
@@ -206,4 +208,22 @@ void SgNodeClasses::RegisterNodeClasses()
     SgEmitter::InitClass();
     // Geometry from files in foreign formats.
     SgExternalFile::InitClass();
+}
+
+namespace {
+
+SgSeparator *ShapeSeparator(SgNode *geometricShape)
+{
+    return geometricShape && geometricShape->IsGeometricShape()
+               ? static_cast<SgGeometricShape *>(geometricShape)->GetSeparator()
+               : nullptr;
+}
+
+} // namespace
+
+void SgNodeClasses::InstallHooks()
+{
+    // An object walks into the internal separator of a shape that starts its
+    // content (its operands and profiles).
+    SgObject::SetShapeHolderFunction(&ShapeSeparator);
 }

@@ -6,4 +6,6 @@
 class SgNodeClasses {
 public:
     static void RegisterNodeClasses();
+    // The calls the object model makes into the node classes of this layer.
+    static void InstallHooks();
 };

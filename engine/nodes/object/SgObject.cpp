@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/core/Image2.h"
+#include "engine/core/SgPathList.h"
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
@@ -236,6 +237,20 @@ SgNode *SgObject::GetBoolean() const
     if (extrudeId && first->IsDerivedFrom(extrudeId))
         return nullptr;
     return first;
+}
+
+void SgObject::DetachManipulator()
+{
+    SgDocument *document = GetDocument();
+    if (!document || !s_pfnDeselect)
+        return;
+    SgPathList paths;
+    SgPath tail;
+    paths.PathsFromNode(this, tail, nullptr);
+    if (paths.IsEmpty())
+        return;
+    SgPath first = paths.GetAt(paths.GetFirst());
+    s_pfnDeselect(document, first);
 }
 
 SgSeparator *SgObject::GetGroupHolder(bool deep) const

@@ -43,6 +43,14 @@ class SgObject : public SgSeparator {
     using ShapeHolderFn = SgSeparator *(*)(SgNode *geometricShape);
     static void SetShapeHolderFunction(ShapeHolderFn fn) { s_pfnShapeHolder = fn; }
 
+    // Takes the path out of the document's selection; the document layer
+    // installs it, since the selection lives above the object model.
+    using DeselectFn = void (*)(SgDocument *document, SgPath &path);
+    static void SetDeselectFunction(DeselectFn fn) { s_pfnDeselect = fn; }
+    // Deselects the first path from this object in its document, which drops
+    // the manipulator the selection attached; nothing without a document.
+    void DetachManipulator();
+
     // Fills `image` with the texture image of that name as the document's
     // texture manager loads it; false when it cannot. The rendering library
     // installs it; without one a texture keeps only the file name, which the
@@ -301,6 +309,7 @@ private:
     bool ContentBox(Range<Vec3f> &box);
 
     static inline ShapeHolderFn s_pfnShapeHolder = nullptr;
+    static inline DeselectFn s_pfnDeselect = nullptr;
     static inline TextureImageLoader s_pfnTextureLoader = nullptr;
 
     // Both are children of the own list, which holds their references.

@@ -265,4 +265,25 @@ TEST(SgSelectionHandlerDocumentTest, DocumentHandlerIsTheFirstChildOfTheRoot)
     EXPECT_FALSE(object->isSelected());
 }
 
+TEST(SgSelectionHandlerDocumentTest, DetachManipulatorDeselectsTheObjectInItsDocument)
+{
+    std::unique_ptr<SgDocument> document(SgDocument::Create());
+    SgSelectionHandler *handler = document->GetSelectionHandler();
+    ASSERT_NE(handler, nullptr);
+    auto *object = new SgObject;
+    auto *other = new SgObject;
+    document->GetNodara()->AddChild(object);
+    document->GetNodara()->AddChild(other);
+    handler->Select(object, 0);
+    handler->Select(other, 0);
+    ASSERT_EQ(handler->GetSelCount(), 2);
+    object->DetachManipulator();
+    EXPECT_EQ(handler->GetSelCount(), 1) << "only the object itself leaves the selection";
+    EXPECT_FALSE(object->isSelected());
+    EXPECT_TRUE(other->isSelected());
+    SgRef<SgObject> loose = new SgObject;
+    loose->DetachManipulator(); // no document: nothing to do
+    document->DeselectAll();
+}
+
 } // namespace

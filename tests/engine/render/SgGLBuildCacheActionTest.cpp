@@ -158,3 +158,24 @@ TEST_F(DisplayListTest, ClearingASeparatorsCachesKeepsItInTheListsAboveIt)
         EXPECT_TRUE(Near(Centre(), kRed)) << "frame " << frame << ": the cube is still drawn through the outer list";
     }
 }
+
+TEST_F(DisplayListTest, AChildUnlinkedFromACompiledSeparatorIsNoLongerDrawn)
+{
+    SgSeparator *cube = ColouredCube(Color(1, 0, 0));
+    auto *outer = new SgSeparator;
+    outer->AddChild(cube);
+    m_scene->AddChild(outer);
+    ASSERT_TRUE(Render());
+    ASSERT_TRUE(Render());
+    ASSERT_NE(ListOf(outer), 0u);
+    ASSERT_TRUE(Near(Centre(), kRed));
+    // The unlinked entry's reference goes on with the caller.
+    SgRef<SgSeparator> kept(cube);
+    SgFieldMngr::Release(cube);
+    ASSERT_EQ(outer->RemoveChild(cube), 1);
+    EXPECT_EQ(ListOf(outer), 0u) << "the list that drew the child is dropped";
+    for (int frame = 0; frame < 2; ++frame) {
+        ASSERT_TRUE(Render());
+        EXPECT_TRUE(Near(Centre(), kBlue)) << "frame " << frame << ": the unlinked cube is not drawn";
+    }
+}

@@ -8,6 +8,7 @@
 
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/Image2.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/object/SgHelper.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
@@ -582,6 +583,19 @@ TEST_F(ObjectTest, NestedObjectsComposeTheirTransformsAndScopeThem)
     ASSERT_TRUE(action.Apply(root.get())) << action.GetError();
     EXPECT_EQ(inside, Vec3(1, 2, 0));
     EXPECT_EQ(after, Vec3(0, 0, 0)) << "an object's transform leaked out of it";
+}
+
+TEST_F(ObjectTest, TheDeepGroupHolderOfAnObjectStartingWithAGeometricShapeIsTheShapesSeparator)
+{
+    SgRef<SgObject> object = new SgObject;
+    SgRef<SgBoolean> shape = new SgBoolean;
+    SgRef<SgObject> operand = Named<SgObject>("operand");
+    ASSERT_TRUE(object->AddChild(shape.get()));
+    ASSERT_TRUE(shape->GetSeparator()->AddChild(operand.get()));
+    EXPECT_EQ(object->GetGroupHolder(false), object->GetInnerGroup());
+    EXPECT_EQ(object->GetGroupHolder(true), shape->GetSeparator()) << "installed at start-up";
+    int position = object->GetChildFirst();
+    EXPECT_EQ(object->GetChildNext(position), operand.get()) << "the first-to-next walk enters the shape";
 }
 
 TEST(SgObjectPathTest, PathFindsTheFirstSelectedObjectFromItsStart)
