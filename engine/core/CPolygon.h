@@ -8,6 +8,10 @@
 
 class CPolygon : public PolyVec {
 public:
+    // The normal a polygon has before its plane is fitted: equally inclined
+    // to the three axes.
+    static constexpr double kDefaultNormalComponent = 0.5773502691896257;
+
     CPolygon() = default;
     CPolygon(const Vec3 *points, int n) : PolyVec(points, n, true) {}
     CPolygon(const CPolygon &) = default;
@@ -28,9 +32,18 @@ public:
 
     const Vec3 &GetPlaneNormal() const { return m_normal; }
     double GetPlaneDistance() const { return m_distance; }
+    const Vec3 &GetNormal() const { return m_normal; }
+    double GetDistance() const { return m_distance; }
+    // A plane given rather than fitted (a face of a box, moved to pass
+    // through a grabbed point).
+    void SetPlane(const Vec3 &normal, double distance)
+    {
+        m_normal = normal;
+        m_distance = distance;
+    }
 
 protected:
-    Vec3 m_normal{0.5773502691896257, 0.5773502691896257, 0.5773502691896257};
+    Vec3 m_normal{kDefaultNormalComponent, kDefaultNormalComponent, kDefaultNormalComponent};
     double m_distance = 0.0;
 };
 

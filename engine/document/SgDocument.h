@@ -217,6 +217,25 @@ public:
     LayoutFn GetLayoutBefore() const { return m_pfnLayoutBefore; }
     LayoutFn GetLayoutAfter() const { return m_pfnLayoutAfter; }
     void *GetLayoutContext() const { return m_pLayoutContext; }
+    // What a tool reports after each step of an edit, so that the owner can
+    // show the values as they change: the values, how many there are, their
+    // kind, the edited fields, the index of the edited value in an array
+    // field (0 for single-value fields) and the tool's frame mode. Kind
+    // kEditFieldValue: the components of one field's value (a vector, a
+    // rotation as axis and angle); kEditDoubleFields: one double per field.
+    // The values may be null: the fields then hold them.
+    enum FieldEditKind : int { kEditFieldValue = 0, kEditDoubleFields = 4 };
+    using FieldEditFn = void (*)(SgDocument *document, const double *values, int valueCount, int kind,
+                                 int fieldCount, SgField *const *fields, int index, int mode);
+    void SetFieldEditCallback(FieldEditFn fn) { m_pfnFieldEdit = fn; }
+    FieldEditFn GetFieldEditCallback() const { return m_pfnFieldEdit; }
+    // Calls the field-edit callback when one is set.
+    void ReportFieldEdit(const double *values, int valueCount, int kind, int fieldCount, SgField *const *fields,
+                         int index = 0, int mode = 0)
+    {
+        if (m_pfnFieldEdit)
+            m_pfnFieldEdit(this, values, valueCount, kind, fieldCount, fields, index, mode);
+    }
     // Creation tools call these when they finish (0) or drop (1) an object.
     void SetToolNotify(int slot, ToolNotifyFn fn);
     ToolNotifyFn GetToolNotify(int slot) const;
@@ -284,6 +303,7 @@ private:
     bool m_bAllowRemoteContent = false;
     static constexpr int kToolNotifySlots = 8;
     ToolNotifyFn m_toolNotify[kToolNotifySlots] = {};
+    FieldEditFn m_pfnFieldEdit = nullptr;
     void *m_pRenderContext = nullptr;
     bool m_bShareContext = true;
 };

@@ -16,10 +16,12 @@ namespace {
 enum BehaviorTool : int { kRequested = 0, kCentreMove = 1, kConstraint = 2, kHandleBox = 3 };
 
 // The tool class the object's behaviour node names, or the requested one;
-// `mask` takes the handle mask the behaviour asks for (0 for none).
-int ChosenToolClass(SgObject *object, int requested, unsigned &mask)
+// `mask` takes the handle mask the behaviour asks for (0 for none) and
+// `showOnly` whether the tool may only show the object, not drag it.
+int ChosenToolClass(SgObject *object, int requested, unsigned &mask, bool &showOnly)
 {
     mask = 0;
+    showOnly = false;
     SgNode *found = object->FindFirstNode(SgBehavior::ClassID(), 0, nullptr, false);
     if (!found)
         return requested;
@@ -32,7 +34,10 @@ int ChosenToolClass(SgObject *object, int requested, unsigned &mask)
         return SgNode::GetClassIDFromName("SgMoveTool");
     case kHandleBox:
         return SgNode::GetClassIDFromName("SgHandleBoxTool");
-    case kConstraint: // the constraint tool is not built: the requested tool stays
+    case kConstraint:
+        // The object shows its bounding box and stays where it is.
+        showOnly = true;
+        return SgNode::GetClassIDFromName("SgConstraintTool");
     default:
         return requested;
     }
@@ -50,8 +55,9 @@ SgManipulator::SgManipulator(SgPath &path, int toolClass, int mode, SgHandleEven
     // A manipulator built outside an event (by a program, not a click)
     // keeps the requested tool.
     unsigned mask = 0;
+    bool showOnly = false;
     if (action) {
-        const int chosen = ChosenToolClass(object, toolClass, mask);
+        const int chosen = ChosenToolClass(object, toolClass, mask, showOnly);
         if (chosen > 0)
             toolClass = chosen;
     }
@@ -67,6 +73,9 @@ SgManipulator::SgManipulator(SgPath &path, int toolClass, int mode, SgHandleEven
     AddChild(m_pTool);
     SgUndoRecordingPause pause(object->GetDocument());
     m_pTool->Init(path, nullptr);
+    // After Init, which allows the drag again.
+    if (showOnly)
+        m_pTool->SetDragAllowed(false);
     SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
     object->AddPropertyNodeAfter(this, transform, true);
     m_pTool->CreateObjectGroup();

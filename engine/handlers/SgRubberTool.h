@@ -38,6 +38,10 @@ class SgRubberTool : public SgTool {
     // Starts a drag that carries the object with the mouse without a press
     // (drag and drop); false for tools that have none.
     virtual bool StartDragAndDrop() { return false; }
+    // Whether a press on the object starts a drag; a tool that only shows
+    // its object (the bounding box of a selection) is told no. Tools that
+    // always drag ignore it.
+    virtual void SetDragAllowed(bool) {}
 
     SgObject *GetEditSeparator() const { return m_pEditSeparator; }
     void SetEditSeparator(SgObject *object) { m_pEditSeparator = object; }

@@ -447,6 +447,17 @@ void SgSelectionHandler::TransformTool(SgPath &path, int kind, int frame)
         m_pCurrentTool = manipulator->GetTool();
 }
 
+void SgSelectionHandler::BoundBoxTool(SgPath &path, int, int)
+{
+    if (path.IsEmpty())
+        return;
+    SgPath toolPath = path;
+    SgRef<SgManipulator> manipulator =
+        new SgManipulator(toolPath, ClassIdOrZero("SgConstraintTool"), 0, nullptr);
+    if (SgRubberTool *tool = manipulator->GetTool())
+        tool->SetDragAllowed(false);
+}
+
 void SgSelectionHandler::RemoveTool(SgPath &path, int, int)
 {
     if (path.IsEmpty())

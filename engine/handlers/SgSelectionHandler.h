@@ -143,6 +143,10 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // ---- Selection and deselection callbacks ------------------------------------------
     // The manipulator of the selection; it comes with the transform tools.
     void TransformTool(SgPath &path, int kind, int frame);
+    // The selection shows its bounding box (a constraint tool that may not
+    // drag); a program's choice, so the object's behaviour node does not
+    // change it and the current tool stays.
+    void BoundBoxTool(SgPath &path, int, int);
     // Takes the first manipulator out of the path's object and keeps it
     // until the next call.
     void RemoveTool(SgPath &path, int, int);

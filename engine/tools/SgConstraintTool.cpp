@@ -8,7 +8,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
-#include "engine/nodes/object/CPolygon.h"
+#include "engine/core/CPolygon.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgKeyPoint.h"
 #include "engine/nodes/geometry/SgCube.h"
@@ -344,6 +344,14 @@ int SgConstraintTool::OnMouseMove(SgHandleEventAction *action)
         Drop(action);
     else
         Slide(action);
+    // The owner hears of the place after every step, as with the move tool.
+    if (SgDocument *document = m_pConstrained->GetDocument()) {
+        SgTransform *transform = m_pConstrained->GetTransform(true);
+        const Vec3 t = transform->m_translation.Get(true);
+        const double values[3] = {t.x, t.y, t.z};
+        SgField *field = &transform->m_translation;
+        document->ReportFieldEdit(values, 3, SgDocument::kEditFieldValue, 1, &field, 0, 0);
+    }
     return 1;
 }
 

@@ -42,6 +42,7 @@ class SgConstraintTool : public SgRubberTool {
 
     // A press starts a drag only when set (Init sets it).
     bool m_bDragAllowed = false;
+    void SetDragAllowed(bool allowed) override { m_bDragAllowed = allowed; }
     int GetState() const { return m_iState; }
 
 protected:

@@ -16,6 +16,7 @@
 #include "engine/nodes/geometry/SgCylinder.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgGeoSphere.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgPlane.h"
 #include "engine/nodes/geometry/SgPrizm.h"
@@ -174,7 +175,7 @@ void SgCreateCylinderTool::Start(SgHandleEventAction *action)
         m_pTransform->m_translation.Set(m_startPoint);
 }
 
-bool SgCreateCylinderTool::StartOnCurve(SgHandleEventAction *action, SgNode *&curve, SgObject *&curveObject)
+bool SgCreateCylinderTool::StartOnCurve(SgHandleEventAction *action, SgRef<SgNode> &curve, SgObject *&curveObject)
 {
     SgPath path = PickPath(action);
     if (path.IsEmpty())
@@ -183,9 +184,23 @@ bool SgCreateCylinderTool::StartOnCurve(SgHandleEventAction *action, SgNode *&cu
     SgSeparator *object = path.GetObject(true);
     path.ExtendToShape();
     SgNode *last = path.IsEmpty() ? nullptr : path.GetLastElement();
-    if (!last || !last->IsDerivedFrom(SgGenPolyLine::ClassID()))
+    if (last && last->IsSeparator() && last->GetNumChildren() > 0)
+        last = last->GetChild(last->GetNumChildren() - 1);
+    if (!last)
         return false;
-    curve = last;
+    if (last->IsDerivedFrom(SgGenPolyLine::ClassID())) {
+        curve = last;
+    } else {
+        // A procedural shape whose result is a curve: the prism takes a copy
+        // of that curve (the result belongs to the shape and is rebuilt with it).
+        auto *shape = dynamic_cast<SgGeometricShape *>(last);
+        SgShape *result = shape ? shape->GetResultCache() : nullptr;
+        if (!result || !result->IsDerivedFrom(SgGenPolyLine::ClassID()))
+            return false;
+        curve = result->Copy();
+        if (!curve)
+            return false;
+    }
     curveObject = object && object->IsDerivedFrom(SgObject::ClassID()) ? static_cast<SgObject *>(object) : nullptr;
     return true;
 }
@@ -205,7 +220,7 @@ int SgCreateCylinderTool::OnLButtonUp(SgHandleEventAction *action)
     if (m_iStarted == 0) {
         if (!m_pHandler && m_iKind == 0)
             return 0;
-        SgNode *curve = nullptr;
+        SgRef<SgNode> curve;
         SgObject *curveObject = nullptr;
         const bool prism = !m_pHandler && m_iKind == SgPrizm::ClassID();
         // A prism needs a curve to stand on: a click beside one does nothing.
@@ -218,7 +233,7 @@ int SgCreateCylinderTool::OnLButtonUp(SgHandleEventAction *action)
         if (prism) {
             auto *shape = dynamic_cast<SgPrizm *>(m_pShape.get());
             if (shape) {
-                shape->SetPolyline(static_cast<SgGenPolyLine *>(curve), 0, true);
+                shape->SetPolyline(static_cast<SgGenPolyLine *>(curve.get()), 0, true);
                 shape->m_zeroBase.Set(1);
             }
             if (curveObject && m_pTransform) {
@@ -299,6 +314,8 @@ int SgCreateCylinderTool::OnMouseMove(SgHandleEventAction *action)
     double a = std::abs(h);
     double r = delta.Length();
     const int code = StageCode(m_iStarted - 1);
+    // The fields this step sets, told to the document's owner after it.
+    SgToolFields::EditRecord edits;
     if (m_pHandler) {
         m_pHandler->m_start = m_startPoint;
         m_pHandler->m_current = p;
@@ -337,6 +354,7 @@ int SgCreateCylinderTool::OnMouseMove(SgHandleEventAction *action)
             SetHeight(h, a);
         }
     }
+    edits.Report(ToolDocument(action));
     if (m_pHandler)
         SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     else

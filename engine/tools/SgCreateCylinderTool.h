@@ -75,7 +75,9 @@ private:
     void SetExtent(double r, const Vec3 &delta, const Vec3 &point);
     void SetHeight(double h, double a);
     void EnterStage(SgHandleEventAction *action, int code);
-    bool StartOnCurve(SgHandleEventAction *action, SgNode *&curve, SgObject *&curveObject);
+    // The curve under the cursor a prism stands on: a curve node, or a copy
+    // of the curve a procedural shape (an offset) makes, as it stands now.
+    bool StartOnCurve(SgHandleEventAction *action, SgRef<SgNode> &curve, SgObject *&curveObject);
     // The created object leaves the scene and is released.
     void Discard();
     // The finished creation as one undo step of the document.

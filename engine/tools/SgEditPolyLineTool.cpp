@@ -325,6 +325,13 @@ int SgEditPolyLineTool::OnMouseMove(SgHandleEventAction *action)
         if (m_pSelectedTransform)
             m_pSelectedTransform->m_translation.Set(q);
     }
+    // The owner hears of the dragged point: its place, the coordinate field
+    // and the vertex.
+    if (SgDocument *document = m_pCurve->GetDocument()) {
+        const double values[3] = {q.x, q.y, q.z};
+        SgField *field = &points;
+        document->ReportFieldEdit(values, 3, SgDocument::kEditFieldValue, 1, &field, k, 0);
+    }
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     return 1;
 }

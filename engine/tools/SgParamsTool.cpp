@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/core/SgPath.h"
 #include "engine/engines/SgLispScript.h"
 #include "engine/engines/SgParametric.h"
@@ -14,8 +15,10 @@
 #include "engine/engines/lisp/LispEvaluator.h"
 #include "engine/engines/lisp/LispReader.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -178,10 +181,34 @@ Vec3 ArcPosition(SgNode *s, int i)
 }
 void ArcSet(SgNode *s, int i, double d)
 {
-    // The end handles sit at the radius; which angle their drag should set is
-    // not settled, so they leave the arc as it is.
+    // The end handles sit at the radius: a distance along their line sets no
+    // angle (their drag turns them about the centre, ArcTurn).
     if (i == 0)
         SetDouble(s, "radius", d);
+}
+
+// The value of `angle` plus or minus whole turns that lies nearest to `near`.
+double Unwrap(double angle, double near)
+{
+    return angle + 360.0 * std::round((near - angle) / 360.0);
+}
+
+// An end handle of the arc turned to the direction `a` (degrees, in the
+// arc's plane): the start handle moves the start and keeps the end where it
+// is; the end handle moves the end. Each follows the cursor continuously
+// (no jump by a whole turn) and the sweep stays within one turn either way.
+void ArcTurn(SgNode *s, int i, double a)
+{
+    const double start = GetDouble(s, "startAngle");
+    const double sweep = GetDouble(s, "angle");
+    if (i == 1) {
+        const double end = start + sweep;
+        const double newStart = Unwrap(a, start);
+        SetDouble(s, "startAngle", newStart);
+        SetDouble(s, "angle", std::clamp(end - newStart, -360.0, 360.0));
+    } else if (i == 2) {
+        SetDouble(s, "angle", std::clamp(Unwrap(a, start + sweep) - start, -360.0, 360.0));
+    }
 }
 
 double ConeBase(SgNode *s)
@@ -212,6 +239,36 @@ Vec3 PrismPosition(SgNode *s, int)
 void PrismSet(SgNode *s, int, double d)
 {
     SetDouble(s, "height", std::abs(K(s) * d));
+}
+
+// The roof's ridge: a handle at its height, dragged up or down to pitch
+// the first slope (the first edge's, and that of every edge when only one
+// is given). The pitch keeps the roof's half width w = h / tan(slope).
+constexpr double kDefaultSlope = 45.0;
+constexpr double kMinSlope = 0.1;
+double RoofHeight(SgNode *s)
+{
+    // Measured by a box pass, which builds the roof when a change dropped it.
+    SgBoundingBoxAction measure;
+    measure.Apply(s);
+    if (!measure.HasBox())
+        return 0.0;
+    const Range<Vec3f> &box = measure.m_Box;
+    return box.GetMax().z >= box.GetMin().z ? box.GetMax().z - box.GetMin().z : 0.0;
+}
+Vec3 SkeletonPosition(SgNode *s, int)
+{
+    return {0, 0, RoofHeight(s)};
+}
+void SkeletonSet(SgNode *s, int, double d)
+{
+    auto *skeleton = static_cast<SgSkeleton *>(s);
+    const double slope = skeleton->m_slope.GetCount() > 0 ? skeleton->m_slope.GetValue(0) : kDefaultSlope;
+    const double tangent = std::tan(slope / kDegrees);
+    // A flat roof has no half width to keep: any drag lifts it to the floor.
+    const double w = std::abs(tangent) > kParallel ? RoofHeight(s) / tangent : 0.0;
+    const double pitch = w > 0.0 ? std::max(kMinSlope, std::atan2(d, w) * kDegrees) : kMinSlope;
+    skeleton->m_slope.SetValuePtr(&pitch, 0, true, false);
 }
 
 // Parametric objects: the model's control points, through its three
@@ -297,6 +354,7 @@ const SgParamsTool::Row kRows[] = {
     {"SgCone", 2, ConePosition, ConeOrigin, ConeSet, {"bottomRadius", "height"}},
     {"SgBone", 3, BoxPosition, Zero, BoxSet, {"width", "depth", "height"}},
     {"SgPrizm", 2, PrismPosition, Zero, PrismSet, {"height"}},
+    {"SgSkeleton", 1, SkeletonPosition, Zero, SkeletonSet, {"slope"}},
     {"SgParametricObject", -1, ParametricPosition, ParametricOrigin, ParametricSet, {}},
     {nullptr, 0, nullptr, nullptr, nullptr, {}},
 };
@@ -422,7 +480,46 @@ bool SgParamsTool::SetHandleDistance(int handle, double distance)
         return false;
     row->set(shape, handle, distance);
     RebuildHandles();
+    NotifyChange(ReportDocument(nullptr), 0);
     return true;
+}
+
+void SgParamsTool::NotifyChange(SgDocument *document, int)
+{
+    SgNode *shape = FindParamShape(m_ObjectPath);
+    const Row *row = FindRow(shape);
+    if (!document || !row)
+        return;
+    constexpr int kMaxReported = 4;
+    SgField *fields[kMaxReported] = {};
+    double values[kMaxReported] = {};
+    int count = 0;
+    if (shape->IsDerivedFrom(SgParametricObject::ClassID())) {
+        auto *object = static_cast<SgParametricObject *>(shape);
+        const int n = std::min(kMaxReported, object->GetFieldsCount());
+        for (int i = 0; i < n; ++i) {
+            const char *name = object->GetFieldName(i);
+            SgField *field = name ? object->getField(name) : nullptr;
+            if (!field)
+                continue;
+            double value = 0.0;
+            SgField::CastNumericFieldToDouble(field, &value);
+            fields[count] = field;
+            values[count++] = value;
+        }
+    } else {
+        for (const char *name : row->fields) {
+            SgField *field = name ? SgToolFields::Find(shape, name) : nullptr;
+            if (!field)
+                continue;
+            fields[count] = field;
+            // An array field (the roof's slopes) reports its first value.
+            auto *array = dynamic_cast<SgVFDouble *>(field);
+            values[count++] = array ? (array->GetCount() > 0 ? array->GetValue(0) : 0.0) : GetDouble(shape, name);
+        }
+    }
+    if (count > 0)
+        document->ReportFieldEdit(values, count, SgDocument::kEditDoubleFields, count, fields, 0, 0);
 }
 
 void SgParamsTool::DragStep(SgHandleEventAction *action, int x, int y)
@@ -446,6 +543,19 @@ void SgParamsTool::DragStep(SgHandleEventAction *action, int x, int y)
     Vec3 rayEnd;
     if (!SgToolLink::ObjectRay(action, x, y, shapePath, rayStart, rayEnd))
         return;
+    if (row->set == ArcSet && h > 0) {
+        // The arc's ends turn about its centre in its plane (z = 0).
+        const Vec3 v = rayEnd - rayStart;
+        if (std::abs(v.z) <= kParallel * v.Length())
+            return;
+        const Vec3 p = rayStart + v * (-rayStart.z / v.z);
+        if (p.x == 0.0 && p.y == 0.0)
+            return;
+        ArcTurn(shape, h, std::atan2(p.y, p.x) * kDegrees);
+        RebuildHandles();
+        SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+        return;
+    }
     const Vec3 a = row->position(shape, h);
     const Vec3 b = row->origin(shape, h);
     // The point of the handle's line nearest to the view ray.

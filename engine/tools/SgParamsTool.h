@@ -45,6 +45,9 @@ protected:
     ~SgParamsTool() override = default;
     void CreateHandles() override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // The row's fields with their values (a parametric object's first four
+    // parameters), whether or not the step wrote them.
+    void NotifyChange(SgDocument *document, int mode) override;
 
 private:
     void RebuildHandles();

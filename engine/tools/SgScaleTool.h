@@ -30,6 +30,16 @@ protected:
     void CreateHandles() override;
     void BeginDrag(SgHandleEventAction *action, int x, int y) override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // The scale factor.
+    void NotifyChange(SgDocument *document, int mode) override;
+    int GetToolType() const override { return 2; }
+
+    // In a frame other than the object's own (mode not 0) the handles
+    // stretch the object along the frame's axes: the object's turn and
+    // scale at the press, stretched so, are taken apart again into the
+    // transform's scale orientation, rotation and scale factor. False when
+    // the step gives no stretch (a ray along the arm, no extent).
+    bool FrameStep(SgHandleEventAction *action, int x, int y);
 
     bool m_bHaveStart = false;
 };

@@ -18,6 +18,9 @@ class SgSubObjectMoveTool : public SgMoveTool {
 protected:
     ~SgSubObjectMoveTool() override = default;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // A press on the gizmo's points picks vertices for the sub-object tool:
+    // it never drags them with a remembered handle.
+    int GetToolType() const override { return -1; }
 
 private:
     SgEditSubObjectTool *m_pOwner = nullptr;

@@ -3,10 +3,34 @@
 // many classes from one table (creation, parameter handles): a double, float,
 // int or 16-bit field is read and written as a double. A missing or
 // non-numeric field reads 0 and is not written.
+class SgDocument;
 class SgField;
 class SgFieldMngr;
 
 namespace SgToolFields {
+
+// Collects what SetDouble writes while it lives (the first four fields, each
+// with its last value), so that a tool can report one step's edits to the
+// document's owner at once. Records nest: the innermost one collects.
+class EditRecord {
+public:
+    static constexpr int kMaxFields = 4;
+    EditRecord();
+    ~EditRecord();
+    EditRecord(const EditRecord &) = delete;
+    EditRecord &operator=(const EditRecord &) = delete;
+    int Count() const { return m_iCount; }
+    // The fields written, one double each, to the field-edit callback.
+    void Report(SgDocument *document, int mode = 0) const;
+    static void Note(SgField *field, double value);
+
+private:
+    EditRecord *m_pOuter;
+    SgField *m_fields[kMaxFields] = {};
+    double m_values[kMaxFields] = {};
+    int m_iCount = 0;
+    static inline EditRecord *s_pCurrent = nullptr;
+};
 
 double GetDouble(SgFieldMngr *node, const char *name);
 // Writes with undo and notification, as an edit by the user does. False when

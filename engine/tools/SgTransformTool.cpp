@@ -1,5 +1,6 @@
 #include "engine/tools/SgTransformTool.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -117,6 +118,27 @@ void SgTransformTool::CreateObjectGroup()
     // Handles show their plain colours whatever the scene's lights.
     light->m_model.Set(0);
     m_pGizmo->AddChild(light);
+    {
+        // The pivot: a small white ball kept at its size on the screen,
+        // ahead of the gizmo's own placing.
+        auto *pivot = Quiet(new SgSeparator);
+        pivot->SetName("PIVOT");
+        m_pPivotMarker = Quiet(new SgTransform);
+        pivot->AddChild(m_pPivotMarker);
+        auto *sized = Quiet(new SgBillboard);
+        sized->m_sizeType.Set(1);
+        sized->m_size.Set(s_fManipulatorScale * kGizmoPixels);
+        sized->m_displayMode.Set(1);
+        pivot->AddChild(sized);
+        auto *white = Quiet(new SgMaterial);
+        white->m_diffuseColor.SetValue(0, Color(1, 1, 1, 1));
+        pivot->AddChild(white);
+        auto *ball = Quiet(new SgSphere);
+        ball->m_radius.Set(0.04);
+        pivot->AddChild(ball);
+        m_pGizmo->AddChild(pivot);
+        PlacePivotMarker();
+    }
     m_pGizmoPlace = Quiet(new SgTransform);
     m_pGizmo->AddChild(m_pGizmoPlace);
     if (m_bScreenSized) {
@@ -134,9 +156,25 @@ void SgTransformTool::CreateObjectGroup()
     UpdateFrame(nullptr);
     static_cast<SgGroup *>(holder)->AddChildAfter(m_pGizmo.get(), this);
     m_iDragState = kArmed;
+    NotifyChange(ReportDocument(nullptr), GetMode());
 }
 
 void SgTransformTool::CreateHandles() {}
+
+void SgTransformTool::PlacePivotMarker()
+{
+    SgTransform *transform = GetTransform();
+    if (m_pPivotMarker && transform)
+        m_pPivotMarker->m_translation.Set(transform->m_center.Get(true));
+}
+
+SgDocument *SgTransformTool::ReportDocument(SgHandleEventAction *action) const
+{
+    SgNode *object = m_ObjectPath.IsEmpty() ? nullptr : m_ObjectPath.GetNodes().back();
+    if (SgDocument *document = object ? object->GetDocument() : nullptr)
+        return document;
+    return SgToolLink::Document(SgToolLink::Viewer(action));
+}
 
 Vec3 SgTransformTool::FrameAxis(SgHandleEventAction *action, int axis)
 {
@@ -473,9 +511,26 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     if (!event || m_iDragState != kArmed || event->m_bCtrl || !ObjectInScene())
         return 0;
     Vec3 picked;
-    const int handle = PickHandle(action, &picked);
-    if (handle < 0)
-        return 0;
+    int handle = PickHandle(action, &picked);
+    const int type = GetToolType();
+    SgDocument *document = ReportDocument(action);
+    if (handle < 0) {
+        // A press on the object itself drags it with the handle this kind
+        // of tool last dragged (the document remembers it); the release of
+        // a press that did not move is still the selection's click.
+        SgPickedPoint hit;
+        if (type < 0 || !document || !SgToolLink::PickNearest(action, kHandlePickRadius, nullptr, hit))
+            return 0;
+        const auto &nodes = hit.m_Path.GetNodes();
+        if (std::find(nodes.begin(), nodes.end(), m_ObjectPath.GetNodes().back()) == nodes.end())
+            return 0;
+        handle = document->GetActiveHandle(type);
+        if (handle < 0 || handle >= kHandleCount || !m_handles[handle])
+            return 0;
+        picked = hit.m_Point;
+    } else if (type >= 0 && document) {
+        document->SetActiveHandle(type, handle);
+    }
     Highlight(handle);
     m_iStartX = event->m_x;
     m_iStartY = event->m_y;
@@ -487,6 +542,8 @@ int SgTransformTool::OnLButtonDown(SgHandleEventAction *action)
     m_bDragAndDrop = false;
     StartDragFrom(action, &picked);
     BeginDrag(action, event->m_x, event->m_y);
+    PlacePivotMarker();
+    NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(viewer, false);
     // The selection handler behind still records the press.
     return 0;
@@ -507,6 +564,7 @@ void SgTransformTool::StartDragFrom(SgHandleEventAction *action, const Vec3 *pic
         m_startCenter = transform->m_center.Get(true);
         m_startScale = transform->m_scaleFactor.Get(true);
         m_startRotation = transform->m_rotation.Get(true);
+        m_startOrientation = transform->m_scaleOrientation.Get(true);
         m_startMatrix = transform->GetMatrix();
     } else {
         m_startMatrix = Transform3();
@@ -530,6 +588,7 @@ bool SgTransformTool::StartDragAndDrop()
     m_bDragAndDrop = true;
     StartDragFrom(nullptr, nullptr);
     BeginDrag(nullptr, 0, 0);
+    NotifyChange(ReportDocument(nullptr), GetMode());
     return true;
 }
 
@@ -546,6 +605,8 @@ int SgTransformTool::OnMouseMove(SgHandleEventAction *action)
         }
         DragStep(action, event->m_x, event->m_y);
         UpdateFrame(action);
+        PlacePivotMarker();
+        NotifyChange(ReportDocument(action), GetMode());
         SgToolLink::Redraw(SgToolLink::Viewer(action), false);
         return 1;
     }
@@ -572,6 +633,9 @@ int SgTransformTool::OnLButtonUp(SgHandleEventAction *action)
                                                       std::abs(event->m_y - m_iStartY) < kMinDrag));
     m_bDragAndDrop = false;
     EndDrag(action);
+    PlacePivotMarker();
+    // The release's step and the end of the drag: one report.
+    NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     return click ? 0 : 1;
 }
@@ -662,7 +726,32 @@ void SgMoveTool::DragStep(SgHandleEventAction *action, int x, int y)
     }
 }
 
+void SgMoveTool::NotifyChange(SgDocument *document, int mode)
+{
+    SgTransform *transform = GetTransform();
+    if (!document || !transform)
+        return;
+    Vec3 value = transform->m_translation.Get(true);
+    if (mode == 0)
+        value = SgGetTransformAction::PathMatrix(m_ObjectPath).TransformPoint(transform->GetPivot());
+    const double values[3] = {value.x, value.y, value.z};
+    SgField *field = &transform->m_translation;
+    document->ReportFieldEdit(values, 3, SgDocument::kEditFieldValue, 1, &field, 0, mode);
+}
+
 // ---- Trackball tool --------------------------------------------------------------------
+
+void SgTrackballTool::NotifyChange(SgDocument *document, int mode)
+{
+    SgTransform *transform = GetTransform();
+    if (!document || !transform)
+        return;
+    const Rotation &rotation = transform->m_rotation.Get(true);
+    const Vec3 &axis = rotation.GetAxis();
+    const double values[4] = {axis.x, axis.y, axis.z, rotation.GetAngle()};
+    SgField *field = &transform->m_rotation;
+    document->ReportFieldEdit(values, 4, SgDocument::kEditFieldValue, 1, &field, 0, mode);
+}
 
 void SgTrackballTool::CreateHandles()
 {

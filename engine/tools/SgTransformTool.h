@@ -92,6 +92,17 @@ protected:
 
     // The handles of the derived tool, built into the gizmo group.
     virtual void CreateHandles();
+    // Tells the document's owner the value the tool edits (its field-edit
+    // callback): when the gizmo is built, at the press, after every drag
+    // step and once at the release. The base edits no one field and says
+    // nothing.
+    virtual void NotifyChange(SgDocument *, int) {}
+    // The document of the edited object, else the one the event's viewer shows.
+    SgDocument *ReportDocument(SgHandleEventAction *action) const;
+    // The kind of tool under which the document remembers the handle last
+    // dragged (0 move, 1 trackball, 2 scale); -1 for tools whose object
+    // cannot be dragged by a press on the object itself.
+    virtual int GetToolType() const { return -1; }
     // Arrows (or cube-tipped arms) along the three axes, coloured X red,
     // Y green, Z blue; stored as handles 0 to 2.
     // Plane squares (slots 3 to 5) come with the axes whose plane bit is set
@@ -171,6 +182,10 @@ protected:
     std::array<SgCube *, 3> m_armBoxes{};
     std::array<SgTransform *, 3> m_tipPlaces{};
     SgRef<SgMaterial> m_pHighlight;
+    // A small ball at the transform's pivot ("center"), kept there at the
+    // build, the press and every drag step.
+    SgTransform *m_pPivotMarker = nullptr;
+    void PlacePivotMarker();
     int m_iCurrentHandle = -1;
     int m_iDragState = kIdle;
     int m_iStartX = 0;
@@ -189,6 +204,7 @@ protected:
     int m_iPivotMode = 0;
     Vec3 m_startScale{1, 1, 1};
     Rotation m_startRotation;
+    Rotation m_startOrientation;
     Transform3 m_startMatrix;
     Transform3 m_startInverse;
     bool m_bStartInvertible = false;
@@ -210,6 +226,10 @@ protected:
     bool CanDragAndDrop() const override { return true; }
     void BeginDrag(SgHandleEventAction *action, int x, int y) override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // The translation; in the object's own frame (mode 0) as the pivot's
+    // place in the world.
+    void NotifyChange(SgDocument *document, int mode) override;
+    int GetToolType() const override { return 0; }
 
     Vec3 m_axis;
     double m_dStartParameter = 0.0;
@@ -242,6 +262,9 @@ protected:
     void CreateHandles() override;
     void BeginDrag(SgHandleEventAction *action, int x, int y) override;
     void DragStep(SgHandleEventAction *action, int x, int y) override;
+    // The rotation, as axis and angle.
+    void NotifyChange(SgDocument *document, int mode) override;
+    int GetToolType() const override { return 1; }
     // Where the view ray meets the plane through the start pivot normal to
     // the ring's axis, relative to the pivot; false when the ray runs in the plane.
     bool RingPoint(SgHandleEventAction *action, int x, int y, Vec3 &point);

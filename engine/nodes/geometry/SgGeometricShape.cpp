@@ -195,10 +195,14 @@ void SgGeometricShape::RunBuild(SgAction *action, MakeResultFn make, const Build
         SgRef<SgShape> result = make();
         try {
             build(result.get(), action);
+            m_lastBuildError.clear();
         } catch (const std::exception &error) {
             // Whatever was built so far is not a shape anyone should see.
-            SgDiagError("Geometry", "%s%s%s: %s; the shape is left empty", GetClassName(),
-                        GetName().empty() ? "" : " ", GetName().c_str(), error.what());
+            if (m_lastBuildError != error.what()) {
+                SgDiagError("Geometry", "%s%s%s: %s; the shape is left empty", GetClassName(),
+                            GetName().empty() ? "" : " ", GetName().c_str(), error.what());
+                m_lastBuildError = error.what();
+            }
             result = make();
         }
         // A build that failed half way may have left frames of its own.

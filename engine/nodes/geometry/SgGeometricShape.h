@@ -14,6 +14,7 @@
 //       DoBuildAction<SgFaceSet>(action, [this](SgFaceSet *mesh, SgAction *a) { DoExtrude(mesh, a); });
 //   }
 #include <functional>
+#include <string>
 
 #include "engine/core/SgRef.h"
 #include "engine/core/SgShape.h"
@@ -129,4 +130,8 @@ private:
     bool m_bExploded = false;
     int m_iActionID = 0;
     SgRef<SgSeparator> m_pSeparator;
+    // The failure last reported for a build, until a build succeeds: a
+    // shape dragged out of nothing fails the same way at every step and is
+    // reported once.
+    std::string m_lastBuildError;
 };

@@ -10,7 +10,7 @@
 
 #include "engine/core/SgPathList.h"
 #include "engine/nodes/object/CConstraintRule.h"
-#include "engine/nodes/object/CPolygon.h"
+#include "engine/core/CPolygon.h"
 #include "engine/core/Plane.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgTField.h"

@@ -9,10 +9,13 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgBehavior.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/tools/SgConstraintTool.h"
+#include "engine/tools/SgTransformTool.h"
 #include "tests/engine/viewer/WindowHarness.h"
 
 namespace {
@@ -83,19 +86,24 @@ TEST_F(ConstraintToolTest, ACubeDropsOntoTheBoxTopAndStopsAtItsBorder)
     EXPECT_NEAR((Where() - at).Length(), 0.0, 1e-9);
 }
 
-TEST_F(ConstraintToolTest, TheAppearanceBoxIsALittleLargerThanTheObject)
+// The first node of that name below the object, its manipulators included.
+SgNode *FindNamed(SgNode *root, const char *name)
 {
-    SgNode *found = nullptr;
-    std::vector<SgNode *> stack{m_cube};
-    while (!stack.empty() && !found) {
+    std::vector<SgNode *> stack{root};
+    while (!stack.empty()) {
         SgNode *node = stack.back();
         stack.pop_back();
-        if (node->GetName() == "Appearance-BB")
-            found = node;
+        if (node->GetName() == name)
+            return node;
         for (int i = 0; i < node->GetNumChildren(); ++i)
             stack.push_back(node->GetChild(i));
     }
-    auto *box = dynamic_cast<SgCube *>(found);
+    return nullptr;
+}
+
+TEST_F(ConstraintToolTest, TheAppearanceBoxIsALittleLargerThanTheObject)
+{
+    auto *box = dynamic_cast<SgCube *>(FindNamed(m_cube, "Appearance-BB"));
     ASSERT_NE(box, nullptr);
     const double margin = 0.025 * std::sqrt(3 * 0.5 * 0.5);
     EXPECT_NEAR(box->m_width.Get(), 0.5 + margin, 1e-6);
@@ -113,6 +121,60 @@ TEST_F(ConstraintToolTest, ADropWhereTheCubeDoesNotFitLeavesItWhereItWas)
     // Over the box on the way the cube may have dropped; over the post it cannot.
     const Vec3 at = Where();
     EXPECT_FALSE(std::abs(at.x + 3.0) < 0.2 && at.z > 1.0) << "the cube never stands on the post";
+}
+
+// The bounding box of a selection: chosen by the object's behaviour node
+// (value 2) on a click, or by the handler's bounding-box callback. Either
+// way the object shows the box and a drag over the scene leaves it put.
+struct BoundBoxCase {
+    const char *name;
+    bool behavior; // a behaviour node with 2, else the bounding-box callback
+};
+
+const BoundBoxCase kBoundBoxCases[] = {
+    {"BehaviorTwoOnAClick", true},
+    {"BoundBoxSelectionCallback", false},
+};
+
+TEST_F(ConstraintToolTest, TheSelectionsBoundingBoxShowsTheBoxAndDoesNotDrag)
+{
+    SgSelectionHandler *handler = m_h.Document()->GetSelectionHandler();
+    for (const BoundBoxCase &c : kBoundBoxCases) {
+        SCOPED_TRACE(c.name);
+        SgObject *cube = m_h.AddCube(Color(0, 1, 0, 1), 0.5);
+        cube->GetTransform(true)->m_translation.Set(Vec3(-3, 0, 0));
+        if (c.behavior) {
+            auto *behavior = new SgBehavior;
+            behavior->m_selectionTool.Set(2);
+            cube->AddPropertyNode(behavior, false);
+        } else {
+            handler->AddSelectionCB(&SgSelectionHandler::BoundBoxTool, 0);
+        }
+        m_h.Document()->ResetUndo();
+        m_h.Paint();
+        const Vec2i at = m_h.Project(Vec3(-3, 0, 0.25));
+        m_h.Down(Button::Left, at);
+        m_h.Up(Button::Left, at);
+        ASSERT_EQ(handler->GetSelCount(), 1);
+        auto *manipulator =
+            static_cast<SgManipulator *>(cube->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true));
+        ASSERT_NE(manipulator, nullptr);
+        ASSERT_NE(manipulator->GetTool(), nullptr);
+        EXPECT_STREQ(manipulator->GetTool()->GetClassName(), "SgConstraintTool");
+        EXPECT_FALSE(static_cast<SgConstraintTool *>(manipulator->GetTool())->m_bDragAllowed);
+        EXPECT_NE(FindNamed(cube, "Appearance-BB"), nullptr)
+            << "the box is shown";
+
+        m_h.Drag(Button::Left, at, m_h.Project(Vec3(0, 0, 0.5)), 6);
+        EXPECT_NEAR((cube->GetTransform()->m_translation.Get() - Vec3(-3, 0, 0)).Length(), 0.0, 1e-12)
+            << "the object stays where it is";
+        EXPECT_EQ(cube->GetConstraintPolygon(), nullptr);
+        EXPECT_FALSE(m_h.ToolActive());
+        handler->DeselectAll();
+        EXPECT_EQ(cube->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true), nullptr);
+        handler->AddSelectionCB(&SgSelectionHandler::TransformTool, SgMoveTool::ClassID());
+        m_h.Document()->GetRoot()->DeleteChild(cube);
+    }
 }
 
 } // namespace

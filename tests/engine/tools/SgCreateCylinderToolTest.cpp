@@ -19,6 +19,7 @@
 #include "engine/nodes/geometry/SgCylinder.h"
 #include "engine/nodes/geometry/SgGeoSphere.h"
 #include "engine/nodes/geometry/SgNGon.h"
+#include "engine/nodes/geometry/SgOffset.h"
 #include "engine/nodes/geometry/SgPlane.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgPrizm.h"
@@ -45,6 +46,24 @@ struct Calls {
     void *lastFinish = nullptr;
 };
 Calls g_calls;
+
+// The field-edit reports of a creation: the fields of each report, by name.
+std::vector<std::vector<std::string>> g_reported;
+void OnFieldEdit(SgDocument *, const double *values, int count, int kind, int fieldCount, SgField *const *fields,
+                 int, int)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < fieldCount; ++i)
+        names.push_back(fields[i]->GetFieldName());
+    EXPECT_EQ(kind, SgDocument::kEditDoubleFields);
+    EXPECT_EQ(count, fieldCount);
+    for (int i = 0; i < count; ++i) {
+        double value = 0.0;
+        SgField::CastNumericFieldToDouble(fields[i], &value);
+        EXPECT_DOUBLE_EQ(values[i], value) << names[i];
+    }
+    g_reported.push_back(names);
+}
 
 void OnStart(SgDocument *, int, void *object)
 {
@@ -113,6 +132,8 @@ double Field(SgNode *node, const char *name)
 TEST_F(CreateToolTest, CylinderIsClickDragClickDragClick)
 {
     SgCreateCylinderTool *tool = AddTool(SgCylinder::ClassID(), {2, 3});
+    g_reported.clear();
+    m_h.Document()->SetFieldEditCallback(&OnFieldEdit);
     const Vec2i c = Centre();
     Click(c);
     EXPECT_EQ(tool->GetStage(), 1);
@@ -144,6 +165,12 @@ TEST_F(CreateToolTest, CylinderIsClickDragClickDragClick)
     EXPECT_EQ(g_calls.lastFinish, object);
     EXPECT_FALSE(m_h.ToolActive());
     EXPECT_FALSE(m_h.HasCapture());
+    // Every move reported the fields it set: radius and height while the
+    // extent is dragged, the height after.
+    const std::vector<std::vector<std::string>> expected = {
+        {"radius", "height"}, {"radius", "height"}, {"height"}, {"height"}};
+    EXPECT_EQ(g_reported, expected);
+    m_h.Document()->SetFieldEditCallback(nullptr);
 }
 
 } // namespace
@@ -288,6 +315,38 @@ TEST_F(CreateToolTest, AnEmptyCreationIsDiscardedWhenAsked)
     EXPECT_TRUE(tool->IsStarted());
 }
 
+// A procedural shape whose result is a curve (an offset of a square) serves
+// a prism as a curve node does: the prism stands on a copy of that curve.
+TEST_F(CreateToolTest, APrismStartsOnAnOffsetCurve)
+{
+    auto *object = new SgObject(true, true);
+    auto *square = new SgPolyLine;
+    const Vec3 corners[] = {{-0.3, -0.3, 0}, {0.3, -0.3, 0}, {0.3, 0.3, 0}, {-0.3, 0.3, 0}};
+    square->m_coordinates.SetVals(4, corners);
+    square->m_closed.Set(1);
+    auto *offset = new SgOffset;
+    offset->SetPolyline(square, 0, true);
+    offset->m_offset.Set(0.1f);
+    object->AddChild(offset);
+    m_h.Document()->GetRoot()->AddChild(object);
+    SgCreateCylinderTool *tool = AddTool(SgPrizm::ClassID(), {1, 3});
+    const Vec2i edge = m_h.Project(Vec3(0.4, 0, 0));
+    Click(edge);
+    ASSERT_TRUE(tool->IsStarted()) << "the offset's curve is a curve to stand on";
+    auto *prism = dynamic_cast<SgPrizm *>(tool->GetShape());
+    ASSERT_NE(prism, nullptr);
+    auto *profile = dynamic_cast<SgPolyLine *>(prism->GetSlotNode(0));
+    ASSERT_NE(profile, nullptr);
+    EXPECT_NE(profile, static_cast<SgNode *>(offset->GetResultCache())) << "a copy, not the offset's own result";
+    EXPECT_GE(profile->m_coordinates.GetCount(), 4);
+    m_h.Move(edge);
+    m_h.Move({edge.x, edge.y - 50});
+    Click({edge.x, edge.y - 50});
+    EXPECT_FALSE(tool->IsStarted());
+    EXPECT_NEAR(Field(prism, "height"), 0.5, 1e-9);
+    EXPECT_EQ(g_calls.finish, 1);
+}
+
 TEST_F(CreateToolTest, APrismClickBesideACurveDoesNothing)
 {
     SgCreateCylinderTool *tool = AddTool(SgPrizm::ClassID(), {1, 3});
@@ -363,6 +422,26 @@ TEST_F(CreateToolTest, AHandlerGetsThePointsAndTheCreationIsOneKeyPoint)
     EXPECT_FALSE(m_h.Document()->IsInKeyPoint()) << "and the key point is closed at the end";
     EXPECT_EQ(g_calls.start, 1);
     EXPECT_EQ(g_calls.finish, 1);
+    m_h.Document()->GetRoot()->DeleteChild(tool);
+}
+
+TEST_F(CreateToolTest, ABoxWithoutDepthYetIsReportedOnceNotAtEveryMove)
+{
+    SgCreateCylinderTool *tool = AddTool(SgBox::ClassID(), {2, 3});
+    const Vec2i c = Centre();
+    Click(c);
+    // Straight to the right: the box has width but no depth at every step.
+    for (int s = 1; s <= 5; ++s) {
+        m_h.Move({c.x + 20 * s, c.y});
+        m_h.Paint();
+    }
+    EXPECT_LE(m_diagnostics.Count("Geometry"), 1) << "one failure, said once";
+    m_h.Move({c.x + 100, c.y + 40});
+    m_h.Paint();
+    m_h.Move({c.x + 100, c.y});
+    m_h.Paint();
+    EXPECT_LE(m_diagnostics.Count("Geometry"), 2) << "a box that had depth and lost it again is said again";
+    tool->Finish(nullptr);
     m_h.Document()->GetRoot()->DeleteChild(tool);
 }
 

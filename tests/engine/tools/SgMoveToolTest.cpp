@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <vector>
 
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -17,6 +19,7 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/render/SgViewport.h"
 #include "engine/tools/SgExamineViewHandler.h"
+#include "engine/tools/SgScaleTool.h"
 #include "engine/tools/SgTransformTool.h"
 #include "engine/viewer/SgEvent.h"
 #include "tests/engine/viewer/WindowHarness.h"
@@ -158,6 +161,86 @@ TEST_F(MoveToolTest, DraggingAnArrowMovesAlongItsAxisByTheDistanceUnderTheCursor
         EXPECT_NEAR(Translation()[c.axis], 0.0, 1e-12) << "one undo restores the translation";
         EXPECT_FALSE(m_h.Document()->IsUndoStackNonEmpty());
     }
+}
+
+// What the document's owner hears from a tool's field-edit reports.
+struct FieldEdit {
+    std::vector<double> values;
+    int kind;
+    std::vector<SgField *> fields;
+    int index;
+    int mode;
+};
+std::vector<FieldEdit> g_edits;
+void RecordEdit(SgDocument *, const double *values, int count, int kind, int fieldCount, SgField *const *fields,
+                int index, int mode)
+{
+    g_edits.push_back({values ? std::vector<double>(values, values + count) : std::vector<double>(), kind,
+                       std::vector<SgField *>(fields, fields + fieldCount), index, mode});
+}
+
+struct ReportedDrag {
+    const char *toolClass;
+    Vec3 press;         // in the gizmo's frame
+    const char *field;  // the transform field reported
+    int valueCount;
+};
+
+const ReportedDrag kReportedDrags[] = {
+    {"SgMoveTool", {0.55, 0, 0}, "translation", 3},
+    {"SgScaleTool", {1.1, 0, 0}, "scaleFactor", 3},
+    {"SgTrackballTool", {0.7425, 0.7425, 0}, "rotation", 4},
+};
+
+TEST_F(MoveToolTest, ADragReportsItsFieldAtThePressAfterEveryStepAndOnceAtTheRelease)
+{
+    m_h.Document()->SetFieldEditCallback(&RecordEdit);
+    SgTransform *transform = m_object->GetTransform(true);
+    for (const ReportedDrag &c : kReportedDrags) {
+        SCOPED_TRACE(c.toolClass);
+        Handler()->DeselectAll();
+        Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgNode::GetClassIDFromName(c.toolClass));
+        g_edits.clear();
+        SelectCube();
+        ASSERT_NE(Tool(), nullptr);
+        ASSERT_STREQ(Tool()->GetClassName(), c.toolClass);
+        EXPECT_EQ(g_edits.size(), 1u) << "the new gizmo tells the value it edits";
+        g_edits.clear();
+
+        const Vec2i from = ProjectGizmo(c.press);
+        constexpr int kSteps = 4;
+        m_h.Down(Button::Left, from);
+        ASSERT_GE(Tool()->GetCurrentHandle(), 0);
+        for (int s = 1; s <= kSteps; ++s)
+            m_h.Move({from.x + 10 * s, from.y - 5 * s});
+        m_h.Up(Button::Left, {from.x + 10 * kSteps, from.y - 5 * kSteps});
+        ASSERT_EQ(g_edits.size(), static_cast<size_t>(1 + kSteps + 1)) << "the press, every step, the release";
+        SgField *field = transform->GetFieldAddressByName(c.field);
+        for (const FieldEdit &edit : g_edits) {
+            EXPECT_EQ(edit.kind, SgDocument::kEditFieldValue);
+            ASSERT_EQ(edit.fields.size(), 1u);
+            EXPECT_EQ(edit.fields[0], field);
+            EXPECT_EQ(static_cast<int>(edit.values.size()), c.valueCount);
+            EXPECT_EQ(edit.mode, 0);
+        }
+        // The last report carries the value the drag left.
+        const std::vector<double> &last = g_edits.back().values;
+        if (c.valueCount == 3) {
+            const Vec3 v = std::string(c.field) == "translation" ? transform->m_translation.Get(true)
+                                                                   : transform->m_scaleFactor.Get(true);
+            EXPECT_NEAR((Vec3(last[0], last[1], last[2]) - v).Length(), 0.0, 1e-9);
+        } else {
+            const Rotation r = transform->m_rotation.Get(true);
+            EXPECT_NEAR(last[3], r.GetAngle(), 1e-9);
+            EXPECT_GT(std::fabs(last[3]), 0.01) << "the drag turned the object";
+        }
+        m_h.Document()->Undo();
+        transform->m_translation.Set(Vec3(0, 0, 0));
+        transform->m_scaleFactor.Set(Vec3(1, 1, 1));
+        transform->m_rotation.Set(Rotation());
+        m_h.Paint();
+    }
+    m_h.Document()->SetFieldEditCallback(nullptr);
 }
 
 TEST_F(MoveToolTest, HoveringTheYArrowHighlightsItAndMovingOffRemovesIt)
@@ -319,8 +402,81 @@ TEST_F(MoveToolTest, InAPivotModeTheArrowsMoveTheTransformsCenterThroughTheObjec
         const Vec3 t = Translation();
         EXPECT_NEAR(t[1], c.translationMoves ? d : 0.0, d * 0.03);
         EXPECT_NEAR(t[0], 0.0, 1e-6);
+        // The pivot marker stands at the moved center.
+        auto *marker = static_cast<SgGroup *>(Tool()->GetGizmo()->FindFirstNodeCond(
+            [](SgNode *n) { return n->GetName() == "PIVOT"; }));
+        ASSERT_NE(marker, nullptr);
+        auto *place = static_cast<SgTransform *>(marker->GetChild(0));
+        EXPECT_NEAR((place->m_translation.Get(true) - centre).Length(), 0.0, 1e-12);
     }
     m_h.Document()->SetPivotMode(0);
+}
+
+// A press on the object itself, away from every handle, drags with the
+// handle this kind of tool last dragged: at first the move tool's plane
+// normal to z and the trackball's z ring.
+struct ObjectDrag {
+    const char *name;
+    const char *toolClass;
+    int armFirst;       // an arrow dragged first (it becomes the remembered handle), -1 none
+    int rememberedHandle;
+    bool movesX, movesY;
+    bool turnsAboutZ;
+    double scale;       // the trackball's ball covers a small object: it is grown past it
+};
+
+const ObjectDrag kObjectDrags[] = {
+    {"MoveToolAtFirstInItsXYPlane", "SgMoveTool", -1, 5, true, true, false, 1},
+    {"MoveToolAfterTheXArrowAlongX", "SgMoveTool", 0, 0, true, false, false, 1},
+    {"TrackballAtFirstAboutZ", "SgTrackballTool", -1, 2, false, false, true, 4},
+};
+
+TEST_F(MoveToolTest, APressOnTheObjectItselfDragsWithTheRememberedHandle)
+{
+    SgTransform *transform = m_object->GetTransform(true);
+    for (const ObjectDrag &c : kObjectDrags) {
+        SCOPED_TRACE(c.name);
+        m_h.Document()->SetActiveHandle(SgDocument::kMoveHandle, 5);
+        m_h.Document()->SetActiveHandle(SgDocument::kTrackballHandle, 2);
+        transform->m_translation.Set(Vec3(0, 0, 0));
+        transform->m_rotation.Set(Rotation());
+        transform->m_scaleFactor.Set(Vec3(c.scale, c.scale, c.scale));
+        Handler()->DeselectAll();
+        Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgNode::GetClassIDFromName(c.toolClass));
+        SelectCube();
+        ASSERT_NE(Tool(), nullptr);
+        if (c.armFirst >= 0) {
+            Vec3 mid(0, 0, 0);
+            mid[c.armFirst] = 0.55;
+            const Vec2i from = ProjectGizmo(mid);
+            m_h.Drag(Button::Left, from, {from.x + 20, from.y}, 2);
+            transform->m_translation.Set(Vec3(0, 0, 0));
+            m_h.Paint();
+        }
+        m_h.Document()->ResetUndo();
+        // A corner of the cube's face, clear of the gizmo's handles.
+        const Vec2i from = m_h.Project(Vec3(0.2, -0.2, 0.25) * c.scale);
+        m_h.Down(Button::Left, from);
+        EXPECT_EQ(Tool()->GetCurrentHandle(), c.rememberedHandle);
+        for (int s = 1; s <= 3; ++s)
+            m_h.Move({from.x + 10 * s, from.y - 10 * s});
+        m_h.Up(Button::Left, {from.x + 30, from.y - 30});
+        const Vec3 t = Translation();
+        EXPECT_EQ(std::fabs(t.x) > 0.05, c.movesX) << t.x;
+        EXPECT_EQ(std::fabs(t.y) > 0.05, c.movesY) << t.y;
+        EXPECT_NEAR(t.z, 0.0, 1e-9);
+        const Rotation r = transform->m_rotation.Get(true);
+        EXPECT_EQ(std::fabs(r.GetAngle()) > 0.05, c.turnsAboutZ) << r.GetAngle();
+        if (c.turnsAboutZ) {
+            EXPECT_NEAR(std::fabs(r.GetAxis().z), 1.0, 1e-9);
+        }
+        EXPECT_EQ(Handler()->GetSelCount(), 1);
+        EXPECT_FALSE(m_h.ToolActive());
+        m_h.Document()->Undo();
+        EXPECT_NEAR(Translation().Length(), 0.0, 1e-12) << "one undo step";
+        transform->m_scaleFactor.Set(Vec3(1, 1, 1));
+    }
+    Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgMoveTool::ClassID());
 }
 
 TEST_F(MoveToolTest, DragAndDropCarriesTheSelectedObjectOntoWhatLiesUnderTheCursorInOneUndoStep)

@@ -4,7 +4,9 @@
 // an object's behaviour node chooses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -134,6 +136,48 @@ TEST_F(ScaleFixture, ScaleToolDragsScaleAsTheirHandlesComputeAndUndoInOneStep)
         EXPECT_NEAR(Scale()[0], 1.0, 1e-12) << "one undo";
         EXPECT_NEAR(Scale()[1], 1.0, 1e-12);
     }
+}
+
+// The object's extents along the world's axes.
+Vec3 WorldExtents(SgTransform *transform, double size)
+{
+    const Transform3 m = transform->GetMatrix();
+    Vec3 lo(1e300, 1e300, 1e300);
+    Vec3 hi(-1e300, -1e300, -1e300);
+    for (int c = 0; c < 8; ++c) {
+        const double h = size / 2;
+        const Vec3 p = m.TransformPoint(Vec3((c & 1) ? h : -h, (c & 2) ? h : -h, (c & 4) ? h : -h));
+        for (int i = 0; i < 3; ++i) {
+            lo[i] = std::min(lo[i], p[i]);
+            hi[i] = std::max(hi[i], p[i]);
+        }
+    }
+    return hi - lo;
+}
+
+// In the scene's frame (the object has no enclosing object) the arms are
+// the world's axes: the x arm of a cube turned 45 degrees about z stretches
+// it along the world's x, not along its own, and one undo takes it back.
+TEST_F(ScaleFixture, InTheScenesFrameAnArmStretchesAlongTheFramesAxis)
+{
+    SgTransform *transform = m_object->GetTransform(true);
+    transform->m_rotation.Set(Rotation(Vec3(0, 0, 1), std::numbers::pi / 4));
+    Handler()->SetTransformToolFrame(1);
+    SelectWith(SgScaleTool::ClassID());
+    ASSERT_NE(Tool(), nullptr);
+    m_h.Document()->ResetUndo();
+    const Vec3 before = WorldExtents(transform, kSize);
+    const double g = Tool()->GizmoScale()[0];
+    const Vec2i from = m_h.Project(Vec3(0.8 * g, 0, 0));
+    Drag(from, m_h.Project(Vec3(0.8 * g + before.x, 0, 0)), 4);
+    const Vec3 after = WorldExtents(transform, kSize);
+    EXPECT_NEAR(after.x, 2 * before.x, 0.04 * before.x) << "the world's x extent doubles";
+    EXPECT_NEAR(after.y, before.y, 1e-6) << "the world's y extent stays";
+    EXPECT_NEAR(after.z, before.z, 1e-6);
+    m_h.Document()->Undo();
+    const Vec3 undone = WorldExtents(transform, kSize);
+    EXPECT_NEAR((undone - before).Length(), 0.0, 1e-9);
+    Handler()->SetTransformToolFrame(0);
 }
 
 TEST_F(ScaleFixture, AnArmOfAFlatObjectDividesByTheDiagonalNotByTheZeroExtent)
