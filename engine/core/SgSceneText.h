@@ -33,6 +33,17 @@ using ReadElementFunc = bool (*)(std::istream &in, void *data);
 // leave failbit set.
 bool ReadList(std::istream &in, ReadElementFunc readElement, void *data, bool nestedOpenSkipped);
 
+// Reads one element in place from the characters [p, end) that the stream
+// holds ahead of its read position, moving p past it; false, taking nothing,
+// when it cannot tell there (see ScanNumber), and readElement decides.
+using ScanElementFunc = bool (*)(const char *&p, const char *end, void *data);
+
+// The same list, read in place while the elements and what stands between
+// them lie in the buffered characters; comments that end there too. Exactly
+// what the form above reads, with the same failures at the same places.
+bool ReadList(std::istream &in, ReadElementFunc readElement, ScanElementFunc scanElement, void *data,
+              bool nestedOpenSkipped);
+
 void WriteListOpen(std::ostream &out);
 void WriteListSeparator(std::ostream &out);
 void WriteListClose(std::ostream &out);

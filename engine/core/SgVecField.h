@@ -587,7 +587,51 @@ private:
             r->values->push_back(r->value);
             return true;
         };
-        return SgSceneText::ReadList(in, readOne, &reading, true);
+        SgSceneText::ScanElementFunc scanOne = nullptr;
+        if constexpr (kScannable) {
+            scanOne = [](const char *&p, const char *end, void *data) {
+                auto *r = static_cast<Reading *>(data);
+                if (!ScanElement(p, end, r->value))
+                    return false;
+                r->values->push_back(r->value);
+                return true;
+            };
+        }
+        return SgSceneText::ReadList(in, readOne, scanOne, &reading, true);
+    }
+
+    // Number and plain vector elements, which long arrays are made of, read in
+    // place; ScanElement reads what ReadElement reads when it succeeds.
+    static constexpr bool kScannable = std::is_same_v<T, int> || std::is_same_v<T, unsigned short> ||
+                                       std::is_same_v<T, float> || std::is_same_v<T, double> ||
+                                       std::is_same_v<T, Vec2> || std::is_same_v<T, Vec3> ||
+                                       std::is_same_v<T, Vec2f> || std::is_same_v<T, Vec3f>;
+
+    static bool ScanElement(const char *&p, const char *end, T &value)
+    {
+        if constexpr (std::is_same_v<T, Vec2> || std::is_same_v<T, Vec2f>) {
+            decltype(value.x) c[2] = {value.x, value.y};
+            if (!ScanTuple(p, end, c, 2))
+                return false;
+            value.x = c[0];
+            value.y = c[1];
+            return true;
+        } else if constexpr (std::is_same_v<T, Vec3> || std::is_same_v<T, Vec3f>) {
+            decltype(value.x) c[3] = {value.x, value.y, value.z};
+            if (!ScanTuple(p, end, c, 3))
+                return false;
+            value.x = c[0];
+            value.y = c[1];
+            value.z = c[2];
+            return true;
+        } else if constexpr (kScannable) {
+            return ScanNumber(p, end, value);
+        } else {
+            (void)p;
+            (void)end;
+            (void)value;
+            return false;
+        }
     }
 
     Array m_values;

@@ -690,6 +690,100 @@ void WriteTupleOf(std::ostream &os, const T *values, int count)
     os.put(')');
 }
 
+// In place: blanks, then a number wholly before `end`, converted as the
+// stream form converts it; anything else declines and takes nothing.
+inline const char *SkipBlanks(const char *p, const char *end)
+{
+    while (p < end && IsBlank(*p)) {
+        ++p;
+    }
+    return p;
+}
+
+template <class F>
+bool ScanFloatInPlace(const char *&p, const char *end, F &value)
+{
+    const char *begin = SkipBlanks(p, end);
+    const char *stop = ScanFloatText(begin, end);
+    if (stop == end) {
+        return false;
+    }
+    F result{};
+    if (ConvertFloat(begin, stop, result) != std::ios_base::goodbit) {
+        return false;
+    }
+    value = result;
+    p = stop;
+    return true;
+}
+
+template <class I>
+bool ScanIntegerInPlace(const char *&p, const char *end, I &value, long long minimum, long long maximum)
+{
+    const unsigned long long limit = (unsigned long long)(maximum) + 1;
+    IntegerText text;
+    const char *q = SkipBlanks(p, end);
+    if (q < end && (*q == '+' || *q == '-')) {
+        text.negative = *q++ == '-';
+    }
+    while (q < end && IsDigit(*q)) {
+        text.Digit(*q++, limit);
+    }
+    if (q == end) {
+        return false;
+    }
+    I result{};
+    if (ConvertInteger(text, result, minimum, maximum) != std::ios_base::goodbit) {
+        return false;
+    }
+    value = result;
+    p = q;
+    return true;
+}
+
+// ReadTupleOf without the optional last number, in place.
+template <class T>
+bool ScanTupleInPlace(const char *&p, const char *end, T *values, int count)
+{
+    constexpr int kMost = 4;
+    if (count > kMost) {
+        return false;
+    }
+    T read[kMost];
+    const char *q = SkipBlanks(p, end);
+    if (q == end) {
+        return false;
+    }
+    const bool parenthesised = *q == '(';
+    if (parenthesised) {
+        ++q;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            q = SkipBlanks(q, end);
+            if (q == end) {
+                return false;
+            }
+            if (*q == ',') {
+                ++q;
+            }
+        }
+        if (!ScanFloatInPlace(q, end, read[i])) {
+            return false;
+        }
+    }
+    if (parenthesised) {
+        q = SkipBlanks(q, end);
+        if (q == end || *q != ')') {
+            return false;
+        }
+        ++q;
+    }
+    std::copy(read, read + count, values);
+    p = q;
+    return true;
+}
+
 } // namespace
 
 int FormatInteger(char *buffer, int value)
@@ -794,3 +888,33 @@ void WriteTuple(std::ostream &os, const double *values, int count) { WriteTupleO
 void WriteTuple(std::ostream &os, const float *values, int count) { WriteTupleOf(os, values, count); }
 
 void WriteTuple(std::ostream &os, const int *values, int count) { WriteTupleOf(os, values, count); }
+
+bool ScanNumber(const char *&p, const char *end, double &value) { return ScanFloatInPlace(p, end, value); }
+
+bool ScanNumber(const char *&p, const char *end, float &value) { return ScanFloatInPlace(p, end, value); }
+
+bool ScanNumber(const char *&p, const char *end, int &value)
+{
+    return ScanIntegerInPlace(p, end, value, INT_MIN, INT_MAX);
+}
+
+bool ScanNumber(const char *&p, const char *end, unsigned short &value)
+{
+    return ScanIntegerInPlace(p, end, value, 0, USHRT_MAX);
+}
+
+bool ScanTuple(const char *&p, const char *end, double *values, int count)
+{
+    return ScanTupleInPlace(p, end, values, count);
+}
+
+bool ScanTuple(const char *&p, const char *end, float *values, int count)
+{
+    return ScanTupleInPlace(p, end, values, count);
+}
+
+const char *BufferedBegin(std::streambuf *sb) { return GetArea::Next(sb); }
+
+const char *BufferedEnd(std::streambuf *sb) { return GetArea::End(sb); }
+
+void TakeBuffered(std::streambuf *sb, const char *to) { GetArea::Advance(sb, to); }

@@ -32,6 +32,30 @@ bool ReadNumber(std::istream &is, float &value);
 bool ReadNumber(std::istream &is, int &value);
 bool ReadNumber(std::istream &is, unsigned short &value);
 
+// In-place forms for readers that walk a stream's buffered characters
+// themselves: long number lists are most of a scene file, and the stream form
+// pays for its checks once per number. Each reads exactly what the stream form
+// reads from a good stream with skipws set standing at `p` (blanks, then the
+// number or tuple) and moves `p` past it, but only when that read succeeds
+// and its text ends before `end`. Otherwise nothing is taken, false comes
+// back and the stream form must decide: a malformed number keeps its one
+// message, and a number that may run on past the buffered characters is
+// read across the refill.
+bool ScanNumber(const char *&p, const char *end, double &value);
+bool ScanNumber(const char *&p, const char *end, float &value);
+bool ScanNumber(const char *&p, const char *end, int &value);
+bool ScanNumber(const char *&p, const char *end, unsigned short &value);
+// The tuple grammar of ReadTuple without an optional last number; the values
+// change only when the whole tuple was read.
+bool ScanTuple(const char *&p, const char *end, double *values, int count);
+bool ScanTuple(const char *&p, const char *end, float *values, int count);
+
+// The characters a stream buffer holds ahead of its read position, and
+// taking them up to `to` (which lies in that range).
+const char *BufferedBegin(std::streambuf *sb);
+const char *BufferedEnd(std::streambuf *sb);
+void TakeBuffered(std::streambuf *sb, const char *to);
+
 // Skips blanks and returns the next character without taking it, or EOF
 // (setting eofbit) at the end of the stream.
 int PeekNonBlank(std::istream &is);

@@ -2,6 +2,9 @@
 // reader takes, where it stops and when it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -93,3 +96,173 @@ TEST(SgSceneTextTest, AWrittenListReadsBack)
 }
 
 } // namespace
+
+namespace {
+
+// Hands its text out a few characters at a time, as a file buffer does at
+// its block boundaries, so that elements and comments are cut anywhere.
+class ChunkBuffer : public std::streambuf {
+public:
+    ChunkBuffer(std::string text, size_t chunk) : m_text(std::move(text)), m_chunk(chunk) {}
+
+protected:
+    int_type underflow() override
+    {
+        const size_t at = gptr() == nullptr ? 0 : static_cast<size_t>(gptr() - m_text.data());
+        if (at >= m_text.size())
+            return traits_type::eof();
+        char *base = m_text.data();
+        setg(base, base + at, base + std::min(m_text.size(), at + m_chunk));
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    std::string m_text;
+    size_t m_chunk;
+};
+
+// Every number read, its bits spelled out, so that two reads compare bit for
+// bit (a nan, the sign of a zero).
+template <class T>
+std::string Bits(const T &value)
+{
+    if constexpr (std::is_floating_point_v<T>) {
+        unsigned long long bits = 0;
+        std::memcpy(&bits, &value, sizeof(value));
+        return std::to_string(bits);
+    } else {
+        return std::to_string(value);
+    }
+}
+
+template <class T, int N>
+struct Elements {
+    T working[N] = {};
+    std::string log;
+};
+
+template <class T, int N>
+bool ReadElementByStream(std::istream &in, void *data)
+{
+    auto *e = static_cast<Elements<T, N> *>(data);
+    bool ok = false;
+    if constexpr (N == 1)
+        ok = ReadNumber(in, e->working[0]);
+    else
+        ok = ReadTuple(in, e->working, N) == N;
+    if (!ok)
+        return false;
+    for (const T &v : e->working)
+        e->log += Bits(v) + ' ';
+    e->log += ';';
+    return true;
+}
+
+template <class T, int N>
+bool ScanElementInPlace(const char *&p, const char *end, void *data)
+{
+    auto *e = static_cast<Elements<T, N> *>(data);
+    bool ok = false;
+    if constexpr (N == 1)
+        ok = ScanNumber(p, end, e->working[0]);
+    else
+        ok = ScanTuple(p, end, e->working, N);
+    if (!ok)
+        return false;
+    for (const T &v : e->working)
+        e->log += Bits(v) + ' ';
+    e->log += ';';
+    return true;
+}
+
+// What a list read leaves: its verdict, the elements, the stream state, the
+// line it stopped on and the text after it.
+template <class T, int N>
+std::string ReadListWith(std::streambuf &buffer, bool inPlace)
+{
+    std::istream in(&buffer);
+    Elements<T, N> elements;
+    const bool ok = SgSceneText::ReadList(in, ReadElementByStream<T, N>,
+                                          inPlace ? ScanElementInPlace<T, N> : nullptr, &elements, true);
+    in.clear();
+    std::string rest(std::istreambuf_iterator<char>(in), {});
+    return std::string(ok ? "ok " : "failed ") + elements.log + " | rest: " + rest;
+}
+
+} // namespace
+
+// Long arrays are read in place while their text lies in the buffer; the
+// stream's reader takes over at every element it cannot judge there. Both
+// ways must read the same values bit for bit and stop at the same place, at
+// every position of a buffer boundary.
+TEST(SgSceneTextTest, ArraysReadInPlaceAsTheStreamReadsThem)
+{
+    const std::vector<std::string> numberTexts = {
+        "[1, -2, +3, 0, -0, 2147483647, -2147483648]",
+        "[ 1.5 -2.25e3 +.5 5. 5.e2 1E5 1e-5 -1e+007 0.1 0.30000000000000004 ]",
+        "[1e400, 2]",
+        "[1e-400 -1e-320 3.5e38 1e39 1e-46]",
+        "[inf -inf nan +inf -nan 1]",
+        "[infinity 1]",
+        "[na 1]",
+        "[0x1A 2]",
+        "[1.2.3]",
+        "[1 # a comment, 9 ]\n 2 # and one to the end",
+        "[1 # a comment [ ] , 9\n, 2\n]",
+        "[1,\n2,\n3x,\n4]",
+        "[1, 2, - 3]",
+        "[1 2 3",
+        "[1, [2, 3], 4] rest",
+        "[65535 65536 -1 99999999999999999999999]",
+        "[1e 2]",
+        "[.5 . 6]",
+        "[00012 +-1]",
+        "[12345678901234567890123456789012345678901234567890e-40 1]",
+        "[1, 2 ]  ]",
+    };
+    const std::vector<std::string> tupleTexts = {
+        "[1 2 3, 4 5 6, -7.5 8e2 -9e-3]",
+        "[(1,2,3) (4, 5, 6) ( 7 8 9 )]",
+        "[1 2 3, 4 5]",
+        "[1 2 3, 4 5 x]",
+        "[(1 2 3, 4 5 6)]",
+        "[1 2 3 # between\n 4 # inside\n 5 6]",
+        "[nan inf -inf, 1 2 3]",
+        "[1,2,3,4,5,6,]",
+        "[1 2 3, 4 5 6e400, 7 8 9]",
+        "[1 2 3, 4 5 6",
+    };
+    for (const std::string &text : numberTexts) {
+        for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(5), size_t(7), size_t(11), text.size() + 1}) {
+            SCOPED_TRACE("\"" + text + "\" in chunks of " + std::to_string(chunk));
+            ChunkBuffer byStream(text, chunk), inPlace(text, chunk);
+            EXPECT_EQ((ReadListWith<double, 1>(byStream, false)), (ReadListWith<double, 1>(inPlace, true)));
+            ChunkBuffer byStreamF(text, chunk), inPlaceF(text, chunk);
+            EXPECT_EQ((ReadListWith<float, 1>(byStreamF, false)), (ReadListWith<float, 1>(inPlaceF, true)));
+            ChunkBuffer byStreamI(text, chunk), inPlaceI(text, chunk);
+            EXPECT_EQ((ReadListWith<int, 1>(byStreamI, false)), (ReadListWith<int, 1>(inPlaceI, true)));
+            ChunkBuffer byStreamU(text, chunk), inPlaceU(text, chunk);
+            EXPECT_EQ((ReadListWith<unsigned short, 1>(byStreamU, false)),
+                      (ReadListWith<unsigned short, 1>(inPlaceU, true)));
+        }
+    }
+    for (const std::string &text : tupleTexts) {
+        for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(5), size_t(7), size_t(11), text.size() + 1}) {
+            SCOPED_TRACE("\"" + text + "\" in chunks of " + std::to_string(chunk));
+            ChunkBuffer byStream(text, chunk), inPlace(text, chunk);
+            EXPECT_EQ((ReadListWith<double, 3>(byStream, false)), (ReadListWith<double, 3>(inPlace, true)));
+            ChunkBuffer byStreamF(text, chunk), inPlaceF(text, chunk);
+            EXPECT_EQ((ReadListWith<float, 2>(byStreamF, false)), (ReadListWith<float, 2>(inPlaceF, true)));
+        }
+    }
+    // The table is not vacuous: the in-place reader reads a whole buffered
+    // list without the stream's element reader.
+    std::string whole = "[1 2 3, 4 5 6] x";
+    ChunkBuffer buffer(whole, whole.size());
+    std::istream in(&buffer);
+    Elements<double, 3> elements;
+    auto refuse = [](std::istream &, void *) { return false; };
+    EXPECT_TRUE(SgSceneText::ReadList(in, refuse, ScanElementInPlace<double, 3>, &elements, true));
+    EXPECT_EQ(elements.log, Bits(1.0) + ' ' + Bits(2.0) + ' ' + Bits(3.0) + " ;" + Bits(4.0) + ' ' + Bits(5.0) + ' ' +
+                                Bits(6.0) + " ;");
+}
