@@ -58,7 +58,8 @@ class Screen:
         return result.stdout
 
     def window(self, name):
-        deadline = time.time() + 30
+        # A sanitizer build on a loaded machine can take long to show its first window.
+        deadline = time.time() + 90
         while time.time() < deadline:
             found = self.run("xdotool", "search", "--name", name, check=False).split()
             if found:
