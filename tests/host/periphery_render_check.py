@@ -4,22 +4,10 @@ seen from above: yellow particles blown from the emitter at the left toward +x b
 skin bent by its upper bone toward +x at the right (unbent, perspective alone carries the skin's top to
 x = 255; bent, it reaches x = 285). With a second argument "particles" only the particles are checked
 (the shadow frame's picture). Prints PASS: or FAIL: with what was seen."""
-import struct
+import os
 import sys
-
-
-def read_bmp(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height = struct.unpack_from("<ii", data, 18)
-    row = (width * 3 + 3) // 4 * 4
-
-    def pixel(x, y):  # y from the top
-        at = offset + (height - 1 - y) * row + x * 3
-        return data[at + 2], data[at + 1], data[at]
-
-    return width, height, pixel
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../lib'))
+from bmp import read_bmp  # noqa: E402
 
 
 def yellow(p):

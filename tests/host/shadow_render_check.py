@@ -4,22 +4,10 @@
 the large red box, away from the first light, is darker than the open floor, and the boxes' faces keep
 their light (their red face is about as bright as in the plain picture, never near black).
 Prints PASS: or FAIL: with what was seen."""
-import struct
+import os
 import sys
-
-
-def read_bmp(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height = struct.unpack_from("<ii", data, 18)
-    row = (width * 3 + 3) // 4 * 4
-
-    def pixel(x, y):  # y from the top
-        at = offset + (height - 1 - y) * row + x * 3
-        return data[at + 2], data[at + 1], data[at]
-
-    return width, height, pixel
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../lib'))
+from bmp import read_bmp  # noqa: E402
 
 
 def main():

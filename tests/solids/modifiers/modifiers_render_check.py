@@ -6,26 +6,10 @@ quarter turn (upper left), a box twisted a quarter turn about its long axis
 right), a smoothed box, a sphere in a free-form lattice and a cylinder along a
 path (lower row). Each probe is a pixel (x, y from the top) that must show the
 background or a shape. Prints PASS: or FAIL: with what was seen."""
-import struct
+import os
 import sys
-
-
-def read_bmp(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height = struct.unpack_from("<ii", data, 18)
-    step = struct.unpack_from("<H", data, 28)[0] // 8
-    row = (width * step + 3) // 4 * 4
-    bottom_up = height > 0
-    height = abs(height)
-
-    def pixel(x, y):  # y from the top
-        r = height - 1 - y if bottom_up else y
-        at = offset + r * row + x * step
-        return data[at + 2], data[at + 1], data[at]
-
-    return width, height, pixel
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../lib'))
+from bmp import read_bmp  # noqa: E402
 
 
 SURFACE_PROBES = [

@@ -2,10 +2,11 @@
 byte, and its render shows the two spheres merged into one blob by the
 metaball Boolean node and the roof over its rectangle."""
 import os
-import struct
 import subprocess
 import sys
 import tempfile
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../../lib'))
+from bmp import read_bmp  # noqa: E402
 
 fennix, scene = sys.argv[1], sys.argv[2]
 env = dict(os.environ, LIBGL_ALWAYS_SOFTWARE="1")
@@ -17,14 +18,7 @@ with tempfile.TemporaryDirectory() as tmp:
         failures.append("the scene does not convert to itself byte for byte")
     image = os.path.join(tmp, "scene.bmp")
     subprocess.run([fennix, "--render", scene, "--out", image, "--size", "320x240"], check=True, env=env)
-    data = open(image, "rb").read()
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height = struct.unpack_from("<ii", data, 18)
-    stride = (width * 3 + 3) & ~3
-
-    def pixel(x, y):
-        o = offset + (height - 1 - y) * stride + 3 * x
-        return data[o + 2], data[o + 1], data[o]
+    width, height, pixel = read_bmp(image)
 
     # (x, y), the dominant channel, what is there.
     probes = [((50, 118), 0, "first sphere of the blob (red)"), ((95, 118), 0, "the blob's neck (red)"),
