@@ -375,7 +375,7 @@ void SgDocument::ClearScene(bool keepLayers)
 int SgDocument::RemoveChild(SgGroup *group, SgNode *node)
 {
     if (group && node) {
-        if (group->GetPosition(node) < 0)
+        if (group->IndexOf(node) < 0)
             return 0;
         return group->DeleteChild(node);
     }
@@ -393,7 +393,7 @@ int SgDocument::RemoveChild(SgGroup *group, SgNode *node)
             if (!father->IsGroup())
                 continue;
             auto *parent = static_cast<SgGroup *>(father);
-            while (parent->GetPosition(node) >= 0 && parent->DeleteChild(node))
+            while (parent->IndexOf(node) >= 0 && parent->DeleteChild(node))
                 ++removed;
         }
         return removed;

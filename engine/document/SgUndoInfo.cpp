@@ -140,10 +140,10 @@ void SgUndoInfo::Redo()
 void SgUndoInfo::RelinkChild()
 {
     SgGroup *group = AsGroup(m_pGroup);
-    if (!group || !m_pChild || group->GetPosition(m_pChild) >= 0)
+    if (!group || !m_pChild || group->IndexOf(m_pChild) >= 0)
         return;
     SgUndoRecordingPause pause(group->GetDocument());
-    if (m_pPrevious && group->GetPosition(m_pPrevious) >= 0)
+    if (m_pPrevious && group->IndexOf(m_pPrevious) >= 0)
         group->SgGroup::AddChildAfter(m_pChild, m_pPrevious);
     else
         group->SgGroup::AddChildBefore(m_pChild, nullptr);

@@ -238,9 +238,11 @@ TEST_F(SgGroupTest, FindFirstNodeMatchesClassAndNameIgnoringCase)
     group->AddChild(Named(new TestShape, "Wheel"));
     SgNode *box = Named(new TestBox, "Wheel");
     group->AddChild(box);
-    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), -1, "wHEEL", false), box);
-    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), -1, "axle", false), nullptr);
-    EXPECT_EQ(group->FindFirstNode(TestShape::ClassID(), 1, nullptr, true), box);
+    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), {}, "wHEEL", false), box);
+    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), {}, "axle", false), nullptr);
+    EXPECT_EQ(group->FindFirstNode(TestShape::ClassID(), group->GetPosition(box), nullptr, true), box);
+    EXPECT_EQ(group->FindFirstNode(TestShape::ClassID(), group->GetPosition(box), nullptr, false), nullptr)
+        << "the search starts at the position given";
     EXPECT_EQ(group->FindFirstNodeCond([](SgNode *n) { return n->GetClassID() == TestBox::ClassID(); }), box);
 }
 
