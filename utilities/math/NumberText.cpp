@@ -624,9 +624,16 @@ int ReadTupleOf(std::istream &is, T *values, int count, bool lastOptional)
         sb->sbumpc();
     }
     int read = 0;
+    bool commas = false;
     for (int i = 0; i < count; ++i) {
         if (i > 0 && PeekNonBlank(is) == ',') {
+            // In a list of blank-separated values ("1 0 0, 0 1 0") a comma
+            // before an optional last number separates the list's items.
+            if (lastOptional && i == count - 1 && !parenthesised && !commas) {
+                break;
+            }
             sb->sbumpc();
+            commas = true;
         }
         if (lastOptional && i == count - 1 && !NumberAhead(is)) {
             // An absent last number leaves the stream usable where it stood.

@@ -331,6 +331,26 @@ TEST_F(SgOpenActionTest, BlockWithoutFieldLinesHasTheClassDefaults)
     EXPECT_NE(As<SgTexture2D>(r.Child(1)), nullptr) << "\"Texture2\" is the texture's keyword";
 }
 
+TEST_F(SgOpenActionTest, ColourListsWithoutParenthesesReadOneColourPerItem)
+{
+    // The usual way a hand-written file lists colours: three numbers an
+    // item, items apart by commas.
+    const ReadResult r = ReadText(kV1 + "Material {\n diffuseColor [ 1 0 0, 0 1 0, 0 0 1 ]\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    auto *material = As<SgMaterial>(r.Child(0));
+    ASSERT_NE(material, nullptr);
+    ASSERT_EQ(material->m_diffuseColor.GetCount(), 3);
+    const Color expected[] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+    for (int i = 0; i < 3; ++i) {
+        const Color c = material->m_diffuseColor.GetValue(i);
+        EXPECT_EQ(c.r, expected[i].r) << i;
+        EXPECT_EQ(c.g, expected[i].g) << i;
+        EXPECT_EQ(c.b, expected[i].b) << i;
+        EXPECT_EQ(c.a, expected[i].a) << i;
+    }
+}
+
 TEST_F(SgOpenActionTest, NodePointerFieldReadsTheNodeBlock)
 {
     const ReadResult r = ReadText(kV1 + "DEF 1_1 Material { }\nTestShape {\n profile USE 1_1\n}\n"

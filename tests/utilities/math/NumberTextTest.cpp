@@ -412,6 +412,13 @@ TEST(NumberText, TupleReaderRequiresTheClosingParenthesis)
         {"1 2 3 -)", 4, true, 3, "-)"},
         {"1 2 3 4", 4, true, 4, ""},
         {"(1,2,3", 4, true, -1, ""},
+        // In a list of blank-separated colours a comma after the third
+        // number ends the colour: it is the list's separator, not alpha's.
+        {"1 0 0, 0 1 0", 4, true, 3, ", 0 1 0"},
+        {"1 0 0 , 0 1 0", 4, true, 3, ", 0 1 0"},
+        {"1 0 0 0.5, 0 1 0", 4, true, 4, ", 0 1 0"},
+        {"1,0,0,0.5", 4, true, 4, ""},
+        {"(1 0 0, 0.5)", 4, true, 4, ""},
     };
     for (const Case &c : cases) {
         std::istringstream in(c.text);
