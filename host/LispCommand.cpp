@@ -57,7 +57,8 @@ int RunLispCommand(const char *file)
             // expression starts after it.
             EndLine();
             std::fflush(stdout);
-            std::fprintf(stderr, "fennix: syntax error in %s; reading goes on\n", Name(file));
+            std::fprintf(stderr, "fennix: %s:%d: syntax error; reading goes on\n", Name(file),
+                         LispExpressionLine(stream));
             status = 1;
             continue;
         }

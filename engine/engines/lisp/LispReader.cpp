@@ -243,6 +243,9 @@ LispReadStatus LispReadExpression(LispStream *stream, value_t *result)
     // The reader keeps no state of its own beyond its guards: a refused
     // allocation ends the read, not the process.
     try {
+        while (IsBlank(LispStreamPeek(stream)))
+            LispStreamGet(stream);
+        stream->m_expressionLine = stream->m_line;
         return ReadExpression(stream, result);
     } catch (const std::bad_alloc &) {
         LispWrite("\nOut of memory.");

@@ -25,6 +25,9 @@ LispStream *LispOpenStream(const char *pathOrText, int kind);
 LispStream *LispOpenDescriptorStream(int descriptor, bool ownsDescriptor);
 // The errno of a read that failed (the stream then reads as ended), else 0.
 int LispStreamError(const LispStream *stream);
+// The line (from 1) on which the expression LispReadExpression read last
+// began, so that a syntax error can be placed; 0 before any.
+int LispExpressionLine(const LispStream *stream);
 int LispCloseStream(LispStream *stream);
 int LispStreamGet(LispStream *stream);
 int LispStreamPeek(LispStream *stream);

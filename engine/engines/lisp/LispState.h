@@ -72,6 +72,8 @@ struct LispStream : LispHeapObject {
     bool m_ownsDescriptor = false;
     bool m_collectable = false; // owned by the collector (a stream value), else by its opener
     int m_error = 0;            // errno of a failed read of a file stream, else 0
+    int m_line = 1;             // line of the next character
+    int m_expressionLine = 0;   // line where the last expression read began
 };
 
 void LispReleaseStreamResources(LispStream *stream);

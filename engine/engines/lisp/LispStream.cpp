@@ -25,8 +25,10 @@ int NextCharacter(LispStream *stream, bool consume)
             stream->m_endFlag = true;
             return 0;
         }
-        if (consume)
+        if (consume) {
             ++stream->m_position;
+            stream->m_line += c == '\n';
+        }
         return c;
     }
     if (stream->m_kind != LispStream::FileKind)
@@ -49,8 +51,10 @@ int NextCharacter(LispStream *stream, bool consume)
         }
     }
     unsigned char c = static_cast<unsigned char>(stream->m_buffer[stream->m_position]);
-    if (consume && c != 0)
+    if (consume && c != 0) {
         ++stream->m_position;
+        stream->m_line += c == '\n';
+    }
     return c;
 }
 
@@ -110,6 +114,11 @@ LispStream *LispOpenDescriptorStream(int descriptor, bool ownsDescriptor)
 int LispStreamError(const LispStream *stream)
 {
     return stream ? stream->m_error : 0;
+}
+
+int LispExpressionLine(const LispStream *stream)
+{
+    return stream ? stream->m_expressionLine : 0;
 }
 
 void LispReleaseStreamResources(LispStream *stream)
