@@ -270,14 +270,20 @@ void SgViewport::Focus(const SgPathList *paths, double factor)
 
     // The framed box lies between d - z1 and d - z0 before the camera: a
     // small scene comes closer than the near plane, a large one reaches past
-    // the far plane. The planes only ever move outwards, so that what was
-    // in view stays.
+    // the far plane. The planes move outwards, so that what was in view
+    // stays; only a near plane very much closer than the scene follows it
+    // out, because the depth buffer resolves distances in proportion to
+    // near / distance squared and would let faces of a large scene far
+    // apart fight.
+    constexpr double kNearShare = 1e-3;
     const double nearest = d - z1;
     const double farthest = d - z0;
     const double nearDistance = m_pCamera->m_nearDistance.Get(true);
     const double farDistance = m_pCamera->m_farDistance.Get(true);
     if (nearest > 0.0 && nearest < nearDistance * 1.5)
         m_pCamera->m_nearDistance.Set(std::min(nearDistance, nearest * 0.5));
+    else if (nearest > 0.0 && nearDistance < nearest * kNearShare)
+        m_pCamera->m_nearDistance.Set(nearest * kNearShare);
     if (farthest > farDistance)
         m_pCamera->m_farDistance.Set(farthest * 2.0);
 }

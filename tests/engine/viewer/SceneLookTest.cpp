@@ -91,6 +91,27 @@ INSTANTIATE_TEST_SUITE_P(
                                true}),
     [](const ::testing::TestParamInfo<LookCase> &info) { return info.param.name; });
 
+// A framed scene a hundred thousand units across keeps its depth order: a
+// plate 3% of the scene in front of a larger one hides it, whichever is
+// drawn first and in the viewer as in a snapshot. The view's near plane
+// follows the scene out, so that the depth buffer's range is not spent on
+// the empty space before it.
+TEST_F(SceneLookTest, HugeSceneKeepsItsDepthOrder)
+{
+    const std::string nearPlate = " Separator { Material { diffuseColor [(1,0,0,1)] } Transform { translation (0,0,0.03) }\n"
+                                  "  Cube { width 1 depth 1 height 0.002 } }\n";
+    const std::string farPlate = " Separator { Material { diffuseColor [(0,1,0,1)] } Cube { width 1.5 depth 1.5 height 0.002 } }\n";
+    for (bool nearFirst : {true, false}) {
+        SCOPED_TRACE(nearFirst ? "near plate drawn first" : "far plate drawn first");
+        OpenScene("Separator { Transform { scaleFactor 1e5 1e5 1e5 }\n" + (nearFirst ? nearPlate + farPlate : farPlate + nearPlate) +
+                  "}");
+        Unlit();
+        Viewport()->Focus(nullptr, 1.1);
+        Render();
+        EXPECT_TRUE(Near(Centre(), Pixel{{255, 0, 0}})) << "the near plate shows in front";
+    }
+}
+
 // A mesh with a face that names a missing point (made in code, so that no
 // reader dropped it) draws its good faces and prints nothing, frame after
 // frame.
