@@ -65,6 +65,18 @@ bool ParseRenderSize(const char *text, int &width, int &height)
     return true;
 }
 
+void FindTexturesBesideScene(SgDocument *document, const char *scenePath)
+{
+    SgTextureManager *textures = SgTextureManager::ForDocument(document);
+    if (!textures || !scenePath)
+        return;
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(scenePath, error).parent_path();
+    // The list is split at ';': a folder whose name holds one is not searched.
+    if (!error && folder.string().find(';') == std::string::npos)
+        textures->SetTexturePathesList(folder.string().c_str());
+}
+
 int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes, bool allowRemote,
                      bool shadows)
 {
@@ -76,6 +88,7 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
         return 1;
     }
     document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    FindTexturesBesideScene(document.get(), inPath);
     // External files named by an address are fetched only when asked for.
     document->SetRemoteContentAllowed(allowRemote);
     // The viewer exists before the file is read, so that a saved view is

@@ -11,6 +11,7 @@
 #include <wx/init.h>
 #include <wx/sizer.h>
 
+#include "host/RenderCommand.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
 #include "engine/core/SgSeparator.h"
@@ -109,6 +110,7 @@ bool FennixApp::OnInit()
         return false;
     }
     m_document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    FindTexturesBesideScene(m_document, s_scenePath);
     // External files named by an address are fetched only when asked for.
     m_document->SetRemoteContentAllowed(s_allowRemote);
     // Downloads the scene asks for show a dialog with a cancel button.
