@@ -135,8 +135,13 @@ public:
 
     bool Outline(unsigned char byte, GlyphOutline &out) override
     {
+        return CharacterOutline(CharsetToUnicode(byte, m_charset), out);
+    }
+
+    bool CharacterOutline(unsigned character, GlyphOutline &out) override
+    {
         out = GlyphOutline();
-        const FT_UInt index = FT_Get_Char_Index(m_face, CharsetToUnicode(byte, m_charset));
+        const FT_UInt index = FT_Get_Char_Index(m_face, character);
         if (FT_Load_Glyph(m_face, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
             return false;
         FT_GlyphSlot g = m_face->glyph;

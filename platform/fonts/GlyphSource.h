@@ -50,6 +50,8 @@ public:
     // The outline of one byte of text, mapped to a character through the
     // request's character set. False when the font has no outline for it.
     virtual bool Outline(unsigned char byte, GlyphOutline &out) = 0;
+    // The outline of one Unicode character, whatever the character set.
+    virtual bool CharacterOutline(unsigned character, GlyphOutline &out) = 0;
     // The family actually in use.
     virtual const std::string &FamilyName() const = 0;
 };

@@ -73,10 +73,16 @@ bool SgSysFont::Prepare()
 
 int SgSysFont::CharOutline(char c, int curveSteps, HoledPolygon *out, int capacity)
 {
+    return CharacterOutline(CharsetToUnicode(static_cast<unsigned char>(c), m_request.charset), curveSteps, out,
+                            capacity);
+}
+
+int SgSysFont::CharacterOutline(unsigned character, int curveSteps, HoledPolygon *out, int capacity)
+{
     if (!Prepare())
         return 0;
     GlyphOutline glyph;
-    const bool ok = m_source->Outline(static_cast<unsigned char>(c), glyph);
+    const bool ok = m_source->CharacterOutline(character, glyph);
     const Vec3 pen = m_pen;
     m_pen.x += glyph.advanceX * kUnit;
     m_pen.y += glyph.advanceY * kUnit;
@@ -210,7 +216,7 @@ int SgSysFont::CharOutline(char c, int curveSteps, HoledPolygon *out, int capaci
         }
     }
     if (overflow)
-        GeometryLog(ReportMngr::LEVEL_WARN, "Character %d has more than %d outer boundaries; the rest are left out",
-                    static_cast<unsigned char>(c), capacity);
+        GeometryLog(ReportMngr::LEVEL_WARN, "Character %u has more than %d outer boundaries; the rest are left out",
+                    character, capacity);
     return filled;
 }

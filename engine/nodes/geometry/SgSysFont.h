@@ -22,6 +22,8 @@ public:
     // `capacity`, holes attached) and returns their number; 0 when the font
     // or the glyph cannot be had. The pen advances even for blank glyphs.
     int CharOutline(char c, int curveSteps, HoledPolygon *out, int capacity = kMaxBoundaries);
+    // The same for a Unicode character, whatever the font's character set.
+    int CharacterOutline(unsigned character, int curveSteps, HoledPolygon *out, int capacity = kMaxBoundaries);
 
     Vec3 GetPen() const { return m_pen; }
     void SetPen(const Vec3 &pen) { m_pen = pen; }

@@ -25,6 +25,45 @@ constexpr int kItalic = 2;
 constexpr int kHebrew = 177;
 
 bool IsPunctuation(unsigned char c) { return c == '.' || c == '?' || c == ',' || c == '!' || c == ' '; }
+
+// The Unicode characters of a text that is well-formed UTF-8 and holds at
+// least one character past ASCII; false otherwise, and the text is then read
+// byte by byte through the font's character set, as files written in a code
+// page are.
+bool DecodeUtf8(const std::string &text, std::vector<unsigned> &characters)
+{
+    characters.clear();
+    bool wide = false;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        int length = 1;
+        unsigned character = lead;
+        unsigned least = 0;
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4, character = lead & 0x07u, least = 0x10000;
+        } else if (lead >= 0xE0) {
+            length = 3, character = lead & 0x0Fu, least = 0x800;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2, character = lead & 0x1Fu, least = 0x80;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        if (lead >= 0xF5 || i + static_cast<size_t>(length) > text.size())
+            return false;
+        for (int k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+            if ((next & 0xC0u) != 0x80u)
+                return false;
+            character = (character << 6) | (next & 0x3Fu);
+        }
+        if (character < least || character > 0x10FFFF || (character >= 0xD800 && character <= 0xDFFF))
+            return false;
+        wide = wide || length > 1;
+        characters.push_back(character);
+        i += static_cast<size_t>(length);
+    }
+    return wide;
+}
 } // namespace
 
 SgBText::SgBText()
@@ -189,10 +228,16 @@ void SgBText::DoExtrude(SgFaceSet *faceSet, SgAction *action)
                 flip = !flip;
         }
     }
+    // Right-to-left reordering works on the bytes of its code page; any
+    // other text that is UTF-8 is drawn character by character.
+    std::vector<unsigned> characters;
+    const bool utf8 = set != kHebrew && DecodeUtf8(ordered, characters);
+    const size_t count = utf8 ? characters.size() : ordered.size();
     std::vector<HoledPolygon> outlines;
-    for (char c : ordered) {
+    for (size_t k = 0; k < count; ++k) {
         outlines.assign(SgSysFont::kMaxBoundaries, HoledPolygon());
-        const int n = font.CharOutline(c, sides, outlines.data(), SgSysFont::kMaxBoundaries);
+        const int n = utf8 ? font.CharacterOutline(characters[k], sides, outlines.data(), SgSysFont::kMaxBoundaries)
+                           : font.CharOutline(ordered[k], sides, outlines.data(), SgSysFont::kMaxBoundaries);
         if (!profile)
             continue;
         for (int i = 0; i < n; ++i) {

@@ -178,6 +178,37 @@ TEST_F(SgTextTest, ExtrudedTextIsClosed)
     EXPECT_TRUE(mesh == nullptr || mesh->m_vertices.GetCount() == 0);
 }
 
+// Text is UTF-8: a character written in two bytes is one glyph, the same
+// one its byte in the Western code page gives, so that older files read as
+// before.
+TEST_F(SgTextTest, Utf8CharactersAreOneGlyphEach)
+{
+    auto meshOf = [](const char *text) {
+        SgRef<SgText> node = new SgText;
+        node->m_text.Set(text);
+        node->SetPolyline(MakePolyLine(std::vector<Vec3>{{0, 0, 0}, {0, 0.2, 0}}, false).get(),
+                          SgExtrude::kProfileSlot, true);
+        SgFaceSet *mesh = BuildMesh(node.get());
+        return std::make_pair(node, mesh);
+    };
+    struct Case {
+        const char *utf8;
+        const char *western;
+    };
+    const Case cases[] = {{"\xC3\xA9", "\xE9"}, {"a\xC3\x84" "b", "a\xC4" "b"}, {"\xE2\x82\xAC 1", "\x80 1"}};
+    for (const Case &c : cases) {
+        const auto [utf8Node, utf8] = meshOf(c.utf8);
+        const auto [westernNode, western] = meshOf(c.western);
+        ASSERT_NE(utf8, nullptr) << c.utf8;
+        ASSERT_NE(western, nullptr) << c.utf8;
+        EXPECT_EQ(utf8->m_vertices.GetCount(), western->m_vertices.GetCount()) << c.utf8;
+        const Range<Vec3f> a = utf8->BoundingBox();
+        const Range<Vec3f> b = western->BoundingBox();
+        EXPECT_NEAR(a.GetMax().x, b.GetMax().x, 1e-6) << c.utf8;
+        EXPECT_NEAR(a.GetMax().y, b.GetMax().y, 1e-6) << c.utf8;
+    }
+}
+
 // The text of the curves scene is a solid of the depth its profile gives,
 // in front of the grid's plane: a profile drawn along z (which runs along
 // the outline) made flat glyphs wrapped in ribbons, drawn as dark streaks.
