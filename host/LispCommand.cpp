@@ -72,6 +72,11 @@ int RunLispCommand(const char *file)
     }
     EndLine();
     std::fflush(stdout);
+    if (int line = LispStreamNulLine(stream)) {
+        std::fprintf(stderr, "fennix: %s:%d: a NUL byte ends the text there; what follows it is not read\n",
+                     Name(file), line);
+        status = 1;
+    }
     if (int error = LispStreamError(stream)) {
         std::fprintf(stderr, "fennix: cannot read %s: %s\n", Name(file), std::strerror(error));
         status = 1;

@@ -28,6 +28,10 @@ int LispStreamError(const LispStream *stream);
 // The line (from 1) on which the expression LispReadExpression read last
 // began, so that a syntax error can be placed; 0 before any.
 int LispExpressionLine(const LispStream *stream);
+// The reader takes a NUL byte for the end of the text. When a file stream
+// read as ended at one rather than at the end of its data, the line (from 1)
+// of that byte; otherwise 0.
+int LispStreamNulLine(const LispStream *stream);
 int LispCloseStream(LispStream *stream);
 int LispStreamGet(LispStream *stream);
 int LispStreamPeek(LispStream *stream);

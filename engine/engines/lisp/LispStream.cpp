@@ -121,6 +121,16 @@ int LispExpressionLine(const LispStream *stream)
     return stream ? stream->m_expressionLine : 0;
 }
 
+int LispStreamNulLine(const LispStream *stream)
+{
+    // A file stream hands out 0 for a NUL byte without taking it, so a
+    // stream that reads as ended short of its data stopped at one.
+    if (!stream || stream->m_kind != LispStream::FileKind || stream->m_position >= stream->m_end ||
+        stream->m_buffer[stream->m_position] != 0)
+        return 0;
+    return stream->m_line;
+}
+
 void LispReleaseStreamResources(LispStream *stream)
 {
     if (stream->m_descriptor >= 0 && stream->m_ownsDescriptor)
