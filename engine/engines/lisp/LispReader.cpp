@@ -91,11 +91,73 @@ bool ParseNumber(const std::string &text, value_t *out)
 
 LispReadStatus ReadList(LispStream *stream, value_t *out);
 
+// Lists open while reading, and how many were open when the nesting limit
+// stopped the read (-1: it did not), so that the rest of the expression can
+// be passed over whole.
+int s_openLists = 0;
+int s_openAtDepthLimit = -1;
+
+struct OpenList {
+    OpenList() { ++s_openLists; }
+    ~OpenList() { --s_openLists; }
+    OpenList(const OpenList &) = delete;
+    OpenList &operator=(const OpenList &) = delete;
+};
+
+// Takes characters up to the end of the string whose opening quote was taken.
+void SkipString(LispStream *stream)
+{
+    int c;
+    while ((c = LispStreamGet(stream)) != 0 && c != '"') {
+    }
+}
+
+// Passes over what is left of an expression that the nesting limit cut:
+// with lists open, everything up to the parenthesis that closes the
+// outermost; otherwise the quotes and then the one item they quote.
+void SkipRestOfExpression(LispStream *stream, int open)
+{
+    if (open == 0) {
+        for (;;) {
+            while (IsBlank(LispStreamPeek(stream)))
+                LispStreamGet(stream);
+            if (LispStreamPeek(stream) != '\'')
+                break;
+            LispStreamGet(stream);
+        }
+        const int c = LispStreamPeek(stream);
+        if (c == '"') {
+            LispStreamGet(stream);
+            SkipString(stream);
+            return;
+        }
+        if (c != '(') {
+            // An atom: up to what ends a token.
+            for (int d = c; d != 0 && !IsBlank(d) && d != '(' && d != ')' && d != '"' && d != '\'';
+                 d = LispStreamPeek(stream))
+                LispStreamGet(stream);
+            return;
+        }
+    }
+    int c;
+    while ((c = LispStreamGet(stream)) != 0) {
+        if (c == '"') {
+            SkipString(stream);
+        } else if (c == '(') {
+            ++open;
+        } else if (c == ')' && --open <= 0) {
+            return;
+        }
+    }
+}
+
 LispReadStatus ReadExpression(LispStream *stream, value_t *out)
 {
     LispDepth depth;
     if (!depth.Ok()) {
         LispPrintf("\nExpression nested too deeply.");
+        if (s_openAtDepthLimit < 0)
+            s_openAtDepthLimit = s_openLists;
         return LispReadStatus::Failed;
     }
     int token = 0;
@@ -126,6 +188,7 @@ LispReadStatus ReadExpression(LispStream *stream, value_t *out)
 
 LispReadStatus ReadList(LispStream *stream, value_t *out)
 {
+    OpenList open;
     value_t head;
     LispGuard guard(head);
     LispCell *last = nullptr;
@@ -246,7 +309,12 @@ LispReadStatus LispReadExpression(LispStream *stream, value_t *result)
         while (IsBlank(LispStreamPeek(stream)))
             LispStreamGet(stream);
         stream->m_expressionLine = stream->m_line;
-        return ReadExpression(stream, result);
+        s_openLists = 0;
+        s_openAtDepthLimit = -1;
+        const LispReadStatus status = ReadExpression(stream, result);
+        if (status == LispReadStatus::Failed && s_openAtDepthLimit >= 0)
+            SkipRestOfExpression(stream, s_openAtDepthLimit);
+        return status;
     } catch (const std::bad_alloc &) {
         LispWrite("\nOut of memory.");
         return LispReadStatus::Failed;

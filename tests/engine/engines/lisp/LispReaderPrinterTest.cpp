@@ -102,6 +102,30 @@ TEST_F(LispReaderTest, DeepNestingFailsWithAMessageInsteadOfOverflowing)
     EXPECT_EQ(TakeOutput(), "\nExpression nested too deeply.");
 }
 
+// An expression nested too deeply is one problem: the reader leaves the
+// whole of it behind, so the next read starts after it instead of at each
+// of its leftover pieces in turn.
+TEST_F(LispReaderTest, TooDeepAnExpressionIsSkippedWhole)
+{
+    const std::string cases[] = {
+        std::string(7000, '(') + std::string(7000, ')'),
+        "(a " + std::string(7000, '(') + "b \")\" c" + std::string(7000, ')') + " d)",
+        std::string(7000, '\'') + "x",
+        std::string(7000, '\'') + "(a (b) \"(\")",
+    };
+    for (const std::string &text : cases) {
+        LispStream *stream = LispOpenStream((text + " (+ 1 2) 7").c_str(), 0);
+        value_t v;
+        EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed) << text.substr(0, 10);
+        EXPECT_EQ(TakeOutput(), "\nExpression nested too deeply.") << text.substr(0, 10);
+        ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok) << text.substr(0, 10);
+        EXPECT_EQ(LispPrintToString(v), "(+ 1 2)") << text.substr(0, 10);
+        ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok) << text.substr(0, 10);
+        EXPECT_EQ(LispPrintToString(v), "7") << text.substr(0, 10);
+        LispCloseStream(stream);
+    }
+}
+
 TEST_F(LispReaderTest, ReadFromStringGivesNilForNothingRead)
 {
     EXPECT_EQ(LispReadFromString("   ").tag, static_cast<uint32_t>(LispNil));
