@@ -68,6 +68,22 @@ const CreationKind *FindCreationKind(const char *name)
 
 // The window's viewer, for printing; the window owns it.
 SgViewer *s_viewer = nullptr;
+// The scene the window shows, written at the close when asked.
+SgDocument *s_document = nullptr;
+bool s_saved = false;
+
+// Writes the scene to the --save-on-close file while the window and its
+// viewer still stand, so that the view the user turned is written with it.
+void SaveOnClose()
+{
+    if (!s_savePath || !s_document || s_saved)
+        return;
+    s_saved = true;
+    if (s_document->Save(s_savePath, "kvrx") != 1) {
+        std::fprintf(stderr, "fennix: %s could not be written\n", s_savePath);
+        s_exitStatus = 1;
+    }
+}
 
 void PrintView();
 
@@ -85,6 +101,10 @@ public:
         SetAcceleratorTable(wxAcceleratorTable(3, entries));
         Bind(wxEVT_MENU, [this](wxCommandEvent &) { Close(); }, wxID_CLOSE);
         Bind(wxEVT_MENU, [this](wxCommandEvent &) { PrintView(); }, wxID_PRINT);
+        Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent &event) {
+            SaveOnClose();
+            event.Skip();
+        });
     }
 };
 
@@ -110,6 +130,7 @@ bool FennixApp::OnInit()
         return false;
     }
     m_document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    s_document = m_document;
     FindTexturesBesideScene(m_document, s_scenePath);
     // External files named by an address are fetched only when asked for.
     m_document->SetRemoteContentAllowed(s_allowRemote);
@@ -185,10 +206,8 @@ void PrintView()
 
 int FennixApp::OnExit()
 {
-    if (s_savePath && m_document && m_document->Save(s_savePath, "kvrx") != 1) {
-        std::fprintf(stderr, "fennix: %s could not be written\n", s_savePath);
-        s_exitStatus = 1;
-    }
+    SaveOnClose();
+    s_document = nullptr;
     SgDocument::Destroy(m_document);
     m_document = nullptr;
     return wxApp::OnExit();

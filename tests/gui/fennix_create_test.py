@@ -3,7 +3,8 @@
 real X mouse events (click, move, click) create two spheres, Ctrl+Q closes
 the window, and the scene written at the close holds both, named by the
 creation counter, with the radii the drags gave (the second drag is twice
-as long as the first).
+as long as the first), and the window's view (its camera) in the View
+section, written while the window still stands.
 
   fennix_create_test.py FENNIX SCENE OUT
 """
@@ -68,7 +69,10 @@ def main():
             fail("the first sphere has radius %g" % first)
         if not 1.6 < second / first < 2.4:
             fail("a drag twice as long should give about twice the radius: %g and %g" % (first, second))
-        print("PASS: two spheres created from X events, radii %g and %g" % (first, second))
+        view = text[text.find("\nView {"):]
+        if "PerspectiveCamera" not in view:
+            fail("the written View section holds no camera: %r" % view[:200])
+        print("PASS: two spheres created from X events, radii %g and %g; the view written" % (first, second))
     finally:
         if program.poll() is None:
             program.kill()
