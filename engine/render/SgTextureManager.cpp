@@ -10,6 +10,7 @@
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "platform/SgDiagnostics.h"
+#include "platform/UrlDownloader.h"
 #include "platform/gl/GLContext.h"
 #include "utilities/FileUtil.h"
 #include "utilities/StringUtil.h"
@@ -253,12 +254,16 @@ Image2 *SgTextureManager::GetImage(std::string &name, int *width, int *height, S
     return image;
 }
 
-unsigned char *SgTextureManager::LoadPixels(const std::string &name, int *width, int *height) const
+unsigned char *SgTextureManager::LoadPixels(const std::string &name, int *width, int *height, bool remote) const
 {
     unsigned char *pixels = ReadImagePow2(name.c_str(), width, height);
-    if (!pixels) {
+    if (!pixels && (remote || !UrlDownloader::IsUrl(name))) {
+        std::vector<std::string> folders;
+        for (int i = 0; i < m_nSearchFolders; ++i)
+            if (remote || !UrlDownloader::IsUrl(m_searchFolders[i]))
+                folders.push_back(m_searchFolders[i]);
         std::string found;
-        if (FileUtil::FindFileInDirList(m_nSearchFolders, m_searchFolders, name, found))
+        if (FileUtil::FindFileInDirList(folders, name, found))
             pixels = ReadImagePow2(found.c_str(), width, height);
     }
     if (!pixels)
@@ -275,8 +280,15 @@ void SgTextureManager::Load(int index, SgTexture2D *node)
     const std::string name = m_textures[index]->m_pImage->GetPath();
     int width = 0;
     int height = 0;
-    unsigned char *pixels = LoadPixels(name, &width, &height);
-    if (!pixels)
+    // Scene content is untrusted: it reaches the network only when the host
+    // allowed it for the document the texture belongs to.
+    SgDocument *document = node ? node->GetDocument() : nullptr;
+    const bool remote = document && document->IsRemoteContentAllowed();
+    unsigned char *pixels = LoadPixels(name, &width, &height, remote);
+    if (!pixels && !remote && UrlDownloader::IsUrl(name))
+        SgDiagWarning("Texture", "SgTextureManager: the texture %s is not downloaded: remote content is off",
+                      name.c_str());
+    else if (!pixels)
         SgDiagWarning("Texture", "SgTextureManager: the texture \"%s\" could not be read", name.c_str());
     StoreImage(index, width, height, pixels, node);
 }

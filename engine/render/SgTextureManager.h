@@ -121,7 +121,8 @@ public:
 
 private:
     // Reads `name` as given, else from the search folders; null on failure.
-    unsigned char *LoadPixels(const std::string &name, int *width, int *height) const;
+    // Addresses (a name or a folder) are fetched only when `remote` is set.
+    unsigned char *LoadPixels(const std::string &name, int *width, int *height, bool remote) const;
     void Load(int index, SgTexture2D *node);
     void Hold(SgTexture2D *node);
 
