@@ -637,12 +637,12 @@ bool SgOpenAction::AddChildInFileOrder(Vrml1InStream &stream, SgGroup *group, Sg
 {
     // An object block of the first dialect lists the object's own children:
     // what follows its inner group was written from after it and goes back
-    // there, not into the group that an object adds children to.
+    // there, not into the group that an object adds children to. It goes at
+    // the end of the list: a node the list already names (a USE) is no place
+    // to insert after, since it may stand there more than once.
     auto *object = dynamic_cast<SgObject *>(group);
-    if (object && object->IsObject() && stream.m_nDialect != Vrml1Format::kDialect2 && object->GetInnerGroup()) {
-        const std::vector<SgNode *> &own = object->SgGroup::GetChildList();
-        return object->AddPropertyNodeAfter(child, own.empty() ? nullptr : own.back(), false);
-    }
+    if (object && object->IsObject() && stream.m_nDialect != Vrml1Format::kDialect2 && object->GetInnerGroup())
+        return object->SgGroup::AddChild(child);
     return group->AddChild(child);
 }
 

@@ -346,6 +346,33 @@ TEST_F(SceneRoundTripTest, ObjectKeepsItsDepth)
     EXPECT_EQ(after->SgGroup::GetChildsCount(), trailing->SgGroup::GetChildsCount());
 }
 
+// The object's own list after its inner group may name a node twice (the
+// inner group itself, a shared material): each is read back to its place in
+// the file, not next to the first time the node stands in the list (found by
+// the round-trip fuzz target).
+TEST_F(SceneRoundTripTest, ObjectsOwnListNamingANodeTwiceKeepsItsOrder)
+{
+    SgRef<SgObject> object(new SgObject(false, false));
+    SgRef<SgSeparator> inner(new SgSeparator);
+    inner->SetID({7, 2});
+    SgRef<SgMaterial> material(new SgMaterial);
+    material->SetID({7, 3});
+    ASSERT_TRUE(object->AddChild(inner));
+    ASSERT_EQ(object->GetInnerGroup(), inner.get());
+    for (SgNode *node : {static_cast<SgNode *>(inner.get()), static_cast<SgNode *>(new SgSeparator),
+                         static_cast<SgNode *>(material.get()), static_cast<SgNode *>(new SgBox),
+                         static_cast<SgNode *>(material.get()), static_cast<SgNode *>(inner.get())})
+        ASSERT_TRUE(object->SgGroup::AddChild(node));
+
+    SgRef<SgSeparator> read = RoundTrip(SceneOf({object}));
+    auto *back = dynamic_cast<SgObject *>(read->GetChild(0));
+    ASSERT_NE(back, nullptr);
+    std::string order;
+    for (SgNode *node : back->SgGroup::GetChildList())
+        order += std::string(node->GetClassName()) + (node == back->GetInnerGroup() ? "*" : "") + " ";
+    EXPECT_EQ(order, "SgSeparator* SgSeparator* SgSeparator SgMaterial SgBox SgMaterial SgSeparator* ");
+}
+
 // Files from before the centre convention store a transform's translation
 // without its centre; the writer's own version keeps it as written.
 TEST_F(SceneRoundTripTest, OnlyOldFormatVersionsShiftTransformsByTheirCentre)
