@@ -30,6 +30,15 @@ function(fennix_test name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Test programs are most of what a cold build compiles, and nearly all of it
+  # is the test framework's templates: parse them once per program, and do not
+  # optimise the test bodies (the code they test is optimised in its library;
+  # this cuts the tests' compile time about four times).
+  target_precompile_headers(${name} PRIVATE
+    <gtest/gtest.h> <algorithm> <cmath> <functional> <map> <memory> <sstream> <string> <vector>)
+  if(NOT FENNIX_SANITIZE AND NOT FENNIX_FUZZ)
+    target_compile_options(${name} PRIVATE -O0)
+  endif()
   target_compile_definitions(${name} PRIVATE FENNIX_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "LIBGL_ALWAYS_SOFTWARE=1")
