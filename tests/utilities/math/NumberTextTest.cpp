@@ -489,11 +489,13 @@ TEST(NumberText, InPlaceReadingAgreesWithTheStreamForm)
             const bool scanned = ScanNumber(p, text.data() + text.size(), actual);
             // In place either agrees or declines and leaves the stream form to decide.
             if (scanned && (!streamOk || !SameValue(expected, actual) || streamRest != std::string(p)) &&
-                ++mismatches <= 10)
+                ++mismatches <= 10) {
                 ADD_FAILURE() << '"' << number << "\" as " << typeid(T).name() << ": stream " << +expected
                               << ", in place " << +actual;
-            if (!scanned)
+            }
+            if (!scanned) {
                 EXPECT_EQ(p, text.data()) << '"' << number << "\": declined but took characters";
+            }
         };
         compare(double());
         compare(float());
