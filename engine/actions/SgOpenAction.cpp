@@ -620,6 +620,16 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 Discard(child);
                 continue;
             }
+            if (node->IsBuiltinMacro()) {
+                // Such a group holds only what it builds and is written
+                // without children: a node kept there would vanish on save.
+                // A DEF on it still names it for a USE further on.
+                stream.Report(std::string("A ") + child->GetClassName() + " inside a " + Vrml1InStream::Echo(keyword) +
+                                  " is not kept there (the block is skipped)",
+                              "Warning");
+                Discard(child);
+                continue;
+            }
             if (!AddChildInFileOrder(stream, group, static_cast<SgNode *>(child))) {
                 stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
                                   container->GetClassName(),

@@ -373,6 +373,30 @@ TEST_F(SceneRoundTripTest, ObjectsOwnListNamingANodeTwiceKeepsItsOrder)
     EXPECT_EQ(order, "SgSeparator* SgSeparator* SgSeparator SgMaterial SgBox SgMaterial SgSeparator* ");
 }
 
+// A grid is written without children (it holds only what it builds), so a
+// node a file puts inside its block is refused with a message rather than
+// kept where no save would write it; a DEF there still names the node for a
+// USE after it (found by the document fuzz target).
+TEST_F(SceneRoundTripTest, NodeInsideAGridBlockIsRefusedWithAMessage)
+{
+    const std::string text = "#VRML V1.0 ascii 102\nSeparator {\nNodeName\t\"ROOT\"\n"
+                             "Grid {\nDEF 7_2 Material {\n}\n}\nUSE 7_2\n}\n";
+    std::istringstream in(text);
+    Vrml1InStream stream(in, "grid.kvrx");
+    stream.SetNotifyUser(false);
+    SgRef<SgSeparator> root(new SgSeparator);
+    root->SetName("ROOT");
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root)) << stream.FormatMessages();
+    ASSERT_EQ(stream.GetMessages().size(), 1u) << stream.FormatMessages();
+    EXPECT_NE(stream.GetMessages()[0].text.find("Grid"), std::string::npos) << stream.FormatMessages();
+    EXPECT_GT(stream.GetMessages()[0].line, 0) << "the message names no line";
+
+    const std::string first = WriteScene(root);
+    EXPECT_EQ(first.find("DEF 7_2"), std::string::npos) << "the material looks shared:\n" << first;
+    EXPECT_NE(first.find("Material {"), std::string::npos) << "the USE after the grid lost its node:\n" << first;
+    EXPECT_EQ(WriteScene(ReadScene(first)), first) << "the second pass wrote other text";
+}
+
 // Files from before the centre convention store a transform's translation
 // without its centre; the writer's own version keeps it as written.
 TEST_F(SceneRoundTripTest, OnlyOldFormatVersionsShiftTransformsByTheirCentre)
