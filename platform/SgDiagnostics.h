@@ -11,10 +11,9 @@
 //      the user through the Notifier in use (GetNotifier()), which a headless
 //      run prints on standard error too.
 // A host or a test installs its own handler to capture, silence or redirect
-// them (as Coin's SoDebugError::setHandlerCallback does): see
-// platform/SgDiagHandler.h, with SgDiagCapture, the capturing one that tests
-// use. This header stays light (it only needs <string>) because most of the
-// engine includes it.
+// them: see platform/SgDiagHandler.h, with SgDiagCapture, the capturing one
+// that tests use. This header stays light (it only needs <string>) because
+// most of the engine includes it.
 //
 // Besides the headless notifier, this file's .cpp is the only library code
 // that writes on standard error; scripts/check-diagnostics (run by make test)

@@ -153,7 +153,7 @@ void SgCopyAction::CopyChildren(SgGroup *source, SgGroup *copy)
             if (placed && copyObject && sourceObject && child == sourceObject->GetTransform(false))
                 copyObject->SetTransform(static_cast<SgTransform *>(childCopy));
         }
-        if (added && object && object->GetPosition(added) >= 0)
+        if (added && object && object->IndexOf(added) >= 0)
             lastOwn = added;
     }
 }

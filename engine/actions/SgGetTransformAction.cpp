@@ -75,7 +75,7 @@ bool SgGetTransformAction::TargetEntersShapeSeparator(SgNode *shape, SgNode *sep
     if (!separator || at < 0 || at + 1 >= static_cast<int>(target.size()) || target[at] != shape)
         return false;
     SgNode *next = target[at + 1];
-    return next == separator || static_cast<SgGroup *>(separator)->GetPosition(next) >= 0;
+    return next == separator || static_cast<SgGroup *>(separator)->IndexOf(next) >= 0;
 }
 
 void SgGetTransformAction::VisitNode(SgAction *action, SgNode *node)

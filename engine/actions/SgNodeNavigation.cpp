@@ -58,17 +58,16 @@ SgNode *SgNodeNavigation::GetSibling(SgPath &path, bool next) const
     SgNode *container = last->IsRoot() ? last : p.GetObject(true);
     if (!container || !container->IsGroup())
         return nullptr;
-    // An object's children are its content, walked as its first/next walk does.
+    // An object's children are its content, which its child view walks.
     const SgGroup *siblings = static_cast<SgGroup *>(container);
-    if (SgObject *enclosing = AsSgObject(container)) {
-        siblings = enclosing->GetGroupHolder(true);
-        if (!siblings)
-            siblings = enclosing;
-    }
-    const int at = siblings->GetPosition(object);
-    if (at < 0)
+    SgGroup::Position at = siblings->GetChildPosition(object);
+    if (!at)
         return nullptr;
-    SgNode *neighbour = siblings->GetChild(next ? at + 1 : at - 1);
+    if (next)
+        siblings->GetChildNext(at);
+    else
+        siblings->GetChildPrev(at);
+    SgNode *neighbour = siblings->GetChildAt(at);
     return neighbour && neighbour->IsObject() ? neighbour : nullptr;
 }
 
@@ -83,9 +82,7 @@ void SgNodeNavigation::GetSon(SgPath &path, SgPath &out) const
         if (!boolean)
             return;
     }
-    int position = object->GetChildFirst();
-    if (position < 0)
-        return;
+    SgGroup::Position position = object->GetChildFirst();
     SgNode *first = object->GetChildNext(position);
     if (!first)
         return;

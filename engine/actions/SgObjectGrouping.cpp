@@ -419,10 +419,9 @@ bool SgObject::AttachToGroup(SgPath &path, bool link)
     const Transform3 world = SgGetTransformAction::PathMatrix(GroupChain(this, path[0])) * LocalMatrix();
     SgGroup *oldParent = FirstGroupFather(this);
 
-    SgObject *targetObject = AsSgObject(target);
-    const SgGroup *content = targetObject ? targetObject->GetInnerGroup() : target;
-    SgNode *last = content && content->GetChildsCount() > 0 ? content->GetChild(content->GetChildsCount() - 1)
-                                                              : nullptr;
+    // The target's last child as its child view sees it: an object's last
+    // content child.
+    SgNode *last = target->GetChildAt(target->GetChildLast());
     bool added = false;
     bool bone = false;
     if (last && IsClassNamed(last, "SgBone")) {
@@ -644,10 +643,10 @@ std::unique_ptr<CPolygon> SgObject::ExtractPolygon(SgPickedPoint &hit)
 
 SgPolyLine *SgObject::GetObjectPolyline() const
 {
-    const int first = GetChildFirst();
-    if (first < 0)
-        return nullptr;
-    SgNode *child = GetChildAt(first);
+    // The content's own first child, not the first entry of a shape's
+    // separator that the first/next walk would reach.
+    const SgGroup *content = m_pInnerGroup ? static_cast<const SgGroup *>(m_pInnerGroup) : this;
+    SgNode *child = content->GetChild(0);
     return child && child->IsDerivedFrom(SgPolyLine::ClassID()) ? static_cast<SgPolyLine *>(child) : nullptr;
 }
 

@@ -263,8 +263,10 @@ void SgOpenAction::SetParametricReader(ParametricReader reader)
     s_parametricReader = reader;
 }
 
-SgFieldMngr *SgOpenAction::CreateNested(Vrml1InStream &stream)
+SgFieldMngr *SgOpenAction::CreateNested(Vrml1InStream &stream, bool *used)
 {
+    if (used)
+        *used = false;
     stream.m_szWord.clear();
     if (AtClose(stream)) {
         stream.Report("A node is missing before the closing bracket", "Warning");
@@ -276,6 +278,8 @@ SgFieldMngr *SgOpenAction::CreateNested(Vrml1InStream &stream)
             stream.Fail("The file ends where a node was expected");
         return nullptr;
     }
+    if (used)
+        *used = word == "USE";
     return CreateFromWord(stream, std::move(word), true);
 }
 
@@ -768,12 +772,16 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
     const std::string target = std::string(container->GetClassName()) + "." + fieldName;
     if (IsTruncated(stream, "the connection of " + target))
         return;
-    SgFieldMngr *source = CreateNested(stream);
+    bool used = false;
+    SgFieldMngr *source = CreateNested(stream, &used);
     if (stream.HasFailed()) {
-        Discard(source);
+        if (!used)
+            Discard(source);
         return;
     }
-    SgAdopt<SgFieldMngr> pending(source);
+    // A node or engine written here belongs to this connection alone; one
+    // that a USE names belongs to the scene, or to the block being read.
+    SgAdopt<SgFieldMngr> pending(used ? nullptr : source);
 
     std::string sourceName;
     if (stream.PeekNonBlank() == '.') {
@@ -832,6 +840,10 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
             // the engine lives as long as something reads from it.
             output->Connect(*input);
             pending.release();
+            // An engine's output holds its engine already; a node written
+            // here is held by the input that reads it.
+            if (!used && source->IsNode())
+                input->KeepSourceAlive(source);
             if (DxModule *module = output->GetModule()) {
                 module->InvalidateOutputs(false);
                 module->Evaluate();

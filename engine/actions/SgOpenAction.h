@@ -79,7 +79,9 @@ public:
 
 private:
     // The nested form: an unknown keyword is reported and its block skipped.
-    static SgFieldMngr *CreateNested(Vrml1InStream &stream);
+    // `used`, when given, tells whether the text named an existing node (USE)
+    // rather than writing a new one.
+    static SgFieldMngr *CreateNested(Vrml1InStream &stream, bool *used = nullptr);
     // Reads the node that starts with `word` (already taken from the text).
     static SgFieldMngr *CreateFromWord(Vrml1InStream &stream, std::string word, bool nested);
     static SgFieldMngr *CreateAndRead(Vrml1InStream &stream, int classId, const std::string &keyword);

@@ -51,7 +51,7 @@ SgNode *GizmoGroupModifier(SgNode *group)
 {
     const int modifierId = SgFieldMngr::GetClassIDFromName("SgModifier");
     auto *asGroup = dynamic_cast<SgGroup *>(group);
-    return asGroup && modifierId ? asGroup->FindFirstNode(modifierId, 0, nullptr, true) : nullptr;
+    return asGroup && modifierId ? asGroup->FindFirstNode(modifierId, {}, nullptr, true) : nullptr;
 }
 
 // Whether the text leaves the node out as gizmo geometry: every way up from

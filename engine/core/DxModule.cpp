@@ -91,19 +91,38 @@ void DxInBase::Disconnect()
     Unlink();
 }
 
+void DxInBase::KeepSourceAlive(SgFieldMngr *source)
+{
+    if (source == m_pKeptSource)
+        return;
+    if (source)
+        source->AddRef();
+    LetGoOfKeptSource();
+    m_pKeptSource = source;
+}
+
+void DxInBase::LetGoOfKeptSource()
+{
+    if (SgFieldMngr *kept = std::exchange(m_pKeptSource, nullptr))
+        SgFieldMngr::Release(kept);
+}
+
 void DxInBase::Unlink()
 {
-    if (!m_pSource)
+    if (!m_pSource) {
+        LetGoOfKeptSource();
         return;
+    }
     DxOutBase *source = std::exchange(m_pSource, nullptr);
     auto &inputs = source->m_inputs;
     auto it = std::find(inputs.begin(), inputs.end(), this);
     if (it == inputs.end())
         return; // a copy that was never entered holds nothing
     inputs.erase(it);
-    // Last: this may free the source's engine.
+    // Last: these may free the source's engine or node.
     if (SgFieldMngr *counted = CountedModule(source->m_pOwner))
         SgFieldMngr::Release(counted);
+    LetGoOfKeptSource();
 }
 
 void DxInBase::OnValueChange()

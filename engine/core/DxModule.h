@@ -7,6 +7,7 @@
 class DxInBase;
 class DxOutBase;
 class SgField;
+class SgFieldMngr;
 
 class DxModule {
 public:
@@ -59,14 +60,20 @@ public:
     void SetSource(DxOutBase &source) { m_pSource = &source; }
     void Disconnect();
     void OnValueChange();
+    // Holds a reference on `source` until this input leaves its present
+    // source: for a source that nothing else owns, such as a node written
+    // inside a connection in a scene file. Copies hold nothing.
+    void KeepSourceAlive(SgFieldMngr *source);
 
 private:
     // Leaves the source without telling anyone.
     void Unlink();
+    void LetGoOfKeptSource();
 
     friend class DxOutBase;
     DxModule *m_pOwner;
     DxOutBase *m_pSource = nullptr;
+    SgFieldMngr *m_pKeptSource = nullptr;
 };
 
 // An output port: state -1 never evaluated, 0 invalid, 1 valid.

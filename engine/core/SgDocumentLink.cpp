@@ -1,5 +1,7 @@
 #include "engine/core/SgDocumentLink.h"
 
+#include "engine/core/SgFieldChange.h"
+
 namespace SgDocumentLink {
 namespace {
 
@@ -31,6 +33,13 @@ void RecordField(SgDocument *document, SgField *field, void *before, void *after
     }
     release(before);
     release(after);
+}
+
+void RecordFieldChange(SgDocument *document, SgField *field, std::unique_ptr<SgFieldChange> change)
+{
+    const Calls &calls = Installed();
+    if (document && calls.recordFieldChange)
+        calls.recordFieldChange(document, field, change.release());
 }
 
 void RecordChild(SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous)

@@ -3,8 +3,11 @@
 // document is recorded for undo and reported to the document's scene manager.
 // The document layer installs these calls at start-up; until then, and for
 // nodes outside any document, edits are neither recorded nor reported.
+#include <memory>
+
 class SgDocument;
 class SgField;
+class SgFieldChange;
 class SgNode;
 
 namespace SgDocumentLink {
@@ -17,6 +20,8 @@ struct Calls {
     // Takes ownership of both buffers, also when it fails.
     void (*recordField)(SgDocument *document, SgField *field, void *before, void *after,
                         ReleaseFn release) = nullptr;
+    // Takes ownership of the change, also when it fails.
+    void (*recordFieldChange)(SgDocument *document, SgField *field, SgFieldChange *change) = nullptr;
     // `added` false records a removal; `previous` is the sibling before the child.
     void (*recordChild)(SgDocument *document, bool added, SgNode *group, SgNode *child,
                         SgNode *previous) = nullptr;
@@ -33,6 +38,7 @@ void Install(const Calls &calls);
 
 bool IsUndoRecording(const SgDocument *document);
 void RecordField(SgDocument *document, SgField *field, void *before, void *after, ReleaseFn release);
+void RecordFieldChange(SgDocument *document, SgField *field, std::unique_ptr<SgFieldChange> change);
 void RecordChild(SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous);
 void UpdateSceneManager(SgDocument *document, SgNode *node);
 void SetUndoRecording(SgDocument *document, bool on);

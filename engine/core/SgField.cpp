@@ -4,6 +4,7 @@
 
 #include "engine/core/DxModule.h"
 #include "engine/core/SgDocumentLink.h"
+#include "engine/core/SgFieldChange.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
@@ -189,6 +190,18 @@ SgNode *SgField::UndoRecordingNode() const
         return nullptr;
     auto *node = static_cast<SgNode *>(container);
     return node->IsUndoEnabled() ? node : nullptr;
+}
+
+void SgField::RecordChange(std::unique_ptr<SgFieldChange> change)
+{
+    SgNode *node = UndoRecordingNode();
+    if (node && change)
+        SgDocumentLink::RecordFieldChange(node->GetDocument(), this, std::move(change));
+}
+
+std::size_t SgField::UndoBufferBytes(const void *) const
+{
+    return 0;
 }
 
 void SgField::RecordUndo(void *before, void *after, void (*release)(void *))

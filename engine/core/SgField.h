@@ -5,6 +5,7 @@
 // the container). Names are not stored here: the container's class table maps
 // a field number to its name and position.
 #include <iosfwd>
+#include <memory>
 
 #include "engine/core/SgClassFamily.h"
 #include "engine/core/SgClassMacros.h"
@@ -12,6 +13,7 @@
 class DxInBase;
 class DxModule;
 class DxOutBase;
+class SgFieldChange;
 class SgFieldMngr;
 
 // Field type ids: what a field holds, independent of class ids.
@@ -79,6 +81,9 @@ public:
     virtual DxModule *CreateModule() { return nullptr; }
     virtual const char *GetFieldName() const;
     virtual int GetTypeId() const { return 0; }
+    // The memory an undo buffer of this field holds (a value as RecordUndo
+    // hands it over); 0 when the field cannot tell.
+    virtual std::size_t UndoBufferBytes(const void *buffer) const;
 
     SgFieldMngr *GetContainer() const { return m_pContainer; }
     // With `record` set, also enters the field in the container class's table.
@@ -120,6 +125,8 @@ protected:
     // Hands the values before and after a change to the document as one undo
     // record. Takes ownership of both buffers; `release` frees one.
     void RecordUndo(void *before, void *after, void (*release)(void *));
+    // Hands a change of part of the value to the document as one undo record.
+    void RecordChange(std::unique_ptr<SgFieldChange> change);
 
     // The two halves of the change protocol around every single-value write.
     void PreUpdate(bool quiet);

@@ -25,7 +25,7 @@ SgNode *SgGroup::GetChild(int index) const
     return m_children[index];
 }
 
-int SgGroup::GetPosition(const SgNode *child) const
+int SgGroup::IndexOf(const SgNode *child) const
 {
     if (!child)
         return -1;
@@ -34,6 +34,57 @@ int SgGroup::GetPosition(const SgNode *child) const
             return i;
     }
     return -1;
+}
+
+int SgGroup::IndexAt(const Position &position) const
+{
+    if (position.m_group != this || position.m_index < 0 || position.m_index >= GetChildsCount())
+        return -1;
+    return position.m_index;
+}
+
+SgGroup::Position SgGroup::GetPosition(const SgNode *child) const
+{
+    const int at = IndexOf(child);
+    return at < 0 ? Position() : Position(this, at);
+}
+
+SgGroup::Position SgGroup::GetFirst() const
+{
+    return m_children.empty() ? Position() : Position(this, 0);
+}
+
+SgGroup::Position SgGroup::GetLast() const
+{
+    return m_children.empty() ? Position() : Position(this, GetChildsCount() - 1);
+}
+
+SgNode *SgGroup::GetNext(Position &position) const
+{
+    const int at = IndexAt(position);
+    if (at < 0) {
+        position = Position();
+        return nullptr;
+    }
+    position = at + 1 < GetChildsCount() ? Position(this, at + 1) : Position();
+    return m_children[at];
+}
+
+SgNode *SgGroup::GetPrev(Position &position) const
+{
+    const int at = IndexAt(position);
+    if (at < 0) {
+        position = Position();
+        return nullptr;
+    }
+    position = at > 0 ? Position(this, at - 1) : Position();
+    return m_children[at];
+}
+
+SgNode *SgGroup::GetAt(Position position) const
+{
+    const int at = IndexAt(position);
+    return at < 0 ? nullptr : m_children[at];
 }
 
 bool SgGroup::WouldMakeCycle(const SgNode *child) const
@@ -106,7 +157,7 @@ bool SgGroup::AddChildAfter(SgNode *child, SgNode *sibling)
 {
     if (!CanAdopt(child, "AddChildAfter"))
         return false;
-    const int at = GetPosition(sibling);
+    const int at = IndexOf(sibling);
     if (at < 0)
         m_children.push_back(child);
     else
@@ -119,7 +170,7 @@ bool SgGroup::AddChildBefore(SgNode *child, SgNode *sibling)
 {
     if (!CanAdopt(child, "AddChildBefore"))
         return false;
-    const int at = std::max(GetPosition(sibling), 0);
+    const int at = std::max(IndexOf(sibling), 0);
     m_children.insert(m_children.begin() + at, child);
     SgNode *before = at > 0 ? m_children[at - 1] : nullptr;
     // Inserting in front records whenever the child's document records,
@@ -142,7 +193,7 @@ bool SgGroup::AddChildAfterTransform(SgNode *child)
 
 bool SgGroup::ReplaceChild(SgNode *oldChild, SgNode *newChild)
 {
-    if (GetPosition(oldChild) < 0) {
+    if (IndexOf(oldChild) < 0) {
         SgDiagError("SceneGraph", "ReplaceChild: the node to replace is not a child");
         return false;
     }
@@ -156,7 +207,7 @@ bool SgGroup::ReplaceChild(SgNode *oldChild, SgNode *newChild)
 
 int SgGroup::DeleteChild(SgNode *child)
 {
-    const int at = GetPosition(child);
+    const int at = IndexOf(child);
     if (at < 0)
         return 0;
     SgDocument *document = GetDocument();
@@ -178,7 +229,7 @@ int SgGroup::DeleteChild(SgNode *child)
 
 int SgGroup::RemoveChild(SgNode *child)
 {
-    const int at = GetPosition(child);
+    const int at = IndexOf(child);
     if (at < 0)
         return 0;
     m_children.erase(m_children.begin() + at);
@@ -198,7 +249,7 @@ void SgGroup::Clear()
 void SgGroup::NotifyFathers(SgNode *from)
 {
     if (from && from->AffectsState()) {
-        const int at = GetPosition(from);
+        const int at = IndexOf(from);
         if (at >= 0) {
             // A child may drop a later sibling while it is told; work on a copy.
             const std::vector<SgNode *> later(m_children.begin() + at + 1, m_children.end());
@@ -247,9 +298,16 @@ void SgGroup::ReleaseDocument()
         child->ReleaseDocument();
 }
 
-SgNode *SgGroup::FindFirstNode(int classId, int start, const char *name, bool derived) const
+SgNode *SgGroup::FindFirstNode(int classId, Position start, const char *name, bool derived) const
 {
-    for (int i = std::max(start, 0); i < GetChildsCount(); ++i) {
+    int from = 0;
+    if (start) {
+        // A position of another list, or one past this list's end, starts nowhere.
+        from = IndexAt(start);
+        if (from < 0)
+            return nullptr;
+    }
+    for (int i = from; i < GetChildsCount(); ++i) {
         SgNode *child = m_children[i];
         const bool classMatches = derived ? child->IsDerivedFrom(classId) : child->GetClassID() == classId;
         if (!classMatches)

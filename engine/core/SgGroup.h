@@ -33,6 +33,24 @@ private:
 class SgGroup : public SgNode {
     SG_CLASS_HEADER(SgGroup, SgFieldMngr)
 
+    // A place in one group's child list: none (false), or an entry of the
+    // group whose list operations handed it out. It is no number to count
+    // with: it moves only through that group's GetNext and GetPrev, and
+    // another group's operations find nothing at it. Like a place in any
+    // list it stands for its entry until the list changes.
+    class Position {
+    public:
+        Position() = default;
+        explicit operator bool() const { return m_group != nullptr; }
+        bool operator==(const Position &other) const = default;
+
+    private:
+        friend class SgGroup;
+        Position(const SgGroup *group, int index) : m_group(group), m_index(index) {}
+        const SgGroup *m_group = nullptr;
+        int m_index = -1;
+    };
+
     SgGroup() = default;
 
     void NotifyFathers(SgNode *from) override;
@@ -79,12 +97,40 @@ class SgGroup : public SgNode {
     int GetChildsCount() const { return static_cast<int>(m_children.size()); }
     const std::vector<SgNode *> &GetChildList() const { return m_children; }
     // Index of the child's first entry, -1 when it is not a child.
-    int GetPosition(const SgNode *child) const;
+    int IndexOf(const SgNode *child) const;
 
-    // From `start` on, the first child of the class (or of a derived class when
-    // `derived`) whose name, when one is given, matches ignoring ASCII case.
-    SgNode *FindFirstNode(int classId, int start, const char *name, bool derived) const;
+    // The list itself, through positions. First and last are none for an
+    // empty list. GetNext and GetPrev give the child at the position and move
+    // it on (to none past either end); GetAt gives the child there. A
+    // position that is none, stale or of another group gives null (and
+    // becomes none).
+    Position GetPosition(const SgNode *child) const;
+    Position GetFirst() const;
+    Position GetLast() const;
+    SgNode *GetNext(Position &position) const;
+    SgNode *GetPrev(Position &position) const;
+    SgNode *GetAt(Position position) const;
+
+    // From `start` on (the first child when it is none), the first child of
+    // the class (or of a derived class when `derived`) whose name, when one
+    // is given, matches ignoring ASCII case.
+    SgNode *FindFirstNode(int classId, Position start, const char *name, bool derived) const;
     SgNode *FindFirstNodeCond(bool (*predicate)(SgNode *)) const;
+
+    // The child view: what code walking a group's content should use. A
+    // group's content is its list; an object's is what its inner group holds
+    // (the object overrides these), not its own transform and properties.
+    virtual Position GetChildPosition(SgNode *child) const { return GetPosition(child); }
+    virtual Position GetChildFirst() const { return GetFirst(); }
+    virtual Position GetChildLast() const { return GetLast(); }
+    virtual SgNode *GetChildNext(Position &position) const { return GetNext(position); }
+    virtual SgNode *GetChildPrev(Position &position) const { return GetPrev(position); }
+    virtual SgNode *GetChildAt(Position position) const { return GetAt(position); }
+    // Exactly that class, never a derived one.
+    virtual SgNode *FindFirstChildNode(int classId, Position start, const char *name) const
+    {
+        return FindFirstNode(classId, start, name, false);
+    }
 
     // Whether the node before this group on the action's current path (when
     // the path ends at the group) still holds it; true when there is none.
@@ -96,6 +142,9 @@ class SgGroup : public SgNode {
 protected:
     void AppendDocumentMembers(std::vector<SgNode *> &members) override;
     ~SgGroup() override;
+    // The group a position belongs to (null for none), so that a group that
+    // shows another's list can hand the position on to its owner.
+    static const SgGroup *OwnerOf(const Position &position) { return position.m_group; }
 
 private:
     // Where a traversal goes on after visiting `child` at `index`, which the
@@ -103,6 +152,8 @@ private:
     // the entry that followed it before the visit.
     size_t ResumeAfter(size_t index, const SgNode *child, const SgNode *next) const;
     bool CanAdopt(SgNode *child, const char *operation) const;
+    // The index a position names in this list, -1 when it names none here.
+    int IndexAt(const Position &position) const;
     // Links a child whose entry is already in the list and records its undo;
     // the record names `sibling` as the node before it.
     void Adopt(SgNode *child, SgNode *sibling, bool recordForGroup);

@@ -61,13 +61,22 @@ void SgNode::NotifyFathersOfNode(SgNode *from)
     if (m_bNotifying)
         return;
     m_bNotifying = true;
-    const std::vector<SgNode *> fathers = m_fathers;
-    for (SgNode *father : fathers) {
+    auto tell = [&](SgNode *father) {
         if (father == from)
-            continue;
+            return;
         father->NotifyFathers(this);
         if (!father->IsGroup())
             father->AssignNodeID();
+    };
+    // A father told may change the list: it is walked on a copy. Most nodes
+    // have one father, and a change deep in a chain passes every node above
+    // it, so that case copies nothing to the heap.
+    if (m_fathers.size() == 1) {
+        tell(m_fathers.front());
+    } else {
+        const std::vector<SgNode *> fathers = m_fathers;
+        for (SgNode *father : fathers)
+            tell(father);
     }
     m_bNotifying = false;
     Invalidate();

@@ -6,6 +6,8 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <string>
+#include <type_traits>
 
 #include "engine/core/DxModule.h"
 #include "engine/core/SgFieldValue.h"
@@ -131,6 +133,15 @@ public:
         if (!fa || !fb)
             return false;
         return SgFieldValue::Equal(fa->Get(true), fb->Get(true));
+    }
+
+    std::size_t UndoBufferBytes(const void *buffer) const override
+    {
+        if (!buffer)
+            return 0;
+        if constexpr (std::is_same_v<T, std::string>)
+            return sizeof(T) + static_cast<const T *>(buffer)->capacity();
+        return sizeof(T);
     }
 
 private:

@@ -2,9 +2,11 @@
 // The field that holds an ordered array of values of type T; N is its field
 // type id. Elements compare, blend, read and write exactly as the single-value
 // field of the same type does. Every edit that is not quiet is one change: at
-// most one undo record holding the whole array before and after, one notice
-// to the container, and one invalidation of everything downstream of the
-// field's dataflow module.
+// most one undo record, one notice to the container, and one invalidation of
+// everything downstream of the field's dataflow module. The record of an edit
+// of some elements (set, insert, append, delete) holds those elements before
+// and after; that of a change of the whole array (set all, read, empty, an
+// edit bracket) holds the whole array before and after.
 //
 // Text form: "[" elements separated by " , " "]"; strings and image paths are
 // quoted. Reading accepts optional separators, "#" comments up to the line
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <istream>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -21,11 +24,13 @@
 #include <vector>
 
 #include "engine/core/DxModule.h"
+#include "engine/core/SgFieldChange.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgFieldValue.h"
 #include "engine/core/SgGenVecField.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgSceneText.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "utilities/math/NumberText.h"
 
@@ -134,7 +139,7 @@ public:
     int AddVal(const T &value)
     {
         const int index = GetCount();
-        Edit(true, false, [&] { PushBack(value); });
+        ChangeElements(true, false, index, 0, Array{value});
         return index;
     }
     // Appends without a record, a notice or an invalidation: for code that
@@ -147,15 +152,7 @@ public:
     }
     void AddVals(int count, const T *source)
     {
-        Array added = CopyIn(count, source);
-        Edit(true, false, [&] {
-            // Grow geometrically: builders append a few values at a time.
-            const size_t needed = m_values.size() + added.size();
-            if (needed > m_values.capacity())
-                m_values.reserve(std::max(needed, 2 * m_values.capacity()));
-            for (T &value : added)
-                PushBack(std::move(value));
-        });
+        ChangeElements(true, false, GetCount(), 0, CopyIn(count, source));
     }
     void SetVals(int count, const T *source)
     {
@@ -163,22 +160,21 @@ public:
         Edit(true, false, [&] { Adopt(std::move(values)); });
     }
     // Stores at i, growing the array with default elements when i is past its end.
-    void SetValue(int i, const T &value)
-    {
-        CheckNotNegative(i);
-        Edit(true, false, [&] { StoreAt(i, value); });
-    }
+    void SetValue(int i, const T &value) { StoreElement(true, false, i, value); }
     // Inserts before element i; at or past the end it appends (after defaults up to i).
     virtual void InsertVal(int i, const T &value)
     {
         CheckNotNegative(i);
-        Edit(true, false, [&] { InsertAt(i, value); });
+        if (i < GetCount())
+            ChangeElements(true, false, i, 0, Array{value});
+        else
+            ChangeElements(true, false, GetCount(), 0, Placed(i, value));
     }
     void Delete(int i) { DeleteElement(i); }
     virtual void DeleteElement(int i)
     {
         CheckIndex(i);
-        Edit(true, false, [&] { Erase(i, 1); });
+        ChangeElements(true, false, i, 1, Array());
     }
     // A range reaching past the end changes nothing; negative arguments are refused.
     void DeleteValues(int first, int count) override
@@ -188,7 +184,7 @@ public:
                                     std::to_string(count) + " is negative");
         if (count == 0 || first > GetCount() - count)
             return;
-        Edit(true, false, [&] { Erase(first, count); });
+        ChangeElements(true, false, first, count, Array());
     }
     void RemoveAll()
     {
@@ -224,16 +220,14 @@ public:
         }
         if (index < -2)
             throw SgInvalidArgument("array index " + std::to_string(index) + " is negative");
-        if (index >= 0)
-            CheckNotNegative(index);
-        const T &element = *static_cast<const T *>(value);
-        Edit(undo, quiet, [&] { StoreAt(index == -2 ? 0 : index, element); });
+        StoreElement(undo, quiet, index == -2 ? 0 : index, *static_cast<const T *>(value));
     }
 
     // --- Edit bracket --------------------------------------------------------
 
     // Takes a snapshot when the change is to be recorded. Brackets do not
-    // nest: a second StartEdit starts over.
+    // nest: a second StartEdit starts over. Edits made inside a bracket are
+    // covered by its record and make none of their own.
     void StartEdit()
     {
         m_pSnapshot.reset();
@@ -371,15 +365,102 @@ private:
     template <class Change>
     void Edit(bool undo, bool quiet, Change &&change)
     {
-        if (undo)
+        const bool record = undo && !m_pSnapshot;
+        if (record)
             StartEdit();
         change();
-        if (undo)
+        if (record)
             RecordEdit();
+        Announce(quiet);
+    }
+
+    void Announce(bool quiet)
+    {
         if (!quiet) {
             NotifyParent();
             InvalidateModule();
         }
+    }
+
+    // The recorded form of an edit of some elements: at `first`, `removed`
+    // gave way to `inserted`.
+    class ElementChange : public SgFieldChange {
+    public:
+        ElementChange(int first, Array removed, Array inserted)
+            : m_first(first), m_removed(std::move(removed)), m_inserted(std::move(inserted))
+        {
+        }
+        void Apply(SgField &field, bool forward) override
+        {
+            auto *array = dynamic_cast<SgVecField *>(&field);
+            if (!array)
+                return;
+            const Array &put = forward ? m_inserted : m_removed;
+            const int taken = static_cast<int>((forward ? m_removed : m_inserted).size());
+            // Edits made without a record (quiet ones) may have left the
+            // array too short for the changed place; writing elsewhere would
+            // corrupt it silently.
+            if (m_first > array->GetCount() - taken) {
+                SgDiagError("Fields", "%s of an edit of %s elements %d..%d refused: the array holds %d elements",
+                            forward ? "redo" : "undo", ClassName(), m_first, m_first + taken - 1,
+                            array->GetCount());
+                return;
+            }
+            array->ChangeElements(false, false, m_first, taken, Array(put));
+        }
+        std::size_t HeldBytes() const override
+        {
+            return sizeof(*this) + ElementBytes(m_removed) + ElementBytes(m_inserted);
+        }
+
+    private:
+        int m_first;
+        Array m_removed;
+        Array m_inserted;
+    };
+
+    static std::size_t ElementBytes(const Array &values)
+    {
+        std::size_t bytes = values.capacity() * sizeof(T);
+        if constexpr (std::is_same_v<T, std::string>) {
+            for (const T &value : values)
+                bytes += value.capacity();
+        }
+        return bytes;
+    }
+
+    // One change of some elements: the `count` elements at `first` give way
+    // to `values` (no part of this array). Recorded as just that with `undo`
+    // when the node records and no edit bracket is open; announced unless
+    // `quiet`. The range lies within the array.
+    void ChangeElements(bool undo, bool quiet, int first, int count, Array &&values)
+    {
+        std::unique_ptr<ElementChange> change;
+        if (undo && !m_pSnapshot && UndoRecordingNode())
+            change = std::make_unique<ElementChange>(
+                first, Array(m_values.begin() + first, m_values.begin() + first + count), values);
+        Replace(first, count, std::move(values));
+        if (change)
+            RecordChange(std::move(change));
+        Announce(quiet);
+    }
+
+    // Stores at i, growing the array with default elements when i is past its end.
+    void StoreElement(bool undo, bool quiet, int i, const T &value)
+    {
+        CheckNotNegative(i);
+        if (i < GetCount())
+            ChangeElements(undo, quiet, i, 1, Array{value});
+        else
+            ChangeElements(undo, quiet, GetCount(), 0, Placed(i, value));
+    }
+
+    // What a store at i past the end appends: defaults up to i, then the value.
+    Array Placed(int i, const T &value) const
+    {
+        Array placed(static_cast<size_t>(i - GetCount()), SgFieldValue::Default<T>());
+        placed.push_back(value);
+        return placed;
     }
 
     void RecordEdit()
@@ -392,6 +473,16 @@ private:
         auto after = std::make_unique<Array>(m_values);
         RecordUndo(before.release(), after.release(), &DeleteUI);
     }
+
+public:
+    std::size_t UndoBufferBytes(const void *buffer) const override
+    {
+        if (!buffer)
+            return 0;
+        return sizeof(Array) + ElementBytes(*static_cast<const Array *>(buffer));
+    }
+
+private:
 
     int CheckIndex(int i) const
     {
@@ -440,23 +531,37 @@ private:
         else
             m_values.push_back(std::move(value));
     }
-    void StoreAt(int i, const T &value)
+    // The `count` elements at `first` give way to `values`.
+    void Replace(int first, int count, Array &&values)
     {
-        T keep = value; // growing may move the element it refers to
-        if (i >= GetCount())
-            Resize(i + 1);
-        SgFieldValue::Store(m_values[i], keep, GetContainer());
-    }
-    void InsertAt(int i, const T &value)
-    {
-        T keep = value;
-        if (i >= GetCount()) {
-            Resize(i);
-            PushBack(keep);
+        const int given = static_cast<int>(values.size());
+        const int same = std::min(count, given);
+        // Stored in place where one element replaces another: setting one
+        // element of a long array moves nothing.
+        for (int k = 0; k < same; ++k)
+            SgFieldValue::Store(m_values[first + k], values[k], GetContainer());
+        if (count > given) {
+            Erase(first + given, count - given);
             return;
         }
-        m_values.insert(m_values.begin() + i, SgFieldValue::Default<T>());
-        SgFieldValue::Store(m_values[i], keep, GetContainer());
+        if (given == count)
+            return;
+        const size_t at = static_cast<size_t>(first + same);
+        const size_t added = static_cast<size_t>(given - same);
+        const size_t needed = m_values.size() + added;
+        // Grow geometrically: builders append a few values at a time.
+        if (needed > m_values.capacity())
+            m_values.reserve(std::max(needed, 2 * m_values.capacity()));
+        if constexpr (kHoldsNodes) {
+            // Node elements are stored one by one, so that each names this
+            // field's node among its fathers.
+            m_values.insert(m_values.begin() + at, added, SgFieldValue::Default<T>());
+            for (size_t k = 0; k < added; ++k)
+                SgFieldValue::Store(m_values[at + k], values[same + k], GetContainer());
+        } else {
+            m_values.insert(m_values.begin() + at, std::make_move_iterator(values.begin() + same),
+                            std::make_move_iterator(values.end()));
+        }
     }
     void Erase(int first, int count)
     {

@@ -8,6 +8,7 @@
 
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgField.h"
+#include "engine/core/SgFieldChange.h"
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
@@ -69,6 +70,10 @@ void SgDocument::LinkObjectModel()
         keepBefore.release();
         keepAfter.release();
         document->AddUndoInfo(record.release());
+    };
+    calls.recordFieldChange = [](SgDocument *document, SgField *field, SgFieldChange *change) {
+        std::unique_ptr<SgFieldChange> owned(change);
+        document->AddUndoInfo(new SgUndoInfo(field, std::move(owned)));
     };
     calls.recordChild = [](SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous) {
         document->AddUndoInfo(new SgUndoInfo(added ? SgUndoInfo::kChildAdded : SgUndoInfo::kChildDeleted, group,
@@ -213,6 +218,10 @@ void SgDocument::AddUndoInfo(SgUndoInfo *info)
                 if (older.GetKeyPoint() != m_iKeyPointCounter)
                     break;
                 if (older.GetType() == SgUndoInfo::kField && older.GetField() == record->GetField()) {
+                    // A change of part of a value is replayed on the value
+                    // as it stood then: it stays its own step in order.
+                    if (!older.HoldsWholeValues() || !record->HoldsWholeValues())
+                        break;
                     older.TakeAfter(*record);
                     return;
                 }
@@ -366,7 +375,7 @@ void SgDocument::ClearScene(bool keepLayers)
 int SgDocument::RemoveChild(SgGroup *group, SgNode *node)
 {
     if (group && node) {
-        if (group->GetPosition(node) < 0)
+        if (group->IndexOf(node) < 0)
             return 0;
         return group->DeleteChild(node);
     }
@@ -384,7 +393,7 @@ int SgDocument::RemoveChild(SgGroup *group, SgNode *node)
             if (!father->IsGroup())
                 continue;
             auto *parent = static_cast<SgGroup *>(father);
-            while (parent->GetPosition(node) >= 0 && parent->DeleteChild(node))
+            while (parent->IndexOf(node) >= 0 && parent->DeleteChild(node))
                 ++removed;
         }
         return removed;

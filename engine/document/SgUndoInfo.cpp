@@ -1,6 +1,7 @@
 #include "engine/document/SgUndoInfo.h"
 
 #include "engine/core/SgField.h"
+#include "engine/core/SgFieldChange.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgNode.h"
 #include "engine/nodes/object/SgObject.h"
@@ -36,6 +37,13 @@ SgUndoInfo::SgUndoInfo(Type, SgField *field, void *before, void *after, ReleaseF
         m_keepContainer = KeepIfCounted(m_pField->GetContainer());
 }
 
+SgUndoInfo::SgUndoInfo(SgField *field, std::unique_ptr<SgFieldChange> change)
+    : m_type(kField), m_pField(field), m_pChange(std::move(change))
+{
+    if (m_pField)
+        m_keepContainer = KeepIfCounted(m_pField->GetContainer());
+}
+
 SgUndoInfo::SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *previousSibling)
     : m_type(kChildList), m_iOperation(operation), m_pGroup(group), m_pChild(child), m_pPrevious(previousSibling),
       m_keepGroup(KeepIfCounted(group)), m_keepPrevious(KeepIfCounted(previousSibling))
@@ -47,6 +55,8 @@ SgUndoInfo::~SgUndoInfo()
     if (m_type == kField) {
         Free(m_pAfter);
         Free(m_pBefore);
+        // A change may hold node elements: they go while the field's node is kept.
+        m_pChange.reset();
         return;
     }
     if (!m_pChild)
@@ -75,7 +85,7 @@ void SgUndoInfo::Free(void *&buffer)
 
 void SgUndoInfo::TakeAfter(SgUndoInfo &other)
 {
-    if (&other == this || other.m_pAfter == m_pAfter)
+    if (&other == this || other.m_pAfter == m_pAfter || !HoldsWholeValues() || !other.HoldsWholeValues())
         return;
     Free(m_pAfter);
     m_pAfter = other.m_pAfter;
@@ -85,10 +95,21 @@ void SgUndoInfo::TakeAfter(SgUndoInfo &other)
         m_release = other.m_release;
 }
 
+std::size_t SgUndoInfo::GetHeldBytes() const
+{
+    if (m_type != kField)
+        return 0;
+    if (m_pChange)
+        return m_pChange->HeldBytes();
+    return m_pField ? m_pField->UndoBufferBytes(m_pBefore) + m_pField->UndoBufferBytes(m_pAfter) : 0;
+}
+
 void SgUndoInfo::Undo()
 {
     if (m_type == kField) {
-        if (m_pField && m_pBefore)
+        if (m_pField && m_pChange)
+            m_pChange->Apply(*m_pField, false);
+        else if (m_pField && m_pBefore)
             m_pField->SetValuePtr(m_pBefore, -1, false, false);
         return;
     }
@@ -101,7 +122,9 @@ void SgUndoInfo::Undo()
 void SgUndoInfo::Redo()
 {
     if (m_type == kField) {
-        if (m_pField && m_pAfter)
+        if (m_pField && m_pChange)
+            m_pChange->Apply(*m_pField, true);
+        else if (m_pField && m_pAfter)
             m_pField->SetValuePtr(m_pAfter, -1, false, false);
         return;
     }
@@ -117,10 +140,10 @@ void SgUndoInfo::Redo()
 void SgUndoInfo::RelinkChild()
 {
     SgGroup *group = AsGroup(m_pGroup);
-    if (!group || !m_pChild || group->GetPosition(m_pChild) >= 0)
+    if (!group || !m_pChild || group->IndexOf(m_pChild) >= 0)
         return;
     SgUndoRecordingPause pause(group->GetDocument());
-    if (m_pPrevious && group->GetPosition(m_pPrevious) >= 0)
+    if (m_pPrevious && group->IndexOf(m_pPrevious) >= 0)
         group->SgGroup::AddChildAfter(m_pChild, m_pPrevious);
     else
         group->SgGroup::AddChildBefore(m_pChild, nullptr);

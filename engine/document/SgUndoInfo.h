@@ -10,11 +10,14 @@
 // counts yet (reference count 0: one still being made, not yet adopted)
 // cannot be kept alive this way; the record then names it without a
 // reference, as before.
+#include <cstddef>
 #include <functional>
+#include <memory>
 
 #include "engine/core/SgRef.h"
 
 class SgField;
+class SgFieldChange;
 class SgFieldMngr;
 class SgNode;
 
@@ -28,6 +31,9 @@ public:
     // Field record: takes ownership of both buffers (one value of the field's
     // type each, or a whole array copy); `release` frees a buffer.
     SgUndoInfo(Type type, SgField *field, void *before, void *after, ReleaseFn release);
+    // Field record of a change of part of the value (some elements of an
+    // array), which the change itself takes back and makes again.
+    SgUndoInfo(SgField *field, std::unique_ptr<SgFieldChange> change);
     // Child-list record: operation, group, child, the sibling before the child
     // (null at the front). Adds one reference to the child.
     SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *previousSibling);
@@ -39,9 +45,16 @@ public:
     SgField *GetField() const { return m_pField; }
     const void *GetBefore() const { return m_pBefore; }
     const void *GetAfter() const { return m_pAfter; }
+    // Whether the record holds the field's whole value before and after
+    // (false for a change of part of it, and for child-list records).
+    bool HoldsWholeValues() const { return m_type == kField && !m_pChange; }
     // Takes the other record's after-buffer (the merge of two changes of one
-    // field inside a key point); the other record no longer frees it.
+    // field inside a key point); the other record no longer frees it. Only
+    // records that both hold whole values merge; others are left as they are.
     void TakeAfter(SgUndoInfo &other);
+    // The memory held for recorded values (not counting the nodes the record
+    // keeps alive); 0 for a field that cannot tell.
+    std::size_t GetHeldBytes() const;
 
     int GetOperation() const { return m_iOperation; }
     SgNode *GetGroup() const { return m_pGroup; }
@@ -67,6 +80,7 @@ private:
     void *m_pBefore = nullptr;
     void *m_pAfter = nullptr;
     ReleaseFn m_release;
+    std::unique_ptr<SgFieldChange> m_pChange;
     // Keep what is named here alive (left empty for uncounted objects).
     SgRef<SgFieldMngr> m_keepContainer;
 

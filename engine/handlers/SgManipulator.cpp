@@ -22,7 +22,7 @@ int ChosenToolClass(SgObject *object, int requested, unsigned &mask, bool &showO
 {
     mask = 0;
     showOnly = false;
-    SgNode *found = object->FindFirstNode(SgBehavior::ClassID(), 0, nullptr, false);
+    SgNode *found = object->FindFirstNode(SgBehavior::ClassID(), {}, nullptr, false);
     if (!found)
         return requested;
     // The tools live in a higher layer: they are named through the class
@@ -76,7 +76,7 @@ SgManipulator::SgManipulator(SgPath &path, int toolClass, int mode, SgHandleEven
     // After Init, which allows the drag again.
     if (showOnly)
         m_pTool->SetDragAllowed(false);
-    SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+    SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), {}, nullptr, false);
     object->AddPropertyNodeAfter(this, transform, true);
     m_pTool->CreateObjectGroup();
 }

@@ -503,7 +503,7 @@ void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)
     SgRef<SgManipulator> manipulator = new SgManipulator;
     manipulator->DisableUndo();
     manipulator->AddChild(highlight.get());
-    SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+    SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), {}, nullptr, false);
     SgUndoRecordingPause pause(object->GetDocument());
     object->AddPropertyNodeAfter(manipulator.get(), transform, true);
 }
@@ -550,7 +550,7 @@ SgPath SgSelectionHandler::GroupSelection()
         member.CutToObject(0, true, false);
         if (!group->AddToGroup(member))
             continue;
-        SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
+        SgNode *transform = object->FindFirstNode(SgTransform::ClassID(), {}, nullptr, false);
         if (!transform)
             transform = object->CreatePropertyNode(SgTransform::ClassID());
         if (transform)

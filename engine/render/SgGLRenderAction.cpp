@@ -367,6 +367,9 @@ void SgGLRenderAction::RunScan(SgNode *root)
     if (m_bScanDone || !root)
         return;
     SgScanAction scan;
+    // The meshes about to be drawn for the first time get their normals
+    // here, several at a time, instead of one by one as they are drawn.
+    scan.SetPrepareNormals(true);
     scan.Apply(root);
 }
 

@@ -310,7 +310,7 @@ void SgTextureManager::StoreImage(int index, int width, int height, unsigned cha
 
 void SgTextureManager::Hold(SgTexture2D *node)
 {
-    if (!node || m_holder->GetPosition(node) >= 0)
+    if (!node || m_holder->IndexOf(node) >= 0)
         return;
     m_holder->AddChild(node);
 }

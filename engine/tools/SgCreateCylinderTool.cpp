@@ -512,13 +512,13 @@ void SgCreateCylinderTool::RecordCreation(SgDocument *document)
         return;
     SgNode *holder = nullptr;
     for (SgNode *node : m_ObjectPath.GetNodes()) {
-        if (node->IsGroup() && static_cast<SgGroup *>(node)->GetPosition(object) >= 0)
+        if (node->IsGroup() && static_cast<SgGroup *>(node)->IndexOf(object) >= 0)
             holder = node;
     }
     if (!holder)
         return;
     auto *group = static_cast<SgGroup *>(holder);
-    const int position = group->GetPosition(object);
+    const int position = group->IndexOf(object);
     SgNode *previous = position > 0 ? group->GetChild(position - 1) : nullptr;
     SgKeyPoint keyPoint(document);
     SgDocumentLink::RecordChild(document, true, group, object, previous);

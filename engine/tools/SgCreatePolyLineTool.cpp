@@ -201,7 +201,7 @@ void SgCreatePolyLineTool::RecordCreation(SgHandleEventAction *action)
         if (!node->IsGroup())
             continue;
         auto *group = static_cast<SgGroup *>(node);
-        const int position = group->GetPosition(object);
+        const int position = group->IndexOf(object);
         if (position < 0)
             continue;
         SgKeyPoint keyPoint(document);

@@ -43,7 +43,7 @@ void SgCreatePolygonTool::Finish(SgHandleEventAction *action)
         // stays behind in the scene.
         m_pCreated = nullptr;
         for (SgNode *node : m_ObjectPath.GetNodes()) {
-            if (node != object && node->IsGroup() && static_cast<SgGroup *>(node)->GetPosition(object) >= 0) {
+            if (node != object && node->IsGroup() && static_cast<SgGroup *>(node)->IndexOf(object) >= 0) {
                 static_cast<SgGroup *>(node)->DeleteChild(object);
                 break;
             }

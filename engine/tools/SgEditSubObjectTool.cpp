@@ -625,7 +625,7 @@ void SgEditSubObjectTool::DropGizmoTool()
     m_pMoveTool = nullptr;
     if (!m_pGizmo)
         return;
-    if (SgNode *manipulator = m_pGizmo->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true)) {
+    if (SgNode *manipulator = m_pGizmo->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true)) {
         if (SgNode *holder = manipulator->GetFirstFather(); holder && holder->IsGroup()) {
             SgUndoRecordingPause pause(m_pGizmo->GetDocument());
             static_cast<SgGroup *>(holder)->DeleteChild(manipulator);

@@ -110,10 +110,10 @@ void SgDocument::ReplaceViewTree(SgSeparator *tree, SgViewer *viewer, int versio
     SgSeparator *scene = target->GetScene();
     if (scene) {
         // Into the new tree first: the scene must never be left without a holder.
-        if (tree->GetPosition(scene) < 0)
+        if (tree->IndexOf(scene) < 0)
             tree->AddChild(scene);
         SgSeparator *previous = viewport->GetNodara();
-        if (previous && previous != tree && previous->GetPosition(scene) >= 0)
+        if (previous && previous != tree && previous->IndexOf(scene) >= 0)
             previous->DeleteChild(scene);
     }
     viewport->SetNodara(tree);
@@ -136,7 +136,7 @@ void SgDocument::ReplaceViewTree(SgSeparator *tree, SgViewer *viewer, int versio
         SgNode *holder = nullptr;
         for (int i = 0; camera && i < tree->GetNumChildren(); ++i) {
             SgNode *child = tree->GetChild(i);
-            if (child && child->IsGroup() && static_cast<SgGroup *>(child)->GetPosition(camera) >= 0)
+            if (child && child->IsGroup() && static_cast<SgGroup *>(child)->IndexOf(camera) >= 0)
                 holder = child;
         }
         if (holder)

@@ -97,7 +97,7 @@ void SgExtrude::SetSlotNode(SgNode *node, int slot, bool add)
             separator->DeleteChild(old.get());
     }
     // A curve already under the separator keeps its place.
-    if (!add || !node || !separator || separator->GetPosition(node) >= 0)
+    if (!add || !node || !separator || separator->IndexOf(node) >= 0)
         return;
     if (slot == kProfileSlot)
         separator->AddChildBefore(node, nullptr);

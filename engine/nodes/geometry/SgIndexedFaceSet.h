@@ -37,6 +37,8 @@ class SgIndexedFaceSet : public SgShape {
     Vec3 *GetDeformedPoints(SgState *state);
     // Made on first use and kept until the mesh changes.
     SgNormalGenerator *getNormalGenerator();
+    // The generator kept now, or null; makes none.
+    SgNormalGenerator *FindNormalGenerator() const { return m_pNormalGenerator.get(); }
     // The generator with this input: made anew when the one kept was given
     // other arrays (a shared mesh drawn under other coordinates), so that
     // its faces are checked against, and its normals follow, the points in

@@ -68,19 +68,48 @@ void SgNormalGenerator::SetCreaseAngle(double degrees)
 
 void SgNormalGenerator::GenerateFaceNormals()
 {
-    if (m_bFaceNormalsDone)
+    if (!m_bFaceNormalsDone)
+        ComputeFaceNormals();
+    ReportDroppedFaces();
+}
+
+void SgNormalGenerator::ReportDroppedFaces()
+{
+    if (!m_bReportPending)
         return;
+    m_bReportPending = false;
+    SgDiagWarning("Geometry",
+                  "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
+                  "they are left out",
+                  m_nDropped, m_nCoordinates - 1, m_nFirstDropped);
+}
+
+bool SgNormalGenerator::PrepareVertexNormals() noexcept
+{
+    try {
+        if (!m_bVertexNormalsDone)
+            ComputeVertexNormals();
+        return true;
+    } catch (...) {
+        // Left as before the first computation, so that the next call on the
+        // caller's thread computes again and reports what went wrong there.
+        m_bFaceNormalsDone = false;
+        m_bVertexNormalsDone = false;
+        m_bReportPending = false;
+        m_faces.clear();
+        m_aroundStart.clear();
+        m_around.clear();
+        m_vertexNormals.clear();
+        return false;
+    }
+}
+
+void SgNormalGenerator::ComputeFaceNormals()
+{
     m_bFaceNormalsDone = true;
     m_nDropped = 0;
     // Triangles take four entries of the index list each.
     m_faces.reserve(static_cast<size_t>(m_nIndexes / 4 + 1));
-    // The faces around each coordinate are counted as the faces are made
-    // (in m_aroundStart[v + 1]), so that the adjacency needs one more pass
-    // only. A face that passes a corner twice counts once there.
-    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
-    m_aroundStart.assign(coordinates + 1, 0);
-    int *counts = m_aroundStart.data() + 1;
-    std::vector<int> seenBy;
     int firstDropped = -1;
     // Read through locals: the stores into the face array could otherwise
     // be taken to change them.
@@ -89,7 +118,6 @@ void SgNormalGenerator::GenerateFaceNormals()
     const Vec3 *points = m_pCoordinates;
     const int pointCount = m_nCoordinates;
     const double orientation = m_dOrientation;
-    int faceCount = 0;
     for (int i = 0; i < total; ++i) {
         // A run ends at a negative entry or at the end of the list (so a
         // trailing separator leaves no run after it).
@@ -106,7 +134,16 @@ void SgNormalGenerator::GenerateFaceNormals()
             ++m_nDropped;
             continue;
         }
-        const int *run = indexes + first;
+        m_faces.push_back(FaceRecord{Vec3f(), first, count});
+    }
+    // The normals apart from the walk above: a loop over independent faces
+    // that nothing else in it holds up.
+    FaceRecord *records = m_faces.data();
+    const int faceCount = GetFaceCount();
+    for (int f = 0; f < faceCount; ++f) {
+        FaceRecord &face = records[f];
+        const int *run = indexes + face.firstIndex;
+        const int count = face.count;
         Vec3 n;
         if (count == 3) {
             const Vec3 &a = points[run[0]];
@@ -123,75 +160,23 @@ void SgNormalGenerator::GenerateFaceNormals()
             }
         }
         const double length = n.Length();
-        n = length > kMinFaceNormal ? n * (orientation / length) : Vec3(1.0, 0.0, 0.0);
-        const int face = faceCount++;
-        m_faces.push_back(FaceRecord{Vec3f(n), first, count});
-        if (count <= kSmallFace) {
-            ++counts[run[0]];
-            for (int k = 1; k < count; ++k)
-                if (FirstInRun(run, k))
-                    ++counts[run[k]];
-        } else {
-            if (seenBy.empty())
-                seenBy.assign(coordinates, -1);
-            for (int k = 0; k < count; ++k) {
-                int &seen = seenBy[static_cast<size_t>(run[k])];
-                if (seen != face) {
-                    seen = face;
-                    ++counts[run[k]];
-                }
-            }
-        }
+        face.normal = Vec3f(length > kMinFaceNormal ? n * (orientation / length) : Vec3(1.0, 0.0, 0.0));
     }
-    BuildAdjacency();
-    if (m_nDropped > 0)
-        SgDiagWarning("Geometry",
-                      "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
-                      "they are left out",
-                      m_nDropped, m_nCoordinates - 1, firstDropped);
-}
-
-void SgNormalGenerator::BuildAdjacency()
-{
-    // The faces around each coordinate in one array, those of coordinate v
-    // in [m_aroundStart[v], m_aroundStart[v + 1]), in face order: the counts
-    // the face loop left become starts, then the faces are placed.
-    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
-    for (size_t v = 0; v < coordinates; ++v)
-        m_aroundStart[v + 1] += m_aroundStart[v];
-    m_around.assign(static_cast<size_t>(m_aroundStart[coordinates]), 0);
-    std::vector<int> next(m_aroundStart.begin(), m_aroundStart.end() - 1);
-    int *place = next.data();
-    int *around = m_around.data();
-    std::vector<int> seenBy;
-    const int faces = GetFaceCount();
-    for (int f = 0; f < faces; ++f) {
-        const FaceRecord &face = m_faces[static_cast<size_t>(f)];
-        const int *run = m_pIndexes + face.firstIndex;
-        if (face.count <= kSmallFace) {
-            around[place[run[0]]++] = f;
-            for (int k = 1; k < face.count; ++k)
-                if (FirstInRun(run, k))
-                    around[place[run[k]]++] = f;
-        } else {
-            if (seenBy.empty())
-                seenBy.assign(coordinates, -1);
-            for (int k = 0; k < face.count; ++k) {
-                int &seen = seenBy[static_cast<size_t>(run[k])];
-                if (seen != f) {
-                    seen = f;
-                    around[place[run[k]]++] = f;
-                }
-            }
-        }
-    }
+    m_nFirstDropped = firstDropped;
+    m_bReportPending = m_nDropped > 0;
 }
 
 void SgNormalGenerator::GenerateVertexNormals()
 {
-    if (m_bVertexNormalsDone)
-        return;
-    GenerateFaceNormals();
+    if (!m_bVertexNormalsDone)
+        ComputeVertexNormals();
+    ReportDroppedFaces();
+}
+
+void SgNormalGenerator::ComputeVertexNormals()
+{
+    if (!m_bFaceNormalsDone)
+        ComputeFaceNormals();
     m_bVertexNormalsDone = true;
     double angle = m_dCreaseAngle * std::numbers::pi / 180.0;
     if (!(angle > 0.0))
@@ -202,8 +187,37 @@ void SgNormalGenerator::GenerateVertexNormals()
 
     const FaceRecord *faces = m_faces.data();
     const int faceCount = GetFaceCount();
-    const int *around = m_around.data();
-    const int *start = m_aroundStart.data();
+    const int *indexes = m_pIndexes;
+    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
+
+    // Calls visit(f, v) once for every face f and every coordinate v it
+    // passes, in face order: a face that passes a corner twice counts once
+    // there.
+    std::vector<int> seenBy;
+    const auto eachCorner = [&](const auto &visit) {
+        for (int f = 0; f < faceCount; ++f) {
+            const int *run = indexes + faces[f].firstIndex;
+            const int count = faces[f].count;
+            if (count <= kSmallFace) {
+                visit(f, run[0]);
+                for (int k = 1; k < count; ++k)
+                    if (FirstInRun(run, k))
+                        visit(f, run[k]);
+            } else {
+                if (seenBy.empty())
+                    seenBy.assign(coordinates, -1);
+                for (int k = 0; k < count; ++k) {
+                    int &seen = seenBy[static_cast<size_t>(run[k])];
+                    if (seen != f) {
+                        seen = f;
+                        visit(f, run[k]);
+                    }
+                }
+            }
+        }
+        if (!seenBy.empty())
+            seenBy.assign(coordinates, -1);
+    };
 
     // Where every two faces around a coordinate are within the crease angle
     // of each other (the usual case on a smooth surface), each corner there
@@ -211,42 +225,96 @@ void SgNormalGenerator::GenerateVertexNormals()
     // than once per corner, and differs from what the per-corner loop below
     // gives only by the rounding of the order of the sum. Every two are
     // within the angle when all lie within half of it (less a margin) of the
-    // first: one comparison per face, and on a creased surface the first
-    // that fails ends the test.
+    // first. Both the test and the sum are made in one walk over the faces,
+    // face by face as the faces around a coordinate are ordered, so only
+    // the coordinates where the test fails need their faces listed.
     const double half = angle / 2.0 - kConeMargin;
     const float coneLimit = half > kMinConeAngle ? static_cast<float>(std::cos(half)) : 2.0f;
-    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
-    std::vector<Vec3f> shared(coordinates);
+    std::vector<int> valence(coordinates, 0);
     std::vector<unsigned char> smooth(coordinates, 0);
+    std::vector<Vec3f> shared;
     size_t smoothCount = 0;
     if (coneLimit <= 1.0f) {
+        // What the walk keeps of a coordinate, together so that a corner
+        // touches one place: the first face's normal, the sum, and whether
+        // every face so far lies within the cone of the first.
+        struct Seen {
+            Vec3f first;
+            Vec3f sum;
+            int faces = 0;
+            bool inCone = true;
+        };
+        std::vector<Seen> seen(coordinates);
+        Seen *at = seen.data();
+        eachCorner([&](int f, int v) {
+            Seen &c = at[v];
+            const Vec3f &b = faces[f].normal;
+            if (c.faces++ == 0) {
+                c.first = b;
+            } else if (c.inCone) {
+                const Vec3f &a = c.first;
+                c.inCone = b.x * a.x + b.y * a.y + b.z * a.z > coneLimit;
+            }
+            c.sum.x += b.x;
+            c.sum.y += b.y;
+            c.sum.z += b.z;
+        });
+        shared.resize(coordinates);
         for (size_t v = 0; v < coordinates; ++v) {
-            const int first = start[v], end = start[v + 1];
-            if (first == end)
+            const Seen &c = seen[v];
+            valence[v] = c.faces;
+            if (c.faces == 0 || !c.inCone)
                 continue;
-            const Vec3f &a = faces[around[first]].normal;
-            bool all = true;
-            for (int i = first + 1; i < end && all; ++i) {
-                const Vec3f &b = faces[around[i]].normal;
-                all = b.x * a.x + b.y * a.y + b.z * a.z > coneLimit;
+            const Vec3f sum = c.sum;
+            const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+            if (length > 0.0f) {
+                shared[v] = Vec3f(sum.x / length, sum.y / length, sum.z / length);
+                smooth[v] = 1;
+                ++smoothCount;
             }
-            if (!all)
-                continue;
-            float sx = 0.0f, sy = 0.0f, sz = 0.0f;
-            for (int i = first; i < end; ++i) {
-                const Vec3f &n = faces[around[i]].normal;
-                sx += n.x;
-                sy += n.y;
-                sz += n.z;
+        }
+    } else {
+        eachCorner([&](int, int v) { ++valence[static_cast<size_t>(v)]; });
+    }
+
+    // The faces around each coordinate not smoothed as a whole, in one
+    // array, those of coordinate v in [m_aroundStart[v], m_aroundStart[v +
+    // 1]), in face order.
+    m_aroundStart.assign(coordinates + 1, 0);
+    for (size_t v = 0; v < coordinates; ++v)
+        m_aroundStart[v + 1] = m_aroundStart[v] + (smooth[v] ? 0 : valence[v]);
+    m_around.assign(static_cast<size_t>(m_aroundStart[coordinates]), 0);
+    if (!m_around.empty()) {
+        std::vector<int> next(m_aroundStart.begin(), m_aroundStart.end() - 1);
+        int *place = next.data();
+        int *list = m_around.data();
+        const unsigned char *isSmooth = smooth.data();
+        // Most corners of a smooth mesh are passed over at the first test.
+        for (int f = 0; f < faceCount; ++f) {
+            const int *run = indexes + faces[f].firstIndex;
+            const int count = faces[f].count;
+            for (int k = 0; k < count; ++k) {
+                const int v = run[k];
+                if (isSmooth[v])
+                    continue;
+                if (count <= kSmallFace) {
+                    if (!FirstInRun(run, k))
+                        continue;
+                } else {
+                    if (seenBy.empty())
+                        seenBy.assign(coordinates, -1);
+                    int &seen = seenBy[static_cast<size_t>(v)];
+                    if (seen == f)
+                        continue;
+                    seen = f;
+                }
+                list[place[v]++] = f;
             }
-            const float length = std::sqrt(sx * sx + sy * sy + sz * sz);
-            if (!(length > 0.0f))
-                continue;
-            shared[v] = Vec3f(sx / length, sy / length, sz / length);
-            smooth[v] = 1;
-            ++smoothCount;
         }
     }
+    const int *around = m_around.data();
+    const int *start = m_aroundStart.data();
+
     // Where many corners are left to the per-corner loop, the face normals
     // are packed together for it: its inner loop reads nothing else.
     std::vector<Vec3f> packed;
@@ -256,24 +324,25 @@ void SgNormalGenerator::GenerateVertexNormals()
             packed.push_back(faces[f].normal);
     }
 
-    // Written in index order, so that each entry is written once: zero at
-    // separators and at the corners of left-out runs.
-    m_vertexNormals.clear();
-    m_vertexNormals.reserve(static_cast<size_t>(m_nIndexes));
+    // Zero at separators and at the corners of left-out runs; every other
+    // entry belongs to one face.
+    m_vertexNormals.assign(static_cast<size_t>(m_nIndexes), Vec3f());
+    Vec3f *out = m_vertexNormals.data();
+    const unsigned char *isSmooth = smooth.data();
+    const Vec3f *sharedNormal = shared.data();
     const auto corners = [&](auto normalOf) {
         for (int f = 0; f < faceCount; ++f) {
             const FaceRecord &face = faces[f];
-            while (static_cast<int>(m_vertexNormals.size()) < face.firstIndex)
-                m_vertexNormals.emplace_back();
             const float ox = face.normal.x, oy = face.normal.y, oz = face.normal.z;
-            for (int k = face.firstIndex; k < face.firstIndex + face.count; ++k) {
-                const int v = m_pIndexes[k];
-                if (smooth[static_cast<size_t>(v)]) {
-                    m_vertexNormals.push_back(shared[static_cast<size_t>(v)]);
+            const int last = face.firstIndex + face.count;
+            for (int k = face.firstIndex; k < last; ++k) {
+                const int v = indexes[k];
+                if (isSmooth[v]) {
+                    out[k] = sharedNormal[v];
                     continue;
                 }
                 float sx = ox, sy = oy, sz = oz;
-                for (int i = start[v]; i < start[v + 1]; ++i) {
+                for (int i = start[v], e = start[v + 1]; i < e; ++i) {
                     const int g = around[i];
                     const Vec3f &other = normalOf(g);
                     if (g != f && other.x * ox + other.y * oy + other.z * oz > limit) {
@@ -283,8 +352,7 @@ void SgNormalGenerator::GenerateVertexNormals()
                     }
                 }
                 const float length = std::sqrt(sx * sx + sy * sy + sz * sz);
-                m_vertexNormals.push_back(length > 0.0f ? Vec3f(sx / length, sy / length, sz / length)
-                                                        : Vec3f(sx, sy, sz));
+                out[k] = length > 0.0f ? Vec3f(sx / length, sy / length, sz / length) : Vec3f(sx, sy, sz);
             }
         }
     };
@@ -294,7 +362,6 @@ void SgNormalGenerator::GenerateVertexNormals()
         const Vec3f *normal = packed.data();
         corners([normal](int g) -> const Vec3f & { return normal[g]; });
     }
-    m_vertexNormals.resize(static_cast<size_t>(m_nIndexes));
 }
 
 const SgNormalGenerator::FaceRecord &SgNormalGenerator::GetFace(int face) const

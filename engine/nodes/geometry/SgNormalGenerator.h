@@ -34,6 +34,8 @@ public:
         return m_nIndexes == indexCount && m_pIndexes == indexes && m_nCoordinates == coordCount &&
                m_pCoordinates == coordinates;
     }
+    // The length of the index list taken: a measure of the work.
+    int GetInputIndexCount() const { return m_nIndexes; }
     // Faces around a corner whose normals differ from the face's own by no
     // more than this angle (clamped to 0..180) are smoothed together. A new
     // angle makes the vertex normals be computed again.
@@ -46,6 +48,12 @@ public:
     void GenerateFaceNormals();
     // Computes the face normals first when they are not there yet.
     void GenerateVertexNormals();
+    // As GenerateVertexNormals, for another thread than the one that owns
+    // the generator (which must leave it alone meanwhile): it reports
+    // nothing; the report of left-out faces waits for the owner's next
+    // Generate call. After a failure (false) the normals are as before the
+    // call, to be computed again.
+    bool PrepareVertexNormals() noexcept;
     bool FaceNormalsDone() const { return m_bFaceNormalsDone; }
     bool VertexNormalsDone() const { return m_bVertexNormalsDone; }
 
@@ -60,10 +68,13 @@ public:
     const Vec3f &GetVertexNormal(int position) const;
 
 private:
-    void BuildAdjacency();
+    void ComputeFaceNormals();
+    void ComputeVertexNormals();
+    void ReportDroppedFaces();
 
-    // The faces around each coordinate: those of coordinate v are
-    // m_around[m_aroundStart[v] .. m_aroundStart[v + 1]).
+    // The faces around each coordinate whose corners are smoothed one by
+    // one: those of coordinate v are m_around[m_aroundStart[v] ..
+    // m_aroundStart[v + 1]).
     std::vector<int> m_aroundStart;
     std::vector<int> m_around;
     std::vector<FaceRecord> m_faces;
@@ -77,4 +88,6 @@ private:
     bool m_bFaceNormalsDone = false;
     bool m_bVertexNormalsDone = false;
     int m_nDropped = 0;
+    int m_nFirstDropped = -1;
+    bool m_bReportPending = false;
 };

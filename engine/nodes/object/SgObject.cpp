@@ -60,7 +60,7 @@ void SgObject::NotifyFathers(SgNode *from)
         return;
     }
     if (from && from->AffectsState()) {
-        const int at = SgGroup::GetPosition(from);
+        const int at = SgGroup::IndexOf(from);
         if (at >= 0) {
             const std::vector<SgNode *> later(GetChildList().begin() + at + 1, GetChildList().end());
             for (SgNode *sibling : later)
@@ -139,7 +139,7 @@ int SgObject::DeleteOwnChild(SgNode *node)
 
 void SgObject::Forget(SgNode *node)
 {
-    if (node && SgGroup::GetPosition(node) < 0)
+    if (node && SgGroup::IndexOf(node) < 0)
         ForgetPointersTo(node);
 }
 
@@ -164,49 +164,59 @@ const SgGroup *SgObject::WalkedGroup() const
     return holder ? holder : m_pInnerGroup;
 }
 
-int SgObject::GetChildFirst() const
+const SgGroup *SgObject::ViewedList(const Position &position) const
 {
-    return WalkedGroup()->GetChildsCount() > 0 ? 0 : -1;
+    const SgGroup *owner = OwnerOf(position);
+    if (!owner)
+        return nullptr;
+    if (!m_pInnerGroup)
+        return owner == this ? owner : nullptr;
+    return owner == m_pInnerGroup || owner == WalkedGroup() ? owner : nullptr;
 }
 
-int SgObject::GetChildLast() const
+SgGroup::Position SgObject::GetChildFirst() const
+{
+    return WalkedGroup()->GetFirst();
+}
+
+SgGroup::Position SgObject::GetChildLast() const
 {
     const SgGroup *group = m_pInnerGroup ? static_cast<const SgGroup *>(m_pInnerGroup) : this;
-    return group->GetChildsCount() - 1;
+    return group->GetLast();
 }
 
-int SgObject::GetChildPosition(SgNode *child) const
+SgGroup::Position SgObject::GetChildPosition(SgNode *child) const
 {
     return WalkedGroup()->GetPosition(child);
 }
 
-SgNode *SgObject::GetChildNext(int &position) const
+SgNode *SgObject::GetChildNext(Position &position) const
 {
-    const SgGroup *group = WalkedGroup();
-    SgNode *child = group->GetChild(position);
-    if (!child) {
-        position = -1;
+    const SgGroup *list = ViewedList(position);
+    if (!list) {
+        position = Position();
         return nullptr;
     }
-    position = position + 1 < group->GetChildsCount() ? position + 1 : -1;
-    return child;
+    return list->GetNext(position);
 }
 
-SgNode *SgObject::GetChildPrev(int &position) const
+SgNode *SgObject::GetChildPrev(Position &position) const
 {
-    const SgGroup *group = m_pInnerGroup ? static_cast<const SgGroup *>(m_pInnerGroup) : this;
-    SgNode *child = group->GetChild(position);
-    position = child ? position - 1 : -1;
-    return child;
+    const SgGroup *list = ViewedList(position);
+    if (!list) {
+        position = Position();
+        return nullptr;
+    }
+    return list->GetPrev(position);
 }
 
-SgNode *SgObject::GetChildAt(int position) const
+SgNode *SgObject::GetChildAt(Position position) const
 {
-    const SgGroup *group = m_pInnerGroup ? static_cast<const SgGroup *>(m_pInnerGroup) : this;
-    return group->GetChild(position);
+    const SgGroup *list = ViewedList(position);
+    return list ? list->GetAt(position) : nullptr;
 }
 
-SgNode *SgObject::FindFirstChildNode(int classId, int start, const char *name) const
+SgNode *SgObject::FindFirstChildNode(int classId, Position start, const char *name) const
 {
     return WalkedGroup()->FindFirstNode(classId, start, name, false);
 }
@@ -276,12 +286,12 @@ SgNode *SgObject::FindLastShape() const
 
 SgNode *SgObject::FindPropertyNode(int classId) const
 {
-    return SgGroup::FindFirstNode(classId, 0, nullptr, false);
+    return SgGroup::FindFirstNode(classId, {}, nullptr, false);
 }
 
 SgNode *SgObject::FindOwnDerived(int classId) const
 {
-    return SgGroup::FindFirstNode(classId, 0, nullptr, true);
+    return SgGroup::FindFirstNode(classId, {}, nullptr, true);
 }
 
 bool SgObject::InsertAfterTransform(SgNode *node)
@@ -343,7 +353,7 @@ bool SgObject::AddPropertyNodeAfter(SgNode *node, SgNode *anchor, bool replace)
         if (SgNode *existing = FindPropertyNode(node->GetClassID()))
             DeleteOwnChild(existing);
     }
-    if (anchor && anchor != node && SgGroup::GetPosition(anchor) >= 0)
+    if (anchor && anchor != node && SgGroup::IndexOf(anchor) >= 0)
         return SgGroup::AddChildAfter(node, anchor);
     return SgGroup::AddChildBefore(node, m_pInnerGroup);
 }

@@ -79,22 +79,22 @@ class SgObject : public SgSeparator {
     int DeleteChild(SgNode *child) override;
     int RemoveChild(SgNode *child) override;
 
-    // The content view. Positions are child indices, -1 meaning none; the
-    // first/next walk and the search go through GetGroupHolder(true), so for
-    // content that starts with a geometric shape they visit the shape's own
-    // separator, while the count and the last child are the inner group's.
+    // The content view, also through an SgGroup pointer: the inner group's
+    // list once there is one, the own list before. The first position, the
+    // position of a child and the search go through GetGroupHolder(true), so
+    // for content that starts with a geometric shape they reach the shape's
+    // own separator, while the last position (and the count) are the inner
+    // group's. A position walks on in the list it came from; a position of
+    // any other list (the own list among them) finds nothing.
     // (SgGroup's own GetChildsCount counts the own list.)
     int GetChildsCount() const;
-    int GetChildFirst() const;
-    int GetChildLast() const;
-    int GetChildPosition(SgNode *child) const;
-    // The child at the position; the position moves on (-1 past the end).
-    SgNode *GetChildNext(int &position) const;
-    SgNode *GetChildPrev(int &position) const;
-    SgNode *GetChildAt(int position) const;
-    // From `start` on (the first child when negative), the first child of
-    // exactly that class whose name, when given, matches ignoring case.
-    SgNode *FindFirstChildNode(int classId, int start, const char *name) const;
+    Position GetChildFirst() const override;
+    Position GetChildLast() const override;
+    Position GetChildPosition(SgNode *child) const override;
+    SgNode *GetChildNext(Position &position) const override;
+    SgNode *GetChildPrev(Position &position) const override;
+    SgNode *GetChildAt(Position position) const override;
+    SgNode *FindFirstChildNode(int classId, Position start, const char *name) const override;
 
     bool IsObjectsGroup() const override;
     SgNode *FindRealObject() const override { return m_pInnerGroup; }
@@ -294,6 +294,9 @@ private:
     SgTexture2D *InstallTexture(SgTexture2D *texture, bool whiteMaterial);
     // The list that the first/next walk and the search run through.
     const SgGroup *WalkedGroup() const;
+    // The list of the content view that the position belongs to; null for
+    // none or a position of another list.
+    const SgGroup *ViewedList(const Position &position) const;
     // The transform field of that name, or null.
     SgField *TransformField(const char *name) const;
     bool SetTransformField(const char *name, const void *value, const char *operation);

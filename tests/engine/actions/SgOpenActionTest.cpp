@@ -2,6 +2,7 @@
 // connections, and what bad input costs (one message, the bad part only).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -65,6 +66,23 @@ protected:
 };
 SG_CLASS_SOURCE(ReaderTestEngine, SgFieldMngr, SgFieldMngr, "ReaderTestEngine")
 
+// A node with one Vec3 field that counts its living instances, so that a
+// test sees whether a node written inside a connection outlives it.
+class ReaderTestSource : public SgNode {
+    SG_CLASS_HEADER(ReaderTestSource, SgFieldMngr)
+    ReaderTestSource()
+    {
+        AddField(m_value, "value");
+        ++s_alive;
+    }
+    SgFVec3 m_value;
+    static inline int s_alive = 0;
+
+protected:
+    ~ReaderTestSource() override { --s_alive; }
+};
+SG_CLASS_SOURCE(ReaderTestSource, SgNode, SgFieldMngr, "ReaderTestSource")
+
 void InitReaderTestClasses()
 {
     static bool done = false;
@@ -74,6 +92,7 @@ void InitReaderTestClasses()
     InitTestClasses();
     ReaderTestTool::InitClass();
     ReaderTestEngine::InitClass();
+    ReaderTestSource::InitClass();
 }
 
 // What one read gave: the scene under a root separator and the messages.
@@ -592,6 +611,56 @@ INSTANTIATE_TEST_SUITE_P(
                            "\tcenter = ReaderTestEngine {\n\tinput1 = USE 3_3 . translation\n} . 0\n}\n",
                            1}),
     [](const ::testing::TestParamInfo<EngineLifetimeCase> &info) { return info.param.name; });
+
+// A node written inside a connection belongs to nothing else: like an
+// engine there, it lives as long as the field reads from it.
+TEST_F(SgOpenActionTest, ANodeWrittenInsideAConnectionGoesWithWhatItDrives)
+{
+    struct Case {
+        const char *name;
+        std::function<void(ReadResult &, SgTransform *)> letGo;
+    } cases[] = {
+        {"scene closed", [](ReadResult &r, SgTransform *) { r.root.reset(); }},
+        {"driven node removed", [](ReadResult &r, SgTransform *driven) { r.root->DeleteChild(driven); }},
+        {"driven field disconnected", [](ReadResult &, SgTransform *driven) { driven->m_center.AsInput().Disconnect(); }},
+    };
+    for (const Case &c : cases) {
+        const int before = ReaderTestSource::s_alive;
+        {
+            ReadResult r = ReadText(kV1 + "Transform { }\n"
+                                          "Transform {\n\tcenter = ReaderTestSource { value 1 2 3 } . value\n}\n");
+            ASSERT_TRUE(r.ok) << r.report;
+            EXPECT_TRUE(r.messages.empty()) << r.report;
+            ASSERT_EQ(ReaderTestSource::s_alive, before + 1) << "the reader made one source";
+            auto *driven = As<SgTransform>(r.Child(1));
+            ASSERT_NE(driven, nullptr);
+            EXPECT_EQ(driven->m_center.Get(true), Vec3(1, 2, 3)) << "the source drives the center";
+            c.letGo(r, driven);
+            EXPECT_EQ(ReaderTestSource::s_alive, before) << c.name << ": the source outlived what it drove";
+        }
+        EXPECT_EQ(ReaderTestSource::s_alive, before) << c.name;
+    }
+}
+
+// A connection that fails frees a node written inside it, but never the
+// node a USE names, which the scene (or the block being read) owns.
+TEST_F(SgOpenActionTest, AFailedConnectionFreesOnlyANodeWrittenInsideIt)
+{
+    const int before = ReaderTestSource::s_alive;
+    {
+        ReadResult r = ReadText(kV1 + "DEF 3_6 ReaderTestSource {\n\tvalue 1 2 3\n"
+                                      "\tvalue = USE 3_6 . nosuchfield\n}\n"
+                                      "Transform {\n\tcenter = ReaderTestSource { } . nosuchfield\n}\n");
+        ASSERT_TRUE(r.ok) << r.report;
+        EXPECT_EQ(r.messages.size(), 2u) << r.report;
+        ASSERT_EQ(r.ChildCount(), 2);
+        EXPECT_EQ(ReaderTestSource::s_alive, before + 1) << "the named node is kept, the inner one freed";
+        auto *named = As<ReaderTestSource>(r.Child(0));
+        ASSERT_NE(named, nullptr);
+        EXPECT_EQ(named->m_value.Get(true), Vec3(1, 2, 3));
+    }
+    EXPECT_EQ(ReaderTestSource::s_alive, before);
+}
 
 TEST_F(SgOpenActionTest, AnEngineSharedByTwoFieldsLivesUntilBothLetGo)
 {

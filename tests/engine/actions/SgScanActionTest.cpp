@@ -3,13 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
 #include <numbers>
 
 #include "engine/actions/SgScanAction.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/nodes/character/SgCharAnim.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/geometry/SgNormalGenerator.h"
 #include "engine/nodes/properties/SgBillboard.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -118,3 +126,96 @@ TEST(SgScanActionTest, SensorsGetTheirWorldPlacement)
 }
 
 } // namespace
+
+namespace {
+
+// A rippled grid of quads, `across` x `down` cells: points and index list.
+void RippledGrid(int across, int down, double height, std::vector<Vec3> &points, std::vector<int> &indexes)
+{
+    for (int j = 0; j <= down; ++j)
+        for (int i = 0; i <= across; ++i)
+            points.emplace_back(i / double(across), j / double(down), height * ((i + j) % 3));
+    for (int j = 0; j < down; ++j) {
+        for (int i = 0; i < across; ++i) {
+            const int a = j * (across + 1) + i, b = a + across + 1;
+            indexes.insert(indexes.end(), {a, b, b + 1, a + 1, -1});
+        }
+    }
+}
+
+SgRef<SgCoordinate3> MakeCoordinates(const std::vector<Vec3> &points)
+{
+    SgRef<SgCoordinate3> coordinates = new SgCoordinate3;
+    coordinates->m_point.SetVals(static_cast<int>(points.size()), points.data());
+    return coordinates;
+}
+
+SgRef<SgIndexedFaceSet> MakeMesh(const std::vector<int> &indexes)
+{
+    SgRef<SgIndexedFaceSet> mesh = new SgIndexedFaceSet;
+    mesh->m_coordIndex.SetVals(static_cast<int>(indexes.size()), indexes.data());
+    return mesh;
+}
+
+} // namespace
+
+// Asked to, the scan makes the normals of the meshes it meets for the
+// points and crease angle in force, so that drawing finds them made; a mesh
+// used twice is made for its first use, a mesh after a modifier is left to
+// the drawing, and the result is the generator's own to the bit.
+TEST(SgScanActionTest, PreparedNormalsAreThoseTheDrawingAsksFor)
+{
+    std::vector<Vec3> flat, steep;
+    std::vector<int> indexes;
+    RippledGrid(100, 50, 0.05, flat, indexes);
+    indexes.clear();
+    RippledGrid(100, 50, 0.5, steep, indexes);
+    // root { hints(60), flat, first, second, other { steep, USE first },
+    //        modified { modifier, third } }
+    SgRef<SgSeparator> root = new SgSeparator;
+    SgRef<SgShapeHints> hints = new SgShapeHints;
+    hints->m_creaseAngle = 60.0f;
+    SgRef<SgCoordinate3> flatPoints = MakeCoordinates(flat);
+    SgRef<SgIndexedFaceSet> first = MakeMesh(indexes), second = MakeMesh(indexes), third = MakeMesh(indexes);
+    SgRef<SgSeparator> other = new SgSeparator;
+    other->AddChild(MakeCoordinates(steep));
+    other->AddChild(first);
+    SgRef<SgSeparator> modified = new SgSeparator;
+    modified->AddChild(new SgCharAnim);
+    modified->AddChild(third);
+    for (SgNode *child : std::initializer_list<SgNode *>{hints.get(), flatPoints.get(), first.get(), second.get(),
+                                                         other.get(), modified.get()})
+        root->AddChild(child);
+
+    {
+        SgScanAction plain;
+        ASSERT_TRUE(plain.Apply(root)) << plain.GetError();
+        EXPECT_EQ(plain.GetPreparedCount(), 0);
+        EXPECT_FALSE(first->getNormalGenerator()->VertexNormalsDone()) << "a plain scan made normals";
+    }
+    SgScanAction scan;
+    scan.SetPrepareNormals(true);
+    ASSERT_TRUE(scan.Apply(root)) << scan.GetError();
+    EXPECT_EQ(scan.GetPreparedCount(), 2);
+    const std::vector<Vec3> &inForce = flatPoints->m_point.GetValues();
+    const std::vector<int> &coordIndex = first->m_coordIndex.GetValues();
+    for (SgIndexedFaceSet *mesh : {first.get(), second.get()}) {
+        SgNormalGenerator *made = mesh->getNormalGenerator();
+        ASSERT_TRUE(made->VertexNormalsDone());
+        EXPECT_TRUE(made->HasInput(static_cast<int>(mesh->m_coordIndex.GetCount()),
+                                   mesh->m_coordIndex.GetValues().data(), static_cast<int>(inForce.size()),
+                                   inForce.data()))
+            << "made for other points than those in force at the first use";
+        EXPECT_EQ(made->GetCreaseAngle(), 60.0);
+        SgNormalGenerator alone(60.0);
+        alone.SetInput(static_cast<int>(coordIndex.size()), coordIndex.data(), static_cast<int>(inForce.size()),
+                       inForce.data());
+        alone.GenerateVertexNormals();
+        ASSERT_EQ(made->GetVertexNormalCount(), alone.GetVertexNormalCount());
+        int differ = 0;
+        for (int k = 0; k < alone.GetVertexNormalCount(); ++k)
+            differ += std::memcmp(&made->GetVertexNormal(k), &alone.GetVertexNormal(k), sizeof(Vec3f)) != 0;
+        EXPECT_EQ(differ, 0);
+    }
+    EXPECT_FALSE(third->getNormalGenerator()->VertexNormalsDone()) << "a mesh after a modifier was prepared";
+}

@@ -136,6 +136,23 @@ TEST_F(SgGroupTest, GroupBelowItselfIsRefused)
     EXPECT_TRUE(bottom->AddChild(other));
 }
 
+// A chain as deep as scene files allow nothing near: each new bottom is a
+// fresh node, which the cycle check need not walk up for, and the check that
+// does walk up (the top put below the bottom) works without recursion.
+TEST_F(SgGroupTest, ADeepChainGrowsAtItsBottomAndRefusesItsTopBelowIt)
+{
+    constexpr int kDepth = 10000;
+    SgRef<SgGroup> top = new SgGroup;
+    SgGroup *bottom = top.get();
+    for (int i = 0; i < kDepth; ++i) {
+        auto *next = new SgGroup;
+        ASSERT_TRUE(bottom->AddChild(next)) << "at depth " << i;
+        bottom = next;
+    }
+    EXPECT_FALSE(bottom->AddChild(top.get())) << "the top below the bottom would close a cycle";
+    EXPECT_TRUE(bottom->AddChild(new TestShape));
+}
+
 TEST_F(SgGroupTest, InsertionsLandWhereAsked)
 {
     SgRef<SgGroup> group = new SgGroup;
@@ -238,9 +255,11 @@ TEST_F(SgGroupTest, FindFirstNodeMatchesClassAndNameIgnoringCase)
     group->AddChild(Named(new TestShape, "Wheel"));
     SgNode *box = Named(new TestBox, "Wheel");
     group->AddChild(box);
-    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), -1, "wHEEL", false), box);
-    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), -1, "axle", false), nullptr);
-    EXPECT_EQ(group->FindFirstNode(TestShape::ClassID(), 1, nullptr, true), box);
+    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), {}, "wHEEL", false), box);
+    EXPECT_EQ(group->FindFirstNode(TestBox::ClassID(), {}, "axle", false), nullptr);
+    EXPECT_EQ(group->FindFirstNode(TestShape::ClassID(), group->GetPosition(box), nullptr, true), box);
+    EXPECT_EQ(group->FindFirstNode(TestShape::ClassID(), group->GetPosition(box), nullptr, false), nullptr)
+        << "the search starts at the position given";
     EXPECT_EQ(group->FindFirstNodeCond([](SgNode *n) { return n->GetClassID() == TestBox::ClassID(); }), box);
 }
 

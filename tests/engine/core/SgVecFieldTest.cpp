@@ -13,6 +13,7 @@
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgVecField.h"
+#include "platform/SgDiagHandler.h"
 
 namespace {
 
@@ -407,6 +408,107 @@ TEST_F(SgVecFieldTest, EachEditIsOneRecordOneNoticeAndOneInvalidation)
         r.doc.m_records[0]->Undo();
         EXPECT_EQ(r.node->m_indices.GetValues(), before) << "undo of " << c.name;
     }
+}
+
+// An edit of a few elements of a long array is recorded as those elements:
+// undo and redo give back exactly the arrays before and after, and what the
+// record holds grows with the edit, not with the array.
+TEST_F(SgVecFieldTest, ElementEditsOfALongArrayRecordOnlyWhatChanged)
+{
+    constexpr int kLong = 10000;
+    const Vec3 v(-1, -2, -3);
+    const Vec3 three[] = {v, v, v};
+    struct Case {
+        const char *name;
+        std::function<void(SgVFVec3 &)> edit;
+        int changed; // elements added, removed or replaced
+    } cases[] = {
+        {"SetValue", [&](SgVFVec3 &f) { f.SetValue(5000, v); }, 1},
+        {"SetValue of the last", [&](SgVFVec3 &f) { f.SetValue(kLong - 1, v); }, 1},
+        {"SetValue past the end", [&](SgVFVec3 &f) { f.SetValue(kLong + 4, v); }, 5},
+        {"SetValuePtr element", [&](SgVFVec3 &f) { f.SetValuePtr(&v, 42, true, false); }, 1},
+        {"SetValuePtr element 0", [&](SgVFVec3 &f) { f.SetValuePtr(&v, -2, true, false); }, 1},
+        {"AddVal", [&](SgVFVec3 &f) { f.AddVal(v); }, 1},
+        {"AddVals", [&](SgVFVec3 &f) { f.AddVals(3, three); }, 3},
+        {"InsertVal at the front", [&](SgVFVec3 &f) { f.InsertVal(0, v); }, 1},
+        {"InsertVal in the middle", [&](SgVFVec3 &f) { f.InsertVal(777, v); }, 1},
+        {"InsertVal at the end", [&](SgVFVec3 &f) { f.InsertVal(kLong, v); }, 1},
+        {"InsertVal past the end", [&](SgVFVec3 &f) { f.InsertVal(kLong + 2, v); }, 3},
+        {"Delete the first", [](SgVFVec3 &f) { f.Delete(0); }, 1},
+        {"DeleteElement the last", [](SgVFVec3 &f) { f.DeleteElement(kLong - 1); }, 1},
+        {"DeleteValues", [](SgVFVec3 &f) { f.DeleteValues(100, 3); }, 3},
+        {"ReadElementFromStream", [](SgVFVec3 &f) {
+             std::istringstream in("(4, 5, 6)");
+             f.ReadElementFromStream(in, 10, true, false);
+         }, 1},
+        {"ReadElementFromStream inserting", [](SgVFVec3 &f) {
+             std::istringstream in("(4, 5, 6)");
+             f.ReadElementFromStream(in, 10, true, true);
+         }, 1},
+    };
+    std::vector<Vec3> start(kLong);
+    for (int i = 0; i < kLong; ++i)
+        start[i] = Vec3(i, i + 0.5, -i);
+    for (const Case &c : cases) {
+        RecordedNode r;
+        SgVFVec3 &f = r.node->m_points;
+        f.SetVals(kLong, start.data());
+        r.Forget();
+
+        c.edit(f);
+        const std::vector<Vec3> after = f.GetValues();
+        ASSERT_EQ(r.doc.m_records.size(), 1u) << c.name << " makes one undo record";
+        SgUndoInfo &record = *r.doc.m_records[0];
+        // Before and after of each changed element, and a little for the record's own bookkeeping.
+        EXPECT_LE(record.GetHeldBytes(), 2 * c.changed * sizeof(Vec3) + 256)
+            << c.name << " recorded more than what changed";
+
+        record.Undo();
+        EXPECT_TRUE(f.GetValues() == start) << "undo of " << c.name;
+        record.Redo();
+        EXPECT_TRUE(f.GetValues() == after) << "redo of " << c.name;
+        record.Undo();
+        EXPECT_TRUE(f.GetValues() == start) << "second undo of " << c.name;
+        EXPECT_EQ(r.doc.m_records.size(), 1u) << "replaying " << c.name << " recorded again";
+    }
+}
+
+// A recorded element change replayed on an array that quiet edits have cut
+// below the changed place is refused with a report; nothing is touched.
+TEST_F(SgVecFieldTest, ElementChangeReplayedOnAShorterArrayIsRefused)
+{
+    RecordedNode r;
+    SgVFInt &f = r.node->m_indices;
+    const int values[] = {0, 1, 2, 3, 4, 5, 6, 7};
+    f.SetVals(8, values);
+    r.Forget();
+    f.SetValue(6, 60);
+    f.Delete(7);
+    ASSERT_EQ(r.doc.m_records.size(), 2u);
+    f.SetCount(3); // quiet: recorded nowhere
+
+    SgDiagCapture diagnostics;
+    r.doc.m_records[1]->Undo();
+    r.doc.m_records[0]->Undo();
+    r.doc.m_records[0]->Redo();
+    EXPECT_EQ(f.GetValues(), (std::vector<int>{0, 1, 2})) << "no replay reached past the array";
+    EXPECT_EQ(diagnostics.Count(), 3) << diagnostics.GetText();
+    EXPECT_TRUE(diagnostics.Contains("undo")) << diagnostics.GetText();
+}
+
+// Whole-array changes still record the whole array before and after.
+TEST_F(SgVecFieldTest, WholeArrayChangesRecordBothArrays)
+{
+    RecordedNode r;
+    const int old[] = {1, 2, 3, 4};
+    r.node->m_indices.SetVals(4, old);
+    r.Forget();
+    const int fresh[] = {5, 6};
+    r.node->m_indices.SetVals(2, fresh);
+    ASSERT_EQ(r.doc.m_records.size(), 1u);
+    EXPECT_GE(r.doc.m_records[0]->GetHeldBytes(), 6 * sizeof(int)) << "both arrays are held";
+    r.doc.m_records[0]->Undo();
+    EXPECT_EQ(r.node->m_indices.GetValues(), (std::vector<int>{1, 2, 3, 4}));
 }
 
 TEST_F(SgVecFieldTest, QuietEditsNeitherRecordNorNotify)

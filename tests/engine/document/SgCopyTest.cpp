@@ -116,7 +116,7 @@ TEST_F(SgCopyTest, DeepCopyModeAddsIndependentCopiesNextToTheSources)
     m_copy->Clone(paths);
     EXPECT_EQ(m_copy->GetCount(), 0) << "deep copies leave nothing in the buffer";
     const auto &children = m_root->GetChildList();
-    const int at = m_root->GetPosition(m_object);
+    const int at = m_root->IndexOf(m_object);
     ASSERT_LT(at + 1, static_cast<int>(children.size()));
     auto *copy = dynamic_cast<SgObject *>(children[at + 1]);
     ASSERT_NE(copy, nullptr) << "the copy should stand right after its source";

@@ -165,9 +165,9 @@ TEST(DocumentFiles, ReplacingKeepsTheSelectionHandlerAndTakesTheFilesLayerTable)
     EXPECT_NE(FindObject(*document, "new"), nullptr);
     EXPECT_EQ(LayerNames(*document), (std::vector<std::string>{"Layer0", "New layer"}));
     ASSERT_NE(document->GetLayers(), nullptr);
-    EXPECT_GE(document->GetRoot()->GetPosition(document->GetLayers()), 0)
+    EXPECT_GE(document->GetRoot()->IndexOf(document->GetLayers()), 0)
         << "the layer table in use is not the one in the scene";
-    EXPECT_GE(document->GetRoot()->GetPosition(handler), 0) << "the selection handler went with the old scene";
+    EXPECT_GE(document->GetRoot()->IndexOf(handler), 0) << "the selection handler went with the old scene";
 }
 
 TEST(DocumentFiles, InsertingAddsOnlyTheLayersThatAreNewAndRenumbersTheObjects)

@@ -73,7 +73,7 @@ TEST_F(SgDocumentTest, NewDocumentHoldsTheDefaultScene)
     EXPECT_EQ(m_document->GetCurrentLayer(), 0);
 
     ASSERT_NE(m_document->GetDefaultFont(), nullptr);
-    EXPECT_EQ(m_root->GetPosition(m_document->GetDefaultFont()), -1)
+    EXPECT_EQ(m_root->IndexOf(m_document->GetDefaultFont()), -1)
         << "the default font must not be part of the scene";
     EXPECT_NE(m_document->GetStorageManager(), nullptr);
     EXPECT_NE(m_document->GetAnimationMngr(), nullptr);
@@ -165,7 +165,7 @@ TEST_F(SgDocumentTest, RemoveChildCountsWhatItRemoved)
     group->AddChild(new SgSeparator);
     EXPECT_EQ(m_document->RemoveChild(group.get(), m_root->GetChild(0)), 0) << "not a child of that group";
     EXPECT_EQ(m_document->RemoveChild(nullptr, a), 2) << "a stood in the root and in the group";
-    EXPECT_EQ(m_root->GetPosition(group.get()), 5);
+    EXPECT_EQ(m_root->IndexOf(group.get()), 5);
     EXPECT_EQ(m_document->RemoveChild(group.get(), nullptr), 1);
     EXPECT_EQ(group->GetChildsCount(), 0);
 }

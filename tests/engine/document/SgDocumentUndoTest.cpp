@@ -166,6 +166,68 @@ TEST_F(SgDocumentUndoTest, ChildFieldAndArrayChangesOfOneKeyPointUndoTogether)
     EXPECT_EQ(m_document->GetUndoCount(), records) << "redo recorded new records";
 }
 
+// Element edits and whole-array sets of one array inside one key point: the
+// whole sets merge, the element edits stay in order between them, and one
+// undo or redo gives back exactly the array from before or after.
+TEST_F(SgDocumentUndoTest, ElementAndWholeArrayEditsOfOneKeyPointUndoTogether)
+{
+    SgRef<SgCoordinate3> coords = new SgCoordinate3;
+    m_object->AddChild(coords.get());
+    SgVFVec3 &points = coords->m_point;
+    std::vector<Vec3> start;
+    for (int i = 0; i < 1000; ++i)
+        start.emplace_back(i, 0, 0);
+    points.SetVals(static_cast<int>(start.size()), start.data());
+    m_document->ResetUndo();
+
+    {
+        SgKeyPoint keyPoint(m_document.get());
+        points.SetValue(3, Vec3(0, 3, 0));
+        const Vec3 two[] = {Vec3(1, 1, 1), Vec3(2, 2, 2)};
+        points.SetVals(2, two);
+        points.AddVal(Vec3(3, 3, 3));
+        points.InsertVal(0, Vec3(4, 4, 4));
+        points.SetVals(2, two);
+        points.AddVal(Vec3(5, 5, 5));
+        points.Delete(0);
+    }
+    const std::vector<Vec3> end = points.GetValues();
+    ASSERT_EQ(end, (std::vector<Vec3>{Vec3(2, 2, 2), Vec3(5, 5, 5)}));
+
+    m_document->Undo();
+    EXPECT_TRUE(points.GetValues() == start) << "one undo should give back the array from before the key point";
+    EXPECT_FALSE(m_document->IsUndoStackNonEmpty());
+    m_document->Redo();
+    EXPECT_TRUE(points.GetValues() == end) << "one redo should give back the array from after it";
+    EXPECT_FALSE(m_document->IsRedoStackNonEmpty());
+}
+
+// Appending one element at a time to a long array, each append its own undo
+// step, keeps records the size of an element, and every step undoes.
+TEST_F(SgDocumentUndoTest, SingleAppendsToALongArrayKeepSmallRecords)
+{
+    SgRef<SgCoordinate3> coords = new SgCoordinate3;
+    m_object->AddChild(coords.get());
+    SgVFVec3 &points = coords->m_point;
+    m_document->ResetUndo();
+    constexpr int kAppends = 3000;
+    for (int i = 0; i < kAppends; ++i)
+        points.AddVal(Vec3(i, 0, 0));
+    ASSERT_EQ(m_document->GetUndoCount(), kAppends);
+    size_t held = 0;
+    for (int i = 0; i < kAppends; ++i)
+        held += m_document->GetUndoInfo(i)->GetHeldBytes();
+    EXPECT_LE(held, kAppends * (2 * sizeof(Vec3) + 256)) << "the records held " << held << " bytes";
+
+    for (int i = 0; i < kAppends / 2; ++i)
+        m_document->Undo();
+    ASSERT_EQ(points.GetCount(), kAppends / 2);
+    EXPECT_EQ(points.GetValue(kAppends / 2 - 1), Vec3(kAppends / 2 - 1, 0, 0));
+    m_document->Redo();
+    EXPECT_EQ(points.GetCount(), kAppends / 2 + 1);
+    EXPECT_EQ(points.GetValue(kAppends / 2), Vec3(kAppends / 2, 0, 0));
+}
+
 TEST_F(SgDocumentUndoTest, UndoingAnObjectsTransformDeletionGivesItBackItsTransform)
 {
     SgTransform *transform = m_object->GetTransform(false);

@@ -140,12 +140,12 @@ TEST_F(SelectionClickTest, HighlightShowsOnTheSelectedObjectAndLeavesWithIt)
     EXPECT_LT(p[0], 60) << p;
     EXPECT_GT(p[2], 200) << "the highlight's blue shows on the selected cube: " << p;
     EXPECT_TRUE(IsRed(m_h.At(b.x, b.y))) << "the others keep their colour";
-    EXPECT_NE(m_objects[0]->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true), nullptr);
+    EXPECT_NE(m_objects[0]->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true), nullptr);
 
     Click(kEmpty);
     m_h.Paint();
     EXPECT_TRUE(IsRed(m_h.At(a.x, a.y))) << m_h.At(a.x, a.y);
-    EXPECT_EQ(m_objects[0]->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true), nullptr)
+    EXPECT_EQ(m_objects[0]->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true), nullptr)
         << "deselection takes the highlight out of the object";
     EXPECT_FALSE(m_h.Document()->IsUndoStackNonEmpty()) << "highlighting records nothing";
 }
@@ -268,7 +268,7 @@ TEST_F(SelectionGroupingTest, AGroupJoinsTheDocumentsCurrentLayerAndUngroupingGi
         EXPECT_EQ(m_objects[i]->GetFirstFather(), Root());
         ExpectInPlace(i);
     }
-    EXPECT_LT(static_cast<SgGroup *>(Root())->GetPosition(object), 0) << "the group is gone";
+    EXPECT_LT(static_cast<SgGroup *>(Root())->IndexOf(object), 0) << "the group is gone";
     EXPECT_FALSE(m_h.Document()->IsInKeyPoint());
     m_h.Document()->Undo();
     EXPECT_EQ(m_objects[1]->GetFirstFather()->GetFirstFather(), object) << "one undo puts the group back";

@@ -213,7 +213,7 @@ TEST_F(SgSelectionHandlerTest, DeleteDeselectsAndTakesTheObjectOut)
     SgPath path = PathTo(m_objects[1]);
     m_handler->Delete(path);
     EXPECT_EQ(Selected(), "");
-    EXPECT_EQ(m_root->GetPosition(m_objects[1]), -1);
+    EXPECT_EQ(m_root->IndexOf(m_objects[1]), -1);
     m_objects.erase(m_objects.begin() + 1);
     SgPath noObject(*m_root);
     EXPECT_THROW(m_handler->Delete(noObject), SgInvalidArgument);

@@ -124,7 +124,7 @@ TEST_F(ToolInWindowTest, RubberToolSwitchesUndoOffWhileItRunsAndBackWhenDeletedM
         m_h.Down(Button::Left, kCentre);
         ASSERT_TRUE(tool->IsStarted());
         ASSERT_NE(tool->GetEditSeparator(), nullptr);
-        EXPECT_GE(ViewRoot()->GetPosition(tool->GetEditSeparator()), 0) << "the new object joins the tool's group";
+        EXPECT_GE(ViewRoot()->IndexOf(tool->GetEditSeparator()), 0) << "the new object joins the tool's group";
         EXPECT_EQ(tool->GetDocumentHack(), document) << "the tool works for the viewer's document";
         EXPECT_FALSE(document->IsUndoRecording()) << "creating records no undo while the tool runs";
         if (deleteMidDrag) {
@@ -257,7 +257,7 @@ TEST_F(ToolInWindowTest, RubberGeometryIsDrawnDuringTheDragOnly)
     m_h.Move({330, 240});
     EXPECT_EQ(m_h.RenderCount(), renders + 1) << "each rubber step redraws the viewer";
     EXPECT_TRUE(IsBlue(m_h.At(box.x, box.y))) << "the rubber box shows during the drag: " << m_h.At(box.x, box.y);
-    EXPECT_EQ(tool->GetEditSeparator()->GetPosition(tool->GetTempSeparator()), -1)
+    EXPECT_EQ(tool->GetEditSeparator()->IndexOf(tool->GetTempSeparator()), -1)
         << "the rubber geometry leaves the scene after the draw";
     EXPECT_EQ(tool->GetTempSeparator()->GetDocument(), nullptr) << "and belongs to no document";
     EXPECT_FALSE(tool->GetTempSeparator()->IsUndoEnabled()) << "what is done to it is never recorded";

@@ -157,7 +157,7 @@ TEST_F(ConstraintToolTest, TheSelectionsBoundingBoxShowsTheBoxAndDoesNotDrag)
         m_h.Up(Button::Left, at);
         ASSERT_EQ(handler->GetSelCount(), 1);
         auto *manipulator =
-            static_cast<SgManipulator *>(cube->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true));
+            static_cast<SgManipulator *>(cube->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true));
         ASSERT_NE(manipulator, nullptr);
         ASSERT_NE(manipulator->GetTool(), nullptr);
         EXPECT_STREQ(manipulator->GetTool()->GetClassName(), "SgConstraintTool");
@@ -171,7 +171,7 @@ TEST_F(ConstraintToolTest, TheSelectionsBoundingBoxShowsTheBoxAndDoesNotDrag)
         EXPECT_EQ(cube->GetConstraintPolygon(), nullptr);
         EXPECT_FALSE(m_h.ToolActive());
         handler->DeselectAll();
-        EXPECT_EQ(cube->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true), nullptr);
+        EXPECT_EQ(cube->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true), nullptr);
         handler->AddSelectionCB(&SgSelectionHandler::TransformTool, SgMoveTool::ClassID());
         m_h.Document()->GetRoot()->DeleteChild(cube);
     }

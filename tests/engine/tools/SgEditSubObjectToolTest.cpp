@@ -229,7 +229,7 @@ TEST_F(SubObjectTest, DraggingTheGizmoArrowMovesTheSelectedCopies)
     EXPECT_EQ(handler->GetAfterMoveCB(), nullptr) << "the handler is given back as it was";
     EXPECT_FALSE(handler->m_bSubObject);
     EXPECT_EQ(m_tool->GetDisplayGroup(), nullptr);
-    EXPECT_EQ(m_object->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true), nullptr);
+    EXPECT_EQ(m_object->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true), nullptr);
 }
 
 TEST_F(SubObjectTest, ARubberBandSelectsTheVerticesInside)

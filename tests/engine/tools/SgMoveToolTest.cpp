@@ -48,7 +48,7 @@ protected:
     }
     SgManipulator *Manipulator()
     {
-        return static_cast<SgManipulator *>(m_object->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true));
+        return static_cast<SgManipulator *>(m_object->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true));
     }
     SgTransformTool *Tool()
     {
@@ -88,21 +88,21 @@ TEST_F(MoveToolTest, AClickHangsTheMoveToolWithItsThreeArrowsIntoTheObject)
     SgManipulator *manipulator = Manipulator();
     ASSERT_NE(manipulator, nullptr);
     // The manipulator follows the object's transform, so the gizmo moves with it.
-    SgNode *transform = m_object->FindFirstNode(SgTransform::ClassID(), 0, nullptr, false);
-    const int transformAt = m_object->GetPosition(transform);
-    EXPECT_EQ(m_object->GetPosition(manipulator), transformAt + 1);
+    SgNode *transform = m_object->FindFirstNode(SgTransform::ClassID(), {}, nullptr, false);
+    const int transformAt = m_object->IndexOf(transform);
+    EXPECT_EQ(m_object->IndexOf(manipulator), transformAt + 1);
     SgTransformTool *tool = Tool();
     ASSERT_NE(tool, nullptr);
     EXPECT_TRUE(tool->IsDerivedFrom(SgMoveTool::ClassID()));
     EXPECT_EQ(Handler()->GetCurentTool(), static_cast<SgTool *>(tool));
     ASSERT_NE(tool->GetGizmo(), nullptr);
     EXPECT_EQ(tool->GetGizmo()->GetName(), "TRANSFORMTOOL");
-    EXPECT_EQ(manipulator->GetPosition(tool->GetGizmo()), manipulator->GetPosition(tool) + 1);
+    EXPECT_EQ(manipulator->IndexOf(tool->GetGizmo()), manipulator->IndexOf(tool) + 1);
     const char *names[3] = {"MOVE_X", "MOVE_Y", "MOVE_Z"};
     for (int i = 0; i < 3; ++i) {
         ASSERT_NE(tool->GetHandle(i), nullptr);
         EXPECT_EQ(tool->GetHandle(i)->GetName(), names[i]);
-        EXPECT_GE(tool->GetGizmo()->GetPosition(tool->GetHandle(i)), 0);
+        EXPECT_GE(tool->GetGizmo()->IndexOf(tool->GetHandle(i)), 0);
     }
     EXPECT_FALSE(m_h.Document()->IsUndoStackNonEmpty() && m_h.Document()->GetUndoCount() > 1)
         << "hanging the tool in records nothing of its own";

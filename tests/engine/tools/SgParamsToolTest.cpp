@@ -50,7 +50,7 @@ protected:
         auto *manipulator = new SgManipulator(path, SgParamsTool::ClassID(), 0, nullptr);
         (void)manipulator;
         m_h.Paint();
-        auto *found = static_cast<SgManipulator *>(object->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true));
+        auto *found = static_cast<SgManipulator *>(object->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true));
         return found ? dynamic_cast<SgParamsTool *>(found->GetTool()) : nullptr;
     }
     std::string SceneText()

@@ -46,12 +46,12 @@ protected:
     SgTransformTool *Tool()
     {
         auto *manipulator =
-            static_cast<SgManipulator *>(m_object->FindFirstNode(SgManipulator::ClassID(), 0, nullptr, true));
+            static_cast<SgManipulator *>(m_object->FindFirstNode(SgManipulator::ClassID(), {}, nullptr, true));
         return manipulator ? static_cast<SgTransformTool *>(static_cast<SgNode *>(manipulator->GetTool())) : nullptr;
     }
     SgCube *Cube()
     {
-        return static_cast<SgCube *>(m_object->GetInnerGroup()->FindFirstNode(SgCube::ClassID(), 0, nullptr, false));
+        return static_cast<SgCube *>(m_object->GetInnerGroup()->FindFirstNode(SgCube::ClassID(), {}, nullptr, false));
     }
     // Where a point of the object's frame lands in the window.
     Vec2i ProjectLocal(const Vec3 &p) { return m_h.Project(m_object->GetTransform(true)->GetMatrix().TransformPoint(p)); }
@@ -237,7 +237,7 @@ TEST_F(ScaleFixture, HandleBoxIsTheGrownBoxWithNamedArmsAndEightCorners)
     for (int i = 0; i < 3; ++i) {
         ASSERT_NE(tool->GetHandle(i), nullptr);
         EXPECT_EQ(tool->GetHandle(i)->GetName(), names[i]);
-        EXPECT_GE(tool->GetGizmo()->GetPosition(tool->GetHandle(i)), 0);
+        EXPECT_GE(tool->GetGizmo()->IndexOf(tool->GetHandle(i)), 0);
     }
     ASSERT_NE(tool->GetHandle(SgHandleBoxTool::kCornerSlot), nullptr);
     EXPECT_EQ(static_cast<SgGroup *>(tool->GetHandle(SgHandleBoxTool::kCornerSlot))->GetNumChildren(), 8);

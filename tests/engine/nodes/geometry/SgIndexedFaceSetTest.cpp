@@ -3,6 +3,8 @@
 // the fields of the indexed face set, the line set and the point set.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -318,15 +320,15 @@ MeshCase UvSphere(int sides, int rings)
 
 // Quads over a grid whose heights ripple with a period of three cells, so
 // that neighbouring quads meet at steep and at shallow angles.
-MeshCase RippledPatch()
+MeshCase RippledPatch(int across = 8, int down = 6)
 {
-    MeshCase mesh{"rippled patch", {}, {}};
-    for (int j = 0; j <= 6; ++j)
-        for (int i = 0; i <= 8; ++i)
-            mesh.points.emplace_back(i / 8.0, j / 6.0, 0.05 * ((i + j) % 3));
-    for (int j = 0; j < 6; ++j) {
-        for (int i = 0; i < 8; ++i) {
-            const int a = j * 9 + i, b = a + 9;
+    MeshCase mesh{"rippled patch " + std::to_string(across) + "x" + std::to_string(down), {}, {}};
+    for (int j = 0; j <= down; ++j)
+        for (int i = 0; i <= across; ++i)
+            mesh.points.emplace_back(i / double(across), j / double(down), 0.05 * ((i + j) % 3));
+    for (int j = 0; j < down; ++j) {
+        for (int i = 0; i < across; ++i) {
+            const int a = j * (across + 1) + i, b = a + across + 1;
             mesh.indexes.insert(mesh.indexes.end(), {a, b, b + 1, a + 1, -1});
         }
     }
@@ -406,8 +408,11 @@ std::vector<Vec3> DefinedVertexNormals(const SgNormalGenerator &g, const std::ve
 
 TEST_F(NormalGeneratorTest, VertexNormalsFollowTheirDefinitionOnATableOfShapes)
 {
-    std::vector<MeshCase> meshes = {UvSphere(64, 32), UvSphere(32, 16), UvSphere(320, 40), RippledPatch(),
-                                    Cylinder(16), Cone(40, 0.3), Cone(40, 30.0)};
+    // The last two are large enough for their corners to be shared out over
+    // threads.
+    std::vector<MeshCase> meshes = {UvSphere(64, 32), UvSphere(32, 16),  UvSphere(320, 40),      RippledPatch(),
+                                    Cylinder(16),     Cone(40, 0.3),     Cone(40, 30.0),         UvSphere(320, 80),
+                                    RippledPatch(160, 160)};
     MeshCase cube{"cube", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}},
                   {0, 1, 2, 3, -1, 4, 7, 6, 5, -1, 0, 4, 5, 1, -1, 1, 5, 6, 2, -1, 2, 6, 7, 3, -1, 3, 7, 4, 0, -1}};
     meshes.push_back(cube);
@@ -435,6 +440,48 @@ TEST_F(NormalGeneratorTest, VertexNormalsFollowTheirDefinitionOnATableOfShapes)
                                   << defined[k].y << ", " << defined[k].z << ")";
             }
             EXPECT_EQ(wrong, 0) << mesh.name << ", crease " << crease;
+        }
+    }
+}
+
+// What a worker thread makes (one mesh, no threads of its own, nothing
+// reported) is what the owner's thread makes, to the bit; the report of
+// left-out faces comes with the owner's next call, once.
+TEST_F(NormalGeneratorTest, PreparedNormalsAreTheGeneratedOnes)
+{
+    MeshCase odd{"odd runs with a missing coordinate",
+                 {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0.5}},
+                 {0, 1, 2, 0, 3, -1, 0, 2, 1, -1, 2, 9, 3, -1, 1, 4, 2, -1, 0, 0, 0, -1}};
+    const MeshCase meshes[] = {UvSphere(320, 80), RippledPatch(160, 160), RippledPatch(), odd};
+    for (const MeshCase &mesh : meshes) {
+        for (double crease : {0.0, 30.0, 180.0}) {
+            SgNormalGenerator generated(crease), prepared(crease);
+            for (SgNormalGenerator *g : {&generated, &prepared})
+                g->SetInput(static_cast<int>(mesh.indexes.size()), mesh.indexes.data(),
+                            static_cast<int>(mesh.points.size()), mesh.points.data());
+            {
+                SgDiagCapture capture;
+                generated.GenerateVertexNormals();
+                EXPECT_EQ(capture.Count("Geometry"), generated.GetDroppedFaceCount() > 0 ? 1 : 0) << mesh.name;
+            }
+            {
+                SgDiagCapture capture;
+                ASSERT_TRUE(prepared.PrepareVertexNormals()) << mesh.name;
+                EXPECT_TRUE(prepared.VertexNormalsDone());
+                EXPECT_EQ(capture.Count("Geometry"), 0) << mesh.name << ": a worker reported";
+                prepared.GenerateVertexNormals();
+                prepared.GenerateVertexNormals();
+                EXPECT_EQ(capture.Count("Geometry"), generated.GetDroppedFaceCount() > 0 ? 1 : 0)
+                    << mesh.name << ": the left-out faces were not reported once by the owner";
+            }
+            ASSERT_EQ(prepared.GetFaceCount(), generated.GetFaceCount()) << mesh.name;
+            ASSERT_EQ(prepared.GetVertexNormalCount(), generated.GetVertexNormalCount()) << mesh.name;
+            int differ = 0;
+            for (int f = 0; f < generated.GetFaceCount(); ++f)
+                differ += std::memcmp(&prepared.GetFace(f).normal, &generated.GetFace(f).normal, sizeof(Vec3f)) != 0;
+            for (int k = 0; k < generated.GetVertexNormalCount(); ++k)
+                differ += std::memcmp(&prepared.GetVertexNormal(k), &generated.GetVertexNormal(k), sizeof(Vec3f)) != 0;
+            EXPECT_EQ(differ, 0) << mesh.name << ", crease " << crease;
         }
     }
 }

@@ -82,7 +82,7 @@ TEST_F(ObjectGroupingTest, AttachToTranslatedGroupAndDetachBackKeepThePlacement)
     SgPath target = PathTo({m_root.get(), group.get()});
     ASSERT_TRUE(object->AttachToGroup(target, true));
     EXPECT_EQ(object->GetFirstFather(), group->GetInnerGroup());
-    EXPECT_EQ(m_root->GetPosition(object.get()), -1) << "the object left the root";
+    EXPECT_EQ(m_root->IndexOf(object.get()), -1) << "the object left the root";
     EXPECT_TRUE(Near(object->GetMove(), Vec3(3, 0, 0)));
     EXPECT_EQ(object->m_link.Get(), 1);
 
@@ -200,8 +200,8 @@ TEST_F(ObjectGroupingTest, AddToGroupMovesAndLinkToGroupShares)
 
     SgPath toMoved = PathTo({m_root.get(), moved.get()});
     ASSERT_TRUE(group->AddToGroup(toMoved));
-    EXPECT_EQ(m_root->GetPosition(moved.get()), -1);
-    EXPECT_EQ(group->GetInnerGroup()->GetPosition(moved.get()), 0);
+    EXPECT_EQ(m_root->IndexOf(moved.get()), -1);
+    EXPECT_EQ(group->GetInnerGroup()->IndexOf(moved.get()), 0);
     EXPECT_TRUE(Near(moved->GetMove(), Vec3(1, 0, 0))) << "adding keeps the transform as it is";
 
     SgPath toShared = PathTo({m_root.get(), shared.get()});
@@ -249,7 +249,7 @@ TEST_F(ObjectGroupingTest, UngroupWithSeveralParentsAppliesTheGroupPlacementOnce
     EXPECT_EQ(paths.GetCount(), 2);
     EXPECT_TRUE(Near(member->GetMove(), Vec3(1, 2, 1), 1e-12));
     EXPECT_TRUE(SamePlacement(WorldOf(PathTo({m_root.get(), member.get()})), before));
-    EXPECT_EQ(otherParent->GetPosition(member.get()), 1) << "placed right after the group there too";
+    EXPECT_EQ(otherParent->IndexOf(member.get()), 1) << "placed right after the group there too";
 }
 
 TEST_F(ObjectGroupingTest, UngroupOfAnUnparentedObjectKeepsItsContent)
@@ -258,7 +258,7 @@ TEST_F(ObjectGroupingTest, UngroupOfAnUnparentedObjectKeepsItsContent)
     SgRef<SgObject> member = MakeObjectWith(nullptr, Vec3(0, 0, 0), "member");
     group->AddChild(member.get());
     EXPECT_EQ(group->Ungroup().GetCount(), 0);
-    EXPECT_EQ(group->GetInnerGroup()->GetPosition(member.get()), 0);
+    EXPECT_EQ(group->GetInnerGroup()->IndexOf(member.get()), 0);
     EXPECT_TRUE(Near(member->GetMove(), Vec3(0, 0, 0)));
 }
 

@@ -138,22 +138,86 @@ TEST_F(ObjectTest, ContentGoesIntoTheInnerGroupAndObjectsNest)
     EXPECT_EQ(first->GetFirstFather(), outer->GetInnerGroup());
     EXPECT_EQ(outer->FindLastShape(), last.get());
 
-    // The content walk, forwards and back.
-    std::vector<SgNode *> walked;
-    for (int pos = outer->GetChildFirst(); pos >= 0;)
-        walked.push_back(outer->GetChildNext(pos));
-    EXPECT_EQ(Names(walked), "shape first last");
-    walked.clear();
-    for (int pos = outer->GetChildLast(); pos >= 0;)
-        walked.push_back(outer->GetChildPrev(pos));
-    EXPECT_EQ(Names(walked), "last first shape");
-    EXPECT_EQ(outer->GetChildPosition(first.get()), 1);
-    EXPECT_EQ(outer->FindFirstChildNode(SgObject::ClassID(), 0, "LAST"), last.get());
-    EXPECT_EQ(outer->FindFirstChildNode(SgObject::ClassID(), 2, "first"), nullptr);
+    EXPECT_EQ(outer->GetChildAt(outer->GetChildPosition(first.get())), first.get());
+    EXPECT_EQ(outer->FindFirstChildNode(SgObject::ClassID(), {}, "LAST"), last.get());
+    EXPECT_EQ(outer->FindFirstChildNode(SgObject::ClassID(), outer->GetChildLast(), "first"), nullptr);
 
     ASSERT_EQ(outer->DeleteChild(first.get()), 1);
     EXPECT_EQ(Names(outer->GetInnerGroup()->GetChildList()), "shape last");
     EXPECT_EQ(OwnList(*outer), "SgTransform inner");
+}
+
+// Code that holds an object as a plain group walks and searches its content
+// through the child view, never the object's own transform and properties.
+TEST_F(ObjectTest, TheChildViewThroughAGroupPointerReachesTheContent)
+{
+    SgRef<SgObject> object = new SgObject;
+    object->AddPropertyNode(new SgMaterial, false);
+    SgRef<TestShape> a = Named<TestShape>("a");
+    SgRef<SgTransform> b = Named<SgTransform>("b");
+    SgRef<TestShape> c = Named<TestShape>("c");
+    for (SgNode *node : std::initializer_list<SgNode *>{a.get(), b.get(), c.get()})
+        ASSERT_TRUE(object->AddChild(node));
+
+    SgRef<SgGroup> plain = new SgGroup;
+    for (SgNode *node : std::initializer_list<SgNode *>{a.get(), b.get(), c.get()})
+        ASSERT_TRUE(plain->AddChild(node));
+
+    struct Case {
+        const char *name;
+        SgGroup *group;
+    } cases[] = {{"object", object.get()}, {"plain group", plain.get()}};
+    for (const Case &k : cases) {
+        SgGroup *group = k.group;
+        std::vector<SgNode *> walked;
+        for (SgGroup::Position pos = group->GetChildFirst(); pos;)
+            walked.push_back(group->GetChildNext(pos));
+        EXPECT_EQ(Names(walked), "a b c") << k.name << " forwards";
+        walked.clear();
+        for (SgGroup::Position pos = group->GetChildLast(); pos;)
+            walked.push_back(group->GetChildPrev(pos));
+        EXPECT_EQ(Names(walked), "c b a") << k.name << " backwards";
+
+        EXPECT_EQ(group->FindFirstChildNode(SgTransform::ClassID(), {}, nullptr), b.get())
+            << k.name << ": the content's transform, not the object's own";
+        EXPECT_EQ(group->FindFirstChildNode(SgMaterial::ClassID(), {}, nullptr), nullptr)
+            << k.name << ": the object's properties are no content";
+        EXPECT_EQ(group->FindFirstChildNode(TestShape::ClassID(), group->GetChildPosition(b.get()), "C"), c.get())
+            << k.name << ": the search starts at the position, names ignore case";
+        EXPECT_EQ(group->FindFirstChildNode(SgTransform::ClassID(), group->GetChildPosition(c.get()), nullptr),
+                  nullptr)
+            << k.name;
+
+        SgGroup::Position last = group->GetChildPosition(c.get());
+        EXPECT_EQ(group->GetChildAt(last), c.get()) << k.name;
+        EXPECT_EQ(group->GetChildNext(last), c.get()) << k.name;
+        EXPECT_FALSE(last) << k.name << ": past the last there is no position";
+        EXPECT_EQ(group->GetChildAt(last), nullptr) << k.name;
+        EXPECT_FALSE(group->GetChildPosition(object->GetTransform())) << k.name << ": the own transform is no child";
+    }
+
+    // On a plain group the child view is the list view.
+    EXPECT_EQ(plain->GetChildFirst(), plain->GetFirst());
+    EXPECT_EQ(plain->GetChildLast(), plain->GetLast());
+    EXPECT_EQ(plain->GetChildPosition(b.get()), plain->GetPosition(b.get()));
+
+    // A position of one list finds nothing in another: the object's own list
+    // is not its content, and the plain group's list is no part of it.
+    SgGroup *asGroup = object.get();
+    SgGroup::Position own = asGroup->GetFirst();
+    EXPECT_EQ(asGroup->GetAt(own), object->GetTransform()) << "the list view is the own list";
+    EXPECT_EQ(asGroup->GetChildAt(own), nullptr);
+    EXPECT_EQ(asGroup->GetChildNext(own), nullptr);
+    EXPECT_FALSE(own);
+    EXPECT_EQ(asGroup->GetChildAt(plain->GetChildFirst()), nullptr);
+    EXPECT_EQ(plain->GetAt(object->GetChildFirst()), nullptr);
+
+    // A position left past the end by a deletion finds nothing.
+    SgGroup::Position stale = plain->GetLast();
+    ASSERT_EQ(plain->DeleteChild(c.get()), 1);
+    EXPECT_EQ(plain->GetAt(stale), nullptr);
+    EXPECT_EQ(plain->GetNext(stale), nullptr);
+    EXPECT_FALSE(plain->GetFirst() == plain->GetLast()) << "two children, two positions";
 }
 
 TEST_F(ObjectTest, ObjectsGroupNeedsAnObjectAmongItsContent)
@@ -216,14 +280,14 @@ TEST_F(ObjectTest, ContentOperationsWithoutInnerGroupWorkOnTheOwnList)
     object->AddChildBefore(b.get(), a.get());
     EXPECT_EQ(object->GetChildsCount(), 3);
     std::vector<SgNode *> walked;
-    for (int pos = object->GetChildFirst(); pos >= 0;)
+    for (SgGroup::Position pos = object->GetChildFirst(); pos;)
         walked.push_back(object->GetChildNext(pos));
     ASSERT_EQ(walked.size(), 3u);
     EXPECT_EQ(walked[0], object->GetTransform());
     EXPECT_EQ(Names({walked[1], walked[2]}), "b a");
-    int none = -1;
+    SgGroup::Position none;
     EXPECT_EQ(object->GetChildNext(none), nullptr) << "no position, no child";
-    EXPECT_EQ(none, -1);
+    EXPECT_FALSE(none);
 }
 
 TEST_F(ObjectTest, PropertyNodesGoAfterTheTransformAndReplaceTheirClass)
@@ -594,8 +658,17 @@ TEST_F(ObjectTest, TheDeepGroupHolderOfAnObjectStartingWithAGeometricShapeIsTheS
     ASSERT_TRUE(shape->GetSeparator()->AddChild(operand.get()));
     EXPECT_EQ(object->GetGroupHolder(false), object->GetInnerGroup());
     EXPECT_EQ(object->GetGroupHolder(true), shape->GetSeparator()) << "installed at start-up";
-    int position = object->GetChildFirst();
+    SgGroup::Position position = object->GetChildFirst();
     EXPECT_EQ(object->GetChildNext(position), operand.get()) << "the first-to-next walk enters the shape";
+
+    // A position walks on in the list it came from: back from the shape's
+    // first entry there is nothing, while the last position is the content's.
+    SgGroup *asGroup = object.get();
+    position = asGroup->GetChildFirst();
+    EXPECT_EQ(asGroup->GetChildPrev(position), operand.get());
+    EXPECT_FALSE(position);
+    EXPECT_EQ(asGroup->GetChildAt(asGroup->GetChildLast()), shape.get());
+    EXPECT_EQ(asGroup->GetChildAt(asGroup->GetChildPosition(operand.get())), operand.get());
 }
 
 TEST(SgObjectPathTest, PathFindsTheFirstSelectedObjectFromItsStart)
