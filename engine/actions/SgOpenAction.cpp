@@ -624,6 +624,16 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 Discard(child);
                 continue;
             }
+            if (node->IsBuiltinMacro()) {
+                // Such a group holds only what it builds and is written
+                // without children: a node kept there would vanish on save.
+                // A DEF on it still names it for a USE further on.
+                stream.Report(std::string("A ") + child->GetClassName() + " inside a " + Vrml1InStream::Echo(keyword) +
+                                  " is not kept there (the block is skipped)",
+                              "Warning");
+                Discard(child);
+                continue;
+            }
             if (!AddChildInFileOrder(stream, group, static_cast<SgNode *>(child))) {
                 stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
                                   container->GetClassName(),
@@ -641,12 +651,12 @@ bool SgOpenAction::AddChildInFileOrder(Vrml1InStream &stream, SgGroup *group, Sg
 {
     // An object block of the first dialect lists the object's own children:
     // what follows its inner group was written from after it and goes back
-    // there, not into the group that an object adds children to.
+    // there, not into the group that an object adds children to. It goes at
+    // the end of the list: a node the list already names (a USE) is no place
+    // to insert after, since it may stand there more than once.
     auto *object = dynamic_cast<SgObject *>(group);
-    if (object && object->IsObject() && stream.m_nDialect != Vrml1Format::kDialect2 && object->GetInnerGroup()) {
-        const std::vector<SgNode *> &own = object->SgGroup::GetChildList();
-        return object->AddPropertyNodeAfter(child, own.empty() ? nullptr : own.back(), false);
-    }
+    if (object && object->IsObject() && stream.m_nDialect != Vrml1Format::kDialect2 && object->GetInnerGroup())
+        return object->SgGroup::AddChild(child);
     return group->AddChild(child);
 }
 

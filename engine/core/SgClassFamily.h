@@ -4,6 +4,8 @@
 // table of parent offsets through which kinds are tested and visitors inherited.
 #include <algorithm>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/SgDiagnostics.h"
@@ -50,6 +52,7 @@ public:
             return;
         m_names[offset] = name;
         m_creators[offset] = creator;
+        m_byName.clear();
     }
 
     const char *ClassName(int offset) const
@@ -62,11 +65,16 @@ public:
     {
         if (!name)
             return 0;
-        for (int offset = 0; offset < GetClassCount(); ++offset) {
-            if (m_names[offset] && std::strcmp(m_names[offset], name) == 0)
-                return offset + m_firstId;
+        // Every node keyword of a scene file is looked up here: the names
+        // are indexed on the first look after a registration.
+        if (m_byName.empty()) {
+            for (int offset = 0; offset < GetClassCount(); ++offset) {
+                if (m_names[offset])
+                    m_byName.emplace(m_names[offset], offset);
+            }
         }
-        return 0;
+        const auto found = m_byName.find(name);
+        return found == m_byName.end() ? 0 : found->second + m_firstId;
     }
 
     // Null for an id that no class took, or whose class registered no creator.
@@ -145,4 +153,7 @@ private:
     std::vector<const char *> m_names;
     std::vector<CreatorFn> m_creators;
     std::vector<int> m_parents;
+    // Name to offset, the lowest offset for a name that several classes
+    // took; empty until the first look after a registration.
+    mutable std::unordered_map<std::string_view, int> m_byName;
 };

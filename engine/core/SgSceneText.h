@@ -4,7 +4,10 @@
 // (written " , "). The array fields, the scene reader and the scene writer all
 // read and write lists through these, so that a field's own text and the
 // field as it stands in a scene file never drift apart.
-#include <iosfwd>
+#include <cstring>
+#include <istream>
+
+#include "utilities/math/NumberText.h"
 
 namespace SgSceneText {
 
@@ -44,8 +47,95 @@ using ScanElementFunc = bool (*)(const char *&p, const char *end, void *data);
 bool ReadList(std::istream &in, ReadElementFunc readElement, ScanElementFunc scanElement, void *data,
               bool nestedOpenSkipped);
 
+// The same with the element scanner inlined into the loop, for arrays whose
+// elements are numbers: `scanElement(p, end)` as ScanElementFunc without the
+// data pointer.
+template <class Scan>
+bool ReadListScanning(std::istream &in, ReadElementFunc readElement, Scan &&scanElement, void *data,
+                      bool nestedOpenSkipped);
+
 void WriteListOpen(std::ostream &out);
 void WriteListSeparator(std::ostream &out);
 void WriteListClose(std::ostream &out);
 
 } // namespace SgSceneText
+
+// ---- The list reader's inline part ----------------------------------------------
+
+namespace SgSceneText::Detail {
+
+enum class Step { Element, Closed, Failed };
+
+// Takes the "[" of a list, or reads the bare element that stands for a list
+// of one (Closed) or fails.
+Step OpenList(std::istream &in, ReadElementFunc readElement, void *data);
+// One step of the list through the stream: a comment, a separator, the
+// closing "]" or an element.
+Step StreamStep(std::istream &in, ReadElementFunc readElement, void *data, bool nestedOpenSkipped);
+// Whether the stream can be read in place at all.
+bool CanReadInPlace(std::istream &in);
+
+// Reads the list in place as far as the buffered characters tell: elements,
+// separators, nested opens and whole comments. Stops before the first thing
+// that needs the stream (a comment or element running past the buffered
+// characters, a malformed element), leaving the stream there. True when the
+// list closed.
+template <class Scan>
+bool ReadInPlace(std::streambuf *buffer, Scan &scanElement, bool nestedOpenSkipped)
+{
+    const char *p = BufferedBegin(buffer);
+    const char *const end = BufferedEnd(buffer);
+    bool closed = false;
+    for (;;) {
+        p = NumberTextDetail::SkipBlanks(p, end);
+        if (p == end)
+            break;
+        const char c = *p;
+        if (c == kListSeparator || (c == kListOpen && nestedOpenSkipped)) {
+            ++p;
+        } else if (c == kListClose) {
+            ++p;
+            closed = true;
+            break;
+        } else if (c == kComment) {
+            const void *lineEnd = std::memchr(p, '\n', static_cast<size_t>(end - p));
+            if (!lineEnd)
+                break;
+            p = static_cast<const char *>(lineEnd) + 1;
+        } else if (!scanElement(p, end)) {
+            break;
+        }
+    }
+    TakeBuffered(buffer, p);
+    return closed;
+}
+
+} // namespace SgSceneText::Detail
+
+template <class Scan>
+bool SgSceneText::ReadListScanning(std::istream &in, ReadElementFunc readElement, Scan &&scanElement, void *data,
+                                   bool nestedOpenSkipped)
+{
+    switch (Detail::OpenList(in, readElement, data)) {
+    case Detail::Step::Element:
+        break;
+    case Detail::Step::Closed:
+        return true;
+    case Detail::Step::Failed:
+        return false;
+    }
+    const bool inPlace = Detail::CanReadInPlace(in);
+    std::streambuf *buffer = in.rdbuf();
+    for (;;) {
+        if (inPlace && in.good() && Detail::ReadInPlace(buffer, scanElement, nestedOpenSkipped))
+            return true;
+        switch (Detail::StreamStep(in, readElement, data, nestedOpenSkipped)) {
+        case Detail::Step::Element:
+            break;
+        case Detail::Step::Closed:
+            return true;
+        case Detail::Step::Failed:
+            return false;
+        }
+    }
+}

@@ -692,17 +692,17 @@ private:
             r->values->push_back(r->value);
             return true;
         };
-        SgSceneText::ScanElementFunc scanOne = nullptr;
         if constexpr (kScannable) {
-            scanOne = [](const char *&p, const char *end, void *data) {
-                auto *r = static_cast<Reading *>(data);
-                if (!ScanElement(p, end, r->value))
+            auto scanOne = [&reading](const char *&p, const char *end) {
+                if (!ScanElement(p, end, reading.value))
                     return false;
-                r->values->push_back(r->value);
+                reading.values->push_back(reading.value);
                 return true;
             };
+            return SgSceneText::ReadListScanning(in, readOne, scanOne, &reading, true);
+        } else {
+            return SgSceneText::ReadList(in, readOne, &reading, true);
         }
-        return SgSceneText::ReadList(in, readOne, scanOne, &reading, true);
     }
 
     // Number and plain vector elements, which long arrays are made of, read in

@@ -264,7 +264,7 @@ public:
             ShowError(m_stream.m_strFileName + " could not be read; the scene is unchanged");
             return kNothingRead;
         }
-        Commit();
+        Finish();
         m_stream.m_pLayerTable = nullptr;
         m_document.GetLayerMap().clear();
         if (failed)
@@ -320,8 +320,8 @@ private:
         for (SgRef<SgNode> &child : held) {
             auto *layers = dynamic_cast<SgLayers *>(child.get());
             if (m_bReplace) {
-                if (layers && !TakeLayersNode(*layers))
-                    continue;
+                if (layers)
+                    TakeLayersNode(*layers);
                 m_pending.push_back(child);
             } else if (layers) {
                 m_readLayers.emplace_back(layers);
@@ -334,15 +334,16 @@ private:
         }
     }
 
-    // The first layer table of a replacing file becomes the document's.
-    bool TakeLayersNode(SgLayers &layers)
+    // The first layer table of a replacing file becomes the document's; any
+    // further ones stay in the scene as the nodes they are, so that a save
+    // writes back what was read.
+    void TakeLayersNode(SgLayers &layers)
     {
         if (m_bLayersTaken)
-            return false;
+            return;
         m_bLayersTaken = true;
         if (layers.GetName().empty())
             layers.SetName(kLayersName);
-        return true;
     }
 
     // Puts what was read so far into the scene; the first time, a replacing
@@ -370,10 +371,17 @@ private:
                                 "Warning");
         }
         m_pending.clear();
-        if (&m_target == m_document.GetRoot()) {
+        if (&m_target == m_document.GetRoot())
             m_target.SetDocument(&m_document);
+    }
+
+    // The document's table is found (or made) once the whole file is in:
+    // a default made at an earlier commit would stand beside the file's own.
+    void Finish()
+    {
+        Commit();
+        if (&m_target == m_document.GetRoot())
             m_document.EnsureLayersNode();
-        }
     }
 
     // Maps each layer of the file to the document's layer of that name, or to

@@ -711,6 +711,10 @@ template <class F>
 bool ScanFloatInPlace(const char *&p, const char *end, F &value)
 {
     const char *begin = SkipBlanks(p, end);
+    if (const char *stop = NumberTextDetail::ScanPlainDecimal(begin, end, value)) {
+        p = stop;
+        return true;
+    }
     const char *stop = ScanFloatText(begin, end);
     if (stop == end) {
         return false;
@@ -896,19 +900,23 @@ void WriteTuple(std::ostream &os, const float *values, int count) { WriteTupleOf
 
 void WriteTuple(std::ostream &os, const int *values, int count) { WriteTupleOf(os, values, count); }
 
-bool ScanNumber(const char *&p, const char *end, double &value) { return ScanFloatInPlace(p, end, value); }
+namespace NumberTextDetail {
 
-bool ScanNumber(const char *&p, const char *end, float &value) { return ScanFloatInPlace(p, end, value); }
+bool ScanNumberGeneral(const char *&p, const char *end, double &value) { return ScanFloatInPlace(p, end, value); }
 
-bool ScanNumber(const char *&p, const char *end, int &value)
+bool ScanNumberGeneral(const char *&p, const char *end, float &value) { return ScanFloatInPlace(p, end, value); }
+
+bool ScanNumberGeneral(const char *&p, const char *end, int &value)
 {
     return ScanIntegerInPlace(p, end, value, INT_MIN, INT_MAX);
 }
 
-bool ScanNumber(const char *&p, const char *end, unsigned short &value)
+bool ScanNumberGeneral(const char *&p, const char *end, unsigned short &value)
 {
     return ScanIntegerInPlace(p, end, value, 0, USHRT_MAX);
 }
+
+} // namespace NumberTextDetail
 
 bool ScanTuple(const char *&p, const char *end, double *values, int count)
 {

@@ -91,8 +91,21 @@ Vec3 SgIndexedFaceSet::GetNormal(int face, Vec3 &normal)
 
 int SgIndexedFaceSet::Validate()
 {
-    const std::vector<int> coordIndex = m_coordIndex.GetValues();
+    const std::vector<int> &coordIndex = m_coordIndex.GetValues();
     const size_t total = coordIndex.size();
+    // Meshes as read are nearly always whole: a look for a face to drop
+    // comes first, and only a mesh that has one is copied without it.
+    bool anyDropped = false;
+    for (size_t start = 0; start < total && !anyDropped;) {
+        size_t end = start;
+        while (end < total && coordIndex[end] >= 0)
+            ++end;
+        const bool stray = end < total && coordIndex[end] != -1;
+        anyDropped = stray || (end > start && end - start < 3);
+        start = end + 1;
+    }
+    if (!anyDropped)
+        return 0;
     SgVFInt *parallel[] = {&m_textureCoordIndex, &m_normalIndex, &m_materialIndex, &m_colorIndex};
     std::vector<std::vector<int>> kept(std::size(parallel));
     std::vector<bool> follows(std::size(parallel));

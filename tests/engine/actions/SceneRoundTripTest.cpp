@@ -346,6 +346,57 @@ TEST_F(SceneRoundTripTest, ObjectKeepsItsDepth)
     EXPECT_EQ(after->SgGroup::GetChildsCount(), trailing->SgGroup::GetChildsCount());
 }
 
+// The object's own list after its inner group may name a node twice (the
+// inner group itself, a shared material): each is read back to its place in
+// the file, not next to the first time the node stands in the list (found by
+// the round-trip fuzz target).
+TEST_F(SceneRoundTripTest, ObjectsOwnListNamingANodeTwiceKeepsItsOrder)
+{
+    SgRef<SgObject> object(new SgObject(false, false));
+    SgRef<SgSeparator> inner(new SgSeparator);
+    inner->SetID({7, 2});
+    SgRef<SgMaterial> material(new SgMaterial);
+    material->SetID({7, 3});
+    ASSERT_TRUE(object->AddChild(inner));
+    ASSERT_EQ(object->GetInnerGroup(), inner.get());
+    for (SgNode *node : {static_cast<SgNode *>(inner.get()), static_cast<SgNode *>(new SgSeparator),
+                         static_cast<SgNode *>(material.get()), static_cast<SgNode *>(new SgBox),
+                         static_cast<SgNode *>(material.get()), static_cast<SgNode *>(inner.get())})
+        ASSERT_TRUE(object->SgGroup::AddChild(node));
+
+    SgRef<SgSeparator> read = RoundTrip(SceneOf({object}));
+    auto *back = dynamic_cast<SgObject *>(read->GetChild(0));
+    ASSERT_NE(back, nullptr);
+    std::string order;
+    for (SgNode *node : back->SgGroup::GetChildList())
+        order += std::string(node->GetClassName()) + (node == back->GetInnerGroup() ? "*" : "") + " ";
+    EXPECT_EQ(order, "SgSeparator* SgSeparator* SgSeparator SgMaterial SgBox SgMaterial SgSeparator* ");
+}
+
+// A grid is written without children (it holds only what it builds), so a
+// node a file puts inside its block is refused with a message rather than
+// kept where no save would write it; a DEF there still names the node for a
+// USE after it (found by the document fuzz target).
+TEST_F(SceneRoundTripTest, NodeInsideAGridBlockIsRefusedWithAMessage)
+{
+    const std::string text = "#VRML V1.0 ascii 102\nSeparator {\nNodeName\t\"ROOT\"\n"
+                             "Grid {\nDEF 7_2 Material {\n}\n}\nUSE 7_2\n}\n";
+    std::istringstream in(text);
+    Vrml1InStream stream(in, "grid.kvrx");
+    stream.SetNotifyUser(false);
+    SgRef<SgSeparator> root(new SgSeparator);
+    root->SetName("ROOT");
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root)) << stream.FormatMessages();
+    ASSERT_EQ(stream.GetMessages().size(), 1u) << stream.FormatMessages();
+    EXPECT_NE(stream.GetMessages()[0].text.find("Grid"), std::string::npos) << stream.FormatMessages();
+    EXPECT_GT(stream.GetMessages()[0].line, 0) << "the message names no line";
+
+    const std::string first = WriteScene(root);
+    EXPECT_EQ(first.find("DEF 7_2"), std::string::npos) << "the material looks shared:\n" << first;
+    EXPECT_NE(first.find("Material {"), std::string::npos) << "the USE after the grid lost its node:\n" << first;
+    EXPECT_EQ(WriteScene(ReadScene(first)), first) << "the second pass wrote other text";
+}
+
 // Files from before the centre convention store a transform's translation
 // without its centre; the writer's own version keeps it as written.
 TEST_F(SceneRoundTripTest, OnlyOldFormatVersionsShiftTransformsByTheirCentre)

@@ -321,6 +321,46 @@ TEST(DocumentFiles, LayerTableOfAnotherNameIsTakenAndNotDoubled)
     EXPECT_EQ(SavedText(*again), saved) << "the second pass wrote other text";
 }
 
+// Whatever layer tables a replacing file holds are kept (none is dropped and
+// none is made up beside them), so that what was saved reads back as saved.
+TEST(DocumentFiles, EveryLayerTableOfAReplacingFileIsKeptAndReadsBackAsSaved)
+{
+    struct Case {
+        const char *what;
+        std::string text;
+        std::vector<std::string> kept; // layer names the save must hold
+        size_t tables;                 // layer-table blocks the save must hold
+    };
+    const std::string header = "#VRML V1.0 ascii 102\n";
+    const Case cases[] = {
+        {"a View section before the scene", header + "View {}Separator {NodeName\t\"ROOT\"Layers }", {}, 1},
+        {"two tables in the scene",
+         header + "Separator {\nNodeName\t\"ROOT\"\nLayers {\n\tnames [\"A\"]\n}\nLayers {\nNodeName\t\"Layers\"\n"
+                  "\tnames [\"B\"]\n}\n}\n",
+         {"A", "B"},
+         2},
+        {"an old Layers section before a table in the scene",
+         header + "Layers\nLayer \"S\" 0\n}\nSeparator {\nNodeName\t\"ROOT\"\nLayers {\n\tnames [\"T\"]\n}\n}\n",
+         {"S", "T"},
+         2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        DocumentPtr document = NewDocument();
+        ASSERT_EQ(Read(*document, c.text, true), kReadDone);
+        const std::string saved = SavedText(*document);
+        size_t tables = 0;
+        for (size_t at = saved.find("Layers {"); at != std::string::npos; at = saved.find("Layers {", at + 1))
+            ++tables;
+        EXPECT_EQ(tables, c.tables) << saved;
+        for (const std::string &name : c.kept)
+            EXPECT_NE(saved.find('"' + name + '"'), std::string::npos) << name << " was lost:\n" << saved;
+        DocumentPtr again = NewDocument();
+        ASSERT_EQ(Read(*again, saved, true), kReadDone);
+        EXPECT_EQ(SavedText(*again), saved) << "the second pass wrote other text";
+    }
+}
+
 TEST(DocumentFiles, OldLayersSectionReplacesTheLayerTable)
 {
     DocumentPtr document = NewDocument();

@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -451,4 +452,62 @@ TEST(NumberText, AMillionNumbersReadBackExactly)
     EXPECT_EQ(n, 1000000);
     EXPECT_EQ(sum, expectedSum);
     EXPECT_TRUE(in.eof());
+}
+
+// The in-place readers convert plain decimals and short integers on a path
+// of their own; on every text they must give the stream form's value bit for
+// bit and stop where it stops. Random texts around the limits of that path
+// (digit counts, decimals, ranges) and the forms next to them.
+TEST(NumberText, InPlaceReadingAgreesWithTheStreamForm)
+{
+    std::mt19937_64 random(17);
+    std::vector<std::string> texts = {"0", "-0", "+0", "-0.0", "5.", ".5", "+.5", "-.5", ".", "-.", "-", "+",
+                                      "999999999", "1000000000", "-999999999", "2147483647", "-2147483648",
+                                      "65535", "65536", "-1", "0000000001", "1e5", "1.5E-3", "123456789012345",
+                                      "1234567890123456", "9007199254740993", "0.1234567", "0.12345678",
+                                      "16777217", "1677721.7", "0.0000000000000000000001",
+                                      "0.00000000000000000000001", "4.35", "0.3", "inf", "-nan"};
+    auto digitRun = [&random](int count) {
+        std::string digits;
+        for (int i = 0; i < count; ++i)
+            digits += char('0' + random() % 10);
+        return digits;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int whole = int(random() % 12);
+        const int decimals = int(random() % 26);
+        text += digitRun(whole);
+        if (random() % 5 != 0)
+            text += "." + digitRun(decimals);
+        texts.push_back(text);
+    }
+    int mismatches = 0;
+    for (const std::string &number : texts) {
+        const std::string text = "  " + number + " ,";
+        auto compare = [&](auto value) {
+            using T = decltype(value);
+            std::istringstream stream(text);
+            T expected = T(77);
+            const bool streamOk = ReadNumber(stream, expected);
+            const std::string streamRest = Rest(stream);
+            T actual = T(77);
+            const char *p = text.data();
+            const bool scanned = ScanNumber(p, text.data() + text.size(), actual);
+            // In place either agrees or declines and leaves the stream form to decide.
+            if (scanned && (!streamOk || !SameValue(expected, actual) || streamRest != std::string(p)) &&
+                ++mismatches <= 10) {
+                ADD_FAILURE() << '"' << number << "\" as " << typeid(T).name() << ": stream " << +expected
+                              << ", in place " << +actual;
+            }
+            if (!scanned) {
+                EXPECT_EQ(p, text.data()) << '"' << number << "\": declined but took characters";
+            }
+        };
+        compare(double());
+        compare(float());
+        compare(int());
+        compare((unsigned short)0);
+    }
+    EXPECT_EQ(mismatches, 0);
 }
