@@ -15,11 +15,16 @@ namespace {
 
 // --- Writing -------------------------------------------------------------------------
 
-void WriteObjectPart(SgSaveAction *action, SgObject *object)
+// An instance is read under the name "PO" until its block names it, so an
+// instance without a name says so, or it would come back as "PO".
+void WriteObjectPart(SgSaveAction *action, SgObject *object, bool nameEvenWhenEmpty = false)
 {
     Vrml1Stream &out = *action->m_pStream;
     out << "Object {\n";
-    SgSaveAction::WriteNodeName(out, object);
+    if (nameEvenWhenEmpty && object->GetName().empty())
+        out << "NodeName\t\"\"\n";
+    else
+        SgSaveAction::WriteNodeName(out, object);
     if (object->m_hide.Get(false) != 0)
         out << "\thide 1\n";
     if (const int layer = object->m_layer.Get(false))
@@ -92,7 +97,7 @@ void WriteInstance(SgSaveAction *action, SgParametricObject *object)
 {
     Vrml1Stream &out = *action->m_pStream;
     out << "ParametricObject { \n";
-    WriteObjectPart(action, object);
+    WriteObjectPart(action, object, true);
     out << "\tPOParamList\t{";
     for (int i = 0; i < object->GetFieldsCount(); ++i) {
         SgField *field = object->GetFieldAddress(i);

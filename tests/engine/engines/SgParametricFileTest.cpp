@@ -104,6 +104,26 @@ TEST(SgParametricFileTest, QuotesInAFormulaSurviveTheFile)
     EXPECT_EQ(Write(read.root->GetChild(0)), first);
 }
 
+// An instance is named "PO" until its file names it; one renamed to nothing
+// (found by the round-trip fuzz target) was written without a name and read
+// back as "PO".
+TEST(SgParametricFileTest, InstanceWithoutANameKeepsItThroughTheFile)
+{
+    SgRef<SgParametricModel> model = BoxModel("(* w 2)", 1.0);
+    SgRef<SgSeparator> scene = TwoInstances(model.get());
+    scene->GetChild(0)->SetName("");
+    scene->GetChild(1)->SetName("second");
+    const std::string first = Write(scene.get());
+    Read read = ReadText(first);
+    ASSERT_TRUE(read.ok) << read.messages;
+    auto *group = dynamic_cast<SgGroup *>(read.root->GetChild(0));
+    ASSERT_NE(group, nullptr);
+    ASSERT_EQ(group->GetChildsCount(), 2);
+    EXPECT_EQ(group->GetChild(0)->GetName(), "") << first;
+    EXPECT_EQ(group->GetChild(1)->GetName(), "second") << first;
+    EXPECT_EQ(Write(group), first);
+}
+
 // An instance block with two object parts (found by the document fuzz
 // target) once took the model's parameters twice and wrote both.
 TEST(SgParametricFileTest, SecondObjectPartOfAnInstanceIsSkipped)
