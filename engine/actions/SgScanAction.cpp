@@ -199,11 +199,10 @@ void SgScanAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
     // The input exactly as the drawing takes it, so that the drawing finds
     // the normals made for it.
     SgState *state = action->GetState();
-    SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
-    Vec3 *points = mesh->GetDeformedPoints(state);
-    const int pointCount = coordinates ? coordinates->GetCount() : 0;
+    int pointCount = 0;
+    Vec3 *points = mesh->GetDrawnPoints(state, pointCount);
     const std::vector<int> &coordIndex = mesh->m_coordIndex.GetValues();
-    if (!points || pointCount == 0 || coordIndex.empty())
+    if (!points || coordIndex.empty())
         return;
     SgNormalGenerator *normals =
         mesh->getNormalGenerator(static_cast<int>(coordIndex.size()), coordIndex.data(), pointCount, points);

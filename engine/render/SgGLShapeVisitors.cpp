@@ -396,11 +396,10 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet,
 void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFaceSet *mesh, bool nameFaces)
 {
     SgState *state = action->GetState();
-    SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
-    Vec3 *points = mesh->GetDeformedPoints(state);
-    const int pointCount = coordinates ? coordinates->GetCount() : 0;
+    int pointCount = 0;
+    Vec3 *points = mesh->GetDrawnPoints(state, pointCount);
     const std::vector<int> &coordIndex = mesh->m_coordIndex.GetValues();
-    if (!points || pointCount == 0 || coordIndex.empty())
+    if (!points || coordIndex.empty())
         return;
     std::vector<Vec3> skinned;
     if (DeformSkinnedShape(mesh, state, pointCount, points, skinned))

@@ -269,11 +269,9 @@ void SgRayPickAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
     auto *mesh = static_cast<SgIndexedFaceSet *>(node);
     if (SgGLStateReads::TraverseModified(action, mesh))
         return;
-    SgState *state = action->GetState();
-    SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
-    const Vec3 *points = mesh->GetDeformedPoints(state);
-    const int pointCount = coordinates ? coordinates->GetCount() : 0;
-    if (!points || pointCount == 0)
+    int pointCount = 0;
+    const Vec3 *points = mesh->GetDrawnPoints(action->GetState(), pointCount);
+    if (!points)
         return;
     const std::vector<int> &index = mesh->m_coordIndex.GetValues();
     static_cast<SgRayPickAction *>(action)->HitFaces(node, [&](const TriangleFn &triangle) {

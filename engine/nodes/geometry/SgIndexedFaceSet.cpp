@@ -50,6 +50,14 @@ SgVecField<Vec3, 7> *SgIndexedFaceSet::GetCoordinates(SgState *state, int)
     return inForce;
 }
 
+Vec3 *SgIndexedFaceSet::GetDrawnPoints(SgState *state, int &count)
+{
+    SgVecField<Vec3, 7> *coordinates = GetCoordinates(state);
+    Vec3 *points = GetDeformedPoints(state);
+    count = points && coordinates ? coordinates->GetCount() : 0;
+    return count > 0 ? points : nullptr;
+}
+
 Vec3 *SgIndexedFaceSet::GetDeformedPoints(SgState *state)
 {
     if (Vec3 *points = GetPointCache())

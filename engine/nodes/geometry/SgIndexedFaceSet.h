@@ -35,6 +35,10 @@ class SgIndexedFaceSet : public SgShape {
     // coordinates (pulled through their module first); null when there are
     // none.
     Vec3 *GetDeformedPoints(SgState *state);
+    // The points drawing, picking and the normals take under this state
+    // (GetDeformedPoints) and their number (that of GetCoordinates); null
+    // and 0 when there are none.
+    Vec3 *GetDrawnPoints(SgState *state, int &count);
     // Made on first use and kept until the mesh changes.
     SgNormalGenerator *getNormalGenerator();
     // The generator kept now, or null; makes none.
