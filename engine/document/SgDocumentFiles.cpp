@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cctype>
+#include <filesystem>
 #include <set>
 #include <cmath>
 #include <cstdio>
@@ -725,6 +726,13 @@ int SgDocument::ReadFile(const char *path, bool replace, SgNode *parent)
         return kNothingRead;
     if (parent && !IsSeparatorNode(parent)) {
         ShowError(std::string("A scene can only be inserted into a separator, not into a ") + parent->GetClassName());
+        return kNothingRead;
+    }
+    // A folder opens as a stream here and fails only at the first read,
+    // with the library's wording.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        ShowError(std::string("Cannot open ") + path + ": it is a folder, not a scene file");
         return kNothingRead;
     }
     std::ifstream file(path, std::ios::binary);

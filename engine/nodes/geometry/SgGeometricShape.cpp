@@ -1,6 +1,8 @@
 #include "engine/nodes/geometry/SgGeometricShape.h"
 
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "engine/core/CacheEntry.h"
 #include "engine/core/SgAction.h"
@@ -199,8 +201,15 @@ void SgGeometricShape::RunBuild(SgAction *action, MakeResultFn make, const Build
         } catch (const std::exception &error) {
             // Whatever was built so far is not a shape anyone should see.
             if (m_lastBuildError != error.what()) {
-                SgDiagError("Geometry", "%s%s%s: %s; the shape is left empty", GetClassName(),
-                            GetName().empty() ? "" : " ", GetName().c_str(), error.what());
+                // Builders name their class in what they throw; the node is
+                // named once.
+                std::string_view why = error.what();
+                const std::string prefix = std::string(GetClassName()) + ": ";
+                if (why.substr(0, prefix.size()) == prefix)
+                    why.remove_prefix(prefix.size());
+                SgDiagError("Geometry", "%s%s%s: %.*s; the shape is left empty", GetClassName(),
+                            GetName().empty() ? "" : " ", GetName().c_str(), static_cast<int>(why.size()),
+                            why.data());
                 m_lastBuildError = error.what();
             }
             result = make();

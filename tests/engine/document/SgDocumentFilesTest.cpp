@@ -417,6 +417,18 @@ TEST(DocumentFiles, FileNameFollowsOnlyAReplacingReadThatSucceeded)
     EXPECT_EQ(document->GetFileName(), scene.string());
 }
 
+// A folder opens as a stream on Linux and fails at the first read: it is
+// refused by name before, with the reason a user understands.
+TEST(DocumentFiles, AFolderIsRefusedAsAFolder)
+{
+    RecordingNotifier notifier;
+    TempFolder folder;
+    DocumentPtr document = NewDocument();
+    EXPECT_EQ(document->ReadFile(folder.Path().c_str(), true), kNothingRead);
+    ASSERT_EQ(notifier.Messages().size(), 1u);
+    EXPECT_EQ(notifier.Messages()[0], "Cannot open " + folder.Path().string() + ": it is a folder, not a scene file");
+}
+
 TEST(DocumentFiles, NamesLongerThan511CharactersAreNotOpened)
 {
     RecordingNotifier notifier;

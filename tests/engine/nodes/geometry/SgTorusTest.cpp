@@ -7,6 +7,7 @@
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgTorus.h"
 #include "engine/nodes/geometry/SgTorusKnot.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/nodes/geometry/ExtrusionTestSupport.h"
 
 namespace {
@@ -95,4 +96,19 @@ TEST_F(TorusTest, UnknownKnotTypeBuildsTheFirstFormula)
     auto *b = dynamic_cast<SgPolyLine *>(unknown->GetSlotNode(SgExtrude::kSpineSlot));
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->m_coordinates.GetValues(), b->m_coordinates.GetValues());
+}
+
+// A shape that cannot be built says so once, naming itself once.
+TEST_F(TorusTest, TorusOfRadiusZeroIsLeftEmptyWithOneMessage)
+{
+    SgRef<SgTorus> torus = new SgTorus;
+    torus->m_radius1.Set(0.0);
+    SgDiagCapture capture;
+    SgFaceSet *mesh = BuildMesh(torus.get());
+    EXPECT_TRUE(mesh == nullptr || mesh->GetFaceCount() == 0);
+    ASSERT_EQ(capture.Count("Geometry"), 1) << capture.GetText();
+    const std::string text = capture.GetText();
+    EXPECT_NE(text.find("SgTorus: a torus of radius 0 has no faces; the shape is left empty"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("SgTorus: SgTorus"), std::string::npos) << text;
 }
