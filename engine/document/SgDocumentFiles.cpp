@@ -309,6 +309,10 @@ private:
         }
         auto *node = static_cast<SgNode *>(container);
         if (node->IsObject() || !node->IsGroup() || node->GetName() != kRootName) {
+            // A layer table beside the root is as much the file's as one
+            // inside it.
+            if (auto *layers = dynamic_cast<SgLayers *>(node); layers && m_bReplace)
+                TakeLayersNode(*layers);
             m_pending.emplace_back(node);
             m_bReceived = true;
             return;

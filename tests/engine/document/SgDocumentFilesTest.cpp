@@ -343,6 +343,8 @@ TEST(DocumentFiles, EveryLayerTableOfAReplacingFileIsKeptAndReadsBackAsSaved)
          header + "Layers\nLayer \"S\" 0\n}\nSeparator {\nNodeName\t\"ROOT\"\nLayers {\n\tnames [\"T\"]\n}\n}\n",
          {"S", "T"},
          2},
+        {"a table after the scene's root, outside it",
+         header + "Separator {\nNodeName\t\"ROOT\"\n}\nDEF 7_1 Layers {\n}\n", {}, 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
