@@ -141,6 +141,18 @@ struct Elements {
     std::string log;
 };
 
+// Logs the element just read, when it was read.
+template <class T, int N>
+bool LogElement(Elements<T, N> *e, bool ok)
+{
+    if (!ok)
+        return false;
+    for (const T &v : e->working)
+        e->log += Bits(v) + ' ';
+    e->log += ';';
+    return true;
+}
+
 template <class T, int N>
 bool ReadElementByStream(std::istream &in, void *data)
 {
@@ -150,12 +162,7 @@ bool ReadElementByStream(std::istream &in, void *data)
         ok = ReadNumber(in, e->working[0]);
     else
         ok = ReadTuple(in, e->working, N) == N;
-    if (!ok)
-        return false;
-    for (const T &v : e->working)
-        e->log += Bits(v) + ' ';
-    e->log += ';';
-    return true;
+    return LogElement(e, ok);
 }
 
 template <class T, int N>
@@ -167,12 +174,7 @@ bool ScanElementInPlace(const char *&p, const char *end, void *data)
         ok = ScanNumber(p, end, e->working[0]);
     else
         ok = ScanTuple(p, end, e->working, N);
-    if (!ok)
-        return false;
-    for (const T &v : e->working)
-        e->log += Bits(v) + ' ';
-    e->log += ';';
-    return true;
+    return LogElement(e, ok);
 }
 
 // What a list read leaves: its verdict, the elements, the stream state, the
