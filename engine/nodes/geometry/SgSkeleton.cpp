@@ -23,6 +23,18 @@ double LoopArea(const Vec3 *points, int count)
     return area;
 }
 
+// Whether a point lies inside a loop in XY (crossings of a ray along +x).
+bool Contains(const Vec3 *points, int count, const Vec3 &p)
+{
+    bool inside = false;
+    for (int i = 0, j = count - 1; i < count; j = i++) {
+        const Vec3 &a = points[i], &b = points[j];
+        if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
+            inside = !inside;
+    }
+    return inside;
+}
+
 } // namespace
 
 SgSkeleton::SgSkeleton()
@@ -64,41 +76,48 @@ void SgSkeleton::DoExtrude(SgFaceSet *faceSet, SgAction *)
         return;
     }
     profile->sample(-1);
-    // The outer loop: the one of the largest area. Holes are not roofed
-    // round, and loops are never run together into one outline.
-    int outer = -1;
-    double largest = 0.0;
+    // Every loop that lies inside no other is a building of its own and gets
+    // its own roof; loops inside another are holes, which the roof does not
+    // go round. Loops are never run together into one outline.
+    struct Loop {
+        const Vec3 *points;
+        int size;
+    };
+    std::vector<Loop> loops;
     for (int l = 0; l < profile->NumLoops(); ++l) {
         const int size = profile->LoopSize(l);
         const Vec3 *points = size > 0 ? profile->GetLoop(l) : nullptr;
-        if (!points)
-            continue;
-        const double area = std::fabs(LoopArea(points, size));
-        if (outer < 0 || area > largest) {
-            outer = l;
-            largest = area;
-        }
+        if (points && LoopArea(points, size) != 0.0)
+            loops.push_back({points, size});
     }
-    if (outer < 0) {
-        SgDiagWarning("Geometry", "SgSkeleton '%s': the profile has no points", GetName().c_str());
+    if (loops.empty()) {
+        SgDiagWarning("Geometry", "SgSkeleton '%s': the profile has no loop to roof", GetName().c_str());
         return;
     }
-    if (profile->NumLoops() > 1)
-        SgDiagInfo("Geometry", "SgSkeleton '%s': the roof stands on the profile's outer loop; %d inner loops are not "
-                   "roofed round",
-                   GetName().c_str(), profile->NumLoops() - 1);
-    const Vec3 *points = profile->GetLoop(outer);
-    const int size = profile->LoopSize(outer);
-    std::vector<Vec3> outline;
-    outline.reserve(size_t(size));
-    for (int i = 0; i < size; ++i)
-        outline.emplace_back(points[i].x, 0.0, points[i].y);
-
+    int holes = 0;
     const std::vector<double> &slopes = m_slope.GetValues();
-    RoofBuildReport report;
-    const double height = BuildStraightSkeletonRoof(outline, slopes.data(), int(slopes.size()), faceSet,
-                                                    AddRoofVertex, AddRoofFace, AddRoofTexCoord, &report);
-    if (height < 0.0)
-        SgDiagWarning("Geometry", "SgSkeleton '%s': no roof over this profile: %s", GetName().c_str(),
-                      report.error.c_str());
+    for (size_t l = 0; l < loops.size(); ++l) {
+        bool inside = false;
+        for (size_t other = 0; other < loops.size() && !inside; ++other)
+            inside = other != l && std::fabs(LoopArea(loops[other].points, loops[other].size)) >
+                                       std::fabs(LoopArea(loops[l].points, loops[l].size)) &&
+                     Contains(loops[other].points, loops[other].size, loops[l].points[0]);
+        if (inside) {
+            ++holes;
+            continue;
+        }
+        std::vector<Vec3> outline;
+        outline.reserve(size_t(loops[l].size));
+        for (int i = 0; i < loops[l].size; ++i)
+            outline.emplace_back(loops[l].points[i].x, 0.0, loops[l].points[i].y);
+        RoofBuildReport report;
+        const double height = BuildStraightSkeletonRoof(outline, slopes.data(), int(slopes.size()), faceSet,
+                                                        AddRoofVertex, AddRoofFace, AddRoofTexCoord, &report);
+        if (height < 0.0)
+            SgDiagWarning("Geometry", "SgSkeleton '%s': no roof over profile loop %d: %s", GetName().c_str(),
+                          int(l), report.error.c_str());
+    }
+    if (holes > 0)
+        SgDiagInfo("Geometry", "SgSkeleton '%s': %d profile loops lie inside another and are not roofed round",
+                   GetName().c_str(), holes);
 }

@@ -248,6 +248,12 @@ bool Solver::TraceMeeting(const Vertex *x, const Vertex *y, P3 &out) const
         point = v->pos + v->dir * std::max(s, 0.0);
         return point.Finite();
     };
+    // Neighbours already at one place (two corners of a split, or a split
+    // that landed on a corner) meet where they stand.
+    if ((x->pos - y->pos).Length() <= m_tol * 10.0) {
+        out = (x->pos + y->pos) * 0.5;
+        return true;
+    }
     auto ahead = [this](const Vertex *v, const P3 &p) { return (p - v->pos).Dot(v->dir) >= -m_tol * 10.0; };
     const bool sameLeft = PlanesAlike(x->left, y->right);
     P3 p;
@@ -540,6 +546,33 @@ bool CStraightSkeleton::Fail(const std::string &text)
     return false;
 }
 
+namespace {
+
+// Whether corners strictly between `from` and `to` (working order, cyclic)
+// all lie within `eps` of the chord from corner `from` to corner `to`, in
+// order along it.
+bool OnChord(const std::vector<P3> &corners, int from, int to, double eps)
+{
+    const int n = int(corners.size());
+    const P3 &a = corners[size_t(from)], &b = corners[size_t(to)];
+    const double len = std::hypot(b.x - a.x, b.y - a.y);
+    if (len <= eps)
+        return false;
+    const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
+    double last = 0.0;
+    for (int k = (from + 1) % n; k != to; k = (k + 1) % n) {
+        const P3 &p = corners[size_t(k)];
+        const double along = (p.x - a.x) * ux + (p.y - a.y) * uy;
+        const double off = Cross2(ux, uy, p.x - a.x, p.y - a.y);
+        if (std::fabs(off) > eps || along <= last + eps || along >= len - eps)
+            return false;
+        last = along;
+    }
+    return true;
+}
+
+} // namespace
+
 bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
 {
     m_nodes.clear();
@@ -553,17 +586,29 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         SgDiagWarning("Geometry", "Straight skeleton: %d inner contours (holes) are not taken; the outer one is",
                       int(contours.size()) - 1);
     SkeletonContour &contour = contours[0];
-    // Corners closer than this (relative to the outline's size) are one.
-    double extent = 0.0;
     for (const SkeletonPoint &p : contour)
-        if (std::isfinite(p.position.x) && std::isfinite(p.position.z))
-            extent = std::max({extent, std::fabs(p.position.x), std::fabs(p.position.z)});
-    const double tol = 1e-9 * std::max(extent, 1e-3);
-    // Consecutive corners at one place are one corner.
-    SkeletonContour kept;
-    for (const SkeletonPoint &p : contour) {
         if (!std::isfinite(p.position.x) || !std::isfinite(p.position.z) || !std::isfinite(p.slope))
             return Fail("a corner or slope is not a number");
+    if (contour.empty())
+        return Fail("fewer than three distinct corners");
+    // Everything is worked about the outline's own centre and measured
+    // against its own size there, so that an outline far from the origin
+    // (surveyed coordinates) is treated as the same outline near it.
+    double minX = HUGE_VAL, maxX = -HUGE_VAL, minZ = HUGE_VAL, maxZ = -HUGE_VAL;
+    for (const SkeletonPoint &p : contour) {
+        minX = std::min(minX, p.position.x);
+        maxX = std::max(maxX, p.position.x);
+        minZ = std::min(minZ, p.position.z);
+        maxZ = std::max(maxZ, p.position.z);
+    }
+    const double cx = 0.5 * (minX + maxX), cz = 0.5 * (minZ + maxZ);
+    const double scale = std::max(0.5 * (maxX - minX), 0.5 * (maxZ - minZ));
+    if (!(scale > 0.0) || !std::isfinite(scale))
+        return Fail("fewer than three distinct corners");
+    // Corners closer than this are one.
+    const double tol = 1e-9 * scale;
+    SkeletonContour kept;
+    for (const SkeletonPoint &p : contour) {
         if (!kept.empty() && std::fabs(p.position.x - kept.back().position.x) < tol &&
             std::fabs(p.position.z - kept.back().position.z) < tol)
             continue;
@@ -577,13 +622,11 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
     if (n < 3)
         return Fail("fewer than three distinct corners");
 
-    double area = 0.0, scale = 0.0;
+    double area = 0.0;
     for (int i = 0; i < n; ++i) {
         const Vec3 &a = contour[size_t(i)].position, &b = contour[size_t((i + 1) % n)].position;
-        area += a.x * b.z - b.x * a.z;
-        scale = std::max({scale, std::fabs(a.x), std::fabs(a.z)});
+        area += (a.x - cx) * (b.z - cz) - (b.x - cx) * (a.z - cz);
     }
-    scale = std::max(scale, 1e-6);
     if (std::fabs(area) <= 1e-12 * scale * scale)
         return Fail("the outline encloses no area");
     m_bReversed = area < 0.0;
@@ -600,7 +643,7 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         // contour edge n-2-k the other way.
         edgeOf[size_t(k)] = m_bReversed ? (2 * n - 2 - k) % n : k;
         const Vec3 &p = contour[size_t(map[size_t(k)])].position;
-        corners[size_t(k)] = P3(p.x, p.z, 0.0);
+        corners[size_t(k)] = P3(p.x - cx, p.z - cz, 0.0);
         slopes[size_t(k)] = contour[size_t(edgeOf[size_t(k)])].slope;
     }
     // A corner that turns straight back makes no polygon.
@@ -612,17 +655,54 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
             return Fail("the outline turns straight back on itself at a corner");
     }
 
-    Solver solver(corners, slopes, scale);
+    // Straight runs of one slope are one edge for the wavefront: corners
+    // within rounding of a line (points written with a dozen digits, or
+    // turned) would otherwise make roof planes that differ by the rounding
+    // and events that meet anywhere along the run. The run's faces are cut
+    // apart again afterwards, straight up the roof from each dropped corner.
+    const double straightTol = 1e-9 * scale;
+    std::vector<char> dropped(count, 0);
+    int start = -1;
+    for (int k = 0; k < n && start < 0; ++k) {
+        const int prev = (k - 1 + n) % n, next = (k + 1) % n;
+        if (slopes[size_t(prev)] != slopes[size_t(k)] || !OnChord(corners, prev, next, straightTol))
+            start = k;
+    }
+    if (start < 0)
+        return Fail("the outline has no corner off a straight line");
+    std::vector<int> solverCorners = {start};
+    for (int run = start, i = (start + 1) % n; i != start; i = (i + 1) % n) {
+        const int next = (i + 1) % n;
+        if (slopes[size_t(i)] == slopes[size_t(run)] && OnChord(corners, run, next, straightTol)) {
+            dropped[size_t(i)] = 1;
+            continue;
+        }
+        solverCorners.push_back(i);
+        run = i;
+    }
+    const int m = int(solverCorners.size());
+    if (m < 3)
+        return Fail("the outline encloses no area");
+    std::vector<P3> runCorners;
+    std::vector<double> runSlopes;
+    for (int q = 0; q < m; ++q) {
+        runCorners.push_back(corners[size_t(solverCorners[size_t(q)])]);
+        runSlopes.push_back(slopes[size_t(solverCorners[size_t(q)])]);
+    }
+
+    Solver solver(runCorners, runSlopes, scale);
     std::string error;
     if (!solver.Run(error, m_stats))
         return Fail(error);
 
     // Nodes at one place are one node: events at one point (a peak reached
-    // from several sides) each made their own.
+    // from several sides) each made their own. Final numbering: the n
+    // working corners, then the skeleton's inner nodes.
     const std::vector<P3> &positions = solver.m_nodePositions;
     const double merge = 1e-7 * scale;
     std::vector<int> same(positions.size());
     std::map<std::tuple<long long, long long, long long>, std::vector<int>> grid;
+    std::vector<P3> nodes(corners);
     for (size_t i = 0; i < positions.size(); ++i) {
         const P3 &p = positions[i];
         const long long gx = std::llround(p.x / (merge * 4)), gy = std::llround(p.y / (merge * 4)),
@@ -635,23 +715,27 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
                     if (it == grid.end())
                         continue;
                     for (int j : it->second) {
-                        if ((positions[size_t(j)] - p).Length() <= merge) {
+                        if ((nodes[size_t(j)] - p).Length() <= merge) {
                             found = j;
                             break;
                         }
                     }
                 }
         // Contour corners stay themselves.
-        if (found >= 0 && i >= size_t(n)) {
+        if (i < size_t(m)) {
+            same[i] = solverCorners[i];
+        } else if (found >= 0) {
             same[i] = found;
+            continue;
         } else {
-            same[i] = int(i);
-            grid[{gx, gy, gh}].push_back(int(i));
+            same[i] = int(nodes.size());
+            nodes.push_back(p);
         }
+        grid[{gx, gy, gh}].push_back(same[i]);
     }
 
     // Each face: the arcs that have its edge on one side.
-    std::vector<std::vector<std::pair<int, int>>> faceArcs(count);
+    std::vector<std::vector<std::pair<int, int>>> faceArcs(static_cast<size_t>(m));
     for (const Arc &arc : solver.m_arcs) {
         const int a = same[size_t(arc.from)], b = same[size_t(arc.to)];
         if (a == b)
@@ -664,33 +748,109 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         }
     }
 
-    m_faces.assign(size_t(n), Face());
-    for (int k = 0; k < n; ++k) {
-        const int start = k, end = (k + 1) % n;
+    std::vector<std::vector<int>> loops(static_cast<size_t>(m));
+    for (int q = 0; q < m; ++q) {
+        const int first = solverCorners[size_t(q)], second = solverCorners[size_t((q + 1) % m)];
         std::unordered_map<int, std::vector<int>> next;
-        next[start].push_back(end);
-        next[end].push_back(start);
-        for (const auto &[a, b] : faceArcs[size_t(k)]) {
+        next[first].push_back(second);
+        next[second].push_back(first);
+        for (const auto &[a, b] : faceArcs[size_t(q)]) {
             next[a].push_back(b);
             next[b].push_back(a);
         }
-        std::vector<int> loop = {start, end};
-        int previous = start, current = end;
-        const size_t cap = faceArcs[size_t(k)].size() + 2;
-        while (current != start) {
+        std::vector<int> &loop = loops[size_t(q)];
+        loop = {first, second};
+        int previous = first, current = second;
+        const size_t cap = faceArcs[size_t(q)].size() + 2;
+        while (current != first) {
             auto it = next.find(current);
             if (it == next.end() || it->second.size() != 2)
-                return Fail("the roof face on edge " + std::to_string(k) + " cannot be walked round");
+                return Fail("the roof face on edge " + std::to_string(first) + " cannot be walked round");
             const int step = it->second[0] == previous ? it->second[1] : it->second[0];
             previous = current;
             current = step;
-            if (current != start)
+            if (current != first)
                 loop.push_back(current);
             if (loop.size() > cap + 2)
-                return Fail("the roof face on edge " + std::to_string(k) + " does not close");
+                return Fail("the roof face on edge " + std::to_string(first) + " does not close");
         }
+    }
+
+    // Faces over straight runs are cut straight up the roof from each
+    // dropped corner. The faces are monotone along their edge, so each cut
+    // leaves the top of the face at one point: a node there, or a new one
+    // on the face's side that the neighbouring face shares.
+    std::map<std::pair<int, int>, std::vector<int>> onSide; // new nodes by the side they lie on
+    std::vector<std::vector<int>> cuts(static_cast<size_t>(m));
+    for (int q = 0; q < m; ++q) {
+        const int first = solverCorners[size_t(q)], second = solverCorners[size_t((q + 1) % m)];
+        if ((first + 1) % n == second)
+            continue;
+        const std::vector<int> &loop = loops[size_t(q)];
+        const P3 &a = nodes[size_t(first)], &b = nodes[size_t(second)];
+        const double len = std::hypot(b.x - a.x, b.y - a.y);
+        const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
+        auto along = [&](int node) {
+            const P3 &p = nodes[size_t(node)];
+            return (p.x - a.x) * ux + (p.y - a.y) * uy;
+        };
+        // The top, from the run's end back to its start.
+        std::vector<int> top(loop.begin() + 1, loop.end());
+        top.push_back(first);
+        for (int d = (first + 1) % n; d != second; d = (d + 1) % n) {
+            const double s = along(d);
+            int cut = -1;
+            for (size_t k = 0; k + 1 < top.size() && cut < 0; ++k) {
+                const double s0 = along(top[k]), s1 = along(top[k + 1]);
+                if (std::fabs(s0 - s) <= tol) {
+                    cut = top[k];
+                } else if (std::fabs(s1 - s) <= tol) {
+                    cut = top[k + 1];
+                } else if (s0 > s && s > s1) {
+                    const P3 &p0 = nodes[size_t(top[k])], &p1 = nodes[size_t(top[k + 1])];
+                    const P3 x = p0 + (p1 - p0) * ((s0 - s) / (s0 - s1));
+                    std::vector<int> &here = onSide[{std::min(top[k], top[k + 1]), std::max(top[k], top[k + 1])}];
+                    for (int node : here)
+                        if ((nodes[size_t(node)] - x).Length() <= merge)
+                            cut = node;
+                    if (cut < 0) {
+                        cut = int(nodes.size());
+                        nodes.push_back(x);
+                        here.push_back(cut);
+                    }
+                }
+            }
+            if (cut < 0)
+                return Fail("the roof face over the straight run at corner " + std::to_string(d) +
+                            " cannot be cut");
+            cuts[size_t(q)].push_back(cut);
+        }
+    }
+    if (!onSide.empty()) {
+        for (std::vector<int> &loop : loops) {
+            std::vector<int> with;
+            for (size_t k = 0; k < loop.size(); ++k) {
+                const int u = loop[k], v = loop[(k + 1) % loop.size()];
+                with.push_back(u);
+                auto it = onSide.find({std::min(u, v), std::max(u, v)});
+                if (it == onSide.end())
+                    continue;
+                std::vector<int> extra = it->second;
+                const P3 &from = nodes[size_t(u)];
+                std::sort(extra.begin(), extra.end(), [&](int i, int j) {
+                    return (nodes[size_t(i)] - from).Length() < (nodes[size_t(j)] - from).Length();
+                });
+                with.insert(with.end(), extra.begin(), extra.end());
+            }
+            loop = std::move(with);
+        }
+    }
+
+    m_faces.assign(count, Face());
+    auto store = [&](int k, const std::vector<int> &loop) {
         Face &face = m_faces[size_t(edgeOf[size_t(k)])];
         face.edge = edgeOf[size_t(k)];
+        face.nodes.clear();
         for (int node : loop)
             face.nodes.push_back(node < n ? map[size_t(node)] : node);
         if (m_bReversed) {
@@ -698,11 +858,45 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
             std::reverse(face.nodes.begin(), face.nodes.end());
             std::rotate(face.nodes.begin(), face.nodes.end() - 2, face.nodes.end());
         }
+    };
+    for (int q = 0; q < m; ++q) {
+        const std::vector<int> &loop = loops[size_t(q)];
+        const int first = solverCorners[size_t(q)];
+        if (cuts[size_t(q)].empty()) {
+            store(first, loop);
+            continue;
+        }
+        // The top from the run's end back to its start, and where each cut
+        // meets it: the cuts come in order along it, last corner first.
+        std::vector<int> top(loop.begin() + 1, loop.end());
+        top.push_back(first);
+        std::vector<size_t> at = {top.size() - 1};
+        for (int cut : cuts[size_t(q)]) {
+            const auto it = std::find(top.begin(), top.end(), cut);
+            const size_t index = size_t(it - top.begin());
+            if (it == top.end() || index > at.back())
+                return Fail("the roof face over the straight run at corner " + std::to_string(first) +
+                            " is not monotone along its edge");
+            at.push_back(index);
+        }
+        at.push_back(0);
+        int from = first;
+        for (size_t j = 0; j + 1 < at.size(); ++j) {
+            const int to = j + 2 < at.size() ? (from + 1) % n : solverCorners[size_t((q + 1) % m)];
+            std::vector<int> piece = {from, to};
+            for (size_t k = at[j + 1]; k <= at[j]; ++k)
+                if (top[k] != from && top[k] != to)
+                    piece.push_back(top[k]);
+            store(from, piece);
+            from = to;
+        }
     }
-    m_nodes.resize(positions.size());
-    for (size_t i = 0; i < positions.size(); ++i)
-        m_nodes[i] = Vec3(positions[i].x, positions[i].h, positions[i].y);
-    for (int k = 0; k < n; ++k)
-        m_nodes[size_t(map[size_t(k)])] = Vec3(corners[size_t(k)].x, 0.0, corners[size_t(k)].y);
+    m_nodes.resize(nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i)
+        m_nodes[i] = Vec3(nodes[i].x + cx, nodes[i].h, nodes[i].y + cz);
+    for (int k = 0; k < n; ++k) {
+        const Vec3 &p = contour[size_t(map[size_t(k)])].position;
+        m_nodes[size_t(map[size_t(k)])] = Vec3(p.x, 0.0, p.z);
+    }
     return true;
 }

@@ -99,3 +99,27 @@ TEST_F(SkeletonNodeTest, SeveralLoopsRoofTheOuterOneAndBadProfilesAreReported)
     EXPECT_EQ(mesh->GetFaceCount(), 0);
     EXPECT_GE(capture.Count("Geometry"), 1);
 }
+
+TEST_F(SkeletonNodeTest, SeparateLoopsGetARoofEach)
+{
+    // Two buildings side by side, and a courtyard loop inside the second.
+    const std::vector<Vec3> left = Rect(2.0, 2.0);
+    std::vector<Vec3> right;
+    for (const Vec3 &p : Rect(4.0, 4.0))
+        right.emplace_back(p.x + 5.0, p.y, 0.0);
+    const std::vector<Vec3> court = {{6, 1, 0}, {6, 2, 0}, {7, 2, 0}, {7, 1, 0}};
+    SgRef<SgSkeleton> roof = Roof({left, right, court});
+    SgDiagCapture capture;
+    SgFaceSet *mesh = BuildMesh(roof.get());
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(ReadFaces(*mesh).size(), 10u) << "four faces and a footprint for each building";
+    const MeshCheck check = CheckMesh(*mesh);
+    EXPECT_TRUE(check.IsSolid()) << check.Describe();
+    // Each roof at its own height: 1 over the small one, 2 over the large.
+    double leftTop = 0.0, rightTop = 0.0;
+    for (const Vec3 &v : mesh->m_vertices.GetValues())
+        (v.x < 3.0 ? leftTop : rightTop) = std::max(v.x < 3.0 ? leftTop : rightTop, v.z);
+    EXPECT_NEAR(leftTop, 1.0, 1e-6);
+    EXPECT_NEAR(rightTop, 2.0, 1e-6);
+    EXPECT_EQ(capture.Count("Geometry"), 1) << "the courtyard is not roofed round, and says so";
+}

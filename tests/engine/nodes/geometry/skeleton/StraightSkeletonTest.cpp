@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -202,4 +204,271 @@ TEST(StraightSkeletonTest, GeneratedOutlinesGiveSoundRoofs)
     EXPECT_EQ(silentFailures, 0) << "roofs built but wrong";
     // Every generated outline is done today; a change that loses one shows.
     EXPECT_EQ(reportedFailures, 0) << "outlines the skeleton could not do";
+}
+
+namespace {
+
+// Outline points written with 13 significant digits and read back, as a
+// file or a user would give them: straight runs are then straight only
+// within rounding.
+std::vector<Vec3> Rounded(const std::vector<Vec3> &outline)
+{
+    std::vector<Vec3> out;
+    for (const Vec3 &p : outline) {
+        char x[64], z[64];
+        std::snprintf(x, sizeof x, "%.13g", p.x);
+        std::snprintf(z, sizeof z, "%.13g", p.z);
+        out.emplace_back(std::strtod(x, nullptr), 0.0, std::strtod(z, nullptr));
+    }
+    return out;
+}
+
+std::vector<Vec3> Moved(std::vector<Vec3> outline, double dx, double dz)
+{
+    for (Vec3 &p : outline) {
+        p.x += dx;
+        p.z += dz;
+    }
+    return outline;
+}
+
+// A w x h rectangle with a corner every unit along its edges, turned by
+// `angle` about the origin and moved to (cx, cz).
+std::vector<Vec3> DottedRectangle(int w, int h, double angle, double cx, double cz)
+{
+    std::vector<Vec3> plain;
+    for (int i = 0; i < w; ++i)
+        plain.emplace_back(i, 0.0, 0.0);
+    for (int i = 0; i < h; ++i)
+        plain.emplace_back(w, 0.0, i);
+    for (int i = w; i > 0; --i)
+        plain.emplace_back(i, 0.0, h);
+    for (int i = h; i > 0; --i)
+        plain.emplace_back(0.0, 0.0, i);
+    std::vector<Vec3> out;
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (const Vec3 &p : plain)
+        out.emplace_back(cx + c * p.x - s * p.z, 0.0, cz + s * p.x + c * p.z);
+    return out;
+}
+
+// "" when every roof point of a convex outline at 45 degrees stands at the
+// lowest of the edges' roof planes there (the roof of a convex outline is
+// their lower envelope).
+std::string CheckConvexHeights(const RoofMesh &roof, const std::vector<Vec3> &outline, double tolerance)
+{
+    double area = 0.0;
+    const size_t n = outline.size();
+    for (size_t i = 0; i < n; ++i)
+        area += outline[i].x * outline[(i + 1) % n].z - outline[(i + 1) % n].x * outline[i].z;
+    const double side = area > 0.0 ? 1.0 : -1.0;
+    for (const Vec3 &v : roof.vertices) {
+        double lowest = HUGE_VAL;
+        for (size_t i = 0; i < n; ++i) {
+            const Vec3 &p = outline[i], &q = outline[(i + 1) % n];
+            const double len = std::hypot(q.x - p.x, q.z - p.z);
+            if (len == 0.0)
+                continue;
+            // Inward distance from the edge's line, in the output plan (x, y).
+            const double d = side * ((q.x - p.x) * (v.y - p.z) - (q.z - p.z) * (v.x - p.x)) / len;
+            lowest = std::min(lowest, d);
+        }
+        if (std::fabs(v.z - lowest) > tolerance) {
+            char text[160];
+            std::snprintf(text, sizeof text, "point (%.9g, %.9g) at height %.9g, the roof planes say %.9g", v.x, v.y,
+                          v.z, lowest);
+            return text;
+        }
+    }
+    return "";
+}
+
+// "" when every roof point of an axis-parallel outline at 45 degrees stands
+// at its distance from the outline measured in squares (the largest
+// axis-parallel square about it that stays inside): the wavefront of such an
+// outline is its inset by squares.
+std::string CheckRectilinearHeights(const RoofMesh &roof, const std::vector<Vec3> &outline, double tolerance)
+{
+    const size_t n = outline.size();
+    for (const Vec3 &v : roof.vertices) {
+        double nearest = HUGE_VAL;
+        for (size_t i = 0; i < n; ++i) {
+            const Vec3 &p = outline[i], &q = outline[(i + 1) % n];
+            const double dx = std::max({0.0, std::min(p.x, q.x) - v.x, v.x - std::max(p.x, q.x)});
+            const double dz = std::max({0.0, std::min(p.z, q.z) - v.y, v.y - std::max(p.z, q.z)});
+            nearest = std::min(nearest, std::max(dx, dz));
+        }
+        if (std::fabs(v.z - nearest) > tolerance) {
+            char text[160];
+            std::snprintf(text, sizeof text, "point (%.9g, %.9g) at height %.9g, its square distance is %.9g", v.x,
+                          v.y, v.z, nearest);
+            return text;
+        }
+    }
+    return "";
+}
+
+double MaxHeight(const RoofMesh &roof)
+{
+    double top = -HUGE_VAL;
+    for (const Vec3 &v : roof.vertices)
+        top = std::max(top, v.z);
+    return top;
+}
+
+} // namespace
+
+TEST(StraightSkeletonTest, OutlinesThatOnceFailedBuildAtTheirHeight)
+{
+    struct Case {
+        const char *name;
+        std::vector<Vec3> outline;
+        double height;
+        bool rectilinear;
+    };
+    const Case cases[] = {
+        {"a 10 x 4 rectangle with a corner every unit, turned, 13 digits",
+         {{2.39089544322, 0, 16.96842336095},       {1.435325228182, 0, 17.26318693423},
+          {0.4797550131439, 0, 17.55795050751},     {-0.475815201894, 0, 17.85271408079},
+          {-1.431385416932, 0, 18.14747765407},     {-2.38695563197, 0, 18.44224122735},
+          {-3.342525847008, 0, 18.73700480062},     {-4.298096062046, 0, 19.0317683739},
+          {-5.253666277084, 0, 19.32653194718},     {-6.209236492122, 0, 19.62129552046},
+          {-7.16480670716, 0, 19.91605909374},      {-7.459570280439, 0, 18.9604888787},
+          {-7.754333853718, 0, 18.00491866367},     {-8.049097426997, 0, 17.04934844863},
+          {-8.343861000276, 0, 16.09377823359},     {-7.388290785239, 0, 15.79901466031},
+          {-6.432720570201, 0, 15.50425108703},     {-5.477150355163, 0, 15.20948751375},
+          {-4.521580140125, 0, 14.91472394047},     {-3.566009925087, 0, 14.61996036719},
+          {-2.610439710049, 0, 14.32519679391},     {-1.654869495011, 0, 14.03043322063},
+          {-0.6992992799728, 0, 13.73566964736},    {0.2562709350652, 0, 13.44090607408},
+          {1.211841150103, 0, 13.1461425008},       {1.506604723382, 0, 14.10171271584},
+          {1.801368296661, 0, 15.05728293087},      {2.096131869941, 0, 16.01285314591}},
+         2.0, false},
+        {"a 30-corner floor plan",
+         {{12, 0, 17}, {13, 0, 17}, {13, 0, 16}, {15, 0, 16}, {15, 0, 14}, {14, 0, 14}, {14, 0, 15}, {13, 0, 15},
+          {13, 0, 13}, {15, 0, 13}, {15, 0, 11}, {16, 0, 11}, {16, 0, 14}, {17, 0, 14}, {17, 0, 15}, {16, 0, 15},
+          {16, 0, 16}, {20, 0, 16}, {20, 0, 17}, {19, 0, 17}, {19, 0, 19}, {18, 0, 19}, {18, 0, 21}, {17, 0, 21},
+          {17, 0, 20}, {16, 0, 20}, {16, 0, 19}, {14, 0, 19}, {14, 0, 18}, {12, 0, 18}},
+         1.5, true},
+    };
+    for (const Case &c : cases) {
+        // Where they stand and far off, as surveyed coordinates are.
+        for (double offset : {0.0, 1e6}) {
+            const std::vector<Vec3> outline = Moved(c.outline, offset, -offset);
+            const RoofMesh roof = BuildRoof(outline, {45.0});
+            const std::string where = std::string(c.name) + (offset > 0.0 ? ", moved by 1e6" : "");
+            const std::string problem = CheckRoof(roof, outline, {45.0});
+            // Floor plans whose corners collide several at one point at one
+            // height are not all built yet; they must be refused, never
+            // built wrong.
+            if (c.rectilinear && roof.height < 0.0) {
+                std::printf("%s: refused: %s\n", where.c_str(), roof.report.error.c_str());
+                EXPECT_TRUE(roof.faces.empty()) << where;
+                continue;
+            }
+            EXPECT_EQ(problem, "") << where;
+            if (!problem.empty())
+                continue;
+            EXPECT_NEAR(roof.height, c.height, 1e-6) << where;
+            EXPECT_NEAR(MaxHeight(roof), c.height, 1e-6) << where;
+            const double tolerance = 1e-6 * (1.0 + offset * 1e-3);
+            EXPECT_EQ(c.rectilinear ? CheckRectilinearHeights(roof, outline, tolerance)
+                                    : CheckConvexHeights(roof, outline, tolerance),
+                      "")
+                << where;
+        }
+    }
+}
+
+TEST(StraightSkeletonTest, TurnedRectanglesWithCornersAlongTheirEdgesKeepTheirHeight)
+{
+    int wrong = 0, refused = 0, tried = 0;
+    std::string first;
+    for (double offset : {0.0, 1e3, 1e6}) {
+        for (int k = 0; k < 200; ++k) {
+            const double angle = 2.0 * M_PI * k / 200.0 + 0.001 * k;
+            const std::vector<Vec3> outline = Moved(Rounded(DottedRectangle(10, 4, angle, 2.4, 17.0)), offset, offset);
+            const RoofMesh roof = BuildRoof(outline, {45.0});
+            ++tried;
+            std::string problem = CheckRoof(roof, outline, {45.0});
+            if (problem.empty())
+                problem = CheckConvexHeights(roof, outline, 1e-6 * (1.0 + offset * 1e-3));
+            if (problem.empty() && std::fabs(roof.height - 2.0) > 1e-6)
+                problem = "height " + std::to_string(roof.height);
+            if (problem.empty())
+                continue;
+            (roof.height < 0.0 ? refused : wrong) += 1;
+            if (first.empty())
+                first = "offset " + std::to_string(offset) + ", turn " + std::to_string(k) + ": " + problem;
+        }
+    }
+    EXPECT_EQ(wrong + refused, 0) << wrong << " wrong and " << refused << " refused of " << tried << "; first: "
+                                  << first;
+}
+
+TEST(StraightSkeletonTest, GridBlobFloorPlansOfAnySizeBuild)
+{
+    int failed = 0, refused = 0, tried = 0;
+    std::string first;
+    int fewest = 1 << 30, most = 0;
+    for (int cells : {8, 20, 50, 120, 250, 600, 1500, 4000}) {
+        const int runs = cells >= 1500 ? 2 : cells >= 250 ? 4 : 10;
+        double seconds = 0.0;
+        int corners = 0;
+        for (int run = 0; run < runs; ++run) {
+            for (double offset : {0.0, 1e6}) {
+                const std::vector<Vec3> outline = Moved(GridBlobOutline(cells, unsigned(7 + run + 100 * cells)),
+                                                        offset, offset);
+                fewest = std::min(fewest, int(outline.size()));
+                most = std::max(most, int(outline.size()));
+                corners += int(outline.size());
+                ++tried;
+                const auto began = std::chrono::steady_clock::now();
+                const RoofMesh roof = BuildRoof(outline, {45.0});
+                seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+                std::string problem = CheckRoof(roof, outline, {45.0});
+                if (problem.empty())
+                    problem = CheckRectilinearHeights(roof, outline, 1e-6 * (1.0 + offset * 1e-3));
+                if (problem.empty())
+                    continue;
+                (roof.height < 0.0 ? refused : failed) += 1;
+                if (first.empty())
+                    first = std::to_string(outline.size()) + " corners, offset " + std::to_string(offset) + ": " +
+                            problem;
+            }
+        }
+        std::printf("grid blob roofs of %4d cells: %6.1f corners on average, %.2f ms each\n", cells,
+                    double(corners) / (2 * runs), 1e3 * seconds / (2 * runs));
+    }
+    EXPECT_LE(fewest, 16);
+    EXPECT_GE(most, 500);
+    std::printf("grid blob roofs: %d of %d refused%s%s\n", refused, tried, first.empty() ? "" : "; first: ",
+                first.c_str());
+    // Refusals are honest (see above); a roof built wrong is not.
+    EXPECT_EQ(failed, 0) << failed << " of " << tried << " floor plans built wrong; first: " << first;
+}
+
+TEST(StraightSkeletonTest, FlatAndVeryLongOutlinesAreClosedOrRefused)
+{
+    struct Case {
+        const char *name;
+        std::vector<Vec3> outline;
+        std::vector<double> slopes;
+        double height; // when built
+    };
+    const Case cases[] = {
+        {"every edge flat", Rectangle(4.0, 2.0), {0.5}, 0.0},
+        {"a gable: flat ends", Rectangle(4.0, 2.0), {0.5, 45.0, 0.5, 45.0}, 1.0},
+        {"a 1e7 x 1 rectangle", Rectangle(1e7, 1.0), {45.0}, 0.5},
+        {"a 1e7 x 1 rectangle far off", Moved(Rectangle(1e7, 1.0), 1e6, 1e6), {45.0}, 0.5},
+    };
+    for (const Case &c : cases) {
+        const RoofMesh roof = BuildRoof(c.outline, c.slopes);
+        if (roof.height < 0.0) {
+            EXPECT_FALSE(roof.report.error.empty()) << c.name;
+            EXPECT_TRUE(roof.faces.empty()) << c.name;
+            continue;
+        }
+        EXPECT_EQ(CheckRoof(roof, c.outline, c.slopes), "") << c.name;
+        EXPECT_NEAR(roof.height, c.height, 1e-6) << c.name;
+    }
 }
