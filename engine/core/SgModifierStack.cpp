@@ -109,6 +109,10 @@ SgShape *SgModifierStack::Process(SgAction *action, SgShape *shape) const
             finalIndex = index;
     }
 
+    // The shape's placement: modifiers that work in their own frame read it,
+    // so a result made under another placement is not this one.
+    SgState *state = action ? action->GetState() : nullptr;
+    const Mat4 model = state ? TransformElement::Get(state) : Mat4();
     SgShape *current = shape;
     int r = 0;
     bool invalidated = false;
@@ -119,7 +123,7 @@ SgShape *SgModifierStack::Process(SgAction *action, SgShape *shape) const
         const SgModifierStackEntry &entry = m_entries[index];
         SgModifier *m = entry.modifier;
         if (!invalidated && r < record->GetCount()) {
-            if (record->Holds(r, m)) {
+            if (record->Holds(r, m, entry.transform.GetMatrix(), model)) {
                 current = record->Reuse(r);
                 ++r;
                 continue;
@@ -132,7 +136,7 @@ SgShape *SgModifierStack::Process(SgAction *action, SgShape *shape) const
         SgShape *result = m->ApplyModifier(action, current, &placement, index == finalIndex);
         if (!result)
             result = current;
-        record->Store(r, m, current, result);
+        record->Store(r, m, current, result, entry.transform.GetMatrix(), model);
         ++applied;
         current = result;
         ++r;

@@ -20,14 +20,15 @@ const SgModifiersCache::Record &SgModifiersCache::GetRecord(int i) const
     return m_records[i];
 }
 
-bool SgModifiersCache::Holds(int i, const SgModifier *modifier) const
+bool SgModifiersCache::Holds(int i, const SgModifier *modifier, const Mat4 &placement, const Mat4 &model) const
 {
     if (i < 0 || i >= m_nCount || !modifier)
         return false;
     // A deleted modifier's address may come back for a new node, but the new
     // node never has the old serial: serials only grow.
     const Record &record = m_records[i];
-    return record.modifier == modifier && record.serial == modifier->GetNodeID();
+    return record.modifier == modifier && record.serial == modifier->GetNodeID() && record.placement == placement &&
+           record.model == model;
 }
 
 SgShape *SgModifiersCache::Reuse(int i)
@@ -39,7 +40,8 @@ SgShape *SgModifiersCache::Reuse(int i)
     return record.result;
 }
 
-void SgModifiersCache::Store(int i, SgModifier *modifier, SgShape *input, SgShape *result)
+void SgModifiersCache::Store(int i, SgModifier *modifier, SgShape *input, SgShape *result, const Mat4 &placement,
+                             const Mat4 &model)
 {
     if (i < 0 || i > m_nCount || i >= kMaxRecords)
         throw SgInvalidArgument("SgModifiersCache: cannot store record " + std::to_string(i));
@@ -47,6 +49,8 @@ void SgModifiersCache::Store(int i, SgModifier *modifier, SgShape *input, SgShap
     Record &record = m_records[i];
     record.modifier = modifier;
     record.serial = modifier ? modifier->GetNodeID() : 0;
+    record.placement = placement;
+    record.model = model;
     record.result = result;
     record.owned = result != input ? result : nullptr;
     record.deformedPoints = result ? result->GetPointCache() : nullptr;

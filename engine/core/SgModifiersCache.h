@@ -9,6 +9,7 @@
 // which frees it when dropped.
 #include "engine/core/SgModifierStack.h"
 #include "engine/core/SgRef.h"
+#include "utilities/math/Mat4.h"
 #include "utilities/math/Vec3.h"
 
 class SgModifiersCache {
@@ -18,6 +19,10 @@ public:
     struct Record {
         SgModifier *modifier = nullptr; // compared by identity only, never followed
         unsigned long serial = 0;       // the modifier's change serial when it ran
+        // What else the modifier read: its own placement and the shape's
+        // (whatever transforms lie between the two).
+        Mat4 placement;
+        Mat4 model;
         SgShape *result = nullptr;
         Vec3 *deformedPoints = nullptr; // the result's points right after the run
         SgRef<SgShape> owned;           // result, when it is a new shape of this record
@@ -33,13 +38,15 @@ public:
     // Throws SgInvalidArgument outside 0..GetCount()-1.
     const Record &GetRecord(int i) const;
 
-    // Whether record i was made by this very modifier in its current version.
-    bool Holds(int i, const SgModifier *modifier) const;
+    // Whether record i was made by this very modifier in its current version,
+    // placed as now and acting on a shape placed as now.
+    bool Holds(int i, const SgModifier *modifier, const Mat4 &placement, const Mat4 &model) const;
     // Takes record i's result again: its deformed points are hung back on it.
     SgShape *Reuse(int i);
     // Records a run of `modifier` that turned `input` into `result` as record
     // i, dropping any record from i on first. i may not exceed the count.
-    void Store(int i, SgModifier *modifier, SgShape *input, SgShape *result);
+    void Store(int i, SgModifier *modifier, SgShape *input, SgShape *result, const Mat4 &placement,
+               const Mat4 &model);
     // Drops records n and beyond: their points and new shapes are freed and no
     // shape that stays keeps a pointer to freed points.
     void Truncate(int n);

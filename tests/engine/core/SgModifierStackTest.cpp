@@ -101,6 +101,18 @@ void StackTestAction::InitClass()
 }
 SG_CLASS_SOURCE(StackTestModifier, SgModifier, SgFieldMngr, "StackTestModifier")
 
+// A placement node: multiplies the transform in force by its matrix.
+class StackTestPlacement : public SgNode {
+    SG_CLASS_HEADER(StackTestPlacement, SgFieldMngr)
+    StackTestPlacement() = default;
+    void DoAction(SgAction *action) override { TransformElement::Set(action->GetState(), this, m_matrix); }
+    Mat4 m_matrix;
+
+protected:
+    ~StackTestPlacement() override = default;
+};
+SG_CLASS_SOURCE(StackTestPlacement, SgNode, SgFieldMngr, "StackTestPlacement")
+
 int g_hookCalls = 0;
 SgShape *CountingHook(SgShape *shape)
 {
@@ -123,6 +135,7 @@ void RegisterModifierStackTestClasses()
     InitTestClasses();
     StackTestMesh::InitClass();
     StackTestModifier::InitClass();
+    StackTestPlacement::InitClass();
     StackTestAction::InitClass();
 }
 
@@ -428,6 +441,42 @@ TEST_F(ModifierStackTest, TraversalHandsEachShapeTheModifiersInForceAndReusesAcr
         EXPECT_EQ(Names(g_calls), step.calls) << step.name;
         EXPECT_EQ(s1->GetModifierCache()->GetCount(), b->IsActive() ? 2 : 1) << step.name;
         EXPECT_EQ(s2->GetModifierCache()->GetCount(), 1) << step.name << ": b leaked out of its separator";
+    }
+}
+
+TEST_F(ModifierStackTest, APlacementBetweenModifierAndShapeIsPartOfWhatIsReused)
+{
+    // The modifier reads the shape's placement relative to its own: moving
+    // the shape under an unchanged modifier must run it again, and moving it
+    // back must not hand out the result made for the other place.
+    SgRef<SgSeparator> root = new SgSeparator;
+    StackTestModifier *a = new StackTestModifier;
+    StackTestPlacement *placement = new StackTestPlacement;
+    StackTestMesh *shape = new StackTestMesh;
+    a->SetName("a");
+    root->AddChild(a);
+    root->AddChild(placement);
+    root->AddChild(shape);
+
+    Mat4 moved;
+    moved.Set(0, 3, 2.0); // points are columns: the translation is the last column
+    struct Step {
+        const char *name;
+        Mat4 matrix;
+        std::string calls;
+    };
+    const Step steps[] = {
+        {"first traversal", Mat4(), "a"},
+        {"nothing changed", Mat4(), ""},
+        {"the shape moved", moved, "a"},
+        {"moved back", Mat4(), "a"},
+    };
+    for (const Step &step : steps) {
+        placement->m_matrix = step.matrix;
+        g_calls.clear();
+        StackTestAction action;
+        ASSERT_TRUE(action.Apply(root.get())) << step.name << ": " << action.GetError();
+        EXPECT_EQ(Names(g_calls), step.calls) << step.name;
     }
 }
 
