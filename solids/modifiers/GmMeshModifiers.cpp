@@ -182,7 +182,7 @@ GmMesh SmoothPass(const GmMesh &in, SmoothTags &tags)
 
 } // namespace
 
-GmGeom *smooth_geom(GmGeom &source, int passes)
+GmGeom *smooth_geom(GmGeom &source, int passes, int *passesMade)
 {
     GmMesh mesh = meshFromGeom(source);
     // The conversion's tags, read from the nodes and edges in the order the
@@ -200,10 +200,20 @@ GmGeom *smooth_geom(GmGeom &source, int passes)
                 tags.creases.insert(EdgeKey(index[edge->node1], index[edge->node2]));
         }
     }
-    for (int i = 0; i < std::max(passes, 0); ++i)
+    int made = 0;
+    for (; made < std::max(passes, 0); ++made) {
+        // A pass makes one face per face corner.
+        size_t corners = 0;
+        for (const auto &polygon : mesh.polygons)
+            corners += polygon.size();
+        if (corners > kMaxSmoothFaces)
+            break;
         mesh = SmoothPass(mesh, tags);
+    }
+    if (passesMade)
+        *passesMade = made;
     GmGeom *result = FromMesh(mesh, source.tolerance());
-    if (passes > 0) {
+    if (made > 0) {
         for (GmFace *face : result->liveFaces())
             face->setGroup(kSmoothFaceGroup);
     }

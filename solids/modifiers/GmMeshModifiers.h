@@ -16,7 +16,12 @@ constexpr uint32_t kSmoothFaceGroup = 1234;
 // around its face point; new points are averages of face, edge and vertex
 // points, open boundaries kept sharp. 0 passes gives a copy; a negative
 // count is taken as 0. Faces of any number of corners are subdivided.
-GmGeom *smooth_geom(GmGeom &source, int passes);
+// Smoothing multiplies the faces by about four a pass: passes that would
+// take the mesh past this many faces are not made.
+constexpr size_t kMaxSmoothFaces = size_t(1) << 20;
+// `passesMade`, when given, receives the number of passes made (fewer than
+// asked when the next would pass kMaxSmoothFaces).
+GmGeom *smooth_geom(GmGeom &source, int passes, int *passesMade = nullptr);
 
 // Merges faces across shared edges while their planes agree: unit normals
 // closer than `epsilon` and each corner within `epsilon` of the other's

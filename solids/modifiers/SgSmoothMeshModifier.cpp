@@ -26,7 +26,14 @@ SgShape *SgSmoothMeshModifier::ApplyModifier(SgAction *action, SgShape *shape, T
         const int passes = m_iterations.Get(true);
         if (passes < 0)
             SgDiagWarning("Modifiers", "SgSmoothMeshModifier: \"iterations\" %d is taken as 0", passes);
-        return new SgSolvane(solvane::smooth_geom(*source, passes));
+        int made = 0;
+        SgSolvane *result = new SgSolvane(solvane::smooth_geom(*source, passes, &made));
+        if (made < passes)
+            SgDiagWarning("Modifiers",
+                          "%s%s%s: \"iterations\" %d would make more than %zu faces; %d passes were made",
+                          GetClassName(), GetName().empty() ? "" : " ", GetName().c_str(), passes,
+                          solvane::kMaxSmoothFaces, made);
+        return result;
     } catch (const std::exception &error) {
         SgDiagWarning("Modifiers", "%s%s%s: %s; the shape is left as it was", GetClassName(),
                       GetName().empty() ? "" : " ", GetName().c_str(), error.what());

@@ -23,6 +23,7 @@
 #include "solids/SgGeomAction.h"
 #include "solids/SgSolvane.h"
 #include "solids/Solvane.h"
+#include "solids/modifiers/GmMeshModifiers.h"
 #include "solids/modifiers/SgBendModifier.h"
 #include "solids/modifiers/SgSimplifyModifier.h"
 #include "solids/modifiers/SgSliceModifier.h"
@@ -147,6 +148,23 @@ TEST_F(RebuildingModifierTest, SmoothingACubeGivesFourQuadsPerFacePerPass)
     ASSERT_NE(m.geom, nullptr);
     EXPECT_EQ(m.geom->faceCount(), 6);
     EXPECT_TRUE(capture.Contains("\"iterations\" -4 is taken as 0")) << capture.GetText();
+}
+
+TEST_F(RebuildingModifierTest, SmoothingStopsBeforeTheFacesRunAwayAndSaysSo)
+{
+    // Twelve passes over a cube would make 6 * 4^12 (about 100 million)
+    // faces: the passes stop at the face cap, with a message.
+    SgDiagCapture capture;
+    SgRef<SgSmoothMeshModifier> smooth(new SgSmoothMeshModifier);
+    smooth->SetName("fine");
+    smooth->m_iterations.Set(12);
+    SgRef<SgFaceSet> cube(CubeFaces());
+    Modified m = RunStack(smooth.get(), cube.get());
+    ASSERT_NE(m.geom, nullptr);
+    EXPECT_LE(size_t(m.geom->faceCount()), solvane::kMaxSmoothFaces);
+    EXPECT_GE(size_t(m.geom->faceCount()) * 4, solvane::kMaxSmoothFaces) << "fewer passes than fit";
+    EXPECT_TRUE(capture.Contains("\"iterations\" 12 would make more than")) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("fine")) << capture.GetText();
 }
 
 TEST_F(RebuildingModifierTest, SimplifyAndTriangulateRebuildTheFaces)
