@@ -73,6 +73,12 @@ bool Adaptive2DTesselator::ShouldSplit(const Cell *cell)
     const int h = s / 2;
     if (!(m_minCell < h && s <= m_maxCell) || cell->level >= kMaxLevel)
         return false;
+    // A split makes three leaves more, and balancing may split neighbours
+    // too (each of them a coarser cell, at most one a level).
+    if (m_nCells + 3 * (kMaxLevel + 2) > kMaxLeaves) {
+        m_bCapped = true;
+        return false;
+    }
     const int step = std::max({m_minCell, s / 32, 1});
     // The fan: corner i-1, centre, corner i for the sides -x, -y, +x, +y.
     const Vec3 centre = Evaluate(cell->x, cell->y);
@@ -115,6 +121,7 @@ void Adaptive2DTesselator::Split(Cell *cell, int depth)
             Split(neighbour, depth + 1);
     }
     const int q = cell->Size() / 4;
+    m_nCells += 3;
     for (int i = 0; i < 4; ++i) {
         auto child = std::make_unique<Cell>();
         child->level = cell->level + 1;
@@ -126,13 +133,22 @@ void Adaptive2DTesselator::Split(Cell *cell, int depth)
     m_nMaxLevel = std::max(m_nMaxLevel, cell->level + 1);
 }
 
-void Adaptive2DTesselator::Refine(Cell *cell)
+void Adaptive2DTesselator::Refine(Cell *root)
 {
-    if (cell->IsLeaf() && ShouldSplit(cell))
-        Split(cell, 0);
-    if (!cell->IsLeaf()) {
-        for (auto &child : cell->children)
-            Refine(child.get());
+    // Level by level, so that a cap on the cells leaves the surface evenly
+    // coarse rather than fine in one corner and untouched in the rest.
+    std::vector<Cell *> level = {root};
+    while (!level.empty()) {
+        std::vector<Cell *> next;
+        for (Cell *cell : level) {
+            if (cell->IsLeaf() && ShouldSplit(cell))
+                Split(cell, 0);
+            if (!cell->IsLeaf()) {
+                for (auto &child : cell->children)
+                    next.push_back(child.get());
+            }
+        }
+        level = std::move(next);
     }
 }
 
@@ -180,6 +196,8 @@ solvane::GmGeom *Adaptive2DTesselator::Build()
     m_points.clear();
     m_sampleIndex.clear();
     m_nLeaves = m_nMaxLevel = m_nSamples = 0;
+    m_nCells = 1;
+    m_bCapped = false;
     m_root = std::make_unique<Cell>();
     m_root->x = m_root->y = kUnits / 2;
     Refine(m_root.get());

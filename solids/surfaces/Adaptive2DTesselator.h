@@ -16,6 +16,10 @@
 class Adaptive2DTesselator {
 public:
     static constexpr int kUnits = 32768;
+    // Cells are refined level by level, and no further once the leaves
+    // would pass this many: the surface is then coarser than asked
+    // (Capped()), but made.
+    static constexpr int kMaxLeaves = 1 << 16;
 
     // minCell and maxCell are fractions of the unit square. Unflipped
     // triangles face +z where the surface rises with u and v as x and y do.
@@ -33,6 +37,8 @@ public:
     int LeafCount() const { return m_nLeaves; }
     int MaxLevel() const { return m_nMaxLevel; }
     int SampleCount() const { return m_nSamples; }
+    // Whether refinement stopped at kMaxLeaves.
+    bool Capped() const { return m_bCapped; }
 
 private:
     struct Cell;
@@ -56,4 +62,6 @@ private:
     int m_nLeaves = 0;
     int m_nMaxLevel = 0;
     int m_nSamples = 0;
+    int m_nCells = 1; // leaves of the tree being refined
+    bool m_bCapped = false;
 };

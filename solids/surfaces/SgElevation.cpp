@@ -1,5 +1,7 @@
 #include "solids/surfaces/SgElevation.h"
 
+#include "platform/SgDiagnostics.h"
+
 #include "solids/GmGeom.h"
 #include "solids/SgSolvane.h"
 #include "solids/surfaces/Adaptive2DTesselator.h"
@@ -74,5 +76,11 @@ solvane::GmGeom *SgElevation::Tesselate()
     if (!m_function)
         return nullptr;
     Adaptive2DTesselator tesselator(m_function.get(), m_tolerance.Get(true), m_cellSize.Get(true), false, 1.0);
-    return tesselator.Build();
+    solvane::GmGeom *sheet = tesselator.Build();
+    if (tesselator.Capped())
+        SgDiagWarning("Geometry",
+                      "SgElevation '%s': the surface stopped at %d cells, coarser than \"cellSize\" %g and "
+                      "\"tolerance\" %g ask",
+                      GetName().c_str(), tesselator.LeafCount(), m_cellSize.Get(true), m_tolerance.Get(true));
+    return sheet;
 }

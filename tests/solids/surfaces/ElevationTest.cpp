@@ -103,6 +103,21 @@ TEST(ElevationTest, FlatFunctionsStayOneFanAndCurvedOnesRefineWithoutCracks)
     EXPECT_GT(nearBump, 4 * farCorner + 10);
 }
 
+TEST(ElevationTest, ARoughSurfaceWithNoSmallestCellStopsAtTheCellCap)
+{
+    // Never flat enough to stop refining, and nothing to stop at: cells
+    // would go on down to the finest level of the tree.
+    const LambdaUV rough([](double u, double v) { return Vec3(u, v, 0.1 * std::sin(3000 * u) * std::sin(2900 * v)); });
+    Adaptive2DTesselator tesselator(&rough, 0.0, 0.0, false, 1.0);
+    std::unique_ptr<GmGeom> sheet(tesselator.Build());
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(tesselator.Capped());
+    EXPECT_LE(tesselator.LeafCount(), Adaptive2DTesselator::kMaxLeaves);
+    // Evenly coarse: the whole square is still covered.
+    EXPECT_NEAR(Facts(*sheet, 0, 0, 1, 1).openEdgesInside, 0, 0);
+    EXPECT_GE(tesselator.LeafCount(), Adaptive2DTesselator::kMaxLeaves / 8);
+}
+
 TEST(ElevationTest, HeightZeroIsDataAndMissingDataLeavesAHole)
 {
     const LambdaUV ground([](double u, double v) { return Vec3(2 * u - 1, 2 * v - 1, 0.0); });
