@@ -1,6 +1,10 @@
 #include "solids/modifiers/SgDeformModifier.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/core/SgAction.h"
@@ -18,10 +22,57 @@ SgDeformModifier::SolidAccess SgDeformModifier::s_solidAccess;
 
 void SgDeformModifier::DeformPoints(int, Vec3 *, Vec3 *) {}
 
+bool SgDeformModifier::AllFinite(const Vec3 *points, int count) const
+{
+    // A value that is not a number (or infinite) spreads to every point it
+    // touches, and a shape of such points is drawn as nothing at all.
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y) || !std::isfinite(points[i].z)) {
+            SgDiagWarning("Modifiers", "%s%s%s: a value is not a finite number; the shape is left undeformed",
+                          GetClassName(), GetName().empty() ? "" : " ", GetName().c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string SgDeformModifier::NonFiniteField()
+{
+    auto finite3 = [](const auto &v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); };
+    for (int i = 0; i < GetFieldsCount(); ++i) {
+        SgField *field = GetFieldAddress(i);
+        bool finite = true;
+        if (auto *d = dynamic_cast<SgFDouble *>(field))
+            finite = std::isfinite(d->Get(true));
+        else if (auto *f = dynamic_cast<SgFFloat *>(field))
+            finite = std::isfinite(f->Get(true));
+        else if (auto *v = dynamic_cast<SgFVec3 *>(field))
+            finite = finite3(v->Get(true));
+        else if (auto *vf = dynamic_cast<SgFVec3f *>(field))
+            finite = finite3(vf->Get(true));
+        else if (auto *ds = dynamic_cast<SgVFDouble *>(field))
+            finite = std::all_of(ds->GetValues().begin(), ds->GetValues().end(), [](double x) { return std::isfinite(x); });
+        else if (auto *ps = dynamic_cast<SgVFVec3f *>(field))
+            finite = std::all_of(ps->GetValues().begin(), ps->GetValues().end(), finite3);
+        if (!finite)
+            return GetFieldName(i);
+    }
+    return std::string();
+}
+
 SgShape *SgDeformModifier::ApplyModifier(SgAction *action, SgShape *shape, Transform3 *transform, bool)
 {
     if (!shape)
         return nullptr;
+    // Some formulas clamp what they are given, so a value that is not a
+    // number would not always show in the points: the values are looked at
+    // first.
+    const std::string odd = NonFiniteField();
+    if (!odd.empty()) {
+        SgDiagWarning("Modifiers", "%s%s%s: \"%s\" is not a finite number; the shape is left undeformed",
+                      GetClassName(), GetName().empty() ? "" : " ", GetName().c_str(), odd.c_str());
+        return nullptr;
+    }
     SgState *state = action ? action->GetState() : nullptr;
     const bool local = m_localTransform.Get(true) != 0;
     Mat4 toGizmo, fromGizmo;
@@ -77,6 +128,8 @@ SgShape *SgDeformModifier::ApplyModifier(SgAction *action, SgShape *shape, Trans
                     p = fromGizmo.MultPoint(p);
             }
         }
+        if (!AllFinite(moved.data(), int(moved.size())))
+            return nullptr;
         line.get()->m_coordinates.SetVals(int(moved.size()), moved.data());
         return line.release();
     } else if (classId == SgIndexedFaceSet::ClassID()) {
@@ -103,6 +156,8 @@ SgShape *SgDeformModifier::ApplyModifier(SgAction *action, SgShape *shape, Trans
         for (int i = 0; i < count; ++i)
             output[i] = fromGizmo.MultPoint(output[i]);
     }
+    if (!AllFinite(output.get(), count))
+        return nullptr;
     // The stack's result record takes the array over.
     result->SetPointCache(output.release());
     made.release();

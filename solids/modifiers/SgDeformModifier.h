@@ -5,6 +5,8 @@
 // into gizmo space, let DeformPoints move them, bring them back and hang
 // them on the shape (or on a new shape for curves and the first deformer of
 // a solid).
+#include <string>
+
 #include "solids/modifiers/SgObjSpaceModifier.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Vec3.h"
@@ -42,5 +44,11 @@ protected:
     ~SgDeformModifier() override = default;
 
 private:
+    // False, with a message naming this modifier, when a moved point is not
+    // finite.
+    bool AllFinite(const Vec3 *points, int count) const;
+    // The name of the first number field whose value is not finite, or "".
+    std::string NonFiniteField();
+
     static SolidAccess s_solidAccess;
 };

@@ -369,6 +369,59 @@ TEST_F(DeformerTest, SingularGizmoLeavesTheShapeAloneWithADiagnostic)
     EXPECT_FALSE(capture.Contains("Non-singular")) << capture.GetText();
 }
 
+TEST_F(DeformerTest, ValuesThatAreNotFiniteLeaveTheShapeAloneWithAMessage)
+{
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    struct Case {
+        const char *what;
+        std::function<SgDeformModifier *()> make;
+    };
+    const Case cases[] = {
+        {"bend angle NaN",
+         [&] {
+             auto *m = new SgBendModifier;
+             m->m_boxSize.Set(Vec3f(2, 2, 2));
+             m->m_angle.Set(nan);
+             return m;
+         }},
+        {"twist angle infinite",
+         [&] {
+             auto *m = new SgTwistModifier;
+             m->m_boxSize.Set(Vec3f(2, 2, 2));
+             m->m_angle.Set(inf);
+             return m;
+         }},
+        {"melt amount infinite",
+         [&] {
+             auto *m = new SgMeltModifier;
+             m->m_amount.Set(inf);
+             return m;
+         }},
+        {"wave phase NaN",
+         [&] {
+             auto *m = new SgWaveModifier;
+             m->m_waveLength.Set(2.0);
+             m->m_amplitude2.Set(0.5);
+             m->m_phase.Set(nan);
+             return m;
+         }},
+    };
+    for (const Case &c : cases) {
+        SgDiagCapture capture;
+        SgRef<SgSeparator> root(new SgSeparator);
+        SgRef<SgDeformModifier> modifier(c.make());
+        modifier->SetName("odd");
+        SgRef<SgFaceSet> cube(CubeFaces());
+        root->AddChild(modifier.get());
+        root->AddChild(cube.get());
+        const Range<Vec3f> box = BoxOf(root.get());
+        EXPECT_NEAR(box.GetMin().x, -1, 1e-6) << c.what;
+        EXPECT_NEAR(box.GetMax().z, 1, 1e-6) << c.what << ": the shape vanished or moved";
+        EXPECT_TRUE(capture.Contains("odd")) << c.what << ": " << capture.GetText();
+        EXPECT_TRUE(capture.Contains("not a finite number")) << c.what << ": " << capture.GetText();
+    }
+}
+
 TEST_F(DeformerTest, LocalDeformerWithAnIdentityMappingKeepsThePointsWhateverTheGizmo)
 {
     SgRef<SgSeparator> root(new SgSeparator);
