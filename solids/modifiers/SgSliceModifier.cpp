@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElementClasses.h"
@@ -13,6 +14,7 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "platform/SgDiagnostics.h"
 #include "solids/GmGeom.h"
+#include "solids/GmValidity.h"
 #include "solids/SgSolvane.h"
 #include "solids/modifiers/GmMeshModifiers.h"
 
@@ -40,6 +42,15 @@ SgShape *SgSliceModifier::ApplyModifier(SgAction *action, SgShape *shape, Transf
     std::unique_ptr<solvane::GmGeom> source(SgSolvane::ConvertToGeom(shape, state));
     if (!source || source->faceCount() == 0)
         return nullptr;
+    // Only a closed solid can be cut into a closed solid; the checker's
+    // list of edges is for the kernel's developers, not the user.
+    const solvane::GmValidityReport validity = solvane::check_validity(*source);
+    if (!validity.ok) {
+        SgDiagWarning("Modifiers", "SgSliceModifier%s%s: the shape is not a closed solid (%d problems found, such as "
+                      "open edges); it is left whole",
+                      GetName().empty() ? "" : " ", GetName().c_str(), int(validity.problems.size()));
+        return nullptr;
+    }
     // A sheet wide enough to span the shape from wherever the gizmo sits.
     const solvane::GmBox box = source->get_bbox();
     const Vec3 centre = (box.min + box.max) * 0.5;
@@ -49,8 +60,11 @@ SgShape *SgSliceModifier::ApplyModifier(SgAction *action, SgShape *shape, Transf
         std::unique_ptr<solvane::GmGeom> sliced(solvane::slice_geom(*source, sheetToShape, size, m_sliceType.Get(true)));
         return new SgSolvane(sliced.release());
     } catch (const std::exception &error) {
+        // One line: the first of what the kernel says.
+        std::string why = error.what();
+        why = why.substr(0, why.find('\n'));
         SgDiagWarning("Modifiers", "SgSliceModifier%s%s: the cut could not be made (%s); the shape is left whole",
-                      GetName().empty() ? "" : " ", GetName().c_str(), error.what());
+                      GetName().empty() ? "" : " ", GetName().c_str(), why.c_str());
         return nullptr;
     }
 }

@@ -4,9 +4,11 @@
 // measures; a deformer on a solid node.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/actions/SgBoundingBoxAction.h"
@@ -123,6 +125,34 @@ TEST_F(RebuildingModifierTest, SliceCutsAFaceSetCubeIntoHalvesByItsGizmo)
     EXPECT_NEAR(m.geom->get_bbox().max.x, 0.5, 1e-5);
     // The face set keeps its own points.
     EXPECT_EQ(cube->m_vertices.GetValues()[7].x, 1.0);
+}
+
+TEST_F(RebuildingModifierTest, SlicingAnOpenSurfaceSaysSoInOneLine)
+{
+    // A cube without its top: the cut cannot make a closed solid of it.
+    SgDiagCapture capture;
+    SgRef<SgSliceModifier> slice(new SgSliceModifier);
+    slice->SetName("cut");
+    SgRef<SgFaceSet> open(CubeFaces());
+    std::vector<int> indexes = open->m_indexes.GetValues();
+    indexes.resize(indexes.size() - 4);
+    open->m_indexes.SetVals(int(indexes.size()), indexes.data());
+    std::vector<unsigned short> sizes = open->m_sizes.GetValues(), loops = open->m_loopCount.GetValues();
+    sizes.pop_back();
+    loops.pop_back();
+    open->m_sizes.SetVals(int(sizes.size()), sizes.data());
+    open->m_loopCount.SetVals(int(loops.size()), loops.data());
+    Modified m = RunStack(slice.get(), open.get());
+    const std::string text = capture.GetText();
+    if (capture.Count() > 0) {
+        EXPECT_EQ(capture.Count(), 1) << text;
+        EXPECT_TRUE(capture.Contains("cut")) << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), text.back() == '\n' ? 1 : 0) << text;
+        EXPECT_EQ(text.find("edge "), std::string::npos) << "internal ids: " << text;
+    } else {
+        // Made: then it is what the cut of the open box is, a valid sheet.
+        ASSERT_NE(m.geom, nullptr);
+    }
 }
 
 TEST_F(RebuildingModifierTest, SmoothingACubeGivesFourQuadsPerFacePerPass)
