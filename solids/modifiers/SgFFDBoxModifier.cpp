@@ -165,6 +165,13 @@ void SgFFDBoxModifier::DeformPoints(int count, Vec3 *in, Vec3 *out)
     }
 }
 
+SgShape *SgFFDBoxModifier::ApplyModifier(SgAction *action, SgShape *input, Transform3 *transform, bool last)
+{
+    if (input && input == m_latticeGizmo.Get(true).get())
+        return nullptr;
+    return SgDeformModifier::ApplyModifier(action, input, transform, last);
+}
+
 SgGroup *SgFFDBoxModifier::CreateGizmoGroup(SgObject *object, bool fitToObject, bool centred)
 {
     Vec3 translation;

@@ -26,10 +26,14 @@ class SgFFDBoxModifier : public SgDeformModifier {
     SgFFDBoxModifier();
 
     void DeformPoints(int count, Vec3 *in, Vec3 *out) override;
+    // Leaves its own lattice gizmo alone: the lattice's points are the
+    // control points, drawn where they are. (Gizmo groups stored in files
+    // keep this modifier on the stack over their lattice.)
+    SgShape *ApplyModifier(SgAction *action, SgShape *input, Transform3 *transform, bool last) override;
 
     // The lattice gizmo: the lattice at rest over the box as a face set of
     // layer grids, stored in "latticeGizmo", with a control modifier that
-    // lets only this modifier act on it; "controlPoints" is sampled from it.
+    // keeps every other modifier off it; "controlPoints" is sampled from it.
     SgGroup *CreateGizmoGroup(SgObject *object, bool fitToObject, bool centred) override;
     // Empties "controlPoints" (`clear`) or appends the lattice node's points
     // less "latticeOrigin".

@@ -708,4 +708,35 @@ TEST_F(DeformerTest, FreeFormBoxGizmoHoldsTheLatticeAtRestOverTheObject)
     EXPECT_GT(Deform(ffd.get(), Vec3(0, 0, 1)).z, 1.0);
 }
 
+TEST_F(DeformerTest, FreeFormBoxDrawsItsLatticeWhereTheControlPointsAre)
+{
+    // The lattice's points are the control points: drawn under its own box
+    // they would be moved again, and the handles would stand away from the
+    // points they move.
+    SgRef<SgObject> object(new SgObject(true, true));
+    object->AddChild(CubeFaces());
+    SgRef<SgFFDBoxModifier> ffd(new SgFFDBoxModifier);
+    ffd->m_width.Set(2);
+    ffd->m_length.Set(2);
+    ffd->m_height.Set(2);
+    SgRef<SgGroup> group(ffd->CreateGizmoGroup(object.get(), true, true));
+    ASSERT_TRUE(group);
+    auto *lattice = static_cast<SgFaceSet *>(ffd->m_latticeGizmo.Get(true).get());
+    ASSERT_NE(lattice, nullptr);
+    // The middle point of the top layer, lifted by one.
+    std::vector<Vec3> points = lattice->m_vertices.GetValues();
+    size_t middle = 0;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (Near(points[i], Vec3(0, 0, 1), 1e-9))
+            middle = i;
+    ASSERT_TRUE(Near(points[middle], Vec3(0, 0, 1), 1e-9));
+    points[middle].z = 2.0;
+    lattice->m_vertices.SetVals(int(points.size()), points.data());
+    ffd->SampleLattice(false);
+    EXPECT_GT(Deform(ffd.get(), Vec3(0, 0, 1)).z, 1.0) << "the box follows its control point";
+    const Range<Vec3f> box = BoxOf(group.get());
+    EXPECT_NEAR(box.GetMax().z, 2.0, 1e-5) << "the lifted handle is drawn where it is";
+    EXPECT_NEAR(box.GetMin().z, -1.0, 1e-5);
+}
+
 } // namespace
