@@ -17,6 +17,7 @@
 #include "solids/surfaces/DTMMap.h"
 #include "solids/surfaces/SgElevation.h"
 #include "solids/surfaces/SgConform.h"
+#include "platform/SgDiagHandler.h"
 #include "solids/SgSolvane.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgPlane.h"
@@ -116,6 +117,27 @@ TEST(ElevationTest, ARoughSurfaceWithNoSmallestCellStopsAtTheCellCap)
     // Evenly coarse: the whole square is still covered.
     EXPECT_NEAR(Facts(*sheet, 0, 0, 1, 1).openEdgesInside, 0, 0);
     EXPECT_GE(tesselator.LeafCount(), Adaptive2DTesselator::kMaxLeaves / 8);
+}
+
+TEST(ElevationTest, AnElevationWithCellSizeZeroStopsAtTheCapAndSaysSo)
+{
+    SgDiagCapture capture;
+    SgRef<SgElevation> elevation(new SgElevation);
+    elevation->SetName("hills");
+    elevation->m_sampleType.Set(1);
+    elevation->m_cellSize.Set(0.0);
+    elevation->m_tolerance.Set(0.0);
+    elevation->CreateAdaptiveGrid(nullptr);
+    elevation->InitSample();
+    for (int j = -10; j <= 10; ++j)
+        for (int i = -10; i <= 10; ++i)
+            elevation->AddPointToGrid(Vec3(i * 0.1, j * 0.1, 0.05 * ((i * 7 + j * 13) % 5)));
+    elevation->SampleGrid();
+    std::unique_ptr<GmGeom> ground(elevation->Tesselate());
+    ASSERT_TRUE(ground);
+    EXPECT_LE(int(solvane::meshFromGeom(*ground).polygons.size()), 8 * Adaptive2DTesselator::kMaxLeaves);
+    EXPECT_TRUE(capture.Contains("hills")) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("coarser than")) << capture.GetText();
 }
 
 TEST(ElevationTest, HeightZeroIsDataAndMissingDataLeavesAHole)
