@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <functional>
+#include <tuple>
+#include <unordered_set>
 
 #include "engine/core/SgBooleanCache.h"
 #include "engine/core/SgElementClasses.h"
@@ -80,19 +83,75 @@ void BlobBox(const Vec3 *points, int count, bool withOrigin, float box[6])
     }
 }
 
+struct CellHash {
+    size_t operator()(const std::tuple<long long, long long, long long> &c) const
+    {
+        const auto [x, y, z] = c;
+        return std::hash<long long>()(x * 73856093LL ^ y * 19349663LL ^ z * 83492791LL);
+    }
+};
+
 // Blob centres to start the surface from: a blob's centre is inside it.
-// Spread over the points, so that separate clusters are found too.
+// One point of every grid cell of a blob's radius that holds points: two
+// points of one cell are closer than the blob radius's diagonal, so their
+// blobs always join, and every separate group of blobs gets a seed.
 std::vector<Vec3> BlobSeeds(const Vec3 *points, int count)
 {
-    constexpr int kMaxBlobSeeds = 64;
-    std::vector<Vec3> seeds;
-    const int step = std::max(1, count / kMaxBlobSeeds);
-    for (int i = 0; i < count; i += step) {
-        const Vec3 &p = points[i];
-        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))
-            seeds.push_back(p);
+    // Beyond this many the cells grow (dense clouds lose nothing by it:
+    // their blobs join anyway).
+    constexpr size_t kMaxBlobSeeds = 20000;
+    for (double cell = BlobPoint::kRadius;; cell *= 2.0) {
+        std::vector<Vec3> seeds;
+        std::unordered_set<std::tuple<long long, long long, long long>, CellHash> taken;
+        for (int i = 0; i < count; ++i) {
+            const Vec3 &p = points[i];
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+                continue;
+            const auto key = std::make_tuple(std::llround(std::floor(p.x / cell)), std::llround(std::floor(p.y / cell)),
+                                             std::llround(std::floor(p.z / cell)));
+            if (taken.insert(key).second)
+                seeds.push_back(p);
+        }
+        if (seeds.size() <= kMaxBlobSeeds)
+            return seeds;
     }
-    return seeds;
+}
+
+// Where a primitive's own field crosses 1.0 along rays from a point, in the
+// Boolean node's frame. The rays run along the primitive's own axes and
+// diagonals; distances are tried from a millionth of a unit to a million
+// units, each crossing then halved down.
+void SurfaceSeeds(const MetaBallShape &primitive, const Mat4 &model, const Vec3 &localCentre,
+                  std::vector<Vec3f> &out)
+{
+    static const double kDirections[14][3] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},   {0, -1, 0},  {0, 0, 1},
+                                              {0, 0, -1}, {1, 1, 1},  {1, 1, -1},  {1, -1, 1},  {1, -1, -1},
+                                              {-1, 1, 1}, {-1, 1, -1}, {-1, -1, 1}, {-1, -1, -1}};
+    const Vec3 centre = model.MultPoint(localCentre);
+    auto level = [&](const Vec3 &p) { return primitive.FieldValue(p) - 1.0; };
+    for (const auto &d : kDirections) {
+        Vec3 direction = model.MultDirection(Vec3(d[0], d[1], d[2]));
+        const double length = direction.Length();
+        if (!(length > 0.0) || !std::isfinite(length))
+            continue;
+        direction = direction * (1.0 / length);
+        double t0 = 0.0, v0 = level(centre);
+        for (double t1 = 1e-6; t1 <= 1e6; t1 *= 1.2) {
+            const double v1 = level(centre + direction * t1);
+            if (std::isfinite(v0) && std::isfinite(v1) && (v0 > 0.0) != (v1 > 0.0)) {
+                double a = t0, b = t1;
+                const bool insideAtA = v0 > 0.0;
+                for (int step = 0; step < 50; ++step) {
+                    const double m = 0.5 * (a + b);
+                    ((level(centre + direction * m) > 0.0) == insideAtA ? a : b) = m;
+                }
+                const Vec3 p = centre + direction * (0.5 * (a + b));
+                out.emplace_back(float(p.x), float(p.y), float(p.z));
+            }
+            t0 = t1;
+            v0 = v1;
+        }
+    }
 }
 
 } // namespace
@@ -156,7 +215,7 @@ void SgMetaBallsAction::Produce(std::unique_ptr<MetaBallObj> object)
 }
 
 void SgMetaBallsAction::AddPrimitive(SgNode *node, std::unique_ptr<MetaBallShape> primitive,
-                                     const std::vector<Vec3> &localSeeds)
+                                     const std::vector<Vec3> &localSeeds, const std::vector<Vec3> &rayCentres)
 {
     Mat4 model = GetActionTransform(this);
     model.Set(3, 3, 1.0);
@@ -181,6 +240,8 @@ void SgMetaBallsAction::AddPrimitive(SgNode *node, std::unique_ptr<MetaBallShape
         const Vec3 p = model.MultPoint(local);
         m_seeds.emplace_back(float(p.x), float(p.y), float(p.z));
     }
+    for (const Vec3 &local : rayCentres)
+        SurfaceSeeds(*primitive, model, local, m_surfaceSeeds);
     Produce(std::move(primitive));
 }
 
@@ -255,16 +316,18 @@ void SgMetaBallsAction::VisitBoolean(SgAction *action, SgNode *node)
     SgRef<SgFaceSet> mesh = new SgFaceSet;
     const MetaBallObj *field = self->m_current.get();
     std::vector<float> seeds;
-    seeds.reserve(self->m_seeds.size() * 3);
-    for (const Vec3f &s : self->m_seeds) {
-        seeds.push_back(s.x);
-        seeds.push_back(s.y);
-        seeds.push_back(s.z);
+    seeds.reserve((self->m_seeds.size() + self->m_surfaceSeeds.size()) * 3);
+    for (const std::vector<Vec3f> *list : {&self->m_seeds, &self->m_surfaceSeeds}) {
+        for (const Vec3f &s : *list) {
+            seeds.push_back(s.x);
+            seeds.push_back(s.y);
+            seeds.push_back(s.z);
+        }
     }
     std::vector<int> faces;
     Polygonize(
         [field](const double *p) { return field->FieldValue(Vec3(p[0], p[1], p[2])) - 1.0; },
-        boolean->GetCellSize(), boolean->GetMaxCells(), seeds.data(), int(self->m_seeds.size()),
+        boolean->GetCellSize(), boolean->GetMaxCells(), seeds.data(), int(seeds.size() / 3),
         [&faces](int i1, int i2, int i3, const PolygonizerVertices &) {
             // Reversed: the lattice walk turns them inwards.
             faces.push_back(i3);
@@ -348,10 +411,15 @@ void SgMetaBallsAction::VisitExtrude(SgAction *action, SgNode *node)
     }
     const bool closed = spine->IsClosed();
     std::vector<Vec3> stations(loop, loop + n);
+    // Rays to the tube's wall from stations spread along it.
+    constexpr int kRayStations = 16;
+    std::vector<Vec3> rays;
+    for (int i = 0; i < n; i += std::max(1, n / kRayStations))
+        rays.push_back(stations[size_t(i)]);
 
     SgGenPolyLine *scale = extrude->GetScale();
     if (!scale) {
-        Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrude>(r, closed, stations));
+        Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrude>(r, closed, stations), {}, rays);
         return;
     }
     if (scale->NumLoops() < 1 || scale->LoopSize(0) < 1)
@@ -359,7 +427,7 @@ void SgMetaBallsAction::VisitExtrude(SgAction *action, SgNode *node)
     const int m = scale->NumLoops() > 0 ? scale->LoopSize(0) : 0;
     const Vec3 *curve = m > 0 ? scale->GetLoop(0) : nullptr;
     if (!curve) {
-        Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrude>(r, closed, stations));
+        Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrude>(r, closed, stations), {}, rays);
         return;
     }
     std::vector<CurveSample2> samples;
@@ -380,7 +448,7 @@ void SgMetaBallsAction::VisitExtrude(SgAction *action, SgNode *node)
     const int made = ResampleAlongSamples(int(stations.size()), stations.data(), int(samples.size()), samples.data(),
                                           points.data(), values.data(), true);
     if (made < 1) {
-        Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrude>(r, closed, stations));
+        Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrude>(r, closed, stations), {}, rays);
         return;
     }
     points.resize(size_t(made));
@@ -388,7 +456,7 @@ void SgMetaBallsAction::VisitExtrude(SgAction *action, SgNode *node)
     for (int i = 0; i < made; ++i)
         radii[size_t(i)] = values[size_t(i)].value1 * r;
     radii[size_t(made)] = radii[0];
-    Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrudeVarRadius>(closed, points, radii));
+    Self(action)->AddPrimitive(node, std::make_unique<MetaBallExtrudeVarRadius>(closed, points, radii), {}, rays);
 }
 
 void SgMetaBallsAction::VisitFaceSet(SgAction *action, SgNode *node)
@@ -402,7 +470,7 @@ void SgMetaBallsAction::VisitFaceSet(SgAction *action, SgNode *node)
     float box[6];
     BlobBox(points, count, false, box);
     Self(action)->AddPrimitive(node, std::make_unique<MetaBallAgragation>(box, points, count),
-                               BlobSeeds(points, count));
+                               BlobSeeds(points, count), {});
 }
 
 void SgMetaBallsAction::VisitPointSet(SgAction *action, SgNode *node)
@@ -417,5 +485,5 @@ void SgMetaBallsAction::VisitPointSet(SgAction *action, SgNode *node)
     float box[6];
     BlobBox(points, count, true, box);
     Self(action)->AddPrimitive(node, std::make_unique<MetaBallAgragation>(box, points, count),
-                               BlobSeeds(points, count));
+                               BlobSeeds(points, count), {});
 }

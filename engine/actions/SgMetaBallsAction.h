@@ -55,14 +55,21 @@ private:
     // Gives the primitive the inverse of the model transform in force and
     // hands it to the operand being traversed.
     // The seed is the primitive's origin, or (for blobs, whose origin may lie
-    // far from any of them) the given points of its own frame.
+    // far from any of them) the given points of its own frame. Further seeds
+    // go on the primitive's own surface, found along rays from each of
+    // `rayCentres` (points of its own frame): a part of the blend that no
+    // middle reaches (a cavity's outer wall, the pieces a cut leaves) still
+    // has a seed on it.
     void AddPrimitive(SgNode *node, std::unique_ptr<MetaBallShape> primitive,
-                      const std::vector<Vec3> &localSeeds = {});
+                      const std::vector<Vec3> &localSeeds = {},
+                      const std::vector<Vec3> &rayCentres = {Vec3(0.0, 0.0, 0.0)});
     void Produce(std::unique_ptr<MetaBallObj> object);
 
     std::unique_ptr<MetaBallObj> m_current;
     bool m_bTopLevel = true;
     std::vector<Vec3f> m_seeds;
+    // Seeds on the primitives' surfaces, tried after m_seeds.
+    std::vector<Vec3f> m_surfaceSeeds;
     // Where the primitives of the operand being traversed go; null outside
     // a Boolean node.
     std::vector<std::unique_ptr<MetaBallObj>> *m_pProduced = nullptr;

@@ -249,6 +249,8 @@ TEST_F(MetaBallsTest, PointsAndMeshesBecomeBlobsWhereverTheyLie)
     cloud->AddChild(coordinates.get());
     cloud->AddChild(new SgPointSet);
     SgRef<SgBoolean> blobs = Node(SgBoolean::kUnion, {cloud.get(), Placed(Sphere(0.3), 3, 0, 0)}, 0.03);
+    // The sphere lies 110 cells from the blobs: within a bound of 200.
+    blobs->m_maxCells.Set(200);
     ExpectSolid(BuildMesh(blobs.get()), "point blobs");
 
     // A mesh far beyond +/-10 keeps its vertices.
@@ -262,4 +264,86 @@ TEST_F(MetaBallsTest, PointsAndMeshesBecomeBlobsWhereverTheyLie)
     const Range<Vec3f> box = mesh->BoundingBox();
     EXPECT_GT(box.GetMax().x, 50.3f) << "the blobs at x = 50 are in the mesh";
     ExpectSolid(mesh, "far mesh");
+}
+
+namespace {
+
+SgBox *Slab(double width, double depth, double height)
+{
+    auto *box = new SgBox;
+    box->m_width.Set(width);
+    box->m_depth.Set(depth);
+    box->m_height.Set(height);
+    return box;
+}
+
+} // namespace
+
+TEST_F(MetaBallsTest, EveryPartOfTheSurfaceIsFound)
+{
+    // Parts that no seed at a primitive's middle reaches: a cavity's outer
+    // wall, the halves a slab cuts apart.
+    struct Case {
+        const char *what;
+        std::function<SgRef<SgBoolean>()> make;
+        int pieces;
+    };
+    const Case cases[] = {
+        {"a sphere minus a concentric sphere: the outside and the cavity",
+         [] { return Node(SgBoolean::kDifferenceFromFirst, {Sphere(1.0), Sphere(0.5)}); }, 2},
+        {"a sphere minus a slab through its middle: two halves",
+         [] { return Node(SgBoolean::kDifferenceFromFirst, {Sphere(1.0), Slab(3.0, 3.0, 0.3)}); }, 2},
+        {"a sphere minus a slab, the slab first in a difference from the last",
+         [] { return Node(SgBoolean::kDifferenceFromLast, {Slab(3.0, 0.3, 3.0), Sphere(1.0)}); }, 2},
+    };
+    for (const Case &c : cases) {
+        SgRef<SgBoolean> node = c.make();
+        SgFaceSet *mesh = BuildMesh(node.get());
+        ExpectSolid(mesh, c.what);
+        if (mesh)
+            EXPECT_EQ(Components(*mesh), c.pieces) << c.what;
+    }
+}
+
+TEST_F(MetaBallsTest, EveryPointGroupBecomesABlob)
+{
+    // 200 points far apart from each other: 200 blobs.
+    SgRef<SgCoordinate3> coordinates = new SgCoordinate3;
+    std::vector<Vec3> points;
+    for (int i = 0; i < 200; ++i)
+        points.emplace_back(double(i % 20), double(i / 20), 0.0);
+    coordinates->m_point.SetVals(int(points.size()), points.data());
+    SgRef<SgSeparator> cloud = new SgSeparator;
+    cloud->AddChild(coordinates.get());
+    cloud->AddChild(new SgPointSet);
+    SgRef<SgBoolean> node = Node(SgBoolean::kUnion, {cloud.get(), Placed(Sphere(0.3), -5, 0, 0)}, 0.04);
+    node->m_maxCells.Set(1000);
+    SgFaceSet *mesh = BuildMesh(node.get());
+    ExpectSolid(mesh, "points");
+    if (mesh)
+        EXPECT_EQ(Components(*mesh), 201);
+}
+
+TEST_F(MetaBallsTest, ASurfaceIsWalkedUntilItClosesOrSaysItIsIncomplete)
+{
+    // A unit sphere at cell 0.02 is 100 cells across: with a bound of 120
+    // cells it closes, whichever point of it the lattice starts from.
+    {
+        SgDiagCapture capture;
+        SgRef<SgBoolean> node = Node(SgBoolean::kUnion, {Sphere(1.0), Placed(Sphere(0.1), 0.5, 0, 0)}, 0.02);
+        node->m_maxCells.Set(120);
+        SgFaceSet *mesh = BuildMesh(node.get());
+        ExpectSolid(mesh, "unit sphere at cell 0.02");
+        EXPECT_EQ(capture.Count("Geometry"), 0) << capture.GetText();
+    }
+    // A bound smaller than the sphere: the surface stops there, and says
+    // so once.
+    {
+        SgDiagCapture capture;
+        SgRef<SgBoolean> node = Node(SgBoolean::kUnion, {Sphere(1.0), Placed(Sphere(0.1), 0.5, 0, 0)}, 0.05);
+        node->m_maxCells.Set(10);
+        BuildMesh(node.get());
+        EXPECT_TRUE(capture.Contains("incomplete")) << capture.GetText();
+        EXPECT_EQ(capture.Count("Geometry"), 1) << capture.GetText();
+    }
 }

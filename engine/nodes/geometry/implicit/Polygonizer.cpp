@@ -183,6 +183,8 @@ public:
     // Null, "aborted" or "limit".
     const char *Seed(const float *seed, int mode);
     const PolygonizerVertices &Vertices() const { return m_vertices; }
+    // Whether the surface crossed the bound somewhere (and is open there).
+    bool Cut() const { return m_cut; }
 
 private:
     double Field(double x, double y, double z)
@@ -222,6 +224,7 @@ private:
     SgRandomSequence m_random{1};
     Cube *m_stack = nullptr;
     bool m_haveOrigin = false;
+    bool m_cut = false;
     double m_origin[3] = {0.0, 0.0, 0.0};
 };
 
@@ -430,8 +433,10 @@ void Run::TestFace(int i, int j, int k, Cube *old, int bit, int c1, int c2, int 
     if ((old->corners[c2]->value > 0.0) == inside && (old->corners[c3]->value > 0.0) == inside &&
         (old->corners[c4]->value > 0.0) == inside)
         return;
-    if (std::abs(i) > m_bound || std::abs(j) > m_bound || std::abs(k) > m_bound)
+    if (std::abs(i) > m_bound || std::abs(j) > m_bound || std::abs(k) > m_bound) {
+        m_cut = true;
         return;
+    }
     if (SetCentre(i, j, k))
         return;
     Cube *cube = NewCube(i, j, k);
@@ -487,9 +492,12 @@ const char *Run::Seed(const float *seed, int mode)
     int index[3];
     for (int n = 0; n < 3; ++n) {
         const double cell = std::floor((p[n] - m_origin[n] + m_size / 2.0) / m_size);
-        // A seed far outside the lattice is not one of its cubes.
-        if (!(std::abs(cell) <= double(m_bound)))
+        // A seed far outside the lattice is not one of its cubes: that part
+        // of the surface is left out, which the run reports.
+        if (!(std::abs(cell) <= double(m_bound))) {
+            m_cut = true;
             return nullptr;
+        }
         index[n] = int(cell);
     }
     if (SetCentre(index[0], index[1], index[2]))
@@ -553,6 +561,11 @@ const char *Polygonize(const PolygonizerField &field, double cellSize, int bound
             return result;
         }
     }
+    if (run.Cut())
+        SgDiagWarning("Geometry",
+                      "Polygonize: the surface reaches more than %d cells from the lattice origin and is left open "
+                      "there: the surface is incomplete (a larger cell size or bound closes it)",
+                      bound);
     t_stats.vertices = int(run.Vertices().size());
     if (vertexSink)
         vertexSink(run.Vertices());

@@ -12,7 +12,8 @@
 // field and seeds give the same mesh in every run and every process.
 //
 // Work is bounded: no cube beyond `bound` cells from the lattice origin on
-// any axis is visited (a larger surface is cut open there), and the cube
+// any axis is visited (a larger surface is cut open there, and one
+// "Geometry" diagnostic says the surface is incomplete), and the cube
 // count and the working memory are capped (PolygonizeLimits); a run that
 // reaches a cap stops, says so in one "Geometry" diagnostic, and hands what
 // it made so far to the vertex sink.

@@ -153,10 +153,13 @@ TEST_F(PolygonizerTest, WorkIsBoundedAndSaysSoWhenTheCapBites)
     EXPECT_STREQ(capped.result, kPolygonizeLimit);
     EXPECT_EQ(capture.Count("Geometry"), 1);
     EXPECT_LE(LastPolygonizeStats().cubes, 50 + 4096 * 6);
-    // A bound of 0: the start cube only.
+    // A bound of 0: the start cube only, and the surface is reported
+    // incomplete.
     const Mesh one = Polygonise(sphere, 0.1, 0, {0, 0, 0});
     EXPECT_EQ(LastPolygonizeStats().cubes, 1);
     EXPECT_LE(one.triangles.size(), 3u * 8);
+    EXPECT_EQ(capture.Count("Geometry"), 2);
+    EXPECT_TRUE(capture.Contains("incomplete")) << capture.GetText();
     // A field positive everywhere has no outside: the seed is skipped.
     MetaBallIntersect everywhere;
     const Mesh none = Polygonise(everywhere, 0.1, 10, {0, 0, 0});
@@ -165,7 +168,7 @@ TEST_F(PolygonizerTest, WorkIsBoundedAndSaysSoWhenTheCapBites)
     // A cell size that is no length makes nothing and says so.
     const Mesh bad = Polygonise(sphere, 0.0, 10, {0, 0, 0});
     EXPECT_TRUE(bad.triangles.empty());
-    EXPECT_EQ(capture.Count("Geometry"), 2);
+    EXPECT_EQ(capture.Count("Geometry"), 3);
 }
 
 TEST_F(PolygonizerTest, TheTriangleSinkCanStopTheRun)
