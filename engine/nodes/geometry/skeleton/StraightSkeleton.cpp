@@ -180,6 +180,46 @@ private:
     int LavSize(Vertex *v, int label);
     bool HandleEdge(const Event &e);
     bool HandleSplit(const Event &e);
+    // Where a vertex's trace stands at height h (its place now for a level
+    // trace).
+    P3 At(const Vertex *v, double h) const
+    {
+        if (v->dir.h <= 0.0)
+            return v->pos;
+        return v->pos + v->dir * ((h - v->pos.h) / v->dir.h);
+    }
+    // Several corners, or corners and edges, meeting at one point at one
+    // height (collisions of reflex corners, collinear edges joining,
+    // corridors closing): the wavefront round the point is rebuilt from
+    // all of them at once. False when the event is a plain one for the
+    // handlers above; `ok` false when the corner lists broke.
+    bool HandleCluster(const Event &e, bool &ok);
+    // Events waiting, counted by place and height on a grid coarser than
+    // the tolerance of "at one point": only where two meet can a cluster be.
+    using PlaceKeyType = std::tuple<long long, long long, long long>;
+    PlaceKeyType PlaceKey(const Event &e) const
+    {
+        const double cell = 1e-6 * m_scale;
+        return {std::llround(e.point.x / cell), std::llround(e.point.y / cell), std::llround(e.h / cell)};
+    }
+    void Push(const Event &e)
+    {
+        ++m_pending[PlaceKey(e)];
+        m_queue.push(e);
+    }
+    bool OthersNear(const Event &e) const
+    {
+        const auto [x, y, h] = PlaceKey(e);
+        for (long long dx = -1; dx <= 1; ++dx)
+            for (long long dy = -1; dy <= 1; ++dy)
+                for (long long dh = -1; dh <= 1; ++dh) {
+                    auto it = m_pending.find({x + dx, y + dy, h + dh});
+                    if (it != m_pending.end() && it->second > 0)
+                        return true;
+                }
+        return false;
+    }
+    std::map<PlaceKeyType, int> m_pending;
     void CloseSmallLav(Vertex *v);
 
     double m_scale;
@@ -294,7 +334,7 @@ void Solver::PushEdgeEvent(Vertex *x)
     if (!TraceMeeting(x, y, p))
         return;
     const double h = std::max(p.h, m_height);
-    m_queue.push({h, Level(h), LevelTravel(x, p) + LevelTravel(y, p), m_seq++, 0, x, y, x->right, p});
+    Push({h, Level(h), LevelTravel(x, p) + LevelTravel(y, p), m_seq++, 0, x, y, x->right, p});
 }
 
 void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
@@ -308,7 +348,7 @@ void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
             if (!above(c.h, c.edge))
                 continue;
             const double h = std::max(c.h, m_height);
-            m_queue.push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point});
+            Push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point});
             return;
         }
         if (v->allCandidates)
@@ -399,11 +439,169 @@ void Solver::CloseSmallLav(Vertex *v)
     v->active = w->active = false;
 }
 
+bool Solver::HandleCluster(const Event &ev, bool &ok)
+{
+    ok = true;
+    if (!OthersNear(ev))
+        return false;
+    const P3 p(ev.point.x, ev.point.y, ev.h);
+    const double near = 1e-7 * m_scale;
+    auto atP = [&](const Vertex *v) {
+        if (v->dir.h <= 0.0) {
+            // A level trace (a ridge) passes every point of its way at one
+            // height: it is at the point when it stands there, or when this
+            // event is its arrival there (anything nearer on its way came
+            // first).
+            if (std::fabs(v->pos.h - p.h) > near)
+                return false;
+            const P3 q = p - v->pos;
+            return q.Length() <= near ||
+                   ((v == ev.a || v == ev.b) && OnTrace(v, p) && q.Dot(v->dir) >= -near);
+        }
+        const P3 q = At(v, ev.h);
+        return std::hypot(q.x - p.x, q.y - p.y) <= near && std::fabs(q.h - p.h) <= near;
+    };
+    std::vector<Vertex *> here;
+    for (Vertex &v : m_vertices)
+        if (v.active && atP(&v))
+            here.push_back(&v);
+    auto isHere = [&](const Vertex *v) { return std::find(here.begin(), here.end(), v) != here.end(); };
+    // Edges whose wavefront runs through the point between its corners.
+    struct Pass {
+        Vertex *before;
+        Vertex *after;
+        int in, out;
+    };
+    std::vector<Pass> passes;
+    for (Vertex &x : m_vertices) {
+        if (!x.active || isHere(&x) || !x.next || isHere(x.next) || x.next == &x)
+            continue;
+        const Edge &e = m_edges[size_t(x.right)];
+        if (!(e.t > 1e-12))
+            continue;
+        const double off = e.nx * p.x + e.ny * p.y - (e.d + p.h) / e.t;
+        if (std::fabs(off) > near)
+            continue;
+        const P3 a = At(&x, ev.h), b = At(x.next, ev.h);
+        const double sa = e.ux * a.x + e.uy * a.y, sb = e.ux * b.x + e.uy * b.y, sp = e.ux * p.x + e.uy * p.y;
+        if (sp > sa + near && sp < sb - near)
+            passes.push_back({&x, x.next, x.right, x.right});
+    }
+    const bool plainEdge = ev.type == 0 && here.size() == 2 && passes.empty();
+    const bool plainSplit = ev.type == 1 && here.size() == 1 && passes.size() <= 1;
+    // The event's own corners must be among them, else the plain handlers
+    // judge it (a stale or a moved-on event).
+    const bool own = isHere(ev.a) && (ev.type != 0 || isHere(ev.b));
+    if (!own || plainEdge || plainSplit)
+        return false;
+
+    // Runs of neighbouring corners at the point: the wavefront comes in
+    // along the first one's left edge and leaves along the last one's right.
+    const int node = NewNode(p);
+    for (Vertex *v : here) {
+        if (isHere(v->prev))
+            continue;
+        Vertex *last = v;
+        int guard = 0;
+        while (isHere(last->next) && last->next != v && ++guard <= int(here.size()))
+            last = last->next;
+        passes.push_back({v->prev, last->next, v->left, last->right});
+    }
+    for (Vertex *v : here) {
+        AddArc(v, node);
+        v->active = false;
+    }
+    if (passes.empty()) {
+        // Every corner of what was left met here: a peak.
+        ++m_stats->peakEvents;
+        return true;
+    }
+
+    // Each pass keeps the inside on its left: the wedge from its outgoing
+    // edge round anticlockwise to its incoming edge reversed. What stays
+    // inside round the point is where all the wedges overlap; each piece of
+    // that is bounded by the outgoing edge of one pass and the incoming edge
+    // of another, which a new corner joins.
+    constexpr double kTurn = 2.0 * M_PI;
+    auto angle = [](double x, double y) { return std::atan2(y, x); };
+    auto norm = [&](double a) {
+        a = std::fmod(a, kTurn);
+        return a < 0.0 ? a + kTurn : a;
+    };
+    const double angleTol = 1e-9;
+    const size_t n = passes.size();
+    std::vector<double> start(n), width(n);
+    for (size_t k = 0; k < n; ++k) {
+        const Edge &out = m_edges[size_t(passes[k].out)], &in = m_edges[size_t(passes[k].in)];
+        start[k] = angle(out.ux, out.uy);
+        width[k] = norm(angle(-in.ux, -in.uy) - start[k]);
+    }
+    auto inside = [&](double a, size_t j) {
+        const double rel = norm(a - start[j]);
+        return rel <= width[j] + angleTol || rel >= kTurn - angleTol;
+    };
+    std::vector<Vertex *> made;
+    std::vector<double> starts;
+    for (size_t k = 0; k < n; ++k) {
+        bool all = true;
+        for (size_t j = 0; j < n && all; ++j)
+            all = j == k || inside(start[k], j);
+        if (!all)
+            continue;
+        bool seen = false;
+        for (double a : starts)
+            seen = seen || std::fabs(norm(a - start[k] + M_PI) - M_PI) < angleTol;
+        if (seen)
+            continue;
+        starts.push_back(start[k]);
+        size_t end = k;
+        double reach = width[k];
+        for (size_t j = 0; j < n; ++j) {
+            double rel = norm(start[j] + width[j] - start[k]);
+            if (rel > kTurn - angleTol)
+                rel = 0.0;
+            if (rel < reach - angleTol) {
+                reach = rel;
+                end = j;
+            }
+        }
+        Vertex *c = NewVertex(p, passes[end].in, passes[k].out, node);
+        c->lav = passes[end].before->lav;
+        c->prev = passes[end].before;
+        c->next = passes[k].after;
+        made.push_back(c);
+    }
+    for (Vertex *c : made) {
+        c->prev->next = c;
+        c->next->prev = c;
+    }
+    for (Vertex *c : made) {
+        if (!c->active)
+            continue;
+        const int size = LavSize(c, m_lavCount++);
+        if (size < 0) {
+            ok = false;
+            return true;
+        }
+        if (size == 2)
+            CloseSmallLav(c);
+        else if (size == 1)
+            c->active = false;
+    }
+    for (Vertex *c : made)
+        if (c->active)
+            PushEvents(c);
+    return true;
+}
+
 bool Solver::HandleEdge(const Event &ev)
 {
     Vertex *x = ev.a, *y = ev.b;
     if (!x->active || !y->active || x->next != y)
         return true;
+    bool ok = true;
+    if (HandleCluster(ev, ok))
+        return ok;
     Vertex *z = x->prev;
     const P3 &p = ev.point;
     if (z->prev == y) {
@@ -440,6 +638,9 @@ bool Solver::HandleSplit(const Event &ev)
     Vertex *v = ev.a;
     if (!v->active)
         return true;
+    bool ok = true;
+    if (HandleCluster(ev, ok))
+        return ok;
     const P3 &p = ev.point;
     Vertex *x = nullptr;
     for (Vertex *w : m_byEdge[size_t(ev.edge)]) {
@@ -518,6 +719,7 @@ bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
         }
         const Event ev = m_queue.top();
         m_queue.pop();
+        --m_pending[PlaceKey(ev)];
         m_height = std::max(m_height, ev.h);
         const bool ok = ev.type == 0 ? HandleEdge(ev) : HandleSplit(ev);
         if (!ok) {
@@ -847,7 +1049,9 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
     }
 
     m_faces.assign(count, Face());
+    std::vector<std::pair<int, std::vector<int>>> made; // working edge, loop
     auto store = [&](int k, const std::vector<int> &loop) {
+        made.emplace_back(k, loop);
         Face &face = m_faces[size_t(edgeOf[size_t(k)])];
         face.edge = edgeOf[size_t(k)];
         face.nodes.clear();
@@ -890,6 +1094,29 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
             store(from, piece);
             from = to;
         }
+    }
+    // What comes out is checked before it is handed on: every face point in
+    // its edge's roof plane, and every side between two faces shared by
+    // exactly those two, once each way. A wavefront that went wrong in some
+    // unforeseen meeting of events is refused here rather than built.
+    std::map<std::pair<int, int>, int> sides;
+    for (const auto &[k, loop] : made) {
+        const P3 &a = corners[size_t(k)], &b = corners[size_t((k + 1) % n)];
+        const double len = std::hypot(b.x - a.x, b.y - a.y);
+        const double nx = -(b.y - a.y) / len, ny = (b.x - a.x) / len;
+        const double t = std::fabs(std::tan(slopes[size_t(k)]));
+        for (size_t i = 0; i < loop.size(); ++i) {
+            const P3 &q = nodes[size_t(loop[i])];
+            if (t < 1e6 && std::fabs(q.h - t * (nx * (q.x - a.x) + ny * (q.y - a.y))) > 1e-7 * scale * (1.0 + t))
+                return Fail("the roof face on edge " + std::to_string(k) + " leaves its plane");
+            ++sides[{loop[i], loop[(i + 1) % loop.size()]}];
+        }
+    }
+    for (const auto &[side, uses] : sides) {
+        const bool base = side.first < n && side.second == (side.first + 1) % n;
+        const auto back = sides.find({side.second, side.first});
+        if (uses != 1 || (!base && (back == sides.end() || back->second != 1)) || (base && back != sides.end()))
+            return Fail("the roof faces do not close round the skeleton");
     }
     m_nodes.resize(nodes.size());
     for (size_t i = 0; i < nodes.size(); ++i)

@@ -10,7 +10,11 @@
 // when a reflex corner runs into an edge of the wavefront and cuts it in
 // two. Every event point is the meeting of traces with the fixed roof
 // planes, so no error builds up from step to step. Corners between two
-// collinear edges of one slope move straight inward.
+// collinear edges of one slope move straight inward. Where several corners
+// and edges meet at one point at one height (floor plans on a grid are full
+// of these), the wavefront round the point is rebuilt from all of them at
+// once; the faces that come out are checked (in their planes, closing round
+// the skeleton) before they are handed on.
 //
 // The work is bounded: a polygon whose events do not run out within a
 // number of steps proportional to its size is reported as failed, as is one

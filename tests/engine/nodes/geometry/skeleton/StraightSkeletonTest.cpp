@@ -472,3 +472,33 @@ TEST(StraightSkeletonTest, FlatAndVeryLongOutlinesAreClosedOrRefused)
         EXPECT_NEAR(roof.height, c.height, 1e-6) << c.name;
     }
 }
+
+TEST(StraightSkeletonTest, SmallFloorPlansAreNeverBuiltWrong)
+{
+    // Small blobs of unit cells: corridors one cell wide, notches and
+    // corners that collide several at one point at one height. Each is built
+    // right or refused; a roof that is built is always right.
+    int wrong = 0, refused = 0, tried = 0;
+    std::string first;
+    for (int cells = 10; cells <= 60; cells += 2) {
+        for (unsigned seed = 1; seed <= 40; ++seed) {
+            const std::vector<Vec3> outline = GridBlobOutline(cells, seed);
+            const RoofMesh roof = BuildRoof(outline, {45.0});
+            ++tried;
+            std::string problem = CheckRoof(roof, outline, {45.0});
+            if (problem.empty())
+                problem = CheckRectilinearHeights(roof, outline, 1e-6);
+            if (problem.empty())
+                continue;
+            if (roof.height < 0.0) {
+                ++refused;
+                continue;
+            }
+            ++wrong;
+            if (first.empty())
+                first = std::to_string(cells) + " cells, seed " + std::to_string(seed) + ": " + problem;
+        }
+    }
+    std::printf("small floor plans: %d of %d refused\n", refused, tried);
+    EXPECT_EQ(wrong, 0) << wrong << " of " << tried << " built wrong; first: " << first;
+}
