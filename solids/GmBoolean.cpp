@@ -102,7 +102,7 @@ void CheckOperand(const GmGeom &g, const char *name)
     }
     GmValidityReport r = check_validity(m);
     if (!r.ok) {
-        throw GmOperationFailed(std::string("boolean: operand ") + name + " is not a valid solid: " + r.text());
+        throw GmOperationFailed(std::string("boolean: operand ") + name + " is not a valid solid: " + summary(r));
     }
 }
 }  // namespace
@@ -222,7 +222,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
     if (g_validate) {
         GmValidityReport r = check_validity(*result);
         if (!r.ok) {
-            throw GmOperationFailed("boolean: the result is not a valid solid: " + r.text());
+            throw GmOperationFailed("boolean: the result is not a valid solid: " + summary(r));
         }
     }
     return result;
@@ -266,7 +266,7 @@ GmGeom *GmGeom::intersect(GmGeom *b)
         return this;
     }
     std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Intersection, *this, *b);
-    assign(*r);
+    takeOver(std::move(*r));
     return this;
 }
 
@@ -276,19 +276,19 @@ GmGeom *GmGeom::subtract(GmGeom *b)
         return this;
     }
     std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Difference, *this, *b);
-    assign(*r);
+    takeOver(std::move(*r));
     return this;
 }
 
 GmGeom *GmGeom::unite(GmGeom *b)
 {
     std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Union, *this, *b);
-    assign(*r);
+    takeOver(std::move(*r));
     return this;
 }
 
 namespace {
-void RebuildFromPieces(GmGeom &g, GmImprint &im, int op, bool dropCoincident, int mode)
+std::unique_ptr<GmGeom> RebuildFromPieces(const GmGeom &g, GmImprint &im, int op, bool dropCoincident, int mode)
 {
     auto result = std::make_unique<GmGeom>(g.extent(), g.tolerance());
     std::unordered_map<int, GmNode *> nodes;
@@ -327,24 +327,43 @@ void RebuildFromPieces(GmGeom &g, GmImprint &im, int op, bool dropCoincident, in
     remove_degenerate_faces(*result);
     result->build_solids(mode);
     result->purge();
-    g.assign(*result);
+    if (g_validate) {
+        GmValidityReport r = check_validity(*result);
+        if (!r.ok) {
+            throw GmOperationFailed("boolean: the result is not a valid solid: " + summary(r));
+        }
+    }
+    return result;
 }
 }  // namespace
 
 GmGeom *GmGeom::combine(GmGeom *b)
 {
+    if (g_validate) {
+        CheckOperand(*this, "A");
+        CheckOperand(*b, "B");
+    }
     GmImprint im(*this, *b);
     im.run();
-    RebuildFromPieces(*b, im, 1, false, 1);
-    RebuildFromPieces(*this, im, 0, false, 1);
+    // Both built and checked before either operand is touched, so that a
+    // refusal leaves both as they were.
+    std::unique_ptr<GmGeom> cutB = RebuildFromPieces(*b, im, 1, false, 1);
+    std::unique_ptr<GmGeom> cutA = RebuildFromPieces(*this, im, 0, false, 1);
+    b->takeOver(std::move(*cutB));
+    takeOver(std::move(*cutA));
     return this;
 }
 
 GmGeom *GmGeom::glue(GmGeom *b)
 {
+    if (g_validate) {
+        CheckOperand(*this, "A");
+        CheckOperand(*b, "B");
+    }
     GmImprint im(*this, *b);
     im.run();
-    RebuildFromPieces(*this, im, -1, true, 0);
+    std::unique_ptr<GmGeom> glued = RebuildFromPieces(*this, im, -1, true, 0);
+    takeOver(std::move(*glued));
     return this;
 }
 

@@ -163,6 +163,59 @@ void GmGeom::copyFrom(const GmGeom &src, bool unlink)
 
 GmGeom::~GmGeom() = default;
 
+void GmGeom::takeOver(GmGeom &&src)
+{
+    if (&src == this) {
+        return;
+    }
+    swapContents(src);
+    GmGeom emptied(src.m_extent, src.m_tolerance);
+    src.swapContents(emptied);
+    uint32_t groups = 0;
+    for (GmFace *f : m_faces) {
+        groups = std::max(groups, f->group());
+    }
+    m_groupCounter = std::max(m_groupCounter, groups);
+}
+
+void GmGeom::swapContents(GmGeom &o)
+{
+    std::swap(m_tolerance, o.m_tolerance);
+    std::swap(m_tolerance2, o.m_tolerance2);
+    std::swap(m_extent, o.m_extent);
+    std::swap(m_bbox, o.m_bbox);
+    std::swap(m_bboxValid, o.m_bboxValid);
+    std::swap(m_nextId, o.m_nextId);
+    std::swap(m_groupCounter, o.m_groupCounter);
+    m_nodeStore.swap(o.m_nodeStore);
+    m_edgeStore.swap(o.m_edgeStore);
+    m_faceStore.swap(o.m_faceStore);
+    m_solidStore.swap(o.m_solidStore);
+    m_loopStore.swap(o.m_loopStore);
+    m_edgeRefStore.swap(o.m_edgeRefStore);
+    m_faceRefStore.swap(o.m_faceRefStore);
+    m_shellStore.swap(o.m_shellStore);
+    m_nodes.swap(o.m_nodes);
+    m_edges.swap(o.m_edges);
+    m_faces.swap(o.m_faces);
+    m_solids.swap(o.m_solids);
+    m_retiredSolids.swap(o.m_retiredSolids);
+    m_splitPieces.swap(o.m_splitPieces);
+    m_registry.swap(o.m_registry);
+    std::swap(m_liveNodes, o.m_liveNodes);
+    std::swap(m_liveEdges, o.m_liveEdges);
+    std::swap(m_liveFaces, o.m_liveFaces);
+    std::swap(m_liveSolids, o.m_liveSolids);
+    std::swap(m_gridCell, o.m_gridCell);
+    m_grid.swap(o.m_grid);
+}
+
+size_t GmGeom::storedRecords() const
+{
+    return m_nodeStore.size() + m_edgeStore.size() + m_faceStore.size() + m_solidStore.size() +
+           m_loopStore.size() + m_edgeRefStore.size() + m_faceRefStore.size() + m_shellStore.size();
+}
+
 uint64_t GmGeom::gridKey(int64_t ix, int64_t iy, int64_t iz) const
 {
     uint64_t h = static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull;

@@ -38,6 +38,14 @@ public:
     virtual ~GmGeom();
     // Empties this geometry and copies the source into it.
     void assign(const GmGeom &source);
+    // Drops everything this geometry holds (its storage included) and takes
+    // the source's elements over without copying; the source is left empty.
+    // The booleans build into a fresh geometry and hand it over this way,
+    // so memory follows the result, not the history of operations.
+    void takeOver(GmGeom &&source);
+    // Element records held, live or removed: what the geometry's memory
+    // grows with.
+    size_t storedRecords() const;
 
     // ---- booleans ----
     // Each leaves the result in this geometry (the receiver, A) and returns
@@ -149,6 +157,7 @@ private:
     uint64_t gridKey(int64_t ix, int64_t iy, int64_t iz) const;
     void init();
     void copyFrom(const GmGeom &source, bool unlink);
+    void swapContents(GmGeom &other);
 
     double m_tolerance;
     double m_tolerance2;

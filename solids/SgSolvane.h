@@ -11,6 +11,7 @@
 //
 // VisitGLRender is defined in solids/render/SgSolvaneRender.cpp (it draws).
 #include <memory>
+#include <string>
 
 #include "engine/core/SgShape.h"
 #include "utilities/math/Vec3.h"
@@ -49,6 +50,12 @@ class SgSolvane : public SgShape {
     void SetGeom(solvane::GmGeom *geom);
     // Hands the solid over to the caller; the node is left without one.
     solvane::GmGeom *ReleaseGeom() { return m_geom.release(); }
+
+    // The empty result of an evaluation that failed carries the reason, so
+    // that a writer of what is drawn refuses instead of leaving it out.
+    bool HasFailed() const { return !m_failure.empty(); }
+    const std::string &GetFailure() const { return m_failure; }
+    void SetFailure(const std::string &why) { m_failure = why; }
 
     // The solid's box; the empty range without a solid or faces.
     Range<Vec3f> BoundingBox() override;
@@ -92,4 +99,5 @@ protected:
 
 private:
     std::unique_ptr<solvane::GmGeom> m_geom;
+    std::string m_failure;
 };

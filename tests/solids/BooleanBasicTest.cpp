@@ -192,6 +192,40 @@ TEST(Boolean, InvalidOperandIsReportedNotFatal)
     EXPECT_FALSE(u.ok);
     EXPECT_FALSE(u.message.empty());
     EXPECT_EQ(u.geom, nullptr);
+    // One line for the user, without the kernel's element ids.
+    EXPECT_EQ(u.message.find('\n'), std::string::npos) << u.message;
+    EXPECT_EQ(u.message.find("edge "), std::string::npos) << u.message;
+}
+
+// A boolean done in place holds what its result needs: uniting the same
+// cube again and again keeps the geometry's records where the first union
+// left them.
+TEST(Boolean, RepeatedUnionsHoldMemoryForTheResultOnly)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    A->unite(B.get());
+    const size_t first = A->storedRecords();
+    for (int i = 0; i < 40; ++i)
+        A->unite(B.get());
+    EXPECT_NEAR(A->volume(), 1.875, 1e-9);
+    EXPECT_LE(A->storedRecords(), first + first / 2) << "records of earlier results are kept";
+}
+
+// Combining and gluing check their operands and their result as the other
+// operations do: an open operand is a failure, never a result.
+TEST(Boolean, CombineAndGlueRefuseAnOpenOperand)
+{
+    GmMesh open = boxMesh({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    open.polygons.pop_back();
+    for (bool glue : {false, true}) {
+        set_boolean_validation(true);
+        auto A = Box({0, 0, 0}, {1, 1, 1});
+        std::unique_ptr<GmGeom> B(geomFromMesh(open, GmGeom::kDefaultTolerance, false));
+        const double before = A->volume();
+        EXPECT_THROW(glue ? A->glue(B.get()) : A->combine(B.get()), GmOperationFailed) << (glue ? "glue" : "combine");
+        EXPECT_NEAR(A->volume(), before, 1e-12) << "A was changed by a refused operation";
+    }
 }
 
 TEST(Boolean, ResultsDoNotDependOnAddresses)
