@@ -1,6 +1,7 @@
 #include "solids/GmBoolean.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -107,6 +108,44 @@ void CheckOperand(const GmGeom &g, const char *name)
 }
 }  // namespace
 
+std::string check_identities(GmBoolOp op, GmGeom &a, GmGeom &b, GmGeom &result, double tolerance)
+{
+    if (a.solidCount() == 0 || b.solidCount() == 0) {
+        return "";  // faces without solids bound no volume to compare
+    }
+    const double va = a.volume(), vb = b.volume(), vr = result.volume();
+    const double slack = 8.0 * tolerance * (a.area() + b.area()) + 1e-9 * std::max(std::abs(va), std::abs(vb));
+    auto text = [](const char *what, double v, const char *bound, double w) {
+        char buffer[160];
+        std::snprintf(buffer, sizeof buffer, "%s (volume %.9g) %s (%.9g)", what, v, bound, w);
+        return std::string(buffer);
+    };
+    switch (op) {
+    case GmBoolOp::Union:
+        if (vr < std::max(va, vb) - slack) {
+            return text("the union", vr, "is smaller than an operand", std::max(va, vb));
+        }
+        if (vr > va + vb + slack) {
+            return text("the union", vr, "is larger than both operands together", va + vb);
+        }
+        break;
+    case GmBoolOp::Intersection:
+        if (vr > std::min(va, vb) + slack) {
+            return text("the intersection", vr, "is larger than an operand", std::min(va, vb));
+        }
+        break;
+    case GmBoolOp::Difference:
+        if (vr > va + slack) {
+            return text("the difference", vr, "is larger than A", va);
+        }
+        if (vr < va - vb - slack) {
+            return text("the difference", vr, "is smaller than A less B", va - vb);
+        }
+        break;
+    }
+    return "";
+}
+
 void set_boolean_validation(bool on) { g_validate = on; }
 bool boolean_validation() { return g_validate; }
 
@@ -176,7 +215,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
     }
     // Pieces of one original face that stay side by side merge again, and
     // nodes left in the middle of straight edges go (heal).
-    heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, a.tolerance());
+    heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, im.tolerance());
     auto result = std::make_unique<GmGeom>(a.extent(), a.tolerance());
     std::vector<GmNode *> nodes(static_cast<size_t>(im.pool().size()), nullptr);
     std::vector<int> usedIds;
@@ -188,7 +227,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
     std::sort(usedIds.begin(), usedIds.end());
     usedIds.erase(std::unique(usedIds.begin(), usedIds.end()), usedIds.end());
     for (int id : usedIds) {
-        nodes[static_cast<size_t>(id)] = result->add_node(im.pool()[id], true, nullptr, false);
+        nodes[static_cast<size_t>(id)] = result->add_node(im.world(id), true, nullptr, false);
     }
     for (const GmSoupFace &f : out) {
         std::vector<std::vector<GmNode *>> loops;
@@ -223,6 +262,10 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
         GmValidityReport r = check_validity(*result);
         if (!r.ok) {
             throw GmOperationFailed("boolean: the result is not a valid solid: " + summary(r));
+        }
+        const std::string broken = check_identities(op, A, B, *result, im.tolerance());
+        if (!broken.empty()) {
+            throw GmOperationFailed("boolean: " + broken);
         }
     }
     return result;
@@ -295,7 +338,7 @@ std::unique_ptr<GmGeom> RebuildFromPieces(const GmGeom &g, GmImprint &im, int op
     auto nodeOf = [&](int id) {
         auto it = nodes.find(id);
         if (it == nodes.end()) {
-            it = nodes.emplace(id, result->add_node(im.pool()[id], true, nullptr, false)).first;
+            it = nodes.emplace(id, result->add_node(im.world(id), true, nullptr, false)).first;
         }
         return it->second;
     };

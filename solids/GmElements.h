@@ -97,6 +97,10 @@ struct GmShell {
     std::vector<GmFaceRef *> faces;
     GmSolid *solid = nullptr;
     double volume = 0.0;  // running sum, times 1/3 once complete
+    // The point the running sum is taken about: the first face's first
+    // corner, so that the sum keeps its digits far from the origin.
+    Vec3 reference;
+    bool hasReference = false;
     GmShell *origin1 = nullptr;
     GmShell *origin2 = nullptr;
     uint32_t id = 0;

@@ -152,6 +152,8 @@ void GmGeom::copyFrom(const GmGeom &src, bool unlink)
                 add_face_use(ns, faceMap[r->face], r->side);
             }
             ns->volume = sh->volume;
+            ns->reference = sh->reference;
+            ns->hasReference = sh->hasReference;
             last = insert(ns);
         }
         if (last) {
@@ -471,7 +473,11 @@ GmFaceRef *GmGeom::add_face_use(GmShell *shell, GmFace *face, int side)
     r->shell = shell;
     r->side = side;
     shell->faces.push_back(r);
-    double contribution = face_area(face) * face->d;
+    if (!shell->hasReference && !face->loops.empty() && !face->loops[0]->uses.empty()) {
+        shell->reference = face->loops[0]->uses.front()->start()->position;
+        shell->hasReference = true;
+    }
+    double contribution = face_moment(face, shell->reference);
     shell->volume += side == 1 ? contribution : -contribution;
     return r;
 }
@@ -794,12 +800,7 @@ void GmGeom::update()
     }
     for (GmSolid *s : liveSolids()) {
         for (GmShell *sh : s->shells) {
-            double v = 0.0;
-            for (GmFaceRef *r : sh->faces) {
-                double c = face_area(r->face) * r->face->d;
-                v += r->side == 1 ? c : -c;
-            }
-            sh->volume = v / 3.0;
+            sh->volume = shell_volume(sh);
         }
     }
 }
@@ -827,12 +828,7 @@ double GmGeom::volume()
     double v = 0.0;
     for (GmSolid *s : liveSolids()) {
         for (GmShell *sh : s->shells) {
-            double sv = 0.0;
-            for (GmFaceRef *r : sh->faces) {
-                double c = face_area(r->face) * r->face->d;
-                sv += r->side == 1 ? c : -c;
-            }
-            v += sv / 3.0;
+            v += shell_volume(sh);
         }
     }
     return v;

@@ -3,6 +3,7 @@
 //: element records live in deques owned by the geometry and are
 // never freed one by one; removal flags an element and hides it from the live
 // lists, and all memory goes at once with the geometry.
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -16,8 +17,10 @@
 namespace solvane {
 
 struct GmBox {
-    Vec3 min{1.0e7, 1.0e7, 1.0e7};
-    Vec3 max{-1.0e7, -1.0e7, -1.0e7};
+    // Empty until extended: a finite sentinel would clip boxes of models
+    // that stand farther out than it.
+    Vec3 min{HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    Vec3 max{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     bool empty() const { return min.x > max.x; }
     void extend(const Vec3 &p);
     void extend(const GmBox &b);

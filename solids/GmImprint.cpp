@@ -159,8 +159,34 @@ bool GmImprint::isCutEdge(int a, int b) const
 
 // ---------------------------------------------------------------- set-up
 
+namespace {
+struct Frame {
+    Vec3 origin;
+    double tolerance;
+};
+
+Frame FrameOf(const GmGeom &a, const GmGeom &b)
+{
+    GmBox box;
+    for (const GmGeom *g : {&a, &b}) {
+        for (GmNode *n : g->liveNodes()) {
+            box.extend(n->position);
+        }
+    }
+    if (box.empty()) {
+        return Frame{Vec3(), a.tolerance()};
+    }
+    double size = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        size = std::max(size, box.max[i] - box.min[i]);
+    }
+    const double tol = a.tolerance() * size / GmImprint::kToleranceSize;
+    return Frame{(box.min + box.max) * 0.5, tol > 0.0 ? tol : a.tolerance()};
+}
+}  // namespace
+
 GmImprint::GmImprint(GmGeom &a, GmGeom &b)
-    : m_a(a), m_b(b), m_tol(a.tolerance()), m_pool(a.tolerance())
+    : m_a(a), m_b(b), m_origin(FrameOf(a, b).origin), m_tol(FrameOf(a, b).tolerance), m_pool(m_tol)
 {
 }
 
@@ -187,7 +213,7 @@ void GmImprint::extract(GmGeom &g, int operand)
             std::vector<int> ids;
             for (GmNode *n : loop_nodes(l)) {
                 auto cached = nodeIds.find(n->id);
-                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position);
+                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position - m_origin);
                 nodeIds.emplace(n->id, id);
                 if (ids.empty() || ids.back() != id) {
                     ids.push_back(id);

@@ -66,7 +66,19 @@ struct GmPiece {
 
 class GmImprint {
 public:
+    // The tolerance of a pair of operands of size 2 (the scale the
+    // geometry's tolerance is given for); it scales with their size.
+    static constexpr double kToleranceSize = 2.0;
+
+    // The imprint works about the centre of both operands' nodes, with the
+    // tolerance scaled to their size, so that nothing depends on where the
+    // pair stands: the pool holds coordinates relative to origin().
     GmImprint(GmGeom &a, GmGeom &b);
+
+    const Vec3 &origin() const { return m_origin; }
+    double tolerance() const { return m_tol; }
+    // A pool point back where the operands stand.
+    Vec3 world(int id) const { return m_pool[id] + m_origin; }
 
     // Cuts both operands. Throws GmOperationFailed on data it cannot handle.
     void run();
@@ -95,6 +107,7 @@ private:
 
     GmGeom &m_a;
     GmGeom &m_b;
+    Vec3 m_origin;
     double m_tol;
     GmVertexPool m_pool;
     std::vector<GmPolyFace> m_faces[2];

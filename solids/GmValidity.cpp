@@ -69,6 +69,8 @@ GmValidityReport check_validity(GmGeom &g)
             std::unordered_set<uint32_t> nodes, edges;
             int faces = 0, loops = 0;
             double v = 0.0;
+            Vec3 about;
+            bool hasAbout = false;
             for (GmFaceRef *fr : sh->faces) {
                 GmFace *f = fr->face;
                 if (f->removed) {
@@ -76,7 +78,11 @@ GmValidityReport check_validity(GmGeom &g)
                     continue;
                 }
                 ++faces;
-                double c = face_area(f) * f->d;
+                if (!hasAbout && !f->loops.empty() && !f->loops[0]->uses.empty()) {
+                    about = f->loops[0]->uses.front()->start()->position;
+                    hasAbout = true;
+                }
+                double c = face_moment(f, about);
                 v += fr->side == 1 ? c : -c;
                 for (GmLoop *l : f->loops) {
                     ++loops;

@@ -212,6 +212,37 @@ TEST(Boolean, RepeatedUnionsHoldMemoryForTheResultOnly)
     EXPECT_LE(A->storedRecords(), first + first / 2) << "records of earlier results are kept";
 }
 
+// Results that break what every boolean keeps are failures: an empty
+// union of two cubes, a difference larger than A, an intersection larger
+// than an operand.
+TEST(Boolean, ResultsThatBreakCheapIdentitiesAreFailures)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    auto big = Box({-1, -1, -1}, {2, 2, 2});
+    GmGeom empty;
+    struct Case {
+        const char *what;
+        GmBoolOp op;
+        GmGeom *result;
+        bool broken;
+    } cases[] = {
+        {"empty union", GmBoolOp::Union, &empty, true},
+        {"union as large as one cube", GmBoolOp::Union, A.get(), false},
+        {"union larger than both", GmBoolOp::Union, big.get(), true},
+        {"intersection larger than an operand", GmBoolOp::Intersection, big.get(), true},
+        {"empty intersection", GmBoolOp::Intersection, &empty, false},
+        {"difference larger than A", GmBoolOp::Difference, big.get(), true},
+    };
+    for (const Case &c : cases) {
+        const std::string broken = check_identities(c.op, *A, *B, *c.result, 1e-6);
+        EXPECT_EQ(!broken.empty(), c.broken) << c.what << ": " << broken;
+    }
+    // A cube less a smaller one keeps at least the difference of volumes.
+    auto small = Box({0.5, 0.5, 0.5}, {1, 1, 1});
+    EXPECT_FALSE(check_identities(GmBoolOp::Difference, *A, *small, empty, 1e-6).empty());
+}
+
 // Combining and gluing check their operands and their result as the other
 // operations do: an open operand is a failure, never a result.
 TEST(Boolean, CombineAndGlueRefuseAnOpenOperand)
