@@ -80,7 +80,8 @@ class SgSolvane : public SgShape {
     // to its deformed points when a deformer left some on it.
     static solvane::GmGeom *ConvertToGeom(SgShape *shape, SgState *state);
 
-    // The next tag bases (each call grows its counter by kTagStep).
+    // The next tag bases (each call grows its counter by kTagStep, starting
+    // again before a base would no longer fit the faces' group field).
     static int NextFaceSetTagBase();
     static int NextIndexedFaceSetTagBase();
 

@@ -2,6 +2,8 @@
 // operations.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -321,6 +323,57 @@ TEST(Kernel, OctreeRootFromTheSearchBoxAndNoDuplicates)
     far.extend(Vec3(0, 0, 0));
     GmOctree small(far, boxes);
     EXPECT_EQ(small.setAside(), 1000);
+}
+
+// Boxes that span the search box in two directions (long faces, slabs) are
+// not copied into every cell they touch level after level: the entries stay
+// proportional to the boxes, and queries still find exactly the overlaps.
+TEST(Kernel, OctreeEntriesStayProportionalToTheBoxes)
+{
+    struct Case {
+        const char *what;
+        std::function<GmBox(int)> box;
+    } cases[] = {
+        {"slabs across x and y",
+         [](int i) {
+             GmBox b;
+             b.extend(Vec3(0, 0, i / 512.0));
+             b.extend(Vec3(1, 1, (i + 1.5) / 512.0));
+             return b;
+         }},
+        {"rods along z",
+         [](int i) {
+             GmBox b;
+             b.extend(Vec3((i % 23) / 23.0, (i / 23) / 23.0, 0));
+             b.extend(Vec3((i % 23 + 1.2) / 23.0, (i / 23 + 1.2) / 23.0, 1));
+             return b;
+         }},
+        {"one box many times",
+         [](int) {
+             GmBox b;
+             b.extend(Vec3(0.49, 0.49, 0.49));
+             b.extend(Vec3(0.51, 0.51, 0.51));
+             return b;
+         }},
+    };
+    for (const Case &c : cases) {
+        std::vector<GmBox> boxes;
+        for (int i = 0; i < 512; ++i)
+            boxes.push_back(c.box(i));
+        GmBox root;
+        root.extend(Vec3(0, 0, 0));
+        root.extend(Vec3(1, 1, 1));
+        GmOctree tree(root, boxes);
+        EXPECT_LE(tree.entryCount(), 16 * boxes.size()) << c.what;
+        for (int q = 0; q < 512; q += 37) {
+            std::vector<int> found, expected;
+            tree.query(boxes[size_t(q)], found);
+            for (int i = 0; i < 512; ++i)
+                if (boxes[size_t(i)].overlaps(boxes[size_t(q)]))
+                    expected.push_back(i);
+            EXPECT_EQ(found, expected) << c.what << ", query " << q;
+        }
+    }
 }
 
 TEST(Kernel, TriangulateNonPlanarFaces)
