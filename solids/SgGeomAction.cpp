@@ -330,6 +330,39 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
         GmGeom *running = nullptr;
         int counted = 0;
         std::string failure;
+        // Combines the operands made so far into the running result and
+        // lets them go: no more than two solids are held at a time (every
+        // operand only for subtract-from-last, which needs the last).
+        auto drain = [&] {
+            for (size_t k = 0; k < operands.size(); ++k) {
+                std::unique_ptr<GmGeom> s(operands[k]);
+                operands[k] = nullptr;
+                ++counted;
+                if (!running) {
+                    running = s.release();
+                    continue;
+                }
+                switch (operation) {
+                case kUnion:
+                case kSubtractFromLast:
+                    running->unite(s.get());
+                    running->mergeSolids();
+                    break;
+                case kIntersection:
+                    running->intersect(s.get());
+                    break;
+                case kDifference:
+                    running->subtract(s.get());
+                    break;
+                case kCombination:
+                    running->combine(s.get());
+                    break;
+                default:
+                    break;
+                }
+            }
+            operands.clear();
+        };
         action->PushState();
         try {
             TransformElementReset(state, node);
@@ -371,6 +404,8 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                     continue;
                 }
                 operands.push_back(s);
+                if (operation != kSubtractFromLast)
+                    drain();
             }
             // Subtract from the last counts only the operands that yield a
             // solid: the last of them minus the union of the others.
@@ -386,34 +421,7 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 running = last.release();
                 counted = 2;
             } else {
-                for (size_t k = 0; k < operands.size(); ++k) {
-                    std::unique_ptr<GmGeom> s(operands[k]);
-                    operands[k] = nullptr;
-                    ++counted;
-                    if (!running) {
-                        running = s.release();
-                        continue;
-                    }
-                    switch (operation) {
-                    case kUnion:
-                    case kSubtractFromLast:
-                        running->unite(s.get());
-                        running->mergeSolids();
-                        break;
-                    case kIntersection:
-                        running->intersect(s.get());
-                        break;
-                    case kDifference:
-                        running->subtract(s.get());
-                        break;
-                    case kCombination:
-                        running->combine(s.get());
-                        break;
-                    default:
-                        break;
-                    }
-                }
-                operands.clear();
+                drain();
             }
         } catch (const std::exception &error) {
             for (GmGeom *g : operands)
