@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cmath>
 #include <map>
+#include <iterator>
 #include <numeric>
 #include <unordered_map>
 
@@ -149,15 +150,13 @@ std::string check_identities(GmBoolOp op, GmGeom &a, GmGeom &b, GmGeom &result, 
 void set_boolean_validation(bool on) { g_validate = on; }
 bool boolean_validation() { return g_validate; }
 
-std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats)
+namespace {
+std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats,
+                                     double toleranceScale)
 {
     GmGeom &A = const_cast<GmGeom &>(a);
     GmGeom &B = const_cast<GmGeom &>(b);
-    if (g_validate) {
-        CheckOperand(a, "A");
-        CheckOperand(b, "B");
-    }
-    GmImprint im(A, B);
+    GmImprint im(A, B, toleranceScale);
     im.run();
     if (stats) {
         stats->facePairs = im.pairCount();
@@ -269,6 +268,29 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
         }
     }
     return result;
+}
+}  // namespace
+
+std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats)
+{
+    if (!g_validate) {
+        return EvaluateOnce(op, a, b, stats, 1.0);
+    }
+    CheckOperand(a, "A");
+    CheckOperand(b, "B");
+    // Surfaces about a tolerance apart cut each other into slivers that may
+    // not close; with a coarser tolerance they meet as one surface. Each
+    // try is checked, so a coarser result is taken only when it is sound.
+    const double scales[] = {1.0, 8.0, 64.0};
+    for (size_t i = 0;; ++i) {
+        try {
+            return EvaluateOnce(op, a, b, stats, scales[i]);
+        } catch (const GmOperationFailed &) {
+            if (i + 1 == std::size(scales)) {
+                throw;
+            }
+        }
+    }
 }
 
 GmBooleanResult boolean_request(GmBoolOp op, const GmGeom &a, const GmGeom &b)

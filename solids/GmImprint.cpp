@@ -185,8 +185,12 @@ Frame FrameOf(const GmGeom &a, const GmGeom &b)
 }
 }  // namespace
 
-GmImprint::GmImprint(GmGeom &a, GmGeom &b)
-    : m_a(a), m_b(b), m_origin(FrameOf(a, b).origin), m_tol(FrameOf(a, b).tolerance), m_pool(m_tol)
+GmImprint::GmImprint(GmGeom &a, GmGeom &b, double toleranceScale)
+    : m_a(a),
+      m_b(b),
+      m_origin(FrameOf(a, b).origin),
+      m_tol(FrameOf(a, b).tolerance * toleranceScale),
+      m_pool(m_tol)
 {
 }
 

@@ -73,7 +73,8 @@ public:
     // The imprint works about the centre of both operands' nodes, with the
     // tolerance scaled to their size, so that nothing depends on where the
     // pair stands: the pool holds coordinates relative to origin().
-    GmImprint(GmGeom &a, GmGeom &b);
+    // `toleranceScale` coarsens the tolerance for a second try.
+    GmImprint(GmGeom &a, GmGeom &b, double toleranceScale = 1.0);
 
     const Vec3 &origin() const { return m_origin; }
     double tolerance() const { return m_tol; }
