@@ -7,6 +7,7 @@
 
 #include "solids/GmError.h"
 #include "solids/GmOctree.h"
+#include "solids/GmPredicates.h"
 #include "solids/GmTopology.h"
 
 namespace solvane {
@@ -107,8 +108,11 @@ bool InsideLoop2D(const std::vector<P2> &loop, const P2 &p)
         const P2 &a = loop[i];
         const P2 &b = loop[(i + 1) % n];
         if ((a.y > p.y) != (b.y > p.y)) {
-            double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
-            if (x > p.x) {
+            // The edge crosses p's row to the right of p when p lies on its
+            // left going up (on its right going down): an exact sign, not
+            // a rounded crossing abscissa.
+            const double side = orient2d(a.x, a.y, b.x, b.y, p.x, p.y);
+            if (b.y > a.y ? side > 0.0 : side < 0.0) {
                 inside = !inside;
             }
         }
@@ -631,10 +635,30 @@ void GmImprint::arrange(int operand, int fi)
     for (int v : verts) {
         auto &nb = adj[v];
         P2 c = pos[v];
+        // By angle from -pi up to pi, decided by exact signs: two nearly
+        // collinear edges keep their true order, so regions trace closed.
+        auto half = [&](const P2 &p) {
+            // 0: below the node's row; 1: on it to the right or above; 2:
+            // on it to the left (the angle pi).
+            if (p.y < c.y) {
+                return 0;
+            }
+            if (p.y > c.y || p.x > c.x) {
+                return 1;
+            }
+            return 2;
+        };
         std::sort(nb.begin(), nb.end(), [&](int a, int b) {
-            P2 pa = Sub(pos[a], c), pb = Sub(pos[b], c);
-            double ta = std::atan2(pa.y, pa.x), tb = std::atan2(pb.y, pb.x);
-            return ta != tb ? ta < tb : a < b;
+            const P2 &pa = pos[a], &pb = pos[b];
+            const int ha = half(pa), hb = half(pb);
+            if (ha != hb) {
+                return ha < hb;
+            }
+            const double turn = orient2d(c.x, c.y, pa.x, pa.y, pb.x, pb.y);
+            if (turn != 0.0) {
+                return turn > 0.0;
+            }
+            return a < b;
         });
     }
     // Trace the cycles with the interior on the left.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "solids/GmGeom.h"
+#include "solids/GmPredicates.h"
 #include "solids/GmTopology.h"
 
 namespace solvane {
@@ -17,9 +18,10 @@ bool Same(const P2 &a, const P2 &b)
     return a.x == b.x && a.y == b.y;
 }
 
+// Exact in sign: an ear is not taken on a rounded turn.
 double Cross(const P2 &o, const P2 &a, const P2 &b)
 {
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+    return orient2d(o.x, o.y, a.x, a.y, b.x, b.y);
 }
 
 // Ear clipping of a simple polygon given counter-clockwise; returns index

@@ -13,6 +13,7 @@
 #include "solids/GmError.h"
 #include "solids/GmHeal.h"
 #include "solids/GmOctree.h"
+#include "solids/GmPredicates.h"
 #include "solids/GmRadialOrder.h"
 #include "solids/GmShellBuilder.h"
 #include "solids/GmTopology.h"
@@ -374,6 +375,29 @@ TEST(Kernel, OctreeEntriesStayProportionalToTheBoxes)
             EXPECT_EQ(found, expected) << c.what << ", query " << q;
         }
     }
+}
+
+// Points a few units in the last place off the line through (12, 12) and
+// (24, 24): the sign of the orientation is the exact one (worked out in
+// 128-bit integers), where plain floating point gets many of them wrong.
+TEST(Kernel, OrientationSignIsExactNearACollinearTriple)
+{
+    const double ulp = std::ldexp(1.0, -53);
+    const __int128 scale = static_cast<__int128>(1) << 53;
+    int wrongPlain = 0;
+    for (int i = 0; i < 64; ++i) {
+        for (int j = 0; j < 64; ++j) {
+            const double px = 0.5 + i * ulp, py = 0.5 + j * ulp;
+            const __int128 ax = (scale / 2) + i, ay = (scale / 2) + j, b = 12 * scale, c = 24 * scale;
+            const __int128 exact = (ax - c) * (b - c) - (ay - c) * (b - c);
+            const int sign = exact > 0 ? 1 : exact < 0 ? -1 : 0;
+            const double got = orient2d(px, py, 12, 12, 24, 24);
+            ASSERT_EQ((got > 0) - (got < 0), sign) << "i " << i << ", j " << j;
+            const double plain = (px - 24) * (12 - 24) - (py - 24) * (12 - 24);
+            wrongPlain += ((plain > 0) - (plain < 0)) != sign;
+        }
+    }
+    EXPECT_GT(wrongPlain, 0) << "the case no longer tells exact from plain arithmetic";
 }
 
 TEST(Kernel, TriangulateNonPlanarFaces)
