@@ -212,6 +212,9 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
             out.push_back(std::move(of));
         }
     }
+    // The kept pieces are copied out: the faces and pieces of the imprint
+    // go before the result is built, so both are not held at once.
+    im.releaseWork();
     // Pieces of one original face that stay side by side merge again, and
     // nodes left in the middle of straight edges go (heal).
     heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, im.tolerance());
@@ -241,6 +244,7 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
         face->attributes = f.attributes;
         face->setGroup(f.group);
     }
+    std::vector<GmSoupFace>().swap(out);
     remove_degenerate_faces(*result);
     result->build_solids(1);
     // The solids take the attribute word of A's first solid (B's when A has

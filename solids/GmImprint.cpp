@@ -1091,6 +1091,17 @@ void GmImprint::fixTJunctions()
     }
 }
 
+void GmImprint::releaseWork()
+{
+    for (int op = 0; op < 2; ++op) {
+        std::vector<GmPolyFace>().swap(m_faces[op]);
+        std::vector<GmPiece>().swap(m_pieces[op]);
+    }
+    std::unordered_set<uint64_t>().swap(m_cutEdges);
+    std::vector<int>().swap(m_cutNodes);
+    m_pool.freeze();
+}
+
 // ---------------------------------------------------------------- run
 
 void GmImprint::run()

@@ -33,6 +33,8 @@ public:
     const Vec3 &operator[](int i) const { return m_points[static_cast<size_t>(i)]; }
     int size() const { return static_cast<int>(m_points.size()); }
     double tolerance() const { return m_tol; }
+    // Drops the lookup grid: no point can be added after it.
+    void freeze() { std::unordered_map<uint64_t, std::vector<int>>().swap(m_grid); }
 
 private:
     uint64_t key(int64_t x, int64_t y, int64_t z) const;
@@ -98,6 +100,9 @@ public:
     // Winding number of the operand's original surface about p.
     double winding(int operand, const Vec3 &p) const;
     int pairCount() const { return m_pairs; }
+    // Lets the faces, pieces and cuts go once what is kept has been copied
+    // out; the pool's points stay.
+    void releaseWork();
 
 private:
     void extract(GmGeom &g, int operand);
