@@ -28,16 +28,6 @@ void GmBox::extend(const GmBox &b)
     }
 }
 
-bool GmBox::overlaps(const GmBox &b) const
-{
-    for (int i = 0; i < 3; ++i) {
-        if (max[i] < b.min[i] || b.max[i] < min[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 GmBox GmBox::widened(double t) const
 {
     GmBox r = *this;

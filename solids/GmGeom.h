@@ -24,7 +24,12 @@ struct GmBox {
     bool empty() const { return min.x > max.x; }
     void extend(const Vec3 &p);
     void extend(const GmBox &b);
-    bool overlaps(const GmBox &b) const;  // equality allowed
+    // Equality allowed. Inline: the octree asks it for every candidate.
+    bool overlaps(const GmBox &b) const
+    {
+        return !(max.x < b.min.x || b.max.x < min.x || max.y < b.min.y || b.max.y < min.y || max.z < b.min.z ||
+                 b.max.z < min.z);
+    }
     GmBox widened(double t) const;
 };
 

@@ -219,7 +219,8 @@ void GmImprint::extract(GmGeom &g, int operand)
                 continue;  // isolated nodes and chains carry no area
             }
             std::vector<int> ids;
-            for (GmNode *n : loop_nodes(l)) {
+            for (const GmEdgeRef *u : l->uses) {
+                const GmNode *n = u->start();
                 auto cached = nodeIds.find(n->id);
                 int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position - m_origin);
                 nodeIds.emplace(n->id, id);
