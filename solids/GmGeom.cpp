@@ -81,6 +81,7 @@ void GmGeom::assign(const GmGeom &src)
     m_extent = src.m_extent;
     init();
     m_grid.clear();
+    m_gridBuilt = false;
     copyFrom(src, true);
 }
 
@@ -199,6 +200,7 @@ void GmGeom::swapContents(GmGeom &o)
     std::swap(m_liveFaces, o.m_liveFaces);
     std::swap(m_liveSolids, o.m_liveSolids);
     std::swap(m_gridCell, o.m_gridCell);
+    std::swap(m_gridBuilt, o.m_gridBuilt);
     m_grid.swap(o.m_grid);
 }
 
@@ -216,8 +218,22 @@ uint64_t GmGeom::gridKey(int64_t ix, int64_t iy, int64_t iz) const
     return h;
 }
 
+void GmGeom::build_grid()
+{
+    m_grid.clear();
+    m_gridBuilt = true;
+    for (GmNode *n : m_nodes) {
+        if (!n->removed) {
+            register_in_grid(n);
+        }
+    }
+}
+
 void GmGeom::register_in_grid(GmNode *n)
 {
+    if (!m_gridBuilt) {
+        return;
+    }
     const Vec3 &p = n->position;
     int64_t ix = static_cast<int64_t>(std::floor(p.x / m_gridCell));
     int64_t iy = static_cast<int64_t>(std::floor(p.y / m_gridCell));
@@ -227,6 +243,9 @@ void GmGeom::register_in_grid(GmNode *n)
 
 void GmGeom::unregister_from_grid(GmNode *n)
 {
+    if (!m_gridBuilt) {
+        return;
+    }
     const Vec3 &p = n->position;
     int64_t ix = static_cast<int64_t>(std::floor(p.x / m_gridCell));
     int64_t iy = static_cast<int64_t>(std::floor(p.y / m_gridCell));
@@ -244,6 +263,9 @@ GmNode *GmGeom::add_node(const Vec3 &p, bool mark, bool *found, bool lookup)
         internal_error("GmGeom::add_node : position is not finite");
     }
     if (lookup && m_liveNodes > 0) {
+        if (!m_gridBuilt) {
+            build_grid();
+        }
         int64_t lo[3], hi[3];
         for (int k = 0; k < 3; ++k) {
             lo[k] = static_cast<int64_t>(std::floor((p[k] - m_tolerance) / m_gridCell));

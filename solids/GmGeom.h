@@ -162,6 +162,7 @@ private:
     friend class GmShellBuilder;
     void register_in_grid(GmNode *n);
     void unregister_from_grid(GmNode *n);
+    void build_grid();
     uint64_t gridKey(int64_t ix, int64_t iy, int64_t iz) const;
     void init();
     void copyFrom(const GmGeom &source, bool unlink);
@@ -197,6 +198,9 @@ private:
     int m_liveSolids = 0;
 
     double m_gridCell;
+    // Built at the first lookup: geometries filled without lookups (copies,
+    // boolean results) never pay for it.
+    bool m_gridBuilt = false;
     std::unordered_map<uint64_t, std::vector<GmNode *>> m_grid;
 };
 
