@@ -78,6 +78,10 @@ struct GmFace : GmBaseElm {
     double area = 0.0;
     Vec3 normal{0.5773502691896257, 0.5773502691896257, 0.5773502691896257};
     double d = 0.0;
+    // A point of the plane (the first corner when the plane was computed):
+    // distances are taken from it, never from d, so they keep their digits
+    // far from the origin.
+    Vec3 anchor;
     std::vector<GmLoop *> loops;  // first: outer boundary; others: holes
     GmFaceRef *front = nullptr;
     GmFaceRef *back = nullptr;

@@ -119,6 +119,7 @@ void GmGeom::copyFrom(const GmGeom &src, bool unlink)
         c->attributes = f->attributes;
         c->normal = f->normal;
         c->d = f->d;
+        c->anchor = f->anchor;
         if (f->group() != 0) {
             auto it = groups.find(f->group());
             if (it == groups.end()) {
@@ -406,6 +407,7 @@ GmFace *GmGeom::clone_face(GmFace *f)
     c->mark = f->mark;
     c->normal = f->normal;
     c->d = f->d;
+    c->anchor = f->anchor;
     c->attributes = f->attributes;
     c->setGroup(f->group());
     c->origin = f;

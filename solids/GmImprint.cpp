@@ -984,10 +984,14 @@ void GmImprint::fixTJunctions()
     // node v cannot be told from v: it becomes v everywhere (both operands),
     // so that neighbouring faces agree on where it lies.
     std::unordered_map<int, int> alias;
+    // The hits of every loop, in piece order: taken again below only when
+    // aliases changed the loops.
+    std::vector<std::vector<Hit>> loopHits;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
             for (auto &loop : piece.loops) {
-                std::vector<Hit> hits = hitsOf(loop);
+                loopHits.push_back(hitsOf(loop));
+                const std::vector<Hit> &hits = loopHits.back();
                 for (size_t i = 0; i < hits.size(); ++i) {
                     for (size_t j = i + 1; j < hits.size(); ++j) {
                         if (hits[i].id != hits[j].id || hits[i].edge == hits[j].edge) {
@@ -1053,10 +1057,11 @@ void GmImprint::fixTJunctions()
         }
         m_cutEdges = std::move(cut);
     }
+    size_t loopAt = 0;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
             for (auto &loop : piece.loops) {
-                std::vector<Hit> hits = hitsOf(loop);
+                std::vector<Hit> hits = alias.empty() ? std::move(loopHits[loopAt++]) : hitsOf(loop);
                 if (hits.empty()) {
                     continue;
                 }

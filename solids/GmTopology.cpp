@@ -87,7 +87,8 @@ void face_plane(GmFace *f)
         first->area = 0.0;
         first->area_valid = true;
     }
-    f->d = f->normal.Dot(first->uses[0]->start()->position);
+    f->anchor = first->uses[0]->start()->position;
+    f->d = f->normal.Dot(f->anchor);
     f->area_valid = false;
 }
 
@@ -127,8 +128,7 @@ double face_moment(GmFace *f, const Vec3 &c)
     if (f->loops.empty() || f->loops[0]->uses.empty()) {
         return 0.0;
     }
-    const double h = f->normal.Dot(f->loops[0]->uses.front()->start()->position - c);
-    return face_area(f) * h;
+    return face_area(f) * f->normal.Dot(f->anchor - c);
 }
 
 double shell_volume(const GmShell *shell)
