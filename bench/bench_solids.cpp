@@ -4,7 +4,9 @@
 // Google Benchmark fits over the resolutions).
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <map>
+#include <vector>
 #include <memory>
 
 #include "SolidFixtures.h"
@@ -80,6 +82,62 @@ void BM_SphereUnion(benchmark::State &s) { RunOp(s, GmBoolOp::Union); }
 void BM_SphereIntersection(benchmark::State &s) { RunOp(s, GmBoolOp::Intersection); }
 void BM_SphereDifference(benchmark::State &s) { RunOp(s, GmBoolOp::Difference); }
 
+// 160 overlapping spheres (radius 0.8, 32 segments) on a wavy ring,
+// united one at a time into one solid in place, as a Boolean of 160
+// operands does. The peak resident memory of a run filtered to this case
+// (/usr/bin/time -v) is the figure to watch.
+void BM_RingOf160Spheres(benchmark::State &state)
+{
+    set_boolean_validation(true);
+    auto sphere = [](int i) {
+        const double a = 2.0 * M_PI * i / 160.0;
+        return std::unique_ptr<GmGeom>(
+            geomFromMesh(uvSphereMesh(Vec3(3 * std::cos(a), 3 * std::sin(a), 0.3 * std::sin(3 * a)), 0.8, 32)));
+    };
+    int faces = 0;
+    for (auto _ : state) {
+        GmGeom ring;
+        ring.assign(*sphere(0));
+        for (int i = 1; i < 160; ++i) {
+            ring.unite(sphere(i).get());
+            ring.mergeSolids();
+        }
+        faces = ring.faceCount();
+        benchmark::DoNotOptimize(&ring);
+    }
+    state.counters["result_faces"] = faces;
+}
+
+// (S1 u S2) u S2, S2 centred on S1's surface: the second union meets S2's
+// faces lying on the first result's; it should cost about what S1 u S2
+// costs, not many times more.
+void RunUnionAgain(benchmark::State &state, bool again)
+{
+    set_boolean_validation(true);
+    const int n = static_cast<int>(state.range(0));
+    std::unique_ptr<GmGeom> s1(geomFromMesh(uvSphereMesh(Vec3(0, 0, 0), 1.0, n)));
+    std::unique_ptr<GmGeom> s2(geomFromMesh(uvSphereMesh(Vec3(1, 0, 0), 0.5, n)));
+    GmBooleanResult first = boolean_request(GmBoolOp::Union, *s1, *s2);
+    if (!first.ok) {
+        state.SkipWithError(first.message.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        GmBooleanResult r = again ? boolean_request(GmBoolOp::Union, *first.geom, *s2)
+                                  : boolean_request(GmBoolOp::Union, *s1, *s2);
+        if (!r.ok) {
+            state.SkipWithError(r.message.c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(r.geom.get());
+    }
+}
+void BM_UnionOnTheSurface(benchmark::State &s) { RunUnionAgain(s, false); }
+void BM_UnionOnTheSurfaceAgain(benchmark::State &s) { RunUnionAgain(s, true); }
+
+BENCHMARK(BM_RingOf160Spheres)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_UnionOnTheSurface)->Arg(32)->Arg(128)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnionOnTheSurfaceAgain)->Arg(32)->Arg(128)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SphereUnion)->RangeMultiplier(2)->Range(16, 256)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_SphereIntersection)->RangeMultiplier(2)->Range(16, 256)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_SphereDifference)->RangeMultiplier(2)->Range(16, 256)->Unit(benchmark::kMillisecond)->Complexity();

@@ -1,8 +1,10 @@
 #include "solids/GmBoolean.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <map>
+#include <iterator>
 #include <numeric>
 #include <unordered_map>
 
@@ -102,23 +104,59 @@ void CheckOperand(const GmGeom &g, const char *name)
     }
     GmValidityReport r = check_validity(m);
     if (!r.ok) {
-        throw GmOperationFailed(std::string("boolean: operand ") + name + " is not a valid solid: " + r.text());
+        throw GmOperationFailed(std::string("boolean: operand ") + name + " is not a valid solid: " + summary(r));
     }
 }
 }  // namespace
 
+std::string check_identities(GmBoolOp op, GmGeom &a, GmGeom &b, GmGeom &result, double tolerance)
+{
+    if (a.solidCount() == 0 || b.solidCount() == 0) {
+        return "";  // faces without solids bound no volume to compare
+    }
+    const double va = a.volume(), vb = b.volume(), vr = result.volume();
+    const double slack = 8.0 * tolerance * (a.area() + b.area()) + 1e-9 * std::max(std::abs(va), std::abs(vb));
+    auto text = [](const char *what, double v, const char *bound, double w) {
+        char buffer[160];
+        std::snprintf(buffer, sizeof buffer, "%s (volume %.9g) %s (%.9g)", what, v, bound, w);
+        return std::string(buffer);
+    };
+    switch (op) {
+    case GmBoolOp::Union:
+        if (vr < std::max(va, vb) - slack) {
+            return text("the union", vr, "is smaller than an operand", std::max(va, vb));
+        }
+        if (vr > va + vb + slack) {
+            return text("the union", vr, "is larger than both operands together", va + vb);
+        }
+        break;
+    case GmBoolOp::Intersection:
+        if (vr > std::min(va, vb) + slack) {
+            return text("the intersection", vr, "is larger than an operand", std::min(va, vb));
+        }
+        break;
+    case GmBoolOp::Difference:
+        if (vr > va + slack) {
+            return text("the difference", vr, "is larger than A", va);
+        }
+        if (vr < va - vb - slack) {
+            return text("the difference", vr, "is smaller than A less B", va - vb);
+        }
+        break;
+    }
+    return "";
+}
+
 void set_boolean_validation(bool on) { g_validate = on; }
 bool boolean_validation() { return g_validate; }
 
-std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats)
+namespace {
+std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats,
+                                     double toleranceScale)
 {
     GmGeom &A = const_cast<GmGeom &>(a);
     GmGeom &B = const_cast<GmGeom &>(b);
-    if (g_validate) {
-        CheckOperand(a, "A");
-        CheckOperand(b, "B");
-    }
-    GmImprint im(A, B);
+    GmImprint im(A, B, toleranceScale);
     im.run();
     if (stats) {
         stats->facePairs = im.pairCount();
@@ -174,9 +212,12 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
             out.push_back(std::move(of));
         }
     }
+    // The kept pieces are copied out: the faces and pieces of the imprint
+    // go before the result is built, so both are not held at once.
+    im.releaseWork();
     // Pieces of one original face that stay side by side merge again, and
     // nodes left in the middle of straight edges go (heal).
-    heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, a.tolerance());
+    heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, im.tolerance());
     auto result = std::make_unique<GmGeom>(a.extent(), a.tolerance());
     std::vector<GmNode *> nodes(static_cast<size_t>(im.pool().size()), nullptr);
     std::vector<int> usedIds;
@@ -188,7 +229,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
     std::sort(usedIds.begin(), usedIds.end());
     usedIds.erase(std::unique(usedIds.begin(), usedIds.end()), usedIds.end());
     for (int id : usedIds) {
-        nodes[static_cast<size_t>(id)] = result->add_node(im.pool()[id], true, nullptr, false);
+        nodes[static_cast<size_t>(id)] = result->add_node(im.world(id), true, nullptr, false);
     }
     for (const GmSoupFace &f : out) {
         std::vector<std::vector<GmNode *>> loops;
@@ -203,6 +244,7 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
         face->attributes = f.attributes;
         face->setGroup(f.group);
     }
+    std::vector<GmSoupFace>().swap(out);
     remove_degenerate_faces(*result);
     result->build_solids(1);
     // The solids take the attribute word of A's first solid (B's when A has
@@ -222,10 +264,37 @@ std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmG
     if (g_validate) {
         GmValidityReport r = check_validity(*result);
         if (!r.ok) {
-            throw GmOperationFailed("boolean: the result is not a valid solid: " + r.text());
+            throw GmOperationFailed("boolean: the result is not a valid solid: " + summary(r));
+        }
+        const std::string broken = check_identities(op, A, B, *result, im.tolerance());
+        if (!broken.empty()) {
+            throw GmOperationFailed("boolean: " + broken);
         }
     }
     return result;
+}
+}  // namespace
+
+std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats)
+{
+    if (!g_validate) {
+        return EvaluateOnce(op, a, b, stats, 1.0);
+    }
+    CheckOperand(a, "A");
+    CheckOperand(b, "B");
+    // Surfaces about a tolerance apart cut each other into slivers that may
+    // not close; with a coarser tolerance they meet as one surface. Each
+    // try is checked, so a coarser result is taken only when it is sound.
+    const double scales[] = {1.0, 8.0, 64.0};
+    for (size_t i = 0;; ++i) {
+        try {
+            return EvaluateOnce(op, a, b, stats, scales[i]);
+        } catch (const GmOperationFailed &) {
+            if (i + 1 == std::size(scales)) {
+                throw;
+            }
+        }
+    }
 }
 
 GmBooleanResult boolean_request(GmBoolOp op, const GmGeom &a, const GmGeom &b)
@@ -266,7 +335,7 @@ GmGeom *GmGeom::intersect(GmGeom *b)
         return this;
     }
     std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Intersection, *this, *b);
-    assign(*r);
+    takeOver(std::move(*r));
     return this;
 }
 
@@ -276,26 +345,26 @@ GmGeom *GmGeom::subtract(GmGeom *b)
         return this;
     }
     std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Difference, *this, *b);
-    assign(*r);
+    takeOver(std::move(*r));
     return this;
 }
 
 GmGeom *GmGeom::unite(GmGeom *b)
 {
     std::unique_ptr<GmGeom> r = boolean_evaluate(GmBoolOp::Union, *this, *b);
-    assign(*r);
+    takeOver(std::move(*r));
     return this;
 }
 
 namespace {
-void RebuildFromPieces(GmGeom &g, GmImprint &im, int op, bool dropCoincident, int mode)
+std::unique_ptr<GmGeom> RebuildFromPieces(const GmGeom &g, GmImprint &im, int op, bool dropCoincident, int mode)
 {
     auto result = std::make_unique<GmGeom>(g.extent(), g.tolerance());
     std::unordered_map<int, GmNode *> nodes;
     auto nodeOf = [&](int id) {
         auto it = nodes.find(id);
         if (it == nodes.end()) {
-            it = nodes.emplace(id, result->add_node(im.pool()[id], true, nullptr, false)).first;
+            it = nodes.emplace(id, result->add_node(im.world(id), true, nullptr, false)).first;
         }
         return it->second;
     };
@@ -327,24 +396,43 @@ void RebuildFromPieces(GmGeom &g, GmImprint &im, int op, bool dropCoincident, in
     remove_degenerate_faces(*result);
     result->build_solids(mode);
     result->purge();
-    g.assign(*result);
+    if (g_validate) {
+        GmValidityReport r = check_validity(*result);
+        if (!r.ok) {
+            throw GmOperationFailed("boolean: the result is not a valid solid: " + summary(r));
+        }
+    }
+    return result;
 }
 }  // namespace
 
 GmGeom *GmGeom::combine(GmGeom *b)
 {
+    if (g_validate) {
+        CheckOperand(*this, "A");
+        CheckOperand(*b, "B");
+    }
     GmImprint im(*this, *b);
     im.run();
-    RebuildFromPieces(*b, im, 1, false, 1);
-    RebuildFromPieces(*this, im, 0, false, 1);
+    // Both built and checked before either operand is touched, so that a
+    // refusal leaves both as they were.
+    std::unique_ptr<GmGeom> cutB = RebuildFromPieces(*b, im, 1, false, 1);
+    std::unique_ptr<GmGeom> cutA = RebuildFromPieces(*this, im, 0, false, 1);
+    b->takeOver(std::move(*cutB));
+    takeOver(std::move(*cutA));
     return this;
 }
 
 GmGeom *GmGeom::glue(GmGeom *b)
 {
+    if (g_validate) {
+        CheckOperand(*this, "A");
+        CheckOperand(*b, "B");
+    }
     GmImprint im(*this, *b);
     im.run();
-    RebuildFromPieces(*this, im, -1, true, 0);
+    std::unique_ptr<GmGeom> glued = RebuildFromPieces(*this, im, -1, true, 0);
+    takeOver(std::move(*glued));
     return this;
 }
 

@@ -31,6 +31,13 @@ struct GmBooleanStats {
 // Throws GmOperationFailed when the result is not a valid closed solid.
 std::unique_ptr<GmGeom> boolean_evaluate(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats = nullptr);
 
+// Cheap identities every result keeps: a union holds at least the larger
+// operand's volume and at most both; an intersection at most the smaller;
+// a difference at most A and at least A less B. Returns what is broken (one
+// line), or an empty string. `tolerance` is the length two points may be
+// apart and still be one; volumes may move by that much times the area.
+std::string check_identities(GmBoolOp op, GmGeom &a, GmGeom &b, GmGeom &result, double tolerance);
+
 // The request boundary: every error of the kernel is caught here and
 // reported; the process goes on and no half-built geometry is handed out.
 struct GmBooleanResult {

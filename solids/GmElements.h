@@ -78,6 +78,10 @@ struct GmFace : GmBaseElm {
     double area = 0.0;
     Vec3 normal{0.5773502691896257, 0.5773502691896257, 0.5773502691896257};
     double d = 0.0;
+    // A point of the plane (the first corner when the plane was computed):
+    // distances are taken from it, never from d, so they keep their digits
+    // far from the origin.
+    Vec3 anchor;
     std::vector<GmLoop *> loops;  // first: outer boundary; others: holes
     GmFaceRef *front = nullptr;
     GmFaceRef *back = nullptr;
@@ -97,6 +101,10 @@ struct GmShell {
     std::vector<GmFaceRef *> faces;
     GmSolid *solid = nullptr;
     double volume = 0.0;  // running sum, times 1/3 once complete
+    // The point the running sum is taken about: the first face's first
+    // corner, so that the sum keeps its digits far from the origin.
+    Vec3 reference;
+    bool hasReference = false;
     GmShell *origin1 = nullptr;
     GmShell *origin2 = nullptr;
     uint32_t id = 0;

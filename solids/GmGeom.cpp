@@ -28,16 +28,6 @@ void GmBox::extend(const GmBox &b)
     }
 }
 
-bool GmBox::overlaps(const GmBox &b) const
-{
-    for (int i = 0; i < 3; ++i) {
-        if (max[i] < b.min[i] || b.max[i] < min[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 GmBox GmBox::widened(double t) const
 {
     GmBox r = *this;
@@ -91,6 +81,7 @@ void GmGeom::assign(const GmGeom &src)
     m_extent = src.m_extent;
     init();
     m_grid.clear();
+    m_gridBuilt = false;
     copyFrom(src, true);
 }
 
@@ -128,6 +119,7 @@ void GmGeom::copyFrom(const GmGeom &src, bool unlink)
         c->attributes = f->attributes;
         c->normal = f->normal;
         c->d = f->d;
+        c->anchor = f->anchor;
         if (f->group() != 0) {
             auto it = groups.find(f->group());
             if (it == groups.end()) {
@@ -152,6 +144,8 @@ void GmGeom::copyFrom(const GmGeom &src, bool unlink)
                 add_face_use(ns, faceMap[r->face], r->side);
             }
             ns->volume = sh->volume;
+            ns->reference = sh->reference;
+            ns->hasReference = sh->hasReference;
             last = insert(ns);
         }
         if (last) {
@@ -163,6 +157,60 @@ void GmGeom::copyFrom(const GmGeom &src, bool unlink)
 
 GmGeom::~GmGeom() = default;
 
+void GmGeom::takeOver(GmGeom &&src)
+{
+    if (&src == this) {
+        return;
+    }
+    swapContents(src);
+    GmGeom emptied(src.m_extent, src.m_tolerance);
+    src.swapContents(emptied);
+    uint32_t groups = 0;
+    for (GmFace *f : m_faces) {
+        groups = std::max(groups, f->group());
+    }
+    m_groupCounter = std::max(m_groupCounter, groups);
+}
+
+void GmGeom::swapContents(GmGeom &o)
+{
+    std::swap(m_tolerance, o.m_tolerance);
+    std::swap(m_tolerance2, o.m_tolerance2);
+    std::swap(m_extent, o.m_extent);
+    std::swap(m_bbox, o.m_bbox);
+    std::swap(m_bboxValid, o.m_bboxValid);
+    std::swap(m_nextId, o.m_nextId);
+    std::swap(m_groupCounter, o.m_groupCounter);
+    m_nodeStore.swap(o.m_nodeStore);
+    m_edgeStore.swap(o.m_edgeStore);
+    m_faceStore.swap(o.m_faceStore);
+    m_solidStore.swap(o.m_solidStore);
+    m_loopStore.swap(o.m_loopStore);
+    m_edgeRefStore.swap(o.m_edgeRefStore);
+    m_faceRefStore.swap(o.m_faceRefStore);
+    m_shellStore.swap(o.m_shellStore);
+    m_nodes.swap(o.m_nodes);
+    m_edges.swap(o.m_edges);
+    m_faces.swap(o.m_faces);
+    m_solids.swap(o.m_solids);
+    m_retiredSolids.swap(o.m_retiredSolids);
+    m_splitPieces.swap(o.m_splitPieces);
+    m_registry.swap(o.m_registry);
+    std::swap(m_liveNodes, o.m_liveNodes);
+    std::swap(m_liveEdges, o.m_liveEdges);
+    std::swap(m_liveFaces, o.m_liveFaces);
+    std::swap(m_liveSolids, o.m_liveSolids);
+    std::swap(m_gridCell, o.m_gridCell);
+    std::swap(m_gridBuilt, o.m_gridBuilt);
+    m_grid.swap(o.m_grid);
+}
+
+size_t GmGeom::storedRecords() const
+{
+    return m_nodeStore.size() + m_edgeStore.size() + m_faceStore.size() + m_solidStore.size() +
+           m_loopStore.size() + m_edgeRefStore.size() + m_faceRefStore.size() + m_shellStore.size();
+}
+
 uint64_t GmGeom::gridKey(int64_t ix, int64_t iy, int64_t iz) const
 {
     uint64_t h = static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull;
@@ -171,8 +219,22 @@ uint64_t GmGeom::gridKey(int64_t ix, int64_t iy, int64_t iz) const
     return h;
 }
 
+void GmGeom::build_grid()
+{
+    m_grid.clear();
+    m_gridBuilt = true;
+    for (GmNode *n : m_nodes) {
+        if (!n->removed) {
+            register_in_grid(n);
+        }
+    }
+}
+
 void GmGeom::register_in_grid(GmNode *n)
 {
+    if (!m_gridBuilt) {
+        return;
+    }
     const Vec3 &p = n->position;
     int64_t ix = static_cast<int64_t>(std::floor(p.x / m_gridCell));
     int64_t iy = static_cast<int64_t>(std::floor(p.y / m_gridCell));
@@ -182,6 +244,9 @@ void GmGeom::register_in_grid(GmNode *n)
 
 void GmGeom::unregister_from_grid(GmNode *n)
 {
+    if (!m_gridBuilt) {
+        return;
+    }
     const Vec3 &p = n->position;
     int64_t ix = static_cast<int64_t>(std::floor(p.x / m_gridCell));
     int64_t iy = static_cast<int64_t>(std::floor(p.y / m_gridCell));
@@ -199,6 +264,9 @@ GmNode *GmGeom::add_node(const Vec3 &p, bool mark, bool *found, bool lookup)
         internal_error("GmGeom::add_node : position is not finite");
     }
     if (lookup && m_liveNodes > 0) {
+        if (!m_gridBuilt) {
+            build_grid();
+        }
         int64_t lo[3], hi[3];
         for (int k = 0; k < 3; ++k) {
             lo[k] = static_cast<int64_t>(std::floor((p[k] - m_tolerance) / m_gridCell));
@@ -339,6 +407,7 @@ GmFace *GmGeom::clone_face(GmFace *f)
     c->mark = f->mark;
     c->normal = f->normal;
     c->d = f->d;
+    c->anchor = f->anchor;
     c->attributes = f->attributes;
     c->setGroup(f->group());
     c->origin = f;
@@ -418,7 +487,11 @@ GmFaceRef *GmGeom::add_face_use(GmShell *shell, GmFace *face, int side)
     r->shell = shell;
     r->side = side;
     shell->faces.push_back(r);
-    double contribution = face_area(face) * face->d;
+    if (!shell->hasReference && !face->loops.empty() && !face->loops[0]->uses.empty()) {
+        shell->reference = face->loops[0]->uses.front()->start()->position;
+        shell->hasReference = true;
+    }
+    double contribution = face_moment(face, shell->reference);
     shell->volume += side == 1 ? contribution : -contribution;
     return r;
 }
@@ -741,12 +814,7 @@ void GmGeom::update()
     }
     for (GmSolid *s : liveSolids()) {
         for (GmShell *sh : s->shells) {
-            double v = 0.0;
-            for (GmFaceRef *r : sh->faces) {
-                double c = face_area(r->face) * r->face->d;
-                v += r->side == 1 ? c : -c;
-            }
-            sh->volume = v / 3.0;
+            sh->volume = shell_volume(sh);
         }
     }
 }
@@ -774,12 +842,7 @@ double GmGeom::volume()
     double v = 0.0;
     for (GmSolid *s : liveSolids()) {
         for (GmShell *sh : s->shells) {
-            double sv = 0.0;
-            for (GmFaceRef *r : sh->faces) {
-                double c = face_area(r->face) * r->face->d;
-                sv += r->side == 1 ? c : -c;
-            }
-            v += sv / 3.0;
+            v += shell_volume(sh);
         }
     }
     return v;

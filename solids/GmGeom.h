@@ -3,6 +3,7 @@
 //: element records live in deques owned by the geometry and are
 // never freed one by one; removal flags an element and hides it from the live
 // lists, and all memory goes at once with the geometry.
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -16,12 +17,19 @@
 namespace solvane {
 
 struct GmBox {
-    Vec3 min{1.0e7, 1.0e7, 1.0e7};
-    Vec3 max{-1.0e7, -1.0e7, -1.0e7};
+    // Empty until extended: a finite sentinel would clip boxes of models
+    // that stand farther out than it.
+    Vec3 min{HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    Vec3 max{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     bool empty() const { return min.x > max.x; }
     void extend(const Vec3 &p);
     void extend(const GmBox &b);
-    bool overlaps(const GmBox &b) const;  // equality allowed
+    // Equality allowed. Inline: the octree asks it for every candidate.
+    bool overlaps(const GmBox &b) const
+    {
+        return !(max.x < b.min.x || b.max.x < min.x || max.y < b.min.y || b.max.y < min.y || max.z < b.min.z ||
+                 b.max.z < min.z);
+    }
     GmBox widened(double t) const;
 };
 
@@ -38,6 +46,14 @@ public:
     virtual ~GmGeom();
     // Empties this geometry and copies the source into it.
     void assign(const GmGeom &source);
+    // Drops everything this geometry holds (its storage included) and takes
+    // the source's elements over without copying; the source is left empty.
+    // The booleans build into a fresh geometry and hand it over this way,
+    // so memory follows the result, not the history of operations.
+    void takeOver(GmGeom &&source);
+    // Element records held, live or removed: what the geometry's memory
+    // grows with.
+    size_t storedRecords() const;
 
     // ---- booleans ----
     // Each leaves the result in this geometry (the receiver, A) and returns
@@ -146,9 +162,11 @@ private:
     friend class GmShellBuilder;
     void register_in_grid(GmNode *n);
     void unregister_from_grid(GmNode *n);
+    void build_grid();
     uint64_t gridKey(int64_t ix, int64_t iy, int64_t iz) const;
     void init();
     void copyFrom(const GmGeom &source, bool unlink);
+    void swapContents(GmGeom &other);
 
     double m_tolerance;
     double m_tolerance2;
@@ -180,6 +198,9 @@ private:
     int m_liveSolids = 0;
 
     double m_gridCell;
+    // Built at the first lookup: geometries filled without lookups (copies,
+    // boolean results) never pay for it.
+    bool m_gridBuilt = false;
     std::unordered_map<uint64_t, std::vector<GmNode *>> m_grid;
 };
 

@@ -7,6 +7,7 @@
 
 #include "solids/GmError.h"
 #include "solids/GmOctree.h"
+#include "solids/GmPredicates.h"
 #include "solids/GmTopology.h"
 
 namespace solvane {
@@ -107,8 +108,11 @@ bool InsideLoop2D(const std::vector<P2> &loop, const P2 &p)
         const P2 &a = loop[i];
         const P2 &b = loop[(i + 1) % n];
         if ((a.y > p.y) != (b.y > p.y)) {
-            double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
-            if (x > p.x) {
+            // The edge crosses p's row to the right of p when p lies on its
+            // left going up (on its right going down): an exact sign, not
+            // a rounded crossing abscissa.
+            const double side = orient2d(a.x, a.y, b.x, b.y, p.x, p.y);
+            if (b.y > a.y ? side > 0.0 : side < 0.0) {
                 inside = !inside;
             }
         }
@@ -159,8 +163,38 @@ bool GmImprint::isCutEdge(int a, int b) const
 
 // ---------------------------------------------------------------- set-up
 
-GmImprint::GmImprint(GmGeom &a, GmGeom &b)
-    : m_a(a), m_b(b), m_tol(a.tolerance()), m_pool(a.tolerance())
+namespace {
+struct Frame {
+    Vec3 origin;
+    double tolerance;
+};
+
+Frame FrameOf(const GmGeom &a, const GmGeom &b)
+{
+    GmBox box;
+    for (const GmGeom *g : {&a, &b}) {
+        for (GmNode *n : g->liveNodes()) {
+            box.extend(n->position);
+        }
+    }
+    if (box.empty()) {
+        return Frame{Vec3(), a.tolerance()};
+    }
+    double size = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        size = std::max(size, box.max[i] - box.min[i]);
+    }
+    const double tol = a.tolerance() * size / GmImprint::kToleranceSize;
+    return Frame{(box.min + box.max) * 0.5, tol > 0.0 ? tol : a.tolerance()};
+}
+}  // namespace
+
+GmImprint::GmImprint(GmGeom &a, GmGeom &b, double toleranceScale)
+    : m_a(a),
+      m_b(b),
+      m_origin(FrameOf(a, b).origin),
+      m_tol(FrameOf(a, b).tolerance * toleranceScale),
+      m_pool(m_tol)
 {
 }
 
@@ -185,9 +219,10 @@ void GmImprint::extract(GmGeom &g, int operand)
                 continue;  // isolated nodes and chains carry no area
             }
             std::vector<int> ids;
-            for (GmNode *n : loop_nodes(l)) {
+            for (const GmEdgeRef *u : l->uses) {
+                const GmNode *n = u->start();
                 auto cached = nodeIds.find(n->id);
-                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position);
+                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position - m_origin);
                 nodeIds.emplace(n->id, id);
                 if (ids.empty() || ids.back() != id) {
                     ids.push_back(id);
@@ -601,10 +636,30 @@ void GmImprint::arrange(int operand, int fi)
     for (int v : verts) {
         auto &nb = adj[v];
         P2 c = pos[v];
+        // By angle from -pi up to pi, decided by exact signs: two nearly
+        // collinear edges keep their true order, so regions trace closed.
+        auto half = [&](const P2 &p) {
+            // 0: below the node's row; 1: on it to the right or above; 2:
+            // on it to the left (the angle pi).
+            if (p.y < c.y) {
+                return 0;
+            }
+            if (p.y > c.y || p.x > c.x) {
+                return 1;
+            }
+            return 2;
+        };
         std::sort(nb.begin(), nb.end(), [&](int a, int b) {
-            P2 pa = Sub(pos[a], c), pb = Sub(pos[b], c);
-            double ta = std::atan2(pa.y, pa.x), tb = std::atan2(pb.y, pb.x);
-            return ta != tb ? ta < tb : a < b;
+            const P2 &pa = pos[a], &pb = pos[b];
+            const int ha = half(pa), hb = half(pb);
+            if (ha != hb) {
+                return ha < hb;
+            }
+            const double turn = orient2d(c.x, c.y, pa.x, pa.y, pb.x, pb.y);
+            if (turn != 0.0) {
+                return turn > 0.0;
+            }
+            return a < b;
         });
     }
     // Trace the cycles with the interior on the left.
@@ -929,10 +984,14 @@ void GmImprint::fixTJunctions()
     // node v cannot be told from v: it becomes v everywhere (both operands),
     // so that neighbouring faces agree on where it lies.
     std::unordered_map<int, int> alias;
+    // The hits of every loop, in piece order: taken again below only when
+    // aliases changed the loops.
+    std::vector<std::vector<Hit>> loopHits;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
             for (auto &loop : piece.loops) {
-                std::vector<Hit> hits = hitsOf(loop);
+                loopHits.push_back(hitsOf(loop));
+                const std::vector<Hit> &hits = loopHits.back();
                 for (size_t i = 0; i < hits.size(); ++i) {
                     for (size_t j = i + 1; j < hits.size(); ++j) {
                         if (hits[i].id != hits[j].id || hits[i].edge == hits[j].edge) {
@@ -998,10 +1057,11 @@ void GmImprint::fixTJunctions()
         }
         m_cutEdges = std::move(cut);
     }
+    size_t loopAt = 0;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
             for (auto &loop : piece.loops) {
-                std::vector<Hit> hits = hitsOf(loop);
+                std::vector<Hit> hits = alias.empty() ? std::move(loopHits[loopAt++]) : hitsOf(loop);
                 if (hits.empty()) {
                     continue;
                 }
@@ -1035,6 +1095,17 @@ void GmImprint::fixTJunctions()
             }
         }
     }
+}
+
+void GmImprint::releaseWork()
+{
+    for (int op = 0; op < 2; ++op) {
+        std::vector<GmPolyFace>().swap(m_faces[op]);
+        std::vector<GmPiece>().swap(m_pieces[op]);
+    }
+    std::unordered_set<uint64_t>().swap(m_cutEdges);
+    std::vector<int>().swap(m_cutNodes);
+    m_pool.freeze();
 }
 
 // ---------------------------------------------------------------- run

@@ -33,6 +33,8 @@ public:
     const Vec3 &operator[](int i) const { return m_points[static_cast<size_t>(i)]; }
     int size() const { return static_cast<int>(m_points.size()); }
     double tolerance() const { return m_tol; }
+    // Drops the lookup grid: no point can be added after it.
+    void freeze() { std::unordered_map<uint64_t, std::vector<int>>().swap(m_grid); }
 
 private:
     uint64_t key(int64_t x, int64_t y, int64_t z) const;
@@ -66,7 +68,20 @@ struct GmPiece {
 
 class GmImprint {
 public:
-    GmImprint(GmGeom &a, GmGeom &b);
+    // The tolerance of a pair of operands of size 2 (the scale the
+    // geometry's tolerance is given for); it scales with their size.
+    static constexpr double kToleranceSize = 2.0;
+
+    // The imprint works about the centre of both operands' nodes, with the
+    // tolerance scaled to their size, so that nothing depends on where the
+    // pair stands: the pool holds coordinates relative to origin().
+    // `toleranceScale` coarsens the tolerance for a second try.
+    GmImprint(GmGeom &a, GmGeom &b, double toleranceScale = 1.0);
+
+    const Vec3 &origin() const { return m_origin; }
+    double tolerance() const { return m_tol; }
+    // A pool point back where the operands stand.
+    Vec3 world(int id) const { return m_pool[id] + m_origin; }
 
     // Cuts both operands. Throws GmOperationFailed on data it cannot handle.
     void run();
@@ -85,6 +100,9 @@ public:
     // Winding number of the operand's original surface about p.
     double winding(int operand, const Vec3 &p) const;
     int pairCount() const { return m_pairs; }
+    // Lets the faces, pieces and cuts go once what is kept has been copied
+    // out; the pool's points stay.
+    void releaseWork();
 
 private:
     void extract(GmGeom &g, int operand);
@@ -95,6 +113,7 @@ private:
 
     GmGeom &m_a;
     GmGeom &m_b;
+    Vec3 m_origin;
     double m_tol;
     GmVertexPool m_pool;
     std::vector<GmPolyFace> m_faces[2];

@@ -5,6 +5,7 @@
 
 #include "platform/SgError.h"
 #include "solids/GmTopology.h"
+#include "solids/GmTriangulate.h"
 
 namespace solvane {
 
@@ -57,11 +58,34 @@ GmMesh meshFromGeom(GmGeom &g)
         if (f->loops.empty()) {
             continue;
         }
-        std::vector<int> poly;
-        for (GmNode *n : loop_nodes(f->loops[0])) {
-            poly.push_back(index.at(n));
+        if (f->loops.size() == 1) {
+            std::vector<int> poly;
+            for (GmNode *n : loop_nodes(f->loops[0])) {
+                poly.push_back(index.at(n));
+            }
+            m.polygons.push_back(std::move(poly));
+            continue;
         }
-        m.polygons.push_back(std::move(poly));
+        // A polygon has no holes: a face with holes becomes triangles that
+        // leave them open.
+        const GmAxes ax = axes_by_dominant(f->normal);
+        const bool swap = f->normal[ax.w] < 0.0;
+        std::vector<std::vector<GmPoint2>> loops;
+        std::vector<int> ids;
+        for (GmLoop *l : f->loops) {
+            std::vector<GmPoint2> loop;
+            for (GmNode *n : loop_nodes(l)) {
+                const Vec3 &p = n->position;
+                loop.push_back(swap ? GmPoint2{p[ax.v], p[ax.u]} : GmPoint2{p[ax.u], p[ax.v]});
+                ids.push_back(index.at(n));
+            }
+            loops.push_back(std::move(loop));
+        }
+        const std::vector<int> tris = triangulate_polygon(loops);
+        for (size_t i = 0; i + 2 < tris.size(); i += 3) {
+            m.polygons.push_back({ids[static_cast<size_t>(tris[i])], ids[static_cast<size_t>(tris[i + 1])],
+                                  ids[static_cast<size_t>(tris[i + 2])]});
+        }
     }
     return m;
 }

@@ -6,7 +6,7 @@ namespace solvane {
 
 GmOctree::GmOctree(const GmBox &root, const std::vector<GmBox> &boxes) : m_boxes(boxes)
 {
-    m_cells.push_back(Cell{root, -1, {}});
+    m_cells.push_back(Cell{root, -1, 0, {}});
     for (int i = 0; i < static_cast<int>(boxes.size()); ++i) {
         if (boxes[static_cast<size_t>(i)].overlaps(root)) {
             m_cells[0].items.push_back(i);
@@ -14,42 +14,75 @@ GmOctree::GmOctree(const GmBox &root, const std::vector<GmBox> &boxes) : m_boxes
             ++m_setAside;
         }
     }
+    m_entries = m_cells[0].items.size();
+    m_maxEntries = kEntriesPerItem * std::max<size_t>(m_entries, 1);
     split(0, 0);
 }
 
 void GmOctree::split(int cell, int depth)
 {
-    if (static_cast<int>(m_cells[static_cast<size_t>(cell)].items.size()) <= kLeafCapacity || depth >= kMaxDepth) {
+    const size_t n = m_cells[static_cast<size_t>(cell)].items.size();
+    if (static_cast<int>(n) <= kLeafCapacity || depth >= kMaxDepth) {
         return;
     }
-    GmBox box = m_cells[static_cast<size_t>(cell)].box;
-    Vec3 c = (box.min + box.max) * 0.5;
+    const GmBox box = m_cells[static_cast<size_t>(cell)].box;
+    const Vec3 c = (box.min + box.max) * 0.5;
+    // The axes worth halving: few items straddle the mid-plane and some
+    // lie wholly on each side.
+    int axes[3];
+    int axisCount = 0;
+    for (int k = 0; k < 3; ++k) {
+        size_t below = 0, above = 0, both = 0;
+        for (int i : m_cells[static_cast<size_t>(cell)].items) {
+            const GmBox &b = m_boxes[static_cast<size_t>(i)];
+            const bool lo = b.min[k] <= c[k], hi = b.max[k] >= c[k];
+            both += lo && hi;
+            below += lo && !hi;
+            above += hi && !lo;
+        }
+        if (both <= static_cast<size_t>(kMaxStraddling * static_cast<double>(n)) && below > 0 && above > 0) {
+            axes[axisCount++] = k;
+        }
+    }
+    if (axisCount == 0) {
+        return;
+    }
     std::vector<int> items = std::move(m_cells[static_cast<size_t>(cell)].items);
-    int first = static_cast<int>(m_cells.size());
-    m_cells[static_cast<size_t>(cell)].children = first;
     m_cells[static_cast<size_t>(cell)].items.clear();
+    const int count = 1 << axisCount;
+    std::vector<Cell> children;
     size_t total = 0;
-    for (int o = 0; o < 8; ++o) {
-        GmBox ob;
-        ob.min = Vec3((o & 4) ? c.x : box.min.x, (o & 2) ? c.y : box.min.y, (o & 1) ? c.z : box.min.z);
-        ob.max = Vec3((o & 4) ? box.max.x : c.x, (o & 2) ? box.max.y : c.y, (o & 1) ? box.max.z : c.z);
-        Cell child{ob, -1, {}};
+    for (int o = 0; o < count; ++o) {
+        GmBox ob = box;
+        for (int a = 0; a < axisCount; ++a) {
+            const int k = axes[a];
+            if (o & (1 << a)) {
+                ob.min[k] = c[k];
+            } else {
+                ob.max[k] = c[k];
+            }
+        }
+        Cell child{ob, -1, 0, {}};
         for (int i : items) {
             if (m_boxes[static_cast<size_t>(i)].overlaps(ob)) {
                 child.items.push_back(i);
             }
         }
         total += child.items.size();
-        m_cells.push_back(std::move(child));
+        children.push_back(std::move(child));
     }
-    // Elements that span every octant make splitting useless: stop there.
-    if (total >= items.size() * 6) {
-        m_cells.resize(static_cast<size_t>(first));
-        m_cells[static_cast<size_t>(cell)].children = -1;
+    if (m_entries - items.size() + total > m_maxEntries) {
         m_cells[static_cast<size_t>(cell)].items = std::move(items);
         return;
     }
-    for (int o = 0; o < 8; ++o) {
+    m_entries = m_entries - items.size() + total;
+    const int first = static_cast<int>(m_cells.size());
+    m_cells[static_cast<size_t>(cell)].children = first;
+    m_cells[static_cast<size_t>(cell)].childCount = count;
+    for (Cell &child : children) {
+        m_cells.push_back(std::move(child));
+    }
+    for (int o = 0; o < count; ++o) {
         split(first + o, depth + 1);
     }
 }
@@ -68,9 +101,18 @@ void GmOctree::collect(int cell, const GmBox &box, std::vector<int> &out) const
         }
         return;
     }
-    for (int o = 0; o < 8; ++o) {
+    for (int o = 0; o < c.childCount; ++o) {
         collect(c.children + o, box, out);
     }
+}
+
+size_t GmOctree::entryCount() const
+{
+    size_t n = 0;
+    for (const Cell &c : m_cells) {
+        n += c.items.size();
+    }
+    return n;
 }
 
 void GmOctree::query(const GmBox &box, std::vector<int> &out) const

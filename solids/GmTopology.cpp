@@ -44,10 +44,16 @@ std::vector<GmNode *> loop_nodes(const GmLoop *loop)
 Vec3 loop_newell(const GmLoop *loop)
 {
     // Newell's sum straight over the uses: no scratch buffer, no limit.
+    // Taken about the loop's first point: far from the origin the sums of
+    // absolute coordinates would cancel away the normal's digits.
     Vec3 n;
+    if (loop->uses.empty()) {
+        return n;
+    }
+    const Vec3 o = loop->uses.front()->start()->position;
     for (const GmEdgeRef *u : loop->uses) {
-        const Vec3 &a = u->start()->position;
-        const Vec3 &b = u->end()->position;
+        const Vec3 a = u->start()->position - o;
+        const Vec3 b = u->end()->position - o;
         n.x += (a.y - b.y) * (a.z + b.z);
         n.y += (a.z - b.z) * (a.x + b.x);
         n.z += (a.x - b.x) * (a.y + b.y);
@@ -81,7 +87,8 @@ void face_plane(GmFace *f)
         first->area = 0.0;
         first->area_valid = true;
     }
-    f->d = f->normal.Dot(first->uses[0]->start()->position);
+    f->anchor = first->uses[0]->start()->position;
+    f->d = f->normal.Dot(f->anchor);
     f->area_valid = false;
 }
 
@@ -111,6 +118,38 @@ double face_area(GmFace *f)
     f->area = a;
     f->area_valid = true;
     return a;
+}
+
+double face_moment(GmFace *f, const Vec3 &c)
+{
+    // The plane's distance from c times the area: the volume of the cone
+    // from c over the face, times 3. Exact for c anywhere; accurate for c
+    // near the face, whatever the absolute coordinates.
+    if (f->loops.empty() || f->loops[0]->uses.empty()) {
+        return 0.0;
+    }
+    return face_area(f) * f->normal.Dot(f->anchor - c);
+}
+
+double shell_volume(const GmShell *shell)
+{
+    // About a corner of the shell: near it, whatever the coordinates.
+    Vec3 c;
+    for (const GmFaceRef *r : shell->faces) {
+        if (!r->face->removed && !r->face->loops.empty() && !r->face->loops[0]->uses.empty()) {
+            c = r->face->loops[0]->uses.front()->start()->position;
+            break;
+        }
+    }
+    double v = 0.0;
+    for (const GmFaceRef *r : shell->faces) {
+        if (r->face->removed) {
+            continue;
+        }
+        const double m = face_moment(r->face, c);
+        v += r->side == 1 ? m : -m;
+    }
+    return v / 3.0;
 }
 
 Vec3 oriented_normal(const GmFace *f)

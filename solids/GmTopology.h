@@ -29,6 +29,12 @@ Vec3 loop_newell(const GmLoop *loop);
 void face_plane(GmFace *f);
 double loop_area(GmLoop *loop);
 double face_area(GmFace *f);
+// Area times the signed distance of the face's plane from c: a third of
+// it is the signed volume of the cone from c over the face. Volumes are
+// sums of these about a point near the solid, never about the origin.
+double face_moment(GmFace *f, const Vec3 &c);
+// The signed volume a shell encloses (its faces' uses by side).
+double shell_volume(const GmShell *shell);
 Vec3 oriented_normal(const GmFace *f);
 
 bool point_in_loop(const GmLoop *loop, const Vec3 &p);

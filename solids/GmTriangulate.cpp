@@ -1,21 +1,27 @@
 #include "solids/GmTriangulate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "solids/GmGeom.h"
+#include "solids/GmPredicates.h"
 #include "solids/GmTopology.h"
 
 namespace solvane {
 
 namespace {
-struct P2 {
-    double x, y;
-};
+using P2 = GmPoint2;
 
+bool Same(const P2 &a, const P2 &b)
+{
+    return a.x == b.x && a.y == b.y;
+}
+
+// Exact in sign: an ear is not taken on a rounded turn.
 double Cross(const P2 &o, const P2 &a, const P2 &b)
 {
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+    return orient2d(o.x, o.y, a.x, a.y, b.x, b.y);
 }
 
 // Ear clipping of a simple polygon given counter-clockwise; returns index
@@ -42,6 +48,12 @@ std::vector<int> EarClip(const std::vector<P2> &pts)
                     continue;
                 }
                 const P2 &p = pts[static_cast<size_t>(k)];
+                // The two ends of a bridge lie twice on the polygon: a
+                // copy of a corner does not block the ear.
+                if (Same(p, pts[static_cast<size_t>(a)]) || Same(p, pts[static_cast<size_t>(b)]) ||
+                    Same(p, pts[static_cast<size_t>(c)])) {
+                    continue;
+                }
                 if (Cross(pts[static_cast<size_t>(a)], pts[static_cast<size_t>(b)], p) >= 0.0 &&
                     Cross(pts[static_cast<size_t>(b)], pts[static_cast<size_t>(c)], p) >= 0.0 &&
                     Cross(pts[static_cast<size_t>(c)], pts[static_cast<size_t>(a)], p) >= 0.0) {
@@ -70,7 +82,130 @@ std::vector<int> EarClip(const std::vector<P2> &pts)
     }
     return tris;
 }
+double SignedArea(const std::vector<P2> &l)
+{
+    double a = 0.0;
+    for (size_t i = 0; i < l.size(); ++i) {
+        const P2 &p = l[i], &q = l[(i + 1) % l.size()];
+        a += p.x * q.y - q.x * p.y;
+    }
+    return a / 2.0;
+}
+
+// Whether the open segments ab and cd cross.
+bool Crosses(const P2 &a, const P2 &b, const P2 &c, const P2 &d)
+{
+    const double d1 = Cross(a, b, c), d2 = Cross(a, b, d), d3 = Cross(c, d, a), d4 = Cross(c, d, b);
+    return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+}
 }  // namespace
+
+std::vector<int> triangulate_polygon(const std::vector<std::vector<P2>> &loops)
+{
+    std::vector<P2> pts;
+    std::vector<std::vector<int>> rings;  // indices into pts, outer CCW, holes CW
+    for (size_t li = 0; li < loops.size(); ++li) {
+        std::vector<int> ring;
+        for (const P2 &p : loops[li]) {
+            ring.push_back(static_cast<int>(pts.size()));
+            pts.push_back(p);
+        }
+        const double area = SignedArea(loops[li]);
+        if ((li == 0) != (area > 0.0)) {
+            std::reverse(ring.begin(), ring.end());
+        }
+        rings.push_back(std::move(ring));
+    }
+    if (rings.empty() || rings[0].size() < 3) {
+        return {};
+    }
+    std::vector<int> merged = rings[0];
+    // Holes farthest along x first: each bridge then runs outwards past
+    // holes already joined.
+    std::vector<size_t> holes;
+    for (size_t h = 1; h < rings.size(); ++h) {
+        if (rings[h].size() >= 3) {
+            holes.push_back(h);
+        }
+    }
+    auto maxX = [&](size_t h) {
+        double m = -HUGE_VAL;
+        for (int i : rings[h]) {
+            m = std::max(m, pts[static_cast<size_t>(i)].x);
+        }
+        return m;
+    };
+    std::sort(holes.begin(), holes.end(), [&](size_t a, size_t b) { return maxX(a) > maxX(b); });
+    for (size_t hi = 0; hi < holes.size(); ++hi) {
+        const std::vector<int> &hole = rings[holes[hi]];
+        size_t m = 0;
+        for (size_t i = 1; i < hole.size(); ++i) {
+            if (pts[static_cast<size_t>(hole[i])].x > pts[static_cast<size_t>(hole[m])].x) {
+                m = i;
+            }
+        }
+        const P2 M = pts[static_cast<size_t>(hole[m])];
+        // The nearest vertex of the polygon so far that M sees past every
+        // edge (of the polygon and of the holes still to join).
+        std::vector<size_t> order(merged.size());
+        for (size_t i = 0; i < order.size(); ++i) {
+            order[i] = i;
+        }
+        auto dist = [&](size_t i) {
+            const P2 &p = pts[static_cast<size_t>(merged[i])];
+            return (p.x - M.x) * (p.x - M.x) + (p.y - M.y) * (p.y - M.y);
+        };
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return dist(a) < dist(b); });
+        auto blocked = [&](const P2 &P) {
+            auto ringBlocks = [&](const std::vector<int> &r) {
+                for (size_t i = 0; i < r.size(); ++i) {
+                    const P2 &c = pts[static_cast<size_t>(r[i])], &d = pts[static_cast<size_t>(r[(i + 1) % r.size()])];
+                    if (Crosses(M, P, c, d)) {
+                        return true;
+                    }
+                }
+                return false;
+            };
+            if (ringBlocks(merged)) {
+                return true;
+            }
+            for (size_t hj = hi; hj < holes.size(); ++hj) {
+                if (ringBlocks(rings[holes[hj]])) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        size_t at = order.front();
+        for (size_t i : order) {
+            if (!blocked(pts[static_cast<size_t>(merged[i])])) {
+                at = i;
+                break;
+            }
+        }
+        std::vector<int> joined(merged.begin(), merged.begin() + static_cast<long>(at) + 1);
+        for (size_t k = 0; k <= hole.size(); ++k) {
+            joined.push_back(hole[(m + k) % hole.size()]);
+        }
+        joined.insert(joined.end(), merged.begin() + static_cast<long>(at), merged.end());
+        merged = std::move(joined);
+    }
+    std::vector<P2> flat;
+    for (int i : merged) {
+        flat.push_back(pts[static_cast<size_t>(i)]);
+    }
+    std::vector<int> tris = EarClip(flat);
+    for (int &t : tris) {
+        t = merged[static_cast<size_t>(t)];
+    }
+    // The triangles run the way the outer boundary was given.
+    if (SignedArea(loops[0]) < 0.0) {
+        for (size_t i = 0; i + 2 < tris.size(); i += 3) {
+            std::swap(tris[i + 1], tris[i + 2]);
+        }
+    }
+    return tris;
+}
 
 GmTriangulateStats triangulate(GmGeom &g, double tolerance)
 {

@@ -5,9 +5,21 @@
 // triangles by ear clipping in the plane of the face (any number of nodes,
 // no fixed buffer). Faces with holes that are not planar are left as they
 // are and counted.
+#include <vector>
+
 namespace solvane {
 
 class GmGeom;
+
+struct GmPoint2 {
+    double x, y;
+};
+
+// Triangles of a plane polygon with holes: loops[0] the outer boundary,
+// the others holes, in any direction. Each hole is joined to the boundary
+// by a bridge to a vertex it can see, then ears are clipped. Returns index
+// triples into the loops' vertices numbered one loop after the other.
+std::vector<int> triangulate_polygon(const std::vector<std::vector<GmPoint2>> &loops);
 
 struct GmTriangulateStats {
     int split = 0;        // quadrilaterals cut on a diagonal

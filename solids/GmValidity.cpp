@@ -69,6 +69,8 @@ GmValidityReport check_validity(GmGeom &g)
             std::unordered_set<uint32_t> nodes, edges;
             int faces = 0, loops = 0;
             double v = 0.0;
+            Vec3 about;
+            bool hasAbout = false;
             for (GmFaceRef *fr : sh->faces) {
                 GmFace *f = fr->face;
                 if (f->removed) {
@@ -76,7 +78,11 @@ GmValidityReport check_validity(GmGeom &g)
                     continue;
                 }
                 ++faces;
-                double c = face_area(f) * f->d;
+                if (!hasAbout && !f->loops.empty() && !f->loops[0]->uses.empty()) {
+                    about = f->loops[0]->uses.front()->start()->position;
+                    hasAbout = true;
+                }
+                double c = face_moment(f, about);
                 v += fr->side == 1 ? c : -c;
                 for (GmLoop *l : f->loops) {
                     ++loops;
@@ -118,6 +124,80 @@ GmValidityReport check_validity(GmGeom &g)
         r.volume += solidVolume;
     }
     return r;
+}
+
+const char *operand_defect(const GmGeom &g)
+{
+    const std::vector<GmFace *> faces = g.liveFaces();
+    if (faces.empty()) {
+        return "is empty";
+    }
+    // Every edge of a closed surface is run as often in one direction as in
+    // the other (twice each way where two solids touch along it).
+    std::unordered_map<const GmEdge *, int> balance;
+    GmBox box;
+    for (GmFace *f : faces) {
+        for (GmLoop *l : f->loops) {
+            for (GmEdgeRef *u : l->uses) {
+                balance[u->edge] += u->reversed ? -1 : 1;
+                box.extend(u->edge->node1->position);
+            }
+        }
+    }
+    for (const auto &[edge, b] : balance) {
+        if (b != 0) {
+            return "is open";
+        }
+    }
+    const Vec3 centre = (box.min + box.max) * 0.5;
+    const double size = (box.max - box.min).Length();
+    double volume = 0.0;
+    for (GmFace *f : faces) {
+        for (GmLoop *l : f->loops) {
+            const std::vector<GmNode *> nodes = loop_nodes(l);
+            for (size_t i = 1; i + 1 < nodes.size(); ++i) {
+                const Vec3 a = nodes[0]->position - centre;
+                const Vec3 b = nodes[i]->position - centre;
+                const Vec3 c = nodes[i + 1]->position - centre;
+                volume += a.Dot(b.Cross(c)) / 6.0;
+            }
+        }
+    }
+    // A sliver a millionth of its size thick is still a solid; below that
+    // the faces lie in one plane up to rounding.
+    if (!(std::abs(volume) > 1e-9 * size * size * size)) {
+        return "is flat";
+    }
+    return nullptr;
+}
+
+std::string summary(const GmValidityReport &r)
+{
+    if (r.problems.empty()) {
+        return r.ok ? "valid" : "not a valid solid";
+    }
+    // Element ids mean nothing to a user: the kind of problem is said.
+    static const std::pair<const char *, const char *> kinds[] = {
+        {"open or inconsistently", "open or inconsistently oriented edges"},
+        {"is not closed", "a face loop that is not closed"},
+        {"zero area", "a face of zero area"},
+        {"fewer than 3 uses", "a face with fewer than three edges"},
+        {"has no loop", "a face without a boundary"},
+        {"removed", "a reference to a removed element"},
+        {"Euler", "a shell that is not a closed surface"},
+        {"signed volume", "a solid of zero or negative volume"},
+    };
+    std::string what = "not a valid solid";
+    for (const auto &[key, text] : kinds) {
+        if (r.problems.front().find(key) != std::string::npos) {
+            what = text;
+            break;
+        }
+    }
+    if (r.problems.size() > 1) {
+        what += " (" + std::to_string(r.problems.size()) + " problems)";
+    }
+    return what;
 }
 
 }  // namespace solvane

@@ -26,4 +26,14 @@ struct GmValidityReport {
 
 GmValidityReport check_validity(GmGeom &g);
 
+// Why the faces cannot stand as an operand of a boolean ("is empty", "is
+// open", "is flat"), or null when they close around a volume. The volume is
+// taken about the faces' own centre and compared with their size, so the
+// answer does not depend on where they stand.
+const char *operand_defect(const GmGeom &g);
+
+// The report's first problem and the number of the others: one line for a
+// user, where text() lists element ids for a developer.
+std::string summary(const GmValidityReport &r);
+
 }  // namespace solvane

@@ -8,16 +8,22 @@
 #include <sys/stat.h>
 
 #include "engine/core/SgElementClasses.h"
+#include "engine/core/SgGizmoGroup.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgModifier.h"
 #include "engine/core/SgModifierStack.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgState.h"
 #include "engine/core/SgStateAccessors.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
+#include "engine/nodes/properties/SgFont.h"
+#include "engine/nodes/properties/SgFormat.h"
+#include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
@@ -55,6 +61,17 @@ Vec3 TransformPoint(const Mat4 &m, const Vec3f &p)
                 m.Get(2, 0) * p.x + m.Get(2, 1) * p.y + m.Get(2, 2) * p.z + m.Get(2, 3));
 }
 
+// The innermost named node on the action's way down (the node itself
+// included), by which the user knows the object.
+std::string ObjectName(SgAction *action)
+{
+    const std::vector<SgNode *> &path = action->GetCurrentPath().GetNodes();
+    for (auto it = path.rbegin(); it != path.rend(); ++it)
+        if (*it && !(*it)->GetName().empty())
+            return "\"" + (*it)->GetName() + "\"";
+    return "an unnamed object";
+}
+
 double LinearDeterminant(const Mat4 &m)
 {
     return m.Get(0, 0) * (m.Get(1, 1) * m.Get(2, 2) - m.Get(1, 2) * m.Get(2, 1)) -
@@ -72,6 +89,14 @@ void SgExportStlAction::InitClass()
     SetVisitorByName(table, "SgManipulator", VisitNothing);
     SetVisitor(table, SgGroup::ClassID(), VisitDefault);
     SetVisitor(table, SgTransform::ClassID(), VisitDefault);
+    // The property nodes a shape reads its points and build settings from.
+    SetVisitor(table, SgCoordinate3::ClassID(), VisitDefault);
+    SetVisitor(table, SgShapeHints::ClassID(), VisitDefault);
+    SetVisitor(table, SgFont::ClassID(), VisitDefault);
+    SetVisitor(table, SgFormat::ClassID(), VisitDefault);
+    SetVisitorByName(table, "SgElevation", VisitDefault);
+    // A gizmo's modifier applies; its handles are not part of the object.
+    SetVisitor(table, SgGizmoGroup::ClassID(), SgGeomAction::VisitGizmoGroup);
     // Modifiers join the stack, so that the shapes are written modified.
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitDefault);
@@ -242,11 +267,18 @@ void SgExportStlAction::VisitCube(SgAction *action, SgNode *node)
 
 void SgExportStlAction::VisitBoolean(SgAction *action, SgNode *node)
 {
-    // The evaluated solid, in the boolean's own frame; the operands are never
-    // written, so overlapping operands give no inner triangles.
-    GmGeom *result = SgGeomAction::EvaluateBoolean(node);
-    if (result)
-        Self(action)->WriteGeom(*result);
+    // The evaluated solid as it is drawn: in the boolean's frame, with the
+    // modifiers in force; the operands are never written, so overlapping
+    // operands give no inner triangles.
+    auto *boolean = static_cast<SgBoolean *>(node);
+    SgShape *result = boolean->Evaluate(action);
+    if (result && result->GetClassID() == SgSolvane::ClassID() && static_cast<SgSolvane *>(result)->HasFailed()) {
+        // Leaving the object out would hand over a file that is not what is
+        // drawn, as if it were.
+        Self(action)->Fail(ObjectName(action) + ": " + static_cast<SgSolvane *>(result)->GetFailure());
+        return;
+    }
+    boolean->TraverseResult(action);
 }
 
 bool SgExportStlAction::ExportPaths(const std::string &path, const SgPathList &paths, std::string *error)

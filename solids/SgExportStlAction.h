@@ -2,8 +2,10 @@
 // Writes the triangles of the shapes below a node to an open file as binary
 // STL, in world coordinates: solids, face sets, indexed face sets and cubes,
 // each as the solid drawing routine triangulates it, so that the file holds
-// what is drawn. A boolean shape exports its evaluated solid (its result),
-// never its operands; manipulators are never exported.
+// what is drawn: points from the point nodes in force, modifiers applied.
+// A boolean shape exports its evaluated solid (its result), never its
+// operands; a boolean whose evaluation failed makes the export fail with
+// the object's name. Manipulators and gizmo handles are never exported.
 //
 //   SgExportStlAction stl;
 //   stl.SetFile(file);            // opened "wb" by the caller, not owned

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "engine/core/SgBooleanCache.h"
 #include "engine/core/SgElementClasses.h"
@@ -25,6 +26,7 @@
 #include "platform/SgDiagnostics.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
+#include "solids/GmValidity.h"
 #include "solids/SgSolvane.h"
 
 using namespace solvane;
@@ -56,8 +58,34 @@ void TransformByState(SgAction *action, GmGeom &geom)
     for (int r = 0; r < 3 && identity; ++r)
         for (int c = 0; c < 3 && identity; ++c)
             identity = rows[r][c] == (r == c ? 1.0 : 0.0);
-    if (!identity)
-        geom.transform(Mat3(rows), &t);
+    if (identity)
+        return;
+    const Mat3 linear(rows);
+    if (linear.Determinant() != 0.0) {
+        geom.transform(linear, &t);
+        return;
+    }
+    // A scale of 0 squashes the solid flat: its points are placed where
+    // they are drawn, and a boolean then leaves it out as flat.
+    for (GmNode *n : geom.liveNodes())
+        geom.set_position(n, linear * n->position + t);
+}
+
+// How the user knows an operand: its own name, else the first name below it.
+std::string OperandName(SgNode *operand)
+{
+    std::vector<SgNode *> todo{operand};
+    while (!todo.empty()) {
+        SgNode *n = todo.front();
+        todo.erase(todo.begin());
+        if (!n)
+            continue;
+        if (!n->GetName().empty())
+            return "\"" + n->GetName() + "\"";
+        for (int i = 0; i < n->GetNumChildren(); ++i)
+            todo.push_back(n->GetChild(i));
+    }
+    return "";
 }
 
 int OperationOf(SgNode *node)
@@ -69,9 +97,11 @@ int OperationOf(SgNode *node)
 // Stores the result (an empty solid node when there is none, so that
 // nothing stale is shown and the evaluation does not run again each frame
 // while the state holds).
-void StoreResult(SgGeometricShape *shape, SgAction *action, GmGeom *result)
+void StoreResult(SgGeometricShape *shape, SgAction *action, GmGeom *result, const std::string &failure)
 {
-    shape->SetResultCache(new SgSolvane(result), nullptr);
+    auto *solid = new SgSolvane(result);
+    solid->SetFailure(failure);
+    shape->SetResultCache(solid, nullptr);
     if (SgBooleanCache *cache = shape->GetResultCacheObject())
         cache->BuildCacheContext(action->GetState());
 }
@@ -299,6 +329,40 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
         std::vector<GmGeom *> operands;  // owned until combined
         GmGeom *running = nullptr;
         int counted = 0;
+        std::string failure;
+        // Combines the operands made so far into the running result and
+        // lets them go: no more than two solids are held at a time (every
+        // operand only for subtract-from-last, which needs the last).
+        auto drain = [&] {
+            for (size_t k = 0; k < operands.size(); ++k) {
+                std::unique_ptr<GmGeom> s(operands[k]);
+                operands[k] = nullptr;
+                ++counted;
+                if (!running) {
+                    running = s.release();
+                    continue;
+                }
+                switch (operation) {
+                case kUnion:
+                case kSubtractFromLast:
+                    running->unite(s.get());
+                    running->mergeSolids();
+                    break;
+                case kIntersection:
+                    running->intersect(s.get());
+                    break;
+                case kDifference:
+                    running->subtract(s.get());
+                    break;
+                case kCombination:
+                    running->combine(s.get());
+                    break;
+                default:
+                    break;
+                }
+            }
+            operands.clear();
+        };
         action->PushState();
         try {
             TransformElementReset(state, node);
@@ -327,8 +391,21 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 }
                 self->m_bCopyOperands = savedCopy;
                 self->m_bCollect = savedCollect;
-                if (s)
-                    operands.push_back(s);
+                if (!s)
+                    continue;
+                // An operand that bounds no volume would spoil the others'
+                // result; it is left out, and the user told which.
+                if (const char *defect = operand_defect(*s)) {
+                    delete s;
+                    const std::string name = OperandName(children->GetChild(c));
+                    SgDiagWarning("Solvane", "%s%s%s: operand %d%s%s %s (it bounds no volume) and is left out",
+                                  node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str(),
+                                  c + 1, name.empty() ? "" : " ", name.c_str(), defect);
+                    continue;
+                }
+                operands.push_back(s);
+                if (operation != kSubtractFromLast)
+                    drain();
             }
             // Subtract from the last counts only the operands that yield a
             // solid: the last of them minus the union of the others.
@@ -344,34 +421,7 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 running = last.release();
                 counted = 2;
             } else {
-                for (size_t k = 0; k < operands.size(); ++k) {
-                    std::unique_ptr<GmGeom> s(operands[k]);
-                    operands[k] = nullptr;
-                    ++counted;
-                    if (!running) {
-                        running = s.release();
-                        continue;
-                    }
-                    switch (operation) {
-                    case kUnion:
-                    case kSubtractFromLast:
-                        running->unite(s.get());
-                        running->mergeSolids();
-                        break;
-                    case kIntersection:
-                        running->intersect(s.get());
-                        break;
-                    case kDifference:
-                        running->subtract(s.get());
-                        break;
-                    case kCombination:
-                        running->combine(s.get());
-                        break;
-                    default:
-                        break;
-                    }
-                }
-                operands.clear();
+                drain();
             }
         } catch (const std::exception &error) {
             for (GmGeom *g : operands)
@@ -379,14 +429,15 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
             delete running;
             running = nullptr;
             self->SetResult(nullptr);
-            SgDiagError("Solvane", "%s%s%s: the boolean could not be evaluated: %s", node->GetClassName(),
-                        node->GetName().empty() ? "" : " ", node->GetName().c_str(), error.what());
+            failure = std::string(node->GetClassName()) + (node->GetName().empty() ? "" : " ") + node->GetName() +
+                      ": the boolean could not be evaluated: " + error.what();
+            SgDiagError("Solvane", "%s", failure.c_str());
         }
         // Fewer than two operands: the one there is (or nothing) is the
         // result, never the result of an earlier evaluation. Recorded inside
         // the pushed state, so the context holds what the operands read.
         (void)counted;
-        StoreResult(shape, action, running);
+        StoreResult(shape, action, running, failure);
         action->PopState();
     }
 

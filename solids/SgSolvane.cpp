@@ -81,16 +81,29 @@ GmGeom *SgSolvane::NewGeom()
     return new (std::nothrow) GmGeom(GmBox{{-b, -b, -b}, {b, b, b}}, kTolerance);
 }
 
+namespace {
+// The next base of a tag counter, kept where a base plus any surface id
+// (16 bits) still fits the faces' 22-bit group field: past that the count
+// starts again instead of wrapping into other tags or into 0, which means
+// "no group". Bases repeat only after some twenty thousand conversions.
+int NextTagBase(int &counter)
+{
+    constexpr int kLargestBase = 0x3FFFFF - 0xFFFF;
+    counter += SgSolvane::kTagStep;
+    if (counter > kLargestBase)
+        counter = SgSolvane::kTagBaseStart + SgSolvane::kTagStep;
+    return counter;
+}
+}  // namespace
+
 int SgSolvane::NextFaceSetTagBase()
 {
-    s_faceSetTagBase += kTagStep;
-    return s_faceSetTagBase;
+    return NextTagBase(s_faceSetTagBase);
 }
 
 int SgSolvane::NextIndexedFaceSetTagBase()
 {
-    s_indexedTagBase += kTagStep;
-    return s_indexedTagBase;
+    return NextTagBase(s_indexedTagBase);
 }
 
 GmGeom *SgSolvane::ConvertToGeom(SgFaceSet *faceSet, int t)

@@ -11,6 +11,7 @@
 //
 // VisitGLRender is defined in solids/render/SgSolvaneRender.cpp (it draws).
 #include <memory>
+#include <string>
 
 #include "engine/core/SgShape.h"
 #include "utilities/math/Vec3.h"
@@ -50,6 +51,12 @@ class SgSolvane : public SgShape {
     // Hands the solid over to the caller; the node is left without one.
     solvane::GmGeom *ReleaseGeom() { return m_geom.release(); }
 
+    // The empty result of an evaluation that failed carries the reason, so
+    // that a writer of what is drawn refuses instead of leaving it out.
+    bool HasFailed() const { return !m_failure.empty(); }
+    const std::string &GetFailure() const { return m_failure; }
+    void SetFailure(const std::string &why) { m_failure = why; }
+
     // The solid's box; the empty range without a solid or faces.
     Range<Vec3f> BoundingBox() override;
 
@@ -73,7 +80,8 @@ class SgSolvane : public SgShape {
     // to its deformed points when a deformer left some on it.
     static solvane::GmGeom *ConvertToGeom(SgShape *shape, SgState *state);
 
-    // The next tag bases (each call grows its counter by kTagStep).
+    // The next tag bases (each call grows its counter by kTagStep, starting
+    // again before a base would no longer fit the faces' group field).
     static int NextFaceSetTagBase();
     static int NextIndexedFaceSetTagBase();
 
@@ -92,4 +100,5 @@ protected:
 
 private:
     std::unique_ptr<solvane::GmGeom> m_geom;
+    std::string m_failure;
 };

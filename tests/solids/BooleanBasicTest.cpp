@@ -192,6 +192,71 @@ TEST(Boolean, InvalidOperandIsReportedNotFatal)
     EXPECT_FALSE(u.ok);
     EXPECT_FALSE(u.message.empty());
     EXPECT_EQ(u.geom, nullptr);
+    // One line for the user, without the kernel's element ids.
+    EXPECT_EQ(u.message.find('\n'), std::string::npos) << u.message;
+    EXPECT_EQ(u.message.find("edge "), std::string::npos) << u.message;
+}
+
+// A boolean done in place holds what its result needs: uniting the same
+// cube again and again keeps the geometry's records where the first union
+// left them.
+TEST(Boolean, RepeatedUnionsHoldMemoryForTheResultOnly)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    A->unite(B.get());
+    const size_t first = A->storedRecords();
+    for (int i = 0; i < 40; ++i)
+        A->unite(B.get());
+    EXPECT_NEAR(A->volume(), 1.875, 1e-9);
+    EXPECT_LE(A->storedRecords(), first + first / 2) << "records of earlier results are kept";
+}
+
+// Results that break what every boolean keeps are failures: an empty
+// union of two cubes, a difference larger than A, an intersection larger
+// than an operand.
+TEST(Boolean, ResultsThatBreakCheapIdentitiesAreFailures)
+{
+    auto A = Box({0, 0, 0}, {1, 1, 1});
+    auto B = Box({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    auto big = Box({-1, -1, -1}, {2, 2, 2});
+    GmGeom empty;
+    struct Case {
+        const char *what;
+        GmBoolOp op;
+        GmGeom *result;
+        bool broken;
+    } cases[] = {
+        {"empty union", GmBoolOp::Union, &empty, true},
+        {"union as large as one cube", GmBoolOp::Union, A.get(), false},
+        {"union larger than both", GmBoolOp::Union, big.get(), true},
+        {"intersection larger than an operand", GmBoolOp::Intersection, big.get(), true},
+        {"empty intersection", GmBoolOp::Intersection, &empty, false},
+        {"difference larger than A", GmBoolOp::Difference, big.get(), true},
+    };
+    for (const Case &c : cases) {
+        const std::string broken = check_identities(c.op, *A, *B, *c.result, 1e-6);
+        EXPECT_EQ(!broken.empty(), c.broken) << c.what << ": " << broken;
+    }
+    // A cube less a smaller one keeps at least the difference of volumes.
+    auto small = Box({0.5, 0.5, 0.5}, {1, 1, 1});
+    EXPECT_FALSE(check_identities(GmBoolOp::Difference, *A, *small, empty, 1e-6).empty());
+}
+
+// Combining and gluing check their operands and their result as the other
+// operations do: an open operand is a failure, never a result.
+TEST(Boolean, CombineAndGlueRefuseAnOpenOperand)
+{
+    GmMesh open = boxMesh({0.5, 0.5, 0.5}, {1.5, 1.5, 1.5});
+    open.polygons.pop_back();
+    for (bool glue : {false, true}) {
+        set_boolean_validation(true);
+        auto A = Box({0, 0, 0}, {1, 1, 1});
+        std::unique_ptr<GmGeom> B(geomFromMesh(open, GmGeom::kDefaultTolerance, false));
+        const double before = A->volume();
+        EXPECT_THROW(glue ? A->glue(B.get()) : A->combine(B.get()), GmOperationFailed) << (glue ? "glue" : "combine");
+        EXPECT_NEAR(A->volume(), before, 1e-12) << "A was changed by a refused operation";
+    }
 }
 
 TEST(Boolean, ResultsDoNotDependOnAddresses)

@@ -5,7 +5,9 @@
 // exported as one closed mesh.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <memory>
@@ -168,26 +170,81 @@ TEST_F(BooleanScene, ANestedBooleanHandsOutACopy)
     EXPECT_NEAR(innerSolid->volume(), 1.875, 1e-9) << "the inner result was moved or consumed";
 }
 
-// An operand the kernel cannot combine (an open surface) leaves an empty
-// result and one error line; nothing is thrown out of the evaluation.
+// A flat, zero-size or open operand bounds no volume: it is left out of
+// the boolean with one message naming it, and the others are combined as
+// if it were not there.
+TEST_F(BooleanScene, ADegenerateOperandIsSkippedWithOneMessageNamingIt)
+{
+    auto flat = [] {
+        SgSeparator *sep = CubeAt(kB);
+        static_cast<SgTransform *>(sep->GetChild(0))->m_scaleFactor.Set(Vec3(1, 1, 0));
+        sep->SetName("flat lid");
+        return static_cast<SgNode *>(sep);
+    };
+    auto sheet = [] {
+        auto *open = new SgSeparator;
+        auto *coords = new SgCoordinate3;
+        const Vec3 p[] = {{0, 0, 0.5}, {1, 0, 0.5}, {1, 1, 0.5}, {0, 1, 0.5}};
+        coords->m_point.SetVals(4, p);
+        open->AddChild(coords);
+        auto *mesh = new SgIndexedFaceSet;
+        mesh->SetName("open sheet");
+        const int index[] = {0, 1, 2, 3, -1};
+        mesh->m_coordIndex.SetVals(5, index);
+        open->AddChild(mesh);
+        return static_cast<SgNode *>(open);
+    };
+    auto thin = [] {
+        SgSeparator *sep = CubeAt(kB);
+        auto *cube = static_cast<SgCube *>(sep->GetChild(1));
+        cube->m_width.Set(0.0);
+        cube->SetName("no width");
+        return static_cast<SgNode *>(sep);
+    };
+    struct Case {
+        const char *name;
+        std::function<SgNode *()> make;
+        int operation;
+    } cases[] = {
+        {"flat lid", flat, 0},   {"open sheet", sheet, 0}, {"no width", thin, 0},
+        {"flat lid", flat, 2},   {"open sheet", sheet, 1}, {"no width", thin, 2},
+    };
+    for (const Case &c : cases) {
+        SgRef<SgBoolean> node = Boolean(c.operation, {CubeAt(kA), c.make()});
+        SgDiagCapture capture;
+        EXPECT_NEAR(Volume(node.get()), 1.0, 1e-9) << c.name << " made the boolean disappear";
+        EXPECT_EQ(capture.Count("Solvane"), 1) << capture.GetText();
+        EXPECT_TRUE(capture.Contains(c.name)) << capture.GetText();
+        EXPECT_FALSE(capture.Contains("edge ")) << "internal edge ids shown: " << capture.GetText();
+    }
+}
+
+// An operand the kernel cannot take in (a point that is not a number)
+// fails the evaluation: an empty result is kept, carrying the reason, with
+// one message of one line naming the boolean; nothing is thrown out of the
+// evaluation.
 TEST_F(BooleanScene, AnEvaluationThatFailsLeavesNoResultAndOneMessage)
 {
-    auto *open = new SgSeparator;
+    auto *broken = new SgSeparator;
     auto *coords = new SgCoordinate3;
-    const Vec3 p[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    coords->m_point.SetVals(3, p);
-    open->AddChild(coords);
+    const Vec3 p[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {std::nan(""), 0, 1}};
+    coords->m_point.SetVals(4, p);
+    broken->AddChild(coords);
     auto *mesh = new SgIndexedFaceSet;
-    const int index[] = {0, 1, 2, -1};
-    mesh->m_coordIndex.SetVals(4, index);
-    open->AddChild(mesh);
-    SgRef<SgBoolean> node = Boolean(0, {CubeAt(kA), open});
+    const int index[] = {0, 2, 1, -1, 0, 1, 3, -1, 1, 2, 3, -1, 2, 0, 3, -1};
+    mesh->m_coordIndex.SetVals(16, index);
+    broken->AddChild(mesh);
+    SgRef<SgBoolean> node = Boolean(0, {CubeAt(kA), broken});
+    node->SetName("bracket");
     SgDiagCapture capture;
     EXPECT_EQ(Volume(node.get()), -1.0);
     EXPECT_EQ(capture.Count("Solvane"), 1) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("bracket")) << capture.GetText();
+    EXPECT_EQ(capture.GetText().find('\n'), capture.GetText().size() - 1) << capture.GetText();
     SgShape *result = node->GetResultCache();
     ASSERT_NE(result, nullptr) << "an empty result is kept so that the failure is not repeated every frame";
     EXPECT_EQ(static_cast<SgSolvane *>(result)->GetGeom(), nullptr);
+    EXPECT_TRUE(static_cast<SgSolvane *>(result)->HasFailed());
 }
 
 // The union of A and B exports as one closed mesh (no inner triangles of

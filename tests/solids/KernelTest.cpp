@@ -2,6 +2,8 @@
 // operations.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -11,6 +13,7 @@
 #include "solids/GmError.h"
 #include "solids/GmHeal.h"
 #include "solids/GmOctree.h"
+#include "solids/GmPredicates.h"
 #include "solids/GmRadialOrder.h"
 #include "solids/GmShellBuilder.h"
 #include "solids/GmTopology.h"
@@ -321,6 +324,80 @@ TEST(Kernel, OctreeRootFromTheSearchBoxAndNoDuplicates)
     far.extend(Vec3(0, 0, 0));
     GmOctree small(far, boxes);
     EXPECT_EQ(small.setAside(), 1000);
+}
+
+// Boxes that span the search box in two directions (long faces, slabs) are
+// not copied into every cell they touch level after level: the entries stay
+// proportional to the boxes, and queries still find exactly the overlaps.
+TEST(Kernel, OctreeEntriesStayProportionalToTheBoxes)
+{
+    struct Case {
+        const char *what;
+        std::function<GmBox(int)> box;
+    } cases[] = {
+        {"slabs across x and y",
+         [](int i) {
+             GmBox b;
+             b.extend(Vec3(0, 0, i / 512.0));
+             b.extend(Vec3(1, 1, (i + 1.5) / 512.0));
+             return b;
+         }},
+        {"rods along z",
+         [](int i) {
+             GmBox b;
+             b.extend(Vec3((i % 23) / 23.0, (i / 23) / 23.0, 0));
+             b.extend(Vec3((i % 23 + 1.2) / 23.0, (i / 23 + 1.2) / 23.0, 1));
+             return b;
+         }},
+        {"one box many times",
+         [](int) {
+             GmBox b;
+             b.extend(Vec3(0.49, 0.49, 0.49));
+             b.extend(Vec3(0.51, 0.51, 0.51));
+             return b;
+         }},
+    };
+    for (const Case &c : cases) {
+        std::vector<GmBox> boxes;
+        for (int i = 0; i < 512; ++i)
+            boxes.push_back(c.box(i));
+        GmBox root;
+        root.extend(Vec3(0, 0, 0));
+        root.extend(Vec3(1, 1, 1));
+        GmOctree tree(root, boxes);
+        EXPECT_LE(tree.entryCount(), 16 * boxes.size()) << c.what;
+        for (int q = 0; q < 512; q += 37) {
+            std::vector<int> found, expected;
+            tree.query(boxes[size_t(q)], found);
+            for (int i = 0; i < 512; ++i)
+                if (boxes[size_t(i)].overlaps(boxes[size_t(q)]))
+                    expected.push_back(i);
+            EXPECT_EQ(found, expected) << c.what << ", query " << q;
+        }
+    }
+}
+
+// Points a few units in the last place off the line through (12, 12) and
+// (24, 24): the sign of the orientation is the exact one (worked out in
+// 128-bit integers), where plain floating point gets many of them wrong.
+TEST(Kernel, OrientationSignIsExactNearACollinearTriple)
+{
+    const double ulp = std::ldexp(1.0, -53);
+    const __int128 scale = static_cast<__int128>(1) << 53;
+    int wrongPlain = 0;
+    for (int i = 0; i < 64; ++i) {
+        for (int j = 0; j < 64; ++j) {
+            const double px = 0.5 + i * ulp, py = 0.5 + j * ulp;
+            const __int128 ax = (scale / 2) + i, ay = (scale / 2) + j, b = 12 * scale, c = 24 * scale;
+            const __int128 exact = (ax - c) * (b - c) - (ay - c) * (b - c);
+            const int sign = exact > 0 ? 1 : exact < 0 ? -1 : 0;
+            const double got = orient2d(px, py, 12, 12, 24, 24);
+            ASSERT_EQ((got > 0) - (got < 0), sign) << "i " << i << ", j " << j;
+            const double plain = (px - 24) * (12 - 24) - (py - 24) * (12 - 24);
+            wrongPlain += ((plain > 0) - (plain < 0)) != sign;
+        }
+    }
+    EXPECT_GT(wrongPlain, 0) << "the case no longer tells exact from plain arithmetic";
 }
 
 TEST(Kernel, TriangulateNonPlanarFaces)

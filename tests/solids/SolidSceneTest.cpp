@@ -150,6 +150,24 @@ TEST_F(SolidScene, PaletteColoursByAttributeValue)
     EXPECT_EQ(c[3], 255);
 }
 
+// However many conversions a session makes, a face's tag is its surface
+// id plus a base that fits the group field: never wrapped into another tag
+// or into 0 ("no group").
+TEST_F(SolidScene, FaceTagsFitTheGroupFieldAfterManyConversions)
+{
+    for (int i = 0; i < 25000; ++i) {
+        for (int base : {SgSolvane::NextFaceSetTagBase(), SgSolvane::NextIndexedFaceSetTagBase()}) {
+            ASSERT_GT(base, 0) << "conversion " << i;
+            ASSERT_LE(base + 0xFFFF, 0x3FFFFF) << "conversion " << i;
+        }
+    }
+    SgRef<SgFaceSet> fs = FaceSet({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 2, 1}}, 3);
+    std::unique_ptr<GmGeom> g(SgSolvane::ConvertToGeom(fs.get(), 0));
+    ASSERT_TRUE(g);
+    const uint32_t group = g->liveFaces().front()->group();
+    EXPECT_EQ(group % SgSolvane::kTagStep, (SgSolvane::kTagBaseStart + 3) % SgSolvane::kTagStep);
+}
+
 TEST_F(SolidScene, FaceSetConversionSharesDuplicatesAndTagsFaces)
 {
     // A unit cube given clockwise from outside, vertex 5 a duplicate of 2

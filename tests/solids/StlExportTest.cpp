@@ -19,7 +19,11 @@
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgPathList.h"
+#include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -29,6 +33,7 @@
 #include "solids/SgExportStlAction.h"
 #include "solids/SgSolvane.h"
 #include "solids/Solvane.h"
+#include "solids/modifiers/SgTwistModifier.h"
 #include "tests/solids/StlTestUtil.h"
 
 using namespace solvane;
@@ -280,3 +285,113 @@ TEST_F(StlExport, ShortWritesAreReportedAsFailure)
 }
 
 }  // namespace
+
+// The bundled sample scene draws two boxes whose indexed face sets take
+// their points from a shared point node: both boxes are written.
+TEST_F(StlExport, IndexedFaceSetsTakeTheirPointsFromThePointNode)
+{
+    std::ifstream file(std::string(FENNIX_TEST_DATA) + "/sample_scene.kvrx");
+    ASSERT_TRUE(file);
+    Vrml1InStream stream(file, "sample_scene.kvrx");
+    stream.SetNotifyUser(false);
+    SgRef<SgSeparator> root(new SgSeparator);
+    ASSERT_TRUE(SgOpenAction::ReadScene(stream, *root)) << stream.FormatMessages();
+    const std::string path = Export("sample_scene", {root.get()});
+    StlFile stl = ReadStl(path);
+    EXPECT_EQ(stl.count, 24u) << "two boxes of six quads each";
+    // A box of side 2 and its twin scaled by one half.
+    EXPECT_NEAR(stl.Volume(), 8.0 + 1.0, 1e-4);
+    EXPECT_TRUE(stltest::AdmeshClean(path));
+}
+
+namespace {
+SgSeparator *CubeOperand(const Vec3 &centre)
+{
+    auto *sep = new SgSeparator;
+    auto *t = new SgTransform;
+    t->m_translation.Set(centre);
+    sep->AddChild(t);
+    auto *cube = new SgCube;
+    cube->m_width.Set(2.0);
+    cube->m_height.Set(2.0);
+    cube->m_depth.Set(2.0);
+    sep->AddChild(cube);
+    return sep;
+}
+}  // namespace
+
+// A boolean under a twist is written twisted, as it is drawn and bounded.
+TEST_F(StlExport, ABooleanIsWrittenWithTheModifiersInForce)
+{
+    SgRef<SgSeparator> root(new SgSeparator);
+    auto *twist = new SgTwistModifier;
+    twist->m_angle.Set(0.785398163397448);
+    twist->m_boxSize.Set(Vec3f(2, 2, 4));
+    root->AddChild(twist);
+    SgRef<SgBoolean> boolean(new SgBoolean(SgBoolean::kUnion));
+    boolean->GetSeparator()->AddChild(CubeOperand(Vec3(0, 0, -0.5)));
+    boolean->GetSeparator()->AddChild(CubeOperand(Vec3(0, 0, 0.5)));
+    root->AddChild(boolean.get());
+
+    const std::string path = Export("twisted_boolean", {root.get()});
+    StlFile stl = ReadStl(path);
+    ASSERT_GT(stl.count, 0u);
+    Vec3 lo(1e30, 1e30, 1e30), hi(-1e30, -1e30, -1e30);
+    for (const auto &r : stl.records)
+        for (const Vec3 &v : r.v)
+            for (int i = 0; i < 3; ++i) {
+                lo[i] = std::min(lo[i], v[i]);
+                hi[i] = std::max(hi[i], v[i]);
+            }
+    const Range<Vec3f> drawn = SgBoundingBoxAction::CalcBoundingBox(SgPath(*root));
+    EXPECT_GT(hi.x, 1.2) << "the union was written untwisted";
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(lo[i], drawn.GetMin()[i], 1e-4) << "axis " << i;
+        EXPECT_NEAR(hi[i], drawn.GetMax()[i], 1e-4) << "axis " << i;
+    }
+    EXPECT_TRUE(stltest::AdmeshClean(path));
+}
+
+// A boolean that cannot be evaluated makes the export fail, and the reason
+// names the boolean; a file made by the failed export is not left behind.
+TEST_F(StlExport, AFailedBooleanFailsTheExportNamingIt)
+{
+    SgRef<SgBoolean> boolean(new SgBoolean(SgBoolean::kUnion));
+    boolean->SetName("drilled plate");
+    boolean->GetSeparator()->AddChild(CubeOperand(Vec3(0, 0, 0)));
+    auto *broken = new SgSeparator;
+    auto *coords = new SgCoordinate3;
+    const double nan = std::nan("");
+    const Vec3 p[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {nan, 0, 1}};
+    coords->m_point.SetVals(4, p);
+    broken->AddChild(coords);
+    auto *mesh = new SgIndexedFaceSet;
+    const int index[] = {0, 2, 1, -1, 0, 1, 3, -1, 1, 2, 3, -1, 2, 0, 3, -1};
+    mesh->m_coordIndex.SetVals(16, index);
+    broken->AddChild(mesh);
+    boolean->GetSeparator()->AddChild(broken);
+
+    const std::string path = TempPath("failed_boolean");
+    std::FILE *file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    SgExportStlAction stl;
+    stl.SetFile(file);
+    EXPECT_FALSE(stl.Apply(boolean.get()));
+    EXPECT_FALSE(stl.Finish());
+    std::fclose(file);
+    EXPECT_NE(stl.GetWriteError().find("drilled plate"), std::string::npos) << stl.GetWriteError();
+
+    SgRef<SgSeparator> root(new SgSeparator);
+    root->AddChild(boolean.get());
+    SgPath at;
+    at.Append(root.get());
+    at.Append(boolean.get());
+    SgPathList paths;
+    paths.Add(at);
+    const std::string viaPaths = TempPath("failed_boolean_paths");
+    std::remove(viaPaths.c_str());
+    std::string error;
+    EXPECT_FALSE(SgExportStlAction::ExportPaths(viaPaths, paths, &error));
+    EXPECT_NE(error.find("drilled plate"), std::string::npos) << error;
+    EXPECT_FALSE(std::ifstream(viaPaths).good()) << "the failed export left its file";
+}

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 
+#include "solids/GmBoolean.h"
 #include "solids/GmMeshBuilder.h"
 #include "solids/GmValidity.h"
 #include "solids/modifiers/GmMeshModifiers.h"
@@ -114,6 +115,33 @@ TEST(MeshModifierKernelTest, SimplifyMergesCoplanarTrianglesIntoOneFace)
     std::unique_ptr<GmGeom> merged(simplify_geom(*cut, 0.03));
     EXPECT_EQ(merged->faceCount(), 6);
     EXPECT_NEAR(ValidVolume(*merged), 8.0, 1e-9);
+}
+
+// A box drilled through has faces with holes; the rebuilding modifiers'
+// mesh conversion keeps the holes open (it capped them).
+TEST(MeshModifierKernelTest, RebuildingKeepsTheHolesOfDrilledFaces)
+{
+    std::unique_ptr<GmGeom> box(geomFromMesh(boxMesh(Vec3(0, 0, 0), Vec3(2, 2, 1))));
+    std::unique_ptr<GmGeom> drill(geomFromMesh(boxMesh(Vec3(0.5, 0.5, -1), Vec3(1.5, 1.5, 2))));
+    GmBooleanResult drilled = boolean_request(GmBoolOp::Difference, *box, *drill);
+    ASSERT_TRUE(drilled.ok) << drilled.message;
+    ASSERT_NEAR(drilled.geom->volume(), 3.0, 1e-9);
+    struct Case {
+        const char *what;
+        std::unique_ptr<GmGeom> rebuilt;
+    } cases[] = {
+        {"mesh conversion", std::unique_ptr<GmGeom>(geomFromMesh(meshFromGeom(*drilled.geom)))},
+        {"smoothing with no pass", std::unique_ptr<GmGeom>(smooth_geom(*drilled.geom, 0))},
+        {"simplify", std::unique_ptr<GmGeom>(simplify_geom(*drilled.geom, 1e-6))},
+    };
+    for (Case &c : cases) {
+        ASSERT_TRUE(c.rebuilt) << c.what;
+        c.rebuilt->build_solids(1);
+        GmValidityReport r = check_validity(*c.rebuilt);
+        EXPECT_TRUE(r.ok) << c.what << ": " << r.text();
+        EXPECT_NEAR(r.volume, 3.0, 1e-9) << c.what << ": the hole was capped";
+        EXPECT_EQ(r.euler, std::vector<int>{0}) << c.what << ": a drilled box has genus 1";
+    }
 }
 
 TEST(MeshModifierKernelTest, SliceCutsACubeIntoHalves)
