@@ -152,7 +152,7 @@ int SgEmitter::EvalAcceleration(const Vec3 &position, const Vec3 &velocity, int 
     int flags = 0;
     for (int i = 0; i < count; ++i) {
         SgDynamicEffect *effect = EffectOf(records[i]);
-        if (!effect || effect->IsImpact())
+        if (!effect || effect->IsImpact() || effect->ActsOverTheStep())
             continue;
         Vec3 a(0, 0, 0), v(0, 0, 0), o(0, 0, 0);
         const int result = effect->EvalDynamics(position, velocity, a, v, o, &records[i]);
@@ -211,7 +211,9 @@ void SgEmitter::Integrate(int count, EffectorInfo *records, double dt)
         a0[i] = (flags & SgDynamicEffect::kAcceleration) ? acceleration : Vec3(0, 0, 0);
         if (s == 0)
             continue;
-        if (s == 1) {
+        if (StepExactly(i, count, records, dt)) {
+            // nothing more: the step is made
+        } else if (s == 1) {
             vn[i] = v[i] + (a0[i] + a1[i]) * (dt * 0.5);
             pn[i] = p[i] + (v[i] + vn[i]) * (dt * 0.5);
         } else if (s == 2) {
@@ -247,6 +249,44 @@ void SgEmitter::Integrate(int count, EffectorInfo *records, double dt)
         }
     }
     ShiftHistory();
+}
+
+bool SgEmitter::StepExactly(size_t i, int count, EffectorInfo *records, double dt)
+{
+    double damping = 0.0;
+    bool turns = false;
+    const Vec3 &p = m_position[kCurrent][i];
+    for (int e = 0; e < count; ++e) {
+        SgDynamicEffect *effect = EffectOf(records[e]);
+        if (!effect || !effect->ActsOverTheStep())
+            continue;
+        if (effect->Included(&records[e], p)) {
+            damping += effect->Damping(&records[e], p);
+            turns = true;
+        }
+    }
+    if (!turns)
+        return false;
+    // One step of dv/dt = a - k v solved exactly, with a the other effects'
+    // acceleration held over the step: speeds decay and never change sign,
+    // however strong the friction or long the step.
+    const Vec3 &v = m_velocity[kCurrent][i];
+    const Vec3 &a = m_acceleration[0][i];
+    Vec3 &vn = m_velocity[kNew][i];
+    Vec3 &pn = m_position[kNew][i];
+    if (damping * dt > 1e-9) {
+        const double decay = std::exp(-damping * dt);
+        const double gone = (1.0 - decay) / damping; // the integral of the decay over the step
+        vn = v * decay + a * gone;
+        pn = p + v * gone + a * ((dt - gone) / damping);
+    } else {
+        vn = v + a * dt;
+        pn = p + (v + vn) * (dt * 0.5);
+    }
+    for (int e = 0; e < count; ++e)
+        if (SgDynamicEffect *effect = EffectOf(records[e]); effect && effect->ActsOverTheStep())
+            effect->Turn(&records[e], pn, vn);
+    return true;
 }
 
 void SgEmitter::ShiftHistory()

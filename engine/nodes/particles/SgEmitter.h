@@ -91,6 +91,9 @@ private:
     // too large one.
     int RequestedCapacity() const;
     void ShiftHistory();
+    // The step of a particle under effects that act over the whole step
+    // (friction, turns); false when none acts on it.
+    bool StepExactly(size_t i, int count, EffectorInfo *records, double dt);
     // Births to t and one integration step from the last time to t.
     void StepTo(double t, int count, EffectorInfo *records, const Transform3 &inverse);
 

@@ -6,6 +6,7 @@
 #include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/render/RtsShadows.h"
+#include "engine/render/SgShadowCache.h"
 #include "platform/SgDiagHandler.h"
 
 namespace {
@@ -259,4 +260,73 @@ TEST_F(ShadowFrameTest, FurtherLightIsAddedOnceWhateverTheNumberOfObjects)
         for (GLenum light : {GL_LIGHT0, GL_LIGHT1})
             glDisable(light);
     }
+}
+
+// The silhouettes of a scene that did not change are kept from frame to
+// frame; a change below the root, or a moved scene, captures them again.
+TEST_F(ShadowFrameTest, SilhouettesAreKeptWhileTheSceneIsUnchanged)
+{
+    SgSeparator *cube = ColouredCube(Color(0.8, 0.8, 0.8, 1));
+    m_scene->AddChild(cube);
+    auto frame = [&] {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get()));
+        return m_viewport.GetShadowCache().LastCaptureCount();
+    };
+    EXPECT_EQ(frame(), 2) << "first frame: one silhouette per light";
+    const Pixel shadowed = At(51, 15);
+    EXPECT_EQ(frame(), 0) << "unchanged scene";
+    EXPECT_EQ(frame(), 0) << "unchanged scene";
+    EXPECT_TRUE(Near(At(51, 15), shadowed, 4)) << "the kept silhouettes shadow the floor as before";
+
+    auto *material = static_cast<SgMaterial *>(cube->GetChild(0));
+    const Color red(0.8f, 0.1f, 0.1f, 1);
+    material->m_diffuseColor.SetVals(1, &red);
+    EXPECT_EQ(frame(), 2) << "a field changed below the root";
+    auto *move = new SgTransform;
+    move->m_translation.Set(Vec3(1, 0, 0));
+    cube->AddChildBefore(move, material);
+    EXPECT_EQ(frame(), 2) << "the cube moved";
+    EXPECT_EQ(frame(), 0);
+}
+
+// Shadows that cannot be made (a capture too large for its buffer) leave the
+// frame drawn lit, without shadows: the frame succeeds with one message, and
+// the next frame of the same scene does not tell it again.
+TEST_F(ShadowFrameTest, FailedCaptureDrawsTheSceneLitWithOneMessage)
+{
+    m_scene->AddChild(ColouredCube(Color(0.9f, 0.8f, 0.1f, 1)));
+    const size_t previous = rtsSetFeedbackLimit(64);
+    SgDiagCapture capture;
+    {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    }
+    const Pixel top = Centre();
+    EXPECT_GT(top[0], top[2] + 60) << "the yellow cube is drawn lit " << Text(top);
+    EXPECT_EQ(capture.Count("libRTS"), 1) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("captureLightView: out of memory")) << capture.GetText();
+    {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get()));
+    }
+    EXPECT_EQ(capture.Count("libRTS"), 1) << "told once for an unchanged scene: " << capture.GetText();
+    rtsSetFeedbackLimit(previous);
+}
+
+// The backdrop keeps out of the scene: a cube below the floor's place is
+// seen, not hidden under the floor.
+TEST_F(ShadowFrameTest, BackdropMovesOutOfTheSceneBelowIt)
+{
+    auto *below = new SgSeparator;
+    auto *move = new SgTransform;
+    move->m_translation.Set(Vec3(0, 0, -10));
+    below->AddChild(move);
+    below->AddChild(ColouredCube(Color(0.9f, 0.1f, 0.1f, 1)));
+    m_scene->AddChild(below);
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    const Pixel top = Centre();
+    EXPECT_GT(top[0], top[1] + 50) << "the red cube below z = -7, not the floor: " << Text(top);
 }

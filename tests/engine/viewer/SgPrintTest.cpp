@@ -110,3 +110,37 @@ TEST_F(PrintTest, LandscapePdfPageKeepsTheViewsProportion)
     EXPECT_NEAR(height, 248, 3);
     std::filesystem::remove_all(folder);
 }
+
+namespace {
+using WidePrintTest = ViewerFixtureT<800, 200>;
+} // namespace
+
+// A view wider than the page allows is shrunk whole: a 4 : 1 window prints
+// at 4 : 1 across the page's width, not cut to the page's proportion. The
+// page image is stored compressed.
+TEST_F(WidePrintTest, WideViewKeepsItsProportionAndThePageImageIsCompressed)
+{
+    Viewport()->GetBackground()->m_color1.Set(Color(0.8, 0.1, 0.1, 1));
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "fennix_wide_print_test";
+    std::filesystem::create_directories(folder);
+    const std::string pdf = (folder / "wide.pdf").string();
+    SgPdfPrinter printer(pdf, 297, 210, 100);
+    SgPrint print(m_viewer);
+    ASSERT_TRUE(print.Print(&printer)) << print.GetError();
+
+    const std::string image = (folder / "page").string();
+    const std::string command = "pdftoppm -r 30 -singlefile " + pdf + " " + image;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    int width = 0, height = 0;
+    ASSERT_TRUE(InkBox(image + ".ppm", width, height));
+    EXPECT_NEAR(double(width) / height, 4.0, 0.1) << width << " x " << height;
+    // The page's width, 297 mm at 30 dpi, is 350 pixels.
+    EXPECT_NEAR(width, 350, 3);
+
+    std::ifstream in(pdf, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("/FlateDecode"), std::string::npos);
+    // 1169 x 292 pixels of flat colour: 1 MB raw, a few kilobytes deflated.
+    EXPECT_LT(text.size(), 100000u);
+    std::filesystem::remove_all(folder);
+}

@@ -11,6 +11,8 @@
 #include "engine/nodes/particles/SgDeflector.h"
 #include "engine/nodes/particles/SgDestructor.h"
 #include "engine/nodes/particles/SgEmitter.h"
+#include "engine/nodes/particles/SgFriction.h"
+#include "engine/nodes/particles/SgRotation.h"
 #include "engine/nodes/particles/SgPointAttractor.h"
 #include "engine/nodes/particles/SgWind.h"
 #include "platform/SgDiagHandler.h"
@@ -304,4 +306,54 @@ TEST_F(ParticlesTest, EmitterStepsUnderEffectsAndRefusesMoreThanItsSlots)
     EXPECT_TRUE(capture.Contains("40 dynamic effects")) << capture.GetText();
     // 32 pulls of 10 from t = 2 to 3 on a particle moving up at 2.
     EXPECT_LT(crowded->GetVelocities()[0].z, 2.0 - 32 * 10 * 0.5);
+}
+
+// Friction and rotation act exactly over each step: strong friction stops
+// particles within speed / strength of where they start, and a rotation
+// keeps each particle at its distance from the axis, at any step length.
+TEST_F(ParticlesTest, FrictionAndRotationStayBoundedAtLongSteps)
+{
+    struct Case {
+        const char *what;
+        float strength;
+        double bound;
+    };
+    const Case cases[] = {
+        {"friction 15", 15.0f, 3.0 / 15.0},
+        {"friction 50", 50.0f, 3.0 / 50.0},
+        {"friction 1", 1.0f, 3.0},
+    };
+    for (const Case &c : cases) {
+        g_records.clear();
+        SgRef<SgFriction> friction = new SgFriction;
+        friction->m_strength.Set(c.strength);
+        g_records.push_back(RecordFor(friction.get()));
+        SgRef<SgEmitter> emitter = new SgEmitter;
+        emitter->m_birthRate.Set(20.0f);
+        emitter->m_speed.Set(3.0f);
+        for (int k = 0; k <= 40; ++k)
+            Run(*emitter, {0.1 * k});
+        double highest = 0;
+        for (int i = 0; i < emitter->GetSize(); ++i)
+            highest = std::max(highest, std::abs(emitter->GetPoints()[size_t(i)].z));
+        EXPECT_LE(highest, c.bound + 1e-6) << c.what;
+        EXPECT_GT(highest, 0.0) << c.what << ": particles still move off";
+    }
+
+    // A turn about the emitter's axis at the default speed: the particles
+    // born on the emitter's square stay within its half diagonal.
+    g_records.clear();
+    SgRef<SgRotation> rotation = new SgRotation;
+    g_records.push_back(RecordFor(rotation.get()));
+    SgRef<SgEmitter> emitter = new SgEmitter;
+    emitter->m_speed.Set(0.5f);
+    for (int k = 0; k <= 40; ++k)
+        Run(*emitter, {0.1 * k});
+    double farthest = 0;
+    for (int i = 0; i < emitter->GetSize(); ++i) {
+        const Vec3 &p = emitter->GetPoints()[size_t(i)];
+        farthest = std::max(farthest, std::hypot(p.x, p.y));
+    }
+    EXPECT_GT(emitter->GetSize(), 10);
+    EXPECT_LE(farthest, std::sqrt(0.5) + 1e-6);
 }
