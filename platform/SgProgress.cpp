@@ -1,5 +1,7 @@
 #include "platform/SgProgress.h"
 
+#include "platform/SgClock.h"
+
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -62,6 +64,12 @@ bool DownloadProgress::OnProgress(uint64_t progress, uint64_t maximum)
     }
     if (progress == 0)
         ++m_zeroProgress;
-    const bool goOn = SgReportProgress(m_title, m_text, m_fraction);
-    return goOn && m_zeroProgress <= kMaxZeroProgress;
+    const int64_t now = GetClock().Milliseconds();
+    if (m_lastChange < 0 || progress != m_lastProgress) {
+        m_lastProgress = progress;
+        m_lastChange = now;
+    }
+    m_stalled = now - m_lastChange > kMaxStallMilliseconds;
+    m_cancelled = !SgReportProgress(m_title, m_text, m_fraction);
+    return !m_cancelled && !m_stalled;
 }

@@ -47,8 +47,13 @@ std::string Fetch(SgDocument &document, const std::string &name)
     const UrlDownloader::Result result = UrlDownloader::Download(address, options);
     SgEndProgress("Downloading External File");
     if (!result) {
-        SgDiagWarning("ExternalFile", "%s could not be downloaded: %s", name.c_str(),
-                      (result.reason.empty() ? result.error : result.reason).c_str());
+        // A wait the progress gave up on comes back from the transfer as a cancel.
+        const std::string why =
+            progress.Stalled() && !progress.Cancelled()
+                ? "timed out: nothing received for " +
+                      std::to_string(DownloadProgress::kMaxStallMilliseconds / 1000) + " seconds"
+                : (result.reason.empty() ? result.error : result.reason);
+        SgDiagWarning("ExternalFile", "%s could not be downloaded: %s", name.c_str(), why.c_str());
         return {};
     }
     return result.file.string();

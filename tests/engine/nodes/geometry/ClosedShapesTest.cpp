@@ -152,7 +152,7 @@ std::vector<ShapeCase> ClosedShapes()
         {"cone of negative radius", [] { return Make<SgCone>([](SgCone &c) { c.m_bottomRadius.Set(-0.5); }); }, 0.0,
          0.0},
         {"geodesic sphere of negative radius",
-         [] { return Make<SgGeoSphere>([](SgGeoSphere &s) { s.m_radius.Set(-1.0); }); }, 0.0, 0.0},
+         [] { return Make<SgGeoSphere>([](SgGeoSphere &s) { s.m_radius.Set(-1.0); }); }, 4.0 / 3.0 * kPi, 0.1},
         {"torus of negative radii",
          [] {
              return Make<SgTorus>([](SgTorus &t) {
