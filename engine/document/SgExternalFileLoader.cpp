@@ -79,6 +79,17 @@ int SgExternalFileLoader::Prepare(SgDocument &document, SgNode *root, const std:
         }
         node->SetLocalFile(local);
         given += local.empty() ? 0 : 1;
+        // One message for each file that will show nothing; a failed download
+        // has told its own.
+        if (SgExternalFile::IsRemoteName(name))
+            continue;
+        const std::string read = local.empty() ? name : local;
+        std::error_code error;
+        if (read.empty() || !std::filesystem::is_regular_file(read, error))
+            SgDiagWarning("ExternalFile", "%s: file not found", name.c_str());
+        else if (SgExternalFile::GetFormatCount() == 0)
+            SgDiagWarning("ExternalFile", "%s: no importer for %s", name.c_str(),
+                          SgExternalFile::FormatOf(name, node->m_type.Get(true)).c_str());
     }
     return given;
 }
