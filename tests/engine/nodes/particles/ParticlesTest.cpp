@@ -3,6 +3,7 @@
 // by zero in the effects).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -356,4 +357,66 @@ TEST_F(ParticlesTest, FrictionAndRotationStayBoundedAtLongSteps)
     }
     EXPECT_GT(emitter->GetSize(), 10);
     EXPECT_LE(farthest, std::sqrt(0.5) + 1e-6);
+}
+
+// The arrays grow with the births rather than holding the whole capacity
+// from the start, and a refused capacity is told once however many steps
+// meet it.
+TEST_F(ParticlesTest, ArraysGrowWithTheBirthsAndARefusalIsToldOnce)
+{
+    SgRef<SgEmitter> emitter = new SgEmitter;
+    emitter->m_birthRate.Set(100000.0f);
+    emitter->m_stopEmission.Set(100.0f);
+    Run(*emitter, {0.0, 0.5});
+    EXPECT_EQ(emitter->GetCapacity(), 10000000);
+    EXPECT_EQ(emitter->GetSize(), 50000);
+    EXPECT_GE(emitter->GetAllocated(), 50000);
+    EXPECT_LE(emitter->GetAllocated(), 100000) << "not the whole capacity";
+    Run(*emitter, {1.0});
+    EXPECT_EQ(emitter->GetSize(), 100000);
+    EXPECT_LE(emitter->GetAllocated(), 200000);
+
+    SgDiagCapture capture;
+    SgRef<SgEmitter> refused = new SgEmitter;
+    refused->m_birthRate.Set(-5.0f);
+    refused->m_time.Set(4.1);
+    refused->DoAction(nullptr); // a catch-up of 41 steps
+    Run(*refused, {4.2, 4.3});
+    EXPECT_EQ(capture.Count("Particles"), 1) << capture.GetText();
+}
+
+// The catch-up of a crowded emitter is bounded by its particles times its
+// steps, and the process-wide budget refuses births past it, once.
+TEST_F(ParticlesTest, CatchUpWorkAndTheParticleBudgetAreBounded)
+{
+    SgRef<SgEmitter> crowded = new SgEmitter;
+    crowded->m_birthRate.Set(10000.0f);
+    crowded->m_time.Set(99.0);
+    const auto start = std::chrono::steady_clock::now();
+    crowded->DoAction(nullptr);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(crowded->GetSize(), 990000);
+    EXPECT_LE(double(crowded->GetCatchUpSteps()) * crowded->GetSize(), SgEmitter::kMaxCatchUpWork);
+    EXPECT_GE(crowded->GetCatchUpSteps(), 10) << "still steps shorter than the particles' life";
+    // A thousand steps over all of them took 11 s; a loaded machine may
+    // double the bounded time.
+    EXPECT_LT(seconds, 5.0);
+    crowded = nullptr;
+
+    const int64_t previous = SgEmitter::SetLiveParticleBudget(SgEmitter::GetLiveParticles() + 150);
+    SgDiagCapture capture;
+    SgRef<SgEmitter> first = new SgEmitter;
+    SgRef<SgEmitter> second = new SgEmitter;
+    first->m_birthRate.Set(100.0f);
+    second->m_birthRate.Set(100.0f);
+    for (double t : {0.0, 1.0, 2.0, 3.0}) {
+        Run(*first, {t});
+        Run(*second, {t});
+    }
+    EXPECT_EQ(first->GetSize() + second->GetSize(), 150) << "the budget holds across emitters";
+    EXPECT_EQ(capture.Count("Particles"), 2) << "once for each emitter refused: " << capture.GetText();
+    EXPECT_TRUE(capture.Contains("no more are born")) << capture.GetText();
+    first = nullptr;
+    second = nullptr;
+    SgEmitter::SetLiveParticleBudget(previous);
 }
