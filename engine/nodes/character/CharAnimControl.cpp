@@ -117,6 +117,12 @@ bool CharAnimControl::BuildBones(SgObject *object, const Transform3 &parent, Vec
             CopyTransformFields(transform, bindPose);
         else if (bindPose)
             local = bindPose->GetMatrix();
+    } else if (m_skinMode) {
+        if (storeBindPose) {
+            m_jointBindPoses[object] = local;
+        } else if (auto kept = m_jointBindPoses.find(object); kept != m_jointBindPoses.end()) {
+            local = kept->second;
+        }
     }
     const Transform3 matrix = parent * local;
     bool fits = true;

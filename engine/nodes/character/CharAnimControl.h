@@ -113,6 +113,9 @@ private:
     };
     std::unordered_map<const SgShape *, KeptShape> m_otherShapes;
     unsigned long m_boundSerial = 0;
+    // The bind pose of joint objects without a bone shape, which have no
+    // place of their own to keep it.
+    std::unordered_map<const SgObject *, Transform3> m_jointBindPoses;
     std::vector<Bone> m_bones;
     SgObject *m_skinObject = nullptr;
 };
