@@ -31,12 +31,17 @@ public:
     static constexpr int64_t kMaxStallMilliseconds = 60000;
     // With no size known the bar fills once every this many bytes.
     static constexpr double kUnknownSizeBarBytes = 500000.0;
+    // Sizes below this are shown in bytes: in kilobytes they would read 0.
+    static constexpr uint64_t kBytesShownBelow = 10000;
 
     explicit DownloadProgress(std::string title) : m_title(std::move(title)) {}
 
     // `maximum` equal to `progress` means the size is not known. Returns
     // false to abort.
     bool OnProgress(uint64_t progress, uint64_t maximum);
+    // The download is complete with `bytes`: the display shows it whole
+    // (the last report may have come well before the end).
+    void Finish(uint64_t bytes);
 
     // Why the last report returned false: the user's cancel, or the wait.
     bool Cancelled() const { return m_cancelled; }

@@ -45,6 +45,11 @@ std::string Fetch(SgDocument &document, const std::string &name)
         return progress.OnProgress(got, total < 0 ? got : uint64_t(total));
     };
     const UrlDownloader::Result result = UrlDownloader::Download(address, options);
+    if (result) {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(result.file, error);
+        progress.Finish(error ? 0 : uint64_t(bytes));
+    }
     SgEndProgress("Downloading External File");
     if (!result) {
         // A wait the progress gave up on comes back from the transfer as a cancel.

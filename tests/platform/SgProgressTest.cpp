@@ -48,6 +48,20 @@ TEST_F(ProgressTest, DownloadTextsFollowKnownAndUnknownSizes)
     EXPECT_FALSE(progress.OnProgress(13000, 40000)) << "the user's cancel aborts";
 }
 
+// A small file is counted in bytes, not as "0 KB out of 0 KB", and the
+// display ends at the whole file however late the last report came.
+TEST_F(ProgressTest, SmallFilesAreCountedInBytesAndTheEndShowsTheWhole)
+{
+    DownloadProgress progress("Downloading External File");
+    EXPECT_TRUE(progress.OnProgress(100, 600));
+    EXPECT_EQ(m_shown.back().text, "Downloaded 100 bytes out of 600 bytes  (16%)");
+    progress.Finish(600);
+    EXPECT_EQ(m_shown.back().text, "Downloaded 600 bytes  (100%)");
+    EXPECT_DOUBLE_EQ(m_shown.back().fraction, 1.0);
+    progress.Finish(40000);
+    EXPECT_EQ(m_shown.back().text, "Downloaded 40 KB  (100%)");
+}
+
 // A server that thinks for a while reports no progress about once a second:
 // the download goes on until a minute passes without a byte, and is then
 // said to have stalled, not to be cancelled.
