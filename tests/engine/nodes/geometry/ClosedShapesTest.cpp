@@ -108,6 +108,24 @@ std::vector<ShapeCase> ClosedShapes()
          },
          0.0, 0.0},
         {"torus knot", [] { return Make<SgTorusKnot>(); }, 0.0, 0.0},
+        // Winding numbers with a common factor trace their curve that many
+        // times: the tube goes round once, not through itself.
+        {"torus knot P 0 Q 3",
+         [] {
+             return Make<SgTorusKnot>([](SgTorusKnot &k) {
+                 k.m_P.Set(0.0f);
+                 k.m_Q.Set(3.0f);
+             });
+         },
+         0.0, 0.0},
+        {"torus knot P 2 Q 4",
+         [] {
+             return Make<SgTorusKnot>([](SgTorusKnot &k) {
+                 k.m_P.Set(2.0f);
+                 k.m_Q.Set(4.0f);
+             });
+         },
+         0.0, 0.0},
         // Stars and rounded polygons stood up as prisms.
         {"star prism",
          [] {
