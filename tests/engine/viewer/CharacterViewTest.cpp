@@ -29,6 +29,38 @@ SgObject *FirstChildObject(SgObject *object)
     return nullptr;
 }
 
+// A skin object: a flat red strip over a chain lying along +x, x from 0 to
+// 2, y from -0.2 to 0.2, wound clockwise seen from the camera above; its
+// quads are split into `parts` face sets over one point list.
+SgObject *RedStrip(int parts)
+{
+    auto *skin = new SgObject(true, true);
+    const Color red(1, 0, 0, 1);
+    auto *material = new SgMaterial;
+    material->m_diffuseColor.SetVals(1, &red);
+    skin->AddPropertyNode(material, false);
+    constexpr int kQuads = 8;
+    std::vector<Vec3> points;
+    std::vector<std::vector<int>> index(static_cast<size_t>(parts));
+    for (int i = 0; i <= kQuads; ++i) {
+        points.emplace_back(i * 0.25, -0.2, 0);
+        points.emplace_back(i * 0.25, 0.2, 0);
+        if (i > 0) {
+            std::vector<int> &part = index[static_cast<size_t>((i - 1) * parts / kQuads)];
+            part.insert(part.end(), {2 * i - 2, 2 * i - 1, 2 * i + 1, 2 * i, -1});
+        }
+    }
+    auto *coordinates = new SgCoordinate3;
+    coordinates->m_point.SetVals(int(points.size()), points.data());
+    for (const std::vector<int> &part : index) {
+        auto *mesh = new SgIndexedFaceSet;
+        mesh->m_coordIndex.SetVals(int(part.size()), part.data());
+        mesh->m_coord.Set(NodePtr(coordinates));
+        skin->AddChild(mesh);
+    }
+    return skin;
+}
+
 } // namespace
 
 TEST_F(CharacterViewTest, SkinFollowsABoneMovedAfterCaching)
@@ -40,27 +72,7 @@ TEST_F(CharacterViewTest, SkinFollowsABoneMovedAfterCaching)
     skeleton->SetRotation(Rotation(Vec3(0, 1, 0), std::numbers::pi / 2));
     Root()->AddChild(skeleton);
 
-    // A flat red strip over the chain, x from 0 to 2, y from -0.2 to 0.2,
-    // wound clockwise seen from the camera above.
-    auto *skin = new SgObject(true, true);
-    const Color red(1, 0, 0, 1);
-    auto *material = new SgMaterial;
-    material->m_diffuseColor.SetVals(1, &red);
-    skin->AddPropertyNode(material, false);
-    std::vector<Vec3> points;
-    std::vector<int> index;
-    for (int i = 0; i <= 8; ++i) {
-        points.emplace_back(i * 0.25, -0.2, 0);
-        points.emplace_back(i * 0.25, 0.2, 0);
-        if (i > 0)
-            index.insert(index.end(), {2 * i - 2, 2 * i - 1, 2 * i + 1, 2 * i, -1});
-    }
-    auto *coordinates = new SgCoordinate3;
-    coordinates->m_point.SetVals(int(points.size()), points.data());
-    auto *mesh = new SgIndexedFaceSet;
-    mesh->m_coordIndex.SetVals(int(index.size()), index.data());
-    mesh->m_coord.Set(NodePtr(coordinates));
-    skin->AddChild(mesh);
+    SgObject *skin = RedStrip(1);
     Root()->AddChild(skin);
     ASSERT_NE(CharAnimControl::SkinSkeleton(skin, skeleton), nullptr);
 
@@ -87,29 +99,9 @@ TEST_F(CharacterViewTest, EveryFaceSetOfASkinFollowsTheSkeletonInEveryFrame)
     skeleton->SetRotation(Rotation(Vec3(0, 1, 0), std::numbers::pi / 2));
     Root()->AddChild(skeleton);
 
-    // The same strip as above in two face sets over one point list: the
-    // first over x 0 to 1, the second over x 1 to 2.
-    auto *skin = new SgObject(true, true);
-    const Color red(1, 0, 0, 1);
-    auto *material = new SgMaterial;
-    material->m_diffuseColor.SetVals(1, &red);
-    skin->AddPropertyNode(material, false);
-    std::vector<Vec3> points;
-    std::vector<int> halves[2];
-    for (int i = 0; i <= 8; ++i) {
-        points.emplace_back(i * 0.25, -0.2, 0);
-        points.emplace_back(i * 0.25, 0.2, 0);
-        if (i > 0)
-            halves[i > 4 ? 1 : 0].insert(halves[i > 4 ? 1 : 0].end(), {2 * i - 2, 2 * i - 1, 2 * i + 1, 2 * i, -1});
-    }
-    auto *coordinates = new SgCoordinate3;
-    coordinates->m_point.SetVals(int(points.size()), points.data());
-    for (const std::vector<int> &half : halves) {
-        auto *mesh = new SgIndexedFaceSet;
-        mesh->m_coordIndex.SetVals(int(half.size()), half.data());
-        mesh->m_coord.Set(NodePtr(coordinates));
-        skin->AddChild(mesh);
-    }
+    // The strip in two face sets over one point list: the first over x 0 to
+    // 1, the second over x 1 to 2.
+    SgObject *skin = RedStrip(2);
     Root()->AddChild(skin);
     ASSERT_NE(CharAnimControl::SkinSkeleton(skin, skeleton), nullptr);
     Render();
