@@ -3,6 +3,8 @@
 // sphere, null records) are reported and drawn through, never fatal.
 #include "tests/engine/render/RenderFrameFixture.h"
 
+#include <cmath>
+
 #include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/render/RtsShadows.h"
@@ -312,6 +314,27 @@ TEST_F(ShadowFrameTest, FailedCaptureDrawsTheSceneLitWithOneMessage)
     }
     EXPECT_EQ(capture.Count("libRTS"), 1) << "told once for an unchanged scene: " << capture.GetText();
     rtsSetFeedbackLimit(previous);
+}
+
+// A ground wider than the backdrop has the walls moved out past its edges:
+// seen from high above, the ground just beyond x = 10 shows, not a wall
+// standing through it.
+TEST_F(ShadowFrameTest, WallsMoveOutOfAWideGround)
+{
+    m_viewport.GetCameraTransform()->m_translation.Set(Vec3(0, 0, 40));
+    auto *ground = ColouredCube(Color(0.1f, 0.9f, 0.1f, 1));
+    auto *cube = static_cast<SgCube *>(ground->GetChild(1));
+    cube->m_width.Set(30.0);
+    cube->m_depth.Set(30.0);
+    cube->m_height.Set(0.2);
+    m_scene->AddChild(ground);
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    // World (11.5, 0, 0.1), 40 units below the eye, with a 45 degree view.
+    const int x = kSize / 2 + int(11.5 / (39.9 * std::tan(M_PI / 8)) * (kSize / 2));
+    const Pixel beyond = At(x, kSize / 2);
+    EXPECT_GT(beyond[1], beyond[0] + 40) << "the green ground at x = 11.5, not a wall: " << Text(beyond);
 }
 
 // The backdrop keeps out of the scene: a cube below the floor's place is
