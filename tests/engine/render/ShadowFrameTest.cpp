@@ -353,3 +353,20 @@ TEST_F(ShadowFrameTest, BackdropMovesOutOfTheSceneBelowIt)
     const Pixel top = Centre();
     EXPECT_GT(top[0], top[1] + 50) << "the red cube below z = -7, not the floor: " << Text(top);
 }
+
+// An eye below the floor looks through the floor's underside at the scene.
+TEST_F(ShadowFrameTest, AnEyeBelowTheFloorSeesTheScene)
+{
+    m_viewport.GetCameraTransform()->m_translation.Set(Vec3(0, 0, -20));
+    m_viewport.GetCameraTransform()->m_rotation.Set(Rotation(Vec3(1, 0, 0), M_PI));
+    // Unlit, so that the face turned away from the lights shows its colour.
+    auto *unlit = new SgLightModel;
+    unlit->m_model.Set(0);
+    m_scene->AddChild(unlit);
+    m_scene->AddChild(ColouredCube(Color(0.9f, 0.1f, 0.1f, 1)));
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    const Pixel seen = Centre();
+    EXPECT_GT(seen[0], seen[1] + 30) << "the red cube's underside, not the floor's: " << Text(seen);
+}
