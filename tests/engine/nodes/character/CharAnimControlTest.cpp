@@ -205,7 +205,7 @@ TEST_F(CharAnimTest, AJointWithoutABoneShapeKeepsItsBindPoseWhenBoundAgain)
     SgRef<SgObject> skeleton = CreateBone(3, nullptr);
     SgObject *middle = ChildObject(skeleton.get());
     ASSERT_NE(middle, nullptr);
-    middle->GetInnerGroup()->RemoveChild(BoneIn(middle));
+    middle->GetInnerGroup()->DeleteChild(BoneIn(middle));
     ASSERT_EQ(BoneIn(middle), nullptr);
     const std::vector<Vec3> points = {{0.1, 0, 0.5}, {0.1, 0, 1.5}, {0.1, 0, 1.9}};
     SgRef<SgObject> skin = MakeSkin(points);
