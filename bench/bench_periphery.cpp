@@ -2,16 +2,28 @@
 // under three effects: gravity, wind and a deflector), skin points deformed
 // per second (a 10,000-point skin on a chain of 8 bones), and a frame with
 // stencil shadows against the same frame without them (64 x 64 offscreen,
-// a cube over the shadow frame's backdrop), reported as frames per second.
+// a cube over the shadow frame's backdrop), reported as frames per second,
+// and the shadow frame's cost as a ratio to the plain frame at 640 x 480 on
+// the sample scene and on 25 spheres, with the scene unchanged from frame to
+// frame and with one object moving every frame.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "engine/SgNodara.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/character/CharAnimControl.h"
 #include "engine/nodes/character/SgCharAnim.h"
 #include "engine/nodes/geometry/SgCube.h"
@@ -25,7 +37,10 @@
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgShadowCache.h"
+#include "engine/render/SgTextureManager.h"
 #include "engine/render/SgViewport.h"
+#include "engine/viewer/SgViewer.h"
 #include "platform/gl/OffscreenGLContext.h"
 
 namespace {
@@ -144,6 +159,130 @@ void BM_ShadowFrame(benchmark::State &state)
     state.SetLabel(shadows ? "with shadows" : "without shadows");
 }
 BENCHMARK(BM_ShadowFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A whole viewer frame at 640 x 480, with and without shadows, on a scene
+// read from a file the way the host reads it.
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 480;
+
+std::string SpheresSceneText()
+{
+    // 25 spheres of radius 0.8 on a 5 x 5 grid 2 units apart.
+    std::ostringstream text;
+    text << "#VRML V1.0 ascii\nSeparator {\n";
+    for (int i = 0; i < 25; ++i)
+        text << "Object { NodeName \"s" << i << "\" Transform { translation (" << 2 * (i % 5) - 4 << ","
+             << 2 * (i / 5) - 4 << ",0) } Separator { Sphere { radius 0.8 complexity 100 } } }\n";
+    text << "}\n";
+    return text.str();
+}
+
+struct FrameScene {
+    explicit FrameScene(const std::string &path)
+    {
+        SgNodara::Init();
+        context = std::make_unique<OffscreenGLContext>(kFrameWidth, kFrameHeight);
+        context->MakeCurrent();
+        document = SgDocument::Create();
+        document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+        viewer = document->CreateDefaultViewer(nullptr, nullptr);
+        viewer->SetSize(kFrameWidth, kFrameHeight);
+        viewer->SetPassCount(1);
+        SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
+        if (document->OpenFile(path.c_str(), true) != SgDocumentFiles::kReadDone)
+            std::fprintf(stderr, "bench_periphery: %s not read\n", path.c_str());
+        if (viewer->GetViewport(0)->GetNodara() == defaultView)
+            viewer->GetViewport(0)->Focus(nullptr, 1.1);
+        // The object moved in the moving runs: the first object of the scene.
+        moved = FirstObject(document->GetRoot());
+    }
+    static SgObject *FirstObject(SgNode *node)
+    {
+        if (node->IsObject())
+            return static_cast<SgObject *>(node);
+        for (int i = 0; i < node->GetNumChildren(); ++i)
+            if (SgObject *object = FirstObject(node->GetChild(i)))
+                return object;
+        return nullptr;
+    }
+    ~FrameScene()
+    {
+        delete viewer;
+        SgDocument::Destroy(document);
+    }
+
+    double Frame(bool shadows)
+    {
+        context->MakeCurrent();
+        viewer->SetShadowed(shadows);
+        const auto start = std::chrono::steady_clock::now();
+        viewer->Render(false);
+        glFinish();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    }
+    void Move(int step)
+    {
+        if (moved)
+            moved->GetTransform(true)->m_translation.Set(Vec3(0.01 * (step % 50), 0, 0));
+    }
+
+    std::unique_ptr<OffscreenGLContext> context;
+    SgDocument *document = nullptr;
+    SgViewer *viewer = nullptr;
+    SgObject *moved = nullptr;
+};
+
+FrameScene &SampleFrameScene()
+{
+    static FrameScene scene(std::string(FENNIX_SOURCE_DIR) + "/tests/data/sample_scene.kvrx");
+    return scene;
+}
+
+FrameScene &SpheresFrameScene()
+{
+    static FrameScene *scene = [] {
+        const std::string path = "/tmp/bench_periphery_spheres.kvrx";
+        std::ofstream(path) << SpheresSceneText();
+        return new FrameScene(path);
+    }();
+    return *scene;
+}
+
+// Arg 0: 0 the sample scene, 1 the spheres; arg 1: 0 unchanged, 1 moving.
+// Each iteration draws a plain frame and a shadow frame of the same scene.
+void BM_ShadowFrameRatio(benchmark::State &state)
+{
+    FrameScene &scene = state.range(0) == 0 ? SampleFrameScene() : SpheresFrameScene();
+    const bool moving = state.range(1) != 0;
+    scene.Frame(false);
+    scene.Frame(true);
+    double plain = 0, shadowed = 0;
+    int step = 0;
+    long captures = 0;
+    for (auto _ : state) {
+        if (moving)
+            scene.Move(++step);
+        plain += scene.Frame(false);
+        if (moving)
+            scene.Move(++step);
+        shadowed += scene.Frame(true);
+        captures += scene.viewer->GetViewport(0)->GetShadowCache().LastCaptureCount();
+    }
+    const double n = double(state.iterations());
+    state.counters["plain_ms"] = plain / n;
+    state.counters["shadow_ms"] = shadowed / n;
+    state.counters["captures"] = double(captures) / n;
+    state.counters["ratio"] = shadowed / std::max(plain, 1e-9);
+    state.SetLabel(std::string(state.range(0) == 0 ? "sample scene" : "25 spheres") +
+                   (moving ? ", moving" : ", unchanged"));
+}
+BENCHMARK(BM_ShadowFrameRatio)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
 
 } // namespace
 

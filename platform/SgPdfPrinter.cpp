@@ -1,11 +1,15 @@
 #include "platform/SgPdfPrinter.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <new>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include <zlib.h>
 
 namespace {
 
@@ -22,6 +26,23 @@ std::string PdfString(const std::string &text)
         out += (static_cast<unsigned char>(c) < 32) ? ' ' : c;
     }
     return out + ")";
+}
+
+// The image's pixels as a zlib stream, which a PDF reader inflates with
+// /FlateDecode: a page picture is mostly flat colour.
+bool Deflate(const std::vector<std::uint8_t> &raw, std::string &out)
+{
+    uLongf size = compressBound(uLong(raw.size()));
+    try {
+        out.resize(size);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    if (compress2(reinterpret_cast<Bytef *>(out.data()), &size, raw.data(), uLong(raw.size()), Z_DEFAULT_COMPRESSION) !=
+        Z_OK)
+        return false;
+    out.resize(size);
+    return true;
 }
 
 } // namespace
@@ -90,10 +111,21 @@ bool SgPdfPrinter::EndJob()
     object(page.str());
     object("<< /Length " + std::to_string(drawing.size()) + " >>\nstream\n" + drawing + "endstream");
     const int w = std::max(m_imageWidth, 1), h = std::max(m_imageHeight, 1);
-    std::string pixels = m_imageWidth > 0 ? std::string(m_rgb.begin(), m_rgb.end()) : std::string(3, '\xff');
+    std::string pixels;
+    if (m_imageWidth > 0) {
+        if (!Deflate(m_rgb, pixels)) {
+            m_error = "the picture could not be compressed";
+            return false;
+        }
+        // The raw pixels are not needed any more: a large print holds one copy.
+        std::vector<std::uint8_t>().swap(m_rgb);
+    } else {
+        const std::vector<std::uint8_t> white(3, 0xff);
+        Deflate(white, pixels);
+    }
     object("<< /Type /XObject /Subtype /Image /Width " + std::to_string(w) + " /Height " + std::to_string(h) +
-           " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Length " + std::to_string(pixels.size()) +
-           " >>\nstream\n" + pixels + "\nendstream");
+           " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+           std::to_string(pixels.size()) + " >>\nstream\n" + pixels + "\nendstream");
     object("<< /Title " + PdfString(m_title) + " >>");
     const size_t xref = pdf.size();
     pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";

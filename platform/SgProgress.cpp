@@ -1,5 +1,7 @@
 #include "platform/SgProgress.h"
 
+#include "platform/SgClock.h"
+
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -48,9 +50,14 @@ bool DownloadProgress::OnProgress(uint64_t progress, uint64_t maximum)
     if (maximum != 0) {
         if (progress != maximum) {
             const double share = double(progress) / double(maximum);
-            std::snprintf(text, sizeof text, "Downloaded %llu KB out of %llu KB  (%d%%)",
-                          static_cast<unsigned long long>(progress / 1000),
-                          static_cast<unsigned long long>(maximum / 1000), int(share * 100.0));
+            if (maximum < kBytesShownBelow)
+                std::snprintf(text, sizeof text, "Downloaded %llu bytes out of %llu bytes  (%d%%)",
+                              static_cast<unsigned long long>(progress), static_cast<unsigned long long>(maximum),
+                              int(share * 100.0));
+            else
+                std::snprintf(text, sizeof text, "Downloaded %llu KB out of %llu KB  (%d%%)",
+                              static_cast<unsigned long long>(progress / 1000),
+                              static_cast<unsigned long long>(maximum / 1000), int(share * 100.0));
             m_fraction = share;
         } else {
             std::snprintf(text, sizeof text, "Downloaded %llu KB.  (Unknown  size)",
@@ -62,6 +69,24 @@ bool DownloadProgress::OnProgress(uint64_t progress, uint64_t maximum)
     }
     if (progress == 0)
         ++m_zeroProgress;
-    const bool goOn = SgReportProgress(m_title, m_text, m_fraction);
-    return goOn && m_zeroProgress <= kMaxZeroProgress;
+    const int64_t now = GetClock().Milliseconds();
+    if (m_lastChange < 0 || progress != m_lastProgress) {
+        m_lastProgress = progress;
+        m_lastChange = now;
+    }
+    m_stalled = now - m_lastChange > kMaxStallMilliseconds;
+    m_cancelled = !SgReportProgress(m_title, m_text, m_fraction);
+    return !m_cancelled && !m_stalled;
+}
+
+void DownloadProgress::Finish(uint64_t bytes)
+{
+    char text[160];
+    if (bytes < kBytesShownBelow)
+        std::snprintf(text, sizeof text, "Downloaded %llu bytes  (100%%)", static_cast<unsigned long long>(bytes));
+    else
+        std::snprintf(text, sizeof text, "Downloaded %llu KB  (100%%)", static_cast<unsigned long long>(bytes / 1000));
+    m_text = text;
+    m_fraction = 1.0;
+    SgReportProgress(m_title, m_text, m_fraction);
 }

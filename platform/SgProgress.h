@@ -21,19 +21,31 @@ void SgEndProgress(const std::string &title);
 
 // The status callback of a download: turns the byte counts into the text and
 // bar position the progress display shows, and gives up on a download that
-// keeps reporting no progress or that the user cancelled.
+// the user cancelled or that received nothing for a while. The reports come
+// about once a second while a server thinks, so the wait is timed on the
+// clock, not counted in reports.
+
 class DownloadProgress {
 public:
-    // A download that reports no progress more often than this is aborted.
-    static constexpr int kMaxZeroProgress = 20;
+    // A download that receives no byte for this long is aborted as timed out.
+    static constexpr int64_t kMaxStallMilliseconds = 60000;
     // With no size known the bar fills once every this many bytes.
     static constexpr double kUnknownSizeBarBytes = 500000.0;
+    // Sizes below this are shown in bytes: in kilobytes they would read 0.
+    static constexpr uint64_t kBytesShownBelow = 10000;
 
     explicit DownloadProgress(std::string title) : m_title(std::move(title)) {}
 
     // `maximum` equal to `progress` means the size is not known. Returns
     // false to abort.
     bool OnProgress(uint64_t progress, uint64_t maximum);
+    // The download is complete with `bytes`: the display shows it whole
+    // (the last report may have come well before the end).
+    void Finish(uint64_t bytes);
+
+    // Why the last report returned false: the user's cancel, or the wait.
+    bool Cancelled() const { return m_cancelled; }
+    bool Stalled() const { return m_stalled; }
 
     const std::string &GetText() const { return m_text; }
     double GetFraction() const { return m_fraction; }
@@ -44,4 +56,8 @@ private:
     std::string m_text;
     double m_fraction = 0.0;
     int m_zeroProgress = 0;
+    uint64_t m_lastProgress = 0;
+    int64_t m_lastChange = -1; // clock milliseconds of the last byte received
+    bool m_cancelled = false;
+    bool m_stalled = false;
 };

@@ -255,7 +255,7 @@ std::string Reason(CURLcode code, const Transfer &transfer, const char *detail, 
     if (code == CURLE_OPERATION_TIMEDOUT)
         return "no complete answer within " + std::to_string(options.timeoutSeconds) + " seconds";
     if (code == CURLE_TOO_MANY_REDIRECTS)
-        return "more than " + std::to_string(options.maxRedirects) + " redirects";
+        return "too many redirects (more than " + std::to_string(options.maxRedirects) + " redirects)";
     if (code == CURLE_UNSUPPORTED_PROTOCOL)
         return "redirected to a scheme other than http or https";
     std::string text = (detail != nullptr && detail[0] != '\0') ? detail : curl_easy_strerror(code);

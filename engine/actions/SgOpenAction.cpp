@@ -836,13 +836,18 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
         if (!why) {
             DxOutBase *output = sourceField ? &sourceField->AsOutput() : engineOutput;
             DxInBase *input = engineInput ? engineInput : &field->AsInput();
+            // The input may hold this very node from an earlier connection
+            // in the file (written inside it): leaving that link must not
+            // free the node whose field it connects to now.
+            const bool keptBefore = input->GetKeptSource() == source;
+            SgRef<SgFieldMngr> holdSource(keptBefore ? source : nullptr);
             // An engine's output keeps a reference for every input it feeds:
             // the engine lives as long as something reads from it.
             output->Connect(*input);
             pending.release();
             // An engine's output holds its engine already; a node written
             // here is held by the input that reads it.
-            if (!used && source->IsNode())
+            if ((!used || keptBefore) && source->IsNode())
                 input->KeepSourceAlive(source);
             if (DxModule *module = output->GetModule()) {
                 module->InvalidateOutputs(false);

@@ -5,6 +5,7 @@
 #include "engine/core/DxModule.h"
 #include "engine/core/SgDocumentLink.h"
 #include "engine/core/SgFieldChange.h"
+#include "platform/SgDiagnostics.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
@@ -65,6 +66,14 @@ void SgField::ReadFromStream(std::istream &, bool) {}
 void SgField::DeleteValues(int, int) {}
 void SgField::ReadElementFromStream(std::istream &, int, bool, bool) {}
 void SgField::Interpolate(SgField *, SgField *, double, SgField *) {}
+
+void SgField::ReportInterpolationRefused(const char *className, SgField *a, SgField *b, SgField *result)
+{
+    auto name = [](SgField *field) { return field ? field->GetClassName() : "nothing"; };
+    SgDiagError("Field", "interpolation of %s needs two operands and a result of that class, not %s, %s and %s; "
+                         "the result is left as it is",
+                className, name(a), name(b), name(result));
+}
 
 bool SgField::Compare(SgField *, SgField *)
 {

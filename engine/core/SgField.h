@@ -75,7 +75,11 @@ public:
     virtual void ReadFromStream(std::istream &in, bool undo);
     virtual void DeleteValues(int first, int count);
     virtual void ReadElementFromStream(std::istream &in, int index, bool undo, bool insert);
+    // Blends a and b into result, all of the class of the field called; a
+    // field of another class among them is left as it is, with a diagnostic
+    // (ReportInterpolationRefused).
     virtual void Interpolate(SgField *a, SgField *b, double t, SgField *result);
+    static void ReportInterpolationRefused(const char *className, SgField *a, SgField *b, SgField *result);
     virtual bool Compare(SgField *a, SgField *b);
     virtual DxOutBase *GetModuleSource() const { return nullptr; }
     virtual DxModule *CreateModule() { return nullptr; }

@@ -118,10 +118,13 @@ public:
     {
         auto *fa = dynamic_cast<SgTField *>(a);
         auto *fb = dynamic_cast<SgTField *>(b);
-        // A result of another class would take the value as its own type.
+        // A result of another class would take the value as its own type:
+        // it is left as it is, and said so.
         auto *fr = dynamic_cast<SgTField *>(result);
-        if (!fa || !fb || !fr)
+        if (!fa || !fb || !fr) {
+            ReportInterpolationRefused(ClassName(), a, b, result);
             return;
+        }
         const T value = SgFieldValue::Interpolate(fa->Get(true), fb->Get(true), t);
         fr->SetValuePtr(&value, 0, true, false);
     }

@@ -271,9 +271,10 @@ public:
         auto *fa = dynamic_cast<SgVecField *>(a);
         auto *fb = dynamic_cast<SgVecField *>(b);
         auto *fr = dynamic_cast<SgVecField *>(result);
-        if (!fa || !fb || !fr)
-            throw SgInvalidArgument(std::string("interpolation of ") + ClassName() +
-                                    " needs two operands and a result of that class");
+        if (!fa || !fb || !fr) {
+            ReportInterpolationRefused(ClassName(), a, b, result);
+            return;
+        }
         const Array &va = fa->GetValues();
         const Array &vb = fb->GetValues();
         if (va.size() != vb.size())

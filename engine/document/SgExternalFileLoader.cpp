@@ -45,10 +45,20 @@ std::string Fetch(SgDocument &document, const std::string &name)
         return progress.OnProgress(got, total < 0 ? got : uint64_t(total));
     };
     const UrlDownloader::Result result = UrlDownloader::Download(address, options);
+    if (result) {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(result.file, error);
+        progress.Finish(error ? 0 : uint64_t(bytes));
+    }
     SgEndProgress("Downloading External File");
     if (!result) {
-        SgDiagWarning("ExternalFile", "%s could not be downloaded: %s", name.c_str(),
-                      (result.reason.empty() ? result.error : result.reason).c_str());
+        // A wait the progress gave up on comes back from the transfer as a cancel.
+        const std::string why =
+            progress.Stalled() && !progress.Cancelled()
+                ? "timed out: nothing received for " +
+                      std::to_string(DownloadProgress::kMaxStallMilliseconds / 1000) + " seconds"
+                : (result.reason.empty() ? result.error : result.reason);
+        SgDiagWarning("ExternalFile", "%s could not be downloaded: %s", name.c_str(), why.c_str());
         return {};
     }
     return result.file.string();
@@ -74,6 +84,17 @@ int SgExternalFileLoader::Prepare(SgDocument &document, SgNode *root, const std:
         }
         node->SetLocalFile(local);
         given += local.empty() ? 0 : 1;
+        // One message for each file that will show nothing; a failed download
+        // has told its own.
+        if (SgExternalFile::IsRemoteName(name))
+            continue;
+        const std::string read = local.empty() ? name : local;
+        std::error_code error;
+        if (read.empty() || !std::filesystem::is_regular_file(read, error))
+            SgDiagWarning("ExternalFile", "%s: file not found", name.c_str());
+        else if (SgExternalFile::GetFormatCount() == 0)
+            SgDiagWarning("ExternalFile", "%s: no importer for %s", name.c_str(),
+                          SgExternalFile::FormatOf(name, node->m_type.Get(true)).c_str());
     }
     return given;
 }

@@ -13,8 +13,9 @@ namespace {
 
 constexpr const char *kPackage = "libRTS";
 constexpr GLfloat kPassThroughMarker = 34567.0f;
-// The largest feedback buffer a capture grows to, in floats.
+// The largest feedback buffer a capture grows to, in floats (64 MB).
 constexpr size_t kMaxFeedback = size_t(1) << 24;
+size_t g_maxFeedback = kMaxFeedback;
 // The half angle a capture is clamped to (164 degrees of view).
 constexpr double kMaxHalfAngle = 82.0 * M_PI / 180.0;
 
@@ -23,6 +24,12 @@ using Loop = std::vector<Vec3>;
 struct Silhouette {
     std::vector<Loop> start;   // the loops where the volume begins
     std::vector<Loop> end;     // and where it ends, far from the light
+    // The versions of the light and the object it was captured with (0:
+    // never captured), and whether that capture failed: a failure stands,
+    // and is not told again, until one of them changes.
+    unsigned lightVersion = 0;
+    unsigned objectVersion = 0;
+    bool failed = false;
 };
 
 } // namespace
@@ -39,6 +46,7 @@ struct RtsScene {
     bool toldNoStencil = false;
     float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
     int volumes = 0;
+    int captures = 0;
 };
 
 struct RtsLight {
@@ -46,6 +54,7 @@ struct RtsLight {
     float position[3] = {0, 0, 0};
     float radius = 0;
     int state = kRtsLightShadowed;
+    unsigned version = 1;
     std::vector<RtsScene *> scenes;
     std::vector<RtsObject *> objects;
     std::vector<Silhouette> silhouettes;   // index-parallel to objects
@@ -58,6 +67,7 @@ struct RtsObject {
     void *data = nullptr;
     int feedbackCapacity = 0;
     int state = 1;
+    unsigned version = 1;
     std::vector<RtsLight *> lights;
 };
 
@@ -190,6 +200,7 @@ bool SilhouetteLoops(const std::vector<GLfloat> &buffer, int used, std::vector<L
 bool Capture(RtsScene &scene, RtsLight &light, RtsObject &object, Silhouette &out)
 {
     out = Silhouette();
+    ++scene.captures;
     const Vec3 from = ToVec(light.position);
     const Vec3 centre = ToVec(object.centre);
     const Vec3 axisVector = centre - from;
@@ -243,6 +254,7 @@ bool Capture(RtsScene &scene, RtsLight &light, RtsObject &object, Silhouette &ou
     int used = -1;
     while (used < 0) {
         try {
+            capacity = std::min(capacity, std::max<size_t>(g_maxFeedback, 64));
             buffer.assign(capacity, 0.0f);
         } catch (const std::bad_alloc &) {
             SgDiagWarning(kPackage, "libRTS: captureLightView: out of memory");
@@ -257,7 +269,7 @@ bool Capture(RtsScene &scene, RtsLight &light, RtsObject &object, Silhouette &ou
         glPassThrough(kPassThroughMarker);
         used = glRenderMode(GL_RENDER);
         if (used < 0) {
-            if (capacity >= kMaxFeedback) {
+            if (capacity >= g_maxFeedback) {
                 SgDiagWarning(kPackage, "libRTS: captureLightView: out of memory");
                 ok = false;
                 break;
@@ -575,6 +587,62 @@ void rtsSetLightState(RtsLight *light, int state)
         light->state = state;
 }
 
+void rtsSetSceneEye(RtsScene *scene, const float eye[3])
+{
+    if (scene && eye)
+        std::copy(eye, eye + 3, scene->eye);
+}
+
+void rtsSetSceneData(RtsScene *scene, void *data)
+{
+    if (scene)
+        scene->data = data;
+}
+
+void rtsSetObjectData(RtsObject *object, void *data)
+{
+    if (object)
+        object->data = data;
+}
+
+void rtsPlaceObject(RtsObject *object, const float centre[3], float radius)
+{
+    if (!object || !centre)
+        return;
+    if (std::equal(centre, centre + 3, object->centre) && radius == object->radius)
+        return;
+    std::copy(centre, centre + 3, object->centre);
+    object->radius = radius;
+    rtsTouchObject(object);
+}
+
+void rtsTouchObject(RtsObject *object)
+{
+    if (object && ++object->version == 0)
+        object->version = 1; // 0 is what a silhouette never captured holds
+}
+
+void rtsPlaceLight(RtsLight *light, const float position[3])
+{
+    if (!light || !position || std::equal(position, position + 3, light->position))
+        return;
+    std::copy(position, position + 3, light->position);
+    if (++light->version == 0)
+        light->version = 1;
+}
+
+int rtsCaptureCount(const RtsScene *scene)
+{
+    return scene ? scene->captures : 0;
+}
+
+size_t rtsSetFeedbackLimit(size_t floats)
+{
+    const size_t previous = g_maxFeedback;
+    g_maxFeedback = floats ? floats : kMaxFeedback;
+    return previous;
+}
+
 int rtsVolumeCount(const RtsScene *scene)
 {
     return scene ? scene->volumes : 0;
@@ -590,6 +658,10 @@ bool rtsRenderScene(RtsScene *scene, bool shadows)
     if (!scene || !scene->drawScene)
         return false;
     scene->volumes = 0;
+    scene->captures = 0;
+    // Another context may draw the scene next time (a print): its stencil
+    // depth is read again.
+    scene->computeBits = true;
     std::vector<RtsLight *> shadowed;
     for (RtsLight *light : scene->lights) {
         if (!light)
@@ -604,11 +676,26 @@ bool rtsRenderScene(RtsScene *scene, bool shadows)
             shadowed.push_back(light);
         }
     }
+    // Silhouettes captured before stand while their light and object keep
+    // their versions; the first capture that fails ends the capturing, so
+    // that a frame tells one failure.
     bool ok = true;
-    for (RtsLight *light : shadowed)
-        for (size_t i = 0; i < light->objects.size(); ++i)
-            if (light->objects[i]->state == 1 && !Capture(*scene, *light, *light->objects[i], light->silhouettes[i]))
-                ok = false;
+    for (RtsLight *light : shadowed) {
+        for (size_t i = 0; i < light->objects.size() && ok; ++i) {
+            RtsObject &object = *light->objects[i];
+            Silhouette &silhouette = light->silhouettes[i];
+            if (object.state != 1)
+                continue;
+            if (silhouette.lightVersion != light->version || silhouette.objectVersion != object.version) {
+                silhouette.failed = !Capture(*scene, *light, object, silhouette);
+                silhouette.lightVersion = light->version;
+                silhouette.objectVersion = object.version;
+            }
+            ok = !silhouette.failed;
+        }
+        if (!ok)
+            break;
+    }
     if (!ok) {
         // Without every outline the shadows would be wrong: lit, no shadows.
         for (RtsLight *light : shadowed)

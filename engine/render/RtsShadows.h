@@ -16,6 +16,7 @@
 // scene is then drawn without shadows. Nothing aborts the process.
 #include <GL/gl.h>
 
+#include <cstddef>
 #include <vector>
 
 struct RtsScene;
@@ -41,6 +42,15 @@ bool rtsAddLightToScene(RtsScene *scene, RtsLight *light);
 bool rtsAddObjectToLight(RtsLight *light, RtsObject *object);
 void rtsSetLightState(RtsLight *light, int state);
 
+// Records kept from frame to frame: a light's or object's silhouettes are
+// captured again only after it moved or was touched (its drawing changed).
+void rtsSetSceneEye(RtsScene *scene, const float eye[3]);
+void rtsSetSceneData(RtsScene *scene, void *data);
+void rtsSetObjectData(RtsObject *object, void *data);
+void rtsPlaceObject(RtsObject *object, const float centre[3], float radius);
+void rtsTouchObject(RtsObject *object);
+void rtsPlaceLight(RtsLight *light, const float position[3]);
+
 // Draws the scene, with shadows when asked. Further shadowed lights are
 // added onto the first light's picture with blending on (GL_ONE, GL_ONE),
 // once each: with more objects than stencil bits, the highest usable bit
@@ -55,3 +65,8 @@ bool rtsRenderScene(RtsScene *scene, bool shadows);
 // shadow volumes drawn and the stencil bits that could be used.
 int rtsVolumeCount(const RtsScene *scene);
 unsigned rtsUsableStencilBits(const RtsScene *scene);
+// The silhouettes the last rtsRenderScene captured (rather than kept).
+int rtsCaptureCount(const RtsScene *scene);
+// The largest feedback buffer a capture may grow to, in floats (0: the
+// default); returns the previous limit. For tests of a capture that fails.
+size_t rtsSetFeedbackLimit(size_t floats);

@@ -32,6 +32,7 @@ SG_ACTION_SOURCE(SgGLRenderAction, "SgGLRenderAction")
 
 unsigned SgGLRenderAction::s_aSelectBuffer[kSelectBufferSize];
 int SgGLRenderAction::s_iCacheSlot = -1;
+int SgGLRenderAction::s_iShadowMarkSlot = -1;
 SgGLRenderAction::LightsPassFn SgGLRenderAction::s_pfnLightsPass = nullptr;
 
 namespace {
@@ -148,6 +149,7 @@ void SgGLRenderAction::InitClass()
     EnableElement<WrapOnElement>(list, count);
 
     s_iCacheSlot = SgCacheContainer::NewCacheSlot();
+    s_iShadowMarkSlot = SgCacheContainer::NewCacheSlot();
 }
 
 SgGLRenderAction::SgGLRenderAction(SgViewport *viewport)

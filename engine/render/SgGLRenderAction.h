@@ -39,6 +39,7 @@ class GLVertexArray;
 class SgGLRenderCache;
 class SgCamera;
 class SgLight;
+class SgShadowCache;
 class SgViewer;
 class SgViewport;
 
@@ -72,8 +73,10 @@ class SgGLRenderAction : public SgAction {
     // returned to the colour buffer and the current context swapped.
     bool RenderAntiAliased(SgNode *root, bool showPartial, int pass);
     // A frame with stencil shadows of two fixed lights over a backdrop of a
-    // floor and two walls (SgGLShadowFrame.cpp). A failure to make the
-    // shadows draws the frame lit without them (false, with diagnostics).
+    // floor and two walls (SgGLShadowFrame.cpp). Shadows that cannot be made
+    // leave the frame drawn lit without them, with one diagnostic; false
+    // only when the traversal of the scene failed. The silhouettes are kept
+    // with the viewport while nothing below the root changes.
     bool RenderShadowed(SgNode *root);
     // The scene traversal alone (no background, lights pass or second pass),
     // for the shadow library's redraws.
@@ -247,6 +250,11 @@ private:
     bool m_bSelectOverflow = false;
 
     static unsigned s_aSelectBuffer[kSelectBufferSize];
+    // Whether the viewport's shadow records were made from this root as it
+    // is now (nothing below it changed since); leaves a mark for next time.
+    static bool KeepsShadowMark(SgNode *root, SgShadowCache &cache);
     static int s_iCacheSlot;
+    // The slot of the mark that tells the shadow frame the root is unchanged.
+    static int s_iShadowMarkSlot;
     static LightsPassFn s_pfnLightsPass;
 };

@@ -1,14 +1,18 @@
-// The render action's shadow frame: the scene and a fixed backdrop drawn by
-// the stencil shadow library with two lights.
+// The render action's shadow frame: the scene and a backdrop drawn by the
+// stencil shadow library with two lights.
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/core/SgCache.h"
+#include "engine/core/SgElement.h"
+#include "engine/core/SgSeparator.h"
 #include "engine/render/RtsShadows.h"
 #include "engine/render/SgGLRenderAction.h"
+#include "engine/render/SgShadowCache.h"
 #include "engine/render/SgViewport.h"
 
 namespace {
@@ -22,13 +26,47 @@ constexpr float kLightRadius = 500.0f;
 // Used when the scene has no box to measure.
 constexpr float kDefaultObjectRadius = 15.0f;
 constexpr int kFeedbackCapacity = 10000;
+// The backdrop: a floor at z = -7 and walls at x = -10 and 10, 20 units
+// deep, 14 high. A scene reaching past a side moves that side out to its box
+// and a little beyond, so that the backdrop never covers the scene.
+constexpr float kBackdropHalfWidth = 10.0f;
+constexpr float kBackdropFloor = -7.0f;
+constexpr float kBackdropTop = 7.0f;
+constexpr float kBackdropClearance = 0.01f; // of the scene's radius, at least 0.01
+
+struct Backdrop {
+    float x0 = -kBackdropHalfWidth, x1 = kBackdropHalfWidth;
+    float y0 = -kBackdropHalfWidth, y1 = kBackdropHalfWidth;
+    float z0 = kBackdropFloor, z1 = kBackdropTop;
+};
 
 struct Frame {
     SgGLRenderAction *render;
     SgNode *root;
     SgViewport *viewport;
+    Backdrop backdrop;
     bool ok = true;
 };
+
+Backdrop BackdropAround(const Range<Vec3f> &box, float radius)
+{
+    Backdrop b;
+    const float clear = kBackdropClearance * std::max(radius, 1.0f);
+    const Vec3f &lo = box.GetMin();
+    const Vec3f &hi = box.GetMax();
+    if (lo[0] < b.x0)
+        b.x0 = lo[0] - clear;
+    if (hi[0] > b.x1)
+        b.x1 = hi[0] + clear;
+    if (lo[2] < b.z0)
+        b.z0 = lo[2] - clear;
+    // The floor runs under the whole scene and the walls stand as deep and
+    // as high as it reaches, without covering anything more.
+    b.y0 = std::min(b.y0, lo[1] - clear);
+    b.y1 = std::max(b.y1, hi[1] + clear);
+    b.z1 = std::max(b.z1, hi[2] + clear);
+    return b;
+}
 
 void PlaceLights()
 {
@@ -37,26 +75,32 @@ void PlaceLights()
 }
 
 // Wound clockwise seen from the side the normal points to: the frame's
-// front faces are clockwise.
-void DrawBackdrop()
+// front faces are clockwise. Only those are drawn, so that an eye outside
+// the backdrop (below the floor, beyond a wall) looks through it.
+void DrawBackdrop(const Backdrop &b)
 {
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CW);
     glBegin(GL_QUADS);
     glNormal3f(0, 0, 1);
-    glVertex3f(-10, -10, -7);
-    glVertex3f(-10, 10, -7);
-    glVertex3f(10, 10, -7);
-    glVertex3f(10, -10, -7);
+    glVertex3f(b.x0, b.y0, b.z0);
+    glVertex3f(b.x0, b.y1, b.z0);
+    glVertex3f(b.x1, b.y1, b.z0);
+    glVertex3f(b.x1, b.y0, b.z0);
     glNormal3f(1, 0, 0);
-    glVertex3f(-10, -10, -7);
-    glVertex3f(-10, -10, 7);
-    glVertex3f(-10, 10, 7);
-    glVertex3f(-10, 10, -7);
+    glVertex3f(b.x0, b.y0, b.z0);
+    glVertex3f(b.x0, b.y0, b.z1);
+    glVertex3f(b.x0, b.y1, b.z1);
+    glVertex3f(b.x0, b.y1, b.z0);
     glNormal3f(-1, 0, 0);
-    glVertex3f(10, -10, -7);
-    glVertex3f(10, 10, -7);
-    glVertex3f(10, 10, 7);
-    glVertex3f(10, -10, 7);
+    glVertex3f(b.x1, b.y0, b.z0);
+    glVertex3f(b.x1, b.y1, b.z0);
+    glVertex3f(b.x1, b.y1, b.z1);
+    glVertex3f(b.x1, b.y0, b.z1);
     glEnd();
+    glPopAttrib();
 }
 
 void DrawScene(GLenum, void *data)
@@ -67,7 +111,7 @@ void DrawScene(GLenum, void *data)
     PlaceLights();
     const GLfloat grey[4] = {0.8f, 0.8f, 0.8f, 1.0f};
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grey);
-    DrawBackdrop();
+    DrawBackdrop(frame->backdrop);
     frame->ok = frame->render->TraverseForShadows(frame->root) && frame->ok;
 }
 
@@ -77,17 +121,52 @@ void DrawObject(void *data)
     frame->render->TraverseForShadows(frame->root);
 }
 
-struct SceneDeleter {
-    void operator()(RtsScene *scene) const { rtsFreeScene(scene); }
-};
-struct LightDeleter {
-    void operator()(RtsLight *light) const { rtsFreeLight(light); }
-};
-struct ObjectDeleter {
-    void operator()(RtsObject *object) const { rtsFreeObject(object); }
+// Held in the drawn root's caches: any change below the root clears it, and
+// a new mark has a new serial.
+class ShadowMark : public SgCache {
+public:
+    explicit ShadowMark(unsigned long serial) : m_serial(serial) { SetValid(true); }
+    void DestroyCache() override {}
+    unsigned long Serial() const { return m_serial; }
+
+private:
+    unsigned long m_serial;
 };
 
+unsigned long g_markSerial = 0;
+
 } // namespace
+
+SgShadowCache::SgShadowCache()
+{
+    const float origin[3] = {0, 0, 0};
+    m_scene = rtsCreateScene(origin, ~0u, &DrawScene, nullptr);
+    m_lights[0] = rtsCreateLight(GL_LIGHT0, kLight0Position, kLightRadius);
+    m_lights[1] = rtsCreateLight(GL_LIGHT1, kLight1Position, kLightRadius);
+    m_object = rtsCreateObject(origin, kDefaultObjectRadius, &DrawObject, nullptr, kFeedbackCapacity);
+    bool linked = IsReady();
+    for (RtsLight *light : m_lights)
+        linked = linked && rtsAddLightToScene(m_scene, light) && rtsAddObjectToLight(light, m_object);
+    if (!linked) {
+        // Without every record and link the frames are drawn without shadows.
+        rtsFreeObject(m_object);
+        m_object = nullptr;
+    }
+}
+
+int SgShadowCache::LastCaptureCount() const
+{
+    return rtsCaptureCount(m_scene);
+}
+
+SgShadowCache::~SgShadowCache()
+{
+    // The object goes first: it unlinks itself from the lights.
+    rtsFreeObject(m_object);
+    rtsFreeLight(m_lights[0]);
+    rtsFreeLight(m_lights[1]);
+    rtsFreeScene(m_scene);
+}
 
 bool SgGLRenderAction::TraverseForShadows(SgNode *root)
 {
@@ -160,36 +239,55 @@ bool SgGLRenderAction::RenderShadowed(SgNode *root)
     const Range<Vec3f> box = SgBoundingBoxAction::CalcBoundingBox(path, &hasBox);
     float centre[3] = {0, 0, 0};
     float radius = kDefaultObjectRadius;
+    Frame frame{this, root, viewport, Backdrop(), true};
     if (hasBox && !SgBoundingBoxAction::IsEmptyBox(box)) {
         for (int i = 0; i < 3; ++i)
             centre[i] = 0.5f * (box.GetMin()[i] + box.GetMax()[i]);
         const Vec3f half = (box.GetMax() - box.GetMin()) * 0.5f;
         radius = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
+        frame.backdrop = BackdropAround(box, radius);
     }
 
-    Frame frame{this, root, viewport};
-    std::unique_ptr<RtsScene, SceneDeleter> scene(rtsCreateScene(eye, ~0u, &DrawScene, &frame));
-    std::unique_ptr<RtsLight, LightDeleter> light0(rtsCreateLight(GL_LIGHT0, kLight0Position, kLightRadius));
-    std::unique_ptr<RtsLight, LightDeleter> light1(rtsCreateLight(GL_LIGHT1, kLight1Position, kLightRadius));
-    std::unique_ptr<RtsObject, ObjectDeleter> object(
-        rtsCreateObject(centre, radius, &DrawObject, &frame, kFeedbackCapacity));
-    bool shadows = scene && light0 && light1 && object;
-    if (shadows) {
-        shadows = rtsAddLightToScene(scene.get(), light0.get()) && rtsAddLightToScene(scene.get(), light1.get()) &&
-                  rtsAddObjectToLight(light0.get(), object.get()) && rtsAddObjectToLight(light1.get(), object.get());
-    }
-    bool ok = true;
-    if (shadows) {
-        ok = rtsRenderScene(scene.get(), true);
-    } else {
+    SgShadowCache &cache = viewport->GetShadowCache();
+    if (!cache.IsReady()) {
         DrawScene(0, &frame);
-        ok = false;
+    } else {
+        rtsSetSceneEye(cache.m_scene, eye);
+        rtsSetSceneData(cache.m_scene, &frame);
+        rtsSetObjectData(cache.m_object, &frame);
+        rtsPlaceObject(cache.m_object, centre, radius);
+        if (!KeepsShadowMark(root, cache))
+            rtsTouchObject(cache.m_object);
+        // A capture that fails (a scene too large to outline) has said so
+        // once; the picture is then drawn lit, without shadows, and stands.
+        rtsRenderScene(cache.m_scene, true);
+        rtsSetSceneData(cache.m_scene, nullptr);
+        rtsSetObjectData(cache.m_object, nullptr);
     }
-    // The object goes first: it unlinks itself from the lights.
-    object.reset();
-    light0.reset();
-    light1.reset();
-    scene.reset();
     glDisable(GL_SCISSOR_TEST);
-    return ok && frame.ok;
+    return frame.ok;
+}
+
+bool SgGLRenderAction::KeepsShadowMark(SgNode *root, SgShadowCache &cache)
+{
+    unsigned long serial = 0;
+    if (root && root->IsSeparator() && s_iShadowMarkSlot >= 0) {
+        auto *separator = static_cast<SgSeparator *>(root);
+        if (s_iShadowMarkSlot < separator->GetEntryCount()) {
+            SgCache *&slot = separator->GetCache(s_iShadowMarkSlot);
+            if (slot && !slot->IsValid()) {
+                delete slot;
+                slot = nullptr;
+            }
+            if (!slot)
+                slot = new ShadowMark(++g_markSerial);
+            serial = static_cast<ShadowMark *>(slot)->Serial();
+        }
+    }
+    // Without a mark (a root that keeps no caches) nothing tells a change:
+    // every frame captures again.
+    const bool kept = serial != 0 && cache.m_root == root && cache.m_mark == serial;
+    cache.m_root = root;
+    cache.m_mark = serial;
+    return kept;
 }

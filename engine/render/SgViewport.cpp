@@ -14,6 +14,7 @@
 #include "engine/core/SgPath.h"
 #include "engine/core/SgPathList.h"
 #include "engine/render/SgRayPickAction.h"
+#include "engine/render/SgShadowCache.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/properties/SgBackground.h"
 #include "engine/nodes/properties/SgCamera.h"
@@ -79,6 +80,13 @@ SgViewport::SgViewport() = default;
 SgViewport::~SgViewport()
 {
     SetNodara(nullptr);
+}
+
+SgShadowCache &SgViewport::GetShadowCache()
+{
+    if (!m_shadowCache)
+        m_shadowCache = std::make_unique<SgShadowCache>();
+    return *m_shadowCache;
 }
 
 void SgViewport::SetNodara(SgSeparator *scene)

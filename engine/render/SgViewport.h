@@ -9,6 +9,7 @@
 // and converts between window points, world points and the coordinates of
 // objects on a path. The viewport holds one reference to its camera scene;
 // the other node pointers point into that scene.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ class SgMaterial;
 class SgPath;
 class SgPathList;
 class SgSeparator;
+class SgShadowCache;
 class SgTransform;
 class SgViewer;
 
@@ -128,7 +130,11 @@ public:
     // file or of the default view).
     void AdoptViewNodes();
 
+    // What the shadow frames of this view keep between frames; made on first use.
+    SgShadowCache &GetShadowCache();
+
 private:
+    std::unique_ptr<SgShadowCache> m_shadowCache;
     std::string m_BGImageName;
     std::vector<unsigned char> m_BGPixels;
     SgViewer *m_pViewer = nullptr;

@@ -76,6 +76,14 @@ bool Tips(const SgPath &path, Vec3 &tip1, Vec3 &tip2)
     return true;
 }
 
+// Whether the path's object has a place to align by: tips, or geometry
+// with a box. An empty box would give coordinates of +-3.4e38.
+bool HasPlace(const SgPath &path)
+{
+    Vec3 tip1, tip2;
+    return Tips(path, tip1, tip2) || !SgBoundingBoxAction::IsEmptyBox(SgAlign::GetBoundingBox(path));
+}
+
 bool Valid(int point, int axis)
 {
     return point >= 0 && point <= 3 && axis >= 0 && axis <= 2;
@@ -122,6 +130,14 @@ bool SgAlign::Align(const SgPath &object, const SgPath &reference, AlignPoint ob
     SgObject *target = ObjectOf(object);
     if (!target || !ObjectOf(reference) || !Valid(objectPoint, axis) || !Valid(referencePoint, axis))
         return false;
+    for (const SgPath *path : {&object, &reference}) {
+        if (!HasPlace(*path)) {
+            const std::string &name = ObjectOf(*path)->GetName();
+            SgDiagWarning("Align", "the %s%s%s has no geometry: nothing is aligned",
+                          path == &object ? "object" : "reference", name.empty() ? "" : " ", name.c_str());
+            return false;
+        }
+    }
     const double delta = AlignCoordinate(reference, referencePoint, axis) - AlignCoordinate(object, objectPoint, axis);
     // The transform at the object, before its own: its parent's space,
     // where the translation field lives.

@@ -58,6 +58,20 @@ void SgPrint::PictureSize(const SgPrintPage &page, int screenDpiX, int screenDpi
     }
 }
 
+void SgPrint::FitPicture(const SgPrintPage &page, int maxSide, int &width, int &height)
+{
+    if (width < 1 || height < 1)
+        return;
+    // Both sides shrink by one factor, so that the picture keeps the window's
+    // proportion however it meets the page's edges.
+    const double fit = std::min({1.0, double(page.widthPixels) / width, double(page.heightPixels) / height,
+                                 double(maxSide) / width, double(maxSide) / height});
+    if (fit < 1.0) {
+        width = std::max(1, int(width * fit));
+        height = std::max(1, int(height * fit));
+    }
+}
+
 bool SgPrint::Print(SgPrinter *printer)
 {
     m_error.clear();
@@ -83,9 +97,7 @@ bool SgPrint::Print(SgPrinter *printer)
     SgGetScreenDpi(screenDpiX, screenDpiY);
     int width = 0, height = 0;
     PictureSize(page, screenDpiX, screenDpiY, m_viewer->GetWidth(), m_viewer->GetHeight(), width, height);
-    // The picture never leaves the page, nor the offscreen surface's limit.
-    width = std::min({width, page.widthPixels, BmpUtils::MaxSide()});
-    height = std::min({height, page.heightPixels, BmpUtils::MaxSide()});
+    FitPicture(page, BmpUtils::MaxSide(), width, height);
     Picture picture;
     if (width < 1 || height < 1 || !BmpUtils::DrawToBuffer(m_viewer, width, height, &TakePicture, &picture)) {
         // The job is left unfinished: no empty page comes out.

@@ -21,6 +21,10 @@ public:
     static void PictureSize(const SgPrintPage &page, int screenDpiX, int screenDpiY, int windowWidth,
                             int windowHeight, int &width, int &height);
 
+    // Shrinks a picture that leaves the page or passes the offscreen
+    // surface's side limit, both sides by the same factor.
+    static void FitPicture(const SgPrintPage &page, int maxSide, int &width, int &height);
+
     // With the platform's printer when none is given. False when the user
     // cancelled, there is no printer or viewer, or the picture or the
     // output could not be made (GetError says why).

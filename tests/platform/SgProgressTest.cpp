@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/SgClock.h"
 #include "platform/SgProgress.h"
 
 namespace {
@@ -47,11 +48,39 @@ TEST_F(ProgressTest, DownloadTextsFollowKnownAndUnknownSizes)
     EXPECT_FALSE(progress.OnProgress(13000, 40000)) << "the user's cancel aborts";
 }
 
-TEST_F(ProgressTest, TheTwentyFirstReportOfNoProgressAborts)
+// A small file is counted in bytes, not as "0 KB out of 0 KB", and the
+// display ends at the whole file however late the last report came.
+TEST_F(ProgressTest, SmallFilesAreCountedInBytesAndTheEndShowsTheWhole)
 {
     DownloadProgress progress("Downloading External File");
-    for (int i = 1; i <= 20; ++i)
-        EXPECT_TRUE(progress.OnProgress(0, 1000)) << i;
-    EXPECT_FALSE(progress.OnProgress(0, 1000));
-    EXPECT_EQ(progress.GetZeroProgressCount(), 21);
+    EXPECT_TRUE(progress.OnProgress(100, 600));
+    EXPECT_EQ(m_shown.back().text, "Downloaded 100 bytes out of 600 bytes  (16%)");
+    progress.Finish(600);
+    EXPECT_EQ(m_shown.back().text, "Downloaded 600 bytes  (100%)");
+    EXPECT_DOUBLE_EQ(m_shown.back().fraction, 1.0);
+    progress.Finish(40000);
+    EXPECT_EQ(m_shown.back().text, "Downloaded 40 KB  (100%)");
+}
+
+// A server that thinks for a while reports no progress about once a second:
+// the download goes on until a minute passes without a byte, and is then
+// said to have stalled, not to be cancelled.
+TEST_F(ProgressTest, ADownloadStallsAfterAMinuteWithoutABytePerTheClock)
+{
+    SgVirtualClock clock(0, 1000);
+    SgClock *previous = SetClock(&clock);
+    DownloadProgress progress("Downloading External File");
+    for (int i = 1; i <= 59; ++i) {
+        EXPECT_TRUE(progress.OnProgress(0, 1000)) << i << " s without a byte";
+        clock.Advance(1000);
+    }
+    EXPECT_EQ(progress.GetZeroProgressCount(), 59);
+    EXPECT_TRUE(progress.OnProgress(200, 1000)) << "bytes came: the wait starts again";
+    clock.Advance(60000);
+    EXPECT_TRUE(progress.OnProgress(200, 1000)) << "a minute exactly";
+    clock.Advance(1);
+    EXPECT_FALSE(progress.OnProgress(200, 1000));
+    EXPECT_TRUE(progress.Stalled());
+    EXPECT_FALSE(progress.Cancelled());
+    SetClock(previous);
 }

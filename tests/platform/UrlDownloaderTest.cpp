@@ -231,7 +231,7 @@ TEST_F(UrlDownloaderTest, ReportsEachFailureInOneLineAndKeepsTheCacheAsItWas)
          nullptr, "", "scheme other than http or https"},
         {"redirect loop",
          {{"HTTP/1.1 302 Found\r\nLocation: /t.bmp\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"}},
-         nullptr, "", "more than 5 redirects"},
+         nullptr, "", "too many redirects (more than 5 redirects)"},
         {"declared size over the cap", {CannedHttpServer::Reply("200 OK", big)},
          [](UrlDownloader::Options &o) { o.maxBytes = 1000; }, "", "larger than 1000 bytes"},
         {"undeclared size over the cap", {{"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + big}},

@@ -39,8 +39,10 @@ double KnotLookup::Evaluate(double t) const
     const double bucket = m_width > 0.0 ? t / m_width : (t > 0.0 ? double(m) : 0.0);
     if (std::isnan(bucket) || bucket >= double(m)) {
         interval = n - 2;
-    } else if (bucket >= 1.0) {
-        int i = m_table[size_t(bucket)];
+    } else {
+        // The first bucket is searched too: clamped knots repeat the first
+        // value, and the parameter lies past all of them.
+        int i = bucket >= 1.0 ? m_table[size_t(bucket)] : 0;
         while (i < n - 1 && t > m_knots[size_t(i)])
             ++i;
         interval = i - 1;

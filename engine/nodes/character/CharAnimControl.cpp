@@ -82,6 +82,7 @@ SgNode *CharAnimControl::SkinSkeleton(SgObject *skin, SgObject *skeleton)
     CharAnimControl &control = modifier->GetControl();
     control.m_skinObject = skin;
     control.m_boundShape = shape;
+    control.m_boundSerial = shape->GetNodeID();
     modifier->m_skeleton.Set(NodePtr(skeleton));
     control.m_skeleton = skeleton;
     control.m_skinMode = 1;
@@ -116,6 +117,12 @@ bool CharAnimControl::BuildBones(SgObject *object, const Transform3 &parent, Vec
             CopyTransformFields(transform, bindPose);
         else if (bindPose)
             local = bindPose->GetMatrix();
+    } else if (m_skinMode) {
+        if (storeBindPose) {
+            m_jointBindPoses[object] = local;
+        } else if (auto kept = m_jointBindPoses.find(object); kept != m_jointBindPoses.end()) {
+            local = kept->second;
+        }
     }
     const Transform3 matrix = parent * local;
     bool fits = true;
@@ -155,6 +162,29 @@ void CharAnimControl::AquireShape(SgNode *shape, SgState *state)
     } else if (auto *mesh = dynamic_cast<SgIndexedFaceSet *>(shape)) {
         SgVecField<Vec3, 7> *coordinates = mesh->GetCoordinates(state);
         AquirePoints(coordinates ? coordinates->GetCount() : 0, mesh->GetDeformedPoints(state));
+    }
+}
+
+void CharAnimControl::SelectShape(SgShape *shape, int count, const Vec3 *in)
+{
+    if (shape == m_boundShape && m_points.size() == size_t(count))
+        return;
+    if (m_boundShape && shape != m_boundShape)
+        m_otherShapes[m_boundShape] = KeptShape{m_boundSerial, std::move(m_points)};
+    m_points.clear();
+    m_boundShape = shape;
+    m_boundSerial = shape ? shape->GetNodeID() : 0;
+    auto kept = m_otherShapes.find(shape);
+    if (kept != m_otherShapes.end()) {
+        if (kept->second.serial == m_boundSerial && kept->second.points.size() == size_t(count))
+            m_points = std::move(kept->second.points);
+        m_otherShapes.erase(kept);
+    }
+    if (m_points.empty()) {
+        // Weighed against the bones as they were bound: the shape's own
+        // points are its rest pose whatever the skeleton's pose now.
+        AquirePoints(count, in);
+        CalcWeights();
     }
 }
 
@@ -251,10 +281,7 @@ bool DeformSkinnedShape(SgShape *shape, SgState *state, int count, const Vec3 *i
     SgObject *skeleton = control->GetSkeleton();
     if (!skeleton)
         return false;
-    if (control->GetBoundShape() != shape) {
-        control->SetBoundShape(shape);
-        control->AquirePoints(count, in);
-    }
+    control->SelectShape(shape, count, in);
     bool fits = true;
     if (control->IsSkinMode() || !(fits = control->ReadSkeleton(skeleton, false))) {
         if (!fits)
@@ -262,6 +289,7 @@ bool DeformSkinnedShape(SgShape *shape, SgState *state, int count, const Vec3 *i
         // Bind again from the stored bind poses.
         control->SetSkinMode(true);
         control->ReadSkeleton(skeleton, false);
+        control->ForgetOtherShapes();
         control->AquirePoints(count, in);
         control->CalcWeights();
         control->SetSkinMode(false);

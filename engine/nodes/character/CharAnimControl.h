@@ -6,6 +6,7 @@
 // The controller lives in an SgCharAnim modifier on the skin object; the
 // face-set drawing reaches it through the traversal state
 // (DeformSkinnedShape).
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -79,6 +80,14 @@ public:
     void SetSkinMode(bool on) { m_skinMode = on ? 1 : 0; }
     SgShape *GetBoundShape() const { return m_boundShape; }
     void SetBoundShape(SgShape *shape) { m_boundShape = shape; }
+    // Makes `shape` (with its own `count` points `in`) the one deformed next:
+    // the points and weights of the shape bound before are kept for it, and
+    // a shape met for the first time, or changed since, is bound now. A skin
+    // of several face sets deforms each with its own weights.
+    void SelectShape(SgShape *shape, int count, const Vec3 *in);
+    // Forgets the weights kept for shapes other than the bound one (the bind
+    // pose changed): they are bound again when next drawn.
+    void ForgetOtherShapes() { m_otherShapes.clear(); }
     SgObject *GetSkeleton() const { return m_skeleton; }
     void SetSkeleton(SgObject *skeleton) { m_skeleton = skeleton; }
     SgObject *GetSkinObject() const { return m_skinObject; }
@@ -95,6 +104,18 @@ private:
     SgShape *m_boundShape = nullptr;
     SgObject *m_skeleton = nullptr;
     std::vector<CharNode> m_points;
+    // The points of the skin's other shapes, with the change serial each had
+    // when bound (a shape changed since, or a new one at the same address,
+    // is bound again).
+    struct KeptShape {
+        unsigned long serial = 0;
+        std::vector<CharNode> points;
+    };
+    std::unordered_map<const SgShape *, KeptShape> m_otherShapes;
+    unsigned long m_boundSerial = 0;
+    // The bind pose of joint objects without a bone shape, which have no
+    // place of their own to keep it.
+    std::unordered_map<const SgObject *, Transform3> m_jointBindPoses;
     std::vector<Bone> m_bones;
     SgObject *m_skinObject = nullptr;
 };

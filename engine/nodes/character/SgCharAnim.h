@@ -23,5 +23,9 @@ protected:
     ~SgCharAnim() override = default;
 
 private:
+    // Why the skin is left as modelled (a skeleton that is missing or not an
+    // object), told once per cause until the skeleton is right again.
+    enum Fault { kNoFault = 0, kNoSkeleton, kNotAnObject };
+    Fault m_toldFault = kNoFault;
     CharAnimControl m_control;
 };

@@ -87,6 +87,11 @@ int SgExternalFile::ChooseFormat(const std::string &filename, const std::string 
     return chosen < 0 ? 0 : chosen;
 }
 
+std::string SgExternalFile::FormatOf(const std::string &filename, const std::string &type)
+{
+    return type.empty() ? LowerExtension(filename) : type;
+}
+
 bool SgExternalFile::IsRemoteName(const std::string &name)
 {
     return name.rfind("http://", 0) == 0 || name.rfind("https://", 0) == 0 || name.rfind("www.", 0) == 0;
@@ -137,6 +142,9 @@ void SgExternalFile::DoAction(SgAction *action)
                 SgRef<SgNode> imported = importer(local.c_str(), GetDocument(), kImportScale);
                 if (auto *shape = dynamic_cast<SgShape *>(imported.get()))
                     result = shape;
+                else if (!imported)
+                    SgDiagWarning("ExternalFile", "%s: the %s importer read nothing; the shape is left empty",
+                                  local.c_str(), FormatOf(m_filename.Get(true), m_type.Get(true)).c_str());
                 else if (imported)
                     SgDiagWarning("ExternalFile", "%s: the importer gave a %s, not a shape; the shape is left empty",
                                   local.c_str(), imported->GetClassName());

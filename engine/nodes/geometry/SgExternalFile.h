@@ -40,6 +40,9 @@ class SgExternalFile : public SgGeometricShape {
     // entry whose key equals the type or the name's lower-case extension,
     // else the first entry; -1 when the table is empty.
     static int ChooseFormat(const std::string &filename, const std::string &type);
+    // The format a file names: its type when given, else its lower-case
+    // extension.
+    static std::string FormatOf(const std::string &filename, const std::string &type);
 
     // Whether a name is an address to download rather than a local path.
     static bool IsRemoteName(const std::string &name);

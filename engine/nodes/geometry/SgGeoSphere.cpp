@@ -1,5 +1,7 @@
 #include "engine/nodes/geometry/SgGeoSphere.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "engine/nodes/geometry/SgExtrude.h"
@@ -57,7 +59,8 @@ void SgGeoSphere::BuildMesh(SgFaceSet *faceSet)
                       kMaxSegments);
         n = kMaxSegments;
     }
-    const double radius = m_radius.Get() > kMinRadius ? m_radius.Get() : kMinRadius;
+    // A radius given negative names its size, as for the other shapes.
+    const double radius = std::max(std::abs(m_radius.Get()), kMinRadius);
     const double step = 1.0 / n;
     const int smoothType = m_smoothType.Get();
 

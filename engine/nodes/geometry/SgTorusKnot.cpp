@@ -1,6 +1,7 @@
 #include "engine/nodes/geometry/SgTorusKnot.h"
 
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 #include "engine/nodes/geometry/SgPolyLine.h"
@@ -44,9 +45,18 @@ void SgTorusKnot::DoExtrude(SgFaceSet *faceSet, SgAction *action)
             SgDiagWarning("Geometry", "%s: knot \"type\" %d is not 0, 1 or 2; 0 is used", GetClassName(), type);
             type = 0;
         }
+        // Whole winding numbers with a common factor g trace a curve that
+        // closes after 1/g of the turn, g times over: the tube would run
+        // through itself. One trace is sampled instead.
+        double share = 1.0;
+        if (p == std::round(p) && q == std::round(q) && std::abs(p) < 1e6 && std::abs(q) < 1e6) {
+            const long g = std::gcd(long(std::abs(p)), long(std::abs(q)));
+            if (g > 1)
+                share = 1.0 / double(g);
+        }
         std::vector<Vec3> points;
         points.reserve(size_t(n) + 1);
-        const double step = 1.0 / n;
+        const double step = share / n;
         for (int i = 0; i <= n; ++i) {
             const double t = (i * step + i * step) * kPi;
             const double a = q * t;

@@ -34,6 +34,16 @@ class SgDynamicEffect : public SgShape {
     virtual void InitDynamics(EffectorInfo *) {}
     virtual bool IsImpact() const { return false; }
 
+    // Effects that a step cannot take as an acceleration or offset without
+    // blowing up (friction, a = -k v, past k dt of about 1; a turn, whose
+    // offsets push particles outwards) act exactly over the step instead:
+    // the emitter asks for their damping rate, then turns the particle.
+    virtual bool ActsOverTheStep() const { return false; }
+    virtual double Damping(const EffectorInfo *, const Vec3 &) const { return 0.0; }
+    // Turns the emitter-space position and velocity by what the effect does
+    // over the step; false when the particle is outside its region.
+    virtual bool Turn(const EffectorInfo *, Vec3 &, Vec3 &) const { return false; }
+
     // Whether the region holds the emitter-space point. A region of no
     // extent along an axis holds nothing.
     bool Included(const EffectorInfo *info, const Vec3 &position) const;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
+#include <utility>
 
 #include "engine/core/SgStateAccessors.h"
 #include "engine/nodes/particles/SgDynamicEffect.h"
@@ -12,6 +14,13 @@
 SG_CLASS_SOURCE(SgEmitter, SgShape, SgFieldMngr, "SgEmitter")
 
 SgEmitter::EffectorsFn SgEmitter::s_pfnEffectors = nullptr;
+int64_t SgEmitter::s_liveParticles = 0;
+int64_t SgEmitter::s_liveBudget = SgEmitter::kMaxLiveParticles;
+
+int64_t SgEmitter::SetLiveParticleBudget(int64_t budget)
+{
+    return std::exchange(s_liveBudget, budget > 0 ? budget : kMaxLiveParticles);
+}
 
 namespace {
 
@@ -44,8 +53,11 @@ SgEmitter::~SgEmitter()
 
 void SgEmitter::OnChange(SgField *field)
 {
-    if (field == &m_birthRate || field == &m_startEmission || field == &m_stopEmission)
+    if (field == &m_birthRate || field == &m_startEmission || field == &m_stopEmission) {
         m_resetPending = true;
+        m_toldCapacity = false;
+        m_toldBudget = false;
+    }
     SgShape::OnChange(field);
 }
 
@@ -55,16 +67,20 @@ Range<Vec3f> SgEmitter::BoundingBox()
     return Range<Vec3f>(Vec3f(-w, -h, 0), Vec3f(w, h, 0));
 }
 
-int SgEmitter::RequestedCapacity() const
+int SgEmitter::RequestedCapacity()
 {
     const float span = m_stopEmission.Get(true) - m_startEmission.Get(true);
     const double wanted = double(m_birthRate.Get(true)) * double(span);
     if (std::isnan(wanted) || wanted < 0.0) {
+        if (std::exchange(m_toldCapacity, true))
+            return 0;
         SgDiagWarning("Particles", "emitter %s: birth rate %g over %g time units gives no particle capacity; nothing is emitted",
                       GetName().c_str(), double(m_birthRate.Get(true)), double(span));
         return 0;
     }
     if (wanted > double(kMaxParticles)) {
+        if (std::exchange(m_toldCapacity, true))
+            return 0;
         SgDiagWarning("Particles", "emitter %s: %g particles are more than the %d an emitter holds; nothing is emitted",
                       GetName().c_str(), wanted, kMaxParticles);
         return 0;
@@ -72,8 +88,30 @@ int SgEmitter::RequestedCapacity() const
     return int(wanted);
 }
 
+void SgEmitter::SetBorn(int born)
+{
+    s_liveParticles += int64_t(born) - int64_t(m_born);
+    m_born = born;
+}
+
+void SgEmitter::Grow(int n)
+{
+    if (n <= m_allocated)
+        return;
+    const size_t size = size_t(n);
+    for (int k = 0; k < 4; ++k) {
+        m_position[k].resize(size, Vec3(0, 0, 0));
+        m_velocity[k].resize(size, Vec3(0, 0, 0));
+        m_acceleration[k].resize(size, Vec3(0, 0, 0));
+    }
+    m_steps.resize(size, 0);
+    m_alive.resize(size, 0);
+    m_allocated = n;
+}
+
 void SgEmitter::Clean()
 {
+    SetBorn(0);
     if (m_allocated <= 0)
         return;
     for (int k = 0; k < 4; ++k) {
@@ -84,7 +122,6 @@ void SgEmitter::Clean()
     std::vector<uint16_t>().swap(m_steps);
     std::vector<unsigned char>().swap(m_alive);
     m_allocated = 0;
-    m_born = 0;
 }
 
 void SgEmitter::InitAnimation()
@@ -93,24 +130,14 @@ void SgEmitter::InitAnimation()
     m_capacity = RequestedCapacity();
     if (const int seed = m_seed.Get(true))
         SgSrand(unsigned(seed));
-    if (m_capacity > m_allocated || m_allocated == 0) {
-        Clean();
-        const size_t n = size_t(m_capacity);
-        for (int k = 0; k < 4; ++k) {
-            m_position[k].assign(n, Vec3(0, 0, 0));
-            m_velocity[k].assign(n, Vec3(0, 0, 0));
-            m_acceleration[k].assign(n, Vec3(0, 0, 0));
-        }
-        m_steps.assign(n, 0);
-        m_alive.assign(n, 0);
-        m_allocated = m_capacity;
-    }
-    const size_t n = size_t(std::min(m_capacity, m_allocated));
+    // The arrays grow with the births: what was allocated before is kept
+    // and cleared, nothing more is allocated here.
+    const size_t n = size_t(m_allocated);
     std::fill_n(m_alive.begin(), n, 0);
     std::fill_n(m_steps.begin(), n, 0);
     for (int k : {int(kCurrent), int(kPrevious), int(kEarlier)})
         std::fill_n(m_velocity[k].begin(), n, Vec3(0, 0, 0));
-    m_born = 0;
+    SetBorn(0);
 }
 
 void SgEmitter::Generate(double t)
@@ -124,12 +151,27 @@ void SgEmitter::Generate(double t)
         InitAnimation();
     if (t >= m_stopEmission.Get(true))
         return;
-    if (m_allocated == 0)
+    if (m_capacity == 0)
         InitAnimation();
-    // Never past what was allocated: the fields may ask for more than the
-    // arrays hold until the next reset.
+    // Never past the capacity: the fields may ask for more than it holds
+    // until the next reset.
     const double wanted = std::floor(double(m_birthRate.Get(true)) * (t - start));
-    const int due = wanted > 0.0 ? int(std::min(wanted, double(std::min(m_capacity, m_allocated)))) : 0;
+    int due = wanted > 0.0 ? int(std::min(wanted, double(m_capacity))) : 0;
+    if (due > m_born && s_liveParticles + (due - m_born) > s_liveBudget) {
+        due = m_born + int(std::max<int64_t>(0, s_liveBudget - s_liveParticles));
+        if (!std::exchange(m_toldBudget, true))
+            SgDiagWarning("Particles", "emitter %s: the scene holds %lld particles, the most it may; no more are born",
+                          GetName().c_str(), static_cast<long long>(s_liveBudget));
+    }
+    if (due > m_allocated) {
+        // Doubling keeps the copies few; the capacity bounds the last growth.
+        const int64_t doubled = std::max<int64_t>(int64_t(due), int64_t(m_allocated) * 2);
+        try {
+            Grow(int(std::min<int64_t>(doubled, m_capacity)));
+        } catch (const std::bad_alloc &) {
+            Grow(due);
+        }
+    }
     const double width = m_width.Get(true), height = m_height.Get(true), speed = m_speed.Get(true);
     for (int i = m_born; i < due; ++i) {
         const int r1 = SgRand();
@@ -140,7 +182,8 @@ void SgEmitter::Generate(double t)
         m_steps[size_t(i)] = 0;
         m_alive[size_t(i)] = 1;
     }
-    m_born = std::max(m_born, due);
+    if (due > m_born)
+        SetBorn(due);
 }
 
 int SgEmitter::EvalAcceleration(const Vec3 &position, const Vec3 &velocity, int count, EffectorInfo *records,
@@ -152,7 +195,7 @@ int SgEmitter::EvalAcceleration(const Vec3 &position, const Vec3 &velocity, int 
     int flags = 0;
     for (int i = 0; i < count; ++i) {
         SgDynamicEffect *effect = EffectOf(records[i]);
-        if (!effect || effect->IsImpact())
+        if (!effect || effect->IsImpact() || effect->ActsOverTheStep())
             continue;
         Vec3 a(0, 0, 0), v(0, 0, 0), o(0, 0, 0);
         const int result = effect->EvalDynamics(position, velocity, a, v, o, &records[i]);
@@ -176,7 +219,7 @@ int SgEmitter::EvalAcceleration(int i, int count, EffectorInfo *records, Vec3 &a
 
 void SgEmitter::Integrate(int count, EffectorInfo *records, double dt)
 {
-    const int n = std::min(m_capacity, m_allocated);
+    const int n = std::min(m_born, m_allocated);
     const double lifeTime = m_lifeTime.Get(true);
     std::vector<Vec3> &p = m_position[kCurrent], &pp = m_position[kPrevious], &ppp = m_position[kEarlier];
     std::vector<Vec3> &pn = m_position[kNew];
@@ -211,7 +254,9 @@ void SgEmitter::Integrate(int count, EffectorInfo *records, double dt)
         a0[i] = (flags & SgDynamicEffect::kAcceleration) ? acceleration : Vec3(0, 0, 0);
         if (s == 0)
             continue;
-        if (s == 1) {
+        if (StepExactly(i, count, records, dt)) {
+            // nothing more: the step is made
+        } else if (s == 1) {
             vn[i] = v[i] + (a0[i] + a1[i]) * (dt * 0.5);
             pn[i] = p[i] + (v[i] + vn[i]) * (dt * 0.5);
         } else if (s == 2) {
@@ -247,6 +292,44 @@ void SgEmitter::Integrate(int count, EffectorInfo *records, double dt)
         }
     }
     ShiftHistory();
+}
+
+bool SgEmitter::StepExactly(size_t i, int count, EffectorInfo *records, double dt)
+{
+    double damping = 0.0;
+    bool turns = false;
+    const Vec3 &p = m_position[kCurrent][i];
+    for (int e = 0; e < count; ++e) {
+        SgDynamicEffect *effect = EffectOf(records[e]);
+        if (!effect || !effect->ActsOverTheStep())
+            continue;
+        if (effect->Included(&records[e], p)) {
+            damping += effect->Damping(&records[e], p);
+            turns = true;
+        }
+    }
+    if (!turns)
+        return false;
+    // One step of dv/dt = a - k v solved exactly, with a the other effects'
+    // acceleration held over the step: speeds decay and never change sign,
+    // however strong the friction or long the step.
+    const Vec3 &v = m_velocity[kCurrent][i];
+    const Vec3 &a = m_acceleration[0][i];
+    Vec3 &vn = m_velocity[kNew][i];
+    Vec3 &pn = m_position[kNew][i];
+    if (damping * dt > 1e-9) {
+        const double decay = std::exp(-damping * dt);
+        const double gone = (1.0 - decay) / damping; // the integral of the decay over the step
+        vn = v * decay + a * gone;
+        pn = p + v * gone + a * ((dt - gone) / damping);
+    } else {
+        vn = v + a * dt;
+        pn = p + (v + vn) * (dt * 0.5);
+    }
+    for (int e = 0; e < count; ++e)
+        if (SgDynamicEffect *effect = EffectOf(records[e]); effect && effect->ActsOverTheStep())
+            effect->Turn(&records[e], pn, vn);
+    return true;
 }
 
 void SgEmitter::ShiftHistory()
@@ -287,7 +370,13 @@ void SgEmitter::DoAction(SgAction *action)
     const double start = m_startEmission.Get(true);
     if (m_lastTime == kNoTime && t > start) {
         StepTo(start, count, records, inverse);
-        const int steps = int(std::min(std::ceil((t - start) / kCatchUpStep), double(kMaxCatchUpSteps)));
+        // The work of the catch-up is about its steps times the particles
+        // held at the end: fewer, longer steps for crowded emitters.
+        const double span = std::min(t, double(m_stopEmission.Get(true))) - start;
+        const double held = std::max(1.0, std::min(double(kMaxParticles), double(m_birthRate.Get(true)) * span));
+        const double most = std::max(1.0, std::min(double(kMaxCatchUpSteps), std::floor(kMaxCatchUpWork / held)));
+        const int steps = int(std::min(std::ceil((t - start) / kCatchUpStep), most));
+        m_catchUpSteps = steps;
         for (int k = 1; k < steps; ++k)
             StepTo(start + (t - start) * k / steps, count, records, inverse);
     }

@@ -27,6 +27,12 @@ class SgEmitter : public SgShape {
     // from the start in steps of this, at most kMaxCatchUpSteps of them.
     static constexpr double kCatchUpStep = 0.1;
     static constexpr int kMaxCatchUpSteps = 1000;
+    // The catch-up makes fewer, longer steps when its steps times the
+    // particles it will hold would pass this.
+    static constexpr double kMaxCatchUpWork = 2e7;
+    // The particles all emitters of the process hold together; births past
+    // it are refused with a message.
+    static constexpr int64_t kMaxLiveParticles = 10000000;
 
     // Where the emitter finds the effect records of the traversal (the render
     // action's, installed by the render library); none: no effects. The
@@ -65,13 +71,22 @@ class SgEmitter : public SgShape {
     void PreprocessDynamics() {}
 
     // The particles born so far, their positions (emitter frame) and alive
-    // flags; the arrays hold GetCapacity() entries.
+    // flags; the arrays hold at least GetSize() entries and grow with the
+    // births, up to GetCapacity(), what the fields allow.
     int GetSize() const { return m_born; }
-    int GetCapacity() const { return m_allocated; }
+    int GetCapacity() const { return m_capacity; }
+    int GetAllocated() const { return m_allocated; }
+    // The particles every emitter holds now, against kMaxLiveParticles.
+    static int64_t GetLiveParticles() { return s_liveParticles; }
+    // Sets the budget (0: kMaxLiveParticles); returns the previous one. For
+    // tests, which cannot afford ten million particles.
+    static int64_t SetLiveParticleBudget(int64_t budget);
     const Vec3 *GetPoints() const { return m_position[0].data(); }
     const unsigned char *GetLife() const { return m_alive.data(); }
     const Vec3 *GetVelocities() const { return m_velocity[0].data(); }
     double GetLastTime() const { return m_lastTime; }
+    // The steps the last catch-up made (0: none ran).
+    int GetCatchUpSteps() const { return m_catchUpSteps; }
 
     SgFFloat m_birthRate;
     SgFFloat m_startEmission;
@@ -89,12 +104,21 @@ protected:
 private:
     // The capacity the fields ask for; 0, with a warning, for a negative or
     // too large one.
-    int RequestedCapacity() const;
+    int RequestedCapacity();
     void ShiftHistory();
+    // The step of a particle under effects that act over the whole step
+    // (friction, turns); false when none acts on it.
+    bool StepExactly(size_t i, int count, EffectorInfo *records, double dt);
     // Births to t and one integration step from the last time to t.
     void StepTo(double t, int count, EffectorInfo *records, const Transform3 &inverse);
+    // Makes the arrays hold at least n particles, keeping those born.
+    void Grow(int n);
+    // Sets the number born, keeping the process-wide count in step.
+    void SetBorn(int born);
 
     static EffectorsFn s_pfnEffectors;
+    static int64_t s_liveParticles;
+    static int64_t s_liveBudget;
 
     Transform3 m_effectSlots[kMaxEffects];
     int m_capacity = 0;
@@ -105,6 +129,11 @@ private:
     double m_earlierTime = kNoTime;
     bool m_resetPending = false;
     bool m_toldTooManyEffects = false;
+    // A capacity refused, or births refused for the process-wide budget:
+    // told once until the fields change.
+    bool m_toldCapacity = false;
+    bool m_toldBudget = false;
+    int m_catchUpSteps = 0;
     // [0] current, [1] new, [2] previous, [3] the one before.
     std::vector<Vec3> m_position[4];
     std::vector<Vec3> m_velocity[4];

@@ -17,3 +17,11 @@ int SgFriction::EvalDynamics(const Vec3 &position, const Vec3 &velocity, Vec3 &a
     acceleration = velocity * -double(m_strength.Get(true));
     return kAcceleration;
 }
+
+double SgFriction::Damping(const EffectorInfo *info, const Vec3 &position) const
+{
+    const double strength = m_strength.Get(true);
+    if (!(strength > 0.0) || !Included(info, position))
+        return 0.0;
+    return strength;
+}

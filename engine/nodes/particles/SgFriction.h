@@ -1,5 +1,6 @@
 #pragma once
-// Slows particles: an acceleration of -"strength" times the velocity.
+// Slows particles: an acceleration of -"strength" times the velocity,
+// which the emitter applies exactly over each step.
 #include "engine/nodes/particles/SgDynamicEffect.h"
 
 class SgFriction : public SgDynamicEffect {
@@ -9,6 +10,9 @@ class SgFriction : public SgDynamicEffect {
 
     int EvalDynamics(const Vec3 &position, const Vec3 &velocity, Vec3 &acceleration, Vec3 &velocityOut,
                      Vec3 &positionOut, EffectorInfo *info) override;
+
+    bool ActsOverTheStep() const override { return true; }
+    double Damping(const EffectorInfo *info, const Vec3 &position) const override;
 
     SgFFloat m_strength;
 

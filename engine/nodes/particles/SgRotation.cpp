@@ -20,3 +20,17 @@ int SgRotation::EvalDynamics(const Vec3 &position, const Vec3 &, Vec3 &, Vec3 &,
     positionOut = info->relative.TransformPoint(turned) - position;
     return kOffset;
 }
+
+bool SgRotation::Turn(const EffectorInfo *info, Vec3 &position, Vec3 &velocity) const
+{
+    if (!Included(info, position))
+        return false;
+    const double a = double(m_angularVelocity.Get(true)) * info->dt;
+    const double c = std::cos(a), s = std::sin(a);
+    auto turn = [&](const Vec3 &q) { return Vec3(q.x * c - q.y * s, q.x * s + q.y * c, q.z); };
+    const Vec3 q = info->inverseRelative.TransformPoint(position);
+    const Vec3 w = info->inverseRelative.TransformVector(velocity);
+    position = info->relative.TransformPoint(turn(q));
+    velocity = info->relative.TransformVector(turn(w));
+    return true;
+}

@@ -1114,3 +1114,20 @@ INSTANTIATE_TEST_SUITE_P(
                      "sizes [2, 3] loopCount [1, 1] surfID [0, 0] }\n",
                      {0, 1, 2}}),
     [](const ::testing::TestParamInfo<BadFacesCase> &info) { return info.param.name; });
+
+// A field connected to a node written inside the connection, then connected
+// again to another field of that same node by its name: the node stays
+// alive, and the field reads the new source.
+TEST_F(SgOpenActionTest, ReconnectingToTheInlineSourceKeepsItAndReadsTheNewField)
+{
+    const ReadResult r = ReadText(kV1 + "Transform {\n"
+                                        "\ttranslation = DEF 7_7 Transform { translation 1 2 3 center 4 5 6 } . translation\n"
+                                        "\ttranslation = USE 7_7 . center\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    auto *transform = As<SgTransform>(r.Child(0));
+    ASSERT_NE(transform, nullptr);
+    EXPECT_EQ(transform->m_translation.Get(true), Vec3(4, 5, 6));
+    ASSERT_NE(transform->m_translation.AsInput().GetSource(), nullptr) << "still connected";
+}

@@ -4,6 +4,8 @@
 #include <numbers>
 #include <sstream>
 
+#include "engine/core/SgVecField.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/core/TestNodes.h"
 
 namespace {
@@ -393,12 +395,22 @@ TEST_F(SgTFieldTest, InterpolationIntoAFieldOfAnotherTypeChangesNothing)
     b = Vec3(2, 2, 2);
     SgFStr text;
     text = std::string("kept");
+    SgDiagCapture capture;
     a.Interpolate(&a, &b, 0.5, &text);
     EXPECT_EQ(text.Get(false), "kept");
     SgFInt number;
     number = 7;
     a.Interpolate(&a, &b, 0.5, &number);
     EXPECT_EQ(number.Get(false), 7);
+    // Arrays behave the same: nothing thrown, nothing changed, said so.
+    SgVFInt va, vb;
+    const int av[] = {0, 2}, bv[] = {2, 4};
+    va.SetVals(2, av);
+    vb.SetVals(2, bv);
+    EXPECT_NO_THROW(va.Interpolate(&va, &vb, 0.5, &number));
+    EXPECT_EQ(number.Get(false), 7);
+    EXPECT_EQ(capture.Count("Field"), 3) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("the result is left as it is")) << capture.GetText();
 }
 
 // A copy of a field stands free of the node the original belongs to.

@@ -726,12 +726,26 @@ TEST_F(SgVecFieldTest, ADrivenArrayTakesTheSourceValuesQuietly)
 // change of the source, not once per element.
 TEST_F(SgVecFieldTest, ADrivenArrayIsCopiedOnlyWhenTheSourceChanged)
 {
-    struct CountingSource : ArraySource {
+    // Every copy into the field reads the source's data once: the reads
+    // count the copies.
+    struct CountingOutput : DxOutput<int> {
+        using DxOutput<int>::DxOutput;
+        void *GetData() override
+        {
+            ++m_reads;
+            return DxOutput<int>::GetData();
+        }
+        int m_reads = 0;
+    };
+    struct CountingSource : DxModule {
+        CountingSource() { m_output.SetValuesArray(&m_values); }
         void Evaluate() override
         {
             ++m_evaluations;
-            ArraySource::Evaluate();
+            m_output.Validate();
         }
+        CountingOutput m_output{this};
+        std::vector<int> m_values;
         int m_evaluations = 0;
     } source;
     source.m_values.assign(30000, 4);
@@ -742,12 +756,16 @@ TEST_F(SgVecFieldTest, ADrivenArrayIsCopiedOnlyWhenTheSourceChanged)
         sum += driven.GetValue(i);
     EXPECT_EQ(sum, 4 * 30000LL);
     EXPECT_EQ(source.m_evaluations, 1);
+    EXPECT_LE(source.m_output.m_reads, 2) << "30,000 reads of elements copy the array once, not each time";
 
     source.m_values.assign(3, 5);
     source.m_output.Invalidate();
+    const int readsBefore = source.m_output.m_reads;
     EXPECT_EQ(driven.GetValue(2), 5) << "a change of the source is pulled";
     EXPECT_EQ(driven.GetCount(), 3);
+    EXPECT_EQ(driven.GetValue(0), 5);
     EXPECT_EQ(source.m_evaluations, 2);
+    EXPECT_LE(source.m_output.m_reads - readsBefore, 2) << "one copy for the change";
 }
 
 TEST_F(SgVecFieldTest, ArrayDrivenByASingleValueBecomesOneElement)

@@ -69,3 +69,48 @@ TEST(ExternalFileLoader, RelativeNamesAreFoundBesideTheSceneAndAddressesWaitForP
     DocumentPtr fresh(SgDocument::Create());
     EXPECT_FALSE(fresh->IsRemoteContentAllowed()) << "remote content is off by default";
 }
+
+namespace {
+SgNode *ImportNothing(const char *, SgDocument *, double)
+{
+    return nullptr;
+}
+} // namespace
+
+// A file that cannot be shown says so once, naming the file: missing, or of
+// a format no importer reads. A file an importer takes says nothing here.
+TEST(ExternalFileLoader, EachFileThatCannotBeShownGivesOneMessageNamingIt)
+{
+    SgNodara::Init();
+    TempFolder folder;
+    WriteFile(folder / "part.stl", "solid part\nendsolid part\n");
+    struct Case {
+        const char *filename;
+        bool withImporter;
+        const char *message; // null: none
+    };
+    const Case cases[] = {
+        {"part.stl", false, "part.stl: no importer for stl"},
+        {"missing.stl", false, "missing.stl: file not found"},
+        {"missing.stl", true, "missing.stl: file not found"},
+        {"part.stl", true, nullptr},
+    };
+    for (const Case &c : cases) {
+        SgExternalFile::ClearFormats();
+        if (c.withImporter)
+            SgExternalFile::AddFormat("stl", &ImportNothing);
+        const fs::path scene = folder / "scene.kvrx";
+        WriteFile(scene, std::string("#VRML V1.0 ascii 102\nSeparator {\nExternalFile {\n\tfilename \"") + c.filename +
+                             "\"\n}\n}\n");
+        DocumentPtr document(SgDocument::Create());
+        SgDiagCapture capture;
+        ASSERT_EQ(document->OpenFile(scene.string().c_str(), true), SgDocumentFiles::kReadDone) << c.filename;
+        if (c.message) {
+            EXPECT_EQ(capture.Count("ExternalFile"), 1) << c.filename << ": " << capture.GetText();
+            EXPECT_TRUE(capture.Contains(c.message)) << capture.GetText();
+        } else {
+            EXPECT_EQ(capture.Count("ExternalFile"), 0) << capture.GetText();
+        }
+    }
+    SgExternalFile::ClearFormats();
+}

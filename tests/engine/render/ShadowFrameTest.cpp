@@ -3,9 +3,12 @@
 // sphere, null records) are reported and drawn through, never fatal.
 #include "tests/engine/render/RenderFrameFixture.h"
 
+#include <cmath>
+
 #include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgLightModel.h"
 #include "engine/render/RtsShadows.h"
+#include "engine/render/SgShadowCache.h"
 #include "platform/SgDiagHandler.h"
 
 namespace {
@@ -259,4 +262,111 @@ TEST_F(ShadowFrameTest, FurtherLightIsAddedOnceWhateverTheNumberOfObjects)
         for (GLenum light : {GL_LIGHT0, GL_LIGHT1})
             glDisable(light);
     }
+}
+
+// The silhouettes of a scene that did not change are kept from frame to
+// frame; a change below the root, or a moved scene, captures them again.
+TEST_F(ShadowFrameTest, SilhouettesAreKeptWhileTheSceneIsUnchanged)
+{
+    SgSeparator *cube = ColouredCube(Color(0.8, 0.8, 0.8, 1));
+    m_scene->AddChild(cube);
+    auto frame = [&] {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get()));
+        return m_viewport.GetShadowCache().LastCaptureCount();
+    };
+    EXPECT_EQ(frame(), 2) << "first frame: one silhouette per light";
+    const Pixel shadowed = At(51, 15);
+    EXPECT_EQ(frame(), 0) << "unchanged scene";
+    EXPECT_EQ(frame(), 0) << "unchanged scene";
+    EXPECT_TRUE(Near(At(51, 15), shadowed, 4)) << "the kept silhouettes shadow the floor as before";
+
+    auto *material = static_cast<SgMaterial *>(cube->GetChild(0));
+    const Color red(0.8f, 0.1f, 0.1f, 1);
+    material->m_diffuseColor.SetVals(1, &red);
+    EXPECT_EQ(frame(), 2) << "a field changed below the root";
+    auto *move = new SgTransform;
+    move->m_translation.Set(Vec3(1, 0, 0));
+    cube->AddChildBefore(move, material);
+    EXPECT_EQ(frame(), 2) << "the cube moved";
+    EXPECT_EQ(frame(), 0);
+}
+
+// Shadows that cannot be made (a capture too large for its buffer) leave the
+// frame drawn lit, without shadows: the frame succeeds with one message, and
+// the next frame of the same scene does not tell it again.
+TEST_F(ShadowFrameTest, FailedCaptureDrawsTheSceneLitWithOneMessage)
+{
+    m_scene->AddChild(ColouredCube(Color(0.9f, 0.8f, 0.1f, 1)));
+    const size_t previous = rtsSetFeedbackLimit(64);
+    SgDiagCapture capture;
+    {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    }
+    const Pixel top = Centre();
+    EXPECT_GT(top[0], top[2] + 60) << "the yellow cube is drawn lit " << Text(top);
+    EXPECT_EQ(capture.Count("libRTS"), 1) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("captureLightView: out of memory")) << capture.GetText();
+    {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get()));
+    }
+    EXPECT_EQ(capture.Count("libRTS"), 1) << "told once for an unchanged scene: " << capture.GetText();
+    rtsSetFeedbackLimit(previous);
+}
+
+// A ground wider than the backdrop has the walls moved out past its edges:
+// seen from high above, the ground just beyond x = 10 shows, not a wall
+// standing through it.
+TEST_F(ShadowFrameTest, WallsMoveOutOfAWideGround)
+{
+    m_viewport.GetCameraTransform()->m_translation.Set(Vec3(0, 0, 40));
+    auto *ground = ColouredCube(Color(0.1f, 0.9f, 0.1f, 1));
+    auto *cube = static_cast<SgCube *>(ground->GetChild(1));
+    cube->m_width.Set(30.0);
+    cube->m_depth.Set(30.0);
+    cube->m_height.Set(0.2);
+    m_scene->AddChild(ground);
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    // World (11.5, 0, 0.1), 40 units below the eye, with a 45 degree view.
+    const int x = kSize / 2 + int(11.5 / (39.9 * std::tan(M_PI / 8)) * (kSize / 2));
+    const Pixel beyond = At(x, kSize / 2);
+    EXPECT_GT(beyond[1], beyond[0] + 40) << "the green ground at x = 11.5, not a wall: " << Text(beyond);
+}
+
+// The backdrop keeps out of the scene: a cube below the floor's place is
+// seen, not hidden under the floor.
+TEST_F(ShadowFrameTest, BackdropMovesOutOfTheSceneBelowIt)
+{
+    auto *below = new SgSeparator;
+    auto *move = new SgTransform;
+    move->m_translation.Set(Vec3(0, 0, -10));
+    below->AddChild(move);
+    below->AddChild(ColouredCube(Color(0.9f, 0.1f, 0.1f, 1)));
+    m_scene->AddChild(below);
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    const Pixel top = Centre();
+    EXPECT_GT(top[0], top[1] + 50) << "the red cube below z = -7, not the floor: " << Text(top);
+}
+
+// An eye below the floor looks through the floor's underside at the scene.
+TEST_F(ShadowFrameTest, AnEyeBelowTheFloorSeesTheScene)
+{
+    m_viewport.GetCameraTransform()->m_translation.Set(Vec3(0, 0, -20));
+    m_viewport.GetCameraTransform()->m_rotation.Set(Rotation(Vec3(1, 0, 0), M_PI));
+    // Unlit, so that the face turned away from the lights shows its colour.
+    auto *unlit = new SgLightModel;
+    unlit->m_model.Set(0);
+    m_scene->AddChild(unlit);
+    m_scene->AddChild(ColouredCube(Color(0.9f, 0.1f, 0.1f, 1)));
+    SgDiagCapture capture;
+    SgGLRenderAction action(&m_viewport);
+    ASSERT_TRUE(action.RenderShadowed(m_view.get())) << capture.GetText();
+    const Pixel seen = Centre();
+    EXPECT_GT(seen[0], seen[1] + 30) << "the red cube's underside, not the floor's: " << Text(seen);
 }

@@ -161,3 +161,21 @@ TEST_F(AlignTest, TipsReplaceTheBoxAndOrientationFollowsTheReference)
     EXPECT_NEAR(box->GetMove().x, -5.0, 1e-6);
     EXPECT_FALSE(align.Align(SgPath(), PathTo({turned}), SgAlign::kMin, SgAlign::kMin, SgAlign::kX, true));
 }
+
+// An object without geometry has no point to align: it is refused with a
+// message and stays where it is; likewise a reference without geometry.
+TEST_F(AlignTest, AnObjectWithoutGeometryIsRefusedAndStays)
+{
+    auto *empty = new SgObject(true, true);
+    empty->SetMove(Vec3(1, 2, 3));
+    m_root->AddChild(empty);
+    SgObject *box = Box(Vec3(5, 0, 0));
+    SgDiagCapture capture;
+    SgAlign align;
+    EXPECT_FALSE(align.Align(PathTo({empty}), PathTo({box}), SgAlign::kMin, SgAlign::kMin, SgAlign::kX, false));
+    EXPECT_NEAR((empty->GetMove() - Vec3(1, 2, 3)).Length(), 0.0, 1e-12);
+    EXPECT_FALSE(align.Align(PathTo({box}), PathTo({empty}), SgAlign::kMin, SgAlign::kMin, SgAlign::kX, false));
+    EXPECT_NEAR((box->GetMove() - Vec3(5, 0, 0)).Length(), 0.0, 1e-12);
+    EXPECT_EQ(capture.Count("Align"), 2) << capture.GetText();
+    EXPECT_TRUE(capture.Contains("no geometry")) << capture.GetText();
+}

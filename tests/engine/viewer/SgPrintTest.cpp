@@ -58,6 +58,27 @@ bool InkBox(const std::string &path, int &width, int &height)
     return right >= 0;
 }
 
+// Prints the viewer onto an A4 landscape PDF page at 100 dpi in a folder of
+// its own, and measures the box of the picture on the page's image at 30
+// dpi. The folder stays for the caller to look into and remove.
+::testing::AssertionResult PrintAndMeasure(SgViewer *viewer, const std::filesystem::path &folder, int &width,
+                                           int &height)
+{
+    std::filesystem::create_directories(folder);
+    const std::string pdf = (folder / "view.pdf").string();
+    SgPdfPrinter printer(pdf, 297, 210, 100);
+    SgPrint print(viewer);
+    if (!print.Print(&printer))
+        return ::testing::AssertionFailure() << print.GetError();
+    const std::string image = (folder / "page").string();
+    const std::string command = "pdftoppm -r 30 -singlefile " + pdf + " " + image;
+    if (std::system(command.c_str()) != 0)
+        return ::testing::AssertionFailure() << command << " (pdftoppm comes with poppler-utils)";
+    if (!InkBox(image + ".ppm", width, height))
+        return ::testing::AssertionFailure() << "nothing printed on the page";
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace
 
 TEST(PrintLayout, PictureFillsTheHeightOfALandscapePageAndTheWidthOfAPortraitOne)
@@ -93,20 +114,36 @@ TEST_F(PrintTest, LandscapePdfPageKeepsTheViewsProportion)
 {
     Viewport()->GetBackground()->m_color1.Set(Color(0.8, 0.1, 0.1, 1));
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "fennix_print_test";
-    std::filesystem::create_directories(folder);
-    const std::string pdf = (folder / "view.pdf").string();
-    SgPdfPrinter printer(pdf, 297, 210, 100);
-    SgPrint print(m_viewer);
-    ASSERT_TRUE(print.Print(&printer)) << print.GetError();
-    EXPECT_EQ(m_viewer->GetWidth(), 800) << "the viewer keeps its size";
-
-    const std::string image = (folder / "page").string();
-    const std::string command = "pdftoppm -r 30 -singlefile " + pdf + " " + image;
-    ASSERT_EQ(std::system(command.c_str()), 0) << command << " (pdftoppm comes with poppler-utils)";
     int width = 0, height = 0;
-    ASSERT_TRUE(InkBox(image + ".ppm", width, height));
+    ASSERT_TRUE(PrintAndMeasure(m_viewer, folder, width, height));
+    EXPECT_EQ(m_viewer->GetWidth(), 800) << "the viewer keeps its size";
     EXPECT_NEAR(double(width) / height, 4.0 / 3.0, 0.03) << width << " x " << height;
     // The picture fills the page's height (210 mm at 30 dpi is 248 pixels).
     EXPECT_NEAR(height, 248, 3);
+    std::filesystem::remove_all(folder);
+}
+
+namespace {
+using WidePrintTest = ViewerFixtureT<800, 200>;
+} // namespace
+
+// A view wider than the page allows is shrunk whole: a 4 : 1 window prints
+// at 4 : 1 across the page's width, not cut to the page's proportion. The
+// page image is stored compressed.
+TEST_F(WidePrintTest, WideViewKeepsItsProportionAndThePageImageIsCompressed)
+{
+    Viewport()->GetBackground()->m_color1.Set(Color(0.8, 0.1, 0.1, 1));
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "fennix_wide_print_test";
+    int width = 0, height = 0;
+    ASSERT_TRUE(PrintAndMeasure(m_viewer, folder, width, height));
+    EXPECT_NEAR(double(width) / height, 4.0, 0.1) << width << " x " << height;
+    // The page's width, 297 mm at 30 dpi, is 350 pixels.
+    EXPECT_NEAR(width, 350, 3);
+
+    std::ifstream in(folder / "view.pdf", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("/FlateDecode"), std::string::npos);
+    // 1169 x 292 pixels of flat colour: 1 MB raw, a few kilobytes deflated.
+    EXPECT_LT(text.size(), 100000u);
     std::filesystem::remove_all(folder);
 }

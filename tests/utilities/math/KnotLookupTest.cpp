@@ -57,3 +57,25 @@ TEST(KnotLookup, GuardsDegenerateTablesAndKnots)
     // NaN reads no bucket (it would index the table with garbage) and stays NaN.
     EXPECT_TRUE(std::isnan(KnotLookup(2, two, 4, 2.0).Evaluate(NAN)));
 }
+
+// Clamped knots repeat the first value: a parameter in the first bucket lies
+// past the repeated knots, in the first interval of non-zero length.
+TEST(KnotLookup, FirstBucketHoldingSeveralKnotsIsSearched)
+{
+    const double clamped[] = {0, 0, 0, 1.157, 3.036};
+    struct Case {
+        int buckets;
+        double t;
+        double expected;
+    };
+    const Case cases[] = {
+        {0, 0.245, 2.0 + 0.245 / 1.157},
+        {0, 0.1, 2.0 + 0.1 / 1.157},
+        {4, 0.5, 2.0 + 0.5 / 1.157},
+        {0, 2.0, 3.0 + (2.0 - 1.157) / (3.036 - 1.157)},
+    };
+    for (const Case &c : cases) {
+        KnotLookup lookup(5, clamped, c.buckets, 3.036);
+        EXPECT_NEAR(lookup.Evaluate(c.t), c.expected, 1e-9) << c.buckets << " buckets, t = " << c.t;
+    }
+}

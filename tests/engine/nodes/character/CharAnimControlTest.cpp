@@ -195,3 +195,40 @@ TEST_F(CharAnimTest, AnObjectAttachedToABoneBecomesTheNextJoint)
     ASSERT_EQ(control.GetBones().size(), 1u);
     ExpectNear(Vec3(0, 0, 1), control.GetBones()[0].end, "the joint's origin ends the segment");
 }
+
+// A joint object without its bone shape in the middle of the chain keeps the
+// pose it was bound in: binding again (after the skeleton changed) weighs
+// the skin against the bind pose, so the skin keeps following the bones
+// rather than taking their current pose as its rest.
+TEST_F(CharAnimTest, AJointWithoutABoneShapeKeepsItsBindPoseWhenBoundAgain)
+{
+    SgRef<SgObject> skeleton = CreateBone(3, nullptr);
+    SgObject *middle = ChildObject(skeleton.get());
+    ASSERT_NE(middle, nullptr);
+    middle->GetInnerGroup()->DeleteChild(BoneIn(middle));
+    ASSERT_EQ(BoneIn(middle), nullptr);
+    const std::vector<Vec3> points = {{0.1, 0, 0.5}, {0.1, 0, 1.5}, {0.1, 0, 1.9}};
+    SgRef<SgObject> skin = MakeSkin(points);
+    auto *modifier = static_cast<SgCharAnim *>(CharAnimControl::SkinSkeleton(skin.get(), skeleton.get()));
+    ASSERT_NE(modifier, nullptr);
+    CharAnimControl &control = modifier->GetControl();
+
+    // The middle joint moves aside; the deformed skin follows it.
+    middle->SetMove(Vec3(1, 0, 1));
+    ASSERT_TRUE(control.ReadSkeleton(skeleton.get(), false));
+    std::vector<Vec3> followed(points.size());
+    control.ApplyDeform(int(points.size()), points.data(), followed.data());
+    EXPECT_GT(followed[2].x, 0.5) << "the tip follows the moved joint";
+
+    // Bound again from the stored bind poses: the same deformation.
+    control.SetSkinMode(true);
+    control.ReadSkeleton(skeleton.get(), false);
+    control.AquirePoints(int(points.size()), points.data());
+    control.CalcWeights();
+    control.SetSkinMode(false);
+    ASSERT_TRUE(control.ReadSkeleton(skeleton.get(), false));
+    std::vector<Vec3> again(points.size());
+    control.ApplyDeform(int(points.size()), points.data(), again.data());
+    for (size_t i = 0; i < points.size(); ++i)
+        ExpectNear(followed[i], again[i], "bound again");
+}

@@ -108,6 +108,24 @@ std::vector<ShapeCase> ClosedShapes()
          },
          0.0, 0.0},
         {"torus knot", [] { return Make<SgTorusKnot>(); }, 0.0, 0.0},
+        // Winding numbers with a common factor trace their curve that many
+        // times: the tube goes round once, not through itself.
+        {"torus knot P 0 Q 3",
+         [] {
+             return Make<SgTorusKnot>([](SgTorusKnot &k) {
+                 k.m_P.Set(0.0f);
+                 k.m_Q.Set(3.0f);
+             });
+         },
+         0.0, 0.0},
+        {"torus knot P 2 Q 4",
+         [] {
+             return Make<SgTorusKnot>([](SgTorusKnot &k) {
+                 k.m_P.Set(2.0f);
+                 k.m_Q.Set(4.0f);
+             });
+         },
+         0.0, 0.0},
         // Stars and rounded polygons stood up as prisms.
         {"star prism",
          [] {
@@ -152,7 +170,7 @@ std::vector<ShapeCase> ClosedShapes()
         {"cone of negative radius", [] { return Make<SgCone>([](SgCone &c) { c.m_bottomRadius.Set(-0.5); }); }, 0.0,
          0.0},
         {"geodesic sphere of negative radius",
-         [] { return Make<SgGeoSphere>([](SgGeoSphere &s) { s.m_radius.Set(-1.0); }); }, 0.0, 0.0},
+         [] { return Make<SgGeoSphere>([](SgGeoSphere &s) { s.m_radius.Set(-1.0); }); }, 4.0 / 3.0 * kPi, 0.1},
         {"torus of negative radii",
          [] {
              return Make<SgTorus>([](SgTorus &t) {

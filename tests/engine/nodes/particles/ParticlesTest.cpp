@@ -3,6 +3,7 @@
 // by zero in the effects).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "engine/nodes/particles/SgDeflector.h"
 #include "engine/nodes/particles/SgDestructor.h"
 #include "engine/nodes/particles/SgEmitter.h"
+#include "engine/nodes/particles/SgFriction.h"
+#include "engine/nodes/particles/SgRotation.h"
 #include "engine/nodes/particles/SgPointAttractor.h"
 #include "engine/nodes/particles/SgWind.h"
 #include "platform/SgDiagHandler.h"
@@ -304,4 +307,116 @@ TEST_F(ParticlesTest, EmitterStepsUnderEffectsAndRefusesMoreThanItsSlots)
     EXPECT_TRUE(capture.Contains("40 dynamic effects")) << capture.GetText();
     // 32 pulls of 10 from t = 2 to 3 on a particle moving up at 2.
     EXPECT_LT(crowded->GetVelocities()[0].z, 2.0 - 32 * 10 * 0.5);
+}
+
+// Friction and rotation act exactly over each step: strong friction stops
+// particles within speed / strength of where they start, and a rotation
+// keeps each particle at its distance from the axis, at any step length.
+TEST_F(ParticlesTest, FrictionAndRotationStayBoundedAtLongSteps)
+{
+    struct Case {
+        const char *what;
+        float strength;
+        double bound;
+    };
+    const Case cases[] = {
+        {"friction 15", 15.0f, 3.0 / 15.0},
+        {"friction 50", 50.0f, 3.0 / 50.0},
+        {"friction 1", 1.0f, 3.0},
+    };
+    for (const Case &c : cases) {
+        g_records.clear();
+        SgRef<SgFriction> friction = new SgFriction;
+        friction->m_strength.Set(c.strength);
+        g_records.push_back(RecordFor(friction.get()));
+        SgRef<SgEmitter> emitter = new SgEmitter;
+        emitter->m_birthRate.Set(20.0f);
+        emitter->m_speed.Set(3.0f);
+        for (int k = 0; k <= 40; ++k)
+            Run(*emitter, {0.1 * k});
+        double highest = 0;
+        for (int i = 0; i < emitter->GetSize(); ++i)
+            highest = std::max(highest, std::abs(emitter->GetPoints()[size_t(i)].z));
+        EXPECT_LE(highest, c.bound + 1e-6) << c.what;
+        EXPECT_GT(highest, 0.0) << c.what << ": particles still move off";
+    }
+
+    // A turn about the emitter's axis at the default speed: the particles
+    // born on the emitter's square stay within its half diagonal.
+    g_records.clear();
+    SgRef<SgRotation> rotation = new SgRotation;
+    g_records.push_back(RecordFor(rotation.get()));
+    SgRef<SgEmitter> emitter = new SgEmitter;
+    emitter->m_speed.Set(0.5f);
+    for (int k = 0; k <= 40; ++k)
+        Run(*emitter, {0.1 * k});
+    double farthest = 0;
+    for (int i = 0; i < emitter->GetSize(); ++i) {
+        const Vec3 &p = emitter->GetPoints()[size_t(i)];
+        farthest = std::max(farthest, std::hypot(p.x, p.y));
+    }
+    EXPECT_GT(emitter->GetSize(), 10);
+    EXPECT_LE(farthest, std::sqrt(0.5) + 1e-6);
+}
+
+// The arrays grow with the births rather than holding the whole capacity
+// from the start, and a refused capacity is told once however many steps
+// meet it.
+TEST_F(ParticlesTest, ArraysGrowWithTheBirthsAndARefusalIsToldOnce)
+{
+    SgRef<SgEmitter> emitter = new SgEmitter;
+    emitter->m_birthRate.Set(100000.0f);
+    emitter->m_stopEmission.Set(100.0f);
+    Run(*emitter, {0.0, 0.5});
+    EXPECT_EQ(emitter->GetCapacity(), 10000000);
+    EXPECT_EQ(emitter->GetSize(), 50000);
+    EXPECT_GE(emitter->GetAllocated(), 50000);
+    EXPECT_LE(emitter->GetAllocated(), 100000) << "not the whole capacity";
+    Run(*emitter, {1.0});
+    EXPECT_EQ(emitter->GetSize(), 100000);
+    EXPECT_LE(emitter->GetAllocated(), 200000);
+
+    SgDiagCapture capture;
+    SgRef<SgEmitter> refused = new SgEmitter;
+    refused->m_birthRate.Set(-5.0f);
+    refused->m_time.Set(4.1);
+    refused->DoAction(nullptr); // a catch-up of 41 steps
+    Run(*refused, {4.2, 4.3});
+    EXPECT_EQ(capture.Count("Particles"), 1) << capture.GetText();
+}
+
+// The catch-up of a crowded emitter is bounded by its particles times its
+// steps, and the process-wide budget refuses births past it, once.
+TEST_F(ParticlesTest, CatchUpWorkAndTheParticleBudgetAreBounded)
+{
+    SgRef<SgEmitter> crowded = new SgEmitter;
+    crowded->m_birthRate.Set(10000.0f);
+    crowded->m_time.Set(99.0);
+    const auto start = std::chrono::steady_clock::now();
+    crowded->DoAction(nullptr);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(crowded->GetSize(), 990000);
+    EXPECT_LE(double(crowded->GetCatchUpSteps()) * crowded->GetSize(), SgEmitter::kMaxCatchUpWork);
+    EXPECT_GE(crowded->GetCatchUpSteps(), 10) << "still steps shorter than the particles' life";
+    // A thousand steps over all of them took 11 s; a loaded machine may
+    // double the bounded time.
+    EXPECT_LT(seconds, 5.0);
+    crowded = nullptr;
+
+    const int64_t previous = SgEmitter::SetLiveParticleBudget(SgEmitter::GetLiveParticles() + 150);
+    SgDiagCapture capture;
+    SgRef<SgEmitter> first = new SgEmitter;
+    SgRef<SgEmitter> second = new SgEmitter;
+    first->m_birthRate.Set(100.0f);
+    second->m_birthRate.Set(100.0f);
+    for (double t : {0.0, 1.0, 2.0, 3.0}) {
+        Run(*first, {t});
+        Run(*second, {t});
+    }
+    EXPECT_EQ(first->GetSize() + second->GetSize(), 150) << "the budget holds across emitters";
+    EXPECT_EQ(capture.Count("Particles"), 2) << "once for each emitter refused: " << capture.GetText();
+    EXPECT_TRUE(capture.Contains("no more are born")) << capture.GetText();
+    first = nullptr;
+    second = nullptr;
+    SgEmitter::SetLiveParticleBudget(previous);
 }
