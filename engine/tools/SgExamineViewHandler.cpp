@@ -95,6 +95,8 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         }
         return OnMouseMove(100.0);
     case kLButtonDown:
+        if (m_bLeftToScene)
+            return 0;
         if (m_bLeftClickToScene && !leftAlt) {
             const Under under = WhatIsUnder(action);
             // A press on a handle is the manipulator's: it takes the drag
@@ -115,6 +117,8 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         OnActivate(action);
         return 1;
     case kLButtonUp:
+        if (m_bLeftToScene && m_mode == kNone)
+            return 0;
         if (m_bLeftPending) {
             // A click: the scene selects.
             m_bLeftPending = false;
@@ -138,10 +142,21 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         m_mode = kPan;
         OnActivate(action);
         return 1;
-    case kMouseWheel:
+    case kMouseWheel: {
+        // A notch zooms in the middle of a drag too, and the drag goes on:
+        // its mode and its last position stay.
+        const ViewerMode running = m_mode;
+        const int prevX = m_prevX;
+        const int prevY = m_prevY;
         m_mode = kWheelZoom;
         OnMouseMove(100.0);
+        m_mode = running;
+        if (running != kNone) {
+            m_prevX = prevX;
+            m_prevY = prevY;
+        }
         return 1;
+    }
     default:
         return 0;
     }

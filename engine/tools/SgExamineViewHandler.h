@@ -53,6 +53,9 @@ class SgExamineViewHandler : public SgEventHandler {
     void SetAlt(bool altOnly) { m_bAltOnly = altOnly; }
     void SetLeftClickToScene(bool on) { m_bLeftClickToScene = on; }
     bool GetLeftClickToScene() const { return m_bLeftClickToScene; }
+    // The left button is the scene's alone (a creation tool's clicks); the
+    // other buttons and the wheel still move the view.
+    void SetLeftToScene(bool on) { m_bLeftToScene = on; }
     // Less mouse travel than this (in both directions) after a left press
     // over the scene is still a click.
     static constexpr int kMinDrag = 2;
@@ -74,6 +77,7 @@ private:
     bool m_bReserved = false;
     bool m_bAltOnly = false;
     bool m_bLeftClickToScene = false;
+    bool m_bLeftToScene = false;
     // A left press over the scene that is not (yet) a drag of the view.
     bool m_bLeftPending = false;
     double m_dStartLensAngle = 0.0;
