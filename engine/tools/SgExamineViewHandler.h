@@ -26,9 +26,9 @@ class SgExamineViewHandler : public SgEventHandler {
         kWheelZoom = 5,
     };
 
-    // Scene-size based speeds outside this range are not trusted.
+    // Steps follow the camera's distance from the scene; distances below
+    // kMinSpeedBase (or an empty scene) take the fallback.
     static constexpr double kMinSpeedBase = 1e-8;
-    static constexpr double kMaxSpeedBase = 10000.0;
     static constexpr double kFallbackSpeedBase = 5.0;
     // Lens limits: the height angle in degrees stays below a half turn.
     static constexpr double kMinHeightAngle = 0.1;
@@ -63,6 +63,9 @@ class SgExamineViewHandler : public SgEventHandler {
 
 private:
     double SceneSpeedBase() const;
+    // The camera's distance from the middle of the scene (the scene's size
+    // when the camera is there); 0 for an empty scene.
+    double SceneReach() const;
     enum Under : int { kEmpty, kScene, kHandle };
     // What lies under the event's cursor: nothing, the scene, or a handle
     // of a manipulator's gizmo.

@@ -23,6 +23,8 @@ Cases:
                       moving create nothing (the scene written at the close).
   quick-pan           a middle drag whose moves come all at once (one burst,
                       then the release) pans as far as a slow drag back.
+  steps-follow-size   a 0.01-unit and a 10,000-unit cube: a wheel notch makes
+                      each bigger in the window, and it stays in the window.
   unsaved-asks        a created sphere, then Ctrl+Q: the window asks whether
                       to save; Escape keeps it open, Return saves and exits.
 """
@@ -308,6 +310,32 @@ def case_quick_pan(fennix, data, work):
         w.close()
 
 
+def red_share(picture):
+    cells = [p for row in picture for p in row]
+    return sum(1 for p in cells if p[0] > 150 and p[1] < 90 and p[2] < 90) / max(len(cells), 1)
+
+
+def case_steps_follow_size(fennix, data, work):
+    shares = []
+    for scene in ("tiny_red_cube_0_01.kvrx", "huge_red_cube_10000.kvrx"):
+        w = Window(fennix, os.path.join(data, scene))
+        try:
+            before = red_share(w.settled())
+            w.run("xdotool", "mousemove", *w.at(320, 240), "click", "4")
+            after = red_share(w.settled())
+            if before == 0.0:
+                fail("%s: the cube is not in the window" % scene)
+            if not 1.05 * before < after < 0.9:
+                fail("%s: a wheel notch should bring the cube nearer and keep it in the window: %.3f, then %.3f"
+                     % (scene, before, after))
+            shares.append("%.3f -> %.3f" % (before, after))
+            w.key("ctrl+q")
+            w.wait_exit(8)
+        finally:
+            w.close()
+    return "a notch brought both cubes nearer (%s)" % ", ".join(shares)
+
+
 def create_sphere(w, x, y, length):
     w.click(x, y)
     for step in range(1, 6):
@@ -353,6 +381,7 @@ CASES = {
     "first-drag-turns-about-vertical": case_first_drag_turns_about_vertical,
     "create-navigation": case_create_navigation,
     "quick-pan": case_quick_pan,
+    "steps-follow-size": case_steps_follow_size,
     "unsaved-asks": case_unsaved_asks,
 }
 
