@@ -3,7 +3,8 @@
 test's own (tests/platform/wx/ControlsProbe.cpp does the clicking): a click on
 the spin's down arrow at the minimum keeps the minimum without the wrap style
 and jumps to the maximum with it (the edit's text read back); a dialog closed
-with Escape reports its closing once and opens again.
+with Escape reports its closing once and opens again; ',' and '.' typed
+into the GL canvas reach the engine as its comma and period keys.
 
   wx_controls_test.py PROBE
 """
@@ -28,7 +29,9 @@ def main():
         if "done" not in run.stdout:
             fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
         expected = {"nowrap": "0", "wrap": "10", "wrap-up": "0",
-                    "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0"}
+                    "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0",
+                    # ',' and '.' as the engine's comma and period keys.
+                    "keys": "188,190"}
         for key, value in expected.items():
             if values.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, values.get(key), value, values))

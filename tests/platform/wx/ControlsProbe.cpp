@@ -5,7 +5,9 @@
 // one with the wrap style and one without, then on a dialog's close box.
 // Prints one line per check, "name=value", and "done" at the end.
 #include <cstdio>
+#include <string>
 #include <functional>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/frame.h>
@@ -18,6 +20,8 @@
 #include "dialogs/wx/SgWxCadDialog.h"
 #include "engine/SgNodara.h"
 #include "engine/document/SgDocument.h"
+#include "platform/window/SgWindowMessages.h"
+#include "platform/wx/SgWxGLWindow.h"
 #include "platform/wx/SgWxNumControls.h"
 
 namespace {
@@ -42,6 +46,18 @@ void ClickAt(const wxPoint &screen)
     RunUntil([] { return false; }, 200);
     simulator.MouseClick();
 }
+
+// Notes the keys the canvas hands to the engine.
+class KeyRecorder : public SgPlatformWindow::Listener {
+public:
+    int OnWindowMessage(SgPlatformWindow *, unsigned message, std::uintptr_t wParam, std::intptr_t) override
+    {
+        if (message == SgWM::kKeyDown)
+            keys.push_back(int(wParam));
+        return 0;
+    }
+    std::vector<int> keys;
+};
 
 int s_closeReports = 0;
 void CountClose(void *, void *) { ++s_closeReports; }
@@ -121,6 +137,30 @@ private:
             std::printf("dialog-round%d=%d shown=%d\n", round, s_closeReports, int(dialog->IsShown()));
         }
         dialog->Destroy();
+        // The trackball's keys reach the engine from the GL canvas.
+        auto *keyFrame = new wxFrame(nullptr, wxID_ANY, "keys probe", wxPoint(500, 50), wxSize(200, 150));
+        SgWxGLWindow *canvas = SgWxGLWindow::Create(keyFrame);
+        if (canvas) {
+            KeyRecorder recorder;
+            canvas->SetListener(&recorder);
+            keyFrame->Show();
+            RunUntil([keyFrame] { return keyFrame->IsShownOnScreen(); });
+            const wxRect box = canvas->GetScreenRect();
+            ClickAt(wxPoint(box.x + box.width / 2, box.y + box.height / 2));
+            RunUntil([] { return false; }, 300);
+            wxUIActionSimulator simulator;
+            simulator.Char(',');
+            simulator.Char('.');
+            RunUntil([&recorder] { return recorder.keys.size() >= 2; }, 1500);
+            std::string seen;
+            for (int key : recorder.keys)
+                seen += (seen.empty() ? "" : ",") + std::to_string(key);
+            std::printf("keys=%s\n", seen.c_str());
+            canvas->SetListener(nullptr);
+        } else {
+            std::printf("keys=no GL visual\n");
+        }
+        keyFrame->Destroy();
         std::printf("done\n");
         std::fflush(stdout);
         m_frame->Close();
