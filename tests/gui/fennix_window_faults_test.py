@@ -151,6 +151,17 @@ def moves_leave_picture_alone(window):
     return share_changed(still, after) < 0.005
 
 
+def close_and_expect_no(window, out, name, complaint):
+    """Ctrl+Q, a clean exit, and no object called `name` in the scene written
+    at the close."""
+    window.key("ctrl+q")
+    window.wait_exit(8)
+    with open(out, encoding="utf-8", errors="replace") as f:
+        text = f.read()
+    if name in text:
+        fail("%s: %s" % (complaint, text[max(text.find(name) - 40, 0):][:300]))
+
+
 def case_close_mid_drag(fennix, data, work):
     w = Window(fennix, os.path.join(data, "sample_scene.kvrx"))
     try:
@@ -172,12 +183,7 @@ def case_close_mid_creation(fennix, data, work):
         for step in range(1, 6):
             w.run("xdotool", "mousemove", *w.at(200 + 12 * step, 300))
             time.sleep(0.05)
-        w.key("ctrl+q")
-        w.wait_exit(8)
-        with open(out, encoding="utf-8", errors="replace") as f:
-            text = f.read()
-        if "SgSphere" in text:
-            fail("the half-made sphere was written: %s" % text[text.find("SgSphere") - 40:][:200])
+        close_and_expect_no(w, out, "SgSphere", "the half-made sphere was written")
         return "Ctrl+Q between the clicks of a creation exited 0 and wrote no sphere"
     finally:
         w.close()
@@ -284,12 +290,7 @@ def case_create_navigation(fennix, data, work):
             w.click(450, 380)
         if grab_stays(w.display):
             fail("the pointer is still grabbed after the creations ended")
-        w.key("ctrl+q")
-        w.wait_exit(8)
-        with open(out, encoding="utf-8", errors="replace") as f:
-            text = f.read()
-        if "SgBox" in text:
-            fail("a box was created: %s" % text[text.find("SgBox") - 40:][:300])
+        close_and_expect_no(w, out, "SgBox", "a box was created")
         return "the view panned and zoomed; Esc and clicks without a drag made no box"
     finally:
         w.close()

@@ -129,7 +129,7 @@ TEST(SgNumSpinModelTest, AFormatStringShowsTheValueAndOneWithOtherConversionsIsR
     ASSERT_TRUE(spin.SetFormatString("%.3f mm"));
     spin.SetPos(2.0);
     EXPECT_EQ(spin.GetText(), "2.000 mm");
-    for (const char *bad : {"%s", "%d", "%.3f %.3f", "%n", "%*f", "100%"}) {
+    for (const char *bad : {"%s", "%d", "%.3f %.3f", "%n", "%*f", "100%", "%.999f", "%1000000f"}) {
         EXPECT_FALSE(spin.SetFormatString(bad)) << bad;
         EXPECT_EQ(spin.GetFormatString(), "%.3f mm");
     }
@@ -140,6 +140,15 @@ TEST(SgNumSpinModelTest, AFormatStringShowsTheValueAndOneWithOtherConversionsIsR
     EXPECT_TRUE(spin.SetFormatString(nullptr));
     spin.SetPos(2.0);
     EXPECT_EQ(spin.GetText(), "2");
+}
+
+TEST(SgNumSpinModelTest, DecimalsBeyondWhatADoubleHoldsAreCut)
+{
+    SgNumSpinModel spin;
+    spin.SetDecimalPlaces(1000000);
+    spin.SetTrimTrailingZeros(0);
+    spin.SetPos(0.5);
+    EXPECT_EQ(spin.GetText().size(), 2u + SgNumSpinModel::kMaxDecimals);
 }
 
 TEST(SgNumSpinModelTest, AZeroUnitFactorIsRefused)
