@@ -2,7 +2,9 @@
 """fennix SCENE under a virtual X server of this test's own, driven by real X
 events: each case reproduces a way the window used to fail.
 
-  fennix_window_faults_test.py CASE FENNIX DATA_DIR WORK_DIR
+  fennix_window_faults_test.py CASE FENNIX DATA_DIR WORK_DIR [EXIT_SECONDS]
+
+EXIT_SECONDS (8 by default) is how long a close may take to end the program.
 
 Cases:
   close-mid-drag      Ctrl+Q during a left drag: the process exits 0 within a
@@ -106,6 +108,7 @@ class Window:
         self.run("xdotool", "key", name, check=False)
 
     def wait_exit(self, seconds):
+        seconds = max(seconds, EXIT_SECONDS)
         try:
             status = self.program.wait(timeout=seconds)
         except subprocess.TimeoutExpired:
@@ -396,8 +399,14 @@ CASES = {
 }
 
 
+EXIT_SECONDS = 8
+
+
 def main():
+    global EXIT_SECONDS
     case, fennix, data, work = sys.argv[1:5]
+    if len(sys.argv) > 5:
+        EXIT_SECONDS = int(sys.argv[5])
     os.makedirs(work, exist_ok=True)
     print("PASS: " + CASES[case](fennix, data, work))
 
