@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/controls/SgColorButtonModel.h"
 #include "platform/controls/SgNumSpinModel.h"
 #include "platform/controls/SgProgressModel.h"
 #include "platform/controls/SgVectorFieldModel.h"
@@ -232,6 +233,52 @@ TEST(SgProgressModelTest, TheBarHasAThousandSteps)
     EXPECT_FALSE(progress.IsAborted());
     progress.Abort();
     EXPECT_TRUE(progress.IsAborted());
+}
+
+} // namespace
+
+namespace {
+
+using Rgb = SgColorButtonModel::Rgb;
+
+TEST(SgColorButtonModelTest, ARaisedFrameOfOneRingIsWhiteOverGrey)
+{
+    SgColorButtonModel button;
+    button.Attach({0, 0, 255}, {255, 255, 255}, {128, 128, 128}, 1);
+    const auto rings = button.BevelRings();
+    ASSERT_EQ(rings.size(), 1u);
+    EXPECT_EQ(rings[0].topLeft, (Rgb{255, 255, 255}));
+    EXPECT_EQ(rings[0].bottomRight, (Rgb{128, 128, 128}));
+}
+
+TEST(SgColorButtonModelTest, DeeperFramesShadeEachRingAndASunkenOneEndsNearBlack)
+{
+    SgColorButtonModel button;
+    button.Attach({0, 0, 255}, {255, 255, 255}, {128, 128, 128}, 3);
+    auto rings = button.BevelRings();
+    ASSERT_EQ(rings.size(), 3u);
+    // Light (63 / (i + 1) - 64) mod 256, dark 255 / (i + 2).
+    EXPECT_EQ(rings[0].topLeft, (Rgb{255, 255, 255}));
+    EXPECT_EQ(rings[1].topLeft, (Rgb{223, 223, 223}));
+    EXPECT_EQ(rings[2].topLeft, (Rgb{213, 213, 213}));
+    EXPECT_EQ(rings[0].bottomRight, (Rgb{127, 127, 127}));
+    EXPECT_EQ(rings[2].bottomRight, (Rgb{63, 63, 63}));
+    button.Attach({0, 0, 255}, {255, 255, 255}, {128, 128, 128}, static_cast<unsigned>(-3));
+    rings = button.BevelRings();
+    ASSERT_EQ(rings.size(), 3u);
+    EXPECT_EQ(rings[0].topLeft, (Rgb{127, 127, 127})) << "sunken: the dark edges on top";
+    EXPECT_EQ(rings[0].bottomRight, (Rgb{255, 255, 255}));
+    EXPECT_EQ(rings[2].bottomRight, (Rgb{1, 1, 1}));
+}
+
+TEST(SgColorButtonModelTest, AHugeBevelDrawsABoundedFrame)
+{
+    SgColorButtonModel button;
+    button.Attach({0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0x80000000u);
+    EXPECT_LE(button.BevelRings().size(), 64u);
+    EXPECT_TRUE(button.SetBGColor({1, 2, 3}, true));
+    EXPECT_FALSE(button.SetFGColor({1, 2, 3}, false));
+    EXPECT_EQ(button.GetBGColor(), (Rgb{1, 2, 3}));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
 #include <wx/timer.h>
@@ -22,7 +23,7 @@
 #include "engine/document/SgDocument.h"
 #include "platform/window/SgWindowMessages.h"
 #include "platform/wx/SgWxGLWindow.h"
-#include "platform/wx/SgWxNumControls.h"
+#include "platform/wx/SgWxControls.h"
 
 namespace {
 
@@ -109,6 +110,28 @@ private:
         ClickAt(Arrow(1, true));
         RunUntil([this] { return m_edits[1]->GetValue() != "10"; }, 1500);
         std::printf("wrap-up=%s\n", m_edits[1]->GetValue().utf8_str().data());
+
+        // The colour button paints its colours and frame, and a click on it
+        // is a button click.
+        auto *colour = new CSGColorButton(m_spins[0]->GetParent(), wxID_ANY, "", wxPoint(220, 20), wxSize(80, 40));
+        colour->Attach({0, 0, 200}, {255, 255, 255}, {128, 128, 128}, 2);
+        int clicks = 0;
+        colour->Bind(wxEVT_BUTTON, [&clicks](wxCommandEvent &) { ++clicks; });
+        colour->Refresh();
+        RunUntil([] { return false; }, 300);
+        {
+            wxClientDC dc(colour);
+            wxColour inside;
+            wxColour corner;
+            dc.GetPixel(20, 20, &inside);
+            dc.GetPixel(0, 0, &corner);
+            std::printf("colour-inside=%d,%d,%d\n", inside.Red(), inside.Green(), inside.Blue());
+            std::printf("colour-corner=%d,%d,%d\n", corner.Red(), corner.Green(), corner.Blue());
+        }
+        const wxRect face = colour->GetScreenRect();
+        ClickAt(wxPoint(face.x + face.width / 2, face.y + face.height / 2));
+        RunUntil([&clicks] { return clicks > 0; }, 1500);
+        std::printf("colour-clicks=%d\n", clicks);
 
         // A dialog closed with its Cancel button, then with Escape, reports
         // each closing once and opens again.
