@@ -5,7 +5,9 @@ the spin's down arrow at the minimum keeps the minimum without the wrap style
 and jumps to the maximum with it (the edit's text read back); a dialog closed
 with Escape reports its closing once and opens again; ',' and '.' typed
 into the GL canvas reach the engine as its comma and period keys; the colour
-button shows its colours and frame and a click on it is a button click.
+button shows its colours and frame and a click on it is a button click; the
+download dialog's bar stands at 500 of 1000 half way and its Cancel button
+stops the download.
 
   wx_controls_test.py PROBE
 """
@@ -35,7 +37,9 @@ def main():
                     "keys": "188,190",
                     # The colour button: its background inside, its raised
                     # frame's light outer ring (63 - 64 mod 256) at the corner.
-                    "colour-clicks": "1"}
+                    "colour-clicks": "1",
+                    "progress-caption": "Downloading, Please Wait.", "progress-bar": "500",
+                    "progress-aborted": "1"}
         # The toolkit draws lines with smoothing: colours within a few levels.
         near = {"colour-inside": (0, 0, 200), "colour-corner": (255, 255, 255)}
         for key, value in near.items():
@@ -48,7 +52,8 @@ def main():
         for key, value in expected.items():
             if values.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, values.get(key), value, values))
-        print("PASS: down at the minimum keeps it without wrap and wraps with it; the dialog reports each closing once")
+        print("PASS: the spin stops or wraps at its minimum as its style says; the dialog reports each closing once; "
+              "keys, colour button and download dialog as expected")
     finally:
         server.terminate()
         server.wait()

@@ -24,6 +24,7 @@
 #include "platform/window/SgWindowMessages.h"
 #include "platform/wx/SgWxGLWindow.h"
 #include "platform/wx/SgWxControls.h"
+#include "platform/wx/SgWxProgress.h"
 
 namespace {
 
@@ -160,6 +161,24 @@ private:
             std::printf("dialog-round%d=%d shown=%d\n", round, s_closeReports, int(dialog->IsShown()));
         }
         dialog->Destroy();
+        // The download dialog: half way is 500 of its bar, and its Cancel
+        // button, clicked, tells the downloader to stop.
+        auto *progress = new ProgressBarDlg(m_frame);
+        progress->Show();
+        progress->SetMessage("Downloading scene.kvrx");
+        progress->SetProgress(0.5);
+        RunUntil([progress] { return progress->IsShownOnScreen(); });
+        RunUntil([] { return false; }, 300);
+        std::printf("progress-caption=%s\n", progress->GetTitle().utf8_str().data());
+        std::printf("progress-bar=%d\n", progress->Model().GetPosition());
+        if (wxWindow *cancel = progress->FindWindow(wxID_CANCEL)) {
+            const wxRect box = cancel->GetScreenRect();
+            ClickAt(wxPoint(box.x + box.width / 2, box.y + box.height / 2));
+            RunUntil([progress] { return progress->IsAborted(); }, 1500);
+        }
+        std::printf("progress-aborted=%d\n", int(progress->IsAborted()));
+        progress->Destroy();
+
         // The trackball's keys reach the engine from the GL canvas.
         auto *keyFrame = new wxFrame(nullptr, wxID_ANY, "keys probe", wxPoint(500, 50), wxSize(200, 150));
         SgWxGLWindow *canvas = SgWxGLWindow::Create(keyFrame);
