@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <numbers>
+#include <optional>
 #include <string>
 
 #include <wx/app.h>
@@ -11,7 +14,7 @@
 #include <wx/init.h>
 #include <wx/sizer.h>
 
-#include "host/RenderCommand.h"
+#include "host/common/SceneFolder.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
 #include "engine/core/SgSeparator.h"
@@ -28,6 +31,9 @@
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
 #include "platform/wx/SgWxPrinter.h"
+#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
+#include "platform/wx/SgWxNotifier.h"
 #include "platform/wx/SgWxProgress.h"
 
 namespace {
@@ -71,6 +77,68 @@ SgViewer *s_viewer = nullptr;
 // The scene the window shows, written at the close when asked.
 SgDocument *s_document = nullptr;
 bool s_saved = false;
+// The canvas, whose drags and tools end before the window goes.
+SgWxGLWindow *s_canvas = nullptr;
+// The undo list's place when the scene was read or last written: anywhere
+// else, the scene has changes the file does not hold.
+int s_savedUndoCursor = 0;
+int s_savedUndoCount = 0;
+
+// A new window looks at the scene from the front and a little above, with
+// the scene's z axis up, so that a horizontal drag turns the scene about
+// the picture's vertical (the base plane of a creation is seen at a slant).
+constexpr double kDefaultViewTiltDegrees = 25.0;
+
+bool HasUnsavedChanges()
+{
+    return s_document &&
+           (s_document->GetUndoCursor() != s_savedUndoCursor || s_document->GetUndoCount() != s_savedUndoCount);
+}
+
+void MarkSaved()
+{
+    if (!s_document)
+        return;
+    s_savedUndoCursor = s_document->GetUndoCursor();
+    s_savedUndoCount = s_document->GetUndoCount();
+}
+
+// Asks whether changes should be written before the window closes. False
+// when the user cancels the closing (or the file could not be written).
+bool OfferToSave()
+{
+    if (s_savePath || !HasUnsavedChanges())
+        return true;
+    const std::string name = std::filesystem::path(s_scenePath).filename().string();
+    const int answer = GetNotifier().Message("Save changes to " + name + " before closing?", "fennix",
+                                             Notifier::Buttons::YesNoCancel, Notifier::Icon::Question);
+    if (answer == Notifier::No)
+        return true;
+    if (answer != Notifier::Yes)
+        return false;
+    // Scene text goes only into a scene file of this system's own format;
+    // any other name asks where to write.
+    std::string target = s_scenePath;
+    if (std::filesystem::path(target).extension() != ".kvrx") {
+        FileRequest request;
+        request.title = "Save Scene As";
+        request.initialName = std::filesystem::path(target).replace_extension(".kvrx").filename().string();
+        request.defaultExtension = "kvrx";
+        request.filter = "Scene (*.kvrx)|*.kvrx||";
+        request.save = true;
+        const std::optional<std::string> chosen = ChooseFile(request);
+        if (!chosen)
+            return false;
+        target = *chosen;
+    }
+    if (s_document->Save(target.c_str(), "kvrx") != 1) {
+        GetNotifier().Message(target + " could not be written.", "fennix", Notifier::Buttons::Ok,
+                              Notifier::Icon::Error);
+        return false;
+    }
+    MarkSaved();
+    return true;
+}
 
 // Writes the scene to the --save-on-close file while the window and its
 // viewer still stand, so that the view the user turned is written with it.
@@ -102,6 +170,15 @@ public:
         Bind(wxEVT_MENU, [this](wxCommandEvent &) { Close(); }, wxID_CLOSE);
         Bind(wxEVT_MENU, [this](wxCommandEvent &) { PrintView(); }, wxID_PRINT);
         Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent &event) {
+            // A drag or a creation under way ends first (a creation between
+            // its clicks is dropped), so that nothing half made is written
+            // and the canvas gives the mouse back before it goes.
+            if (s_canvas)
+                s_canvas->EndInteraction();
+            if (!OfferToSave() && event.CanVeto()) {
+                event.Veto();
+                return;
+            }
             SaveOnClose();
             event.Skip();
         });
@@ -114,9 +191,19 @@ public:
     ~FennixApp() override { SgDocument::Destroy(m_document); }
     bool OnInit() override;
     int OnExit() override;
+    // A failed check of the toolkit is reported, never shown as a dialog
+    // that waits for an answer.
+    void OnAssertFailure(const wxChar *file, int line, const wxChar *function, const wxChar *condition,
+                         const wxChar *message) override
+    {
+        SgDiagError("Window", "toolkit check failed at %s:%d in %s: %s %s", wxString(file).utf8_str().data(), line,
+                    wxString(function).utf8_str().data(), wxString(condition).utf8_str().data(),
+                    wxString(message).utf8_str().data());
+    }
 
 private:
     SgDocument *m_document = nullptr;
+    std::unique_ptr<SgWxNotifier> m_notifier;
 };
 
 bool FennixApp::OnInit()
@@ -159,6 +246,7 @@ bool FennixApp::OnInit()
     s_viewer = viewer;
     viewer->SetShadowed(s_shadows);
     SgWxPrinter::Install(frame);
+    s_canvas = canvas;
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
     const int read = m_document->OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
@@ -168,27 +256,38 @@ bool FennixApp::OnInit()
         return false;
     }
     SgViewport *viewport = viewer->GetViewport(0);
-    if (viewport->GetNodara() == defaultView)
+    if (viewport->GetNodara() == defaultView) {
+        // The camera tilts as a vertical drag would tilt it.
+        viewport->RotateScene(0.0, -(90.0 - kDefaultViewTiltDegrees) * std::numbers::pi / 180.0, false);
         viewport->Focus(nullptr, kFrameFactor);
+    }
+    // The examine handler sees the mouse before the scene's own handlers.
+    SgSeparator *viewRoot = viewport->GetNodara();
+    auto *examine = new SgExamineViewHandler;
     if (const CreationKind *kind = FindCreationKind(s_createKind)) {
         // A creation tool lives in the scene, as the active tool does; the
-        // left button is its own, so the view is not turned meanwhile.
+        // left button is its own, the other buttons and the wheel still
+        // move the view.
         auto *tool = new SgCreateCylinderTool;
         tool->Setup(kind->classId(), kind->codes);
         m_document->GetRoot()->AddChild(tool);
+        examine->SetLeftToScene(true);
     } else {
-        // The examine handler sees the mouse before the scene's own handlers. A
-        // left click over the scene is left to the scene, so that it selects
-        // (and a press on a selected object's handle drags the handle); a left
-        // drag that no handle takes turns the view.
-        SgSeparator *viewRoot = viewport->GetNodara();
-        auto *examine = new SgExamineViewHandler;
+        // A left click over the scene is left to the scene, so that it
+        // selects (and a press on a selected object's handle drags the
+        // handle); a left drag that no handle takes turns the view.
         examine->SetLeftClickToScene(true);
-        if (viewRoot->GetNumChildren() > 0)
-            viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
-        else
-            viewRoot->AddChild(examine);
     }
+    if (viewRoot->GetNumChildren() > 0)
+        viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
+    else
+        viewRoot->AddChild(examine);
+    MarkSaved();
+    // From here on the user answers questions in the window; a scene that
+    // could not be read was reported on standard error above.
+    m_notifier = std::make_unique<SgWxNotifier>(frame);
+    SetNotifier(m_notifier.get());
+    SetFileChooser(SgWxFileChooser(frame));
 
     frame->Show();
     canvas->SetFocus();
@@ -207,6 +306,9 @@ void PrintView()
 int FennixApp::OnExit()
 {
     SaveOnClose();
+    SetNotifier(nullptr);
+    SetFileChooser(nullptr);
+    s_canvas = nullptr;
     s_document = nullptr;
     SgDocument::Destroy(m_document);
     m_document = nullptr;
@@ -217,8 +319,9 @@ int FennixApp::OnExit()
 
 wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 
-int RunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions &options)
+extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions *given)
 {
+    const WindowOptions &options = *given;
     if (options.createKind && !FindCreationKind(options.createKind)) {
         std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", options.createKind);
         return 2;
