@@ -5,6 +5,7 @@
 #include <strings.h>
 #include <sstream>
 
+#include "engine/core/SgAction.h"
 #include "engine/core/SgFieldValue.h"
 
 SG_CLASS_SOURCE(SgLispScript, SgEngine, SgFieldMngr, "SgLispScript")
@@ -70,13 +71,13 @@ SgFieldMngr *LispNodeOf(value_t v)
 
 namespace {
 
-// Whether the text holds only complete expressions: a formula with a syntax
-// error must say so rather than quietly give NIL.
-bool TextReads(const char *text)
+// How many complete expressions the text holds, -1 when it does not read:
+// a formula with a syntax error must say so rather than quietly give NIL.
+int FormsInText(const char *text)
 {
     LispStream *stream = LispOpenStream(text, 0);
     if (!stream)
-        return false;
+        return -1;
     bool ok = true;
     int count = 0;
     for (;;) {
@@ -91,20 +92,26 @@ bool TextReads(const char *text)
         ++count;
     }
     LispCloseStream(stream);
-    return ok && count > 0;
+    return ok ? count : -1;
 }
 
-// Compiles "(lambda <parameters> <body> )" in the sandbox; ERROR (reported)
-// when the body does not read or compile.
-value_t CompileFormula(const std::string &parameters, const std::string &body, const char *who)
+} // namespace
+
+value_t LispCompileFormula(const LispContextRef &context, const std::string &parameters, const std::string &body,
+                           const char *who)
 {
-    LispInit();
-    if (!TextReads(body.c_str())) {
+    // Compiling has a budget of its own: a scene whose formulas used up the
+    // pass's budget must still compile them for the next pass.
+    LispFormulaScope scope(context, kLispOwnBudget);
+    const int forms = FormsInText(body.c_str());
+    if (forms <= 0) {
         EngineReport("%s: the formula does not read: %s", who, body.c_str());
         return value_t::Error();
     }
+    if (forms > 1)
+        EngineReport("%s: only the first of the formula's %d expressions is used (wrap them in progn): %s", who,
+                     forms, body.c_str());
     const std::string text = "(lambda " + parameters + body + " )";
-    LispFormulaScope scope;
     value_t form = LispReadFromString(text.c_str());
     value_t compiled = form.IsNil() ? value_t::Error() : LispEvalTopLevel(form);
     if (compiled.IsError() || compiled.IsNil()) {
@@ -114,7 +121,10 @@ value_t CompileFormula(const std::string &parameters, const std::string &body, c
     return compiled;
 }
 
-} // namespace
+uint64_t LispFormulaWorkUnit()
+{
+    return SgAction::OutermostApplyCount();
+}
 
 SgLispScript::SgLispScript()
 {
@@ -131,7 +141,8 @@ int SgLispScript::SetScript(const char *text)
 {
     m_compiledText = text ? text : "";
     m_bHasText = true;
-    m_lambda = CompileFormula("(self a0 a1 a2 a3 v0 v1 v2 v3) ", m_compiledText, "SgLispScript");
+    m_lambda = LispCompileFormula(m_lambdaRoot.Context(), "(self a0 a1 a2 a3 v0 v1 v2 v3) ", m_compiledText,
+                                  "SgLispScript");
     return m_lambda.IsError() ? 0 : 1;
 }
 
@@ -173,7 +184,9 @@ void SgLispScript::Evaluate()
         if (!IsCompiled())
             return;
 
-        LispFormulaScope scope;
+        LispFormulaScope scope(m_lambdaRoot.Context(), LispFormulaWorkUnit());
+        if (scope.Refused())
+            return;
         value_t *mark = LispArgTop();
         value_t *base = mark;
         bool pushed = LispPushArg(m_lambda) && LispPushArg(LispNodeValue(this));
