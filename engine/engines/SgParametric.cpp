@@ -418,21 +418,32 @@ void DxLispScript::Evaluate()
         m_output.Validate();
         return;
     }
-    LispFormulaScope scope(m_functionRoot.Context(), LispFormulaWorkUnit());
-    if (scope.Refused()) {
-        m_output.Validate();
-        return;
-    }
-    value_t *mark = LispArgTop();
-    bool pushed = LispPushArg(m_function);
-    for (const value_t &value : values)
-        pushed = pushed && LispPushArg(value);
+    const uint64_t unit = LispFormulaWorkUnit();
     value_t result = value_t::Error();
-    if (pushed)
-        result = LispApply(mark, static_cast<int>(values.size()) + 1);
-    LispSetArgTop(mark);
-    if (result.IsError() || LispQuitRequested()) {
-        EngineReport("DxLispScript: the formula failed: %s", m_text.c_str());
+    bool failed = false;
+    {
+        LispFormulaScope scope(m_functionRoot.Context(), unit);
+        if (scope.Refused()) {
+            m_output.Validate();
+            return;
+        }
+        value_t *mark = LispArgTop();
+        bool pushed = LispPushArg(m_function);
+        for (const value_t &value : values)
+            pushed = pushed && LispPushArg(value);
+        if (pushed)
+            result = LispApply(mark, static_cast<int>(values.size()) + 1);
+        LispSetArgTop(mark);
+        failed = result.IsError() || LispQuitRequested();
+        // A model drawn by many instances fails the same way for each: one
+        // report a pass says it.
+        if (failed && m_failedUnit == unit)
+            scope.DropOutput();
+    }
+    if (failed) {
+        if (m_failedUnit != unit)
+            EngineReport("DxLispScript: the formula failed: %s", m_text.c_str());
+        m_failedUnit = unit;
         m_output.Validate();
         return;
     }

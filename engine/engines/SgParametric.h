@@ -193,6 +193,7 @@ private:
     int m_nArgs = 1;
     bool m_bEvaluating = false;
     bool m_bNilReported = false;
+    uint64_t m_failedUnit = UINT64_MAX; // the unit of work of the last failure reported
     std::string m_text;
     // The converter when no target record keeps it.
     std::unique_ptr<DxModule> m_pOwnConverter;

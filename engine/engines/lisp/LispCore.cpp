@@ -225,7 +225,12 @@ void LispWrite(std::string_view text)
         return;
     LispState &s = Lisp();
     if (s.m_captureNesting > 0) {
-        // A formula's output: kept up to the cap, the rest counted as cut.
+        // A formula's output: kept up to the cap, the rest counted as cut;
+        // the reason an evaluation was stopped is always kept.
+        if (s.m_forceCapture) {
+            s.m_captured.append(text);
+            return;
+        }
         const size_t room = kLispFormulaOutputCap > s.m_captured.size() ? kLispFormulaOutputCap - s.m_captured.size() : 0;
         if (text.size() > room)
             s.m_capturedCut = true;
@@ -673,11 +678,17 @@ LispOutputCapture::~LispOutputCapture()
     else
         text.clear();
     if (s.m_capturedCut) {
-        text += "\n(output cut after " + std::to_string(kLispFormulaOutputCap) + " characters)";
+        text += "\n(printed output cut after " + std::to_string(kLispFormulaOutputCap) + " characters)";
         s.m_capturedCut = false;
     }
     if (!text.empty())
         SgDiagWarning("Lisp", "%s", text.c_str());
+}
+
+void LispOutputCapture::Drop()
+{
+    m_state->m_captured.clear();
+    m_state->m_capturedCut = false;
 }
 
 namespace {
@@ -928,7 +939,10 @@ bool LispQuitRequested()
 
 value_t LispAbort(const char *message)
 {
+    LispState &s = Lisp();
+    s.m_forceCapture = true;
     LispWrite(message);
+    s.m_forceCapture = false;
     Lisp().m_abort = true;
     return value_t::Error();
 }

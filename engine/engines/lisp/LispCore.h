@@ -221,7 +221,7 @@ uint64_t LispStepLimit();
 // steps; a document's context a heap cap.
 constexpr size_t kLispFormulaHeapAllowance = size_t{16} << 20;
 constexpr uint64_t kLispFormulaStepLimit = 10'000'000;
-constexpr uint64_t kLispWorkUnitStepLimit = 40'000'000;
+constexpr uint64_t kLispWorkUnitStepLimit = 60'000'000;
 constexpr size_t kLispDocumentHeapLimit = size_t{64} << 20;
 // The unit of work of an evaluation that has its own budget only (compiling).
 constexpr uint64_t kLispOwnBudget = UINT64_MAX;
@@ -264,6 +264,9 @@ public:
     LispOutputCapture(const LispOutputCapture &) = delete;
     LispOutputCapture &operator=(const LispOutputCapture &) = delete;
 
+    // Forgets what was captured so far (said before, and to be said once).
+    void Drop();
+
 private:
     LispState *m_state;
 };
@@ -288,6 +291,7 @@ public:
     LispFormulaScope &operator=(const LispFormulaScope &) = delete;
 
     bool Refused() const { return m_refused; }
+    void DropOutput() { m_capture.Drop(); }
 
 private:
     LispContextScope m_context;

@@ -203,6 +203,7 @@ struct LispState {
     int m_captureNesting = 0;
     std::string m_captured;
     bool m_capturedCut = false;
+    bool m_forceCapture = false;
     bool m_quietCollections = false; // no statistics from automatic collections
     int m_formulaScopes = 0;         // outermost formula scopes open: they hold the budget
 

@@ -310,6 +310,37 @@ TEST_F(LispLimitsTest, EachTopLevelEvaluationHasAStepBudget)
     });
 }
 
+// A call to a built-in that walks a long list, prints it or makes many
+// elements costs what it walks, prints or makes: a hundred of them pass a
+// budget that a hundred calls alone would not.
+TEST_F(LispLimitsTest, BuiltInsChargeTheWorkTheyDo)
+{
+    BothWays([&] {
+        Run("(setq l nil) (setq i 0) (while (< i 3000) (progn (setq l (cons (cons i i) l)) (setq i (+ i 1))))"
+            );
+        TakeOutput();
+        LispSetStepLimit(100000);
+        const char *const heavy[] = {
+            "(len l)", "(assoc 'absent l)", "(prints l)", "(print l)", "(print_struct l)",
+            "(gc)", "(make-array 3000)",
+        };
+        for (const char *call : heavy) {
+            const std::string loop = std::string("(progn (setq i 0) (while (< i 100) (progn ") + call +
+                                     " (setq i (+ i 1)))))";
+            EXPECT_EQ(Run(loop), "ERROR") << call;
+            const std::string said = TakeOutput();
+            EXPECT_TRUE(Contains(said, "\nStep limit of 100000 reached.")) << call;
+            EXPECT_EQ(Run("(+ 1 2)"), "3");
+        }
+        // Once, each is well within the budget.
+        for (const char *call : heavy) {
+            EXPECT_NE(Run(call), "ERROR") << call;
+            TakeOutput();
+        }
+        LispSetStepLimit(kLispNoStepLimit);
+    });
+}
+
 // A host's formula: its text evaluated in a formula scope with a small budget.
 value_t BuiltinFormula(value_t *args, int)
 {
