@@ -215,6 +215,7 @@ struct LispState {
     int m_dotIndex = 0;
     int m_otherwiseIndex = 0;
     int m_loadVerboseIndex = 0;
+    int m_sandboxedIndex = -1;
 
     int m_depth = 0;
     uintptr_t m_stackBase = 0;
@@ -370,6 +371,10 @@ inline void LispBeginTopLevel()
 }
 
 // ---- Helpers shared by the interpreter's files ----------------------------
+
+// The special form that evaluates its argument sandboxed; a blank keeps the
+// reader from ever producing its name.
+constexpr const char *kLispSandboxedFormName = "sandboxed expansion";
 
 // One collection; the statistics are printed when report is set.
 value_t LispCollect(bool report);

@@ -212,6 +212,35 @@ TEST_F(LispLimitsTest, TheSandboxKeepsEveryDefinitionMadeOutsideIt)
     std::remove(path.c_str());
 }
 
+// A macro the sandbox made writes code: that code runs sandboxed too, where
+// trusted code expands the macro, directly or inside what it compiles.
+TEST_F(LispLimitsTest, AMacroMadeInTheSandboxExpandsIntoSandboxedCode)
+{
+    std::string path = testing::TempDir() + "lisp_sandbox_macro_victim.txt";
+    BothWays([&] {
+        std::ofstream(path) << "keep me";
+        {
+            LispSandboxScope sandbox;
+            EXPECT_NE(Run("(defmacro tidy () (list 'file-remove \"" + path + "\"))"), "ERROR");
+            EXPECT_NE(Run("(defmacro wrap (x) (list 'progn x))"), "ERROR");
+        }
+        TakeOutput();
+        EXPECT_EQ(Run("(tidy)"), "ERROR");
+        EXPECT_EQ(Run("(defun later () (tidy)) (later)"), "ERROR");
+        EXPECT_EQ(Run("(eval (macroexpand '(tidy)))"), "ERROR");
+        EXPECT_EQ(TakeOutput(), "\nLISP ERROR: FILE-REMOVE is not allowed in this script."
+                                "\nLISP ERROR: FILE-REMOVE is not allowed in this script."
+                                "\nLISP ERROR: FILE-REMOVE is not allowed in this script.");
+        EXPECT_EQ(access(path.c_str(), F_OK), 0) << "a sandbox macro removed a file";
+        // What such a macro wraps of trusted code is trusted code's all the
+        // same: its values come through.
+        EXPECT_EQ(Run("(wrap (+ 1 2))"), "3");
+        EXPECT_EQ(Run("(defun add (a b) (wrap (+ a b))) (add 2 5)"), "7");
+        EXPECT_FALSE(LispIsSandboxed());
+    });
+    std::remove(path.c_str());
+}
+
 // ---- 3. Cells being walked --------------------------------------------------
 
 TEST_F(LispLimitsTest, ListsCutWhileTheyAreWalkedStayWhole)
