@@ -126,6 +126,44 @@ TEST_F(LispReaderTest, TooDeepAnExpressionIsSkippedWhole)
     }
 }
 
+// A syntax error anywhere inside a top-level form spoils the whole form:
+// reading goes on after its end, never at a piece of its inside, which would
+// then run as a form of its own.
+TEST_F(LispReaderTest, ASyntaxErrorSkipsTheRestOfItsTopLevelForm)
+{
+    struct Case {
+        const char *text;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"(defun f (x) (progn (a . b c) (file-remove \"v.txt\") (g \")\") 2))", "\nIllegal dot expretion."},
+        {"(progn (. a) (remove-me))", "\nIllegal dot expretion."},
+        {"(progn (a .) (remove-me))", "Extra right parantesis."},
+        {"(progn (a;b) (remove-me))", "\nIlegel symbol: a;b ."},
+        {"(progn '(x (y . z w)) (remove-me))", "\nIllegal dot expretion."},
+    };
+    for (const Case &c : cases) {
+        LispStream *stream = LispOpenStream((std::string(c.text) + " (+ 1 2) 7").c_str(), 0);
+        value_t v;
+        EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed) << c.text;
+        EXPECT_EQ(TakeOutput(), c.message) << c.text;
+        ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok) << c.text;
+        EXPECT_EQ(LispPrintToString(v), "(+ 1 2)") << c.text;
+        ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok) << c.text;
+        EXPECT_EQ(LispPrintToString(v), "7") << c.text;
+        LispCloseStream(stream);
+    }
+    // An error at the top level spoils only its own token.
+    LispStream *stream = LispOpenStream(") a;b (+ 1 2)", 0);
+    value_t v;
+    EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed);
+    EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed);
+    TakeOutput();
+    ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok);
+    EXPECT_EQ(LispPrintToString(v), "(+ 1 2)");
+    LispCloseStream(stream);
+}
+
 TEST_F(LispReaderTest, ReadFromStringGivesNilForNothingRead)
 {
     EXPECT_EQ(LispReadFromString("   ").tag, static_cast<uint32_t>(LispNil));
