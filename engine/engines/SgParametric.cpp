@@ -78,6 +78,20 @@ bool SgParametricModel::addParam(const std::string &name, int type, const void *
         EngineReport("SgParametricModel: a parameter needs a name");
         return false;
     }
+    // The name is a variable of the model's formulas: it must read as one
+    // symbol, and symbols do not tell letter case apart.
+    if (!LispIsSymbolName(name.c_str())) {
+        EngineReport("SgParametricModel: the parameter name \"%s\" is no LISP symbol; it is not added", name.c_str());
+        return false;
+    }
+    for (const auto &param : m_params) {
+        if (param->m_name != name && strcasecmp(param->m_name.c_str(), name.c_str()) == 0) {
+            EngineReport("SgParametricModel: the parameter \"%s\" differs from \"%s\" only in letter case; it is "
+                         "not added",
+                         name.c_str(), param->m_name.c_str());
+            return false;
+        }
+    }
     removeParam(name);
     if (static_cast<int>(m_params.size()) >= kMaxParams) {
         SgDiagTellUser(SgDiagLevel::Error, "Engines",

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <new>
 #include <locale.h>
 #include <string>
@@ -347,6 +348,17 @@ LispReadStatus LispReadExpression(LispStream *stream, value_t *result)
 int LispRead(LispStream *stream, value_t *result)
 {
     return LispReadExpression(stream, result) == LispReadStatus::Ok ? 1 : 0;
+}
+
+bool LispIsSymbolName(const char *text)
+{
+    if (!text || !*text)
+        return false;
+    const std::string name(text);
+    value_t number;
+    if (!IsSymbolText(name) || ParseNumber(name, &number))
+        return false;
+    return strcasecmp(text, "nil") != 0;
 }
 
 value_t LispReadFromString(const char *text)
