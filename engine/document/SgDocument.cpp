@@ -192,6 +192,13 @@ SgDocument::~SgDocument()
     LispCloseContext(m_lispContext);
 }
 
+const std::shared_ptr<LispState> &SgDocument::GetLispContext()
+{
+    if (!m_lispContext)
+        m_lispContext = LispNewContext(kLispDocumentHeapLimit);
+    return m_lispContext;
+}
+
 void SgDocument::SetNodara(SgSeparator *root)
 {
     // Installing a scene is no edit; recording stays off until the owner

@@ -259,10 +259,12 @@ public:
     bool GetShareContext() const { return m_bShareContext; }
     void SetShareContext(bool share) { m_bShareContext = share; }
 
-    // The interpreter of this document's scene formulas: models and scripts
-    // read into the document run in it, apart from every other document's;
-    // it is given back when the document goes.
-    const std::shared_ptr<LispState> &GetLispContext() const { return m_lispContext; }
+    // The interpreter of this document's scene formulas (made on first
+    // use): models and scripts read into the document run in it, apart from
+    // every other document's; it is given back when the document goes. Code
+    // that makes formula nodes for the document puts it in force first
+    // (LispContextScope).
+    const std::shared_ptr<LispState> &GetLispContext();
 
 private:
     struct FullTag {};

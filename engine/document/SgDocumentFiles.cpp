@@ -765,9 +765,7 @@ int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool repl
     // now belong to this document's interpreter, and a load is a unit of
     // work of its own.
     SgUndoRecordingPause pause(this);
-    if (!m_lispContext)
-        m_lispContext = LispNewContext(kLispDocumentHeapLimit);
-    LispContextScope lisp(m_lispContext);
+    LispContextScope lisp(GetLispContext());
     LispStartWorkUnit(m_lispContext);
     SgRef<SgSeparator> keepTarget(into);
     Vrml1InStream in(stream, name ? name : "", this);
