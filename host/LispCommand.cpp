@@ -53,8 +53,8 @@ int RunLispCommand(const char *file)
         if (read == LispReadStatus::End)
             break;
         if (read == LispReadStatus::Failed) {
-            // The reader has consumed what it could not read; the next
-            // expression starts after it.
+            // The reader has passed over the rest of the top-level form;
+            // the next expression starts after it.
             EndLine();
             std::fflush(stdout);
             std::fprintf(stderr, "fennix: %s:%d: syntax error; reading goes on\n", Name(file),

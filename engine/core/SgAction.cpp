@@ -103,8 +103,17 @@ void SgAction::InitState()
     m_pState->Init(nullptr);
 }
 
+uint64_t SgAction::s_outermostApplies = 0;
+int SgAction::s_applyNesting = 0;
+
 bool SgAction::Apply(SgNode *node)
 {
+    if (s_applyNesting == 0)
+        ++s_outermostApplies;
+    struct Nesting {
+        Nesting() { ++s_applyNesting; }
+        ~Nesting() { --s_applyNesting; }
+    } nesting;
     m_error.clear();
     const int depth = m_pState->GetDepth();
     const int pathCount = m_CurrentPath.GetCount();

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 // One traversal of the scene graph. What an action does at a node is not a
 // virtual method of the node: every action class owns a visitor table of plain
 // functions indexed by node class offset, completed once so that a class
@@ -93,6 +94,10 @@ public:
     // path names, and applies to the path's first node. An empty path throws
     // SgInvalidArgument before anything is visited.
     virtual bool ApplyToPath(const SgPath &path);
+    // Counts the traversals begun by an Apply that no other Apply encloses:
+    // what runs inside one (formulas, for their shared budget) can tell one
+    // pass over the scene from the next.
+    static uint64_t OutermostApplyCount() { return s_outermostApplies; }
     virtual void PushState();
     virtual void PopState();
 
@@ -200,6 +205,8 @@ protected:
 
     static int s_aiEnabledElements[kMaxEnabledElements];
     static int s_iEnabledCount;
+    static uint64_t s_outermostApplies;
+    static int s_applyNesting;
 
 private:
     // Puts the traversal back where the failed Apply started it.

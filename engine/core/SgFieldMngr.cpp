@@ -85,6 +85,8 @@ SgFieldMngr &SgFieldMngr::operator=(const SgFieldMngr &)
 SgFieldMngr::~SgFieldMngr()
 {
     m_iRefCount = 0;
+    if (m_pfnDeathHook)
+        m_pfnDeathHook(this);
 }
 
 int SgFieldMngr::init()

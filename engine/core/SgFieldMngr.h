@@ -129,6 +129,11 @@ public:
     // Ids a new persistent id takes its random part from; tests make them repeatable.
     static void ResetIDCounter();
 
+    // A container handed to scripts as a value: the hook is told when it
+    // dies, so that what scripts keep of it can no longer reach it.
+    using DeathHook = void (*)(SgFieldMngr *container);
+    void MarkHandedOut(DeathHook hook) { m_pfnDeathHook = hook; }
+
 protected:
     // Only Release (at count 0) and Destroy free a container: `delete` on a
     // node or engine does not compile, so no owner can free what others still
@@ -142,6 +147,7 @@ private:
     NodeID m_ID;
     int32_t m_iRefCount = 0;
     bool m_bConnected = false;
+    DeathHook m_pfnDeathHook = nullptr;
 
     static int s_iClassID;
     static const char *const s_lpszClassName;

@@ -8,6 +8,7 @@
 
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgField.h"
+#include "engine/engines/lisp/Lisp.h"
 #include "engine/core/SgFieldChange.h"
 #include "engine/core/SgGroup.h"
 #include "engine/nodes/object/SgObject.h"
@@ -185,6 +186,17 @@ SgDocument::~SgDocument()
     m_selectionHandler.reset();
     m_layers.reset();
     m_font.reset();
+    m_unviewedTrees.clear();
+    // What the scene's formulas kept goes with the document, also when
+    // nodes of it live on elsewhere.
+    LispCloseContext(m_lispContext);
+}
+
+const std::shared_ptr<LispState> &SgDocument::GetLispContext()
+{
+    if (!m_lispContext)
+        m_lispContext = LispNewContext(kLispDocumentHeapLimit);
+    return m_lispContext;
 }
 
 void SgDocument::SetNodara(SgSeparator *root)

@@ -17,6 +17,8 @@
 
 #include "engine/core/SgRef.h"
 
+struct LispState;
+
 class SgAnimationMngr;
 class SgCopy;
 class SgField;
@@ -268,6 +270,13 @@ public:
     bool GetShareContext() const { return m_bShareContext; }
     void SetShareContext(bool share) { m_bShareContext = share; }
 
+    // The interpreter of this document's scene formulas (made on first
+    // use): models and scripts read into the document run in it, apart from
+    // every other document's; it is given back when the document goes. Code
+    // that makes formula nodes for the document puts it in force first
+    // (LispContextScope).
+    const std::shared_ptr<LispState> &GetLispContext();
+
 private:
     struct FullTag {};
     explicit SgDocument(FullTag);
@@ -305,6 +314,7 @@ private:
     // View trees read while no viewer could take them (a conversion): kept
     // as read, so that saving writes back what was read.
     std::vector<SgRef<SgNode>> m_unviewedTrees;
+    std::shared_ptr<LispState> m_lispContext;
 
     void *m_pContext = nullptr;
     TextureMngrFactory m_pfnTextureMngr = nullptr;

@@ -32,6 +32,7 @@
 
 #include "engine/engines/SgEngine.h"
 #include "engine/actions/SgOpenAction.h"
+#include "engine/engines/lisp/Lisp.h"
 #include "engine/core/SgPathList.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1Format.h"
@@ -760,8 +761,12 @@ int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool repl
     if (kind != kReadDone)
         return kind;
 
-    // Loading is no edit: nothing of it goes on the undo list.
+    // Loading is no edit: nothing of it goes on the undo list. Formulas read
+    // now belong to this document's interpreter, and a load is a unit of
+    // work of its own.
     SgUndoRecordingPause pause(this);
+    LispContextScope lisp(GetLispContext());
+    LispStartWorkUnit(m_lispContext);
     SgRef<SgSeparator> keepTarget(into);
     Vrml1InStream in(stream, name ? name : "", this);
     SceneRead read(*this, in, replace, *into);

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <strings.h>
 #include <sstream>
+#include <unordered_map>
 
+#include "engine/core/SgAction.h"
 #include "engine/core/SgFieldValue.h"
 
 SG_CLASS_SOURCE(SgLispScript, SgEngine, SgFieldMngr, "SgLispScript")
@@ -56,27 +58,69 @@ bool LispCheckedInt(value_t v, int &out)
     return true;
 }
 
+namespace {
+
+// Node values carry a number, never the address: a number whose container
+// died finds nothing, where an address would reach freed memory.
+struct NodeHandles {
+    std::unordered_map<SgFieldMngr *, int64_t> ids;
+    std::unordered_map<int64_t, SgFieldMngr *> containers;
+    int64_t next = 1;
+};
+
+NodeHandles &Handles()
+{
+    static NodeHandles *handles = new NodeHandles; // outlives every container
+    return *handles;
+}
+
+void ForgetContainer(SgFieldMngr *container)
+{
+    NodeHandles &handles = Handles();
+    auto found = handles.ids.find(container);
+    if (found == handles.ids.end())
+        return;
+    handles.containers.erase(found->second);
+    handles.ids.erase(found);
+}
+
+} // namespace
+
 value_t LispNodeValue(SgFieldMngr *container)
 {
-    return value_t::Pointer(LispNodeRef, container);
+    if (!container)
+        return value_t::Nil();
+    NodeHandles &handles = Handles();
+    auto [found, added] = handles.ids.try_emplace(container, handles.next);
+    if (added) {
+        handles.containers.emplace(handles.next++, container);
+        container->MarkHandedOut(&ForgetContainer);
+    }
+    value_t v = value_t::Pointer(LispNodeRef, nullptr);
+    v.u.raw = found->second;
+    return v;
 }
 
 SgFieldMngr *LispNodeOf(value_t v)
 {
-    return v.tag == LispNodeRef ? static_cast<SgFieldMngr *>(v.u.p) : nullptr;
+    if (v.tag != LispNodeRef)
+        return nullptr;
+    const NodeHandles &handles = Handles();
+    auto found = handles.containers.find(v.u.raw);
+    return found == handles.containers.end() ? nullptr : found->second;
 }
 
 // --- Script engine -------------------------------------------------------------------
 
 namespace {
 
-// Whether the text holds only complete expressions: a formula with a syntax
-// error must say so rather than quietly give NIL.
-bool TextReads(const char *text)
+// How many complete expressions the text holds, -1 when it does not read:
+// a formula with a syntax error must say so rather than quietly give NIL.
+int FormsInText(const char *text)
 {
     LispStream *stream = LispOpenStream(text, 0);
     if (!stream)
-        return false;
+        return -1;
     bool ok = true;
     int count = 0;
     for (;;) {
@@ -91,20 +135,26 @@ bool TextReads(const char *text)
         ++count;
     }
     LispCloseStream(stream);
-    return ok && count > 0;
+    return ok ? count : -1;
 }
 
-// Compiles "(lambda <parameters> <body> )" in the sandbox; ERROR (reported)
-// when the body does not read or compile.
-value_t CompileFormula(const std::string &parameters, const std::string &body, const char *who)
+} // namespace
+
+value_t LispCompileFormula(const LispContextRef &context, const std::string &parameters, const std::string &body,
+                           const char *who)
 {
-    LispInit();
-    if (!TextReads(body.c_str())) {
+    // Compiling has a budget of its own: a scene whose formulas used up the
+    // pass's budget must still compile them for the next pass.
+    LispFormulaScope scope(context, kLispOwnBudget);
+    const int forms = FormsInText(body.c_str());
+    if (forms <= 0) {
         EngineReport("%s: the formula does not read: %s", who, body.c_str());
         return value_t::Error();
     }
+    if (forms > 1)
+        EngineReport("%s: only the first of the formula's %d expressions is used (wrap them in progn): %s", who,
+                     forms, body.c_str());
     const std::string text = "(lambda " + parameters + body + " )";
-    LispFormulaScope scope;
     value_t form = LispReadFromString(text.c_str());
     value_t compiled = form.IsNil() ? value_t::Error() : LispEvalTopLevel(form);
     if (compiled.IsError() || compiled.IsNil()) {
@@ -114,7 +164,10 @@ value_t CompileFormula(const std::string &parameters, const std::string &body, c
     return compiled;
 }
 
-} // namespace
+uint64_t LispFormulaWorkUnit()
+{
+    return SgAction::OutermostApplyCount();
+}
 
 SgLispScript::SgLispScript()
 {
@@ -131,7 +184,8 @@ int SgLispScript::SetScript(const char *text)
 {
     m_compiledText = text ? text : "";
     m_bHasText = true;
-    m_lambda = CompileFormula("(self a0 a1 a2 a3 v0 v1 v2 v3) ", m_compiledText, "SgLispScript");
+    m_lambda = LispCompileFormula(m_lambdaRoot.Context(), "(self a0 a1 a2 a3 v0 v1 v2 v3) ", m_compiledText,
+                                  "SgLispScript");
     return m_lambda.IsError() ? 0 : 1;
 }
 
@@ -173,20 +227,27 @@ void SgLispScript::Evaluate()
         if (!IsCompiled())
             return;
 
-        LispFormulaScope scope;
-        value_t *mark = LispArgTop();
-        value_t *base = mark;
-        bool pushed = LispPushArg(m_lambda) && LispPushArg(LispNodeValue(this));
-        for (int i = 0; pushed && i < 4; ++i)
-            pushed = LispPushArg(hasNumber[i] ? value_t::Double(numbers[i]) : value_t::Nil());
-        for (int i = 0; pushed && i < 4; ++i)
-            pushed = LispPushArg(hasVector[i] ? LispVec3ToArray(vectors[i]) : value_t::Nil());
-        if (pushed) {
-            const value_t result = LispApply(base, 10);
-            if (result.IsError() || LispQuitRequested())
-                EngineReport("SgLispScript: the script failed: %s", m_compiledText.c_str());
+        bool failed = false;
+        {
+            LispFormulaScope scope(m_lambdaRoot.Context(), LispFormulaWorkUnit());
+            if (scope.Refused())
+                return;
+            value_t *mark = LispArgTop();
+            value_t *base = mark;
+            bool pushed = LispPushArg(m_lambda) && LispPushArg(LispNodeValue(this));
+            for (int i = 0; pushed && i < 4; ++i)
+                pushed = LispPushArg(hasNumber[i] ? value_t::Double(numbers[i]) : value_t::Nil());
+            for (int i = 0; pushed && i < 4; ++i)
+                pushed = LispPushArg(hasVector[i] ? LispVec3ToArray(vectors[i]) : value_t::Nil());
+            if (pushed) {
+                const value_t result = LispApply(base, 10);
+                failed = result.IsError() || LispQuitRequested();
+            }
+            LispSetArgTop(mark);
         }
-        LispSetArgTop(mark);
+        // After the interpreter's own words, which the scope's end reports.
+        if (failed)
+            EngineReport("SgLispScript: the script failed: %s", m_compiledText.c_str());
     } catch (const SgError &error) {
         EngineReport("SgLispScript: %s", error.what());
     }
@@ -278,10 +339,17 @@ template class DxVariantTo<Vec3>;
 
 namespace {
 
-SgField *NamedField(value_t node, value_t name, const char *who)
+// Null, after the report, for anything but a live node and a name; `gone`
+// tells a node that died from a value that never was one.
+SgField *NamedField(value_t node, value_t name, const char *who, bool *gone)
 {
     SgFieldMngr *container = LispNodeOf(node);
     const char *text = LispStringText(name);
+    *gone = node.tag == LispNodeRef && !container;
+    if (*gone) {
+        EngineReport("%s: the node is gone", who);
+        return nullptr;
+    }
     if (!container || !text) {
         EngineReport("%s: a node and a field name were expected", who);
         return nullptr;
@@ -296,9 +364,10 @@ value_t GetField(value_t *args, int argc)
 {
     if (argc != 2)
         return value_t::Nil();
-    SgField *field = NamedField(args[0], args[1], "getfield");
+    bool gone = false;
+    SgField *field = NamedField(args[0], args[1], "getfield", &gone);
     if (!field)
-        return value_t::Nil();
+        return gone ? value_t::Error() : value_t::Nil();
     // Numbers cross exactly; other fields through their text.
     if (!field->IsVector()) {
         const int type = field->GetTypeId();
@@ -321,9 +390,10 @@ value_t SetField(value_t *args, int argc)
 {
     if (argc != 3)
         return value_t::Nil();
-    SgField *field = NamedField(args[0], args[1], "setfield");
+    bool gone = false;
+    SgField *field = NamedField(args[0], args[1], "setfield", &gone);
     if (!field)
-        return value_t::Nil();
+        return gone ? value_t::Error() : value_t::Nil();
     const value_t value = args[2];
     if (!field->IsVector()) {
         const int type = field->GetTypeId();
@@ -370,6 +440,10 @@ value_t SetOut(value_t *args, int argc)
 {
     if (argc != 3)
         return value_t::Nil();
+    if (args[0].tag == LispNodeRef && !LispNodeOf(args[0])) {
+        EngineReport("setout: the node is gone");
+        return value_t::Error();
+    }
     auto *script = dynamic_cast<SgLispScript *>(LispNodeOf(args[0]));
     if (!script) {
         EngineReport("setout: the first argument must be a script engine");

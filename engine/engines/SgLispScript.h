@@ -139,6 +139,14 @@ bool LispCheckedInt(value_t v, int &out);
 value_t LispNodeValue(SgFieldMngr *container);
 SgFieldMngr *LispNodeOf(value_t v);
 
+// Compiles "(lambda <parameters> <body> )" sandboxed in the context; ERROR
+// (reported, naming `who`) when the body does not read or compile.
+value_t LispCompileFormula(const LispContextRef &context, const std::string &parameters, const std::string &body,
+                           const char *who);
+// The unit of work formulas evaluated now count toward: one traversal of
+// the scene.
+uint64_t LispFormulaWorkUnit();
+
 // getfield, setfield and setout; the start-up installs it as a start-up hook
 // of the interpreter, before the prelude macros.
 void LispRegisterFieldFunctions();

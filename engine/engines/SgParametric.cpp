@@ -78,6 +78,20 @@ bool SgParametricModel::addParam(const std::string &name, int type, const void *
         EngineReport("SgParametricModel: a parameter needs a name");
         return false;
     }
+    // The name is a variable of the model's formulas: it must read as one
+    // symbol, and symbols do not tell letter case apart.
+    if (!LispIsSymbolName(name.c_str())) {
+        EngineReport("SgParametricModel: the parameter name \"%s\" is no LISP symbol; it is not added", name.c_str());
+        return false;
+    }
+    for (const auto &param : m_params) {
+        if (param->m_name != name && strcasecmp(param->m_name.c_str(), name.c_str()) == 0) {
+            EngineReport("SgParametricModel: the parameter \"%s\" differs from \"%s\" only in letter case; it is "
+                         "not added",
+                         name.c_str(), param->m_name.c_str());
+            return false;
+        }
+    }
     removeParam(name);
     if (static_cast<int>(m_params.size()) >= kMaxParams) {
         SgDiagTellUser(SgDiagLevel::Error, "Engines",
@@ -381,45 +395,15 @@ int DxLispScript::SetScript(const char *text, SgParametricModel *model)
     }
     parameters += ") ";
     m_nArgs = 1 + count;
-    LispInit();
     if (selected >= 0 && selected < 13) {
         char selector[16];
         std::snprintf(selector, sizeof selector, "arg%d", selected);
-        m_function = LispReadFromString(selector);
+        LispContextScope context(m_functionRoot.Context());
+        m_function = LispSymbolValue(selector);
         return 1;
     }
-    value_t compiled = value_t::Error();
-    {
-        // CompileFormula lives with the script engine; this one takes the
-        // model's parameter names.
-        LispFormulaScope scope;
-        LispStream *stream = LispOpenStream(m_text.c_str(), 0);
-        bool reads = stream != nullptr;
-        int forms = 0;
-        while (reads) {
-            value_t form;
-            const LispReadStatus status = LispReadExpression(stream, &form);
-            if (status == LispReadStatus::End)
-                break;
-            reads = status == LispReadStatus::Ok;
-            ++forms;
-        }
-        if (stream)
-            LispCloseStream(stream);
-        if (reads && forms > 0) {
-            const std::string lambda = "(lambda " + parameters + m_text + " )";
-            value_t form = LispReadFromString(lambda.c_str());
-            if (!form.IsNil())
-                compiled = LispEvalTopLevel(form);
-        }
-    }
-    if (compiled.IsError() || compiled.IsNil()) {
-        EngineReport("DxLispScript: the formula does not read or compile: %s", m_text.c_str());
-        m_function = value_t::Error();
-        return 0;
-    }
-    m_function = compiled;
-    return 1;
+    m_function = LispCompileFormula(m_functionRoot.Context(), parameters, m_text, "DxLispScript");
+    return m_function.IsError() ? 0 : 1;
 }
 
 void DxLispScript::Evaluate()
@@ -448,19 +432,40 @@ void DxLispScript::Evaluate()
         m_output.Validate();
         return;
     }
-    LispFormulaScope scope;
-    value_t *mark = LispArgTop();
-    bool pushed = LispPushArg(m_function);
-    for (const value_t &value : values)
-        pushed = pushed && LispPushArg(value);
+    const uint64_t unit = LispFormulaWorkUnit();
     value_t result = value_t::Error();
-    if (pushed)
-        result = LispApply(mark, static_cast<int>(values.size()) + 1);
-    LispSetArgTop(mark);
-    if (result.IsError() || LispQuitRequested()) {
-        EngineReport("DxLispScript: the formula failed: %s", m_text.c_str());
+    bool failed = false;
+    {
+        LispFormulaScope scope(m_functionRoot.Context(), unit);
+        if (scope.Refused()) {
+            m_output.Validate();
+            return;
+        }
+        value_t *mark = LispArgTop();
+        bool pushed = LispPushArg(m_function);
+        for (const value_t &value : values)
+            pushed = pushed && LispPushArg(value);
+        if (pushed)
+            result = LispApply(mark, static_cast<int>(values.size()) + 1);
+        LispSetArgTop(mark);
+        failed = result.IsError() || LispQuitRequested();
+        // A model drawn by many instances fails the same way for each: one
+        // report a pass says it.
+        if (failed && m_failedUnit == unit)
+            scope.DropOutput();
+    }
+    if (failed) {
+        if (m_failedUnit != unit)
+            EngineReport("DxLispScript: the formula failed: %s", m_text.c_str());
+        m_failedUnit = unit;
         m_output.Validate();
         return;
+    }
+    if (result.IsNil() && !m_bNilReported) {
+        // NIL converts to nothing: the target keeps its value, which the
+        // formula's author should hear of once.
+        m_bNilReported = true;
+        EngineReport("DxLispScript: the formula gives NIL, which leaves its field as it was: %s", m_text.c_str());
     }
     m_output.set(&result);
 }
@@ -587,6 +592,8 @@ void DxLispScript::buildScriptEngine(SgParametricModel *model)
     if (!model)
         return;
     undoScriptEngine(model);
+    // The model's formulas live in the interpreter its own values belong to.
+    LispContextScope context(model->GetLispContext());
     const bool propagation = model->GetNotifyPropagation();
     model->DisableNotifyPropagation();
     makeParmaSokets(model);
@@ -606,12 +613,9 @@ void DxLispScript::buildScriptEngine(SgParametricModel *model)
         const std::string &body = model->m_controlPointScripts[k];
         if (body.empty())
             continue;
-        const std::string text = "(lambda (node i" + std::string(k < 2 ? " " : " val ") + (k < 2 ? params : "") +
-                                 ") " + body + " )";
-        LispFormulaScope scope;
-        model->m_controlPointLambdas[k] = LispEvalTopLevel(LispReadFromString(text.c_str()));
-        if (model->m_controlPointLambdas[k].IsError())
-            EngineReport("SgParametricModel: control-point formula %d does not compile: %s", k, body.c_str());
+        const std::string parameters = "(node i" + std::string(k < 2 ? " " : " val ") + (k < 2 ? params : "") + ") ";
+        const std::string who = "SgParametricModel: control-point formula " + std::to_string(k);
+        model->m_controlPointLambdas[k] = LispCompileFormula(model->GetLispContext(), parameters, body, who.c_str());
     }
     if (propagation)
         model->EnableNotifyPropagation(false);

@@ -77,6 +77,9 @@ class SgParametricModel : public SgObject {
     // Puts the model's own parameter values into its subtree (what a file
     // holds of it, whichever instance was drawn last).
     void PushOwnValues();
+    // The interpreter the model's formulas run in: the one in force when the
+    // model was made (a document's, while it reads a file).
+    const LispContextRef &GetLispContext() const { return m_roots[0].Context(); }
 
     std::vector<std::unique_ptr<SgPMParam>> m_params;
     std::vector<std::unique_ptr<tTargetField>> m_targets;
@@ -189,6 +192,8 @@ private:
     LispRootNode m_outputRoot{const_cast<value_t *>(&m_output.GetValue())};
     int m_nArgs = 1;
     bool m_bEvaluating = false;
+    bool m_bNilReported = false;
+    uint64_t m_failedUnit = UINT64_MAX; // the unit of work of the last failure reported
     std::string m_text;
     // The converter when no target record keeps it.
     std::unique_ptr<DxModule> m_pOwnConverter;

@@ -110,10 +110,13 @@ SgField *FieldOfCopy(SgParametricModel *source, SgParametricModel *copy, SgField
 // connections and its formulas drive the copied nodes, not the source's.
 void CopyParametricModel(SgAction *action, SgNode *node)
 {
+    auto *source = dynamic_cast<SgParametricModel *>(node);
+    // The copy's formulas run where the source's do, in its document's
+    // interpreter, not in whichever is in force while copying.
+    LispContextScope context(source ? source->GetLispContext() : LispCurrentContext());
     SgCopyAction::VisitGroup(action, node);
     auto *self = static_cast<SgCopyAction *>(action);
     auto *copy = dynamic_cast<SgParametricModel *>(self->m_pResult);
-    auto *source = dynamic_cast<SgParametricModel *>(node);
     if (!copy || !source)
         return;
     for (const auto &param : source->m_params) {

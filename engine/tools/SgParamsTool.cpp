@@ -293,7 +293,9 @@ value_t CallControlPoint(SgNode *s, int lambda, int handle, const double *distan
     auto *object = static_cast<SgParametricObject *>(s);
     if (!model || model->m_controlPointLambdas[lambda].IsNil() || model->m_controlPointLambdas[lambda].IsError())
         return value_t::Error();
-    LispFormulaScope scope;
+    LispFormulaScope scope(model->GetLispContext(), LispFormulaWorkUnit());
+    if (scope.Refused())
+        return value_t::Error();
     value_t *mark = LispArgTop();
     bool pushed = LispPushArg(model->m_controlPointLambdas[lambda]) && LispPushArg(LispNodeValue(object)) &&
                   LispPushArg(value_t::Int(handle));

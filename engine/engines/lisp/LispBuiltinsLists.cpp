@@ -1,5 +1,6 @@
 // Built-ins over lists, symbols, property lists and arrays, and the mapping
 // and evaluation functions.
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
@@ -198,6 +199,9 @@ value_t BuiltinLen(value_t *args, int)
         if (++count > kLispCellCount)
             return Fail("\nCannot calculate LEN of a circular list.");
     }
+    // Walking the list is work, however few calls it takes.
+    if (!LispCharge(count))
+        return value_t::Error();
     return value_t::Int(count);
 }
 
@@ -232,12 +236,17 @@ value_t BuiltinNotEqual(value_t *args, int)
 value_t BuiltinAssoc(value_t *args, int)
 {
     int steps = 0;
+    value_t found;
     for (value_t x = args[1]; x.IsCons() && steps <= kLispCellCount; x = x.Cell()->cdr, ++steps) {
         value_t element = x.Cell()->car;
-        if (element.IsCons() && LispEq(element.Cell()->car, args[0]))
-            return element;
+        if (element.IsCons() && LispEq(element.Cell()->car, args[0])) {
+            found = element;
+            break;
+        }
     }
-    return value_t::Nil();
+    if (!LispCharge(steps))
+        return value_t::Error();
+    return found;
 }
 
 value_t BuiltinPut(value_t *args, int)
@@ -248,6 +257,8 @@ value_t BuiltinPut(value_t *args, int)
         return Fail("Arg 2 to PUT is not a symbol.");
     LispState &s = Lisp();
     auto &plist = s.m_symbols[args[0].u.i].m_plist;
+    if (plist && !LispCharge(static_cast<int64_t>(plist->size())))
+        return value_t::Error();
     if (plist) {
         for (LispPropertyEntry &entry : *plist) {
             if (entry.property == args[1].u.i) {
@@ -286,7 +297,10 @@ value_t BuiltinGet(value_t *args, int)
         return Fail("Arg 1 to GET is not asymbol.");
     if (args[1].tag != LispSymbol)
         return Fail("Arg 2 to GET is not asymbol.");
-    if (auto *plist = PropertyList(args[0]))
+    auto *plist = PropertyList(args[0]);
+    if (plist && !LispCharge(static_cast<int64_t>(plist->size())))
+        return value_t::Error();
+    if (plist)
         for (const LispPropertyEntry &entry : *plist)
             if (entry.property == args[1].u.i)
                 return entry.value;
@@ -302,6 +316,8 @@ value_t BuiltinPlist(value_t *args, int)
     auto *plist = PropertyList(args[0]);
     if (!plist)
         return result;
+    if (!LispCharge(static_cast<int64_t>(plist->size())))
+        return value_t::Error();
     // Index by position: the list may not move, but allocation may collect.
     for (size_t i = 0; i < plist->size(); ++i) {
         LispPropertyEntry entry = (*plist)[i];
@@ -426,6 +442,9 @@ value_t BuiltinList(value_t *args, int argc)
 
 value_t BuiltinMakeArray(value_t *args, int)
 {
+    // Each element made is work (and memory) the call alone does not show.
+    if (args[0].IsNumber() && !LispCharge(std::max<int64_t>(0, static_cast<int64_t>(LispToDouble(args[0])))))
+        return value_t::Error();
     return LispMakeArray(args[0]);
 }
 

@@ -54,20 +54,35 @@ value_t Selector(value_t *args, int argc)
 
 } // namespace
 
+// Printing costs a step for each character written.
+static bool ChargePrinted(const std::string &text)
+{
+    return LispCharge(static_cast<int64_t>(text.size()));
+}
+
 value_t BuiltinPrint(value_t *args, int)
 {
-    LispWrite(LispPrintToString(args[0]));
+    const std::string text = LispPrintToString(args[0]);
+    if (!ChargePrinted(text))
+        return value_t::Error();
+    LispWrite(text);
     return args[0];
 }
 
 value_t BuiltinPrints(value_t *args, int)
 {
-    return LispMakeString(LispPrintToString(args[0]));
+    const std::string text = LispPrintToString(args[0]);
+    if (!ChargePrinted(text))
+        return value_t::Error();
+    return LispMakeString(text);
 }
 
 value_t BuiltinPrintStruct(value_t *args, int)
 {
-    LispWrite(LispPrettyPrintToString(args[0], 0));
+    const std::string text = LispPrettyPrintToString(args[0], 0);
+    if (!ChargePrinted(text))
+        return value_t::Error();
+    LispWrite(text);
     return args[0];
 }
 
@@ -101,7 +116,12 @@ value_t BuiltinLoad(value_t *args, int)
 
 value_t BuiltinGc(value_t *, int)
 {
-    return LispCollectGarbage();
+    // A collection walks every cell and every heap record.
+    LispState &s = Lisp();
+    if (!LispCharge(static_cast<int64_t>(s.m_fill) + static_cast<int64_t>(s.m_heapCount)))
+        return value_t::Error();
+    // Scene formulas collect without printing statistics.
+    return LispCollect(!s.m_quietCollections);
 }
 
 value_t BuiltinBtrace(value_t *args, int argc)
@@ -110,6 +130,8 @@ value_t BuiltinBtrace(value_t *args, int argc)
     int number = static_cast<int>(LispValueStackDepth());
     for (value_t *v = s.m_valueTop; v > s.m_valueStack.get(); --number) {
         --v;
+        if (!LispCharge(1))
+            return value_t::Error();
         LispPrintf("\n%d: ", number);
         LispWrite(LispPrintToString(*v));
     }

@@ -206,6 +206,7 @@ value_t LispCollector::Run(bool report)
     }
 
     Sweep();
+    s.m_liveAfterCollection = s.m_heapBytes;
     // The next collection comes once as much again has been allocated.
     s.m_allocatedSinceCollection = 0;
     s.m_collectionThreshold = std::max(s.m_heapBytes, kLispMinCollectionBytes);

@@ -10,9 +10,11 @@
 
 #include "engine/engines/lisp/LispPrinter.h"
 #include "engine/engines/lisp/LispState.h"
+#include "platform/SgDiagnostics.h"
 #include "utilities/math/Vec3.h"
 
-LispState LispState::s_state;
+LispState LispState::s_process;
+LispState *LispState::s_current = &LispState::s_process;
 
 namespace {
 
@@ -48,6 +50,42 @@ void ClearRootedSlots()
         *node->Slot() = value_t::Nil();
 }
 
+// The current context as shared ownership: the process's own interpreter
+// is never deleted.
+const LispContextRef &ProcessContext()
+{
+    static const LispContextRef process(&LispState::s_process, [](LispState *) {});
+    return process;
+}
+
+LispContextRef &CurrentContextRef()
+{
+    static LispContextRef current = ProcessContext();
+    return current;
+}
+
+// Everything the current state holds goes: rooted slots read NIL, the heap
+// is released, the areas are new. Root nodes stay linked (their owners
+// unlink them) and the context's own limit stays.
+void ClearState()
+{
+    LispState &s = Lisp();
+    // Rooted values point into the areas about to go; their owners live on
+    // and see NIL.
+    ClearRootedSlots();
+    LispRootNode *roots = s.m_roots;
+    const size_t contextLimit = s.m_contextHeapLimit;
+    for (LispHeapObject *object = s.m_heap; object;) {
+        LispHeapObject *next = object->m_next;
+        LispDeleteHeapObject(object);
+        object = next;
+    }
+    s = LispState{};
+    s.m_roots = roots;
+    s.m_contextHeapLimit = contextLimit;
+    s.m_heapLimit = contextLimit;
+}
+
 } // namespace
 
 // ---- Start-up -------------------------------------------------------------
@@ -57,7 +95,7 @@ void LispInit()
     LispState &s = Lisp();
     if (s.m_started)
         return;
-    s.m_cells = std::make_unique<LispCell[]>(kLispCellCount);
+    s.m_cells = LispZeroedArray<LispCell>(kLispCellCount);
     s.m_marks.assign(kLispCellCount, 0);
     s.m_fill = 0;
     s.m_freeList = nullptr;
@@ -75,9 +113,9 @@ void LispInit()
     s.m_loadVerboseIndex = LispIntern("LOAD_VERBOSE");
     s.m_symbols[s.m_loadVerboseIndex].m_value = LispT();
 
-    s.m_valueStack = std::make_unique<value_t[]>(kLispValueStackSize);
+    s.m_valueStack = LispZeroedArray<value_t>(kLispValueStackSize);
     s.m_valueTop = s.m_valueStack.get();
-    s.m_argStack = std::make_unique<value_t[]>(kLispArgStackSize);
+    s.m_argStack = LispZeroedArray<value_t>(kLispArgStackSize);
     s.m_argTop = s.m_argStack.get();
     s.m_argEnd = s.m_argStack.get() + kLispArgStackSize;
     s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);
@@ -103,19 +141,67 @@ bool LispIsStarted()
 
 void LispReset()
 {
-    LispState &s = Lisp();
-    // Rooted values point into the areas about to go; their owners live on
-    // and see NIL.
-    ClearRootedSlots();
-    LispRootNode *roots = s.m_roots;
-    for (LispHeapObject *object = s.m_heap; object;) {
-        LispHeapObject *next = object->m_next;
-        LispDeleteHeapObject(object);
-        object = next;
-    }
-    s = LispState{};
-    s.m_roots = roots;
+    ClearState();
     LispInit();
+}
+
+// ---- Contexts -------------------------------------------------------------
+
+LispContextRef LispNewContext(size_t heapLimit)
+{
+    auto context = std::make_shared<LispState>();
+    context->m_contextHeapLimit = heapLimit;
+    context->m_heapLimit = heapLimit;
+    return context;
+}
+
+const LispContextRef &LispCurrentContext()
+{
+    return CurrentContextRef();
+}
+
+const LispContextRef &LispProcessContext()
+{
+    return ProcessContext();
+}
+
+LispContextScope::LispContextScope(const LispContextRef &context)
+    : m_previous(CurrentContextRef())
+{
+    const LispContextRef &target = context ? context : ProcessContext();
+    CurrentContextRef() = target;
+    LispState::s_current = target.get();
+}
+
+LispContextScope::~LispContextScope()
+{
+    CurrentContextRef() = std::move(m_previous);
+    LispState::s_current = CurrentContextRef().get();
+}
+
+void LispCloseContext(const LispContextRef &context)
+{
+    if (!context || context.get() == &LispState::s_process)
+        return;
+    LispState *previous = LispState::s_current;
+    // A context in the middle of an evaluation is left alone: its frames
+    // still point into it.
+    if (context->m_depth > 0)
+        return;
+    LispState::s_current = context.get();
+    ClearState();
+    LispState::s_current = previous;
+}
+
+void LispStartWorkUnit(const LispContextRef &context)
+{
+    if (context)
+        context->m_workUnitStarted = false;
+}
+
+bool LispContextIsOpen(const LispContextRef &context)
+{
+    return context && context->m_started;
 }
 
 void LispAddStartupHook(void (*hook)())
@@ -137,6 +223,20 @@ void LispWrite(std::string_view text)
 {
     if (text.empty())
         return;
+    LispState &s = Lisp();
+    if (s.m_captureNesting > 0) {
+        // A formula's output: kept up to the cap, the rest counted as cut;
+        // the reason an evaluation was stopped is always kept.
+        if (s.m_forceCapture) {
+            s.m_captured.append(text);
+            return;
+        }
+        const size_t room = kLispFormulaOutputCap > s.m_captured.size() ? kLispFormulaOutputCap - s.m_captured.size() : 0;
+        if (text.size() > room)
+            s.m_capturedCut = true;
+        s.m_captured.append(text.substr(0, room));
+        return;
+    }
     if (s_sink)
         s_sink(text);
     else
@@ -295,7 +395,7 @@ LispCell *LispAllocCons()
     if (s.m_fill < kLispCellCount)
         return &s.m_cells[s.m_fill++];
     if (!s.m_freeList)
-        LispCollectGarbage();
+        LispCollect(!s.m_quietCollections);
     if (!s.m_freeList)
         return nullptr;
     LispCell *cell = s.m_freeList;
@@ -554,20 +654,107 @@ bool LispOutOfSteps()
     return false;
 }
 
-LispFormulaScope::LispFormulaScope(size_t heapAllowance, uint64_t steps)
+LispOutputCapture::LispOutputCapture() : m_state(&Lisp())
 {
+    if (m_state->m_captureNesting++ == 0) {
+        m_state->m_captured.clear();
+        m_state->m_capturedCut = false;
+    }
+}
+
+LispOutputCapture::~LispOutputCapture()
+{
+    LispState &s = *m_state;
+    if (--s.m_captureNesting > 0)
+        return;
+    std::string text;
+    text.swap(s.m_captured);
+    // Messages begin with a line break of their own; the diagnostic is one
+    // message without them.
+    const size_t first = text.find_first_not_of("\n");
+    const size_t last = text.find_last_not_of("\n");
+    if (first != std::string::npos)
+        text = text.substr(first, last - first + 1);
+    else
+        text.clear();
+    if (s.m_capturedCut) {
+        text += "\n(printed output cut after " + std::to_string(kLispFormulaOutputCap) + " characters)";
+        s.m_capturedCut = false;
+    }
+    if (!text.empty())
+        SgDiagWarning("Lisp", "%s", text.c_str());
+}
+
+void LispOutputCapture::Drop()
+{
+    m_state->m_captured.clear();
+    m_state->m_capturedCut = false;
+}
+
+namespace {
+
+// The budget a formula of this unit of work may still take, refilled when a
+// new unit begins.
+int64_t WorkStepsLeft(LispState &s, uint64_t workUnit)
+{
+    if (!s.m_workUnitStarted || s.m_workUnit != workUnit) {
+        s.m_workUnitStarted = true;
+        s.m_workUnit = workUnit;
+        s.m_workStepsLeft = static_cast<int64_t>(kLispWorkUnitStepLimit);
+        s.m_workExhaustedReported = false;
+    }
+    return s.m_workStepsLeft;
+}
+
+} // namespace
+
+LispFormulaScope::LispFormulaScope(const LispContextRef &context, uint64_t workUnit, size_t heapAllowance,
+                                   uint64_t steps)
+    : m_context(context)
+{
+    LispInit();
     LispState &s = Lisp();
     m_heapLimit = s.m_heapLimit;
     m_stepLimit = s.m_stepLimit;
-    size_t allowed = s.m_heapBytes + heapAllowance < s.m_heapBytes ? SIZE_MAX : s.m_heapBytes + heapAllowance;
-    s.m_heapLimit = std::min(s.m_heapLimit, allowed);
-    s.m_stepLimit = steps;
+    m_quiet = s.m_quietCollections;
+    s.m_quietCollections = true;
     // Inside an evaluation no new budget begins: the running one shrinks.
     m_nested = s.m_depth > 0;
+    // The allowance counts from what is live: when earlier evaluations may
+    // have left more garbage than an allowance, a collection tells, so that
+    // garbage never becomes allowance.
+    if (!m_nested && s.m_heapBytes - std::min(s.m_heapBytes, s.m_liveAfterCollection) > heapAllowance)
+        LispCollect(false);
+    size_t live = s.m_heapBytes;
+    size_t allowed = live + heapAllowance < live ? SIZE_MAX : live + heapAllowance;
+    s.m_heapLimit = std::min(s.m_heapLimit, allowed);
     m_outerSteps = s.m_stepsLeft;
-    m_innerSteps = std::min(m_outerSteps, LispStepsFor(steps));
-    if (m_nested)
-        s.m_stepsLeft = m_innerSteps;
+    int64_t budget = LispStepsFor(steps);
+    if (!m_nested && workUnit != kLispOwnBudget) {
+        m_counted = true;
+        m_workSteps = WorkStepsLeft(s, workUnit);
+        budget = std::min(budget, m_workSteps);
+        if (budget <= 0) {
+            m_refused = true;
+            if (!s.m_workExhaustedReported) {
+                s.m_workExhaustedReported = true;
+                SgDiagWarning("Lisp",
+                              "The formulas of this scene used up the work allowed for one pass (%llu steps); the "
+                              "rest of them are not run until the next pass",
+                              static_cast<unsigned long long>(kLispWorkUnitStepLimit));
+            }
+        }
+    }
+    s.m_stepLimit = steps;
+    m_innerSteps = m_nested ? std::min(m_outerSteps, budget) : budget;
+    s.m_stepsLeft = m_innerSteps;
+    if (!m_nested)
+        ++s.m_formulaScopes;
+}
+
+LispFormulaScope::LispFormulaScope(size_t heapAllowance, uint64_t steps)
+    : LispFormulaScope(LispCurrentContext(), 0, heapAllowance, steps)
+{
 }
 
 LispFormulaScope::~LispFormulaScope()
@@ -575,9 +762,15 @@ LispFormulaScope::~LispFormulaScope()
     LispState &s = Lisp();
     s.m_heapLimit = m_heapLimit;
     s.m_stepLimit = m_stepLimit;
+    s.m_quietCollections = m_quiet;
+    const int64_t used = m_innerSteps - std::max<int64_t>(s.m_stepsLeft, 0);
     if (m_nested) {
-        int64_t used = m_innerSteps - std::max<int64_t>(s.m_stepsLeft, 0);
         s.m_stepsLeft = s.m_stepsLeft < 0 ? -1 : m_outerSteps - used;
+    } else {
+        --s.m_formulaScopes;
+        if (m_counted)
+            s.m_workStepsLeft = m_workSteps - used;
+        s.m_stepsLeft = LispStepsFor(s.m_stepLimit);
     }
 }
 
@@ -686,9 +879,9 @@ size_t LispValueStackDepth()
 
 // ---- Root chain -----------------------------------------------------------
 
-LispRootNode::LispRootNode(value_t *slot) : m_slot(slot)
+LispRootNode::LispRootNode(value_t *slot) : m_slot(slot), m_context(CurrentContextRef())
 {
-    LispState &s = Lisp();
+    LispState &s = *m_context;
     m_next = s.m_roots;
     if (m_next)
         m_next->m_prev = this;
@@ -703,7 +896,7 @@ LispRootNode::~LispRootNode()
     if (m_prev)
         m_prev->m_next = m_next;
     else
-        Lisp().m_roots = m_next;
+        m_context->m_roots = m_next;
     if (m_next)
         m_next->m_prev = m_prev;
 }
@@ -746,7 +939,10 @@ bool LispQuitRequested()
 
 value_t LispAbort(const char *message)
 {
+    LispState &s = Lisp();
+    s.m_forceCapture = true;
     LispWrite(message);
+    s.m_forceCapture = false;
     Lisp().m_abort = true;
     return value_t::Error();
 }

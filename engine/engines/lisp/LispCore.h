@@ -5,11 +5,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "engine/engines/lisp/LispValue.h"
 
 struct Vec3;
+struct LispState;
+
+// An interpreter of its own: cells, symbols, globals, functions and heap.
+// The process has one (the trusted interpreter of the host's own scripts);
+// each document makes another for the formulas of its scenes, so one file
+// can neither fill nor change what another's formulas see.
+using LispContextRef = std::shared_ptr<LispState>;
 
 // Fixed sizes that scripts may rely on (a script that fits today must fit tomorrow).
 constexpr int kLispCellCount = 40000;
@@ -45,6 +53,36 @@ void LispReset();
 // Registration callbacks run at the end of every start (field functions,
 // prelude macros). A hook added after the start runs at once as well.
 void LispAddStartupHook(void (*hook)());
+
+// ---- Contexts -------------------------------------------------------------
+
+// A new interpreter whose heap may hold at most heapLimit bytes; it starts
+// when first entered.
+LispContextRef LispNewContext(size_t heapLimit);
+// The interpreter in force, and the process's own.
+const LispContextRef &LispCurrentContext();
+const LispContextRef &LispProcessContext();
+// Gives back everything the context holds: values kept by objects that
+// outlive it read NIL, its heap is released. Entering it again starts it
+// afresh. The process's own interpreter is never closed.
+void LispCloseContext(const LispContextRef &context);
+bool LispContextIsOpen(const LispContextRef &context);
+// The next formula of the context begins a new unit of work (a load).
+void LispStartWorkUnit(const LispContextRef &context);
+
+// Puts the context in force for the scope's lifetime (a null one means the
+// process's own): root nodes made now belong to it. It starts when first
+// used (LispInit, or a formula scope).
+class LispContextScope {
+public:
+    explicit LispContextScope(const LispContextRef &context);
+    ~LispContextScope();
+    LispContextScope(const LispContextScope &) = delete;
+    LispContextScope &operator=(const LispContextScope &) = delete;
+
+private:
+    LispContextRef m_previous;
+};
 
 // ---- Output ---------------------------------------------------------------
 
@@ -134,6 +172,7 @@ size_t LispValueStackDepth();
 // alive through collections. Nodes may be destroyed in any order.
 class LispRootNode {
 public:
+    // Linked into the interpreter in force, whose owner the node shares.
     explicit LispRootNode(value_t *slot);
     ~LispRootNode();
     LispRootNode(const LispRootNode &) = delete;
@@ -141,11 +180,14 @@ public:
 
     value_t *Slot() const { return m_slot; }
     LispRootNode *Next() const { return m_next; }
+    // The interpreter the slot's value belongs to: the one to evaluate in.
+    const LispContextRef &Context() const { return m_context; }
 
 private:
     friend struct LispState;
     friend class LispCollector;
     value_t *m_slot;
+    LispContextRef m_context;
     LispRootNode *m_prev = nullptr;
     LispRootNode *m_next = nullptr;
     bool m_linked = false;
@@ -173,9 +215,18 @@ constexpr uint64_t kLispNoStepLimit = 0;
 void LispSetStepLimit(uint64_t steps);
 uint64_t LispStepLimit();
 
-// What code from a scene file gets (LispFormulaScope).
+// What code from a scene file gets (LispFormulaScope): each evaluation its
+// steps and heap above what the last collection left; all formulas of a
+// context in one unit of work (a traversal, a load) a shared budget of
+// steps; a document's context a heap cap.
 constexpr size_t kLispFormulaHeapAllowance = size_t{16} << 20;
 constexpr uint64_t kLispFormulaStepLimit = 10'000'000;
+constexpr uint64_t kLispWorkUnitStepLimit = 60'000'000;
+constexpr size_t kLispDocumentHeapLimit = size_t{64} << 20;
+// The unit of work of an evaluation that has its own budget only (compiling).
+constexpr uint64_t kLispOwnBudget = UINT64_MAX;
+// What one evaluation may print; the rest is dropped and said to be.
+constexpr size_t kLispFormulaOutputCap = 4096;
 
 // Tests: the count-th heap allocation from now fails as if the system had no
 // memory left (0: the next one); -1 turns this off.
@@ -203,25 +254,58 @@ private:
     bool m_was;
 };
 
-// Sandboxed, with the limits of a scene formula for its lifetime: the step
-// limit, and a heap cap of what is in use at its start plus the allowance
-// (never above the cap in force). Entered during an evaluation, the budget of
+// Output of the interpreter goes, for the capture's lifetime, to one
+// diagnostic (package "Lisp") when the outermost capture ends, cut at
+// kLispFormulaOutputCap characters.
+class LispOutputCapture {
+public:
+    LispOutputCapture();
+    ~LispOutputCapture();
+    LispOutputCapture(const LispOutputCapture &) = delete;
+    LispOutputCapture &operator=(const LispOutputCapture &) = delete;
+
+    // Forgets what was captured so far (said before, and to be said once).
+    void Drop();
+
+private:
+    LispState *m_state;
+};
+
+// A scene formula's evaluation: in its context, sandboxed, its output
+// captured, automatic collections silent, with the step limit and a heap cap
+// of what the last collection left plus the allowance (never above the cap
+// in force). Outside an evaluation the steps also come out of the context's
+// budget for the unit of work (any number that changes when a new unit
+// begins); when that is used up the scope is refused (said once per unit)
+// and the caller runs nothing. Entered during an evaluation, the budget of
 // that evaluation shrinks to the step limit for the scope's lifetime.
 class LispFormulaScope {
 public:
+    LispFormulaScope(const LispContextRef &context, uint64_t workUnit,
+                     size_t heapAllowance = kLispFormulaHeapAllowance, uint64_t steps = kLispFormulaStepLimit);
+    // In the interpreter in force, unit of work 0.
     explicit LispFormulaScope(size_t heapAllowance = kLispFormulaHeapAllowance,
                               uint64_t steps = kLispFormulaStepLimit);
     ~LispFormulaScope();
     LispFormulaScope(const LispFormulaScope &) = delete;
     LispFormulaScope &operator=(const LispFormulaScope &) = delete;
 
+    bool Refused() const { return m_refused; }
+    void DropOutput() { m_capture.Drop(); }
+
 private:
+    LispContextScope m_context;
+    LispOutputCapture m_capture;
     LispSandboxScope m_sandbox;
     size_t m_heapLimit;
     uint64_t m_stepLimit;
     int64_t m_outerSteps;
     int64_t m_innerSteps;
+    int64_t m_workSteps = 0;
     bool m_nested;
+    bool m_quiet;
+    bool m_refused = false;
+    bool m_counted = false;
 };
 
 // `quit` never ends the process: it stops the evaluation in progress and

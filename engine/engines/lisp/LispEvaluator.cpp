@@ -632,6 +632,15 @@ value_t LispExpandOnce(value_t x)
         }
         value_t expansion = RunLambda(LambdaOf(lambda), mark);
         s.m_macroTop = mark;
+        // What a sandbox macro writes is the sandbox's code wherever it is
+        // expanded: outside the sandbox it runs sandboxed.
+        if (LambdaOf(lambda)->m_sandboxed && !s.m_sandbox && !expansion.IsError() && s.m_sandboxedIndex >= 0) {
+            LispGuard expansionGuard(expansion);
+            value_t tail = LispMakeCons(expansion, value_t::Nil());
+            if (tail.IsError())
+                return tail;
+            return LispMakeCons(value_t::Symbol(s.m_sandboxedIndex), tail);
+        }
         return expansion;
     }
     ListBuilder list;

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <new>
 #include <locale.h>
 #include <string>
@@ -96,6 +97,15 @@ LispReadStatus ReadList(LispStream *stream, value_t *out);
 // be passed over whole.
 int s_openLists = 0;
 int s_openAtDepthLimit = -1;
+// Lists still open where the first syntax error of the expression was found
+// (-1: none yet): the rest of the top-level form goes with it.
+int s_openAtError = -1;
+
+void NoteError(int open)
+{
+    if (s_openAtError < 0)
+        s_openAtError = open;
+}
 
 struct OpenList {
     OpenList() { ++s_openLists; }
@@ -162,20 +172,28 @@ LispReadStatus ReadExpression(LispStream *stream, value_t *out)
     }
     int token = 0;
     value_t value;
-    if (!LispReadToken(stream, &token, &value))
-        return token == LispTokenEnd ? LispReadStatus::End : LispReadStatus::Failed;
+    if (!LispReadToken(stream, &token, &value)) {
+        if (token == LispTokenEnd)
+            return LispReadStatus::End;
+        NoteError(s_openLists);
+        return LispReadStatus::Failed;
+    }
     switch (token) {
     case LispTokenQuote: {
         value_t quoted;
         if (ReadExpression(stream, &quoted) != LispReadStatus::Ok)
             return LispReadStatus::Failed;
         value_t pair = LispMakeCons(value_t::Symbol(LispQuotIndex()), quoted);
-        if (pair.IsError())
+        if (pair.IsError()) {
+            NoteError(s_openLists);
             return LispReadStatus::Failed;
+        }
         *out = pair;
         return LispReadStatus::Ok;
     }
     case LispTokenClose:
+        // The parenthesis closed the innermost list open.
+        NoteError(s_openLists > 0 ? s_openLists - 1 : 0);
         LispPrintf("Extra right parantesis.");
         return LispReadStatus::Failed;
     case LispTokenOpen:
@@ -222,8 +240,10 @@ LispReadStatus ReadList(LispStream *stream, value_t *out)
             continue;
         }
         value_t cell = LispMakeCons(element, value_t::Nil());
-        if (cell.IsError())
+        if (cell.IsError()) {
+            NoteError(s_openLists);
             return LispReadStatus::Failed;
+        }
         if (last)
             last->cdr = cell;
         else
@@ -235,6 +255,7 @@ LispReadStatus ReadList(LispStream *stream, value_t *out)
         *out = head;
         return LispReadStatus::Ok;
     }
+    NoteError(s_openLists);
     LispPrintf("\nIllegal dot expretion.");
     return LispReadStatus::Failed;
 }
@@ -311,9 +332,12 @@ LispReadStatus LispReadExpression(LispStream *stream, value_t *result)
         stream->m_expressionLine = stream->m_line;
         s_openLists = 0;
         s_openAtDepthLimit = -1;
+        s_openAtError = -1;
         const LispReadStatus status = ReadExpression(stream, result);
         if (status == LispReadStatus::Failed && s_openAtDepthLimit >= 0)
             SkipRestOfExpression(stream, s_openAtDepthLimit);
+        else if (status == LispReadStatus::Failed && s_openAtError > 0)
+            SkipRestOfExpression(stream, s_openAtError);
         return status;
     } catch (const std::bad_alloc &) {
         LispWrite("\nOut of memory.");
@@ -324,6 +348,17 @@ LispReadStatus LispReadExpression(LispStream *stream, value_t *result)
 int LispRead(LispStream *stream, value_t *result)
 {
     return LispReadExpression(stream, result) == LispReadStatus::Ok ? 1 : 0;
+}
+
+bool LispIsSymbolName(const char *text)
+{
+    if (!text || !*text)
+        return false;
+    const std::string name(text);
+    value_t number;
+    if (!IsSymbolText(name) || ParseNumber(name, &number))
+        return false;
+    return strcasecmp(text, "nil") != 0;
 }
 
 value_t LispReadFromString(const char *text)

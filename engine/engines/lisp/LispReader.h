@@ -44,3 +44,6 @@ int LispRead(LispStream *stream, value_t *result);
 LispReadStatus LispReadExpression(LispStream *stream, value_t *result);
 // The first expression of the text, or NIL when nothing was read.
 value_t LispReadFromString(const char *text);
+// Whether the text reads back as one symbol (not a number, not NIL): what a
+// name that formulas use as a variable must be.
+bool LispIsSymbolName(const char *text);

@@ -322,6 +322,22 @@ value_t Defmacro(value_t args)
 
 } // namespace
 
+namespace {
+
+// (<sandboxed> form): the form evaluated in the sandbox. Expansions of
+// macros made in the sandbox are wrapped in it where trusted code expands
+// them; its name cannot be read, so no script calls or redefines it.
+value_t Sandboxed(value_t args)
+{
+    value_t form = LispCarOf(args);
+    if (form.IsError())
+        return form;
+    LispSandboxScope sandbox;
+    return LispEval(form);
+}
+
+} // namespace
+
 void LispRegisterSpecialForms()
 {
     LispRegisterSpecialForm("quot", Quot);
@@ -338,4 +354,6 @@ void LispRegisterSpecialForms()
     LispRegisterSpecialForm("lambda", Lambda);
     LispRegisterSpecialForm("defun", Defun);
     LispRegisterSpecialForm("defmacro", Defmacro);
+    LispRegisterSpecialForm(kLispSandboxedFormName, Sandboxed);
+    Lisp().m_sandboxedIndex = LispIntern(kLispSandboxedFormName);
 }

@@ -3,7 +3,10 @@
 // values point to, and the guards that keep temporaries alive and bound the
 // recursion. Nothing outside engine/engines/lisp includes this header.
 #include <cstdint>
+#include <cstdlib>
 #include <ctime>
+#include <new>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +97,32 @@ value_t LispOutOfMemory();
 // Adds a record made after LispReserveHeap to the heap's list and total.
 void LispRegisterHeap(LispHeapObject *object, size_t bytes);
 
+// calloc'ed storage of a fixed count of elements whose zero bits are a valid
+// value.
+template <class T>
+class LispZeroedArray {
+public:
+    LispZeroedArray() = default;
+    explicit LispZeroedArray(size_t count) : m_data(static_cast<T *>(std::calloc(count, sizeof(T))))
+    {
+        if (!m_data)
+            throw std::bad_alloc();
+    }
+    ~LispZeroedArray() { std::free(m_data); }
+    LispZeroedArray(LispZeroedArray &&other) noexcept : m_data(other.m_data) { other.m_data = nullptr; }
+    LispZeroedArray &operator=(LispZeroedArray &&other) noexcept
+    {
+        std::swap(m_data, other.m_data);
+        return *this;
+    }
+    T *get() const { return m_data; }
+    T &operator[](size_t i) const { return m_data[i]; }
+    explicit operator bool() const { return m_data != nullptr; }
+
+private:
+    T *m_data = nullptr;
+};
+
 // ---- Symbols --------------------------------------------------------------
 
 struct LispPropertyEntry {
@@ -126,7 +155,9 @@ class LispGuard;
 struct LispState {
     bool m_started = false;
 
-    std::unique_ptr<LispCell[]> m_cells;
+    // The big areas come from calloc: pages a context never touches cost no
+    // memory, and all-zero bits are NIL.
+    LispZeroedArray<LispCell> m_cells;
     std::vector<uint8_t> m_marks;
     int m_fill = 0;
     LispCell *m_freeList = nullptr;
@@ -135,9 +166,9 @@ struct LispState {
     std::unique_ptr<LispSymbolEntry[]> m_symbols;
     int m_symbolCount = 0;
 
-    std::unique_ptr<value_t[]> m_valueStack;
+    LispZeroedArray<value_t> m_valueStack;
     value_t *m_valueTop = nullptr;
-    std::unique_ptr<value_t[]> m_argStack;
+    LispZeroedArray<value_t> m_argStack;
     value_t *m_argTop = nullptr;
     value_t *m_argEnd = nullptr;
     std::unique_ptr<value_t[]> m_macroStack;
@@ -150,6 +181,8 @@ struct LispState {
     size_t m_heapCount = 0;
     size_t m_heapBytes = 0;               // held by records and property lists
     size_t m_heapLimit = kLispDefaultHeapLimit;
+    size_t m_contextHeapLimit = kLispDefaultHeapLimit; // what the context was made with; survives a reset
+    size_t m_liveAfterCollection = 0;      // heap bytes the last collection left
     size_t m_allocatedSinceCollection = 0; // record bytes since the last collection
     size_t m_collectionThreshold = 0;      // set by each collection
     int m_failAllocationAfter = -1;        // the tests' simulated allocator failure
@@ -157,6 +190,22 @@ struct LispState {
 
     uint64_t m_stepLimit = kLispNoStepLimit;
     int64_t m_stepsLeft = INT64_MAX; // of the top-level evaluation in progress
+
+    // The budget that all formulas of this context share in one unit of work
+    // (a traversal of the scene, a load), on top of each evaluation's own.
+    uint64_t m_workUnit = 0;
+    bool m_workUnitStarted = false;
+    int64_t m_workStepsLeft = 0;
+    bool m_workExhaustedReported = false;
+
+    // Output of formulas: kept per evaluation, up to a cap, and handed to the
+    // diagnostics as one message when the evaluation ends.
+    int m_captureNesting = 0;
+    std::string m_captured;
+    bool m_capturedCut = false;
+    bool m_forceCapture = false;
+    bool m_quietCollections = false; // no statistics from automatic collections
+    int m_formulaScopes = 0;         // outermost formula scopes open: they hold the budget
 
     int m_nilIndex = 0;
     int m_quotIndex = 0;
@@ -166,6 +215,7 @@ struct LispState {
     int m_dotIndex = 0;
     int m_otherwiseIndex = 0;
     int m_loadVerboseIndex = 0;
+    int m_sandboxedIndex = -1;
 
     int m_depth = 0;
     uintptr_t m_stackBase = 0;
@@ -176,12 +226,15 @@ struct LispState {
     bool m_collectEveryAllocation = false;
     clock_t m_lastCpu = 0;
 
-    static LispState s_state;
+    // The interpreter in force: the process's own unless a context scope
+    // put another one in.
+    static LispState *s_current;
+    static LispState s_process;
 };
 
 inline LispState &Lisp()
 {
-    return LispState::s_state;
+    return *LispState::s_current;
 }
 
 // ---- Guards ---------------------------------------------------------------
@@ -288,6 +341,16 @@ inline int64_t LispStepsFor(uint64_t limit)
 // Prints the message once and starts unwinding; false.
 bool LispOutOfSteps();
 
+// Charges work of `count` steps (cells walked, characters printed, elements
+// made); false (after the message) when the budget does not cover it.
+inline bool LispCharge(int64_t count)
+{
+    LispState &s = Lisp();
+    if ((s.m_stepsLeft -= count) >= 0)
+        return true;
+    return LispOutOfSteps();
+}
+
 // Takes one step of the budget; false (after the message) when none is left.
 inline bool LispStep()
 {
@@ -302,10 +365,16 @@ inline void LispBeginTopLevel()
 {
     LispState &s = Lisp();
     s.m_abort = false;
-    s.m_stepsLeft = LispStepsFor(s.m_stepLimit);
+    // A formula scope's budget covers all the evaluations inside it.
+    if (s.m_formulaScopes == 0)
+        s.m_stepsLeft = LispStepsFor(s.m_stepLimit);
 }
 
 // ---- Helpers shared by the interpreter's files ----------------------------
+
+// The special form that evaluates its argument sandboxed; a blank keeps the
+// reader from ever producing its name.
+constexpr const char *kLispSandboxedFormName = "sandboxed expansion";
 
 // One collection; the statistics are printed when report is set.
 value_t LispCollect(bool report);

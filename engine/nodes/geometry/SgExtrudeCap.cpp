@@ -53,6 +53,17 @@ std::vector<Vec3> SgExtrudeCap::CapArc(int capType, double radius, int steps)
     return arc;
 }
 
+int SgExtrudeCap::CheckedCapType(int type) const
+{
+    // 0 none, 1 flat, 2..7 quarter arcs, 8..13 half arcs; any other number
+    // would give an arc of one repeated point and an open end.
+    if (type >= 0 && type <= kLastCapType)
+        return type;
+    GeometryLog(ReportMngr::LEVEL_WARN, "%s: cap type %d is none of 0..%d; the end gets a flat cap", GetClassName(),
+                type, kLastCapType);
+    return 1;
+}
+
 void SgExtrudeCap::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 {
     // The profile first: a node read from a file fills its slots then.
@@ -74,8 +85,8 @@ void SgExtrudeCap::DoExtrude(SgFaceSet *faceSet, SgAction *action)
 
     ExtrudeParams params;
     params.textureMapType = m_textureMapType.Get();
-    const int type1 = m_capType1.Get();
-    const int type2 = m_capType2.Get();
+    const int type1 = CheckedCapType(m_capType1.Get());
+    const int type2 = CheckedCapType(m_capType2.Get());
     if (type1 == 0)
         params.cap0 = 0;
     else if (type1 != 1)
@@ -89,7 +100,7 @@ void SgExtrudeCap::DoExtrude(SgFaceSet *faceSet, SgAction *action)
             ExtrudeBuilder::kPathAuto);
 
     for (int end = 0; end < 2; ++end) {
-        const int type = end == 0 ? m_capType1.Get() : m_capType2.Get();
+        const int type = end == 0 ? type1 : type2;
         if (type <= 1)
             continue;
         const double radius = end == 0 ? m_capRadius1.Get() : m_capRadius2.Get();

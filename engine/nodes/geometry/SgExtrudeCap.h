@@ -11,6 +11,8 @@ class SgExtrudeCap : public SgExtrude {
 
     // Steps per quarter arc beyond this are taken as it.
     static constexpr int kMaxCapSteps = 1000;
+    // The highest cap type that names a shape (a half arc).
+    static constexpr int kLastCapType = 13;
 
     SgExtrudeCap();
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
@@ -18,6 +20,8 @@ class SgExtrudeCap : public SgExtrude {
     // The arc of a cap type (2..13) with its radius and steps per quarter:
     // (0,0,0) and then one point per step. Steps below 0 count as 0.
     static std::vector<Vec3> CapArc(int capType, double radius, int steps);
+    // The type itself when it names a cap, else the flat cap (said).
+    int CheckedCapType(int type) const;
 
     SgFInt m_capType1;
     SgFInt m_capType2;

@@ -12,6 +12,17 @@ SG_CLASS_SOURCE(SgNStar, SgNGon, SgFieldMngr, "SgNStar")
 namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kRoundedAbove = 0.001;
+// A radius must be a number not below zero: a negative one turns the
+// outline inside out. False (said) otherwise.
+bool RadiusUsable(const char *className, const char *field, double radius)
+{
+    if (std::isfinite(radius) && radius >= 0.0)
+        return true;
+    GeometryLog(ReportMngr::LEVEL_WARN, "%s: \"%s\" %g is not a length; the curve is left empty", className, field,
+                radius);
+    return false;
+}
+
 } // namespace
 
 int MakeNGonPoints(int sides, bool star, double radius0, double radius1, double startAngleDeg, Vec3 *out,
@@ -104,9 +115,22 @@ void SgNGon::sample(int n)
     const int s = n == -1 ? m_samples.Get(true) : n;
     const int sides = m_sides.Get(true);
     const int filetSides = m_completeFiletSides.Get(true);
-    const double filet = m_filetRadius.Get(true);
-    const bool rounded = filet > kRoundedAbove;
+    double filet = m_filetRadius.Get(true);
+    bool rounded = filet > kRoundedAbove;
     FreeSamples();
+    const double radius = m_radius.Get(true);
+    if (!RadiusUsable(GetClassName(), "radius", radius))
+        return;
+    if (rounded && sides >= 3 && filet > radius * std::cos(kPi / sides)) {
+        // Wider than the inscribed circle, the roundings of two corners
+        // would overlap and the outline turn inside out.
+        const double widest = radius * std::cos(kPi / sides);
+        GeometryLog(ReportMngr::LEVEL_WARN,
+                    "%s: \"filetRadius\" %g is wider than the polygon allows; %g (its inscribed circle) is used",
+                    GetClassName(), filet, widest);
+        filet = widest;
+        rounded = filet > kRoundedAbove;
+    }
     if (!rounded) {
         // The sharp polygon always takes "samples", whatever was asked.
         const int samples = m_samples.Get(true);
@@ -153,6 +177,9 @@ void SgNStar::sample(int)
     const bool rounded = filet0 > kRoundedAbove || filet1 > kRoundedAbove;
     const double asymmetry = m_asymmetry.Get(true);
     FreeSamples();
+    if (!RadiusUsable(GetClassName(), "radius", m_radius.Get(true)) ||
+        !RadiusUsable(GetClassName(), "radius1", m_radius1.Get(true)))
+        return;
     if (!CheckSettings(sides, s, filetSides, rounded))
         return;
     if (!rounded) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/nodes/geometry/SplineMath.h"
+#include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
 SG_CLASS_SOURCE(SgSpline, SgPolyLine, SgFieldMngr, "SgSpline")
@@ -90,11 +91,37 @@ void SgSpline::sample(int n)
     m_bSampled = true;
 }
 
+namespace {
+
+bool AllFinite(const Vec3 *points, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y) || !std::isfinite(points[i].z))
+            return false;
+    return true;
+}
+
+} // namespace
+
 void SgSpline::SamplePiecewise(int n, int kind, int weightCount, const float *weights, const Vec3 *handles)
 {
     const int count = m_coordinates.GetCount();
     if (count == 0)
         return;
+    // A point that is no number makes every sample near it none either.
+    if (!AllFinite(GetCoordinates(), count) || (handles && !AllFinite(handles, 2 * count)))
+        throw SgInvalidArgument(std::string(GetClassName()) + ": a point or handle is not a finite number");
+    if (kind < spline::kPolyline || kind > spline::kHandles) {
+        SgDiagWarning("Geometry", "%s: there is no curve type %d; it is drawn as type %d", GetClassName(), kind,
+                      int(spline::kApproximating));
+        kind = spline::kApproximating;
+    }
+    if (kind == spline::kHandles && !handles) {
+        SgDiagWarning("Geometry", "%s: curve type %d needs handles, which it has none of; its points are joined by "
+                      "straight segments",
+                      GetClassName(), kind);
+        kind = spline::kPolyline;
+    }
     int s = n == -1 ? m_samples.Get(true) : n;
     if (s <= 0)
         s = 1;

@@ -31,6 +31,9 @@ int ToBezier(int kind, bool closed, int n, const Vec3 *P, int wc, const float *w
     if (n <= 0)
         return 0;
     const int m3 = 3 * n;
+    // Curves through handles without handles: straight segments.
+    if (kind == kHandles && !handles)
+        kind = kPolyline;
     if (kind == kPolyline || (n == 2 && !(kind == kHandles && !closed))) {
         for (int i = 0; i < n; ++i) {
             const Vec3 &q = P[(i + 1) % n];

@@ -21,6 +21,28 @@ std::vector<Vec3> LoopPoints(GenericPolyline *curve, int loop)
     return std::vector<Vec3>(p, p + n);
 }
 
+// The index of the first point where the path turns straight back on itself
+// (the directions before and after it opposite), -1 when it never does.
+// Repeated points are passed over.
+int TurnsStraightBack(const std::vector<Vec3> &points)
+{
+    Vec3 before;
+    bool haveBefore = false;
+    for (size_t i = 1; i < points.size(); ++i) {
+        Vec3 d = points[i] - points[i - 1];
+        const double length = d.Length();
+        if (!(length > 1e-12))
+            continue;
+        d = d / length;
+        // Within about a thousandth of a radian of straight back.
+        if (haveBefore && before.Dot(d) < -1.0 + 5e-7)
+            return int(i - 1);
+        before = d;
+        haveBefore = true;
+    }
+    return -1;
+}
+
 } // namespace
 
 void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *path, GenericPolyline *endSection)
@@ -56,6 +78,13 @@ void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *
             continue;
         if (path->IsClosed())
             P.push_back(P[0]);
+        // Straight back, the tube folds flat onto itself: nothing solid can
+        // be made of that loop (its rings alone are still proper frames).
+        if (const int at = m_bRingsOnly ? -1 : TurnsStraightBack(P); at >= 0) {
+            GeometryLog(ReportMngr::LEVEL_WARN,
+                        "Sweep: the path turns straight back on itself at its point %d; that part is not built", at);
+            continue;
+        }
         std::vector<double> scale(P.size(), 1.0);
         if (!scaleSamples.empty()) {
             std::vector<Vec3> outP(P.size() + scaleSamples.size() + 10);

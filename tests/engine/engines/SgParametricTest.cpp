@@ -15,6 +15,7 @@
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "platform/Notifier.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/engines/ParametricTestSupport.h"
 
 using namespace parametrictest;
@@ -105,6 +106,31 @@ TEST_F(SgParametricTest, InstanceFieldsAreItsParameters)
     BoxOf(instance.get());
     ASSERT_NE(instance->getField("h"), nullptr);
     EXPECT_EQ(*static_cast<const double *>(instance->getField("h")->GetValuePtr(0, true)), 5.0);
+}
+
+// A parameter's name becomes a name of the formula's LISP function: one
+// that does not read as a symbol, or that only letter case tells from
+// another, would change what the formulas mean.
+TEST_F(SgParametricTest, ParameterNamesMustBeSymbolsOfTheirOwn)
+{
+    struct Case {
+        const char *name;
+        bool added;
+    };
+    const Case cases[] = {
+        {"w)999(", false}, {"W", false}, {"12", false},   {"1.5", false}, {"nil", false},
+        {"a b", false},    {"x;", false}, {"width-2", true}, {"h", true},
+    };
+    SgRef<SgParametricModel> model = BoxModel("(* w 2)", 1.0);
+    for (const Case &c : cases) {
+        SgDiagCapture diagnostics;
+        const double value = 5.0;
+        EXPECT_EQ(model->addParam(c.name, DoubleFieldClass(), &value), c.added) << c.name;
+        EXPECT_EQ(model->getParam(c.name) != nullptr, c.added) << c.name;
+        EXPECT_EQ(diagnostics.Count() > 0, !c.added) << c.name << " is refused with a message";
+    }
+    DxLispScript::buildScriptEngine(model.get());
+    EXPECT_EQ(CubeOf(model.get())->m_width.Get(true), 2.0) << "the formula means what it says";
 }
 
 TEST_F(SgParametricTest, ModelParameterOperations)

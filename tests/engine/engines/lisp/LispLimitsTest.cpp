@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/engines/lisp/LispTestFixture.h"
 
 namespace {
@@ -211,6 +212,35 @@ TEST_F(LispLimitsTest, TheSandboxKeepsEveryDefinitionMadeOutsideIt)
     std::remove(path.c_str());
 }
 
+// A macro the sandbox made writes code: that code runs sandboxed too, where
+// trusted code expands the macro, directly or inside what it compiles.
+TEST_F(LispLimitsTest, AMacroMadeInTheSandboxExpandsIntoSandboxedCode)
+{
+    std::string path = testing::TempDir() + "lisp_sandbox_macro_victim.txt";
+    BothWays([&] {
+        std::ofstream(path) << "keep me";
+        {
+            LispSandboxScope sandbox;
+            EXPECT_NE(Run("(defmacro tidy () (list 'file-remove \"" + path + "\"))"), "ERROR");
+            EXPECT_NE(Run("(defmacro wrap (x) (list 'progn x))"), "ERROR");
+        }
+        TakeOutput();
+        EXPECT_EQ(Run("(tidy)"), "ERROR");
+        EXPECT_EQ(Run("(defun later () (tidy)) (later)"), "ERROR");
+        EXPECT_EQ(Run("(eval (macroexpand '(tidy)))"), "ERROR");
+        EXPECT_EQ(TakeOutput(), "\nLISP ERROR: FILE-REMOVE is not allowed in this script."
+                                "\nLISP ERROR: FILE-REMOVE is not allowed in this script."
+                                "\nLISP ERROR: FILE-REMOVE is not allowed in this script.");
+        EXPECT_EQ(access(path.c_str(), F_OK), 0) << "a sandbox macro removed a file";
+        // What such a macro wraps of trusted code is trusted code's all the
+        // same: its values come through.
+        EXPECT_EQ(Run("(wrap (+ 1 2))"), "3");
+        EXPECT_EQ(Run("(defun add (a b) (wrap (+ a b))) (add 2 5)"), "7");
+        EXPECT_FALSE(LispIsSandboxed());
+    });
+    std::remove(path.c_str());
+}
+
 // ---- 3. Cells being walked --------------------------------------------------
 
 TEST_F(LispLimitsTest, ListsCutWhileTheyAreWalkedStayWhole)
@@ -309,6 +339,37 @@ TEST_F(LispLimitsTest, EachTopLevelEvaluationHasAStepBudget)
     });
 }
 
+// A call to a built-in that walks a long list, prints it or makes many
+// elements costs what it walks, prints or makes: a hundred of them pass a
+// budget that a hundred calls alone would not.
+TEST_F(LispLimitsTest, BuiltInsChargeTheWorkTheyDo)
+{
+    BothWays([&] {
+        Run("(setq l nil) (setq i 0) (while (< i 3000) (progn (setq l (cons (cons i i) l)) (setq i (+ i 1))))"
+            );
+        TakeOutput();
+        LispSetStepLimit(100000);
+        const char *const heavy[] = {
+            "(len l)", "(assoc 'absent l)", "(prints l)", "(print l)", "(print_struct l)",
+            "(gc)", "(make-array 3000)",
+        };
+        for (const char *call : heavy) {
+            const std::string loop = std::string("(progn (setq i 0) (while (< i 100) (progn ") + call +
+                                     " (setq i (+ i 1)))))";
+            EXPECT_EQ(Run(loop), "ERROR") << call;
+            const std::string said = TakeOutput();
+            EXPECT_TRUE(Contains(said, "\nStep limit of 100000 reached.")) << call;
+            EXPECT_EQ(Run("(+ 1 2)"), "3");
+        }
+        // Once, each is well within the budget.
+        for (const char *call : heavy) {
+            EXPECT_NE(Run(call), "ERROR") << call;
+            TakeOutput();
+        }
+        LispSetStepLimit(kLispNoStepLimit);
+    });
+}
+
 // A host's formula: its text evaluated in a formula scope with a small budget.
 value_t BuiltinFormula(value_t *args, int)
 {
@@ -319,33 +380,47 @@ value_t BuiltinFormula(value_t *args, int)
 TEST_F(LispLimitsTest, AFormulaScopeSandboxesAndLimits)
 {
     BothWays([&] {
-        {
-            LispFormulaScope formula(size_t{4} << 20, 100000);
-            EXPECT_TRUE(LispIsSandboxed());
-            EXPECT_EQ(LispStepLimit(), 100000u);
-            EXPECT_LE(LispHeapLimit(), LispHeapBytes() + (size_t{4} << 20));
-            EXPECT_EQ(Run("(while t 1)"), "ERROR");
-            EXPECT_EQ(TakeOutput(), "\nStep limit of 100000 reached.");
-            EXPECT_EQ(Run("(setq keep nil) (while (< (len keep) 100) (setq keep (cons (make-array 100000) keep)))"),
-                      "ERROR");
-            std::string messages = TakeOutput();
-            EXPECT_TRUE(Contains(messages, "\nHeap limit of ")) << messages;
-            EXPECT_EQ(Run("(setq keep nil) (len (make-array 100000))"), "100000");
-            EXPECT_EQ(Run("(quit)"), "ERROR");
-            TakeOutput();
-        }
+        // Each scope is one formula's evaluation: its output is one diagnostic.
+        // Elements made count as steps: the heap cases get steps enough.
+        auto inScope = [&](const char *text, std::string *said, uint64_t steps = 100000) {
+            SgDiagCapture diagnostics;
+            std::string result;
+            {
+                LispFormulaScope formula(size_t{4} << 20, steps);
+                EXPECT_TRUE(LispIsSandboxed());
+                EXPECT_EQ(LispStepLimit(), steps);
+                EXPECT_LE(LispHeapLimit(), LispHeapBytes() + (size_t{4} << 20));
+                result = Run(text);
+            }
+            EXPECT_EQ(TakeOutput(), "") << "a formula's output goes to the diagnostics";
+            *said = diagnostics.GetText();
+            return result;
+        };
+        std::string said;
+        EXPECT_EQ(inScope("(while t 1)", &said), "ERROR");
+        EXPECT_TRUE(Contains(said, "Step limit of 100000 reached.")) << said;
+        EXPECT_EQ(inScope("(setq keep nil) (while (< (len keep) 100) (setq keep (cons (make-array 100000) keep)))",
+                          &said, 100000000),
+                  "ERROR");
+        EXPECT_TRUE(Contains(said, "Heap limit of ")) << said;
+        EXPECT_EQ(inScope("(setq keep nil) (len (make-array 100000))", &said, 1000000), "100000");
+        EXPECT_EQ(inScope("(quit)", &said), "ERROR");
         EXPECT_FALSE(LispIsSandboxed());
         EXPECT_EQ(LispStepLimit(), kLispNoStepLimit);
         EXPECT_EQ(LispHeapLimit(), kLispDefaultHeapLimit);
         // Entered during an evaluation, the formula's budget bounds what it runs.
+        SgDiagCapture diagnostics;
         LispRegisterFunction("formula", BuiltinFormula, 1);
         EXPECT_EQ(Run("(formula '(+ 1 2))"), "3");
         EXPECT_EQ(Run("(progn (formula '(while t 1)) (print 'not-reached))"), "ERROR");
-        EXPECT_EQ(TakeOutput(), "\nStep limit of 1000 reached.");
+        EXPECT_TRUE(diagnostics.Contains("Step limit of 1000 reached.")) << diagnostics.GetText();
         EXPECT_EQ(Run("(formula '(file-remove \"nothing\"))"), "ERROR");
-        EXPECT_EQ(TakeOutput(), "\nLISP ERROR: FILE-REMOVE is not allowed in this script.");
+        EXPECT_TRUE(diagnostics.Contains("LISP ERROR: FILE-REMOVE is not allowed in this script."))
+            << diagnostics.GetText();
+        diagnostics.Clear();
         EXPECT_EQ(Run("(progn (formula '(+ 1 2)) (setq i 0) (while (< i 300000) (setq i (+ i 1))))"), "300000");
         EXPECT_EQ(TakeOutput(), "");
+        EXPECT_EQ(diagnostics.Count(), 0) << diagnostics.GetText();
         EXPECT_FALSE(LispIsSandboxed());
         EXPECT_EQ(Run("(+ 1 2)"), "3");
     });

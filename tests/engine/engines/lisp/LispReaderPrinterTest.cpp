@@ -17,6 +17,22 @@ protected:
         LispCloseStream(stream);
         return status == LispReadStatus::Ok ? LispPrintToString(v) : "";
     }
+
+    // The text, then "(+ 1 2) 7": the first read fails with the message and
+    // the next two give the two forms after the text, nothing of its inside.
+    void ExpectFailedReadGoesOnAfter(const std::string &text, const std::string &message)
+    {
+        const std::string shown = text.substr(0, 40);
+        LispStream *stream = LispOpenStream((text + " (+ 1 2) 7").c_str(), 0);
+        value_t v;
+        EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed) << shown;
+        EXPECT_EQ(TakeOutput(), message) << shown;
+        for (const char *next : {"(+ 1 2)", "7"}) {
+            ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok) << shown;
+            EXPECT_EQ(LispPrintToString(v), next) << shown;
+        }
+        LispCloseStream(stream);
+    }
 };
 
 struct ReadCase {
@@ -113,17 +129,37 @@ TEST_F(LispReaderTest, TooDeepAnExpressionIsSkippedWhole)
         std::string(7000, '\'') + "x",
         std::string(7000, '\'') + "(a (b) \"(\")",
     };
-    for (const std::string &text : cases) {
-        LispStream *stream = LispOpenStream((text + " (+ 1 2) 7").c_str(), 0);
-        value_t v;
-        EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed) << text.substr(0, 10);
-        EXPECT_EQ(TakeOutput(), "\nExpression nested too deeply.") << text.substr(0, 10);
-        ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok) << text.substr(0, 10);
-        EXPECT_EQ(LispPrintToString(v), "(+ 1 2)") << text.substr(0, 10);
-        ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok) << text.substr(0, 10);
-        EXPECT_EQ(LispPrintToString(v), "7") << text.substr(0, 10);
-        LispCloseStream(stream);
-    }
+    for (const std::string &text : cases)
+        ExpectFailedReadGoesOnAfter(text, "\nExpression nested too deeply.");
+}
+
+// A syntax error anywhere inside a top-level form spoils the whole form:
+// reading goes on after its end, never at a piece of its inside, which would
+// then run as a form of its own.
+TEST_F(LispReaderTest, ASyntaxErrorSkipsTheRestOfItsTopLevelForm)
+{
+    struct Case {
+        const char *text;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"(defun f (x) (progn (a . b c) (file-remove \"v.txt\") (g \")\") 2))", "\nIllegal dot expretion."},
+        {"(progn (. a) (remove-me))", "\nIllegal dot expretion."},
+        {"(progn (a .) (remove-me))", "Extra right parantesis."},
+        {"(progn (a;b) (remove-me))", "\nIlegel symbol: a;b ."},
+        {"(progn '(x (y . z w)) (remove-me))", "\nIllegal dot expretion."},
+    };
+    for (const Case &c : cases)
+        ExpectFailedReadGoesOnAfter(c.text, c.message);
+    // An error at the top level spoils only its own token.
+    LispStream *stream = LispOpenStream(") a;b (+ 1 2)", 0);
+    value_t v;
+    EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed);
+    EXPECT_EQ(LispReadExpression(stream, &v), LispReadStatus::Failed);
+    TakeOutput();
+    ASSERT_EQ(LispReadExpression(stream, &v), LispReadStatus::Ok);
+    EXPECT_EQ(LispPrintToString(v), "(+ 1 2)");
+    LispCloseStream(stream);
 }
 
 TEST_F(LispReaderTest, ReadFromStringGivesNilForNothingRead)

@@ -9,6 +9,7 @@
 #include "engine/nodes/geometry/SgFiletPolyLine.h"
 #include "engine/nodes/geometry/SgNGon.h"
 #include "engine/nodes/geometry/SgPolygon.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 
@@ -170,6 +171,42 @@ TEST_F(FilletAndNGonTest, StarCornersAndRounding)
     for (int i = 0; i < n; ++i)
         innerMin = std::min(innerMin, s->GetLoop(0)[i].Length());
     EXPECT_NEAR(innerMin, 0.5, 0.01);
+}
+
+// A rounding wider than the polygon allows, or a negative radius, would
+// turn the outline inside out: the rounding is held to the inscribed
+// circle, a negative radius refused, each with a message.
+TEST_F(FilletAndNGonTest, ImpossibleRadiiAreClampedOrRefusedWithAMessage)
+{
+    {
+        SgDiagCapture diagnostics;
+        SgRef<SgNGon> g = new SgNGon;
+        g->m_sides.Set(4);
+        g->m_radius.Set(1.0);
+        g->m_filetRadius.Set(5.0);
+        g->sample(-1);
+        ASSERT_GT(g->GetSize(), 4);
+        const double inscribed = std::cos(3.141592653589793 / 4);
+        const double area = Area(g->GetLoop(0), g->GetSize());
+        EXPECT_GT(area, 0) << "the outline keeps its direction";
+        EXPECT_NEAR(area, 3.141592653589793 * inscribed * inscribed, 0.05) << "rounded to the inscribed circle";
+        for (int i = 0; i < g->GetSize(); ++i)
+            EXPECT_LE(g->GetLoop(0)[i].Length(), 1.0 + 1e-9);
+        EXPECT_EQ(diagnostics.Count(), 1) << diagnostics.GetText();
+    }
+    const struct {
+        double radius;
+        double radius1;
+    } refused[] = {{-1.0, 0.5}, {1.0, -0.5}, {std::nan(""), 0.5}};
+    for (const auto &c : refused) {
+        SgDiagCapture diagnostics;
+        SgRef<SgNStar> star = new SgNStar;
+        star->m_radius.Set(c.radius);
+        star->m_radius1.Set(c.radius1);
+        star->sample(-1);
+        EXPECT_EQ(star->GetSize(), 0) << c.radius << " " << c.radius1;
+        EXPECT_EQ(diagnostics.Count(), 1) << diagnostics.GetText();
+    }
 }
 
 TEST_F(FilletAndNGonTest, PointInsideUnitSquare)

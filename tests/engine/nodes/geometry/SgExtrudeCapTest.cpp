@@ -8,6 +8,7 @@
 #include "engine/nodes/geometry/SgExtrudeCap.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/nodes/geometry/ExtrusionTestSupport.h"
 #include "tests/engine/nodes/geometry/MeshCheck.h"
 
@@ -96,6 +97,22 @@ TEST_F(SgExtrudeCapTest, CapTypesGiveClosedSolids)
         } else {
             EXPECT_FALSE(check.IsClosed()) << c.what;
         }
+    }
+}
+
+// A cap type that names no shape is taken as the flat cap, with a message,
+// rather than built as an arc of one repeated point.
+TEST_F(SgExtrudeCapTest, CapTypesOutsideTheShapesAreFlatWithAMessage)
+{
+    for (int type : {-1, 14, 99}) {
+        SgDiagCapture diagnostics;
+        SgRef<SgExtrudeCap> node = Make(type, 2, 4);
+        SgFaceSet *mesh = BuildMesh(node.get());
+        ASSERT_NE(mesh, nullptr) << type;
+        EXPECT_EQ(mesh->GetFaceCount(), 4 + 16 + 1 + 1) << type;
+        const MeshCheck check = CheckMesh(*mesh);
+        EXPECT_TRUE(check.IsSolid()) << type << ": " << check.Describe();
+        EXPECT_TRUE(diagnostics.Contains("cap type")) << type << "\n" << diagnostics.GetText();
     }
 }
 

@@ -6,6 +6,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/geometry/SplineMath.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/core/TestNodes.h"
 
@@ -129,6 +130,52 @@ TEST_F(SgSplineTest, BadInputIsRefusedOrClamped)
     // No coordinates: init refuses.
     SgRef<SgBSpline> empty = new SgBSpline;
     EXPECT_THROW(empty->init(4), SgInvalidArgument);
+}
+
+// A B-spline has no handles: its kind 3 (curves through handles) samples as
+// straight segments, like kind 0, with a message; kinds that do not exist
+// are taken as the default kind, with a message.
+TEST_F(SgSplineTest, KindsWithoutTheirDataOrUnknownAreTakenAsKnownKindsWithAMessage)
+{
+    auto sampled = [](int kind) {
+        SgRef<SgBSpline> b = new SgBSpline;
+        b->m_coordinates.SetVals(3, std::vector<Vec3>{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}.data());
+        b->m_curveType.Set(kind);
+        b->sample(-1);
+        return std::vector<Vec3>(b->GetLoop(0), b->GetLoop(0) + b->GetSize());
+    };
+    const struct {
+        int kind;
+        int sameAs;
+    } cases[] = {{3, 0}, {7, 1}, {-1, 1}};
+    for (const auto &c : cases) {
+        SgDiagCapture diagnostics;
+        const std::vector<Vec3> got = sampled(c.kind);
+        EXPECT_EQ(diagnostics.Count(), 1) << "kind " << c.kind << "\n" << diagnostics.GetText();
+        const std::vector<Vec3> expected = sampled(c.sameAs);
+        ASSERT_EQ(got.size(), expected.size()) << "kind " << c.kind;
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_LT(Dist(got[i], expected[i]), 1e-12) << "kind " << c.kind << " sample " << i;
+    }
+}
+
+// A point that is not a number would give points that are not numbers.
+TEST_F(SgSplineTest, NonFiniteControlPointsAreRefused)
+{
+    const double bad[] = {std::nan(""), INFINITY};
+    for (double value : bad) {
+        SgRef<SgBSpline> b = new SgBSpline;
+        std::vector<Vec3> points = kFour;
+        points[2].y = value;
+        b->m_coordinates.SetVals(int(points.size()), points.data());
+        EXPECT_THROW(b->sample(-1), SgInvalidArgument) << value;
+        SgRef<SgBezierSpline> z = new SgBezierSpline;
+        z->m_coordinates.SetVals(int(kFour.size()), kFour.data());
+        std::vector<Vec3> handles(8, Vec3(0, 1, 0));
+        handles[3].x = value;
+        z->m_cntrlPoints.SetVals(int(handles.size()), handles.data());
+        EXPECT_THROW(z->sample(-1), SgInvalidArgument) << value;
+    }
 }
 
 TEST_F(SgSplineTest, SingleBezierCurve)

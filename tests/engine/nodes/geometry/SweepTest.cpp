@@ -8,6 +8,7 @@
 #include "engine/nodes/geometry/FaceSetGeomAdapter.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/Sweep.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/nodes/geometry/ExtrusionTestSupport.h"
 #include "tests/engine/nodes/geometry/MeshCheck.h"
 
@@ -144,6 +145,34 @@ TEST_F(SweepTest, OpenPathCappedTubeIsSolid)
         const MeshCheck check = CheckMesh(*mesh);
         EXPECT_TRUE(check.IsSolid()) << (reversedSection ? "clockwise " : "") << check.Describe();
     }
+}
+
+// A path that turns straight back on itself folds the tube flat onto
+// itself: no solid can be made of it, so it is refused with a message.
+TEST_F(SweepTest, APathThatTurnsStraightBackIsRefusedWithAMessage)
+{
+    const std::vector<Vec3> square = {{-0.2, -0.2, 0}, {0.2, -0.2, 0}, {0.2, 0.2, 0}, {-0.2, 0.2, 0}};
+    PolyVec section(square.data(), 4, true);
+    const std::vector<std::vector<Vec3>> paths = {
+        {{0, 0, 0}, {1, 0, 0}, {0.5, 0, 0}},
+        {{0, 0, 0}, {0, 0, 1}, {0, 0, 1}, {0, 0, -2}},
+    };
+    for (const std::vector<Vec3> &points : paths) {
+        PolyVec path(points.data(), int(points.size()), false);
+        SgDiagCapture diagnostics;
+        RecordingSink sink;
+        Sweep sweep;
+        sweep.Build(&sink, &section, &path, nullptr);
+        EXPECT_TRUE(sink.vertices.empty()) << points.size() << " points";
+        EXPECT_EQ(diagnostics.Count(), 1) << diagnostics.GetText();
+    }
+    // A sharp turn short of straight back is still built.
+    const Vec3 sharp[] = {{0, 0, 0}, {1, 0, 0}, {0, 0.1, 0}};
+    PolyVec path(sharp, 3, false);
+    RecordingSink sink;
+    Sweep sweep;
+    sweep.Build(&sink, &section, &path, nullptr);
+    EXPECT_FALSE(sink.vertices.empty());
 }
 
 TEST_F(SweepTest, ScaleCurveWithoutSpan)
