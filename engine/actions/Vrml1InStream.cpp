@@ -80,7 +80,24 @@ Vrml1LineBuffer::int_type Vrml1LineBuffer::underflow()
     setg(start - keep, start, start + std::max<std::streamsize>(got, 0));
     if (got <= 0)
         return traits_type::eof();
+    TranslateLoneReturns(start, start + got);
     return traits_type::to_int_type(*gptr());
+}
+
+void Vrml1LineBuffer::TranslateLoneReturns(char *first, char *last)
+{
+    // Files from old systems end their lines with a carriage return alone;
+    // every reader of the text (comments, values, line numbers) knows one
+    // line end, so such a return becomes that one. A return before a line
+    // feed stays, as a blank.
+    for (char *p = static_cast<char *>(std::memchr(first, '\r', static_cast<size_t>(last - first))); p;
+         p = static_cast<char *>(std::memchr(p + 1, '\r', static_cast<size_t>(last - p - 1)))) {
+        const int next = p + 1 < last ? static_cast<unsigned char>(p[1]) : m_pSource->sgetc();
+        if (next != '\n')
+            *p = '\n';
+        if (p + 1 >= last)
+            break;
+    }
 }
 
 // --- Vrml1InStream ---------------------------------------------------------------
@@ -205,24 +222,34 @@ int Vrml1InStream::PeekNonBlank()
     return c;
 }
 
+int Vrml1InStream::PeekOnLine()
+{
+    int c = m_buffer.sgetc();
+    while (c != EOF && c != '\n' && IsBlank(c))
+        c = m_buffer.snextc();
+    return c;
+}
+
 bool Vrml1InStream::AtEnd()
 {
     return PeekNonBlank() == EOF;
 }
 
-bool Vrml1InStream::ReadWord(std::string &word, bool splitBrackets)
+bool Vrml1InStream::ReadWord(std::string &word)
 {
     word.clear();
     int c = PeekNonBlank();
     if (c == EOF)
         return false;
-    if (splitBrackets && IsBracket(c)) {
+    if (IsBracket(c)) {
         word.push_back(static_cast<char>(m_buffer.sbumpc()));
         return true;
     }
     bool binary = false;
     bool high = false;
-    while (c != EOF && !IsBlank(c)) {
+    // Files written by hand and by other programs glue brackets to words
+    // ("Separator{", "0]"): a bracket ends the word as a blank does.
+    while (c != EOF && !IsBlank(c) && !IsBracket(c)) {
         binary = binary || IsControl(c);
         high = high || c >= 0x80;
         word.push_back(static_cast<char>(c));

@@ -349,7 +349,7 @@ void CScenario::Read(Vrml1InStream &stream, SgFieldMngr *owner)
 {
     std::string word;
     // The opening brace, taken as it is.
-    if (!stream.ReadWord(word, false) || word == "}")
+    if (!stream.ReadWord(word) || word == "}")
         return;
     int depth = 1;
     auto stop = [&](const std::string &text) {
@@ -357,13 +357,13 @@ void CScenario::Read(Vrml1InStream &stream, SgFieldMngr *owner)
         if (!SkipToBlockEnd(stream, depth))
             stream.Report("The file ends inside the Scenario section", kCaption);
     };
-    while (stream.ReadWord(word, false)) {
+    while (stream.ReadWord(word)) {
         if (word == "}")
             return;
         if (word != "Track")
             continue;
         std::string brace, id, fieldName;
-        if (!stream.ReadWord(brace, false) || !stream.ReadWord(id, false) || !stream.ReadWord(fieldName, false)) {
+        if (!stream.ReadWord(brace) || !stream.ReadWord(id) || !stream.ReadWord(fieldName)) {
             stream.Report("The file ends inside a Track of the Scenario section", kCaption);
             return;
         }

@@ -185,7 +185,7 @@ public:
 private:
     bool Word(std::string &word)
     {
-        if (m_stream.ReadWord(word, true))
+        if (m_stream.ReadWord(word))
             return true;
         if (!m_stream.HasFailed())
             m_stream.Fail("The file ends inside the Layout section");
@@ -513,7 +513,7 @@ private:
         layers->m_flags.SetCount(0);
         std::string word;
         for (;;) {
-            if (!m_stream.ReadWord(word, true)) {
+            if (!m_stream.ReadWord(word)) {
                 if (!m_stream.HasFailed())
                     m_stream.Fail("The file ends inside the Layers section");
                 break;
@@ -527,7 +527,7 @@ private:
                 break;
             }
             int flag = 0;
-            if (!m_stream.ReadWord(word, true) || !ParseNumber(word, flag)) {
+            if (!m_stream.ReadWord(word) || !ParseNumber(word, flag)) {
                 if (!m_stream.HasFailed())
                     m_stream.Fail("The Layers section is damaged: the flag of " + Vrml1InStream::Echo(layer.name) +
                                   " is no number");
@@ -793,9 +793,9 @@ void SgDocument::KeepUnviewedTrees(std::vector<SgRef<SgNode>> trees)
 int SgDocument::ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool keyword)
 {
     std::string word;
-    if (keyword && (!stream.ReadWord(word, false) || word != "View"))
+    if (keyword && (!stream.ReadWord(word) || word != "View"))
         return 0;
-    if (!stream.ReadWord(word, true)) {
+    if (!stream.ReadWord(word)) {
         if (!stream.HasFailed())
             stream.Fail("The file ends inside the View section");
         return 0;
