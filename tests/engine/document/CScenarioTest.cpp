@@ -335,6 +335,42 @@ TEST_F(SgAnimationMngrTest, LongTrackReadsInTimeInProportionToItsKeys)
     EXPECT_LT(seconds, 3.0) << "reading " << kKeys << " keys took " << seconds << " s";
 }
 
+// Keys written out of time order (by another program, or by hand) are put in
+// place by a search that does not walk the keys read before them.
+TEST_F(SgAnimationMngrTest, ShuffledTrackReadsInTimeCloseToItsKeysAndComesOutInOrder)
+{
+    constexpr int kKeys = 80000;
+    std::vector<int> order(kKeys);
+    for (int i = 0; i < kKeys; ++i)
+        order[static_cast<size_t>(i)] = i;
+    // A fixed shuffle, the same in every run.
+    unsigned state = 12345;
+    for (int i = kKeys - 1; i > 0; --i) {
+        state = state * 1103515245u + 12345u;
+        std::swap(order[static_cast<size_t>(i)], order[(state >> 8) % static_cast<unsigned>(i + 1)]);
+    }
+    std::string text = std::string(Vrml1Format::kHeaderPrefix) +
+                       "102\nDEF 7_7 Transform {\n translation 1 0 0\n}\nScenario {\nTrack { 7_7 translation \n";
+    for (int i : order)
+        text += std::to_string(i) + (i % 2 ? " 1 0 0\n" : " 0 1 0\n");
+    text += "}\n}\n";
+    const auto start = std::chrono::steady_clock::now();
+    const std::string messages = ReadScene(*m_document, text);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    CScenario &scenario = m_manager->GetScenario();
+    ASSERT_EQ(scenario.GetTracksCount(), 2) << messages;
+    const CAnimationTrack &track = *scenario.GetTrack(1);
+    EXPECT_EQ(track.GetKeyCount(), kKeys);
+    double last = -1;
+    bool ordered = true;
+    for (const auto &key : track.GetKeys()) {
+        ordered = ordered && key->GetTime() > last;
+        last = key->GetTime();
+    }
+    EXPECT_TRUE(ordered) << "the keys are not in time order";
+    EXPECT_LT(seconds, 3.0) << "reading " << kKeys << " shuffled keys took " << seconds << " s";
+}
+
 TEST_F(SgAnimationMngrTest, BlockCutOffInsideATrackKeepsTheKeysRead)
 {
     const std::string text = std::string(Vrml1Format::kHeaderPrefix) +
