@@ -491,10 +491,24 @@ void SgOpenAction::ValidateFaces(Vrml1InStream &stream, SgNode *node)
     // Faces that cannot be drawn are dropped here, once, rather than met
     // by every frame and written back.
     int dropped = 0;
-    if (auto *mesh = dynamic_cast<SgIndexedFaceSet *>(node))
+    if (auto *mesh = dynamic_cast<SgIndexedFaceSet *>(node)) {
         dropped = mesh->Validate();
-    else if (auto *faces = dynamic_cast<SgFaceSet *>(node))
+    } else if (auto *faces = dynamic_cast<SgFaceSet *>(node)) {
+        const bool loopsGiven = faces->m_loopCount.GetCount() > 0;
+        const int lengths[] = {faces->m_loopCount.GetCount(), faces->m_sizes.GetCount(),
+                               faces->m_indexes.GetCount()};
         dropped = faces->Validate(false);
+        if (!loopsGiven && faces->m_loopCount.GetCount() > 0)
+            stream.Report(std::string(node->GetClassName()) + ": no loopCount; each of the " +
+                              std::to_string(faces->m_loopCount.GetCount()) + " sizes is taken as a face of one loop",
+                          "Warning");
+        const bool trimmed = (loopsGiven && lengths[0] != faces->m_loopCount.GetCount()) ||
+                             lengths[1] != faces->m_sizes.GetCount() || lengths[2] != faces->m_indexes.GetCount();
+        if (dropped == 0 && trimmed)
+            stream.Report(std::string(node->GetClassName()) + ": the face arrays did not agree in length; trimmed to " +
+                              std::to_string(faces->GetFaceCount()) + " faces",
+                          "Warning");
+    }
     if (dropped > 0)
         stream.Report(std::string(node->GetClassName()) + ": " + std::to_string(dropped) +
                           " faces with missing points or fewer than three corners were left out",

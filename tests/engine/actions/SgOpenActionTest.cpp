@@ -1275,3 +1275,24 @@ INSTANTIATE_TEST_SUITE_P(
                       PrimitiveSeparatorCase{"Cylinder", "Cylinder"}, PrimitiveSeparatorCase{"Torus", "Torus"},
                       PrimitiveSeparatorCase{"Box", "Box"}),
     [](const ::testing::TestParamInfo<PrimitiveSeparatorCase> &info) { return info.param.name; });
+
+// A face set that gives its faces by "sizes" alone (no "loopCount") keeps
+// them: each size is a face of one loop, and the reader says it took them so.
+// Arrays that still disagree are trimmed with a message, never in silence.
+TEST_F(SgOpenActionTest, FaceSetWhoseArraysDisagreeKeepsWhatItCanAndSaysSo)
+{
+    ReadResult r = ReadText(kV1 + "FaceSet { vertices [(0,0,0),(1,0,0),(1,1,0),(0,1,0)] sizes [3,3] "
+                                  "indexes [0,1,2,0,2,3] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *faces = As<SgFaceSet>(r.Child(0));
+    ASSERT_NE(faces, nullptr);
+    EXPECT_EQ(faces->GetFaceCount(), 2);
+    EXPECT_EQ(faces->m_indexes.GetValues(), (std::vector<int>{0, 1, 2, 0, 2, 3}));
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find("loopCount"), std::string::npos) << r.report;
+
+    r = ReadText(kV1 + "FaceSet { vertices [(0,0,0),(1,0,0),(1,1,0)] loopCount [1] sizes [3, 3] "
+                       "indexes [0,1,2,0,1,2] surfID [0] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_EQ(r.messages.size(), 1u) << "a trimmed face set must be reported\n" << r.report;
+}
