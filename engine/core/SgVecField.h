@@ -335,6 +335,9 @@ public:
         Array values;
         if (!ReadArray(in, values))
             return;
+        // The array grew by doubling while it was read; a scene of long
+        // arrays would otherwise keep up to half as much again unused.
+        values.shrink_to_fit();
         Edit(undo, false, [&] { Adopt(std::move(values)); });
     }
 
