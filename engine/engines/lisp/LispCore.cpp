@@ -75,9 +75,9 @@ void LispInit()
     s.m_loadVerboseIndex = LispIntern("LOAD_VERBOSE");
     s.m_symbols[s.m_loadVerboseIndex].m_value = LispT();
 
-    s.m_valueStack = std::make_unique<value_t[]>(kLispValueStackSize);
+    s.m_valueStack = LispZeroedValueArray(kLispValueStackSize);
     s.m_valueTop = s.m_valueStack.get();
-    s.m_argStack = std::make_unique<value_t[]>(kLispArgStackSize);
+    s.m_argStack = LispZeroedValueArray(kLispArgStackSize);
     s.m_argTop = s.m_argStack.get();
     s.m_argEnd = s.m_argStack.get() + kLispArgStackSize;
     s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);

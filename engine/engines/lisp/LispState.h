@@ -3,6 +3,9 @@
 // values point to, and the guards that keep temporaries alive and bound the
 // recursion. Nothing outside engine/engines/lisp includes this header.
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <type_traits>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -123,6 +126,24 @@ constexpr size_t kLispMinCollectionBytes = size_t{8} << 20;
 
 class LispGuard;
 
+// The deep stacks are taken zero-filled from the system, whose fresh pages
+// cost no memory until they are first reached: a program that never runs
+// deep LISP (a scene conversion) does not pay for them. All zero bits are a
+// Nil value, which is what a fresh stack slot holds.
+struct LispFreeDeleter {
+    void operator()(void *p) const { std::free(p); }
+};
+using LispZeroedValues = std::unique_ptr<value_t[], LispFreeDeleter>;
+static_assert(LispNil == 0 && std::is_trivially_copyable_v<value_t> && std::is_trivially_destructible_v<value_t>,
+              "zero-filled storage must hold Nil values");
+inline LispZeroedValues LispZeroedValueArray(size_t count)
+{
+    void *storage = std::calloc(count, sizeof(value_t));
+    if (!storage)
+        throw std::bad_alloc();
+    return LispZeroedValues(static_cast<value_t *>(storage));
+}
+
 struct LispState {
     bool m_started = false;
 
@@ -135,9 +156,9 @@ struct LispState {
     std::unique_ptr<LispSymbolEntry[]> m_symbols;
     int m_symbolCount = 0;
 
-    std::unique_ptr<value_t[]> m_valueStack;
+    LispZeroedValues m_valueStack;
     value_t *m_valueTop = nullptr;
-    std::unique_ptr<value_t[]> m_argStack;
+    LispZeroedValues m_argStack;
     value_t *m_argTop = nullptr;
     value_t *m_argEnd = nullptr;
     std::unique_ptr<value_t[]> m_macroStack;
