@@ -1,6 +1,7 @@
 #include "engine/actions/Vrml1InStream.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "engine/core/SgFieldMngr.h"
@@ -156,6 +157,21 @@ bool IsUtf8(const std::string &word)
     return true;
 }
 
+// A word of Latin-1 text, as older systems wrote names: letters or digits
+// of ASCII among the high bytes, and none of the bytes 0x80..0x9F, which are
+// control characters there and stand in no text.
+bool IsLatin1Text(const std::string &word)
+{
+    bool ascii = false;
+    for (char c : word) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte <= 0x9F)
+            return false;
+        ascii = ascii || std::isalnum(byte);
+    }
+    return ascii;
+}
+
 } // namespace
 
 std::string Vrml1InStream::Echo(const std::string &word)
@@ -255,9 +271,29 @@ bool Vrml1InStream::ReadWord(std::string &word)
         word.push_back(static_cast<char>(c));
         c = m_buffer.snextc();
     }
-    if (binary || (high && !IsUtf8(word))) {
+    if (binary || (high && !IsUtf8(word) && !IsLatin1Text(word))) {
         Fail("The file holds binary data, not scene text");
         return false;
+    }
+    if (high && !IsUtf8(word)) {
+        // Files from older systems write names in Latin-1: each byte is the
+        // character of that number, kept as the same character in UTF-8.
+        std::string converted;
+        converted.reserve(word.size() * 2);
+        for (char c : word) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x80) {
+                converted.push_back(c);
+            } else {
+                converted.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+                converted.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+            }
+        }
+        word = std::move(converted);
+        if (!m_bLatin1Reported) {
+            m_bLatin1Reported = true;
+            Report("The word " + Echo(word) + " is not UTF-8; it and any like it are read as Latin-1", "Warning");
+        }
     }
     return true;
 }

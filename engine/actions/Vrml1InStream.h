@@ -122,7 +122,8 @@ public:
     // The next word: a run of characters up to a blank or one of { } [ ] ,
     // and each of those characters is a word of its own. False at the end of
     // the text (and the word is empty). A word holding control characters
-    // marks the text as binary and fails the read.
+    // marks the text as binary and fails the read; one that is no UTF-8 is
+    // taken as Latin-1 (once with a message).
     bool ReadWord(std::string &word);
     // Takes everything up to and including the next line end.
     void SkipLine();
@@ -178,4 +179,5 @@ private:
     int m_nDepth = 0;
     bool m_bFailed = false;
     bool m_bNotifyUser = true;
+    bool m_bLatin1Reported = false;
 };

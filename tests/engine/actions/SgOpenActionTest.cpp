@@ -1296,3 +1296,18 @@ TEST_F(SgOpenActionTest, FaceSetWhoseArraysDisagreeKeepsWhatItCanAndSaysSo)
     ASSERT_TRUE(r.ok) << r.report;
     EXPECT_EQ(r.messages.size(), 1u) << "a trimmed face set must be reported\n" << r.report;
 }
+
+// A name written in Latin-1 by an older program is read as that text (one
+// message for the file), and its USE finds it; junk of high bytes stays binary.
+TEST_F(SgOpenActionTest, Latin1NamesAreReadAsLatin1)
+{
+    const ReadResult r = ReadText(kV1 + "DEF K\xfcrbis Material { shininess 0.5 }\nSeparator { USE K\xfcrbis }\n"
+                                        "DEF Gr\xfc\xdf Info { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find("K\xc3\xbcrbis"), std::string::npos) << r.report;
+    ASSERT_EQ(r.ChildCount(), 3);
+    auto *used = As<SgSeparator>(r.Child(1));
+    ASSERT_EQ(used->GetChildsCount(), 1);
+    EXPECT_EQ(used->GetChild(0), r.Child(0));
+}
