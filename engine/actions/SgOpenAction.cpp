@@ -747,12 +747,18 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     in.clear();
     const int first = stream.PeekNonBlank();
     bool ok = false;
+    SgSceneText::BadElementScope badElements;
     try {
         ok = Vrml1Format::ReadFieldValue(in, field, true);
     } catch (const SgError &) {
         ok = false;
     }
     in.clear();
+    if (ok && badElements.GetCount() > 0)
+        stream.Report(std::string("Bad value ") + Vrml1InStream::Echo(badElements.GetFirst()) + " in the field " +
+                          fieldName + " of " + container->GetClassName() + ": " +
+                          std::to_string(badElements.GetCount()) + " elements left out, the others kept",
+                      "Warning");
     if (ok)
         return;
     stream.Report(std::string("Bad value for the field ") + fieldName + " of " + container->GetClassName() +

@@ -1311,3 +1311,61 @@ TEST_F(SgOpenActionTest, Latin1NamesAreReadAsLatin1)
     ASSERT_EQ(used->GetChildsCount(), 1);
     EXPECT_EQ(used->GetChild(0), r.Child(0));
 }
+
+// One bad number in a long array costs that number alone, with a message;
+// numbers run together ("1.2.3", "1e2.5") are bad numbers, not two.
+struct BadNumberCase {
+    const char *name;
+    std::string field;
+    std::vector<int> kept; // the index array read
+};
+
+class SgOpenActionBadNumberTest : public SgOpenActionTest, public ::testing::WithParamInterface<BadNumberCase> {};
+
+TEST_P(SgOpenActionBadNumberTest, TheGoodNumbersAreKeptAndTheBadOneReported)
+{
+    const ReadResult r = ReadText(kV1 + "IndexedFaceSet { coordIndex " + GetParam().field + " }\nMaterial { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 2) << r.report;
+    auto *mesh = As<SgIndexedFaceSet>(r.Child(0));
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->m_coordIndex.GetValues(), GetParam().kept) << r.report;
+    ASSERT_GE(r.messages.size(), 1u) << "the bad number must be reported";
+    EXPECT_NE(r.messages[0].text.find("Bad value"), std::string::npos) << r.report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, SgOpenActionBadNumberTest,
+    ::testing::Values(BadNumberCase{"OneWordInAList", "[0, 1, 2, x, 3, 4, 5, -1]", {0, 1, 2, 3, 4, 5, -1}},
+                      BadNumberCase{"TwoPoints", "[0, 1, 1.2.3, 2, -1]", {0, 1, 2, -1}},
+                      BadNumberCase{"ExponentWithAPoint", "[0, 1e2.5, 1, 2, -1]", {0, 1, 2, -1}},
+                      BadNumberCase{"WithoutCommas", "[0 1 2 zz 3 -1]", {0, 1, 2, 3, -1}}),
+    [](const ::testing::TestParamInfo<BadNumberCase> &info) { return info.param.name; });
+
+TEST_F(SgOpenActionTest, ABadPointInALongArrayCostsThatPointAlone)
+{
+    std::string points;
+    constexpr int kPoints = 100000;
+    for (int i = 0; i < kPoints; ++i)
+        points += (i ? ", " : "") + (i == 500 ? std::string("(1, x, 3)") : "(" + std::to_string(i) + ", 0, 0)");
+    const ReadResult r = ReadText(kV1 + "Coordinate3 { point [" + points + "] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *coordinates = As<SgCoordinate3>(r.Child(0));
+    ASSERT_NE(coordinates, nullptr);
+    EXPECT_EQ(coordinates->m_point.GetCount(), kPoints - 1);
+    EXPECT_EQ(coordinates->m_point.GetValue(500).x, 501.0) << "the points after the bad one stay in step";
+    EXPECT_EQ(r.messages.size(), 1u) << r.report;
+}
+
+TEST_F(SgOpenActionTest, NumbersRunTogetherInAFloatListAreOneBadNumber)
+{
+    const ReadResult r = ReadText(kV1 + "Material { shininess [0.5, 1.2.3, 1e2.5, 0.25] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *material = As<SgMaterial>(r.Child(0));
+    ASSERT_NE(material, nullptr);
+    ASSERT_EQ(material->m_shininess.GetCount(), 2) << r.report;
+    EXPECT_FLOAT_EQ(material->m_shininess.GetValue(0), 0.5f);
+    EXPECT_FLOAT_EQ(material->m_shininess.GetValue(1), 0.25f);
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find("2 elements left out"), std::string::npos) << r.report;
+}
