@@ -318,14 +318,28 @@ TEST_F(SgAnimationMngrTest, ReadingStopsAtAnUnknownTrackAndTheSceneReadGoesOn)
 // Keys come in time order from a file: reading them takes time in
 // proportion to their number (a search through the keys read so far for
 // each new one made 80,000 keys take seconds).
+namespace {
+
+// A scene of one transform whose translation track has a key at each of the
+// times, in the order given, alternating between two values.
+std::string TrackText(const std::vector<int> &times)
+{
+    std::string text = std::string(Vrml1Format::kHeaderPrefix) +
+                       "102\nDEF 7_7 Transform {\n translation 1 0 0\n}\nScenario {\nTrack { 7_7 translation \n";
+    for (int i : times)
+        text += std::to_string(i) + (i % 2 ? " 1 0 0\n" : " 0 1 0\n");
+    return text + "}\n}\n";
+}
+
+} // namespace
+
 TEST_F(SgAnimationMngrTest, LongTrackReadsInTimeInProportionToItsKeys)
 {
     constexpr int kKeys = 80000;
-    std::string text = std::string(Vrml1Format::kHeaderPrefix) +
-                       "102\nDEF 7_7 Transform {\n translation 1 0 0\n}\nScenario {\nTrack { 7_7 translation \n";
+    std::vector<int> times(kKeys);
     for (int i = 0; i < kKeys; ++i)
-        text += std::to_string(i) + (i % 2 ? " 1 0 0\n" : " 0 1 0\n");
-    text += "}\n}\n";
+        times[static_cast<size_t>(i)] = i;
+    const std::string text = TrackText(times);
     const auto start = std::chrono::steady_clock::now();
     const std::string messages = ReadScene(*m_document, text);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -349,11 +363,7 @@ TEST_F(SgAnimationMngrTest, ShuffledTrackReadsInTimeCloseToItsKeysAndComesOutInO
         state = state * 1103515245u + 12345u;
         std::swap(order[static_cast<size_t>(i)], order[(state >> 8) % static_cast<unsigned>(i + 1)]);
     }
-    std::string text = std::string(Vrml1Format::kHeaderPrefix) +
-                       "102\nDEF 7_7 Transform {\n translation 1 0 0\n}\nScenario {\nTrack { 7_7 translation \n";
-    for (int i : order)
-        text += std::to_string(i) + (i % 2 ? " 1 0 0\n" : " 0 1 0\n");
-    text += "}\n}\n";
+    const std::string text = TrackText(order);
     const auto start = std::chrono::steady_clock::now();
     const std::string messages = ReadScene(*m_document, text);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
