@@ -252,8 +252,8 @@ int SgGroup::RemoveChild(SgNode *child)
 
 void SgGroup::Clear()
 {
-    // From the back: the child that leaves has no later siblings to tell,
-    // so a long list empties in time in proportion to its length.
+    // From the back: the child that leaves has no later siblings to tell
+    // (from the front, each would tell all the others).
     while (!m_children.empty())
         DeleteChild(m_children.back());
 }
