@@ -2,14 +2,24 @@
 // each with a transform, a material, a long coordinate array and a long face
 // index array. Next to them a pass that only converts every number of the
 // same text with std::from_chars. The run ends with the speed of each pass in
-// MB/s; reading should stay within 3x of the baseline's time.
+// MB/s; reading should stay within 3x of the baseline's time. Last, the
+// program converts the same text as a user does (`fennix --convert`, next to
+// this program) and reports that process's peak memory, and the peak of a
+// conversion of an empty scene: what start-up alone costs.
 #include <benchmark/benchmark.h>
 
 #include "bench/NumberBaseline.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <streambuf>
@@ -208,6 +218,65 @@ private:
     std::map<std::string, double> m_times;
 };
 
+// One run of `fennix --convert IN OUT`: its peak resident memory in MB (the
+// kernel's high-water mark of the child) and its wall time in ms; -1 when
+// it could not run or failed.
+struct ConversionRun {
+    double peakMegabytes = -1;
+    double milliseconds = -1;
+};
+
+ConversionRun Convert(const std::filesystem::path &fennix, const std::filesystem::path &in,
+                      const std::filesystem::path &out)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child < 0)
+        return {};
+    if (child == 0) {
+        // The conversion's messages would only clutter the table.
+        std::freopen("/dev/null", "w", stderr);
+        execl(fennix.c_str(), fennix.c_str(), "--convert", in.c_str(), out.c_str(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {};
+    ConversionRun run;
+    run.milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return run;
+}
+
+void PrintConversionMemory(const char *self)
+{
+    std::error_code error;
+    const std::filesystem::path fennix =
+        std::filesystem::canonical(self, error).parent_path() / "fennix";
+    if (error || !std::filesystem::exists(fennix)) {
+        std::printf("\nConversion memory: no fennix beside this program\n");
+        return;
+    }
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("bench_scene." + std::to_string(getpid()));
+    std::filesystem::create_directories(folder, error);
+    const std::filesystem::path scene = folder / "scene.kvrx";
+    const std::filesystem::path empty = folder / "empty.kvrx";
+    const std::filesystem::path out = folder / "out.kvrx";
+    std::ofstream(scene, std::ios::binary) << SceneText();
+    std::ofstream(empty, std::ios::binary) << Vrml1Format::kHeaderPrefix << Vrml1Format::kWriterVersion << "\n";
+    const ConversionRun startUp = Convert(fennix, empty, out);
+    const ConversionRun whole = Convert(fennix, scene, out);
+    std::filesystem::remove_all(folder, error);
+    std::printf("\nfennix --convert of the scene text: peak %.1f MB resident, %.0f ms\n", whole.peakMegabytes,
+                whole.milliseconds);
+    std::printf("fennix --convert of an empty scene (start-up): peak %.1f MB resident\n", startUp.peakMegabytes);
+    if (whole.peakMegabytes > 0 && startUp.peakMegabytes > 0)
+        std::printf("the scene's own share: %.1f MB\n", whole.peakMegabytes - startUp.peakMegabytes);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -218,6 +287,7 @@ int main(int argc, char **argv)
     SpeedReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintSpeeds();
+    PrintConversionMemory(argv[0]);
     benchmark::Shutdown();
     return 0;
 }

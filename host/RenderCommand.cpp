@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -62,6 +63,8 @@ bool ParseRenderSize(const char *text, int &width, int &height)
     int h = 0;
     if (!ParseSide(size.substr(0, x), w) || !ParseSide(size.substr(x + 1), h))
         return false;
+    if (static_cast<long long>(w) * h > kMaxRenderPixels)
+        return false;
     width = w;
     height = h;
     return true;
@@ -103,20 +106,28 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
     // render never leaves half a picture.
     const std::string partial = std::string(outPath) + ".partial";
     bool drawn = false;
+    bool outOfMemory = false;
     {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
         if (!out) {
             std::fprintf(stderr, "fennix: %s could not be written\n", outPath);
             return 1;
         }
-        drawn = BmpUtils::SaveBmp(viewer.get(), width, height, out);
+        try {
+            drawn = BmpUtils::SaveBmp(viewer.get(), width, height, out);
+        } catch (const std::bad_alloc &) {
+            // The picture's buffers did not fit in the memory there is.
+            drawn = false;
+            outOfMemory = true;
+        }
         out.close();
         drawn = drawn && out.good();
     }
     std::error_code error;
     if (!drawn) {
         std::filesystem::remove(partial, error);
-        const std::string &why = viewer->GetPrintError();
+        const std::string why = outOfMemory ? std::string("not enough memory for a picture of that size")
+                                            : viewer->GetPrintError();
         std::fprintf(stderr, "fennix: the scene could not be drawn into %s%s%s\n", outPath,
                      why.empty() ? "" : ": ", why.c_str());
         return 1;
@@ -151,7 +162,8 @@ int RunRenderCommandLine(int argc, char **argv)
             out = argv[++i];
         } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
             if (!ParseRenderSize(argv[++i], width, height)) {
-                std::fprintf(stderr, "fennix: --size takes WxH, each side 1 to %d pixels\n", BmpUtils::MaxSide());
+                std::fprintf(stderr, "fennix: --size takes WxH, each side 1 to %d pixels and %lld pixels in all\n",
+                             BmpUtils::MaxSide(), kMaxRenderPixels);
                 return 2;
             }
         } else if (std::strcmp(argv[i], "--aa") == 0 && i + 1 < argc) {
@@ -174,5 +186,10 @@ int RunRenderCommandLine(int argc, char **argv)
         std::fprintf(stderr, "fennix: --shadows draws one pass; it does not go with --aa\n");
         return 2;
     }
-    return RunRenderCommand(in, out, width, height, passes, allowRemote, shadows);
+    try {
+        return RunRenderCommand(in, out, width, height, passes, allowRemote, shadows);
+    } catch (const std::bad_alloc &) {
+        std::fprintf(stderr, "fennix: not enough memory to draw %s at %d x %d pixels\n", in, width, height);
+        return 1;
+    }
 }

@@ -5,8 +5,13 @@
 // pass, with --shadows) and saves the picture as a 24-bit BMP. A scene
 // without a saved view is framed whole.
 
+// The most pixels a picture may have: the offscreen image, its depth,
+// stencil and accumulation buffers and the saved copy take some 27 bytes a
+// pixel, so this many fit in under a gigabyte.
+inline constexpr long long kMaxRenderPixels = 32LL * 1024 * 1024;
+
 // Reads "WxH" (two positive whole numbers no larger than the offscreen
-// limit); false for anything else.
+// limit, kMaxRenderPixels in all); false for anything else.
 bool ParseRenderSize(const char *text, int &width, int &height);
 
 // Returns 0 when FILE.bmp was written and prints where; otherwise 1 with a

@@ -172,8 +172,12 @@ int SgOpenAction::IsValidFile(Vrml1InStream &stream)
         const int c = stream.Get();
         if (c == EOF || c == '\n')
             break;
-        if (c == 0)
+        // Whatever follows a NUL or a first line past the cap, the file is no
+        // scene text: the read stops before it has taken in much of it.
+        if (c == 0 || line.size() >= kMaxHeaderLine) {
             binary = true;
+            break;
+        }
         line.push_back(static_cast<char>(c));
     }
     // A byte-order mark from an editor is no part of the first word.
@@ -193,7 +197,7 @@ SgFieldMngr *SgOpenAction::CreateObject(Vrml1InStream &stream)
 {
     stream.m_szWord.clear();
     std::string word;
-    if (stream.HasFailed() || !stream.ReadWord(word, false))
+    if (stream.HasFailed() || !stream.ReadWord(word))
         return nullptr;
     return CreateFromWord(stream, std::move(word), false);
 }
@@ -273,7 +277,7 @@ SgFieldMngr *SgOpenAction::CreateNested(Vrml1InStream &stream, bool *used)
         return nullptr;
     }
     std::string word;
-    if (stream.HasFailed() || !stream.ReadWord(word, false)) {
+    if (stream.HasFailed() || !stream.ReadWord(word)) {
         if (!stream.HasFailed())
             stream.Fail("The file ends where a node was expected");
         return nullptr;
@@ -297,12 +301,12 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
 
     if (word == "DEF") {
         std::string name;
-        if (!stream.ReadWord(name, false)) {
+        if (!stream.ReadWord(name)) {
             stream.Fail("The file ends after DEF");
             return nullptr;
         }
         std::string keyword;
-        if (!stream.ReadWord(keyword, false)) {
+        if (!stream.ReadWord(keyword)) {
             stream.Fail("The file ends after DEF " + name);
             return nullptr;
         }
@@ -321,7 +325,7 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
 
     if (word == "USE") {
         std::string name;
-        if (!stream.ReadWord(name, false)) {
+        if (!stream.ReadWord(name)) {
             stream.Fail("The file ends after USE");
             return nullptr;
         }
@@ -331,7 +335,7 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         return container;
     }
 
-    if (word == "{" && !stream.ReadWord(word, false)) {
+    if (word == "{" && !stream.ReadWord(word)) {
         stream.Fail("The file ends after {");
         return nullptr;
     }
@@ -364,7 +368,14 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         stream.m_szWord = keyword;
         if (!nested)
             return nullptr;
-        if (stream.PeekNonBlank() != '{') {
+        const int next = stream.PeekOnLine();
+        if (next == '\n' || next == EOF) {
+            // A word alone on its line: whatever the next line holds is read
+            // for itself.
+            stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword), "Warning");
+            return nullptr;
+        }
+        if (next != '{') {
             // No block follows: a field this node does not have, whose value
             // words are no nodes either; one message for the whole of it.
             stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword) + " (its value is skipped)", "Warning");
@@ -480,10 +491,24 @@ void SgOpenAction::ValidateFaces(Vrml1InStream &stream, SgNode *node)
     // Faces that cannot be drawn are dropped here, once, rather than met
     // by every frame and written back.
     int dropped = 0;
-    if (auto *mesh = dynamic_cast<SgIndexedFaceSet *>(node))
+    if (auto *mesh = dynamic_cast<SgIndexedFaceSet *>(node)) {
         dropped = mesh->Validate();
-    else if (auto *faces = dynamic_cast<SgFaceSet *>(node))
+    } else if (auto *faces = dynamic_cast<SgFaceSet *>(node)) {
+        const bool loopsGiven = faces->m_loopCount.GetCount() > 0;
+        const int lengths[] = {faces->m_loopCount.GetCount(), faces->m_sizes.GetCount(),
+                               faces->m_indexes.GetCount()};
         dropped = faces->Validate(false);
+        if (!loopsGiven && faces->m_loopCount.GetCount() > 0)
+            stream.Report(std::string(node->GetClassName()) + ": no loopCount; each of the " +
+                              std::to_string(faces->m_loopCount.GetCount()) + " sizes is taken as a face of one loop",
+                          "Warning");
+        const bool trimmed = (loopsGiven && lengths[0] != faces->m_loopCount.GetCount()) ||
+                             lengths[1] != faces->m_sizes.GetCount() || lengths[2] != faces->m_indexes.GetCount();
+        if (dropped == 0 && trimmed)
+            stream.Report(std::string(node->GetClassName()) + ": the face arrays did not agree in length; trimmed to " +
+                              std::to_string(faces->GetFaceCount()) + " faces",
+                          "Warning");
+    }
     if (dropped > 0)
         stream.Report(std::string(node->GetClassName()) + ": " + std::to_string(dropped) +
                           " faces with missing points or fewer than three corners were left out",
@@ -529,7 +554,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
     for (;;) {
         if (stream.HasFailed())
             return false;
-        if (!stream.ReadWord(word, true)) {
+        if (!stream.ReadWord(word)) {
             stream.Fail("The file ends inside " + what);
             return false;
         }
@@ -579,10 +604,13 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                     SgRef<SgFieldMngr> read(separator);
                     auto *from = static_cast<SgSeparator *>(separator);
                     SgSeparator *own = shape->GetSeparator();
-                    const std::vector<SgNode *> children(from->GetChildList().begin(), from->GetChildList().end());
+                    // The references are taken before the read separator lets
+                    // go of its children: for most of them it is the only holder.
+                    const std::vector<SgRef<SgNode>> children(from->GetChildList().begin(),
+                                                              from->GetChildList().end());
                     from->Clear();
-                    for (SgNode *child : children) {
-                        SgRef<SgNode> held(child);
+                    for (const SgRef<SgNode> &held : children) {
+                        SgNode *child = held.get();
                         if (!own->AddChild(child))
                             stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
                                               Vrml1InStream::Echo(keyword),
@@ -706,7 +734,7 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     }
     if (symbols) {
         std::string word;
-        if (!stream.ReadWord(word, false))
+        if (!stream.ReadWord(word))
             return;
         int value = 0;
         if (!ReadSymbolValue(stream, word, *symbols, value))
@@ -719,12 +747,18 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     in.clear();
     const int first = stream.PeekNonBlank();
     bool ok = false;
+    SgSceneText::BadElementScope badElements;
     try {
         ok = Vrml1Format::ReadFieldValue(in, field, true);
     } catch (const SgError &) {
         ok = false;
     }
     in.clear();
+    if (ok && badElements.GetCount() > 0)
+        stream.Report(std::string("Bad value ") + Vrml1InStream::Echo(badElements.GetFirst()) + " in the field " +
+                          fieldName + " of " + container->GetClassName() + ": " +
+                          std::to_string(badElements.GetCount()) + " elements left out, the others kept",
+                      "Warning");
     if (ok)
         return;
     stream.Report(std::string("Bad value for the field ") + fieldName + " of " + container->GetClassName() +
@@ -787,7 +821,7 @@ void SgOpenAction::ReadConnection(Vrml1InStream &stream, SgFieldMngr *container,
     if (stream.PeekNonBlank() == '.') {
         stream.Get();
         if (!AtClose(stream))
-            stream.ReadWord(sourceName, false);
+            stream.ReadWord(sourceName);
     }
     if (!source)
         return; // the missing source has had its message
@@ -899,7 +933,7 @@ void SgOpenAction::ReadNodeName(Vrml1InStream &stream, SgNode *node)
 void SgOpenAction::ReadNodeID(Vrml1InStream &stream, SgNode *node)
 {
     std::string name;
-    if (AtClose(stream) || !stream.ReadWord(name, false))
+    if (AtClose(stream) || !stream.ReadWord(name))
         return;
     NodeID id;
     if (!Vrml1Format::ParseNodeID(name, id)) {
@@ -991,7 +1025,7 @@ bool SgOpenAction::ApplyRedirect(Vrml1InStream &stream, const Redirect &redirect
     case RedirectKind::Skip: {
         std::string value;
         if (!AtClose(stream))
-            stream.ReadWord(value, false);
+            stream.ReadWord(value);
         return true;
     }
     }

@@ -39,6 +39,8 @@ public:
     // accepted, with the stream's dialect and version set, else 0 after the
     // message "File: %s Not a valid KVRX file!".
     static int IsValidFile(Vrml1InStream &stream);
+    // The longest first line taken for a header; a longer one is no header.
+    static constexpr size_t kMaxHeaderLine = 64 * 1024;
 
     // One container with everything below it, or null. The container comes
     // without a reference of the caller's (the stream holds one when it was

@@ -1,6 +1,9 @@
 #include "engine/actions/SgSaveAction.h"
 
 #include <ostream>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "engine/actions/Vrml1Format.h"
 #include "engine/actions/Vrml1InStream.h"
@@ -106,26 +109,59 @@ bool IsNullFunction(SgField *field)
 
 // True when one of the node's own fields leads straight back to it: a
 // node-pointer field holding it, or a field driven by another of its fields.
-bool RefersToItself(SgNode *node)
+// True when the block written for `node` refers to the node from inside:
+// through a field that points at it or is driven by it, directly or through
+// what the block writes inline (the sources of its connections, the nodes of
+// its node fields, its children), which may lead back round a loop of any
+// length. A node already written stands there as a USE and leads nowhere.
+bool RefersToItself(SgNode *node, const std::unordered_map<const SgFieldMngr *, NodeID> &written)
 {
-    const int count = node->GetFieldsCount();
-    for (int i = 0; i < count; ++i) {
-        SgField *field = node->GetFieldAddress(i);
-        if (!field)
+    std::vector<SgFieldMngr *> pending{node};
+    std::unordered_set<const SgFieldMngr *> seen{node};
+    bool found = false;
+    auto reach = [&](SgFieldMngr *next) {
+        if (!next || found)
+            return;
+        if (next == node) {
+            found = true;
+            return;
+        }
+        if (!written.count(next) && seen.insert(next).second)
+            pending.push_back(next);
+    };
+    while (!pending.empty() && !found) {
+        SgFieldMngr *container = pending.back();
+        pending.pop_back();
+        const int count = container->GetFieldsCount();
+        for (int i = 0; i < count && !found; ++i) {
+            SgField *field = container->GetFieldAddress(i);
+            if (!field)
+                continue;
+            if (!field->IsVector() && field->GetTypeId() == SgFieldNodePtr)
+                reach(static_cast<SgFNodePtr *>(field)->Get(true).get());
+            DxOutBase *source = field->GetModuleSource();
+            DxModule *module = source ? source->GetModule() : nullptr;
+            if (!module)
+                continue;
+            if (module->GetModuleKind() == DxModule::kField) {
+                auto *fieldModule = dynamic_cast<GeneicFieldModule *>(module);
+                SgField *sourceField = fieldModule ? fieldModule->GetFieldContainer() : nullptr;
+                reach(sourceField ? sourceField->GetContainer() : nullptr);
+            } else if (module->GetModuleKind() == DxModule::kEngine) {
+                reach(dynamic_cast<SgFieldMngr *>(module));
+            }
+        }
+        if (!container->IsNode())
             continue;
-        if (!field->IsVector() && field->GetTypeId() == SgFieldNodePtr &&
-            static_cast<SgFNodePtr *>(field)->Get(true).get() == node)
-            return true;
-        DxOutBase *source = field->GetModuleSource();
-        DxModule *module = source ? source->GetModule() : nullptr;
-        if (!module || module->GetModuleKind() != DxModule::kField)
-            continue;
-        auto *fieldModule = dynamic_cast<GeneicFieldModule *>(module);
-        SgField *sourceField = fieldModule ? fieldModule->GetFieldContainer() : nullptr;
-        if (sourceField && sourceField->GetContainer() == node)
-            return true;
+        auto *inner = static_cast<SgNode *>(container);
+        if (inner->IsGroup() && !inner->IsBuiltinMacro()) {
+            for (int i = 0; i < inner->GetNumChildren() && !found; ++i)
+                reach(inner->GetChild(i));
+        }
+        if (auto *shape = inner->IsGeometricShape() ? dynamic_cast<SgGeometricShape *>(inner) : nullptr)
+            reach(shape->GetSeparator());
     }
-    return false;
+    return found;
 }
 
 // Plain cameras are written as camera blocks; taken at start-up, or on first
@@ -356,7 +392,7 @@ void SgSaveAction::WriteNodeBlock(SgNode *node, bool mustName)
     // The name after "DEF" is known to the reader only once the block is
     // done; a reference to the node from inside its own block needs the id
     // line at the top.
-    if (defined && RefersToItself(node))
+    if (defined && RefersToItself(node, m_mapWritten))
         out << "NodeID " << node->GetID() << '\n';
     WriteNodeName(out, node);
     WriteFields(node);

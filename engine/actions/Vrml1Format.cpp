@@ -1,5 +1,6 @@
 #include "engine/actions/Vrml1Format.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <istream>
@@ -427,12 +428,37 @@ bool ReadStringValue(std::istream &in, std::string &text)
     return SgFieldValue::Read(in, text);
 }
 
-// "[" quoted texts separated by "," "]", or one quoted text alone.
+// A quoted text, or a text without blanks written bare (other programs
+// write names of files so): it ends at a blank or at the punctuation of a
+// list or block.
+bool ReadQuotedOrBare(std::istream &in, std::string &text)
+{
+    in >> std::ws;
+    const int first = in.peek();
+    if (first == '"')
+        return ReadQuoted(in, text);
+    std::streambuf *buffer = in.rdbuf();
+    std::string word;
+    for (int c = buffer->sgetc(); c != std::char_traits<char>::eof(); c = buffer->snextc()) {
+        if (std::isspace(c) || c == '{' || c == '}' || c == SgSceneText::kListOpen ||
+            c == SgSceneText::kListClose || c == SgSceneText::kListSeparator || c == SgSceneText::kComment)
+            break;
+        word.push_back(static_cast<char>(c));
+    }
+    if (word.empty()) {
+        in.setstate(std::ios::failbit);
+        return false;
+    }
+    text = std::move(word);
+    return true;
+}
+
+// "[" texts separated by "," "]", or one text alone; each quoted or bare.
 bool ReadQuotedList(std::istream &in, std::vector<std::string> &texts)
 {
     auto readOne = [](std::istream &text, void *data) {
         std::string value;
-        if (!ReadQuoted(text, value))
+        if (!ReadQuotedOrBare(text, value))
             return false;
         static_cast<std::vector<std::string> *>(data)->push_back(std::move(value));
         return true;
@@ -496,7 +522,7 @@ bool ReadFieldValue(std::istream &in, SgField *field, bool undo)
     }
     if (auto *image = dynamic_cast<SgFImage *>(field)) {
         std::string path;
-        if (!ReadQuoted(in, path))
+        if (!ReadQuotedOrBare(in, path))
             return false;
         Image2 value;
         value.SetImagePath(path);

@@ -1,6 +1,7 @@
 #include "engine/actions/Vrml1InStream.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "engine/core/SgFieldMngr.h"
@@ -80,7 +81,24 @@ Vrml1LineBuffer::int_type Vrml1LineBuffer::underflow()
     setg(start - keep, start, start + std::max<std::streamsize>(got, 0));
     if (got <= 0)
         return traits_type::eof();
+    TranslateLoneReturns(start, start + got);
     return traits_type::to_int_type(*gptr());
+}
+
+void Vrml1LineBuffer::TranslateLoneReturns(char *first, char *last)
+{
+    // Files from old systems end their lines with a carriage return alone;
+    // every reader of the text (comments, values, line numbers) knows one
+    // line end, so such a return becomes that one. A return before a line
+    // feed stays, as a blank.
+    for (char *p = static_cast<char *>(std::memchr(first, '\r', static_cast<size_t>(last - first))); p;
+         p = static_cast<char *>(std::memchr(p + 1, '\r', static_cast<size_t>(last - p - 1)))) {
+        const int next = p + 1 < last ? static_cast<unsigned char>(p[1]) : m_pSource->sgetc();
+        if (next != '\n')
+            *p = '\n';
+        if (p + 1 >= last)
+            break;
+    }
 }
 
 // --- Vrml1InStream ---------------------------------------------------------------
@@ -137,6 +155,21 @@ bool IsUtf8(const std::string &word)
         i += follow + 1;
     }
     return true;
+}
+
+// A word of Latin-1 text, as older systems wrote names: letters or digits
+// of ASCII among the high bytes, and none of the bytes 0x80..0x9F, which are
+// control characters there and stand in no text.
+bool IsLatin1Text(const std::string &word)
+{
+    bool ascii = false;
+    for (char c : word) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte <= 0x9F)
+            return false;
+        ascii = ascii || std::isalnum(byte);
+    }
+    return ascii;
 }
 
 } // namespace
@@ -205,32 +238,62 @@ int Vrml1InStream::PeekNonBlank()
     return c;
 }
 
+int Vrml1InStream::PeekOnLine()
+{
+    int c = m_buffer.sgetc();
+    while (c != EOF && c != '\n' && IsBlank(c))
+        c = m_buffer.snextc();
+    return c;
+}
+
 bool Vrml1InStream::AtEnd()
 {
     return PeekNonBlank() == EOF;
 }
 
-bool Vrml1InStream::ReadWord(std::string &word, bool splitBrackets)
+bool Vrml1InStream::ReadWord(std::string &word)
 {
     word.clear();
     int c = PeekNonBlank();
     if (c == EOF)
         return false;
-    if (splitBrackets && IsBracket(c)) {
+    if (IsBracket(c)) {
         word.push_back(static_cast<char>(m_buffer.sbumpc()));
         return true;
     }
     bool binary = false;
     bool high = false;
-    while (c != EOF && !IsBlank(c)) {
+    // Files written by hand and by other programs glue brackets to words
+    // ("Separator{", "0]"): a bracket ends the word as a blank does.
+    while (c != EOF && !IsBlank(c) && !IsBracket(c)) {
         binary = binary || IsControl(c);
         high = high || c >= 0x80;
         word.push_back(static_cast<char>(c));
         c = m_buffer.snextc();
     }
-    if (binary || (high && !IsUtf8(word))) {
+    if (binary || (high && !IsUtf8(word) && !IsLatin1Text(word))) {
         Fail("The file holds binary data, not scene text");
         return false;
+    }
+    if (high && !IsUtf8(word)) {
+        // Files from older systems write names in Latin-1: each byte is the
+        // character of that number, kept as the same character in UTF-8.
+        std::string converted;
+        converted.reserve(word.size() * 2);
+        for (char c : word) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x80) {
+                converted.push_back(c);
+            } else {
+                converted.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+                converted.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+            }
+        }
+        word = std::move(converted);
+        if (!m_bLatin1Reported) {
+            m_bLatin1Reported = true;
+            Report("The word " + Echo(word) + " is not UTF-8; it and any like it are read as Latin-1", "Warning");
+        }
     }
     return true;
 }

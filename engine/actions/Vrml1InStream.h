@@ -39,6 +39,8 @@ protected:
     int_type underflow() override;
 
 private:
+    void TranslateLoneReturns(char *first, char *last);
+
     static constexpr size_t kBlock = 64 * 1024;
     static constexpr size_t kPutBack = 16;
 
@@ -114,11 +116,15 @@ public:
     int Get();
     // Skips blanks (and line ends) and peeks.
     int PeekNonBlank();
-    // The next word: a run of characters up to a blank. With `splitBrackets`,
-    // a word that starts with one of { } [ ] , is that character alone. False
-    // at the end of the text (and the word is empty). A word holding control
-    // characters marks the text as binary and fails the read.
-    bool ReadWord(std::string &word, bool splitBrackets);
+    // Skips blanks up to the line end and peeks: '\n' when the line holds
+    // nothing more.
+    int PeekOnLine();
+    // The next word: a run of characters up to a blank or one of { } [ ] ,
+    // and each of those characters is a word of its own. False at the end of
+    // the text (and the word is empty). A word holding control characters
+    // marks the text as binary and fails the read; one that is no UTF-8 is
+    // taken as Latin-1 (once with a message).
+    bool ReadWord(std::string &word);
     // Takes everything up to and including the next line end.
     void SkipLine();
     // Skips a bracketed value or block starting at the next "{" or "[" up to
@@ -173,4 +179,5 @@ private:
     int m_nDepth = 0;
     bool m_bFailed = false;
     bool m_bNotifyUser = true;
+    bool m_bLatin1Reported = false;
 };

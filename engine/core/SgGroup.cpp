@@ -14,8 +14,18 @@ SgGroup::~SgGroup()
 {
     // A record made now would name a group that is about to vanish, and its
     // undo would reach freed memory: a dying group deletes its children quietly.
+    // Nothing holds it any more, so there are no fathers to tell, and the
+    // children go from the back, so none has later siblings to tell either:
+    // a group of many children goes in time in proportion to their number.
     DisableUndo();
-    Clear();
+    while (!m_children.empty()) {
+        SgNode *child = m_children.back();
+        SgDocumentLink::UpdateSceneManager(GetDocument(), child);
+        child->DeleteFather(this);
+        m_children.pop_back();
+        child->LeaveDocumentIfDetached();
+        SgFieldMngr::Release(child);
+    }
 }
 
 SgNode *SgGroup::GetChild(int index) const
@@ -242,8 +252,10 @@ int SgGroup::RemoveChild(SgNode *child)
 
 void SgGroup::Clear()
 {
+    // From the back: the child that leaves has no later siblings to tell
+    // (from the front, each would tell all the others).
     while (!m_children.empty())
-        DeleteChild(m_children.front());
+        DeleteChild(m_children.back());
 }
 
 namespace {

@@ -93,7 +93,8 @@ class SgGroup : public SgNode {
     virtual bool AddChildAfterTransform(SgNode *child);
     // Puts the new child where the old one was and deletes the old one.
     bool ReplaceChild(SgNode *oldChild, SgNode *newChild);
-    // Deletes every child, first to last.
+    // Deletes every child, last to first (so that no child that leaves has
+    // later siblings to tell).
     void Clear();
 
     virtual void ClearAllCaches() {}

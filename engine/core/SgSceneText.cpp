@@ -100,6 +100,72 @@ Step StreamStep(std::istream &in, ReadElementFunc readElement, void *data, bool 
 
 } // namespace Detail
 
+namespace {
+
+thread_local BadElementScope *t_badElements = nullptr;
+
+bool IsElementEnd(int c)
+{
+    return c == kEnd || c == ' ' || (c >= '\t' && c <= '\r') || c == kListSeparator || c == kListClose ||
+           c == kListOpen || c == kComment || c == '}';
+}
+
+} // namespace
+
+bool AtElementEnd(std::istream &in)
+{
+    std::streambuf *buffer = in.rdbuf();
+    return !buffer || IsElementEnd(buffer->sgetc());
+}
+
+BadElementScope::BadElementScope() : m_previous(t_badElements)
+{
+    t_badElements = this;
+}
+
+BadElementScope::~BadElementScope()
+{
+    t_badElements = m_previous;
+}
+
+bool SkipBadElement(std::istream &in, bool parenthesised, bool tuple)
+{
+    BadElementScope *scope = t_badElements;
+    std::streambuf *buffer = in.rdbuf();
+    if (!scope || !buffer)
+        return false;
+    in.clear();
+    constexpr size_t kShown = 40;
+    std::string text;
+    auto take = [&] {
+        const int c = buffer->sbumpc();
+        if (text.size() < kShown)
+            text.push_back(static_cast<char>(c));
+    };
+    int c = buffer->sgetc();
+    while (c == ' ' || (c >= '\t' && c <= '\r'))
+        c = buffer->snextc();
+    if (c == '}' || c == kEnd)
+        return false;
+    for (c = buffer->sgetc(); c != kEnd && c != '}' && c != kListClose; c = buffer->sgetc()) {
+        if (parenthesised) {
+            take();
+            if (c == ')')
+                break;
+        } else if (tuple ? c == kListSeparator : IsElementEnd(c)) {
+            break;
+        } else {
+            take();
+        }
+    }
+    if (scope->m_count++ == 0)
+        scope->m_first = text.empty() ? std::string(1, static_cast<char>(c)) : text;
+    // A bad element that took nothing must not stop the list where it is.
+    if (text.empty() && c != kEnd && c != kListClose && c != '}' && c != kListSeparator)
+        buffer->sbumpc();
+    return true;
+}
+
 void WriteListOpen(std::ostream &out)
 {
     out.put(kListOpen);

@@ -6,6 +6,7 @@
 // field as it stands in a scene file never drift apart.
 #include <cstring>
 #include <istream>
+#include <string>
 
 #include "utilities/math/NumberText.h"
 
@@ -53,6 +54,39 @@ bool ReadList(std::istream &in, ReadElementFunc readElement, ScanElementFunc sca
 template <class Scan>
 bool ReadListScanning(std::istream &in, ReadElementFunc readElement, Scan &&scanElement, void *data,
                       bool nestedOpenSkipped);
+
+// An element of a list ends at a blank, a separator, the list's bracket, a
+// comment or the block's close: "1.2.3" is no two numbers. True at the end of
+// the text too.
+bool AtElementEnd(std::istream &in);
+
+// While a scope lives on this thread, a list element that does not read is
+// passed over (and counted) instead of failing the whole list: a scene file
+// keeps the good values of a long array around one bad number. Without a
+// scope a bad element fails the list, as field text typed by hand should.
+class BadElementScope {
+public:
+    BadElementScope();
+    ~BadElementScope();
+    BadElementScope(const BadElementScope &) = delete;
+    BadElementScope &operator=(const BadElementScope &) = delete;
+
+    int GetCount() const { return m_count; }
+    // The text of the first element passed over.
+    const std::string &GetFirst() const { return m_first; }
+
+private:
+    friend bool SkipBadElement(std::istream &in, bool parenthesised, bool tuple);
+    BadElementScope *m_previous;
+    int m_count = 0;
+    std::string m_first;
+};
+
+// Passes over the rest of an element that did not read and counts it in the
+// scope: through the ")" of an element that opened with "(", to the next ","
+// or "]" for the rest of a bare tuple, to the end of the word for a number.
+// False (nothing taken) without a scope, or at a "}" that ends a block.
+bool SkipBadElement(std::istream &in, bool parenthesised, bool tuple);
 
 void WriteListOpen(std::ostream &out);
 void WriteListSeparator(std::ostream &out);

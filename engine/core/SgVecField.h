@@ -336,6 +336,9 @@ public:
         Array values;
         if (!ReadArray(in, values))
             return;
+        // The array grew by doubling while it was read; a scene of long
+        // arrays would otherwise keep up to half as much again unused.
+        values.shrink_to_fit();
         Edit(undo, false, [&] { Adopt(std::move(values)); });
     }
 
@@ -688,15 +691,34 @@ private:
         } reading{SgFieldValue::Default<T>(), &values};
         auto readOne = [](std::istream &text, void *data) {
             auto *r = static_cast<Reading *>(data);
-            if (!ReadElement(text, r->value))
-                return false;
-            r->values->push_back(r->value);
-            return true;
+            if constexpr (kScannable) {
+                // Long arrays of numbers: an element must end where a word
+                // does, and a bad one may be passed over (see
+                // SgSceneText::BadElementScope).
+                const bool parenthesised = PeekNonBlank(text) == '(';
+                if (ReadElement(text, r->value) && SgSceneText::AtElementEnd(text)) {
+                    r->values->push_back(r->value);
+                    return true;
+                }
+                return SgSceneText::SkipBadElement(text, parenthesised, !std::is_arithmetic_v<T>);
+            } else {
+                if (!ReadElement(text, r->value))
+                    return false;
+                r->values->push_back(r->value);
+                return true;
+            }
         };
         if constexpr (kScannable) {
             auto scanOne = [&reading](const char *&p, const char *end) {
-                if (!ScanElement(p, end, reading.value))
+                // What does not end where a word ends goes the stream's way,
+                // which judges it.
+                const char *next = p;
+                if (!ScanElement(next, end, reading.value) || next == end ||
+                    !(NumberTextDetail::IsBlank(*next) || *next == SgSceneText::kListSeparator ||
+                      *next == SgSceneText::kListClose || *next == SgSceneText::kListOpen ||
+                      *next == SgSceneText::kComment || *next == '}'))
                     return false;
+                p = next;
                 reading.values->push_back(reading.value);
                 return true;
             };

@@ -140,32 +140,28 @@ bool CAnimationTrack::AddKey(double time, bool force)
     SgField *added = value.get();
     auto key = std::make_unique<CRecordItem>(std::move(value), time);
 
-    // Keys read from a file or recorded come in time order: a key after the
-    // last one needs no search, which keeps a long track linear to build.
-    const bool afterLast = m_keys.empty() || m_keys.back()->GetTime() < time;
-    for (auto it = m_keys.begin(); !afterLast && it != m_keys.end(); ++it) {
-        const double keyTime = (*it)->GetTime();
-        if (it == m_keys.begin() && keyTime > time) {
-            m_keys.push_front(std::move(key));
-            return true;
-        }
-        if (keyTime == time) {
-            *it = std::move(key);
-            return true;
-        }
-        if (keyTime > time) {
-            // A key on the straight line between its neighbours adds nothing.
-            std::unique_ptr<SgField> between(SgField::Create(m_pField->GetClassID()));
-            if (between && Blend(**std::prev(it), **it, time, between.get()) &&
-                added->Compare(between.get(), added))
-                return false;
-            m_keys.insert(it, std::move(key));
-            return true;
-        }
+    // Keys read from a file or recorded mostly come in time order: a key
+    // after the last one needs no search.
+    if (m_keys.empty() || (*m_keys.rbegin())->GetTime() < time) {
+        if (!force && !m_keys.empty() && added->Compare((*m_keys.rbegin())->GetValue(), added))
+            return false;
+        m_keys.insert(m_keys.end(), std::move(key));
+        return true;
     }
-    if (!force && !m_keys.empty() && added->Compare(m_keys.back()->GetValue(), added))
-        return false;
-    m_keys.push_back(std::move(key));
+    const auto it = m_keys.lower_bound(time);
+    if ((*it)->GetTime() == time) {
+        auto node = m_keys.extract(it);
+        node.value() = std::move(key);
+        m_keys.insert(std::move(node));
+        return true;
+    }
+    if (!force && it != m_keys.begin()) {
+        // A key on the straight line between its neighbours adds nothing.
+        std::unique_ptr<SgField> between(SgField::Create(m_pField->GetClassID()));
+        if (between && Blend(**std::prev(it), **it, time, between.get()) && added->Compare(between.get(), added))
+            return false;
+    }
+    m_keys.insert(it, std::move(key));
     return true;
 }
 
@@ -173,19 +169,20 @@ bool CAnimationTrack::ValueAt(double time, SgField *out) const
 {
     if (m_keys.size() < 2 || !out)
         return false;
-    for (auto a = m_keys.begin(), b = std::next(a); b != m_keys.end(); ++a, ++b) {
-        if ((*a)->GetTime() > time || time > (*b)->GetTime())
-            continue;
-        // At a key its own value, exactly.
-        if (time == (*a)->GetTime())
-            AssignValue(out, (*a)->GetValue());
-        else if (time == (*b)->GetTime())
-            AssignValue(out, (*b)->GetValue());
-        else if (!Blend(**a, **b, time, out))
-            AssignValue(out, (*a)->GetValue());
+    const auto b = m_keys.lower_bound(time);
+    if (b == m_keys.end())
+        return false;
+    // At a key its own value, exactly.
+    if ((*b)->GetTime() == time) {
+        AssignValue(out, (*b)->GetValue());
         return true;
     }
-    return false;
+    if (b == m_keys.begin())
+        return false;
+    const auto a = std::prev(b);
+    if (!Blend(**a, **b, time, out))
+        AssignValue(out, (*a)->GetValue());
+    return true;
 }
 
 void CAnimationTrack::Play(double time)
@@ -307,7 +304,7 @@ void CScenario::Write(SgSaveAction &action)
         SgField *field = track->GetField();
         if (keys.size() < 2)
             continue;
-        if (keys.size() == 2 && field->Compare(keys.front()->GetValue(), keys.back()->GetValue()))
+        if (keys.size() == 2 && field->Compare((*keys.begin())->GetValue(), (*keys.rbegin())->GetValue()))
             continue;
         SgFieldMngr *container = field->GetContainer();
         const char *name = field->GetFieldName();
@@ -349,7 +346,7 @@ void CScenario::Read(Vrml1InStream &stream, SgFieldMngr *owner)
 {
     std::string word;
     // The opening brace, taken as it is.
-    if (!stream.ReadWord(word, false) || word == "}")
+    if (!stream.ReadWord(word) || word == "}")
         return;
     int depth = 1;
     auto stop = [&](const std::string &text) {
@@ -357,13 +354,13 @@ void CScenario::Read(Vrml1InStream &stream, SgFieldMngr *owner)
         if (!SkipToBlockEnd(stream, depth))
             stream.Report("The file ends inside the Scenario section", kCaption);
     };
-    while (stream.ReadWord(word, false)) {
+    while (stream.ReadWord(word)) {
         if (word == "}")
             return;
         if (word != "Track")
             continue;
         std::string brace, id, fieldName;
-        if (!stream.ReadWord(brace, false) || !stream.ReadWord(id, false) || !stream.ReadWord(fieldName, false)) {
+        if (!stream.ReadWord(brace) || !stream.ReadWord(id) || !stream.ReadWord(fieldName)) {
             stream.Report("The file ends inside a Track of the Scenario section", kCaption);
             return;
         }

@@ -7,8 +7,8 @@
 // a reference, so no track ever names a field whose node was freed; the
 // animation manager's own trajectory field is the one exception (the manager
 // owns the scenario). Keys are strictly ascending in time.
-#include <list>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "engine/core/SgRef.h"
@@ -39,6 +39,18 @@ private:
 
 class CAnimationTrack {
 public:
+    // Keys by time; a time finds its key without a walk over the others.
+    struct KeyOrder {
+        using is_transparent = void;
+        bool operator()(const std::unique_ptr<CRecordItem> &a, const std::unique_ptr<CRecordItem> &b) const
+        {
+            return a->GetTime() < b->GetTime();
+        }
+        bool operator()(const std::unique_ptr<CRecordItem> &a, double time) const { return a->GetTime() < time; }
+        bool operator()(double time, const std::unique_ptr<CRecordItem> &b) const { return time < b->GetTime(); }
+    };
+    using Keys = std::set<std::unique_ptr<CRecordItem>, KeyOrder>;
+
     // `keepOwner` false: the field's container outlives the track by itself.
     CAnimationTrack(SgField *field, bool keepOwner);
     CAnimationTrack(const CAnimationTrack &) = delete;
@@ -46,11 +58,13 @@ public:
     virtual ~CAnimationTrack();
 
     SgField *GetField() const { return m_pField; }
-    const std::list<std::unique_ptr<CRecordItem>> &GetKeys() const { return m_keys; }
+    const Keys &GetKeys() const { return m_keys; }
     int GetKeyCount() const { return static_cast<int>(m_keys.size()); }
 
     // Adds a key holding the field's current value at `time` (see the
     // scenario's AddRecordItem). True when a key was added or replaced.
+    // Without `force`, a key that adds nothing (the last value repeated, or
+    // a value on the straight line between its neighbours) is left out.
     bool AddKey(double time, bool force);
     // Sets the field to its value at `time`; a time outside the keys, or a
     // track of fewer than two keys, leaves it alone.
@@ -72,7 +86,7 @@ private:
 
     SgField *m_pField;
     SgRef<SgFieldMngr> m_owner;
-    std::list<std::unique_ptr<CRecordItem>> m_keys;
+    Keys m_keys;
 };
 
 class CScenario {

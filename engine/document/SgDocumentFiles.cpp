@@ -186,7 +186,7 @@ public:
 private:
     bool Word(std::string &word)
     {
-        if (m_stream.ReadWord(word, true))
+        if (m_stream.ReadWord(word))
             return true;
         if (!m_stream.HasFailed())
             m_stream.Fail("The file ends inside the Layout section");
@@ -514,7 +514,7 @@ private:
         layers->m_flags.SetCount(0);
         std::string word;
         for (;;) {
-            if (!m_stream.ReadWord(word, true)) {
+            if (!m_stream.ReadWord(word)) {
                 if (!m_stream.HasFailed())
                     m_stream.Fail("The file ends inside the Layers section");
                 break;
@@ -528,7 +528,7 @@ private:
                 break;
             }
             int flag = 0;
-            if (!m_stream.ReadWord(word, true) || !ParseNumber(word, flag)) {
+            if (!m_stream.ReadWord(word) || !ParseNumber(word, flag)) {
                 if (!m_stream.HasFailed())
                     m_stream.Fail("The Layers section is damaged: the flag of " + Vrml1InStream::Echo(layer.name) +
                                   " is no number");
@@ -593,7 +593,55 @@ int SniffContainer(std::istream &stream, const char *name)
 
 // The whole text goes to a new file beside the old one, which it replaces
 // only once it is complete: a save that fails leaves the old file as it was.
-bool WriteFileReplacing(const std::string &path, const std::string &text)
+// Hands what a stream is given straight on to a file, a block at a time, so
+// that saving a scene never holds the whole text in memory.
+class FileWriteBuffer : public std::streambuf {
+public:
+    explicit FileWriteBuffer(int fd) : m_fd(fd), m_block(kBlock) { setp(m_block.data(), m_block.data() + kBlock); }
+    // 0 when every byte reached the file, else the errno of the failed write.
+    int GetError() const { return m_error; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (!Flush())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return Flush() ? 0 : -1; }
+
+private:
+    static constexpr size_t kBlock = 64 * 1024;
+
+    bool Flush()
+    {
+        const char *next = pbase();
+        while (m_error == 0 && next < pptr()) {
+            const ssize_t put = ::write(m_fd, next, static_cast<size_t>(pptr() - next));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                m_error = put < 0 ? errno : EIO;
+            else
+                next += put;
+        }
+        setp(m_block.data(), m_block.data() + kBlock);
+        return m_error == 0;
+    }
+
+    int m_fd;
+    std::vector<char> m_block;
+    int m_error = 0;
+};
+
+// Writes a new file beside `path` through `write` and puts it in place of
+// the old one only when everything was written: a failed save leaves the
+// old file as it was.
+bool WriteFileReplacing(const std::string &path, const std::function<bool(std::ostream &)> &write)
 {
     std::string temporary;
     int fd = -1;
@@ -610,20 +658,21 @@ bool WriteFileReplacing(const std::string &path, const std::string &text)
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0)
         ::fchmod(fd, existing.st_mode & 07777);
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        ok = put > 0;
-        if (ok)
-            done += static_cast<size_t>(put);
+    FileWriteBuffer buffer(fd);
+    std::ostream out(&buffer);
+    const bool written = write(out) && out.flush().good();
+    const int error = buffer.GetError();
+    const bool closed = ::close(fd) == 0;
+    if (!written) {
+        // The writer has told what went wrong with the scene itself; a
+        // failure of the file is said here.
+        if (error != 0)
+            ShowError("Cannot write " + path + ": " + std::strerror(error));
+        ::unlink(temporary.c_str());
+        return false;
     }
-    const int error = errno;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ShowError("Cannot write " + path + ": " + std::strerror(ok ? errno : error));
+    if (!closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        ShowError("Cannot write " + path + ": " + std::strerror(errno));
         ::unlink(temporary.c_str());
         return false;
     }
@@ -798,9 +847,9 @@ void SgDocument::KeepUnviewedTrees(std::vector<SgRef<SgNode>> trees)
 int SgDocument::ReadView(Vrml1InStream &stream, SgRef<SgSeparator> *trees, bool keyword)
 {
     std::string word;
-    if (keyword && (!stream.ReadWord(word, false) || word != "View"))
+    if (keyword && (!stream.ReadWord(word) || word != "View"))
         return 0;
-    if (!stream.ReadWord(word, true)) {
+    if (!stream.ReadWord(word)) {
         if (!stream.HasFailed())
             stream.Fail("The file ends inside the View section");
         return 0;
@@ -854,10 +903,7 @@ int SgDocument::Save(const char *path, const char *kind)
         ShowError(std::string("Cannot save to an address: ") + path);
         return 0;
     }
-    std::ostringstream text;
-    if (!SaveStream(nullptr, &text, kind))
-        return 0;
-    return WriteFileReplacing(path, text.str()) ? 1 : 0;
+    return WriteFileReplacing(path, [&](std::ostream &out) { return SaveStream(nullptr, &out, kind) != 0; }) ? 1 : 0;
 }
 
 int SgDocument::SaveStream(SgNode *root, std::ostream *stream, const char *kind)
@@ -896,19 +942,21 @@ int SgDocument::SaveSelection(SgSelectionHandler *handler, const char *path)
 {
     if (!handler || !path || !*path)
         return 0;
-    std::ostringstream text;
-    Vrml1Stream out(text);
-    SgSaveAction action(false);
-    action.SetStream(&out);
-    action.WriteHeader(Vrml1Format::kWriterVersion);
-    const SgPathList &selection = handler->GetPathList();
-    for (POSITION position = selection.GetFirst(); position;) {
-        SgPath selected = selection.GetNext(position);
-        SgNode *last = selected.IsEmpty() ? nullptr : selected.GetLastElement();
-        if (last && !action.Apply(last)) {
-            ShowError("The selection could not be written: " + action.GetError());
-            return 0;
+    const auto write = [&](std::ostream &text) {
+        Vrml1Stream out(text);
+        SgSaveAction action(false);
+        action.SetStream(&out);
+        action.WriteHeader(Vrml1Format::kWriterVersion);
+        const SgPathList &selection = handler->GetPathList();
+        for (POSITION position = selection.GetFirst(); position;) {
+            SgPath selected = selection.GetNext(position);
+            SgNode *last = selected.IsEmpty() ? nullptr : selected.GetLastElement();
+            if (last && !action.Apply(last)) {
+                ShowError("The selection could not be written: " + action.GetError());
+                return false;
+            }
         }
-    }
-    return WriteFileReplacing(path, text.str()) ? 1 : 0;
+        return true;
+    };
+    return WriteFileReplacing(path, write) ? 1 : 0;
 }

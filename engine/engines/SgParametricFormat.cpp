@@ -126,7 +126,7 @@ bool ReadWord(Vrml1InStream &stream, std::string &word, const char *where)
 {
     if (stream.HasFailed())
         return false;
-    if (!stream.ReadWord(word, true)) {
+    if (!stream.ReadWord(word)) {
         stream.Fail(std::string("The file ends inside ") + where);
         return false;
     }

@@ -827,16 +827,19 @@ void SgGLShapeVisitors::VisitCube(SgAction *action, SgNode *node)
     DrawGuarded(action, node, [&] {
         // Per face: normal, the face's right and up directions as seen from
         // outside; corners go bottom-left, top-left, top-right, bottom-right,
-        // clockwise seen from outside, which is the front side.
+        // clockwise seen from outside, which is the front side. The picture
+        // stands as scene files of the format expect: the four sides upright
+        // with +Y up, the top upright when the cube tips toward +Z, the
+        // bottom when its top tips toward -Z.
         struct Face {
             int n[3], right[3], up[3];
         };
         static constexpr Face kFaces[6] = {
             {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},   // +Z
-            {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},   // +X
+            {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  // +X
             {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}}, // -Z
-            {{-1, 0, 0}, {0, -1, 0}, {0, 0, 1}}, // -X
-            {{0, 1, 0}, {-1, 0, 0}, {0, 0, 1}},  // +Y
+            {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  // -X
+            {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}},  // +Y
             {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},  // -Y
         };
         static constexpr int kCornerSigns[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};

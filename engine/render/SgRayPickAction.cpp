@@ -22,6 +22,7 @@
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgShape.h"
 #include "engine/nodes/properties/SgBillboard.h"
@@ -127,12 +128,15 @@ void SgRayPickAction::InitClass()
     SetVisitor(s_pfnMethodsMap, SgGroup::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgSeparator::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgTransform::ClassID(), VisitDefault);
+    // Indexed face sets take their points from the coordinates in force.
+    SetVisitor(s_pfnMethodsMap, SgCoordinate3::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgExtrude::ClassID(), VisitDefault);
     // Modifiers join the stack, so that what is picked is what is drawn.
     SetVisitor(s_pfnMethodsMap, SgModifier::ClassID(), VisitDefault);
     BuildVisitorsMap_(s_iClassID);
     EnableElement<TransformElement>(s_aiEnabledElements, s_iEnabledCount);
     EnableElement<ModifierStackElement>(s_aiEnabledElements, s_iEnabledCount);
+    EnableElement<PointElement>(s_aiEnabledElements, s_iEnabledCount);
 }
 
 SgRayPickAction::SgRayPickAction(SgViewport *viewport) : m_pViewport(viewport)

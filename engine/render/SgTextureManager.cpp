@@ -256,8 +256,10 @@ Image2 *SgTextureManager::GetImage(std::string &name, int *width, int *height, S
 
 unsigned char *SgTextureManager::LoadPixels(const std::string &name, int *width, int *height, bool remote) const
 {
-    unsigned char *pixels = ReadImagePow2(name.c_str(), width, height);
-    if (!pixels && (remote || !UrlDownloader::IsUrl(name))) {
+    // The search folders (the scene's own first) come before the folder the
+    // program runs in: a name in a scene means the file beside the scene.
+    unsigned char *pixels = nullptr;
+    if (remote || !UrlDownloader::IsUrl(name)) {
         std::vector<std::string> folders;
         for (int i = 0; i < m_nSearchFolders; ++i)
             if (remote || !UrlDownloader::IsUrl(m_searchFolders[i]))
@@ -266,6 +268,8 @@ unsigned char *SgTextureManager::LoadPixels(const std::string &name, int *width,
         if (FileUtil::FindFileInDirList(folders, name, found))
             pixels = ReadImagePow2(found.c_str(), width, height);
     }
+    if (!pixels)
+        pixels = ReadImagePow2(name.c_str(), width, height);
     if (!pixels)
         return nullptr;
     if (!PixelBytes(*width, *height)) {

@@ -242,9 +242,11 @@ void SgViewport::Focus(const SgPathList *paths, double factor)
     if (!measured)
         return;
     if (paths && !paths->IsEmpty()) {
-        // The framed objects become the centre of the view.
+        // The framed objects become the centre the scene turns about. The
+        // camera alone brings them into view: moving the scene as well
+        // would carry them out of the picture again.
         const Vec3f c = world.GetCenter();
-        SetViewCenter(Vec3(c[0], c[1], c[2]));
+        m_RotationCenter = Vec3(c[0], c[1], c[2]);
     }
 
     // The box in camera coordinates: the eight corners through the inverse

@@ -37,6 +37,14 @@ void SgExtrude::extrude(SgFaceSet *faceSet, ExtrudeParams *params, GenericPolyli
 
 int SgExtrude::ClampedCount(const SgNode *node, const char *field, int value, int minimum)
 {
+    if (value > kMaxCount) {
+        // Shapes are built from the product of two such counts: a sphere of
+        // 4000 segments would take gigabytes and minutes.
+        SgDiagWarning("Geometry", "%s%s%s: \"%s\" %d is above %d; %d is used",
+                      node ? node->GetClassName() : "shape", node && !node->GetName().empty() ? " " : "",
+                      node ? node->GetName().c_str() : "", field, value, kMaxCount, kMaxCount);
+        return kMaxCount;
+    }
     if (value >= minimum)
         return value;
     SgDiagWarning("Geometry", "%s%s%s: \"%s\" %d is below %d; %d is used", node ? node->GetClassName() : "shape",

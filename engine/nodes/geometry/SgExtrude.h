@@ -44,9 +44,10 @@ class SgExtrude : public SgGeometricShape {
                         GenericPolyline *scale, GenericPolyline *scale2, double twist, double creaseAngle,
                         int segments, GenericPolyline *endProfile, int *unused, int pathMode);
 
-    // A count below `minimum` is taken as `minimum`, with a "Geometry"
-    // diagnostic naming the node and field.
+    // A count below `minimum` is taken as `minimum`, one above kMaxCount as
+    // kMaxCount, each with a "Geometry" diagnostic naming the node and field.
     static int ClampedCount(const SgNode *node, const char *field, int value, int minimum);
+    static constexpr int kMaxCount = 1000;
 
     SgExtrude();
 

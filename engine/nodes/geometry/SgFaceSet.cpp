@@ -443,6 +443,14 @@ Range<Vec3f> SgFaceSet::BoundingBox()
 int SgFaceSet::Validate(bool report)
 {
     const int vertexCount = GetVertexCount();
+    if (m_loopCount.GetCount() == 0 && m_sizes.GetCount() > 0) {
+        // Faces given by their sizes alone: each is a face of one loop.
+        const std::vector<unsigned short> ones(static_cast<size_t>(m_sizes.GetCount()), 1);
+        m_loopCount.SetVals(static_cast<int>(ones.size()), ones.data());
+        if (report)
+            SgDiagWarning("Geometry", "SgFaceSet: no loopCount; each of the %d sizes taken as a face of one loop",
+                          m_sizes.GetCount());
+    }
     const int faceCount = GetFaceCount();
 
     // The table gets one entry per vertex; entries that name no vertex, and

@@ -120,6 +120,7 @@ class SgFaceSet : public SgShape {
     // than three corners) and resets duplicate entries that name no vertex,
     // each with one diagnostic unless `report` is false (a reader that tells
     // its user itself). For meshes from files and other untrusted sources.
+    // Faces given by "sizes" without "loopCount" get one loop each.
     // Returns the number of faces dropped.
     int Validate(bool report = true);
     // Whether "surfID" holds only the zeros that Validate gave faces that

@@ -500,6 +500,46 @@ TEST_F(SceneRoundTripTest, SecondDialectShapeReadsAsOneObject)
     EXPECT_TRUE(boxInside) << "the box is in the object's inner group";
 }
 
+// A loop of connections through several nodes: each node's centre follows
+// the next one's translation, the last one's the first one's. The writer puts
+// the others inline in the first block, so the reference back to the first
+// one stands inside its block, and every loop length must survive.
+TEST_F(SceneRoundTripTest, ConnectionLoopsOfAnyLengthRoundTrip)
+{
+    for (int length : {2, 3, 5}) {
+        std::vector<SgRef<SgTransform>> loop;
+        for (int i = 0; i < length; ++i) {
+            loop.emplace_back(new SgTransform);
+            loop.back()->m_translation = Vec3(i + 1, 10 * (i + 1), 0);
+        }
+        for (int i = 0; i < length; ++i)
+            loop[static_cast<size_t>((i + 1) % length)]->m_translation.AsOutput().Connect(
+                loop[static_cast<size_t>(i)]->m_center.AsInput());
+        SgRef<SgSeparator> scene(new SgSeparator);
+        scene->SetName("ROOT");
+        for (const SgRef<SgTransform> &node : loop)
+            scene->AddChild(node.get());
+        SgRef<SgSeparator> read = RoundTrip(scene);
+        ASSERT_EQ(read->GetChildsCount(), length) << "length " << length;
+        for (int i = 0; i < length; ++i) {
+            auto *node = dynamic_cast<SgTransform *>(read->GetChild(i));
+            ASSERT_NE(node, nullptr);
+            const int next = (i + 1) % length;
+            EXPECT_EQ(node->m_center.Get(true), Vec3(next + 1, 10 * (next + 1), 0))
+                << "length " << length << ", node " << i << " lost its source";
+        }
+        auto *first = dynamic_cast<SgTransform *>(read->GetChild(0));
+        first->m_translation = Vec3(-4, -5, -6);
+        auto *last = dynamic_cast<SgTransform *>(read->GetChild(length - 1));
+        EXPECT_EQ(last->m_center.Get(true), Vec3(-4, -5, -6)) << "length " << length << ": the loop is open";
+        // The loop holds itself; undo it so that the nodes go.
+        for (const SgRef<SgTransform> &node : loop)
+            node->m_center.AsInput().Disconnect();
+        for (int i = 0; i < length; ++i)
+            dynamic_cast<SgTransform *>(read->GetChild(i))->m_center.AsInput().Disconnect();
+    }
+}
+
 // A node whose own fields lead back to it: the reference inside its own block
 // must find the node the block makes.
 TEST_F(SceneRoundTripTest, NodeThatRefersToItselfKeepsTheLink)

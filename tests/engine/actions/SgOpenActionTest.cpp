@@ -2,6 +2,7 @@
 // connections, and what bad input costs (one message, the bad part only).
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -19,6 +20,8 @@
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/nodes/properties/SgInfo.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/core/SgShape.h"
@@ -827,7 +830,7 @@ TEST_F(SgOpenActionTest, ScenarioGoesToTheInstalledReader)
     // Later tests read documents through the reader the start-up installed.
     const Vrml1InStream::ScenarioReader installed = Vrml1InStream::GetScenarioReader();
     Vrml1InStream::SetScenarioReader([&seen](Vrml1InStream &stream) {
-        stream.ReadWord(seen, true);
+        stream.ReadWord(seen);
         stream.SkipBracketed();
     });
     ReadResult r = ReadText(kV1 + "Scenario\n{ track [ 1 2 ] }\nMaterial { }\n");
@@ -1114,6 +1117,258 @@ INSTANTIATE_TEST_SUITE_P(
                      "sizes [2, 3] loopCount [1, 1] surfID [0, 0] }\n",
                      {0, 1, 2}}),
     [](const ::testing::TestParamInfo<BadFacesCase> &info) { return info.param.name; });
+
+// --- Files as other programs write them ---------------------------------------------
+
+namespace {
+
+// How many nodes of the class stand anywhere below `node` (itself included),
+// the parts that primitives build for themselves left out.
+int CountClass(SgNode *node, const std::string &className)
+{
+    if (!node)
+        return 0;
+    int count = className == node->GetClassName() ? 1 : 0;
+    if (node->IsGroup() && !node->IsBuiltinMacro()) {
+        auto *group = static_cast<SgGroup *>(node);
+        for (int i = 0; i < group->GetChildsCount(); ++i)
+            count += CountClass(group->GetChild(i), className);
+    }
+    return count;
+}
+
+std::string ReadFixture(const std::string &name)
+{
+    std::ifstream file(std::string(FENNIX_TEST_DATA) + "/" + name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    EXPECT_FALSE(text.str().empty()) << name << " is missing";
+    return text.str();
+}
+
+struct RealFileCase {
+    const char *name;
+    const char *fixture;
+    // Class names and how many of each the scene must hold.
+    std::vector<std::pair<std::string, int>> counts;
+    size_t messages;
+};
+
+class SgOpenActionRealFileTest : public SgOpenActionTest, public ::testing::WithParamInterface<RealFileCase> {};
+
+} // namespace
+
+TEST_P(SgOpenActionRealFileTest, EveryNodeOfTheFileIsRead)
+{
+    const RealFileCase &c = GetParam();
+    const ReadResult r = ReadText(ReadFixture(c.fixture));
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_EQ(r.messages.size(), c.messages) << r.report;
+    for (const auto &[className, expected] : c.counts)
+        EXPECT_EQ(CountClass(r.root.get(), className), expected) << className << "\n" << r.report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealFiles, SgOpenActionRealFileTest,
+    ::testing::Values(
+        RealFileCase{"BracesWithoutBlanks",
+                     "real_file_braces_without_blanks.wrl",
+                     {{"SgSeparator", 4}, {"SgGroup", 1}, {"SgSphere", 1}, {"SgCube", 1}, {"SgInfo", 1},
+                      {"SgIndexedFaceSet", 1}, {"SgMaterial", 1}, {"SgTransform", 1}},
+                     0},
+        RealFileCase{"UnquotedStrings", "unquoted_texture_names.wrl", {{"SgTexture2D", 3}, {"SgCube", 3}}, 0},
+        RealFileCase{"CarriageReturnLineEnds", "cr_line_ends.wrl", {{"SgMaterial", 1}, {"SgSphere", 1}}, 0},
+        RealFileCase{"CommentsInsideLists", "comments_inside_lists.wrl",
+                     {{"SgCoordinate3", 1}, {"SgIndexedFaceSet", 1}}, 0},
+        RealFileCase{"UnknownWordAloneOnItsLine", "unknown_word_alone_on_its_line.wrl",
+                     {{"SgMaterial", 1}, {"SgSphere", 1}, {"SgCube", 1}}, 1}),
+    [](const ::testing::TestParamInfo<RealFileCase> &info) { return info.param.name; });
+
+TEST_F(SgOpenActionTest, GluedBracesKeepEveryValue)
+{
+    const ReadResult r = ReadText(ReadFixture("real_file_braces_without_blanks.wrl"));
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *outer = As<SgSeparator>(r.Child(0));
+    ASSERT_NE(outer, nullptr);
+    auto *inner = As<SgSeparator>(outer->GetChild(1));
+    ASSERT_NE(inner, nullptr) << r.report;
+    auto *material = As<SgMaterial>(inner->GetChild(1));
+    ASSERT_NE(material, nullptr);
+    ASSERT_EQ(material->m_diffuseColor.GetCount(), 2);
+    auto *last = As<SgSeparator>(outer->GetChild(2));
+    ASSERT_NE(last, nullptr);
+    auto *coords = As<SgCoordinate3>(last->GetChild(0));
+    ASSERT_NE(coords, nullptr);
+    EXPECT_EQ(coords->m_point.GetCount(), 3);
+}
+
+TEST_F(SgOpenActionTest, UnquotedFileNamesAreKept)
+{
+    const ReadResult r = ReadText(ReadFixture("unquoted_texture_names.wrl"));
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *top = As<SgSeparator>(r.Child(0));
+    ASSERT_NE(top, nullptr);
+    const char *expected[] = {"../textures/wood_clear.jpg", "stone.bmp", "quoted name.jpg"};
+    for (int i = 0; i < 3; ++i) {
+        auto *texture = As<SgTexture2D>(top->GetChild(2 * i));
+        ASSERT_NE(texture, nullptr);
+        EXPECT_EQ(texture->m_filename.Get(true).GetPath(), expected[i]);
+    }
+    EXPECT_EQ(As<SgTexture2D>(top->GetChild(2))->m_wrapS.Get(), 1) << "the field after a bare name is read too";
+}
+
+TEST_F(SgOpenActionTest, CarriageReturnsEndLinesAndMessagesCountThem)
+{
+    const ReadResult r = ReadText("#VRML V1.0 ascii\rSeparator {\r\rGizmo\rSphere { radius 3 }\r}\r");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_EQ(r.messages[0].line, 4) << r.report;
+    ASSERT_EQ(r.ChildCount(), 1);
+    EXPECT_EQ(CountClass(r.root.get(), "SgSphere"), 1);
+    // Windows line ends stay one line end each.
+    const ReadResult crlf = ReadText("#VRML V1.0 ascii\r\nSeparator {\r\n\r\nGizmo\r\nSphere { }\r\n}\r\n");
+    ASSERT_EQ(crlf.messages.size(), 1u) << crlf.report;
+    EXPECT_EQ(crlf.messages[0].line, 4) << crlf.report;
+}
+
+TEST_F(SgOpenActionTest, AnUnknownWordAloneOnItsLineCostsNothingAfterIt)
+{
+    const ReadResult r = ReadText(ReadFixture("unknown_word_alone_on_its_line.wrl"));
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find("Gizmo"), std::string::npos) << r.report;
+    EXPECT_EQ(r.messages[0].line, 4) << "the message names the word's own line";
+}
+
+// A primitive's own separator takes what the file adds to it; the nodes of the
+// file's separator live on in it (they were once freed before being moved).
+struct PrimitiveSeparatorCase {
+    const char *name;
+    const char *keyword;
+};
+
+class SgOpenActionPrimitiveSeparatorTest : public SgOpenActionTest,
+                                           public ::testing::WithParamInterface<PrimitiveSeparatorCase> {};
+
+TEST_P(SgOpenActionPrimitiveSeparatorTest, UnnamedChildrenOfThePrimitivesSeparatorSurvive)
+{
+    const std::string keyword = GetParam().keyword;
+    const ReadResult r = ReadText(kV1 + keyword + " { Separator { Info { } Info { string \"b\" } } }\n" +
+                                  keyword + " { Separator { DEF 1_1 Info { } } }\nSeparator { USE 1_1 }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 3) << r.report;
+    auto *shape = dynamic_cast<SgGeometricShape *>(r.Child(0));
+    ASSERT_NE(shape, nullptr);
+    ASSERT_NE(shape->GetSeparator(), nullptr);
+    int infos = 0;
+    for (int i = 0; i < shape->GetSeparator()->GetChildsCount(); ++i)
+        infos += As<SgInfo>(shape->GetSeparator()->GetChild(i)) != nullptr;
+    EXPECT_EQ(infos, 2);
+    auto *used = As<SgSeparator>(r.Child(2));
+    ASSERT_EQ(used->GetChildsCount(), 1);
+    EXPECT_NE(As<SgInfo>(used->GetChild(0)), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Primitives, SgOpenActionPrimitiveSeparatorTest,
+    ::testing::Values(PrimitiveSeparatorCase{"Sphere", "Sphere"}, PrimitiveSeparatorCase{"Cone", "Cone"},
+                      PrimitiveSeparatorCase{"Cylinder", "Cylinder"}, PrimitiveSeparatorCase{"Torus", "Torus"},
+                      PrimitiveSeparatorCase{"Box", "Box"}),
+    [](const ::testing::TestParamInfo<PrimitiveSeparatorCase> &info) { return info.param.name; });
+
+// A face set that gives its faces by "sizes" alone (no "loopCount") keeps
+// them: each size is a face of one loop, and the reader says it took them so.
+// Arrays that still disagree are trimmed with a message, never in silence.
+TEST_F(SgOpenActionTest, FaceSetWhoseArraysDisagreeKeepsWhatItCanAndSaysSo)
+{
+    ReadResult r = ReadText(kV1 + "FaceSet { vertices [(0,0,0),(1,0,0),(1,1,0),(0,1,0)] sizes [3,3] "
+                                  "indexes [0,1,2,0,2,3] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *faces = As<SgFaceSet>(r.Child(0));
+    ASSERT_NE(faces, nullptr);
+    EXPECT_EQ(faces->GetFaceCount(), 2);
+    EXPECT_EQ(faces->m_indexes.GetValues(), (std::vector<int>{0, 1, 2, 0, 2, 3}));
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find("loopCount"), std::string::npos) << r.report;
+
+    r = ReadText(kV1 + "FaceSet { vertices [(0,0,0),(1,0,0),(1,1,0)] loopCount [1] sizes [3, 3] "
+                       "indexes [0,1,2,0,1,2] surfID [0] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_EQ(r.messages.size(), 1u) << "a trimmed face set must be reported\n" << r.report;
+}
+
+// A name written in Latin-1 by an older program is read as that text (one
+// message for the file), and its USE finds it; junk of high bytes stays binary.
+TEST_F(SgOpenActionTest, Latin1NamesAreReadAsLatin1)
+{
+    const ReadResult r = ReadText(kV1 + "DEF K\xfcrbis Material { shininess 0.5 }\nSeparator { USE K\xfcrbis }\n"
+                                        "DEF Gr\xfc\xdf Info { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find("K\xc3\xbcrbis"), std::string::npos) << r.report;
+    ASSERT_EQ(r.ChildCount(), 3);
+    auto *used = As<SgSeparator>(r.Child(1));
+    ASSERT_EQ(used->GetChildsCount(), 1);
+    EXPECT_EQ(used->GetChild(0), r.Child(0));
+}
+
+// One bad number in a long array costs that number alone, with a message;
+// numbers run together ("1.2.3", "1e2.5") are bad numbers, not two.
+struct BadNumberCase {
+    const char *name;
+    std::string field;
+    std::vector<int> kept; // the index array read
+};
+
+class SgOpenActionBadNumberTest : public SgOpenActionTest, public ::testing::WithParamInterface<BadNumberCase> {};
+
+TEST_P(SgOpenActionBadNumberTest, TheGoodNumbersAreKeptAndTheBadOneReported)
+{
+    const ReadResult r = ReadText(kV1 + "IndexedFaceSet { coordIndex " + GetParam().field + " }\nMaterial { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.ChildCount(), 2) << r.report;
+    auto *mesh = As<SgIndexedFaceSet>(r.Child(0));
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->m_coordIndex.GetValues(), GetParam().kept) << r.report;
+    ASSERT_GE(r.messages.size(), 1u) << "the bad number must be reported";
+    EXPECT_NE(r.messages[0].text.find("Bad value"), std::string::npos) << r.report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, SgOpenActionBadNumberTest,
+    ::testing::Values(BadNumberCase{"OneWordInAList", "[0, 1, 2, x, 3, 4, 5, -1]", {0, 1, 2, 3, 4, 5, -1}},
+                      BadNumberCase{"TwoPoints", "[0, 1, 1.2.3, 2, -1]", {0, 1, 2, -1}},
+                      BadNumberCase{"ExponentWithAPoint", "[0, 1e2.5, 1, 2, -1]", {0, 1, 2, -1}},
+                      BadNumberCase{"WithoutCommas", "[0 1 2 zz 3 -1]", {0, 1, 2, 3, -1}}),
+    [](const ::testing::TestParamInfo<BadNumberCase> &info) { return info.param.name; });
+
+TEST_F(SgOpenActionTest, ABadPointInALongArrayCostsThatPointAlone)
+{
+    std::string points;
+    constexpr int kPoints = 100000;
+    for (int i = 0; i < kPoints; ++i)
+        points += (i ? ", " : "") + (i == 500 ? std::string("(1, x, 3)") : "(" + std::to_string(i) + ", 0, 0)");
+    const ReadResult r = ReadText(kV1 + "Coordinate3 { point [" + points + "] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *coordinates = As<SgCoordinate3>(r.Child(0));
+    ASSERT_NE(coordinates, nullptr);
+    EXPECT_EQ(coordinates->m_point.GetCount(), kPoints - 1);
+    EXPECT_EQ(coordinates->m_point.GetValue(500).x, 501.0) << "the points after the bad one stay in step";
+    EXPECT_EQ(r.messages.size(), 1u) << r.report;
+}
+
+TEST_F(SgOpenActionTest, NumbersRunTogetherInAFloatListAreOneBadNumber)
+{
+    const ReadResult r = ReadText(kV1 + "Material { shininess [0.5, 1.2.3, 1e2.5, 0.25] }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    auto *material = As<SgMaterial>(r.Child(0));
+    ASSERT_NE(material, nullptr);
+    ASSERT_EQ(material->m_shininess.GetCount(), 2) << r.report;
+    EXPECT_FLOAT_EQ(material->m_shininess.GetValue(0), 0.5f);
+    EXPECT_FLOAT_EQ(material->m_shininess.GetValue(1), 0.25f);
+    ASSERT_EQ(r.messages.size(), 1u) << r.report;
+    EXPECT_NE(r.messages[0].text.find("2 elements left out"), std::string::npos) << r.report;
+}
 
 // A field connected to a node written inside the connection, then connected
 // again to another field of that same node by its name: the node stays

@@ -318,14 +318,28 @@ TEST_F(SgAnimationMngrTest, ReadingStopsAtAnUnknownTrackAndTheSceneReadGoesOn)
 // Keys come in time order from a file: reading them takes time in
 // proportion to their number (a search through the keys read so far for
 // each new one made 80,000 keys take seconds).
+namespace {
+
+// A scene of one transform whose translation track has a key at each of the
+// times, in the order given, alternating between two values.
+std::string TrackText(const std::vector<int> &times)
+{
+    std::string text = std::string(Vrml1Format::kHeaderPrefix) +
+                       "102\nDEF 7_7 Transform {\n translation 1 0 0\n}\nScenario {\nTrack { 7_7 translation \n";
+    for (int i : times)
+        text += std::to_string(i) + (i % 2 ? " 1 0 0\n" : " 0 1 0\n");
+    return text + "}\n}\n";
+}
+
+} // namespace
+
 TEST_F(SgAnimationMngrTest, LongTrackReadsInTimeInProportionToItsKeys)
 {
     constexpr int kKeys = 80000;
-    std::string text = std::string(Vrml1Format::kHeaderPrefix) +
-                       "102\nDEF 7_7 Transform {\n translation 1 0 0\n}\nScenario {\nTrack { 7_7 translation \n";
+    std::vector<int> times(kKeys);
     for (int i = 0; i < kKeys; ++i)
-        text += std::to_string(i) + (i % 2 ? " 1 0 0\n" : " 0 1 0\n");
-    text += "}\n}\n";
+        times[static_cast<size_t>(i)] = i;
+    const std::string text = TrackText(times);
     const auto start = std::chrono::steady_clock::now();
     const std::string messages = ReadScene(*m_document, text);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -333,6 +347,38 @@ TEST_F(SgAnimationMngrTest, LongTrackReadsInTimeInProportionToItsKeys)
     ASSERT_EQ(scenario.GetTracksCount(), 2) << messages;
     EXPECT_EQ(scenario.GetTrack(1)->GetKeyCount(), kKeys);
     EXPECT_LT(seconds, 3.0) << "reading " << kKeys << " keys took " << seconds << " s";
+}
+
+// Keys written out of time order (by another program, or by hand) are put in
+// place by a search that does not walk the keys read before them.
+TEST_F(SgAnimationMngrTest, ShuffledTrackReadsInTimeCloseToItsKeysAndComesOutInOrder)
+{
+    constexpr int kKeys = 80000;
+    std::vector<int> order(kKeys);
+    for (int i = 0; i < kKeys; ++i)
+        order[static_cast<size_t>(i)] = i;
+    // A fixed shuffle, the same in every run.
+    unsigned state = 12345;
+    for (int i = kKeys - 1; i > 0; --i) {
+        state = state * 1103515245u + 12345u;
+        std::swap(order[static_cast<size_t>(i)], order[(state >> 8) % static_cast<unsigned>(i + 1)]);
+    }
+    const std::string text = TrackText(order);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string messages = ReadScene(*m_document, text);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    CScenario &scenario = m_manager->GetScenario();
+    ASSERT_EQ(scenario.GetTracksCount(), 2) << messages;
+    const CAnimationTrack &track = *scenario.GetTrack(1);
+    EXPECT_EQ(track.GetKeyCount(), kKeys);
+    double last = -1;
+    bool ordered = true;
+    for (const auto &key : track.GetKeys()) {
+        ordered = ordered && key->GetTime() > last;
+        last = key->GetTime();
+    }
+    EXPECT_TRUE(ordered) << "the keys are not in time order";
+    EXPECT_LT(seconds, 3.0) << "reading " << kKeys << " shuffled keys took " << seconds << " s";
 }
 
 TEST_F(SgAnimationMngrTest, BlockCutOffInsideATrackKeepsTheKeysRead)

@@ -157,13 +157,13 @@ TEST(SgParametricFileTest, InstanceWhoseModelBreaksOffIsRefusedWithoutTouchingIt
                              "\tPMParamList\t{\n\t\t20006\tw]\t\n[";
     Read read = ReadText(text);
     EXPECT_FALSE(read.ok) << read.messages;
-    EXPECT_NE(read.messages.find("parameter w] has no value"), std::string::npos) << read.messages;
+    EXPECT_NE(read.messages.find("parameter w has no value"), std::string::npos) << read.messages;
 
     DocumentFileTest::RecordingNotifier notifier;
     DocumentFileTest::DocumentPtr document = DocumentFileTest::NewDocument();
     std::istringstream in(text);
     EXPECT_NE(document->ReadFileStream(in, "broken.kvrx", true), SgDocumentFiles::kReadDone);
-    EXPECT_NE(notifier.All().find("parameter w] has no value"), std::string::npos) << notifier.All();
+    EXPECT_NE(notifier.All().find("parameter w has no value"), std::string::npos) << notifier.All();
 }
 
 struct BadBlock {

@@ -90,6 +90,27 @@ TEST_F(SgTextureManagerTest, FileWithoutFolderIsFoundInTheSecondSearchFolder)
     EXPECT_EQ(image->GetPath(), "marble.bmp") << "the texture keeps the name it was asked by";
 }
 
+// A name without a folder is the scene's file before it is one that merely
+// lies where the program was started.
+TEST_F(SgTextureManagerTest, TheScenesFolderComesBeforeTheWorkingFolder)
+{
+    TempDir scene, working;
+    WriteBmp(scene, "t.bmp", imagetest::Uniform(4, 2, {0, 0, 255}));
+    WriteBmp(working, "t.bmp", imagetest::Uniform(2, 2, {0, 255, 0}));
+    ASSERT_EQ(m_manager.SetTexturePathesList(FolderOf(scene).c_str()), 1);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(FolderOf(working));
+    std::string name = "t.bmp";
+    int width = 0, height = 0;
+    Image2 *image = m_manager.GetImage(name, &width, &height, nullptr);
+    std::filesystem::current_path(before);
+
+    ASSERT_NE(image->GetData(), nullptr);
+    EXPECT_EQ(width, 4) << "the working folder's picture was taken";
+    const auto *pixels = static_cast<const unsigned char *>(image->GetData());
+    EXPECT_EQ(pixels[1], 0) << "green: the working folder's picture";
+}
+
 TEST_F(SgTextureManagerTest, KeyColourMakesOnlyNearPixelsTransparent)
 {
     // Red 250, 5, 5 lies within 10% of (255, 0, 0); red 200 does not.

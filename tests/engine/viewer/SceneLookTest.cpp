@@ -246,8 +246,10 @@ void ExpectPictureUpright(SceneLookTest &, const std::function<Pixel(int, int)> 
     EXPECT_TRUE(Near(at(hi, lo), kGreen)) << where << ": bottom right";
 }
 
-// Each face of a cube, turned to the viewer with its up direction up (the
-// sides stand on the cube's bottom), shows the picture the right way up.
+// Each face of a cube, turned to the viewer with its up direction up, shows
+// the picture the right way up: the four sides with +Y up, the top when the
+// cube tips toward the viewer (+Z), the bottom when the top tips away (-Z),
+// as files of the format expect their cubes.
 TEST_F(SceneLookTest, TexturesAreUprightOnEveryFaceOfACube)
 {
     PictureFolder folder("cube-faces");
@@ -258,9 +260,9 @@ TEST_F(SceneLookTest, TexturesAreUprightOnEveryFaceOfACube)
         Vec3 right, up, normal;
     };
     const Face faces[] = {
-        {"+Z", {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {"+X", {0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
-        {"-Z", {-1, 0, 0}, {0, 1, 0}, {0, 0, -1}}, {"-X", {0, -1, 0}, {0, 0, 1}, {-1, 0, 0}},
-        {"+Y", {-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {"-Y", {1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
+        {"+Z", {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {"+X", {0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
+        {"-Z", {-1, 0, 0}, {0, 1, 0}, {0, 0, -1}}, {"-X", {0, 0, 1}, {0, 1, 0}, {-1, 0, 0}},
+        {"+Y", {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},  {"-Y", {1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
     };
     OpenScene("Separator { DEF turn Transform { } " + Texture(file) + "Cube { width 1.6 height 1.6 depth 1.6 } }");
     Unlit();

@@ -351,27 +351,37 @@ TEST_F(ViewerTest, FocusFramesTheWholeScene)
     EXPECT_TRUE(IsRed(Centre())) << "after framing the cube fills the centre: " << Centre();
 }
 
-TEST_F(ViewerTest, FocusOnPathsCentresTheViewAndKeepsTheRotationCentre)
+// Focus on a selected object brings it into the picture (the camera moves,
+// the scene stays where it is), and the scene then turns about that object.
+TEST_F(ViewerTest, FocusOnPathsShowsTheObjectAndTurnsTheSceneAboutIt)
 {
+    Unlit();
     SgObject *far = AddCube(kRed, 2.0);
     far->GetTransform(true)->m_translation.Set(Vec3(20, 4, 0));
-    SgTransform *centre = Viewport()->GetGraphTransform2();
-    ASSERT_NE(centre, nullptr) << "the default view has a view-centre transform";
-    const Vec3 rotationCentre = Viewport()->GetRotationCenter();
+    SgTransform *graph = Viewport()->GetGraphTransform2();
+    ASSERT_NE(graph, nullptr) << "the default view has a second scene transform";
+    const Vec3 graphTranslation = graph->m_translation.Get(true);
     SgPathList paths;
     SgPath path;
     path.Append(Root());
     path.Append(far);
     paths.Add(path);
+    Render();
+    EXPECT_TRUE(Near(Centre(), BackgroundColour())) << "the cube starts out of view";
     Viewport()->Focus(&paths, 1.0);
-    const Vec3 &c = centre->m_translation.Get(true);
-    EXPECT_NEAR(c.x, 20, 1e-4);
-    EXPECT_NEAR(c.y, 4, 1e-4);
-    EXPECT_NEAR(c.z, 0, 1e-4);
+    Render();
+    EXPECT_TRUE(IsRed(Centre())) << "the focused cube fills the centre: " << Centre();
+    const Vec3 &moved = graph->m_translation.Get(true);
+    EXPECT_EQ(moved.x, graphTranslation.x) << "the scene itself is not moved";
+    EXPECT_EQ(moved.y, graphTranslation.y);
     const Vec3 &r = Viewport()->GetRotationCenter();
-    EXPECT_EQ(r.x, rotationCentre.x);
-    EXPECT_EQ(r.y, rotationCentre.y);
-    EXPECT_EQ(r.z, rotationCentre.z);
+    EXPECT_NEAR(r.x, 20, 1e-4);
+    EXPECT_NEAR(r.y, 4, 1e-4);
+    EXPECT_NEAR(r.z, 0, 1e-4);
+    // A spin about the vertical axis through the cube keeps it in the centre.
+    Viewport()->RotateScene(0.3, 0.0, false);
+    Render();
+    EXPECT_TRUE(IsRed(Centre())) << "after a turn about the focused cube: " << Centre();
 }
 
 // A scene a hundred times smaller than a unit, framed, is drawn: the view's

@@ -9,6 +9,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/SgGeoSphere.h"
 #include "engine/nodes/geometry/SgSphere.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/engine/nodes/geometry/ExtrusionTestSupport.h"
 
 namespace {
@@ -129,4 +130,18 @@ TEST_F(SphereTest, ComplexityChangesNothing)
     SgFaceSet *rebuilt = BuildMesh(sphere.get());
     ASSERT_NE(rebuilt, nullptr);
     EXPECT_NEAR(rebuilt->BoundingBox().GetMax().z, 3.0f, 1e-4) << "the radius change was not built";
+}
+
+// A count far past what a drawing needs is cut to the cap with a message:
+// 4000 segments once took gigabytes and most of a minute.
+TEST_F(SphereTest, SegmentsPastTheCapAreCutWithAMessage)
+{
+    SgDiagCapture capture;
+    SgRef<SgSphere> sphere = new SgSphere;
+    sphere->m_segments.Set(4000);
+    SgFaceSet *mesh = BuildMesh(sphere.get());
+    ASSERT_NE(mesh, nullptr);
+    const long cap = SgExtrude::kMaxCount;
+    EXPECT_LE(mesh->GetVertexCount(), (cap + 2) * (cap + 2));
+    EXPECT_TRUE(capture.Contains("is above")) << capture.GetText();
 }
