@@ -39,6 +39,7 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgLayers.h"
 #include "engine/core/SgModifier.h"
+#include "engine/core/SgModifierStack.h"
 #include "engine/nodes/properties/SgNormal.h"
 #include "engine/nodes/properties/SgTextureCoordinate2.h"
 #include "platform/SgDiagnostics.h"
@@ -677,7 +678,7 @@ void SgGLShapeVisitors::VisitBoolean(SgAction *action, SgNode *node)
 void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
 {
     auto *faceSet = static_cast<SgFaceSet *>(node);
-    if (SgGLStateReads::TraverseModified(action, faceSet))
+    if (SgModifierStack::TraverseModified(action, faceSet))
         return;
     SgGLRenderAction *render = RenderOf(action);
     if (render && !render->InCurrentPass())
@@ -689,7 +690,7 @@ void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
 void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 {
     auto *mesh = static_cast<SgIndexedFaceSet *>(node);
-    if (SgGLStateReads::TraverseModified(action, mesh))
+    if (SgModifierStack::TraverseModified(action, mesh))
         return;
     SgGLRenderAction *render = RenderOf(action);
     if (render && !render->InCurrentPass())
@@ -741,7 +742,7 @@ void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
 void SgGLShapeVisitors::VisitGenPolyLine(SgAction *action, SgNode *node)
 {
     auto *curve = static_cast<SgGenPolyLine *>(node);
-    if (SgGLStateReads::TraverseModified(action, curve))
+    if (SgModifierStack::TraverseModified(action, curve))
         return;
     SgGLRenderAction *render = RenderOf(action);
     // Unlit: a pass that adds a light has nothing of it to add.
