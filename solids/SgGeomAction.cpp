@@ -22,6 +22,8 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/nodes/geometry/SgScatter.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "platform/SgDiagnostics.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
@@ -100,8 +102,8 @@ void SgGeomAction::InitClass()
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgElevation", VisitDefault);
     SetVisitor(table, SgGizmoGroup::ClassID(), VisitGizmoGroup);
-    SetVisitorByName(table, "SgScatter", VisitScatter);
-    SetVisitorByName(table, "SgBoolean", VisitBoolean);
+    SetVisitor(table, SgScatter::ClassID(), VisitScatter);
+    SetVisitor(table, SgBoolean::ClassID(), VisitBoolean);
     SetVisitor(table, SgSolvane::ClassID(), VisitSolvane);
     SetVisitor(table, SgCube::ClassID(), VisitCube);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);

@@ -45,6 +45,8 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "engine/render/GLVertexArray.h"
+#include "engine/nodes/geometry/SgWrapper.h"
+#include "engine/engines/SgParametric.h"
 #include "utilities/log/ReportMngr.h"
 
 namespace {
@@ -491,8 +493,8 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgTextureCoordinate2::ClassID(), VisitDefault);
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
-    SetVisitorByName(table, "SgWrapper", VisitDefault);
-    SetVisitorByName(table, "SgParametricObject", SgGLShapeVisitors::VisitParametricObject);
+    SetVisitor(table, SgWrapper::ClassID(), VisitDefault);
+    SetVisitor(table, SgParametricObject::ClassID(), SgGLShapeVisitors::VisitParametricObject);
     SetVisitor(table, SgScatter::ClassID(), SgGLShapeVisitors::VisitScatter);
     // Particle emitters and the effects that move their particles.
     SgGLParticleVisitors::Install(table);
