@@ -1,5 +1,6 @@
 #include "engine/core/SgNamedClass.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/core/SgAction.h"
@@ -29,6 +30,12 @@ int ActionClassID(const char *name)
 SgNamedClass::SgNamedClass(Family family, const char *name) : m_family(family), m_name(name)
 {
     Registry().push_back(this);
+}
+
+SgNamedClass::~SgNamedClass()
+{
+    auto &named = Registry();
+    named.erase(std::remove(named.begin(), named.end(), this), named.end());
 }
 
 int SgNamedClass::ClassID() const

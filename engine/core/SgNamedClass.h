@@ -17,6 +17,8 @@ public:
     enum Family { kNode, kAction };
 
     SgNamedClass(Family family, const char *name);
+    // Leaves the list (a library unloaded, or a name declared for a while).
+    ~SgNamedClass();
     SgNamedClass(const SgNamedClass &) = delete;
     SgNamedClass &operator=(const SgNamedClass &) = delete;
 

@@ -120,6 +120,14 @@ TEST(SgNodaraStartUpTest, EveryClassNamedByStringIsRegistered)
                                        << " class \"" << named->GetName()
                                        << "\" is named by string but not registered: misspelt, or the "
                                           "start-up misses it";
+    // What the check would catch: a misspelt name is listed, and finds nothing.
+    {
+        const SgNamedClass misspelt(SgNamedClass::kNode, "SgMoveToool");
+        EXPECT_EQ(misspelt.ClassID(), 0);
+        EXPECT_EQ(SgNamedClass::All().back(), &misspelt);
+    }
+    for (const SgNamedClass *named : SgNamedClass::All())
+        EXPECT_STRNE(named->GetName(), "SgMoveToool") << "a name leaves the list with its declaration";
 }
 
 // Visitor tables and kind tests walk the parent links from low offsets to
