@@ -25,6 +25,9 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/handlers/SgManipulator.h"
+#include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
 #include "solids/SgGeomAction.h"
@@ -86,7 +89,7 @@ void SgExportStlAction::InitClass()
         return;
     VisitorFn *table = s_pfnMethodsMap;
     SetVisitor(table, SgNode::ClassID(), VisitNothing);
-    SetVisitorByName(table, "SgManipulator", VisitNothing);
+    SetVisitor(table, SgManipulator::ClassID(), VisitNothing);
     SetVisitor(table, SgGroup::ClassID(), VisitDefault);
     SetVisitor(table, SgTransform::ClassID(), VisitDefault);
     // The property nodes a shape reads its points and build settings from.
@@ -100,8 +103,8 @@ void SgExportStlAction::InitClass()
     // Modifiers join the stack, so that the shapes are written modified.
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitDefault);
-    SetVisitorByName(table, "SgExtrude", VisitDefault);
-    SetVisitorByName(table, "SgBoolean", VisitBoolean);
+    SetVisitor(table, SgExtrude::ClassID(), VisitDefault);
+    SetVisitor(table, SgBoolean::ClassID(), VisitBoolean);
     SetVisitor(table, SgSolvane::ClassID(), VisitSolvane);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
     SetVisitor(table, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);

@@ -23,6 +23,8 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/nodes/geometry/SgScatter.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "platform/SgDiagnostics.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
@@ -130,8 +132,8 @@ void SgGeomAction::InitClass()
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgElevation", VisitDefault);
     SetVisitor(table, SgGizmoGroup::ClassID(), VisitGizmoGroup);
-    SetVisitorByName(table, "SgScatter", VisitScatter);
-    SetVisitorByName(table, "SgBoolean", VisitBoolean);
+    SetVisitor(table, SgScatter::ClassID(), VisitScatter);
+    SetVisitor(table, SgBoolean::ClassID(), VisitBoolean);
     SetVisitor(table, SgSolvane::ClassID(), VisitSolvane);
     SetVisitor(table, SgCube::ClassID(), VisitCube);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
@@ -264,7 +266,7 @@ void SgGeomAction::VisitScatter(SgAction *action, SgNode *node)
     VisitDefault(action, node);
 }
 
-GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
+std::unique_ptr<GmGeom> SgGeomAction::UnionAll(const std::vector<std::unique_ptr<GmGeom>> &solids)
 {
     const size_t m = solids.size();
     size_t p = 1;
@@ -274,7 +276,7 @@ GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
     if (!target)
         return nullptr;
     struct Rec {
-        const std::vector<GmGeom *> &solids;
+        const std::vector<std::unique_ptr<GmGeom>> &solids;
         void fill(GmGeom &into, size_t s, size_t w) const
         {
             if (s >= solids.size())
@@ -283,7 +285,7 @@ GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
                 if (into.faceCount() == 0)
                     into.assign(*solids[s]);
                 else
-                    into.unite(solids[s]);
+                    into.unite(solids[s].get());
                 return;
             }
             std::unique_ptr<GmGeom> a(SgSolvane::NewGeom()), b(SgSolvane::NewGeom());
@@ -302,7 +304,7 @@ GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
     } rec{solids};
     if (m > 0)
         rec.fill(*target, 0, p);
-    return target.release();
+    return target;
 }
 
 void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
@@ -326,20 +328,18 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
     } else if (!holds) {
         ++s_nEvaluations;
         const int operation = OperationOf(node);
-        std::vector<GmGeom *> operands;  // owned until combined
-        GmGeom *running = nullptr;
+        std::vector<std::unique_ptr<GmGeom>> operands;
+        std::unique_ptr<GmGeom> running;
         int counted = 0;
         std::string failure;
         // Combines the operands made so far into the running result and
         // lets them go: no more than two solids are held at a time (every
         // operand only for subtract-from-last, which needs the last).
         auto drain = [&] {
-            for (size_t k = 0; k < operands.size(); ++k) {
-                std::unique_ptr<GmGeom> s(operands[k]);
-                operands[k] = nullptr;
+            for (std::unique_ptr<GmGeom> &s : operands) {
                 ++counted;
                 if (!running) {
-                    running = s.release();
+                    running = std::move(s);
                     continue;
                 }
                 switch (operation) {
@@ -377,17 +377,18 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 ++s_nOperandVisits;
                 action->Traverse(children->GetChild(c));
                 self->m_bCopyOperands = false;
-                GmGeom *s = nullptr;
+                std::unique_ptr<GmGeom> s;
                 if (self->m_bCollect) {
-                    std::vector<GmGeom *> collected;
-                    collected.swap(self->m_collected);
+                    // Owned from here, so that a failing union frees them too.
+                    std::vector<std::unique_ptr<GmGeom>> collected;
+                    for (GmGeom *g : self->m_collected)
+                        collected.emplace_back(g);
+                    self->m_collected.clear();
                     self->m_pResult = nullptr;
                     self->m_bCollect = false;
                     s = UnionAll(collected);
-                    for (GmGeom *g : collected)
-                        delete g;
                 } else {
-                    s = self->TakeResult();
+                    s.reset(self->TakeResult());
                 }
                 self->m_bCopyOperands = savedCopy;
                 self->m_bCollect = savedCollect;
@@ -396,38 +397,33 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 // An operand that bounds no volume would spoil the others'
                 // result; it is left out, and the user told which.
                 if (const char *defect = operand_defect(*s)) {
-                    delete s;
                     const std::string name = OperandName(children->GetChild(c));
                     SgDiagWarning("Solvane", "%s%s%s: operand %d%s%s %s (it bounds no volume) and is left out",
                                   node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str(),
                                   c + 1, name.empty() ? "" : " ", name.c_str(), defect);
                     continue;
                 }
-                operands.push_back(s);
+                operands.push_back(std::move(s));
                 if (operation != kSubtractFromLast)
                     drain();
             }
             // Subtract from the last counts only the operands that yield a
             // solid: the last of them minus the union of the others.
             if (operation == kSubtractFromLast && operands.size() >= 2) {
-                std::unique_ptr<GmGeom> last(operands.back());
+                std::unique_ptr<GmGeom> last = std::move(operands.back());
                 operands.pop_back();
-                std::unique_ptr<GmGeom> others(UnionAll(operands));
-                for (GmGeom *g : operands)
-                    delete g;
+                std::unique_ptr<GmGeom> others = UnionAll(operands);
                 operands.clear();
                 if (others)
                     last->subtract(others.get());
-                running = last.release();
+                running = std::move(last);
                 counted = 2;
             } else {
                 drain();
             }
         } catch (const std::exception &error) {
-            for (GmGeom *g : operands)
-                delete g;
-            delete running;
-            running = nullptr;
+            operands.clear();
+            running.reset();
             self->SetResult(nullptr);
             failure = std::string(node->GetClassName()) + (node->GetName().empty() ? "" : " ") + node->GetName() +
                       ": the boolean could not be evaluated: " + error.what();
@@ -437,7 +433,7 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
         // result, never the result of an earlier evaluation. Recorded inside
         // the pushed state, so the context holds what the operands read.
         (void)counted;
-        StoreResult(shape, action, running, failure);
+        StoreResult(shape, action, running.release(), failure);
         action->PopState();
     }
 
