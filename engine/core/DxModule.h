@@ -66,7 +66,7 @@ public:
     // source: for a source that nothing else owns, such as a node written
     // inside a connection in a scene file. Copies hold nothing.
     void KeepSourceAlive(SgFieldMngr *source);
-    SgFieldMngr *GetKeptSource() const { return m_pKeptSource; }
+    SgFieldMngr *GetKeptSource() const { return m_keptSource.get(); }
 
 private:
     // Leaves the source without telling anyone.
