@@ -18,12 +18,16 @@ function(fennix_library name)
 endfunction()
 
 # One GoogleTest program per test folder tree, registered test by test with CTest.
+# EXCLUDE names folders below DIRS that hold programs of their own.
 function(fennix_test name)
-  cmake_parse_arguments(ARG "" "" "DIRS;LINK" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DIRS;LINK;EXCLUDE" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
     list(APPEND sources ${found})
+  endforeach()
+  foreach(dir IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/${dir}/")
   endforeach()
   if(NOT sources)
     return()

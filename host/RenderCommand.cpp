@@ -1,5 +1,7 @@
 #include "host/RenderCommand.h"
 
+#include "host/common/SceneFolder.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -63,18 +65,6 @@ bool ParseRenderSize(const char *text, int &width, int &height)
     width = w;
     height = h;
     return true;
-}
-
-void FindTexturesBesideScene(SgDocument *document, const char *scenePath)
-{
-    SgTextureManager *textures = SgTextureManager::ForDocument(document);
-    if (!textures || !scenePath)
-        return;
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::absolute(scenePath, error).parent_path();
-    // The list is split at ';': a folder whose name holds one is not searched.
-    if (!error && folder.string().find(';') == std::string::npos)
-        textures->SetTexturePathesList(folder.string().c_str());
 }
 
 int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes, bool allowRemote,

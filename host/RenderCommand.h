@@ -14,10 +14,5 @@ bool ParseRenderSize(const char *text, int &width, int &height);
 int RunRenderCommand(const char *inPath, const char *outPath, int width, int height, int passes = 1,
                      bool allowRemote = false, bool shadows = false);
 
-// Textures a scene names by a relative path are looked for beside the scene
-// file, as its external files are, wherever the program was started.
-class SgDocument;
-void FindTexturesBesideScene(SgDocument *document, const char *scenePath);
-
 // The argument list after "--render"; 2 with a usage line when it is wrong.
 int RunRenderCommandLine(int argc, char **argv);

@@ -16,3 +16,12 @@ struct WindowOptions {
     bool shadows = false;
 };
 int RunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions &options);
+
+// The window and everything that sees the toolkit live in a module of their
+// own (host/window, built as libfennix_window.so beside the program's
+// libraries). RunWindowCommand loads it on demand, so the headless commands
+// never map the toolkit's libraries. The module's one entry point:
+extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions *options);
+using FennixWindowEntry = int (*)(int, char **, const char *, const WindowOptions *);
+inline constexpr const char *kWindowModuleName = "libfennix_window.so";
+inline constexpr const char *kWindowModuleEntry = "FennixRunWindowCommand";

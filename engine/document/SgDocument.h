@@ -239,6 +239,17 @@ public:
         if (m_pfnFieldEdit)
             m_pfnFieldEdit(this, values, valueCount, kind, fieldCount, fields, index, mode);
     }
+    // An editing dialog reports that it closes (OK, Cancel, its close box) by
+    // calling this with the owner given here and itself, once per closing;
+    // the owner (the facade) frees its slot. Null: nobody listens.
+    using CloseDialogFn = void (*)(void *owner, void *dialog);
+    void SetCloseDialogCallback(CloseDialogFn fn, void *owner)
+    {
+        m_pfnCloseDialog = fn;
+        m_pCloseDialogOwner = owner;
+    }
+    CloseDialogFn GetCloseDialogCallback() const { return m_pfnCloseDialog; }
+    void *GetCloseDialogOwner() const { return m_pCloseDialogOwner; }
     // Creation tools call these when they finish (0) or drop (1) an object.
     void SetToolNotify(int slot, ToolNotifyFn fn);
     ToolNotifyFn GetToolNotify(int slot) const;
@@ -298,6 +309,8 @@ private:
     void *m_pContext = nullptr;
     TextureMngrFactory m_pfnTextureMngr = nullptr;
     ViewerChangedFn m_pfnViewerChanged = nullptr;
+    CloseDialogFn m_pfnCloseDialog = nullptr;
+    void *m_pCloseDialogOwner = nullptr;
     LayoutFn m_pfnLayoutBefore = nullptr;
     LayoutFn m_pfnLayoutAfter = nullptr;
     void *m_pLayoutContext = nullptr;

@@ -1,4 +1,31 @@
 #pragma once
-// The window host's progress display: a wx progress dialog with a cancel
-// button, opened at the first step of an operation and closed at its end.
+// The window host's download progress: a dialog "Downloading, Please Wait."
+// with a message line, a bar of SgProgressModel::kRange steps and a Cancel
+// button, shown without blocking the window while the download runs. It is
+// opened at the first step of an operation and closed at its end.
+#include <wx/dialog.h>
+
+#include "platform/controls/SgProgressModel.h"
+
+class wxGauge;
+class wxStaticText;
+
+class ProgressBarDlg : public wxDialog {
+public:
+    explicit ProgressBarDlg(wxWindow *parent);
+
+    void SetProgress(double fraction);
+    void SetMessage(const char *message);
+    bool IsAborted() const { return m_model.IsAborted(); }
+    const SgProgressModel &Model() const { return m_model; }
+
+private:
+    void OnCancel(wxCommandEvent &event);
+
+    SgProgressModel m_model;
+    wxStaticText *m_pMessage = nullptr;
+    wxGauge *m_pBar = nullptr;
+};
+
+// Installs the dialog as the process's progress display (SgSetProgressHandler).
 void SgInstallWxProgressHandler();

@@ -38,6 +38,14 @@ rm "$work/tree/engine/core/SgShape.cpp"
 
 plant engine/render/SgTextureManager.cpp '#include <wx/glcanvas.h>'
 expect "toolkit header in the renderer fails" 1 "engine/render/SgTextureManager.cpp:1: toolkit header"
+rm "$work/tree/engine/render/SgTextureManager.cpp"
 
-echo "$((4 - failures)) passed, $failures failed"
+# The dialogs' logic is toolkit-free; only their wx half sees the toolkit.
+plant dialogs/wx/SgWxCadDialog.cpp '#include <wx/dialog.h>'
+plant dialogs/CCadDlg.cpp '#include <wx/dialog.h>'
+expect "toolkit header in the dialogs' logic fails" 1 "dialogs/CCadDlg.cpp:1: toolkit header"
+rm "$work/tree/dialogs/CCadDlg.cpp"
+expect "toolkit header in dialogs/wx passes" 0 "the folders are layers"
+
+echo "$((6 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -11,7 +11,7 @@
 #include <wx/init.h>
 #include <wx/sizer.h>
 
-#include "host/RenderCommand.h"
+#include "host/common/SceneFolder.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
 #include "engine/core/SgSeparator.h"
@@ -217,8 +217,9 @@ int FennixApp::OnExit()
 
 wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 
-int RunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions &options)
+extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions *given)
 {
+    const WindowOptions &options = *given;
     if (options.createKind && !FindCreationKind(options.createKind)) {
         std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", options.createKind);
         return 2;

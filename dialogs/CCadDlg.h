@@ -1,0 +1,92 @@
+#pragma once
+// The base of every editing dialog, without the toolkit: the document it
+// edits, its id (its identity in the facade's table of open dialogs), and
+// what OK, Cancel and the close box do. Each closing first tells the
+// document's close-dialog callback (the facade frees the dialog's slot while
+// the window still stands) and then hides the window through its view.
+//
+//   class CMyDlg : public CCadDlg { ... };     // the dialog's own logic
+//   CMyDlg dialog(document, kMyDialogId);
+//   dialog.SetView(&wxView);                  // dialogs/wx/SgWxCadDialog
+//   dialog.Opened();                          // shown: the next closing reports
+//   ...                                       // the user presses OK:
+//   dialog.OnOK();                            // callback once, window hidden
+//
+// The callback runs once per opening whatever the path: a close box that
+// goes through OnClose and then OnCancel reports once. Opened() re-arms it,
+// so a dialog shown again reports its next closing.
+#include <cstdint>
+
+class SgDocument;
+class SgViewer;
+
+class CCadDlg {
+public:
+    // What the dialog's window does for the base; the wx dialog implements it.
+    class View {
+    public:
+        virtual ~View() = default;
+        // Ends the dialog's showing with `code` (1 OK, 2 Cancel): the window
+        // hides and stays, to be shown again or destroyed by the owner.
+        virtual void EndDialog(int code) = 0;
+    };
+
+    static constexpr int kIdOK = 1;
+    static constexpr int kIdCancel = 2;
+
+    // `parent` is the parent window as the owner knows it (may be null).
+    CCadDlg(SgDocument *document, unsigned id, void *parent = nullptr);
+    CCadDlg(const CCadDlg &) = delete;
+    CCadDlg &operator=(const CCadDlg &) = delete;
+    virtual ~CCadDlg();
+
+    SgDocument *GetDocument() const { return m_pDocument; }
+    void *GetParent() const { return m_pParent; }
+    // The document's first viewer, read anew at each call; null (with a
+    // message) when the document has none.
+    SgViewer *GetViewer() const;
+    // The first viewer when the dialog was made.
+    SgViewer *GetViewerAtConstruction() const { return m_pViewer; }
+    unsigned GetID() const { return m_id; }
+
+    // True: Enter and Escape reach the focused control (a tree's label edit)
+    // instead of pressing OK or Cancel.
+    void SetProcessEnter(bool process) { m_bProcessEnter = process; }
+    bool GetProcessEnter() const { return m_bProcessEnter; }
+
+    void SetView(View *view) { m_pView = view; }
+    View *GetView() const { return m_pView; }
+
+    // The window was shown: its next closing is reported.
+    void Opened() { m_bOpen = true; }
+    bool IsOpen() const { return m_bOpen; }
+
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void OnClose();
+
+    // A spin button as the base sets it up: its buddy's id, the range
+    // truncated toward zero and kept within 16 bits, position 0, and whether
+    // it shows (a hidden spin keeps the rest).
+    struct SpinSetup {
+        unsigned buddyId = 0;
+        int low = 0;
+        int high = 0;
+        int position = 0;
+        bool shown = true;
+    };
+    static void InitSpinCtrl(SpinSetup &spin, unsigned buddyId, double low, double high, bool show);
+
+protected:
+    // Tells the document's close-dialog callback, once per opening.
+    void ReportClosing();
+
+private:
+    SgDocument *m_pDocument = nullptr;
+    void *m_pParent = nullptr;
+    SgViewer *m_pViewer = nullptr;
+    View *m_pView = nullptr;
+    unsigned m_id = 0;
+    bool m_bProcessEnter = false;
+    bool m_bOpen = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// The toolkit's side of the dialog base: a modeless wx dialog that shows a
+// CCadDlg. OK, Cancel, Escape and the close box reach the CCadDlg's OnOK,
+// OnCancel and OnClose; the CCadDlg hides the window through EndDialog.
+//
+//   CMyDlg logic(document, kMyDialogId);        // derived from CCadDlg
+//   auto *window = new SgWxCadDialog(parent, &logic, "Material");
+//   ... controls, sizer ...
+//   window->Open();                              // shown, modeless
+#include <wx/dialog.h>
+
+#include "dialogs/CCadDlg.h"
+
+class SgWxCadDialog : public wxDialog, public CCadDlg::View {
+public:
+    // `dialog` must outlive the window or be detached with Detach().
+    SgWxCadDialog(wxWindow *parent, CCadDlg *dialog, const wxString &title);
+    ~SgWxCadDialog() override;
+
+    // Shows the dialog modeless; its next closing is reported.
+    void Open();
+    void Detach();
+    void EndDialog(int code) override;
+
+private:
+    void OnButton(wxCommandEvent &event);
+    void OnCharHook(wxKeyEvent &event);
+
+    CCadDlg *m_pDialog = nullptr;
+};

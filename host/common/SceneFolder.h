@@ -1,0 +1,8 @@
+#pragma once
+// What the headless commands and the window share about the scene file they
+// were given; built into both the program and the window module.
+class SgDocument;
+
+// Textures a scene names by a relative path are looked for beside the scene
+// file, as its external files are, wherever the program was started.
+void FindTexturesBesideScene(SgDocument *document, const char *scenePath);

@@ -1,0 +1,190 @@
+#include "platform/wx/SgWxNumControls.h"
+
+#include <wx/window.h>
+
+namespace {
+
+// The native arrows move around this position and are put back after each
+// click, so that they never stop at an end nor wrap on their own.
+constexpr int kNativeRange = 1000000;
+
+wxRect ToRect(const SgVectorFieldModel::Box &box)
+{
+    return wxRect(box.left, box.top, box.right - box.left, box.bottom - box.top);
+}
+
+} // namespace
+
+CNumEdit::CNumEdit(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize &size, long style)
+    : wxTextCtrl(parent, id, wxEmptyString, pos, size, style | wxTE_PROCESS_ENTER)
+{
+    Bind(wxEVT_KEY_UP, &CNumEdit::OnKeyUp, this);
+    Bind(wxEVT_KILL_FOCUS, &CNumEdit::OnKillFocus, this);
+    // Enter is taken on its release; the press must not reach the dialog.
+    Bind(wxEVT_TEXT_ENTER, [](wxCommandEvent &) {});
+}
+
+CNumEdit::~CNumEdit()
+{
+    if (m_pSpin && m_pSpin->m_pBuddy == this)
+        m_pSpin->m_pBuddy = nullptr;
+}
+
+void CNumEdit::OnKeyUp(wxKeyEvent &event)
+{
+    const int key = event.GetKeyCode();
+    if (m_pSpin && (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == '\n'))
+        m_pSpin->Commit();
+    event.Skip();
+}
+
+void CNumEdit::OnKillFocus(wxFocusEvent &event)
+{
+    if (m_pSpin)
+        m_pSpin->Commit();
+    event.Skip();
+}
+
+CNumSpinCtrl::CNumSpinCtrl(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize &size, long style)
+    : wxSpinButton(parent, id, pos, size, style & ~long(wxSP_WRAP))
+{
+    m_ownModel.SetWrap((style & wxSP_WRAP) != 0);
+    wxSpinButton::SetRange(-kNativeRange, kNativeRange);
+    wxSpinButton::SetValue(0);
+    Bind(wxEVT_SPIN_UP, &CNumSpinCtrl::OnSpin, this);
+    Bind(wxEVT_SPIN_DOWN, &CNumSpinCtrl::OnSpin, this);
+}
+
+CNumSpinCtrl::~CNumSpinCtrl()
+{
+    if (m_pBuddy && m_pBuddy->m_pSpin == this)
+        m_pBuddy->m_pSpin = nullptr;
+}
+
+void CNumSpinCtrl::UseModel(SgNumSpinModel *model)
+{
+    if (!model)
+        model = &m_ownModel;
+    model->SetWrap(m_pModel->GetWrap());
+    m_pModel = model;
+    ShowText();
+}
+
+void CNumSpinCtrl::SetRangeAndDelta(double minimum, double maximum, double delta)
+{
+    TakeText();
+    m_pModel->SetRangeAndDelta(minimum, maximum, delta);
+}
+
+void CNumSpinCtrl::SetPos(double value)
+{
+    m_pModel->SetPos(value);
+    ShowText();
+}
+
+CNumEdit *CNumSpinCtrl::SetBuddy(CNumEdit *edit)
+{
+    CNumEdit *previous = m_pBuddy;
+    if (previous && previous->m_pSpin == this)
+        previous->m_pSpin = nullptr;
+    m_pBuddy = edit;
+    if (edit) {
+        edit->m_pSpin = this;
+        ShowText();
+    }
+    return previous;
+}
+
+void CNumSpinCtrl::Commit()
+{
+    TakeText();
+    m_pModel->Step(0);
+    ShowText();
+}
+
+void CNumSpinCtrl::OnSpin(wxSpinEvent &event)
+{
+    // Vetoed: the native arrows go back to where they were.
+    event.Veto();
+    TakeText();
+    m_pModel->Step(event.GetEventType() == wxEVT_SPIN_UP ? 1 : -1);
+    ShowText();
+}
+
+void CNumSpinCtrl::TakeText()
+{
+    if (m_pBuddy)
+        m_pModel->SetText(m_pBuddy->GetValue().utf8_string());
+}
+
+void CNumSpinCtrl::ShowText()
+{
+    if (m_pBuddy)
+        m_pBuddy->ChangeValue(wxString::FromUTF8(m_pModel->GetText()));
+}
+
+VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, int count, const char *const *names)
+{
+    return parent ? new VectorFieldUI(parent, count, names) : nullptr;
+}
+
+VectorFieldUI::VectorFieldUI(wxWindow *parent, int count, const char *const *names)
+    : m_model(count, names)
+{
+    for (int i = 0; i < m_model.GetRowCount(); ++i) {
+        SgVectorFieldModel::Row &row = *m_model.GetRow(i);
+        const wxRect label = ToRect(row.label);
+        m_labels.push_back(new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), label.GetPosition(),
+                                            label.GetSize(), wxALIGN_RIGHT | wxST_NO_AUTORESIZE));
+        const wxRect edit = ToRect(row.edit);
+        m_edits.push_back(new CNumEdit(parent, wxID_ANY, edit.GetPosition(), edit.GetSize()));
+        const wxRect spin = ToRect(row.spinBox);
+        m_spins.push_back(new CNumSpinCtrl(parent, wxID_ANY, spin.GetPosition(), spin.GetSize()));
+        m_spins.back()->UseModel(&row.spin);
+        m_spins.back()->SetBuddy(m_edits.back());
+    }
+    ShowRows();
+}
+
+void VectorFieldUI::ShowRows()
+{
+    for (int i = 0; i < m_model.GetRowCount(); ++i) {
+        const bool shown = m_model.GetRow(i)->shown;
+        m_labels[i]->Show(shown);
+        m_edits[i]->Show(shown);
+        m_spins[i]->Show(shown);
+        m_spins[i]->SetPos(m_spins[i]->Model().GetPos());
+        if (shown)
+            m_edits[i]->Update();
+    }
+}
+
+void VectorFieldUI::SetVector(const double *values, int count, int first)
+{
+    m_model.SetVector(values, count, first);
+    ShowRows();
+}
+
+int VectorFieldUI::GetVector(double *values)
+{
+    for (CNumSpinCtrl *spin : m_spins)
+        spin->Commit();
+    return m_model.GetVector(values);
+}
+
+CNumSpinCtrl *VectorFieldUI::GetNumSpin(int index)
+{
+    return index >= 0 && index < int(m_spins.size()) ? m_spins[index] : nullptr;
+}
+
+CNumEdit *VectorFieldUI::GetEdit(int index)
+{
+    return index >= 0 && index < int(m_edits.size()) ? m_edits[index] : nullptr;
+}
+
+void VectorFieldUI::SetParamName(int index, const char *name)
+{
+    m_model.SetParamName(index, name);
+    if (index >= 0 && index < int(m_labels.size()))
+        m_labels[index]->SetLabel(wxString::FromUTF8(m_model.GetRow(index)->name));
+}

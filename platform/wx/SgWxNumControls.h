@@ -1,0 +1,102 @@
+#pragma once
+// The toolkit's side of the numeric controls (models in platform/controls):
+// a spin button that steps a double shown in its buddy edit, the edit, and
+// the vector editor's strip of labelled rows. All logic is in the models;
+// these only show the text and pass clicks, keys and focus on.
+//
+//   auto *edit = new CNumEdit(panel, wxID_ANY);
+//   auto *spin = new CNumSpinCtrl(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+//                                 wxSP_VERTICAL | wxSP_WRAP);
+//   spin->SetBuddy(edit);
+//   spin->SetRangeAndDelta(0.0, 10.0, 0.5);
+//   spin->SetPos(2.0);
+#include <memory>
+#include <vector>
+
+#include <wx/spinbutt.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "platform/controls/SgNumSpinModel.h"
+#include "platform/controls/SgVectorFieldModel.h"
+
+class CNumSpinCtrl;
+
+// The buddy edit: Enter and focus loss hand the typed text to its spin.
+class CNumEdit : public wxTextCtrl {
+public:
+    CNumEdit(wxWindow *parent, wxWindowID id, const wxPoint &pos = wxDefaultPosition,
+             const wxSize &size = wxDefaultSize, long style = 0);
+    ~CNumEdit() override;
+    CNumSpinCtrl *GetSpin() const { return m_pSpin; }
+
+private:
+    friend class CNumSpinCtrl;
+    void OnKeyUp(wxKeyEvent &event);
+    void OnKillFocus(wxFocusEvent &event);
+    CNumSpinCtrl *m_pSpin = nullptr;
+};
+
+// The spin arrows. With wxSP_WRAP a step past one end gives the other end;
+// the native control never wraps by itself (the model decides).
+class CNumSpinCtrl : public wxSpinButton {
+public:
+    CNumSpinCtrl(wxWindow *parent, wxWindowID id, const wxPoint &pos = wxDefaultPosition,
+                 const wxSize &size = wxDefaultSize, long style = wxSP_VERTICAL);
+    ~CNumSpinCtrl() override;
+
+    SgNumSpinModel &Model() { return *m_pModel; }
+    // Shows a model someone else keeps (a row of the vector editor's) instead
+    // of its own; the model must outlive the control.
+    void UseModel(SgNumSpinModel *model);
+    void SetRangeAndDelta(double minimum, double maximum, double delta);
+    void SetPos(double value);
+    double GetPos() const { return m_pModel->GetPos(); }
+    void SetDecimalPlaces(int places) { m_pModel->SetDecimalPlaces(places); }
+    void SetFormatString(const char *format) { m_pModel->SetFormatString(format); }
+    void SetTrimTrailingZeros(int trim) { m_pModel->SetTrimTrailingZeros(trim); }
+    void SetUnitFactor(double factor) { m_pModel->SetUnitFactor(factor); }
+    // Makes `edit` the buddy (null: none); returns the previous one.
+    CNumEdit *SetBuddy(CNumEdit *edit);
+    CNumEdit *GetBuddy() const { return m_pBuddy; }
+
+    // The typed text taken (Enter, focus lost).
+    void Commit();
+
+private:
+    friend class CNumEdit;
+    void OnSpin(wxSpinEvent &event);
+    void TakeText();
+    void ShowText();
+
+    SgNumSpinModel m_ownModel;
+    SgNumSpinModel *m_pModel = &m_ownModel;
+    CNumEdit *m_pBuddy = nullptr;
+};
+
+// The vector editor: one label, edit and spin per row of the model, at the
+// model's rectangles, in `parent`.
+class VectorFieldUI {
+public:
+    static VectorFieldUI *CreateVectorFieldUI(wxWindow *parent, int count, const char *const *names);
+    VectorFieldUI(const VectorFieldUI &) = delete;
+    VectorFieldUI &operator=(const VectorFieldUI &) = delete;
+
+    SgVectorFieldModel &Model() { return m_model; }
+    void SetVector(const double *values, int count, int first);
+    int GetVector(double *values);
+    CNumSpinCtrl *GetNumSpin(int index);
+    CNumEdit *GetEdit(int index);
+    void SetParamName(int index, const char *name);
+    void SetCurrentField(void *field, int slot) { m_model.SetCurrentField(field, slot); }
+
+private:
+    VectorFieldUI(wxWindow *parent, int count, const char *const *names);
+    void ShowRows();
+
+    SgVectorFieldModel m_model;
+    // Children of the parent window, which deletes them.
+    std::vector<wxStaticText *> m_labels;
+    std::vector<CNumEdit *> m_edits;
+    std::vector<CNumSpinCtrl *> m_spins;
+};

@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""The wx numeric controls and dialog base under a virtual X server of this
+test's own (tests/platform/wx/ControlsProbe.cpp does the clicking): a click on
+the spin's down arrow at the minimum keeps the minimum without the wrap style
+and jumps to the maximum with it (the edit's text read back); a dialog closed
+with Escape reports its closing once and opens again.
+
+  wx_controls_test.py PROBE
+"""
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from fennix_window_test import fail, start_xvfb  # noqa: E402
+
+
+def main():
+    probe = sys.argv[1]
+    server, display = start_xvfb()
+    try:
+        env = dict(os.environ, DISPLAY=display, GDK_BACKEND="x11", NO_AT_BRIDGE="1")
+        try:
+            run = subprocess.run([probe], env=env, capture_output=True, text=True, timeout=90)
+        except subprocess.TimeoutExpired:
+            fail("the probe did not finish")
+        values = dict(line.split("=", 1) for line in run.stdout.splitlines() if "=" in line)
+        if "done" not in run.stdout:
+            fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
+        expected = {"nowrap": "0", "wrap": "10", "wrap-up": "0",
+                    "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0"}
+        for key, value in expected.items():
+            if values.get(key) != value:
+                fail("%s: %r, expected %r (all: %s)" % (key, values.get(key), value, values))
+        print("PASS: down at the minimum keeps it without wrap and wraps with it; the dialog reports each closing once")
+    finally:
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    main()

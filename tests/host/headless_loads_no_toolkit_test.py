@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Headless commands never load the window toolkit; the window command does.
+
+Each command runs with the dynamic loader's file trace (LD_DEBUG=files), which
+names every object mapped into the process, dlopen'ed ones included. The
+--lisp run is also looked at from outside while it waits for input: its
+/proc/PID/maps must name no toolkit library either.
+
+  headless_loads_no_toolkit_test.py FENNIX SCENE WORKDIR
+"""
+import os
+import re
+import subprocess
+import sys
+
+# The toolkit and the widget set under it. (X11 itself comes with the GL
+# library, which the offscreen drawing needs too.)
+TOOLKIT = re.compile(r"/?lib(wx_|gtk-|gdk-)")
+
+
+def loaded_objects(command, stdin_text=None, env_extra=None):
+    env = dict(os.environ, LD_DEBUG="files")
+    env.pop("LD_DEBUG_OUTPUT", None)
+    for key, value in (env_extra or {}).items():
+        if value is None:
+            env.pop(key, None)
+        else:
+            env[key] = value
+    run = subprocess.run(command, input=stdin_text, capture_output=True, text=True, env=env, timeout=120)
+    names = set()
+    for line in run.stderr.splitlines():
+        match = re.search(r"\bfile=(\S+)", line)
+        if match:
+            names.add(match.group(1))
+    return run.returncode, names
+
+
+def toolkit_in(names):
+    return sorted(name for name in names if TOOLKIT.search(name))
+
+
+def main():
+    fennix, scene, workdir = sys.argv[1:4]
+    failures = []
+    headless = {
+        "--convert": ([fennix, "--convert", scene, os.path.join(workdir, "headless_convert.kvrx")], None),
+        "--render": ([fennix, "--render", scene, "--out", os.path.join(workdir, "headless_render.bmp"),
+                      "--size", "32x24"], None),
+        "--lisp": ([fennix, "--lisp"], "(+ 1 2)\n"),
+    }
+    for name, (command, stdin_text) in headless.items():
+        status, names = loaded_objects(command, stdin_text)
+        if status != 0:
+            failures.append(f"{name} ended with status {status}")
+        if not names:
+            failures.append(f"{name}: the loader's trace named no object")
+        if toolkit_in(names):
+            failures.append(f"{name} loaded {toolkit_in(names)}")
+
+    # The check sees the toolkit where it is loaded: the window command maps
+    # it (and then finds no display to open a window on).
+    status, names = loaded_objects([fennix, scene], env_extra={"DISPLAY": None, "WAYLAND_DISPLAY": None})
+    if not toolkit_in(names):
+        failures.append("the window command loaded no toolkit library: the check sees nothing")
+
+    # A running --lisp, seen from outside.
+    lisp = subprocess.Popen([fennix, "--lisp"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    try:
+        lisp.stdin.write("(+ 1 2)\n")
+        lisp.stdin.flush()
+        first = lisp.stdout.readline()
+        with open(f"/proc/{lisp.pid}/maps") as maps:
+            mapped = {line.split()[-1] for line in maps if "/" in line}
+        if first.strip() != "3":
+            failures.append(f"--lisp printed {first!r} instead of 3")
+        if toolkit_in(mapped):
+            failures.append(f"a running --lisp maps {toolkit_in(mapped)}")
+    finally:
+        lisp.stdin.close()
+        lisp.wait(timeout=30)
+
+    if failures:
+        for failure in failures:
+            print("FAIL:", failure)
+        return 1
+    print("PASS: headless commands load no toolkit library; the window command does")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,136 @@
+// A small wx program for the controls' test under a virtual X server
+// (tests/gui/wx_controls_test.py starts the server and this program): real
+// X clicks (through the toolkit's action simulator, which sends them with the
+// XTEST extension) on the down arrow of two spin controls at their minimum,
+// one with the wrap style and one without, then on a dialog's close box.
+// Prints one line per check, "name=value", and "done" at the end.
+#include <cstdio>
+#include <functional>
+
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include "dialogs/CCadDlg.h"
+#include "dialogs/wx/SgWxCadDialog.h"
+#include "engine/SgNodara.h"
+#include "engine/document/SgDocument.h"
+#include "platform/wx/SgWxNumControls.h"
+
+namespace {
+
+// Lets the toolkit run until `done` or the time is out.
+bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000)
+{
+    const wxLongLong end = wxGetLocalTimeMillis() + milliseconds;
+    while (wxGetLocalTimeMillis() < end) {
+        wxTheApp->Yield(true);
+        if (done())
+            return true;
+        wxMilliSleep(10);
+    }
+    return done();
+}
+
+void ClickAt(const wxPoint &screen)
+{
+    wxUIActionSimulator simulator;
+    simulator.MouseMove(screen);
+    RunUntil([] { return false; }, 200);
+    simulator.MouseClick();
+}
+
+int s_closeReports = 0;
+void CountClose(void *, void *) { ++s_closeReports; }
+
+class ProbeApp : public wxApp {
+public:
+    bool OnInit() override
+    {
+        SgNodara::Init();
+        auto *frame = new wxFrame(nullptr, wxID_ANY, "controls probe", wxPoint(50, 50), wxSize(400, 200));
+        auto *panel = new wxPanel(frame);
+        for (int i = 0; i < 2; ++i) {
+            m_edits[i] = new CNumEdit(panel, wxID_ANY, wxPoint(20, 20 + 60 * i), wxSize(100, -1));
+            const long style = wxSP_VERTICAL | (i == 1 ? wxSP_WRAP : 0);
+            m_spins[i] = new CNumSpinCtrl(panel, wxID_ANY, wxPoint(130, 10 + 60 * i), wxDefaultSize, style);
+            m_spins[i]->SetBuddy(m_edits[i]);
+            m_spins[i]->SetRangeAndDelta(0.0, 10.0, 1.0);
+            m_spins[i]->SetPos(0.0);
+        }
+        frame->Show();
+        m_frame = frame;
+        CallAfter([this] { Probe(); });
+        return true;
+    }
+
+private:
+    // Where a spin's down (or up) arrow is: the lower (upper) half of a
+    // vertical one; GTK 3 lays them out side by side, down on the left.
+    wxPoint Arrow(int i, bool up) const
+    {
+        const wxRect box = m_spins[i]->GetScreenRect();
+        if (box.width > box.height)
+            return wxPoint(box.x + box.width * (up ? 3 : 1) / 4, box.y + box.height / 2);
+        return wxPoint(box.x + box.width / 2, box.y + box.height * (up ? 1 : 3) / 4);
+    }
+
+    void Probe()
+    {
+        RunUntil([this] { return m_frame->IsShownOnScreen(); });
+        RunUntil([] { return false; }, 500);
+        std::printf("spin-size=%dx%d\n", m_spins[0]->GetSize().x, m_spins[0]->GetSize().y);
+        const char *names[] = {"nowrap", "wrap"};
+        for (int i = 0; i < 2; ++i) {
+            ClickAt(Arrow(i, false));
+            RunUntil([this, i] { return m_edits[i]->GetValue() != "0"; }, 1500);
+            std::printf("%s=%s\n", names[i], m_edits[i]->GetValue().utf8_str().data());
+        }
+        // Up from the wrapped maximum goes back to the minimum.
+        ClickAt(Arrow(1, true));
+        RunUntil([this] { return m_edits[1]->GetValue() != "10"; }, 1500);
+        std::printf("wrap-up=%s\n", m_edits[1]->GetValue().utf8_str().data());
+
+        // A dialog closed with its Cancel button, then with Escape, reports
+        // each closing once and opens again.
+        SgDocument document;
+        document.SetCloseDialogCallback(&CountClose, nullptr);
+        CCadDlg logic(&document, 2021);
+        auto *dialog = new SgWxCadDialog(m_frame, &logic, "probe dialog");
+        dialog->SetSizerAndFit(dialog->CreateButtonSizer(wxOK | wxCANCEL));
+        for (int round = 0; round < 2; ++round) {
+            dialog->Open();
+            RunUntil([dialog] { return dialog->IsShownOnScreen(); });
+            RunUntil([] { return false; }, 300);
+            wxWindow *cancel = dialog->FindWindow(wxID_CANCEL);
+            const wxRect box = cancel->GetScreenRect();
+            if (round == 0) {
+                ClickAt(wxPoint(box.x + box.width / 2, box.y + box.height / 2));
+            } else {
+                // A click beside the buttons gives the dialog the keyboard.
+                const wxRect whole = dialog->GetScreenRect();
+                ClickAt(wxPoint(whole.x + 3, whole.y + 3));
+                RunUntil([] { return false; }, 200);
+                wxUIActionSimulator simulator;
+                simulator.Char(WXK_ESCAPE);
+            }
+            RunUntil([dialog] { return !dialog->IsShown(); });
+            std::printf("dialog-round%d=%d shown=%d\n", round, s_closeReports, int(dialog->IsShown()));
+        }
+        dialog->Destroy();
+        std::printf("done\n");
+        std::fflush(stdout);
+        m_frame->Close();
+    }
+
+    wxFrame *m_frame = nullptr;
+    CNumEdit *m_edits[2] = {};
+    CNumSpinCtrl *m_spins[2] = {};
+};
+
+} // namespace
+
+wxIMPLEMENT_APP(ProbeApp);
