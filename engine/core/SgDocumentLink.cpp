@@ -82,4 +82,11 @@ int CurrentLayer(const SgDocument *document)
     return document && calls.currentLayer ? calls.currentLayer(document) : 0;
 }
 
+void SelectionChanged(SgDocument *document)
+{
+    const Calls &calls = Installed();
+    if (document && calls.selectionChanged)
+        calls.selectionChanged(document);
+}
+
 } // namespace SgDocumentLink

@@ -32,6 +32,8 @@ struct Calls {
     void (*endKeyPoint)(SgDocument *document) = nullptr;
     // The layer new objects of the document join.
     int (*currentLayer)(const SgDocument *document) = nullptr;
+    // The selection handler's list changed.
+    void (*selectionChanged)(SgDocument *document) = nullptr;
 };
 
 void Install(const Calls &calls);
@@ -46,5 +48,6 @@ int StartKeyPoint(SgDocument *document);
 void EndKeyPoint(SgDocument *document);
 // 0 without a document.
 int CurrentLayer(const SgDocument *document);
+void SelectionChanged(SgDocument *document);
 
 } // namespace SgDocumentLink

@@ -38,25 +38,42 @@ int SgGroup::IndexOf(const SgNode *child) const
 
 int SgGroup::IndexAt(const Position &position) const
 {
-    if (position.m_group != this || position.m_index < 0 || position.m_index >= GetChildsCount())
+    if (position.m_group != this)
         return -1;
-    return position.m_index;
+    const int count = GetChildsCount();
+    if (position.m_index >= 0 && position.m_index < count &&
+        m_entries[static_cast<size_t>(position.m_index)] == position.m_entry)
+        return position.m_index;
+    const auto found = std::find(m_entries.begin(), m_entries.end(), position.m_entry);
+    return found == m_entries.end() ? -1 : static_cast<int>(found - m_entries.begin());
+}
+
+void SgGroup::InsertEntry(size_t at, SgNode *child)
+{
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(at), child);
+    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(at), m_nextEntry++);
+}
+
+void SgGroup::EraseEntry(size_t at)
+{
+    m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(at));
+    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
 SgGroup::Position SgGroup::GetPosition(const SgNode *child) const
 {
     const int at = IndexOf(child);
-    return at < 0 ? Position() : Position(this, at);
+    return at < 0 ? Position() : PositionOf(at);
 }
 
 SgGroup::Position SgGroup::GetFirst() const
 {
-    return m_children.empty() ? Position() : Position(this, 0);
+    return m_children.empty() ? Position() : PositionOf(0);
 }
 
 SgGroup::Position SgGroup::GetLast() const
 {
-    return m_children.empty() ? Position() : Position(this, GetChildsCount() - 1);
+    return m_children.empty() ? Position() : PositionOf(GetChildsCount() - 1);
 }
 
 SgNode *SgGroup::GetNext(Position &position) const
@@ -66,7 +83,7 @@ SgNode *SgGroup::GetNext(Position &position) const
         position = Position();
         return nullptr;
     }
-    position = at + 1 < GetChildsCount() ? Position(this, at + 1) : Position();
+    position = at + 1 < GetChildsCount() ? PositionOf(at + 1) : Position();
     return m_children[at];
 }
 
@@ -77,7 +94,7 @@ SgNode *SgGroup::GetPrev(Position &position) const
         position = Position();
         return nullptr;
     }
-    position = at > 0 ? Position(this, at - 1) : Position();
+    position = at > 0 ? PositionOf(at - 1) : Position();
     return m_children[at];
 }
 
@@ -148,7 +165,7 @@ bool SgGroup::AddChild(SgNode *child)
     if (!CanAdopt(child, "AddChild"))
         return false;
     SgNode *before = m_children.empty() ? nullptr : m_children.back();
-    m_children.push_back(child);
+    InsertEntry(m_children.size(), child);
     Adopt(child, before, IsUndoEnabled());
     return true;
 }
@@ -158,10 +175,7 @@ bool SgGroup::AddChildAfter(SgNode *child, SgNode *sibling)
     if (!CanAdopt(child, "AddChildAfter"))
         return false;
     const int at = IndexOf(sibling);
-    if (at < 0)
-        m_children.push_back(child);
-    else
-        m_children.insert(m_children.begin() + at + 1, child);
+    InsertEntry(at < 0 ? m_children.size() : static_cast<size_t>(at) + 1, child);
     Adopt(child, sibling, IsUndoEnabled());
     return true;
 }
@@ -171,7 +185,7 @@ bool SgGroup::AddChildBefore(SgNode *child, SgNode *sibling)
     if (!CanAdopt(child, "AddChildBefore"))
         return false;
     const int at = std::max(IndexOf(sibling), 0);
-    m_children.insert(m_children.begin() + at, child);
+    InsertEntry(static_cast<size_t>(at), child);
     SgNode *before = at > 0 ? m_children[at - 1] : nullptr;
     // Inserting in front records whenever the child's document records,
     // whatever this group's own undo flag says.
@@ -216,7 +230,7 @@ int SgGroup::DeleteChild(SgNode *child)
     child->DeleteFather(this);
     NotifyFathers(child);
     SgNode *before = at > 0 ? m_children[at - 1] : nullptr;
-    m_children.erase(m_children.begin() + at);
+    EraseEntry(static_cast<size_t>(at));
 
     if (document && IsUndoEnabled() && child->IsUndoEnabled()) {
         // The record's own reference keeps the child alive for a later undo.
@@ -232,7 +246,7 @@ int SgGroup::RemoveChild(SgNode *child)
     const int at = IndexOf(child);
     if (at < 0)
         return 0;
-    m_children.erase(m_children.begin() + at);
+    EraseEntry(static_cast<size_t>(at));
     // Compiled lists here and above still hold the child's drawing: they go,
     // or the unlinked child would go on being drawn.
     ClearAllCaches();

@@ -3,6 +3,7 @@
 // Every change to the list keeps the child's reference (one per entry), its
 // fathers list (one entry per list entry), the change notices above and beside
 // the child, and the document's undo records consistent.
+#include <cstdint>
 #include <vector>
 
 #include "engine/core/SgNode.h"
@@ -36,18 +37,24 @@ class SgGroup : public SgNode {
     // A place in one group's child list: none (false), or an entry of the
     // group whose list operations handed it out. It is no number to count
     // with: it moves only through that group's GetNext and GetPrev, and
-    // another group's operations find nothing at it. Like a place in any
-    // list it stands for its entry until the list changes.
+    // another group's operations find nothing at it. It names its entry
+    // whatever else the list goes through (insertions, deletions, moves of
+    // other entries) until that entry leaves the list; from then on it names
+    // nothing.
     class Position {
     public:
         Position() = default;
         explicit operator bool() const { return m_group != nullptr; }
-        bool operator==(const Position &other) const = default;
+        bool operator==(const Position &other) const { return m_group == other.m_group && m_entry == other.m_entry; }
 
     private:
         friend class SgGroup;
-        Position(const SgGroup *group, int index) : m_group(group), m_index(index) {}
+        Position(const SgGroup *group, std::uint64_t entry, int index) : m_group(group), m_entry(entry), m_index(index)
+        {
+        }
         const SgGroup *m_group = nullptr;
+        std::uint64_t m_entry = 0;
+        // Where the entry was last seen: checked first, searched past when stale.
         int m_index = -1;
     };
 
@@ -154,6 +161,11 @@ private:
     bool CanAdopt(SgNode *child, const char *operation) const;
     // The index a position names in this list, -1 when it names none here.
     int IndexAt(const Position &position) const;
+    Position PositionOf(int index) const { return Position(this, m_entries[static_cast<size_t>(index)], index); }
+    // Keep m_entries beside m_children: every insertion and erasure goes
+    // through these.
+    void InsertEntry(size_t at, SgNode *child);
+    void EraseEntry(size_t at);
     // Links a child whose entry is already in the list and records its undo;
     // the record names `sibling` as the node before it.
     void Adopt(SgNode *child, SgNode *sibling, bool recordForGroup);
@@ -168,4 +180,8 @@ private:
     // pointers to every traversal. A vector of handles would count behind that
     // sequence's back and turn the list into a copy for its readers.
     std::vector<SgNode *> m_children;
+    // One number per entry of m_children, never reused within the group:
+    // what a Position holds.
+    std::vector<std::uint64_t> m_entries;
+    std::uint64_t m_nextEntry = 1;
 };

@@ -84,6 +84,7 @@ void SgDocument::LinkObjectModel()
     calls.startKeyPoint = [](SgDocument *document) { return document->StartKeyPoint(); };
     calls.endKeyPoint = [](SgDocument *document) { document->EndKeyPoint(); };
     calls.currentLayer = [](const SgDocument *document) { return document->GetCurrentLayer(); };
+    calls.selectionChanged = [](SgDocument *document) { document->NotifySelectionChanged(); };
     SgDocumentLink::Install(calls);
 }
 
@@ -199,6 +200,7 @@ void SgDocument::SetNodara(SgSeparator *root)
     m_root = root;
     if (m_root)
         m_root->SetDocument(this);
+    NotifySceneChanged();
 }
 
 // ---- What the object model calls -----------------------------------------------
@@ -370,6 +372,7 @@ void SgDocument::ClearScene(bool keepLayers)
     }
     if (m_animationMngr)
         m_animationMngr->GetScenario().Clear(true);
+    NotifySceneChanged();
 }
 
 int SgDocument::RemoveChild(SgGroup *group, SgNode *node)
@@ -562,8 +565,7 @@ void SgDocument::SetActiveViewer(SgViewer *viewer)
     if (viewer == m_pActiveViewer)
         return;
     m_pActiveViewer = viewer;
-    if (m_pfnViewerChanged)
-        m_pfnViewerChanged(m_pContext);
+    NotifyViewerChanged();
 }
 
 bool SgDocument::AddViewer(SgViewer *viewer)
@@ -617,10 +619,34 @@ void SgDocument::SetLayoutCallbacks(LayoutFn before, LayoutFn after, void *conte
     m_pLayoutContext = context;
 }
 
+namespace {
+
+SgDocumentEventKind ToolEventKind(int slot)
+{
+    switch (slot) {
+    case 0:
+        return SgDocumentEventKind::kToolStarted;
+    case 1:
+        return SgDocumentEventKind::kToolFinished;
+    default:
+        return SgDocumentEventKind::kToolNotice;
+    }
+}
+
+} // namespace
+
 void SgDocument::SetToolNotify(int slot, ToolNotifyFn fn)
 {
-    if (slot >= 0 && slot < kToolNotifySlots)
-        m_toolNotify[slot] = fn;
+    if (slot < 0 || slot >= kToolNotifySlots)
+        return;
+    m_toolNotify[slot] = fn;
+    m_toolNotifyTokens[slot].Reset();
+    if (!fn)
+        return;
+    m_toolNotifyTokens[slot] = m_events.Subscribe(ToolEventKind(slot), [fn, slot](const SgDocumentEvent &event) {
+        if (event.slot == slot)
+            fn(event.document, event.code, event.tool);
+    });
 }
 
 SgDocument::ToolNotifyFn SgDocument::GetToolNotify(int slot) const
@@ -630,8 +656,71 @@ SgDocument::ToolNotifyFn SgDocument::GetToolNotify(int slot) const
 
 void SgDocument::NotifyTool(int slot, int code, void *tool)
 {
-    if (ToolNotifyFn fn = GetToolNotify(slot))
-        fn(this, code, tool);
+    SgDocumentEvent event;
+    event.kind = ToolEventKind(slot);
+    event.document = this;
+    event.tool = tool;
+    event.code = code;
+    event.slot = slot;
+    m_events.Publish(event);
+}
+
+void SgDocument::SetViewerChangedCallback(ViewerChangedFn fn)
+{
+    m_pfnViewerChanged = fn;
+    m_viewerChangedToken.Reset();
+    if (fn)
+        m_viewerChangedToken = m_events.Subscribe(SgDocumentEventKind::kViewerChanged,
+                                                  [fn](const SgDocumentEvent &event) { fn(event.document->GetContext()); });
+}
+
+void SgDocument::NotifyViewerChanged()
+{
+    SgDocumentEvent event;
+    event.kind = SgDocumentEventKind::kViewerChanged;
+    event.document = this;
+    event.viewer = m_pActiveViewer;
+    m_events.Publish(event);
+}
+
+void SgDocument::NotifySelectionChanged()
+{
+    SgDocumentEvent event;
+    event.kind = SgDocumentEventKind::kSelectionChanged;
+    event.document = this;
+    m_events.Publish(event);
+}
+
+void SgDocument::NotifySceneChanged(SgNode *node)
+{
+    SgDocumentEvent event;
+    event.kind = SgDocumentEventKind::kSceneChanged;
+    event.document = this;
+    event.node = node;
+    m_events.Publish(event);
+}
+
+void SgDocument::SetFieldEditCallback(FieldEditFn fn)
+{
+    m_pfnFieldEdit = fn;
+    m_fieldEditToken.Reset();
+    if (fn)
+        m_fieldEditToken = m_events.Subscribe(SgDocumentEventKind::kFieldEdited, [fn](const SgDocumentEvent &event) {
+            const SgFieldEdit &edit = *event.edit;
+            fn(event.document, edit.values, edit.valueCount, edit.kind, edit.fieldCount, edit.fields, edit.index,
+               edit.mode);
+        });
+}
+
+void SgDocument::ReportFieldEdit(const double *values, int valueCount, int kind, int fieldCount,
+                                 SgField *const *fields, int index, int mode)
+{
+    const SgFieldEdit edit{values, valueCount, kind, fieldCount, fields, index, mode};
+    SgDocumentEvent event;
+    event.kind = SgDocumentEventKind::kFieldEdited;
+    event.document = this;
+    event.edit = &edit;
+    m_events.Publish(event);
 }
 
 int SgDocument::GetActiveHandle(int kind) const

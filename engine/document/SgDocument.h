@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/core/SgRef.h"
+#include "engine/document/SgDocumentEvents.h"
 
 class SgAnimationMngr;
 class SgCopy;
@@ -209,12 +210,38 @@ public:
     // Empties the layout to a single new node (kind 1).
     void ResetLayout();
 
+    // ---- Listeners -----------------------------------------------------------------
+    // Any number of panels, dialogs and controls listen to one document; see
+    // engine/document/SgDocumentEvents.h. Keep the token as long as the
+    // listener should hear.
+    [[nodiscard]] SgDocumentSubscription Subscribe(SgDocumentEventKind kind, SgDocumentEvents::Listener listener,
+                                                   void *context)
+    {
+        return m_events.Subscribe(kind, listener, context);
+    }
+    [[nodiscard]] SgDocumentSubscription Subscribe(SgDocumentEventKind kind,
+                                                   std::function<void(const SgDocumentEvent &)> listener)
+    {
+        return m_events.Subscribe(kind, std::move(listener));
+    }
+    SgDocumentEvents &GetEvents() { return m_events; }
+    // The selection handler calls this after each change of the selection
+    // (once per operation, however many paths it changed).
+    void NotifySelectionChanged();
+    // Tells the listeners which viewer is active now.
+    void NotifyViewerChanged();
+    // The whole scene changed (a new root, a cleared scene, a file read into it).
+    void NotifySceneChanged(SgNode *node = nullptr);
+
     // ---- Owner's callbacks and context ---------------------------------------------
+    // The single callbacks below are listeners like any other: setting one
+    // replaces only what was set through the same call before.
     void *GetContext() const { return m_pContext; }
     void SetContext(void *context) { m_pContext = context; }
     void SetTextureMngrFactory(TextureMngrFactory factory) { m_pfnTextureMngr = factory; }
     SgTextureManager *GetTextureMngr() const;
-    void SetViewerChangedCallback(ViewerChangedFn fn) { m_pfnViewerChanged = fn; }
+    // Called with the document's context.
+    void SetViewerChangedCallback(ViewerChangedFn fn);
     ViewerChangedFn GetViewerChangedCallback() const { return m_pfnViewerChanged; }
     void SetLayoutCallbacks(LayoutFn before, LayoutFn after, void *context);
     LayoutFn GetLayoutBefore() const { return m_pfnLayoutBefore; }
@@ -230,15 +257,11 @@ public:
     enum FieldEditKind : int { kEditFieldValue = 0, kEditDoubleFields = 4 };
     using FieldEditFn = void (*)(SgDocument *document, const double *values, int valueCount, int kind,
                                  int fieldCount, SgField *const *fields, int index, int mode);
-    void SetFieldEditCallback(FieldEditFn fn) { m_pfnFieldEdit = fn; }
+    void SetFieldEditCallback(FieldEditFn fn);
     FieldEditFn GetFieldEditCallback() const { return m_pfnFieldEdit; }
-    // Calls the field-edit callback when one is set.
+    // Tells the field-edit listeners.
     void ReportFieldEdit(const double *values, int valueCount, int kind, int fieldCount, SgField *const *fields,
-                         int index = 0, int mode = 0)
-    {
-        if (m_pfnFieldEdit)
-            m_pfnFieldEdit(this, values, valueCount, kind, fieldCount, fields, index, mode);
-    }
+                         int index = 0, int mode = 0);
     // An editing dialog reports that it closes (OK, Cancel, its close box) by
     // calling this with the owner given here and itself, once per closing;
     // the owner (the facade) frees its slot. Null: nobody listens.
@@ -250,7 +273,8 @@ public:
     }
     CloseDialogFn GetCloseDialogCallback() const { return m_pfnCloseDialog; }
     void *GetCloseDialogOwner() const { return m_pCloseDialogOwner; }
-    // Creation tools call these when they finish (0) or drop (1) an object.
+    // Creation tools call these when they start (slot 0) or finish (slot 1)
+    // an object; a finished one that was dropped comes with no object.
     void SetToolNotify(int slot, ToolNotifyFn fn);
     ToolNotifyFn GetToolNotify(int slot) const;
     void NotifyTool(int slot, int code, void *tool);
@@ -320,6 +344,11 @@ private:
     static constexpr int kToolNotifySlots = 8;
     ToolNotifyFn m_toolNotify[kToolNotifySlots] = {};
     FieldEditFn m_pfnFieldEdit = nullptr;
+    // Declared before the tokens of the single callbacks, which it outlives.
+    SgDocumentEvents m_events;
+    SgDocumentSubscription m_viewerChangedToken;
+    SgDocumentSubscription m_fieldEditToken;
+    SgDocumentSubscription m_toolNotifyTokens[kToolNotifySlots];
     void *m_pRenderContext = nullptr;
     bool m_bShareContext = true;
 };

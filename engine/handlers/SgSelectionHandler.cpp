@@ -106,6 +106,14 @@ SgSelectionHandler::SgSelectionHandler()
 
 SgSelectionHandler::~SgSelectionHandler() = default;
 
+SgSelectionHandler::ChangeBatch::~ChangeBatch()
+{
+    if (--m_handler.m_iChangeDepth > 0 || !m_handler.m_bSelectionChanged)
+        return;
+    m_handler.m_bSelectionChanged = false;
+    SgDocumentLink::SelectionChanged(m_handler.GetDocument());
+}
+
 int SgSelectionHandler::MoveToolClassID()
 {
     return ClassIdOrZero("SgMoveTool");
@@ -130,6 +138,7 @@ void SgSelectionHandler::RunMember(MemberCB cb, SgPath &path, int a, int b)
 
 void SgSelectionHandler::Select(const SgPath &given, int flag)
 {
+    ChangeBatch batch(*this);
     SgPath path = given;
     if (path.IsEmpty()) {
         if (m_ePolicy == kReplace || (m_ePolicy == kByModifier && !m_bCtrlDown)) {
@@ -161,6 +170,7 @@ void SgSelectionHandler::Select(const SgPath &given, int flag)
 
 void SgSelectionHandler::Select(SgPathList &list, int flag)
 {
+    ChangeBatch batch(*this);
     // A copy: the callbacks may change the list given (it may be the selection).
     const SgPathList paths(list);
     for (POSITION pos = paths.GetFirst(); pos;)
@@ -179,6 +189,7 @@ void SgSelectionHandler::Select(SgNode *node, int flag)
 
 void SgSelectionHandler::DoSelect(SgPath path)
 {
+    ChangeBatch batch(*this);
     if (m_fixup)
         m_fixup(path);
     if (path.IsEmpty())
@@ -190,6 +201,7 @@ void SgSelectionHandler::DoSelect(SgPath path)
     if (m_pfnStart)
         m_pfnStart(path, m_pStartData);
     m_SelectedPaths.Add(path);
+    m_bSelectionChanged = true;
     KeepSelectedAlive();
     RunMember(m_pfnSelection, path, m_iSelectionValue, m_iTransformToolFrame);
     if (m_pfnFinish)
@@ -198,6 +210,7 @@ void SgSelectionHandler::DoSelect(SgPath path)
 
 void SgSelectionHandler::Deselect(SgPath &path, bool lookUp)
 {
+    ChangeBatch batch(*this);
     SgPath designated = path;
     POSITION match = nullptr;
     if (lookUp) {
@@ -220,13 +233,17 @@ void SgSelectionHandler::Deselect(SgPath &path, bool lookUp)
             m_SelectedPaths.GetNext(pos);
             if (here == match) {
                 m_SelectedPaths.RemoveAt(here);
+                m_bSelectionChanged = true;
                 removed = true;
                 break;
             }
         }
     }
-    if (!removed)
+    if (!removed) {
+        const int before = m_SelectedPaths.GetCount();
         m_SelectedPaths.Remove(designated);
+        m_bSelectionChanged |= m_SelectedPaths.GetCount() != before;
+    }
     if (SgObject *object = FindSelected(designated))
         object->setSelected(false);
     KeepSelectedAlive();
@@ -234,12 +251,14 @@ void SgSelectionHandler::Deselect(SgPath &path, bool lookUp)
 
 void SgSelectionHandler::DeselectAll()
 {
+    ChangeBatch batch(*this);
     // Each round removes the first entry; the bound guards against a
     // deselection callback that keeps adding paths.
     for (int rounds = m_SelectedPaths.GetCount(); rounds > 0 && !m_SelectedPaths.IsEmpty(); --rounds) {
         SgPath first = m_SelectedPaths.GetAt(m_SelectedPaths.GetFirst());
         Deselect(first, false);
     }
+    m_bSelectionChanged |= !m_SelectedPaths.IsEmpty();
     m_SelectedPaths.RemoveAll();
     KeepSelectedAlive();
 }
@@ -273,6 +292,7 @@ bool SgSelectionHandler::_PickedPointFilter(SgPickedPoint &hit)
 
 void SgSelectionHandler::ReselectAll()
 {
+    ChangeBatch batch(*this);
     const SgPathList saved(m_SelectedPaths);
     DeselectAll();
     for (POSITION pos = saved.GetFirst(); pos;)
@@ -281,6 +301,7 @@ void SgSelectionHandler::ReselectAll()
 
 void SgSelectionHandler::SelectAll(SgSeparator *root)
 {
+    ChangeBatch batch(*this);
     if (!root)
         return;
     // Collected first: selecting may attach tools, which must not change the
@@ -296,6 +317,7 @@ void SgSelectionHandler::SelectAll(SgSeparator *root)
 
 void SgSelectionHandler::SelectInvert(SgSeparator *root)
 {
+    ChangeBatch batch(*this);
     if (!root)
         return;
     CollectData found;
@@ -389,6 +411,7 @@ void SgSelectionHandler::Delete(SgPath &path)
 
 void SgSelectionHandler::Delete(SgPathList &paths)
 {
+    ChangeBatch batch(*this);
     const SgPathList saved(paths);
     for (POSITION pos = saved.GetFirst(); pos;) {
         SgPath path = saved.GetNext(pos);
@@ -398,6 +421,7 @@ void SgSelectionHandler::Delete(SgPathList &paths)
 
 void SgSelectionHandler::Delete()
 {
+    ChangeBatch batch(*this);
     SgPathList saved(m_SelectedPaths);
     Delete(saved);
 }
@@ -519,6 +543,7 @@ bool SgSelectionHandler::ActivateDragAndDrop()
 
 SgPath SgSelectionHandler::GroupSelection()
 {
+    ChangeBatch batch(*this);
     SgPath path = m_FirstPickPath;
     if (m_SelectedPaths.GetCount() == 0)
         return path;
@@ -587,6 +612,7 @@ SgDocument *KeyPointDocument(SgNode *parent)
 
 void SgSelectionHandler::UnGroupSelection()
 {
+    ChangeBatch batch(*this);
     if (m_SelectedPaths.GetCount() == 0)
         return;
     const SgPathList saved(m_SelectedPaths);
@@ -621,6 +647,7 @@ void SgSelectionHandler::UnGroupSelection()
 
 void SgSelectionHandler::AttachToGroupSelection(bool keep)
 {
+    ChangeBatch batch(*this);
     if (m_SelectedPaths.GetCount() < 2)
         return;
     SgPathList saved(m_SelectedPaths);
@@ -685,6 +712,7 @@ void SgSelectionHandler::AttachToGroupSelection(bool keep)
 
 void SgSelectionHandler::DetachGroupSelection()
 {
+    ChangeBatch batch(*this);
     if (m_SelectedPaths.GetCount() == 0)
         return;
     SgGroup *root = GetFirstFather() && GetFirstFather()->IsGroup() ? static_cast<SgGroup *>(GetFirstFather()) : nullptr;

@@ -252,6 +252,20 @@ private:
     void RunMember(MemberCB cb, SgPath &path, int a, int b);
     // Holds the nodes of the selected paths alive (see the header comment).
     void KeepSelectedAlive();
+    // Open over each operation that may change the selection: the document
+    // hears once, when the outermost one ends, if anything changed.
+    class ChangeBatch {
+    public:
+        explicit ChangeBatch(SgSelectionHandler &handler) : m_handler(handler) { ++m_handler.m_iChangeDepth; }
+        ChangeBatch(const ChangeBatch &) = delete;
+        ChangeBatch &operator=(const ChangeBatch &) = delete;
+        ~ChangeBatch();
+
+    private:
+        SgSelectionHandler &m_handler;
+    };
+    int m_iChangeDepth = 0;
+    bool m_bSelectionChanged = false;
 
     bool m_bSubObjectState = false;
     SgPath m_EditedObject;

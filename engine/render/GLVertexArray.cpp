@@ -340,7 +340,7 @@ const std::vector<Vec2f> &GLVertexArray::getTexCoords(int array) const
     return array >= 0 && array < m_numTexArrays ? m_texCoords[array] : none;
 }
 
-void GLVertexArray::initTextureUnits(const TextureCoordsData &data, const Vec2f *defaultCoords, int defaultCount)
+void GLVertexArray::initTextureUnits(const GLTextureUnits &data, const Vec2f *defaultCoords, int defaultCount)
 {
     m_numUnits = std::clamp(data.numUnits, 0, MAX_UNITS);
     m_explicitUnits.clear();

@@ -37,7 +37,8 @@ struct TextureCoordsRecord {
     std::int32_t extra = 0;
 };
 
-struct TextureCoordsData {
+// The coordinate sources of the units an array sets up.
+struct GLTextureUnits {
     TextureCoordsRecord units[GLVertex1::UNITS];
     int numUnits = 0;
 };
@@ -102,7 +103,7 @@ public:
     // Normals per vertex, or the face normal for the whole polygon.
     void setPerVertexNormals(bool on) { m_perVertexNormals = on; }
 
-    void initTextureUnits(const TextureCoordsData &data, const Vec2f *defaultCoords, int defaultCount);
+    void initTextureUnits(const GLTextureUnits &data, const Vec2f *defaultCoords, int defaultCount);
     void initTexture(int unit, int mode, void *, void *);
     int getUnitMode(int unit) const;
 

@@ -210,7 +210,7 @@ public:
             throw SgError("no tessellator");
         SgGLStateReads::TextureSource sources[SgGLStateReads::kMaxUnits];
         const int units = SgGLStateReads::TextureSources(action, sources);
-        TextureCoordsData data;
+        GLTextureUnits data;
         data.numUnits = units;
         for (int i = 0; i < units && i < GLVertexArray::MAX_UNITS; ++i) {
             data.units[i].mode = sources[i].mode;

@@ -72,7 +72,10 @@ void SgDocument::RedrawAllViewers(SgViewer *viewer)
 
 void SgDocument::UpdateSceneManager(SgNode *node)
 {
-    if (!node || m_viewers.empty())
+    if (!node)
+        return;
+    NotifySceneChanged(node);
+    if (m_viewers.empty())
         return;
     SgPathList changed;
     SgPath path;

@@ -105,10 +105,8 @@ SgViewer::~SgViewer()
         document->RemoveViewer(this);
     m_pSceneManager.reset();
     // The document's first viewer (if any) has become current in this one's place.
-    if (wasCurrent && document->GetActiveViewer()) {
-        if (SgDocument::ViewerChangedFn changed = document->GetViewerChangedCallback())
-            changed(document->GetContext());
-    }
+    if (wasCurrent && document->GetActiveViewer())
+        document->NotifyViewerChanged();
 }
 
 void SgViewer::Redraw(bool all)

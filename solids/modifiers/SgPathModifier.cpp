@@ -130,7 +130,7 @@ void SgPathModifier::bendToPath(SgNode *curve)
     if (!curve || !curve->IsDerivedFrom(SgGenPolyLine::ClassID()))
         return;
     if (!m_pathModule) {
-        m_pathModule = std::make_unique<DxSplineR3Func>();
+        m_pathModule = std::make_unique<DxCurveSplineR3Func>();
         m_pathModule->m_output.Connect(static_cast<DxInBase &>(m_pathFunc));
     }
     m_pathModule->SetCurve(static_cast<SgGenPolyLine *>(curve));

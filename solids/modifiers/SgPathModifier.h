@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "engine/core/SgVecField.h"
-#include "solids/modifiers/DxSplineR3Func.h"
+#include "solids/modifiers/DxCurveSplineR3Func.h"
 #include "solids/modifiers/SgDeformModifier.h"
 
 class SgObject;
@@ -52,5 +52,5 @@ protected:
     ~SgPathModifier() override;
 
 private:
-    std::unique_ptr<DxSplineR3Func> m_pathModule;
+    std::unique_ptr<DxCurveSplineR3Func> m_pathModule;
 };

@@ -293,7 +293,7 @@ GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, G
     array.setUseColor(request.colourByAttribute);
     array.setUseTexture(settings.textureEnabled);
     array.setUseEdegFlag(edgeFlags);
-    TextureCoordsData units;
+    GLTextureUnits units;
     units.numUnits = std::min(settings.textureUnitCount, GLVertexArray::MAX_UNITS);
     for (int i = 0; i < units.numUnits; ++i) {
         units.units[i].mode = settings.textureUnits[i].mode;

@@ -183,6 +183,55 @@ TEST_F(SgGroupTest, InsertionsLandWhereAsked)
     }
 }
 
+// A position names its entry, not a place in the count: what happens to the
+// other entries leaves it where it was, and it names nothing once its own
+// entry is gone.
+TEST_F(SgGroupTest, PositionsNameTheirEntryWhateverElseChanges)
+{
+    SgRef<SgGroup> group = new SgGroup;
+    SgNode *n[5];
+    for (int i = 0; i < 5; ++i) {
+        n[i] = Named(new TestShape, ("n" + std::to_string(i)).c_str());
+        group->AddChild(n[i]);
+    }
+    // The usual walk that deletes as it goes: take the child, step on, delete.
+    std::string visited;
+    SgGroup::Position p = group->GetFirst();
+    while (p) {
+        SgNode *child = group->GetNext(p);
+        ASSERT_NE(child, nullptr);
+        visited += (visited.empty() ? "" : ",") + child->GetName();
+        group->DeleteChild(child);
+    }
+    EXPECT_EQ(visited, "n0,n1,n2,n3,n4");
+    EXPECT_EQ(group->GetChildsCount(), 0);
+
+    for (int i = 0; i < 5; ++i) {
+        n[i] = Named(new TestShape, ("n" + std::to_string(i)).c_str());
+        group->AddChild(n[i]);
+    }
+    const SgGroup::Position at3 = group->GetPosition(n[3]);
+    group->AddChildBefore(Named(new TestShape, "front"), nullptr);
+    group->AddChildAfter(Named(new TestShape, "middle"), n[1]);
+    EXPECT_EQ(group->GetAt(at3), n[3]) << "insertions before the entry moved the position";
+    group->DeleteChild(n[0]);
+    EXPECT_EQ(group->GetAt(at3), n[3]) << "a deletion before the entry moved the position";
+    SgGroup::Position walk = at3;
+    EXPECT_EQ(group->GetPrev(walk), n[3]);
+    EXPECT_EQ(group->GetAt(walk), n[2]);
+
+    // The entry itself goes: the position names nothing, also when the same
+    // node comes back as a new entry.
+    SgRef<SgNode> keep = n[3];
+    group->DeleteChild(n[3]);
+    EXPECT_EQ(group->GetAt(at3), nullptr);
+    group->AddChild(n[3]);
+    EXPECT_EQ(group->GetAt(at3), nullptr) << "a new entry of the same node is another entry";
+    SgGroup::Position stale = at3;
+    EXPECT_EQ(group->GetNext(stale), nullptr);
+    EXPECT_FALSE(stale);
+}
+
 TEST_F(SgGroupTest, RemoveChildLeavesReferencesAndFathers)
 {
     SgRef<SgGroup> group = new SgGroup;

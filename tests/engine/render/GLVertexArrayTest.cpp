@@ -251,7 +251,7 @@ TEST(GLVertexArray, CrossingEdgesGetABlendedVertex)
     std::vector<Vec2f> uv;
     for (const Vec3 &p : bowTie)
         uv.emplace_back(float(p.x / 2), float(p.y / 2));
-    TextureCoordsData data;
+    GLTextureUnits data;
     data.numUnits = 1;
     data.units[0] = {TX_EXPLICIT, static_cast<int>(uv.size()), uv.data(), 0};
 
@@ -309,7 +309,7 @@ TEST(GLVertexArray, PolygonsNeverWritePastTheirSlots)
 
     // An index outside the unit's array gives (0, 0) instead of a stray read.
     const std::vector<Vec2f> uv = {{0.25f, 0.75f}};
-    TextureCoordsData data;
+    GLTextureUnits data;
     data.numUnits = 1;
     data.units[0] = {TX_EXPLICIT, 1, uv.data(), 0};
     array.initTextureUnits(data, nullptr, 0);
@@ -344,7 +344,7 @@ TEST(GLVertexArray, UnitsWithoutCoordinatesBorrowOrSwitchOff)
         {"array without coordinates", {{TX_EXPLICIT, 0, own.data(), 0}}, fallback.data(), 1, {TX_OFF}, {own.data()}},
     };
     for (const UnitCase &c : cases) {
-        TextureCoordsData data;
+        GLTextureUnits data;
         data.numUnits = static_cast<int>(c.units.size());
         for (std::size_t i = 0; i < c.units.size(); ++i)
             data.units[i] = c.units[i];

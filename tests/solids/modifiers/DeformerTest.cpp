@@ -581,7 +581,9 @@ TEST_F(DeformerTest, GizmoGroupIsSavedAsItsModifierAndReadsBackToTheSameTextAndS
 
 } // namespace
 
-#include "solids/modifiers/DxSplineR3Func.h"
+#include "engine/nodes/geometry/SgSpline.h"
+#include "engine/nodes/geometry/SgWrapper.h"
+#include "solids/modifiers/DxCurveSplineR3Func.h"
 
 namespace {
 
@@ -607,7 +609,7 @@ TEST_F(DeformerTest, BendToPathFeedsABezierOfTheCurveIntoThePathFunction)
     std::vector<Vec3> many;
     for (int i = 0; i < 100; ++i)
         many.emplace_back(i * 0.01, 0, 0);
-    DxSplineR3Func spline;
+    DxCurveSplineR3Func spline;
     SgRef<SgPolyLine> long_(new SgPolyLine);
     long_->m_coordinates.SetVals(int(many.size()), many.data());
     spline.SetCurve(long_.get());
@@ -622,6 +624,24 @@ TEST_F(DeformerTest, BendToPathFeedsABezierOfTheCurveIntoThePathFunction)
     R3Func *byLength = *static_cast<R3Func **>(polyline.m_output.GetData());
     ASSERT_NE(byLength, nullptr);
     EXPECT_TRUE(Near((*byLength)(0.5), Vec3(0.495, 0, 0), 1e-9)) << Text((*byLength)(0.5));
+}
+
+// The engine's wrapper builds its own spline module; with the solid library
+// loaded beside it (as in the host) it must still get the engine's module, not
+// the path modifier's.
+TEST_F(DeformerTest, EngineWrapperFollowsItsSplineWithTheSolidLibraryLoaded)
+{
+    SgRef<SgObject> object(new SgObject);
+    SgRef<SgSpline> curve(new SgSpline);
+    const Vec3 line[] = {{0, 0, 0}, {10, 0, 0}};
+    curve->m_coordinates.SetVals(2, line);
+    ASSERT_TRUE(SgWrapper::wrapAlongSpline(object.get(), curve.get()));
+    auto *wrapper = static_cast<SgWrapper *>(object->FindPropertyNode(SgWrapper::ClassID()));
+    ASSERT_NE(wrapper, nullptr);
+    const Vec3 in(2, 1, 0);
+    Vec3 out;
+    wrapper->DeformPoints(1, &in, &out);
+    EXPECT_TRUE(Near(out, Vec3(2, 0, 1), 1e-6)) << Text(out);
 }
 
 } // namespace

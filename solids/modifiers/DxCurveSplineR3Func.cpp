@@ -1,4 +1,4 @@
-#include "solids/modifiers/DxSplineR3Func.h"
+#include "solids/modifiers/DxCurveSplineR3Func.h"
 
 #include <vector>
 
@@ -23,21 +23,22 @@ std::vector<Vec3> CurvePoints(SgNode *node)
 
 } // namespace
 
-DxSplineR3Func::DxSplineR3Func() = default;
-DxSplineR3Func::~DxSplineR3Func() = default;
+DxCurveSplineR3Func::DxCurveSplineR3Func() = default;
+DxCurveSplineR3Func::~DxCurveSplineR3Func() = default;
 
-void DxSplineR3Func::SetCurve(SgGenPolyLine *curve)
+void DxCurveSplineR3Func::SetCurve(SgGenPolyLine *curve)
 {
     m_curve = curve;
     m_output.Invalidate();
 }
 
-void DxSplineR3Func::Evaluate()
+void DxCurveSplineR3Func::Evaluate()
 {
     std::vector<Vec3> points = CurvePoints(m_curve.get());
     const int n = int(points.size());
     if (n > R3Spline::kMaxPoints) {
-        SgDiagWarning("Modifiers", "DxSplineR3Func: a curve of %d points is thinned to the %d a Bezier path holds", n,
+        SgDiagWarning("Modifiers",
+                      "DxCurveSplineR3Func: a curve of %d points is thinned to the %d a Bezier path holds", n,
                       R3Spline::kMaxPoints);
         std::vector<Vec3> thinned;
         for (int i = 0; i < R3Spline::kMaxPoints; ++i)

@@ -1,7 +1,7 @@
 #pragma once
 // Dataflow modules that turn a curve node into a path function for the path
-// modifier's "pathFunc": DxSplineR3Func as the Bezier curve over the curve's
-// points (at most R3Spline::kMaxPoints of them: a longer curve is thinned
+// modifier's "pathFunc": DxCurveSplineR3Func as the Bezier curve over the
+// curve's points (at most R3Spline::kMaxPoints of them: a longer curve is thinned
 // evenly, first and last kept, with a diagnostic), DxGenPolylineR3Func as the
 // polyline through them parametrised by arc length. Each keeps its last five
 // results, so a reader still holding one of them reads a live object while
@@ -17,12 +17,12 @@
 class SgGenPolyLine;
 class SgNode;
 
-class DxSplineR3Func : public DxModule {
+class DxCurveSplineR3Func : public DxModule {
 public:
     static constexpr int kRing = 5;
 
-    DxSplineR3Func();
-    ~DxSplineR3Func() override;
+    DxCurveSplineR3Func();
+    ~DxCurveSplineR3Func() override;
 
     // The curve read on every evaluation (held by reference); null empties
     // the function.

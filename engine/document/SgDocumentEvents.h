@@ -1,0 +1,106 @@
+#pragma once
+// What a document tells the panels, dialogs and controls that show it: the
+// selection changed, the scene changed, a tool reported an edited value, the
+// active viewer changed, a tool started or finished. Any number of listeners
+// hear each kind; each listener is given back its own context, and the token
+// Subscribe returns takes the listener off when it goes (or on Reset), so a
+// panel that closes simply drops its token. A token may outlive the
+// document: it then has nothing left to take off.
+//
+// Listeners run on the caller's thread, in the order they subscribed. A
+// listener may subscribe or unsubscribe (itself or others) while it runs: one
+// taken off is not called again, one added hears the next event. An
+// exception a listener throws is reported and stops neither the others nor
+// the edit that published the event.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class SgDocument;
+class SgField;
+class SgNode;
+class SgViewer;
+
+enum class SgDocumentEventKind : int {
+    kSelectionChanged = 0,
+    kSceneChanged,
+    kFieldEdited,
+    kViewerChanged,
+    kToolStarted,
+    kToolFinished,
+    // A tool's notice on one of the other slots of SgDocument::NotifyTool.
+    kToolNotice,
+};
+
+// The values a tool shows while it edits (see SgDocument::ReportFieldEdit).
+struct SgFieldEdit {
+    const double *values = nullptr;
+    int valueCount = 0;
+    int kind = 0;
+    int fieldCount = 0;
+    SgField *const *fields = nullptr;
+    int index = 0;
+    int mode = 0;
+};
+
+struct SgDocumentEvent {
+    SgDocumentEventKind kind = SgDocumentEventKind::kSceneChanged;
+    SgDocument *document = nullptr;
+    // kSceneChanged: the node that changed; null when the whole scene did.
+    SgNode *node = nullptr;
+    // kViewerChanged: the viewer that is active now (null when none is left).
+    SgViewer *viewer = nullptr;
+    // Tool events: the object the tool made (or null), the tool's code and
+    // the notice slot it used.
+    void *tool = nullptr;
+    int code = 0;
+    int slot = 0;
+    // kFieldEdited.
+    const SgFieldEdit *edit = nullptr;
+};
+
+class SgDocumentEvents;
+
+// Unsubscribes when destroyed or reset; move-only.
+class SgDocumentSubscription {
+public:
+    SgDocumentSubscription() = default;
+    SgDocumentSubscription(SgDocumentSubscription &&other) noexcept;
+    SgDocumentSubscription &operator=(SgDocumentSubscription &&other) noexcept;
+    SgDocumentSubscription(const SgDocumentSubscription &) = delete;
+    SgDocumentSubscription &operator=(const SgDocumentSubscription &) = delete;
+    ~SgDocumentSubscription();
+
+    void Reset();
+    // Still listening: subscribed, not reset, and the document is still there.
+    bool IsActive() const;
+
+private:
+    friend class SgDocumentEvents;
+    struct Registry;
+    SgDocumentSubscription(std::weak_ptr<Registry> registry, std::uint64_t id);
+
+    std::weak_ptr<Registry> m_registry;
+    std::uint64_t m_id = 0;
+};
+
+class SgDocumentEvents {
+public:
+    using Listener = void (*)(const SgDocumentEvent &event, void *context);
+
+    SgDocumentEvents();
+    SgDocumentEvents(const SgDocumentEvents &) = delete;
+    SgDocumentEvents &operator=(const SgDocumentEvents &) = delete;
+    ~SgDocumentEvents();
+
+    // A null listener subscribes nothing (the token is inactive).
+    [[nodiscard]] SgDocumentSubscription Subscribe(SgDocumentEventKind kind, Listener listener, void *context);
+    [[nodiscard]] SgDocumentSubscription Subscribe(SgDocumentEventKind kind,
+                                                   std::function<void(const SgDocumentEvent &)> listener);
+    void Publish(const SgDocumentEvent &event) const;
+    int GetListenerCount(SgDocumentEventKind kind) const;
+
+private:
+    std::shared_ptr<SgDocumentSubscription::Registry> m_registry;
+};
