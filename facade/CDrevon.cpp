@@ -159,7 +159,12 @@ void CDrevon::DeleteDocument()
     if (!m_pDocument)
         return;
     StopPlayback();
+    // Nodes the facade holds must go while their document stands.
     m_activeTool = nullptr;
+    m_grid = nullptr;
+    m_axis = nullptr;
+    m_bGridShown = m_bAxisShown = false;
+    m_iCreationButton = 0;
     m_pDocument->ResetUndo();
     if (m_pDocument->GetContext() == this)
         m_pDocument->SetContext(nullptr);

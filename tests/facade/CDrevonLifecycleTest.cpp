@@ -96,3 +96,15 @@ TEST_F(FacadeTest, BooleansTakeTheFacadesEngineAndNoneAfterItGoes)
     SgRef<SgBoolean> later(new SgBoolean(0));
     EXPECT_EQ(later->m_booleanEngine.Get(), SgBoolean::kSolidEngineAlt);
 }
+
+TEST_F(FacadeTest, HelpersAndToolsTheFacadeHoldsGoBeforeItsDocument)
+{
+    // The grid, the axis and a running creation tool name the document;
+    // the facade's end must not leave them to outlive it.
+    AddViewer();
+    m_facade->OnCreateGrid(74);
+    m_facade->OnCreateAxis(75);
+    m_facade->OnCreateTool(1);
+    m_facade.reset();
+    SUCCEED();
+}
