@@ -1,7 +1,9 @@
 // Playback, selection and undo, tools and manipulators, views.
 #include <cmath>
 
+#include "engine/actions/SgFindAction.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/handlers/SgManipulator.h"
 #include "engine/document/SgAnimationMngr.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/geometry/SgSphere.h"
@@ -311,4 +313,20 @@ TEST_F(FacadeTest, CameraLocationWithoutAViewerIsRefused)
 {
     SgDiagCapture capture;
     EXPECT_FALSE(m_facade->SetCameraLocation(1, 2, 3, nullptr));
+}
+
+TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)
+{
+    AddViewer();
+    SgObject *object = AddSphere(m_facade->GetRoot(), "A");
+    m_facade->ChangeSelection(0);
+    const int kinds[] = {35, 31, 35, 36, 35};
+    for (int button : kinds) {
+        m_facade->OnTransformTool(button);
+        FindNodeByClassID manipulators(SgManipulator::ClassID());
+        SgFindAction find(&manipulators);
+        find.m_bFirstOnly = false;
+        find.Apply(object);
+        EXPECT_EQ(find.m_Found.size(), 1u) << "after button " << button;
+    }
 }

@@ -1,5 +1,8 @@
 // The modeller window's command table: every entry reaches an operation or
 // shows disabled, the usual keys are there, check states follow the facade.
+#include <cctype>
+#include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -139,4 +142,21 @@ TEST_F(CommandTableTest, CreateOptionNamesTheFacadesCreationCommands)
     EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("box")), 2);
     EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("cylinder")), 3);
     EXPECT_EQ(CreationCommand("teapot"), 0);
+}
+
+TEST_F(CommandTableTest, MnemonicsAreUniqueWithinEachMenu)
+{
+    // Two items of one menu with the same letter make the key select rather
+    // than choose, so a keyboard user could not reach either at once.
+    int count = 0;
+    const CommandEntry *commands = GetCommands(count);
+    std::map<std::string, std::set<char>> letters;
+    for (int i = 0; i < count; ++i) {
+        const char *amp = std::strchr(commands[i].label, '&');
+        if (!amp || !amp[1])
+            continue;
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(amp[1])));
+        EXPECT_TRUE(letters[commands[i].menu].insert(letter).second)
+            << commands[i].menu << " > " << commands[i].label << " repeats the letter " << letter;
+    }
 }
