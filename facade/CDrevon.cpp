@@ -146,12 +146,28 @@ void CDrevon::SetDocument(SgDocument *document)
     m_grid = nullptr;
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
+    m_toolStarted.Reset();
+    m_toolFinished.Reset();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_pDocument = document;
     m_bExternalDocument = true;
-    if (document)
-        document->SetContext(this);
+    if (!document)
+        return;
+    document->SetContext(this);
+    m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
+    m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
+}
+
+void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
+{
+    auto *facade = static_cast<CDrevon *>(data);
+    if (!facade->m_bPlugedIn)
+        return;
+    const CreateToolCallback callback = event.kind == SgDocumentEventKind::kToolStarted ? facade->m_fnCreateToolStart
+                                                                                         : facade->m_fnCreateToolFinish;
+    if (callback)
+        callback(facade->m_pOwner, event.code, event.tool);
 }
 
 void CDrevon::DeleteDocument()

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "engine/core/SgRef.h"
+#include "engine/document/SgDocumentEvents.h"
 
 class SgDocument;
 class SgEventHandler;
@@ -300,6 +301,9 @@ private:
     void StartCreation(int button, int classId, const int *codes, bool cornerToCorner);
     void InstallActiveTool(SgEventHandler *tool);
     void StopPlayback();
+    // Creation tools starting and finishing reach the host's callbacks
+    // while the facade is plugged in.
+    static void OnToolEvent(const SgDocumentEvent &event, void *facade);
     bool DownloadTo(const std::string &url, bool withProgress, std::string &file, bool &failed);
 
     SgDocument *m_pDocument = nullptr;
@@ -342,6 +346,8 @@ private:
     void *m_pButtonStateData = nullptr;
     CreateToolCallback m_fnCreateToolStart = nullptr;
     CreateToolCallback m_fnCreateToolFinish = nullptr;
+    SgDocumentSubscription m_toolStarted;
+    SgDocumentSubscription m_toolFinished;
 };
 
 } // namespace drevon

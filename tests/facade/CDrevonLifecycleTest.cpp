@@ -108,3 +108,52 @@ TEST_F(FacadeTest, HelpersAndToolsTheFacadeHoldsGoBeforeItsDocument)
     m_facade.reset();
     SUCCEED();
 }
+
+namespace {
+
+struct ToolCalls {
+    std::vector<std::pair<int, void *>> starts, finishes;
+    void *owner = nullptr;
+};
+ToolCalls *s_calls = nullptr;
+
+void Started(void *owner, int code, void *object)
+{
+    s_calls->owner = owner;
+    s_calls->starts.emplace_back(code, object);
+}
+void Finished(void *owner, int code, void *object)
+{
+    s_calls->owner = owner;
+    s_calls->finishes.emplace_back(code, object);
+}
+
+} // namespace
+
+TEST_F(FacadeTest, CreationToolsReachTheHostOnlyWhenPluggedIn)
+{
+    ToolCalls calls;
+    s_calls = &calls;
+    int owner = 0;
+    m_facade->SetComObject(&owner);
+    m_facade->SetCreateToolCallbacks(&Started, &Finished);
+    Document()->NotifyTool(0, 3, nullptr);
+    EXPECT_TRUE(calls.starts.empty()) << "a facade that is not plugged in told the host";
+    m_facade->SetPlugedIn();
+    int object = 0;
+    Document()->NotifyTool(0, 3, &object);
+    Document()->NotifyTool(1, 4, &object);
+    ASSERT_EQ(calls.starts.size(), 1u);
+    ASSERT_EQ(calls.finishes.size(), 1u);
+    EXPECT_EQ(calls.starts[0], std::make_pair(3, static_cast<void *>(&object)));
+    EXPECT_EQ(calls.finishes[0].first, 4);
+    EXPECT_EQ(calls.owner, &owner);
+    // A document that outlives the facade tells nobody.
+    SgDocument *outside = SgDocument::Create();
+    m_facade->SetDocument(outside);
+    m_facade.reset();
+    outside->NotifyTool(0, 5, nullptr);
+    EXPECT_EQ(calls.starts.size(), 1u);
+    SgDocument::Destroy(outside);
+    s_calls = nullptr;
+}
