@@ -304,6 +304,8 @@ private:
     // Creation tools starting and finishing reach the host's callbacks
     // while the facade is plugged in.
     static void OnToolEvent(const SgDocumentEvent &event, void *facade);
+    // Asks for a file and opens it; a cancelled request opens nothing.
+    void OpenChosenFile(const char *title, const char *extension, const char *filter, bool deleteScene);
     bool DownloadTo(const std::string &url, bool withProgress, std::string &file, bool &failed);
 
     SgDocument *m_pDocument = nullptr;

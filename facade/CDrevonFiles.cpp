@@ -137,17 +137,21 @@ int CDrevon::OpenFile(const char *name, bool deleteScene, SgNode *root)
     return result;
 }
 
-void CDrevon::OnOpenFile(bool deleteScene)
+void CDrevon::OpenChosenFile(const char *title, const char *extension, const char *filter, bool deleteScene)
 {
     if (m_activeTool)
         DeleteActiveTool();
     FileRequest request;
-    request.title = "Open";
-    request.defaultExtension = "kvrx";
-    request.filter = kOpenFilter;
-    const std::optional<std::string> path = ChooseFile(request);
-    if (path)
+    request.title = title;
+    request.defaultExtension = extension;
+    request.filter = filter;
+    if (const std::optional<std::string> path = ChooseFile(request))
         OpenFile(path->c_str(), deleteScene, nullptr);
+}
+
+void CDrevon::OnOpenFile(bool deleteScene)
+{
+    OpenChosenFile("Open", "kvrx", kOpenFilter, deleteScene);
 }
 
 void CDrevon::OnFile(int button)
@@ -178,15 +182,8 @@ int CDrevon::ReadFileStream(std::istream &in, bool deleteScene, const char *name
 
 void CDrevon::OnLoadLayout()
 {
-    if (m_activeTool)
-        DeleteActiveTool();
-    FileRequest request;
-    request.title = "Load Layout";
-    request.defaultExtension = "lay";
-    request.filter = kLayoutFilter;
-    const std::optional<std::string> path = ChooseFile(request);
-    if (path)
-        OpenFile(path->c_str(), false, nullptr);
+    // A layout is read into the scene, not in its place.
+    OpenChosenFile("Load Layout", "lay", kLayoutFilter, false);
 }
 
 // ---- Importing --------------------------------------------------------------------------------

@@ -18,7 +18,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, close_with_ctrl_q, crop, fail, share_changed, start_xvfb  # noqa: E402
 from fennix_select_drag_test import extent, is_red, is_yellow, pixels, settle  # noqa: E402
 
 # A checked toolbar button's ground, and the ink of the icons drawn for the project.
@@ -198,13 +198,7 @@ def main():
         if not text.startswith("#VRML") or '"box"' not in text:
             fail("the file saved through the menu does not hold the scene")
 
-        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
-        try:
-            status = program.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            fail("fennix did not exit after Ctrl+Q")
-        if status != 0:
-            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        close_with_ctrl_q(screen, window, program)
         print("PASS: menus and toolbars shown; checked button, undo, views and Save As work through real events")
     finally:
         if program.poll() is None:

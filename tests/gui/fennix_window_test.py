@@ -78,6 +78,17 @@ class Screen:
         return XwdImage(self.run("xwd", "-root", "-silent"))
 
 
+def close_with_ctrl_q(screen, window, program):
+    """Ctrl+Q to the window: the program must end with status 0."""
+    screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+    try:
+        status = program.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        fail("fennix did not exit after its window was closed")
+    if status != 0:
+        fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+
+
 def crop(image, box):
     x0, y0, width, height = box
     return [[image.pixel(x0 + x, y0 + y) for x in range(0, width, 4)] for y in range(0, height, 4)]
@@ -190,13 +201,7 @@ def main():
             screen.shot().save_png(os.path.join(args.keep_shots, "3-resized.png"))
 
         # Ctrl+Q closes the window and ends the program.
-        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
-        try:
-            status = program.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            fail("fennix did not exit after its window was closed")
-        if status != 0:
-            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        close_with_ctrl_q(screen, window, program)
         print("PASS: the window showed the scene, turned, zoomed, resized and closed with status 0")
     finally:
         if program.poll() is None:
