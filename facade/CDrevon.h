@@ -198,6 +198,9 @@ public:
     void OnSaveFile(int mode);
     void OnLoadLayout();
     std::string ModelInfo(int what, SgNode *root);
+    // A BMP of the default viewer's picture at that size; false (with a
+    // message) without a viewer or when it cannot be drawn.
+    bool CreateThumbnail(int width, int height, std::ostream &out);
     // False (with a message) when the file cannot be written.
     bool ExportSelection(const char *path, const char *format);
 
@@ -257,6 +260,9 @@ public:
     void OnToggleMetaball(int button);
     bool GetMetaball() const { return m_bMetaball; }
     void NullTool(int button);
+    // With exactly two objects selected, the first turns with the second
+    // (its billboard follows the second's rotation). False otherwise.
+    bool GimbalConnect();
     void OnCreateTool(int button);
     void OnCreatePolyline(int button);
     void OnCreateGrid(int button);

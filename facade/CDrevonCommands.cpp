@@ -21,6 +21,9 @@
 #include "engine/nodes/helpers/SgGrid.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgBackground.h"
+#include "engine/nodes/properties/SgBillboard.h"
+#include "engine/nodes/properties/SgTransformSensor.h"
+#include "engine/core/DxModule.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgLightModel.h"
@@ -611,6 +614,28 @@ void CDrevon::OnToggleMetaball(int)
 void CDrevon::NullTool(int button)
 {
     SetButtonState(0, button, false);
+}
+
+bool CDrevon::GimbalConnect()
+{
+    SgSelectionHandler *selection = Selection();
+    if (!selection || selection->GetSelCount() != 2)
+        return false;
+    SgObject *objects[2] = {};
+    SgPath paths[2];
+    if (selection->GetSelectedObjects(2, objects, paths) != 2 || !objects[0] || !objects[1])
+        return false;
+    // The object's own billboard, never one inside its manipulator.
+    auto *billboard = dynamic_cast<SgBillboard *>(objects[0]->FindFirstNode(SgBillboard::ClassID(), {}, nullptr, false));
+    if (!billboard) {
+        billboard = new SgBillboard;
+        objects[0]->AddPropertyNode(billboard, false);
+    }
+    billboard->m_rotationType = 4;
+    auto *sensor = dynamic_cast<SgTransformSensor *>(objects[1]->CreatePropertyNode(SgTransformSensor::ClassID()));
+    if (!sensor)
+        return false;
+    return sensor->m_rotationOut.AsOutput().Connect(billboard->m_targetRotation.AsInput());
 }
 
 // ---- Creation ----------------------------------------------------------------------------------------

@@ -351,6 +351,12 @@ std::string CDrevon::ModelInfo(int what, SgNode *root)
     return info;
 }
 
+bool CDrevon::CreateThumbnail(int width, int height, std::ostream &out)
+{
+    SgViewer *viewer = GetDefaultViewer();
+    return viewer && width > 0 && height > 0 && BmpUtils::SaveBmp(viewer, width, height, out);
+}
+
 bool CDrevon::ExportSelection(const char *path, const char *)
 {
     SgSelectionHandler *selection = Selection();

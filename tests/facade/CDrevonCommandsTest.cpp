@@ -8,6 +8,7 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/nodes/properties/SgDrawStyle.h"
 #include "engine/nodes/properties/SgMaterial.h"
@@ -329,4 +330,20 @@ TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)
         find.Apply(object);
         EXPECT_EQ(find.m_Found.size(), 1u) << "after button " << button;
     }
+}
+
+TEST_F(FacadeTest, GimbalConnectTurnsTheFirstObjectWithTheSecondAndReusesItsBillboard)
+{
+    SgObject *a = AddSphere(m_facade->GetRoot(), "A");
+    EXPECT_FALSE(m_facade->GimbalConnect()) << "nothing selected";
+    AddSphere(m_facade->GetRoot(), "B");
+    m_facade->ChangeSelection(0);
+    ASSERT_TRUE(m_facade->GimbalConnect());
+    ASSERT_TRUE(m_facade->GimbalConnect());
+    std::vector<SgBillboard *> own;
+    for (int i = 0; i < a->GetNumChildren(); ++i)
+        if (auto *billboard = dynamic_cast<SgBillboard *>(a->GetChild(i)))
+            own.push_back(billboard);
+    ASSERT_EQ(own.size(), 1u) << "a second connection made a second billboard";
+    EXPECT_EQ(own[0]->m_rotationType.Get(), 4);
 }

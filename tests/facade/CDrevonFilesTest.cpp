@@ -1,6 +1,7 @@
 // Scene files through the facade: addresses and their fallback, STL import
 // and export, saving.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <regex>
 
@@ -320,4 +321,22 @@ TEST_F(FilesTest, SaveOfAnUntitledSceneAsksAndCancelWritesNothing)
     ASSERT_EQ(chooser.Requests().size(), 1u);
     EXPECT_EQ(chooser.Requests()[0].initialName, "Untitled");
     EXPECT_EQ(m_facade->GetCurrentFile(), "");
+}
+
+TEST_F(FilesTest, ThumbnailIsABmpOfTheAskedSize)
+{
+    std::ostringstream none;
+    SgDiagCapture capture;
+    EXPECT_FALSE(m_facade->CreateThumbnail(32, 24, none)) << "a thumbnail without a viewer";
+    AddViewer();
+    std::ostringstream out;
+    ASSERT_TRUE(m_facade->CreateThumbnail(32, 24, out));
+    const std::string bmp = out.str();
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    int32_t width = 0, height = 0;
+    std::memcpy(&width, bmp.data() + 18, 4);
+    std::memcpy(&height, bmp.data() + 22, 4);
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(std::abs(height), 24);
 }
