@@ -134,6 +134,7 @@ SgDocument *CDrevon::CreateDocument()
     m_dFrame = 0.0;
     document->SetUndoRecording(true);
     m_editorObjects = new SgSeparator;
+    MarkSaved();
     return document;
 }
 
@@ -202,6 +203,20 @@ SgSeparator *CDrevon::GetRoot() const
 SgTextureManager *CDrevon::GetTextureMngr() const
 {
     return m_pDocument ? m_pDocument->GetTextureMngr() : SgTextureManager::CTextureManagerFactory(0);
+}
+
+bool CDrevon::IsModified() const
+{
+    return m_pDocument &&
+           (m_pDocument->GetUndoCursor() != m_iSavedUndoCursor || m_pDocument->GetUndoCount() != m_iSavedUndoCount);
+}
+
+void CDrevon::MarkSaved()
+{
+    if (!m_pDocument)
+        return;
+    m_iSavedUndoCursor = m_pDocument->GetUndoCursor();
+    m_iSavedUndoCount = m_pDocument->GetUndoCount();
 }
 
 std::string CDrevon::GetCurrentFile() const

@@ -103,6 +103,10 @@ public:
     // 10 gives the stored string (empty), any other value "".
     std::string GetString(int which) const;
     bool IsExternalDocument() const { return m_bExternalDocument; }
+    // Whether the scene changed since it was last read or written (the undo
+    // list is elsewhere than it was then); MarkSaved says it is saved now.
+    bool IsModified() const;
+    void MarkSaved();
 
     // ---- Viewers ----------------------------------------------------------------
     // A viewer on the host's window; it becomes the current viewer, grey.
@@ -345,6 +349,8 @@ private:
     bool m_bHtmlEmbeded = false;
     bool m_bUrlCache = false;
     int m_iRedraws = 0;
+    int m_iSavedUndoCursor = 0;
+    int m_iSavedUndoCount = 0;
 
     int m_iBaseCommandId = kFirstCommandId;
     std::array<uint16_t, kButtonMapSize> m_buttonMap{};

@@ -439,11 +439,17 @@ void CDrevon::InstallActiveTool(SgEventHandler *tool)
     m_activeTool = tool;
     if (SgSeparator *root = GetRoot())
         root->AddChild(tool);
+    // The tool takes the left button whole; the other buttons and the wheel
+    // still move the view.
+    if (auto *examine = dynamic_cast<SgExamineViewHandler *>(ViewingTool()))
+        examine->SetLeftToScene(true);
 }
 
 void CDrevon::DeleteActiveTool()
 {
     OnRotateScene(0);
+    if (auto *examine = dynamic_cast<SgExamineViewHandler *>(ViewingTool()))
+        examine->SetLeftToScene(false);
     if (m_activeTool) {
         SgRef<SgEventHandler> tool = m_activeTool;
         m_activeTool = nullptr;

@@ -114,8 +114,12 @@ int CDrevon::OpenFile(const char *name, bool deleteScene, SgNode *root)
     if (!m_pDocument || !name || !*name)
         return SgDocumentFiles::kNothingRead;
     const std::string given = name;
-    if (!UrlDownloader::IsUrl(given))
-        return m_pDocument->OpenFile(name, deleteScene, root);
+    if (!UrlDownloader::IsUrl(given)) {
+        const int result = m_pDocument->OpenFile(name, deleteScene, root);
+        if (deleteScene && IsRead(result))
+            MarkSaved();
+        return result;
+    }
 
     const std::string address = m_bUrlCache ? given : RequestAddress(given);
     std::string local;
@@ -134,6 +138,8 @@ int CDrevon::OpenFile(const char *name, bool deleteScene, SgNode *root)
     // The download cache is no file of the user's: a later save asks where.
     if (deleteScene)
         m_pDocument->SetFileName(IsRead(result) ? std::string() : previousName);
+    if (deleteScene && IsRead(result))
+        MarkSaved();
     return result;
 }
 
@@ -228,7 +234,10 @@ void CDrevon::ImportFile(bool)
 
 int CDrevon::Save(const char *path)
 {
-    return m_pDocument ? m_pDocument->Save(path, "") : 0;
+    const int result = m_pDocument ? m_pDocument->Save(path, "") : 0;
+    if (result)
+        MarkSaved();
+    return result;
 }
 
 int CDrevon::SaveStream(SgNode *root, std::ostream *out, const char *format)
@@ -295,7 +304,9 @@ void CDrevon::OnSaveFile(int mode)
     // Scene text written into a ".wrl" name would no longer be what the
     // name says: such a document is saved as a new "kvrx" file.
     if (mode == 0 && name != "Untitled" && extension != "wrl") {
-        if (!m_pDocument->Save(name.c_str(), "kvrx"))
+        if (m_pDocument->Save(name.c_str(), "kvrx"))
+            MarkSaved();
+        else
             SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + name, "Save");
         return;
     }
@@ -325,9 +336,10 @@ void CDrevon::OnSaveFile(int mode)
             SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot write the picture " + chosen, "Save");
         return;
     }
-    if (m_pDocument->Save(chosen.c_str(), kind.c_str()))
+    if (m_pDocument->Save(chosen.c_str(), kind.c_str())) {
         m_pDocument->SetFileName(chosen);
-    else
+        MarkSaved();
+    } else
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + chosen, "Save");
 }
 

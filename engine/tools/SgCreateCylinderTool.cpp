@@ -47,6 +47,9 @@ constexpr double kMaxTubeShare = 0.9999;
 constexpr double kFilletMargin = 1.1;
 constexpr int kShiftKey = 16;
 constexpr int kCtrlKey = 17;
+constexpr int kEscapeKey = 27;
+// A drag shorter than this (in scene units) gave the shape no extent.
+constexpr double kMinExtent = 1e-9;
 
 bool IsExactly(const SgNode *node, int classId)
 {
@@ -170,6 +173,7 @@ void SgCreateCylinderTool::Start(SgHandleEventAction *action)
 {
     m_pShape.reset();
     m_pCreated = nullptr;
+    m_dExtent = 0.0;
     SgRubberTool::Start(action, nullptr);
     if (m_pTransform)
         m_pTransform->m_translation.Set(m_startPoint);
@@ -262,6 +266,12 @@ int SgCreateCylinderTool::OnLButtonUp(SgHandleEventAction *action)
         return 1;
     }
     const int code = StageCode(m_iStarted);
+    if (code == kEnd && !m_pHandler && m_dExtent <= kMinExtent && HasExtentStage()) {
+        // Clicks without a drag between them: no shape to make.
+        Discard();
+        Finish(action);
+        return 1;
+    }
     if (code == kEnd) {
         SgObject *created = m_pCreated;
         Finish(action);
@@ -336,6 +346,7 @@ int SgCreateCylinderTool::OnMouseMove(SgHandleEventAction *action)
             }
             SetExtent(r, delta, p);
         }
+        m_dExtent = r;
     } else if (code == kHeight) {
         if (std::abs(m_dViewAngle - 90.0) > 90.0 - kSteepViewDegrees && event) {
             h = (m_iCursorY - event->m_y) / kPixelsPerUnit;
@@ -447,6 +458,16 @@ int SgCreateCylinderTool::OnKeyDown(SgHandleEventAction *action)
     SgEvent *event = action ? action->GetEvent() : nullptr;
     if (!event)
         return 0;
+    if (event->m_nKey == kEscapeKey) {
+        if (m_iStarted == 0)
+            return 0;
+        // The creation is dropped: nothing of it stays in the scene.
+        if (!m_pHandler)
+            Discard();
+        Finish(action);
+        SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+        return 1;
+    }
     int step = 0;
     if (event->m_nKey == kShiftKey)
         step = 1;
@@ -485,6 +506,14 @@ void SgCreateCylinderTool::Finish(SgHandleEventAction *action)
             m_pKeyPointDocument->EndKeyPoint();
         m_pKeyPointDocument = nullptr;
     }
+}
+
+bool SgCreateCylinderTool::HasExtentStage() const
+{
+    for (int i = 0; i < kMaxStages && m_codes[i] != kEnd; ++i)
+        if (m_codes[i] == kExtent)
+            return true;
+    return false;
 }
 
 void SgCreateCylinderTool::Discard()

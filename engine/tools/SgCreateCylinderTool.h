@@ -14,7 +14,8 @@
 // random material and the document's current layer, and is named after its
 // shape's class and a counter shared by every creation ("SgCylinder1",
 // "SgBox2", ...). Undo recording is off while it is built; the finished
-// creation is recorded as one undo step.
+// creation is recorded as one undo step. Escape drops a creation under way,
+// and clicks that give the shape no extent make nothing.
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
 
@@ -78,6 +79,7 @@ private:
     // The curve under the cursor a prism stands on: a curve node, or a copy
     // of the curve a procedural shape (an offset) makes, as it stands now.
     bool StartOnCurve(SgHandleEventAction *action, SgRef<SgNode> &curve, SgObject *&curveObject);
+    bool HasExtentStage() const;
     // The created object leaves the scene and is released.
     void Discard();
     // The finished creation as one undo step of the document.
@@ -91,6 +93,8 @@ private:
     SgObject *m_pCreated = nullptr;
     SgRef<SgObject> m_pObject;
     double m_dPreviousAngle = 0.0;
+    // The last extent the drag gave (0 until the mouse moved in that stage).
+    double m_dExtent = 0.0;
     GenericCreateHandler *m_pHandler = nullptr;
     // The handler's key point is open on this document until the creation ends.
     SgDocument *m_pKeyPointDocument = nullptr;

@@ -1,9 +1,12 @@
 #include "engine/tools/SgExamineViewHandler.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "engine/actions/PickedPointQuery.h"
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/core/SgSeparator.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/handlers/SgTool.h"
 #include "engine/nodes/properties/SgCamera.h"
@@ -30,9 +33,15 @@ constexpr double kWheelHeightPerUnit = 0.0001;
 constexpr double kWheelMovePerUnit = -0.007;
 // The speed base turned into scene units per step.
 constexpr double kSpeedFactor = 0.014;
-// The speed base is this many times the scene's size, and at least kMinSceneSpeed.
-constexpr double kSceneSizeFactor = 2.5;
-constexpr double kMinSceneSpeed = 100.0;
+// A wheel notch keeps this share of the camera's distance from the scene (a
+// notch back restores it).
+constexpr double kWheelKeep = 0.9;
+// The speed base is this many times the camera's distance from the scene (or
+// the scene's size when the camera is at its middle), so that drags move as
+// a wheel notch does: 120 units of travel take a tenth of the distance.
+constexpr double kReachFactor = 0.1 / (120.0 * -kWheelMovePerUnit * kSpeedFactor);
+// An orthographic lens zooms by a share of its height, whatever the scene.
+constexpr double kOrthoSpeedBase = 100.0;
 
 SgViewport *FirstViewport(SgHandleEventAction *action)
 {
@@ -43,9 +52,31 @@ SgViewport *FirstViewport(SgHandleEventAction *action)
 
 double SgExamineViewHandler::SceneSpeedBase() const
 {
-    SgViewer *viewer = m_pAction ? m_pAction->GetViewer() : nullptr;
-    const double size = viewer && viewer->GetViewportCount() > 0 ? viewer->GetSceneSize() : 0.0;
-    return std::max(kSceneSizeFactor * size, kMinSceneSpeed);
+    const double reach = SceneReach();
+    return reach > 0.0 ? kReachFactor * reach : kFallbackSpeedBase;
+}
+
+double SgExamineViewHandler::SceneReach() const
+{
+    SgViewport *viewport = FirstViewport(m_pAction);
+    if (!viewport || !viewport->GetNodara())
+        return 0.0;
+    SgBoundingBoxAction box;
+    box.Apply(viewport->GetNodara());
+    if (!box.HasBox())
+        return 0.0;
+    const Vec3f size = box.m_Box.GetSize();
+    const Vec3f middle = box.m_Box.GetCenter();
+    const double diagonal = Vec3(size[0], size[1], size[2]).Length();
+    // How far the camera is from the scene: steps are a share of that, so a
+    // scene of any size moves alike, and they shrink as the camera nears it.
+    double distance = 0.0;
+    if (SgTransform *camera = viewport->GetCameraTransform()) {
+        const Vec3 eye = camera->GetMatrix().GetMatrix().MultPoint(Vec3(0, 0, 0));
+        distance = (eye - Vec3(middle[0], middle[1], middle[2])).Length();
+    }
+    const double reach = distance > kMinSpeedBase ? distance : diagonal;
+    return reach > kMinSpeedBase && std::isfinite(reach) ? reach : 0.0;
 }
 
 SgExamineViewHandler::Under SgExamineViewHandler::WhatIsUnder(SgHandleEventAction *action) const
@@ -95,6 +126,8 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         }
         return OnMouseMove(100.0);
     case kLButtonDown:
+        if (m_bLeftToScene)
+            return 0;
         if (m_bLeftClickToScene && !leftAlt) {
             const Under under = WhatIsUnder(action);
             // A press on a handle is the manipulator's: it takes the drag
@@ -115,6 +148,8 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         OnActivate(action);
         return 1;
     case kLButtonUp:
+        if (m_bLeftToScene && m_mode == kNone)
+            return 0;
         if (m_bLeftPending) {
             // A click: the scene selects.
             m_bLeftPending = false;
@@ -138,10 +173,21 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         m_mode = kPan;
         OnActivate(action);
         return 1;
-    case kMouseWheel:
+    case kMouseWheel: {
+        // A notch zooms in the middle of a drag too, and the drag goes on:
+        // its mode and its last position stay.
+        const ViewerMode running = m_mode;
+        const int prevX = m_prevX;
+        const int prevY = m_prevY;
         m_mode = kWheelZoom;
         OnMouseMove(100.0);
+        m_mode = running;
+        if (running != kNone) {
+            m_prevX = prevX;
+            m_prevY = prevY;
+        }
         return 1;
+    }
     default:
         return 0;
     }
@@ -175,11 +221,9 @@ int SgExamineViewHandler::OnMouseMove(double)
     SgTransform *cameraTransform = viewport->GetCameraTransform();
     SgCamera *camera = viewport->GetCamera();
 
-    if (m_dSpeedBase < kMinSpeedBase || m_dSpeedBase > kMaxSpeedBase) {
+    // A wheel notch measures the distance anew: the last one changed it.
+    if (m_mode == kWheelZoom || !(m_dSpeedBase > 0.0))
         m_dSpeedBase = SceneSpeedBase();
-        if (m_dSpeedBase < kMinSpeedBase || m_dSpeedBase > kMaxSpeedBase)
-            m_dSpeedBase = kFallbackSpeedBase;
-    }
     const double s = m_dSpeedBase * kSpeedFactor;
     const double dx = m_curX - m_prevX;
     const double dy = m_curY - m_prevY;
@@ -213,9 +257,15 @@ int SgExamineViewHandler::OnMouseMove(double)
         const double w = event->m_nWheelDelta;
         if (w != 0.0) {
             if (camera && camera->m_perspective.Get(true) == 0)
-                camera->m_height.Set(std::max(kMinLensHeight, (w * kWheelHeightPerUnit * s + 1.0) * camera->m_height.Get(true)));
-            else if (cameraTransform)
-                cameraTransform->MoveBackward(w * kWheelMovePerUnit * s);
+                camera->m_height.Set(std::max(kMinLensHeight, (w * kWheelHeightPerUnit * kOrthoSpeedBase * kSpeedFactor + 1.0) *
+                                                                  camera->m_height.Get(true)));
+            else if (cameraTransform) {
+                const double reach = SceneReach();
+                if (reach > 0.0)
+                    cameraTransform->MoveBackward(-reach * (1.0 - std::pow(kWheelKeep, w / SgWM::kWheelDelta)));
+                else
+                    cameraTransform->MoveBackward(w * kWheelMovePerUnit * s);
+            }
         }
         m_mode = kNone;
         break;

@@ -26,9 +26,9 @@ class SgExamineViewHandler : public SgEventHandler {
         kWheelZoom = 5,
     };
 
-    // Scene-size based speeds outside this range are not trusted.
+    // Steps follow the camera's distance from the scene; distances below
+    // kMinSpeedBase (or an empty scene) take the fallback.
     static constexpr double kMinSpeedBase = 1e-8;
-    static constexpr double kMaxSpeedBase = 10000.0;
     static constexpr double kFallbackSpeedBase = 5.0;
     // Lens limits: the height angle in degrees stays below a half turn.
     static constexpr double kMinHeightAngle = 0.1;
@@ -53,6 +53,9 @@ class SgExamineViewHandler : public SgEventHandler {
     void SetAlt(bool altOnly) { m_bAltOnly = altOnly; }
     void SetLeftClickToScene(bool on) { m_bLeftClickToScene = on; }
     bool GetLeftClickToScene() const { return m_bLeftClickToScene; }
+    // The left button is the scene's alone (a creation tool's clicks); the
+    // other buttons and the wheel still move the view.
+    void SetLeftToScene(bool on) { m_bLeftToScene = on; }
     // Less mouse travel than this (in both directions) after a left press
     // over the scene is still a click.
     static constexpr int kMinDrag = 2;
@@ -60,6 +63,9 @@ class SgExamineViewHandler : public SgEventHandler {
 
 private:
     double SceneSpeedBase() const;
+    // The camera's distance from the middle of the scene (the scene's size
+    // when the camera is there); 0 for an empty scene.
+    double SceneReach() const;
     enum Under : int { kEmpty, kScene, kHandle };
     // What lies under the event's cursor: nothing, the scene, or a handle
     // of a manipulator's gizmo.
@@ -74,6 +80,7 @@ private:
     bool m_bReserved = false;
     bool m_bAltOnly = false;
     bool m_bLeftClickToScene = false;
+    bool m_bLeftToScene = false;
     // A left press over the scene that is not (yet) a drag of the view.
     bool m_bLeftPending = false;
     double m_dStartLensAngle = 0.0;

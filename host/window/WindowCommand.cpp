@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <numbers>
+#include <optional>
 #include <string>
 
 #include <wx/accel.h>
@@ -24,8 +26,11 @@
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
 #include "platform/wx/SgWxPrinter.h"
+#include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
+#include "platform/wx/SgWxNotifier.h"
 #include "platform/wx/SgWxProgress.h"
-#include "platform/wx/SgWxServices.h"
+#include "platform/wx/SgWxTimerService.h"
 
 namespace {
 
@@ -45,6 +50,67 @@ int s_exitStatus = 0;
 // The scene the window shows, written at the close when asked.
 SgDocument *s_document = nullptr;
 bool s_saved = false;
+// The canvas, whose drags and tools end before the window goes.
+SgWxGLWindow *s_canvas = nullptr;
+// The undo list's place when the scene was read or last written: anywhere
+// else, the scene has changes the file does not hold.
+
+// A new window looks at the scene from the front and a little above, with
+// the scene's z axis up, so that a horizontal drag turns the scene about
+// the picture's vertical (the base plane of a creation is seen at a slant).
+constexpr double kDefaultViewTiltDegrees = 25.0;
+
+// The facade knows whether the scene changed since it was read or written
+// (through the menus or here).
+drevon::CDrevon *s_facade = nullptr;
+
+bool HasUnsavedChanges()
+{
+    return s_facade && s_facade->IsModified();
+}
+
+void MarkSaved()
+{
+    if (s_facade)
+        s_facade->MarkSaved();
+}
+
+// Asks whether changes should be written before the window closes. False
+// when the user cancels the closing (or the file could not be written).
+bool OfferToSave()
+{
+    if (s_savePath || !HasUnsavedChanges())
+        return true;
+    const std::string name = std::filesystem::path(s_scenePath).filename().string();
+    const int answer = GetNotifier().Message("Save changes to " + name + " before closing?", "fennix",
+                                             Notifier::Buttons::YesNoCancel, Notifier::Icon::Question);
+    if (answer == Notifier::No)
+        return true;
+    if (answer != Notifier::Yes)
+        return false;
+    // Scene text goes only into a scene file of this system's own format;
+    // any other name asks where to write.
+    std::string target = s_scenePath;
+    if (std::filesystem::path(target).extension() != ".kvrx") {
+        FileRequest request;
+        request.title = "Save Scene As";
+        request.initialName = std::filesystem::path(target).replace_extension(".kvrx").filename().string();
+        request.defaultExtension = "kvrx";
+        request.filter = "Scene (*.kvrx)|*.kvrx||";
+        request.save = true;
+        const std::optional<std::string> chosen = ChooseFile(request);
+        if (!chosen)
+            return false;
+        target = *chosen;
+    }
+    if (s_document->Save(target.c_str(), "kvrx") != 1) {
+        GetNotifier().Message(target + " could not be written.", "fennix", Notifier::Buttons::Ok,
+                              Notifier::Icon::Error);
+        return false;
+    }
+    MarkSaved();
+    return true;
+}
 
 // Writes the scene to the --save-on-close file while the window and its
 // viewer still stand, so that the view the user turned is written with it.
@@ -59,17 +125,43 @@ void SaveOnClose()
     }
 }
 
+// Closing the window: a drag or a creation under way ends first (a creation
+// between its clicks is dropped), so that nothing half made is written and
+// the canvas gives the mouse back before it goes; unsaved changes are
+// offered for saving.
+void OnCloseWindow(wxCloseEvent &event)
+{
+    if (s_canvas)
+        s_canvas->EndInteraction();
+    if (!OfferToSave() && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
+    SaveOnClose();
+    event.Skip();
+}
+
 class FennixApp : public wxApp {
 public:
     // OnExit is not called when OnInit fails: the facade and its document
-    // go here then.
+    // go with the application then.
     ~FennixApp() override = default;
     bool OnInit() override;
     int OnExit() override;
+    // A failed check of the toolkit is reported, never shown as a dialog
+    // that waits for an answer.
+    void OnAssertFailure(const wxChar *file, int line, const wxChar *function, const wxChar *condition,
+                         const wxChar *message) override
+    {
+        SgDiagError("Window", "toolkit check failed at %s:%d in %s: %s %s", wxString(file).utf8_str().data(), line,
+                    wxString(function).utf8_str().data(), wxString(condition).utf8_str().data(),
+                    wxString(message).utf8_str().data());
+    }
 
 private:
     // The facade owns the document; it goes before the services it uses.
-    std::unique_ptr<SgWxServices> m_services;
+    std::unique_ptr<SgWxNotifier> m_notifier;
+    std::unique_ptr<SgWxTimerService> m_timers;
     std::unique_ptr<drevon::CDrevon> m_facade;
 };
 
@@ -85,6 +177,7 @@ bool FennixApp::OnInit()
         return false;
     }
     s_document = document;
+    s_facade = m_facade.get();
     FindTexturesBesideScene(document, s_scenePath);
     // External files named by an address are fetched only when asked for.
     document->SetRemoteContentAllowed(s_allowRemote);
@@ -94,16 +187,11 @@ bool FennixApp::OnInit()
 
     const std::string title = std::filesystem::path(s_scenePath).filename().string();
     auto *frame = new ModellerFrame(wxString::FromUTF8(title), m_facade.get());
-    frame->Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent &event) {
-        SaveOnClose();
-        event.Skip();
-    });
-    // Ctrl+W closes the window too, as in most programs; both closing keys
-    // also work when the key comes to the window rather than to its menu.
-    wxAcceleratorEntry closeKeys[2];
-    closeKeys[0].Set(wxACCEL_CTRL, 'Q', ModellerFrame::ItemOf(modeller::kHostExit));
-    closeKeys[1].Set(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(modeller::kHostExit));
-    frame->SetAcceleratorTable(wxAcceleratorTable(2, closeKeys));
+    frame->Bind(wxEVT_CLOSE_WINDOW, &OnCloseWindow);
+    // Ctrl+W closes the window too, as in most programs (Ctrl+Q is the
+    // menu's).
+    wxAcceleratorEntry closeKey(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(modeller::kHostExit));
+    frame->SetAcceleratorTable(wxAcceleratorTable(1, &closeKey));
     SgWxGLWindow *canvas = frame->CreateCanvas();
     if (!canvas) {
         std::fprintf(stderr, "fennix: the display offers no OpenGL visual\n");
@@ -120,6 +208,7 @@ bool FennixApp::OnInit()
     SgViewer *viewer = m_facade->CreateViewer(static_cast<SgPlatformWindow *>(canvas));
     viewer->SetShadowed(s_shadows);
     SgWxPrinter::Install(frame);
+    s_canvas = canvas;
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
     const int read = m_facade->OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
@@ -128,22 +217,30 @@ bool FennixApp::OnInit()
         s_exitStatus = 1;
         return false;
     }
-    // From here on messages and file requests are the window's; a scene
-    // that cannot be opened is reported on standard error, as in headless runs.
-    m_services = std::make_unique<SgWxServices>(frame);
     SgViewport *viewport = viewer->GetViewport(0);
-    if (viewport->GetNodara() == defaultView)
+    if (viewport->GetNodara() == defaultView) {
+        // The camera tilts as a vertical drag would tilt it.
+        viewport->RotateScene(0.0, -(90.0 - kDefaultViewTiltDegrees) * std::numbers::pi / 180.0, false);
         viewport->Focus(nullptr, kFrameFactor);
+    }
     // The viewing tool sees the mouse before the scene's own handlers. A
     // left click over the scene is left to the scene, so that it selects
     // (and a press on a selected object's handle drags the handle); a left
-    // drag that no handle takes turns the view.
+    // drag that no handle takes turns the view. A creation tool takes the
+    // left button whole; the other buttons and the wheel still move the view.
     m_facade->OnRotateScene(1);
     // The toolbar shows the manipulator new selections get.
     m_facade->AddSelectionManip(m_facade->GetManipulatorKind());
     m_facade->postProcessButtons();
     if (s_createKind)
         m_facade->ApplyButton(modeller::CreationCommand(s_createKind));
+    MarkSaved();
+    // From here on the user answers questions in the window; a scene that
+    // could not be read was reported on standard error above.
+    m_notifier = std::make_unique<SgWxNotifier>(frame);
+    SetNotifier(m_notifier.get());
+    SetFileChooser(SgWxFileChooser(frame));
+    m_timers = std::make_unique<SgWxTimerService>();
 
     frame->Show();
     canvas->SetFocus();
@@ -153,9 +250,13 @@ bool FennixApp::OnInit()
 int FennixApp::OnExit()
 {
     SaveOnClose();
+    SetNotifier(nullptr);
+    SetFileChooser(nullptr);
+    s_canvas = nullptr;
     s_document = nullptr;
+    s_facade = nullptr;
     m_facade.reset();
-    m_services.reset();
+    m_timers.reset();
     return wxApp::OnExit();
 }
 

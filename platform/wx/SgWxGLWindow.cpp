@@ -49,6 +49,9 @@ int VirtualKey(int code)
     case WXK_UP: return SgVK::kUp;
     case WXK_RIGHT: return SgVK::kRight;
     case WXK_DOWN: return SgVK::kDown;
+    // The trackball turns by steps on these two.
+    case ',': return SgVK::kOemComma;
+    case '.': return SgVK::kOemPeriod;
     default: return 0;
     }
 }
@@ -230,6 +233,9 @@ SgWxGLWindow::SgWxGLWindow(wxWindow *parent, const wxGLAttributes &attributes, b
 
 SgWxGLWindow::~SgWxGLWindow()
 {
+    // The toolkit must not see a window go that still holds the mouse.
+    if (wxGLCanvas::HasCapture())
+        ReleaseMouse();
     if (!m_bDestroyed) {
         m_bDestroyed = true;
         Send(SgWM::kDestroy, 0, 0);
@@ -360,6 +366,18 @@ void SgWxGLWindow::OnMouse(wxMouseEvent &event)
         }
     }
     std::uintptr_t wParam = KeyBits(event);
+    const std::intptr_t point = SgWM::MakePoint(event.GetX(), event.GetY());
+    const bool release = message == SgWM::kLButtonUp || message == SgWM::kRButtonUp || message == SgWM::kMButtonUp;
+    if (release && m_heldButtons != 0 && point != m_lastPoint && !m_bDestroyed) {
+        // The toolkit merges the moves of a quick drag and may drop the last
+        // ones before the release: the drag is first taken to where the
+        // button was let go, with the button still down.
+        Send(SgWM::kMouseMove, (wParam & ~(SgWM::kLeftButtonBit | SgWM::kRightButtonBit | SgWM::kMiddleButtonBit)) |
+                                   m_heldButtons,
+             point);
+    }
+    m_heldButtons = wParam & (SgWM::kLeftButtonBit | SgWM::kRightButtonBit | SgWM::kMiddleButtonBit);
+    m_lastPoint = point;
     if (message == SgWM::kMouseWheel) {
         // Whole notches of 120, whatever the device reports per notch.
         const int perNotch = event.GetWheelDelta() > 0 ? event.GetWheelDelta() : SgWM::kWheelDelta;
@@ -405,9 +423,47 @@ void SgWxGLWindow::OnFocus(wxFocusEvent &event)
     event.Skip();
 }
 
+void SgWxGLWindow::ReleaseHeldButtons()
+{
+    // A release for each button the last mouse message had down, where the
+    // mouse was last seen: whatever that press began ends as if the user had
+    // let go.
+    static constexpr struct {
+        std::uintptr_t bit;
+        unsigned message;
+    } kReleases[] = {{SgWM::kLeftButtonBit, SgWM::kLButtonUp},
+                     {SgWM::kMiddleButtonBit, SgWM::kMButtonUp},
+                     {SgWM::kRightButtonBit, SgWM::kRButtonUp}};
+    for (const auto &release : kReleases) {
+        if (m_bDestroyed || !(m_heldButtons & release.bit))
+            continue;
+        m_heldButtons &= ~release.bit;
+        Send(release.message, m_heldButtons, m_lastPoint);
+    }
+}
+
+void SgWxGLWindow::EndInteraction()
+{
+    if (m_bDestroyed)
+        return;
+    if (wxGLCanvas::HasCapture()) {
+        // Escape first: a creation between its clicks or a rubber band is
+        // dropped rather than finished.
+        SgKeyState::SetDown(SgVK::kEscape, true);
+        Send(SgWM::kKeyDown, SgVK::kEscape, 0);
+        SgKeyState::SetDown(SgVK::kEscape, false);
+        Send(SgWM::kKeyUp, SgVK::kEscape, 0);
+    }
+    ReleaseHeldButtons();
+    if (!m_bDestroyed)
+        ReleaseCapture();
+}
+
 void SgWxGLWindow::OnCaptureLost(wxMouseCaptureLostEvent &)
 {
-    // Nothing to give back: the capture is gone already.
+    // The capture is gone (another grab, the window hidden): the releases
+    // will never come here, so the drag ends now as a release would end it.
+    ReleaseHeldButtons();
 }
 
 void SgWxGLWindow::OnActivate(wxActivateEvent &event)
@@ -419,6 +475,8 @@ void SgWxGLWindow::OnActivate(wxActivateEvent &event)
 void SgWxGLWindow::OnWindowDestroy(wxWindowDestroyEvent &event)
 {
     if (event.GetEventObject() == this && !m_bDestroyed) {
+        if (wxGLCanvas::HasCapture())
+            ReleaseMouse();
         m_bDestroyed = true;
         for (auto &[id, timer] : m_timers)
             timer->Stop();

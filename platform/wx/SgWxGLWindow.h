@@ -45,6 +45,11 @@ public:
     // Closes the top-level window that holds the canvas.
     void DestroyWindow() override;
 
+    // Ends what the mouse is doing before the window goes: Escape to a
+    // running tool when the canvas holds the mouse, a release for each
+    // button held, and the capture given back.
+    void EndInteraction();
+
     // Whether the canvas got an accumulation buffer.
     bool HasAccumulation() const { return m_bAccumulation; }
 
@@ -63,6 +68,7 @@ private:
     void OnActivate(wxActivateEvent &event);
     void OnWindowDestroy(wxWindowDestroyEvent &event);
     void OnTimerTick(std::uintptr_t id);
+    void ReleaseHeldButtons();
 
     std::unique_ptr<Context> m_context;
     std::map<std::uintptr_t, std::unique_ptr<Timer>> m_timers;
@@ -70,4 +76,7 @@ private:
     SgRect m_clipBox;
     bool m_bAccumulation = false;
     bool m_bDestroyed = false;
+    // The buttons down and the position in the last mouse message.
+    std::uintptr_t m_heldButtons = 0;
+    std::intptr_t m_lastPoint = 0;
 };

@@ -340,3 +340,19 @@ TEST_F(FilesTest, ThumbnailIsABmpOfTheAskedSize)
     EXPECT_EQ(width, 32);
     EXPECT_EQ(std::abs(height), 24);
 }
+
+TEST_F(FilesTest, SavingAndOpeningLeaveTheSceneUnmodified)
+{
+    EXPECT_FALSE(m_facade->IsModified());
+    m_facade->GetRoot()->AddChild(new SgObject(true, true));
+    EXPECT_TRUE(m_facade->IsModified());
+    ScriptedChooser chooser;
+    const std::string path = (m_folder / "kept.kvrx").string();
+    chooser.Answer(path);
+    m_facade->OnSaveFile(1);
+    EXPECT_FALSE(m_facade->IsModified()) << "a scene saved through Save As counts as changed";
+    m_facade->OnEdit(98);
+    EXPECT_TRUE(m_facade->IsModified()) << "an undo after the save is no change";
+    ASSERT_EQ(m_facade->OpenFile(path.c_str(), true), SgDocumentFiles::kReadDone);
+    EXPECT_FALSE(m_facade->IsModified());
+}

@@ -21,9 +21,11 @@ using namespace windowtest;
 const Color kRed(1, 0, 0, 1);
 const Vec2i kCentre(320, 240);
 
-// A unit cube at the origin (scene size sqrt 3, so the speed base is its
-// floor of 100 and one step unit s = 100 x 0.014 = 1.4), seen by the default
-// camera 5 units up the z axis.
+// A unit cube at the origin seen by the default camera 5 units up the z
+// axis. Steps follow the camera's distance from the scene's middle: a wheel
+// notch keeps 0.9 of it, and drags move as much per 120 pixels, so the speed
+// base is 5 x 0.1 / (120 x 0.007 x 0.014) = 42.517 and one step unit
+// s = 42.517 x 0.014 = 0.595238.
 class ExamineTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,13 +48,13 @@ TEST_F(ExamineTest, OneWheelNotchMovesThePerspectiveCameraForward)
 {
     const int renders = m_h.RenderCount();
     EXPECT_EQ(m_h.Wheel(1, kCentre), 1);
-    // MoveBackward(120 x -0.007 x 1.4) = MoveBackward(-1.176): from z 5 to 3.824.
+    // A tenth of the distance: from z 5 to 4.5.
     const Vec3 p = CameraPosition();
-    EXPECT_NEAR(p[2], 3.824, 1e-9);
+    EXPECT_NEAR(p[2], 4.5, 1e-9);
     EXPECT_NEAR(p[0], 0.0, 1e-12);
     EXPECT_NEAR(p[1], 0.0, 1e-12);
     EXPECT_EQ(m_handler->GetMode(), SgExamineViewHandler::kNone) << "a wheel step ends in the same call";
-    EXPECT_NEAR(m_handler->GetSpeedBase(), 100.0, 1e-12);
+    EXPECT_NEAR(m_handler->GetSpeedBase(), 5.0 * 0.1 / (120 * 0.007 * 0.014), 1e-9);
     EXPECT_EQ(m_h.RenderCount(), renders + 1) << "each step redraws";
     EXPECT_EQ(m_h.Wheel(-1, kCentre), 1);
     EXPECT_NEAR(CameraPosition()[2], 5.0, 1e-9) << "a notch back returns";
@@ -63,7 +65,7 @@ TEST_F(ExamineTest, WheelOnAnOrthographicCameraScalesItsHeight)
     Camera()->m_perspective.Set(0);
     const double height = Camera()->m_height.Get(true);
     m_h.Wheel(1, kCentre);
-    // (120 x 0.0001 x 1.4 + 1) x height.
+    // (120 x 0.0001 x 100 x 0.014 + 1) x height: a share of the height, whatever the scene.
     EXPECT_NEAR(Camera()->m_height.Get(true), 1.0168 * height, 1e-9);
     EXPECT_NEAR(CameraPosition()[2], 5.0, 1e-12) << "the camera stays";
 }
@@ -101,10 +103,10 @@ TEST_F(ExamineTest, MiddleDragPansTheCameraAgainstTheMouseSoTheSceneFollowsIt)
 {
     const Vec2i before = m_h.Project(Vec3(0, 0, 0));
     m_h.Drag(Button::Middle, kCentre, {330, 250});
-    // MoveRight(-10 x 0.01 x 1.4), MoveUp(10 x 0.01 x 1.4).
+    // MoveRight(-10 x 0.01 x s), MoveUp(10 x 0.01 x s).
     const Vec3 p = CameraPosition();
-    EXPECT_NEAR(p[0], -0.14, 1e-9);
-    EXPECT_NEAR(p[1], 0.14, 1e-9);
+    EXPECT_NEAR(p[0], -0.0595238095, 1e-9);
+    EXPECT_NEAR(p[1], 0.0595238095, 1e-9);
     EXPECT_NEAR(p[2], 5.0, 1e-12);
     const Vec2i after = m_h.Project(Vec3(0, 0, 0));
     EXPECT_GT(after.x, before.x) << "the scene moves right with the mouse";
@@ -115,10 +117,10 @@ TEST_F(ExamineTest, MiddleDragPansTheCameraAgainstTheMouseSoTheSceneFollowsIt)
 TEST_F(ExamineTest, RightDragDolliesAndSidesteps)
 {
     m_h.Drag(Button::Right, kCentre, {325, 250});
-    // MoveRight(5 x 0.008 x 1.4), MoveBackward(10 x 0.008 x 1.4).
+    // MoveRight(5 x 0.008 x s), MoveBackward(10 x 0.008 x s).
     const Vec3 p = CameraPosition();
-    EXPECT_NEAR(p[0], 0.056, 1e-9);
-    EXPECT_NEAR(p[2], 5.112, 1e-9);
+    EXPECT_NEAR(p[0], 0.0238095238, 1e-9);
+    EXPECT_NEAR(p[2], 5.0476190476, 1e-9);
 }
 
 TEST_F(ExamineTest, LensZoomStaysBelowAHalfTurnAndReturnsWithTheMouse)
@@ -148,7 +150,44 @@ TEST_F(ExamineTest, WithAltOnlyAPlainPressStartsNothingButTheWheelStillZooms)
     EXPECT_EQ(m_h.Move({330, 240}), 0) << "a move with no drag is not handled";
     EXPECT_EQ(m_h.Up(Button::Left, {330, 240}), 0) << "a release with no drag is not handled";
     m_h.Wheel(1, kCentre);
-    EXPECT_NEAR(CameraPosition()[2], 3.824, 1e-9);
+    // Nearer by about a tenth (the selected cube's handles widen the scene a little).
+    EXPECT_LT(CameraPosition()[2], 4.6);
+    EXPECT_GT(CameraPosition()[2], 4.4);
+}
+
+// Scenes far below and far above a unit: a notch moves the camera a tenth of
+// its distance, and the scene stays in the window.
+class ExamineScaleTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(ExamineScaleTest, AWheelNotchMovesATenthOfTheCamerasDistance)
+{
+    const double size = GetParam();
+    WindowHarness h(640, 480);
+    h.AddCube(kRed, size);
+    h.AddViewHandler(new SgExamineViewHandler);
+    SgViewport *viewport = h.Viewport();
+    viewport->Focus(nullptr, 1.1);
+    h.Paint();
+    const double before = viewport->GetCameraTransform()->m_translation.Get(true).Length();
+    h.Wheel(1, kCentre);
+    const double after = viewport->GetCameraTransform()->m_translation.Get(true).Length();
+    EXPECT_NEAR(after, 0.9 * before, 1e-6 * before);
+    h.Paint();
+    EXPECT_TRUE(IsRed(h.At(320, 240))) << "the cube of size " << size << " left the window";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ExamineScaleTest, testing::Values(0.01, 1.0, 10000.0));
+
+TEST_F(ExamineTest, AWheelNotchDuringADragZoomsAndTheReleaseStillEndsTheDrag)
+{
+    m_h.Down(Button::Left, kCentre);
+    m_h.Move({330, 240});
+    m_h.Wheel(1, {330, 240});
+    EXPECT_EQ(m_handler->GetMode(), SgExamineViewHandler::kRotate) << "the drag goes on";
+    m_h.Move({340, 240});
+    m_h.Up(Button::Left, {340, 240});
+    EXPECT_EQ(m_handler->GetMode(), SgExamineViewHandler::kNone);
+    EXPECT_FALSE(m_h.HasCapture()) << "the release gives the capture back";
 }
 
 TEST_F(ExamineTest, MoveWithoutADragNeitherHandlesNorRedraws)

@@ -1,0 +1,25 @@
+#pragma once
+// The window host's message boxes and file dialogs behind the platform's
+// Notifier and FileChooser (platform/Notifier.h), so that code asking the
+// user stays the same headless and in the window, and tests can answer.
+//
+//   SgWxNotifier notifier(frame);
+//   SetNotifier(&notifier);
+//   SetFileChooser(SgWxFileChooser(frame));
+#include <wx/window.h>
+
+#include "platform/Notifier.h"
+
+class SgWxNotifier : public Notifier {
+public:
+    explicit SgWxNotifier(wxWindow *parent) : m_pParent(parent) {}
+    int Message(const std::string &text, const std::string &caption, Buttons buttons = Buttons::Ok,
+                Icon icon = Icon::None) override;
+    void SetParent(wxWindow *parent) { m_pParent = parent; }
+
+private:
+    wxWindow *m_pParent;
+};
+
+// A chooser that shows the toolkit's file dialog over `parent`.
+FileChooser SgWxFileChooser(wxWindow *parent);

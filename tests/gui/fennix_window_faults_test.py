@@ -1,0 +1,396 @@
+#!/usr/bin/env python3
+"""fennix SCENE under a virtual X server of this test's own, driven by real X
+events: each case reproduces a way the window used to fail.
+
+  fennix_window_faults_test.py CASE FENNIX DATA_DIR WORK_DIR
+
+Cases:
+  close-mid-drag      Ctrl+Q during a left drag: the process exits 0 within a
+                      few seconds (no toolkit dialog waits for an answer).
+  close-mid-creation  --create sphere --save-on-close: Ctrl+Q between the
+                      clicks exits 0 and writes no half-made sphere.
+  wheel-during-drag   a wheel notch during a drag: after the release no
+                      pointer grab is left on the X server, and moves with no
+                      button held leave the picture alone.
+  capture-lost        the window is unmapped during a drag (the grab breaks)
+                      and the button released elsewhere: once mapped again,
+                      moves with no button held leave the picture alone.
+  first-drag-turns-about-vertical
+                      a tall column beside the origin stays upright in the
+                      picture through a horizontal left drag, and moves.
+  create-navigation   --create box: a middle drag pans and the wheel zooms,
+                      Esc drops a creation under way, three clicks without
+                      moving create nothing (the scene written at the close).
+  quick-pan           a middle drag whose moves come all at once (one burst,
+                      then the release) pans as far as a slow drag back.
+  steps-follow-size   a 0.01-unit and a 10,000-unit cube: a wheel notch makes
+                      each bigger in the window, and it stays in the window.
+  unsaved-asks        a created sphere, then Ctrl+Q: the window asks whether
+                      to save; Escape keeps it open, Return saves and exits.
+"""
+import ctypes
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_select_drag_test import settle  # noqa: E402
+
+
+def pointer_grabbed(display):
+    """Whether some client holds the X pointer: a grab of our own is refused
+    then (AlreadyGrabbed)."""
+    xlib = ctypes.CDLL("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint, ctypes.c_int,
+                                  ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
+    xlib.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    connection = xlib.XOpenDisplay(display.encode())
+    if not connection:
+        fail("cannot open %s to ask about grabs" % display)
+    try:
+        status = xlib.XGrabPointer(connection, xlib.XDefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0)
+        if status == 0:
+            xlib.XUngrabPointer(connection, 0)
+        return status == 1
+    finally:
+        xlib.XCloseDisplay(connection)
+
+
+class Window:
+    def __init__(self, fennix, scene, *options):
+        self.server, self.display = start_xvfb()
+        self.screen = Screen(self.display)
+        env = dict(self.screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
+        self.program = subprocess.Popen([fennix, scene] + list(options), env=env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+        self.id = self.screen.window(os.path.basename(scene))
+        self.box = self.screen.geometry(self.id)
+        settle(self.screen, self.box)
+
+    def at(self, x, y):
+        return str(self.box[0] + x), str(self.box[1] + y)
+
+    def run(self, *args, check=True):
+        return self.screen.run(*args, check=check)
+
+    def picture(self):
+        return crop(self.screen.shot(), self.box)
+
+    def settled(self):
+        settle(self.screen, self.box)
+        return self.picture()
+
+    def drag_start(self, x, y, dx, dy, button="1", steps=5):
+        self.run("xdotool", "mousemove", *self.at(x, y), "mousedown", button)
+        for step in range(1, steps + 1):
+            self.run("xdotool", "mousemove", *self.at(x + dx * step // steps, y + dy * step // steps))
+            time.sleep(0.05)
+
+    def click(self, x, y, button="1"):
+        self.run("xdotool", "mousemove", *self.at(x, y), "click", button)
+        time.sleep(0.3)
+
+    def key(self, name, window=None):
+        # There is no window manager: the window is given the keyboard, then
+        # the key is typed as a person types it.
+        self.run("xdotool", "windowfocus", "--sync", window or self.id, check=False)
+        self.run("xdotool", "key", name, check=False)
+
+    def wait_exit(self, seconds):
+        try:
+            status = self.program.wait(timeout=seconds)
+        except subprocess.TimeoutExpired:
+            fail("fennix did not exit within %d seconds of the close" % seconds)
+        if status != 0:
+            fail("fennix exited with status %d: %s" % (status, self.program.stderr.read().decode(errors="replace")))
+
+    def dialog(self, name, seconds=15):
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            found = [w for w in self.run("xdotool", "search", "--name", name, check=False).decode().split()
+                     if w != self.id]
+            if found:
+                return found[0]
+            time.sleep(0.2)
+        return None
+
+    def close(self):
+        if self.program.poll() is None:
+            self.program.kill()
+            self.program.wait()
+        self.server.terminate()
+        self.server.wait()
+
+
+def moves_leave_picture_alone(window):
+    still = window.settled()
+    for step in range(1, 6):
+        window.run("xdotool", "mousemove", *window.at(200 + 30 * step, 200 + 10 * step))
+        time.sleep(0.05)
+    after = window.settled()
+    return share_changed(still, after) < 0.005
+
+
+def case_close_mid_drag(fennix, data, work):
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"))
+    try:
+        w.drag_start(320, 240, 80, 20)
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        return "Ctrl+Q during a drag exited 0"
+    finally:
+        w.close()
+
+
+def case_close_mid_creation(fennix, data, work):
+    out = os.path.join(work, "closed_mid_creation.kvrx")
+    if os.path.exists(out):
+        os.remove(out)
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"), "--create", "sphere", "--save-on-close", out)
+    try:
+        w.click(200, 300)
+        for step in range(1, 6):
+            w.run("xdotool", "mousemove", *w.at(200 + 12 * step, 300))
+            time.sleep(0.05)
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        with open(out, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        if "SgSphere" in text:
+            fail("the half-made sphere was written: %s" % text[text.find("SgSphere") - 40:][:200])
+        return "Ctrl+Q between the clicks of a creation exited 0 and wrote no sphere"
+    finally:
+        w.close()
+
+
+def case_wheel_during_drag(fennix, data, work):
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"))
+    try:
+        w.drag_start(320, 240, 60, 0)
+        w.run("xdotool", "click", "4")
+        time.sleep(0.2)
+        w.run("xdotool", "mousemove", *w.at(400, 250))
+        time.sleep(0.1)
+        w.run("xdotool", "mouseup", "1")
+        time.sleep(0.5)
+        if pointer_grabbed(w.display):
+            fail("the pointer is still grabbed after the release")
+        if not moves_leave_picture_alone(w):
+            fail("moves with no button held still turn the view")
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        return "a wheel notch during a drag: no grab left after the release"
+    finally:
+        w.close()
+
+
+def case_capture_lost(fennix, data, work):
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"))
+    try:
+        w.drag_start(320, 240, 60, 0)
+        w.run("xdotool", "windowunmap", "--sync", w.id)
+        time.sleep(0.3)
+        w.run("xdotool", "mouseup", "1")
+        w.run("xdotool", "windowmap", "--sync", w.id)
+        time.sleep(0.5)
+        if pointer_grabbed(w.display):
+            fail("the pointer is still grabbed after the lost capture")
+        if not moves_leave_picture_alone(w):
+            fail("after the lost capture, moves with no button held still turn the view")
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        return "a lost capture ended the drag"
+    finally:
+        w.close()
+
+
+def column_extent(picture):
+    found = [(x, y) for y, row in enumerate(picture) for x, p in enumerate(row)
+             if p[0] > 150 and p[1] < 90 and p[2] < 90]
+    if not found:
+        return None
+    xs = [x for x, _ in found]
+    ys = [y for _, y in found]
+    return max(xs) - min(xs) + 1, max(ys) - min(ys) + 1, sum(xs) / len(xs)
+
+
+def case_first_drag_turns_about_vertical(fennix, data, work):
+    w = Window(fennix, os.path.join(data, "tall_red_column_beside_origin.kvrx"))
+    try:
+        before = column_extent(w.picture())
+        if before is None:
+            fail("the column is not in the picture")
+        if before[1] < 3 * before[0]:
+            fail("the column along the scene's up axis is not upright in the picture: %s" % (before,))
+        w.drag_start(100, 60, 250, 0, steps=10)
+        w.run("xdotool", "mouseup", "1")
+        after = column_extent(w.settled())
+        if after is None:
+            fail("the column left the picture")
+        if after[1] < 3 * after[0]:
+            fail("a horizontal drag tipped the column over: %s, then %s" % (before, after))
+        if abs(after[2] - before[2]) < 2:
+            fail("a horizontal drag did not turn the scene: %s, then %s" % (before, after))
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        return "the column stayed upright (%dx%d, then %dx%d) and moved" % (before[0], before[1], after[0], after[1])
+    finally:
+        w.close()
+
+
+def case_create_navigation(fennix, data, work):
+    out = os.path.join(work, "create_navigation.kvrx")
+    if os.path.exists(out):
+        os.remove(out)
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"), "--create", "box", "--save-on-close", out)
+    try:
+        first = w.settled()
+        w.drag_start(320, 240, 60, 0, button="2")
+        w.run("xdotool", "mouseup", "2")
+        panned = w.settled()
+        if share_changed(first, panned) < 0.02:
+            fail("a middle drag did not pan the view in creation mode")
+        w.run("xdotool", "mousemove", *w.at(320, 240), "click", "5")
+        zoomed = w.settled()
+        if share_changed(panned, zoomed) < 0.02:
+            fail("the wheel did not zoom in creation mode")
+        # A creation under way, dropped with Escape.
+        w.click(150, 350)
+        for step in range(1, 6):
+            w.run("xdotool", "mousemove", *w.at(150 + 10 * step, 350))
+            time.sleep(0.05)
+        w.key("Escape")
+        time.sleep(0.3)
+        # Three clicks on one spot.
+        for _ in range(3):
+            w.click(450, 380)
+        if pointer_grabbed(w.display):
+            fail("the pointer is still grabbed after the creations ended")
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        with open(out, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        if "SgBox" in text:
+            fail("a box was created: %s" % text[text.find("SgBox") - 40:][:300])
+        return "the view panned and zoomed; Esc and clicks without a drag made no box"
+    finally:
+        w.close()
+
+
+def case_quick_pan(fennix, data, work):
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"))
+    try:
+        start = w.settled()
+        burst = ["xdotool", "mousemove", *w.at(320, 240), "mousedown", "2"]
+        for step in range(1, 21):
+            burst += ["mousemove", *w.at(320 + 5 * step, 240)]
+        w.run(*burst, "mouseup", "2")
+        moved = w.settled()
+        if share_changed(start, moved) < 0.02:
+            fail("a quick middle drag did not pan the view")
+        w.drag_start(420, 240, -100, 0, button="2", steps=10)
+        w.run("xdotool", "mouseup", "2")
+        back = w.settled()
+        if share_changed(start, back) > 0.005:
+            fail("a slow drag back by as much does not bring the view back: the quick drag fell short (%.3f)"
+                 % share_changed(start, back))
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        return "a quick pan went as far as the cursor"
+    finally:
+        w.close()
+
+
+def red_share(picture):
+    cells = [p for row in picture for p in row]
+    return sum(1 for p in cells if p[0] > 150 and p[1] < 90 and p[2] < 90) / max(len(cells), 1)
+
+
+def case_steps_follow_size(fennix, data, work):
+    shares = []
+    for scene in ("tiny_red_cube_0_01.kvrx", "huge_red_cube_10000.kvrx"):
+        w = Window(fennix, os.path.join(data, scene))
+        try:
+            before = red_share(w.settled())
+            w.run("xdotool", "mousemove", *w.at(320, 240), "click", "4")
+            after = red_share(w.settled())
+            if before == 0.0:
+                fail("%s: the cube is not in the window" % scene)
+            if not 1.05 * before < after < 0.9:
+                fail("%s: a wheel notch should bring the cube nearer and keep it in the window: %.3f, then %.3f"
+                     % (scene, before, after))
+            shares.append("%.3f -> %.3f" % (before, after))
+            w.key("ctrl+q")
+            w.wait_exit(8)
+        finally:
+            w.close()
+    return "a notch brought both cubes nearer (%s)" % ", ".join(shares)
+
+
+def create_sphere(w, x, y, length):
+    w.click(x, y)
+    for step in range(1, 6):
+        w.run("xdotool", "mousemove", *w.at(x + length * step // 5, y))
+        time.sleep(0.05)
+    w.click(x + length, y)
+
+
+def case_unsaved_asks(fennix, data, work):
+    scene = os.path.join(work, "unsaved_asks.kvrx")
+    shutil.copyfile(os.path.join(data, "sample_scene.kvrx"), scene)
+    w = Window(fennix, scene, "--create", "sphere")
+    try:
+        create_sphere(w, 200, 300, 60)
+        w.key("ctrl+q")
+        question = w.dialog("fennix")
+        if question is None:
+            fail("closing with a new sphere did not ask whether to save")
+        w.key("Escape", question)
+        time.sleep(1.5)
+        if w.program.poll() is not None:
+            fail("cancelling the question closed the window anyway")
+        w.key("ctrl+q")
+        question = w.dialog("fennix")
+        if question is None:
+            fail("the second close did not ask")
+        w.key("Return", question)
+        w.wait_exit(10)
+        with open(scene, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        if "SgSphere" not in text:
+            fail("answering Yes did not write the sphere into the scene")
+        return "the window asked; Escape kept it open, Return saved the sphere"
+    finally:
+        w.close()
+
+
+CASES = {
+    "close-mid-drag": case_close_mid_drag,
+    "close-mid-creation": case_close_mid_creation,
+    "wheel-during-drag": case_wheel_during_drag,
+    "capture-lost": case_capture_lost,
+    "first-drag-turns-about-vertical": case_first_drag_turns_about_vertical,
+    "create-navigation": case_create_navigation,
+    "quick-pan": case_quick_pan,
+    "steps-follow-size": case_steps_follow_size,
+    "unsaved-asks": case_unsaved_asks,
+}
+
+
+def main():
+    case, fennix, data, work = sys.argv[1:5]
+    os.makedirs(work, exist_ok=True)
+    print("PASS: " + CASES[case](fennix, data, work))
+
+
+if __name__ == "__main__":
+    main()
