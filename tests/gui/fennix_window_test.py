@@ -78,6 +78,18 @@ class Screen:
         return XwdImage(self.run("xwd", "-root", "-silent"))
 
 
+# The window opens with its canvas at this size, below the menu bar and the
+# toolbars.
+CANVAS_WIDTH, CANVAS_HEIGHT = 640, 480
+
+
+def canvas_box(window_box):
+    """The canvas part of a newly opened window: its bottom CANVAS_HEIGHT rows."""
+    x, y, width, height = window_box
+    top = max(0, height - CANVAS_HEIGHT)
+    return x, y + top, width, height - top
+
+
 def close_with_ctrl_q(screen, window, program):
     """Ctrl+Q to the window: the program must end with status 0."""
     screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
