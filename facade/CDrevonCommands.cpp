@@ -6,6 +6,7 @@
 #include "engine/actions/SgFindAction.h"
 #include "engine/actions/SgNodeNavigation.h"
 #include "engine/core/SgField.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/core/SgStateAccessors.h"
@@ -437,8 +438,11 @@ void CDrevon::SetActiveTool(SgEventHandler *tool)
 void CDrevon::InstallActiveTool(SgEventHandler *tool)
 {
     m_activeTool = tool;
-    if (SgSeparator *root = GetRoot())
+    // A tool coming and going is no step of the user's to undo.
+    if (SgSeparator *root = GetRoot()) {
+        SgUndoRecordingPause pause(m_pDocument);
         root->AddChild(tool);
+    }
     // The tool takes the left button whole; the other buttons and the wheel
     // still move the view.
     if (auto *examine = dynamic_cast<SgExamineViewHandler *>(ViewingTool()))
@@ -455,8 +459,10 @@ void CDrevon::DeleteActiveTool()
         m_activeTool = nullptr;
         // Out of the scene: a tool in the middle of a drag gives back its
         // capture and undo step as it goes.
-        if (SgSeparator *root = GetRoot())
-            root->RemoveChild(tool.get());
+        if (SgSeparator *root = GetRoot()) {
+            SgUndoRecordingPause pause(m_pDocument);
+            root->DeleteChild(tool.get());
+        }
     }
     if (m_iCreationButton != 0) {
         const int button = m_iCreationButton;

@@ -205,12 +205,14 @@ TEST_F(FacadeTest, CreationToolIsTheActiveToolAndGoesWithItsButton)
     ASSERT_NE(tool, nullptr);
     EXPECT_EQ(tool->GetKind(), SgSphere::ClassID());
     EXPECT_EQ(m_states.Last(1), 1);
+    EXPECT_FALSE(m_facade->UpdateUndo(98)) << "starting a tool made an undo step";
     m_facade->OnCreateTool(16);  // no creation button: nothing happens
     EXPECT_EQ(m_facade->GetActiveTool(), tool);
     m_facade->DeleteActiveTool();
     EXPECT_EQ(m_facade->GetActiveTool(), nullptr);
     EXPECT_EQ(m_states.Last(1), 0);
     EXPECT_EQ(m_facade->GetCreationButton(), 0);
+    EXPECT_FALSE(m_facade->UpdateUndo(98)) << "dropping a tool made an undo step";
     EXPECT_EQ(m_facade->GetNavigationMode(), 1) << "dropping a tool goes back to turning the scene";
 }
 
