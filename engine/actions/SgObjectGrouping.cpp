@@ -52,6 +52,16 @@ SgGroup *FirstGroupFather(const SgNode *node)
     return nullptr;
 }
 
+// Puts a node back into the group it was taken out of, before the sibling
+// that followed it (at the end when none did).
+void PutBack(SgGroup *group, SgNode *next, SgNode *node)
+{
+    if (next && group->IndexOf(next) >= 0)
+        group->AddChildBefore(node, next);
+    else
+        group->AddChild(node);
+}
+
 // The chain of first group fathers from a root down to the node, started at
 // `from` when that lies on it.
 SgPath GroupChain(SgNode *node, SgNode *from)
@@ -98,17 +108,30 @@ SgPath PathBelow(const SgPath &toParent, SgNode *parent, SgNode *node)
     return path;
 }
 
-// A (nearly) singular matrix has no meaningful inverse: the placement it
-// stands for is then taken as the identity.
-Transform3 SafeInverse(const Transform3 &m)
+// Under a parent that flattens an axis no placement keeps the child where
+// the user sees it: the operation is refused, and the user told.
+bool RefuseSingularParent(const Transform3 &parentWorld, const char *operation)
 {
-    if (m.IsSingular())
-        return Transform3();
-    try {
-        return m.Inverse();
-    } catch (const SgMathError &) {
-        return Transform3();
+    if (!parentWorld.IsSingular())
+        return false;
+    SgDiagTellUser(SgDiagLevel::Warning, "Object",
+                   "The object cannot be placed under a group that is scaled to nothing along an axis: it would "
+                   "move. Give the group a scale first.",
+                   operation);
+    return true;
+}
+
+// The group that holds one more entry of the node than `before` lists.
+SgGroup *AddedFather(SgNode *node, const std::vector<SgNode *> &before)
+{
+    for (SgNode *father : node->GetFatherList()) {
+        if (!father->IsGroup())
+            continue;
+        const auto now = std::count(node->GetFatherList().begin(), node->GetFatherList().end(), father);
+        if (now > std::count(before.begin(), before.end(), father))
+            return static_cast<SgGroup *>(father);
     }
+    return nullptr;
 }
 
 bool IsClassNamed(const SgNode *node, const char *className)
@@ -418,6 +441,7 @@ bool SgObject::AttachToGroup(SgPath &path, bool link)
     // target path starts at.
     const Transform3 world = SgGetTransformAction::PathMatrix(GroupChain(this, path[0])) * LocalMatrix();
     SgGroup *oldParent = FirstGroupFather(this);
+    const std::vector<SgNode *> fathersBefore = GetFatherList();
 
     // The target's last child as its child view sees it: an object's last
     // content child.
@@ -435,11 +459,22 @@ bool SgObject::AttachToGroup(SgPath &path, bool link)
     }
     if (!added)
         return false;
+    SgNode *oldNext = oldParent ? oldParent->GetChild(oldParent->IndexOf(this) + 1) : nullptr;
     if (oldParent)
         oldParent->DeleteChild(this);
 
+    // Measured with the object in its new place only, so that the path finds
+    // that place; a refusal puts it back where it was.
     const Transform3 parentWorld = SgGetTransformAction::PathMatrix(PathBelow(path, target, this));
-    PlaceBy(SafeInverse(parentWorld) * world);
+    if (RefuseSingularParent(parentWorld, "Attach")) {
+        if (SgGroup *newParent = AddedFather(this, fathersBefore)) {
+            newParent->DeleteChild(this);
+            if (oldParent)
+                PutBack(oldParent, oldNext, this);
+        }
+        return false;
+    }
+    PlaceBy(parentWorld.Inverse() * world);
     if (link || bone)
         m_link = 1;
     return true;
@@ -458,9 +493,12 @@ bool SgObject::DetachFromGroup(SgPath &path, SgGroup *newParent)
     }
     SgRef<SgObject> keep(object);
     const Transform3 world = SgGetTransformAction::PathMatrix(path) * object->LocalMatrix();
+    const std::vector<SgNode *> fathersBefore = object->GetFatherList();
     if (!newParent->AddChild(object))
         return false;
-    static_cast<SgGroup *>(group)->DeleteChild(object);
+    auto *oldParent = static_cast<SgGroup *>(group);
+    SgNode *oldNext = oldParent->GetChild(oldParent->IndexOf(object) + 1);
+    oldParent->DeleteChild(object);
 
     // The new parent measured from the same node the path starts at.
     SgPath toParent;
@@ -472,7 +510,14 @@ bool SgObject::DetachFromGroup(SgPath &path, SgGroup *newParent)
         toParent = GroupChain(newParent, path[0]);
     }
     const Transform3 parentWorld = SgGetTransformAction::PathMatrix(PathBelow(toParent, newParent, object));
-    object->PlaceBy(SafeInverse(parentWorld) * world);
+    if (RefuseSingularParent(parentWorld, "Detach")) {
+        if (SgGroup *added = AddedFather(object, fathersBefore)) {
+            added->DeleteChild(object);
+            PutBack(oldParent, oldNext, object);
+        }
+        return false;
+    }
+    object->PlaceBy(parentWorld.Inverse() * world);
     if (object->m_link.Get(true) == 1)
         object->m_link = 0;
     return true;
@@ -490,6 +535,14 @@ SgPathList SgObject::Ungroup()
     }
     if (parents.empty()) {
         SgDiagError("Object", "Ungroup: the object has no parent to take its content");
+        return placed;
+    }
+    // The content would take a placement that flattens it for good.
+    if (LocalMatrix().IsSingular()) {
+        SgDiagTellUser(SgDiagLevel::Warning, "Object",
+                       "The group cannot be ungrouped: it is scaled to nothing along an axis. Give it a scale "
+                       "first.",
+                       "Ungroup");
         return placed;
     }
     SgRef<SgObject> keep(this);

@@ -11,6 +11,7 @@
 // (AssignClassID); the library start-up asks in a fixed order, so ids are the
 // same from run to run. InitClass registers name, creator and parent link.
 #include <new>
+#include <type_traits>
 #include <typeinfo>
 
 #define SG_CLASS_HEADER(Class, Root)                                                    \
@@ -33,7 +34,14 @@ private:                                                                        
                                                                                         \
 public:
 
+// In a family whose root only its count frees (a protected destructor), no
+// class may open that door again with a public destructor: `delete` or a
+// local variable would free what others still hold. SG_CLASS_HEADER ends in
+// `public:`, so a destructor declared right after it is public unless the
+// class says otherwise.
 #define SG_CLASS_SOURCE_COMMON_(Class, Parent, Root, Name)                              \
+    static_assert(std::is_destructible_v<Root> || !std::is_destructible_v<Class>,       \
+                  #Class ": a counted class keeps its destructor protected");           \
     int Class::s_iClassID = 0;                                                          \
     const char *const Class::s_lpszClassName = Name;                                    \
     int Class::AssignClassID()                                                          \

@@ -36,7 +36,6 @@ class SgExamineViewHandler : public SgEventHandler {
     static constexpr double kMinLensHeight = 0.01;
 
     SgExamineViewHandler() = default;
-    ~SgExamineViewHandler() override = default;
 
     int HandleFunc(SgHandleEventAction *action) override;
     // Begins a drag in the current mode.
@@ -60,6 +59,9 @@ class SgExamineViewHandler : public SgEventHandler {
     // over the scene is still a click.
     static constexpr int kMinDrag = 2;
     double GetSpeedBase() const { return m_dSpeedBase; }
+
+protected:
+    ~SgExamineViewHandler() override = default;
 
 private:
     double SceneSpeedBase() const;

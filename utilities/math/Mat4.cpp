@@ -8,9 +8,10 @@
 
 namespace {
 
-// Below this ratio of the determinant to the longest column length raised to
-// the dimension (1 for a rotation or a uniform scale, 0 for a flat matrix)
-// the inverse is dominated by rounding.
+// Below this ratio of the determinant to the product of the column lengths
+// (1 for any axis scales, whatever they are, 0 for a flat matrix) the columns
+// are too close to dependent for an inverse worth the name; an axis this much
+// shorter than the longest is flat.
 constexpr double kSingularRatio = 1e-12;
 
 } // namespace
@@ -201,14 +202,23 @@ bool Mat4::IsSingular() const
     // must not make a huge placement look flat.
     const bool affine = m_a[3][0] == 0.0 && m_a[3][1] == 0.0 && m_a[3][2] == 0.0 && m_a[3][3] == 1.0;
     const int n = affine ? 3 : 4;
+    // Per axis: each column is measured against its own length, so a matrix
+    // that scales one axis by 1e-5 and another by 1e4 inverts as well as the
+    // identity, while one whose columns lean onto each other does not; and
+    // an axis shorter than kSingularRatio of the longest counts as flat.
+    double lengths = 1.0;
     double longest = 0.0;
+    double shortest = HUGE_VAL;
     for (int j = 0; j < n; ++j) {
         double sum = 0.0;
         for (int i = 0; i < n; ++i)
             sum += m_a[i][j] * m_a[i][j];
-        longest = std::max(longest, std::sqrt(sum));
+        const double length = std::sqrt(sum);
+        lengths *= length;
+        longest = std::max(longest, length);
+        shortest = std::min(shortest, length);
     }
-    return !(std::fabs(det) >= kSingularRatio * std::pow(longest, n));
+    return !(shortest >= kSingularRatio * longest) || !(std::fabs(det) >= kSingularRatio * lengths);
 }
 
 bool Mat4::IsIdentity() const

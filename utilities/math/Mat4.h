@@ -60,13 +60,15 @@ public:
     double Determinant() const;
     bool IsDeterminantKnown() const { return m_detKnown != 0; }
     // Adjugate over determinant; throws SgMathError("inverse: Non-singular matrix")
-    // when |det| < 1e-14.
+    // when IsSingular.
     Mat4 Inverse() const;
     // Whether the matrix is too close to singular for its inverse to mean
-    // anything. Judged against the matrix's own scale (the determinant over
-    // the cube of the longest column of the linear part), so a uniformly tiny
-    // or huge transform is as invertible as the identity, while one that
-    // flattens an axis to 1e-12 of the others is not.
+    // anything. Judged per axis (the determinant over the product of the
+    // column lengths of the linear part, and the shortest column against the
+    // longest), so a transform that scales its axes by factors as far apart
+    // as 1e-5 and 1e4 is as invertible as the identity, while one that
+    // flattens an axis to 1e-12 of the longest or leans its columns onto each
+    // other that far is not.
     bool IsSingular() const;
 
     bool IsIdentity() const;

@@ -51,6 +51,9 @@ class SgTestLinks : public SgNode {
     SG_CLASS_HEADER(SgTestLinks, SgFieldMngr)
     SgTestLinks() { AddField(m_links, "links"); }
     SgVFNodePtr m_links;
+
+protected:
+    ~SgTestLinks() override = default;
 };
 SG_CLASS_SOURCE(SgTestLinks, SgNode, SgFieldMngr, "SgTestLinks")
 

@@ -390,6 +390,9 @@ TEST_F(SmallViewerTest, FramedTinySceneIsDrawn)
 class FailingGroup : public SgGroup {
     SG_CLASS_HEADER(FailingGroup, SgFieldMngr)
     void DoAction(SgAction *) override { throw SgError("this group cannot be drawn"); }
+
+protected:
+    ~FailingGroup() override = default;
 };
 SG_CLASS_SOURCE(FailingGroup, SgGroup, SgFieldMngr, "FailingGroup")
 

@@ -123,3 +123,22 @@ TEST(Mat4, UniformlyTinyOrHugeMatricesInvert)
     }
     EXPECT_FALSE((Mat4() * 1e-4).IsSingular()) << "a uniform 4x4 scale is invertible";
 }
+
+// Each axis is judged on its own: very different scales along the axes are
+// invertible; an axis flattened or folded onto another is not.
+TEST(Mat4, SingularityIsJudgedPerAxis)
+{
+    struct Case {
+        const char *what;
+        double rows[4][4];
+        bool singular;
+    };
+    const Case cases[] = {
+        {"microns along x, kilometres along z", {{1e-5, 0, 0, 1}, {0, 1, 0, 2}, {0, 0, 1e4, 3}, {0, 0, 0, 1}}, false},
+        {"one axis 1e-9 of the others", {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1e-9, 0}, {0, 0, 0, 1}}, false},
+        {"a flat axis", {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 1}}, true},
+        {"two columns all but parallel", {{1, 1, 0, 0}, {0, 1e-13, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}, true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Mat4(c.rows).IsSingular(), c.singular) << c.what;
+}

@@ -12,6 +12,7 @@
 #include "engine/core/SgPathList.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgLight.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgError.h"
 #include "tests/engine/actions/MeasureTestNodes.h"
 
@@ -353,6 +354,81 @@ TEST_F(ObjectGroupingTest, AttachUnderATinyScaleKeepsThePlacement)
         PathTo({m_root.get(), group.get(), group->GetInnerGroup(), object.get()})) * object->GetTransform()->GetMatrix();
     EXPECT_TRUE(SamePlacement(after, before)) << "a group in microns is no singular group";
     EXPECT_TRUE(Near(object->GetMove(), Vec3(3e5, 0, 0), 1e-3));
+}
+
+// A parent whose scale flattens an axis cannot take a child without moving
+// it: attaching, detaching into it and ungrouping it refuse and say so. A
+// parent scaled very unevenly but invertible is no singular parent.
+TEST_F(ObjectGroupingTest, SingularParentsAreRefusedAndInvertibleOnesKeepThePlacement)
+{
+    struct Case {
+        const char *what;
+        Vec3 parentScale;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"a flat parent", Vec3(1, 1, 0), false},
+        {"a parent flat in two axes", Vec3(0, 1, 0), false},
+        {"microns along x, kilometres along z", Vec3(1e-5, 1, 1e4), true},
+        {"tiny everywhere, one axis much less", Vec3(1e-3, 1e-3, 1e-9), true},
+    };
+    for (const Case &c : cases) {
+        SgRef<SgSeparator> root = MakeSceneRoot();
+        SgRef<SgObject> parent = MakeGroup("parent", Vec3(0, 0, 0), Rotation(), c.parentScale);
+        SgRef<SgObject> object = MakeObjectWith(MakeCuboid(1, 1, 1).get(), Vec3(1, 2, 3), "object");
+        root->AddChild(parent.get());
+        root->AddChild(object.get());
+        const Transform3 before = WorldOf(PathTo({root.get(), object.get()}));
+
+        // Attach.
+        SgDiagCapture capture;
+        SgPath target = PathTo({root.get(), parent.get()});
+        EXPECT_EQ(object->AttachToGroup(target, false), c.accepted) << c.what;
+        const SgPath inside = PathTo({root.get(), parent.get(), parent->GetInnerGroup(), object.get()});
+        if (c.accepted) {
+            EXPECT_TRUE(SamePlacement(WorldOf(inside), before)) << c.what;
+            EXPECT_EQ(capture.Count(), 0) << c.what << ": " << capture.GetText();
+        } else {
+            EXPECT_EQ(object->GetFirstFather(), root.get()) << c.what << ": the object stays where it was";
+            EXPECT_TRUE(Near(object->GetMove(), Vec3(1, 2, 3))) << c.what;
+            EXPECT_TRUE(capture.Contains("cannot be placed under")) << c.what << ": " << capture.GetText();
+        }
+
+        // Detach from a plain group into the parent.
+        SgRef<SgObject> from = MakeGroup("from", Vec3(0, 0, 0));
+        SgRef<SgObject> other = MakeObjectWith(MakeCuboid(1, 1, 1).get(), Vec3(1, 2, 3), "other");
+        root->AddChild(from.get());
+        from->AddChild(other.get());
+        SgPath fromPath = PathTo({root.get(), from.get(), from->GetInnerGroup(), other.get()});
+        capture.Clear();
+        EXPECT_EQ(SgObject::DetachFromGroup(fromPath, parent.get()), c.accepted) << c.what;
+        if (c.accepted) {
+            EXPECT_TRUE(SamePlacement(
+                WorldOf(PathTo({root.get(), parent.get(), parent->GetInnerGroup(), other.get()})), before))
+                << c.what;
+        } else {
+            EXPECT_EQ(other->GetFirstFather(), from->GetInnerGroup()) << c.what;
+            EXPECT_TRUE(Near(other->GetMove(), Vec3(1, 2, 3))) << c.what;
+            EXPECT_TRUE(capture.Contains("cannot be placed under")) << c.what << ": " << capture.GetText();
+        }
+
+        // Ungroup the parent with a member inside.
+        SgRef<SgObject> member = MakeObjectWith(MakeCuboid(1, 1, 1).get(), Vec3(1, 2, 3), "member");
+        parent->AddChild(member.get());
+        const Transform3 memberBefore =
+            WorldOf(PathTo({root.get(), parent.get(), parent->GetInnerGroup(), member.get()}));
+        capture.Clear();
+        const SgPathList placed = parent->Ungroup();
+        if (c.accepted) {
+            EXPECT_GE(placed.GetCount(), 1) << c.what;
+            EXPECT_TRUE(SamePlacement(WorldOf(PathTo({root.get(), member.get()})), memberBefore)) << c.what;
+        } else {
+            EXPECT_EQ(placed.GetCount(), 0) << c.what;
+            EXPECT_EQ(member->GetFirstFather(), parent->GetInnerGroup()) << c.what;
+            EXPECT_TRUE(Near(member->GetMove(), Vec3(1, 2, 3))) << c.what;
+            EXPECT_TRUE(capture.Contains("cannot be ungrouped")) << c.what << ": " << capture.GetText();
+        }
+    }
 }
 
 // A turned object under a parent scaled unevenly along turned axes: its world
