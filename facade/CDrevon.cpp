@@ -18,7 +18,11 @@
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/render/SgTextureManager.h"
 #include "engine/render/SgViewport.h"
+#include "engine/tools/SgCreateCylinderTool.h"
+#include "engine/viewer/SgEvent.h"
+#include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
+#include "platform/window/SgWindowMessages.h"
 #include "facade/StlReader.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
@@ -70,10 +74,15 @@ int BooleanEngineOf(SgGeometricShape *shape, void *data)
     return facade && facade->GetMetaball() ? SgBoolean::kMetaballEngine : SgBoolean::kSolidEngineAlt;
 }
 
-// The document's user handler: the facade's keys come through the host.
-int UserEvent(SgHandleEventAction *, void *)
+// The document's user handler: key presses in a viewer go to the facade.
+int UserEvent(SgHandleEventAction *action, void *data)
 {
-    return 0;
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    if (!event || event->m_nKind != SgEvent::kKey || event->m_nMessage != static_cast<int>(SgWM::kKeyDown))
+        return 0;
+    SgViewer *viewer = action->GetViewer();
+    auto *window = viewer ? static_cast<SgPlatformWindow *>(viewer->GetWindow()) : nullptr;
+    return static_cast<CDrevon *>(data)->OnKeyDown(event->m_nKey, window && window->HasCapture()) ? 1 : 0;
 }
 
 std::string ModuleFolder()
@@ -227,6 +236,16 @@ std::string CDrevon::GetCurrentFile() const
 std::string CDrevon::GetString(int which) const
 {
     return which == 10 ? m_string : std::string();
+}
+
+bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
+{
+    // A creation between its clicks, a drag or a rubber band (they hold the
+    // mouse) has the key first: Esc ends it there.
+    auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_activeTool.get());
+    if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
+        return false;
+    return m_keyHandler && m_keyHandler(virtualKey);
 }
 
 int CDrevon::SetTexturePathes(const char *list)

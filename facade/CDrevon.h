@@ -16,6 +16,7 @@
 // Operations receive the button index, never the command id.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -141,6 +142,14 @@ public:
     void SetLoadedUrlCache(bool on) { m_bUrlCache = on; }
     bool IsLoadedUrlCache() const { return m_bUrlCache; }
     int SetTexturePathes(const char *list);
+    // The facade's keys (Esc leaving full screen, the shortcuts): a key
+    // reaches this handler only when no running creation, drag or rubber
+    // band takes it first. The handler answers whether it used the key.
+    using KeyHandler = std::function<bool(int virtualKey)>;
+    void SetKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+    // A key pressed in a viewer: false when it is left to a running tool or
+    // nobody used it.
+    bool OnKeyDown(int virtualKey, bool windowCaptured);
 
     // ---- Command table -----------------------------------------------------------------
     void initButtonMap();
@@ -360,6 +369,7 @@ private:
     void *m_pButtonStateData = nullptr;
     CreateToolCallback m_fnCreateToolStart = nullptr;
     CreateToolCallback m_fnCreateToolFinish = nullptr;
+    KeyHandler m_keyHandler;
     SgDocumentSubscription m_toolStarted;
     SgDocumentSubscription m_toolFinished;
 };

@@ -4,6 +4,7 @@
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/handlers/SgManipulator.h"
+#include "engine/handlers/SgTool.h"
 #include "engine/document/SgAnimationMngr.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/geometry/SgSphere.h"
@@ -17,6 +18,7 @@
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgExamineViewHandler.h"
 #include "engine/tools/SgTransformTool.h"
+#include "platform/window/SgWindowMessages.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
@@ -348,4 +350,26 @@ TEST_F(FacadeTest, GimbalConnectTurnsTheFirstObjectWithTheSecondAndReusesItsBill
             own.push_back(billboard);
     ASSERT_EQ(own.size(), 1u) << "a second connection made a second billboard";
     EXPECT_EQ(own[0]->m_rotationType.Get(), 4);
+}
+
+TEST_F(FacadeTest, KeysReachTheFacadeOnlyWhenNoDragOrToolRuns)
+{
+    AddViewer();
+    std::vector<int> keys;
+    m_facade->SetKeyHandler([&keys](int key) {
+        keys.push_back(key);
+        return true;
+    });
+    constexpr int kEscape = 27;
+    // Through the viewer: a key press in the window reaches the facade.
+    m_window->Send(SgWM::kKeyDown, kEscape, 0);
+    EXPECT_EQ(keys, std::vector<int>{kEscape}) << "with nothing running Esc is the facade's";
+    // A drag or rubber band holds the mouse: the key is left to it.
+    EXPECT_FALSE(m_facade->OnKeyDown(kEscape, true));
+    SgTool::SetToolActive(true);
+    EXPECT_FALSE(m_facade->OnKeyDown(kEscape, false));
+    SgTool::SetToolActive(false);
+    EXPECT_EQ(keys.size(), 1u) << "Esc reached the facade while something ran";
+    EXPECT_TRUE(m_facade->OnKeyDown(kEscape, false));
+    EXPECT_EQ(keys.size(), 2u);
 }
