@@ -260,9 +260,25 @@ void SgGroup::Clear()
         DeleteChild(m_children.front());
 }
 
+namespace {
+// Set while the change of a view's placement of its scene goes up the graph:
+// the groups on the way clear their own caches but leave the nodes after
+// them alone, since where the scene is seen from changes none of them.
+thread_local int t_viewPlacementChange = 0;
+} // namespace
+
 void SgGroup::NotifyFathers(SgNode *from)
 {
-    if (from && from->AffectsState()) {
+    const bool viewPlacement =
+        t_viewPlacementChange > 0 || (from && from->IsTransform() && !from->ChangeReachesLaterSiblings());
+    if (viewPlacement) {
+        ClearAllCaches();
+        ++t_viewPlacementChange;
+        SgNode::NotifyFathers(this);
+        --t_viewPlacementChange;
+        return;
+    }
+    if (from && from->ChangeReachesLaterSiblings()) {
         const int at = IndexOf(from);
         if (at >= 0) {
             // A child may drop a later sibling while it is told; work on a copy.
@@ -273,6 +289,18 @@ void SgGroup::NotifyFathers(SgNode *from)
     }
     ClearAllCaches();
     SgNode::NotifyFathers(this);
+}
+
+bool SgGroup::ChangeReachesLaterSiblings() const
+{
+    if (!AffectsState())
+        return false;
+    if (m_children.empty())
+        return true;
+    for (const SgNode *child : m_children)
+        if (!child || !child->IsTransform() || child->ChangeReachesLaterSiblings())
+            return true;
+    return false;
 }
 
 void SgGroup::NotifySons(SgNode *)

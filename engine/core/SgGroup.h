@@ -70,6 +70,10 @@ class SgGroup : public SgNode {
     // path stops visiting its children.
     void DoAction(SgAction *action) override;
     bool IsGroup() const override { return true; }
+    // A group that holds only a view's placements of its scene (the
+    // viewport's scene turn and direction) moves the picture when it
+    // changes; anything else in it may give later nodes their state.
+    bool ChangeReachesLaterSiblings() const override;
     void SetDocument(SgDocument *document) override;
     void ReleaseDocument() override;
 

@@ -39,6 +39,11 @@ class SgNode : public SgFieldMngr {
     virtual void Refresh(int) {}
     virtual void DoAction(SgAction *) {}
     virtual bool AffectsState() const { return true; }
+    // Whether a change of this node reaches the nodes after it in its group
+    // (their drawing and shapes may take their state from it); a node that
+    // only places the whole scene for a view moves the picture, and what
+    // comes after it is drawn again as it is.
+    virtual bool ChangeReachesLaterSiblings() const { return AffectsState(); }
     virtual bool IsGroup() const { return false; }
     virtual bool IsSeparator() const { return false; }
     virtual bool IsShape() const { return false; }

@@ -144,6 +144,11 @@ void SgViewport::AdoptViewNodes()
         m_pGraphTransform1 = transforms[0];
     if (transforms.size() > 1)
         m_pGraphTransform2 = transforms[1];
+    // Turning the view turns the whole scene, and moving the camera moves
+    // where it is seen from: nothing in it is rebuilt.
+    for (SgTransform *placement : {m_pGraphTransform1, m_pGraphTransform2, m_pCameraTransform})
+        if (placement)
+            placement->SetViewPlacement(true);
 }
 
 Mat4 SgViewport::GetCameraMatrix()

@@ -189,6 +189,11 @@ void SgViewer::BuildDefaultView()
     auto *sceneTransforms = new SgGroup;
     auto *graph1 = new SgTransform;
     auto *graph2 = new SgTransform;
+    // Turning the view turns the whole scene, and moving the camera moves
+    // where it is seen from: nothing in the scene is rebuilt for either.
+    graph1->SetViewPlacement(true);
+    graph2->SetViewPlacement(true);
+    cameraTransform->SetViewPlacement(true);
     sceneTransforms->AddChild(graph1);
     sceneTransforms->AddChild(graph2);
     root->AddChild(sceneTransforms);

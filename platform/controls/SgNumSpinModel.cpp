@@ -40,13 +40,20 @@ bool TakesOneDouble(const std::string &format)
             continue;
         while (i < format.size() && std::string("-+ #0").find(format[i]) != std::string::npos)
             ++i;
+        // Widths and precisions of three digits or more only make texts no
+        // edit box shows.
+        int digits = 0;
         while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])))
-            ++i;
+            ++i, ++digits;
         if (i < format.size() && format[i] == '.') {
             ++i;
+            int precision = 0;
             while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])))
-                ++i;
+                ++i, ++precision;
+            digits = std::max(digits, precision);
         }
+        if (digits > 2)
+            return false;
         if (i < format.size() && format[i] == 'l')
             ++i;
         if (i >= format.size() || std::string("eEfFgGaA").find(format[i]) == std::string::npos)

@@ -40,13 +40,15 @@ public:
     // Shows `value` in the text and places the spin position.
     void SetPos(double value);
 
-    // -1: "%g" with no fixed number of decimals.
-    void SetDecimalPlaces(int places) { m_decimals = places; }
+    // -1: "%g" with no fixed number of decimals. More than kMaxDecimals
+    // (digits a double does not hold) are cut to it.
+    static constexpr int kMaxDecimals = 20;
+    void SetDecimalPlaces(int places) { m_decimals = places < 0 ? -1 : (places > kMaxDecimals ? kMaxDecimals : places); }
     int GetDecimalPlaces() const { return m_decimals; }
     // A printf format with one floating-point conversion ("%.3f mm"); null or
-    // "" clears it. A format with any other conversion is refused (false)
-    // and the one before kept: the text must not read arguments that are
-    // not there.
+    // "" clears it. A format with any other conversion, or a width or
+    // precision of three digits, is refused (false) and the one before kept:
+    // the text must not read arguments that are not there.
     bool SetFormatString(const char *format);
     const std::string &GetFormatString() const { return m_format; }
     void SetTrimTrailingZeros(int trim) { m_trim = trim; }

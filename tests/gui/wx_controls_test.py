@@ -3,7 +3,11 @@
 test's own (tests/platform/wx/ControlsProbe.cpp does the clicking): a click on
 the spin's down arrow at the minimum keeps the minimum without the wrap style
 and jumps to the maximum with it (the edit's text read back); a dialog closed
-with Escape reports its closing once and opens again.
+with Escape reports its closing once and opens again; ',' and '.' typed
+into the GL canvas reach the engine as its comma and period keys; the colour
+button shows its colours and frame and a click on it is a button click; the
+download dialog's bar stands at 500 of 1000 half way and its Cancel button
+stops the download.
 
   wx_controls_test.py PROBE
 """
@@ -28,11 +32,28 @@ def main():
         if "done" not in run.stdout:
             fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
         expected = {"nowrap": "0", "wrap": "10", "wrap-up": "0",
-                    "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0"}
+                    "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0",
+                    # ',' and '.' as the engine's comma and period keys.
+                    "keys": "188,190",
+                    # The colour button: its background inside, its raised
+                    # frame's light outer ring (63 - 64 mod 256) at the corner.
+                    "colour-clicks": "1",
+                    "progress-caption": "Downloading, Please Wait.", "progress-bar": "500",
+                    "progress-aborted": "1"}
+        # The toolkit draws lines with smoothing: colours within a few levels.
+        near = {"colour-inside": (0, 0, 200), "colour-corner": (255, 255, 255)}
+        for key, value in near.items():
+            try:
+                seen = tuple(int(v) for v in values.get(key, "").split(","))
+            except ValueError:
+                seen = ()
+            if len(seen) != 3 or max(abs(a - b) for a, b in zip(seen, value)) > 12:
+                fail("%s: %r, expected about %r" % (key, values.get(key), value))
         for key, value in expected.items():
             if values.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, values.get(key), value, values))
-        print("PASS: down at the minimum keeps it without wrap and wraps with it; the dialog reports each closing once")
+        print("PASS: the spin stops or wraps at its minimum as its style says; the dialog reports each closing once; "
+              "keys, colour button and download dialog as expected")
     finally:
         server.terminate()
         server.wait()

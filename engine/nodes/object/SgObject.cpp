@@ -59,7 +59,7 @@ void SgObject::NotifyFathers(SgNode *from)
         SgSeparator::NotifyFathers(from);
         return;
     }
-    if (from && from->AffectsState()) {
+    if (from && from->ChangeReachesLaterSiblings()) {
         const int at = SgGroup::IndexOf(from);
         if (at >= 0) {
             const std::vector<SgNode *> later(GetChildList().begin() + at + 1, GetChildList().end());

@@ -50,6 +50,13 @@ class SgTransform : public SgNode {
     void DoAction(SgAction *action) override;
     bool IsTransform() const override { return true; }
     bool IsPropertyNode() const override { return true; }
+    // A view's own placement of its scene (the turn and direction of a
+    // viewport): nothing after it is rebuilt when it changes, since shapes
+    // and compiled lists do not depend on where the whole scene is turned
+    // (a list that read the transform still compares it when called).
+    void SetViewPlacement(bool on) { m_bViewPlacement = on; }
+    bool IsViewPlacement() const { return m_bViewPlacement; }
+    bool ChangeReachesLaterSiblings() const override { return !m_bViewPlacement; }
 
     // The node's matrix: the general matrix when there is one, else the
     // composition of the fields that are not ignored.
@@ -117,4 +124,5 @@ private:
     std::unique_ptr<Transform3> m_pGeneral;
     // Kept for the editing code that marks a transform; nothing here reads it.
     bool m_bMarked = false;
+    bool m_bViewPlacement = false;
 };

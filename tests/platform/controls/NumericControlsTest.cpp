@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/controls/SgColorButtonModel.h"
 #include "platform/controls/SgNumSpinModel.h"
 #include "platform/controls/SgProgressModel.h"
 #include "platform/controls/SgVectorFieldModel.h"
@@ -129,7 +130,7 @@ TEST(SgNumSpinModelTest, AFormatStringShowsTheValueAndOneWithOtherConversionsIsR
     ASSERT_TRUE(spin.SetFormatString("%.3f mm"));
     spin.SetPos(2.0);
     EXPECT_EQ(spin.GetText(), "2.000 mm");
-    for (const char *bad : {"%s", "%d", "%.3f %.3f", "%n", "%*f", "100%"}) {
+    for (const char *bad : {"%s", "%d", "%.3f %.3f", "%n", "%*f", "100%", "%.999f", "%1000000f"}) {
         EXPECT_FALSE(spin.SetFormatString(bad)) << bad;
         EXPECT_EQ(spin.GetFormatString(), "%.3f mm");
     }
@@ -140,6 +141,15 @@ TEST(SgNumSpinModelTest, AFormatStringShowsTheValueAndOneWithOtherConversionsIsR
     EXPECT_TRUE(spin.SetFormatString(nullptr));
     spin.SetPos(2.0);
     EXPECT_EQ(spin.GetText(), "2");
+}
+
+TEST(SgNumSpinModelTest, DecimalsBeyondWhatADoubleHoldsAreCut)
+{
+    SgNumSpinModel spin;
+    spin.SetDecimalPlaces(1000000);
+    spin.SetTrimTrailingZeros(0);
+    spin.SetPos(0.5);
+    EXPECT_EQ(spin.GetText().size(), 2u + SgNumSpinModel::kMaxDecimals);
 }
 
 TEST(SgNumSpinModelTest, AZeroUnitFactorIsRefused)
@@ -223,6 +233,52 @@ TEST(SgProgressModelTest, TheBarHasAThousandSteps)
     EXPECT_FALSE(progress.IsAborted());
     progress.Abort();
     EXPECT_TRUE(progress.IsAborted());
+}
+
+} // namespace
+
+namespace {
+
+using Rgb = SgColorButtonModel::Rgb;
+
+TEST(SgColorButtonModelTest, ARaisedFrameOfOneRingIsWhiteOverGrey)
+{
+    SgColorButtonModel button;
+    button.Attach({0, 0, 255}, {255, 255, 255}, {128, 128, 128}, 1);
+    const auto rings = button.BevelRings();
+    ASSERT_EQ(rings.size(), 1u);
+    EXPECT_EQ(rings[0].topLeft, (Rgb{255, 255, 255}));
+    EXPECT_EQ(rings[0].bottomRight, (Rgb{128, 128, 128}));
+}
+
+TEST(SgColorButtonModelTest, DeeperFramesShadeEachRingAndASunkenOneEndsNearBlack)
+{
+    SgColorButtonModel button;
+    button.Attach({0, 0, 255}, {255, 255, 255}, {128, 128, 128}, 3);
+    auto rings = button.BevelRings();
+    ASSERT_EQ(rings.size(), 3u);
+    // Light (63 / (i + 1) - 64) mod 256, dark 255 / (i + 2).
+    EXPECT_EQ(rings[0].topLeft, (Rgb{255, 255, 255}));
+    EXPECT_EQ(rings[1].topLeft, (Rgb{223, 223, 223}));
+    EXPECT_EQ(rings[2].topLeft, (Rgb{213, 213, 213}));
+    EXPECT_EQ(rings[0].bottomRight, (Rgb{127, 127, 127}));
+    EXPECT_EQ(rings[2].bottomRight, (Rgb{63, 63, 63}));
+    button.Attach({0, 0, 255}, {255, 255, 255}, {128, 128, 128}, static_cast<unsigned>(-3));
+    rings = button.BevelRings();
+    ASSERT_EQ(rings.size(), 3u);
+    EXPECT_EQ(rings[0].topLeft, (Rgb{127, 127, 127})) << "sunken: the dark edges on top";
+    EXPECT_EQ(rings[0].bottomRight, (Rgb{255, 255, 255}));
+    EXPECT_EQ(rings[2].bottomRight, (Rgb{1, 1, 1}));
+}
+
+TEST(SgColorButtonModelTest, AHugeBevelDrawsABoundedFrame)
+{
+    SgColorButtonModel button;
+    button.Attach({0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0x80000000u);
+    EXPECT_LE(button.BevelRings().size(), 64u);
+    EXPECT_TRUE(button.SetBGColor({1, 2, 3}, true));
+    EXPECT_FALSE(button.SetFGColor({1, 2, 3}, false));
+    EXPECT_EQ(button.GetBGColor(), (Rgb{1, 2, 3}));
 }
 
 } // namespace

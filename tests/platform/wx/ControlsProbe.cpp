@@ -5,9 +5,12 @@
 // one with the wrap style and one without, then on a dialog's close box.
 // Prints one line per check, "name=value", and "done" at the end.
 #include <cstdio>
+#include <string>
 #include <functional>
+#include <vector>
 
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
 #include <wx/timer.h>
@@ -18,7 +21,10 @@
 #include "dialogs/wx/SgWxCadDialog.h"
 #include "engine/SgNodara.h"
 #include "engine/document/SgDocument.h"
-#include "platform/wx/SgWxNumControls.h"
+#include "platform/window/SgWindowMessages.h"
+#include "platform/wx/SgWxGLWindow.h"
+#include "platform/wx/SgWxControls.h"
+#include "platform/wx/SgWxProgress.h"
 
 namespace {
 
@@ -42,6 +48,18 @@ void ClickAt(const wxPoint &screen)
     RunUntil([] { return false; }, 200);
     simulator.MouseClick();
 }
+
+// Notes the keys the canvas hands to the engine.
+class KeyRecorder : public SgPlatformWindow::Listener {
+public:
+    int OnWindowMessage(SgPlatformWindow *, unsigned message, std::uintptr_t wParam, std::intptr_t) override
+    {
+        if (message == SgWM::kKeyDown)
+            keys.push_back(int(wParam));
+        return 0;
+    }
+    std::vector<int> keys;
+};
 
 int s_closeReports = 0;
 void CountClose(void *, void *) { ++s_closeReports; }
@@ -94,6 +112,28 @@ private:
         RunUntil([this] { return m_edits[1]->GetValue() != "10"; }, 1500);
         std::printf("wrap-up=%s\n", m_edits[1]->GetValue().utf8_str().data());
 
+        // The colour button paints its colours and frame, and a click on it
+        // is a button click.
+        auto *colour = new CSGColorButton(m_spins[0]->GetParent(), wxID_ANY, "", wxPoint(220, 20), wxSize(80, 40));
+        colour->Attach({0, 0, 200}, {255, 255, 255}, {128, 128, 128}, 2);
+        int clicks = 0;
+        colour->Bind(wxEVT_BUTTON, [&clicks](wxCommandEvent &) { ++clicks; });
+        colour->Refresh();
+        RunUntil([] { return false; }, 300);
+        {
+            wxClientDC dc(colour);
+            wxColour inside;
+            wxColour corner;
+            dc.GetPixel(20, 20, &inside);
+            dc.GetPixel(0, 0, &corner);
+            std::printf("colour-inside=%d,%d,%d\n", inside.Red(), inside.Green(), inside.Blue());
+            std::printf("colour-corner=%d,%d,%d\n", corner.Red(), corner.Green(), corner.Blue());
+        }
+        const wxRect face = colour->GetScreenRect();
+        ClickAt(wxPoint(face.x + face.width / 2, face.y + face.height / 2));
+        RunUntil([&clicks] { return clicks > 0; }, 1500);
+        std::printf("colour-clicks=%d\n", clicks);
+
         // A dialog closed with its Cancel button, then with Escape, reports
         // each closing once and opens again.
         SgDocument document;
@@ -121,6 +161,48 @@ private:
             std::printf("dialog-round%d=%d shown=%d\n", round, s_closeReports, int(dialog->IsShown()));
         }
         dialog->Destroy();
+        // The download dialog: half way is 500 of its bar, and its Cancel
+        // button, clicked, tells the downloader to stop.
+        auto *progress = new ProgressBarDlg(m_frame);
+        progress->Show();
+        progress->SetMessage("Downloading scene.kvrx");
+        progress->SetProgress(0.5);
+        RunUntil([progress] { return progress->IsShownOnScreen(); });
+        RunUntil([] { return false; }, 300);
+        std::printf("progress-caption=%s\n", progress->GetTitle().utf8_str().data());
+        std::printf("progress-bar=%d\n", progress->Model().GetPosition());
+        if (wxWindow *cancel = progress->FindWindow(wxID_CANCEL)) {
+            const wxRect box = cancel->GetScreenRect();
+            ClickAt(wxPoint(box.x + box.width / 2, box.y + box.height / 2));
+            RunUntil([progress] { return progress->IsAborted(); }, 1500);
+        }
+        std::printf("progress-aborted=%d\n", int(progress->IsAborted()));
+        progress->Destroy();
+
+        // The trackball's keys reach the engine from the GL canvas.
+        auto *keyFrame = new wxFrame(nullptr, wxID_ANY, "keys probe", wxPoint(500, 50), wxSize(200, 150));
+        SgWxGLWindow *canvas = SgWxGLWindow::Create(keyFrame);
+        if (canvas) {
+            KeyRecorder recorder;
+            canvas->SetListener(&recorder);
+            keyFrame->Show();
+            RunUntil([keyFrame] { return keyFrame->IsShownOnScreen(); });
+            const wxRect box = canvas->GetScreenRect();
+            ClickAt(wxPoint(box.x + box.width / 2, box.y + box.height / 2));
+            RunUntil([] { return false; }, 300);
+            wxUIActionSimulator simulator;
+            simulator.Char(',');
+            simulator.Char('.');
+            RunUntil([&recorder] { return recorder.keys.size() >= 2; }, 1500);
+            std::string seen;
+            for (int key : recorder.keys)
+                seen += (seen.empty() ? "" : ",") + std::to_string(key);
+            std::printf("keys=%s\n", seen.c_str());
+            canvas->SetListener(nullptr);
+        } else {
+            std::printf("keys=no GL visual\n");
+        }
+        keyFrame->Destroy();
         std::printf("done\n");
         std::fflush(stdout);
         m_frame->Close();

@@ -1,8 +1,9 @@
 #pragma once
-// The toolkit's side of the numeric controls (models in platform/controls):
-// a spin button that steps a double shown in its buddy edit, the edit, and
-// the vector editor's strip of labelled rows. All logic is in the models;
-// these only show the text and pass clicks, keys and focus on.
+// The toolkit's side of the shared controls (models in platform/controls):
+// a spin button that steps a double shown in its buddy edit, the edit, the
+// vector editor's strip of labelled rows, and a push button with colours of
+// its own. All logic is in the models; these only show it and pass clicks,
+// keys and focus on.
 //
 //   auto *edit = new CNumEdit(panel, wxID_ANY);
 //   auto *spin = new CNumSpinCtrl(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -13,10 +14,12 @@
 #include <memory>
 #include <vector>
 
+#include <wx/control.h>
 #include <wx/spinbutt.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "platform/controls/SgColorButtonModel.h"
 #include "platform/controls/SgNumSpinModel.h"
 #include "platform/controls/SgVectorFieldModel.h"
 
@@ -99,4 +102,34 @@ private:
     std::vector<wxStaticText *> m_labels;
     std::vector<CNumEdit *> m_edits;
     std::vector<CNumSpinCtrl *> m_spins;
+};
+
+// A push button painted in its own colours with a bevelled frame (raised for
+// a positive bevel, sunken for a negative one); a click sends wxEVT_BUTTON.
+class CSGColorButton : public wxControl {
+public:
+    using Rgb = SgColorButtonModel::Rgb;
+
+    CSGColorButton(wxWindow *parent, wxWindowID id, const wxString &label, const wxPoint &pos = wxDefaultPosition,
+                   const wxSize &size = wxDefaultSize);
+
+    // The four values at once, as a dialog item gets them.
+    bool Attach(Rgb background, Rgb foreground, Rgb disabled, unsigned bevel);
+    void SetFGColor(Rgb colour, bool redraw = true) { Redraw(m_model.SetFGColor(colour, redraw)); }
+    void SetBGColor(Rgb colour, bool redraw = true) { Redraw(m_model.SetBGColor(colour, redraw)); }
+    void SetDisabledColor(Rgb colour, bool redraw = true) { Redraw(m_model.SetDisabledColor(colour, redraw)); }
+    void SetColor(Rgb foreground, Rgb background, Rgb disabled, bool redraw = true)
+    {
+        Redraw(m_model.SetColor(foreground, background, disabled, redraw));
+    }
+    const SgColorButtonModel &Model() const { return m_model; }
+
+private:
+    void Redraw(bool now);
+    void OnPaint(wxPaintEvent &event);
+    void OnMouse(wxMouseEvent &event);
+    wxSize DoGetBestSize() const override;
+
+    SgColorButtonModel m_model;
+    bool m_bPressed = false;
 };

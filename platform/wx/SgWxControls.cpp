@@ -1,5 +1,7 @@
-#include "platform/wx/SgWxNumControls.h"
+#include "platform/wx/SgWxControls.h"
 
+#include <wx/dcclient.h>
+#include <wx/renderer.h>
 #include <wx/window.h>
 
 namespace {
@@ -187,4 +189,115 @@ void VectorFieldUI::SetParamName(int index, const char *name)
     m_model.SetParamName(index, name);
     if (index >= 0 && index < int(m_labels.size()))
         m_labels[index]->SetLabel(wxString::FromUTF8(m_model.GetRow(index)->name));
+}
+
+namespace {
+
+wxColour ToColour(const SgColorButtonModel::Rgb &rgb)
+{
+    return wxColour(rgb.r, rgb.g, rgb.b);
+}
+
+// One ring: the top and left edges in one colour, the bottom and right in
+// the other, on the rectangle's outermost pixels.
+void DrawRing(wxDC &dc, const wxRect &box, const SgColorButtonModel::Ring &ring)
+{
+    const int right = box.GetRight();
+    const int bottom = box.GetBottom();
+    dc.SetPen(wxPen(ToColour(ring.topLeft)));
+    dc.DrawLine(box.x, box.y, right, box.y);
+    dc.DrawLine(box.x, box.y, box.x, bottom);
+    dc.SetPen(wxPen(ToColour(ring.bottomRight)));
+    dc.DrawLine(box.x, bottom, right + 1, bottom);
+    dc.DrawLine(right, box.y, right, bottom);
+}
+
+void DrawCaption(wxDC &dc, const wxString &text, const wxRect &box, const wxColour &colour, int offset)
+{
+    dc.SetTextForeground(colour);
+    dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+    wxRect shifted = box;
+    shifted.Offset(offset, offset);
+    dc.DrawLabel(text, shifted, wxALIGN_CENTER);
+}
+
+} // namespace
+
+CSGColorButton::CSGColorButton(wxWindow *parent, wxWindowID id, const wxString &label, const wxPoint &pos,
+                               const wxSize &size)
+    : wxControl(parent, id, pos, size, wxBORDER_NONE | wxWANTS_CHARS)
+{
+    SetLabel(label);
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &CSGColorButton::OnPaint, this);
+    Bind(wxEVT_LEFT_DOWN, &CSGColorButton::OnMouse, this);
+    Bind(wxEVT_LEFT_UP, &CSGColorButton::OnMouse, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, [this](wxMouseCaptureLostEvent &) {
+        m_bPressed = false;
+        Refresh();
+    });
+    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent &event) { Refresh(); event.Skip(); });
+    Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent &event) { Refresh(); event.Skip(); });
+}
+
+bool CSGColorButton::Attach(Rgb background, Rgb foreground, Rgb disabled, unsigned bevel)
+{
+    const bool attached = m_model.Attach(background, foreground, disabled, bevel);
+    Refresh();
+    return attached;
+}
+
+void CSGColorButton::Redraw(bool now)
+{
+    if (now)
+        Refresh();
+}
+
+wxSize CSGColorButton::DoGetBestSize() const
+{
+    const wxSize text = GetTextExtent(GetLabel());
+    return wxSize(text.x + 16, text.y + 12);
+}
+
+void CSGColorButton::OnPaint(wxPaintEvent &)
+{
+    wxPaintDC dc(this);
+    wxRect box(GetClientSize());
+    const wxRect focus = wxRect(box).Deflate(4);
+    dc.SetFont(GetFont());
+    dc.SetBrush(wxBrush(ToColour(m_model.GetBGColor())));
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.DrawRectangle(box);
+    if (m_bPressed && HasFocus()) {
+        DrawRing(dc, box, SgColorButtonModel::PressedRing());
+        DrawCaption(dc, GetLabel(), wxRect(box).Deflate(1), ToColour(m_model.GetFGColor()), 1);
+    } else {
+        for (const SgColorButtonModel::Ring &ring : m_model.BevelRings()) {
+            DrawRing(dc, box, ring);
+            box.Deflate(1);
+        }
+        DrawCaption(dc, GetLabel(), box, ToColour(IsEnabled() ? m_model.GetFGColor() : m_model.GetDisabledColor()), 0);
+    }
+    if (HasFocus())
+        wxRendererNative::Get().DrawFocusRect(this, dc, focus);
+}
+
+void CSGColorButton::OnMouse(wxMouseEvent &event)
+{
+    if (event.LeftDown()) {
+        SetFocus();
+        m_bPressed = true;
+        if (!HasCapture())
+            CaptureMouse();
+    } else if (m_bPressed) {
+        m_bPressed = false;
+        if (HasCapture())
+            ReleaseMouse();
+        if (wxRect(GetClientSize()).Contains(event.GetPosition())) {
+            wxCommandEvent click(wxEVT_BUTTON, GetId());
+            click.SetEventObject(this);
+            ProcessWindowEvent(click);
+        }
+    }
+    Refresh();
 }
