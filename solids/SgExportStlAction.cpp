@@ -19,6 +19,9 @@
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/handlers/SgManipulator.h"
+#include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
 #include "solids/SgGeomAction.h"
@@ -69,14 +72,14 @@ void SgExportStlAction::InitClass()
         return;
     VisitorFn *table = s_pfnMethodsMap;
     SetVisitor(table, SgNode::ClassID(), VisitNothing);
-    SetVisitorByName(table, "SgManipulator", VisitNothing);
+    SetVisitor(table, SgManipulator::ClassID(), VisitNothing);
     SetVisitor(table, SgGroup::ClassID(), VisitDefault);
     SetVisitor(table, SgTransform::ClassID(), VisitDefault);
     // Modifiers join the stack, so that the shapes are written modified.
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitDefault);
-    SetVisitorByName(table, "SgExtrude", VisitDefault);
-    SetVisitorByName(table, "SgBoolean", VisitBoolean);
+    SetVisitor(table, SgExtrude::ClassID(), VisitDefault);
+    SetVisitor(table, SgBoolean::ClassID(), VisitBoolean);
     SetVisitor(table, SgSolvane::ClassID(), VisitSolvane);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
     SetVisitor(table, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);

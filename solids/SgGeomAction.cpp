@@ -22,6 +22,8 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/nodes/geometry/SgScatter.h"
+#include "engine/nodes/geometry/SgBoolean.h"
 #include "platform/SgDiagnostics.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
@@ -100,8 +102,8 @@ void SgGeomAction::InitClass()
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitorByName(table, "SgElevation", VisitDefault);
     SetVisitor(table, SgGizmoGroup::ClassID(), VisitGizmoGroup);
-    SetVisitorByName(table, "SgScatter", VisitScatter);
-    SetVisitorByName(table, "SgBoolean", VisitBoolean);
+    SetVisitor(table, SgScatter::ClassID(), VisitScatter);
+    SetVisitor(table, SgBoolean::ClassID(), VisitBoolean);
     SetVisitor(table, SgSolvane::ClassID(), VisitSolvane);
     SetVisitor(table, SgCube::ClassID(), VisitCube);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
@@ -234,7 +236,7 @@ void SgGeomAction::VisitScatter(SgAction *action, SgNode *node)
     VisitDefault(action, node);
 }
 
-GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
+std::unique_ptr<GmGeom> SgGeomAction::UnionAll(const std::vector<std::unique_ptr<GmGeom>> &solids)
 {
     const size_t m = solids.size();
     size_t p = 1;
@@ -244,7 +246,7 @@ GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
     if (!target)
         return nullptr;
     struct Rec {
-        const std::vector<GmGeom *> &solids;
+        const std::vector<std::unique_ptr<GmGeom>> &solids;
         void fill(GmGeom &into, size_t s, size_t w) const
         {
             if (s >= solids.size())
@@ -253,7 +255,7 @@ GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
                 if (into.faceCount() == 0)
                     into.assign(*solids[s]);
                 else
-                    into.unite(solids[s]);
+                    into.unite(solids[s].get());
                 return;
             }
             std::unique_ptr<GmGeom> a(SgSolvane::NewGeom()), b(SgSolvane::NewGeom());
@@ -272,7 +274,7 @@ GmGeom *SgGeomAction::UnionAll(const std::vector<GmGeom *> &solids)
     } rec{solids};
     if (m > 0)
         rec.fill(*target, 0, p);
-    return target.release();
+    return target;
 }
 
 void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
@@ -296,8 +298,8 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
     } else if (!holds) {
         ++s_nEvaluations;
         const int operation = OperationOf(node);
-        std::vector<GmGeom *> operands;  // owned until combined
-        GmGeom *running = nullptr;
+        std::vector<std::unique_ptr<GmGeom>> operands;
+        std::unique_ptr<GmGeom> running;
         int counted = 0;
         action->PushState();
         try {
@@ -313,43 +315,40 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 ++s_nOperandVisits;
                 action->Traverse(children->GetChild(c));
                 self->m_bCopyOperands = false;
-                GmGeom *s = nullptr;
+                std::unique_ptr<GmGeom> s;
                 if (self->m_bCollect) {
-                    std::vector<GmGeom *> collected;
-                    collected.swap(self->m_collected);
+                    // Owned from here, so that a failing union frees them too.
+                    std::vector<std::unique_ptr<GmGeom>> collected;
+                    for (GmGeom *g : self->m_collected)
+                        collected.emplace_back(g);
+                    self->m_collected.clear();
                     self->m_pResult = nullptr;
                     self->m_bCollect = false;
                     s = UnionAll(collected);
-                    for (GmGeom *g : collected)
-                        delete g;
                 } else {
-                    s = self->TakeResult();
+                    s.reset(self->TakeResult());
                 }
                 self->m_bCopyOperands = savedCopy;
                 self->m_bCollect = savedCollect;
                 if (s)
-                    operands.push_back(s);
+                    operands.push_back(std::move(s));
             }
             // Subtract from the last counts only the operands that yield a
             // solid: the last of them minus the union of the others.
             if (operation == kSubtractFromLast && operands.size() >= 2) {
-                std::unique_ptr<GmGeom> last(operands.back());
+                std::unique_ptr<GmGeom> last = std::move(operands.back());
                 operands.pop_back();
-                std::unique_ptr<GmGeom> others(UnionAll(operands));
-                for (GmGeom *g : operands)
-                    delete g;
+                std::unique_ptr<GmGeom> others = UnionAll(operands);
                 operands.clear();
                 if (others)
                     last->subtract(others.get());
-                running = last.release();
+                running = std::move(last);
                 counted = 2;
             } else {
-                for (size_t k = 0; k < operands.size(); ++k) {
-                    std::unique_ptr<GmGeom> s(operands[k]);
-                    operands[k] = nullptr;
+                for (std::unique_ptr<GmGeom> &s : operands) {
                     ++counted;
                     if (!running) {
-                        running = s.release();
+                        running = std::move(s);
                         continue;
                     }
                     switch (operation) {
@@ -374,10 +373,8 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 operands.clear();
             }
         } catch (const std::exception &error) {
-            for (GmGeom *g : operands)
-                delete g;
-            delete running;
-            running = nullptr;
+            operands.clear();
+            running.reset();
             self->SetResult(nullptr);
             SgDiagError("Solvane", "%s%s%s: the boolean could not be evaluated: %s", node->GetClassName(),
                         node->GetName().empty() ? "" : " ", node->GetName().c_str(), error.what());
@@ -386,7 +383,7 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
         // result, never the result of an earlier evaluation. Recorded inside
         // the pushed state, so the context holds what the operands read.
         (void)counted;
-        StoreResult(shape, action, running);
+        StoreResult(shape, action, running.release());
         action->PopState();
     }
 

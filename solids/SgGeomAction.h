@@ -8,6 +8,7 @@
 //
 // Solids handed between visitors (the result) belong to whoever takes them;
 // the boolean evaluation deletes every operand after combining it.
+#include <memory>
 #include <vector>
 
 #include "engine/core/SgAction.h"
@@ -47,8 +48,8 @@ class SgGeomAction : public SgAction {
     static solvane::GmGeom *EvaluateBoolean(SgNode *boolean);
 
     // Unites the solids by balanced halving into a new solid; the inputs
-    // are left to the caller.
-    static solvane::GmGeom *UnionAll(const std::vector<solvane::GmGeom *> &solids);
+    // stay the caller's.
+    static std::unique_ptr<solvane::GmGeom> UnionAll(const std::vector<std::unique_ptr<solvane::GmGeom>> &solids);
 
     // Counts for tests and benchmarks: boolean evaluations that combined
     // their operands, and operand traversals they made.

@@ -29,6 +29,13 @@
 #include "engine/core/SgModifierStack.h"
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgCylinder.h"
+#include "engine/nodes/geometry/SgCone.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/geometry/SgTorus.h"
+#include "engine/nodes/geometry/SgTorusKnot.h"
 
 SG_ACTION_SOURCE(SgBoundingBoxAction, "SgBoundingBoxAction")
 
@@ -98,7 +105,7 @@ void SgBoundingBoxAction::InitClass()
     SetVisitor(table, SgGroup::ClassID(), VisitDefault);
     SetVisitor(table, SgDrawStyle::ClassID(), VisitDefault);
     SetVisitor(table, SgCoordinate3::ClassID(), VisitDefault);
-    SetVisitorByName(table, "SgExtrude", VisitDefault);
+    SetVisitor(table, SgExtrude::ClassID(), VisitDefault);
     SetVisitor(table, SgFont::ClassID(), VisitDefault);
     SetVisitor(table, SgFormat::ClassID(), VisitDefault);
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
@@ -109,12 +116,12 @@ void SgBoundingBoxAction::InitClass()
     SetVisitor(table, SgShape::ClassID(), VisitShape);
     SetVisitor(table, SgTransform::ClassID(), VisitTransform);
     SetVisitor(table, SgSeparator::ClassID(), VisitSeparator);
-    SetVisitorByName(table, "SgCube", VisitCube);
-    SetVisitorByName(table, "SgCylinder", VisitCylinder);
-    SetVisitorByName(table, "SgCone", VisitCone);
-    SetVisitorByName(table, "SgSphere", VisitSphere);
-    SetVisitorByName(table, "SgTorus", VisitTorus);
-    SetVisitorByName(table, "SgTorusKnot", VisitTorusKnot);
+    SetVisitor(table, SgCube::ClassID(), VisitCube);
+    SetVisitor(table, SgCylinder::ClassID(), VisitCylinder);
+    SetVisitor(table, SgCone::ClassID(), VisitCone);
+    SetVisitor(table, SgSphere::ClassID(), VisitSphere);
+    SetVisitor(table, SgTorus::ClassID(), VisitTorus);
+    SetVisitor(table, SgTorusKnot::ClassID(), VisitTorusKnot);
     SetVisitor(table, SgCircle::ClassID(), VisitCircle);
     SetVisitor(table, SgGenPolyLine::ClassID(), VisitGenPolyLine);
     // A helix rises along z: the flat circle box would cut it off.

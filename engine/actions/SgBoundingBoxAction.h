@@ -18,6 +18,7 @@ class SgPathList;
 
 class SgBoundingBoxAction : public SgAction {
     SG_ACTION_HEADER(SgBoundingBoxAction)
+    SgActionKind GetKind() const override { return SgActionKind::kBoundingBox; }
 
     // What Extend(Vec3) adds to a first point so that the box has extent.
     static constexpr float kPointExtent = 0.0001f;

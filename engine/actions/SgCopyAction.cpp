@@ -1,4 +1,5 @@
 #include "engine/actions/SgCopyAction.h"
+#include "engine/core/SgNamedClass.h"
 
 #include <algorithm>
 #include <utility>
@@ -19,12 +20,12 @@ namespace {
 
 // The manipulator belongs to the tools library, which may register it after
 // the start-up or not at all.
+const SgNamedClass kManipulator(SgNamedClass::kNode, "SgManipulator");
+
 bool IsManipulator(const SgNode *node)
 {
-    static int s_iManipulatorID = 0;
-    if (!s_iManipulatorID)
-        s_iManipulatorID = SgFieldMngr::GetClassIDFromName("SgManipulator");
-    return s_iManipulatorID && node->GetClassID() == s_iManipulatorID;
+    const int manipulator = kManipulator.ClassID();
+    return manipulator && node->GetClassID() == manipulator;
 }
 
 // Groups whose constructor builds default children (the transform and inner

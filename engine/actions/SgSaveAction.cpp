@@ -1,4 +1,5 @@
 #include "engine/actions/SgSaveAction.h"
+#include "engine/core/SgModifier.h"
 
 #include <ostream>
 
@@ -17,6 +18,7 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgCamera.h"
+#include "engine/nodes/helpers/SgGrid.h"
 #include "platform/SgError.h"
 
 SG_ACTION_SOURCE(SgSaveAction, "SgSaveAction")
@@ -49,7 +51,7 @@ bool HasNoText(SgField *field)
 // editor's gizmo geometry, built again when the gizmo is asked for).
 SgNode *GizmoGroupModifier(SgNode *group)
 {
-    const int modifierId = SgFieldMngr::GetClassIDFromName("SgModifier");
+    const int modifierId = SgModifier::ClassID();
     auto *asGroup = dynamic_cast<SgGroup *>(group);
     return asGroup && modifierId ? asGroup->FindFirstNode(modifierId, {}, nullptr, true) : nullptr;
 }
@@ -135,7 +137,7 @@ int s_iCameraClassID = 0;
 int CameraClassID()
 {
     if (!s_iCameraClassID)
-        s_iCameraClassID = SgFieldMngr::GetClassIDFromName("SgCamera");
+        s_iCameraClassID = SgCamera::ClassID();
     return s_iCameraClassID;
 }
 
@@ -147,7 +149,7 @@ void SgSaveAction::InitClass()
         return;
     SetVisitor(s_pfnMethodsMap, SgNode::ClassID(), VisitGeneric);
     SetVisitor(s_pfnMethodsMap, SgGizmoGroup::ClassID(), VisitGizmoGroup);
-    SetVisitorByName(s_pfnMethodsMap, "SgGrid", VisitGeneric);
+    SetVisitor(s_pfnMethodsMap, SgGrid::ClassID(), VisitGeneric);
     SetVisitorByName(s_pfnMethodsMap, "SgParametricModel", VisitParametric);
     SetVisitorByName(s_pfnMethodsMap, "SgParametricObject", VisitParametric);
     if (const int camera = CameraClassID())

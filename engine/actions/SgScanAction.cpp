@@ -17,6 +17,9 @@
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/properties/SgTransformSensor.h"
+#include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "utilities/math/Transform3.h"
 
 SG_ACTION_SOURCE(SgScanAction, "SgScanAction")
@@ -41,9 +44,9 @@ void SgScanAction::InitClass()
     SetVisitor(s_pfnMethodsMap, SgBillboard::ClassID(), VisitBillboard);
     SetVisitor(s_pfnMethodsMap, SgMaterial::ClassID(), VisitMaterial);
     SetVisitor(s_pfnMethodsMap, SgTransformSensor::ClassID(), VisitTransformSensor);
-    SetVisitorByName(s_pfnMethodsMap, "SgDynamicEffect", VisitDynamicEffect);
-    SetVisitorByName(s_pfnMethodsMap, "SgBoolean", VisitShapeSeparator);
-    SetVisitorByName(s_pfnMethodsMap, "SgScatter", VisitNothing);
+    SetVisitor(s_pfnMethodsMap, SgDynamicEffect::ClassID(), VisitDynamicEffect);
+    SetVisitor(s_pfnMethodsMap, SgBoolean::ClassID(), VisitShapeSeparator);
+    SetVisitor(s_pfnMethodsMap, SgScatter::ClassID(), VisitNothing);
     // What the vertex normals depend on.
     SetVisitor(s_pfnMethodsMap, SgCoordinate3::ClassID(), VisitDefault);
     SetVisitor(s_pfnMethodsMap, SgShapeHints::ClassID(), VisitDefault);

@@ -1,4 +1,5 @@
 #include "engine/actions/Vrml1Format.h"
+#include "engine/nodes/properties/SgCamera.h"
 
 #include <charconv>
 #include <cstring>
@@ -171,7 +172,7 @@ std::string KeywordForContainer(SgFieldMngr *container)
 {
     if (!container)
         return {};
-    const int cameraId = SgFieldMngr::GetClassIDFromName("SgCamera");
+    const int cameraId = SgCamera::ClassID();
     if (cameraId && container->GetClassID() == cameraId) {
         auto *perspective = dynamic_cast<SgFUShort *>(container->GetFieldAddressByName("perspective"));
         if (perspective)

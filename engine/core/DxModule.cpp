@@ -93,18 +93,14 @@ void DxInBase::Disconnect()
 
 void DxInBase::KeepSourceAlive(SgFieldMngr *source)
 {
-    if (source == m_pKeptSource)
-        return;
-    if (source)
-        source->AddRef();
-    LetGoOfKeptSource();
-    m_pKeptSource = source;
+    if (source != m_keptSource.get())
+        m_keptSource = SgRef<SgFieldMngr>(source);
 }
 
 void DxInBase::LetGoOfKeptSource()
 {
-    if (SgFieldMngr *kept = std::exchange(m_pKeptSource, nullptr))
-        SgFieldMngr::Release(kept);
+    // Moved out first: the release may free a node that reaches this port.
+    SgRef<SgFieldMngr> kept = std::move(m_keptSource);
 }
 
 void DxInBase::Unlink()
@@ -119,10 +115,10 @@ void DxInBase::Unlink()
     if (it == inputs.end())
         return; // a copy that was never entered holds nothing
     inputs.erase(it);
-    // Last: these may free the source's engine or node.
-    if (SgFieldMngr *counted = CountedModule(source->m_pOwner))
-        SgFieldMngr::Release(counted);
-    LetGoOfKeptSource();
+    // Let go of last, in this order (the hold on the engine, then the kept
+    // source): either may free the source's engine or node.
+    SgRef<SgFieldMngr> kept = std::move(m_keptSource);
+    SgRef<SgFieldMngr> hold = std::move(m_sourceHold);
 }
 
 void DxInBase::OnValueChange()
@@ -177,12 +173,12 @@ bool DxOutBase::Connect(DxInBase &input)
     }
     // The new hold comes first: the input may already read from this module,
     // whose last reference letting go of the old link would otherwise free.
-    if (SgFieldMngr *counted = CountedModule(m_pOwner))
-        counted->AddRef();
+    SgRef<SgFieldMngr> hold(CountedModule(m_pOwner));
     if (input.m_pSource)
         input.Unlink();
     m_inputs.push_back(&input);
     input.m_pSource = this;
+    input.m_sourceHold = std::move(hold);
     return true;
 }
 

@@ -4,6 +4,8 @@
 // pulled: reading an output that is not valid makes its module evaluate first.
 #include <vector>
 
+#include "engine/core/SgRef.h"
+
 class DxInBase;
 class DxOutBase;
 class SgField;
@@ -73,7 +75,10 @@ private:
     friend class DxOutBase;
     DxModule *m_pOwner;
     DxOutBase *m_pSource = nullptr;
-    SgFieldMngr *m_pKeptSource = nullptr;
+    // While entered in its source's reader list: the source's module when
+    // that is a counted container (an engine), which the link keeps alive.
+    SgRef<SgFieldMngr> m_sourceHold;
+    SgRef<SgFieldMngr> m_keptSource;
 };
 
 // An output port: state -1 never evaluated, 0 invalid, 1 valid.

@@ -32,6 +32,17 @@
 class SgElement;
 class SgState;
 
+// The kinds of action nodes ask for (SgAction::GetKind).
+enum class SgActionKind : int {
+    kOther = 0,
+    kRender,        // draws with GL (SgGLRenderAction)
+    kRenderLights,  // the renderer's pass that gathers lights and effects
+    kBuildCache,    // builds display lists
+    kEvent,         // delivers a window event to handlers and tools
+    kPick,          // picks along a ray
+    kBoundingBox,   // measures boxes
+};
+
 class SgAction {
 public:
     using VisitorFn = void (*)(SgAction *, SgNode *);
@@ -77,6 +88,10 @@ public:
     virtual int GetClassID() const { return s_iClassID; }
     virtual int GetOffset() const { return s_iClassID - kFirstClassID; }
     virtual const char *GetClassName() const { return s_lpszClassName; }
+    // What the action does, for a node that behaves differently in some
+    // actions: asked instead of comparing class names or ids it cannot name
+    // checked (most such actions live in higher layers).
+    virtual SgActionKind GetKind() const { return SgActionKind::kOther; }
     // Calls the visitor of the node's class from this action class's table.
     virtual void Traverse(SgNode *node) { Dispatch(s_pfnMethodsMap, this, node); }
     virtual int GetEnabledElementCount() const { return s_iEnabledCount; }

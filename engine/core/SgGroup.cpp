@@ -1,4 +1,5 @@
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgNamedClass.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -193,9 +194,14 @@ bool SgGroup::AddChildBefore(SgNode *child, SgNode *sibling)
     return true;
 }
 
+namespace {
+// The transform node class lives in a higher layer.
+const SgNamedClass kTransform(SgNamedClass::kNode, "SgTransform");
+} // namespace
+
 bool SgGroup::AddChildAfterTransform(SgNode *child)
 {
-    const int transformId = SgFieldMngr::GetClassIDFromName("SgTransform");
+    const int transformId = kTransform.ClassID();
     if (transformId) {
         for (SgNode *node : m_children) {
             if (node->GetClassID() == transformId)

@@ -1,4 +1,5 @@
 #include "engine/core/SgSeparator.h"
+#include "engine/core/SgShape.h"
 
 #include "engine/core/SgAction.h"
 
@@ -23,7 +24,7 @@ SgNode *SgSeparator::FindRealObject() const
 {
     if (!m_bObject)
         return nullptr;
-    const int shapeId = SgFieldMngr::GetClassIDFromName("SgShape");
+    const int shapeId = SgShape::ClassID();
     for (SgNode *child : GetChildList()) {
         if (child->GetClassID() == ClassID() || (shapeId && child->IsDerivedFrom(shapeId)))
             return child;

@@ -1,4 +1,5 @@
 #include "engine/core/SgStateAccessors.h"
+#include "engine/core/SgNamedClass.h"
 
 #include <cstring>
 
@@ -40,16 +41,13 @@ SG_ELEMENT_CLASS_ID_FUNCTION(TransformElementClassID, TransformElement)
 
 namespace {
 
-int ActionClassIDFromName(const char *name)
-{
-    const int count = SgAction::GetClassCount();
-    for (int offset = 0; offset < count && offset < SgAction::kMaxNamedClasses; ++offset) {
-        const char *registered = SgAction::s_csClassNames[offset];
-        if (registered && std::strcmp(registered, name) == 0)
-            return SgAction::kFirstClassID + offset;
-    }
-    return 0;
-}
+const SgNamedClass kBoundingBoxAction(SgNamedClass::kAction, "SgBoundingBoxAction");
+const SgNamedClass kGLRenderAction(SgNamedClass::kAction, "SgGLRenderAction");
+const SgNamedClass kTools[] = {
+    {SgNamedClass::kNode, "SgHandleBoxTool"},  {SgNamedClass::kNode, "SgMoveTool"},
+    {SgNamedClass::kNode, "SgTrackballTool"},  {SgNamedClass::kNode, "SgScaleTool"},
+    {SgNamedClass::kNode, "SgConstraintTool"}, {SgNamedClass::kNode, "SgParamsTool"},
+};
 
 // Atom values; the class default when the action does not enable the element.
 template <class Element>
@@ -71,22 +69,20 @@ typename Element::ValueType SharedValue(SgAction *action)
 
 int GetBoundingBoxActionClassID()
 {
-    return ActionClassIDFromName("SgBoundingBoxAction");
+    return kBoundingBoxAction.ClassID();
 }
 
 int GetGLRenderActionClassID()
 {
-    return ActionClassIDFromName("SgGLRenderAction");
+    return kGLRenderAction.ClassID();
 }
 
 int GetToolClassID(int i)
 {
-    static const char *const kToolNames[] = {"SgHandleBoxTool",  "SgMoveTool",       "SgTrackballTool",
-                                             "SgScaleTool",      "SgConstraintTool", "SgParamsTool"};
-    constexpr int count = static_cast<int>(sizeof kToolNames / sizeof kToolNames[0]);
+    constexpr int count = static_cast<int>(sizeof kTools / sizeof kTools[0]);
     if (i < 0 || i >= count)
         return 0;
-    return SgFieldMngr::GetClassIDFromName(kToolNames[i]);
+    return kTools[i].ClassID();
 }
 
 int GetNodeIDFromName(const char *name)

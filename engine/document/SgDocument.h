@@ -133,6 +133,9 @@ public:
     int GetCurrentLayer() const { return m_iCurrentLayer; }
     void SetCurrentLayer(int layer) { m_iCurrentLayer = layer; }
     int GetLastAddedLayers() const { return m_iLastAddedLayers; }
+    // The number of the next curve drawn in this document (its default
+    // name is the class name and this number); counts from 1.
+    int TakeCurveNumber() { return m_iCurveCounter++; }
     // Layer indices of a file being inserted, mapped to the document's
     // (filled while "Layers" of an inserted file are merged).
     std::vector<int> &GetLayerMap() { return m_layerMap; }
@@ -323,6 +326,7 @@ private:
     int m_iCurrentLayer = 0;
     int m_iPivotMode = 0;
     int m_iLastAddedLayers = 0;
+    int m_iCurveCounter = 1;
     SgRef<SgLayers> m_layers;
     std::vector<int> m_layerMap;
     std::unique_ptr<SgLayoutNode> m_layout;

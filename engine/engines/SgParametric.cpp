@@ -182,9 +182,8 @@ std::string SgParametricModel::RemoveChar(const std::string &text, char c)
 
 void SgParametricModel::DoAction(SgAction *action)
 {
-    const char *name = action->GetClassName();
-    const bool gathersLightsOrEvents =
-        std::string_view(name) == "SgGLRenderLightsAction" || std::string_view(name) == "SgHandleEventAction";
+    const SgActionKind kind = action->GetKind();
+    const bool gathersLightsOrEvents = kind == SgActionKind::kRenderLights || kind == SgActionKind::kEvent;
     if (gathersLightsOrEvents && !m_bShowAsTemplate)
         return;
     // The subtree changes with every instance: no cache may keep one's shape.

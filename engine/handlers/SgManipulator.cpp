@@ -1,4 +1,5 @@
 #include "engine/handlers/SgManipulator.h"
+#include "engine/core/SgNamedClass.h"
 
 #include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgPath.h"
@@ -11,6 +12,10 @@
 SG_CLASS_SOURCE(SgManipulator, SgGroup, SgFieldMngr, "SgManipulator")
 
 namespace {
+
+const SgNamedClass kMoveTool(SgNamedClass::kNode, "SgMoveTool");
+const SgNamedClass kHandleBoxTool(SgNamedClass::kNode, "SgHandleBoxTool");
+const SgNamedClass kConstraintTool(SgNamedClass::kNode, "SgConstraintTool");
 
 // What an object's behaviour node asks for instead of the requested tool.
 enum BehaviorTool : int { kRequested = 0, kCentreMove = 1, kConstraint = 2, kHandleBox = 3 };
@@ -31,13 +36,13 @@ int ChosenToolClass(SgObject *object, int requested, unsigned &mask, bool &showO
     case kCentreMove:
         // The move tool with its centre cube only.
         mask = 1u << 7;
-        return SgNode::GetClassIDFromName("SgMoveTool");
+        return kMoveTool.ClassID();
     case kHandleBox:
-        return SgNode::GetClassIDFromName("SgHandleBoxTool");
+        return kHandleBoxTool.ClassID();
     case kConstraint:
         // The object shows its bounding box and stays where it is.
         showOnly = true;
-        return SgNode::GetClassIDFromName("SgConstraintTool");
+        return kConstraintTool.ClassID();
     default:
         return requested;
     }

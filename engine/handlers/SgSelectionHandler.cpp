@@ -1,4 +1,5 @@
 #include "engine/handlers/SgSelectionHandler.h"
+#include "engine/core/SgNamedClass.h"
 
 #include "engine/core/SgDocumentLink.h"
 
@@ -41,14 +42,14 @@ SgObject *FindSelected(const SgPath &path)
     return AsSgObject(path.FindSelected());
 }
 
-int ClassIdOrZero(const char *name)
-{
-    return SgFieldMngr::GetClassIDFromName(name);
-}
+const SgNamedClass kMoveTool(SgNamedClass::kNode, "SgMoveTool");
+
+const SgNamedClass kConstraintTool(SgNamedClass::kNode, "SgConstraintTool");
+const SgNamedClass kParametricObject(SgNamedClass::kNode, "SgParametricObject");
 
 bool IsManipulator(SgNode *node)
 {
-    const int manipulator = ClassIdOrZero("SgManipulator");
+    const int manipulator = SgManipulator::ClassID();
     return manipulator && node->IsDerivedFrom(manipulator);
 }
 
@@ -116,7 +117,7 @@ SgSelectionHandler::ChangeBatch::~ChangeBatch()
 
 int SgSelectionHandler::MoveToolClassID()
 {
-    return ClassIdOrZero("SgMoveTool");
+    return kMoveTool.ClassID();
 }
 
 void SgSelectionHandler::SetPickFilterCB(PathCB cb)
@@ -382,7 +383,7 @@ void SgSelectionHandler::ApplyToAll(SelectOp *op)
         throw SgInvalidArgument("SgSelectionHandler::ApplyToAll: the handler is in no scene");
     if (!op)
         return;
-    ApplyAllData data{op, ClassIdOrZero("SgParametricObject")};
+    ApplyAllData data{op, kParametricObject.ClassID()};
     SgApplyAction apply(&ApplyAllVisit, &data);
     apply.Apply(scene);
 }
@@ -477,7 +478,7 @@ void SgSelectionHandler::BoundBoxTool(SgPath &path, int, int)
         return;
     SgPath toolPath = path;
     SgRef<SgManipulator> manipulator =
-        new SgManipulator(toolPath, ClassIdOrZero("SgConstraintTool"), 0, nullptr);
+        new SgManipulator(toolPath, kConstraintTool.ClassID(), 0, nullptr);
     if (SgRubberTool *tool = manipulator->GetTool())
         tool->SetDragAllowed(false);
 }

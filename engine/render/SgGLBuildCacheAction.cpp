@@ -14,6 +14,10 @@
 #include "engine/render/SgGLRenderCache.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/core/SgModifier.h"
+#include "engine/engines/SgParametric.h"
+#include "engine/nodes/geometry/SgScatter.h"
+#include "engine/nodes/geometry/SgExternalFile.h"
+#include "engine/nodes/geometry/SgExtrude.h"
 
 SG_ACTION_SOURCE(SgGLBuildCacheAction, "SgGLBuildCacheAction")
 
@@ -38,11 +42,11 @@ void SgGLBuildCacheAction::InitClass()
     SetVisitor(table, SgObject::ClassID(), VisitObject);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitGeometricShape);
     SetVisitor(table, SgTexture2D::ClassID(), VisitTexture);
-    SetVisitorByName(table, "SgParametricModel", VisitOwnAction);
-    SetVisitorByName(table, "SgParametricObject", VisitOwnAction);
-    SetVisitorByName(table, "SgScatter", VisitOwnAction);
-    SetVisitorByName(table, "SgExternalFile", VisitOwnAction);
-    SetVisitorByName(table, "SgExtrude", VisitNothing);
+    SetVisitor(table, SgParametricModel::ClassID(), VisitOwnAction);
+    SetVisitor(table, SgParametricObject::ClassID(), VisitOwnAction);
+    SetVisitor(table, SgScatter::ClassID(), VisitOwnAction);
+    SetVisitor(table, SgExternalFile::ClassID(), VisitOwnAction);
+    SetVisitor(table, SgExtrude::ClassID(), VisitNothing);
     BuildVisitorsMap_(s_iClassID);
 
     int *list = s_aiEnabledElements;

@@ -17,6 +17,7 @@ class SgSeparator;
 
 class SgGLBuildCacheAction : public SgAction {
     SG_ACTION_HEADER(SgGLBuildCacheAction)
+    SgActionKind GetKind() const override { return SgActionKind::kBuildCache; }
 
     explicit SgGLBuildCacheAction(SgGLRenderAction *parent = nullptr);
     ~SgGLBuildCacheAction() override = default;

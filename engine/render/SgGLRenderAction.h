@@ -44,6 +44,7 @@ class SgViewport;
 
 class SgGLRenderAction : public SgAction {
     SG_ACTION_HEADER(SgGLRenderAction)
+    SgActionKind GetKind() const override { return SgActionKind::kRender; }
 
     // Capacity of the selection buffer, in unsigned ints.
     static constexpr int kSelectBufferSize = 81920;

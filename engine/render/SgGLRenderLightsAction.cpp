@@ -1,4 +1,5 @@
 #include "engine/render/SgGLRenderLightsAction.h"
+#include "engine/nodes/particles/SgDynamicEffect.h"
 
 #include <GL/gl.h>
 
@@ -48,7 +49,7 @@ void SgGLRenderLightsAction::InitClass()
     SetVisitor(s_pfnMethodsMap, SgDirLight::ClassID(), VisitDirLight);
     SetVisitor(s_pfnMethodsMap, SgPointLight::ClassID(), VisitPointLight);
     SetVisitor(s_pfnMethodsMap, SgSpotLight::ClassID(), VisitSpotLight);
-    if (const int effect = SgFieldMngr::GetClassIDFromName("SgDynamicEffect"))
+    if (const int effect = SgDynamicEffect::ClassID())
         SetVisitor(s_pfnMethodsMap, effect, VisitDynamicEffect);
     BuildVisitorsMap_(s_iClassID);
 

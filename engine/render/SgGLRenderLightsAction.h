@@ -20,6 +20,7 @@ struct EffectorInfo;
 
 class SgGLRenderLightsAction : public SgAction {
     SG_ACTION_HEADER(SgGLRenderLightsAction)
+    SgActionKind GetKind() const override { return SgActionKind::kRenderLights; }
 
     // GL_LIGHT0 to GL_LIGHT7: further lights are not lit.
     static constexpr int kMaxGLLights = 8;

@@ -39,11 +39,14 @@
 #include "engine/nodes/properties/SgFormat.h"
 #include "engine/nodes/properties/SgLayers.h"
 #include "engine/core/SgModifier.h"
+#include "engine/core/SgModifierStack.h"
 #include "engine/nodes/properties/SgNormal.h"
 #include "engine/nodes/properties/SgTextureCoordinate2.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "engine/render/GLVertexArray.h"
+#include "engine/nodes/geometry/SgWrapper.h"
+#include "engine/engines/SgParametric.h"
 #include "utilities/log/ReportMngr.h"
 
 namespace {
@@ -490,8 +493,8 @@ void SgGLRenderAction::InitShapeVisitors()
     SetVisitor(table, SgTextureCoordinate2::ClassID(), VisitDefault);
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgLayers::ClassID(), VisitDefault);
-    SetVisitorByName(table, "SgWrapper", VisitDefault);
-    SetVisitorByName(table, "SgParametricObject", SgGLShapeVisitors::VisitParametricObject);
+    SetVisitor(table, SgWrapper::ClassID(), VisitDefault);
+    SetVisitor(table, SgParametricObject::ClassID(), SgGLShapeVisitors::VisitParametricObject);
     SetVisitor(table, SgScatter::ClassID(), SgGLShapeVisitors::VisitScatter);
     // Particle emitters and the effects that move their particles.
     SgGLParticleVisitors::Install(table);
@@ -677,7 +680,7 @@ void SgGLShapeVisitors::VisitBoolean(SgAction *action, SgNode *node)
 void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
 {
     auto *faceSet = static_cast<SgFaceSet *>(node);
-    if (SgGLStateReads::TraverseModified(action, faceSet))
+    if (SgModifierStack::TraverseModified(action, faceSet))
         return;
     SgGLRenderAction *render = RenderOf(action);
     if (render && !render->InCurrentPass())
@@ -689,7 +692,7 @@ void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
 void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 {
     auto *mesh = static_cast<SgIndexedFaceSet *>(node);
-    if (SgGLStateReads::TraverseModified(action, mesh))
+    if (SgModifierStack::TraverseModified(action, mesh))
         return;
     SgGLRenderAction *render = RenderOf(action);
     if (render && !render->InCurrentPass())
@@ -741,7 +744,7 @@ void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
 void SgGLShapeVisitors::VisitGenPolyLine(SgAction *action, SgNode *node)
 {
     auto *curve = static_cast<SgGenPolyLine *>(node);
-    if (SgGLStateReads::TraverseModified(action, curve))
+    if (SgModifierStack::TraverseModified(action, curve))
         return;
     SgGLRenderAction *render = RenderOf(action);
     // Unlit: a pass that adds a light has nothing of it to add.

@@ -51,22 +51,6 @@ int SgGLStateReads::TextureSources(SgAction *action, TextureSource (&units)[kMax
     return count;
 }
 
-bool SgGLStateReads::TraverseModified(SgAction *action, SgShape *shape)
-{
-    SgState *state = action->GetState();
-    const SgModifierStack &stack = ModifierStackElement::Get(state);
-    // An empty stack still runs: it takes off points that a modifier
-    // elsewhere hung on a shared shape.
-    if (stack.Disabled())
-        return false;
-    SgShape *modified = stack.Process(action, shape);
-    if (!modified || modified == shape)
-        return false;
-    SgModifierStackDisabler disabled(state);
-    action->Traverse(modified);
-    return true;
-}
-
 void SgGLStateReads::SetDrawOver(SgAction *action, SgNode *node, int value)
 {
     DrawOverElement::Set(action->GetState(), node, value);

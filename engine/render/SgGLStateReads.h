@@ -35,9 +35,5 @@ public:
     static SgVecField<int, 1> *LayerFlags(SgAction *action);
     // The units in force, at most kMaxUnits; returns how many.
     static int TextureSources(SgAction *action, TextureSource (&units)[kMaxUnits]);
-    // When modifiers in force act on the shape, traverses what they make of
-    // it (with the stack disabled meanwhile) and returns true; false when
-    // the shape is to be drawn as it is.
-    static bool TraverseModified(SgAction *action, SgShape *shape);
     static void SetDrawOver(SgAction *action, SgNode *node, int value);
 };

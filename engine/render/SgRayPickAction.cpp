@@ -12,6 +12,7 @@
 #include "engine/actions/SgGetTransformAction.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgModifier.h"
+#include "engine/core/SgModifierStack.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/render/SgGLNameTable.h"
@@ -230,7 +231,7 @@ void SgRayPickAction::VisitFaceSet(SgAction *action, SgNode *node)
     auto *faces = static_cast<SgFaceSet *>(node);
     // The modifiers in force move the points, or make another shape that is
     // picked in its place.
-    if (SgGLStateReads::TraverseModified(action, faces))
+    if (SgModifierStack::TraverseModified(action, faces))
         return;
     const Vec3 *points = faces->GetDeformedPoints();
     const int pointCount = faces->GetVertexCount();
@@ -267,7 +268,7 @@ void SgRayPickAction::VisitFaceSet(SgAction *action, SgNode *node)
 void SgRayPickAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 {
     auto *mesh = static_cast<SgIndexedFaceSet *>(node);
-    if (SgGLStateReads::TraverseModified(action, mesh))
+    if (SgModifierStack::TraverseModified(action, mesh))
         return;
     int pointCount = 0;
     const Vec3 *points = mesh->GetDrawnPoints(action->GetState(), pointCount);

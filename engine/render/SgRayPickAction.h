@@ -29,6 +29,7 @@ class SgViewport;
 
 class SgRayPickAction : public SgAction {
     SG_ACTION_HEADER(SgRayPickAction)
+    SgActionKind GetKind() const override { return SgActionKind::kPick; }
 
     using HitList = std::list<SgPickedPoint>;
     // The selection name that ends the node names of a record.

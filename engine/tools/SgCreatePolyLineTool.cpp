@@ -51,7 +51,9 @@ void SgCreatePolyLineTool::CreateObjectGroup()
     if (curve->IsDerivedFrom(SgBSpline::ClassID()) && m_bCubicSpline)
         static_cast<SgBSpline *>(curve)->m_curveType.Set(kCubicCurveType);
     char name[256];
-    std::snprintf(name, sizeof name, "%s%d", curve->GetClassName(), s_curveCounter++);
+    SgDocument *document = GetDocument() ? GetDocument() : GetDocumentHack();
+    const int number = document ? document->TakeCurveNumber() : m_iOwnCurveCounter++;
+    std::snprintf(name, sizeof name, "%s%d", curve->GetClassName(), number);
     object->SetName(name);
     // Nothing of the drawing reaches the undo list point by point.
     curve->DisableUndo();

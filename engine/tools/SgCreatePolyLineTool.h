@@ -33,7 +33,6 @@ class SgCreatePolyLineTool : public SgRubberTool {
     void SetCubicSpline(bool cubic) { m_bCubicSpline = cubic; }
     bool GetCubicSpline() const { return m_bCubicSpline; }
 
-    static void ResetCurveCounter() { s_curveCounter = 1; }
     // Whether the next point is appended (true) or the last point is a
     // rubber point that a click fixes (false); shared by the curve tools.
     static bool GetAppendFlag() { return s_bAppend; }
@@ -56,5 +55,6 @@ protected:
     bool m_bCubicSpline = false;
 
     static inline bool s_bAppend = true;
-    static inline int s_curveCounter = 1;
+    // Curve numbers of a tool outside any document.
+    int m_iOwnCurveCounter = 1;
 };

@@ -19,6 +19,7 @@ class SgViewport;
 
 class SgHandleEventAction : public SgAction {
     SG_ACTION_HEADER(SgHandleEventAction)
+    SgActionKind GetKind() const override { return SgActionKind::kEvent; }
 
     SgHandleEventAction();
     ~SgHandleEventAction() override;

@@ -3,6 +3,7 @@
 #include <exception>
 #include <unordered_set>
 
+#include "engine/core/SgModifierStack.h"
 #include "engine/core/SgStateAccessors.h"
 #include "engine/render/SgGLRenderAction.h"
 #include "engine/render/SgGLStateReads.h"
@@ -30,7 +31,7 @@ void ReportNotDrawn(SgNode *node, const char *why)
 void SgSolvane::VisitGLRender(SgAction *action, SgNode *node)
 {
     auto *solid = static_cast<SgSolvane *>(node);
-    if (SgGLStateReads::TraverseModified(action, solid))
+    if (SgModifierStack::TraverseModified(action, solid))
         return;
     if (action->GetClassID() != SgGLRenderAction::ClassID())
         return;

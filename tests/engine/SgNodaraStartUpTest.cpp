@@ -16,6 +16,7 @@
 #include "engine/core/SgElement.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgNamedClass.h"
 #include "engine/core/SgState.h"
 #include "tests/engine/EngineTestEnvironment.h"
 #include "tests/engine/actions/ActionTestNodes.h"
@@ -106,6 +107,27 @@ TEST(SgNodaraStartUpTest, EveryVisitorByNameResolvedOrAwaitsAClassNotBuiltYet)
                   StartUpUnresolvedVisitorNames().end())
             << "no action asks for " << name << " by name any more: take it off the list";
     }
+}
+
+// Code that names a class of a higher layer by its string declares the name
+// (SgNamedClass): once the engine has started, each names a registered class
+// of its family, so no lookup answers 0 for a misspelt or missing class.
+TEST(SgNodaraStartUpTest, EveryClassNamedByStringIsRegistered)
+{
+    ASSERT_FALSE(SgNamedClass::All().empty());
+    for (const SgNamedClass *named : SgNamedClass::All())
+        EXPECT_NE(named->ClassID(), 0) << (named->GetFamily() == SgNamedClass::kNode ? "node" : "action")
+                                       << " class \"" << named->GetName()
+                                       << "\" is named by string but not registered: misspelt, or the "
+                                          "start-up misses it";
+    // What the check would catch: a misspelt name is listed, and finds nothing.
+    {
+        const SgNamedClass misspelt(SgNamedClass::kNode, "SgMoveToool");
+        EXPECT_EQ(misspelt.ClassID(), 0);
+        EXPECT_EQ(SgNamedClass::All().back(), &misspelt);
+    }
+    for (const SgNamedClass *named : SgNamedClass::All())
+        EXPECT_STRNE(named->GetName(), "SgMoveToool") << "a name leaves the list with its declaration";
 }
 
 // Visitor tables and kind tests walk the parent links from low offsets to

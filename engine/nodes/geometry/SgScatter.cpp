@@ -18,17 +18,6 @@ namespace {
 
 SgScatter::CollectFunction s_collect = nullptr;
 
-int ActionIdByName(const char *name)
-{
-    const int count = SgAction::GetClassCount();
-    for (int offset = 0; offset < count && offset < SgAction::kMaxNamedClasses; ++offset) {
-        const char *registered = SgAction::s_csClassNames[offset];
-        if (registered && std::strcmp(registered, name) == 0)
-            return SgAction::kFirstClassID + offset;
-    }
-    return 0;
-}
-
 // The turn of a copy at one place; false leaves the turn as it stands.
 bool PlaceTurn(const SgScatter::Item &item, const SgScatter::Place &place, Rotation &turn)
 {
@@ -90,12 +79,9 @@ void SgScatter::PlaceCopies(SgAction *action, const PlacementScope &scope)
     SgNode *target = second;
     SgSeparator *holder = source->GetGroupHolder(false);
 
-    const int actionId = action->GetClassID();
-    const int boxId = GetBoundingBoxActionClassID();
-    const int cacheId = ActionIdByName("SgGLBuildCacheAction");
-    const int eventId = ActionIdByName("SgHandleEventAction");
-    const bool firstOnly = actionId != 0 && (actionId == boxId || actionId == cacheId);
-    const bool event = actionId != 0 && actionId == eventId;
+    const SgActionKind kind = action->GetKind();
+    const bool firstOnly = kind == SgActionKind::kBoundingBox || kind == SgActionKind::kBuildCache;
+    const bool event = kind == SgActionKind::kEvent;
 
     if (m_showTarget.Get(true) != 0)
         action->Traverse(target);

@@ -1,4 +1,5 @@
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/geometry/SgExtrude.h"
 
 #include <algorithm>
 #include <cmath>
@@ -243,7 +244,7 @@ SgNode *SgObject::GetBoolean() const
     SgNode *first = m_pInnerGroup->GetChild(0);
     if (!first->IsGeometricShape() || first->IsBuiltinMacro())
         return nullptr;
-    const int extrudeId = SgFieldMngr::GetClassIDFromName("SgExtrude");
+    const int extrudeId = SgExtrude::ClassID();
     if (extrudeId && first->IsDerivedFrom(extrudeId))
         return nullptr;
     return first;

@@ -42,7 +42,6 @@ class CurveToolTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SgCreatePolyLineTool::ResetCurveCounter();
         g_started = g_finished = 0;
         g_finishedObject = nullptr;
         m_h.Document()->SetToolNotify(0, [](SgDocument *, int, void *) { ++g_started; });
@@ -101,6 +100,32 @@ TEST_F(CurveToolTest, TwoClicksAndADoubleClickGiveThreePoints)
     EXPECT_EQ(SceneText(), before) << "one undo takes the curve away";
     m_h.Document()->Redo();
     EXPECT_EQ(SceneText(), after);
+}
+
+// Curve names count per document: a second document in the same process
+// starts at 1 again, and the first goes on from where it was.
+TEST_F(CurveToolTest, CurveNamesAreNumberedPerDocument)
+{
+    const auto draw = [](WindowHarness &h) {
+        auto *tool = new SgCreatePolyLineTool;
+        tool->SetProjectOnPlane(true);
+        h.Document()->GetRoot()->AddChild(tool);
+        h.Paint();
+        for (Vec2i at : {Vec2i{100, 100}, Vec2i{150, 100}}) {
+            h.Move(at);
+            h.Down(Button::Left, at);
+            h.Up(Button::Left, at);
+        }
+        h.DoubleClick(Button::Left, {150, 150});
+        SgObject *object = tool->GetCreatedObject();
+        const std::string name = object ? object->GetName() : std::string("(none)");
+        h.Document()->GetRoot()->DeleteChild(tool);
+        return name;
+    };
+    EXPECT_EQ(draw(m_h), "SgPolyLine1");
+    WindowHarness other{320, 240};
+    EXPECT_EQ(draw(other), "SgPolyLine1") << "the second document has curves of its own to count";
+    EXPECT_EQ(draw(m_h), "SgPolyLine2");
 }
 
 TEST_F(CurveToolTest, TheFirstMoveAfterAClickAddsTheRubberPoint)
