@@ -9,25 +9,20 @@
 #include <optional>
 #include <string>
 
+#include <wx/accel.h>
 #include <wx/app.h>
-#include <wx/frame.h>
 #include <wx/init.h>
-#include <wx/sizer.h>
 
+#include "facade/CDrevon.h"
 #include "host/common/SceneFolder.h"
+#include "host/modeller/HostCommandTable.h"
+#include "host/window/ModellerFrame.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgDocumentFiles.h"
-#include "engine/render/SgTextureManager.h"
 #include "engine/render/SgViewport.h"
-#include "engine/nodes/geometry/SgBox.h"
-#include "engine/nodes/geometry/SgCylinder.h"
-#include "engine/nodes/geometry/SgSphere.h"
-#include "engine/tools/SgCreateCylinderTool.h"
-#include "engine/tools/SgExamineViewHandler.h"
-#include "engine/viewer/SgPrint.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxGLWindow.h"
 #include "platform/wx/SgWxPrinter.h"
@@ -35,6 +30,7 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/wx/SgWxNotifier.h"
 #include "platform/wx/SgWxProgress.h"
+#include "platform/wx/SgWxTimerService.h"
 
 namespace {
 
@@ -51,29 +47,6 @@ bool s_allowRemote = false;
 bool s_shadows = false;
 int s_exitStatus = 0;
 
-// The creation tools the window can start with: a kind name, the class it
-// creates and its stage codes (ended by 0).
-struct CreationKind {
-    const char *name;
-    int (*classId)();
-    int codes[3];
-};
-const CreationKind kCreationKinds[] = {
-    {"sphere", &SgSphere::ClassID, {2, 0, 0}},
-    {"box", &SgBox::ClassID, {2, 3, 0}},
-    {"cylinder", &SgCylinder::ClassID, {2, 3, 0}},
-};
-
-const CreationKind *FindCreationKind(const char *name)
-{
-    for (const CreationKind &kind : kCreationKinds)
-        if (name && std::strcmp(kind.name, name) == 0)
-            return &kind;
-    return nullptr;
-}
-
-// The window's viewer, for printing; the window owns it.
-SgViewer *s_viewer = nullptr;
 // The scene the window shows, written at the close when asked.
 SgDocument *s_document = nullptr;
 bool s_saved = false;
@@ -81,26 +54,25 @@ bool s_saved = false;
 SgWxGLWindow *s_canvas = nullptr;
 // The undo list's place when the scene was read or last written: anywhere
 // else, the scene has changes the file does not hold.
-int s_savedUndoCursor = 0;
-int s_savedUndoCount = 0;
 
 // A new window looks at the scene from the front and a little above, with
 // the scene's z axis up, so that a horizontal drag turns the scene about
 // the picture's vertical (the base plane of a creation is seen at a slant).
 constexpr double kDefaultViewTiltDegrees = 25.0;
 
+// The facade knows whether the scene changed since it was read or written
+// (through the menus or here).
+drevon::CDrevon *s_facade = nullptr;
+
 bool HasUnsavedChanges()
 {
-    return s_document &&
-           (s_document->GetUndoCursor() != s_savedUndoCursor || s_document->GetUndoCount() != s_savedUndoCount);
+    return s_facade && s_facade->IsModified();
 }
 
 void MarkSaved()
 {
-    if (!s_document)
-        return;
-    s_savedUndoCursor = s_document->GetUndoCursor();
-    s_savedUndoCount = s_document->GetUndoCount();
+    if (s_facade)
+        s_facade->MarkSaved();
 }
 
 // Asks whether changes should be written before the window closes. False
@@ -153,42 +125,27 @@ void SaveOnClose()
     }
 }
 
-void PrintView();
-
-class SceneFrame : public wxFrame {
-public:
-    explicit SceneFrame(const wxString &title)
-        : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxDefaultSize)
-    {
-        // Ctrl+Q and Ctrl+W close the window, as in most programs; Ctrl+P
-        // prints the view.
-        wxAcceleratorEntry entries[3];
-        entries[0].Set(wxACCEL_CTRL, 'Q', wxID_CLOSE);
-        entries[1].Set(wxACCEL_CTRL, 'W', wxID_CLOSE);
-        entries[2].Set(wxACCEL_CTRL, 'P', wxID_PRINT);
-        SetAcceleratorTable(wxAcceleratorTable(3, entries));
-        Bind(wxEVT_MENU, [this](wxCommandEvent &) { Close(); }, wxID_CLOSE);
-        Bind(wxEVT_MENU, [this](wxCommandEvent &) { PrintView(); }, wxID_PRINT);
-        Bind(wxEVT_CLOSE_WINDOW, [](wxCloseEvent &event) {
-            // A drag or a creation under way ends first (a creation between
-            // its clicks is dropped), so that nothing half made is written
-            // and the canvas gives the mouse back before it goes.
-            if (s_canvas)
-                s_canvas->EndInteraction();
-            if (!OfferToSave() && event.CanVeto()) {
-                event.Veto();
-                return;
-            }
-            SaveOnClose();
-            event.Skip();
-        });
+// Closing the window: a drag or a creation under way ends first (a creation
+// between its clicks is dropped), so that nothing half made is written and
+// the canvas gives the mouse back before it goes; unsaved changes are
+// offered for saving.
+void OnCloseWindow(wxCloseEvent &event)
+{
+    if (s_canvas)
+        s_canvas->EndInteraction();
+    if (!OfferToSave() && event.CanVeto()) {
+        event.Veto();
+        return;
     }
-};
+    SaveOnClose();
+    event.Skip();
+}
 
 class FennixApp : public wxApp {
 public:
-    // OnExit is not called when OnInit fails: the document goes here then.
-    ~FennixApp() override { SgDocument::Destroy(m_document); }
+    // OnExit is not called when OnInit fails: the facade and its document
+    // go with the application then.
+    ~FennixApp() override = default;
     bool OnInit() override;
     int OnExit() override;
     // A failed check of the toolkit is reported, never shown as a dialog
@@ -202,31 +159,40 @@ public:
     }
 
 private:
-    SgDocument *m_document = nullptr;
+    // The facade owns the document; it goes before the services it uses.
     std::unique_ptr<SgWxNotifier> m_notifier;
+    std::unique_ptr<SgWxTimerService> m_timers;
+    std::unique_ptr<drevon::CDrevon> m_facade;
 };
 
 bool FennixApp::OnInit()
 {
     SgNodara::Init();
     solvane::Solvane::Init();  // the solid classes, so scenes with solids read and draw
-    m_document = SgDocument::Create();
-    if (!m_document) {
+    m_facade = std::make_unique<drevon::CDrevon>();
+    SgDocument *document = m_facade->CreateDocument();
+    if (!document) {
         std::fprintf(stderr, "fennix: no document could be made\n");
         s_exitStatus = 1;
         return false;
     }
-    m_document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
-    s_document = m_document;
-    FindTexturesBesideScene(m_document, s_scenePath);
+    s_document = document;
+    s_facade = m_facade.get();
+    FindTexturesBesideScene(document, s_scenePath);
     // External files named by an address are fetched only when asked for.
-    m_document->SetRemoteContentAllowed(s_allowRemote);
+    document->SetRemoteContentAllowed(s_allowRemote);
     // Downloads the scene asks for show a dialog with a cancel button.
     SgInstallWxProgressHandler();
+    m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
 
     const std::string title = std::filesystem::path(s_scenePath).filename().string();
-    auto *frame = new SceneFrame(wxString::FromUTF8(title));
-    SgWxGLWindow *canvas = SgWxGLWindow::Create(frame);
+    auto *frame = new ModellerFrame(wxString::FromUTF8(title), m_facade.get());
+    frame->Bind(wxEVT_CLOSE_WINDOW, &OnCloseWindow);
+    // Ctrl+W closes the window too, as in most programs (Ctrl+Q is the
+    // menu's).
+    wxAcceleratorEntry closeKey(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(modeller::kHostExit));
+    frame->SetAcceleratorTable(wxAcceleratorTable(1, &closeKey));
+    SgWxGLWindow *canvas = frame->CreateCanvas();
     if (!canvas) {
         std::fprintf(stderr, "fennix: the display offers no OpenGL visual\n");
         frame->Destroy();
@@ -235,20 +201,16 @@ bool FennixApp::OnInit()
     }
     if (!canvas->HasAccumulation())
         std::fprintf(stderr, "fennix: the display has no accumulation buffer; edges are drawn without smoothing\n");
-    auto *sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(canvas, 1, wxEXPAND);
-    frame->SetSizer(sizer);
-    frame->SetClientSize(kInitialWidth, kInitialHeight);
+    frame->SetCanvasSize(kInitialWidth, kInitialHeight);
 
     // The viewer exists before the file is read, so that a saved view is
     // handed to it. The window deletes it when the window is destroyed.
-    SgViewer *viewer = m_document->CreateDefaultViewer(static_cast<SgPlatformWindow *>(canvas), nullptr);
-    s_viewer = viewer;
+    SgViewer *viewer = m_facade->CreateViewer(static_cast<SgPlatformWindow *>(canvas));
     viewer->SetShadowed(s_shadows);
     SgWxPrinter::Install(frame);
     s_canvas = canvas;
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
-    const int read = m_document->OpenFile(s_scenePath, true);
+    const int read = m_facade->OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
         std::fprintf(stderr, "fennix: %s %s\n", s_scenePath, SgDocumentFiles::Describe(read));
         frame->Destroy();
@@ -261,46 +223,28 @@ bool FennixApp::OnInit()
         viewport->RotateScene(0.0, -(90.0 - kDefaultViewTiltDegrees) * std::numbers::pi / 180.0, false);
         viewport->Focus(nullptr, kFrameFactor);
     }
-    // The examine handler sees the mouse before the scene's own handlers.
-    SgSeparator *viewRoot = viewport->GetNodara();
-    auto *examine = new SgExamineViewHandler;
-    if (const CreationKind *kind = FindCreationKind(s_createKind)) {
-        // A creation tool lives in the scene, as the active tool does; the
-        // left button is its own, the other buttons and the wheel still
-        // move the view.
-        auto *tool = new SgCreateCylinderTool;
-        tool->Setup(kind->classId(), kind->codes);
-        m_document->GetRoot()->AddChild(tool);
-        examine->SetLeftToScene(true);
-    } else {
-        // A left click over the scene is left to the scene, so that it
-        // selects (and a press on a selected object's handle drags the
-        // handle); a left drag that no handle takes turns the view.
-        examine->SetLeftClickToScene(true);
-    }
-    if (viewRoot->GetNumChildren() > 0)
-        viewRoot->AddChildBefore(examine, viewRoot->GetChild(0));
-    else
-        viewRoot->AddChild(examine);
+    // The viewing tool sees the mouse before the scene's own handlers. A
+    // left click over the scene is left to the scene, so that it selects
+    // (and a press on a selected object's handle drags the handle); a left
+    // drag that no handle takes turns the view. A creation tool takes the
+    // left button whole; the other buttons and the wheel still move the view.
+    m_facade->OnRotateScene(1);
+    // The toolbar shows the manipulator new selections get.
+    m_facade->AddSelectionManip(m_facade->GetManipulatorKind());
+    m_facade->postProcessButtons();
+    if (s_createKind)
+        m_facade->ApplyButton(modeller::CreationCommand(s_createKind));
     MarkSaved();
     // From here on the user answers questions in the window; a scene that
     // could not be read was reported on standard error above.
     m_notifier = std::make_unique<SgWxNotifier>(frame);
     SetNotifier(m_notifier.get());
     SetFileChooser(SgWxFileChooser(frame));
+    m_timers = std::make_unique<SgWxTimerService>();
 
     frame->Show();
     canvas->SetFocus();
     return true;
-}
-
-void PrintView()
-{
-    if (!s_viewer)
-        return;
-    SgPrint print(s_viewer);
-    if (!print.Print() && !print.GetError().empty())
-        std::fprintf(stderr, "fennix: printing failed: %s\n", print.GetError().c_str());
 }
 
 int FennixApp::OnExit()
@@ -310,8 +254,9 @@ int FennixApp::OnExit()
     SetFileChooser(nullptr);
     s_canvas = nullptr;
     s_document = nullptr;
-    SgDocument::Destroy(m_document);
-    m_document = nullptr;
+    s_facade = nullptr;
+    m_facade.reset();
+    m_timers.reset();
     return wxApp::OnExit();
 }
 
@@ -322,7 +267,7 @@ wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions *given)
 {
     const WindowOptions &options = *given;
-    if (options.createKind && !FindCreationKind(options.createKind)) {
+    if (options.createKind && modeller::CreationCommand(options.createKind) == 0) {
         std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", options.createKind);
         return 2;
     }

@@ -351,6 +351,20 @@ void SgWxGLWindow::OnMouse(wxMouseEvent &event)
         event.Skip();
         return;
     }
+    // A modifier released while a menu held the keyboard (Alt after a menu
+    // key) never reached this window; the mouse event knows it is up.
+    const struct {
+        bool down;
+        int key, left;
+    } modifiers[] = {{event.AltDown(), SgVK::kMenu, SgVK::kLMenu},
+                     {event.ControlDown(), SgVK::kControl, SgVK::kLControl},
+                     {event.ShiftDown(), SgVK::kShift, SgVK::kLShift}};
+    for (const auto &modifier : modifiers) {
+        if (!modifier.down && SgKeyState::IsDown(modifier.key)) {
+            SgKeyState::SetDown(modifier.key, false);
+            SgKeyState::SetDown(modifier.left, false);
+        }
+    }
     std::uintptr_t wParam = KeyBits(event);
     const std::intptr_t point = SgWM::MakePoint(event.GetX(), event.GetY());
     const bool release = message == SgWM::kLButtonUp || message == SgWM::kRButtonUp || message == SgWM::kMButtonUp;

@@ -120,10 +120,11 @@ def main():
 
         # A left drag over empty space still turns the view.
         still = crop(screen.shot(), box)
-        x, y = box[0] + 12, box[1] + 12
+        # (The bottom left corner: the menu bar and the toolbars lie at the top.)
+        x, y = box[0] + 12, box[1] + box[3] - 12
         screen.run("xdotool", "mousemove", str(x), str(y), "mousedown", "1")
         for step in range(1, 7):
-            screen.run("xdotool", "mousemove", str(x + 20 * step), str(y + 8 * step))
+            screen.run("xdotool", "mousemove", str(x + 20 * step), str(y - 8 * step))
             time.sleep(0.05)
         screen.run("xdotool", "mouseup", "1")
         settle(screen, box)

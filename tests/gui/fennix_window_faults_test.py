@@ -39,7 +39,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, canvas_box, crop, fail, share_changed, start_xvfb  # noqa: E402
 from fennix_select_drag_test import settle  # noqa: E402
 
 
@@ -75,7 +75,7 @@ class Window:
         self.program = subprocess.Popen([fennix, scene] + list(options), env=env, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE)
         self.id = self.screen.window(os.path.basename(scene))
-        self.box = self.screen.geometry(self.id)
+        self.box = canvas_box(self.screen.geometry(self.id))
         settle(self.screen, self.box)
 
     def at(self, x, y):

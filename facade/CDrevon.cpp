@@ -1,0 +1,568 @@
+// The facade's lifecycle, its document and viewers, and the command table.
+#include "facade/CDrevon.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgEventHandler.h"
+#include "engine/handlers/SgUserHandler.h"
+#include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/nodes/geometry/SgExternalFile.h"
+#include "engine/nodes/properties/SgFont.h"
+#include "engine/render/SgTextureManager.h"
+#include "engine/render/SgViewport.h"
+#include "engine/tools/SgCreateCylinderTool.h"
+#include "engine/viewer/SgEvent.h"
+#include "engine/viewer/SgHandleEventAction.h"
+#include "engine/viewer/SgViewer.h"
+#include "platform/window/SgWindowMessages.h"
+#include "facade/StlReader.h"
+#include "platform/SgDiagnostics.h"
+#include "platform/window/SgPlatformWindow.h"
+#include "platform/window/SgWindowFactory.h"
+
+namespace drevon {
+
+namespace {
+
+constexpr const char *kPackage = "Facade";
+// The grey of a new viewer, 192/255 in each channel.
+constexpr float kDefaultGrey = 192.0f / 255.0f;
+
+bool EqualsNoCase(const char *a, const char *b)
+{
+    if (!a || !b)
+        return false;
+    for (; *a && *b; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+
+// The scene reader for "kvrx" files that a scene names as external geometry:
+// the file read into a group of its own.
+SgNode *ReadExternalScene(const char *path, SgDocument *document, double)
+{
+    if (!document || !path)
+        return nullptr;
+    SgRef<SgSeparator> group(new SgSeparator);
+    const int result = document->ReadFile(path, false, group.get());
+    if (result != -1 && result != -4)
+        return nullptr;
+    return group.release();
+}
+
+SgNode *ReadExternalStl(const char *path, SgDocument *, double tolerance)
+{
+    return ReadStlFile(path, tolerance);
+}
+
+// Boolean nodes made while the facade stands take its engine: the metaball
+// action when its flag is set, the solid one otherwise.
+int BooleanEngineOf(SgGeometricShape *shape, void *data)
+{
+    auto *facade = static_cast<CDrevon *>(data);
+    if (!shape || !shape->IsDerivedFrom(SgBoolean::ClassID()))
+        return 0;
+    return facade && facade->GetMetaball() ? SgBoolean::kMetaballEngine : SgBoolean::kSolidEngineAlt;
+}
+
+// The document's user handler: key presses in a viewer go to the facade.
+int UserEvent(SgHandleEventAction *action, void *data)
+{
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    if (!event || event->m_nKind != SgEvent::kKey || event->m_nMessage != static_cast<int>(SgWM::kKeyDown))
+        return 0;
+    SgViewer *viewer = action->GetViewer();
+    auto *window = viewer ? static_cast<SgPlatformWindow *>(viewer->GetWindow()) : nullptr;
+    return static_cast<CDrevon *>(data)->OnKeyDown(event->m_nKey, window && window->HasCapture()) ? 1 : 0;
+}
+
+std::string ModuleFolder()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : self.parent_path().string();
+}
+
+} // namespace
+
+// ---- Construction --------------------------------------------------------------------
+
+CDrevon::CDrevon()
+{
+    initButtonMap();
+    SgExternalFile::ClearFormats();
+    SgExternalFile::AddFormat("kvrx", &ReadExternalScene);
+    SgExternalFile::AddFormat("stl", &ReadExternalStl);
+}
+
+CDrevon::~CDrevon()
+{
+    // The timer's callback names this object: it must not outlive it.
+    StopPlayback();
+    if (SgGeometricShape::s_fActionIdData == this) {
+        SgGeometricShape::s_fActionIdFunc = nullptr;
+        SgGeometricShape::s_fActionIdData = nullptr;
+    }
+    m_activeTool = nullptr;
+    if (m_pDocument && !m_bExternalDocument)
+        DeleteDocument();
+    m_editorObjects = nullptr;
+}
+
+// ---- Document -------------------------------------------------------------------------
+
+SgDocument *CDrevon::CreateDocument()
+{
+    SgGeometricShape::s_fActionIdFunc = &BooleanEngineOf;
+    SgGeometricShape::s_fActionIdData = this;
+    std::error_code error;
+    m_workingDir = std::filesystem::current_path(error).string();
+    m_pluginDir = ModuleFolder();
+    SgDocument *document = SgDocument::Create();
+    if (!document) {
+        SgDiagTellUser(SgDiagLevel::Error, kPackage, "No document could be made", "Error");
+        return nullptr;
+    }
+    document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+    SetDocument(document);
+    m_bExternalDocument = false;
+    // The document's own members are no steps the user can undo.
+    document->SetUndoRecording(false);
+    auto *handler = new SgUserHandler;
+    handler->SetUserFunc(&UserEvent, this);
+    document->GetRoot()->AddChild(handler);
+    m_dFrame = 0.0;
+    document->SetUndoRecording(true);
+    m_editorObjects = new SgSeparator;
+    MarkSaved();
+    return document;
+}
+
+void CDrevon::SetDocument(SgDocument *document)
+{
+    if (document == m_pDocument)
+        return;
+    m_activeTool = nullptr;
+    m_iCreationButton = 0;
+    m_grid = nullptr;
+    m_axis = nullptr;
+    m_bGridShown = m_bAxisShown = false;
+    m_toolStarted.Reset();
+    m_toolFinished.Reset();
+    if (m_pDocument && !m_bExternalDocument)
+        DeleteDocument();
+    m_pDocument = document;
+    m_bExternalDocument = true;
+    if (!document)
+        return;
+    document->SetContext(this);
+    m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
+    m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
+}
+
+void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
+{
+    auto *facade = static_cast<CDrevon *>(data);
+    if (!facade->m_bPlugedIn)
+        return;
+    const CreateToolCallback callback = event.kind == SgDocumentEventKind::kToolStarted ? facade->m_fnCreateToolStart
+                                                                                         : facade->m_fnCreateToolFinish;
+    if (callback)
+        callback(facade->m_pOwner, event.code, event.tool);
+}
+
+void CDrevon::DeleteDocument()
+{
+    if (!m_pDocument)
+        return;
+    StopPlayback();
+    // Nodes the facade holds must go while their document stands.
+    m_activeTool = nullptr;
+    m_grid = nullptr;
+    m_axis = nullptr;
+    m_bGridShown = m_bAxisShown = false;
+    m_iCreationButton = 0;
+    m_pDocument->ResetUndo();
+    if (m_pDocument->GetContext() == this)
+        m_pDocument->SetContext(nullptr);
+    // The viewers go first: a viewer left behind would hold scene nodes
+    // that still name the destroyed document. A host window whose viewer
+    // went only loses its listener.
+    while (m_pDocument->GetViewerCount() > 0)
+        delete m_pDocument->GetViewer(0);
+    SgDocument::Destroy(m_pDocument);
+    m_pDocument = nullptr;
+    m_pFullScreenPrevious = nullptr;
+}
+
+SgSeparator *CDrevon::GetRoot() const
+{
+    return m_pDocument ? m_pDocument->GetRoot() : nullptr;
+}
+
+SgTextureManager *CDrevon::GetTextureMngr() const
+{
+    return m_pDocument ? m_pDocument->GetTextureMngr() : SgTextureManager::CTextureManagerFactory(0);
+}
+
+bool CDrevon::IsModified() const
+{
+    return m_pDocument &&
+           (m_pDocument->GetUndoCursor() != m_iSavedUndoCursor || m_pDocument->GetUndoCount() != m_iSavedUndoCount);
+}
+
+void CDrevon::MarkSaved()
+{
+    if (!m_pDocument)
+        return;
+    m_iSavedUndoCursor = m_pDocument->GetUndoCursor();
+    m_iSavedUndoCount = m_pDocument->GetUndoCount();
+}
+
+std::string CDrevon::GetCurrentFile() const
+{
+    return m_pDocument ? m_pDocument->GetFileName() : std::string();
+}
+
+std::string CDrevon::GetString(int which) const
+{
+    return which == 10 ? m_string : std::string();
+}
+
+bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
+{
+    // A creation between its clicks, a drag or a rubber band (they hold the
+    // mouse) has the key first: Esc ends it there.
+    auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_activeTool.get());
+    if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
+        return false;
+    return m_keyHandler && m_keyHandler(virtualKey);
+}
+
+int CDrevon::SetTexturePathes(const char *list)
+{
+    SgTextureManager *manager = GetTextureMngr();
+    return manager && list ? manager->SetTexturePathesList(list) : 0;
+}
+
+// ---- Viewers ----------------------------------------------------------------------------
+
+SgViewer *CDrevon::CreateViewer(SgPlatformWindow *window)
+{
+    if (!m_pDocument)
+        return nullptr;
+    SgViewer *viewer = m_pDocument->CreateDefaultViewer(window, nullptr);
+    m_pDocument->SetActiveViewer(viewer);
+    const float grey[3] = {kDefaultGrey, kDefaultGrey, kDefaultGrey};
+    SetViewerBGColor(viewer, grey);
+    return viewer;
+}
+
+SgViewer *CDrevon::GetDefaultViewer()
+{
+    if (!m_pDocument || m_pDocument->GetViewerCount() == 0) {
+        SgDiagTellUser(SgDiagLevel::Error, kPackage, "There is no viewer", "Error");
+        return nullptr;
+    }
+    return m_pDocument->GetViewer(0);
+}
+
+SgViewer *CDrevon::GetCurrentViewer() const
+{
+    if (!m_pDocument)
+        return nullptr;
+    if (SgViewer *active = m_pDocument->GetActiveViewer())
+        return active;
+    return m_pDocument->GetViewerCount() > 0 ? m_pDocument->GetViewer(0) : nullptr;
+}
+
+void CDrevon::DeleteViewer(SgViewer *viewer)
+{
+    if (!viewer)
+        return;
+    if (viewer == m_pFullScreenPrevious)
+        m_pFullScreenPrevious = nullptr;
+    delete viewer;
+}
+
+SgPlatformWindow *CDrevon::CreateGraphicWindow(const char *name, int width, int height)
+{
+    const bool fullScreen = EqualsNoCase(name, "fullscreen");
+    if (fullScreen)
+        m_bFullScreen = true;
+    return GetWindowFactory().CreateTopLevelWindow(name ? name : "", width, height, fullScreen);
+}
+
+SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
+{
+    if (!m_pDocument)
+        return nullptr;
+    const bool fullScreen = EqualsNoCase(name, "fullscreen");
+    SgViewer *previous = GetCurrentViewer();
+    if (fullScreen && !previous) {
+        SgDiagTellUser(SgDiagLevel::Error, kPackage, "Full screen needs a view to show", "Error");
+        return nullptr;
+    }
+    SgPlatformWindow *window = CreateGraphicWindow(name, width, height);
+    if (!window) {
+        SgDiagTellUser(SgDiagLevel::Error, kPackage, "No window could be opened for the view", "Error");
+        return nullptr;
+    }
+    SgViewer *viewer = CreateViewer(window);
+    if (fullScreen && previous && previous->GetViewportCount() > 0 && viewer) {
+        // The full-screen view shows what the previous view showed, from
+        // where it was looked at.
+        m_pDocument->ReplaceViewTree(previous->GetViewport(0)->GetNodara(), viewer, 0);
+        m_pFullScreenPrevious = previous;
+    }
+    return viewer;
+}
+
+// ---- Command table ------------------------------------------------------------------------
+
+void CDrevon::initButtonMap()
+{
+    m_buttonMap.fill(kUnmapped);
+}
+
+bool CDrevon::SetButtonStateCB(int button, ButtonStateCallback state, void *data, int commandId, int states,
+                               ApplyFn apply, UpdateFn update, ButtonStateCallback init)
+{
+    if (button < 0 || button >= kButtonCount) {
+        SgDiagWarning(kPackage, "button %d is outside the table (0..%d)", button, kButtonCount - 1);
+        return false;
+    }
+    const int slot = commandId - m_iBaseCommandId;
+    if (commandId >= 0 && (slot < 0 || slot >= kButtonMapSize)) {
+        SgDiagWarning(kPackage, "command %d is outside the table (%d..%d)", commandId, m_iBaseCommandId,
+                      m_iBaseCommandId + kButtonMapSize - 1);
+        return false;
+    }
+    ButtonData &entry = m_buttons[button];
+    entry.stateCallback = state;
+    entry.initCallback = init;
+    entry.data = data;
+    entry.commandId = commandId;
+    entry.states = states;
+    entry.apply = apply;
+    entry.update = update;
+    if (commandId >= 0)
+        m_buttonMap[slot] = static_cast<uint16_t>(button);
+    return true;
+}
+
+int CDrevon::MapCommand(int commandId) const
+{
+    const long slot = long(commandId) - m_iBaseCommandId;
+    if (slot < 0 || slot >= kButtonMapSize)
+        return -1;
+    const uint16_t index = m_buttonMap[slot];
+    return index == kUnmapped || index >= kButtonCount ? -1 : index;
+}
+
+int CDrevon::GetButtonIndex(int commandId) const
+{
+    return MapCommand(commandId);
+}
+
+CDrevon::ButtonData *CDrevon::GetButtonData(int commandId)
+{
+    const int index = MapCommand(commandId);
+    if (index < 0 || m_buttons[index].commandId == 0)
+        return nullptr;
+    return &m_buttons[index];
+}
+
+CDrevon::ButtonData *CDrevon::GetButtonDataByIndex(int button)
+{
+    return button >= 0 && button < kButtonCount ? &m_buttons[button] : nullptr;
+}
+
+bool CDrevon::ApplyButton(int commandId)
+{
+    const int index = MapCommand(commandId);
+    if (index < 0 || !m_buttons[index].apply)
+        return false;
+    (this->*m_buttons[index].apply)(index);
+    return true;
+}
+
+bool CDrevon::ApplyUpdate(int commandId)
+{
+    const int index = MapCommand(commandId);
+    // An entry that runs nothing is shown disabled rather than doing
+    // nothing when chosen.
+    if (index < 0 || !m_buttons[index].apply)
+        return false;
+    const UpdateFn update = m_buttons[index].update;
+    return update ? (this->*update)(index) : true;
+}
+
+void CDrevon::postProcessButtons()
+{
+    for (int index = 0; index < kButtonCount; ++index) {
+        ButtonData &entry = m_buttons[index];
+        // One button the host could not set up does not leave the later
+        // multi-state buttons showing stale states.
+        if (entry.initCallback && entry.initCallback(-1, entry.commandId, entry.data) == 0)
+            SgDiagWarning(kPackage, "button %d (command %d) could not be set up", index, entry.commandId);
+        if (entry.apply && entry.states > 1)
+            (this->*entry.apply)(-2);
+    }
+}
+
+void CDrevon::SetButtonState(int state, int button, bool remember)
+{
+    if (button < 0 || button >= kButtonCount)
+        return;
+    m_buttonStates[button] = state;
+    const ButtonData &entry = m_buttons[button];
+    if (entry.stateCallback)
+        entry.stateCallback(state, entry.commandId, entry.data);
+    if (m_fnButtonStateChanged)
+        m_fnButtonStateChanged(m_pButtonStateData, button, state);
+    if (remember)
+        m_nCheckedButton = state != 0 ? button : 0;
+}
+
+int CDrevon::GetButtonState(int button) const
+{
+    return button >= 0 && button < kButtonCount ? m_buttonStates[button] : 0;
+}
+
+// ---- The standard table ----------------------------------------------------------------------
+
+namespace {
+
+using K = CDrevon::StateKind;
+using D = CDrevon;
+
+// Operations that later work brings (dialogs, modelling on the selection,
+// sub-object editing) are listed without one: the host shows them disabled.
+const CDrevon::ControlButton kControlButtons[] = {
+    {1, 32772, 1, K::Check, &D::OnCreateTool, nullptr},
+    {2, 32776, 1, K::Check, &D::OnCreateTool, nullptr},
+    {3, 32777, 1, K::Check, &D::OnCreateTool, nullptr},
+    {4, 32838, 1, K::Check, &D::OnCreateTool, nullptr},
+    {5, 32903, 1, K::Check, &D::OnCreateTool, nullptr},
+    {6, 32904, 1, K::Check, &D::OnCreateTool, nullptr},
+    {7, 32882, 1, K::Check, &D::OnCreateTool, nullptr},
+    {8, 32912, 1, K::Check, &D::OnCreateTool, nullptr},
+    {9, 32918, 1, K::Check, &D::OnCreateTool, nullptr},
+    {10, 32922, 1, K::Check, &D::OnCreateTool, nullptr},
+    {12, 32771, 1, K::Check, &D::OnCreateTool, nullptr},
+    {13, 32795, 1, K::Check, &D::OnCreateTool, nullptr},
+    {14, 32888, 1, K::Check, &D::OnCreateTool, nullptr},
+    {15, 32779, 1, K::Check, &D::OnCreateTool, nullptr},
+    {17, 32888, 1, K::Check, &D::OnCreateTool, nullptr},
+    {18, 32781, 1, K::Check, &D::OnCreateTool, nullptr},
+    {19, 32769, 1, K::Check, &D::OnCreateTool, nullptr},
+    {30, 32924, 1, K::Check, &D::OnTransformTool, nullptr},
+    {31, 32925, 1, K::Check, &D::OnTransformTool, nullptr},
+    {36, 32934, 1, K::Check, &D::OnTransformTool, nullptr},
+    {32, 32927, 1, K::Check, &D::OnTransformTool, nullptr},
+    {34, 32929, 1, K::Check, &D::OnTransformTool, nullptr},
+    {35, 32933, 1, K::Check, &D::OnTransformTool, nullptr},
+    {37, 32943, 1, K::Check, &D::OnTransformTool, nullptr},
+    {38, 32768, 3, K::Image, &D::TogleTransformToolMode, nullptr},
+    {40, 32773, 1, K::None, &D::OnTransformTool, nullptr},
+    {41, 32885, 1, K::None, &D::OnTransformTool, nullptr},
+    {124, 32873, 1, K::Check, nullptr, nullptr},
+    {125, 32874, 1, K::Check, nullptr, nullptr},
+    {126, 32875, 1, K::Check, nullptr, nullptr},
+    {131, 32872, 1, K::Check, nullptr, nullptr},
+    {132, 32958, 1, K::Check, nullptr, nullptr},
+    {128, 32954, 1, K::Check, nullptr, nullptr},
+    {129, 32957, 1, K::Check, nullptr, nullptr},
+    {130, 32956, 1, K::Check, nullptr, nullptr},
+    {127, 32952, 1, K::Check, nullptr, nullptr},
+    {95, -1, 1, K::None, &D::NullTool, nullptr},
+    {42, 32852, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
+    {43, 32853, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
+    {44, 32854, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
+    {45, 32855, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
+    {50, 32793, 1, K::Check, &D::OnViewTool, nullptr},
+    {51, 32774, 1, K::Check, &D::OnViewTool, nullptr},
+    {52, 32928, 1, K::Check, &D::OnViewTool, nullptr},
+    {53, 32804, 1, K::Check, &D::OnViewTool, nullptr},
+    {54, 32807, 1, K::None, &D::ChangeView, nullptr},
+    {55, 32808, 1, K::None, &D::ChangeView, nullptr},
+    {56, 32809, 1, K::None, &D::ChangeView, nullptr},
+    {57, 32810, 1, K::None, &D::ChangeView, nullptr},
+    {58, 32811, 1, K::None, &D::ChangeView, nullptr},
+    {59, 32812, 1, K::None, &D::ChangeView, nullptr},
+    {70, 32794, 1, K::None, &D::ToggleStyle, nullptr},
+    {71, 32913, 1, K::None, &D::TogleLightModel, nullptr},
+    {72, 32790, 2, K::Image, &D::ViewPerspective, nullptr},
+    {80, 32820, 1, K::None, nullptr, &D::NonemptySelection},
+    {81, 32823, 1, K::None, nullptr, &D::NonemptySelection},
+    {82, 32876, 1, K::None, nullptr, nullptr},
+    {84, 32813, 1, K::None, nullptr, nullptr},
+    {83, 32846, 1, K::None, nullptr, &D::NonemptySelection},
+    {85, 32893, 1, K::None, nullptr, nullptr},
+    {86, 32883, 1, K::None, nullptr, nullptr},
+    {87, 32932, 1, K::None, nullptr, nullptr},
+    {88, 32938, 1, K::None, nullptr, nullptr},
+    {89, 32802, 1, K::None, nullptr, nullptr},
+    {90, 32919, 1, K::None, nullptr, nullptr},
+    {74, 32799, 1, K::Check, &D::OnCreateGrid, nullptr},
+    {75, 32864, 1, K::Check, &D::OnCreateAxis, nullptr},
+    {98, 32821, 1, K::None, &D::OnEdit, &D::UpdateUndo},
+    {99, 32822, 1, K::None, &D::OnEdit, &D::UpdateUndo},
+    {100, 32796, 1, K::None, &D::OnEdit, &D::MoreThanOneSelected},
+    {101, 32798, 1, K::None, &D::OnEdit, &D::NonemptySelection},
+    {102, 32797, 1, K::None, &D::OnEdit, &D::NonemptySelection},
+    {103, 32832, 1, K::None, &D::OnEdit, &D::NonemptySelection},
+    {104, 32833, 1, K::None, &D::OnEdit, &D::UpdateClonePaste},
+    {105, 32783, 1, K::None, &D::OnFile, nullptr},
+    {106, 32775, 1, K::None, &D::OnFile, nullptr},
+    {107, 32770, 1, K::None, &D::OnFile, nullptr},
+    {108, 32817, 1, K::None, &D::OnFile, nullptr},
+    {109, 32827, 1, K::None, nullptr, &D::MoreThanOneSelected},
+    {110, 32828, 1, K::None, nullptr, &D::MoreThanOneSelected},
+    {111, 32829, 1, K::None, nullptr, &D::MoreThanOneSelected},
+    {112, 32830, 1, K::None, nullptr, &D::MoreThanOneSelected},
+    {113, 32857, 1, K::None, nullptr, nullptr},
+    {114, 32923, 1, K::None, nullptr, nullptr},
+    {116, 32894, 1, K::None, nullptr, nullptr},
+    {118, 32908, 1, K::None, nullptr, nullptr},
+    {119, 32778, 1, K::None, nullptr, nullptr},
+    {120, 32907, 1, K::Check, &D::OnToggleMetaball, nullptr},
+    {121, 32818, 1, K::Check, &D::ToggleSnapAngle, nullptr},
+    {123, 32891, 1, K::None, &D::Play, nullptr},
+};
+
+} // namespace
+
+const CDrevon::ControlButton *CDrevon::GetControlButtons(int &count)
+{
+    count = static_cast<int>(std::size(kControlButtons));
+    return kControlButtons;
+}
+
+void CDrevon::RegisterControlButtons(ButtonStateCallback check, ButtonStateCallback image, ButtonStateCallback init,
+                                     void *data)
+{
+    for (const ControlButton &row : kControlButtons) {
+        ButtonStateCallback state = nullptr;
+        ButtonStateCallback setUp = nullptr;
+        if (row.stateKind == StateKind::Check)
+            state = check;
+        else if (row.stateKind == StateKind::Image) {
+            state = image;
+            setUp = init;
+        }
+        SetButtonStateCB(row.button, state, data, row.commandId, row.states, row.apply, row.update, setUp);
+    }
+}
+
+} // namespace drevon

@@ -1,0 +1,240 @@
+#include "host/modeller/HostCommandTable.h"
+
+#include <iterator>
+#include <optional>
+
+#include "facade/CDrevon.h"
+#include "platform/Notifier.h"
+
+namespace modeller {
+
+namespace {
+
+const char *const kMenus[] = {"File", "Edit", "View", "Create", "Selection", "Window", "Help"};
+
+constexpr Glyph A = Glyph::Art;
+constexpr Glyph T = Glyph::Text;
+
+// Menu order follows the table; toolbars take their entries in table order.
+const CommandEntry kCommands[] = {
+    // File
+    {32770, "File", "&Open...", "Open a scene, replacing this one", A, "wxART_FILE_OPEN", "Ctrl+O", kMainToolbar, false},
+    {32817, "File", "&Insert Scene...", "Read a scene into this one", T, "+", nullptr, kNoToolbar, false},
+    {kHostImportStl, "File", "I&mport STL...", "Add the triangles of an STL file as an object", T, "STL", nullptr, kNoToolbar, false},
+    {kHostExportStl, "File", "&Export Selection as STL...", "Write the selected objects as a binary STL file", T, "STL", nullptr, kNoToolbar, false},
+    {32783, "File", "&Save", "Save the scene", A, "wxART_FILE_SAVE", "Ctrl+S", kMainToolbar, false},
+    {32775, "File", "Save &As...", "Save the scene under another name", A, "wxART_FILE_SAVE_AS", "Ctrl+Shift+S", kNoToolbar, false},
+    {kHostPrint, "File", "&Print...", "Print the view", A, "wxART_PRINT", "Ctrl+P", kNoToolbar, false},
+    {kHostExit, "File", "E&xit", "Close the window", A, "wxART_QUIT", "Ctrl+Q", kNoToolbar, false},
+    // Edit
+    {32821, "Edit", "&Undo", "Undo the last change", A, "wxART_UNDO", "Ctrl+Z", kMainToolbar, false},
+    {32822, "Edit", "&Redo", "Redo the change undone last", A, "wxART_REDO", "Ctrl+Y", kMainToolbar, false},
+    {32832, "Edit", "&Copy", "Copy the selected objects", A, "wxART_COPY", "Ctrl+C", kMainToolbar, false},
+    {32833, "Edit", "&Paste", "Paste the copied objects", A, "wxART_PASTE", "Ctrl+V", kMainToolbar, false},
+    {32797, "Edit", "&Delete", "Delete the selected objects", A, "wxART_DELETE", "Delete", kMainToolbar, false},
+    {32796, "Edit", "&Group", "Group the selected objects", T, "G", "Ctrl+G", kNoToolbar, false},
+    {32798, "Edit", "U&ngroup", "Take the selected groups apart", T, "U", "Ctrl+Shift+G", kNoToolbar, false},
+    {32768, "Edit", "Transform &Target", "Switch what a drag moves: the object or its pivot", T, "P", nullptr, kToolsToolbar, false},
+    {32820, "Edit", "&Material...", "Edit the material of the selection", T, "M", nullptr, kNoToolbar, false},
+    {32891, "Edit", "P&lay Animation", "Play or stop the animation", A, "wxART_GO_FORWARD", nullptr, kMainToolbar, false},
+    // View
+    {32793, "View", "&Rotate", "Turn the scene with the left button", Glyph::Rotate, "", nullptr, kViewToolbar, true},
+    {32928, "View", "&Pan", "Move the view with the left button", Glyph::Pan, "", nullptr, kViewToolbar, true},
+    {32804, "View", "&Zoom", "Zoom with the left button", Glyph::Zoom, "", nullptr, kViewToolbar, true},
+    {32774, "View", "&Fly", "Fly through the scene with the left button", Glyph::Fly, "", nullptr, kViewToolbar, true},
+    {kHostShowAll, "View", "Show &All", "Frame the whole scene", Glyph::View, "A", "Home", kViewToolbar, false},
+    {kHostFocusSelection, "View", "Show &Selection", "Frame the selected objects", Glyph::View, "S", "Ctrl+Home", kNoToolbar, false},
+    {32807, "View", "&Bottom", "Look from below", Glyph::View, "Bo", nullptr, kNoToolbar, false},
+    {32808, "View", "&Top", "Look from above", Glyph::View, "T", nullptr, kViewToolbar, false},
+    {32809, "View", "&Left", "Look from the left", Glyph::View, "L", nullptr, kNoToolbar, false},
+    {32810, "View", "R&ight", "Look from the right", Glyph::View, "R", nullptr, kNoToolbar, false},
+    {32811, "View", "Bac&k", "Look from behind", Glyph::View, "Ba", nullptr, kNoToolbar, false},
+    {32812, "View", "Fr&ont", "Look from the front", Glyph::View, "F", nullptr, kViewToolbar, false},
+    {32790, "View", "P&erspective", "Switch between perspective and parallel projection", T, "Pe", nullptr, kViewToolbar, true},
+    {32794, "View", "&Draw Style", "Cycle filled, wire frame and points", T, "W", nullptr, kNoToolbar, false},
+    {32913, "View", "Lig&hting", "Switch lighting on or off", T, "Li", nullptr, kNoToolbar, false},
+    {32799, "View", "&Grid", "Show or hide the grid", T, "#", nullptr, kNoToolbar, true},
+    {32864, "View", "A&xis", "Show or hide the axis", T, "xyz", nullptr, kNoToolbar, true},
+    // Create
+    {32772, "Create", "&Sphere", "Create a sphere: click, drag the radius, click", Glyph::Sphere, "", nullptr, kToolsToolbar, true},
+    {32776, "Create", "&Box", "Create a box: drag the base, click, drag the height, click", Glyph::Box, "", nullptr, kToolsToolbar, true},
+    {32777, "Create", "C&ylinder", "Create a cylinder", Glyph::Cylinder, "", nullptr, kToolsToolbar, true},
+    {32838, "Create", "C&one", "Create a cone", Glyph::Cone, "", nullptr, kNoToolbar, true},
+    {32922, "Create", "&Torus", "Create a torus", T, "O", nullptr, kNoToolbar, true},
+    {32779, "Create", "P&lane", "Create a plane", T, "Pl", nullptr, kNoToolbar, true},
+    {32903, "Create", "&N-gon", "Create a regular polygon", T, "N", nullptr, kNoToolbar, true},
+    {32904, "Create", "St&ar", "Create a star", T, "*", nullptr, kNoToolbar, true},
+    {32882, "Create", "&Circle", "Create a circle", T, "C", nullptr, kNoToolbar, true},
+    {32912, "Create", "A&rc", "Create an arc", T, "(", nullptr, kNoToolbar, true},
+    {32918, "Create", "&Helix", "Create a helix", T, "@", nullptr, kNoToolbar, true},
+    {32771, "Create", "&Polyline", "Draw a polyline", Glyph::Curve, "", nullptr, kToolsToolbar, true},
+    {32795, "Create", "Poly&gon", "Draw a polygon", T, "Pg", nullptr, kNoToolbar, true},
+    {32888, "Create", "B-Spline", "Draw a B-spline", T, "Bs", nullptr, kNoToolbar, true},
+    {32781, "Create", "Cubic Spline", "Draw a cubic B-spline", T, "Cs", nullptr, kNoToolbar, true},
+    {32769, "Create", "B&ezier", "Draw a Bezier curve", T, "Bz", nullptr, kNoToolbar, true},
+    {32827, "Create", "&Union", "Unite the selected objects", T, "U", nullptr, kNoToolbar, false},
+    {32828, "Create", "&Intersection", "Intersect the selected objects", T, "I", nullptr, kNoToolbar, false},
+    {32829, "Create", "&Difference", "Subtract the later selected objects from the first", T, "D", nullptr, kNoToolbar, false},
+    {32907, "Create", "&Metaball Booleans", "New Boolean objects blend as metaballs", T, "Mb", nullptr, kNoToolbar, true},
+    {32818, "Create", "Snap to Angle", "Snap directions of new curves to angle steps", T, "<", nullptr, kNoToolbar, true},
+    // Selection
+    {32773, "Selection", "&Select", "Select with the mouse", Glyph::Arrow, "", nullptr, kToolsToolbar, false},
+    {32885, "Selection", "Select by &Fence", "Select the objects inside a dragged rectangle", Glyph::Fence, "", nullptr, kToolsToolbar, false},
+    {32933, "Selection", "&Move", "Move the selection with arrows", Glyph::Move, "", nullptr, kToolsToolbar, true},
+    {32925, "Selection", "&Rotate", "Turn the selection with a trackball", Glyph::Rotate, "", nullptr, kToolsToolbar, true},
+    {32934, "Selection", "S&cale", "Scale the selection", Glyph::Scale, "", nullptr, kToolsToolbar, true},
+    {32924, "Selection", "&Handle Box", "Move and scale the selection with a handle box", T, "H", nullptr, kNoToolbar, true},
+    {32929, "Selection", "&Bounding Box", "Show the selection's bounding box", T, "[]", nullptr, kNoToolbar, true},
+    {32927, "Selection", "Highlight &Only", "Only highlight the selection", T, "Hi", nullptr, kNoToolbar, true},
+    {32943, "Selection", "&Parameters", "Edit the selection's parameters with handles", T, "Pa", nullptr, kNoToolbar, true},
+    {kHostSelectAll, "Selection", "Select &All", "Select every object", T, "*", "Ctrl+A", kNoToolbar, false},
+    {kHostSelectNone, "Selection", "Select &None", "Deselect everything", T, "-", "Ctrl+Shift+A", kNoToolbar, false},
+    {kHostSelectInvert, "Selection", "&Invert Selection", "Select what is not selected", T, "~", "Ctrl+I", kNoToolbar, false},
+    {32852, "Selection", "Ne&xt Sibling", "Select the next object beside the selected one", T, ">", nullptr, kNoToolbar, false},
+    {32853, "Selection", "Pre&vious Sibling", "Select the previous object beside the selected one", T, "<", nullptr, kNoToolbar, false},
+    {32854, "Selection", "First Chil&d", "Select the first object inside the selected group", T, "v", nullptr, kNoToolbar, false},
+    {32855, "Selection", "Par&ent", "Select the group holding the selected object", T, "^", nullptr, kNoToolbar, false},
+    // Window
+    {kHostMainToolbar, "Window", "&Main Toolbar", "Show or hide the file and edit toolbar", T, "", nullptr, kNoToolbar, true},
+    {kHostToolsToolbar, "Window", "&Tools Toolbar", "Show or hide the creation and selection toolbar", T, "", nullptr, kNoToolbar, true},
+    {kHostViewToolbar, "Window", "&View Toolbar", "Show or hide the view toolbar", T, "", nullptr, kNoToolbar, true},
+    // Help
+    {kHostAbout, "Help", "&About", "What this program is", A, "wxART_INFORMATION", nullptr, kNoToolbar, false},
+};
+
+Toolbar ToolbarOf(int id)
+{
+    switch (id) {
+    case kHostMainToolbar:
+        return kMainToolbar;
+    case kHostToolsToolbar:
+        return kToolsToolbar;
+    case kHostViewToolbar:
+        return kViewToolbar;
+    default:
+        return kNoToolbar;
+    }
+}
+
+bool HasSelection(drevon::CDrevon &facade)
+{
+    return facade.NonemptySelection(0);
+}
+
+bool ExportSelection(drevon::CDrevon &facade)
+{
+    FileRequest request;
+    request.title = "Export Selection";
+    request.defaultExtension = "stl";
+    request.initialName = "selection.stl";
+    request.filter = "STL Files (*.stl)|*.stl|All Files (*.*)|*.*||";
+    request.save = true;
+    if (const std::optional<std::string> path = ChooseFile(request))
+        facade.ExportSelection(path->c_str(), "stl");
+    return true;
+}
+
+} // namespace
+
+const char *const *GetMenus(int &count)
+{
+    count = static_cast<int>(std::size(kMenus));
+    return kMenus;
+}
+
+const CommandEntry *GetCommands(int &count)
+{
+    count = static_cast<int>(std::size(kCommands));
+    return kCommands;
+}
+
+const CommandEntry *FindCommand(int id)
+{
+    for (const CommandEntry &entry : kCommands)
+        if (entry.id == id)
+            return &entry;
+    return nullptr;
+}
+
+bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions)
+{
+    if (!IsHostCommand(id))
+        return facade.ApplyButton(id);
+    switch (id) {
+    case kHostImportStl:
+        facade.ImportFile(true);
+        return true;
+    case kHostExportStl:
+        return ExportSelection(facade);
+    case kHostPrint:
+        actions.Print();
+        return true;
+    case kHostExit:
+        actions.Exit();
+        return true;
+    case kHostSelectAll:
+        facade.ChangeSelection(0);
+        return true;
+    case kHostSelectNone:
+        facade.ChangeSelection(1);
+        return true;
+    case kHostSelectInvert:
+        facade.ChangeSelection(2);
+        return true;
+    case kHostShowAll:
+        facade.Focus(false);
+        return true;
+    case kHostFocusSelection:
+        facade.Focus(true);
+        return true;
+    case kHostMainToolbar:
+    case kHostToolsToolbar:
+    case kHostViewToolbar:
+        actions.ShowToolbar(ToolbarOf(id), !actions.IsToolbarShown(ToolbarOf(id)));
+        return true;
+    case kHostAbout:
+        actions.About();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsCommandEnabled(int id, drevon::CDrevon &facade)
+{
+    if (!IsHostCommand(id))
+        return facade.ApplyUpdate(id);
+    switch (id) {
+    case kHostExportStl:
+    case kHostFocusSelection:
+        return HasSelection(facade);
+    case kHostShowAll:
+    case kHostPrint:
+        return facade.GetCurrentViewer() != nullptr;
+    default:
+        return true;
+    }
+}
+
+bool IsCommandChecked(int id, drevon::CDrevon &facade, const HostActions &actions)
+{
+    if (IsHostCommand(id)) {
+        const Toolbar toolbar = ToolbarOf(id);
+        return toolbar != kNoToolbar && actions.IsToolbarShown(toolbar);
+    }
+    const int button = facade.GetButtonIndex(id);
+    return button >= 0 && facade.GetButtonState(button) != 0;
+}
+
+int CreationCommand(const std::string &kind)
+{
+    if (kind == "sphere")
+        return 32772;
+    if (kind == "box")
+        return 32776;
+    if (kind == "cylinder")
+        return 32777;
+    return 0;
+}
+
+} // namespace modeller

@@ -1,0 +1,55 @@
+#pragma once
+// The modeller's main window: the menu bar, the three toolbars and the GL
+// canvas, all built from the host command table (host/modeller). Every
+// command goes through modeller::RunCommand (the facade's through
+// ApplyButton); enable and check states come from the facade when the
+// toolkit asks (and at once when the facade reports a state change).
+#include <array>
+
+#include <wx/frame.h>
+
+#include "host/modeller/HostCommandTable.h"
+
+class SgWxGLWindow;
+class wxBoxSizer;
+class wxToolBar;
+
+namespace drevon {
+class CDrevon;
+}
+
+class ModellerFrame : public wxFrame, public modeller::HostActions {
+public:
+    ModellerFrame(const wxString &title, drevon::CDrevon *facade);
+    ~ModellerFrame() override;
+
+    // Makes the GL canvas below the toolbars; null without a GL visual.
+    SgWxGLWindow *CreateCanvas();
+    SgWxGLWindow *GetCanvas() const { return m_canvas; }
+    // Sizes the window so that the canvas gets this size below the toolbars.
+    void SetCanvasSize(int width, int height);
+
+    // HostActions
+    void Print() override;
+    void Exit() override;
+    void ShowToolbar(modeller::Toolbar toolbar, bool show) override;
+    bool IsToolbarShown(modeller::Toolbar toolbar) const override;
+    void About() override;
+
+    // The facade reports a button's new state.
+    static void OnButtonState(void *frame, int button, int state);
+    // The toolkit's item id of a command, and back.
+    static int ItemOf(int command);
+
+private:
+    void BuildMenus();
+    void BuildToolbars();
+    void OnCommand(wxCommandEvent &event);
+    void OnUpdate(wxUpdateUIEvent &event);
+
+    drevon::CDrevon *m_facade;
+    SgWxGLWindow *m_canvas = nullptr;
+    wxBoxSizer *m_sizer = nullptr;
+    wxSizer *m_toolRow = nullptr;
+    std::array<wxToolBar *, modeller::kToolbarCount> m_toolbars{};
+};

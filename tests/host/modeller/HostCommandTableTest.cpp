@@ -1,0 +1,162 @@
+// The modeller window's command table: every entry reaches an operation or
+// shows disabled, the usual keys are there, check states follow the facade.
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+
+#include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/object/SgObject.h"
+#include "host/modeller/HostCommandTable.h"
+#include "tests/facade/FacadeTestSupport.h"
+
+using namespace facadetest;
+using namespace modeller;
+
+namespace {
+
+class RecordingActions : public HostActions {
+public:
+    void Print() override { ++printed; }
+    void Exit() override { ++exited; }
+    void ShowToolbar(Toolbar toolbar, bool show) override { shown[toolbar] = show; }
+    bool IsToolbarShown(Toolbar toolbar) const override { return shown[toolbar]; }
+    void About() override { ++abouts; }
+
+    int printed = 0;
+    int exited = 0;
+    int abouts = 0;
+    bool shown[kToolbarCount] = {true, true, true};
+};
+
+class CommandTableTest : public FacadeTest {
+protected:
+    void SetUp() override
+    {
+        FacadeTest::SetUp();
+        m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+        AddViewer();
+        auto *object = new SgObject(true, true);
+        object->AddChild(new SgSphere);
+        m_facade->GetRoot()->AddChild(object);
+    }
+    RecordingActions m_actions;
+};
+
+} // namespace
+
+TEST_F(CommandTableTest, EveryEntryMapsToAFacadeEntryOrAHostCommand)
+{
+    int count = 0;
+    const CommandEntry *commands = GetCommands(count);
+    int menuCount = 0;
+    const char *const *menus = GetMenus(menuCount);
+    const std::set<std::string> menuNames(menus, menus + menuCount);
+    EXPECT_EQ(menuNames, (std::set<std::string>{"File", "Edit", "View", "Create", "Selection", "Window", "Help"}));
+    std::set<int> ids;
+    std::set<std::string> used;
+    for (int i = 0; i < count; ++i) {
+        const CommandEntry &entry = commands[i];
+        EXPECT_TRUE(ids.insert(entry.id).second) << "command " << entry.id << " is listed twice";
+        EXPECT_TRUE(menuNames.count(entry.menu)) << entry.label << " is in no menu of the bar";
+        used.insert(entry.menu);
+        if (!IsHostCommand(entry.id)) {
+            EXPECT_GE(m_facade->GetButtonIndex(entry.id), 0) << entry.label << " (" << entry.id << ") reaches nothing";
+        }
+        EXPECT_TRUE(entry.glyph != Glyph::Art || (entry.art && std::string(entry.art).rfind("wxART_", 0) == 0))
+            << entry.label;
+    }
+    EXPECT_EQ(used, menuNames) << "a menu of the bar is empty";
+}
+
+TEST_F(CommandTableTest, EveryEnabledEntryRunsItsOperation)
+{
+    ScriptedChooser chooser;  // every file request is cancelled
+    int count = 0;
+    const CommandEntry *commands = GetCommands(count);
+    for (int i = 0; i < count; ++i) {
+        const CommandEntry &entry = commands[i];
+        m_facade->ChangeSelection(0);
+        if (IsCommandEnabled(entry.id, *m_facade)) {
+            EXPECT_TRUE(RunCommand(entry.id, *m_facade, m_actions)) << entry.label << " is enabled but does nothing";
+        }
+    }
+    EXPECT_EQ(m_actions.exited, 1);
+    EXPECT_EQ(m_actions.abouts, 1);
+    // An id the table does not hold runs nothing.
+    EXPECT_FALSE(RunCommand(kLastHostCommand + 1, *m_facade, m_actions));
+    EXPECT_FALSE(RunCommand(32780, *m_facade, m_actions));
+}
+
+TEST_F(CommandTableTest, TheUsualCommandsHaveTheUsualKeys)
+{
+    const struct {
+        int id;
+        const char *key;
+    } cases[] = {{32821, "Ctrl+Z"}, {32822, "Ctrl+Y"},  {32797, "Delete"}, {kHostSelectAll, "Ctrl+A"},
+                 {kHostShowAll, "Home"}, {32770, "Ctrl+O"}, {32783, "Ctrl+S"}, {kHostExit, "Ctrl+Q"}};
+    std::set<std::string> keys;
+    int count = 0;
+    const CommandEntry *commands = GetCommands(count);
+    for (int i = 0; i < count; ++i)
+        if (commands[i].accelerator) {
+            EXPECT_TRUE(keys.insert(commands[i].accelerator).second) << commands[i].accelerator << " is used twice";
+        }
+    for (const auto &c : cases) {
+        const CommandEntry *entry = FindCommand(c.id);
+        ASSERT_NE(entry, nullptr) << c.id;
+        ASSERT_NE(entry->accelerator, nullptr) << entry->label;
+        EXPECT_STREQ(entry->accelerator, c.key) << entry->label;
+    }
+}
+
+TEST_F(CommandTableTest, CheckStatesFollowTheActiveToolAndNavigation)
+{
+    ASSERT_TRUE(RunCommand(32933, *m_facade, m_actions));  // move arrows
+    EXPECT_TRUE(IsCommandChecked(32933, *m_facade, m_actions));
+    EXPECT_FALSE(IsCommandChecked(32925, *m_facade, m_actions));
+    ASSERT_TRUE(RunCommand(32925, *m_facade, m_actions));  // trackball
+    EXPECT_FALSE(IsCommandChecked(32933, *m_facade, m_actions));
+    EXPECT_TRUE(IsCommandChecked(32925, *m_facade, m_actions));
+    ASSERT_TRUE(RunCommand(32772, *m_facade, m_actions));  // sphere creation
+    EXPECT_TRUE(IsCommandChecked(32772, *m_facade, m_actions));
+    ASSERT_TRUE(RunCommand(32928, *m_facade, m_actions));  // pan
+    EXPECT_TRUE(IsCommandChecked(32928, *m_facade, m_actions));
+    EXPECT_FALSE(IsCommandChecked(32793, *m_facade, m_actions));
+    EXPECT_FALSE(IsCommandChecked(32772, *m_facade, m_actions)) << "the creation button stays checked while panning";
+}
+
+TEST_F(CommandTableTest, ToolbarEntriesToggleTheirToolbar)
+{
+    EXPECT_TRUE(IsCommandChecked(kHostViewToolbar, *m_facade, m_actions));
+    RunCommand(kHostViewToolbar, *m_facade, m_actions);
+    EXPECT_FALSE(m_actions.shown[kViewToolbar]);
+    EXPECT_FALSE(IsCommandChecked(kHostViewToolbar, *m_facade, m_actions));
+}
+
+TEST_F(CommandTableTest, CreateOptionNamesTheFacadesCreationCommands)
+{
+    EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("sphere")), 1);
+    EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("box")), 2);
+    EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("cylinder")), 3);
+    EXPECT_EQ(CreationCommand("teapot"), 0);
+}
+
+TEST_F(CommandTableTest, MnemonicsAreUniqueWithinEachMenu)
+{
+    // Two items of one menu with the same letter make the key select rather
+    // than choose, so a keyboard user could not reach either at once.
+    int count = 0;
+    const CommandEntry *commands = GetCommands(count);
+    std::map<std::string, std::set<char>> letters;
+    for (int i = 0; i < count; ++i) {
+        const char *amp = std::strchr(commands[i].label, '&');
+        if (!amp || !amp[1])
+            continue;
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(amp[1])));
+        EXPECT_TRUE(letters[commands[i].menu].insert(letter).second)
+            << commands[i].menu << " > " << commands[i].label << " repeats the letter " << letter;
+    }
+}
