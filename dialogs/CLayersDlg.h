@@ -49,6 +49,7 @@ public:
     // this list (the tree-list window forwards them, or SetListener), and
     // whoever routes them stops before the list goes.
     void Attach(SgTreeListModel &model) { m_pModel = &model; }
+    void Detach() { m_pModel = nullptr; }
     SgTreeListModel *GetModel() const { return m_pModel; }
     void SetDocument(SgDocument *document) { m_pDocument = document; }
     // How an in-place edit is started (the window opens its edit box); by

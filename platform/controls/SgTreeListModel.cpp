@@ -290,6 +290,8 @@ int SgTreeListModel::InsertColumn(int position, const std::string &text, Align a
         for (auto &rec : m_items)
             if (rec && int(rec->cells.size()) > position)
                 rec->cells.insert(rec->cells.begin() + position, nullptr);
+    if (m_listener)
+        m_listener->ColumnsChanged();
     Recount();
     InvalidateAll();
     return position;
@@ -305,6 +307,8 @@ bool SgTreeListModel::DeleteColumn(int column)
             rec->cells.erase(rec->cells.begin() + column);
     if (m_tip.shown && m_tip.column >= column)
         HideToolTip();
+    if (m_listener)
+        m_listener->ColumnsChanged();
     Recount();
     InvalidateAll();
     return true;
@@ -320,6 +324,8 @@ bool SgTreeListModel::SetColumnWidth(int column, int width)
     if (column < 0 || column >= int(m_columns.size()))
         return false;
     m_columns[column].width = std::max(0, width);
+    if (m_listener)
+        m_listener->ColumnsChanged();
     InvalidateAll();
     return true;
 }

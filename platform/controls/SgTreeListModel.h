@@ -155,6 +155,8 @@ public:
         virtual void Invalidate(const Rect &) {}
         // Scroll ranges or positions changed.
         virtual void ScrollChanged() {}
+        // A column was inserted, deleted or resized (the header follows).
+        virtual void ColumnsChanged() {}
     };
 
     // Width of a text in pixels, in the bold or the normal font.

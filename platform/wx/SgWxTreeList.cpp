@@ -165,48 +165,34 @@ void CTreeListCtrl::ApplyFont()
 
 // ---- Columns and images -----------------------------------------------------
 
-int CTreeListCtrl::InsertColumn(int position, const std::string &text, Model::Align align, int width)
+void CTreeListCtrl::ColumnsChanged()
 {
-    int index = m_model.InsertColumn(position, text, align, width);
-    if (index < 0)
-        return index;
+    const int columns = m_model.GetColumnCount();
+    if (columns == 0) {
+        if (m_header)
+            m_header->Destroy();
+        m_header = nullptr;
+        m_model.SetHeaderHeight(0);
+        return;
+    }
     if (!m_header) {
         m_header = new TreeListHeader(this, m_model);
         m_header->Bind(wxEVT_HEADER_RESIZING, &CTreeListCtrl::OnHeaderResize, this);
         m_header->Bind(wxEVT_HEADER_END_RESIZE, &CTreeListCtrl::OnHeaderResize, this);
     }
-    m_header->SetColumnCount(unsigned(m_model.GetColumnCount()));
-    m_model.SetHeaderHeight(m_header->GetBestSize().y);
+    if (m_header->GetColumnCount() != unsigned(columns))
+        m_header->SetColumnCount(unsigned(columns));
+    for (int c = 0; c < columns; ++c)
+        m_header->UpdateColumn(unsigned(c));
+    const int height = m_header->GetBestSize().y;
+    if (height != m_model.GetHeaderHeight())
+        m_model.SetHeaderHeight(height);
     PlaceHeader();
-    return index;
-}
-
-bool CTreeListCtrl::DeleteColumn(int column)
-{
-    if (!m_model.DeleteColumn(column))
-        return false;
-    if (m_model.GetColumnCount() == 0) {
-        m_header->Destroy();
-        m_header = nullptr;
-    } else {
-        m_header->SetColumnCount(unsigned(m_model.GetColumnCount()));
-    }
-    PlaceHeader();
-    return true;
-}
-
-bool CTreeListCtrl::SetColumnWidth(int column, int width)
-{
-    if (!m_model.SetColumnWidth(column, width))
-        return false;
-    m_header->UpdateColumn(unsigned(column));
-    return true;
 }
 
 void CTreeListCtrl::OnHeaderResize(wxHeaderCtrlEvent &event)
 {
     m_model.SetColumnWidth(event.GetColumn(), event.GetWidth());
-    m_header->UpdateColumn(unsigned(event.GetColumn()));
     ScrollChanged();
 }
 

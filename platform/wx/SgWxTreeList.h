@@ -8,7 +8,7 @@
 //
 //   auto *list = new CTreeListCtrl(panel, wxID_ANY);
 //   list->SetOwner(&presenter);                  // the model's notifications
-//   list->Model().InsertColumn(0, "Layer", SgTreeListModel::kAlignLeft, 120);
+//   list->Model().InsertColumn(0, "Layer", SgTreeListModel::kAlignLeft, 120);  // the header follows
 //   list->SetImageList(images);                  // shared, not owned
 #include <memory>
 #include <string>
@@ -40,11 +40,6 @@ public:
     // deletions); the window keeps the repaint and scroll ones.
     void SetOwner(SgTreeListModel::Listener *owner) { m_owner = owner; }
 
-    // Column operations also keep the header in step.
-    int InsertColumn(int position, const std::string &text, SgTreeListModel::Align align, int width);
-    bool DeleteColumn(int column);
-    bool SetColumnWidth(int column, int width);
-
     // Not owned; null detaches.
     void SetImageList(wxImageList *images);
     void SetStateImageList(wxImageList *images);
@@ -75,6 +70,7 @@ private:
     bool EndLabelEdit(SgTreeListModel::Item, int, const std::optional<std::string> &) override;
     void Invalidate(const SgTreeListModel::Rect &) override;
     void ScrollChanged() override;
+    void ColumnsChanged() override;
 
     void OnPaint(wxPaintEvent &event);
     void OnSize(wxSizeEvent &event);
