@@ -63,6 +63,19 @@ void ForEachObject(SgDocument *document, Visit visit, bool selectedOnly)
 
 } // namespace
 
+void CLayersList::SetDocument(SgDocument *document)
+{
+    m_pDocument = document;
+    m_sceneChanged.Reset();
+    if (!document)
+        return;
+    m_sceneChanged = document->Subscribe(SgDocumentEventKind::kSceneChanged, [this](const SgDocumentEvent &event) {
+        // Field edits name their node and leave the items as they are.
+        if (!event.node && !m_updating)
+            Refresh();
+    });
+}
+
 void CLayersList::Init()
 {
     if (!m_pModel)

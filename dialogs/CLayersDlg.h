@@ -20,6 +20,7 @@
 
 #include "dialogs/CCadDlg.h"
 #include "engine/core/SgRef.h"
+#include "engine/document/SgDocumentEvents.h"
 #include "platform/controls/SgTreeListModel.h"
 
 class SgObject;
@@ -51,7 +52,9 @@ public:
     void Attach(SgTreeListModel &model) { m_pModel = &model; }
     void Detach() { m_pModel = nullptr; }
     SgTreeListModel *GetModel() const { return m_pModel; }
-    void SetDocument(SgDocument *document) { m_pDocument = document; }
+    // A scene replaced as a whole (a new or opened file, a cleared scene)
+    // rebuilds the list, so no item stays on an object that went with it.
+    void SetDocument(SgDocument *document);
     // How an in-place edit is started (the window opens its edit box); by
     // default the model's own.
     void SetEditStarter(std::function<bool(Item, int)> start) { m_editStarter = std::move(start); }
@@ -89,6 +92,7 @@ private:
     std::map<Item, Entry> m_entries;
     std::vector<Item> m_layerItems;
     std::function<bool(Item, int)> m_editStarter;
+    SgDocumentSubscription m_sceneChanged;
 };
 
 class CLayersDlg : public CCadDlg {

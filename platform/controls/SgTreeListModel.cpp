@@ -749,58 +749,47 @@ bool SgTreeListModel::HasCell(Item item, int column) const
     return FindCell(item, column) != nullptr;
 }
 
-std::int64_t SgTreeListModel::SetItemTextColor(Item item, int column, std::int64_t colour)
+std::int64_t *SgTreeListModel::ColourSlot(Item item, int column, bool text, bool make) const
 {
-    std::int64_t *slot = nullptr;
     if (column == 0) {
         Record *rec = Exists(item) ? Find(item) : nullptr;
-        slot = rec ? &rec->textColour : nullptr;
-    } else if (Cell *cell = MakeCell(item, column)) {
-        slot = &cell->textColour;
+        return rec ? (text ? &rec->textColour : &rec->bkColour) : nullptr;
     }
+    Cell *cell = make ? const_cast<SgTreeListModel *>(this)->MakeCell(item, column) : FindCell(item, column);
+    return cell ? (text ? &cell->textColour : &cell->bkColour) : nullptr;
+}
+
+std::int64_t SgTreeListModel::SetOwnColour(Item item, int column, bool text, std::int64_t colour)
+{
+    std::int64_t *slot = ColourSlot(item, column, text, true);
     if (!slot)
         return -1;
     std::int64_t previous = *slot;
     *slot = colour < 0 ? -1 : (colour & 0xFFFFFF);
     InvalidateRow(item);
     return previous;
+}
+
+std::int64_t SgTreeListModel::SetItemTextColor(Item item, int column, std::int64_t colour)
+{
+    return SetOwnColour(item, column, true, colour);
 }
 
 std::int64_t SgTreeListModel::GetItemTextColor(Item item, int column) const
 {
-    if (column == 0) {
-        const Record *rec = Exists(item) ? Find(item) : nullptr;
-        return rec ? rec->textColour : -1;
-    }
-    const Cell *cell = FindCell(item, column);
-    return cell ? cell->textColour : -1;
+    const std::int64_t *slot = ColourSlot(item, column, true, false);
+    return slot ? *slot : -1;
 }
 
 std::int64_t SgTreeListModel::SetItemBkColor(Item item, int column, std::int64_t colour)
 {
-    std::int64_t *slot = nullptr;
-    if (column == 0) {
-        Record *rec = Exists(item) ? Find(item) : nullptr;
-        slot = rec ? &rec->bkColour : nullptr;
-    } else if (Cell *cell = MakeCell(item, column)) {
-        slot = &cell->bkColour;
-    }
-    if (!slot)
-        return -1;
-    std::int64_t previous = *slot;
-    *slot = colour < 0 ? -1 : (colour & 0xFFFFFF);
-    InvalidateRow(item);
-    return previous;
+    return SetOwnColour(item, column, false, colour);
 }
 
 std::int64_t SgTreeListModel::GetItemBkColor(Item item, int column) const
 {
-    if (column == 0) {
-        const Record *rec = Exists(item) ? Find(item) : nullptr;
-        return rec ? rec->bkColour : -1;
-    }
-    const Cell *cell = FindCell(item, column);
-    return cell ? cell->bkColour : -1;
+    const std::int64_t *slot = ColourSlot(item, column, false, false);
+    return slot ? *slot : -1;
 }
 
 int SgTreeListModel::SetUserDataSize(int size)

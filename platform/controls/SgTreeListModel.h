@@ -367,6 +367,10 @@ private:
     Record *Find(Item item) const;
     Cell *FindCell(Item item, int column) const;
     Cell *MakeCell(Item item, int column);
+    // The own text or background colour of an item or cell; null when the
+    // item (or, unless made, the cell) does not exist.
+    std::int64_t *ColourSlot(Item item, int column, bool text, bool make) const;
+    std::int64_t SetOwnColour(Item item, int column, bool text, std::int64_t colour);
     Item Link(Record &rec, Item parent, Item after);
     void Unlink(Item item);
     void DeleteTree(Item item);

@@ -193,3 +193,19 @@ TEST_F(CLayersDlgTest, AnObjectDeletedFromTheSceneLeavesNoDanglingRecord)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CLayersDlgTest, ANewSceneEmptiesTheListOfItsObjects)
+{
+    Item layer = dialog.GetList().GetLayerItem(0);
+    ASSERT_EQ(Texts(layer).size(), 2u);
+    // The objects go with the scene: the list drops its items and holds no
+    // record of them.
+    document.ClearScene(true);
+    layer = dialog.GetList().GetLayerItem(0);
+    ASSERT_NE(layer, 0u);
+    EXPECT_TRUE(Texts(layer).empty());
+}
+
+} // namespace

@@ -371,3 +371,24 @@ TEST_F(TreeList, CollapsingMovesAHiddenSelectionToTheParent)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TreeList, LongTextsAreKeptWholeAndTheTipShowsAllOfThem)
+{
+    // Longer than any fixed display buffer: nothing is cut or overrun.
+    const std::string longText(20000, 'n');
+    Item item = list.InsertItem(longText);
+    list.SetItemText(item, 1, longText + "!");
+    EXPECT_EQ(list.GetItemText(item), longText);
+    EXPECT_EQ(list.GetItemText(item, 1), longText + "!");
+    Model::Rect rect;
+    ASSERT_TRUE(list.GetItemRect(item, 0, true, rect));
+    list.GetTextWidth(item);
+    unsigned flags = 0;
+    Item hit = list.HitTest(rect.left + 3, rect.top + 3, &flags);
+    ASSERT_TRUE(list.UpdateToolTip(hit, flags).shown);
+    EXPECT_EQ(list.GetToolTip().text.size(), longText.size());
+}
+
+} // namespace
