@@ -443,9 +443,14 @@ bool CTreeListCtrl::StartEditor(Item item, int column, const std::vector<std::st
         m_editor = edit;
         edit->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent &) { FinishEdit(true); });
     }
+    // Enter and Escape end the edit here, before a dialog around the list
+    // can take them for its default button or its closing.
     m_editor->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent &event) {
-        if (event.GetKeyCode() == WXK_ESCAPE)
+        const int key = event.GetKeyCode();
+        if (key == WXK_ESCAPE)
             FinishEdit(false);
+        else if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER)
+            FinishEdit(true);
         else
             event.Skip();
     });

@@ -6,7 +6,9 @@ makes "Layer1", makes it current and moves the selected object to it; the
 rows alternate in colours 2 (0xD8D8D8) and 1 (0xE0E0E0) from row 0; the
 insert-mark row is painted in colour 10; the expand buttons sit 7 pixels
 into the item's indent column, with a frame in colour 6, a bar in colour 5
-and the upright bar only on the collapsed item.
+and the upright bar only on the collapsed item. A second click on the
+selected layer's name opens the edit box: Escape keeps the name (and the
+dialog), Enter renames the layer.
 
   wx_tree_list_test.py PROBE
 """
@@ -38,7 +40,12 @@ def main():
         if "done" not in run.stdout:
             fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
         for key, value in {"layers": "2", "layer1": "Layer1", "current": "1",
-                           "selection-on-layer1": "1", "mark-row": "2"}.items():
+                           "selection-on-layer1": "1", "mark-row": "2",
+                           "edit-opened-escape": "1", "name-after-escape": "Layer0",
+                           "dialog-shown-after-escape": "1",
+                           "edit-opened-enter": "1", "name-after-enter": "Walls",
+                           "still-editing-escape": "0", "still-editing-enter": "0",
+                           "dialog-shown-after-enter": "1"}.items():
             if v.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
         if v.get("mark-colour") != "F08020":
@@ -52,7 +59,8 @@ def main():
             if not near(v.get(key, "FFFFFFFF"), expected):
                 fail("%s: %s, expected %s (all: %s)" % (key, v.get(key), expected, v))
         print("PASS: Add Layer gives Layer1, current, with the selection; rows alternate 2/1 from row 0, "
-              "the mark row is colour 10, the buttons sit at the indent")
+              "the mark row is colour 10, the buttons sit at the indent; "
+              "Escape in the edit box keeps the name, Enter renames")
     finally:
         server.terminate()
         server.wait()

@@ -7,11 +7,14 @@
 #include <cstdlib>
 #include <functional>
 
+#include <wx/defs.h>
+
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/image.h>
+#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
@@ -162,6 +165,31 @@ private:
         }
         std::printf("frame-colour=%06X\n", Rgb(model.GetColor(Model::kColButtonFrame)));
         std::printf("sign-colour=%06X\n", Rgb(model.GetColor(Model::kColLine)));
+
+        // Renaming with real clicks and keys: a second click on the name of
+        // the selected layer opens the edit box; Escape keeps the name,
+        // Enter takes the typed one.
+        model.SetInsertMark(0, false);
+        for (const char *ending : {"escape", "enter"}) {
+            Model::Rect name;
+            model.GetItemRect(layers.GetLayerItem(0), 0, true, name);
+            const wxPoint at = list->ClientToScreen(wxPoint(name.left + 8, (name.top + name.bottom) / 2));
+            ClickAt(at);
+            RunUntil([] { return false; }, 300);
+            ClickAt(at);
+            const bool opened = RunUntil([list] { return list->GetEditControl() != nullptr; });
+            std::printf("edit-opened-%s=%d\n", ending, int(opened));
+            wxUIActionSimulator keys;
+            keys.Text("Walls");
+            RunUntil([] { return false; }, 200);
+            if (auto *edit = dynamic_cast<wxTextCtrl *>(list->GetEditControl()))
+                std::printf("typed-%s=%s\n", ending, edit->GetValue().utf8_str().data());
+            keys.Char(ending[1] == 's' ? WXK_ESCAPE : WXK_RETURN);
+            RunUntil([list] { return list->GetEditControl() == nullptr; });
+            std::printf("still-editing-%s=%d\n", ending, int(list->GetEditControl() != nullptr));
+            std::printf("name-after-%s=%s\n", ending, m_document->GetLayerName(0).c_str());
+            std::printf("dialog-shown-after-%s=%d\n", ending, int(m_window->IsShown()));
+        }
         std::printf("done\n");
         std::fflush(stdout);
         m_window->Destroy();
