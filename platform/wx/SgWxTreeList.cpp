@@ -322,6 +322,10 @@ void CTreeListCtrl::OnMouse(wxMouseEvent &event)
 {
     wxPoint p = event.GetPosition();
     if (event.Moving() || event.Leaving()) {
+        // The tip shows under the pointer: leaving the list for the tip is
+        // no leaving, or the tip would hide and show again at once.
+        if (event.Leaving() && m_tip && m_tip->IsShown() && m_tip->GetScreenRect().Contains(wxGetMousePosition()))
+            return;
         if (!IsEnabled() || (m_model.GetStyle() & Model::kNoToolTips) || event.Leaving()) {
             m_model.UpdateToolTip(0, 0);
             HideTip();
@@ -499,8 +503,21 @@ void CTreeListCtrl::ShowTip()
     const Model::ToolTip &tip = m_model.GetToolTip();
     if (!tip.shown || tip.text.empty())
         return;
-    if (!m_tip)
+    if (!m_tip) {
         m_tip = new TipWindow(this);
+        // The pointer moving over the tip moves over the list below it.
+        m_tip->Bind(wxEVT_MOTION, [this](wxMouseEvent &event) {
+            wxMouseEvent moved(event);
+            moved.SetPosition(ScreenToClient(m_tip->ClientToScreen(event.GetPosition())));
+            OnMouse(moved);
+        });
+        m_tip->Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent &event) {
+            HideTip();
+            wxMouseEvent pressed(event);
+            pressed.SetPosition(ScreenToClient(m_tip->ClientToScreen(event.GetPosition())));
+            OnMouse(pressed);
+        });
+    }
     auto *window = static_cast<TipWindow *>(m_tip);
     bool bold = m_model.GetItemState(tip.item, tip.column) & Model::kBold;
     window->SetFont(bold ? GetFont().Bold() : GetFont());

@@ -8,7 +8,8 @@ insert-mark row is painted in colour 10; the expand buttons sit 7 pixels
 into the item's indent column, with a frame in colour 6, a bar in colour 5
 and the upright bar only on the collapsed item. A second click on the
 selected layer's name opens the edit box: Escape keeps the name (and the
-dialog), Enter renames the layer.
+dialog), Enter renames the layer. The mouse resting on a name wider than
+its column shows the whole name in the tip window; moving off hides it.
 
   wx_tree_list_test.py PROBE
 """
@@ -45,6 +46,8 @@ def main():
                            "dialog-shown-after-escape": "1",
                            "edit-opened-enter": "1", "name-after-enter": "Walls",
                            "still-editing-escape": "0", "still-editing-enter": "0",
+                           "tip-shown": "1", "tip-text": "A layer whose name is far wider than its column",
+                           "tip-hidden": "1",
                            "dialog-shown-after-enter": "1"}.items():
             if v.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
@@ -60,7 +63,8 @@ def main():
                 fail("%s: %s, expected %s (all: %s)" % (key, v.get(key), expected, v))
         print("PASS: Add Layer gives Layer1, current, with the selection; rows alternate 2/1 from row 0, "
               "the mark row is colour 10, the buttons sit at the indent; "
-              "Escape in the edit box keeps the name, Enter renames")
+              "Escape in the edit box keeps the name, Enter renames; "
+              "a cut name gets its tip")
     finally:
         server.terminate()
         server.wait()

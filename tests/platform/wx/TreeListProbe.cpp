@@ -190,6 +190,24 @@ private:
             std::printf("name-after-%s=%s\n", ending, m_document->GetLayerName(0).c_str());
             std::printf("dialog-shown-after-%s=%d\n", ending, int(m_window->IsShown()));
         }
+        // A layer name wider than its column: resting the mouse on it shows
+        // the whole name in the tip window; moving off the rows hides it.
+        m_document->SetLayerName(1, "A layer whose name is far wider than its column");
+        m_logic->OnRefresh();
+        RunUntil([] { return false; }, 200);
+        {
+            Model::Rect name;
+            model.GetItemRect(layers.GetLayerItem(1), 0, true, name);
+            wxUIActionSimulator mouse;
+            mouse.MouseMove(list->ClientToScreen(wxPoint(name.left + 12, (name.top + name.bottom) / 2)));
+            RunUntil([] { return false; }, 100);
+            mouse.MouseMove(list->ClientToScreen(wxPoint(name.left + 14, (name.top + name.bottom) / 2)));
+            const bool shown = RunUntil([list] { return list->GetToolTipWindow() != nullptr; });
+            std::printf("tip-shown=%d\n", int(shown));
+            std::printf("tip-text=%s\n", model.GetToolTip().text.c_str());
+            mouse.MouseMove(list->ClientToScreen(wxPoint(name.left + 14, list->GetClientSize().y - 3)));
+            std::printf("tip-hidden=%d\n", int(RunUntil([list] { return list->GetToolTipWindow() == nullptr; })));
+        }
         std::printf("done\n");
         std::fflush(stdout);
         m_window->Destroy();
