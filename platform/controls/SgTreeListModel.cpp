@@ -1070,10 +1070,7 @@ bool SgTreeListModel::SetFirstVisibleRow(int row)
     if (row == m_firstRow)
         return false;
     m_firstRow = row;
-    HideToolTip();
-    InvalidateAll();
-    if (m_listener)
-        m_listener->ScrollChanged();
+    Scrolled();
     return true;
 }
 
@@ -1083,11 +1080,17 @@ bool SgTreeListModel::SetScrollX(int x)
     if (x == m_scrollX)
         return false;
     m_scrollX = x;
+    Scrolled();
+    return true;
+}
+
+void SgTreeListModel::Scrolled()
+{
+    // What was under the pointer has moved away from the tip.
     HideToolTip();
     InvalidateAll();
     if (m_listener)
         m_listener->ScrollChanged();
-    return true;
 }
 
 void SgTreeListModel::VScroll(ScrollCode code, int position)
@@ -1158,10 +1161,7 @@ int SgTreeListModel::EnsureVisible(Item item, int column)
     // shows empty rows below it rather than refusing.
     if (first != m_firstRow) {
         m_firstRow = std::max(0, first);
-        HideToolTip();
-        InvalidateAll();
-        if (m_listener)
-            m_listener->ScrollChanged();
+        Scrolled();
     }
     if (!vertical || column < 0 || column >= int(m_columns.size()))
         return answer;

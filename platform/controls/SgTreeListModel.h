@@ -385,6 +385,8 @@ private:
     void SortList(Item parent, bool recurse);
     Colour DefaultColour(int index) const;
     void HideToolTip();
+    // After a scroll position changed: the tip goes, the rows repaint.
+    void Scrolled();
     void SetSelectedBit(Item item, int column, bool on);
 
     Listener *m_listener = nullptr;
