@@ -127,11 +127,15 @@ void CLayersList::Refresh()
             if (!layer)
                 return;
             const std::string &name = object->GetName();
-            Item item = model.InsertItem(name.empty() ? "Object" : name, layer, Model::kSort, kImgObject, kImgObject);
+            Item item = model.InsertItem(name.empty() ? "Object" : name, layer, Model::kLast, kImgObject, kImgObject);
             m_entries[item] = Entry{2, -1, SgRef<SgObject>(object)};
             UpdateItemDisplay(item);
         },
         false);
+    // Sorted once per layer rather than placed one by one: a layer of many
+    // objects fills in n log n.
+    for (Item layer : m_layerItems)
+        model.SortChildren(layer);
     for (int i = 0; i < int(m_layerItems.size()); ++i)
         model.Expand(m_layerItems[i], (m_pDocument->GetLayerFlags(i) & kLayerExpanded) ? Model::kExpand
                                                                                          : Model::kCollapse);

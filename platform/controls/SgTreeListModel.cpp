@@ -46,7 +46,7 @@ struct SgTreeListModel::Cell {
 
 struct SgTreeListModel::Record {
     unsigned state = 0;
-    Item parent = 0, firstChild = 0, nextSibling = 0;
+    Item parent = 0, firstChild = 0, nextSibling = 0, lastChild = 0;
     int level = -1;
     std::string text;
     int image = kNoImage, selectedImage = kNoImage;
@@ -397,16 +397,11 @@ SgTreeListModel::Item SgTreeListModel::Link(Record &rec, Item parent, Item after
         for (Item c = p->firstChild; c && !LessNoCase(rec.text, Find(c)->text); c = Find(c)->nextSibling)
             prev = c;
     } else if (after == kLast) {
-        for (Item c = p->firstChild; c; c = Find(c)->nextSibling)
-            prev = c;
+        prev = p->lastChild;
     } else if (after != kFirst) {
         // A sibling of another parent, or one that went, counts as "last".
         const Record *a = Exists(after) ? Find(after) : nullptr;
-        if (a && a->parent == parent)
-            prev = after;
-        else
-            for (Item c = p->firstChild; c; c = Find(c)->nextSibling)
-                prev = c;
+        prev = a && a->parent == parent ? after : p->lastChild;
     }
     rec.parent = parent;
     rec.level = parent == kRoot ? 0 : p->level + 1;
@@ -417,6 +412,8 @@ SgTreeListModel::Item SgTreeListModel::Link(Record &rec, Item parent, Item after
         rec.nextSibling = p->firstChild;
         p->firstChild = item;
     }
+    if (!rec.nextSibling)
+        p->lastChild = item;
     return item;
 }
 
@@ -448,15 +445,19 @@ void SgTreeListModel::Unlink(Item item)
     Record *p = Find(rec->parent);
     if (!p)
         return;
+    Item prev = 0;
     if (p->firstChild == item) {
         p->firstChild = rec->nextSibling;
     } else {
         for (Item c = p->firstChild; c; c = Find(c)->nextSibling)
             if (Find(c)->nextSibling == item) {
                 Find(c)->nextSibling = rec->nextSibling;
+                prev = c;
                 break;
             }
     }
+    if (p->lastChild == item)
+        p->lastChild = prev;
     rec->parent = 0;
     rec->nextSibling = 0;
 }
@@ -966,6 +967,7 @@ void SgTreeListModel::SortList(Item parent, bool recurse)
     std::stable_sort(children.begin(), children.end(),
                      [this](Item a, Item b) { return LessNoCase(Find(a)->text, Find(b)->text); });
     p->firstChild = children.front();
+    p->lastChild = children.back();
     for (std::size_t k = 0; k < children.size(); ++k)
         Find(children[k])->nextSibling = k + 1 < children.size() ? children[k + 1] : 0;
 }
@@ -986,8 +988,10 @@ bool SgTreeListModel::SortChildren(Item item, bool recurse)
 void SgTreeListModel::RowsChanged()
 {
     m_rowsDirty = true;
-    int limited = LimitFirstRow(m_firstRow);
-    m_firstRow = limited;
+    // The rows are counted again only when asked for; a list at its top
+    // needs no limit, so a run of insertions stays linear.
+    if (m_firstRow > 0)
+        m_firstRow = LimitFirstRow(m_firstRow);
     InvalidateAll();
     if (m_listener)
         m_listener->ScrollChanged();

@@ -193,7 +193,7 @@ void CTreeListCtrl::ColumnsChanged()
 void CTreeListCtrl::OnHeaderResize(wxHeaderCtrlEvent &event)
 {
     m_model.SetColumnWidth(event.GetColumn(), event.GetWidth());
-    ScrollChanged();
+    UpdateScrollBars();
 }
 
 void CTreeListCtrl::PlaceHeader()
@@ -296,6 +296,18 @@ void CTreeListCtrl::Invalidate(const Model::Rect &rect)
 
 void CTreeListCtrl::ScrollChanged()
 {
+    // Many changes in a row (a list filled item by item) set the bars once.
+    if (m_scrollPending)
+        return;
+    m_scrollPending = true;
+    CallAfter([this] {
+        m_scrollPending = false;
+        UpdateScrollBars();
+    });
+}
+
+void CTreeListCtrl::UpdateScrollBars()
+{
     int rows = m_model.GetRowCount();
     int page = m_model.GetVisibleCount();
     // One empty row may show below the last, so the range is one longer.
@@ -313,7 +325,7 @@ void CTreeListCtrl::OnSize(wxSizeEvent &event)
 {
     wxSize client = GetClientSize();
     m_model.SetClientSize(client.x, client.y);
-    ScrollChanged();
+    UpdateScrollBars();
     Refresh(false);
     event.Skip();
 }

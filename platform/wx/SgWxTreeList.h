@@ -86,6 +86,7 @@ private:
     void PaintTreePart(wxDC &dc, SgTreeListModel::Item item, int left, int y, wxColour fill);
     void ApplyFont();
     void PlaceHeader();
+    void UpdateScrollBars();
     bool StartEditor(SgTreeListModel::Item item, int column, const std::vector<std::string> *choices,
                      bool editable);
     void FinishEdit(bool take);
@@ -104,4 +105,5 @@ private:
     wxPopupWindow *m_tip = nullptr;
     wxTimer *m_tipTimer = nullptr;
     bool m_painting = false;
+    bool m_scrollPending = false;
 };

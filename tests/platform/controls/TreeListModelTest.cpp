@@ -392,3 +392,34 @@ TEST_F(TreeList, LongTextsAreKeptWholeAndTheTipShowsAllOfThem)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TreeList, AppendingAfterDeletingOrSortingGoesToTheEnd)
+{
+    auto names = [this] {
+        std::string all;
+        for (int row = 0; row < list.GetRowCount(); ++row)
+            all += list.GetItemText(list.GetItemOfRow(row)) + " ";
+        return all;
+    };
+    Item c = list.InsertItem("c");
+    list.InsertItem("a");
+    Item b = list.InsertItem("b");
+    list.DeleteItem(b);
+    list.InsertItem("d");
+    EXPECT_EQ(names(), "c a d ");
+    list.SortChildren(Model::kRoot);
+    list.InsertItem("0", Model::kRoot, Model::kLast);
+    EXPECT_EQ(names(), "a c d 0 ");
+    list.InsertItem("b", Model::kRoot, Model::kSort);
+    list.InsertItem("z", Model::kRoot, Model::kSort);
+    EXPECT_EQ(names(), "a b c d 0 z ");
+    list.DeleteItem(c);
+    list.DeleteAllItems();
+    list.InsertItem("only");
+    list.InsertItem("next");
+    EXPECT_EQ(names(), "only next ");
+}
+
+} // namespace
