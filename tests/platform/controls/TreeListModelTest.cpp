@@ -423,3 +423,27 @@ TEST_F(TreeList, AppendingAfterDeletingOrSortingGoesToTheEnd)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TreeList, CheckBoxesToggleByClickOnTheBoxAndBySpace)
+{
+    list.SetStyle(Model::kCheckBoxes);
+    ASSERT_TRUE(list.HasStateImages());
+    Item item = list.InsertItem("task");
+    EXPECT_EQ(list.GetItemState(item) & Model::kStateImageMask, 0x1000u) << "starts unchecked";
+    Model::Rect row;
+    ASSERT_TRUE(list.GetItemRect(item, 0, false, row));
+    // Level 0 without lines at root: the box starts at the row's left edge.
+    unsigned flags = 0;
+    ASSERT_EQ(list.HitTest(4, row.top + 4, &flags), item);
+    ASSERT_EQ(flags, unsigned(Model::kHtOnItemStateIcon));
+    list.LeftDown(4, row.top + 4, false);
+    EXPECT_EQ(list.GetItemState(item) & Model::kStateImageMask, 0x2000u);
+    EXPECT_EQ(list.GetSelectedItem(), 0u) << "a click on the box does not select";
+    list.SelectItem(item);
+    list.KeyDown(Model::kKeySpace);
+    EXPECT_EQ(list.GetItemState(item) & Model::kStateImageMask, 0x1000u);
+}
+
+} // namespace
