@@ -1,0 +1,158 @@
+// A small wx program for the builder window's test under a virtual X server
+// (tests/gui/wx_model_builder_test.py starts the server and this program):
+// the window opens on a selected object, every control must lie inside the
+// client area, a parameter is typed in and added with real X key presses
+// and a click, and Cancel hides the window before it is destroyed.
+// Prints one line per check, "name=value", and "done" at the end.
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include <wx/defs.h>
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/control.h>
+#include <wx/statbox.h>
+#include <wx/textctrl.h>
+#include <wx/treectrl.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include "engine/SgNodara.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/engines/SgParametric.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/object/SgObject.h"
+#include "modelbuilder/wx/SgWxModelBuilderDialog.h"
+
+namespace {
+
+bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000)
+{
+    const wxLongLong end = wxGetLocalTimeMillis() + milliseconds;
+    while (wxGetLocalTimeMillis() < end) {
+        wxTheApp->Yield(true);
+        if (done())
+            return true;
+        wxMilliSleep(10);
+    }
+    return done();
+}
+
+void ClickOn(wxWindow *window)
+{
+    wxUIActionSimulator simulator;
+    simulator.MouseMove(window->GetScreenPosition() + wxPoint(window->GetSize().x / 2, window->GetSize().y / 2));
+    RunUntil([] { return false; }, 200);
+    simulator.MouseClick();
+    RunUntil([] { return false; }, 100);
+}
+
+// Every shown control below `parent`, checked against the dialog's client area.
+void CheckInside(wxWindow *dialog, wxWindow *parent, int &count, std::string &outside)
+{
+    const wxRect client(wxPoint(0, 0), dialog->GetClientSize());
+    for (wxWindow *child : parent->GetChildren()) {
+        if (!child->IsShown() || child->IsTopLevel())
+            continue;
+        const wxRect rect(dialog->ScreenToClient(child->GetScreenPosition()), child->GetSize());
+        ++count;
+        if (!client.Contains(rect))
+            outside += wxString(child->GetClassInfo()->GetClassName()).ToStdString() + ":" +
+                       std::to_string(child->GetId()) + " ";
+        // Controls made of several windows are checked as one.
+        if (!dynamic_cast<wxControl *>(child) || dynamic_cast<wxStaticBox *>(child))
+            CheckInside(dialog, child, count, outside);
+    }
+}
+
+bool TreeHas(wxTreeCtrl *tree, const wxTreeItemId &parent, const wxString &label)
+{
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId c = tree->GetFirstChild(parent, cookie); c.IsOk(); c = tree->GetNextChild(parent, cookie)) {
+        if (tree->GetItemText(c) == label || TreeHas(tree, c, label))
+            return true;
+    }
+    return false;
+}
+
+class ProbeApp : public wxApp {
+public:
+    bool OnInit() override
+    {
+        SgNodara::Init();
+        m_document = SgDocument::Create();
+        auto *object = new SgObject;
+        object->SetName("part");
+        object->AddChild(new SgCube);
+        m_document->GetRoot()->AddChild(object);
+        m_document->GetSelectionHandler()->Select(object, 0);
+        m_window = mabrel::CreateModelBuilderDialog(nullptr, m_document);
+        m_window->SetPosition(wxPoint(30, 30));
+        m_window->Open();
+        CallAfter([this] { Run(); });
+        return true;
+    }
+
+    int OnExit() override
+    {
+        SgDocument::Destroy(m_document);
+        return 0;
+    }
+
+private:
+    void Run()
+    {
+        auto *builder = static_cast<SgWxModelBuilderDialog *>(m_window);
+        std::printf("shown=%d\n", int(RunUntil([this] { return m_window->IsShownOnScreen(); })));
+        RunUntil([] { return false; }, 300);
+        int count = 0;
+        std::string outside;
+        CheckInside(m_window, m_window, count, outside);
+        std::printf("controls=%d\n", count);
+        std::printf("outside=%s\n", outside.empty() ? "none" : outside.c_str());
+        std::printf("add-enabled-at-start=%d\n", int(m_window->FindWindow(SgWxModelBuilderDialog::kIdAdd)->IsEnabled()));
+
+        // A parameter typed in with real key presses and added with a click.
+        wxUIActionSimulator keys;
+        auto *name = static_cast<wxTextCtrl *>(m_window->FindWindow(SgWxModelBuilderDialog::kIdNameEdit));
+        auto *value = static_cast<wxTextCtrl *>(m_window->FindWindow(SgWxModelBuilderDialog::kIdDefaultEdit));
+        ClickOn(name);
+        keys.Text("w");
+        RunUntil([name] { return name->GetValue() == "w"; });
+        ClickOn(value);
+        keys.Text("7");
+        RunUntil([value] { return value->GetValue() == "7"; });
+        wxWindow *add = m_window->FindWindow(SgWxModelBuilderDialog::kIdAdd);
+        std::printf("add-enabled-after-typing=%d\n", int(RunUntil([add] { return add->IsEnabled(); })));
+        ClickOn(add);
+        SgParametricModel *model = builder->GetBuilder()->GetPM();
+        std::printf("param-added=%d\n", int(RunUntil([model] { return model->getParam("w") != nullptr; })));
+        if (SgPMParam *param = model->getParam("w"))
+            std::printf("param-value=%d\n", *static_cast<const int *>(param->m_pValue->GetValuePtr(0, false)));
+        wxTreeCtrl *tree = builder->GetTree();
+        std::printf("tree-shows-param=%d\n", int(RunUntil([tree] {
+                        return TreeHas(tree, tree->GetRootItem(), "ParameterName: w");
+                    })));
+        std::printf("name-emptied=%d\n", int(name->GetValue().empty()));
+
+        ClickOn(m_window->FindWindow(wxID_CANCEL));
+        std::printf("hidden-after-cancel=%d\n", int(RunUntil([this] { return !m_window->IsShown(); })));
+        std::printf("model-kept=%d\n", int(m_document->GetRoot()->IndexOf(model) >= 0));
+        m_window->Destroy();
+        RunUntil([] { return false; }, 100);
+        std::printf("done\n");
+        std::fflush(stdout);
+        ExitMainLoop();
+    }
+
+    SgDocument *m_document = nullptr;
+    SgWxCadDialog *m_window = nullptr;
+};
+
+} // namespace
+
+wxIMPLEMENT_APP(ProbeApp);
