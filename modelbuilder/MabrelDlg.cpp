@@ -352,9 +352,27 @@ bool MabrelDlg::OnBeginlabeleditTreeParamlist(Item item) const
 
 // ---- Parameters ----------------------------------------------------------------------
 
+bool MabrelDlg::HasScripts() const
+{
+    if (!m_pModel)
+        return false;
+    return !m_pModel->m_targets.empty() ||
+           std::any_of(std::begin(m_pModel->m_controlPointScripts), std::end(m_pModel->m_controlPointScripts),
+                       [](const std::string &script) { return !script.empty(); });
+}
+
+void MabrelDlg::UndoScripts()
+{
+    // The formulas hold the parameters' sockets: they go before a parameter does.
+    if (HasScripts())
+        DxLispScript::undoScriptEngine(m_pModel.get());
+}
+
 void MabrelDlg::RebuildScripts()
 {
-    if (m_pModel)
+    // A model without formulas has no dataflow: its parameters reach their
+    // connection points whenever the model is traversed.
+    if (HasScripts())
         DxLispScript::buildScriptEngine(m_pModel.get());
 }
 
@@ -383,8 +401,7 @@ void MabrelDlg::OnButtonAddparam()
         }
     }
     SgPMParam *old = m_pModel->getParam(name);
-    // The formulas hold the parameters' sockets: they go before a parameter does.
-    DxLispScript::undoScriptEngine(m_pModel.get());
+    UndoScripts();
     if (old)
         old->disconnect();
     const bool added = m_pModel->addParam(name, type, nullptr);
@@ -414,7 +431,7 @@ void MabrelDlg::OnButtonDelparam()
     if (!param)
         return;
     const std::string name = param->m_name;
-    DxLispScript::undoScriptEngine(m_pModel.get());
+    UndoScripts();
     param->disconnect();
     m_pModel->removeParam(name);
     m_tree.DeleteItem(item);
@@ -615,6 +632,8 @@ void MabrelDlg::OnButtonSetScript()
 {
     if (!m_pModel)
         return;
+    // The field's formula module goes only after its field let go of it.
+    DxLispScript::undoScriptEngine(m_pModel.get());
     if (m_pScriptField) {
         const bool known = std::any_of(m_pModel->m_targets.begin(), m_pModel->m_targets.end(),
                                        [&](const auto &t) { return t->field == m_pScriptField; });
@@ -625,7 +644,6 @@ void MabrelDlg::OnButtonSetScript()
     } else {
         m_pModel->m_controlPointScripts[m_modelScript] = m_scriptText;
     }
-    DxLispScript::undoScriptEngine(m_pModel.get());
     DxLispScript::buildScriptEngine(m_pModel.get());
     m_bScriptChanged = false;
     Changed();

@@ -142,6 +142,8 @@ private:
     Item ParameterItem(const std::string &name) const;
     Item FieldsItem();
     void ShowFieldScript(Item fieldsRoot, SgField *field, const std::string &script);
+    bool HasScripts() const;
+    void UndoScripts();
     void RebuildScripts();
     std::string ModelScriptText() const;
 

@@ -182,7 +182,7 @@ TEST_F(MabrelDlgTest, ConnectChecksTheFieldTypesAgainstTheParameter)
         const SgPMParam *p = builder.GetPM()->getParam("p");
         EXPECT_TRUE(document.GetSelectedFields().empty()) << "the picked field was taken";
         if (c.accepted) {
-            EXPECT_TRUE(notifier.messages.empty());
+            EXPECT_TRUE(notifier.messages.empty()) << notifier.messages.front();
             ASSERT_EQ(p->m_points.size(), 1u);
             EXPECT_EQ(p->m_points[0].field, c.field);
             EXPECT_EQ(Texts(param).back(), "Connections ");
@@ -302,6 +302,16 @@ TEST_F(MabrelDlgTest, ScriptsGoToTheFieldOrTheModelChosenLast)
     builder.OnButtonSetScript();
     EXPECT_EQ(builder.GetPM()->m_controlPointScripts[MabrelDlg::kBasePoint], "(list 0 0 0)");
     EXPECT_EQ(builder.GetPM()->m_targets[0]->script, "(* w 3)");
+
+    // An emptied formula leaves the field free, with its last value.
+    document.AddToSelectedFieldsList(&cube->m_width, 0);
+    builder.OnButtonGetScript();
+    builder.SetScriptText("");
+    builder.OnButtonSetScript();
+    EXPECT_TRUE(builder.GetPM()->m_targets.empty());
+    EXPECT_EQ(Texts(Tree().GetChildren(0).back()), std::vector<std::string>{});
+    cube->m_width = 2.5;
+    EXPECT_EQ(cube->m_width.Get(true), 2.5);
 }
 
 TEST_F(MabrelDlgTest, GetScriptAsksBeforeDroppingAnEditAndNoKeepsIt)
@@ -327,7 +337,7 @@ TEST_F(MabrelDlgTest, ALongScriptIsShownWholeInItsFieldLabel)
     const std::string label = MabrelDlg::FieldLabel(&cube->m_width, script);
     EXPECT_EQ(label.rfind("Field  width = (+ 1 1", 0), 0u);
     EXPECT_EQ(label.size(), std::string("Field  width = ").size() + script.size() - 1 + 2);
-    EXPECT_EQ(label.substr(label.size() - 6), ")\n\"\"x\"\"");
+    EXPECT_EQ(label.substr(label.size() - 7), ")\n\"\"x\"\"");
 }
 
 TEST_F(MabrelDlgTest, ReopeningOnTheModelFillsTheTreeFromIt)
