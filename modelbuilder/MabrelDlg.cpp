@@ -7,6 +7,7 @@
 #include "platform/SgError.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgSeparator.h"
@@ -125,6 +126,8 @@ void MabrelDlg::OnInitDialog()
             parent = dynamic_cast<SgGroup *>(*std::next(at));
         if (document)
             document->DeselectAll();
+        // One undo step takes the wrapping back.
+        SgKeyPoint keyPoint(document);
         if (parent) {
             SgRef<SgNode> held = object; // the move leaves no moment without a holder
             m_pModel->AddChild(object);

@@ -117,6 +117,38 @@ TEST_F(MabrelDlgTest, OpeningOnAnObjectWrapsItInANewModelInItsPlace)
     EXPECT_FALSE(builder.GetEnabled().add);
 }
 
+TEST_F(MabrelDlgTest, OneUndoTakesTheWrappingBack)
+{
+    SgParametricModel *model = builder.GetPM();
+    document.Undo();
+    EXPECT_GE(document.GetRoot()->IndexOf(object), 0);
+    EXPECT_EQ(document.GetRoot()->IndexOf(model), -1);
+}
+
+// Opened on a model's instance, the builder edits that model; with nothing
+// selected it makes an empty model under the scene root.
+TEST_F(MabrelDlgTest, OpeningOnAnInstanceOrOnNothing)
+{
+    SgRef<SgParametricModel> shared = builder.GetPM();
+    auto *instance = new SgParametricObject(shared.get());
+    document.GetRoot()->AddChild(instance);
+    document.DeselectAll();
+    document.GetSelectionHandler()->Select(instance, 0);
+    MabrelDlg onInstance(&document);
+    onInstance.OnInitDialog();
+    EXPECT_EQ(onInstance.GetPM(), shared.get());
+    EXPECT_EQ(onInstance.GetTree().GetItemText(onInstance.GetTree().GetRootItem()).rfind("PARAMS: ", 0), 0u);
+
+    document.DeselectAll();
+    const int children = document.GetRoot()->GetChildsCount();
+    MabrelDlg onNothing(&document);
+    onNothing.OnInitDialog();
+    ASSERT_NE(onNothing.GetPM(), nullptr);
+    EXPECT_EQ(document.GetRoot()->GetChildsCount(), children + 1);
+    EXPECT_EQ(document.GetRoot()->IndexOf(onNothing.GetPM()), children);
+    EXPECT_EQ(onNothing.GetPM()->GetInnerGroup()->GetChildsCount(), 0);
+}
+
 TEST_F(MabrelDlgTest, AddingAParameterAppliesAtOnceAndReplacesOneOfTheSameName)
 {
     Item w = AddParam("w", "SgFDouble", "1.5");
