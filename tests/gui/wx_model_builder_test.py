@@ -30,14 +30,16 @@ def main():
             fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
         for key, value in {"shown": "1", "outside": "none", "add-enabled-at-start": "0",
                            "add-enabled-after-typing": "1", "param-added": "1", "param-value": "7",
-                           "tree-shows-param": "1", "name-emptied": "1", "hidden-after-cancel": "1",
+                           "tree-shows-param": "1", "name-emptied": "1",
+                           "connect-enabled": "1", "connected": "1", "tree-shows-connection": "1",
+                           "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0", "hidden-after-cancel": "1",
                            "model-kept": "1"}.items():
             if v.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
         if int(v.get("controls", "0")) < 20:
             fail("only %s controls were checked (all: %s)" % (v.get("controls"), v))
         print("PASS: the builder opens with %s controls inside its client area; a typed parameter is added "
-              "by a click; Cancel hides the window and keeps the model" % v["controls"])
+              "by a click, connected and disconnected through the tree; Cancel hides the window and keeps the model" % v["controls"])
     finally:
         server.terminate()
         server.wait()

@@ -26,6 +26,7 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
 #include "modelbuilder/wx/SgWxModelBuilderDialog.h"
 
 namespace {
@@ -69,14 +70,35 @@ void CheckInside(wxWindow *dialog, wxWindow *parent, int &count, std::string &ou
     }
 }
 
-bool TreeHas(wxTreeCtrl *tree, const wxTreeItemId &parent, const wxString &label)
+wxTreeItemId FindLabel(wxTreeCtrl *tree, const wxTreeItemId &parent, const wxString &label)
 {
     wxTreeItemIdValue cookie;
     for (wxTreeItemId c = tree->GetFirstChild(parent, cookie); c.IsOk(); c = tree->GetNextChild(parent, cookie)) {
-        if (tree->GetItemText(c) == label || TreeHas(tree, c, label))
-            return true;
+        if (tree->GetItemText(c) == label)
+            return c;
+        if (wxTreeItemId below = FindLabel(tree, c, label); below.IsOk())
+            return below;
     }
-    return false;
+    return wxTreeItemId();
+}
+
+bool TreeHas(wxTreeCtrl *tree, const wxTreeItemId &parent, const wxString &label)
+{
+    return FindLabel(tree, parent, label).IsOk();
+}
+
+// A real click on the item's label.
+void ClickItem(wxTreeCtrl *tree, const wxString &label)
+{
+    const wxTreeItemId item = FindLabel(tree, tree->GetRootItem(), label);
+    wxRect rect;
+    if (!item.IsOk() || !tree->GetBoundingRect(item, rect, true))
+        return;
+    wxUIActionSimulator simulator;
+    simulator.MouseMove(tree->ClientToScreen(wxPoint(rect.x + 8, rect.y + rect.height / 2)));
+    RunUntil([] { return false; }, 200);
+    simulator.MouseClick();
+    RunUntil([] { return false; }, 100);
 }
 
 class ProbeApp : public wxApp {
@@ -88,6 +110,8 @@ public:
         auto *object = new SgObject;
         object->SetName("part");
         object->AddChild(new SgCube);
+        m_material = new SgMaterial;
+        object->AddChild(m_material);
         m_document->GetRoot()->AddChild(object);
         m_document->GetSelectionHandler()->Select(object, 0);
         m_window = mabrel::CreateModelBuilderDialog(nullptr, m_document);
@@ -139,6 +163,31 @@ private:
                     })));
         std::printf("name-emptied=%d\n", int(name->GetValue().empty()));
 
+        // The parameter chosen in the tree by a click, a field picked as a
+        // double click in the scene tree picks it, "Connect" clicked.
+        ClickItem(tree, "ParameterName: w");
+        wxWindow *connect = m_window->FindWindow(SgWxModelBuilderDialog::kIdConnect);
+        std::printf("connect-enabled=%d\n", int(RunUntil([connect] { return connect->IsEnabled(); })));
+        m_document->AddToSelectedFieldsList(&m_material->m_alphaBlend, 0);
+        ClickOn(connect);
+        std::printf("connected=%d\n", int(RunUntil([model] {
+                        SgPMParam *param = model->getParam("w");
+                        return param && param->m_points.size() == 1;
+                    })));
+        const wxString connection = wxString::FromUTF8(MabrelDlg::ConnectionLabel(&m_material->m_alphaBlend));
+        std::printf("tree-shows-connection=%d\n",
+                    int(RunUntil([tree, connection] { return TreeHas(tree, tree->GetRootItem(), connection); })));
+        // The connection chosen and "Disconnect" clicked: the last one takes its
+        // "Connections " item along.
+        ClickItem(tree, connection);
+        wxWindow *disconnect = m_window->FindWindow(SgWxModelBuilderDialog::kIdDisconnect);
+        std::printf("disconnect-enabled=%d\n", int(RunUntil([disconnect] { return disconnect->IsEnabled(); })));
+        ClickOn(disconnect);
+        std::printf("connections-gone=%d\n", int(RunUntil([tree] {
+                        return !TreeHas(tree, tree->GetRootItem(), "Connections ");
+                    })));
+        std::printf("points-left=%d\n", int(model->getParam("w") ? model->getParam("w")->m_points.size() : 99));
+
         ClickOn(m_window->FindWindow(wxID_CANCEL));
         std::printf("hidden-after-cancel=%d\n", int(RunUntil([this] { return !m_window->IsShown(); })));
         std::printf("model-kept=%d\n", int(m_document->GetRoot()->IndexOf(model) >= 0));
@@ -150,6 +199,7 @@ private:
     }
 
     SgDocument *m_document = nullptr;
+    SgMaterial *m_material = nullptr;
     SgWxCadDialog *m_window = nullptr;
 };
 
