@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/SgNodara.h"
+#include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/engines/SgParametric.h"
@@ -147,6 +149,23 @@ TEST_F(MabrelDlgTest, OpeningOnAnInstanceOrOnNothing)
     EXPECT_EQ(document.GetRoot()->GetChildsCount(), children + 1);
     EXPECT_EQ(document.GetRoot()->IndexOf(onNothing.GetPM()), children);
     EXPECT_EQ(onNothing.GetPM()->GetInnerGroup()->GetChildsCount(), 0);
+}
+
+// An instance made while the parameter had another type drives the model
+// with a value of the new type (the new default), never with the old bytes.
+TEST_F(MabrelDlgTest, AnInstanceFollowsAParameterWhoseTypeChanged)
+{
+    AddParam("w", "SgFInt", "3");
+    SgRef<SgParametricObject> instance = new SgParametricObject(builder.GetPM());
+    ASSERT_NE(instance->getField("w"), nullptr);
+    Item w = AddParam("w", "SgFDouble", "2.5");
+    Connect(w, &cube->m_width, 0);
+    SgPath path;
+    path.Append(instance.get());
+    SgBoundingBoxAction::CalcBoundingBox(path);
+    ASSERT_NE(instance->getField("w"), nullptr);
+    EXPECT_EQ(instance->getField("w")->GetClassID(), builder.GetPM()->getParam("w")->m_iType);
+    EXPECT_EQ(cube->m_width.Get(true), 2.5);
 }
 
 TEST_F(MabrelDlgTest, AddingAParameterAppliesAtOnceAndReplacesOneOfTheSameName)
