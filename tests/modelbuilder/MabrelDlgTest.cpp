@@ -1,4 +1,6 @@
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -6,6 +8,7 @@
 
 #include "engine/SgNodara.h"
 #include "engine/actions/SgBoundingBoxAction.h"
+#include "engine/core/SgGroup.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -420,6 +423,49 @@ TEST_F(MabrelDlgTest, ReopeningOnTheModelFillsTheTreeFromIt)
     again.SelectItem(tree.GetChildItem(fields));
     EXPECT_EQ(again.GetScriptField(), &cube->m_width);
     EXPECT_EQ(again.GetScriptText(), "(* w 2)");
+}
+
+SgParametricModel *FindModel(SgNode *node)
+{
+    if (auto *model = dynamic_cast<SgParametricModel *>(node))
+        return model;
+    if (auto *group = dynamic_cast<SgGroup *>(node)) {
+        for (SgNode *child : group->GetChildList()) {
+            if (SgParametricModel *found = FindModel(child))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+// What the builder made is saved with the scene and read back whole: the
+// parameter with its default, its connection and the field's formula.
+TEST_F(MabrelDlgTest, ABuiltModelIsSavedAndReadBack)
+{
+    Item w = AddParam("w", "SgFDouble", "1.25");
+    Connect(w, &cube->m_height, 0);
+    document.AddToSelectedFieldsList(&cube->m_width, 0);
+    builder.OnButtonGetScript();
+    builder.SetScriptText("(* w 4)");
+    builder.OnButtonSetScript();
+
+    std::ostringstream out;
+    ASSERT_NE(document.SaveStream(nullptr, &out, ""), 0);
+    std::unique_ptr<SgDocument, void (*)(SgDocument *)> other{SgDocument::Create(), &SgDocument::Destroy};
+    std::istringstream in(out.str());
+    ASSERT_NE(other->ReadFileStream(in, "built.kvrx", true), 0) << out.str();
+    SgParametricModel *model = FindModel(other->GetRoot());
+    ASSERT_NE(model, nullptr) << out.str();
+    SgPMParam *param = model->getParam("w");
+    ASSERT_NE(param, nullptr);
+    EXPECT_EQ(*static_cast<const double *>(param->m_pValue->GetValuePtr(0, false)), 1.25);
+    ASSERT_EQ(param->m_points.size(), 1u);
+    EXPECT_STREQ(param->m_points[0].field->GetFieldName(), "height");
+    ASSERT_EQ(model->m_targets.size(), 1u);
+    EXPECT_EQ(model->m_targets[0]->script, "(* w 4)");
+    auto *read = dynamic_cast<SgCube *>(model->m_targets[0]->field->GetContainer());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->m_width.Get(true), 5.0);
 }
 
 class CountingView : public CCadDlg::View {
