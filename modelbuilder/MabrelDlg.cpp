@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <sstream>
+#include <strings.h>
 
 #include "platform/SgError.h"
 #include "engine/core/SgField.h"
@@ -13,6 +14,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/engines/SgParametric.h"
+#include "engine/engines/lisp/LispReader.h"
 #include "platform/Notifier.h"
 #include "platform/SgDiagnostics.h"
 
@@ -149,7 +151,6 @@ void MabrelDlg::OnInitDialog()
     }
     FillTypes();
     m_typeSelection = 0;
-    m_typeText = m_typeNames.empty() ? std::string() : m_typeNames[0];
     m_modelScript = kControlPoint;
     m_pScriptField = nullptr;
     m_scriptFieldKeep.reset();
@@ -258,7 +259,6 @@ void MabrelDlg::SelectType(int index)
     if (index < 0 || index >= static_cast<int>(m_typeNames.size()))
         return;
     m_typeSelection = index;
-    m_typeText = m_typeNames[index];
     // A reminder to take the default from a field picked in the scene.
     SetDefaultText(kCopyNow);
 }
@@ -268,7 +268,6 @@ void MabrelDlg::OnButtonClear()
     m_nameText.clear();
     m_defaultText.clear();
     m_typeSelection = 0;
-    m_typeText = GetTypeText();
     OnCryticalEditsChange();
     Changed();
 }
@@ -338,10 +337,8 @@ void MabrelDlg::SelectItem(Item item)
     m_nameText = param->m_name;
     m_defaultText = ValueText(param->m_pValue.get());
     auto type = std::find(m_typeIds.begin(), m_typeIds.end(), param->m_iType);
-    if (type != m_typeIds.end()) {
+    if (type != m_typeIds.end())
         m_typeSelection = static_cast<int>(type - m_typeIds.begin());
-        m_typeText = m_typeNames[m_typeSelection];
-    }
     OnCryticalEditsChange();
     m_enabled.connect = m_enabled.setAsDefault = m_enabled.remove = true;
     m_enabled.disconnect = false;
@@ -387,6 +384,22 @@ void MabrelDlg::OnButtonAddparam()
     if (name.empty() || m_typeSelection < 0 || m_typeSelection >= static_cast<int>(m_typeIds.size()))
         return;
     const int type = m_typeIds[m_typeSelection];
+    // The name is a variable of the model's formulas: refused here, with the
+    // reason, before anything of the model changes.
+    if (!LispIsSymbolName(name.c_str())) {
+        SgDiagTellUser(SgDiagLevel::Error, "Mabrel",
+                       "\"" + name + "\" is no parameter name: a name is one LISP symbol.", "Error");
+        return;
+    }
+    for (const auto &param : m_pModel->m_params) {
+        if (param->m_name != name && strcasecmp(param->m_name.c_str(), name.c_str()) == 0) {
+            SgDiagTellUser(SgDiagLevel::Error, "Mabrel",
+                           "\"" + name + "\" differs from the parameter \"" + param->m_name +
+                               "\" only in letter case; formulas would not tell them apart.",
+                           "Error");
+            return;
+        }
+    }
     // The default is read into a field of the chosen class first, so that a
     // class without values refuses before anything of the model changes.
     std::unique_ptr<SgField> value(SgField::Create(type));

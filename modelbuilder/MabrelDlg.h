@@ -151,9 +151,7 @@ private:
     CParamListTree m_tree;
     Listener *m_pListener = nullptr;
 
-    std::string m_unusedText;
     std::string m_nameText;
-    std::string m_typeText;
     std::string m_defaultText;
     bool m_bSetAsDefault = false;
     std::vector<std::string> m_typeNames;

@@ -191,6 +191,25 @@ TEST_F(MabrelDlgTest, AddingAParameterAppliesAtOnceAndReplacesOneOfTheSameName)
     EXPECT_EQ(Texts(again), (std::vector<std::string>{"ParameterType: SgFInt", "Default Value: 3"}));
 }
 
+TEST_F(MabrelDlgTest, ANameNoFormulaCanUseIsRefusedWithItsReason)
+{
+    AddParam("w", "SgFDouble", "1");
+    struct Case {
+        const char *name;
+        const char *message;
+    };
+    for (const Case &c : {Case{"(w)", "Error: \"(w)\" is no parameter name: a name is one LISP symbol."},
+                          Case{"a b", "Error: \"a b\" is no parameter name: a name is one LISP symbol."},
+                          Case{"W", "Error: \"W\" differs from the parameter \"w\" only in letter case; "
+                                    "formulas would not tell them apart."}}) {
+        notifier.messages.clear();
+        AddParam(c.name, "SgFDouble", "2");
+        EXPECT_EQ(notifier.messages, std::vector<std::string>{c.message}) << c.name;
+        EXPECT_EQ(builder.GetPM()->m_params.size(), 1u) << c.name;
+        EXPECT_EQ(builder.GetNameText(), c.name) << "the typed name stays to be mended";
+    }
+}
+
 TEST_F(MabrelDlgTest, EditsEnableAddAndClearAndANewTypeAsksToCopyTheDefault)
 {
     builder.SetNameText("w");
