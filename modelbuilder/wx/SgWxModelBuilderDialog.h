@@ -10,8 +10,10 @@
 //   wxDialog *window = mabrel::CreateModelBuilderDialog(parent, document);
 //   window->Show();             // or static_cast<SgWxCadDialog *>(window)->Open()
 //
-// OK and Cancel hide the window; whoever made it destroys it (wxWindow::Destroy),
-// which also destroys the builder the creation function made.
+// OK and Cancel hide the window; whoever made it destroys it with
+// wxWindow::Destroy (also from the document's close-dialog callback, which
+// runs while the click is still being answered: never `delete`), and that
+// also destroys the builder the creation function made.
 #include <cstdint>
 #include <map>
 #include <memory>
