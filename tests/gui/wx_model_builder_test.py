@@ -4,7 +4,10 @@ test's own (tests/modelbuilder/wx/ModelBuilderProbe.cpp drives it): it opens
 on a selected object with every control inside its client area, "Add " is
 disabled until a name and a default are typed, typing "w" and "7" with real
 key presses and clicking "Add " adds the parameter to the model and the tree,
-and Cancel hides the window, keeping the model, before it is destroyed.
+a click on its item and on "Connect" connects it to a picked field, a click
+on the connection and on "Disconnect" removes it with its "Connections "
+item, and Cancel reaches the document's close-dialog callback, which destroys
+the window as the dialog table does, keeping the model.
 
   wx_model_builder_test.py PROBE
 """
@@ -32,14 +35,15 @@ def main():
                            "add-enabled-after-typing": "1", "param-added": "1", "param-value": "7",
                            "tree-shows-param": "1", "name-emptied": "1",
                            "connect-enabled": "1", "connected": "1", "tree-shows-connection": "1",
-                           "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0", "hidden-after-cancel": "1",
+                           "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0", "destroyed-by-callback": "1",
                            "model-kept": "1"}.items():
             if v.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
         if int(v.get("controls", "0")) < 20:
             fail("only %s controls were checked (all: %s)" % (v.get("controls"), v))
         print("PASS: the builder opens with %s controls inside its client area; a typed parameter is added "
-              "by a click, connected and disconnected through the tree; Cancel hides the window and keeps the model" % v["controls"])
+              "by a click, connected and disconnected through the tree; Cancel closes it through the "
+              "close-dialog callback and keeps the model" % v["controls"])
     finally:
         server.terminate()
         server.wait()

@@ -2,7 +2,8 @@
 // (tests/gui/wx_model_builder_test.py starts the server and this program):
 // the window opens on a selected object, every control must lie inside the
 // client area, a parameter is typed in and added with real X key presses
-// and a click, and Cancel hides the window before it is destroyed.
+// and a click, and Cancel closes it through the document's close-dialog callback, which
+// destroys the window as the dialog table does.
 // Prints one line per check, "name=value", and "done" at the end.
 #include <cstdio>
 #include <functional>
@@ -188,11 +189,20 @@ private:
                     })));
         std::printf("points-left=%d\n", int(model->getParam("w") ? model->getParam("w")->m_points.size() : 99));
 
+        // Cancel as the dialog table answers it: its close-dialog callback
+        // destroys the window while the click is being answered.
+        bool destroyed = false;
+        m_window->Bind(wxEVT_DESTROY, [this, &destroyed](wxWindowDestroyEvent &event) {
+            destroyed |= event.GetEventObject() == m_window;
+            event.Skip();
+        });
+        m_document->SetCloseDialogCallback([](void *owner, void *) { static_cast<wxWindow *>(owner)->Destroy(); },
+                                           m_window);
         ClickOn(m_window->FindWindow(wxID_CANCEL));
-        std::printf("hidden-after-cancel=%d\n", int(RunUntil([this] { return !m_window->IsShown(); })));
-        std::printf("model-kept=%d\n", int(m_document->GetRoot()->IndexOf(model) >= 0));
-        m_window->Destroy();
+        std::printf("destroyed-by-callback=%d\n", int(RunUntil([&destroyed] { return destroyed; })));
+        m_document->SetCloseDialogCallback(nullptr, nullptr);
         RunUntil([] { return false; }, 100);
+        std::printf("model-kept=%d\n", int(m_document->GetRoot()->IndexOf(model) >= 0));
         std::printf("done\n");
         std::fflush(stdout);
         ExitMainLoop();
