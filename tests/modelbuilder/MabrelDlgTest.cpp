@@ -311,6 +311,19 @@ TEST_F(MabrelDlgTest, SecondConnectionJoinsTheItemAndDisconnectingTheLastRemoves
     EXPECT_EQ(Texts(w), (std::vector<std::string>{"ParameterType: SgFDouble", "Default Value: 1"}));
 }
 
+TEST_F(MabrelDlgTest, DisconnectOnTheConnectionsItemDropsThemAll)
+{
+    Item w = AddParam("w", "SgFDouble", "1");
+    Connect(w, &cube->m_width, 0);
+    Connect(w, &cube->m_height, 0);
+    builder.SelectItem(Tree().FindChild(w, "connections "));
+    EXPECT_TRUE(builder.GetEnabled().disconnect);
+    EXPECT_FALSE(builder.GetEnabled().connect);
+    builder.OnButtonDisconnect();
+    EXPECT_TRUE(builder.GetPM()->getParam("w")->m_points.empty());
+    EXPECT_EQ(Tree().FindChild(w, "Connections "), 0u);
+}
+
 TEST_F(MabrelDlgTest, DisconnectTakesExactlyThePointOfItsItem)
 {
     Item n = AddParam("n", "SgFInt", "0");
