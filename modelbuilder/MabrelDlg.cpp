@@ -502,7 +502,8 @@ void MabrelDlg::OnButtonConnect()
                 continue;
             const std::string &label = m_tree.GetItemText(child);
             const std::size_t colon = label.find(':');
-            const std::size_t text = colon == std::string::npos ? label.size() : label.find_first_not_of(' ', colon + 1);
+            const std::size_t text =
+                colon == std::string::npos ? label.size() : label.find_first_not_of(' ', colon + 1);
             m_tree.SetItemText(child, label.substr(0, std::min(text, label.size())) + ValueText(value));
         }
     }

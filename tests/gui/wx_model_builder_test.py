@@ -35,8 +35,8 @@ def main():
                            "add-enabled-after-typing": "1", "param-added": "1", "param-value": "7",
                            "tree-shows-param": "1", "name-emptied": "1",
                            "connect-enabled": "1", "connected": "1", "tree-shows-connection": "1",
-                           "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0", "destroyed-by-callback": "1",
-                           "model-kept": "1"}.items():
+                           "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0",
+                           "destroyed-by-callback": "1", "model-kept": "1"}.items():
             if v.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
         if int(v.get("controls", "0")) < 20:

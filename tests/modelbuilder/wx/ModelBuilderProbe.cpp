@@ -139,7 +139,8 @@ private:
         CheckInside(m_window, m_window, count, outside);
         std::printf("controls=%d\n", count);
         std::printf("outside=%s\n", outside.empty() ? "none" : outside.c_str());
-        std::printf("add-enabled-at-start=%d\n", int(m_window->FindWindow(SgWxModelBuilderDialog::kIdAdd)->IsEnabled()));
+        wxWindow *add = m_window->FindWindow(SgWxModelBuilderDialog::kIdAdd);
+        std::printf("add-enabled-at-start=%d\n", int(add->IsEnabled()));
 
         // A parameter typed in with real key presses and added with a click.
         wxUIActionSimulator keys;
@@ -151,7 +152,6 @@ private:
         ClickOn(value);
         keys.Text("7");
         RunUntil([value] { return value->GetValue() == "7"; });
-        wxWindow *add = m_window->FindWindow(SgWxModelBuilderDialog::kIdAdd);
         std::printf("add-enabled-after-typing=%d\n", int(RunUntil([add] { return add->IsEnabled(); })));
         ClickOn(add);
         SgParametricModel *model = builder->GetBuilder()->GetPM();
