@@ -3,6 +3,7 @@
 // them up to date as their ends move; nothing here runs per frame.
 #include <cmath>
 
+#include "engine/actions/SgFindAction.h"
 #include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -100,8 +101,7 @@ SgBText *NewLabel(const char *text)
 // The line of a rubber-line object.
 SgPolyLine *LineOf(SgObject *object)
 {
-    return object ? dynamic_cast<SgPolyLine *>(object->FindFirstNode(SgPolyLine::ClassID(), {}, nullptr, false))
-                  : nullptr;
+    return object ? dynamic_cast<SgPolyLine *>(FindNodeByClassID::Lookup(SgPolyLine::ClassID(), object)) : nullptr;
 }
 
 SgMaterial *FirstMaterial(SgObject *object)
