@@ -23,6 +23,7 @@
 #include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/window/SgWindowMessages.h"
+#include "facade/CDrevonTape.h"
 #include "facade/StlReader.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
@@ -87,6 +88,7 @@ std::string ModuleFolder()
 
 CDrevon::CDrevon()
 {
+    RegisterFacadeClasses();
     initButtonMap();
     SgExternalFile::ClearFormats();
     SgExternalFile::AddFormat("kvrx", &ReadExternalScene);

@@ -299,6 +299,22 @@ void MeasureTapeToolHandler::CleanUp()
 
 // ---- Test links ----------------------------------------------------------------------------------------------
 
+SG_CLASS_SOURCE(DxVec32Color, SgEngine, SgFieldMngr, "DxVec32Color")
+SG_CLASS_SOURCE(DxConstColor, SgEngine, SgFieldMngr, "DxConstColor")
+
+void RegisterFacadeClasses()
+{
+    if (SgFieldMngr::GetClassIDFromName(DxVec32Color::ClassName()) > 0)
+        return;
+    DxVec32Color::InitClass();
+    DxConstColor::InitClass();
+}
+
+DxVec32Color::DxVec32Color()
+{
+    AddField(m_input, "input1");
+}
+
 void DxVec32Color::Evaluate()
 {
     const Vec3 v = m_input.GetSource() ? m_input.Get(0) : Vec3();
@@ -337,14 +353,14 @@ void CDrevon::TestRubber(int mode)
     if (!materials[0] || !materials[1])
         return;
     if (mode == 1) {
-        materials[1]->m_diffuseColor.AsOutput().Connect(materials[0]->m_diffuseColor.AsInput());
+        PlugTo1(materials[1], "diffuseColor", materials[0], "diffuseColor");
     } else if (mode == 2) {
         SgRef<DxVec32Color> module = new DxVec32Color;
-        a->GetTransform(true)->m_translation.AsOutput().Connect(module->m_input);
-        module->m_output.Connect(materials[1]->m_diffuseColor.AsInput());
+        PlugTo1(a->GetTransform(true), "translation", module.get(), "input1");
+        PlugTo1(module.get(), "0", materials[1], "diffuseColor");
     } else {
         SgRef<DxConstColor> module = new DxConstColor;
-        module->m_output.Connect(materials[1]->m_diffuseColor.AsInput());
+        PlugTo1(module.get(), "0", materials[1], "diffuseColor");
     }
 }
 

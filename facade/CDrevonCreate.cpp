@@ -286,6 +286,10 @@ void CDrevon::ClearScene()
     if (!m_pDocument)
         return;
     DeleteActiveTool();
+    // The editor helpers go with the scene; the next press makes them anew.
+    m_grid = nullptr;
+    m_axis = nullptr;
+    m_bGridShown = m_bAxisShown = false;
     m_pDocument->ClearScene(false);
     m_pDocument->SetFileName("");
     Redraw();

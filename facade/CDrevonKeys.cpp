@@ -39,8 +39,8 @@ constexpr int kKeyF2 = 113;
 constexpr int kKeyF4 = 115;
 constexpr int kKeyF5 = 116;
 constexpr int kKeyF7 = 118;
-constexpr int kKeyPlus = 187;
-constexpr int kKeyMinus = 189;
+constexpr int kKeyPlus = SgVK::kOemPlus;  // 187
+constexpr int kKeyMinus = SgVK::kOemMinus;  // 189
 constexpr int kKeyPlay = 250;
 
 } // namespace

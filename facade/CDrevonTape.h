@@ -4,11 +4,10 @@
 // two small colour modules the test links wire into materials.
 #include "engine/core/SgRef.h"
 #include "engine/engines/SgEngine.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/tools/GenericCreateHandler.h"
 #include "utilities/math/Color.h"
-
-class SgObject;
-class SgTransform;
 
 namespace drevon {
 
@@ -41,12 +40,14 @@ private:
     SgRef<SgTransform> m_transforms[2];
 };
 
-// The colour (x, y, z, 1) of a vector.
+// The colour (x, y, z, 1) of the vector at "input1". Registered engines, so
+// that a scene holding a colour link reads back with it.
 class DxVec32Color : public SgEngine {
-public:
-    DxVec32Color() = default;
+    SG_CLASS_HEADER(DxVec32Color, SgFieldMngr)
+
+    DxVec32Color();
     void Evaluate() override;
-    DxInput<Vec3> m_input{this};
+    DxInput1<Vec3> m_input{this};
     DxOutput<Color> m_output{this};
 
 protected:
@@ -55,7 +56,8 @@ protected:
 
 // Always magenta (1, 0, 1, 1).
 class DxConstColor : public SgEngine {
-public:
+    SG_CLASS_HEADER(DxConstColor, SgFieldMngr)
+
     DxConstColor() = default;
     void Evaluate() override;
     DxOutput<Color> m_output{this};
@@ -63,5 +65,8 @@ public:
 protected:
     ~DxConstColor() override = default;
 };
+
+// Registers the facade's own engine classes once; later calls do nothing.
+void RegisterFacadeClasses();
 
 } // namespace drevon

@@ -1,5 +1,6 @@
 // Rubber lines, annotations, the measure tape and the test links: wired once,
 // kept up to date by the dataflow as their ends move.
+#include <sstream>
 #include <string>
 
 #include "engine/actions/SgFindAction.h"
@@ -212,6 +213,46 @@ TEST_F(AnnotateTest, TapeTipsCannotBePickedWhileTheTapeIsStretched)
     m_facade->Undo(false);
     EXPECT_EQ(FindNodeByName::Lookup("Tip1", m_facade->GetRoot()), nullptr) << "the tape is one step";
     EXPECT_EQ(m_states.Last(76), 0) << "undo ends the tool and its button";
+}
+
+} // namespace
+
+namespace {
+
+// Written and read back, a tape still measures and a colour link still
+// drives its colour.
+TEST_F(AnnotateTest, ATapeReadBackStillMeasures)
+{
+    SgTransform *transforms[2] = {};
+    SgObject *objects[4] = {};
+    ASSERT_NE(m_facade->CreateMeasureTape(transforms, objects, 0), nullptr);
+    transforms[1]->m_translation = Vec3(0, 2, 0);
+    const std::string text = m_facade->SaveToStringFix();
+    std::istringstream in(text);
+    m_facade->ReadFileStream(in, true, "tape.kvrx");
+    auto *tip2 = dynamic_cast<SgObject *>(FindNodeByName::Lookup("Tip2", m_facade->GetRoot()));
+    ASSERT_NE(tip2, nullptr) << text;
+    EXPECT_EQ(std::stod(LabelText(m_facade->GetRoot())), 2.0);
+    tip2->GetTransform()->m_translation = Vec3(0, 0, 7);
+    EXPECT_EQ(std::stod(LabelText(m_facade->GetRoot())), 7.0) << "the label still follows the tips";
+}
+
+TEST_F(AnnotateTest, AColourLinkSurvivesWriting)
+{
+    AddBall("A", Vec3(0.25, 0.5, 0.75));
+    AddBall("B", Vec3(0, 0, 0));
+    m_facade->ChangeSelection(0);
+    m_facade->TestRubber(2);
+    const std::string text = m_facade->SaveToStringFix();
+    std::istringstream in(text);
+    m_facade->ReadFileStream(in, true, "link.kvrx");
+    auto *a = dynamic_cast<SgObject *>(FindNodeByName::Lookup("A", m_facade->GetRoot()));
+    auto *b = dynamic_cast<SgObject *>(FindNodeByName::Lookup("B", m_facade->GetRoot()));
+    ASSERT_NE(a, nullptr) << text;
+    ASSERT_NE(b, nullptr) << text;
+    EXPECT_EQ(Diffuse(b), Color(0.25f, 0.5f, 0.75f, 1)) << text;
+    a->GetTransform()->m_translation = Vec3(0.5, 0, 1);
+    EXPECT_EQ(Diffuse(b), Color(0.5f, 0, 1, 1)) << "the link still drives B";
 }
 
 } // namespace
