@@ -732,6 +732,10 @@ void CDrevon::OnCreatePolyline(int button)
     if (!tool)
         return;
     if (auto *curveTool = dynamic_cast<SgTool *>(tool)) {
+        // Points lie on the ground plane wherever the cursor is; they go
+        // onto objects only with snapping to surfaces.
+        curveTool->SetPlane(ground);
+        curveTool->SetProjectOnPlane(true);
         curveTool->m_bSnapAngle = m_bSnapAngle;
         curveTool->m_bSnapToObjects = m_bSnapSurface;
     }

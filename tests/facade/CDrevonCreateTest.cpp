@@ -147,6 +147,15 @@ TEST_P(CurveTest, IsDrawnWithTheMouseAndUndone)
     const std::vector<SgObject *> after = RootObjects();
     ASSERT_EQ(after.size(), before + 1) << c.className;
     EXPECT_EQ(m_facade->GetCreationButton(), c.button) << "the tool stays for the next curve";
+    // Clicks beside every object put the points on the ground plane, apart.
+    SgNode *made = FindNodeByClassID::Lookup(SgFieldMngr::GetClassIDFromName(c.className), after.back());
+    if (auto *curve = dynamic_cast<SgPolyLine *>(made)) {
+        ASSERT_GE(curve->m_coordinates.GetCount(), 3) << c.className;
+        const Vec3 a = curve->m_coordinates.GetValue(0);
+        const Vec3 b = curve->m_coordinates.GetValue(1);
+        EXPECT_GT((b - a).Length(), 0.1) << c.className << ": the clicks gave one point";
+        EXPECT_NEAR(a.z, b.z, 1e-9) << c.className;
+    }
     EXPECT_EQ(Count(m_facade->GetRoot(), SgFieldMngr::GetClassIDFromName(c.className)), 1) << c.className;
     m_facade->Undo(false);
     EXPECT_EQ(RootObjects().size(), before) << c.className;
