@@ -256,3 +256,41 @@ TEST_F(AnnotateTest, AColourLinkSurvivesWriting)
 }
 
 } // namespace
+
+namespace {
+
+// The commands that work on the selection leave the scene as it was when the
+// selection is not theirs: none, one object where two are needed, three.
+TEST_F(AnnotateTest, SelectionCommandsOnASelectionTheyCannotUseChangeNothing)
+{
+    SgObject *balls[3] = {AddBall("A", Vec3(0, 0, 0)), AddBall("B", Vec3(1, 0, 0)), AddBall("C", Vec3(2, 0, 0))};
+    using Run = void (*)(drevon::CDrevon &);
+    const struct {
+        const char *name;
+        Run run;
+        std::vector<int> refused;  // selection sizes the command leaves alone
+    } commands[] = {
+        {"OnAnnotation", [](drevon::CDrevon &f) { f.OnAnnotation(); }, {0, 2, 3}},
+        {"TestRubber(0)", [](drevon::CDrevon &f) { f.TestRubber(0); }, {0, 1, 3}},
+        {"TestRubber(1)", [](drevon::CDrevon &f) { f.TestRubber(1); }, {0, 1, 3}},
+        {"TestRubber(2)", [](drevon::CDrevon &f) { f.TestRubber(2); }, {0, 1, 3}},
+        {"TestRubber(3)", [](drevon::CDrevon &f) { f.TestRubber(3); }, {0, 1, 3}},
+        {"TestRubber(4)", [](drevon::CDrevon &f) { f.TestRubber(4); }, {0, 1, 2, 3}},
+        {"TestRubber(-1)", [](drevon::CDrevon &f) { f.TestRubber(-1); }, {0, 1, 2, 3}},
+    };
+    for (const auto &command : commands) {
+        for (int size : command.refused) {
+            m_facade->ChangeSelection(1);
+            for (int i = 0; i < size; ++i)
+                Selection()->Select(balls[i], 0);
+            ASSERT_EQ(Selection()->GetSelCount(), size);
+            const std::string before = m_facade->SaveToStringFix();
+            const bool undoable = Document()->IsUndoStackNonEmpty();
+            command.run(*m_facade);
+            EXPECT_EQ(m_facade->SaveToStringFix(), before) << command.name << " with " << size << " selected";
+            EXPECT_EQ(Document()->IsUndoStackNonEmpty(), undoable) << command.name << " with " << size;
+        }
+    }
+}
+
+} // namespace
