@@ -7,6 +7,7 @@
 // RunHostCommand. No toolkit here: the window supplies what needs one
 // through HostActions, so the table and its routing are tested headless.
 #include <string>
+#include <vector>
 
 namespace drevon {
 class CDrevon;
@@ -77,6 +78,10 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions);
 bool IsCommandEnabled(int id, drevon::CDrevon &facade);
 // The on/off state a check entry shows.
 bool IsCommandChecked(int id, drevon::CDrevon &facade, const HostActions &actions);
+
+// The engine key codes of the accelerators without Ctrl, Alt or Shift
+// (Delete, Home): the menus run those keys, so the facade's shortcuts leave them.
+std::vector<int> MenuKeys();
 
 // The facade command that --create KIND chooses ("sphere", "box",
 // "cylinder"), or 0 for an unknown kind.
