@@ -7,6 +7,17 @@
 #include <filesystem>
 #include <strings.h>
 
+#include "engine/core/Image2.h"
+#include "engine/core/SgPathList.h"
+#include "engine/document/SgDocument.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTexture2D.h"
+#include "engine/nodes/properties/SgTexture2Transform.h"
+#include "engine/nodes/properties/SgTextureCombine.h"
+#include "engine/nodes/properties/SgTextureFunction.h"
+#include "engine/nodes/properties/SgTextureUnit.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "utilities/image/ImageRead.h"
 
 namespace fs = std::filesystem;
@@ -45,6 +56,8 @@ CTextureDlg::CTextureDlg(SgDocument *document, void *parent) : CCadDlg(document,
 CTextureDlg::~CTextureDlg()
 {
     TerminateThread();
+    // A dialog that goes without OK or Cancel keeps what was done.
+    EndEditing(true);
 }
 
 void CTextureDlg::SetItemsDirectory(const std::string &directory)
@@ -226,15 +239,338 @@ int CTextureDlg::ScaleSliderPosition() const
     return int(std::lround(scale * 10.0));
 }
 
+// ---- The textures of the selection ----------------------------------------------------------
+
+namespace {
+
+constexpr double kDegree = 0.017453292519943295;
+
+SgMaterial *FindMaterial(SgObject *object)
+{
+    for (int i = 0; i < object->GetNumChildren(); ++i)
+        if (auto *material = dynamic_cast<SgMaterial *>(object->GetChild(i)))
+            return material;
+    return nullptr;
+}
+
+// Puts `node` right after `anchor` among the object's children (at the
+// start without an anchor).
+void PlaceAfter(SgObject *object, SgNode *node, SgNode *&anchor)
+{
+    if (!node)
+        return;
+    // Property nodes live in the object's own list, not in its inner group.
+    SgRef<SgNode> hold(node);
+    if (object->IndexOf(node) >= 0)
+        object->DeletePropertyNode(node);
+    object->AddPropertyNodeAfter(node, anchor, false);
+    anchor = node;
+}
+
+} // namespace
+
+void CTextureDlg::SetPathList(const SgPathList &paths)
+{
+    m_objects.clear();
+    POSITION position = paths.GetFirst();
+    while (position) {
+        SgPath path = paths.GetNext(position);
+        if (auto *object = dynamic_cast<SgObject *>(path.GetObject(true)))
+            m_objects.emplace_back(object);
+    }
+}
+
+const TextureBundle::Unit &CTextureDlg::GetUnit(int unit) const
+{
+    static const TextureBundle::Unit none;
+    return unit >= 0 && unit < TextureBundle::kUnits ? m_bundle.units[unit] : none;
+}
+
+void CTextureDlg::InitTextureSelection(int unit)
+{
+    SgDocument *document = GetDocument();
+    if (m_objects.empty() || !document)
+        return;
+    // Undo off: no key point (ending one would close someone else's).
+    if (!m_bKeyPointOpen) {
+        m_iKeyPoint = document->StartKeyPoint();
+        m_bKeyPointOpen = m_iKeyPoint >= 0;
+    }
+    bool first = true;
+    // The nodes of the units dropped: they leave every object, not only the
+    // first, since all of them share the first object's nodes.
+    std::vector<SgRef<SgNode>> dropped;
+    for (const SgRef<SgObject> &held : m_objects) {
+        SgObject *object = held.get();
+        // 1. A material to carry the texture.
+        SgMaterial *material = FindMaterial(object);
+        if (!material) {
+            material = new SgMaterial;
+            const Color white(1.0f, 1.0f, 1.0f);
+            material->m_diffuseColor.SetValue(0, white);
+            material->m_ambientColor.SetValue(0, white);
+            material->m_specularColor.SetValue(0, white);
+            material->m_shininess.SetValue(0, 1.0f);
+            object->AddPropertyNodeAfter(material, object->GetTransform(false), false);
+        }
+        // 2, 3. The units the first object has, one more or one less.
+        if (first) {
+            m_bundle.Clear();
+            const int found = scanTextureUnits(object, &m_bundle);
+            int count = found;
+            if (unit == m_nUnits && unit > 0)
+                ++count;
+            if (unit == -1)
+                --count;
+            count = std::clamp(count, 0, int(TextureBundle::kUnits));
+            for (int i = count; i < TextureBundle::kUnits; ++i) {
+                TextureBundle::Unit &u = m_bundle.units[i];
+                for (SgNode *node : {static_cast<SgNode *>(u.unit), static_cast<SgNode *>(u.transform),
+                                     static_cast<SgNode *>(u.texture), static_cast<SgNode *>(u.function)})
+                    if (node)
+                        dropped.emplace_back(node);
+                u = TextureBundle::Unit();
+            }
+            m_nUnits = count;
+            // Missing nodes are made once, from the first object's tables.
+            for (int i = 0; i < m_nUnits; ++i) {
+                TextureBundle::Unit &u = m_bundle.units[i];
+                if (i >= 1 && !u.unit) {
+                    u.unit = new SgTextureUnit;
+                    u.unit->m_unit.Set(i);
+                }
+                if (!u.transform)
+                    u.transform = new SgTexture2Transform;
+                if (!u.texture) {
+                    u.texture = new SgTexture2D;
+                    u.texture->m_combine.Set(new SgTextureCombine);
+                }
+                if (!u.function) {
+                    u.function = new SgTextureFunction;
+                    u.function->m_mapTransform.Set(new SgTransform);
+                }
+            }
+        }
+        for (const SgRef<SgNode> &node : dropped)
+            if (object->IndexOf(node.get()) >= 0)
+                object->DeletePropertyNode(node.get());
+        // 4. The nodes in order after the material, shared by every object.
+        SgNode *anchor = material;
+        for (int i = 0; i < m_nUnits; ++i) {
+            TextureBundle::Unit &u = m_bundle.units[i];
+            if (i >= 1)
+                PlaceAfter(object, u.unit, anchor);
+            PlaceAfter(object, u.transform, anchor);
+            PlaceAfter(object, u.texture, anchor);
+            PlaceAfter(object, u.function, anchor);
+        }
+        first = false;
+    }
+    UpdateDialog(unit < 0 ? 0 : unit);
+}
+
+void CTextureDlg::UpdateDialog(int unit)
+{
+    m_iUnit = unit >= 0 && unit < m_nUnits ? unit : 0;
+    const TextureBundle::Unit &u = GetUnit(m_iUnit);
+    if (u.transform) {
+        rotation = u.transform->m_rotation.Get(true) / kDegree;
+        scale = std::fabs(u.transform->m_scaleFactor.Get(true).x);
+        moveX = u.transform->m_translation.Get(true).x;
+        moveY = u.transform->m_translation.Get(true).y;
+    }
+    if (u.texture) {
+        wrapS = u.texture->m_wrapS.Get(true) == 0;
+        wrapT = u.texture->m_wrapT.Get(true) == 0;
+        model = u.texture->m_model.Get(true);
+        blend = int(std::lround(u.texture->m_blendColor.Get(true).r * 100.0));
+        // The combo index is the base-2 logarithm of the boost; a boost
+        // below 1 has none.
+        const int factor = u.texture->m_boostFactor.Get(true);
+        boost = factor >= 1 ? int(std::log2(double(factor))) : -1;
+    }
+    if (u.function)
+        function = u.function->m_on.Get(true) ? u.function->m_type.Get(true) : 0;
+}
+
+void CTextureDlg::UpdateSelection()
+{
+    m_bApply = true;
+    if (GetDocument())
+        GetDocument()->RedrawAllViewers(nullptr);
+}
+
+void CTextureDlg::ApplyRotation()
+{
+    if (SgTexture2Transform *t = GetUnit(m_iUnit).transform)
+        t->m_rotation.Set(rotation * kDegree);
+    UpdateSelection();
+}
+
+void CTextureDlg::ApplyScale()
+{
+    SetScale(scale);
+    if (SgTexture2Transform *t = GetUnit(m_iUnit).transform)
+        t->m_scaleFactor.Set(Vec2(scale, scale));
+    UpdateSelection();
+}
+
+void CTextureDlg::ApplyMove()
+{
+    SetMove(moveX, moveY);
+    if (SgTexture2Transform *t = GetUnit(m_iUnit).transform)
+        t->m_translation.Set(Vec2(moveX, moveY));
+    UpdateSelection();
+}
+
+void CTextureDlg::FlipHorizontal()
+{
+    if (SgTexture2Transform *t = GetUnit(m_iUnit).transform) {
+        Vec2 factor = t->m_scaleFactor.Get(true);
+        factor.x = -factor.x;
+        t->m_scaleFactor.Set(factor);
+    }
+    UpdateSelection();
+}
+
+void CTextureDlg::FlipVertical()
+{
+    if (SgTexture2Transform *t = GetUnit(m_iUnit).transform) {
+        Vec2 factor = t->m_scaleFactor.Get(true);
+        factor.y = -factor.y;
+        t->m_scaleFactor.Set(factor);
+    }
+    UpdateSelection();
+}
+
+void CTextureDlg::ApplyWraps()
+{
+    if (SgTexture2D *t = GetUnit(m_iUnit).texture) {
+        t->m_wrapS.Set(wrapS ? 0 : 1);
+        t->m_wrapT.Set(wrapT ? 0 : 1);
+    }
+    UpdateSelection();
+}
+
+void CTextureDlg::ApplyModel()
+{
+    if (SgTexture2D *t = GetUnit(m_iUnit).texture)
+        t->m_model.Set(model);
+    UpdateSelection();
+}
+
+void CTextureDlg::ApplyFunction()
+{
+    if (SgTextureFunction *f = GetUnit(m_iUnit).function) {
+        f->m_on.Set(function >= 0 ? 1 : 0);
+        f->m_type.Set(function);
+    }
+    UpdateSelection();
+}
+
+void CTextureDlg::ApplyBoost()
+{
+    boost = std::clamp(boost, 0, 2);
+    if (SgTexture2D *t = GetUnit(m_iUnit).texture)
+        t->m_boostFactor.Set(1 << boost);
+    UpdateSelection();
+}
+
+void CTextureDlg::ApplyBlend()
+{
+    SetBlend(blend);
+    const float v = float(blend) / 100.0f;
+    if (SgTexture2D *t = GetUnit(m_iUnit).texture)
+        t->m_blendColor.Set(Color(v, v, v));
+    UpdateSelection();
+}
+
+bool CTextureDlg::PreviewItem(int index)
+{
+    std::string path;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (index < 0 || index >= int(m_thumbnails.size()))
+            return false;
+        path = m_thumbnails[std::size_t(index)].item.path;
+    }
+    SgTexture2D *texture = GetUnit(m_iUnit).texture;
+    if (path.empty() || !texture)
+        return false;
+    Image2 image;
+    image.SetImagePath(path);
+    texture->m_filename = image;
+    UpdateSelection();
+    return true;
+}
+
+std::string CTextureDlg::GetCurrentImage() const
+{
+    SgTexture2D *texture = GetUnit(m_iUnit).texture;
+    return texture ? texture->m_filename.Get(true).GetPath() : std::string();
+}
+
+void CTextureDlg::OnDefault()
+{
+    wrapS = wrapT = true;
+    model = 0;
+    if (SgTexture2D *t = GetUnit(m_iUnit).texture) {
+        t->m_wrapS.Set(0);
+        t->m_wrapT.Set(0);
+        t->m_model.Set(0);
+    }
+    if (SgTexture2Transform *t = GetUnit(m_iUnit).transform) {
+        t->m_translation.Set(Vec2(0, 0));
+        t->m_rotation.Set(0.0);
+        t->m_center.Set(Vec2(0, 0));
+        t->m_scaleFactor.Set(Vec2(1, 1));
+    }
+    UpdateDialog(0);
+    UpdateSelection();
+}
+
+void CTextureDlg::OnAddLayer()
+{
+    m_iUnit = m_nUnits;
+    InitTextureSelection(m_nUnits);
+}
+
+void CTextureDlg::OnDelete()
+{
+    InitTextureSelection(-1);
+    OnApply();
+}
+
+void CTextureDlg::OnApply()
+{
+    if (GetDocument())
+        GetDocument()->RedrawAllViewers(nullptr);
+    m_bApply = false;
+}
+
+void CTextureDlg::EndEditing(bool keep)
+{
+    SgDocument *document = GetDocument();
+    if (!m_bKeyPointOpen || !document)
+        return;
+    m_bKeyPointOpen = false;
+    document->EndKeyPoint();
+    if (!keep && document->IsUndoRecording())
+        document->RevertToLastKeyPoint(m_iKeyPoint);
+    document->RedrawAllViewers(nullptr);
+}
+
 void CTextureDlg::OnOK()
 {
     TerminateThread();
+    EndEditing(true);
     CCadDlg::OnOK();
 }
 
 void CTextureDlg::OnCancel()
 {
     TerminateThread();
+    EndEditing(false);
     CCadDlg::OnCancel();
 }
 

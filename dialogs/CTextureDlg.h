@@ -22,6 +22,12 @@
 #include <vector>
 
 #include "dialogs/CCadDlg.h"
+#include "engine/core/SgRef.h"
+#include "engine/nodes/properties/TextureBundle.h"
+
+class SgObject;
+class SgPathList;
+class SgMaterial;
 
 class CListItemData {
 public:
@@ -112,11 +118,50 @@ public:
     static const char *const kFunctions[7];
     static const char *const kBoosts[3];
 
+    // ---- The textures of the selection ----------------------------------------
+    // The objects edited: the lowest object of each path, in order.
+    void SetPathList(const SgPathList &paths);
+    int GetObjectCount() const { return int(m_objects.size()); }
+    // Takes the selection's texture units: 0 at start, the unit count to add
+    // a unit, -1 to remove the last one. The first object's units are
+    // completed and shared with every further object; one undo key point
+    // holds every change until OK (kept) or Cancel (reverted).
+    void InitTextureSelection(int unit);
+    int GetUnitCount() const { return m_nUnits; }
+    int GetCurrentUnit() const { return m_iUnit; }
+    // Shows unit `unit` (0 when out of range) in the edit values.
+    void UpdateDialog(int unit);
+    const TextureBundle::Unit &GetUnit(int unit) const;
+    // The edit values into the current unit's nodes.
+    void ApplyRotation();
+    void ApplyScale();
+    void ApplyMove();
+    void ApplyWraps();
+    void ApplyModel();
+    void ApplyFunction();
+    void ApplyBoost();
+    void ApplyBlend();
+    void FlipHorizontal();
+    void FlipVertical();
+    // The image of thumbnail `index` on the current unit; false for no image.
+    bool PreviewItem(int index);
+    // The name of the image on the current unit ("" for none).
+    std::string GetCurrentImage() const;
+    void OnDefault();
+    void OnAddLayer();
+    void OnDelete();
+    // Redraws the viewers and turns Apply off.
+    void OnApply();
+    bool IsApplyEnabled() const { return m_bApply; }
+    int GetKeyPoint() const { return m_iKeyPoint; }
+
     void OnOK() override;
     void OnCancel() override;
     void OnClose() override;
 
 private:
+    void UpdateSelection();
+    void EndEditing(bool keep);
     static void Fill(CTextureDlg *dialog, std::string directory, std::string type, int side);
 
     std::function<void(Notice, int)> m_notify;
@@ -129,5 +174,12 @@ private:
     int m_iRange = 0;
     unsigned m_nItems = 0;
     int m_iThumbWidth = 64;
+    std::vector<SgRef<SgObject>> m_objects;
+    TextureBundle m_bundle;
+    int m_nUnits = 0;
+    int m_iUnit = 0;
+    int m_iKeyPoint = -1;
+    bool m_bKeyPointOpen = false;
+    bool m_bApply = false;
     int m_iThumbHeight = 64;
 };

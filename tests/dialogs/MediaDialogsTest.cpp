@@ -333,3 +333,111 @@ TEST(CTextureDlg, EditLimitsAndThumbnailSizes)
     EXPECT_EQ(dialog.GetThumbnailSide(), 128);
     EXPECT_EQ(CTextureDlg::DecodeImageSize(CTextureDlg::kSmall), 32);
 }
+
+// ---- The textures of the selection ------------------------------------------------------------
+
+#include "engine/core/SgPathList.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgTexture2D.h"
+#include "engine/nodes/properties/SgTexture2Transform.h"
+#include "engine/nodes/properties/SgTextureFunction.h"
+
+namespace {
+
+class TextureSelection : public TextureFolder {
+protected:
+    void SetUp() override
+    {
+        TextureFolder::SetUp();
+        for (SgObject *&object : objects) {
+            object = new SgObject(true, true);
+            object->AddChild(new SgSphere);
+            document.GetRoot()->AddChild(object);
+            document.GetSelectionHandler()->Select(object, 0);
+        }
+        ASSERT_EQ(document.GetSelectionHandler()->GetSelCount(), 2);
+    }
+    void TearDown() override
+    {
+        document.GetSelectionHandler()->DeselectAll();
+        TextureFolder::TearDown();
+    }
+    template <class T>
+    static int CountOf(SgObject *object)
+    {
+        int count = 0;
+        for (int i = 0; i < object->GetNumChildren(); ++i)
+            count += dynamic_cast<T *>(object->GetChild(i)) != nullptr;
+        return count;
+    }
+    SgObject *objects[2] = {};
+};
+
+} // namespace
+
+TEST_F(TextureSelection, BothObjectsShareTheFirstObjectsUnitAndCancelRestoresAll)
+{
+    const int childrenBefore = objects[0]->GetNumChildren();
+    CTextureDlg dialog(&document);
+    dialog.SetPathList(document.GetSelectionHandler()->GetPathList());
+    ASSERT_EQ(dialog.GetObjectCount(), 2);
+    dialog.InitTextureSelection(0);
+    EXPECT_EQ(dialog.GetUnitCount(), 1);
+    const TextureBundle::Unit &unit = dialog.GetUnit(0);
+    ASSERT_NE(unit.texture, nullptr);
+    ASSERT_NE(unit.transform, nullptr);
+    ASSERT_NE(unit.function, nullptr);
+    for (SgObject *object : objects) {
+        EXPECT_GE(object->IndexOf(unit.texture), 0);
+        EXPECT_GE(object->IndexOf(unit.transform), 0);
+        EXPECT_EQ(CountOf<SgMaterial>(object), 1);
+    }
+    // Rotation and an image, then Cancel: both go.
+    dialog.RefreshListCtrl();
+    ASSERT_TRUE(dialog.WaitForFill(5000));
+    dialog.rotation = 90;
+    dialog.ApplyRotation();
+    EXPECT_NEAR(unit.transform->m_rotation.Get(true), 1.5707963267948966, 1e-12);
+    ASSERT_TRUE(dialog.PreviewItem(1));
+    EXPECT_NE(dialog.GetCurrentImage().find("grass.BMP"), std::string::npos);
+    EXPECT_TRUE(dialog.IsApplyEnabled());
+    dialog.scale = 5000;
+    dialog.ApplyScale();
+    EXPECT_EQ(unit.transform->m_scaleFactor.Get(true).x, 1000.0);
+    dialog.boost = 2;
+    dialog.ApplyBoost();
+    dialog.UpdateDialog(0);
+    EXPECT_EQ(dialog.boost, 2) << "boost 4 shows as the third entry";
+    dialog.OnCancel();
+    for (SgObject *object : objects)
+        EXPECT_EQ(CountOf<SgTexture2D>(object), 0) << "Cancel takes the texture away again";
+    EXPECT_EQ(objects[0]->GetNumChildren(), childrenBefore);
+}
+
+TEST_F(TextureSelection, OkKeepsTheImageAndAddLayerAndDeleteChangeTheUnits)
+{
+    {
+        CTextureDlg dialog(&document);
+        dialog.SetPathList(document.GetSelectionHandler()->GetPathList());
+        dialog.InitTextureSelection(0);
+        dialog.RefreshListCtrl();
+        ASSERT_TRUE(dialog.WaitForFill(5000));
+        ASSERT_TRUE(dialog.PreviewItem(0));
+        dialog.OnAddLayer();
+        EXPECT_EQ(dialog.GetUnitCount(), 2);
+        EXPECT_EQ(dialog.GetCurrentUnit(), 1);
+        EXPECT_EQ(CountOf<SgTexture2D>(objects[1]), 2);
+        dialog.OnDelete();
+        EXPECT_EQ(dialog.GetUnitCount(), 1);
+        dialog.OnOK();
+    }
+    for (SgObject *object : objects)
+        EXPECT_EQ(CountOf<SgTexture2D>(object), 1);
+    // The kept change is one undo step.
+    document.Undo();
+    for (SgObject *object : objects)
+        EXPECT_EQ(CountOf<SgTexture2D>(object), 0);
+}

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""The custom spline, movie and texture dialogs under a virtual X server of
+"""The custom spline, movie, texture and text-along-a-path dialogs under a virtual X server of
 this test's own (tests/platform/wx/MediaDialogsProbe.cpp drives them with
 real X events): every control of each dialog lies inside its client area at
 least at its best size; a typed left margin reaches the custom dialog; a
 click on Abort during a recording stops it at the next progress call while
 a button of another window gets no click; the texture browser shows three
-thumbnails and "Total Image: 3" for three good and one broken BMP.
+thumbnails and "Total Image: 3" for three good and one broken BMP; the
+text dialog adds its text object, Play advances the phase with undo off
+and OK switches undo back on.
 
   wx_media_dialogs_test.py PROBE
 """
@@ -34,15 +36,17 @@ def main():
                     "movie-outside": "0", "movie-small": "0", "movie-stopped": "1",
                     "movie-other-clicks": "0", "movie-progress-after": "0",
                     "texture-outside": "0", "texture-small": "0", "texture-total": "Total Image: 3",
-                    "texture-thumbnails": "3", "texture-range": "4"}
+                    "texture-thumbnails": "3", "texture-range": "4",
+                    "wrapper-outside": "0", "wrapper-small": "0", "wrapper-added": "1",
+                    "wrapper-played": "1", "wrapper-undo-off": "1", "wrapper-undo-back": "1"}
         for key, value in expected.items():
             if v.get(key) != value:
                 fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
-        for name in ("custom", "movie", "texture"):
+        for name in ("custom", "movie", "texture", "wrapper"):
             if int(v.get(name + "-controls", "0")) < 5:
                 fail("%s shows only %s controls" % (name, v.get(name + "-controls")))
-        print("PASS: the custom, movie and texture dialogs lay out every control at its best size; "
-              "a typed margin, Abort during a recording and the worker's fill all arrive")
+        print("PASS: the custom, movie, texture and text-along-a-path dialogs lay out every control at its best size; "
+              "a typed margin, Abort during a recording, the worker's fill and Play all arrive")
     finally:
         server.terminate()
         server.wait()

@@ -26,9 +26,12 @@
 
 #include "dialogs/wx/SgWxCustomDialog.h"
 #include "dialogs/wx/SgWxMovieDialog.h"
+#include "dialogs/wx/SgWxTextWrapperDialog.h"
 #include "dialogs/wx/SgWxTextureDialog.h"
 #include "engine/SgNodara.h"
+#include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
+#include "solids/Solvane.h"
 
 namespace fs = std::filesystem;
 
@@ -115,7 +118,7 @@ class ProbeApp : public wxApp {
 public:
     bool OnInit() override
     {
-        SgNodara::Init();
+        solvane::Solvane::Init();
         m_document = SgDocument::Create();
         std::string pattern = (fs::temp_directory_path() / "media-dialogs-probe-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
@@ -218,6 +221,25 @@ private:
         texture->Refresh();
         texture->Destroy();
         RunUntil([] { return false; }, 200);
+
+        // The text along a path: opening adds the text object; Play with a
+        // real click advances the phase.
+        const int before = m_document->GetRoot()->GetNumChildren();
+        auto *wrapper = static_cast<SgWxTextWrapperDialog *>(CreateTextWrapperDialog(nullptr, m_document));
+        wrapper->SetPosition(wxPoint(30, 30));
+        wrapper->Open();
+        RunUntil([wrapper] { return wrapper->IsShownOnScreen(); });
+        RunUntil([] { return false; }, 300);
+        CheckLayout("wrapper", wrapper);
+        std::printf("wrapper-added=%d\n", m_document->GetRoot()->GetNumChildren() - before);
+        ClickAt(Centre(wxWindow::FindWindowById(SgWxTextWrapperDialog::kIdPlay, wrapper)));
+        RunUntil([wrapper] { return wrapper->GetWrapper().GetPhase() > 1.0; }, 3000);
+        std::printf("wrapper-played=%d\nwrapper-undo-off=%d\n", int(wrapper->GetWrapper().GetPhase() > 1.0),
+                    int(!m_document->IsUndoRecording()));
+        ClickAt(Centre(wxWindow::FindWindowById(wxID_OK, wrapper)));
+        RunUntil([wrapper] { return !wrapper->IsShown(); });
+        std::printf("wrapper-undo-back=%d\n", int(m_document->IsUndoRecording()));
+        wrapper->Destroy();
 
         std::printf("done\n");
         std::fflush(stdout);
