@@ -1,5 +1,6 @@
 #include "dialogs/wx/SgWxTextureDialog.h"
 #include <algorithm>
+#include <cmath>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -17,6 +18,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "platform/wx/SgWxControls.h"
 
 namespace {
@@ -177,6 +180,61 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
         CTextureDlg::SetItemsType(m_type->GetStringSelection().ToStdString());
         Refresh();
     });
+    // Thumbnails and names put their image on the current unit.
+    m_thumbnails->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
+        m_texture->PreviewItem(int(event.GetIndex()));
+        EnableApply();
+    });
+    m_details->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
+        const int index = int(event.GetIndex());
+        if (index < m_thumbnails->GetItemCount())
+            m_thumbnails->SetItemState(index, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    });
+    auto number = [this](int id, auto apply) {
+        auto *edit = static_cast<wxTextCtrl *>(FindWindow(id));
+        edit->Bind(wxEVT_TEXT, [this, edit, apply](wxCommandEvent &) {
+            double value = 0.0;
+            if (edit->GetValue().ToDouble(&value) && std::isfinite(value)) {
+                apply(value);
+                EnableApply();
+            }
+        });
+    };
+    number(kIdRotation, [this](double v) { m_texture->SetRotation(v); m_texture->ApplyRotation(); });
+    number(kIdMoveX, [this](double v) { m_texture->SetMove(v, m_texture->moveY); m_texture->ApplyMove(); });
+    number(kIdMoveY, [this](double v) { m_texture->SetMove(m_texture->moveX, v); m_texture->ApplyMove(); });
+    number(kIdBlend, [this](double v) { m_texture->SetBlend(int(v)); m_texture->ApplyBlend(); });
+    number(kIdUnit, [this](double v) {
+        m_texture->UpdateDialog(int(v));
+        WriteControls();
+    });
+    auto chosen = [this](int id, auto apply) {
+        auto *box = static_cast<wxChoice *>(FindWindow(id));
+        box->Bind(wxEVT_CHOICE, [this, box, apply](wxCommandEvent &) {
+            apply(box->GetSelection());
+            EnableApply();
+        });
+    };
+    chosen(kIdModel, [this](int i) { m_texture->model = i; m_texture->ApplyModel(); });
+    chosen(kIdFunction, [this](int i) { m_texture->function = i; m_texture->ApplyFunction(); });
+    chosen(kIdBoost, [this](int i) { m_texture->boost = i; m_texture->ApplyBoost(); });
+    auto wraps = [this, wrapS, wrapT](wxCommandEvent &) {
+        m_texture->wrapS = wrapS->GetValue();
+        m_texture->wrapT = wrapT->GetValue();
+        m_texture->ApplyWraps();
+        EnableApply();
+    };
+    wrapS->Bind(wxEVT_CHECKBOX, wraps);
+    wrapT->Bind(wxEVT_CHECKBOX, wraps);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->FlipHorizontal(); EnableApply(); }, kIdFlipH);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->FlipVertical(); EnableApply(); }, kIdFlipV);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->OnDefault(); WriteControls(); }, kIdDefault);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->OnAddLayer(); WriteControls(); }, kIdAddLayer);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->OnDelete(); WriteControls(); }, kIdDelete);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) {
+        m_texture->OnApply();
+        FindWindow(kIdApply)->Disable();
+    }, kIdApply);
     m_scale->Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
         double value = 0.0;
         if (!m_scale->GetValue().ToDouble(&value))
@@ -186,12 +244,41 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
             m_scale->ChangeValue(wxString::Format("%g", m_texture->scale));
         m_scaleSlider->SetValue(std::clamp(m_texture->ScaleSliderPosition(), m_scaleSlider->GetMin(),
                                            m_scaleSlider->GetMax()));
+        m_texture->ApplyScale();
+        EnableApply();
     });
     m_scaleSlider->Bind(wxEVT_SLIDER, [this](wxCommandEvent &) {
         m_texture->SetScale(m_scaleSlider->GetValue() / 10.0);
         m_scale->ChangeValue(wxString::Format("%g", m_texture->scale));
+        m_texture->ApplyScale();
+        EnableApply();
     });
     ShowFolder();
+    WriteControls();
+}
+
+void SgWxTextureDialog::EnableApply()
+{
+    FindWindow(kIdApply)->Enable(m_texture->IsApplyEnabled());
+}
+
+void SgWxTextureDialog::WriteControls()
+{
+    const CTextureDlg &t = *m_texture;
+    auto text = [this](int id, double value) { static_cast<wxTextCtrl *>(FindWindow(id))->ChangeValue(wxString::Format("%g", value)); };
+    text(kIdRotation, t.rotation);
+    text(kIdMoveX, t.moveX);
+    text(kIdMoveY, t.moveY);
+    text(kIdBlend, t.blend);
+    text(kIdUnit, t.GetCurrentUnit());
+    m_scale->ChangeValue(wxString::Format("%g", t.scale));
+    m_scaleSlider->SetValue(std::clamp(t.ScaleSliderPosition(), m_scaleSlider->GetMin(), m_scaleSlider->GetMax()));
+    static_cast<wxChoice *>(FindWindow(kIdModel))->SetSelection(t.model >= 0 && t.model < 6 ? t.model : wxNOT_FOUND);
+    static_cast<wxChoice *>(FindWindow(kIdFunction))->SetSelection(t.function >= 0 && t.function < 7 ? t.function : wxNOT_FOUND);
+    static_cast<wxChoice *>(FindWindow(kIdBoost))->SetSelection(t.boost >= 0 && t.boost < 3 ? t.boost : wxNOT_FOUND);
+    static_cast<wxCheckBox *>(FindWindow(kIdWrapS))->SetValue(t.wrapS);
+    static_cast<wxCheckBox *>(FindWindow(kIdWrapT))->SetValue(t.wrapT);
+    EnableApply();
 }
 
 SgWxTextureDialog::~SgWxTextureDialog()
@@ -258,7 +345,13 @@ int SgWxTextureDialog::GetThumbnailCount() const
 
 SgWxCadDialog *CreateTextureDialog(wxWindow *parent, SgDocument *document)
 {
-    auto *window = new SgWxTextureDialog(parent, std::make_unique<CTextureDlg>(document, parent));
+    auto texture = std::make_unique<CTextureDlg>(document, parent);
+    // The dialog edits the objects selected when it opens.
+    if (document && document->GetSelectionHandler()) {
+        texture->SetPathList(document->GetSelectionHandler()->GetPathList());
+        texture->InitTextureSelection(0);
+    }
+    auto *window = new SgWxTextureDialog(parent, std::move(texture));
     window->Refresh();
     return window;
 }

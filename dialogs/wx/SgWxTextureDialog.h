@@ -43,6 +43,9 @@ public:
 private:
     void OnFill(wxThreadEvent &event);
     void ShowFolder();
+    // The current unit's values into the controls.
+    void WriteControls();
+    void EnableApply();
 
     std::unique_ptr<CTextureDlg> m_texture;
     std::unique_ptr<wxImageList> m_images;

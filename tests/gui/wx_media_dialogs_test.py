@@ -5,7 +5,8 @@ real X events): every control of each dialog lies inside its client area at
 least at its best size; a typed left margin reaches the custom dialog; a
 click on Abort during a recording stops it at the next progress call while
 a button of another window gets no click; the texture browser shows three
-thumbnails and "Total Image: 3" for three good and one broken BMP; the
+thumbnails and "Total Image: 3" for three good and one broken BMP, and a
+click on the second thumbnail puts "b.bmp" on the selected object; the
 text dialog adds its text object, Play advances the phase with undo off
 and OK switches undo back on.
 
@@ -36,7 +37,7 @@ def main():
                     "movie-outside": "0", "movie-small": "0", "movie-stopped": "1",
                     "movie-other-clicks": "0", "movie-progress-after": "0",
                     "texture-outside": "0", "texture-small": "0", "texture-total": "Total Image: 3",
-                    "texture-thumbnails": "3", "texture-range": "4",
+                    "texture-thumbnails": "3", "texture-range": "4", "texture-image": "b.bmp",
                     "wrapper-outside": "0", "wrapper-small": "0", "wrapper-added": "1",
                     "wrapper-played": "1", "wrapper-undo-off": "1", "wrapper-undo-back": "1"}
         for key, value in expected.items():

@@ -20,6 +20,7 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/frame.h>
+#include <wx/listctrl.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -30,6 +31,9 @@
 #include "dialogs/wx/SgWxTextureDialog.h"
 #include "engine/SgNodara.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/document/SgDocument.h"
 #include "solids/Solvane.h"
 
@@ -204,7 +208,12 @@ private:
         movie->Destroy();
         frame->Destroy();
 
-        // The texture dialog fills from its worker.
+        // The texture dialog fills from its worker; a click on a thumbnail
+        // puts its image on the selected object's texture.
+        auto *ball = new SgObject(true, true);
+        ball->AddChild(new SgSphere);
+        m_document->GetRoot()->AddChild(ball);
+        m_document->GetSelectionHandler()->Select(ball, 0);
         CTextureDlg::SetItemsDirectory(m_folder.string());
         CTextureDlg::SetItemsType("BMP");
         auto *texture = static_cast<SgWxTextureDialog *>(CreateTextureDialog(nullptr, m_document));
@@ -217,6 +226,15 @@ private:
         std::printf("texture-total=%s\ntexture-thumbnails=%d\ntexture-range=%d\n",
                     texture->GetTotalText().utf8_str().data(), texture->GetThumbnailCount(),
                     texture->GetTexture().GetProgressRange());
+        {
+            auto *list = static_cast<wxListCtrl *>(wxWindow::FindWindowById(SgWxTextureDialog::kIdThumbnails, texture));
+            wxRect item;
+            list->GetItemRect(1, item, wxLIST_RECT_ICON);
+            ClickAt(list->ClientToScreen(item.GetPosition() + wxPoint(item.width / 2, item.height / 2)));
+            RunUntil([texture] { return !texture->GetTexture().GetCurrentImage().empty(); }, 2000);
+            const std::string image = texture->GetTexture().GetCurrentImage();
+            std::printf("texture-image=%s\n", fs::path(image).filename().string().c_str());
+        }
         // Closing while a fill runs joins the worker before the window goes.
         texture->Refresh();
         texture->Destroy();
