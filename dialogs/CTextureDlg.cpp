@@ -11,7 +11,15 @@
 #include "engine/core/SgPathList.h"
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/core/SgKeyPoint.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/helpers/SgGrid.h"
+#include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "engine/viewer/SgViewer.h"
 #include "engine/nodes/properties/SgTexture2D.h"
 #include "engine/nodes/properties/SgTexture2Transform.h"
 #include "engine/nodes/properties/SgTextureCombine.h"
@@ -56,6 +64,7 @@ CTextureDlg::CTextureDlg(SgDocument *document, void *parent) : CCadDlg(document,
 CTextureDlg::~CTextureDlg()
 {
     TerminateThread();
+    m_previewViewer.reset();
     // A dialog that goes without OK or Cancel keeps what was done.
     EndEditing(true);
 }
@@ -391,6 +400,83 @@ void CTextureDlg::UpdateDialog(int unit)
     }
     if (u.function)
         function = u.function->m_on.Get(true) ? u.function->m_type.Get(true) : 0;
+}
+
+SgSeparator *CTextureDlg::GetPreviewScene()
+{
+    // The preview is no part of the document: none of this is undone.
+    SgUndoRecordingPause pause(GetDocument());
+    if (!m_preview) {
+        auto *root = new SgSeparator;
+        m_preview = root;
+        auto *sun = new SgDirLight;
+        sun->m_direction.Set(Vec3(-2, 2, 5));
+        root->AddChild(sun);
+        auto *lamp = new SgPointLight;
+        lamp->m_location.Set(Vec3(0, 0, 40));
+        root->AddChild(lamp);
+        auto *hints = new SgShapeHints;
+        hints->m_shapeType.Set(1);
+        root->AddChild(hints);
+        auto *floor = new SgSeparator;
+        auto *floorPlace = new SgTransform;
+        floorPlace->m_rotation.Set(Rotation(Vec3(1, 0, 0), 1.5707963267948966));
+        floorPlace->m_translation.Set(Vec3(0, -1, 0));
+        floor->AddChild(floorPlace);
+        auto *grid = new SgGrid;
+        grid->m_dimension.Set(16.0);
+        grid->m_space.Set(2.0);
+        grid->m_subdivision.Set(5);
+        floor->AddChild(grid);
+        root->AddChild(floor);
+        // The unit's texture nodes sit in a group of their own, so that a
+        // change of unit swaps them in one place.
+        m_previewUnit = new SgSeparator;
+        root->AddChild(m_previewUnit.get());
+        auto *cube = new SgSeparator;
+        auto *cubePlace = new SgTransform;
+        cubePlace->m_rotation.Set(Rotation(Vec3(1, 1, 0), 0.6108652381980153));
+        cubePlace->m_translation.Set(Vec3(0, 0.3, 0));
+        cube->AddChild(cubePlace);
+        auto *box = new SgCube;
+        box->m_width.Set(2.5);
+        box->m_height.Set(2.5);
+        box->m_depth.Set(2.5);
+        cube->AddChild(box);
+        m_previewUnit->AddChild(cube);
+        auto *ball = new SgSeparator;
+        auto *ballPlace = new SgTransform;
+        ballPlace->m_translation.Set(Vec3(-2.8, 0.3, 0));
+        ball->AddChild(ballPlace);
+        auto *sphere = new SgSphere;
+        sphere->m_radius.Set(1.5);
+        sphere->m_complexity.Set(3);
+        ball->AddChild(sphere);
+        m_previewUnit->AddChild(ball);
+    }
+    // The current unit's nodes first in the textured group.
+    SgSeparator *group = m_previewUnit.get();
+    while (group->GetNumChildren() > 2)
+        group->DeleteChild(group->GetChild(0));
+    const TextureBundle::Unit &u = GetUnit(m_iUnit);
+    int at = 0;
+    for (SgNode *node : {static_cast<SgNode *>(u.transform), static_cast<SgNode *>(u.texture),
+                         static_cast<SgNode *>(u.function)})
+        if (node)
+            group->AddChildBefore(node, group->GetChild(at++));
+    return m_preview.get();
+}
+
+SgViewer *CTextureDlg::GetPreviewViewer()
+{
+    SgSeparator *scene = GetPreviewScene();
+    if (!m_previewViewer) {
+        m_previewViewer = std::make_unique<SgViewer>(SgViewer::kWindowless);
+        m_previewViewer->SetScene(scene);
+        m_previewViewer->BuildDefaultView();
+        m_previewViewer->SetRefineEnabled(false);
+    }
+    return m_previewViewer.get();
 }
 
 void CTextureDlg::UpdateSelection()

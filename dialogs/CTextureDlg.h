@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -28,6 +29,8 @@
 class SgObject;
 class SgPathList;
 class SgMaterial;
+class SgSeparator;
+class SgViewer;
 
 class CListItemData {
 public:
@@ -155,6 +158,13 @@ public:
     bool IsApplyEnabled() const { return m_bApply; }
     int GetKeyPoint() const { return m_iKeyPoint; }
 
+    // The preview: lights, a grid floor, the current unit's texture nodes
+    // (shared with the edited objects), a turned cube and a sphere, seen by a
+    // windowless viewer of its own that is in no document's list. Made on
+    // the first call; the texture nodes follow the current unit.
+    SgSeparator *GetPreviewScene();
+    SgViewer *GetPreviewViewer();
+
     void OnOK() override;
     void OnCancel() override;
     void OnClose() override;
@@ -181,5 +191,8 @@ private:
     int m_iKeyPoint = -1;
     bool m_bKeyPointOpen = false;
     bool m_bApply = false;
+    SgRef<SgSeparator> m_preview;
+    SgRef<SgSeparator> m_previewUnit;
+    std::unique_ptr<SgViewer> m_previewViewer;
     int m_iThumbHeight = 64;
 };

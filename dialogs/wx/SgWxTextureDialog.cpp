@@ -13,6 +13,7 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
+#include <wx/statbmp.h>
 #include <wx/spinbutt.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -20,6 +21,8 @@
 
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
+#include "engine/viewer/BmpUtils.h"
+#include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxControls.h"
 
 namespace {
@@ -133,8 +136,9 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
     checks->Add(new wxButton(this, kIdFlipH, "Horizontal"), 0, wxRIGHT, 4);
     checks->Add(new wxButton(this, kIdFlipV, "Vertical"), 0, wxRIGHT, 8);
     checks->Add(new wxCheckBox(this, kIdInstant, "Instant Update"), 0);
-    auto *preview = new wxPanel(this, kIdPreview, wxDefaultPosition, wxSize(120, 120), wxBORDER_SUNKEN);
-    preview->SetBackgroundColour(*wxBLACK);
+    m_preview = new wxStaticBitmap(this, kIdPreview, wxBitmap(kPreviewSide, kPreviewSide), wxDefaultPosition,
+                                   wxSize(kPreviewSide, kPreviewSide), wxBORDER_SUNKEN);
+    auto *preview = m_preview;
     auto *editing = new wxBoxSizer(wxHORIZONTAL);
     editing->Add(controls, 1, wxEXPAND | wxRIGHT, 8);
     editing->Add(preview, 0);
@@ -260,6 +264,40 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
 void SgWxTextureDialog::EnableApply()
 {
     FindWindow(kIdApply)->Enable(m_texture->IsApplyEnabled());
+    RenderPreview();
+}
+
+void SgWxTextureDialog::RenderPreview()
+{
+    // The preview scene drawn offscreen and shown as a picture.
+    SgViewer *viewer = m_texture->GetPreviewViewer();
+    if (!viewer)
+        return;
+    m_texture->GetPreviewScene();
+    viewer->SetSize(kPreviewSide, kPreviewSide);
+    struct Sink {
+        wxImage image;
+        static int Take(const BmpImage &bitmap, void *data)
+        {
+            const int width = bitmap.header.width, height = std::abs(bitmap.header.height);
+            wxImage image(width, height, false);
+            unsigned char *rgb = image.GetData();
+            for (int y = 0; y < height; ++y) {
+                const std::uint8_t *row = bitmap.pixels.data() + std::size_t(height - 1 - y) * bitmap.BytesPerRow();
+                for (int x = 0; x < width; ++x, rgb += 3) {
+                    rgb[0] = row[x * 3 + 2];
+                    rgb[1] = row[x * 3 + 1];
+                    rgb[2] = row[x * 3];
+                }
+            }
+            static_cast<Sink *>(data)->image = image;
+            return 1;
+        }
+    } sink;
+    if (BmpUtils::DrawToBuffer(viewer, kPreviewSide, kPreviewSide, &Sink::Take, &sink) && sink.image.IsOk()) {
+        m_preview->SetBitmap(wxBitmap(sink.image));
+        m_previewRenders++;
+    }
 }
 
 void SgWxTextureDialog::WriteControls()

@@ -17,6 +17,7 @@ class wxGauge;
 class wxImageList;
 class wxListCtrl;
 class wxSlider;
+class wxStaticBitmap;
 class wxTextCtrl;
 class wxThreadEvent;
 
@@ -39,6 +40,9 @@ public:
     // The count edit's text, "Total Image: <n>".
     wxString GetTotalText() const;
     int GetThumbnailCount() const;
+    // How often the preview picture was drawn.
+    int GetPreviewRenders() const { return m_previewRenders; }
+    static constexpr int kPreviewSide = 128;
 
 private:
     void OnFill(wxThreadEvent &event);
@@ -46,6 +50,7 @@ private:
     // The current unit's values into the controls.
     void WriteControls();
     void EnableApply();
+    void RenderPreview();
 
     std::unique_ptr<CTextureDlg> m_texture;
     std::unique_ptr<wxImageList> m_images;
@@ -58,6 +63,8 @@ private:
     wxTextCtrl *m_scale = nullptr;
     wxSlider *m_scaleSlider = nullptr;
     int m_shown = 0;
+    int m_previewRenders = 0;
+    wxStaticBitmap *m_preview = nullptr;
 };
 
 // Makes the window on a new CTextureDlg and starts its first scan; the

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -440,4 +441,37 @@ TEST_F(TextureSelection, OkKeepsTheImageAndAddLayerAndDeleteChangeTheUnits)
     document.Undo();
     for (SgObject *object : objects)
         EXPECT_EQ(CountOf<SgTexture2D>(object), 0);
+}
+
+#include "engine/viewer/BmpUtils.h"
+#include "engine/viewer/SgViewer.h"
+
+TEST_F(TextureSelection, PreviewShowsTheCurrentUnitOnACubeAndASphere)
+{
+    CTextureDlg dialog(&document);
+    dialog.SetPathList(document.GetSelectionHandler()->GetPathList());
+    dialog.InitTextureSelection(0);
+    SgSeparator *scene = dialog.GetPreviewScene();
+    ASSERT_NE(scene, nullptr);
+    const int undoBefore = document.GetUndoCount();
+    dialog.GetPreviewScene();
+    EXPECT_EQ(document.GetUndoCount(), undoBefore) << "the preview leaves no undo records";
+    SgViewer *viewer = dialog.GetPreviewViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->GetDocument(), nullptr) << "the preview is no viewer of the document";
+    struct Picture {
+        int distinct = 0;
+        static int Take(const BmpImage &bitmap, void *data)
+        {
+            std::set<std::uint32_t> colours;
+            for (std::size_t i = 0; i + 2 < bitmap.pixels.size(); i += 3)
+                colours.insert(bitmap.pixels[i] | bitmap.pixels[i + 1] << 8 | bitmap.pixels[i + 2] << 16);
+            static_cast<Picture *>(data)->distinct = int(colours.size());
+            return 1;
+        }
+    } picture;
+    viewer->SetSize(64, 64);
+    ASSERT_TRUE(BmpUtils::DrawToBuffer(viewer, 64, 64, &Picture::Take, &picture));
+    EXPECT_GT(picture.distinct, 4) << "the cube and the sphere should show";
+    dialog.OnOK();
 }

@@ -234,6 +234,7 @@ private:
             RunUntil([texture] { return !texture->GetTexture().GetCurrentImage().empty(); }, 2000);
             const std::string image = texture->GetTexture().GetCurrentImage();
             std::printf("texture-image=%s\n", fs::path(image).filename().string().c_str());
+            std::printf("texture-preview=%d\n", int(texture->GetPreviewRenders() > 0));
         }
         // Closing while a fill runs joins the worker before the window goes.
         texture->Refresh();
