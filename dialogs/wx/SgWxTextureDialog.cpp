@@ -18,6 +18,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/filefn.h>
 
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
@@ -383,6 +384,9 @@ int SgWxTextureDialog::GetThumbnailCount() const
 
 SgWxCadDialog *CreateTextureDialog(wxWindow *parent, SgDocument *document)
 {
+    // Until the user browses, the pictures of the working folder show.
+    if (CTextureDlg::GetItemsDirectory().empty())
+        CTextureDlg::SetItemsDirectory(wxGetCwd().utf8_string());
     auto texture = std::make_unique<CTextureDlg>(document, parent);
     // The dialog edits the objects selected when it opens.
     if (document && document->GetSelectionHandler()) {
