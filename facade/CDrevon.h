@@ -232,6 +232,26 @@ public:
     void SetMusicFile(const char *path);
     const std::string &GetMusicFile() const { return m_musicFile; }
 
+    // ---- Movies (CDrevonMovie.cpp) ------------------------------------------------------
+    // Called after each frame with 0..100; 0 back stops the recording.
+    using MovieProgress = int (*)(void *data, int position);
+    // The whole animation into `name` in format 1..7 (AVI, 3GP, MPG, FLV, WMV,
+    // MOV, GIF) at width x height (0: the view's size); a movie longer than the
+    // animation holds its last picture. 1 when the file was written; 0 after
+    // one message through the Notifier, with no file left behind.
+    int CreateMovie(const char *name, int format, int width, int height, double animationLength,
+                    int framesPerSecond, double movieLength);
+    // What the movie dialog calls: as CreateMovie, over the part `clipRange`
+    // (start, end in percent of the animation; null: all) at `quality`
+    // (clamped to 0..100), reporting to `progress`, which can stop it (0,
+    // the partial file removed, no message).
+    int RecordMovie(SgDocument *document, const char *name, int format, int width, int height, double duration,
+                    int framesPerSecond, double movieLength, const float *clipRange, int quality,
+                    MovieProgress progress, void *data);
+    // Pictures of an animation of `length` seconds at `framesPerSecond`: one
+    // per whole frame interval and the last one.
+    static int MovieFrameCount(double length, int framesPerSecond);
+
     // ---- Selection, grouping, clipboard, undo -------------------------------------------------
     void ChangeSelection(int how);
     bool MoreThanOneSelected(int button);
