@@ -158,6 +158,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
     m_toolFinished.Reset();
+    m_viewerChanged.Reset();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_pDocument = document;
@@ -167,6 +168,7 @@ void CDrevon::SetDocument(SgDocument *document)
     document->SetContext(this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
+    m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
 }
 
 void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
@@ -191,6 +193,13 @@ void CDrevon::DeleteDocument()
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
     m_iCreationButton = 0;
+    m_attachedCamera = nullptr;
+    m_attachedCameraTransform = nullptr;
+    // The viewers go below: no full screen to give back.
+    m_viewerChanged.Reset();
+    m_pFullScreenViewer = nullptr;
+    m_pFullScreenPrevious = nullptr;
+    m_bFullScreen = false;
     m_pDocument->ResetUndo();
     if (m_pDocument->GetContext() == this)
         m_pDocument->SetContext(nullptr);
@@ -202,6 +211,8 @@ void CDrevon::DeleteDocument()
     SgDocument::Destroy(m_pDocument);
     m_pDocument = nullptr;
     m_pFullScreenPrevious = nullptr;
+    m_pFullScreenViewer = nullptr;
+    m_bFullScreen = false;
 }
 
 SgSeparator *CDrevon::GetRoot() const
@@ -323,6 +334,7 @@ SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
         // where it was looked at.
         m_pDocument->ReplaceViewTree(previous->GetViewport(0)->GetNodara(), viewer, 0);
         m_pFullScreenPrevious = previous;
+        m_pFullScreenViewer = viewer;
     }
     return viewer;
 }
