@@ -29,6 +29,11 @@ Cases:
                       each bigger in the window, and it stays in the window.
   unsaved-asks        a created sphere, then Ctrl+Q: the window asks whether
                       to save; Escape keeps it open, Return saves and exits.
+  escape-ends-drags   Escape with the button still down ends a view drag, a
+                      drag of the box's X arrow (the box goes back) and a
+                      rubber band (nothing selected): no grab is left, later
+                      moves change nothing, no full-screen window opens, and
+                      Ctrl+Q exits at once (no change is left to save).
 """
 import ctypes
 import os
@@ -40,7 +45,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import Screen, canvas_box, crop, fail, share_changed, start_xvfb  # noqa: E402
-from fennix_select_drag_test import settle  # noqa: E402
+from fennix_select_drag_test import extent, is_red, is_yellow, settle  # noqa: E402
 
 
 def pointer_grabbed(display):
@@ -386,6 +391,77 @@ def case_unsaved_asks(fennix, data, work):
         w.close()
 
 
+def colour_extent(w, test):
+    image = w.screen.shot()
+    x0, y0, width, height = w.box
+    return extent([(x, y) for y in range(0, height, 2) for x in range(0, width, 2)
+                   if test(image.pixel(x0 + x, y0 + y))])
+
+
+def escape_mid_drag(w, x, y, dx, dy, what):
+    """A left drag from (x, y) by (dx, dy), then Escape with the button still
+    down: no grab may stay, and moves after it must leave the picture alone."""
+    w.drag_start(x, y, dx, dy, steps=6)
+    moved = w.settled()
+    w.key("Escape")
+    if grab_stays(w.display):
+        fail("%s: the pointer is still grabbed after Escape, with the button down" % what)
+    at_escape = w.settled()
+    for step in range(1, 6):
+        w.run("xdotool", "mousemove", *w.at(x + dx + 15 * step, y + dy - 6 * step))
+        time.sleep(0.05)
+    w.run("xdotool", "mouseup", "1")
+    after = w.settled()
+    if share_changed(at_escape, after) > 0.005:
+        fail("%s: moves after Escape still changed the picture (%.3f)" % (what, share_changed(at_escape, after)))
+    if w.run("xdotool", "search", "--onlyvisible", "--name", "FullScreen", check=False).split():
+        fail("%s: Escape reached the window's own keys while the drag ran" % what)
+    return moved, at_escape
+
+
+def case_escape_ends_drags(fennix, data, work):
+    w = Window(fennix, os.path.join(data, "yellow_box_alone.kvrx"))
+    try:
+        start = w.settled()
+        moved, _ = escape_mid_drag(w, 12, w.box[3] - 12, 90, -30, "a view drag")
+        if share_changed(start, moved) < 0.02:
+            fail("the view drag did not turn the view before Escape")
+
+        box = colour_extent(w, is_yellow)
+        if box is None:
+            fail("the yellow box is not in the picture")
+        cx, cy = int(box[4]), int(box[5])
+        w.click(cx, cy)
+        w.settled()
+        red = colour_extent(w, lambda p: is_red(p))
+        red = [r for r in [red] if r and r[1] > cx + 4]
+        if not red:
+            fail("a click on the box shows no X arrow")
+        ax, ay = int((max(red[0][0], cx + 6) + red[0][1]) / 2), int(round(red[0][5]))
+        before = colour_extent(w, is_yellow)
+        moved, at_escape = escape_mid_drag(w, ax, ay, 60, 0, "a drag of the X arrow")
+        during = colour_extent(w, is_yellow)
+        if share_changed(moved, at_escape) < 0.002:
+            fail("the arrow drag did not move the box before Escape")
+        if during is None or abs(during[4] - before[4]) > 1.5 or abs(during[5] - before[5]) > 1.5:
+            fail("Escape did not put the box back: %s, then %s" % (before, during))
+
+        # Nothing selected, then a rubber band around the box, dropped.
+        w.key("ctrl+shift+a")
+        w.key("alt+s")
+        w.key("f")
+        w.settled()
+        escape_mid_drag(w, int(before[0]) - 30, int(before[2]) - 30, int(before[1] - before[0]) + 60,
+                        int(before[3] - before[2]) + 60, "a rubber band")
+        if colour_extent(w, is_red) is not None:
+            fail("the rubber band dropped with Escape still selected the box")
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        return "Escape ended a view drag, an arrow drag (the box went back) and a rubber band; no grab left"
+    finally:
+        w.close()
+
+
 CASES = {
     "close-mid-drag": case_close_mid_drag,
     "close-mid-creation": case_close_mid_creation,
@@ -396,6 +472,7 @@ CASES = {
     "quick-pan": case_quick_pan,
     "steps-follow-size": case_steps_follow_size,
     "unsaved-asks": case_unsaved_asks,
+    "escape-ends-drags": case_escape_ends_drags,
 }
 
 
