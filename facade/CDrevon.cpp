@@ -318,6 +318,13 @@ SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
     if (!m_pDocument)
         return nullptr;
     const bool fullScreen = EqualsNoCase(name, "fullscreen");
+    if (m_pFullScreenViewer) {
+        // A full-screen window closed unnoticed: its state goes first.
+        SgDocumentEvent closed;
+        closed.kind = SgDocumentEventKind::kViewerChanged;
+        closed.document = m_pDocument;
+        OnViewerEvent(closed, this);
+    }
     SgViewer *previous = GetCurrentViewer();
     if (fullScreen && !previous) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Full screen needs a view to show", "Error");

@@ -122,7 +122,8 @@ public:
     // the current viewer's view tree and needs a current viewer (else null
     // with a message).
     SgViewer *CreateWinViewer(const char *name, int width, int height);
-    bool IsFullScreen() const { return m_bFullScreen; }
+    // False again once the full-screen viewer's window has closed.
+    bool IsFullScreen() const;
 
     // ---- Host callbacks and flags -----------------------------------------------------
     void SetHostButtonStateCallback(HostButtonStateCallback fn, void *data)

@@ -137,6 +137,15 @@ void CDrevon::ActivateRightMouseMenu()
     root->AddChild(handler);
 }
 
+bool CDrevon::IsFullScreen() const
+{
+    // The window may have closed while another viewer was the current one:
+    // no event told the facade then.
+    if (m_bFullScreen && m_pFullScreenViewer && !HasViewer(m_pDocument, m_pFullScreenViewer))
+        return false;
+    return m_bFullScreen;
+}
+
 void CDrevon::OnViewerEvent(const SgDocumentEvent &event, void *data)
 {
     auto *facade = static_cast<CDrevon *>(data);

@@ -49,8 +49,11 @@ SgPlatformWindow *SgWxWindowFactory::CreateTopLevelWindow(const std::string &tit
 
 void SgWxWindowFactory::OnFrameDestroyed(wxWindowDestroyEvent &event)
 {
-    auto *frame = dynamic_cast<wxFrame *>(event.GetEventObject());
-    if (frame)
-        m_frames.erase(std::remove(m_frames.begin(), m_frames.end(), frame), m_frames.end());
+    // The event comes from the window's destructor, where the object is no
+    // longer a frame to a dynamic cast: the addresses are compared.
+    const wxObject *gone = event.GetEventObject();
+    m_frames.erase(std::remove_if(m_frames.begin(), m_frames.end(),
+                                  [gone](wxFrame *frame) { return static_cast<wxObject *>(frame) == gone; }),
+                   m_frames.end());
     event.Skip();
 }
