@@ -29,6 +29,11 @@ Cases:
                       each bigger in the window, and it stays in the window.
   unsaved-asks        a created sphere, then Ctrl+Q: the window asks whether
                       to save; Escape keeps it open, Return saves and exits.
+  create-height-visible
+                      --create box: in the height stage, moving the mouse up
+                      visibly raises the box in the default view (the stage
+                      is not seen edge-on), and the box written at the close
+                      has a height.
   escape-ends-drags   Escape with the button still down ends a view drag, a
                       drag of the box's X arrow (the box goes back) and a
                       rubber band (nothing selected): no grab is left, later
@@ -462,6 +467,59 @@ def case_escape_ends_drags(fennix, data, work):
         w.close()
 
 
+def case_create_height_visible(fennix, data, work):
+    out = os.path.join(work, "create_height_visible.kvrx")
+    if os.path.exists(out):
+        os.remove(out)
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"), "--create", "box", "--save-on-close", out)
+    try:
+        # The base: click, drag the extent, click.
+        w.click(250, 330)
+        for step in range(1, 6):
+            w.run("xdotool", "mousemove", *w.at(250 + 24 * step, 330 + 10 * step))
+            time.sleep(0.05)
+        w.click(370, 380)
+        # The height: the mouse goes up the window.
+        w.run("xdotool", "mousemove", *w.at(370, 370))
+        w.settled()
+        low = w.screen.shot()
+        for step in range(1, 9):
+            w.run("xdotool", "mousemove", *w.at(370, 370 - 10 * step))
+            time.sleep(0.05)
+        w.settled()
+        high = w.screen.shot()
+        # Where the box stands in the picture: the rows of its colour (taken
+        # where its base lies) over the base's columns.
+        def rows(image):
+            x0, y0 = w.box[0], w.box[1]
+            colour = image.pixel(x0 + 310, y0 + 360)
+            found = [y for y in range(0, w.box[3], 2) for x in range(270, 352, 6)
+                     if max(abs(image.pixel(x0 + x, y0 + y)[i] - colour[i]) for i in range(3)) < 16]
+            return (min(found), max(found)) if found else None
+        low_rows, high_rows = rows(low), rows(high)
+        if low_rows is None or high_rows is None:
+            fail("the box under creation is not in the picture (%s, %s)" % (low_rows, high_rows))
+        raised = low_rows[0] - high_rows[0]
+        if raised < 30 or abs(high_rows[1] - low_rows[1]) > 8:
+            fail("80 pixels up in the height stage moved the box's top by %d pixels and its foot by %d: "
+                 "the stage is seen edge-on (rows %s, then %s)"
+                 % (raised, high_rows[1] - low_rows[1], low_rows, high_rows))
+        w.click(370, 290)
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        with open(out, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        found = re.search(r"\bBox\s*\{([^}]*)\}", text)
+        if not found:
+            fail("no box was written: %s" % text[-300:])
+        sizes = dict((k, float(v)) for k, v in re.findall(r"(width|height|depth)\s+([-0-9.eE+]+)", found.group(1)))
+        if min(abs(v) for v in sizes.values()) < 1e-3 or len(sizes) < 3:
+            fail("the written box is flat: %s" % sizes)
+        return "the height stage raised the box's top by %d pixels; box %s" % (raised, sizes)
+    finally:
+        w.close()
+
+
 CASES = {
     "close-mid-drag": case_close_mid_drag,
     "close-mid-creation": case_close_mid_creation,
@@ -473,6 +531,7 @@ CASES = {
     "steps-follow-size": case_steps_follow_size,
     "unsaved-asks": case_unsaved_asks,
     "escape-ends-drags": case_escape_ends_drags,
+    "create-height-visible": case_create_height_visible,
 }
 
 
