@@ -330,9 +330,12 @@ SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Full screen needs a view to show", "Error");
         return nullptr;
     }
+    const bool wasFullScreen = m_bFullScreen;
     SgPlatformWindow *window = CreateGraphicWindow(name, width, height);
     if (!window) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "No window could be opened for the view", "Error");
+        // No window shows the view: the main view stays the one in use.
+        m_bFullScreen = wasFullScreen;
         return nullptr;
     }
     SgViewer *viewer = CreateViewer(window);

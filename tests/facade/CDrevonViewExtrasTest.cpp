@@ -83,6 +83,21 @@ TEST_F(FacadeTest, ClosingTheFullScreenWindowGivesTheViewBack)
     }
 }
 
+TEST_F(FacadeTest, FullScreenWithoutAWindowLeavesTheMainViewInUse)
+{
+    struct NoWindows : SgWindowFactory {
+        SgPlatformWindow *CreateTopLevelWindow(const std::string &, int, int, bool) override { return nullptr; }
+    } none;
+    SgViewer *first = AddViewer();
+    SetWindowFactory(&none);
+    SgDiagCapture capture;
+    EXPECT_EQ(m_facade->CreateWinViewer("FullScreen", 200, 500), nullptr);
+    SetWindowFactory(nullptr);
+    EXPECT_TRUE(capture.Contains("No window could be opened")) << capture.GetText();
+    EXPECT_FALSE(m_facade->IsFullScreen()) << "full screen without a window would stay on for good";
+    EXPECT_EQ(m_facade->GetCurrentViewer(), first);
+}
+
 TEST_F(FacadeTest, EscapeEndsAViewDragBeforeItReachesTheFacadesKeys)
 {
     AddViewer();
