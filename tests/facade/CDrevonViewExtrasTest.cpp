@@ -182,7 +182,7 @@ TEST_F(FacadeTest, AttachCameraTakesTheSelectedObjectsCameraAndTransform)
 
     // The object goes: the view still draws without touching freed nodes.
     Selection()->DeselectAll();
-    m_facade->GetRoot()->RemoveChild(holder);
+    m_facade->GetRoot()->DeleteChild(holder);
     m_window->Send(SgWM::kPaint, 0, 0);
 }
 
@@ -251,7 +251,7 @@ TEST_F(FacadeTest, RightMouseMenuHandlerTakesTheRightRelease)
     m_window->Send(SgWM::kRButtonUp, 0, SgWM::MakePoint(1, 1));  // over nothing
     EXPECT_EQ(passed, 0) << "a right release went past the handler";
     // Without it the releases get through.
-    root->RemoveChild(root->GetChild(root->GetNumChildren() - 2));
+    root->DeleteChild(root->GetChild(root->GetNumChildren() - 2));
     m_window->Send(SgWM::kRButtonUp, 0, middle);
     EXPECT_EQ(passed, 1);
 }
