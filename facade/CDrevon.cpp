@@ -149,6 +149,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
     m_toolFinished.Reset();
+    m_viewerChanged.Reset();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_pDocument = document;
@@ -158,6 +159,7 @@ void CDrevon::SetDocument(SgDocument *document)
     document->SetContext(this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
+    m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
 }
 
 void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
@@ -182,6 +184,13 @@ void CDrevon::DeleteDocument()
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
     m_iCreationButton = 0;
+    m_attachedCamera = nullptr;
+    m_attachedCameraTransform = nullptr;
+    // The viewers go below: no full screen to give back.
+    m_viewerChanged.Reset();
+    m_pFullScreenViewer = nullptr;
+    m_pFullScreenPrevious = nullptr;
+    m_bFullScreen = false;
     m_pDocument->ResetUndo();
     if (m_pDocument->GetContext() == this)
         m_pDocument->SetContext(nullptr);
@@ -193,6 +202,8 @@ void CDrevon::DeleteDocument()
     SgDocument::Destroy(m_pDocument);
     m_pDocument = nullptr;
     m_pFullScreenPrevious = nullptr;
+    m_pFullScreenViewer = nullptr;
+    m_bFullScreen = false;
 }
 
 SgSeparator *CDrevon::GetRoot() const
@@ -300,14 +311,24 @@ SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
     if (!m_pDocument)
         return nullptr;
     const bool fullScreen = EqualsNoCase(name, "fullscreen");
+    if (m_pFullScreenViewer) {
+        // A full-screen window closed unnoticed: its state goes first.
+        SgDocumentEvent closed;
+        closed.kind = SgDocumentEventKind::kViewerChanged;
+        closed.document = m_pDocument;
+        OnViewerEvent(closed, this);
+    }
     SgViewer *previous = GetCurrentViewer();
     if (fullScreen && !previous) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Full screen needs a view to show", "Error");
         return nullptr;
     }
+    const bool wasFullScreen = m_bFullScreen;
     SgPlatformWindow *window = CreateGraphicWindow(name, width, height);
     if (!window) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "No window could be opened for the view", "Error");
+        // No window shows the view: the main view stays the one in use.
+        m_bFullScreen = wasFullScreen;
         return nullptr;
     }
     SgViewer *viewer = CreateViewer(window);
@@ -316,6 +337,7 @@ SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
         // where it was looked at.
         m_pDocument->ReplaceViewTree(previous->GetViewport(0)->GetNodara(), viewer, 0);
         m_pFullScreenPrevious = previous;
+        m_pFullScreenViewer = viewer;
     }
     return viewer;
 }

@@ -127,7 +127,8 @@ public:
     // the current viewer's view tree and needs a current viewer (else null
     // with a message).
     SgViewer *CreateWinViewer(const char *name, int width, int height);
-    bool IsFullScreen() const { return m_bFullScreen; }
+    // False again once the full-screen viewer's window has closed.
+    bool IsFullScreen() const;
 
     // ---- Host callbacks and flags -----------------------------------------------------
     void SetHostButtonStateCallback(HostButtonStateCallback fn, void *data)
@@ -401,6 +402,24 @@ public:
     int GetRedrawCount() const { return m_iRedraws; }
     SgViewer *GetCurrentViewer() const;
 
+    // ---- Highlight colour, attached cameras, test menus -------------------------------------
+    // Asks for a colour (platform/SgChoosers.h) starting at the highlight's;
+    // the chosen one becomes the selection's highlight. Cancel changes nothing.
+    void OnChangeSelectionColor();
+    // The first camera inside the first selected object becomes the current
+    // view's camera, placed by the object's transform (made when missing).
+    // Without a camera only the transform is made; without a selection
+    // nothing happens.
+    void AttachCameraToCurrView();
+    // Pops up a menu over the default viewer with two checked items under
+    // the next number of a counter that starts at 15; the chosen item's id,
+    // 0 for none (and without a viewer).
+    int TestPopup();
+    int GetPopupCounter() const { return m_iPopupCounter; }
+    // Adds a handler named "RightMouseMenu" to the scene root: a right
+    // button release picks at the cursor and is consumed; no menu shows.
+    void ActivateRightMouseMenu();
+
 private:
     // The first viewport of the current viewer, or null.
     SgViewport *CurrentViewport() const;
@@ -471,6 +490,16 @@ private:
     KeyHandler m_keyHandler;
     SgDocumentSubscription m_toolStarted;
     SgDocumentSubscription m_toolFinished;
+    // The full-screen viewer; when it goes (its window closed) the view is
+    // the previous viewer's again.
+    SgViewer *m_pFullScreenViewer = nullptr;
+    SgDocumentSubscription m_viewerChanged;
+    static void OnViewerEvent(const SgDocumentEvent &event, void *facade);
+    int m_iPopupCounter = 15;
+    // What an attached camera's view holds on to, so that deleting the
+    // object leaves the view nothing freed.
+    SgRef<SgNode> m_attachedCamera;
+    SgRef<SgNode> m_attachedCameraTransform;
 };
 
 } // namespace drevon

@@ -119,6 +119,11 @@ const CommandEntry kCommands[] = {
     {kHostViewToolbar, "Window", "&View Toolbar", "Show or hide the view toolbar", T, "", nullptr, kNoToolbar, true},
     // Help
     {kHostAbout, "Help", "&About", "What this program is", A, "wxART_INFORMATION", nullptr, kNoToolbar, false},
+    {kHostFullScreen, "View", "F&ull Screen", "Show the view on the whole screen; close that window to come back", T, "[ ]", nullptr, kNoToolbar, false},
+    {kHostAttachCamera, "View", "Look Through Selected &Camera", "Look through the camera inside the selected object", T, "Cam", nullptr, kNoToolbar, false},
+    {kHostSelectionColor, "Selection", "Highlight Co&lour...", "Choose the colour selected objects are highlighted in", T, "Hc", nullptr, kNoToolbar, false},
+    {kHostTestPopup, "Help", "Test &Pop-up Menu", "Pop up a test menu over the view", T, "Pm", nullptr, kNoToolbar, false},
+    {kHostRightMouseMenu, "Help", "&Right-Button Pick", "Let a right click pick what lies under the cursor", T, "Rp", nullptr, kNoToolbar, false},
 };
 
 Toolbar ToolbarOf(int id)
@@ -214,6 +219,20 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions)
     case kHostAbout:
         actions.About();
         return true;
+    case kHostFullScreen:
+        return facade.CreateWinViewer("FullScreen", 200, 500) != nullptr;
+    case kHostSelectionColor:
+        facade.OnChangeSelectionColor();
+        return true;
+    case kHostAttachCamera:
+        facade.AttachCameraToCurrView();
+        return true;
+    case kHostTestPopup:
+        facade.TestPopup();
+        return true;
+    case kHostRightMouseMenu:
+        facade.ActivateRightMouseMenu();
+        return true;
     default:
         return false;
     }
@@ -226,7 +245,12 @@ bool IsCommandEnabled(int id, drevon::CDrevon &facade)
     switch (id) {
     case kHostExportStl:
     case kHostFocusSelection:
+    case kHostAttachCamera:
         return HasSelection(facade);
+    case kHostFullScreen:
+        return facade.GetCurrentViewer() != nullptr && !facade.IsFullScreen();
+    case kHostTestPopup:
+        return facade.GetCurrentViewer() != nullptr;
     case kHostShowAll:
     case kHostPrint:
         return facade.GetCurrentViewer() != nullptr;

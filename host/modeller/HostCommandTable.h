@@ -30,7 +30,12 @@ enum HostCommand : int {
     kHostToolsToolbar,
     kHostViewToolbar,
     kHostAbout,
-    kLastHostCommand = kHostAbout,
+    kHostFullScreen,
+    kHostSelectionColor,
+    kHostAttachCamera,
+    kHostTestPopup,
+    kHostRightMouseMenu,
+    kLastHostCommand = kHostRightMouseMenu,
 };
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };

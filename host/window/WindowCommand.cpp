@@ -31,6 +31,7 @@
 #include "platform/wx/SgWxNotifier.h"
 #include "platform/wx/SgWxProgress.h"
 #include "platform/wx/SgWxTimerService.h"
+#include "platform/wx/SgWxWindowFactory.h"
 
 namespace {
 
@@ -162,6 +163,7 @@ private:
     // The facade owns the document; it goes before the services it uses.
     std::unique_ptr<SgWxNotifier> m_notifier;
     std::unique_ptr<SgWxTimerService> m_timers;
+    std::unique_ptr<SgWxWindowFactory> m_windows;
     std::unique_ptr<drevon::CDrevon> m_facade;
 };
 
@@ -240,7 +242,13 @@ bool FennixApp::OnInit()
     m_notifier = std::make_unique<SgWxNotifier>(frame);
     SetNotifier(m_notifier.get());
     SetFileChooser(SgWxFileChooser(frame));
+    SetColorChooser(SgWxColorChooser(frame));
+    SetPopupMenuChooser(SgWxPopupMenuChooser(frame));
     m_timers = std::make_unique<SgWxTimerService>();
+    // The full-screen view (and any view in a window of its own) opens a
+    // frame of the main window's.
+    m_windows = std::make_unique<SgWxWindowFactory>(frame);
+    SetWindowFactory(m_windows.get());
 
     frame->Show();
     canvas->SetFocus();
@@ -252,10 +260,14 @@ int FennixApp::OnExit()
     SaveOnClose();
     SetNotifier(nullptr);
     SetFileChooser(nullptr);
+    SetColorChooser(nullptr);
+    SetPopupMenuChooser(nullptr);
+    SetWindowFactory(nullptr);
     s_canvas = nullptr;
     s_document = nullptr;
     s_facade = nullptr;
     m_facade.reset();
+    m_windows.reset();
     m_timers.reset();
     return wxApp::OnExit();
 }
