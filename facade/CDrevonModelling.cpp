@@ -502,7 +502,10 @@ void CDrevon::EditSubObject(int button)
         SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
         if (!object)
             return;
-        SgNode *first = object->GetChildAt(object->GetChildFirst());
+        // The content's first node (GetChildFirst would walk into a
+        // procedural shape's own separator).
+        SgSeparator *holder = object->GetGroupHolder(false);
+        SgNode *first = holder && holder->GetNumChildren() > 0 ? holder->GetChild(0) : nullptr;
         if (!first || !first->IsShape())
             return;
         path = paths[0];
