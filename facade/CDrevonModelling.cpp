@@ -203,6 +203,11 @@ bool CDrevon::BuildCompoundTree(SgNode *node, int minimum, int maximum)
     if (!parent->AddChildBefore(compound.get(), first[at]))
         return false;
     compound->AddChild(node);
+    // The result looks like the first operand (a box with a ball taken out
+    // stays the box's colour).
+    if (SgObject *model = ObjectOf(first))
+        if (SgNode *material = model->FindPropertyNode(SgMaterial::ClassID()))
+            compound->AddPropertyNode(material->Copy(SgNode::kCopyShallow), true);
     compound->SetName(node->GetClassName() + 2);
     compound->m_layer.Set(m_pDocument->GetCurrentLayer());
     SgPath compoundPath = first;
