@@ -463,6 +463,8 @@ private:
     // compound): one undo step; false (nothing changed) for a selection of
     // fewer than `minimum` or more than `maximum` objects.
     bool BuildCompoundTree(SgNode *node, int minimum, int maximum);
+    // The sub-object mode buttons show no mode (editing ended).
+    void ClearSubObjectButtons();
     // The selected paths cut to their objects, in selection order.
     std::vector<SgPath> SelectedObjectPaths() const;
 };

@@ -532,6 +532,13 @@ void CDrevon::EditSubObject(int button)
     Redraw();
 }
 
+void CDrevon::ClearSubObjectButtons()
+{
+    for (int i = 0; i < kSubObjectButtons; ++i)
+        if (GetButtonState(kFirstSubObjectButton + i) != 0)
+            SetButtonState(0, kFirstSubObjectButton + i, false);
+}
+
 void CDrevon::BridgeSubObject(int)
 {
     if (SgEditSubObjectTool *tool = AsSubObjectTool(m_activeTool.get())) {

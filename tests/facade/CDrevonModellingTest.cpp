@@ -340,8 +340,11 @@ TEST_F(ModellingTest, SubObjectButtonsPickTheirModesAndTheFacesButtonTwoWays)
     // The same mode again keeps the running tool.
     m_facade->EditSubObject(124);
     EXPECT_EQ(m_facade->GetActiveTool(), vertices);
+    EXPECT_EQ(m_facade->GetButtonState(124), 1) << "the vertices button shows the mode";
+    EXPECT_EQ(m_facade->GetButtonState(126), 0);
     m_facade->OnSelect();
     EXPECT_FALSE(m_facade->IsEditingSubObjects());
+    EXPECT_EQ(m_facade->GetButtonState(124), 0) << "editing ended: no mode shows";
 }
 
 // ---- Characters ----------------------------------------------------------------------------------------
