@@ -6,6 +6,7 @@
 // many objects, of which kinds, in which order) and otherwise leaves the
 // document as it is; every change it makes is one undo step.
 #include <algorithm>
+#include <memory>
 
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgGizmoGroup.h"
@@ -34,6 +35,7 @@
 #include "facade/CDrevon.h"
 #include "facade/SolidMesh.h"
 #include "platform/SgDiagnostics.h"
+#include "solids/GmGeom.h"
 #include "solids/SgGeomAction.h"
 #include "solids/SgSolvane.h"
 #include "solids/modifiers/SgBendModifier.h"
@@ -448,11 +450,20 @@ void CDrevon::ConvertToMesh(int)
                 mesh->m_vertices.RemoveAll();
                 mesh->m_vertices.AddVals(count, moved.data());
             }
-        } else if (shape->IsGeometricShape()) {
-            // A solid result (a boolean's) becomes the polygons of its faces.
-            SgShape *solid = static_cast<SgGeometricShape *>(shape)->GetResultCache();
-            if (solid && solid->GetClassID() == SgSolvane::ClassID() && static_cast<SgSolvane *>(solid)->GetGeom())
-                mesh = SolidToFaceSet(*static_cast<SgSolvane *>(solid)->GetGeom());
+        } else {
+            // Shapes that evaluate to a solid (a boolean, a cube, a solid
+            // node) give the polygons of its faces.
+            SgGeomAction solidAction;
+            solidAction.Apply(shape);
+            std::unique_ptr<solvane::GmGeom> solid(solidAction.TakeResult());
+            if (solid && solid->faceCount() > 0) {
+                mesh = SolidToFaceSet(*solid);
+            } else if (shape->IsGeometricShape()) {
+                SgShape *cached = static_cast<SgGeometricShape *>(shape)->GetResultCache();
+                if (cached && cached->GetClassID() == SgSolvane::ClassID() &&
+                    static_cast<SgSolvane *>(cached)->GetGeom())
+                    mesh = SolidToFaceSet(*static_cast<SgSolvane *>(cached)->GetGeom());
+            }
         }
     }
     if (!mesh || mesh->GetFaceCount() == 0)

@@ -2,16 +2,19 @@
 // wrapping, mesh conversion, sub-object editing, bones and skins; each one
 // undo step, and each a no-op on a selection it cannot use.
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/actions/SgFindAction.h"
+#include "engine/core/GeomUtil.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/character/SgCharAnim.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgBox.h"
+#include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
@@ -112,6 +115,26 @@ protected:
     {
         SgSeparator *inner = object->GetInnerGroup();
         return inner && inner->GetNumChildren() > 0 ? inner->GetChild(0) : nullptr;
+    }
+    // No face of a single-loop mesh looks towards `inside`, by the mesh's
+    // own rule of which way a loop faces (a face without area looks nowhere).
+    static void ExpectOutwards(SgFaceSet *faces, const Vec3 &inside)
+    {
+        const std::vector<Vec3> &points = faces->m_vertices.GetValues();
+        const std::vector<int> &indexes = faces->m_indexes.GetValues();
+        int corner = 0;
+        for (int face = 0; face < faces->GetFaceCount(); ++face) {
+            const int count = faces->m_sizes.GetValue(face);
+            std::vector<double> loop;
+            Vec3 centre;
+            for (int k = 0; k < count; ++k) {
+                const Vec3 &p = points[indexes[corner + k]];
+                loop.insert(loop.end(), {p.x, p.y, p.z});
+                centre += p * (1.0 / count);
+            }
+            corner += count;
+            EXPECT_GE(ComputeFaceNormal(loop.data(), nullptr, count).Dot(centre - inside), 0.0) << "face " << face;
+        }
     }
     // Runs the operation, checks it changed the scene, then one Undo brings
     // the scene back and one Redo makes the change again.
@@ -285,6 +308,7 @@ TEST_F(ModellingTest, ConvertToMeshAddsAFaceSetObjectAndLeavesTheSource)
     ASSERT_EQ(mesh->GetClassID(), SgFaceSet::ClassID());
     EXPECT_GE(static_cast<SgFaceSet *>(mesh)->GetFaceCount(), 6);
     EXPECT_EQ(objects[1]->GetMove(), Vec3(1, 2, 3)) << "the mesh stands where the box stands";
+    ExpectOutwards(static_cast<SgFaceSet *>(mesh), Vec3(0, 0, 1));
 
     // A boolean's solid becomes a mesh too; a curve gives nothing.
     Document()->ClearScene(false);
@@ -300,6 +324,18 @@ TEST_F(ModellingTest, ConvertToMeshAddsAFaceSetObjectAndLeavesTheSource)
     mesh = Content(Objects()[1]);
     ASSERT_EQ(mesh->GetClassID(), SgFaceSet::ClassID());
     EXPECT_GT(static_cast<SgFaceSet *>(mesh)->GetFaceCount(), 6);
+
+    // A cube evaluates to a solid, so it converts too.
+    auto *cube = new SgCube;
+    SgObject *block = Add(cube, "block");
+    Select({block});
+    m_facade->ConvertToMesh(127);
+    ASSERT_EQ(Objects().size(), 4u);
+    mesh = Content(Objects()[3]);
+    ASSERT_EQ(mesh->GetClassID(), SgFaceSet::ClassID());
+    EXPECT_EQ(static_cast<SgFaceSet *>(mesh)->GetFaceCount(), 6);
+    // Its faces look outwards, as the box's own mesh does.
+    ExpectOutwards(static_cast<SgFaceSet *>(mesh), Vec3());
 
     SgObject *line = AddPolyline();
     Select({line});
