@@ -267,9 +267,9 @@ void CDrevon::WrapAlongSpline(int)
         return;
     SgObject *object = ObjectOf(paths[0]);
     SgNode *curve = ShapeOf(paths[1]);
-    // The curve comes second: a curve selected first is the object to wrap,
-    // and a curve wrapped along anything but a curve means nothing.
-    if (!object || !curve || !curve->IsDerivedFrom(SgGenPolyLine::ClassID()) || IsProfile(ShapeOf(paths[0])))
+    // The curve comes second: with the curve selected first, the second
+    // object is what the first would be laid along, and it is no curve.
+    if (!object || !curve || !curve->IsDerivedFrom(SgGenPolyLine::ClassID()))
         return;
     if (object == ObjectOf(paths[1]))
         return;
