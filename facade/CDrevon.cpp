@@ -27,6 +27,7 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
 #include "platform/window/SgWindowFactory.h"
+#include "platform/controls/SgVectorFieldModel.h"
 
 namespace drevon {
 
@@ -157,6 +158,8 @@ void CDrevon::SetDocument(SgDocument *document)
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
+    m_fieldEdited.Reset();
+    m_editedFields.clear();
     m_toolFinished.Reset();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
@@ -165,6 +168,7 @@ void CDrevon::SetDocument(SgDocument *document)
     if (!document)
         return;
     document->SetContext(this);
+    m_fieldEdited = document->Subscribe(SgDocumentEventKind::kFieldEdited, &CDrevon::OnFieldEdited, this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
 }
@@ -189,6 +193,7 @@ void CDrevon::DeleteDocument()
     m_activeTool = nullptr;
     m_grid = nullptr;
     m_axis = nullptr;
+    m_editedFields.clear();
     m_bGridShown = m_bAxisShown = false;
     m_iCreationButton = 0;
     m_pDocument->ResetUndo();

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ class SgPlatformWindow;
 class SgSelectionHandler;
 class SgSeparator;
 class SgTextureManager;
+class SgVectorFieldModel;
 class SgViewer;
 class SgViewport;
 
@@ -393,6 +395,23 @@ public:
     int GetLayerValue(int layer, int what, void *out, size_t outSize = kLayerNameRoom);
     int SetLayerValue(int layer, int what, const void *value);
 
+    // ---- The vector editor of the field under edit ------------------------------------------------
+    // The numbers of the field a tool edits, shown while it edits (tools
+    // report each step through the document) and written back when the
+    // user changes them (UpdateCurrentField, the editor's change callback).
+    // The facade keeps the editor's values; a host's view shows them.
+    SgVectorFieldModel *CreateVectorFieldEdit(int count, const char *const *names);
+    SgVectorFieldModel *FiledEditUI_Get() const { return m_vectorEditor.get(); }
+    void FiledEditUI_SetVector(const double *values, int count, int first);
+    // Shows the fields' numbers (values null: read from the fields) from
+    // `position` on and records the fields as the ones under edit. With
+    // `absolute` the editor's numbers are new values, else offsets.
+    static void UpdateCurrentNumericParam(void *facade, const double *values, int count, int position,
+                                          int fieldCount, SgField *const *fields, int index, int absolute);
+    // A rotation under relative edit shows as axis and angle.
+    static void PreUpdateCurrentField(void *facade);
+    static void UpdateCurrentField(void *facade);
+
 private:
     // The first viewport of the current viewer, or null.
     SgViewport *CurrentViewport() const;
@@ -457,6 +476,19 @@ private:
     KeyHandler m_keyHandler;
     SgDocumentSubscription m_toolStarted;
     SgDocumentSubscription m_toolFinished;
+    // The field under edit: up to five fields with their value indices.
+    struct EditedField {
+        SgRef<SgFieldMngr> container;
+        SgField *field = nullptr;
+        int index = 0;
+    };
+    static constexpr int kMaxEditedFields = 5;
+    std::unique_ptr<SgVectorFieldModel> m_vectorEditor;
+    std::vector<EditedField> m_editedFields;
+    int m_iEditorPosition = 0;
+    bool m_bAbsoluteEdit = false;
+    SgDocumentSubscription m_fieldEdited;
+    static void OnFieldEdited(const SgDocumentEvent &event, void *facade);
     // The selection walk of FindNode: the index of the next selected path.
     int m_iSelectionWalk = -1;
     // The selected objects moved under a new object holding `node` (their

@@ -8,6 +8,7 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/controls/SgVectorFieldModel.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
@@ -194,6 +195,79 @@ TEST_F(AccessTest, PlugToMakesTheInputFollowAndBoundingBoxesComeAsSixFloats)
     EXPECT_NEAR(box[3], 5.0f, 1e-4);
     EXPECT_NEAR(box[4], 1.0f, 1e-4);
     EXPECT_EQ(m_facade->GetBoundingBox(nullptr, box), 0);
+}
+
+} // namespace
+
+// ---- The vector editor ------------------------------------------------------------------------------
+
+namespace {
+
+double Row(SgVectorFieldModel *editor, int row)
+{
+    double values[8] = {};
+    editor->GetVector(values);
+    return values[row];
+}
+
+TEST_F(AccessTest, ATranslationEditShowsInTheEditorAndTheEditorWritesItBack)
+{
+    SgObject *ball = AddBall("Ball");
+    SgTransform *transform = ball->GetTransform();
+    SgField *translation = transform->GetFieldAddressByName("translation");
+    // Without an editor a reported edit changes nothing and costs nothing.
+    const double moved[3] = {1, 2, 3};
+    Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
+    EXPECT_EQ(m_facade->FiledEditUI_Get(), nullptr);
+
+    const char *names[] = {"X", "Y", "Z", "Angle", "P4", "P5"};
+    SgVectorFieldModel *editor = m_facade->CreateVectorFieldEdit(6, names);
+    ASSERT_NE(editor, nullptr);
+    // A tool in the world frame reports the new value: the editor shows it.
+    Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
+    EXPECT_EQ(Row(editor, 0), 1.0);
+    EXPECT_EQ(Row(editor, 2), 3.0);
+    // The user types new numbers: they become the translation, one undo step.
+    const double typed[3] = {5, 6, 7};
+    m_facade->FiledEditUI_SetVector(typed, 3, 0);
+    Document()->ResetUndo();
+    CDrevon::UpdateCurrentField(m_facade.get());
+    EXPECT_EQ(transform->m_translation.Get(true), Vec3(5, 6, 7));
+    Document()->Undo();
+    EXPECT_EQ(transform->m_translation.Get(true), Vec3(0, 0, 0));
+
+    // In the transform's own frame the numbers are an offset, turned with
+    // it; the editor starts again from zero.
+    transform->m_rotation.Set(Rotation(Vec3(0, 0, 1), 3.14159265358979323846 / 2));
+    Document()->ReportFieldEdit(nullptr, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 0);
+    const double offset[3] = {1, 0, 0};
+    m_facade->FiledEditUI_SetVector(offset, 3, 0);
+    CDrevon::UpdateCurrentField(m_facade.get());
+    const Vec3 now = transform->m_translation.Get(true);
+    EXPECT_NEAR(now.x, 0.0, 1e-9);
+    EXPECT_NEAR(now.y, 1.0, 1e-9);
+    EXPECT_EQ(Row(editor, 0), 0.0);
+}
+
+TEST_F(AccessTest, NumbersOfOtherNodesAreWrittenInTheirOwnTypeAndNamedInTheEditor)
+{
+    SgObject *ball = AddBall("Ball", 1.0);
+    auto *sphere = static_cast<SgSphere *>(ball->GetInnerGroup()->GetChild(0));
+    SgField *fields[2] = {sphere->GetFieldAddressByName("radius"), sphere->GetFieldAddressByName("complexity")};
+    const char *names[] = {"X", "Y", "Z", "Angle", "P4", "P5"};
+    SgVectorFieldModel *editor = m_facade->CreateVectorFieldEdit(6, names);
+    CDrevon::UpdateCurrentNumericParam(m_facade.get(), nullptr, 0, 4, 2, fields, 0, 1);
+    EXPECT_EQ(Row(editor, 4), 1.0);
+    EXPECT_EQ(editor->GetRow(4)->name, "radius");
+    EXPECT_EQ(editor->GetRow(5)->name, "complexity");
+    const double typed[2] = {2.5, 3.6};
+    m_facade->FiledEditUI_SetVector(typed, 2, 4);
+    CDrevon::UpdateCurrentField(m_facade.get());
+    EXPECT_EQ(sphere->m_radius.Get(), 2.5);
+    EXPECT_EQ(sphere->m_complexity.Get(), 4) << "an integer field takes the number rounded";
+    // The node may go while the editor still names it.
+    m_facade->RemoveChild(m_facade->GetRoot(), ball);
+    CDrevon::UpdateCurrentField(m_facade.get());
 }
 
 } // namespace
