@@ -25,6 +25,8 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
 #include "engine/nodes/geometry/SgOffset.h"
+#include "engine/nodes/geometry/SgPlane.h"
+#include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgRevolve.h"
 #include "engine/nodes/geometry/SgScatter.h"
@@ -216,10 +218,18 @@ bool CDrevon::BuildCompoundTree(SgNode *node, int minimum, int maximum)
     compoundPath.Truncate(at);
     compoundPath.Append(compound.get());
     // Operands keep their order (a difference takes the later ones from the
-    // first) and their place in the world.
+    // first) and their place in the world. A boolean object takes them into
+    // its operands itself; other compounds are given their shape's own
+    // separator.
+    SgPath operandsPath = compoundPath;
+    if (!node->IsDerivedFrom(SgBoolean::ClassID()) && node->IsGeometricShape() && compound->GetInnerGroup()) {
+        operandsPath.Append(compound->GetInnerGroup());
+        operandsPath.Append(node);
+        operandsPath.Append(static_cast<SgGeometricShape *>(node)->GetSeparator());
+    }
     for (const SgPath &path : paths) {
         SgObject *object = ObjectOf(path);
-        SgPath target = compoundPath;
+        SgPath target = operandsPath;
         if (object && object != compound.get())
             object->AttachToGroup(target, false);
     }
@@ -245,7 +255,15 @@ void CDrevon::BooleanOperation(int button)
 
 void CDrevon::Conform(int)
 {
-    // A surface draped over the points of the other object.
+    // A surface draped from the plane selected first over the points of
+    // the point set selected second; other kinds would make nothing.
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    if (paths.size() != 2)
+        return;
+    SgNode *plane = ShapeOf(paths[0]);
+    SgNode *points = ShapeOf(paths[1]);
+    if (!plane || !plane->IsDerivedFrom(SgPlane::ClassID()) || !points || !points->IsDerivedFrom(SgPointSet::ClassID()))
+        return;
     BuildCompoundTree(new SgConform, 2, 2);
 }
 

@@ -17,6 +17,8 @@
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgPlane.h"
+#include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgRevolve.h"
 #include "engine/nodes/geometry/SgSphere.h"
@@ -35,6 +37,7 @@
 #include "solids/modifiers/SgTriangulateModifier.h"
 #include "solids/modifiers/SgTwistModifier.h"
 #include "solids/modifiers/SgWaveModifier.h"
+#include "solids/surfaces/SgConform.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
@@ -199,6 +202,26 @@ TEST_F(ModellingTest, EachBooleanButtonAndItsValueGiveTheSameOperationAsOneUndoS
             EXPECT_EQ(static_cast<SgBoolean *>(content)->m_operation.Get(), code) << value;
         }
     }
+}
+
+TEST_F(ModellingTest, ConformTakesAPlaneFirstAndPointsSecond)
+{
+    SgObject *plane = Add(new SgPlane, "plane");
+    SgObject *points = Add(new SgPointSet, "points", Vec3(2, 0, 0));
+    Select({points, plane});
+    const std::string before = SceneText();
+    m_facade->Conform(0);
+    EXPECT_EQ(SceneText(), before) << "points first: nothing";
+    Select({plane, points});
+    OneUndoStep([&] { m_facade->Conform(0); }, "conform");
+    ASSERT_EQ(Objects().size(), 1u);
+    SgNode *content = Content(Objects()[0]);
+    ASSERT_EQ(content->GetClassID(), SgConform::ClassID());
+    EXPECT_EQ(static_cast<SgConform *>(content)->GetSeparator()->GetChild(0), plane);
+    EXPECT_EQ(static_cast<SgConform *>(content)->GetSeparator()->GetChild(1), points);
+    const Vec3 at = points->GetMove();
+    EXPECT_NEAR(at.x, 2.0, 1e-9) << "the points stay where they stood";
+    EXPECT_NEAR(at.y, 0.0, 1e-9);
 }
 
 // ---- Extrusions ----------------------------------------------------------------------------------------
@@ -469,8 +492,7 @@ TEST_F(ModellingTest, CommandsOnASelectionTheyCannotUseChangeNothing)
         // A curve then a solid: the wrong order for wrapping, no mesh to
         // skin, no skeleton.
         {"curve then box", {line, box}, {"union", "intersection", "difference", "difference from the last",
-                                        "conform", "scatter", "revolve or extrude", "roof", "capped extrusion",
-                                        "offset"}},
+                                        "scatter", "revolve or extrude", "roof", "capped extrusion", "offset"}},
     };
     for (const Picked &selection : selections) {
         for (const Command &command : commands) {
