@@ -21,6 +21,7 @@
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgTransform.h"
@@ -222,6 +223,21 @@ TEST_F(ModellingTest, ConformTakesAPlaneFirstAndPointsSecond)
     const Vec3 at = points->GetMove();
     EXPECT_NEAR(at.x, 2.0, 1e-9) << "the points stay where they stood";
     EXPECT_NEAR(at.y, 0.0, 1e-9);
+}
+
+TEST_F(ModellingTest, ScatterHoldsTheSourceThenTheTarget)
+{
+    SgObject *ball = AddSphere("ball");
+    SgObject *box = AddBox("box", Vec3(4, 0, 0));
+    Select({ball, box});
+    OneUndoStep([&] { m_facade->Scatter(118); }, "scatter");
+    ASSERT_EQ(Objects().size(), 1u);
+    SgNode *content = Content(Objects()[0]);
+    ASSERT_EQ(content->GetClassID(), SgScatter::ClassID());
+    SgSeparator *held = static_cast<SgScatter *>(content)->GetSeparator();
+    ASSERT_EQ(held->GetNumChildren(), 2);
+    EXPECT_EQ(held->GetChild(0), ball);
+    EXPECT_EQ(held->GetChild(1), box);
 }
 
 // ---- Extrusions ----------------------------------------------------------------------------------------
