@@ -3,6 +3,7 @@
 // put into the scene, bounding boxes, and the layer table.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sstream>
 
 #include "engine/actions/SgBoundingBoxAction.h"
@@ -88,6 +89,19 @@ int CDrevon::SetFieldValue1(SgField *field, const char *text)
 {
     if (!field || !text)
         return 0;
+    // The whole text must be one value of the field: it is tried on a loose
+    // field of the same class first, so that a text with something after
+    // the value changes nothing either.
+    std::unique_ptr<SgField> trial(SgField::Create(field->GetClassID()));
+    if (trial) {
+        std::istringstream probe(text);
+        trial->ReadFromStream(probe, false);
+        if (probe.fail())
+            return 0;
+        probe >> std::ws;
+        if (!probe.eof())
+            return 0;
+    }
     // A read that fails leaves the field as it was and the stream failed.
     std::istringstream in(text);
     field->ReadFromStream(in, true);

@@ -125,6 +125,8 @@ TEST_F(AccessTest, FieldsAreReadAndWrittenAsTextAndBadTextChangesNothing)
         {sphere, "radius", "2.25", 1, 2.25},
         {sphere, "radius", "wide", 0, 2.25},
         {sphere, "radius", "", 0, 2.25},
+        {sphere, "radius", "3.5 and more", 0, 2.25},
+        {sphere, "radius", " 2.25 ", 1, 2.25},
         {sphere, "nothing", "3", 0, 2.25},
         {nullptr, "radius", "3", 0, 2.25},
         {sphere, "radius", nullptr, 0, 2.25},
