@@ -28,6 +28,7 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
 #include "platform/window/SgWindowFactory.h"
+#include "platform/controls/SgVectorFieldModel.h"
 
 namespace drevon {
 
@@ -148,6 +149,8 @@ void CDrevon::SetDocument(SgDocument *document)
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
+    m_fieldEdited.Reset();
+    m_editedFields.clear();
     m_toolFinished.Reset();
     m_viewerChanged.Reset();
     if (m_pDocument && !m_bExternalDocument)
@@ -157,6 +160,7 @@ void CDrevon::SetDocument(SgDocument *document)
     if (!document)
         return;
     document->SetContext(this);
+    m_fieldEdited = document->Subscribe(SgDocumentEventKind::kFieldEdited, &CDrevon::OnFieldEdited, this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
     m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
@@ -182,6 +186,7 @@ void CDrevon::DeleteDocument()
     m_activeTool = nullptr;
     m_grid = nullptr;
     m_axis = nullptr;
+    m_editedFields.clear();
     m_bGridShown = m_bAxisShown = false;
     m_iCreationButton = 0;
     m_attachedCamera = nullptr;
@@ -497,15 +502,15 @@ const CDrevon::ControlButton kControlButtons[] = {
     {38, 32768, 3, K::Image, &D::TogleTransformToolMode, nullptr},
     {40, 32773, 1, K::None, &D::OnTransformTool, nullptr},
     {41, 32885, 1, K::None, &D::OnTransformTool, nullptr},
-    {124, 32873, 1, K::Check, nullptr, nullptr},
-    {125, 32874, 1, K::Check, nullptr, nullptr},
-    {126, 32875, 1, K::Check, nullptr, nullptr},
-    {131, 32872, 1, K::Check, nullptr, nullptr},
-    {132, 32958, 1, K::Check, nullptr, nullptr},
-    {128, 32954, 1, K::Check, nullptr, nullptr},
-    {129, 32957, 1, K::Check, nullptr, nullptr},
-    {130, 32956, 1, K::Check, nullptr, nullptr},
-    {127, 32952, 1, K::Check, nullptr, nullptr},
+    {124, 32873, 1, K::Check, &D::EditSubObject, nullptr},
+    {125, 32874, 1, K::Check, &D::EditSubObject, nullptr},
+    {126, 32875, 1, K::Check, &D::EditSubObject, nullptr},
+    {131, 32872, 1, K::Check, &D::ExtrudeSubObject, nullptr},
+    {132, 32958, 1, K::Check, &D::ExtrudeSubObject, nullptr},
+    {128, 32954, 1, K::Check, &D::CreaseSubObject, nullptr},
+    {129, 32957, 1, K::Check, &D::CreaseSubObject, nullptr},
+    {130, 32956, 1, K::Check, &D::BridgeSubObject, nullptr},
+    {127, 32952, 1, K::Check, &D::ConvertToMesh, nullptr},
     {95, -1, 1, K::None, &D::NullTool, nullptr},
     {42, 32852, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
     {43, 32853, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
@@ -548,14 +553,14 @@ const CDrevon::ControlButton kControlButtons[] = {
     {106, 32775, 1, K::None, &D::OnFile, nullptr},
     {107, 32770, 1, K::None, &D::OnFile, nullptr},
     {108, 32817, 1, K::None, &D::OnFile, nullptr},
-    {109, 32827, 1, K::None, nullptr, &D::MoreThanOneSelected},
-    {110, 32828, 1, K::None, nullptr, &D::MoreThanOneSelected},
-    {111, 32829, 1, K::None, nullptr, &D::MoreThanOneSelected},
-    {112, 32830, 1, K::None, nullptr, &D::MoreThanOneSelected},
-    {113, 32857, 1, K::None, nullptr, nullptr},
-    {114, 32923, 1, K::None, nullptr, nullptr},
-    {116, 32894, 1, K::None, nullptr, nullptr},
-    {118, 32908, 1, K::None, nullptr, nullptr},
+    {109, 32827, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
+    {110, 32828, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
+    {111, 32829, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
+    {112, 32830, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
+    {113, 32857, 1, K::None, &D::OnExtrude, &D::UpdateExtrude},
+    {114, 32923, 1, K::None, &D::OnExtrude, nullptr},
+    {116, 32894, 1, K::None, &D::WrapAlongSpline, nullptr},
+    {118, 32908, 1, K::None, &D::Scatter, nullptr},
     {119, 32778, 1, K::None, &D::OnEditPolyline, nullptr},
     {120, 32907, 1, K::Check, &D::OnToggleMetaball, nullptr},
     {121, 32818, 1, K::Check, &D::ToggleSnapAngle, nullptr},

@@ -30,6 +30,7 @@ class GenericCreateHandler;
 class SgEventHandler;
 class SgHandleEventAction;
 class SgField;
+class SgFieldMngr;
 class SgNode;
 class SgObject;
 class SgPath;
@@ -38,6 +39,8 @@ class SgSelectionHandler;
 class SgSeparator;
 class SgTextureManager;
 class SgTransform;
+
+class SgVectorFieldModel;
 class SgViewer;
 class SgViewport;
 
@@ -322,14 +325,7 @@ public:
     // 1 emitter, 2 attractor, 3 deflector, 4 point attractor, 5 wind,
     // 6 friction, 7 and 8 rotation, 9 destructor; others do nothing.
     void Particles(int kind);
-    // A new node of the class "Sg" + name, not inserted; null for an unknown
-    // class or a name over 221 characters.
-    SgNode *CreateNode(const char *className);
-    // Parent null: the scene root. Property nodes go into objects as such;
-    // mode 1 inserts after the reference, others before it. 0 when the node
-    // would become its own ancestor or the parent holds no children.
-    int InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference);
-    int RemoveChild(SgNode *parent, SgNode *child);
+    // CreateNode, InsertNode and RemoveChild: with the host access below.
     void ClearScene();
     // The menu and toolbar forms of the operations above that take no
     // button index: each maps its button to the kind.
@@ -420,6 +416,106 @@ public:
     // button release picks at the cursor and is consumed; no menu shows.
     void ActivateRightMouseMenu();
 
+    // ---- Modelling on the selection ----------------------------------------------------------
+    // Each asks for the selection it needs (count, kinds, order) and does
+    // nothing with any other; each change is one undo step. Runs of buttons
+    // take the button index or the value within the run (booleans from 109,
+    // extrusions from 113, sub-object modes from 124).
+    void BooleanOperation(int button);
+    void Conform(int button);
+    void Scatter(int button);
+    // The object selected first wrapped along the curve selected second.
+    void WrapAlongSpline(int button);
+    bool UpdateExtrude(int button);
+    // 0 (113) revolves one profile or extrudes several, 1 (114) a roof,
+    // 2 (115) an offset, 4 (117) a capped extrusion; the profiles (polylines
+    // and offsets, in selection order) stay in the scene.
+    void OnExtrude(int button);
+    // Modifier kinds: 1 smooth, 2 simplify, 3 melt, 4 wave, 5 twist, 6 bend,
+    // 7 free-form box, 8 slice, 9 triangulate. Any other value does nothing.
+    enum ModifierKind : int { kFirstModifier = 1, kLastModifier = 9 };
+    void OnAddModifier(int kind);
+    // The modifier after the selected gizmo's group, or null.
+    SgNode *OnEditModifier();
+    // A new mesh object beside the selected one, made of what its shape
+    // evaluates to; the source stays as it was.
+    void ConvertToMesh(int button);
+    bool UpdateSelectedOne(int button);
+    void EditSubObject(int button);
+    bool IsEditingSubObjects() const;
+    void BridgeSubObject(int button);
+    void CreaseSubObject(int button);
+    void ExtrudeSubObject(int button);
+    void CreateBone();
+    void SkinSkeleton(int button);
+    void BackToSkin(int button);
+
+    // ---- Fields, nodes and layers for the host ------------------------------------------------------
+    // Field values travel as the scene text of the field ("1.5", "(1,2,3)").
+    static SgField *GetField(SgNode *node, const char *name);
+    static std::string GetFieldStr(SgNode *node, const char *name);
+    SgField *FindField(const char *nodeName, const char *fieldName, SgViewer *viewer = nullptr);
+    std::string GetFieldValue(const char *nodeName, const char *fieldName);
+    // 0.0 when the value does not begin with a number.
+    double GetFieldDouble(const char *nodeName, const char *fieldName);
+    // 0, with the field as it was, for a null field or a text that does not
+    // parse as the field's value.
+    static int SetFieldValue1(SgField *field, const char *text);
+    // "name" (exactly) renames the node. 0 for a missing node or field or a
+    // text that does not parse; the field keeps its value then.
+    int SetFieldValue(SgNode *node, const char *fieldName, const char *text);
+    int SetFieldValue(const char *nodeName, const char *fieldName, const char *text);
+    // The input field follows the output from now on; false when either is
+    // missing or they cannot be connected.
+    static bool PlugTo(SgFieldMngr *output, const char *outName, SgFieldMngr *input, const char *inName);
+    // Where FindNode looks besides below a node: values of their own, never
+    // addresses. 3 to 9 are reserved and find nothing.
+    enum class NodeRoot : int { Document = 0, Selection = 1, SelectionWalk = 2, LastReserved = 9 };
+    // By name below the node (null: the scene root).
+    SgNode *FindNode(const char *name, SgNode *root);
+    // Selection: the first selected node, whatever the name, and the walk
+    // starts after it; SelectionWalk: the next selected node of the walk.
+    SgNode *FindNode(const char *name, NodeRoot root);
+    // A new node of the class "Sg" + name, unreferenced; null for a name no
+    // node class has.
+    static SgNode *CreateNode(const char *className);
+    // Parent null: the scene root. A property node given to an object joins
+    // its properties; otherwise mode 1 puts it after the reference, other
+    // modes before (no reference: at the end or the front). 0 when the
+    // parent holds no children, the node would hold its parent, or the
+    // parent refuses it.
+    int InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference);
+    int RemoveChild(SgNode *parent, SgNode *child);
+    // Minimum x, y, z then maximum x, y, z; 0 for a null node or out.
+    int GetBoundingBox(SgNode *node, float *box);
+    // Layer requests (what): 1 flags, 8 name, 0x100001 add, 0x100003 current.
+    static constexpr int kLayerFlags = 1;
+    static constexpr int kLayerName = 8;
+    static constexpr int kLayerAdd = 0x100001;
+    static constexpr int kLayerCurrent = 0x100003;
+    // Room the name request assumes when the caller gives no size.
+    static constexpr size_t kLayerNameRoom = 256;
+    // The name is cut to fit `outSize` bytes with its terminating zero.
+    int GetLayerValue(int layer, int what, void *out, size_t outSize = kLayerNameRoom);
+    int SetLayerValue(int layer, int what, const void *value);
+
+    // ---- The vector editor of the field under edit ------------------------------------------------
+    // The numbers of the field a tool edits, shown while it edits (tools
+    // report each step through the document) and written back when the
+    // user changes them (UpdateCurrentField, the editor's change callback).
+    // The facade keeps the editor's values; a host's view shows them.
+    SgVectorFieldModel *CreateVectorFieldEdit(int count, const char *const *names);
+    SgVectorFieldModel *FiledEditUI_Get() const { return m_vectorEditor.get(); }
+    void FiledEditUI_SetVector(const double *values, int count, int first);
+    // Shows the fields' numbers (values null: read from the fields) from
+    // `position` on and records the fields as the ones under edit. With
+    // `absolute` the editor's numbers are new values, else offsets.
+    static void UpdateCurrentNumericParam(void *facade, const double *values, int count, int position,
+                                          int fieldCount, SgField *const *fields, int index, int absolute);
+    // A rotation under relative edit shows as axis and angle.
+    static void PreUpdateCurrentField(void *facade);
+    static void UpdateCurrentField(void *facade);
+
 private:
     // The first viewport of the current viewer, or null.
     SgViewport *CurrentViewport() const;
@@ -500,6 +596,30 @@ private:
     // object leaves the view nothing freed.
     SgRef<SgNode> m_attachedCamera;
     SgRef<SgNode> m_attachedCameraTransform;
+
+    // The field under edit: up to five fields with their value indices.
+    struct EditedField {
+        SgRef<SgFieldMngr> container;
+        SgField *field = nullptr;
+        int index = 0;
+    };
+    static constexpr int kMaxEditedFields = 5;
+    std::unique_ptr<SgVectorFieldModel> m_vectorEditor;
+    std::vector<EditedField> m_editedFields;
+    int m_iEditorPosition = 0;
+    bool m_bAbsoluteEdit = false;
+    SgDocumentSubscription m_fieldEdited;
+    static void OnFieldEdited(const SgDocumentEvent &event, void *facade);
+    // The selection walk of FindNode: the index of the next selected path.
+    int m_iSelectionWalk = -1;
+    // The selected objects moved under a new object holding `node` (their
+    // compound): one undo step; false (nothing changed) for a selection of
+    // fewer than `minimum` or more than `maximum` objects.
+    bool BuildCompoundTree(SgNode *node, int minimum, int maximum);
+    // The sub-object mode buttons show no mode (editing ended).
+    void ClearSubObjectButtons();
+    // The selected paths cut to their objects, in selection order.
+    std::vector<SgPath> SelectedObjectPaths() const;
 };
 
 } // namespace drevon

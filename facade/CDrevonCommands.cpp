@@ -469,6 +469,7 @@ void CDrevon::DeleteActiveTool()
         m_iCreationButton = 0;
         SetButtonState(0, button, false);
     }
+    ClearSubObjectButtons();
 }
 
 void CDrevon::AddSelectionManip(int kind)

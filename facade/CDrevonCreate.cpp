@@ -241,46 +241,6 @@ void CDrevon::Particles(int kind)
 
 // ---- Nodes by name ----------------------------------------------------------------------------------
 
-SgNode *CDrevon::CreateNode(const char *className)
-{
-    if (!className)
-        return nullptr;
-    char name[kClassNameBuffer];
-    const int length = std::snprintf(name, sizeof name, "Sg%s", className);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof name) {
-        SgDiagWarning(kPackage, "CreateNode: a class name of %zu characters is too long", std::strlen(className));
-        return nullptr;
-    }
-    return MakeNode(name);
-}
-
-int CDrevon::InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference)
-{
-    SgNode *holder = parent ? parent : GetRoot();
-    if (!holder || !node)
-        return 0;
-    if (!holder->IsGroup()) {
-        SgDiagWarning(kPackage, "InsertNode: a %s holds no children", holder->GetClassName());
-        return 0;
-    }
-    if (InSubtree(node, holder)) {
-        SgDiagWarning(kPackage, "InsertNode: the node would be its own ancestor");
-        return 0;
-    }
-    if (holder->IsDerivedFrom(SgObject::ClassID()) && node->IsPropertyNode())
-        return static_cast<SgObject *>(holder)->AddPropertyNode(node, true) ? 1 : 0;
-    auto *group = static_cast<SgGroup *>(holder);
-    const bool added = mode == 1 ? group->AddChildAfter(node, reference) : group->AddChildBefore(node, reference);
-    return added ? 1 : 0;
-}
-
-int CDrevon::RemoveChild(SgNode *parent, SgNode *child)
-{
-    if (!m_pDocument || !parent || !child || !parent->IsGroup())
-        return 0;
-    return m_pDocument->RemoveChild(static_cast<SgGroup *>(parent), child);
-}
-
 void CDrevon::ClearScene()
 {
     if (!m_pDocument)

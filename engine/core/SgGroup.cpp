@@ -186,8 +186,11 @@ bool SgGroup::AddChildAfter(SgNode *child, SgNode *sibling)
     if (!CanAdopt(child, "AddChildAfter"))
         return false;
     const int at = IndexOf(sibling);
-    InsertEntry(at < 0 ? m_children.size() : static_cast<size_t>(at) + 1, child);
-    Adopt(child, sibling, IsUndoEnabled());
+    const size_t index = at < 0 ? m_children.size() : static_cast<size_t>(at) + 1;
+    InsertEntry(index, child);
+    // The record names the node the child now follows, so that a redo puts
+    // it back there (an absent sibling appends, after the last child).
+    Adopt(child, index > 0 ? m_children[index - 1] : nullptr, IsUndoEnabled());
     return true;
 }
 

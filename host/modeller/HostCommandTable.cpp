@@ -12,7 +12,7 @@ namespace modeller {
 
 namespace {
 
-const char *const kMenus[] = {"File", "Edit", "View", "Create", "Selection", "Window", "Help"};
+const char *const kMenus[] = {"File", "Edit", "View", "Create", "Modify", "Selection", "Window", "Help"};
 
 constexpr Glyph A = Glyph::Art;
 constexpr Glyph T = Glyph::Text;
@@ -94,6 +94,7 @@ const CommandEntry kCommands[] = {
     {32827, "Create", "&Union", "Unite the selected objects", T, "U", nullptr, kNoToolbar, false},
     {32828, "Create", "&Intersection", "Intersect the selected objects", T, "I", nullptr, kNoToolbar, false},
     {32829, "Create", "&Difference", "Subtract the later selected objects from the first", T, "D", nullptr, kNoToolbar, false},
+    {32830, "Create", "Difference &from the Last", "Subtract the earlier selected objects from the last", T, "DL", nullptr, kNoToolbar, false},
     {32907, "Create", "&Metaball Booleans", "New Boolean objects blend as metaballs", T, "Mb", nullptr, kNoToolbar, true},
     {32818, "Create", "Snap to Angle", "Snap directions of new curves to angle steps", T, "<", nullptr, kNoToolbar, true},
     // Selection
@@ -113,6 +114,35 @@ const CommandEntry kCommands[] = {
     {32853, "Selection", "Pre&vious Sibling", "Select the previous object beside the selected one", T, "<", nullptr, kNoToolbar, false},
     {32854, "Selection", "First Chil&d", "Select the first object inside the selected group", T, "v", nullptr, kNoToolbar, false},
     {32855, "Selection", "Par&ent", "Select the group holding the selected object", T, "^", nullptr, kNoToolbar, false},
+    // Modify
+    {32857, "Modify", "E&xtrude or Revolve", "Revolve one selected profile, or extrude the first along the others", T, "Ex", nullptr, kNoToolbar, false},
+    {32923, "Modify", "&Roof", "Build a roof over the selected outlines", T, "Rf", nullptr, kNoToolbar, false},
+    {kHostOffset, "Modify", "&Offset", "Draw a curve at a distance from the selected curve", T, "Of", nullptr, kNoToolbar, false},
+    {kHostCappedExtrude, "Modify", "&Capped Extrusion", "Extrude the selected profiles with rounded caps", T, "Ec", nullptr, kNoToolbar, false},
+    {32894, "Modify", "&Wrap Along Curve", "Lay the first selected object along the curve selected second", T, "Wr", nullptr, kNoToolbar, false},
+    {32908, "Modify", "Sc&atter", "Place copies of the first selected object at the points of the second", T, "Sc", nullptr, kNoToolbar, false},
+    {kHostConform, "Modify", "Con&form", "Drape a surface over the points of the second selected object", T, "Cf", nullptr, kNoToolbar, false},
+    {kHostSmoothModifier, "Modify", "Add &Smooth", "Smooth the selected object's mesh", T, "Sm", nullptr, kNoToolbar, false},
+    {kHostSimplifyModifier, "Modify", "Add Sim&plify", "Simplify the selected object's mesh", T, "Si", nullptr, kNoToolbar, false},
+    {kHostMeltModifier, "Modify", "Add Me&lt", "Melt the selected object", T, "Me", nullptr, kNoToolbar, false},
+    {kHostWaveModifier, "Modify", "Add Wa&ve", "Ripple the selected object", T, "Wa", nullptr, kNoToolbar, false},
+    {kHostTwistModifier, "Modify", "Add &Twist", "Twist the selected object", T, "Tw", nullptr, kNoToolbar, false},
+    {kHostBendModifier, "Modify", "Add &Bend", "Bend the selected object", T, "Be", nullptr, kNoToolbar, false},
+    {kHostFreeFormModifier, "Modify", "Add Fr&ee-Form Box", "Deform the selected object with a lattice", T, "FF", nullptr, kNoToolbar, false},
+    {kHostSliceModifier, "Modify", "Add Sl&ice", "Cut the selected object with a plane", T, "Sl", nullptr, kNoToolbar, false},
+    {kHostTriangulateModifier, "Modify", "Add Tria&ngulate", "Cut the selected object's faces into triangles", T, "Tr", nullptr, kNoToolbar, false},
+    {32952, "Modify", "Convert to &Mesh", "Add a mesh made of what the selected object shows", T, "Ms", nullptr, kNoToolbar, false},
+    {32873, "Modify", "E&dit Vertices", "Select and move the vertices of the selected mesh", T, "V", nullptr, kNoToolbar, true},
+    {32874, "Modify", "Edit Ed&ges", "Select and move the edges of the selected mesh", T, "E", nullptr, kNoToolbar, true},
+    {32875, "Modify", "Edit Faces", "Select and move the faces of the selected mesh", T, "F", nullptr, kNoToolbar, true},
+    {32872, "Modify", "Extrude Selected Faces", "Pull the selected faces out", T, "Xf", nullptr, kNoToolbar, false},
+    {32958, "Modify", "Inset Selected Faces", "Pull the selected faces out with an inset rim", T, "If", nullptr, kNoToolbar, false},
+    {32954, "Modify", "Crease", "Sharpen the selected edges", T, "Cr", nullptr, kNoToolbar, false},
+    {32957, "Modify", "Uncrease", "Smooth the selected edges again", T, "Uc", nullptr, kNoToolbar, false},
+    {32956, "Modify", "Bridge", "Join the selected sub-objects with new faces", T, "Br", nullptr, kNoToolbar, false},
+    {kHostCreateBone, "Modify", "Create Bone", "Add a bone to the scene", T, "Bn", nullptr, kNoToolbar, false},
+    {kHostSkin, "Modify", "S&kin to Skeleton", "Bind the first selected mesh to the skeleton selected second", T, "Sk", nullptr, kNoToolbar, false},
+    {kHostBackToSkin, "Modify", "Back to Skin", "Put the selected skin's skeleton back in its bind pose", T, "Bs", nullptr, kNoToolbar, false},
     // Window
     {kHostMainToolbar, "Window", "&Main Toolbar", "Show or hide the file and edit toolbar", T, "", nullptr, kNoToolbar, true},
     {kHostToolsToolbar, "Window", "&Tools Toolbar", "Show or hide the creation and selection toolbar", T, "", nullptr, kNoToolbar, true},
@@ -233,7 +263,29 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions)
     case kHostRightMouseMenu:
         facade.ActivateRightMouseMenu();
         return true;
+    case kHostOffset:
+        facade.OnExtrude(115);
+        return true;
+    case kHostCappedExtrude:
+        facade.OnExtrude(117);
+        return true;
+    case kHostConform:
+        facade.Conform(0);
+        return true;
+    case kHostCreateBone:
+        facade.CreateBone();
+        return true;
+    case kHostSkin:
+        facade.SkinSkeleton(0);
+        return true;
+    case kHostBackToSkin:
+        facade.BackToSkin(0);
+        return true;
     default:
+        if (id >= kHostSmoothModifier && id <= kHostTriangulateModifier) {
+            facade.OnAddModifier(id - kHostSmoothModifier + 1);
+            return true;
+        }
         return false;
     }
 }
@@ -254,7 +306,17 @@ bool IsCommandEnabled(int id, drevon::CDrevon &facade)
     case kHostShowAll:
     case kHostPrint:
         return facade.GetCurrentViewer() != nullptr;
+    case kHostOffset:
+    case kHostCappedExtrude:
+        return facade.UpdateExtrude(0);
+    case kHostConform:
+    case kHostSkin:
+        return facade.MoreThanOneSelected(0);
+    case kHostBackToSkin:
+        return facade.UpdateSelectedOne(0);
     default:
+        if (id >= kHostSmoothModifier && id <= kHostTriangulateModifier)
+            return facade.UpdateSelectedOne(0);
         return true;
     }
 }

@@ -35,7 +35,23 @@ enum HostCommand : int {
     kHostAttachCamera,
     kHostTestPopup,
     kHostRightMouseMenu,
-    kLastHostCommand = kHostRightMouseMenu,
+    // Modelling on the selection that has no facade command id.
+    kHostOffset,
+    kHostCappedExtrude,
+    kHostConform,
+    kHostSmoothModifier,
+    kHostSimplifyModifier,
+    kHostMeltModifier,
+    kHostWaveModifier,
+    kHostTwistModifier,
+    kHostBendModifier,
+    kHostFreeFormModifier,
+    kHostSliceModifier,
+    kHostTriangulateModifier,
+    kHostCreateBone,
+    kHostSkin,
+    kHostBackToSkin,
+    kLastHostCommand = kHostBackToSkin,
 };
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };

@@ -143,7 +143,7 @@ void SgPathModifier::bendToPathNew(SgNode *curve)
         static_cast<SgGenPolyLine *>(curve)->sample(-1);
 }
 
-void SgPathModifier::wrapAlongSpline(SgObject *object, SgSpline *spline)
+void SgPathModifier::wrapAlongSpline(SgObject *object, SgGenPolyLine *spline)
 {
     if (!object)
         return;

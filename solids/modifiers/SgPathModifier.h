@@ -11,7 +11,7 @@
 #include "solids/modifiers/SgDeformModifier.h"
 
 class SgObject;
-class SgSpline;
+class SgGenPolyLine;
 
 class SgPathModifier : public SgDeformModifier {
     SG_CLASS_HEADER(SgPathModifier, SgFieldMngr)
@@ -31,7 +31,7 @@ class SgPathModifier : public SgDeformModifier {
     // Puts a path modifier on the object (the one it has, or a new one),
     // along `spline`, rolled a quarter turn, in a gizmo group fitted to the
     // object with the gizmo at the box's minimum corner.
-    static void wrapAlongSpline(SgObject *object, SgSpline *spline);
+    static void wrapAlongSpline(SgObject *object, SgGenPolyLine *spline);
 
     SgFUShort m_accumulate;
     SgFR2FuncRef m_scaleFunc;

@@ -85,6 +85,14 @@ void SgExtrude::SetPolyline(SgGenPolyLine *curve, int slot, bool add)
     SetSlotNode(curve, slot, add);
 }
 
+bool SgExtrude::SetProfileNode(SgNode *node, int slot, bool add)
+{
+    if (!node || !(node->IsDerivedFrom(SgGenPolyLine::ClassID()) || node->IsDerivedFrom(SgOffset::ClassID())))
+        return false;
+    SetSlotNode(node, slot, add);
+    return true;
+}
+
 void SgExtrude::SetSlotNode(SgNode *node, int slot, bool add)
 {
     if (slot < 0 || slot >= kSlotCount) {

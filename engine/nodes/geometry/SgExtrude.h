@@ -57,6 +57,9 @@ class SgExtrude : public SgGeometricShape {
     // one joins it: the profile first, slots 1 to 3 after the curve of the
     // slot before, the last slot at the end.
     void SetPolyline(SgGenPolyLine *curve, int slot, bool add) override;
+    // The same for a curve or an offset node (whose result curve the slot
+    // then gives); false, with nothing changed, for any other node.
+    bool SetProfileNode(SgNode *node, int slot, bool add);
     // The slot's curve; for an offset node its result curve, null until
     // the offset has been built.
     SgGenPolyLine *GetPolyline(int slot) override;

@@ -374,6 +374,8 @@ TEST_F(SgGroupUndoTest, UndoRestoresTheChildList)
     const Case cases[] = {
         {"append", [](SgGroup &g) { g.AddChild(Named(new TestShape, "x")); }, "a,b,c,x"},
         {"insert after", [](SgGroup &g) { g.AddChildAfter(Named(new TestShape, "x"), g.GetChild(0)); }, "a,x,b,c"},
+        {"insert after no sibling appends",
+         [](SgGroup &g) { g.AddChildAfter(Named(new TestShape, "x"), nullptr); }, "a,b,c,x"},
         {"insert at front", [](SgGroup &g) { g.AddChildBefore(Named(new TestShape, "x"), nullptr); }, "x,a,b,c"},
         {"insert before", [](SgGroup &g) { g.AddChildBefore(Named(new TestShape, "x"), g.GetChild(2)); }, "a,b,x,c"},
         {"delete first", [](SgGroup &g) { g.DeleteChild(g.GetChild(0)); }, "b,c"},

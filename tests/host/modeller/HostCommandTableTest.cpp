@@ -54,7 +54,7 @@ TEST_F(CommandTableTest, EveryEntryMapsToAFacadeEntryOrAHostCommand)
     int menuCount = 0;
     const char *const *menus = GetMenus(menuCount);
     const std::set<std::string> menuNames(menus, menus + menuCount);
-    EXPECT_EQ(menuNames, (std::set<std::string>{"File", "Edit", "View", "Create", "Selection", "Window", "Help"}));
+    EXPECT_EQ(menuNames, (std::set<std::string>{"File", "Edit", "View", "Create", "Modify", "Selection", "Window", "Help"}));
     std::set<int> ids;
     std::set<std::string> used;
     for (int i = 0; i < count; ++i) {

@@ -1,0 +1,203 @@
+// The vector editor of the field under edit: the numbers a tool changes,
+// shown as it changes them, and the user's numbers written back into the
+// fields (as new values, or as offsets to the current ones).
+#include <strings.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "engine/core/SgField.h"
+#include "engine/core/SgKeyPoint.h"
+#include "engine/core/SgTField.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/tools/SgEditSubObjectTool.h"
+#include "engine/tools/SgToolFields.h"
+#include "facade/CDrevon.h"
+#include "platform/controls/SgVectorFieldModel.h"
+
+namespace drevon {
+
+namespace {
+
+// The editor positions from which a row is labelled with its field's name
+// (the first rows are the components of one vector).
+constexpr int kNamedRowsFrom = 4;
+
+// Element `index` of a field as a number: a vector field's element, a
+// single field's value; false for a field that holds no number.
+bool ReadNumber(SgField *field, int index, double &value)
+{
+    if (!field)
+        return false;
+    if (!field->IsVector())
+        return SgField::CastNumericFieldToDouble(field, &value) != 0;
+    if (index < 0 || index >= field->GetCount())
+        return false;
+    std::ostringstream text;
+    field->WriteToStream(text, index, index);
+    return std::sscanf(text.str().c_str(), "%lf", &value) == 1;
+}
+
+// Writes a number into element `index` (vector fields) or the field itself,
+// in the field's own type; a field that holds no number is left alone.
+void WriteNumber(SgField *field, int index, double value)
+{
+    if (!field)
+        return;
+    if (field->IsVector()) {
+        if (index < 0 || index >= field->GetCount())
+            return;
+        double current = 0.0;
+        if (!ReadNumber(field, index, current))
+            return;
+        std::istringstream text(std::to_string(value));
+        field->ReadElementFromStream(text, index, true, false);
+        return;
+    }
+    if (SgFieldMngr *container = field->GetContainer())
+        SgToolFields::SetDouble(container, field->GetFieldName(), value);
+}
+
+bool IsRotationField(SgField *field)
+{
+    return field && field->GetTypeId() == SgFieldRotation;
+}
+
+bool NameIs(SgField *field, const char *name)
+{
+    const char *own = field ? field->GetFieldName() : nullptr;
+    return own && strcasecmp(own, name) == 0;
+}
+
+} // namespace
+
+SgVectorFieldModel *CDrevon::CreateVectorFieldEdit(int count, const char *const *names)
+{
+    if (count < 0)
+        count = 0;
+    m_vectorEditor = std::make_unique<SgVectorFieldModel>(count, names);
+    return m_vectorEditor.get();
+}
+
+void CDrevon::FiledEditUI_SetVector(const double *values, int count, int first)
+{
+    if (m_vectorEditor && values)
+        m_vectorEditor->SetVector(values, count, first);
+}
+
+void CDrevon::OnFieldEdited(const SgDocumentEvent &event, void *facade)
+{
+    const SgFieldEdit *edit = event.edit;
+    if (!edit || !static_cast<CDrevon *>(facade)->m_vectorEditor)
+        return;
+    // A tool in the world frame (mode 200) edits with new values; the
+    // others edit in their own frames, by offsets.
+    UpdateCurrentNumericParam(facade, edit->values, edit->valueCount, 0, edit->fieldCount, edit->fields, edit->index,
+                              edit->mode == 200 ? 1 : 0);
+}
+
+void CDrevon::UpdateCurrentNumericParam(void *context, const double *values, int count, int position,
+                                        int fieldCount, SgField *const *fields, int index, int absolute)
+{
+    auto *self = static_cast<CDrevon *>(context);
+    SgVectorFieldModel *editor = self ? self->m_vectorEditor.get() : nullptr;
+    if (!editor || count < 0 || position < 0)
+        return;
+    self->m_iEditorPosition = position;
+    std::vector<double> numbers;
+    if (values) {
+        numbers.assign(values, values + count);
+    } else {
+        for (int i = 0; i < fieldCount && fields && fields[i]; ++i) {
+            double number = 0.0;
+            ReadNumber(fields[i], fields[i]->IsVector() ? index : 0, number);
+            numbers.push_back(number);
+        }
+        count = static_cast<int>(numbers.size());
+    }
+    editor->SetVector(numbers.data(), count, position);
+    self->m_editedFields.clear();
+    for (int i = 0; i < fieldCount && fields && fields[i] && i < kMaxEditedFields; ++i) {
+        EditedField edited;
+        edited.container = fields[i]->GetContainer();
+        edited.field = fields[i];
+        edited.index = index;
+        self->m_editedFields.push_back(edited);
+        if (position + i >= kNamedRowsFrom)
+            editor->SetParamName(position + i, fields[i]->GetFieldName());
+    }
+    self->m_bAbsoluteEdit = absolute != 0;
+}
+
+void CDrevon::PreUpdateCurrentField(void *context)
+{
+    auto *self = static_cast<CDrevon *>(context);
+    if (!self || !self->m_vectorEditor || self->m_bAbsoluteEdit || self->m_editedFields.empty())
+        return;
+    SgField *field = self->m_editedFields.front().field;
+    if (!IsRotationField(field))
+        return;
+    const Rotation rotation = static_cast<SgFRotation *>(field)->Get(true);
+    const double shown[4] = {rotation.GetAxis().x, rotation.GetAxis().y, rotation.GetAxis().z, rotation.GetAngle()};
+    self->m_vectorEditor->SetVector(shown, 4, 0);
+}
+
+void CDrevon::UpdateCurrentField(void *context)
+{
+    auto *self = static_cast<CDrevon *>(context);
+    if (!self || !self->m_vectorEditor || self->m_editedFields.empty())
+        return;
+    SgVectorFieldModel *editor = self->m_vectorEditor.get();
+    std::vector<double> numbers(static_cast<size_t>(editor->GetRowCount()), 0.0);
+    editor->GetVector(numbers.data());
+    auto number = [&numbers](int at) { return at >= 0 && at < static_cast<int>(numbers.size()) ? numbers[at] : 0.0; };
+
+    const EditedField &first = self->m_editedFields.front();
+    SgFieldMngr *container = first.container.get();
+    const bool transform = container && container->IsDerivedFrom(SgTransform::ClassID());
+    {
+        SgKeyPoint keyPoint(self->m_pDocument);
+        if (transform) {
+            auto *node = static_cast<SgTransform *>(container);
+            SgField *field = first.field;
+            if (IsRotationField(field)) {
+                auto *rotation = static_cast<SgFRotation *>(field);
+                const double angle = self->m_bAbsoluteEdit ? number(3) : number(3) + rotation->Get(true).GetAngle();
+                rotation->Set(Rotation(Vec3(number(0), number(1), number(2)), angle));
+            } else if (NameIs(field, "translation") || NameIs(field, "scaleFactor")) {
+                auto *vector = static_cast<SgFVec3 *>(field);
+                const Vec3 entered(number(0), number(1), number(2));
+                if (self->m_bAbsoluteEdit) {
+                    vector->Set(entered);
+                } else {
+                    // An offset is given in the transform's own frame.
+                    const Vec3 moved = node->GetMatrix().TransformVector(entered);
+                    vector->Set(vector->Get(true) + moved);
+                    const double zero[3] = {0.0, 0.0, 0.0};
+                    editor->SetVector(zero, 3, self->m_iEditorPosition);
+                }
+            }
+        } else {
+            int place = 0;
+            for (const EditedField &edited : self->m_editedFields) {
+                const double value = number(self->m_iEditorPosition + place);
+                ++place;
+                double current = 0.0;
+                if (!ReadNumber(edited.field, edited.index, current))
+                    continue;
+                WriteNumber(edited.field, edited.index, value);
+            }
+        }
+    }
+    // Sub-objects under edit follow their moved gizmo.
+    if (SgSelectionHandler *selection = self->Selection(); selection && selection->m_bSubObject) {
+        if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(self->GetActiveTool()))
+            SgEditSubObjectTool::OnMoveCB(nullptr, tool);
+    }
+    self->Redraw();
+}
+
+} // namespace drevon

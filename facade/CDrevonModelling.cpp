@@ -1,0 +1,665 @@
+// The facade's modelling operations on the selection: compound objects
+// (booleans, conform, scatter), wrapping along a curve, profiles made into
+// solids, modifiers, mesh conversion, sub-object editing, bones and skins.
+//
+// Every operation first checks that the selection is one it can use (how
+// many objects, of which kinds, in which order) and otherwise leaves the
+// document as it is; every change it makes is one undo step.
+#include <algorithm>
+#include <memory>
+
+#include "engine/actions/SgFindAction.h"
+#include "engine/core/SgGizmoGroup.h"
+#include "engine/core/SgKeyPoint.h"
+#include "engine/core/SgPath.h"
+#include "engine/core/SgPathList.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/handlers/SgTool.h"
+#include "engine/nodes/character/CharAnimControl.h"
+#include "engine/nodes/character/SgCharAnim.h"
+#include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/nodes/geometry/SgExtrudeCap.h"
+#include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/nodes/geometry/SgOffset.h"
+#include "engine/nodes/geometry/SgPlane.h"
+#include "engine/nodes/geometry/SgPointSet.h"
+#include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/nodes/geometry/SgScatter.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
+#include "engine/tools/SgEditSubObjectTool.h"
+#include "facade/CDrevon.h"
+#include "facade/SolidMesh.h"
+#include "platform/SgDiagnostics.h"
+#include "solids/GmGeom.h"
+#include "solids/SgGeomAction.h"
+#include "solids/SgSolvane.h"
+#include "solids/modifiers/SgBendModifier.h"
+#include "solids/modifiers/SgFFDBoxModifier.h"
+#include "solids/modifiers/SgMeltModifier.h"
+#include "solids/modifiers/SgPathModifier.h"
+#include "solids/modifiers/SgSimplifyModifier.h"
+#include "solids/modifiers/SgSliceModifier.h"
+#include "solids/modifiers/SgSmoothMeshModifier.h"
+#include "solids/modifiers/SgTriangulateModifier.h"
+#include "solids/modifiers/SgTwistModifier.h"
+#include "solids/modifiers/SgWaveModifier.h"
+#include "solids/surfaces/SgConform.h"
+
+namespace drevon {
+
+namespace {
+
+constexpr const char *kPackage = "Facade";
+
+// The first button of each run and its length.
+constexpr int kFirstBooleanButton = 109;
+constexpr int kFirstExtrudeButton = 113;
+constexpr int kFirstSubObjectButton = 124;
+constexpr int kSubObjectButtons = 3;
+constexpr int kConvertButton = 127;
+constexpr int kCreaseUpButton = 128;
+constexpr int kCreaseDownButton = 129;
+constexpr int kInsetExtrudeButton = 132;
+
+// What an extrusion request builds (the value within its run).
+enum ExtrudeKind : int { kSweep = 0, kRoof = 1, kOffset = 2, kCapped = 4 };
+
+SgObject *AsObject(SgNode *node)
+{
+    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
+        return nullptr;
+    return static_cast<SgObject *>(node);
+}
+
+SgObject *ObjectOf(const SgPath &path)
+{
+    return path.IsEmpty() ? nullptr : AsObject(path.GetObject(true));
+}
+
+// The shape the path ends at once extended past its object; null when the
+// path reaches no shape.
+SgNode *ShapeOf(const SgPath &path)
+{
+    SgPath shape = path;
+    if (shape.IsEmpty() || !shape.ExtendToShape() || shape.IsEmpty())
+        return nullptr;
+    return shape.GetLastElement();
+}
+
+bool IsProfile(SgNode *node)
+{
+    return node && (node->IsDerivedFrom(SgGenPolyLine::ClassID()) || node->IsDerivedFrom(SgOffset::ClassID()));
+}
+
+// The profile an object offers an extrusion: its geometric shape when that
+// is an offset, else its polyline; null when it has neither.
+SgGenPolyLine *ProfileOf(SgObject *object, SgNode **offset)
+{
+    *offset = nullptr;
+    if (!object)
+        return nullptr;
+    SgNode *shape = object->GetBoolean();
+    if (shape && shape->IsDerivedFrom(SgOffset::ClassID())) {
+        *offset = shape;
+        return nullptr;
+    }
+    return object->GetObjectPolyline();
+}
+
+// The value within a run of buttons: a button index from `first` on, else
+// the value itself.
+int InRun(int value, int first)
+{
+    return value >= first ? value - first : value;
+}
+
+// A new node of a modifier kind; null for any value that names none.
+SgNode *NewModifier(int kind)
+{
+    switch (kind) {
+    case 1:
+        return new SgSmoothMeshModifier;
+    case 2:
+        return new SgSimplifyModifier;
+    case 3:
+        return new SgMeltModifier;
+    case 4:
+        return new SgWaveModifier;
+    case 5:
+        return new SgTwistModifier;
+    case 6:
+        return new SgBendModifier;
+    case 7:
+        return new SgFFDBoxModifier;
+    case 8:
+        return new SgSliceModifier;
+    case 9:
+        return new SgTriangulateModifier;
+    default:
+        return nullptr;
+    }
+}
+
+SgEditSubObjectTool *AsSubObjectTool(SgEventHandler *handler)
+{
+    if (!handler || !handler->IsDerivedFrom(SgEditSubObjectTool::ClassID()))
+        return nullptr;
+    return static_cast<SgEditSubObjectTool *>(handler);
+}
+
+} // namespace
+
+// ---- Selection helpers ------------------------------------------------------------------------------
+
+std::vector<SgPath> CDrevon::SelectedObjectPaths() const
+{
+    std::vector<SgPath> paths;
+    SgSelectionHandler *selection = Selection();
+    if (!selection)
+        return paths;
+    const SgPathList &list = selection->GetPathList();
+    for (POSITION pos = list.GetFirst(); pos;) {
+        SgPath path = list.GetNext(pos);
+        path.CutToObject(0, true, false);
+        if (!path.IsEmpty() && ObjectOf(path))
+            paths.push_back(path);
+    }
+    return paths;
+}
+
+bool CDrevon::UpdateSelectedOne(int)
+{
+    return Selection() && Selection()->GetSelCount() == 1;
+}
+
+// ---- Compound objects ---------------------------------------------------------------------------------
+
+bool CDrevon::BuildCompoundTree(SgNode *node, int minimum, int maximum)
+{
+    SgRef<SgNode> hold(node);
+    SgSelectionHandler *selection = Selection();
+    if (!node || !selection || !m_pDocument)
+        return false;
+    const int count = selection->GetSelCount();
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    if (count < minimum || count > maximum || static_cast<int>(paths.size()) != count)
+        return false;
+    // The compound takes the place of the first selected object.
+    const SgPath &first = paths.front();
+    const int at = first.GetCount() - 1;
+    if (at < 1 || !first[at - 1] || !first[at - 1]->IsGroup())
+        return false;
+    auto *parent = static_cast<SgGroup *>(first[at - 1]);
+    for (const SgPath &path : paths)
+        if (path.GetCount() < 2)
+            return false;
+
+    SgKeyPoint keyPoint(m_pDocument);
+    selection->DeselectAll();
+    SgRef<SgObject> compound(new SgObject(true, true));
+    if (!parent->AddChildBefore(compound.get(), first[at]))
+        return false;
+    compound->AddChild(node);
+    // The result looks like the first operand (a box with a ball taken out
+    // stays the box's colour).
+    if (SgObject *model = ObjectOf(first))
+        if (SgNode *material = model->FindPropertyNode(SgMaterial::ClassID()))
+            compound->AddPropertyNode(material->Copy(SgNode::kCopyShallow), true);
+    compound->SetName(node->GetClassName() + 2);
+    compound->m_layer.Set(m_pDocument->GetCurrentLayer());
+    SgPath compoundPath = first;
+    compoundPath.Truncate(at);
+    compoundPath.Append(compound.get());
+    // Operands keep their order (a difference takes the later ones from the
+    // first) and their place in the world. A boolean object takes them into
+    // its operands itself; other compounds are given their shape's own
+    // separator.
+    SgPath operandsPath = compoundPath;
+    if (!node->IsDerivedFrom(SgBoolean::ClassID()) && node->IsGeometricShape() && compound->GetInnerGroup()) {
+        operandsPath.Append(compound->GetInnerGroup());
+        operandsPath.Append(node);
+        operandsPath.Append(static_cast<SgGeometricShape *>(node)->GetSeparator());
+    }
+    for (const SgPath &path : paths) {
+        SgObject *object = ObjectOf(path);
+        SgPath target = operandsPath;
+        if (object && object != compound.get())
+            object->AttachToGroup(target, false);
+    }
+    compound->AlignToCenter();
+    selection->Select(compoundPath, 0);
+    Redraw();
+    return true;
+}
+
+void CDrevon::BooleanOperation(int button)
+{
+    const int operation = InRun(button, kFirstBooleanButton);
+    if (!SgBoolean::IsValidOperation(operation))
+        return;
+    // Booleans evaluate with the engine the facade chooses; a program
+    // without the solid library has none and cannot make them.
+    if (!m_bMetaball && !SgBoolean::IsEngineRegistered(SgBoolean::kSolidEngineAlt)) {
+        SgDiagTellUser(SgDiagLevel::Warning, kPackage, "Boolean operations need the solid library", "Boolean");
+        return;
+    }
+    BuildCompoundTree(new SgBoolean(operation), 2, 0x7fffffff);
+}
+
+void CDrevon::Conform(int)
+{
+    // A surface draped from the plane selected first over the points of
+    // the point set selected second; other kinds would make nothing.
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    if (paths.size() != 2)
+        return;
+    SgNode *plane = ShapeOf(paths[0]);
+    SgNode *points = ShapeOf(paths[1]);
+    if (!plane || !plane->IsDerivedFrom(SgPlane::ClassID()) || !points || !points->IsDerivedFrom(SgPointSet::ClassID()))
+        return;
+    BuildCompoundTree(new SgConform, 2, 2);
+}
+
+void CDrevon::Scatter(int)
+{
+    // Copies of the first object at the points of the second.
+    BuildCompoundTree(new SgScatter, 2, 2);
+}
+
+// ---- Wrapping along a curve -------------------------------------------------------------------------------
+
+void CDrevon::WrapAlongSpline(int)
+{
+    SgSelectionHandler *selection = Selection();
+    if (!selection || selection->GetSelCount() != 2)
+        return;
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    if (paths.size() != 2)
+        return;
+    SgObject *object = ObjectOf(paths[0]);
+    SgNode *curve = ShapeOf(paths[1]);
+    // The curve comes second: with the curve selected first, the second
+    // object is what the first would be laid along, and it is no curve.
+    if (!object || !curve || !curve->IsDerivedFrom(SgGenPolyLine::ClassID()))
+        return;
+    if (object == ObjectOf(paths[1]))
+        return;
+    {
+        SgKeyPoint keyPoint(m_pDocument);
+        SgPathModifier::wrapAlongSpline(object, static_cast<SgGenPolyLine *>(curve));
+    }
+    Redraw();
+}
+
+// ---- Profiles into solids ---------------------------------------------------------------------------------
+
+bool CDrevon::UpdateExtrude(int)
+{
+    SgSelectionHandler *selection = Selection();
+    if (!selection || selection->GetSelCount() == 0)
+        return false;
+    const SgPathList &list = selection->GetPathList();
+    return IsProfile(ShapeOf(list.GetAt(list.GetFirst())));
+}
+
+void CDrevon::OnExtrude(int button)
+{
+    SgSeparator *root = GetRoot();
+    SgSelectionHandler *selection = Selection();
+    if (!root || !selection || selection->GetSelCount() == 0)
+        return;
+    // The profiles in selection order; objects that offer none are passed by.
+    std::vector<SgNode *> profiles;
+    for (const SgPath &path : SelectedObjectPaths()) {
+        SgNode *offset = nullptr;
+        SgGenPolyLine *curve = ProfileOf(ObjectOf(path), &offset);
+        if (offset)
+            profiles.push_back(offset);
+        else if (curve)
+            profiles.push_back(curve);
+    }
+    if (profiles.empty())
+        return;
+
+    const int kind = InRun(button, kFirstExtrudeButton);
+    SgRef<SgGeometricShape> shape;
+    switch (kind) {
+    case kRoof:
+        shape = new SgSkeleton;
+        break;
+    case kOffset:
+        shape = new SgOffset;
+        break;
+    case kCapped:
+        shape = new SgExtrudeCap;
+        break;
+    default:
+        if (selection->GetSelCount() == 1)
+            shape = new SgRevolve;
+        else
+            shape = new SgExtrude;
+        break;
+    }
+    {
+        SgKeyPoint keyPoint(m_pDocument);
+        SgRef<SgObject> object(new SgObject(true, true));
+        object->AddPropertyNode(SgTool::BuildRandomMaterial(), true);
+        int number = 0;
+        for (SgNode *profile : profiles) {
+            if (shape->IsDerivedFrom(SgExtrude::ClassID())) {
+                static_cast<SgExtrude *>(shape.get())->SetProfileNode(profile, number, true);
+                ++number;
+            } else if (profile->IsDerivedFrom(SgGenPolyLine::ClassID())) {
+                // An offset has one source: the first curve.
+                shape->SetPolyline(static_cast<SgGenPolyLine *>(profile), number, true);
+                ++number;
+                break;
+            }
+        }
+        if (number == 0)
+            return;
+        object->AddChild(shape.get());
+        object->SetName(shape->GetClassName() + 2);
+        if (m_pDocument)
+            object->m_layer.Set(m_pDocument->GetCurrentLayer());
+        root->AddChild(object.get());
+        object->AlignToCenter();
+    }
+    Redraw();
+}
+
+// ---- Modifiers ------------------------------------------------------------------------------------------------
+
+void CDrevon::OnAddModifier(int kind)
+{
+    // Only the kinds named here: any other value is refused, never taken for
+    // a node of the caller's.
+    if (kind < kFirstModifier || kind > kLastModifier)
+        return;
+    SgSelectionHandler *selection = Selection();
+    if (!selection || selection->GetSelCount() != 1)
+        return;
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
+    if (!object)
+        return;
+    SgRef<SgNode> modifier(NewModifier(kind));
+    if (!modifier)
+        return;
+    if (FindNodeByClassID::Lookup(modifier->GetClassID(), object))
+        return;
+    {
+        SgKeyPoint keyPoint(m_pDocument);
+        if (modifier->IsDerivedFrom(SgObjSpaceModifier::ClassID())) {
+            // Object-space modifiers live in a gizmo group fitted to the
+            // object; the group's own class builds it.
+            auto *spaced = static_cast<SgObjSpaceModifier *>(modifier.get());
+            SgRef<SgGroup> group(spaced->CreateGizmoGroup(object, true, true));
+            if (!group)
+                return;
+            object->AddPropertyNode(group.get(), false);
+        } else {
+            object->AddPropertyNode(modifier.get(), false);
+        }
+    }
+    Redraw();
+}
+
+SgNode *CDrevon::OnEditModifier()
+{
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    if (paths.size() != 1 || !Selection() || Selection()->GetSelCount() != 1)
+        return nullptr;
+    SgObject *object = ObjectOf(paths[0]);
+    const std::vector<SgNode *> &fathers = object->GetFatherList();
+    if (fathers.empty() || !fathers.front()->IsDerivedFrom(SgGizmoGroup::ClassID()))
+        return nullptr;
+    SgNode *gizmo = fathers.front();
+    for (SgNode *holder : gizmo->GetFatherList()) {
+        if (!holder->IsGroup())
+            continue;
+        auto *group = static_cast<SgGroup *>(holder);
+        bool past = false;
+        for (int i = 0; i < group->GetNumChildren(); ++i) {
+            SgNode *child = group->GetChild(i);
+            if (child == gizmo)
+                past = true;
+            else if (past && child->IsModifier())
+                return child;
+        }
+    }
+    return nullptr;
+}
+
+// ---- Meshes ---------------------------------------------------------------------------------------------------
+
+void CDrevon::ConvertToMesh(int)
+{
+    SgSeparator *root = GetRoot();
+    SgSelectionHandler *selection = Selection();
+    if (!root || !selection || selection->GetSelCount() != 1)
+        return;
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
+    SgSeparator *holder = object ? object->GetGroupHolder(false) : nullptr;
+    if (!holder || holder->GetNumChildren() == 0)
+        return;
+    SgNode *shape = holder->GetChild(0);
+    SgRef<SgFaceSet> mesh;
+    {
+        SgGeomAction action;
+        action.m_bShapeResult = true;
+        action.Apply(shape);
+        SgShape *result = action.GetShapeResult();
+        if (result && result->GetClassID() == SgFaceSet::ClassID()) {
+            auto *faces = static_cast<SgFaceSet *>(result);
+            const int count = faces->GetVertexCount();
+            const Vec3 *points = faces->GetDeformedPoints();
+            mesh = static_cast<SgFaceSet *>(faces->Copy(SgNode::kCopyShallow));
+            if (mesh && points && count > 0) {
+                const std::vector<Vec3> moved(points, points + count);
+                mesh->m_vertices.RemoveAll();
+                mesh->m_vertices.AddVals(count, moved.data());
+            }
+        } else {
+            // Shapes that evaluate to a solid (a boolean, a cube, a solid
+            // node) give the polygons of its faces.
+            SgGeomAction solidAction;
+            solidAction.Apply(shape);
+            std::unique_ptr<solvane::GmGeom> solid(solidAction.TakeResult());
+            if (solid && solid->faceCount() > 0) {
+                mesh = SolidToFaceSet(*solid);
+            } else if (shape->IsGeometricShape()) {
+                SgShape *cached = static_cast<SgGeometricShape *>(shape)->GetResultCache();
+                if (cached && cached->GetClassID() == SgSolvane::ClassID() &&
+                    static_cast<SgSolvane *>(cached)->GetGeom())
+                    mesh = SolidToFaceSet(*static_cast<SgSolvane *>(cached)->GetGeom());
+            }
+        }
+    }
+    if (!mesh || mesh->GetFaceCount() == 0)
+        return;
+    {
+        SgKeyPoint keyPoint(m_pDocument);
+        SgRef<SgObject> copy(new SgObject(true, true));
+        if (SgTransform *transform = object->GetTransform())
+            copy->SetTransform(static_cast<SgTransform *>(transform->Copy(SgNode::kCopyShallow)));
+        if (SgNode *material = object->FindPropertyNode(SgMaterial::ClassID()))
+            copy->AddPropertyNode(material->Copy(SgNode::kCopyShallow), true);
+        copy->AddChild(mesh.get());
+        copy->SetName((std::string(object->GetName()) + " Mesh").c_str());
+        if (m_pDocument)
+            copy->m_layer.Set(m_pDocument->GetCurrentLayer());
+        root->AddChild(copy.get());
+    }
+    Redraw();
+}
+
+// ---- Sub-object editing ------------------------------------------------------------------------------------
+
+bool CDrevon::IsEditingSubObjects() const
+{
+    return AsSubObjectTool(m_activeTool.get()) != nullptr && Selection() && Selection()->m_bSubObject;
+}
+
+void CDrevon::EditSubObject(int button)
+{
+    if (button == 126)
+        button = 127;
+    const int mode = InRun(button, kFirstSubObjectButton);
+    if (mode != SgEditSubObjectTool::kVertices && mode != SgEditSubObjectTool::kEdges &&
+        mode != SgEditSubObjectTool::kFaces)
+        return;
+    SgSelectionHandler *selection = Selection();
+    if (!selection || !GetRoot())
+        return;
+    SgPath path;
+    SgShape *shape = nullptr;
+    if (SgEditSubObjectTool *running = AsSubObjectTool(m_activeTool.get())) {
+        // Editing goes on with the same object in another mode; the same
+        // mode keeps the running tool.
+        if (running->m_iMode == mode)
+            return;
+        path = running->GetObjectPath();
+        shape = running->GetEditedShape();
+    } else {
+        if (selection->GetSelCount() != 1)
+            return;
+        const std::vector<SgPath> paths = SelectedObjectPaths();
+        SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
+        if (!object)
+            return;
+        // The content's first node (GetChildFirst would walk into a
+        // procedural shape's own separator).
+        SgSeparator *holder = object->GetGroupHolder(false);
+        SgNode *first = holder && holder->GetNumChildren() > 0 ? holder->GetChild(0) : nullptr;
+        if (!first || !first->IsShape())
+            return;
+        path = paths[0];
+        shape = static_cast<SgShape *>(first);
+    }
+    SgRef<SgEditSubObjectTool> tool(new SgEditSubObjectTool);
+    if (!tool->SetEditedShape(shape))
+        return;
+    tool->Init(path, nullptr);
+    tool->m_iMode = mode;
+    selection->DeselectAll();
+    DeleteActiveTool();
+    InstallActiveTool(tool.get());
+    tool->Start(nullptr);
+    OnTransformTool(m_iManipulatorKind + 30);
+    for (int i = 0; i < kSubObjectButtons; ++i)
+        SetButtonState(i == (mode == SgEditSubObjectTool::kFaces ? 2 : mode) ? 1 : 0, kFirstSubObjectButton + i,
+                       false);
+    Redraw();
+}
+
+void CDrevon::ClearSubObjectButtons()
+{
+    for (int i = 0; i < kSubObjectButtons; ++i)
+        if (GetButtonState(kFirstSubObjectButton + i) != 0)
+            SetButtonState(0, kFirstSubObjectButton + i, false);
+}
+
+void CDrevon::BridgeSubObject(int)
+{
+    if (SgEditSubObjectTool *tool = AsSubObjectTool(m_activeTool.get())) {
+        tool->BridgeSelection(tool->m_iMode);
+        Redraw();
+    }
+}
+
+void CDrevon::CreaseSubObject(int button)
+{
+    SgEditSubObjectTool *tool = AsSubObjectTool(m_activeTool.get());
+    if (!tool)
+        return;
+    const int amount = button == kCreaseUpButton ? 1 : button == kCreaseDownButton ? -1 : button;
+    tool->CreaseSelection(tool->m_iMode, amount);
+    Redraw();
+}
+
+void CDrevon::ExtrudeSubObject(int button)
+{
+    SgEditSubObjectTool *tool = AsSubObjectTool(m_activeTool.get());
+    if (!tool || tool->SelectionCount() <= 0)
+        return;
+    tool->StartExtrude(button == kInsetExtrudeButton);
+    Redraw();
+}
+
+// ---- Characters -----------------------------------------------------------------------------------------------
+
+void CDrevon::CreateBone()
+{
+    SgSeparator *root = GetRoot();
+    const int classId = SgFieldMngr::GetClassIDFromName("SgBone");
+    if (!root || classId <= 0)
+        return;
+    SgFieldMngr *made = SgFieldMngr::Create(classId);
+    if (!made || !made->IsNode()) {
+        SgFieldMngr::Destroy(made);
+        return;
+    }
+    {
+        SgKeyPoint keyPoint(m_pDocument);
+        SgRef<SgObject> object(new SgObject(true, true));
+        object->AddChild(static_cast<SgNode *>(made));
+        object->SetName("Bone");
+        if (m_pDocument)
+            object->m_layer.Set(m_pDocument->GetCurrentLayer());
+        root->AddChild(object.get());
+    }
+    Redraw();
+}
+
+void CDrevon::SkinSkeleton(int)
+{
+    SgSelectionHandler *selection = Selection();
+    if (!selection || selection->GetSelCount() != 2)
+        return;
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    if (paths.size() != 2)
+        return;
+    SgObject *skin = ObjectOf(paths[0]);
+    SgObject *skeleton = ObjectOf(paths[1]);
+    const int bone = SgFieldMngr::GetClassIDFromName("SgBone");
+    // The skeleton comes second and holds bones; a skin already bound is
+    // bound again only after it went back to its skin.
+    if (!skin || !skeleton || skin == skeleton || bone <= 0 || !FindNodeByClassID::Lookup(bone, skeleton) ||
+        FindNodeByClassID::Lookup(SgCharAnim::ClassID(), skin))
+        return;
+    {
+        SgKeyPoint keyPoint(m_pDocument);
+        CharAnimControl::SkinSkeleton(skin, skeleton);
+    }
+    Redraw();
+}
+
+void CDrevon::BackToSkin(int)
+{
+    SgSelectionHandler *selection = Selection();
+    if (!selection || selection->GetSelCount() != 1)
+        return;
+    const std::vector<SgPath> paths = SelectedObjectPaths();
+    SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
+    SgNode *found = object ? FindNodeByClassID::Lookup(SgCharAnim::ClassID(), object) : nullptr;
+    if (!found)
+        return;
+    auto *anim = static_cast<SgCharAnim *>(found);
+    {
+        SgKeyPoint keyPoint(m_pDocument);
+        anim->GetControl().BackToSkinMode();
+        anim->m_skeleton.Set(NodePtr());
+    }
+    Redraw();
+}
+
+} // namespace drevon
