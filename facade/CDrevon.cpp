@@ -108,22 +108,25 @@ CDrevon::~CDrevon()
 {
     // The timer's callback names this object: it must not outlive it.
     StopPlayback();
-    if (SgGeometricShape::s_fActionIdData == this) {
-        SgGeometricShape::s_fActionIdFunc = nullptr;
-        SgGeometricShape::s_fActionIdData = nullptr;
-    }
     m_activeTool = nullptr;
+    LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_editorObjects = nullptr;
+}
+
+void CDrevon::LeaveDocumentHooks()
+{
+    // A document given from outside outlives this facade: it must not keep
+    // calling it.
+    if (m_pDocument && m_pDocument->GetShapeActionIdData() == this)
+        m_pDocument->SetShapeActionIdFunc(nullptr, nullptr);
 }
 
 // ---- Document -------------------------------------------------------------------------
 
 SgDocument *CDrevon::CreateDocument()
 {
-    SgGeometricShape::s_fActionIdFunc = &BooleanEngineOf;
-    SgGeometricShape::s_fActionIdData = this;
     std::error_code error;
     m_workingDir = std::filesystem::current_path(error).string();
     m_pluginDir = ModuleFolder();
@@ -158,6 +161,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
     m_toolFinished.Reset();
+    LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_pDocument = document;
@@ -165,6 +169,8 @@ void CDrevon::SetDocument(SgDocument *document)
     if (!document)
         return;
     document->SetContext(this);
+    // Boolean nodes joining this document take this facade's engine.
+    document->SetShapeActionIdFunc(&BooleanEngineOf, this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
 }
