@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <mutex>
 #include <set>
+#include <typeinfo>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
@@ -119,10 +120,12 @@ void SgNode::StartNoticePeriod()
 }
 
 namespace {
+// Exactly a group or a separator (a derived class may act on each notice,
+// whatever class id it answers with).
 bool IsPlainGroup(const SgNode *node)
 {
-    const int id = node->GetClassID();
-    return id == SgGroup::ClassID() || id == SgSeparator::ClassID();
+    const std::type_info &type = typeid(*node);
+    return type == typeid(SgGroup) || type == typeid(SgSeparator);
 }
 } // namespace
 

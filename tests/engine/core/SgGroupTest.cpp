@@ -184,7 +184,7 @@ TEST_F(SgGroupTest, GrowingADeepChainAtItsBottomTakesTimeInItsDepth)
 {
     const auto build = [](int depth) {
         double best = 1e30;
-        for (int run = 0; run < 3; ++run) {
+        for (int run = 0; run < 5; ++run) {
             SgRef<SgGroup> top = new SgGroup;
             std::vector<SgGroup *> chain{top.get()};
             chain.reserve(static_cast<size_t>(depth) + 1);
@@ -205,7 +205,9 @@ TEST_F(SgGroupTest, GrowingADeepChainAtItsBottomTakesTimeInItsDepth)
     build(2000); // warm the allocator
     const double shallow = build(10000);
     const double deep = build(20000);
-    EXPECT_LT(deep, 3.0 * shallow + 0.002) << "10,000 levels: " << shallow << " s, 20,000 levels: " << deep << " s";
+    // The slack covers cache and allocator effects of a few milliseconds;
+    // time in the square of the depth took most of a second at 10,000.
+    EXPECT_LT(deep, 3.0 * shallow + 0.02) << "10,000 levels: " << shallow << " s, 20,000 levels: " << deep << " s";
 }
 
 TEST_F(SgGroupTest, InsertionsLandWhereAsked)
