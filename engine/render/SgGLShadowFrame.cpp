@@ -171,16 +171,14 @@ SgShadowCache::~SgShadowCache()
 bool SgGLRenderAction::TraverseForShadows(SgNode *root)
 {
     // The library adds each further light with blending on: the materials
-    // must not turn it off, and display lists, which hold the materials'
-    // own blending, are not replayed meanwhile.
+    // must not turn it off. The ordinary display lists hold the materials'
+    // own blending, so this pass compiles and replays lists of its own
+    // (GetRenderCacheSlot), made while blending stays on.
     if (!glIsEnabled(GL_BLEND))
         return TraverseRoot(root);
-    const bool savedDisabled = m_bCacheDisabled;
-    m_bCacheDisabled = true;
     m_bAdditivePass = true;
     const bool ok = TraverseRoot(root);
     m_bAdditivePass = false;
-    m_bCacheDisabled = savedDisabled;
     return ok;
 }
 

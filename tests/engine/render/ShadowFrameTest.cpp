@@ -292,6 +292,34 @@ TEST_F(ShadowFrameTest, SilhouettesAreKeptWhileTheSceneIsUnchanged)
     EXPECT_EQ(frame(), 0);
 }
 
+// The pass that adds the further light compiles display lists of its own
+// (the ordinary ones turn blending off for opaque materials): while they are
+// made and replayed the picture stays the one drawn without lists, and a
+// change below the root reaches it.
+TEST_F(ShadowFrameTest, ThePictureStandsWhileThePassListsAreCompiledAndReplayed)
+{
+    SgSeparator *cube = ColouredCube(Color(0.9f, 0.8f, 0.1f, 1));
+    m_scene->AddChild(cube);
+    auto frame = [&] {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get()));
+        return std::make_pair(Centre(), At(51, 15));
+    };
+    const auto first = frame();
+    for (int i = 2; i <= 4; ++i) {
+        const auto again = frame();
+        EXPECT_TRUE(Near(again.first, first.first, 4))
+            << "frame " << i << ": top face " << Text(again.first) << ", first " << Text(first.first);
+        EXPECT_TRUE(Near(again.second, first.second, 4))
+            << "frame " << i << ": shadow " << Text(again.second) << ", first " << Text(first.second);
+    }
+    auto *material = static_cast<SgMaterial *>(cube->GetChild(0));
+    const Color blue(0.1f, 0.1f, 0.9f, 1);
+    material->m_diffuseColor.SetVals(1, &blue);
+    const auto changed = frame();
+    EXPECT_GT(changed.first[2], first.first[2] + 40) << "the top face turned blue: " << Text(changed.first);
+}
+
 // Shadows that cannot be made (a capture too large for its buffer) leave the
 // frame drawn lit, without shadows: the frame succeeds with one message, and
 // the next frame of the same scene does not tell it again.
