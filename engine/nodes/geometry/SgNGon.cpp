@@ -241,7 +241,7 @@ void SgNStar::sample(int)
     std::vector<Vec3> corners(2 * static_cast<size_t>(sides));
     MakeNGonPoints(sides, true, m_radius.Get(true), m_radius1.Get(true), m_startAngle.Get(true), corners.data(), 1,
                    asymmetry);
-    FitStarRoundings(GetClassName(), corners, filet0, filet1);
+    FitStarRoundings((GetReadPlacePrefix() + GetClassName()).c_str(), corners, filet0, filet1);
     const double radii[2] = {filet0, filet1};
     int m[2] = {0, 0};
     const int used =
