@@ -128,6 +128,18 @@ TEST(SgFormulaBoundsTest, FormulaNodesMadeOutsideAReadRunInTheirDocumentsInterpr
     EXPECT_EQ(global(second->GetLispContext(), "scriptmark"), "5");
     EXPECT_EQ(global(first->GetLispContext(), "scriptmark"), "NIL") << "nor does it reach the other document";
     EXPECT_EQ(global(LispProcessContext(), "scriptmark"), "NIL");
+
+    // A script wired to a node already in a document (as a dialog wires it)
+    // joins that document's interpreter too.
+    SgRef<SgTransform> placed = new SgTransform;
+    first->GetRoot()->AddChild(placed.get());
+    SgRef<SgLispScript> wired = new SgLispScript;
+    ASSERT_EQ(wired->SetScript("(progn (setq wiredmark 7) (setout self 'outv0 (vec3 4 5 6)) 1)"), 1);
+    ASSERT_TRUE(PlugTo1(wired.get(), "3", placed.get(), "translation")) << diagnostics.GetText();
+    EXPECT_EQ(wired->GetLispContext(), first->GetLispContext());
+    EXPECT_EQ(placed->m_translation.Get(true), Vec3(4, 5, 6)) << diagnostics.GetText();
+    EXPECT_EQ(global(first->GetLispContext(), "wiredmark"), "7");
+    EXPECT_EQ(global(LispProcessContext(), "wiredmark"), "NIL");
 }
 
 TEST(SgFormulaBoundsTest, AClosedDocumentGivesBackWhatItsFormulasKept)
