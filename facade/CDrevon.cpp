@@ -100,22 +100,25 @@ CDrevon::~CDrevon()
 {
     // The timer's callback names this object: it must not outlive it.
     StopPlayback();
-    if (SgGeometricShape::s_fActionIdData == this) {
-        SgGeometricShape::s_fActionIdFunc = nullptr;
-        SgGeometricShape::s_fActionIdData = nullptr;
-    }
     m_activeTool = nullptr;
+    LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_editorObjects = nullptr;
+}
+
+void CDrevon::LeaveDocumentHooks()
+{
+    // A document given from outside outlives this facade: it must not keep
+    // calling it.
+    if (m_pDocument && m_pDocument->GetShapeActionIdData() == this)
+        m_pDocument->SetShapeActionIdFunc(nullptr, nullptr);
 }
 
 // ---- Document -------------------------------------------------------------------------
 
 SgDocument *CDrevon::CreateDocument()
 {
-    SgGeometricShape::s_fActionIdFunc = &BooleanEngineOf;
-    SgGeometricShape::s_fActionIdData = this;
     std::error_code error;
     m_workingDir = std::filesystem::current_path(error).string();
     m_pluginDir = ModuleFolder();
@@ -153,6 +156,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_editedFields.clear();
     m_toolFinished.Reset();
     m_viewerChanged.Reset();
+    LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_pDocument = document;
@@ -161,6 +165,8 @@ void CDrevon::SetDocument(SgDocument *document)
         return;
     document->SetContext(this);
     m_fieldEdited = document->Subscribe(SgDocumentEventKind::kFieldEdited, &CDrevon::OnFieldEdited, this);
+    // Boolean nodes joining this document take this facade's engine.
+    document->SetShapeActionIdFunc(&BooleanEngineOf, this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
     m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);

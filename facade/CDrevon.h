@@ -528,6 +528,8 @@ private:
     void StartCreation(int button, int classId, const int *codes, bool cornerToCorner);
     void InstallActiveTool(SgEventHandler *tool);
     void StopPlayback();
+    // Takes this facade's hooks off the current document.
+    void LeaveDocumentHooks();
     // Creation tools starting and finishing reach the host's callbacks
     // while the facade is plugged in.
     static void OnToolEvent(const SgDocumentEvent &event, void *facade);

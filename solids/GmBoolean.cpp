@@ -18,8 +18,9 @@ namespace solvane {
 
 namespace {
 // On in every build: a result that fails the checker is reported as a
-// failure at the request boundary, never handed out.
-bool g_validate = true;
+// failure at the request boundary, never handed out. Per thread: the
+// setting in force is the caller's (a document's, through a scope).
+thread_local bool g_validate = true;
 
 enum PieceClass { CLS_UNKNOWN, CLS_IN, CLS_OUT, CLS_ON_SAME, CLS_ON_OPP };
 
@@ -149,6 +150,9 @@ std::string check_identities(GmBoolOp op, GmGeom &a, GmGeom &b, GmGeom &result, 
 
 void set_boolean_validation(bool on) { g_validate = on; }
 bool boolean_validation() { return g_validate; }
+
+GmValidationScope::GmValidationScope(bool on) : m_previous(g_validate) { g_validate = on; }
+GmValidationScope::~GmValidationScope() { g_validate = m_previous; }
 
 namespace {
 std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats,

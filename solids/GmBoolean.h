@@ -47,10 +47,23 @@ struct GmBooleanResult {
 };
 GmBooleanResult boolean_request(GmBoolOp op, const GmGeom &a, const GmGeom &b);
 
-// Whether the validity checker runs after every boolean (on by default in
-// every build, so that a result that is not a valid closed solid is
-// reported as a failure; benchmarks switch it off inside their timing).
+// Whether the validity checker runs after every boolean of the calling
+// thread (on unless turned off, so that a result that is not a valid closed
+// solid is reported as a failure). A document's boolean evaluation puts the
+// document's own setting in force for its length (GmValidationScope), so two
+// documents never share it; benchmarks switch it off inside their timing.
 void set_boolean_validation(bool on);
 bool boolean_validation();
+
+class GmValidationScope {
+public:
+    explicit GmValidationScope(bool on);
+    ~GmValidationScope();
+    GmValidationScope(const GmValidationScope &) = delete;
+    GmValidationScope &operator=(const GmValidationScope &) = delete;
+
+private:
+    bool m_previous;
+};
 
 }  // namespace solvane

@@ -1,6 +1,7 @@
 #include "solids/GmGeom.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
 
@@ -40,8 +41,18 @@ GmBox GmBox::widened(double t) const
 
 // ---------------------------------------------------------------- GmGeom
 
+namespace {
+std::atomic<long> g_liveGeoms{0};
+}
+
+long GmGeom::liveCount()
+{
+    return g_liveGeoms.load();
+}
+
 GmGeom::GmGeom(double tolerance) : m_tolerance(tolerance), m_tolerance2(tolerance * tolerance)
 {
+    ++g_liveGeoms;
     m_extent.min = Vec3(-2.2, -2.2, -2.2);
     m_extent.max = Vec3(2.2, 2.2, 2.2);
     init();
@@ -50,6 +61,7 @@ GmGeom::GmGeom(double tolerance) : m_tolerance(tolerance), m_tolerance2(toleranc
 GmGeom::GmGeom(const GmBox &extent, double tolerance)
     : m_tolerance(tolerance), m_tolerance2(tolerance * tolerance), m_extent(extent)
 {
+    ++g_liveGeoms;
     init();
 }
 
@@ -66,6 +78,7 @@ void GmGeom::init()
 GmGeom::GmGeom(const GmGeom &src, bool unlink)
     : m_tolerance(src.m_tolerance), m_tolerance2(src.m_tolerance2), m_extent(src.m_extent)
 {
+    ++g_liveGeoms;
     init();
     copyFrom(src, unlink);
 }
@@ -155,7 +168,10 @@ void GmGeom::copyFrom(const GmGeom &src, bool unlink)
     m_groupCounter = std::max<uint32_t>(m_groupCounter, static_cast<uint32_t>(groups.size()));
 }
 
-GmGeom::~GmGeom() = default;
+GmGeom::~GmGeom()
+{
+    --g_liveGeoms;
+}
 
 void GmGeom::takeOver(GmGeom &&src)
 {

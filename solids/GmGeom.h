@@ -44,6 +44,8 @@ public:
     GmGeom(const GmGeom &source, bool unlink = true);
     GmGeom &operator=(const GmGeom &) = delete;
     virtual ~GmGeom();
+    // Geometries alive in the process: what tests of ownership count.
+    static long liveCount();
     // Empties this geometry and copies the source into it.
     void assign(const GmGeom &source);
     // Drops everything this geometry holds (its storage included) and takes

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/core/SgBooleanCache.h"
@@ -25,7 +26,9 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/geometry/SgScatter.h"
 #include "engine/nodes/geometry/SgBoolean.h"
+#include "engine/document/SgDocument.h"
 #include "platform/SgDiagnostics.h"
+#include "solids/GmBoolean.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
 #include "solids/GmValidity.h"
@@ -253,7 +256,7 @@ void SgGeomAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 void SgGeomAction::VisitGizmoGroup(SgAction *action, SgNode *node)
 {
     auto *group = static_cast<SgGroup *>(node);
-    for (int i = 0; i < group->GetChildsCount() && !action->m_nTerminate; ++i) {
+    for (int i = 0; i < group->GetOwnChildCount() && !action->m_nTerminate; ++i) {
         SgNode *child = group->GetChild(i);
         if (child && child->AffectsState())
             action->Traverse(child);
@@ -327,6 +330,12 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
             SgDiagWarning("Solvane", "boolean: no action of id %d to evaluate it", engine);
     } else if (!holds) {
         ++s_nEvaluations;
+        // The document's own setting; a node of no document keeps the
+        // caller's.
+        SgDocument *document = node->GetDocument();
+        std::optional<GmValidationScope> validation;
+        if (document)
+            validation.emplace(document->GetValidateSolids());
         const int operation = OperationOf(node);
         std::vector<std::unique_ptr<GmGeom>> operands;
         std::unique_ptr<GmGeom> running;

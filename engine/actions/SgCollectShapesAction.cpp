@@ -184,7 +184,7 @@ void SgCollectShapesAction::VisitGizmoGroup(SgAction *action, SgNode *node)
     auto *group = static_cast<SgGroup *>(node);
     SgPath &path = action->m_CurrentPath;
     // By index: a visitor may edit the group while it runs.
-    for (int i = 0; i < group->GetChildsCount(); ++i) {
+    for (int i = 0; i < group->GetOwnChildCount(); ++i) {
         if (action->m_nTerminate)
             return;
         SgNode *child = group->GetChild(i);

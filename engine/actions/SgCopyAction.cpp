@@ -33,7 +33,7 @@ bool IsManipulator(const SgNode *node)
 void RemoveDefaultChildren(SgGroup *group)
 {
     auto *separator = dynamic_cast<SgSeparator *>(group);
-    while (group->GetChildsCount() > 0) {
+    while (group->GetOwnChildCount() > 0) {
         SgNode *first = group->GetChildList().front();
         // An object's own list is reached through its property operations:
         // its child operations act on the content.

@@ -458,6 +458,8 @@ SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, con
     }
     SgAdopt<SgFieldMngr> pending(created);
     auto *node = isNode ? static_cast<SgNode *>(created) : nullptr;
+    if (node)
+        node->SetReadPlace(stream.m_strFileName, stream.GetLine());
 
     if (node && node->IsGroup()) {
         CurrentGuard current(stream, static_cast<SgGroup *>(node));

@@ -111,8 +111,17 @@ bool SgAction::Apply(SgNode *node)
     if (s_applyNesting == 0)
         ++s_outermostApplies;
     struct Nesting {
-        Nesting() { ++s_applyNesting; }
-        ~Nesting() { --s_applyNesting; }
+        // What this traversal reads and builds is newer than any notice so far.
+        Nesting()
+        {
+            ++s_applyNesting;
+            SgNode::BeginTraversal();
+        }
+        ~Nesting()
+        {
+            SgNode::EndTraversal();
+            --s_applyNesting;
+        }
     } nesting;
     m_error.clear();
     const int depth = m_pState->GetDepth();

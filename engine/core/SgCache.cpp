@@ -4,6 +4,7 @@
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgElement.h"
+#include "engine/core/SgNode.h"
 #include "engine/core/SgState.h"
 #include "platform/SgError.h"
 
@@ -45,7 +46,7 @@ void SgCache::BuildCacheContext(SgState *state)
             e->ClearRead();
         }
     }
-    m_bValid = true;
+    SetValid(true);
 }
 
 bool SgCache::CompareContext(SgState *state)
@@ -57,7 +58,7 @@ bool SgCache::CompareContext(SgState *state)
         if (e && !copy->Matches(e))
             return false;
     }
-    m_bValid = true;
+    SetValid(true);
     return true;
 }
 
@@ -76,4 +77,11 @@ bool SgCache::ClearCache()
 {
     DestroyCache();
     return m_bKeep;
+}
+
+void SgCache::SetValid(bool valid)
+{
+    m_bValid = valid;
+    if (valid)
+        SgNode::StartNoticePeriod();
 }

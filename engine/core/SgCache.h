@@ -38,7 +38,9 @@ public:
     bool ClearCache();
 
     bool IsValid() const { return m_bValid; }
-    void SetValid(bool valid) { m_bValid = valid; }
+    // A cache made valid is newer than every change notice so far
+    // (SgNode::StartNoticePeriod): the next notice clears it.
+    void SetValid(bool valid);
     bool GetKeep() const { return m_bKeep; }
     void SetKeep(bool keep) { m_bKeep = keep; }
 

@@ -89,4 +89,17 @@ void SelectionChanged(SgDocument *document)
         calls.selectionChanged(document);
 }
 
+int ShapeActionId(SgDocument *document, SgGeometricShape *shape)
+{
+    const Calls &calls = Installed();
+    return document && calls.shapeActionId ? calls.shapeActionId(document, shape) : -1;
+}
+
+void NodeJoined(SgDocument *document, SgNode *node)
+{
+    const Calls &calls = Installed();
+    if (document && node && calls.nodeJoined)
+        calls.nodeJoined(document, node);
+}
+
 } // namespace SgDocumentLink

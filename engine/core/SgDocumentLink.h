@@ -8,6 +8,7 @@
 class SgDocument;
 class SgField;
 class SgFieldChange;
+class SgGeometricShape;
 class SgNode;
 
 namespace SgDocumentLink {
@@ -34,6 +35,12 @@ struct Calls {
     int (*currentLayer)(const SgDocument *document) = nullptr;
     // The selection handler's list changed.
     void (*selectionChanged)(SgDocument *document) = nullptr;
+    // The engine the document's host chooses for a shape that joins it
+    // without one of its own; -1 when the host chooses none.
+    int (*shapeActionId)(SgDocument *document, SgGeometricShape *shape) = nullptr;
+    // A node joined the document (formulas it holds or is driven by move
+    // into the document's interpreter).
+    void (*nodeJoined)(SgDocument *document, SgNode *node) = nullptr;
 };
 
 void Install(const Calls &calls);
@@ -49,5 +56,8 @@ void EndKeyPoint(SgDocument *document);
 // 0 without a document.
 int CurrentLayer(const SgDocument *document);
 void SelectionChanged(SgDocument *document);
+// -1 without a document or a host's choice.
+int ShapeActionId(SgDocument *document, SgGeometricShape *shape);
+void NodeJoined(SgDocument *document, SgNode *node);
 
 } // namespace SgDocumentLink

@@ -31,7 +31,7 @@ SgGroup::~SgGroup()
 
 SgNode *SgGroup::GetChild(int index) const
 {
-    if (index < 0 || index >= GetChildsCount())
+    if (index < 0 || index >= GetOwnChildCount())
         return nullptr;
     return m_children[index];
 }
@@ -40,7 +40,7 @@ int SgGroup::IndexOf(const SgNode *child) const
 {
     if (!child)
         return -1;
-    for (int i = 0; i < GetChildsCount(); ++i) {
+    for (int i = 0; i < GetOwnChildCount(); ++i) {
         if (m_children[i] == child)
             return i;
     }
@@ -51,7 +51,7 @@ int SgGroup::IndexAt(const Position &position) const
 {
     if (position.m_group != this)
         return -1;
-    const int count = GetChildsCount();
+    const int count = GetOwnChildCount();
     if (position.m_index >= 0 && position.m_index < count &&
         m_entries[static_cast<size_t>(position.m_index)] == position.m_entry)
         return position.m_index;
@@ -84,7 +84,7 @@ SgGroup::Position SgGroup::GetFirst() const
 
 SgGroup::Position SgGroup::GetLast() const
 {
-    return m_children.empty() ? Position() : PositionOf(GetChildsCount() - 1);
+    return m_children.empty() ? Position() : PositionOf(GetOwnChildCount() - 1);
 }
 
 SgNode *SgGroup::GetNext(Position &position) const
@@ -94,7 +94,7 @@ SgNode *SgGroup::GetNext(Position &position) const
         position = Position();
         return nullptr;
     }
-    position = at + 1 < GetChildsCount() ? PositionOf(at + 1) : Position();
+    position = at + 1 < GetOwnChildCount() ? PositionOf(at + 1) : Position();
     return m_children[at];
 }
 
@@ -281,22 +281,20 @@ void SgGroup::Clear()
         DeleteChild(m_children.back());
 }
 
-namespace {
-// Set while the change of a view's placement of its scene goes up the graph:
-// the groups on the way clear their own caches but leave the nodes after
-// them alone, since where the scene is seen from changes none of them.
-thread_local int t_viewPlacementChange = 0;
-} // namespace
+// While the change of a view's placement of its scene goes up the graph
+// (s_viewPlacementChange), the groups on the way clear their own caches but
+// leave the nodes after them alone, since where the scene is seen from
+// changes none of them.
 
 void SgGroup::NotifyFathers(SgNode *from)
 {
     const bool viewPlacement =
-        t_viewPlacementChange > 0 || (from && from->IsTransform() && !from->ChangeReachesLaterSiblings());
+        s_viewPlacementChange > 0 || (from && from->IsTransform() && !from->ChangeReachesLaterSiblings());
     if (viewPlacement) {
         ClearAllCaches();
-        ++t_viewPlacementChange;
+        ++s_viewPlacementChange;
         SgNode::NotifyFathers(this);
-        --t_viewPlacementChange;
+        --s_viewPlacementChange;
         return;
     }
     if (from && from->ChangeReachesLaterSiblings()) {
@@ -370,7 +368,7 @@ SgNode *SgGroup::FindFirstNode(int classId, Position start, const char *name, bo
         if (from < 0)
             return nullptr;
     }
-    for (int i = from; i < GetChildsCount(); ++i) {
+    for (int i = from; i < GetOwnChildCount(); ++i) {
         SgNode *child = m_children[i];
         const bool classMatches = derived ? child->IsDerivedFrom(classId) : child->GetClassID() == classId;
         if (!classMatches)

@@ -77,7 +77,8 @@ class SgGroup : public SgNode {
     void SetDocument(SgDocument *document) override;
     void ReleaseDocument() override;
 
-    int GetNumChildren() const override { return GetChildsCount(); }
+    // The own list, which GetChild indexes and traversals walk.
+    int GetNumChildren() const override { return static_cast<int>(m_children.size()); }
     SgNode *GetChild(int index) const override;
 
     // 1 when the child was unlinked and released, 0 when it is not a child.
@@ -106,7 +107,12 @@ class SgGroup : public SgNode {
 
     virtual void ClearAllCaches() {}
 
-    int GetChildsCount() const { return static_cast<int>(m_children.size()); }
+    // The count of the child view (what GetChildFirst and GetChildNext walk),
+    // whatever the pointer it is asked through: a group's own list, an
+    // object's content (SgObject).
+    virtual int GetChildsCount() const { return static_cast<int>(m_children.size()); }
+    // The own list's length, whatever the view: what GetChild(index) indexes.
+    int GetOwnChildCount() const { return static_cast<int>(m_children.size()); }
     const std::vector<SgNode *> &GetChildList() const { return m_children; }
     // Index of the child's first entry, -1 when it is not a child.
     int IndexOf(const SgNode *child) const;

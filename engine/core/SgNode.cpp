@@ -1,7 +1,12 @@
 #include "engine/core/SgNode.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgSeparator.h"
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
+#include <set>
+#include <typeinfo>
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
@@ -49,10 +54,80 @@ void SgNode::OnChange(SgField *)
     AssignNodeID();
 }
 
+namespace {
+// The names of the files nodes were read from, each kept once for the
+// process: a node names its file by pointer, whatever happened to the read.
+const std::string *KeptFileName(const std::string &file)
+{
+    // A read gives every node the same name: the last one answers at once.
+    thread_local const std::string *last = nullptr;
+    if (last && *last == file)
+        return last;
+    static std::mutex guard;
+    static std::set<std::string> names;
+    std::lock_guard<std::mutex> lock(guard);
+    last = &*names.insert(file).first;
+    return last;
+}
+} // namespace
+
+void SgNode::SetReadPlace(const std::string &file, long long line)
+{
+    m_pReadFile = KeptFileName(file.empty() ? std::string("<scene>") : file);
+    m_iReadLine = line > 0 && line < 0x7fffffff ? static_cast<int>(line) : 0;
+}
+
+std::string SgNode::GetReadPlace() const
+{
+    if (!m_pReadFile)
+        return std::string();
+    return m_iReadLine > 0 ? *m_pReadFile + ":" + std::to_string(m_iReadLine) : *m_pReadFile;
+}
+
+std::string SgNode::GetReadPlacePrefix() const
+{
+    return m_pReadFile ? GetReadPlace() + ": " : std::string();
+}
+
 void SgNode::NotifyFathers(SgNode *from)
 {
     NotifyFathersOfNode(from);
 }
+
+namespace {
+// Starts at 1, so that a new node (0) has told nobody yet.
+std::atomic<uint64_t> g_traversalPeriod{1};
+std::atomic<int> g_traversalsRunning{0};
+} // namespace
+
+thread_local int SgNode::s_viewPlacementChange = 0;
+
+void SgNode::BeginTraversal()
+{
+    g_traversalPeriod.fetch_add(1, std::memory_order_relaxed);
+    g_traversalsRunning.fetch_add(1, std::memory_order_relaxed);
+}
+
+void SgNode::EndTraversal()
+{
+    g_traversalPeriod.fetch_add(1, std::memory_order_relaxed);
+    g_traversalsRunning.fetch_sub(1, std::memory_order_relaxed);
+}
+
+void SgNode::StartNoticePeriod()
+{
+    g_traversalPeriod.fetch_add(1, std::memory_order_relaxed);
+}
+
+namespace {
+// Exactly a group or a separator (a derived class may act on each notice,
+// whatever class id it answers with).
+bool IsPlainGroup(const SgNode *node)
+{
+    const std::type_info &type = typeid(*node);
+    return type == typeid(SgGroup) || type == typeid(SgSeparator);
+}
+} // namespace
 
 void SgNode::NotifyFathersOfNode(SgNode *from)
 {
@@ -60,9 +135,20 @@ void SgNode::NotifyFathersOfNode(SgNode *from)
     // node once per notice.
     if (m_bNotifying)
         return;
+    // Read before telling: a traversal that runs while the fathers are told
+    // starts a new period, and the next notice goes up again.
+    const uint64_t period = g_traversalPeriod.load(std::memory_order_relaxed);
+    const bool traversing = g_traversalsRunning.load(std::memory_order_relaxed) > 0;
+    // A plain group or separator told by this node in this period has
+    // nothing more to drop; fathers of any other class hear every notice
+    // (they may act on each one).
+    const bool toldAlready = !traversing && m_uFathersToldIn == period;
+    const bool full = s_viewPlacementChange == 0 && !traversing;
     m_bNotifying = true;
     auto tell = [&](SgNode *father) {
         if (father == from)
+            return;
+        if (toldAlready && IsPlainGroup(father))
             return;
         father->NotifyFathers(this);
         if (!father->IsGroup())
@@ -79,6 +165,8 @@ void SgNode::NotifyFathersOfNode(SgNode *from)
             tell(father);
     }
     m_bNotifying = false;
+    if (full)
+        m_uFathersToldIn = period;
     Invalidate();
 }
 
@@ -109,6 +197,7 @@ void SgNode::SetDocument(SgDocument *document)
         return;
     m_pDocument = document;
     m_bSettingDocument = true;
+    SgDocumentLink::NodeJoined(document, this);
     for (SgNode *node : ReferencedNodes(true))
         node->SetDocument(document);
     m_bSettingDocument = false;

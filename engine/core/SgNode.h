@@ -111,6 +111,14 @@ class SgNode : public SgFieldMngr {
     void SetName(const char *name) { m_name = name ? name : ""; }
     SgDocument *GetDocument() const { return m_pDocument; }
 
+    // Where a scene file gave this node: "file:line", empty for a node made
+    // otherwise. Messages about the node made later (when it is drawn or
+    // built) lead with it, as the reader's own messages do.
+    std::string GetReadPlace() const;
+    // "file:line: " or nothing: the lead of such a message.
+    std::string GetReadPlacePrefix() const;
+    void SetReadPlace(const std::string &file, long long line);
+
     // Fathers.
     void AddFather(SgNode *father) { m_fathers.push_back(father); }
     int DeleteFather(SgNode *father);
@@ -139,6 +147,19 @@ class SgNode : public SgFieldMngr {
     // Debugging dump of the graph below a node.
     static void PrintTree(SgNode *node, int indent, std::ostream &out);
 
+    // Every traversal (SgAction::Apply) begins a new period. Outside
+    // traversals, a node whose fathers were told of a change in the current
+    // period tells them nothing more until the next one: nothing has read or
+    // rebuilt what they dropped since (caches are built by traversals only),
+    // so a burst of edits deep below (a chain grown at its bottom) costs each
+    // node above once, not once per edit. During a traversal every notice
+    // goes all the way up, as caches are being built meanwhile.
+    static void BeginTraversal();
+    static void EndTraversal();
+    // A new period without a traversal: what was built now (a cache made
+    // valid) is newer than every notice so far.
+    static void StartNoticePeriod();
+
 protected:
     ~SgNode() override;
     void SetBuiltinMacro(bool on) { m_bBuiltin = on; }
@@ -147,6 +168,10 @@ protected:
     virtual void AppendDocumentMembers(std::vector<SgNode *> &members);
     // False for nodes given their document explicitly rather than by the graph.
     virtual bool FollowsGraphDocument() const { return true; }
+    // Above zero while a change of a view's placement of its scene goes up
+    // the graph (SgGroup::NotifyFathers): groups on the way clear their own
+    // caches only, so such a notice never stands for a full one.
+    static thread_local int s_viewPlacementChange;
 
 private:
     enum : uint16_t { kOverride = 1, kUndoEnabled = 2 };
@@ -169,4 +194,10 @@ private:
     std::vector<Attribute> m_attributes;
     std::vector<SgNode *> m_fathers;
     bool m_bBuiltin = false;
+    // One kept copy per file name read (SetReadPlace), shared by its nodes.
+    const std::string *m_pReadFile = nullptr;
+    int m_iReadLine = 0;
+    // The period (BeginTraversal) in which the fathers were last told of a
+    // full change; 0 never.
+    uint64_t m_uFathersToldIn = 0;
 };

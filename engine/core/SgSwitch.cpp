@@ -16,7 +16,7 @@ void SgSwitch::DoAction(SgAction *action)
         SgGroup::DoAction(action);
         return;
     }
-    if (which < 0 || which >= GetChildsCount())
+    if (which < 0 || which >= GetOwnChildCount())
         return;
     SgNode *stop = action->GetStopNode(this);
     const int saved = action->m_nPathCode;

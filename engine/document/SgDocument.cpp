@@ -1,4 +1,5 @@
 #include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentFormulas.h"
 
 #include "engine/core/SgDocumentLink.h"
 
@@ -86,6 +87,11 @@ void SgDocument::LinkObjectModel()
     calls.endKeyPoint = [](SgDocument *document) { document->EndKeyPoint(); };
     calls.currentLayer = [](const SgDocument *document) { return document->GetCurrentLayer(); };
     calls.selectionChanged = [](SgDocument *document) { document->NotifySelectionChanged(); };
+    calls.nodeJoined = &SgBindFormulasToDocument;
+    calls.shapeActionId = [](SgDocument *document, SgGeometricShape *shape) {
+        const ShapeActionIdFn choose = document->GetShapeActionIdFunc();
+        return choose ? choose(shape, document->GetShapeActionIdData()) : -1;
+    };
     SgDocumentLink::Install(calls);
 }
 
@@ -395,7 +401,7 @@ int SgDocument::RemoveChild(SgGroup *group, SgNode *node)
         return group->DeleteChild(node);
     }
     if (group) {
-        const int count = group->GetChildsCount();
+        const int count = group->GetOwnChildCount();
         group->Clear();
         return count;
     }

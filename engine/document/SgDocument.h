@@ -25,6 +25,7 @@ class SgCopy;
 class SgField;
 class SgFieldMngr;
 class SgFont;
+class SgGeometricShape;
 class SgGroup;
 class SgLayers;
 class SgLayoutNode;
@@ -138,6 +139,21 @@ public:
     // The number of the next curve drawn in this document (its default
     // name is the class name and this number); counts from 1.
     int TakeCurveNumber() { return m_iCurveCounter++; }
+    // The host's choice of engine for the Boolean nodes that join this
+    // document without one of their own (SgBoolean asks when it joins); null
+    // leaves them at their default. Another document has its own.
+    using ShapeActionIdFn = int (*)(SgGeometricShape *shape, void *data);
+    void SetShapeActionIdFunc(ShapeActionIdFn fn, void *data)
+    {
+        m_pfnShapeActionId = fn;
+        m_pShapeActionIdData = data;
+    }
+    ShapeActionIdFn GetShapeActionIdFunc() const { return m_pfnShapeActionId; }
+    void *GetShapeActionIdData() const { return m_pShapeActionIdData; }
+    // Whether the solid booleans evaluated for this document check every
+    // result (on unless a host turns it off, as benchmarks do).
+    void SetValidateSolids(bool on) { m_bValidateSolids = on; }
+    bool GetValidateSolids() const { return m_bValidateSolids; }
     // Layer indices of a file being inserted, mapped to the document's
     // (filled while "Layers" of an inserted file are merged).
     std::vector<int> &GetLayerMap() { return m_layerMap; }
@@ -336,6 +352,9 @@ private:
     int m_iPivotMode = 0;
     int m_iLastAddedLayers = 0;
     int m_iCurveCounter = 1;
+    ShapeActionIdFn m_pfnShapeActionId = nullptr;
+    void *m_pShapeActionIdData = nullptr;
+    bool m_bValidateSolids = true;
     SgRef<SgLayers> m_layers;
     std::vector<int> m_layerMap;
     std::unique_ptr<SgLayoutNode> m_layout;

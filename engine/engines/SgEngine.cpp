@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include "engine/core/SgDocumentLink.h"
+#include "engine/core/SgNode.h"
 #include "platform/SgError.h"
 #include "platform/SgDiagnostics.h"
 
@@ -199,6 +201,12 @@ bool PlugTo1(SgFieldMngr *source, const char *sourceName, SgFieldMngr *destinati
     DxOutBase *output = sourceField ? &sourceField->AsOutput() : engineOutput;
     DxInBase *input = engineInput ? engineInput : &field->AsInput();
     output->Connect(*input);
+    // A node of a document that now reads from engines made elsewhere takes
+    // them into the document (its formulas run in its interpreter).
+    if (destination->IsNode()) {
+        auto *node = static_cast<SgNode *>(destination);
+        SgDocumentLink::NodeJoined(node->GetDocument(), node);
+    }
     input->OnValueChange();
     return true;
 }

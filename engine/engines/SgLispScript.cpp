@@ -189,6 +189,16 @@ int SgLispScript::SetScript(const char *text)
     return m_lambda.IsError() ? 0 : 1;
 }
 
+void SgLispScript::BindLispContext(const LispContextRef &context)
+{
+    if (!context || context == m_lambdaRoot.Context() || m_bEvaluating)
+        return;
+    m_lambdaRoot.Rebind(context);
+    if (m_bHasText)
+        SetScript(std::string(m_compiledText).c_str());
+    InvalidateOutputs(false);
+}
+
 void SgLispScript::Evaluate()
 {
     if (m_bEvaluating) {

@@ -25,6 +25,12 @@ class SgLispScript : public SgEngine {
     void Evaluate() override;
 
     bool IsCompiled() const { return m_lambda.tag != LispNil && !m_lambda.IsError(); }
+    // The interpreter the script runs in: the one in force when it was made
+    // (a document's, while it reads a file) until it is bound to another.
+    const LispContextRef &GetLispContext() const { return m_lambdaRoot.Context(); }
+    // Moves the script into that interpreter (a document's, when what it
+    // drives joins the document) and compiles its text there again.
+    void BindLispContext(const LispContextRef &context);
     const std::string &GetCompiledText() const { return m_compiledText; }
     bool IsEvaluating() const { return m_bEvaluating; }
 

@@ -72,6 +72,21 @@ SgParametricModel::~SgParametricModel()
     DxLispScript::undoScriptEngine(this);
 }
 
+void SgParametricModel::BindLispContext(const LispContextRef &context)
+{
+    if (!context || context == GetLispContext())
+        return;
+    bool built = false;
+    for (const auto &target : m_targets)
+        built = built || target->module != nullptr;
+    for (const value_t &lambda : m_controlPointLambdas)
+        built = built || lambda.tag != LispNil;
+    for (LispRootNode &root : m_roots)
+        root.Rebind(context);
+    if (built)
+        DxLispScript::buildScriptEngine(this);
+}
+
 bool SgParametricModel::addParam(const std::string &name, int type, const void *value)
 {
     if (name.empty()) {

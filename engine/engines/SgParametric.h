@@ -80,6 +80,9 @@ class SgParametricModel : public SgObject {
     // The interpreter the model's formulas run in: the one in force when the
     // model was made (a document's, while it reads a file).
     const LispContextRef &GetLispContext() const { return m_roots[0].Context(); }
+    // Moves the model's formulas into that interpreter (a document's, when
+    // the model joins the document) and builds them there again.
+    void BindLispContext(const LispContextRef &context);
 
     std::vector<std::unique_ptr<SgPMParam>> m_params;
     std::vector<std::unique_ptr<tTargetField>> m_targets;

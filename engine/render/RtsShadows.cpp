@@ -30,6 +30,11 @@ struct Silhouette {
     unsigned lightVersion = 0;
     unsigned objectVersion = 0;
     bool failed = false;
+    // The light, the direction to the object and how far along it the
+    // loops begin: where the volume may end instead (RtsScene's reach).
+    Vec3 from;
+    Vec3 axis;
+    double startDistance = 0;
 };
 
 } // namespace
@@ -47,6 +52,10 @@ struct RtsScene {
     float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
     int volumes = 0;
     int captures = 0;
+    // Every surface that receives shadows lies in this box (rtsSetSceneReach).
+    bool hasReach = false;
+    Vec3 reachMin;
+    Vec3 reachMax;
 };
 
 struct RtsLight {
@@ -294,6 +303,9 @@ bool Capture(RtsScene &scene, RtsLight &light, RtsObject &object, Silhouette &ou
     // the rays from behind the object's sphere to far beyond it.
     const double startDistance = distance + radius;
     const double endDistance = std::max(startDistance * 50.0, startDistance + 1000.0);
+    out.from = from;
+    out.axis = axis;
+    out.startDistance = startDistance;
     const Vec3 eye = ToVec(scene.eye);
     bool eyeInside = false;
     for (const Loop &loop : loops) {
@@ -339,11 +351,41 @@ void DrawFan(const Loop &loop)
 // The closed volume of a silhouette: sides, start cap and end cap, each face
 // drawn once; with GL_INVERT the stencil bit ends set where the pixel's
 // surface lies inside (an odd number of faces in front of it).
-void DrawVolume(const Silhouette &silhouette)
+// How far along the silhouette's axis its volume must run to pass every
+// receiver: just beyond the farthest corner of the scene's reach; 0 when
+// the scene gives none (the volume keeps its far end).
+double ReachAlong(const RtsScene &scene, const Silhouette &silhouette)
+{
+    if (!scene.hasReach || !(silhouette.startDistance > 0))
+        return 0;
+    double farthest = 0;
+    for (int c = 0; c < 8; ++c) {
+        const Vec3 corner((c & 1) ? scene.reachMax.x : scene.reachMin.x, (c & 2) ? scene.reachMax.y : scene.reachMin.y,
+                          (c & 4) ? scene.reachMax.z : scene.reachMin.z);
+        const Vec3 d = corner - silhouette.from;
+        farthest = std::max(farthest, d.x * silhouette.axis.x + d.y * silhouette.axis.y + d.z * silhouette.axis.z);
+    }
+    return std::max(farthest * 1.01 + 0.01, silhouette.startDistance * 1.01);
+}
+
+// The loop where the volume ends when it stops at `along` (0: its own end).
+Loop EndLoop(const Silhouette &silhouette, size_t l, double along)
+{
+    if (along <= 0)
+        return silhouette.end[l];
+    const double scale = along / silhouette.startDistance;
+    Loop end;
+    end.reserve(silhouette.start[l].size());
+    for (const Vec3 &p : silhouette.start[l])
+        end.push_back(silhouette.from + (p - silhouette.from) * scale);
+    return end;
+}
+
+void DrawVolume(const Silhouette &silhouette, double along)
 {
     for (size_t l = 0; l < silhouette.start.size(); ++l) {
         const Loop &a = silhouette.start[l];
-        const Loop &b = silhouette.end[l];
+        const Loop b = EndLoop(silhouette, l, along);
         glBegin(GL_QUAD_STRIP);
         for (size_t k = 0; k <= a.size(); ++k) {
             const Vec3 &p = a[k % a.size()], &q = b[k % b.size()];
@@ -399,7 +441,7 @@ size_t MarkVolumes(RtsScene &scene, RtsLight &light, size_t first, const std::ve
         glStencilMask(bits[bit]);
         used |= bits[bit];
         ++bit;
-        DrawVolume(silhouette);
+        DrawVolume(silhouette, ReachAlong(scene, silhouette));
         ++scene.volumes;
     }
     glStencilMask(~0u);
@@ -591,6 +633,17 @@ void rtsSetSceneEye(RtsScene *scene, const float eye[3])
 {
     if (scene && eye)
         std::copy(eye, eye + 3, scene->eye);
+}
+
+void rtsSetSceneReach(RtsScene *scene, const float boxMin[3], const float boxMax[3])
+{
+    if (!scene)
+        return;
+    scene->hasReach = boxMin && boxMax;
+    if (scene->hasReach) {
+        scene->reachMin = ToVec(boxMin);
+        scene->reachMax = ToVec(boxMax);
+    }
 }
 
 void rtsSetSceneData(RtsScene *scene, void *data)

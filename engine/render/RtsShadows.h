@@ -46,6 +46,10 @@ void rtsSetLightState(RtsLight *light, int state);
 // captured again only after it moved or was touched (its drawing changed).
 void rtsSetSceneEye(RtsScene *scene, const float eye[3]);
 void rtsSetSceneData(RtsScene *scene, void *data);
+// Every surface that receives shadows lies inside the box: the volumes end
+// just beyond it rather than far away, which spares the stencil passes the
+// pixels behind the receivers. Null for either corner: no box (the default).
+void rtsSetSceneReach(RtsScene *scene, const float boxMin[3], const float boxMax[3]);
 void rtsSetObjectData(RtsObject *object, void *data);
 void rtsPlaceObject(RtsObject *object, const float centre[3], float radius);
 void rtsTouchObject(RtsObject *object);

@@ -90,7 +90,11 @@ void SgGLBuildCacheAction::PopState()
 
 SgGLRenderCache *SgGLBuildCacheAction::GetRenderCache(SgSeparator *separator, bool create)
 {
-    const int slot = SgGLRenderAction::GetCacheSlot();
+    return GetRenderCache(separator, create, SgGLRenderAction::GetCacheSlot());
+}
+
+SgGLRenderCache *SgGLBuildCacheAction::GetRenderCache(SgSeparator *separator, bool create, int slot)
+{
     if (!separator || slot < 0 || slot >= separator->GetEntryCount())
         return nullptr;
     SgCache *&entry = separator->GetCache(slot);
@@ -108,11 +112,11 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
     SgGLRenderAction *render = m_pParent;
     if (!render || !separator)
         return;
-    const int slot = SgGLRenderAction::GetCacheSlot();
+    const int slot = render->GetRenderCacheSlot();
     if (slot < 0 || slot >= separator->GetEntryCount())
         return;
     SgState *state = render->GetState();
-    SgGLRenderCache *cache = GetRenderCache(separator, false);
+    SgGLRenderCache *cache = GetRenderCache(separator, false, slot);
     if (cache && cache->IsValid() && cache->InCurrentContext())
         return;
 
@@ -138,7 +142,7 @@ void SgGLBuildCacheAction::BuildSeparator(SgSeparator *separator)
         (cache->CompareContext(state) || cache->IsValid()))
         return;
 
-    cache = GetRenderCache(separator, true);
+    cache = GetRenderCache(separator, true, slot);
     const GLuint list = cache->EnsureList();
     if (list == 0)
         return; // GL has no list to give: the separator is drawn directly

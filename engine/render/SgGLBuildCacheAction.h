@@ -41,6 +41,8 @@ class SgGLBuildCacheAction : public SgAction {
     // before the render action took its slot) or, without `create`, none
     // is there yet.
     static SgGLRenderCache *GetRenderCache(SgSeparator *separator, bool create);
+    // The same in another slot (SgGLRenderAction::GetRenderCacheSlot).
+    static SgGLRenderCache *GetRenderCache(SgSeparator *separator, bool create, int slot);
 
     // Copied from the parent when built: no list is compiled while set.
     bool m_bCacheDisabled = false;

@@ -33,6 +33,7 @@ SG_ACTION_SOURCE(SgGLRenderAction, "SgGLRenderAction")
 unsigned SgGLRenderAction::s_aSelectBuffer[kSelectBufferSize];
 int SgGLRenderAction::s_iCacheSlot = -1;
 int SgGLRenderAction::s_iShadowMarkSlot = -1;
+int SgGLRenderAction::s_iAdditiveCacheSlot = -1;
 SgGLRenderAction::LightsPassFn SgGLRenderAction::s_pfnLightsPass = nullptr;
 
 namespace {
@@ -150,6 +151,7 @@ void SgGLRenderAction::InitClass()
 
     s_iCacheSlot = SgCacheContainer::NewCacheSlot();
     s_iShadowMarkSlot = SgCacheContainer::NewCacheSlot();
+    s_iAdditiveCacheSlot = SgCacheContainer::NewCacheSlot();
 }
 
 SgGLRenderAction::SgGLRenderAction(SgViewport *viewport)

@@ -151,6 +151,10 @@ class SgGLRenderAction : public SgAction {
 
     // The display-list slot of separators' cache containers.
     static int GetCacheSlot() { return s_iCacheSlot; }
+    // The slot this action's lists go in now: a pass that adds a light's
+    // share onto the picture (the shadow frame) compiles lists of its own,
+    // which keep the blending on, beside those of the ordinary passes.
+    int GetRenderCacheSlot() const { return m_bAdditivePass ? s_iAdditiveCacheSlot : s_iCacheSlot; }
 
     // Hooks InitClass calls to let other sources enter their visitors; each
     // writes into s_pfnMethodsMap (SetVisitor) and nothing else.
@@ -255,6 +259,7 @@ private:
     // is now (nothing below it changed since); leaves a mark for next time.
     static bool KeepsShadowMark(SgNode *root, SgShadowCache &cache);
     static int s_iCacheSlot;
+    static int s_iAdditiveCacheSlot;
     // The slot of the mark that tells the shadow frame the root is unchanged.
     static int s_iShadowMarkSlot;
     static LightsPassFn s_pfnLightsPass;

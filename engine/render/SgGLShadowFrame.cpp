@@ -171,16 +171,14 @@ SgShadowCache::~SgShadowCache()
 bool SgGLRenderAction::TraverseForShadows(SgNode *root)
 {
     // The library adds each further light with blending on: the materials
-    // must not turn it off, and display lists, which hold the materials'
-    // own blending, are not replayed meanwhile.
+    // must not turn it off. The ordinary display lists hold the materials'
+    // own blending, so this pass compiles and replays lists of its own
+    // (GetRenderCacheSlot), made while blending stays on.
     if (!glIsEnabled(GL_BLEND))
         return TraverseRoot(root);
-    const bool savedDisabled = m_bCacheDisabled;
-    m_bCacheDisabled = true;
     m_bAdditivePass = true;
     const bool ok = TraverseRoot(root);
     m_bAdditivePass = false;
-    m_bCacheDisabled = savedDisabled;
     return ok;
 }
 
@@ -254,6 +252,13 @@ bool SgGLRenderAction::RenderShadowed(SgNode *root)
     } else {
         rtsSetSceneEye(cache.m_scene, eye);
         rtsSetSceneData(cache.m_scene, &frame);
+        // The backdrop holds the scene's box: nothing beyond it receives a
+        // shadow. A scene that could not be measured keeps the far volumes.
+        const Backdrop &b = frame.backdrop;
+        const float reachMin[3] = {b.x0, b.y0, b.z0};
+        const float reachMax[3] = {b.x1, b.y1, b.z1};
+        const bool measured = hasBox && !SgBoundingBoxAction::IsEmptyBox(box);
+        rtsSetSceneReach(cache.m_scene, measured ? reachMin : nullptr, measured ? reachMax : nullptr);
         rtsSetObjectData(cache.m_object, &frame);
         rtsPlaceObject(cache.m_object, centre, radius);
         if (!KeepsShadowMark(root, cache))

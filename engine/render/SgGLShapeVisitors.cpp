@@ -531,7 +531,8 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
         return;
     }
     SgState *state = action->GetState();
-    SgGLRenderCache *cache = SgGLBuildCacheAction::GetRenderCache(separator, false);
+    const int slot = render->GetRenderCacheSlot();
+    SgGLRenderCache *cache = SgGLBuildCacheAction::GetRenderCache(separator, false, slot);
     // A list that calls a list which is gone would draw with a hole: it goes
     // too (and with it every list that calls it), and is compiled anew.
     if (cache && cache->GetListID() != 0 && !cache->IsInUse() && !cache->CallsLiveLists())
@@ -553,7 +554,7 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
         // list is compiled when the separator is met again unchanged, so
         // that a new scene's first frame costs no more than drawing it, and
         // parts that change from frame to frame never pay for lists.
-        cache = SgGLBuildCacheAction::GetRenderCache(separator, true);
+        cache = SgGLBuildCacheAction::GetRenderCache(separator, true, slot);
         if (cache) {
             if (cache->GetListID() != 0)
                 cache->DestroyCache(); // compiled before the change
@@ -564,7 +565,7 @@ void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
     } else {
         SgGLBuildCacheAction build(render);
         build.BuildSeparator(separator);
-        cache = SgGLBuildCacheAction::GetRenderCache(separator, false);
+        cache = SgGLBuildCacheAction::GetRenderCache(separator, false, slot);
         if (!cache || cache->GetListID() == 0 || !cache->IsValid() || !cache->InCurrentContext()) {
             render->DrawSeparatorDirect(separator);
             return;

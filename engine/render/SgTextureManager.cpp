@@ -289,11 +289,14 @@ void SgTextureManager::Load(int index, SgTexture2D *node)
     SgDocument *document = node ? node->GetDocument() : nullptr;
     const bool remote = document && document->IsRemoteContentAllowed();
     unsigned char *pixels = LoadPixels(name, &width, &height, remote);
+    // Led by where the file gave the texture node, as the reader's messages are.
+    const std::string place = node ? node->GetReadPlacePrefix() : std::string();
     if (!pixels && !remote && UrlDownloader::IsUrl(name))
-        SgDiagWarning("Texture", "SgTextureManager: the texture %s is not downloaded: remote content is off",
-                      name.c_str());
+        SgDiagWarning("Texture", "%sSgTextureManager: the texture %s is not downloaded: remote content is off",
+                      place.c_str(), name.c_str());
     else if (!pixels)
-        SgDiagWarning("Texture", "SgTextureManager: the texture \"%s\" could not be read", name.c_str());
+        SgDiagWarning("Texture", "%sSgTextureManager: the texture \"%s\" could not be read", place.c_str(),
+                      name.c_str());
     StoreImage(index, width, height, pixels, node);
 }
 

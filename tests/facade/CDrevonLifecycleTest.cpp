@@ -84,17 +84,34 @@ TEST_F(FacadeTest, GetStringGivesTheStoredStringOnlyForTen)
     EXPECT_EQ(m_facade->GetString(3), "");
 }
 
-TEST_F(FacadeTest, BooleansTakeTheFacadesEngineAndNoneAfterItGoes)
+// The facade chooses the engine of the Booleans that join its document;
+// another facade's document keeps its own choice, and a document that
+// outlives the facade no longer asks it.
+TEST_F(FacadeTest, BooleansJoiningTheDocumentTakeTheFacadesEngineAndNoneAfterItGoes)
 {
-    SgRef<SgBoolean> solid(new SgBoolean(0));
-    EXPECT_EQ(solid->m_booleanEngine.Get(), SgBoolean::kSolidEngineAlt);
+    auto joined = [](SgDocument *document) {
+        SgRef<SgBoolean> boolean(new SgBoolean(0));
+        document->GetRoot()->AddChild(boolean.get());
+        return boolean->m_booleanEngine.Get();
+    };
+    EXPECT_EQ(joined(Document()), SgBoolean::kSolidEngineAlt);
     m_facade->OnToggleMetaball(120);
-    SgRef<SgBoolean> blob(new SgBoolean(0));
-    EXPECT_EQ(blob->m_booleanEngine.Get(), SgBoolean::kMetaballEngine);
-    // The hook named the facade: after it is gone a Boolean must not call it.
+    EXPECT_EQ(joined(Document()), SgBoolean::kMetaballEngine);
+    SgRef<SgBoolean> outside(new SgBoolean(0));
+    EXPECT_EQ(outside->m_booleanEngine.Get(), SgBoolean::kSolidEngineAlt) << "no document, no choice";
+
+    drevon::CDrevon other;
+    ASSERT_NE(other.CreateDocument(), nullptr);
+    EXPECT_EQ(joined(other.GetDocument()), SgBoolean::kSolidEngineAlt) << "the other facade chose for its own document";
+    EXPECT_EQ(joined(Document()), SgBoolean::kMetaballEngine) << "and left this one's choice alone";
+
+    // The hook named the facade: a document that outlives it must not call it.
+    SgDocument *kept = SgDocument::Create();
+    m_facade->SetDocument(kept);
+    EXPECT_EQ(joined(kept), SgBoolean::kMetaballEngine);
     m_facade.reset();
-    SgRef<SgBoolean> later(new SgBoolean(0));
-    EXPECT_EQ(later->m_booleanEngine.Get(), SgBoolean::kSolidEngineAlt);
+    EXPECT_EQ(joined(kept), SgBoolean::kSolidEngineAlt);
+    SgDocument::Destroy(kept);
 }
 
 TEST_F(FacadeTest, HelpersAndToolsTheFacadeHoldsGoBeforeItsDocument)

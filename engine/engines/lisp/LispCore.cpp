@@ -901,6 +901,29 @@ LispRootNode::~LispRootNode()
         m_next->m_prev = m_prev;
 }
 
+void LispRootNode::Rebind(const LispContextRef &context)
+{
+    const LispContextRef &target = context ? context : ProcessContext();
+    if (target == m_context)
+        return;
+    if (m_linked) {
+        if (m_prev)
+            m_prev->m_next = m_next;
+        else
+            m_context->m_roots = m_next;
+        if (m_next)
+            m_next->m_prev = m_prev;
+    }
+    *m_slot = value_t::Nil();
+    m_context = target;
+    m_prev = nullptr;
+    m_next = m_context->m_roots;
+    if (m_next)
+        m_next->m_prev = this;
+    m_context->m_roots = this;
+    m_linked = true;
+}
+
 // ---- Sandbox and quit -----------------------------------------------------
 
 void LispSetSandbox(bool on)

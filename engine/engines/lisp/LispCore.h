@@ -180,6 +180,10 @@ public:
 
     value_t *Slot() const { return m_slot; }
     LispRootNode *Next() const { return m_next; }
+    // Moves the node into another interpreter (null: the process's own);
+    // the slot's value, which belonged to the old one, becomes NIL. The
+    // owner compiles again what it needs there.
+    void Rebind(const LispContextRef &context);
     // The interpreter the slot's value belongs to: the one to evaluate in.
     const LispContextRef &Context() const { return m_context; }
 

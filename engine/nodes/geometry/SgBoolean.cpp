@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "engine/core/SgAction.h"
+#include "engine/core/SgDocumentLink.h"
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgModifierStackDisabler.h"
 #include "engine/core/SgSeparator.h"
@@ -46,15 +47,7 @@ SgBoolean::SgBoolean(int operation)
         SgDiagWarning("Geometry", "SgBoolean: operation %d is not 0..3; the node unites its operands", operation);
         operation = kUnion;
     }
-    int engine = kSolidEngineAlt;
-    if (s_fActionIdFunc) {
-        const int given = s_fActionIdFunc(this, s_fActionIdData);
-        if (IsValidEngine(given))
-            engine = given;
-        else
-            SgDiagWarning("Geometry", "SgBoolean: the host's engine %d is not 0..%d; engine %d is used", given,
-                          kEngineCount - 1, engine);
-    }
+    const int engine = kSolidEngineAlt;
     AddField(m_operation, "operation", operation);
     AddField(m_booleanEngine, "booleanEngine", engine);
     AddField(m_cellSize, "cellSize", 0.085);
@@ -156,8 +149,28 @@ void SgBoolean::OnChange(SgField *field)
         // evaluated (GetActionID): files are read before every library may
         // have started.
         m_iLastEngine = engine;
+        if (!m_bTakingDocumentEngine)
+            m_bEngineChosen = true;
     }
     SgGeometricShape::OnChange(field);
+}
+
+void SgBoolean::SetDocument(SgDocument *document)
+{
+    // Chosen before joining, so that the choice is no edit of the document.
+    if (document && document != GetDocument() && !m_bEngineChosen) {
+        m_bEngineChosen = true;
+        const int given = SgDocumentLink::ShapeActionId(document, this);
+        if (given >= 0 && !IsValidEngine(given)) {
+            SgDiagWarning("Geometry", "SgBoolean: the host's engine %d is not 0..%d; engine %d is used", given,
+                          kEngineCount - 1, m_booleanEngine.Get());
+        } else if (given >= 0) {
+            m_bTakingDocumentEngine = true;
+            m_booleanEngine.SetValuePtr(&given, -1, false, false);
+            m_bTakingDocumentEngine = false;
+        }
+    }
+    SgGeometricShape::SetDocument(document);
 }
 
 void SgBoolean::TraverseOperands(SgAction *action)

@@ -56,6 +56,9 @@ class SgBoolean : public SgGeometricShape {
     // ("booleanEngine") is refused with a diagnostic: the field keeps its
     // previous value.
     void OnChange(SgField *field) override;
+    // A node whose engine nobody chose (no file, no caller) takes the one
+    // the host of the first document it joins chooses for that document.
+    void SetDocument(SgDocument *document) override;
 
     // The steps of DoAction, for visitors that wrap them.
     // Exploded display: the operands, traversed with the accumulated
@@ -86,6 +89,9 @@ protected:
 private:
     int m_iLastOperation = 0;
     int m_iLastEngine = 1;
+    // Set by any change of "booleanEngine" but the document's own choice.
+    bool m_bEngineChosen = false;
+    bool m_bTakingDocumentEngine = false;
     mutable int m_iReportedOperation = 0x7fffffff;
     mutable int m_iReportedEngine = 0x7fffffff;
 };

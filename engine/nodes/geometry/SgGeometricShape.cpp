@@ -17,8 +17,6 @@
 SG_CLASS_SOURCE(SgGeometricShape, SgShape, SgFieldMngr, "SgGeometricShape")
 
 int SgGeometricShape::s_iGeometricCashe = -1;
-SgGeometricShape::ActionIdFunc SgGeometricShape::s_fActionIdFunc = nullptr;
-void *SgGeometricShape::s_fActionIdData = nullptr;
 
 void SgGeometricShape::InitCacheSlot()
 {

@@ -30,15 +30,9 @@ class SgState;
 class SgGeometricShape : public SgShape {
     SG_CLASS_HEADER(SgGeometricShape, SgFieldMngr)
 
-    using ActionIdFunc = int (*)(SgGeometricShape *, void *);
-
     // The cache slot of the result in every cache container; -1 until the
     // library start-up takes it (InitCacheSlot).
     static int s_iGeometricCashe;
-    // Installed by the host; null otherwise. Boolean nodes take their engine
-    // from it, with s_fActionIdData as its data.
-    static ActionIdFunc s_fActionIdFunc;
-    static void *s_fActionIdData;
 
     // Takes the result slot from the cache-slot counter; idempotent. Runs
     // before any separator is made, so that every container has the entry.

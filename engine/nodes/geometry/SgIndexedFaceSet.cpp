@@ -72,8 +72,10 @@ Vec3 *SgIndexedFaceSet::GetDeformedPoints(SgState *state)
 
 SgNormalGenerator *SgIndexedFaceSet::getNormalGenerator()
 {
-    if (!m_pNormalGenerator)
+    if (!m_pNormalGenerator) {
         m_pNormalGenerator = std::make_unique<SgNormalGenerator>();
+        m_pNormalGenerator->SetPlace(GetReadPlace());
+    }
     return m_pNormalGenerator.get();
 }
 

@@ -1,5 +1,6 @@
 #include "engine/nodes/geometry/SgNGon.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -21,6 +22,49 @@ bool RadiusUsable(const char *className, const char *field, double radius)
     GeometryLog(ReportMngr::LEVEL_WARN, "%s: \"%s\" %g is not a length; the curve is left empty", className, field,
                 radius);
     return false;
+}
+
+// The length an arc of unit radius at corner c takes from each of its two
+// edges: 1 / tan(half the angle between them); 0 for a straight corner.
+double TangentPerRadius(const Vec3 &previous, const Vec3 &c, const Vec3 &next)
+{
+    const Vec3 u = previous - c, v = next - c;
+    const double lu = u.Length(), lv = v.Length();
+    if (lu <= 0.0 || lv <= 0.0)
+        return 0.0;
+    const double cosine = std::clamp((u.x * v.x + u.y * v.y + u.z * v.z) / (lu * lv), -1.0, 1.0);
+    const double half = std::acos(cosine) / 2.0;
+    const double t = std::tan(half);
+    return t > 1e-12 ? 1.0 / t : 1e12;
+}
+
+// Scales both roundings of a star (outer corners even, inner odd) down
+// together, with a message, until the arcs at the two ends of every edge
+// fit on it: wider ones would overlap and the outline cross itself.
+void FitStarRoundings(const char *className, const std::vector<Vec3> &corners, double &filet0, double &filet1)
+{
+    const size_t n = corners.size();
+    if (n < 3)
+        return;
+    std::vector<double> k(n);
+    for (size_t i = 0; i < n; ++i)
+        k[i] = TangentPerRadius(corners[(i + n - 1) % n], corners[i], corners[(i + 1) % n]);
+    const double radii[2] = {filet0, filet1};
+    double scale = 1.0;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = (i + 1) % n;
+        const double need = radii[i % 2] * k[i] + radii[j % 2] * k[j];
+        const double length = (corners[j] - corners[i]).Length();
+        if (need > length)
+            scale = std::min(scale, length / need);
+    }
+    if (scale >= 1.0)
+        return;
+    GeometryLog(ReportMngr::LEVEL_WARN,
+                "%s: \"filetRadius\" %g and \"filetRadius1\" %g are wider than the edges allow; %g and %g are used",
+                className, filet0, filet1, filet0 * scale, filet1 * scale);
+    filet0 *= scale;
+    filet1 *= scale;
 }
 
 } // namespace
@@ -197,6 +241,7 @@ void SgNStar::sample(int)
     std::vector<Vec3> corners(2 * static_cast<size_t>(sides));
     MakeNGonPoints(sides, true, m_radius.Get(true), m_radius1.Get(true), m_startAngle.Get(true), corners.data(), 1,
                    asymmetry);
+    FitStarRoundings((GetReadPlacePrefix() + GetClassName()).c_str(), corners, filet0, filet1);
     const double radii[2] = {filet0, filet1};
     int m[2] = {0, 0};
     const int used =

@@ -79,9 +79,9 @@ void SgNormalGenerator::ReportDroppedFaces()
         return;
     m_bReportPending = false;
     SgDiagWarning("Geometry",
-                  "SgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
+                  "%sSgNormalGenerator: %d faces refer to coordinates outside 0..%d (first at index %d); "
                   "they are left out",
-                  m_nDropped, m_nCoordinates - 1, m_nFirstDropped);
+                  m_place.empty() ? "" : (m_place + ": ").c_str(), m_nDropped, m_nCoordinates - 1, m_nFirstDropped);
 }
 
 bool SgNormalGenerator::PrepareVertexNormals() noexcept

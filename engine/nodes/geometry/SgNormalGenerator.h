@@ -6,6 +6,8 @@
 //
 // The normals follow the engine's orientation: a face that runs clockwise
 // seen from one side faces that side.
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "utilities/math/Vec3.h"
@@ -40,6 +42,9 @@ public:
     // more than this angle (clamped to 0..180) are smoothed together. A new
     // angle makes the vertex normals be computed again.
     void SetCreaseAngle(double degrees);
+    // Where the mesh the normals are for was read ("file:line"): the lead
+    // of the generator's messages. Empty for a mesh made otherwise.
+    void SetPlace(std::string place) { m_place = std::move(place); }
     double GetCreaseAngle() const { return m_dCreaseAngle; }
 
     // A run of fewer than three corners is no face. A run that names a
@@ -68,6 +73,7 @@ public:
     const Vec3f &GetVertexNormal(int position) const;
 
 private:
+    std::string m_place;
     void ComputeFaceNormals();
     void ComputeVertexNormals();
     void ReportDroppedFaces();

@@ -154,7 +154,7 @@ void SgObject::ForgetPointersTo(const SgNode *node)
 
 int SgObject::GetChildsCount() const
 {
-    return m_pInnerGroup ? m_pInnerGroup->GetChildsCount() : SgGroup::GetChildsCount();
+    return m_pInnerGroup ? m_pInnerGroup->GetChildsCount() : GetOwnChildCount();
 }
 
 const SgGroup *SgObject::WalkedGroup() const

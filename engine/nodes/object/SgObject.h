@@ -86,8 +86,9 @@ class SgObject : public SgSeparator {
     // own separator, while the last position (and the count) are the inner
     // group's. A position walks on in the list it came from; a position of
     // any other list (the own list among them) finds nothing.
-    // (SgGroup's own GetChildsCount counts the own list.)
-    int GetChildsCount() const;
+    // GetChildsCount counts this view through any pointer; GetNumChildren
+    // and GetOwnChildCount count the own list.
+    int GetChildsCount() const override;
     Position GetChildFirst() const override;
     Position GetChildLast() const override;
     Position GetChildPosition(SgNode *child) const override;

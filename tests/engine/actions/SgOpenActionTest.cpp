@@ -703,6 +703,30 @@ TEST_F(SgOpenActionTest, AnEngineSharedByTwoFieldsLivesUntilBothLetGo)
     EXPECT_EQ(ReaderTestEngine::s_alive, before);
 }
 
+// The holds of a connection are ownership types: breaking the last link of
+// a loop of holds (a node kept by the engine's input, whose own field reads
+// from that engine) frees the engine and, through it, the node whose port is
+// being unlinked; the port touches nothing of itself after letting go (the
+// sanitizer build shows any access).
+TEST_F(SgOpenActionTest, UnlinkingThePortThatHoldsTheLastLoopFreesBothEnds)
+{
+    const int before = ReaderTestEngine::s_alive;
+    SgTransform *node = nullptr;
+    {
+        SgRef<SgTransform> kept = new SgTransform;
+        SgRef<ReaderTestEngine> engine = new ReaderTestEngine;
+        kept->m_translation = Vec3(1, 2, 3);
+        ASSERT_TRUE(kept->m_translation.AsOutput().Connect(engine->m_input1));
+        engine->m_input1.KeepSourceAlive(kept.get());
+        ASSERT_TRUE(engine->m_output.Connect(kept->m_center.AsInput()));
+        EXPECT_EQ(kept->m_center.Get(true), Vec3(2, 4, 6));
+        node = kept.get();
+    }
+    ASSERT_EQ(ReaderTestEngine::s_alive, before + 1) << "the loop of holds keeps both ends";
+    node->m_center.AsInput().Disconnect();
+    EXPECT_EQ(ReaderTestEngine::s_alive, before) << "the engine and the node it kept went with the last link";
+}
+
 TEST_F(SgOpenActionTest, AnEngineThatNamesItselfLeaksNothing)
 {
     // An engine's name is known only after its block, so it cannot read

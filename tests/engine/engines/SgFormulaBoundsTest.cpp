@@ -14,6 +14,7 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/engines/SgParametric.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "platform/SgDiagHandler.h"
 #include "tests/engine/engines/ParametricTestSupport.h"
 
@@ -89,6 +90,56 @@ TEST(SgFormulaBoundsTest, EachDocumentsFormulasHaveTheirOwnInterpreter)
     EXPECT_NE(first->GetLispContext(), second->GetLispContext());
     // Neither changed the host's own interpreter.
     EXPECT_EQ(LispPrintToString(Evaluate("shared")), "NIL");
+}
+
+// Formula nodes made outside a file read (as the facade, a tool or a paste
+// makes them) run in the interpreter of the document they join, never in the
+// host's own: what their formulas define stays in that document.
+TEST(SgFormulaBoundsTest, FormulaNodesMadeOutsideAReadRunInTheirDocumentsInterpreter)
+{
+    SgDiagCapture diagnostics;
+    LispReset();
+    DocumentPtr first(SgDocument::Create());
+    DocumentPtr second(SgDocument::Create());
+    auto global = [](const LispContextRef &context, const char *name) {
+        LispContextScope scope(context);
+        return LispPrintToString(LispGlobalValue(LispIntern(name)));
+    };
+
+    SgRef<SgParametricModel> model = BoxModel("(progn (setq modelmark (* w 3)) (* w 2))", 1.0);
+    SgRef<SgParametricObject> instance = Instance(model.get(), 2.0, Vec3(0, 0, 0));
+    first->GetRoot()->AddChild(instance.get());
+    EXPECT_EQ(model->GetLispContext(), first->GetLispContext());
+    SgPath path;
+    path.Append(instance.get());
+    SgBoundingBoxAction::CalcBoundingBox(path);
+    EXPECT_EQ(Width(first.get()), 4.0) << diagnostics.GetText();
+    EXPECT_EQ(global(first->GetLispContext(), "modelmark"), "6.000000");
+    EXPECT_EQ(global(LispProcessContext(), "modelmark"), "NIL") << "the host's interpreter is untouched";
+
+    // A script that drives a node's field follows the node into its document.
+    SgRef<SgLispScript> script = new SgLispScript;
+    ASSERT_EQ(script->SetScript("(progn (setq scriptmark 5) (setout self 'outv0 (vec3 1 2 3)) 1)"), 1);
+    SgRef<SgTransform> driven = new SgTransform;
+    ASSERT_TRUE(script->m_outv[0].Connect(driven->m_translation.AsInput()));
+    second->GetRoot()->AddChild(driven.get());
+    EXPECT_EQ(script->GetLispContext(), second->GetLispContext());
+    EXPECT_EQ(driven->m_translation.Get(true), Vec3(1, 2, 3)) << diagnostics.GetText();
+    EXPECT_EQ(global(second->GetLispContext(), "scriptmark"), "5");
+    EXPECT_EQ(global(first->GetLispContext(), "scriptmark"), "NIL") << "nor does it reach the other document";
+    EXPECT_EQ(global(LispProcessContext(), "scriptmark"), "NIL");
+
+    // A script wired to a node already in a document (as a dialog wires it)
+    // joins that document's interpreter too.
+    SgRef<SgTransform> placed = new SgTransform;
+    first->GetRoot()->AddChild(placed.get());
+    SgRef<SgLispScript> wired = new SgLispScript;
+    ASSERT_EQ(wired->SetScript("(progn (setq wiredmark 7) (setout self 'outv0 (vec3 4 5 6)) 1)"), 1);
+    ASSERT_TRUE(PlugTo1(wired.get(), "3", placed.get(), "translation")) << diagnostics.GetText();
+    EXPECT_EQ(wired->GetLispContext(), first->GetLispContext());
+    EXPECT_EQ(placed->m_translation.Get(true), Vec3(4, 5, 6)) << diagnostics.GetText();
+    EXPECT_EQ(global(first->GetLispContext(), "wiredmark"), "7");
+    EXPECT_EQ(global(LispProcessContext(), "wiredmark"), "NIL");
 }
 
 TEST(SgFormulaBoundsTest, AClosedDocumentGivesBackWhatItsFormulasKept)

@@ -264,6 +264,67 @@ TEST_F(ShadowFrameTest, FurtherLightIsAddedOnceWhateverTheNumberOfObjects)
     }
 }
 
+// The volumes end just beyond the scene's reach: a floor inside the reach is
+// shadowed as with volumes that run far away, and one outside it (a reach
+// that wrongly leaves it out) gets no shadow, which shows where they end.
+TEST_F(ShadowFrameTest, VolumesEndJustBeyondTheReachOfTheScene)
+{
+    const float centre[3] = {-5, -5, 0};
+    const float eye[3] = {0, 0, 50};
+    const float position0[3] = {0, 0, 40};
+    const float position1[3] = {1, 0, 40};
+    const GLfloat dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    const float floorMin[3] = {-10, -10, -7.5f}, floorMax[3] = {10, 10, 1};
+    const float aboveMin[3] = {-10, -10, -3}, aboveMax[3] = {10, 10, 1};
+    struct Case {
+        const char *what;
+        const float *min;
+        const float *max;
+        bool shadowed;
+    } cases[] = {
+        {"no reach", nullptr, nullptr, true},
+        {"a reach that holds the floor", floorMin, floorMax, true},
+        {"a reach that ends above the floor", aboveMin, aboveMax, false},
+    };
+    const int shadowPixel = int((-5.0 * 47.0 / 40.0 + 10.0) * kSize / 20.0);
+    for (const Case &c : cases) {
+        SgDiagCapture capture;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
+            glLightfv(light, GL_DIFFUSE, dim);
+            glLightfv(light, GL_SPECULAR, dim);
+            glEnable(light);
+        }
+        RtsScene *scene = rtsCreateScene(eye, ~0u, &DrawFloor, nullptr);
+        RtsLight *light0 = rtsCreateLight(GL_LIGHT0, position0, 500.0f);
+        RtsLight *light1 = rtsCreateLight(GL_LIGHT1, position1, 500.0f);
+        RtsObject *object = rtsCreateObject(centre, 1.5f, &DrawSquare, const_cast<float *>(centre), 100);
+        ASSERT_TRUE(rtsAddLightToScene(scene, light0) && rtsAddLightToScene(scene, light1));
+        ASSERT_TRUE(rtsAddObjectToLight(light0, object) && rtsAddObjectToLight(light1, object));
+        rtsSetSceneReach(scene, c.min, c.max);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        const GLfloat p0[4] = {0, 0, 40, 1}, p1[4] = {1, 0, 40, 1};
+        glLightfv(GL_LIGHT0, GL_POSITION, p0);
+        glLightfv(GL_LIGHT1, GL_POSITION, p1);
+        EXPECT_TRUE(rtsRenderScene(scene, true)) << c.what << ": " << capture.GetText();
+        const int open = Brightness(At(kSize / 2, kSize / 2));
+        const int under = Brightness(At(shadowPixel, shadowPixel));
+        if (c.shadowed)
+            EXPECT_LT(under + 100, open) << c.what;
+        else
+            EXPECT_NEAR(under, open, 9) << c.what;
+        rtsFreeObject(object);
+        rtsFreeLight(light0);
+        rtsFreeLight(light1);
+        rtsFreeScene(scene);
+        for (GLenum light : {GL_LIGHT0, GL_LIGHT1})
+            glDisable(light);
+    }
+}
+
 // The silhouettes of a scene that did not change are kept from frame to
 // frame; a change below the root, or a moved scene, captures them again.
 TEST_F(ShadowFrameTest, SilhouettesAreKeptWhileTheSceneIsUnchanged)
@@ -290,6 +351,34 @@ TEST_F(ShadowFrameTest, SilhouettesAreKeptWhileTheSceneIsUnchanged)
     cube->AddChildBefore(move, material);
     EXPECT_EQ(frame(), 2) << "the cube moved";
     EXPECT_EQ(frame(), 0);
+}
+
+// The pass that adds the further light compiles display lists of its own
+// (the ordinary ones turn blending off for opaque materials): while they are
+// made and replayed the picture stays the one drawn without lists, and a
+// change below the root reaches it.
+TEST_F(ShadowFrameTest, ThePictureStandsWhileThePassListsAreCompiledAndReplayed)
+{
+    SgSeparator *cube = ColouredCube(Color(0.9f, 0.8f, 0.1f, 1));
+    m_scene->AddChild(cube);
+    auto frame = [&] {
+        SgGLRenderAction action(&m_viewport);
+        EXPECT_TRUE(action.RenderShadowed(m_view.get()));
+        return std::make_pair(Centre(), At(51, 15));
+    };
+    const auto first = frame();
+    for (int i = 2; i <= 4; ++i) {
+        const auto again = frame();
+        EXPECT_TRUE(Near(again.first, first.first, 4))
+            << "frame " << i << ": top face " << Text(again.first) << ", first " << Text(first.first);
+        EXPECT_TRUE(Near(again.second, first.second, 4))
+            << "frame " << i << ": shadow " << Text(again.second) << ", first " << Text(first.second);
+    }
+    auto *material = static_cast<SgMaterial *>(cube->GetChild(0));
+    const Color blue(0.1f, 0.1f, 0.9f, 1);
+    material->m_diffuseColor.SetVals(1, &blue);
+    const auto changed = frame();
+    EXPECT_GT(changed.first[2], first.first[2] + 40) << "the top face turned blue: " << Text(changed.first);
 }
 
 // Shadows that cannot be made (a capture too large for its buffer) leave the

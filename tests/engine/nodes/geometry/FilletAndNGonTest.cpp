@@ -33,6 +33,27 @@ double Area(const Vec3 *p, int n)
     return a / 2;
 }
 
+// Whether two edges of a closed loop that share no corner cross.
+bool SelfIntersects(const Vec3 *p, int n)
+{
+    auto side = [](const Vec3 &a, const Vec3 &b, const Vec3 &c) {
+        return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    };
+    for (int i = 0; i < n; ++i) {
+        const Vec3 &a = p[i], &b = p[(i + 1) % n];
+        for (int j = i + 2; j < n; ++j) {
+            if ((j + 1) % n == i)
+                continue;
+            const Vec3 &c = p[j], &d = p[(j + 1) % n];
+            const double d1 = side(a, b, c), d2 = side(a, b, d), d3 = side(c, d, a), d4 = side(c, d, b);
+            if (((d1 > 1e-12 && d2 < -1e-12) || (d1 < -1e-12 && d2 > 1e-12)) &&
+                ((d3 > 1e-12 && d4 < -1e-12) || (d3 < -1e-12 && d4 > 1e-12)))
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 TEST_F(FilletAndNGonTest, OpenRightAngleFillet)
@@ -206,6 +227,39 @@ TEST_F(FilletAndNGonTest, ImpossibleRadiiAreClampedOrRefusedWithAMessage)
         star->sample(-1);
         EXPECT_EQ(star->GetSize(), 0) << c.radius << " " << c.radius1;
         EXPECT_EQ(diagnostics.Count(), 1) << diagnostics.GetText();
+    }
+}
+
+// A star's roundings wider than its edges allow would overlap and the
+// outline cross itself: both are scaled down together until the arcs at the
+// two ends of every edge fit, with one message; roundings that fit stay.
+TEST_F(FilletAndNGonTest, StarRoundingsWiderThanTheEdgesAreClampedWithAMessage)
+{
+    const struct {
+        double filet0, filet1;
+        float asymmetry;
+        int messages;
+    } cases[] = {
+        {5.0, 5.0, 0.0f, 1}, {5.0, 0.0, 0.0f, 1}, {0.0, 5.0, 0.0f, 1},
+        {0.8, 0.8, 0.6f, 1}, {0.05, 0.05, 0.0f, 0},
+    };
+    for (const auto &c : cases) {
+        SgDiagCapture diagnostics;
+        SgRef<SgNStar> star = new SgNStar;
+        star->m_sides.Set(5);
+        star->m_radius.Set(1.0);
+        star->m_radius1.Set(0.5);
+        star->m_filetRadius.Set(c.filet0);
+        star->m_filetRadius1.Set(c.filet1);
+        star->m_asymmetry.Set(c.asymmetry);
+        star->sample(-1);
+        const int n = star->GetSize();
+        ASSERT_GT(n, 10) << c.filet0 << " " << c.filet1;
+        EXPECT_GT(Area(star->GetLoop(0), n), 0) << "the outline keeps its direction";
+        EXPECT_FALSE(SelfIntersects(star->GetLoop(0), n)) << c.filet0 << " " << c.filet1 << " " << c.asymmetry;
+        for (int i = 0; i < n; ++i)
+            EXPECT_LE(star->GetLoop(0)[i].Length(), 1.0 + 1e-9);
+        EXPECT_EQ(diagnostics.Count(), c.messages) << diagnostics.GetText();
     }
 }
 

@@ -4,6 +4,7 @@
 // scene file, and an engine's result traversed in the node's place.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "engine/actions/Vrml1Stream.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgSphere.h"
@@ -71,8 +73,6 @@ protected:
     {
         for (int e = 0; e < SgBoolean::kEngineCount; ++e)
             SgBoolean::s_iBoolAactions[e] = m_saved[e];
-        SgGeometricShape::s_fActionIdFunc = nullptr;
-        SgGeometricShape::s_fActionIdData = nullptr;
     }
     int m_saved[SgBoolean::kEngineCount] = {};
 };
@@ -109,6 +109,19 @@ SgBoolean *FirstBoolean(SgGroup *root)
     return nullptr;
 }
 
+// The first Boolean anywhere below the group.
+SgBoolean *DeepBoolean(SgGroup *group)
+{
+    for (SgNode *child : group->GetChildList()) {
+        if (auto *b = dynamic_cast<SgBoolean *>(child))
+            return b;
+        if (child->IsGroup())
+            if (SgBoolean *inner = DeepBoolean(static_cast<SgGroup *>(child)))
+                return inner;
+    }
+    return nullptr;
+}
+
 int EngineFromHost(SgGeometricShape *, void *data)
 {
     return *static_cast<int *>(data);
@@ -135,16 +148,46 @@ TEST_F(BooleanNodeTest, IsRegisteredUnderTheShapeBaseWithItsFieldsInOrder)
     EXPECT_EQ(difference->m_operation.Get(), 3);
 }
 
-TEST_F(BooleanNodeTest, TheHostsHookChoosesTheEngineOfNewNodes)
+// The host chooses the engine per document: two documents in one process
+// keep their own choices, a node whose engine was given (by a caller or a
+// file) keeps it, and a choice outside the table is refused with a message.
+TEST_F(BooleanNodeTest, EachDocumentsHostChoosesTheEngineOfItsNewNodes)
 {
+    std::unique_ptr<SgDocument> metaball(SgDocument::Create());
+    std::unique_ptr<SgDocument> plain(SgDocument::Create());
     int engine = 2;
-    SgGeometricShape::s_fActionIdFunc = EngineFromHost;
-    SgGeometricShape::s_fActionIdData = &engine;
-    SgRef<SgBoolean> node = new SgBoolean;
-    EXPECT_EQ(node->m_booleanEngine.Get(), 2);
+    metaball->SetShapeActionIdFunc(EngineFromHost, &engine);
+
+    SgRef<SgBoolean> inMetaball = new SgBoolean;
+    SgRef<SgBoolean> inPlain = new SgBoolean;
+    metaball->GetRoot()->AddChild(inMetaball.get());
+    plain->GetRoot()->AddChild(inPlain.get());
+    EXPECT_EQ(inMetaball->m_booleanEngine.Get(), 2);
+    EXPECT_EQ(inPlain->m_booleanEngine.Get(), 1) << "the other document's host chose nothing for this one";
+    EXPECT_EQ(metaball->GetUndoCount(), plain->GetUndoCount()) << "the choice is no edit of the document";
+
+    SgRef<SgBoolean> given = new SgBoolean;
+    given->m_booleanEngine.Set(0);
+    metaball->GetRoot()->AddChild(given.get());
+    EXPECT_EQ(given->m_booleanEngine.Get(), 0) << "an engine given before joining stays";
+
+    SgRef<SgSeparator> written = new SgSeparator;
+    SgRef<SgBoolean> zero = new SgBoolean;
+    zero->m_booleanEngine.Set(0);
+    written->AddChild(zero.get());
+    SgRef<SgSeparator> read = ReadScene(WriteScene(written.get()));
+    metaball->GetRoot()->AddChild(read.get());
+    ASSERT_NE(DeepBoolean(read.get()), nullptr);
+    EXPECT_EQ(DeepBoolean(read.get())->m_booleanEngine.Get(), 0) << "a file's engine stays";
+
+    plain->GetRoot()->DeleteChild(inPlain.get());
+    metaball->GetRoot()->AddChild(inPlain.get());
+    EXPECT_EQ(inPlain->m_booleanEngine.Get(), 1) << "a node chooses once, in the first document it joins";
+
     engine = 7;
     SgDiagCapture capture;
     SgRef<SgBoolean> odd = new SgBoolean;
+    metaball->GetRoot()->AddChild(odd.get());
     EXPECT_EQ(odd->m_booleanEngine.Get(), 1) << "a hook value outside the table is not taken";
     EXPECT_EQ(capture.Count(), 1);
 }

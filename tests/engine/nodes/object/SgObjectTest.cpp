@@ -220,6 +220,39 @@ TEST_F(ObjectTest, TheChildViewThroughAGroupPointerReachesTheContent)
     EXPECT_FALSE(plain->GetFirst() == plain->GetLast()) << "two children, two positions";
 }
 
+// The count of the child view is the number of children it walks, through
+// whatever pointer it is asked; the own list keeps its own count.
+TEST_F(ObjectTest, TheChildCountAgreesWithTheChildViewThroughEveryPointer)
+{
+    SgRef<SgObject> object = new SgObject;
+    object->AddPropertyNode(new SgMaterial, false);
+    ASSERT_TRUE(object->AddChild(Named<TestShape>("a")));
+    ASSERT_TRUE(object->AddChild(Named<TestShape>("b")));
+    SgRef<SgObject> bare = new SgObject(false, false);
+    ASSERT_TRUE(bare->AddChild(Named<TestShape>("c")));
+
+    struct Case {
+        const char *name;
+        SgGroup *group;
+        int content;
+        int own;
+    } cases[] = {
+        {"object as SgGroup", object.get(), 2, 3},
+        {"object as SgSeparator", static_cast<SgSeparator *>(object.get()), 2, 3},
+        {"object without an inner group", bare.get(), 1, 1},
+    };
+    for (const Case &k : cases) {
+        int walked = 0;
+        for (SgGroup::Position pos = k.group->GetChildFirst(); pos; k.group->GetChildNext(pos))
+            ++walked;
+        EXPECT_EQ(walked, k.content) << k.name;
+        EXPECT_EQ(k.group->GetChildsCount(), walked) << k.name;
+        EXPECT_EQ(k.group->GetNumChildren(), k.own) << k.name << ": the own list, as traversals walk it";
+        EXPECT_EQ(k.group->GetOwnChildCount(), k.own) << k.name;
+    }
+    EXPECT_EQ(object->GetChildsCount(), 2);
+}
+
 TEST_F(ObjectTest, ObjectsGroupNeedsAnObjectAmongItsContent)
 {
     struct Case {

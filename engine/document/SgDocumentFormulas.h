@@ -1,0 +1,9 @@
+#pragma once
+// Formulas follow the document that holds them: a parametric model that
+// joins a document, and the LISP scripts upstream of a node that joins one,
+// run in the document's interpreter from then on, whoever made them (a file
+// read, which made them there already, a copy, the facade or a tool).
+class SgDocument;
+class SgNode;
+
+void SgBindFormulasToDocument(SgDocument *document, SgNode *node);
