@@ -6,7 +6,9 @@
 // dialogs close with their owner. Prints "name=value" lines and "done".
 #include <cstdio>
 #include <functional>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <wx/defs.h>
 
@@ -66,7 +68,7 @@ public:
     {
         SgNodara::Init();
         solvane::Solvane::Init();
-        m_frame = new wxFrame(nullptr, wxID_ANY, "dialogs probe", wxPoint(40, 40), wxSize(640, 480));
+        m_frame = new wxFrame(nullptr, wxID_ANY, "dialogs probe", wxPoint(300, 300), wxSize(240, 160));
         m_frame->Show();
         CallAfter([this] { Run(); });
         return true;
@@ -85,7 +87,16 @@ public:
         RunUntil([this] { return m_frame->IsShownOnScreen(); });
 
         int opened = 0;
-        for (int button : SgWxDialogFactory::Buttons()) {
+        // Given buttons (for a look at one dialog): only those, each held a while.
+        std::vector<int> buttons = SgWxDialogFactory::Buttons();
+        int hold = 150;
+        if (argc > 1) {
+            buttons.clear();
+            for (int i = 1; i < argc; ++i)
+                buttons.push_back(std::atoi(wxString(argv[i]).utf8_str()));
+            hold = 3000;
+        }
+        for (int button : buttons) {
             const int result = facade->OpenDialog(button);
             auto *instance = static_cast<SgWxDialogFactory::Instance *>(facade->FindOpenDialog(button));
             SgWxCadDialog *window = instance ? instance->GetWindow() : nullptr;
@@ -94,7 +105,7 @@ public:
                 continue;
             }
             RunUntil([window] { return window->IsShownOnScreen(); });
-            RunUntil([] { return false; }, 150);
+            RunUntil([] { return false; }, hold);
             const wxSize size = window->GetSize();
             const wxSize best = window->GetBestSize();
             std::string verdict = "ok";
