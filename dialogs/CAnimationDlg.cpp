@@ -3,8 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/core/SgPath.h"
+#include "engine/core/SgSeparator.h"
 #include "engine/document/SgAnimationMngr.h"
 #include "engine/document/SgDocument.h"
+#include "engine/engines/SgSplineEngine.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/geometry/SgSpline.h"
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgTransform.h"
 
 double CAnimationDlg::s_currentTime = 0.0;
 
@@ -127,6 +134,33 @@ void CAnimationDlg::OnTimer()
 
 bool CAnimationDlg::OnAnimationAlongPath()
 {
-    // Following a curve is not offered yet.
-    return false;
+    SgDocument *document = GetDocument();
+    SgSelectionHandler *selection = document ? document->GetSelectionHandler() : nullptr;
+    SgAnimationMngr *manager = document ? document->GetAnimationMngr() : nullptr;
+    if (!selection || !manager || selection->GetSelCount() != 2)
+        return false;
+    POSITION at = selection->GetPathList().GetFirst();
+    const SgPath first = selection->GetPathList().GetNext(at);
+    SgPath second = selection->GetPathList().GetNext(at);
+    auto *object = first.IsEmpty() ? nullptr : dynamic_cast<SgObject *>(first.GetObject(true));
+    if (!object || second.IsEmpty() || !second.ExtendToShape())
+        return false;
+    auto *curve = dynamic_cast<SgPolyLine *>(second.GetLastElement());
+    SgTransform *transform = curve ? object->GetTransform(true) : nullptr;
+    if (!transform)
+        return false;
+    // The engine is held by the inputs it drives.
+    SgRef<SgSplineEngine> engine(new SgSplineEngine);
+    manager->m_TrajectoryParam.AsOutput().Connect(engine->m_u);
+    curve->m_coordinates.AsOutput().Connect(engine->m_coords);
+    curve->m_closed.AsOutput().Connect(engine->m_closed);
+    if (auto *spline = dynamic_cast<SgSpline *>(curve)) {
+        spline->m_nodeCache.AsOutput().Connect(engine->m_nodeCache);
+        spline->m_curveType.AsOutput().Connect(engine->m_type);
+        if (auto *bspline = dynamic_cast<SgBSpline *>(spline))
+            bspline->m_weights.AsOutput().Connect(engine->m_weights);
+        else if (auto *bezier = dynamic_cast<SgBezierSpline *>(spline))
+            bezier->m_cntrlPoints.AsOutput().Connect(engine->m_cntrlPoints);
+    }
+    return engine->m_point.Connect(transform->m_translation.AsInput());
 }

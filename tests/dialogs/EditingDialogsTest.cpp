@@ -17,6 +17,7 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/nodes/properties/SgLight.h"
@@ -324,6 +325,29 @@ TEST_F(EditingDialogsTest, AnimationResolutionAndWrapPastTheLastKey)
     dialog.OnNextKey();
     EXPECT_DOUBLE_EQ(CAnimationDlg::GetCurrentTime(), last);
     EXPECT_EQ(dialog.GetFrameSlider(), static_cast<int>(last));
+}
+
+TEST_F(EditingDialogsTest, PathMakesTheFirstObjectFollowTheSecondsCurveAndWantsTwoObjects)
+{
+    SgObject *moved = Box(Vec3(0, 0, 0));
+    auto *track = new SgObject(true, true);
+    auto *curve = new SgBSpline;
+    const Vec3 points[] = {{0, 0, 0}, {5, 0, 0}, {10, 0, 0}, {15, 0, 0}};
+    curve->m_coordinates.SetVals(4, points);
+    track->AddChild(curve);
+    document.GetRoot()->AddChild(track);
+    CAnimationDlg dialog(&document);
+    dialog.OnInitDialog();
+    Selection()->Select(moved, 0);
+    EXPECT_FALSE(dialog.OnAnimationAlongPath()) << "one object";
+    Selection()->Select(track, 0);
+    ASSERT_TRUE(dialog.OnAnimationAlongPath());
+    dialog.OnFrameSlider(0);
+    const double start = moved->GetMove().x;
+    dialog.OnFrameSlider(100);
+    EXPECT_GT(moved->GetMove().x, start + 5.0) << "the object moved along the curve";
+    Selection()->Select(Box(Vec3(0, 3, 0)), 0);
+    EXPECT_FALSE(dialog.OnAnimationAlongPath()) << "three objects";
 }
 
 // ---- Display ---------------------------------------------------------------------------------
