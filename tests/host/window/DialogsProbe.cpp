@@ -68,6 +68,9 @@ public:
     {
         SgNodara::Init();
         solvane::Solvane::Init();
+        // Small, so that the dialogs centred on it reach past it: a virtual X
+        // server without a window manager leaves a window that lies wholly
+        // over another unpainted.
         m_frame = new wxFrame(nullptr, wxID_ANY, "dialogs probe", wxPoint(300, 300), wxSize(240, 160));
         m_frame->Show();
         CallAfter([this] { Run(); });
