@@ -7,7 +7,15 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgMaterial.h"
+#include "engine/nodes/properties/SgShapeHints.h"
+#include "engine/nodes/properties/SgTransform.h"
+#include "engine/render/SgViewport.h"
+#include "engine/viewer/BmpUtils.h"
+#include "engine/viewer/SgViewer.h"
 
 namespace {
 
@@ -41,6 +49,9 @@ CColorDlg::CColorDlg(SgDocument *document, void *parent) : CCadDlg(document, kDi
 
 CColorDlg::~CColorDlg()
 {
+    // The preview viewer is this dialog's own, never one of the document's.
+    delete m_pPreviewViewer;
+    m_pPreviewViewer = nullptr;
     // Destroyed without OK or Cancel (the window closed with its owner):
     // what was done stays, the key point is closed.
     EndKeyPoint();
@@ -276,4 +287,102 @@ void CColorDlg::OnCancel()
             document->RevertToLastKeyPoint(m_keyPoint);
     Redraw();
     CCadDlg::OnCancel();
+}
+
+bool CColorDlg::BuildPreview()
+{
+    SgDocument *document = GetDocument();
+    if (m_pPreviewViewer)
+        return true;
+    if (!document || !m_material)
+        return false;
+    SgRef<SgSeparator> root(new SgSeparator);
+    auto *light = new SgDirLight;
+    light->m_direction = Vec3(-2, 2, 5);
+    root->AddChild(light);
+    // Black quarters behind the sphere, top left and bottom right.
+    auto *background = new SgSeparator;
+    auto *black = new SgMaterial;
+    black->m_diffuseColor.SetValue(0, Color(0, 0, 0, 1));
+    background->AddChild(black);
+    for (const Vec3 &at : {Vec3(-50, 50, -5), Vec3(50, -50, -5)}) {
+        auto *quarter = new SgSeparator;
+        auto *place = new SgTransform;
+        place->m_translation = at;
+        auto *square = new SgCube;
+        square->m_width.Set(100.0);
+        square->m_height.Set(100.0);
+        square->m_depth.Set(0.01);
+        quarter->AddChild(place);
+        quarter->AddChild(square);
+        background->AddChild(quarter);
+    }
+    root->AddChild(background);
+    auto *object = new SgSeparator;
+    object->SetObject(true);
+    object->AddChild(m_material.get());
+    auto *inner = new SgSeparator;
+    auto *hints = new SgShapeHints;
+    hints->m_shapeType = 1;
+    auto *sphere = new SgSphere;
+    sphere->m_radius.Set(1.5);
+    sphere->m_complexity.Set(4);
+    inner->AddChild(hints);
+    inner->AddChild(sphere);
+    object->AddChild(inner);
+    root->AddChild(object);
+
+    SgViewer *viewer = document->CreateDefaultViewer(nullptr, root.get());
+    if (!viewer)
+        return false;
+    // Drawn only when asked, never by the document's redraws.
+    document->RemoveViewer(viewer);
+    viewer->SetRefineEnabled(false);
+    if (SgViewport *viewport = viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr) {
+        SgPathList framed;
+        SgPath path;
+        path.CreateFromNode(sphere);
+        framed.Add(path);
+        viewport->Focus(&framed, 1.1);
+    }
+    m_previewRoot = root;
+    m_pPreviewViewer = viewer;
+    return true;
+}
+
+bool CColorDlg::RenderPreview(int width, int height, std::vector<unsigned char> &rgb)
+{
+    if (width <= 0 || height <= 0 || !BuildPreview())
+        return false;
+    struct Target {
+        std::vector<unsigned char> *rgb;
+        int width;
+        int height;
+    } target{&rgb, width, height};
+    return BmpUtils::DrawToBuffer(
+        m_pPreviewViewer, width, height,
+        [](const BmpImage &bitmap, void *user) -> int {
+            auto &out = *static_cast<Target *>(user);
+            const int w = bitmap.header.width;
+            const int h = bitmap.header.height < 0 ? -bitmap.header.height : bitmap.header.height;
+            if (w != out.width || h != out.height || bitmap.header.bitCount != 24)
+                return 0;
+            const int stride = bitmap.BytesPerRow();
+            if (bitmap.pixels.size() < size_t(stride) * h)
+                return 0;
+            out.rgb->assign(size_t(w) * h * 3, 0);
+            for (int y = 0; y < h; ++y) {
+                // Bottom-up rows of blue, green, red.
+                const int row = bitmap.header.height < 0 ? y : h - 1 - y;
+                const unsigned char *from = bitmap.pixels.data() + size_t(row) * stride;
+                unsigned char *to = out.rgb->data() + size_t(y) * w * 3;
+                for (int x = 0; x < w; ++x) {
+                    to[3 * x] = from[3 * x + 2];
+                    to[3 * x + 1] = from[3 * x + 1];
+                    to[3 * x + 2] = from[3 * x];
+                }
+            }
+            return 1;
+        },
+        &target);
 }

@@ -17,6 +17,7 @@
 
 class SgMaterial;
 class SgSeparator;
+class SgViewer;
 
 class CColorDlg : public CCadDlg {
 public:
@@ -67,6 +68,12 @@ public:
 
     SgMaterial *GetMaterial() const { return m_material.get(); }
 
+    // The preview: the edited material on a lit sphere in front of black
+    // quarters (so that transparency shows), drawn through the engine
+    // offscreen into `rgb` (rows from the top, three bytes a pixel). The
+    // scene is built at the first call. False when it cannot be drawn.
+    bool RenderPreview(int width, int height, std::vector<unsigned char> &rgb);
+
     // Writes the values into the material (and redraws when asked).
     void UpdateSelection();
     // Commits what was done so far: a new key point.
@@ -89,6 +96,7 @@ private:
     void EndKeyPoint();
     void Redraw();
     void Changed();
+    bool BuildPreview();
 
     SgPathList m_paths;
     std::vector<SgRef<SgSeparator>> m_objects;
@@ -103,6 +111,8 @@ private:
     bool m_override = false;
     bool m_link = false;
     bool m_instant = true;
+    SgRef<SgSeparator> m_previewRoot;
+    SgViewer *m_pPreviewViewer = nullptr;
     int m_keyPoint = -1;
     bool m_keyPointOpen = false;
     void (*m_fnChanged)(void *) = nullptr;

@@ -8,6 +8,8 @@
 #include <wx/choice.h>
 #include <wx/colordlg.h>
 #include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/image.h>
 #include <wx/fontenum.h>
 #include <wx/panel.h>
 #include <wx/radiobut.h>
@@ -161,35 +163,32 @@ void SgWxColorDialog::ShowValues()
     m_pInstant->SetValue(m_pColor->GetInstantUpdate());
     m_pOverride->SetValue(m_pColor->GetOverride());
     m_pLink->SetValue(m_pColor->GetLinkAmbient());
+    m_previewShown = wxBitmap();
     m_pPreview->Refresh(false);
 }
 
 void SgWxColorDialog::PaintPreview()
 {
-    // The colour over black and white quarters, so that transparency shows.
     wxPaintDC dc(m_pPreview);
     const wxSize size = m_pPreview->GetClientSize();
-    const int w = size.x / 2, h = size.y / 2;
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.SetBrush(*wxBLACK_BRUSH);
-    dc.DrawRectangle(0, 0, w, h);
-    dc.DrawRectangle(w, h, size.x - w, size.y - h);
-    dc.SetBrush(*wxWHITE_BRUSH);
-    dc.DrawRectangle(w, 0, size.x - w, h);
-    dc.DrawRectangle(0, h, w, size.y - h);
-    const double alpha = m_pColor->GetTransparentEdit();
-    auto mix = [alpha](int colour, int ground) { return static_cast<unsigned char>(colour * alpha + ground * (1 - alpha)); };
-    for (int quarter = 0; quarter < 4; ++quarter) {
-        const int ground = (quarter == 0 || quarter == 3) ? 0 : 255;
-        dc.SetBrush(wxBrush(wxColour(mix(m_pColor->GetRed(), ground), mix(m_pColor->GetGreen(), ground),
-                                     mix(m_pColor->GetBlue(), ground))));
-        const int x = (quarter == 1 || quarter == 3) ? w : 0;
-        const int y = quarter >= 2 ? h : 0;
-        // The disc's quarter in this quadrant.
-        dc.SetClippingRegion(x, y, quarter % 2 ? size.x - w : w, quarter >= 2 ? size.y - h : h);
-        dc.DrawCircle(w, h, std::min(w, h) - 6);
-        dc.DestroyClippingRegion();
+    if (size.x <= 0 || size.y <= 0)
+        return;
+    if (!m_previewShown.IsOk() || m_previewShown.GetSize() != size) {
+        // The sphere as the engine draws it with the edited material.
+        std::vector<unsigned char> rgb;
+        if (m_pColor->RenderPreview(size.x, size.y, rgb)) {
+            wxImage image(size.x, size.y, false);
+            std::copy(rgb.begin(), rgb.end(), image.GetData());
+            m_previewShown = wxBitmap(image);
+        } else {
+            // No offscreen drawing here: the colour alone.
+            m_previewShown = wxBitmap(size.x, size.y);
+            wxMemoryDC memory(m_previewShown);
+            memory.SetBackground(wxBrush(wxColour(m_pColor->GetRed(), m_pColor->GetGreen(), m_pColor->GetBlue())));
+            memory.Clear();
+        }
     }
+    dc.DrawBitmap(m_previewShown, 0, 0);
 }
 
 void SgWxColorDialog::OnSlider(wxCommandEvent &event)

@@ -8,6 +8,7 @@
 //   CColorDlg logic(document);
 //   auto *window = new SgWxColorDialog(parent, &logic);   // fills itself
 //   window->Open();
+#include <wx/bitmap.h>
 #include <wx/timer.h>
 
 #include "dialogs/wx/SgWxCadDialog.h"
@@ -63,6 +64,8 @@ private:
     wxCheckBox *m_pOverride = nullptr;
     wxCheckBox *m_pLink = nullptr;
     wxPanel *m_pPreview = nullptr;
+    // The preview as last drawn; emptied by every change.
+    wxBitmap m_previewShown;
 };
 
 class SgWxLightDialog : public SgWxCadDialog {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "dialogs/CAlignDlg.h"
 #include "dialogs/CAnimationDlg.h"
@@ -165,6 +166,28 @@ TEST_F(EditingDialogsTest, FirstObjectWithoutMaterialGetsOneTheOthersShare)
     EXPECT_NE(dialog.GetMaterial(), before);
     EXPECT_EQ(MaterialOf(first), dialog.GetMaterial());
     EXPECT_EQ(MaterialOf(second), dialog.GetMaterial());
+    dialog.OnOK();
+}
+
+TEST_F(EditingDialogsTest, ColourPreviewDrawsTheSphereInTheEditedColour)
+{
+    SgObject *box = Box(Vec3(0, 0, 0));
+    Selection()->Select(box, 0);
+    CColorDlg dialog(&document);
+    dialog.OnInitDialog();
+    dialog.SetColor(255, 0, 0);
+    std::vector<unsigned char> rgb;
+    ASSERT_TRUE(dialog.RenderPreview(48, 48, rgb));
+    ASSERT_EQ(rgb.size(), size_t(48 * 48 * 3));
+    const unsigned char *centre = &rgb[(24 * 48 + 24) * 3];
+    EXPECT_GT(centre[0], centre[1] + 60) << int(centre[0]) << "," << int(centre[1]) << "," << int(centre[2]);
+    EXPECT_GT(centre[0], centre[2] + 60);
+    dialog.SetColor(0, 0, 255);
+    ASSERT_TRUE(dialog.RenderPreview(48, 48, rgb));
+    centre = &rgb[(24 * 48 + 24) * 3];
+    EXPECT_GT(centre[2], centre[0] + 60) << "the preview follows the material";
+    EXPECT_EQ(document.GetViewerCount(), 0) << "the preview's viewer is the dialog's own";
+    EXPECT_FALSE(dialog.RenderPreview(0, 10, rgb));
     dialog.OnOK();
 }
 
