@@ -44,6 +44,10 @@ function(fennix_test name)
     target_compile_options(${name} PRIVATE -O0)
   endif()
   target_compile_definitions(${name} PRIVATE FENNIX_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+  # Each build tree gets a temporary folder of its own: test files named by
+  # the test alone would meet those of a second build tested at the same time.
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/tmp)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "LIBGL_ALWAYS_SOFTWARE=1")
+                       PROPERTIES ENVIRONMENT "LIBGL_ALWAYS_SOFTWARE=1"
+                                  ENVIRONMENT_MODIFICATION "TMPDIR=set:${CMAKE_BINARY_DIR}/tmp")
 endfunction()

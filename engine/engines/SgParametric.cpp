@@ -298,8 +298,15 @@ void SgParametricObject::SyncWithModel()
     if (!m_pModel)
         return;
     for (const auto &param : m_pModel->m_params) {
-        if (!getField(param->m_name.c_str()))
+        auto it = std::find_if(m_values.begin(), m_values.end(),
+                               [&](const auto &value) { return value->m_name == param->m_name; });
+        if (it == m_values.end()) {
             m_values.push_back(MakeValue(this, *param));
+        } else if ((*it)->m_iType != param->m_iType) {
+            // The parameter was replaced by one of another type: a value of
+            // the old type would be read as the new one.
+            *it = MakeValue(this, *param);
+        }
     }
 }
 

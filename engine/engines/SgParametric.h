@@ -126,7 +126,8 @@ class SgParametricObject : public SgObject {
     SgField *getField(const char *name);
     void setCurrentValue(const std::string &name, const void *value, int index);
     // Gives the instance a value for each model parameter it lacks (a
-    // parameter added after SetModel), matched by name.
+    // parameter added after SetModel), matched by name; a value whose type is
+    // no longer its parameter's is replaced by the parameter's default.
     void SyncWithModel();
 
     // The instance's fields are its parameter values; while the object part

@@ -42,8 +42,9 @@ bool SgColorButtonModel::SetColor(Rgb foreground, Rgb background, Rgb disabled, 
 
 std::vector<SgColorButtonModel::Ring> SgColorButtonModel::BevelRings() const
 {
+    // The bevel is a signed count stored unsigned; INT_MIN has no int magnitude.
     const int bevel = static_cast<int>(m_bevel);
-    const int count = std::min(std::abs(bevel), kMaxRings);
+    const int count = static_cast<int>(std::min<int64_t>(std::abs(static_cast<int64_t>(bevel)), kMaxRings));
     std::vector<Ring> rings;
     for (int i = 0; i < count; ++i) {
         Rgb light = kWhite;

@@ -3,6 +3,7 @@
 #include "tests/engine/viewer/ViewerFixture.h"
 
 #include <cstdint>
+#include <unistd.h>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -179,7 +180,7 @@ TEST_F(SceneLookTest, SharedMeshFollowsThePointsInEffect)
 class PictureFolder {
 public:
     explicit PictureFolder(const std::string &name)
-        : m_path(std::filesystem::temp_directory_path() / ("fennix-" + name))
+        : m_path(std::filesystem::temp_directory_path() / ("fennix-" + name + "-" + std::to_string(::getpid())))
     {
         std::filesystem::create_directories(m_path);
     }

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -101,7 +102,8 @@ protected:
     {
         const std::filesystem::path file =
             std::filesystem::temp_directory_path() /
-            ("viewer-scene-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".kvrx");
+            ("viewer-scene-" + std::to_string(::getpid()) + "-" +
+             std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".kvrx");
         {
             std::ofstream out(file);
             out << "#VRML V1.0 ascii\n" << text << "\n";

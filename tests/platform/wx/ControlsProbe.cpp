@@ -68,6 +68,8 @@ class ProbeApp : public wxApp {
 public:
     bool OnInit() override
     {
+        // Line by line, so a probe that dies midway still shows how far it got.
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
         SgNodara::Init();
         auto *frame = new wxFrame(nullptr, wxID_ANY, "controls probe", wxPoint(50, 50), wxSize(400, 200));
         auto *panel = new wxPanel(frame);
