@@ -105,7 +105,8 @@ int CDrevon::OpenDialog(int button, const char *name)
     free->id = opener->dialogId;
     free->button = button;
     std::unique_ptr<DialogInstance> instance = m_pDialogFactory->Make(*this, request);
-    if (!instance || !instance->GetDialog() || !instance->Create()) {
+    // (A window may bring its logic with it: asked for once it is made.)
+    if (!instance || !instance->Create() || !instance->GetDialog()) {
         free->id = 0;
         free->button = 0;
         if (instance)

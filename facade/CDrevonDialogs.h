@@ -26,7 +26,9 @@ class DialogInstance {
 public:
     virtual ~DialogInstance() = default;
     // The dialog's logic; its id is its identity in the table, and it is what
-    // the document's close-dialog callback hands back.
+    // the document's close-dialog callback hands back. Asked for after
+    // Create (a window may bring its logic with it) and while the window
+    // stands.
     virtual CCadDlg *GetDialog() = 0;
     // Makes the window (controls filled from the document); false when it
     // could not be made.

@@ -13,6 +13,8 @@ namespace {
 const char *const kMenus[] = {"File", "Edit", "View", "Create", "Selection", "Window", "Help"};
 
 constexpr Glyph A = Glyph::Art;
+// The facade's button of the parametric-model builder.
+constexpr int kModelBuilderButton = 94;
 constexpr Glyph T = Glyph::Text;
 
 // Menu order follows the table; toolbars take their entries in table order.
@@ -107,6 +109,7 @@ const CommandEntry kCommands[] = {
     {32813, "Window", "Scene T&ree...", "Show the scene as a tree", T, "Tr", nullptr, kNoToolbar, false},
     {32893, "Window", "A&nimation...", "Show the key-frame bar", T, "An", nullptr, kNoToolbar, false},
     {32932, "Window", "&Display...", "Hide and unhide objects", T, "Di", nullptr, kNoToolbar, false},
+    {kHostModelBuilder, "Window", "&Parametric Model...", "Build or edit a parametric model of the selection", T, "Pm", nullptr, kNoToolbar, false},
     // Help
     {kHostAbout, "Help", "&About", "What this program is", A, "wxART_INFORMATION", nullptr, kNoToolbar, false},
 };
@@ -204,6 +207,9 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions)
     case kHostAbout:
         actions.About();
         return true;
+    case kHostModelBuilder:
+        facade.OpenDialog(kModelBuilderButton);
+        return true;
     default:
         return false;
     }
@@ -220,6 +226,8 @@ bool IsCommandEnabled(int id, drevon::CDrevon &facade)
     case kHostShowAll:
     case kHostPrint:
         return facade.GetCurrentViewer() != nullptr;
+    case kHostModelBuilder:
+        return facade.UpdateDialog(kModelBuilderButton);
     default:
         return true;
     }

@@ -29,7 +29,9 @@ enum HostCommand : int {
     kHostToolsToolbar,
     kHostViewToolbar,
     kHostAbout,
-    kLastHostCommand = kHostAbout,
+    // Dialogs the facade opens by their button only (no command id of its own).
+    kHostModelBuilder,
+    kLastHostCommand = kHostModelBuilder,
 };
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };

@@ -12,6 +12,7 @@
 #include "dialogs/wx/SgWxEditingDialogs.h"
 #include "dialogs/wx/SgWxLayersDialog.h"
 #include "engine/document/SgDocument.h"
+#include "modelbuilder/wx/SgWxModelBuilderDialog.h"
 #include "engine/handlers/SgSelectionHandler.h"
 // The layers dialog's entries hold objects.
 #include "engine/nodes/object/SgObject.h"
@@ -55,6 +56,7 @@ const struct {
     {87, [](const Context &c) { return Wx<SgWxDisplayDialog>(DisplayWithTools(c), c); }},
     {88, [](const Context &c) { return Wx<SgWxFontDialog>(std::make_unique<CFontDlg>(c.document), c); }},
     {90, [](const Context &c) { return Wx<SgWxLayersDialog>(std::make_unique<CLayersDlg>(c.document), c); }},
+    {94, [](const Context &c) { return SgWxDialogFactory::WxOwning(&mabrel::CreateModelBuilderDialog, c); }},
 };
 
 } // namespace
@@ -64,6 +66,19 @@ SgWxDialogFactory::Instance::Instance(std::unique_ptr<CCadDlg> dialog, WindowMak
 {
 }
 
+SgWxDialogFactory::Instance::Instance(WindowMaker makeWindowWithLogic, wxWindow *parent)
+    : m_makeWindow(std::move(makeWindowWithLogic)), m_pParent(parent)
+{
+}
+
+CCadDlg *SgWxDialogFactory::Instance::GetDialog()
+{
+    if (m_dialog)
+        return m_dialog.get();
+    SgWxCadDialog *window = m_window.get();
+    return window ? window->GetDialog() : nullptr;
+}
+
 SgWxDialogFactory::Instance::~Instance()
 {
     DestroyWindow();
@@ -71,12 +86,12 @@ SgWxDialogFactory::Instance::~Instance()
 
 bool SgWxDialogFactory::Instance::Create()
 {
-    if (m_window || !m_dialog)
-        return m_window != nullptr;
+    if (m_window)
+        return true;
     try {
         m_window = m_makeWindow(m_pParent, m_dialog.get());
     } catch (const std::exception &error) {
-        SgDiagError("Window", "dialog %u could not be made: %s", m_dialog->GetID(), error.what());
+        SgDiagError("Window", "a dialog could not be made: %s", error.what());
         m_window = nullptr;
     }
     return m_window != nullptr;

@@ -7,7 +7,10 @@
 // A dialog is added by one line of the table in SgWxDialogFactory.cpp:
 //   {80, [](const SgWxDialogFactory::Context &c) {
 //        return SgWxDialogFactory::Wx<SgWxColorDialog>(std::make_unique<CColorDlg>(c.document), c); }},
-// (button, then the logic made for the document and the window class over it).
+// (button, then the logic made for the document and the window class over it);
+// a window that makes its own logic from (parent, document):
+//   {94, [](const SgWxDialogFactory::Context &c) {
+//        return SgWxDialogFactory::WxOwning(&mabrel::CreateModelBuilderDialog, c); }},
 #include <functional>
 #include <memory>
 #include <vector>
@@ -34,8 +37,10 @@ public:
     public:
         using WindowMaker = std::function<SgWxCadDialog *(wxWindow *parent, CCadDlg *dialog)>;
         Instance(std::unique_ptr<CCadDlg> dialog, WindowMaker makeWindow, wxWindow *parent);
+        // A window that makes and owns its logic (made with a null dialog).
+        Instance(WindowMaker makeWindowWithLogic, wxWindow *parent);
         ~Instance() override;
-        CCadDlg *GetDialog() override { return m_dialog.get(); }
+        CCadDlg *GetDialog() override;
         bool Create() override;
         void Show() override;
         void Raise() override;
@@ -61,6 +66,16 @@ public:
                 return new Window(parent, static_cast<Logic *>(dialog));
             },
             context.parent);
+    }
+
+    // The instance of a window that makes and owns its logic, from a
+    // function (wxWindow *parent, SgDocument *document).
+    static std::unique_ptr<drevon::DialogInstance> WxOwning(SgWxCadDialog *(*make)(wxWindow *, SgDocument *),
+                                                           const Context &context)
+    {
+        SgDocument *document = context.document;
+        return std::make_unique<Instance>(
+            [make, document](wxWindow *parent, CCadDlg *) { return make(parent, document); }, context.parent);
     }
 
     explicit SgWxDialogFactory(wxWindow *parent) : m_pParent(parent) {}
