@@ -23,6 +23,7 @@
 #include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
 #include "platform/window/SgWindowMessages.h"
+#include "facade/CDrevonTape.h"
 #include "facade/StlReader.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
@@ -74,17 +75,6 @@ int BooleanEngineOf(SgGeometricShape *shape, void *data)
     return facade && facade->GetMetaball() ? SgBoolean::kMetaballEngine : SgBoolean::kSolidEngineAlt;
 }
 
-// The document's user handler: key presses in a viewer go to the facade.
-int UserEvent(SgHandleEventAction *action, void *data)
-{
-    SgEvent *event = action ? action->GetEvent() : nullptr;
-    if (!event || event->m_nKind != SgEvent::kKey || event->m_nMessage != static_cast<int>(SgWM::kKeyDown))
-        return 0;
-    SgViewer *viewer = action->GetViewer();
-    auto *window = viewer ? static_cast<SgPlatformWindow *>(viewer->GetWindow()) : nullptr;
-    return static_cast<CDrevon *>(data)->OnKeyDown(event->m_nKey, window && window->HasCapture()) ? 1 : 0;
-}
-
 std::string ModuleFolder()
 {
     std::error_code error;
@@ -98,6 +88,7 @@ std::string ModuleFolder()
 
 CDrevon::CDrevon()
 {
+    RegisterFacadeClasses();
     initButtonMap();
     SgExternalFile::ClearFormats();
     SgExternalFile::AddFormat("kvrx", &ReadExternalScene);
@@ -140,7 +131,7 @@ SgDocument *CDrevon::CreateDocument()
     // The document's own members are no steps the user can undo.
     document->SetUndoRecording(false);
     auto *handler = new SgUserHandler;
-    handler->SetUserFunc(&UserEvent, this);
+    handler->SetUserFunc(&CDrevon::KeyEvent, this);
     document->GetRoot()->AddChild(handler);
     m_dFrame = 0.0;
     document->SetUndoRecording(true);
@@ -164,6 +155,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
     m_toolFinished.Reset();
+    m_viewerChanged.Reset();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
     m_pDocument = document;
@@ -174,6 +166,7 @@ void CDrevon::SetDocument(SgDocument *document)
     document->SetCloseDialogCallback(&CDrevon::CloseDialog, this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
+    m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
 }
 
 void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
@@ -201,6 +194,13 @@ void CDrevon::DeleteDocument()
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
     m_iCreationButton = 0;
+    m_attachedCamera = nullptr;
+    m_attachedCameraTransform = nullptr;
+    // The viewers go below: no full screen to give back.
+    m_viewerChanged.Reset();
+    m_pFullScreenViewer = nullptr;
+    m_pFullScreenPrevious = nullptr;
+    m_bFullScreen = false;
     m_pDocument->ResetUndo();
     if (m_pDocument->GetContext() == this)
         m_pDocument->SetContext(nullptr);
@@ -212,6 +212,8 @@ void CDrevon::DeleteDocument()
     SgDocument::Destroy(m_pDocument);
     m_pDocument = nullptr;
     m_pFullScreenPrevious = nullptr;
+    m_pFullScreenViewer = nullptr;
+    m_bFullScreen = false;
 }
 
 SgSeparator *CDrevon::GetRoot() const
@@ -255,7 +257,9 @@ bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
     auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_activeTool.get());
     if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
         return false;
-    return m_keyHandler && m_keyHandler(virtualKey);
+    if (m_keyHandler && m_keyHandler(virtualKey))
+        return true;
+    return RunShortcut(virtualKey, m_pKeyAction);
 }
 
 int CDrevon::SetTexturePathes(const char *list)
@@ -317,14 +321,24 @@ SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
     if (!m_pDocument)
         return nullptr;
     const bool fullScreen = EqualsNoCase(name, "fullscreen");
+    if (m_pFullScreenViewer) {
+        // A full-screen window closed unnoticed: its state goes first.
+        SgDocumentEvent closed;
+        closed.kind = SgDocumentEventKind::kViewerChanged;
+        closed.document = m_pDocument;
+        OnViewerEvent(closed, this);
+    }
     SgViewer *previous = GetCurrentViewer();
     if (fullScreen && !previous) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Full screen needs a view to show", "Error");
         return nullptr;
     }
+    const bool wasFullScreen = m_bFullScreen;
     SgPlatformWindow *window = CreateGraphicWindow(name, width, height);
     if (!window) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "No window could be opened for the view", "Error");
+        // No window shows the view: the main view stays the one in use.
+        m_bFullScreen = wasFullScreen;
         return nullptr;
     }
     SgViewer *viewer = CreateViewer(window);
@@ -333,6 +347,7 @@ SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
         // where it was looked at.
         m_pDocument->ReplaceViewTree(previous->GetViewport(0)->GetNodara(), viewer, 0);
         m_pFullScreenPrevious = previous;
+        m_pFullScreenViewer = viewer;
     }
     return viewer;
 }
@@ -469,6 +484,7 @@ const CDrevon::ControlButton kControlButtons[] = {
     {8, 32912, 1, K::Check, &D::OnCreateTool, nullptr},
     {9, 32918, 1, K::Check, &D::OnCreateTool, nullptr},
     {10, 32922, 1, K::Check, &D::OnCreateTool, nullptr},
+    {11, 32980, 1, K::Check, &D::OnCreateTool, nullptr},
     {12, 32771, 1, K::Check, &D::OnCreateTool, nullptr},
     {13, 32795, 1, K::Check, &D::OnCreateTool, nullptr},
     {14, 32888, 1, K::Check, &D::OnCreateTool, nullptr},
@@ -476,6 +492,11 @@ const CDrevon::ControlButton kControlButtons[] = {
     {17, 32888, 1, K::Check, &D::OnCreateTool, nullptr},
     {18, 32781, 1, K::Check, &D::OnCreateTool, nullptr},
     {19, 32769, 1, K::Check, &D::OnCreateTool, nullptr},
+    {16, 32981, 1, K::Check, &D::OnCreatePolyline, nullptr},
+    {20, 32982, 1, K::Check, &D::OnCreateTool, nullptr},
+    {21, 32983, 1, K::Check, &D::OnCreateTool, nullptr},
+    {76, 32984, 1, K::Check, &D::OnCompoundToolButton, nullptr},
+    {77, 32985, 1, K::Check, &D::OnCompoundToolButton, nullptr},
     {30, 32924, 1, K::Check, &D::OnTransformTool, nullptr},
     {31, 32925, 1, K::Check, &D::OnTransformTool, nullptr},
     {36, 32934, 1, K::Check, &D::OnTransformTool, nullptr},
@@ -545,10 +566,23 @@ const CDrevon::ControlButton kControlButtons[] = {
     {114, 32923, 1, K::None, nullptr, nullptr},
     {116, 32894, 1, K::None, nullptr, nullptr},
     {118, 32908, 1, K::None, nullptr, nullptr},
-    {119, 32778, 1, K::None, nullptr, nullptr},
+    {119, 32778, 1, K::None, &D::OnEditPolyline, nullptr},
     {120, 32907, 1, K::Check, &D::OnToggleMetaball, nullptr},
     {121, 32818, 1, K::Check, &D::ToggleSnapAngle, nullptr},
     {123, 32891, 1, K::None, &D::Play, nullptr},
+    // Beyond the embedding control's table: the ready-made objects and the
+    // links, offered by the modeller's menus.
+    {D::kCameraButton, 32986, 1, K::None, &D::OnCreateObjectButton, nullptr},
+    {D::kFirstParticleButton + 0, 32987, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kFirstParticleButton + 1, 32988, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kFirstParticleButton + 2, 32989, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kFirstParticleButton + 3, 32990, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kFirstParticleButton + 4, 32991, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kFirstParticleButton + 5, 32992, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kFirstParticleButton + 6, 32993, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kFirstParticleButton + 8, 32995, 1, K::None, &D::OnParticlesButton, nullptr},
+    {D::kAnnotationButton, 32996, 1, K::None, &D::OnAnnotationButton, &D::OneObjectSelected},
+    {D::kRubberLineButton, 32997, 1, K::None, &D::OnRubberLineButton, &D::TwoObjectsSelected},
 };
 
 } // namespace

@@ -20,13 +20,16 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/CDrevonDialogs.h"
 
 class SgDocument;
+class GenericCreateHandler;
 class SgEventHandler;
+class SgHandleEventAction;
 class SgField;
 class SgNode;
 class SgObject;
@@ -35,6 +38,7 @@ class SgPlatformWindow;
 class SgSelectionHandler;
 class SgSeparator;
 class SgTextureManager;
+class SgTransform;
 class SgViewer;
 class SgViewport;
 
@@ -124,7 +128,8 @@ public:
     // the current viewer's view tree and needs a current viewer (else null
     // with a message).
     SgViewer *CreateWinViewer(const char *name, int width, int height);
-    bool IsFullScreen() const { return m_bFullScreen; }
+    // False again once the full-screen viewer's window has closed.
+    bool IsFullScreen() const;
 
     // ---- Host callbacks and flags -----------------------------------------------------
     void SetHostButtonStateCallback(HostButtonStateCallback fn, void *data)
@@ -229,6 +234,26 @@ public:
     void SetMusicFile(const char *path);
     const std::string &GetMusicFile() const { return m_musicFile; }
 
+    // ---- Movies (CDrevonMovie.cpp) ------------------------------------------------------
+    // Called after each frame with 0..100; 0 back stops the recording.
+    using MovieProgress = int (*)(void *data, int position);
+    // The whole animation into `name` in format 1..7 (AVI, 3GP, MPG, FLV, WMV,
+    // MOV, GIF) at width x height (0: the view's size); a movie longer than the
+    // animation holds its last picture. 1 when the file was written; 0 after
+    // one message through the Notifier, with no file left behind.
+    int CreateMovie(const char *name, int format, int width, int height, double animationLength,
+                    int framesPerSecond, double movieLength);
+    // What the movie dialog calls: as CreateMovie, over the part `clipRange`
+    // (start, end in percent of the animation; null: all) at `quality`
+    // (clamped to 0..100), reporting to `progress`, which can stop it (0,
+    // the partial file removed, no message).
+    int RecordMovie(SgDocument *document, const char *name, int format, int width, int height, double duration,
+                    int framesPerSecond, double movieLength, const float *clipRange, int quality,
+                    MovieProgress progress, void *data);
+    // Pictures of an animation of `length` seconds at `framesPerSecond`: one
+    // per whole frame interval and the last one.
+    static int MovieFrameCount(double length, int framesPerSecond);
+
     // ---- Selection, grouping, clipboard, undo -------------------------------------------------
     void ChangeSelection(int how);
     bool MoreThanOneSelected(int button);
@@ -283,6 +308,74 @@ public:
     void OnCreateGrid(int button);
     void OnCreateAxis(int button);
     int GetCreationButton() const { return m_iCreationButton; }
+
+    // ---- Creation commands ------------------------------------------------------------------------
+    // A creation tool on the row (button, class id, stage codes ending in 0)
+    // or, with a handler, driven by the handler; the new tool node.
+    SgEventHandler *CreateShapedPrizm(const int *row, GenericCreateHandler *handler);
+    // Kind 10 and 11: the measure tape (buttons 76 and 77 show it running).
+    void OnCreateCompoundTool(int kind);
+    void OnEditPolyline(int button);
+    // Kind 1: the camera object (a camera body looking at a target it is
+    // joined to by a line). A kind no class can be made for does nothing
+    // and says so.
+    void OnCreateObject(int kind);
+    // 1 emitter, 2 attractor, 3 deflector, 4 point attractor, 5 wind,
+    // 6 friction, 7 and 8 rotation, 9 destructor; others do nothing.
+    void Particles(int kind);
+    // A new node of the class "Sg" + name, not inserted; null for an unknown
+    // class or a name over 221 characters.
+    SgNode *CreateNode(const char *className);
+    // Parent null: the scene root. Property nodes go into objects as such;
+    // mode 1 inserts after the reference, others before it. 0 when the node
+    // would become its own ancestor or the parent holds no children.
+    int InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference);
+    int RemoveChild(SgNode *parent, SgNode *child);
+    void ClearScene();
+    // The menu and toolbar forms of the operations above that take no
+    // button index: each maps its button to the kind.
+    void OnCreateObjectButton(int button);
+    void OnParticlesButton(int button);
+    void OnCompoundToolButton(int button);
+    void OnAnnotationButton(int button);
+    void OnRubberLineButton(int button);
+    bool OneObjectSelected(int button);
+    bool TwoObjectsSelected(int button);
+    static constexpr int kCameraButton = 200;
+    static constexpr int kFirstParticleButton = 201;  // 201..209: kinds 1..9
+    static constexpr int kAnnotationButton = 210;
+    static constexpr int kRubberLineButton = 211;
+
+    // ---- Measure tape, rubber lines, annotations ---------------------------------------------------
+    // A line object (not inserted) that stays stretched between a and b:
+    // with sensors it follows where they are drawn, without it follows the
+    // translations of their transforms.
+    SgObject *CreateRubberLine(SgObject *a, SgObject *b, bool useSensors);
+    // A label "Annotation" tied to the target by a rubber line; both join
+    // the scene root. The rubber line.
+    SgObject *CreateAnnotation(SgObject *target);
+    void OnAnnotation();
+    // The tape object: two tips, the band between them and a label showing
+    // their distance; mode 1 adds the dimension lines. transforms[0..1] get
+    // the tips' transforms, objects[0..3] the tips, the band and the label.
+    SgObject *CreateMeasureTape(SgTransform **transforms, SgObject **objects, int mode);
+    // With exactly two objects A, B selected: 0 a rubber line between them,
+    // 1 A's colour follows B's, 2 B's colour follows A's position, 3 B magenta.
+    void TestRubber(int mode);
+
+    // ---- Keys ---------------------------------------------------------------------------------------
+    // The document's key handler: key presses without Ctrl or Alt run the
+    // shortcuts. Always 0: the event goes on to the other handlers.
+    static int KeyEvent(SgHandleEventAction *action, void *facade);
+    // Keys whose presses the host's menus run themselves (Delete in the
+    // modeller): the shortcut leaves them, so that they run once.
+    void SetMenuKeys(std::vector<int> keys) { m_menuKeys = std::move(keys); }
+    // The docking panes (H toggles, S shows all): the host's, through this.
+    void SetDockableCallback(std::function<void(int how)> fn) { m_fnShowDockable = std::move(fn); }
+    void ShowAllDocable(int how);
+    // Runs the shortcut of a key; false when the key has none. The action
+    // (may be null) is the one that brought the key.
+    bool RunShortcut(int virtualKey, SgHandleEventAction *action);
 
     // ---- View and navigation ----------------------------------------------------------------
     void OnRotateScene(int keep);
@@ -339,6 +432,23 @@ public:
     int GetOpenDialogCount() const;
     // The open dialog the button opened, or null.
     DialogInstance *FindOpenDialog(int button) const;
+    // ---- Highlight colour, attached cameras, test menus -------------------------------------
+    // Asks for a colour (platform/SgChoosers.h) starting at the highlight's;
+    // the chosen one becomes the selection's highlight. Cancel changes nothing.
+    void OnChangeSelectionColor();
+    // The first camera inside the first selected object becomes the current
+    // view's camera, placed by the object's transform (made when missing).
+    // Without a camera only the transform is made; without a selection
+    // nothing happens.
+    void AttachCameraToCurrView();
+    // Pops up a menu over the default viewer with two checked items under
+    // the next number of a counter that starts at 15; the chosen item's id,
+    // 0 for none (and without a viewer).
+    int TestPopup();
+    int GetPopupCounter() const { return m_iPopupCounter; }
+    // Adds a handler named "RightMouseMenu" to the scene root: a right
+    // button release picks at the cursor and is consumed; no menu shows.
+    void ActivateRightMouseMenu();
 
 private:
     // The first viewport of the current viewer, or null.
@@ -385,6 +495,12 @@ private:
     bool m_bAxisShown = false;
     SgRef<SgNode> m_grid;
     SgRef<SgNode> m_axis;
+    // The measure tape's creation handler while its tool may use it.
+    std::shared_ptr<GenericCreateHandler> m_createHandler;
+    std::vector<int> m_menuKeys;
+    // The event action of the key being handled, while it is.
+    SgHandleEventAction *m_pKeyAction = nullptr;
+    std::function<void(int)> m_fnShowDockable;
     bool m_bViewToolKeep = false;
     bool m_bPlugedIn = false;
     bool m_bHtmlEmbeded = false;
@@ -413,6 +529,16 @@ private:
     DialogFactory *m_pDialogFactory = nullptr;
     SgDocumentSubscription m_toolStarted;
     SgDocumentSubscription m_toolFinished;
+    // The full-screen viewer; when it goes (its window closed) the view is
+    // the previous viewer's again.
+    SgViewer *m_pFullScreenViewer = nullptr;
+    SgDocumentSubscription m_viewerChanged;
+    static void OnViewerEvent(const SgDocumentEvent &event, void *facade);
+    int m_iPopupCounter = 15;
+    // What an attached camera's view holds on to, so that deleting the
+    // object leaves the view nothing freed.
+    SgRef<SgNode> m_attachedCamera;
+    SgRef<SgNode> m_attachedCameraTransform;
 };
 
 } // namespace drevon

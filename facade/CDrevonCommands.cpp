@@ -731,6 +731,16 @@ void CDrevon::OnCreatePolyline(int button)
     SetButtonState(1, button, false);
     if (!tool)
         return;
+    if (auto *curveTool = dynamic_cast<SgTool *>(tool)) {
+        // Points lie on the ground plane wherever the cursor is; they go
+        // onto objects only with snapping to surfaces.
+        curveTool->SetPlane(ground);
+        curveTool->SetProjectOnPlane(true);
+        curveTool->m_bSnapAngle = m_bSnapAngle;
+        curveTool->m_bSnapToObjects = m_bSnapSurface;
+    }
+    SetButtonState(m_bSnapAngle ? 1 : 0, 121, false);
+    SetButtonState(m_bSnapSurface ? 1 : 0, 122, false);
     m_iCreationButton = button;
     InstallActiveTool(tool);
 }

@@ -9,6 +9,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgToolLink.h"
+#include "engine/nodes/geometry/SgFiletPolyLine.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgSpline.h"
 #include "engine/nodes/object/SgObject.h"
@@ -160,12 +161,49 @@ int SgCreatePolyLineTool::OnRButtonUp(SgHandleEventAction *action)
     return 0;
 }
 
+namespace {
+// A share of the shortest segment that a new rounded polyline's corners take.
+constexpr double kNewFilletShare = 0.25;
+
+// The curve a creation ends with when its class keeps points of its own
+// (the rounded polyline is no SgPolyLine): made from the drawn points.
+// Null when the drawn polyline is the curve.
+SgNode *FinalCurve(int nodeClass, SgPolyLine *drawn)
+{
+    if (!drawn || nodeClass != SgFiletPolyLine::ClassID())
+        return nullptr;
+    auto *fillet = new SgFiletPolyLine;
+    const std::vector<Vec3> &points = drawn->m_coordinates.GetValues();
+    fillet->m_coordinates.SetVals(static_cast<int>(points.size()), points.data());
+    double shortest = 0.0;
+    for (size_t i = 1; i < points.size(); ++i) {
+        const double length = (points[i] - points[i - 1]).Length();
+        if (length > 0.0 && (shortest == 0.0 || length < shortest))
+            shortest = length;
+    }
+    const double radius = shortest * kNewFilletShare;
+    fillet->m_filetRadius.SetVals(1, &radius);
+    return fillet;
+}
+} // namespace
+
 void SgCreatePolyLineTool::Finish(SgHandleEventAction *action)
 {
     if (!m_iStarted)
         return;
     if (m_pEditSeparator)
         m_pEditSeparator->AlignToCenter();
+    // Still outside the undo list: the object is recorded as it ends.
+    if (SgNode *curve = FinalCurve(m_iNodeClass, m_pPolyline.get())) {
+        SgAdopt<SgNode> guard(curve);
+        SgSeparator *holder = m_pEditSeparator ? m_pEditSeparator->GetGroupHolder(false) : nullptr;
+        if (holder && holder->ReplaceChild(m_pPolyline.get(), curve)) {
+            const std::string name = m_pEditSeparator->GetName();
+            const std::string drawn = m_pPolyline->GetClassName();
+            if (name.rfind(drawn, 0) == 0)
+                m_pEditSeparator->SetName((curve->GetClassName() + name.substr(drawn.size())).c_str());
+        }
+    }
     SgRubberTool::Finish(action);
     s_bAppend = true;
     if (m_pPolyline)

@@ -98,8 +98,12 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
 {
     m_pAction = action;
     SgEvent *event = action ? action->GetEvent() : nullptr;
-    if (!event || event->m_nKind == SgEvent::kKey)
+    if (!event)
         return 0;
+    if (event->m_nKind == SgEvent::kKey)
+        return event->m_nMessage == static_cast<int>(SgWM::kKeyDown) && event->m_nKey == SgVK::kEscape
+                   ? CancelDrag(action)
+                   : 0;
     const int message = event->m_nMessage;
     const bool leftAlt = SgKeyState::IsDown(SgVK::kLMenu);
     if (m_bAltOnly && !leftAlt) {
@@ -109,6 +113,16 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
     }
     if (message < kMouseMove || message > kMouseWheel)
         return 0;
+    if (m_bCancelled) {
+        // The release of a drag that Escape ended is no click; a new press
+        // (the release went elsewhere) starts afresh.
+        if (message == kLButtonUp || message == kRButtonUp || message == kMButtonUp) {
+            m_bCancelled = false;
+            return 1;
+        }
+        if (message == kLButtonDown || message == kRButtonDown || message == kMButtonDown)
+            m_bCancelled = false;
+    }
     switch (message) {
     case kMouseMove:
         if (m_bLeftPending) {
@@ -191,6 +205,21 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
     default:
         return 0;
     }
+}
+
+int SgExamineViewHandler::CancelDrag(SgHandleEventAction *action)
+{
+    // Only a drag under way takes Escape; the view stays where the drag
+    // brought it. The buttons' releases that follow find no drag.
+    if (m_mode == kNone || m_mode == kWheelZoom)
+        return 0;
+    if (SgViewer *viewer = action ? action->GetViewer() : nullptr; viewer && viewer->GetGLWindow())
+        viewer->GetGLWindow()->ReleaseCapture();
+    SgTool::SetToolActive(false);
+    m_mode = kNone;
+    m_bLeftPending = false;
+    m_bCancelled = true;
+    return 1;
 }
 
 void SgExamineViewHandler::OnActivate(SgHandleEventAction *action)

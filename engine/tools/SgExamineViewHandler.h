@@ -38,6 +38,9 @@ class SgExamineViewHandler : public SgEventHandler {
     SgExamineViewHandler() = default;
 
     int HandleFunc(SgHandleEventAction *action) override;
+    // Escape during a drag: the drag ends where it is and the mouse is
+    // given back (1); 0 when no drag runs.
+    int CancelDrag(SgHandleEventAction *action);
     // Begins a drag in the current mode.
     void OnActivate(SgHandleEventAction *action);
     // One step of the current mode; the argument is not used.
@@ -85,6 +88,8 @@ private:
     bool m_bLeftToScene = false;
     // A left press over the scene that is not (yet) a drag of the view.
     bool m_bLeftPending = false;
+    // Escape ended the drag; the button's release is still to come.
+    bool m_bCancelled = false;
     double m_dStartLensAngle = 0.0;
     double m_dStartLensHeight = 0.0;
     double m_dSpeedBase = 0.0;

@@ -94,6 +94,19 @@ int SgSelectByFenceTool::OnLButtonUp(SgHandleEventAction *action)
     return 1;
 }
 
+int SgSelectByFenceTool::OnKeyDown(SgHandleEventAction *action)
+{
+    constexpr int kEscapeKey = 0x1B;
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    if (!m_bGesture || !event || event->m_nKey != kEscapeKey)
+        return 0;
+    SgViewer *viewer = m_pViewer;
+    EndGesture(action);
+    if (viewer)
+        viewer->Redraw(true);
+    return 1;
+}
+
 void SgSelectByFenceTool::EndGesture(SgHandleEventAction *action)
 {
     if (m_pViewer) {

@@ -26,6 +26,9 @@ class SgSelectByFenceTool : public SgTool {
     int OnLButtonDown(SgHandleEventAction *action) override;
     int OnMouseMove(SgHandleEventAction *action) override;
     int OnLButtonUp(SgHandleEventAction *action) override;
+    // Escape drops a band under way: nothing is selected, the mouse is
+    // given back and the button's release finds no gesture (1). 0 otherwise.
+    int OnKeyDown(SgHandleEventAction *action) override;
 
     SgDocument *GetTargetDocument() const { return m_pTargetDocument; }
     bool InGesture() const { return m_bGesture; }

@@ -13,6 +13,7 @@
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
+#include "engine/document/SgUndoInfo.h"
 #include "engine/handlers/SgToolLink.h"
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgCircle.h"
@@ -554,8 +555,9 @@ void SgTransformTool::StartDragFrom(SgHandleEventAction *action, const Vec3 *pic
     m_iDragState = kDragging;
     SgDocument *document = m_ObjectPath.GetLastElement()->GetDocument();
     m_pKeyPointDocument = nullptr;
+    m_iKeyPoint = -1;
     if (document && document->IsUndoRecording()) {
-        document->StartKeyPoint();
+        m_iKeyPoint = document->StartKeyPoint();
         m_pKeyPointDocument = document;
     }
     m_iPivotMode = document ? document->GetPivotMode() : 0;
@@ -638,6 +640,32 @@ int SgTransformTool::OnLButtonUp(SgHandleEventAction *action)
     NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     return click ? 0 : 1;
+}
+
+int SgTransformTool::OnKeyDown(SgHandleEventAction *action)
+{
+    SgEvent *event = action ? action->GetEvent() : nullptr;
+    if (!event || event->m_nKey != kEscapeKey || m_iDragState != kDragging)
+        return 0;
+    SgDocument *document = m_pKeyPointDocument;
+    const int keyPoint = m_iKeyPoint;
+    m_bDragAndDrop = false;
+    EndDrag(action);
+    const SgUndoInfo *last = document ? document->GetUndoInfo(document->GetUndoCursor()) : nullptr;
+    if (last && keyPoint >= 0 && last->GetKeyPoint() == keyPoint) {
+        document->RevertToLastKeyPoint(keyPoint);
+    } else if (SgTransform *transform = GetTransform(); transform && ObjectInScene()) {
+        // Without undo recording the snapshot of the press puts it back.
+        transform->m_translation.Set(m_startTranslation);
+        transform->m_center.Set(m_startCenter);
+        transform->m_scaleFactor.Set(m_startScale);
+        transform->m_rotation.Set(m_startRotation);
+        transform->m_scaleOrientation.Set(m_startOrientation);
+    }
+    PlacePivotMarker();
+    NotifyChange(ReportDocument(action), GetMode());
+    SgToolLink::Redraw(SgToolLink::Viewer(action), true);
+    return 1;
 }
 
 void SgTransformTool::EndDrag(SgHandleEventAction *action)
@@ -806,6 +834,8 @@ int SgTrackballTool::OnKeyDown(SgHandleEventAction *action)
 {
     SgEvent *event = action ? action->GetEvent() : nullptr;
     SgTransform *transform = GetTransform();
+    if (SgTransformTool::OnKeyDown(action))
+        return 1;
     if (!event || !transform || m_iDragState == kIdle || !ObjectInScene())
         return 0;
     double step = 0.0;

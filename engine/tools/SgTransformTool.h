@@ -35,6 +35,8 @@ class SgTransformTool : public SgRubberTool {
     static constexpr double kTipSize = 0.1;
     // A press and release closer than this in both directions is a click.
     static constexpr int kMinDrag = 2;
+    // The key that cancels a drag.
+    static constexpr int kEscapeKey = 0x1B;
 
     enum DragState : int { kIdle = 0, kArmed = 1, kDragging = 2 };
     // Handle slots: 0-2 the axes, 3-5 the planes normal to them, 6 the
@@ -62,6 +64,10 @@ class SgTransformTool : public SgRubberTool {
     int OnLButtonDown(SgHandleEventAction *action) override;
     int OnMouseMove(SgHandleEventAction *action) override;
     int OnLButtonUp(SgHandleEventAction *action) override;
+    // Escape during a drag puts the object back where the press found it:
+    // the drag's undo step is taken back, no step stays, the mouse is given
+    // back (1). 0 for other keys and without a drag.
+    int OnKeyDown(SgHandleEventAction *action) override;
 
     SgSeparator *GetGizmo() const { return m_pGizmo.get(); }
     // The scale the gizmo's handles are drawn at in the object's frame, per
@@ -191,6 +197,7 @@ protected:
     int m_iStartX = 0;
     int m_iStartY = 0;
     SgDocument *m_pKeyPointDocument = nullptr;
+    int m_iKeyPoint = -1;
     bool m_bDragAndDrop = false;
     unsigned m_uHandleMask = kAllHandles;
     Range<Vec3f> m_objectBox;

@@ -481,6 +481,9 @@ int SgViewer::HandleMessageUnguarded(unsigned message, std::uintptr_t wParam, st
         } else if (message == SgEventHandler::kKeyDown || message == SgEventHandler::kKeyUp) {
             event->SetKey(static_cast<int>(message), static_cast<int>(wParam));
             dispatch();
+            // A key some handler took (Escape ending a drag) goes no further.
+            if (action.m_nTerminate)
+                result = 1;
             if (action.IsCloseRequested()) {
                 action.RequestClose(false);
                 SgViewer *current = m_pDocument ? m_pDocument->GetActiveViewer() : this;

@@ -1,5 +1,7 @@
 #include "host/modeller/HostCommandTable.h"
 
+#include <cctype>
+#include <cstdlib>
 #include <iterator>
 #include <optional>
 
@@ -15,6 +17,7 @@ const char *const kMenus[] = {"File", "Edit", "View", "Create", "Selection", "Wi
 constexpr Glyph A = Glyph::Art;
 // The facade's button of the parametric-model builder.
 constexpr int kModelBuilderButton = 94;
+constexpr int kMovieButton = 91;
 constexpr Glyph T = Glyph::Text;
 
 // Menu order follows the table; toolbars take their entries in table order.
@@ -79,6 +82,23 @@ const CommandEntry kCommands[] = {
     {32888, "Create", "B-Spline", "Draw a B-spline", T, "Bs", nullptr, kNoToolbar, true},
     {32781, "Create", "Cubic Spline", "Draw a cubic B-spline", T, "Cs", nullptr, kNoToolbar, true},
     {32769, "Create", "B&ezier", "Draw a Bezier curve", T, "Bz", nullptr, kNoToolbar, true},
+    {32980, "Create", "Torus &Knot", "Create a torus knot", T, "Kn", nullptr, kNoToolbar, true},
+    {32982, "Create", "GeoSphere", "Create a sphere of triangles", T, "Gs", nullptr, kNoToolbar, true},
+    {32983, "Create", "Prism", "Raise a prism on a curve: click the curve, drag the height, click", T, "Pr", nullptr, kNoToolbar, true},
+    {32981, "Create", "&Fillet Polyline", "Draw a polyline with rounded corners", T, "Fp", nullptr, kNoToolbar, true},
+    {32778, "Create", "Edit Cur&ve", "Move, insert and delete the points of a curve", T, "Ec", nullptr, kNoToolbar, false},
+    {32984, "Create", "Measure Tape", "Measure a distance: click the first point, drag to the second, click", T, "Mt", nullptr, kToolsToolbar, true},
+    {32986, "Create", "Camera Ob&ject", "Add a camera body that looks at a target it is joined to", T, "Ca", nullptr, kNoToolbar, false},
+    {32996, "Create", "Annotation", "Tie a text label to the selected object", T, "An", nullptr, kNoToolbar, false},
+    {32997, "Create", "Rubber Line", "Join the two selected objects by a line that follows them", T, "Rl", nullptr, kNoToolbar, false},
+    {32987, "Create", "Particle Emitter", "Add a particle emitter", T, "Pe", nullptr, kNoToolbar, false},
+    {32988, "Create", "Particle Attractor", "Add an attractor of particles", T, "Pa", nullptr, kNoToolbar, false},
+    {32989, "Create", "Particle Deflector", "Add a deflector of particles", T, "Pd", nullptr, kNoToolbar, false},
+    {32990, "Create", "Particle Point Attractor", "Add a point attractor of particles", T, "Pp", nullptr, kNoToolbar, false},
+    {32991, "Create", "Particle Wind", "Add wind for particles", T, "Pw", nullptr, kNoToolbar, false},
+    {32992, "Create", "Particle Friction", "Add friction for particles", T, "Pf", nullptr, kNoToolbar, false},
+    {32993, "Create", "Particle Rotation", "Add a rotation for particles", T, "Pr", nullptr, kNoToolbar, false},
+    {32995, "Create", "Particle Destructor", "Add a destructor of particles", T, "Px", nullptr, kNoToolbar, false},
     {32827, "Create", "&Union", "Unite the selected objects", T, "U", nullptr, kNoToolbar, false},
     {32828, "Create", "&Intersection", "Intersect the selected objects", T, "I", nullptr, kNoToolbar, false},
     {32829, "Create", "&Difference", "Subtract the later selected objects from the first", T, "D", nullptr, kNoToolbar, false},
@@ -110,8 +130,14 @@ const CommandEntry kCommands[] = {
     {32893, "Window", "A&nimation...", "Show the key-frame bar", T, "An", nullptr, kNoToolbar, false},
     {32932, "Window", "&Display...", "Hide and unhide objects", T, "Di", nullptr, kNoToolbar, false},
     {kHostModelBuilder, "Window", "&Parametric Model...", "Build or edit a parametric model of the selection", T, "Pm", nullptr, kNoToolbar, false},
+    {kHostMovie, "Window", "Mov&ie...", "Record the animation as a movie", T, "Mv", nullptr, kNoToolbar, false},
     // Help
     {kHostAbout, "Help", "&About", "What this program is", A, "wxART_INFORMATION", nullptr, kNoToolbar, false},
+    {kHostFullScreen, "View", "F&ull Screen", "Show the view on the whole screen; close that window to come back", T, "[ ]", nullptr, kNoToolbar, false},
+    {kHostAttachCamera, "View", "Look Through Selected &Camera", "Look through the camera inside the selected object", T, "Cam", nullptr, kNoToolbar, false},
+    {kHostSelectionColor, "Selection", "Highlight Co&lour...", "Choose the colour selected objects are highlighted in", T, "Hc", nullptr, kNoToolbar, false},
+    {kHostTestPopup, "Help", "Test &Pop-up Menu", "Pop up a test menu over the view", T, "Pm", nullptr, kNoToolbar, false},
+    {kHostRightMouseMenu, "Help", "&Right-Button Pick", "Let a right click pick what lies under the cursor", T, "Rp", nullptr, kNoToolbar, false},
 };
 
 Toolbar ToolbarOf(int id)
@@ -210,6 +236,23 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions)
     case kHostModelBuilder:
         facade.OpenDialog(kModelBuilderButton);
         return true;
+    case kHostMovie:
+        facade.OpenDialog(kMovieButton);
+        return true;
+    case kHostFullScreen:
+        return facade.CreateWinViewer("FullScreen", 200, 500) != nullptr;
+    case kHostSelectionColor:
+        facade.OnChangeSelectionColor();
+        return true;
+    case kHostAttachCamera:
+        facade.AttachCameraToCurrView();
+        return true;
+    case kHostTestPopup:
+        facade.TestPopup();
+        return true;
+    case kHostRightMouseMenu:
+        facade.ActivateRightMouseMenu();
+        return true;
     default:
         return false;
     }
@@ -222,12 +265,19 @@ bool IsCommandEnabled(int id, drevon::CDrevon &facade)
     switch (id) {
     case kHostExportStl:
     case kHostFocusSelection:
+    case kHostAttachCamera:
         return HasSelection(facade);
+    case kHostFullScreen:
+        return facade.GetCurrentViewer() != nullptr && !facade.IsFullScreen();
+    case kHostTestPopup:
+        return facade.GetCurrentViewer() != nullptr;
     case kHostShowAll:
     case kHostPrint:
         return facade.GetCurrentViewer() != nullptr;
     case kHostModelBuilder:
         return facade.UpdateDialog(kModelBuilderButton);
+    case kHostMovie:
+        return facade.UpdateDialog(kMovieButton);
     default:
         return true;
     }
@@ -241,6 +291,34 @@ bool IsCommandChecked(int id, drevon::CDrevon &facade, const HostActions &action
     }
     const int button = facade.GetButtonIndex(id);
     return button >= 0 && facade.GetButtonState(button) != 0;
+}
+
+std::vector<int> MenuKeys()
+{
+    // The engine's key codes of the plain keys an accelerator may name.
+    static constexpr struct {
+        const char *name;
+        int key;
+    } kNamed[] = {{"Delete", 46}, {"Home", 36}, {"End", 35}, {"Insert", 45}, {"Space", 32}, {"Escape", 27}};
+    std::vector<int> keys;
+    for (const CommandEntry &entry : kCommands) {
+        if (!entry.accelerator)
+            continue;
+        const std::string accelerator = entry.accelerator;
+        if (accelerator.find('+') != std::string::npos)
+            continue;
+        int key = 0;
+        for (const auto &named : kNamed)
+            if (accelerator == named.name)
+                key = named.key;
+        if (accelerator.size() == 1 && std::isalnum(static_cast<unsigned char>(accelerator[0])))
+            key = std::toupper(static_cast<unsigned char>(accelerator[0]));
+        if (accelerator.size() >= 2 && accelerator[0] == 'F' && std::isdigit(static_cast<unsigned char>(accelerator[1])))
+            key = 111 + std::atoi(accelerator.c_str() + 1);
+        if (key != 0)
+            keys.push_back(key);
+    }
+    return keys;
 }
 
 int CreationCommand(const std::string &kind)

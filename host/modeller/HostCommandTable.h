@@ -7,6 +7,7 @@
 // RunHostCommand. No toolkit here: the window supplies what needs one
 // through HostActions, so the table and its routing are tested headless.
 #include <string>
+#include <vector>
 
 namespace drevon {
 class CDrevon;
@@ -29,9 +30,15 @@ enum HostCommand : int {
     kHostToolsToolbar,
     kHostViewToolbar,
     kHostAbout,
+    kHostFullScreen,
+    kHostSelectionColor,
+    kHostAttachCamera,
+    kHostTestPopup,
+    kHostRightMouseMenu,
     // Dialogs the facade opens by their button only (no command id of its own).
     kHostModelBuilder,
-    kLastHostCommand = kHostModelBuilder,
+    kHostMovie,
+    kLastHostCommand = kHostMovie,
 };
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };
@@ -79,6 +86,10 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions);
 bool IsCommandEnabled(int id, drevon::CDrevon &facade);
 // The on/off state a check entry shows.
 bool IsCommandChecked(int id, drevon::CDrevon &facade, const HostActions &actions);
+
+// The engine key codes of the accelerators without Ctrl, Alt or Shift
+// (Delete, Home): the menus run those keys, so the facade's shortcuts leave them.
+std::vector<int> MenuKeys();
 
 // The facade command that --create KIND chooses ("sphere", "box",
 // "cylinder"), or 0 for an unknown kind.

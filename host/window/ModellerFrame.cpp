@@ -171,6 +171,8 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
         Bind(wxEVT_UPDATE_UI, &ModellerFrame::OnUpdate, this, ItemId(commands[i].id));
     }
     m_facade->SetHostButtonStateCallback(&ModellerFrame::OnButtonState, this);
+    // A key a menu runs is not run a second time by the facade's shortcuts.
+    m_facade->SetMenuKeys(modeller::MenuKeys());
 }
 
 ModellerFrame::~ModellerFrame()

@@ -1,6 +1,7 @@
 #include "host/window/SgWxDialogFactory.h"
 
 #include <exception>
+#include <string>
 
 #include "dialogs/CAlignDlg.h"
 #include "dialogs/CAnimationDlg.h"
@@ -10,7 +11,11 @@
 #include "dialogs/CLayersDlg.h"
 #include "dialogs/CLightDlg.h"
 #include "dialogs/wx/SgWxEditingDialogs.h"
+#include "dialogs/wx/SgWxCustomDialog.h"
 #include "dialogs/wx/SgWxLayersDialog.h"
+#include "dialogs/wx/SgWxMovieDialog.h"
+#include "dialogs/wx/SgWxTextWrapperDialog.h"
+#include "dialogs/wx/SgWxTextureDialog.h"
 #include "engine/document/SgDocument.h"
 #include "modelbuilder/wx/SgWxModelBuilderDialog.h"
 #include "engine/handlers/SgSelectionHandler.h"
@@ -43,6 +48,34 @@ std::unique_ptr<CDisplayDlg> DisplayWithTools(const Context &c)
     return dialog;
 }
 
+// The movie dialog records through the facade.
+std::unique_ptr<drevon::DialogInstance> MovieOfFacade(const Context &c)
+{
+    drevon::CDrevon *facade = &c.facade;
+    SgDocument *document = c.document;
+    return std::make_unique<SgWxDialogFactory::Instance>(
+        [facade, document](wxWindow *parent, CCadDlg *) {
+            return CreateMovieDialog(parent, document, [facade](const MovieDlg::Request &r) {
+                return facade->RecordMovie(r.document, r.file.c_str(), r.format, r.width, r.height, r.duration,
+                                           r.framesPerSecond, r.movieLength, r.clipRange, r.quality, r.progress,
+                                           r.data);
+            });
+        },
+        c.parent);
+}
+
+// The custom spline dialog on the scene's nodes of the requested name.
+std::unique_ptr<drevon::DialogInstance> CustomNamed(const Context &c)
+{
+    SgDocument *document = c.document;
+    const std::string name = c.request.name ? c.request.name : "";
+    return std::make_unique<SgWxDialogFactory::Instance>(
+        [document, name](wxWindow *parent, CCadDlg *) {
+            return CreateCustomDialog(parent, document, name.c_str(), {});
+        },
+        c.parent);
+}
+
 // One line per dialog: the button that opens it, and how its logic and
 // window are made.
 const struct {
@@ -57,6 +90,11 @@ const struct {
     {88, [](const Context &c) { return Wx<SgWxFontDialog>(std::make_unique<CFontDlg>(c.document), c); }},
     {90, [](const Context &c) { return Wx<SgWxLayersDialog>(std::make_unique<CLayersDlg>(c.document), c); }},
     {94, [](const Context &c) { return SgWxDialogFactory::WxOwning(&mabrel::CreateModelBuilderDialog, c); }},
+    {81, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextureDialog, c); }},
+    {89, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextWrapperDialog, c); }},
+    {92, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextWrapperDialog, c); }},
+    {91, [](const Context &c) { return MovieOfFacade(c); }},
+    {95, [](const Context &c) { return CustomNamed(c); }},
 };
 
 } // namespace

@@ -32,6 +32,7 @@
 #include "platform/wx/SgWxNotifier.h"
 #include "platform/wx/SgWxProgress.h"
 #include "platform/wx/SgWxTimerService.h"
+#include "platform/wx/SgWxWindowFactory.h"
 
 namespace {
 
@@ -169,6 +170,7 @@ private:
     std::unique_ptr<SgWxTimerService> m_timers;
     // The facade's dialogs are made here; it goes after the facade.
     std::unique_ptr<SgWxDialogFactory> m_dialogs;
+    std::unique_ptr<SgWxWindowFactory> m_windows;
     std::unique_ptr<drevon::CDrevon> m_facade;
 };
 
@@ -249,7 +251,13 @@ bool FennixApp::OnInit()
     m_notifier = std::make_unique<SgWxNotifier>(frame);
     SetNotifier(m_notifier.get());
     SetFileChooser(SgWxFileChooser(frame));
+    SetColorChooser(SgWxColorChooser(frame));
+    SetPopupMenuChooser(SgWxPopupMenuChooser(frame));
     m_timers = std::make_unique<SgWxTimerService>();
+    // The full-screen view (and any view in a window of its own) opens a
+    // frame of the main window's.
+    m_windows = std::make_unique<SgWxWindowFactory>(frame);
+    SetWindowFactory(m_windows.get());
 
     frame->Show();
     canvas->SetFocus();
@@ -261,11 +269,15 @@ int FennixApp::OnExit()
     SaveOnClose();
     SetNotifier(nullptr);
     SetFileChooser(nullptr);
+    SetColorChooser(nullptr);
+    SetPopupMenuChooser(nullptr);
+    SetWindowFactory(nullptr);
     s_canvas = nullptr;
     s_document = nullptr;
     s_facade = nullptr;
     m_facade.reset();
     m_dialogs.reset();
+    m_windows.reset();
     m_timers.reset();
     return wxApp::OnExit();
 }

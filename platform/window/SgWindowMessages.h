@@ -88,6 +88,8 @@ constexpr int kDown = 0x28;
 constexpr int kInsert = 0x2D;
 constexpr int kOemComma = 0xBC;
 constexpr int kOemPeriod = 0xBE;
+constexpr int kOemPlus = 0xBB;  // the = and + key
+constexpr int kOemMinus = 0xBD;
 constexpr int kDelete = 0x2E;
 constexpr int kF1 = 0x70;
 constexpr int kLShift = 0xA0;

@@ -52,6 +52,10 @@ int VirtualKey(int code)
     // The trackball turns by steps on these two.
     case ',': return SgVK::kOemComma;
     case '.': return SgVK::kOemPeriod;
+    // The manipulators grow and shrink on these.
+    case '=': return SgVK::kOemPlus;
+    case '+': return SgVK::kOemPlus;
+    case '-': return SgVK::kOemMinus;
     default: return 0;
     }
 }

@@ -1,7 +1,11 @@
 #include "platform/wx/SgWxNotifier.h"
 
+#include <wx/colordlg.h>
 #include <wx/filedlg.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
+
+#include "platform/wx/SgWxGLWindow.h"
 
 namespace {
 
@@ -33,6 +37,24 @@ wxString Wildcard(const std::string &filter)
     return wildcard;
 }
 
+// One modal question at a time: a second one asked while the first is up
+// (a timer, a nested event loop) is answered as cancelled.
+bool s_bAsking = false;
+
+class AskingGuard {
+public:
+    AskingGuard() : m_bFirst(!s_bAsking) { s_bAsking = true; }
+    ~AskingGuard()
+    {
+        if (m_bFirst)
+            s_bAsking = false;
+    }
+    bool First() const { return m_bFirst; }
+
+private:
+    bool m_bFirst;
+};
+
 } // namespace
 
 int SgWxNotifier::Message(const std::string &text, const std::string &caption, Buttons buttons, Icon icon)
@@ -63,5 +85,53 @@ FileChooser SgWxFileChooser(wxWindow *parent)
         if (request.save && !request.defaultExtension.empty() && path.find('.', path.rfind('/') + 1) == std::string::npos)
             path += "." + request.defaultExtension;
         return path;
+    };
+}
+
+ColorChooser SgWxColorChooser(wxWindow *parent)
+{
+    return [parent](const SgRgb8 &initial) -> std::optional<SgRgb8> {
+        AskingGuard guard;
+        if (!guard.First())
+            return std::nullopt;
+        wxColourData data;
+        data.SetChooseFull(true);
+        data.SetColour(wxColour(initial.r, initial.g, initial.b));
+        wxColourDialog dialog(parent, &data);
+        if (dialog.ShowModal() != wxID_OK)
+            return std::nullopt;
+        const wxColour chosen = dialog.GetColourData().GetColour();
+        return SgRgb8{chosen.Red(), chosen.Green(), chosen.Blue()};
+    };
+}
+
+PopupMenuChooser SgWxPopupMenuChooser(wxWindow *fallback)
+{
+    return [fallback](const std::vector<SgPopupItem> &items, SgPlatformWindow *window) -> int {
+        AskingGuard guard;
+        if (!guard.First() || items.empty())
+            return 0;
+        wxWindow *over = dynamic_cast<SgWxGLWindow *>(window);
+        if (!over)
+            over = fallback;
+        if (!over)
+            return 0;
+        wxMenu menu;
+        // The toolkit wants ids of its own; the items' ids come back by place.
+        for (size_t i = 0; i < items.size(); ++i) {
+            const SgPopupItem &item = items[i];
+            const int id = wxID_HIGHEST + 1 + static_cast<int>(i);
+            if (item.id == 0) {
+                menu.AppendSeparator();
+            } else if (item.checkable) {
+                menu.AppendCheckItem(id, wxString::FromUTF8(item.label));
+                menu.Check(id, item.checked);
+            } else {
+                menu.Append(id, wxString::FromUTF8(item.label));
+            }
+        }
+        const int chosen = over->GetPopupMenuSelectionFromUser(menu);
+        const int index = chosen - (wxID_HIGHEST + 1);
+        return index >= 0 && index < static_cast<int>(items.size()) ? items[index].id : 0;
     };
 }

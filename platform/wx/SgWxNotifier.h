@@ -9,6 +9,7 @@
 #include <wx/window.h>
 
 #include "platform/Notifier.h"
+#include "platform/SgChoosers.h"
 
 class SgWxNotifier : public Notifier {
 public:
@@ -23,3 +24,9 @@ private:
 
 // A chooser that shows the toolkit's file dialog over `parent`.
 FileChooser SgWxFileChooser(wxWindow *parent);
+
+// A chooser that shows the toolkit's colour dialog over `parent`.
+ColorChooser SgWxColorChooser(wxWindow *parent);
+// A chooser that pops the toolkit's menu up at the cursor over the canvas of
+// the platform window (over `fallback` for a window that is none of ours).
+PopupMenuChooser SgWxPopupMenuChooser(wxWindow *fallback);

@@ -29,6 +29,16 @@ Cases:
                       each bigger in the window, and it stays in the window.
   unsaved-asks        a created sphere, then Ctrl+Q: the window asks whether
                       to save; Escape keeps it open, Return saves and exits.
+  create-height-visible
+                      --create box: in the height stage, moving the mouse up
+                      visibly raises the box in the default view (the stage
+                      is not seen edge-on), and the box written at the close
+                      has a height.
+  escape-ends-drags   Escape with the button still down ends a view drag, a
+                      drag of the box's X arrow (the box goes back) and a
+                      rubber band (nothing selected): no grab is left, later
+                      moves change nothing, no full-screen window opens, and
+                      Ctrl+Q exits at once (no change is left to save).
 """
 import ctypes
 import os
@@ -40,7 +50,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import Screen, canvas_box, crop, fail, share_changed, start_xvfb  # noqa: E402
-from fennix_select_drag_test import settle  # noqa: E402
+from fennix_select_drag_test import extent, is_red, is_yellow, settle  # noqa: E402
 
 
 def pointer_grabbed(display):
@@ -386,6 +396,130 @@ def case_unsaved_asks(fennix, data, work):
         w.close()
 
 
+def colour_extent(w, test):
+    image = w.screen.shot()
+    x0, y0, width, height = w.box
+    return extent([(x, y) for y in range(0, height, 2) for x in range(0, width, 2)
+                   if test(image.pixel(x0 + x, y0 + y))])
+
+
+def escape_mid_drag(w, x, y, dx, dy, what):
+    """A left drag from (x, y) by (dx, dy), then Escape with the button still
+    down: no grab may stay, and moves after it must leave the picture alone."""
+    w.drag_start(x, y, dx, dy, steps=6)
+    moved = w.settled()
+    w.key("Escape")
+    if grab_stays(w.display):
+        fail("%s: the pointer is still grabbed after Escape, with the button down" % what)
+    at_escape = w.settled()
+    for step in range(1, 6):
+        w.run("xdotool", "mousemove", *w.at(x + dx + 15 * step, y + dy - 6 * step))
+        time.sleep(0.05)
+    w.run("xdotool", "mouseup", "1")
+    after = w.settled()
+    if share_changed(at_escape, after) > 0.005:
+        fail("%s: moves after Escape still changed the picture (%.3f)" % (what, share_changed(at_escape, after)))
+    if w.run("xdotool", "search", "--onlyvisible", "--name", "FullScreen", check=False).split():
+        fail("%s: Escape reached the window's own keys while the drag ran" % what)
+    return moved, at_escape
+
+
+def case_escape_ends_drags(fennix, data, work):
+    w = Window(fennix, os.path.join(data, "yellow_box_alone.kvrx"))
+    try:
+        start = w.settled()
+        moved, _ = escape_mid_drag(w, 12, w.box[3] - 12, 90, -30, "a view drag")
+        if share_changed(start, moved) < 0.02:
+            fail("the view drag did not turn the view before Escape")
+
+        box = colour_extent(w, is_yellow)
+        if box is None:
+            fail("the yellow box is not in the picture")
+        cx, cy = int(box[4]), int(box[5])
+        w.click(cx, cy)
+        w.settled()
+        red = colour_extent(w, lambda p: is_red(p))
+        red = [r for r in [red] if r and r[1] > cx + 4]
+        if not red:
+            fail("a click on the box shows no X arrow")
+        ax, ay = int((max(red[0][0], cx + 6) + red[0][1]) / 2), int(round(red[0][5]))
+        before = colour_extent(w, is_yellow)
+        moved, at_escape = escape_mid_drag(w, ax, ay, 60, 0, "a drag of the X arrow")
+        during = colour_extent(w, is_yellow)
+        if share_changed(moved, at_escape) < 0.002:
+            fail("the arrow drag did not move the box before Escape")
+        if during is None or abs(during[4] - before[4]) > 1.5 or abs(during[5] - before[5]) > 1.5:
+            fail("Escape did not put the box back: %s, then %s" % (before, during))
+
+        # Nothing selected, then a rubber band around the box, dropped.
+        w.key("ctrl+shift+a")
+        w.key("alt+s")
+        w.key("f")
+        w.settled()
+        escape_mid_drag(w, int(before[0]) - 30, int(before[2]) - 30, int(before[1] - before[0]) + 60,
+                        int(before[3] - before[2]) + 60, "a rubber band")
+        if colour_extent(w, is_red) is not None:
+            fail("the rubber band dropped with Escape still selected the box")
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        return "Escape ended a view drag, an arrow drag (the box went back) and a rubber band; no grab left"
+    finally:
+        w.close()
+
+
+def case_create_height_visible(fennix, data, work):
+    out = os.path.join(work, "create_height_visible.kvrx")
+    if os.path.exists(out):
+        os.remove(out)
+    w = Window(fennix, os.path.join(data, "sample_scene.kvrx"), "--create", "box", "--save-on-close", out)
+    try:
+        # The base: click, drag the extent, click.
+        w.click(250, 330)
+        for step in range(1, 6):
+            w.run("xdotool", "mousemove", *w.at(250 + 24 * step, 330 + 10 * step))
+            time.sleep(0.05)
+        w.click(370, 380)
+        # The height: the mouse goes up the window.
+        w.run("xdotool", "mousemove", *w.at(370, 370))
+        w.settled()
+        low = w.screen.shot()
+        for step in range(1, 9):
+            w.run("xdotool", "mousemove", *w.at(370, 370 - 10 * step))
+            time.sleep(0.05)
+        w.settled()
+        high = w.screen.shot()
+        # Where the box stands in the picture: the rows of its colour (taken
+        # where its base lies) over the base's columns.
+        def rows(image):
+            x0, y0 = w.box[0], w.box[1]
+            colour = image.pixel(x0 + 310, y0 + 360)
+            found = [y for y in range(0, w.box[3], 2) for x in range(270, 352, 6)
+                     if max(abs(image.pixel(x0 + x, y0 + y)[i] - colour[i]) for i in range(3)) < 16]
+            return (min(found), max(found)) if found else None
+        low_rows, high_rows = rows(low), rows(high)
+        if low_rows is None or high_rows is None:
+            fail("the box under creation is not in the picture (%s, %s)" % (low_rows, high_rows))
+        raised = low_rows[0] - high_rows[0]
+        if raised < 30 or abs(high_rows[1] - low_rows[1]) > 8:
+            fail("80 pixels up in the height stage moved the box's top by %d pixels and its foot by %d: "
+                 "the stage is seen edge-on (rows %s, then %s)"
+                 % (raised, high_rows[1] - low_rows[1], low_rows, high_rows))
+        w.click(370, 290)
+        w.key("ctrl+q")
+        w.wait_exit(8)
+        with open(out, encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        found = re.search(r"\bBox\s*\{([^}]*)\}", text)
+        if not found:
+            fail("no box was written: %s" % text[-300:])
+        sizes = dict((k, float(v)) for k, v in re.findall(r"(width|height|depth)\s+([-0-9.eE+]+)", found.group(1)))
+        if min(abs(v) for v in sizes.values()) < 1e-3 or len(sizes) < 3:
+            fail("the written box is flat: %s" % sizes)
+        return "the height stage raised the box's top by %d pixels; box %s" % (raised, sizes)
+    finally:
+        w.close()
+
+
 CASES = {
     "close-mid-drag": case_close_mid_drag,
     "close-mid-creation": case_close_mid_creation,
@@ -396,6 +530,8 @@ CASES = {
     "quick-pan": case_quick_pan,
     "steps-follow-size": case_steps_follow_size,
     "unsaved-asks": case_unsaved_asks,
+    "escape-ends-drags": case_escape_ends_drags,
+    "create-height-visible": case_create_height_visible,
 }
 
 

@@ -32,7 +32,7 @@ def main():
         if run.returncode != 0:
             fail("the probe ended with status %d: %s" % (run.returncode, run.stderr[-3000:]))
         dialogs = {k: v for k, v in values.items() if k.startswith("dialog-")}
-        if len(dialogs) < 8:
+        if len(dialogs) < 12:
             fail("too few dialogs measured: %s" % dialogs)
         for key, value in dialogs.items():
             if value != "ok":

@@ -94,6 +94,11 @@ offence "fontconfig reached through a platform header fails" engine/nodes/SgText
 sed -i '$d' "$work/tree/platform/fonts/GlyphSource.h"
 offence "curl outside the downloader fails" engine/document/SgFetch.cpp '#include <curl/curl.h>' \
     "engine/document/SgFetch.cpp:1: download library header"
+plant platform/media/SgMovieWriter.cpp '#include <libavformat/avformat.h>'
+offence "movie libraries outside the movie writer fail" facade/CMovie.cpp '#include <libavcodec/avcodec.h>' \
+    "facade/CMovie.cpp:1: movie library header"
+offence "movie libraries in the platform's other folders fail" platform/SgClip.cpp '#include <libswscale/swscale.h>' \
+    "platform/SgClip.cpp:1: movie library header"
 
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

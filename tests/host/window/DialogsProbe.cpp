@@ -100,6 +100,12 @@ public:
             hold = 3000;
         }
         for (int button : buttons) {
+            // 92 and 93 open the same dialogs as 89 and 84.
+            if (button == 92 || button == 93)
+                continue;
+            // A dialog may have changed the selection.
+            if (document->GetSelectionHandler()->GetSelCount() == 0)
+                document->GetSelectionHandler()->Select(object, 0);
             const int result = facade->OpenDialog(button);
             auto *instance = static_cast<SgWxDialogFactory::Instance *>(facade->FindOpenDialog(button));
             SgWxCadDialog *window = instance ? instance->GetWindow() : nullptr;

@@ -1,0 +1,122 @@
+#include "dialogs/MovieDlg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <strings.h>
+
+#include "platform/Notifier.h"
+
+const MovieDlg::Format MovieDlg::kFormats[MovieDlg::kFormatCount] = {
+    {"AVI", 1}, {"3GP", 2}, {"MPG", 3}, {"FLV", 4}, {"WMV", 5}, {"MOV", 6}, {"GIF", 7},
+};
+
+namespace {
+constexpr const char *kDefaultName = "Movie.avi";
+}
+
+MovieDlg::MovieDlg(SgDocument *document, void *parent) : CCadDlg(document, kDialogId, parent)
+{
+    file = DefaultFile();
+}
+
+std::string MovieDlg::DefaultFile()
+{
+    // The videos folder the desktop names, else ~/Videos when it exists.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (const char *home = std::getenv("HOME"); home && *home) {
+        const fs::path videos = fs::path(home) / "Videos";
+        if (fs::is_directory(videos, error))
+            return (videos / kDefaultName).string();
+    }
+    return kDefaultName;
+}
+
+int MovieDlg::GetFormatValue() const
+{
+    return formatIndex >= 0 && formatIndex < kFormatCount ? kFormats[formatIndex].value : kFormats[0].value;
+}
+
+MovieDlg::Request MovieDlg::MakeRequest()
+{
+    Request request;
+    request.document = GetDocument();
+    request.file = file.empty() ? DefaultFile() : file;
+    request.format = GetFormatValue();
+    request.width = width;
+    request.height = height;
+    request.duration = duration;
+    request.framesPerSecond = std::isfinite(frameRate) && frameRate < 1e6f ? int(frameRate) : 0;
+    request.movieLength = 0.0;
+    request.clipRange[0] = clipStart;
+    request.clipRange[1] = clipEnd;
+    request.quality = std::clamp(quality, 0, 100);
+    request.progress = &MovieDlg::SetProgress;
+    request.data = this;
+    return request;
+}
+
+int MovieDlg::OnCreate()
+{
+    if (m_bRecording)
+        return 0;
+    m_iProgress = 0;
+    m_bAbort = false;
+    if (file.empty())
+        file = DefaultFile();
+    if (m_progressView)
+        m_progressView(0);
+    if (!m_movieFunction)
+        return 0;
+    m_bRecording = true;
+    const int result = m_movieFunction(MakeRequest());
+    m_bRecording = false;
+    return result;
+}
+
+int MovieDlg::SetProgress(void *dialog, int position)
+{
+    auto *self = static_cast<MovieDlg *>(dialog);
+    if (!self)
+        return 0;
+    self->m_iProgress = std::clamp(position, 0, 100);
+    if (self->m_progressView)
+        self->m_progressView(self->m_iProgress);
+    if (self->m_bAbort) {
+        self->m_iProgress = 0;
+        if (self->m_progressView)
+            self->m_progressView(0);
+        return 0;
+    }
+    return 1;
+}
+
+bool MovieDlg::SelectFormatByExtension(const std::string &extension)
+{
+    for (int i = 0; i < kFormatCount; ++i)
+        if (strcasecmp(kFormats[i].name, extension.c_str()) == 0) {
+            formatIndex = i;
+            return true;
+        }
+    return false;
+}
+
+bool MovieDlg::OnBrowse()
+{
+    FileRequest request;
+    request.title = "Movie File";
+    request.initialName = file;
+    request.defaultExtension = kFormats[std::clamp(formatIndex, 0, kFormatCount - 1)].name;
+    request.filter = kBrowseFilter;
+    request.save = true;
+    std::optional<std::string> chosen = ChooseFile(request);
+    if (!chosen)
+        return false;
+    file = *chosen;
+    std::string extension = std::filesystem::path(file).extension().string();
+    if (!extension.empty())
+        SelectFormatByExtension(extension.substr(1));
+    return true;
+}

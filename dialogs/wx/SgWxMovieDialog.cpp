@@ -1,0 +1,184 @@
+#include "dialogs/wx/SgWxMovieDialog.h"
+
+#include <cmath>
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/filename.h>
+#include <wx/gauge.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include "platform/Notifier.h"
+
+SgWxMovieDialog::SgWxMovieDialog(wxWindow *parent, std::unique_ptr<MovieDlg> dialog)
+    : SgWxCadDialog(parent, dialog.get(), "Movie Maker"), m_movie(std::move(dialog))
+{
+    m_format = new wxChoice(this, kIdFormat);
+    for (const MovieDlg::Format &format : MovieDlg::kFormats)
+        m_format->Append(format.name);
+    auto number = [this](wxWindowID id) { return new wxTextCtrl(this, id, ""); };
+    m_width = number(kIdWidth);
+    m_height = number(kIdHeight);
+    m_clipStart = number(kIdClipStart);
+    m_clipEnd = number(kIdClipEnd);
+    m_duration = number(kIdDuration);
+    m_frameRate = number(kIdFrameRate);
+    m_quality = number(kIdQuality);
+    m_file = new wxTextCtrl(this, kIdFile, "");
+    m_progress = new wxGauge(this, kIdProgress, 100);
+
+    auto label = [this](const char *text) { return new wxStaticText(this, wxID_ANY, text); };
+    auto *grid = new wxFlexGridSizer(4, 6, 6);
+    grid->Add(label("Video format"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_format, 0, wxEXPAND);
+    grid->Add(label("Quality"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_quality, 0, wxEXPAND);
+    grid->Add(label("Resolution"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_width, 0, wxEXPAND);
+    grid->Add(label("x"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_height, 0, wxEXPAND);
+    grid->Add(label("Clip range"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_clipStart, 0, wxEXPAND);
+    grid->Add(label("-"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_clipEnd, 0, wxEXPAND);
+    grid->Add(label("Seconds"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_duration, 0, wxEXPAND);
+    grid->Add(label("fps"), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_frameRate, 0, wxEXPAND);
+    auto *fileRow = new wxBoxSizer(wxHORIZONTAL);
+    fileRow->Add(label("File"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    fileRow->Add(m_file, 1, wxEXPAND | wxRIGHT, 4);
+    fileRow->Add(new wxButton(this, kIdBrowse, "...", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT), 0);
+    auto *buttons = new wxBoxSizer(wxHORIZONTAL);
+    buttons->Add(new wxButton(this, kIdCreate, "Create"), 0, wxRIGHT, 6);
+    buttons->Add(new wxButton(this, kIdAbort, "Abort"), 0, wxRIGHT, 6);
+    buttons->Add(new wxButton(this, kIdPlay, "Play Video"), 0, wxRIGHT, 6);
+    buttons->Add(new wxButton(this, wxID_OK, "Done"), 0);
+    auto *top = new wxBoxSizer(wxVERTICAL);
+    top->Add(grid, 0, wxALL | wxEXPAND, 10);
+    top->Add(fileRow, 0, wxLEFT | wxRIGHT | wxEXPAND, 10);
+    top->Add(m_progress, 0, wxALL | wxEXPAND, 10);
+    top->Add(buttons, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxALIGN_RIGHT, 10);
+    SetSizerAndFit(top);
+    WriteControls();
+
+    // The progress shows the position and lets this dialog's own buttons
+    // (Abort) work; the other windows stay disabled meanwhile.
+    m_movie->SetProgressView([this](int position) {
+        m_progress->SetValue(position);
+        if (m_movie->IsRecording())
+            wxTheApp->Yield(true);
+    });
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { OnCreate(); }, kIdCreate);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_movie->OnAbort(); }, kIdAbort);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { OnPlay(); }, kIdPlay);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) {
+        ReadControls();
+        if (m_movie->OnBrowse())
+            WriteControls();
+    }, kIdBrowse);
+    // Closing while a movie is made asks it to stop first: the recording
+    // still runs on this window's values.
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent &event) {
+        if (m_movie->IsRecording())
+            m_movie->OnAbort();
+        else
+            event.Skip();
+    }, wxID_OK);
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent &event) {
+        if (m_movie->IsRecording() && event.CanVeto()) {
+            m_movie->OnAbort();
+            event.Veto();
+            return;
+        }
+        event.Skip();
+    });
+}
+
+SgWxMovieDialog::~SgWxMovieDialog()
+{
+    Detach();
+}
+
+bool SgWxMovieDialog::ReadControls()
+{
+    MovieDlg &m = *m_movie;
+    double value = 0.0;
+    long integer = 0;
+    bool ok = true;
+    auto readFloat = [&](wxTextCtrl *edit, float &out) {
+        if (edit->GetValue().ToDouble(&value) && std::isfinite(value))
+            out = float(value);
+        else
+            ok = false;
+    };
+    auto readInt = [&](wxTextCtrl *edit, int &out) {
+        if (edit->GetValue().ToLong(&integer) && integer > -1000000 && integer < 1000000)
+            out = int(integer);
+        else
+            ok = false;
+    };
+    m.formatIndex = m_format->GetSelection() == wxNOT_FOUND ? 0 : m_format->GetSelection();
+    readFloat(m_clipStart, m.clipStart);
+    readFloat(m_clipEnd, m.clipEnd);
+    readInt(m_width, m.width);
+    readInt(m_height, m.height);
+    readFloat(m_frameRate, m.frameRate);
+    readFloat(m_duration, m.duration);
+    readInt(m_quality, m.quality);
+    m.file = m_file->GetValue().ToStdString();
+    return ok;
+}
+
+void SgWxMovieDialog::WriteControls()
+{
+    const MovieDlg &m = *m_movie;
+    m_format->SetSelection(m.formatIndex);
+    m_clipStart->ChangeValue(wxString::Format("%g", m.clipStart));
+    m_clipEnd->ChangeValue(wxString::Format("%g", m.clipEnd));
+    m_width->ChangeValue(wxString::Format("%d", m.width));
+    m_height->ChangeValue(wxString::Format("%d", m.height));
+    m_frameRate->ChangeValue(wxString::Format("%g", m.frameRate));
+    m_duration->ChangeValue(wxString::Format("%g", m.duration));
+    m_quality->ChangeValue(wxString::Format("%d", m.quality));
+    m_file->ChangeValue(wxString::FromUTF8(m.file));
+}
+
+void SgWxMovieDialog::OnCreate()
+{
+    if (m_movie->IsRecording())
+        return;
+    if (!ReadControls()) {
+        GetNotifier().Message("Please enter numbers in the movie's fields", "Movie Maker", Notifier::Buttons::Ok,
+                              Notifier::Icon::Warning);
+        return;
+    }
+    m_progress->SetRange(100);
+    // Only this dialog takes input while the movie is made.
+    wxWindowDisabler others(this);
+    m_movie->OnCreate();
+    WriteControls();
+}
+
+void SgWxMovieDialog::OnPlay()
+{
+    ReadControls();
+    const std::string file = m_movie->GetPlayFile();
+    if (!wxFileName::FileExists(wxString::FromUTF8(file))) {
+        GetNotifier().Message("There is no movie file " + file + " yet: press Create first", "Movie Maker",
+                              Notifier::Buttons::Ok, Notifier::Icon::Warning);
+        return;
+    }
+    wxLaunchDefaultApplication(wxString::FromUTF8(file));
+}
+
+SgWxCadDialog *CreateMovieDialog(wxWindow *parent, SgDocument *document, MovieDlg::MovieFunction movieFunction)
+{
+    auto movie = std::make_unique<MovieDlg>(document, parent);
+    movie->SetMovieFunction(std::move(movieFunction));
+    return new SgWxMovieDialog(parent, std::move(movie));
+}

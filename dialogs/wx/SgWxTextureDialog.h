@@ -1,0 +1,72 @@
+#pragma once
+// The texture dialog's window: the image browser (folder, type, thumbnails,
+// names and sizes, progress, count) above the texture controls. The folder
+// scan runs on the CTextureDlg's worker; each of its notices reaches this
+// window as a thread event, so only the window's thread touches the lists.
+// The worker is joined before the window goes.
+//
+//   SgWxCadDialog *window = CreateTextureDialog(parent, document);
+//   window->Open();
+#include <memory>
+
+#include "dialogs/CTextureDlg.h"
+#include "dialogs/wx/SgWxCadDialog.h"
+
+class wxChoice;
+class wxGauge;
+class wxImageList;
+class wxListCtrl;
+class wxSlider;
+class wxStaticBitmap;
+class wxTextCtrl;
+class wxThreadEvent;
+
+class SgWxTextureDialog : public SgWxCadDialog {
+public:
+    enum { kIdThumbnails = 2000, kIdBrowse = 2001, kIdPreview = 2004, kIdApply = 2013, kIdFolder = 2020,
+           kIdTotal = 2021, kIdProgress = 2022, kIdRotation = 2031, kIdModel = 2035, kIdBoost = 2036,
+           kIdFunction = 2037, kIdWrapS = 2039, kIdWrapT = 2042, kIdScale = 2044, kIdMoveY = 2045,
+           kIdFlipH = 2046, kIdFlipV = 2047, kIdInstant = 2048, kIdMoveX = 2049, kIdDelete = 2055,
+           kIdDefault = 2056, kIdDisconnectTexture = 2057, kIdDisconnectFunction = 2058,
+           kIdDisconnectTransform = 2059, kIdAddLayer = 2060, kIdDetails = 2061, kIdType = 2063,
+           kIdUnit = 2085, kIdBlend = 2087, kIdScaleSlider = 1004, kIdMoveYSlider = 1005, kIdMoveXSlider = 1006 };
+
+    SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureDlg> dialog);
+    ~SgWxTextureDialog() override;
+
+    CTextureDlg &GetTexture() { return *m_texture; }
+    // Starts a new scan of the items folder.
+    void Refresh();
+    // The count edit's text, "Total Image: <n>".
+    wxString GetTotalText() const;
+    int GetThumbnailCount() const;
+    // How often the preview picture was drawn.
+    int GetPreviewRenders() const { return m_previewRenders; }
+    static constexpr int kPreviewSide = 128;
+
+private:
+    void OnFill(wxThreadEvent &event);
+    void ShowFolder();
+    // The current unit's values into the controls.
+    void WriteControls();
+    void EnableApply();
+    void RenderPreview();
+
+    std::unique_ptr<CTextureDlg> m_texture;
+    std::unique_ptr<wxImageList> m_images;
+    wxListCtrl *m_thumbnails = nullptr;
+    wxListCtrl *m_details = nullptr;
+    wxGauge *m_progress = nullptr;
+    wxTextCtrl *m_folder = nullptr;
+    wxTextCtrl *m_total = nullptr;
+    wxChoice *m_type = nullptr;
+    wxTextCtrl *m_scale = nullptr;
+    wxSlider *m_scaleSlider = nullptr;
+    int m_shown = 0;
+    int m_previewRenders = 0;
+    wxStaticBitmap *m_preview = nullptr;
+};
+
+// Makes the window on a new CTextureDlg and starts its first scan; the
+// window owns it.
+SgWxCadDialog *CreateTextureDialog(wxWindow *parent, SgDocument *document);

@@ -1,0 +1,42 @@
+#pragma once
+// The two small modal questions library code may ask besides messages and
+// file names: a colour, and a choice from a menu that pops up over a
+// window. The host installs the toolkit's versions; the defaults answer as
+// a user who cancels, so the same code runs headless and tests script the
+// answers.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class SgPlatformWindow;
+
+struct SgRgb8 {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    bool operator==(const SgRgb8 &) const = default;
+};
+
+// Shows a colour chooser starting at `initial`; no value when cancelled.
+using ColorChooser = std::function<std::optional<SgRgb8>(const SgRgb8 &initial)>;
+const ColorChooser &GetColorChooser();
+// Installs `chooser` (an empty function goes back to the default) and
+// returns the one it replaces.
+ColorChooser SetColorChooser(ColorChooser chooser);
+std::optional<SgRgb8> ChooseColor(const SgRgb8 &initial);
+
+// One line of a pop-up menu; id 0 is a separator line.
+struct SgPopupItem {
+    int id = 0;
+    std::string label;
+    bool checkable = false;
+    bool checked = false;
+};
+// Shows the items at the mouse cursor over `window` and returns the chosen
+// item's id; 0 when nothing was chosen.
+using PopupMenuChooser = std::function<int(const std::vector<SgPopupItem> &items, SgPlatformWindow *window)>;
+const PopupMenuChooser &GetPopupMenuChooser();
+PopupMenuChooser SetPopupMenuChooser(PopupMenuChooser chooser);
+int ChoosePopupItem(const std::vector<SgPopupItem> &items, SgPlatformWindow *window);
