@@ -100,6 +100,8 @@ CDrevon::~CDrevon()
 {
     // The timer's callback names this object: it must not outlive it.
     StopPlayback();
+    // Dialogs edit the document and report to this object.
+    ReapDialogs(true);
     m_activeTool = nullptr;
     LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
@@ -146,6 +148,10 @@ void CDrevon::SetDocument(SgDocument *document)
 {
     if (document == m_pDocument)
         return;
+    // A dialog never outlives the document it edits.
+    ReapDialogs(true);
+    if (m_pDocument && m_pDocument->GetCloseDialogOwner() == this)
+        m_pDocument->SetCloseDialogCallback(nullptr, nullptr);
     m_activeTool = nullptr;
     m_iCreationButton = 0;
     m_grid = nullptr;
@@ -167,6 +173,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_fieldEdited = document->Subscribe(SgDocumentEventKind::kFieldEdited, &CDrevon::OnFieldEdited, this);
     // Boolean nodes joining this document take this facade's engine.
     document->SetShapeActionIdFunc(&BooleanEngineOf, this);
+    document->SetCloseDialogCallback(&CDrevon::CloseDialog, this);
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
     m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
@@ -188,6 +195,9 @@ void CDrevon::DeleteDocument()
     if (!m_pDocument)
         return;
     StopPlayback();
+    ReapDialogs(true);
+    if (m_pDocument->GetCloseDialogOwner() == this)
+        m_pDocument->SetCloseDialogCallback(nullptr, nullptr);
     // Nodes the facade holds must go while their document stands.
     m_activeTool = nullptr;
     m_grid = nullptr;
@@ -535,17 +545,17 @@ const CDrevon::ControlButton kControlButtons[] = {
     {70, 32794, 1, K::None, &D::ToggleStyle, nullptr},
     {71, 32913, 1, K::None, &D::TogleLightModel, nullptr},
     {72, 32790, 2, K::Image, &D::ViewPerspective, nullptr},
-    {80, 32820, 1, K::None, nullptr, &D::NonemptySelection},
-    {81, 32823, 1, K::None, nullptr, &D::NonemptySelection},
-    {82, 32876, 1, K::None, nullptr, nullptr},
-    {84, 32813, 1, K::None, nullptr, nullptr},
-    {83, 32846, 1, K::None, nullptr, &D::NonemptySelection},
-    {85, 32893, 1, K::None, nullptr, nullptr},
+    {80, 32820, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {81, 32823, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {82, 32876, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {84, 32813, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {83, 32846, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {85, 32893, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
     {86, 32883, 1, K::None, nullptr, nullptr},
-    {87, 32932, 1, K::None, nullptr, nullptr},
-    {88, 32938, 1, K::None, nullptr, nullptr},
-    {89, 32802, 1, K::None, nullptr, nullptr},
-    {90, 32919, 1, K::None, nullptr, nullptr},
+    {87, 32932, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {88, 32938, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {89, 32802, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
+    {90, 32919, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
     {74, 32799, 1, K::Check, &D::OnCreateGrid, nullptr},
     {75, 32864, 1, K::Check, &D::OnCreateAxis, nullptr},
     {98, 32821, 1, K::None, &D::OnEdit, &D::UpdateUndo},

@@ -24,6 +24,7 @@
 
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocumentEvents.h"
+#include "facade/CDrevonDialogs.h"
 
 class SgDocument;
 class GenericCreateHandler;
@@ -398,6 +399,35 @@ public:
     int GetRedrawCount() const { return m_iRedraws; }
     SgViewer *GetCurrentViewer() const;
 
+    // ---- Dialogs (CDrevonDialogs.cpp) ----------------------------------------------------
+    // At most this many dialogs are open at once.
+    static constexpr int kDialogSlots = 16;
+    // The host's maker of dialog windows; none: every dialog command shows
+    // disabled. The factory must stay until the facade goes or another is set.
+    void SetDialogFactory(DialogFactory *factory) { m_pDialogFactory = factory; }
+    DialogFactory *GetDialogFactory() const { return m_pDialogFactory; }
+    // Opens the dialog of a dialog button (80 colour, 81 texture, 82 light,
+    // 83 alignment, 84 and 93 scene tree, 85 animation, 87 display, 88 font,
+    // 89 and 92 text along a path, 90 layers, 91 movie, 94 model builder, 95
+    // custom with its name) modeless. 1 when it opened, and when too few
+    // objects are selected (nothing opens then); 0 when it was refused (open
+    // already: brought to the front with a message; all slots taken; no
+    // dialog of that kind; its window could not be made).
+    int OpenDialog(int button, const char *name = nullptr);
+    void OnDialogCommand(int button);
+    // Whether the button's dialog can open now.
+    bool UpdateDialog(int button);
+    void OnCustomDlg(const char *name) { OpenDialog(95, name); }
+    // The document's close-dialog callback: frees the dialog's slot and
+    // turns its button off; the object stays until the next opening.
+    static void CloseDialog(void *facade, void *dialog);
+    // Frees every slot, turns the buttons off and destroys the windows.
+    void CloseAllDialogs();
+    // Whether a dialog opened by this button is open.
+    bool IsDialogOpen(int button) const;
+    int GetOpenDialogCount() const;
+    // The open dialog the button opened, or null.
+    DialogInstance *FindOpenDialog(int button) const;
     // ---- Highlight colour, attached cameras, test menus -------------------------------------
     // Asks for a colour (platform/SgChoosers.h) starting at the highlight's;
     // the chosen one becomes the selection's highlight. Cancel changes nothing.
@@ -586,6 +616,15 @@ private:
     CreateToolCallback m_fnCreateToolStart = nullptr;
     CreateToolCallback m_fnCreateToolFinish = nullptr;
     KeyHandler m_keyHandler;
+    struct DialogSlot {
+        unsigned id = 0;  // 0: free
+        int button = 0;
+        std::unique_ptr<DialogInstance> instance;  // kept after closing until reaped
+    };
+    // Deletes the objects of freed slots (`all`: closes and deletes every one).
+    void ReapDialogs(bool all);
+    std::array<DialogSlot, kDialogSlots> m_dialogs;
+    DialogFactory *m_pDialogFactory = nullptr;
     SgDocumentSubscription m_toolStarted;
     SgDocumentSubscription m_toolFinished;
     // The full-screen viewer; when it goes (its window closed) the view is

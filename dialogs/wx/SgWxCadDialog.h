@@ -20,6 +20,8 @@ public:
     // Shows the dialog modeless; its next closing is reported.
     void Open();
     void Detach();
+    // The logic the window shows (null once detached).
+    CCadDlg *GetDialog() const { return m_pDialog; }
     void EndDialog(int code) override;
 
 private:

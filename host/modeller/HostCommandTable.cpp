@@ -15,6 +15,9 @@ namespace {
 const char *const kMenus[] = {"File", "Edit", "View", "Create", "Modify", "Selection", "Window", "Help"};
 
 constexpr Glyph A = Glyph::Art;
+// The facade's button of the parametric-model builder.
+constexpr int kModelBuilderButton = 94;
+constexpr int kMovieButton = 91;
 constexpr Glyph T = Glyph::Text;
 
 // Menu order follows the table; toolbars take their entries in table order.
@@ -38,6 +41,11 @@ const CommandEntry kCommands[] = {
     {32798, "Edit", "U&ngroup", "Take the selected groups apart", T, "U", "Ctrl+Shift+G", kNoToolbar, false},
     {32768, "Edit", "Transform &Target", "Switch what a drag moves: the object or its pivot", T, "P", nullptr, kToolsToolbar, false},
     {32820, "Edit", "&Material...", "Edit the material of the selection", T, "M", nullptr, kNoToolbar, false},
+    {32876, "Edit", "L&ight...", "Edit the light of the selected object or of the view", T, "Lt", nullptr, kNoToolbar, false},
+    {32846, "Edit", "&Align...", "Align the selected objects to the last selected one", T, "Al", nullptr, kNoToolbar, false},
+    {32938, "Edit", "&Font...", "Choose the font of the selected text", T, "F", nullptr, kNoToolbar, false},
+    {32823, "Edit", "Te&xture...", "Choose the texture of the selection", T, "Tx", nullptr, kNoToolbar, false},
+    {32802, "Edit", "Text Along a Pat&h...", "Place a text along a curve", T, "Tp", nullptr, kNoToolbar, false},
     {32891, "Edit", "P&lay Animation", "Play or stop the animation", A, "wxART_GO_FORWARD", nullptr, kMainToolbar, false},
     // View
     {32793, "View", "&Rotate", "Turn the scene with the left button", Glyph::Rotate, "", nullptr, kViewToolbar, true},
@@ -147,6 +155,12 @@ const CommandEntry kCommands[] = {
     {kHostMainToolbar, "Window", "&Main Toolbar", "Show or hide the file and edit toolbar", T, "", nullptr, kNoToolbar, true},
     {kHostToolsToolbar, "Window", "&Tools Toolbar", "Show or hide the creation and selection toolbar", T, "", nullptr, kNoToolbar, true},
     {kHostViewToolbar, "Window", "&View Toolbar", "Show or hide the view toolbar", T, "", nullptr, kNoToolbar, true},
+    {32919, "Window", "&Layers...", "Show the layers and the objects on them", T, "La", nullptr, kNoToolbar, false},
+    {32813, "Window", "Scene T&ree...", "Show the scene as a tree", T, "Tr", nullptr, kNoToolbar, false},
+    {32893, "Window", "A&nimation...", "Show the key-frame bar", T, "An", nullptr, kNoToolbar, false},
+    {32932, "Window", "&Display...", "Hide and unhide objects", T, "Di", nullptr, kNoToolbar, false},
+    {kHostModelBuilder, "Window", "&Parametric Model...", "Build or edit a parametric model of the selection", T, "Pm", nullptr, kNoToolbar, false},
+    {kHostMovie, "Window", "Mov&ie...", "Record the animation as a movie", T, "Mv", nullptr, kNoToolbar, false},
     // Help
     {kHostAbout, "Help", "&About", "What this program is", A, "wxART_INFORMATION", nullptr, kNoToolbar, false},
     {kHostFullScreen, "View", "F&ull Screen", "Show the view on the whole screen; close that window to come back", T, "[ ]", nullptr, kNoToolbar, false},
@@ -249,6 +263,12 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions)
     case kHostAbout:
         actions.About();
         return true;
+    case kHostModelBuilder:
+        facade.OpenDialog(kModelBuilderButton);
+        return true;
+    case kHostMovie:
+        facade.OpenDialog(kMovieButton);
+        return true;
     case kHostFullScreen:
         return facade.CreateWinViewer("FullScreen", 200, 500) != nullptr;
     case kHostSelectionColor:
@@ -314,6 +334,10 @@ bool IsCommandEnabled(int id, drevon::CDrevon &facade)
         return facade.MoreThanOneSelected(0);
     case kHostBackToSkin:
         return facade.UpdateSelectedOne(0);
+    case kHostModelBuilder:
+        return facade.UpdateDialog(kModelBuilderButton);
+    case kHostMovie:
+        return facade.UpdateDialog(kMovieButton);
     default:
         if (id >= kHostSmoothModifier && id <= kHostTriangulateModifier)
             return facade.UpdateSelectedOne(0);

@@ -51,7 +51,10 @@ enum HostCommand : int {
     kHostCreateBone,
     kHostSkin,
     kHostBackToSkin,
-    kLastHostCommand = kHostBackToSkin,
+    // Dialogs the facade opens by their button only (no command id of its own).
+    kHostModelBuilder,
+    kHostMovie,
+    kLastHostCommand = kHostMovie,
 };
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };

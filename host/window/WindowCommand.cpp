@@ -17,6 +17,7 @@
 #include "host/common/SceneFolder.h"
 #include "host/modeller/HostCommandTable.h"
 #include "host/window/ModellerFrame.h"
+#include "host/window/SgWxDialogFactory.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
 #include "engine/core/SgSeparator.h"
@@ -138,6 +139,10 @@ void OnCloseWindow(wxCloseEvent &event)
         event.Veto();
         return;
     }
+    // The dialogs go before the window that holds them, and none is left
+    // editing the scene while it is written.
+    if (s_facade)
+        s_facade->CloseAllDialogs();
     SaveOnClose();
     event.Skip();
 }
@@ -163,6 +168,8 @@ private:
     // The facade owns the document; it goes before the services it uses.
     std::unique_ptr<SgWxNotifier> m_notifier;
     std::unique_ptr<SgWxTimerService> m_timers;
+    // The facade's dialogs are made here; it goes after the facade.
+    std::unique_ptr<SgWxDialogFactory> m_dialogs;
     std::unique_ptr<SgWxWindowFactory> m_windows;
     std::unique_ptr<drevon::CDrevon> m_facade;
 };
@@ -194,6 +201,8 @@ bool FennixApp::OnInit()
     // menu's).
     wxAcceleratorEntry closeKey(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(modeller::kHostExit));
     frame->SetAcceleratorTable(wxAcceleratorTable(1, &closeKey));
+    m_dialogs = std::make_unique<SgWxDialogFactory>(frame);
+    m_facade->SetDialogFactory(m_dialogs.get());
     SgWxGLWindow *canvas = frame->CreateCanvas();
     if (!canvas) {
         std::fprintf(stderr, "fennix: the display offers no OpenGL visual\n");
@@ -267,6 +276,7 @@ int FennixApp::OnExit()
     s_document = nullptr;
     s_facade = nullptr;
     m_facade.reset();
+    m_dialogs.reset();
     m_windows.reset();
     m_timers.reset();
     return wxApp::OnExit();

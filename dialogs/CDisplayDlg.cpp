@@ -1,0 +1,85 @@
+#include "dialogs/CDisplayDlg.h"
+
+#include "engine/core/SgPath.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/nodes/object/SgObject.h"
+
+void HideOp::operator()(SgNode *node)
+{
+    if (auto *object = dynamic_cast<SgObject *>(node))
+        object->m_hide = m_value;
+}
+
+void UnhideOp::operator()(SgNode *node)
+{
+    auto *object = dynamic_cast<SgObject *>(node);
+    if (object && object->m_hide.Get() == m_value)
+        object->m_hide = 0;
+}
+
+CDisplayDlg::CDisplayDlg(SgDocument *document, void *parent) : CCadDlg(document, kDialogId, parent) {}
+
+void CDisplayDlg::RedrawAll()
+{
+    SgDocument *document = GetDocument();
+    if (document && document->GetViewerCount() > 0)
+        document->RedrawAllViewers();
+}
+
+void CDisplayDlg::OnHideSelected()
+{
+    SgSelectionHandler *selection = GetDocument() ? GetDocument()->GetSelectionHandler() : nullptr;
+    if (!selection)
+        return;
+    HideOp hide;
+    selection->ApplyToSelection(&hide);
+    RedrawAll();
+}
+
+void CDisplayDlg::OnHideUnselected()
+{
+    SgSelectionHandler *selection = GetDocument() ? GetDocument()->GetSelectionHandler() : nullptr;
+    if (!selection || !selection->GetFirstFather())
+        return;
+    HideOp hide;
+    selection->ApplyToUnSelected(&hide);
+    RedrawAll();
+}
+
+void CDisplayDlg::OnUnhideAll()
+{
+    SgSelectionHandler *selection = GetDocument() ? GetDocument()->GetSelectionHandler() : nullptr;
+    if (!selection || !selection->GetFirstFather())
+        return;
+    UnhideOp unhide;
+    selection->ApplyToAll(&unhide);
+    RedrawAll();
+}
+
+void CDisplayDlg::OnHideByHit()
+{
+    SgSelectionHandler *selection = GetDocument() ? GetDocument()->GetSelectionHandler() : nullptr;
+    if (!selection)
+        return;
+    selection->DeselectAll();
+    if (m_deleteActiveTool)
+        m_deleteActiveTool();
+    selection->AddSelectionCB(&SgSelectionHandler::MouseClickEvent, 0);
+    selection->SetUserEventCB(&CDisplayDlg::HideByHit, selection);
+    RedrawAll();
+}
+
+void CDisplayDlg::HideByHit(SgPath *path, char *, unsigned long long, void *)
+{
+    if (!path || path->IsEmpty())
+        return;
+    SgSeparator *object = path->GetObject(true);
+    auto *hidden = dynamic_cast<SgObject *>(object);
+    if (!hidden)
+        return;
+    hidden->m_hide = 1;
+    if (SgDocument *document = path->FindDocInPath())
+        if (document->GetViewerCount() > 0)
+            document->RedrawAllViewers();
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The display dialog without the toolkit: hides the selected objects, the
+// unselected ones, unhides all, or arms hiding of the object clicked next.
+//
+//   CDisplayDlg dialog(document);
+//   dialog.OnHideUnselected();     // every object not selected: hide = 1
+#include <functional>
+
+#include "dialogs/CCadDlg.h"
+#include "engine/handlers/SgSelectionHandler.h"
+
+// Sets an object's "hide" field to its value.
+struct HideOp : SelectOp {
+    explicit HideOp(int value = 1) : m_value(value) {}
+    void operator()(SgNode *node) override;
+    int m_value;
+};
+
+// Shows an object whose "hide" field equals its value; others stay.
+struct UnhideOp : SelectOp {
+    explicit UnhideOp(int value = 1) : m_value(value) {}
+    void operator()(SgNode *node) override;
+    int m_value;
+};
+
+class CDisplayDlg : public CCadDlg {
+public:
+    static constexpr unsigned kDialogId = 2039;
+
+    explicit CDisplayDlg(SgDocument *document, void *parent = nullptr);
+
+    // What removes the facade's active tool before hiding by click is armed.
+    void SetDeleteActiveTool(std::function<void()> remove) { m_deleteActiveTool = std::move(remove); }
+
+    void OnHideSelected();
+    void OnHideUnselected();
+    void OnUnhideAll();
+    // Deselects all and makes the next click on an object hide it.
+    void OnHideByHit();
+    // The click hook hiding by hit installs: hides the clicked object.
+    static void HideByHit(SgPath *path, char *name, unsigned long long code, void *handler);
+
+private:
+    void RedrawAll();
+
+    std::function<void()> m_deleteActiveTool;
+};

@@ -1,0 +1,197 @@
+// The facade's table of open dialogs: opening through the host's dialog
+// factory, one instance per dialog, the slots freed when a dialog reports
+// its closing, and every dialog gone before the document it edits.
+#include <iterator>
+
+#include "dialogs/CCadDlg.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "facade/CDrevon.h"
+#include "platform/SgDiagnostics.h"
+
+namespace drevon {
+
+namespace {
+
+constexpr const char *kPackage = "Facade";
+
+// What each dialog button opens: the dialog's id in the table and how many
+// objects must be selected.
+struct DialogOpener {
+    int button;
+    unsigned dialogId;
+    int minSelection;
+};
+
+constexpr DialogOpener kOpeners[] = {
+    {80, 2021, 1},  // material colour
+    {81, 2000, 1},  // texture
+    {82, 2022, 0},  // light
+    {83, 2031, 1},  // alignment
+    {84, 3000, 0},  // scene tree
+    {93, 3000, 0},  // scene tree
+    {85, 2023, 0},  // animation
+    {87, 2039, 0},  // display
+    {88, 2041, 0},  // font
+    {89, 2040, 0},  // text along a path
+    {92, 2040, 0},  // text along a path
+    {90, 2046, 0},  // layers
+    {91, 2044, 0},  // movie
+    {94, 1000, 0},  // model builder
+    {95, 2050, 0},  // custom
+};
+
+const DialogOpener *FindOpener(int button)
+{
+    for (const DialogOpener &opener : kOpeners)
+        if (opener.button == button)
+            return &opener;
+    return nullptr;
+}
+
+} // namespace
+
+void CDrevon::ReapDialogs(bool all)
+{
+    if (all)
+        CloseAllDialogs();
+    for (DialogSlot &slot : m_dialogs)
+        if (slot.id == 0 && slot.instance) {
+            // Moved out first: a window that reports anything while it goes
+            // finds the slot already empty.
+            std::unique_ptr<DialogInstance> gone = std::move(slot.instance);
+            gone->DestroyWindow();
+        }
+}
+
+int CDrevon::OpenDialog(int button, const char *name)
+{
+    ReapDialogs(false);
+    const DialogOpener *opener = FindOpener(button);
+    if (!opener || !m_pDocument)
+        return 0;
+    SgSelectionHandler *selection = Selection();
+    const int selected = selection ? selection->GetSelCount() : 0;
+    if (selected < opener->minSelection)
+        return 1;
+    if (!m_pDialogFactory || !m_pDialogFactory->CanMake(button)) {
+        SgDiagTellUser(SgDiagLevel::Warning, kPackage, "This dialog is not available");
+        return 0;
+    }
+    for (DialogSlot &slot : m_dialogs)
+        if (slot.id == opener->dialogId) {
+            if (slot.instance)
+                slot.instance->Raise();
+            SgDiagTellUser(SgDiagLevel::Warning, kPackage, "Cannot open the same dialog");
+            return 0;
+        }
+    DialogSlot *free = nullptr;
+    for (DialogSlot &slot : m_dialogs)
+        if (slot.id == 0 && !slot.instance) {
+            free = &slot;
+            break;
+        }
+    if (!free) {
+        SgDiagTellUser(SgDiagLevel::Warning, kPackage,
+                       "Too many dialogs are open (" + std::to_string(kDialogSlots) + "): close one first");
+        return 0;
+    }
+    DialogRequest request;
+    request.button = button;
+    request.dialogId = opener->dialogId;
+    request.name = name;
+    // The slot is taken while the window is made, so that the dialog's own
+    // start-up finds it; a dialog that cannot be made gives it back.
+    free->id = opener->dialogId;
+    free->button = button;
+    std::unique_ptr<DialogInstance> instance = m_pDialogFactory->Make(*this, request);
+    // (A window may bring its logic with it: asked for once it is made.)
+    if (!instance || !instance->Create() || !instance->GetDialog()) {
+        free->id = 0;
+        free->button = 0;
+        if (instance)
+            instance->DestroyWindow();
+        SgDiagTellUser(SgDiagLevel::Error, kPackage, "Error creating Dialog");
+        return 0;
+    }
+    // The table knows a dialog by its own id from here on (the one its
+    // closing is matched by).
+    free->id = instance->GetDialog()->GetID() != 0 ? instance->GetDialog()->GetID() : opener->dialogId;
+    free->instance = std::move(instance);
+    SetButtonState(1, button, false);
+    free->instance->Show();
+    return 1;
+}
+
+void CDrevon::OnDialogCommand(int button)
+{
+    OpenDialog(button);
+}
+
+bool CDrevon::UpdateDialog(int button)
+{
+    const DialogOpener *opener = FindOpener(button);
+    if (!opener || !m_pDocument || !m_pDialogFactory || !m_pDialogFactory->CanMake(button))
+        return false;
+    SgSelectionHandler *selection = Selection();
+    return (selection ? selection->GetSelCount() : 0) >= opener->minSelection;
+}
+
+void CDrevon::CloseDialog(void *data, void *dialog)
+{
+    auto *facade = static_cast<CDrevon *>(data);
+    auto *closing = static_cast<CCadDlg *>(dialog);
+    if (!facade || !closing)
+        return;
+    for (DialogSlot &slot : facade->m_dialogs) {
+        if (slot.id == 0 || !slot.instance || slot.instance->GetDialog() != closing)
+            continue;
+        const int button = slot.button;
+        slot.id = 0;
+        slot.button = 0;
+        facade->SetButtonState(0, button, false);
+        return;
+    }
+}
+
+void CDrevon::CloseAllDialogs()
+{
+    for (DialogSlot &slot : m_dialogs) {
+        if (slot.id == 0)
+            continue;
+        const int button = slot.button;
+        slot.id = 0;
+        slot.button = 0;
+        SetButtonState(0, button, false);
+        if (slot.instance)
+            slot.instance->DestroyWindow();
+    }
+}
+
+bool CDrevon::IsDialogOpen(int button) const
+{
+    if (button == 0)
+        return false;
+    for (const DialogSlot &slot : m_dialogs)
+        if (slot.id != 0 && slot.button == button)
+            return true;
+    return false;
+}
+
+int CDrevon::GetOpenDialogCount() const
+{
+    int count = 0;
+    for (const DialogSlot &slot : m_dialogs)
+        count += slot.id != 0 ? 1 : 0;
+    return count;
+}
+
+DialogInstance *CDrevon::FindOpenDialog(int button) const
+{
+    for (const DialogSlot &slot : m_dialogs)
+        if (slot.id != 0 && slot.button == button)
+            return slot.instance.get();
+    return nullptr;
+}
+
+} // namespace drevon

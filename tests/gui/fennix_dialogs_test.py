@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""fennix SCENE's editing dialogs under a virtual X server of this test's own,
+driven by real X events.
+
+  fennix_dialogs_test.py CASE FENNIX DATA_DIR WORK_DIR [EXIT_SECONDS]
+
+Cases:
+  colour-ok-undo      a click selects the yellow box; Edit > Material opens
+                      the colour dialog; Home on its red slider takes the red
+                      out; Return presses OK: the box shows green. Edit > Undo
+                      makes it yellow again.
+  close-with-dialogs  Window > Layers and Window > Animation open, then
+                      Ctrl+Q: the program ends with status 0 within a few
+                      seconds (the dialogs close before the window).
+"""
+import os
+import shutil
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fennix_window_faults_test as faults  # noqa: E402
+from fennix_window_test import fail  # noqa: E402
+from fennix_select_drag_test import extent, is_yellow  # noqa: E402
+
+
+def is_green_box(p):
+    return p[1] > 100 and p[0] < 60 and p[2] < 60
+
+
+def shares(w):
+    picture = w.picture()
+    flat = [p for row in picture for p in row]
+    return sum(1 for p in flat if is_yellow(p)), sum(1 for p in flat if is_green_box(p)), len(flat)
+
+
+def own_windows(w):
+    found = w.run("xdotool", "search", "--onlyvisible", "--pid", str(w.program.pid), check=False)
+    return set(found.decode().split()) if isinstance(found, bytes) else set(found.split())
+
+
+def new_window(w, before, seconds=15):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        fresh = own_windows(w) - before - {w.id}
+        if fresh:
+            return sorted(fresh)[0]
+        time.sleep(0.2)
+    return None
+
+
+def menu(w, *names):
+    w.run("xdotool", "mousemove", *w.at(10, w.box[3] - 10))
+    w.run("xdotool", "windowfocus", "--sync", w.id, check=False)
+    for name in names:
+        w.run("xdotool", "key", name, check=False)
+        time.sleep(0.5)
+
+
+def case_colour_ok_undo(fennix, data, work):
+    scene = os.path.join(work, "colour_dialog.kvrx")
+    shutil.copyfile(os.path.join(data, "yellow_box_alone.kvrx"), scene)
+    w = faults.Window(fennix, scene)
+    try:
+        picture = w.picture()
+        found = [(x * 4, y * 4) for y, row in enumerate(picture) for x, p in enumerate(row) if is_yellow(p)]
+        box = extent(found)
+        if box is None:
+            fail("the window does not show the yellow box")
+        w.click(int(box[4]), int(box[5]))
+        w.settled()
+        yellow_before, _, _ = shares(w)
+        before = own_windows(w)
+        menu(w, "alt+e", "m")
+        dialog = new_window(w, before)
+        if dialog is None:
+            fail("Edit > Material opened no dialog")
+        time.sleep(1.0)
+        w.key("Home", dialog)
+        time.sleep(0.5)
+        w.key("Return", dialog)
+        deadline = time.time() + 10
+        while time.time() < deadline and dialog in own_windows(w):
+            time.sleep(0.2)
+        if dialog in own_windows(w):
+            fail("Return did not press OK: the colour dialog is still shown")
+        w.settled()
+        yellow, green, total = shares(w)
+        if green < yellow_before * 0.5 or yellow > yellow_before * 0.2:
+            fail("the box did not turn green (yellow %d of %d before, now yellow %d, green %d)"
+                 % (yellow_before, total, yellow, green))
+        menu(w, "alt+e", "u")
+        w.settled()
+        yellow, green, total = shares(w)
+        if yellow < yellow_before * 0.8 or green > yellow_before * 0.2:
+            fail("Edit > Undo did not bring the yellow back (yellow %d, green %d, was %d)"
+                 % (yellow, green, yellow_before))
+        return "the colour dialog's red slider and OK turned the box green; Undo made it yellow again"
+    finally:
+        w.close()
+
+
+def case_close_with_dialogs(fennix, data, work):
+    w = faults.Window(fennix, os.path.join(data, "sample_scene.kvrx"))
+    try:
+        before = own_windows(w)
+        menu(w, "alt+w", "l")
+        layers = new_window(w, before)
+        if layers is None:
+            fail("Window > Layers opened no dialog")
+        before = own_windows(w)
+        menu(w, "alt+w", "n")
+        if new_window(w, before) is None:
+            fail("Window > Animation opened no dialog")
+        w.key("ctrl+q")
+        w.wait_exit(faults.EXIT_SECONDS)
+        return "Ctrl+Q with two dialogs open exited 0"
+    finally:
+        w.close()
+
+
+CASES = {
+    "colour-ok-undo": case_colour_ok_undo,
+    "close-with-dialogs": case_close_with_dialogs,
+}
+
+
+def main():
+    case, fennix, data, work = sys.argv[1:5]
+    if len(sys.argv) > 5:
+        faults.EXIT_SECONDS = int(sys.argv[5])
+    os.makedirs(work, exist_ok=True)
+    print("PASS: " + CASES[case](fennix, data, work))
+
+
+if __name__ == "__main__":
+    main()
