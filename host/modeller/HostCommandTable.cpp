@@ -102,7 +102,7 @@ const CommandEntry kCommands[] = {
     {32827, "Create", "&Union", "Unite the selected objects", T, "U", nullptr, kNoToolbar, false},
     {32828, "Create", "&Intersection", "Intersect the selected objects", T, "I", nullptr, kNoToolbar, false},
     {32829, "Create", "&Difference", "Subtract the later selected objects from the first", T, "D", nullptr, kNoToolbar, false},
-    {32830, "Create", "Difference &from the Last", "Subtract the earlier selected objects from the last", T, "DL", nullptr, kNoToolbar, false},
+    {32830, "Create", "Difference from the Last", "Subtract the earlier selected objects from the last", T, "DL", nullptr, kNoToolbar, false},
     {32907, "Create", "&Metaball Booleans", "New Boolean objects blend as metaballs", T, "Mb", nullptr, kNoToolbar, true},
     {32818, "Create", "Snap to Angle", "Snap directions of new curves to angle steps", T, "<", nullptr, kNoToolbar, true},
     // Selection
