@@ -1,0 +1,245 @@
+#include "control/FennixControl.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include "engine/core/SgNode.h"
+#include "engine/document/SgDocument.h"
+#include "engine/nodes/object/SgObject.h"
+#include "facade/CDrevon.h"
+
+namespace fennix {
+
+namespace {
+
+bool SameName(const std::string &a, const std::string &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string UserDataHome()
+{
+    if (const char *xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
+        return xdg;
+    if (const char *home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.local/share";
+    return "/tmp";
+}
+
+} // namespace
+
+FennixControl::FennixControl() = default;
+
+FennixControl::~FennixControl()
+{
+    Destroy();
+}
+
+bool FennixControl::Create(SgPlatformWindow *canvas)
+{
+    if (m_facade)
+        return true;
+    m_facade = std::make_unique<drevon::CDrevon>();
+    if (!m_facade->CreateDocument()) {
+        m_facade.reset();
+        return false;
+    }
+    m_facade->SetPlugedIn();
+    m_facade->SetComObject(this);
+    m_facade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
+    m_facade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
+    m_props.texturePath = CompleteTexturePath(m_props.texturePath);
+    if (canvas)
+        m_facade->CreateViewer(canvas);
+    float rgb[3];
+    ColorToRgb(m_props.bgColor, rgb);
+    if (SgViewer *viewer = m_facade->GetDefaultViewer())
+        m_facade->SetViewerBGColor(viewer, rgb);
+    m_facade->SetLoadedUrlCache(m_props.cacheLoadedUrl != 0);
+    m_facade->SetTexturePathes(m_props.texturePath.c_str());
+    if (!m_props.fileName.empty())
+        m_facade->OpenFile(m_props.fileName.c_str(), true, nullptr);
+    // The rotate tool turns a view; headless there is none to turn.
+    if (m_facade->GetDefaultViewer())
+        m_facade->OnRotateScene(1);
+    return true;
+}
+
+void FennixControl::Destroy()
+{
+    // The handles first: the nodes they hold may belong to the document.
+    for (SgHandleTable::Handle handle : m_held)
+        SgHandleTable::Drop(handle);
+    m_held.clear();
+    if (m_facade) {
+        m_facade->SetHostButtonStateCallback(nullptr, nullptr);
+        m_facade->SetCreateToolCallbacks(nullptr, nullptr);
+        m_facade.reset();
+    }
+    m_sessionStarted = false;
+    m_clickEvents = false;
+}
+
+DispResult FennixControl::Call(const std::string &name, const DispArgs &args)
+{
+    const DispEntry *entry = FindEntry(name);
+    if (!entry)
+        return DispResult::Error(kErrUnknownMethod, "unknown method \"" + name + "\"");
+    return Call(*entry, args);
+}
+
+DispResult FennixControl::Call(int dispid, const DispArgs &args)
+{
+    const DispEntry *entry = FindEntry(dispid);
+    if (!entry)
+        return DispResult::Error(kErrUnknownMethod, "unknown dispatch id " + std::to_string(dispid));
+    return Call(*entry, args);
+}
+
+DispResult FennixControl::Call(const DispEntry &entry, const DispArgs &args)
+{
+    DispArgs converted;
+    DispResult checked = CheckArgs(entry, args, converted);
+    if (!checked.ok)
+        return checked;
+    // Exceptions stop here: a caller hears a failure, never an unwinding.
+    try {
+        return entry.handler(*this, converted);
+    } catch (const std::exception &e) {
+        return DispResult::Error(kErrFailed, std::string(entry.name) + " failed: " + e.what());
+    } catch (...) {
+        return DispResult::Error(kErrFailed, std::string(entry.name) + " failed");
+    }
+}
+
+void FennixControl::Fire(const char *name, DispArgs params)
+{
+    const EventEntry *event = FindEvent(name);
+    if (!event)
+        return;
+    FennixEvent e;
+    e.dispid = event->dispid;
+    e.name = event->name;
+    e.params = std::move(params);
+    m_events.Fire(e);
+}
+
+void FennixControl::FireStartSession(const std::string &text)
+{
+    if (m_sessionStarted || !m_facade)
+        return;
+    m_sessionStarted = true;
+    Fire("StartSession", {DispValue::Str(text)});
+}
+
+std::vector<std::string> FennixControl::DefaultTextureFolders()
+{
+    // The user's folder, two system folders, then the one beside the scene.
+    return {UserDataHome() + "/fennix/textures", "/usr/local/share/fennix/textures",
+            "/usr/share/fennix/textures", "./textures"};
+}
+
+std::string FennixControl::CompleteTexturePath(const std::string &path)
+{
+    std::string result = path;
+    if (!result.empty() && result.back() != ';')
+        result += ';';
+    for (const std::string &folder : DefaultTextureFolders()) {
+        // Whole entries only: "/a/textures" is not inside "/b/a/textures;".
+        const std::string entry = folder + ";";
+        const bool present = (";" + result).find(";" + entry) != std::string::npos;
+        if (!present)
+            result += entry;
+    }
+    return result;
+}
+
+void FennixControl::ColorToRgb(std::uint32_t color, float rgb[3])
+{
+    rgb[0] = static_cast<float>(color & 0xFF) / 255.0f;
+    rgb[1] = static_cast<float>((color >> 8) & 0xFF) / 255.0f;
+    rgb[2] = static_cast<float>((color >> 16) & 0xFF) / 255.0f;
+}
+
+bool FennixControl::SetAppParam(const std::string &name, const DispValue &value)
+{
+    for (auto &entry : m_appParams)
+        if (SameName(entry.first, name)) {
+            entry.second = value;
+            return true;
+        }
+    if (static_cast<int>(m_appParams.size()) >= kMaxAppParams)
+        return false;
+    m_appParams.emplace_back(name, value);
+    return true;
+}
+
+DispValue FennixControl::GetAppParam(const std::string &name) const
+{
+    for (const auto &entry : m_appParams)
+        if (SameName(entry.first, name))
+            return entry.second;
+    return DispValue();
+}
+
+SgHandleTable::Handle FennixControl::HandleFor(SgFieldMngr *container)
+{
+    if (!container)
+        return SgHandleTable::kNoHandle;
+    const SgHandleTable::Handle handle = SgHandleTable::Hold(container);
+    if (handle != SgHandleTable::kNoHandle)
+        m_held.insert(handle);
+    return handle;
+}
+
+SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
+{
+    SgHandleTable::Handle handle = 0;
+    if (value.kind == DispValue::Kind::Integer && value.integer >= 0) {
+        handle = static_cast<SgHandleTable::Handle>(value.integer);
+    } else if (value.kind == DispValue::Kind::Real && std::isfinite(value.real) && value.real >= 0 &&
+               value.real < 18446744073709551616.0) {
+        handle = static_cast<SgHandleTable::Handle>(value.real);
+    } else {
+        error = DispResult::Error(kErrBadHandle, "a handle is a non-negative number");
+        return nullptr;
+    }
+    if (handle == SgHandleTable::kNoHandle)
+        return nullptr;
+    SgFieldMngr *container = SgHandleTable::Lookup(handle);
+    if (!container || !container->IsNode()) {
+        error = DispResult::Error(kErrBadHandle, "stale or unknown handle " + std::to_string(handle));
+        return nullptr;
+    }
+    return static_cast<SgNode *>(container);
+}
+
+void FennixControl::OnButtonState(void *data, int button, int state)
+{
+    static_cast<FennixControl *>(data)->Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
+}
+
+void FennixControl::OnToolStart(void *owner, int code, void *object)
+{
+    auto *control = static_cast<FennixControl *>(owner);
+    SgObject *created = static_cast<SgObject *>(object);
+    const auto handle = static_cast<std::int64_t>(control->HandleFor(created));
+    control->Fire("CreateToolStart", {DispValue::Int(code), DispValue::Int(handle)});
+}
+
+void FennixControl::OnToolFinish(void *owner, int code, void *object)
+{
+    auto *control = static_cast<FennixControl *>(owner);
+    SgObject *created = static_cast<SgObject *>(object);
+    const auto handle = static_cast<std::int64_t>(control->HandleFor(created));
+    control->Fire("CreateToolFinish", {DispValue::Int(code), DispValue::Int(handle)});
+}
+
+} // namespace fennix
