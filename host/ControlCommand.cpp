@@ -2,13 +2,16 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include <unistd.h>
 
 #include "control/FennixChannel.h"
 #include "control/FennixControl.h"
 #include "control/FennixDispatch.h"
+#include "control/FennixRegistration.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
 
@@ -52,5 +55,27 @@ int RunStdioCommand(const char *scenePath)
     // A last line without its "\n" is still a request.
     channel.Feed("\n", 1);
     control.Destroy();
+    return 0;
+}
+
+int RunRegisterCommand(bool install)
+{
+    std::string message;
+    int result;
+    if (install) {
+        std::error_code error;
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (error) {
+            std::fprintf(stderr, "fennix: the program's own path is unknown\n");
+            return 1;
+        }
+        result = fennix::Register(self.string(), message);
+    } else {
+        result = fennix::Unregister(message);
+    }
+    if (result != fennix::kRegisterOk) {
+        std::fprintf(stderr, "fennix: %s\n", message.c_str());
+        return 1;
+    }
     return 0;
 }

@@ -7,3 +7,6 @@ int RunDescribeCommand();
 // lines on standard input and output until input ends. StartSession is the
 // first line out.
 int RunStdioCommand(const char *scenePath);
+// fennix --register / --unregister: the desktop entry and the scene MIME
+// type under $XDG_DATA_HOME; a failure says which step failed, status 1.
+int RunRegisterCommand(bool install);

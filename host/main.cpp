@@ -16,7 +16,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE]]\n");
+                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | --register | --unregister]\n");
     return 2;
 }
 
@@ -64,6 +64,10 @@ int main(int argc, char **argv)
         return RunRenderCommandLine(argc - 2, argv + 2);
     if (std::strcmp(argv[1], "--describe") == 0 && argc == 2)
         return RunDescribeCommand();
+    if (std::strcmp(argv[1], "--register") == 0 && argc == 2)
+        return RunRegisterCommand(true);
+    if (std::strcmp(argv[1], "--unregister") == 0 && argc == 2)
+        return RunRegisterCommand(false);
     if (std::strcmp(argv[1], "--stdio") == 0 && argc <= 3)
         return RunStdioCommand(argc == 3 ? argv[2] : nullptr);
     if (std::strcmp(argv[1], "--lisp") == 0)
