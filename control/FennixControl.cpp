@@ -1,6 +1,7 @@
 #include "control/FennixControl.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -9,6 +10,9 @@
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
+#include "platform/SgDiagnostics.h"
+#include "platform/SgError.h"
+#include "platform/Settings.h"
 
 namespace fennix {
 
@@ -166,6 +170,70 @@ void FennixControl::ColorToRgb(std::uint32_t color, float rgb[3])
     rgb[0] = static_cast<float>(color & 0xFF) / 255.0f;
     rgb[1] = static_cast<float>((color >> 8) & 0xFF) / 255.0f;
     rgb[2] = static_cast<float>((color >> 16) & 0xFF) / 255.0f;
+}
+
+namespace {
+
+const char *const kSection = "FennixCtrl.";
+
+// The whole text as a number within [lo, hi], else the old value.
+template <class N>
+void ReadNumber(const char *name, long long lo, long long hi, N &value)
+{
+    const std::string text = Settings::Get(std::string(kSection) + name);
+    if (text.empty())
+        return;
+    char *end = nullptr;
+    errno = 0;
+    const long long n = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || n < lo || n > hi)
+        return;
+    value = static_cast<N>(n);
+}
+
+} // namespace
+
+bool FennixControl::SaveProperties()
+{
+    if (m_facade) {
+        const std::string current = m_facade->GetCurrentFile();
+        if (!current.empty() && current != m_props.fileName)
+            m_props.fileName = current;
+    }
+    const std::vector<std::pair<const char *, std::string>> values = {
+        {"FileName", m_props.fileName},
+        {"Cookies", m_props.cookies},
+        {"TexturePath", m_props.texturePath},
+        {"BGColor", std::to_string(m_props.bgColor)},
+        {"ClientFrame", std::to_string(m_props.clientFrame)},
+        {"ToolBarConfig", std::to_string(m_props.toolBarConfig)},
+        {"CacheLoadedUrl", std::to_string(m_props.cacheLoadedUrl)},
+    };
+    // All or nothing: a value the file cannot hold stops the save before a line is written.
+    for (const auto &v : values)
+        if (v.second.find_first_of("\r\n") != std::string::npos) {
+            SgDiagError("Fennix", "The property %s holds a line break and cannot be saved; nothing was saved", v.first);
+            return false;
+        }
+    bool saved = true;
+    try {
+        for (const auto &v : values)
+            saved = Settings::Set(std::string(kSection) + v.first, v.second) && saved;
+    } catch (const SgError &) {
+        return false;
+    }
+    return saved;
+}
+
+void FennixControl::LoadProperties()
+{
+    m_props.fileName = Settings::Get(std::string(kSection) + "FileName", m_props.fileName);
+    m_props.cookies = Settings::Get(std::string(kSection) + "Cookies", m_props.cookies);
+    m_props.texturePath = Settings::Get(std::string(kSection) + "TexturePath", m_props.texturePath);
+    ReadNumber("BGColor", 0, UINT32_MAX, m_props.bgColor);
+    ReadNumber("ClientFrame", INT16_MIN, INT16_MAX, m_props.clientFrame);
+    ReadNumber("ToolBarConfig", INT32_MIN, INT32_MAX, m_props.toolBarConfig);
+    ReadNumber("CacheLoadedUrl", INT16_MIN, INT16_MAX, m_props.cacheLoadedUrl);
 }
 
 bool FennixControl::SetAppParam(const std::string &name, const DispValue &value)

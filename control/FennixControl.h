@@ -85,6 +85,13 @@ public:
     static std::vector<std::string> DefaultTextureFolders();
     // BGColor as three channels of 0..1 (each byte / 255).
     static void ColorToRgb(std::uint32_t color, float rgb[3]);
+    // The persistent properties in the user's settings file, each under
+    // "FennixCtrl.<name>". Saving first takes the open scene's file name
+    // into FileName; it writes nothing when a value cannot be stored (a line
+    // break) and says so. Loading keeps the default of a missing key and of
+    // a number that does not parse or fit.
+    bool SaveProperties();
+    void LoadProperties();
 
     // ---- application parameters (names compare without case) -------------------
     bool SetAppParam(const std::string &name, const DispValue &value);
