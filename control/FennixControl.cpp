@@ -64,14 +64,15 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
         m_facade->CreateViewer(canvas);
     float rgb[3];
     ColorToRgb(m_props.bgColor, rgb);
-    if (SgViewer *viewer = m_facade->GetDefaultViewer())
-        m_facade->SetViewerBGColor(viewer, rgb);
+    // Asked silently first: the facade tells the user when it has no viewer.
+    if (m_facade->GetCurrentViewer())
+        m_facade->SetViewerBGColor(m_facade->GetDefaultViewer(), rgb);
     m_facade->SetLoadedUrlCache(m_props.cacheLoadedUrl != 0);
     m_facade->SetTexturePathes(m_props.texturePath.c_str());
     if (!m_props.fileName.empty())
         m_facade->OpenFile(m_props.fileName.c_str(), true, nullptr);
     // The rotate tool turns a view; headless there is none to turn.
-    if (m_facade->GetDefaultViewer())
+    if (m_facade->GetCurrentViewer())
         m_facade->OnRotateScene(1);
     return true;
 }

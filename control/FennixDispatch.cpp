@@ -96,8 +96,9 @@ R BGColorProp(C &c, const A &a)
     FACADE
     float rgb[3];
     FennixControl::ColorToRgb(c.Properties().bgColor, rgb);
-    if (SgViewer *viewer = f->GetDefaultViewer())
-        f->SetViewerBGColor(viewer, rgb);
+    // The colour waits in the property until there is a viewer to take it.
+    if (f->GetCurrentViewer())
+        f->SetViewerBGColor(f->GetDefaultViewer(), rgb);
     return R::Ok();
 }
 
