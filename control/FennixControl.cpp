@@ -48,33 +48,48 @@ FennixControl::~FennixControl()
 
 bool FennixControl::Create(SgPlatformWindow *canvas)
 {
-    if (m_facade)
+    if (m_pFacade)
         return true;
-    m_facade = std::make_unique<drevon::CDrevon>();
-    if (!m_facade->CreateDocument()) {
-        m_facade.reset();
+    m_ownedFacade = std::make_unique<drevon::CDrevon>();
+    m_pFacade = m_ownedFacade.get();
+    if (!m_pFacade->CreateDocument()) {
+        m_ownedFacade.reset();
+        m_pFacade = nullptr;
         return false;
     }
-    m_facade->SetPlugedIn();
-    m_facade->SetComObject(this);
-    m_facade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
-    m_facade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
+    m_pFacade->SetPlugedIn();
+    m_pFacade->SetComObject(this);
+    m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
+    m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
     m_props.texturePath = CompleteTexturePath(m_props.texturePath);
     if (canvas)
-        m_facade->CreateViewer(canvas);
+        m_pFacade->CreateViewer(canvas);
     float rgb[3];
     ColorToRgb(m_props.bgColor, rgb);
     // Asked silently first: the facade tells the user when it has no viewer.
-    if (m_facade->GetCurrentViewer())
-        m_facade->SetViewerBGColor(m_facade->GetDefaultViewer(), rgb);
-    m_facade->SetLoadedUrlCache(m_props.cacheLoadedUrl != 0);
-    m_facade->SetTexturePathes(m_props.texturePath.c_str());
+    if (m_pFacade->GetCurrentViewer())
+        m_pFacade->SetViewerBGColor(m_pFacade->GetDefaultViewer(), rgb);
+    m_pFacade->SetLoadedUrlCache(m_props.cacheLoadedUrl != 0);
+    m_pFacade->SetTexturePathes(m_props.texturePath.c_str());
     if (!m_props.fileName.empty())
-        m_facade->OpenFile(m_props.fileName.c_str(), true, nullptr);
+        m_pFacade->OpenFile(m_props.fileName.c_str(), true, nullptr);
     // The rotate tool turns a view; headless there is none to turn.
-    if (m_facade->GetCurrentViewer())
-        m_facade->OnRotateScene(1);
+    if (m_pFacade->GetCurrentViewer())
+        m_pFacade->OnRotateScene(1);
     return true;
+}
+
+void FennixControl::Attach(drevon::CDrevon *facade)
+{
+    Destroy();
+    if (!facade)
+        return;
+    m_pFacade = facade;
+    m_attached = true;
+    // Creation tools tell a plugged-in facade's owner when they start and finish.
+    m_pFacade->SetPlugedIn();
+    m_pFacade->SetComObject(this);
+    m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
 }
 
 void FennixControl::Destroy()
@@ -83,11 +98,16 @@ void FennixControl::Destroy()
     for (SgHandleTable::Handle handle : m_held)
         SgHandleTable::Drop(handle);
     m_held.clear();
-    if (m_facade) {
-        m_facade->SetHostButtonStateCallback(nullptr, nullptr);
-        m_facade->SetCreateToolCallbacks(nullptr, nullptr);
-        m_facade.reset();
+    if (m_pFacade) {
+        if (!m_attached)
+            m_pFacade->SetHostButtonStateCallback(nullptr, nullptr);
+        m_pFacade->SetCreateToolCallbacks(nullptr, nullptr);
+        if (m_pFacade->GetComObject() == this)
+            m_pFacade->SetComObject(nullptr);
+        m_ownedFacade.reset();
+        m_pFacade = nullptr;
     }
+    m_attached = false;
     m_sessionStarted = false;
     m_clickEvents = false;
 }
@@ -138,7 +158,7 @@ void FennixControl::Fire(const char *name, DispArgs params)
 
 void FennixControl::FireStartSession(const std::string &text)
 {
-    if (m_sessionStarted || !m_facade)
+    if (m_sessionStarted || !m_pFacade)
         return;
     m_sessionStarted = true;
     Fire("StartSession", {DispValue::Str(text)});
@@ -196,8 +216,8 @@ void ReadNumber(const char *name, long long lo, long long hi, N &value)
 
 bool FennixControl::SaveProperties()
 {
-    if (m_facade) {
-        const std::string current = m_facade->GetCurrentFile();
+    if (m_pFacade) {
+        const std::string current = m_pFacade->GetCurrentFile();
         if (!current.empty() && current != m_props.fileName)
             m_props.fileName = current;
     }

@@ -59,10 +59,15 @@ public:
     // 100 ms later (FireStartSession). False when the facade or its
     // document could not be made.
     bool Create(SgPlatformWindow *canvas);
+    // Serves a facade the host owns (the modeller's window) instead of
+    // making one: the creation-tool events reach subscribers, the facade's
+    // host button-state slot stays the host's (no ChangeButtonState). The
+    // facade must outlive the control or be let go with Destroy first.
+    void Attach(drevon::CDrevon *facade);
     // The window's destruction: the handles given out let go, the facade and
     // its document go.
     void Destroy();
-    drevon::CDrevon *GetFacade() const { return m_facade.get(); }
+    drevon::CDrevon *GetFacade() const { return m_pFacade; }
 
     // ---- dispatch ---------------------------------------------------------------
     DispResult Call(const std::string &name, const DispArgs &args);
@@ -112,7 +117,9 @@ private:
     static void OnToolStart(void *owner, int code, void *object);
     static void OnToolFinish(void *owner, int code, void *object);
 
-    std::unique_ptr<drevon::CDrevon> m_facade;
+    std::unique_ptr<drevon::CDrevon> m_ownedFacade;
+    drevon::CDrevon *m_pFacade = nullptr;
+    bool m_attached = false;
     FennixProperties m_props;
     bool m_modified = false;
     bool m_sessionStarted = false;

@@ -16,7 +16,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | --register | --unregister]\n");
+                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--listen [PATH]] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | --register | --unregister]\n");
     return 2;
 }
 
@@ -86,7 +86,11 @@ int main(int argc, char **argv)
                 options.createKind = argv[++i];
             else if (std::strcmp(argv[i], "--save-on-close") == 0 && i + 1 < argc)
                 options.savePath = argv[++i];
-            else
+            else if (std::strcmp(argv[i], "--listen") == 0) {
+                options.listen = true;
+                if (i + 1 < argc && argv[i + 1][0] != '-')
+                    options.listenPath = argv[++i];
+            } else
                 return Usage();
         }
         // wx sees only the program name: the options are ours.

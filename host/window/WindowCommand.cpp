@@ -16,6 +16,7 @@
 #include "facade/CDrevon.h"
 #include "host/common/SceneFolder.h"
 #include "host/modeller/HostCommandTable.h"
+#include "host/window/ControlChannel.h"
 #include "host/window/ModellerFrame.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
@@ -45,6 +46,8 @@ const char *s_createKind = nullptr;
 const char *s_savePath = nullptr;
 bool s_allowRemote = false;
 bool s_shadows = false;
+bool s_listen = false;
+const char *s_listenPath = nullptr;
 int s_exitStatus = 0;
 
 // The scene the window shows, written at the close when asked.
@@ -244,12 +247,33 @@ bool FennixApp::OnInit()
 
     frame->Show();
     canvas->SetFocus();
+    if (s_listen) {
+        std::string error;
+        const std::string path = StartControlChannel(m_facade.get(), s_listenPath ? s_listenPath : "", error);
+        if (path.empty()) {
+            std::fprintf(stderr, "fennix: %s\n", error.c_str());
+            frame->Destroy();
+            s_exitStatus = 1;
+            return false;
+        }
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+        // The session starts once, from the loop, after the first frame is due.
+        auto *start = new wxTimer();
+        start->Bind(wxEVT_TIMER, [start](wxTimerEvent &) {
+            StartControlSession();
+            start->Stop();
+            wxTheApp->CallAfter([start] { delete start; });
+        });
+        start->StartOnce(100);
+    }
     return true;
 }
 
 int FennixApp::OnExit()
 {
     SaveOnClose();
+    StopControlChannel();
     SetNotifier(nullptr);
     SetFileChooser(nullptr);
     s_canvas = nullptr;
@@ -275,6 +299,8 @@ extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePa
     s_savePath = options.savePath;
     s_allowRemote = options.allowRemote;
     s_shadows = options.shadows;
+    s_listen = options.listen;
+    s_listenPath = options.listenPath;
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!display || !*display) && (!wayland || !*wayland)) {
