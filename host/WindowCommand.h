@@ -18,6 +18,8 @@ struct WindowOptions {
     // folder of its own), its path printed on standard output.
     bool listen = false;
     const char *listenPath = nullptr;
+    // The channel's lines on standard input and output.
+    bool stdio = false;
 };
 int RunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions &options);
 

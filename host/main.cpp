@@ -16,7 +16,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--listen [PATH]] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | --register | --unregister]\n");
+                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--listen [PATH]] [--stdio] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | --register | --unregister]\n");
     return 2;
 }
 
@@ -86,6 +86,8 @@ int main(int argc, char **argv)
                 options.createKind = argv[++i];
             else if (std::strcmp(argv[i], "--save-on-close") == 0 && i + 1 < argc)
                 options.savePath = argv[++i];
+            else if (std::strcmp(argv[i], "--stdio") == 0)
+                options.stdio = true;
             else if (std::strcmp(argv[i], "--listen") == 0) {
                 options.listen = true;
                 if (i + 1 < argc && argv[i + 1][0] != '-')

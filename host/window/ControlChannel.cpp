@@ -1,6 +1,8 @@
 #include "host/window/ControlChannel.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -9,6 +11,9 @@
 #include <wx/evtloopsrc.h>
 #include <wx/timer.h>
 
+#include <unistd.h>
+
+#include "control/FennixChannel.h"
 #include "control/FennixControl.h"
 #include "control/FennixSocketServer.h"
 
@@ -28,12 +33,25 @@ private:
     Channel &m_channel;
 };
 
+class StdinHandler : public wxEventLoopSourceHandler {
+public:
+    explicit StdinHandler(Channel &channel) : m_channel(channel) {}
+    void OnReadWaiting() override;
+    void OnWriteWaiting() override {}
+    void OnExceptionWaiting() override { OnReadWaiting(); }
+
+private:
+    Channel &m_channel;
+};
+
 class Channel {
 public:
-    Channel() : m_server(m_control), m_handler(*this) {}
+    Channel() : m_server(m_control), m_handler(*this), m_stdinHandler(*this) {}
     ~Channel()
     {
         m_timer.Stop();
+        delete m_stdinSource;
+        m_stdio.reset();
         for (auto &s : m_sources)
             delete s.second;
         m_sources.clear();
@@ -53,6 +71,36 @@ public:
         return true;
     }
     const std::string &Path() const { return m_server.GetPath(); }
+
+    // The same lines on standard input and output.
+    void StartStdio(drevon::CDrevon *facade)
+    {
+        if (!m_control.GetFacade())
+            m_control.Attach(facade);
+        m_stdio = std::make_unique<fennix::FennixChannel>(m_control, [](const std::string &line) {
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+        });
+        m_stdinSource = wxEventLoopBase::AddSourceForFD(STDIN_FILENO, &m_stdinHandler, wxEVENT_SOURCE_INPUT);
+    }
+    // Standard input is ready: one read, which does not block then.
+    void ReadStdin()
+    {
+        char buffer[65536];
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof(buffer));
+        if (n > 0) {
+            m_stdio->Feed(buffer, static_cast<std::size_t>(n));
+            return;
+        }
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            return;
+        // Input ended: a last line without its end is still a request; the
+        // window stays.
+        m_stdio->Feed("\n", 1);
+        delete m_stdinSource;
+        m_stdinSource = nullptr;
+    }
     void StartSession() { m_control.FireStartSession("uMsg=113 idEvent=c"); }
 
     void Serve()
@@ -83,13 +131,21 @@ private:
     fennix::FennixControl m_control;
     fennix::FennixSocketServer m_server;
     FdHandler m_handler;
+    StdinHandler m_stdinHandler;
     std::map<int, wxEventLoopSource *> m_sources;
+    std::unique_ptr<fennix::FennixChannel> m_stdio;
+    wxEventLoopSource *m_stdinSource = nullptr;
     wxTimer m_timer;
 };
 
 void FdHandler::OnReadWaiting()
 {
     m_channel.Serve();
+}
+
+void StdinHandler::OnReadWaiting()
+{
+    m_channel.ReadStdin();
 }
 
 std::unique_ptr<Channel> s_channel;
@@ -104,6 +160,14 @@ std::string StartControlChannel(drevon::CDrevon *facade, const std::string &path
         return std::string();
     }
     return s_channel->Path();
+}
+
+bool StartControlStdio(drevon::CDrevon *facade)
+{
+    if (!s_channel)
+        s_channel = std::make_unique<Channel>();
+    s_channel->StartStdio(facade);
+    return true;
 }
 
 void StartControlSession()

@@ -47,6 +47,7 @@ const char *s_savePath = nullptr;
 bool s_allowRemote = false;
 bool s_shadows = false;
 bool s_listen = false;
+bool s_stdio = false;
 const char *s_listenPath = nullptr;
 int s_exitStatus = 0;
 
@@ -258,6 +259,10 @@ bool FennixApp::OnInit()
         }
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
+    }
+    if (s_stdio)
+        StartControlStdio(m_facade.get());
+    if (s_listen || s_stdio) {
         // The session starts once, from the loop, after the first frame is due.
         auto *start = new wxTimer();
         start->Bind(wxEVT_TIMER, [start](wxTimerEvent &) {
@@ -300,6 +305,7 @@ extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePa
     s_allowRemote = options.allowRemote;
     s_shadows = options.shadows;
     s_listen = options.listen;
+    s_stdio = options.stdio;
     s_listenPath = options.listenPath;
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
