@@ -59,6 +59,8 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
     }
     m_pFacade->SetPlugedIn();
     m_pFacade->SetComObject(this);
+    m_pfnHostButtonState = m_pFacade->GetHostButtonStateCallback(m_pHostButtonData);
+    m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
     m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
     m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
     m_props.texturePath = CompleteTexturePath(m_props.texturePath);
@@ -89,6 +91,8 @@ void FennixControl::Attach(drevon::CDrevon *facade)
     // Creation tools tell a plugged-in facade's owner when they start and finish.
     m_pFacade->SetPlugedIn();
     m_pFacade->SetComObject(this);
+    m_pfnHostButtonState = m_pFacade->GetHostButtonStateCallback(m_pHostButtonData);
+    m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
     m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
 }
 
@@ -99,8 +103,14 @@ void FennixControl::Destroy()
         SgHandleTable::Drop(handle);
     m_held.clear();
     if (m_pFacade) {
-        if (!m_attached)
-            m_pFacade->SetHostButtonStateCallback(nullptr, nullptr);
+        // The host's listener comes back only while ours is still installed:
+        // a host that let go of its own (a window going) is not called again.
+        void *data = nullptr;
+        if (m_pFacade->GetHostButtonStateCallback(data) == &FennixControl::OnButtonState && data == this)
+            m_pFacade->SetHostButtonStateCallback(m_attached ? m_pfnHostButtonState : nullptr,
+                                                  m_attached ? m_pHostButtonData : nullptr);
+        m_pfnHostButtonState = nullptr;
+        m_pHostButtonData = nullptr;
         m_pFacade->SetCreateToolCallbacks(nullptr, nullptr);
         if (m_pFacade->GetComObject() == this)
             m_pFacade->SetComObject(nullptr);
@@ -312,7 +322,10 @@ SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
 
 void FennixControl::OnButtonState(void *data, int button, int state)
 {
-    static_cast<FennixControl *>(data)->Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
+    auto *control = static_cast<FennixControl *>(data);
+    if (control->m_pfnHostButtonState)
+        control->m_pfnHostButtonState(control->m_pHostButtonData, button, state);
+    control->Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
 }
 
 void FennixControl::OnToolStart(void *owner, int code, void *object)

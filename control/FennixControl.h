@@ -60,9 +60,9 @@ public:
     // document could not be made.
     bool Create(SgPlatformWindow *canvas);
     // Serves a facade the host owns (the modeller's window) instead of
-    // making one: the creation-tool events reach subscribers, the facade's
-    // host button-state slot stays the host's (no ChangeButtonState). The
-    // facade must outlive the control or be let go with Destroy first.
+    // making one: the creation-tool events reach subscribers, and button
+    // states reach the host's own listener first, then ChangeButtonState.
+    // The facade must outlive the control or be let go with Destroy first.
     void Attach(drevon::CDrevon *facade);
     // The window's destruction: the handles given out let go, the facade and
     // its document go.
@@ -120,6 +120,9 @@ private:
     std::unique_ptr<drevon::CDrevon> m_ownedFacade;
     drevon::CDrevon *m_pFacade = nullptr;
     bool m_attached = false;
+    // The host's button-state listener that ours passes each change on to.
+    void (*m_pfnHostButtonState)(void *, int, int) = nullptr;
+    void *m_pHostButtonData = nullptr;
     FennixProperties m_props;
     bool m_modified = false;
     bool m_sessionStarted = false;

@@ -280,3 +280,33 @@ TEST_F(ControlTest, ButtonStatesReachSubscribers)
     ASSERT_TRUE(m_control.Call("ActivateViewTool", {DispValue::Int(1)}).ok);
     EXPECT_GT(Count("ChangeButtonState"), 0);
 }
+
+TEST_F(ControlTest, AnAttachedControlPassesButtonStatesOnToTheHostFirst)
+{
+    facadetest::StateLog host;
+    drevon::CDrevon facade;
+    ASSERT_NE(facade.CreateDocument(), nullptr);
+    facade.SetHostButtonStateCallback(&facadetest::StateLog::Record, &host);
+    {
+        FennixControl control;
+        std::vector<std::string> heard;
+        auto token = control.Events().Subscribe([&](const FennixEvent &e) { heard.push_back(e.name); });
+        control.Attach(&facade);
+        facade.SetButtonState(1, 10, true);
+        ASSERT_EQ(host.changes.size(), 1u);
+        EXPECT_EQ(host.changes[0], std::make_pair(10, 1));
+        EXPECT_EQ(heard, std::vector<std::string>{"ChangeButtonState"});
+        EXPECT_EQ(control.Call("SaveToString", {}).ok, true) << "methods reach the host's facade";
+    }
+    void *data = nullptr;
+    EXPECT_EQ(facade.GetHostButtonStateCallback(data), &facadetest::StateLog::Record) << "the host's listener is back";
+    EXPECT_EQ(data, &host);
+
+    // A host that let go of its listener first does not get it back.
+    {
+        FennixControl control;
+        control.Attach(&facade);
+        facade.SetHostButtonStateCallback(nullptr, nullptr);
+    }
+    EXPECT_EQ(facade.GetHostButtonStateCallback(data), nullptr);
+}

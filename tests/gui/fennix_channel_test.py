@@ -128,6 +128,9 @@ def main():
         after = first.call("SaveToString")
         if "Sphere" not in after or after == before:
             fail("SaveToString does not hold the new sphere")
+        first.call("ActivateViewTool", 2)  # the zoom tool: its button goes down
+        if not first.wait_event("ChangeButtonState"):
+            fail("no ChangeButtonState")
         first.sock.close()
         if second.call("GetStateInt", 0) != 0:
             fail("the second client is not answered after the first left")
@@ -142,7 +145,7 @@ def main():
         if os.path.exists(path):
             fail("the socket outlived the window")
         print("PASS: channel of the window: private socket, StartSession once, errors answered, "
-              "creation events with handle %d on two clients (ModelInfo %r)" % (handle, info[:40]))
+              "creation events with handle %d on two clients, button states (ModelInfo %r)" % (handle, info[:40]))
     finally:
         if program.poll() is None:
             program.kill()
