@@ -1,5 +1,6 @@
 #include "host/WindowCommand.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -262,6 +263,15 @@ bool FennixApp::OnInit()
     }
     if (s_stdio)
         StartControlStdio(m_facade.get());
+    if (s_listen) {
+        // A terminated window still removes its socket and private folder
+        // (the toolkit runs this from its loop, not inside the signal).
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            SetSignalHandler(signal, [](int) {
+                StopControlChannel();
+                wxTheApp->ExitMainLoop();
+            });
+    }
     if (s_listen || s_stdio) {
         // The session starts once, from the loop, after the first frame is due.
         auto *start = new wxTimer();

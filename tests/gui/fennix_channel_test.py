@@ -144,6 +144,18 @@ def main():
             fail("fennix exited with status %d" % status)
         if os.path.exists(path):
             fail("the socket outlived the window")
+        # A window ended by SIGTERM still removes its socket and folder.
+        program = subprocess.Popen([fennix, scene, "--listen"], env=env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL)
+        path = program.stdout.readline().decode().strip()
+        Client(path).call("GetStateInt", 0)
+        program.terminate()
+        try:
+            program.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            fail("fennix did not end on SIGTERM")
+        if os.path.exists(os.path.dirname(path)):
+            fail("the socket's folder outlived a terminated window")
         print("PASS: channel of the window: private socket, StartSession once, errors answered, "
               "creation events with handle %d on two clients, button states (ModelInfo %r)" % (handle, info[:40]))
     finally:
