@@ -1,5 +1,8 @@
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <unistd.h>
 #include <set>
 #include <string>
 
@@ -309,4 +312,24 @@ TEST_F(ControlTest, AnAttachedControlPassesButtonStatesOnToTheHostFirst)
         facade.SetHostButtonStateCallback(nullptr, nullptr);
     }
     EXPECT_EQ(facade.GetHostButtonStateCallback(data), nullptr);
+}
+
+TEST_F(ControlTest, WithoutAFileNameTheUserPicksTheSceneAtStartAndThroughLoadFile)
+{
+    // At start-up: one request, cancelled here, and the scene stays empty.
+    Create();
+    ASSERT_EQ(m_chooser.Requests().size(), 1u);
+    EXPECT_TRUE(m_control.Properties().fileName.empty());
+
+    const std::string scene = ::testing::TempDir() + "fennix_loadfile_" + std::to_string(getpid()) + ".kvrx";
+    {
+        std::ofstream out(scene);
+        out << m_control.Call("SaveToString", {}).value.text;
+    }
+    m_chooser.Answer(scene);
+    ASSERT_TRUE(m_control.Call("LoadFile", {DispValue::Str(""), DispValue::Bool(true), DispValue::Real(0)}).ok);
+    EXPECT_EQ(m_chooser.Requests().size(), 2u);
+    EXPECT_EQ(m_control.Properties().fileName, m_control.GetFacade()->GetCurrentFile());
+    EXPECT_NE(m_control.Properties().fileName.find("fennix_loadfile_"), std::string::npos);
+    std::remove(scene.c_str());
 }
