@@ -140,6 +140,12 @@ public:
         m_fnButtonStateChanged = fn;
         m_pButtonStateData = data;
     }
+    // Lets a second listener (the control over a host's facade) chain to the host's.
+    HostButtonStateCallback GetHostButtonStateCallback(void *&data) const
+    {
+        data = m_pButtonStateData;
+        return m_fnButtonStateChanged;
+    }
     void SetCreateToolCallbacks(CreateToolCallback start, CreateToolCallback finish)
     {
         m_fnCreateToolStart = start;

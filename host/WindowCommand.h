@@ -14,6 +14,12 @@ struct WindowOptions {
     bool allowRemote = false;
     // The viewer draws the shadow frame.
     bool shadows = false;
+    // The scripting channel: a Unix socket at listenPath (null: a private
+    // folder of its own), its path printed on standard output.
+    bool listen = false;
+    const char *listenPath = nullptr;
+    // The channel's lines on standard input and output.
+    bool stdio = false;
 };
 int RunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions &options);
 

@@ -6,6 +6,7 @@
 
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
+#include "host/ControlCommand.h"
 #include "host/ConvertCommand.h"
 #include "host/LispCommand.h"
 #include "host/RenderCommand.h"
@@ -15,7 +16,7 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE]]\n");
+                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--listen [PATH]] [--stdio] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | --register | --unregister]\n");
     return 2;
 }
 
@@ -61,6 +62,14 @@ int main(int argc, char **argv)
         return RunConvertCommand(argv[2], argv[3]);
     if (std::strcmp(argv[1], "--render") == 0)
         return RunRenderCommandLine(argc - 2, argv + 2);
+    if (std::strcmp(argv[1], "--describe") == 0 && argc == 2)
+        return RunDescribeCommand();
+    if (std::strcmp(argv[1], "--register") == 0 && argc == 2)
+        return RunRegisterCommand(true);
+    if (std::strcmp(argv[1], "--unregister") == 0 && argc == 2)
+        return RunRegisterCommand(false);
+    if (std::strcmp(argv[1], "--stdio") == 0 && argc <= 3)
+        return RunStdioCommand(argc == 3 ? argv[2] : nullptr);
     if (std::strcmp(argv[1], "--lisp") == 0)
         return RunLispCommandLine(argc - 2, argv + 2);
     if (argc == 2 && argv[1][0] != '-')
@@ -77,7 +86,13 @@ int main(int argc, char **argv)
                 options.createKind = argv[++i];
             else if (std::strcmp(argv[i], "--save-on-close") == 0 && i + 1 < argc)
                 options.savePath = argv[++i];
-            else
+            else if (std::strcmp(argv[i], "--stdio") == 0)
+                options.stdio = true;
+            else if (std::strcmp(argv[i], "--listen") == 0) {
+                options.listen = true;
+                if (i + 1 < argc && argv[i + 1][0] != '-')
+                    options.listenPath = argv[++i];
+            } else
                 return Usage();
         }
         // wx sees only the program name: the options are ours.

@@ -1,4 +1,5 @@
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/SgHandleTable.h"
 
 #include <cstdio>
 #include <string>
@@ -87,6 +88,8 @@ SgFieldMngr::~SgFieldMngr()
     m_iRefCount = 0;
     if (m_pfnDeathHook)
         m_pfnDeathHook(this);
+    // Its GL names and dispatch handles go stale with it.
+    SgHandleTable::Forget(this);
 }
 
 int SgFieldMngr::init()

@@ -1,5 +1,6 @@
 #include "host/WindowCommand.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "facade/CDrevon.h"
 #include "host/common/SceneFolder.h"
 #include "host/modeller/HostCommandTable.h"
+#include "host/window/ControlChannel.h"
 #include "host/window/ModellerFrame.h"
 #include "host/window/SgWxDialogFactory.h"
 #include "engine/SgNodara.h"
@@ -47,6 +49,9 @@ const char *s_createKind = nullptr;
 const char *s_savePath = nullptr;
 bool s_allowRemote = false;
 bool s_shadows = false;
+bool s_listen = false;
+bool s_stdio = false;
+const char *s_listenPath = nullptr;
 int s_exitStatus = 0;
 
 // The scene the window shows, written at the close when asked.
@@ -261,12 +266,46 @@ bool FennixApp::OnInit()
 
     frame->Show();
     canvas->SetFocus();
+    if (s_listen) {
+        std::string error;
+        const std::string path = StartControlChannel(m_facade.get(), s_listenPath ? s_listenPath : "", error);
+        if (path.empty()) {
+            std::fprintf(stderr, "fennix: %s\n", error.c_str());
+            frame->Destroy();
+            s_exitStatus = 1;
+            return false;
+        }
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+    }
+    if (s_stdio)
+        StartControlStdio(m_facade.get());
+    if (s_listen) {
+        // A terminated window still removes its socket and private folder
+        // (the toolkit runs this from its loop, not inside the signal).
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            SetSignalHandler(signal, [](int) {
+                StopControlChannel();
+                wxTheApp->ExitMainLoop();
+            });
+    }
+    if (s_listen || s_stdio) {
+        // The session starts once, from the loop, after the first frame is due.
+        auto *start = new wxTimer();
+        start->Bind(wxEVT_TIMER, [start](wxTimerEvent &) {
+            StartControlSession();
+            start->Stop();
+            wxTheApp->CallAfter([start] { delete start; });
+        });
+        start->StartOnce(100);
+    }
     return true;
 }
 
 int FennixApp::OnExit()
 {
     SaveOnClose();
+    StopControlChannel();
     SetNotifier(nullptr);
     SetFileChooser(nullptr);
     SetColorChooser(nullptr);
@@ -297,6 +336,9 @@ extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePa
     s_savePath = options.savePath;
     s_allowRemote = options.allowRemote;
     s_shadows = options.shadows;
+    s_listen = options.listen;
+    s_stdio = options.stdio;
+    s_listenPath = options.listenPath;
     const char *display = std::getenv("DISPLAY");
     const char *wayland = std::getenv("WAYLAND_DISPLAY");
     if ((!display || !*display) && (!wayland || !*wayland)) {

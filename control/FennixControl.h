@@ -1,0 +1,137 @@
+#pragma once
+// The embeddable control without its window: it owns one facade from the
+// moment its window exists (Create) until the window goes (Destroy), keeps
+// the persistent properties and the application parameters, the handles it
+// gave to its callers (each holding a reference on its node until the
+// control goes) and the list of event subscribers. Every method of the
+// dispatch table reaches the facade through here; a call made while there
+// is no facade gets an error result.
+//
+// The wx part (control/wx) puts a window, a canvas and panes around it and
+// calls Create with the canvas; headless callers (tests, `fennix --stdio`)
+// call Create with none.
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "control/FennixDispatch.h"
+#include "control/FennixEvents.h"
+#include "control/FennixValue.h"
+#include "engine/core/SgHandleTable.h"
+
+class SgFieldMngr;
+class SgNode;
+class SgPlatformWindow;
+
+namespace drevon {
+class CDrevon;
+}
+
+namespace fennix {
+
+struct FennixProperties {
+    std::string fileName;
+    std::int32_t n1 = 0;
+    std::uint32_t bgColor = 0xFFFF;
+    std::string cookies;
+    std::string fileText;
+    std::string texturePath;
+    std::int16_t clientFrame = -1;
+    std::int32_t toolBarConfig = 0;
+    std::int16_t cacheLoadedUrl = 1;
+};
+
+class FennixControl {
+public:
+    static constexpr int kMaxAppParams = 100;
+
+    FennixControl();
+    ~FennixControl();
+    FennixControl(const FennixControl &) = delete;
+    FennixControl &operator=(const FennixControl &) = delete;
+
+    // The window's creation: facade, document, callbacks, properties, the
+    // viewer on the canvas (none headless), the scene named by FileName,
+    // the rotate tool. StartSession is the caller's to fire once, about
+    // 100 ms later (FireStartSession). False when the facade or its
+    // document could not be made.
+    bool Create(SgPlatformWindow *canvas);
+    // Serves a facade the host owns (the modeller's window) instead of
+    // making one: the creation-tool events reach subscribers, and button
+    // states reach the host's own listener first, then ChangeButtonState.
+    // The facade must outlive the control or be let go with Destroy first.
+    void Attach(drevon::CDrevon *facade);
+    // The window's destruction: the handles given out let go, the facade and
+    // its document go.
+    void Destroy();
+    drevon::CDrevon *GetFacade() const { return m_pFacade; }
+
+    // ---- dispatch ---------------------------------------------------------------
+    DispResult Call(const std::string &name, const DispArgs &args);
+    DispResult Call(int dispid, const DispArgs &args);
+    DispResult Call(const DispEntry &entry, const DispArgs &args);
+
+    // ---- events -----------------------------------------------------------------
+    FennixEventList &Events() { return m_events; }
+    void Fire(const char *name, DispArgs params);
+    // Fires StartSession once per window; later calls do nothing.
+    void FireStartSession(const std::string &text);
+    bool IsClickEventEnabled() const { return m_clickEvents; }
+
+    // ---- properties ---------------------------------------------------------------
+    FennixProperties &Properties() { return m_props; }
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified = true) { m_modified = modified; }
+    // The texture path with its four default folders (each closed by ";").
+    static std::string CompleteTexturePath(const std::string &path);
+    static std::vector<std::string> DefaultTextureFolders();
+    // BGColor as three channels of 0..1 (each byte / 255).
+    static void ColorToRgb(std::uint32_t color, float rgb[3]);
+    // The persistent properties in the user's settings file, each under
+    // "FennixCtrl.<name>". Saving first takes the open scene's file name
+    // into FileName; it writes nothing when a value cannot be stored (a line
+    // break) and says so. Loading keeps the default of a missing key and of
+    // a number that does not parse or fit.
+    bool SaveProperties();
+    void LoadProperties();
+
+    // ---- application parameters (names compare without case) -------------------
+    bool SetAppParam(const std::string &name, const DispValue &value);
+    DispValue GetAppParam(const std::string &name) const;
+    int GetAppParamCount() const { return static_cast<int>(m_appParams.size()); }
+
+    // ---- handles ----------------------------------------------------------------
+    // A handle for the caller, held until the control goes; 0 for null.
+    SgHandleTable::Handle HandleFor(SgFieldMngr *container);
+    // The node of a handle argument (an integer or a real, truncated); sets
+    // error for a stale or unknown handle or one of no node. Zero gives null
+    // without error.
+    SgNode *NodeOf(const DispValue &handle, DispResult &error) const;
+    int GetHeldCount() const { return static_cast<int>(m_held.size()); }
+
+private:
+    static void OnButtonState(void *data, int button, int state);
+    static void OnToolStart(void *owner, int code, void *object);
+    static void OnToolFinish(void *owner, int code, void *object);
+
+    std::unique_ptr<drevon::CDrevon> m_ownedFacade;
+    drevon::CDrevon *m_pFacade = nullptr;
+    bool m_attached = false;
+    // The host's button-state listener that ours passes each change on to.
+    void (*m_pfnHostButtonState)(void *, int, int) = nullptr;
+    void *m_pHostButtonData = nullptr;
+    FennixProperties m_props;
+    bool m_modified = false;
+    bool m_sessionStarted = false;
+    bool m_clickEvents = false;
+    std::vector<std::pair<std::string, DispValue>> m_appParams;
+    std::multiset<SgHandleTable::Handle> m_held;
+    FennixEventList m_events;
+
+    friend struct DispatchAccess;
+};
+
+} // namespace fennix

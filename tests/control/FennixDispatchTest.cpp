@@ -1,0 +1,335 @@
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+#include <set>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "control/FennixBase64.h"
+#include "control/FennixDispatch.h"
+#include "engine/core/SgHandleTable.h"
+#include "engine/document/SgDocument.h"
+#include "engine/nodes/object/SgObject.h"
+#include "facade/CDrevon.h"
+#include "tests/control/ControlTestSupport.h"
+
+using namespace fennix;
+using controltest::ControlTest;
+
+namespace {
+
+// Plausible arguments of each declared type, for calls that only must not crash.
+DispArgs ArgsFor(const DispEntry &e)
+{
+    DispArgs args;
+    for (DispType t : e.params) {
+        switch (t) {
+        case DispType::Bstr: args.push_back(DispValue::Str("")); break;
+        case DispType::R8: args.push_back(DispValue::Real(0)); break;
+        case DispType::Bool: args.push_back(DispValue::Bool(false)); break;
+        case DispType::Variant: args.push_back(DispValue::Int(0)); break;
+        default: args.push_back(DispValue::Int(0)); break;
+        }
+    }
+    return args;
+}
+
+} // namespace
+
+TEST(FennixDispatchTableTest, HoldsTheSeventySixEntriesWithTheirIdsAndTheSixEvents)
+{
+    const auto &table = DispatchTable();
+    ASSERT_EQ(table.size(), 76u);
+    std::set<int> ids;
+    std::set<std::string> names;
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        const DispEntry &e = table[k];
+        // Position in the map is the id up to AboutBox, one more after it.
+        const int expected = k < 62 ? int(k) + 1 : k == 62 ? -552 : int(k);
+        EXPECT_EQ(e.dispid, expected) << e.name;
+        EXPECT_NE(e.handler, nullptr) << e.name;
+        ids.insert(e.dispid);
+        names.insert(e.name);
+        if (e.property) {
+            EXPECT_EQ(e.params.size(), 1u) << e.name;
+        }
+    }
+    EXPECT_EQ(ids.size(), 76u);
+    EXPECT_EQ(names.size(), 76u);
+    EXPECT_EQ(FindEntry("AboutBox")->dispid, -552);
+    EXPECT_EQ(std::string(FindEntry(75)->name), "ModelInfo");
+    ASSERT_EQ(EventTable().size(), 6u);
+    EXPECT_EQ(std::string(EventTable()[4].name), "CreateToolFinish");
+
+    const auto json = nlohmann::json::parse(DescribeJson());
+    ASSERT_EQ(json["methods"].size(), 76u);
+    EXPECT_EQ(json["methods"][55]["name"], "InsertNode");
+    EXPECT_EQ(json["methods"][55]["params"], nlohmann::json({"R8", "R8", "I2", "R8"}));
+    EXPECT_EQ(json["methods"][55]["result"], "I4");
+    EXPECT_EQ(json["events"][3]["params"], nlohmann::json({"I4", "I4"}));
+}
+
+TEST(FennixDispatchTableTest, Base64RoundTripsEveryLengthModuloThree)
+{
+    for (const std::string &s : {std::string(), std::string("f"), std::string("fo"), std::string("foo"),
+                                 std::string("\0\xff\x10\x80", 4)}) {
+        std::string back;
+        ASSERT_TRUE(Base64Decode(Base64Encode(s), back));
+        EXPECT_EQ(back, s);
+    }
+    EXPECT_EQ(Base64Encode("fo"), "Zm8=");
+    std::string out;
+    EXPECT_FALSE(Base64Decode("Zm8", out));
+    EXPECT_FALSE(Base64Decode("Z=8=", out));
+}
+
+TEST_F(ControlTest, EveryMethodBeforeTheWindowExistsAnswersWithoutTouchingAFacade)
+{
+    for (const DispEntry &e : DispatchTable()) {
+        const DispResult r = m_control.Call(e, ArgsFor(e));
+        if (!r.ok) {
+            EXPECT_TRUE(r.code == kErrNoWindow || r.code == kErrNotAvailable) << e.name << ": " << r.message;
+        }
+    }
+    EXPECT_EQ(m_control.GetFacade(), nullptr);
+    EXPECT_EQ(m_control.Call("Redraw", {}).code, kErrNoWindow);
+}
+
+TEST_F(ControlTest, EveryMethodWithPlausibleArgumentsAnswersOnAWindow)
+{
+    Create();
+    for (const DispEntry &e : DispatchTable()) {
+        if (std::strcmp(e.name, "SaveToUrl") == 0 || std::strcmp(e.name, "Play") == 0)
+            continue;  // a network address; a timer that outlives the sweep
+        const DispResult r = m_control.Call(e, ArgsFor(e));
+        if (!r.ok) {
+            EXPECT_TRUE(r.code == kErrNotAvailable || r.code == kErrFailed || r.code == kErrBadHandle) << e.name << ": " << r.message;
+        }
+    }
+}
+
+TEST_F(ControlTest, WrongCallsGetAnErrorResult)
+{
+    Create();
+    struct Case {
+        const char *what;
+        const char *method;
+        DispArgs args;
+        int code;
+    };
+    const Case cases[] = {
+        {"unknown method", "NoSuchMethod", {}, kErrUnknownMethod},
+        {"too few", "Undo", {}, kErrParams},
+        {"too many", "Redraw", {DispValue::Int(1)}, kErrParams},
+        {"a string for an integer", "ChangeView", {DispValue::Str("1")}, kErrParams},
+        {"a fraction for an integer", "ChangeView", {DispValue::Real(1.5)}, kErrParams},
+        {"past I2", "ChangeView", {DispValue::Int(70000)}, kErrParams},
+        {"past I4", "Refresh", {DispValue::Int(INT64_C(1) << 40)}, kErrParams},
+        {"an integer for a string", "SaveToUrl", {DispValue::Int(1), DispValue::Str("")}, kErrParams},
+        {"a string for a real", "ModifyView", {DispValue::Int(0), DispValue::Str("x"), DispValue::Real(0)}, kErrParams},
+        {"infinity for a real", "ModifyView", {DispValue::Int(0), DispValue::Real(1e308 * 10), DispValue::Real(0)}, kErrParams},
+        {"two values for a property", "N1", {DispValue::Int(1), DispValue::Int(2)}, kErrParams},
+        {"a forged handle", "ModelInfo", {DispValue::Int(1), DispValue::Int(0x123456789)}, kErrBadHandle},
+        {"a negative handle", "ModelInfo", {DispValue::Int(1), DispValue::Int(-5)}, kErrBadHandle},
+        {"a string for a handle", "ModelInfo", {DispValue::Int(1), DispValue::Str("box")}, kErrBadHandle},
+        {"SetAppParam without a value", "SetAppParam", {DispValue::Str("a")}, kErrParams},
+    };
+    for (const Case &c : cases) {
+        const DispResult r = m_control.Call(c.method, c.args);
+        EXPECT_FALSE(r.ok) << c.what;
+        EXPECT_EQ(r.code, c.code) << c.what << ": " << r.message;
+    }
+    EXPECT_TRUE(m_control.Call("Redraw", {}).ok) << "the control answers after all of them";
+}
+
+TEST_F(ControlTest, AStaleHandleIsRefusedAfterItsNodeWent)
+{
+    Create();
+    SgRef<SgObject> object(new SgObject);
+    const auto handle = static_cast<std::int64_t>(SgHandleTable::Hold(object));
+    EXPECT_TRUE(m_control.Call("ModelInfo", {DispValue::Int(0), DispValue::Int(handle)}).ok);
+    EXPECT_TRUE(m_control.Call("ModelInfo", {DispValue::Int(0), DispValue::Real(double(handle))}).ok)
+        << "a handle carried in a double";
+    SgHandleTable::Drop(static_cast<SgHandleTable::Handle>(handle));
+    object.reset();
+    const DispResult r = m_control.Call("ModelInfo", {DispValue::Int(0), DispValue::Int(handle)});
+    EXPECT_EQ(r.code, kErrBadHandle);
+    const DispResult a =
+        m_control.Call("AttachToGroup", {DispValue::Int(handle), DispValue::Int(handle), DispValue::Int(0)});
+    EXPECT_EQ(a.code, kErrBadHandle);
+}
+
+TEST_F(ControlTest, EdgeCasesOfTheMethods)
+{
+    // Asked before the window: these never reach the facade.
+    EXPECT_EQ(m_control.Call("GetToolState", {DispValue::Int(79)}).value, DispValue::Int(0));
+    EXPECT_EQ(m_control.Call("GetToolState", {DispValue::Int(98)}).value, DispValue::Int(0));
+    Create();
+    EXPECT_TRUE(m_control.Call("MaterialDialog", {DispValue::Int(7)}).ok) << "7 does nothing";
+    struct IsNullCase {
+        const char *what;
+        DispValue value;
+        int result;
+    };
+    const IsNullCase isNull[] = {
+        {"integer 0", DispValue::Int(0), 1},        {"integer 5", DispValue::Int(5), 0},
+        {"real 0", DispValue::Real(0.0), 0},        {"empty string", DispValue::Str(""), 0},
+        {"string 0", DispValue::Str("0"), 0},       {"nothing", DispValue(), 0},
+    };
+    for (const auto &c : isNull)
+        EXPECT_EQ(m_control.Call("IsNull", {c.value}).value, DispValue::Int(c.result)) << c.what;
+}
+
+TEST_F(ControlTest, AppParamsIgnoreCaseAndStopAtAHundred)
+{
+    EXPECT_TRUE(m_control.Call("SetAppParam", {DispValue::Str("Speed"), DispValue::Int(1)}).ok);
+    EXPECT_TRUE(m_control.Call("SetAppParam", {DispValue::Str("SPEED"), DispValue::Str("fast")}).ok);
+    EXPECT_EQ(m_control.GetAppParamCount(), 1);
+    EXPECT_EQ(m_control.Call("GetAppParam", {DispValue::Str("speed")}).value, DispValue::Str("fast"));
+    EXPECT_TRUE(m_control.Call("GetAppParam", {DispValue::Str("none")}).value.IsEmpty());
+    for (int k = 1; k < FennixControl::kMaxAppParams; ++k)
+        ASSERT_TRUE(m_control.Call("SetAppParam", {DispValue::Str("p" + std::to_string(k)), DispValue::Int(k)}).ok);
+    const DispResult full = m_control.Call("SetAppParam", {DispValue::Str("one more"), DispValue::Int(0)});
+    EXPECT_EQ(full.code, kErrFailed);
+    EXPECT_TRUE(m_control.Call("SetAppParam", {DispValue::Str("P7"), DispValue::Int(70)}).ok) << "a known name still changes";
+    EXPECT_EQ(m_control.GetAppParamCount(), 100);
+}
+
+TEST_F(ControlTest, TexturePathGainsTheFourFoldersEachClosed)
+{
+    const auto folders = FennixControl::DefaultTextureFolders();
+    ASSERT_EQ(folders.size(), 4u);
+    std::string four;
+    for (const auto &f : folders)
+        four += f + ";";
+    EXPECT_EQ(FennixControl::CompleteTexturePath("/data/tex"), "/data/tex;" + four);
+    EXPECT_EQ(FennixControl::CompleteTexturePath(""), four);
+    EXPECT_EQ(FennixControl::CompleteTexturePath(four), four) << "nothing twice";
+    EXPECT_EQ(FennixControl::CompleteTexturePath(four.substr(0, four.size() - 1)), four) << "only the closing ;";
+    m_control.Properties().texturePath = "/data/tex";
+    Create();
+    EXPECT_EQ(m_control.Properties().texturePath, "/data/tex;" + four);
+}
+
+TEST_F(ControlTest, BGColorBytesAreDividedBy255)
+{
+    float rgb[3];
+    FennixControl::ColorToRgb(0xFFFFFF, rgb);
+    EXPECT_EQ(rgb[0], 1.0f);
+    EXPECT_EQ(rgb[2], 1.0f);
+    FennixControl::ColorToRgb(0x00FF, rgb);
+    EXPECT_EQ(rgb[0], 1.0f);
+    EXPECT_EQ(rgb[1], 0.0f);
+    Create();
+    EXPECT_TRUE(m_control.Call("BGColor", {DispValue::Int(0xFFFFFF)}).ok);
+    EXPECT_EQ(m_control.Call("BGColor", {}).value, DispValue::Int(0xFFFFFF));
+    EXPECT_TRUE(m_control.IsModified());
+}
+
+TEST_F(ControlTest, GetThumbnailIsABase64Bmp)
+{
+    Create();
+    const DispResult r = m_control.Call("GetThumbnail", {DispValue::Int(64), DispValue::Int(48)});
+    ASSERT_TRUE(r.ok) << r.message;
+    std::string bmp;
+    ASSERT_TRUE(Base64Decode(r.value.text, bmp));
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    std::int32_t width, height;
+    std::memcpy(&width, bmp.data() + 18, 4);
+    std::memcpy(&height, bmp.data() + 22, 4);
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(std::abs(height), 48);
+}
+
+TEST_F(ControlTest, StartSessionFiresOncePerWindow)
+{
+    m_control.FireStartSession("before");
+    EXPECT_EQ(Count("StartSession"), 0) << "no window, no session";
+    Create();
+    m_control.FireStartSession("uMsg=113 idEvent=c");
+    m_control.FireStartSession("again");
+    ASSERT_EQ(Count("StartSession"), 1);
+    EXPECT_EQ(m_events.back().params[0], DispValue::Str("uMsg=113 idEvent=c"));
+}
+
+TEST_F(ControlTest, CreationToolsFireWithAHandleOfTheObject)
+{
+    Create();
+    SgRef<SgObject> object(new SgObject);
+    m_control.GetFacade()->GetDocument()->NotifyTool(0, 3, object.get());
+    m_control.GetFacade()->GetDocument()->NotifyTool(1, 4, object.get());
+    ASSERT_EQ(Count("CreateToolStart"), 1);
+    ASSERT_EQ(Count("CreateToolFinish"), 1);
+    const fennix::FennixEvent &finish = m_events.back();
+    EXPECT_EQ(finish.dispid, 5);
+    EXPECT_EQ(finish.params[0], DispValue::Int(4));
+    const auto handle = static_cast<SgHandleTable::Handle>(finish.params[1].integer);
+    EXPECT_EQ(SgHandleTable::Lookup(handle), object.get());
+    // The control's handles hold the object until the control goes.
+    EXPECT_EQ(object->GetRefCount(), 3);
+    m_control.Destroy();
+    EXPECT_EQ(object->GetRefCount(), 1);
+}
+
+TEST_F(ControlTest, ButtonStatesReachSubscribers)
+{
+    Create();
+    m_events.clear();
+    ASSERT_TRUE(m_control.Call("ActivateViewTool", {DispValue::Int(2)}).ok);
+    ASSERT_TRUE(m_control.Call("ActivateViewTool", {DispValue::Int(1)}).ok);
+    EXPECT_GT(Count("ChangeButtonState"), 0);
+}
+
+TEST_F(ControlTest, AnAttachedControlPassesButtonStatesOnToTheHostFirst)
+{
+    facadetest::StateLog host;
+    drevon::CDrevon facade;
+    ASSERT_NE(facade.CreateDocument(), nullptr);
+    facade.SetHostButtonStateCallback(&facadetest::StateLog::Record, &host);
+    {
+        FennixControl control;
+        std::vector<std::string> heard;
+        auto token = control.Events().Subscribe([&](const FennixEvent &e) { heard.push_back(e.name); });
+        control.Attach(&facade);
+        facade.SetButtonState(1, 10, true);
+        ASSERT_EQ(host.changes.size(), 1u);
+        EXPECT_EQ(host.changes[0], std::make_pair(10, 1));
+        EXPECT_EQ(heard, std::vector<std::string>{"ChangeButtonState"});
+        EXPECT_EQ(control.Call("SaveToString", {}).ok, true) << "methods reach the host's facade";
+    }
+    void *data = nullptr;
+    EXPECT_EQ(facade.GetHostButtonStateCallback(data), &facadetest::StateLog::Record) << "the host's listener is back";
+    EXPECT_EQ(data, &host);
+
+    // A host that let go of its listener first does not get it back.
+    {
+        FennixControl control;
+        control.Attach(&facade);
+        facade.SetHostButtonStateCallback(nullptr, nullptr);
+    }
+    EXPECT_EQ(facade.GetHostButtonStateCallback(data), nullptr);
+}
+
+TEST_F(ControlTest, WithoutAFileNameTheUserPicksTheSceneAtStartAndThroughLoadFile)
+{
+    // At start-up: one request, cancelled here, and the scene stays empty.
+    Create();
+    ASSERT_EQ(m_chooser.Requests().size(), 1u);
+    EXPECT_TRUE(m_control.Properties().fileName.empty());
+
+    const std::string scene = ::testing::TempDir() + "fennix_loadfile_" + std::to_string(getpid()) + ".kvrx";
+    {
+        std::ofstream out(scene);
+        out << m_control.Call("SaveToString", {}).value.text;
+    }
+    m_chooser.Answer(scene);
+    ASSERT_TRUE(m_control.Call("LoadFile", {DispValue::Str(""), DispValue::Bool(true), DispValue::Real(0)}).ok);
+    EXPECT_EQ(m_chooser.Requests().size(), 2u);
+    EXPECT_EQ(m_control.Properties().fileName, m_control.GetFacade()->GetCurrentFile());
+    EXPECT_NE(m_control.Properties().fileName.find("fennix_loadfile_"), std::string::npos);
+    std::remove(scene.c_str());
+}

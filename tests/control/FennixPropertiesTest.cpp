@@ -1,0 +1,87 @@
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "control/FennixControl.h"
+#include "platform/Settings.h"
+#include "platform/SgDiagHandler.h"
+#include "tests/control/ControlTestSupport.h"
+
+using namespace fennix;
+
+namespace {
+
+// Settings in a folder of the test's own.
+class PropertiesTest : public controltest::ControlTest {
+protected:
+    void SetUp() override
+    {
+        ControlTest::SetUp();
+        m_folder = std::filesystem::temp_directory_path() / ("fennix-props-" + std::to_string(getpid()));
+        std::filesystem::create_directories(m_folder);
+        const char *old = std::getenv("XDG_CONFIG_HOME");
+        m_had = old != nullptr;
+        m_old = old ? old : "";
+        setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (m_had)
+            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(m_folder);
+        ControlTest::TearDown();
+    }
+    std::filesystem::path m_folder;
+    std::string m_old;
+    bool m_had = false;
+};
+
+} // namespace
+
+TEST_F(PropertiesTest, SavedPropertiesComeBackAndNameTheOpenScene)
+{
+    Create();
+    const std::string scene = (m_folder / "saved.kvrx").string();
+    {
+        std::ofstream out(scene);
+        out << m_control.Call("SaveToString", {}).value.text;
+    }
+    // Opened the way a menu opens it: FileName does not know yet.
+    m_control.GetFacade()->OpenFile(scene.c_str(), true);
+    ASSERT_TRUE(m_control.Properties().fileName.empty());
+    m_control.Properties().bgColor = 0xFFFFFF;
+    m_control.Properties().toolBarConfig = 7;
+    m_control.Properties().clientFrame = 3;
+    ASSERT_TRUE(m_control.SaveProperties());
+
+    FennixControl other;
+    other.LoadProperties();
+    EXPECT_EQ(other.Properties().fileName, m_control.GetFacade()->GetCurrentFile())
+        << "the scene a method opened is the one saved";
+    EXPECT_FALSE(other.Properties().fileName.empty());
+    EXPECT_EQ(other.Properties().bgColor, 0xFFFFFFu);
+    EXPECT_EQ(other.Properties().toolBarConfig, 7);
+    EXPECT_EQ(other.Properties().clientFrame, 3);
+    EXPECT_EQ(other.Properties().cacheLoadedUrl, 1);
+}
+
+TEST_F(PropertiesTest, BadStoredNumbersKeepTheDefaultsAndALineBreakSavesNothing)
+{
+    ASSERT_TRUE(Settings::Set("FennixCtrl.BGColor", "white"));
+    ASSERT_TRUE(Settings::Set("FennixCtrl.ClientFrame", "70000"));
+    ASSERT_TRUE(Settings::Set("FennixCtrl.ToolBarConfig", "12abc"));
+    FennixControl other;
+    other.LoadProperties();
+    EXPECT_EQ(other.Properties().bgColor, 0xFFFFu);
+    EXPECT_EQ(other.Properties().clientFrame, -1);
+    EXPECT_EQ(other.Properties().toolBarConfig, 0);
+
+    SgDiagCapture capture;
+    other.Properties().cookies = "a\nb";
+    other.Properties().bgColor = 5;
+    EXPECT_FALSE(other.SaveProperties());
+    EXPECT_EQ(Settings::Get("FennixCtrl.BGColor"), "white") << "nothing half-saved";
+}

@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""Drives `fennix --stdio SCENE` as a script in another language would:
+JSON lines on the program's standard input and output, standard library only.
+
+usage: stdio_client.py FENNIX SCENE
+"""
+import json
+import subprocess
+import sys
+
+
+class Control:
+    def __init__(self, program, scene):
+        self.proc = subprocess.Popen([program, "--stdio", scene], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.next_id = 1
+        self.events = []
+
+    def line(self):
+        text = self.proc.stdout.readline()
+        if not text:
+            raise RuntimeError("fennix closed its output")
+        return json.loads(text)
+
+    def send_raw(self, raw):
+        self.proc.stdin.write(raw)
+        self.proc.stdin.flush()
+
+    def reply(self, request_id):
+        while True:
+            message = self.line()
+            if "event" in message:
+                self.events.append(message)
+                continue
+            if message.get("id") == request_id:
+                return message
+            raise RuntimeError("unexpected line %r" % message)
+
+    def call(self, method, *params):
+        request_id = self.next_id
+        self.next_id += 1
+        self.send_raw((json.dumps({"id": request_id, "method": method, "params": list(params)}) + "\n").encode())
+        message = self.reply(request_id)
+        if "error" in message:
+            raise RuntimeError("%s: %s" % (method, message["error"]["message"]))
+        return message["result"]
+
+    def close(self):
+        self.proc.stdin.close()
+        return self.proc.wait(timeout=30)
+
+
+def check(condition, what):
+    if not condition:
+        print("FAILED: " + what)
+        sys.exit(1)
+
+
+def main():
+    program, scene = sys.argv[1], sys.argv[2]
+    control = Control(program, scene)
+    first = control.line()
+    check(first == {"event": "StartSession", "params": ["uMsg=113 idEvent=c"]}, "StartSession first: %r" % first)
+
+    check(control.call("FileName") == scene, "FileName names the scene")
+    text = control.call("SaveToString")
+    check(text.startswith("#VRML V1.0 ascii") and "Separator" in text, "SaveToString returns the scene")
+
+    control.call("SetAppParam", "Speed", 3)
+    control.call("SetAppParam", "SPEED", "fast")
+    check(control.call("GetAppParam", "speed") == "fast", "app parameters ignore case")
+    check(control.call("IsNull", 0) == 1 and control.call("IsNull", 0.0) == 0, "IsNull tells integers from reals")
+
+    # Hostile lines: each gets an error reply and the control goes on.
+    hostile = [b"{not json\n", b"[]\n", b"{\"id\": 1, \"method\": \"NoSuch\"}\n",
+               b"{\"id\": 2, \"method\": \"ChangeView\", \"params\": [1e400]}\n",
+               b"{\"id\": 3, \"method\": \"ModelInfo\", \"params\": [0, 123456789012]}\n",
+               b"x" * (1100 * 1024) + b"\n"]
+    for raw in hostile:
+        control.send_raw(raw)
+        message = control.line()
+        check("error" in message, "an error for %r" % raw[:40])
+    check(control.call("GetStateInt", 0) == 0, "answers after the hostile lines")
+
+    control.call("Undo", False)
+    check(control.call("SaveToString") == text, "Undo of nothing keeps the scene")
+    check(sum(1 for e in control.events if e["event"] == "StartSession") == 0, "StartSession only once")
+    check(control.close() == 0, "exit status 0")
+    print("stdio client: all checks passed")
+
+
+if __name__ == "__main__":
+    main()

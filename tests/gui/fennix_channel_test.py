@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""fennix SCENE --create sphere --listen under a virtual X server of this
+test's own, driven through its scripting channel as a script in another
+language would (standard library only): the socket's path comes on standard
+output, lies in a private 0700 folder and is 0600; StartSession comes once;
+hostile lines get error replies and the channel goes on; real X events that
+create a sphere give CreateToolStart and CreateToolFinish with a handle on
+every client; SaveToString then holds the sphere; the socket goes when the
+window closes.
+
+  fennix_channel_test.py FENNIX SCENE
+"""
+import json
+import os
+import select
+import socket
+import stat
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from fennix_window_test import Screen, fail, start_xvfb  # noqa: E402
+
+
+class Client:
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.sock.connect(path)
+        self.buffer = b""
+        self.events = []
+        self.next_id = 1
+
+    def line(self, timeout=10.0):
+        end = time.time() + timeout
+        while b"\n" not in self.buffer:
+            left = end - time.time()
+            if left <= 0 or not select.select([self.sock], [], [], left)[0]:
+                fail("no line from the channel in %g s" % timeout)
+            data = self.sock.recv(65536)
+            if not data:
+                fail("the channel closed")
+            self.buffer += data
+        text, self.buffer = self.buffer.split(b"\n", 1)
+        return json.loads(text)
+
+    def reply(self):
+        while True:
+            message = self.line()
+            if "event" in message:
+                self.events.append(message)
+            else:
+                return message
+
+    def call(self, method, *params):
+        request_id = self.next_id
+        self.next_id += 1
+        self.sock.sendall((json.dumps({"id": request_id, "method": method, "params": list(params)}) + "\n").encode())
+        message = self.reply()
+        if message.get("id") != request_id:
+            fail("reply %r to request %d" % (message, request_id))
+        if "error" in message:
+            fail("%s: %s" % (method, message["error"]["message"]))
+        return message["result"]
+
+    def wait_event(self, name, timeout=10.0):
+        end = time.time() + timeout
+        while not any(e["event"] == name for e in self.events):
+            if time.time() > end:
+                fail("no %s event; events: %r" % (name, self.events))
+            message = self.line(end - time.time())
+            if "event" not in message:
+                fail("a reply nobody asked for: %r" % message)
+            self.events.append(message)
+        return [e for e in self.events if e["event"] == name]
+
+
+def main():
+    fennix, scene = sys.argv[1:3]
+    server, display = start_xvfb()
+    screen = Screen(display)
+    runtime = tempfile.mkdtemp(prefix="fennix-channel-")
+    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", XDG_RUNTIME_DIR=runtime)
+    out = os.path.join(runtime, "closed.kvrx")  # written at the close: no question asked
+    program = subprocess.Popen([fennix, scene, "--create", "sphere", "--save-on-close", out, "--listen"], env=env,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    try:
+        path = program.stdout.readline().decode().strip()
+        if not path.startswith(runtime + "/"):
+            fail("the socket %r is not under XDG_RUNTIME_DIR %s" % (path, runtime))
+        if stat.S_IMODE(os.stat(path).st_mode) != 0o600:
+            fail("the socket's mode is %o" % stat.S_IMODE(os.stat(path).st_mode))
+        if stat.S_IMODE(os.stat(os.path.dirname(path)).st_mode) != 0o700:
+            fail("the socket's folder is not private")
+        first, second = Client(path), Client(path)
+        starts = first.wait_event("StartSession")
+        window = screen.window(os.path.basename(scene))
+        box = screen.geometry(window)
+        time.sleep(0.5)
+        if len(first.wait_event("StartSession")) != 1:
+            fail("StartSession came %d times" % len(starts))
+
+        for raw in [b"{nope\n", b"[1]\n", b"{\"id\": 5, \"method\": \"Drop\"}\n",
+                    b"{\"id\": 6, \"method\": \"ModelInfo\", \"params\": [0, 98765432101]}\n",
+                    b"{\"id\": 7, \"method\": \"ChangeView\", \"params\": [1e300]}\n"]:
+            first.sock.sendall(raw)
+            if "error" not in first.reply():
+                fail("no error reply to %r" % raw)
+        before = first.call("SaveToString")
+        if "Separator" not in before:
+            fail("SaveToString returned no scene")
+
+        cx, cy = box[0] + box[2] // 2, box[1] + box[3] // 2
+        screen.run("xdotool", "mousemove", str(cx), str(cy + 40), "click", "1")
+        time.sleep(0.2)
+        for step in range(1, 6):
+            screen.run("xdotool", "mousemove", str(cx + 12 * step), str(cy + 40))
+            time.sleep(0.05)
+        screen.run("xdotool", "click", "1")
+        for client in (first, second):
+            started = client.wait_event("CreateToolStart")
+            finished = client.wait_event("CreateToolFinish")
+            if not finished[-1]["params"][1]:
+                fail("CreateToolFinish without the object's handle: %r" % finished)
+        handle = first.events[-1]["params"][1]
+        info = first.call("ModelInfo", 0, handle)
+        after = first.call("SaveToString")
+        if "Sphere" not in after or after == before:
+            fail("SaveToString does not hold the new sphere")
+        first.call("ActivateViewTool", 2)  # the zoom tool: its button goes down
+        if not first.wait_event("ChangeButtonState"):
+            fail("no ChangeButtonState")
+        first.sock.close()
+        if second.call("GetStateInt", 0) != 0:
+            fail("the second client is not answered after the first left")
+
+        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        try:
+            status = program.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            fail("fennix did not exit after its window was closed")
+        if status != 0:
+            fail("fennix exited with status %d" % status)
+        if os.path.exists(path):
+            fail("the socket outlived the window")
+        # A window ended by SIGTERM still removes its socket and folder.
+        program = subprocess.Popen([fennix, scene, "--listen"], env=env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL)
+        path = program.stdout.readline().decode().strip()
+        Client(path).call("GetStateInt", 0)
+        program.terminate()
+        try:
+            program.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            fail("fennix did not end on SIGTERM")
+        if os.path.exists(os.path.dirname(path)):
+            fail("the socket's folder outlived a terminated window")
+        print("PASS: channel of the window: private socket, StartSession once, errors answered, "
+              "creation events with handle %d on two clients, button states (ModelInfo %r)" % (handle, info[:40]))
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+        server.terminate()
+        subprocess.run(["rm", "-rf", runtime])
+
+
+if __name__ == "__main__":
+    main()
