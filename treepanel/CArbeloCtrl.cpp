@@ -159,7 +159,7 @@ CArbeloCtrl::CArbeloCtrl()
 {
     int count = 0;
     const StClassImage *table = GetClassImages(count);
-    m_classImages.assign(SgFieldMngr::GetClassCount() + 1, -1);
+    m_classImages.assign(SgFieldMngr::GetClassCount(), -1);
     std::vector<bool> named(m_classImages.size(), false);
     for (int i = 0; i < count; ++i) {
         const int id = SgFieldMngr::GetClassIDFromName(table[i].className);
@@ -173,7 +173,12 @@ CArbeloCtrl::CArbeloCtrl()
     for (int offset = 0; offset < static_cast<int>(m_classImages.size()); ++offset) {
         int at = offset;
         for (int guard = 0; guard < 64 && !named[at]; ++guard) {
-            const int parent = SgFieldMngr::GetParent(at);
+            int parent = -1;
+            try {
+                parent = SgFieldMngr::GetParent(at);
+            } catch (const SgError &) {
+                break; // an offset no class holds
+            }
             if (parent < 0 || parent == at || parent >= static_cast<int>(named.size()))
                 break;
             at = parent;
@@ -395,11 +400,38 @@ void CArbeloCtrl::RefreshTree()
     ExpandToSelectedObject();
 }
 
+std::vector<SgNode *> CArbeloCtrl::ContentsOf(SgNode *node) const
+{
+    std::vector<SgNode *> contents;
+    if (!node)
+        return contents;
+    const int fields = node->GetFieldsCount();
+    for (int i = 0; i < fields; ++i) {
+        SgField *field = node->GetFieldAddress(i);
+        if (field && !field->IsIgnored() && field->GetClassID() == SgFNodePtr::ClassID())
+            contents.push_back(static_cast<const NodePtr &>(*static_cast<SgFNodePtr *>(field)).get());
+    }
+    SgGroup *group = node->IsGroup() ? static_cast<SgGroup *>(node) : node->GetHeldGroup();
+    if (!group)
+        return contents;
+    for (int i = 0; i < group->GetNumChildren(); ++i) {
+        SgNode *child = group->GetChild(i);
+        contents.push_back(child);
+        // An object's body shows its children in the object's place.
+        const auto &fathers = child ? child->GetFatherList() : std::vector<SgNode *>();
+        if (child && child->IsSeparator() && fathers.size() == 1 && fathers.front()->IsObject() && !m_bShowPointers)
+            for (SgNode *inner : ContentsOf(child))
+                contents.push_back(inner);
+    }
+    return contents;
+}
+
 void CArbeloCtrl::FillNode(StItem item, CItemData &record)
 {
     if (m_pView->GetFirstChild(item))
         m_pView->DeleteChildren(item);
     record.bFilled = true;
+    record.contents = ContentsOf(record.node);
     StBuildTreeAction action(this, m_bShowPointers);
     action.SetParentItem(item);
     try {
@@ -922,6 +954,7 @@ bool CArbeloCtrl::SyncShown()
         return true;
     }
     bool changed = false;
+    std::vector<StItem> refill;
     for (auto &[serial, record] : m_records) {
         if (!record.hItem || DataOf(m_pView, record.hItem) != serial)
             continue; // its item has gone
@@ -929,6 +962,21 @@ bool CArbeloCtrl::SyncShown()
             RefreshTree();
             return true;
         }
+        if (record.bNode && record.bFilled && ContentsOf(record.node) != record.contents)
+            refill.push_back(record.hItem);
+    }
+    // Nodes added or removed below a shown item (an undo, a script): its
+    // items are made again.
+    for (StItem item : refill) {
+        CItemData *record = Record(item);
+        if (!record)
+            continue; // went with an item refilled before it
+        ++m_updating;
+        FillNode(item, *record);
+        m_pView->SetButton(item, m_pView->GetFirstChild(item) != 0);
+        m_pView->Expand(item);
+        --m_updating;
+        changed = true;
     }
     for (auto &[serial, record] : m_records) {
         if (!record.hItem || DataOf(m_pView, record.hItem) != serial)

@@ -51,6 +51,7 @@ public:
         SgField *field = nullptr; // field items
         SgRef<SgFieldMngr> keep;  // the node, or the node owning the field
         std::string prefix;       // node items: what stands before the name
+        std::vector<SgNode *> contents; // filled node items: the nodes shown below
         bool bNode = false;
         bool bFilled = false;
         bool bExpandable = false;
@@ -155,6 +156,7 @@ private:
     StItem InsertValueItem(StItem parent, StItem after, int index, const std::string &text, std::uint64_t serial);
     void RenumberValues(StItem fieldItem, int from);
     bool IsInScene(SgNode *node) const;
+    std::vector<SgNode *> ContentsOf(SgNode *node) const;
     bool RecordAlive(const CItemData &record) const;
     void RenameNode(StItem item, CItemData &record, const std::string &name);
     bool EditField(StItem item, CItemData &record, const std::string &text);
