@@ -528,13 +528,22 @@ StItem CArbeloCtrl::FindItemForPath(const SgPath &path)
 {
     if (!m_pView || path.IsEmpty())
         return 0;
+    const std::vector<SgNode *> &nodes = path.GetNodes();
+    // The path may start below the tree's root (a selection path starts at
+    // the scene, the tree at the view): start at the deepest node shown.
+    int start = -1;
     StItem current = 0;
-    StItem found = 0;
-    for (SgNode *node : path.GetNodes()) {
+    for (int i = static_cast<int>(nodes.size()) - 1; i >= 0 && !current; --i)
+        if ((current = FindItem(nodes[i])) != 0)
+            start = i;
+    StItem found = current;
+    for (int i = start + 1; i < static_cast<int>(nodes.size()); ++i) {
+        if (current && OnItemExpanding(current, true))
+            m_pView->Expand(current);
         StItem match = 0;
         for (StItem child = m_pView->GetFirstChild(current); child; child = m_pView->GetNextSibling(child)) {
             const CItemData *record = GetRecord(child);
-            if (record && record->bNode && record->hItem == child && record->node == node) {
+            if (record && record->bNode && record->hItem == child && record->node == nodes[i]) {
                 match = child;
                 break;
             }
@@ -545,11 +554,9 @@ StItem CArbeloCtrl::FindItemForPath(const SgPath &path)
             continue;
         found = match;
         current = match;
-        if (node != path.GetNodes().back() && OnItemExpanding(match, true))
-            m_pView->Expand(match);
     }
     const CItemData *last = GetRecord(found);
-    return last && last->node == path.GetNodes().back() ? found : 0;
+    return last && last->node == nodes.back() ? found : 0;
 }
 
 void CArbeloCtrl::LocateSelection(const SgPath &path)
@@ -580,6 +587,14 @@ void CArbeloCtrl::OnSelectionChanged()
 {
     if (m_updating || !m_pView)
         return;
+    SgSelectionHandler *handler = m_pDocument ? m_pDocument->GetSelectionHandler() : nullptr;
+    if (handler && handler->GetSelCount() <= 0) {
+        // Nothing selected: no item stands for the selection any more.
+        ++m_updating;
+        m_pView->Highlight(0);
+        --m_updating;
+        return;
+    }
     ExpandToSelectedObject();
 }
 

@@ -29,7 +29,8 @@ enum HostCommand : int {
     kHostToolsToolbar,
     kHostViewToolbar,
     kHostAbout,
-    kLastHostCommand = kHostAbout,
+    kHostSceneTree,
+    kLastHostCommand = kHostSceneTree,
 };
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };
@@ -68,6 +69,9 @@ public:
     virtual void ShowToolbar(Toolbar toolbar, bool show) = 0;
     virtual bool IsToolbarShown(Toolbar toolbar) const = 0;
     virtual void About() = 0;
+    // The scene-tree pane beside the view; a window without one has none.
+    virtual void ShowSceneTree(bool) {}
+    virtual bool IsSceneTreeShown() const { return false; }
 };
 
 // Runs a command of the table: facade commands through ApplyButton, host

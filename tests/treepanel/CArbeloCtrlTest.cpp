@@ -260,6 +260,9 @@ TEST_F(CArbeloCtrlTest, ItemsAndSelectionFollowEachOther)
     ASSERT_NE(tree.GetHighlighted(), 0u);
     EXPECT_EQ(tree.GetText(tree.GetHighlighted()), "inner");
     EXPECT_EQ(panel.FindItem(inner), tree.GetHighlighted());
+    // Nothing selected: nothing highlighted.
+    handler->DeselectAll();
+    EXPECT_EQ(tree.GetHighlighted(), 0u);
 }
 
 TEST_F(CArbeloCtrlTest, ANodeDeletedWhileShownLeavesNoDanglingRecord)
