@@ -305,6 +305,30 @@ const CArbeloCtrl::CItemData *CArbeloCtrl::GetRecord(StItem item) const
     return nullptr;
 }
 
+void CArbeloCtrl::SetRecordItem(std::uint64_t serial, StItem item)
+{
+    m_records[serial].hItem = item;
+    if (item)
+        m_byItem[item] = serial;
+}
+
+void CArbeloCtrl::DropRecordsBelow(StItem item)
+{
+    for (StItem child = m_pView->GetFirstChild(item); child; child = m_pView->GetNextSibling(child)) {
+        DropRecordsBelow(child);
+        if (auto found = m_byItem.find(child); found != m_byItem.end()) {
+            m_records.erase(found->second);
+            m_byItem.erase(found);
+        }
+    }
+}
+
+void CArbeloCtrl::DeleteChildItems(StItem item)
+{
+    DropRecordsBelow(item);
+    m_pView->DeleteChildren(item);
+}
+
 CArbeloCtrl::CItemData *CArbeloCtrl::Record(StItem item)
 {
     return const_cast<CItemData *>(GetRecord(item));
@@ -329,7 +353,7 @@ StItem CArbeloCtrl::AddNodeItem(StItem parent, SgNode *node, const std::string &
     record.prefix = prefix;
     const std::uint64_t serial = AddRecord(std::move(record));
     const StItem item = m_pView->InsertItem(parent, 0, NodeLabel(node, prefix), ImageOf(node), expandable, serial);
-    m_records[serial].hItem = item;
+    SetRecordItem(serial, item);
     return item;
 }
 
@@ -360,7 +384,7 @@ void CArbeloCtrl::AddFieldItems(StItem parent, SgNode *node)
         record.bExpandable = true;
         const std::uint64_t serial = AddRecord(std::move(record));
         const StItem item = m_pView->InsertItem(parent, 0, label, kImgField, values > 1, serial);
-        m_records[serial].hItem = item;
+        SetRecordItem(serial, item);
     }
 }
 
@@ -369,6 +393,7 @@ void CArbeloCtrl::CleanAllItems()
     if (m_pView)
         m_pView->DeleteAllItems();
     m_records.clear();
+    m_byItem.clear();
 }
 
 void CArbeloCtrl::InitTree()
@@ -429,7 +454,7 @@ std::vector<SgNode *> CArbeloCtrl::ContentsOf(SgNode *node) const
 void CArbeloCtrl::FillNode(StItem item, CItemData &record)
 {
     if (m_pView->GetFirstChild(item))
-        m_pView->DeleteChildren(item);
+        DeleteChildItems(item);
     record.bFilled = true;
     record.contents = ContentsOf(record.node);
     StBuildTreeAction action(this, m_bShowPointers);
@@ -441,6 +466,42 @@ void CArbeloCtrl::FillNode(StItem item, CItemData &record)
     }
     if (!m_pView->GetFirstChild(item))
         m_pView->SetButton(item, false);
+}
+
+void CArbeloCtrl::CollectOpen(StItem item, std::vector<SgNode *> &open) const
+{
+    for (StItem child = m_pView->GetFirstChild(item); child; child = m_pView->GetNextSibling(child)) {
+        const CItemData *record = IsShownItem(child) ? GetRecord(child) : nullptr;
+        if (!record || !record->bNode || !record->bFilled || !m_pView->IsExpanded(child))
+            continue;
+        open.push_back(record->node);
+        CollectOpen(child, open);
+    }
+}
+
+void CArbeloCtrl::Reopen(StItem item, const std::vector<SgNode *> &open)
+{
+    for (StItem child = m_pView->GetFirstChild(item); child; child = m_pView->GetNextSibling(child)) {
+        const CItemData *record = IsShownItem(child) ? GetRecord(child) : nullptr;
+        if (!record || !record->bNode || std::find(open.begin(), open.end(), record->node) == open.end())
+            continue;
+        if (OnItemExpanding(child, true)) {
+            m_pView->Expand(child);
+            Reopen(child, open);
+        }
+    }
+}
+
+void CArbeloCtrl::RefillNode(StItem item, CItemData &record)
+{
+    std::vector<SgNode *> open;
+    CollectOpen(item, open);
+    const bool expanded = m_pView->IsExpanded(item);
+    FillNode(item, record);
+    m_pView->SetButton(item, m_pView->GetFirstChild(item) != 0);
+    if (expanded)
+        m_pView->Expand(item);
+    Reopen(item, open);
 }
 
 StItem CArbeloCtrl::InsertValueItem(StItem parent, StItem after, int index, const std::string &text,
@@ -481,7 +542,7 @@ bool CArbeloCtrl::OnItemExpanding(StItem item, bool expand)
         return true;
     }
     if (m_pView->GetFirstChild(item))
-        m_pView->DeleteChildren(item);
+        DeleteChildItems(item);
     if (!FillValues(item, record->field))
         return false;
     record->bFilled = true;
@@ -519,7 +580,7 @@ StItem CArbeloCtrl::FindItem(SgNode *node) const
     if (!node || !m_pView)
         return 0;
     for (const auto &[serial, record] : m_records)
-        if (record.bNode && record.node == node && record.hItem && DataOf(m_pView, record.hItem) == serial)
+        if (record.bNode && record.node == node && IsShownItem(record.hItem))
             return record.hItem;
     return 0;
 }
@@ -971,30 +1032,53 @@ bool CArbeloCtrl::SyncShown()
     bool changed = false;
     std::vector<StItem> refill;
     for (auto &[serial, record] : m_records) {
-        if (!record.hItem || DataOf(m_pView, record.hItem) != serial)
-            continue; // its item has gone
+        if (!IsShownItem(record.hItem))
+            continue;
         if (!RecordAlive(record)) {
-            RefreshTree();
-            return true;
+            // Gone from the scene: the nearest shown node still in it
+            // shows its contents anew; without one the whole tree does.
+            StItem up = m_pView->GetParent(record.hItem);
+            const CItemData *above = nullptr;
+            for (; up; up = m_pView->GetParent(up)) {
+                above = GetRecord(up);
+                if (above && above->bNode && above->hItem == up && RecordAlive(*above))
+                    break;
+            }
+            if (!up) {
+                RefreshTree();
+                return true;
+            }
+            refill.push_back(up);
+            continue;
         }
         if (record.bNode && record.bFilled && ContentsOf(record.node) != record.contents)
             refill.push_back(record.hItem);
     }
     // Nodes added or removed below a shown item (an undo, a script): its
-    // items are made again.
+    // items are made again. An item refilled takes the items below it along.
+    std::sort(refill.begin(), refill.end());
+    refill.erase(std::unique(refill.begin(), refill.end()), refill.end());
     for (StItem item : refill) {
+        if (!IsShownItem(item))
+            continue; // went with an item refilled before it
         CItemData *record = Record(item);
         if (!record)
-            continue; // went with an item refilled before it
+            continue;
         ++m_updating;
-        FillNode(item, *record);
-        m_pView->SetButton(item, m_pView->GetFirstChild(item) != 0);
-        m_pView->Expand(item);
+        RefillNode(item, *record);
         --m_updating;
         changed = true;
     }
+    if (!refill.empty()) {
+        // The selection's item is a new one now.
+        SgSelectionHandler *handler = m_pDocument ? m_pDocument->GetSelectionHandler() : nullptr;
+        if (handler && handler->GetSelCount() > 0)
+            ExpandToSelectedObject();
+        else
+            m_pView->Highlight(0);
+    }
     for (auto &[serial, record] : m_records) {
-        if (!record.hItem || DataOf(m_pView, record.hItem) != serial)
+        if (!IsShownItem(record.hItem))
             continue;
         const std::string old = m_pView->GetText(record.hItem);
         if (record.bNode) {
@@ -1019,7 +1103,7 @@ bool CArbeloCtrl::SyncShown()
         for (StItem child = m_pView->GetFirstChild(record.hItem); child; child = m_pView->GetNextSibling(child))
             ++shown;
         if (shown != std::min(values, kMaxValueItems)) {
-            m_pView->DeleteChildren(record.hItem);
+            DeleteChildItems(record.hItem);
             record.bFilled = FillValues(record.hItem, record.field);
             m_pView->SetButton(record.hItem, values > 1);
             changed = true;

@@ -150,8 +150,16 @@ public:
 
 private:
     std::uint64_t AddRecord(CItemData record);
+    void SetRecordItem(std::uint64_t serial, StItem item);
+    void DropRecordsBelow(StItem item);
+    void DeleteChildItems(StItem item);
+    bool IsShownItem(StItem item) const { return item && m_byItem.count(item); }
     CItemData *Record(StItem item);
     void FillNode(StItem item, CItemData &record);
+    // FillNode that opens again the items below that were open.
+    void RefillNode(StItem item, CItemData &record);
+    void CollectOpen(StItem item, std::vector<SgNode *> &open) const;
+    void Reopen(StItem item, const std::vector<SgNode *> &open);
     bool FillValues(StItem item, SgField *field);
     StItem InsertValueItem(StItem parent, StItem after, int index, const std::string &text, std::uint64_t serial);
     void RenumberValues(StItem fieldItem, int from);
@@ -172,6 +180,10 @@ private:
     int m_updating = 0;
     std::uint64_t m_nextSerial = 1;
     std::unordered_map<std::uint64_t, CItemData> m_records;
+    // The record of each item that has one: items are only ever deleted
+    // through DeleteChildItems or CleanAllItems, which drop their records,
+    // so no record names an item that has gone.
+    std::unordered_map<StItem, std::uint64_t> m_byItem;
     SgRef<SgNode> m_root;
     std::vector<int> m_classImages; // by class offset, -1 none
     SgDocumentSubscription m_selectionChanged;
