@@ -17,6 +17,21 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from xwdimage import XwdImage  # noqa: E402
+
+
+class RetryingScreen(Screen):
+    """A screen whose shots are taken again when the server refuses one for
+    a moment (a short-lived window of another depth, such as a tool tip)."""
+
+    def shot(self):
+        for _ in range(20):
+            result = subprocess.run(["xwd", "-root", "-silent"], env=self.env, stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, timeout=20)
+            if result.returncode == 0:
+                return XwdImage(result.stdout)
+            time.sleep(0.3)
+        fail("xwd: %s" % result.stderr.decode(errors="replace").strip())
 
 
 def is_yellow(p):
@@ -76,7 +91,7 @@ def main():
             fail("%s is not installed (scripts/install-deps installs it)" % tool)
 
     server, display = start_xvfb()
-    screen = Screen(display)
+    screen = RetryingScreen(display)
     env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
     program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
