@@ -403,6 +403,7 @@ void CArbeloCtrl::InitTree()
 
 void CArbeloCtrl::RefreshTree()
 {
+    m_rebuildPending = false;
     if (!m_pView)
         return;
     ++m_updating;
@@ -449,6 +450,26 @@ std::vector<SgNode *> CArbeloCtrl::ContentsOf(SgNode *node) const
                 contents.push_back(inner);
     }
     return contents;
+}
+
+void CArbeloCtrl::Rebuild()
+{
+    if (!m_scheduleRebuild) {
+        RefreshTree();
+        return;
+    }
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    m_scheduleRebuild();
+}
+
+void CArbeloCtrl::RunPendingRebuild()
+{
+    if (!m_rebuildPending)
+        return;
+    m_rebuildPending = false;
+    RefreshTree();
 }
 
 void CArbeloCtrl::FillNode(StItem item, CItemData &record)
@@ -534,7 +555,7 @@ bool CArbeloCtrl::OnItemExpanding(StItem item, bool expand)
     if (record->bFilled)
         return true;
     if (!RecordAlive(*record)) {
-        RefreshTree();
+        Rebuild();
         return false;
     }
     if (record->bNode) {
@@ -675,7 +696,7 @@ bool CArbeloCtrl::OnSelectItem(StItem item)
     if (!record || !record->bNode || record->hItem != item || !record->node->IsObject() || !m_pDocument)
         return false;
     if (!RecordAlive(*record)) {
-        RefreshTree();
+        Rebuild();
         return false;
     }
     SgSelectionHandler *handler = m_pDocument->GetSelectionHandler();
@@ -862,7 +883,7 @@ bool CArbeloCtrl::OnEndLabelEdit(StItem item, const std::optional<std::string> &
     if (!record)
         return false;
     if (!RecordAlive(*record)) {
-        RefreshTree();
+        Rebuild();
         return false;
     }
     ++m_updating;
@@ -887,7 +908,7 @@ bool CArbeloCtrl::OnDoubleClick(StItem item)
     if (record->bNode)
         return !m_pView->HasChildren(item);
     if (!RecordAlive(*record)) {
-        RefreshTree();
+        Rebuild();
         return false;
     }
     SgField *field = record->field;
@@ -939,7 +960,7 @@ bool CArbeloCtrl::RunMenuCommand(StItem item, int command)
     if (!record || !record->bNode || record->hItem != item || !m_pDocument)
         return false;
     if (!RecordAlive(*record)) {
-        RefreshTree();
+        Rebuild();
         return false;
     }
     SgRef<SgNode> node(record->node);
@@ -1017,7 +1038,7 @@ bool CArbeloCtrl::RunMenuCommand(StItem item, int command)
     if (!done)
         return false;
     RedrawViewers();
-    RefreshTree();
+    Rebuild();
     return true;
 }
 

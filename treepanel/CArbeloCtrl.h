@@ -24,6 +24,7 @@
 // scene while its item is shown (by undo, a script, another panel) is never
 // freed under the tree; acting on such an item rebuilds the tree instead.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -99,6 +100,14 @@ public:
     // viewer, else the document's root), then shows the selection.
     void InitTree();
     void RefreshTree();
+    // How a rebuild asked for while the window reports an event (a click on
+    // an item whose node has gone, a menu command) is run: the window may
+    // still use the item after its handler returns, so a window can have it
+    // run later (RunPendingRebuild); without a scheduler it runs at once.
+    void SetRebuildScheduler(std::function<void()> schedule) { m_scheduleRebuild = std::move(schedule); }
+    void RunPendingRebuild();
+    // Whether the item is one of the panel's (a node or field item shown now).
+    bool IsShown(StItem item) const { return IsShownItem(item); }
     void ExpandToSelectedObject();
     // Expands the tree down to the path's last node and highlights its item.
     void LocateSelection(const SgPath &path);
@@ -171,6 +180,7 @@ private:
     void RemoveValue(StItem item, CItemData &record);
     SgNode *ParentNodeOf(StItem item) const;
     void RedrawViewers();
+    void Rebuild();
     void OnSelectionChanged();
 
     SgDocument *m_pDocument = nullptr;
@@ -186,6 +196,8 @@ private:
     std::unordered_map<StItem, std::uint64_t> m_byItem;
     SgRef<SgNode> m_root;
     std::vector<int> m_classImages; // by class offset, -1 none
+    std::function<void()> m_scheduleRebuild;
+    bool m_rebuildPending = false;
     SgDocumentSubscription m_selectionChanged;
     SgDocumentSubscription m_sceneChanged;
 };

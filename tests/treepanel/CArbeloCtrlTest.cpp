@@ -15,6 +15,7 @@
 #include "engine/nodes/geometry/SgBox.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgInfo.h"
 #include "treepanel/Arbelo.h"
 #include "treepanel/CArbeloCtrl.h"
@@ -362,6 +363,46 @@ TEST_F(CArbeloCtrlTest, ContextMenuInsertsAndDeletesNodes)
 
     // The top item has no parent to delete from.
     EXPECT_FALSE(panel.RunMenuCommand(Top(), CArbeloCtrl::kCmdDelete));
+}
+
+TEST_F(CArbeloCtrlTest, ANodeBehindANodeFieldIsLabelledWithTheFieldName)
+{
+    faces->m_coord = NodePtr(new SgCoordinate3);
+    panel.RefreshTree();
+    StItem faceItem = Open(Child(Top(), "IndexedFaceSet"));
+    StItem coord = Child(faceItem, "coord ");
+    ASSERT_NE(coord, 0u) << ::testing::PrintToString(Labels(faceItem));
+    EXPECT_EQ(tree.GetText(coord), "coord ");
+    EXPECT_TRUE(panel.GetRecord(coord)->bNode);
+    // A null node field gives no item.
+    EXPECT_EQ(Child(faceItem, "texCoord"), 0u);
+}
+
+TEST_F(CArbeloCtrlTest, TheRootAndAttributeEntriesOnlyRebuild)
+{
+    SgNode *root = document.GetRoot();
+    root->SetName("ROOT");
+    panel.RefreshTree();
+    EXPECT_FALSE(panel.BuildContextMenu(Top()).show);
+    const int children = document.GetRoot()->GetNumChildren();
+    StItem boxItem = Child(Top(), "Box");
+    EXPECT_TRUE(panel.RunMenuCommand(boxItem, CArbeloCtrl::kCmdSetAttribute));
+    EXPECT_EQ(document.GetRoot()->GetNumChildren(), children);
+    EXPECT_EQ(panel.GetRecord(boxItem), nullptr) << "the tree was rebuilt";
+    EXPECT_NE(Child(Top(), "Box"), 0u);
+}
+
+TEST_F(CArbeloCtrlTest, AWindowRunsTheRebuildAfterItsEvent)
+{
+    int scheduled = 0;
+    panel.SetRebuildScheduler([&] { ++scheduled; });
+    StItem boxItem = Child(Top(), "Box");
+    EXPECT_TRUE(panel.RunMenuCommand(boxItem, CArbeloCtrl::kCmdSetAttribute));
+    EXPECT_EQ(scheduled, 1);
+    EXPECT_NE(panel.GetRecord(boxItem), nullptr) << "the item stands until the event is over";
+    panel.RunPendingRebuild();
+    EXPECT_EQ(panel.GetRecord(boxItem), nullptr);
+    panel.SetRebuildScheduler(nullptr);
 }
 
 TEST_F(CArbeloCtrlTest, TheDialogSwitchesPointersAndUndo)

@@ -180,6 +180,9 @@ SgWxSceneTree::SgWxSceneTree(wxWindow *parent, CArbeloCtrl *panel, wxWindowID id
     SetBackgroundColour(wxColour(0xDC, 0xDC, 0xDC));
     m_root = AddRoot("ROOT");
     m_pPanel->SetView(this);
+    // A rebuild asked for inside an event of the tree runs once the event is
+    // over: the tree may still use the item it reported.
+    m_pPanel->SetRebuildScheduler([this] { CallAfter([this] { m_pPanel->RunPendingRebuild(); }); });
     Bind(wxEVT_TREE_ITEM_EXPANDING, &SgWxSceneTree::OnExpanding, this);
     Bind(wxEVT_TREE_ITEM_COLLAPSING, &SgWxSceneTree::OnCollapsing, this);
     Bind(wxEVT_TREE_SEL_CHANGED, &SgWxSceneTree::OnSelChanged, this);
@@ -195,6 +198,7 @@ SgWxSceneTree::~SgWxSceneTree()
     m_sync.Stop();
     // The panel stops listening before its window goes.
     m_pPanel->SetDocument(nullptr);
+    m_pPanel->SetRebuildScheduler(nullptr);
     m_pPanel->SetView(nullptr);
 }
 
@@ -376,13 +380,25 @@ void SgWxSceneTree::OnEndEdit(wxTreeEvent &event)
     const wxTreeItemId id = event.GetItem();
     m_editing = false;
     SetItemText(id, m_labelBeforeEdit);
-    // The panel has set the label (or left it) itself.
+    // The panel sets the label itself.
     event.Veto();
-    if (event.IsEditCancelled()) {
-        m_pPanel->OnEndLabelEdit(ItemOf(id), std::nullopt);
+    // A cancelled edit changes nothing.
+    if (event.IsEditCancelled())
         return;
-    }
-    m_pPanel->OnEndLabelEdit(ItemOf(id), event.GetLabel().utf8_string());
+    // The edit may remove this item or add others; the tree's edit box
+    // still refers to the item until this handler returns, so the panel
+    // takes the text afterwards, if the item is still there.
+    const StItem item = ItemOf(id);
+    const StItem parent = GetParent(item);
+    const std::string text = event.GetLabel().utf8_string();
+    CallAfter([this, item, parent, text] {
+        bool shown = m_pPanel->IsShown(item);
+        if (!shown && m_pPanel->IsShown(parent))
+            for (StItem child = GetFirstChild(parent); child && !shown; child = GetNextSibling(child))
+                shown = child == item;
+        if (shown)
+            m_pPanel->OnEndLabelEdit(item, text);
+    });
 }
 
 void SgWxSceneTree::OnActivated(wxTreeEvent &event)
