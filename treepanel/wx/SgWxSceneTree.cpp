@@ -479,6 +479,10 @@ public:
     {
         Detach();
         m_logic.SetView(nullptr);
+        // The tree shows the logic's panel: it goes before the logic does
+        // (the base would destroy it only after the members).
+        delete m_tree;
+        m_tree = nullptr;
     }
 
 private:
