@@ -4,7 +4,8 @@ test's own and driven by real X input events: Ctrl+T opens the pane left of
 the view; a click on the yellow box in the view selects its item in the tree
 (the item's row turns the selection colour); a click on empty space clears
 both; a click on that item in the tree selects the box in the view (its move
-tool's red arrow appears).
+tool's red arrow appears); a field of the box edited in place hides the box,
+and Ctrl+Z takes the edit back.
 
   fennix_scene_tree_test.py FENNIX SCENE [--keep-shots DIR]
 """
@@ -156,6 +157,29 @@ def main():
         if changed <= 0.0:
             fail("the view did not change when the item was clicked")
 
+        # Editing a field in place: Down moves to the object's first field
+        # ("hide - 0"), a second click on it opens its edit box, and "1"
+        # hides the box; Edit > Undo (Ctrl+Z) shows it again.
+        screen.run("xdotool", "key", "Down")
+        moved = wait_for(screen, lambda im: [(x, y) for x, y in highlighted(im, pane) if y > iy + 8])
+        if not moved:
+            fail("Down did not move to the object's first field")
+        fx, fy = centre(moved)
+        time.sleep(1.0)
+        screen.run("xdotool", "mousemove", str(int(pane[0] + fx)), str(int(pane[1] + fy)), "click", "1")
+        time.sleep(1.5)
+        screen.run("xdotool", "key", "ctrl+a")
+        screen.run("xdotool", "type", "1")
+        screen.run("xdotool", "key", "Return")
+        if not wait_for(screen, lambda im: not [1 for _, _, p in pixels(im, lower, 4) if is_yellow(p)]):
+            keep("5-edit-failed.png")
+            fail("typing 1 into the hide field's edit box did not hide the box")
+        keep("5-hidden.png")
+        screen.run("xdotool", "key", "--window", window, "ctrl+z", check=False)
+        if not wait_for(screen, lambda im: [1 for _, _, p in pixels(im, lower, 4) if is_yellow(p)]):
+            fail("Ctrl+Z did not take the in-place edit back")
+        keep("6-undone.png")
+
         screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
         try:
             status = program.wait(timeout=10)
@@ -173,7 +197,7 @@ def main():
         if status != 0:
             fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
         print("PASS: a click on the box selected its tree item; a click on its item selected the box "
-              "(%.0f%% of the view changed)" % (changed * 100))
+              "(%.0f%% of the view changed); an in-place edit hid the box and Ctrl+Z undid it" % (changed * 100))
     finally:
         if program.poll() is None:
             program.kill()
