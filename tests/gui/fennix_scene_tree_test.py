@@ -158,16 +158,18 @@ def main():
             fail("the view did not change when the item was clicked")
 
         # Editing a field in place: Down moves to the object's first field
-        # ("hide - 0"), a second click on it opens its edit box, and "1"
+        # ("hide - 0"), F2 opens its edit box, and "1"
         # hides the box; Edit > Undo (Ctrl+Z) shows it again.
         screen.run("xdotool", "key", "Down")
-        moved = wait_for(screen, lambda im: [(x, y) for x, y in highlighted(im, pane) if y > iy + 8])
+        def below(im):
+            lit = highlighted(im, pane)
+            # The box's row is no longer lit, the row below it is.
+            return lit if lit and min(y for _, y in lit) > iy + 4 else None
+        moved = wait_for(screen, below)
         if not moved:
             fail("Down did not move to the object's first field")
-        fx, fy = centre(moved)
+        screen.run("xdotool", "key", "F2")
         time.sleep(1.0)
-        screen.run("xdotool", "mousemove", str(int(pane[0] + fx)), str(int(pane[1] + fy)), "click", "1")
-        time.sleep(1.5)
         screen.run("xdotool", "key", "ctrl+a")
         screen.run("xdotool", "type", "1")
         screen.run("xdotool", "key", "Return")

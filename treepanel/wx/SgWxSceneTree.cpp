@@ -191,6 +191,15 @@ SgWxSceneTree::SgWxSceneTree(wxWindow *parent, CArbeloCtrl *panel, wxWindowID id
     Bind(wxEVT_TREE_ITEM_ACTIVATED, &SgWxSceneTree::OnActivated, this);
     Bind(wxEVT_TREE_ITEM_MENU, &SgWxSceneTree::OnMenu, this);
     Bind(wxEVT_TIMER, &SgWxSceneTree::OnTimer, this);
+    // F2 renames the selected node or edits the selected value, as a second
+    // click on it does.
+    Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent &event) {
+        if (event.GetKeyCode() == WXK_F2 && !m_editing && GetSelection().IsOk()) {
+            EditLabel(GetSelection());
+            return;
+        }
+        event.Skip();
+    });
 }
 
 SgWxSceneTree::~SgWxSceneTree()
