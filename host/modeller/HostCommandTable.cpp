@@ -65,6 +65,7 @@ const CommandEntry kCommands[] = {
     {32913, "View", "Lig&hting", "Switch lighting on or off", T, "Li", nullptr, kNoToolbar, false},
     {32799, "View", "&Grid", "Show or hide the grid", T, "#", nullptr, kNoToolbar, true},
     {32864, "View", "A&xis", "Show or hide the axis", T, "xyz", nullptr, kNoToolbar, true},
+    {kHostSceneTree, "View", "S&cene Tree", "Show or hide the scene tree beside the view", T, "", "Ctrl+T", kNoToolbar, true},
     // Create
     {32772, "Create", "&Sphere", "Create a sphere: click, drag the radius, click", Glyph::Sphere, "", nullptr, kToolsToolbar, true},
     {32776, "Create", "&Box", "Create a box: drag the base, click, drag the height, click", Glyph::Box, "", nullptr, kToolsToolbar, true},
@@ -301,6 +302,9 @@ bool RunCommand(int id, drevon::CDrevon &facade, HostActions &actions)
     case kHostBackToSkin:
         facade.BackToSkin(0);
         return true;
+    case kHostSceneTree:
+        actions.ShowSceneTree(!actions.IsSceneTreeShown());
+        return true;
     default:
         if (id >= kHostSmoothModifier && id <= kHostTriangulateModifier) {
             facade.OnAddModifier(id - kHostSmoothModifier + 1);
@@ -347,6 +351,8 @@ bool IsCommandEnabled(int id, drevon::CDrevon &facade)
 
 bool IsCommandChecked(int id, drevon::CDrevon &facade, const HostActions &actions)
 {
+    if (id == kHostSceneTree)
+        return actions.IsSceneTreeShown();
     if (IsHostCommand(id)) {
         const Toolbar toolbar = ToolbarOf(id);
         return toolbar != kNoToolbar && actions.IsToolbarShown(toolbar);

@@ -54,7 +54,8 @@ enum HostCommand : int {
     // Dialogs the facade opens by their button only (no command id of its own).
     kHostModelBuilder,
     kHostMovie,
-    kLastHostCommand = kHostMovie,
+    kHostSceneTree,
+    kLastHostCommand = kHostSceneTree,
 };
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };
@@ -93,6 +94,9 @@ public:
     virtual void ShowToolbar(Toolbar toolbar, bool show) = 0;
     virtual bool IsToolbarShown(Toolbar toolbar) const = 0;
     virtual void About() = 0;
+    // The scene-tree pane beside the view; a window without one has none.
+    virtual void ShowSceneTree(bool) {}
+    virtual bool IsSceneTreeShown() const { return false; }
 };
 
 // Runs a command of the table: facade commands through ApplyButton, host

@@ -8,12 +8,14 @@
 #include <wx/dcmemory.h>
 #include <wx/menu.h>
 #include <wx/sizer.h>
+#include <wx/splitter.h>
 #include <wx/toolbar.h>
 #include <wx/wrapsizer.h>
 
 #include "engine/viewer/SgPrint.h"
 #include "facade/CDrevon.h"
 #include "platform/wx/SgWxGLWindow.h"
+#include "treepanel/wx/SgWxSceneTree.h"
 
 using modeller::CommandEntry;
 using modeller::Glyph;
@@ -21,6 +23,8 @@ using modeller::Glyph;
 namespace {
 
 constexpr int kIconSize = 20;
+// The scene tree's pane, left of the view.
+constexpr int kTreePaneWidth = 240;
 
 // The toolkit takes item ids below 0x7fff only; the commands' ids start at
 // 32768, so the window's items carry them moved down.
@@ -178,6 +182,9 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
 ModellerFrame::~ModellerFrame()
 {
     m_facade->SetHostButtonStateCallback(nullptr, nullptr);
+    // The tree stops following the document before the facade can go.
+    if (m_tree)
+        m_tree->Attach(nullptr);
 }
 
 void ModellerFrame::BuildMenus()
@@ -236,10 +243,41 @@ void ModellerFrame::BuildToolbars()
 
 SgWxGLWindow *ModellerFrame::CreateCanvas()
 {
-    m_canvas = SgWxGLWindow::Create(this);
-    if (m_canvas)
-        m_sizer->Add(m_canvas, 1, wxEXPAND);
+    // The view fills the splitter until the scene tree's pane is shown
+    // beside it.
+    m_split = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_LIVE_UPDATE | wxSP_NOBORDER);
+    m_split->SetMinimumPaneSize(60);
+    m_canvas = SgWxGLWindow::Create(m_split);
+    if (!m_canvas) {
+        m_split->Destroy();
+        m_split = nullptr;
+        return nullptr;
+    }
+    m_split->Initialize(m_canvas);
+    m_sizer->Add(m_split, 1, wxEXPAND);
     return m_canvas;
+}
+
+void ModellerFrame::ShowSceneTree(bool show)
+{
+    if (!m_split || !m_canvas || show == IsSceneTreeShown())
+        return;
+    if (!show) {
+        m_split->Unsplit(m_tree);
+        return;
+    }
+    if (!m_tree) {
+        m_tree = new arbelo::SgWxSceneTree(m_split);
+        m_tree->Attach(m_facade->GetDocument());
+    } else {
+        m_tree->Panel().RefreshTree();
+    }
+    m_split->SplitVertically(m_tree, m_canvas, kTreePaneWidth);
+}
+
+bool ModellerFrame::IsSceneTreeShown() const
+{
+    return m_split && m_tree && m_split->IsSplit();
 }
 
 int ModellerFrame::ItemOf(int command)

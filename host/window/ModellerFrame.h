@@ -12,7 +12,12 @@
 
 class SgWxGLWindow;
 class wxBoxSizer;
+class wxSplitterWindow;
 class wxToolBar;
+
+namespace arbelo {
+class SgWxSceneTree;
+}
 
 namespace drevon {
 class CDrevon;
@@ -35,6 +40,10 @@ public:
     void ShowToolbar(modeller::Toolbar toolbar, bool show) override;
     bool IsToolbarShown(modeller::Toolbar toolbar) const override;
     void About() override;
+    // The scene tree in a pane left of the view, built when first shown.
+    void ShowSceneTree(bool show) override;
+    bool IsSceneTreeShown() const override;
+    arbelo::SgWxSceneTree *GetSceneTree() const { return m_tree; }
 
     // The facade reports a button's new state.
     static void OnButtonState(void *frame, int button, int state);
@@ -49,6 +58,8 @@ private:
 
     drevon::CDrevon *m_facade;
     SgWxGLWindow *m_canvas = nullptr;
+    wxSplitterWindow *m_split = nullptr;
+    arbelo::SgWxSceneTree *m_tree = nullptr;
     wxBoxSizer *m_sizer = nullptr;
     wxSizer *m_toolRow = nullptr;
     std::array<wxToolBar *, modeller::kToolbarCount> m_toolbars{};

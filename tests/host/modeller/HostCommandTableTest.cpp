@@ -24,7 +24,10 @@ public:
     void ShowToolbar(Toolbar toolbar, bool show) override { shown[toolbar] = show; }
     bool IsToolbarShown(Toolbar toolbar) const override { return shown[toolbar]; }
     void About() override { ++abouts; }
+    void ShowSceneTree(bool show) override { treeShown = show; }
+    bool IsSceneTreeShown() const override { return treeShown; }
 
+    bool treeShown = false;
     int printed = 0;
     int exited = 0;
     int abouts = 0;
@@ -134,6 +137,16 @@ TEST_F(CommandTableTest, ToolbarEntriesToggleTheirToolbar)
     RunCommand(kHostViewToolbar, *m_facade, m_actions);
     EXPECT_FALSE(m_actions.shown[kViewToolbar]);
     EXPECT_FALSE(IsCommandChecked(kHostViewToolbar, *m_facade, m_actions));
+}
+
+TEST_F(CommandTableTest, SceneTreeEntryTogglesThePane)
+{
+    EXPECT_FALSE(IsCommandChecked(kHostSceneTree, *m_facade, m_actions));
+    EXPECT_TRUE(RunCommand(kHostSceneTree, *m_facade, m_actions));
+    EXPECT_TRUE(m_actions.treeShown);
+    EXPECT_TRUE(IsCommandChecked(kHostSceneTree, *m_facade, m_actions));
+    RunCommand(kHostSceneTree, *m_facade, m_actions);
+    EXPECT_FALSE(m_actions.treeShown);
 }
 
 TEST_F(CommandTableTest, CreateOptionNamesTheFacadesCreationCommands)
