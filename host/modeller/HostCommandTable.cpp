@@ -165,7 +165,7 @@ const CommandEntry kCommands[] = {
     // Help
     {kHostAbout, "Help", "&About", "What this program is", A, "wxART_INFORMATION", nullptr, kNoToolbar, false},
     {kHostFullScreen, "View", "F&ull Screen", "Show the view on the whole screen; close that window to come back", T, "[ ]", nullptr, kNoToolbar, false},
-    {kHostAttachCamera, "View", "Look Through Selected &Camera", "Look through the camera inside the selected object", T, "Cam", nullptr, kNoToolbar, false},
+    {kHostAttachCamera, "View", "Look Through Selected Ca&mera", "Look through the camera inside the selected object", T, "Cam", nullptr, kNoToolbar, false},
     {kHostSelectionColor, "Selection", "Highlight Co&lour...", "Choose the colour selected objects are highlighted in", T, "Hc", nullptr, kNoToolbar, false},
     {kHostTestPopup, "Help", "Test &Pop-up Menu", "Pop up a test menu over the view", T, "Pm", nullptr, kNoToolbar, false},
     {kHostRightMouseMenu, "Help", "&Right-Button Pick", "Let a right click pick what lies under the cursor", T, "Rp", nullptr, kNoToolbar, false},

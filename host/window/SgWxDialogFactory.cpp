@@ -18,6 +18,7 @@
 #include "dialogs/wx/SgWxTextureDialog.h"
 #include "engine/document/SgDocument.h"
 #include "modelbuilder/wx/SgWxModelBuilderDialog.h"
+#include "treepanel/wx/SgWxSceneTree.h"
 #include "engine/handlers/SgSelectionHandler.h"
 // The layers dialog's entries hold objects.
 #include "engine/nodes/object/SgObject.h"
@@ -95,6 +96,8 @@ const struct {
     {92, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextWrapperDialog, c); }},
     {91, [](const Context &c) { return MovieOfFacade(c); }},
     {95, [](const Context &c) { return CustomNamed(c); }},
+    {84, [](const Context &c) { return SgWxDialogFactory::WxOwning(&arbelo::MakeSceneTreeDialog, c); }},
+    {93, [](const Context &c) { return SgWxDialogFactory::WxOwning(&arbelo::MakeSceneTreeDialog, c); }},
 };
 
 } // namespace

@@ -501,9 +501,14 @@ private:
 
 } // namespace
 
+SgWxCadDialog *MakeSceneTreeDialog(wxWindow *parent, SgDocument *document)
+{
+    return new SceneTreeDialog(parent, document);
+}
+
 wxDialog *CreateSceneTreeDialog(wxWindow *parent, SgDocument *document)
 {
-    auto *dialog = new SceneTreeDialog(parent, document);
+    SgWxCadDialog *dialog = MakeSceneTreeDialog(parent, document);
     dialog->Open();
     return dialog;
 }

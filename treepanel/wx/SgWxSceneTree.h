@@ -15,6 +15,7 @@
 
 class SgDocument;
 class wxDialog;
+class SgWxCadDialog;
 
 namespace arbelo {
 
@@ -79,5 +80,7 @@ private:
 // "Undo"), modeless; it closes like every editing dialog and frees itself
 // when destroyed. The facade's dialog table opens it through this.
 wxDialog *CreateSceneTreeDialog(wxWindow *parent, SgDocument *document);
+// The same window not yet shown, for a table that shows it itself.
+SgWxCadDialog *MakeSceneTreeDialog(wxWindow *parent, SgDocument *document);
 
 } // namespace arbelo
