@@ -489,8 +489,10 @@ void CDrevon::ConvertToMesh(int)
     {
         SgKeyPoint keyPoint(m_pDocument);
         SgRef<SgObject> copy(new SgObject(true, true));
+        // As a property node, which the object holds; SetTransform alone only
+        // points at one it already holds.
         if (SgTransform *transform = object->GetTransform())
-            copy->SetTransform(static_cast<SgTransform *>(transform->Copy(SgNode::kCopyShallow)));
+            copy->AddPropertyNode(transform->Copy(SgNode::kCopyShallow), true);
         if (SgNode *material = object->FindPropertyNode(SgMaterial::ClassID()))
             copy->AddPropertyNode(material->Copy(SgNode::kCopyShallow), true);
         copy->AddChild(mesh.get());

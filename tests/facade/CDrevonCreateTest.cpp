@@ -260,7 +260,8 @@ TEST_F(CreateTest, InsertNodeRefusesCyclesAndLeafParents)
     EXPECT_EQ(m_facade->InsertNode(inner, outer, 0, nullptr), 0) << "outer would hold itself";
     EXPECT_EQ(m_facade->InsertNode(outer, outer, 0, nullptr), 0);
     SgRef<SgSphere> leaf = new SgSphere;
-    EXPECT_EQ(m_facade->InsertNode(leaf.get(), new SgSphere, 0, nullptr), 0) << "a sphere holds no children";
+    SgRef<SgSphere> child = new SgSphere;
+    EXPECT_EQ(m_facade->InsertNode(leaf.get(), child.get(), 0, nullptr), 0) << "a sphere holds no children";
     EXPECT_EQ(m_facade->InsertNode(nullptr, nullptr, 0, nullptr), 0);
     EXPECT_GE(capture.Count(), 3);
 

@@ -451,11 +451,17 @@ void SgWxSceneTree::OnTimer(wxTimerEvent &)
 
 namespace {
 
+// The dialog's logic, made before the window base that is given it.
+struct SceneTreeLogic {
+    SceneTreeLogic(SgDocument *document, wxWindow *parent) : m_logic(document, parent) {}
+    StTreeDlg m_logic;
+};
+
 // The dialog's window: the tree, OK, "Refresh" and the two check boxes.
-class SceneTreeDialog : public SgWxCadDialog {
+class SceneTreeDialog : private SceneTreeLogic, public SgWxCadDialog {
 public:
     SceneTreeDialog(wxWindow *parent, SgDocument *document)
-        : SgWxCadDialog(parent, &m_logic, "Arbelo View"), m_logic(document, parent)
+        : SceneTreeLogic(document, parent), SgWxCadDialog(parent, &m_logic, "Arbelo View")
     {
         m_logic.SetView(this);
         auto *sizer = new wxBoxSizer(wxVERTICAL);
@@ -495,7 +501,6 @@ public:
     }
 
 private:
-    StTreeDlg m_logic;
     SgWxSceneTree *m_tree = nullptr;
 };
 
