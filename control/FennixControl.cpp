@@ -304,6 +304,14 @@ SgHandleTable::Handle FennixControl::HandleFor(SgFieldMngr *container)
     return handle;
 }
 
+SgHandleTable::Handle FennixControl::HeldHandleFor(SgFieldMngr *container)
+{
+    const SgHandleTable::Handle known = SgHandleTable::Find(container);
+    if (known != SgHandleTable::kNoHandle && m_held.count(known))
+        return known;
+    return HandleFor(container);
+}
+
 SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
 {
     SgHandleTable::Handle handle = 0;

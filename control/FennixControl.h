@@ -106,6 +106,9 @@ public:
     // ---- handles ----------------------------------------------------------------
     // A handle for the caller, held until the control goes; 0 for null.
     SgHandleTable::Handle HandleFor(SgFieldMngr *container);
+    // The handle the control already holds for the container, else a new
+    // one as HandleFor makes: lookups repeated by a script hold once.
+    SgHandleTable::Handle HeldHandleFor(SgFieldMngr *container);
     // The node of a handle argument (an integer or a real, truncated); sets
     // error for a stale or unknown handle or one of no node. Zero gives null
     // without error.
