@@ -24,6 +24,7 @@
 
 class SgFieldMngr;
 class SgNode;
+class SgPath;
 class SgPlatformWindow;
 
 namespace drevon {
@@ -80,6 +81,10 @@ public:
     // Fires StartSession once per window; later calls do nothing.
     void FireStartSession(const std::string &text);
     bool IsClickEventEnabled() const { return m_clickEvents; }
+    // The selection handler reports clicks to ClickEvent from now on (the
+    // selection's own callback gives way, as the facade's event hook does).
+    // False without a facade or a selection handler.
+    bool EnableClickEvent();
 
     // ---- properties ---------------------------------------------------------------
     FennixProperties &Properties() { return m_props; }
@@ -117,6 +122,7 @@ public:
 
 private:
     static void OnButtonState(void *data, int button, int state);
+    static void OnClick(SgPath *path, char *name, unsigned long long code, void *data);
     static void OnToolStart(void *owner, int code, void *object);
     static void OnToolFinish(void *owner, int code, void *object);
 

@@ -484,6 +484,17 @@ R TestFunc(C &c, const A &a)
     return R::Ok(DispValue::Str(""));
 }
 
+R EnableEvent(C &c, const A &a)
+{
+    FACADE
+    // Kind 3 hands the viewer's own event hook to the host: there is none to hand here.
+    if (I(a, 0) == 3)
+        return NotYet("EnableEvent(3)");
+    if (!c.EnableClickEvent())
+        return R::Error(kErrFailed, "EnableEvent: the scene has no selection handler");
+    return R::Ok();
+}
+
 R AboutBox(C &c, const A &)
 {
     FACADE
@@ -532,7 +543,7 @@ std::vector<DispEntry> MakeTable()
         {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, &SetFieldVal},
         {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->WrapAlongSpline(0); return R::Ok(); }},
-        {37, "EnableEvent", false, {T::I2}, T::Empty, NOT_YET("EnableEvent")},
+        {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
         {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(84); return R::Ok(); }},
         {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, NOT_YET("CreateViewer")},
         {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ChangeView(I(a, 0)); return R::Ok(); }},

@@ -344,3 +344,24 @@ TEST_F(NodesTest, DialogMethodsOpenThroughTheFacadesTableAndToolStatesFollow)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NodesTest, EnableEventMakesClicksOnObjectsFireClickEventWithTheName)
+{
+    SgObject *box = AddObject("box", false);
+    Select({box});
+    EXPECT_EQ(Count("ClickEvent"), 0) << "not before EnableEvent";
+    ASSERT_TRUE(Call("EnableEvent", {DispValue::Int(1)}).ok);
+    Document()->GetSelectionHandler()->DeselectAll();
+    m_events.clear();
+    Select({box});
+    ASSERT_EQ(Count("ClickEvent"), 1);
+    EXPECT_EQ(m_events.back().dispid, 1);
+    EXPECT_EQ(m_events.back().params[0], DispValue::Str("box"));
+    EXPECT_EQ(Call("EnableEvent", {DispValue::Int(3)}).code, kErrNotAvailable) << "the viewer's own hook";
+    // The control gone, the selection no longer calls it.
+    m_control.Destroy();
+}
+
+} // namespace
