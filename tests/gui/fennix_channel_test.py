@@ -7,7 +7,8 @@ hostile lines get error replies and the channel goes on; real X events that
 create a sphere give CreateToolStart and CreateToolFinish with a handle on
 every client; SaveToString then holds the sphere; a sphere made with
 CreateNode and InsertNode shows in the view and SetVal/GetVal round-trip its
-radius; the socket goes when the
+radius; EnableEvent then a real click on the box gives one ClickEvent
+with its name; the socket goes when the
 window closes.
 
   fennix_channel_test.py FENNIX SCENE
@@ -152,6 +153,19 @@ def main():
         first.sock.close()
         if second.call("GetStateInt", 0) != 0:
             fail("the second client is not answered after the first left")
+
+        # EnableEvent, then a real click on the box: one ClickEvent with its name.
+        second.call("Select", 0)
+        second.call("EnableEvent", 1)
+        canvas = canvas_box(box)
+        bx, by = canvas[0] + canvas[2] * 27 // 100, canvas[1] + canvas[3] * 55 // 100
+        screen.run("xdotool", "mousemove", str(bx), str(by), "click", "1")
+        second.wait_event("ClickEvent")
+        time.sleep(0.3)
+        second.call("GetStateInt", 0)  # takes in any event sent meanwhile
+        clicks = [e for e in second.events if e["event"] == "ClickEvent"]
+        if len(clicks) != 1 or clicks[0]["params"] != ["box"]:
+            fail("a click on the box gave %r" % clicks)
 
         screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
         try:
