@@ -10,6 +10,7 @@
 #include "control/FennixBase64.h"
 #include "control/FennixControl.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/SgRef.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
 #include "platform/Notifier.h"
@@ -321,8 +322,14 @@ R CreateNode(C &c, const A &a)
     SgNode *node = drevon::CDrevon::CreateNode(S(a, 0).c_str());
     if (!node)
         return R::Ok(DispValue::Real(0));
-    // The control's handle is the node's first reference.
-    return R::Ok(HandleResult(c, node));
+    // The control's handle is the node's first reference; without one (every
+    // slot of the table taken) the node goes again at once.
+    const SgHandleTable::Handle handle = c.HeldHandleFor(node);
+    if (handle == SgHandleTable::kNoHandle) {
+        SgRef<SgNode> unheld(node);
+        return R::Error(kErrFailed, "CreateNode: no handle is left for the node");
+    }
+    return R::Ok(DispValue::Real(static_cast<double>(handle)));
 }
 
 R InsertNode(C &c, const A &a)
