@@ -8,6 +8,7 @@
 
 #include "engine/core/SgNode.h"
 #include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
@@ -118,6 +119,10 @@ void FennixControl::Destroy()
         m_pfnHostButtonState = nullptr;
         m_pHostButtonData = nullptr;
         m_pFacade->SetCreateToolCallbacks(nullptr, nullptr);
+        if (SgDocument *document = m_pFacade->GetDocument())
+            if (SgSelectionHandler *selection = document->GetSelectionHandler())
+                if (selection->getUserEventCB() == &FennixControl::OnClick && selection->getUserEventData() == this)
+                    selection->SetUserEventCB(nullptr, nullptr);
         if (m_pFacade->GetComObject() == this)
             m_pFacade->SetComObject(nullptr);
         m_ownedFacade.reset();
@@ -304,6 +309,14 @@ SgHandleTable::Handle FennixControl::HandleFor(SgFieldMngr *container)
     return handle;
 }
 
+SgHandleTable::Handle FennixControl::HeldHandleFor(SgFieldMngr *container)
+{
+    const SgHandleTable::Handle known = SgHandleTable::Find(container);
+    if (known != SgHandleTable::kNoHandle && m_held.count(known))
+        return known;
+    return HandleFor(container);
+}
+
 SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
 {
     SgHandleTable::Handle handle = 0;
@@ -324,6 +337,23 @@ SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
         return nullptr;
     }
     return static_cast<SgNode *>(container);
+}
+
+bool FennixControl::EnableClickEvent()
+{
+    SgDocument *document = m_pFacade ? m_pFacade->GetDocument() : nullptr;
+    SgSelectionHandler *selection = document ? document->GetSelectionHandler() : nullptr;
+    if (!selection)
+        return false;
+    selection->SetUserEventCB(&FennixControl::OnClick, this);
+    selection->AddSelectionCB(&SgSelectionHandler::MouseClickEvent, 0);
+    m_clickEvents = true;
+    return true;
+}
+
+void FennixControl::OnClick(SgPath *, char *name, unsigned long long, void *data)
+{
+    static_cast<FennixControl *>(data)->Fire("ClickEvent", {DispValue::Str(name ? name : "")});
 }
 
 void FennixControl::OnButtonState(void *data, int button, int state)

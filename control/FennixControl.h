@@ -24,6 +24,7 @@
 
 class SgFieldMngr;
 class SgNode;
+class SgPath;
 class SgPlatformWindow;
 
 namespace drevon {
@@ -80,6 +81,10 @@ public:
     // Fires StartSession once per window; later calls do nothing.
     void FireStartSession(const std::string &text);
     bool IsClickEventEnabled() const { return m_clickEvents; }
+    // The selection handler reports clicks to ClickEvent from now on (the
+    // selection's own callback gives way, as the facade's event hook does).
+    // False without a facade or a selection handler.
+    bool EnableClickEvent();
 
     // ---- properties ---------------------------------------------------------------
     FennixProperties &Properties() { return m_props; }
@@ -106,6 +111,9 @@ public:
     // ---- handles ----------------------------------------------------------------
     // A handle for the caller, held until the control goes; 0 for null.
     SgHandleTable::Handle HandleFor(SgFieldMngr *container);
+    // The handle the control already holds for the container, else a new
+    // one as HandleFor makes: lookups repeated by a script hold once.
+    SgHandleTable::Handle HeldHandleFor(SgFieldMngr *container);
     // The node of a handle argument (an integer or a real, truncated); sets
     // error for a stale or unknown handle or one of no node. Zero gives null
     // without error.
@@ -114,6 +122,7 @@ public:
 
 private:
     static void OnButtonState(void *data, int button, int state);
+    static void OnClick(SgPath *path, char *name, unsigned long long code, void *data);
     static void OnToolStart(void *owner, int code, void *object);
     static void OnToolFinish(void *owner, int code, void *object);
 

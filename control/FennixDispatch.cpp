@@ -10,8 +10,10 @@
 #include "control/FennixBase64.h"
 #include "control/FennixControl.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/SgRef.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
+#include "platform/Notifier.h"
 
 namespace fennix {
 
@@ -185,8 +187,18 @@ R OpenDialog(C &c, const A &a)
 {
     FACADE
     const int dialog = I(a, 0);
-    if ((dialog >= 20 && dialog <= 24) || (dialog >= 80 && dialog <= 86) || dialog == 90 || dialog == 95)
-        return NotYet("OpenDialog");
+    if (dialog >= 20 && dialog <= 23)
+        return NotYet("OpenDialog of a single pane");  // the facade shows all panes only
+    if (dialog == 24) {
+        f->ShowAllDocable(-1);
+        return R::Ok();
+    }
+    if ((dialog >= 80 && dialog <= 86) || dialog == 90 || dialog == 95) {
+        // A refusal (open already, no such dialog here, no slot) is the
+        // facade's to tell the user; the script hears nothing, as before.
+        f->OpenDialog(dialog, dialog == 95 ? S(a, 1).c_str() : nullptr);
+        return R::Ok();
+    }
     return R::Ok();  // other values do nothing
 }
 
@@ -215,8 +227,9 @@ R GetThumbnail(C &c, const A &a)
 R MaterialDialog(C &c, const A &a)
 {
     FACADE
-    if (I(a, 0) == 0 || I(a, 0) == 1)
-        return NotYet("MaterialDialog");
+    const int which = I(a, 0);
+    if (which == 0 || which == 1)
+        f->OpenDialog(which == 0 ? 80 : 81);  // colour, texture
     return R::Ok();
 }
 
@@ -233,7 +246,7 @@ R GetToolState(C &c, const A &a)
     if (tool < 80 || tool > 97)
         return R::Ok(DispValue::Int(0));
     FACADE
-    return NotYet("GetToolState");
+    return R::Ok(DispValue::Int(f->IsDialogOpen(tool) ? 1 : 0));
 }
 
 R IsNull(C &, const A &a)
@@ -276,6 +289,227 @@ R ModelInfo(C &c, const A &a)
     return R::Ok(DispValue::Str(f->ModelInfo(static_cast<int>(what.integer), root)));
 }
 
+// ---- nodes, fields and layers -------------------------------------------------------
+
+// The container of a handle (a node or any other field container); zero gives
+// null without error.
+SgFieldMngr *ContainerOf(const DispValue &value, DispResult &error)
+{
+    SgHandleTable::Handle handle = 0;
+    if (value.kind == DispValue::Kind::Integer && value.integer >= 0)
+        handle = static_cast<SgHandleTable::Handle>(value.integer);
+    else {
+        error = R::Error(kErrBadHandle, "a handle is a non-negative number");
+        return nullptr;
+    }
+    if (handle == SgHandleTable::kNoHandle)
+        return nullptr;
+    SgFieldMngr *container = SgHandleTable::Lookup(handle);
+    if (!container)
+        error = R::Error(kErrBadHandle, "stale or unknown handle " + std::to_string(handle));
+    return container;
+}
+
+// A handle result carried in a double (handles fit one exactly); 0 for none.
+DispValue HandleResult(C &c, SgNode *node)
+{
+    return DispValue::Real(static_cast<double>(c.HeldHandleFor(node)));
+}
+
+R CreateNode(C &c, const A &a)
+{
+    FACADE
+    SgNode *node = drevon::CDrevon::CreateNode(S(a, 0).c_str());
+    if (!node)
+        return R::Ok(DispValue::Real(0));
+    // The control's handle is the node's first reference; without one (every
+    // slot of the table taken) the node goes again at once.
+    const SgHandleTable::Handle handle = c.HeldHandleFor(node);
+    if (handle == SgHandleTable::kNoHandle) {
+        SgRef<SgNode> unheld(node);
+        return R::Error(kErrFailed, "CreateNode: no handle is left for the node");
+    }
+    return R::Ok(DispValue::Real(static_cast<double>(handle)));
+}
+
+R InsertNode(C &c, const A &a)
+{
+    FACADE
+    DispResult error;
+    SgNode *parent = c.NodeOf(a[0], error);
+    SgNode *node = error.ok ? c.NodeOf(a[1], error) : nullptr;
+    SgNode *reference = error.ok ? c.NodeOf(a[3], error) : nullptr;
+    if (!error.ok)
+        return error;
+    if (!node)
+        return R::Ok(DispValue::Int(0));
+    return R::Ok(DispValue::Int(f->InsertNode(parent, node, I(a, 2), reference)));
+}
+
+R RemoveChild(C &c, const A &a)
+{
+    FACADE
+    DispResult error;
+    SgNode *parent = c.NodeOf(a[0], error);
+    SgNode *child = error.ok ? c.NodeOf(a[1], error) : nullptr;
+    if (!error.ok)
+        return error;
+    if (!child)
+        return R::Ok(DispValue::Int(0));
+    return R::Ok(DispValue::Int(f->RemoveChild(parent, child)));
+}
+
+R FindNode(C &c, const A &a)
+{
+    FACADE
+    // 0 to 9 name the special roots (the scene, the selection and its walk,
+    // the rest reserved); handles are never that small.
+    const double container = a[0].real;
+    if (container >= 0 && container < 10) {
+        const int root = static_cast<int>(container);
+        if (root > static_cast<int>(drevon::CDrevon::NodeRoot::SelectionWalk))
+            return R::Ok(DispValue::Real(0));
+        SgNode *found = f->FindNode(S(a, 1).c_str(), static_cast<drevon::CDrevon::NodeRoot>(root));
+        return R::Ok(HandleResult(c, found));
+    }
+    DispResult error;
+    SgNode *below = c.NodeOf(a[0], error);
+    if (!error.ok)
+        return error;
+    return R::Ok(HandleResult(c, f->FindNode(S(a, 1).c_str(), below)));
+}
+
+// The node of SetVal's and GetVal's variant: an integer is a handle, a real
+// too when `realIsHandle`, a string a name searched from the scene root.
+// `usable` false for any other kind.
+SgNode *NodeOfVariant(C &c, drevon::CDrevon *f, const DispValue &v, bool realIsHandle, bool &usable,
+                      DispResult &error)
+{
+    usable = true;
+    switch (v.kind) {
+    case DispValue::Kind::Integer: return c.NodeOf(v, error);
+    case DispValue::Kind::Real:
+        if (realIsHandle)
+            return c.NodeOf(v, error);
+        break;
+    case DispValue::Kind::String: return f->FindNode(v.text.c_str(), static_cast<SgNode *>(nullptr));
+    default: break;
+    }
+    usable = false;
+    return nullptr;
+}
+
+R SetFieldVal(C &c, const A &a)
+{
+    FACADE
+    // The facade leaves the field as it was; the caller hears why nothing changed.
+    if (!f->SetFieldValue(S(a, 0).c_str(), S(a, 1).c_str(), S(a, 2).c_str()))
+        return R::Error(kErrFailed, "SetFieldVal: no field " + S(a, 1) + " on a node " + S(a, 0) +
+                                        ", or the text is no value of it");
+    return R::Ok();
+}
+
+R SetVal(C &c, const A &a)
+{
+    FACADE
+    DispResult error;
+    bool usable = false;
+    SgNode *node = NodeOfVariant(c, f, a[0], true, usable, error);
+    if (!error.ok)
+        return error;
+    if (!usable || !node)
+        return R::Ok(DispValue::Int(0));
+    return R::Ok(DispValue::Int(f->SetFieldValue(node, S(a, 1).c_str(), S(a, 2).c_str())));
+}
+
+R GetVal(C &c, const A &a)
+{
+    FACADE
+    DispResult error;
+    bool usable = false;
+    SgNode *node = NodeOfVariant(c, f, a[0], false, usable, error);
+    if (!error.ok)
+        return error;
+    if (!usable || !node)
+        return R::Ok(DispValue::Str(""));
+    return R::Ok(DispValue::Str(drevon::CDrevon::GetFieldStr(node, S(a, 1).c_str())));
+}
+
+R PlugTo(C &c, const A &a)
+{
+    FACADE
+    DispResult error;
+    SgFieldMngr *output = ContainerOf(a[0], error);
+    SgFieldMngr *input = error.ok ? ContainerOf(a[2], error) : nullptr;
+    if (!error.ok)
+        return error;
+    if (!drevon::CDrevon::PlugTo(output, S(a, 1).c_str(), input, S(a, 3).c_str()))
+        return R::Error(kErrFailed, "PlugTo: " + S(a, 1) + " cannot drive " + S(a, 3));
+    return R::Ok();
+}
+
+R AddRef(C &c, const A &a)
+{
+    FACADE
+    DispResult error;
+    SgFieldMngr *container = ContainerOf(a[0], error);
+    if (!error.ok)
+        return error;
+    if (container)
+        c.HandleFor(container);  // one more reference, let go when the control goes
+    return R::Ok();
+}
+
+R SetCurrentLayer(C &c, const A &a)
+{
+    FACADE
+    if (!f->SetLayerValue(I(a, 0), drevon::CDrevon::kLayerCurrent, nullptr))
+        return R::Error(kErrFailed, "there is no layer " + std::to_string(I(a, 0)));
+    return R::Ok();
+}
+
+R AddLayer(C &c, const A &a)
+{
+    FACADE
+    return R::Ok(DispValue::Int(f->SetLayerValue(0, drevon::CDrevon::kLayerAdd, S(a, 0).c_str())));
+}
+
+R SetLayerMode(C &c, const A &a)
+{
+    FACADE
+    const int on = I(a, 1) != 0 ? 1 : 0;
+    if (!f->SetLayerValue(I(a, 0), drevon::CDrevon::kLayerFlags, &on))
+        return R::Error(kErrFailed, "there is no layer " + std::to_string(I(a, 0)));
+    return R::Ok();
+}
+
+R TestFunc(C &c, const A &a)
+{
+    FACADE
+    f->OnCreateCompoundTool(I(a, 0));
+    f->Redraw();
+    return R::Ok(DispValue::Str(""));
+}
+
+R EnableEvent(C &c, const A &a)
+{
+    FACADE
+    // Kind 3 hands the viewer's own event hook to the host: there is none to hand here.
+    if (I(a, 0) == 3)
+        return NotYet("EnableEvent(3)");
+    if (!c.EnableClickEvent())
+        return R::Error(kErrFailed, "EnableEvent: the scene has no selection handler");
+    return R::Ok();
+}
+
+R AboutBox(C &c, const A &)
+{
+    FACADE
+    GetNotifier().Message("Fennix 3D control\nAn embeddable modeller for scenes in .kvrx files.", "About Fennix",
+                          Notifier::Buttons::Ok, Notifier::Icon::Information);
+    return R::Ok();
+}
+
 std::vector<DispEntry> MakeTable()
 {
     // clang-format off
@@ -292,32 +526,32 @@ std::vector<DispEntry> MakeTable()
         {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnRotateScene(1); return R::Ok(); }},
         {11, "FlyThroughTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnFlyThrough(); return R::Ok(); }},
         {12, "SelectionHandlebox", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->AddSelectionManip(I(a, 0)); return R::Ok(); }},
-        {13, "BooleanOperation", false, {T::I4}, T::Empty, NOT_YET("BooleanOperation")},
+        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->BooleanOperation(I(a, 0)); return R::Ok(); }},
         {14, "DeleteOperation", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnDeleteSelection(); return R::Ok(); }},
         {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->OnCreatePolyline(I(a, 0)); return R::Ok(); }},
-        {16, "EditPolyline", false, {}, T::Empty, NOT_YET("EditPolyline")},
-        {17, "Extrude", false, {}, T::Empty, NOT_YET("Extrude")},
+        {16, "EditPolyline", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnEditPolyline(0); return R::Ok(); }},
+        {17, "Extrude", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnExtrude(0); return R::Ok(); }},
         {18, "Clone", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnClone(false); return R::Ok(); }},
         {19, "PasteClone", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnPasteClone(); return R::Ok(); }},
         {20, "LoadFile", false, {T::Bstr, T::Bool, T::R8}, T::Empty, &LoadFile},
         {21, "OpenTree", false, {}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {22, "Redraw", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Redraw(); return R::Ok(); }},
         {23, "OnCreateTool", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->OnCreateTool(I(a, 0)); return R::Ok(); }},
-        {24, "OnExtrude", false, {}, T::Empty, NOT_YET("OnExtrude")},
+        {24, "OnExtrude", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnExtrude(0); return R::Ok(); }},
         {25, "GroupSelection", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { FACADE if (a[0].boolean) f->GroupSelection(); else f->UnGroupSelection(); return R::Ok(); }},
         {26, "Undo", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Undo(a[0].boolean); return R::Ok(); }},
         {27, "SelectByFence", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelectByFence(); return R::Ok(); }},
-        {28, "Scatter", false, {}, T::Empty, NOT_YET("Scatter")},
+        {28, "Scatter", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Scatter(0); return R::Ok(); }},
         {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ToggleStyle(I(a, 0)); return R::Ok(); }},
         {30, "Save", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->OnSaveFile(I(a, 0)); return R::Ok(); }},
         {31, "ToggleGrid", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnCreateGrid(0); return R::Ok(); }},
         {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Play(0); return R::Ok(); }},
         {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Navigate(I(a, 0)); return R::Ok(); }},
-        {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, NOT_YET("SetFieldVal")},
-        {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, NOT_YET("GetFieldValue")},
-        {36, "WrapAlongSpline", false, {}, T::Empty, NOT_YET("WrapAlongSpline")},
-        {37, "EnableEvent", false, {T::I2}, T::Empty, NOT_YET("EnableEvent")},
-        {38, "OnOpenTree", false, {}, T::Empty, NOT_YET("OnOpenTree")},
+        {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, &SetFieldVal},
+        {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
+        {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->WrapAlongSpline(0); return R::Ok(); }},
+        {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
+        {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(84); return R::Ok(); }},
         {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, NOT_YET("CreateViewer")},
         {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ChangeView(I(a, 0)); return R::Ok(); }},
         {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ViewPerspective(I(a, 0)); return R::Ok(); }},
@@ -326,32 +560,32 @@ std::vector<DispEntry> MakeTable()
         {44, "OpenDialog", false, {T::I2, T::Bstr}, T::Empty, &OpenDialog},
         {45, "ActivateViewTool", false, {T::I2}, T::Empty, &ActivateViewTool},
         {46, "GetStateInt", false, {T::I2}, T::I4, [](C &, const A &) -> R { return R::Ok(DispValue::Int(0)); }},
-        {47, "TestFunc", false, {T::I4, T::Bstr}, T::Bstr, NOT_YET("TestFunc")},
+        {47, "TestFunc", false, {T::I4, T::Bstr}, T::Bstr, &TestFunc},
         {48, "SetHtmlDocument", false, {T::Unknown}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {49, "SaveToString", false, {}, T::Bstr, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Str(f->SaveToStringFix())); }},
-        {50, "TextureDialog", false, {}, T::Empty, NOT_YET("TextureDialog")},
+        {50, "TextureDialog", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(81); return R::Ok(); }},
         {51, "GetThumbnail", false, {T::I2, T::I2}, T::Bstr, &GetThumbnail},
         {52, "Select", false, {T::I2}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelect(); return R::Ok(); }},
         {53, "MaterialDialog", false, {T::I2}, T::Empty, &MaterialDialog},
         {54, "UndoOp", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->UndoOp(I(a, 0)); return R::Ok(); }},
-        {55, "CreateNode", false, {T::Bstr}, T::R8, NOT_YET("CreateNode")},
-        {56, "InsertNode", false, {T::R8, T::R8, T::I2, T::R8}, T::I4, NOT_YET("InsertNode")},
-        {57, "SetVal", false, {T::Variant, T::Bstr, T::Bstr}, T::I2, NOT_YET("SetVal")},
+        {55, "CreateNode", false, {T::Bstr}, T::R8, &CreateNode},
+        {56, "InsertNode", false, {T::R8, T::R8, T::I2, T::R8}, T::I4, &InsertNode},
+        {57, "SetVal", false, {T::Variant, T::Bstr, T::Bstr}, T::I2, &SetVal},
         {58, "SetAppParam", false, {T::Bstr, T::Variant}, T::Empty, &SetAppParam},
         {59, "GetAppParam", false, {T::Bstr}, T::Variant, [](C &c, const A &a) -> R { return R::Ok(c.GetAppParam(S(a, 0))); }},
-        {60, "FindNode", false, {T::R8, T::Bstr}, T::R8, NOT_YET("FindNode")},
-        {61, "RemoveChild", false, {T::R8, T::R8}, T::I2, NOT_YET("RemoveChild")},
+        {60, "FindNode", false, {T::R8, T::Bstr}, T::R8, &FindNode},
+        {61, "RemoveChild", false, {T::R8, T::R8}, T::I2, &RemoveChild},
         {62, "SaveToUrl", false, {T::Bstr, T::Bstr}, T::I4, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Int(f->SaveToUrl(S(a, 0).c_str(), S(a, 1).c_str()))); }},
-        {-552, "AboutBox", false, {}, T::Empty, NOT_YET("AboutBox")},
-        {63, "SetCurrentLayer", false, {T::I4}, T::Empty, NOT_YET("SetCurrentLayer")},
-        {64, "GetCurrentLayer", false, {}, T::I4, NOT_YET("GetCurrentLayer")},
-        {65, "AddLayer", false, {T::Bstr, T::I4}, T::I4, NOT_YET("AddLayer")},
-        {66, "SetLayerMode", false, {T::I4, T::I4}, T::Empty, NOT_YET("SetLayerMode")},
+        {-552, "AboutBox", false, {}, T::Empty, &AboutBox},
+        {63, "SetCurrentLayer", false, {T::I4}, T::Empty, &SetCurrentLayer},
+        {64, "GetCurrentLayer", false, {}, T::I4, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Int(f->GetLayerValue(-1, drevon::CDrevon::kLayerCurrent, nullptr))); }},
+        {65, "AddLayer", false, {T::Bstr, T::I4}, T::I4, &AddLayer},
+        {66, "SetLayerMode", false, {T::I4, T::I4}, T::Empty, &SetLayerMode},
         {67, "Refresh", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Refresh(I(a, 0)); return R::Ok(); }},
         {68, "ModifyView", false, {T::I4, T::R8, T::R8}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ModifyView(I(a, 0), a[1].real, a[2].real); return R::Ok(); }},
-        {69, "PlugTo", false, {T::I8, T::Bstr, T::I8, T::Bstr}, T::Empty, NOT_YET("PlugTo")},
-        {70, "GetVal", false, {T::Variant, T::Bstr}, T::Bstr, NOT_YET("GetVal")},
-        {71, "AddRef", false, {T::I4}, T::Empty, NOT_YET("AddRef")},
+        {69, "PlugTo", false, {T::I8, T::Bstr, T::I8, T::Bstr}, T::Empty, &PlugTo},
+        {70, "GetVal", false, {T::Variant, T::Bstr}, T::Bstr, &GetVal},
+        {71, "AddRef", false, {T::I8}, T::Empty, &AddRef},
         {72, "GetToolState", false, {T::I4}, T::I4, &GetToolState},
         {73, "IsNull", false, {T::Variant}, T::I4, &IsNull},
         {74, "AttachToGroup", false, {T::I8, T::I8, T::I2}, T::I4, &AttachToGroup},

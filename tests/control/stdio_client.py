@@ -84,6 +84,31 @@ def main():
 
     control.call("Undo", False)
     check(control.call("SaveToString") == text, "Undo of nothing keeps the scene")
+
+    # Nodes by handle, fields by their scene text.
+    made = control.call("CreateNode", "Sphere")
+    check(isinstance(made, float) and made > 0, "CreateNode gives a handle: %r" % made)
+    check(control.call("InsertNode", 0, made, 0, 0) == 1, "InsertNode puts the sphere into the scene")
+    check(control.call("SetVal", made, "radius", "2.5") == 1, "SetVal takes a handle in a double")
+    check(control.call("GetVal", int(made), "radius") == "2.5", "GetVal reads back what SetVal wrote")
+    check(control.call("SetVal", made, "name", "scriptBall") == 1, "SetVal renames")
+    check(control.call("GetFieldValue", "scriptBall", "radius") == "2.5", "GetFieldValue finds it by name")
+    check(control.call("FindNode", 0, "scriptBall") == made, "FindNode gives the same handle")
+    control.call("SetFieldVal", "sun", "direction", "(1,2,3)")
+    check(control.call("GetFieldValue", "sun", "direction") == "(1,2,3)", "SetFieldVal round trip")
+    check(control.call("SetVal", "sun", "direction", "(1,2") == 0, "a bad text gives 0")
+    check(control.call("GetFieldValue", "sun", "direction") == "(1,2,3)", "and keeps the value")
+    control.send_raw((json.dumps({"id": 900, "method": "GetVal", "params": [int(made) + (1 << 40), "radius"]})
+                      + "\n").encode())
+    check(control.reply(900).get("error", {}).get("code") == 3, "a forged handle is refused")
+
+    # The whole scene: what was loaded, with the sphere, balanced to its last brace.
+    whole = control.call("SaveToString")
+    check(whole.startswith("#VRML V1.0 ascii"), "the header")
+    for name in ('"ROOT"', '"sun"', '"view"', '"box"', '"twin box"', '"ring"', '"scriptBall"', "radius 2.5"):
+        check(name in whole, "SaveToString holds %s" % name)
+    check(whole.count("{") == whole.count("}") and whole.rstrip().endswith("}"), "SaveToString is complete")
+
     check(sum(1 for e in control.events if e["event"] == "StartSession") == 0, "StartSession only once")
     check(control.close() == 0, "exit status 0")
     print("stdio client: all checks passed")

@@ -5,7 +5,10 @@ language would (standard library only): the socket's path comes on standard
 output, lies in a private 0700 folder and is 0600; StartSession comes once;
 hostile lines get error replies and the channel goes on; real X events that
 create a sphere give CreateToolStart and CreateToolFinish with a handle on
-every client; SaveToString then holds the sphere; the socket goes when the
+every client; SaveToString then holds the sphere; a sphere made with
+CreateNode and InsertNode shows in the view and SetVal/GetVal round-trip its
+radius; EnableEvent then a real click on the box gives one ClickEvent
+with its name; the socket goes when the
 window closes.
 
   fennix_channel_test.py FENNIX SCENE
@@ -21,7 +24,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, fail, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, canvas_box, fail, settle, share_changed, start_xvfb  # noqa: E402
 
 
 class Client:
@@ -128,12 +131,41 @@ def main():
         after = first.call("SaveToString")
         if "Sphere" not in after or after == before:
             fail("SaveToString does not hold the new sphere")
+        # A sphere made and put into the scene by handle shows in the view.
+        canvas = canvas_box(box)
+        shown = settle(screen, canvas, previous=True)
+        made = first.call("CreateNode", "Sphere")
+        if first.call("InsertNode", 0, made, 0, 0) != 1:
+            fail("InsertNode refused the sphere")
+        if first.call("SetVal", made, "radius", "2.5") != 1 or first.call("GetVal", int(made), "radius") != "2.5":
+            fail("SetVal/GetVal do not round-trip the radius")
+        first.call("Redraw")
+        inserted = settle(screen, canvas, previous=shown)
+        if share_changed(shown, inserted) < 0.02:
+            fail("the inserted sphere does not show (%.3f of the view changed)" % share_changed(shown, inserted))
+        sphere_share = share_changed(shown, inserted)
+        whole = first.call("SaveToString")
+        if "radius 2.5" not in whole or whole.count("{") != whole.count("}"):
+            fail("SaveToString does not hold the whole scene with the inserted sphere")
         first.call("ActivateViewTool", 2)  # the zoom tool: its button goes down
         if not first.wait_event("ChangeButtonState"):
             fail("no ChangeButtonState")
         first.sock.close()
         if second.call("GetStateInt", 0) != 0:
             fail("the second client is not answered after the first left")
+
+        # EnableEvent, then a real click on the box: one ClickEvent with its name.
+        second.call("Select", 0)
+        second.call("EnableEvent", 1)
+        canvas = canvas_box(box)
+        bx, by = canvas[0] + canvas[2] * 27 // 100, canvas[1] + canvas[3] * 55 // 100
+        screen.run("xdotool", "mousemove", str(bx), str(by), "click", "1")
+        second.wait_event("ClickEvent")
+        time.sleep(0.3)
+        second.call("GetStateInt", 0)  # takes in any event sent meanwhile
+        clicks = [e for e in second.events if e["event"] == "ClickEvent"]
+        if len(clicks) != 1 or clicks[0]["params"] != ["box"]:
+            fail("a click on the box gave %r" % clicks)
 
         screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
         try:
@@ -157,7 +189,8 @@ def main():
         if os.path.exists(os.path.dirname(path)):
             fail("the socket's folder outlived a terminated window")
         print("PASS: channel of the window: private socket, StartSession once, errors answered, "
-              "creation events with handle %d on two clients, button states (ModelInfo %r)" % (handle, info[:40]))
+              "creation events with handle %d on two clients, button states (ModelInfo %r), an inserted sphere "
+              "changing %.2f of the view" % (handle, info[:40], sphere_share))
     finally:
         if program.poll() is None:
             program.kill()
