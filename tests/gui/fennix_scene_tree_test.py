@@ -168,8 +168,13 @@ def main():
         moved = wait_for(screen, below)
         if not moved:
             fail("Down did not move to the object's first field")
+        # The edit box is up when the pane's picture changes; a loaded
+        # machine can take seconds, and keys typed before it land elsewhere.
+        rows = crop(screen.shot(), pane)
         screen.run("xdotool", "key", "F2")
-        time.sleep(1.0)
+        if not wait_for(screen, lambda im: share_changed(rows, crop(im, pane)) > 0.0):
+            fail("F2 did not open an edit box on the field")
+        time.sleep(0.3)
         screen.run("xdotool", "key", "ctrl+a")
         screen.run("xdotool", "type", "1")
         screen.run("xdotool", "key", "Return")
