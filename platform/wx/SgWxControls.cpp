@@ -1,5 +1,7 @@
 #include "platform/wx/SgWxControls.h"
 
+#include <algorithm>
+
 #include <wx/dcclient.h>
 #include <wx/renderer.h>
 #include <wx/window.h>
@@ -127,14 +129,24 @@ void CNumSpinCtrl::ShowText()
 
 VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, int count, const char *const *names)
 {
-    return parent ? new VectorFieldUI(parent, count, names) : nullptr;
+    if (!parent)
+        return nullptr;
+    auto model = std::make_unique<SgVectorFieldModel>(count, names);
+    auto *view = new VectorFieldUI(parent, model.get());
+    view->m_ownModel = std::move(model);
+    return view;
 }
 
-VectorFieldUI::VectorFieldUI(wxWindow *parent, int count, const char *const *names)
-    : m_model(count, names)
+VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, SgVectorFieldModel *model)
 {
-    for (int i = 0; i < m_model.GetRowCount(); ++i) {
-        SgVectorFieldModel::Row &row = *m_model.GetRow(i);
+    return parent && model ? new VectorFieldUI(parent, model) : nullptr;
+}
+
+VectorFieldUI::VectorFieldUI(wxWindow *parent, SgVectorFieldModel *model)
+    : m_pModel(model)
+{
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+        SgVectorFieldModel::Row &row = *m_pModel->GetRow(i);
         const wxRect label = ToRect(row.label);
         m_labels.push_back(new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), label.GetPosition(),
                                             label.GetSize(), wxALIGN_RIGHT | wxST_NO_AUTORESIZE));
@@ -150,8 +162,8 @@ VectorFieldUI::VectorFieldUI(wxWindow *parent, int count, const char *const *nam
 
 void VectorFieldUI::ShowRows()
 {
-    for (int i = 0; i < m_model.GetRowCount(); ++i) {
-        const bool shown = m_model.GetRow(i)->shown;
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+        const bool shown = m_pModel->GetRow(i)->shown;
         m_labels[i]->Show(shown);
         m_edits[i]->Show(shown);
         m_spins[i]->Show(shown);
@@ -163,15 +175,41 @@ void VectorFieldUI::ShowRows()
 
 void VectorFieldUI::SetVector(const double *values, int count, int first)
 {
-    m_model.SetVector(values, count, first);
+    m_pModel->SetVector(values, count, first);
     ShowRows();
+}
+
+void VectorFieldUI::ShowModel()
+{
+    for (int i = 0; i < m_pModel->GetRowCount() && i < int(m_labels.size()); ++i)
+        m_labels[i]->SetLabel(wxString::FromUTF8(m_pModel->GetRow(i)->name));
+    ShowRows();
+}
+
+void VectorFieldUI::SetChangeCallback(std::function<void()> changed)
+{
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+        SgNumSpinModel::Notify notify;
+        if (changed)
+            notify = [changed](SgNumSpinModel *) { changed(); };
+        m_pModel->GetRow(i)->spin.SetAfterChange(std::move(notify));
+    }
+}
+
+int VectorFieldUI::GetShownWidth()
+{
+    int width = 0;
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i)
+        if (m_pModel->GetRow(i)->shown)
+            width = std::max(width, m_pModel->GetRow(i)->spinBox.right);
+    return width;
 }
 
 int VectorFieldUI::GetVector(double *values)
 {
     for (CNumSpinCtrl *spin : m_spins)
         spin->Commit();
-    return m_model.GetVector(values);
+    return m_pModel->GetVector(values);
 }
 
 CNumSpinCtrl *VectorFieldUI::GetNumSpin(int index)
@@ -186,9 +224,9 @@ CNumEdit *VectorFieldUI::GetEdit(int index)
 
 void VectorFieldUI::SetParamName(int index, const char *name)
 {
-    m_model.SetParamName(index, name);
+    m_pModel->SetParamName(index, name);
     if (index >= 0 && index < int(m_labels.size()))
-        m_labels[index]->SetLabel(wxString::FromUTF8(m_model.GetRow(index)->name));
+        m_labels[index]->SetLabel(wxString::FromUTF8(m_pModel->GetRow(index)->name));
 }
 
 namespace {
