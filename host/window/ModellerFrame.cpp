@@ -267,6 +267,19 @@ void ModellerFrame::BuildFieldEditor()
     const int height = m_fieldEditor->GetEdit(0) ? m_fieldEditor->GetEdit(0)->GetSize().y : 22;
     m_fieldPanel->SetMinSize(wxSize(m_fieldEditor->GetShownWidth() + 4, height + 2));
     m_fieldEditor->SetChangeCallback([this] { OnFieldEditorTaken(); });
+    // The view, not the strip, has the keys when the window comes up (the
+    // toolkit gives the focus to the first child that takes it): an edit
+    // takes the focus only once it is clicked.
+    for (int i = 0; CNumEdit *edit = m_fieldEditor->GetEdit(i); ++i) {
+        edit->SetCanFocus(false);
+        edit->Bind(wxEVT_LEFT_DOWN, [edit](wxMouseEvent &event) {
+            edit->SetCanFocus(true);
+            edit->SetFocus();
+            event.Skip();
+        });
+    }
+    for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
+        spin->SetCanFocus(false);
     m_facade->SetVectorEditorChangedCallback(&ModellerFrame::OnFieldEditorShown, this);
     RememberFieldEditor();
     m_sizer->Add(m_fieldPanel, 0, wxEXPAND | wxBOTTOM, 2);
