@@ -264,7 +264,7 @@ void ModellerFrame::BuildFieldEditor()
     m_fieldEditor.reset(VectorFieldUI::CreateVectorFieldUI(m_fieldPanel, model));
     if (!m_fieldEditor)
         return;
-    const int height = m_fieldEditor->GetEdit(0) ? m_fieldEditor->GetEdit(0)->GetSize().y : 22;
+    const int height = m_fieldEditor->GetNumSpin(0) ? m_fieldEditor->GetNumSpin(0)->GetSize().y : 22;
     m_fieldPanel->SetMinSize(wxSize(m_fieldEditor->GetShownWidth() + 4, height + 2));
     m_fieldEditor->SetChangeCallback([this] { OnFieldEditorTaken(); });
     // The view, not the strip, has the keys when the window comes up (the

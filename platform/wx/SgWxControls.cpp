@@ -145,15 +145,33 @@ VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, SgVectorFiel
 VectorFieldUI::VectorFieldUI(wxWindow *parent, SgVectorFieldModel *model)
     : m_pModel(model)
 {
+    // The toolkit's arrows refuse less room than their own size, which can
+    // be more than the model gives them: each row's parts take the arrows'
+    // height, and the rows after them move right by the width they lack.
+    // The first label takes the room of its text only.
+    int shift = 0;
     for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
         SgVectorFieldModel::Row &row = *m_pModel->GetRow(i);
-        const wxRect label = ToRect(row.label);
-        m_labels.push_back(new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), label.GetPosition(),
-                                            label.GetSize(), wxALIGN_RIGHT | wxST_NO_AUTORESIZE));
-        const wxRect edit = ToRect(row.edit);
-        m_edits.push_back(new CNumEdit(parent, wxID_ANY, edit.GetPosition(), edit.GetSize()));
-        const wxRect spin = ToRect(row.spinBox);
-        m_spins.push_back(new CNumSpinCtrl(parent, wxID_ANY, spin.GetPosition(), spin.GetSize()));
+        wxRect label = ToRect(row.label);
+        auto *text = new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), wxDefaultPosition,
+                                      wxDefaultSize, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+        if (i == 0)
+            shift = -std::max(0, label.width - text->GetBestSize().x - 8);
+        m_labels.push_back(text);
+        wxRect edit = ToRect(row.edit);
+        m_edits.push_back(new CNumEdit(parent, wxID_ANY));
+        m_spins.push_back(new CNumSpinCtrl(parent, wxID_ANY));
+        const wxRect modelSpin = ToRect(row.spinBox);
+        const wxSize best = m_spins.back()->GetBestSize();
+        const wxSize spin(std::max(modelSpin.width, best.x), std::max(modelSpin.height, best.y));
+        label.x = std::max(0, label.x + shift);
+        label.width = std::max(0, row.label.right + shift - label.x);
+        edit.x += shift;
+        const int textHeight = text->GetBestSize().y;
+        text->SetSize(label.x, std::max(0, (spin.y - textHeight) / 2), label.width, textHeight);
+        m_edits.back()->SetSize(edit.x, 0, edit.width, spin.y);
+        m_spins.back()->SetSize(edit.GetRight() + 1, 0, spin.x, spin.y);
+        shift += spin.x - modelSpin.width;
         m_spins.back()->UseModel(&row.spin);
         m_spins.back()->SetBuddy(m_edits.back());
     }
@@ -199,9 +217,9 @@ void VectorFieldUI::SetChangeCallback(std::function<void()> changed)
 int VectorFieldUI::GetShownWidth()
 {
     int width = 0;
-    for (int i = 0; i < m_pModel->GetRowCount(); ++i)
+    for (int i = 0; i < m_pModel->GetRowCount() && i < int(m_spins.size()); ++i)
         if (m_pModel->GetRow(i)->shown)
-            width = std::max(width, m_pModel->GetRow(i)->spinBox.right);
+            width = std::max(width, m_spins[i]->GetRect().GetRight() + 1);
     return width;
 }
 

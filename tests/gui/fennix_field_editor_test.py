@@ -24,20 +24,27 @@ def is_white(p):
 
 
 def find_first_edit(screen, box):
-    """The first number's edit box: the first run of white (right of the text) wide enough for
-    it above the canvas (the toolbars' pictures are far narrower)."""
+    """The first number's edit box: the leftmost long run of white above the
+    canvas (the toolbars' pictures are far narrower), and the rows below it
+    that stay white at its right end (right of the text)."""
     image = screen.shot()
     x0, y0, width, height = box
-    rows = []
     for y in range(0, max(0, height - CANVAS_HEIGHT)):
-        if all(is_white(image.pixel(x0 + x, y0 + y)) for x in range(170, 198, 2)):
-            rows.append(y)
-        elif rows:
-            break
-    if len(rows) < 8:
-        return None
-    # Inside the frame of the edit, where its text is drawn.
-    return 118, rows[0] + 1, 80, rows[-1] - rows[0] - 1
+        run = 0
+        for x in range(width):
+            run = run + 1 if is_white(image.pixel(x0 + x, y0 + y)) else 0
+            if run >= 60:
+                left = x - run + 1
+                while left + run < width and is_white(image.pixel(x0 + left + run, y0 + y)):
+                    run += 1
+                right = left + run - 3
+                bottom = y
+                while is_white(image.pixel(x0 + right, y0 + bottom + 1)):
+                    bottom += 1
+                if bottom - y < 8:
+                    break
+                return left, y + 1, run, bottom - y - 1
+    return None
 
 
 def text_pixels(screen, box, edit):
