@@ -551,6 +551,14 @@ public:
     // A rotation under relative edit shows as axis and angle.
     static void PreUpdateCurrentField(void *facade);
     static void UpdateCurrentField(void *facade);
+    // Called after the facade changed the editor's numbers or rows (a tool's
+    // edit step, the user's numbers taken), so that a view shows them again.
+    using VectorEditorChanged = void (*)(void *data);
+    void SetVectorEditorChangedCallback(VectorEditorChanged callback, void *data)
+    {
+        m_vectorEditorChanged = callback;
+        m_vectorEditorChangedData = data;
+    }
 
 private:
     // The first viewport of the current viewer, or null.
@@ -655,6 +663,13 @@ private:
     std::vector<EditedField> m_editedFields;
     int m_iEditorPosition = 0;
     bool m_bAbsoluteEdit = false;
+    VectorEditorChanged m_vectorEditorChanged = nullptr;
+    void *m_vectorEditorChangedData = nullptr;
+    void VectorEditorChangedNow() const
+    {
+        if (m_vectorEditorChanged)
+            m_vectorEditorChanged(m_vectorEditorChangedData);
+    }
     SgDocumentSubscription m_fieldEdited;
     static void OnFieldEdited(const SgDocumentEvent &event, void *facade);
     // The selection walk of FindNode: the index of the next selected path.

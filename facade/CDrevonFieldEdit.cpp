@@ -84,8 +84,10 @@ SgVectorFieldModel *CDrevon::CreateVectorFieldEdit(int count, const char *const 
 
 void CDrevon::FiledEditUI_SetVector(const double *values, int count, int first)
 {
-    if (m_vectorEditor && values)
+    if (m_vectorEditor && values) {
         m_vectorEditor->SetVector(values, count, first);
+        VectorEditorChangedNow();
+    }
 }
 
 void CDrevon::OnFieldEdited(const SgDocumentEvent &event, void *facade)
@@ -130,6 +132,7 @@ void CDrevon::UpdateCurrentNumericParam(void *context, const double *values, int
             editor->SetParamName(position + i, fields[i]->GetFieldName());
     }
     self->m_bAbsoluteEdit = absolute != 0;
+    self->VectorEditorChangedNow();
 }
 
 void CDrevon::PreUpdateCurrentField(void *context)
@@ -143,6 +146,7 @@ void CDrevon::PreUpdateCurrentField(void *context)
     const Rotation rotation = static_cast<SgFRotation *>(field)->Get(true);
     const double shown[4] = {rotation.GetAxis().x, rotation.GetAxis().y, rotation.GetAxis().z, rotation.GetAngle()};
     self->m_vectorEditor->SetVector(shown, 4, 0);
+    self->VectorEditorChangedNow();
 }
 
 void CDrevon::UpdateCurrentField(void *context)
@@ -197,6 +201,7 @@ void CDrevon::UpdateCurrentField(void *context)
         if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(self->GetActiveTool()))
             SgEditSubObjectTool::OnMoveCB(nullptr, tool);
     }
+    self->VectorEditorChangedNow();
     self->Redraw();
 }
 

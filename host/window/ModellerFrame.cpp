@@ -7,6 +7,7 @@
 #include <wx/aboutdlg.h>
 #include <wx/dcmemory.h>
 #include <wx/menu.h>
+#include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/splitter.h>
 #include <wx/toolbar.h>
@@ -14,6 +15,8 @@
 
 #include "engine/viewer/SgPrint.h"
 #include "facade/CDrevon.h"
+#include "platform/controls/SgVectorFieldModel.h"
+#include "platform/wx/SgWxControls.h"
 #include "platform/wx/SgWxGLWindow.h"
 #include "treepanel/wx/SgWxSceneTree.h"
 
@@ -168,6 +171,7 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     SetSizer(m_sizer);
     BuildMenus();
     BuildToolbars();
+    BuildFieldEditor();
     int count = 0;
     const CommandEntry *commands = modeller::GetCommands(count);
     for (int i = 0; i < count; ++i) {
@@ -182,6 +186,14 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
 ModellerFrame::~ModellerFrame()
 {
     m_facade->SetHostButtonStateCallback(nullptr, nullptr);
+    // The editor's controls outlive this body; they stop using the facade's
+    // numbers now.
+    m_facade->SetVectorEditorChangedCallback(nullptr, nullptr);
+    if (m_fieldEditor) {
+        m_fieldEditor->SetChangeCallback(nullptr);
+        for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
+            spin->UseModel(nullptr);
+    }
     // The tree stops following the document before the facade can go.
     if (m_tree)
         m_tree->Attach(nullptr);
@@ -239,6 +251,65 @@ void ModellerFrame::BuildToolbars()
     for (wxToolBar *toolbar : m_toolbars)
         toolbar->Realize();
     m_sizer->Add(m_toolRow, 0, wxEXPAND);
+}
+
+void ModellerFrame::BuildFieldEditor()
+{
+    // X, Y and Z of a vector, the angle of a rotation, and two rows the
+    // fields under edit name.
+    static const char *const kNames[] = {"X", "Y", "Z", "Angle", "Value", "Value"};
+    SgVectorFieldModel *model = m_facade->CreateVectorFieldEdit(6, kNames);
+    m_fieldPanel = new wxPanel(this, wxID_ANY);
+    m_fieldPanel->SetName("FieldEditor");
+    m_fieldEditor.reset(VectorFieldUI::CreateVectorFieldUI(m_fieldPanel, model));
+    if (!m_fieldEditor)
+        return;
+    const int height = m_fieldEditor->GetNumSpin(0) ? m_fieldEditor->GetNumSpin(0)->GetSize().y : 22;
+    m_fieldPanel->SetMinSize(wxSize(m_fieldEditor->GetShownWidth() + 4, height + 2));
+    m_fieldEditor->SetChangeCallback([this] { OnFieldEditorTaken(); });
+    // The view, not the strip, has the keys when the window comes up (the
+    // toolkit gives the focus to the first child that takes it): an edit
+    // takes the focus only once it is clicked.
+    for (int i = 0; CNumEdit *edit = m_fieldEditor->GetEdit(i); ++i) {
+        edit->SetCanFocus(false);
+        edit->Bind(wxEVT_LEFT_DOWN, [edit](wxMouseEvent &event) {
+            edit->SetCanFocus(true);
+            edit->SetFocus();
+            event.Skip();
+        });
+    }
+    for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
+        spin->SetCanFocus(false);
+    m_facade->SetVectorEditorChangedCallback(&ModellerFrame::OnFieldEditorShown, this);
+    RememberFieldEditor();
+    m_sizer->Add(m_fieldPanel, 0, wxEXPAND | wxBOTTOM, 2);
+}
+
+void ModellerFrame::OnFieldEditorShown(void *data)
+{
+    auto *frame = static_cast<ModellerFrame *>(data);
+    if (!frame->m_fieldEditor)
+        return;
+    frame->m_fieldEditor->ShowModel();
+    frame->RememberFieldEditor();
+}
+
+void ModellerFrame::RememberFieldEditor()
+{
+    SgVectorFieldModel &model = m_fieldEditor->Model();
+    m_fieldNumbers.assign(static_cast<size_t>(model.GetRowCount()), 0.0);
+    model.GetVector(m_fieldNumbers.data());
+}
+
+void ModellerFrame::OnFieldEditorTaken()
+{
+    SgVectorFieldModel &model = m_fieldEditor->Model();
+    std::vector<double> numbers(static_cast<size_t>(model.GetRowCount()), 0.0);
+    model.GetVector(numbers.data());
+    if (numbers == m_fieldNumbers)
+        return;
+    m_fieldNumbers = numbers;
+    drevon::CDrevon::UpdateCurrentField(m_facade);
 }
 
 SgWxGLWindow *ModellerFrame::CreateCanvas()

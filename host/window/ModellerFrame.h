@@ -5,12 +5,16 @@
 // ApplyButton); enable and check states come from the facade when the
 // toolkit asks (and at once when the facade reports a state change).
 #include <array>
+#include <memory>
+#include <vector>
 
 #include <wx/frame.h>
 
 #include "host/modeller/HostCommandTable.h"
 
 class SgWxGLWindow;
+class VectorFieldUI;
+class wxPanel;
 class wxBoxSizer;
 class wxSplitterWindow;
 class wxToolBar;
@@ -49,12 +53,21 @@ public:
     static void OnButtonState(void *frame, int button, int state);
     // The toolkit's item id of a command, and back.
     static int ItemOf(int command);
+    // The strip of numbers of the field a tool edits (the facade's editor),
+    // below the toolbars.
+    VectorFieldUI *GetFieldEditor() const { return m_fieldEditor.get(); }
 
 private:
     void BuildMenus();
     void BuildToolbars();
     void OnCommand(wxCommandEvent &event);
     void OnUpdate(wxUpdateUIEvent &event);
+    void BuildFieldEditor();
+    // The facade changed the editor's numbers: show them.
+    static void OnFieldEditorShown(void *frame);
+    // The user took a number in the editor: it goes into the field.
+    void OnFieldEditorTaken();
+    void RememberFieldEditor();
 
     drevon::CDrevon *m_facade;
     SgWxGLWindow *m_canvas = nullptr;
@@ -63,4 +76,9 @@ private:
     wxBoxSizer *m_sizer = nullptr;
     wxSizer *m_toolRow = nullptr;
     std::array<wxToolBar *, modeller::kToolbarCount> m_toolbars{};
+    wxPanel *m_fieldPanel = nullptr;
+    std::unique_ptr<VectorFieldUI> m_fieldEditor;
+    // The numbers as last shown, so that a focus passing through the
+    // editor without a change writes nothing.
+    std::vector<double> m_fieldNumbers;
 };

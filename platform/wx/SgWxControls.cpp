@@ -1,5 +1,7 @@
 #include "platform/wx/SgWxControls.h"
 
+#include <algorithm>
+
 #include <wx/dcclient.h>
 #include <wx/renderer.h>
 #include <wx/window.h>
@@ -127,21 +129,49 @@ void CNumSpinCtrl::ShowText()
 
 VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, int count, const char *const *names)
 {
-    return parent ? new VectorFieldUI(parent, count, names) : nullptr;
+    if (!parent)
+        return nullptr;
+    auto model = std::make_unique<SgVectorFieldModel>(count, names);
+    auto *view = new VectorFieldUI(parent, model.get());
+    view->m_ownModel = std::move(model);
+    return view;
 }
 
-VectorFieldUI::VectorFieldUI(wxWindow *parent, int count, const char *const *names)
-    : m_model(count, names)
+VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, SgVectorFieldModel *model)
 {
-    for (int i = 0; i < m_model.GetRowCount(); ++i) {
-        SgVectorFieldModel::Row &row = *m_model.GetRow(i);
-        const wxRect label = ToRect(row.label);
-        m_labels.push_back(new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), label.GetPosition(),
-                                            label.GetSize(), wxALIGN_RIGHT | wxST_NO_AUTORESIZE));
-        const wxRect edit = ToRect(row.edit);
-        m_edits.push_back(new CNumEdit(parent, wxID_ANY, edit.GetPosition(), edit.GetSize()));
-        const wxRect spin = ToRect(row.spinBox);
-        m_spins.push_back(new CNumSpinCtrl(parent, wxID_ANY, spin.GetPosition(), spin.GetSize()));
+    return parent && model ? new VectorFieldUI(parent, model) : nullptr;
+}
+
+VectorFieldUI::VectorFieldUI(wxWindow *parent, SgVectorFieldModel *model)
+    : m_pModel(model)
+{
+    // The toolkit's arrows refuse less room than their own size, which can
+    // be more than the model gives them: each row's parts take the arrows'
+    // height, and the rows after them move right by the width they lack.
+    // The first label takes the room of its text only.
+    int shift = 0;
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+        SgVectorFieldModel::Row &row = *m_pModel->GetRow(i);
+        wxRect label = ToRect(row.label);
+        auto *text = new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), wxDefaultPosition,
+                                      wxDefaultSize, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+        if (i == 0)
+            shift = -std::max(0, label.width - text->GetBestSize().x - 8);
+        m_labels.push_back(text);
+        wxRect edit = ToRect(row.edit);
+        m_edits.push_back(new CNumEdit(parent, wxID_ANY));
+        m_spins.push_back(new CNumSpinCtrl(parent, wxID_ANY));
+        const wxRect modelSpin = ToRect(row.spinBox);
+        const wxSize best = m_spins.back()->GetBestSize();
+        const wxSize spin(std::max(modelSpin.width, best.x), std::max(modelSpin.height, best.y));
+        label.x = std::max(0, label.x + shift);
+        label.width = std::max(0, row.label.right + shift - label.x);
+        edit.x += shift;
+        const int textHeight = text->GetBestSize().y;
+        text->SetSize(label.x, std::max(0, (spin.y - textHeight) / 2), label.width, textHeight);
+        m_edits.back()->SetSize(edit.x, 0, edit.width, spin.y);
+        m_spins.back()->SetSize(edit.GetRight() + 1, 0, spin.x, spin.y);
+        shift += spin.x - modelSpin.width;
         m_spins.back()->UseModel(&row.spin);
         m_spins.back()->SetBuddy(m_edits.back());
     }
@@ -150,8 +180,8 @@ VectorFieldUI::VectorFieldUI(wxWindow *parent, int count, const char *const *nam
 
 void VectorFieldUI::ShowRows()
 {
-    for (int i = 0; i < m_model.GetRowCount(); ++i) {
-        const bool shown = m_model.GetRow(i)->shown;
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+        const bool shown = m_pModel->GetRow(i)->shown;
         m_labels[i]->Show(shown);
         m_edits[i]->Show(shown);
         m_spins[i]->Show(shown);
@@ -163,15 +193,41 @@ void VectorFieldUI::ShowRows()
 
 void VectorFieldUI::SetVector(const double *values, int count, int first)
 {
-    m_model.SetVector(values, count, first);
+    m_pModel->SetVector(values, count, first);
     ShowRows();
+}
+
+void VectorFieldUI::ShowModel()
+{
+    for (int i = 0; i < m_pModel->GetRowCount() && i < int(m_labels.size()); ++i)
+        m_labels[i]->SetLabel(wxString::FromUTF8(m_pModel->GetRow(i)->name));
+    ShowRows();
+}
+
+void VectorFieldUI::SetChangeCallback(std::function<void()> changed)
+{
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+        SgNumSpinModel::Notify notify;
+        if (changed)
+            notify = [changed](SgNumSpinModel *) { changed(); };
+        m_pModel->GetRow(i)->spin.SetAfterChange(std::move(notify));
+    }
+}
+
+int VectorFieldUI::GetShownWidth()
+{
+    int width = 0;
+    for (int i = 0; i < m_pModel->GetRowCount() && i < int(m_spins.size()); ++i)
+        if (m_pModel->GetRow(i)->shown)
+            width = std::max(width, m_spins[i]->GetRect().GetRight() + 1);
+    return width;
 }
 
 int VectorFieldUI::GetVector(double *values)
 {
     for (CNumSpinCtrl *spin : m_spins)
         spin->Commit();
-    return m_model.GetVector(values);
+    return m_pModel->GetVector(values);
 }
 
 CNumSpinCtrl *VectorFieldUI::GetNumSpin(int index)
@@ -186,9 +242,9 @@ CNumEdit *VectorFieldUI::GetEdit(int index)
 
 void VectorFieldUI::SetParamName(int index, const char *name)
 {
-    m_model.SetParamName(index, name);
+    m_pModel->SetParamName(index, name);
     if (index >= 0 && index < int(m_labels.size()))
-        m_labels[index]->SetLabel(wxString::FromUTF8(m_model.GetRow(index)->name));
+        m_labels[index]->SetLabel(wxString::FromUTF8(m_pModel->GetRow(index)->name));
 }
 
 namespace {

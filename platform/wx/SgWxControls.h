@@ -11,6 +11,7 @@
 //   spin->SetBuddy(edit);
 //   spin->SetRangeAndDelta(0.0, 10.0, 0.5);
 //   spin->SetPos(2.0);
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -82,22 +83,34 @@ private:
 class VectorFieldUI {
 public:
     static VectorFieldUI *CreateVectorFieldUI(wxWindow *parent, int count, const char *const *names);
+    // A view of a model someone else keeps (the facade's editor); the model
+    // must outlive the view.
+    static VectorFieldUI *CreateVectorFieldUI(wxWindow *parent, SgVectorFieldModel *model);
     VectorFieldUI(const VectorFieldUI &) = delete;
     VectorFieldUI &operator=(const VectorFieldUI &) = delete;
 
-    SgVectorFieldModel &Model() { return m_model; }
+    SgVectorFieldModel &Model() { return *m_pModel; }
     void SetVector(const double *values, int count, int first);
     int GetVector(double *values);
     CNumSpinCtrl *GetNumSpin(int index);
     CNumEdit *GetEdit(int index);
     void SetParamName(int index, const char *name);
-    void SetCurrentField(void *field, int slot) { m_model.SetCurrentField(field, slot); }
+    void SetCurrentField(void *field, int slot) { m_pModel->SetCurrentField(field, slot); }
+    // Shows the model's rows, names and values again after its keeper
+    // changed them.
+    void ShowModel();
+    // Runs after the user took a number (Enter, focus lost, an arrow click)
+    // in any row; null: nothing runs.
+    void SetChangeCallback(std::function<void()> changed);
+    // The right end of the last shown row, in the parent's pixels.
+    int GetShownWidth();
 
 private:
-    VectorFieldUI(wxWindow *parent, int count, const char *const *names);
+    VectorFieldUI(wxWindow *parent, SgVectorFieldModel *model);
     void ShowRows();
 
-    SgVectorFieldModel m_model;
+    std::unique_ptr<SgVectorFieldModel> m_ownModel;
+    SgVectorFieldModel *m_pModel;
     // Children of the parent window, which deletes them.
     std::vector<wxStaticText *> m_labels;
     std::vector<CNumEdit *> m_edits;

@@ -251,6 +251,28 @@ TEST_F(AccessTest, ATranslationEditShowsInTheEditorAndTheEditorWritesItBack)
     EXPECT_EQ(Row(editor, 0), 0.0);
 }
 
+TEST_F(AccessTest, AViewOfTheEditorHearsOfEachChangeTheFacadeMakes)
+{
+    SgObject *ball = AddBall("Ball");
+    SgField *translation = ball->GetTransform()->GetFieldAddressByName("translation");
+    const char *names[] = {"X", "Y", "Z", "Angle"};
+    m_facade->CreateVectorFieldEdit(4, names);
+    int heard = 0;
+    m_facade->SetVectorEditorChangedCallback([](void *count) { ++*static_cast<int *>(count); }, &heard);
+    const double moved[3] = {1, 2, 3};
+    // A tool's step, the host's numbers, the user's numbers taken: each is heard once.
+    Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
+    EXPECT_EQ(heard, 1);
+    m_facade->FiledEditUI_SetVector(moved, 3, 0);
+    EXPECT_EQ(heard, 2);
+    CDrevon::UpdateCurrentField(m_facade.get());
+    EXPECT_EQ(heard, 3);
+    // Once the view is gone nothing is called.
+    m_facade->SetVectorEditorChangedCallback(nullptr, nullptr);
+    Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
+    EXPECT_EQ(heard, 3);
+}
+
 TEST_F(AccessTest, NumbersOfOtherNodesAreWrittenInTheirOwnTypeAndNamedInTheEditor)
 {
     SgObject *ball = AddBall("Ball", 1.0);
