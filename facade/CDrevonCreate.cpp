@@ -4,7 +4,6 @@
 // nodes by class name.
 #include <cmath>
 #include <cstdio>
-#include <unordered_set>
 
 #include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSeparator.h"
@@ -32,9 +31,6 @@ namespace {
 
 constexpr const char *kPackage = "Facade";
 constexpr double kPi = 3.14159265358979323846;
-// The prefixed class name is formed in a buffer of this size.
-constexpr size_t kClassNameBuffer = 224;
-
 // The camera object's rows: kind, class name ("" for an empty row).
 constexpr const char *kCameraClasses[] = {"", "SgCamera"};
 
@@ -59,25 +55,6 @@ SgNode *MakeNode(int classId)
 SgNode *MakeNode(const char *className)
 {
     return MakeNode(SgFieldMngr::GetClassIDFromName(className));
-}
-
-// Whether `inside` lies in the subtree of `root` (or is root).
-bool InSubtree(SgNode *root, SgNode *inside)
-{
-    std::unordered_set<SgNode *> seen;
-    std::vector<SgNode *> stack{root};
-    while (!stack.empty()) {
-        SgNode *node = stack.back();
-        stack.pop_back();
-        if (node == inside)
-            return true;
-        if (!node || !node->IsGroup() || !seen.insert(node).second)
-            continue;
-        auto *group = static_cast<SgGroup *>(node);
-        for (int i = 0; i < group->GetNumChildren(); ++i)
-            stack.push_back(group->GetChild(i));
-    }
-    return false;
 }
 
 SgCube *MakeCube(double width, double height, double depth)
