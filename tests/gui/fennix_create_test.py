@@ -15,7 +15,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, fail, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, fail, start_xvfb, stop  # noqa: E402
 
 
 def create_sphere(screen, x, y, length):
@@ -74,11 +74,7 @@ def main():
             fail("the written View section holds no camera: %r" % view[:200])
         print("PASS: two spheres created from X events, radii %g and %g; the view written" % (first, second))
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
-        server.terminate()
-        server.wait()
+        stop(program, server)
 
 
 if __name__ == "__main__":

@@ -6,15 +6,13 @@ the distance dragged, and a left drag over empty space still turns the view.
 
   fennix_select_drag_test.py FENNIX SCENE [--keep-shots DIR]
 """
-import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb, stop, window_test_arguments  # noqa: E402
 
 
 def is_yellow(p):
@@ -55,14 +53,7 @@ def extent(found):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments()
 
     server, display = start_xvfb()
     screen = Screen(display)
@@ -154,11 +145,7 @@ def main():
         print("PASS: a click selected the box, its X arrow moved it %.0f pixels right, an empty drag turned the view"
               % moved_x)
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
-        server.terminate()
-        server.wait()
+        stop(program, server)
 
 
 if __name__ == "__main__":

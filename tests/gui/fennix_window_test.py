@@ -11,6 +11,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -44,6 +45,40 @@ def start_xvfb():
         time.sleep(0.1)
     server.kill()
     fail("Xvfb did not start on :%d" % number)
+
+
+def window_test_arguments(case_choices=None):
+    """FENNIX SCENE [--keep-shots DIR] (after a CASE when `case_choices` are
+    given); fails when an X tool the window tests drive is not installed."""
+    parser = argparse.ArgumentParser()
+    if case_choices is not None:
+        parser.add_argument("case", choices=sorted(case_choices))
+    parser.add_argument("fennix")
+    parser.add_argument("scene")
+    parser.add_argument("--keep-shots")
+    args = parser.parse_args()
+    for tool in ("Xvfb", "xdotool", "xwd"):
+        if shutil.which(tool) is None:
+            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    return args
+
+
+def copy_scene(path, prefix):
+    """A copy of the scene in a new temporary folder, so that the program may
+    write beside it: (folder, copied scene)."""
+    folder = tempfile.mkdtemp(prefix=prefix)
+    scene = os.path.join(folder, os.path.basename(path))
+    shutil.copyfile(path, scene)
+    return folder, scene
+
+
+def stop(program, server):
+    """Ends the program if it still runs, then the X server."""
+    if program.poll() is None:
+        program.kill()
+        program.wait()
+    server.terminate()
+    server.wait()
 
 
 class Screen:
@@ -142,14 +177,7 @@ def settle(screen, box, previous=None, seconds=10):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments()
 
     server, display = start_xvfb()
     screen = Screen(display)
@@ -218,11 +246,7 @@ def main():
         close_with_ctrl_q(screen, window, program)
         print("PASS: the window showed the scene, turned, zoomed, resized and closed with status 0")
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
-        server.terminate()
-        server.wait()
+        stop(program, server)
 
 
 if __name__ == "__main__":
