@@ -12,7 +12,8 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb, stop, window_test_arguments  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    Screen, crop, expect_clean_exit, fail, other_windows, share_changed, start_xvfb, stop, window_test_arguments)
 
 
 def is_yellow(p):
@@ -128,20 +129,14 @@ def main():
         question = None
         deadline = time.time() + 20
         while question is None and time.time() < deadline:
-            found = [w for w in screen.run("xdotool", "search", "--name", "^fennix$", check=False).decode().split()
-                     if w != window]
+            found = other_windows(screen, "^fennix$", window)
             question = found[0] if found else None
             time.sleep(0.2)
         if question is None:
             fail("closing with the moved box did not ask whether to save")
         screen.run("xdotool", "windowfocus", "--sync", question, check=False)
         screen.run("xdotool", "key", "alt+n", check=False)
-        try:
-            status = program.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            fail("fennix did not exit after its window was closed")
-        if status != 0:
-            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        expect_clean_exit(program)
         print("PASS: a click selected the box, its X arrow moved it %.0f pixels right, an empty drag turned the view"
               % moved_x)
     finally:

@@ -125,15 +125,26 @@ def canvas_box(window_box):
     return x, y + top, width, height - top
 
 
-def close_with_ctrl_q(screen, window, program):
-    """Ctrl+Q to the window: the program must end with status 0."""
-    screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+def expect_clean_exit(program, timeout=20):
+    """The program, its window closed, must end within `timeout` seconds with status 0."""
     try:
-        status = program.wait(timeout=20)
+        status = program.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         fail("fennix did not exit after its window was closed")
     if status != 0:
         fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+
+
+def close_with_ctrl_q(screen, window, program, timeout=20):
+    """Ctrl+Q to the window: the program must end with status 0."""
+    screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+    expect_clean_exit(program, timeout)
+
+
+def other_windows(screen, name, window):
+    """The windows whose name matches `name`, other than `window` (a question
+    the window asks has the window's title)."""
+    return [w for w in screen.run("xdotool", "search", "--name", name, check=False).decode().split() if w != window]
 
 
 def crop(image, box):
