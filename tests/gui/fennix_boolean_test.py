@@ -12,13 +12,12 @@ Ctrl+Z brings both the box and the ball back, and Ctrl+S then saves them.
 """
 import os
 import shutil
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    Screen, close_with_ctrl_q, copy_scene, fail, start_xvfb, stop, window_test_arguments)
+    close_with_ctrl_q, copy_scene, fail, start_fennix, stop, window_test_arguments)
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
 from fennix_modeller_test import chrome_height, keys  # noqa: E402
 
@@ -39,10 +38,7 @@ def main():
     args = window_test_arguments()
 
     folder, scene = copy_scene(args.scene, "fennix-boolean-")
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-    program = subprocess.Popen([args.fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    server, screen, program = start_fennix(args.fennix, scene)
 
     def shot(name):
         if args.keep_shots:

@@ -14,12 +14,11 @@ input events.
 """
 import os
 import shutil
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, copy_scene, crop, fail, start_xvfb, stop, window_test_arguments  # noqa: E402
+from fennix_window_test import copy_scene, crop, fail, start_fennix, stop, window_test_arguments  # noqa: E402
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
 from fennix_modeller_test import chrome_height, keys  # noqa: E402
 
@@ -139,10 +138,7 @@ def main():
     args = window_test_arguments(CASES)
 
     folder, scene = copy_scene(args.scene, "fennix-creation-keys-")
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-    program = subprocess.Popen([args.fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    server, screen, program = start_fennix(args.fennix, scene)
     try:
         window = screen.window(os.path.basename(scene))
         box = screen.geometry(window)

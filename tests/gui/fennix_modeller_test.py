@@ -11,13 +11,12 @@ ends the program with status 0.
 """
 import os
 import shutil
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    Screen, close_with_ctrl_q, copy_scene, crop, fail, share_changed, start_xvfb, stop, window_test_arguments)
+    close_with_ctrl_q, copy_scene, crop, fail, share_changed, start_fennix, stop, window_test_arguments)
 from fennix_select_drag_test import extent, is_red, is_yellow, pixels, settle  # noqa: E402
 
 # A checked toolbar button's ground, and the ink of the icons drawn for the project.
@@ -74,10 +73,7 @@ def main():
 
     folder, scene = copy_scene(args.scene, "fennix-modeller-")
     saved = os.path.join(folder, "saved_through_the_menu.kvrx")
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-    program = subprocess.Popen([args.fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    server, screen, program = start_fennix(args.fennix, scene)
     try:
         window = screen.window(os.path.basename(scene))
         box = screen.geometry(window)

@@ -72,6 +72,16 @@ def copy_scene(path, prefix):
     return folder, scene
 
 
+def start_fennix(fennix, scene):
+    """An X server of the test's own and `fennix SCENE` on it (software GL,
+    the toolkit on X11): (server, screen, program). Stop them with stop()."""
+    server, display = start_xvfb()
+    screen = Screen(display)
+    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
+    program = subprocess.Popen([fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    return server, screen, program
+
+
 def stop(program, server):
     """Ends the program if it still runs, then the X server."""
     if program.poll() is None:
