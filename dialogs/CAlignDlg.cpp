@@ -27,32 +27,6 @@ void CAlignDlg::SetSelectionList(const SgPathList &paths)
     }
 }
 
-void CAlignDlg::StartKeyPoint()
-{
-    SgDocument *document = GetDocument();
-    if (!document || !document->IsUndoRecording())
-        return;
-    EndKeyPoint();
-    m_keyPoint = document->StartKeyPoint();
-    m_keyPointOpen = true;
-}
-
-void CAlignDlg::EndKeyPoint()
-{
-    if (!m_keyPointOpen)
-        return;
-    m_keyPointOpen = false;
-    if (SgDocument *document = GetDocument())
-        document->EndKeyPoint();
-}
-
-void CAlignDlg::Redraw()
-{
-    SgDocument *document = GetDocument();
-    if (document && document->GetViewerCount() > 0)
-        document->RedrawAllViewers();
-}
-
 void CAlignDlg::OnInitDialog()
 {
     m_objectsPoint = kCenter;
@@ -102,19 +76,16 @@ void CAlignDlg::AlignOrientation(int axis)
 
 void CAlignDlg::ReAlignSelection(bool revert)
 {
-    SgDocument *document = GetDocument();
-    if (revert && m_keyPointOpen && document) {
-        EndKeyPoint();
-        document->RevertToLastKeyPoint(m_keyPoint);
+    // What was aligned so far is taken back inside a fresh key point.
+    if (revert && RevertKeyPoint())
         StartKeyPoint();
-    }
     for (int axis = 0; axis < 3; ++axis)
         if (m_position[axis])
             AlignPosition(axis);
     for (int axis = 0; axis < 3; ++axis)
         if (m_orientation[axis])
             AlignOrientation(axis);
-    Redraw();
+    RedrawViewers();
 }
 
 void CAlignDlg::SetPosition(int axis, bool on)
@@ -129,7 +100,7 @@ void CAlignDlg::SetPosition(int axis, bool on)
     if (SgDocument *document = GetDocument())
         if (SgSelectionHandler *selection = document->GetSelectionHandler())
             selection->ReselectAll();
-    Redraw();
+    RedrawViewers();
 }
 
 void CAlignDlg::SetOrientation(int axis, bool on)
@@ -141,7 +112,7 @@ void CAlignDlg::SetOrientation(int axis, bool on)
         AlignOrientation(axis);
     else
         ReAlignSelection(true);
-    Redraw();
+    RedrawViewers();
 }
 
 void CAlignDlg::SetObjectsPoint(int point)
@@ -167,17 +138,13 @@ void CAlignDlg::OnApply()
 void CAlignDlg::OnOK()
 {
     EndKeyPoint();
-    Redraw();
+    RedrawViewers();
     CCadDlg::OnOK();
 }
 
 void CAlignDlg::OnCancel()
 {
-    const bool revert = m_keyPointOpen;
-    EndKeyPoint();
-    if (revert)
-        if (SgDocument *document = GetDocument())
-            document->RevertToLastKeyPoint(m_keyPoint);
-    Redraw();
+    RevertKeyPoint();
+    RedrawViewers();
     CCadDlg::OnCancel();
 }

@@ -59,9 +59,6 @@ private:
     void AlignOrientation(int axis);
     void ReAlignSelection(bool revert);
     bool Usable() const;
-    void StartKeyPoint();
-    void EndKeyPoint();
-    void Redraw();
 
     SgPathList m_paths;
     SgPath m_reference;
@@ -75,6 +72,4 @@ private:
     int m_objectsPoint = kCenter;
     int m_referencePoint = kDefault;
     int m_lastOrientationAxis = -2;
-    int m_keyPoint = -1;
-    bool m_keyPointOpen = false;
 };

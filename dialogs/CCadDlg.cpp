@@ -48,6 +48,40 @@ void CCadDlg::ReportClosing()
         report(m_pDocument->GetCloseDialogOwner(), this);
 }
 
+bool CCadDlg::StartKeyPoint()
+{
+    if (!m_pDocument || !m_pDocument->IsUndoRecording())
+        return m_bKeyPointOpen;
+    EndKeyPoint();
+    m_iKeyPoint = m_pDocument->StartKeyPoint();
+    m_bKeyPointOpen = m_iKeyPoint >= 0;
+    return m_bKeyPointOpen;
+}
+
+bool CCadDlg::EndKeyPoint()
+{
+    if (!m_bKeyPointOpen)
+        return false;
+    m_bKeyPointOpen = false;
+    if (m_pDocument)
+        m_pDocument->EndKeyPoint();
+    return true;
+}
+
+bool CCadDlg::RevertKeyPoint()
+{
+    if (!EndKeyPoint() || !m_pDocument)
+        return false;
+    m_pDocument->RevertToLastKeyPoint(m_iKeyPoint);
+    return true;
+}
+
+void CCadDlg::RedrawViewers() const
+{
+    if (m_pDocument)
+        m_pDocument->RedrawAllViewers();
+}
+
 void CCadDlg::OnOK()
 {
     ReportClosing();

@@ -81,6 +81,26 @@ protected:
     // Tells the document's close-dialog callback, once per opening.
     void ReportClosing();
 
+    // The undo key point a dialog keeps open while it edits, so that Cancel
+    // can take back what it did. A dialog ends only a key point it opened
+    // itself: with undo off the document opens none, and ending one then
+    // would close someone else's.
+    //
+    // Starts a new key point, ending the dialog's open one first; nothing
+    // (and the open one stays) when there is no document or undo is off.
+    // True when a key point is open afterwards.
+    bool StartKeyPoint();
+    // Ends the dialog's key point; false when it had none open.
+    bool EndKeyPoint();
+    // Ends the dialog's key point and undoes what was recorded in it; false
+    // (nothing undone) when it had none open.
+    bool RevertKeyPoint();
+    bool IsKeyPointOpen() const { return m_bKeyPointOpen; }
+    // The number of the last key point the dialog opened (-1 for none).
+    int GetOpenedKeyPoint() const { return m_iKeyPoint; }
+    // Redraws every viewer of the document (none when there is no document).
+    void RedrawViewers() const;
+
 private:
     SgDocument *m_pDocument = nullptr;
     void *m_pParent = nullptr;
@@ -89,4 +109,6 @@ private:
     unsigned m_id = 0;
     bool m_bProcessEnter = false;
     bool m_bOpen = false;
+    int m_iKeyPoint = -1;
+    bool m_bKeyPointOpen = false;
 };

@@ -68,32 +68,6 @@ void CColorDlg::SetPathList(const SgPathList &paths)
     }
 }
 
-void CColorDlg::StartKeyPoint()
-{
-    SgDocument *document = GetDocument();
-    if (!document || !document->IsUndoRecording())
-        return;
-    EndKeyPoint();
-    m_keyPoint = document->StartKeyPoint();
-    m_keyPointOpen = true;
-}
-
-void CColorDlg::EndKeyPoint()
-{
-    if (!m_keyPointOpen)
-        return;
-    m_keyPointOpen = false;
-    if (SgDocument *document = GetDocument())
-        document->EndKeyPoint();
-}
-
-void CColorDlg::Redraw()
-{
-    SgDocument *document = GetDocument();
-    if (document && document->GetViewerCount() > 0)
-        document->RedrawAllViewers();
-}
-
 void CColorDlg::Changed()
 {
     if (m_fnChanged)
@@ -161,7 +135,7 @@ void CColorDlg::UpdateSelection()
             material.m_ambientColor = material.m_diffuseColor;
     }
     if (m_instant)
-        Redraw();
+        RedrawViewers();
     Changed();
 }
 
@@ -241,7 +215,7 @@ void CColorDlg::SetOverride(bool on)
 {
     // Used at the next application; clicking only redraws.
     m_override = on;
-    Redraw();
+    RedrawViewers();
 }
 
 void CColorDlg::SetLinkAmbient(bool on)
@@ -254,38 +228,34 @@ void CColorDlg::SetInstantUpdate(bool on)
 {
     m_instant = on;
     if (on)
-        Redraw();
+        RedrawViewers();
 }
 
 void CColorDlg::OnApply()
 {
     // What was done so far stays on Cancel.
     StartKeyPoint();
-    Redraw();
+    RedrawViewers();
 }
 
 void CColorDlg::OnDisconnect()
 {
     SyncMaterial(true);
     UpdateSelection();
-    Redraw();
+    RedrawViewers();
 }
 
 void CColorDlg::OnOK()
 {
     EndKeyPoint();
-    Redraw();
+    RedrawViewers();
     CCadDlg::OnOK();
 }
 
 void CColorDlg::OnCancel()
 {
-    const bool revert = m_keyPointOpen;
-    EndKeyPoint();
-    if (revert)
-        if (SgDocument *document = GetDocument())
-            document->RevertToLastKeyPoint(m_keyPoint);
-    Redraw();
+    RevertKeyPoint();
+    RedrawViewers();
     CCadDlg::OnCancel();
 }
 

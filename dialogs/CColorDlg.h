@@ -92,9 +92,6 @@ public:
 
 private:
     void SyncMaterial(bool disconnect);
-    void StartKeyPoint();
-    void EndKeyPoint();
-    void Redraw();
     void Changed();
     bool BuildPreview();
 
@@ -113,8 +110,6 @@ private:
     bool m_instant = true;
     SgRef<SgSeparator> m_previewRoot;
     SgViewer *m_pPreviewViewer = nullptr;
-    int m_keyPoint = -1;
-    bool m_keyPointOpen = false;
     void (*m_fnChanged)(void *) = nullptr;
     void *m_pChangedData = nullptr;
 };

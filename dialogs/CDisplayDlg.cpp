@@ -20,13 +20,6 @@ void UnhideOp::operator()(SgNode *node)
 
 CDisplayDlg::CDisplayDlg(SgDocument *document, void *parent) : CCadDlg(document, kDialogId, parent) {}
 
-void CDisplayDlg::RedrawAll()
-{
-    SgDocument *document = GetDocument();
-    if (document && document->GetViewerCount() > 0)
-        document->RedrawAllViewers();
-}
-
 void CDisplayDlg::OnHideSelected()
 {
     SgSelectionHandler *selection = GetDocument() ? GetDocument()->GetSelectionHandler() : nullptr;
@@ -34,7 +27,7 @@ void CDisplayDlg::OnHideSelected()
         return;
     HideOp hide;
     selection->ApplyToSelection(&hide);
-    RedrawAll();
+    RedrawViewers();
 }
 
 void CDisplayDlg::OnHideUnselected()
@@ -44,7 +37,7 @@ void CDisplayDlg::OnHideUnselected()
         return;
     HideOp hide;
     selection->ApplyToUnSelected(&hide);
-    RedrawAll();
+    RedrawViewers();
 }
 
 void CDisplayDlg::OnUnhideAll()
@@ -54,7 +47,7 @@ void CDisplayDlg::OnUnhideAll()
         return;
     UnhideOp unhide;
     selection->ApplyToAll(&unhide);
-    RedrawAll();
+    RedrawViewers();
 }
 
 void CDisplayDlg::OnHideByHit()
@@ -67,7 +60,7 @@ void CDisplayDlg::OnHideByHit()
         m_deleteActiveTool();
     selection->AddSelectionCB(&SgSelectionHandler::MouseClickEvent, 0);
     selection->SetUserEventCB(&CDisplayDlg::HideByHit, selection);
-    RedrawAll();
+    RedrawViewers();
 }
 
 void CDisplayDlg::HideByHit(SgPath *path, char *, unsigned long long, void *)

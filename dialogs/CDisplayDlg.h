@@ -41,7 +41,5 @@ public:
     static void HideByHit(SgPath *path, char *name, unsigned long long code, void *handler);
 
 private:
-    void RedrawAll();
-
     std::function<void()> m_deleteActiveTool;
 };

@@ -68,13 +68,6 @@ void CFontDlg::Store(SgFont &font) const
     font.LoadSystemFont(&record);
 }
 
-void CFontDlg::RedrawAll()
-{
-    SgDocument *document = GetDocument();
-    if (document && document->GetViewerCount() > 0)
-        document->RedrawAllViewers();
-}
-
 void CFontDlg::OnApply()
 {
     SgObject *object = FirstSelected(GetDocument());
@@ -83,13 +76,13 @@ void CFontDlg::OnApply()
     SgRef<SgFont> font(new SgFont);
     Store(*font);
     object->AddPropertyNode(font.get(), true);
-    RedrawAll();
+    RedrawViewers();
 }
 
 void CFontDlg::OnOK()
 {
     if (m_font)
         Store(*m_font);
-    RedrawAll();
+    RedrawViewers();
     CCadDlg::OnOK();
 }

@@ -41,7 +41,6 @@ public:
 
 private:
     void Store(SgFont &font) const;
-    void RedrawAll();
 
     SgRef<SgFont> m_font;
     std::string m_face;

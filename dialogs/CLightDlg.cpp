@@ -116,32 +116,6 @@ int CLightDlg::GetLightID(const SgLight *light)
     return -1;
 }
 
-void CLightDlg::StartKeyPoint()
-{
-    SgDocument *document = GetDocument();
-    if (!document || !document->IsUndoRecording())
-        return;
-    EndKeyPoint();
-    m_keyPoint = document->StartKeyPoint();
-    m_keyPointOpen = true;
-}
-
-void CLightDlg::EndKeyPoint()
-{
-    if (!m_keyPointOpen)
-        return;
-    m_keyPointOpen = false;
-    if (SgDocument *document = GetDocument())
-        document->EndKeyPoint();
-}
-
-void CLightDlg::RedrawAll()
-{
-    SgDocument *document = GetDocument();
-    if (document && document->GetViewerCount() > 0)
-        document->RedrawAllViewers();
-}
-
 void CLightDlg::Changed()
 {
     if (m_fnChanged)
@@ -209,7 +183,7 @@ void CLightDlg::UpdateLightNode()
         light->m_color = m_color;
         light->m_intensity = static_cast<float>(m_intensity / 100.0);
     }
-    RedrawAll();
+    RedrawViewers();
     Changed();
 }
 
@@ -339,16 +313,12 @@ void CLightDlg::OnOK()
 {
     EndKeyPoint();
     CCadDlg::OnOK();
-    RedrawAll();
+    RedrawViewers();
 }
 
 void CLightDlg::OnCancel()
 {
-    const bool revert = m_keyPointOpen;
-    EndKeyPoint();
-    if (revert)
-        if (SgDocument *document = GetDocument())
-            document->RevertToLastKeyPoint(m_keyPoint);
+    RevertKeyPoint();
     CCadDlg::OnCancel();
-    RedrawAll();
+    RedrawViewers();
 }

@@ -92,9 +92,6 @@ public:
 private:
     bool AddLight(int kind);
     void DeleteActiveLight();
-    void StartKeyPoint();
-    void EndKeyPoint();
-    void RedrawAll();
     void Changed();
 
     Vec3 m_direction{0, 0, 0};
@@ -108,8 +105,6 @@ private:
     int m_activeId = kNoLight;
     SgRef<SgLight> m_light;
     Color m_color{1, 1, 1, 1};
-    int m_keyPoint = -1;
-    bool m_keyPointOpen = false;
     void (*m_fnChanged)(void *) = nullptr;
     void *m_pChangedData = nullptr;
 };

@@ -121,7 +121,7 @@ void CTextWrapperDlg::OnInitDialog()
     m_object->AddPropertyNode(m_modifier.get(), true);
     // 4. Into the scene, centred.
     document->GetRoot()->AddChild(m_object.get());
-    Redraw();
+    RedrawViewers();
     m_object->AlignToCenter();
     m_deltaText = "0.3";
     if (SgViewer *viewer = document->GetViewerCount() > 0 ? document->GetViewer(0) : nullptr)
@@ -181,19 +181,13 @@ void CTextWrapperDlg::UpdateWrapperFunctions()
     modifier.m_scaleFunc.Set(scale);
 }
 
-void CTextWrapperDlg::Redraw()
-{
-    if (GetDocument())
-        GetDocument()->RedrawAllViewers(nullptr);
-}
-
 void CTextWrapperDlg::OnTextChanged(const std::string &text)
 {
     if (text.empty())
         return;
     m_text = text;
     m_textNode->m_text.Set(text);
-    Redraw();
+    RedrawViewers();
 }
 
 void CTextWrapperDlg::OnChecksOrPhase()
@@ -201,14 +195,14 @@ void CTextWrapperDlg::OnChecksOrPhase()
     if (m_bPlaying)
         return;
     UpdateWrapperFunctions();
-    Redraw();
+    RedrawViewers();
 }
 
 void CTextWrapperDlg::OnProfile()
 {
     s_iProfile = (s_iProfile + 1) % kProfileCount;
     UpdateWrapperFunctions();
-    Redraw();
+    RedrawViewers();
 }
 
 void CTextWrapperDlg::OnPlay()
@@ -243,7 +237,7 @@ void CTextWrapperDlg::OnTimer()
         m_dPhase += delta;
     if (m_dPhase > kPhaseWrap)
         m_dPhase -= kPhaseWrap;
-    Redraw();
+    RedrawViewers();
 }
 
 void CTextWrapperDlg::OnOK()

@@ -85,7 +85,6 @@ public:
 
 private:
     void UpdateWrapperFunctions();
-    void Redraw();
     void StopPlaying();
 
     int m_checks[4] = {0, 0, 0, 0};

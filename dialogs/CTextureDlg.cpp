@@ -301,10 +301,8 @@ void CTextureDlg::InitTextureSelection(int unit)
     if (m_objects.empty() || !document)
         return;
     // Undo off: no key point (ending one would close someone else's).
-    if (!m_bKeyPointOpen) {
-        m_iKeyPoint = document->StartKeyPoint();
-        m_bKeyPointOpen = m_iKeyPoint >= 0;
-    }
+    if (!IsKeyPointOpen())
+        StartKeyPoint();
     bool first = true;
     // The nodes of the units dropped: they leave every object, not only the
     // first, since all of them share the first object's nodes.
@@ -482,8 +480,7 @@ SgViewer *CTextureDlg::GetPreviewViewer()
 void CTextureDlg::UpdateSelection()
 {
     m_bApply = true;
-    if (GetDocument())
-        GetDocument()->RedrawAllViewers(nullptr);
+    RedrawViewers();
 }
 
 void CTextureDlg::ApplyRotation()
@@ -629,21 +626,20 @@ void CTextureDlg::OnDelete()
 
 void CTextureDlg::OnApply()
 {
-    if (GetDocument())
-        GetDocument()->RedrawAllViewers(nullptr);
+    RedrawViewers();
     m_bApply = false;
 }
 
 void CTextureDlg::EndEditing(bool keep)
 {
     SgDocument *document = GetDocument();
-    if (!m_bKeyPointOpen || !document)
+    if (!document)
         return;
-    m_bKeyPointOpen = false;
-    document->EndKeyPoint();
-    if (!keep && document->IsUndoRecording())
-        document->RevertToLastKeyPoint(m_iKeyPoint);
-    document->RedrawAllViewers(nullptr);
+    // Undo turned off meanwhile: what was done stays.
+    const bool revert = !keep && document->IsUndoRecording();
+    if (!(revert ? RevertKeyPoint() : EndKeyPoint()))
+        return;
+    RedrawViewers();
 }
 
 void CTextureDlg::OnOK()

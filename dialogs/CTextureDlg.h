@@ -156,7 +156,7 @@ public:
     // Redraws the viewers and turns Apply off.
     void OnApply();
     bool IsApplyEnabled() const { return m_bApply; }
-    int GetKeyPoint() const { return m_iKeyPoint; }
+    int GetKeyPoint() const { return GetOpenedKeyPoint(); }
 
     // The preview: lights, a grid floor, the current unit's texture nodes
     // (shared with the edited objects), a turned cube and a sphere, seen by a
@@ -188,8 +188,6 @@ private:
     TextureBundle m_bundle;
     int m_nUnits = 0;
     int m_iUnit = 0;
-    int m_iKeyPoint = -1;
-    bool m_bKeyPointOpen = false;
     bool m_bApply = false;
     SgRef<SgSeparator> m_preview;
     SgRef<SgSeparator> m_previewUnit;

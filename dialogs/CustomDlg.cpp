@@ -97,8 +97,7 @@ void CustomDlg::SetMargins(double left, double right)
     m_dLeftMargin = std::clamp(std::isfinite(left) ? left : 0.0, 0.0, 100.0);
     m_dRightMargin = std::clamp(std::isfinite(right) ? right : 0.0, 0.0, 100.0);
     UpdateSceneAndLen();
-    if (GetDocument())
-        GetDocument()->RedrawAllViewers(nullptr);
+    RedrawViewers();
 }
 
 void CustomDlg::OnWireType(int index)
@@ -129,8 +128,7 @@ void CustomDlg::OnReset()
 {
     if (m_customEvent)
         m_customEvent("r" + m_name, 0);
-    if (GetDocument())
-        GetDocument()->RedrawAllViewers(nullptr);
+    RedrawViewers();
 }
 
 void CustomDlg::Stop()

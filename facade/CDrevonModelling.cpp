@@ -154,6 +154,15 @@ SgEditSubObjectTool *AsSubObjectTool(SgEventHandler *handler)
     return static_cast<SgEditSubObjectTool *>(handler);
 }
 
+// `paths` (the selected objects' paths) when exactly `count` items are
+// selected and each of them is an object; empty otherwise.
+std::vector<SgPath> IfExactly(size_t count, const SgSelectionHandler *selection, std::vector<SgPath> paths)
+{
+    if (!selection || selection->GetSelCount() != static_cast<int>(count) || paths.size() != count)
+        paths.clear();
+    return paths;
+}
+
 } // namespace
 
 // ---- Selection helpers ------------------------------------------------------------------------------
@@ -277,11 +286,8 @@ void CDrevon::Scatter(int)
 
 void CDrevon::WrapAlongSpline(int)
 {
-    SgSelectionHandler *selection = Selection();
-    if (!selection || selection->GetSelCount() != 2)
-        return;
-    const std::vector<SgPath> paths = SelectedObjectPaths();
-    if (paths.size() != 2)
+    const std::vector<SgPath> paths = IfExactly(2, Selection(), SelectedObjectPaths());
+    if (paths.empty())
         return;
     SgObject *object = ObjectOf(paths[0]);
     SgNode *curve = ShapeOf(paths[1]);
@@ -383,11 +389,8 @@ void CDrevon::OnAddModifier(int kind)
     // a node of the caller's.
     if (kind < kFirstModifier || kind > kLastModifier)
         return;
-    SgSelectionHandler *selection = Selection();
-    if (!selection || selection->GetSelCount() != 1)
-        return;
-    const std::vector<SgPath> paths = SelectedObjectPaths();
-    SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
+    const std::vector<SgPath> paths = IfExactly(1, Selection(), SelectedObjectPaths());
+    SgObject *object = paths.empty() ? nullptr : ObjectOf(paths[0]);
     if (!object)
         return;
     SgRef<SgNode> modifier(NewModifier(kind));
@@ -443,11 +446,10 @@ SgNode *CDrevon::OnEditModifier()
 void CDrevon::ConvertToMesh(int)
 {
     SgSeparator *root = GetRoot();
-    SgSelectionHandler *selection = Selection();
-    if (!root || !selection || selection->GetSelCount() != 1)
+    if (!root)
         return;
-    const std::vector<SgPath> paths = SelectedObjectPaths();
-    SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
+    const std::vector<SgPath> paths = IfExactly(1, Selection(), SelectedObjectPaths());
+    SgObject *object = paths.empty() ? nullptr : ObjectOf(paths[0]);
     SgSeparator *holder = object ? object->GetGroupHolder(false) : nullptr;
     if (!holder || holder->GetNumChildren() == 0)
         return;
@@ -624,11 +626,8 @@ void CDrevon::CreateBone()
 
 void CDrevon::SkinSkeleton(int)
 {
-    SgSelectionHandler *selection = Selection();
-    if (!selection || selection->GetSelCount() != 2)
-        return;
-    const std::vector<SgPath> paths = SelectedObjectPaths();
-    if (paths.size() != 2)
+    const std::vector<SgPath> paths = IfExactly(2, Selection(), SelectedObjectPaths());
+    if (paths.empty())
         return;
     SgObject *skin = ObjectOf(paths[0]);
     SgObject *skeleton = ObjectOf(paths[1]);
@@ -647,11 +646,8 @@ void CDrevon::SkinSkeleton(int)
 
 void CDrevon::BackToSkin(int)
 {
-    SgSelectionHandler *selection = Selection();
-    if (!selection || selection->GetSelCount() != 1)
-        return;
-    const std::vector<SgPath> paths = SelectedObjectPaths();
-    SgObject *object = paths.size() == 1 ? ObjectOf(paths[0]) : nullptr;
+    const std::vector<SgPath> paths = IfExactly(1, Selection(), SelectedObjectPaths());
+    SgObject *object = paths.empty() ? nullptr : ObjectOf(paths[0]);
     SgNode *found = object ? FindNodeByClassID::Lookup(SgCharAnim::ClassID(), object) : nullptr;
     if (!found)
         return;

@@ -10,16 +10,14 @@ Ctrl+Z brings both the box and the ball back, and Ctrl+S then saves them.
 
   fennix_boolean_test.py FENNIX SCENE [--keep-shots DIR]
 """
-import argparse
 import os
 import shutil
-import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, close_with_ctrl_q, fail, start_xvfb  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    close_with_ctrl_q, copy_scene, fail, start_fennix, stop, window_test_arguments)
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
 from fennix_modeller_test import chrome_height, keys  # noqa: E402
 
@@ -37,22 +35,10 @@ def near(a, b, tolerance):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments()
 
-    folder = tempfile.mkdtemp(prefix="fennix-boolean-")
-    scene = os.path.join(folder, os.path.basename(args.scene))
-    shutil.copyfile(args.scene, scene)
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-    program = subprocess.Popen([args.fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    folder, scene = copy_scene(args.scene, "fennix-boolean-")
+    server, screen, program = start_fennix(args.fennix, scene)
 
     def shot(name):
         if args.keep_shots:
@@ -139,9 +125,7 @@ def main():
         print("PASS: box minus ball from the menu shows the cavity (background %s outside, wall %s darker than "
               "face %s); Ctrl+Z brings both back" % (after_outside, after_cavity, after_face))
     finally:
-        if program.poll() is None:
-            program.kill()
-        server.terminate()
+        stop(program, server)
         shutil.rmtree(folder, ignore_errors=True)
 
 

@@ -15,7 +15,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, fail, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, close_with_ctrl_q, fail, start_xvfb, stop  # noqa: E402
 
 
 def create_sphere(screen, x, y, length):
@@ -54,13 +54,7 @@ def main():
         cx, cy = box[0] + box[2] // 2, box[1] + box[3] // 2
         create_sphere(screen, cx - 150, cy + 60, 50)
         create_sphere(screen, cx + 40, cy + 60, 100)
-        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
-        try:
-            status = program.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            fail("fennix did not exit after its window was closed")
-        if status != 0:
-            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        close_with_ctrl_q(screen, window, program, timeout=30)
         with open(out, encoding="utf-8", errors="replace") as f:
             text = f.read()
         first = radius_of(text, "SgSphere1")
@@ -74,11 +68,7 @@ def main():
             fail("the written View section holds no camera: %r" % view[:200])
         print("PASS: two spheres created from X events, radii %g and %g; the view written" % (first, second))
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
-        server.terminate()
-        server.wait()
+        stop(program, server)
 
 
 if __name__ == "__main__":

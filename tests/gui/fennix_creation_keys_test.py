@@ -12,16 +12,13 @@ input events.
 
   fennix_creation_keys_test.py CASE FENNIX SCENE [--keep-shots DIR]
 """
-import argparse
 import os
 import shutil
-import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, crop, fail, start_xvfb  # noqa: E402
+from fennix_window_test import copy_scene, crop, fail, start_fennix, stop, window_test_arguments  # noqa: E402
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
 from fennix_modeller_test import chrome_height, keys  # noqa: E402
 
@@ -138,23 +135,10 @@ CASES = {"menu-creation": menu_creation, "shortcut-keys": shortcut_keys}
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("case", choices=sorted(CASES))
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments(CASES)
 
-    folder = tempfile.mkdtemp(prefix="fennix-creation-keys-")
-    scene = os.path.join(folder, os.path.basename(args.scene))
-    shutil.copyfile(args.scene, scene)
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-    program = subprocess.Popen([args.fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    folder, scene = copy_scene(args.scene, "fennix-creation-keys-")
+    server, screen, program = start_fennix(args.fennix, scene)
     try:
         window = screen.window(os.path.basename(scene))
         box = screen.geometry(window)
@@ -168,9 +152,7 @@ def main():
             fail("fennix ended during the test: %s" % program.stderr.read().decode(errors="replace"))
         print("PASS: " + said)
     finally:
-        if program.poll() is None:
-            program.kill()
-        server.terminate()
+        stop(program, server)
         shutil.rmtree(folder, ignore_errors=True)
 
 

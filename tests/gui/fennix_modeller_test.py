@@ -9,16 +9,14 @@ ends the program with status 0.
 
   fennix_modeller_test.py FENNIX SCENE [--keep-shots DIR]
 """
-import argparse
 import os
 import shutil
-import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, close_with_ctrl_q, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    close_with_ctrl_q, copy_scene, crop, fail, share_changed, start_fennix, stop, window_test_arguments)
 from fennix_select_drag_test import extent, is_red, is_yellow, pixels, settle  # noqa: E402
 
 # A checked toolbar button's ground, and the ink of the icons drawn for the project.
@@ -71,23 +69,11 @@ def keys(screen, *names):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments()
 
-    folder = tempfile.mkdtemp(prefix="fennix-modeller-")
-    scene = os.path.join(folder, os.path.basename(args.scene))
-    shutil.copyfile(args.scene, scene)
+    folder, scene = copy_scene(args.scene, "fennix-modeller-")
     saved = os.path.join(folder, "saved_through_the_menu.kvrx")
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-    program = subprocess.Popen([args.fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    server, screen, program = start_fennix(args.fennix, scene)
     try:
         window = screen.window(os.path.basename(scene))
         box = screen.geometry(window)
@@ -203,9 +189,7 @@ def main():
         close_with_ctrl_q(screen, window, program)
         print("PASS: menus and toolbars shown; checked button, undo, views and Save As work through real events")
     finally:
-        if program.poll() is None:
-            program.kill()
-        server.terminate()
+        stop(program, server)
         shutil.rmtree(folder, ignore_errors=True)
 
 

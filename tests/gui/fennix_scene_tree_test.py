@@ -9,15 +9,14 @@ and Ctrl+Z takes the edit back.
 
   fennix_scene_tree_test.py FENNIX SCENE [--keep-shots DIR]
 """
-import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    Screen, crop, expect_clean_exit, fail, other_windows, share_changed, start_xvfb, stop, window_test_arguments)
 from xwdimage import XwdImage  # noqa: E402
 
 
@@ -82,14 +81,7 @@ def centre(found):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments()
 
     server, display = start_xvfb()
     screen = RetryingScreen(display)
@@ -189,28 +181,18 @@ def main():
 
         screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
         try:
-            status = program.wait(timeout=10)
+            program.wait(timeout=10)
         except subprocess.TimeoutExpired:
             # The window asks whether to save: the fixture stays as it is.
-            found = [w for w in screen.run("xdotool", "search", "--name", "^fennix$", check=False).decode().split()
-                     if w != window]
+            found = other_windows(screen, "^fennix$", window)
             if found:
                 screen.run("xdotool", "windowfocus", "--sync", found[0], check=False)
                 screen.run("xdotool", "key", "alt+n", check=False)
-            try:
-                status = program.wait(timeout=20)
-            except subprocess.TimeoutExpired:
-                fail("fennix did not exit after its window was closed")
-        if status != 0:
-            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        expect_clean_exit(program)
         print("PASS: a click on the box selected its tree item; a click on its item selected the box "
               "(%.0f%% of the view changed); an in-place edit hid the box and Ctrl+Z undid it" % (changed * 100))
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
-        server.terminate()
-        server.wait()
+        stop(program, server)
 
 
 if __name__ == "__main__":

@@ -6,15 +6,14 @@ the distance dragged, and a left drag over empty space still turns the view.
 
   fennix_select_drag_test.py FENNIX SCENE [--keep-shots DIR]
 """
-import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    Screen, crop, expect_clean_exit, fail, other_windows, share_changed, start_xvfb, stop, window_test_arguments)
 
 
 def is_yellow(p):
@@ -55,14 +54,7 @@ def extent(found):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments()
 
     server, display = start_xvfb()
     screen = Screen(display)
@@ -137,28 +129,18 @@ def main():
         question = None
         deadline = time.time() + 20
         while question is None and time.time() < deadline:
-            found = [w for w in screen.run("xdotool", "search", "--name", "^fennix$", check=False).decode().split()
-                     if w != window]
+            found = other_windows(screen, "^fennix$", window)
             question = found[0] if found else None
             time.sleep(0.2)
         if question is None:
             fail("closing with the moved box did not ask whether to save")
         screen.run("xdotool", "windowfocus", "--sync", question, check=False)
         screen.run("xdotool", "key", "alt+n", check=False)
-        try:
-            status = program.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            fail("fennix did not exit after its window was closed")
-        if status != 0:
-            fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+        expect_clean_exit(program)
         print("PASS: a click selected the box, its X arrow moved it %.0f pixels right, an empty drag turned the view"
               % moved_x)
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
-        server.terminate()
-        server.wait()
+        stop(program, server)
 
 
 if __name__ == "__main__":

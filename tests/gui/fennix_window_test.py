@@ -11,6 +11,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -44,6 +45,50 @@ def start_xvfb():
         time.sleep(0.1)
     server.kill()
     fail("Xvfb did not start on :%d" % number)
+
+
+def window_test_arguments(case_choices=None):
+    """FENNIX SCENE [--keep-shots DIR] (after a CASE when `case_choices` are
+    given); fails when an X tool the window tests drive is not installed."""
+    parser = argparse.ArgumentParser()
+    if case_choices is not None:
+        parser.add_argument("case", choices=sorted(case_choices))
+    parser.add_argument("fennix")
+    parser.add_argument("scene")
+    parser.add_argument("--keep-shots")
+    args = parser.parse_args()
+    for tool in ("Xvfb", "xdotool", "xwd"):
+        if shutil.which(tool) is None:
+            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    return args
+
+
+def copy_scene(path, prefix):
+    """A copy of the scene in a new temporary folder, so that the program may
+    write beside it: (folder, copied scene)."""
+    folder = tempfile.mkdtemp(prefix=prefix)
+    scene = os.path.join(folder, os.path.basename(path))
+    shutil.copyfile(path, scene)
+    return folder, scene
+
+
+def start_fennix(fennix, scene):
+    """An X server of the test's own and `fennix SCENE` on it (software GL,
+    the toolkit on X11): (server, screen, program). Stop them with stop()."""
+    server, display = start_xvfb()
+    screen = Screen(display)
+    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
+    program = subprocess.Popen([fennix, scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    return server, screen, program
+
+
+def stop(program, server):
+    """Ends the program if it still runs, then the X server."""
+    if program.poll() is None:
+        program.kill()
+        program.wait()
+    server.terminate()
+    server.wait()
 
 
 class Screen:
@@ -90,15 +135,26 @@ def canvas_box(window_box):
     return x, y + top, width, height - top
 
 
-def close_with_ctrl_q(screen, window, program):
-    """Ctrl+Q to the window: the program must end with status 0."""
-    screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+def expect_clean_exit(program, timeout=20):
+    """The program, its window closed, must end within `timeout` seconds with status 0."""
     try:
-        status = program.wait(timeout=20)
+        status = program.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         fail("fennix did not exit after its window was closed")
     if status != 0:
         fail("fennix exited with status %d: %s" % (status, program.stderr.read().decode(errors="replace")))
+
+
+def close_with_ctrl_q(screen, window, program, timeout=20):
+    """Ctrl+Q to the window: the program must end with status 0."""
+    screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+    expect_clean_exit(program, timeout)
+
+
+def other_windows(screen, name, window):
+    """The windows whose name matches `name`, other than `window` (a question
+    the window asks has the window's title)."""
+    return [w for w in screen.run("xdotool", "search", "--name", name, check=False).decode().split() if w != window]
 
 
 def crop(image, box):
@@ -142,14 +198,7 @@ def settle(screen, box, previous=None, seconds=10):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("fennix")
-    parser.add_argument("scene")
-    parser.add_argument("--keep-shots")
-    args = parser.parse_args()
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if shutil.which(tool) is None:
-            fail("%s is not installed (scripts/install-deps installs it)" % tool)
+    args = window_test_arguments()
 
     server, display = start_xvfb()
     screen = Screen(display)
@@ -218,11 +267,7 @@ def main():
         close_with_ctrl_q(screen, window, program)
         print("PASS: the window showed the scene, turned, zoomed, resized and closed with status 0")
     finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
-        server.terminate()
-        server.wait()
+        stop(program, server)
 
 
 if __name__ == "__main__":

@@ -12,51 +12,36 @@ stops the download.
   wx_controls_test.py PROBE
 """
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import fail, start_xvfb  # noqa: E402
+from fennix_window_test import fail  # noqa: E402
+from probe_run import expect_values, run_probe  # noqa: E402
 
 
 def main():
-    probe = sys.argv[1]
-    server, display = start_xvfb()
-    try:
-        env = dict(os.environ, DISPLAY=display, GDK_BACKEND="x11", NO_AT_BRIDGE="1")
+    values = run_probe(sys.argv[1])
+    expected = {"nowrap": "0", "wrap": "10", "wrap-up": "0",
+                "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0",
+                # ',' and '.' as the engine's comma and period keys.
+                "keys": "188,190",
+                # The colour button: its background inside, its raised
+                # frame's light outer ring (63 - 64 mod 256) at the corner.
+                "colour-clicks": "1",
+                "progress-caption": "Downloading, Please Wait.", "progress-bar": "500",
+                "progress-aborted": "1"}
+    # The toolkit draws lines with smoothing: colours within a few levels.
+    near = {"colour-inside": (0, 0, 200), "colour-corner": (255, 255, 255)}
+    for key, value in near.items():
         try:
-            run = subprocess.run([probe], env=env, capture_output=True, text=True, timeout=90)
-        except subprocess.TimeoutExpired:
-            fail("the probe did not finish")
-        values = dict(line.split("=", 1) for line in run.stdout.splitlines() if "=" in line)
-        if "done" not in run.stdout:
-            fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
-        expected = {"nowrap": "0", "wrap": "10", "wrap-up": "0",
-                    "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0",
-                    # ',' and '.' as the engine's comma and period keys.
-                    "keys": "188,190",
-                    # The colour button: its background inside, its raised
-                    # frame's light outer ring (63 - 64 mod 256) at the corner.
-                    "colour-clicks": "1",
-                    "progress-caption": "Downloading, Please Wait.", "progress-bar": "500",
-                    "progress-aborted": "1"}
-        # The toolkit draws lines with smoothing: colours within a few levels.
-        near = {"colour-inside": (0, 0, 200), "colour-corner": (255, 255, 255)}
-        for key, value in near.items():
-            try:
-                seen = tuple(int(v) for v in values.get(key, "").split(","))
-            except ValueError:
-                seen = ()
-            if len(seen) != 3 or max(abs(a - b) for a, b in zip(seen, value)) > 12:
-                fail("%s: %r, expected about %r" % (key, values.get(key), value))
-        for key, value in expected.items():
-            if values.get(key) != value:
-                fail("%s: %r, expected %r (all: %s)" % (key, values.get(key), value, values))
-        print("PASS: the spin stops or wraps at its minimum as its style says; the dialog reports each closing once; "
-              "keys, colour button and download dialog as expected")
-    finally:
-        server.terminate()
-        server.wait()
+            seen = tuple(int(v) for v in values.get(key, "").split(","))
+        except ValueError:
+            seen = ()
+        if len(seen) != 3 or max(abs(a - b) for a, b in zip(seen, value)) > 12:
+            fail("%s: %r, expected about %r" % (key, values.get(key), value))
+    expect_values(values, expected)
+    print("PASS: the spin stops or wraps at its minimum as its style says; the dialog reports each closing once; "
+          "keys, colour button and download dialog as expected")
 
 
 if __name__ == "__main__":

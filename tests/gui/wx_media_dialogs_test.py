@@ -13,44 +13,29 @@ and OK switches undo back on.
   wx_media_dialogs_test.py PROBE
 """
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import fail, start_xvfb  # noqa: E402
+from fennix_window_test import fail  # noqa: E402
+from probe_run import expect_values, run_probe  # noqa: E402
 
 
 def main():
-    probe = sys.argv[1]
-    server, display = start_xvfb()
-    try:
-        env = dict(os.environ, DISPLAY=display, GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-        try:
-            run = subprocess.run([probe], env=env, capture_output=True, text=True, timeout=90)
-        except subprocess.TimeoutExpired:
-            fail("the probe did not finish")
-        v = dict(line.split("=", 1) for line in run.stdout.splitlines() if "=" in line)
-        if "done" not in run.stdout:
-            fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
-        expected = {"custom-outside": "0", "custom-small": "0", "custom-title": "Lower Arch",
-                    "custom-left": "12.5",
-                    "movie-outside": "0", "movie-small": "0", "movie-stopped": "1",
-                    "movie-other-clicks": "0", "movie-progress-after": "0",
-                    "texture-outside": "0", "texture-small": "0", "texture-total": "Total Image: 3",
-                    "texture-thumbnails": "3", "texture-range": "4", "texture-image": "b.bmp", "texture-preview": "1",
-                    "wrapper-outside": "0", "wrapper-small": "0", "wrapper-added": "1",
-                    "wrapper-played": "1", "wrapper-undo-off": "1", "wrapper-undo-back": "1"}
-        for key, value in expected.items():
-            if v.get(key) != value:
-                fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
-        for name in ("custom", "movie", "texture", "wrapper"):
-            if int(v.get(name + "-controls", "0")) < 5:
-                fail("%s shows only %s controls" % (name, v.get(name + "-controls")))
-        print("PASS: the custom, movie, texture and text-along-a-path dialogs lay out every control at its best size; "
-              "a typed margin, Abort during a recording, the worker's fill and Play all arrive")
-    finally:
-        server.terminate()
-        server.wait()
+    v = run_probe(sys.argv[1])
+    expected = {"custom-outside": "0", "custom-small": "0", "custom-title": "Lower Arch",
+                "custom-left": "12.5",
+                "movie-outside": "0", "movie-small": "0", "movie-stopped": "1",
+                "movie-other-clicks": "0", "movie-progress-after": "0",
+                "texture-outside": "0", "texture-small": "0", "texture-total": "Total Image: 3",
+                "texture-thumbnails": "3", "texture-range": "4", "texture-image": "b.bmp", "texture-preview": "1",
+                "wrapper-outside": "0", "wrapper-small": "0", "wrapper-added": "1",
+                "wrapper-played": "1", "wrapper-undo-off": "1", "wrapper-undo-back": "1"}
+    expect_values(v, expected)
+    for name in ("custom", "movie", "texture", "wrapper"):
+        if int(v.get(name + "-controls", "0")) < 5:
+            fail("%s shows only %s controls" % (name, v.get(name + "-controls")))
+    print("PASS: the custom, movie, texture and text-along-a-path dialogs lay out every control at its best size; "
+          "a typed margin, Abort during a recording, the worker's fill and Play all arrive")
 
 
 if __name__ == "__main__":

@@ -12,41 +12,26 @@ the window as the dialog table does, keeping the model.
   wx_model_builder_test.py PROBE
 """
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import fail, start_xvfb  # noqa: E402
+from fennix_window_test import fail  # noqa: E402
+from probe_run import expect_values, run_probe  # noqa: E402
 
 
 def main():
-    probe = sys.argv[1]
-    server, display = start_xvfb()
-    try:
-        env = dict(os.environ, DISPLAY=display, GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-        try:
-            run = subprocess.run([probe], env=env, capture_output=True, text=True, timeout=90)
-        except subprocess.TimeoutExpired:
-            fail("the probe did not finish")
-        v = dict(line.split("=", 1) for line in run.stdout.splitlines() if "=" in line)
-        if "done" not in run.stdout:
-            fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
-        for key, value in {"shown": "1", "outside": "none", "add-enabled-at-start": "0",
-                           "add-enabled-after-typing": "1", "param-added": "1", "param-value": "7",
-                           "tree-shows-param": "1", "name-emptied": "1",
-                           "connect-enabled": "1", "connected": "1", "tree-shows-connection": "1",
-                           "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0",
-                           "destroyed-by-callback": "1", "model-kept": "1"}.items():
-            if v.get(key) != value:
-                fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
-        if int(v.get("controls", "0")) < 20:
-            fail("only %s controls were checked (all: %s)" % (v.get("controls"), v))
-        print("PASS: the builder opens with %s controls inside its client area; a typed parameter is added "
-              "by a click, connected and disconnected through the tree; Cancel closes it through the "
-              "close-dialog callback and keeps the model" % v["controls"])
-    finally:
-        server.terminate()
-        server.wait()
+    v = run_probe(sys.argv[1])
+    expect_values(v, {"shown": "1", "outside": "none", "add-enabled-at-start": "0",
+                      "add-enabled-after-typing": "1", "param-added": "1", "param-value": "7",
+                      "tree-shows-param": "1", "name-emptied": "1",
+                      "connect-enabled": "1", "connected": "1", "tree-shows-connection": "1",
+                      "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0",
+                      "destroyed-by-callback": "1", "model-kept": "1"})
+    if int(v.get("controls", "0")) < 20:
+        fail("only %s controls were checked (all: %s)" % (v.get("controls"), v))
+    print("PASS: the builder opens with %s controls inside its client area; a typed parameter is added "
+          "by a click, connected and disconnected through the tree; Cancel closes it through the "
+          "close-dialog callback and keeps the model" % v["controls"])
 
 
 if __name__ == "__main__":

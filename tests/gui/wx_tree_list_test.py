@@ -14,11 +14,11 @@ its column shows the whole name in the tip window; moving off hides it.
   wx_tree_list_test.py PROBE
 """
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import fail, start_xvfb  # noqa: E402
+from fennix_window_test import fail  # noqa: E402
+from probe_run import expect_values, run_probe  # noqa: E402
 
 TOLERANCE = 8
 
@@ -29,45 +29,30 @@ def near(a, b):
 
 
 def main():
-    probe = sys.argv[1]
-    server, display = start_xvfb()
-    try:
-        env = dict(os.environ, DISPLAY=display, GDK_BACKEND="x11", NO_AT_BRIDGE="1")
-        try:
-            run = subprocess.run([probe], env=env, capture_output=True, text=True, timeout=90)
-        except subprocess.TimeoutExpired:
-            fail("the probe did not finish")
-        v = dict(line.split("=", 1) for line in run.stdout.splitlines() if "=" in line)
-        if "done" not in run.stdout:
-            fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
-        for key, value in {"layers": "2", "layer1": "Layer1", "current": "1",
-                           "selection-on-layer1": "1", "mark-row": "2",
-                           "edit-opened-escape": "1", "name-after-escape": "Layer0",
-                           "dialog-shown-after-escape": "1",
-                           "edit-opened-enter": "1", "name-after-enter": "Walls",
-                           "still-editing-escape": "0", "still-editing-enter": "0",
-                           "tip-shown": "1", "tip-text": "A layer whose name is far wider than its column",
-                           "tip-hidden": "1",
-                           "dialog-shown-after-enter": "1"}.items():
-            if v.get(key) != value:
-                fail("%s: %r, expected %r (all: %s)" % (key, v.get(key), value, v))
-        if v.get("mark-colour") != "F08020":
-            fail("mark-colour: %r, expected F08020 as the probe set it" % v.get("mark-colour"))
-        checks = [("row0", "D8D8D8"), ("row1", "E0E0E0"), ("row2", v["mark-colour"]), ("row3", "E0E0E0"),
-                  ("button0-frame", v["frame-colour"]), ("button0-bar", v["sign-colour"]),
-                  ("button0-upright", "D8D8D8"), ("button0-outside", "D8D8D8"),
-                  ("button3-frame", v["frame-colour"]), ("button3-bar", v["sign-colour"]),
-                  ("button3-upright", v["sign-colour"]), ("button3-outside", "E0E0E0")]
-        for key, expected in checks:
-            if not near(v.get(key, "FFFFFFFF"), expected):
-                fail("%s: %s, expected %s (all: %s)" % (key, v.get(key), expected, v))
-        print("PASS: Add Layer gives Layer1, current, with the selection; rows alternate 2/1 from row 0, "
-              "the mark row is colour 10, the buttons sit at the indent; "
-              "Escape in the edit box keeps the name, Enter renames; "
-              "a cut name gets its tip")
-    finally:
-        server.terminate()
-        server.wait()
+    v = run_probe(sys.argv[1])
+    expect_values(v, {"layers": "2", "layer1": "Layer1", "current": "1",
+                      "selection-on-layer1": "1", "mark-row": "2",
+                      "edit-opened-escape": "1", "name-after-escape": "Layer0",
+                      "dialog-shown-after-escape": "1",
+                      "edit-opened-enter": "1", "name-after-enter": "Walls",
+                      "still-editing-escape": "0", "still-editing-enter": "0",
+                      "tip-shown": "1", "tip-text": "A layer whose name is far wider than its column",
+                      "tip-hidden": "1",
+                      "dialog-shown-after-enter": "1"})
+    if v.get("mark-colour") != "F08020":
+        fail("mark-colour: %r, expected F08020 as the probe set it" % v.get("mark-colour"))
+    checks = [("row0", "D8D8D8"), ("row1", "E0E0E0"), ("row2", v["mark-colour"]), ("row3", "E0E0E0"),
+              ("button0-frame", v["frame-colour"]), ("button0-bar", v["sign-colour"]),
+              ("button0-upright", "D8D8D8"), ("button0-outside", "D8D8D8"),
+              ("button3-frame", v["frame-colour"]), ("button3-bar", v["sign-colour"]),
+              ("button3-upright", v["sign-colour"]), ("button3-outside", "E0E0E0")]
+    for key, expected in checks:
+        if not near(v.get(key, "FFFFFFFF"), expected):
+            fail("%s: %s, expected %s (all: %s)" % (key, v.get(key), expected, v))
+    print("PASS: Add Layer gives Layer1, current, with the selection; rows alternate 2/1 from row 0, "
+          "the mark row is colour 10, the buttons sit at the indent; "
+          "Escape in the edit box keeps the name, Enter renames; "
+          "a cut name gets its tip")
 
 
 if __name__ == "__main__":

@@ -25,20 +25,11 @@
 #include "host/window/SgWxDialogFactory.h"
 #include "platform/SgDiagHandler.h"
 #include "solids/Solvane.h"
+#include "tests/platform/wx/WxProbeSupport.h"
 
 namespace {
 
-bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000)
-{
-    const wxLongLong end = wxGetLocalTimeMillis() + milliseconds;
-    while (wxGetLocalTimeMillis() < end) {
-        wxTheApp->Yield(true);
-        if (done())
-            return true;
-        wxMilliSleep(10);
-    }
-    return done();
-}
+using wxprobe::RunUntil;
 
 // The first control of the window (or its descendants) that lies outside the
 // client area, "" when every one lies inside.

@@ -29,27 +29,15 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "modelbuilder/wx/SgWxModelBuilderDialog.h"
+#include "tests/platform/wx/WxProbeSupport.h"
 
 namespace {
 
-bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000)
-{
-    const wxLongLong end = wxGetLocalTimeMillis() + milliseconds;
-    while (wxGetLocalTimeMillis() < end) {
-        wxTheApp->Yield(true);
-        if (done())
-            return true;
-        wxMilliSleep(10);
-    }
-    return done();
-}
+using wxprobe::RunUntil;
 
 void ClickOn(wxWindow *window)
 {
-    wxUIActionSimulator simulator;
-    simulator.MouseMove(window->GetScreenPosition() + wxPoint(window->GetSize().x / 2, window->GetSize().y / 2));
-    RunUntil([] { return false; }, 200);
-    simulator.MouseClick();
+    wxprobe::ClickAt(wxprobe::Centre(window));
     RunUntil([] { return false; }, 100);
 }
 

@@ -25,29 +25,12 @@
 #include "platform/wx/SgWxGLWindow.h"
 #include "platform/wx/SgWxControls.h"
 #include "platform/wx/SgWxProgress.h"
+#include "tests/platform/wx/WxProbeSupport.h"
 
 namespace {
 
-// Lets the toolkit run until `done` or the time is out.
-bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000)
-{
-    const wxLongLong end = wxGetLocalTimeMillis() + milliseconds;
-    while (wxGetLocalTimeMillis() < end) {
-        wxTheApp->Yield(true);
-        if (done())
-            return true;
-        wxMilliSleep(10);
-    }
-    return done();
-}
-
-void ClickAt(const wxPoint &screen)
-{
-    wxUIActionSimulator simulator;
-    simulator.MouseMove(screen);
-    RunUntil([] { return false; }, 200);
-    simulator.MouseClick();
-}
+using wxprobe::RunUntil;
+using wxprobe::ClickAt;
 
 // Notes the keys the canvas hands to the engine.
 class KeyRecorder : public SgPlatformWindow::Listener {

@@ -36,34 +36,23 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/document/SgDocument.h"
 #include "solids/Solvane.h"
+#include "tests/platform/wx/WxProbeSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using wxprobe::Centre;
+
+// This probe waits up to 4 s by default, longer than the shared default.
 bool RunUntil(const std::function<bool()> &done, int milliseconds = 4000)
 {
-    const wxLongLong end = wxGetLocalTimeMillis() + milliseconds;
-    while (wxGetLocalTimeMillis() < end) {
-        wxTheApp->Yield(true);
-        if (done())
-            return true;
-        wxMilliSleep(10);
-    }
-    return done();
-}
-
-wxPoint Centre(wxWindow *window)
-{
-    return window->GetScreenPosition() + wxPoint(window->GetSize().x / 2, window->GetSize().y / 2);
+    return wxprobe::RunUntil(done, milliseconds);
 }
 
 void ClickAt(const wxPoint &screen)
 {
-    wxUIActionSimulator simulator;
-    simulator.MouseMove(screen);
-    RunUntil([] { return false; }, 150);
-    simulator.MouseClick();
+    wxprobe::ClickAt(screen, 150);
 }
 
 // Every control of the dialog lies inside the client area and has at least

@@ -26,30 +26,14 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/object/SgObject.h"
 #include "platform/wx/SgWxTreeList.h"
+#include "tests/platform/wx/WxProbeSupport.h"
 
 namespace {
 
+using wxprobe::RunUntil;
+using wxprobe::ClickAt;
+
 using Model = SgTreeListModel;
-
-bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000)
-{
-    const wxLongLong end = wxGetLocalTimeMillis() + milliseconds;
-    while (wxGetLocalTimeMillis() < end) {
-        wxTheApp->Yield(true);
-        if (done())
-            return true;
-        wxMilliSleep(10);
-    }
-    return done();
-}
-
-void ClickAt(const wxPoint &screen)
-{
-    wxUIActionSimulator simulator;
-    simulator.MouseMove(screen);
-    RunUntil([] { return false; }, 200);
-    simulator.MouseClick();
-}
 
 unsigned Rgb(const wxImage &image, int x, int y)
 {
