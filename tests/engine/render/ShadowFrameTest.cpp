@@ -69,6 +69,21 @@ void DrawSquare(void *data)
     glEnd();
 }
 
+// A cleared frame with depth testing and the two shadow lights dimmed, so
+// that one light's share of a pixel can be told from both.
+void StartFrameWithTwoDimLights()
+{
+    const GLfloat dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
+        glLightfv(light, GL_DIFFUSE, dim);
+        glLightfv(light, GL_SPECULAR, dim);
+        glEnable(light);
+    }
+}
+
 } // namespace
 
 TEST_F(ShadowFrameTest, FloorUnderTheObjectIsDarkerThanLitFloor)
@@ -213,18 +228,10 @@ TEST_F(ShadowFrameTest, FurtherLightIsAddedOnceWhateverTheNumberOfObjects)
     const float eye[3] = {0, 0, 50};
     const float position0[3] = {0, 0, 40};
     const float position1[3] = {1, 0, 40};
-    const GLfloat dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
     int openFloor = -1;
     for (const Case &c : cases) {
         SgDiagCapture capture;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
-            glLightfv(light, GL_DIFFUSE, dim);
-            glLightfv(light, GL_SPECULAR, dim);
-            glEnable(light);
-        }
+        StartFrameWithTwoDimLights();
         RtsScene *scene = rtsCreateScene(eye, c.stencilMask, &DrawFloor, nullptr);
         RtsLight *light0 = rtsCreateLight(GL_LIGHT0, position0, 500.0f);
         RtsLight *light1 = rtsCreateLight(GL_LIGHT1, position1, 500.0f);
@@ -273,7 +280,6 @@ TEST_F(ShadowFrameTest, VolumesEndJustBeyondTheReachOfTheScene)
     const float eye[3] = {0, 0, 50};
     const float position0[3] = {0, 0, 40};
     const float position1[3] = {1, 0, 40};
-    const GLfloat dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
     const float floorMin[3] = {-10, -10, -7.5f}, floorMax[3] = {10, 10, 1};
     const float aboveMin[3] = {-10, -10, -3}, aboveMax[3] = {10, 10, 1};
     struct Case {
@@ -289,14 +295,7 @@ TEST_F(ShadowFrameTest, VolumesEndJustBeyondTheReachOfTheScene)
     const int shadowPixel = int((-5.0 * 47.0 / 40.0 + 10.0) * kSize / 20.0);
     for (const Case &c : cases) {
         SgDiagCapture capture;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
-            glLightfv(light, GL_DIFFUSE, dim);
-            glLightfv(light, GL_SPECULAR, dim);
-            glEnable(light);
-        }
+        StartFrameWithTwoDimLights();
         RtsScene *scene = rtsCreateScene(eye, ~0u, &DrawFloor, nullptr);
         RtsLight *light0 = rtsCreateLight(GL_LIGHT0, position0, 500.0f);
         RtsLight *light1 = rtsCreateLight(GL_LIGHT1, position1, 500.0f);
