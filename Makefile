@@ -11,7 +11,7 @@ deps:
 	scripts/install-deps
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja
+	cmake -S . -B $(BUILD) -G Ninja -DFENNIX_UNITY_BUILD=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -29,7 +29,7 @@ test: build
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer, in its own build folder.
 asan-test: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFENNIX_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFENNIX_SANITIZE=ON -DFENNIX_UNITY_BUILD=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && LIBGL_ALWAYS_SOFTWARE=1 \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

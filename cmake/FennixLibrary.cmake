@@ -51,3 +51,21 @@ function(fennix_test name)
                        PROPERTIES ENVIRONMENT "LIBGL_ALWAYS_SOFTWARE=1"
                                   ENVIRONMENT_MODIFICATION "TMPDIR=set:${CMAKE_BINARY_DIR}/tmp")
 endfunction()
+
+# The largest targets compile their sources in batches of eight when
+# FENNIX_UNITY_BUILD is on (the Makefile's builds, and so CI): their headers
+# are then read once per batch instead of once per source, which cuts a cold
+# build by about a third. An edit recompiles its whole batch, so a developer's
+# own build folder leaves it off. Sources in a batch share one translation
+# unit: file-local names must not clash with another file's (shared
+# constants and helpers live in headers).
+function(fennix_unity_build)
+  if(NOT FENNIX_UNITY_BUILD)
+    return()
+  endif()
+  foreach(target IN LISTS ARGN)
+    if(TARGET ${target})
+      set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+    endif()
+  endforeach()
+endfunction()

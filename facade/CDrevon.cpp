@@ -29,12 +29,12 @@
 #include "platform/window/SgPlatformWindow.h"
 #include "platform/window/SgWindowFactory.h"
 #include "platform/controls/SgVectorFieldModel.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 // The grey of a new viewer, 192/255 in each channel.
 constexpr float kDefaultGrey = 192.0f / 255.0f;
 

@@ -16,12 +16,12 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 // Class names are formed as "Sg" + name in a buffer of this size.
 constexpr size_t kClassNameRoom = 224;
 // A walk up the fathers of a node never goes deeper than this.

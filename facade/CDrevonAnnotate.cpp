@@ -22,12 +22,12 @@
 #include "facade/CDrevon.h"
 #include "facade/CDrevonTape.h"
 #include "platform/SgDiagnostics.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 
 // The distance between v0 and v1, as the label's text.
 constexpr const char *kDistanceFormula =

@@ -42,15 +42,14 @@
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/SgTimerService.h"
+#include "utilities/math/Angles.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 constexpr const char *kViewingToolName = "ViewingTool";
-constexpr double kDegree = 0.017453292519943295;
-constexpr double kPi = 3.14159265358979323846;
 // Frames 0 to 99 play round.
 constexpr int kFrameCount = 100;
 // The playback timer fires as often as the host's loop allows.

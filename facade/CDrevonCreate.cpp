@@ -24,13 +24,13 @@
 #include "facade/CDrevon.h"
 #include "facade/CDrevonTape.h"
 #include "platform/SgDiagnostics.h"
+#include "utilities/math/Angles.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
-constexpr double kPi = 3.14159265358979323846;
 // The camera object's rows: kind, class name ("" for an empty row).
 constexpr const char *kCameraClasses[] = {"", "SgCamera"};
 

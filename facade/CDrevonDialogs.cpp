@@ -8,12 +8,12 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 
 // What each dialog button opens: the dialog's id in the table and how many
 // objects must be selected.

@@ -25,12 +25,12 @@
 #include "platform/UrlDownloader.h"
 #include "platform/window/SgPlatformWindow.h"
 #include "solids/SgExportStlAction.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 constexpr const char *kOpenFilter = "KVRX Files (*.kvrx)|*.kvrx|VRML1 Files (*.wrl)|*.wrl|All Files (*.*)|*.*||";
 constexpr const char *kSaveFilter = "KVRX Files (*.kvrx)|*.kvrx| VRML Files (*.wrl)|*.wrl| Open Inventor Files "
                                     "(*.iv)|*.iv| BMP Files (*.bmp)|*.bmp| All Files (*.*)|*.*||";

@@ -51,12 +51,12 @@
 #include "solids/modifiers/SgTwistModifier.h"
 #include "solids/modifiers/SgWaveModifier.h"
 #include "solids/surfaces/SgConform.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 
 // The first button of each run and its length.
 constexpr int kFirstBooleanButton = 109;

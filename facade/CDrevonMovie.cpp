@@ -12,12 +12,12 @@
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/media/SgMovieWriter.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 constexpr const char *kCaption = "Movie";
 
 struct FrameSink {

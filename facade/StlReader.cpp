@@ -13,12 +13,12 @@
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "platform/SgDiagnostics.h"
+#include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
 
-constexpr const char *kPackage = "Facade";
 
 // The STL library's file, closed on every way out.
 class StlFile {

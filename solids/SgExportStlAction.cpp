@@ -39,7 +39,7 @@ using namespace solvane;
 SG_ACTION_SOURCE(SgExportStlAction, "SgExportStlAction")
 
 namespace {
-SgExportStlAction *Self(SgAction *action)
+SgExportStlAction *StlSelf(SgAction *action)
 {
     return static_cast<SgExportStlAction *>(action);
 }
@@ -238,7 +238,7 @@ void SgExportStlAction::VisitSolvane(SgAction *action, SgNode *node)
     if (SgModifierStack::TraverseModified(action, static_cast<SgShape *>(node)))
         return;
     if (GmGeom *geom = static_cast<SgSolvane *>(node)->GetGeom())
-        Self(action)->WriteGeom(*geom);
+        StlSelf(action)->WriteGeom(*geom);
 }
 
 void SgExportStlAction::VisitFaceSet(SgAction *action, SgNode *node)
@@ -247,7 +247,7 @@ void SgExportStlAction::VisitFaceSet(SgAction *action, SgNode *node)
         return;
     std::unique_ptr<GmGeom> geom(SgSolvane::ConvertToGeom(static_cast<SgFaceSet *>(node), 0));
     if (geom)
-        Self(action)->WriteGeom(*geom);
+        StlSelf(action)->WriteGeom(*geom);
 }
 
 void SgExportStlAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
@@ -256,7 +256,7 @@ void SgExportStlAction::VisitIndexedFaceSet(SgAction *action, SgNode *node)
         return;
     std::unique_ptr<GmGeom> geom(SgSolvane::ConvertToGeom(static_cast<SgShape *>(node), action->GetState()));
     if (geom)
-        Self(action)->WriteGeom(*geom);
+        StlSelf(action)->WriteGeom(*geom);
 }
 
 void SgExportStlAction::VisitCube(SgAction *action, SgNode *node)
@@ -265,7 +265,7 @@ void SgExportStlAction::VisitCube(SgAction *action, SgNode *node)
     std::unique_ptr<GmGeom> geom(
         makeBox(cube->m_width.Get(true), cube->m_depth.Get(true), cube->m_height.Get(true)));
     if (geom)
-        Self(action)->WriteGeom(*geom);
+        StlSelf(action)->WriteGeom(*geom);
 }
 
 void SgExportStlAction::VisitBoolean(SgAction *action, SgNode *node)
@@ -278,7 +278,7 @@ void SgExportStlAction::VisitBoolean(SgAction *action, SgNode *node)
     if (result && result->GetClassID() == SgSolvane::ClassID() && static_cast<SgSolvane *>(result)->HasFailed()) {
         // Leaving the object out would hand over a file that is not what is
         // drawn, as if it were.
-        Self(action)->Fail(ObjectName(action) + ": " + static_cast<SgSolvane *>(result)->GetFailure());
+        StlSelf(action)->Fail(ObjectName(action) + ": " + static_cast<SgSolvane *>(result)->GetFailure());
         return;
     }
     boolean->TraverseResult(action);

@@ -7,13 +7,6 @@
 
 namespace {
 
-SgObject *AsSgObject(SgNode *node)
-{
-    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
-        return nullptr;
-    return static_cast<SgObject *>(node);
-}
-
 // The Boolean (a user-built procedural shape) the object holds, if any.
 SgGeometricShape *BooleanOf(SgObject *object)
 {

@@ -34,13 +34,6 @@ constexpr double kMinAxisLength = 1e-12;
 // Groups refuse cycles; this only bounds a walk up a corrupt fathers list.
 constexpr int kMaxGraphDepth = 100000;
 
-SgObject *AsSgObject(SgNode *node)
-{
-    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
-        return nullptr;
-    return static_cast<SgObject *>(node);
-}
-
 // The first father that holds the node as a child (node-pointer fields make
 // fathers too, which hold no children).
 SgGroup *FirstGroupFather(const SgNode *node)

@@ -11,17 +11,6 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "platform/SgError.h"
 
-namespace {
-
-SgObject *AsSgObject(SgNode *node)
-{
-    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
-        return nullptr;
-    return static_cast<SgObject *>(node);
-}
-
-} // namespace
-
 SgCopy::Entry::Entry(const SgPath &p) : path(p)
 {
     for (SgNode *node : path.GetNodes()) {

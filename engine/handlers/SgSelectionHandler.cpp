@@ -29,13 +29,6 @@ SG_CLASS_SOURCE(SgSelectionHandler, SgEventHandler, SgFieldMngr, "SgSelectionHan
 
 namespace {
 
-SgObject *AsSgObject(SgNode *node)
-{
-    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
-        return nullptr;
-    return static_cast<SgObject *>(node);
-}
-
 // The selected object a path designates, as the object it is.
 SgObject *FindSelected(const SgPath &path)
 {

@@ -123,3 +123,16 @@ protected:
 private:
     static inline bool s_bToolActive = false;
 };
+
+// Relative size under which a ray's direction is taken as parallel to a plane
+// or a line: a drag along it gives no step.
+inline constexpr double kParallel = 1e-12;
+
+// Tools build their gizmos and rubber geometry from nodes whose edits never
+// reach the document's undo list.
+template <class T> T *Quiet(T *node)
+{
+    node->DisableUndo();
+    return node;
+}
+

@@ -25,7 +25,6 @@
 SG_CLASS_SOURCE(SgConstraintTool, SgRubberTool, SgFieldMngr, "SgConstraintTool")
 
 namespace {
-constexpr double kParallel = 1e-12;
 // Bisection steps when a slide is cut short at the border.
 constexpr int kBorderSteps = 40;
 
@@ -43,12 +42,6 @@ private:
     SgNode *m_object;
 };
 
-template <class T>
-T *Quiet(T *node)
-{
-    node->DisableUndo();
-    return node;
-}
 
 bool RayPlane(const Vec3 &start, const Vec3 &end, const Vec3 &n, double d, Vec3 &out)
 {

@@ -28,7 +28,6 @@ namespace {
 // than this.
 constexpr double kInsideSegment = -1e-14;
 constexpr double kMinTangent = 1e-5;
-constexpr double kParallel = 1e-12;
 constexpr int kPointsStyle = 4;
 
 // Hits whose path passes through the marker separator.

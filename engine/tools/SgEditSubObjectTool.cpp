@@ -48,12 +48,6 @@ std::pair<int, int> Edge(int a, int b)
 // A press and release closer than this in both directions is a click.
 constexpr int kMinBand = 2;
 
-template <class T>
-T *Quiet(T *node)
-{
-    node->DisableUndo();
-    return node;
-}
 
 // An object that shows `shape` with its own style and colour, unlit.
 SgObject *DisplayObject(SgNode *shape, int style, float pointSize, float lineWidth, const Color &colour)

@@ -21,11 +21,6 @@ constexpr double kArmThickness = 0.01;
 // On-screen size of a corner cube or arm tip: pixels per unit of kHandleCube.
 constexpr float kHandlePixels = 100.0f;
 
-template <class T> T *Quiet(T *node)
-{
-    node->DisableUndo();
-    return node;
-}
 
 // A cube's "depth" runs along y and its "height" along z.
 SgCube *Box(double x, double y, double z)

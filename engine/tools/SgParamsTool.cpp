@@ -36,7 +36,6 @@ constexpr double kHandlePointSize = 6.0;
 // The handle line and the view ray meet only when their closest points are
 // nearer than this.
 constexpr double kClosestLimit = 1e40;
-constexpr double kParallel = 1e-12;
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 
 // Heights measured from the base (zeroBase) or from the middle.
@@ -361,12 +360,6 @@ const SgParamsTool::Row kRows[] = {
     {nullptr, 0, nullptr, nullptr, nullptr, {}},
 };
 
-template <class T>
-T *Quiet(T *node)
-{
-    node->DisableUndo();
-    return node;
-}
 } // namespace
 
 SgParamsTool::SgParamsTool()

@@ -57,11 +57,6 @@ constexpr double kFlatRatio = 200.0;
 // Rays closer to parallel with an axis than this give no drag step.
 constexpr double kParallelLimit = 1e-12;
 
-template <class T> T *Quiet(T *node)
-{
-    node->DisableUndo();
-    return node;
-}
 
 SgCube *Box(double w, double h, double d)
 {

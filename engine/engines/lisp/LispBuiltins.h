@@ -90,3 +90,7 @@
 #define LISP_DECLARE_BUILTIN(name, handler, arity) value_t handler(value_t *args, int argc);
 LISP_BUILTIN_TABLE(LISP_DECLARE_BUILTIN)
 #undef LISP_DECLARE_BUILTIN
+
+// Writes the message and gives the error value: how a built-in refuses its
+// arguments.
+value_t Fail(const char *message);

@@ -9,16 +9,17 @@
 #include "engine/engines/lisp/LispEvaluator.h"
 #include "engine/engines/lisp/LispState.h"
 
-namespace {
-
-// `map` takes the elements of at most this many lists in step.
-constexpr int kMaxMapLists = 30;
-
 value_t Fail(const char *message)
 {
     LispWrite(message);
     return value_t::Error();
 }
+
+namespace {
+
+// `map` takes the elements of at most this many lists in step.
+constexpr int kMaxMapLists = 30;
+
 
 value_t Truth(bool b)
 {

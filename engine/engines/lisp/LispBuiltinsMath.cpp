@@ -9,11 +9,6 @@
 
 namespace {
 
-value_t Fail(const char *message)
-{
-    LispWrite(message);
-    return value_t::Error();
-}
 
 // Wrapping 32-bit operations, computed unsigned so that overflow is defined.
 int32_t WrapAdd(int32_t a, int32_t b)

@@ -15,11 +15,6 @@ namespace {
 // A file that loads itself must end before the descriptors run out.
 constexpr int kMaxLoadNesting = 32;
 
-value_t Fail(const char *message)
-{
-    LispWrite(message);
-    return value_t::Error();
-}
 
 LispStream *StreamOf(value_t v)
 {

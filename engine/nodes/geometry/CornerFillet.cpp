@@ -1,9 +1,9 @@
 #include "engine/nodes/geometry/CornerFillet.h"
 
 #include <cmath>
+#include "utilities/math/Angles.h"
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 
 // Rotation of v by angle about the unit axis (right-handed); a zero axis
 // gives the zero vector, as the zero matrix would.

@@ -11,10 +11,10 @@
 #include "platform/SgError.h"
 #include "utilities/math/Rotation.h"
 #include "utilities/math/Vec2f.h"
+#include "utilities/math/Angles.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 // Directions whose angle has a smaller sine than this are parallel.
 constexpr double kParallelSine = 1e-5;
 // A unit direction whose horizontal part is shorter than this (squared)

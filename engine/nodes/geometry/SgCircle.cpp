@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "platform/SgDiagnostics.h"
+#include "utilities/math/Angles.h"
 
 namespace {
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kDegree = 0.017453292519943295;
 } // namespace
 
 SG_CLASS_SOURCE(SgCircle, SgGenPolyLine, SgFieldMngr, "SgCircle")

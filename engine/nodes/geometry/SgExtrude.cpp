@@ -10,9 +10,9 @@
 #include "engine/core/SgAttributeManager.h"
 #include "platform/SgDiagnostics.h"
 #include "utilities/log/ReportMngr.h"
+#include "utilities/math/Angles.h"
 
 namespace {
-constexpr double kDegree = 0.017453292519943295;
 } // namespace
 
 SG_CLASS_SOURCE(SgExtrude, SgGeometricShape, SgFieldMngr, "SgExtrude")

@@ -9,12 +9,12 @@
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgPolygon.h"
+#include "utilities/math/Angles.h"
 
 SG_CLASS_SOURCE(SgExtrudeCap, SgExtrude, SgFieldMngr, "SgExtrudeCap")
 
 namespace {
 constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kDegree = 0.017453292519943295;
 } // namespace
 
 SgExtrudeCap::SgExtrudeCap()

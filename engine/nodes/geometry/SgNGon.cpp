@@ -6,12 +6,12 @@
 
 #include "engine/nodes/geometry/CornerFillet.h"
 #include "engine/nodes/geometry/GeometryLog.h"
+#include "utilities/math/Angles.h"
 
 SG_CLASS_SOURCE(SgNGon, SgGenPolyLine, SgFieldMngr, "SgNGon")
 SG_CLASS_SOURCE(SgNStar, SgNGon, SgFieldMngr, "SgNStar")
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 constexpr double kRoundedAbove = 0.001;
 // A radius must be a number not below zero: a negative one turns the
 // outline inside out. False (said) otherwise.

@@ -11,12 +11,12 @@
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
+#include "utilities/math/Angles.h"
 
 SG_CLASS_SOURCE(SgOffset, SgGeometricShape, SgFieldMngr, "SgOffset")
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 // Corners are rounded with an arc tolerance of this many integer units...
 constexpr double kArcTolerance = 0.25;
 // ...unless that takes more points than this for a full turn, as it does for

@@ -7,11 +7,11 @@
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
+#include "utilities/math/Angles.h"
 
 SG_CLASS_SOURCE(SgTorusKnot, SgTorus, SgFieldMngr, "SgTorusKnot")
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 } // namespace
 
 SgTorusKnot::SgTorusKnot()

@@ -7,12 +7,11 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "utilities/math/Rotation.h"
+#include "utilities/math/Angles.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kTwoPi = 6.283185307179586;
-constexpr double kDegree = 0.017453292519943295;
 
 // A segment shorter than this share of the path takes no part in it.
 constexpr double kMinSegmentShare = 1e-5;

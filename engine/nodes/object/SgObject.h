@@ -331,3 +331,11 @@ private:
                             0.0};
     bool m_bAutoCenter = true;
 };
+
+// The node as a user-level object, or null when it is none.
+inline SgObject *AsSgObject(SgNode *node)
+{
+    if (!node || !node->IsObject() || !node->IsDerivedFrom(SgObject::ClassID()))
+        return nullptr;
+    return static_cast<SgObject *>(node);
+}
