@@ -238,6 +238,9 @@ void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
 {
     m_building = true;
     m_manager = std::make_unique<wxAuiManager>(this, wxAUI_MGR_DEFAULT | wxAUI_MGR_LIVE_RESIZE);
+    // A pane comes back at the size it was left at, not at most a third of
+    // the window as the manager would have it.
+    m_manager->SetDockSizeConstraint(0.8, 0.8);
     m_canvas = SgWxGLWindow::Create(this);
     if (!m_canvas)
         return;
@@ -427,7 +430,7 @@ void FennixCtrl::TakeTreeSize()
 {
     if (!m_tree || !m_treeAttached)
         return;
-    const wxAuiPaneInfo &pane = m_manager->GetPane(m_tree);
+    wxAuiPaneInfo &pane = m_manager->GetPane(m_tree);
     // A pane never laid out on screen has no size of the user's.
     if (!pane.IsOk() || !pane.IsShown() || !m_tree->IsShownOnScreen())
         return;
@@ -441,7 +444,11 @@ void FennixCtrl::TakeTreeSize()
     if (size.x <= 0 || size.y <= 0)
         return;
     const bool vertical = pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT;
-    m_treeSizes.Set(vertical ? fennix::BarSizes::kVert : fennix::BarSizes::kHorz, {size.x, size.y});
+    const fennix::BarSizes::Where where = vertical ? fennix::BarSizes::kVert : fennix::BarSizes::kHorz;
+    m_treeSizes.Set(where, {size.x, size.y});
+    // Shown again, the pane opens a new dock at its best size: the one it had.
+    const fennix::BarSizes::Size kept = m_treeSizes.Get(where);
+    pane.BestSize(kept.cx, kept.cy);
 }
 
 bool FennixCtrl::SaveTreeSizes()
