@@ -237,6 +237,10 @@ FennixCtrl::~FennixCtrl()
 void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
 {
     m_building = true;
+    // The docks take their first sizes from the window's: the parent's
+    // whole client area, as it will be once laid out.
+    if (wxWindow *parent = GetParent())
+        SetSize(parent->GetClientSize());
     m_manager = std::make_unique<wxAuiManager>(this, wxAUI_MGR_DEFAULT | wxAUI_MGR_LIVE_RESIZE);
     // A pane comes back at the size it was left at, not at most a third of
     // the window as the manager would have it.
@@ -358,6 +362,41 @@ void FennixCtrl::UpdateToolbars()
     for (wxToolBar *toolbar : m_toolbars)
         if (toolbar && toolbar->IsShown())
             toolbar->UpdateWindowUI(wxUPDATE_UI_FROMIDLE);
+    FollowTreePlace();
+}
+
+void FennixCtrl::FollowTreePlace()
+{
+    if (!m_tree || !m_treeAttached)
+        return;
+    wxAuiPaneInfo &pane = m_manager->GetPane(m_tree);
+    if (!pane.IsOk() || !pane.IsShown() || !m_tree->IsShownOnScreen())
+        return;
+    const int place = pane.IsFloating() ? fennix::BarSizes::kFloat
+                      : (pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT)
+                          ? fennix::BarSizes::kVert
+                          : fennix::BarSizes::kHorz;
+    if (place == m_treePlace || m_treePlace < 0) {
+        // The size the user gives the pane where it is now.
+        m_treePlace = place;
+        TakeTreeSize();
+        return;
+    }
+    // Docked along another side (or floated): the size it had there before.
+    m_treePlace = place;
+    const fennix::BarSizes::Size kept = m_treeSizes.Get(static_cast<fennix::BarSizes::Where>(place));
+    if (place == fennix::BarSizes::kFloat) {
+        if (m_tree->GetSize() != wxSize(kept.cx, kept.cy)) {
+            pane.FloatingSize(kept.cx, kept.cy);
+            m_manager->Update();
+        }
+        return;
+    }
+    // A dock made anew takes its pane's best size.
+    pane.BestSize(kept.cx, kept.cy).Hide();
+    m_manager->Update();
+    m_manager->GetPane(m_tree).Show();
+    m_manager->Update();
 }
 
 void FennixCtrl::OnButtonState(void *data, int button, int state)

@@ -107,6 +107,9 @@ private:
     void OnUpdate(wxUpdateUIEvent &event);
     void OnPaneClose(wxAuiManagerEvent &event);
     void UpdateToolbars();
+    // The tree pane moved to another side or floated: it takes the size it
+    // had there; where it stays, its size is taken as the user's.
+    void FollowTreePlace();
     void TakeTreeSize();
     static void OnButtonState(void *data, int button, int state);
 
@@ -125,6 +128,7 @@ private:
     arbelo::SgWxSceneTree *m_tree = nullptr;
     bool m_treeAttached = false;
     bool m_building = false;
+    int m_treePlace = -1;
     fennix::DockPanes m_panes{*this};
     fennix::BarSizes m_treeSizes;
     modeller::HostActions *m_pHost = nullptr;

@@ -58,6 +58,9 @@ def main():
         # ToolBarConfig 0: no toolbar and no tree pane.
         expect(first, "start", "0000")
         expect(first, "after_h", "1111")
+        # The property page showed ToolBarConfig and set the value typed there.
+        expect(first, "page_config", "0")
+        expect(first, "config_after_ok", "3")
         width = number(first, "tree_width")
         dragged = number(first, "dragged_width")
         if dragged < width + 40:

@@ -15,6 +15,8 @@
 #include <wx/app.h>
 #include <wx/aui/framemanager.h>
 #include <wx/frame.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/init.h>
 #include <wx/toolbar.h>
 
@@ -100,6 +102,27 @@ int main(int argc, char **argv)
         std::printf("toolbar_buttons=%d\n", static_cast<int>(ctrl->GetToolbar(1)->GetToolsCount()));
 
         if (!again) {
+            // The property page shows the properties; OK sets the edited one.
+            std::string shownConfig;
+            wxTimer watcher;
+            watcher.Bind(wxEVT_TIMER, [&](wxTimerEvent &) {
+                auto *page = wxWindow::FindWindowByName("FennixPropertyPage");
+                auto *field = page ? dynamic_cast<wxTextCtrl *>(wxWindow::FindWindowByName("ToolBarConfig", page))
+                                   : nullptr;
+                wxWindow *ok = page ? page->FindWindow(wxID_OK) : nullptr;
+                if (!field || !ok || !page->IsShownOnScreen())
+                    return;
+                watcher.Stop();
+                shownConfig = field->GetValue().utf8_string();
+                field->SetValue("3");
+                wxprobe::ClickAt(wxprobe::Centre(ok));
+            });
+            watcher.Start(100);
+            ctrl->ShowPropertyPage();
+            watcher.Stop();
+            std::printf("page_config=%s\n", shownConfig.c_str());
+            std::printf("config_after_ok=%d\n", static_cast<int>(ctrl->Control().Properties().toolBarConfig));
+
             // The sash between the pane and the view, dragged 90 pixels right.
             wxSize shown = ctrl->GetSceneTree()->GetSize();
             const wxPoint treeOrigin = ctrl->GetSceneTree()->GetScreenPosition();
