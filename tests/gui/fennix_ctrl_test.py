@@ -69,6 +69,12 @@ def main():
         expect(first, "after_open20_again", "1111")
         if abs(number(first, "width_after_toggle") - dragged) > 2:
             fail("hiding and showing the pane changed its width (%d -> %s)" % (dragged, first["width_after_toggle"]))
+        # Docked along the top the pane takes the height kept for that side
+        # (200 by default, not its height on the left); back on the left, its width.
+        if abs(number(first, "top_height") - 200) > 2:
+            fail("docked along the top the pane is %s high, not the 200 kept for that side" % first["top_height"])
+        if abs(number(first, "left_again_width") - dragged) > 2:
+            fail("docked on the left again the pane is %s wide, it was %d" % (first["left_again_width"], dragged))
         if abs(number(first, "stored_width") - dragged) > 2:
             fail("the settings keep %s, the pane was %d wide" % (first["stored_width"], dragged))
 

@@ -150,6 +150,22 @@ int main(int argc, char **argv)
             std::printf("after_open20_again=%s\n", PanesShown(*ctrl).c_str());
             wxprobe::RunUntil([] { return false; }, 300);
             std::printf("width_after_toggle=%d\n", ctrl->GetSceneTree()->GetSize().x);
+
+            // Docked along the top, the pane takes the height kept for that
+            // side (the default, 200), and back on the left its width.
+            const int leftWidth = ctrl->GetSceneTree()->GetSize().x;
+            ctrl->Manager().GetPane(ctrl->GetSceneTree()).Top();
+            ctrl->Manager().Update();
+            wxprobe::RunUntil([&] {
+                return ctrl->GetSceneTree()->GetSize().x > 400 && ctrl->GetSceneTree()->GetSize().y < 300;
+            });
+            wxprobe::RunUntil([] { return false; }, 300);
+            std::printf("top_height=%d\n", ctrl->GetSceneTree()->GetSize().y);
+            ctrl->Manager().GetPane(ctrl->GetSceneTree()).Left();
+            ctrl->Manager().Update();
+            wxprobe::RunUntil([&] { return std::abs(ctrl->GetSceneTree()->GetSize().x - leftWidth) <= 2; });
+            wxprobe::RunUntil([] { return false; }, 300);
+            std::printf("left_again_width=%d\n", ctrl->GetSceneTree()->GetSize().x);
         }
         token.Reset();
         frame->Destroy();
