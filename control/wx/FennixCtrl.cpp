@@ -268,9 +268,13 @@ void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
 
 void FennixCtrl::BuildToolbars()
 {
+    // The control's own layout has the view toolbar down the left side; a
+    // host's window (the modeller's) has all three in rows along the top.
+    const bool viewOnLeft = m_owning;
     for (int t = 0; t < modeller::kToolbarCount; ++t) {
+        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
         auto *toolbar = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                      wxTB_HORIZONTAL | wxTB_FLAT | wxTB_NODIVIDER);
+                                      (vertical ? wxTB_VERTICAL : wxTB_HORIZONTAL) | wxTB_FLAT | wxTB_NODIVIDER);
         toolbar->SetToolBitmapSize(wxSize(kIconSize, kIconSize));
         toolbar->SetName(kToolbarNames[t]);
         m_toolbars[t] = toolbar;
@@ -289,17 +293,16 @@ void FennixCtrl::BuildToolbars()
     for (int t = 0; t < modeller::kToolbarCount; ++t) {
         wxToolBar *toolbar = m_toolbars[t];
         toolbar->Realize();
-        // One row each along the top: a toolbar keeps the direction it was
-        // made with, so it docks only above or below the view.
-        m_manager->AddPane(toolbar, wxAuiPaneInfo()
-                                        .Name(kToolbarNames[t])
-                                        .Caption(kToolbarNames[t])
-                                        .ToolbarPane()
-                                        .Top()
-                                        .Row(t)
-                                        .LeftDockable(false)
-                                        .RightDockable(false)
-                                        .BestSize(toolbar->GetBestSize()));
+        // A toolbar keeps the direction it was made with, so it docks only
+        // along the sides of that direction.
+        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
+        wxAuiPaneInfo pane;
+        pane.Name(kToolbarNames[t]).Caption(kToolbarNames[t]).ToolbarPane().BestSize(toolbar->GetBestSize());
+        if (vertical)
+            pane.Left().TopDockable(false).BottomDockable(false);
+        else
+            pane.Top().Row(t).LeftDockable(false).RightDockable(false);
+        m_manager->AddPane(toolbar, pane);
     }
 }
 

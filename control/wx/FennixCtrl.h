@@ -79,7 +79,8 @@ public:
     // (also done when the control goes).
     fennix::BarSizes &TreeSizes() { return m_treeSizes; }
     bool SaveTreeSizes();
-    // The small dialog of the persistent properties; modal.
+    // The small dialog of the persistent properties; modal. Only a control
+    // that owns its facade has them (nothing happens otherwise).
     void ShowPropertyPage();
 
     // HostActions

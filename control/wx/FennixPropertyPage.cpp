@@ -68,6 +68,9 @@ private:
 
 void FennixCtrl::ShowPropertyPage()
 {
+    // A host that serves its own facade keeps its own properties.
+    if (!m_owning)
+        return;
     FennixPropertyPage page(this, m_control);
     page.ShowModal();
 }
