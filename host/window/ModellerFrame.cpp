@@ -1,6 +1,5 @@
 #include "host/window/ModellerFrame.h"
 
-#include <map>
 #include <string>
 
 #include <wx/aboutdlg.h>
@@ -17,7 +16,6 @@
 #include "platform/wx/SgWxGLWindow.h"
 
 using modeller::CommandEntry;
-using modeller::Glyph;
 
 namespace {
 
