@@ -13,7 +13,9 @@
 #include "control/FennixControl.h"
 #include "control/FennixPanes.h"
 #include "control/FennixPropertyPage.h"
+#include "facade/CDrevon.h"
 #include "platform/Settings.h"
+#include "tests/control/ControlTestSupport.h"
 
 using namespace fennix;
 
@@ -252,4 +254,41 @@ TEST(PropertyPageTest, RowsShowThePropertiesAndEditsGoThroughTheirTypes)
     // A short property refuses a number it cannot hold.
     EXPECT_FALSE(SetPropertyText(control, rows[4], "70000").ok);
     EXPECT_EQ(control.Properties().clientFrame, -1);
+}
+
+// ---- the dispatch table's pane values, through the facade to the window's panes --
+
+namespace {
+
+class PaneDispatchTest : public controltest::ControlTest {};
+
+} // namespace
+
+TEST_F(PaneDispatchTest, OpenDialogTogglesOnePaneOrAllOfThemThroughTheFacade)
+{
+    Create();
+    drevon::CDrevon *facade = m_control.GetFacade();
+    // Without a window's panes the values do nothing and say nothing.
+    EXPECT_TRUE(m_control.Call("OpenDialog", {DispValue::Int(20), DispValue::Str("")}).ok);
+
+    FakePanes panes;
+    DockPanes docks(panes);
+    facade->SetDockableSlotCallback([&](int slot, int show) { docks.ShowDockable(slot, show); });
+    facade->SetDockableCallback([&](int how) { docks.ShowAllDocable(how); });
+    // (value) -> the panes shown afterwards: 20 the tree, 21-23 the toolbars, 24 all.
+    const std::pair<int, const char *> steps[] = {
+        {20, "1110"}, {21, "0110"}, {23, "0100"}, {22, "0000"}, {24, "0000"}, {24, "0000"}, {20, "0001"}, {24, "0000"},
+        {24, "0001"},
+    };
+    for (const auto &[value, shown] : steps) {
+        EXPECT_TRUE(m_control.Call("OpenDialog", {DispValue::Int(value), DispValue::Str("")}).ok) << value;
+        EXPECT_EQ(Shown(panes), shown) << value;
+    }
+    // Other values leave the panes alone.
+    const int changes = panes.changes;
+    EXPECT_TRUE(m_control.Call("OpenDialog", {DispValue::Int(19), DispValue::Str("")}).ok);
+    EXPECT_TRUE(m_control.Call("OpenDialog", {DispValue::Int(25), DispValue::Str("")}).ok);
+    EXPECT_EQ(panes.changes, changes);
+    facade->SetDockableSlotCallback(nullptr);
+    facade->SetDockableCallback(nullptr);
 }
