@@ -458,6 +458,14 @@ void FennixCtrl::ShowPane(int slot, bool show)
 
 void FennixCtrl::PanesChanged()
 {
+    // The view has a sunken edge while any pane stands beside it, unless the
+    // ClientFrame property says otherwise (a host's window keeps its own).
+    if (m_owning && m_canvas && m_control.Properties().clientFrame == -1) {
+        bool any = false;
+        for (int slot = 0; slot < fennix::DockPanes::kSlotCount; ++slot)
+            any = any || IsPaneShown(slot);
+        m_manager->GetPane(m_canvas).PaneBorder(any);
+    }
     m_manager->Update();
 }
 

@@ -58,6 +58,9 @@ def main():
         # ToolBarConfig 0: no toolbar and no tree pane.
         expect(first, "start", "0000")
         expect(first, "after_h", "1111")
+        # The view's sunken edge follows the panes beside it.
+        expect(first, "start_edge", "0")
+        expect(first, "after_h_edge", "1")
         # The property page showed ToolBarConfig and set the value typed there.
         expect(first, "page_config", "0")
         expect(first, "config_after_ok", "3")

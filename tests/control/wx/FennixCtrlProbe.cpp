@@ -92,10 +92,12 @@ int main(int argc, char **argv)
         wxprobe::RunUntil([] { return false; }, 400);
         std::printf("sessions=%d\n", sessions);
         std::printf("start=%s\n", PanesShown(*ctrl).c_str());
+        std::printf("start_edge=%d\n", ctrl->Manager().GetPane(ctrl->GetCanvas()).HasBorder() ? 1 : 0);
 
         PressH(*ctrl);
         wxprobe::RunUntil([&] { return TreeOnScreen(*ctrl); });
         std::printf("after_h=%s\n", PanesShown(*ctrl).c_str());
+        std::printf("after_h_edge=%d\n", ctrl->Manager().GetPane(ctrl->GetCanvas()).HasBorder() ? 1 : 0);
         wxprobe::RunUntil([] { return false; }, 300);
         const int width = ctrl->GetSceneTree()->GetSize().x;
         std::printf("tree_width=%d\n", width);
