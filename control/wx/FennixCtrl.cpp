@@ -4,6 +4,7 @@
 
 #include <wx/aboutdlg.h>
 #include <wx/artprov.h>
+#include <wx/choice.h>
 #include <wx/aui/framemanager.h>
 #include <wx/dcmemory.h>
 #include <wx/toolbar.h>
@@ -168,6 +169,8 @@ FennixCtrl::FennixCtrl(wxWindow *parent, const fennix::FennixProperties &propert
     m_dialogs = std::make_unique<SgWxDialogFactory>(this);
     m_pFacade->SetDialogFactory(m_dialogs.get());
     m_pFacade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+    if (m_frameChoice)
+        m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
     ConnectFacade();
     m_pFacade->postProcessButtons();
     if (IsSceneTreeShown())
@@ -289,6 +292,27 @@ void FennixCtrl::BuildToolbars()
         label.Replace("&", "");
         m_toolbars[entry.toolbar]->AddTool(ItemOf(entry.id), label, IconOf(entry), wxString::FromUTF8(entry.tooltip),
                                            entry.check ? wxITEM_CHECK : wxITEM_NORMAL);
+    }
+    if (m_owning) {
+        // The frame the move, turn and scale handles work in, on the first
+        // toolbar; the facade reads the choice when a handle tool starts.
+        int count = 0;
+        const char *const *names = drevon::CDrevon::GetFrameNames(count);
+        wxArrayString choices;
+        for (int i = 0; i < count; ++i)
+            choices.Add(wxString::FromUTF8(names[i]));
+        m_frameChoice = new wxChoice(m_toolbars[0], wxID_ANY, wxDefaultPosition, wxSize(95, -1), choices);
+        m_frameChoice->SetName("FrameCombo");
+        m_frameChoice->SetToolTip("The frame the handles move, turn and scale in");
+        m_frameChoice->SetSelection(0);
+        m_frameChoice->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
+            if (!m_pFacade)
+                return;
+            m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
+            m_pFacade->OnChangeToolFrame(0);
+        });
+        m_toolbars[0]->AddSeparator();
+        m_toolbars[0]->AddControl(m_frameChoice);
     }
     for (int t = 0; t < modeller::kToolbarCount; ++t) {
         wxToolBar *toolbar = m_toolbars[t];

@@ -33,6 +33,7 @@ class SgWxTimerService;
 class wxAuiManager;
 class wxAuiManagerEvent;
 class wxBitmap;
+class wxChoice;
 class wxToolBar;
 
 namespace arbelo {
@@ -68,6 +69,7 @@ public:
     SgWxGLWindow *GetCanvas() const { return m_canvas; }
     arbelo::SgWxSceneTree *GetSceneTree() const { return m_tree; }
     wxToolBar *GetToolbar(int index) const;
+    wxChoice *GetFrameChoice() const { return m_frameChoice; }
     wxAuiManager &Manager() { return *m_manager; }
     fennix::DockPanes &Panes() { return m_panes; }
 
@@ -126,6 +128,9 @@ private:
     std::unique_ptr<wxAuiManager> m_manager;
     SgWxGLWindow *m_canvas = nullptr;
     std::array<wxToolBar *, modeller::kToolbarCount> m_toolbars{};
+    // The handles' frame (local, parent, world, ...) on the first toolbar of
+    // a control that owns its facade.
+    wxChoice *m_frameChoice = nullptr;
     arbelo::SgWxSceneTree *m_tree = nullptr;
     bool m_treeAttached = false;
     bool m_building = false;

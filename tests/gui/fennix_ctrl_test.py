@@ -58,6 +58,9 @@ def main():
         # ToolBarConfig 0: no toolbar and no tree pane.
         expect(first, "start", "0000")
         expect(first, "after_h", "1111")
+        # The frame combo lists the five frames; "World" chosen, a handle tool works in it.
+        expect(first, "frame_choices", "5")
+        expect(first, "tool_frame", "200")
         # The view's sunken edge follows the panes beside it.
         expect(first, "start_edge", "0")
         expect(first, "after_h_edge", "1")

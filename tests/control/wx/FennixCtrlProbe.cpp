@@ -13,6 +13,7 @@
 #include <string>
 
 #include <wx/app.h>
+#include <wx/choice.h>
 #include <wx/aui/framemanager.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
@@ -22,6 +23,7 @@
 
 #include "control/wx/FennixCtrl.h"
 #include "engine/SgNodara.h"
+#include "facade/CDrevon.h"
 #include "platform/wx/SgWxGLWindow.h"
 #include "solids/Solvane.h"
 #include "tests/platform/wx/WxProbeSupport.h"
@@ -102,6 +104,18 @@ int main(int argc, char **argv)
         const int width = ctrl->GetSceneTree()->GetSize().x;
         std::printf("tree_width=%d\n", width);
         std::printf("toolbar_buttons=%d\n", static_cast<int>(ctrl->GetToolbar(1)->GetToolsCount()));
+        // The frame combo: "World" chosen, the next handle tool works in it.
+        wxChoice *frames = ctrl->GetFrameChoice();
+        std::printf("frame_choices=%d\n", frames ? static_cast<int>(frames->GetCount()) : 0);
+        if (frames) {
+            frames->SetStringSelection("World");
+            wxCommandEvent chosen(wxEVT_CHOICE, frames->GetId());
+            chosen.SetEventObject(frames);
+            chosen.SetInt(frames->GetSelection());
+            frames->GetEventHandler()->ProcessEvent(chosen);
+            ctrl->GetFacade()->OnTransformTool(30);
+            std::printf("tool_frame=%d\n", ctrl->GetFacade()->GetTransformToolFrame());
+        }
 
         if (!again) {
             // The property page shows the properties; OK sets the edited one.
