@@ -187,8 +187,11 @@ R OpenDialog(C &c, const A &a)
 {
     FACADE
     const int dialog = I(a, 0);
-    if (dialog >= 20 && dialog <= 23)
-        return NotYet("OpenDialog of a single pane");  // the facade shows all panes only
+    if (dialog >= 20 && dialog <= 23) {
+        // The tree pane is slot 3, the toolbars 0-2; a window without panes has nothing to show.
+        f->ShowDockable(dialog == 20 ? 3 : dialog - 21, -1);
+        return R::Ok();
+    }
     if (dialog == 24) {
         f->ShowAllDocable(-1);
         return R::Ok();

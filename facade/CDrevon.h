@@ -375,6 +375,10 @@ public:
     // The docking panes (H toggles, S shows all): the host's, through this.
     void SetDockableCallback(std::function<void(int how)> fn) { m_fnShowDockable = std::move(fn); }
     void ShowAllDocable(int how);
+    // One pane (slots 0-2 the toolbars, 3 the scene tree; show -1 toggles,
+    // 0 hides, else shows); false when the host has no panes.
+    void SetDockableSlotCallback(std::function<void(int slot, int show)> fn) { m_fnShowDockableSlot = std::move(fn); }
+    bool ShowDockable(int slot, int show);
     // Runs the shortcut of a key; false when the key has none. The action
     // (may be null) is the one that brought the key.
     bool RunShortcut(int virtualKey, SgHandleEventAction *action);
@@ -613,6 +617,7 @@ private:
     // The event action of the key being handled, while it is.
     SgHandleEventAction *m_pKeyAction = nullptr;
     std::function<void(int)> m_fnShowDockable;
+    std::function<void(int, int)> m_fnShowDockableSlot;
     bool m_bViewToolKeep = false;
     bool m_bPlugedIn = false;
     bool m_bHtmlEmbeded = false;

@@ -76,6 +76,14 @@ void CDrevon::ShowAllDocable(int how)
         m_fnShowDockable(how);
 }
 
+bool CDrevon::ShowDockable(int slot, int show)
+{
+    if (!m_fnShowDockableSlot)
+        return false;
+    m_fnShowDockableSlot(slot, show);
+    return true;
+}
+
 bool CDrevon::RunShortcut(int key, SgHandleEventAction *action)
 {
     if (key < kFirstKey || key > kLastKey)

@@ -1,23 +1,22 @@
 #pragma once
-// The modeller's main window: the menu bar, the three toolbars and the GL
-// canvas, all built from the host command table (host/modeller). Every
+// The modeller's main window: the menu bar, built from the command table
+// (control/HostCommandTable), over the embeddable control (FennixCtrl) that
+// holds the GL canvas, the three toolbars and the scene tree's pane. Every
 // command goes through modeller::RunCommand (the facade's through
 // ApplyButton); enable and check states come from the facade when the
 // toolkit asks (and at once when the facade reports a state change).
-#include <array>
 #include <memory>
 #include <vector>
 
 #include <wx/frame.h>
 
-#include "host/modeller/HostCommandTable.h"
+#include "control/HostCommandTable.h"
 
+class FennixCtrl;
 class SgWxGLWindow;
 class VectorFieldUI;
 class wxPanel;
 class wxBoxSizer;
-class wxSplitterWindow;
-class wxToolBar;
 
 namespace arbelo {
 class SgWxSceneTree;
@@ -32,9 +31,10 @@ public:
     ModellerFrame(const wxString &title, drevon::CDrevon *facade);
     ~ModellerFrame() override;
 
-    // Makes the GL canvas below the toolbars; null without a GL visual.
+    // The control's GL canvas below the toolbars; null without a GL visual.
     SgWxGLWindow *CreateCanvas();
-    SgWxGLWindow *GetCanvas() const { return m_canvas; }
+    SgWxGLWindow *GetCanvas() const;
+    FennixCtrl *GetControl() const { return m_ctrl; }
     // Sizes the window so that the canvas gets this size below the toolbars.
     void SetCanvasSize(int width, int height);
 
@@ -47,11 +47,9 @@ public:
     // The scene tree in a pane left of the view, built when first shown.
     void ShowSceneTree(bool show) override;
     bool IsSceneTreeShown() const override;
-    arbelo::SgWxSceneTree *GetSceneTree() const { return m_tree; }
+    arbelo::SgWxSceneTree *GetSceneTree() const;
 
-    // The facade reports a button's new state.
-    static void OnButtonState(void *frame, int button, int state);
-    // The toolkit's item id of a command, and back.
+    // The toolkit's item id of a command.
     static int ItemOf(int command);
     // The strip of numbers of the field a tool edits (the facade's editor),
     // below the toolbars.
@@ -59,7 +57,6 @@ public:
 
 private:
     void BuildMenus();
-    void BuildToolbars();
     void OnCommand(wxCommandEvent &event);
     void OnUpdate(wxUpdateUIEvent &event);
     void BuildFieldEditor();
@@ -70,12 +67,8 @@ private:
     void RememberFieldEditor();
 
     drevon::CDrevon *m_facade;
-    SgWxGLWindow *m_canvas = nullptr;
-    wxSplitterWindow *m_split = nullptr;
-    arbelo::SgWxSceneTree *m_tree = nullptr;
+    FennixCtrl *m_ctrl = nullptr;
     wxBoxSizer *m_sizer = nullptr;
-    wxSizer *m_toolRow = nullptr;
-    std::array<wxToolBar *, modeller::kToolbarCount> m_toolbars{};
     wxPanel *m_fieldPanel = nullptr;
     std::unique_ptr<VectorFieldUI> m_fieldEditor;
     // The numbers as last shown, so that a focus passing through the

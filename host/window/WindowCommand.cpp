@@ -16,10 +16,10 @@
 
 #include "facade/CDrevon.h"
 #include "host/common/SceneFolder.h"
-#include "host/modeller/HostCommandTable.h"
+#include "control/HostCommandTable.h"
 #include "host/window/ControlChannel.h"
 #include "host/window/ModellerFrame.h"
-#include "host/window/SgWxDialogFactory.h"
+#include "control/wx/SgWxDialogFactory.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
 #include "engine/core/SgSeparator.h"

@@ -9,7 +9,7 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/object/SgObject.h"
-#include "host/modeller/HostCommandTable.h"
+#include "control/HostCommandTable.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;

@@ -22,7 +22,7 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
-#include "host/window/SgWxDialogFactory.h"
+#include "control/wx/SgWxDialogFactory.h"
 #include "platform/SgDiagHandler.h"
 #include "solids/Solvane.h"
 #include "tests/platform/wx/WxProbeSupport.h"

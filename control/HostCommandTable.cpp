@@ -1,4 +1,4 @@
-#include "host/modeller/HostCommandTable.h"
+#include "control/HostCommandTable.h"
 
 #include <cctype>
 #include <cstdlib>

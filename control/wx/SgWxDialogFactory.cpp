@@ -1,4 +1,4 @@
-#include "host/window/SgWxDialogFactory.h"
+#include "control/wx/SgWxDialogFactory.h"
 
 #include <exception>
 #include <string>

@@ -1,0 +1,599 @@
+#include "control/wx/FennixCtrl.h"
+
+#include <string>
+
+#include <wx/aboutdlg.h>
+#include <wx/artprov.h>
+#include <wx/choice.h>
+#include <wx/aui/framemanager.h>
+#include <wx/dcmemory.h>
+#include <wx/toolbar.h>
+
+#include "control/wx/SgWxDialogFactory.h"
+#include "engine/viewer/SgPrint.h"
+#include "facade/CDrevon.h"
+#include "platform/wx/SgWxGLWindow.h"
+#include "platform/wx/SgWxTimerService.h"
+#include "treepanel/wx/SgWxSceneTree.h"
+
+using modeller::CommandEntry;
+using modeller::Glyph;
+
+namespace {
+
+// Commands start at 32768; the toolkit's items stop below 0x7fff.
+constexpr int kItemOffset = 32768 - 10000;
+const char *const kToolbarNames[] = {"Main", "Tools", "View"};
+const char *const kTreePaneName = "SceneTree";
+constexpr int kIdleMilliseconds = 100;
+constexpr int kStartMilliseconds = 100;
+
+// The small pictures of the tools, drawn here in one colour on a clear ground.
+wxBitmap DrawGlyph(Glyph glyph, const char *text)
+{
+    const int s = FennixCtrl::kIconSize;
+    wxBitmap bitmap(s, s, 32);
+    bitmap.UseAlpha();
+    wxMemoryDC dc(bitmap);
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    const wxColour ink(40, 70, 140);
+    dc.SetPen(wxPen(ink, 2));
+    dc.SetBrush(wxBrush(wxColour(150, 180, 230)));
+    switch (glyph) {
+    case Glyph::Sphere:
+        dc.DrawCircle(s / 2, s / 2, s / 2 - 3);
+        break;
+    case Glyph::Box:
+        dc.DrawRectangle(4, 6, s - 10, s - 10);
+        dc.DrawLine(4, 6, 8, 2);
+        dc.DrawLine(s - 6, 6, s - 2, 2);
+        dc.DrawLine(8, 2, s - 2, 2);
+        break;
+    case Glyph::Cylinder:
+        dc.DrawRectangle(4, 5, s - 8, s - 10);
+        dc.DrawEllipse(4, 2, s - 8, 6);
+        break;
+    case Glyph::Cone: {
+        const wxPoint points[] = {{s / 2, 2}, {3, s - 4}, {s - 3, s - 4}};
+        dc.DrawPolygon(3, points);
+        break;
+    }
+    case Glyph::Curve: {
+        const wxPoint points[] = {{2, s - 3}, {7, 4}, {13, s - 6}, {s - 2, 3}};
+        dc.DrawLines(4, points);
+        break;
+    }
+    case Glyph::Arrow: {
+        const wxPoint points[] = {{5, 2}, {5, s - 4}, {9, s - 8}, {13, s - 2}, {15, s - 3}, {11, s - 9}, {16, s - 9}};
+        dc.DrawPolygon(7, points);
+        break;
+    }
+    case Glyph::Fence:
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        dc.SetPen(wxPen(ink, 1, wxPENSTYLE_SHORT_DASH));
+        dc.DrawRectangle(2, 3, s - 4, s - 6);
+        break;
+    case Glyph::Rotate:
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        dc.DrawArc(s - 4, s / 2, 4, s / 2, s / 2, s / 2);
+        dc.DrawLine(s - 4, s / 2, s - 7, s / 2 - 4);
+        break;
+    case Glyph::Move:
+        dc.DrawLine(s / 2, 2, s / 2, s - 2);
+        dc.DrawLine(2, s / 2, s - 2, s / 2);
+        dc.DrawLine(s / 2, 2, s / 2 - 3, 5);
+        dc.DrawLine(s / 2, 2, s / 2 + 3, 5);
+        dc.DrawLine(s - 2, s / 2, s - 5, s / 2 - 3);
+        dc.DrawLine(s - 2, s / 2, s - 5, s / 2 + 3);
+        break;
+    case Glyph::Scale:
+        dc.DrawRectangle(2, s / 2, s / 2 - 2, s / 2 - 2);
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        dc.DrawRectangle(2, 2, s - 4, s - 4);
+        break;
+    case Glyph::Pan:
+        dc.DrawLine(2, s / 2, s - 2, s / 2);
+        dc.DrawLine(s / 2, 2, s / 2, s - 2);
+        dc.DrawCircle(s / 2, s / 2, 3);
+        break;
+    case Glyph::Zoom:
+        dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        dc.DrawCircle(8, 8, 6);
+        dc.DrawLine(12, 12, s - 2, s - 2);
+        break;
+    case Glyph::Fly: {
+        const wxPoint points[] = {{2, s / 2}, {s - 2, s / 2 - 5}, {s - 6, s / 2}, {s - 2, s / 2 + 5}};
+        dc.DrawPolygon(4, points);
+        break;
+    }
+    case Glyph::View:
+    case Glyph::Text:
+    case Glyph::Art:
+        break;
+    }
+    if ((glyph == Glyph::View || glyph == Glyph::Text) && text && *text) {
+        if (glyph == Glyph::View) {
+            dc.SetBrush(*wxTRANSPARENT_BRUSH);
+            dc.DrawRectangle(1, 1, s - 2, s - 2);
+        }
+        wxFont font(wxFontInfo(7).Bold());
+        dc.SetFont(font);
+        dc.SetTextForeground(ink);
+        const wxString label = wxString::FromUTF8(text);
+        const wxSize extent = dc.GetTextExtent(label);
+        dc.DrawText(label, (s - extent.x) / 2, (s - extent.y) / 2);
+    }
+    dc.SelectObject(wxNullBitmap);
+    return bitmap;
+}
+
+} // namespace
+
+int FennixCtrl::ItemOf(int command)
+{
+    return command - kItemOffset;
+}
+
+int FennixCtrl::CommandOf(int item)
+{
+    return item + kItemOffset;
+}
+
+wxBitmap FennixCtrl::IconOf(const CommandEntry &entry)
+{
+    if (entry.glyph == Glyph::Art) {
+        // The art ids are the toolkit's own strings ("wxART_UNDO").
+        const wxBitmap art = wxArtProvider::GetBitmap(wxString::FromUTF8(entry.art), wxART_TOOLBAR,
+                                                      wxSize(kIconSize, kIconSize));
+        if (art.IsOk())
+            return art;
+        return DrawGlyph(Glyph::Text, entry.label[0] == '&' ? entry.label + 1 : entry.label);
+    }
+    return DrawGlyph(entry.glyph, entry.art);
+}
+
+FennixCtrl::FennixCtrl(wxWindow *parent, const fennix::FennixProperties &properties, wxWindowID id)
+    : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxCLIP_CHILDREN, "FennixCtrl"),
+      m_owning(true)
+{
+    m_control.Properties() = properties;
+    BuildFrame(properties.toolBarConfig);
+    if (!m_canvas)
+        return;
+    // The facade's timers and dialogs are this window's while it stands.
+    m_timers = std::make_unique<SgWxTimerService>();
+    if (!m_control.Create(static_cast<SgPlatformWindow *>(m_canvas)))
+        return;
+    m_pFacade = m_control.GetFacade();
+    m_dialogs = std::make_unique<SgWxDialogFactory>(this);
+    m_pFacade->SetDialogFactory(m_dialogs.get());
+    m_pFacade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+    if (m_frameChoice)
+        m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
+    ConnectFacade();
+    m_pFacade->postProcessButtons();
+    if (IsSceneTreeShown())
+        ShowSceneTree(true);
+    // The session starts once, from the loop, when the first frame is due.
+    m_startTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent &event) {
+        char text[64];
+        std::snprintf(text, sizeof(text), "uMsg=%x idEvent=%x", static_cast<unsigned>(wxEVT_TIMER),
+                      static_cast<unsigned>(event.GetId()));
+        m_control.FireStartSession(text);
+    });
+    m_startTimer.StartOnce(kStartMilliseconds);
+}
+
+FennixCtrl::FennixCtrl(wxWindow *parent, drevon::CDrevon *facade, std::int32_t toolBarConfig, bool treeShown,
+                       wxWindowID id)
+    : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxCLIP_CHILDREN, "FennixCtrl"),
+      m_pFacade(facade)
+{
+    BuildFrame(toolBarConfig);
+    if (!m_pFacade)
+        return;
+    ConnectFacade();
+    if (!treeShown) {
+        // Hidden from the start, not shown and hidden: nothing is built or
+        // measured yet.
+        m_manager->GetPane(m_tree).Hide();
+        m_manager->Update();
+    } else if (IsSceneTreeShown()) {
+        ShowSceneTree(true);
+    }
+}
+
+FennixCtrl::~FennixCtrl()
+{
+    m_startTimer.Stop();
+    m_idleTimer.Stop();
+    SaveTreeSizes();
+    if (m_pFacade) {
+        m_pFacade->SetDockableCallback(nullptr);
+        m_pFacade->SetDockableSlotCallback(nullptr);
+        // Ours goes, and the one we passed changes on to comes back (the
+        // control's own while it owns the facade).
+        void *data = nullptr;
+        if (m_pFacade->GetHostButtonStateCallback(data) == &FennixCtrl::OnButtonState && data == this)
+            m_pFacade->SetHostButtonStateCallback(m_pfnPreviousButtonState, m_pPreviousButtonData);
+        else if (!m_owning)
+            m_pFacade->SetHostButtonStateCallback(nullptr, nullptr);
+    }
+    // The tree stops following the document before the facade can go.
+    if (m_tree)
+        m_tree->Attach(nullptr);
+    if (m_canvas)
+        m_canvas->EndInteraction();
+    if (m_manager)
+        m_manager->UnInit();
+    if (m_owning) {
+        if (m_pFacade) {
+            m_pFacade->CloseAllDialogs();
+            m_pFacade->SetDialogFactory(nullptr);
+        }
+        m_control.Destroy();
+        m_pFacade = nullptr;
+    }
+}
+
+void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
+{
+    m_building = true;
+    // The docks take their first sizes from the window's: the parent's
+    // whole client area, as it will be once laid out.
+    if (wxWindow *parent = GetParent())
+        SetSize(parent->GetClientSize());
+    m_manager = std::make_unique<wxAuiManager>(this, wxAUI_MGR_DEFAULT | wxAUI_MGR_LIVE_RESIZE);
+    // A pane comes back at the size it was left at, not at most a third of
+    // the window as the manager would have it.
+    m_manager->SetDockSizeConstraint(0.8, 0.8);
+    m_canvas = SgWxGLWindow::Create(this);
+    if (!m_canvas)
+        return;
+    m_manager->AddPane(m_canvas, wxAuiPaneInfo().Name("Canvas").CentrePane().PaneBorder(false));
+    BuildToolbars();
+    BuildTreePane();
+    m_panes.Start(toolBarConfig);
+    m_building = false;
+    int count = 0;
+    const CommandEntry *commands = modeller::GetCommands(count);
+    for (int i = 0; i < count; ++i) {
+        Bind(wxEVT_TOOL, &FennixCtrl::OnCommand, this, ItemOf(commands[i].id));
+        Bind(wxEVT_UPDATE_UI, &FennixCtrl::OnUpdate, this, ItemOf(commands[i].id));
+    }
+    m_manager->Bind(wxEVT_AUI_PANE_CLOSE, &FennixCtrl::OnPaneClose, this);
+    // The buttons follow the facade also where the host's loop runs no idle
+    // updates of its own.
+    m_idleTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent &) { UpdateToolbars(); });
+    m_idleTimer.Start(kIdleMilliseconds);
+}
+
+void FennixCtrl::BuildToolbars()
+{
+    // The control's own layout has the view toolbar down the left side; a
+    // host's window (the modeller's) has all three in rows along the top.
+    const bool viewOnLeft = m_owning;
+    for (int t = 0; t < modeller::kToolbarCount; ++t) {
+        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
+        auto *toolbar = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                      (vertical ? wxTB_VERTICAL : wxTB_HORIZONTAL) | wxTB_FLAT | wxTB_NODIVIDER);
+        toolbar->SetToolBitmapSize(wxSize(kIconSize, kIconSize));
+        toolbar->SetName(kToolbarNames[t]);
+        m_toolbars[t] = toolbar;
+    }
+    int count = 0;
+    const CommandEntry *commands = modeller::GetCommands(count);
+    for (int i = 0; i < count; ++i) {
+        const CommandEntry &entry = commands[i];
+        if (entry.toolbar == modeller::kNoToolbar)
+            continue;
+        wxString label = wxString::FromUTF8(entry.label);
+        label.Replace("&", "");
+        m_toolbars[entry.toolbar]->AddTool(ItemOf(entry.id), label, IconOf(entry), wxString::FromUTF8(entry.tooltip),
+                                           entry.check ? wxITEM_CHECK : wxITEM_NORMAL);
+    }
+    if (m_owning) {
+        // The frame the move, turn and scale handles work in, on the first
+        // toolbar; the facade reads the choice when a handle tool starts.
+        int count = 0;
+        const char *const *names = drevon::CDrevon::GetFrameNames(count);
+        wxArrayString choices;
+        for (int i = 0; i < count; ++i)
+            choices.Add(wxString::FromUTF8(names[i]));
+        m_frameChoice = new wxChoice(m_toolbars[0], wxID_ANY, wxDefaultPosition, wxSize(95, -1), choices);
+        m_frameChoice->SetName("FrameCombo");
+        m_frameChoice->SetToolTip("The frame the handles move, turn and scale in");
+        m_frameChoice->SetSelection(0);
+        m_frameChoice->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
+            if (!m_pFacade)
+                return;
+            m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
+            m_pFacade->OnChangeToolFrame(0);
+        });
+        m_toolbars[0]->AddSeparator();
+        m_toolbars[0]->AddControl(m_frameChoice);
+    }
+    for (int t = 0; t < modeller::kToolbarCount; ++t) {
+        wxToolBar *toolbar = m_toolbars[t];
+        toolbar->Realize();
+        // A toolbar keeps the direction it was made with, so it docks only
+        // along the sides of that direction.
+        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
+        wxAuiPaneInfo pane;
+        pane.Name(kToolbarNames[t]).Caption(kToolbarNames[t]).ToolbarPane().BestSize(toolbar->GetBestSize());
+        if (vertical)
+            pane.Left().TopDockable(false).BottomDockable(false);
+        else
+            pane.Top().Row(t).LeftDockable(false).RightDockable(false);
+        m_manager->AddPane(toolbar, pane);
+    }
+}
+
+void FennixCtrl::BuildTreePane()
+{
+    m_treeSizes.Load(kProfile, kTreePaneId);
+    m_tree = new arbelo::SgWxSceneTree(this);
+    const fennix::BarSizes::Size vert = m_treeSizes.Get(fennix::BarSizes::kVert);
+    const fennix::BarSizes::Size floating = m_treeSizes.Get(fennix::BarSizes::kFloat);
+    const fennix::BarSizes::Size minimum = fennix::BarSizes::kMinVert;
+    m_manager->AddPane(m_tree, wxAuiPaneInfo()
+                                   .Name(kTreePaneName)
+                                   .Caption("Scene Tree")
+                                   .Left()
+                                   .Layer(1)
+                                   .BestSize(vert.cx, vert.cy)
+                                   .MinSize(minimum.cx, minimum.cy)
+                                   .FloatingSize(floating.cx, floating.cy)
+                                   .CloseButton(true)
+                                   .Floatable(true)
+                                   .Dockable(true));
+}
+
+void FennixCtrl::ConnectFacade()
+{
+    m_pfnPreviousButtonState = m_pFacade->GetHostButtonStateCallback(m_pPreviousButtonData);
+    m_pFacade->SetHostButtonStateCallback(&FennixCtrl::OnButtonState, this);
+    m_pFacade->SetDockableCallback([this](int how) { m_panes.ShowAllDocable(how); });
+    m_pFacade->SetDockableSlotCallback([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
+}
+
+wxToolBar *FennixCtrl::GetToolbar(int index) const
+{
+    return index >= 0 && index < modeller::kToolbarCount ? m_toolbars[index] : nullptr;
+}
+
+void FennixCtrl::OnCommand(wxCommandEvent &event)
+{
+    if (!m_pFacade || !modeller::RunCommand(CommandOf(event.GetId()), *m_pFacade, *this))
+        event.Skip();
+}
+
+void FennixCtrl::OnUpdate(wxUpdateUIEvent &event)
+{
+    if (!m_pFacade) {
+        event.Enable(false);
+        return;
+    }
+    const int id = CommandOf(event.GetId());
+    event.Enable(modeller::IsCommandEnabled(id, *m_pFacade));
+    const CommandEntry *entry = modeller::FindCommand(id);
+    if (entry && entry->check)
+        event.Check(modeller::IsCommandChecked(id, *m_pFacade, *this));
+}
+
+void FennixCtrl::UpdateToolbars()
+{
+    if (!IsShownOnScreen())
+        return;
+    for (wxToolBar *toolbar : m_toolbars)
+        if (toolbar && toolbar->IsShown())
+            toolbar->UpdateWindowUI(wxUPDATE_UI_FROMIDLE);
+    FollowTreePlace();
+}
+
+void FennixCtrl::FollowTreePlace()
+{
+    if (!m_tree || !m_treeAttached)
+        return;
+    wxAuiPaneInfo &pane = m_manager->GetPane(m_tree);
+    if (!pane.IsOk() || !pane.IsShown() || !m_tree->IsShownOnScreen())
+        return;
+    const int place = pane.IsFloating() ? fennix::BarSizes::kFloat
+                      : (pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT)
+                          ? fennix::BarSizes::kVert
+                          : fennix::BarSizes::kHorz;
+    if (place == m_treePlace || m_treePlace < 0) {
+        // The size the user gives the pane where it is now.
+        m_treePlace = place;
+        TakeTreeSize();
+        return;
+    }
+    // Docked along another side (or floated): the size it had there before.
+    m_treePlace = place;
+    const fennix::BarSizes::Size kept = m_treeSizes.Get(static_cast<fennix::BarSizes::Where>(place));
+    if (place == fennix::BarSizes::kFloat) {
+        if (m_tree->GetSize() != wxSize(kept.cx, kept.cy)) {
+            pane.FloatingSize(kept.cx, kept.cy);
+            m_manager->Update();
+        }
+        return;
+    }
+    // A dock made anew takes its pane's best size.
+    pane.BestSize(kept.cx, kept.cy).Hide();
+    m_manager->Update();
+    m_manager->GetPane(m_tree).Show();
+    m_manager->Update();
+}
+
+void FennixCtrl::OnButtonState(void *data, int button, int state)
+{
+    auto *ctrl = static_cast<FennixCtrl *>(data);
+    const drevon::CDrevon::ButtonData *entry =
+        ctrl->m_pFacade ? ctrl->m_pFacade->GetButtonDataByIndex(button) : nullptr;
+    if (entry && entry->commandId > 0) {
+        const int item = ItemOf(entry->commandId);
+        for (wxToolBar *toolbar : ctrl->m_toolbars)
+            if (wxToolBarToolBase *tool = toolbar ? toolbar->FindById(item) : nullptr; tool && tool->CanBeToggled())
+                toolbar->ToggleTool(item, state != 0);
+        if (ctrl->m_buttonListener)
+            ctrl->m_buttonListener(item, state != 0);
+    }
+    if (ctrl->m_pfnPreviousButtonState)
+        ctrl->m_pfnPreviousButtonState(ctrl->m_pPreviousButtonData, button, state);
+}
+
+// ---- panes -----------------------------------------------------------------------------
+
+bool FennixCtrl::HasPane(int slot) const
+{
+    if (slot >= 0 && slot < modeller::kToolbarCount)
+        return m_toolbars[slot] != nullptr;
+    return slot == fennix::DockPanes::kTreeSlot && m_tree != nullptr;
+}
+
+bool FennixCtrl::IsPaneShown(int slot) const
+{
+    if (!HasPane(slot))
+        return false;
+    wxWindow *window = slot == fennix::DockPanes::kTreeSlot ? static_cast<wxWindow *>(m_tree) : m_toolbars[slot];
+    return m_manager->GetPane(window).IsShown();
+}
+
+void FennixCtrl::ShowPane(int slot, bool show)
+{
+    if (!HasPane(slot))
+        return;
+    if (slot == fennix::DockPanes::kTreeSlot) {
+        if (!show)
+            TakeTreeSize();
+        else if (m_pFacade && !m_treeAttached && !m_building) {
+            // Built when first shown: until then it follows nothing.
+            m_tree->Attach(m_pFacade->GetDocument());
+            m_treeAttached = true;
+        } else if (m_treeAttached) {
+            m_tree->Panel().RefreshTree();
+        }
+        m_manager->GetPane(m_tree).Show(show);
+        return;
+    }
+    m_manager->GetPane(m_toolbars[slot]).Show(show);
+}
+
+void FennixCtrl::PanesChanged()
+{
+    // The view has a sunken edge while any pane stands beside it, unless the
+    // ClientFrame property says otherwise (a host's window keeps its own).
+    if (m_owning && m_canvas && m_control.Properties().clientFrame == -1) {
+        bool any = false;
+        for (int slot = 0; slot < fennix::DockPanes::kSlotCount; ++slot)
+            any = any || IsPaneShown(slot);
+        m_manager->GetPane(m_canvas).PaneBorder(any);
+    }
+    m_manager->Update();
+}
+
+void FennixCtrl::OnPaneClose(wxAuiManagerEvent &event)
+{
+    if (event.GetPane() && event.GetPane()->window == m_tree)
+        TakeTreeSize();
+    event.Skip();
+}
+
+void FennixCtrl::TakeTreeSize()
+{
+    if (!m_tree || !m_treeAttached)
+        return;
+    wxAuiPaneInfo &pane = m_manager->GetPane(m_tree);
+    // A pane never laid out on screen has no size of the user's.
+    if (!pane.IsOk() || !pane.IsShown() || !m_tree->IsShownOnScreen())
+        return;
+    if (pane.IsFloating()) {
+        const wxSize size = pane.floating_size;
+        if (size.x > 0 && size.y > 0)
+            m_treeSizes.Set(fennix::BarSizes::kFloat, {size.x, size.y});
+        return;
+    }
+    const wxSize size = m_tree->GetSize();
+    if (size.x <= 0 || size.y <= 0)
+        return;
+    const bool vertical = pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT;
+    const fennix::BarSizes::Where where = vertical ? fennix::BarSizes::kVert : fennix::BarSizes::kHorz;
+    m_treeSizes.Set(where, {size.x, size.y});
+    // Shown again, the pane opens a new dock at its best size: the one it had.
+    const fennix::BarSizes::Size kept = m_treeSizes.Get(where);
+    pane.BestSize(kept.cx, kept.cy);
+}
+
+bool FennixCtrl::SaveTreeSizes()
+{
+    // Sizes are the user's only once the pane was shown.
+    if (!m_treeAttached)
+        return true;
+    TakeTreeSize();
+    return m_treeSizes.Save(kProfile, kTreePaneId);
+}
+
+// ---- host actions ----------------------------------------------------------------------
+
+void FennixCtrl::Print()
+{
+    if (m_pHost) {
+        m_pHost->Print();
+        return;
+    }
+    SgViewer *viewer = m_pFacade ? m_pFacade->GetCurrentViewer() : nullptr;
+    if (!viewer)
+        return;
+    SgPrint print(viewer);
+    print.Print();
+}
+
+void FennixCtrl::Exit()
+{
+    if (m_pHost) {
+        m_pHost->Exit();
+        return;
+    }
+    if (wxWindow *top = wxGetTopLevelParent(this))
+        top->Close();
+}
+
+void FennixCtrl::About()
+{
+    if (m_pHost) {
+        m_pHost->About();
+        return;
+    }
+    wxAboutDialogInfo info;
+    info.SetName("Fennix");
+    info.SetDescription("An embeddable modeller for scenes of objects, solids and animations.");
+    wxAboutBox(info, this);
+}
+
+void FennixCtrl::ShowToolbar(modeller::Toolbar toolbar, bool show)
+{
+    if (toolbar >= 0 && toolbar < modeller::kToolbarCount)
+        m_panes.ShowDockable(toolbar, show ? 1 : 0);
+}
+
+bool FennixCtrl::IsToolbarShown(modeller::Toolbar toolbar) const
+{
+    return toolbar >= 0 && toolbar < modeller::kToolbarCount && IsPaneShown(toolbar);
+}
+
+void FennixCtrl::ShowSceneTree(bool show)
+{
+    if (show && IsSceneTreeShown() && !m_treeAttached) {
+        // Shown from the start: built now that there is a document.
+        ShowPane(fennix::DockPanes::kTreeSlot, true);
+        return;
+    }
+    if (show != IsSceneTreeShown())
+        m_panes.ShowDockable(fennix::DockPanes::kTreeSlot, show ? 1 : 0);
+}
+
+bool FennixCtrl::IsSceneTreeShown() const
+{
+    return IsPaneShown(fennix::DockPanes::kTreeSlot);
+}
