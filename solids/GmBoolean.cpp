@@ -235,20 +235,24 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     for (int id : usedIds) {
         nodes[static_cast<size_t>(id)] = result->add_node(im.world(id), true, nullptr, false);
     }
-    for (const GmSoupFace &f : out) {
-        std::vector<std::vector<GmNode *>> loops;
-        for (const auto &l : f.loops) {
-            std::vector<GmNode *> ln;
-            for (int id : l) {
-                ln.push_back(nodes[static_cast<size_t>(id)]);
+    std::vector<std::vector<GmNode *>> loops;
+    for (GmSoupFace &f : out) {
+        loops.resize(f.loops.size());
+        for (size_t k = 0; k < f.loops.size(); ++k) {
+            loops[k].clear();
+            for (int id : f.loops[k]) {
+                loops[k].push_back(nodes[static_cast<size_t>(id)]);
             }
-            loops.push_back(std::move(ln));
         }
         GmFace *face = result->add_face_loops(loops, f.mark != 0);
         face->attributes = f.attributes;
         face->setGroup(f.group);
+        // Each soup face goes as soon as it is built: the soup and the
+        // result are never both whole at once.
+        std::vector<std::vector<int>>().swap(f.loops);
     }
     std::vector<GmSoupFace>().swap(out);
+    std::vector<GmNode *>().swap(nodes);
     remove_degenerate_faces(*result);
     result->build_solids(1);
     // The solids take the attribute word of A's first solid (B's when A has
