@@ -57,8 +57,12 @@ std::vector<int> Classify(GmImprint &im, int op)
         }
         return x;
     };
-    std::unordered_map<uint64_t, size_t> firstUse;
-    firstUse.reserve(pieces.size() * 4);
+    // (edge, piece) for every piece edge off the other surface, sorted: the
+    // pieces of one edge follow each other. A flat array, not a hash table
+    // with a block per edge, in the middle of the boolean's largest phase.
+    // Roots are the smallest index of their component, so the order in
+    // which pieces are joined changes nothing.
+    std::vector<std::pair<uint64_t, size_t>> edgeUses;
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (cls[i] != CLS_UNKNOWN) {
             continue;
@@ -66,20 +70,22 @@ std::vector<int> Classify(GmImprint &im, int op)
         for (const auto &l : pieces[i].loops) {
             for (size_t k = 0; k < l.size(); ++k) {
                 int a = l[k], b = l[(k + 1) % l.size()];
-                if (im.isCutEdge(a, b)) {
-                    continue;
-                }
-                uint64_t key = GmImprint::edgeKey(a, b);
-                auto [it, fresh] = firstUse.emplace(key, i);
-                if (!fresh) {
-                    size_t ra = root(it->second), rb = root(i);
-                    if (ra != rb) {
-                        parent[std::max(ra, rb)] = std::min(ra, rb);
-                    }
+                if (!im.isCutEdge(a, b)) {
+                    edgeUses.emplace_back(GmImprint::edgeKey(a, b), i);
                 }
             }
         }
     }
+    std::sort(edgeUses.begin(), edgeUses.end());
+    for (size_t k = 1; k < edgeUses.size(); ++k) {
+        if (edgeUses[k].first == edgeUses[k - 1].first) {
+            size_t ra = root(edgeUses[k - 1].second), rb = root(edgeUses[k].second);
+            if (ra != rb) {
+                parent[std::max(ra, rb)] = std::min(ra, rb);
+            }
+        }
+    }
+    std::vector<std::pair<uint64_t, size_t>>().swap(edgeUses);
     std::map<size_t, int> componentClass;
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (cls[i] != CLS_UNKNOWN) {
@@ -193,7 +199,9 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
             }
             const GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
             GmSoupFace of;
-            of.loops = pieces[i].loops;
+            // Moved, not copied: this operand's pieces are not read again
+            // (the other operand's classification reads this one's faces).
+            of.loops = std::move(pieces[i].loops);
             of.normal = reverse ? -f.normal : f.normal;
             if (reverse) {
                 for (auto &l : of.loops) {
@@ -235,20 +243,24 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     for (int id : usedIds) {
         nodes[static_cast<size_t>(id)] = result->add_node(im.world(id), true, nullptr, false);
     }
-    for (const GmSoupFace &f : out) {
-        std::vector<std::vector<GmNode *>> loops;
-        for (const auto &l : f.loops) {
-            std::vector<GmNode *> ln;
-            for (int id : l) {
-                ln.push_back(nodes[static_cast<size_t>(id)]);
+    std::vector<std::vector<GmNode *>> loops;
+    for (GmSoupFace &f : out) {
+        loops.resize(f.loops.size());
+        for (size_t k = 0; k < f.loops.size(); ++k) {
+            loops[k].clear();
+            for (int id : f.loops[k]) {
+                loops[k].push_back(nodes[static_cast<size_t>(id)]);
             }
-            loops.push_back(std::move(ln));
         }
         GmFace *face = result->add_face_loops(loops, f.mark != 0);
         face->attributes = f.attributes;
         face->setGroup(f.group);
+        // Each soup face goes as soon as it is built: the soup and the
+        // result are never both whole at once.
+        std::vector<std::vector<int>>().swap(f.loops);
     }
     std::vector<GmSoupFace>().swap(out);
+    std::vector<GmNode *>().swap(nodes);
     remove_degenerate_faces(*result);
     result->build_solids(1);
     // The solids take the attribute word of A's first solid (B's when A has

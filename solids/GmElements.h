@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "solids/GmSmallList.h"
 #include "utilities/math/Vec3.h"
 
 namespace solvane {
@@ -38,16 +39,16 @@ struct GmBaseElm {
 };
 
 struct GmNode : GmBaseElm {
-    std::vector<GmEdge *> edges;  // incident-edge ring
+    GmSmallList<GmEdge *, 4> edges;  // incident-edge ring
     Vec3 position;
 };
 
 struct GmEdge : GmBaseElm {
+    bool usesSorted = false;  // first: it fills the base record's tail
     GmEdge *origin = nullptr;
     GmNode *node1 = nullptr;
     GmNode *node2 = nullptr;
-    std::vector<GmEdgeRef *> uses;
-    bool usesSorted = false;
+    GmSmallList<GmEdgeRef *, 2> uses;  // two on a closed manifold surface
 
     GmNode *other(const GmNode *n) const { return n == node1 ? node2 : node1; }
     bool isSelfLoop() const { return node1 == node2; }
@@ -64,17 +65,17 @@ struct GmEdgeRef {
 };
 
 struct GmLoop {
-    std::vector<GmEdgeRef *> uses;
-    bool chain = false;
+    GmSmallList<GmEdgeRef *, 4> uses;
     double area = 0.0;
-    bool area_valid = false;
     GmFace *face = nullptr;
+    bool chain = false;
+    bool area_valid = false;
 };
 
 struct GmFace : GmBaseElm {
-    GmFace *origin = nullptr;
-    int ref_count = 0;
+    int ref_count = 0;  // first: it fills the base record's tail
     bool area_valid = false;
+    GmFace *origin = nullptr;
     double area = 0.0;
     Vec3 normal{0.5773502691896257, 0.5773502691896257, 0.5773502691896257};
     double d = 0.0;
@@ -82,11 +83,9 @@ struct GmFace : GmBaseElm {
     // distances are taken from it, never from d, so they keep their digits
     // far from the origin.
     Vec3 anchor;
-    std::vector<GmLoop *> loops;  // first: outer boundary; others: holes
+    GmSmallList<GmLoop *, 1> loops;  // first: outer boundary; others: holes
     GmFaceRef *front = nullptr;
     GmFaceRef *back = nullptr;
-    GmFaceRef *origin_front = nullptr;
-    GmFaceRef *origin_back = nullptr;
 };
 
 // A use of a face by a shell; side 0 front (the side the normal points to),

@@ -552,7 +552,7 @@ void GmGeom::remove_node(GmNode *n)
     if (n->removed) {
         return;
     }
-    for (GmEdge *e : std::vector<GmEdge *>(n->edges)) {
+    for (GmEdge *e : std::vector<GmEdge *>(n->edges.begin(), n->edges.end())) {
         remove_edge(e);
     }
     unregister_from_grid(n);
@@ -604,7 +604,7 @@ void GmGeom::remove_solid(GmSolid *s)
     for (GmShell *sh : s->shells) {
         for (GmFaceRef *r : sh->faces) {
             GmFace *f = r->face;
-            for (GmFaceRef **side : {&f->front, &f->back, &f->origin_front, &f->origin_back}) {
+            for (GmFaceRef **side : {&f->front, &f->back}) {
                 if (*side && (*side)->shell == sh) {
                     *side = nullptr;
                 }

@@ -202,6 +202,9 @@ void GmImprint::extract(GmGeom &g, int operand)
 {
     std::unordered_map<uint32_t, int> nodeIds;
     nodeIds.reserve(static_cast<size_t>(g.nodeCount()) * 2);
+    // Sized once: grown by doubling, the largest arrays of the imprint
+    // would leave their earlier copies as holes in the heap.
+    m_faces[operand].reserve(m_faces[operand].size() + static_cast<size_t>(g.faceCount()));
     for (GmFace *f : g.liveFaces()) {
         GmPolyFace pf;
         pf.operand = operand;
@@ -1147,6 +1150,7 @@ void GmImprint::run()
         }
     }
     for (int op = 0; op < 2; ++op) {
+        m_pieces[op].reserve(m_faces[op].size());
         for (size_t i = 0; i < m_faces[op].size(); ++i) {
             arrange(op, static_cast<int>(i));
         }

@@ -267,7 +267,7 @@ std::pair<GmEdge *, GmEdge *> split_edge(GmGeom &g, GmEdge *e, GmNode *m)
     e1->origin = e2->origin = e;
     g.split_pieces().push_back(e1);
     g.split_pieces().push_back(e2);
-    for (GmEdgeRef *u : std::vector<GmEdgeRef *>(e->uses)) {
+    for (GmEdgeRef *u : std::vector<GmEdgeRef *>(e->uses.begin(), e->uses.end())) {
         GmLoop *l = u->loop;
         auto it = std::find(l->uses.begin(), l->uses.end(), u);
         size_t pos = static_cast<size_t>(it - l->uses.begin());
@@ -288,7 +288,7 @@ std::pair<GmEdge *, GmEdge *> split_edge(GmGeom &g, GmEdge *e, GmNode *m)
 
 void remove_shell(GmFace *f, GmShell *shell)
 {
-    for (GmFaceRef **side : {&f->front, &f->back, &f->origin_front, &f->origin_back}) {
+    for (GmFaceRef **side : {&f->front, &f->back}) {
         if (*side && (*side)->shell == shell) {
             *side = nullptr;
             return;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <unordered_set>
 #include <sstream>
 
 #include "solids/GmGeom.h"
@@ -64,9 +63,12 @@ GmValidityReport check_validity(GmGeom &g)
         double solidVolume = 0.0;
         for (GmShell *sh : s->shells) {
             ++r.shells;
-            // Directed edge counts: +1 along node1 -> node2, -1 against.
-            std::unordered_map<uint32_t, std::pair<int, int>> uses;  // edge id -> (forward, backward)
-            std::unordered_set<uint32_t> nodes, edges;
+            // One entry per edge use, (edge id, direction), and one per node
+            // end, in flat arrays sorted afterwards: hash tables with a
+            // block per entry cost several times the shell's own memory in
+            // the middle of every boolean.
+            std::vector<uint64_t> uses;  // edge id << 1 | backward
+            std::vector<uint32_t> nodes;
             int faces = 0, loops = 0;
             double v = 0.0;
             Vec3 about;
@@ -88,31 +90,34 @@ GmValidityReport check_validity(GmGeom &g)
                     ++loops;
                     for (GmEdgeRef *u : l->uses) {
                         bool backward = u->reversed != (fr->side == 0);
-                        auto &cnt = uses[u->edge->id];
-                        (backward ? cnt.second : cnt.first) += 1;
-                        edges.insert(u->edge->id);
-                        nodes.insert(u->edge->node1->id);
-                        nodes.insert(u->edge->node2->id);
+                        uses.push_back((static_cast<uint64_t>(u->edge->id) << 1) | (backward ? 1u : 0u));
+                        // Both ends: an open shell may end at a node that
+                        // starts no use of it.
+                        nodes.push_back(u->edge->node1->id);
+                        nodes.push_back(u->edge->node2->id);
                     }
                 }
             }
             v /= 3.0;
             solidVolume += v;
-            std::vector<uint32_t> ids;
-            for (const auto &[id, cnt] : uses) {
-                if (cnt.first != 1 || cnt.second != 1) {
-                    ids.push_back(id);
+            std::sort(nodes.begin(), nodes.end());
+            const size_t nodeCount = static_cast<size_t>(std::unique(nodes.begin(), nodes.end()) - nodes.begin());
+            std::vector<uint32_t>().swap(nodes);
+            std::sort(uses.begin(), uses.end());  // by edge id: reports in a stable order
+            size_t edgeCount = 0;
+            for (size_t i = 0; i < uses.size();) {
+                const uint64_t id = uses[i] >> 1;
+                int forward = 0, backward = 0;
+                for (; i < uses.size() && (uses[i] >> 1) == id; ++i) {
+                    ++((uses[i] & 1u) ? backward : forward);
+                }
+                ++edgeCount;
+                if (forward != 1 || backward != 1) {
+                    problem("edge " + std::to_string(id) + " used " + std::to_string(forward) + "+" +
+                            std::to_string(backward) + " times in a shell (open or inconsistently oriented)");
                 }
             }
-            std::sort(ids.begin(), ids.end());  // reports in a stable order
-            for (uint32_t id : ids) {
-                const auto &cnt = uses[id];
-                {
-                    problem("edge " + std::to_string(id) + " used " + std::to_string(cnt.first) + "+" +
-                            std::to_string(cnt.second) + " times in a shell (open or inconsistently oriented)");
-                }
-            }
-            int chi = static_cast<int>(nodes.size()) - static_cast<int>(edges.size()) + faces - (loops - faces);
+            int chi = static_cast<int>(nodeCount) - static_cast<int>(edgeCount) + faces - (loops - faces);
             r.euler.push_back(chi);
             if (chi > 2 || (chi % 2) != 0) {
                 problem("shell Euler characteristic " + std::to_string(chi) + " is not 2 - 2g");

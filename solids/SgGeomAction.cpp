@@ -269,7 +269,7 @@ void SgGeomAction::VisitScatter(SgAction *action, SgNode *node)
     VisitDefault(action, node);
 }
 
-std::unique_ptr<GmGeom> SgGeomAction::UnionAll(const std::vector<std::unique_ptr<GmGeom>> &solids)
+std::unique_ptr<GmGeom> SgGeomAction::UnionAll(std::vector<std::unique_ptr<GmGeom>> &solids)
 {
     const size_t m = solids.size();
     size_t p = 1;
@@ -279,14 +279,14 @@ std::unique_ptr<GmGeom> SgGeomAction::UnionAll(const std::vector<std::unique_ptr
     if (!target)
         return nullptr;
     struct Rec {
-        const std::vector<std::unique_ptr<GmGeom>> &solids;
+        std::vector<std::unique_ptr<GmGeom>> &solids;
         void fill(GmGeom &into, size_t s, size_t w) const
         {
             if (s >= solids.size())
                 return;
             if (w == 1) {
                 if (into.faceCount() == 0)
-                    into.assign(*solids[s]);
+                    into.takeOver(std::move(*solids[s]));
                 else
                     into.unite(solids[s].get());
                 return;
@@ -298,7 +298,7 @@ std::unique_ptr<GmGeom> SgGeomAction::UnionAll(const std::vector<std::unique_ptr
                 if (half->faceCount() == 0)
                     continue;
                 if (into.faceCount() == 0)
-                    into.assign(*half);
+                    into.takeOver(std::move(*half));
                 else
                     into.unite(half);
             }

@@ -47,9 +47,10 @@ class SgGeomAction : public SgAction {
     // returns its cached solid, owned by the node; null when it has none.
     static solvane::GmGeom *EvaluateBoolean(SgNode *boolean);
 
-    // Unites the solids by balanced halving into a new solid; the inputs
-    // stay the caller's.
-    static std::unique_ptr<solvane::GmGeom> UnionAll(const std::vector<std::unique_ptr<solvane::GmGeom>> &solids);
+    // Unites the solids by balanced halving into a new solid. The inputs are
+    // taken over, not copied (each is left empty): a copy of every input and
+    // of every half would be held beside the halves being united.
+    static std::unique_ptr<solvane::GmGeom> UnionAll(std::vector<std::unique_ptr<solvane::GmGeom>> &solids);
 
     // Counts for tests and benchmarks: boolean evaluations that combined
     // their operands, and operand traversals they made.

@@ -15,6 +15,7 @@
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgScatter.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/object/SgObject.h"
 #include "platform/SgDiagHandler.h"
 #include "solids/GmBoolean.h"
@@ -42,9 +43,26 @@ protected:
     ~ValidationProbe() override = default;
 };
 
+// A modifier that changes nothing and notes how many geometries are alive
+// whenever an operand below it is traversed.
+class LiveGeomProbe : public SgModifier {
+    SG_CLASS_HEADER(LiveGeomProbe, SgFieldMngr)
+    LiveGeomProbe() = default;
+    void DoAction(SgAction *action) override
+    {
+        seen.push_back(GmGeom::liveCount());
+        SgModifier::DoAction(action);
+    }
+    std::vector<long> seen;
+
+protected:
+    ~LiveGeomProbe() override = default;
+};
+
 } // namespace
 
 SG_CLASS_SOURCE(ValidationProbe, SgModifier, SgFieldMngr, "ValidationProbe")
+SG_CLASS_SOURCE(LiveGeomProbe, SgModifier, SgFieldMngr, "LiveGeomProbe")
 
 namespace {
 
@@ -57,6 +75,7 @@ protected:
         if (!registered) {
             registered = true;
             ValidationProbe::InitClass();
+            LiveGeomProbe::InitClass();
             SgAction::ReBuildVisitorsMaps();
         }
     }
@@ -133,4 +152,38 @@ TEST_F(SolidDocumentState, AFailedUnionOfCollectedOperandsFreesThem)
         EXPECT_TRUE(capture.Contains("could not be evaluated")) << capture.GetText();
     }
     EXPECT_EQ(GmGeom::liveCount(), before) << "solids made for the evaluation outlive it";
+}
+
+// A boolean of many operands unites them as they come: while each operand
+// is made, the running result is the only other solid alive, however many
+// came before; evaluating again after an operand changed holds no earlier
+// result beside them.
+TEST_F(SolidDocumentState, ABooleanOfManyOperandsHoldsOneRunningResult)
+{
+    SgRef<SgBoolean> boolean = new SgBoolean(SgBoolean::kUnion);
+    SgRef<LiveGeomProbe> probe = new LiveGeomProbe;
+    SgRef<SgCube> changing = new SgCube;
+    changing->m_width.Set(0.5);
+    for (int i = 0; i < 6; ++i) {
+        SgSeparator *operand = Cube(1.0);
+        auto *shift = new SgTransform;
+        shift->m_translation.Set(Vec3(0.5 * i, 0, 0));
+        operand->AddChildBefore(shift, nullptr);
+        operand->AddChildBefore(probe.get(), nullptr);
+        boolean->GetSeparator()->AddChild(operand);
+    }
+    auto *last = new SgSeparator;
+    last->AddChild(probe.get());
+    last->AddChild(changing.get());
+    boolean->GetSeparator()->AddChild(last);
+    ASSERT_NE(SgGeomAction::EvaluateBoolean(boolean.get()), nullptr);
+    ASSERT_EQ(probe->seen.size(), 7u);
+    for (size_t i = 2; i < probe->seen.size(); ++i)
+        EXPECT_EQ(probe->seen[i], probe->seen[1]) << "geometries alive when operand " << i + 1 << " is made";
+    changing->m_width.Set(0.75);
+    GmGeom *again = SgGeomAction::EvaluateBoolean(boolean.get());
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(probe->seen.size(), 14u) << "the changed boolean is evaluated again";
+    EXPECT_EQ(probe->seen[7], probe->seen[0]) << "the earlier result is still held";
+    EXPECT_NEAR(again->volume(), 3.5, 1e-9);
 }
