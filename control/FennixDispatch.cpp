@@ -518,6 +518,10 @@ R CreateViewer(C &c, const A &a)
                             });
     if (!fullScreen && (I(a, 1) < 1 || I(a, 2) < 1))
         return R::Error(kErrParams, "CreateViewer: width and height must be at least 1");
+    // Asked before the window opens, so that a refusal leaves nothing behind.
+    if (SgHandleTable::GetViewerCount() >= SgHandleTable::kMaxViewers)
+        return R::Error(kErrFailed, "CreateViewer: no more than " + std::to_string(SgHandleTable::kMaxViewers) +
+                                        " views can be named at a time");
     SgViewer *viewer = f->CreateWinViewer(name.c_str(), I(a, 1), I(a, 2));
     if (!viewer)
         return R::Error(kErrFailed, "CreateViewer: no window could be opened for the view");
