@@ -57,9 +57,6 @@ R NotYet(const char *name)
     if (!f)                                     \
         return NoWindow();
 
-// Handlers whose facade operation is not connected yet.
-#define NOT_YET(name) [](C &, const A &) -> R { return NotYet(name); }
-
 int I(const A &a, std::size_t k)
 {
     return static_cast<int>(a[k].integer);
