@@ -32,10 +32,12 @@ public:
         if (refuse)
             return nullptr;
         titles.push_back(title);
-        return m_headless.CreateTopLevelWindow(title, width, height, fullScreen);
+        windows.push_back(m_headless.CreateTopLevelWindow(title, width, height, fullScreen));
+        return windows.back();
     }
     bool refuse = false;
     std::vector<std::string> titles;
+    std::vector<SgPlatformWindow *> windows;
 
 private:
     SgHeadlessWindowFactory m_headless;
@@ -109,6 +111,26 @@ TEST_F(ViewerEventsTest, CreateViewerOpensASecondViewOfTheSceneAndHandsOutACheck
     ASSERT_TRUE(fourth.ok);
     EXPECT_NE(fourth.value.integer, handle);
     EXPECT_EQ(SgHandleTable::LookupViewer(handle), nullptr);
+    m_control.Destroy();
+    EXPECT_EQ(m_control.GetHeldViewerCount(), 0);
+}
+
+// The user closes the second view's window: its viewer goes with it, the
+// handle is refused, and the control goes on with the first view.
+TEST_F(ViewerEventsTest, ClosingTheSecondViewsWindowMakesItsHandleStale)
+{
+    Create();
+    SgViewer *first = Facade()->GetCurrentViewer();
+    const DispResult r = CreateViewer("Second view", 120, 90);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_EQ(m_factory.windows.size(), 1u);
+    ASSERT_NE(SgHandleTable::LookupViewer(r.value.integer), nullptr);
+    m_factory.windows[0]->DestroyWindow();
+    EXPECT_EQ(SgHandleTable::LookupViewer(r.value.integer), nullptr);
+    EXPECT_EQ(Document()->GetViewerCount(), 1);
+    EXPECT_EQ(Facade()->GetCurrentViewer(), first) << "the first view is the one in use again";
+    EXPECT_TRUE(Call("Redraw", {}).ok);
+    EXPECT_TRUE(Call("EnableEvent", {DispValue::Int(3)}).ok) << "the hook of the view in use";
     m_control.Destroy();
     EXPECT_EQ(m_control.GetHeldViewerCount(), 0);
 }
