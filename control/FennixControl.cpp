@@ -64,6 +64,7 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
     m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
     m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
     m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
+    m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
     m_props.texturePath = CompleteTexturePath(m_props.texturePath);
     if (canvas)
         m_pFacade->CreateViewer(canvas);
@@ -101,6 +102,7 @@ void FennixControl::Attach(drevon::CDrevon *facade)
     m_pfnHostButtonState = m_pFacade->GetHostButtonStateCallback(m_pHostButtonData);
     m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
     m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
+    m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
 }
 
 void FennixControl::Destroy()
@@ -109,6 +111,10 @@ void FennixControl::Destroy()
     for (SgHandleTable::Handle handle : m_held)
         SgHandleTable::Drop(handle);
     m_held.clear();
+    for (SgHandleTable::ViewerHandle handle : m_heldViewers)
+        SgHandleTable::DropViewer(handle);
+    m_heldViewers.clear();
+    m_customEvents.Reset();
     if (m_pFacade) {
         // The host's listener comes back only while ours is still installed:
         // a host that let go of its own (a window going) is not called again.
@@ -341,14 +347,24 @@ SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
 
 bool FennixControl::EnableClickEvent()
 {
-    SgDocument *document = m_pFacade ? m_pFacade->GetDocument() : nullptr;
-    SgSelectionHandler *selection = document ? document->GetSelectionHandler() : nullptr;
-    if (!selection)
+    // Kind 1: any kind but the viewer's own hook (3) reports clicks.
+    if (!m_pFacade || !m_pFacade->AddEventCallback(1, &FennixControl::OnClick, this))
         return false;
-    selection->SetUserEventCB(&FennixControl::OnClick, this);
-    selection->AddSelectionCB(&SgSelectionHandler::MouseClickEvent, 0);
     m_clickEvents = true;
     return true;
+}
+
+SgHandleTable::ViewerHandle FennixControl::HoldViewer(SgViewer *viewer)
+{
+    const SgHandleTable::ViewerHandle handle = SgHandleTable::HoldViewer(viewer);
+    if (handle != SgHandleTable::kNoViewer)
+        m_heldViewers.insert(handle);
+    return handle;
+}
+
+void FennixControl::OnCustomEvent(const char *text, void *data)
+{
+    static_cast<FennixControl *>(data)->Fire("CustomEvent1", {DispValue::Str(text ? text : "")});
 }
 
 void FennixControl::OnClick(SgPath *, char *name, unsigned long long, void *data)

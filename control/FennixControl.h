@@ -21,11 +21,13 @@
 #include "control/FennixEvents.h"
 #include "control/FennixValue.h"
 #include "engine/core/SgHandleTable.h"
+#include "engine/document/SgDocumentEvents.h"
 
 class SgFieldMngr;
 class SgNode;
 class SgPath;
 class SgPlatformWindow;
+class SgViewer;
 
 namespace drevon {
 class CDrevon;
@@ -119,12 +121,18 @@ public:
     // without error.
     SgNode *NodeOf(const DispValue &handle, DispResult &error) const;
     int GetHeldCount() const { return static_cast<int>(m_held.size()); }
+    // A viewer's checked 32-bit handle, held until the control goes (the
+    // viewer itself lives as long as its window); kNoViewer for null or
+    // when no viewer slot is left.
+    SgHandleTable::ViewerHandle HoldViewer(SgViewer *viewer);
+    int GetHeldViewerCount() const { return static_cast<int>(m_heldViewers.size()); }
 
 private:
     static void OnButtonState(void *data, int button, int state);
     static void OnClick(SgPath *path, char *name, unsigned long long code, void *data);
     static void OnToolStart(void *owner, int code, void *object);
     static void OnToolFinish(void *owner, int code, void *object);
+    static void OnCustomEvent(const char *text, void *data);
 
     std::unique_ptr<drevon::CDrevon> m_ownedFacade;
     drevon::CDrevon *m_pFacade = nullptr;
@@ -138,6 +146,8 @@ private:
     bool m_clickEvents = false;
     std::vector<std::pair<std::string, DispValue>> m_appParams;
     std::multiset<SgHandleTable::Handle> m_held;
+    std::multiset<SgHandleTable::ViewerHandle> m_heldViewers;
+    SgDocumentSubscription m_customEvents;
     FennixEventList m_events;
 
     friend struct DispatchAccess;

@@ -1,5 +1,7 @@
 #include "control/FennixDispatch.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -54,9 +56,6 @@ R NotYet(const char *name)
     drevon::CDrevon *f = c.GetFacade();         \
     if (!f)                                     \
         return NoWindow();
-
-// Handlers whose facade operation is not connected yet.
-#define NOT_YET(name) [](C &, const A &) -> R { return NotYet(name); }
 
 int I(const A &a, std::size_t k)
 {
@@ -497,12 +496,39 @@ R TestFunc(C &c, const A &a)
 R EnableEvent(C &c, const A &a)
 {
     FACADE
-    // Kind 3 hands the viewer's own event hook to the host: there is none to hand here.
-    if (I(a, 0) == 3)
-        return NotYet("EnableEvent(3)");
+    // Kind 3 is the current viewer's own hook: the facade clears it and keeps
+    // the control as the viewer's user value; clicks stay as they were.
+    if (I(a, 0) == 3) {
+        if (!f->AddEventCallback(3, nullptr, &c))
+            return R::Error(kErrFailed, "EnableEvent(3): there is no viewer");
+        return R::Ok();
+    }
     if (!c.EnableClickEvent())
         return R::Error(kErrFailed, "EnableEvent: the scene has no selection handler");
     return R::Ok();
+}
+
+R CreateViewer(C &c, const A &a)
+{
+    FACADE
+    const std::string &name = S(a, 0);
+    // A full-screen window takes the screen's size; any other needs one.
+    const bool fullScreen = name.size() == 10 && std::equal(name.begin(), name.end(), "fullscreen", [](char x, char y) {
+                                return std::tolower(static_cast<unsigned char>(x)) == y;
+                            });
+    if (!fullScreen && (I(a, 1) < 1 || I(a, 2) < 1))
+        return R::Error(kErrParams, "CreateViewer: width and height must be at least 1");
+    // Asked before the window opens, so that a refusal leaves nothing behind.
+    if (SgHandleTable::GetViewerCount() >= SgHandleTable::kMaxViewers)
+        return R::Error(kErrFailed, "CreateViewer: no more than " + std::to_string(SgHandleTable::kMaxViewers) +
+                                        " views can be named at a time");
+    SgViewer *viewer = f->CreateWinViewer(name.c_str(), I(a, 1), I(a, 2));
+    if (!viewer)
+        return R::Error(kErrFailed, "CreateViewer: no window could be opened for the view");
+    const SgHandleTable::ViewerHandle handle = c.HoldViewer(viewer);
+    if (handle == SgHandleTable::kNoViewer)
+        return R::Error(kErrFailed, "CreateViewer: the view opened, but no handle is left for it");
+    return R::Ok(DispValue::Int(handle));
 }
 
 R AboutBox(C &c, const A &)
@@ -555,7 +581,7 @@ std::vector<DispEntry> MakeTable()
         {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->WrapAlongSpline(0); return R::Ok(); }},
         {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
         {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(84); return R::Ok(); }},
-        {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, NOT_YET("CreateViewer")},
+        {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, &CreateViewer},
         {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ChangeView(I(a, 0)); return R::Ok(); }},
         {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ViewPerspective(I(a, 0)); return R::Ok(); }},
         {42, "ZoomTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnZoom(); return R::Ok(); }},

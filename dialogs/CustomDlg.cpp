@@ -119,16 +119,23 @@ void CustomDlg::OnWireType(int index)
             break;
         }
     }
-    if (m_customEvent)
-        m_customEvent(m_name, 0);
+    Announce(m_name);
     SetMargins(m_dLeftMargin, m_dRightMargin);
 }
 
 void CustomDlg::OnReset()
 {
-    if (m_customEvent)
-        m_customEvent("r" + m_name, 0);
+    Announce("r" + m_name);
     RedrawViewers();
+}
+
+void CustomDlg::Announce(const std::string &text)
+{
+    if (m_customEvent)
+        m_customEvent(text, 0);
+    // The host hears it through the document, whoever opened the dialog.
+    if (SgDocument *document = GetDocument())
+        document->NotifyCustomEvent(text, 0);
 }
 
 void CustomDlg::Stop()

@@ -28,7 +28,8 @@ public:
     static constexpr int kTimerPeriodMs = 100;
 
     // Called with ("<name>", 0) when the wire type changes and ("r<name>", 0)
-    // on Reset.
+    // on Reset. The same texts go to the document's custom-event listeners
+    // (SgDocument::NotifyCustomEvent) with or without this callback.
     using CustomEvent = std::function<void(const std::string &event, int value)>;
 
     CustomDlg(SgDocument *document, const char *name, void *parent = nullptr);
@@ -69,6 +70,7 @@ public:
 
 private:
     void UpdateSceneAndLen();
+    void Announce(const std::string &text);
     void Stop();
 
     double m_dLeftMargin = 0.0;

@@ -162,6 +162,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_editedFields.clear();
     m_toolFinished.Reset();
     m_viewerChanged.Reset();
+    m_customEvent.Reset();
     LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
@@ -177,6 +178,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
     m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
     m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
+    m_customEvent = document->Subscribe(SgDocumentEventKind::kCustomEvent, &CDrevon::OnCustomEvent, this);
 }
 
 void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)

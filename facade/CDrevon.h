@@ -151,6 +151,20 @@ public:
         m_fnCreateToolStart = start;
         m_fnCreateToolFinish = finish;
     }
+    // A click reported by the selection handler: (picked path, the picked
+    // object's name, 0, data).
+    using EventCallback = void (*)(SgPath *picked, char *objectName, unsigned long long value, void *data);
+    using CustomEventCallback = void (*)(const char *text, void *data);
+    // Kind 3: the current viewer's event hook (its frame-statistics report)
+    // is cleared and `data` kept as its user value; fn is not used. Other
+    // kinds: the selection handler reports each click to fn with data.
+    // False (nothing changed) without a viewer for kind 3, without a
+    // selection handler or a function for the others.
+    bool AddEventCallback(int kind, EventCallback fn, void *data);
+    // The document's custom events (texts from the custom spline dialog and
+    // the like) reach fn with data while the token is kept; any number of
+    // listeners, and they stay subscribed when another document is installed.
+    [[nodiscard]] SgDocumentSubscription SubscribeCustomEvent(CustomEventCallback fn, void *data);
     void SetPlugedIn() { m_bPlugedIn = true; }
     bool IsPlugedIn() const { return m_bPlugedIn; }
     void SetHtmlEmbeded() { m_bHtmlEmbeded = true; }
@@ -687,6 +701,11 @@ private:
     void ClearSubObjectButtons();
     // The selected paths cut to their objects, in selection order.
     std::vector<SgPath> SelectedObjectPaths() const;
+    // The host's listeners of custom events, fed from whichever document is
+    // installed (m_customEvent listens to it).
+    SgDocumentEvents m_hostEvents;
+    SgDocumentSubscription m_customEvent;
+    static void OnCustomEvent(const SgDocumentEvent &event, void *facade);
 };
 
 } // namespace drevon

@@ -13,6 +13,7 @@
 #include "control/FennixDispatch.h"
 #include "control/FennixRegistration.h"
 #include "engine/SgNodara.h"
+#include "platform/window/SgWindowFactory.h"
 #include "solids/Solvane.h"
 
 int RunDescribeCommand()
@@ -26,6 +27,14 @@ int RunStdioCommand(const char *scenePath)
 {
     SgNodara::Init();
     solvane::Solvane::Init();
+    // Views in windows of their own (CreateViewer) are offscreen here. Their
+    // GL contexts go with this command, after the control and before the GL
+    // library's own exit handlers run.
+    struct OwnWindows {
+        SgHeadlessWindowFactory factory;
+        SgWindowFactory *previous = SetWindowFactory(&factory);
+        ~OwnWindows() { SetWindowFactory(previous); }
+    } windows;
     fennix::FennixControl control;
     if (scenePath)
         control.Properties().fileName = scenePath;

@@ -1,6 +1,7 @@
 #include "engine/core/SgHandleTable.h"
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <unordered_map>
@@ -25,7 +26,34 @@ struct Table {
     std::unordered_map<SgFieldMngr *, std::uint32_t> byContainer;
     // Lets dying containers skip the lock while nothing was ever named.
     std::atomic<int> live{0};
+
+    // Viewers: slots of their own, numbered apart from the containers'.
+    struct ViewerSlot {
+        SgViewer *viewer = nullptr;
+        std::uint32_t generation = 0;
+        int holds = 0;
+    };
+    std::vector<ViewerSlot> viewerSlots;
+    std::deque<std::uint32_t> freeViewerSlots;
+    std::atomic<int> liveViewers{0};
 };
+
+constexpr std::uint32_t kViewerGenerationMask = (1u << (31 - SgHandleTable::kViewerIndexBits)) - 1;
+constexpr std::uint32_t kViewerIndexMask = (1u << SgHandleTable::kViewerIndexBits) - 1;
+
+Table::ViewerSlot *SlotOfViewerHandle(Table &t, std::int64_t handle)
+{
+    if (handle <= 0 || handle > INT32_MAX)
+        return nullptr;
+    const auto bits = static_cast<std::uint32_t>(handle);
+    const std::uint32_t number = bits & kViewerIndexMask;
+    if (number == 0 || number > t.viewerSlots.size())
+        return nullptr;
+    Table::ViewerSlot &slot = t.viewerSlots[number - 1];
+    if (!slot.viewer || slot.generation != (bits >> SgHandleTable::kViewerIndexBits))
+        return nullptr;
+    return &slot;
+}
 
 Table &TheTable()
 {
@@ -189,4 +217,90 @@ void SgHandleTable::Forget(SgFieldMngr *container)
 int SgHandleTable::GetCount()
 {
     return TheTable().live.load(std::memory_order_relaxed);
+}
+
+SgHandleTable::ViewerHandle SgHandleTable::HoldViewer(SgViewer *viewer)
+{
+    if (!viewer)
+        return kNoViewer;
+    Table &t = TheTable();
+    std::lock_guard<std::mutex> guard(t.lock);
+    std::uint32_t index = 0;
+    bool found = false;
+    for (std::uint32_t i = 0; i < t.viewerSlots.size() && !found; ++i)
+        if (t.viewerSlots[i].viewer == viewer) {
+            index = i;
+            found = true;
+        }
+    if (!found) {
+        if (!t.freeViewerSlots.empty()) {
+            index = t.freeViewerSlots.front();
+            t.freeViewerSlots.pop_front();
+        } else {
+            if (t.viewerSlots.size() >= static_cast<std::size_t>(kMaxViewers))
+                return kNoViewer;
+            index = static_cast<std::uint32_t>(t.viewerSlots.size());
+            t.viewerSlots.emplace_back();
+        }
+        Table::ViewerSlot &slot = t.viewerSlots[index];
+        slot.viewer = viewer;
+        slot.generation = (slot.generation + 1) & kViewerGenerationMask;
+        if (slot.generation == 0)  // a handle is never just its index
+            slot.generation = 1;
+        slot.holds = 0;
+        t.liveViewers.fetch_add(1, std::memory_order_relaxed);
+    }
+    Table::ViewerSlot &slot = t.viewerSlots[index];
+    ++slot.holds;
+    return static_cast<ViewerHandle>((slot.generation << kViewerIndexBits) | (index + 1));
+}
+
+SgViewer *SgHandleTable::LookupViewer(std::int64_t handle)
+{
+    Table &t = TheTable();
+    std::lock_guard<std::mutex> guard(t.lock);
+    Table::ViewerSlot *slot = SlotOfViewerHandle(t, handle);
+    return slot ? slot->viewer : nullptr;
+}
+
+bool SgHandleTable::DropViewer(ViewerHandle handle)
+{
+    Table &t = TheTable();
+    std::lock_guard<std::mutex> guard(t.lock);
+    Table::ViewerSlot *slot = SlotOfViewerHandle(t, handle);
+    if (!slot || slot->holds <= 0)
+        return false;
+    --slot->holds;
+    return true;
+}
+
+int SgHandleTable::GetViewerHolds(ViewerHandle handle)
+{
+    Table &t = TheTable();
+    std::lock_guard<std::mutex> guard(t.lock);
+    Table::ViewerSlot *slot = SlotOfViewerHandle(t, handle);
+    return slot ? slot->holds : 0;
+}
+
+void SgHandleTable::ForgetViewer(SgViewer *viewer)
+{
+    Table &t = TheTable();
+    if (!viewer || t.liveViewers.load(std::memory_order_relaxed) == 0)
+        return;
+    std::lock_guard<std::mutex> guard(t.lock);
+    for (std::uint32_t i = 0; i < t.viewerSlots.size(); ++i) {
+        Table::ViewerSlot &slot = t.viewerSlots[i];
+        if (slot.viewer != viewer)
+            continue;
+        slot.viewer = nullptr;
+        slot.holds = 0;
+        t.freeViewerSlots.push_back(i);
+        t.liveViewers.fetch_sub(1, std::memory_order_relaxed);
+        return;
+    }
+}
+
+int SgHandleTable::GetViewerCount()
+{
+    return TheTable().liveViewers.load(std::memory_order_relaxed);
 }

@@ -27,6 +27,7 @@
 #include <cstdint>
 
 class SgFieldMngr;
+class SgViewer;
 
 class SgHandleTable {
 public:
@@ -64,6 +65,39 @@ public:
 
     // Live slots.
     static int GetCount();
+
+    // ---- viewer handles ---------------------------------------------------------
+    // Viewers have slots of their own and a 32-bit checked handle, since the
+    // control hands a viewer out as a 32-bit integer: bits 0-9 hold the
+    // slot index plus one, bits 10-30 the slot's generation (never 0), bit 31
+    // stays clear. So a viewer handle is positive, at least 1025 (never 0
+    // and never one of the small numbers scripts pass as ids or special
+    // roots), exact in a double and in any wider integer, and a stale one
+    // is refused until its slot was given to 2^21 - 1 other viewers. Viewers
+    // are few (one per window), so 1023 live ones at a time is plenty.
+    //
+    // A viewer is not reference-counted: it lives as long as its window, and
+    // a handle cannot keep it past that (there would be nothing to draw
+    // into). Its destructor tells the table, after which its handles are
+    // stale. Hold and Drop count who holds the handle, so an owner can let
+    // go of exactly what it took.
+    using ViewerHandle = std::int32_t;
+    static constexpr ViewerHandle kNoViewer = 0;
+    static constexpr int kViewerIndexBits = 10;
+    static constexpr int kMaxViewers = (1 << kViewerIndexBits) - 1;
+    // The viewer's handle, its slot made on first use, one hold more;
+    // kNoViewer for null or when every viewer slot is taken.
+    static ViewerHandle HoldViewer(SgViewer *viewer);
+    // The viewer of a handle; null for a stale, forged or zero handle. Any
+    // 64-bit number is checked, so a caller need not narrow it first.
+    static SgViewer *LookupViewer(std::int64_t handle);
+    // Lets go of one hold; false for an invalid handle or one with no hold.
+    static bool DropViewer(ViewerHandle handle);
+    static int GetViewerHolds(ViewerHandle handle);
+    // The viewer is being destroyed: its slot goes, its handles go stale.
+    static void ForgetViewer(SgViewer *viewer);
+    // Live viewer slots.
+    static int GetViewerCount();
 
     static std::uint32_t IndexOf(Handle handle) { return static_cast<std::uint32_t>(handle); }
     static std::uint32_t GenerationOf(Handle handle) { return static_cast<std::uint32_t>(handle >> 32); }

@@ -718,6 +718,16 @@ void SgDocument::NotifySceneChanged(SgNode *node)
     m_events.Publish(event);
 }
 
+void SgDocument::NotifyCustomEvent(const std::string &text, int value)
+{
+    SgDocumentEvent event;
+    event.kind = SgDocumentEventKind::kCustomEvent;
+    event.document = this;
+    event.text = text.c_str();
+    event.code = value;
+    m_events.Publish(event);
+}
+
 void SgDocument::SetFieldEditCallback(FieldEditFn fn)
 {
     m_pfnFieldEdit = fn;

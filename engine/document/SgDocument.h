@@ -253,6 +253,9 @@ public:
     void NotifyViewerChanged();
     // The whole scene changed (a new root, a cleared scene, a file read into it).
     void NotifySceneChanged(SgNode *node = nullptr);
+    // Passes a text (and a number) to whoever hosts the document: the
+    // custom-event listeners (kCustomEvent).
+    void NotifyCustomEvent(const std::string &text, int value = 0);
 
     // ---- Owner's callbacks and context ---------------------------------------------
     // The single callbacks below are listeners like any other: setting one

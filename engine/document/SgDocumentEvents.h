@@ -31,6 +31,9 @@ enum class SgDocumentEventKind : int {
     kToolFinished,
     // A tool's notice on one of the other slots of SgDocument::NotifyTool.
     kToolNotice,
+    // A text for the host from a dialog or the scene's own logic (the custom
+    // spline dialog's wire changes and resets); see SgDocument::NotifyCustomEvent.
+    kCustomEvent,
 };
 
 // The values a tool shows while it edits (see SgDocument::ReportFieldEdit).
@@ -58,6 +61,9 @@ struct SgDocumentEvent {
     int slot = 0;
     // kFieldEdited.
     const SgFieldEdit *edit = nullptr;
+    // kCustomEvent: the text (never null; valid while listeners run); its
+    // number is in `code`.
+    const char *text = nullptr;
 };
 
 class SgDocumentEvents;

@@ -8,6 +8,7 @@
 #include "engine/viewer/SgHandleEventAction.h"
 #include "engine/core/SgPathList.h"
 #include "engine/actions/SgScanAction.h"
+#include "engine/core/SgHandleTable.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
@@ -92,6 +93,8 @@ SgViewer::SgViewer(int kind)
 
 SgViewer::~SgViewer()
 {
+    // Handles given out for this viewer go stale now.
+    SgHandleTable::ForgetViewer(this);
     if (m_pWindow)
         m_pWindow->KillTimer();
     // A tool still holding this viewer's capture must not give it back later.

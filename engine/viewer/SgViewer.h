@@ -156,6 +156,11 @@ public:
         m_pfnStatistics = fn;
         m_pStatisticsUser = user;
     }
+    StatisticsFn GetStatisticsCallback(void *&user) const
+    {
+        user = m_pStatisticsUser;
+        return m_pfnStatistics;
+    }
     int GetFrameCount() const { return m_nFrames; }
     const Statistics &GetStatistics() const { return m_Statistics; }
 

@@ -34,8 +34,10 @@ SgPlatformWindow *SgHeadlessWindowFactory::CreateTopLevelWindow(const std::strin
 
 SgWindowFactory &GetWindowFactory()
 {
-    static SgHeadlessWindowFactory headless;
-    return s_factory ? *s_factory : headless;
+    // Never destroyed: its windows' GL contexts cannot be released once the
+    // GL library's own exit handlers have run, which may come first.
+    static SgHeadlessWindowFactory *headless = new SgHeadlessWindowFactory;
+    return s_factory ? *s_factory : *headless;
 }
 
 SgWindowFactory *SetWindowFactory(SgWindowFactory *factory)

@@ -106,7 +106,10 @@ TEST_F(ControlTest, EveryMethodWithPlausibleArgumentsAnswersOnAWindow)
             continue;  // a network address; a timer that outlives the sweep
         const DispResult r = m_control.Call(e, ArgsFor(e));
         if (!r.ok) {
-            EXPECT_TRUE(r.code == kErrNotAvailable || r.code == kErrFailed || r.code == kErrBadHandle) << e.name << ": " << r.message;
+            // A window of no size is refused as a parameter.
+            const bool sizeRefused = std::strcmp(e.name, "CreateViewer") == 0 && r.code == kErrParams;
+            EXPECT_TRUE(r.code == kErrNotAvailable || r.code == kErrFailed || r.code == kErrBadHandle || sizeRefused)
+                << e.name << ": " << r.message;
         }
     }
 }

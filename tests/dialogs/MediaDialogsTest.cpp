@@ -127,6 +127,30 @@ TEST_F(CustomDlgTest, WireTypeAnnouncesOnlyAChangeAndResetSendsR)
     EXPECT_EQ(events, (std::vector<std::string>{"L1", "rL1"}));
 }
 
+// The host that opened the dialog through the facade sets no callback of its
+// own: it hears wire changes and resets as the document's custom events, each
+// listener once, until it drops its token.
+TEST_F(CustomDlgTest, WireChangesAndResetsReachEveryCustomEventListenerOfTheDocument)
+{
+    std::vector<std::string> first, second;
+    SgDocumentSubscription a = document.Subscribe(SgDocumentEventKind::kCustomEvent,
+                                                  [&](const SgDocumentEvent &e) { first.push_back(e.text); });
+    SgDocumentSubscription b = document.Subscribe(SgDocumentEventKind::kCustomEvent, [&](const SgDocumentEvent &e) {
+        second.push_back(std::string(e.text) + "/" + std::to_string(e.code));
+    });
+    CustomDlg dialog(&document, "L1");
+    dialog.OnInitDialog();
+    dialog.OnWireType(2);
+    dialog.OnWireType(3);
+    dialog.OnReset();
+    EXPECT_EQ(first, (std::vector<std::string>{"L1", "rL1"}));
+    EXPECT_EQ(second, (std::vector<std::string>{"L1/0", "rL1/0"}));
+    a.Reset();
+    dialog.OnReset();
+    EXPECT_EQ(first.size(), 2u) << "a dropped token hears nothing";
+    EXPECT_EQ(second.size(), 3u);
+}
+
 TEST_F(CustomDlgTest, CaptionsAndAMissingSceneNode)
 {
     struct Case { const char *name; const char *caption; } cases[] = {

@@ -8,8 +8,12 @@ create a sphere give CreateToolStart and CreateToolFinish with a handle on
 every client; SaveToString then holds the sphere; a sphere made with
 CreateNode and InsertNode shows in the view and SetVal/GetVal round-trip its
 radius; EnableEvent then a real click on the box gives one ClickEvent
-with its name; the socket goes when the
-window closes.
+with its name; choosing a creation tool presses its button
+(ChangeButtonState); Undo after a change gives back the scene text as it
+was; CreateViewer opens a second window showing the scene and answers a
+checked 32-bit handle, and the program still ends cleanly with it open;
+Reset in the custom spline dialog gives CustomEvent1 "rL1"; the
+socket goes when the window closes.
 
   fennix_channel_test.py FENNIX SCENE
 """
@@ -24,7 +28,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, canvas_box, fail, settle, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, canvas_box, crop, fail, settle, share_changed, start_xvfb  # noqa: E402
 
 
 class Client:
@@ -167,6 +171,62 @@ def main():
         if len(clicks) != 1 or clicks[0]["params"] != ["box"]:
             fail("a click on the box gave %r" % clicks)
 
+        # Choosing a creation tool (the box, button 2) presses its button.
+        second.events = []
+        second.call("OnCreateTool", 2)
+        pressed = second.wait_event("ChangeButtonState")
+        if [2, 1] not in [e["params"] for e in pressed]:
+            fail("choosing the box tool gave %r" % pressed)
+        second.call("RotateSceneTool")
+
+        # Undo after a change gives back the scene text as it was.
+        unchanged = second.call("SaveToString")
+        cube = second.call("CreateNode", "Cube")
+        if second.call("InsertNode", 0, cube, 0, 0) != 1 or second.call("SaveToString") == unchanged:
+            fail("inserting a cube did not change the scene")
+        second.call("Undo", False)
+        if second.call("SaveToString") != unchanged:
+            fail("Undo did not restore the scene text")
+
+        # The custom spline dialog's Reset reaches every client as CustomEvent1 "r<name>".
+        second.events = []
+        second.call("OpenDialog", 95, "L1")
+        dialog = screen.window("Lower Arch")
+        dx, dy, dw, dh = screen.geometry(dialog)
+        # Reset sits left of OK in the dialog's bottom right corner.
+        screen.run("xdotool", "mousemove", str(dx + dw - 144), str(dy + dh - 28), "click", "1")
+        custom = second.wait_event("CustomEvent1")
+        if [e["params"] for e in custom] != [["rL1"]]:
+            fail("Reset in the custom dialog gave %r" % custom)
+
+        # A second view of the scene in a window of its own, named by a checked 32-bit handle.
+        viewer = second.call("CreateViewer", "Second view", 320, 240)
+        if not isinstance(viewer, int) or not 1024 < viewer < 2 ** 31:
+            fail("CreateViewer answered %r, not a viewer handle" % viewer)
+        view = screen.window("Second view")
+        view_box = screen.geometry(view)
+        if abs(view_box[2] - 320) > 8 or abs(view_box[3] - 240) > 8:
+            fail("the second view is %dx%d, not 320x240" % view_box[2:])
+        # The scene's shaded spheres and boxes: an empty view is its two-tone
+        # background. The first frame takes a moment to come.
+        deadline = time.time() + 20
+        while True:
+            pixels = crop(screen.shot(), view_box)
+            tones = len({(p[0] // 16, p[1] // 16, p[2] // 16) for row in pixels for p in row})
+            if tones >= 8 or time.time() > deadline:
+                break
+            time.sleep(0.3)
+        if tones < 8:
+            fail("the second view shows no scene (%d tones)" % tones)
+        if second.call("GetStateInt", 0) != 0:
+            fail("the channel stopped answering after the second view opened")
+        # Back to the main window, as a user would (the second view has the
+        # keyboard): a click on an empty corner of its view.
+        canvas = canvas_box(box)
+        screen.run("xdotool", "mousemove", str(canvas[0] + canvas[2] - 20), str(canvas[1] + canvas[3] - 20),
+                   "click", "1")
+        time.sleep(0.3)
+
         screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
         try:
             status = program.wait(timeout=30)
@@ -190,7 +250,8 @@ def main():
             fail("the socket's folder outlived a terminated window")
         print("PASS: channel of the window: private socket, StartSession once, errors answered, "
               "creation events with handle %d on two clients, button states (ModelInfo %r), an inserted sphere "
-              "changing %.2f of the view" % (handle, info[:40], sphere_share))
+              "changing %.2f of the view, a second view (handle %d) showing the scene in %d tones"
+              % (handle, info[:40], sphere_share, viewer, tones))
     finally:
         if program.poll() is None:
             program.kill()

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <set>
 #include <vector>
 
 #include "engine/core/SgHandleTable.h"
 #include "engine/core/SgRef.h"
+#include "engine/viewer/SgViewer.h"
 #include "tests/engine/core/TestNodes.h"
 
 namespace {
@@ -122,6 +125,72 @@ TEST_F(SgHandleTableTest, HandlesFitADoubleExactly)
     EXPECT_LT(h, SgHandleTable::Handle(1) << 53);
     EXPECT_EQ(static_cast<SgHandleTable::Handle>(static_cast<double>(h)), h);
     SgHandleTable::Drop(h);
+}
+
+// Viewers are handed out as 32-bit integers: the handle must be positive,
+// clear of small ids, checked against the viewer's slot, and stale once the
+// viewer is gone, however its slot is reused.
+TEST_F(SgHandleTableTest, ViewerHandlesAreCheckedThirtyOneBitNumbers)
+{
+    auto first = std::make_unique<SgViewer>();
+    const SgHandleTable::ViewerHandle h = SgHandleTable::HoldViewer(first.get());
+    ASSERT_NE(h, SgHandleTable::kNoViewer);
+    EXPECT_GT(h, 1024) << "never one of the small numbers scripts pass as ids";
+    EXPECT_EQ(SgHandleTable::LookupViewer(h), first.get());
+    EXPECT_EQ(SgHandleTable::HoldViewer(first.get()), h) << "one slot per viewer";
+    EXPECT_EQ(SgHandleTable::GetViewerHolds(h), 2);
+    EXPECT_TRUE(SgHandleTable::DropViewer(h));
+    EXPECT_TRUE(SgHandleTable::DropViewer(h));
+    EXPECT_FALSE(SgHandleTable::DropViewer(h)) << "no hold left to drop";
+    EXPECT_EQ(SgHandleTable::LookupViewer(h), first.get()) << "the viewer lives on with its window";
+
+    // Forged numbers: zero, negative, the bare index, another generation,
+    // beyond 32 bits, and a node handle.
+    const std::int64_t forged[] = {0, -h, h & 1023, h + 1024, h ^ (1 << 20), std::int64_t(h) << 32,
+                                   std::int64_t(h) + (std::int64_t(1) << 31)};
+    for (std::int64_t number : forged)
+        EXPECT_EQ(SgHandleTable::LookupViewer(number), nullptr) << number;
+    bool alive = false;
+    SgRef<SgNode> node(new HandleProbe(alive));
+    const SgHandleTable::Handle nodeHandle = SgHandleTable::Hold(node);
+    EXPECT_EQ(SgHandleTable::LookupViewer(static_cast<std::int64_t>(nodeHandle)), nullptr);
+    EXPECT_EQ(SgHandleTable::Lookup(static_cast<SgHandleTable::Handle>(h)), nullptr) << "kinds do not mix";
+    SgHandleTable::Drop(nodeHandle);
+
+    // The viewer goes: its handle is refused, also after its slot went to
+    // a new viewer (which may even sit at the same address).
+    const int before = SgHandleTable::GetViewerCount();
+    SgHandleTable::HoldViewer(first.get());
+    first.reset();
+    EXPECT_EQ(SgHandleTable::GetViewerCount(), before - 1);
+    EXPECT_EQ(SgHandleTable::LookupViewer(h), nullptr);
+    EXPECT_FALSE(SgHandleTable::DropViewer(h));
+    auto second = std::make_unique<SgViewer>();
+    const SgHandleTable::ViewerHandle h2 = SgHandleTable::HoldViewer(second.get());
+    ASSERT_NE(h2, SgHandleTable::kNoViewer);
+    EXPECT_NE(h2, h);
+    EXPECT_EQ(SgHandleTable::LookupViewer(h), nullptr);
+    EXPECT_EQ(SgHandleTable::LookupViewer(h2), second.get());
+    EXPECT_EQ(static_cast<double>(h2), static_cast<double>(static_cast<std::int64_t>(h2)));
+}
+
+TEST_F(SgHandleTableTest, ViewerSlotsRunOutWithoutAHandleThatLies)
+{
+    std::vector<std::unique_ptr<SgViewer>> viewers;
+    std::set<SgHandleTable::ViewerHandle> handles;
+    // Some slots may be taken by viewers of other tests still alive.
+    while (static_cast<int>(viewers.size()) <= SgHandleTable::kMaxViewers) {
+        viewers.push_back(std::make_unique<SgViewer>());
+        const SgHandleTable::ViewerHandle h = SgHandleTable::HoldViewer(viewers.back().get());
+        if (h == SgHandleTable::kNoViewer)
+            break;
+        EXPECT_TRUE(handles.insert(h).second);
+        EXPECT_GT(h, 0);
+    }
+    EXPECT_EQ(SgHandleTable::HoldViewer(viewers.back().get()), SgHandleTable::kNoViewer) << "full";
+    EXPECT_LE(SgHandleTable::GetViewerCount(), SgHandleTable::kMaxViewers);
+    viewers.front().reset();
+    EXPECT_NE(SgHandleTable::HoldViewer(viewers.back().get()), SgHandleTable::kNoViewer) << "a freed slot serves";
 }
 
 } // namespace
