@@ -5,12 +5,12 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/viewer/SgViewer.h"
 #include "facade/CDrevon.h"
+#include "facade/FacadePackage.h"
 #include "platform/SgDiagnostics.h"
 
 namespace drevon {
 
 namespace {
-const char *const kPackage = "Drevon";
 constexpr int kViewerHookKind = 3;
 } // namespace
 
