@@ -357,14 +357,6 @@ TEST(StraightSkeletonTest, OutlinesThatOnceFailedBuildAtTheirHeight)
             const RoofMesh roof = BuildRoof(outline, {45.0});
             const std::string where = std::string(c.name) + (offset > 0.0 ? ", moved by 1e6" : "");
             const std::string problem = CheckRoof(roof, outline, {45.0});
-            // Floor plans whose corners collide several at one point at one
-            // height are not all built yet; they must be refused, never
-            // built wrong.
-            if (c.rectilinear && roof.height < 0.0) {
-                std::printf("%s: refused: %s\n", where.c_str(), roof.report.error.c_str());
-                EXPECT_TRUE(roof.faces.empty()) << where;
-                continue;
-            }
             EXPECT_EQ(problem, "") << where;
             if (!problem.empty())
                 continue;
@@ -410,8 +402,10 @@ TEST(StraightSkeletonTest, GridBlobFloorPlansOfAnySizeBuild)
     int failed = 0, refused = 0, tried = 0;
     std::string first;
     int fewest = 1 << 30, most = 0;
-    for (int cells : {8, 20, 50, 120, 250, 600, 1500, 4000}) {
-        const int runs = cells >= 1500 ? 2 : cells >= 250 ? 4 : 10;
+    // From a dozen corners to over a thousand; few of the large ones, as
+    // the suite also runs unoptimised (the benchmark takes more).
+    for (int cells : {8, 20, 50, 120, 250, 600, 1500, 4000, 16000}) {
+        const int runs = cells >= 16000 ? 1 : cells >= 1500 ? 2 : cells >= 250 ? 4 : 10;
         double seconds = 0.0;
         int corners = 0;
         for (int run = 0; run < runs; ++run) {
@@ -440,11 +434,10 @@ TEST(StraightSkeletonTest, GridBlobFloorPlansOfAnySizeBuild)
                     double(corners) / (2 * runs), 1e3 * seconds / (2 * runs));
     }
     EXPECT_LE(fewest, 16);
-    EXPECT_GE(most, 500);
-    std::printf("grid blob roofs: %d of %d refused%s%s\n", refused, tried, first.empty() ? "" : "; first: ",
-                first.c_str());
-    // Refusals are honest (see above); a roof built wrong is not.
+    EXPECT_GE(most, 1000);
     EXPECT_EQ(failed, 0) << failed << " of " << tried << " floor plans built wrong; first: " << first;
+    // Simple floor plans are all done: a refusal is a fault too.
+    EXPECT_EQ(refused, 0) << refused << " of " << tried << " floor plans refused; first: " << first;
 }
 
 TEST(StraightSkeletonTest, FlatAndVeryLongOutlinesAreClosedOrRefused)
@@ -476,8 +469,8 @@ TEST(StraightSkeletonTest, FlatAndVeryLongOutlinesAreClosedOrRefused)
 TEST(StraightSkeletonTest, SmallFloorPlansAreNeverBuiltWrong)
 {
     // Small blobs of unit cells: corridors one cell wide, notches and
-    // corners that collide several at one point at one height. Each is built
-    // right or refused; a roof that is built is always right.
+    // corners that collide several at one point at one height. Each is built,
+    // and built right.
     int wrong = 0, refused = 0, tried = 0;
     std::string first;
     for (int cells = 10; cells <= 60; cells += 2) {
@@ -490,15 +483,11 @@ TEST(StraightSkeletonTest, SmallFloorPlansAreNeverBuiltWrong)
                 problem = CheckRectilinearHeights(roof, outline, 1e-6);
             if (problem.empty())
                 continue;
-            if (roof.height < 0.0) {
-                ++refused;
-                continue;
-            }
-            ++wrong;
+            (roof.height < 0.0 ? refused : wrong) += 1;
             if (first.empty())
                 first = std::to_string(cells) + " cells, seed " + std::to_string(seed) + ": " + problem;
         }
     }
-    std::printf("small floor plans: %d of %d refused\n", refused, tried);
     EXPECT_EQ(wrong, 0) << wrong << " of " << tried << " built wrong; first: " << first;
+    EXPECT_EQ(refused, 0) << refused << " of " << tried << " refused; first: " << first;
 }
