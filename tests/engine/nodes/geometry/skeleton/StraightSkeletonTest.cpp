@@ -252,6 +252,14 @@ std::vector<Vec3> DottedRectangle(int w, int h, double angle, double cx, double 
     return out;
 }
 
+// The rise per unit run of a 45 degree pitch as the roof builder takes it
+// (pi in single precision): a little over 1, which shows at heights of a few
+// tens.
+double Rise45()
+{
+    return std::tan(45.0 / 180.0 * double(3.1415927410125732f));
+}
+
 // "" when every roof point of a convex outline at 45 degrees stands at the
 // lowest of the edges' roof planes there (the roof of a convex outline is
 // their lower envelope).
@@ -273,6 +281,7 @@ std::string CheckConvexHeights(const RoofMesh &roof, const std::vector<Vec3> &ou
             const double d = side * ((q.x - p.x) * (v.y - p.z) - (q.z - p.z) * (v.x - p.x)) / len;
             lowest = std::min(lowest, d);
         }
+        lowest *= Rise45();
         if (std::fabs(v.z - lowest) > tolerance) {
             char text[160];
             std::snprintf(text, sizeof text, "point (%.9g, %.9g) at height %.9g, the roof planes say %.9g", v.x, v.y,
@@ -298,9 +307,10 @@ std::string CheckRectilinearHeights(const RoofMesh &roof, const std::vector<Vec3
             const double dz = std::max({0.0, std::min(p.z, q.z) - v.y, v.y - std::max(p.z, q.z)});
             nearest = std::min(nearest, std::max(dx, dz));
         }
+        nearest *= Rise45();
         if (std::fabs(v.z - nearest) > tolerance) {
             char text[160];
-            std::snprintf(text, sizeof text, "point (%.9g, %.9g) at height %.9g, its square distance is %.9g", v.x,
+            std::snprintf(text, sizeof text, "point (%.9g, %.9g) at height %.9g, its square distance says %.9g", v.x,
                           v.y, v.z, nearest);
             return text;
         }
