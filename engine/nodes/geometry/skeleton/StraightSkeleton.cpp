@@ -98,6 +98,10 @@ struct Event {
     Vertex *b;
     int edge;
     P3 point;
+    // For a split event, the candidate's own height (h is never below the
+    // height already reached): where the search for the next one resumes,
+    // so that candidates of that very height are not lost to rounding.
+    double from = 0.0;
     bool operator<(const Event &o) const
     {
         // The priority queue keeps the greatest on top: the lowest event.
@@ -279,6 +283,9 @@ Vertex *Solver::NewVertex(const P3 &pos, int l, int r, int node)
     v->reflex = IsReflex(l, r);
     v->node = node;
     m_byEdge[size_t(r)].push_back(v);
+#ifdef SKDEBUG
+    if (getenv("SKV")) fprintf(stderr, "new vertex (%g %g %g) edges %d %d reflex %d\n", pos.x, pos.y, pos.h, l, r, v->reflex);
+#endif
     return v;
 }
 
@@ -359,7 +366,7 @@ void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
             if (!above(c.h, c.edge))
                 continue;
             const double h = std::max(c.h, m_height);
-            Push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point});
+            Push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point, c.h});
             return;
         }
         if (v->allCandidates)
@@ -388,6 +395,9 @@ void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
                 continue;
             found.push_back({p.h, i, p});
         }
+#ifdef SKDEBUG
+        if (getenv("SKC") && v->left == 115 && v->right == 116) { fprintf(stderr, "candidates hmin %g emin %d found %zu:", hmin, emin, found.size()); for (auto &c : found) if (c.h < 17) fprintf(stderr, " (%g e%d)", c.h, c.edge); fprintf(stderr, "\n"); }
+#endif
         v->allCandidates = found.size() <= kKept;
         if (!v->allCandidates) {
             std::nth_element(found.begin(), found.begin() + kKept, found.end());
@@ -507,6 +517,9 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
     const size_t count = corners.size();
     if (count == 0)
         return true;
+#ifdef SKDEBUG
+    if (getenv("SKV")) { fprintf(stderr, "resolve h %g events %zu corners %zu\n", h, events.size(), count); for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex); }
+#endif
 
     // Where each corner stands now; corners closer than the tolerance, one
     // after another, stand at one place. A corner along a level ridge is
@@ -521,6 +534,15 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         px[i] = q.x;
         py[i] = q.y;
     }
+    // The events' own corners stand where the events put them: a corner
+    // that moves fast in plan (between edges that nearly run on in one
+    // line) is found there more surely than from its height.
+    for (const Event &ev : events)
+        for (Vertex *v : {ev.a, ev.b})
+            if (v && v->active && v->round == round) {
+                px[size_t(v->slot)] = ev.point.x;
+                py[size_t(v->slot)] = ev.point.y;
+            }
     std::vector<int> parent(count);
     for (size_t i = 0; i < count; ++i)
         parent[i] = int(i);
@@ -634,8 +656,13 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             const double length = (B.x - A.x) * e.ux + (B.y - A.y) * e.uy;
             const bool ends = A.eventful || B.eventful;
             if (!(length > m_near) || std::fabs(e.ux * (B.y - A.y) - e.uy * (B.x - A.x)) > 10.0 * m_near) {
-                if (ends)
+                if (ends) {
+#ifdef SKDEBUG
+                    fprintf(stderr, "turned h %.12g events %zu count %zu A (%.12g %.12g) m%d B (%.12g %.12g) m%d edge %d length %g dir (%g %g) v.dir (%g %g %g) next.dir (%g %g %g) v.pos.h %g next.pos.h %g\n", h, events.size(), count, A.x, A.y, A.members, B.x, B.y, B.members, v->right, length, e.ux, e.uy, v->dir.x, v->dir.y, v->dir.h, v->next->dir.x, v->next->dir.y, v->next->dir.h, v->pos.h, v->next->pos.h);
+                    for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex);
+#endif
                     return fail("a wavefront edge turned round");
+                }
                 // Nothing happens to it now; what it is about to do is an
                 // event still to come.
                 pieces.push_back({a, b, v->right, v, v->next});
@@ -699,6 +726,13 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         return place.node;
     };
     auto active = [&](int k) { return places[size_t(k)].members > 1 || places[size_t(k)].onEdge; };
+#ifdef SKDEBUG
+    bool hasIt = false; for (auto *c : corners) hasIt = hasIt || c->left == 115 || c->right == 115;
+    if (getenv("SKP") && hasIt) { fprintf(stderr, "AT h %g\n", h);
+        for (size_t i = 0; i < count; ++i) fprintf(stderr, " corner (%g %g) edges %d %d place %d eventful %d reflex %d\n", px[i], py[i], corners[i]->left, corners[i]->right, placeOf[i], eventful[i], corners[i]->reflex);
+        for (const Piece &q : pieces) fprintf(stderr, " piece %d->%d edge %d\n", q.from, q.to, q.edge);
+    }
+#endif
 
     // Pieces that run over each other head-on bound nothing between them:
     // they meet along a ridge.
@@ -706,8 +740,14 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
     for (size_t k = 0; k < pieces.size(); ++k) {
         std::vector<int> &same = byEnds[PairKey(pieces[k].from, pieces[k].to)];
         same.push_back(int(k));
-        if (same.size() > 1)
+        if (same.size() > 1) {
+#ifdef SKDEBUG
+            fprintf(stderr, "same way h %.12g events %zu count %zu\n", h, events.size(), count);
+            for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex);
+            for (int q : same) { const Piece &pc = pieces[size_t(q)]; fprintf(stderr, " piece %d (%.12g %.12g) -> %d (%.12g %.12g) edge %d members %d %d\n", pc.from, places[pc.from].x, places[pc.from].y, pc.to, places[pc.to].x, places[pc.to].y, pc.edge, places[pc.from].members, places[pc.to].members); }
+#endif
             return fail("two wavefront edges run over each other the same way");
+        }
     }
     for (size_t k = 0; k < pieces.size(); ++k) {
         Piece &piece = pieces[k];
@@ -868,7 +908,7 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
     // next candidate.
     for (const Event &ev : events)
         if (ev.type == 1 && ev.a->active)
-            PushSplitEvent(ev.a, ev.h, ev.edge);
+            PushSplitEvent(ev.a, ev.from, ev.edge);
     return true;
 }
 
@@ -894,6 +934,9 @@ bool Solver::HandleEdge(const Event &ev)
         return true;
     }
     ++m_stats->edgeEvents;
+#ifdef SKDEBUG
+    if (getenv("SKV")) fprintf(stderr, "plain edge at (%g %g %g) edges %d %d %d\n", p.x, p.y, ev.h, x->left, x->right, y->right);
+#endif
     const int node = NewNode(p);
     AddArc(x, node);
     AddArc(y, node);
@@ -915,9 +958,12 @@ bool Solver::HandleSplit(const Event &ev)
         return true;
     const P3 &p = ev.point;
     Vertex *x = SplitTarget(ev);
+#ifdef SKDEBUG
+    if (getenv("SKV")) fprintf(stderr, "plain split at (%g %g %g) of edges %d %d on %d\n", p.x, p.y, ev.h, v->left, v->right, ev.edge);
+#endif
     if (!x) {
         // The edge had moved on: the next candidate further up.
-        PushSplitEvent(v, ev.h, ev.edge);
+        PushSplitEvent(v, ev.from, ev.edge);
         return true;
     }
     Vertex *y = x->next;
@@ -980,7 +1026,7 @@ bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
     // plans on a grid have many, and one taken alone would see the others
     // half done. An event alone with nothing else at its point is handled
     // by itself.
-    const double together = 1e-9 * m_scale;
+    const double together = 1e-10 * m_scale;
     std::vector<Event> cluster, live, rest;
     while (!m_queue.empty()) {
         cluster.assign(1, m_queue.top());
@@ -1034,14 +1080,32 @@ bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
         for (const Event &ev : rest)
             if (ev.type == 0 ? ev.a->active && ev.b->active && ev.a->next == ev.b : ev.a->active)
                 live.push_back(ev);
-        if (!live.empty() && !Resolve(live, h, error))
+        // Taken where the last of them has happened.
+        double top = h;
+        for (const Event &ev : live)
+            top = std::max(top, ev.h);
+        if (!live.empty() && !Resolve(live, top, error))
             return false;
+#ifdef SKDEBUG
+        if (getenv("SKL") && h > 13.9) {
+            for (Vertex &v : m_vertices) if (v.active && v.left == 115 && v.right == 116) {
+                fprintf(stderr, "LAV after h %g:", h); Vertex *w = &v; do { P3 q = At(w, h); fprintf(stderr, " [%d](%g,%g)%s", w->left, q.x, q.y, w->reflex ? "R" : ""); w = w->next; } while (w != &v); fprintf(stderr, "\n"); }
+        }
+        if (getenv("SKA")) {
+            std::map<int, double> areas; std::map<int, int> sizes;
+            for (Vertex &v : m_vertices) if (v.active) { P3 a = At(&v, h), b = At(v.next, h); areas[v.lav] += a.x * b.y - b.x * a.y; sizes[v.lav]++; }
+            for (auto &[lav, ar] : areas) if (ar < -1e-9) { fprintf(stderr, "INVERTED lav %d area %g size %d after h %g\n", lav, ar, sizes[lav], h); for (const Event &ev : cluster) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge); return false; }
+        }
+#endif
     }
     stats.steps = int(steps);
     int left = 0;
     for (const Vertex &v : m_vertices)
         left += v.active;
     if (left > 0) {
+#ifdef SKDEBUG
+        for (const Vertex &v : m_vertices) if (v.active) fprintf(stderr, "left (%g %g %g) dir (%g %g %g) edges %d %d reflex %d lav %d prev (%g %g) next (%g %g)\n", v.pos.x, v.pos.y, v.pos.h, v.dir.x, v.dir.y, v.dir.h, v.left, v.right, v.reflex, v.lav, v.prev->pos.x, v.prev->pos.y, v.next->pos.x, v.next->pos.y);
+#endif
         error = std::to_string(left) + " corners were left over when the events ran out";
         return false;
     }
