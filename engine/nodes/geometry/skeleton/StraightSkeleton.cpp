@@ -283,9 +283,6 @@ Vertex *Solver::NewVertex(const P3 &pos, int l, int r, int node)
     v->reflex = IsReflex(l, r);
     v->node = node;
     m_byEdge[size_t(r)].push_back(v);
-#ifdef SKDEBUG
-    if (getenv("SKV")) fprintf(stderr, "new vertex (%g %g %g) edges %d %d reflex %d\n", pos.x, pos.y, pos.h, l, r, v->reflex);
-#endif
     return v;
 }
 
@@ -395,9 +392,6 @@ void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
                 continue;
             found.push_back({p.h, i, p});
         }
-#ifdef SKDEBUG
-        if (getenv("SKC") && v->left == 115 && v->right == 116) { fprintf(stderr, "candidates hmin %g emin %d found %zu:", hmin, emin, found.size()); for (auto &c : found) if (c.h < 17) fprintf(stderr, " (%g e%d)", c.h, c.edge); fprintf(stderr, "\n"); }
-#endif
         v->allCandidates = found.size() <= kKept;
         if (!v->allCandidates) {
             std::nth_element(found.begin(), found.begin() + kKept, found.end());
@@ -517,9 +511,6 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
     const size_t count = corners.size();
     if (count == 0)
         return true;
-#ifdef SKDEBUG
-    if (getenv("SKV")) { fprintf(stderr, "resolve h %g events %zu corners %zu\n", h, events.size(), count); for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex); }
-#endif
 
     // Where each corner stands now; corners closer than the tolerance, one
     // after another, stand at one place. A corner along a level ridge is
@@ -644,7 +635,7 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             byCell[CellKey(places[k].x, places[k].y, coarse)].push_back(int(k));
         pieces.clear();
         vanished = 0;
-        for (size_t i = 0; i < count && !again; ++i) {
+        for (size_t i = 0; i < count; ++i) {
             Vertex *v = corners[i];
             const int a = placeOf[i], b = placeOf[size_t(v->next->slot)];
             if (a == b) {
@@ -657,10 +648,6 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             const bool ends = A.eventful || B.eventful;
             if (!(length > m_near) || std::fabs(e.ux * (B.y - A.y) - e.uy * (B.x - A.x)) > 10.0 * m_near) {
                 if (ends) {
-#ifdef SKDEBUG
-                    fprintf(stderr, "turned h %.12g events %zu count %zu A (%.12g %.12g) m%d B (%.12g %.12g) m%d edge %d length %g dir (%g %g) v.dir (%g %g %g) next.dir (%g %g %g) v.pos.h %g next.pos.h %g\n", h, events.size(), count, A.x, A.y, A.members, B.x, B.y, B.members, v->right, length, e.ux, e.uy, v->dir.x, v->dir.y, v->dir.h, v->next->dir.x, v->next->dir.y, v->next->dir.h, v->pos.h, v->next->pos.h);
-                    for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex);
-#endif
                     return fail("a wavefront edge turned round");
                 }
                 // Nothing happens to it now; what it is about to do is an
@@ -726,13 +713,6 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         return place.node;
     };
     auto active = [&](int k) { return places[size_t(k)].members > 1 || places[size_t(k)].onEdge; };
-#ifdef SKDEBUG
-    bool hasIt = false; for (auto *c : corners) hasIt = hasIt || c->left == 115 || c->right == 115;
-    if (getenv("SKP") && hasIt) { fprintf(stderr, "AT h %g\n", h);
-        for (size_t i = 0; i < count; ++i) fprintf(stderr, " corner (%g %g) edges %d %d place %d eventful %d reflex %d\n", px[i], py[i], corners[i]->left, corners[i]->right, placeOf[i], eventful[i], corners[i]->reflex);
-        for (const Piece &q : pieces) fprintf(stderr, " piece %d->%d edge %d\n", q.from, q.to, q.edge);
-    }
-#endif
 
     // Pieces that run over each other head-on bound nothing between them:
     // they meet along a ridge.
@@ -741,11 +721,6 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         std::vector<int> &same = byEnds[PairKey(pieces[k].from, pieces[k].to)];
         same.push_back(int(k));
         if (same.size() > 1) {
-#ifdef SKDEBUG
-            fprintf(stderr, "same way h %.12g events %zu count %zu\n", h, events.size(), count);
-            for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex);
-            for (int q : same) { const Piece &pc = pieces[size_t(q)]; fprintf(stderr, " piece %d (%.12g %.12g) -> %d (%.12g %.12g) edge %d members %d %d\n", pc.from, places[pc.from].x, places[pc.from].y, pc.to, places[pc.to].x, places[pc.to].y, pc.edge, places[pc.from].members, places[pc.to].members); }
-#endif
             return fail("two wavefront edges run over each other the same way");
         }
     }
@@ -758,12 +733,6 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             continue;
         Piece &other = pieces[size_t(it->second[0])];
         if (!active(piece.from) || !active(piece.to)) {
-#ifdef SKDEBUG
-            fprintf(stderr, "h %.12g events %zu corners %zu\n", h, events.size(), count);
-            for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex);
-            for (int k : {piece.from, piece.to}) fprintf(stderr, " place (%.12g, %.12g) members %d onEdge %d\n", places[k].x, places[k].y, places[k].members, places[k].onEdge);
-            fprintf(stderr, " edges %d %d\n", piece.edge, other.edge);
-#endif
             return fail("wavefront edges meet head-on at a corner that does not move");
         }
         piece.gone = other.gone = true;
@@ -832,24 +801,12 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             if (gap <= 0.0)
                 gap += 2.0 * M_PI;
             if (gap < 1e-9 || s.in == t.in) {
-#ifdef SKDEBUG
-                fprintf(stderr, "fold at (%.12g %.12g) h %.12g members %d onEdge %d events %zu\n", place.x, place.y, h, place.members, place.onEdge, events.size());
-                for (const Spoke &q : spokes) fprintf(stderr, "  spoke %s edge %d angle %g piece %d->%d\n", q.in ? "in" : "out", pieces[q.piece].edge, q.angle, pieces[q.piece].from, pieces[q.piece].to);
-                for (size_t i = 0; i < count; ++i) if (std::hypot(px[i]-place.x, py[i]-place.y) < 3) fprintf(stderr, " corner (%g %g) edges %d %d place %d eventful %d reflex %d\n", px[i], py[i], corners[i]->left, corners[i]->right, placeOf[i], eventful[i], corners[i]->reflex);
-                for (const Event &ev : events) if (std::hypot(ev.point.x-place.x, ev.point.y-place.y) < 3) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex);
-#endif
                 return fail("the wavefront folds over itself at a meeting point");
             }
             if (!s.in)
                 continue;
             const int l = pieces[size_t(s.piece)].edge, r = pieces[size_t(t.piece)].edge;
             if (l != r && HeadOn(l, r)) {
-#ifdef SKDEBUG
-            fprintf(stderr, "h %.12g events %zu corners %zu\n", h, events.size(), count);
-            for (const Event &ev : events) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d a.reflex %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge, ev.a->reflex);
-            for (size_t i = 0; i < count; ++i) fprintf(stderr, " corner (%g %g) edges %d %d place %d eventful %d\n", px[i], py[i], corners[i]->left, corners[i]->right, placeOf[i], eventful[i]);
-            fprintf(stderr, " place %zu (%g %g)\n", k, place.x, place.y);
-#endif
                 return fail("wavefront edges meet head-on at a new corner");
             }
             Vertex *c = NewVertex(P3(place.x, place.y, h), l, r, l == r ? -1 : nodeOf(int(k)));
@@ -934,9 +891,6 @@ bool Solver::HandleEdge(const Event &ev)
         return true;
     }
     ++m_stats->edgeEvents;
-#ifdef SKDEBUG
-    if (getenv("SKV")) fprintf(stderr, "plain edge at (%g %g %g) edges %d %d %d\n", p.x, p.y, ev.h, x->left, x->right, y->right);
-#endif
     const int node = NewNode(p);
     AddArc(x, node);
     AddArc(y, node);
@@ -958,9 +912,6 @@ bool Solver::HandleSplit(const Event &ev)
         return true;
     const P3 &p = ev.point;
     Vertex *x = SplitTarget(ev);
-#ifdef SKDEBUG
-    if (getenv("SKV")) fprintf(stderr, "plain split at (%g %g %g) of edges %d %d on %d\n", p.x, p.y, ev.h, v->left, v->right, ev.edge);
-#endif
     if (!x) {
         // The edge had moved on: the next candidate further up.
         PushSplitEvent(v, ev.from, ev.edge);
@@ -1049,18 +1000,34 @@ bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
         }
         // Events alone at their point are handled one by one; the rest,
         // and any that the ones before have touched, together.
-        std::unordered_map<unsigned long long, int> at;
+        std::unordered_map<unsigned long long, std::vector<size_t>> at;
         const double cell = 10.0 * m_near;
-        for (const Event &ev : live)
-            ++at[CellKey(ev.point.x, ev.point.y, cell)];
+        for (size_t k = 0; k < live.size(); ++k)
+            at[CellKey(live[k].point.x, live[k].point.y, cell)].push_back(k);
+        // A split event of an edge event's own corner at its point, onto an
+        // edge that merely ends there, is that edge event seen once more.
+        auto landsInside = [&](const Event &split) {
+            const Vertex *x = SplitTarget(split);
+            return x && Apart(x, split.point, split.h) && Apart(x->next, split.point, split.h);
+        };
         auto alone = [&](const Event &ev) {
-            int others = -1;
             for (int dx = -1; dx <= 1; ++dx)
                 for (int dy = -1; dy <= 1; ++dy) {
                     const auto it = at.find(CellKey(ev.point.x, ev.point.y, cell, dx, dy));
-                    others += it == at.end() ? 0 : it->second;
+                    if (it == at.end())
+                        continue;
+                    for (size_t k : it->second) {
+                        const Event &o = live[k];
+                        if (&o == &ev)
+                            continue;
+                        if (ev.type == 0 && o.type == 0 && o.a == ev.a && o.b == ev.b)
+                            continue;
+                        if (ev.type == 0 && o.type == 1 && (o.a == ev.a || o.a == ev.b) && !landsInside(o))
+                            continue;
+                        return false;
+                    }
                 }
-            return others == 0;
+            return true;
         };
         rest.clear();
         for (const Event &ev : live) {
@@ -1086,26 +1053,12 @@ bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
             top = std::max(top, ev.h);
         if (!live.empty() && !Resolve(live, top, error))
             return false;
-#ifdef SKDEBUG
-        if (getenv("SKL") && h > 13.9) {
-            for (Vertex &v : m_vertices) if (v.active && v.left == 115 && v.right == 116) {
-                fprintf(stderr, "LAV after h %g:", h); Vertex *w = &v; do { P3 q = At(w, h); fprintf(stderr, " [%d](%g,%g)%s", w->left, q.x, q.y, w->reflex ? "R" : ""); w = w->next; } while (w != &v); fprintf(stderr, "\n"); }
-        }
-        if (getenv("SKA")) {
-            std::map<int, double> areas; std::map<int, int> sizes;
-            for (Vertex &v : m_vertices) if (v.active) { P3 a = At(&v, h), b = At(v.next, h); areas[v.lav] += a.x * b.y - b.x * a.y; sizes[v.lav]++; }
-            for (auto &[lav, ar] : areas) if (ar < -1e-9) { fprintf(stderr, "INVERTED lav %d area %g size %d after h %g\n", lav, ar, sizes[lav], h); for (const Event &ev : cluster) fprintf(stderr, " ev type %d at (%.12g, %.12g) h %.12g edge %d\n", ev.type, ev.point.x, ev.point.y, ev.h, ev.edge); return false; }
-        }
-#endif
     }
     stats.steps = int(steps);
     int left = 0;
     for (const Vertex &v : m_vertices)
         left += v.active;
     if (left > 0) {
-#ifdef SKDEBUG
-        for (const Vertex &v : m_vertices) if (v.active) fprintf(stderr, "left (%g %g %g) dir (%g %g %g) edges %d %d reflex %d lav %d prev (%g %g) next (%g %g)\n", v.pos.x, v.pos.y, v.pos.h, v.dir.x, v.dir.y, v.dir.h, v.left, v.right, v.reflex, v.lav, v.prev->pos.x, v.prev->pos.y, v.next->pos.x, v.next->pos.y);
-#endif
         error = std::to_string(left) + " corners were left over when the events ran out";
         return false;
     }
