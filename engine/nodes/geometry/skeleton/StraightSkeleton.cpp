@@ -171,7 +171,13 @@ private:
         const P3 q = p - v->pos;
         return q.Cross(v->dir).Length() <= 1e-7 * m_scale + 1e-7 * q.Length();
     }
-    long long Level(double h) const { return std::llround(h / (1e-12 * m_scale)); }
+    long long Level(double h) const
+    {
+        // Traces that nearly run level meet far above the roof: such heights
+        // keep their order rather than overflow the grid.
+        const double level = h / (1e-12 * m_scale);
+        return std::fabs(level) < 4e18 ? std::llround(level) : level > 0.0 ? 4000000000000000000LL : -4000000000000000000LL;
+    }
     bool IsReflex(int l, int r) const
     {
         const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];

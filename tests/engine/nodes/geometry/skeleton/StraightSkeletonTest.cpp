@@ -450,6 +450,32 @@ TEST(StraightSkeletonTest, GridBlobFloorPlansOfAnySizeBuild)
     EXPECT_EQ(refused, 0) << refused << " of " << tried << " floor plans refused; first: " << first;
 }
 
+TEST(StraightSkeletonTest, AGridFloorPlanTurnedAndWrittenWith13DigitsKeepsItsHeight)
+{
+    // Turned, its corridors' walls are parallel only within rounding: two
+    // traces that nearly run level meet far above the roof, and such an
+    // event once overflowed the height order and was taken first.
+    const std::vector<Vec3> plain = {{8, 0, 7},   {10, 0, 7},  {10, 0, 9},  {12, 0, 9}, {12, 0, 11}, {11, 0, 11},
+                                     {11, 0, 10}, {10, 0, 10}, {10, 0, 11}, {9, 0, 11}, {9, 0, 8},   {8, 0, 8}};
+    const double angle = 0.1, dx = 3.3, dz = -1.7;
+    const std::vector<Vec3> turned = {
+        {10.5611994057, 0, 6.063696490121},  {12.55120773625, 0, 6.263363323414}, {12.35154090296, 0, 8.253371653971},
+        {14.34154923351, 0, 8.453038487264}, {14.14188240022, 0, 10.44304681782}, {13.14687823494, 0, 10.34321340117},
+        {13.24671165159, 0, 9.348209235895}, {12.25170748631, 0, 9.248375819249}, {12.15187406967, 0, 10.24337998453},
+        {11.15686990439, 0, 10.14354656788}, {11.45637015433, 0, 7.158534072046}, {10.46136598905, 0, 7.058700655399}};
+    const RoofMesh roof = BuildRoof(turned, {45.0});
+    ASSERT_EQ(CheckRoof(roof, turned, {45.0}), "");
+    EXPECT_NEAR(roof.height, 0.5, 1e-6) << "every wing is one cell wide";
+    // Turned back, every point stands at its square distance from the plan.
+    RoofMesh back = roof;
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (Vec3 &v : back.vertices) {
+        const double x = v.x - dx, y = v.y - dz;
+        v = Vec3(c * x + s * y, -s * x + c * y, v.z);
+    }
+    EXPECT_EQ(CheckRectilinearHeights(back, plain, 1e-6), "");
+}
+
 TEST(StraightSkeletonTest, FlatAndVeryLongOutlinesAreClosedOrRefused)
 {
     struct Case {
