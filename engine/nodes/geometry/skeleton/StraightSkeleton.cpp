@@ -260,9 +260,12 @@ P3 Solver::TraceDirection(int l, int r) const
     const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];
     P3 d = a.N.Cross(b.N);
     const double size = a.N.Length() * b.N.Length();
-    if (d.Length() <= 1e-12 * size) {
+    if (d.Length() <= 1e-9 * size) {
         // One plane (collinear edges of one slope): straight inward, up the
-        // plane.
+        // plane. Within rounding of the input too (walls written with a
+        // dozen digits): two planes that nearly coincide meet along a line
+        // that runs off almost level, and a corner on it would race along
+        // the wall.
         d = P3(a.nx, a.ny, a.t);
     } else if (std::fabs(d.h) <= 1e-12 * d.Length()) {
         // Level (a ridge between parallel edges): along the ridge away from

@@ -318,6 +318,20 @@ std::string CheckRectilinearHeights(const RoofMesh &roof, const std::vector<Vec3
     return "";
 }
 
+// The same for an axis-parallel outline `plain` turned by `angle` about the
+// origin and moved by (dx, dz) before it was built.
+std::string CheckTurnedRectilinearHeights(const RoofMesh &roof, const std::vector<Vec3> &plain, double angle,
+                                          double dx, double dz, double tolerance)
+{
+    RoofMesh back = roof;
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (Vec3 &v : back.vertices) {
+        const double x = v.x - dx, y = v.y - dz;
+        v = Vec3(c * x + s * y, -s * x + c * y, v.z);
+    }
+    return CheckRectilinearHeights(back, plain, tolerance);
+}
+
 double MaxHeight(const RoofMesh &roof)
 {
     double top = -HUGE_VAL;
@@ -466,14 +480,39 @@ TEST(StraightSkeletonTest, AGridFloorPlanTurnedAndWrittenWith13DigitsKeepsItsHei
     const RoofMesh roof = BuildRoof(turned, {45.0});
     ASSERT_EQ(CheckRoof(roof, turned, {45.0}), "");
     EXPECT_NEAR(roof.height, 0.5, 1e-6) << "every wing is one cell wide";
-    // Turned back, every point stands at its square distance from the plan.
-    RoofMesh back = roof;
-    const double c = std::cos(angle), s = std::sin(angle);
-    for (Vec3 &v : back.vertices) {
-        const double x = v.x - dx, y = v.y - dz;
-        v = Vec3(c * x + s * y, -s * x + c * y, v.z);
+    EXPECT_EQ(CheckTurnedRectilinearHeights(roof, plain, angle, dx, dz, 1e-6), "");
+}
+
+TEST(StraightSkeletonTest, TurnedGridFloorPlansWrittenWith13DigitsBuild)
+{
+    // Walls that were parallel are so only within rounding: nearly
+    // collinear edges must still join as one roof plane would, not as two
+    // planes meeting along a line that runs off almost level.
+    int wrong = 0, refused = 0, tried = 0;
+    std::string first;
+    for (int cells : {8, 20, 50, 120, 250, 600, 1500}) {
+        for (int run = 0; run < 3; ++run) {
+            const std::vector<Vec3> plain = GridBlobOutline(cells, unsigned(7 + run + 100 * cells));
+            const double angle = 0.1 + 0.37 * run + 0.01 * cells, dx = 3.3, dz = -1.7;
+            std::vector<Vec3> turned;
+            const double c = std::cos(angle), s = std::sin(angle);
+            for (const Vec3 &p : plain)
+                turned.emplace_back(dx + c * p.x - s * p.z, 0.0, dz + s * p.x + c * p.z);
+            turned = Rounded(turned);
+            const RoofMesh roof = BuildRoof(turned, {45.0});
+            ++tried;
+            std::string problem = CheckRoof(roof, turned, {45.0});
+            if (problem.empty())
+                problem = CheckTurnedRectilinearHeights(roof, plain, angle, dx, dz, 1e-6);
+            if (problem.empty())
+                continue;
+            (roof.height < 0.0 ? refused : wrong) += 1;
+            if (first.empty())
+                first = std::to_string(plain.size()) + " corners, turned " + std::to_string(angle) + ": " + problem;
+        }
     }
-    EXPECT_EQ(CheckRectilinearHeights(back, plain, 1e-6), "");
+    EXPECT_EQ(wrong + refused, 0) << wrong << " wrong and " << refused << " refused of " << tried
+                                  << "; first: " << first;
 }
 
 TEST(StraightSkeletonTest, FlatAndVeryLongOutlinesAreClosedOrRefused)
