@@ -141,6 +141,16 @@ TEST(StraightSkeletonTest, OutlinesItCannotDoAreReportedNotBuilt)
         {"repeated points only", {{1, 0, 1}, {1, 0, 1}, {1, 0, 1}, {1, 0, 1}}},
         {"a spike back on itself", {{0, 0, 0}, {2, 0, 0}, {1, 0, 0}, {1, 0, 1}}},
         {"not a number", {{0, 0, 0}, {1, 0, 0}, {NAN, 0, 1}}},
+        // Outlines that cross themselves have no roof: refused, not roofed
+        // as if they did not.
+        {"a five-pointed star drawn in one stroke",
+         {{0, 0, 1}, {0.951, 0, -0.309}, {-0.588, 0, 0.809}, {0.588, 0, 0.809}, {-0.951, 0, -0.309}}},
+        {"a floor plan whose wing crosses its hall",
+         {{0, 0, 0}, {10, 0, 0}, {10, 0, 10}, {0, 0, 10}, {0, 0, 5}, {12, 0, 5}, {12, 0, 6}, {0, 0, 6}}},
+        {"a floor plan whose wing loops back over itself",
+         {{0, 0, 0}, {4, 0, 0}, {4, 0, 3}, {1, 0, 3}, {1, 0, -1}, {3, 0, -1}, {3, 0, 2}, {0, 0, 2}}},
+        {"a corner that touches another wall",
+         {{0, 0, 0}, {4, 0, 0}, {4, 0, 4}, {2, 0, 4}, {2, 0, 0}, {1, 0, 2}, {0, 0, 2}}},
     };
     for (const Case &c : cases) {
         const RoofMesh roof = BuildRoof(c.outline, {45.0});
