@@ -1109,6 +1109,84 @@ bool OnChord(const std::vector<P3> &corners, int from, int to, double eps)
     return true;
 }
 
+double DistanceToSegment(const P3 &p, const P3 &a, const P3 &b)
+{
+    const double ux = b.x - a.x, uy = b.y - a.y, len2 = ux * ux + uy * uy;
+    double t = len2 > 0.0 ? ((p.x - a.x) * ux + (p.y - a.y) * uy) / len2 : 0.0;
+    t = std::min(1.0, std::max(0.0, t));
+    return std::hypot(p.x - a.x - t * ux, p.y - a.y - t * uy);
+}
+
+// Whether two edges that are not neighbours cross or touch (within `eps`).
+bool EdgesMeet(const P3 &a, const P3 &b, const P3 &c, const P3 &d, double eps)
+{
+    if (DistanceToSegment(a, c, d) <= eps || DistanceToSegment(b, c, d) <= eps ||
+        DistanceToSegment(c, a, b) <= eps || DistanceToSegment(d, a, b) <= eps)
+        return true;
+    const double o1 = Cross2(b.x - a.x, b.y - a.y, c.x - a.x, c.y - a.y);
+    const double o2 = Cross2(b.x - a.x, b.y - a.y, d.x - a.x, d.y - a.y);
+    const double o3 = Cross2(d.x - c.x, d.y - c.y, a.x - c.x, a.y - c.y);
+    const double o4 = Cross2(d.x - c.x, d.y - c.y, b.x - c.x, b.y - c.y);
+    return ((o1 > 0.0 && o2 < 0.0) || (o1 < 0.0 && o2 > 0.0)) && ((o3 > 0.0 && o4 < 0.0) || (o3 < 0.0 && o4 > 0.0));
+}
+
+// The first pair of edges (working order) that are not neighbours and cross
+// or touch, or (-1, -1). Edges are bucketed on a grid about as fine as the
+// mean edge, coarser where long edges would fill too many cells; each pair
+// is tried in the first cell the two share.
+std::pair<int, int> SelfCrossing(const std::vector<P3> &corners, double eps)
+{
+    const int n = int(corners.size());
+    double perimeter = 0.0;
+    for (int i = 0; i < n; ++i)
+        perimeter += std::hypot(corners[size_t((i + 1) % n)].x - corners[size_t(i)].x,
+                                corners[size_t((i + 1) % n)].y - corners[size_t(i)].y);
+    struct Range {
+        long long x0, y0, x1, y1;
+    };
+    std::vector<Range> ranges(static_cast<size_t>(n));
+    double cell = std::max(perimeter / n, 16.0 * eps);
+    for (;;) {
+        double total = 0.0;
+        for (int i = 0; i < n; ++i) {
+            const P3 &a = corners[size_t(i)], &b = corners[size_t((i + 1) % n)];
+            Range &r = ranges[size_t(i)];
+            r.x0 = static_cast<long long>(std::floor((std::min(a.x, b.x) - eps) / cell));
+            r.x1 = static_cast<long long>(std::floor((std::max(a.x, b.x) + eps) / cell));
+            r.y0 = static_cast<long long>(std::floor((std::min(a.y, b.y) - eps) / cell));
+            r.y1 = static_cast<long long>(std::floor((std::max(a.y, b.y) + eps) / cell));
+            total += double(r.x1 - r.x0 + 1) * double(r.y1 - r.y0 + 1);
+        }
+        if (total <= 32.0 * n + 1024.0)
+            break;
+        cell *= 2.0;
+    }
+    std::unordered_map<unsigned long long, std::vector<int>> grid;
+    for (int i = 0; i < n; ++i) {
+        const Range &r = ranges[size_t(i)];
+        for (long long x = r.x0; x <= r.x1; ++x)
+            for (long long y = r.y0; y <= r.y1; ++y)
+                grid[PairKey(x, y)].push_back(i);
+    }
+    for (int i = 0; i < n; ++i) {
+        const Range &r = ranges[size_t(i)];
+        for (long long x = r.x0; x <= r.x1; ++x)
+            for (long long y = r.y0; y <= r.y1; ++y) {
+                for (int j : grid[PairKey(x, y)]) {
+                    if (j <= i || j == i + 1 || (i == 0 && j == n - 1))
+                        continue;
+                    const Range &q = ranges[size_t(j)];
+                    if (x != std::max(r.x0, q.x0) || y != std::max(r.y0, q.y0))
+                        continue;
+                    if (EdgesMeet(corners[size_t(i)], corners[size_t((i + 1) % n)], corners[size_t(j)],
+                                  corners[size_t((j + 1) % n)], eps))
+                        return {i, j};
+                }
+            }
+    }
+    return {-1, -1};
+}
+
 } // namespace
 
 bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
@@ -1192,6 +1270,11 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         if (std::fabs(cross) <= 1e-12 * std::hypot(ux, uy) * std::hypot(vx, vy) && dot < 0.0)
             return Fail("the outline turns straight back on itself at a corner");
     }
+    // An outline that crosses or touches itself bounds no one area to roof.
+    const std::pair<int, int> crossing = SelfCrossing(corners, tol);
+    if (crossing.first >= 0)
+        return Fail("the outline crosses itself (its edges " + std::to_string(edgeOf[size_t(crossing.first)]) +
+                    " and " + std::to_string(edgeOf[size_t(crossing.second)]) + ")");
 
     // Straight runs of one slope are one edge for the wavefront: corners
     // within rounding of a line (points written with a dozen digits, or
