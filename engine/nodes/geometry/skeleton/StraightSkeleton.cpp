@@ -603,6 +603,7 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         for (size_t i = 0; i < count; ++i)
             parent[i] = int(i);
         std::unordered_map<unsigned long long, std::vector<int>> fine;
+        fine.reserve(count);
         for (size_t i = 0; i < count; ++i)
             fine[CellKey(px[i], py[i], m_near)].push_back(int(i));
         for (size_t i = 0; i < count; ++i)
@@ -639,9 +640,31 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         // The wavefront edges as they stand, cut at every place that lies
         // on one between its ends (a corner landing on it). Edges whose ends
         // stand at one place have shrunk to nothing.
-        std::unordered_map<unsigned long long, std::vector<int>> byCell;
-        for (size_t k = 0; k < places.size(); ++k)
-            byCell[CellKey(places[k].x, places[k].y, coarse)].push_back(int(k));
+        // An edge away from the events can only have places at the events
+        // land on it, or the far end of an edge from an event: looking for
+        // those alone keeps a pass over a large wavefront with a few events
+        // short.
+        std::vector<char> nearEvent(places.size(), 0);
+        for (size_t i = 0; i < count; ++i)
+            if (places[size_t(placeOf[i])].eventful) {
+                nearEvent[size_t(placeOf[i])] = 1;
+                nearEvent[size_t(placeOf[size_t(corners[i]->prev->slot)])] = 1;
+                nearEvent[size_t(placeOf[size_t(corners[i]->next->slot)])] = 1;
+            }
+        std::unordered_map<unsigned long long, std::vector<int>> byCell, fewByCell;
+        std::vector<int> few;
+        byCell.reserve(places.size());
+        for (size_t k = 0; k < places.size(); ++k) {
+            const unsigned long long key = CellKey(places[k].x, places[k].y, coarse);
+            byCell[key].push_back(int(k));
+            if (nearEvent[k]) {
+                fewByCell[key].push_back(int(k));
+                few.push_back(int(k));
+            }
+        }
+        // A handful are tried against each edge directly.
+        if (few.size() <= 16)
+            fewByCell.clear();
         pieces.clear();
         vanished = 0;
         for (size_t i = 0; i < count; ++i) {
@@ -665,16 +688,24 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
                 continue;
             }
             hits.clear();
-            const int samples = int(std::ceil(length / (0.5 * coarse))) + 1;
+            const bool direct = !ends && fewByCell.empty();
+            const auto &lookIn = ends ? byCell : fewByCell;
+            const int samples = direct ? 0 : int(std::ceil(length / (0.5 * coarse))) + 1;
             for (int s = 0; s <= samples; ++s) {
-                const double t = length * s / samples;
+                const double t = samples > 0 ? length * s / samples : 0.0;
                 const double qx = A.x + e.ux * t, qy = A.y + e.uy * t;
                 for (int dx = -1; dx <= 1; ++dx)
                     for (int dy = -1; dy <= 1; ++dy) {
-                        const auto it = byCell.find(CellKey(qx, qy, coarse, dx, dy));
-                        if (it == byCell.end())
+                        const std::vector<int> *list = &few;
+                        if (!direct) {
+                            const auto it = lookIn.find(CellKey(qx, qy, coarse, dx, dy));
+                            if (it == lookIn.end())
+                                continue;
+                            list = &it->second;
+                        } else if (dx != 0 || dy != 0) {
                             continue;
-                        for (int k : it->second) {
+                        }
+                        for (int k : *list) {
                             if (k == a || k == b)
                                 continue;
                             const Place &K = places[size_t(k)];
