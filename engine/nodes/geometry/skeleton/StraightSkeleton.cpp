@@ -39,7 +39,8 @@ unsigned long long PairKey(long long a, long long b)
 
 unsigned long long CellKey(double x, double y, double size, int dx = 0, int dy = 0)
 {
-    return PairKey(static_cast<long long>(std::floor(x / size)) + dx, static_cast<long long>(std::floor(y / size)) + dy);
+    return PairKey(static_cast<long long>(std::floor(x / size)) + dx,
+                   static_cast<long long>(std::floor(y / size)) + dy);
 }
 
 // A contour edge and its roof plane N . p = d, with N = (t n, -1) for the
@@ -176,7 +177,8 @@ private:
         // Traces that nearly run level meet far above the roof: such heights
         // keep their order rather than overflow the grid.
         const double level = h / (1e-12 * m_scale);
-        return std::fabs(level) < 4e18 ? std::llround(level) : level > 0.0 ? 4000000000000000000LL : -4000000000000000000LL;
+        constexpr long long kFar = 4000000000000000000LL;
+        return std::fabs(level) < 4e18 ? std::llround(level) : level > 0.0 ? kFar : -kFar;
     }
     bool IsReflex(int l, int r) const
     {
@@ -492,7 +494,6 @@ bool Solver::IsPlain(const Event &ev)
            !HeadOn(v->left, ev.edge) && !HeadOn(ev.edge, v->right);
 }
 
-
 bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &error)
 {
     const long round = ++m_round;
@@ -551,9 +552,11 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
         return i;
     };
-    // Only where the events are can anything happen: elsewhere corners and
-    // edges that come within the tolerance of each other (a sharp spike's
-    // sides near its tip) are left to the events still to come.
+    // Corners at the events' points may land on edges anywhere; a corner
+    // away from them lands on an edge only as the far end of an edge that
+    // runs head-on over it. Elsewhere corners and edges that come within the
+    // tolerance of each other (a sharp spike's sides near its tip) are left
+    // to the events still to come.
     const double reach = 10.0 * m_near;
     std::unordered_map<unsigned long long, std::vector<const Event *>> eventsAt;
     for (const Event &ev : events)
