@@ -31,6 +31,18 @@ double Cross2(double ax, double ay, double bx, double by)
     return ax * by - ay * bx;
 }
 
+// A key for a cell of a plan grid, or for a pair of indices.
+unsigned long long PairKey(long long a, long long b)
+{
+    return (static_cast<unsigned long long>(a) << 32) ^ (static_cast<unsigned long long>(b) & 0xffffffffULL);
+}
+
+unsigned long long CellKey(double x, double y, double size, int dx = 0, int dy = 0)
+{
+    return PairKey(static_cast<long long>(std::floor(x / size)) + dx,
+                   static_cast<long long>(std::floor(y / size)) + dy);
+}
+
 // A contour edge and its roof plane N . p = d, with N = (t n, -1) for the
 // inward normal n and t = |tan slope|: the plane holds the edge at height 0
 // and rises inward at the slope.
@@ -65,6 +77,9 @@ struct Vertex {
     bool reflex = false;
     int node = -1;
     int lav = 0;
+    // Place in the list of the resolution round `round`.
+    long round = -1;
+    int slot = -1;
 };
 
 struct Event {
@@ -84,6 +99,10 @@ struct Event {
     Vertex *b;
     int edge;
     P3 point;
+    // For a split event, the candidate's own height (h is never below the
+    // height already reached): where the search for the next one resumes,
+    // so that candidates of that very height are not lost to rounding.
+    double from = 0.0;
     bool operator<(const Event &o) const
     {
         // The priority queue keeps the greatest on top: the lowest event.
@@ -105,7 +124,7 @@ struct Arc {
 class Solver {
 public:
     Solver(const std::vector<P3> &corners, const std::vector<double> &slopes, double scale)
-        : m_scale(scale), m_tol(1e-9 * scale)
+        : m_scale(scale), m_tol(1e-9 * scale), m_near(1e-7 * scale)
     {
         const int n = int(corners.size());
         m_edges.resize(size_t(n));
@@ -153,7 +172,14 @@ private:
         const P3 q = p - v->pos;
         return q.Cross(v->dir).Length() <= 1e-7 * m_scale + 1e-7 * q.Length();
     }
-    long long Level(double h) const { return std::llround(h / (1e-12 * m_scale)); }
+    long long Level(double h) const
+    {
+        // Traces that nearly run level meet far above the roof: such heights
+        // keep their order rather than overflow the grid.
+        const double level = h / (1e-12 * m_scale);
+        constexpr long long kFar = 4000000000000000000LL;
+        return std::fabs(level) < 4e18 ? std::llround(level) : level > 0.0 ? kFar : -kFar;
+    }
     bool IsReflex(int l, int r) const
     {
         const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];
@@ -188,42 +214,39 @@ private:
             return v->pos;
         return v->pos + v->dir * ((h - v->pos.h) / v->dir.h);
     }
-    // Several corners, or corners and edges, meeting at one point at one
-    // height (collisions of reflex corners, collinear edges joining,
-    // corridors closing): the wavefront round the point is rebuilt from
-    // all of them at once. False when the event is a plain one for the
-    // handlers above; `ok` false when the corner lists broke.
-    bool HandleCluster(const Event &e, bool &ok);
-    // Events waiting, counted by place and height on a grid coarser than
-    // the tolerance of "at one point": only where two meet can a cluster be.
-    using PlaceKeyType = std::tuple<long long, long long, long long>;
-    PlaceKeyType PlaceKey(const Event &e) const
+    void Push(const Event &e) { m_queue.push(e); }
+    // Whether an event can be handled on its own: nothing else of the
+    // wavefront stands at its point, and the corner it makes is no ridge
+    // between two edges that meet head-on.
+    bool IsPlain(const Event &e);
+    // The active corner whose wavefront edge a split event lands on, or none.
+    Vertex *SplitTarget(const Event &e) const;
+    bool Apart(const Vertex *v, const P3 &p, double h) const
     {
-        const double cell = 1e-6 * m_scale;
-        return {std::llround(e.point.x / cell), std::llround(e.point.y / cell), std::llround(e.h / cell)};
+        const P3 q = At(v, h);
+        return std::hypot(q.x - p.x, q.y - p.y) > m_near;
     }
-    void Push(const Event &e)
+    // Whether a corner between these edges would join two edges that run
+    // head-on over each other (they bound nothing between them).
+    bool HeadOn(int l, int r) const
     {
-        ++m_pending[PlaceKey(e)];
-        m_queue.push(e);
+        const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];
+        return a.ux * b.ux + a.uy * b.uy < -1.0 + 1e-12;
     }
-    bool OthersNear(const Event &e) const
-    {
-        const auto [x, y, h] = PlaceKey(e);
-        for (long long dx = -1; dx <= 1; ++dx)
-            for (long long dy = -1; dy <= 1; ++dy)
-                for (long long dh = -1; dh <= 1; ++dh) {
-                    auto it = m_pending.find({x + dx, y + dy, h + dh});
-                    if (it != m_pending.end() && it->second > 0)
-                        return true;
-                }
-        return false;
-    }
-    std::map<PlaceKeyType, int> m_pending;
+    // Everything that happens at height h in the parts of the wavefront that
+    // the events touch, taken at once: the wavefront is cut where its
+    // corners meet or land on its edges, edges that run over each other
+    // head-on cancel into ridges, and the corners are rejoined round each
+    // meeting point. False, with `error` set, when the wavefront there is
+    // not a set of closed loops that can be joined up.
+    bool Resolve(const std::vector<Event> &events, double h, std::string &error);
     void CloseSmallLav(Vertex *v);
 
     double m_scale;
     double m_tol;
+    // Places closer than this at one height are one place.
+    double m_near;
+    long m_round = 0;
     std::vector<Edge> m_edges;
     std::deque<Vertex> m_vertices;
     std::vector<std::vector<Vertex *>> m_byEdge; // active vertices by right edge
@@ -239,9 +262,12 @@ P3 Solver::TraceDirection(int l, int r) const
     const Edge &a = m_edges[size_t(l)], &b = m_edges[size_t(r)];
     P3 d = a.N.Cross(b.N);
     const double size = a.N.Length() * b.N.Length();
-    if (d.Length() <= 1e-12 * size) {
+    if (d.Length() <= 1e-9 * size) {
         // One plane (collinear edges of one slope): straight inward, up the
-        // plane.
+        // plane. Within rounding of the input too (walls written with a
+        // dozen digits): two planes that nearly coincide meet along a line
+        // that runs off almost level, and a corner on it would race along
+        // the wall.
         d = P3(a.nx, a.ny, a.t);
     } else if (std::fabs(d.h) <= 1e-12 * d.Length()) {
         // Level (a ridge between parallel edges): along the ridge away from
@@ -348,7 +374,7 @@ void Solver::PushSplitEvent(Vertex *v, double hmin, int emin)
             if (!above(c.h, c.edge))
                 continue;
             const double h = std::max(c.h, m_height);
-            Push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point});
+            Push({h, Level(h), LevelTravel(v, c.point), m_seq++, 1, v, nullptr, c.edge, c.point, c.h});
             return;
         }
         if (v->allCandidates)
@@ -439,158 +465,450 @@ void Solver::CloseSmallLav(Vertex *v)
     v->active = w->active = false;
 }
 
-bool Solver::HandleCluster(const Event &ev, bool &ok)
+Vertex *Solver::SplitTarget(const Event &ev) const
 {
-    ok = true;
-    if (!OthersNear(ev))
-        return false;
-    const P3 p(ev.point.x, ev.point.y, ev.h);
-    const double near = 1e-7 * m_scale;
-    auto atP = [&](const Vertex *v) {
-        if (v->dir.h <= 0.0) {
-            // A level trace (a ridge) passes every point of its way at one
-            // height: it is at the point when it stands there, or when this
-            // event is its arrival there (anything nearer on its way came
-            // first).
-            if (std::fabs(v->pos.h - p.h) > near)
-                return false;
-            const P3 q = p - v->pos;
-            return q.Length() <= near ||
-                   ((v == ev.a || v == ev.b) && OnTrace(v, p) && q.Dot(v->dir) >= -near);
-        }
-        const P3 q = At(v, ev.h);
-        return std::hypot(q.x - p.x, q.y - p.y) <= near && std::fabs(q.h - p.h) <= near;
-    };
-    std::vector<Vertex *> here;
-    for (Vertex &v : m_vertices)
-        if (v.active && atP(&v))
-            here.push_back(&v);
-    auto isHere = [&](const Vertex *v) { return std::find(here.begin(), here.end(), v) != here.end(); };
-    // Edges whose wavefront runs through the point between its corners.
-    struct Pass {
-        Vertex *before;
-        Vertex *after;
-        int in, out;
-    };
-    std::vector<Pass> passes;
-    for (Vertex &x : m_vertices) {
-        if (!x.active || isHere(&x) || !x.next || isHere(x.next) || x.next == &x)
+    const Vertex *v = ev.a;
+    for (Vertex *w : m_byEdge[size_t(ev.edge)]) {
+        if (!w->active || w->right != ev.edge || w->lav != v->lav || w == v || w->next == v)
             continue;
-        const Edge &e = m_edges[size_t(x.right)];
-        if (!(e.t > 1e-12))
-            continue;
-        const double off = e.nx * p.x + e.ny * p.y - (e.d + p.h) / e.t;
-        if (std::fabs(off) > near)
-            continue;
-        const P3 a = At(&x, ev.h), b = At(x.next, ev.h);
-        const double sa = e.ux * a.x + e.uy * a.y, sb = e.ux * b.x + e.uy * b.y, sp = e.ux * p.x + e.uy * p.y;
-        if (sp > sa + near && sp < sb - near)
-            passes.push_back({&x, x.next, x.right, x.right});
+        if (InSegment(w, ev.point))
+            return w;
     }
-    const bool plainEdge = ev.type == 0 && here.size() == 2 && passes.empty();
-    const bool plainSplit = ev.type == 1 && here.size() == 1 && passes.size() <= 1;
-    // The event's own corners must be among them, else the plain handlers
-    // judge it (a stale or a moved-on event).
-    const bool own = isHere(ev.a) && (ev.type != 0 || isHere(ev.b));
-    if (!own || plainEdge || plainSplit)
-        return false;
+    return nullptr;
+}
 
-    // Runs of neighbouring corners at the point: the wavefront comes in
-    // along the first one's left edge and leaves along the last one's right.
-    const int node = NewNode(p);
-    for (Vertex *v : here) {
-        if (isHere(v->prev))
-            continue;
-        Vertex *last = v;
-        int guard = 0;
-        while (isHere(last->next) && last->next != v && ++guard <= int(here.size()))
-            last = last->next;
-        passes.push_back({v->prev, last->next, v->left, last->right});
+bool Solver::IsPlain(const Event &ev)
+{
+    const P3 &p = ev.point;
+    if (ev.type == 0) {
+        Vertex *x = ev.a, *y = ev.b, *z = x->prev;
+        if (z == y || z->prev == y)
+            return true;
+        return Apart(z, p, ev.h) && Apart(y->next, p, ev.h) && !HeadOn(x->left, y->right);
     }
-    for (Vertex *v : here) {
-        AddArc(v, node);
-        v->active = false;
-    }
-    if (passes.empty()) {
-        // Every corner of what was left met here: a peak.
-        ++m_stats->peakEvents;
+    Vertex *v = ev.a;
+    Vertex *x = SplitTarget(ev);
+    if (!x)
         return true;
-    }
+    return Apart(x, p, ev.h) && Apart(x->next, p, ev.h) && Apart(v->prev, p, ev.h) && Apart(v->next, p, ev.h) &&
+           !HeadOn(v->left, ev.edge) && !HeadOn(ev.edge, v->right);
+}
 
-    // Each pass keeps the inside on its left: the wedge from its outgoing
-    // edge round anticlockwise to its incoming edge reversed. What stays
-    // inside round the point is where all the wedges overlap; each piece of
-    // that is bounded by the outgoing edge of one pass and the incoming edge
-    // of another, which a new corner joins.
-    constexpr double kTurn = 2.0 * M_PI;
-    auto angle = [](double x, double y) { return std::atan2(y, x); };
-    auto norm = [&](double a) {
-        a = std::fmod(a, kTurn);
-        return a < 0.0 ? a + kTurn : a;
+bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &error)
+{
+    const long round = ++m_round;
+    auto fail = [&error](const char *text) {
+        error = text;
+        return false;
     };
-    const double angleTol = 1e-9;
-    const size_t n = passes.size();
-    std::vector<double> start(n), width(n);
-    for (size_t k = 0; k < n; ++k) {
-        const Edge &out = m_edges[size_t(passes[k].out)], &in = m_edges[size_t(passes[k].in)];
-        start[k] = angle(out.ux, out.uy);
-        width[k] = norm(angle(-in.ux, -in.uy) - start[k]);
+    // The loops the events touch, each corner once.
+    std::vector<Vertex *> corners;
+    for (const Event &ev : events) {
+        for (Vertex *start : {ev.a, ev.b}) {
+            if (!start || !start->active || start->round == round)
+                continue;
+            Vertex *w = start;
+            do {
+                if (!w || !w->active || w->round == round)
+                    return fail("the wavefront's corner lists broke");
+                w->round = round;
+                w->slot = int(corners.size());
+                corners.push_back(w);
+                w = w->next;
+            } while (w != start);
+        }
     }
-    auto inside = [&](double a, size_t j) {
-        const double rel = norm(a - start[j]);
-        return rel <= width[j] + angleTol || rel >= kTurn - angleTol;
+    const size_t count = corners.size();
+    if (count == 0)
+        return true;
+
+    // Where each corner stands now; corners closer than the tolerance, one
+    // after another, stand at one place. A corner along a level ridge is
+    // somewhere on its way only at the height it was made at.
+    std::vector<double> px(count), py(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (corners[i]->dir.h <= 0.0 && std::fabs(corners[i]->pos.h - h) > m_near)
+            return fail("a corner along a level ridge was left behind");
+        const P3 q = At(corners[i], h);
+        if (!q.Finite())
+            return fail("a corner of the wavefront ran off to infinity");
+        px[i] = q.x;
+        py[i] = q.y;
+    }
+    // The events' own corners stand where the events put them: a corner
+    // that moves fast in plan (between edges that nearly run on in one
+    // line) is found there more surely than from its height.
+    for (const Event &ev : events)
+        for (Vertex *v : {ev.a, ev.b})
+            if (v && v->active && v->round == round) {
+                px[size_t(v->slot)] = ev.point.x;
+                py[size_t(v->slot)] = ev.point.y;
+            }
+    std::vector<int> parent(count);
+    for (size_t i = 0; i < count; ++i)
+        parent[i] = int(i);
+    auto root = [&parent](int i) {
+        while (parent[size_t(i)] != i)
+            i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+        return i;
     };
-    std::vector<Vertex *> made;
-    std::vector<double> starts;
-    for (size_t k = 0; k < n; ++k) {
-        bool all = true;
-        for (size_t j = 0; j < n && all; ++j)
-            all = j == k || inside(start[k], j);
-        if (!all)
-            continue;
-        bool seen = false;
-        for (double a : starts)
-            seen = seen || std::fabs(norm(a - start[k] + M_PI) - M_PI) < angleTol;
-        if (seen)
-            continue;
-        starts.push_back(start[k]);
-        size_t end = k;
-        double reach = width[k];
-        for (size_t j = 0; j < n; ++j) {
-            double rel = norm(start[j] + width[j] - start[k]);
-            if (rel > kTurn - angleTol)
-                rel = 0.0;
-            if (rel < reach - angleTol) {
-                reach = rel;
-                end = j;
+    // Corners at the events' points may land on edges anywhere; a corner
+    // away from them lands on an edge only as the far end of an edge that
+    // runs head-on over it. Elsewhere corners and edges that come within the
+    // tolerance of each other (a sharp spike's sides near its tip) are left
+    // to the events still to come.
+    const double reach = 10.0 * m_near;
+    std::unordered_map<unsigned long long, std::vector<const Event *>> eventsAt;
+    for (const Event &ev : events)
+        eventsAt[CellKey(ev.point.x, ev.point.y, reach)].push_back(&ev);
+    std::vector<char> eventful(count, 0);
+    for (size_t i = 0; i < count; ++i)
+        for (int dx = -1; dx <= 1 && !eventful[i]; ++dx)
+            for (int dy = -1; dy <= 1 && !eventful[i]; ++dy) {
+                const auto it = eventsAt.find(CellKey(px[i], py[i], reach, dx, dy));
+                if (it == eventsAt.end())
+                    continue;
+                for (const Event *ev : it->second)
+                    if (std::hypot(ev->point.x - px[i], ev->point.y - py[i]) <= reach)
+                        eventful[i] = 1;
+            }
+    struct Place {
+        double x = 0.0, y = 0.0;
+        int members = 0;
+        int corner = -1; // one of them
+        bool onEdge = false;
+        int node = -1;
+        bool eventful = false;
+        std::vector<int> in, out; // pieces that end and start here
+    };
+    struct Piece {
+        int from, to, edge;
+        Vertex *first, *last; // the corners at its ends that stay, if any
+        bool gone = false;
+    };
+    std::vector<Place> places;
+    std::vector<int> placeOf(count, -1), placeOfRoot(count, -1);
+    std::vector<Piece> pieces;
+    int vanished = 0;
+    double perimeter = 0.0;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t j = size_t(corners[i]->next->slot);
+        perimeter += std::hypot(px[j] - px[i], py[j] - py[i]);
+    }
+    const double coarse = std::max(4.0 * m_near, perimeter / double(count));
+    std::vector<std::pair<double, int>> hits;
+    // Corners that meet are at one place wherever they are; a corner
+    // elsewhere that lands on an edge comes in where edges that meet head-on
+    // reach it (a corridor closing along its length): the places are made
+    // again until no more do.
+    for (bool again = true; again;) {
+        again = false;
+        for (size_t i = 0; i < count; ++i)
+            parent[i] = int(i);
+        std::unordered_map<unsigned long long, std::vector<int>> fine;
+        fine.reserve(count);
+        for (size_t i = 0; i < count; ++i)
+            fine[CellKey(px[i], py[i], m_near)].push_back(int(i));
+        for (size_t i = 0; i < count; ++i)
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -1; dy <= 1; ++dy) {
+                    const auto it = fine.find(CellKey(px[i], py[i], m_near, dx, dy));
+                    if (it == fine.end())
+                        continue;
+                    for (int j : it->second)
+                        if (std::hypot(px[size_t(j)] - px[i], py[size_t(j)] - py[i]) <= m_near)
+                            parent[size_t(root(j))] = root(int(i));
+                }
+        places.clear();
+        std::fill(placeOfRoot.begin(), placeOfRoot.end(), -1);
+        for (size_t i = 0; i < count; ++i) {
+            const int r = root(int(i));
+            if (placeOfRoot[size_t(r)] < 0) {
+                placeOfRoot[size_t(r)] = int(places.size());
+                places.emplace_back();
+                places.back().corner = int(i);
+            }
+            Place &place = places[size_t(placeOfRoot[size_t(r)])];
+            placeOf[i] = placeOfRoot[size_t(r)];
+            place.eventful = place.eventful || eventful[i] != 0 || place.members > 0;
+            place.x += px[i];
+            place.y += py[i];
+            ++place.members;
+        }
+        for (Place &place : places) {
+            place.x /= place.members;
+            place.y /= place.members;
+        }
+
+        // The wavefront edges as they stand, cut at every place that lies
+        // on one between its ends (a corner landing on it). Edges whose ends
+        // stand at one place have shrunk to nothing.
+        // An edge away from the events can only have places at the events
+        // land on it, or the far end of an edge from an event: looking for
+        // those alone keeps a pass over a large wavefront with a few events
+        // short.
+        std::vector<char> nearEvent(places.size(), 0);
+        for (size_t i = 0; i < count; ++i)
+            if (places[size_t(placeOf[i])].eventful) {
+                nearEvent[size_t(placeOf[i])] = 1;
+                nearEvent[size_t(placeOf[size_t(corners[i]->prev->slot)])] = 1;
+                nearEvent[size_t(placeOf[size_t(corners[i]->next->slot)])] = 1;
+            }
+        std::unordered_map<unsigned long long, std::vector<int>> byCell, fewByCell;
+        std::vector<int> few;
+        byCell.reserve(places.size());
+        for (size_t k = 0; k < places.size(); ++k) {
+            const unsigned long long key = CellKey(places[k].x, places[k].y, coarse);
+            byCell[key].push_back(int(k));
+            if (nearEvent[k]) {
+                fewByCell[key].push_back(int(k));
+                few.push_back(int(k));
             }
         }
-        Vertex *c = NewVertex(p, passes[end].in, passes[k].out, node);
-        c->lav = passes[end].before->lav;
-        c->prev = passes[end].before;
-        c->next = passes[k].after;
-        made.push_back(c);
+        // A handful are tried against each edge directly.
+        if (few.size() <= 16)
+            fewByCell.clear();
+        pieces.clear();
+        vanished = 0;
+        for (size_t i = 0; i < count; ++i) {
+            Vertex *v = corners[i];
+            const int a = placeOf[i], b = placeOf[size_t(v->next->slot)];
+            if (a == b) {
+                ++vanished;
+                continue;
+            }
+            const Edge &e = m_edges[size_t(v->right)];
+            const Place &A = places[size_t(a)], &B = places[size_t(b)];
+            const double length = (B.x - A.x) * e.ux + (B.y - A.y) * e.uy;
+            const bool ends = A.eventful || B.eventful;
+            if (!(length > m_near) || std::fabs(e.ux * (B.y - A.y) - e.uy * (B.x - A.x)) > 10.0 * m_near) {
+                if (ends) {
+                    return fail("a wavefront edge turned round");
+                }
+                // Nothing happens to it now; what it is about to do is an
+                // event still to come.
+                pieces.push_back({a, b, v->right, v, v->next});
+                continue;
+            }
+            hits.clear();
+            const bool direct = !ends && fewByCell.empty();
+            const auto &lookIn = ends ? byCell : fewByCell;
+            const int samples = direct ? 0 : int(std::ceil(length / (0.5 * coarse))) + 1;
+            for (int s = 0; s <= samples; ++s) {
+                const double t = samples > 0 ? length * s / samples : 0.0;
+                const double qx = A.x + e.ux * t, qy = A.y + e.uy * t;
+                for (int dx = -1; dx <= 1; ++dx)
+                    for (int dy = -1; dy <= 1; ++dy) {
+                        const std::vector<int> *list = &few;
+                        if (!direct) {
+                            const auto it = lookIn.find(CellKey(qx, qy, coarse, dx, dy));
+                            if (it == lookIn.end())
+                                continue;
+                            list = &it->second;
+                        } else if (dx != 0 || dy != 0) {
+                            continue;
+                        }
+                        for (int k : *list) {
+                            if (k == a || k == b)
+                                continue;
+                            const Place &K = places[size_t(k)];
+                            const double rx = K.x - A.x, ry = K.y - A.y;
+                            const double along = rx * e.ux + ry * e.uy, off = e.ux * ry - e.uy * rx;
+                            if (!(std::fabs(off) <= m_near && along > m_near && along < length - m_near))
+                                continue;
+                            if (!K.eventful) {
+                                // Away from the events only the end of an
+                                // edge that runs head-on over this one from
+                                // an event, or over this one from its ends,
+                                // lands on it (elsewhere, a sharp spike's tip
+                                // is near its sides without touching them).
+                                const Vertex *w = corners[size_t(K.corner)];
+                                auto from = [&](const Vertex *u) {
+                                    return ends || places[size_t(placeOf[size_t(u->slot)])].eventful;
+                                };
+                                if (!(HeadOn(w->left, v->right) && from(w->prev)) &&
+                                    !(HeadOn(w->right, v->right) && from(w->next)))
+                                    continue;
+                                eventful[size_t(K.corner)] = 1;
+                                again = true;
+                            }
+                            hits.emplace_back(along, k);
+                        }
+                    }
+            }
+            std::sort(hits.begin(), hits.end());
+            hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+            int from = a;
+            Vertex *first = v;
+            for (const auto &hit : hits) {
+                places[size_t(hit.second)].onEdge = true;
+                pieces.push_back({from, hit.second, v->right, first, nullptr});
+                from = hit.second;
+                first = nullptr;
+            }
+            pieces.push_back({from, b, v->right, first, v->next});
+        }
     }
-    for (Vertex *c : made) {
-        c->prev->next = c;
-        c->next->prev = c;
+    auto nodeOf = [&](int k) {
+        Place &place = places[size_t(k)];
+        if (place.node < 0)
+            place.node = NewNode(P3(place.x, place.y, h));
+        return place.node;
+    };
+    auto active = [&](int k) { return places[size_t(k)].members > 1 || places[size_t(k)].onEdge; };
+
+    // Pieces that run over each other head-on bound nothing between them:
+    // they meet along a ridge.
+    std::unordered_map<unsigned long long, std::vector<int>> byEnds;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        std::vector<int> &same = byEnds[PairKey(pieces[k].from, pieces[k].to)];
+        same.push_back(int(k));
+        if (same.size() > 1) {
+            return fail("two wavefront edges run over each other the same way");
+        }
     }
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        Piece &piece = pieces[k];
+        if (piece.gone)
+            continue;
+        const auto it = byEnds.find(PairKey(piece.to, piece.from));
+        if (it == byEnds.end() || pieces[size_t(it->second[0])].gone)
+            continue;
+        Piece &other = pieces[size_t(it->second[0])];
+        if (!active(piece.from) || !active(piece.to)) {
+            return fail("wavefront edges meet head-on at a corner that does not move");
+        }
+        piece.gone = other.gone = true;
+        m_arcs.push_back({nodeOf(piece.from), nodeOf(piece.to), piece.edge, other.edge});
+    }
+
+    // Corners at a place where anything happens end there.
+    for (size_t i = 0; i < count; ++i) {
+        if (!active(placeOf[i]))
+            continue;
+        AddArc(corners[i], nodeOf(placeOf[i]));
+        corners[i]->active = false;
+        if (corners[i]->reflex && places[size_t(placeOf[i])].onEdge)
+            ++m_stats->splitEvents;
+    }
+    m_stats->edgeEvents += vanished;
+
+    // Round each such place the pieces that leave and the pieces that come
+    // in alternate (the inside lies clockwise of each one coming in, up to
+    // the next one leaving); each pair is a new corner.
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const Piece &piece = pieces[k];
+        if (piece.gone)
+            continue;
+        if (active(piece.from))
+            places[size_t(piece.from)].out.push_back(int(k));
+        else if (!piece.first)
+            return fail("the wavefront's corner lists broke");
+        if (active(piece.to))
+            places[size_t(piece.to)].in.push_back(int(k));
+        else if (!piece.last)
+            return fail("the wavefront's corner lists broke");
+    }
+    std::vector<Vertex *> startOf(pieces.size(), nullptr), endOf(pieces.size(), nullptr);
+    std::vector<Vertex *> made;
+    for (size_t k = 0; k < places.size(); ++k) {
+        Place &place = places[k];
+        if (!active(int(k)))
+            continue;
+        if (place.in.empty() && place.out.empty()) {
+            ++m_stats->peakEvents;
+            continue;
+        }
+        if (place.in.size() != place.out.size())
+            return fail("the wavefront does not close round a meeting point");
+        struct Spoke {
+            double angle;
+            int piece;
+            bool in;
+        };
+        std::vector<Spoke> spokes;
+        for (int q : place.out) {
+            const Edge &e = m_edges[size_t(pieces[size_t(q)].edge)];
+            spokes.push_back({std::atan2(e.uy, e.ux), q, false});
+        }
+        for (int q : place.in) {
+            const Edge &e = m_edges[size_t(pieces[size_t(q)].edge)];
+            spokes.push_back({std::atan2(-e.uy, -e.ux), q, true});
+        }
+        // Clockwise.
+        std::sort(spokes.begin(), spokes.end(), [](const Spoke &a, const Spoke &b) { return a.angle > b.angle; });
+        const size_t n = spokes.size();
+        for (size_t j = 0; j < n; ++j) {
+            const Spoke &s = spokes[j], &t = spokes[(j + 1) % n];
+            double gap = s.angle - t.angle;
+            if (gap <= 0.0)
+                gap += 2.0 * M_PI;
+            if (gap < 1e-9 || s.in == t.in) {
+                return fail("the wavefront folds over itself at a meeting point");
+            }
+            if (!s.in)
+                continue;
+            const int l = pieces[size_t(s.piece)].edge, r = pieces[size_t(t.piece)].edge;
+            if (l != r && HeadOn(l, r)) {
+                return fail("wavefront edges meet head-on at a new corner");
+            }
+            Vertex *c = NewVertex(P3(place.x, place.y, h), l, r, l == r ? -1 : nodeOf(int(k)));
+            endOf[size_t(s.piece)] = c;
+            startOf[size_t(t.piece)] = c;
+            made.push_back(c);
+        }
+    }
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        if (pieces[k].gone)
+            continue;
+        Vertex *s = startOf[k] ? startOf[k] : pieces[k].first;
+        Vertex *t = endOf[k] ? endOf[k] : pieces[k].last;
+        if (!s || !t)
+            return fail("the wavefront's corner lists broke");
+        s->next = t;
+        t->prev = s;
+    }
+    // A corner between two pieces of one edge is none: the edge goes on.
+    std::vector<Vertex *> touched;
     for (Vertex *c : made) {
-        if (!c->active)
+        if (c->left != c->right) {
+            touched.push_back(c);
+            continue;
+        }
+        if (c->next == c || c->prev == c)
+            return fail("the wavefront's corner lists broke");
+        c->prev->next = c->next;
+        c->next->prev = c->prev;
+        c->active = false;
+        touched.push_back(c->prev);
+        touched.push_back(c->next);
+    }
+    const int firstLabel = m_lavCount;
+    for (Vertex *c : touched) {
+        if (!c->active || c->lav >= firstLabel)
             continue;
         const int size = LavSize(c, m_lavCount++);
-        if (size < 0) {
-            ok = false;
-            return true;
-        }
+        if (size < 0)
+            return fail("the wavefront's corner lists broke");
         if (size == 2)
             CloseSmallLav(c);
         else if (size == 1)
             c->active = false;
     }
+    for (Vertex *c : touched) {
+        if (!c->active)
+            continue;
+        PushEdgeEvent(c->prev);
+        PushEdgeEvent(c);
+    }
     for (Vertex *c : made)
         if (c->active)
-            PushEvents(c);
+            PushSplitEvent(c, -HUGE_VAL, -1);
+    // A corner that stays where its split was looked for goes on to its
+    // next candidate.
+    for (const Event &ev : events)
+        if (ev.type == 1 && ev.a->active)
+            PushSplitEvent(ev.a, ev.from, ev.edge);
     return true;
 }
 
@@ -599,9 +917,6 @@ bool Solver::HandleEdge(const Event &ev)
     Vertex *x = ev.a, *y = ev.b;
     if (!x->active || !y->active || x->next != y)
         return true;
-    bool ok = true;
-    if (HandleCluster(ev, ok))
-        return ok;
     Vertex *z = x->prev;
     const P3 &p = ev.point;
     if (z->prev == y) {
@@ -638,22 +953,11 @@ bool Solver::HandleSplit(const Event &ev)
     Vertex *v = ev.a;
     if (!v->active)
         return true;
-    bool ok = true;
-    if (HandleCluster(ev, ok))
-        return ok;
     const P3 &p = ev.point;
-    Vertex *x = nullptr;
-    for (Vertex *w : m_byEdge[size_t(ev.edge)]) {
-        if (!w->active || w->right != ev.edge || w->lav != v->lav || w == v || w->next == v)
-            continue;
-        if (InSegment(w, p)) {
-            x = w;
-            break;
-        }
-    }
+    Vertex *x = SplitTarget(ev);
     if (!x) {
         // The edge had moved on: the next candidate further up.
-        PushSplitEvent(v, ev.h, ev.edge);
+        PushSplitEvent(v, ev.from, ev.edge);
         return true;
     }
     Vertex *y = x->next;
@@ -712,20 +1016,86 @@ bool Solver::Run(std::string &error, CStraightSkeleton::Statistics &stats)
     // A run that goes on far beyond that has lost its way.
     const long limit = 50L * n + 1000L + 4L * long(n) * long(n) / 10;
     long steps = 0;
+    // Events at one height (within rounding) are taken together: floor
+    // plans on a grid have many, and one taken alone would see the others
+    // half done. An event alone with nothing else at its point is handled
+    // by itself.
+    const double together = 1e-10 * m_scale;
+    std::vector<Event> cluster, live, rest;
     while (!m_queue.empty()) {
-        if (++steps > limit) {
+        cluster.assign(1, m_queue.top());
+        m_queue.pop();
+        const double h = cluster[0].h;
+        while (!m_queue.empty() && m_queue.top().h <= h + together) {
+            cluster.push_back(m_queue.top());
+            m_queue.pop();
+        }
+        steps += long(cluster.size());
+        if (steps > limit) {
             error = "the events did not run out within " + std::to_string(limit) + " steps";
             return false;
         }
-        const Event ev = m_queue.top();
-        m_queue.pop();
-        --m_pending[PlaceKey(ev)];
-        m_height = std::max(m_height, ev.h);
-        const bool ok = ev.type == 0 ? HandleEdge(ev) : HandleSplit(ev);
-        if (!ok) {
-            error = "the wavefront's corner lists broke";
-            return false;
+        live.clear();
+        for (const Event &ev : cluster) {
+            m_height = std::max(m_height, ev.h);
+            if (ev.type == 0 ? ev.a->active && ev.b->active && ev.a->next == ev.b : ev.a->active)
+                live.push_back(ev);
         }
+        // Events alone at their point are handled one by one; the rest,
+        // and any that the ones before have touched, together.
+        std::unordered_map<unsigned long long, std::vector<size_t>> at;
+        const double cell = 10.0 * m_near;
+        for (size_t k = 0; k < live.size(); ++k)
+            at[CellKey(live[k].point.x, live[k].point.y, cell)].push_back(k);
+        // A split event of an edge event's own corner at its point, onto an
+        // edge that merely ends there, is that edge event seen once more.
+        auto landsInside = [&](const Event &split) {
+            const Vertex *x = SplitTarget(split);
+            return x && Apart(x, split.point, split.h) && Apart(x->next, split.point, split.h);
+        };
+        auto alone = [&](const Event &ev) {
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -1; dy <= 1; ++dy) {
+                    const auto it = at.find(CellKey(ev.point.x, ev.point.y, cell, dx, dy));
+                    if (it == at.end())
+                        continue;
+                    for (size_t k : it->second) {
+                        const Event &o = live[k];
+                        if (&o == &ev)
+                            continue;
+                        if (ev.type == 0 && o.type == 0 && o.a == ev.a && o.b == ev.b)
+                            continue;
+                        if (ev.type == 0 && o.type == 1 && (o.a == ev.a || o.a == ev.b) && !landsInside(o))
+                            continue;
+                        return false;
+                    }
+                }
+            return true;
+        };
+        rest.clear();
+        for (const Event &ev : live) {
+            const bool current = ev.type == 0 ? ev.a->active && ev.b->active && ev.a->next == ev.b : ev.a->active;
+            if (!current)
+                continue;
+            if (!alone(ev) || !IsPlain(ev)) {
+                rest.push_back(ev);
+                continue;
+            }
+            if (!(ev.type == 0 ? HandleEdge(ev) : HandleSplit(ev))) {
+                error = "the wavefront's corner lists broke";
+                return false;
+            }
+        }
+        live.clear();
+        for (const Event &ev : rest)
+            if (ev.type == 0 ? ev.a->active && ev.b->active && ev.a->next == ev.b : ev.a->active)
+                live.push_back(ev);
+        // Taken where the last of them has happened.
+        double top = h;
+        for (const Event &ev : live)
+            top = std::max(top, ev.h);
+        if (!live.empty() && !Resolve(live, top, error))
+            return false;
     }
     stats.steps = int(steps);
     int left = 0;
@@ -771,6 +1141,84 @@ bool OnChord(const std::vector<P3> &corners, int from, int to, double eps)
         last = along;
     }
     return true;
+}
+
+double DistanceToSegment(const P3 &p, const P3 &a, const P3 &b)
+{
+    const double ux = b.x - a.x, uy = b.y - a.y, len2 = ux * ux + uy * uy;
+    double t = len2 > 0.0 ? ((p.x - a.x) * ux + (p.y - a.y) * uy) / len2 : 0.0;
+    t = std::min(1.0, std::max(0.0, t));
+    return std::hypot(p.x - a.x - t * ux, p.y - a.y - t * uy);
+}
+
+// Whether two edges that are not neighbours cross or touch (within `eps`).
+bool EdgesMeet(const P3 &a, const P3 &b, const P3 &c, const P3 &d, double eps)
+{
+    if (DistanceToSegment(a, c, d) <= eps || DistanceToSegment(b, c, d) <= eps ||
+        DistanceToSegment(c, a, b) <= eps || DistanceToSegment(d, a, b) <= eps)
+        return true;
+    const double o1 = Cross2(b.x - a.x, b.y - a.y, c.x - a.x, c.y - a.y);
+    const double o2 = Cross2(b.x - a.x, b.y - a.y, d.x - a.x, d.y - a.y);
+    const double o3 = Cross2(d.x - c.x, d.y - c.y, a.x - c.x, a.y - c.y);
+    const double o4 = Cross2(d.x - c.x, d.y - c.y, b.x - c.x, b.y - c.y);
+    return ((o1 > 0.0 && o2 < 0.0) || (o1 < 0.0 && o2 > 0.0)) && ((o3 > 0.0 && o4 < 0.0) || (o3 < 0.0 && o4 > 0.0));
+}
+
+// The first pair of edges (working order) that are not neighbours and cross
+// or touch, or (-1, -1). Edges are bucketed on a grid about as fine as the
+// mean edge, coarser where long edges would fill too many cells; each pair
+// is tried in the first cell the two share.
+std::pair<int, int> SelfCrossing(const std::vector<P3> &corners, double eps)
+{
+    const int n = int(corners.size());
+    double perimeter = 0.0;
+    for (int i = 0; i < n; ++i)
+        perimeter += std::hypot(corners[size_t((i + 1) % n)].x - corners[size_t(i)].x,
+                                corners[size_t((i + 1) % n)].y - corners[size_t(i)].y);
+    struct Range {
+        long long x0, y0, x1, y1;
+    };
+    std::vector<Range> ranges(static_cast<size_t>(n));
+    double cell = std::max(perimeter / n, 16.0 * eps);
+    for (;;) {
+        double total = 0.0;
+        for (int i = 0; i < n; ++i) {
+            const P3 &a = corners[size_t(i)], &b = corners[size_t((i + 1) % n)];
+            Range &r = ranges[size_t(i)];
+            r.x0 = static_cast<long long>(std::floor((std::min(a.x, b.x) - eps) / cell));
+            r.x1 = static_cast<long long>(std::floor((std::max(a.x, b.x) + eps) / cell));
+            r.y0 = static_cast<long long>(std::floor((std::min(a.y, b.y) - eps) / cell));
+            r.y1 = static_cast<long long>(std::floor((std::max(a.y, b.y) + eps) / cell));
+            total += double(r.x1 - r.x0 + 1) * double(r.y1 - r.y0 + 1);
+        }
+        if (total <= 32.0 * n + 1024.0)
+            break;
+        cell *= 2.0;
+    }
+    std::unordered_map<unsigned long long, std::vector<int>> grid;
+    for (int i = 0; i < n; ++i) {
+        const Range &r = ranges[size_t(i)];
+        for (long long x = r.x0; x <= r.x1; ++x)
+            for (long long y = r.y0; y <= r.y1; ++y)
+                grid[PairKey(x, y)].push_back(i);
+    }
+    for (int i = 0; i < n; ++i) {
+        const Range &r = ranges[size_t(i)];
+        for (long long x = r.x0; x <= r.x1; ++x)
+            for (long long y = r.y0; y <= r.y1; ++y) {
+                for (int j : grid[PairKey(x, y)]) {
+                    if (j <= i || j == i + 1 || (i == 0 && j == n - 1))
+                        continue;
+                    const Range &q = ranges[size_t(j)];
+                    if (x != std::max(r.x0, q.x0) || y != std::max(r.y0, q.y0))
+                        continue;
+                    if (EdgesMeet(corners[size_t(i)], corners[size_t((i + 1) % n)], corners[size_t(j)],
+                                  corners[size_t((j + 1) % n)], eps))
+                        return {i, j};
+                }
+            }
+    }
+    return {-1, -1};
 }
 
 } // namespace
@@ -856,6 +1304,11 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         if (std::fabs(cross) <= 1e-12 * std::hypot(ux, uy) * std::hypot(vx, vy) && dot < 0.0)
             return Fail("the outline turns straight back on itself at a corner");
     }
+    // An outline that crosses or touches itself bounds no one area to roof.
+    const std::pair<int, int> crossing = SelfCrossing(corners, tol);
+    if (crossing.first >= 0)
+        return Fail("the outline crosses itself (its edges " + std::to_string(edgeOf[size_t(crossing.first)]) +
+                    " and " + std::to_string(edgeOf[size_t(crossing.second)]) + ")");
 
     // Straight runs of one slope are one edge for the wavefront: corners
     // within rounding of a line (points written with a dozen digits, or

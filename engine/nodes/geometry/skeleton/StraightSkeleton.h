@@ -10,11 +10,15 @@
 // when a reflex corner runs into an edge of the wavefront and cuts it in
 // two. Every event point is the meeting of traces with the fixed roof
 // planes, so no error builds up from step to step. Corners between two
-// collinear edges of one slope move straight inward. Where several corners
-// and edges meet at one point at one height (floor plans on a grid are full
-// of these), the wavefront round the point is rebuilt from all of them at
-// once; the faces that come out are checked (in their planes, closing round
-// the skeleton) before they are handed on.
+// collinear edges of one slope move straight inward. Events of one height
+// (within rounding; floor plans on a grid are full of these: corridors
+// closing along their length, reflex corners meeting head-on, edge and split
+// events at one point) are taken together: the wavefront is cut where its
+// corners meet or land on its edges, edges running head-on over each other
+// cancel into ridges, and the corners are rejoined round each meeting point.
+// An event alone at its point is handled by itself. The faces that come out
+// are checked (in their planes, closing round the skeleton) before they are
+// handed on.
 //
 // The work is bounded: a polygon whose events do not run out within a
 // number of steps proportional to its size is reported as failed, as is one

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/nodes/geometry/skeleton/RoofBuilder.h"
+#include "tests/engine/nodes/geometry/skeleton/FloorPlanOutlines.h"
 #include "utilities/math/Vec3.h"
 
 struct RoofMesh {
@@ -32,10 +33,6 @@ std::vector<Vec3> CollinearOutline(int count, unsigned seed);
 std::vector<Vec3> SpiralOutline(int count, unsigned seed);
 // A staircase-like outline of axis-parallel edges.
 std::vector<Vec3> RectilinearOutline(int count, unsigned seed);
-// The outline of a blob of about `cells` unit grid cells grown at random
-// from one cell, without holes or cells meeting at a corner only: a floor
-// plan of axis-parallel edges with many events at equal heights.
-std::vector<Vec3> GridBlobOutline(int cells, unsigned seed);
 
 // Whether no two edges of the outline cross or touch, but neighbours at their
 // shared corner.
