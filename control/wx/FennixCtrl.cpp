@@ -209,6 +209,10 @@ FennixCtrl::~FennixCtrl()
     m_startTimer.Stop();
     m_idleTimer.Stop();
     SaveTreeSizes();
+    // A control that a host plugged into the facade it serves lets go first,
+    // so that the listeners it passed on come back in order.
+    if (!m_owning)
+        m_control.Destroy();
     if (m_pFacade) {
         m_pFacade->SetDockableCallback(nullptr);
         m_pFacade->SetDockableSlotCallback(nullptr);

@@ -46,7 +46,12 @@ private:
 
 class Channel {
 public:
-    Channel() : m_server(m_control), m_handler(*this), m_stdinHandler(*this) {}
+    // The control is the window's own (its FennixCtrl's): one control per
+    // window, whatever serves it.
+    explicit Channel(fennix::FennixControl &control)
+        : m_control(control), m_server(m_control), m_handler(*this), m_stdinHandler(*this)
+    {
+    }
     ~Channel()
     {
         m_timer.Stop();
@@ -56,12 +61,14 @@ public:
             delete s.second;
         m_sources.clear();
         m_server.Close();
+        // The channel plugged the control into the facade; it leaves as it was.
         m_control.Destroy();
     }
 
     bool Start(drevon::CDrevon *facade, const std::string &path, std::string &error)
     {
-        m_control.Attach(facade);
+        if (m_control.GetFacade() != facade)
+            m_control.Attach(facade);
         if (!m_server.Listen(path, error))
             return false;
         Watch();
@@ -75,7 +82,7 @@ public:
     // The same lines on standard input and output.
     void StartStdio(drevon::CDrevon *facade)
     {
-        if (!m_control.GetFacade())
+        if (m_control.GetFacade() != facade)
             m_control.Attach(facade);
         m_stdio = std::make_unique<fennix::FennixChannel>(m_control, [](const std::string &line) {
             std::fwrite(line.data(), 1, line.size(), stdout);
@@ -128,7 +135,7 @@ private:
                     m_sources[fd] = source;
     }
 
-    fennix::FennixControl m_control;
+    fennix::FennixControl &m_control;
     fennix::FennixSocketServer m_server;
     FdHandler m_handler;
     StdinHandler m_stdinHandler;
@@ -152,9 +159,10 @@ std::unique_ptr<Channel> s_channel;
 
 } // namespace
 
-std::string StartControlChannel(drevon::CDrevon *facade, const std::string &path, std::string &error)
+std::string StartControlChannel(fennix::FennixControl &control, drevon::CDrevon *facade, const std::string &path,
+                                std::string &error)
 {
-    s_channel = std::make_unique<Channel>();
+    s_channel = std::make_unique<Channel>(control);
     if (!s_channel->Start(facade, path, error)) {
         s_channel.reset();
         return std::string();
@@ -162,10 +170,10 @@ std::string StartControlChannel(drevon::CDrevon *facade, const std::string &path
     return s_channel->Path();
 }
 
-bool StartControlStdio(drevon::CDrevon *facade)
+bool StartControlStdio(fennix::FennixControl &control, drevon::CDrevon *facade)
 {
     if (!s_channel)
-        s_channel = std::make_unique<Channel>();
+        s_channel = std::make_unique<Channel>(control);
     s_channel->StartStdio(facade);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "host/window/ModellerFrame.h"
 
+#include "host/window/ControlChannel.h"
+
 #include <string>
 
 #include <wx/aboutdlg.h>
@@ -58,6 +60,9 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
 
 ModellerFrame::~ModellerFrame()
 {
+    // The channel serves the control of this window's FennixCtrl, which goes
+    // with the window's children after this body.
+    StopControlChannel();
     // The editor's controls outlive this body; they stop using the facade's
     // numbers now.
     m_facade->SetVectorEditorChangedCallback(nullptr, nullptr);

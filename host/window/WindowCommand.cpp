@@ -19,6 +19,7 @@
 #include "control/HostCommandTable.h"
 #include "host/window/ControlChannel.h"
 #include "host/window/ModellerFrame.h"
+#include "control/wx/FennixCtrl.h"
 #include "control/wx/SgWxDialogFactory.h"
 #include "engine/SgNodara.h"
 #include "solids/Solvane.h"
@@ -268,7 +269,8 @@ bool FennixApp::OnInit()
     canvas->SetFocus();
     if (s_listen) {
         std::string error;
-        const std::string path = StartControlChannel(m_facade.get(), s_listenPath ? s_listenPath : "", error);
+        const std::string path = StartControlChannel(frame->GetControl()->Control(), m_facade.get(),
+                                                     s_listenPath ? s_listenPath : "", error);
         if (path.empty()) {
             std::fprintf(stderr, "fennix: %s\n", error.c_str());
             frame->Destroy();
@@ -279,7 +281,7 @@ bool FennixApp::OnInit()
         std::fflush(stdout);
     }
     if (s_stdio)
-        StartControlStdio(m_facade.get());
+        StartControlStdio(frame->GetControl()->Control(), m_facade.get());
     if (s_listen) {
         // A terminated window still removes its socket and private folder
         // (the toolkit runs this from its loop, not inside the signal).

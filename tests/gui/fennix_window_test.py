@@ -120,7 +120,15 @@ class Screen:
         return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
 
     def shot(self):
-        return XwdImage(self.run("xwd", "-root", "-silent"))
+        # The server refuses a dump for a moment while a window comes or goes
+        # (a tool tip, a full-screen frame): take it again.
+        for _ in range(20):
+            result = subprocess.run(["xwd", "-root", "-silent"], env=self.env, stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, timeout=20)
+            if result.returncode == 0:
+                return XwdImage(result.stdout)
+            time.sleep(0.3)
+        fail("xwd -root -silent: %s" % result.stderr.decode(errors="replace").strip())
 
 
 # The window opens with its canvas at this size, below the menu bar and the
