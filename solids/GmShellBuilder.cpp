@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <cstdint>
 
 #include "solids/GmGeom.h"
 #include "solids/GmRadialOrder.h"
@@ -23,14 +23,17 @@ std::vector<GmShell *> GmShellBuilder::buildOneSided(int side)
 std::vector<GmShell *> GmShellBuilder::build(bool twoSided, int side)
 {
     std::vector<GmFace *> faces = m_g.liveFaces();
-    // Marks per side, keyed by face id through a dense index.
-    std::unordered_map<uint32_t, size_t> index;
-    index.reserve(faces.size() * 2);
+    // Marks per side, keyed by face id through a dense index: a flat table
+    // by id (ids are below the geometry's next id), as every edge use of
+    // every face looks its neighbour up.
+    constexpr uint32_t kNone = UINT32_MAX;
+    std::vector<uint32_t> index(m_g.m_nextId, kNone);
     for (size_t i = 0; i < faces.size(); ++i) {
-        index[faces[i]->id] = i;
+        index[faces[i]->id] = static_cast<uint32_t>(i);
     }
+    auto indexOf = [&](const GmFace *f) { return f->id < index.size() ? index[f->id] : kNone; };
     std::vector<uint8_t> marked(faces.size() * 2, 0);
-    auto slot = [&](GmFace *f, int s) { return index.at(f->id) * 2 + static_cast<size_t>(s); };
+    auto slot = [&](GmFace *f, int s) { return static_cast<size_t>(index[f->id]) * 2 + static_cast<size_t>(s); };
     std::vector<GmShell *> shells;
     std::vector<std::pair<GmFace *, int>> stack;
     stack.reserve(faces.size() * 2);
@@ -63,11 +66,11 @@ std::vector<GmShell *> GmShellBuilder::build(bool twoSided, int side)
                         if (!twoSided && ns != side) {
                             continue;  // inconsistent orientation: the shell stays open
                         }
-                        auto it = index.find(h->id);
-                        if (it == index.end()) {
+                        const uint32_t at = indexOf(h);
+                        if (at == kNone) {
                             continue;
                         }
-                        size_t k = it->second * 2 + static_cast<size_t>(ns);
+                        size_t k = static_cast<size_t>(at) * 2 + static_cast<size_t>(ns);
                         if (!marked[k]) {
                             marked[k] = 1;
                             stack.push_back({h, ns});
