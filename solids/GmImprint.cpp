@@ -26,6 +26,78 @@ uint64_t GmVertexPool::key(int64_t x, int64_t y, int64_t z) const
     return h;
 }
 
+namespace {
+// Slot of a cell key: the high bits of a multiplicative hash, so that keys
+// differing in their low bits only still spread.
+size_t SlotOf(uint64_t key, size_t mask)
+{
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+}
+}  // namespace
+
+int GmVertexPool::head(uint64_t key) const
+{
+    if (m_slotHeads.empty()) {
+        return -1;
+    }
+    const size_t mask = m_slotHeads.size() - 1;
+    for (size_t s = SlotOf(key, mask);; s = (s + 1) & mask) {
+        if (m_slotHeads[s] < 0) {
+            return -1;
+        }
+        if (m_slotKeys[s] == key) {
+            return m_slotHeads[s];
+        }
+    }
+}
+
+void GmVertexPool::grow()
+{
+    std::vector<uint64_t> keys = std::move(m_slotKeys);
+    std::vector<int> heads = std::move(m_slotHeads);
+    const size_t size = std::max<size_t>(1024, heads.size() * 2);
+    m_slotKeys.assign(size, 0);
+    m_slotHeads.assign(size, -1);
+    const size_t mask = size - 1;
+    for (size_t i = 0; i < heads.size(); ++i) {
+        if (heads[i] < 0) {
+            continue;
+        }
+        size_t s = SlotOf(keys[i], mask);
+        while (m_slotHeads[s] >= 0) {
+            s = (s + 1) & mask;
+        }
+        m_slotKeys[s] = keys[i];
+        m_slotHeads[s] = heads[i];
+    }
+}
+
+void GmVertexPool::link(uint64_t key, int id)
+{
+    if ((m_slotsUsed + 1) * 2 > m_slotHeads.size()) {
+        grow();
+    }
+    const size_t mask = m_slotHeads.size() - 1;
+    size_t s = SlotOf(key, mask);
+    while (m_slotHeads[s] >= 0 && m_slotKeys[s] != key) {
+        s = (s + 1) & mask;
+    }
+    if (m_slotHeads[s] < 0) {
+        m_slotKeys[s] = key;
+        ++m_slotsUsed;
+    }
+    m_next.push_back(m_slotHeads[s]);
+    m_slotHeads[s] = id;
+}
+
+void GmVertexPool::freeze()
+{
+    std::vector<uint64_t>().swap(m_slotKeys);
+    std::vector<int>().swap(m_slotHeads);
+    std::vector<int>().swap(m_next);
+    m_slotsUsed = 0;
+}
+
 int GmVertexPool::add(const Vec3 &p)
 {
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
@@ -42,11 +114,7 @@ int GmVertexPool::add(const Vec3 &p)
     for (int64_t x = lo[0]; x <= hi[0]; ++x) {
         for (int64_t y = lo[1]; y <= hi[1]; ++y) {
             for (int64_t z = lo[2]; z <= hi[2]; ++z) {
-                auto it = m_grid.find(key(x, y, z));
-                if (it == m_grid.end()) {
-                    continue;
-                }
-                for (int i : it->second) {
+                for (int i = head(key(x, y, z)); i >= 0; i = m_next[static_cast<size_t>(i)]) {
                     if ((m_points[static_cast<size_t>(i)] - p).Length2() < m_tol2 && (best < 0 || i < best)) {
                         best = i;
                     }
@@ -59,9 +127,9 @@ int GmVertexPool::add(const Vec3 &p)
     }
     int id = static_cast<int>(m_points.size());
     m_points.push_back(p);
-    m_grid[key(static_cast<int64_t>(std::floor(p.x / m_cell)), static_cast<int64_t>(std::floor(p.y / m_cell)),
-               static_cast<int64_t>(std::floor(p.z / m_cell)))]
-        .push_back(id);
+    link(key(static_cast<int64_t>(std::floor(p.x / m_cell)), static_cast<int64_t>(std::floor(p.y / m_cell)),
+             static_cast<int64_t>(std::floor(p.z / m_cell))),
+         id);
     return id;
 }
 
@@ -158,6 +226,10 @@ uint64_t GmImprint::edgeKey(int a, int b)
 
 bool GmImprint::isCutEdge(int a, int b) const
 {
+    if (static_cast<size_t>(a) >= m_onCut.size() || static_cast<size_t>(b) >= m_onCut.size() ||
+        !m_onCut[static_cast<size_t>(a)] || !m_onCut[static_cast<size_t>(b)]) {
+        return false;
+    }
     return m_cutEdges.count(edgeKey(a, b)) != 0;
 }
 
@@ -200,8 +272,13 @@ GmImprint::GmImprint(GmGeom &a, GmGeom &b, double toleranceScale)
 
 void GmImprint::extract(GmGeom &g, int operand)
 {
-    std::unordered_map<uint32_t, int> nodeIds;
-    nodeIds.reserve(static_cast<size_t>(g.nodeCount()) * 2);
+    // Pool index of each node by node id, -1 until met: a flat table, as
+    // every use of every face looks its node up.
+    uint32_t maxId = 0;
+    for (GmNode *n : g.liveNodes()) {
+        maxId = std::max(maxId, n->id);
+    }
+    std::vector<int> nodeIds(static_cast<size_t>(maxId) + 1, -1);
     for (GmFace *f : g.liveFaces()) {
         GmPolyFace pf;
         pf.operand = operand;
@@ -219,11 +296,16 @@ void GmImprint::extract(GmGeom &g, int operand)
                 continue;  // isolated nodes and chains carry no area
             }
             std::vector<int> ids;
+            ids.reserve(l->uses.size());
             for (const GmEdgeRef *u : l->uses) {
                 const GmNode *n = u->start();
-                auto cached = nodeIds.find(n->id);
-                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position - m_origin);
-                nodeIds.emplace(n->id, id);
+                if (n->id >= nodeIds.size()) {
+                    nodeIds.resize(static_cast<size_t>(n->id) + 1, -1);  // a node the live list does not hold
+                }
+                int &id = nodeIds[n->id];
+                if (id < 0) {
+                    id = m_pool.add(n->position - m_origin);
+                }
                 if (ids.empty() || ids.back() != id) {
                     ids.push_back(id);
                 }
@@ -929,6 +1011,81 @@ void CleanLoop(std::vector<int> &loop)
 }
 }  // namespace
 
+namespace {
+// A coarse grid over a box marking the cells that some of the given boxes
+// touch. A box that touches no marked cell overlaps none of them: the
+// cut nodes lie along curves, and most edges of the pieces, far from them,
+// are told so by a few bit tests instead of a tree query each.
+class CellOccupancy {
+public:
+    static constexpr int kCells = 64;  // per axis: 32 KB of bits
+
+    CellOccupancy(const GmBox &all, const std::vector<GmBox> &boxes) : m_box(all), m_bits(kCells * kCells * kCells / 64, 0)
+    {
+        for (int k = 0; k < 3; ++k) {
+            const double size = all.max[k] - all.min[k];
+            m_scale[k] = size > 0.0 ? kCells / size : 0.0;
+        }
+        for (const GmBox &b : boxes) {
+            Range r = rangeOf(b);
+            for (int x = r.lo[0]; x <= r.hi[0]; ++x) {
+                for (int y = r.lo[1]; y <= r.hi[1]; ++y) {
+                    for (int z = r.lo[2]; z <= r.hi[2]; ++z) {
+                        const size_t i = cell(x, y, z);
+                        m_bits[i >> 6] |= uint64_t{1} << (i & 63);
+                    }
+                }
+            }
+        }
+    }
+
+    // Whether the box touches a marked cell (the box overlaps the grid's).
+    bool any(const GmBox &b) const
+    {
+        Range r = rangeOf(b);
+        for (int x = r.lo[0]; x <= r.hi[0]; ++x) {
+            for (int y = r.lo[1]; y <= r.hi[1]; ++y) {
+                for (int z = r.lo[2]; z <= r.hi[2]; ++z) {
+                    const size_t i = cell(x, y, z);
+                    if (m_bits[i >> 6] & (uint64_t{1} << (i & 63))) {
+                        return true;
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Range {
+        int lo[3], hi[3];
+    };
+    // Cells by a monotone map, clamped to the grid: boxes that overlap get
+    // ranges that overlap.
+    int index(double v, int k) const
+    {
+        const double c = std::floor((v - m_box.min[k]) * m_scale[k]);
+        return c <= 0.0 ? 0 : (c >= kCells - 1 ? kCells - 1 : static_cast<int>(c));
+    }
+    Range rangeOf(const GmBox &b) const
+    {
+        Range r;
+        for (int k = 0; k < 3; ++k) {
+            r.lo[k] = index(b.min[k], k);
+            r.hi[k] = index(b.max[k], k);
+        }
+        return r;
+    }
+    static size_t cell(int x, int y, int z)
+    {
+        return (static_cast<size_t>(x) * kCells + static_cast<size_t>(y)) * kCells + static_cast<size_t>(z);
+    }
+    GmBox m_box;
+    double m_scale[3] = {0.0, 0.0, 0.0};
+    std::vector<uint64_t> m_bits;
+};
+}  // namespace
+
 void GmImprint::fixTJunctions()
 {
     std::sort(m_cutNodes.begin(), m_cutNodes.end());
@@ -946,6 +1103,7 @@ void GmImprint::fixTJunctions()
         boxes.push_back(b);
     }
     GmOctree tree(all, boxes);
+    const CellOccupancy occupied(all, boxes);
     std::vector<int> found;
     struct Hit {
         size_t edge;
@@ -962,7 +1120,7 @@ void GmImprint::fixTJunctions()
             eb.extend(m_pool[a]);
             eb.extend(m_pool[b]);
             eb = eb.widened(m_tol);
-            if (!eb.overlaps(all)) {
+            if (!eb.overlaps(all) || !occupied.any(eb)) {
                 continue;
             }
             tree.query(eb, found);
@@ -1104,6 +1262,7 @@ void GmImprint::releaseWork()
         std::vector<GmPiece>().swap(m_pieces[op]);
     }
     std::unordered_set<uint64_t>().swap(m_cutEdges);
+    std::vector<uint8_t>().swap(m_onCut);
     std::vector<int>().swap(m_cutNodes);
     m_pool.freeze();
 }
@@ -1152,6 +1311,11 @@ void GmImprint::run()
         }
     }
     fixTJunctions();
+    m_onCut.assign(static_cast<size_t>(m_pool.size()), 0);
+    for (uint64_t k : m_cutEdges) {
+        m_onCut[static_cast<size_t>(k >> 32)] = 1;
+        m_onCut[static_cast<size_t>(k & 0xFFFFFFFFu)] = 1;
+    }
 }
 
 }  // namespace solvane

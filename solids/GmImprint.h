@@ -34,15 +34,27 @@ public:
     int size() const { return static_cast<int>(m_points.size()); }
     double tolerance() const { return m_tol; }
     // Drops the lookup grid: no point can be added after it.
-    void freeze() { std::unordered_map<uint64_t, std::vector<int>>().swap(m_grid); }
+    void freeze();
 
 private:
     uint64_t key(int64_t x, int64_t y, int64_t z) const;
+    // The first point of the cell chain under the key, or -1.
+    int head(uint64_t key) const;
+    void link(uint64_t key, int id);
+    void grow();
     double m_tol;
     double m_tol2;
     double m_cell;
     std::vector<Vec3> m_points;
-    std::unordered_map<uint64_t, std::vector<int>> m_grid;
+    // The lookup grid as flat arrays, not a node map with a vector per
+    // cell: an imprint adds a point per node of both operands, and a
+    // node-based map pays an allocation and a cache miss for each.
+    // Open addressing on the cell key; the points of one cell are chained
+    // through m_next.
+    std::vector<uint64_t> m_slotKeys;
+    std::vector<int> m_slotHeads;  // -1: free slot
+    std::vector<int> m_next;       // per point: the next point of its cell, or -1
+    size_t m_slotsUsed = 0;
 };
 
 // A face of an operand as loops of pool indices.
@@ -119,6 +131,9 @@ private:
     std::vector<GmPolyFace> m_faces[2];
     std::vector<GmPiece> m_pieces[2];
     std::unordered_set<uint64_t> m_cutEdges;
+    // Per pool point: whether a cut edge ends there. Most edges have an end
+    // that is not on the cut, and are told so without a hash lookup.
+    std::vector<uint8_t> m_onCut;
     std::vector<int> m_cutNodes;
     int m_pairs = 0;
 };
