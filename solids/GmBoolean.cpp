@@ -57,26 +57,52 @@ std::vector<int> Classify(GmImprint &im, int op)
         }
         return x;
     };
-    std::unordered_map<uint64_t, size_t> firstUse;
-    firstUse.reserve(pieces.size() * 4);
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        if (cls[i] != CLS_UNKNOWN) {
-            continue;
-        }
-        for (const auto &l : pieces[i].loops) {
-            for (size_t k = 0; k < l.size(); ++k) {
-                int a = l[k], b = l[(k + 1) % l.size()];
-                if (im.isCutEdge(a, b)) {
-                    continue;
-                }
-                uint64_t key = GmImprint::edgeKey(a, b);
-                auto [it, fresh] = firstUse.emplace(key, i);
-                if (!fresh) {
-                    size_t ra = root(it->second), rb = root(i);
-                    if (ra != rb) {
-                        parent[std::max(ra, rb)] = std::min(ra, rb);
+    // The edges of the pieces bucketed by their lower node (a counting
+    // sort over the pool), so that the pieces sharing an edge are found in
+    // flat arrays rather than through a hash map entry per edge.
+    const size_t poolSize = static_cast<size_t>(im.pool().size());
+    std::vector<uint32_t> bucketStart(poolSize + 1, 0);
+    auto forEachEdge = [&](auto &&visit) {
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            if (cls[i] != CLS_UNKNOWN) {
+                continue;
+            }
+            for (const auto &l : pieces[i].loops) {
+                for (size_t k = 0; k < l.size(); ++k) {
+                    int a = l[k], b = l[(k + 1) % l.size()];
+                    if (im.isCutEdge(a, b)) {
+                        continue;
                     }
+                    visit(std::min(a, b), std::max(a, b), i);
                 }
+            }
+        }
+    };
+    forEachEdge([&](int lo, int, size_t) { ++bucketStart[static_cast<size_t>(lo) + 1]; });
+    for (size_t k = 0; k < poolSize; ++k) {
+        bucketStart[k + 1] += bucketStart[k];
+    }
+    std::vector<std::pair<int, uint32_t>> bucketed(bucketStart[poolSize]);  // (upper node, piece)
+    {
+        std::vector<uint32_t> fill(bucketStart.begin(), bucketStart.end() - 1);
+        forEachEdge([&](int lo, int hi, size_t i) {
+            bucketed[fill[static_cast<size_t>(lo)]++] = {hi, static_cast<uint32_t>(i)};
+        });
+    }
+    for (size_t k = 0; k < poolSize; ++k) {
+        const uint32_t from = bucketStart[k], to = bucketStart[k + 1];
+        for (uint32_t x = from; x < to; ++x) {
+            // The first use of the same edge in the bucket.
+            uint32_t first = from;
+            while (bucketed[first].first != bucketed[x].first) {
+                ++first;
+            }
+            if (first == x) {
+                continue;
+            }
+            size_t ra = root(bucketed[first].second), rb = root(bucketed[x].second);
+            if (ra != rb) {
+                parent[std::max(ra, rb)] = std::min(ra, rb);
             }
         }
     }
@@ -193,7 +219,9 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
             }
             const GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
             GmSoupFace of;
-            of.loops = pieces[i].loops;
+            // Taken, not copied: the classification of the other operand
+            // reads this operand's faces, never its pieces.
+            of.loops = std::move(pieces[i].loops);
             of.normal = reverse ? -f.normal : f.normal;
             if (reverse) {
                 for (auto &l : of.loops) {
@@ -235,14 +263,15 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     for (int id : usedIds) {
         nodes[static_cast<size_t>(id)] = result->add_node(im.world(id), true, nullptr, false);
     }
+    // One buffer for the loops of every face: no allocation per face.
+    std::vector<std::vector<GmNode *>> loops;
     for (const GmSoupFace &f : out) {
-        std::vector<std::vector<GmNode *>> loops;
-        for (const auto &l : f.loops) {
-            std::vector<GmNode *> ln;
-            for (int id : l) {
-                ln.push_back(nodes[static_cast<size_t>(id)]);
+        loops.resize(f.loops.size());
+        for (size_t li = 0; li < f.loops.size(); ++li) {
+            loops[li].clear();
+            for (int id : f.loops[li]) {
+                loops[li].push_back(nodes[static_cast<size_t>(id)]);
             }
-            loops.push_back(std::move(ln));
         }
         GmFace *face = result->add_face_loops(loops, f.mark != 0);
         face->attributes = f.attributes;
