@@ -364,7 +364,7 @@ GmEdge *GmGeom::add_edge(GmNode *a, GmNode *b, bool mark, bool lookup, bool refu
     return e;
 }
 
-static GmFace *NewFace(std::deque<GmFace> &store, uint32_t &nextId)
+static GmFace *NewFace(GmStore<GmFace> &store, uint32_t &nextId)
 {
     store.emplace_back();
     GmFace *f = &store.back();
