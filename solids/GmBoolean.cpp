@@ -279,7 +279,8 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     }
     std::vector<GmSoupFace>().swap(out);
     remove_degenerate_faces(*result);
-    result->build_solids(1);
+    // Every face's plane was computed as it was added, and no node moved.
+    result->build_solids(1, true);
     // The solids take the attribute word of A's first solid (B's when A has
     // none), as an inserted solid takes its origin's word.
     uint32_t solidWord = 0;

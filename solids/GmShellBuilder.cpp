@@ -121,10 +121,12 @@ double winding_number(const std::vector<GmFaceRef *> &faces, const Vec3 &p)
 
 // ------------------------------------------------------- GmGeom::build_solids
 
-int GmGeom::build_solids(int mode)
+int GmGeom::build_solids(int mode, bool planesCurrent)
 {
     retireSolids();
-    update();
+    if (!planesCurrent) {
+        update();
+    }
     GmShellBuilder builder(*this);
     int made = 0;
     if (mode == 0) {
