@@ -14,7 +14,12 @@ namespace solvane {
 
 // ---------------------------------------------------------------- pool
 
-GmVertexPool::GmVertexPool(double tolerance) : m_tol(tolerance), m_tol2(tolerance * tolerance), m_cell(tolerance * 4.0)
+// Cells of 16 tolerances: the ball around a point crosses into a second
+// cell along an axis one time in eight, so a lookup mostly reads one cell
+// (with cells of 4 tolerances, three and a half on average). Points that
+// close together are rare, so cells stay nearly single.
+GmVertexPool::GmVertexPool(double tolerance)
+    : m_tol(tolerance), m_tol2(tolerance * tolerance), m_cell(tolerance * 16.0)
 {
 }
 
@@ -279,6 +284,7 @@ void GmImprint::extract(GmGeom &g, int operand)
         maxId = std::max(maxId, n->id);
     }
     std::vector<int> nodeIds(static_cast<size_t>(maxId) + 1, -1);
+    m_faces[operand].reserve(static_cast<size_t>(g.faceCount()));
     for (GmFace *f : g.liveFaces()) {
         GmPolyFace pf;
         pf.operand = operand;
@@ -1171,6 +1177,9 @@ void GmImprint::fixTJunctions()
             }
         }
     }
+    // Per loop of the pieces after aliasing: the index of its hits above
+    // when the loop came through unchanged, else -1 (found again).
+    std::vector<long> hitsAt;
     if (!alias.empty()) {
         auto resolve = [&](int id) {
             for (int guard = 0; guard < 8; ++guard) {
@@ -1182,11 +1191,47 @@ void GmImprint::fixTJunctions()
             }
             return id;
         };
+        std::vector<uint8_t> aliased(static_cast<size_t>(m_pool.size()), 0);
+        for (const auto &[from, to] : alias) {
+            aliased[static_cast<size_t>(from)] = 1;
+        }
+        // Whether aliasing or cleaning changes the loop: only such loops are
+        // copied and rebuilt, the rest (nearly all) stay as they are.
+        auto changes = [&](const std::vector<int> &l) {
+            const size_t n = l.size();
+            for (size_t i = 0; i < n; ++i) {
+                if (aliased[static_cast<size_t>(l[i])] || l[i] == l[(i + 1) % n] ||
+                    (n >= 3 && l[(i + n - 1) % n] == l[(i + 1) % n])) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        long original = 0;
         for (int op = 0; op < 2; ++op) {
             std::vector<GmPiece> kept;
+            kept.reserve(m_pieces[op].size());
             for (GmPiece &piece : m_pieces[op]) {
+                bool touched = false;
+                for (const auto &l : piece.loops) {
+                    touched = touched || changes(l);
+                }
+                if (!touched) {
+                    for (size_t li = 0; li < piece.loops.size(); ++li) {
+                        hitsAt.push_back(original++);
+                    }
+                    kept.push_back(std::move(piece));
+                    continue;
+                }
                 std::vector<std::vector<int>> loops;
+                std::vector<long> at;
                 for (size_t li = 0; li < piece.loops.size(); ++li) {
+                    const long index = original++;
+                    if (!changes(piece.loops[li])) {
+                        loops.push_back(std::move(piece.loops[li]));
+                        at.push_back(index);
+                        continue;
+                    }
                     std::vector<int> l = piece.loops[li];
                     for (int &id : l) {
                         id = resolve(id);
@@ -1194,13 +1239,17 @@ void GmImprint::fixTJunctions()
                     CleanLoop(l);
                     if (l.size() >= 3) {
                         loops.push_back(std::move(l));
+                        at.push_back(-1);
                     } else if (li == 0) {
                         loops.clear();
+                        at.clear();
+                        original += static_cast<long>(piece.loops.size() - li - 1);
                         break;
                     }
                 }
                 if (!loops.empty()) {
                     piece.loops = std::move(loops);
+                    hitsAt.insert(hitsAt.end(), at.begin(), at.end());
                     kept.push_back(std::move(piece));
                 }
             }
@@ -1219,7 +1268,9 @@ void GmImprint::fixTJunctions()
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
             for (auto &loop : piece.loops) {
-                std::vector<Hit> hits = alias.empty() ? std::move(loopHits[loopAt++]) : hitsOf(loop);
+                const long at = alias.empty() ? static_cast<long>(loopAt) : hitsAt[loopAt];
+                ++loopAt;
+                std::vector<Hit> hits = at >= 0 ? std::move(loopHits[static_cast<size_t>(at)]) : hitsOf(loop);
                 if (hits.empty()) {
                     continue;
                 }
