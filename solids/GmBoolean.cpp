@@ -252,16 +252,20 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, im.tolerance());
     auto result = std::make_unique<GmGeom>(a.extent(), a.tolerance());
     std::vector<GmNode *> nodes(static_cast<size_t>(im.pool().size()), nullptr);
-    std::vector<int> usedIds;
+    // The points the kept faces use, made into nodes in ascending order (a
+    // flag per pool point rather than sorting every use).
+    std::vector<uint8_t> used(nodes.size(), 0);
     for (const GmSoupFace &f : out) {
         for (const auto &l : f.loops) {
-            usedIds.insert(usedIds.end(), l.begin(), l.end());
+            for (int id : l) {
+                used[static_cast<size_t>(id)] = 1;
+            }
         }
     }
-    std::sort(usedIds.begin(), usedIds.end());
-    usedIds.erase(std::unique(usedIds.begin(), usedIds.end()), usedIds.end());
-    for (int id : usedIds) {
-        nodes[static_cast<size_t>(id)] = result->add_node(im.world(id), true, nullptr, false);
+    for (size_t id = 0; id < used.size(); ++id) {
+        if (used[id]) {
+            nodes[id] = result->add_node(im.world(static_cast<int>(id)), true, nullptr, false);
+        }
     }
     // One buffer for the loops of every face: no allocation per face.
     std::vector<std::vector<GmNode *>> loops;

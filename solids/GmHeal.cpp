@@ -276,7 +276,10 @@ void heal_soup(std::vector<GmSoupFace> &faces, const std::function<const Vec3 &(
     std::vector<size_t> order(faces.size());
     std::iota(order.begin(), order.end(), 0);
     auto keyOf = [&](size_t i) { return std::make_tuple(faces[i].origin, faces[i].attributes, faces[i].mark); };
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) { return keyOf(x) < keyOf(y); });
+    auto before = [&](size_t x, size_t y) { return keyOf(x) < keyOf(y); };
+    if (!std::is_sorted(order.begin(), order.end(), before)) {  // a boolean gives them in order
+        std::stable_sort(order.begin(), order.end(), before);
+    }
     std::vector<GmSoupFace> result;
     result.reserve(faces.size());
     std::vector<bool> consumed(faces.size(), false);
