@@ -42,63 +42,58 @@ size_t SlotOf(uint64_t key, size_t mask)
 
 int GmVertexPool::head(uint64_t key) const
 {
-    if (m_slotHeads.empty()) {
+    if (m_slots.empty()) {
         return -1;
     }
-    const size_t mask = m_slotHeads.size() - 1;
+    const size_t mask = m_slots.size() - 1;
     for (size_t s = SlotOf(key, mask);; s = (s + 1) & mask) {
-        if (m_slotHeads[s] < 0) {
+        if (m_slots[s].head < 0) {
             return -1;
         }
-        if (m_slotKeys[s] == key) {
-            return m_slotHeads[s];
+        if (m_slots[s].key == key) {
+            return m_slots[s].head;
         }
     }
 }
 
 void GmVertexPool::grow()
 {
-    std::vector<uint64_t> keys = std::move(m_slotKeys);
-    std::vector<int> heads = std::move(m_slotHeads);
-    const size_t size = std::max<size_t>(1024, heads.size() * 2);
-    m_slotKeys.assign(size, 0);
-    m_slotHeads.assign(size, -1);
-    const size_t mask = size - 1;
-    for (size_t i = 0; i < heads.size(); ++i) {
-        if (heads[i] < 0) {
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(std::max<size_t>(1024, old.size() * 2), Slot{});
+    const size_t mask = m_slots.size() - 1;
+    for (const Slot &o : old) {
+        if (o.head < 0) {
             continue;
         }
-        size_t s = SlotOf(keys[i], mask);
-        while (m_slotHeads[s] >= 0) {
+        size_t s = SlotOf(o.key, mask);
+        while (m_slots[s].head >= 0) {
             s = (s + 1) & mask;
         }
-        m_slotKeys[s] = keys[i];
-        m_slotHeads[s] = heads[i];
+        m_slots[s] = o;
     }
 }
 
 void GmVertexPool::link(uint64_t key, int id)
 {
-    if ((m_slotsUsed + 1) * 2 > m_slotHeads.size()) {
+    if ((m_slotsUsed + 1) * 2 > m_slots.size()) {
         grow();
     }
-    const size_t mask = m_slotHeads.size() - 1;
+    const size_t mask = m_slots.size() - 1;
     size_t s = SlotOf(key, mask);
-    while (m_slotHeads[s] >= 0 && m_slotKeys[s] != key) {
+    while (m_slots[s].head >= 0 && m_slots[s].key != key) {
         s = (s + 1) & mask;
     }
-    if (m_slotHeads[s] < 0) {
-        m_slotKeys[s] = key;
+    if (m_slots[s].head < 0) {
+        m_slots[s].key = key;
         ++m_slotsUsed;
     }
-    m_next.push_back(m_slotHeads[s]);
-    m_slotHeads[s] = id;
+    m_next.push_back(m_slots[s].head);
+    m_slots[s].head = id;
 }
 
 void GmVertexPool::freeze()
 {
-    std::vector<uint64_t>().swap(m_slotKeys);
-    std::vector<int>().swap(m_slotHeads);
+    std::vector<Slot>().swap(m_slots);
     std::vector<int>().swap(m_next);
     m_slotsUsed = 0;
 }
@@ -1122,10 +1117,12 @@ void GmImprint::fixTJunctions()
         std::vector<Hit> hits;
         for (size_t i = 0; i < loop.size(); ++i) {
             int a = loop[i], b = loop[(i + 1) % loop.size()];
-            GmBox eb;
-            eb.extend(m_pool[a]);
-            eb.extend(m_pool[b]);
-            eb = eb.widened(m_tol);
+            const Vec3 &pa = m_pool[a], &pb = m_pool[b];
+            GmBox eb;  // the edge's box widened by the tolerance
+            for (int k = 0; k < 3; ++k) {
+                eb.min[k] = std::min(pa[k], pb[k]) - m_tol;
+                eb.max[k] = std::max(pa[k], pb[k]) + m_tol;
+            }
             if (!eb.overlaps(all) || !occupied.any(eb)) {
                 continue;
             }

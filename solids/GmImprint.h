@@ -51,9 +51,12 @@ private:
     // node-based map pays an allocation and a cache miss for each.
     // Open addressing on the cell key; the points of one cell are chained
     // through m_next.
-    std::vector<uint64_t> m_slotKeys;
-    std::vector<int> m_slotHeads;  // -1: free slot
-    std::vector<int> m_next;       // per point: the next point of its cell, or -1
+    struct Slot {
+        uint64_t key = 0;
+        int head = -1;  // -1: free slot
+    };
+    std::vector<Slot> m_slots;  // key and head side by side: one cache line per probe
+    std::vector<int> m_next;    // per point: the next point of its cell, or -1
     size_t m_slotsUsed = 0;
 };
 
