@@ -67,7 +67,7 @@ std::vector<int> Classify(GmImprint &im, int op)
             if (cls[i] != CLS_UNKNOWN) {
                 continue;
             }
-            for (const auto &l : pieces[i].loops) {
+            for (const auto &l : im.loopsOf(op, pieces[i])) {
                 for (size_t k = 0; k < l.size(); ++k) {
                     int a = l[k], b = l[(k + 1) % l.size()];
                     if (im.isCutEdge(a, b)) {
@@ -195,8 +195,11 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     }
     std::vector<GmSoupFace> out;
     std::map<uint64_t, uint32_t> groups;
+    // Both operands are classified before any loop is taken out: the
+    // classification reads the other operand's faces.
+    const std::vector<int> classes[2] = {Classify(im, 0), Classify(im, 1)};
     for (int o = 0; o < 2; ++o) {
-        std::vector<int> cls = Classify(im, o);
+        const std::vector<int> &cls = classes[o];
         auto &pieces = im.pieces(o);
         auto &faces = im.faces(o);
         for (size_t i = 0; i < pieces.size(); ++i) {
@@ -217,11 +220,11 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
             if (!keep) {
                 continue;
             }
-            const GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
+            GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
             GmSoupFace of;
-            // Taken, not copied: the classification of the other operand
-            // reads this operand's faces, never its pieces.
-            of.loops = std::move(pieces[i].loops);
+            // Taken, not copied (a piece that shares its face's loops is
+            // the face's only piece, so they are taken from the face).
+            of.loops = std::move(pieces[i].sharesFace ? f.loops : pieces[i].loops);
             of.normal = reverse ? -f.normal : f.normal;
             if (reverse) {
                 for (auto &l : of.loops) {
@@ -419,7 +422,7 @@ std::unique_ptr<GmGeom> RebuildFromPieces(const GmGeom &g, GmImprint &im, int op
             }
             const GmPolyFace &f = im.faces(o)[static_cast<size_t>(pieces[i].face)];
             std::vector<std::vector<GmNode *>> loops;
-            for (const auto &l : pieces[i].loops) {
+            for (const auto &l : pieces[i].loopsIn(f)) {
                 std::vector<GmNode *> ln;
                 for (int id : l) {
                     ln.push_back(nodeOf(id));

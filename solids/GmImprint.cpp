@@ -555,7 +555,10 @@ void GmImprint::arrange(int operand, int fi)
 {
     GmPolyFace &f = m_faces[operand][static_cast<size_t>(fi)];
     if (f.cuts.empty()) {
-        m_pieces[operand].push_back({f.loops, fi});
+        GmPiece whole;
+        whole.face = fi;
+        whole.sharesFace = true;
+        m_pieces[operand].push_back(std::move(whole));
         return;
     }
     Proj proj(f.normal);
@@ -865,7 +868,7 @@ Vec3 GmImprint::interiorPoint(const GmPiece &piece, const GmPolyFace &face) cons
 {
     Proj proj(face.normal);
     std::vector<std::vector<P2>> loops;
-    for (const auto &l : piece.loops) {
+    for (const auto &l : piece.loopsIn(face)) {
         std::vector<P2> pts;
         for (int id : l) {
             pts.push_back(proj(m_pool[id]));
@@ -1150,7 +1153,7 @@ void GmImprint::fixTJunctions()
     std::vector<std::vector<Hit>> loopHits;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
-            for (auto &loop : piece.loops) {
+            for (const auto &loop : loopsOf(op, piece)) {
                 loopHits.push_back(hitsOf(loop));
                 const std::vector<Hit> &hits = loopHits.back();
                 for (size_t i = 0; i < hits.size(); ++i) {
@@ -1210,15 +1213,19 @@ void GmImprint::fixTJunctions()
             kept.reserve(m_pieces[op].size());
             for (GmPiece &piece : m_pieces[op]) {
                 bool touched = false;
-                for (const auto &l : piece.loops) {
+                for (const auto &l : loopsOf(op, piece)) {
                     touched = touched || changes(l);
                 }
                 if (!touched) {
-                    for (size_t li = 0; li < piece.loops.size(); ++li) {
+                    for (size_t li = 0; li < loopsOf(op, piece).size(); ++li) {
                         hitsAt.push_back(original++);
                     }
                     kept.push_back(std::move(piece));
                     continue;
+                }
+                if (piece.sharesFace) {
+                    piece.loops = loopsOf(op, piece);
+                    piece.sharesFace = false;
                 }
                 std::vector<std::vector<int>> loops;
                 std::vector<long> at;
@@ -1264,13 +1271,20 @@ void GmImprint::fixTJunctions()
     size_t loopAt = 0;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
-            for (auto &loop : piece.loops) {
+            const size_t loopCount = loopsOf(op, piece).size();
+            for (size_t li = 0; li < loopCount; ++li) {
                 const long at = alias.empty() ? static_cast<long>(loopAt) : hitsAt[loopAt];
                 ++loopAt;
-                std::vector<Hit> hits = at >= 0 ? std::move(loopHits[static_cast<size_t>(at)]) : hitsOf(loop);
+                std::vector<Hit> hits =
+                    at >= 0 ? std::move(loopHits[static_cast<size_t>(at)]) : hitsOf(loopsOf(op, piece)[li]);
                 if (hits.empty()) {
                     continue;
                 }
+                if (piece.sharesFace) {
+                    piece.loops = loopsOf(op, piece);  // its own copy, to take the nodes
+                    piece.sharesFace = false;
+                }
+                std::vector<int> &loop = piece.loops[li];
                 // Each node goes into the one edge of the loop nearest to it.
                 std::unordered_map<int, size_t> best;
                 for (size_t i = 0; i < hits.size(); ++i) {

@@ -79,6 +79,11 @@ struct GmPolyFace {
 struct GmPiece {
     std::vector<std::vector<int>> loops;  // outer loop first, holes after
     int face = 0;                         // index of its GmPolyFace (own operand)
+    // A face nothing cut is its own piece: its loops are the face's and are
+    // not copied (loops stays empty) until a pass changes them.
+    bool sharesFace = false;
+
+    const std::vector<std::vector<int>> &loopsIn(const GmPolyFace &f) const { return sharesFace ? f.loops : loops; }
 };
 
 class GmImprint {
@@ -104,6 +109,11 @@ public:
     GmVertexPool &pool() { return m_pool; }
     std::vector<GmPolyFace> &faces(int operand) { return m_faces[operand]; }
     std::vector<GmPiece> &pieces(int operand) { return m_pieces[operand]; }
+    // The loops of a piece of the operand (its face's when it shares them).
+    const std::vector<std::vector<int>> &loopsOf(int operand, const GmPiece &piece) const
+    {
+        return piece.loopsIn(m_faces[operand][static_cast<size_t>(piece.face)]);
+    }
     // Undirected pool edges that lie on the other operand's surface.
     bool isCutEdge(int a, int b) const;
     static uint64_t edgeKey(int a, int b);
