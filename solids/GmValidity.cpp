@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <unordered_set>
 #include <sstream>
 
 #include "solids/GmGeom.h"
@@ -59,14 +58,36 @@ GmValidityReport check_validity(GmGeom &g)
             }
         }
     }
+    // Per-shell edge use counts and the nodes and edges met, in flat tables
+    // by element id shared by all shells: a stamp per id tells whether it was
+    // met in the shell at hand, so nothing is cleared between shells. Hash
+    // maps here made the check a third of a long run of booleans.
+    uint32_t maxId = 0;
+    for (GmNode *n : g.liveNodes()) {
+        maxId = std::max(maxId, n->id);
+    }
+    for (GmEdge *e : g.liveEdges()) {
+        maxId = std::max(maxId, e->id);
+    }
+    std::vector<uint32_t> edgeStamp(static_cast<size_t>(maxId) + 1, 0), nodeStamp(static_cast<size_t>(maxId) + 1, 0);
+    std::vector<std::pair<int, int>> counts(static_cast<size_t>(maxId) + 1);  // (forward, backward)
+    auto fit = [&](uint32_t id) {
+        if (id >= edgeStamp.size()) {  // an element the live lists do not hold
+            edgeStamp.resize(static_cast<size_t>(id) + 1, 0);
+            nodeStamp.resize(static_cast<size_t>(id) + 1, 0);
+            counts.resize(static_cast<size_t>(id) + 1);
+        }
+    };
+    uint32_t stamp = 0;
+    std::vector<uint32_t> shellEdges;
     for (GmSolid *s : g.liveSolids()) {
         ++r.solids;
         double solidVolume = 0.0;
         for (GmShell *sh : s->shells) {
             ++r.shells;
-            // Directed edge counts: +1 along node1 -> node2, -1 against.
-            std::unordered_map<uint32_t, std::pair<int, int>> uses;  // edge id -> (forward, backward)
-            std::unordered_set<uint32_t> nodes, edges;
+            ++stamp;
+            shellEdges.clear();
+            int nodes = 0;
             int faces = 0, loops = 0;
             double v = 0.0;
             Vec3 about;
@@ -87,32 +108,43 @@ GmValidityReport check_validity(GmGeom &g)
                 for (GmLoop *l : f->loops) {
                     ++loops;
                     for (GmEdgeRef *u : l->uses) {
+                        // Directed edge counts: +1 along node1 -> node2, -1 against.
                         bool backward = u->reversed != (fr->side == 0);
-                        auto &cnt = uses[u->edge->id];
-                        (backward ? cnt.second : cnt.first) += 1;
-                        edges.insert(u->edge->id);
-                        nodes.insert(u->edge->node1->id);
-                        nodes.insert(u->edge->node2->id);
+                        const uint32_t e = u->edge->id;
+                        fit(e);
+                        if (edgeStamp[e] != stamp) {
+                            edgeStamp[e] = stamp;
+                            counts[e] = {0, 0};
+                            shellEdges.push_back(e);
+                        }
+                        (backward ? counts[e].second : counts[e].first) += 1;
+                        for (const GmNode *n : {u->edge->node1, u->edge->node2}) {
+                            fit(n->id);
+                            if (nodeStamp[n->id] != stamp) {
+                                nodeStamp[n->id] = stamp;
+                                ++nodes;
+                            }
+                        }
                     }
                 }
             }
             v /= 3.0;
             solidVolume += v;
             std::vector<uint32_t> ids;
-            for (const auto &[id, cnt] : uses) {
-                if (cnt.first != 1 || cnt.second != 1) {
+            for (uint32_t id : shellEdges) {
+                if (counts[id].first != 1 || counts[id].second != 1) {
                     ids.push_back(id);
                 }
             }
             std::sort(ids.begin(), ids.end());  // reports in a stable order
             for (uint32_t id : ids) {
-                const auto &cnt = uses[id];
+                const auto &cnt = counts[id];
                 {
                     problem("edge " + std::to_string(id) + " used " + std::to_string(cnt.first) + "+" +
                             std::to_string(cnt.second) + " times in a shell (open or inconsistently oriented)");
                 }
             }
-            int chi = static_cast<int>(nodes.size()) - static_cast<int>(edges.size()) + faces - (loops - faces);
+            int chi = nodes - static_cast<int>(shellEdges.size()) + faces - (loops - faces);
             r.euler.push_back(chi);
             if (chi > 2 || (chi % 2) != 0) {
                 problem("shell Euler characteristic " + std::to_string(chi) + " is not 2 - 2g");
