@@ -272,6 +272,7 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     }
     // One buffer for the loops of every face: no allocation per face.
     std::vector<std::vector<GmNode *>> loops;
+    std::vector<GmFace *> degenerate;
     for (const GmSoupFace &f : out) {
         loops.resize(f.loops.size());
         for (size_t li = 0; li < f.loops.size(); ++li) {
@@ -283,9 +284,17 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
         GmFace *face = result->add_face_loops(loops, f.mark != 0);
         face->attributes = f.attributes;
         face->setGroup(f.group);
+        // What remove_degenerate_faces() would remove, told while the face
+        // is at hand: the passes over the whole result that clean up after
+        // removals are needed only when there were any.
+        if (face->loops.empty() || face->loops[0]->uses.size() < 3 || face_area(face) <= result->tolerance2()) {
+            degenerate.push_back(face);
+        }
     }
     std::vector<GmSoupFace>().swap(out);
-    remove_degenerate_faces(*result);
+    for (GmFace *face : degenerate) {
+        result->remove_face(face);
+    }
     // Every face's plane was computed as it was added, and no node moved.
     result->build_solids(1, true);
     // The solids take the attribute word of A's first solid (B's when A has
@@ -299,9 +308,12 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     for (GmSolid *s : result->liveSolids()) {
         s->attributes = solidWord;
     }
-    result->remove_dangling(1);
-    result->remove_dangling(0);
-    result->purge();
+    if (!degenerate.empty()) {
+        // Every edge and node made has a use until a face goes.
+        result->remove_dangling(1);
+        result->remove_dangling(0);
+        result->purge();
+    }
     if (g_validate) {
         GmValidityReport r = check_validity(*result);
         if (!r.ok) {
