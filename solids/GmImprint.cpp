@@ -1153,8 +1153,14 @@ void GmImprint::fixTJunctions()
     std::vector<std::vector<Hit>> loopHits;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
+            // A piece's nodes lie in its face's box (widened by the
+            // tolerance) up to the tolerance points merge by, and its edges'
+            // boxes are widened by one more: a face box clear of the cut
+            // cells by three tolerances has no cut node near any edge.
+            const bool nearCut =
+                occupied.any(m_faces[op][static_cast<size_t>(piece.face)].box.widened(3.0 * m_tol));
             for (const auto &loop : loopsOf(op, piece)) {
-                loopHits.push_back(hitsOf(loop));
+                loopHits.push_back(nearCut ? hitsOf(loop) : std::vector<Hit>());
                 const std::vector<Hit> &hits = loopHits.back();
                 for (size_t i = 0; i < hits.size(); ++i) {
                     for (size_t j = i + 1; j < hits.size(); ++j) {
