@@ -91,6 +91,21 @@ std::vector<int> Classify(GmImprint &im, int op)
     }
     for (size_t k = 0; k < poolSize; ++k) {
         const uint32_t from = bucketStart[k], to = bucketStart[k + 1];
+        if (to - from > 32) {
+            // A node many edges meet (the tip of a fan): sorted, so that the
+            // uses of one edge lie side by side (the components do not
+            // depend on the order of the unions).
+            std::sort(bucketed.begin() + from, bucketed.begin() + to);
+            for (uint32_t x = from + 1; x < to; ++x) {
+                if (bucketed[x].first == bucketed[x - 1].first) {
+                    size_t ra = root(bucketed[x - 1].second), rb = root(bucketed[x].second);
+                    if (ra != rb) {
+                        parent[std::max(ra, rb)] = std::min(ra, rb);
+                    }
+                }
+            }
+            continue;
+        }
         for (uint32_t x = from; x < to; ++x) {
             // The first use of the same edge in the bucket.
             uint32_t first = from;
