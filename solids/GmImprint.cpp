@@ -91,6 +91,15 @@ void GmVertexPool::link(uint64_t key, int id)
     m_slots[s].head = id;
 }
 
+void GmVertexPool::reserve(size_t points)
+{
+    m_points.reserve(points);
+    m_next.reserve(points);
+    while (m_slots.size() < std::max<size_t>(1024, points * 2)) {
+        grow();
+    }
+}
+
 void GmVertexPool::freeze()
 {
     std::vector<Slot>().swap(m_slots);
@@ -1339,6 +1348,8 @@ void GmImprint::releaseWork()
 
 void GmImprint::run()
 {
+    // The operands' nodes, with some room for the cut points.
+    m_pool.reserve(static_cast<size_t>(m_a.nodeCount()) + static_cast<size_t>(m_b.nodeCount()) + 1024);
     extract(m_a, 0);
     extract(m_b, 1);
     GmBox boxA, boxB;

@@ -35,6 +35,8 @@ public:
     double tolerance() const { return m_tol; }
     // Drops the lookup grid: no point can be added after it.
     void freeze();
+    // Room for this many points without growing the grid on the way.
+    void reserve(size_t points);
 
 private:
     uint64_t key(int64_t x, int64_t y, int64_t z) const;
