@@ -57,35 +57,70 @@ std::vector<int> Classify(GmImprint &im, int op)
         }
         return x;
     };
-    // (edge, piece) for every piece edge off the other surface, sorted: the
-    // pieces of one edge follow each other. A flat array, not a hash table
-    // with a block per edge, in the middle of the boolean's largest phase.
-    // Roots are the smallest index of their component, so the order in
-    // which pieces are joined changes nothing.
-    std::vector<std::pair<uint64_t, size_t>> edgeUses;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        if (cls[i] != CLS_UNKNOWN) {
-            continue;
-        }
-        for (const auto &l : pieces[i].loops) {
-            for (size_t k = 0; k < l.size(); ++k) {
-                int a = l[k], b = l[(k + 1) % l.size()];
-                if (!im.isCutEdge(a, b)) {
-                    edgeUses.emplace_back(GmImprint::edgeKey(a, b), i);
+    // The edges of the pieces bucketed by their lower node (a counting
+    // sort over the pool), so that the pieces sharing an edge are found in
+    // flat arrays rather than through a hash map entry per edge.
+    const size_t poolSize = static_cast<size_t>(im.pool().size());
+    std::vector<uint32_t> bucketStart(poolSize + 1, 0);
+    auto forEachEdge = [&](auto &&visit) {
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            if (cls[i] != CLS_UNKNOWN) {
+                continue;
+            }
+            for (const auto &l : im.loopsOf(op, pieces[i])) {
+                for (size_t k = 0; k < l.size(); ++k) {
+                    int a = l[k], b = l[(k + 1) % l.size()];
+                    if (im.isCutEdge(a, b)) {
+                        continue;
+                    }
+                    visit(std::min(a, b), std::max(a, b), i);
                 }
             }
         }
+    };
+    forEachEdge([&](int lo, int, size_t) { ++bucketStart[static_cast<size_t>(lo) + 1]; });
+    for (size_t k = 0; k < poolSize; ++k) {
+        bucketStart[k + 1] += bucketStart[k];
     }
-    std::sort(edgeUses.begin(), edgeUses.end());
-    for (size_t k = 1; k < edgeUses.size(); ++k) {
-        if (edgeUses[k].first == edgeUses[k - 1].first) {
-            size_t ra = root(edgeUses[k - 1].second), rb = root(edgeUses[k].second);
+    std::vector<std::pair<int, uint32_t>> bucketed(bucketStart[poolSize]);  // (upper node, piece)
+    {
+        std::vector<uint32_t> fill(bucketStart.begin(), bucketStart.end() - 1);
+        forEachEdge([&](int lo, int hi, size_t i) {
+            bucketed[fill[static_cast<size_t>(lo)]++] = {hi, static_cast<uint32_t>(i)};
+        });
+    }
+    for (size_t k = 0; k < poolSize; ++k) {
+        const uint32_t from = bucketStart[k], to = bucketStart[k + 1];
+        if (to - from > 32) {
+            // A node many edges meet (the tip of a fan): sorted, so that the
+            // uses of one edge lie side by side (the components do not
+            // depend on the order of the unions).
+            std::sort(bucketed.begin() + from, bucketed.begin() + to);
+            for (uint32_t x = from + 1; x < to; ++x) {
+                if (bucketed[x].first == bucketed[x - 1].first) {
+                    size_t ra = root(bucketed[x - 1].second), rb = root(bucketed[x].second);
+                    if (ra != rb) {
+                        parent[std::max(ra, rb)] = std::min(ra, rb);
+                    }
+                }
+            }
+            continue;
+        }
+        for (uint32_t x = from; x < to; ++x) {
+            // The first use of the same edge in the bucket.
+            uint32_t first = from;
+            while (bucketed[first].first != bucketed[x].first) {
+                ++first;
+            }
+            if (first == x) {
+                continue;
+            }
+            size_t ra = root(bucketed[first].second), rb = root(bucketed[x].second);
             if (ra != rb) {
                 parent[std::max(ra, rb)] = std::min(ra, rb);
             }
         }
     }
-    std::vector<std::pair<uint64_t, size_t>>().swap(edgeUses);
     std::map<size_t, int> componentClass;
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (cls[i] != CLS_UNKNOWN) {
@@ -175,8 +210,11 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     }
     std::vector<GmSoupFace> out;
     std::map<uint64_t, uint32_t> groups;
+    // Both operands are classified before any loop is taken out: the
+    // classification reads the other operand's faces.
+    const std::vector<int> classes[2] = {Classify(im, 0), Classify(im, 1)};
     for (int o = 0; o < 2; ++o) {
-        std::vector<int> cls = Classify(im, o);
+        const std::vector<int> &cls = classes[o];
         auto &pieces = im.pieces(o);
         auto &faces = im.faces(o);
         for (size_t i = 0; i < pieces.size(); ++i) {
@@ -197,11 +235,11 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
             if (!keep) {
                 continue;
             }
-            const GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
+            GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
             GmSoupFace of;
-            // Moved, not copied: this operand's pieces are not read again
-            // (the other operand's classification reads this one's faces).
-            of.loops = std::move(pieces[i].loops);
+            // Taken, not copied (a piece that shares its face's loops is
+            // the face's only piece, so they are taken from the face).
+            of.loops = std::move(pieces[i].sharesFace ? f.loops : pieces[i].loops);
             of.normal = reverse ? -f.normal : f.normal;
             if (reverse) {
                 for (auto &l : of.loops) {
@@ -232,37 +270,52 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     heal_soup(out, [&](int i) -> const Vec3 & { return im.pool()[i]; }, im.tolerance());
     auto result = std::make_unique<GmGeom>(a.extent(), a.tolerance());
     std::vector<GmNode *> nodes(static_cast<size_t>(im.pool().size()), nullptr);
-    std::vector<int> usedIds;
+    // The points the kept faces use, made into nodes in ascending order (a
+    // flag per pool point rather than sorting every use).
+    std::vector<uint8_t> used(nodes.size(), 0);
     for (const GmSoupFace &f : out) {
         for (const auto &l : f.loops) {
-            usedIds.insert(usedIds.end(), l.begin(), l.end());
+            for (int id : l) {
+                used[static_cast<size_t>(id)] = 1;
+            }
         }
     }
-    std::sort(usedIds.begin(), usedIds.end());
-    usedIds.erase(std::unique(usedIds.begin(), usedIds.end()), usedIds.end());
-    for (int id : usedIds) {
-        nodes[static_cast<size_t>(id)] = result->add_node(im.world(id), true, nullptr, false);
+    for (size_t id = 0; id < used.size(); ++id) {
+        if (used[id]) {
+            nodes[id] = result->add_node(im.world(static_cast<int>(id)), true, nullptr, false);
+        }
     }
+    // One buffer for the loops of every face: no allocation per face.
     std::vector<std::vector<GmNode *>> loops;
+    std::vector<GmFace *> degenerate;
     for (GmSoupFace &f : out) {
         loops.resize(f.loops.size());
-        for (size_t k = 0; k < f.loops.size(); ++k) {
-            loops[k].clear();
-            for (int id : f.loops[k]) {
-                loops[k].push_back(nodes[static_cast<size_t>(id)]);
+        for (size_t li = 0; li < f.loops.size(); ++li) {
+            loops[li].clear();
+            for (int id : f.loops[li]) {
+                loops[li].push_back(nodes[static_cast<size_t>(id)]);
             }
         }
         GmFace *face = result->add_face_loops(loops, f.mark != 0);
         face->attributes = f.attributes;
         face->setGroup(f.group);
+        // What remove_degenerate_faces() would remove, told while the face
+        // is at hand: the passes over the whole result that clean up after
+        // removals are needed only when there were any.
+        if (face->loops.empty() || face->loops[0]->uses.size() < 3 || face_area(face) <= result->tolerance2()) {
+            degenerate.push_back(face);
+        }
         // Each soup face goes as soon as it is built: the soup and the
         // result are never both whole at once.
         std::vector<std::vector<int>>().swap(f.loops);
     }
     std::vector<GmSoupFace>().swap(out);
     std::vector<GmNode *>().swap(nodes);
-    remove_degenerate_faces(*result);
-    result->build_solids(1);
+    for (GmFace *face : degenerate) {
+        result->remove_face(face);
+    }
+    // Every face's plane was computed as it was added, and no node moved.
+    result->build_solids(1, true);
     // The solids take the attribute word of A's first solid (B's when A has
     // none), as an inserted solid takes its origin's word.
     uint32_t solidWord = 0;
@@ -274,9 +327,12 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
     for (GmSolid *s : result->liveSolids()) {
         s->attributes = solidWord;
     }
-    result->remove_dangling(1);
-    result->remove_dangling(0);
-    result->purge();
+    if (!degenerate.empty()) {
+        // Every edge and node made has a use until a face goes.
+        result->remove_dangling(1);
+        result->remove_dangling(0);
+        result->purge();
+    }
     if (g_validate) {
         GmValidityReport r = check_validity(*result);
         if (!r.ok) {
@@ -397,7 +453,7 @@ std::unique_ptr<GmGeom> RebuildFromPieces(const GmGeom &g, GmImprint &im, int op
             }
             const GmPolyFace &f = im.faces(o)[static_cast<size_t>(pieces[i].face)];
             std::vector<std::vector<GmNode *>> loops;
-            for (const auto &l : pieces[i].loops) {
+            for (const auto &l : pieces[i].loopsIn(f)) {
                 std::vector<GmNode *> ln;
                 for (int id : l) {
                     ln.push_back(nodeOf(id));

@@ -348,6 +348,13 @@ GmEdge *GmGeom::add_edge(GmNode *a, GmNode *b, bool mark, bool lookup, bool refu
     e->origin = e;
     e->node1 = a;
     e->node2 = b;
+    // Rings start with room for a few edges: most nodes get several, and
+    // growing from one allocates three times on the way.
+    for (GmNode *n : {a, b}) {
+        if (n->edges.empty()) {
+            n->edges.reserve(4);
+        }
+    }
     a->edges.push_back(e);
     if (b != a) {
         b->edges.push_back(e);
@@ -357,7 +364,7 @@ GmEdge *GmGeom::add_edge(GmNode *a, GmNode *b, bool mark, bool lookup, bool refu
     return e;
 }
 
-static GmFace *NewFace(std::deque<GmFace> &store, uint32_t &nextId)
+static GmFace *NewFace(GmStore<GmFace> &store, uint32_t &nextId)
 {
     store.emplace_back();
     GmFace *f = &store.back();

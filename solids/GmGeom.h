@@ -1,16 +1,16 @@
 #pragma once
 // The boundary-representation container with its storage
-//: element records live in deques owned by the geometry and are
+//: element records live in chunked stores owned by the geometry and are
 // never freed one by one; removal flags an element and hides it from the live
 // lists, and all memory goes at once with the geometry.
 #include <cmath>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "solids/GmElements.h"
+#include "solids/GmStore.h"
 #include "utilities/math/Mat3.h"
 #include "utilities/math/Vec3.h"
 
@@ -102,8 +102,9 @@ public:
     // mode 0 two-sided, keeping shells of positive volume; mode 1 one-sided on
     // the back side, where each negative shell (a cavity) joins the smallest
     // positive shell around it; mode 3 one-sided on the front side. Returns
-    // the number of solids made.
-    int build_solids(int mode = 0);
+    // the number of solids made. `planesCurrent` skips recomputing every face
+    // plane first, for a geometry just built whose nodes have not moved.
+    int build_solids(int mode = 0, bool planesCurrent = false);
 
     // ---- removal ----
     void remove_node(GmNode *n);
@@ -178,14 +179,14 @@ private:
     uint32_t m_nextId = 1;
     uint32_t m_groupCounter = 0;
 
-    std::deque<GmNode> m_nodeStore;
-    std::deque<GmEdge> m_edgeStore;
-    std::deque<GmFace> m_faceStore;
-    std::deque<GmSolid> m_solidStore;
-    std::deque<GmLoop> m_loopStore;
-    std::deque<GmEdgeRef> m_edgeRefStore;
-    std::deque<GmFaceRef> m_faceRefStore;
-    std::deque<GmShell> m_shellStore;
+    GmStore<GmNode> m_nodeStore;
+    GmStore<GmEdge> m_edgeStore;
+    GmStore<GmFace> m_faceStore;
+    GmStore<GmSolid> m_solidStore;
+    GmStore<GmLoop> m_loopStore;
+    GmStore<GmEdgeRef> m_edgeRefStore;
+    GmStore<GmFaceRef> m_faceRefStore;
+    GmStore<GmShell> m_shellStore;
 
     std::vector<GmNode *> m_nodes;
     std::vector<GmEdge *> m_edges;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -12,14 +14,6 @@
 namespace solvane {
 
 namespace {
-
-uint64_t Key(int a, int b)
-{
-    if (a > b) {
-        std::swap(a, b);
-    }
-    return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);
-}
 
 uint64_t DirKey(int a, int b)
 {
@@ -70,9 +64,80 @@ bool Inside2D(const std::vector<int> &loop, const Proj2 &proj, const std::functi
     return inside;
 }
 
+// The neighbours of every node over the loops of a soup, as flat arrays
+// (a counting sort by node): each use of an edge (a, b) lists b under a and
+// a under b, in the order of the loops. How often b is listed under a is the
+// number of uses of the edge; the first listings, in order, are the node's
+// distinct neighbours. A soup holds every face of a boolean's result: a
+// hash map entry per edge or a vector per node costs more than the work.
+class NeighbourTable {
+public:
+    explicit NeighbourTable(const std::vector<GmSoupFace> &faces)
+    {
+        size_t nodes = 0;
+        for (const auto &f : faces) {
+            for (const auto &l : f.loops) {
+                for (int id : l) {
+                    nodes = std::max(nodes, static_cast<size_t>(id) + 1);
+                }
+            }
+        }
+        m_start.assign(nodes + 1, 0);
+        auto forEachUse = [&](auto &&visit) {
+            for (const auto &f : faces) {
+                for (const auto &l : f.loops) {
+                    for (size_t i = 0; i < l.size(); ++i) {
+                        visit(l[i], l[(i + 1) % l.size()]);
+                    }
+                }
+            }
+        };
+        forEachUse([&](int a, int b) {
+            ++m_start[static_cast<size_t>(a) + 1];
+            ++m_start[static_cast<size_t>(b) + 1];
+        });
+        for (size_t k = 0; k < nodes; ++k) {
+            m_start[k + 1] += m_start[k];
+        }
+        m_listed.resize(m_start[nodes]);
+        std::vector<uint32_t> fill(m_start.begin(), m_start.end() - 1);
+        forEachUse([&](int a, int b) {
+            m_listed[fill[static_cast<size_t>(a)]++] = b;
+            m_listed[fill[static_cast<size_t>(b)]++] = a;
+        });
+    }
+    size_t nodes() const { return m_start.size() - 1; }
+    // Uses of the undirected edge (a, b).
+    int uses(int a, int b) const
+    {
+        if (a < 0 || static_cast<size_t>(a) >= nodes()) {
+            return 0;
+        }
+        int n = 0;
+        for (uint32_t i = m_start[static_cast<size_t>(a)]; i < m_start[static_cast<size_t>(a) + 1]; ++i) {
+            n += m_listed[i] == b;
+        }
+        return n;
+    }
+    // The distinct neighbours of a node in the order first met.
+    void distinct(int a, std::vector<int> &out) const
+    {
+        out.clear();
+        for (uint32_t i = m_start[static_cast<size_t>(a)]; i < m_start[static_cast<size_t>(a) + 1]; ++i) {
+            if (std::find(out.begin(), out.end(), m_listed[i]) == out.end()) {
+                out.push_back(m_listed[i]);
+            }
+        }
+    }
+
+private:
+    std::vector<uint32_t> m_start;
+    std::vector<int> m_listed;
+};
+
 // Merges one group of faces; returns false (group left alone) when the
 // remaining boundary cannot be traced into loops.
-bool MergeGroup(std::vector<GmSoupFace *> &group, const std::unordered_map<uint64_t, int> &useCount,
+bool MergeGroup(std::vector<GmSoupFace *> &group, const NeighbourTable &useCount,
                 const std::function<const Vec3 &(int)> &pos, std::vector<GmSoupFace> &merged)
 {
     std::unordered_map<uint64_t, int> directed;
@@ -90,7 +155,7 @@ bool MergeGroup(std::vector<GmSoupFace *> &group, const std::unordered_map<uint6
     std::unordered_set<uint64_t> removedKeys;
     int removed = 0;
     for (auto [a, b] : order) {
-        bool inner = directed.count(DirKey(b, a)) && useCount.at(Key(a, b)) == 2;
+        bool inner = directed.count(DirKey(b, a)) && useCount.uses(a, b) == 2;
         if (inner) {
             ++removed;
             continue;
@@ -206,37 +271,41 @@ bool MergeGroup(std::vector<GmSoupFace *> &group, const std::unordered_map<uint6
 
 void heal_soup(std::vector<GmSoupFace> &faces, const std::function<const Vec3 &(int)> &pos, double tol)
 {
-    std::unordered_map<uint64_t, int> useCount;
-    for (const auto &f : faces) {
-        for (const auto &l : f.loops) {
-            for (size_t i = 0; i < l.size(); ++i) {
-                useCount[Key(l[i], l[(i + 1) % l.size()])] += 1;
-            }
-        }
-    }
-    // Merge pieces of one origin.
-    std::map<std::tuple<uint64_t, uint32_t, uint8_t>, std::vector<size_t>> groups;
-    for (size_t i = 0; i < faces.size(); ++i) {
-        groups[{faces[i].origin, faces[i].attributes, faces[i].mark}].push_back(i);
+    // Merge pieces of one origin: the faces in the order of their keys (and
+    // of their index within one key); most keys hold one face.
+    std::vector<size_t> order(faces.size());
+    std::iota(order.begin(), order.end(), 0);
+    auto keyOf = [&](size_t i) { return std::make_tuple(faces[i].origin, faces[i].attributes, faces[i].mark); };
+    auto before = [&](size_t x, size_t y) { return keyOf(x) < keyOf(y); };
+    if (!std::is_sorted(order.begin(), order.end(), before)) {  // a boolean gives them in order
+        std::stable_sort(order.begin(), order.end(), before);
     }
     std::vector<GmSoupFace> result;
+    result.reserve(faces.size());
     std::vector<bool> consumed(faces.size(), false);
-    for (auto &[key, idx] : groups) {
-        if (idx.size() < 2) {
-            continue;
-        }
-        std::vector<GmSoupFace *> group;
-        for (size_t i : idx) {
-            group.push_back(&faces[i]);
-        }
-        std::vector<GmSoupFace> merged;
-        if (MergeGroup(group, useCount, pos, merged)) {
-            for (size_t i : idx) {
-                consumed[i] = true;
+    {
+        const NeighbourTable useCount(faces);
+        for (size_t from = 0; from < order.size();) {
+            size_t to = from + 1;
+            while (to < order.size() && keyOf(order[to]) == keyOf(order[from])) {
+                ++to;
             }
-            for (auto &m : merged) {
-                result.push_back(std::move(m));
+            if (to - from >= 2) {
+                std::vector<GmSoupFace *> group;
+                for (size_t k = from; k < to; ++k) {
+                    group.push_back(&faces[order[k]]);
+                }
+                std::vector<GmSoupFace> merged;
+                if (MergeGroup(group, useCount, pos, merged)) {
+                    for (size_t k = from; k < to; ++k) {
+                        consumed[order[k]] = true;
+                    }
+                    for (auto &m : merged) {
+                        result.push_back(std::move(m));
+                    }
+                }
             }
+            from = to;
         }
     }
     for (size_t i = 0; i < faces.size(); ++i) {
@@ -246,38 +315,22 @@ void heal_soup(std::vector<GmSoupFace> &faces, const std::function<const Vec3 &(
     }
     faces = std::move(result);
     // Nodes between two collinear edges that nothing else meets.
+    std::vector<int> list, nu;
     for (int round = 0; round < 4; ++round) {
-        std::unordered_map<int, std::vector<int>> nb;
-        for (const auto &f : faces) {
-            for (const auto &l : f.loops) {
-                for (size_t i = 0; i < l.size(); ++i) {
-                    int a = l[i], b = l[(i + 1) % l.size()];
-                    for (auto [x, y] : {std::make_pair(a, b), std::make_pair(b, a)}) {
-                        auto &v = nb[x];
-                        if (std::find(v.begin(), v.end(), y) == v.end()) {
-                            v.push_back(y);
-                        }
-                    }
-                }
-            }
-        }
-        std::unordered_set<int> drop;
-        std::vector<int> keys;
-        for (auto &[v, list] : nb) {
-            keys.push_back(v);
-        }
-        std::sort(keys.begin(), keys.end());
-        for (int v : keys) {
-            const auto &list = nb[v];
-            if (list.size() != 2 || drop.count(list[0]) || drop.count(list[1])) {
+        const NeighbourTable nb(faces);
+        std::vector<uint8_t> drop(nb.nodes(), 0);
+        bool dropped = false;
+        for (size_t v = 0; v < nb.nodes(); ++v) {
+            nb.distinct(static_cast<int>(v), list);
+            if (list.size() != 2 || drop[static_cast<size_t>(list[0])] || drop[static_cast<size_t>(list[1])]) {
                 continue;
             }
             int u = list[0], w = list[1];
-            const auto &nu = nb[u];
+            nb.distinct(u, nu);
             if (std::find(nu.begin(), nu.end(), w) != nu.end()) {
                 continue;  // u and w are joined already
             }
-            Vec3 a = pos(u), b = pos(w), p = pos(v);
+            Vec3 a = pos(u), b = pos(w), p = pos(static_cast<int>(v));
             Vec3 d = b - a;
             double l2 = d.Length2();
             if (l2 <= 0.0) {
@@ -288,15 +341,17 @@ void heal_soup(std::vector<GmSoupFace> &faces, const std::function<const Vec3 &(
                 continue;
             }
             if ((a + d * t - p).Length() < tol) {
-                drop.insert(v);
+                drop[v] = 1;
+                dropped = true;
             }
         }
-        if (drop.empty()) {
+        if (!dropped) {
             break;
         }
         for (auto &f : faces) {
             for (auto &l : f.loops) {
-                l.erase(std::remove_if(l.begin(), l.end(), [&](int id) { return drop.count(id) != 0; }), l.end());
+                l.erase(std::remove_if(l.begin(), l.end(), [&](int id) { return drop[static_cast<size_t>(id)] != 0; }),
+                        l.end());
             }
         }
     }

@@ -14,7 +14,12 @@ namespace solvane {
 
 // ---------------------------------------------------------------- pool
 
-GmVertexPool::GmVertexPool(double tolerance) : m_tol(tolerance), m_tol2(tolerance * tolerance), m_cell(tolerance * 4.0)
+// Cells of 16 tolerances: the ball around a point crosses into a second
+// cell along an axis one time in eight, so a lookup mostly reads one cell
+// (with cells of 4 tolerances, three and a half on average). Points that
+// close together are rare, so cells stay nearly single.
+GmVertexPool::GmVertexPool(double tolerance)
+    : m_tol(tolerance), m_tol2(tolerance * tolerance), m_cell(tolerance * 16.0)
 {
 }
 
@@ -24,6 +29,82 @@ uint64_t GmVertexPool::key(int64_t x, int64_t y, int64_t z) const
     h ^= static_cast<uint64_t>(y) * 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
     h ^= static_cast<uint64_t>(z) * 0x165667B19E3779F9ull + (h << 6) + (h >> 2);
     return h;
+}
+
+namespace {
+// Slot of a cell key: the high bits of a multiplicative hash, so that keys
+// differing in their low bits only still spread.
+size_t SlotOf(uint64_t key, size_t mask)
+{
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask;
+}
+}  // namespace
+
+int GmVertexPool::head(uint64_t key) const
+{
+    if (m_slots.empty()) {
+        return -1;
+    }
+    const size_t mask = m_slots.size() - 1;
+    for (size_t s = SlotOf(key, mask);; s = (s + 1) & mask) {
+        if (m_slots[s].head < 0) {
+            return -1;
+        }
+        if (m_slots[s].key == key) {
+            return m_slots[s].head;
+        }
+    }
+}
+
+void GmVertexPool::grow()
+{
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(std::max<size_t>(1024, old.size() * 2), Slot{});
+    const size_t mask = m_slots.size() - 1;
+    for (const Slot &o : old) {
+        if (o.head < 0) {
+            continue;
+        }
+        size_t s = SlotOf(o.key, mask);
+        while (m_slots[s].head >= 0) {
+            s = (s + 1) & mask;
+        }
+        m_slots[s] = o;
+    }
+}
+
+void GmVertexPool::link(uint64_t key, int id)
+{
+    if ((m_slotsUsed + 1) * 2 > m_slots.size()) {
+        grow();
+    }
+    const size_t mask = m_slots.size() - 1;
+    size_t s = SlotOf(key, mask);
+    while (m_slots[s].head >= 0 && m_slots[s].key != key) {
+        s = (s + 1) & mask;
+    }
+    if (m_slots[s].head < 0) {
+        m_slots[s].key = key;
+        ++m_slotsUsed;
+    }
+    m_next.push_back(m_slots[s].head);
+    m_slots[s].head = id;
+}
+
+void GmVertexPool::reserve(size_t points)
+{
+    m_points.reserve(points);
+    m_next.reserve(points);
+    while (m_slots.size() < std::max<size_t>(1024, points * 2)) {
+        grow();
+    }
+}
+
+void GmVertexPool::freeze()
+{
+    std::vector<Slot>().swap(m_slots);
+    std::vector<int>().swap(m_next);
+    m_slotsUsed = 0;
 }
 
 int GmVertexPool::add(const Vec3 &p)
@@ -42,11 +123,7 @@ int GmVertexPool::add(const Vec3 &p)
     for (int64_t x = lo[0]; x <= hi[0]; ++x) {
         for (int64_t y = lo[1]; y <= hi[1]; ++y) {
             for (int64_t z = lo[2]; z <= hi[2]; ++z) {
-                auto it = m_grid.find(key(x, y, z));
-                if (it == m_grid.end()) {
-                    continue;
-                }
-                for (int i : it->second) {
+                for (int i = head(key(x, y, z)); i >= 0; i = m_next[static_cast<size_t>(i)]) {
                     if ((m_points[static_cast<size_t>(i)] - p).Length2() < m_tol2 && (best < 0 || i < best)) {
                         best = i;
                     }
@@ -59,9 +136,9 @@ int GmVertexPool::add(const Vec3 &p)
     }
     int id = static_cast<int>(m_points.size());
     m_points.push_back(p);
-    m_grid[key(static_cast<int64_t>(std::floor(p.x / m_cell)), static_cast<int64_t>(std::floor(p.y / m_cell)),
-               static_cast<int64_t>(std::floor(p.z / m_cell)))]
-        .push_back(id);
+    link(key(static_cast<int64_t>(std::floor(p.x / m_cell)), static_cast<int64_t>(std::floor(p.y / m_cell)),
+             static_cast<int64_t>(std::floor(p.z / m_cell))),
+         id);
     return id;
 }
 
@@ -158,6 +235,10 @@ uint64_t GmImprint::edgeKey(int a, int b)
 
 bool GmImprint::isCutEdge(int a, int b) const
 {
+    if (static_cast<size_t>(a) >= m_onCut.size() || static_cast<size_t>(b) >= m_onCut.size() ||
+        !m_onCut[static_cast<size_t>(a)] || !m_onCut[static_cast<size_t>(b)]) {
+        return false;
+    }
     return m_cutEdges.count(edgeKey(a, b)) != 0;
 }
 
@@ -200,8 +281,13 @@ GmImprint::GmImprint(GmGeom &a, GmGeom &b, double toleranceScale)
 
 void GmImprint::extract(GmGeom &g, int operand)
 {
-    std::unordered_map<uint32_t, int> nodeIds;
-    nodeIds.reserve(static_cast<size_t>(g.nodeCount()) * 2);
+    // Pool index of each node by node id, -1 until met: a flat table, as
+    // every use of every face looks its node up.
+    uint32_t maxId = 0;
+    for (GmNode *n : g.liveNodes()) {
+        maxId = std::max(maxId, n->id);
+    }
+    std::vector<int> nodeIds(static_cast<size_t>(maxId) + 1, -1);
     // Sized once: grown by doubling, the largest arrays of the imprint
     // would leave their earlier copies as holes in the heap.
     m_faces[operand].reserve(m_faces[operand].size() + static_cast<size_t>(g.faceCount()));
@@ -222,11 +308,16 @@ void GmImprint::extract(GmGeom &g, int operand)
                 continue;  // isolated nodes and chains carry no area
             }
             std::vector<int> ids;
+            ids.reserve(l->uses.size());
             for (const GmEdgeRef *u : l->uses) {
                 const GmNode *n = u->start();
-                auto cached = nodeIds.find(n->id);
-                int id = cached != nodeIds.end() ? cached->second : m_pool.add(n->position - m_origin);
-                nodeIds.emplace(n->id, id);
+                if (n->id >= nodeIds.size()) {
+                    nodeIds.resize(static_cast<size_t>(n->id) + 1, -1);  // a node the live list does not hold
+                }
+                int &id = nodeIds[n->id];
+                if (id < 0) {
+                    id = m_pool.add(n->position - m_origin);
+                }
                 if (ids.empty() || ids.back() != id) {
                     ids.push_back(id);
                 }
@@ -475,7 +566,10 @@ void GmImprint::arrange(int operand, int fi)
 {
     GmPolyFace &f = m_faces[operand][static_cast<size_t>(fi)];
     if (f.cuts.empty()) {
-        m_pieces[operand].push_back({f.loops, fi});
+        GmPiece whole;
+        whole.face = fi;
+        whole.sharesFace = true;
+        m_pieces[operand].push_back(std::move(whole));
         return;
     }
     Proj proj(f.normal);
@@ -785,7 +879,7 @@ Vec3 GmImprint::interiorPoint(const GmPiece &piece, const GmPolyFace &face) cons
 {
     Proj proj(face.normal);
     std::vector<std::vector<P2>> loops;
-    for (const auto &l : piece.loops) {
+    for (const auto &l : piece.loopsIn(face)) {
         std::vector<P2> pts;
         for (int id : l) {
             pts.push_back(proj(m_pool[id]));
@@ -932,6 +1026,81 @@ void CleanLoop(std::vector<int> &loop)
 }
 }  // namespace
 
+namespace {
+// A coarse grid over a box marking the cells that some of the given boxes
+// touch. A box that touches no marked cell overlaps none of them: the
+// cut nodes lie along curves, and most edges of the pieces, far from them,
+// are told so by a few bit tests instead of a tree query each.
+class CellOccupancy {
+public:
+    static constexpr int kCells = 64;  // per axis: 32 KB of bits
+
+    CellOccupancy(const GmBox &all, const std::vector<GmBox> &boxes) : m_box(all), m_bits(kCells * kCells * kCells / 64, 0)
+    {
+        for (int k = 0; k < 3; ++k) {
+            const double size = all.max[k] - all.min[k];
+            m_scale[k] = size > 0.0 ? kCells / size : 0.0;
+        }
+        for (const GmBox &b : boxes) {
+            Range r = rangeOf(b);
+            for (int x = r.lo[0]; x <= r.hi[0]; ++x) {
+                for (int y = r.lo[1]; y <= r.hi[1]; ++y) {
+                    for (int z = r.lo[2]; z <= r.hi[2]; ++z) {
+                        const size_t i = cell(x, y, z);
+                        m_bits[i >> 6] |= uint64_t{1} << (i & 63);
+                    }
+                }
+            }
+        }
+    }
+
+    // Whether the box touches a marked cell (the box overlaps the grid's).
+    bool any(const GmBox &b) const
+    {
+        Range r = rangeOf(b);
+        for (int x = r.lo[0]; x <= r.hi[0]; ++x) {
+            for (int y = r.lo[1]; y <= r.hi[1]; ++y) {
+                for (int z = r.lo[2]; z <= r.hi[2]; ++z) {
+                    const size_t i = cell(x, y, z);
+                    if (m_bits[i >> 6] & (uint64_t{1} << (i & 63))) {
+                        return true;
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Range {
+        int lo[3], hi[3];
+    };
+    // Cells by a monotone map, clamped to the grid: boxes that overlap get
+    // ranges that overlap.
+    int index(double v, int k) const
+    {
+        const double c = std::floor((v - m_box.min[k]) * m_scale[k]);
+        return c <= 0.0 ? 0 : (c >= kCells - 1 ? kCells - 1 : static_cast<int>(c));
+    }
+    Range rangeOf(const GmBox &b) const
+    {
+        Range r;
+        for (int k = 0; k < 3; ++k) {
+            r.lo[k] = index(b.min[k], k);
+            r.hi[k] = index(b.max[k], k);
+        }
+        return r;
+    }
+    static size_t cell(int x, int y, int z)
+    {
+        return (static_cast<size_t>(x) * kCells + static_cast<size_t>(y)) * kCells + static_cast<size_t>(z);
+    }
+    GmBox m_box;
+    double m_scale[3] = {0.0, 0.0, 0.0};
+    std::vector<uint64_t> m_bits;
+};
+}  // namespace
+
 void GmImprint::fixTJunctions()
 {
     std::sort(m_cutNodes.begin(), m_cutNodes.end());
@@ -949,6 +1118,7 @@ void GmImprint::fixTJunctions()
         boxes.push_back(b);
     }
     GmOctree tree(all, boxes);
+    const CellOccupancy occupied(all, boxes);
     std::vector<int> found;
     struct Hit {
         size_t edge;
@@ -961,11 +1131,13 @@ void GmImprint::fixTJunctions()
         std::vector<Hit> hits;
         for (size_t i = 0; i < loop.size(); ++i) {
             int a = loop[i], b = loop[(i + 1) % loop.size()];
-            GmBox eb;
-            eb.extend(m_pool[a]);
-            eb.extend(m_pool[b]);
-            eb = eb.widened(m_tol);
-            if (!eb.overlaps(all)) {
+            const Vec3 &pa = m_pool[a], &pb = m_pool[b];
+            GmBox eb;  // the edge's box widened by the tolerance
+            for (int k = 0; k < 3; ++k) {
+                eb.min[k] = std::min(pa[k], pb[k]) - m_tol;
+                eb.max[k] = std::max(pa[k], pb[k]) + m_tol;
+            }
+            if (!eb.overlaps(all) || !occupied.any(eb)) {
                 continue;
             }
             tree.query(eb, found);
@@ -992,8 +1164,14 @@ void GmImprint::fixTJunctions()
     std::vector<std::vector<Hit>> loopHits;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
-            for (auto &loop : piece.loops) {
-                loopHits.push_back(hitsOf(loop));
+            // A piece's nodes lie in its face's box (widened by the
+            // tolerance) up to the tolerance points merge by, and its edges'
+            // boxes are widened by one more: a face box clear of the cut
+            // cells by three tolerances has no cut node near any edge.
+            const bool nearCut =
+                occupied.any(m_faces[op][static_cast<size_t>(piece.face)].box.widened(3.0 * m_tol));
+            for (const auto &loop : loopsOf(op, piece)) {
+                loopHits.push_back(nearCut ? hitsOf(loop) : std::vector<Hit>());
                 const std::vector<Hit> &hits = loopHits.back();
                 for (size_t i = 0; i < hits.size(); ++i) {
                     for (size_t j = i + 1; j < hits.size(); ++j) {
@@ -1016,6 +1194,9 @@ void GmImprint::fixTJunctions()
             }
         }
     }
+    // Per loop of the pieces after aliasing: the index of its hits above
+    // when the loop came through unchanged, else -1 (found again).
+    std::vector<long> hitsAt;
     if (!alias.empty()) {
         auto resolve = [&](int id) {
             for (int guard = 0; guard < 8; ++guard) {
@@ -1027,11 +1208,51 @@ void GmImprint::fixTJunctions()
             }
             return id;
         };
+        std::vector<uint8_t> aliased(static_cast<size_t>(m_pool.size()), 0);
+        for (const auto &[from, to] : alias) {
+            aliased[static_cast<size_t>(from)] = 1;
+        }
+        // Whether aliasing or cleaning changes the loop: only such loops are
+        // copied and rebuilt, the rest (nearly all) stay as they are.
+        auto changes = [&](const std::vector<int> &l) {
+            const size_t n = l.size();
+            for (size_t i = 0; i < n; ++i) {
+                if (aliased[static_cast<size_t>(l[i])] || l[i] == l[(i + 1) % n] ||
+                    (n >= 3 && l[(i + n - 1) % n] == l[(i + 1) % n])) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        long original = 0;
         for (int op = 0; op < 2; ++op) {
             std::vector<GmPiece> kept;
+            kept.reserve(m_pieces[op].size());
             for (GmPiece &piece : m_pieces[op]) {
+                bool touched = false;
+                for (const auto &l : loopsOf(op, piece)) {
+                    touched = touched || changes(l);
+                }
+                if (!touched) {
+                    for (size_t li = 0; li < loopsOf(op, piece).size(); ++li) {
+                        hitsAt.push_back(original++);
+                    }
+                    kept.push_back(std::move(piece));
+                    continue;
+                }
+                if (piece.sharesFace) {
+                    piece.loops = loopsOf(op, piece);
+                    piece.sharesFace = false;
+                }
                 std::vector<std::vector<int>> loops;
+                std::vector<long> at;
                 for (size_t li = 0; li < piece.loops.size(); ++li) {
+                    const long index = original++;
+                    if (!changes(piece.loops[li])) {
+                        loops.push_back(std::move(piece.loops[li]));
+                        at.push_back(index);
+                        continue;
+                    }
                     std::vector<int> l = piece.loops[li];
                     for (int &id : l) {
                         id = resolve(id);
@@ -1039,13 +1260,17 @@ void GmImprint::fixTJunctions()
                     CleanLoop(l);
                     if (l.size() >= 3) {
                         loops.push_back(std::move(l));
+                        at.push_back(-1);
                     } else if (li == 0) {
                         loops.clear();
+                        at.clear();
+                        original += static_cast<long>(piece.loops.size() - li - 1);
                         break;
                     }
                 }
                 if (!loops.empty()) {
                     piece.loops = std::move(loops);
+                    hitsAt.insert(hitsAt.end(), at.begin(), at.end());
                     kept.push_back(std::move(piece));
                 }
             }
@@ -1063,11 +1288,20 @@ void GmImprint::fixTJunctions()
     size_t loopAt = 0;
     for (int op = 0; op < 2; ++op) {
         for (GmPiece &piece : m_pieces[op]) {
-            for (auto &loop : piece.loops) {
-                std::vector<Hit> hits = alias.empty() ? std::move(loopHits[loopAt++]) : hitsOf(loop);
+            const size_t loopCount = loopsOf(op, piece).size();
+            for (size_t li = 0; li < loopCount; ++li) {
+                const long at = alias.empty() ? static_cast<long>(loopAt) : hitsAt[loopAt];
+                ++loopAt;
+                std::vector<Hit> hits =
+                    at >= 0 ? std::move(loopHits[static_cast<size_t>(at)]) : hitsOf(loopsOf(op, piece)[li]);
                 if (hits.empty()) {
                     continue;
                 }
+                if (piece.sharesFace) {
+                    piece.loops = loopsOf(op, piece);  // its own copy, to take the nodes
+                    piece.sharesFace = false;
+                }
+                std::vector<int> &loop = piece.loops[li];
                 // Each node goes into the one edge of the loop nearest to it.
                 std::unordered_map<int, size_t> best;
                 for (size_t i = 0; i < hits.size(); ++i) {
@@ -1107,6 +1341,7 @@ void GmImprint::releaseWork()
         std::vector<GmPiece>().swap(m_pieces[op]);
     }
     std::unordered_set<uint64_t>().swap(m_cutEdges);
+    std::vector<uint8_t>().swap(m_onCut);
     std::vector<int>().swap(m_cutNodes);
     m_pool.freeze();
 }
@@ -1115,6 +1350,8 @@ void GmImprint::releaseWork()
 
 void GmImprint::run()
 {
+    // The operands' nodes, with some room for the cut points.
+    m_pool.reserve(static_cast<size_t>(m_a.nodeCount()) + static_cast<size_t>(m_b.nodeCount()) + 1024);
     extract(m_a, 0);
     extract(m_b, 1);
     GmBox boxA, boxB;
@@ -1156,6 +1393,11 @@ void GmImprint::run()
         }
     }
     fixTJunctions();
+    m_onCut.assign(static_cast<size_t>(m_pool.size()), 0);
+    for (uint64_t k : m_cutEdges) {
+        m_onCut[static_cast<size_t>(k >> 32)] = 1;
+        m_onCut[static_cast<size_t>(k & 0xFFFFFFFFu)] = 1;
+    }
 }
 
 }  // namespace solvane

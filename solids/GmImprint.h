@@ -34,15 +34,32 @@ public:
     int size() const { return static_cast<int>(m_points.size()); }
     double tolerance() const { return m_tol; }
     // Drops the lookup grid: no point can be added after it.
-    void freeze() { std::unordered_map<uint64_t, std::vector<int>>().swap(m_grid); }
+    void freeze();
+    // Room for this many points without growing the grid on the way.
+    void reserve(size_t points);
 
 private:
     uint64_t key(int64_t x, int64_t y, int64_t z) const;
+    // The first point of the cell chain under the key, or -1.
+    int head(uint64_t key) const;
+    void link(uint64_t key, int id);
+    void grow();
     double m_tol;
     double m_tol2;
     double m_cell;
     std::vector<Vec3> m_points;
-    std::unordered_map<uint64_t, std::vector<int>> m_grid;
+    // The lookup grid as flat arrays, not a node map with a vector per
+    // cell: an imprint adds a point per node of both operands, and a
+    // node-based map pays an allocation and a cache miss for each.
+    // Open addressing on the cell key; the points of one cell are chained
+    // through m_next.
+    struct Slot {
+        uint64_t key = 0;
+        int head = -1;  // -1: free slot
+    };
+    std::vector<Slot> m_slots;  // key and head side by side: one cache line per probe
+    std::vector<int> m_next;    // per point: the next point of its cell, or -1
+    size_t m_slotsUsed = 0;
 };
 
 // A face of an operand as loops of pool indices.
@@ -64,6 +81,11 @@ struct GmPolyFace {
 struct GmPiece {
     std::vector<std::vector<int>> loops;  // outer loop first, holes after
     int face = 0;                         // index of its GmPolyFace (own operand)
+    // A face nothing cut is its own piece: its loops are the face's and are
+    // not copied (loops stays empty) until a pass changes them.
+    bool sharesFace = false;
+
+    const std::vector<std::vector<int>> &loopsIn(const GmPolyFace &f) const { return sharesFace ? f.loops : loops; }
 };
 
 class GmImprint {
@@ -89,6 +111,11 @@ public:
     GmVertexPool &pool() { return m_pool; }
     std::vector<GmPolyFace> &faces(int operand) { return m_faces[operand]; }
     std::vector<GmPiece> &pieces(int operand) { return m_pieces[operand]; }
+    // The loops of a piece of the operand (its face's when it shares them).
+    const std::vector<std::vector<int>> &loopsOf(int operand, const GmPiece &piece) const
+    {
+        return piece.loopsIn(m_faces[operand][static_cast<size_t>(piece.face)]);
+    }
     // Undirected pool edges that lie on the other operand's surface.
     bool isCutEdge(int a, int b) const;
     static uint64_t edgeKey(int a, int b);
@@ -119,6 +146,9 @@ private:
     std::vector<GmPolyFace> m_faces[2];
     std::vector<GmPiece> m_pieces[2];
     std::unordered_set<uint64_t> m_cutEdges;
+    // Per pool point: whether a cut edge ends there. Most edges have an end
+    // that is not on the cut, and are told so without a hash lookup.
+    std::vector<uint8_t> m_onCut;
     std::vector<int> m_cutNodes;
     int m_pairs = 0;
 };

@@ -51,7 +51,6 @@ void GmOctree::split(int cell, int depth)
     m_cells[static_cast<size_t>(cell)].items.clear();
     const int count = 1 << axisCount;
     std::vector<Cell> children;
-    size_t total = 0;
     for (int o = 0; o < count; ++o) {
         GmBox ob = box;
         for (int a = 0; a < axisCount; ++a) {
@@ -62,14 +61,32 @@ void GmOctree::split(int cell, int depth)
                 ob.max[k] = c[k];
             }
         }
-        Cell child{ob, -1, 0, {}};
-        for (int i : items) {
-            if (m_boxes[static_cast<size_t>(i)].overlaps(ob)) {
-                child.items.push_back(i);
+        children.push_back(Cell{ob, -1, 0, {}});
+    }
+    // Each item goes to the children its box overlaps, found from the sides
+    // of the mid-planes it reaches (one pass over the items, not one per
+    // child; every child still gets its items in ascending order). An item
+    // in the cell overlaps it, so along each halved axis it reaches the
+    // lower half when its min is at most the mid-plane and the upper half
+    // when its max is at least it: what overlapping each child's box tells.
+    size_t total = 0;
+    for (int i : items) {
+        const GmBox &b = m_boxes[static_cast<size_t>(i)];
+        int lowMask = 0, highMask = 0;  // per halved axis: reaches the lower, the upper half
+        for (int a = 0; a < axisCount; ++a) {
+            const int k = axes[a];
+            lowMask |= (b.min[k] <= c[k] ? 1 : 0) << a;
+            highMask |= (b.max[k] >= c[k] ? 1 : 0) << a;
+        }
+        for (int o = 0; o < count; ++o) {
+            // Child o takes the upper half along axis a when bit a is set.
+            if (((o & highMask) == o) && ((~o & (count - 1) & lowMask) == (~o & (count - 1)))) {
+                if (b.overlaps(children[static_cast<size_t>(o)].box)) {
+                    children[static_cast<size_t>(o)].items.push_back(i);
+                    ++total;
+                }
             }
         }
-        total += child.items.size();
-        children.push_back(std::move(child));
     }
     if (m_entries - items.size() + total > m_maxEntries) {
         m_cells[static_cast<size_t>(cell)].items = std::move(items);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <cstdint>
 
 #include "solids/GmGeom.h"
 #include "solids/GmRadialOrder.h"
@@ -23,61 +23,87 @@ std::vector<GmShell *> GmShellBuilder::buildOneSided(int side)
 std::vector<GmShell *> GmShellBuilder::build(bool twoSided, int side)
 {
     std::vector<GmFace *> faces = m_g.liveFaces();
-    // Marks per side, keyed by face id through a dense index.
-    std::unordered_map<uint32_t, size_t> index;
-    index.reserve(faces.size() * 2);
+    // Slots per side, keyed by face id through a dense index: a flat table
+    // by id (ids are below the geometry's next id), as every edge use of
+    // every face looks its neighbour up.
+    constexpr uint32_t kNone = UINT32_MAX;
+    std::vector<uint32_t> index(m_g.m_nextId, kNone);
     for (size_t i = 0; i < faces.size(); ++i) {
-        index[faces[i]->id] = i;
+        index[faces[i]->id] = static_cast<uint32_t>(i);
     }
-    std::vector<uint8_t> marked(faces.size() * 2, 0);
-    auto slot = [&](GmFace *f, int s) { return index.at(f->id) * 2 + static_cast<size_t>(s); };
+    auto indexOf = [&](const GmFace *f) { return f->id < index.size() ? index[f->id] : kNone; };
+    // A face use reaches its radial neighbour across each edge, and the
+    // neighbour reaches it back (the radial order is walked one way from
+    // one side and the other way from the other), so the shells are the
+    // connected components of the face uses. They are found by union-find
+    // in face order and the uses added to their shells in face order: a
+    // walk from face to neighbour jumps about the geometry's storage, which
+    // on large solids costs more than the work. A shell's first face is its
+    // first in face order either way, and shells come in the order of their
+    // first face.
+    const size_t slots = faces.size() * 2;
+    std::vector<uint32_t> parent(slots);
+    for (size_t k = 0; k < slots; ++k) {
+        parent[k] = static_cast<uint32_t>(k);
+    }
+    auto root = [&](uint32_t x) {
+        while (parent[x] != x) {
+            parent[x] = parent[parent[x]];
+            x = parent[x];
+        }
+        return x;
+    };
+    for (size_t i = 0; i < faces.size(); ++i) {
+        GmFace *g = faces[i];
+        for (int gs = 0; gs < 2; ++gs) {
+            if (!twoSided && gs != side) {
+                continue;
+            }
+            const uint32_t from = static_cast<uint32_t>(i * 2 + static_cast<size_t>(gs));
+            for (GmLoop *l : g->loops) {
+                for (GmEdgeRef *u : l->uses) {
+                    int ns = 0;
+                    GmEdgeRef *p = radial_neighbour(u, gs, &ns);
+                    if (!p) {
+                        continue;
+                    }
+                    GmFace *h = p->loop->face;
+                    if (h == g || h->removed) {
+                        continue;
+                    }
+                    if (!twoSided && ns != side) {
+                        continue;  // inconsistent orientation: the shell stays open
+                    }
+                    const uint32_t at = indexOf(h);
+                    if (at == kNone) {
+                        continue;
+                    }
+                    const uint32_t ra = root(from), rb = root(at * 2 + static_cast<uint32_t>(ns));
+                    if (ra != rb) {
+                        parent[std::max(ra, rb)] = std::min(ra, rb);  // the root is the first slot
+                    }
+                }
+            }
+        }
+    }
+    std::vector<GmShell *> shellOf(slots, nullptr);
     std::vector<GmShell *> shells;
-    std::vector<std::pair<GmFace *, int>> stack;
-    stack.reserve(faces.size() * 2);
-    for (GmFace *f : faces) {
+    for (size_t i = 0; i < faces.size(); ++i) {
         for (int s = 0; s < 2; ++s) {
             if (!twoSided && s != side) {
                 continue;
             }
-            if (marked[slot(f, s)]) {
-                continue;
+            const uint32_t r = root(static_cast<uint32_t>(i * 2 + static_cast<size_t>(s)));
+            GmShell *&shell = shellOf[r];
+            if (!shell) {
+                shell = m_g.new_shell();
+                shells.push_back(shell);
             }
-            GmShell *shell = m_g.new_shell();
-            marked[slot(f, s)] = 1;
-            stack.push_back({f, s});
-            while (!stack.empty()) {
-                auto [g, gs] = stack.back();
-                stack.pop_back();
-                m_g.add_face_use(shell, g, gs);
-                for (GmLoop *l : g->loops) {
-                    for (GmEdgeRef *u : l->uses) {
-                        int ns = 0;
-                        GmEdgeRef *p = radial_neighbour(u, gs, &ns);
-                        if (!p) {
-                            continue;
-                        }
-                        GmFace *h = p->loop->face;
-                        if (h == g || h->removed) {
-                            continue;
-                        }
-                        if (!twoSided && ns != side) {
-                            continue;  // inconsistent orientation: the shell stays open
-                        }
-                        auto it = index.find(h->id);
-                        if (it == index.end()) {
-                            continue;
-                        }
-                        size_t k = it->second * 2 + static_cast<size_t>(ns);
-                        if (!marked[k]) {
-                            marked[k] = 1;
-                            stack.push_back({h, ns});
-                        }
-                    }
-                }
-            }
-            shell->volume /= 3.0;
-            shells.push_back(shell);
+            m_g.add_face_use(shell, faces[i], s);
         }
+    }
+    for (GmShell *shell : shells) {
+        shell->volume /= 3.0;
     }
     return shells;
 }
@@ -118,10 +144,12 @@ double winding_number(const std::vector<GmFaceRef *> &faces, const Vec3 &p)
 
 // ------------------------------------------------------- GmGeom::build_solids
 
-int GmGeom::build_solids(int mode)
+int GmGeom::build_solids(int mode, bool planesCurrent)
 {
     retireSolids();
-    update();
+    if (!planesCurrent) {
+        update();
+    }
     GmShellBuilder builder(*this);
     int made = 0;
     if (mode == 0) {

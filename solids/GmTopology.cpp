@@ -221,6 +221,9 @@ GmLoop *make_loop(GmGeom &g, GmFace *f, const std::vector<GmNode *> &nodes)
 {
     GmLoop *loop = g.new_loop(f);
     size_t n = nodes.size();
+    // Sized once: growing one use at a time allocates and frees on the way,
+    // for every loop and edge of a rebuilt solid.
+    loop->uses.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         bool rev = false;
         GmEdge *e = find_edge_dir(nodes[i], nodes[(i + 1) % n], &rev);
@@ -229,6 +232,9 @@ GmLoop *make_loop(GmGeom &g, GmFace *f, const std::vector<GmNode *> &nodes)
         }
         GmEdgeRef *u = g.new_edge_ref(e, loop, rev);
         loop->uses.push_back(u);
+        if (e->uses.empty()) {
+            e->uses.reserve(2);  // an edge of a closed surface has two uses
+        }
         e->uses.push_back(u);
         e->usesSorted = false;
         ++f->ref_count;

@@ -58,17 +58,36 @@ GmValidityReport check_validity(GmGeom &g)
             }
         }
     }
+    // Per-shell edge use counts and the nodes and edges met, in flat tables
+    // by element id shared by all shells: a stamp per id tells whether it was
+    // met in the shell at hand, so nothing is cleared between shells. Hash
+    // maps here made the check a third of a long run of booleans.
+    uint32_t maxId = 0;
+    for (GmNode *n : g.liveNodes()) {
+        maxId = std::max(maxId, n->id);
+    }
+    for (GmEdge *e : g.liveEdges()) {
+        maxId = std::max(maxId, e->id);
+    }
+    std::vector<uint32_t> edgeStamp(static_cast<size_t>(maxId) + 1, 0), nodeStamp(static_cast<size_t>(maxId) + 1, 0);
+    std::vector<std::pair<int, int>> counts(static_cast<size_t>(maxId) + 1);  // (forward, backward)
+    auto fit = [&](uint32_t id) {
+        if (id >= edgeStamp.size()) {  // an element the live lists do not hold
+            edgeStamp.resize(static_cast<size_t>(id) + 1, 0);
+            nodeStamp.resize(static_cast<size_t>(id) + 1, 0);
+            counts.resize(static_cast<size_t>(id) + 1);
+        }
+    };
+    uint32_t stamp = 0;
+    std::vector<uint32_t> shellEdges;
     for (GmSolid *s : g.liveSolids()) {
         ++r.solids;
         double solidVolume = 0.0;
         for (GmShell *sh : s->shells) {
             ++r.shells;
-            // One entry per edge use, (edge id, direction), and one per node
-            // end, in flat arrays sorted afterwards: hash tables with a
-            // block per entry cost several times the shell's own memory in
-            // the middle of every boolean.
-            std::vector<uint64_t> uses;  // edge id << 1 | backward
-            std::vector<uint32_t> nodes;
+            ++stamp;
+            shellEdges.clear();
+            int nodes = 0;
             int faces = 0, loops = 0;
             double v = 0.0;
             Vec3 about;
@@ -89,35 +108,43 @@ GmValidityReport check_validity(GmGeom &g)
                 for (GmLoop *l : f->loops) {
                     ++loops;
                     for (GmEdgeRef *u : l->uses) {
+                        // Directed edge counts: +1 along node1 -> node2, -1 against.
                         bool backward = u->reversed != (fr->side == 0);
-                        uses.push_back((static_cast<uint64_t>(u->edge->id) << 1) | (backward ? 1u : 0u));
-                        // Both ends: an open shell may end at a node that
-                        // starts no use of it.
-                        nodes.push_back(u->edge->node1->id);
-                        nodes.push_back(u->edge->node2->id);
+                        const uint32_t e = u->edge->id;
+                        fit(e);
+                        if (edgeStamp[e] != stamp) {
+                            edgeStamp[e] = stamp;
+                            counts[e] = {0, 0};
+                            shellEdges.push_back(e);
+                        }
+                        (backward ? counts[e].second : counts[e].first) += 1;
+                        for (const GmNode *n : {u->edge->node1, u->edge->node2}) {
+                            fit(n->id);
+                            if (nodeStamp[n->id] != stamp) {
+                                nodeStamp[n->id] = stamp;
+                                ++nodes;
+                            }
+                        }
                     }
                 }
             }
             v /= 3.0;
             solidVolume += v;
-            std::sort(nodes.begin(), nodes.end());
-            const size_t nodeCount = static_cast<size_t>(std::unique(nodes.begin(), nodes.end()) - nodes.begin());
-            std::vector<uint32_t>().swap(nodes);
-            std::sort(uses.begin(), uses.end());  // by edge id: reports in a stable order
-            size_t edgeCount = 0;
-            for (size_t i = 0; i < uses.size();) {
-                const uint64_t id = uses[i] >> 1;
-                int forward = 0, backward = 0;
-                for (; i < uses.size() && (uses[i] >> 1) == id; ++i) {
-                    ++((uses[i] & 1u) ? backward : forward);
-                }
-                ++edgeCount;
-                if (forward != 1 || backward != 1) {
-                    problem("edge " + std::to_string(id) + " used " + std::to_string(forward) + "+" +
-                            std::to_string(backward) + " times in a shell (open or inconsistently oriented)");
+            std::vector<uint32_t> ids;
+            for (uint32_t id : shellEdges) {
+                if (counts[id].first != 1 || counts[id].second != 1) {
+                    ids.push_back(id);
                 }
             }
-            int chi = static_cast<int>(nodeCount) - static_cast<int>(edgeCount) + faces - (loops - faces);
+            std::sort(ids.begin(), ids.end());  // reports in a stable order
+            for (uint32_t id : ids) {
+                const auto &cnt = counts[id];
+                {
+                    problem("edge " + std::to_string(id) + " used " + std::to_string(cnt.first) + "+" +
+                            std::to_string(cnt.second) + " times in a shell (open or inconsistently oriented)");
+                }
+            }
+            int chi = nodes - static_cast<int>(shellEdges.size()) + faces - (loops - faces);
             r.euler.push_back(chi);
             if (chi > 2 || (chi % 2) != 0) {
                 problem("shell Euler characteristic " + std::to_string(chi) + " is not 2 - 2g");

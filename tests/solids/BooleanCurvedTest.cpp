@@ -134,6 +134,36 @@ TEST(BooleanCurved, CylinderAcrossACornerOfTheBox)
     EXPECT_TRUE(v.ok);
 }
 
+// A pyramid over a 200-gon: its apex meets 200 side faces, so the pieces
+// joined through it are found among hundreds of edges at one node. A box
+// takes its lower part; the part above is a similar pyramid.
+TEST(BooleanCurved, PyramidWithAManyEdgedApexCutByABox)
+{
+    const int n = 200;
+    const double h = 1.0, cut = 0.4;
+    GmMesh pyramid;
+    pyramid.points.push_back(Vec3(0, 0, h));  // the apex
+    for (int k = 0; k < n; ++k) {
+        const double a = 2.0 * M_PI * k / n;
+        pyramid.points.push_back(Vec3(std::cos(a), std::sin(a), 0.0));
+    }
+    for (int k = 0; k < n; ++k) {
+        pyramid.polygons.push_back({0, 1 + k, 1 + (k + 1) % n});
+    }
+    std::vector<int> base;
+    for (int k = n; k >= 1; --k) {
+        base.push_back(k);
+    }
+    pyramid.polygons.push_back(base);
+    const double whole = 0.5 * n * std::sin(2.0 * M_PI / n) * h / 3.0;
+    const double top = whole * std::pow((h - cut) / h, 3.0);
+    auto P = FromMesh(pyramid);
+    auto B = Box({-2, -2, -1}, {2, 2, cut});
+    EXPECT_NEAR(ClosedVolume(RunBool(GmBoolOp::Difference, *P, *B)), top, 1e-9);
+    EXPECT_NEAR(ClosedVolume(RunBool(GmBoolOp::Intersection, *P, *B)), whole - top, 1e-9);
+    EXPECT_NEAR(ClosedVolume(RunBool(GmBoolOp::Union, *P, *B)), 4.0 * 4.0 * (cut + 1.0) + top, 1e-9);
+}
+
 class ScaledCases : public ::testing::TestWithParam<double> {};
 
 TEST_P(ScaledCases, CubesSpheresAndCylinders)
