@@ -15,28 +15,8 @@ namespace {
 // Settings in a folder of the test's own.
 class PropertiesTest : public controltest::ControlTest {
 protected:
-    void SetUp() override
-    {
-        ControlTest::SetUp();
-        m_folder = std::filesystem::temp_directory_path() / ("fennix-props-" + std::to_string(getpid()));
-        std::filesystem::create_directories(m_folder);
-        const char *old = std::getenv("XDG_CONFIG_HOME");
-        m_had = old != nullptr;
-        m_old = old ? old : "";
-        setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        if (m_had)
-            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(m_folder);
-        ControlTest::TearDown();
-    }
-    std::filesystem::path m_folder;
-    std::string m_old;
-    bool m_had = false;
+    controltest::ConfigHomeOfItsOwn m_home{"fennix-props"};
+    const std::filesystem::path m_folder = m_home.Folder();
 };
 
 } // namespace
