@@ -47,11 +47,6 @@ R NoWindow()
     return R::Error(kErrNoWindow, "the control has no window yet");
 }
 
-R NotYet(const char *name)
-{
-    return R::Error(kErrNotAvailable, std::string(name) + " is not available yet");
-}
-
 #define FACADE                                  \
     drevon::CDrevon *f = c.GetFacade();         \
     if (!f)                                     \

@@ -65,7 +65,7 @@ enum DispError {
     kErrUnknownMethod = -32601,
     kErrParams = -32602,       // wrong count or type of parameters
     kErrTooLong = -32000,      // a request line over the cap
-    kErrNotAvailable = 1,      // the operation is not connected yet
+    kErrNotAvailable = 1,      // no method answers it now; kept so that the codes clients know stay
     kErrNoWindow = 2,          // called before the control's window exists
     kErrBadHandle = 3,         // a stale, forged or unfitting handle
     kErrFailed = 4,            // the operation refused or failed
