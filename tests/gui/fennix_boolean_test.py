@@ -45,7 +45,7 @@ def main():
             screen.shot().save_png(os.path.join(args.keep_shots, name))
 
     try:
-        window = screen.window(os.path.basename(scene))
+        window = screen.window(os.path.basename(scene), program)
         box = screen.geometry(window)
         settle(screen, box)
         top = chrome_height(screen.shot(), box)

@@ -102,7 +102,7 @@ def main():
             fail("the socket's folder is not private")
         first, second = Client(path), Client(path)
         starts = first.wait_event("StartSession")
-        window = screen.window(os.path.basename(scene))
+        window = screen.window(os.path.basename(scene), program)
         box = screen.geometry(window)
         time.sleep(0.5)
         if len(first.wait_event("StartSession")) != 1:

@@ -48,7 +48,7 @@ def main():
     program = subprocess.Popen([fennix, scene, "--create", "sphere", "--save-on-close", out], env=env,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     try:
-        window = screen.window(os.path.basename(scene))
+        window = screen.window(os.path.basename(scene), program)
         box = screen.geometry(window)
         time.sleep(1.0)
         cx, cy = box[0] + box[2] // 2, box[1] + box[3] // 2

@@ -140,7 +140,7 @@ def main():
     folder, scene = copy_scene(args.scene, "fennix-creation-keys-")
     server, screen, program = start_fennix(args.fennix, scene)
     try:
-        window = screen.window(os.path.basename(scene))
+        window = screen.window(os.path.basename(scene), program)
         box = screen.geometry(window)
         settle(screen, box)
         top = chrome_height(screen.shot(), box)

@@ -75,7 +75,7 @@ def main():
     saved = os.path.join(folder, "saved_through_the_menu.kvrx")
     server, screen, program = start_fennix(args.fennix, scene)
     try:
-        window = screen.window(os.path.basename(scene))
+        window = screen.window(os.path.basename(scene), program)
         box = screen.geometry(window)
         settle(screen, box)
         image = screen.shot()

@@ -79,7 +79,7 @@ def main():
             screen.shot().save_png(os.path.join(args.keep_shots, name))
 
     try:
-        window = screen.window(os.path.basename(args.scene))
+        window = screen.window(os.path.basename(args.scene), program)
         wx, wy, ww, wh = screen.geometry(window)
         # The view's part of the window: below the toolbars.
         lower = (wx, wy + wh // 4, ww, wh - wh // 4)

@@ -61,7 +61,7 @@ def main():
     env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
     program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     try:
-        window = screen.window(os.path.basename(args.scene))
+        window = screen.window(os.path.basename(args.scene), program)
         box = screen.geometry(window)
         settle(screen, box)
         shown = pixels(screen, box)

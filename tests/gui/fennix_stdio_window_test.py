@@ -44,7 +44,7 @@ def main():
         time.sleep(0.5)
         if program.poll() is not None:
             fail("the window closed when input ended")
-        screen.window(os.path.basename(scene))
+        screen.window(os.path.basename(scene), program)
         print("PASS: the window answers on standard input and output")
     finally:
         if program.poll() is None:

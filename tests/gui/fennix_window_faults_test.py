@@ -84,7 +84,7 @@ class Window:
         env = dict(self.screen.env, LIBGL_ALWAYS_SOFTWARE="1", GDK_BACKEND="x11", NO_AT_BRIDGE="1")
         self.program = subprocess.Popen([fennix, scene] + list(options), env=env, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE)
-        self.id = self.screen.window(os.path.basename(scene))
+        self.id = self.screen.window(os.path.basename(scene), self.program)
         self.box = canvas_box(self.screen.geometry(self.id))
         settle(self.screen, self.box)
 

@@ -102,15 +102,21 @@ class Screen:
             fail("%s: %s" % (" ".join(args), result.stderr.decode(errors="replace").strip()))
         return result.stdout
 
-    def window(self, name):
+    def window(self, name, program=None):
+        """The first window named `name`; fails at once, with what it wrote,
+        when `program` (the process that should show it) ends first."""
         # A sanitizer build on a loaded machine can take long to show its first window.
         deadline = time.time() + 90
         while time.time() < deadline:
             found = self.run("xdotool", "search", "--name", name, check=False).split()
             if found:
                 return found[0].decode()
+            if program is not None and program.poll() is not None:
+                said = program.stderr.read().decode(errors="replace").strip() if program.stderr else ""
+                fail("the program ended with status %d before a window named %s appeared: %s"
+                     % (program.returncode, name, said))
             time.sleep(0.2)
-        fail("no window named %s appeared" % name)
+        fail("no window named %s appeared%s" % (name, " (the program still runs)" if program is not None else ""))
 
     def geometry(self, window):
         values = {}
@@ -222,7 +228,7 @@ def main():
 
     program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     try:
-        window = screen.window(os.path.basename(args.scene))
+        window = screen.window(os.path.basename(args.scene), program)
         box = screen.geometry(window)
         # The canvas is 640x480; the menu bar and the toolbars lie above it.
         if box[2] != 640 or box[3] < 480:
