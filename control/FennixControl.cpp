@@ -62,7 +62,6 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
     m_pFacade->SetComObject(this);
     m_pfnHostButtonState = m_pFacade->GetHostButtonStateCallback(m_pHostButtonData);
     m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
-    m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
     m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
     m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
     m_props.texturePath = CompleteTexturePath(m_props.texturePath);
