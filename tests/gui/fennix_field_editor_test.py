@@ -15,7 +15,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import CANVAS_HEIGHT, Screen, crop, fail, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import CANVAS_HEIGHT, crop, fail, share_changed, start_fennix  # noqa: E402
 from fennix_select_drag_test import extent, is_red, is_yellow, pixels, settle  # noqa: E402
 
 
@@ -78,10 +78,7 @@ def main():
         if args.keep_shots:
             screen.shot().save_png(os.path.join(args.keep_shots, name))
 
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
-    program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    server, screen, program = start_fennix(args.fennix, args.scene)
     try:
         window = screen.window(os.path.basename(args.scene), program)
         box = screen.geometry(window)

@@ -7,13 +7,12 @@ the distance dragged, and a left drag over empty space still turns the view.
   fennix_select_drag_test.py FENNIX SCENE [--keep-shots DIR]
 """
 import os
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    Screen, crop, expect_clean_exit, fail, other_windows, share_changed, start_xvfb, stop, window_test_arguments)
+    crop, expect_clean_exit, fail, other_windows, share_changed, start_fennix, stop, window_test_arguments)
 
 
 def is_yellow(p):
@@ -56,10 +55,7 @@ def extent(found):
 def main():
     args = window_test_arguments()
 
-    server, display = start_xvfb()
-    screen = Screen(display)
-    env = dict(screen.env, LIBGL_ALWAYS_SOFTWARE="1")
-    program = subprocess.Popen([args.fennix, args.scene], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    server, screen, program = start_fennix(args.fennix, args.scene)
     try:
         window = screen.window(os.path.basename(args.scene), program)
         box = screen.geometry(window)
