@@ -138,7 +138,6 @@ namespace {
 class BarSizesTest : public ::testing::Test {
 protected:
     controltest::ConfigHomeOfItsOwn m_home{"fennix-bars"};
-    const std::filesystem::path m_folder = m_home.Folder();
 };
 
 } // namespace

@@ -16,7 +16,6 @@ namespace {
 class PropertiesTest : public controltest::ControlTest {
 protected:
     controltest::ConfigHomeOfItsOwn m_home{"fennix-props"};
-    const std::filesystem::path m_folder = m_home.Folder();
 };
 
 } // namespace
@@ -24,7 +23,7 @@ protected:
 TEST_F(PropertiesTest, SavedPropertiesComeBackAndNameTheOpenScene)
 {
     Create();
-    const std::string scene = (m_folder / "saved.kvrx").string();
+    const std::string scene = (m_home.Folder() / "saved.kvrx").string();
     {
         std::ofstream out(scene);
         out << m_control.Call("SaveToString", {}).value.text;

@@ -300,8 +300,9 @@ TEST_F(MetaBallsTest, EveryPartOfTheSurfaceIsFound)
         SgRef<SgBoolean> node = c.make();
         SgFaceSet *mesh = BuildMesh(node.get());
         ExpectSolid(mesh, c.what);
-        if (mesh)
+        if (mesh) {
             EXPECT_EQ(Components(*mesh), c.pieces) << c.what;
+        }
     }
 }
 
@@ -320,8 +321,9 @@ TEST_F(MetaBallsTest, EveryPointGroupBecomesABlob)
     node->m_maxCells.Set(1000);
     SgFaceSet *mesh = BuildMesh(node.get());
     ExpectSolid(mesh, "points");
-    if (mesh)
+    if (mesh) {
         EXPECT_EQ(Components(*mesh), 201);
+    }
 }
 
 TEST_F(MetaBallsTest, ASurfaceIsWalkedUntilItClosesOrSaysItIsIncomplete)
