@@ -648,6 +648,11 @@ void CArbeloCtrl::LocateSelection(const SgPath &path)
     const StItem item = FindItemForPath(path);
     if (!item)
         return;
+    // The user is already at the object or inside it (a field row reached
+    // with the keys): the selection told again leaves the highlight there.
+    for (StItem at = m_pView->GetHighlighted(); at; at = m_pView->GetParent(at))
+        if (at == item)
+            return;
     ++m_updating;
     if (OnItemExpanding(item, true))
         m_pView->Expand(item);

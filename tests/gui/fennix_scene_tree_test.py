@@ -138,13 +138,25 @@ def main():
         # Editing a field in place: Down moves to the object's first field
         # ("hide - 0"), F2 opens its edit box, and "1"
         # hides the box; Edit > Undo (Ctrl+Z) shows it again.
-        screen.run("xdotool", "key", "Down")
         def below(im):
             lit = highlighted(im, pane)
             # The box's row is no longer lit, the row below it is.
             return lit if lit and min(y for _, y in lit) > iy + 4 else None
-        moved = wait_for(screen, below)
-        if not moved:
+        # Selecting the box adds its manipulator, and the tree rebuilds
+        # itself for that change from the event loop, lighting the box's row
+        # again: the keys wait for that rebuild (a second is ample), and on
+        # a loaded machine the item is clicked and the key sent again.
+        time.sleep(1.0)
+        for attempt in range(3):
+            if attempt:
+                screen.run("xdotool", "mousemove", str(int(pane[0] + ix)), str(int(pane[1] + iy)), "click", "1")
+                time.sleep(1.0 + attempt)
+            screen.run("xdotool", "key", "Down")
+            moved = wait_for(screen, below, seconds=10)
+            if moved:
+                break
+        else:
+            keep("5-down-failed.png")
             fail("Down did not move to the object's first field")
         # The edit box is up when the pane's picture changes; a loaded
         # machine can take seconds, and keys typed before the box has the

@@ -266,6 +266,34 @@ TEST_F(CArbeloCtrlTest, ItemsAndSelectionFollowEachOther)
     EXPECT_EQ(tree.GetHighlighted(), 0u);
 }
 
+// The selection is told again (a manipulator added, a redraw) after the user
+// moved from the object's item to one of its fields: the highlight stays on
+// the field, where the next key or F2 acts, instead of jumping back.
+TEST_F(CArbeloCtrlTest, ARepeatedSelectionLeavesTheHighlightInsideTheSelectedObject)
+{
+    StItem item = Child(Top(), "Object");
+    ASSERT_TRUE(panel.OnSelectItem(item));
+    tree.Highlight(item);
+    StItem field = tree.GetFirstChild(Open(item));
+    ASSERT_NE(field, 0u);
+    tree.Highlight(field);
+    document.NotifySelectionChanged();
+    EXPECT_EQ(tree.GetHighlighted(), field) << tree.GetText(tree.GetHighlighted());
+
+    // Another object selected elsewhere still moves the highlight to it.
+    auto *other = new SgObject;
+    other->SetName("other");
+    document.GetRoot()->AddChild(other);
+    panel.RefreshTree();
+    tree.Highlight(field);
+    SgPath path;
+    path.CreateFromNode(other);
+    document.GetSelectionHandler()->DeselectAll();
+    document.GetSelectionHandler()->Select(path, 0);
+    ASSERT_NE(tree.GetHighlighted(), 0u);
+    EXPECT_EQ(tree.GetText(tree.GetHighlighted()), "other");
+}
+
 TEST_F(CArbeloCtrlTest, ANodeDeletedWhileShownLeavesNoDanglingRecord)
 {
     document.SetUndoRecording(true);
