@@ -85,7 +85,7 @@ void BM_SphereDifference(benchmark::State &s) { RunOp(s, GmBoolOp::Difference); 
 // 160 overlapping spheres (radius 0.8, 32 segments) on a wavy ring,
 // united one at a time into one solid in place, as a Boolean of 160
 // operands does. The peak resident memory of a run filtered to this case
-// (/usr/bin/time -v) is the figure to watch; of it, some 65 MB are there
+// (/usr/bin/time -v) is the figure to watch; of it, some 17 MB are there
 // before any solid is made (the libraries the process loads, compare a run
 // filtered to nothing).
 void BM_RingOf160Spheres(benchmark::State &state)

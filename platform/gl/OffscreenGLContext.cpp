@@ -5,12 +5,80 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
 #include "platform/SgError.h"
+#include "platform/glentry/GLEntryPoints.h"
 
 namespace {
+
+// The offscreen GL library, loaded by the first offscreen context.
+struct OffscreenLibrary {
+    void *handle = nullptr;
+    decltype(&OSMesaCreateContextAttribs) createContext = nullptr;
+    decltype(&OSMesaDestroyContext) destroyContext = nullptr;
+    decltype(&OSMesaMakeCurrent) makeCurrent = nullptr;
+    decltype(&OSMesaGetIntegerv) getIntegerv = nullptr;
+    decltype(&OSMesaGetProcAddress) getProcAddress = nullptr;
+    // Why it could not be used; empty when it can.
+    std::string error;
+};
+
+void *s_offscreenHandle = nullptr;
+
+void *OffscreenFunction(const char *name)
+{
+    return dlsym(s_offscreenHandle, name);
+}
+
+template <typename Function> bool Find(void *handle, const char *name, Function &function)
+{
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    return function != nullptr;
+}
+
+OffscreenLibrary Load()
+{
+    OffscreenLibrary library;
+    for (const char *name : {FENNIX_OSMESA_SONAME, FENNIX_OSMESA_PATH}) {
+        library.handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+        if (library.handle != nullptr)
+            break;
+    }
+    if (library.handle == nullptr) {
+        const char *reason = dlerror();
+        library.error = std::string("Cannot load the offscreen GL library " FENNIX_OSMESA_SONAME ": ") +
+                        (reason != nullptr ? reason : "not found");
+        return library;
+    }
+    if (!Find(library.handle, "OSMesaCreateContextAttribs", library.createContext) ||
+        !Find(library.handle, "OSMesaDestroyContext", library.destroyContext) ||
+        !Find(library.handle, "OSMesaMakeCurrent", library.makeCurrent) ||
+        !Find(library.handle, "OSMesaGetIntegerv", library.getIntegerv) ||
+        !Find(library.handle, "OSMesaGetProcAddress", library.getProcAddress)) {
+        library.error = "The offscreen GL library " FENNIX_OSMESA_SONAME " lacks the functions of its interface";
+        return library;
+    }
+    // Its GL functions also serve window-system contexts of the same
+    // drivers (they dispatch through the table those share), so every GL
+    // call of the process can go there from now on.
+    s_offscreenHandle = library.handle;
+    GLEntry::SetSource(&OffscreenFunction);
+    return library;
+}
+
+// Loaded once, on first use; throws SgError when it cannot be used.
+const OffscreenLibrary &Library()
+{
+    static const OffscreenLibrary library = Load();
+    if (!library.error.empty())
+        throw SgError(library.error);
+    return library;
+}
 
 // The deepest buffers the offscreen library offers with an RGBA colour buffer.
 constexpr int MAX_COLOR_BITS = 8;
@@ -37,10 +105,11 @@ GLPixelFormat OffscreenGLContext::DefaultPixelFormat()
 
 int OffscreenGLContext::MaxSide()
 {
+    const OffscreenLibrary &library = Library();
     GLint width = 0;
     GLint height = 0;
-    OSMesaGetIntegerv(OSMESA_MAX_WIDTH, &width);
-    OSMesaGetIntegerv(OSMESA_MAX_HEIGHT, &height);
+    library.getIntegerv(OSMESA_MAX_WIDTH, &width);
+    library.getIntegerv(OSMESA_MAX_HEIGHT, &height);
     int side = std::min(width, height);
     return side > 0 ? side : FALLBACK_MAX_SIDE;
 }
@@ -72,7 +141,7 @@ OffscreenGLContext::OffscreenGLContext(int width, int height, const GLPixelForma
 OffscreenGLContext::~OffscreenGLContext()
 {
     ReleaseCurrent();
-    OSMesaDestroyContext(m_context);
+    Library().destroyContext(m_context);
 }
 
 osmesa_context *OffscreenGLContext::CreateContext(const GLPixelFormat &format) const
@@ -85,7 +154,7 @@ osmesa_context *OffscreenGLContext::CreateContext(const GLPixelFormat &format) c
         OSMESA_PROFILE, OSMESA_COMPAT_PROFILE,
         0,
     };
-    return OSMesaCreateContextAttribs(attributes, nullptr);
+    return Library().createContext(attributes, nullptr);
 }
 
 bool OffscreenGLContext::MakeCurrent()
@@ -96,16 +165,17 @@ bool OffscreenGLContext::MakeCurrent()
 
 bool OffscreenGLContext::Bind()
 {
-    if (!OSMesaMakeCurrent(m_context, m_surface.data(), GL_UNSIGNED_BYTE, m_width, m_height)) {
+    const OffscreenLibrary &library = Library();
+    if (!library.makeCurrent(m_context, m_surface.data(), GL_UNSIGNED_BYTE, m_width, m_height)) {
         if (IsCurrent())
             SetCurrent(nullptr);
         return false;
     }
-    // Both the offscreen library and the window-system GL library export the
-    // GL functions; when the process resolves them to the latter, every call
-    // would silently go nowhere. Such a binding is useless, so say so.
+    // Should the process's GL calls reach another library than the offscreen
+    // one (a program that bypassed the entry points), every call would
+    // silently go nowhere. Such a binding is useless, so say so.
     if (glGetString(GL_VERSION) == nullptr) {
-        OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+        library.makeCurrent(nullptr, nullptr, 0, 0, 0);
         if (IsCurrent())
             SetCurrent(nullptr);
         return false;
@@ -120,7 +190,7 @@ void OffscreenGLContext::ReleaseCurrent()
         return;
     // Rendering reaches the memory images only when the queue is drained.
     glFinish();
-    OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+    Library().makeCurrent(nullptr, nullptr, 0, 0, 0);
     SetCurrent(nullptr);
 }
 
@@ -181,7 +251,7 @@ bool OffscreenGLContext::SetPixelFormat(const GLPixelFormat &format)
         return false;
     bool wasCurrent = IsCurrent();
     ReleaseCurrent();
-    OSMesaDestroyContext(m_context);
+    Library().destroyContext(m_context);
     m_context = context;
     m_format = chosen;
     // What was learnt about the old GL context does not hold for the new one.
@@ -288,7 +358,7 @@ void OffscreenGLContext::SwapBuffers()
 
 GLContext::Proc OffscreenGLContext::GetProcAddress(const char *name) const
 {
-    return name != nullptr ? OSMesaGetProcAddress(name) : nullptr;
+    return name != nullptr ? Library().getProcAddress(name) : nullptr;
 }
 
 const std::vector<unsigned char> &OffscreenGLContext::ReadFrontPixels()
