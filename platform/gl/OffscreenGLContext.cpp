@@ -105,7 +105,14 @@ GLPixelFormat OffscreenGLContext::DefaultPixelFormat()
 
 int OffscreenGLContext::MaxSide()
 {
-    const OffscreenLibrary &library = Library();
+    const OffscreenLibrary *loaded = nullptr;
+    try {
+        loaded = &Library();
+    } catch (const SgError &) {
+        // No limit to tell; making a context says why it cannot be done.
+        return FALLBACK_MAX_SIDE;
+    }
+    const OffscreenLibrary &library = *loaded;
     GLint width = 0;
     GLint height = 0;
     library.getIntegerv(OSMESA_MAX_WIDTH, &width);
@@ -123,6 +130,7 @@ bool OffscreenGLContext::SizeInRange(int width, int height)
 
 OffscreenGLContext::OffscreenGLContext(int width, int height, const GLPixelFormat &format)
 {
+    Library();
     if (!SizeInRange(width, height))
         throw SgError("Offscreen GL surface size out of range");
     GLPixelFormat chosen;

@@ -17,6 +17,7 @@ socket goes when the window closes.
 
   fennix_channel_test.py FENNIX SCENE
 """
+import base64
 import json
 import os
 import select
@@ -151,6 +152,19 @@ def main():
         whole = first.call("SaveToString")
         if "radius 2.5" not in whole or whole.count("{") != whole.count("}"):
             fail("SaveToString does not hold the whole scene with the inserted sphere")
+        # A thumbnail is drawn offscreen, in the window's own process: the
+        # first one loads the offscreen GL library, and every GL call goes
+        # there from then on. The window must go on drawing.
+        thumbnail = base64.b64decode(first.call("GetThumbnail", 64, 48))
+        if thumbnail[:2] != b"BM" or len(thumbnail) < 64 * 48 * 3:
+            fail("GetThumbnail gave no 64x48 picture (%d bytes)" % len(thumbnail))
+        if first.call("SetVal", made, "radius", "0.5") != 1:
+            fail("SetVal refused the smaller radius")
+        first.call("Redraw")
+        shrunk = settle(screen, canvas, previous=inserted)
+        if share_changed(inserted, shrunk) < 0.01:
+            fail("the view stopped following the scene after a thumbnail (%.3f changed)"
+                 % share_changed(inserted, shrunk))
         first.call("ActivateViewTool", 2)  # the zoom tool: its button goes down
         if not first.wait_event("ChangeButtonState"):
             fail("no ChangeButtonState")

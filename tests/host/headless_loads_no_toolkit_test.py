@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
 """Headless commands never load the window toolkit; the window command does.
+Only the commands that draw load the offscreen GL library (it maps a shader
+compiler of some 45 MB).
 
 Each command runs with the dynamic loader's file trace (LD_DEBUG=files), which
 names every object mapped into the process, dlopen'ed ones included. The
@@ -16,6 +18,7 @@ import sys
 # The toolkit and the widget set under it. (X11 itself comes with the GL
 # library, which the offscreen drawing needs too.)
 TOOLKIT = re.compile(r"/?lib(wx_|gtk-|gdk-)")
+OFFSCREEN_GL = re.compile(r"/?libOSMesa")
 
 
 def loaded_objects(command, stdin_text=None, env_extra=None):
@@ -39,6 +42,10 @@ def toolkit_in(names):
     return sorted(name for name in names if TOOLKIT.search(name))
 
 
+def offscreen_gl_in(names):
+    return sorted(name for name in names if OFFSCREEN_GL.search(name))
+
+
 def main():
     fennix, scene, workdir = sys.argv[1:4]
     failures = []
@@ -56,6 +63,9 @@ def main():
             failures.append(f"{name}: the loader's trace named no object")
         if toolkit_in(names):
             failures.append(f"{name} loaded {toolkit_in(names)}")
+        draws = name == "--render"
+        if bool(offscreen_gl_in(names)) != draws:
+            failures.append(f"{name} {'did not load' if draws else 'loaded'} the offscreen GL library")
 
     # The check sees the toolkit where it is loaded: the window command maps
     # it (and then finds no display to open a window on).
@@ -75,6 +85,8 @@ def main():
             failures.append(f"--lisp printed {first!r} instead of 3")
         if toolkit_in(mapped):
             failures.append(f"a running --lisp maps {toolkit_in(mapped)}")
+        if offscreen_gl_in(mapped):
+            failures.append(f"a running --lisp maps {offscreen_gl_in(mapped)}")
     finally:
         lisp.stdin.close()
         lisp.wait(timeout=30)
@@ -83,7 +95,8 @@ def main():
         for failure in failures:
             print("FAIL:", failure)
         return 1
-    print("PASS: headless commands load no toolkit library; the window command does")
+    print("PASS: headless commands load no toolkit library; the window command does; only --render loads the "
+          "offscreen GL library")
     return 0
 
 
