@@ -71,10 +71,17 @@ OffscreenLibrary Load()
     return library;
 }
 
-// Loaded once, on first use; throws SgError when it cannot be used.
-const OffscreenLibrary &Library()
+// Loaded once, on first use.
+const OffscreenLibrary &Loaded()
 {
     static const OffscreenLibrary library = Load();
+    return library;
+}
+
+// Throws SgError when the library cannot be used.
+const OffscreenLibrary &Library()
+{
+    const OffscreenLibrary &library = Loaded();
     if (!library.error.empty())
         throw SgError(library.error);
     return library;
@@ -105,14 +112,11 @@ GLPixelFormat OffscreenGLContext::DefaultPixelFormat()
 
 int OffscreenGLContext::MaxSide()
 {
-    const OffscreenLibrary *loaded = nullptr;
-    try {
-        loaded = &Library();
-    } catch (const SgError &) {
-        // No limit to tell; making a context says why it cannot be done.
+    const OffscreenLibrary &library = Loaded();
+    // Without the library there is no limit to tell; making a context says
+    // why it cannot be done.
+    if (!library.error.empty())
         return FALLBACK_MAX_SIDE;
-    }
-    const OffscreenLibrary &library = *loaded;
     GLint width = 0;
     GLint height = 0;
     library.getIntegerv(OSMESA_MAX_WIDTH, &width);
@@ -149,7 +153,8 @@ OffscreenGLContext::OffscreenGLContext(int width, int height, const GLPixelForma
 OffscreenGLContext::~OffscreenGLContext()
 {
     ReleaseCurrent();
-    Library().destroyContext(m_context);
+    // A context exists only where the library could be loaded.
+    Loaded().destroyContext(m_context);
 }
 
 osmesa_context *OffscreenGLContext::CreateContext(const GLPixelFormat &format) const
