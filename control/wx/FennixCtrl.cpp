@@ -128,6 +128,15 @@ wxBitmap DrawGlyph(Glyph glyph, const char *text)
     return bitmap;
 }
 
+// Where a pane stands: floating, or docked along a vertical or a horizontal side.
+fennix::BarSizes::Where PlaceOf(const wxAuiPaneInfo &pane)
+{
+    if (pane.IsFloating())
+        return fennix::BarSizes::kFloat;
+    const bool vertical = pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT;
+    return vertical ? fennix::BarSizes::kVert : fennix::BarSizes::kHorz;
+}
+
 } // namespace
 
 int FennixCtrl::ItemOf(int command)
@@ -396,17 +405,24 @@ void FennixCtrl::UpdateToolbars()
     FollowTreePlace();
 }
 
-void FennixCtrl::FollowTreePlace()
+wxAuiPaneInfo *FennixCtrl::ShownTreePane() const
 {
     if (!m_tree || !m_treeAttached)
-        return;
+        return nullptr;
     wxAuiPaneInfo &pane = m_manager->GetPane(m_tree);
+    // A pane never laid out on screen has no size of the user's.
     if (!pane.IsOk() || !pane.IsShown() || !m_tree->IsShownOnScreen())
+        return nullptr;
+    return &pane;
+}
+
+void FennixCtrl::FollowTreePlace()
+{
+    wxAuiPaneInfo *shown = ShownTreePane();
+    if (!shown)
         return;
-    const int place = pane.IsFloating() ? fennix::BarSizes::kFloat
-                      : (pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT)
-                          ? fennix::BarSizes::kVert
-                          : fennix::BarSizes::kHorz;
+    wxAuiPaneInfo &pane = *shown;
+    const int place = PlaceOf(pane);
     if (place == m_treePlace || m_treePlace < 0) {
         // The size the user gives the pane where it is now.
         m_treePlace = place;
@@ -506,12 +522,10 @@ void FennixCtrl::OnPaneClose(wxAuiManagerEvent &event)
 
 void FennixCtrl::TakeTreeSize()
 {
-    if (!m_tree || !m_treeAttached)
+    wxAuiPaneInfo *shown = ShownTreePane();
+    if (!shown)
         return;
-    wxAuiPaneInfo &pane = m_manager->GetPane(m_tree);
-    // A pane never laid out on screen has no size of the user's.
-    if (!pane.IsOk() || !pane.IsShown() || !m_tree->IsShownOnScreen())
-        return;
+    wxAuiPaneInfo &pane = *shown;
     if (pane.IsFloating()) {
         const wxSize size = pane.floating_size;
         if (size.x > 0 && size.y > 0)
@@ -521,8 +535,7 @@ void FennixCtrl::TakeTreeSize()
     const wxSize size = m_tree->GetSize();
     if (size.x <= 0 || size.y <= 0)
         return;
-    const bool vertical = pane.dock_direction == wxAUI_DOCK_LEFT || pane.dock_direction == wxAUI_DOCK_RIGHT;
-    const fennix::BarSizes::Where where = vertical ? fennix::BarSizes::kVert : fennix::BarSizes::kHorz;
+    const fennix::BarSizes::Where where = PlaceOf(pane);
     m_treeSizes.Set(where, {size.x, size.y});
     // Shown again, the pane opens a new dock at its best size: the one it had.
     const fennix::BarSizes::Size kept = m_treeSizes.Get(where);

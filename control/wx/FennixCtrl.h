@@ -32,6 +32,7 @@ class SgWxNotifier;
 class SgWxTimerService;
 class wxAuiManager;
 class wxAuiManagerEvent;
+class wxAuiPaneInfo;
 class wxBitmap;
 class wxChoice;
 class wxToolBar;
@@ -114,6 +115,8 @@ private:
     // had there; where it stays, its size is taken as the user's.
     void FollowTreePlace();
     void TakeTreeSize();
+    // The tree's pane while it stands on screen, else null.
+    wxAuiPaneInfo *ShownTreePane() const;
     static void OnButtonState(void *data, int button, int state);
 
     // DockPanes::PaneView
