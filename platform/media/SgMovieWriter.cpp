@@ -293,30 +293,6 @@ SgMovieWriter::SgMovieWriter() = default;
 
 SgMovieWriter::~SgMovieWriter() = default;
 
-const char *SgMovieWriter::FormatName(int format)
-{
-    const FormatInfo *info = FindFormat(format);
-    return info ? info->name : nullptr;
-}
-
-const char *SgMovieWriter::FormatExtension(int format)
-{
-    const FormatInfo *info = FindFormat(format);
-    return info ? info->extension : nullptr;
-}
-
-void SgMovieWriter::FrameSize(int format, int width, int height, int &outWidth, int &outHeight)
-{
-    if (format == k3gp) {
-        // The phone format's picture is always the quarter CIF.
-        outWidth = 176;
-        outHeight = 144;
-        return;
-    }
-    outWidth = width + (width & 1);
-    outHeight = height + (height & 1);
-}
-
 bool SgMovieWriter::Fail(const std::string &text)
 {
     m_error = text;

@@ -12,7 +12,9 @@
 //   for (...) writer.AddFrame(frame);       // false: GetError() says why
 //   writer.Finish();                        // the file is there when true
 //
-// Only this folder sees the encoding libraries (scripts/check-layers).
+// Only this folder sees the encoding libraries (scripts/check-layers), and
+// only the encoder module links them: Open loads it when the first movie
+// opens, so a process that writes no movie never maps them.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -61,8 +63,8 @@ public:
 
     // Opens the temporary file and the encoders. False (GetError() says why)
     // for an unknown format, a size outside 1..8192, a rate outside 1..240,
-    // an unwritable folder, a music file that cannot be read or decoded, or
-    // an encoder the libraries lack.
+    // an unwritable folder, a music file that cannot be read or decoded, an
+    // encoder the libraries lack, or an encoder module that cannot be loaded.
     bool Open(const std::string &path, const Settings &settings);
     // Encodes one picture (scaled to the file's size). False after a failure.
     bool AddFrame(const Frame &frame);

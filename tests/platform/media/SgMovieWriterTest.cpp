@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include <stdlib.h>
@@ -138,4 +139,53 @@ TEST(SgMovieWriter, UnfinishedOrFailedMoviesLeaveNothing)
     EXPECT_FALSE(writer.Open(path, settings));
     EXPECT_NE(writer.GetError().find("music"), std::string::npos) << writer.GetError();
     EXPECT_EQ(folder.Files(), 0);
+}
+
+namespace {
+
+bool MovieEncoderMapped()
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        if (line.find("/libfennix_media.so") != std::string::npos)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// The encoding libraries come with the encoder module, which the writer loads
+// when the first movie opens: a program that never writes one never maps them.
+// The names and sizes of the formats need no module.
+TEST(SgMovieWriter, TheEncoderIsLoadedWhenTheFirstMovieOpens)
+{
+    if (MovieEncoderMapped())
+        GTEST_SKIP() << "another test of this process opened a movie first";
+    int width = 0, height = 0;
+    SgMovieWriter::FrameSize(SgMovieWriter::k3gp, 300, 200, width, height);
+    EXPECT_EQ(width * 1000 + height, 176144);
+    SgMovieWriter::FrameSize(SgMovieWriter::kAvi, 301, 200, width, height);
+    EXPECT_EQ(width * 1000 + height, 302200);
+    EXPECT_STREQ(SgMovieWriter::FormatName(SgMovieWriter::kMov), "MOV");
+    EXPECT_STREQ(SgMovieWriter::FormatExtension(SgMovieWriter::kMpg), "mpg");
+    EXPECT_EQ(SgMovieWriter::FormatName(SgMovieWriter::kGif + 1), nullptr);
+    SgMovieWriter unopened;
+    EXPECT_FALSE(unopened.AddFrame({}));
+    EXPECT_EQ(unopened.GetError(), "The movie is not open");
+    EXPECT_FALSE(MovieEncoderMapped());
+
+    Folder folder;
+    SgMovieWriter writer;
+    SgMovieWriter::Settings settings;
+    settings.format = SgMovieWriter::kGif;
+    settings.width = 16;
+    settings.height = 16;
+    ASSERT_TRUE(writer.Open(folder.File("first.gif"), settings)) << writer.GetError();
+    EXPECT_TRUE(MovieEncoderMapped());
+    EXPECT_EQ(writer.GetVideoCodecName(), "gif");
+    ASSERT_TRUE(AddPictures(writer, 2, 16, 16)) << writer.GetError();
+    EXPECT_EQ(writer.GetFrameCount(), 2);
+    EXPECT_TRUE(writer.Finish()) << writer.GetError();
+    EXPECT_EQ(folder.Files(), 1);
 }
