@@ -10,20 +10,13 @@
 
 #include "control/FennixChannel.h"
 #include "control/FennixControl.h"
-#include "control/FennixDispatch.h"
 #include "control/FennixRegistration.h"
 #include "engine/SgNodara.h"
 #include "platform/window/SgWindowFactory.h"
 #include "solids/Solvane.h"
 
-int RunDescribeCommand()
-{
-    const std::string text = fennix::DescribeJson();
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-}
-
-int RunStdioCommand(const char *scenePath)
+// The control module: the commands that need the control and the facade.
+extern "C" int FennixRunStdioCommand(const char *scenePath)
 {
     SgNodara::Init();
     solvane::Solvane::Init();
@@ -67,7 +60,7 @@ int RunStdioCommand(const char *scenePath)
     return 0;
 }
 
-int RunRegisterCommand(bool install)
+extern "C" int FennixRunRegisterCommand(int install)
 {
     std::string message;
     int result;

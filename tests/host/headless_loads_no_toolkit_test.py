@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Headless commands never load the window toolkit; the window command does.
-Only the commands that draw load the offscreen GL library (it maps a shader
-compiler of some 45 MB).
+"""Headless commands never load the window toolkit, the movie encoder or its
+libraries, the facade or the control; the window command loads the toolkit
+but no movie library. Only the commands that draw load the offscreen GL
+library (it maps a shader compiler of some 45 MB). --stdio serves the control,
+so it maps the control and the facade, but neither the toolkit nor the movie
+libraries.
 
 Each command runs with the dynamic loader's file trace (LD_DEBUG=files), which
 names every object mapped into the process, dlopen'ed ones included. The
@@ -23,6 +26,10 @@ import sys
 # library, which the offscreen drawing needs too.)
 TOOLKIT = re.compile(r"/?lib(wx_|gtk-|gdk-)")
 OFFSCREEN_GL = re.compile(r"/?libOSMesa")
+# The encoding libraries and the module that links them.
+MEDIA = re.compile(r"/?lib(avformat|avcodec|avutil|avdevice|avfilter|swscale|swresample|fennix_media)\b")
+# The facade, the dialogs' and panes' logic under it, and the control.
+FACADE_OR_CONTROL = re.compile(r"/?lib(Drevon|Pallico|Arbelo|Mabrel|Fennix|fennix_control|fennix_window)\.so")
 
 
 def loaded_objects(command, stdin_text=None, env_extra=None):
@@ -46,6 +53,14 @@ def toolkit_in(names):
     return sorted(name for name in names if TOOLKIT.search(name))
 
 
+def media_in(names):
+    return sorted(name for name in names if MEDIA.search(name))
+
+
+def facade_or_control_in(names):
+    return sorted(name for name in names if FACADE_OR_CONTROL.search(name))
+
+
 def offscreen_gl_in(names):
     return sorted(name for name in names if OFFSCREEN_GL.search(name))
 
@@ -59,6 +74,8 @@ def main():
         "--render": ([fennix, "--render", scene, "--out", os.path.join(workdir, "headless_render.bmp"),
                       "--size", "32x24"], None),
         "--lisp": ([fennix, "--lisp"], "(+ 1 2)\n"),
+        "--describe": ([fennix, "--describe"], None),
+        "--stdio": ([fennix, "--stdio", scene], '{"id":1,"method":"GetFileName"}\n'),
     }
     for name, (command, stdin_text) in headless.items():
         status, names = loaded_objects(command, stdin_text)
@@ -68,6 +85,12 @@ def main():
             failures.append(f"{name}: the loader's trace named no object")
         if toolkit_in(names):
             failures.append(f"{name} loaded {toolkit_in(names)}")
+        if media_in(names):
+            failures.append(f"{name} loaded {media_in(names)}")
+        serves_control = name == "--stdio"
+        if bool(facade_or_control_in(names)) != serves_control:
+            failures.append(f"{name} {'did not load' if serves_control else 'loaded'} the facade or control: "
+                            f"{facade_or_control_in(names)}")
         draws = name == "--render" or offscreen_at_start
         if bool(offscreen_gl_in(names)) != draws:
             failures.append(f"{name} {'did not load' if draws else 'loaded'} the offscreen GL library")
@@ -77,6 +100,8 @@ def main():
     status, names = loaded_objects([fennix, scene], env_extra={"DISPLAY": None, "WAYLAND_DISPLAY": None})
     if not toolkit_in(names):
         failures.append("the window command loaded no toolkit library: the check sees nothing")
+    if media_in(names):
+        failures.append(f"the window command loaded {media_in(names)} without a movie to write")
 
     # A running --lisp, seen from outside.
     lisp = subprocess.Popen([fennix, "--lisp"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
@@ -88,8 +113,9 @@ def main():
             mapped = {line.split()[-1] for line in maps if "/" in line}
         if first.strip() != "3":
             failures.append(f"--lisp printed {first!r} instead of 3")
-        if toolkit_in(mapped):
-            failures.append(f"a running --lisp maps {toolkit_in(mapped)}")
+        for found in (toolkit_in(mapped), media_in(mapped), facade_or_control_in(mapped)):
+            if found:
+                failures.append(f"a running --lisp maps {found}")
         if offscreen_gl_in(mapped) and not offscreen_at_start:
             failures.append(f"a running --lisp maps {offscreen_gl_in(mapped)}")
     finally:
@@ -100,8 +126,8 @@ def main():
         for failure in failures:
             print("FAIL:", failure)
         return 1
-    print("PASS: headless commands load no toolkit library; the window command does; only --render loads the "
-          "offscreen GL library")
+    print("PASS: headless commands load no toolkit, movie, facade or control library (--stdio: the control only); "
+          "the window command loads the toolkit and no movie library; only --render loads the offscreen GL library")
     return 0
 
 
