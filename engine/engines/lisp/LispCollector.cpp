@@ -217,18 +217,15 @@ value_t LispCollector::Run(bool report)
     bool consistent = s.m_freeCount + total == s.m_fill;
     if (!report)
         return consistent ? LispT() : value_t::Nil();
-    LispPrintf("\n");
-    LispPrintf("\nMarked Cons: %d (Stack %d, Args %d, Symbols %d, Frame %d)", total, stack, args, symbols,
-               frame);
-    LispPrintf("\nCOLLECTED:");
-    LispPrintf("\n  Cons collected: %d", m_collected);
-    LispPrintf("\n  Array elements: %d", m_arrayElements);
-    LispPrintf("\n  Aux objects:    %d", 0);
-    LispPrintf("\n  Closures marked - %d,  collected - %d", symbols, m_closuresCollected);
-    LispPrintf("\nFree Cons     :   %d", s.m_freeCount);
-    LispPrintf("\nTotal used Cons:  %d", s.m_fill);
+    // The statistics go to the diagnostics as one message: on the
+    // interpreter's own output they would run into the next value printed.
     if (consistent) {
-        LispPrintf("\nGC OK.");
+        SgDiagInfo("Lisp",
+                   "Marked Cons: %d (Stack %d, Args %d, Symbols %d, Frame %d)\nCOLLECTED:\n  Cons collected: %d"
+                   "\n  Array elements: %d\n  Aux objects:    %d\n  Closures marked - %d,  collected - %d"
+                   "\nFree Cons     :   %d\nTotal used Cons:  %d\nGC OK.",
+                   total, stack, args, symbols, frame, m_collected, m_arrayElements, 0, symbols,
+                   m_closuresCollected, s.m_freeCount, s.m_fill);
         return LispT();
     }
     SgDiagError("Lisp", "GC FAIL. %d cons marked and %d free do not add up to the %d in use", total, s.m_freeCount,

@@ -38,9 +38,9 @@ protected:
             LispSetCollectOnEveryAllocation(every);
             body();
             LispSetCollectOnEveryAllocation(false);
+            SgDiagCapture diagnostics;
             EXPECT_EQ(Run("(gc)"), "T");
-            std::string statistics = TakeOutput();
-            EXPECT_NE(statistics.find("\nGC OK."), std::string::npos) << statistics;
+            EXPECT_TRUE(diagnostics.Contains("GC OK.")) << diagnostics.GetText();
             EXPECT_EQ(LispArgStackDepth(), 0u);
             EXPECT_EQ(LispValueStackDepth(), 0u);
         }
