@@ -70,16 +70,19 @@ value_t Fold(Op op, value_t start, value_t *args, int argc, const char *message)
     return accumulator.Value();
 }
 
-value_t Compare(value_t *args, const char *message, bool (*holds)(double, double))
+// Two integers compare as integers; a double makes both doubles.
+template <typename Holds> value_t Compare(value_t *args, const char *message, Holds holds)
 {
+    if (args[0].tag == LispInteger && args[1].tag == LispInteger)
+        return holds(args[0].u.i, args[1].u.i) ? LispT() : value_t::Nil();
     if (!args[0].IsNumber() || !args[1].IsNumber())
         return Fail(message);
-    bool result;
-    if (args[0].tag == LispInteger && args[1].tag == LispInteger)
-        result = holds(args[0].u.i, args[1].u.i);
-    else
-        result = holds(LispToDouble(args[0]), LispToDouble(args[1]));
-    return result ? LispT() : value_t::Nil();
+    return holds(LispToDouble(args[0]), LispToDouble(args[1])) ? LispT() : value_t::Nil();
+}
+
+bool MathArgsBothIntegers(const value_t *args)
+{
+    return args[0].tag == LispInteger && args[1].tag == LispInteger;
 }
 
 value_t Math1(value_t *args, double (*function)(double), const char *message)
@@ -93,12 +96,16 @@ value_t Math1(value_t *args, double (*function)(double), const char *message)
 
 value_t BuiltinPlus(value_t *args, int argc)
 {
+    if (argc == 2 && MathArgsBothIntegers(args))
+        return value_t::Int(WrapAdd(args[0].u.i, args[1].u.i));
     return Fold(Op::Add, value_t::Int(0), args, argc, "\nArgument to '+' is not a number.");
 }
 
 value_t BuiltinMinus(value_t *args, int argc)
 {
     constexpr const char *kMessage = "\nArgument to '-' is not a number.";
+    if (argc == 2 && MathArgsBothIntegers(args))
+        return value_t::Int(WrapSub(args[0].u.i, args[1].u.i));
     if (!args[0].IsNumber())
         return Fail(kMessage);
     if (argc == 1) {
@@ -139,22 +146,22 @@ value_t BuiltinDivide(value_t *args, int)
 
 value_t BuiltinLess(value_t *args, int)
 {
-    return Compare(args, "\nArgument to < is not a number.", [](double a, double b) { return a < b; });
+    return Compare(args, "\nArgument to < is not a number.", [](auto a, auto b) { return a < b; });
 }
 
 value_t BuiltinGreater(value_t *args, int)
 {
-    return Compare(args, "\nArgument to > is not a number.", [](double a, double b) { return a > b; });
+    return Compare(args, "\nArgument to > is not a number.", [](auto a, auto b) { return a > b; });
 }
 
 value_t BuiltinLessEqual(value_t *args, int)
 {
-    return Compare(args, "\nArgument to <= is not a number.", [](double a, double b) { return a <= b; });
+    return Compare(args, "\nArgument to <= is not a number.", [](auto a, auto b) { return a <= b; });
 }
 
 value_t BuiltinGreaterEqual(value_t *args, int)
 {
-    return Compare(args, "\nArgument to >= is not a number.", [](double a, double b) { return a >= b; });
+    return Compare(args, "\nArgument to >= is not a number.", [](auto a, auto b) { return a >= b; });
 }
 
 value_t BuiltinExp(value_t *args, int)

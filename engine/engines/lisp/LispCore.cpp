@@ -815,7 +815,9 @@ LispFunctionRecord *LispDefineFunctionRecord(const char *name, uint32_t kind, Li
     record->handler = handler;
     record->minArgs = minArgs;
     LispFunctionRecord *result = record.get();
-    Lisp().m_symbols[index].m_function = std::move(record);
+    LispState &s = Lisp();
+    s.m_symbols[index].m_function = std::move(record);
+    ++s.m_definitions;
     return result;
 }
 

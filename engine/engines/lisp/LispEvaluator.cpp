@@ -46,6 +46,8 @@ LispLambda *LambdaOf(value_t v)
 // stays out of it.
 #define LISP_COLD __attribute__((noinline))
 
+inline value_t EvalForm(value_t x);
+
 // The body of a lambda made in the sandbox, called from outside it.
 LISP_COLD value_t EvalSandboxed(value_t body)
 {
@@ -57,7 +59,7 @@ inline value_t EvalBody(const LispLambda *lambda)
 {
     if (lambda->m_sandboxed && !Lisp().m_sandbox)
         return EvalSandboxed(lambda->m_body);
-    return LispEval(lambda->m_body);
+    return EvalForm(lambda->m_body);
 }
 
 // Runs a lambda's body with the first parameter-count values of args as its
@@ -92,7 +94,7 @@ inline int EvalArguments(value_t forms)
         }
         *slot = x;
         s.m_argTop = slot + 1;
-        value_t v = LispEval(x.Cell()->car);
+        value_t v = EvalForm(x.Cell()->car);
         if (v.IsError())
             return -1;
         *slot = v;
@@ -167,9 +169,11 @@ inline value_t EvalCall(value_t form)
             return LispEval(expansion);
         }
         value_t *base = s.m_argTop;
+        const uint64_t definitions = s.m_definitions;
         int count = EvalArguments(forms);
         // The arguments may have redefined the function.
-        record = s.m_symbols[index].m_function.get();
+        if (s.m_definitions != definitions)
+            record = s.m_symbols[index].m_function.get();
         value_t result;
         if (count < 0)
             result = value_t::Error();
@@ -271,7 +275,11 @@ private:
 
 } // namespace
 
-value_t LispEval(value_t x)
+namespace {
+
+// The evaluator's own calls come here directly, not through the library's
+// exported (and so interposable) entry.
+inline value_t EvalForm(value_t x)
 {
     switch (x.tag) {
     case LispSymbol:
@@ -289,6 +297,13 @@ value_t LispEval(value_t x)
     default:
         return x;
     }
+}
+
+} // namespace
+
+value_t LispEval(value_t x)
+{
+    return EvalForm(x);
 }
 
 value_t LispEvalTopLevel(value_t x)

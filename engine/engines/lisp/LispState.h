@@ -220,6 +220,9 @@ struct LispState {
     int m_depth = 0;
     uintptr_t m_stackBase = 0;
     bool m_abort = false; // unwinding after quit or a blown bound
+    // Counts the function records made: a call that evaluated its arguments
+    // looks its record up again only when one of them defined a function.
+    uint64_t m_definitions = 0;
     bool m_quitRequested = false;
     bool m_sandbox = false;
     int m_loadNesting = 0;

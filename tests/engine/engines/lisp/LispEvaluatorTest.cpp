@@ -125,6 +125,29 @@ TEST_F(LispTest, RedefiningAFunctionWhileItRunsKeepsItsBody)
 {
     EXPECT_EQ(Run("(defun g (n) (progn (defun g (m) 0) (gc) (list 1 2) (+ n 1))) (g 5)"), "6");
     EXPECT_EQ(Run("(g 5)"), "0");
+    // An argument that defines the function being called: the call runs
+    // the definition its arguments left.
+    EXPECT_EQ(Run("(defun k (x) 'old) (k (progn (defun k (x) (list 'new x)) 1))"), "(NEW 1)");
+    EXPECT_EQ(Run("(defun k2 (x) 'old) (k2 (progn (defun k2 (x y) x) 1))"), "ERROR");
+}
+
+// Integers compare and add as integers (no rounding through doubles at the
+// 32-bit edges); a double on either side makes the comparison a double one.
+TEST_F(LispTest, ArithmeticKeepsIntegersExact)
+{
+    ExpectTable({
+        {"", "(< 2147483646 2147483647)", "T", ""},
+        {"", "(< -2147483648 -2147483647)", "T", ""},
+        {"", "(>= 5 5)", "T", ""},
+        {"", "(> 5 5.5)", "NIL", ""},
+        {"", "(<= 5.5 6)", "T", ""},
+        {"", "(+ 2147483647 1)", "-2147483648", ""},
+        {"", "(- -2147483648 1)", "2147483647", ""},
+        {"", "(- 7 2)", "5", ""},
+        {"", "(+ 1 2.5)", "3.500000", ""},
+        {"", "(< 1 'a)", "ERROR", "\nArgument to < is not a number."},
+        {"", "(- 'a 1)", "ERROR", "\nArgument to '-' is not a number."},
+    });
 }
 
 TEST_F(LispTest, StartupHooksRunOnEveryStart)
