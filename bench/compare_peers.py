@@ -1,0 +1,221 @@
+#!/usr/bin/env python3
+"""Whole-process figures of fennix beside its peers, as ratios.
+
+  compare_peers.py BUILD_DIR [--pairs N] [--core C] [--work DIR]
+
+Rows (each a whole process, from start to exit):
+  convert   a 15 MB number-dense VRML 1.0 file to scene text
+            (peer: Coin3D reading it and writing it back)
+  picture   the first picture of a 204,800-triangle scene at 640x480
+            (peer: Coin3D's offscreen renderer; it needs an X display, so
+            the script starts Xvfb when none is set)
+  lisp      (+ 1 2) through `fennix --lisp` (peer: `clisp -C`)
+
+The peers are measured only when installed (Debian's libcoin-dev and
+clisp; never a build dependency of the project). The peer programs are
+compiled here from bench/peers/ with the peer's own pkg-config flags.
+
+Method: each run pinned to one core with taskset, ours and the peer's
+interleaved pair by pair (so load that comes and goes hits both), the
+median of N pairs for time and for peak resident memory (wait4's
+ru_maxrss); the spread (lowest..highest) is printed to show the noise.
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def write_grid(path, side, spacing=0.01):
+    """A VRML 1.0 height field of side x side points, two triangles a cell."""
+    with open(path, "w") as out:
+        out.write("#VRML V1.0 ascii\n\nSeparator {\n  Material { diffuseColor 0.8 0.6 0.3 }\n")
+        out.write("  Coordinate3 {\n    point [\n")
+        for j in range(side):
+            row = []
+            for i in range(side):
+                x = (i - side / 2) * spacing
+                y = (j - side / 2) * spacing
+                z = 0.05 * ((i * 7919 + j * 104729) % 1000) / 1000.0
+                row.append(f"{x:.6f} {y:.6f} {z:.6f}")
+            out.write("      " + ",\n      ".join(row) + ",\n")
+        out.write("    ]\n  }\n  IndexedFaceSet {\n    coordIndex [\n")
+        for j in range(side - 1):
+            faces = []
+            for i in range(side - 1):
+                a = j * side + i
+                b, c, d = a + 1, a + side + 1, a + side
+                faces.append(f"{a}, {b}, {c}, -1, {a}, {c}, {d}, -1")
+            out.write("      " + ",\n      ".join(faces) + ",\n")
+        out.write("    ]\n  }\n}\n")
+
+
+def run_once(command, core, env=None, stdin_text=None):
+    """Wall time in seconds and peak resident memory in MB of one process."""
+    full = ["taskset", "-c", str(core)] + command
+    start = time.perf_counter()
+    process = subprocess.Popen(full, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, env=env)
+    if stdin_text is not None:
+        process.stdin.write(stdin_text.encode())
+    process.stdin.close()
+    _, status, usage = os.wait4(process.pid, 0)
+    elapsed = time.perf_counter() - start
+    if status != 0:
+        raise RuntimeError(f"{' '.join(command)} ended with status {status}")
+    return elapsed, usage.ru_maxrss / 1024.0
+
+
+def compare(name, ours, peer, pairs, core):
+    times, peaks, peer_times, peer_peaks = [], [], [], []
+    # One run of each first, not counted: files come into the page cache.
+    run_once(ours["command"], core, ours.get("env"), ours.get("stdin"))
+    if peer:
+        try:
+            run_once(peer["command"], core, peer.get("env"), peer.get("stdin"))
+        except RuntimeError as failure:
+            print(f"{name:8s} the peer cannot run here: {failure}", flush=True)
+            peer = None
+    for _ in range(pairs):
+        t, m = run_once(ours["command"], core, ours.get("env"), ours.get("stdin"))
+        times.append(t)
+        peaks.append(m)
+        if peer:
+            t, m = run_once(peer["command"], core, peer.get("env"), peer.get("stdin"))
+            peer_times.append(t)
+            peer_peaks.append(m)
+    line = (f"{name:8s} ours {statistics.median(times):6.3f} s ({min(times):.3f}..{max(times):.3f})"
+            f" {statistics.median(peaks):6.1f} MB")
+    if peer:
+        line += (f" | {peer['name']} {statistics.median(peer_times):6.3f} s"
+                 f" ({min(peer_times):.3f}..{max(peer_times):.3f}) {statistics.median(peer_peaks):6.1f} MB"
+                 f" | peer/ours time {statistics.median(peer_times) / statistics.median(times):4.2f}x,"
+                 f" ours/peer memory {statistics.median(peaks) / statistics.median(peer_peaks):4.2f}x")
+    else:
+        line += " | peer not installed"
+    print(line, flush=True)
+
+
+def build_peer(source, output, package, header):
+    """The peer program, or None when the peer library is not installed.
+    Debian's Coin ships no pkg-config file: its header and -lCoin then."""
+    if shutil.which("pkg-config") and subprocess.run(["pkg-config", "--exists", package]).returncode == 0:
+        flags = subprocess.run(["pkg-config", "--cflags", "--libs", package], capture_output=True,
+                               text=True).stdout.split()
+    elif os.path.exists(header):
+        flags = ["-l" + package]
+    else:
+        return None
+    result = subprocess.run(["g++", "-O2", os.path.join(HERE, "peers", source), "-o", output] + flags,
+                            capture_output=True, text=True)
+    if result.returncode != 0:
+        print(f"cannot build {source}: {result.stderr.strip()}", file=sys.stderr)
+        return None
+    return output
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--pairs", type=int, default=7)
+    parser.add_argument("--core", type=int, default=os.cpu_count() - 1)
+    parser.add_argument("--work")
+    args = parser.parse_args()
+    fennix = os.path.join(os.path.abspath(args.build), "bin", "fennix")
+    work = args.work or tempfile.mkdtemp(prefix="fennix-peers-")
+    os.makedirs(work, exist_ok=True)
+
+    big = os.path.join(work, "dense.wrl")
+    if not os.path.exists(big):
+        write_grid(big, 437)
+    scene = os.path.join(work, "triangles_204800.wrl")
+    if not os.path.exists(scene):
+        write_grid(scene, 321)
+    print(f"convert input {os.path.getsize(big) / 1e6:.1f} MB; picture scene "
+          f"{2 * 320 * 320} triangles; {args.pairs} pairs on core {args.core}", flush=True)
+
+    coin_convert = build_peer("coin_convert.cpp", os.path.join(work, "coin_convert"), "Coin",
+                              "/usr/include/Inventor/SoDB.h")
+    coin_render = build_peer("coin_render.cpp", os.path.join(work, "coin_render"), "Coin",
+                             "/usr/include/Inventor/SoDB.h")
+
+    compare("convert", {"command": [fennix, "--convert", big, os.path.join(work, "ours.kvrx")]},
+            coin_convert and {"name": "Coin", "command": [coin_convert, big, os.path.join(work, "peer.iv")]},
+            args.pairs, args.core)
+
+    xvfb = None
+    env = dict(os.environ)
+    if coin_render and not env.get("DISPLAY") and shutil.which("Xvfb"):
+        display = ":%d" % (90 + os.getpid() % 100)
+        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(1.0)  # the server's socket; a measuring script, not a test
+        env["DISPLAY"] = display
+    try:
+        compare("picture",
+                {"command": [fennix, "--render", scene, "--out", os.path.join(work, "ours.bmp"), "--size", "640x480"],
+                 "env": env},
+                coin_render and {"name": "Coin", "env": env,
+                                 "command": [coin_render, scene, os.path.join(work, "peer.rgb"), "640", "480"]},
+                args.pairs, args.core)
+    finally:
+        if xvfb:
+            xvfb.terminate()
+            xvfb.wait()
+
+    clisp = shutil.which("clisp")
+    compare("lisp", {"command": [fennix, "--lisp"], "stdin": "(+ 1 2)\n"},
+            clisp and {"name": "clisp -C", "command": [clisp, "-q", "-norc", "-C", "-x", "(+ 1 2)"]},
+            args.pairs, args.core)
+    compare_in_process(os.path.abspath(args.build), clisp, args.pairs, args.core)
+    return 0
+
+
+# fib 25 and (tak 18 12 6) inside one process: bench_lisp's medians beside
+# byte-compiled CLISP timing the same calls with its own clock.
+CLISP_IN_PROCESS = """
+(defun fib (n) (if (< n 2) n (+ (fib (- n 1)) (fib (- n 2)))))
+(defun tak (x y z) (if (< y x) (tak (tak (- x 1) y z) (tak (- y 1) z x) (tak (- z 1) x y)) z))
+(compile 'fib) (compile 'tak)
+(defun ms (f n)
+  (let ((start (get-internal-real-time)))
+    (dotimes (i n) (funcall f))
+    (/ (* 1000.0 (- (get-internal-real-time) start)) n internal-time-units-per-second)))
+(dotimes (round ROUNDS)
+  (format t "~,3f ~,3f~%" (ms (compile nil (lambda () (fib 25))) 10) (ms (compile nil (lambda () (tak 18 12 6))) 10)))
+"""
+
+
+def compare_in_process(build, clisp, rounds, core):
+    bench = os.path.join(build, "bin", "bench_lisp")
+    if not os.path.exists(bench):
+        print("in-proc  bench_lisp is not built", flush=True)
+        return
+    run = subprocess.run(["taskset", "-c", str(core), bench, "--benchmark_filter=Fib25|Tak18",
+                          f"--benchmark_repetitions={rounds}", "--benchmark_report_aggregates_only=true",
+                          "--benchmark_format=json"], capture_output=True, text=True)
+    import json
+    ours = {}
+    for entry in json.loads(run.stdout)["benchmarks"]:
+        if entry.get("aggregate_name") == "median":
+            ours[entry["run_name"]] = entry["real_time"]
+    line = f"in-proc  ours fib 25 {ours.get('BM_Fib25', 0):6.2f} ms, tak {ours.get('BM_Tak18_12_6', 0):6.2f} ms"
+    if clisp:
+        out = subprocess.run(["taskset", "-c", str(core), clisp, "-q", "-norc", "-x",
+                              CLISP_IN_PROCESS.replace("ROUNDS", str(rounds))], capture_output=True, text=True).stdout
+        rows = [tuple(map(float, l.split())) for l in out.splitlines() if len(l.split()) == 2]
+        fib = statistics.median(r[0] for r in rows)
+        tak = statistics.median(r[1] for r in rows)
+        line += (f" | clisp byte-code fib 25 {fib:6.2f} ms, tak {tak:6.2f} ms"
+                 f" | ours/peer fib {ours.get('BM_Fib25', 0) / fib:4.2f}x, tak {ours.get('BM_Tak18_12_6', 0) / tak:4.2f}x")
+    print(line, flush=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
