@@ -1,6 +1,7 @@
 #include "platform/wx/SgWxNotifier.h"
 
 #include <wx/colordlg.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -97,11 +98,27 @@ ColorChooser SgWxColorChooser(wxWindow *parent)
         wxColourData data;
         data.SetChooseFull(true);
         data.SetColour(wxColour(initial.r, initial.g, initial.b));
-        wxColourDialog dialog(parent, &data);
+        // Over the dialog that asks, which may stay above the main window.
+        wxWindow *over = wxGetActiveWindow();
+        wxColourDialog dialog(over ? over : parent, &data);
         if (dialog.ShowModal() != wxID_OK)
             return std::nullopt;
         const wxColour chosen = dialog.GetColourData().GetColour();
         return SgRgb8{chosen.Red(), chosen.Green(), chosen.Blue()};
+    };
+}
+
+FolderChooser SgWxFolderChooser(wxWindow *parent)
+{
+    return [parent](const std::string &title, const std::string &initial) -> std::optional<std::string> {
+        AskingGuard guard;
+        if (!guard.First())
+            return std::nullopt;
+        wxWindow *over = wxGetActiveWindow();
+        wxDirDialog dialog(over ? over : parent, wxString::FromUTF8(title), wxString::FromUTF8(initial));
+        if (dialog.ShowModal() != wxID_OK)
+            return std::nullopt;
+        return dialog.GetPath().utf8_string();
     };
 }
 

@@ -118,6 +118,7 @@ public:
             if (!window->HasFlag(wxSTAY_ON_TOP) || window->GetParent() != m_frame)
                 verdict = "not kept on top of the window";
             std::printf("dialog-%d=%s\n", button, verdict.c_str());
+            wxprobe::SaveShot(window, "dialog-" + std::to_string(button));
             ++opened;
         }
         std::printf("opened=%d\n", opened);

@@ -121,6 +121,7 @@ private:
     {
         auto *builder = static_cast<SgWxModelBuilderDialog *>(m_window);
         std::printf("shown=%d\n", int(RunUntil([this] { return m_window->IsShownOnScreen(); })));
+        wxprobe::SaveShot(m_window, "model-builder");
         RunUntil([] { return false; }, 300);
         int count = 0;
         std::string outside;
