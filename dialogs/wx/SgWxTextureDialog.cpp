@@ -124,6 +124,9 @@ wxSizer *SgWxTextureDialog::MakeEditing()
     const int range = CTextureDlg::kMoveSliderRange;
     m_moveSliders[0] = new wxSlider(this, kIdMoveXSlider, 0, -range, range, wxDefaultPosition, wxSize(120, -1));
     m_moveSliders[1] = new wxSlider(this, kIdMoveYSlider, 0, -range, range, wxDefaultPosition, wxSize(120, -1));
+    // Page keys move the texture a quarter of its width.
+    for (wxSlider *slider : m_moveSliders)
+        slider->SetPageSize(25);
     auto *controls = new wxFlexGridSizer(4, 4, 6);
     controls->Add(label("Rotation"), 0, wxALIGN_CENTER_VERTICAL);
     controls->Add(m_rotation, 0, wxEXPAND);

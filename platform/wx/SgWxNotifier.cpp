@@ -5,6 +5,7 @@
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/weakref.h>
 
 #include "platform/wx/SgWxGLWindow.h"
 
@@ -60,9 +61,21 @@ private:
 
 int SgWxNotifier::Message(const std::string &text, const std::string &caption, Buttons buttons, Icon icon)
 {
-    wxMessageDialog dialog(m_pParent, wxString::FromUTF8(text), wxString::FromUTF8(caption),
+    // A message a dialog gives shows over that dialog (which may stay above
+    // the main window), and the dialog has the focus again once it is read.
+    wxWeakRef<wxWindow> active = wxGetActiveWindow();
+    wxWeakRef<wxWindow> focused = wxWindow::FindFocus();
+    wxMessageDialog dialog(active ? active.get() : m_pParent, wxString::FromUTF8(text), wxString::FromUTF8(caption),
                            DialogStyle(buttons, icon));
-    switch (dialog.ShowModal()) {
+    const int answer = dialog.ShowModal();
+    if (active && active.get() != m_pParent) {
+        active->Raise();
+        if (focused)
+            focused->SetFocus();
+        else
+            active->SetFocus();
+    }
+    switch (answer) {
     case wxID_OK: return Ok;
     case wxID_YES: return Yes;
     case wxID_NO: return No;

@@ -240,8 +240,13 @@ private:
             const wxImage before = texture->GetPreviewBitmap().ConvertToImage();
             const int renders = texture->GetPreviewRenders();
             auto *slider = wxWindow::FindWindowById(SgWxTextureDialog::kIdMoveXSlider, texture);
-            const wxSize size = slider->GetSize();
-            ClickAt(slider->ClientToScreen(wxPoint(size.x * 53 / 100, size.y / 2)));
+            // The slider takes the focus with a real click on its knob (in
+            // the middle: the texture sits at 0), then the Page Up key.
+            ClickAt(Centre(slider));
+            slider->SetFocus();
+            RunUntil([slider] { return wxWindow::FindFocus() == slider; }, 1000);
+            wxUIActionSimulator keys;
+            keys.Char(WXK_PAGEUP);
             RunUntil([texture, renders] { return texture->GetPreviewRenders() > renders; }, 3000);
             const wxImage after = texture->GetPreviewBitmap().ConvertToImage();
             int changed = 0;
@@ -250,7 +255,7 @@ private:
                     changed += std::abs(int(before.GetData()[i]) - int(after.GetData()[i])) > 40;
             std::printf("texture-moved=%d\ntexture-picture-changed=%d\n", int(texture->GetTexture().moveX != 0.0),
                         int(changed > 50));
-            after.SaveFile("/tmp/i50-texture-preview.png", wxBITMAP_TYPE_PNG);
+            std::printf("texture-move-x=%g\n", texture->GetTexture().moveX);
         }
         // Closing while a fill runs joins the worker before the window goes.
         texture->Refresh();

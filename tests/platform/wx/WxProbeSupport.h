@@ -3,14 +3,12 @@
 // virtual X server of their own): letting the toolkit run until a condition
 // holds, and real clicks through the toolkit's action simulator, which sends
 // them with the XTEST extension.
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
 
 #include <wx/app.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
-#include <wx/image.h>
 #include <wx/gdicmn.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -47,23 +45,29 @@ inline void ClickAt(const wxPoint &screen, int settle = 200)
     simulator.MouseClick();
 }
 
-// With FENNIX_PROBE_SHOTS naming a folder, the window as it shows on the
-// screen is saved there as NAME.png, for a person to look at.
+// With FENNIX_PROBE_SHOTS naming a folder, the screen is dumped there with
+// xwd as NAME.xwd and the window's place on it written to NAME.rect
+// ("x y width height"), for a person to look at the window.
 inline void SaveShot(wxWindow *window, const std::string &name)
 {
     const char *folder = std::getenv("FENNIX_PROBE_SHOTS");
     if (!folder || !*folder || !window)
         return;
-    RunUntil([] { return false; }, 100);
+    // On top of the other windows, which a server without a window manager
+    // leaves wherever they were made.
+    window->Raise();
+    window->Refresh();
+    window->Update();
+    RunUntil([] { return false; }, 300);
+    const std::string base = std::string(folder) + "/" + name;
     const wxRect rect = window->GetScreenRect();
-    wxBitmap shot(rect.width, rect.height);
-    {
-        wxScreenDC screen;
-        wxMemoryDC memory(shot);
-        memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    if (FILE *out = std::fopen((base + ".rect").c_str(), "w")) {
+        std::fprintf(out, "%d %d %d %d\n", rect.x, rect.y, rect.width, rect.height);
+        std::fclose(out);
     }
-    wxInitAllImageHandlers();
-    shot.SaveFile(wxString::FromUTF8(std::string(folder) + "/" + name + ".png"), wxBITMAP_TYPE_PNG);
+    const std::string command = "xwd -silent -root -out '" + base + ".xwd'";
+    if (std::system(command.c_str()) != 0)
+        std::fprintf(stderr, "no picture of %s\n", name.c_str());
 }
 
 } // namespace wxprobe
