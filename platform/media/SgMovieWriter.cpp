@@ -53,6 +53,8 @@ const FormatInfo kFormats[] = {
 
 // The pack size of the MPEG program streams written (the muxer's usual one).
 constexpr int kMpgPackSize = 2048;
+// The program stream's rate, in bits a second: the highest its players take.
+constexpr int kMpgMuxRate = 10080000;
 
 const FormatInfo *FindFormat(int number)
 {
@@ -545,10 +547,13 @@ bool SgMovieWriter::Open(const std::string &path, const Settings &settings)
         return Fail("Cannot write the movie file " + path + ": " + AvError(result));
     s.fileOpen = true;
     AVDictionary *muxing = nullptr;
-    // The program stream's decoding delay would make the movie start at
-    // half a second; it starts at its first picture.
-    if (info->number == kMpg)
-        av_dict_set_int(&muxing, "preload", 0, 0);
+    // The program stream's decoder holds a picture before it shows it: one
+    // frame interval of delay (not the muxer's half second), at a rate that
+    // brings even a large first picture in within it.
+    if (info->number == kMpg) {
+        av_dict_set_int(&muxing, "preload", AV_TIME_BASE / settings.framesPerSecond, 0);
+        av_dict_set_int(&muxing, "muxrate", kMpgMuxRate, 0);
+    }
     result = avformat_write_header(s.output, &muxing);
     av_dict_free(&muxing);
     if (result < 0)

@@ -112,8 +112,10 @@ TEST(SgMovieWriter, MusicBecomesTheAudioTrackOfEachFormatThatHasSound)
     }
 }
 
-// Eleven pictures at ten a second last 1.1 s in every container, from 0,
-// each picture with its time: what a player shows as the movie's length.
+// Eleven pictures at ten a second last 1.1 s in every container, each
+// picture with its time: what a player shows as the movie's length. A movie
+// starts at 0; an MPEG program stream one frame interval later, the time its
+// decoder holds the first picture.
 TEST(SgMovieWriter, ElevenPicturesAtTenASecondLastOnePointOneSecondsInEveryFormat)
 {
     Folder folder;
@@ -133,7 +135,7 @@ TEST(SgMovieWriter, ElevenPicturesAtTenASecondLastOnePointOneSecondsInEveryForma
         ASSERT_TRUE(facts.ok) << facts.error;
         EXPECT_EQ(facts.frames, 11);
         EXPECT_NEAR(facts.duration, 1.1, 0.011);
-        EXPECT_NEAR(facts.start, 0.0, 0.011);
+        EXPECT_NEAR(facts.start, format == SgMovieWriter::kMpg ? 0.1 : 0.0, 0.011);
         EXPECT_EQ(facts.unstamped, 0);
     }
 }
