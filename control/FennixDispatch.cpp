@@ -190,7 +190,9 @@ R OpenDialog(C &c, const A &a)
         f->ShowAllDocable(-1);
         return R::Ok();
     }
-    if ((dialog >= 80 && dialog <= 86) || dialog == 90 || dialog == 95) {
+    if (dialog == 86)
+        return R::Error(kErrFailed, "The scene configuration dialog is not part of this system");
+    if ((dialog >= 80 && dialog <= 85) || dialog == 90 || dialog == 95) {
         // A refusal (open already, no such dialog here, no slot) is the
         // facade's to tell the user; the script hears nothing, as before.
         f->OpenDialog(dialog, dialog == 95 ? S(a, 1).c_str() : nullptr);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/document/SgDocument.h"
+#include "engine/viewer/BmpUtils.h"
 #include "platform/SgDiagnostics.h"
 
 namespace {
@@ -24,6 +25,40 @@ CCadDlg::CCadDlg(SgDocument *document, unsigned id, void *parent)
 {
     if (m_pDocument && m_pDocument->GetViewerCount() > 0)
         m_pViewer = m_pDocument->GetViewer(0);
+    if (m_pDocument) {
+        m_iStayCursor = m_pDocument->GetUndoCursor();
+        m_bInStay = true;
+    }
+}
+
+void CCadDlg::SetDocument(SgDocument *document)
+{
+    EndKeyPoint();
+    m_pDocument = document;
+    m_pViewer = document && document->GetViewerCount() > 0 ? document->GetViewer(0) : nullptr;
+    m_bInStay = document != nullptr;
+    m_iStayCursor = document ? document->GetUndoCursor() : -1;
+}
+
+void CCadDlg::Opened()
+{
+    m_bOpen = true;
+    if (!m_bInStay && m_pDocument) {
+        m_iStayCursor = m_pDocument->GetUndoCursor();
+        m_bInStay = true;
+    }
+}
+
+void CCadDlg::FinishStay(bool keep)
+{
+    EndKeyPoint();
+    if (!m_bInStay || !m_pDocument)
+        return;
+    m_bInStay = false;
+    if (keep)
+        m_pDocument->JoinUndoAfter(m_iStayCursor);
+    else
+        m_pDocument->RevertToUndoCursor(m_iStayCursor);
 }
 
 CCadDlg::~CCadDlg() = default;
@@ -84,6 +119,7 @@ void CCadDlg::RedrawViewers() const
 
 void CCadDlg::OnOK()
 {
+    FinishStay(true);
     ReportClosing();
     if (m_pView)
         m_pView->EndDialog(kIdOK);
@@ -91,6 +127,8 @@ void CCadDlg::OnOK()
 
 void CCadDlg::OnCancel()
 {
+    FinishStay(false);
+    RedrawViewers();
     ReportClosing();
     if (m_pView)
         m_pView->EndDialog(kIdCancel);
@@ -109,4 +147,41 @@ void CCadDlg::InitSpinCtrl(SpinSetup &spin, unsigned buddyId, double low, double
     spin.high = SpinBound(high);
     spin.position = 0;
     spin.shown = show;
+}
+
+bool CCadDlg::RenderViewerRgb(SgViewer *viewer, int width, int height, std::vector<unsigned char> &rgb)
+{
+    if (!viewer || width <= 0 || height <= 0)
+        return false;
+    struct Target {
+        std::vector<unsigned char> *rgb;
+        int width;
+        int height;
+    } target{&rgb, width, height};
+    return BmpUtils::DrawToBuffer(
+        viewer, width, height,
+        [](const BmpImage &bitmap, void *user) -> int {
+            auto &out = *static_cast<Target *>(user);
+            const int w = bitmap.header.width;
+            const int h = bitmap.header.height < 0 ? -bitmap.header.height : bitmap.header.height;
+            if (w != out.width || h != out.height || bitmap.header.bitCount != 24)
+                return 0;
+            const int stride = bitmap.BytesPerRow();
+            if (bitmap.pixels.size() < size_t(stride) * h)
+                return 0;
+            out.rgb->assign(size_t(w) * h * 3, 0);
+            for (int y = 0; y < h; ++y) {
+                // Bottom-up rows of blue, green, red.
+                const int row = bitmap.header.height < 0 ? y : h - 1 - y;
+                const unsigned char *from = bitmap.pixels.data() + size_t(row) * stride;
+                unsigned char *to = out.rgb->data() + size_t(y) * w * 3;
+                for (int x = 0; x < w; ++x) {
+                    to[3 * x] = from[3 * x + 2];
+                    to[3 * x + 1] = from[3 * x + 1];
+                    to[3 * x + 2] = from[3 * x];
+                }
+            }
+            return 1;
+        },
+        &target);
 }

@@ -16,6 +16,7 @@
 // goes through OnClose and then OnCancel reports once. Opened() re-arms it,
 // so a dialog shown again reports its next closing.
 #include <cstdint>
+#include <vector>
 
 class SgDocument;
 class SgViewer;
@@ -41,6 +42,9 @@ public:
     virtual ~CCadDlg();
 
     SgDocument *GetDocument() const { return m_pDocument; }
+    // The document a dialog made before its document was known edits; set
+    // before the dialog opens (its stay starts on that document's scene).
+    void SetDocument(SgDocument *document);
     void *GetParent() const { return m_pParent; }
     // The document's first viewer, read anew at each call; null (with a
     // message) when the document has none.
@@ -57,10 +61,15 @@ public:
     void SetView(View *view) { m_pView = view; }
     View *GetView() const { return m_pView; }
 
-    // The window was shown: its next closing is reported.
-    void Opened() { m_bOpen = true; }
+    // The window was shown: its next closing is reported. Shown again after
+    // a closing, the dialog's stay starts anew from the scene as it is now.
+    void Opened();
     bool IsOpen() const { return m_bOpen; }
 
+    // OK keeps what the dialog did as one undo step; Cancel takes back
+    // everything since the dialog opened, whatever key points its controls
+    // opened and ended meanwhile (an Apply included), so the scene is again
+    // exactly as it was at the opening.
     virtual void OnOK();
     virtual void OnCancel();
     virtual void OnClose();
@@ -100,6 +109,13 @@ protected:
     int GetOpenedKeyPoint() const { return m_iKeyPoint; }
     // Redraws every viewer of the document (none when there is no document).
     void RedrawViewers() const;
+    // Draws `viewer` offscreen at width x height into rows of red, green,
+    // blue, the top row first: a dialog's preview picture. False when it
+    // could not be drawn.
+    static bool RenderViewerRgb(SgViewer *viewer, int width, int height, std::vector<unsigned char> &rgb);
+    // Ends the dialog's stay: its records become one step (keep) or are
+    // undone (take back). Once per opening; the key point ends either way.
+    void FinishStay(bool keep);
 
 private:
     SgDocument *m_pDocument = nullptr;
@@ -111,4 +127,7 @@ private:
     bool m_bOpen = false;
     int m_iKeyPoint = -1;
     bool m_bKeyPointOpen = false;
+    // The document's undo cursor when the dialog's stay began.
+    int m_iStayCursor = -1;
+    bool m_bInStay = false;
 };

@@ -1,5 +1,7 @@
 #include "dialogs/CColorDlg.h"
 
+#include "platform/SgChoosers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -14,7 +16,6 @@
 #include "engine/nodes/properties/SgShapeHints.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/render/SgViewport.h"
-#include "engine/viewer/BmpUtils.h"
 #include "engine/viewer/SgViewer.h"
 
 namespace {
@@ -324,35 +325,12 @@ bool CColorDlg::RenderPreview(int width, int height, std::vector<unsigned char> 
 {
     if (width <= 0 || height <= 0 || !BuildPreview())
         return false;
-    struct Target {
-        std::vector<unsigned char> *rgb;
-        int width;
-        int height;
-    } target{&rgb, width, height};
-    return BmpUtils::DrawToBuffer(
-        m_pPreviewViewer, width, height,
-        [](const BmpImage &bitmap, void *user) -> int {
-            auto &out = *static_cast<Target *>(user);
-            const int w = bitmap.header.width;
-            const int h = bitmap.header.height < 0 ? -bitmap.header.height : bitmap.header.height;
-            if (w != out.width || h != out.height || bitmap.header.bitCount != 24)
-                return 0;
-            const int stride = bitmap.BytesPerRow();
-            if (bitmap.pixels.size() < size_t(stride) * h)
-                return 0;
-            out.rgb->assign(size_t(w) * h * 3, 0);
-            for (int y = 0; y < h; ++y) {
-                // Bottom-up rows of blue, green, red.
-                const int row = bitmap.header.height < 0 ? y : h - 1 - y;
-                const unsigned char *from = bitmap.pixels.data() + size_t(row) * stride;
-                unsigned char *to = out.rgb->data() + size_t(y) * w * 3;
-                for (int x = 0; x < w; ++x) {
-                    to[3 * x] = from[3 * x + 2];
-                    to[3 * x + 1] = from[3 * x + 1];
-                    to[3 * x + 2] = from[3 * x];
-                }
-            }
-            return 1;
-        },
-        &target);
+    return RenderViewerRgb(m_pPreviewViewer, width, height, rgb);
+}
+
+void CColorDlg::OnChooseColor()
+{
+    const SgRgb8 present{std::uint8_t(GetRed()), std::uint8_t(GetGreen()), std::uint8_t(GetBlue())};
+    if (const std::optional<SgRgb8> chosen = ChooseColor(present))
+        SetColor(chosen->r, chosen->g, chosen->b);
 }

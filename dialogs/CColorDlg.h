@@ -51,6 +51,9 @@ public:
     void SetInstantUpdate(bool on);
     // A colour chosen in a colour chooser (0..255 each).
     void SetColor(int red, int green, int blue);
+    // "Choose Color...": the colour chooser (platform/SgChoosers.h) starts at
+    // the present colour; a colour chosen is taken as SetColor takes it.
+    void OnChooseColor();
 
     int GetRed() const { return m_rgb[0]; }
     int GetGreen() const { return m_rgb[1]; }

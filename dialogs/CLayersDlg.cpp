@@ -90,6 +90,11 @@ void CLayersList::Init()
     Refresh();
 }
 
+std::string CLayersList::MissingLayerText(int layer)
+{
+    return "Layer " + std::to_string(layer) + " (missing)";
+}
+
 const CLayersList::Entry *CLayersList::GetEntry(Item item) const
 {
     auto found = m_entries.find(item);
@@ -119,13 +124,22 @@ void CLayersList::Refresh()
         m_layerItems.push_back(item);
         UpdateItemDisplay(item);
     }
+    std::map<int, Item> missing;
     ForEachObject(
         m_pDocument,
         [&](SgObject *object) {
-            // An object on a layer the table lacks has no place in the list.
-            Item layer = GetLayerItem(object->m_layer.Get(false));
-            if (!layer)
-                return;
+            const int number = object->m_layer.Get(false);
+            Item layer = GetLayerItem(number);
+            if (!layer) {
+                Item &item = missing[number];
+                if (!item) {
+                    item = model.InsertItem(MissingLayerText(number), Model::kRoot, Model::kLast, kImgLayer,
+                                            kImgSelectedLayer);
+                    m_entries[item] = Entry{kMissingLayerEntry, number, {}};
+                    UpdateItemDisplay(item);
+                }
+                layer = item;
+            }
             const std::string &name = object->GetName();
             Item item = model.InsertItem(name.empty() ? "Object" : name, layer, Model::kLast, kImgObject, kImgObject);
             m_entries[item] = Entry{2, -1, SgRef<SgObject>(object)};
@@ -136,6 +150,10 @@ void CLayersList::Refresh()
     // objects fills in n log n.
     for (Item layer : m_layerItems)
         model.SortChildren(layer);
+    for (const auto &[number, layer] : missing) {
+        model.SortChildren(layer);
+        model.Expand(layer, Model::kExpand);
+    }
     for (int i = 0; i < int(m_layerItems.size()); ++i)
         model.Expand(m_layerItems[i], (m_pDocument->GetLayerFlags(i) & kLayerExpanded) ? Model::kExpand
                                                                                          : Model::kCollapse);
@@ -149,7 +167,10 @@ void CLayersList::UpdateItemDisplay(Item item)
         return;
     Model &model = *m_pModel;
     bool hidden = false;
-    if (entry->kind == 1) {
+    if (entry->kind == kMissingLayerEntry) {
+        model.SetItemText(item, kColNumber, std::to_string(entry->layer));
+        model.SetItemImage(item, kColSelect, kImgOtherLayer);
+    } else if (entry->kind == 1) {
         const int layer = entry->layer;
         if (!m_pDocument || layer >= m_pDocument->GetLayerCount())
             return;
@@ -189,7 +210,22 @@ void CLayersList::SelChanged(Item oldItem, Item newItem, int column)
     if (!entry || !m_pDocument)
         return;
     ++m_updating;
-    if (entry->kind == 2) {
+    if (entry->kind == kMissingLayerEntry) {
+        // It cannot be made current; its hide cell hides or shows its objects.
+        if (column == kColHide) {
+            bool anyShown = false;
+            for (Item child = m_pModel->GetChildItem(newItem); child; child = m_pModel->GetNextSiblingItem(child))
+                if (const Entry *object = GetEntry(child); object && object->object)
+                    anyShown = anyShown || object->object->m_hide.Get(false) == 0;
+            SgKeyPoint keyPoint(m_pDocument);
+            for (Item child = m_pModel->GetChildItem(newItem); child; child = m_pModel->GetNextSiblingItem(child))
+                if (const Entry *object = GetEntry(child); object && object->object) {
+                    object->object->m_hide = anyShown ? 1 : 0;
+                    UpdateItemDisplay(child);
+                }
+            RedrawViewers();
+        }
+    } else if (entry->kind == 2) {
         if (column == kColHide && entry->object) {
             SgKeyPoint keyPoint(m_pDocument);
             entry->object->m_hide = entry->object->m_hide.Get(false) ? 0 : 1;
@@ -242,7 +278,7 @@ bool CLayersList::EndLabelEdit(Item item, int column, const std::optional<std::s
 {
     // A cancelled edit, or one of another column, renames nothing.
     const Entry *entry = GetEntry(item);
-    if (!text || column != 0 || !entry || !m_pDocument)
+    if (!text || column != 0 || !entry || !m_pDocument || entry->kind == kMissingLayerEntry)
         return false;
     SgKeyPoint keyPoint(m_pDocument);
     if (entry->kind == 1)

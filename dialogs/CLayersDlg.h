@@ -16,6 +16,7 @@
 // item goes: an item never names a record that has gone.
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "dialogs/CCadDlg.h"
@@ -38,8 +39,16 @@ public:
     static constexpr int kLayerHidden = 1;
     static constexpr int kLayerExpanded = 4;
 
+    // What an item stands for. A layer number that objects carry but the
+    // document's table lacks is listed too, marked missing, so that its
+    // objects can be found, hidden and moved to a layer that exists.
+    static constexpr int kLayerEntry = 1;
+    static constexpr int kObjectEntry = 2;
+    static constexpr int kMissingLayerEntry = 3;
+    // The text of a missing layer's item.
+    static std::string MissingLayerText(int layer);
     struct Entry {
-        int kind = 0; // 1 layer, 2 object
+        int kind = 0; // kLayerEntry, kObjectEntry or kMissingLayerEntry
         int layer = -1;
         SgRef<SgObject> object;
     };

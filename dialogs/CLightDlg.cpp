@@ -12,6 +12,7 @@
 #include "engine/nodes/properties/SgLight.h"
 #include "engine/render/SgViewport.h"
 #include "engine/viewer/SgViewer.h"
+#include "platform/SgChoosers.h"
 
 namespace {
 
@@ -321,4 +322,12 @@ void CLightDlg::OnCancel()
     RevertKeyPoint();
     CCadDlg::OnCancel();
     RedrawViewers();
+}
+
+void CLightDlg::OnChooseColor()
+{
+    auto byte = [](float component) { return std::uint8_t(std::clamp(component, 0.0f, 1.0f) * 255.0f); };
+    const SgRgb8 present{byte(m_color.r), byte(m_color.g), byte(m_color.b)};
+    if (const std::optional<SgRgb8> chosen = ChooseColor(present))
+        SetColor(chosen->r, chosen->g, chosen->b);
 }

@@ -54,6 +54,9 @@ public:
     void SetOn(bool on);
     // 0..255 each.
     void SetColor(int red, int green, int blue);
+    // "Choose Color...": the colour chooser (platform/SgChoosers.h) starts at
+    // the present colour; a colour chosen is taken as SetColor takes it.
+    void OnChooseColor();
     // Radio buttons: replaces the light by one of that kind, or removes it.
     void OnLight(int kind);
     void OnDeleteLight();

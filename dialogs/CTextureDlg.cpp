@@ -26,6 +26,8 @@
 #include "engine/nodes/properties/SgTextureFunction.h"
 #include "engine/nodes/properties/SgTextureUnit.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/Notifier.h"
+#include "platform/SgChoosers.h"
 #include "utilities/image/ImageRead.h"
 
 namespace fs = std::filesystem;
@@ -137,6 +139,7 @@ void CTextureDlg::RefreshListCtrl()
     {
         std::lock_guard<std::mutex> hold(m_lock);
         m_thumbnails.clear();
+        m_unloaded.clear();
     }
     m_iAdded = 0;
     m_nItems = 0;
@@ -153,9 +156,13 @@ void CTextureDlg::Fill(CTextureDlg *dialog, std::string directory, std::string t
             break;
         long fileWidth = 0, fileHeight = 0;
         unsigned char *pixels = ReadImageWithScale(side, side, path.c_str(), &fileWidth, &fileHeight, 1);
-        // An unreadable picture is skipped.
-        if (!pixels)
+        // A picture that cannot be loaded is left out of the list and named
+        // when the scan ends.
+        if (!pixels) {
+            std::lock_guard<std::mutex> hold(dialog->m_lock);
+            dialog->m_unloaded.push_back(path.filename().string());
             continue;
+        }
         Thumbnail thumbnail;
         thumbnail.item.path = path.string();
         thumbnail.item.width = int(fileWidth);
@@ -198,8 +205,24 @@ bool CTextureDlg::WaitForFill(int milliseconds)
 
 void CTextureDlg::OnFinishThread()
 {
+    std::string names;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_nItems = unsigned(m_thumbnails.size());
+        for (const std::string &name : m_unloaded)
+            names += (names.empty() ? "" : ", ") + name;
+    }
+    if (!names.empty())
+        GetNotifier().Message("These pictures could not be loaded (larger than " +
+                                  std::to_string(IMAGE_MAX_PIXELS / (1024 * 1024)) +
+                                  " million pixels, or not readable): " + names,
+                              "Texture", Notifier::Buttons::Ok, Notifier::Icon::Warning);
+}
+
+std::vector<std::string> CTextureDlg::GetUnloaded() const
+{
     std::lock_guard<std::mutex> hold(m_lock);
-    m_nItems = unsigned(m_thumbnails.size());
+    return m_unloaded;
 }
 
 std::string CTextureDlg::GetTotalText() const
@@ -480,7 +503,131 @@ SgViewer *CTextureDlg::GetPreviewViewer()
 void CTextureDlg::UpdateSelection()
 {
     m_bApply = true;
-    RedrawViewers();
+    ++m_iChanges;
+    if (instantUpdate)
+        RedrawViewers();
+}
+
+void CTextureDlg::OnRotation(double degrees)
+{
+    SetRotation(degrees);
+    ApplyRotation();
+}
+
+void CTextureDlg::OnScaleEdit(double value)
+{
+    SetScale(value);
+    ApplyScale();
+}
+
+void CTextureDlg::OnScaleSlider(int position)
+{
+    SetScale(position / 10.0);
+    ApplyScale();
+}
+
+void CTextureDlg::OnMoveEdit(int axis, double value)
+{
+    SetMove(axis == 0 ? value : moveX, axis == 0 ? moveY : value);
+    ApplyMove();
+}
+
+void CTextureDlg::OnMoveSlider(int axis, int position)
+{
+    OnMoveEdit(axis, std::clamp(position, -kMoveSliderRange, kMoveSliderRange) / 100.0);
+}
+
+int CTextureDlg::MoveSliderPosition(int axis) const
+{
+    const double move = axis == 0 ? moveX : moveY;
+    return int(std::clamp(std::lround(move * 100.0), long(-kMoveSliderRange), long(kMoveSliderRange)));
+}
+
+void CTextureDlg::OnBlendEdit(double percent)
+{
+    SetBlend(int(std::lround(std::clamp(std::isfinite(percent) ? percent : 0.0, 0.0, 100.0))));
+    ApplyBlend();
+}
+
+void CTextureDlg::OnUnitEdit(int unit)
+{
+    UpdateDialog(unit);
+    ++m_iChanges;
+}
+
+void CTextureDlg::OnModel(int index)
+{
+    model = std::clamp(index, 0, int(std::size(kModels)) - 1);
+    ApplyModel();
+}
+
+void CTextureDlg::OnFunction(int index)
+{
+    function = std::clamp(index, 0, int(std::size(kFunctions)) - 1);
+    ApplyFunction();
+}
+
+void CTextureDlg::OnBoost(int index)
+{
+    boost = std::clamp(index, 0, int(std::size(kBoosts)) - 1);
+    ApplyBoost();
+}
+
+void CTextureDlg::OnWraps(bool repeatS, bool repeatT)
+{
+    wrapS = repeatS;
+    wrapT = repeatT;
+    ApplyWraps();
+}
+
+void CTextureDlg::OnInstantUpdate(bool on)
+{
+    instantUpdate = on;
+    if (on)
+        RedrawViewers();
+}
+
+bool CTextureDlg::OnBrowse()
+{
+    const std::optional<std::string> folder = ChooseFolder("Folder of the pictures", GetItemsDirectory());
+    if (!folder)
+        return false;
+    SetItemsDirectory(*folder);
+    RefreshListCtrl();
+    return true;
+}
+
+void CTextureDlg::OnTypeChosen(const std::string &type)
+{
+    SetItemsType(type);
+    RefreshListCtrl();
+}
+
+bool CTextureDlg::RenderPreview(int side, std::vector<unsigned char> &rgb)
+{
+    SgViewer *viewer = side > 0 ? GetPreviewViewer() : nullptr;
+    if (!viewer)
+        return false;
+    GetPreviewScene();
+    viewer->SetSize(side, side);
+    return RenderViewerRgb(viewer, side, side, rgb);
+}
+
+std::string CTextureDlg::StoredImagePath(const std::string &image, const std::string &sceneFile)
+{
+    if (image.empty() || sceneFile.empty())
+        return image;
+    std::error_code error;
+    const fs::path folder = fs::weakly_canonical(fs::absolute(fs::path(sceneFile), error).parent_path(), error);
+    const fs::path picture = fs::weakly_canonical(fs::absolute(fs::path(image), error), error);
+    if (error || folder.empty())
+        return image;
+    const fs::path relative = picture.lexically_relative(folder);
+    // Beside or below the scene's folder only: a path that climbs out of it
+    // would break when the scene moves with its pictures.
+    if (relative.empty() || relative.is_absolute() || *relative.begin() == "..")
+        return image;
+    return relative.generic_string();
 }
 
 void CTextureDlg::ApplyRotation()
@@ -581,7 +728,8 @@ bool CTextureDlg::PreviewItem(int index)
     if (path.empty() || !texture)
         return false;
     Image2 image;
-    image.SetImagePath(path);
+    SgDocument *document = GetDocument();
+    image.SetImagePath(StoredImagePath(path, document ? document->GetFileName() : std::string()));
     texture->m_filename = image;
     UpdateSelection();
     return true;

@@ -158,6 +158,51 @@ public:
     bool IsApplyEnabled() const { return m_bApply; }
     int GetKeyPoint() const { return GetOpenedKeyPoint(); }
 
+    // ---- What the window's controls do ------------------------------------------
+    // Each takes the user's value (clamped to its control's range), writes
+    // it into the current unit and updates the views (UpdateSelection); the
+    // window shows the values back from the fields above and never writes
+    // them itself.
+    void OnRotation(double degrees);
+    void OnScaleEdit(double value);
+    void OnScaleSlider(int position);
+    // The move sliders' positions are the moves x 100, within +-kMoveSliderRange.
+    static constexpr int kMoveSliderRange = 1000;
+    void OnMoveEdit(int axis, double value);
+    void OnMoveSlider(int axis, int position);
+    int MoveSliderPosition(int axis) const;
+    void OnBlendEdit(double percent);
+    void OnUnitEdit(int unit);
+    void OnModel(int index);
+    void OnFunction(int index);
+    void OnBoost(int index);
+    void OnWraps(bool repeatS, bool repeatT);
+    // "Instant Update": on, every change redraws the document's viewers (and
+    // turning it on redraws them at once); off, only the preview follows a
+    // change until Apply.
+    void OnInstantUpdate(bool on);
+    // "Browse...": the folder the folder chooser answers becomes the folder
+    // browsed and a new scan starts; false when the user cancelled.
+    bool OnBrowse();
+    // The file type chosen: a new scan starts.
+    void OnTypeChosen(const std::string &type);
+    // A thumbnail clicked: its image on the current unit.
+    bool OnThumbnail(int index) { return PreviewItem(index); }
+    // Counts the changes the preview has to show: the window draws the
+    // preview again (RenderPreview) when it moved on.
+    int GetChangeCount() const { return m_iChanges; }
+    // The preview drawn at side x side: rows of red, green, blue, the top
+    // row first; false when it could not be drawn.
+    bool RenderPreview(int side, std::vector<unsigned char> &rgb);
+    // The pictures of the last scan that could not be loaded (too large, or
+    // no picture), by file name.
+    std::vector<std::string> GetUnloaded() const;
+
+    // The image's path as the texture stores it: relative to the folder of
+    // the document's file when the image lies there or below it, else as
+    // given.
+    static std::string StoredImagePath(const std::string &image, const std::string &sceneFile);
+
     // The preview: lights, a grid floor, the current unit's texture nodes
     // (shared with the edited objects), a turned cube and a sphere, seen by a
     // windowless viewer of its own that is in no document's list. Made on
@@ -181,6 +226,8 @@ private:
     std::atomic<int> m_iAdded{0};
     mutable std::mutex m_lock;
     std::vector<Thumbnail> m_thumbnails;
+    std::vector<std::string> m_unloaded;
+    int m_iChanges = 0;
     int m_iRange = 0;
     unsigned m_nItems = 0;
     int m_iThumbWidth = 64;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <strings.h>
 
+#include "engine/viewer/BmpUtils.h"
 #include "platform/Notifier.h"
 
 const MovieDlg::Format MovieDlg::kFormats[MovieDlg::kFormatCount] = {
@@ -58,10 +59,24 @@ MovieDlg::Request MovieDlg::MakeRequest()
     return request;
 }
 
+int MovieDlg::MaxSide()
+{
+    return BmpUtils::MaxSide();
+}
+
+std::string MovieDlg::SizeRangeMessage()
+{
+    return "The movie's width and height must each be from 1 to " + std::to_string(MaxSide()) + " pixels.";
+}
+
 int MovieDlg::OnCreate()
 {
     if (m_bRecording)
         return 0;
+    if (width < 1 || height < 1 || width > MaxSide() || height > MaxSide()) {
+        GetNotifier().Message(SizeRangeMessage(), "Movie", Notifier::Buttons::Ok, Notifier::Icon::Warning);
+        return 0;
+    }
     m_iProgress = 0;
     m_bAbort = false;
     if (file.empty())

@@ -77,8 +77,14 @@ public:
     Request MakeRequest();
 
     // Create (2095): records through the movie function; its answer (1 when
-    // the file was written), 0 without a function.
+    // the file was written), 0 without a function. A size below one pixel or
+    // above the largest picture the drawing takes is refused first, with a
+    // message naming the range, and nothing is recorded.
     int OnCreate();
+    // The largest width or height of a movie's pictures.
+    static int MaxSide();
+    // The refusal's text for sizes of 1 .. MaxSide().
+    static std::string SizeRangeMessage();
     // Abort (2102).
     void OnAbort() { m_bAbort = true; }
     // Browse ("...", 2100): a chosen file is taken and the format whose name

@@ -80,9 +80,11 @@ int CDrevon::OpenDialog(int button, const char *name)
     }
     for (DialogSlot &slot : m_dialogs)
         if (slot.id == opener->dialogId) {
+            // Told first: the message box takes the focus while it shows,
+            // and the open dialog is to have it once the box is gone.
+            SgDiagTellUser(SgDiagLevel::Warning, kPackage, "Cannot open the same dialog");
             if (slot.instance)
                 slot.instance->Raise();
-            SgDiagTellUser(SgDiagLevel::Warning, kPackage, "Cannot open the same dialog");
             return 0;
         }
     DialogSlot *free = nullptr;

@@ -41,10 +41,23 @@ int AddFrame(const BmpImage &bitmap, void *user)
 }
 
 // Reports the failure once and answers 0.
-int Failed(const std::string &text)
+int Failed(const std::string &text, const char *caption = kCaption)
 {
-    SgDiagTellUser(SgDiagLevel::Error, kPackage, text, kCaption);
+    SgDiagTellUser(SgDiagLevel::Error, kPackage, text, caption);
     return 0;
+}
+
+// The two failures of the recording itself keep their fixed texts for the
+// user; the cause goes to the log beside them.
+constexpr const char *kFrameFailed = "AppendNewFrame FAILED";
+constexpr const char *kBitmapFailed = "Unable to create bitmap";
+constexpr const char *kRecordingCaption = "Error";
+
+int RecordingFailed(const char *text, const std::string &cause)
+{
+    if (!cause.empty())
+        SgDiagError(kPackage, "%s: %s", text, cause.c_str());
+    return Failed(text, kRecordingCaption);
 }
 
 } // namespace
@@ -88,7 +101,8 @@ int CDrevon::RecordMovie(SgDocument *document, const char *name, int format, int
         height = viewer->GetHeight();
     }
     if (width < 1 || height < 1 || width > BmpUtils::MaxSide() || height > BmpUtils::MaxSide())
-        return Failed("The movie size is out of range");
+        return Failed("The movie size is out of range: width and height must each be from 1 to " +
+                      std::to_string(BmpUtils::MaxSide()) + " pixels");
 
     SgMovieWriter writer;
     SgMovieWriter::Settings settings;
@@ -123,16 +137,16 @@ int CDrevon::RecordMovie(SgDocument *document, const char *name, int format, int
             animation->Play(start + i * step);
             if (!BmpUtils::DrawToBuffer(viewer, width, height, &AddFrame, &sink)) {
                 animation->Play(before);
-                const std::string why = !writer.GetError().empty() ? writer.GetError()
-                                        : !viewer->GetPrintError().empty()
-                                            ? "Cannot draw the movie's pictures: " + viewer->GetPrintError()
-                                            : std::string("Cannot draw the movie's pictures");
+                // The writer's error: a picture was drawn but not taken.
+                const bool frameFailed = !writer.GetError().empty();
+                const std::string cause = frameFailed ? writer.GetError() : viewer->GetPrintError();
                 writer.Abort();
-                return Failed(why);
+                return RecordingFailed(frameFailed ? kFrameFailed : kBitmapFailed, cause);
             }
         } else if (!AddFrame(sink.last, &sink)) {
+            const std::string cause = writer.GetError();
             writer.Abort();
-            return Failed(writer.GetError());
+            return RecordingFailed(kFrameFailed, cause);
         }
         ++written;
         if (progress && !progress(data, written * 100 / total)) {

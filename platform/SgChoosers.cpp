@@ -20,6 +20,17 @@ ColorChooser &ColorSlot()
     return chooser;
 }
 
+std::optional<std::string> NoFolder(const std::string &, const std::string &)
+{
+    return std::nullopt;
+}
+
+FolderChooser &FolderSlot()
+{
+    static FolderChooser chooser = NoFolder;
+    return chooser;
+}
+
 PopupMenuChooser &PopupSlot()
 {
     static PopupMenuChooser chooser = NoItem;
@@ -63,4 +74,22 @@ int ChoosePopupItem(const std::vector<SgPopupItem> &items, SgPlatformWindow *win
 {
     PopupMenuChooser chooser = GetPopupMenuChooser();
     return chooser(items, window);
+}
+
+const FolderChooser &GetFolderChooser()
+{
+    return FolderSlot();
+}
+
+FolderChooser SetFolderChooser(FolderChooser chooser)
+{
+    FolderChooser previous = std::move(FolderSlot());
+    FolderSlot() = chooser ? std::move(chooser) : FolderChooser(NoFolder);
+    return previous;
+}
+
+std::optional<std::string> ChooseFolder(const std::string &title, const std::string &initial)
+{
+    FolderChooser chooser = GetFolderChooser();
+    return chooser(title, initial);
 }

@@ -40,3 +40,10 @@ using PopupMenuChooser = std::function<int(const std::vector<SgPopupItem> &items
 const PopupMenuChooser &GetPopupMenuChooser();
 PopupMenuChooser SetPopupMenuChooser(PopupMenuChooser chooser);
 int ChoosePopupItem(const std::vector<SgPopupItem> &items, SgPlatformWindow *window);
+
+// Shows a folder chooser titled `title` starting at `initial`; no value
+// when cancelled.
+using FolderChooser = std::function<std::optional<std::string>(const std::string &title, const std::string &initial)>;
+const FolderChooser &GetFolderChooser();
+FolderChooser SetFolderChooser(FolderChooser chooser);
+std::optional<std::string> ChooseFolder(const std::string &title, const std::string &initial);

@@ -149,6 +149,7 @@ void SgWxDialogFactory::Instance::Raise()
     if (SgWxCadDialog *window = m_window.get()) {
         window->Show();
         window->Raise();
+        window->SetFocus();
     }
 }
 

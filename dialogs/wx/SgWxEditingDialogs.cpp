@@ -6,7 +6,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/colordlg.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/image.h>
@@ -26,22 +25,22 @@
 #include "dialogs/CDisplayDlg.h"
 #include "dialogs/CFontDlg.h"
 #include "dialogs/CLightDlg.h"
+#include "platform/wx/SgWxControls.h"
 
 namespace {
 
 constexpr int kGap = 4;
 
-wxSpinCtrlDouble *DoubleSpin(wxWindow *parent, int id, double low, double high, double step, int digits)
+// Number boxes that refuse letters and clamp what is out of range (the
+// toolkit's spin control reads letters as 0).
+SgWxNumberBox *DoubleSpin(wxWindow *parent, int id, double low, double high, double step, int digits)
 {
-    auto *spin = new wxSpinCtrlDouble(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                      wxSP_ARROW_KEYS, low, high, 0.0, step);
-    spin->SetDigits(digits);
-    return spin;
+    return new SgWxNumberBox(parent, id, low, high, step, digits);
 }
 
-wxSpinCtrl *IntSpin(wxWindow *parent, int id, int low, int high)
+SgWxNumberBox *IntSpin(wxWindow *parent, int id, int low, int high)
 {
-    return new wxSpinCtrl(parent, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, low, high, 0);
+    return new SgWxNumberBox(parent, id, low, high, 1, 0);
 }
 
 // A row of the dialog's button bar: the buttons in order, right-aligned.
@@ -59,7 +58,7 @@ wxSizer *ButtonRow(wxWindow *parent, std::initializer_list<std::pair<int, const 
     return row;
 }
 
-void SetIfChanged(wxSpinCtrlDouble *spin, double value)
+void SetIfChanged(SgWxNumberBox *spin, double value)
 {
     if (spin && std::fabs(spin->GetValue() - value) > 1e-9)
         spin->SetValue(value);
@@ -88,7 +87,7 @@ SgWxColorDialog::SgWxColorDialog(wxWindow *parent, CColorDlg *dialog)
         int slider;
         int edit;
         wxSlider **sliderOut;
-        wxSpinCtrlDouble **editOut;
+        SgWxNumberBox **editOut;
     };
     const Row rows[] = {{"Specular", kIdSpecular, kIdSpecularEdit, &m_pSpecular, &m_pSpecularEdit},
                         {"Shininess", kIdShininess, kIdShininessEdit, &m_pShininess, &m_pShininessEdit},
@@ -238,17 +237,7 @@ void SgWxColorDialog::OnCheck(wxCommandEvent &event)
 void SgWxColorDialog::OnButton(wxCommandEvent &event)
 {
     switch (event.GetId()) {
-    case kIdChoose: {
-        wxColourData data;
-        data.SetChooseFull(true);
-        data.SetColour(wxColour(m_pColor->GetRed(), m_pColor->GetGreen(), m_pColor->GetBlue()));
-        wxColourDialog chooser(this, &data);
-        if (chooser.ShowModal() == wxID_OK) {
-            const wxColour chosen = chooser.GetColourData().GetColour();
-            m_pColor->SetColor(chosen.Red(), chosen.Green(), chosen.Blue());
-        }
-        break;
-    }
+    case kIdChoose: m_pColor->OnChooseColor(); break;
     case kIdApply: m_pColor->OnApply(); break;
     case kIdDisconnect: m_pColor->OnDisconnect(); break;
     default: break;  // "Delete" does nothing
@@ -273,6 +262,8 @@ SgWxLightDialog::SgWxLightDialog(wxWindow *parent, CLightDlg *dialog)
     const int directionIds[] = {kIdDirX, kIdDirY, kIdDirZ};
     for (int a = 0; a < 3; ++a) {
         m_direction[a] = DoubleSpin(this, directionIds[a], -1000, 1000, 0.1, 3);
+        // The direction's own arrows stay hidden: the angles below turn it.
+        m_direction[a]->ShowArrows(false);
         values->Add(m_direction[a], 0, wxEXPAND);
     }
     label("Direction(a,b)");
@@ -393,19 +384,7 @@ void SgWxLightDialog::OnCommand(wxCommandEvent &event)
     case kIdOn: m_pLight->SetOn(m_pOn->GetValue()); break;
     case kIdDelete: m_pLight->OnDeleteLight(); break;
     case kIdRefresh: m_pLight->InitLightSelection(); break;
-    case kIdColor: {
-        wxColourData data;
-        data.SetChooseFull(true);
-        const Color &colour = m_pLight->GetColor();
-        data.SetColour(wxColour(static_cast<unsigned char>(colour.r * 255), static_cast<unsigned char>(colour.g * 255),
-                                static_cast<unsigned char>(colour.b * 255)));
-        wxColourDialog chooser(this, &data);
-        if (chooser.ShowModal() == wxID_OK) {
-            const wxColour chosen = chooser.GetColourData().GetColour();
-            m_pLight->SetColor(chosen.Red(), chosen.Green(), chosen.Blue());
-        }
-        break;
-    }
+    case kIdColor: m_pLight->OnChooseColor(); break;
     default: event.Skip(); break;
     }
 }

@@ -25,8 +25,7 @@ class wxChoice;
 class wxPanel;
 class wxRadioButton;
 class wxSlider;
-class wxSpinCtrl;
-class wxSpinCtrlDouble;
+class SgWxNumberBox;
 class wxSpinDoubleEvent;
 class wxToggleButton;
 
@@ -53,13 +52,13 @@ private:
 
     CColorDlg *m_pColor;
     wxSlider *m_sliders[3] = {};
-    wxSpinCtrl *m_edits[3] = {};
+    SgWxNumberBox *m_edits[3] = {};
     wxSlider *m_pSpecular = nullptr;
-    wxSpinCtrlDouble *m_pSpecularEdit = nullptr;
+    SgWxNumberBox *m_pSpecularEdit = nullptr;
     wxSlider *m_pShininess = nullptr;
-    wxSpinCtrlDouble *m_pShininessEdit = nullptr;
+    SgWxNumberBox *m_pShininessEdit = nullptr;
     wxSlider *m_pTransparent = nullptr;
-    wxSpinCtrlDouble *m_pTransparentEdit = nullptr;
+    SgWxNumberBox *m_pTransparentEdit = nullptr;
     wxCheckBox *m_pInstant = nullptr;
     wxCheckBox *m_pOverride = nullptr;
     wxCheckBox *m_pLink = nullptr;
@@ -85,13 +84,13 @@ private:
 
     CLightDlg *m_pLight;
     wxRadioButton *m_radios[4] = {};
-    wxSpinCtrlDouble *m_direction[3] = {};
-    wxSpinCtrlDouble *m_location[3] = {};
-    wxSpinCtrlDouble *m_pAlpha = nullptr;
-    wxSpinCtrlDouble *m_pBeta = nullptr;
-    wxSpinCtrlDouble *m_pCutOff = nullptr;
-    wxSpinCtrlDouble *m_pDropOff = nullptr;
-    wxSpinCtrl *m_pIntensity = nullptr;
+    SgWxNumberBox *m_direction[3] = {};
+    SgWxNumberBox *m_location[3] = {};
+    SgWxNumberBox *m_pAlpha = nullptr;
+    SgWxNumberBox *m_pBeta = nullptr;
+    SgWxNumberBox *m_pCutOff = nullptr;
+    SgWxNumberBox *m_pDropOff = nullptr;
+    SgWxNumberBox *m_pIntensity = nullptr;
     wxToggleButton *m_pOn = nullptr;
     wxButton *m_pColor = nullptr;
 };
@@ -132,10 +131,10 @@ private:
 
     CAnimationDlg *m_pAnimation;
     wxSlider *m_pFrame = nullptr;
-    wxSpinCtrl *m_pFrameEdit = nullptr;
+    SgWxNumberBox *m_pFrameEdit = nullptr;
     wxSlider *m_pResolutionSlider = nullptr;
-    wxSpinCtrlDouble *m_pResolution = nullptr;
-    wxSpinCtrl *m_pAutoStep = nullptr;
+    SgWxNumberBox *m_pResolution = nullptr;
+    SgWxNumberBox *m_pAutoStep = nullptr;
     wxButton *m_pPlay = nullptr;
     wxTimer m_timer;
 };
@@ -164,7 +163,7 @@ private:
 
     CFontDlg *m_pFont;
     wxChoice *m_pFace = nullptr;
-    wxSpinCtrl *m_pSize = nullptr;
+    SgWxNumberBox *m_pSize = nullptr;
     wxCheckBox *m_pBold = nullptr;
     wxCheckBox *m_pItalic = nullptr;
 };

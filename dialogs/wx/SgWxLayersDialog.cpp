@@ -1,5 +1,7 @@
 #include "dialogs/wx/SgWxLayersDialog.h"
 
+#include <algorithm>
+
 #include <array>
 
 #include <wx/button.h>
@@ -100,6 +102,19 @@ SgWxLayersDialog::SgWxLayersDialog(wxWindow *parent, CLayersDlg *dialog)
     for (int id : {kIdAddLayer, kIdDelLayer, kIdAddToLayer, kIdAddToSelect, kIdRefresh, kIdHideAll})
         Bind(wxEVT_BUTTON, &SgWxLayersDialog::OnCommand, this, id);
     dialog->OnInitDialog();
+    // The columns' widths are the list's own; a header whose text in this
+    // font needs more is widened to show it whole.
+    SgTreeListModel &model = m_pList->Model();
+    int total = 0;
+    for (int column = 0; column < model.GetColumnCount(); ++column) {
+        const int needed = m_pList->GetTextExtent(wxString::FromUTF8(model.GetColumnText(column))).x + 16;
+        if (model.GetColumnWidth(column) < needed)
+            model.SetColumnWidth(column, needed);
+        total += model.GetColumnWidth(column);
+    }
+    // Room for every column beside a vertical scroll bar.
+    m_pList->SetMinSize(wxSize(std::max(240, total + 24), 260));
+    Fit();
 }
 
 SgWxLayersDialog::~SgWxLayersDialog()

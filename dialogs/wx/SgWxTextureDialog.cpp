@@ -5,7 +5,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/dirdlg.h>
 #include <wx/gauge.h>
 #include <wx/image.h>
 #include <wx/imaglist.h>
@@ -15,6 +14,7 @@
 #include <wx/slider.h>
 #include <wx/statbmp.h>
 #include <wx/spinbutt.h>
+#include <wx/spinctrl.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -22,8 +22,6 @@
 
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
-#include "engine/viewer/BmpUtils.h"
-#include "engine/viewer/SgViewer.h"
 #include "platform/wx/SgWxControls.h"
 
 namespace {
@@ -53,10 +51,22 @@ wxBitmap ThumbnailBitmap(const CTextureDlg::Thumbnail &thumbnail)
 SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureDlg> dialog)
     : SgWxCadDialog(parent, dialog.get(), "Texture Dialog"), m_texture(std::move(dialog))
 {
+    auto *top = new wxBoxSizer(wxVERTICAL);
+    top->Add(MakeBrowser(), 0, wxALL | wxEXPAND, 8);
+    top->Add(MakeEditing(), 0, wxLEFT | wxRIGHT | wxEXPAND, 8);
+    top->Add(MakeChecks(), 0, wxALL, 8);
+    top->Add(MakeButtons(), 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 8);
+    SetSizerAndFit(top);
+    BindBrowser();
+    BindEditing();
+    ShowFolder();
+    WriteControls();
+}
+
+wxSizer *SgWxTextureDialog::MakeBrowser()
+{
     const int side = m_texture->GetThumbnailSide();
     m_images = std::make_unique<wxImageList>(side, side, false, 4);
-
-    // The browser.
     m_folder = new wxTextCtrl(this, kIdFolder, "", wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
     m_type = new wxChoice(this, kIdType);
     for (const char *type : CTextureDlg::kTypes)
@@ -73,6 +83,8 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
     m_details->SetMinSize(wxSize(300, 180));
     m_progress = new wxGauge(this, kIdProgress, 1);
     m_total = new wxTextCtrl(this, kIdTotal, "", wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    // Wide enough for the count of a large folder, whatever the font.
+    m_total->SetMinSize(wxSize(m_total->GetTextExtent("Total Image: 000000").x + 24, -1));
 
     auto *folderRow = new wxBoxSizer(wxHORIZONTAL);
     folderRow->Add(m_folder, 1, wxEXPAND | wxRIGHT, 4);
@@ -86,10 +98,12 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
     browser->Add(m_thumbnails, 0, wxEXPAND | wxBOTTOM, 4);
     browser->Add(m_details, 0, wxEXPAND | wxBOTTOM, 4);
     browser->Add(countRow, 0, wxEXPAND);
+    return browser;
+}
 
-    // The texture of the current unit.
+wxSizer *SgWxTextureDialog::MakeEditing()
+{
     auto label = [this](const char *text) { return new wxStaticText(this, wxID_ANY, text); };
-    auto edit = [this](wxWindowID id) { return new wxTextCtrl(this, id, "0"); };
     auto choice = [this](wxWindowID id, const char *const *items, int count) {
         auto *c = new wxChoice(this, id);
         for (int i = 0; i < count; ++i)
@@ -97,53 +111,70 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
         c->SetSelection(0);
         return c;
     };
-    m_scale = edit(kIdScale);
-    m_scale->ChangeValue("1");
+    // Number boxes: letters are refused, values out of range clamped.
+    m_rotation = new SgWxNumberBox(this, kIdRotation, -360, 360, 1, 2);
+    m_unit = new SgWxNumberBox(this, kIdUnit, 0, TextureBundle::kUnits - 1, 1, 0);
+    m_blend = new SgWxNumberBox(this, kIdBlend, 0, 100, 1, 0);
+    m_scale = new SgWxNumberBox(this, kIdScale, -1000, 1000, 0.1, 3);
+    m_moves[0] = new SgWxNumberBox(this, kIdMoveX, -1000, 1000, 0.01, 3);
+    m_moves[1] = new SgWxNumberBox(this, kIdMoveY, -1000, 1000, 0.01, 3);
+    for (SgWxNumberBox *box : {m_scale, m_moves[0], m_moves[1]})
+        box->ShowArrows(false);
     m_scaleSlider = new wxSlider(this, kIdScaleSlider, 10, -100, 100, wxDefaultPosition, wxSize(120, -1));
+    const int range = CTextureDlg::kMoveSliderRange;
+    m_moveSliders[0] = new wxSlider(this, kIdMoveXSlider, 0, -range, range, wxDefaultPosition, wxSize(120, -1));
+    m_moveSliders[1] = new wxSlider(this, kIdMoveYSlider, 0, -range, range, wxDefaultPosition, wxSize(120, -1));
+    // Page keys move the texture a quarter of its width.
+    for (wxSlider *slider : m_moveSliders)
+        slider->SetPageSize(25);
     auto *controls = new wxFlexGridSizer(4, 4, 6);
     controls->Add(label("Rotation"), 0, wxALIGN_CENTER_VERTICAL);
-    controls->Add(edit(kIdRotation), 0, wxEXPAND);
+    controls->Add(m_rotation, 0, wxEXPAND);
     controls->Add(label("Unit"), 0, wxALIGN_CENTER_VERTICAL);
-    controls->Add(edit(kIdUnit), 0, wxEXPAND);
+    controls->Add(m_unit, 0, wxEXPAND);
     controls->Add(label("Scale"), 0, wxALIGN_CENTER_VERTICAL);
     controls->Add(m_scale, 0, wxEXPAND);
     controls->Add(m_scaleSlider, 0, wxEXPAND);
     controls->AddSpacer(0);
-    controls->Add(label("Move X"), 0, wxALIGN_CENTER_VERTICAL);
-    controls->Add(edit(kIdMoveX), 0, wxEXPAND);
-    controls->Add(new wxSlider(this, kIdMoveXSlider, 0, -1000, 1000, wxDefaultPosition, wxSize(120, -1)), 0,
-                  wxEXPAND);
-    controls->AddSpacer(0);
-    controls->Add(label("Move Y"), 0, wxALIGN_CENTER_VERTICAL);
-    controls->Add(edit(kIdMoveY), 0, wxEXPAND);
-    controls->Add(new wxSlider(this, kIdMoveYSlider, 0, -1000, 1000, wxDefaultPosition, wxSize(120, -1)), 0,
-                  wxEXPAND);
-    controls->AddSpacer(0);
+    static const char *const kMoveLabels[2] = {"Move X", "Move Y"};
+    for (int axis = 0; axis < 2; ++axis) {
+        controls->Add(label(kMoveLabels[axis]), 0, wxALIGN_CENTER_VERTICAL);
+        controls->Add(m_moves[axis], 0, wxEXPAND);
+        controls->Add(m_moveSliders[axis], 0, wxEXPAND);
+        controls->AddSpacer(0);
+    }
     controls->Add(label("Model"), 0, wxALIGN_CENTER_VERTICAL);
     controls->Add(choice(kIdModel, CTextureDlg::kModels, 6), 0, wxEXPAND);
     controls->Add(label("Blend %"), 0, wxALIGN_CENTER_VERTICAL);
-    controls->Add(edit(kIdBlend), 0, wxEXPAND);
+    controls->Add(m_blend, 0, wxEXPAND);
     controls->Add(label("Function"), 0, wxALIGN_CENTER_VERTICAL);
     controls->Add(choice(kIdFunction, CTextureDlg::kFunctions, 7), 0, wxEXPAND);
     controls->Add(label("Boost"), 0, wxALIGN_CENTER_VERTICAL);
     controls->Add(choice(kIdBoost, CTextureDlg::kBoosts, 3), 0, wxEXPAND);
-    auto *checks = new wxBoxSizer(wxHORIZONTAL);
-    auto *wrapS = new wxCheckBox(this, kIdWrapS, "Repeat &H.");
-    auto *wrapT = new wxCheckBox(this, kIdWrapT, "Repeat &V.");
-    wrapS->SetValue(true);
-    wrapT->SetValue(true);
-    checks->Add(wrapS, 0, wxRIGHT, 8);
-    checks->Add(wrapT, 0, wxRIGHT, 8);
-    checks->Add(new wxButton(this, kIdFlipH, "Horizontal"), 0, wxRIGHT, 4);
-    checks->Add(new wxButton(this, kIdFlipV, "Vertical"), 0, wxRIGHT, 8);
-    checks->Add(new wxCheckBox(this, kIdInstant, "Instant Update"), 0);
     m_preview = new wxStaticBitmap(this, kIdPreview, wxBitmap(kPreviewSide, kPreviewSide), wxDefaultPosition,
                                    wxSize(kPreviewSide, kPreviewSide), wxBORDER_SUNKEN);
-    auto *preview = m_preview;
     auto *editing = new wxBoxSizer(wxHORIZONTAL);
     editing->Add(controls, 1, wxEXPAND | wxRIGHT, 8);
-    editing->Add(preview, 0);
+    editing->Add(m_preview, 0);
+    return editing;
+}
 
+wxSizer *SgWxTextureDialog::MakeChecks()
+{
+    auto *checks = new wxBoxSizer(wxHORIZONTAL);
+    m_wrapS = new wxCheckBox(this, kIdWrapS, "Repeat &H.");
+    m_wrapT = new wxCheckBox(this, kIdWrapT, "Repeat &V.");
+    m_instant = new wxCheckBox(this, kIdInstant, "Instant Update");
+    checks->Add(m_wrapS, 0, wxRIGHT, 8);
+    checks->Add(m_wrapT, 0, wxRIGHT, 8);
+    checks->Add(new wxButton(this, kIdFlipH, "Horizontal"), 0, wxRIGHT, 4);
+    checks->Add(new wxButton(this, kIdFlipV, "Vertical"), 0, wxRIGHT, 8);
+    checks->Add(m_instant, 0, wxALIGN_CENTER_VERTICAL);
+    return checks;
+}
+
+wxSizer *SgWxTextureDialog::MakeButtons()
+{
     auto *unitButtons = new wxBoxSizer(wxHORIZONTAL);
     unitButtons->Add(new wxButton(this, kIdAddLayer, "Add Layer"), 0, wxRIGHT, 4);
     unitButtons->Add(new wxButton(this, kIdDelete, "Delete Texture"), 0, wxRIGHT, 4);
@@ -157,15 +188,14 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
     buttons->Add(new wxButton(this, kIdDefault, "De&fault"), 0, wxRIGHT, 12);
     buttons->Add(new wxButton(this, wxID_OK, "OK"), 0, wxRIGHT, 4);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"), 0);
+    auto *rows = new wxBoxSizer(wxVERTICAL);
+    rows->Add(unitButtons, 0, wxBOTTOM, 8);
+    rows->Add(buttons, 0, wxALIGN_RIGHT);
+    return rows;
+}
 
-    auto *top = new wxBoxSizer(wxVERTICAL);
-    top->Add(browser, 0, wxALL | wxEXPAND, 8);
-    top->Add(editing, 0, wxLEFT | wxRIGHT | wxEXPAND, 8);
-    top->Add(checks, 0, wxALL, 8);
-    top->Add(unitButtons, 0, wxLEFT | wxRIGHT, 8);
-    top->Add(buttons, 0, wxALL | wxALIGN_RIGHT, 8);
-    SetSizerAndFit(top);
-
+void SgWxTextureDialog::BindBrowser()
+{
     // The worker only queues events; this window's thread reads the list.
     m_texture->SetNotify([this](CTextureDlg::Notice notice, int value) {
         auto *event = new wxThreadEvent(wxEVT_THREAD, kIdFillNotice);
@@ -175,148 +205,137 @@ SgWxTextureDialog::SgWxTextureDialog(wxWindow *parent, std::unique_ptr<CTextureD
     });
     Bind(wxEVT_THREAD, &SgWxTextureDialog::OnFill, this, kIdFillNotice);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent &) {
-        const wxString chosen = wxDirSelector("Folder of the pictures", m_folder->GetValue(), wxDD_DEFAULT_STYLE, wxDefaultPosition, this);
-        if (chosen.empty())
-            return;
-        CTextureDlg::SetItemsDirectory(chosen.ToStdString());
-        Refresh();
+        ClearList();
+        if (!m_texture->OnBrowse())
+            m_texture->RefreshListCtrl();
+        StartShowingScan();
     }, kIdBrowse);
     m_type->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
-        CTextureDlg::SetItemsType(m_type->GetStringSelection().ToStdString());
-        Refresh();
+        ClearList();
+        m_texture->OnTypeChosen(m_type->GetStringSelection().utf8_string());
+        StartShowingScan();
     });
     // Thumbnails and names put their image on the current unit.
     m_thumbnails->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
-        m_texture->PreviewItem(int(event.GetIndex()));
-        EnableApply();
+        m_texture->OnThumbnail(int(event.GetIndex()));
+        ShowChange();
     });
     m_details->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
         const int index = int(event.GetIndex());
         if (index < m_thumbnails->GetItemCount())
             m_thumbnails->SetItemState(index, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     });
-    auto number = [this](int id, auto apply) {
-        auto *edit = static_cast<wxTextCtrl *>(FindWindow(id));
-        edit->Bind(wxEVT_TEXT, [this, edit, apply](wxCommandEvent &) {
-            double value = 0.0;
-            if (edit->GetValue().ToDouble(&value) && std::isfinite(value)) {
-                apply(value);
-                EnableApply();
-            }
-        });
-    };
-    number(kIdRotation, [this](double v) { m_texture->SetRotation(v); m_texture->ApplyRotation(); });
-    number(kIdMoveX, [this](double v) { m_texture->SetMove(v, m_texture->moveY); m_texture->ApplyMove(); });
-    number(kIdMoveY, [this](double v) { m_texture->SetMove(m_texture->moveX, v); m_texture->ApplyMove(); });
-    number(kIdBlend, [this](double v) { m_texture->SetBlend(int(v)); m_texture->ApplyBlend(); });
-    number(kIdUnit, [this](double v) {
-        m_texture->UpdateDialog(int(v));
-        WriteControls();
+}
+
+void SgWxTextureDialog::BindEditing()
+{
+    // Every control hands its value to the dialog's logic; the controls then
+    // show the values as the logic kept them.
+    Bind(wxEVT_SPINCTRLDOUBLE, [this](wxSpinDoubleEvent &event) {
+        const double value = event.GetValue();
+        switch (event.GetId()) {
+        case kIdRotation: m_texture->OnRotation(value); break;
+        case kIdScale: m_texture->OnScaleEdit(value); break;
+        case kIdMoveX: m_texture->OnMoveEdit(0, value); break;
+        case kIdMoveY: m_texture->OnMoveEdit(1, value); break;
+        default: event.Skip(); return;
+        }
+        ShowChange();
     });
-    auto chosen = [this](int id, auto apply) {
-        auto *box = static_cast<wxChoice *>(FindWindow(id));
-        box->Bind(wxEVT_CHOICE, [this, box, apply](wxCommandEvent &) {
-            apply(box->GetSelection());
-            EnableApply();
-        });
-    };
-    chosen(kIdModel, [this](int i) { m_texture->model = i; m_texture->ApplyModel(); });
-    chosen(kIdFunction, [this](int i) { m_texture->function = i; m_texture->ApplyFunction(); });
-    chosen(kIdBoost, [this](int i) { m_texture->boost = i; m_texture->ApplyBoost(); });
-    auto wraps = [this, wrapS, wrapT](wxCommandEvent &) {
-        m_texture->wrapS = wrapS->GetValue();
-        m_texture->wrapT = wrapT->GetValue();
-        m_texture->ApplyWraps();
-        EnableApply();
-    };
-    wrapS->Bind(wxEVT_CHECKBOX, wraps);
-    wrapT->Bind(wxEVT_CHECKBOX, wraps);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->FlipHorizontal(); EnableApply(); }, kIdFlipH);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->FlipVertical(); EnableApply(); }, kIdFlipV);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->OnDefault(); WriteControls(); }, kIdDefault);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->OnAddLayer(); WriteControls(); }, kIdAddLayer);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_texture->OnDelete(); WriteControls(); }, kIdDelete);
-    Bind(wxEVT_BUTTON, [this](wxCommandEvent &) {
-        m_texture->OnApply();
-        FindWindow(kIdApply)->Disable();
-    }, kIdApply);
-    m_scale->Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
-        double value = 0.0;
-        if (!m_scale->GetValue().ToDouble(&value))
-            return;
-        m_texture->SetScale(value);
-        if (m_texture->scale != value)
-            m_scale->ChangeValue(wxString::Format("%g", m_texture->scale));
-        m_scaleSlider->SetValue(std::clamp(m_texture->ScaleSliderPosition(), m_scaleSlider->GetMin(),
-                                           m_scaleSlider->GetMax()));
-        m_texture->ApplyScale();
-        EnableApply();
+    Bind(wxEVT_SPINCTRL, [this](wxSpinEvent &event) {
+        switch (event.GetId()) {
+        case kIdBlend: m_texture->OnBlendEdit(event.GetPosition()); break;
+        case kIdUnit: m_texture->OnUnitEdit(event.GetPosition()); break;
+        default: event.Skip(); return;
+        }
+        ShowChange();
     });
-    m_scaleSlider->Bind(wxEVT_SLIDER, [this](wxCommandEvent &) {
-        m_texture->SetScale(m_scaleSlider->GetValue() / 10.0);
-        m_scale->ChangeValue(wxString::Format("%g", m_texture->scale));
-        m_texture->ApplyScale();
-        EnableApply();
+    Bind(wxEVT_SLIDER, [this](wxCommandEvent &event) {
+        switch (event.GetId()) {
+        case kIdScaleSlider: m_texture->OnScaleSlider(m_scaleSlider->GetValue()); break;
+        case kIdMoveXSlider: m_texture->OnMoveSlider(0, m_moveSliders[0]->GetValue()); break;
+        case kIdMoveYSlider: m_texture->OnMoveSlider(1, m_moveSliders[1]->GetValue()); break;
+        default: event.Skip(); return;
+        }
+        ShowChange();
     });
-    ShowFolder();
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent &event) {
+        const int index = event.GetSelection();
+        switch (event.GetId()) {
+        case kIdModel: m_texture->OnModel(index); break;
+        case kIdFunction: m_texture->OnFunction(index); break;
+        case kIdBoost: m_texture->OnBoost(index); break;
+        default: event.Skip(); return;
+        }
+        ShowChange();
+    });
+    Bind(wxEVT_CHECKBOX, [this](wxCommandEvent &event) {
+        if (event.GetId() == kIdInstant)
+            m_texture->OnInstantUpdate(m_instant->GetValue());
+        else
+            m_texture->OnWraps(m_wrapS->GetValue(), m_wrapT->GetValue());
+        ShowChange();
+    });
+    const std::pair<int, void (CTextureDlg::*)()> buttons[] = {
+        {kIdFlipH, &CTextureDlg::FlipHorizontal}, {kIdFlipV, &CTextureDlg::FlipVertical},
+        {kIdDefault, &CTextureDlg::OnDefault},    {kIdAddLayer, &CTextureDlg::OnAddLayer},
+        {kIdDelete, &CTextureDlg::OnDelete},      {kIdApply, &CTextureDlg::OnApply}};
+    for (const auto &[id, action] : buttons)
+        Bind(wxEVT_BUTTON, [this, action = action](wxCommandEvent &) {
+            (m_texture.get()->*action)();
+            ShowChange();
+        }, id);
+}
+
+void SgWxTextureDialog::ShowChange()
+{
     WriteControls();
 }
 
 void SgWxTextureDialog::EnableApply()
 {
     FindWindow(kIdApply)->Enable(m_texture->IsApplyEnabled());
-    RenderPreview();
+    if (m_shownChange != m_texture->GetChangeCount() || m_previewRenders == 0) {
+        m_shownChange = m_texture->GetChangeCount();
+        ShowPreview();
+    }
 }
 
-void SgWxTextureDialog::RenderPreview()
+void SgWxTextureDialog::ShowPreview()
 {
-    // The preview scene drawn offscreen and shown as a picture.
-    SgViewer *viewer = m_texture->GetPreviewViewer();
-    if (!viewer)
+    // The logic draws the picture; the window only shows it.
+    std::vector<unsigned char> rgb;
+    if (!m_texture->RenderPreview(kPreviewSide, rgb))
         return;
-    m_texture->GetPreviewScene();
-    viewer->SetSize(kPreviewSide, kPreviewSide);
-    struct Sink {
-        wxImage image;
-        static int Take(const BmpImage &bitmap, void *data)
-        {
-            const int width = bitmap.header.width, height = std::abs(bitmap.header.height);
-            wxImage image(width, height, false);
-            unsigned char *rgb = image.GetData();
-            for (int y = 0; y < height; ++y) {
-                const std::uint8_t *row = bitmap.pixels.data() + std::size_t(height - 1 - y) * bitmap.BytesPerRow();
-                for (int x = 0; x < width; ++x, rgb += 3) {
-                    rgb[0] = row[x * 3 + 2];
-                    rgb[1] = row[x * 3 + 1];
-                    rgb[2] = row[x * 3];
-                }
-            }
-            static_cast<Sink *>(data)->image = image;
-            return 1;
-        }
-    } sink;
-    if (BmpUtils::DrawToBuffer(viewer, kPreviewSide, kPreviewSide, &Sink::Take, &sink) && sink.image.IsOk()) {
-        m_preview->SetBitmap(wxBitmap(sink.image));
-        m_previewRenders++;
-    }
+    wxImage image(kPreviewSide, kPreviewSide, false);
+    std::copy(rgb.begin(), rgb.end(), image.GetData());
+    m_preview->SetBitmap(wxBitmap(image));
+    m_previewRenders++;
+}
+
+wxBitmap SgWxTextureDialog::GetPreviewBitmap() const
+{
+    return m_preview->GetBitmap();
 }
 
 void SgWxTextureDialog::WriteControls()
 {
     const CTextureDlg &t = *m_texture;
-    auto text = [this](int id, double value) { static_cast<wxTextCtrl *>(FindWindow(id))->ChangeValue(wxString::Format("%g", value)); };
-    text(kIdRotation, t.rotation);
-    text(kIdMoveX, t.moveX);
-    text(kIdMoveY, t.moveY);
-    text(kIdBlend, t.blend);
-    text(kIdUnit, t.GetCurrentUnit());
-    m_scale->ChangeValue(wxString::Format("%g", t.scale));
+    m_rotation->SetValue(t.rotation);
+    m_moves[0]->SetValue(t.moveX);
+    m_moves[1]->SetValue(t.moveY);
+    m_blend->SetValue(t.blend);
+    m_unit->SetValue(t.GetCurrentUnit());
+    m_scale->SetValue(t.scale);
     m_scaleSlider->SetValue(std::clamp(t.ScaleSliderPosition(), m_scaleSlider->GetMin(), m_scaleSlider->GetMax()));
+    for (int axis = 0; axis < 2; ++axis)
+        m_moveSliders[axis]->SetValue(t.MoveSliderPosition(axis));
     static_cast<wxChoice *>(FindWindow(kIdModel))->SetSelection(t.model >= 0 && t.model < 6 ? t.model : wxNOT_FOUND);
     static_cast<wxChoice *>(FindWindow(kIdFunction))->SetSelection(t.function >= 0 && t.function < 7 ? t.function : wxNOT_FOUND);
     static_cast<wxChoice *>(FindWindow(kIdBoost))->SetSelection(t.boost >= 0 && t.boost < 3 ? t.boost : wxNOT_FOUND);
-    static_cast<wxCheckBox *>(FindWindow(kIdWrapS))->SetValue(t.wrapS);
-    static_cast<wxCheckBox *>(FindWindow(kIdWrapT))->SetValue(t.wrapT);
+    m_wrapS->SetValue(t.wrapS);
+    m_wrapT->SetValue(t.wrapT);
+    m_instant->SetValue(t.instantUpdate);
     EnableApply();
 }
 
@@ -334,7 +353,7 @@ void SgWxTextureDialog::ShowFolder()
     m_type->SetStringSelection(CTextureDlg::GetItemsType());
 }
 
-void SgWxTextureDialog::Refresh()
+void SgWxTextureDialog::ClearList()
 {
     m_texture->TerminateThread();
     // Notices of the stopped fill may still wait in the queue.
@@ -343,8 +362,18 @@ void SgWxTextureDialog::Refresh()
     m_details->DeleteAllItems();
     m_images->RemoveAll();
     m_shown = 0;
-    ShowFolder();
+}
+
+void SgWxTextureDialog::Refresh()
+{
+    ClearList();
     m_texture->RefreshListCtrl();
+    StartShowingScan();
+}
+
+void SgWxTextureDialog::StartShowingScan()
+{
+    ShowFolder();
     m_progress->SetRange(std::max(1, m_texture->GetProgressRange()));
     m_progress->SetValue(0);
     m_progress->Show();

@@ -9,13 +9,18 @@
 //   window->Open();
 #include <memory>
 
+#include <wx/bitmap.h>
+
 #include "dialogs/CTextureDlg.h"
 #include "dialogs/wx/SgWxCadDialog.h"
 
+class SgWxNumberBox;
+class wxCheckBox;
 class wxChoice;
 class wxGauge;
 class wxImageList;
 class wxListCtrl;
+class wxSizer;
 class wxSlider;
 class wxStaticBitmap;
 class wxTextCtrl;
@@ -42,15 +47,30 @@ public:
     int GetThumbnailCount() const;
     // How often the preview picture was drawn.
     int GetPreviewRenders() const { return m_previewRenders; }
+    // The preview's picture as shown.
+    wxBitmap GetPreviewBitmap() const;
     static constexpr int kPreviewSide = 128;
 
 private:
+    // The parts of the window, top to bottom, and what their controls do.
+    wxSizer *MakeBrowser();
+    wxSizer *MakeEditing();
+    wxSizer *MakeChecks();
+    wxSizer *MakeButtons();
+    void BindBrowser();
+    void BindEditing();
+
     void OnFill(wxThreadEvent &event);
     void ShowFolder();
-    // The current unit's values into the controls.
+    // Stops the scan and empties the lists; then the new scan's progress.
+    void ClearList();
+    void StartShowingScan();
+    // The logic's values into the controls, after every change.
+    void ShowChange();
     void WriteControls();
     void EnableApply();
-    void RenderPreview();
+    // The picture the logic draws, shown when a change came.
+    void ShowPreview();
 
     std::unique_ptr<CTextureDlg> m_texture;
     std::unique_ptr<wxImageList> m_images;
@@ -60,10 +80,19 @@ private:
     wxTextCtrl *m_folder = nullptr;
     wxTextCtrl *m_total = nullptr;
     wxChoice *m_type = nullptr;
-    wxTextCtrl *m_scale = nullptr;
+    SgWxNumberBox *m_rotation = nullptr;
+    SgWxNumberBox *m_unit = nullptr;
+    SgWxNumberBox *m_blend = nullptr;
+    SgWxNumberBox *m_scale = nullptr;
+    SgWxNumberBox *m_moves[2] = {};
     wxSlider *m_scaleSlider = nullptr;
+    wxSlider *m_moveSliders[2] = {};
+    wxCheckBox *m_wrapS = nullptr;
+    wxCheckBox *m_wrapT = nullptr;
+    wxCheckBox *m_instant = nullptr;
     int m_shown = 0;
     int m_previewRenders = 0;
+    int m_shownChange = -1;
     wxStaticBitmap *m_preview = nullptr;
 };
 

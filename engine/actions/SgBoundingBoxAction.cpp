@@ -1,5 +1,7 @@
 #include "engine/actions/SgBoundingBoxAction.h"
 
+#include "engine/core/SgGizmoGroup.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -130,6 +132,11 @@ void SgBoundingBoxAction::InitClass()
     SetVisitor(table, SgPointSet::ClassID(), VisitPointSet);
     SetVisitor(table, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
+    // Manipulators, gizmos, axes and tools hung into objects are drawn at a
+    // size that follows the view: they are no part of the object's extent.
+    SetVisitor(table, SgGizmoGroup::ClassID(), VisitNothing);
+    for (const char *name : {"SgManipulator", "SgAxis", "SgEventHandler"})
+        SetVisitorByName(table, name, VisitNothing);
     BuildVisitorsMap_(s_iClassID);
 
     int *list = s_aiEnabledElements;

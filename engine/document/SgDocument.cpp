@@ -336,6 +336,29 @@ void SgDocument::RevertToLastKeyPoint(int keyPoint)
     DropRedo();
 }
 
+void SgDocument::RevertToUndoCursor(int cursor)
+{
+    const int floor = std::max(cursor, -1);
+    while (m_iUndoCursor > floor && IsUndoStackNonEmpty()) {
+        SgUndoInfo &record = *m_undo[m_iUndoCursor];
+        --m_iUndoCursor;
+        ApplyRecord(record, false);
+    }
+    DropRedo();
+}
+
+void SgDocument::JoinUndoAfter(int cursor)
+{
+    const int first = std::max(cursor, -1) + 1;
+    if (first > m_iUndoCursor || !IsUndoStackNonEmpty())
+        return;
+    // A key point still open keeps its number, so that what it records next
+    // joins the same step; otherwise the step takes a number of its own.
+    const int keyPoint = m_iKeyPointDepth > 0 ? m_iKeyPointCounter : ++m_iKeyPointCounter;
+    for (int i = first; i <= m_iUndoCursor; ++i)
+        m_undo[i]->SetKeyPoint(keyPoint);
+}
+
 void SgDocument::ResetUndo()
 {
     std::vector<std::unique_ptr<SgUndoInfo>> dropped = std::move(m_undo);

@@ -98,6 +98,12 @@ public:
     bool IsRedoStackNonEmpty() const;
     // Undoes the last group when it carries `keyPoint`, then drops the redo part.
     void RevertToLastKeyPoint(int keyPoint);
+    // A dialog's whole stay, whatever key points it opened inside: `cursor`
+    // is GetUndoCursor() from when it opened. The first undoes every record
+    // after it and drops the redo part; the second gives them all one key
+    // point, so that one Undo takes them back together.
+    void RevertToUndoCursor(int cursor);
+    void JoinUndoAfter(int cursor);
     // Drops every record; the recording flag stays.
     void ResetUndo();
     int GetUndoCount() const { return static_cast<int>(m_undo.size()); }

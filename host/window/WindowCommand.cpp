@@ -258,6 +258,7 @@ bool FennixApp::OnInit()
     SetNotifier(m_notifier.get());
     SetFileChooser(SgWxFileChooser(frame));
     SetColorChooser(SgWxColorChooser(frame));
+    SetFolderChooser(SgWxFolderChooser(frame));
     SetPopupMenuChooser(SgWxPopupMenuChooser(frame));
     m_timers = std::make_unique<SgWxTimerService>();
     // The full-screen view (and any view in a window of its own) opens a
@@ -311,6 +312,7 @@ int FennixApp::OnExit()
     SetNotifier(nullptr);
     SetFileChooser(nullptr);
     SetColorChooser(nullptr);
+    SetFolderChooser(nullptr);
     SetPopupMenuChooser(nullptr);
     SetWindowFactory(nullptr);
     s_canvas = nullptr;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Notifier.h"
 #include "platform/SgDiagnostics.h"
 
 namespace {
@@ -103,13 +104,95 @@ void SgNumSpinModel::GetRangeAndDelta(double &minimum, double &maximum, double &
 
 double SgNumSpinModel::GetPos() const
 {
-    return std::atof(m_text.c_str()) / m_unitFactor;
+    double shown = 0.0;
+    return ReadNumber(m_text, shown) ? shown / m_unitFactor : m_lastGood;
 }
 
 void SgNumSpinModel::SetPos(double value)
 {
-    SetValueForBuddy(value);
-    SetIntPos(value);
+    if (std::isfinite(value))
+        m_lastGood = value;
+    SetValueForBuddy(m_lastGood);
+    SetIntPos(m_lastGood);
+}
+
+bool SgNumSpinModel::ReadNumber(const std::string &text, double &shown) const
+{
+    // The format's words around its one conversion ("%.3f mm": " mm").
+    std::string before, after;
+    if (!m_format.empty()) {
+        const size_t percent = m_format.find('%');
+        size_t end = percent;
+        while (end < m_format.size() && std::string("eEfFgGaA").find(m_format[end]) == std::string::npos)
+            ++end;
+        before = m_format.substr(0, percent);
+        after = end < m_format.size() ? m_format.substr(end + 1) : std::string();
+    }
+    auto isBlank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    auto trim = [&](std::string s) {
+        while (!s.empty() && isBlank(s.back()))
+            s.pop_back();
+        size_t first = 0;
+        while (first < s.size() && isBlank(s[first]))
+            ++first;
+        return s.substr(first);
+    };
+    std::string body = trim(text);
+    before = trim(before);
+    after = trim(after);
+    if (!before.empty() && body.compare(0, before.size(), before) == 0)
+        body = trim(body.substr(before.size()));
+    if (!after.empty() && body.size() >= after.size() &&
+        body.compare(body.size() - after.size(), after.size(), after) == 0)
+        body = trim(body.substr(0, body.size() - after.size()));
+    if (body.empty())
+        return false;
+    // The decimal separator the texts are written with reads as a point.
+    if (m_separator != '.')
+        for (char &c : body)
+            if (c == m_separator)
+                c = '.';
+    // Only plain numbers: no hexadecimal, no infinities, no NaN.
+    for (char c : body)
+        if (!std::isdigit(static_cast<unsigned char>(c)) && std::string("+-.eE").find(c) == std::string::npos)
+            return false;
+    char *end = nullptr;
+    const double value = std::strtod(body.c_str(), &end);
+    if (end != body.c_str() + body.size() || !std::isfinite(value))
+        return false;
+    shown = value;
+    return true;
+}
+
+std::string SgNumSpinModel::RangeMessage() const
+{
+    const double low = std::min(m_minimum, m_maximum) * m_unitFactor;
+    const double high = std::max(m_minimum, m_maximum) * m_unitFactor;
+    return "Please enter a number from " + FormatValue(std::min(low, high)) + " to " +
+           FormatValue(std::max(low, high)) + ".";
+}
+
+SgNumSpinModel::Taken SgNumSpinModel::Take()
+{
+    double shown = 0.0;
+    m_bRefused = !ReadNumber(m_text, shown);
+    if (m_bRefused) {
+        SetPos(m_lastGood);
+        const std::string message = RangeMessage();
+        if (m_refused)
+            m_refused(this, message);
+        else
+            GetNotifier().Message(message, "Number", Notifier::Buttons::Ok, Notifier::Icon::Warning);
+        return Taken::kRefused;
+    }
+    double value = shown / m_unitFactor;
+    Taken taken = Taken::kKept;
+    if (m_minimum < m_maximum && (value < m_minimum || value > m_maximum)) {
+        value = std::clamp(value, m_minimum, m_maximum);
+        taken = Taken::kClamped;
+    }
+    SetPos(value);
+    return taken;
 }
 
 bool SgNumSpinModel::SetFormatString(const char *format)
@@ -138,7 +221,14 @@ void SgNumSpinModel::SetUnitFactor(double factor)
 
 void SgNumSpinModel::Step(int clicks)
 {
-    if (clicks != 0 && m_before)
+    if (clicks == 0) {
+        Take();
+        if (m_after)
+            m_after(this);
+        return;
+    }
+    m_bRefused = false;
+    if (m_before)
         m_before(this);
     double value = GetPos() + m_delta / m_unitFactor * clicks;
     const double tolerance = std::max(1e-9, 1e-9 * std::fabs(std::max(value, m_minimum)));

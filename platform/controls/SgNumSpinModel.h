@@ -34,8 +34,8 @@ public:
     // 0 .. GetSteps(): where the present value lies in the range.
     int GetIntPos() const { return m_intPos; }
 
-    // The value the text shows, divided by the unit factor (0 for a text
-    // that is no number).
+    // The value the text shows, divided by the unit factor; for a text that
+    // is no number, the last value taken.
     double GetPos() const;
     // Shows `value` in the text and places the spin position.
     void SetPos(double value);
@@ -68,8 +68,25 @@ public:
 
     // An arrow click of `clicks` steps (negative: down); 0 takes the typed
     // text (Enter, focus lost) and formats it again. The before callback runs
-    // for a click, the after callback always.
+    // for a click, the after callback always (also after a refusal, when the
+    // value stays what it was: WasRefused tells).
     void Step(int clicks);
+
+    // Takes the typed text. A number within the range is kept; one outside it
+    // is clamped to the nearer end, and the text shows the clamped value. A
+    // text that is no number is refused: the text shows the last good value
+    // again and the refusal callback runs with a message naming the range
+    // (without a callback the message goes to the notifier).
+    enum class Taken { kKept, kClamped, kRefused };
+    Taken Take();
+    bool WasRefused() const { return m_bRefused; }
+    // "Please enter a number from 0 to 255.", in the shown unit.
+    std::string RangeMessage() const;
+    using Refused = std::function<void(SgNumSpinModel *, const std::string &message)>;
+    void SetRefused(Refused refused) { m_refused = std::move(refused); }
+    // Whether `text` is a number as this box shows it: blanks around it and
+    // the format's own words before and after it are allowed, nothing else.
+    bool ReadNumber(const std::string &text, double &shown) const;
 
     void SetBeforeChange(Notify notify) { m_before = std::move(notify); }
     void SetAfterChange(Notify notify) { m_after = std::move(notify); }
@@ -83,6 +100,9 @@ private:
 
     Notify m_before;
     Notify m_after;
+    Refused m_refused;
+    double m_lastGood = 0.0;
+    bool m_bRefused = false;
     double m_minimum = 0.0;
     double m_maximum = 100.0;
     double m_delta = 1.0;

@@ -51,6 +51,11 @@ const FormatInfo kFormats[] = {
     {SgMovieWriter::kGif, "GIF", "gif", "gif", {"gif"}, {}},
 };
 
+// The pack size of the MPEG program streams written (the muxer's usual one).
+constexpr int kMpgPackSize = 2048;
+// The program stream's rate, in bits a second: the highest its players take.
+constexpr int kMpgMuxRate = 10080000;
+
 const FormatInfo *FindFormat(int number)
 {
     for (const FormatInfo &info : kFormats)
@@ -118,6 +123,11 @@ struct SgMovieWriter::State {
     int scalerHeight = 0;
     AVPacket *packet = nullptr;
     int frames = 0;
+    // An MPEG program stream stamps only the first picture that starts in
+    // each of its packs: a picture smaller than a pack would share one and
+    // go without its time. Each picture is padded with zero bytes (stuffing
+    // the video syntax allows before a start code) to a whole pack.
+    int videoPadding = 0;
 
     // The music: its reader, decoder, converter to the encoder's samples and
     // the samples waiting for a whole encoder frame.
@@ -181,6 +191,20 @@ struct SgMovieWriter::State {
             if (result < 0) {
                 error = std::string("Cannot encode the movie: ") + AvError(result);
                 return false;
+            }
+            if (codec == video) {
+                // Each picture lasts one frame interval, so that a player
+                // sees the last one last as long as the others.
+                if (packet->duration == 0)
+                    packet->duration = 1;
+                if (packet->size < videoPadding) {
+                    const int size = packet->size;
+                    if (av_grow_packet(packet, videoPadding - size) < 0) {
+                        error = "Out of memory for the movie";
+                        return false;
+                    }
+                    std::memset(packet->data + size, 0, std::size_t(videoPadding - size));
+                }
             }
             av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
@@ -399,9 +423,15 @@ bool SgMovieWriter::Open(const std::string &path, const Settings &settings)
     }
     if (codecName == "mjpeg")
         v.color_range = AVCOL_RANGE_JPEG;
-    if (info->number == kMpg)
+    if (info->number == kMpg) {
         // Rates such as 10 or 16 frames per second are no broadcast rates.
         v.strict_std_compliance = FF_COMPLIANCE_UNOFFICIAL;
+        // Without reordered pictures each is decoded when it is shown, so
+        // the first one's time is 0, not one interval before it.
+        v.flags |= AV_CODEC_FLAG_LOW_DELAY;
+        s.output->packet_size = kMpgPackSize;
+        s.videoPadding = kMpgPackSize;
+    }
     if (s.output->oformat->flags & AVFMT_GLOBALHEADER)
         v.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     result = avcodec_open2(s.video, videoCodec, nullptr);
@@ -492,7 +522,17 @@ bool SgMovieWriter::Open(const std::string &path, const Settings &settings)
     if ((result = avio_open(&s.output->pb, s.temporary.c_str(), AVIO_FLAG_WRITE)) < 0)
         return Fail("Cannot write the movie file " + path + ": " + AvError(result));
     s.fileOpen = true;
-    if ((result = avformat_write_header(s.output, nullptr)) < 0)
+    AVDictionary *muxing = nullptr;
+    // The program stream's decoder holds a picture before it shows it: one
+    // frame interval of delay (not the muxer's half second), at a rate that
+    // brings even a large first picture in within it.
+    if (info->number == kMpg) {
+        av_dict_set_int(&muxing, "preload", AV_TIME_BASE / settings.framesPerSecond, 0);
+        av_dict_set_int(&muxing, "muxrate", kMpgMuxRate, 0);
+    }
+    result = avformat_write_header(s.output, &muxing);
+    av_dict_free(&muxing);
+    if (result < 0)
         return Fail("Cannot write the movie file " + path + ": " + AvError(result));
     s.headerWritten = true;
     return true;

@@ -1,10 +1,15 @@
 #include "platform/wx/SgWxControls.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <wx/dcclient.h>
+#include <wx/sizer.h>
+#include <wx/spinctrl.h>
 #include <wx/renderer.h>
 #include <wx/window.h>
+
+#include "platform/Notifier.h"
 
 namespace {
 
@@ -125,6 +130,91 @@ void CNumSpinCtrl::ShowText()
 {
     if (m_pBuddy)
         m_pBuddy->ChangeValue(wxString::FromUTF8(m_pModel->GetText()));
+}
+
+SgWxNumberBox::SgWxNumberBox(wxWindow *parent, wxWindowID id, double minimum, double maximum, double increment,
+                             int digits)
+    : wxControl(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxTAB_TRAVERSAL), m_bInteger(digits == 0)
+{
+    m_pEdit = new CNumEdit(this, wxID_ANY);
+    m_pSpin = new CNumSpinCtrl(this, wxID_ANY);
+    m_pSpin->SetDecimalPlaces(digits);
+    m_pSpin->SetRangeAndDelta(minimum, maximum, increment);
+    m_pSpin->SetBuddy(m_pEdit);
+    m_pSpin->SetPos(std::clamp(0.0, std::min(minimum, maximum), std::max(minimum, maximum)));
+    // Wide enough for the range's longer end and a sign.
+    const wxString widest = wxString::FromUTF8(Model().FormatValue(std::fabs(minimum) > std::fabs(maximum) ? minimum : maximum));
+    const int width = m_pEdit->GetTextExtent(widest + "0.").x + 16;
+    m_pEdit->SetMinSize(wxSize(std::max(width, 48), -1));
+    auto *row = new wxBoxSizer(wxHORIZONTAL);
+    row->Add(m_pEdit, 1, wxALIGN_CENTER_VERTICAL);
+    row->Add(m_pSpin, 0, wxEXPAND);
+    SetSizerAndFit(row);
+    Model().SetAfterChange([this](SgNumSpinModel *model) {
+        if (!model->WasRefused())
+            Taken();
+    });
+    Model().SetRefused([this](SgNumSpinModel *, const std::string &message) { Refused(message); });
+}
+
+void SgWxNumberBox::SetValue(double value)
+{
+    m_pSpin->SetPos(std::clamp(value, GetMin(), GetMax()));
+}
+
+void SgWxNumberBox::SetRange(double minimum, double maximum)
+{
+    double low, high, delta;
+    Model().GetRangeAndDelta(low, high, delta);
+    m_pSpin->SetRangeAndDelta(minimum, maximum, delta);
+}
+
+double SgWxNumberBox::GetMin() const
+{
+    double low, high, delta;
+    m_pSpin->Model().GetRangeAndDelta(low, high, delta);
+    return std::min(low, high);
+}
+
+double SgWxNumberBox::GetMax() const
+{
+    double low, high, delta;
+    m_pSpin->Model().GetRangeAndDelta(low, high, delta);
+    return std::max(low, high);
+}
+
+void SgWxNumberBox::ShowArrows(bool show)
+{
+    m_pSpin->Show(show);
+    Layout();
+}
+
+void SgWxNumberBox::Taken()
+{
+    if (m_bInteger) {
+        wxSpinEvent event(wxEVT_SPINCTRL, GetId());
+        event.SetEventObject(this);
+        event.SetPosition(static_cast<int>(std::lround(GetValue())));
+        ProcessWindowEvent(event);
+    } else {
+        wxSpinDoubleEvent event(wxEVT_SPINCTRLDOUBLE, GetId(), GetValue());
+        event.SetEventObject(this);
+        ProcessWindowEvent(event);
+    }
+}
+
+void SgWxNumberBox::Refused(const std::string &message)
+{
+    // Not from inside the focus change that took the text: the message box
+    // shows once the toolkit is done with it, and the edit has the focus
+    // again afterwards, with its text chosen for typing over.
+    CallAfter([this, message] {
+        GetNotifier().Message(message, "Number", Notifier::Buttons::Ok, Notifier::Icon::Warning);
+        if (wxWindow *top = wxGetTopLevelParent(this))
+            top->Raise();
+        m_pEdit->SetFocus();
+        m_pEdit->SelectAll();
+    });
 }
 
 VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, int count, const char *const *names)

@@ -78,6 +78,40 @@ private:
     CNumEdit *m_pBuddy = nullptr;
 };
 
+// A number box: the edit and its arrows side by side, over a model of its
+// own, where a dialog would use the toolkit's spin control (whose typed
+// letters become 0). What the user takes (Enter, focus lost, an arrow click)
+// is sent as wxEVT_SPINCTRL (an integer box) or wxEVT_SPINCTRLDOUBLE with the
+// box's id; a refused text sends nothing, shows the notifier's message with
+// the box's range and gives the focus back to the edit.
+//
+//   auto *red = new SgWxNumberBox(dialog, kIdRedEdit, 0, 255, 1, 0);
+//   red->Bind(wxEVT_SPINCTRL, ...);   // red->GetValue() is the number taken
+class SgWxNumberBox : public wxControl {
+public:
+    // `digits` 0 makes an integer box.
+    SgWxNumberBox(wxWindow *parent, wxWindowID id, double minimum, double maximum, double increment, int digits);
+
+    double GetValue() const { return m_pSpin->GetPos(); }
+    // Shows `value` clamped to the range; sends nothing.
+    void SetValue(double value);
+    void SetRange(double minimum, double maximum);
+    double GetMin() const;
+    double GetMax() const;
+    // The arrows can be hidden, leaving the edit alone.
+    void ShowArrows(bool show);
+    CNumEdit *GetEdit() const { return m_pEdit; }
+    CNumSpinCtrl *GetSpin() const { return m_pSpin; }
+    SgNumSpinModel &Model() { return m_pSpin->Model(); }
+
+private:
+    void Taken();
+    void Refused(const std::string &message);
+    bool m_bInteger = false;
+    CNumEdit *m_pEdit = nullptr;
+    CNumSpinCtrl *m_pSpin = nullptr;
+};
+
 // The vector editor: one label, edit and spin per row of the model, at the
 // model's rectangles, in `parent`.
 class VectorFieldUI {

@@ -1,9 +1,11 @@
 #include "platform/wx/SgWxNotifier.h"
 
 #include <wx/colordlg.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/weakref.h>
 
 #include "platform/wx/SgWxGLWindow.h"
 
@@ -59,9 +61,21 @@ private:
 
 int SgWxNotifier::Message(const std::string &text, const std::string &caption, Buttons buttons, Icon icon)
 {
-    wxMessageDialog dialog(m_pParent, wxString::FromUTF8(text), wxString::FromUTF8(caption),
+    // A message a dialog gives shows over that dialog (which may stay above
+    // the main window), and the dialog has the focus again once it is read.
+    wxWeakRef<wxWindow> active = wxGetActiveWindow();
+    wxWeakRef<wxWindow> focused = wxWindow::FindFocus();
+    wxMessageDialog dialog(active ? active.get() : m_pParent, wxString::FromUTF8(text), wxString::FromUTF8(caption),
                            DialogStyle(buttons, icon));
-    switch (dialog.ShowModal()) {
+    const int answer = dialog.ShowModal();
+    if (active && active.get() != m_pParent) {
+        active->Raise();
+        if (focused)
+            focused->SetFocus();
+        else
+            active->SetFocus();
+    }
+    switch (answer) {
     case wxID_OK: return Ok;
     case wxID_YES: return Yes;
     case wxID_NO: return No;
@@ -97,11 +111,27 @@ ColorChooser SgWxColorChooser(wxWindow *parent)
         wxColourData data;
         data.SetChooseFull(true);
         data.SetColour(wxColour(initial.r, initial.g, initial.b));
-        wxColourDialog dialog(parent, &data);
+        // Over the dialog that asks, which may stay above the main window.
+        wxWindow *over = wxGetActiveWindow();
+        wxColourDialog dialog(over ? over : parent, &data);
         if (dialog.ShowModal() != wxID_OK)
             return std::nullopt;
         const wxColour chosen = dialog.GetColourData().GetColour();
         return SgRgb8{chosen.Red(), chosen.Green(), chosen.Blue()};
+    };
+}
+
+FolderChooser SgWxFolderChooser(wxWindow *parent)
+{
+    return [parent](const std::string &title, const std::string &initial) -> std::optional<std::string> {
+        AskingGuard guard;
+        if (!guard.First())
+            return std::nullopt;
+        wxWindow *over = wxGetActiveWindow();
+        wxDirDialog dialog(over ? over : parent, wxString::FromUTF8(title), wxString::FromUTF8(initial));
+        if (dialog.ShowModal() != wxID_OK)
+            return std::nullopt;
+        return dialog.GetPath().utf8_string();
     };
 }
 

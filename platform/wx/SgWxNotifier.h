@@ -27,6 +27,9 @@ FileChooser SgWxFileChooser(wxWindow *parent);
 
 // A chooser that shows the toolkit's colour dialog over `parent`.
 ColorChooser SgWxColorChooser(wxWindow *parent);
+// A chooser that shows the toolkit's folder dialog over the active window
+// (a dialog that asks), else over `parent`.
+FolderChooser SgWxFolderChooser(wxWindow *parent);
 // A chooser that pops the toolkit's menu up at the cursor over the canvas of
 // the platform window (over `fallback` for a window that is none of ours).
 PopupMenuChooser SgWxPopupMenuChooser(wxWindow *fallback);

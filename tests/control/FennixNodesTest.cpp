@@ -337,6 +337,12 @@ TEST_F(NodesTest, DialogMethodsOpenThroughTheFacadesTableAndToolStatesFollow)
     EXPECT_TRUE(Call("MaterialDialog", {DispValue::Int(7)}).ok);
     EXPECT_TRUE(Call("OpenDialog", {DispValue::Int(87), DispValue::Str("")}).ok);
     EXPECT_EQ(factory.requests.size(), asked) << "other values open nothing";
+    // The scene configuration dialog lies outside the system: the script is
+    // told so, never left with a silent null.
+    const auto configuration = Call("OpenDialog", {DispValue::Int(86), DispValue::Str("")});
+    EXPECT_FALSE(configuration.ok);
+    EXPECT_NE(configuration.message.find("not part of this system"), std::string::npos) << configuration.message;
+    EXPECT_EQ(factory.requests.size(), asked);
     EXPECT_EQ(Call("GetToolState", {DispValue::Int(96)}).value, DispValue::Int(0));
     Facade()->CloseAllDialogs();
     EXPECT_EQ(Call("GetToolState", {DispValue::Int(80)}).value, DispValue::Int(0));

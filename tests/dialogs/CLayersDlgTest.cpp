@@ -209,3 +209,37 @@ TEST_F(CLayersDlgTest, ANewSceneEmptiesTheListOfItsObjects)
 }
 
 } // namespace
+
+// An object on a layer the document's table lacks is listed under that
+// layer's number, marked missing: found, hidden from there, and moved onto
+// the current layer, after which the missing layer goes from the list.
+TEST_F(CLayersDlgTest, AnObjectOnAMissingLayerIsListedAndCanBeHiddenAndMoved)
+{
+    SgObject *stray = AddObject("ring");
+    stray->m_layer = 2;
+    dialog.OnRefresh();
+    Item missing = 0;
+    for (Item item = model.GetChildItem(Model::kRoot); item; item = model.GetNextSiblingItem(item))
+        if (model.GetItemText(item) == CLayersList::MissingLayerText(2))
+            missing = item;
+    ASSERT_NE(missing, 0u) << "the ring is listed nowhere";
+    EXPECT_EQ(model.GetItemText(missing, CLayersList::kColNumber), "2");
+    EXPECT_EQ(Texts(missing), std::vector<std::string>{"ring"});
+    const int current = document.GetCurrentLayer();
+    Click(missing, CLayersList::kColSelect);
+    EXPECT_EQ(document.GetCurrentLayer(), current) << "a missing layer cannot be current";
+    Click(missing, CLayersList::kColHide);
+    EXPECT_EQ(stray->m_hide.Get(false), 1);
+    Click(missing, CLayersList::kColHide);
+    EXPECT_EQ(stray->m_hide.Get(false), 0);
+    if (model.EditLabel(missing, 0))
+        model.EndEditLabel(std::string("x"));
+    EXPECT_EQ(model.GetItemText(missing), CLayersList::MissingLayerText(2)) << "a missing layer has no name to change";
+    EXPECT_EQ(document.GetLayerCount(), 1);
+
+    document.GetSelectionHandler()->Select(stray, 0);
+    dialog.OnAddToLayer();
+    EXPECT_EQ(stray->m_layer.Get(false), current);
+    for (Item item = model.GetChildItem(Model::kRoot); item; item = model.GetNextSiblingItem(item))
+        EXPECT_NE(model.GetItemText(item), CLayersList::MissingLayerText(2));
+}

@@ -24,6 +24,9 @@
 #include "engine/nodes/properties/SgLight.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/tools/SgAlign.h"
+#include "platform/SgChoosers.h"
+#include "engine/core/SgGizmoGroup.h"
+#include "engine/handlers/SgManipulator.h"
 
 namespace {
 
@@ -117,7 +120,9 @@ TEST_F(EditingDialogsTest, ColourEditsStayWithinTheirRanges)
     dialog.OnOK();
 }
 
-TEST_F(EditingDialogsTest, CancelAfterApplyRevertsOnlyWhatFollowedApply)
+// Apply shows the colour in the scene; Cancel still takes back everything
+// since the dialog opened, Apply's colour included.
+TEST_F(EditingDialogsTest, CancelAfterApplyRevertsToTheOpening)
 {
     SgObject *box = Box(Vec3(0, 0, 0));
     SgMaterial *material = GiveMaterial(box, Color(0, 0, 0, 1), Color(0, 0, 0, 1));
@@ -126,11 +131,12 @@ TEST_F(EditingDialogsTest, CancelAfterApplyRevertsOnlyWhatFollowedApply)
     dialog.OnInitDialog();
     dialog.SetRed(200);
     dialog.OnApply();
+    EXPECT_FLOAT_EQ(material->m_diffuseColor.GetValue(0).r, 200 / 255.0f);
     dialog.SetGreen(100);
     dialog.SetBlue(50);
     dialog.OnCancel();
     const Color diffuse = material->m_diffuseColor.GetValue(0);
-    EXPECT_FLOAT_EQ(diffuse.r, 200 / 255.0f);
+    EXPECT_FLOAT_EQ(diffuse.r, 0.0f);
     EXPECT_FLOAT_EQ(diffuse.g, 0.0f);
     EXPECT_FLOAT_EQ(diffuse.b, 0.0f);
 }
@@ -288,6 +294,43 @@ TEST_F(EditingDialogsTest, AlignmentDefaultReferenceAlignsTheMaxima)
     EXPECT_NEAR(moved->GetMove().x, 0.0, 1e-6);
 }
 
+// What is hung into a selected object to be drawn at a size that follows
+// the view (the selection's manipulator, a modifier's gizmo) is no part of
+// the box it is aligned by.
+TEST_F(EditingDialogsTest, AlignmentUsesTheGeometryOnlyNotWhatIsHungIntoTheObjects)
+{
+    const struct {
+        const char *holder;
+        SgGroup *(*make)();
+    } cases[] = {{"manipulator", [] { return static_cast<SgGroup *>(new SgManipulator); }},
+                 {"gizmo", [] { return static_cast<SgGroup *>(new SgGizmoGroup); }}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.holder);
+        SgObject *a = Box(Vec3(-3, 0, 0));
+        SgObject *b = Box(Vec3(3, 1, 0));
+        for (SgObject *object : {a, b}) {
+            SgGroup *holder = c.make();
+            auto *big = new SgCube;
+            big->m_height.Set(object == a ? 7.3 : 0.9);
+            holder->AddChild(big);
+            object->AddPropertyNode(holder, true);
+        }
+        Selection()->DeselectAll();
+        Selection()->Select(a, 0);
+        Selection()->Select(b, 0);
+        CAlignDlg dialog(&document);
+        dialog.SetSelectionList(Selection()->GetPathList());
+        dialog.OnInitDialog();
+        dialog.SetObjectsPoint(CAlignDlg::kCenter);
+        dialog.SetPosition(1, true);
+        EXPECT_EQ(a->GetMove(), Vec3(-3, 1, 0));
+        EXPECT_EQ(b->GetMove(), Vec3(3, 1, 0));
+        dialog.OnOK();
+        document.GetRoot()->DeleteChild(a);
+        document.GetRoot()->DeleteChild(b);
+    }
+}
+
 TEST_F(EditingDialogsTest, AlignmentOrientationAxisIsMinusOneForSeveralAndOneObjectAlignsNothing)
 {
     SgObject *moved = Box(Vec3(0, 0, 0));
@@ -433,4 +476,39 @@ TEST_F(EditingDialogsTest, FontApplyGivesTheSelectedObjectItsOwnFontAndOkEditsTh
     EXPECT_EQ(own->m_style.Get() & SgFont::kBold, SgFont::kBold);
     dialog.OnOK();
     EXPECT_EQ(document.GetDefaultFont()->m_name.Get(), "Serif");
+}
+
+// "Choose Color..." asks the colour chooser the host installs, starting at
+// the present colour; a cancelled choice changes nothing.
+TEST_F(EditingDialogsTest, ColourButtonsAskTheColourChooser)
+{
+    SgObject *box = Box(Vec3(0, 0, 0));
+    Selection()->Select(box, 0);
+    std::vector<SgRgb8> asked;
+    std::optional<SgRgb8> answer;
+    ColorChooser previous = SetColorChooser([&](const SgRgb8 &initial) {
+        asked.push_back(initial);
+        return answer;
+    });
+    CColorDlg colour(&document);
+    colour.OnInitDialog();
+    colour.SetColor(1, 2, 3);
+    colour.OnChooseColor();
+    EXPECT_EQ(colour.GetRed(), 1) << "cancelled";
+    answer = SgRgb8{10, 20, 30};
+    colour.OnChooseColor();
+    EXPECT_EQ(colour.GetRed(), 10);
+    EXPECT_EQ(colour.GetBlue(), 30);
+    colour.OnOK();
+    CLightDlg light(&document);
+    light.OnInitDialog();
+    light.OnLight(CLightDlg::kPoint);
+    answer = SgRgb8{255, 0, 51};
+    light.OnChooseColor();
+    EXPECT_FLOAT_EQ(light.GetColor().r, 1.0f);
+    EXPECT_FLOAT_EQ(light.GetColor().b, 0.2f);
+    light.OnOK();
+    SetColorChooser(previous);
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0], (SgRgb8{1, 2, 3}));
 }

@@ -21,6 +21,7 @@
 #include "engine/core/SgTField.h"
 #include "engine/document/SgDocument.h"
 #include "platform/Notifier.h"
+#include "platform/SgChoosers.h"
 
 namespace fs = std::filesystem;
 
@@ -213,6 +214,42 @@ TEST(MovieDlg, CreatePassesTheValuesWithQualityClampedAndAbortStops)
     EXPECT_EQ(shown.back(), 0);
 }
 
+// A size of no pixels (or more than a picture can have) would leave the
+// movie at the view's size without a word: it is refused, naming the range.
+TEST(MovieDlg, ASizeOutOfRangeIsRefusedWithTheRangeAndNothingIsRecorded)
+{
+    SgNodara::Init();
+    std::unique_ptr<SgDocument, void (*)(SgDocument *)> holder{SgDocument::Create(), &SgDocument::Destroy};
+    MovieDlg dialog(holder.get());
+    int calls = 0;
+    dialog.SetMovieFunction([&](const MovieDlg::Request &) { return ++calls, 1; });
+    struct Recorder : Notifier {
+        int Message(const std::string &text, const std::string &, Buttons, Icon) override
+        {
+            texts.push_back(text);
+            return Ok;
+        }
+        std::vector<std::string> texts;
+    } notifier;
+    Notifier *previous = SetNotifier(&notifier);
+    const struct {
+        int width, height;
+    } refused[] = {{300, -5}, {0, 200}, {-1, -1}, {MovieDlg::MaxSide() + 1, 200}, {300, MovieDlg::MaxSide() + 1}};
+    for (const auto &size : refused) {
+        dialog.width = size.width;
+        dialog.height = size.height;
+        EXPECT_EQ(dialog.OnCreate(), 0) << size.width << "x" << size.height;
+    }
+    dialog.width = 1;
+    dialog.height = MovieDlg::MaxSide();
+    EXPECT_EQ(dialog.OnCreate(), 1);
+    SetNotifier(previous);
+    EXPECT_EQ(calls, 1);
+    ASSERT_EQ(notifier.texts.size(), std::size(refused));
+    EXPECT_EQ(notifier.texts[0], MovieDlg::SizeRangeMessage());
+    EXPECT_NE(notifier.texts[0].find("from 1 to " + std::to_string(MovieDlg::MaxSide())), std::string::npos);
+}
+
 TEST(MovieDlg, BrowseSelectsTheFormatOfTheExtensionAndAnEmptyFileTakesTheDefault)
 {
     SgNodara::Init();
@@ -318,6 +355,7 @@ TEST_F(TextureFolder, ThreeGoodAndOneBrokenBmpGiveRange4ThreeThumbnailsAndTotal3
     EXPECT_EQ(thumbnails[0].pixels.size(), 64u * 64u * 4u);
     EXPECT_EQ(dialog.FindItem("GRASS.bmp"), 1);
     EXPECT_EQ(dialog.FindItem("broken.bmp"), -1);
+    EXPECT_EQ(dialog.GetUnloaded(), std::vector<std::string>{"broken.bmp"}) << "named, not dropped silently";
     // Another type refills from the same folder.
     CTextureDlg::SetItemsType("JPG");
     dialog.RefreshListCtrl();
@@ -498,4 +536,106 @@ TEST_F(TextureSelection, PreviewShowsTheCurrentUnitOnACubeAndASphere)
     ASSERT_TRUE(BmpUtils::DrawToBuffer(viewer, 64, 64, &Picture::Take, &picture));
     EXPECT_GT(picture.distinct, 4) << "the cube and the sphere should show";
     dialog.OnOK();
+}
+
+namespace {
+
+// A picture of 64 x 64 in black and white stripes 8 pixels wide, so that a
+// move of the texture shows.
+void WriteStripesBmp(const fs::path &path)
+{
+    WriteBmp(path, 64, 64);
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const char value = (x / 8) % 2 ? char(0xff) : char(0x00);
+            file.seekp(54 + (y * 64 + x) * 3);
+            const char pixel[3] = {value, value, value};
+            file.write(pixel, 3);
+        }
+}
+
+} // namespace
+
+// The window's controls go through the logic: the move sliders move the
+// texture (x 100), the move edits follow, the values are clamped, and the
+// preview the logic draws changes with the move.
+TEST_F(TextureSelection, MoveSlidersMoveTheTextureAndThePreviewFollows)
+{
+    WriteStripesBmp(folder / "stripes.bmp");
+    CTextureDlg dialog(&document);
+    dialog.SetPathList(document.GetSelectionHandler()->GetPathList());
+    dialog.InitTextureSelection(0);
+    dialog.RefreshListCtrl();
+    ASSERT_TRUE(dialog.WaitForFill(5000));
+    ASSERT_TRUE(dialog.OnThumbnail(dialog.FindItem("stripes.bmp")));
+    const TextureBundle::Unit &unit = dialog.GetUnit(0);
+    ASSERT_NE(unit.transform, nullptr);
+    std::vector<unsigned char> before, after;
+    ASSERT_TRUE(dialog.RenderPreview(64, before));
+    const int changes = dialog.GetChangeCount();
+    // Half the stripes' period (16 of 64 pixels): black and white swap.
+    dialog.OnMoveSlider(0, 12);
+    EXPECT_EQ(dialog.moveX, 0.12);
+    EXPECT_EQ(unit.transform->m_translation.Get(true), Vec2(0.12, 0));
+    ASSERT_TRUE(dialog.RenderPreview(64, after));
+    EXPECT_NE(before, after) << "the moved texture shows in the preview";
+    dialog.OnMoveSlider(0, 250);
+    EXPECT_EQ(dialog.moveX, 2.5);
+    dialog.OnMoveSlider(1, -5000);
+    EXPECT_EQ(dialog.moveY, -10.0) << "the slider's end";
+    EXPECT_EQ(dialog.MoveSliderPosition(1), -CTextureDlg::kMoveSliderRange);
+    dialog.OnMoveEdit(1, 0.37);
+    EXPECT_EQ(dialog.MoveSliderPosition(1), 37);
+    EXPECT_GT(dialog.GetChangeCount(), changes);
+    dialog.OnInstantUpdate(true);
+    EXPECT_TRUE(dialog.instantUpdate);
+    dialog.OnBlendEdit(250);
+    EXPECT_EQ(dialog.blend, 100);
+    dialog.OnCancel();
+    EXPECT_EQ(CountOf<SgTexture2D>(objects[0]), 0);
+}
+
+// A picture beside or below the scene file is stored relative to it, so
+// that the scene moves with its pictures; anything else keeps its path.
+TEST(CTextureDlg, PicturesBesideOrBelowTheSceneAreStoredRelativeToIt)
+{
+    const struct {
+        const char *image;
+        const char *scene;
+        const char *stored;
+    } cases[] = {
+        {"/work/scenes/brick.bmp", "/work/scenes/house.kvrx", "brick.bmp"},
+        {"/work/scenes/maps/brick.bmp", "/work/scenes/house.kvrx", "maps/brick.bmp"},
+        {"/work/other/brick.bmp", "/work/scenes/house.kvrx", "/work/other/brick.bmp"},
+        {"/work/brick.bmp", "/work/scenes/house.kvrx", "/work/brick.bmp"},
+        {"/work/scenes/brick.bmp", "", "/work/scenes/brick.bmp"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CTextureDlg::StoredImagePath(c.image, c.scene), c.stored) << c.image << " with " << c.scene;
+}
+
+// "Browse..." asks the folder chooser: a folder chosen is scanned, a
+// cancelled choice keeps the folder.
+TEST_F(TextureFolder, BrowseTakesTheChosenFolderAndACancelKeepsTheOld)
+{
+    CTextureDlg dialog(&document);
+    const fs::path other = folder / "more";
+    fs::create_directory(other);
+    WriteBmp(other / "one.bmp", 8, 8);
+    FolderChooser previous = SetFolderChooser([](const std::string &, const std::string &) {
+        return std::optional<std::string>();
+    });
+    EXPECT_FALSE(dialog.OnBrowse());
+    EXPECT_EQ(CTextureDlg::GetItemsDirectory(), folder.string());
+    std::string asked;
+    SetFolderChooser([&](const std::string &, const std::string &initial) {
+        asked = initial;
+        return std::optional<std::string>(other.string());
+    });
+    EXPECT_TRUE(dialog.OnBrowse());
+    SetFolderChooser(previous);
+    EXPECT_EQ(asked, folder.string());
+    ASSERT_TRUE(dialog.WaitForFill(5000));
+    EXPECT_EQ(dialog.GetTotalText(), "Total Image: 1");
 }

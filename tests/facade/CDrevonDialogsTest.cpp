@@ -3,6 +3,7 @@
 // front, a dialog that fails to be made gives its slot back, sixteen at most,
 // slots freed when a dialog reports its closing, and no dialog outlives the
 // document.
+#include <functional>
 #include <map>
 
 #include "dialogs/CCadDlg.h"
@@ -24,6 +25,8 @@ struct Windows {
     int raised = 0;
     int destroyed = 0;
     int deleted = 0;
+    // Runs at each raise (what the user saw by then).
+    std::function<void()> onRaise;
 };
 
 class FakeView : public CCadDlg::View {
@@ -51,7 +54,12 @@ public:
         ++m_windows.shown;
         m_dialog.Opened();
     }
-    void Raise() override { ++m_windows.raised; }
+    void Raise() override
+    {
+        ++m_windows.raised;
+        if (m_windows.onRaise)
+            m_windows.onRaise();
+    }
     void DestroyWindow() override { ++m_windows.destroyed; }
 
     CCadDlg m_dialog;
@@ -113,9 +121,14 @@ TEST_F(DialogTableTest, OpensOnceAndASecondOpenRaisesItWithAMessage)
     EXPECT_TRUE(m_facade->IsDialogOpen(82));
     EXPECT_EQ(factory.windows.shown, 1);
     EXPECT_EQ(m_states.Last(82), 1);
+    // The message box comes first, so that the dialog raised after it keeps
+    // the focus.
+    bool toldBeforeRaise = false;
+    factory.windows.onRaise = [&] { toldBeforeRaise = messages.Contains("Cannot open the same dialog"); };
     EXPECT_EQ(m_facade->OpenDialog(82), 0);
     EXPECT_TRUE(messages.Contains("Cannot open the same dialog"));
     EXPECT_EQ(factory.windows.raised, 1);
+    EXPECT_TRUE(toldBeforeRaise);
     EXPECT_EQ(factory.windows.made, 1);
     EXPECT_EQ(m_facade->GetOpenDialogCount(), 1);
 }

@@ -25,10 +25,13 @@ def main():
         if value != "ok":
             fail("%s: %s" % (key, value))
     expected = {"second-open": "0", "second-message": "1", "closed-by-box": "1", "windows-left": "0",
+                "number-box-failures": "0",
                 "open-count": str(len(dialogs))}
     expect_values(values, expected)
-    print("PASS: %d dialogs open whole and on top; a second opening is refused; closing frees the slot"
-          % len(dialogs))
+    if int(values.get("number-boxes", "0")) < 10:
+        fail("too few number boxes tried: %s" % values.get("number-boxes"))
+    print("PASS: %d dialogs open whole and on top; letters in each of %s number boxes are refused; a second "
+          "opening is refused; closing frees the slot" % (len(dialogs), values.get("number-boxes")))
 
 
 if __name__ == "__main__":

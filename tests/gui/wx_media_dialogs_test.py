@@ -28,6 +28,7 @@ def main():
                 "movie-other-clicks": "0", "movie-progress-after": "0",
                 "texture-outside": "0", "texture-small": "0", "texture-total": "Total Image: 3",
                 "texture-thumbnails": "3", "texture-range": "4", "texture-image": "b.bmp", "texture-preview": "1",
+                "texture-moved": "1", "texture-picture-changed": "1",
                 "wrapper-outside": "0", "wrapper-small": "0", "wrapper-added": "1",
                 "wrapper-played": "1", "wrapper-undo-off": "1", "wrapper-undo-back": "1"}
     expect_values(v, expected)

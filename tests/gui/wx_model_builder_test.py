@@ -7,7 +7,7 @@ key presses and clicking "Add " adds the parameter to the model and the tree,
 a click on its item and on "Connect" connects it to a picked field, a click
 on the connection and on "Disconnect" removes it with its "Connections "
 item, and Cancel reaches the document's close-dialog callback, which destroys
-the window as the dialog table does, keeping the model.
+the window as the dialog table does, and the new model goes again.
 
   wx_model_builder_test.py PROBE
 """
@@ -26,12 +26,12 @@ def main():
                       "tree-shows-param": "1", "name-emptied": "1",
                       "connect-enabled": "1", "connected": "1", "tree-shows-connection": "1",
                       "disconnect-enabled": "1", "connections-gone": "1", "points-left": "0",
-                      "destroyed-by-callback": "1", "model-kept": "1"})
+                      "destroyed-by-callback": "1", "model-taken-back": "1"})
     if int(v.get("controls", "0")) < 20:
         fail("only %s controls were checked (all: %s)" % (v.get("controls"), v))
     print("PASS: the builder opens with %s controls inside its client area; a typed parameter is added "
           "by a click, connected and disconnected through the tree; Cancel closes it through the "
-          "close-dialog callback and keeps the model" % v["controls"])
+          "close-dialog callback and takes the new model back" % v["controls"])
 
 
 if __name__ == "__main__":

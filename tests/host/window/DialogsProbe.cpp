@@ -23,7 +23,9 @@
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
 #include "control/wx/SgWxDialogFactory.h"
+#include "platform/Notifier.h"
 #include "platform/SgDiagHandler.h"
+#include "platform/wx/SgWxControls.h"
 #include "solids/Solvane.h"
 #include "tests/platform/wx/WxProbeSupport.h"
 
@@ -118,9 +120,12 @@ public:
             if (!window->HasFlag(wxSTAY_ON_TOP) || window->GetParent() != m_frame)
                 verdict = "not kept on top of the window";
             std::printf("dialog-%d=%s\n", button, verdict.c_str());
+            wxprobe::SaveShot(window, "dialog-" + std::to_string(button));
+            CheckNumberBoxes(window);
             ++opened;
         }
         std::printf("opened=%d\n", opened);
+        std::printf("number-boxes=%d\nnumber-box-failures=%d\n", m_numberBoxes, m_numberBoxFailures);
         std::printf("open-count=%d\n", facade->GetOpenDialogCount());
         messages.Clear();
         std::printf("second-open=%d\n", facade->OpenDialog(82));
@@ -143,7 +148,49 @@ public:
         ExitMainLoop();
     }
 
+    // Letters typed into each number box of the dialog are refused with a
+    // message naming the range, and the box keeps its value.
+    void CheckNumberBoxes(wxWindow *window)
+    {
+        for (wxWindow *child : window->GetChildren()) {
+            auto *box = dynamic_cast<SgWxNumberBox *>(child);
+            if (!box) {
+                CheckNumberBoxes(child);
+                continue;
+            }
+            if (!box->IsShownOnScreen() || !box->IsEnabled())
+                continue;
+            ++m_numberBoxes;
+            struct Recorder : Notifier {
+                int Message(const std::string &text, const std::string &, Buttons, Icon) override
+                {
+                    texts += text + "\n";
+                    return Ok;
+                }
+                std::string texts;
+            } recorder;
+            Notifier *previous = SetNotifier(&recorder);
+            auto told = [&recorder] { return recorder.texts.find("Please enter a number from") != std::string::npos; };
+            const double before = box->GetValue();
+            const wxString shown = box->GetEdit()->GetValue();
+            box->GetEdit()->SetFocus();
+            box->GetEdit()->ChangeValue("abc");
+            box->GetSpin()->Commit();
+            RunUntil(told, 1000);
+            SetNotifier(previous);
+            const bool kept = box->GetValue() == before && box->GetEdit()->GetValue() == shown;
+            if (!kept || !told()) {
+                if (!m_numberBoxFailures)
+                    std::printf("number-box-first-failure=id %d kept %d message %d\n", box->GetId(), int(kept),
+                                int(told()));
+                ++m_numberBoxFailures;
+            }
+        }
+    }
+
     wxFrame *m_frame = nullptr;
+    int m_numberBoxes = 0;
+    int m_numberBoxFailures = 0;
 };
 
 } // namespace

@@ -121,6 +121,7 @@ private:
     {
         auto *builder = static_cast<SgWxModelBuilderDialog *>(m_window);
         std::printf("shown=%d\n", int(RunUntil([this] { return m_window->IsShownOnScreen(); })));
+        wxprobe::SaveShot(m_window, "model-builder");
         RunUntil([] { return false; }, 300);
         int count = 0;
         std::string outside;
@@ -190,7 +191,9 @@ private:
         std::printf("destroyed-by-callback=%d\n", int(RunUntil([&destroyed] { return destroyed; })));
         m_document->SetCloseDialogCallback(nullptr, nullptr);
         RunUntil([] { return false; }, 100);
-        std::printf("model-kept=%d\n", int(m_document->GetRoot()->IndexOf(model) >= 0));
+        // Cancel takes back what the builder did since it opened, the new
+        // model around the object included.
+        std::printf("model-taken-back=%d\n", int(m_document->GetRoot()->IndexOf(model) < 0));
         std::printf("done\n");
         std::fflush(stdout);
         ExitMainLoop();

@@ -282,3 +282,77 @@ TEST(SgColorButtonModelTest, AHugeBevelDrawsABoundedFrame)
 }
 
 } // namespace
+
+// What the user types into a number box of 0 .. 255: a number is kept, one
+// out of range is clamped and shown clamped, anything else is refused with a
+// message naming the range and the last good value comes back.
+TEST(SgNumSpinModelTest, TypedTextIsKeptClampedOrRefusedWithTheRange)
+{
+    const struct {
+        const char *typed;
+        SgNumSpinModel::Taken taken;
+        const char *shown;
+    } cases[] = {
+        {"12", SgNumSpinModel::Taken::kKept, "12"},        {" 7 ", SgNumSpinModel::Taken::kKept, "7"},
+        {"300", SgNumSpinModel::Taken::kClamped, "255"},   {"-5", SgNumSpinModel::Taken::kClamped, "0"},
+        {"abc", SgNumSpinModel::Taken::kRefused, "40"},    {"", SgNumSpinModel::Taken::kRefused, "40"},
+        {"12abc", SgNumSpinModel::Taken::kRefused, "40"},  {"0x10", SgNumSpinModel::Taken::kRefused, "40"},
+        {"nan", SgNumSpinModel::Taken::kRefused, "40"},    {"inf", SgNumSpinModel::Taken::kRefused, "40"},
+        {"1e400", SgNumSpinModel::Taken::kRefused, "40"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        SgNumSpinModel spin;
+        spin.SetRangeAndDelta(0, 255, 1);
+        spin.SetPos(40);
+        std::vector<std::string> messages;
+        spin.SetRefused([&](SgNumSpinModel *, const std::string &message) { messages.push_back(message); });
+        int after = 0;
+        spin.SetAfterChange([&](SgNumSpinModel *s) {
+            ++after;
+            EXPECT_EQ(s->WasRefused(), c.taken == SgNumSpinModel::Taken::kRefused);
+        });
+        spin.SetText(c.typed);
+        EXPECT_EQ(spin.Take(), c.taken);
+        EXPECT_EQ(spin.GetText(), c.shown);
+        if (c.taken == SgNumSpinModel::Taken::kRefused) {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0], "Please enter a number from 0 to 255.");
+            EXPECT_EQ(spin.GetPos(), 40.0);
+        } else {
+            EXPECT_TRUE(messages.empty());
+        }
+        spin.SetText(c.typed);
+        spin.Step(0);
+        EXPECT_EQ(after, 1) << "Enter reports once, refused or not";
+    }
+}
+
+// The range is named in the shown unit, and the format's own words around
+// the number are part of what the box shows, not a refusal.
+TEST(SgNumSpinModelTest, RefusalNamesTheRangeInTheShownUnitAndAcceptsTheFormatsWords)
+{
+    SgNumSpinModel spin;
+    spin.SetUnitFactor(SgVectorFieldModel::kDegreesPerRadian);
+    spin.SetRangeAndDelta(-M_PI, M_PI, 1);
+    spin.SetDecimalPlaces(0);
+    std::string message;
+    spin.SetRefused([&](SgNumSpinModel *, const std::string &text) { message = text; });
+    spin.SetText("x");
+    EXPECT_EQ(spin.Take(), SgNumSpinModel::Taken::kRefused);
+    EXPECT_EQ(message, "Please enter a number from -180 to 180.");
+
+    SgNumSpinModel mm;
+    ASSERT_TRUE(mm.SetFormatString("%.1f mm"));
+    mm.SetRangeAndDelta(0, 10, 1);
+    mm.SetPos(2);
+    mm.SetRefused([](SgNumSpinModel *, const std::string &) {});
+    mm.SetText(mm.GetText());
+    EXPECT_EQ(mm.Take(), SgNumSpinModel::Taken::kKept);
+    mm.SetText("4.5 mm");
+    EXPECT_EQ(mm.Take(), SgNumSpinModel::Taken::kKept);
+    EXPECT_EQ(mm.GetText(), "4.5 mm");
+    mm.SetText("4.5 cm");
+    EXPECT_EQ(mm.Take(), SgNumSpinModel::Taken::kRefused);
+    EXPECT_EQ(mm.GetText(), "4.5 mm");
+}

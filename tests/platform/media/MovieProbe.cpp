@@ -40,6 +40,10 @@ MovieFacts ReadMovie(const std::string &path)
     }
     avformat_find_stream_info(input, nullptr);
     facts.container = input->iformat->name;
+    if (input->start_time != AV_NOPTS_VALUE)
+        facts.start = input->start_time / double(AV_TIME_BASE);
+    if (input->duration != AV_NOPTS_VALUE)
+        facts.duration = input->duration / double(AV_TIME_BASE);
     const AVCodec *decoder = nullptr;
     const int stream = av_find_best_stream(input, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     const int audio = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
@@ -83,6 +87,8 @@ MovieFacts ReadMovie(const std::string &path)
         }
     };
     while (av_read_frame(input, packet) >= 0) {
+        if (packet->stream_index == stream && packet->pts == AV_NOPTS_VALUE && packet->dts == AV_NOPTS_VALUE)
+            ++facts.unstamped;
         if (packet->stream_index == stream && avcodec_send_packet(codec, packet) >= 0)
             drain();
         av_packet_unref(packet);

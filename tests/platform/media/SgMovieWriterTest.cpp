@@ -113,6 +113,34 @@ TEST(SgMovieWriter, MusicBecomesTheAudioTrackOfEachFormatThatHasSound)
     }
 }
 
+// Eleven pictures at ten a second last 1.1 s in every container, each
+// picture with its time: what a player shows as the movie's length. A movie
+// starts at 0; an MPEG program stream one frame interval later, the time its
+// decoder holds the first picture.
+TEST(SgMovieWriter, ElevenPicturesAtTenASecondLastOnePointOneSecondsInEveryFormat)
+{
+    Folder folder;
+    for (int format = SgMovieWriter::kAvi; format <= SgMovieWriter::kGif; ++format) {
+        SCOPED_TRACE(SgMovieWriter::FormatName(format));
+        const std::string path = folder.File((std::string("eleven.") + SgMovieWriter::FormatExtension(format)).c_str());
+        SgMovieWriter writer;
+        SgMovieWriter::Settings settings;
+        settings.format = format;
+        settings.width = 64;
+        settings.height = 48;
+        settings.framesPerSecond = 10;
+        ASSERT_TRUE(writer.Open(path, settings)) << writer.GetError();
+        ASSERT_TRUE(AddPictures(writer, 11, 64, 48)) << writer.GetError();
+        ASSERT_TRUE(writer.Finish()) << writer.GetError();
+        const movieprobe::MovieFacts facts = movieprobe::ReadMovie(path);
+        ASSERT_TRUE(facts.ok) << facts.error;
+        EXPECT_EQ(facts.frames, 11);
+        EXPECT_NEAR(facts.duration, 1.1, 0.011);
+        EXPECT_NEAR(facts.start, format == SgMovieWriter::kMpg ? 0.1 : 0.0, 0.011);
+        EXPECT_EQ(facts.unstamped, 0);
+    }
+}
+
 TEST(SgMovieWriter, UnfinishedOrFailedMoviesLeaveNothing)
 {
     Folder folder;

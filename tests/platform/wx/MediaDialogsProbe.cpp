@@ -5,6 +5,7 @@
 // dialog; a real click on Abort stops a movie while another window's button
 // gets no click; the texture browser fills from its worker through window
 // events. Prints "name=value" per check and "done" at the end.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -84,10 +85,16 @@ void CheckLayout(const char *name, wxWindow *dialog)
     std::printf("%s-controls=%d\n%s-outside=%d\n%s-small=%d\n", name, controls, name, outside, name, small);
 }
 
-void WriteBmp(const fs::path &path, int width, int height)
+// A grey picture, or with `halves` black on the left and white on the
+// right, so that a move of the texture shows in the preview.
+void WriteBmp(const fs::path &path, int width, int height, bool halves = false)
 {
     const int stride = ((width * 24 + 31) / 32) * 4;
     std::vector<std::uint8_t> file(54 + std::size_t(stride) * height, 0x40);
+    if (halves)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width * 3; ++x)
+                file[54 + std::size_t(y) * stride + x] = x / 3 < width / 2 ? 0x00 : 0xff;
     auto put = [&](int at, std::uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i)
             file[at + i] = std::uint8_t(v >> (8 * i));
@@ -117,7 +124,7 @@ public:
         if (::mkdtemp(pattern.data()))
             m_folder = pattern;
         WriteBmp(m_folder / "a.bmp", 16, 16);
-        WriteBmp(m_folder / "b.bmp", 32, 8);
+        WriteBmp(m_folder / "b.bmp", 32, 8, true);
         WriteBmp(m_folder / "c.bmp", 8, 32);
         std::ofstream(m_folder / "broken.bmp") << "BM broken";
         CallAfter([this] { Run(); });
@@ -142,6 +149,7 @@ private:
         RunUntil([custom] { return custom->IsShownOnScreen(); });
         RunUntil([] { return false; }, 300);
         CheckLayout("custom", custom);
+        wxprobe::SaveShot(custom, "custom");
         std::printf("custom-title=%s\n", custom->GetTitle().utf8_str().data());
         auto *left = wxWindow::FindWindowById(SgWxCustomDialog::kIdLeftEdit, custom);
         ClickAt(Centre(left));
@@ -189,6 +197,7 @@ private:
         RunUntil([movie] { return movie->IsShownOnScreen() && frame_shown(); });
         RunUntil([] { return false; }, 300);
         CheckLayout("movie", movie);
+        wxprobe::SaveShot(movie, "movie");
         ClickAt(Centre(wxWindow::FindWindowById(SgWxMovieDialog::kIdCreate, movie)));
         RunUntil([&] { return stoppedAt > 0; }, 8000);
         RunUntil([] { return false; }, 200);
@@ -212,6 +221,7 @@ private:
         RunUntil([texture] { return texture->GetTotalText() == "Total Image: 3"; });
         RunUntil([] { return false; }, 300);
         CheckLayout("texture", texture);
+        wxprobe::SaveShot(texture, "texture");
         std::printf("texture-total=%s\ntexture-thumbnails=%d\ntexture-range=%d\n",
                     texture->GetTotalText().utf8_str().data(), texture->GetThumbnailCount(),
                     texture->GetTexture().GetProgressRange());
@@ -224,6 +234,28 @@ private:
             const std::string image = texture->GetTexture().GetCurrentImage();
             std::printf("texture-image=%s\n", fs::path(image).filename().string().c_str());
             std::printf("texture-preview=%d\n", int(texture->GetPreviewRenders() > 0));
+            // A real click on the Move X slider moves the texture, and the
+            // preview's picture changes with it.
+            RunUntil([] { return false; }, 200);
+            const wxImage before = texture->GetPreviewBitmap().ConvertToImage();
+            const int renders = texture->GetPreviewRenders();
+            auto *slider = wxWindow::FindWindowById(SgWxTextureDialog::kIdMoveXSlider, texture);
+            // The slider takes the focus with a real click on its knob (in
+            // the middle: the texture sits at 0), then the Page Up key.
+            ClickAt(Centre(slider));
+            slider->SetFocus();
+            RunUntil([slider] { return wxWindow::FindFocus() == slider; }, 1000);
+            wxUIActionSimulator keys;
+            keys.Char(WXK_PAGEUP);
+            RunUntil([texture, renders] { return texture->GetPreviewRenders() > renders; }, 3000);
+            const wxImage after = texture->GetPreviewBitmap().ConvertToImage();
+            int changed = 0;
+            if (before.IsOk() && after.IsOk() && before.GetSize() == after.GetSize())
+                for (int i = 0; i < before.GetWidth() * before.GetHeight() * 3; ++i)
+                    changed += std::abs(int(before.GetData()[i]) - int(after.GetData()[i])) > 40;
+            std::printf("texture-moved=%d\ntexture-picture-changed=%d\n", int(texture->GetTexture().moveX != 0.0),
+                        int(changed > 50));
+            std::printf("texture-move-x=%g\n", texture->GetTexture().moveX);
         }
         // Closing while a fill runs joins the worker before the window goes.
         texture->Refresh();
@@ -239,6 +271,7 @@ private:
         RunUntil([wrapper] { return wrapper->IsShownOnScreen(); });
         RunUntil([] { return false; }, 300);
         CheckLayout("wrapper", wrapper);
+        wxprobe::SaveShot(wrapper, "wrapper");
         std::printf("wrapper-added=%d\n", m_document->GetRoot()->GetNumChildren() - before);
         ClickAt(Centre(wxWindow::FindWindowById(SgWxTextWrapperDialog::kIdPlay, wrapper)));
         RunUntil([wrapper] { return wrapper->GetWrapper().GetPhase() > 1.0; }, 3000);

@@ -1,0 +1,107 @@
+#pragma once
+// The sample scene in a document that records undo, and the check every
+// dialog must pass: whatever it changes is gone after Cancel, and OK followed
+// by one Undo leaves the scene text it opened on.
+//
+//   SampleSceneDocument scene;
+//   CheckDialogStay(scene, [&] { scene.Select({"box"}); },
+//                   [&] { return std::make_unique<CFontDlg>(&scene.document); },
+//                   [](CCadDlg &d) { ...change every kind of field... });
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "dialogs/CCadDlg.h"
+#include "engine/SgNodara.h"
+#include "engine/core/SgGroup.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/object/SgObject.h"
+#include "solids/Solvane.h"
+
+struct SampleSceneDocument {
+    SampleSceneDocument()
+    {
+        solvane::Solvane::Init();
+        document.OpenFile(FENNIX_TEST_DATA "/sample_scene.kvrx", true);
+        document.SetUndoRecording(true);
+    }
+    ~SampleSceneDocument()
+    {
+        if (SgSelectionHandler *selection = document.GetSelectionHandler())
+            selection->DeselectAll();
+    }
+
+    std::string SceneText()
+    {
+        std::ostringstream out;
+        document.SaveStream(nullptr, &out, "kvrx");
+        return out.str();
+    }
+    // The first object of that name, depth first.
+    SgObject *Find(const std::string &name) { return FindBelow(document.GetRoot(), name, 0); }
+    // Selects the named objects in order (the last is the reference of an
+    // alignment); every other object is deselected.
+    void Select(std::initializer_list<const char *> names)
+    {
+        SgSelectionHandler *selection = document.GetSelectionHandler();
+        selection->DeselectAll();
+        for (const char *name : names) {
+            SgObject *object = Find(name);
+            ASSERT_NE(object, nullptr) << name;
+            selection->Select(object, 0);
+        }
+    }
+
+    std::unique_ptr<SgDocument, void (*)(SgDocument *)> holder{(SgNodara::Init(), SgDocument::Create()),
+                                                               &SgDocument::Destroy};
+    SgDocument &document = *holder;
+
+private:
+    static SgObject *FindBelow(SgNode *node, const std::string &name, int depth)
+    {
+        if (!node || depth > 64)
+            return nullptr;
+        if (auto *object = dynamic_cast<SgObject *>(node); object && object->GetName() == name)
+            return object;
+        auto *group = dynamic_cast<SgGroup *>(node);
+        if (!group)
+            return nullptr;
+        for (SgGroup::Position at = group->GetFirst(); at;)
+            if (SgObject *found = FindBelow(group->GetNext(at), name, depth + 1))
+                return found;
+        return nullptr;
+    }
+};
+
+// Opens the dialog twice on the same selection: Cancel must give back the
+// opening's scene text, and so must OK followed by one Undo; the changes
+// must have changed the scene (else the check proves nothing).
+inline void CheckDialogStay(SampleSceneDocument &scene, const std::function<void()> &select,
+                            const std::function<std::unique_ptr<CCadDlg>()> &open,
+                            const std::function<void(CCadDlg &)> &change)
+{
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "Cancel" : "OK then Undo");
+        select();
+        const std::string opening = scene.SceneText();
+        std::unique_ptr<CCadDlg> dialog = open();
+        dialog->Opened();
+        change(*dialog);
+        EXPECT_NE(scene.SceneText(), opening) << "the changes changed nothing";
+        if (cancel) {
+            dialog->OnCancel();
+        } else {
+            dialog->OnOK();
+            EXPECT_NE(scene.SceneText(), opening) << "OK keeps the changes";
+            scene.document.Undo();
+        }
+        EXPECT_EQ(scene.SceneText(), opening);
+        dialog.reset();
+    }
+}
