@@ -50,6 +50,17 @@ bool EqualsNoCase(const char *a, const char *b)
 
 // The scene reader for "kvrx" files that a scene names as external geometry:
 // the file read into a group of its own.
+SgNode *ReadExternalScene(const char *path, SgDocument *document, double)
+{
+    if (!document || !path)
+        return nullptr;
+    SgRef<SgSeparator> group(new SgSeparator);
+    const int result = document->ReadFile(path, false, group.get());
+    if (result != -1 && result != -4)
+        return nullptr;
+    return group.release();
+}
+
 SgNode *ReadExternalStl(const char *path, SgDocument *, double tolerance)
 {
     return ReadStlFile(path, tolerance);
@@ -81,6 +92,7 @@ CDrevon::CDrevon()
     RegisterFacadeClasses();
     initButtonMap();
     SgExternalFile::ClearFormats();
+    SgExternalFile::AddFormat("kvrx", &ReadExternalScene);
     SgExternalFile::AddFormat("stl", &ReadExternalStl);
 }
 
