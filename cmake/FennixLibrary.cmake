@@ -13,8 +13,34 @@ function(fennix_library name)
     list(FILTER sources EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/${dir}/")
   endforeach()
   add_library(${name} SHARED ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  add_library(Fennix::${name} ALIAS ${name})
+  # Headers are named from the project's root ("engine/core/SgNode.h"), in
+  # the tree and once installed.
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                                            $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/fennix>)
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  fennix_install_library(${name} DIRS ${ARG_DIRS} EXCLUDE ${ARG_EXCLUDE})
+endfunction()
+
+# What `cmake --install` puts in place for a library: the library itself in
+# the package's export set (find_package(Fennix) gives Fennix::<name>) and
+# the headers of its folders, under include/fennix with their paths.
+function(fennix_install_library name)
+  cmake_parse_arguments(ARG "" "" "DIRS;EXCLUDE" ${ARGN})
+  set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN")
+  install(TARGETS ${name} EXPORT FennixTargets
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/fennix
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}/fennix)
+  set(excluded)
+  foreach(dir IN LISTS ARG_EXCLUDE)
+    file(RELATIVE_PATH below ${PROJECT_SOURCE_DIR}/${ARG_DIRS} ${PROJECT_SOURCE_DIR}/${dir})
+    list(APPEND excluded PATTERN "${below}" EXCLUDE)
+  endforeach()
+  foreach(dir IN LISTS ARG_DIRS)
+    get_filename_component(parent ${dir} DIRECTORY)
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/fennix/${parent}
+            FILES_MATCHING PATTERN "*.h" ${excluded})
+  endforeach()
 endfunction()
 
 # One GoogleTest program per test folder tree, registered test by test with CTest.

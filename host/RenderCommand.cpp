@@ -2,6 +2,7 @@
 
 #include "host/common/SceneFolder.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +29,24 @@ constexpr int kDefaultHeight = 480;
 constexpr int kMaxPasses = 16;
 // The scene fills this share of the picture's height when it is framed.
 constexpr double kFrameFactor = 1.1;
+
+constexpr char kRenderUsage[] =
+    "usage: fennix --render IN --out FILE.bmp|FILE.png [--size WxH] [--aa N] [--shadows] [--allow-remote]\n";
+
+enum class PictureFormat { Bmp, Png, Unknown };
+
+// The picture's format follows the name's extension, in any case.
+PictureFormat PictureFormatOf(const char *path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char &c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".bmp")
+        return PictureFormat::Bmp;
+    if (extension == ".png")
+        return PictureFormat::Png;
+    return PictureFormat::Unknown;
+}
 
 struct DocumentDeleter {
     void operator()(SgDocument *document) const { SgDocument::Destroy(document); }
@@ -114,7 +133,8 @@ int RunRenderCommand(const char *inPath, const char *outPath, int width, int hei
             return 1;
         }
         try {
-            drawn = BmpUtils::SaveBmp(viewer.get(), width, height, out);
+            drawn = PictureFormatOf(outPath) == PictureFormat::Png ? BmpUtils::SavePng(viewer.get(), width, height, out)
+                                                                   : BmpUtils::SaveBmp(viewer.get(), width, height, out);
         } catch (const std::bad_alloc &) {
             // The picture's buffers did not fit in the memory there is.
             drawn = false;
@@ -174,12 +194,19 @@ int RunRenderCommandLine(int argc, char **argv)
         } else if (!in && argv[i][0] != '-') {
             in = argv[i];
         } else {
-            in = nullptr;
-            break;
+            std::fprintf(stderr, "fennix: %s %s\n", argv[i][0] == '-' ? "unknown or incomplete option" : "unexpected argument",
+                         argv[i]);
+            std::fprintf(stderr, "%s", kRenderUsage);
+            return 2;
         }
     }
     if (!in || !out) {
-        std::fprintf(stderr, "usage: fennix --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote]\n");
+        std::fprintf(stderr, "fennix: --render needs %s\n", !in ? "a scene file" : "--out FILE");
+        std::fprintf(stderr, "%s", kRenderUsage);
+        return 2;
+    }
+    if (PictureFormatOf(out) == PictureFormat::Unknown) {
+        std::fprintf(stderr, "fennix: --out %s: the picture is written as .bmp or .png; name the file so\n", out);
         return 2;
     }
     if (shadows && passes > 1) {

@@ -11,12 +11,22 @@
 #include "host/LispCommand.h"
 #include "host/RenderCommand.h"
 #include "host/WindowCommand.h"
+#include "host/common/SceneFolder.h"
 #include "platform/SgProgress.h"
 
-static int Usage()
+static const char kUsage[] =
+    "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--listen [PATH]] [--stdio] "
+    "[--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp|FILE.png [--size WxH] [--aa N] "
+    "[--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | "
+    "--register | --unregister | --help]\n";
+
+// A mistake on the command line names the argument that was not understood
+// before the usage line, so that a long line need not be read to find it.
+static int Usage(const char *bad)
 {
-    std::fprintf(stderr,
-                 "usage: fennix [SCENE [--create sphere|box|cylinder] [--save-on-close OUT] [--listen [PATH]] [--stdio] [--shadows] [--allow-remote] | --convert IN OUT | --render IN --out FILE.bmp [--size WxH] [--aa N] [--shadows] [--allow-remote] | --lisp [--steps N] [--heap BYTES] [FILE] | --describe | --stdio [SCENE] | --register | --unregister]\n");
+    if (bad)
+        std::fprintf(stderr, "fennix: %s %s\n", bad[0] == '-' ? "unknown option" : "unexpected argument", bad);
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -56,6 +66,10 @@ int main(int argc, char **argv)
 {
     if (argc == 1)
         return RunStartupReport();
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argv[1][0] == '-')
         InstallHeadlessProgress();
     if (std::strcmp(argv[1], "--convert") == 0 && argc == 4)
@@ -84,8 +98,15 @@ int main(int argc, char **argv)
                 options.shadows = true;
             else if (std::strcmp(argv[i], "--create") == 0 && i + 1 < argc)
                 options.createKind = argv[++i];
-            else if (std::strcmp(argv[i], "--save-on-close") == 0 && i + 1 < argc)
+            else if (std::strcmp(argv[i], "--save-on-close") == 0 && i + 1 < argc) {
                 options.savePath = argv[++i];
+                // Said before the window opens, not after the session's work is done.
+                std::string why;
+                if (!CanWriteInFolderOf(options.savePath, why)) {
+                    std::fprintf(stderr, "fennix: --save-on-close %s: %s\n", options.savePath, why.c_str());
+                    return 2;
+                }
+            }
             else if (std::strcmp(argv[i], "--stdio") == 0)
                 options.stdio = true;
             else if (std::strcmp(argv[i], "--listen") == 0) {
@@ -93,10 +114,19 @@ int main(int argc, char **argv)
                 if (i + 1 < argc && argv[i + 1][0] != '-')
                     options.listenPath = argv[++i];
             } else
-                return Usage();
+                return Usage(argv[i]);
         }
         // wx sees only the program name: the options are ours.
         return RunWindowCommand(1, argv, argv[1], options);
     }
-    return Usage();
+    // A command known by name but given the wrong arguments says which.
+    static const char *const kCommands[] = {"--convert", "--describe", "--register", "--unregister", "--stdio"};
+    for (const char *command : kCommands) {
+        if (std::strcmp(argv[1], command) == 0) {
+            std::fprintf(stderr, "fennix: wrong arguments for %s\n", command);
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+    }
+    return Usage(argv[1]);
 }

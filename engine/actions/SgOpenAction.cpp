@@ -1081,6 +1081,11 @@ bool SgOpenAction::IsRefusedClass(int classId)
     return false;
 }
 
+bool SgOpenAction::IsReadableClass(int classId)
+{
+    return classId && SgFieldMngr::Family().IsDerivedFrom(classId, SgNode::ClassID()) && !IsRefusedClass(classId);
+}
+
 void SgOpenAction::Discard(SgFieldMngr *container)
 {
     // Freed unless something adopted it while it was read.

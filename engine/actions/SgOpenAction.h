@@ -42,6 +42,10 @@ public:
     // The longest first line taken for a header; a longer one is no header.
     static constexpr size_t kMaxHeaderLine = 64 * 1024;
 
+    // Whether a file may create the class: a scene node, no tool, handler or
+    // viewer.
+    static bool IsReadableClass(int classId);
+
     // One container with everything below it, or null. The container comes
     // without a reference of the caller's (the stream holds one when it was
     // named by "DEF").

@@ -9,6 +9,7 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "platform/gl/OffscreenGLContext.h"
+#include "utilities/image/PngWriter.h"
 
 namespace {
 
@@ -32,6 +33,18 @@ void Put32(std::ostream &out, std::uint32_t v)
 int WriteToStream(const BmpImage &bitmap, void *user)
 {
     return BmpUtils::WriteBmp(bitmap, *static_cast<std::ostream *>(user));
+}
+
+int WritePngToStream(const BmpImage &bitmap, void *user)
+{
+    const BmpInfoHeader &h = bitmap.header;
+    if (h.bitCount != 24 || h.height <= 0 ||
+        bitmap.pixels.size() < static_cast<std::size_t>(bitmap.BytesPerRow()) * static_cast<std::size_t>(h.height))
+        return 0;
+    return WritePngFromBgrBottomUp(*static_cast<std::ostream *>(user), h.width, h.height, bitmap.pixels.data(),
+                                   static_cast<std::size_t>(bitmap.BytesPerRow()))
+               ? 1
+               : 0;
 }
 
 } // namespace
@@ -136,6 +149,11 @@ bool BmpUtils::DrawToBuffer(SgViewer *viewer, int width, int height, Consumer co
 bool BmpUtils::SaveBmp(SgViewer *viewer, int width, int height, std::ostream &out)
 {
     return DrawToBuffer(viewer, width, height, &WriteToStream, &out);
+}
+
+bool BmpUtils::SavePng(SgViewer *viewer, int width, int height, std::ostream &out)
+{
+    return DrawToBuffer(viewer, width, height, &WritePngToStream, &out);
 }
 
 int BmpUtils::WriteBmp(const BmpImage &bitmap, std::ostream &out)

@@ -50,6 +50,8 @@ public:
     static bool DrawToBuffer(SgViewer *viewer, int width, int height, Consumer consume, void *user);
     // DrawToBuffer with the BMP writer.
     static bool SaveBmp(SgViewer *viewer, int width, int height, std::ostream &out);
+    // DrawToBuffer with the PNG writer (utilities/image/PngWriter.h).
+    static bool SavePng(SgViewer *viewer, int width, int height, std::ostream &out);
     // Writes one bitmap as a BMP file; 1 when written, 0 for an empty one.
     static int WriteBmp(const BmpImage &bitmap, std::ostream &out);
 

@@ -3,7 +3,7 @@
 // canvas, toolbars and scene-tree pane; the program only listens to its
 // events.
 //
-//   embed_fennix SCENE.kvrx
+//   embed_fennix [SCENE.kvrx]
 #include <cstdio>
 
 #include <wx/app.h>
@@ -17,15 +17,13 @@ class EmbedApp : public wxApp {
 public:
     bool OnInit() override
     {
-        if (argc < 2) {
-            std::fprintf(stderr, "usage: embed_fennix SCENE.kvrx\n");
-            return false;
-        }
         SgNodara::Init();
         solvane::Solvane::Init();
         auto *frame = new wxFrame(nullptr, wxID_ANY, "Embedded Fennix", wxDefaultPosition, wxSize(800, 600));
         fennix::FennixProperties properties;
-        properties.fileName = argv[1].utf8_string();
+        // Without a scene named, the control asks for one with a file dialog.
+        if (argc > 1)
+            properties.fileName = argv[1].utf8_string();
         properties.toolBarConfig = 1;  // toolbars and the scene tree shown
         auto *ctrl = new FennixCtrl(frame, properties);
         if (!ctrl->IsReady()) {

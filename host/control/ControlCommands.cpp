@@ -11,6 +11,7 @@
 #include "control/FennixChannel.h"
 #include "control/FennixControl.h"
 #include "control/FennixRegistration.h"
+#include "facade/CDrevon.h"
 #include "engine/SgNodara.h"
 #include "platform/window/SgWindowFactory.h"
 #include "solids/Solvane.h"
@@ -33,6 +34,14 @@ extern "C" int FennixRunStdioCommand(const char *scenePath)
         control.Properties().fileName = scenePath;
     if (!control.Create(nullptr)) {
         std::fprintf(stderr, "fennix: the control could not be made\n");
+        return 1;
+    }
+    // A scene that could not be read ends the command, as --convert does: a
+    // script would otherwise work on an empty scene it did not ask for. The
+    // reader has said why already.
+    if (scenePath && control.GetFacade()->GetCurrentFile().empty()) {
+        std::fprintf(stderr, "fennix: %s could not be read\n", scenePath);
+        control.Destroy();
         return 1;
     }
     fennix::FennixChannel channel(control, [](const std::string &line) {

@@ -122,14 +122,50 @@ bool OfferToSave()
 
 // Writes the scene to the --save-on-close file while the window and its
 // viewer still stand, so that the view the user turned is written with it.
-void SaveOnClose()
+// The target's folder was checked at start; should the write fail all the
+// same (the folder went, the disk is full), the session's work is not
+// dropped: the user is told and asked where to write it instead. False when
+// the user then cancels, so that the window stays open. Without `mayAsk`
+// (the program is ending with its window gone) a failure is only reported.
+bool SaveOnClose(bool mayAsk)
 {
     if (!s_savePath || !s_document || s_saved)
-        return;
-    s_saved = true;
-    if (s_document->Save(s_savePath, "kvrx") != 1) {
-        std::fprintf(stderr, "fennix: %s could not be written\n", s_savePath);
+        return true;
+    if (s_document->Save(s_savePath, "kvrx") == 1) {
+        s_saved = true;
+        return true;
+    }
+    std::fprintf(stderr, "fennix: %s could not be written\n", s_savePath);
+    if (!mayAsk) {
+        s_saved = true;
         s_exitStatus = 1;
+        return true;
+    }
+    for (;;) {
+        const int answer = GetNotifier().Message(std::string(s_savePath) + " could not be written. Save changes elsewhere?",
+                                                 "fennix", Notifier::Buttons::YesNoCancel, Notifier::Icon::Question);
+        if (answer == Notifier::No) {
+            s_saved = true;
+            s_exitStatus = 1;
+            return true;
+        }
+        if (answer != Notifier::Yes)
+            return false;
+        FileRequest request;
+        request.title = "Save Scene As";
+        request.initialName = std::filesystem::path(s_savePath).filename().string();
+        request.defaultExtension = "kvrx";
+        request.filter = "Scene (*.kvrx)|*.kvrx||";
+        request.save = true;
+        const std::optional<std::string> chosen = ChooseFile(request);
+        if (!chosen)
+            return false;
+        if (s_document->Save(chosen->c_str(), "kvrx") == 1) {
+            s_saved = true;
+            MarkSaved();
+            return true;
+        }
+        std::fprintf(stderr, "fennix: %s could not be written\n", chosen->c_str());
     }
 }
 
@@ -149,7 +185,10 @@ void OnCloseWindow(wxCloseEvent &event)
     // editing the scene while it is written.
     if (s_facade)
         s_facade->CloseAllDialogs();
-    SaveOnClose();
+    if (!SaveOnClose(event.CanVeto()) && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
     event.Skip();
 }
 
@@ -307,7 +346,7 @@ bool FennixApp::OnInit()
 
 int FennixApp::OnExit()
 {
-    SaveOnClose();
+    SaveOnClose(false);
     StopControlChannel();
     SetNotifier(nullptr);
     SetFileChooser(nullptr);
