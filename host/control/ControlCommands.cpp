@@ -12,6 +12,7 @@
 #include "control/FennixControl.h"
 #include "control/FennixRegistration.h"
 #include "facade/CDrevon.h"
+#include "facade/CDrevon.h"
 #include "engine/SgNodara.h"
 #include "platform/window/SgWindowFactory.h"
 #include "solids/Solvane.h"
