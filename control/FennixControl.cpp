@@ -124,10 +124,7 @@ void FennixControl::Destroy()
         m_pfnHostButtonState = nullptr;
         m_pHostButtonData = nullptr;
         m_pFacade->SetCreateToolCallbacks(nullptr, nullptr);
-        if (SgDocument *document = m_pFacade->GetDocument())
-            if (SgSelectionHandler *selection = document->GetSelectionHandler())
-                if (selection->getUserEventCB() == &FennixControl::OnClick && selection->getUserEventData() == this)
-                    selection->SetUserEventCB(nullptr, nullptr);
+        m_clicks.Reset();
         if (m_pFacade->GetComObject() == this)
             m_pFacade->SetComObject(nullptr);
         m_ownedFacade.reset();
@@ -347,8 +344,12 @@ SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
 bool FennixControl::EnableClickEvent()
 {
     // Kind 1: any kind but the viewer's own hook (3) reports clicks.
-    if (!m_pFacade || !m_pFacade->AddEventCallback(1, &FennixControl::OnClick, this))
+    if (!m_pFacade)
         return false;
+    SgSubscription clicks = m_pFacade->SubscribeClicks(&FennixControl::OnClick, this);
+    if (!clicks.IsActive())
+        return false;
+    m_clicks = std::move(clicks);
     m_clickEvents = true;
     return true;
 }

@@ -21,6 +21,7 @@
 #include "control/FennixEvents.h"
 #include "control/FennixValue.h"
 #include "engine/core/SgHandleTable.h"
+#include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
 
 class SgFieldMngr;
@@ -144,6 +145,9 @@ private:
     bool m_modified = false;
     bool m_sessionStarted = false;
     bool m_clickEvents = false;
+    // The control's own click listener; other listeners of the selection
+    // handler's clicks (a dialog hiding by hit) neither take it nor lose theirs.
+    SgSubscription m_clicks;
     std::vector<std::pair<std::string, DispValue>> m_appParams;
     std::multiset<SgHandleTable::Handle> m_held;
     std::multiset<SgHandleTable::ViewerHandle> m_heldViewers;

@@ -58,21 +58,43 @@ void CDisplayDlg::OnHideByHit()
     selection->DeselectAll();
     if (m_deleteActiveTool)
         m_deleteActiveTool();
-    selection->AddSelectionCB(&SgSelectionHandler::MouseClickEvent, 0);
-    selection->SetUserEventCB(&CDisplayDlg::HideByHit, selection);
+    m_hideByHit = selection->SubscribeClicks([this](SgPath &path, const char *) {
+        // One object per arming.
+        if (HideByHit(&path))
+            m_hideByHit.Reset();
+    });
     RedrawViewers();
 }
 
-void CDisplayDlg::HideByHit(SgPath *path, char *, unsigned long long, void *)
+bool CDisplayDlg::HideByHit(SgPath *path)
 {
     if (!path || path->IsEmpty())
-        return;
+        return false;
     SgSeparator *object = path->GetObject(true);
     auto *hidden = dynamic_cast<SgObject *>(object);
     if (!hidden)
-        return;
+        return false;
     hidden->m_hide = 1;
     if (SgDocument *document = path->FindDocInPath())
         if (document->GetViewerCount() > 0)
             document->RedrawAllViewers();
+    return true;
+}
+
+void CDisplayDlg::OnOK()
+{
+    m_hideByHit.Reset();
+    CCadDlg::OnOK();
+}
+
+void CDisplayDlg::OnCancel()
+{
+    m_hideByHit.Reset();
+    CCadDlg::OnCancel();
+}
+
+void CDisplayDlg::OnClose()
+{
+    m_hideByHit.Reset();
+    CCadDlg::OnClose();
 }

@@ -35,11 +35,19 @@ public:
     void OnHideSelected();
     void OnHideUnselected();
     void OnUnhideAll();
-    // Deselects all and makes the next click on an object hide it.
+    // Deselects all and makes the next click on an object hide it; the
+    // dialog then listens no more. Closing the dialog disarms it too. Other
+    // listeners of clicks hear that click as well.
     void OnHideByHit();
-    // The click hook hiding by hit installs: hides the clicked object.
-    static void HideByHit(SgPath *path, char *name, unsigned long long code, void *handler);
+    bool IsHideByHitArmed() const { return m_hideByHit.IsActive(); }
+    // Hides the clicked object; false when the path holds none.
+    static bool HideByHit(SgPath *path);
+
+    void OnOK() override;
+    void OnCancel() override;
+    void OnClose() override;
 
 private:
     std::function<void()> m_deleteActiveTool;
+    SgSubscription m_hideByHit;
 };

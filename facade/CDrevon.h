@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "engine/core/SgRef.h"
+#include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/CDrevonDialogs.h"
 
@@ -157,10 +158,16 @@ public:
     using CustomEventCallback = void (*)(const char *text, void *data);
     // Kind 3: the current viewer's event hook (its frame-statistics report)
     // is cleared and `data` kept as its user value; fn is not used. Other
-    // kinds: the selection handler reports each click to fn with data.
+    // kinds: the selection handler reports each click to fn with data, for
+    // as long as the facade lives (another listener added so takes nothing
+    // from this one; the same fn and data twice are one listener).
     // False (nothing changed) without a viewer for kind 3, without a
     // selection handler or a function for the others.
     bool AddEventCallback(int kind, EventCallback fn, void *data);
+    // Clicks reach fn with data while the token is kept (the current
+    // document's selection handler); an inactive token without a document
+    // or a function.
+    [[nodiscard]] SgSubscription SubscribeClicks(EventCallback fn, void *data);
     // The document's custom events (texts from the custom spline dialog and
     // the like) reach fn with data while the token is kept; any number of
     // listeners, and they stay subscribed when another document is installed.
@@ -705,6 +712,15 @@ private:
     // installed (m_customEvent listens to it).
     SgDocumentEvents m_hostEvents;
     SgDocumentSubscription m_customEvent;
+    // The click listeners AddEventCallback made, with what they call.
+    struct ClickHook {
+        EventCallback fn;
+        void *data;
+        SgSubscription token;
+    };
+    std::vector<ClickHook> m_clickHooks;
+    // Whether playing would move anything: recorded tracks or particles.
+    bool HasSomethingToPlay();
     static void OnCustomEvent(const SgDocumentEvent &event, void *facade);
 };
 

@@ -111,6 +111,19 @@ SgMaterial *FirstMaterial(SgObject *object)
 
 } // namespace
 
+SgTransformSensor *TransformSensorOf(SgObject *object)
+{
+    if (!object)
+        return nullptr;
+    if (auto *existing = dynamic_cast<SgTransformSensor *>(object->FindPropertyNode(SgTransformSensor::ClassID())))
+        return existing;
+    SgRef<SgTransformSensor> sensor(new SgTransformSensor);
+    sensor->EnableUndo();
+    const bool added = object->AddPropertyNode(sensor.get(), false);
+    sensor->DisableUndo();
+    return added ? sensor.get() : nullptr;
+}
+
 // ---- Rubber lines and annotations ----------------------------------------------------------------------
 
 SgObject *CDrevon::CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
@@ -127,7 +140,7 @@ SgObject *CDrevon::CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
         SgFieldMngr *source = nullptr;
         const char *field = nullptr;
         if (useSensors) {
-            source = ends[i]->CreatePropertyNode(SgTransformSensor::ClassID());
+            source = TransformSensorOf(ends[i]);
             field = "translationOut";
         } else {
             source = ends[i]->GetTransform(true);

@@ -21,6 +21,7 @@
 #include "engine/nodes/properties/SgAxis.h"
 #include "engine/nodes/helpers/SgGrid.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/particles/SgEmitter.h"
 #include "engine/nodes/properties/SgBackground.h"
 #include "engine/nodes/properties/SgBillboard.h"
 #include "engine/nodes/properties/SgTransformSensor.h"
@@ -147,7 +148,30 @@ void CDrevon::Play(int)
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Playing needs a view to show the animation", "Play");
         return;
     }
+    // A timer redrawing a still scene would keep a core busy for nothing.
+    if (!HasSomethingToPlay()) {
+        SgDiagTellUser(SgDiagLevel::Info, kPackage, "There is nothing to play: the scene has no animation", "Play");
+        return;
+    }
     m_iPlaybackTimer = GetTimerService().StartTimer(kPlaybackPeriod, [this] { PlaybackTick(); });
+}
+
+bool CDrevon::HasSomethingToPlay()
+{
+    // A track moves its field only between two keys; the manager's own
+    // trajectory track is always there and moves nothing by itself.
+    SgAnimationMngr *animation = m_pDocument ? m_pDocument->GetAnimationMngr() : nullptr;
+    const CScenario *scenario = animation ? &animation->GetScenario() : nullptr;
+    for (int i = 0; scenario && i < scenario->GetTracksCount(); ++i) {
+        const CAnimationTrack *track = scenario->GetTrack(i);
+        const SgField *field = track->GetField();
+        if (track->GetKeyCount() >= 2 && field &&
+            field->GetContainer() != static_cast<const SgFieldMngr *>(animation))
+            return true;
+    }
+    // Particles move with the frames whether or not anything is recorded.
+    SgSeparator *root = GetRoot();
+    return root && FindNodeByClassID::Lookup(SgEmitter::ClassID(), root) != nullptr;
 }
 
 void CDrevon::PlaybackTick()
@@ -278,7 +302,16 @@ void CDrevon::OnPasteClone()
         return;
     SgCopy *copy = m_pDocument->GetCopyBuffer();
     copy->SetSelectionHandler(Selection());
-    copy->PasteClone(GetRoot());
+    const std::vector<SgObject *> pasted = copy->Paste(GetRoot());
+    // The copies are what the next move or delete acts on.
+    if (SgSelectionHandler *selection = Selection(); selection && !pasted.empty()) {
+        selection->DeselectAll();
+        for (SgObject *object : pasted) {
+            SgPath path(*GetRoot());
+            path.Append(object);
+            selection->Select(path, 0);
+        }
+    }
     Redraw();
 }
 
@@ -644,7 +677,7 @@ bool CDrevon::GimbalConnect()
         objects[0]->AddPropertyNode(billboard, false);
     }
     billboard->m_rotationType = 4;
-    auto *sensor = dynamic_cast<SgTransformSensor *>(objects[1]->CreatePropertyNode(SgTransformSensor::ClassID()));
+    SgTransformSensor *sensor = TransformSensorOf(objects[1]);
     if (!sensor)
         return false;
     return sensor->m_rotationOut.AsOutput().Connect(billboard->m_targetRotation.AsInput());

@@ -1,6 +1,8 @@
 // What the facade reports to its host beyond buttons and creation tools:
 // clicks on the scene, the current viewer's event hook, and the document's
 // custom events.
+#include <string>
+
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/viewer/SgViewer.h"
@@ -26,12 +28,28 @@ bool CDrevon::AddEventCallback(int kind, EventCallback fn, void *data)
         viewer->SetStatisticsCallback(nullptr, data);
         return true;
     }
+    SgSubscription token = SubscribeClicks(fn, data);
+    if (!token.IsActive())
+        return false;
+    for (ClickHook &hook : m_clickHooks) {
+        if (hook.fn == fn && hook.data == data) {
+            hook.token = std::move(token);
+            return true;
+        }
+    }
+    m_clickHooks.push_back(ClickHook{fn, data, std::move(token)});
+    return true;
+}
+
+SgSubscription CDrevon::SubscribeClicks(EventCallback fn, void *data)
+{
     SgSelectionHandler *selection = m_pDocument ? m_pDocument->GetSelectionHandler() : nullptr;
     if (!selection || !fn)
-        return false;
-    selection->SetUserEventCB(fn, data);
-    selection->AddSelectionCB(&SgSelectionHandler::MouseClickEvent, 0);
-    return true;
+        return {};
+    return selection->SubscribeClicks([fn, data](SgPath &path, const char *name) {
+        std::string text = name ? name : "";
+        fn(&path, text.data(), 0, data);
+    });
 }
 
 SgDocumentSubscription CDrevon::SubscribeCustomEvent(CustomEventCallback fn, void *data)

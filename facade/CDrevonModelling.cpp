@@ -110,7 +110,13 @@ SgGenPolyLine *ProfileOf(SgObject *object, SgNode **offset)
         *offset = shape;
         return nullptr;
     }
-    return object->GetObjectPolyline();
+    if (SgGenPolyLine *line = object->GetObjectPolyline())
+        return line;
+    // Circles, arcs and helices hand out their samples as any curve does.
+    SgSeparator *inner = object->GetInnerGroup();
+    const SgGroup *content = inner ? static_cast<const SgGroup *>(inner) : object;
+    SgNode *child = content->GetNumChildren() > 0 ? content->GetChild(0) : nullptr;
+    return child && child->IsDerivedFrom(SgGenPolyLine::ClassID()) ? static_cast<SgGenPolyLine *>(child) : nullptr;
 }
 
 // The value within a run of buttons: a button index from `first` on, else
@@ -335,6 +341,13 @@ void CDrevon::OnExtrude(int button)
         return;
 
     const int kind = InRun(button, kFirstExtrudeButton);
+    // A capped extrusion spans from one profile to the next: with one there
+    // is nothing to span, and an empty object would be all it made.
+    if (kind == kCapped && profiles.size() < 2) {
+        SgDiagTellUser(SgDiagLevel::Warning, kPackage, "Select two closed curves for a capped extrusion",
+                       "Capped Extrusion");
+        return;
+    }
     SgRef<SgGeometricShape> shape;
     switch (kind) {
     case kRoof:

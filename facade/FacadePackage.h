@@ -1,6 +1,14 @@
 #pragma once
 
+class SgObject;
+class SgTransformSensor;
+
 namespace drevon {
 // The package name the facade's diagnostics carry.
 inline constexpr const char *kPackage = "Facade";
+
+// The object's transform sensor, made when it has none. A sensor records
+// none of its own outputs, but its coming into a user's object is an edit
+// that the command's undo takes back. Null when none could be added.
+SgTransformSensor *TransformSensorOf(SgObject *object);
 } // namespace drevon

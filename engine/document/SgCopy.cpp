@@ -101,6 +101,28 @@ SgNode *SgCopy::DeepCopy(SgPath path)
     return result.get();
 }
 
+std::vector<SgObject *> SgCopy::Paste(SgSeparator *separator)
+{
+    std::vector<SgObject *> pasted;
+    if (!separator || m_buffer.empty())
+        return pasted;
+    SgKeyPoint keyPoint(separator->GetDocument());
+    for (const Entry &entry : m_buffer) {
+        SgObject *source = entry.path.IsEmpty() ? nullptr : AsSgObject(entry.path.GetObject(true));
+        if (!source)
+            continue;
+        SgCopyAction copy;
+        if (!copy.Apply(source) || !copy.GetResult())
+            continue;
+        SgRef<SgNode> result(copy.GetResult());
+        SgObject *object = AsSgObject(result.get());
+        // Refused when the separator lies inside the source itself.
+        if (object && separator->AddChild(object))
+            pasted.push_back(object);
+    }
+    return pasted;
+}
+
 SgSeparator *SgCopy::CopyView(SgSeparator *tree)
 {
     if (!tree)

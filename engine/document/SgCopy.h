@@ -1,7 +1,8 @@
 #pragma once
 // The document's copy buffer: the paths of the objects to copy, pasted as
-// clones (a new object that shows the source object and carries a transform
-// of its own) or, in deep-copy mode, as independent copies of the subgraph.
+// independent copies (Paste: the sources are never touched), as clones (a new
+// object that shows the source object and carries a transform of its own) or,
+// in deep-copy mode, as independent copies of the subgraph.
 //
 // A clone is an object with the clone mark whose first child is the object it
 // shows, renamed "OBJ-NON-CLONE" (the copy action shares such children
@@ -59,6 +60,13 @@ public:
     SgNode *DeepCopy(SgPath path);
     // A copy of a view tree (cameras, lights, background included).
     static SgSeparator *CopyView(SgSeparator *tree);
+
+    // Pastes an independent copy of every buffered object under the
+    // separator, in buffer order and as one undo step. The sources keep their
+    // names, places and text; a copy shares with its source only what the
+    // copy action shares (node-valued fields such as textures). Returns the
+    // copies; buffered paths that no longer end at an object paste nothing.
+    std::vector<SgObject *> Paste(SgSeparator *separator);
 
     // ---- Clones ---------------------------------------------------------------------
     static bool IsClone(const SgPath &path);

@@ -48,6 +48,8 @@ SgUndoInfo::SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *prev
     : m_type(kChildList), m_iOperation(operation), m_pGroup(group), m_pChild(child), m_pPrevious(previousSibling),
       m_keepGroup(KeepIfCounted(group)), m_keepPrevious(KeepIfCounted(previousSibling))
 {
+    if (const SgGroup *list = AsGroup(group))
+        m_iIndex = previousSibling ? list->IndexOf(previousSibling) + 1 : 0;
 }
 
 SgUndoInfo::~SgUndoInfo()
@@ -143,8 +145,13 @@ void SgUndoInfo::RelinkChild()
     if (!group || !m_pChild || group->IndexOf(m_pChild) >= 0)
         return;
     SgUndoRecordingPause pause(group->GetDocument());
+    const std::vector<SgNode *> &children = group->GetChildList();
     if (m_pPrevious && group->IndexOf(m_pPrevious) >= 0)
         group->SgGroup::AddChildAfter(m_pChild, m_pPrevious);
+    else if (m_pPrevious && m_iIndex >= static_cast<int>(children.size()))
+        group->SgGroup::AddChildAfter(m_pChild, nullptr);
+    else if (m_pPrevious && m_iIndex > 0)
+        group->SgGroup::AddChildBefore(m_pChild, children[static_cast<size_t>(m_iIndex)]);
     else
         group->SgGroup::AddChildBefore(m_pChild, nullptr);
     // An object keeps a pointer to its transform; a transform put back takes

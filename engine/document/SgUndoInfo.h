@@ -88,6 +88,10 @@ private:
     SgNode *m_pGroup = nullptr;
     SgRef<SgNode> m_pChild; // held even when nothing else counted it
     SgNode *m_pPrevious = nullptr;
+    // The child's index when the change was made: where it goes back when the
+    // sibling before it has left the group since (a creation tool that stood
+    // last while the object was added).
+    int m_iIndex = -1;
     SgRef<SgNode> m_keepGroup;
     SgRef<SgNode> m_keepPrevious;
 

@@ -64,12 +64,15 @@ void SgRubberTool::Start(SgHandleEventAction *action, PickedPointQuery *query)
     if (!m_bInitialized && m_pEditSeparator && !m_ObjectPath.IsEmpty()) {
         SgNode *holder = m_ObjectPath.GetLastElement();
         if (holder && holder->IsGroup()) {
-            static_cast<SgGroup *>(holder)->AddChildAfter(m_pEditSeparator, this);
-            m_ObjectPath.Append(m_pEditSeparator);
+            // Recording stops before the object joins the scene: the finished
+            // object is recorded once, whole, in its own key point, and a
+            // record of this addition would be an undo step of its own.
             if (SgDocument *document = GetDocumentHack()) {
                 SgDocumentLink::SetUndoRecording(document, false);
                 m_pUndoOffDocument = document;
             }
+            static_cast<SgGroup *>(holder)->AddChildAfter(m_pEditSeparator, this);
+            m_ObjectPath.Append(m_pEditSeparator);
         }
     }
 }

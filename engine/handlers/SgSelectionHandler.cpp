@@ -102,7 +102,11 @@ SgSelectionHandler::~SgSelectionHandler() = default;
 
 SgSelectionHandler::ChangeBatch::~ChangeBatch()
 {
-    if (--m_handler.m_iChangeDepth > 0 || !m_handler.m_bSelectionChanged)
+    if (--m_handler.m_iChangeDepth > 0)
+        return;
+    if (m_handler.m_bKeepAliveStale)
+        m_handler.KeepSelectedAlive();
+    if (!m_handler.m_bSelectionChanged)
         return;
     m_handler.m_bSelectionChanged = false;
     SgDocumentLink::SelectionChanged(m_handler.GetDocument());
@@ -197,7 +201,11 @@ void SgSelectionHandler::DoSelect(SgPath path)
     m_SelectedPaths.Add(path);
     m_bSelectionChanged = true;
     KeepSelectedAlive();
-    RunMember(m_pfnSelection, path, m_iSelectionValue, m_iTransformToolFrame);
+    // A tool per selected object costs its making and its drawing in every
+    // frame: past the bound, further objects are selected without one.
+    if (m_SelectedPaths.GetCount() <= kMaxSelectionTools)
+        RunMember(m_pfnSelection, path, m_iSelectionValue, m_iTransformToolFrame);
+    MouseClickEvent(path, 0, 0);
     if (m_pfnFinish)
         m_pfnFinish(path, m_pFinishData);
 }
@@ -407,6 +415,8 @@ void SgSelectionHandler::Delete(SgPathList &paths)
 {
     ChangeBatch batch(*this);
     const SgPathList saved(paths);
+    // However many objects go, they come back with one undo.
+    SgKeyPoint keyPoint(saved.IsEmpty() ? nullptr : saved.GetAt(saved.GetFirst()).FindDocInPath());
     for (POSITION pos = saved.GetFirst(); pos;) {
         SgPath path = saved.GetNext(pos);
         Delete(path);
@@ -499,11 +509,11 @@ void SgSelectionHandler::RemoveTool(SgPath &path, int, int)
 
 void SgSelectionHandler::MouseClickEvent(SgPath &path, int, int)
 {
-    if (!m_pfnUserEvent)
+    if (m_clickListeners.GetCount() == 0)
         return;
     SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
-    std::string name = object ? object->GetName() : std::string();
-    m_pfnUserEvent(&path, name.data(), 0, m_pUserEventData);
+    const std::string name = object ? object->GetName() : std::string();
+    m_clickListeners.Publish(path, name.c_str());
 }
 
 void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)
@@ -610,6 +620,8 @@ void SgSelectionHandler::UnGroupSelection()
     if (m_SelectedPaths.GetCount() == 0)
         return;
     const SgPathList saved(m_SelectedPaths);
+    // Every group taken apart comes back with one undo.
+    SgKeyPoint command(saved.GetAt(saved.GetFirst()).FindDocInPath());
     DeselectAll();
     for (POSITION pos = saved.GetFirst(); pos;) {
         SgPath path = saved.GetNext(pos);
@@ -789,6 +801,15 @@ void SgSelectionHandler::SetContextParent(SgObject *parent)
 
 void SgSelectionHandler::KeepSelectedAlive()
 {
+    // Inside a batch the old set stays (it holds at least what is still
+    // selected but for the paths added meanwhile, which the scene holds);
+    // the set is taken once when the batch ends, so selecting n objects in
+    // one go costs n, not n squared.
+    if (m_iChangeDepth > 0) {
+        m_bKeepAliveStale = true;
+        return;
+    }
+    m_bKeepAliveStale = false;
     // The groups that hold this handler: a reference on them would keep the
     // scene alive through its own child.
     std::unordered_set<const SgNode *> holders;

@@ -16,6 +16,7 @@
 #include "engine/core/SgPathList.h"
 #include "engine/actions/SgSelectionHandlerInterface.h"
 #include "engine/core/SgRef.h"
+#include "engine/core/SgSubscribers.h"
 #include "engine/handlers/SgEventHandler.h"
 
 class SgDrawStyle;
@@ -57,11 +58,17 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     SG_CLASS_HEADER(SgSelectionHandler, SgFieldMngr)
 
     enum Policy : int { kByModifier = 0, kReplace = 1, kToggle = 2 };
+    // The selection callback (a manipulator, a highlight) runs for the first
+    // this many selected objects only, so that selecting thousands stays
+    // linear and their frames stay interactive.
+    static constexpr int kMaxSelectionTools = 16;
 
     using PathCB = void (*)(SgPath &path, void *data);
     using MemberCB = void (SgSelectionHandler::*)(SgPath &path, int, int);
     using AfterMoveCB = void (*)(SgHandleEventAction *action, void *data);
-    using UserEventCB = void (*)(SgPath *path, char *name, unsigned long long code, void *data);
+    // A selection as click listeners hear it: the path selected (after the
+    // pick filter) and the object's name.
+    using ClickListener = std::function<void(SgPath &path, const char *name)>;
 
     SgSelectionHandler();
 
@@ -122,7 +129,7 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     SgPath GroupSelection();
     // Takes every selected group apart (its members take its place, each
     // keeping its place in the world) and selects the members; selected
-    // objects that are no group stay selected. One undo step per group.
+    // objects that are no group stay selected. One undo step for all.
     void UnGroupSelection();
     // Attaches the second and later selected objects to the first: into it
     // when it is a group (or ends with a bone or a Boolean), else into a new
@@ -150,6 +157,7 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
     // Takes the first manipulator out of the path's object and keeps it
     // until the next call.
     void RemoveTool(SgPath &path, int, int);
+    // Tells every click listener about the path (see SubscribeClicks).
     void MouseClickEvent(SgPath &path, int, int);
     // The current tool carries the selected object with the mouse until the
     // button comes up (an object dragged in from outside the view); false
@@ -223,13 +231,14 @@ class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInter
         m_iSelectionValue = value;
     }
     void AddDeselectionCB(MemberCB cb) { m_pfnDeselection = cb; }
-    void SetUserEventCB(UserEventCB cb, void *data)
+    // Any number of listeners hear each object that is selected (a click's
+    // or a program's), after its selection callback ran; none takes the
+    // clicks from another. The token takes the listener off when it goes.
+    [[nodiscard]] SgSubscription SubscribeClicks(ClickListener listener)
     {
-        m_pfnUserEvent = cb;
-        m_pUserEventData = data;
+        return m_clickListeners.Subscribe(std::move(listener));
     }
-    UserEventCB getUserEventCB() const { return m_pfnUserEvent; }
-    void *getUserEventData() const { return m_pUserEventData; }
+    int GetClickListenerCount() const { return m_clickListeners.GetCount(); }
     // The group inside which clicks pick the top-most object; null for the scene.
     SgNode *GetContextParent() const { return m_pContextParent.get(); }
     int GetTransformToolFrame() const { return m_iTransformToolFrame; }
@@ -266,6 +275,7 @@ private:
     };
     int m_iChangeDepth = 0;
     bool m_bSelectionChanged = false;
+    bool m_bKeepAliveStale = false;
 
     bool m_bSubObjectState = false;
     SgPath m_EditedObject;
@@ -278,7 +288,6 @@ private:
     SgPath m_LastPickPath;
     void *m_pStartData = nullptr;
     void *m_pFinishData = nullptr;
-    void *m_pUserEventData = nullptr;
     SgTool *m_pCurrentTool = nullptr;
     SgHandleEventAction *m_pCurrentAction = nullptr;
     SgRef<SgMaterial> m_pMaterial;
@@ -290,7 +299,7 @@ private:
     MemberCB m_pfnSelection = &SgSelectionHandler::TransformTool;
     int m_iSelectionValue;
     MemberCB m_pfnDeselection = &SgSelectionHandler::RemoveTool;
-    UserEventCB m_pfnUserEvent = nullptr;
+    SgSubscribers<SgPath &, const char *> m_clickListeners;
     SgRef<SgNode> m_pContextParent;
     SgRef<SgNode> m_pHeldManipulator;
     int m_iTransformToolFrame = 0;

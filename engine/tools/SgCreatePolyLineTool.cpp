@@ -23,6 +23,8 @@ SG_CLASS_SOURCE(SgCreatePolyLineTool, SgRubberTool, SgFieldMngr, "SgCreatePolyLi
 namespace {
 constexpr int kSnapDirections = 8;
 constexpr int kCubicCurveType = 2;
+// A new curve's colour: a deep blue that stands out on the grey background.
+const Color kNewCurveColor(0.05f, 0.15f, 0.8f, 1.0f);
 } // namespace
 
 SgCreatePolyLineTool::~SgCreatePolyLineTool() = default;
@@ -67,6 +69,10 @@ void SgCreatePolyLineTool::CreateObjectGroup()
     auto *style = new SgDrawStyle;
     style->m_lineWidth.Set(2.0f);
     object->AddPropertyNode(style, false);
+    // The default material's light grey is lost on the view's grey ground.
+    auto *own = new SgMaterial;
+    own->m_diffuseColor.SetValue(0, kNewCurveColor);
+    object->AddPropertyNode(own, false);
 }
 
 Vec3 SgCreatePolyLineTool::PointUnderCursor(SgHandleEventAction *action)

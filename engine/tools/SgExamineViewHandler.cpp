@@ -171,14 +171,19 @@ int SgExamineViewHandler::HandleFunc(SgHandleEventAction *action)
         }
         [[fallthrough]];
     case kRButtonUp:
-    case kMButtonUp:
+    case kMButtonUp: {
         if (m_mode == kNone)
             return 0;
         if (SgViewer *viewer = action->GetViewer(); viewer && viewer->GetGLWindow())
             viewer->GetGLWindow()->ReleaseCapture();
         SgTool::SetToolActive(false);
+        // A right click that did not dolly is the scene's: it finishes the
+        // curve a creation tool is drawing.
+        const bool rightClick = message == kRButtonUp && m_mode == kDolly &&
+                                std::abs(event->m_x - m_startX) < kMinDrag && std::abs(event->m_y - m_startY) < kMinDrag;
         m_mode = kNone;
-        return 1;
+        return rightClick ? 0 : 1;
+    }
     case kRButtonDown:
         m_mode = kDolly;
         OnActivate(action);

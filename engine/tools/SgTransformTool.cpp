@@ -622,14 +622,20 @@ int SgTransformTool::OnLButtonUp(SgHandleEventAction *action)
     if (m_iDragState != kDragging)
         return 0;
     SgEvent *event = action ? action->GetEvent() : nullptr;
-    if (event && ObjectInScene())
-        DragStep(action, event->m_x, event->m_y);
     // Less than 2 by 2 pixels is a click, which the selection handler behind
     // still answers; a drag is not a click, nor is a drop.
     const bool click = !m_bDragAndDrop && (!event || (std::abs(event->m_x - m_iStartX) < kMinDrag &&
                                                       std::abs(event->m_y - m_iStartY) < kMinDrag));
+    // A click moves nothing: no step at the release, and what a jitter of
+    // the press moved goes back, so the text and the saved state stay.
+    if (event && ObjectInScene() && !click)
+        DragStep(action, event->m_x, event->m_y);
+    SgDocument *document = m_pKeyPointDocument;
+    const int keyPoint = m_iKeyPoint;
     m_bDragAndDrop = false;
     EndDrag(action);
+    if (click)
+        RevertDrag(document, keyPoint);
     PlacePivotMarker();
     // The release's step and the end of the drag: one report.
     NotifyChange(ReportDocument(action), GetMode());
@@ -646,21 +652,35 @@ int SgTransformTool::OnKeyDown(SgHandleEventAction *action)
     const int keyPoint = m_iKeyPoint;
     m_bDragAndDrop = false;
     EndDrag(action);
-    const SgUndoInfo *last = document ? document->GetUndoInfo(document->GetUndoCursor()) : nullptr;
-    if (last && keyPoint >= 0 && last->GetKeyPoint() == keyPoint) {
-        document->RevertToLastKeyPoint(keyPoint);
-    } else if (SgTransform *transform = GetTransform(); transform && ObjectInScene()) {
-        // Without undo recording the snapshot of the press puts it back.
-        transform->m_translation.Set(m_startTranslation);
-        transform->m_center.Set(m_startCenter);
-        transform->m_scaleFactor.Set(m_startScale);
-        transform->m_rotation.Set(m_startRotation);
-        transform->m_scaleOrientation.Set(m_startOrientation);
-    }
+    RevertDrag(document, keyPoint);
     PlacePivotMarker();
     NotifyChange(ReportDocument(action), GetMode());
     SgToolLink::Redraw(SgToolLink::Viewer(action), true);
     return 1;
+}
+
+void SgTransformTool::RevertDrag(SgDocument *document, int keyPoint)
+{
+    const SgUndoInfo *last = document ? document->GetUndoInfo(document->GetUndoCursor()) : nullptr;
+    if (last && keyPoint >= 0 && last->GetKeyPoint() == keyPoint) {
+        document->RevertToLastKeyPoint(keyPoint);
+        return;
+    }
+    SgTransform *transform = GetTransform();
+    if (!transform || !ObjectInScene())
+        return;
+    // Without undo recording the snapshot of the press puts it back; values
+    // that did not change are not set again.
+    if (!(transform->m_translation.Get(true) == m_startTranslation))
+        transform->m_translation.Set(m_startTranslation);
+    if (!(transform->m_center.Get(true) == m_startCenter))
+        transform->m_center.Set(m_startCenter);
+    if (!(transform->m_scaleFactor.Get(true) == m_startScale))
+        transform->m_scaleFactor.Set(m_startScale);
+    if (!(transform->m_rotation.Get(true) == m_startRotation))
+        transform->m_rotation.Set(m_startRotation);
+    if (!(transform->m_scaleOrientation.Get(true) == m_startOrientation))
+        transform->m_scaleOrientation.Set(m_startOrientation);
 }
 
 void SgTransformTool::EndDrag(SgHandleEventAction *action)

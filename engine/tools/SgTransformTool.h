@@ -169,6 +169,9 @@ protected:
     // The object the tool works on still lies in a scene.
     bool ObjectInScene() const;
     void EndDrag(SgHandleEventAction *action);
+    // Puts the transform back as the press found it: the undo of the drag's
+    // key point when it recorded, else the press's snapshot.
+    void RevertDrag(SgDocument *document, int keyPoint);
     // Whether the tool's centre handle carries the object onto what lies
     // under the cursor (the move tool's does).
     virtual bool CanDragAndDrop() const { return false; }

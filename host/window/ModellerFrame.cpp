@@ -2,6 +2,7 @@
 
 #include "host/window/ControlChannel.h"
 
+#include <filesystem>
 #include <string>
 
 #include <wx/aboutdlg.h>
@@ -11,6 +12,7 @@
 #include <wx/sizer.h>
 
 #include "control/wx/FennixCtrl.h"
+#include "engine/document/SgDocument.h"
 #include "engine/viewer/SgPrint.h"
 #include "facade/CDrevon.h"
 #include "platform/controls/SgVectorFieldModel.h"
@@ -32,8 +34,12 @@ wxString MenuLabel(const CommandEntry &entry)
 } // namespace
 
 ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
-    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxDefaultSize), m_facade(facade)
+    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxDefaultSize), m_facade(facade), m_openedName(title)
 {
+    Bind(wxEVT_IDLE, [this](wxIdleEvent &event) {
+        UpdateTitle();
+        event.Skip();
+    });
     m_sizer = new wxBoxSizer(wxVERTICAL);
     SetSizer(m_sizer);
     BuildMenus();
@@ -73,6 +79,17 @@ ModellerFrame::~ModellerFrame()
     }
     m_ctrl->SetHostActions(nullptr);
     m_ctrl->SetButtonListener(nullptr);
+}
+
+void ModellerFrame::UpdateTitle()
+{
+    const SgDocument *document = m_facade->GetDocument();
+    const std::string path = document ? document->GetFileName() : std::string();
+    wxString title = path.empty() ? m_openedName : wxString::FromUTF8(std::filesystem::path(path).filename().string());
+    if (m_facade->IsModified())
+        title += " *";
+    if (GetTitle() != title)
+        SetTitle(title);
 }
 
 void ModellerFrame::BuildMenus()

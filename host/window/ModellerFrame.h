@@ -65,8 +65,14 @@ private:
     // The user took a number in the editor: it goes into the field.
     void OnFieldEditorTaken();
     void RememberFieldEditor();
+    // The title names the document as it is now called (after a Save As)
+    // and marks unsaved changes with " *".
+    void UpdateTitle();
 
     drevon::CDrevon *m_facade;
+    // The name the window opened with: the title while the document has no
+    // file name of its own (a scene read from an address).
+    wxString m_openedName;
     FennixCtrl *m_ctrl = nullptr;
     wxBoxSizer *m_sizer = nullptr;
     wxPanel *m_fieldPanel = nullptr;

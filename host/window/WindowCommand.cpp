@@ -89,7 +89,11 @@ bool OfferToSave()
 {
     if (s_savePath || !HasUnsavedChanges())
         return true;
-    const std::string name = std::filesystem::path(s_scenePath).filename().string();
+    // The document's own name once a Save As gave it one; a failed Save As
+    // leaves it as it was.
+    const std::string current = s_document ? s_document->GetFileName() : std::string();
+    const std::string known = current.empty() ? std::string(s_scenePath) : current;
+    const std::string name = std::filesystem::path(known).filename().string();
     const int answer = GetNotifier().Message("Save changes to " + name + " before closing?", "fennix",
                                              Notifier::Buttons::YesNoCancel, Notifier::Icon::Question);
     if (answer == Notifier::No)
@@ -98,7 +102,7 @@ bool OfferToSave()
         return false;
     // Scene text goes only into a scene file of this system's own format;
     // any other name asks where to write.
-    std::string target = s_scenePath;
+    std::string target = known;
     if (std::filesystem::path(target).extension() != ".kvrx") {
         FileRequest request;
         request.title = "Save Scene As";

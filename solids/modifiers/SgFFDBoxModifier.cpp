@@ -220,6 +220,9 @@ SgGroup *SgFFDBoxModifier::CreateGizmoGroup(SgObject *object, bool fitToObject, 
     lattice->m_indexes.SetVals(int(indexes.size()), indexes.data());
     lattice->m_sizes.SetVals(int(sizes.size()), sizes.data());
     lattice->m_loopCount.SetVals(int(loops.size()), loops.data());
+    // One surface for the whole wire: without ids the renderer draws no face.
+    const std::vector<unsigned short> surfaces(loops.size(), 0);
+    lattice->m_surfID.SetVals(int(surfaces.size()), surfaces.data());
     gizmo->AddChild(lattice.get());
     m_latticeGizmo.Set(NodePtr(lattice.get()));
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dialogs/CCadDlg.h"
+#include "dialogs/CDisplayDlg.h"
 #include "engine/core/SgHandleTable.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
@@ -372,6 +373,30 @@ TEST_F(NodesTest, EnableEventMakesClicksOnObjectsFireClickEventWithTheName)
     EXPECT_EQ(Count("ClickEvent"), 2);
     // The control gone, the selection no longer calls it.
     m_control.Destroy();
+}
+
+TEST_F(NodesTest, HideByHitOfAClosedDisplayDialogTakesNoClickFromTheControl)
+{
+    SgObject *box = AddObject("box", false);
+    ASSERT_TRUE(Call("EnableEvent", {DispValue::Int(1)}).ok);
+    {
+        CDisplayDlg display(Document());
+        display.Opened();
+        display.OnHideByHit();
+        display.OnClose();
+    }
+    m_events.clear();
+    Select({box});
+    Select({box});
+    EXPECT_EQ(Count("ClickEvent"), 2);
+    EXPECT_EQ(box->m_hide.Get(), 0) << "a closed dialog still hides by hit";
+
+    // Armed, it hides the next object and the control hears that click too.
+    CDisplayDlg display(Document());
+    display.OnHideByHit();
+    Select({box});
+    EXPECT_EQ(box->m_hide.Get(), 1);
+    EXPECT_EQ(Count("ClickEvent"), 3);
 }
 
 } // namespace

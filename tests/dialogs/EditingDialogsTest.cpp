@@ -436,9 +436,10 @@ TEST_F(EditingDialogsTest, HideUnselectedWithNothingSelectedHidesEveryObject)
     EXPECT_EQ(a->m_hide.Get(), 1);
 }
 
-TEST_F(EditingDialogsTest, HideByHitHidesTheClickedObjectOnly)
+TEST_F(EditingDialogsTest, HideByHitHidesTheNextObjectClickedOnlyAndLetsGo)
 {
     SgObject *a = Box(Vec3(0, 0, 0));
+    SgObject *b = Box(Vec3(3, 0, 0));
     Selection()->Select(a, 0);
     CDisplayDlg dialog(&document);
     bool toolDropped = false;
@@ -447,12 +448,21 @@ TEST_F(EditingDialogsTest, HideByHitHidesTheClickedObjectOnly)
     EXPECT_TRUE(toolDropped);
     EXPECT_EQ(Selection()->GetSelCount(), 0);
     SgPath empty;
-    CDisplayDlg::HideByHit(&empty, nullptr, 0, Selection());
-    EXPECT_EQ(a->m_hide.Get(), 0);
-    SgPath hit;
-    hit.CreateFromNode(a);
-    CDisplayDlg::HideByHit(&hit, nullptr, 0, Selection());
+    EXPECT_FALSE(CDisplayDlg::HideByHit(&empty));
+    ASSERT_TRUE(dialog.IsHideByHitArmed());
+    Selection()->Select(a, 0);
     EXPECT_EQ(a->m_hide.Get(), 1);
+    EXPECT_FALSE(dialog.IsHideByHitArmed()) << "one object per arming";
+    Selection()->DeselectAll();
+    Selection()->Select(b, 0);
+    EXPECT_EQ(b->m_hide.Get(), 0) << "the second click hid again";
+
+    // Closing the dialog disarms it.
+    dialog.Opened();
+    dialog.OnHideByHit();
+    dialog.OnClose();
+    EXPECT_FALSE(dialog.IsHideByHitArmed());
+    EXPECT_EQ(Selection()->GetClickListenerCount(), 0);
 }
 
 // ---- Font ------------------------------------------------------------------------------------

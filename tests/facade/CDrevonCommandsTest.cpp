@@ -35,6 +35,17 @@ SgObject *AddSphere(SgSeparator *root, const char *name)
     return object;
 }
 
+// A scene with one recorded track, so that playing has something to move.
+void GiveTrack(drevon::CDrevon &facade)
+{
+    SgObject *ball = AddSphere(facade.GetRoot(), "Animated");
+    CScenario &scenario = facade.GetDocument()->GetAnimationMngr()->GetScenario();
+    SgTransform *transform = ball->GetTransform(true);
+    scenario.AddRecordItem(&transform->m_translation, 0.0, true);
+    transform->m_translation = Vec3(1, 0, 0);
+    scenario.AddRecordItem(&transform->m_translation, 1.0, true);
+}
+
 // Both turn every vector alike.
 bool SameRotation(const Rotation &a, const Rotation &b)
 {
@@ -52,6 +63,7 @@ bool SameRotation(const Rotation &a, const Rotation &b)
 TEST_F(FacadeTest, HundredPlaybackTicksBringFrameZeroBack)
 {
     AddViewer();
+    GiveTrack(*m_facade);
     m_facade->Play(123);
     ASSERT_TRUE(m_facade->IsPlaying());
     for (int i = 0; i < 100; ++i)
@@ -62,6 +74,7 @@ TEST_F(FacadeTest, HundredPlaybackTicksBringFrameZeroBack)
 TEST_F(FacadeTest, PlaybackStoppedAt37ResumesAt37)
 {
     AddViewer();
+    GiveTrack(*m_facade);
     m_facade->Play(0);
     for (int i = 0; i < 37; ++i)
         GetHeadlessTimerService().RunDue();
@@ -77,6 +90,7 @@ TEST_F(FacadeTest, PlaybackStoppedAt37ResumesAt37)
 TEST_F(FacadeTest, PlaybackTimerDiesWithTheFacade)
 {
     AddViewer();
+    GiveTrack(*m_facade);
     m_facade->Play(0);
     const int running = GetHeadlessTimerService().GetRunningCount();
     m_facade.reset();
@@ -91,6 +105,18 @@ TEST_F(FacadeTest, PlayWithoutAViewerSaysSoAndStartsNothing)
     m_facade->Play(0);
     EXPECT_FALSE(m_facade->IsPlaying());
     EXPECT_TRUE(capture.Contains("needs a view")) << capture.GetText();
+}
+
+TEST_F(FacadeTest, PlayWithNothingToAnimateSaysSoAndStartsNothing)
+{
+    AddViewer();
+    AddSphere(m_facade->GetRoot(), "Still");
+    const int running = GetHeadlessTimerService().GetRunningCount();
+    SgDiagCapture capture;
+    m_facade->Play(0);
+    EXPECT_FALSE(m_facade->IsPlaying());
+    EXPECT_EQ(GetHeadlessTimerService().GetRunningCount(), running) << "a timer runs for a still scene";
+    EXPECT_TRUE(capture.Contains("nothing to play")) << capture.GetText();
 }
 
 TEST_F(FacadeTest, AnimationRecordOfAnUnknownFieldRecordsNothing)

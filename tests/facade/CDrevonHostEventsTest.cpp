@@ -1,6 +1,10 @@
 // What the facade reports to its host besides buttons and creation tools:
 // the current viewer's hook (kind 3) and clicks (any other kind).
+#include "engine/core/SgSeparator.h"
+#include "engine/handlers/SgManipulator.h"
 #include "engine/handlers/SgSelectionHandler.h"
+#include "engine/nodes/geometry/SgSphere.h"
+#include "engine/nodes/object/SgObject.h"
 #include "engine/viewer/SgViewer.h"
 #include "tests/facade/FacadeTestSupport.h"
 
@@ -21,7 +25,7 @@ TEST_F(FacadeTest, EventKindThreeClearsTheCurrentViewersHookIgnoringTheFunction)
     void *user = nullptr;
     EXPECT_EQ(viewer->GetStatisticsCallback(user), nullptr);
     EXPECT_EQ(user, &host);
-    EXPECT_EQ(Selection()->getUserEventCB(), nullptr) << "the function is not used for kind 3";
+    EXPECT_EQ(Selection()->GetClickListenerCount(), 0) << "the function is not used for kind 3";
 }
 
 TEST_F(FacadeTest, EventCallbacksRefuseWhatTheyCannotServe)
@@ -31,10 +35,33 @@ TEST_F(FacadeTest, EventCallbacksRefuseWhatTheyCannotServe)
     EXPECT_FALSE(m_facade->AddEventCallback(3, &Click, &host)) << "no viewer";
     EXPECT_TRUE(capture.Contains("no viewer")) << capture.GetText();
     EXPECT_FALSE(m_facade->AddEventCallback(1, nullptr, &host)) << "no function";
-    EXPECT_EQ(Selection()->getUserEventCB(), nullptr);
+    EXPECT_EQ(Selection()->GetClickListenerCount(), 0);
     ASSERT_TRUE(m_facade->AddEventCallback(1, &Click, &host));
-    EXPECT_EQ(Selection()->getUserEventCB(), &Click);
-    EXPECT_EQ(Selection()->getUserEventData(), &host);
+    ASSERT_TRUE(m_facade->AddEventCallback(1, &Click, &host));
+    EXPECT_EQ(Selection()->GetClickListenerCount(), 1) << "the same function and data listen once";
+}
+
+TEST_F(FacadeTest, ClickListenersAreHeardTogetherAndLeaveTheManipulatorAlone)
+{
+    g_calls = 0;
+    int host = 0;
+    ASSERT_TRUE(m_facade->AddEventCallback(1, &Click, &host));
+    {
+        SgSubscription second = m_facade->SubscribeClicks(&Click, nullptr);
+        ASSERT_TRUE(second.IsActive());
+        auto *object = new SgObject(true, true);
+        object->SetName("clicked");
+        object->AddChild(new SgSphere);
+        m_facade->GetRoot()->AddChild(object);
+        SgPath path(*m_facade->GetRoot());
+        path.Append(object);
+        Selection()->Select(path, 0);
+        EXPECT_EQ(g_calls, 2) << "both listeners hear the click";
+        EXPECT_NE(object->FindFirstNodeCond([](SgNode *node) { return node->IsDerivedFrom(SgManipulator::ClassID()); }),
+                  nullptr)
+            << "listening to clicks took the selection's manipulator away";
+    }
+    EXPECT_EQ(Selection()->GetClickListenerCount(), 1) << "the dropped token took its listener off";
 }
 
 } // namespace

@@ -8,7 +8,9 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/handlers/SgTool.h"
 #include "engine/nodes/geometry/SgSphere.h"
+#include "engine/document/SgAnimationMngr.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/tools/SgTransformTool.h"
 #include "engine/viewer/SgEvent.h"
@@ -33,6 +35,12 @@ protected:
         m_ball->SetName("Ball");
         m_ball->AddChild(new SgSphere);
         m_facade->GetRoot()->AddChild(m_ball);
+        // Something to play, so that the playing keys start and stop it.
+        CScenario &scenario = Document()->GetAnimationMngr()->GetScenario();
+        SgTransform *transform = m_ball->GetTransform(true);
+        scenario.AddRecordItem(&transform->m_translation, 0.0, true);
+        transform->m_translation = Vec3(1, 0, 0);
+        scenario.AddRecordItem(&transform->m_translation, 1.0, true);
     }
     void TearDown() override
     {

@@ -17,6 +17,7 @@
 #include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgCircle.h"
 #include "engine/nodes/geometry/SgPlane.h"
 #include "engine/nodes/geometry/SgPointSet.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
@@ -264,6 +265,26 @@ TEST_F(ModellingTest, OnePolylineRevolvesTwoExtrudeWithProfilesNumberedInOrder)
     EXPECT_EQ(extrude->GetSlotNode(1), Content(second));
     EXPECT_NE(Content(objects[3]), nullptr);
     EXPECT_EQ(Content(first)->GetClassID(), SgPolyLine::ClassID()) << "the profiles stay where they were";
+}
+
+TEST_F(ModellingTest, ACircleIsAProfileAndACappedExtrusionNeedsTwo)
+{
+    auto *curve = new SgCircle;
+    curve->m_radius.Set(0.5);
+    SgObject *circle = Add(curve, "circle", Vec3(2, 0, 0));
+    Select({circle});
+    ASSERT_TRUE(m_facade->UpdateExtrude(113)) << "a circle is offered as a profile";
+    const size_t before = Objects().size();
+    m_facade->OnExtrude(113);
+    std::vector<SgObject *> objects = Objects();
+    ASSERT_EQ(objects.size(), before + 1) << "the entry was enabled and did nothing";
+    EXPECT_EQ(Content(objects.back())->GetClassID(), SgRevolve::ClassID());
+
+    Select({circle});
+    SgDiagCapture capture;
+    m_facade->OnExtrude(117);
+    EXPECT_EQ(Objects().size(), before + 1) << "a capped extrusion of one profile made an object";
+    EXPECT_TRUE(capture.Contains("two closed curves")) << capture.GetText();
 }
 
 TEST_F(ModellingTest, ExtrusionIsOneUndoStepAndNeedsAProfile)

@@ -27,6 +27,13 @@ void SgCircle::sample(int)
     SampleArc();
 }
 
+void SgCircle::OnChange(SgField *field)
+{
+    if (m_bSampled && field != &m_outPoints && field != &m_samples)
+        sample(0);
+    SgGenPolyLine::OnChange(field);
+}
+
 void SgCircle::SampleArc()
 {
     const int segments = m_segments.Get(true);

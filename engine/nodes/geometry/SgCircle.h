@@ -22,6 +22,9 @@ class SgCircle : public SgGenPolyLine {
 
 protected:
     ~SgCircle() override = default;
+    // A new radius, resolution or angle re-samples a curve that was sampled,
+    // so that what is drawn and picked is the size the fields say.
+    void OnChange(SgField *field) override;
     // Samples the arc the members below describe, at least 2 intervals.
     void SampleArc();
 

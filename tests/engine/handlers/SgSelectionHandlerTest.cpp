@@ -178,6 +178,23 @@ TEST_F(SgSelectionHandlerTest, SelectAllAndInvert)
     EXPECT_EQ(m_handler->GetSelectedObjects(0, objects, paths), 0);
 }
 
+TEST_F(SgSelectionHandlerTest, SelectingManyObjectsRunsTheSelectionCallbackForABoundedNumber)
+{
+    const int many = SgSelectionHandler::kMaxSelectionTools * 4;
+    for (int i = 0; i < many; ++i)
+        m_objects.push_back(AddObject(m_root.get(), "m"));
+    m_handler->SelectAll(m_root.get());
+    EXPECT_EQ(m_handler->GetSelCount(), many + 3);
+    int selected = 0;
+    for (const std::string &event : m_handler->events)
+        selected += event[0] == '+';
+    EXPECT_EQ(selected, SgSelectionHandler::kMaxSelectionTools) << "a manipulator for every selected object";
+    m_handler->DeselectAll();
+    EXPECT_EQ(m_handler->GetSelCount(), 0);
+    for (SgObject *object : m_objects)
+        EXPECT_FALSE(object->isSelected());
+}
+
 // Collects the names of the objects it is run on.
 struct NameOp : SelectOp {
     explicit NameOp(int recurse) : SelectOp(recurse) {}

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
@@ -18,6 +19,7 @@
 #include "engine/tools/SgCreateBezierTool.h"
 #include "engine/tools/SgCreatePolyLineTool.h"
 #include "engine/tools/SgCreatePolygonTool.h"
+#include "engine/tools/SgExamineViewHandler.h"
 #include "tests/engine/viewer/WindowHarness.h"
 
 namespace {
@@ -184,6 +186,47 @@ TEST_F(CurveToolTest, APolygonNeedsThreePoints)
     ASSERT_NE(polygon, nullptr);
     EXPECT_EQ(polygon->m_coordinates.GetCount(), 3);
     EXPECT_EQ(SceneText().find("SgPolyLine {"), std::string::npos) << "the outline is gone";
+}
+
+TEST_F(CurveToolTest, ARightClickThroughTheViewHandlerFinishesEveryCurveInOneUndoStep)
+{
+    // The window's view handler stands before the scene and dollies with
+    // the right button; a right click that does not move is the scene's.
+    auto *examine = new SgExamineViewHandler;
+    examine->SetLeftClickToScene(true);
+    m_h.AddViewHandler(examine);
+    struct Case {
+        const char *what;
+        SgCreatePolyLineTool *tool;
+    };
+    const Case cases[] = {
+        {"polyline", new SgCreatePolyLineTool},
+        {"polygon", new SgCreatePolygonTool},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto *tool = AddTool(c.tool);
+        m_h.Document()->ResetUndo();
+        const int children = RootChildren();
+        const std::string before = SceneText();
+        Click({200, 200});
+        Click({300, 200});
+        Click({300, 300});
+        Click({200, 300});
+        m_h.Down(Button::Right, {200, 300});
+        m_h.Up(Button::Right, {200, 300});
+        EXPECT_FALSE(tool->IsStarted()) << "the right click did not finish the curve";
+        EXPECT_EQ(g_finished, 1);
+        ASSERT_EQ(RootChildren(), children + 1);
+        m_h.Document()->Undo();
+        EXPECT_FALSE(m_h.Document()->IsUndoStackNonEmpty()) << "the curve took more than one step";
+        EXPECT_EQ(SceneText(), before) << "the undo did not give the text back";
+        {
+            SgUndoRecordingPause pause(m_h.Document());
+            m_h.Document()->GetRoot()->DeleteChild(tool);
+        }
+        g_finished = 0;
+    }
 }
 
 TEST_F(CurveToolTest, BezierTangentsAreOppositeAndEqual)

@@ -479,6 +479,29 @@ TEST_F(MoveToolTest, APressOnTheObjectItselfDragsWithTheRememberedHandle)
     Handler()->AddSelectionCB(&SgSelectionHandler::TransformTool, SgMoveTool::ClassID());
 }
 
+TEST_F(MoveToolTest, AClickOnTheSelectedObjectWithoutMovingChangesNothing)
+{
+    SgTransform *transform = m_object->GetTransform(true);
+    transform->m_translation.Set(Vec3(-3.0, 0, 0) + Vec3(3.0, 0, 0));
+    SelectCube();
+    ASSERT_NE(Tool(), nullptr);
+    m_h.Document()->ResetUndo();
+    const Vec3 before = Translation();
+    // A corner of the cube's face, clear of the gizmo's handles; a still
+    // click and one that jitters by a pixel.
+    const Vec2i at = m_h.Project(Vec3(0.2, -0.2, 0.25));
+    for (int jitter : {0, 1}) {
+        SCOPED_TRACE(jitter);
+        m_h.Down(Button::Left, at);
+        if (jitter)
+            m_h.Move({at.x + jitter, at.y});
+        m_h.Up(Button::Left, at);
+        EXPECT_TRUE(Translation() == before) << "the click moved the object to " << Translation().x;
+        EXPECT_FALSE(m_h.Document()->IsUndoStackNonEmpty()) << "the click left an undo step";
+        EXPECT_EQ(Handler()->GetSelCount(), 1);
+    }
+}
+
 TEST_F(MoveToolTest, DragAndDropCarriesTheSelectedObjectOntoWhatLiesUnderTheCursorInOneUndoStep)
 {
     EXPECT_FALSE(Handler()->ActivateDragAndDrop()) << "nothing selected";

@@ -717,6 +717,10 @@ TEST_F(DeformerTest, FreeFormBoxGizmoHoldsTheLatticeAtRestOverTheObject)
     const int points = 3 * 4 * 2;
     EXPECT_EQ(static_cast<SgFaceSet *>(lattice)->GetVertexCount(), points);
     EXPECT_EQ(ffd->m_controlPoints.GetCount(), points);
+    // The renderer draws no face set whose faces lack surface ids.
+    EXPECT_EQ(static_cast<SgFaceSet *>(lattice)->m_surfID.GetCount(), static_cast<SgFaceSet *>(lattice)->GetFaceCount())
+        << "the lattice would not be drawn";
+    EXPECT_GT(static_cast<SgFaceSet *>(lattice)->GetFaceCount(), 0);
     const Vec3f size = ffd->m_boxSize.Get(true);
     EXPECT_TRUE(Near(Vec3(size.x, size.y, size.z), Vec3(2, 2, 2), 1e-6));
     for (const Vec3 p : {Vec3(-1, -1, -1), Vec3(0.3, -0.2, 0.9), Vec3(1, 1, 1)})

@@ -133,3 +133,23 @@ TEST_F(SgCircleTest, RadiusAndStartAngleShapeTheSamples)
     arc->sample(-1);
     EXPECT_EQ(arc->GetSize(), 5);
 }
+
+TEST_F(SgCircleTest, SampledCurvesFollowANewRadiusAndAngle)
+{
+    SgRef<SgCircle> circle = new SgCircle;
+    SgRef<SgArc> arc = new SgArc;
+    for (SgCircle *curve : {circle.get(), static_cast<SgCircle *>(arc.get())}) {
+        SCOPED_TRACE(curve->GetClassName());
+        curve->sample(0);
+        ASSERT_TRUE(curve->IsSampled());
+        // The creation tool sizes a sampled circle as the mouse drags.
+        curve->m_radius.Set(1.23);
+        ASSERT_GT(curve->GetSize(), 2);
+        for (int i = 0; i < curve->GetSize(); ++i)
+            EXPECT_NEAR(curve->GetData()[i].Length(), 1.23, 1e-12) << "sample " << i << " kept the old radius";
+    }
+    arc->m_angle.Set(90.0);
+    const Vec3 last = arc->GetData()[arc->GetSize() - 1];
+    EXPECT_NEAR(last.x, 0.0, 1e-12) << "the arc's end stayed where the old angle put it";
+    EXPECT_NEAR(last.y, 1.23, 1e-12);
+}
