@@ -17,6 +17,7 @@
 #include "engine/core/SgStateAccessors.h"
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
@@ -104,6 +105,7 @@ void SgExportStlAction::InitClass()
     SetVisitor(table, SgModifier::ClassID(), VisitDefault);
     SetVisitor(table, SgGeometricShape::ClassID(), VisitDefault);
     SetVisitor(table, SgExtrude::ClassID(), VisitDefault);
+    SetVisitor(table, SgSkeleton::ClassID(), VisitSkeleton);
     SetVisitor(table, SgBoolean::ClassID(), VisitBoolean);
     SetVisitor(table, SgSolvane::ClassID(), VisitSolvane);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
@@ -282,6 +284,16 @@ void SgExportStlAction::VisitBoolean(SgAction *action, SgNode *node)
         return;
     }
     boolean->TraverseResult(action);
+}
+
+void SgExportStlAction::VisitSkeleton(SgAction *action, SgNode *node)
+{
+    // Built as any extrusion; a roof refused over its profile fails the
+    // export as a failed Boolean does, instead of writing nothing for it.
+    VisitDefault(action, node);
+    const std::string &failure = static_cast<SgSkeleton *>(node)->GetBuildFailure();
+    if (!failure.empty())
+        StlSelf(action)->Fail(ObjectName(action) + ": " + failure);
 }
 
 bool SgExportStlAction::ExportPaths(const std::string &path, const SgPathList &paths, std::string *error)

@@ -68,6 +68,7 @@ class SgExportStlAction : public SgAction {
     static void VisitIndexedFaceSet(SgAction *action, SgNode *node);
     static void VisitCube(SgAction *action, SgNode *node);
     static void VisitBoolean(SgAction *action, SgNode *node);
+    static void VisitSkeleton(SgAction *action, SgNode *node);
 
 private:
     bool Fail(const std::string &why);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/core/SgBooleanCache.h"
 #include "engine/core/SgElementClasses.h"
@@ -32,6 +34,7 @@
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
 #include "solids/GmValidity.h"
+#include "solids/GmBalancedUnion.h"
 #include "solids/SgSolvane.h"
 
 using namespace solvane;
@@ -310,6 +313,7 @@ std::unique_ptr<GmGeom> SgGeomAction::UnionAll(std::vector<std::unique_ptr<GmGeo
     return target;
 }
 
+
 void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
 {
     SgGeomAction *self = Self(action);
@@ -339,14 +343,21 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
         const int operation = OperationOf(node);
         std::vector<std::unique_ptr<GmGeom>> operands;
         std::unique_ptr<GmGeom> running;
+        GmBalancedUnion unionTree;
         int counted = 0;
         std::string failure;
         // Combines the operands made so far into the running result and
         // lets them go: no more than two solids are held at a time (every
-        // operand only for subtract-from-last, which needs the last).
+        // operand only for subtract-from-last, which needs the last). A
+        // union goes into a balanced tree instead, which holds a solid per
+        // level.
         auto drain = [&] {
             for (std::unique_ptr<GmGeom> &s : operands) {
                 ++counted;
+                if (operation == kUnion) {
+                    unionTree.Add(std::move(s));
+                    continue;
+                }
                 if (!running) {
                     running = std::move(s);
                     continue;
@@ -429,9 +440,12 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
                 counted = 2;
             } else {
                 drain();
+                if (operation == kUnion)
+                    running = unionTree.Finish();
             }
         } catch (const std::exception &error) {
             operands.clear();
+            unionTree.Clear();
             running.reset();
             self->SetResult(nullptr);
             failure = std::string(node->GetClassName()) + (node->GetName().empty() ? "" : " ") + node->GetName() +

@@ -251,7 +251,8 @@ void SgMetaBallsAction::VisitBoolean(SgAction *action, SgNode *node)
     auto *boolean = static_cast<SgBoolean *>(node);
     SgSeparator *operands = boolean->GetSeparator();
     const int count = operands ? operands->GetChildsCount() : 0;
-    if (count < 2)
+    // One operand is its own blob, whatever the operation.
+    if (count < 1)
         return;
     const int operation = boolean->GetValidOperation();
     if (operation < 0)

@@ -1,6 +1,8 @@
 #include "engine/actions/SgOpenAction.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -312,7 +314,8 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         }
         SgFieldMngr *container = CreateFromWord(stream, std::move(keyword), nested);
         if (!container) {
-            if (!nested)
+            // An unknown block the reader passed over has had its message.
+            if (!nested && !stream.m_szWord.empty())
                 stream.m_szWord = "DEF";
             return nullptr;
         }
@@ -366,26 +369,32 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
     }
     if (!classId) {
         stream.m_szWord = keyword;
-        if (!nested)
-            return nullptr;
+        if (!nested) {
+            // The document's sections, and blocks the caller reports itself.
+            if (IsDocumentSection(keyword) || parametric || stream.PeekNonBlank() != '{')
+                return nullptr;
+            stream.m_szWord.clear();
+            return ReadUnknownBlock(stream, keyword);
+        }
+        // Inside a block of an unknown node its own fields are no news.
+        const bool quiet = stream.m_unknownDepth > 0;
         const int next = stream.PeekOnLine();
         if (next == '\n' || next == EOF) {
             // A word alone on its line: whatever the next line holds is read
             // for itself.
-            stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword), "Warning");
+            if (!quiet)
+                stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword), "Warning");
             return nullptr;
         }
-        if (next != '{') {
+        if (next != '{' || parametric) {
             // No block follows: a field this node does not have, whose value
             // words are no nodes either; one message for the whole of it.
-            stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword) + " (its value is skipped)", "Warning");
+            if (!quiet)
+                stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword) + " (its value is skipped)", "Warning");
             stream.SkipValue();
             return nullptr;
         }
-        stream.Report("Unknown node type: " + Vrml1InStream::Echo(keyword) + " (the block is skipped)", "Warning");
-        if (!stream.SkipBracketed())
-            stream.Fail("The file ends inside the " + Vrml1InStream::Echo(keyword) + " block");
-        return nullptr;
+        return ReadUnknownBlock(stream, keyword);
     }
     if (IsRefusedClass(classId)) {
         stream.Report("A " + Vrml1InStream::Echo(keyword) + " is no scene node and is not read from a file (the block is skipped)",
@@ -441,6 +450,86 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
     if (result->IsNode() && static_cast<SgNode *>(result)->IsModifier())
         static_cast<SgModifier *>(result)->BuildGizmo();
     return result;
+}
+
+SgFieldMngr *SgOpenAction::ReadUnknownBlock(Vrml1InStream &stream, const std::string &keyword)
+{
+    // Files of other programs hold grouping nodes this system does not know
+    // (levels of detail, anchors): their children are read into a separator
+    // of their own, and their fields are passed over.
+    const long long startLine = stream.GetLine();
+    stream.PeekNonBlank();
+    stream.Get(); // the "{"
+    auto *group = new SgSeparator;
+    SgAdopt<SgSeparator> pending(group);
+    ++stream.m_unknownDepth;
+    bool closed = false;
+    while (!stream.HasFailed()) {
+        const int c = stream.PeekNonBlank();
+        if (c == EOF)
+            break;
+        if (c == '}') {
+            stream.Get();
+            closed = true;
+            break;
+        }
+        if (c == '{' || c == '[') {
+            if (!stream.SkipBracketed())
+                break;
+            continue;
+        }
+        if (c == ']' || c == SgSceneText::kListSeparator || c == '"') {
+            if (c == '"')
+                stream.SkipValue();
+            else
+                stream.Get();
+            continue;
+        }
+        std::string word;
+        if (!stream.ReadWord(word))
+            break;
+        SgFieldMngr *child = CreateFromWord(stream, word, true);
+        if (stream.HasFailed()) {
+            Discard(child);
+            break;
+        }
+        if (!child)
+            continue;
+        if (!child->IsNode() || HoldsOpenBlock(stream, child, "a child of " + Vrml1InStream::Echo(keyword))) {
+            if (!child->IsNode())
+                Discard(child);
+            continue;
+        }
+        if (!group->AddChild(static_cast<SgNode *>(child))) {
+            stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
+                              Vrml1InStream::Echo(keyword),
+                          "Warning");
+            Discard(child);
+        }
+    }
+    --stream.m_unknownDepth;
+    if (!closed) {
+        stream.Fail("The file ends inside the " + Vrml1InStream::Echo(keyword) + " block that starts" +
+                    Line(startLine));
+        return nullptr;
+    }
+    const int children = group->GetChildsCount();
+    // One message per kind: a file of a thousand anchors says so once. Inside
+    // another unknown block, a node without children is one more field.
+    if ((children > 0 || stream.m_unknownDepth == 0) && stream.m_unknownKinds.insert(keyword).second) {
+        if (children > 0)
+            stream.ReportAtLine("Unknown node type: " + Vrml1InStream::Echo(keyword) + " (its " +
+                                    std::to_string(children) + (children == 1 ? " child is" : " children are") +
+                                    " read as a group)",
+                                "Warning", startLine, false);
+        else
+            stream.ReportAtLine("Unknown node type: " + Vrml1InStream::Echo(keyword) + " (the block is skipped)",
+                                "Warning", startLine, false);
+    }
+    if (children == 0)
+        return nullptr;
+    group->SetReadPlace(stream.m_strFileName, startLine);
+    return pending.release();
 }
 
 SgFieldMngr *SgOpenAction::CreateAndRead(Vrml1InStream &stream, int classId, const std::string &keyword)
@@ -748,6 +837,13 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
     std::istream &in = *stream.m_pStream;
     in.clear();
     const int first = stream.PeekNonBlank();
+    // A shape's size is drawn, boxed and tessellated in float: a value no
+    // float holds is no size at all.
+    auto *size = dynamic_cast<SgFDouble *>(field);
+    if (size && !(container->IsNode() && (static_cast<SgNode *>(container)->IsShape() ||
+                                          static_cast<SgNode *>(container)->IsGeometricShape())))
+        size = nullptr;
+    const double sizeBefore = size ? size->Get(true) : 0.0;
     bool ok = false;
     SgSceneText::BadElementScope badElements;
     try {
@@ -756,6 +852,13 @@ void SgOpenAction::ReadFieldValue(Vrml1InStream &stream, SgFieldMngr *container,
         ok = false;
     }
     in.clear();
+    if (ok && size && !(std::abs(size->Get(true)) <= std::numeric_limits<float>::max())) {
+        size->SetValuePtr(&sizeBefore, -1, true, false);
+        stream.Report(std::string("The value of the field ") + fieldName + " of " + container->GetClassName() +
+                          " is out of range (no float holds it); it keeps its value",
+                      "Warning");
+        return;
+    }
     if (ok && badElements.GetCount() > 0)
         stream.Report(std::string("Bad value ") + Vrml1InStream::Echo(badElements.GetFirst()) + " in the field " +
                           fieldName + " of " + container->GetClassName() + ": " +

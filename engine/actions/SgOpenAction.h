@@ -8,7 +8,9 @@
 // Bad text costs only the part that is bad: an unknown keyword, field, symbol
 // or "USE" name, or a connection that cannot be made gives one message naming
 // the line, its block or value is skipped whole and the field keeps its
-// value. Text that ends inside a block, binary data and nesting past the
+// value. A block of an unknown kind of node keeps the nodes inside it, as a
+// separator; unknown kinds are reported once each. A comment is a blank
+// between any two words. Text that ends inside a block, binary data and nesting past the
 // limit fail the read: CreateObject then returns null and discards what it
 // built, and HasFailed() on the stream tells.
 //
@@ -65,8 +67,8 @@ public:
     static bool ReadSymbolValue(Vrml1InStream &stream, const std::string &word,
                                 const Vrml1Format::SymbolTable &table, int &value);
 
-    // A quoted text with doubled quotes standing for one; false (after a
-    // message) when none is there.
+    // A quoted text (the grammar of Vrml1Format::ReadQuoted); false (after
+    // a message) when none is there.
     static bool ReadQuotedString(Vrml1InStream &stream, std::string &text);
 
     // The words that end the scene part of a file and belong to the document.
@@ -91,6 +93,9 @@ private:
     // Reads the node that starts with `word` (already taken from the text).
     static SgFieldMngr *CreateFromWord(Vrml1InStream &stream, std::string word, bool nested);
     static SgFieldMngr *CreateAndRead(Vrml1InStream &stream, int classId, const std::string &keyword);
+    // The block of a node of an unknown kind, from its "{": a separator with
+    // the nodes inside it, or null when it holds none (once reported per kind).
+    static SgFieldMngr *ReadUnknownBlock(Vrml1InStream &stream, const std::string &keyword);
     // Drops the faces of a face set read from the text that cannot be drawn,
     // with one message for the node.
     static void ValidateFaces(Vrml1InStream &stream, SgNode *node);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <istream>
 #include <ostream>
+#include <sstream>
 #include <vector>
 
 #include "engine/core/Image2.h"
@@ -402,16 +403,9 @@ void WriteQuoted(std::ostream &out, std::string_view text)
 
 std::string Quoted(std::string_view text)
 {
-    std::string result;
-    result.reserve(text.size() + 2);
-    result.push_back('"');
-    for (char c : text) {
-        result.push_back(c);
-        if (c == '"')
-            result.push_back('"');
-    }
-    result.push_back('"');
-    return result;
+    std::ostringstream out;
+    WriteQuoted(out, text);
+    return out.str();
 }
 
 bool ReadQuoted(std::istream &in, std::string &text)

@@ -154,12 +154,14 @@ bool ParseNodeID(std::string_view name, NodeID &id);
 
 // --- Quoted text ---------------------------------------------------------------
 
-// Writes the text between double quotes, each embedded quote doubled.
+// Writes the text between double quotes, a quote or a backslash that would
+// start an escape written with a backslash before it.
 void WriteQuoted(std::ostream &out, std::string_view text);
 std::string Quoted(std::string_view text);
 
-// Skips blanks and reads a quoted text written by WriteQuoted: a doubled
-// quote gives one quote, the next single quote ends it. False (stream state
+// Skips blanks and reads a quoted text written by WriteQuoted: a backslash
+// before a quote or a backslash gives that character, and so does a doubled
+// quote; the next single quote ends it. False (stream state
 // unchanged apart from the skipped blanks, failbit set) when the next
 // character is no quote or the quote never closes.
 bool ReadQuoted(std::istream &in, std::string &text);

@@ -232,9 +232,13 @@ int Vrml1InStream::Get()
 
 int Vrml1InStream::PeekNonBlank()
 {
+    // A comment is a blank between any two words.
     int c = m_buffer.sgetc();
-    while (c != EOF && IsBlank(c))
+    while (c != EOF && (IsBlank(c) || c == SgSceneText::kComment)) {
+        if (c == SgSceneText::kComment)
+            SkipCommentText();
         c = m_buffer.snextc();
+    }
     return c;
 }
 
@@ -243,7 +247,18 @@ int Vrml1InStream::PeekOnLine()
     int c = m_buffer.sgetc();
     while (c != EOF && c != '\n' && IsBlank(c))
         c = m_buffer.snextc();
+    if (c == SgSceneText::kComment) {
+        SkipCommentText();
+        c = m_buffer.sgetc();
+    }
     return c;
+}
+
+void Vrml1InStream::SkipCommentText()
+{
+    int c = m_buffer.sgetc();
+    while (c != EOF && c != '\n')
+        c = m_buffer.snextc();
 }
 
 bool Vrml1InStream::AtEnd()
@@ -263,9 +278,9 @@ bool Vrml1InStream::ReadWord(std::string &word)
     }
     bool binary = false;
     bool high = false;
-    // Files written by hand and by other programs glue brackets to words
-    // ("Separator{", "0]"): a bracket ends the word as a blank does.
-    while (c != EOF && !IsBlank(c) && !IsBracket(c)) {
+    // Files written by hand and by other programs glue brackets and comments
+    // to words ("Separator{", "0]", "Sphere#"): they end the word as a blank does.
+    while (c != EOF && !IsBlank(c) && !IsBracket(c) && c != SgSceneText::kComment) {
         binary = binary || IsControl(c);
         high = high || c >= 0x80;
         word.push_back(static_cast<char>(c));
@@ -305,8 +320,8 @@ void Vrml1InStream::SkipLine()
 
 namespace {
 
-// Takes a quoted text whose opening quote is already taken; a doubled quote
-// stays inside. False at the end of the text.
+// Takes a quoted text whose opening quote is already taken; a doubled or an
+// escaped quote stays inside. False at the end of the text.
 bool SkipQuoted(std::streambuf &buffer)
 {
     for (;;) {
@@ -316,6 +331,8 @@ bool SkipQuoted(std::streambuf &buffer)
         if (c == '"') {
             if (buffer.sgetc() != '"')
                 return true;
+            buffer.sbumpc();
+        } else if (c == '\\' && (buffer.sgetc() == '"' || buffer.sgetc() == '\\')) {
             buffer.sbumpc();
         }
     }
@@ -387,6 +404,10 @@ void Vrml1InStream::SkipValue()
             m_buffer.sbumpc();
             if (!SkipQuoted(m_buffer))
                 return;
+            continue;
+        case SgSceneText::kComment:
+            // Its brackets are no part of the value; the line end still ends it.
+            SkipCommentText();
             continue;
         default:
             break;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <istream>
 #include <memory>
+#include <set>
 #include <streambuf>
 #include <string>
 #include <unordered_map>
@@ -98,6 +99,11 @@ public:
     // A word of the file as a message shows it: cut to a readable length.
     static std::string Echo(const std::string &word);
 
+    // Kinds of unknown nodes reported so far, and how many blocks of unknown
+    // nodes are being read around the current position.
+    std::set<std::string> m_unknownKinds;
+    int m_unknownDepth = 0;
+
     // Containers whose blocks are being read, outermost first. A name can
     // reach one of them early (its "NodeID" line comes first); a node-pointer
     // field or a child given such a container would hold it from inside
@@ -114,11 +120,13 @@ public:
     // The next character without taking it; EOF at the end.
     int Peek();
     int Get();
-    // Skips blanks (and line ends) and peeks.
+    // Skips blanks (line ends and comments too) and peeks.
     int PeekNonBlank();
     // Skips blanks up to the line end and peeks: '\n' when the line holds
-    // nothing more.
+    // nothing more (a comment included).
     int PeekOnLine();
+    // Takes a comment's text up to (not including) its line end.
+    void SkipCommentText();
     // The next word: a run of characters up to a blank or one of { } [ ] ,
     // and each of those characters is a word of its own. False at the end of
     // the text (and the word is empty). A word holding control characters

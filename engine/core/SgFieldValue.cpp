@@ -210,10 +210,14 @@ bool Read(std::istream &in, std::string &value)
 void WriteQuotedText(std::ostream &out, std::string_view text)
 {
     out.put('"');
-    for (char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // A backslash is doubled only where it would otherwise start an
+        // escape (before a quote or a backslash, or before the closing
+        // quote), so paths keep their spelling.
+        if (c == '"' || (c == '\\' && (i + 1 == text.size() || text[i + 1] == '"' || text[i + 1] == '\\')))
+            out.put('\\');
         out.put(c);
-        if (c == '"')
-            out.put('"');
     }
     out.put('"');
 }
@@ -238,6 +242,9 @@ bool ReadQuotedText(std::istream &in, std::string &text)
             if (buffer->sgetc() != '"')
                 break;
             buffer->sbumpc();
+        } else if (c == '\\' && (buffer->sgetc() == '"' || buffer->sgetc() == '\\')) {
+            result.push_back(static_cast<char>(buffer->sbumpc()));
+            continue;
         }
         result.push_back(static_cast<char>(c));
     }

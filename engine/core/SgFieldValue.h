@@ -161,7 +161,9 @@ bool Read(std::istream &in, T &value)
 constexpr int kMaxStringLength = 4095;
 
 // The one text grammar of strings, in field text and in scene text: within
-// double quotes, a quote doubled; any length, line ends included.
+// double quotes, a quote or a backslash escaped by a backslash (a doubled
+// quote reads too); a backslash before any other character is itself; any
+// length, line ends included.
 void WriteQuotedText(std::ostream &out, std::string_view text);
 // Skips blanks and reads such a text; failbit, and nothing taken for the
 // text, when no quote opens it or none closes it.

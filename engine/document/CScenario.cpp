@@ -43,7 +43,10 @@ bool SkipToBlockEnd(Vrml1InStream &stream, int depth)
         if (c == EOF)
             return false;
         if (quoted) {
-            quoted = c != '"';
+            if (c == '\\' && (stream.Peek() == '"' || stream.Peek() == '\\'))
+                stream.Get();
+            else
+                quoted = c != '"';
             continue;
         }
         if (c == '"')
@@ -378,6 +381,20 @@ void CScenario::Read(Vrml1InStream &stream, SgFieldMngr *owner)
             return;
         }
         std::istream &in = *stream.m_pStream;
+        const long long trackLine = stream.GetLine();
+        const int trackIndex = FindTrack(field);
+        const int keysBefore = trackIndex >= 0 ? m_tracks[static_cast<size_t>(trackIndex)]->GetKeyCount() : 0;
+        long long keysRead = 0;
+        // Keys at a time the track has already are merged into one; the
+        // track says so once, not once per key.
+        auto reportMerged = [&] {
+            const int index = FindTrack(field);
+            const long long kept = index >= 0 ? m_tracks[static_cast<size_t>(index)]->GetKeyCount() - keysBefore : 0;
+            if (keysRead > kept)
+                stream.ReportAtLine("The Track of " + fieldName + " gives " + std::to_string(keysRead - kept) +
+                                        " keys at times it has already; each time keeps the last of its keys",
+                                    kCaption, trackLine, false);
+        };
         while (!TakeClosingBrace(stream)) {
             if (stream.PeekNonBlank() == EOF) {
                 stream.Report("The file ends inside a Track of the Scenario section", kCaption);
@@ -397,7 +414,9 @@ void CScenario::Read(Vrml1InStream &stream, SgFieldMngr *owner)
                 return;
             }
             AddRecordItem(field, time, true);
+            ++keysRead;
         }
+        reportMerged();
         depth = 1;
     }
 }

@@ -125,10 +125,14 @@ void GLAPIENTRY TessError(GLenum error, void *data)
     SgDiagWarning(kPackage, "ERROR: %s", reinterpret_cast<const char *>(gluErrorString(error)));
 }
 
+// Window coordinates beyond this are no corner of a clipped polygon.
+constexpr double kMaxWindowCoordinate = 1e6;
+
 // The boundary loops of the feedback polygons (window coordinates).
 bool SilhouetteLoops(const std::vector<GLfloat> &buffer, int used, std::vector<Loop> &loops)
 {
     std::vector<std::vector<Vec3>> polygons;
+    int skipped = 0;
     int i = 0;
     auto take = [&](int count) { i = std::min(used, i + count); };
     while (i < used) {
@@ -143,10 +147,19 @@ bool SilhouetteLoops(const std::vector<GLfloat> &buffer, int used, std::vector<L
                 break;
             }
             std::vector<Vec3> polygon;
-            for (int k = 0; k < n; ++k, i += 3)
-                polygon.emplace_back(buffer[size_t(i)], buffer[size_t(i) + 1], 0.0);
-            if (n >= 3)
+            bool usable = true;
+            for (int k = 0; k < n; ++k, i += 3) {
+                const double x = buffer[size_t(i)], y = buffer[size_t(i) + 1];
+                // Sizes near the float limit give corners at infinity or NaN;
+                // the tessellator's sweep meets such a corner nowhere and
+                // breaks. Clipped window corners lie within a few viewports.
+                usable = usable && std::abs(x) <= kMaxWindowCoordinate && std::abs(y) <= kMaxWindowCoordinate;
+                polygon.emplace_back(x, y, 0.0);
+            }
+            if (n >= 3 && usable)
                 polygons.push_back(std::move(polygon));
+            else if (!usable)
+                ++skipped;
             break;
         }
         case GL_PASS_THROUGH_TOKEN: take(1); break;
@@ -161,6 +174,8 @@ bool SilhouetteLoops(const std::vector<GLfloat> &buffer, int used, std::vector<L
             break;
         }
     }
+    if (skipped > 0)
+        SgDiagWarning(kPackage, "WARNING: %d outline polygons with corners out of range were left out.", skipped);
     if (polygons.empty())
         return true;
     GLUtesselator *tess = gluNewTess();

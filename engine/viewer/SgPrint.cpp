@@ -1,11 +1,13 @@
 #include "engine/viewer/SgPrint.h"
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <vector>
 
 #include "engine/viewer/BmpUtils.h"
 #include "engine/viewer/SgViewer.h"
+#include "platform/SgDiagnostics.h"
 
 namespace {
 
@@ -47,15 +49,23 @@ void SgPrint::PictureSize(const SgPrintPage &page, int screenDpiX, int screenDpi
     width = height = 0;
     if (windowWidth < 1 || windowHeight < 1 || screenDpiX < 1 || screenDpiY < 1 || page.dpiX < 1 || page.dpiY < 1)
         return;
+    double other = 0;
     if (page.IsLandscape()) {
         height = page.heightPixels;
-        width = int(double(windowWidth) * page.heightPixels * screenDpiY * page.dpiX /
-                    (double(windowHeight) * screenDpiX * page.dpiY));
+        other = double(windowWidth) * page.heightPixels * screenDpiY * page.dpiX /
+                (double(windowHeight) * screenDpiX * page.dpiY);
     } else {
         width = page.widthPixels;
-        height = int(double(windowHeight) * page.widthPixels * screenDpiX * page.dpiY /
-                     (double(windowWidth) * screenDpiY * page.dpiX));
+        other = double(windowHeight) * page.widthPixels * screenDpiX * page.dpiY /
+                (double(windowWidth) * screenDpiY * page.dpiX);
     }
+    // A window of an extreme proportion gives a side below one pixel (or past
+    // what a size holds, which the fit to the page shrinks afterwards).
+    const int side = int(std::clamp(other, 1.0, double(std::numeric_limits<int>::max())));
+    if (other < 1.0)
+        SgDiagWarning("Print", "a window of %d x %d gives a picture side of %g pixels; it is printed 1 pixel %s",
+                      windowWidth, windowHeight, other, page.IsLandscape() ? "wide" : "high");
+    (page.IsLandscape() ? width : height) = side;
 }
 
 void SgPrint::FitPicture(const SgPrintPage &page, int maxSide, int &width, int &height)

@@ -17,8 +17,9 @@ constexpr uint32_t kSmoothFaceGroup = 1234;
 // points, open boundaries kept sharp. 0 passes gives a copy; a negative
 // count is taken as 0. Faces of any number of corners are subdivided.
 // Smoothing multiplies the faces by about four a pass: passes that would
-// take the mesh past this many faces are not made.
-constexpr size_t kMaxSmoothFaces = size_t(1) << 20;
+// take the mesh past this many faces are not made (a quarter of a million
+// faces takes about a hundred megabytes through conversion and drawing).
+constexpr size_t kMaxSmoothFaces = size_t(1) << 18;
 // `passesMade`, when given, receives the number of passes made (fewer than
 // asked when the next would pass kMaxSmoothFaces).
 GmGeom *smooth_geom(GmGeom &source, int passes, int *passesMade = nullptr);

@@ -25,6 +25,7 @@
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/geometry/SgCube.h"
+#include "engine/nodes/geometry/SgSkeleton.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "solids/GmBoxBuilder.h"
@@ -394,4 +395,25 @@ TEST_F(StlExport, AFailedBooleanFailsTheExportNamingIt)
     EXPECT_FALSE(SgExportStlAction::ExportPaths(viaPaths, paths, &error));
     EXPECT_NE(error.find("drilled plate"), std::string::npos) << error;
     EXPECT_FALSE(std::ifstream(viaPaths).good()) << "the failed export left its file";
+}
+
+// A roof that cannot be built is as much a failure as a Boolean that cannot:
+// the export fails naming it, and leaves no file of zero triangles behind.
+TEST_F(StlExport, ARefusedRoofFailsTheExportNamingIt)
+{
+    SgRef<SgSkeleton> roof(new SgSkeleton);
+    roof->SetName("shed roof");
+    SgRef<SgSeparator> root(new SgSeparator);
+    root->AddChild(roof.get());
+    SgPath at;
+    at.Append(root.get());
+    at.Append(roof.get());
+    SgPathList paths;
+    paths.Add(at);
+    const std::string path = TempPath("refused_roof");
+    std::remove(path.c_str());
+    std::string error;
+    EXPECT_FALSE(SgExportStlAction::ExportPaths(path, paths, &error));
+    EXPECT_NE(error.find("shed roof"), std::string::npos) << error;
+    EXPECT_FALSE(std::ifstream(path).good()) << "the failed export left its file";
 }

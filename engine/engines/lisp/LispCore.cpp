@@ -569,6 +569,7 @@ void LispRegisterHeap(LispHeapObject *object, size_t bytes)
     LispState &s = Lisp();
     object->m_next = s.m_heap;
     object->m_bytes = bytes;
+    object->m_serial = ++s.m_heapSerial;
     s.m_heap = object;
     ++s.m_heapCount;
     s.m_heapBytes += bytes;

@@ -14,9 +14,19 @@ namespace {
 // Deeper nesting prints as "..." in place of the sublist.
 constexpr int kMaxPrintDepth = 1000;
 
-int LowWord(const void *p)
+// Printed identities are numbers of the interpreter's own (a record's serial,
+// a cell's index): the same in every run of the same program, and no address.
+unsigned HeapIdentity(const LispHeapObject *object)
 {
-    return static_cast<int>(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)));
+    return object ? object->m_serial : 0;
+}
+
+unsigned CellIdentity(value_t v)
+{
+    const LispState &s = Lisp();
+    const LispCell *cell = v.Cell();
+    const LispCell *first = s.m_cells.get();
+    return cell && first && cell >= first ? static_cast<unsigned>(cell - first) : 0;
 }
 
 class LispPrinter {
@@ -109,21 +119,21 @@ void LispPrinter::Print(value_t v, int depth)
         break;
     case LispLexClosure: {
         auto *lambda = static_cast<LispLambda *>(v.u.p);
-        PutFormatted("<LEX-CLOSURE-%d (%d) ", LowWord(lambda), lambda->m_paramCount);
+        PutFormatted("<LEX-CLOSURE-%u (%d) ", HeapIdentity(lambda), lambda->m_paramCount);
         Print(lambda->m_body, depth + 1);
         Put(">");
         break;
     }
     case LispClosure: {
         auto *closure = static_cast<LispClosureRecord *>(v.u.p);
-        PutFormatted("<CLOSURE-%d-%d>", LowWord(closure), LowWord(closure->m_lambda));
+        PutFormatted("<CLOSURE-%u-%u>", HeapIdentity(closure), HeapIdentity(closure->m_lambda));
         break;
     }
     case LispStackVar:
         PutFormatted("V%d", -v.u.i);
         break;
     case LispArray:
-        PutFormatted("<ARRAY-%dELM-%d>", LispArrayCount(v), LowWord(v.u.p));
+        PutFormatted("<ARRAY-%dELM-%u>", LispArrayCount(v), CellIdentity(v));
         break;
     case LispError:
         Put("ERROR");

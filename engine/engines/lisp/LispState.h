@@ -25,6 +25,9 @@ struct LispHeapObject {
     size_t m_bytes = 0; // what it counts toward the heap's total
     LispHeapKind m_kind;
     bool m_marked = false;
+    // Its number in the order of making: what the printer shows for it, the
+    // same from run to run and telling nothing of where it lies.
+    uint32_t m_serial = 0;
 
     explicit LispHeapObject(LispHeapKind kind) : m_kind(kind) {}
 };
@@ -179,6 +182,7 @@ struct LispState {
     LispGuard *m_guards = nullptr; // innermost guard of the interpreter's own C++ locals
     LispHeapObject *m_heap = nullptr;
     size_t m_heapCount = 0;
+    uint32_t m_heapSerial = 0;             // serials given to heap records so far
     size_t m_heapBytes = 0;               // held by records and property lists
     size_t m_heapLimit = kLispDefaultHeapLimit;
     size_t m_contextHeapLimit = kLispDefaultHeapLimit; // what the context was made with; survives a reset

@@ -47,7 +47,7 @@ class SgExtrude : public SgGeometricShape {
     // A count below `minimum` is taken as `minimum`, one above kMaxCount as
     // kMaxCount, each with a "Geometry" diagnostic naming the node and field.
     static int ClampedCount(const SgNode *node, const char *field, int value, int minimum);
-    static constexpr int kMaxCount = 1000;
+    static constexpr int kMaxCount = 400;
 
     SgExtrude();
 

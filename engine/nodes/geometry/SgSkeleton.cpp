@@ -68,10 +68,12 @@ void SgSkeleton::AddRoofTexCoord(void *user, const Vec2f *uv)
 
 void SgSkeleton::DoExtrude(SgFaceSet *faceSet, SgAction *)
 {
+    m_buildFailure.clear();
     if (!faceSet)
         return;
     SgGenPolyLine *profile = GetProfile();
     if (!profile) {
+        m_buildFailure = "no profile to build a roof over";
         SgDiagWarning("Geometry", "SgSkeleton '%s': no profile to build a roof over", GetName().c_str());
         return;
     }
@@ -91,6 +93,7 @@ void SgSkeleton::DoExtrude(SgFaceSet *faceSet, SgAction *)
             loops.push_back({points, size});
     }
     if (loops.empty()) {
+        m_buildFailure = "the profile has no loop to roof";
         SgDiagWarning("Geometry", "SgSkeleton '%s': the profile has no loop to roof", GetName().c_str());
         return;
     }
@@ -113,9 +116,11 @@ void SgSkeleton::DoExtrude(SgFaceSet *faceSet, SgAction *)
         RoofBuildReport report;
         const double height = BuildStraightSkeletonRoof(outline, slopes.data(), int(slopes.size()), faceSet,
                                                         AddRoofVertex, AddRoofFace, AddRoofTexCoord, &report);
-        if (height < 0.0)
+        if (height < 0.0) {
+            m_buildFailure = "no roof over profile loop " + std::to_string(l) + ": " + report.error;
             SgDiagWarning("Geometry", "SgSkeleton '%s': no roof over profile loop %d: %s", GetName().c_str(),
                           int(l), report.error.c_str());
+        }
     }
     if (holes > 0)
         SgDiagInfo("Geometry", "SgSkeleton '%s': %d profile loops lie inside another and are not roofed round",

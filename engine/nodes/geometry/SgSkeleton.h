@@ -10,6 +10,8 @@
 // j to point j + 1); the last value serves the edges beyond the list, and
 // an empty list means 45 for every edge. Above 89 acts as a wall, below 1
 // as flat.
+#include <string>
+
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgExtrude.h"
 
@@ -25,6 +27,10 @@ class SgSkeleton : public SgExtrude {
     // turns back on itself) leaves the face set as it was, with a
     // "Geometry" diagnostic.
     void DoExtrude(SgFaceSet *faceSet, SgAction *action) override;
+    // Why the last build made no roof over some loop of the profile (or over
+    // none); empty when it roofed every loop it should. Exports fail on it
+    // rather than write less than is drawn.
+    const std::string &GetBuildFailure() const { return m_buildFailure; }
 
     // The builder's functions, the face set as their user data.
     static int AddRoofVertex(void *user, const Vec3 *position, int previousCopy);
@@ -35,4 +41,7 @@ class SgSkeleton : public SgExtrude {
 
 protected:
     ~SgSkeleton() override;
+
+private:
+    std::string m_buildFailure;
 };

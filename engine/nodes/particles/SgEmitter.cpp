@@ -160,14 +160,19 @@ void SgEmitter::Generate(double t)
     if (due > m_born && s_liveParticles + (due - m_born) > s_liveBudget) {
         due = m_born + int(std::max<int64_t>(0, s_liveBudget - s_liveParticles));
         if (!std::exchange(m_toldBudget, true))
-            SgDiagWarning("Particles", "emitter %s: the scene holds %lld particles, the most it may; no more are born",
-                          GetName().c_str(), static_cast<long long>(s_liveBudget));
+            SgDiagWarning("Particles",
+                          "emitter %s: the scene holds %lld particles (%lld MB of particles), the most it may; no more are born",
+                          GetName().c_str(), static_cast<long long>(s_liveBudget),
+                          static_cast<long long>((s_liveBudget * kParticleBytes) >> 20));
     }
     if (due > m_allocated) {
-        // Doubling keeps the copies few; the capacity bounds the last growth.
+        // Doubling keeps the copies few; the capacity and what the budget
+        // still lets this emitter hold bound the last growth, so memory is
+        // checked before it is taken.
         const int64_t doubled = std::max<int64_t>(int64_t(due), int64_t(m_allocated) * 2);
+        const int64_t mostDue = int64_t(m_born) + std::max<int64_t>(0, s_liveBudget - s_liveParticles);
         try {
-            Grow(int(std::min<int64_t>(doubled, m_capacity)));
+            Grow(int(std::max<int64_t>(due, std::min({doubled, int64_t(m_capacity), mostDue}))));
         } catch (const std::bad_alloc &) {
             Grow(due);
         }

@@ -30,9 +30,13 @@ class SgEmitter : public SgShape {
     // The catch-up makes fewer, longer steps when its steps times the
     // particles it will hold would pass this.
     static constexpr double kMaxCatchUpWork = 2e7;
-    // The particles all emitters of the process hold together; births past
-    // it are refused with a message.
-    static constexpr int64_t kMaxLiveParticles = 10000000;
+    // What one particle costs: its four positions, velocities and
+    // accelerations of history, its step count and its alive flag.
+    static constexpr int64_t kParticleBytes = 12 * int64_t(sizeof(Vec3)) + int64_t(sizeof(uint16_t)) + 1;
+    // The memory all emitters of the process hold particles in together, and
+    // the particles it holds; births past it are refused with a message.
+    static constexpr int64_t kLiveParticleMemory = int64_t(48) << 20;
+    static constexpr int64_t kMaxLiveParticles = kLiveParticleMemory / kParticleBytes;
 
     // Where the emitter finds the effect records of the traversal (the render
     // action's, installed by the render library); none: no effects. The

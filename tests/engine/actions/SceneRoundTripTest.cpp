@@ -247,6 +247,31 @@ TEST_F(SceneRoundTripTest, QuotedTextsOfAnyLengthSurviveWithTheirQuotes)
     }
 }
 
+// Quotes and backslashes are written with a backslash before them, as other
+// programs read them; a backslash before any other character stays alone, so
+// paths keep their spelling. Every text reads back exactly.
+TEST_F(SceneRoundTripTest, QuotesAndBackslashesAreWrittenEscaped)
+{
+    struct Case {
+        std::string text;
+        std::string written;
+    } cases[] = {{"a \"q\" b \\ c", "\"a \\\"q\\\" b \\ c\""},
+                 {"my \"odd\" name.bmp", "\"my \\\"odd\\\" name.bmp\""},
+                 {"C:\\textures\\wood.bmp", "\"C:\\textures\\wood.bmp\""},
+                 {"ends in \\", "\"ends in \\\\\""},
+                 {"\\\\server", "\"\\\\\\server\""},
+                 {"\\\"", "\"\\\\\\\"\""}};
+    for (const Case &c : cases) {
+        SgRef<SgInfo> info(new SgInfo);
+        info->m_data = c.text;
+        std::string text;
+        SgRef<SgSeparator> read = RoundTrip(SceneOf({info}), &text);
+        EXPECT_NE(text.find(c.written), std::string::npos) << c.written << " not in\n" << text;
+        ASSERT_EQ(read->GetChildsCount(), 1) << text;
+        EXPECT_EQ(dynamic_cast<SgInfo *>(read->GetChild(0))->m_data.Get(true), c.text) << text;
+    }
+}
+
 TEST_F(SceneRoundTripTest, NumbersReadBackExactly)
 {
     SgRef<SgCamera> camera(new SgCamera);

@@ -144,13 +144,19 @@ TEST_F(MetaBallsTest, TheSameNodeGivesTheSameMeshEveryTime)
     EXPECT_TRUE(second->m_vertices.GetValues() == vertices);
 }
 
-TEST_F(MetaBallsTest, FewerThanTwoOperandsBuildNothing)
+// One operand is drawn as its own blob, whatever the operation (as the solid
+// engine draws a Boolean of one operand); none builds nothing.
+TEST_F(MetaBallsTest, OneOperandBuildsItsBlobAndNoneBuildsNothing)
 {
     SgRef<SgBoolean> none = Node(SgBoolean::kUnion, {});
     EXPECT_EQ(BuildMesh(none.get()), nullptr);
-    SgRef<SgBoolean> one = Node(SgBoolean::kUnion, {Sphere(1.0)});
-    EXPECT_EQ(BuildMesh(one.get()), nullptr);
-    EXPECT_EQ(one->GetResultCache(), nullptr);
+    for (int operation : {SgBoolean::kUnion, SgBoolean::kIntersection, SgBoolean::kDifferenceFromFirst}) {
+        SgRef<SgBoolean> one = Node(operation, {Sphere(1.0)});
+        SgFaceSet *mesh = BuildMesh(one.get());
+        ExpectSolid(mesh, "one operand");
+        if (mesh)
+            EXPECT_NEAR(mesh->BoundingBox().GetMax().x, 1.0f, 0.3f) << "operation " << operation;
+    }
 }
 
 TEST_F(MetaBallsTest, EveryKindOfOperandBecomesAField)

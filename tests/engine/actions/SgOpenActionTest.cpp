@@ -19,7 +19,9 @@
 #include "engine/nodes/object/SgObject.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
+#include "engine/nodes/geometry/SgCube.h"
 #include "engine/nodes/geometry/SgFaceSet.h"
+#include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgInfo.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
@@ -132,6 +134,21 @@ template <class T>
 T *As(SgNode *node)
 {
     return dynamic_cast<T *>(node);
+}
+
+// How many nodes of the class stand anywhere below `node` (itself included),
+// the parts that primitives build for themselves left out.
+int CountClass(SgNode *node, const std::string &className)
+{
+    if (!node)
+        return 0;
+    int count = className == node->GetClassName() ? 1 : 0;
+    if (node->IsGroup() && !node->IsBuiltinMacro()) {
+        auto *group = static_cast<SgGroup *>(node);
+        for (int i = 0; i < group->GetChildsCount(); ++i)
+            count += CountClass(group->GetChild(i), className);
+    }
+    return count;
 }
 
 // Notes every message shown to the user.
@@ -398,6 +415,133 @@ TEST_F(SgOpenActionTest, CommentsInsideAndOutsideBlocksAreSkipped)
     EXPECT_TRUE(r.messages.empty()) << r.report;
     ASSERT_EQ(r.ChildCount(), 1);
     EXPECT_FLOAT_EQ(As<SgMaterial>(r.Child(0))->m_shininess.GetValue(0), 0.5f);
+}
+
+// Strings of files written by other programs escape a quote and a backslash
+// with a backslash; a doubled quote (this writer's older form) still reads,
+// and a backslash before anything else is the character itself (paths).
+TEST_F(SgOpenActionTest, BackslashEscapesInStringsAreRead)
+{
+    const ReadResult r = ReadText("#VRML V1.0 ascii\nSeparator {\nInfo { data \"a \\\"q\\\" b \\\\ c\" }\n"
+                                  "Texture2 { filename \"my \\\"odd\\\" name.bmp\" }\n"
+                                  "Texture2 { filename \"C:\\textures\\wood.bmp\" }\nCube { }\n}\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    EXPECT_TRUE(r.messages.empty()) << r.report;
+    auto *top = As<SgSeparator>(r.Child(0));
+    ASSERT_NE(top, nullptr);
+    ASSERT_EQ(top->GetChildsCount(), 4) << r.report;
+    EXPECT_EQ(As<SgInfo>(top->GetChild(0))->m_data.Get(true), "a \"q\" b \\ c");
+    EXPECT_EQ(As<SgTexture2D>(top->GetChild(1))->m_filename.Get(true).GetPath(), "my \"odd\" name.bmp");
+    EXPECT_EQ(As<SgTexture2D>(top->GetChild(2))->m_filename.Get(true).GetPath(), "C:\\textures\\wood.bmp");
+}
+
+// A comment is a blank between any two words: nothing around it is lost.
+TEST_F(SgOpenActionTest, CommentsBetweenAnyTwoWordsAreBlanks)
+{
+    const char *texts[] = {
+        "Separator { Sphere#c\n{ radius 2 } }\n",
+        "Separator { DEF # c\n A Sphere { radius 2 } USE A }\n",
+        "Separator { Sphere { radius # c\n 2 } }\n",
+        "Separator # c\n{ Sphere { radius 2 } }\n",
+        "Separator { Sphere { radius 2 # c } ]\n } }\n",
+    };
+    for (const char *text : texts) {
+        const ReadResult r = ReadText(kV1 + text);
+        ASSERT_TRUE(r.ok) << text << r.report;
+        EXPECT_TRUE(r.messages.empty()) << text << r.report;
+        ASSERT_EQ(r.ChildCount(), 1) << text;
+        auto *top = As<SgSeparator>(r.Child(0));
+        ASSERT_NE(top, nullptr) << text;
+        ASSERT_GE(top->GetChildsCount(), 1) << text << "the Separator lost its Sphere";
+        auto *sphere = As<SgSphere>(top->GetChild(0));
+        ASSERT_NE(sphere, nullptr) << text;
+        EXPECT_EQ(sphere->m_radius.Get(true), 2.0) << text;
+    }
+}
+
+struct UnknownNodeCase {
+    const char *name;
+    std::string text; // inside a separator, from line 3
+    int groups;       // separators made for unknown nodes
+    int cubes;        // cubes anywhere in the scene
+    std::vector<std::string> messages; // a part of each message, in order
+    std::vector<long long> lines;
+};
+
+class SgOpenActionUnknownNodeTest : public ::testing::TestWithParam<UnknownNodeCase> {
+protected:
+    void SetUp() override { InitReaderTestClasses(); }
+};
+
+// A node the reader does not know keeps its children as a group; one without
+// children is skipped; each kind is reported once; nothing around is lost.
+TEST_P(SgOpenActionUnknownNodeTest, ChildrenOfUnknownNodesAreKept)
+{
+    const UnknownNodeCase &c = GetParam();
+    const ReadResult r = ReadText(kV1 + "Separator {\n" + c.text + "\n Material { shininess 0.5 }\n}\nMaterial { }\n");
+    ASSERT_TRUE(r.ok) << r.report;
+    ASSERT_EQ(r.messages.size(), c.messages.size()) << r.report;
+    for (size_t i = 0; i < c.messages.size(); ++i) {
+        EXPECT_NE(r.messages[i].text.find(c.messages[i]), std::string::npos) << r.messages[i].text;
+        EXPECT_EQ(r.messages[i].line, c.lines[i]) << r.messages[i].text;
+    }
+    ASSERT_EQ(r.ChildCount(), 2) << "the reader lost its step";
+    auto *top = As<SgSeparator>(r.Child(0));
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(CountClass(top, "SgCube"), c.cubes) << r.report;
+    EXPECT_EQ(CountClass(top, "SgSeparator") - 1, c.groups) << r.report;
+    auto *sentinel = As<SgMaterial>(top->GetChild(top->GetChildsCount() - 1));
+    ASSERT_NE(sentinel, nullptr) << "the node after the unknown one is missing";
+    EXPECT_FLOAT_EQ(sentinel->m_shininess.GetValue(0), 0.5f);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UnknownNodes, SgOpenActionUnknownNodeTest,
+    ::testing::Values(
+        UnknownNodeCase{"LevelsOfDetail",
+                        " LOD {\n  range [ 10, 20 ]\n  center 0 0 0\n  Cube { }\n  Separator { Cube { } }\n }",
+                        2, 2, {"LOD"}, {3}},
+        UnknownNodeCase{"Anchor", " WWWAnchor {\n  name \"next.wrl\"\n  description \"a } brace\"\n  Cube { }\n }",
+                        1, 1, {"WWWAnchor"}, {3}},
+        UnknownNodeCase{"AnchorInsideLevelsOfDetail",
+                        " LOD { range [ 1 ]\n  WWWAnchor { name \"x.wrl\"\n   Cube { } }\n }", 2, 1,
+                        {"WWWAnchor", "LOD"}, {4, 3}},
+        UnknownNodeCase{"ChildlessKindReportedOnce",
+                        " Gadget { a 1 }\n Gadget { a 2 }\n Widget { }\n Gadget { }\n Cube { }", 0, 1,
+                        {"Gadget", "Widget"}, {3, 5}},
+        UnknownNodeCase{"DefinedUnknownNodeWithChildren", " DEF A LOD { Cube { } }\n USE A", 2, 2, {"LOD"}, {3}}),
+    [](const ::testing::TestParamInfo<UnknownNodeCase> &info) { return info.param.name; });
+
+// Size values that no float holds are refused with a message naming the
+// line; every size a float holds is read.
+TEST_F(SgOpenActionTest, ShapeSizesNoFloatHoldsAreRefused)
+{
+    struct Case {
+        const char *text;
+        const char *field;
+    } cases[] = {{"Cube { width 1e39 }", "width"},
+                 {"Cube { depth -inf }", "depth"},
+                 {"Cube { depth 1e308 }", "depth"},
+                 {"Cube { height nan }", "height"},
+                 {"Sphere { radius 1e39 }", "radius"}};
+    for (const Case &c : cases) {
+        const ReadResult r = ReadText(kV1 + "Separator {\n" + c.text + "\n}\n");
+        ASSERT_TRUE(r.ok) << r.report;
+        ASSERT_EQ(r.messages.size(), 1u) << c.text << "\n" << r.report;
+        EXPECT_NE(r.messages[0].text.find(c.field), std::string::npos) << r.messages[0].text;
+        EXPECT_EQ(r.messages[0].line, 3) << r.messages[0].text;
+        auto *shape = As<SgSeparator>(r.Child(0))->GetChild(0);
+        ASSERT_NE(shape, nullptr);
+        auto *fresh = SgFieldMngr::Create(shape->GetClassID());
+        SgRef<SgFieldMngr> held(fresh);
+        const double kept = *static_cast<const double *>(shape->GetFieldAddressByName(c.field)->GetValuePtr(-1, true));
+        const double initial =
+            *static_cast<const double *>(fresh->GetFieldAddressByName(c.field)->GetValuePtr(-1, true));
+        EXPECT_EQ(kept, initial) << c.text << ": the field must keep its value";
+    }
+    const ReadResult big = ReadText(kV1 + "Cube { width 4294967296 }\n");
+    EXPECT_TRUE(big.messages.empty()) << big.report;
+    EXPECT_EQ(As<SgCube>(big.Child(0))->m_width.Get(true), 4294967296.0);
 }
 
 TEST_F(SgOpenActionTest, CameraKeywordsSetPerspectiveAndNodeIdIsThePersistentId)
@@ -1145,21 +1289,6 @@ INSTANTIATE_TEST_SUITE_P(
 // --- Files as other programs write them ---------------------------------------------
 
 namespace {
-
-// How many nodes of the class stand anywhere below `node` (itself included),
-// the parts that primitives build for themselves left out.
-int CountClass(SgNode *node, const std::string &className)
-{
-    if (!node)
-        return 0;
-    int count = className == node->GetClassName() ? 1 : 0;
-    if (node->IsGroup() && !node->IsBuiltinMacro()) {
-        auto *group = static_cast<SgGroup *>(node);
-        for (int i = 0; i < group->GetChildsCount(); ++i)
-            count += CountClass(group->GetChild(i), className);
-    }
-    return count;
-}
 
 std::string ReadFixture(const std::string &name)
 {

@@ -187,14 +187,14 @@ TEST_F(SgSaveActionTest, OnlyFieldsThatDifferFromTheClassDefaultAreWritten)
     EXPECT_EQ(Write(moved), "Transform {\n}\n");
 }
 
-TEST_F(SgSaveActionTest, NamesAndStringsDoubleAnEmbeddedQuote)
+TEST_F(SgSaveActionTest, NamesAndStringsEscapeAnEmbeddedQuote)
 {
     SgRef<SgInfo> info(new SgInfo);
     info->SetName("say \"hi\"");
     info->m_data = std::string("two words and a \" quote");
     const std::string text = Write(info);
-    EXPECT_NE(text.find("NodeName\t\"say \"\"hi\"\"\"\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\tdata \"two words and a \"\" quote\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("NodeName\t\"say \\\"hi\\\"\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tdata \"two words and a \\\" quote\"\n"), std::string::npos) << text;
 }
 
 TEST_F(SgSaveActionTest, CameraOperatorWritesEveryCameraValue)

@@ -44,7 +44,7 @@ TEST(Vrml1StreamTest, EachValueTypeHasItsSpelling)
          "0.1,2,3"},
         {"Vec4f", [](Vrml1Stream &s) { s << Vec4f(1, 2, 3, 4); }, "1  2  3  4"},
         {"Rotation", [](Vrml1Stream &s) { s << Rotation(Vec3(0, 0, 1), 1.5); }, "0 0 1 1.5"},
-        {"image path with a quote", [&](Vrml1Stream &s) { s << quotedPath; }, "\t\"tex/a \"\"b\"\".bmp\""},
+        {"image path with a quote", [&](Vrml1Stream &s) { s << quotedPath; }, "\t\"tex/a \\\"b\\\".bmp\""},
     };
     for (const StreamCase &c : cases) {
         std::ostringstream text;

@@ -3,6 +3,7 @@
 // leaving undo records, and the scenario block written and read back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include <memory>
@@ -379,6 +380,22 @@ TEST_F(SgAnimationMngrTest, ShuffledTrackReadsInTimeCloseToItsKeysAndComesOutInO
     }
     EXPECT_TRUE(ordered) << "the keys are not in time order";
     EXPECT_LT(seconds, 3.0) << "reading " << kKeys << " shuffled keys took " << seconds << " s";
+}
+
+// Keys at a time the track already has are merged into one (the last read
+// wins) with one message for the whole track naming its line.
+TEST_F(SgAnimationMngrTest, KeysAtOneTimeAreMergedWithOneMessage)
+{
+    std::vector<int> times(5000, 7);
+    times.push_back(8);
+    times.push_back(7);
+    const std::string messages = ReadScene(*m_document, TrackText(times));
+    CScenario &scenario = m_manager->GetScenario();
+    ASSERT_EQ(scenario.GetTracksCount(), 2) << messages;
+    EXPECT_EQ(Keys(*scenario.GetTrack(1)), "7:(1,0,0) 8:(0,1,0) ");
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 1) << messages;
+    EXPECT_NE(messages.find("scenario.kvrx:6: "), std::string::npos) << messages;
+    EXPECT_NE(messages.find(" 5000 "), std::string::npos) << "the message counts the merged keys: " << messages;
 }
 
 TEST_F(SgAnimationMngrTest, BlockCutOffInsideATrackKeepsTheKeysRead)

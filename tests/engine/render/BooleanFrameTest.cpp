@@ -60,7 +60,7 @@ TEST_F(BooleanFrameTest, AnExplodedNodeShowsItsOperandsAsOutlines)
 {
     SgBoolean *node = AddBoolean(1);
     ASSERT_TRUE(Render());
-    EXPECT_EQ(Drawn(), 0) << "one operand builds nothing, and nothing is drawn";
+    EXPECT_GT(Drawn(), 20) << "one operand is drawn as its own blob";
     node->SetExploded(true);
     for (int frame = 0; frame < 3; ++frame) {
         ASSERT_TRUE(Render()) << "frame " << frame;

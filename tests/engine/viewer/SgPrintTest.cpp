@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/viewer/SgPrint.h"
+#include "platform/SgDiagHandler.h"
 #include "platform/SgPdfPrinter.h"
 
 namespace {
@@ -99,6 +100,18 @@ TEST(PrintLayout, PictureFillsTheHeightOfALandscapePageAndTheWidthOfAPortraitOne
     EXPECT_EQ(w, 3306);
     SgPrint::PictureSize(landscape, 96, 96, 0, 600, w, h);
     EXPECT_EQ(w, 0);
+    // A window far narrower than high still gives a picture: its thin side
+    // is one pixel, and a message says the proportion was not kept.
+    SgDiagCapture capture;
+    SgPrint::PictureSize(landscape, 96, 96, 1, 100000, w, h);
+    EXPECT_EQ(w, 1);
+    EXPECT_EQ(h, 2480);
+    EXPECT_TRUE(capture.Contains("1 x 100000")) << capture.GetText();
+    SgPrint::PictureSize(portrait, 96, 96, 100000, 1, w, h);
+    EXPECT_EQ(w, 2480);
+    EXPECT_EQ(h, 1);
+    SgPrint::PictureSize(landscape, 96, 96, 2000000000, 1, w, h);
+    EXPECT_GE(w, 1) << "a picture side beyond the int range";
 }
 
 TEST_F(PrintTest, CancelledDialogPrintsNothing)

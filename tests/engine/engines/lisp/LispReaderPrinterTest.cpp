@@ -183,6 +183,10 @@ TEST_F(LispTest, PrinterShowsEachKindOfValue)
     EXPECT_EQ(Run("(prints (make-array 3))").substr(0, 13), "\"<ARRAY-3ELM-");
     std::string closure = Run("(defun k (n) (lambda () n)) (k 1)");
     EXPECT_EQ(closure.substr(0, 9), "<CLOSURE-") << closure;
+    // An identity tells values apart and stays with its value.
+    Run("(setq a1 (make-array 2)) (setq a2 (make-array 2))");
+    EXPECT_EQ(Run("a1"), Run("a1"));
+    EXPECT_NE(Run("a1"), Run("a2"));
 }
 
 TEST_F(LispTest, CyclicAndVeryLongListsPrintBounded)

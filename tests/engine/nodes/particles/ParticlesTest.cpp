@@ -389,6 +389,8 @@ TEST_F(ParticlesTest, ArraysGrowWithTheBirthsAndARefusalIsToldOnce)
 // steps, and the process-wide budget refuses births past it, once.
 TEST_F(ParticlesTest, CatchUpWorkAndTheParticleBudgetAreBounded)
 {
+    // More particles than the default budget holds: the catch-up bound is what is pinned here.
+    const int64_t defaultBudget = SgEmitter::SetLiveParticleBudget(1000000);
     SgRef<SgEmitter> crowded = new SgEmitter;
     crowded->m_birthRate.Set(10000.0f);
     crowded->m_time.Set(99.0);
@@ -424,4 +426,27 @@ TEST_F(ParticlesTest, CatchUpWorkAndTheParticleBudgetAreBounded)
     first = nullptr;
     second = nullptr;
     SgEmitter::SetLiveParticleBudget(previous);
+    SgEmitter::SetLiveParticleBudget(defaultBudget);
+}
+
+// Busy emitters share a budget sized by memory: what they allocate together
+// stays within it, and the one refused says what was capped.
+TEST_F(ParticlesTest, BusyEmittersStayWithinTheParticleMemory)
+{
+    ASSERT_LE(SgEmitter::kMaxLiveParticles * SgEmitter::kParticleBytes, SgEmitter::kLiveParticleMemory);
+    SgDiagCapture capture;
+    std::vector<SgRef<SgEmitter>> emitters;
+    int64_t allocated = 0;
+    for (int i = 0; i < 3; ++i) {
+        SgRef<SgEmitter> emitter = new SgEmitter;
+        emitter->m_birthRate.Set(100000.0f);
+        emitter->m_time.Set(99.0);
+        emitter->DoAction(nullptr);
+        allocated += emitter->GetAllocated();
+        emitters.push_back(emitter);
+    }
+    EXPECT_EQ(SgEmitter::GetLiveParticles(), SgEmitter::kMaxLiveParticles);
+    EXPECT_LE(allocated * SgEmitter::kParticleBytes, SgEmitter::kLiveParticleMemory)
+        << allocated << " particles allocated";
+    EXPECT_TRUE(capture.Contains("MB of particles")) << capture.GetText();
 }
