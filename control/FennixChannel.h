@@ -22,6 +22,11 @@ class FennixControl;
 class FennixChannel {
 public:
     static constexpr std::size_t kMaxLine = 1u << 20;
+    // {"method": "Release", "params": [handle, ...]}: the channel's own verb
+    // (no dispatch id), which lets go of handles this control gave; the
+    // result is how many went (a handle named twice goes once). A handle not
+    // given by this control, or let go before, is an error and nothing goes.
+    static constexpr const char *kReleaseVerb = "Release";
     using Writer = std::function<void(const std::string &line)>;
 
     // Subscribes to the control's events for as long as the channel lives.
