@@ -11,6 +11,7 @@
 
 #include "control/FennixBase64.h"
 #include "control/FennixDispatch.h"
+#include "control/FennixPropertyPage.h"
 #include "engine/core/SgHandleTable.h"
 #include "engine/document/SgDocument.h"
 #include "engine/nodes/object/SgObject.h"
@@ -403,5 +404,13 @@ TEST_F(ControlTest, AFileThatCannotBeReadIsAnErrorAndLeavesTheNameAndTheScene)
         EXPECT_EQ(m_control.GetFacade()->GetCurrentFile(), scene) << c.method;
         EXPECT_EQ(m_control.Call("SaveToString", {}).value.text, before) << c.method;
     }
+    // The property page's OK hears the refusal (and shows it, staying open).
+    for (const PropertyRow &row : PropertyRows(m_control))
+        if (std::string(row.name) == "FileName") {
+            const DispResult r = SetPropertyText(m_control, row, missing);
+            EXPECT_FALSE(r.ok);
+            EXPECT_NE(r.message.find("fennix_no_such_file.kvrx"), std::string::npos) << r.message;
+        }
+    EXPECT_EQ(m_control.Properties().fileName, scene);
     std::remove(scene.c_str());
 }

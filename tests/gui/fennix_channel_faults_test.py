@@ -7,7 +7,7 @@ window's scripting channel where it used to break.
   another sends two requests: once the box is dismissed, the program is
   still up and answers the other's requests in order.
 - CreateViewer of 32767 x 32767 is an error reply before any window opens,
-  and the program goes on.
+  and the program goes on; OpenDialog 82 (the light dialog) is answered.
 - Handles come as JSON integers and are used as the replies give them.
 - SIGTERM and SIGINT, after a client's call, end the program with status 0
   and remove the socket's folder, every time.
@@ -122,6 +122,12 @@ def main():
             fail("CreateViewer 32767x32767 was not refused: %r" % reply)
         if screen.run("xdotool", "search", "--name", "^big$", check=False).split():
             fail("a window opened for the refused view")
+
+        # The light dialog opens without holding the reply.
+        other.sock.sendall(b'{"id": 21, "method": "OpenDialog", "params": [82, ""]}\n')
+        reply = other.reply()
+        if reply.get("id") != 21:
+            fail("OpenDialog 82 got %r" % reply)
 
         # Handles as the replies give them.
         made = other.call("CreateNode", "Sphere")
