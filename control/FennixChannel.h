@@ -8,7 +8,11 @@
 //   event    {"event": "ClickEvent", "params": ["box"]}
 //
 // A line that is no JSON, no request, or longer than the cap gets an error
-// reply and is forgotten; the next line is read as usual.
+// reply and is forgotten; the next line is read as usual. While a request
+// runs nobody is asked anything (questions get the default answer, choosers
+// "cancel"), and a warning or an error meant for the user becomes the
+// request's error reply. A channel made after StartSession fired starts
+// with that event.
 #include <cstddef>
 #include <functional>
 #include <string>
