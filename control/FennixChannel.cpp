@@ -74,6 +74,12 @@ public:
         m_previousMenus = SetPopupMenuChooser([](const std::vector<SgPopupItem> &, SgPlatformWindow *) { return 0; });
         m_previousHandler = SgDiagSetHandler([this](const SgDiagnostic &diagnostic) {
             if (!diagnostic.forUser) {
+                // What the scene's formulas were refused (file access, quit,
+                // the step and depth budgets) is the script's to hear too.
+                if (diagnostic.level != SgDiagLevel::Info && diagnostic.package == "Lisp") {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    m_warnings.push_back(diagnostic.text);
+                }
                 Pass(diagnostic);
                 return;
             }
@@ -110,6 +116,12 @@ public:
         return text;
     }
 
+    std::vector<std::string> Warnings() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_warnings;
+    }
+
 private:
     void Told(SgDiagLevel level, const std::string &text, const std::string &caption)
     {
@@ -141,6 +153,7 @@ private:
     SgDiagHandler m_previousHandler;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_refusals;
+    std::vector<std::string> m_warnings;
 };
 
 } // namespace
@@ -245,10 +258,12 @@ std::string FennixChannel::Handle(const std::string &line)
     }
     DispResult result;
     std::string refusals;
+    std::vector<std::string> warnings;
     {
         FennixScriptCallScope scope;
         result = m_control.Call(name, args);
         refusals = scope.Refusals();
+        warnings = scope.Warnings();
     }
     if (!result.ok)
         return ErrorLine(id, result.code, result.message);
@@ -257,6 +272,8 @@ std::string FennixChannel::Handle(const std::string &line)
     Json reply;
     reply["id"] = id;
     reply["result"] = ToJson(result.value);
+    if (!warnings.empty())
+        reply["warnings"] = warnings;
     return reply.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

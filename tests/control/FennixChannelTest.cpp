@@ -440,3 +440,23 @@ TEST_F(SocketTest, AStaleSocketIsReplacedAndALiveOneKept)
     close(client);
     server.Close();
 }
+
+TEST_F(ChannelTest, WhatTheScenesFormulasWereRefusedReachesTheScript)
+{
+    // A scene given inline whose formulas remove a file, quit, loop and
+    // recurse: it is read, and the reply says what was refused.
+    const std::string scene = "#VRML V1.0 ascii\nSeparator {\nParametricObject {\nObject {\nNodeName \"PO\"\n"
+                              "Transform {\n}\nSeparator {\nDEF 1_1 ParametricModel {\nObject {\nTransform {\n}\n"
+                              "Separator {\nDEF 1_2 Cube {\n}\nDEF 1_3 Cube {\n}\n}\n}\n"
+                              "PMParamList { 20005 w 1 [ ] }\nPMFormulaList {\n[\n"
+                              "0 1_2 width \"(progn (file-remove \"\"fennix_channel_victim\"\") 2)\" ,\n"
+                              "0 1_3 width \"(progn (quit) 2)\" ,\n] }\n}\n}\n}\nPOParamList { w 1 }\n}\n}\n";
+    SgDiagCapture quiet;
+    Json request = {{"id", 1}, {"method", "file"}, {"params", {scene}}};
+    const auto r = Send(request.dump() + "\n");
+    ASSERT_EQ(r.size(), 1u);
+    ASSERT_TRUE(r[0].contains("result")) << r[0].dump();
+    ASSERT_TRUE(r[0].contains("warnings")) << r[0].dump() << "\n" << quiet.GetText();
+    EXPECT_NE(r[0]["warnings"].dump().find("not allowed"), std::string::npos) << r[0].dump();
+    ExpectAlive("after the hostile formulas");
+}
