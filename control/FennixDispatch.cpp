@@ -77,8 +77,13 @@ R OpenedOrWhy(int read, const char *what, const std::string &name)
 
 R FileNameProp(C &c, const A &a)
 {
-    if (a.empty())
+    if (a.empty()) {
+        // A control serving a host's facade (the modeller's window) was
+        // given no name: the scene the host opened is the one it names.
+        if (c.Properties().fileName.empty() && c.GetFacade())
+            return R::Ok(DispValue::Str(c.GetFacade()->GetCurrentFile()));
         return R::Ok(DispValue::Str(c.Properties().fileName));
+    }
     if (!c.GetFacade()) {
         // Kept for the window's creation, which opens it.
         c.Properties().fileName = S(a, 0);

@@ -14,6 +14,7 @@
 #include "control/FennixPropertyPage.h"
 #include "engine/core/SgHandleTable.h"
 #include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
 #include "platform/SgDiagHandler.h"
@@ -412,5 +413,22 @@ TEST_F(ControlTest, AFileThatCannotBeReadIsAnErrorAndLeavesTheNameAndTheScene)
             EXPECT_NE(r.message.find("fennix_no_such_file.kvrx"), std::string::npos) << r.message;
         }
     EXPECT_EQ(m_control.Properties().fileName, scene);
+    std::remove(scene.c_str());
+}
+
+TEST_F(ControlTest, FileNameOfAControlServingAHostsFacadeNamesTheHostsScene)
+{
+    const std::string scene = ::testing::TempDir() + "fennix_hosted_" + std::to_string(getpid()) + ".kvrx";
+    {
+        std::ofstream out(scene);
+        out << "#VRML V1.0 ascii\nSeparator { Cube { width 1 } }\n";
+    }
+    drevon::CDrevon facade;
+    ASSERT_NE(facade.CreateDocument(), nullptr);
+    ASSERT_EQ(facade.OpenFile(scene.c_str(), true), SgDocumentFiles::kReadDone);
+    FennixControl control;
+    control.Attach(&facade);
+    EXPECT_EQ(control.Call("FileName", {}).value.text, scene);
+    control.Destroy();
     std::remove(scene.c_str());
 }
