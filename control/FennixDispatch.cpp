@@ -11,6 +11,7 @@
 
 #include "control/FennixBase64.h"
 #include "control/FennixControl.h"
+#include "control/FennixDispatchDocs.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocument.h"
@@ -791,6 +792,15 @@ std::string DescribeJson()
             params.push_back(DispTypeName(t));
         m["params"] = params;
         m["result"] = DispTypeName(e.result);
+        if (const DispDoc *doc = FindDoc(e.name)) {
+            m["about"] = doc->about;
+            nlohmann::ordered_json names = nlohmann::ordered_json::array();
+            for (const auto &[name, meaning] : doc->params)
+                names.push_back({{"name", name}, {"meaning", meaning}});
+            m["parameters"] = names;
+            if (!doc->result.empty())
+                m["returns"] = doc->result;
+        }
         methods.push_back(m);
     }
     nlohmann::ordered_json events = nlohmann::ordered_json::array();

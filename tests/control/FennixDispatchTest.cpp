@@ -11,6 +11,7 @@
 
 #include "control/FennixBase64.h"
 #include "control/FennixDispatch.h"
+#include "control/FennixDispatchDocs.h"
 #include "control/FennixPropertyPage.h"
 #include "engine/core/SgHandleTable.h"
 #include "engine/document/SgDocument.h"
@@ -431,4 +432,21 @@ TEST_F(ControlTest, FileNameOfAControlServingAHostsFacadeNamesTheHostsScene)
     EXPECT_EQ(control.Call("FileName", {}).value.text, scene);
     control.Destroy();
     std::remove(scene.c_str());
+}
+
+TEST(DispatchDocs, EveryEntryNamesAndExplainsEachParameter)
+{
+    for (const DispEntry &e : DispatchTable()) {
+        const DispDoc *doc = FindDoc(e.name);
+        ASSERT_NE(doc, nullptr) << e.name;
+        EXPECT_FALSE(doc->about.empty()) << e.name;
+        EXPECT_EQ(doc->params.size(), e.params.size()) << e.name;
+        for (const auto &[name, meaning] : doc->params)
+            EXPECT_TRUE(!name.empty() && !meaning.empty()) << e.name;
+        EXPECT_EQ(doc->result.empty(), e.result == DispType::Empty) << e.name << ": a result and its meaning go together";
+    }
+    const auto described = nlohmann::json::parse(DescribeJson());
+    EXPECT_EQ(described["methods"].size(), DispatchTable().size());
+    EXPECT_EQ(described["methods"][0]["parameters"][0]["name"], "value");
+    EXPECT_FALSE(described["errors"].empty());
 }
