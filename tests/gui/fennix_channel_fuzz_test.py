@@ -25,7 +25,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import Screen, fail, start_xvfb  # noqa: E402
 
-SESSIONS = 60
+SESSIONS = 80
 LINES_PER_SESSION = 40
 # Methods that open a window, a dialog or a box, or read and write files:
 # they are driven by their own tests, not by random lines.
