@@ -31,7 +31,7 @@ int main()
     // A named transform in the scene, made through the dispatch as a script would.
     using fennix::DispValue;
     const fennix::DispResult made = control.Call("CreateNode", {DispValue::Str("Transform")});
-    if (!made.ok || made.value.real == 0 ||
+    if (!made.ok || made.value.integer == 0 ||
         control.Call("InsertNode", {DispValue::Real(0), made.value, DispValue::Int(0), DispValue::Real(0)}).value.integer != 1 ||
         control.Call("SetVal", {made.value, DispValue::Str("name"), DispValue::Str("boxTransform")}).value.integer != 1 ||
         control.Call("SetVal", {made.value, DispValue::Str("translation"), DispValue::Str("(1,2,3)")}).value.integer != 1) {

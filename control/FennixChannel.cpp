@@ -1,10 +1,15 @@
 #include "control/FennixChannel.h"
 
 #include <limits>
+#include <mutex>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "control/FennixControl.h"
+#include "platform/Notifier.h"
+#include "platform/SgChoosers.h"
+#include "platform/SgDiagHandler.h"
 
 namespace fennix {
 
@@ -54,6 +59,103 @@ std::string ErrorLine(const Json &id, int code, const std::string &message)
     return reply.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// While a script's request runs, nobody is asked anything and no box waits
+// for a click: questions get the answer of a user who only dismisses them,
+// choosers answer "cancel", and what would have been shown goes to the log.
+// A warning or an error meant for the user is the script's to hear: the
+// request's reply becomes an error that carries its text.
+class FennixScriptCallScope : public Notifier {
+public:
+    FennixScriptCallScope()
+    {
+        m_previousNotifier = SetNotifier(this);
+        m_previousFiles = SetFileChooser([](const FileRequest &) -> std::optional<std::string> { return std::nullopt; });
+        m_previousColours = SetColorChooser([](const SgRgb8 &) -> std::optional<SgRgb8> { return std::nullopt; });
+        m_previousMenus = SetPopupMenuChooser([](const std::vector<SgPopupItem> &, SgPlatformWindow *) { return 0; });
+        m_previousHandler = SgDiagSetHandler([this](const SgDiagnostic &diagnostic) {
+            if (!diagnostic.forUser) {
+                // What the scene's formulas were refused (file access, quit,
+                // the step and depth budgets) is the script's to hear too.
+                if (diagnostic.level != SgDiagLevel::Info && diagnostic.package == "Lisp") {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    m_warnings.push_back(diagnostic.text);
+                }
+                Pass(diagnostic);
+                return;
+            }
+            Told(diagnostic.level, diagnostic.text, diagnostic.caption);
+        });
+    }
+    ~FennixScriptCallScope() override
+    {
+        SgDiagSetHandler(std::move(m_previousHandler));
+        SetPopupMenuChooser(std::move(m_previousMenus));
+        SetColorChooser(std::move(m_previousColours));
+        SetFileChooser(std::move(m_previousFiles));
+        SetNotifier(m_previousNotifier);
+    }
+    FennixScriptCallScope(const FennixScriptCallScope &) = delete;
+    FennixScriptCallScope &operator=(const FennixScriptCallScope &) = delete;
+
+    int Message(const std::string &text, const std::string &caption, Buttons buttons, Icon icon) override
+    {
+        const SgDiagLevel level = icon == Icon::Error     ? SgDiagLevel::Error
+                                  : icon == Icon::Warning ? SgDiagLevel::Warning
+                                                          : SgDiagLevel::Info;
+        Told(level, text, caption);
+        return DefaultAnswer(buttons);
+    }
+
+    // The refusals told while the scope stood, one per line.
+    std::string Refusals() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::string text;
+        for (const std::string &r : m_refusals)
+            text += (text.empty() ? "" : "\n") + r;
+        return text;
+    }
+
+    std::vector<std::string> Warnings() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_warnings;
+    }
+
+private:
+    void Told(SgDiagLevel level, const std::string &text, const std::string &caption)
+    {
+        SgDiagnostic logged;
+        logged.level = level;
+        logged.package = "Fennix";
+        logged.text = text;
+        logged.caption = caption;
+        // Kept in the log as a developer's line: no box.
+        logged.forUser = false;
+        if (level != SgDiagLevel::Info) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_refusals.push_back(text);
+        }
+        Pass(logged);
+    }
+    void Pass(const SgDiagnostic &diagnostic) const
+    {
+        if (m_previousHandler)
+            m_previousHandler(diagnostic);
+        else
+            SgDiagDefaultHandler(diagnostic);
+    }
+
+    Notifier *m_previousNotifier = nullptr;
+    FileChooser m_previousFiles;
+    ColorChooser m_previousColours;
+    PopupMenuChooser m_previousMenus;
+    SgDiagHandler m_previousHandler;
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_refusals;
+    std::vector<std::string> m_warnings;
+};
+
 } // namespace
 
 FennixChannel::FennixChannel(FennixControl &control, Writer writer) : m_control(control), m_writer(std::move(writer))
@@ -62,6 +164,15 @@ FennixChannel::FennixChannel(FennixControl &control, Writer writer) : m_control(
         if (m_writer)
             m_writer(EventLine(event));
     });
+    // A client that comes after the start still learns that the session runs.
+    if (m_writer && m_control.IsSessionStarted()) {
+        FennixEvent started;
+        if (const EventEntry *entry = FindEvent("StartSession"))
+            started.dispid = entry->dispid;
+        started.name = "StartSession";
+        started.params = {DispValue::Str(m_control.GetSessionText())};
+        m_writer(EventLine(started));
+    }
 }
 
 void FennixChannel::Feed(const char *data, std::size_t size)
@@ -128,12 +239,41 @@ std::string FennixChannel::Handle(const std::string &line)
             args.push_back(std::move(v));
         }
     }
-    const DispResult result = m_control.Call(method->get<std::string>(), args);
+    const std::string name = method->get<std::string>();
+    if (name == kReleaseVerb) {
+        // The channel's own verb, beside the dispatch table: it lets go of
+        // the handles given (each named once), so a long script holds only
+        // what it still uses. All are checked before any goes.
+        DispResult error;
+        for (const DispValue &handle : args)
+            if (!m_control.ContainerOf(handle, error) && !error.ok)
+                return ErrorLine(id, error.code, error.message);
+        std::int64_t released = 0;
+        for (const DispValue &handle : args)
+            released += m_control.Release(handle, error) ? 1 : 0;
+        Json reply;
+        reply["id"] = id;
+        reply["result"] = released;
+        return reply.dump(-1, ' ', false, Json::error_handler_t::replace);
+    }
+    DispResult result;
+    std::string refusals;
+    std::vector<std::string> warnings;
+    {
+        FennixScriptCallScope scope;
+        result = m_control.Call(name, args);
+        refusals = scope.Refusals();
+        warnings = scope.Warnings();
+    }
     if (!result.ok)
         return ErrorLine(id, result.code, result.message);
+    if (!refusals.empty())
+        return ErrorLine(id, kErrFailed, refusals);
     Json reply;
     reply["id"] = id;
     reply["result"] = ToJson(result.value);
+    if (!warnings.empty())
+        reply["warnings"] = warnings;
     return reply.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

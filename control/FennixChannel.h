@@ -8,7 +8,11 @@
 //   event    {"event": "ClickEvent", "params": ["box"]}
 //
 // A line that is no JSON, no request, or longer than the cap gets an error
-// reply and is forgotten; the next line is read as usual.
+// reply and is forgotten; the next line is read as usual. While a request
+// runs nobody is asked anything (questions get the default answer, choosers
+// "cancel"), and a warning or an error meant for the user becomes the
+// request's error reply. A channel made after StartSession fired starts
+// with that event.
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -22,6 +26,11 @@ class FennixControl;
 class FennixChannel {
 public:
     static constexpr std::size_t kMaxLine = 1u << 20;
+    // {"method": "Release", "params": [handle, ...]}: the channel's own verb
+    // (no dispatch id), which lets go of handles this control gave; the
+    // result is how many went (a handle named twice goes once). A handle not
+    // given by this control, or let go before, is an error and nothing goes.
+    static constexpr const char *kReleaseVerb = "Release";
     using Writer = std::function<void(const std::string &line)>;
 
     // Subscribes to the control's events for as long as the channel lives.

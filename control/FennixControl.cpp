@@ -131,8 +131,22 @@ void FennixControl::Destroy()
         m_pFacade = nullptr;
     }
     m_attached = false;
+    m_buttonStates.clear();
     m_sessionStarted = false;
     m_clickEvents = false;
+}
+
+void FennixControl::Defer(std::function<void()> work)
+{
+    if (!m_deferrer) {
+        work();
+        return;
+    }
+    std::weak_ptr<int> alive = m_alive;
+    m_deferrer([alive, work = std::move(work)] {
+        if (alive.lock())
+            work();
+    });
 }
 
 DispResult FennixControl::Call(const std::string &name, const DispArgs &args)
@@ -153,6 +167,12 @@ DispResult FennixControl::Call(int dispid, const DispArgs &args)
 
 DispResult FennixControl::Call(const DispEntry &entry, const DispArgs &args)
 {
+    // Texts travel on as C strings: one with a NUL inside would be read as
+    // its part before the NUL (a name addressing another node).
+    for (std::size_t k = 0; k < args.size(); ++k)
+        if (args[k].kind == DispValue::Kind::String && args[k].text.find('\0') != std::string::npos)
+            return DispResult::Error(kErrParams, std::string(entry.name) + ": parameter " + std::to_string(k + 1) +
+                                                     " holds a NUL character");
     DispArgs converted;
     DispResult checked = CheckArgs(entry, args, converted);
     if (!checked.ok)
@@ -184,6 +204,7 @@ void FennixControl::FireStartSession(const std::string &text)
     if (m_sessionStarted || !m_pFacade)
         return;
     m_sessionStarted = true;
+    m_sessionText = text;
     Fire("StartSession", {DispValue::Str(text)});
 }
 
@@ -319,26 +340,62 @@ SgHandleTable::Handle FennixControl::HeldHandleFor(SgFieldMngr *container)
     return HandleFor(container);
 }
 
-SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
+SgFieldMngr *FennixControl::ContainerOf(const DispValue &value, DispResult &error) const
 {
+    // A handle is a whole number, whichever way a script's language carries
+    // it; anything else is refused, never read as some other handle.
     SgHandleTable::Handle handle = 0;
     if (value.kind == DispValue::Kind::Integer && value.integer >= 0) {
         handle = static_cast<SgHandleTable::Handle>(value.integer);
     } else if (value.kind == DispValue::Kind::Real && std::isfinite(value.real) && value.real >= 0 &&
-               value.real < 18446744073709551616.0) {
+               value.real < 18446744073709551616.0 && std::floor(value.real) == value.real) {
         handle = static_cast<SgHandleTable::Handle>(value.real);
     } else {
-        error = DispResult::Error(kErrBadHandle, "a handle is a non-negative number");
+        error = DispResult::Error(kErrBadHandle, "a handle is a whole number of at least 0");
         return nullptr;
     }
     if (handle == SgHandleTable::kNoHandle)
         return nullptr;
     SgFieldMngr *container = SgHandleTable::Lookup(handle);
-    if (!container || !container->IsNode()) {
+    if (!container) {
         error = DispResult::Error(kErrBadHandle, "stale or unknown handle " + std::to_string(handle));
         return nullptr;
     }
+    // Handles are per control: one that another control gave out (or that
+    // this one let go) names nothing here.
+    if (!m_held.count(handle)) {
+        error = DispResult::Error(kErrBadHandle, "handle " + std::to_string(handle) + " was not given by this control");
+        return nullptr;
+    }
+    return container;
+}
+
+SgNode *FennixControl::NodeOf(const DispValue &value, DispResult &error) const
+{
+    SgFieldMngr *container = ContainerOf(value, error);
+    if (!container)
+        return nullptr;
+    if (!container->IsNode()) {
+        error = DispResult::Error(kErrBadHandle, "the handle names no node");
+        return nullptr;
+    }
     return static_cast<SgNode *>(container);
+}
+
+bool FennixControl::Release(const DispValue &value, DispResult &error)
+{
+    if (!ContainerOf(value, error))
+        return false;
+    const auto handle = static_cast<SgHandleTable::Handle>(
+        value.kind == DispValue::Kind::Integer ? static_cast<SgHandleTable::Handle>(value.integer)
+                                               : static_cast<SgHandleTable::Handle>(value.real));
+    // Every hold this control took on it goes: the handle is the script's
+    // one name for the node, however often it was handed out.
+    auto range = m_held.equal_range(handle);
+    for (auto it = range.first; it != range.second; ++it)
+        SgHandleTable::Drop(handle);
+    m_held.erase(range.first, range.second);
+    return true;
 }
 
 bool FennixControl::EnableClickEvent()
@@ -377,6 +434,12 @@ void FennixControl::OnButtonState(void *data, int button, int state)
     auto *control = static_cast<FennixControl *>(data);
     if (control->m_pfnHostButtonState)
         control->m_pfnHostButtonState(control->m_pHostButtonData, button, state);
+    // Scripts hear changes only: the facade tells every state again on its
+    // periodic updates.
+    const auto known = control->m_buttonStates.find(button);
+    if (known != control->m_buttonStates.end() && known->second == state)
+        return;
+    control->m_buttonStates[button] = state;
     control->Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
 }
 

@@ -11,6 +11,8 @@
 // calls Create with the canvas; headless callers (tests, `fennix --stdio`)
 // call Create with none.
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -46,6 +48,11 @@ struct FennixProperties {
     std::int16_t clientFrame = -1;
     std::int32_t toolBarConfig = 0;
     std::int16_t cacheLoadedUrl = 1;
+    // The name the window's pane sizes are kept under in the user's
+    // settings, so that each host (and each control of a host) keeps its
+    // own; empty: the program's name, and a number after it for the second
+    // and later control of one window. Not a persistent property.
+    std::string settingsProfile;
 };
 
 class FennixControl {
@@ -73,6 +80,14 @@ public:
     void Destroy();
     drevon::CDrevon *GetFacade() const { return m_pFacade; }
 
+    // How the host runs work later from its own loop (a window's channel
+    // gives one): what a request shows a person (the about box) opens after
+    // the reply, not inside the request. Without one, Defer runs it at once.
+    using Deferrer = std::function<void(std::function<void()> work)>;
+    void SetDeferrer(Deferrer deferrer) { m_deferrer = std::move(deferrer); }
+    // Work deferred is dropped when the control is gone by then.
+    void Defer(std::function<void()> work);
+
     // ---- dispatch ---------------------------------------------------------------
     DispResult Call(const std::string &name, const DispArgs &args);
     DispResult Call(int dispid, const DispArgs &args);
@@ -83,6 +98,9 @@ public:
     void Fire(const char *name, DispArgs params);
     // Fires StartSession once per window; later calls do nothing.
     void FireStartSession(const std::string &text);
+    bool IsSessionStarted() const { return m_sessionStarted; }
+    // The text StartSession carried (for clients that come later).
+    const std::string &GetSessionText() const { return m_sessionText; }
     bool IsClickEventEnabled() const { return m_clickEvents; }
     // The selection handler reports clicks to ClickEvent from now on (the
     // selection's own callback gives way, as the facade's event hook does).
@@ -117,10 +135,17 @@ public:
     // The handle the control already holds for the container, else a new
     // one as HandleFor makes: lookups repeated by a script hold once.
     SgHandleTable::Handle HeldHandleFor(SgFieldMngr *container);
-    // The node of a handle argument (an integer or a real, truncated); sets
-    // error for a stale or unknown handle or one of no node. Zero gives null
+    // The container of a handle argument (an integer, or a real of a whole
+    // number); sets error for anything else, a stale or unknown handle, and
+    // a handle this control did not give (or let go). Zero gives null
     // without error.
+    SgFieldMngr *ContainerOf(const DispValue &handle, DispResult &error) const;
+    // As ContainerOf, and the container must be a node.
     SgNode *NodeOf(const DispValue &handle, DispResult &error) const;
+    // Lets go of every hold this control has on the handle: the node goes
+    // when nothing else holds it, and the handle is refused from then on.
+    // False (and error set) for a handle ContainerOf refuses.
+    bool Release(const DispValue &handle, DispResult &error);
     int GetHeldCount() const { return static_cast<int>(m_held.size()); }
     // A viewer's checked 32-bit handle, held until the control goes (the
     // viewer itself lives as long as its window); kNoViewer for null or
@@ -144,15 +169,20 @@ private:
     FennixProperties m_props;
     bool m_modified = false;
     bool m_sessionStarted = false;
+    std::string m_sessionText;
     bool m_clickEvents = false;
     // The control's own click listener; other listeners of the selection
     // handler's clicks (a dialog hiding by hit) neither take it nor lose theirs.
     SgSubscription m_clicks;
     std::vector<std::pair<std::string, DispValue>> m_appParams;
+    // The state each button was last told to be in, by button index.
+    std::map<int, int> m_buttonStates;
     std::multiset<SgHandleTable::Handle> m_held;
     std::multiset<SgHandleTable::ViewerHandle> m_heldViewers;
     SgDocumentSubscription m_customEvents;
     FennixEventList m_events;
+    Deferrer m_deferrer;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 
     friend struct DispatchAccess;
 };

@@ -11,11 +11,15 @@
 
 #include "control/FennixBase64.h"
 #include "control/FennixControl.h"
+#include "control/FennixDispatchDocs.h"
 #include "engine/core/SgNode.h"
 #include "engine/core/SgRef.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
 #include "platform/Notifier.h"
+#include "platform/window/SgWindowFactory.h"
 
 namespace fennix {
 
@@ -63,14 +67,37 @@ const std::string &S(const A &a, std::size_t k)
 
 // ---- properties -----------------------------------------------------------------
 
+// An error result naming the file and what the reader found, unless the
+// scene was read (whole, or up to a broken section after it).
+R OpenedOrWhy(int read, const char *what, const std::string &name)
+{
+    if (read == SgDocumentFiles::kReadDone || read == SgDocumentFiles::kIncomplete)
+        return R::Ok();
+    return R::Error(kErrFailed, std::string(what) + ": " + name + " " + SgDocumentFiles::Describe(read));
+}
+
 R FileNameProp(C &c, const A &a)
 {
-    if (a.empty())
+    if (a.empty()) {
+        // A control serving a host's facade (the modeller's window) was
+        // given no name: the scene the host opened is the one it names.
+        if (c.Properties().fileName.empty() && c.GetFacade())
+            return R::Ok(DispValue::Str(c.GetFacade()->GetCurrentFile()));
         return R::Ok(DispValue::Str(c.Properties().fileName));
+    }
+    if (!c.GetFacade()) {
+        // Kept for the window's creation, which opens it.
+        c.Properties().fileName = S(a, 0);
+        c.SetModified();
+        return NoWindow();
+    }
+    // The property names the scene that is open: a file that cannot be read
+    // leaves both as they were, and the caller hears why.
+    if (R refused = OpenedOrWhy(c.GetFacade()->OpenFile(S(a, 0).c_str(), true, nullptr), "FileName", S(a, 0));
+        !refused.ok)
+        return refused;
     c.Properties().fileName = S(a, 0);
     c.SetModified();
-    FACADE
-    f->OpenFile(c.Properties().fileName.c_str(), true, nullptr);
     return R::Ok();
 }
 
@@ -107,6 +134,8 @@ R CookiesProp(C &c, const A &a)
     return R::Ok();
 }
 
+const char *const kInlineSceneName = "(file property)";
+
 R FileProp(C &c, const A &a)
 {
     if (a.empty())
@@ -115,7 +144,15 @@ R FileProp(C &c, const A &a)
     c.SetModified();
     FACADE
     std::istringstream in(c.Properties().fileText);
-    f->ReadFileStream(in, true, c.Properties().fileText.c_str());
+    // The text comes from no file: its messages name the property, and the
+    // scene that replaces the open one is untitled, so that a save asks for a
+    // name instead of writing over the file that was open.
+    const int read = f->ReadFileStream(in, true, kInlineSceneName);
+    if (read == SgDocumentFiles::kReadDone || read == SgDocumentFiles::kIncomplete) {
+        if (SgDocument *document = f->GetDocument())
+            document->SetFileName("");
+        c.Properties().fileName.clear();
+    }
     return R::Ok();
 }
 
@@ -168,10 +205,12 @@ R LoadFile(C &c, const A &a)
     if (!error.ok)
         return error;
     const bool deleteScene = a[1].boolean;
-    if (!S(a, 0).empty())
-        f->OpenFile(S(a, 0).c_str(), deleteScene, root);
-    else
+    if (!S(a, 0).empty()) {
+        if (R refused = OpenedOrWhy(f->OpenFile(S(a, 0).c_str(), deleteScene, root), "LoadFile", S(a, 0)); !refused.ok)
+            return refused;
+    } else {
         f->OnOpenFile(deleteScene);
+    }
     if (deleteScene)
         c.Properties().fileName = f->GetCurrentFile();
     return R::Ok();
@@ -290,29 +329,10 @@ R ModelInfo(C &c, const A &a)
 
 // ---- nodes, fields and layers -------------------------------------------------------
 
-// The container of a handle (a node or any other field container); zero gives
-// null without error.
-SgFieldMngr *ContainerOf(const DispValue &value, DispResult &error)
-{
-    SgHandleTable::Handle handle = 0;
-    if (value.kind == DispValue::Kind::Integer && value.integer >= 0)
-        handle = static_cast<SgHandleTable::Handle>(value.integer);
-    else {
-        error = R::Error(kErrBadHandle, "a handle is a non-negative number");
-        return nullptr;
-    }
-    if (handle == SgHandleTable::kNoHandle)
-        return nullptr;
-    SgFieldMngr *container = SgHandleTable::Lookup(handle);
-    if (!container)
-        error = R::Error(kErrBadHandle, "stale or unknown handle " + std::to_string(handle));
-    return container;
-}
-
-// A handle result carried in a double (handles fit one exactly); 0 for none.
+// A handle result: a whole number (0 for none).
 DispValue HandleResult(C &c, SgNode *node)
 {
-    return DispValue::Real(static_cast<double>(c.HeldHandleFor(node)));
+    return DispValue::Int(static_cast<std::int64_t>(c.HeldHandleFor(node)));
 }
 
 R CreateNode(C &c, const A &a)
@@ -320,7 +340,7 @@ R CreateNode(C &c, const A &a)
     FACADE
     SgNode *node = drevon::CDrevon::CreateNode(S(a, 0).c_str());
     if (!node)
-        return R::Ok(DispValue::Real(0));
+        return R::Ok(DispValue::Int(0));
     // The control's handle is the node's first reference; without one (every
     // slot of the table taken) the node goes again at once.
     const SgHandleTable::Handle handle = c.HeldHandleFor(node);
@@ -328,7 +348,7 @@ R CreateNode(C &c, const A &a)
         SgRef<SgNode> unheld(node);
         return R::Error(kErrFailed, "CreateNode: no handle is left for the node");
     }
-    return R::Ok(DispValue::Real(static_cast<double>(handle)));
+    return R::Ok(DispValue::Int(static_cast<std::int64_t>(handle)));
 }
 
 R InsertNode(C &c, const A &a)
@@ -367,7 +387,7 @@ R FindNode(C &c, const A &a)
     if (container >= 0 && container < 10) {
         const int root = static_cast<int>(container);
         if (root > static_cast<int>(drevon::CDrevon::NodeRoot::SelectionWalk))
-            return R::Ok(DispValue::Real(0));
+            return R::Ok(DispValue::Int(0));
         SgNode *found = f->FindNode(S(a, 1).c_str(), static_cast<drevon::CDrevon::NodeRoot>(root));
         return R::Ok(HandleResult(c, found));
     }
@@ -378,19 +398,15 @@ R FindNode(C &c, const A &a)
     return R::Ok(HandleResult(c, f->FindNode(S(a, 1).c_str(), below)));
 }
 
-// The node of SetVal's and GetVal's variant: an integer is a handle, a real
-// too when `realIsHandle`, a string a name searched from the scene root.
+// The node of SetVal's and GetVal's variant: a number is a handle (a whole
+// one, else an error), a string a name searched from the scene root.
 // `usable` false for any other kind.
-SgNode *NodeOfVariant(C &c, drevon::CDrevon *f, const DispValue &v, bool realIsHandle, bool &usable,
-                      DispResult &error)
+SgNode *NodeOfVariant(C &c, drevon::CDrevon *f, const DispValue &v, bool &usable, DispResult &error)
 {
     usable = true;
     switch (v.kind) {
-    case DispValue::Kind::Integer: return c.NodeOf(v, error);
-    case DispValue::Kind::Real:
-        if (realIsHandle)
-            return c.NodeOf(v, error);
-        break;
+    case DispValue::Kind::Integer:
+    case DispValue::Kind::Real: return c.NodeOf(v, error);
     case DispValue::Kind::String: return f->FindNode(v.text.c_str(), static_cast<SgNode *>(nullptr));
     default: break;
     }
@@ -413,7 +429,7 @@ R SetVal(C &c, const A &a)
     FACADE
     DispResult error;
     bool usable = false;
-    SgNode *node = NodeOfVariant(c, f, a[0], true, usable, error);
+    SgNode *node = NodeOfVariant(c, f, a[0], usable, error);
     if (!error.ok)
         return error;
     if (!usable || !node)
@@ -426,7 +442,7 @@ R GetVal(C &c, const A &a)
     FACADE
     DispResult error;
     bool usable = false;
-    SgNode *node = NodeOfVariant(c, f, a[0], false, usable, error);
+    SgNode *node = NodeOfVariant(c, f, a[0], usable, error);
     if (!error.ok)
         return error;
     if (!usable || !node)
@@ -438,8 +454,8 @@ R PlugTo(C &c, const A &a)
 {
     FACADE
     DispResult error;
-    SgFieldMngr *output = ContainerOf(a[0], error);
-    SgFieldMngr *input = error.ok ? ContainerOf(a[2], error) : nullptr;
+    SgFieldMngr *output = c.ContainerOf(a[0], error);
+    SgFieldMngr *input = error.ok ? c.ContainerOf(a[2], error) : nullptr;
     if (!error.ok)
         return error;
     if (!drevon::CDrevon::PlugTo(output, S(a, 1).c_str(), input, S(a, 3).c_str()))
@@ -451,7 +467,7 @@ R AddRef(C &c, const A &a)
 {
     FACADE
     DispResult error;
-    SgFieldMngr *container = ContainerOf(a[0], error);
+    SgFieldMngr *container = c.ContainerOf(a[0], error);
     if (!error.ok)
         return error;
     if (container)
@@ -515,6 +531,13 @@ R CreateViewer(C &c, const A &a)
                             });
     if (!fullScreen && (I(a, 1) < 1 || I(a, 2) < 1))
         return R::Error(kErrParams, "CreateViewer: width and height must be at least 1");
+    int largestWidth = 0;
+    int largestHeight = 0;
+    if (!fullScreen && GetWindowFactory().GetLargestSize(largestWidth, largestHeight) &&
+        (I(a, 1) > largestWidth || I(a, 2) > largestHeight))
+        return R::Error(kErrParams, "CreateViewer: " + std::to_string(I(a, 1)) + "x" + std::to_string(I(a, 2)) +
+                                        " is larger than a view can be here (" + std::to_string(largestWidth) + "x" +
+                                        std::to_string(largestHeight) + ")");
     // Asked before the window opens, so that a refusal leaves nothing behind.
     if (SgHandleTable::GetViewerCount() >= SgHandleTable::kMaxViewers)
         return R::Error(kErrFailed, "CreateViewer: no more than " + std::to_string(SgHandleTable::kMaxViewers) +
@@ -531,8 +554,11 @@ R CreateViewer(C &c, const A &a)
 R AboutBox(C &c, const A &)
 {
     FACADE
-    GetNotifier().Message("Fennix 3D control\nAn embeddable modeller for scenes in .kvrx files.", "About Fennix",
-                          Notifier::Buttons::Ok, Notifier::Icon::Information);
+    // The box waits for a click; the caller does not.
+    c.Defer([] {
+        GetNotifier().Message("Fennix 3D control\nAn embeddable modeller for scenes in .kvrx files.", "About Fennix",
+                              Notifier::Buttons::Ok, Notifier::Icon::Information);
+    });
     return R::Ok();
 }
 
@@ -768,6 +794,15 @@ std::string DescribeJson()
             params.push_back(DispTypeName(t));
         m["params"] = params;
         m["result"] = DispTypeName(e.result);
+        if (const DispDoc *doc = FindDoc(e.name)) {
+            m["about"] = doc->about;
+            nlohmann::ordered_json names = nlohmann::ordered_json::array();
+            for (const auto &[name, meaning] : doc->params)
+                names.push_back({{"name", name}, {"meaning", meaning}});
+            m["parameters"] = names;
+            if (!doc->result.empty())
+                m["returns"] = doc->result;
+        }
         methods.push_back(m);
     }
     nlohmann::ordered_json events = nlohmann::ordered_json::array();
@@ -781,9 +816,31 @@ std::string DescribeJson()
         ev["params"] = params;
         events.push_back(ev);
     }
+    // What an error reply's code means, whichever method gave it.
+    const std::pair<int, const char *> errors[] = {
+        {kErrParse, "the request line is no JSON"},
+        {kErrRequest, "the JSON is no request (an object with a \"method\" text)"},
+        {kErrUnknownMethod, "no method of that name or id"},
+        {kErrParams, "wrong count or type of parameters, a number out of its type's range, a text with a NUL"},
+        {kErrTooLong, "the request line is longer than 1 MB"},
+        {kErrNotAvailable, "the method is not available here"},
+        {kErrNoWindow, "called before the control's window exists"},
+        {kErrBadHandle, "a handle that is stale, made up, not a whole number, or another control's"},
+        {kErrFailed, "the operation was refused or failed; the message says why"},
+    };
+    nlohmann::ordered_json codes = nlohmann::ordered_json::array();
+    for (const auto &[code, meaning] : errors)
+        codes.push_back({{"code", code}, {"meaning", meaning}});
+    // The channel's own verb, outside the dispatch table.
+    nlohmann::ordered_json channel = nlohmann::ordered_json::array();
+    channel.push_back({{"name", "Release"},
+                       {"params", "any number of handles"},
+                       {"result", "how many handles were let go; their nodes go when nothing else holds them"}});
     nlohmann::ordered_json all;
     all["methods"] = methods;
     all["events"] = events;
+    all["errors"] = codes;
+    all["channel"] = channel;
     return all.dump(2) + "\n";
 }
 

@@ -18,6 +18,22 @@ namespace fennix {
 namespace {
 // A client that reads nothing while we write this much more is dropped.
 constexpr std::size_t kMaxPending = 64u << 20;
+// A socket file at the address that no one listens on any more (a
+// connection is refused); a live socket or any other file is not.
+bool IsDeadSocket(const sockaddr_un &address)
+{
+    struct stat st {};
+    if (lstat(address.sun_path, &st) != 0 || !S_ISSOCK(st.st_mode))
+        return false;
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return false;
+    const bool refused = connect(probe, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0 &&
+                         errno == ECONNREFUSED;
+    close(probe);
+    return refused;
+}
+
 } // namespace
 
 struct FennixSocketServer::Client {
@@ -31,6 +47,8 @@ FennixSocketServer::FennixSocketServer(FennixControl &control) : m_control(contr
 
 FennixSocketServer::~FennixSocketServer()
 {
+    // Going for good: nothing is left to finish a call.
+    m_serving = false;
     Close();
 }
 
@@ -70,8 +88,14 @@ bool FennixSocketServer::Listen(const std::string &given, std::string &error)
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     // The socket is made 0600 from the start: no moment in which others may connect.
     const mode_t old = umask(0177);
-    const int bound = bind(m_listen, reinterpret_cast<sockaddr *>(&address), sizeof(address));
-    const int bindErrno = errno;
+    int bound = bind(m_listen, reinterpret_cast<sockaddr *>(&address), sizeof(address));
+    int bindErrno = errno;
+    if (bound != 0 && bindErrno == EADDRINUSE && IsDeadSocket(address)) {
+        // Left by a run that ended without removing it: nobody listens there.
+        unlink(path.c_str());
+        bound = bind(m_listen, reinterpret_cast<sockaddr *>(&address), sizeof(address));
+        bindErrno = errno;
+    }
     umask(old);
     if (bound != 0) {
         error = "Cannot listen on " + path + ": " + std::strerror(bindErrno);
@@ -125,6 +149,8 @@ bool FennixSocketServer::ReadFrom(Client &client)
         const ssize_t n = read(client.fd, buffer, sizeof(buffer));
         if (n > 0) {
             client.channel->Feed(buffer, static_cast<std::size_t>(n));
+            if (m_closeWanted)
+                return true;
             continue;
         }
         if (n == 0)
@@ -152,19 +178,31 @@ bool FennixSocketServer::Flush(Client &client)
 
 void FennixSocketServer::Poll(int timeoutMs)
 {
-    if (m_listen < 0)
+    if (m_listen < 0 || m_serving)
         return;
+    struct Serving {
+        bool &flag;
+        explicit Serving(bool &f) : flag(f) { flag = true; }
+        ~Serving() { flag = false; }
+    } serving(m_serving);
     std::vector<pollfd> fds;
     fds.push_back({m_listen, POLLIN, 0});
     for (const auto &c : m_clients)
         fds.push_back({c->fd, static_cast<short>(POLLIN | (c->out.empty() ? 0 : POLLOUT)), 0});
     if (poll(fds.data(), fds.size(), timeoutMs) <= 0)
         return;
-    // Clients first, by the places poll saw them at; new ones join after.
-    for (std::size_t k = 1; k < fds.size(); ++k) {
+    // Clients first, by the places poll saw them at (no client comes or
+    // goes while this runs); new ones join after.
+    for (std::size_t k = 1; k < fds.size() && !m_closeWanted; ++k) {
         Client &client = *m_clients[k - 1];
         if (fds[k].revents & (POLLIN | POLLHUP | POLLERR))
             client.failed = !ReadFrom(client) || client.failed;
+    }
+    if (m_closeWanted) {
+        m_serving = false;
+        m_closeWanted = false;
+        Close();
+        return;
     }
     if (fds[0].revents & POLLIN)
         Accept();
@@ -184,6 +222,10 @@ void FennixSocketServer::Poll(int timeoutMs)
 
 void FennixSocketServer::Close()
 {
+    if (m_serving) {
+        m_closeWanted = true;
+        return;
+    }
     for (auto &c : m_clients)
         close(c->fd);
     m_clients.clear();

@@ -31,10 +31,16 @@ public:
     // The listening socket and every client's, for the owner's loop.
     std::vector<int> Fds() const;
     // Accepts, reads and answers what is ready; waits at most timeoutMs
-    // (0: not at all) for something to be.
+    // (0: not at all) for something to be. A call made from inside a request
+    // (a loop that a method or an event's listener runs) does nothing: what
+    // arrives meanwhile waits for the next Poll, so requests are answered one
+    // at a time and in order, and no client goes while a call of its runs.
     void Poll(int timeoutMs);
+    // Whether a request is being answered now.
+    bool IsServing() const { return m_serving; }
     int GetClientCount() const { return static_cast<int>(m_clients.size()); }
-    // Closes every socket and removes the socket file (and the folder it made).
+    // Closes every socket and removes the socket file (and the folder it
+    // made). Called while a request is answered, the clients go when it is.
     void Close();
 
 private:
@@ -49,6 +55,8 @@ private:
     std::string m_path;
     std::string m_madeFolder;
     std::vector<std::unique_ptr<Client>> m_clients;
+    bool m_serving = false;
+    bool m_closeWanted = false;
 };
 
 } // namespace fennix

@@ -198,6 +198,12 @@ void CArbeloCtrl::SetDocument(SgDocument *document)
 {
     m_selectionChanged.Reset();
     m_sceneChanged.Reset();
+    if (document != m_pDocument) {
+        // Nothing of the old document's scene is held past this point: it
+        // may go right after (a control closing takes its document down).
+        CleanAllItems();
+        m_root = SgRef<SgNode>();
+    }
     m_pDocument = document;
     if (!document)
         return;

@@ -1,8 +1,11 @@
 #include "control/wx/FennixCtrl.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include <wx/aboutdlg.h>
+#include <wx/app.h>
 #include <wx/artprov.h>
 #include <wx/choice.h>
 #include <wx/aui/framemanager.h>
@@ -128,6 +131,19 @@ wxBitmap DrawGlyph(Glyph glyph, const char *text)
     return bitmap;
 }
 
+// The toolkit's timers behind the facades of every control standing: made
+// by the first control, put away with the last.
+std::shared_ptr<SgWxTimerService> SharedFennixTimers()
+{
+    static std::weak_ptr<SgWxTimerService> shared;
+    std::shared_ptr<SgWxTimerService> timers = shared.lock();
+    if (!timers) {
+        timers = std::make_shared<SgWxTimerService>();
+        shared = timers;
+    }
+    return timers;
+}
+
 // Where a pane stands: floating, or docked along a vertical or a horizontal side.
 fennix::BarSizes::Where PlaceOf(const wxAuiPaneInfo &pane)
 {
@@ -167,11 +183,12 @@ FennixCtrl::FennixCtrl(wxWindow *parent, const fennix::FennixProperties &propert
       m_owning(true)
 {
     m_control.Properties() = properties;
+    m_profile = properties.settingsProfile.empty() ? DefaultProfile(parent, this) : properties.settingsProfile;
     BuildFrame(properties.toolBarConfig);
     if (!m_canvas)
         return;
     // The facade's timers and dialogs are this window's while it stands.
-    m_timers = std::make_unique<SgWxTimerService>();
+    m_timers = SharedFennixTimers();
     if (!m_control.Create(static_cast<SgPlatformWindow *>(m_canvas)))
         return;
     m_pFacade = m_control.GetFacade();
@@ -199,6 +216,7 @@ FennixCtrl::FennixCtrl(wxWindow *parent, drevon::CDrevon *facade, std::int32_t t
     : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxCLIP_CHILDREN, "FennixCtrl"),
       m_pFacade(facade)
 {
+    m_profile = DefaultProfile(parent, this);
     BuildFrame(toolBarConfig);
     if (!m_pFacade)
         return;
@@ -248,6 +266,27 @@ FennixCtrl::~FennixCtrl()
         m_control.Destroy();
         m_pFacade = nullptr;
     }
+}
+
+std::string FennixCtrl::DefaultProfile(wxWindow *parent, const wxWindow *self)
+{
+    std::string program = wxTheApp ? wxTheApp->GetAppName().utf8_string() : std::string();
+    if (program.empty())
+        program = "Fennix";
+    // Controls made before this one in the same window.
+    int earlier = 0;
+    if (wxWindow *top = parent ? wxGetTopLevelParent(parent) : nullptr) {
+        std::vector<wxWindow *> pending{top};
+        while (!pending.empty()) {
+            wxWindow *window = pending.back();
+            pending.pop_back();
+            if (window != self && dynamic_cast<FennixCtrl *>(window))
+                ++earlier;
+            for (wxWindow *child : window->GetChildren())
+                pending.push_back(child);
+        }
+    }
+    return earlier == 0 ? program : program + "-" + std::to_string(earlier + 1);
 }
 
 void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
@@ -345,9 +384,13 @@ void FennixCtrl::BuildToolbars()
 
 void FennixCtrl::BuildTreePane()
 {
-    m_treeSizes.Load(kProfile, kTreePaneId);
+    m_treeSizes.Load(m_profile, kTreePaneId);
     m_tree = new arbelo::SgWxSceneTree(this);
-    const fennix::BarSizes::Size vert = m_treeSizes.Get(fennix::BarSizes::kVert);
+    fennix::BarSizes::Size vert = m_treeSizes.Get(fennix::BarSizes::kVert);
+    // A size kept from a wider window leaves the view at least half of this one.
+    const wxSize room = GetSize();
+    if (room.x > 0 && vert.cx > room.x / 2)
+        vert.cx = std::max<int>(fennix::BarSizes::kMinVert.cx, room.x / 2);
     const fennix::BarSizes::Size floating = m_treeSizes.Get(fennix::BarSizes::kFloat);
     const fennix::BarSizes::Size minimum = fennix::BarSizes::kMinVert;
     m_manager->AddPane(m_tree, wxAuiPaneInfo()
@@ -548,7 +591,7 @@ bool FennixCtrl::SaveTreeSizes()
     if (!m_treeAttached)
         return true;
     TakeTreeSize();
-    return m_treeSizes.Save(kProfile, kTreePaneId);
+    return m_treeSizes.Save(m_profile, kTreePaneId);
 }
 
 // ---- host actions ----------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <wx/panel.h>
 #include <wx/timer.h>
@@ -47,9 +48,8 @@ class CDrevon;
 
 class FennixCtrl : public wxPanel, public modeller::HostActions, private fennix::DockPanes::PaneView {
 public:
-    // The scene-tree pane's window id and the profile its sizes are kept under.
+    // The scene-tree pane's window id, part of the keys its sizes are kept under.
     static constexpr int kTreePaneId = 1234;
-    static constexpr const char *kProfile = "Fennix";
     static constexpr int kIconSize = 20;
 
     // Owns its control: makes the facade and its document, the windows, the
@@ -81,6 +81,13 @@ public:
     // The scene-tree pane's sizes as kept now, and written to the settings
     // (also done when the control goes).
     fennix::BarSizes &TreeSizes() { return m_treeSizes; }
+    // The settings profile the pane sizes are kept under (see
+    // FennixProperties::settingsProfile).
+    const std::string &GetProfile() const { return m_profile; }
+    // The profile of a control without one given: the program's name, then
+    // "-2", "-3", ... for the later controls of one window (`self`, the
+    // control being made, not counted).
+    static std::string DefaultProfile(wxWindow *parent, const wxWindow *self);
     bool SaveTreeSizes();
     // The small dialog of the persistent properties; modal. Only a control
     // that owns its facade has them (nothing happens otherwise).
@@ -140,6 +147,7 @@ private:
     int m_treePlace = -1;
     fennix::DockPanes m_panes{*this};
     fennix::BarSizes m_treeSizes;
+    std::string m_profile;
     modeller::HostActions *m_pHost = nullptr;
     std::function<void(int, bool)> m_buttonListener;
     // The listener that was installed before ours, called after it.
@@ -149,5 +157,7 @@ private:
     wxTimer m_startTimer;
     // What an owning control installs for its facade while it stands.
     std::unique_ptr<SgWxDialogFactory> m_dialogs;
-    std::unique_ptr<SgWxTimerService> m_timers;
+    // One for every control of the program: each control's own would put
+    // back, when it goes, a service another control may have freed.
+    std::shared_ptr<SgWxTimerService> m_timers;
 };

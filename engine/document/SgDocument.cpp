@@ -248,8 +248,48 @@ void SgDocument::AddUndoInfo(SgUndoInfo *info)
             }
         }
     }
+    const bool startsStep = m_undo.empty() || record->GetKeyPoint() == 0 ||
+                            record->GetKeyPoint() != m_undo.back()->GetKeyPoint();
     m_undo.push_back(std::move(record));
     m_iUndoCursor = static_cast<int>(m_undo.size()) - 1;
+    // Once per step, not per record: a step of many records is counted once.
+    if (startsStep)
+        TrimUndo();
+}
+
+void SgDocument::SetUndoLevels(int levels)
+{
+    m_iUndoLevels = levels > 0 ? levels : 0;
+    TrimUndo();
+}
+
+void SgDocument::TrimUndo()
+{
+    if (m_iUndoLevels <= 0 || static_cast<int>(m_undo.size()) <= m_iUndoLevels || m_iUndoCursor < 0)
+        return;
+    // The start of the oldest step that stays: the undo steps are counted
+    // back from the cursor (a step is one record, or the records of one key
+    // point); a redo part after the cursor is dropped whenever a step is
+    // added, so it is never longer than the list.
+    int steps = 0;
+    int cut = 0;
+    for (int i = m_iUndoCursor; i >= 0; --i) {
+        const int keyPoint = m_undo[i]->GetKeyPoint();
+        const bool first = i == 0 || keyPoint == 0 || m_undo[i - 1]->GetKeyPoint() != keyPoint;
+        if (first && ++steps == m_iUndoLevels) {
+            cut = i;
+            break;
+        }
+    }
+    if (cut <= 0)
+        return;
+    // Taken out of the list before they go, as DropRedo does.
+    std::vector<std::unique_ptr<SgUndoInfo>> dropped(std::make_move_iterator(m_undo.begin()),
+                                                     std::make_move_iterator(m_undo.begin() + cut));
+    m_undo.erase(m_undo.begin(), m_undo.begin() + cut);
+    m_iUndoCursor -= cut;
+    SgUndoRecordingPause pause(this);
+    dropped.clear();
 }
 
 

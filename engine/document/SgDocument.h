@@ -106,6 +106,12 @@ public:
     void JoinUndoAfter(int cursor);
     // Drops every record; the recording flag stays.
     void ResetUndo();
+    // How many undo steps are kept (the oldest go first); 0 keeps every one.
+    // A step is one user command: the records of one key point, or one
+    // record made outside any.
+    static constexpr int kDefaultUndoLevels = 100;
+    void SetUndoLevels(int levels);
+    int GetUndoLevels() const { return m_iUndoLevels; }
     int GetUndoCount() const { return static_cast<int>(m_undo.size()); }
     int GetUndoCursor() const { return m_iUndoCursor; }
     const SgUndoInfo *GetUndoInfo(int index) const;
@@ -337,6 +343,8 @@ private:
     void DropRedo();
     // Applies one record with recording paused, so replay records nothing.
     void ApplyRecord(SgUndoInfo &record, bool forward);
+    // Drops the oldest steps past the undo levels.
+    void TrimUndo();
 
     std::unique_ptr<SgStorageManager> m_pStorage;
     std::vector<SgObject *> m_objectList;
@@ -344,6 +352,7 @@ private:
 
     std::vector<std::unique_ptr<SgUndoInfo>> m_undo;
     int m_iUndoCursor = -1;
+    int m_iUndoLevels = kDefaultUndoLevels;
     int m_iKeyPointCounter = 0;
     int m_iKeyPointDepth = 0;
     bool m_bRecordUndo = false;

@@ -13,6 +13,7 @@
 #include <wx/accel.h>
 #include <wx/app.h>
 #include <wx/init.h>
+#include <wx/toplevel.h>
 
 #include "facade/CDrevon.h"
 #include "host/common/SceneFolder.h"
@@ -329,11 +330,10 @@ bool FennixApp::OnInit()
     if (s_listen) {
         // A terminated window still removes its socket and private folder
         // (the toolkit runs this from its loop, not inside the signal).
+        // The loop ends; OnExit then stops the channel and takes the windows
+        // down before the facade they show, as a close does.
         for (int signal : {SIGTERM, SIGINT, SIGHUP})
-            SetSignalHandler(signal, [](int) {
-                StopControlChannel();
-                wxTheApp->ExitMainLoop();
-            });
+            SetSignalHandler(signal, [](int) { wxTheApp->ExitMainLoop(); });
     }
     if (s_listen || s_stdio) {
         // The session starts once, from the loop, after the first frame is due.
@@ -352,6 +352,12 @@ int FennixApp::OnExit()
 {
     SaveOnClose(false);
     StopControlChannel();
+    // Windows still standing (the loop was ended by a signal, not by the
+    // last window's close) go now, while the facade their control serves
+    // and the services they use are still there.
+    DeletePendingObjects();
+    while (!wxTopLevelWindows.empty())
+        delete wxTopLevelWindows.GetFirst()->GetData();
     SetNotifier(nullptr);
     SetFileChooser(nullptr);
     SetColorChooser(nullptr);

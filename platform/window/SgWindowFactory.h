@@ -17,6 +17,15 @@ public:
     // destroyed through DestroyWindow or the factory goes.
     virtual SgPlatformWindow *CreateTopLevelWindow(const std::string &title, int width, int height,
                                                    bool fullScreen) = 0;
+    // The largest client size a window of CreateTopLevelWindow may have (the
+    // screen's, within what GL draws into), so that callers refuse a bigger
+    // one before any window opens; false when the factory sets no bound.
+    virtual bool GetLargestSize(int &width, int &height) const
+    {
+        (void)width;
+        (void)height;
+        return false;
+    }
 };
 
 class SgHeadlessWindowFactory : public SgWindowFactory {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/sizer.h>
 
@@ -45,6 +46,20 @@ SgPlatformWindow *SgWxWindowFactory::CreateTopLevelWindow(const std::string &tit
     frame->Raise();
     canvas->SetFocus();
     return canvas;
+}
+
+bool SgWxWindowFactory::GetLargestSize(int &width, int &height) const
+{
+    // Mesa's software and hardware drivers draw into at most 16384 pixels a
+    // side; a bigger window's surface is never made whole.
+    constexpr int kLargestGLSide = 16384;
+    const int index = m_pParent ? wxDisplay::GetFromWindow(m_pParent) : 0;
+    const wxRect screen = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetGeometry();
+    if (screen.width <= 0 || screen.height <= 0)
+        return false;
+    width = std::min(screen.width, kLargestGLSide);
+    height = std::min(screen.height, kLargestGLSide);
+    return true;
 }
 
 void SgWxWindowFactory::OnFrameDestroyed(wxWindowDestroyEvent &event)

@@ -29,6 +29,9 @@ public:
     // with `fullScreen`; null when the display offers no GL visual.
     SgPlatformWindow *CreateTopLevelWindow(const std::string &title, int width, int height,
                                            bool fullScreen) override;
+    // The screen the parent stands on (the first one without a parent),
+    // within the largest surface GL draws into.
+    bool GetLargestSize(int &width, int &height) const override;
     int GetWindowCount() const { return static_cast<int>(m_frames.size()); }
 
 private:

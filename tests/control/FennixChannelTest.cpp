@@ -11,6 +11,9 @@
 
 #include "control/FennixChannel.h"
 #include "control/FennixSocketServer.h"
+#include "engine/core/SgHandleTable.h"
+#include "platform/Notifier.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/control/ControlTestSupport.h"
 
 using namespace fennix;
@@ -257,4 +260,203 @@ TEST_F(SocketTest, APathTooLongForASocketIsRefused)
     ASSERT_TRUE(server.Listen(fits, error)) << error;
     EXPECT_EQ(server.GetPath(), fits);
     server.Close();
+}
+
+TEST_F(SocketTest, NoRequestIsServedInsideAnotherAndALeaverGoesOnlyAfterItsCall)
+{
+    FennixSocketServer server(m_control);
+    std::string error;
+    ASSERT_TRUE(server.Listen("", error)) << error;
+    const int leaver = Connect(server.GetPath());
+    const int other = Connect(server.GetPath());
+    ASSERT_GE(leaver, 0);
+    ASSERT_GE(other, 0);
+    server.Poll(5);
+    ASSERT_EQ(server.GetClientCount(), 2);
+    // A host whose handler of an event runs a loop that serves the sockets
+    // again, as a message box's modal loop does in a window.
+    bool inside = false;
+    int nestedLoops = 0;
+    std::string heardInside;
+    auto token = m_control.Events().Subscribe([&](const FennixEvent &e) {
+        if (e.name != "ChangeButtonState" || inside)
+            return;
+        inside = true;
+        ++nestedLoops;
+        for (int k = 0; k < 4; ++k)
+            server.Poll(5);
+        char c;
+        while (recv(other, &c, 1, MSG_DONTWAIT) == 1)
+            heardInside += c;
+        inside = false;
+    });
+    // The leaver asks for a call whose events start the loop, and goes.
+    const std::string zoom = "{\"id\": 1, \"method\": \"ActivateViewTool\", \"params\": [2]}\n";
+    ASSERT_GT(send(leaver, zoom.data(), zoom.size(), 0), 0);
+    close(leaver);
+    const std::string asks = "{\"id\": 2, \"method\": \"GetStateInt\", \"params\": [0]}\n"
+                             "{\"id\": 3, \"method\": \"IsNull\", \"params\": [0]}\n";
+    ASSERT_GT(send(other, asks.data(), asks.size(), 0), 0);
+    server.Poll(20);
+    EXPECT_GE(nestedLoops, 1);
+    EXPECT_EQ(heardInside, "") << "a client was served inside another's call";
+    // The other's requests are answered afterwards, in order.
+    std::vector<std::string> ids;
+    for (int k = 0; k < 20 && ids.size() < 2; ++k) {
+        const Json line = Json::parse(ReadLine(server, other), nullptr, false);
+        if (line.is_object() && line.contains("id"))
+            ids.push_back(line["id"].dump() + (line.contains("result") ? "ok" : "error"));
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"2ok", "3ok"}));
+    server.Poll(5);
+    EXPECT_EQ(server.GetClientCount(), 1) << "the leaver is removed once its call is over";
+    token.Reset();
+    close(other);
+}
+
+TEST_F(SocketTest, AClientThatComesLateHearsThatTheSessionStarted)
+{
+    FennixSocketServer server(m_control);
+    std::string error;
+    ASSERT_TRUE(server.Listen("", error)) << error;
+    m_control.FireStartSession("uMsg=113 idEvent=c");
+    const int late = Connect(server.GetPath());
+    ASSERT_GE(late, 0);
+    EXPECT_EQ(ReadLine(server, late), "{\"event\":\"StartSession\",\"params\":[\"uMsg=113 idEvent=c\"]}");
+    close(late);
+}
+
+TEST_F(ControlTest, ARefusalIsTheScriptsErrorReplyAndNobodyIsAsked)
+{
+    // As `fennix --stdio` has it: no window, so no view and no dialogs.
+    FennixControl headless;
+    ASSERT_TRUE(headless.Create(nullptr));
+    std::vector<std::string> out;
+    FennixChannel channel(headless, [&](const std::string &line) { out.push_back(line); });
+    // A notifier that counts the boxes a person would have to click away.
+    struct Counting : Notifier {
+        int boxes = 0;
+        int Message(const std::string &, const std::string &, Buttons buttons, Icon) override
+        {
+            ++boxes;
+            return DefaultAnswer(buttons);
+        }
+    } counting;
+    Notifier *previous = SetNotifier(&counting);
+    struct Case {
+        std::string request;
+        const char *said;  // null: an ordinary reply
+    } const cases[] = {
+        {R"({"id": 1, "method": "Play", "params": []})", "Playing needs a view"},
+        {R"({"id": 2, "method": "OpenDialog", "params": [82, ""]})", "This dialog is not available"},
+        {R"({"id": 3, "method": "OpenDialog", "params": [95, "x"]})", "This dialog is not available"},
+        {R"({"id": 4, "method": "SaveToUrl", "params": ["http://example.invalid/a", ""]})", "not supported"},
+        {R"({"id": 5, "method": "AboutBox", "params": []})", nullptr},
+        {R"({"id": 6, "method": "LoadFile", "params": ["", true, 0]})", nullptr},
+    };
+    SgDiagCapture quiet;
+    for (const Case &c : cases) {
+        out.clear();
+        const std::string line = c.request + "\n";
+        channel.Feed(line.data(), line.size());
+        ASSERT_EQ(out.size(), 1u) << c.request;
+        const Json reply = Json::parse(out[0]);
+        if (!c.said) {
+            EXPECT_TRUE(reply.contains("result")) << c.request << ": " << out[0];
+            continue;
+        }
+        ASSERT_TRUE(reply.contains("error")) << c.request << ": " << out[0];
+        EXPECT_NE(reply["error"]["message"].get<std::string>().find(c.said), std::string::npos) << out[0];
+    }
+    EXPECT_EQ(counting.boxes, 0) << "a box waited for a person";
+    SetNotifier(previous);
+    headless.Destroy();
+}
+
+TEST_F(ChannelTest, HandlesAreWholeNumbersOfOneControlAndAScriptCanLetThemGo)
+{
+    auto r = Send("{\"id\": 1, \"method\": \"CreateNode\", \"params\": [\"Sphere\"]}\n");
+    ASSERT_EQ(r.size(), 1u);
+    ASSERT_TRUE(r[0]["result"].is_number_integer()) << r[0].dump();
+    const Json made = r[0]["result"];
+    const std::string handle = made.dump();
+    // Sent back as the reply gave it, and as a language of doubles does.
+    for (const std::string &as : {handle, handle + ".0"}) {
+        r = Send("{\"id\": 2, \"method\": \"SetVal\", \"params\": [" + as + ", \"radius\", \"2.5\"]}\n");
+        EXPECT_EQ(r.at(0)["result"], 1) << as;
+        r = Send("{\"id\": 3, \"method\": \"GetVal\", \"params\": [" + as + ", \"radius\"]}\n");
+        EXPECT_EQ(r.at(0)["result"], "2.5") << as;
+    }
+    for (const std::string &bad : {handle + ".5", std::string("\"x\""), std::string("-1"), std::string("true")}) {
+        r = Send("{\"id\": 4, \"method\": \"InsertNode\", \"params\": [0, " + bad + ", 0, 0]}\n");
+        ASSERT_TRUE(r.at(0).contains("error")) << bad << ": " << r[0].dump();
+    }
+    // Another control refuses it.
+    FennixControl other;
+    ASSERT_TRUE(other.Create(nullptr));
+    const DispResult crossed = other.Call("InsertNode", {DispValue::Int(0), DispValue::Int(made.get<std::int64_t>()),
+                                                         DispValue::Int(0), DispValue::Int(0)});
+    EXPECT_EQ(crossed.code, kErrBadHandle) << crossed.message;
+    other.Destroy();
+
+    // Let go: held no more, refused from then on, the node gone.
+    const int held = m_control.GetHeldCount();
+    r = Send("{\"id\": 5, \"method\": \"Release\", \"params\": [" + handle + ", " + handle + "]}\n");
+    EXPECT_EQ(r.at(0)["result"], 1) << r[0].dump();
+    EXPECT_EQ(m_control.GetHeldCount(), held - 1);
+    EXPECT_EQ(SgHandleTable::Lookup(made.get<SgHandleTable::Handle>()), nullptr);
+    r = Send("{\"id\": 6, \"method\": \"Release\", \"params\": [" + handle + "]}\n");
+    EXPECT_EQ(r.at(0)["error"]["code"], kErrBadHandle);
+    r = Send("{\"id\": 7, \"method\": \"GetVal\", \"params\": [" + handle + ", \"radius\"]}\n");
+    EXPECT_EQ(r.at(0)["error"]["code"], kErrBadHandle);
+}
+
+TEST_F(SocketTest, AStaleSocketIsReplacedAndALiveOneKept)
+{
+    const std::string path = m_runtime + "/named.sock";
+    {
+        // A run that ended without removing its socket.
+        const int dead = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::snprintf(a.sun_path, sizeof(a.sun_path), "%s", path.c_str());
+        ASSERT_EQ(bind(dead, reinterpret_cast<sockaddr *>(&a), sizeof(a)), 0);
+        close(dead);
+    }
+    FennixSocketServer server(m_control);
+    std::string error;
+    ASSERT_TRUE(server.Listen(path, error)) << error;
+    const int client = Connect(path);
+    ASSERT_GE(client, 0);
+    const std::string ask = "{\"id\": 1, \"method\": \"IsNull\", \"params\": [0]}\n";
+    ASSERT_GT(send(client, ask.data(), ask.size(), 0), 0);
+    EXPECT_EQ(ReadLine(server, client), "{\"id\":1,\"result\":1}");
+    // A second server on a live socket is refused and leaves it alone.
+    FennixSocketServer second(m_control);
+    EXPECT_FALSE(second.Listen(path, error));
+    EXPECT_NE(error.find("in use"), std::string::npos) << error;
+    ASSERT_GT(send(client, ask.data(), ask.size(), 0), 0);
+    EXPECT_EQ(ReadLine(server, client), "{\"id\":1,\"result\":1}");
+    close(client);
+    server.Close();
+}
+
+TEST_F(ChannelTest, WhatTheScenesFormulasWereRefusedReachesTheScript)
+{
+    // A scene given inline whose formulas remove a file, quit, loop and
+    // recurse: it is read, and the reply says what was refused.
+    const std::string scene = "#VRML V1.0 ascii\nSeparator {\nParametricObject {\nObject {\nNodeName \"PO\"\n"
+                              "Transform {\n}\nSeparator {\nDEF 1_1 ParametricModel {\nObject {\nTransform {\n}\n"
+                              "Separator {\nDEF 1_2 Cube {\n}\nDEF 1_3 Cube {\n}\n}\n}\n"
+                              "PMParamList { 20005 w 1 [ ] }\nPMFormulaList {\n[\n"
+                              "0 1_2 width \"(progn (file-remove \"\"fennix_channel_victim\"\") 2)\" ,\n"
+                              "0 1_3 width \"(progn (quit) 2)\" ,\n] }\n}\n}\n}\nPOParamList { w 1 }\n}\n}\n";
+    SgDiagCapture quiet;
+    Json request = {{"id", 1}, {"method", "file"}, {"params", {scene}}};
+    const auto r = Send(request.dump() + "\n");
+    ASSERT_EQ(r.size(), 1u);
+    ASSERT_TRUE(r[0].contains("result")) << r[0].dump();
+    ASSERT_TRUE(r[0].contains("warnings")) << r[0].dump() << "\n" << quiet.GetText();
+    EXPECT_NE(r[0]["warnings"].dump().find("not allowed"), std::string::npos) << r[0].dump();
+    ExpectAlive("after the hostile formulas");
 }

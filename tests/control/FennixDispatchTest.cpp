@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <unistd.h>
 #include <set>
 #include <string>
@@ -10,10 +11,14 @@
 
 #include "control/FennixBase64.h"
 #include "control/FennixDispatch.h"
+#include "control/FennixDispatchDocs.h"
+#include "control/FennixPropertyPage.h"
 #include "engine/core/SgHandleTable.h"
 #include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
+#include "platform/SgDiagHandler.h"
 #include "tests/control/ControlTestSupport.h"
 
 using namespace fennix;
@@ -152,11 +157,12 @@ TEST_F(ControlTest, AStaleHandleIsRefusedAfterItsNodeWent)
 {
     Create();
     SgRef<SgObject> object(new SgObject);
-    const auto handle = static_cast<std::int64_t>(SgHandleTable::Hold(object));
+    const auto handle = static_cast<std::int64_t>(m_control.HandleFor(object.get()));
     EXPECT_TRUE(m_control.Call("ModelInfo", {DispValue::Int(0), DispValue::Int(handle)}).ok);
     EXPECT_TRUE(m_control.Call("ModelInfo", {DispValue::Int(0), DispValue::Real(double(handle))}).ok)
         << "a handle carried in a double";
-    SgHandleTable::Drop(static_cast<SgHandleTable::Handle>(handle));
+    DispResult released;
+    ASSERT_TRUE(m_control.Release(DispValue::Int(handle), released)) << released.message;
     object.reset();
     const DispResult r = m_control.Call("ModelInfo", {DispValue::Int(0), DispValue::Int(handle)});
     EXPECT_EQ(r.code, kErrBadHandle);
@@ -302,6 +308,11 @@ TEST_F(ControlTest, AnAttachedControlPassesButtonStatesOnToTheHostFirst)
         ASSERT_EQ(host.changes.size(), 1u);
         EXPECT_EQ(host.changes[0], std::make_pair(10, 1));
         EXPECT_EQ(heard, std::vector<std::string>{"ChangeButtonState"});
+        // Told the same state again: the host hears it, a script does not.
+        facade.SetButtonState(1, 10, true);
+        EXPECT_EQ(heard.size(), 1u) << "ChangeButtonState without a change";
+        facade.SetButtonState(0, 10, false);
+        EXPECT_EQ(heard.size(), 2u);
         EXPECT_EQ(control.Call("SaveToString", {}).ok, true) << "methods reach the host's facade";
     }
     void *data = nullptr;
@@ -335,4 +346,107 @@ TEST_F(ControlTest, WithoutAFileNameTheUserPicksTheSceneAtStartAndThroughLoadFil
     EXPECT_EQ(m_control.Properties().fileName, m_control.GetFacade()->GetCurrentFile());
     EXPECT_NE(m_control.Properties().fileName.find("fennix_loadfile_"), std::string::npos);
     std::remove(scene.c_str());
+}
+
+TEST_F(ControlTest, AnInlineSceneLeavesTheDocumentUntitledAndNeverOverwritesTheOpenFile)
+{
+    const std::string scene = ::testing::TempDir() + "fennix_inline_" + std::to_string(getpid()) + ".kvrx";
+    {
+        std::ofstream out(scene);
+        out << "#VRML V1.0 ascii\nSeparator { Cube { width 1 } }\n";
+    }
+    m_control.Properties().fileName = scene;
+    Create();
+    ASSERT_EQ(m_control.GetFacade()->GetCurrentFile(), scene);
+    std::ifstream before(scene);
+    const std::string original((std::istreambuf_iterator<char>(before)), std::istreambuf_iterator<char>());
+
+    // A scene given as text with an unknown word, so the reader has something to say.
+    const std::string text = "#VRML V1.0 ascii\nSeparator { Sphere { radius 3 } Bogus { } }\n";
+    SgDiagCapture said;
+    ASSERT_TRUE(m_control.Call("file", {DispValue::Str(text)}).ok);
+    EXPECT_EQ(m_control.GetFacade()->GetCurrentFile(), "") << "the document still names the file";
+    EXPECT_EQ(m_control.Call("FileName", {}).value.text, "");
+    for (const SgDiagnostic &d : said.GetDiagnostics())
+        EXPECT_EQ(d.text.find("Sphere { radius 3 }"), std::string::npos) << "the scene text named as a file: " << d.text;
+    EXPECT_TRUE(said.Contains("(file property)")) << said.GetText();
+    // Save(0) of an untitled document asks for a name (cancelled here).
+    const std::size_t asked = m_chooser.Requests().size();
+    ASSERT_TRUE(m_control.Call("Save", {DispValue::Int(0)}).ok);
+    EXPECT_EQ(m_chooser.Requests().size(), asked + 1);
+    std::ifstream after(scene);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), original);
+    std::remove(scene.c_str());
+}
+
+TEST_F(ControlTest, AFileThatCannotBeReadIsAnErrorAndLeavesTheNameAndTheScene)
+{
+    const std::string scene = ::testing::TempDir() + "fennix_kept_" + std::to_string(getpid()) + ".kvrx";
+    {
+        std::ofstream out(scene);
+        out << "#VRML V1.0 ascii\nSeparator { DEF kept Cube { width 1 } }\n";
+    }
+    m_control.Properties().fileName = scene;
+    Create();
+    const std::string before = m_control.Call("SaveToString", {}).value.text;
+    const std::string missing = ::testing::TempDir() + "fennix_no_such_file.kvrx";
+    SgDiagCapture quiet;
+    struct Case {
+        const char *method;
+        DispArgs args;
+    } const cases[] = {
+        {"FileName", {DispValue::Str(missing)}},
+        {"LoadFile", {DispValue::Str(missing), DispValue::Bool(true), DispValue::Real(0)}},
+    };
+    for (const Case &c : cases) {
+        const DispResult r = m_control.Call(c.method, c.args);
+        EXPECT_EQ(r.code, kErrFailed) << c.method;
+        EXPECT_NE(r.message.find("fennix_no_such_file.kvrx"), std::string::npos) << r.message;
+        EXPECT_EQ(m_control.Properties().fileName, scene) << c.method;
+        EXPECT_EQ(m_control.GetFacade()->GetCurrentFile(), scene) << c.method;
+        EXPECT_EQ(m_control.Call("SaveToString", {}).value.text, before) << c.method;
+    }
+    // The property page's OK hears the refusal (and shows it, staying open).
+    for (const PropertyRow &row : PropertyRows(m_control))
+        if (std::string(row.name) == "FileName") {
+            const DispResult r = SetPropertyText(m_control, row, missing);
+            EXPECT_FALSE(r.ok);
+            EXPECT_NE(r.message.find("fennix_no_such_file.kvrx"), std::string::npos) << r.message;
+        }
+    EXPECT_EQ(m_control.Properties().fileName, scene);
+    std::remove(scene.c_str());
+}
+
+TEST_F(ControlTest, FileNameOfAControlServingAHostsFacadeNamesTheHostsScene)
+{
+    const std::string scene = ::testing::TempDir() + "fennix_hosted_" + std::to_string(getpid()) + ".kvrx";
+    {
+        std::ofstream out(scene);
+        out << "#VRML V1.0 ascii\nSeparator { Cube { width 1 } }\n";
+    }
+    drevon::CDrevon facade;
+    ASSERT_NE(facade.CreateDocument(), nullptr);
+    ASSERT_EQ(facade.OpenFile(scene.c_str(), true), SgDocumentFiles::kReadDone);
+    FennixControl control;
+    control.Attach(&facade);
+    EXPECT_EQ(control.Call("FileName", {}).value.text, scene);
+    control.Destroy();
+    std::remove(scene.c_str());
+}
+
+TEST(DispatchDocs, EveryEntryNamesAndExplainsEachParameter)
+{
+    for (const DispEntry &e : DispatchTable()) {
+        const DispDoc *doc = FindDoc(e.name);
+        ASSERT_NE(doc, nullptr) << e.name;
+        EXPECT_FALSE(doc->about.empty()) << e.name;
+        EXPECT_EQ(doc->params.size(), e.params.size()) << e.name;
+        for (const auto &[name, meaning] : doc->params)
+            EXPECT_TRUE(!name.empty() && !meaning.empty()) << e.name;
+        EXPECT_EQ(doc->result.empty(), e.result == DispType::Empty) << e.name << ": a result and its meaning go together";
+    }
+    const auto described = nlohmann::json::parse(DescribeJson());
+    EXPECT_EQ(described["methods"].size(), DispatchTable().size());
+    EXPECT_EQ(described["methods"][0]["parameters"][0]["name"], "value");
+    EXPECT_FALSE(described["errors"].empty());
 }

@@ -29,7 +29,8 @@ namespace {
 
 DispValue Handle(const DispResult &r)
 {
-    return DispValue::Real(r.value.real);
+    // As a script whose numbers are doubles sends it back.
+    return DispValue::Real(static_cast<double>(r.value.integer));
 }
 
 class NodesTest : public controltest::ControlTest {
@@ -92,8 +93,8 @@ TEST_F(NodesTest, CreateNodeAndInsertNodePutASphereIntoTheScene)
 {
     const DispResult made = Call("CreateNode", {DispValue::Str("Sphere")});
     ASSERT_TRUE(made.ok) << made.message;
-    ASSERT_EQ(made.value.kind, DispValue::Kind::Real);
-    const auto handle = static_cast<SgHandleTable::Handle>(made.value.real);
+    ASSERT_EQ(made.value.kind, DispValue::Kind::Integer);
+    const auto handle = static_cast<SgHandleTable::Handle>(made.value.integer);
     SgFieldMngr *node = SgHandleTable::Lookup(handle);
     ASSERT_NE(node, nullptr) << "a checked handle, never an address";
     EXPECT_EQ(node->GetClassID(), SgSphere::ClassID());
@@ -110,15 +111,15 @@ TEST_F(NodesTest, CreateNodeAndInsertNodePutASphereIntoTheScene)
     EXPECT_EQ(SceneText().find("Sphere"), std::string::npos);
     EXPECT_EQ(SgHandleTable::Lookup(handle), node);
 
-    EXPECT_EQ(Call("CreateNode", {DispValue::Str("NoSuchKind")}).value, DispValue::Real(0));
-    EXPECT_EQ(Call("CreateNode", {DispValue::Str("")}).value, DispValue::Real(0));
+    EXPECT_EQ(Call("CreateNode", {DispValue::Str("NoSuchKind")}).value, DispValue::Int(0));
+    EXPECT_EQ(Call("CreateNode", {DispValue::Str("")}).value, DispValue::Int(0));
 }
 
 TEST_F(NodesTest, FieldsRoundTripAndABadTextKeepsTheValue)
 {
     const DispResult made = Call("CreateNode", {DispValue::Str("Sphere")});
     ASSERT_TRUE(Call("InsertNode", {DispValue::Real(0), Handle(made), DispValue::Int(0), DispValue::Real(0)}).ok);
-    const auto handle = DispValue::Int(static_cast<std::int64_t>(made.value.real));
+    const auto handle = DispValue::Int(made.value.integer);
 
     EXPECT_EQ(Call("SetVal", {handle, DispValue::Str("radius"), DispValue::Str("2.5")}).value, DispValue::Int(1));
     EXPECT_EQ(Call("GetVal", {handle, DispValue::Str("radius")}).value, DispValue::Str("2.5"));
@@ -159,8 +160,17 @@ TEST_F(NodesTest, FieldsRoundTripAndABadTextKeepsTheValue)
     EXPECT_EQ(Call("SetVal", {DispValue::Bool(true), DispValue::Str("radius"), DispValue::Str("1")}).value,
               DispValue::Int(0));
     EXPECT_EQ(Call("SetVal", {DispValue(), DispValue::Str("radius"), DispValue::Str("1")}).value, DispValue::Int(0));
-    EXPECT_EQ(Call("GetVal", {Handle(made), DispValue::Str("radius")}).value, DispValue::Str(""))
-        << "GetVal takes no handle in a double";
+    EXPECT_EQ(Call("GetVal", {Handle(made), DispValue::Str("radius")}).value, DispValue::Str("4"))
+        << "GetVal takes a handle in a double, as SetVal does";
+    EXPECT_EQ(Call("GetVal", {DispValue::Real(static_cast<double>(made.value.integer) + 0.5), DispValue::Str("radius")})
+                  .code,
+              kErrBadHandle)
+        << "a fraction is no handle";
+    EXPECT_EQ(Call("GetVal", {DispValue::Str(std::string("ball\0x", 6)), DispValue::Str("radius")}).code, kErrParams)
+        << "a name with a NUL inside addresses no node";
+    EXPECT_EQ(Call("SetFieldVal", {DispValue::Str(std::string("ball\0x", 6)), DispValue::Str("radius"),
+                                   DispValue::Str("9")}).code,
+              kErrParams);
     EXPECT_EQ(Call("GetVal", {DispValue::Int(0), DispValue::Str("radius")}).value, DispValue::Str(""));
 }
 
@@ -170,24 +180,24 @@ TEST_F(NodesTest, FindNodeByNameBelowANodeAndThroughTheSpecialRoots)
     SgObject *ball = AddObject("ball", true, 3);
     const DispResult found = Call("FindNode", {DispValue::Real(0), DispValue::Str("ball")});
     ASSERT_TRUE(found.ok) << found.message;
-    EXPECT_EQ(SgHandleTable::Lookup(static_cast<SgHandleTable::Handle>(found.value.real)), ball);
+    EXPECT_EQ(SgHandleTable::Lookup(static_cast<SgHandleTable::Handle>(found.value.integer)), ball);
     EXPECT_EQ(Call("FindNode", {DispValue::Real(0), DispValue::Str("ball")}).value, found.value)
         << "the same handle again, held once";
-    EXPECT_EQ(Call("FindNode", {DispValue::Real(0), DispValue::Str("nobody")}).value, DispValue::Real(0));
+    EXPECT_EQ(Call("FindNode", {DispValue::Real(0), DispValue::Str("nobody")}).value, DispValue::Int(0));
     // Below a node: the ball is not inside the box.
     const DispResult boxHandle = Call("FindNode", {DispValue::Real(0), DispValue::Str("box")});
-    EXPECT_EQ(Call("FindNode", {Handle(boxHandle), DispValue::Str("ball")}).value, DispValue::Real(0));
+    EXPECT_EQ(Call("FindNode", {Handle(boxHandle), DispValue::Str("ball")}).value, DispValue::Int(0));
     EXPECT_EQ(Call("FindNode", {Handle(found), DispValue::Str("ball")}).value, found.value);
 
     // The selection root gives the first selected node whatever the name;
     // the walk the next one, then none.
-    EXPECT_EQ(Call("FindNode", {DispValue::Real(1), DispValue::Str("")}).value, DispValue::Real(0)) << "no selection";
+    EXPECT_EQ(Call("FindNode", {DispValue::Real(1), DispValue::Str("")}).value, DispValue::Int(0)) << "no selection";
     Select({box, ball});
     EXPECT_EQ(Call("FindNode", {DispValue::Real(1), DispValue::Str("x")}).value, boxHandle.value);
     EXPECT_EQ(Call("FindNode", {DispValue::Real(2), DispValue::Str("")}).value, found.value);
-    EXPECT_EQ(Call("FindNode", {DispValue::Real(2), DispValue::Str("")}).value, DispValue::Real(0));
+    EXPECT_EQ(Call("FindNode", {DispValue::Real(2), DispValue::Str("")}).value, DispValue::Int(0));
     for (int reserved = 3; reserved <= 9; ++reserved)
-        EXPECT_EQ(Call("FindNode", {DispValue::Real(reserved), DispValue::Str("ball")}).value, DispValue::Real(0))
+        EXPECT_EQ(Call("FindNode", {DispValue::Real(reserved), DispValue::Str("ball")}).value, DispValue::Int(0))
             << reserved;
 }
 
@@ -198,7 +208,7 @@ TEST_F(NodesTest, StaleForgedAndWrongHandlesAreRefused)
     SgHandleTable::Drop(static_cast<SgHandleTable::Handle>(stale));
     gone.reset();
     const DispResult made = Call("CreateNode", {DispValue::Str("Transform")});
-    const auto good = DispValue::Int(static_cast<std::int64_t>(made.value.real));
+    const auto good = DispValue::Int(made.value.integer);
     struct Case {
         const char *what;
         const char *method;

@@ -87,10 +87,10 @@ def main():
 
     # Nodes by handle, fields by their scene text.
     made = control.call("CreateNode", "Sphere")
-    check(isinstance(made, float) and made > 0, "CreateNode gives a handle: %r" % made)
+    check(isinstance(made, int) and made > 0, "CreateNode gives an integer handle: %r" % made)
     check(control.call("InsertNode", 0, made, 0, 0) == 1, "InsertNode puts the sphere into the scene")
-    check(control.call("SetVal", made, "radius", "2.5") == 1, "SetVal takes a handle in a double")
-    check(control.call("GetVal", int(made), "radius") == "2.5", "GetVal reads back what SetVal wrote")
+    check(control.call("SetVal", float(made), "radius", "2.5") == 1, "SetVal takes a handle in a double")
+    check(control.call("GetVal", made, "radius") == "2.5", "GetVal reads back what SetVal wrote")
     check(control.call("SetVal", made, "name", "scriptBall") == 1, "SetVal renames")
     check(control.call("GetFieldValue", "scriptBall", "radius") == "2.5", "GetFieldValue finds it by name")
     check(control.call("FindNode", 0, "scriptBall") == made, "FindNode gives the same handle")

@@ -4,8 +4,8 @@ succeed and write nothing into the checkout.
 
   readme_commands_test.py SOURCE_DIR BUILD_DIR
 
-Every fenced block marked `sh` is run line by line, every block marked
-`python` as a script, in the README's order, from a folder that stands for
+Every fenced block marked `sh` is run line by line, in the README's order
+(a block marked `python` is an example to adapt and must compile), from a folder that stands for
 the checkout (its build/, tests/, examples/, scripts/ and docs/ lead to the
 real ones). A line that sets a variable (`TOUR=...`) sets it for the lines
 after it. A line that opens the window (`build/bin/fennix SCENE ...`) runs on
@@ -75,14 +75,12 @@ def main():
     try:
         for language, text in blocks(readme):
             if language == "python":
-                script = os.path.join(work, "readme-block-%d.py" % ran)
-                with open(script, "w") as f:
-                    f.write(text)
-                result = subprocess.run([sys.executable, script], cwd=work, env=env, capture_output=True, text=True,
-                                        timeout=300)
-                if result.returncode != 0:
-                    fail("the README's Python block %d ended with %d: %s" % (ran, result.returncode,
-                                                                            result.stderr[-1500:]))
+                # A Python example shows a script to adapt (it names a socket
+                # or a file of the reader's); it must at least be Python.
+                try:
+                    compile(text, "README python block", "exec")
+                except SyntaxError as problem:
+                    fail("the README's Python block does not compile: %s" % problem)
                 ran += 1
                 continue
             if language != "sh":

@@ -184,11 +184,13 @@ int main(int argc, char **argv)
             std::printf("left_again_width=%d\n", ctrl->GetSceneTree()->GetSize().x);
         }
         token.Reset();
+        const std::string profile = ctrl->GetProfile();
+        std::printf("profile=%s\n", profile.c_str());
         frame->Destroy();
         wxprobe::RunUntil([] { return false; }, 300);
-        const fennix::BarSizes::Size stored = [] {
+        const fennix::BarSizes::Size stored = [&] {
             fennix::BarSizes sizes;
-            sizes.Load(FennixCtrl::kProfile, FennixCtrl::kTreePaneId);
+            sizes.Load(profile, FennixCtrl::kTreePaneId);
             return sizes.Get(fennix::BarSizes::kVert);
         }();
         std::printf("stored_width=%d\n", stored.cx);

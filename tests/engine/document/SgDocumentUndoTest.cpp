@@ -210,6 +210,8 @@ TEST_F(SgDocumentUndoTest, SingleAppendsToALongArrayKeepSmallRecords)
     m_object->AddChild(coords.get());
     SgVFVec3 &points = coords->m_point;
     m_document->ResetUndo();
+    // Every step kept: what is measured is the size of each record.
+    m_document->SetUndoLevels(0);
     constexpr int kAppends = 3000;
     for (int i = 0; i < kAppends; ++i)
         points.AddVal(Vec3(i, 0, 0));
@@ -411,4 +413,45 @@ TEST_F(SgDocumentUndoTest, ANodeDroppedFromANodePointerFieldLeavesTheDocument)
     ASSERT_EQ(points->GetDocument(), m_document.get());
     mesh->m_coord = NodePtr();
     EXPECT_EQ(points->GetDocument(), nullptr);
+}
+
+TEST_F(SgDocumentUndoTest, TheHistoryKeepsItsNewestStepsUpToTheLevels)
+{
+    EXPECT_EQ(m_document->GetUndoLevels(), SgDocument::kDefaultUndoLevels);
+    m_document->SetUndoLevels(3);
+    SgTransform *transform = m_object->GetTransform(false);
+    // Steps of two records (two fields in one key point) and of one record.
+    for (int k = 1; k <= 10; ++k) {
+        if (k % 2 == 0) {
+            SgKeyPoint keyPoint(m_document.get());
+            Move(k);
+            transform->m_center = Vec3(k, k, k);
+        } else {
+            Move(k);
+        }
+        EXPECT_LE(m_document->GetUndoCount(), 6) << "after step " << k;
+    }
+    // Three steps go back (10, 9, 8), then nothing more.
+    m_document->Undo();
+    EXPECT_EQ(Translation(), Vec3(9, 0, 0));
+    EXPECT_EQ(transform->m_center.Get(false), Vec3(8, 8, 8)) << "a whole step goes at once";
+    m_document->Undo();
+    m_document->Undo();
+    EXPECT_EQ(Translation(), Vec3(7, 0, 0));
+    EXPECT_EQ(transform->m_center.Get(false), Vec3(6, 6, 6));
+    EXPECT_FALSE(m_document->IsUndoStackNonEmpty());
+    m_document->Undo();
+    EXPECT_EQ(Translation(), Vec3(7, 0, 0));
+    for (int k = 0; k < 3; ++k)
+        m_document->Redo();
+    EXPECT_EQ(Translation(), Vec3(10, 0, 0));
+    EXPECT_EQ(transform->m_center.Get(false), Vec3(10, 10, 10));
+
+    // A lower limit drops the oldest at once; 0 keeps every step.
+    m_document->SetUndoLevels(1);
+    EXPECT_EQ(m_document->GetUndoCount(), 2);
+    m_document->SetUndoLevels(0);
+    for (int k = 0; k < 250; ++k)
+        Move(k);
+    EXPECT_EQ(m_document->GetUndoCount(), 252);
 }
