@@ -25,6 +25,7 @@
 #include "control/FennixControl.h"
 #include "control/FennixPanes.h"
 #include "control/HostCommandTable.h"
+#include "control/wx/FennixWxExport.h"
 
 class SgWxDialogFactory;
 class SgWxGLWindow;
@@ -45,7 +46,7 @@ namespace drevon {
 class CDrevon;
 }
 
-class FennixCtrl : public wxPanel, public modeller::HostActions, private fennix::DockPanes::PaneView {
+class FENNIXWX_API FennixCtrl : public wxPanel, public modeller::HostActions, private fennix::DockPanes::PaneView {
 public:
     // The scene-tree pane's window id and the profile its sizes are kept under.
     static constexpr int kTreePaneId = 1234;
