@@ -1,8 +1,13 @@
 # One shared library per deliverable, its sources found below the given folders
 # so that adding a class is adding its .h/.cpp pair.
 # EXCLUDE names folders below DIRS that make libraries of their own.
+# EXPORTED_ONLY hides every symbol that its declaration does not mark with the
+# library's export macro (<Library>Export.h, put on the headers by
+# scripts/apply-export-macros). Inline functions are hidden in the libraries,
+# since each user carries its own copy of them anyway; INLINES_VISIBLE keeps
+# them in a library's table.
 function(fennix_library name)
-  cmake_parse_arguments(ARG "" "" "DIRS;LINK;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "EXPORTED_ONLY;INLINES_VISIBLE" "" "DIRS;LINK;EXCLUDE" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS
@@ -18,6 +23,12 @@ function(fennix_library name)
   # the tree and once installed.
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
                                             $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/fennix>)
+  if(NOT ARG_INLINES_VISIBLE)
+    set_target_properties(${name} PROPERTIES VISIBILITY_INLINES_HIDDEN ON)
+  endif()
+  if(ARG_EXPORTED_ONLY)
+    set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden)
+  endif()
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
   fennix_install_library(${name} DIRS ${ARG_DIRS} EXCLUDE ${ARG_EXCLUDE})
 endfunction()

@@ -13,10 +13,11 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "modelbuilder/MabrelExport.h"
 
 class SgField;
 
-class CParamListTree {
+class MABREL_API CParamListTree {
 public:
     using Item = std::uint64_t; // 0: none
 

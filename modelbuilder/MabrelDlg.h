@@ -23,13 +23,14 @@
 #include "dialogs/CCadDlg.h"
 #include "engine/core/SgRef.h"
 #include "modelbuilder/CParamListTree.h"
+#include "modelbuilder/MabrelExport.h"
 
 class SgField;
 class SgFieldMngr;
 class SgPMParam;
 class SgParametricModel;
 
-class MabrelDlg : public CCadDlg {
+class MABREL_API MabrelDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 1000;
     // The first field class id: the type list maps to ids through its own table.

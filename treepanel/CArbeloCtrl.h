@@ -33,6 +33,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "treepanel/StTreeView.h"
+#include "treepanel/ArbeloExport.h"
 
 class SgDocument;
 class SgField;
@@ -43,7 +44,7 @@ class SgSeparator;
 
 namespace arbelo {
 
-class CArbeloCtrl {
+class ARBELO_API CArbeloCtrl {
 public:
     // The record of a node item or a field item. Value items have none of
     // their own: they carry their field's record.

@@ -6,12 +6,13 @@
 // registered by the library's start-up (arbelo::Arbelo::Init).
 #include "engine/core/SgAction.h"
 #include "treepanel/StTreeView.h"
+#include "treepanel/ArbeloExport.h"
 
 namespace arbelo {
 class CArbeloCtrl;
 }
 
-class StBuildTreeAction : public SgAction {
+class ARBELO_API StBuildTreeAction : public SgAction {
     SG_ACTION_HEADER(StBuildTreeAction)
 
     StBuildTreeAction() = default;

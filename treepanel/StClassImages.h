@@ -1,4 +1,5 @@
 #pragma once
+#include "treepanel/ArbeloExport.h"
 // The scene tree's item pictures: which picture each node class shows, by
 // class name (a class without one shows its nearest ancestor's), and the
 // pictures of field items and value items. The pictures themselves are
@@ -52,13 +53,13 @@ enum StImage : int {
 constexpr int kImageWidth = 20;
 constexpr int kImageHeight = 16;
 
-struct StClassImage {
+struct ARBELO_API StClassImage {
     const char *className;
     StImage image;
 };
 
 // The table in the order it is applied (a later line for a class replaces
 // an earlier one).
-const StClassImage *GetClassImages(int &count);
+ARBELO_API const StClassImage *GetClassImages(int &count);
 
 } // namespace arbelo

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "treepanel/StTreeView.h"
+#include "treepanel/ArbeloExport.h"
 
-class StMemoryTree : public StTreeView {
+class ARBELO_API StMemoryTree : public StTreeView {
 public:
     struct Node {
         StItem parent = 0;

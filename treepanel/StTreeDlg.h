@@ -6,12 +6,13 @@
 // treepanel/wx/SgWxSceneTree (arbelo::CreateSceneTreeDialog).
 #include "dialogs/CCadDlg.h"
 #include "treepanel/CArbeloCtrl.h"
+#include "treepanel/ArbeloExport.h"
 
 class SgSeparator;
 
 namespace arbelo {
 
-class StTreeDlg : public CCadDlg {
+class ARBELO_API StTreeDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 3000;
 

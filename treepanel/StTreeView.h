@@ -8,10 +8,11 @@
 // the panel uses for a checked reference to its record.
 #include <cstdint>
 #include <string>
+#include "treepanel/ArbeloExport.h"
 
 using StItem = std::uint64_t;
 
-class StTreeView {
+class ARBELO_API StTreeView {
 public:
     virtual ~StTreeView() = default;
 

@@ -26,6 +26,7 @@
 #include "control/FennixControl.h"
 #include "control/FennixPanes.h"
 #include "control/HostCommandTable.h"
+#include "control/wx/FennixWxExport.h"
 
 class SgWxDialogFactory;
 class SgWxGLWindow;
@@ -46,7 +47,7 @@ namespace drevon {
 class CDrevon;
 }
 
-class FennixCtrl : public wxPanel, public modeller::HostActions, private fennix::DockPanes::PaneView {
+class FENNIXWX_API FennixCtrl : public wxPanel, public modeller::HostActions, private fennix::DockPanes::PaneView {
 public:
     // The scene-tree pane's window id, part of the keys its sizes are kept under.
     static constexpr int kTreePaneId = 1234;

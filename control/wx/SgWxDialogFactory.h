@@ -19,8 +19,9 @@
 
 #include "dialogs/wx/SgWxCadDialog.h"
 #include "facade/CDrevon.h"
+#include "control/wx/FennixWxExport.h"
 
-class SgWxDialogFactory : public drevon::DialogFactory {
+class FENNIXWX_API SgWxDialogFactory : public drevon::DialogFactory {
 public:
     // What a maker gets: the facade, its document, the request and the parent.
     struct Context {

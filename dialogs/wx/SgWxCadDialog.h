@@ -10,8 +10,9 @@
 #include <wx/dialog.h>
 
 #include "dialogs/CCadDlg.h"
+#include "dialogs/wx/PallicoWxExport.h"
 
-class SgWxCadDialog : public wxDialog, public CCadDlg::View {
+class PALLICOWX_API SgWxCadDialog : public wxDialog, public CCadDlg::View {
 public:
     // `dialog` must outlive the window or be detached with Detach().
     SgWxCadDialog(wxWindow *parent, CCadDlg *dialog, const wxString &title);

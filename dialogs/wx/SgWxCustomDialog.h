@@ -11,13 +11,14 @@
 
 #include "dialogs/CustomDlg.h"
 #include "dialogs/wx/SgWxCadDialog.h"
+#include "dialogs/wx/PallicoWxExport.h"
 
 class CNumEdit;
 class CNumSpinCtrl;
 class wxChoice;
 class wxStaticText;
 
-class SgWxCustomDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxCustomDialog : public SgWxCadDialog {
 public:
     enum { kIdRightEdit = 2116, kIdRightSpin = 2119, kIdLeftEdit = 2118, kIdLeftSpin = 1066, kIdLength = 2115,
            kIdWire = 2122, kIdReset = 2123 };
@@ -44,5 +45,5 @@ private:
 
 // Makes the window on a new CustomDlg bound to the scene's nodes of `name`;
 // the window owns it. `customEvent` hears wire changes and resets.
-SgWxCadDialog *CreateCustomDialog(wxWindow *parent, SgDocument *document, const char *name,
+PALLICOWX_API SgWxCadDialog *CreateCustomDialog(wxWindow *parent, SgDocument *document, const char *name,
                                   CustomDlg::CustomEvent customEvent);

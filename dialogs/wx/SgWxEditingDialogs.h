@@ -12,6 +12,7 @@
 #include <wx/timer.h>
 
 #include "dialogs/wx/SgWxCadDialog.h"
+#include "dialogs/wx/PallicoWxExport.h"
 
 class CAlignDlg;
 class CAnimationDlg;
@@ -29,7 +30,7 @@ class SgWxNumberBox;
 class wxSpinDoubleEvent;
 class wxToggleButton;
 
-class SgWxColorDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxColorDialog : public SgWxCadDialog {
 public:
     // Control ids.
     enum { kIdRed = 1004, kIdGreen = 1005, kIdBlue = 1006, kIdRedEdit = 1007, kIdGreenEdit = 1008,
@@ -67,7 +68,7 @@ private:
     wxBitmap m_previewShown;
 };
 
-class SgWxLightDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxLightDialog : public SgWxCadDialog {
 public:
     enum { kIdDirX = 1046, kIdDirY = 1048, kIdDirZ = 1052, kIdLocX = 1051, kIdLocY = 1055, kIdLocZ = 1057,
            kIdCutOff = 1059, kIdDropOff = 1062, kIdAlpha = 1069, kIdBeta = 1071, kIdOn = 1073, kIdIntensity = 1074,
@@ -95,7 +96,7 @@ private:
     wxButton *m_pColor = nullptr;
 };
 
-class SgWxAlignDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxAlignDialog : public SgWxCadDialog {
 public:
     enum { kIdPosX = 1024, kIdPosY = 1025, kIdPosZ = 1026, kIdObjects = 1028, kIdReference = 1029, kIdAxisX = 1031,
            kIdAxisY = 1032, kIdAxisZ = 1033, kIdPivot = 1034, kIdApply = 3 };
@@ -114,7 +115,7 @@ private:
     wxChoice *m_pReference = nullptr;
 };
 
-class SgWxAnimationDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxAnimationDialog : public SgWxCadDialog {
 public:
     enum { kIdPrev = 1078, kIdRecord = 1087, kIdPlay = 2066, kIdNext = 1080, kIdStop = 1081, kIdPath = 1090,
            kIdFrame = 1076, kIdFrameEdit = 1086, kIdResolutionSlider = 1104, kIdResolution = 1088,
@@ -139,7 +140,7 @@ private:
     wxTimer m_timer;
 };
 
-class SgWxDisplayDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxDisplayDialog : public SgWxCadDialog {
 public:
     enum { kIdHideSelected = 2073, kIdHideUnselected = 2074, kIdUnhideAll = 2075, kIdHideByHit = 2076 };
 
@@ -151,7 +152,7 @@ private:
     CDisplayDlg *m_pDisplay;
 };
 
-class SgWxFontDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxFontDialog : public SgWxCadDialog {
 public:
     enum { kIdFace = 1130, kIdSize = 1131, kIdBold = 1132, kIdItalic = 1133, kIdApply = 1026 };
 

@@ -9,12 +9,13 @@
 #include <memory>
 
 #include "dialogs/wx/SgWxCadDialog.h"
+#include "dialogs/wx/PallicoWxExport.h"
 
 class CLayersDlg;
 class CTreeListCtrl;
 class wxImageList;
 
-class SgWxLayersDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxLayersDialog : public SgWxCadDialog {
 public:
     // Control ids of the buttons and the list.
     enum { kIdAddLayer = 2107, kIdDelLayer = 2108, kIdAddToLayer = 2110, kIdAddToSelect = 2112,

@@ -10,12 +10,13 @@
 
 #include "dialogs/MovieDlg.h"
 #include "dialogs/wx/SgWxCadDialog.h"
+#include "dialogs/wx/PallicoWxExport.h"
 
 class wxChoice;
 class wxGauge;
 class wxTextCtrl;
 
-class SgWxMovieDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxMovieDialog : public SgWxCadDialog {
 public:
     enum { kIdFormat = 2078, kIdFile = 2091, kIdWidth = 2092, kIdHeight = 2093, kIdDuration = 2094,
            kIdCreate = 2095, kIdFrameRate = 2096, kIdClipStart = 2097, kIdProgress = 2098, kIdClipEnd = 2099,
@@ -48,4 +49,4 @@ private:
 
 // Makes the window on a new MovieDlg whose Create calls `movieFunction`
 // (the facade's RecordMovie); the window owns it.
-SgWxCadDialog *CreateMovieDialog(wxWindow *parent, SgDocument *document, MovieDlg::MovieFunction movieFunction);
+PALLICOWX_API SgWxCadDialog *CreateMovieDialog(wxWindow *parent, SgDocument *document, MovieDlg::MovieFunction movieFunction);

@@ -12,12 +12,13 @@
 
 #include "dialogs/CTextWrapperDlg.h"
 #include "dialogs/wx/SgWxCadDialog.h"
+#include "dialogs/wx/PallicoWxExport.h"
 
 class wxButton;
 class wxCheckBox;
 class wxTextCtrl;
 
-class SgWxTextWrapperDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxTextWrapperDialog : public SgWxCadDialog {
 public:
     enum { kIdText = 1092, kIdScale = 1093, kIdRotate = 1094, kIdPath = 1095, kIdOffset = 1096, kIdCombo1 = 1097,
            kIdCombo2 = 1098, kIdCombo3 = 1099, kIdCombo4 = 1100, kIdPhase = 1101, kIdPlay = 1102, kIdDelta = 1103,
@@ -45,4 +46,4 @@ private:
 
 // Makes the window on a new CTextWrapperDlg and places the text object; the
 // window owns the dialog.
-SgWxCadDialog *CreateTextWrapperDialog(wxWindow *parent, SgDocument *document);
+PALLICOWX_API SgWxCadDialog *CreateTextWrapperDialog(wxWindow *parent, SgDocument *document);

@@ -13,6 +13,7 @@
 
 #include "dialogs/CTextureDlg.h"
 #include "dialogs/wx/SgWxCadDialog.h"
+#include "dialogs/wx/PallicoWxExport.h"
 
 class SgWxNumberBox;
 class wxCheckBox;
@@ -26,7 +27,7 @@ class wxStaticBitmap;
 class wxTextCtrl;
 class wxThreadEvent;
 
-class SgWxTextureDialog : public SgWxCadDialog {
+class PALLICOWX_API SgWxTextureDialog : public SgWxCadDialog {
 public:
     enum { kIdThumbnails = 2000, kIdBrowse = 2001, kIdPreview = 2004, kIdApply = 2013, kIdFolder = 2020,
            kIdTotal = 2021, kIdProgress = 2022, kIdRotation = 2031, kIdModel = 2035, kIdBoost = 2036,
@@ -98,4 +99,4 @@ private:
 
 // Makes the window on a new CTextureDlg and starts its first scan; the
 // window owns it.
-SgWxCadDialog *CreateTextureDialog(wxWindow *parent, SgDocument *document);
+PALLICOWX_API SgWxCadDialog *CreateTextureDialog(wxWindow *parent, SgDocument *document);

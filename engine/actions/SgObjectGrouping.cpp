@@ -9,6 +9,7 @@
 
 #include "engine/actions/SgBoundingBoxAction.h"
 #include "engine/actions/SgGetTransformAction.h"
+#include "engine/actions/SgObjectPick.h"
 #include "engine/actions/SgPickedPoint.h"
 #include "engine/core/Image2.h"
 #include "engine/core/SgRef.h"
@@ -640,8 +641,8 @@ bool SgObject::IsAlignedToCenter()
     return (GetCenter() - Vec3(mid.x, mid.y, mid.z)).Length() < kAlignTolerance;
 }
 
-bool SgObject::QueryDragUpon(SgPickedPoint &hit, SlidingType &, Vec3 &direction,
-                             std::unique_ptr<CPolygon> &polygon, double &offset)
+bool QueryDragUpon(SgPickedPoint &hit, SgObject::SlidingType &, Vec3 &direction,
+                   std::unique_ptr<CPolygon> &polygon, double &offset)
 {
     if (hit.m_Path.IsEmpty())
         return false;
@@ -650,11 +651,11 @@ bool SgObject::QueryDragUpon(SgPickedPoint &hit, SlidingType &, Vec3 &direction,
     SgPath path = hit.m_Path;
     path.LeaveToObject();
     Range<Vec3f> box = SgBoundingBoxAction::CalcBoundingBox(path);
-    polygon = ConvertToPolygon(box, Range<Vec3f>::Z_MIN);
+    polygon = SgObject::ConvertToPolygon(box, Range<Vec3f>::Z_MIN);
     return true;
 }
 
-std::unique_ptr<CPolygon> SgObject::ExtractPolygon(SgPickedPoint &hit)
+std::unique_ptr<CPolygon> ExtractPolygon(SgPickedPoint &hit)
 {
     if (hit.m_Path.IsEmpty())
         return nullptr;
@@ -679,11 +680,11 @@ std::unique_ptr<CPolygon> SgObject::ExtractPolygon(SgPickedPoint &hit)
         auto *faces = static_cast<SgFaceSet *>(node);
         if (index < 0 || index >= faces->GetFaceCount())
             return nullptr;
-        return ConvertToPolygon(faces, index);
+        return SgObject::ConvertToPolygon(faces, index);
     }
     if (index < 0 || index >= Range<Vec3f>::BOX3_FACES)
         return nullptr;
-    return ConvertToPolygon(static_cast<SgShape *>(node)->BoundingBox(),
+    return SgObject::ConvertToPolygon(static_cast<SgShape *>(node)->BoundingBox(),
                             static_cast<Range<Vec3f>::BOX3_SIZE>(index));
 }
 

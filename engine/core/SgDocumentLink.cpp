@@ -89,7 +89,7 @@ void SelectionChanged(SgDocument *document)
         calls.selectionChanged(document);
 }
 
-int ShapeActionId(SgDocument *document, SgGeometricShape *shape)
+int ShapeActionId(SgDocument *document, SgNode *shape)
 {
     const Calls &calls = Installed();
     return document && calls.shapeActionId ? calls.shapeActionId(document, shape) : -1;

@@ -8,7 +8,6 @@
 class SgDocument;
 class SgField;
 class SgFieldChange;
-class SgGeometricShape;
 class SgNode;
 
 namespace SgDocumentLink {
@@ -36,8 +35,9 @@ struct Calls {
     // The selection handler's list changed.
     void (*selectionChanged)(SgDocument *document) = nullptr;
     // The engine the document's host chooses for a shape that joins it
-    // without one of its own; -1 when the host chooses none.
-    int (*shapeActionId)(SgDocument *document, SgGeometricShape *shape) = nullptr;
+    // without one of its own; -1 when the host chooses none. The node is a
+    // geometric shape (a class of the node layer, which this one cannot name).
+    int (*shapeActionId)(SgDocument *document, SgNode *shape) = nullptr;
     // A node joined the document (formulas it holds or is driven by move
     // into the document's interpreter).
     void (*nodeJoined)(SgDocument *document, SgNode *node) = nullptr;
@@ -57,7 +57,7 @@ void EndKeyPoint(SgDocument *document);
 int CurrentLayer(const SgDocument *document);
 void SelectionChanged(SgDocument *document);
 // -1 without a document or a host's choice.
-int ShapeActionId(SgDocument *document, SgGeometricShape *shape);
+int ShapeActionId(SgDocument *document, SgNode *shape);
 void NodeJoined(SgDocument *document, SgNode *node);
 
 } // namespace SgDocumentLink

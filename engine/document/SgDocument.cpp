@@ -20,6 +20,7 @@
 #include "engine/document/SgLayoutNode.h"
 #include "engine/document/SgStorageManager.h"
 #include "engine/document/SgUndoInfo.h"
+#include "engine/nodes/geometry/SgGeometricShape.h"
 #include "engine/nodes/properties/SgEnvironment.h"
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/nodes/properties/SgLayers.h"
@@ -88,9 +89,11 @@ void SgDocument::LinkObjectModel()
     calls.currentLayer = [](const SgDocument *document) { return document->GetCurrentLayer(); };
     calls.selectionChanged = [](SgDocument *document) { document->NotifySelectionChanged(); };
     calls.nodeJoined = &SgBindFormulasToDocument;
-    calls.shapeActionId = [](SgDocument *document, SgGeometricShape *shape) {
+    calls.shapeActionId = [](SgDocument *document, SgNode *shape) {
         const ShapeActionIdFn choose = document->GetShapeActionIdFunc();
-        return choose ? choose(shape, document->GetShapeActionIdData()) : -1;
+        if (!choose || !shape || !shape->IsGeometricShape())
+            return -1;
+        return choose(static_cast<SgGeometricShape *>(shape), document->GetShapeActionIdData());
     };
     SgDocumentLink::Install(calls);
 }

@@ -20,6 +20,7 @@
 
 #include "dialogs/wx/SgWxCadDialog.h"
 #include "modelbuilder/MabrelDlg.h"
+#include "modelbuilder/wx/MabrelWxExport.h"
 
 class SgDocument;
 class wxButton;
@@ -31,7 +32,7 @@ class wxTreeCtrl;
 class wxTreeEvent;
 class wxTreeItemId;
 
-class SgWxModelBuilderDialog : public SgWxCadDialog, public MabrelDlg::Listener {
+class MABRELWX_API SgWxModelBuilderDialog : public SgWxCadDialog, public MabrelDlg::Listener {
 public:
     // The control ids of the builder's template.
     enum {
@@ -86,6 +87,6 @@ namespace mabrel {
 
 // A new builder window on the document's selection, not shown yet; the
 // window owns its builder. The dialog table opens it with Open() (or Show()).
-SgWxCadDialog *CreateModelBuilderDialog(wxWindow *parent, SgDocument *document);
+MABRELWX_API SgWxCadDialog *CreateModelBuilderDialog(wxWindow *parent, SgDocument *document);
 
 } // namespace mabrel

@@ -339,44 +339,12 @@ std::string SgMovieWriter::GetAudioCodecName() const
     return m_state && m_state->audio ? m_state->audio->codec->name : "";
 }
 
-bool SgMovieWriter::Open(const std::string &path, const Settings &settings)
+// The picture encoder of the open movie, its stream and the picture it
+// encodes from.
+bool SgMovieWriter::OpenVideoEncoder()
 {
-    InstallLog();
-    m_state.reset();
-    m_error.clear();
-    const FormatInfo *info = FindFormat(settings.format);
-    if (!info)
-        return Fail("Unknown movie format " + std::to_string(settings.format));
-    if (settings.width < 1 || settings.height < 1 || settings.width > 8192 || settings.height > 8192)
-        return Fail("The movie size must be 1 to 8192 pixels each way");
-    if (settings.framesPerSecond < 1 || settings.framesPerSecond > 240)
-        return Fail("The movie frame rate must be 1 to 240 frames per second");
-    if (path.empty())
-        return Fail("No movie file name");
-
-    m_state = std::make_unique<State>();
     State &s = *m_state;
-    s.info = info;
-    s.settings = settings;
-    s.settings.quality = std::clamp(settings.quality, 0, 100);
-    s.target = path;
-
-    // A private file beside the target, so the final rename stays on one
-    // file system and nobody else can open the name in between.
-    std::string pattern = path + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0)
-        return Fail("Cannot create the movie file " + path + ": " + std::strerror(errno));
-    fchmod(fd, 0644);
-    close(fd);
-    s.temporary = name.data();
-
-    int result = avformat_alloc_output_context2(&s.output, nullptr, info->muxer, s.temporary.c_str());
-    if (result < 0 || !s.output)
-        return Fail(std::string("The libraries cannot write ") + info->name + " files");
-
+    const FormatInfo *info = s.info;
     const AVCodec *videoCodec = FindEncoder(info->video, 3);
     if (!videoCodec)
         return Fail(std::string("No video encoder for ") + info->name + " files");
@@ -386,13 +354,14 @@ bool SgMovieWriter::Open(const std::string &path, const Settings &settings)
     if (!s.video || !s.packet || !s.picture)
         return Fail("Out of memory for the movie");
 
+    int result = 0;
     int width = 0, height = 0;
-    FrameSize(info->number, settings.width, settings.height, width, height);
+    FrameSize(info->number, s.settings.width, s.settings.height, width, height);
     AVCodecContext &v = *s.video;
     v.width = width;
     v.height = height;
-    v.time_base = AVRational{1, settings.framesPerSecond};
-    v.framerate = AVRational{settings.framesPerSecond, 1};
+    v.time_base = AVRational{1, s.settings.framesPerSecond};
+    v.framerate = AVRational{s.settings.framesPerSecond, 1};
     v.max_b_frames = 0;
     v.gop_size = 12;
     v.thread_count = 2;
@@ -449,75 +418,127 @@ bool SgMovieWriter::Open(const std::string &path, const Settings &settings)
     s.picture->height = height;
     if (av_frame_get_buffer(s.picture, 0) < 0)
         return Fail("Out of memory for the movie");
+    return true;
+}
 
-    if (!settings.musicFile.empty() && info->audio[0]) {
-        const char *music = settings.musicFile.c_str();
-        result = avformat_open_input(&s.music, music, nullptr, nullptr);
-        if (result < 0)
-            return Fail("Cannot open the music file " + settings.musicFile + ": " + AvError(result));
-        if (avformat_find_stream_info(s.music, nullptr) < 0)
-            return Fail("Cannot read the music file " + settings.musicFile);
-        const AVCodec *decoder = nullptr;
-        s.musicStream = av_find_best_stream(s.music, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-        if (s.musicStream < 0 || !decoder)
-            return Fail("The music file " + settings.musicFile + " holds no sound the libraries can read");
-        s.musicDecoder = avcodec_alloc_context3(decoder);
-        if (!s.musicDecoder)
-            return Fail("Out of memory for the music");
-        avcodec_parameters_to_context(s.musicDecoder, s.music->streams[s.musicStream]->codecpar);
-        if ((result = avcodec_open2(s.musicDecoder, decoder, nullptr)) < 0)
-            return Fail("Cannot decode the music file: " + AvError(result));
+// The music file's decoder, the movie's sound encoder and stream, and the
+// resampler between them.
+bool SgMovieWriter::OpenMusic()
+{
+    State &s = *m_state;
+    const FormatInfo *info = s.info;
+    int result = 0;
+    const char *music = s.settings.musicFile.c_str();
+    result = avformat_open_input(&s.music, music, nullptr, nullptr);
+    if (result < 0)
+        return Fail("Cannot open the music file " + s.settings.musicFile + ": " + AvError(result));
+    if (avformat_find_stream_info(s.music, nullptr) < 0)
+        return Fail("Cannot read the music file " + s.settings.musicFile);
+    const AVCodec *decoder = nullptr;
+    s.musicStream = av_find_best_stream(s.music, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+    if (s.musicStream < 0 || !decoder)
+        return Fail("The music file " + s.settings.musicFile + " holds no sound the libraries can read");
+    s.musicDecoder = avcodec_alloc_context3(decoder);
+    if (!s.musicDecoder)
+        return Fail("Out of memory for the music");
+    avcodec_parameters_to_context(s.musicDecoder, s.music->streams[s.musicStream]->codecpar);
+    if ((result = avcodec_open2(s.musicDecoder, decoder, nullptr)) < 0)
+        return Fail("Cannot decode the music file: " + AvError(result));
 
-        const AVCodec *audioCodec = FindEncoder(info->audio, 3);
-        if (!audioCodec)
-            return Fail(std::string("No audio encoder for ") + info->name + " files");
-        s.audio = avcodec_alloc_context3(audioCodec);
-        if (!s.audio)
-            return Fail("Out of memory for the music");
-        AVCodecContext &a = *s.audio;
-        const bool speech = std::string(audioCodec->name) == "libopencore_amrnb";
-        a.sample_fmt = audioCodec->sample_fmts ? audioCodec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-        int rate = speech ? 8000 : 44100;
-        if (audioCodec->supported_samplerates) {
-            int best = audioCodec->supported_samplerates[0];
-            for (const int *r = audioCodec->supported_samplerates; *r; ++r)
-                if (std::abs(*r - rate) < std::abs(best - rate))
-                    best = *r;
-            rate = best;
-        }
-        a.sample_rate = rate;
-        av_channel_layout_default(&a.ch_layout, speech ? 1 : 2);
-        a.bit_rate = speech ? 12200 : 128000;
-        a.time_base = AVRational{1, rate};
-        if (s.output->oformat->flags & AVFMT_GLOBALHEADER)
-            a.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        if ((result = avcodec_open2(s.audio, audioCodec, nullptr)) < 0)
-            return Fail(std::string("Cannot start the ") + audioCodec->name + " encoder: " + AvError(result));
-        s.audioStream = avformat_new_stream(s.output, nullptr);
-        if (!s.audioStream)
-            return Fail("Out of memory for the music");
-        s.audioStream->time_base = a.time_base;
-        avcodec_parameters_from_context(s.audioStream->codecpar, s.audio);
-
-        AVChannelLayout inputLayout = s.musicDecoder->ch_layout;
-        if (inputLayout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&inputLayout, inputLayout.nb_channels > 0 ? inputLayout.nb_channels : 1);
-        if (swr_alloc_set_opts2(&s.resampler, &a.ch_layout, a.sample_fmt, a.sample_rate, &inputLayout,
-                                s.musicDecoder->sample_fmt, s.musicDecoder->sample_rate, 0, nullptr) < 0 ||
-            swr_init(s.resampler) < 0)
-            return Fail("Cannot convert the music to the movie's sound");
-        s.fifo = av_audio_fifo_alloc(a.sample_fmt, a.ch_layout.nb_channels, 4096);
-        s.decoded = av_frame_alloc();
-        s.samples = av_frame_alloc();
-        if (!s.fifo || !s.decoded || !s.samples)
-            return Fail("Out of memory for the music");
-        s.samples->format = a.sample_fmt;
-        av_channel_layout_copy(&s.samples->ch_layout, &a.ch_layout);
-        s.samples->sample_rate = a.sample_rate;
-        s.samples->nb_samples = a.frame_size > 0 ? a.frame_size : 1024;
-        if (av_frame_get_buffer(s.samples, 0) < 0)
-            return Fail("Out of memory for the music");
+    const AVCodec *audioCodec = FindEncoder(info->audio, 3);
+    if (!audioCodec)
+        return Fail(std::string("No audio encoder for ") + info->name + " files");
+    s.audio = avcodec_alloc_context3(audioCodec);
+    if (!s.audio)
+        return Fail("Out of memory for the music");
+    AVCodecContext &a = *s.audio;
+    const bool speech = std::string(audioCodec->name) == "libopencore_amrnb";
+    a.sample_fmt = audioCodec->sample_fmts ? audioCodec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+    int rate = speech ? 8000 : 44100;
+    if (audioCodec->supported_samplerates) {
+        int best = audioCodec->supported_samplerates[0];
+        for (const int *r = audioCodec->supported_samplerates; *r; ++r)
+            if (std::abs(*r - rate) < std::abs(best - rate))
+                best = *r;
+        rate = best;
     }
+    a.sample_rate = rate;
+    av_channel_layout_default(&a.ch_layout, speech ? 1 : 2);
+    a.bit_rate = speech ? 12200 : 128000;
+    a.time_base = AVRational{1, rate};
+    if (s.output->oformat->flags & AVFMT_GLOBALHEADER)
+        a.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if ((result = avcodec_open2(s.audio, audioCodec, nullptr)) < 0)
+        return Fail(std::string("Cannot start the ") + audioCodec->name + " encoder: " + AvError(result));
+    s.audioStream = avformat_new_stream(s.output, nullptr);
+    if (!s.audioStream)
+        return Fail("Out of memory for the music");
+    s.audioStream->time_base = a.time_base;
+    avcodec_parameters_from_context(s.audioStream->codecpar, s.audio);
+
+    AVChannelLayout inputLayout = s.musicDecoder->ch_layout;
+    if (inputLayout.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&inputLayout, inputLayout.nb_channels > 0 ? inputLayout.nb_channels : 1);
+    if (swr_alloc_set_opts2(&s.resampler, &a.ch_layout, a.sample_fmt, a.sample_rate, &inputLayout,
+                            s.musicDecoder->sample_fmt, s.musicDecoder->sample_rate, 0, nullptr) < 0 ||
+        swr_init(s.resampler) < 0)
+        return Fail("Cannot convert the music to the movie's sound");
+    s.fifo = av_audio_fifo_alloc(a.sample_fmt, a.ch_layout.nb_channels, 4096);
+    s.decoded = av_frame_alloc();
+    s.samples = av_frame_alloc();
+    if (!s.fifo || !s.decoded || !s.samples)
+        return Fail("Out of memory for the music");
+    s.samples->format = a.sample_fmt;
+    av_channel_layout_copy(&s.samples->ch_layout, &a.ch_layout);
+    s.samples->sample_rate = a.sample_rate;
+    s.samples->nb_samples = a.frame_size > 0 ? a.frame_size : 1024;
+    if (av_frame_get_buffer(s.samples, 0) < 0)
+        return Fail("Out of memory for the music");
+    return true;
+}
+
+bool SgMovieWriter::Open(const std::string &path, const Settings &settings)
+{
+    InstallLog();
+    m_state.reset();
+    m_error.clear();
+    const FormatInfo *info = FindFormat(settings.format);
+    if (!info)
+        return Fail("Unknown movie format " + std::to_string(settings.format));
+    if (settings.width < 1 || settings.height < 1 || settings.width > 8192 || settings.height > 8192)
+        return Fail("The movie size must be 1 to 8192 pixels each way");
+    if (settings.framesPerSecond < 1 || settings.framesPerSecond > 240)
+        return Fail("The movie frame rate must be 1 to 240 frames per second");
+    if (path.empty())
+        return Fail("No movie file name");
+
+    m_state = std::make_unique<State>();
+    State &s = *m_state;
+    s.info = info;
+    s.settings = settings;
+    s.settings.quality = std::clamp(settings.quality, 0, 100);
+    s.target = path;
+
+    // A private file beside the target, so the final rename stays on one
+    // file system and nobody else can open the name in between.
+    std::string pattern = path + ".XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0)
+        return Fail("Cannot create the movie file " + path + ": " + std::strerror(errno));
+    fchmod(fd, 0644);
+    close(fd);
+    s.temporary = name.data();
+
+    int result = avformat_alloc_output_context2(&s.output, nullptr, info->muxer, s.temporary.c_str());
+    if (result < 0 || !s.output)
+        return Fail(std::string("The libraries cannot write ") + info->name + " files");
+
+    if (!OpenVideoEncoder())
+        return false;
+    if (!settings.musicFile.empty() && info->audio[0] && !OpenMusic())
+        return false;
 
     if ((result = avio_open(&s.output->pb, s.temporary.c_str(), AVIO_FLAG_WRITE)) < 0)
         return Fail("Cannot write the movie file " + path + ": " + AvError(result));

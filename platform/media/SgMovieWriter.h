@@ -84,6 +84,8 @@ public:
 private:
     struct State;
     bool Fail(const std::string &text);
+    bool OpenVideoEncoder();
+    bool OpenMusic();
 
     std::unique_ptr<State> m_state;
     std::string m_error;

@@ -23,11 +23,12 @@
 #include "platform/controls/SgColorButtonModel.h"
 #include "platform/controls/SgNumSpinModel.h"
 #include "platform/controls/SgVectorFieldModel.h"
+#include "platform/wx/PlatformWxExport.h"
 
 class CNumSpinCtrl;
 
 // The buddy edit: Enter and focus loss hand the typed text to its spin.
-class CNumEdit : public wxTextCtrl {
+class PLATFORMWX_API CNumEdit : public wxTextCtrl {
 public:
     CNumEdit(wxWindow *parent, wxWindowID id, const wxPoint &pos = wxDefaultPosition,
              const wxSize &size = wxDefaultSize, long style = 0);
@@ -43,7 +44,7 @@ private:
 
 // The spin arrows. With wxSP_WRAP a step past one end gives the other end;
 // the native control never wraps by itself (the model decides).
-class CNumSpinCtrl : public wxSpinButton {
+class PLATFORMWX_API CNumSpinCtrl : public wxSpinButton {
 public:
     CNumSpinCtrl(wxWindow *parent, wxWindowID id, const wxPoint &pos = wxDefaultPosition,
                  const wxSize &size = wxDefaultSize, long style = wxSP_VERTICAL);
@@ -114,7 +115,7 @@ private:
 
 // The vector editor: one label, edit and spin per row of the model, at the
 // model's rectangles, in `parent`.
-class VectorFieldUI {
+class PLATFORMWX_API VectorFieldUI {
 public:
     static VectorFieldUI *CreateVectorFieldUI(wxWindow *parent, int count, const char *const *names);
     // A view of a model someone else keeps (the facade's editor); the model
@@ -153,7 +154,7 @@ private:
 
 // A push button painted in its own colours with a bevelled frame (raised for
 // a positive bevel, sunken for a negative one); a click sends wxEVT_BUTTON.
-class CSGColorButton : public wxControl {
+class PLATFORMWX_API CSGColorButton : public wxControl {
 public:
     using Rgb = SgColorButtonModel::Rgb;
 

@@ -13,8 +13,9 @@
 #include <wx/timer.h>
 
 #include "platform/window/SgPlatformWindow.h"
+#include "platform/wx/PlatformWxExport.h"
 
-class SgWxGLWindow : public wxGLCanvas, public SgPlatformWindow {
+class PLATFORMWX_API SgWxGLWindow : public wxGLCanvas, public SgPlatformWindow {
 public:
     // A canvas with double buffer, depth 24, stencil 8 and accumulation 16
     // when the display has such a visual, else the best double-buffered one

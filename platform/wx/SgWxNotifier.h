@@ -10,8 +10,9 @@
 
 #include "platform/Notifier.h"
 #include "platform/SgChoosers.h"
+#include "platform/wx/PlatformWxExport.h"
 
-class SgWxNotifier : public Notifier {
+class PLATFORMWX_API SgWxNotifier : public Notifier {
 public:
     explicit SgWxNotifier(wxWindow *parent) : m_pParent(parent) {}
     int Message(const std::string &text, const std::string &caption, Buttons buttons = Buttons::Ok,
@@ -23,13 +24,13 @@ private:
 };
 
 // A chooser that shows the toolkit's file dialog over `parent`.
-FileChooser SgWxFileChooser(wxWindow *parent);
+PLATFORMWX_API FileChooser SgWxFileChooser(wxWindow *parent);
 
 // A chooser that shows the toolkit's colour dialog over `parent`.
-ColorChooser SgWxColorChooser(wxWindow *parent);
+PLATFORMWX_API ColorChooser SgWxColorChooser(wxWindow *parent);
 // A chooser that shows the toolkit's folder dialog over the active window
 // (a dialog that asks), else over `parent`.
-FolderChooser SgWxFolderChooser(wxWindow *parent);
+PLATFORMWX_API FolderChooser SgWxFolderChooser(wxWindow *parent);
 // A chooser that pops the toolkit's menu up at the cursor over the canvas of
 // the platform window (over `fallback` for a window that is none of ours).
-PopupMenuChooser SgWxPopupMenuChooser(wxWindow *fallback);
+PLATFORMWX_API PopupMenuChooser SgWxPopupMenuChooser(wxWindow *fallback);

@@ -2,11 +2,12 @@
 // The window host's printer: the toolkit's print dialog chooses the printer
 // (a real one or a file), the picture is drawn on the printer's page.
 #include "platform/SgPrinter.h"
+#include "platform/wx/PlatformWxExport.h"
 
 class wxDC;
 class wxWindow;
 
-class SgWxPrinter : public SgPrinter {
+class PLATFORMWX_API SgWxPrinter : public SgPrinter {
 public:
     explicit SgWxPrinter(wxWindow *parent) : m_parent(parent) {}
     ~SgWxPrinter() override;

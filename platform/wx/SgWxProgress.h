@@ -6,11 +6,12 @@
 #include <wx/dialog.h>
 
 #include "platform/controls/SgProgressModel.h"
+#include "platform/wx/PlatformWxExport.h"
 
 class wxGauge;
 class wxStaticText;
 
-class ProgressBarDlg : public wxDialog {
+class PLATFORMWX_API ProgressBarDlg : public wxDialog {
 public:
     explicit ProgressBarDlg(wxWindow *parent);
 
@@ -28,4 +29,4 @@ private:
 };
 
 // Installs the dialog as the process's progress display (SgSetProgressHandler).
-void SgInstallWxProgressHandler();
+PLATFORMWX_API void SgInstallWxProgressHandler();

@@ -7,8 +7,9 @@
 #include <memory>
 
 #include "platform/SgTimerService.h"
+#include "platform/wx/PlatformWxExport.h"
 
-class SgWxTimerService : public SgTimerService {
+class PLATFORMWX_API SgWxTimerService : public SgTimerService {
 public:
     SgWxTimerService();
     // Stops every timer and puts the service back that was in use before.

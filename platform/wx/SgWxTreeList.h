@@ -17,6 +17,7 @@
 #include <wx/window.h>
 
 #include "platform/controls/SgTreeListModel.h"
+#include "platform/wx/PlatformWxExport.h"
 
 class wxHeaderCtrl;
 class wxHeaderCtrlEvent;
@@ -28,7 +29,7 @@ class wxComboBox;
 class wxPopupWindow;
 class wxDC;
 
-class CTreeListCtrl : public wxWindow, private SgTreeListModel::Listener {
+class PLATFORMWX_API CTreeListCtrl : public wxWindow, private SgTreeListModel::Listener {
 public:
     CTreeListCtrl(wxWindow *parent, wxWindowID id, const wxPoint &pos = wxDefaultPosition,
                   const wxSize &size = wxDefaultSize, long style = wxBORDER_SIMPLE);

@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "platform/window/SgWindowFactory.h"
+#include "platform/wx/PlatformWxExport.h"
 
 class wxFrame;
 class wxWindow;
 class wxWindowDestroyEvent;
 
-class SgWxWindowFactory : public SgWindowFactory {
+class PLATFORMWX_API SgWxWindowFactory : public SgWindowFactory {
 public:
     // The frames belong to `parent` (they close with it); null makes them
     // free-standing.

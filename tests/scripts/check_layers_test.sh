@@ -3,7 +3,8 @@
 # folders among the layers, toolkit headers in their wx parts); each offence
 # fails with a line that names the file, also where the include text hides it
 # (a relative path, angle brackets, a macro, a line continuation, a header
-# reached through another header) and for a file in no layer's folder.
+# reached through another header), for a file in no layer's folder, and for a
+# lower layer's header that declares a class of a higher one.
 set -u
 check="$1"
 work=$(mktemp -d)
@@ -52,7 +53,20 @@ plant facade/SgCommands.cpp '#include "dialogs/SgColorPresenter.h"'
 plant control/SgControl.cpp '#include "facade/SgCommands.h"'
 plant control/wx/SgControlWindow.cpp '#include <wx/glcanvas.h>'
 plant control/wx/SgControlWindow.cpp '#include "dialogs/wx/SgColorDialog.h"'
-plant host/main.cpp '#include <wx/app.h>'
+plant host/main.cpp '#include "control/SgControl.h"'
+plant host/window/WindowCommand.cpp '#include <wx/app.h>'
+plant platform/gl/GLContext.cpp '#include <GL/glx.h>'
+plant platform/controls/SgNumSpinModel.h '#pragma once'
+plant platform/wx/SgWxControls.h '#include <wx/spinctrl.h>'
+plant engine/render/SgGLRenderAction.h 'class SgGLRenderAction {'
+plant engine/render/SgGLRenderAction.h '};'
+plant engine/document/SgDocument.h 'class SgDocument {'
+plant engine/document/SgDocument.h '};'
+plant engine/core/SgNode.h 'class SgDocument;'
+plant control/SgControl.h 'namespace fennix {'
+plant control/SgControl.h 'class FennixControl : public Base {'
+plant control/SgControl.h '};'
+plant control/SgControl.h '}'
 plant tests/engine/core/SgNodeTest.cpp '#include "engine/document/SgDocument.h"'
 expect "clean tree passes" 0 "the folders are layers"
 
@@ -99,6 +113,19 @@ offence "movie libraries outside the movie writer fail" facade/CMovie.cpp '#incl
     "facade/CMovie.cpp:1: movie library header"
 offence "movie libraries in the platform's other folders fail" platform/SgClip.cpp '#include <libswscale/swscale.h>' \
     "platform/SgClip.cpp:1: movie library header"
+
+offence "toolkit header in the platform's toolkit-free controls fails" platform/controls/SgNumSpinModel.cpp \
+    '#include <wx/spinctrl.h>' "platform/controls/SgNumSpinModel.cpp:1: toolkit header <wx/spinctrl.h>"
+offence "toolkit header in a headless command of the host fails" host/ConvertCommand.cpp '#include <wx/app.h>' \
+    "host/ConvertCommand.cpp:1: toolkit header <wx/app.h>"
+offence "toolkit reaching the host program through a header fails" host/RenderCommand.cpp \
+    '#include "platform/wx/SgWxControls.h"' "host/RenderCommand.cpp: reads wx/"
+offence "window-system header beside the GL contexts fails" platform/SgWindowClock.cpp '#include <X11/Xlib.h>' \
+    "platform/SgWindowClock.cpp:1: window-system header <X11/Xlib.h>"
+offence "a lower header declaring a higher layer's class fails" engine/core/SgShape.h 'class SgGLRenderAction;' \
+    "engine/core/SgShape.h:1: engine/core declares SgGLRenderAction, a class of the higher layer engine/render"
+offence "a declaration inside a namespace fails too" facade/SgCommands.h 'namespace fennix { class FennixControl; }' \
+    "facade/SgCommands.h:1: facade declares FennixControl, a class of the higher layer control"
 
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -12,6 +12,7 @@
 #include <wx/treectrl.h>
 
 #include "treepanel/CArbeloCtrl.h"
+#include "treepanel/wx/ArbeloWxExport.h"
 
 class SgDocument;
 class wxDialog;
@@ -19,7 +20,7 @@ class SgWxCadDialog;
 
 namespace arbelo {
 
-class SgWxSceneTree : public wxTreeCtrl, public StTreeView {
+class ARBELOWX_API SgWxSceneTree : public wxTreeCtrl, public StTreeView {
 public:
     static constexpr int kControlId = 22331;
 
@@ -79,8 +80,8 @@ private:
 // The scene-tree dialog ("Arbelo View": the tree, OK, "Refresh", "Pointers",
 // "Undo"), modeless; it closes like every editing dialog and frees itself
 // when destroyed. The facade's dialog table opens it through this.
-wxDialog *CreateSceneTreeDialog(wxWindow *parent, SgDocument *document);
+ARBELOWX_API wxDialog *CreateSceneTreeDialog(wxWindow *parent, SgDocument *document);
 // The same window not yet shown, for a table that shows it itself.
-SgWxCadDialog *MakeSceneTreeDialog(wxWindow *parent, SgDocument *document);
+ARBELOWX_API SgWxCadDialog *MakeSceneTreeDialog(wxWindow *parent, SgDocument *document);
 
 } // namespace arbelo

@@ -24,7 +24,6 @@ class Image2;
 class SgDocument;
 class SgFaceSet;
 class SgLight;
-class SgPickedPoint;
 class SgPolyLine;
 class SgTexture2D;
 class SgTexture2Transform;
@@ -226,15 +225,8 @@ class SgObject : public SgSeparator {
     }
     static constexpr double kAlignTolerance = 0.001;
 
-    // Drag constraints from a pick: the bottom face of the picked shape's box
-    // (measured from this object down), the slide direction (0, 0, 1) and
-    // offset 0. False for a hit without a path.
-    bool QueryDragUpon(SgPickedPoint &hit, SlidingType &sliding, Vec3 &direction,
-                       std::unique_ptr<CPolygon> &polygon, double &offset);
-    // The face polygon of the picked shape: a polygon node's outline, a face
-    // of a face set, or the face of the shape's box that the first pick index
-    // names. Null when the index is out of range or nothing was picked.
-    std::unique_ptr<CPolygon> ExtractPolygon(SgPickedPoint &hit);
+    // What a pick on an object gives a drag (its constraint polygon, the face
+    // picked) is read by engine/actions/SgObjectPick.h, beside the pick record.
     // The first content child when it is a polyline, else null.
     SgPolyLine *GetObjectPolyline() const;
     // The four corners of one face of the box, in the order drag tools walk
