@@ -1,56 +1,7 @@
-// Runs the scene reader over arbitrary bytes, the way a document reads a
-// file: the header, the scene, then whatever follows the scene part. Nothing
-// the text holds may crash the reader, leak, or make it loop.
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
-#include <string>
-
-#include "engine/SgNodara.h"
-#include "engine/actions/SgOpenAction.h"
-#include "engine/actions/Vrml1InStream.h"
-#include "engine/core/SgRef.h"
-#include "engine/core/SgSeparator.h"
-#include "platform/Notifier.h"
-
-namespace {
-
-class SilentNotifier : public Notifier {
-public:
-    int Message(const std::string &, const std::string &, Buttons buttons, Icon) override
-    {
-        return DefaultAnswer(buttons);
-    }
-};
-
-bool Start()
-{
-    static SilentNotifier notifier;
-    SetNotifier(&notifier);
-    SgNodara::Init();
-    return true;
-}
-
-} // namespace
+// libFuzzer's door to one entry of FuzzEntries.h; FENNIX_FUZZ_ENTRY names it.
+#include "fuzz/FuzzEntries.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const bool started = Start();
-    (void)started;
-
-    std::istringstream in(std::string(reinterpret_cast<const char *>(data), size));
-    Vrml1InStream stream(in, "fuzz.kvrx");
-    stream.SetNotifyUser(false);
-    SgRef<SgSeparator> root(new SgSeparator);
-    if (!SgOpenAction::ReadScene(stream, *root))
-        return 0;
-    // The document's trailing sections read their blocks with the same call.
-    while (!stream.HasFailed() && !stream.AtEnd()) {
-        SgRef<SgFieldMngr> container(SgOpenAction::CreateObject(stream));
-        if (!container && stream.m_szWord.empty() && !stream.HasFailed())
-            continue;
-        if (!container && !stream.m_szWord.empty() && !stream.SkipBracketed())
-            break;
-    }
-    return 0;
+    return fuzzentry::FENNIX_FUZZ_ENTRY(data, size);
 }
