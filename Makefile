@@ -1,9 +1,10 @@
 # The two commands a new user runs: `make run` and `make test`.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps configure build run test asan-test clean
+.PHONY: all deps configure build run test asan-test fuzz clean
 
 all: build
 
@@ -36,5 +37,12 @@ asan-test: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The libFuzzer targets (fuzz/), built with clang under ASan and UBSan in their
+# own build folder; scripts/run-fuzzers runs each for a bounded time.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DFENNIX_FUZZ=ON -DFENNIX_SANITIZE=ON -DFENNIX_BENCH=OFF -DFENNIX_UNITY_BUILD=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -85,6 +85,8 @@ public:
     bool WaitForFill(int milliseconds);
 
     bool IsFilling() const { return m_bFilling.load(); }
+    // True from a stop request until the worker has been joined.
+    bool IsStopRequested() const { return m_bStop.load(); }
     int GetProgressRange() const { return m_iRange; }
     int GetProgressPosition() const { return m_iAdded.load(); }
     unsigned GetItemsCount() const { return m_nItems; }

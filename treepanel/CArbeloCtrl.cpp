@@ -350,17 +350,14 @@ StItem CArbeloCtrl::AddNodeItem(StItem parent, SgNode *node, const std::string &
 {
     if (!m_pView || !node)
         return 0;
-    const bool expandable = node->GetFieldsCount() > 0 || node->GetNumChildren() > 0 || node->GetHeldGroup();
-    CItemData record;
-    record.node = node;
-    record.keep = SgRef<SgFieldMngr>(node);
-    record.bNode = true;
-    record.bExpandable = expandable;
-    record.prefix = prefix;
-    const std::uint64_t serial = AddRecord(std::move(record));
-    const StItem item = m_pView->InsertItem(parent, 0, NodeLabel(node, prefix), ImageOf(node), expandable, serial);
-    SetRecordItem(serial, item);
-    return item;
+    ItemEntry entry;
+    entry.node = node;
+    entry.prefix = prefix;
+    if (m_collecting) {
+        m_collecting->push_back(std::move(entry));
+        return 0;
+    }
+    return InsertEntry(parent, 0, entry);
 }
 
 void CArbeloCtrl::AddFieldItems(StItem parent, SgNode *node)
@@ -380,18 +377,66 @@ void CArbeloCtrl::AddFieldItems(StItem parent, SgNode *node)
                 AddNodeItem(parent, pointed.get(), name + " ");
             continue;
         }
-        const int values = field->GetCount();
-        std::string label = name + " - " + ValueText(field, 0, true);
-        if (values > 1)
-            label += "...";
-        CItemData record;
-        record.field = field;
-        record.keep = SgRef<SgFieldMngr>(node);
-        record.bExpandable = true;
-        const std::uint64_t serial = AddRecord(std::move(record));
-        const StItem item = m_pView->InsertItem(parent, 0, label, kImgField, values > 1, serial);
-        SetRecordItem(serial, item);
+        ItemEntry entry;
+        entry.owner = node;
+        entry.field = field;
+        entry.prefix = name;
+        if (m_collecting)
+            m_collecting->push_back(std::move(entry));
+        else
+            InsertEntry(parent, 0, entry);
     }
+}
+
+StItem CArbeloCtrl::InsertEntry(StItem parent, StItem after, const ItemEntry &entry)
+{
+    CItemData record;
+    if (entry.node) {
+        SgNode *node = entry.node;
+        record.node = node;
+        record.keep = SgRef<SgFieldMngr>(node);
+        record.bNode = true;
+        record.bExpandable = node->GetFieldsCount() > 0 || node->GetNumChildren() > 0 || node->GetHeldGroup();
+        record.prefix = entry.prefix;
+        const bool expandable = record.bExpandable;
+        const std::uint64_t serial = AddRecord(std::move(record));
+        const StItem item =
+            m_pView->InsertItem(parent, after, NodeLabel(node, entry.prefix), ImageOf(node), expandable, serial);
+        SetRecordItem(serial, item);
+        return item;
+    }
+    SgField *field = entry.field;
+    const int values = field->GetCount();
+    std::string label = entry.prefix + " - " + ValueText(field, 0, true);
+    if (values > 1)
+        label += "...";
+    record.field = field;
+    record.keep = SgRef<SgFieldMngr>(entry.owner);
+    record.bExpandable = true;
+    const std::uint64_t serial = AddRecord(std::move(record));
+    const StItem item = m_pView->InsertItem(parent, after, label, kImgField, values > 1, serial);
+    SetRecordItem(serial, item);
+    return item;
+}
+
+bool CArbeloCtrl::ShowsEntry(StItem item, const ItemEntry &entry) const
+{
+    const CItemData *record = GetRecord(item);
+    if (!record || record->hItem != item)
+        return false;
+    if (entry.node)
+        return record->bNode && record->node == entry.node && record->prefix == entry.prefix;
+    return !record->bNode && record->field == entry.field;
+}
+
+void CArbeloCtrl::DeleteItemAndRecords(StItem item)
+{
+    DropRecordsBelow(item);
+    if (auto found = m_byItem.find(item); found != m_byItem.end()) {
+        m_records.erase(found->second);
+        m_byItem.erase(found);
+    }
+    m_pView->DeleteItem(item);
 }
 
 void CArbeloCtrl::CleanAllItems()
@@ -478,21 +523,79 @@ void CArbeloCtrl::RunPendingRebuild()
     RefreshTree();
 }
 
+std::vector<CArbeloCtrl::ItemEntry> CArbeloCtrl::CollectEntries(SgNode *node)
+{
+    std::vector<ItemEntry> entries;
+    std::vector<ItemEntry> *outer = m_collecting;
+    m_collecting = &entries;
+    StBuildTreeAction action(this, m_bShowPointers);
+    try {
+        action.BuildContents(node, 0);
+    } catch (const SgError &error) {
+        SgDiagWarning(kPackage, "the items of a node were not built whole: %s", error.what());
+    }
+    m_collecting = outer;
+    return entries;
+}
+
 void CArbeloCtrl::FillNode(StItem item, CItemData &record)
 {
     if (m_pView->GetFirstChild(item))
         DeleteChildItems(item);
     record.bFilled = true;
     record.contents = ContentsOf(record.node);
-    StBuildTreeAction action(this, m_bShowPointers);
-    action.SetParentItem(item);
-    try {
-        action.BuildContents(record.node, item);
-    } catch (const SgError &error) {
-        SgDiagWarning(kPackage, "the items of a node were not built whole: %s", error.what());
-    }
+    for (const ItemEntry &entry : CollectEntries(record.node))
+        InsertEntry(item, 0, entry);
     if (!m_pView->GetFirstChild(item))
         m_pView->SetButton(item, false);
+}
+
+bool CArbeloCtrl::UpdateChildItems(StItem item, SgNode *node)
+{
+    const std::vector<ItemEntry> entries = CollectEntries(node);
+    std::vector<StItem> shown;
+    for (StItem child = m_pView->GetFirstChild(item); child; child = m_pView->GetNextSibling(child))
+        shown.push_back(child);
+    // The items that still show an entry stay (with what is open below them,
+    // the highlight and an edit box); those of entries that went are
+    // deleted, and new entries get items in their place. An entry that has
+    // to come before the first item kept cannot be placed so: false, and
+    // nothing changed.
+    std::size_t next = 0;
+    std::vector<std::pair<std::size_t, StItem>> plan; // entry index, kept item (0: a new one)
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        std::size_t found = next;
+        while (found < shown.size() && !ShowsEntry(shown[found], entries[e]))
+            ++found;
+        if (found < shown.size()) {
+            plan.emplace_back(e, shown[found]);
+            next = found + 1;
+        } else {
+            plan.emplace_back(e, 0);
+        }
+    }
+    std::vector<StItem> kept;
+    for (const auto &step : plan)
+        if (step.second)
+            kept.push_back(step.second);
+    if (!plan.empty() && !plan.front().second && !kept.empty())
+        return false;
+    for (StItem child : shown)
+        if (std::find(kept.begin(), kept.end(), child) == kept.end())
+            DeleteItemAndRecords(child);
+    StItem after = 0;
+    bool first = true;
+    for (const auto &[e, keep] : plan) {
+        if (keep) {
+            after = keep;
+        } else {
+            // After the last item placed; the first new ones when nothing
+            // is kept go at the end of the (then empty) list.
+            after = InsertEntry(item, first ? 0 : after, entries[e]);
+        }
+        first = false;
+    }
+    return true;
 }
 
 void CArbeloCtrl::CollectOpen(StItem item, std::vector<SgNode *> &open) const
@@ -521,6 +624,17 @@ void CArbeloCtrl::Reopen(StItem item, const std::vector<SgNode *> &open)
 
 void CArbeloCtrl::RefillNode(StItem item, CItemData &record)
 {
+    // Only what changed below the item is made again: a manipulator added to
+    // a selected object adds its item and leaves the object's field items,
+    // and the row the user is on, alone.
+    SgNode *node = record.node;
+    if (record.bFilled && UpdateChildItems(item, node)) {
+        if (CItemData *updated = Record(item)) {
+            updated->contents = ContentsOf(node);
+            m_pView->SetButton(item, m_pView->GetFirstChild(item) != 0);
+        }
+        return;
+    }
     std::vector<SgNode *> open;
     CollectOpen(item, open);
     const bool expanded = m_pView->IsExpanded(item);

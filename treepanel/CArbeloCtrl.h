@@ -159,12 +159,29 @@ public:
     static std::string ValueText(SgField *field, int index, bool forLabel);
 
 private:
+    // What one item below a node shows: a node (its label starting with the
+    // prefix) or a field of `owner` (the prefix is the field's name).
+    struct ItemEntry {
+        SgNode *node = nullptr;
+        SgNode *owner = nullptr;
+        SgField *field = nullptr;
+        std::string prefix;
+    };
+
     std::uint64_t AddRecord(CItemData record);
     void SetRecordItem(std::uint64_t serial, StItem item);
     void DropRecordsBelow(StItem item);
     void DeleteChildItems(StItem item);
     bool IsShownItem(StItem item) const { return item && m_byItem.count(item); }
     CItemData *Record(StItem item);
+    // The entries a node's item shows below it, in order.
+    std::vector<ItemEntry> CollectEntries(SgNode *node);
+    StItem InsertEntry(StItem parent, StItem after, const ItemEntry &entry);
+    bool ShowsEntry(StItem item, const ItemEntry &entry) const;
+    void DeleteItemAndRecords(StItem item);
+    // Brings the items below a filled node's item in line with its entries,
+    // keeping those that still show one; false when it cannot (nothing done).
+    bool UpdateChildItems(StItem item, SgNode *node);
     void FillNode(StItem item, CItemData &record);
     // FillNode that opens again the items below that were open.
     void RefillNode(StItem item, CItemData &record);
@@ -199,6 +216,9 @@ private:
     std::vector<int> m_classImages; // by class offset, -1 none
     std::function<void()> m_scheduleRebuild;
     bool m_rebuildPending = false;
+    // While set, AddNodeItem and AddFieldItems list entries here instead of
+    // inserting items.
+    std::vector<ItemEntry> *m_collecting = nullptr;
     SgDocumentSubscription m_selectionChanged;
     SgDocumentSubscription m_sceneChanged;
 };

@@ -7,6 +7,7 @@
 // a reference, so no track ever names a field whose node was freed; the
 // animation manager's own trajectory field is the one exception (the manager
 // owns the scenario). Keys are strictly ascending in time.
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <vector>
@@ -40,14 +41,23 @@ private:
 class CAnimationTrack {
 public:
     // Keys by time; a time finds its key without a walk over the others.
+    // Each comparison is counted in the track, which is how a test sees that
+    // a long track is read without a walk per key.
     struct KeyOrder {
         using is_transparent = void;
+        std::uint64_t *comparisons = nullptr;
+        double TimeOf(const std::unique_ptr<CRecordItem> &key) const
+        {
+            if (comparisons)
+                ++*comparisons;
+            return key->GetTime();
+        }
         bool operator()(const std::unique_ptr<CRecordItem> &a, const std::unique_ptr<CRecordItem> &b) const
         {
-            return a->GetTime() < b->GetTime();
+            return TimeOf(a) < b->GetTime();
         }
-        bool operator()(const std::unique_ptr<CRecordItem> &a, double time) const { return a->GetTime() < time; }
-        bool operator()(double time, const std::unique_ptr<CRecordItem> &b) const { return time < b->GetTime(); }
+        bool operator()(const std::unique_ptr<CRecordItem> &a, double time) const { return TimeOf(a) < time; }
+        bool operator()(double time, const std::unique_ptr<CRecordItem> &b) const { return time < TimeOf(b); }
     };
     using Keys = std::set<std::unique_ptr<CRecordItem>, KeyOrder>;
 
@@ -60,6 +70,8 @@ public:
     SgField *GetField() const { return m_pField; }
     const Keys &GetKeys() const { return m_keys; }
     int GetKeyCount() const { return static_cast<int>(m_keys.size()); }
+    // The key comparisons made so far by searches and inserts.
+    std::uint64_t GetKeyComparisons() const { return m_keyComparisons; }
 
     // Adds a key holding the field's current value at `time` (see the
     // scenario's AddRecordItem). True when a key was added or replaced.
@@ -86,7 +98,8 @@ private:
 
     SgField *m_pField;
     SgRef<SgFieldMngr> m_owner;
-    Keys m_keys;
+    std::uint64_t m_keyComparisons = 0;
+    Keys m_keys{KeyOrder{&m_keyComparisons}};
 };
 
 class CScenario {

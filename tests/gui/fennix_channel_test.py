@@ -29,7 +29,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, canvas_box, crop, fail, settle, share_changed, start_xvfb  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    Screen, canvas_box, crop, fail, has_focus, settle, share_changed, start_xvfb, wait_until)
 
 
 class Client:
@@ -105,7 +106,9 @@ def main():
         starts = first.wait_event("StartSession")
         window = screen.window(os.path.basename(scene), program)
         box = screen.geometry(window)
-        time.sleep(0.5)
+        # A reply comes after every event sent before it: a second
+        # StartSession would be among the events taken in on the way.
+        first.call("GetStateInt", 0)
         if len(first.wait_event("StartSession")) != 1:
             fail("StartSession came %d times" % len(starts))
 
@@ -121,7 +124,8 @@ def main():
 
         cx, cy = box[0] + box[2] // 2, box[1] + box[3] // 2
         screen.run("xdotool", "mousemove", str(cx), str(cy + 40), "click", "1")
-        time.sleep(0.2)
+        # The first click starts the creation on every client.
+        first.wait_event("CreateToolStart")
         for step in range(1, 6):
             screen.run("xdotool", "mousemove", str(cx + 12 * step), str(cy + 40))
             time.sleep(0.05)
@@ -179,8 +183,7 @@ def main():
         bx, by = canvas[0] + canvas[2] * 27 // 100, canvas[1] + canvas[3] * 55 // 100
         screen.run("xdotool", "mousemove", str(bx), str(by), "click", "1")
         second.wait_event("ClickEvent")
-        time.sleep(0.3)
-        second.call("GetStateInt", 0)  # takes in any event sent meanwhile
+        second.call("GetStateInt", 0)  # takes in any event sent before its reply
         clicks = [e for e in second.events if e["event"] == "ClickEvent"]
         if len(clicks) != 1 or clicks[0]["params"] != ["box"]:
             fail("a click on the box gave %r" % clicks)
@@ -235,11 +238,13 @@ def main():
         if second.call("GetStateInt", 0) != 0:
             fail("the channel stopped answering after the second view opened")
         # Back to the main window, as a user would (the second view has the
-        # keyboard): a click on an empty corner of its view.
+        # keyboard): a click on an empty corner of its view, which takes the
+        # keyboard back.
         canvas = canvas_box(box)
         screen.run("xdotool", "mousemove", str(canvas[0] + canvas[2] - 20), str(canvas[1] + canvas[3] - 20),
                    "click", "1")
-        time.sleep(0.3)
+        if not wait_until(lambda: has_focus(screen, window)):
+            fail("a click on the main window did not give it the keyboard back")
 
         screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
         try:

@@ -15,17 +15,20 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, close_with_ctrl_q, fail, start_xvfb, stop  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    Screen, canvas_box, close_with_ctrl_q, crop, fail, settle, start_xvfb, stop)
 
 
-def create_sphere(screen, x, y, length):
+def create_sphere(screen, canvas, x, y, length):
+    """Click, move, click: the window takes the events in the order they are
+    sent; the new sphere is drawn once the picture changes and settles."""
+    before = crop(screen.shot(), canvas)
     screen.run("xdotool", "mousemove", str(x), str(y), "click", "1")
-    time.sleep(0.2)
     for step in range(1, 6):
         screen.run("xdotool", "mousemove", str(x + length * step // 5), str(y))
         time.sleep(0.05)
     screen.run("xdotool", "click", "1")
-    time.sleep(0.3)
+    settle(screen, canvas, previous=True, seconds=30, changed_from=before)
 
 
 def radius_of(text, name):
@@ -50,10 +53,11 @@ def main():
     try:
         window = screen.window(os.path.basename(scene), program)
         box = screen.geometry(window)
-        time.sleep(1.0)
+        canvas = canvas_box(box)
+        settle(screen, canvas)  # the scene is drawn: the window takes events
         cx, cy = box[0] + box[2] // 2, box[1] + box[3] // 2
-        create_sphere(screen, cx - 150, cy + 60, 50)
-        create_sphere(screen, cx + 40, cy + 60, 100)
+        create_sphere(screen, canvas, cx - 150, cy + 60, 50)
+        create_sphere(screen, canvas, cx + 40, cy + 60, 100)
         close_with_ctrl_q(screen, window, program, timeout=30)
         with open(out, encoding="utf-8", errors="replace") as f:
             text = f.read()

@@ -27,11 +27,11 @@ def yellow_extent(screen, canvas):
     return extent([(x, y) for x, y, p in pixels(screen, canvas) if is_yellow(p)])
 
 
+# The window takes X events in the order they are sent: a move before a click
+# is seen before it, and keys typed into a menu before the next click. What
+# the events did is looked at once the picture settles.
 def click(screen, canvas, x, y):
-    screen.run("xdotool", "mousemove", str(canvas[0] + x), str(canvas[1] + y))
-    time.sleep(0.1)
-    screen.run("xdotool", "click", "1")
-    time.sleep(0.3)
+    screen.run("xdotool", "mousemove", str(canvas[0] + x), str(canvas[1] + y), "click", "1")
 
 
 def move(screen, canvas, x, y, steps=4, start=None):
@@ -42,7 +42,6 @@ def move(screen, canvas, x, y, steps=4, start=None):
             screen.run("xdotool", "mousemove", str(canvas[0] + sx), str(canvas[1] + sy))
             time.sleep(0.05)
     screen.run("xdotool", "mousemove", str(canvas[0] + x), str(canvas[1] + y))
-    time.sleep(0.2)
 
 
 def region_changed(a, b, canvas, x0, y0, x1, y1):
@@ -67,7 +66,6 @@ def menu_creation(screen, canvas, shots):
         cx = max(80, int(yellow[0]) - 90)
     move(screen, canvas, cx, cy)
     keys(screen, "alt+c", "k")
-    time.sleep(0.5)
     click(screen, canvas, cx, cy)
     move(screen, canvas, cx + 60, cy, start=(cx, cy))
     click(screen, canvas, cx + 60, cy)

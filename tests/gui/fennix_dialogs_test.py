@@ -20,7 +20,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import fennix_window_faults_test as faults  # noqa: E402
-from fennix_window_test import fail  # noqa: E402
+from fennix_window_test import fail, wait_for_focus  # noqa: E402
 from fennix_select_drag_test import extent, is_yellow  # noqa: E402
 
 
@@ -75,9 +75,10 @@ def case_colour_ok_undo(fennix, data, work):
         dialog = new_window(w, before)
         if dialog is None:
             fail("Edit > Material opened no dialog")
-        time.sleep(1.0)
+        # The dialog is shown; the keys go to it once it has the keyboard,
+        # and are taken in the order they are typed.
+        wait_for_focus(w.screen, dialog)
         w.key("Home", dialog)
-        time.sleep(0.5)
         w.key("Return", dialog)
         deadline = time.time() + 10
         while time.time() < deadline and dialog in own_windows(w):

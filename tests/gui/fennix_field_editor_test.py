@@ -110,8 +110,9 @@ def main():
 
         # A number typed into the first edit and Enter: the box moves.
         ex, ey = box[0] + edit[0] + edit[2] // 2, box[1] + edit[1] + edit[3] // 2
+        # The keys follow the click in the window's queue: the edit has the
+        # keyboard when they come.
         screen.run("xdotool", "mousemove", str(ex), str(ey), "click", "1")
-        time.sleep(0.3)
         screen.run("xdotool", "key", "End", *(["BackSpace"] * 16))
         screen.run("xdotool", "type", "--", "-1.5")
         screen.run("xdotool", "key", "Return")

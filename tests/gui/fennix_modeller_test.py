@@ -16,7 +16,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    close_with_ctrl_q, copy_scene, crop, fail, share_changed, start_fennix, stop, window_test_arguments)
+    close_with_ctrl_q, copy_scene, crop, fail, share_changed, start_fennix, stop, wait_until,
+    window_test_arguments)
 from fennix_select_drag_test import extent, is_red, is_yellow, pixels, settle  # noqa: E402
 
 # A checked toolbar button's ground, and the ink of the icons drawn for the project.
@@ -162,17 +163,14 @@ def main():
 
         # File > Save As: the dialog is answered with typed keys.
         keys(screen, "alt+f", "a")
-        deadline = time.time() + 20
-        while time.time() < deadline:
-            if screen.run("xdotool", "search", "--name", "Save As", check=False).split():
-                break
-            time.sleep(0.3)
-        else:
+        dialog = wait_until(lambda: screen.run("xdotool", "search", "--onlyvisible", "--name", "Save As",
+                                               check=False).split())
+        if not dialog:
             fail("File > Save As showed no file dialog")
-        time.sleep(1.0)
+        # The dialog is shown: its keys are taken once it is drawn whole.
+        settle(screen, screen.geometry(dialog[0].decode()))
         keys(screen, "ctrl+a")
         screen.run("xdotool", "type", "--delay", "20", saved)
-        time.sleep(0.5)
         keys(screen, "Return")
         deadline = time.time() + 20
         while time.time() < deadline and not os.path.exists(saved):

@@ -16,7 +16,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    Screen, crop, expect_clean_exit, fail, other_windows, share_changed, start_xvfb, stop, window_test_arguments)
+    Screen, crop, expect_clean_exit, fail, other_windows, settle, share_changed, start_xvfb, stop,
+    window_test_arguments)
 
 
 
@@ -91,7 +92,8 @@ def main():
         screen.run("xdotool", "key", "--window", window, "ctrl+t", check=False)
         if not wait_for(screen, lambda im: share_changed(before, crop(im, lower)) > 0.05):
             fail("Ctrl+T did not open the scene tree's pane")
-        time.sleep(1.0)
+        # The view is drawn again at its new width: the picture stops changing.
+        settle(screen, lower, previous=True)
         keep("1-pane.png")
         image = screen.shot()
         yellow = [(x, y) for x, y, p in pixels(image, lower) if is_yellow(p)]
@@ -142,40 +144,26 @@ def main():
             lit = highlighted(im, pane)
             # The box's row is no longer lit, the row below it is.
             return lit if lit and min(y for _, y in lit) > iy + 4 else None
-        # Selecting the box adds its manipulator, and the tree rebuilds
-        # itself for that change from the event loop, lighting the box's row
-        # again: the keys wait for that rebuild (a second is ample), and on
-        # a loaded machine the item is clicked and the key sent again.
-        time.sleep(1.0)
-        for attempt in range(3):
-            if attempt:
-                screen.run("xdotool", "mousemove", str(int(pane[0] + ix)), str(int(pane[1] + iy)), "click", "1")
-                time.sleep(1.0 + attempt)
-            screen.run("xdotool", "key", "Down")
-            moved = wait_for(screen, below, seconds=10)
-            if moved:
-                break
-        else:
+        # Selecting the box added its manipulator below it: the tree shows
+        # that node's item and leaves the box's row, and the rows below it,
+        # as they are, so Down moves on from the box's row whenever it comes.
+        screen.run("xdotool", "key", "Down")
+        if not wait_for(screen, below, seconds=30):
             keep("5-down-failed.png")
             fail("Down did not move to the object's first field")
-        # The edit box is up when the pane's picture changes; a loaded
-        # machine can take seconds, and keys typed before the box has the
-        # focus land elsewhere: then the edit is cancelled and made again.
+
+        # F2 opens the edit box on that row; once it is drawn it has the
+        # keyboard, and the tree's own checks leave an open edit alone.
         def hidden(im):
             return not [1 for _, _, p in pixels(im, lower, 4) if is_yellow(p)]
-        for attempt in range(3):
-            rows = crop(screen.shot(), pane)
-            screen.run("xdotool", "key", "F2")
-            if not wait_for(screen, lambda im: share_changed(rows, crop(im, pane)) > 0.0):
-                fail("F2 did not open an edit box on the field")
-            time.sleep(0.3 + attempt)
-            screen.run("xdotool", "key", "ctrl+a")
-            screen.run("xdotool", "type", "1")
-            screen.run("xdotool", "key", "Return")
-            if wait_for(screen, hidden, seconds=10):
-                break
-            screen.run("xdotool", "key", "Escape")
-        else:
+        rows = crop(screen.shot(), pane)
+        screen.run("xdotool", "key", "F2")
+        if not wait_for(screen, lambda im: share_changed(rows, crop(im, pane)) > 0.0, seconds=30):
+            fail("F2 did not open an edit box on the field")
+        screen.run("xdotool", "key", "ctrl+a")
+        screen.run("xdotool", "type", "1")
+        screen.run("xdotool", "key", "Return")
+        if not wait_for(screen, hidden, seconds=30):
             keep("5-edit-failed.png")
             fail("typing 1 into the hide field's edit box did not hide the box")
         keep("5-hidden.png")

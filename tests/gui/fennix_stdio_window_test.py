@@ -13,7 +13,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, fail, start_xvfb  # noqa: E402
+from fennix_window_test import Screen, crop, fail, share_changed, start_xvfb, wait_until  # noqa: E402
 
 
 def main():
@@ -40,11 +40,17 @@ def main():
             fail("wrong answers %r" % [str(r)[:80] for r in replies])
         if [e["event"] for e in events] != ["StartSession"]:
             fail("events %r" % events)
+        window = screen.window(os.path.basename(scene), program)
+        box = screen.geometry(window)
+        before = crop(screen.shot(), box)
         program.stdin.close()
-        time.sleep(0.5)
+        # The end of input is taken in by the window's event loop; a resize
+        # drawn after it shows that loop still runs the window.
+        screen.run("xdotool", "windowsize", window, "500", "400")
+        if not wait_until(lambda: program.poll() is not None or share_changed(before, crop(screen.shot(), box)) > 0):
+            fail("the window did not draw itself at its new size")
         if program.poll() is not None:
             fail("the window closed when input ended")
-        screen.window(os.path.basename(scene), program)
         print("PASS: the window answers on standard input and output")
     finally:
         if program.poll() is None:

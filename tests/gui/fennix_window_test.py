@@ -7,6 +7,7 @@ that is not there ends with status 1 and a message.
   fennix_window_test.py FENNIX SCENE [--keep-shots DIR]
 """
 import argparse
+import ctypes
 import os
 import shutil
 import subprocess
@@ -219,6 +220,61 @@ def red_share(pixels):
     return red / max(total, 1)
 
 
+def wait_until(test, seconds=30, every=0.1):
+    """The first true value test() answers within `seconds`, asked every
+    `every` seconds; None when it never does. The deadline only ends a wait
+    for something that does not come: a loaded machine may take long."""
+    deadline = time.time() + seconds
+    while True:
+        found = test()
+        if found or time.time() > deadline:
+            return found or None
+        time.sleep(every)
+
+
+def has_focus(screen, window):
+    """Whether the X input focus is on `window` or on a window inside it,
+    as the X server answers (there is no window manager to ask)."""
+    xlib = ctypes.CDLL("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int)]
+    xlib.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p),
+                                ctypes.POINTER(ctypes.c_uint)]
+    xlib.XFree.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    connection = xlib.XOpenDisplay(screen.env["DISPLAY"].encode())
+    if not connection:
+        fail("cannot open %s to ask about the focus" % screen.env["DISPLAY"])
+    try:
+        focus, revert = ctypes.c_ulong(), ctypes.c_int()
+        xlib.XGetInputFocus(connection, ctypes.byref(focus), ctypes.byref(revert))
+        at = focus.value
+        while at > 1:  # 0: none, 1: PointerRoot
+            if at == int(window):
+                return True
+            root, parent, children, count = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_void_p(), ctypes.c_uint()
+            if not xlib.XQueryTree(connection, at, ctypes.byref(root), ctypes.byref(parent), ctypes.byref(children),
+                                   ctypes.byref(count)):
+                return False
+            if children.value:
+                xlib.XFree(children)
+            if parent.value == root.value:
+                return False
+            at = parent.value
+        return False
+    finally:
+        xlib.XCloseDisplay(connection)
+
+
+def wait_for_focus(screen, window, seconds=30):
+    """Gives `window` the keyboard and waits until the X server says it has it."""
+    screen.run("xdotool", "windowfocus", "--sync", window, check=False)
+    if not wait_until(lambda: has_focus(screen, window), seconds):
+        fail("the window %s did not take the keyboard" % window)
+
+
 def settle(screen, box, previous=None, seconds=10, changed_from=None):
     """The window's picture once it stops changing (the refinement passes run
     for a few hundred milliseconds after each redraw). With `changed_from`,
@@ -294,8 +350,8 @@ def main():
         # (Smaller than it opens, yet wide enough for its menu bar, which
         # sets the least width the window takes.)
         screen.run("xdotool", "windowsize", window, "480", "300")
-        time.sleep(1.0)
-        box = screen.geometry(window)
+        box = wait_until(lambda: (lambda b: b if b[2:] == (480, 300) else None)(screen.geometry(window)))
+        box = box or screen.geometry(window)
         if box[2] != 480 or box[3] != 300:
             fail("the window did not take the new size: %dx%d" % (box[2], box[3]))
         resized = settle(screen, box, zoomed)

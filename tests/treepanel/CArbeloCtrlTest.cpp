@@ -294,6 +294,50 @@ TEST_F(CArbeloCtrlTest, ARepeatedSelectionLeavesTheHighlightInsideTheSelectedObj
     EXPECT_EQ(tree.GetText(tree.GetHighlighted()), "other");
 }
 
+// A selection adds a manipulator below the object; the tree shows such a
+// change by adding (or removing) that node's item alone, so the object's
+// other items, the row the user moved to and an edit box opened on it stay
+// where they are (the object's items were all made again, between two keys).
+TEST_F(CArbeloCtrlTest, ANodeAddedBelowAShownObjectKeepsTheOtherItemsAndTheHighlightedRow)
+{
+    const auto itemsBelow = [this](StItem parent) {
+        std::vector<StItem> items;
+        for (StItem c = tree.GetFirstChild(parent); c; c = tree.GetNextSibling(c))
+            items.push_back(c);
+        return items;
+    };
+    int scheduled = 0;
+    panel.SetRebuildScheduler([&] { ++scheduled; });
+    const std::vector<StItem> top = itemsBelow(0);
+    const StItem item = Child(Top(), "Object");
+    Open(item);
+    ASSERT_TRUE(panel.OnSelectItem(item));
+    panel.SyncShown();
+    const std::vector<StItem> before = itemsBelow(item);
+    ASSERT_FALSE(before.empty());
+    const StItem field = before.front();
+    tree.Highlight(field);
+
+    auto *added = new SgInfo;
+    added->SetName("added");
+    ASSERT_TRUE(object->AddPropertyNode(added, false));
+    EXPECT_TRUE(panel.SyncShown());
+    const std::vector<StItem> after = itemsBelow(item);
+    EXPECT_EQ(after.size(), before.size() + 1);
+    for (StItem kept : before)
+        EXPECT_NE(std::find(after.begin(), after.end(), kept), after.end()) << "an item that stood was made again";
+    EXPECT_NE(Child(item, "added"), 0u);
+    EXPECT_EQ(tree.GetHighlighted(), field) << tree.GetText(tree.GetHighlighted());
+    EXPECT_EQ(itemsBelow(0), top) << "the top level was built again";
+
+    object->DeletePropertyNode(added);
+    EXPECT_TRUE(panel.SyncShown());
+    EXPECT_EQ(itemsBelow(item), before);
+    EXPECT_EQ(tree.GetHighlighted(), field);
+    EXPECT_EQ(scheduled, 0);
+    panel.SetRebuildScheduler(nullptr);
+}
+
 TEST_F(CArbeloCtrlTest, ANodeDeletedWhileShownLeavesNoDanglingRecord)
 {
     document.SetUndoRecording(true);

@@ -246,15 +246,22 @@ StItem SgWxSceneTree::InsertItem(StItem parent, StItem after, const std::string 
     return ItemOf(id);
 }
 
+// Deleting the highlighted item moves the toolkit's selection, which must
+// not reach the panel as a click on another item.
 void SgWxSceneTree::DeleteItem(StItem item)
 {
-    if (item)
-        Delete(IdOf(item));
+    if (!item)
+        return;
+    ++m_updating;
+    Delete(IdOf(item));
+    --m_updating;
 }
 
 void SgWxSceneTree::DeleteChildren(StItem item)
 {
+    ++m_updating;
     wxTreeCtrl::DeleteChildren(IdOf(item));
+    --m_updating;
 }
 
 void SgWxSceneTree::DeleteAllItems()

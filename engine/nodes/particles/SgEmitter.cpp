@@ -225,6 +225,7 @@ int SgEmitter::EvalAcceleration(int i, int count, EffectorInfo *records, Vec3 &a
 void SgEmitter::Integrate(int count, EffectorInfo *records, double dt)
 {
     const int n = std::min(m_born, m_allocated);
+    m_particleMoves += n;
     const double lifeTime = m_lifeTime.Get(true);
     std::vector<Vec3> &p = m_position[kCurrent], &pp = m_position[kPrevious], &ppp = m_position[kEarlier];
     std::vector<Vec3> &pn = m_position[kNew];

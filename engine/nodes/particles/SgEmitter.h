@@ -91,6 +91,9 @@ class SgEmitter : public SgShape {
     double GetLastTime() const { return m_lastTime; }
     // The steps the last catch-up made (0: none ran).
     int GetCatchUpSteps() const { return m_catchUpSteps; }
+    // The particle moves all steps of this emitter have made so far (each
+    // step moves every particle born and held): the work the steps cost.
+    int64_t GetParticleMoves() const { return m_particleMoves; }
 
     SgFFloat m_birthRate;
     SgFFloat m_startEmission;
@@ -138,6 +141,7 @@ private:
     bool m_toldCapacity = false;
     bool m_toldBudget = false;
     int m_catchUpSteps = 0;
+    int64_t m_particleMoves = 0;
     // [0] current, [1] new, [2] previous, [3] the one before.
     std::vector<Vec3> m_position[4];
     std::vector<Vec3> m_velocity[4];

@@ -1,43 +1,20 @@
 // Runs the scene reader over arbitrary bytes, the way a document reads a
 // file: the header, the scene, then whatever follows the scene part. Nothing
 // the text holds may crash the reader, leak, or make it loop.
-#include <cstddef>
-#include <cstdint>
 #include <sstream>
 #include <string>
 
-#include "engine/SgNodara.h"
 #include "engine/actions/SgOpenAction.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
-#include "platform/Notifier.h"
+#include "fuzz/FuzzEntries.h"
 
-namespace {
+namespace fuzzentry {
 
-class SilentNotifier : public Notifier {
-public:
-    int Message(const std::string &, const std::string &, Buttons buttons, Icon) override
-    {
-        return DefaultAnswer(buttons);
-    }
-};
-
-bool Start()
+int SceneReader(const uint8_t *data, size_t size)
 {
-    static SilentNotifier notifier;
-    SetNotifier(&notifier);
-    SgNodara::Init();
-    return true;
-}
-
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
-    static const bool started = Start();
-    (void)started;
-
+    Start();
     std::istringstream in(std::string(reinterpret_cast<const char *>(data), size));
     Vrml1InStream stream(in, "fuzz.kvrx");
     stream.SetNotifyUser(false);
@@ -54,3 +31,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     return 0;
 }
+
+} // namespace fuzzentry
