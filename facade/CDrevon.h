@@ -25,6 +25,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/CDrevonDialogs.h"
+#include "facade/CommandRecord.h"
 
 class SgDocument;
 class GenericCreateHandler;
@@ -50,8 +51,8 @@ namespace drevon {
 class CDrevon {
 public:
     // ---- Command table ------------------------------------------------------------
-    using ApplyFn = void (CDrevon::*)(int button);
-    using UpdateFn = bool (CDrevon::*)(int button);
+    using ApplyFn = CommandApply;
+    using UpdateFn = CommandUpdate;
     // A state change of a button, or (state -1) the request to set a
     // multi-state button up; 0 from an init callback stops postProcessButtons.
     using ButtonStateCallback = int (*)(int state, int commandId, void *data);
@@ -76,19 +77,6 @@ public:
     // The standard table's command ids.
     static constexpr int kFirstCommandId = 32768;
     static constexpr int kLastCommandId = 32958;
-
-    // One row of the standard button table (RegisterControlButtons).
-    enum class StateKind { None, Check, Image };
-    struct ControlButton {
-        int button;
-        int commandId;  // -1: reachable only through its index
-        int states;
-        StateKind stateKind;
-        ApplyFn apply;  // null: the operation is not offered (disabled)
-        UpdateFn update;
-    };
-    // The standard table in registration order.
-    static const ControlButton *GetControlButtons(int &count);
 
     CDrevon();
     ~CDrevon();
@@ -396,6 +384,9 @@ public:
     // Runs the shortcut of a key; false when the key has none. The action
     // (may be null) is the one that brought the key.
     bool RunShortcut(int virtualKey, SgHandleEventAction *action);
+    // Esc's and B's: leaves full screen (closing the window of the key being
+    // handled) or goes to it.
+    void ToggleFullScreen();
 
     // ---- View and navigation ----------------------------------------------------------------
     void OnRotateScene(int keep);
@@ -441,7 +432,7 @@ public:
     void OnDialogCommand(int button);
     // Whether the button's dialog can open now.
     bool UpdateDialog(int button);
-    void OnCustomDlg(const char *name) { OpenDialog(95, name); }
+    void OnCustomDlg(const char *name) { OpenDialog(kCustomDialog, name); }
     // The document's close-dialog callback: frees the dialog's slot and
     // turns its button off; the object stays until the next opening.
     static void CloseDialog(void *facade, void *dialog);

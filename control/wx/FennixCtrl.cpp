@@ -16,8 +16,8 @@
 #include "platform/wx/SgWxTimerService.h"
 #include "treepanel/wx/SgWxSceneTree.h"
 
-using modeller::CommandEntry;
-using modeller::Glyph;
+using drevon::CommandRecord;
+using drevon::Glyph;
 
 namespace {
 
@@ -149,7 +149,7 @@ int FennixCtrl::CommandOf(int item)
     return item + kItemOffset;
 }
 
-wxBitmap FennixCtrl::IconOf(const CommandEntry &entry)
+wxBitmap FennixCtrl::IconOf(const CommandRecord &entry)
 {
     if (entry.glyph == Glyph::Art) {
         // The art ids are the toolkit's own strings ("wxART_UNDO").
@@ -270,7 +270,7 @@ void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
     m_panes.Start(toolBarConfig);
     m_building = false;
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
         Bind(wxEVT_TOOL, &FennixCtrl::OnCommand, this, ItemOf(commands[i].id));
         Bind(wxEVT_UPDATE_UI, &FennixCtrl::OnUpdate, this, ItemOf(commands[i].id));
@@ -287,8 +287,8 @@ void FennixCtrl::BuildToolbars()
     // The control's own layout has the view toolbar down the left side; a
     // host's window (the modeller's) has all three in rows along the top.
     const bool viewOnLeft = m_owning;
-    for (int t = 0; t < modeller::kToolbarCount; ++t) {
-        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
+    for (int t = 0; t < drevon::kToolbarCount; ++t) {
+        const bool vertical = viewOnLeft && t == drevon::kViewToolbar;
         auto *toolbar = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                       (vertical ? wxTB_VERTICAL : wxTB_HORIZONTAL) | wxTB_FLAT | wxTB_NODIVIDER);
         toolbar->SetToolBitmapSize(wxSize(kIconSize, kIconSize));
@@ -296,10 +296,10 @@ void FennixCtrl::BuildToolbars()
         m_toolbars[t] = toolbar;
     }
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
-        const CommandEntry &entry = commands[i];
-        if (entry.toolbar == modeller::kNoToolbar)
+        const CommandRecord &entry = commands[i];
+        if (entry.toolbar == drevon::kNoToolbar)
             continue;
         wxString label = wxString::FromUTF8(entry.label);
         label.Replace("&", "");
@@ -327,12 +327,12 @@ void FennixCtrl::BuildToolbars()
         m_toolbars[0]->AddSeparator();
         m_toolbars[0]->AddControl(m_frameChoice);
     }
-    for (int t = 0; t < modeller::kToolbarCount; ++t) {
+    for (int t = 0; t < drevon::kToolbarCount; ++t) {
         wxToolBar *toolbar = m_toolbars[t];
         toolbar->Realize();
         // A toolbar keeps the direction it was made with, so it docks only
         // along the sides of that direction.
-        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
+        const bool vertical = viewOnLeft && t == drevon::kViewToolbar;
         wxAuiPaneInfo pane;
         pane.Name(kToolbarNames[t]).Caption(kToolbarNames[t]).ToolbarPane().BestSize(toolbar->GetBestSize());
         if (vertical)
@@ -373,12 +373,12 @@ void FennixCtrl::ConnectFacade()
 
 wxToolBar *FennixCtrl::GetToolbar(int index) const
 {
-    return index >= 0 && index < modeller::kToolbarCount ? m_toolbars[index] : nullptr;
+    return index >= 0 && index < drevon::kToolbarCount ? m_toolbars[index] : nullptr;
 }
 
 void FennixCtrl::OnCommand(wxCommandEvent &event)
 {
-    if (!m_pFacade || !modeller::RunCommand(CommandOf(event.GetId()), *m_pFacade, *this))
+    if (!m_pFacade || !drevon::RunCommand(CommandOf(event.GetId()), *m_pFacade, *this))
         event.Skip();
 }
 
@@ -389,10 +389,10 @@ void FennixCtrl::OnUpdate(wxUpdateUIEvent &event)
         return;
     }
     const int id = CommandOf(event.GetId());
-    event.Enable(modeller::IsCommandEnabled(id, *m_pFacade));
-    const CommandEntry *entry = modeller::FindCommand(id);
+    event.Enable(drevon::IsCommandEnabled(id, *m_pFacade));
+    const CommandRecord *entry = drevon::FindCommand(id);
     if (entry && entry->check)
-        event.Check(modeller::IsCommandChecked(id, *m_pFacade, *this));
+        event.Check(drevon::IsCommandChecked(id, *m_pFacade, *this));
 }
 
 void FennixCtrl::UpdateToolbars()
@@ -467,7 +467,7 @@ void FennixCtrl::OnButtonState(void *data, int button, int state)
 
 bool FennixCtrl::HasPane(int slot) const
 {
-    if (slot >= 0 && slot < modeller::kToolbarCount)
+    if (slot >= 0 && slot < drevon::kToolbarCount)
         return m_toolbars[slot] != nullptr;
     return slot == fennix::DockPanes::kTreeSlot && m_tree != nullptr;
 }
@@ -588,15 +588,15 @@ void FennixCtrl::About()
     wxAboutBox(info, this);
 }
 
-void FennixCtrl::ShowToolbar(modeller::Toolbar toolbar, bool show)
+void FennixCtrl::ShowToolbar(drevon::Toolbar toolbar, bool show)
 {
-    if (toolbar >= 0 && toolbar < modeller::kToolbarCount)
+    if (toolbar >= 0 && toolbar < drevon::kToolbarCount)
         m_panes.ShowDockable(toolbar, show ? 1 : 0);
 }
 
-bool FennixCtrl::IsToolbarShown(modeller::Toolbar toolbar) const
+bool FennixCtrl::IsToolbarShown(drevon::Toolbar toolbar) const
 {
-    return toolbar >= 0 && toolbar < modeller::kToolbarCount && IsPaneShown(toolbar);
+    return toolbar >= 0 && toolbar < drevon::kToolbarCount && IsPaneShown(toolbar);
 }
 
 void FennixCtrl::ShowSceneTree(bool show)

@@ -1,7 +1,7 @@
 #pragma once
 // The embeddable control's window: a panel any wx program puts where it
 // likes. Inside, the toolkit's docking manager holds the GL canvas in the
-// centre, the three toolbars of the command table (control/HostCommandTable)
+// centre, the three toolbars of the command records (facade/CommandRecord)
 // and the scene-tree pane, which docks on any side, floats and resizes; its
 // three sizes (docked horizontally, docked vertically, floating) come back
 // from the user's settings. The toolbar buttons follow the facade's states
@@ -24,7 +24,7 @@
 
 #include "control/FennixControl.h"
 #include "control/FennixPanes.h"
-#include "control/HostCommandTable.h"
+#include "facade/CommandRecord.h"
 
 class SgWxDialogFactory;
 class SgWxGLWindow;
@@ -45,7 +45,7 @@ namespace drevon {
 class CDrevon;
 }
 
-class FennixCtrl : public wxPanel, public modeller::HostActions, private fennix::DockPanes::PaneView {
+class FennixCtrl : public wxPanel, public drevon::CommandWindow, private fennix::DockPanes::PaneView {
 public:
     // The scene-tree pane's window id and the profile its sizes are kept under.
     static constexpr int kTreePaneId = 1234;
@@ -75,7 +75,7 @@ public:
     fennix::DockPanes &Panes() { return m_panes; }
 
     // Print, Exit and About go to the host's window when it gives its own.
-    void SetHostActions(modeller::HostActions *actions) { m_pHost = actions; }
+    void SetHostActions(drevon::CommandWindow *actions) { m_pHost = actions; }
     // Told of every button state change after the toolbars (the host's menus).
     void SetButtonListener(std::function<void(int item, bool on)> listener) { m_buttonListener = std::move(listener); }
     // The scene-tree pane's sizes as kept now, and written to the settings
@@ -86,11 +86,11 @@ public:
     // that owns its facade has them (nothing happens otherwise).
     void ShowPropertyPage();
 
-    // HostActions
+    // CommandWindow
     void Print() override;
     void Exit() override;
-    void ShowToolbar(modeller::Toolbar toolbar, bool show) override;
-    bool IsToolbarShown(modeller::Toolbar toolbar) const override;
+    void ShowToolbar(drevon::Toolbar toolbar, bool show) override;
+    bool IsToolbarShown(drevon::Toolbar toolbar) const override;
     void About() override;
     void ShowSceneTree(bool show) override;
     bool IsSceneTreeShown() const override;
@@ -100,7 +100,7 @@ public:
     static int ItemOf(int command);
     static int CommandOf(int item);
     // A command's picture, as its toolbar button and menu item show it.
-    static wxBitmap IconOf(const modeller::CommandEntry &entry);
+    static wxBitmap IconOf(const drevon::CommandRecord &entry);
 
 private:
     void BuildFrame(std::int32_t toolBarConfig);
@@ -130,7 +130,7 @@ private:
     bool m_owning = false;
     std::unique_ptr<wxAuiManager> m_manager;
     SgWxGLWindow *m_canvas = nullptr;
-    std::array<wxToolBar *, modeller::kToolbarCount> m_toolbars{};
+    std::array<wxToolBar *, drevon::kToolbarCount> m_toolbars{};
     // The handles' frame (local, parent, world, ...) on the first toolbar of
     // a control that owns its facade.
     wxChoice *m_frameChoice = nullptr;
@@ -140,7 +140,7 @@ private:
     int m_treePlace = -1;
     fennix::DockPanes m_panes{*this};
     fennix::BarSizes m_treeSizes;
-    modeller::HostActions *m_pHost = nullptr;
+    drevon::CommandWindow *m_pHost = nullptr;
     std::function<void(int, bool)> m_buttonListener;
     // The listener that was installed before ours, called after it.
     void (*m_pfnPreviousButtonState)(void *, int, int) = nullptr;

@@ -17,11 +17,11 @@
 #include "platform/wx/SgWxControls.h"
 #include "platform/wx/SgWxGLWindow.h"
 
-using modeller::CommandEntry;
+using drevon::CommandRecord;
 
 namespace {
 
-wxString MenuLabel(const CommandEntry &entry)
+wxString MenuLabel(const CommandRecord &entry)
 {
     wxString label = wxString::FromUTF8(entry.label);
     if (entry.accelerator)
@@ -49,13 +49,13 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
     BuildFieldEditor();
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
         Bind(wxEVT_MENU, &ModellerFrame::OnCommand, this, ItemOf(commands[i].id));
         Bind(wxEVT_UPDATE_UI, &ModellerFrame::OnUpdate, this, ItemOf(commands[i].id));
     }
     // A key a menu runs is not run a second time by the facade's shortcuts.
-    m_facade->SetMenuKeys(modeller::MenuKeys());
+    m_facade->SetMenuKeys(drevon::MenuKeys());
 }
 
 ModellerFrame::~ModellerFrame()
@@ -79,17 +79,17 @@ void ModellerFrame::BuildMenus()
 {
     auto *bar = new wxMenuBar;
     int menuCount = 0;
-    const char *const *menus = modeller::GetMenus(menuCount);
+    const char *const *menus = drevon::GetMenus(menuCount);
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int m = 0; m < menuCount; ++m) {
         auto *menu = new wxMenu;
         for (int i = 0; i < count; ++i) {
-            const CommandEntry &entry = commands[i];
+            const CommandRecord &entry = commands[i];
             if (std::string(entry.menu) != menus[m])
                 continue;
             // Exit sits apart at the end of its menu, as usual.
-            if (entry.id == modeller::kHostExit)
+            if (entry.id == drevon::cmd::kExit)
                 menu->AppendSeparator();
             auto *item = new wxMenuItem(menu, ItemOf(entry.id), MenuLabel(entry), wxString::FromUTF8(entry.tooltip),
                                         entry.check ? wxITEM_CHECK : wxITEM_NORMAL);
@@ -134,7 +134,7 @@ void ModellerFrame::BuildFieldEditor()
                                                 .Name("FieldEditor")
                                                 .ToolbarPane()
                                                 .Top()
-                                                .Row(modeller::kToolbarCount)
+                                                .Row(drevon::kToolbarCount)
                                                 .Gripper(false)
                                                 .Floatable(false)
                                                 .Movable(false)
@@ -216,17 +216,17 @@ void ModellerFrame::SetCanvasSize(int width, int height)
 
 void ModellerFrame::OnCommand(wxCommandEvent &event)
 {
-    if (!modeller::RunCommand(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this))
+    if (!drevon::RunCommand(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this))
         event.Skip();
 }
 
 void ModellerFrame::OnUpdate(wxUpdateUIEvent &event)
 {
     const int id = FennixCtrl::CommandOf(event.GetId());
-    event.Enable(modeller::IsCommandEnabled(id, *m_facade));
-    const CommandEntry *entry = modeller::FindCommand(id);
+    event.Enable(drevon::IsCommandEnabled(id, *m_facade));
+    const CommandRecord *entry = drevon::FindCommand(id);
     if (entry && entry->check)
-        event.Check(modeller::IsCommandChecked(id, *m_facade, *this));
+        event.Check(drevon::IsCommandChecked(id, *m_facade, *this));
 }
 
 void ModellerFrame::Print()
@@ -243,12 +243,12 @@ void ModellerFrame::Exit()
     Close();
 }
 
-void ModellerFrame::ShowToolbar(modeller::Toolbar toolbar, bool show)
+void ModellerFrame::ShowToolbar(drevon::Toolbar toolbar, bool show)
 {
     m_ctrl->ShowToolbar(toolbar, show);
 }
 
-bool ModellerFrame::IsToolbarShown(modeller::Toolbar toolbar) const
+bool ModellerFrame::IsToolbarShown(drevon::Toolbar toolbar) const
 {
     return m_ctrl->IsToolbarShown(toolbar);
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The modeller's main window: the menu bar, built from the command table
-// (control/HostCommandTable), over the embeddable control (FennixCtrl) that
+// The modeller's main window: the menu bar, built from the command
+// records (facade/CommandRecord), over the embeddable control (FennixCtrl) that
 // holds the GL canvas, the three toolbars and the scene tree's pane. Every
-// command goes through modeller::RunCommand (the facade's through
+// command goes through drevon::RunCommand (the facade's through
 // ApplyButton); enable and check states come from the facade when the
 // toolkit asks (and at once when the facade reports a state change).
 #include <memory>
@@ -10,7 +10,7 @@
 
 #include <wx/frame.h>
 
-#include "control/HostCommandTable.h"
+#include "facade/CommandRecord.h"
 
 class FennixCtrl;
 class SgWxGLWindow;
@@ -26,7 +26,7 @@ namespace drevon {
 class CDrevon;
 }
 
-class ModellerFrame : public wxFrame, public modeller::HostActions {
+class ModellerFrame : public wxFrame, public drevon::CommandWindow {
 public:
     ModellerFrame(const wxString &title, drevon::CDrevon *facade);
     ~ModellerFrame() override;
@@ -38,11 +38,11 @@ public:
     // Sizes the window so that the canvas gets this size below the toolbars.
     void SetCanvasSize(int width, int height);
 
-    // HostActions
+    // CommandWindow
     void Print() override;
     void Exit() override;
-    void ShowToolbar(modeller::Toolbar toolbar, bool show) override;
-    bool IsToolbarShown(modeller::Toolbar toolbar) const override;
+    void ShowToolbar(drevon::Toolbar toolbar, bool show) override;
+    bool IsToolbarShown(drevon::Toolbar toolbar) const override;
     void About() override;
     // The scene tree in a pane left of the view, built when first shown.
     void ShowSceneTree(bool show) override;
