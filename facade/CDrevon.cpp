@@ -24,6 +24,7 @@
 #include "engine/viewer/SgViewer.h"
 #include "platform/window/SgWindowMessages.h"
 #include "facade/CDrevonTape.h"
+#include "facade/FieldEditing.h"
 #include "facade/StlReader.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
@@ -87,7 +88,7 @@ std::string ModuleFolder()
 
 // ---- Construction --------------------------------------------------------------------
 
-CDrevon::CDrevon()
+CDrevon::CDrevon() : m_fieldEditing(std::make_unique<FieldEditing>(*this))
 {
     RegisterFacadeClasses();
     initButtonMap();
@@ -158,8 +159,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
-    m_fieldEdited.Reset();
-    m_editedFields.clear();
+    m_fieldEditing->ListenTo(nullptr);
     m_toolFinished.Reset();
     m_viewerChanged.Reset();
     m_customEvent.Reset();
@@ -171,7 +171,7 @@ void CDrevon::SetDocument(SgDocument *document)
     if (!document)
         return;
     document->SetContext(this);
-    m_fieldEdited = document->Subscribe(SgDocumentEventKind::kFieldEdited, &CDrevon::OnFieldEdited, this);
+    m_fieldEditing->ListenTo(document);
     // Boolean nodes joining this document take this facade's engine.
     document->SetShapeActionIdFunc(&BooleanEngineOf, this);
     document->SetCloseDialogCallback(&CDrevon::CloseDialog, this);
@@ -186,10 +186,7 @@ void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
     auto *facade = static_cast<CDrevon *>(data);
     if (!facade->m_bPlugedIn)
         return;
-    const CreateToolCallback callback = event.kind == SgDocumentEventKind::kToolStarted ? facade->m_fnCreateToolStart
-                                                                                         : facade->m_fnCreateToolFinish;
-    if (callback)
-        callback(facade->m_pOwner, event.code, event.tool);
+    facade->m_toolListeners.Notify(event.kind == SgDocumentEventKind::kToolStarted, event.code, event.tool);
 }
 
 void CDrevon::DeleteDocument()
@@ -204,7 +201,7 @@ void CDrevon::DeleteDocument()
     m_activeTool = nullptr;
     m_grid = nullptr;
     m_axis = nullptr;
-    m_editedFields.clear();
+    m_fieldEditing->ForgetFields();
     m_bGridShown = m_bAxisShown = false;
     m_iCreationButton = 0;
     m_attachedCamera = nullptr;
@@ -270,7 +267,7 @@ bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
     auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_activeTool.get());
     if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
         return false;
-    if (m_keyHandler && m_keyHandler(virtualKey))
+    if (m_keyListeners.NotifyUntilTaken(virtualKey))
         return true;
     return RunShortcut(virtualKey, m_pKeyAction);
 }
@@ -466,8 +463,7 @@ void CDrevon::SetButtonState(int state, int button, bool remember)
     const ButtonData &entry = m_buttons[button];
     if (entry.stateCallback)
         entry.stateCallback(state, entry.commandId, entry.data);
-    if (m_fnButtonStateChanged)
-        m_fnButtonStateChanged(m_pButtonStateData, button, state);
+    m_buttonStateListeners.Notify(button, state);
     if (remember)
         m_nCheckedButton = state != 0 ? button : 0;
 }

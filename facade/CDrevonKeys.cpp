@@ -50,15 +50,14 @@ int CDrevon::KeyEvent(SgHandleEventAction *action, void *data)
 
 void CDrevon::ShowAllDocable(int how)
 {
-    if (m_fnShowDockable)
-        m_fnShowDockable(how);
+    m_dockableListeners.Notify(how);
 }
 
 bool CDrevon::ShowDockable(int slot, int show)
 {
-    if (!m_fnShowDockableSlot)
+    if (m_dockableSlotListeners.IsEmpty())
         return false;
-    m_fnShowDockableSlot(slot, show);
+    m_dockableSlotListeners.Notify(slot, show);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 
+#include "engine/core/SgKeyPoint.h"
 #include "facade/CDrevon.h"
 #include "platform/Notifier.h"
 #include "platform/window/SgWindowMessages.h"
@@ -960,6 +961,10 @@ const CommandRecord *FindCommand(int id)
 bool RunCommand(int id, CDrevon &facade, CommandWindow &window)
 {
     const CommandRecord *record = FindCommand(id);
+    // However many objects it touches, the command is one step to undo.
+    std::optional<SgKeyPoint> step;
+    if (record && record->undoStep)
+        step.emplace(facade.GetDocument());
     if (record && record->run)
         return record->run(facade, window);
     // Facade ids, and ids a host registered with the facade itself.
@@ -1018,6 +1023,9 @@ bool RunKeyCommand(int key, CDrevon &facade)
     for (const CommandRecord &record : kCommandRecords) {
         if (record.keys[0] != key && record.keys[1] != key)
             continue;
+        std::optional<SgKeyPoint> step;
+        if (record.undoStep)
+            step.emplace(facade.GetDocument());
         if (record.run) {
             KeyCommandWindow noWindow;
             record.run(facade, noWindow);

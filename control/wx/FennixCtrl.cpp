@@ -218,21 +218,13 @@ FennixCtrl::~FennixCtrl()
     m_startTimer.Stop();
     m_idleTimer.Stop();
     SaveTreeSizes();
-    // A control that a host plugged into the facade it serves lets go first,
-    // so that the listeners it passed on come back in order.
+    // A control that a host plugged into the facade it serves lets go first.
     if (!m_owning)
         m_control.Destroy();
-    if (m_pFacade) {
-        m_pFacade->SetDockableCallback(nullptr);
-        m_pFacade->SetDockableSlotCallback(nullptr);
-        // Ours goes, and the one we passed changes on to comes back (the
-        // control's own while it owns the facade).
-        void *data = nullptr;
-        if (m_pFacade->GetHostButtonStateCallback(data) == &FennixCtrl::OnButtonState && data == this)
-            m_pFacade->SetHostButtonStateCallback(m_pfnPreviousButtonState, m_pPreviousButtonData);
-        else if (!m_owning)
-            m_pFacade->SetHostButtonStateCallback(nullptr, nullptr);
-    }
+    // Only this panel's listeners go; the host's and the control's stay theirs.
+    m_buttonStates.Reset();
+    m_dockable.Reset();
+    m_dockableSlot.Reset();
     // The tree stops following the document before the facade can go.
     if (m_tree)
         m_tree->Attach(nullptr);
@@ -272,6 +264,8 @@ void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
     int count = 0;
     const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
+        if (!commands[i].menu && commands[i].toolbar == drevon::kNoToolbar)
+            continue;  // reached by its button, key or script only
         Bind(wxEVT_TOOL, &FennixCtrl::OnCommand, this, ItemOf(commands[i].id));
         Bind(wxEVT_UPDATE_UI, &FennixCtrl::OnUpdate, this, ItemOf(commands[i].id));
     }
@@ -365,10 +359,9 @@ void FennixCtrl::BuildTreePane()
 
 void FennixCtrl::ConnectFacade()
 {
-    m_pfnPreviousButtonState = m_pFacade->GetHostButtonStateCallback(m_pPreviousButtonData);
-    m_pFacade->SetHostButtonStateCallback(&FennixCtrl::OnButtonState, this);
-    m_pFacade->SetDockableCallback([this](int how) { m_panes.ShowAllDocable(how); });
-    m_pFacade->SetDockableSlotCallback([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
+    m_buttonStates = m_pFacade->SubscribeButtonState([this](int button, int state) { OnButtonState(button, state); });
+    m_dockable = m_pFacade->SubscribeDockable([this](int how) { m_panes.ShowAllDocable(how); });
+    m_dockableSlot = m_pFacade->SubscribeDockableSlot([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
 }
 
 wxToolBar *FennixCtrl::GetToolbar(int index) const
@@ -446,21 +439,17 @@ void FennixCtrl::FollowTreePlace()
     m_manager->Update();
 }
 
-void FennixCtrl::OnButtonState(void *data, int button, int state)
+void FennixCtrl::OnButtonState(int button, int state)
 {
-    auto *ctrl = static_cast<FennixCtrl *>(data);
-    const drevon::CDrevon::ButtonData *entry =
-        ctrl->m_pFacade ? ctrl->m_pFacade->GetButtonDataByIndex(button) : nullptr;
+    const drevon::CDrevon::ButtonData *entry = m_pFacade ? m_pFacade->GetButtonDataByIndex(button) : nullptr;
     if (entry && entry->commandId > 0) {
         const int item = ItemOf(entry->commandId);
-        for (wxToolBar *toolbar : ctrl->m_toolbars)
+        for (wxToolBar *toolbar : m_toolbars)
             if (wxToolBarToolBase *tool = toolbar ? toolbar->FindById(item) : nullptr; tool && tool->CanBeToggled())
                 toolbar->ToggleTool(item, state != 0);
-        if (ctrl->m_buttonListener)
-            ctrl->m_buttonListener(item, state != 0);
+        if (m_buttonListener)
+            m_buttonListener(item, state != 0);
     }
-    if (ctrl->m_pfnPreviousButtonState)
-        ctrl->m_pfnPreviousButtonState(ctrl->m_pPreviousButtonData, button, state);
 }
 
 // ---- panes -----------------------------------------------------------------------------

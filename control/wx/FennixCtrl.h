@@ -117,7 +117,7 @@ private:
     void TakeTreeSize();
     // The tree's pane while it stands on screen, else null.
     wxAuiPaneInfo *ShownTreePane() const;
-    static void OnButtonState(void *data, int button, int state);
+    void OnButtonState(int button, int state);
 
     // DockPanes::PaneView
     bool HasPane(int slot) const override;
@@ -142,9 +142,9 @@ private:
     fennix::BarSizes m_treeSizes;
     drevon::CommandWindow *m_pHost = nullptr;
     std::function<void(int, bool)> m_buttonListener;
-    // The listener that was installed before ours, called after it.
-    void (*m_pfnPreviousButtonState)(void *, int, int) = nullptr;
-    void *m_pPreviousButtonData = nullptr;
+    drevon::HostSubscription m_buttonStates;
+    drevon::HostSubscription m_dockable;
+    drevon::HostSubscription m_dockableSlot;
     wxTimer m_idleTimer;
     wxTimer m_startTimer;
     // What an owning control installs for its facade while it stands.

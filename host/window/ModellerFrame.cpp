@@ -51,6 +51,8 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     int count = 0;
     const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
+        if (!commands[i].menu)
+            continue;  // reached by its button, key or script only
         Bind(wxEVT_MENU, &ModellerFrame::OnCommand, this, ItemOf(commands[i].id));
         Bind(wxEVT_UPDATE_UI, &ModellerFrame::OnUpdate, this, ItemOf(commands[i].id));
     }
@@ -65,7 +67,7 @@ ModellerFrame::~ModellerFrame()
     StopControlChannel();
     // The editor's controls outlive this body; they stop using the facade's
     // numbers now.
-    m_facade->SetVectorEditorChangedCallback(nullptr, nullptr);
+    m_fieldEditorShown.Reset();
     if (m_fieldEditor) {
         m_fieldEditor->SetChangeCallback(nullptr);
         for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
@@ -86,7 +88,7 @@ void ModellerFrame::BuildMenus()
         auto *menu = new wxMenu;
         for (int i = 0; i < count; ++i) {
             const CommandRecord &entry = commands[i];
-            if (std::string(entry.menu) != menus[m])
+            if (!entry.menu || std::string(entry.menu) != menus[m])
                 continue;
             // Exit sits apart at the end of its menu, as usual.
             if (entry.id == drevon::cmd::kExit)
@@ -127,7 +129,7 @@ void ModellerFrame::BuildFieldEditor()
     }
     for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
         spin->SetCanFocus(false);
-    m_facade->SetVectorEditorChangedCallback(&ModellerFrame::OnFieldEditorShown, this);
+    m_fieldEditorShown = m_facade->SubscribeVectorEditorChanged([this] { OnFieldEditorShown(); });
     RememberFieldEditor();
     // A row of its own below the control's toolbars, fixed there.
     m_ctrl->Manager().AddPane(m_fieldPanel, wxAuiPaneInfo()
@@ -142,13 +144,12 @@ void ModellerFrame::BuildFieldEditor()
     m_ctrl->Manager().Update();
 }
 
-void ModellerFrame::OnFieldEditorShown(void *data)
+void ModellerFrame::OnFieldEditorShown()
 {
-    auto *frame = static_cast<ModellerFrame *>(data);
-    if (!frame->m_fieldEditor)
+    if (!m_fieldEditor)
         return;
-    frame->m_fieldEditor->ShowModel();
-    frame->RememberFieldEditor();
+    m_fieldEditor->ShowModel();
+    RememberFieldEditor();
 }
 
 void ModellerFrame::RememberFieldEditor()

@@ -11,6 +11,7 @@
 #include <wx/frame.h>
 
 #include "facade/CommandRecord.h"
+#include "facade/HostListeners.h"
 
 class FennixCtrl;
 class SgWxGLWindow;
@@ -61,7 +62,7 @@ private:
     void OnUpdate(wxUpdateUIEvent &event);
     void BuildFieldEditor();
     // The facade changed the editor's numbers: show them.
-    static void OnFieldEditorShown(void *frame);
+    void OnFieldEditorShown();
     // The user took a number in the editor: it goes into the field.
     void OnFieldEditorTaken();
     void RememberFieldEditor();
@@ -74,4 +75,5 @@ private:
     // The numbers as last shown, so that a focus passing through the
     // editor without a change writes nothing.
     std::vector<double> m_fieldNumbers;
+    drevon::HostSubscription m_fieldEditorShown;
 };

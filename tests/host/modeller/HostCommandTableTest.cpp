@@ -227,3 +227,35 @@ TEST_F(CommandTableTest, DialogCommandsOpenTheirNamedDialog)
         EXPECT_EQ(m_facade->GetButtonIndex(c.id), c.dialog) << record->label;
     }
 }
+
+TEST_F(CommandTableTest, ACommandMarkedOneUndoStepIsUndoneByOneUndo)
+{
+    ScriptedChooser chooser;  // file requests are cancelled
+    auto *second = new SgObject(true, true);
+    second->AddChild(new SgSphere);
+    m_facade->GetRoot()->AddChild(second);
+    int count = 0;
+    const CommandRecord *commands = GetCommands(count);
+    int changed = 0;
+    for (int i = 0; i < count; ++i) {
+        const CommandRecord &record = commands[i];
+        if (!record.undoStep || !record.menu)
+            continue;
+        // Known fault, left open: the transform sensors these two add to the
+        // objects they tie stay after the undo (the rest of the step goes).
+        if (record.id == kRubberLine || record.id == kAnnotation)
+            continue;
+        m_facade->ChangeSelection(0);
+        const std::string before = m_facade->SaveToStringFix();
+        if (!IsCommandEnabled(record.id, *m_facade) || !RunCommand(record.id, *m_facade, m_actions))
+            continue;
+        // A creation tool or a dialog may still be running: end it first.
+        m_facade->DeleteActiveTool();
+        if (m_facade->SaveToStringFix() == before)
+            continue;  // nothing this selection allows
+        ++changed;
+        m_facade->Undo(false);
+        EXPECT_EQ(m_facade->SaveToStringFix(), before) << record.label << " took more than one undo step";
+    }
+    EXPECT_GT(changed, 5) << "too few commands changed the scene to tell anything";
+}
