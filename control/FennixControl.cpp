@@ -58,12 +58,7 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
         m_pFacade = nullptr;
         return false;
     }
-    m_pFacade->SetPlugedIn();
-    m_pFacade->SetComObject(this);
-    m_pfnHostButtonState = m_pFacade->GetHostButtonStateCallback(m_pHostButtonData);
-    m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
-    m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
-    m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
+    ListenToFacade();
     m_props.texturePath = CompleteTexturePath(m_props.texturePath);
     if (canvas)
         m_pFacade->CreateViewer(canvas);
@@ -95,13 +90,7 @@ void FennixControl::Attach(drevon::CDrevon *facade)
         return;
     m_pFacade = facade;
     m_attached = true;
-    // Creation tools tell a plugged-in facade's owner when they start and finish.
-    m_pFacade->SetPlugedIn();
-    m_pFacade->SetComObject(this);
-    m_pfnHostButtonState = m_pFacade->GetHostButtonStateCallback(m_pHostButtonData);
-    m_pFacade->SetHostButtonStateCallback(&FennixControl::OnButtonState, this);
-    m_pFacade->SetCreateToolCallbacks(&FennixControl::OnToolStart, &FennixControl::OnToolFinish);
-    m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
+    ListenToFacade();
 }
 
 void FennixControl::Destroy()
@@ -113,20 +102,12 @@ void FennixControl::Destroy()
     for (SgHandleTable::ViewerHandle handle : m_heldViewers)
         SgHandleTable::DropViewer(handle);
     m_heldViewers.clear();
+    // Only this control's listeners go: a host's own stay subscribed.
     m_customEvents.Reset();
+    m_buttonStateListener.Reset();
+    m_toolEvents.Reset();
     if (m_pFacade) {
-        // The host's listener comes back only while ours is still installed:
-        // a host that let go of its own (a window going) is not called again.
-        void *data = nullptr;
-        if (m_pFacade->GetHostButtonStateCallback(data) == &FennixControl::OnButtonState && data == this)
-            m_pFacade->SetHostButtonStateCallback(m_attached ? m_pfnHostButtonState : nullptr,
-                                                  m_attached ? m_pHostButtonData : nullptr);
-        m_pfnHostButtonState = nullptr;
-        m_pHostButtonData = nullptr;
-        m_pFacade->SetCreateToolCallbacks(nullptr, nullptr);
         m_clicks.Reset();
-        if (m_pFacade->GetComObject() == this)
-            m_pFacade->SetComObject(nullptr);
         m_ownedFacade.reset();
         m_pFacade = nullptr;
     }
@@ -429,34 +410,24 @@ void FennixControl::OnClick(SgPath *, char *name, unsigned long long, void *data
     static_cast<FennixControl *>(data)->Fire("ClickEvent", {DispValue::Str(name ? name : "")});
 }
 
-void FennixControl::OnButtonState(void *data, int button, int state)
+void FennixControl::ListenToFacade()
 {
-    auto *control = static_cast<FennixControl *>(data);
-    if (control->m_pfnHostButtonState)
-        control->m_pfnHostButtonState(control->m_pHostButtonData, button, state);
-    // Scripts hear changes only: the facade tells every state again on its
-    // periodic updates.
-    const auto known = control->m_buttonStates.find(button);
-    if (known != control->m_buttonStates.end() && known->second == state)
-        return;
-    control->m_buttonStates[button] = state;
-    control->Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
-}
-
-void FennixControl::OnToolStart(void *owner, int code, void *object)
-{
-    auto *control = static_cast<FennixControl *>(owner);
-    SgObject *created = static_cast<SgObject *>(object);
-    const auto handle = static_cast<std::int64_t>(control->HandleFor(created));
-    control->Fire("CreateToolStart", {DispValue::Int(code), DispValue::Int(handle)});
-}
-
-void FennixControl::OnToolFinish(void *owner, int code, void *object)
-{
-    auto *control = static_cast<FennixControl *>(owner);
-    SgObject *created = static_cast<SgObject *>(object);
-    const auto handle = static_cast<std::int64_t>(control->HandleFor(created));
-    control->Fire("CreateToolFinish", {DispValue::Int(code), DispValue::Int(handle)});
+    // Creation tools tell a plugged-in facade's listeners when they start and finish.
+    m_pFacade->SetPlugedIn();
+    m_buttonStateListener = m_pFacade->SubscribeButtonState([this](int button, int state) {
+        // Scripts hear changes only: the facade tells every state again on
+        // its periodic updates.
+        const auto known = m_buttonStates.find(button);
+        if (known != m_buttonStates.end() && known->second == state)
+            return;
+        m_buttonStates[button] = state;
+        Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
+    });
+    m_toolEvents = m_pFacade->SubscribeToolEvents([this](bool started, int code, void *object) {
+        const auto handle = static_cast<std::int64_t>(HandleFor(static_cast<SgObject *>(object)));
+        Fire(started ? "CreateToolStart" : "CreateToolFinish", {DispValue::Int(code), DispValue::Int(handle)});
+    });
+    m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
 }
 
 } // namespace fennix

@@ -25,6 +25,7 @@
 #include "engine/core/SgHandleTable.h"
 #include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
+#include "facade/HostListeners.h"
 
 class SgFieldMngr;
 class SgNode;
@@ -154,18 +155,15 @@ public:
     int GetHeldViewerCount() const { return static_cast<int>(m_heldViewers.size()); }
 
 private:
-    static void OnButtonState(void *data, int button, int state);
     static void OnClick(SgPath *path, char *name, unsigned long long code, void *data);
-    static void OnToolStart(void *owner, int code, void *object);
-    static void OnToolFinish(void *owner, int code, void *object);
+    // Subscribes this control to its facade's button states, creation tools
+    // and custom events.
+    void ListenToFacade();
     static void OnCustomEvent(const char *text, void *data);
 
     std::unique_ptr<drevon::CDrevon> m_ownedFacade;
     drevon::CDrevon *m_pFacade = nullptr;
     bool m_attached = false;
-    // The host's button-state listener that ours passes each change on to.
-    void (*m_pfnHostButtonState)(void *, int, int) = nullptr;
-    void *m_pHostButtonData = nullptr;
     FennixProperties m_props;
     bool m_modified = false;
     bool m_sessionStarted = false;
@@ -180,6 +178,8 @@ private:
     std::multiset<SgHandleTable::Handle> m_held;
     std::multiset<SgHandleTable::ViewerHandle> m_heldViewers;
     SgDocumentSubscription m_customEvents;
+    drevon::HostSubscription m_buttonStateListener;
+    drevon::HostSubscription m_toolEvents;
     FennixEventList m_events;
     Deferrer m_deferrer;
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);

@@ -229,12 +229,13 @@ R OpenDialog(C &c, const A &a)
         f->ShowAllDocable(-1);
         return R::Ok();
     }
-    if (dialog == 86)
+    if (dialog == drevon::kUnofferedDialog)
         return R::Error(kErrFailed, "The scene configuration dialog is not part of this system");
-    if ((dialog >= 80 && dialog <= 85) || dialog == 90 || dialog == 95) {
+    if ((dialog >= drevon::kColorDialog && dialog <= drevon::kUnofferedDialog) || dialog == drevon::kLayersDialog ||
+        dialog == drevon::kCustomDialog) {
         // A refusal (open already, no such dialog here, no slot) is the
         // facade's to tell the user; the script hears nothing, as before.
-        f->OpenDialog(dialog, dialog == 95 ? S(a, 1).c_str() : nullptr);
+        f->OpenDialog(dialog, dialog == drevon::kCustomDialog ? S(a, 1).c_str() : nullptr);
         return R::Ok();
     }
     return R::Ok();  // other values do nothing
@@ -267,7 +268,7 @@ R MaterialDialog(C &c, const A &a)
     FACADE
     const int which = I(a, 0);
     if (which == 0 || which == 1)
-        f->OpenDialog(which == 0 ? 80 : 81);  // colour, texture
+        f->OpenDialog(which == 0 ? drevon::kColorDialog : drevon::kTextureDialog);
     return R::Ok();
 }
 
@@ -281,7 +282,7 @@ R SetAppParam(C &c, const A &a)
 R GetToolState(C &c, const A &a)
 {
     const int tool = I(a, 0);
-    if (tool < 80 || tool > 97)
+    if (tool < drevon::kColorDialog || tool > drevon::kLastToolStateButton)
         return R::Ok(DispValue::Int(0));
     FACADE
     return R::Ok(DispValue::Int(f->IsDialogOpen(tool) ? 1 : 0));
@@ -603,7 +604,7 @@ std::vector<DispEntry> MakeTable()
         {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->WrapAlongSpline(0); return R::Ok(); }},
         {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
-        {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(84); return R::Ok(); }},
+        {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(drevon::kSceneTreeDialog); return R::Ok(); }},
         {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, &CreateViewer},
         {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ChangeView(I(a, 0)); return R::Ok(); }},
         {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ViewPerspective(I(a, 0)); return R::Ok(); }},
@@ -615,7 +616,7 @@ std::vector<DispEntry> MakeTable()
         {47, "TestFunc", false, {T::I4, T::Bstr}, T::Bstr, &TestFunc},
         {48, "SetHtmlDocument", false, {T::Unknown}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {49, "SaveToString", false, {}, T::Bstr, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Str(f->SaveToStringFix())); }},
-        {50, "TextureDialog", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(81); return R::Ok(); }},
+        {50, "TextureDialog", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(drevon::kTextureDialog); return R::Ok(); }},
         {51, "GetThumbnail", false, {T::I2, T::I2}, T::Bstr, &GetThumbnail},
         {52, "Select", false, {T::I2}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelect(); return R::Ok(); }},
         {53, "MaterialDialog", false, {T::I2}, T::Empty, &MaterialDialog},

@@ -24,6 +24,7 @@
 #include "engine/viewer/SgViewer.h"
 #include "platform/window/SgWindowMessages.h"
 #include "facade/CDrevonTape.h"
+#include "facade/FieldEditing.h"
 #include "facade/StlReader.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
@@ -87,7 +88,7 @@ std::string ModuleFolder()
 
 // ---- Construction --------------------------------------------------------------------
 
-CDrevon::CDrevon()
+CDrevon::CDrevon() : m_fieldEditing(std::make_unique<FieldEditing>(*this))
 {
     RegisterFacadeClasses();
     initButtonMap();
@@ -158,8 +159,7 @@ void CDrevon::SetDocument(SgDocument *document)
     m_axis = nullptr;
     m_bGridShown = m_bAxisShown = false;
     m_toolStarted.Reset();
-    m_fieldEdited.Reset();
-    m_editedFields.clear();
+    m_fieldEditing->ListenTo(nullptr);
     m_toolFinished.Reset();
     m_viewerChanged.Reset();
     m_customEvent.Reset();
@@ -171,7 +171,7 @@ void CDrevon::SetDocument(SgDocument *document)
     if (!document)
         return;
     document->SetContext(this);
-    m_fieldEdited = document->Subscribe(SgDocumentEventKind::kFieldEdited, &CDrevon::OnFieldEdited, this);
+    m_fieldEditing->ListenTo(document);
     // Boolean nodes joining this document take this facade's engine.
     document->SetShapeActionIdFunc(&BooleanEngineOf, this);
     document->SetCloseDialogCallback(&CDrevon::CloseDialog, this);
@@ -186,10 +186,7 @@ void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
     auto *facade = static_cast<CDrevon *>(data);
     if (!facade->m_bPlugedIn)
         return;
-    const CreateToolCallback callback = event.kind == SgDocumentEventKind::kToolStarted ? facade->m_fnCreateToolStart
-                                                                                         : facade->m_fnCreateToolFinish;
-    if (callback)
-        callback(facade->m_pOwner, event.code, event.tool);
+    facade->m_toolListeners.Notify(event.kind == SgDocumentEventKind::kToolStarted, event.code, event.tool);
 }
 
 void CDrevon::DeleteDocument()
@@ -204,7 +201,7 @@ void CDrevon::DeleteDocument()
     m_activeTool = nullptr;
     m_grid = nullptr;
     m_axis = nullptr;
-    m_editedFields.clear();
+    m_fieldEditing->ForgetFields();
     m_bGridShown = m_bAxisShown = false;
     m_iCreationButton = 0;
     m_attachedCamera = nullptr;
@@ -270,7 +267,7 @@ bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
     auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_activeTool.get());
     if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
         return false;
-    if (m_keyHandler && m_keyHandler(virtualKey))
+    if (m_keyListeners.NotifyUntilTaken(virtualKey))
         return true;
     return RunShortcut(virtualKey, m_pKeyAction);
 }
@@ -466,8 +463,7 @@ void CDrevon::SetButtonState(int state, int button, bool remember)
     const ButtonData &entry = m_buttons[button];
     if (entry.stateCallback)
         entry.stateCallback(state, entry.commandId, entry.data);
-    if (m_fnButtonStateChanged)
-        m_fnButtonStateChanged(m_pButtonStateData, button, state);
+    m_buttonStateListeners.Notify(button, state);
     if (remember)
         m_nCheckedButton = state != 0 ? button : 0;
 }
@@ -479,146 +475,24 @@ int CDrevon::GetButtonState(int button) const
 
 // ---- The standard table ----------------------------------------------------------------------
 
-namespace {
-
-using K = CDrevon::StateKind;
-using D = CDrevon;
-
-// Operations that later work brings (dialogs, modelling on the selection,
-// sub-object editing) are listed without one: the host shows them disabled.
-const CDrevon::ControlButton kControlButtons[] = {
-    {1, 32772, 1, K::Check, &D::OnCreateTool, nullptr},
-    {2, 32776, 1, K::Check, &D::OnCreateTool, nullptr},
-    {3, 32777, 1, K::Check, &D::OnCreateTool, nullptr},
-    {4, 32838, 1, K::Check, &D::OnCreateTool, nullptr},
-    {5, 32903, 1, K::Check, &D::OnCreateTool, nullptr},
-    {6, 32904, 1, K::Check, &D::OnCreateTool, nullptr},
-    {7, 32882, 1, K::Check, &D::OnCreateTool, nullptr},
-    {8, 32912, 1, K::Check, &D::OnCreateTool, nullptr},
-    {9, 32918, 1, K::Check, &D::OnCreateTool, nullptr},
-    {10, 32922, 1, K::Check, &D::OnCreateTool, nullptr},
-    {11, 32980, 1, K::Check, &D::OnCreateTool, nullptr},
-    {12, 32771, 1, K::Check, &D::OnCreateTool, nullptr},
-    {13, 32795, 1, K::Check, &D::OnCreateTool, nullptr},
-    {14, 32888, 1, K::Check, &D::OnCreateTool, nullptr},
-    {15, 32779, 1, K::Check, &D::OnCreateTool, nullptr},
-    {17, 32888, 1, K::Check, &D::OnCreateTool, nullptr},
-    {18, 32781, 1, K::Check, &D::OnCreateTool, nullptr},
-    {19, 32769, 1, K::Check, &D::OnCreateTool, nullptr},
-    {16, 32981, 1, K::Check, &D::OnCreatePolyline, nullptr},
-    {20, 32982, 1, K::Check, &D::OnCreateTool, nullptr},
-    {21, 32983, 1, K::Check, &D::OnCreateTool, nullptr},
-    {76, 32984, 1, K::Check, &D::OnCompoundToolButton, nullptr},
-    {77, 32985, 1, K::Check, &D::OnCompoundToolButton, nullptr},
-    {30, 32924, 1, K::Check, &D::OnTransformTool, nullptr},
-    {31, 32925, 1, K::Check, &D::OnTransformTool, nullptr},
-    {36, 32934, 1, K::Check, &D::OnTransformTool, nullptr},
-    {32, 32927, 1, K::Check, &D::OnTransformTool, nullptr},
-    {34, 32929, 1, K::Check, &D::OnTransformTool, nullptr},
-    {35, 32933, 1, K::Check, &D::OnTransformTool, nullptr},
-    {37, 32943, 1, K::Check, &D::OnTransformTool, nullptr},
-    {38, 32768, 3, K::Image, &D::TogleTransformToolMode, nullptr},
-    {40, 32773, 1, K::None, &D::OnTransformTool, nullptr},
-    {41, 32885, 1, K::None, &D::OnTransformTool, nullptr},
-    {124, 32873, 1, K::Check, &D::EditSubObject, nullptr},
-    {125, 32874, 1, K::Check, &D::EditSubObject, nullptr},
-    {126, 32875, 1, K::Check, &D::EditSubObject, nullptr},
-    {131, 32872, 1, K::Check, &D::ExtrudeSubObject, nullptr},
-    {132, 32958, 1, K::Check, &D::ExtrudeSubObject, nullptr},
-    {128, 32954, 1, K::Check, &D::CreaseSubObject, nullptr},
-    {129, 32957, 1, K::Check, &D::CreaseSubObject, nullptr},
-    {130, 32956, 1, K::Check, &D::BridgeSubObject, nullptr},
-    {127, 32952, 1, K::Check, &D::ConvertToMesh, nullptr},
-    {95, -1, 1, K::None, &D::NullTool, nullptr},
-    {42, 32852, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
-    {43, 32853, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
-    {44, 32854, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
-    {45, 32855, 1, K::None, &D::Navigate, &D::OnUpdateNavigate},
-    {50, 32793, 1, K::Check, &D::OnViewTool, nullptr},
-    {51, 32774, 1, K::Check, &D::OnViewTool, nullptr},
-    {52, 32928, 1, K::Check, &D::OnViewTool, nullptr},
-    {53, 32804, 1, K::Check, &D::OnViewTool, nullptr},
-    {54, 32807, 1, K::None, &D::ChangeView, nullptr},
-    {55, 32808, 1, K::None, &D::ChangeView, nullptr},
-    {56, 32809, 1, K::None, &D::ChangeView, nullptr},
-    {57, 32810, 1, K::None, &D::ChangeView, nullptr},
-    {58, 32811, 1, K::None, &D::ChangeView, nullptr},
-    {59, 32812, 1, K::None, &D::ChangeView, nullptr},
-    {70, 32794, 1, K::None, &D::ToggleStyle, nullptr},
-    {71, 32913, 1, K::None, &D::TogleLightModel, nullptr},
-    {72, 32790, 2, K::Image, &D::ViewPerspective, nullptr},
-    {80, 32820, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {81, 32823, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {82, 32876, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {84, 32813, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {83, 32846, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {85, 32893, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {86, 32883, 1, K::None, nullptr, nullptr},
-    {87, 32932, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {88, 32938, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {89, 32802, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {90, 32919, 1, K::None, &D::OnDialogCommand, &D::UpdateDialog},
-    {74, 32799, 1, K::Check, &D::OnCreateGrid, nullptr},
-    {75, 32864, 1, K::Check, &D::OnCreateAxis, nullptr},
-    {98, 32821, 1, K::None, &D::OnEdit, &D::UpdateUndo},
-    {99, 32822, 1, K::None, &D::OnEdit, &D::UpdateUndo},
-    {100, 32796, 1, K::None, &D::OnEdit, &D::MoreThanOneSelected},
-    {101, 32798, 1, K::None, &D::OnEdit, &D::NonemptySelection},
-    {102, 32797, 1, K::None, &D::OnEdit, &D::NonemptySelection},
-    {103, 32832, 1, K::None, &D::OnEdit, &D::NonemptySelection},
-    {104, 32833, 1, K::None, &D::OnEdit, &D::UpdateClonePaste},
-    {105, 32783, 1, K::None, &D::OnFile, nullptr},
-    {106, 32775, 1, K::None, &D::OnFile, nullptr},
-    {107, 32770, 1, K::None, &D::OnFile, nullptr},
-    {108, 32817, 1, K::None, &D::OnFile, nullptr},
-    {109, 32827, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
-    {110, 32828, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
-    {111, 32829, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
-    {112, 32830, 1, K::None, &D::BooleanOperation, &D::MoreThanOneSelected},
-    {113, 32857, 1, K::None, &D::OnExtrude, &D::UpdateExtrude},
-    {114, 32923, 1, K::None, &D::OnExtrude, nullptr},
-    {116, 32894, 1, K::None, &D::WrapAlongSpline, nullptr},
-    {118, 32908, 1, K::None, &D::Scatter, nullptr},
-    {119, 32778, 1, K::None, &D::OnEditPolyline, nullptr},
-    {120, 32907, 1, K::Check, &D::OnToggleMetaball, nullptr},
-    {121, 32818, 1, K::Check, &D::ToggleSnapAngle, nullptr},
-    {123, 32891, 1, K::None, &D::Play, nullptr},
-    // Beyond the embedding control's table: the ready-made objects and the
-    // links, offered by the modeller's menus.
-    {D::kCameraButton, 32986, 1, K::None, &D::OnCreateObjectButton, nullptr},
-    {D::kFirstParticleButton + 0, 32987, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kFirstParticleButton + 1, 32988, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kFirstParticleButton + 2, 32989, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kFirstParticleButton + 3, 32990, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kFirstParticleButton + 4, 32991, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kFirstParticleButton + 5, 32992, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kFirstParticleButton + 6, 32993, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kFirstParticleButton + 8, 32995, 1, K::None, &D::OnParticlesButton, nullptr},
-    {D::kAnnotationButton, 32996, 1, K::None, &D::OnAnnotationButton, &D::OneObjectSelected},
-    {D::kRubberLineButton, 32997, 1, K::None, &D::OnRubberLineButton, &D::TwoObjectsSelected},
-};
-
-} // namespace
-
-const CDrevon::ControlButton *CDrevon::GetControlButtons(int &count)
-{
-    count = static_cast<int>(std::size(kControlButtons));
-    return kControlButtons;
-}
-
 void CDrevon::RegisterControlButtons(ButtonStateCallback check, ButtonStateCallback image, ButtonStateCallback init,
                                      void *data)
 {
-    for (const ControlButton &row : kControlButtons) {
+    int count = 0;
+    const CommandRecord *records = GetCommands(count);
+    for (int i = 0; i < count; ++i) {
+        const CommandRecord &record = records[i];
+        if (record.button == kNoButton)
+            continue;
         ButtonStateCallback state = nullptr;
         ButtonStateCallback setUp = nullptr;
-        if (row.stateKind == StateKind::Check)
+        if (record.stateKind == StateKind::Check)
             state = check;
-        else if (row.stateKind == StateKind::Image) {
+        else if (record.stateKind == StateKind::Image) {
             state = image;
             setUp = init;
         }
-        SetButtonStateCB(row.button, state, data, row.commandId, row.states, row.apply, row.update, setUp);
+        SetButtonStateCB(record.button, state, data, record.id, record.states, record.apply, record.update, setUp);
     }
 }
 

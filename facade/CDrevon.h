@@ -11,9 +11,11 @@
 // toolkit's versions of those; tests run on the headless defaults.
 //
 // Commands reach it as the host's command ids: the host registers a button
-// entry per operation (SetButtonStateCB, or RegisterControlButtons for the
-// standard table) and then calls ApplyButton and ApplyUpdate with its ids.
-// Operations receive the button index, never the command id.
+// entry per operation (SetButtonStateCB, or RegisterControlButtons for every
+// facade command of the records in facade/CommandRecord) and then calls
+// ApplyButton and ApplyUpdate with its ids. Operations receive the button
+// index, never the command id. What the facade tells its hosts (button
+// states, creation tools, keys, panes) reaches any number of subscribers.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -26,6 +28,8 @@
 #include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/CDrevonDialogs.h"
+#include "facade/CommandRecord.h"
+#include "facade/HostListeners.h"
 
 class SgDocument;
 class GenericCreateHandler;
@@ -48,17 +52,16 @@ class SgViewport;
 
 namespace drevon {
 
+class FieldEditing;
+
 class CDrevon {
 public:
     // ---- Command table ------------------------------------------------------------
-    using ApplyFn = void (CDrevon::*)(int button);
-    using UpdateFn = bool (CDrevon::*)(int button);
+    using ApplyFn = CommandApply;
+    using UpdateFn = CommandUpdate;
     // A state change of a button, or (state -1) the request to set a
     // multi-state button up; 0 from an init callback stops postProcessButtons.
     using ButtonStateCallback = int (*)(int state, int commandId, void *data);
-    // The host hears every state change: (its data, button index, state).
-    using HostButtonStateCallback = void (*)(void *data, int button, int state);
-    using CreateToolCallback = void (*)(void *owner, int code, void *object);
 
     struct ButtonData {
         ButtonStateCallback stateCallback = nullptr;
@@ -78,19 +81,6 @@ public:
     static constexpr int kFirstCommandId = 32768;
     static constexpr int kLastCommandId = 32958;
 
-    // One row of the standard button table (RegisterControlButtons).
-    enum class StateKind { None, Check, Image };
-    struct ControlButton {
-        int button;
-        int commandId;  // -1: reachable only through its index
-        int states;
-        StateKind stateKind;
-        ApplyFn apply;  // null: the operation is not offered (disabled)
-        UpdateFn update;
-    };
-    // The standard table in registration order.
-    static const ControlButton *GetControlButtons(int &count);
-
     CDrevon();
     ~CDrevon();
     // A copy would destroy the document, the tools and the timer twice.
@@ -108,8 +98,6 @@ public:
     SgTextureManager *GetTextureMngr() const;
     const std::string &GetPluginDir() const { return m_pluginDir; }
     const std::string &GetWorkingDir() const { return m_workingDir; }
-    void *GetComObject() const { return m_pOwner; }
-    void SetComObject(void *owner) { m_pOwner = owner; }
     std::string GetCurrentFile() const;
     // 10 gives the stored string (empty), any other value "".
     std::string GetString(int which) const;
@@ -136,21 +124,20 @@ public:
     bool IsFullScreen() const;
 
     // ---- Host callbacks and flags -----------------------------------------------------
-    void SetHostButtonStateCallback(HostButtonStateCallback fn, void *data)
+    // Every state change of a button: (button index, state). Any number of
+    // listeners (a window and the control attached over its facade); each
+    // stays while its token is kept.
+    using ButtonStateListener = std::function<void(int button, int state)>;
+    [[nodiscard]] HostSubscription SubscribeButtonState(ButtonStateListener listener)
     {
-        m_fnButtonStateChanged = fn;
-        m_pButtonStateData = data;
+        return m_buttonStateListeners.Subscribe(std::move(listener));
     }
-    // Lets a second listener (the control over a host's facade) chain to the host's.
-    HostButtonStateCallback GetHostButtonStateCallback(void *&data) const
+    // Creation tools starting (started true) and finishing, with the tool's
+    // code and the object it made; heard while the facade is plugged in.
+    using ToolListener = std::function<void(bool started, int code, void *object)>;
+    [[nodiscard]] HostSubscription SubscribeToolEvents(ToolListener listener)
     {
-        data = m_pButtonStateData;
-        return m_fnButtonStateChanged;
-    }
-    void SetCreateToolCallbacks(CreateToolCallback start, CreateToolCallback finish)
-    {
-        m_fnCreateToolStart = start;
-        m_fnCreateToolFinish = finish;
+        return m_toolListeners.Subscribe(std::move(listener));
     }
     // A click reported by the selection handler: (picked path, the picked
     // object's name, 0, data).
@@ -180,10 +167,14 @@ public:
     bool IsLoadedUrlCache() const { return m_bUrlCache; }
     int SetTexturePathes(const char *list);
     // The facade's keys (Esc leaving full screen, the shortcuts): a key
-    // reaches this handler only when no running creation, drag or rubber
-    // band takes it first. The handler answers whether it used the key.
-    using KeyHandler = std::function<bool(int virtualKey)>;
-    void SetKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+    // reaches these listeners only when no running creation, drag or rubber
+    // band takes it first. Each answers whether it used the key; the first
+    // that does keeps it from the later ones and the shortcuts.
+    using KeyListener = std::function<bool(int virtualKey)>;
+    [[nodiscard]] HostSubscription SubscribeKeys(KeyListener listener)
+    {
+        return m_keyListeners.Subscribe(std::move(listener));
+    }
     // A key pressed in a viewer: false when it is left to a running tool or
     // nobody used it.
     bool OnKeyDown(int virtualKey, bool windowCaptured);
@@ -197,7 +188,7 @@ public:
     // the map slot. Indices and ids outside the table are refused (false).
     bool SetButtonStateCB(int button, ButtonStateCallback state, void *data, int commandId, int states,
                           ApplyFn apply, UpdateFn update, ButtonStateCallback init);
-    // Registers the standard table: `check` for the two-state buttons,
+    // Registers the facade commands of the records: `check` for the two-state buttons,
     // `image` and `init` for the multi-state image buttons.
     void RegisterControlButtons(ButtonStateCallback check, ButtonStateCallback image, ButtonStateCallback init,
                                 void *data);
@@ -394,15 +385,24 @@ public:
     // modeller): the shortcut leaves them, so that they run once.
     void SetMenuKeys(std::vector<int> keys) { m_menuKeys = std::move(keys); }
     // The docking panes (H toggles, S shows all): the host's, through this.
-    void SetDockableCallback(std::function<void(int how)> fn) { m_fnShowDockable = std::move(fn); }
+    [[nodiscard]] HostSubscription SubscribeDockable(std::function<void(int how)> listener)
+    {
+        return m_dockableListeners.Subscribe(std::move(listener));
+    }
     void ShowAllDocable(int how);
     // One pane (slots 0-2 the toolbars, 3 the scene tree; show -1 toggles,
-    // 0 hides, else shows); false when the host has no panes.
-    void SetDockableSlotCallback(std::function<void(int slot, int show)> fn) { m_fnShowDockableSlot = std::move(fn); }
+    // 0 hides, else shows); false when no host with panes listens.
+    [[nodiscard]] HostSubscription SubscribeDockableSlot(std::function<void(int slot, int show)> listener)
+    {
+        return m_dockableSlotListeners.Subscribe(std::move(listener));
+    }
     bool ShowDockable(int slot, int show);
     // Runs the shortcut of a key; false when the key has none. The action
     // (may be null) is the one that brought the key.
     bool RunShortcut(int virtualKey, SgHandleEventAction *action);
+    // Esc's and B's: leaves full screen (closing the window of the key being
+    // handled) or goes to it.
+    void ToggleFullScreen();
 
     // ---- View and navigation ----------------------------------------------------------------
     void OnRotateScene(int keep);
@@ -448,7 +448,7 @@ public:
     void OnDialogCommand(int button);
     // Whether the button's dialog can open now.
     bool UpdateDialog(int button);
-    void OnCustomDlg(const char *name) { OpenDialog(95, name); }
+    void OnCustomDlg(const char *name) { OpenDialog(kCustomDialog, name); }
     // The document's close-dialog callback: frees the dialog's slot and
     // turns its button off; the object stays until the next opening.
     static void CloseDialog(void *facade, void *dialog);
@@ -560,13 +560,14 @@ public:
     int GetLayerValue(int layer, int what, void *out, size_t outSize = kLayerNameRoom);
     int SetLayerValue(int layer, int what, const void *value);
 
-    // ---- The vector editor of the field under edit ------------------------------------------------
+    // ---- The vector editor of the field under edit (FieldEditing) ----------------------------------
     // The numbers of the field a tool edits, shown while it edits (tools
     // report each step through the document) and written back when the
     // user changes them (UpdateCurrentField, the editor's change callback).
     // The facade keeps the editor's values; a host's view shows them.
+    FieldEditing &GetFieldEditing() { return *m_fieldEditing; }
     SgVectorFieldModel *CreateVectorFieldEdit(int count, const char *const *names);
-    SgVectorFieldModel *FiledEditUI_Get() const { return m_vectorEditor.get(); }
+    SgVectorFieldModel *FiledEditUI_Get() const;
     void FiledEditUI_SetVector(const double *values, int count, int first);
     // Shows the fields' numbers (values null: read from the fields) from
     // `position` on and records the fields as the ones under edit. With
@@ -578,12 +579,7 @@ public:
     static void UpdateCurrentField(void *facade);
     // Called after the facade changed the editor's numbers or rows (a tool's
     // edit step, the user's numbers taken), so that a view shows them again.
-    using VectorEditorChanged = void (*)(void *data);
-    void SetVectorEditorChangedCallback(VectorEditorChanged callback, void *data)
-    {
-        m_vectorEditorChanged = callback;
-        m_vectorEditorChangedData = data;
-    }
+    [[nodiscard]] HostSubscription SubscribeVectorEditorChanged(std::function<void()> listener);
 
 private:
     // The first viewport of the current viewer, or null.
@@ -608,7 +604,6 @@ private:
 
     SgDocument *m_pDocument = nullptr;
     bool m_bExternalDocument = false;
-    void *m_pOwner = nullptr;
     bool m_bFullScreen = false;
     SgViewer *m_pFullScreenPrevious = nullptr;
     SgRef<SgEventHandler> m_activeTool;
@@ -637,8 +632,8 @@ private:
     std::vector<int> m_menuKeys;
     // The event action of the key being handled, while it is.
     SgHandleEventAction *m_pKeyAction = nullptr;
-    std::function<void(int)> m_fnShowDockable;
-    std::function<void(int, int)> m_fnShowDockableSlot;
+    HostListeners<void(int)> m_dockableListeners;
+    HostListeners<void(int, int)> m_dockableSlotListeners;
     bool m_bViewToolKeep = false;
     bool m_bPlugedIn = false;
     bool m_bHtmlEmbeded = false;
@@ -651,11 +646,9 @@ private:
     std::array<uint16_t, kButtonMapSize> m_buttonMap{};
     std::array<ButtonData, kButtonCount> m_buttons{};
     std::array<int, kButtonCount> m_buttonStates{};
-    HostButtonStateCallback m_fnButtonStateChanged = nullptr;
-    void *m_pButtonStateData = nullptr;
-    CreateToolCallback m_fnCreateToolStart = nullptr;
-    CreateToolCallback m_fnCreateToolFinish = nullptr;
-    KeyHandler m_keyHandler;
+    HostListeners<void(int, int)> m_buttonStateListeners;
+    HostListeners<void(bool, int, void *)> m_toolListeners;
+    HostListeners<bool(int)> m_keyListeners;
     struct DialogSlot {
         unsigned id = 0;  // 0: free
         int button = 0;
@@ -678,26 +671,8 @@ private:
     SgRef<SgNode> m_attachedCamera;
     SgRef<SgNode> m_attachedCameraTransform;
 
-    // The field under edit: up to five fields with their value indices.
-    struct EditedField {
-        SgRef<SgFieldMngr> container;
-        SgField *field = nullptr;
-        int index = 0;
-    };
-    static constexpr int kMaxEditedFields = 5;
-    std::unique_ptr<SgVectorFieldModel> m_vectorEditor;
-    std::vector<EditedField> m_editedFields;
-    int m_iEditorPosition = 0;
-    bool m_bAbsoluteEdit = false;
-    VectorEditorChanged m_vectorEditorChanged = nullptr;
-    void *m_vectorEditorChangedData = nullptr;
-    void VectorEditorChangedNow() const
-    {
-        if (m_vectorEditorChanged)
-            m_vectorEditorChanged(m_vectorEditorChangedData);
-    }
-    SgDocumentSubscription m_fieldEdited;
-    static void OnFieldEdited(const SgDocumentEvent &event, void *facade);
+    // The families of commands that own their state.
+    std::unique_ptr<FieldEditing> m_fieldEditing;
     // The selection walk of FindNode: the index of the next selected path.
     int m_iSelectionWalk = -1;
     // The selected objects moved under a new object holding `node` (their

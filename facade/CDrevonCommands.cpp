@@ -281,7 +281,11 @@ void CDrevon::OnDeleteSelection()
     // offered here; while it edits, objects are not deleted under it.
     if (selection->m_bSubObject)
         return;
-    selection->Delete();
+    {
+        // Every selected object goes in one step to undo.
+        SgKeyPoint step(m_pDocument);
+        selection->Delete();
+    }
     Redraw();
 }
 

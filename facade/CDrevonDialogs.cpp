@@ -24,21 +24,21 @@ struct DialogOpener {
 };
 
 constexpr DialogOpener kOpeners[] = {
-    {80, 2021, 1},  // material colour
-    {81, 2000, 1},  // texture
-    {82, 2022, 0},  // light
-    {83, 2031, 1},  // alignment
-    {84, 3000, 0},  // scene tree
-    {93, 3000, 0},  // scene tree
-    {85, 2023, 0},  // animation
-    {87, 2039, 0},  // display
-    {88, 2041, 0},  // font
-    {89, 2040, 0},  // text along a path
-    {92, 2040, 0},  // text along a path
-    {90, 2046, 0},  // layers
-    {91, 2044, 0},  // movie
-    {94, 1000, 0},  // model builder
-    {95, 2050, 0},  // custom
+    {kColorDialog, 2021, 1},  // material colour
+    {kTextureDialog, 2000, 1},  // texture
+    {kLightDialog, 2022, 0},  // light
+    {kAlignDialog, 2031, 1},  // alignment
+    {kSceneTreeDialog, 3000, 0},  // scene tree
+    {kSceneTreeDialog2, 3000, 0},  // scene tree
+    {kAnimationDialog, 2023, 0},  // animation
+    {kDisplayDialog, 2039, 0},  // display
+    {kFontDialog, 2041, 0},  // font
+    {kTextWrapperDialog, 2040, 0},  // text along a path
+    {kTextWrapperDialog2, 2040, 0},  // text along a path
+    {kLayersDialog, 2046, 0},  // layers
+    {kMovieDialog, 2044, 0},  // movie
+    {kModelBuilderDialog, 1000, 0},  // model builder
+    {kCustomDialog, 2050, 0},  // custom
 };
 
 const DialogOpener *FindOpener(int button)

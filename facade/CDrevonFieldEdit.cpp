@@ -1,6 +1,6 @@
-// The vector editor of the field under edit: the numbers a tool changes,
-// shown as it changes them, and the user's numbers written back into the
-// fields (as new values, or as offsets to the current ones).
+// The field-editing family: the numbers a tool changes, shown as it changes
+// them, and the user's numbers written back into the fields (as new values,
+// or as offsets to the current ones).
 #include <strings.h>
 
 #include <cstdio>
@@ -16,6 +16,7 @@
 #include "engine/tools/SgEditSubObjectTool.h"
 #include "engine/tools/SgToolFields.h"
 #include "facade/CDrevon.h"
+#include "facade/FieldEditing.h"
 #include "platform/controls/SgVectorFieldModel.h"
 
 namespace drevon {
@@ -74,41 +75,53 @@ bool NameIs(SgField *field, const char *name)
 
 } // namespace
 
-SgVectorFieldModel *CDrevon::CreateVectorFieldEdit(int count, const char *const *names)
+FieldEditing::FieldEditing(CDrevon &facade) : m_facade(facade) {}
+
+FieldEditing::~FieldEditing() = default;
+
+void FieldEditing::ListenTo(SgDocument *document)
+{
+    m_fieldEdited.Reset();
+    m_editedFields.clear();
+    if (document)
+        m_fieldEdited = document->Subscribe(SgDocumentEventKind::kFieldEdited, &FieldEditing::OnFieldEdited, this);
+}
+
+SgVectorFieldModel *FieldEditing::CreateEditor(int count, const char *const *names)
 {
     if (count < 0)
         count = 0;
-    m_vectorEditor = std::make_unique<SgVectorFieldModel>(count, names);
-    return m_vectorEditor.get();
+    m_editor = std::make_unique<SgVectorFieldModel>(count, names);
+    return m_editor.get();
 }
 
-void CDrevon::FiledEditUI_SetVector(const double *values, int count, int first)
+void FieldEditing::SetVector(const double *values, int count, int first)
 {
-    if (m_vectorEditor && values) {
-        m_vectorEditor->SetVector(values, count, first);
-        VectorEditorChangedNow();
+    if (m_editor && values) {
+        m_editor->SetVector(values, count, first);
+        m_changed.Notify();
     }
 }
 
-void CDrevon::OnFieldEdited(const SgDocumentEvent &event, void *facade)
+void FieldEditing::OnFieldEdited(const SgDocumentEvent &event, void *context)
 {
+    auto *self = static_cast<FieldEditing *>(context);
     const SgFieldEdit *edit = event.edit;
-    if (!edit || !static_cast<CDrevon *>(facade)->m_vectorEditor)
+    if (!edit || !self->m_editor)
         return;
     // A tool in the world frame (mode 200) edits with new values; the
     // others edit in their own frames, by offsets.
-    UpdateCurrentNumericParam(facade, edit->values, edit->valueCount, 0, edit->fieldCount, edit->fields, edit->index,
-                              edit->mode == 200 ? 1 : 0);
+    self->ShowFields(edit->values, edit->valueCount, 0, edit->fieldCount, edit->fields, edit->index,
+                     edit->mode == 200);
 }
 
-void CDrevon::UpdateCurrentNumericParam(void *context, const double *values, int count, int position,
-                                        int fieldCount, SgField *const *fields, int index, int absolute)
+void FieldEditing::ShowFields(const double *values, int count, int position, int fieldCount, SgField *const *fields,
+                              int index, bool absolute)
 {
-    auto *self = static_cast<CDrevon *>(context);
-    SgVectorFieldModel *editor = self ? self->m_vectorEditor.get() : nullptr;
+    SgVectorFieldModel *editor = m_editor.get();
     if (!editor || count < 0 || position < 0)
         return;
-    self->m_iEditorPosition = position;
+    m_position = position;
     std::vector<double> numbers;
     if (values) {
         numbers.assign(values, values + count);
@@ -121,73 +134,72 @@ void CDrevon::UpdateCurrentNumericParam(void *context, const double *values, int
         count = static_cast<int>(numbers.size());
     }
     editor->SetVector(numbers.data(), count, position);
-    self->m_editedFields.clear();
+    m_editedFields.clear();
     for (int i = 0; i < fieldCount && fields && fields[i] && i < kMaxEditedFields; ++i) {
         EditedField edited;
         edited.container = fields[i]->GetContainer();
         edited.field = fields[i];
         edited.index = index;
-        self->m_editedFields.push_back(edited);
+        m_editedFields.push_back(edited);
         if (position + i >= kNamedRowsFrom)
             editor->SetParamName(position + i, fields[i]->GetFieldName());
     }
-    self->m_bAbsoluteEdit = absolute != 0;
-    self->VectorEditorChangedNow();
+    m_absolute = absolute;
+    m_changed.Notify();
 }
 
-void CDrevon::PreUpdateCurrentField(void *context)
+void FieldEditing::ShowRotationAsAxisAngle()
 {
-    auto *self = static_cast<CDrevon *>(context);
-    if (!self || !self->m_vectorEditor || self->m_bAbsoluteEdit || self->m_editedFields.empty())
+    if (!m_editor || m_absolute || m_editedFields.empty())
         return;
-    SgField *field = self->m_editedFields.front().field;
+    SgField *field = m_editedFields.front().field;
     if (!IsRotationField(field))
         return;
     const Rotation rotation = static_cast<SgFRotation *>(field)->Get(true);
     const double shown[4] = {rotation.GetAxis().x, rotation.GetAxis().y, rotation.GetAxis().z, rotation.GetAngle()};
-    self->m_vectorEditor->SetVector(shown, 4, 0);
-    self->VectorEditorChangedNow();
+    m_editor->SetVector(shown, 4, 0);
+    m_changed.Notify();
 }
 
-void CDrevon::UpdateCurrentField(void *context)
+void FieldEditing::TakeNumbers()
 {
-    auto *self = static_cast<CDrevon *>(context);
-    if (!self || !self->m_vectorEditor || self->m_editedFields.empty())
+    if (!m_editor || m_editedFields.empty())
         return;
-    SgVectorFieldModel *editor = self->m_vectorEditor.get();
+    SgVectorFieldModel *editor = m_editor.get();
     std::vector<double> numbers(static_cast<size_t>(editor->GetRowCount()), 0.0);
     editor->GetVector(numbers.data());
     auto number = [&numbers](int at) { return at >= 0 && at < static_cast<int>(numbers.size()) ? numbers[at] : 0.0; };
 
-    const EditedField &first = self->m_editedFields.front();
+    const EditedField &first = m_editedFields.front();
     SgFieldMngr *container = first.container.get();
     const bool transform = container && container->IsDerivedFrom(SgTransform::ClassID());
+    SgDocument *document = m_facade.GetDocument();
     {
-        SgKeyPoint keyPoint(self->m_pDocument);
+        SgKeyPoint keyPoint(document);
         if (transform) {
             auto *node = static_cast<SgTransform *>(container);
             SgField *field = first.field;
             if (IsRotationField(field)) {
                 auto *rotation = static_cast<SgFRotation *>(field);
-                const double angle = self->m_bAbsoluteEdit ? number(3) : number(3) + rotation->Get(true).GetAngle();
+                const double angle = m_absolute ? number(3) : number(3) + rotation->Get(true).GetAngle();
                 rotation->Set(Rotation(Vec3(number(0), number(1), number(2)), angle));
             } else if (NameIs(field, "translation") || NameIs(field, "scaleFactor")) {
                 auto *vector = static_cast<SgFVec3 *>(field);
                 const Vec3 entered(number(0), number(1), number(2));
-                if (self->m_bAbsoluteEdit) {
+                if (m_absolute) {
                     vector->Set(entered);
                 } else {
                     // An offset is given in the transform's own frame.
                     const Vec3 moved = node->GetMatrix().TransformVector(entered);
                     vector->Set(vector->Get(true) + moved);
                     const double zero[3] = {0.0, 0.0, 0.0};
-                    editor->SetVector(zero, 3, self->m_iEditorPosition);
+                    editor->SetVector(zero, 3, m_position);
                 }
             }
         } else {
             int place = 0;
-            for (const EditedField &edited : self->m_editedFields) {
-                const double value = number(self->m_iEditorPosition + place);
+            for (const EditedField &edited : m_editedFields) {
+                const double value = number(m_position + place);
                 ++place;
                 double current = 0.0;
                 if (!ReadNumber(edited.field, edited.index, current))
@@ -197,12 +209,55 @@ void CDrevon::UpdateCurrentField(void *context)
         }
     }
     // Sub-objects under edit follow their moved gizmo.
-    if (SgSelectionHandler *selection = self->Selection(); selection && selection->m_bSubObject) {
-        if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(self->GetActiveTool()))
+    SgSelectionHandler *selection = document ? document->GetSelectionHandler() : nullptr;
+    if (selection && selection->m_bSubObject) {
+        if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(m_facade.GetActiveTool()))
             SgEditSubObjectTool::OnMoveCB(nullptr, tool);
     }
-    self->VectorEditorChangedNow();
-    self->Redraw();
+    m_changed.Notify();
+    m_facade.Redraw();
+}
+
+// ---- The facade's forwards ---------------------------------------------------------------
+
+SgVectorFieldModel *CDrevon::CreateVectorFieldEdit(int count, const char *const *names)
+{
+    return m_fieldEditing->CreateEditor(count, names);
+}
+
+SgVectorFieldModel *CDrevon::FiledEditUI_Get() const
+{
+    return m_fieldEditing->GetEditor();
+}
+
+void CDrevon::FiledEditUI_SetVector(const double *values, int count, int first)
+{
+    m_fieldEditing->SetVector(values, count, first);
+}
+
+void CDrevon::UpdateCurrentNumericParam(void *facade, const double *values, int count, int position, int fieldCount,
+                                        SgField *const *fields, int index, int absolute)
+{
+    if (facade)
+        static_cast<CDrevon *>(facade)->m_fieldEditing->ShowFields(values, count, position, fieldCount, fields, index,
+                                                                   absolute != 0);
+}
+
+void CDrevon::PreUpdateCurrentField(void *facade)
+{
+    if (facade)
+        static_cast<CDrevon *>(facade)->m_fieldEditing->ShowRotationAsAxisAngle();
+}
+
+void CDrevon::UpdateCurrentField(void *facade)
+{
+    if (facade)
+        static_cast<CDrevon *>(facade)->m_fieldEditing->TakeNumbers();
+}
+
+HostSubscription CDrevon::SubscribeVectorEditorChanged(std::function<void()> listener)
+{
+    return m_fieldEditing->SubscribeChanged(std::move(listener));
 }
 
 } // namespace drevon

@@ -19,8 +19,8 @@
 #include "platform/wx/SgWxTimerService.h"
 #include "treepanel/wx/SgWxSceneTree.h"
 
-using modeller::CommandEntry;
-using modeller::Glyph;
+using drevon::CommandRecord;
+using drevon::Glyph;
 
 namespace {
 
@@ -165,7 +165,7 @@ int FennixCtrl::CommandOf(int item)
     return item + kItemOffset;
 }
 
-wxBitmap FennixCtrl::IconOf(const CommandEntry &entry)
+wxBitmap FennixCtrl::IconOf(const CommandRecord &entry)
 {
     if (entry.glyph == Glyph::Art) {
         // The art ids are the toolkit's own strings ("wxART_UNDO").
@@ -236,21 +236,13 @@ FennixCtrl::~FennixCtrl()
     m_startTimer.Stop();
     m_idleTimer.Stop();
     SaveTreeSizes();
-    // A control that a host plugged into the facade it serves lets go first,
-    // so that the listeners it passed on come back in order.
+    // A control that a host plugged into the facade it serves lets go first.
     if (!m_owning)
         m_control.Destroy();
-    if (m_pFacade) {
-        m_pFacade->SetDockableCallback(nullptr);
-        m_pFacade->SetDockableSlotCallback(nullptr);
-        // Ours goes, and the one we passed changes on to comes back (the
-        // control's own while it owns the facade).
-        void *data = nullptr;
-        if (m_pFacade->GetHostButtonStateCallback(data) == &FennixCtrl::OnButtonState && data == this)
-            m_pFacade->SetHostButtonStateCallback(m_pfnPreviousButtonState, m_pPreviousButtonData);
-        else if (!m_owning)
-            m_pFacade->SetHostButtonStateCallback(nullptr, nullptr);
-    }
+    // Only this panel's listeners go; the host's and the control's stay theirs.
+    m_buttonStates.Reset();
+    m_dockable.Reset();
+    m_dockableSlot.Reset();
     // The tree stops following the document before the facade can go.
     if (m_tree)
         m_tree->Attach(nullptr);
@@ -309,8 +301,10 @@ void FennixCtrl::BuildFrame(std::int32_t toolBarConfig)
     m_panes.Start(toolBarConfig);
     m_building = false;
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
+        if (!commands[i].menu && commands[i].toolbar == drevon::kNoToolbar)
+            continue;  // reached by its button, key or script only
         Bind(wxEVT_TOOL, &FennixCtrl::OnCommand, this, ItemOf(commands[i].id));
         Bind(wxEVT_UPDATE_UI, &FennixCtrl::OnUpdate, this, ItemOf(commands[i].id));
     }
@@ -326,8 +320,8 @@ void FennixCtrl::BuildToolbars()
     // The control's own layout has the view toolbar down the left side; a
     // host's window (the modeller's) has all three in rows along the top.
     const bool viewOnLeft = m_owning;
-    for (int t = 0; t < modeller::kToolbarCount; ++t) {
-        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
+    for (int t = 0; t < drevon::kToolbarCount; ++t) {
+        const bool vertical = viewOnLeft && t == drevon::kViewToolbar;
         auto *toolbar = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                       (vertical ? wxTB_VERTICAL : wxTB_HORIZONTAL) | wxTB_FLAT | wxTB_NODIVIDER);
         toolbar->SetToolBitmapSize(wxSize(kIconSize, kIconSize));
@@ -335,10 +329,10 @@ void FennixCtrl::BuildToolbars()
         m_toolbars[t] = toolbar;
     }
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
-        const CommandEntry &entry = commands[i];
-        if (entry.toolbar == modeller::kNoToolbar)
+        const CommandRecord &entry = commands[i];
+        if (entry.toolbar == drevon::kNoToolbar)
             continue;
         wxString label = wxString::FromUTF8(entry.label);
         label.Replace("&", "");
@@ -366,12 +360,12 @@ void FennixCtrl::BuildToolbars()
         m_toolbars[0]->AddSeparator();
         m_toolbars[0]->AddControl(m_frameChoice);
     }
-    for (int t = 0; t < modeller::kToolbarCount; ++t) {
+    for (int t = 0; t < drevon::kToolbarCount; ++t) {
         wxToolBar *toolbar = m_toolbars[t];
         toolbar->Realize();
         // A toolbar keeps the direction it was made with, so it docks only
         // along the sides of that direction.
-        const bool vertical = viewOnLeft && t == modeller::kViewToolbar;
+        const bool vertical = viewOnLeft && t == drevon::kViewToolbar;
         wxAuiPaneInfo pane;
         pane.Name(kToolbarNames[t]).Caption(kToolbarNames[t]).ToolbarPane().BestSize(toolbar->GetBestSize());
         if (vertical)
@@ -408,20 +402,19 @@ void FennixCtrl::BuildTreePane()
 
 void FennixCtrl::ConnectFacade()
 {
-    m_pfnPreviousButtonState = m_pFacade->GetHostButtonStateCallback(m_pPreviousButtonData);
-    m_pFacade->SetHostButtonStateCallback(&FennixCtrl::OnButtonState, this);
-    m_pFacade->SetDockableCallback([this](int how) { m_panes.ShowAllDocable(how); });
-    m_pFacade->SetDockableSlotCallback([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
+    m_buttonStates = m_pFacade->SubscribeButtonState([this](int button, int state) { OnButtonState(button, state); });
+    m_dockable = m_pFacade->SubscribeDockable([this](int how) { m_panes.ShowAllDocable(how); });
+    m_dockableSlot = m_pFacade->SubscribeDockableSlot([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
 }
 
 wxToolBar *FennixCtrl::GetToolbar(int index) const
 {
-    return index >= 0 && index < modeller::kToolbarCount ? m_toolbars[index] : nullptr;
+    return index >= 0 && index < drevon::kToolbarCount ? m_toolbars[index] : nullptr;
 }
 
 void FennixCtrl::OnCommand(wxCommandEvent &event)
 {
-    if (!m_pFacade || !modeller::RunCommand(CommandOf(event.GetId()), *m_pFacade, *this))
+    if (!m_pFacade || !drevon::RunCommand(CommandOf(event.GetId()), *m_pFacade, *this))
         event.Skip();
 }
 
@@ -432,10 +425,10 @@ void FennixCtrl::OnUpdate(wxUpdateUIEvent &event)
         return;
     }
     const int id = CommandOf(event.GetId());
-    event.Enable(modeller::IsCommandEnabled(id, *m_pFacade));
-    const CommandEntry *entry = modeller::FindCommand(id);
+    event.Enable(drevon::IsCommandEnabled(id, *m_pFacade));
+    const CommandRecord *entry = drevon::FindCommand(id);
     if (entry && entry->check)
-        event.Check(modeller::IsCommandChecked(id, *m_pFacade, *this));
+        event.Check(drevon::IsCommandChecked(id, *m_pFacade, *this));
 }
 
 void FennixCtrl::UpdateToolbars()
@@ -489,28 +482,24 @@ void FennixCtrl::FollowTreePlace()
     m_manager->Update();
 }
 
-void FennixCtrl::OnButtonState(void *data, int button, int state)
+void FennixCtrl::OnButtonState(int button, int state)
 {
-    auto *ctrl = static_cast<FennixCtrl *>(data);
-    const drevon::CDrevon::ButtonData *entry =
-        ctrl->m_pFacade ? ctrl->m_pFacade->GetButtonDataByIndex(button) : nullptr;
+    const drevon::CDrevon::ButtonData *entry = m_pFacade ? m_pFacade->GetButtonDataByIndex(button) : nullptr;
     if (entry && entry->commandId > 0) {
         const int item = ItemOf(entry->commandId);
-        for (wxToolBar *toolbar : ctrl->m_toolbars)
+        for (wxToolBar *toolbar : m_toolbars)
             if (wxToolBarToolBase *tool = toolbar ? toolbar->FindById(item) : nullptr; tool && tool->CanBeToggled())
                 toolbar->ToggleTool(item, state != 0);
-        if (ctrl->m_buttonListener)
-            ctrl->m_buttonListener(item, state != 0);
+        if (m_buttonListener)
+            m_buttonListener(item, state != 0);
     }
-    if (ctrl->m_pfnPreviousButtonState)
-        ctrl->m_pfnPreviousButtonState(ctrl->m_pPreviousButtonData, button, state);
 }
 
 // ---- panes -----------------------------------------------------------------------------
 
 bool FennixCtrl::HasPane(int slot) const
 {
-    if (slot >= 0 && slot < modeller::kToolbarCount)
+    if (slot >= 0 && slot < drevon::kToolbarCount)
         return m_toolbars[slot] != nullptr;
     return slot == fennix::DockPanes::kTreeSlot && m_tree != nullptr;
 }
@@ -631,15 +620,15 @@ void FennixCtrl::About()
     wxAboutBox(info, this);
 }
 
-void FennixCtrl::ShowToolbar(modeller::Toolbar toolbar, bool show)
+void FennixCtrl::ShowToolbar(drevon::Toolbar toolbar, bool show)
 {
-    if (toolbar >= 0 && toolbar < modeller::kToolbarCount)
+    if (toolbar >= 0 && toolbar < drevon::kToolbarCount)
         m_panes.ShowDockable(toolbar, show ? 1 : 0);
 }
 
-bool FennixCtrl::IsToolbarShown(modeller::Toolbar toolbar) const
+bool FennixCtrl::IsToolbarShown(drevon::Toolbar toolbar) const
 {
-    return toolbar >= 0 && toolbar < modeller::kToolbarCount && IsPaneShown(toolbar);
+    return toolbar >= 0 && toolbar < drevon::kToolbarCount && IsPaneShown(toolbar);
 }
 
 void FennixCtrl::ShowSceneTree(bool show)

@@ -1,7 +1,7 @@
 #pragma once
 // The embeddable control's window: a panel any wx program puts where it
 // likes. Inside, the toolkit's docking manager holds the GL canvas in the
-// centre, the three toolbars of the command table (control/HostCommandTable)
+// centre, the three toolbars of the command records (facade/CommandRecord)
 // and the scene-tree pane, which docks on any side, floats and resizes; its
 // three sizes (docked horizontally, docked vertically, floating) come back
 // from the user's settings. The toolbar buttons follow the facade's states
@@ -25,7 +25,7 @@
 
 #include "control/FennixControl.h"
 #include "control/FennixPanes.h"
-#include "control/HostCommandTable.h"
+#include "facade/CommandRecord.h"
 #include "control/wx/FennixWxExport.h"
 
 class SgWxDialogFactory;
@@ -47,7 +47,7 @@ namespace drevon {
 class CDrevon;
 }
 
-class FENNIXWX_API FennixCtrl : public wxPanel, public modeller::HostActions, private fennix::DockPanes::PaneView {
+class FENNIXWX_API FennixCtrl : public wxPanel, public drevon::CommandWindow, private fennix::DockPanes::PaneView {
 public:
     // The scene-tree pane's window id, part of the keys its sizes are kept under.
     static constexpr int kTreePaneId = 1234;
@@ -76,7 +76,7 @@ public:
     fennix::DockPanes &Panes() { return m_panes; }
 
     // Print, Exit and About go to the host's window when it gives its own.
-    void SetHostActions(modeller::HostActions *actions) { m_pHost = actions; }
+    void SetHostActions(drevon::CommandWindow *actions) { m_pHost = actions; }
     // Told of every button state change after the toolbars (the host's menus).
     void SetButtonListener(std::function<void(int item, bool on)> listener) { m_buttonListener = std::move(listener); }
     // The scene-tree pane's sizes as kept now, and written to the settings
@@ -94,11 +94,11 @@ public:
     // that owns its facade has them (nothing happens otherwise).
     void ShowPropertyPage();
 
-    // HostActions
+    // CommandWindow
     void Print() override;
     void Exit() override;
-    void ShowToolbar(modeller::Toolbar toolbar, bool show) override;
-    bool IsToolbarShown(modeller::Toolbar toolbar) const override;
+    void ShowToolbar(drevon::Toolbar toolbar, bool show) override;
+    bool IsToolbarShown(drevon::Toolbar toolbar) const override;
     void About() override;
     void ShowSceneTree(bool show) override;
     bool IsSceneTreeShown() const override;
@@ -108,7 +108,7 @@ public:
     static int ItemOf(int command);
     static int CommandOf(int item);
     // A command's picture, as its toolbar button and menu item show it.
-    static wxBitmap IconOf(const modeller::CommandEntry &entry);
+    static wxBitmap IconOf(const drevon::CommandRecord &entry);
 
 private:
     void BuildFrame(std::int32_t toolBarConfig);
@@ -125,7 +125,7 @@ private:
     void TakeTreeSize();
     // The tree's pane while it stands on screen, else null.
     wxAuiPaneInfo *ShownTreePane() const;
-    static void OnButtonState(void *data, int button, int state);
+    void OnButtonState(int button, int state);
 
     // DockPanes::PaneView
     bool HasPane(int slot) const override;
@@ -138,7 +138,7 @@ private:
     bool m_owning = false;
     std::unique_ptr<wxAuiManager> m_manager;
     SgWxGLWindow *m_canvas = nullptr;
-    std::array<wxToolBar *, modeller::kToolbarCount> m_toolbars{};
+    std::array<wxToolBar *, drevon::kToolbarCount> m_toolbars{};
     // The handles' frame (local, parent, world, ...) on the first toolbar of
     // a control that owns its facade.
     wxChoice *m_frameChoice = nullptr;
@@ -149,11 +149,11 @@ private:
     fennix::DockPanes m_panes{*this};
     fennix::BarSizes m_treeSizes;
     std::string m_profile;
-    modeller::HostActions *m_pHost = nullptr;
+    drevon::CommandWindow *m_pHost = nullptr;
     std::function<void(int, bool)> m_buttonListener;
-    // The listener that was installed before ours, called after it.
-    void (*m_pfnPreviousButtonState)(void *, int, int) = nullptr;
-    void *m_pPreviousButtonData = nullptr;
+    drevon::HostSubscription m_buttonStates;
+    drevon::HostSubscription m_dockable;
+    drevon::HostSubscription m_dockableSlot;
     wxTimer m_idleTimer;
     wxTimer m_startTimer;
     // What an owning control installs for its facade while it stands.

@@ -83,21 +83,21 @@ const struct {
     int button;
     SgWxDialogFactory::Maker make;
 } kDialogs[] = {
-    {80, [](const Context &c) { return Wx<SgWxColorDialog>(std::make_unique<CColorDlg>(c.document), c); }},
-    {82, [](const Context &c) { return Wx<SgWxLightDialog>(std::make_unique<CLightDlg>(c.document), c); }},
-    {83, [](const Context &c) { return Wx<SgWxAlignDialog>(AlignOfSelection(c), c); }},
-    {85, [](const Context &c) { return Wx<SgWxAnimationDialog>(std::make_unique<CAnimationDlg>(c.document), c); }},
-    {87, [](const Context &c) { return Wx<SgWxDisplayDialog>(DisplayWithTools(c), c); }},
-    {88, [](const Context &c) { return Wx<SgWxFontDialog>(std::make_unique<CFontDlg>(c.document), c); }},
-    {90, [](const Context &c) { return Wx<SgWxLayersDialog>(std::make_unique<CLayersDlg>(c.document), c); }},
-    {94, [](const Context &c) { return SgWxDialogFactory::WxOwning(&mabrel::CreateModelBuilderDialog, c); }},
-    {81, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextureDialog, c); }},
-    {89, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextWrapperDialog, c); }},
-    {92, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextWrapperDialog, c); }},
-    {91, [](const Context &c) { return MovieOfFacade(c); }},
-    {95, [](const Context &c) { return CustomNamed(c); }},
-    {84, [](const Context &c) { return SgWxDialogFactory::WxOwning(&arbelo::MakeSceneTreeDialog, c); }},
-    {93, [](const Context &c) { return SgWxDialogFactory::WxOwning(&arbelo::MakeSceneTreeDialog, c); }},
+    {drevon::kColorDialog, [](const Context &c) { return Wx<SgWxColorDialog>(std::make_unique<CColorDlg>(c.document), c); }},
+    {drevon::kLightDialog, [](const Context &c) { return Wx<SgWxLightDialog>(std::make_unique<CLightDlg>(c.document), c); }},
+    {drevon::kAlignDialog, [](const Context &c) { return Wx<SgWxAlignDialog>(AlignOfSelection(c), c); }},
+    {drevon::kAnimationDialog, [](const Context &c) { return Wx<SgWxAnimationDialog>(std::make_unique<CAnimationDlg>(c.document), c); }},
+    {drevon::kDisplayDialog, [](const Context &c) { return Wx<SgWxDisplayDialog>(DisplayWithTools(c), c); }},
+    {drevon::kFontDialog, [](const Context &c) { return Wx<SgWxFontDialog>(std::make_unique<CFontDlg>(c.document), c); }},
+    {drevon::kLayersDialog, [](const Context &c) { return Wx<SgWxLayersDialog>(std::make_unique<CLayersDlg>(c.document), c); }},
+    {drevon::kModelBuilderDialog, [](const Context &c) { return SgWxDialogFactory::WxOwning(&mabrel::CreateModelBuilderDialog, c); }},
+    {drevon::kTextureDialog, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextureDialog, c); }},
+    {drevon::kTextWrapperDialog, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextWrapperDialog, c); }},
+    {drevon::kTextWrapperDialog2, [](const Context &c) { return SgWxDialogFactory::WxOwning(&CreateTextWrapperDialog, c); }},
+    {drevon::kMovieDialog, [](const Context &c) { return MovieOfFacade(c); }},
+    {drevon::kCustomDialog, [](const Context &c) { return CustomNamed(c); }},
+    {drevon::kSceneTreeDialog, [](const Context &c) { return SgWxDialogFactory::WxOwning(&arbelo::MakeSceneTreeDialog, c); }},
+    {drevon::kSceneTreeDialog2, [](const Context &c) { return SgWxDialogFactory::WxOwning(&arbelo::MakeSceneTreeDialog, c); }},
 };
 
 } // namespace

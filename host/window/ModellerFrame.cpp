@@ -19,11 +19,11 @@
 #include "platform/wx/SgWxControls.h"
 #include "platform/wx/SgWxGLWindow.h"
 
-using modeller::CommandEntry;
+using drevon::CommandRecord;
 
 namespace {
 
-wxString MenuLabel(const CommandEntry &entry)
+wxString MenuLabel(const CommandRecord &entry)
 {
     wxString label = wxString::FromUTF8(entry.label);
     if (entry.accelerator)
@@ -55,13 +55,15 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
     BuildFieldEditor();
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int i = 0; i < count; ++i) {
+        if (!commands[i].menu)
+            continue;  // reached by its button, key or script only
         Bind(wxEVT_MENU, &ModellerFrame::OnCommand, this, ItemOf(commands[i].id));
         Bind(wxEVT_UPDATE_UI, &ModellerFrame::OnUpdate, this, ItemOf(commands[i].id));
     }
     // A key a menu runs is not run a second time by the facade's shortcuts.
-    m_facade->SetMenuKeys(modeller::MenuKeys());
+    m_facade->SetMenuKeys(drevon::MenuKeys());
 }
 
 ModellerFrame::~ModellerFrame()
@@ -71,7 +73,7 @@ ModellerFrame::~ModellerFrame()
     StopControlChannel();
     // The editor's controls outlive this body; they stop using the facade's
     // numbers now.
-    m_facade->SetVectorEditorChangedCallback(nullptr, nullptr);
+    m_fieldEditorShown.Reset();
     if (m_fieldEditor) {
         m_fieldEditor->SetChangeCallback(nullptr);
         for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
@@ -96,17 +98,17 @@ void ModellerFrame::BuildMenus()
 {
     auto *bar = new wxMenuBar;
     int menuCount = 0;
-    const char *const *menus = modeller::GetMenus(menuCount);
+    const char *const *menus = drevon::GetMenus(menuCount);
     int count = 0;
-    const CommandEntry *commands = modeller::GetCommands(count);
+    const CommandRecord *commands = drevon::GetCommands(count);
     for (int m = 0; m < menuCount; ++m) {
         auto *menu = new wxMenu;
         for (int i = 0; i < count; ++i) {
-            const CommandEntry &entry = commands[i];
-            if (std::string(entry.menu) != menus[m])
+            const CommandRecord &entry = commands[i];
+            if (!entry.menu || std::string(entry.menu) != menus[m])
                 continue;
             // Exit sits apart at the end of its menu, as usual.
-            if (entry.id == modeller::kHostExit)
+            if (entry.id == drevon::cmd::kExit)
                 menu->AppendSeparator();
             auto *item = new wxMenuItem(menu, ItemOf(entry.id), MenuLabel(entry), wxString::FromUTF8(entry.tooltip),
                                         entry.check ? wxITEM_CHECK : wxITEM_NORMAL);
@@ -144,14 +146,14 @@ void ModellerFrame::BuildFieldEditor()
     }
     for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
         spin->SetCanFocus(false);
-    m_facade->SetVectorEditorChangedCallback(&ModellerFrame::OnFieldEditorShown, this);
+    m_fieldEditorShown = m_facade->SubscribeVectorEditorChanged([this] { OnFieldEditorShown(); });
     RememberFieldEditor();
     // A row of its own below the control's toolbars, fixed there.
     m_ctrl->Manager().AddPane(m_fieldPanel, wxAuiPaneInfo()
                                                 .Name("FieldEditor")
                                                 .ToolbarPane()
                                                 .Top()
-                                                .Row(modeller::kToolbarCount)
+                                                .Row(drevon::kToolbarCount)
                                                 .Gripper(false)
                                                 .Floatable(false)
                                                 .Movable(false)
@@ -159,13 +161,12 @@ void ModellerFrame::BuildFieldEditor()
     m_ctrl->Manager().Update();
 }
 
-void ModellerFrame::OnFieldEditorShown(void *data)
+void ModellerFrame::OnFieldEditorShown()
 {
-    auto *frame = static_cast<ModellerFrame *>(data);
-    if (!frame->m_fieldEditor)
+    if (!m_fieldEditor)
         return;
-    frame->m_fieldEditor->ShowModel();
-    frame->RememberFieldEditor();
+    m_fieldEditor->ShowModel();
+    RememberFieldEditor();
 }
 
 void ModellerFrame::RememberFieldEditor()
@@ -233,17 +234,17 @@ void ModellerFrame::SetCanvasSize(int width, int height)
 
 void ModellerFrame::OnCommand(wxCommandEvent &event)
 {
-    if (!modeller::RunCommand(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this))
+    if (!drevon::RunCommand(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this))
         event.Skip();
 }
 
 void ModellerFrame::OnUpdate(wxUpdateUIEvent &event)
 {
     const int id = FennixCtrl::CommandOf(event.GetId());
-    event.Enable(modeller::IsCommandEnabled(id, *m_facade));
-    const CommandEntry *entry = modeller::FindCommand(id);
+    event.Enable(drevon::IsCommandEnabled(id, *m_facade));
+    const CommandRecord *entry = drevon::FindCommand(id);
     if (entry && entry->check)
-        event.Check(modeller::IsCommandChecked(id, *m_facade, *this));
+        event.Check(drevon::IsCommandChecked(id, *m_facade, *this));
 }
 
 void ModellerFrame::Print()
@@ -260,12 +261,12 @@ void ModellerFrame::Exit()
     Close();
 }
 
-void ModellerFrame::ShowToolbar(modeller::Toolbar toolbar, bool show)
+void ModellerFrame::ShowToolbar(drevon::Toolbar toolbar, bool show)
 {
     m_ctrl->ShowToolbar(toolbar, show);
 }
 
-bool ModellerFrame::IsToolbarShown(modeller::Toolbar toolbar) const
+bool ModellerFrame::IsToolbarShown(drevon::Toolbar toolbar) const
 {
     return m_ctrl->IsToolbarShown(toolbar);
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The modeller's main window: the menu bar, built from the command table
-// (control/HostCommandTable), over the embeddable control (FennixCtrl) that
+// The modeller's main window: the menu bar, built from the command
+// records (facade/CommandRecord), over the embeddable control (FennixCtrl) that
 // holds the GL canvas, the three toolbars and the scene tree's pane. Every
-// command goes through modeller::RunCommand (the facade's through
+// command goes through drevon::RunCommand (the facade's through
 // ApplyButton); enable and check states come from the facade when the
 // toolkit asks (and at once when the facade reports a state change).
 #include <memory>
@@ -10,7 +10,8 @@
 
 #include <wx/frame.h>
 
-#include "control/HostCommandTable.h"
+#include "facade/CommandRecord.h"
+#include "facade/HostListeners.h"
 
 class FennixCtrl;
 class SgWxGLWindow;
@@ -26,7 +27,7 @@ namespace drevon {
 class CDrevon;
 }
 
-class ModellerFrame : public wxFrame, public modeller::HostActions {
+class ModellerFrame : public wxFrame, public drevon::CommandWindow {
 public:
     ModellerFrame(const wxString &title, drevon::CDrevon *facade);
     ~ModellerFrame() override;
@@ -38,11 +39,11 @@ public:
     // Sizes the window so that the canvas gets this size below the toolbars.
     void SetCanvasSize(int width, int height);
 
-    // HostActions
+    // CommandWindow
     void Print() override;
     void Exit() override;
-    void ShowToolbar(modeller::Toolbar toolbar, bool show) override;
-    bool IsToolbarShown(modeller::Toolbar toolbar) const override;
+    void ShowToolbar(drevon::Toolbar toolbar, bool show) override;
+    bool IsToolbarShown(drevon::Toolbar toolbar) const override;
     void About() override;
     // The scene tree in a pane left of the view, built when first shown.
     void ShowSceneTree(bool show) override;
@@ -61,7 +62,7 @@ private:
     void OnUpdate(wxUpdateUIEvent &event);
     void BuildFieldEditor();
     // The facade changed the editor's numbers: show them.
-    static void OnFieldEditorShown(void *frame);
+    void OnFieldEditorShown();
     // The user took a number in the editor: it goes into the field.
     void OnFieldEditorTaken();
     void RememberFieldEditor();
@@ -80,4 +81,5 @@ private:
     // The numbers as last shown, so that a focus passing through the
     // editor without a change writes nothing.
     std::vector<double> m_fieldNumbers;
+    drevon::HostSubscription m_fieldEditorShown;
 };

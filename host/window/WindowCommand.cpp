@@ -17,7 +17,7 @@
 
 #include "facade/CDrevon.h"
 #include "host/common/SceneFolder.h"
-#include "control/HostCommandTable.h"
+#include "facade/CommandRecord.h"
 #include "host/window/ControlChannel.h"
 #include "host/window/ModellerFrame.h"
 #include "control/wx/FennixCtrl.h"
@@ -249,7 +249,7 @@ bool FennixApp::OnInit()
     frame->Bind(wxEVT_CLOSE_WINDOW, &OnCloseWindow);
     // Ctrl+W closes the window too, as in most programs (Ctrl+Q is the
     // menu's).
-    wxAcceleratorEntry closeKey(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(modeller::kHostExit));
+    wxAcceleratorEntry closeKey(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(drevon::cmd::kExit));
     frame->SetAcceleratorTable(wxAcceleratorTable(1, &closeKey));
     m_dialogs = std::make_unique<SgWxDialogFactory>(frame);
     m_facade->SetDialogFactory(m_dialogs.get());
@@ -294,7 +294,7 @@ bool FennixApp::OnInit()
     m_facade->AddSelectionManip(m_facade->GetManipulatorKind());
     m_facade->postProcessButtons();
     if (s_createKind)
-        m_facade->ApplyButton(modeller::CreationCommand(s_createKind));
+        m_facade->ApplyButton(drevon::CreationCommand(s_createKind));
     MarkSaved();
     // From here on the user answers questions in the window; a scene that
     // could not be read was reported on standard error above.
@@ -381,7 +381,7 @@ wxIMPLEMENT_APP_NO_MAIN(FennixApp);
 extern "C" int FennixRunWindowCommand(int argc, char **argv, const char *scenePath, const WindowOptions *given)
 {
     const WindowOptions &options = *given;
-    if (options.createKind && modeller::CreationCommand(options.createKind) == 0) {
+    if (options.createKind && drevon::CreationCommand(options.createKind) == 0) {
         std::fprintf(stderr, "fennix: no creation tool is called %s (sphere, box, cylinder)\n", options.createKind);
         return 2;
     }

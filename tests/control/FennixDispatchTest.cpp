@@ -335,12 +335,12 @@ TEST_F(ControlTest, ButtonStatesReachSubscribers)
     EXPECT_GT(Count("ChangeButtonState"), 0);
 }
 
-TEST_F(ControlTest, AnAttachedControlPassesButtonStatesOnToTheHostFirst)
+TEST_F(ControlTest, AnAttachedControlListensBesideTheHostAndLeavesItListening)
 {
     facadetest::StateLog host;
     drevon::CDrevon facade;
     ASSERT_NE(facade.CreateDocument(), nullptr);
-    facade.SetHostButtonStateCallback(&facadetest::StateLog::Record, &host);
+    drevon::HostSubscription hostToken = facade.SubscribeButtonState(host.Listener());
     {
         FennixControl control;
         std::vector<std::string> heard;
@@ -357,17 +357,22 @@ TEST_F(ControlTest, AnAttachedControlPassesButtonStatesOnToTheHostFirst)
         EXPECT_EQ(heard.size(), 2u);
         EXPECT_EQ(control.Call("SaveToString", {}).ok, true) << "methods reach the host's facade";
     }
-    void *data = nullptr;
-    EXPECT_EQ(facade.GetHostButtonStateCallback(data), &facadetest::StateLog::Record) << "the host's listener is back";
-    EXPECT_EQ(data, &host);
+    // The control leaving does not silence the host.
+    facade.SetButtonState(0, 10, true);
+    ASSERT_EQ(host.changes.size(), 2u) << "the control took the host's listener with it";
+    EXPECT_EQ(host.changes[1], std::make_pair(10, 0));
 
-    // A host that let go of its listener first does not get it back.
+    // The host leaving first does not silence the control, and is not called again.
     {
         FennixControl control;
+        std::vector<std::string> heard;
+        auto token = control.Events().Subscribe([&](const FennixEvent &e) { heard.push_back(e.name); });
         control.Attach(&facade);
-        facade.SetHostButtonStateCallback(nullptr, nullptr);
+        hostToken.Reset();
+        facade.SetButtonState(1, 11, true);
+        EXPECT_EQ(heard, std::vector<std::string>{"ChangeButtonState"});
     }
-    EXPECT_EQ(facade.GetHostButtonStateCallback(data), nullptr);
+    EXPECT_EQ(host.changes.size(), 2u);
 }
 
 TEST_F(ControlTest, WithoutAFileNameTheUserPicksTheSceneAtStartAndThroughLoadFile)

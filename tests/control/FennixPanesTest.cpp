@@ -254,8 +254,9 @@ TEST_F(PaneDispatchTest, OpenDialogTogglesOnePaneOrAllOfThemThroughTheFacade)
 
     FakePanes panes;
     DockPanes docks(panes);
-    facade->SetDockableSlotCallback([&](int slot, int show) { docks.ShowDockable(slot, show); });
-    facade->SetDockableCallback([&](int how) { docks.ShowAllDocable(how); });
+    drevon::HostSubscription slotToken =
+        facade->SubscribeDockableSlot([&](int slot, int show) { docks.ShowDockable(slot, show); });
+    drevon::HostSubscription allToken = facade->SubscribeDockable([&](int how) { docks.ShowAllDocable(how); });
     // (value) -> the panes shown afterwards: 20 the tree, 21-23 the toolbars, 24 all.
     const std::pair<int, const char *> steps[] = {
         {20, "1110"}, {21, "0110"}, {23, "0100"}, {22, "0000"}, {24, "0000"}, {24, "0000"}, {20, "0001"}, {24, "0000"},
@@ -270,6 +271,6 @@ TEST_F(PaneDispatchTest, OpenDialogTogglesOnePaneOrAllOfThemThroughTheFacade)
     EXPECT_TRUE(m_control.Call("OpenDialog", {DispValue::Int(19), DispValue::Str("")}).ok);
     EXPECT_TRUE(m_control.Call("OpenDialog", {DispValue::Int(25), DispValue::Str("")}).ok);
     EXPECT_EQ(panes.changes, changes);
-    facade->SetDockableSlotCallback(nullptr);
-    facade->SetDockableCallback(nullptr);
+    slotToken.Reset();
+    allToken.Reset();
 }

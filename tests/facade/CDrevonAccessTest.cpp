@@ -258,7 +258,7 @@ TEST_F(AccessTest, AViewOfTheEditorHearsOfEachChangeTheFacadeMakes)
     const char *names[] = {"X", "Y", "Z", "Angle"};
     m_facade->CreateVectorFieldEdit(4, names);
     int heard = 0;
-    m_facade->SetVectorEditorChangedCallback([](void *count) { ++*static_cast<int *>(count); }, &heard);
+    drevon::HostSubscription token = m_facade->SubscribeVectorEditorChanged([&heard] { ++heard; });
     const double moved[3] = {1, 2, 3};
     // A tool's step, the host's numbers, the user's numbers taken: each is heard once.
     Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
@@ -268,7 +268,7 @@ TEST_F(AccessTest, AViewOfTheEditorHearsOfEachChangeTheFacadeMakes)
     CDrevon::UpdateCurrentField(m_facade.get());
     EXPECT_EQ(heard, 3);
     // Once the view is gone nothing is called.
-    m_facade->SetVectorEditorChangedCallback(nullptr, nullptr);
+    token.Reset();
     Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
     EXPECT_EQ(heard, 3);
 }

@@ -130,30 +130,20 @@ namespace {
 
 struct ToolCalls {
     std::vector<std::pair<int, void *>> starts, finishes;
-    void *owner = nullptr;
+    drevon::CDrevon::ToolListener Listener()
+    {
+        return [this](bool started, int code, void *object) {
+            (started ? starts : finishes).emplace_back(code, object);
+        };
+    }
 };
-ToolCalls *s_calls = nullptr;
-
-void Started(void *owner, int code, void *object)
-{
-    s_calls->owner = owner;
-    s_calls->starts.emplace_back(code, object);
-}
-void Finished(void *owner, int code, void *object)
-{
-    s_calls->owner = owner;
-    s_calls->finishes.emplace_back(code, object);
-}
 
 } // namespace
 
 TEST_F(FacadeTest, CreationToolsReachTheHostOnlyWhenPluggedIn)
 {
     ToolCalls calls;
-    s_calls = &calls;
-    int owner = 0;
-    m_facade->SetComObject(&owner);
-    m_facade->SetCreateToolCallbacks(&Started, &Finished);
+    const drevon::HostSubscription token = m_facade->SubscribeToolEvents(calls.Listener());
     Document()->NotifyTool(0, 3, nullptr);
     EXPECT_TRUE(calls.starts.empty()) << "a facade that is not plugged in told the host";
     m_facade->SetPlugedIn();
@@ -164,7 +154,6 @@ TEST_F(FacadeTest, CreationToolsReachTheHostOnlyWhenPluggedIn)
     ASSERT_EQ(calls.finishes.size(), 1u);
     EXPECT_EQ(calls.starts[0], std::make_pair(3, static_cast<void *>(&object)));
     EXPECT_EQ(calls.finishes[0].first, 4);
-    EXPECT_EQ(calls.owner, &owner);
     // A document that outlives the facade tells nobody.
     SgDocument *outside = SgDocument::Create();
     m_facade->SetDocument(outside);
@@ -172,5 +161,4 @@ TEST_F(FacadeTest, CreationToolsReachTheHostOnlyWhenPluggedIn)
     outside->NotifyTool(0, 5, nullptr);
     EXPECT_EQ(calls.starts.size(), 1u);
     SgDocument::Destroy(outside);
-    s_calls = nullptr;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,9 +58,10 @@ private:
 // Every state change as the host hears it: (button, state).
 struct StateLog {
     std::vector<std::pair<int, int>> changes;
-    static void Record(void *data, int button, int state)
+    // A listener of the facade's button states that records into this log.
+    std::function<void(int, int)> Listener()
     {
-        static_cast<StateLog *>(data)->changes.emplace_back(button, state);
+        return [this](int button, int state) { changes.emplace_back(button, state); };
     }
     int Last(int button) const
     {
@@ -81,7 +83,7 @@ protected:
         m_previousClock = SetClock(&m_clock);
         m_facade = std::make_unique<drevon::CDrevon>();
         ASSERT_NE(m_facade->CreateDocument(), nullptr);
-        m_facade->SetHostButtonStateCallback(&StateLog::Record, &m_states);
+        m_stateToken = m_facade->SubscribeButtonState(m_states.Listener());
     }
 
     void TearDown() override
@@ -109,6 +111,7 @@ protected:
     std::unique_ptr<SgHeadlessWindow> m_window;
     std::unique_ptr<drevon::CDrevon> m_facade;
     StateLog m_states;
+    drevon::HostSubscription m_stateToken;
 };
 
 } // namespace facadetest

@@ -34,8 +34,8 @@ namespace {
 std::string PanesShown(FennixCtrl &ctrl)
 {
     std::string text;
-    for (int t = 0; t < modeller::kToolbarCount; ++t)
-        text += ctrl.IsToolbarShown(static_cast<modeller::Toolbar>(t)) ? '1' : '0';
+    for (int t = 0; t < drevon::kToolbarCount; ++t)
+        text += ctrl.IsToolbarShown(static_cast<drevon::Toolbar>(t)) ? '1' : '0';
     text += ctrl.IsSceneTreeShown() ? '1' : '0';
     return text;
 }

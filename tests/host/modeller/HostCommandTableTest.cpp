@@ -9,15 +9,17 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/object/SgObject.h"
-#include "control/HostCommandTable.h"
+#include "control/FennixDispatch.h"
+#include "facade/CommandRecord.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
-using namespace modeller;
+using namespace drevon;
+using namespace drevon::cmd;
 
 namespace {
 
-class RecordingActions : public HostActions {
+class RecordingActions : public CommandWindow {
 public:
     void Print() override { ++printed; }
     void Exit() override { ++exited; }
@@ -53,7 +55,7 @@ protected:
 TEST_F(CommandTableTest, EveryEntryMapsToAFacadeEntryOrAHostCommand)
 {
     int count = 0;
-    const CommandEntry *commands = GetCommands(count);
+    const CommandRecord *commands = GetCommands(count);
     int menuCount = 0;
     const char *const *menus = GetMenus(menuCount);
     const std::set<std::string> menuNames(menus, menus + menuCount);
@@ -61,11 +63,13 @@ TEST_F(CommandTableTest, EveryEntryMapsToAFacadeEntryOrAHostCommand)
     std::set<int> ids;
     std::set<std::string> used;
     for (int i = 0; i < count; ++i) {
-        const CommandEntry &entry = commands[i];
+        const CommandRecord &entry = commands[i];
+        if (!entry.menu)
+            continue;
         EXPECT_TRUE(ids.insert(entry.id).second) << "command " << entry.id << " is listed twice";
         EXPECT_TRUE(menuNames.count(entry.menu)) << entry.label << " is in no menu of the bar";
         used.insert(entry.menu);
-        if (!IsHostCommand(entry.id)) {
+        if (!IsWindowCommand(entry.id)) {
             EXPECT_GE(m_facade->GetButtonIndex(entry.id), 0) << entry.label << " (" << entry.id << ") reaches nothing";
         }
         EXPECT_TRUE(entry.glyph != Glyph::Art || (entry.art && std::string(entry.art).rfind("wxART_", 0) == 0))
@@ -78,9 +82,11 @@ TEST_F(CommandTableTest, EveryEnabledEntryRunsItsOperation)
 {
     ScriptedChooser chooser;  // every file request is cancelled
     int count = 0;
-    const CommandEntry *commands = GetCommands(count);
+    const CommandRecord *commands = GetCommands(count);
     for (int i = 0; i < count; ++i) {
-        const CommandEntry &entry = commands[i];
+        const CommandRecord &entry = commands[i];
+        if (!entry.menu)
+            continue;
         m_facade->ChangeSelection(0);
         if (IsCommandEnabled(entry.id, *m_facade)) {
             EXPECT_TRUE(RunCommand(entry.id, *m_facade, m_actions)) << entry.label << " is enabled but does nothing";
@@ -89,7 +95,7 @@ TEST_F(CommandTableTest, EveryEnabledEntryRunsItsOperation)
     EXPECT_EQ(m_actions.exited, 1);
     EXPECT_EQ(m_actions.abouts, 1);
     // An id the table does not hold runs nothing.
-    EXPECT_FALSE(RunCommand(kLastHostCommand + 1, *m_facade, m_actions));
+    EXPECT_FALSE(RunCommand(kLastWindowCommand + 1, *m_facade, m_actions));
     EXPECT_FALSE(RunCommand(32780, *m_facade, m_actions));
 }
 
@@ -98,17 +104,17 @@ TEST_F(CommandTableTest, TheUsualCommandsHaveTheUsualKeys)
     const struct {
         int id;
         const char *key;
-    } cases[] = {{32821, "Ctrl+Z"}, {32822, "Ctrl+Y"},  {32797, "Delete"}, {kHostSelectAll, "Ctrl+A"},
-                 {kHostShowAll, "Home"}, {32770, "Ctrl+O"}, {32783, "Ctrl+S"}, {kHostExit, "Ctrl+Q"}};
+    } cases[] = {{32821, "Ctrl+Z"}, {32822, "Ctrl+Y"},  {32797, "Delete"}, {kSelectAll, "Ctrl+A"},
+                 {kShowAll, "Home"}, {32770, "Ctrl+O"}, {32783, "Ctrl+S"}, {kExit, "Ctrl+Q"}};
     std::set<std::string> keys;
     int count = 0;
-    const CommandEntry *commands = GetCommands(count);
+    const CommandRecord *commands = GetCommands(count);
     for (int i = 0; i < count; ++i)
         if (commands[i].accelerator) {
             EXPECT_TRUE(keys.insert(commands[i].accelerator).second) << commands[i].accelerator << " is used twice";
         }
     for (const auto &c : cases) {
-        const CommandEntry *entry = FindCommand(c.id);
+        const CommandRecord *entry = FindCommand(c.id);
         ASSERT_NE(entry, nullptr) << c.id;
         ASSERT_NE(entry->accelerator, nullptr) << entry->label;
         EXPECT_STREQ(entry->accelerator, c.key) << entry->label;
@@ -133,19 +139,19 @@ TEST_F(CommandTableTest, CheckStatesFollowTheActiveToolAndNavigation)
 
 TEST_F(CommandTableTest, ToolbarEntriesToggleTheirToolbar)
 {
-    EXPECT_TRUE(IsCommandChecked(kHostViewToolbar, *m_facade, m_actions));
-    RunCommand(kHostViewToolbar, *m_facade, m_actions);
+    EXPECT_TRUE(IsCommandChecked(kViewToolbarShown, *m_facade, m_actions));
+    RunCommand(kViewToolbarShown, *m_facade, m_actions);
     EXPECT_FALSE(m_actions.shown[kViewToolbar]);
-    EXPECT_FALSE(IsCommandChecked(kHostViewToolbar, *m_facade, m_actions));
+    EXPECT_FALSE(IsCommandChecked(kViewToolbarShown, *m_facade, m_actions));
 }
 
 TEST_F(CommandTableTest, SceneTreeEntryTogglesThePane)
 {
-    EXPECT_FALSE(IsCommandChecked(kHostSceneTree, *m_facade, m_actions));
-    EXPECT_TRUE(RunCommand(kHostSceneTree, *m_facade, m_actions));
+    EXPECT_FALSE(IsCommandChecked(kSceneTreePane, *m_facade, m_actions));
+    EXPECT_TRUE(RunCommand(kSceneTreePane, *m_facade, m_actions));
     EXPECT_TRUE(m_actions.treeShown);
-    EXPECT_TRUE(IsCommandChecked(kHostSceneTree, *m_facade, m_actions));
-    RunCommand(kHostSceneTree, *m_facade, m_actions);
+    EXPECT_TRUE(IsCommandChecked(kSceneTreePane, *m_facade, m_actions));
+    RunCommand(kSceneTreePane, *m_facade, m_actions);
     EXPECT_FALSE(m_actions.treeShown);
 }
 
@@ -162,9 +168,11 @@ TEST_F(CommandTableTest, MnemonicsAreUniqueWithinEachMenu)
     // Two items of one menu with the same letter make the key select rather
     // than choose, so a keyboard user could not reach either at once.
     int count = 0;
-    const CommandEntry *commands = GetCommands(count);
+    const CommandRecord *commands = GetCommands(count);
     std::map<std::string, std::set<char>> letters;
     for (int i = 0; i < count; ++i) {
+        if (!commands[i].menu)
+            continue;
         const char *amp = std::strchr(commands[i].label, '&');
         if (!amp || !amp[1])
             continue;
@@ -172,4 +180,82 @@ TEST_F(CommandTableTest, MnemonicsAreUniqueWithinEachMenu)
         EXPECT_TRUE(letters[commands[i].menu].insert(letter).second)
             << commands[i].menu << " > " << commands[i].label << " repeats the letter " << letter;
     }
+}
+
+TEST_F(CommandTableTest, EveryRecordIsWholeAndNamesWhatReachesIt)
+{
+    int count = 0;
+    const CommandRecord *commands = GetCommands(count);
+    std::map<int, int> keyOwners;
+    for (int i = 0; i < count; ++i) {
+        const CommandRecord &record = commands[i];
+        const std::string name = record.label ? record.label : std::to_string(record.id);
+        if (record.menu) {
+            EXPECT_TRUE(record.label && *record.label) << record.id << " shows in a menu without a label";
+            EXPECT_TRUE(record.tooltip && *record.tooltip) << name << " has no tooltip";
+        }
+        // A command runs one way: through the facade's table or its own function.
+        EXPECT_FALSE(record.button != kNoButton && record.run) << name << " has a button and a function";
+        EXPECT_EQ(IsWindowCommand(record.id), record.run != nullptr) << name << " runs outside its id's range";
+        if (record.script) {
+            EXPECT_NE(fennix::FindEntry(record.script), nullptr) << name << " names no dispatch method " << record.script;
+        }
+        for (int key : record.keys)
+            if (key != 0) {
+                EXPECT_TRUE(keyOwners.emplace(key, record.id).second)
+                    << "key " << key << " runs " << record.id << " and " << keyOwners[key];
+            }
+    }
+    // The records reach the viewer's keys, menus and scripts alike.
+    EXPECT_EQ(keyOwners.count(46), 1u) << "Delete";
+    EXPECT_STREQ(FindCommand(kDelete)->script, "DeleteOperation");
+}
+
+TEST_F(CommandTableTest, DialogCommandsOpenTheirNamedDialog)
+{
+    const struct {
+        int id;
+        int dialog;
+    } cases[] = {{kMaterial, kColorDialog}, {kTexture, kTextureDialog}, {kLight, kLightDialog},
+                 {kAlign, kAlignDialog},    {kSceneTree, kSceneTreeDialog}, {kAnimation, kAnimationDialog},
+                 {kDisplay, kDisplayDialog}, {kFont, kFontDialog},   {kTextAlongPath, kTextWrapperDialog},
+                 {kLayers, kLayersDialog}};
+    for (const auto &c : cases) {
+        const CommandRecord *record = FindCommand(c.id);
+        ASSERT_NE(record, nullptr) << c.id;
+        EXPECT_EQ(record->button, c.dialog) << record->label;
+        EXPECT_EQ(m_facade->GetButtonIndex(c.id), c.dialog) << record->label;
+    }
+}
+
+TEST_F(CommandTableTest, ACommandMarkedOneUndoStepIsUndoneByOneUndo)
+{
+    ScriptedChooser chooser;  // file requests are cancelled
+    auto *second = new SgObject(true, true);
+    second->AddChild(new SgSphere);
+    m_facade->GetRoot()->AddChild(second);
+    int count = 0;
+    const CommandRecord *commands = GetCommands(count);
+    int changed = 0;
+    for (int i = 0; i < count; ++i) {
+        const CommandRecord &record = commands[i];
+        if (!record.undoStep || !record.menu)
+            continue;
+        // Known fault, left open: the transform sensors these two add to the
+        // objects they tie stay after the undo (the rest of the step goes).
+        if (record.id == kRubberLine || record.id == kAnnotation)
+            continue;
+        m_facade->ChangeSelection(0);
+        const std::string before = m_facade->SaveToStringFix();
+        if (!IsCommandEnabled(record.id, *m_facade) || !RunCommand(record.id, *m_facade, m_actions))
+            continue;
+        // A creation tool or a dialog may still be running: end it first.
+        m_facade->DeleteActiveTool();
+        if (m_facade->SaveToStringFix() == before)
+            continue;  // nothing this selection allows
+        ++changed;
+        m_facade->Undo(false);
+        EXPECT_EQ(m_facade->SaveToStringFix(), before) << record.label << " took more than one undo step";
+    }
+    EXPECT_GT(changed, 5) << "too few commands changed the scene to tell anything";
 }

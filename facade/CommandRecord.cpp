@@ -1,0 +1,1053 @@
+// The record of every command, and what reads it for the menus, toolbars
+// and windows: running a command, its enable and check states.
+#include "facade/CommandRecord.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <iterator>
+#include <optional>
+
+#include "engine/core/SgKeyPoint.h"
+#include "facade/CDrevon.h"
+#include "platform/Notifier.h"
+#include "platform/window/SgWindowMessages.h"
+
+namespace drevon {
+
+namespace {
+
+const char *const kCommandMenus[] = {"File", "Edit", "View", "Create", "Modify", "Selection", "Window", "Help"};
+
+// ---- The window commands' functions ----------------------------------------------------
+
+bool HasSelection(CDrevon &facade)
+{
+    return facade.NonemptySelection(0);
+}
+bool HasSeveralSelected(CDrevon &facade)
+{
+    return facade.MoreThanOneSelected(0);
+}
+bool HasOneSelected(CDrevon &facade)
+{
+    return facade.UpdateSelectedOne(0);
+}
+bool HasCurrentViewer(CDrevon &facade)
+{
+    return facade.GetCurrentViewer() != nullptr;
+}
+bool CanGoFullScreen(CDrevon &facade)
+{
+    return facade.GetCurrentViewer() != nullptr && !facade.IsFullScreen();
+}
+bool CanExtrude(CDrevon &facade)
+{
+    return facade.UpdateExtrude(0);
+}
+template <int Dialog>
+bool CanOpenDialog(CDrevon &facade)
+{
+    return facade.UpdateDialog(Dialog);
+}
+template <Toolbar Which>
+bool IsToolbarChecked(CDrevon &, const CommandWindow &window)
+{
+    return window.IsToolbarShown(Which);
+}
+bool IsSceneTreeChecked(CDrevon &, const CommandWindow &window)
+{
+    return window.IsSceneTreeShown();
+}
+
+bool RunImportStl(CDrevon &facade, CommandWindow &)
+{
+    facade.ImportFile(true);
+    return true;
+}
+bool RunExportSelection(CDrevon &facade, CommandWindow &)
+{
+    FileRequest request;
+    request.title = "Export Selection";
+    request.defaultExtension = "stl";
+    request.initialName = "selection.stl";
+    request.filter = "STL Files (*.stl)|*.stl|All Files (*.*)|*.*||";
+    request.save = true;
+    if (const std::optional<std::string> path = ChooseFile(request))
+        facade.ExportSelection(path->c_str(), "stl");
+    return true;
+}
+bool RunPrint(CDrevon &, CommandWindow &window)
+{
+    window.Print();
+    return true;
+}
+bool RunExit(CDrevon &, CommandWindow &window)
+{
+    window.Exit();
+    return true;
+}
+bool RunAbout(CDrevon &, CommandWindow &window)
+{
+    window.About();
+    return true;
+}
+// 0 all, 1 none, 2 inverted.
+template <int How>
+bool RunChangeSelection(CDrevon &facade, CommandWindow &)
+{
+    facade.ChangeSelection(How);
+    return true;
+}
+template <bool Selected>
+bool RunFocus(CDrevon &facade, CommandWindow &)
+{
+    facade.Focus(Selected);
+    return true;
+}
+template <Toolbar Which>
+bool RunToggleToolbar(CDrevon &, CommandWindow &window)
+{
+    window.ShowToolbar(Which, !window.IsToolbarShown(Which));
+    return true;
+}
+bool RunToggleSceneTree(CDrevon &, CommandWindow &window)
+{
+    window.ShowSceneTree(!window.IsSceneTreeShown());
+    return true;
+}
+template <int Dialog>
+bool RunOpenDialog(CDrevon &facade, CommandWindow &)
+{
+    facade.OpenDialog(Dialog);
+    return true;
+}
+bool RunFullScreen(CDrevon &facade, CommandWindow &)
+{
+    return facade.CreateWinViewer("FullScreen", 200, 500) != nullptr;
+}
+bool RunHighlightColour(CDrevon &facade, CommandWindow &)
+{
+    facade.OnChangeSelectionColor();
+    return true;
+}
+bool RunLookThroughCamera(CDrevon &facade, CommandWindow &)
+{
+    facade.AttachCameraToCurrView();
+    return true;
+}
+bool RunTestPopup(CDrevon &facade, CommandWindow &)
+{
+    facade.TestPopup();
+    return true;
+}
+bool RunRightButtonPick(CDrevon &facade, CommandWindow &)
+{
+    facade.ActivateRightMouseMenu();
+    return true;
+}
+// The extrusion's place in the run of extrusion buttons (offset 115, capped 117).
+template <int Button>
+bool RunExtrusion(CDrevon &facade, CommandWindow &)
+{
+    facade.OnExtrude(Button);
+    return true;
+}
+bool RunConform(CDrevon &facade, CommandWindow &)
+{
+    facade.Conform(0);
+    return true;
+}
+template <int Kind>
+bool RunAddModifier(CDrevon &facade, CommandWindow &)
+{
+    facade.OnAddModifier(Kind);
+    return true;
+}
+bool RunCreateBone(CDrevon &facade, CommandWindow &)
+{
+    facade.CreateBone();
+    return true;
+}
+bool RunSkin(CDrevon &facade, CommandWindow &)
+{
+    facade.SkinSkeleton(0);
+    return true;
+}
+bool RunBackToSkin(CDrevon &facade, CommandWindow &)
+{
+    facade.BackToSkin(0);
+    return true;
+}
+
+// ---- The viewer keys' own functions ------------------------------------------------------
+
+// Keys reach the facade from a viewer, where no window of commands stands.
+class KeyCommandWindow : public CommandWindow {
+public:
+    void Print() override {}
+    void Exit() override {}
+    void ShowToolbar(Toolbar, bool) override {}
+    bool IsToolbarShown(Toolbar) const override { return false; }
+    void About() override {}
+};
+
+constexpr int kKeyF2 = SgVK::kF1 + 1;
+constexpr int kKeyF4 = SgVK::kF1 + 3;
+constexpr int kKeyF5 = SgVK::kF1 + 4;
+constexpr int kKeyF7 = SgVK::kF1 + 6;
+// The media keyboard's play key.
+constexpr int kKeyPlay = 250;
+
+bool RunToggleFullScreen(CDrevon &facade, CommandWindow &)
+{
+    facade.ToggleFullScreen();
+    return true;
+}
+template <int Kind>
+bool RunManipulator(CDrevon &facade, CommandWindow &)
+{
+    facade.AddSelectionManip(Kind);
+    return true;
+}
+bool RunSelectKey(CDrevon &facade, CommandWindow &)
+{
+    facade.OnSelect();
+    return true;
+}
+template <int How>
+bool RunShowPanes(CDrevon &facade, CommandWindow &)
+{
+    facade.ShowAllDocable(How);
+    return true;
+}
+bool RunRotateSceneKey(CDrevon &facade, CommandWindow &)
+{
+    facade.OnRotateScene(1);
+    return true;
+}
+bool RunRefreshView(CDrevon &facade, CommandWindow &)
+{
+    facade.Refresh(0);
+    return true;
+}
+template <int Percent>
+bool RunRescaleManipulator(CDrevon &facade, CommandWindow &)
+{
+    facade.RescaleManipulator(static_cast<float>(Percent));
+    return true;
+}
+
+// ---- The records ------------------------------------------------------------------------
+
+// Menu order follows the table; toolbars take their entries in table order.
+// Facade operations listed without one (apply null) show disabled.
+const CommandRecord kCommandRecords[] = {
+    // File
+    {.id = cmd::kOpen,
+     .menu = "File", .label = "&Open...", .tooltip = "Open a scene, replacing this one",
+     .glyph = Glyph::Art, .art = "wxART_FILE_OPEN", .accelerator = "Ctrl+O", .toolbar = kMainToolbar,
+     .button = 107, .apply = &CDrevon::OnFile,
+     .script = "LoadFile"},
+    {.id = cmd::kInsertScene,
+     .menu = "File", .label = "&Insert Scene...", .tooltip = "Read a scene into this one",
+     .glyph = Glyph::Text, .art = "+",
+     .button = 108, .apply = &CDrevon::OnFile,
+     .undoStep = true},
+    {.id = cmd::kImportStl,
+     .menu = "File", .label = "I&mport STL...", .tooltip = "Add the triangles of an STL file as an object",
+     .glyph = Glyph::Text, .art = "STL",
+     .run = &RunImportStl,
+     .undoStep = true},
+    {.id = cmd::kExportStl,
+     .menu = "File", .label = "&Export Selection as STL...", .tooltip = "Write the selected objects as a binary STL file",
+     .glyph = Glyph::Text, .art = "STL",
+     .run = &RunExportSelection, .enabled = &HasSelection},
+    {.id = cmd::kSave,
+     .menu = "File", .label = "&Save", .tooltip = "Save the scene",
+     .glyph = Glyph::Art, .art = "wxART_FILE_SAVE", .accelerator = "Ctrl+S", .toolbar = kMainToolbar,
+     .button = 105, .apply = &CDrevon::OnFile,
+     .script = "Save"},
+    {.id = cmd::kSaveAs,
+     .menu = "File", .label = "Save &As...", .tooltip = "Save the scene under another name",
+     .glyph = Glyph::Art, .art = "wxART_FILE_SAVE_AS", .accelerator = "Ctrl+Shift+S",
+     .button = 106, .apply = &CDrevon::OnFile},
+    {.id = cmd::kPrint,
+     .menu = "File", .label = "&Print...", .tooltip = "Print the view",
+     .glyph = Glyph::Art, .art = "wxART_PRINT", .accelerator = "Ctrl+P",
+     .run = &RunPrint, .enabled = &HasCurrentViewer},
+    {.id = cmd::kExit,
+     .menu = "File", .label = "E&xit", .tooltip = "Close the window",
+     .glyph = Glyph::Art, .art = "wxART_QUIT", .accelerator = "Ctrl+Q",
+     .run = &RunExit},
+    // Edit
+    {.id = cmd::kUndo,
+     .menu = "Edit", .label = "&Undo", .tooltip = "Undo the last change",
+     .glyph = Glyph::Art, .art = "wxART_UNDO", .accelerator = "Ctrl+Z", .toolbar = kMainToolbar,
+     .button = 98, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateUndo,
+     .script = "Undo"},
+    {.id = cmd::kRedo,
+     .menu = "Edit", .label = "&Redo", .tooltip = "Redo the change undone last",
+     .glyph = Glyph::Art, .art = "wxART_REDO", .accelerator = "Ctrl+Y", .toolbar = kMainToolbar,
+     .button = 99, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateUndo,
+     .script = "Undo"},
+    {.id = cmd::kCopy,
+     .menu = "Edit", .label = "&Copy", .tooltip = "Copy the selected objects",
+     .glyph = Glyph::Art, .art = "wxART_COPY", .accelerator = "Ctrl+C", .toolbar = kMainToolbar,
+     .button = 103, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
+     .script = "Clone"},
+    {.id = cmd::kPaste,
+     .menu = "Edit", .label = "&Paste", .tooltip = "Paste the copied objects",
+     .glyph = Glyph::Art, .art = "wxART_PASTE", .accelerator = "Ctrl+V", .toolbar = kMainToolbar,
+     .button = 104, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateClonePaste,
+     .undoStep = true, .script = "PasteClone"},
+    {.id = cmd::kDelete,
+     .menu = "Edit", .label = "&Delete", .tooltip = "Delete the selected objects",
+     .glyph = Glyph::Art, .art = "wxART_DELETE", .accelerator = "Delete", .toolbar = kMainToolbar,
+     .button = 102, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
+     .undoStep = true, .script = "DeleteOperation",
+     .keys = {SgVK::kDelete}},
+    {.id = cmd::kGroup,
+     .menu = "Edit", .label = "&Group", .tooltip = "Group the selected objects",
+     .glyph = Glyph::Text, .art = "G", .accelerator = "Ctrl+G",
+     .button = 100, .apply = &CDrevon::OnEdit, .update = &CDrevon::MoreThanOneSelected,
+     .undoStep = true, .script = "GroupSelection"},
+    {.id = cmd::kUngroup,
+     .menu = "Edit", .label = "U&ngroup", .tooltip = "Take the selected groups apart",
+     .glyph = Glyph::Text, .art = "U", .accelerator = "Ctrl+Shift+G",
+     .button = 101, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
+     .undoStep = true, .script = "GroupSelection"},
+    {.id = cmd::kTransformTarget,
+     .menu = "Edit", .label = "Transform &Target", .tooltip = "Switch what a drag moves: the object or its pivot",
+     .glyph = Glyph::Text, .art = "P", .toolbar = kToolsToolbar,
+     .button = 38, .states = 3, .stateKind = StateKind::Image, .apply = &CDrevon::TogleTransformToolMode},
+    {.id = cmd::kMaterial,
+     .menu = "Edit", .label = "&Material...", .tooltip = "Edit the material of the selection",
+     .glyph = Glyph::Text, .art = "M",
+     .button = kColorDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog,
+     .script = "MaterialDialog"},
+    {.id = cmd::kLight,
+     .menu = "Edit", .label = "L&ight...", .tooltip = "Edit the light of the selected object or of the view",
+     .glyph = Glyph::Text, .art = "Lt",
+     .button = kLightDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+    {.id = cmd::kAlign,
+     .menu = "Edit", .label = "&Align...", .tooltip = "Align the selected objects to the last selected one",
+     .glyph = Glyph::Text, .art = "Al",
+     .button = kAlignDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+    {.id = cmd::kFont,
+     .menu = "Edit", .label = "&Font...", .tooltip = "Choose the font of the selected text",
+     .glyph = Glyph::Text, .art = "F",
+     .button = kFontDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+    {.id = cmd::kTexture,
+     .menu = "Edit", .label = "Te&xture...", .tooltip = "Choose the texture of the selection",
+     .glyph = Glyph::Text, .art = "Tx",
+     .button = kTextureDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog,
+     .script = "TextureDialog"},
+    {.id = cmd::kTextAlongPath,
+     .menu = "Edit", .label = "Text Along a Pat&h...", .tooltip = "Place a text along a curve",
+     .glyph = Glyph::Text, .art = "Tp",
+     .button = kTextWrapperDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+    {.id = cmd::kPlay,
+     .menu = "Edit", .label = "P&lay Animation", .tooltip = "Play or stop the animation",
+     .glyph = Glyph::Art, .art = "wxART_GO_FORWARD", .toolbar = kMainToolbar,
+     .button = 123, .apply = &CDrevon::Play,
+     .script = "Play",
+     .keys = {kKeyF2, kKeyPlay}},
+    // View
+    {.id = cmd::kRotateView,
+     .menu = "View", .label = "&Rotate", .tooltip = "Turn the scene with the left button",
+     .glyph = Glyph::Rotate, .toolbar = kViewToolbar, .check = true,
+     .button = 50, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .script = "RotateSceneTool"},
+    {.id = cmd::kPanView,
+     .menu = "View", .label = "&Pan", .tooltip = "Move the view with the left button",
+     .glyph = Glyph::Pan, .toolbar = kViewToolbar, .check = true,
+     .button = 52, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .script = "ActivateViewTool"},
+    {.id = cmd::kZoomView,
+     .menu = "View", .label = "&Zoom", .tooltip = "Zoom with the left button",
+     .glyph = Glyph::Zoom, .toolbar = kViewToolbar, .check = true,
+     .button = 53, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .script = "ZoomTool"},
+    {.id = cmd::kFlyView,
+     .menu = "View", .label = "&Fly", .tooltip = "Fly through the scene with the left button",
+     .glyph = Glyph::Fly, .toolbar = kViewToolbar, .check = true,
+     .button = 51, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .script = "FlyThroughTool"},
+    {.id = cmd::kShowAll,
+     .menu = "View", .label = "Show &All", .tooltip = "Frame the whole scene",
+     .glyph = Glyph::View, .art = "A", .accelerator = "Home", .toolbar = kViewToolbar,
+     .run = &RunFocus<false>, .enabled = &HasCurrentViewer,
+     .keys = {'A'}},
+    {.id = cmd::kShowSelection,
+     .menu = "View", .label = "Show &Selection", .tooltip = "Frame the selected objects",
+     .glyph = Glyph::View, .art = "S", .accelerator = "Ctrl+Home",
+     .run = &RunFocus<true>, .enabled = &HasSelection,
+     .keys = {'F'}},
+    {.id = cmd::kViewBottom,
+     .menu = "View", .label = "&Bottom", .tooltip = "Look from below",
+     .glyph = Glyph::View, .art = "Bo",
+     .button = 54, .apply = &CDrevon::ChangeView,
+     .script = "ChangeView"},
+    {.id = cmd::kViewTop,
+     .menu = "View", .label = "&Top", .tooltip = "Look from above",
+     .glyph = Glyph::View, .art = "T", .toolbar = kViewToolbar,
+     .button = 55, .apply = &CDrevon::ChangeView,
+     .script = "ChangeView"},
+    {.id = cmd::kViewLeft,
+     .menu = "View", .label = "&Left", .tooltip = "Look from the left",
+     .glyph = Glyph::View, .art = "L",
+     .button = 56, .apply = &CDrevon::ChangeView,
+     .script = "ChangeView"},
+    {.id = cmd::kViewRight,
+     .menu = "View", .label = "R&ight", .tooltip = "Look from the right",
+     .glyph = Glyph::View, .art = "R",
+     .button = 57, .apply = &CDrevon::ChangeView,
+     .script = "ChangeView"},
+    {.id = cmd::kViewBack,
+     .menu = "View", .label = "Bac&k", .tooltip = "Look from behind",
+     .glyph = Glyph::View, .art = "Ba",
+     .button = 58, .apply = &CDrevon::ChangeView,
+     .script = "ChangeView"},
+    {.id = cmd::kViewFront,
+     .menu = "View", .label = "Fr&ont", .tooltip = "Look from the front",
+     .glyph = Glyph::View, .art = "F", .toolbar = kViewToolbar,
+     .button = 59, .apply = &CDrevon::ChangeView,
+     .script = "ChangeView"},
+    {.id = cmd::kPerspective,
+     .menu = "View", .label = "P&erspective", .tooltip = "Switch between perspective and parallel projection",
+     .glyph = Glyph::Text, .art = "Pe", .toolbar = kViewToolbar, .check = true,
+     .button = 72, .states = 2, .stateKind = StateKind::Image, .apply = &CDrevon::ViewPerspective,
+     .script = "CameraMode"},
+    {.id = cmd::kDrawStyle,
+     .menu = "View", .label = "&Draw Style", .tooltip = "Cycle filled, wire frame and points",
+     .glyph = Glyph::Text, .art = "W",
+     .button = 70, .apply = &CDrevon::ToggleStyle,
+     .script = "TogleStyle"},
+    {.id = cmd::kLighting,
+     .menu = "View", .label = "Lig&hting", .tooltip = "Switch lighting on or off",
+     .glyph = Glyph::Text, .art = "Li",
+     .button = 71, .apply = &CDrevon::TogleLightModel},
+    {.id = cmd::kGrid,
+     .menu = "View", .label = "&Grid", .tooltip = "Show or hide the grid",
+     .glyph = Glyph::Text, .art = "#", .check = true,
+     .button = 74, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateGrid,
+     .script = "ToggleGrid"},
+    {.id = cmd::kAxis,
+     .menu = "View", .label = "A&xis", .tooltip = "Show or hide the axis",
+     .glyph = Glyph::Text, .art = "xyz", .check = true,
+     .button = 75, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateAxis},
+    {.id = cmd::kSceneTreePane,
+     .menu = "View", .label = "S&cene Tree", .tooltip = "Show or hide the scene tree beside the view",
+     .glyph = Glyph::Text, .accelerator = "Ctrl+T", .check = true,
+     .run = &RunToggleSceneTree, .checked = &IsSceneTreeChecked},
+    // Create
+    {.id = cmd::kSphere,
+     .menu = "Create", .label = "&Sphere", .tooltip = "Create a sphere: click, drag the radius, click",
+     .glyph = Glyph::Sphere, .toolbar = kToolsToolbar, .check = true,
+     .button = 1, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kBox,
+     .menu = "Create", .label = "&Box", .tooltip = "Create a box: drag the base, click, drag the height, click",
+     .glyph = Glyph::Box, .toolbar = kToolsToolbar, .check = true,
+     .button = 2, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kCylinder,
+     .menu = "Create", .label = "C&ylinder", .tooltip = "Create a cylinder",
+     .glyph = Glyph::Cylinder, .toolbar = kToolsToolbar, .check = true,
+     .button = 3, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kCone,
+     .menu = "Create", .label = "C&one", .tooltip = "Create a cone",
+     .glyph = Glyph::Cone, .check = true,
+     .button = 4, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kTorus,
+     .menu = "Create", .label = "&Torus", .tooltip = "Create a torus",
+     .glyph = Glyph::Text, .art = "O", .check = true,
+     .button = 10, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kPlane,
+     .menu = "Create", .label = "P&lane", .tooltip = "Create a plane",
+     .glyph = Glyph::Text, .art = "Pl", .check = true,
+     .button = 15, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kNgon,
+     .menu = "Create", .label = "&N-gon", .tooltip = "Create a regular polygon",
+     .glyph = Glyph::Text, .art = "N", .check = true,
+     .button = 5, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kStar,
+     .menu = "Create", .label = "St&ar", .tooltip = "Create a star",
+     .glyph = Glyph::Text, .art = "*", .check = true,
+     .button = 6, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kCircle,
+     .menu = "Create", .label = "&Circle", .tooltip = "Create a circle",
+     .glyph = Glyph::Text, .art = "C", .check = true,
+     .button = 7, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kArc,
+     .menu = "Create", .label = "A&rc", .tooltip = "Create an arc",
+     .glyph = Glyph::Text, .art = "(", .check = true,
+     .button = 8, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kHelix,
+     .menu = "Create", .label = "&Helix", .tooltip = "Create a helix",
+     .glyph = Glyph::Text, .art = "@", .check = true,
+     .button = 9, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kPolyline,
+     .menu = "Create", .label = "&Polyline", .tooltip = "Draw a polyline",
+     .glyph = Glyph::Curve, .toolbar = kToolsToolbar, .check = true,
+     .button = 12, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "CreatePolyline"},
+    {.id = cmd::kPolygon,
+     .menu = "Create", .label = "Poly&gon", .tooltip = "Draw a polygon",
+     .glyph = Glyph::Text, .art = "Pg", .check = true,
+     .button = 13, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kBSpline,
+     .button = 14, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kBSpline,
+     .menu = "Create", .label = "B-Spline", .tooltip = "Draw a B-spline",
+     .glyph = Glyph::Text, .art = "Bs", .check = true,
+     .button = 17, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kCubicSpline,
+     .menu = "Create", .label = "Cubic Spline", .tooltip = "Draw a cubic B-spline",
+     .glyph = Glyph::Text, .art = "Cs", .check = true,
+     .button = 18, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kBezier,
+     .menu = "Create", .label = "B&ezier", .tooltip = "Draw a Bezier curve",
+     .glyph = Glyph::Text, .art = "Bz", .check = true,
+     .button = 19, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kTorusKnot,
+     .menu = "Create", .label = "Torus &Knot", .tooltip = "Create a torus knot",
+     .glyph = Glyph::Text, .art = "Kn", .check = true,
+     .button = 11, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kGeoSphere,
+     .menu = "Create", .label = "GeoSphere", .tooltip = "Create a sphere of triangles",
+     .glyph = Glyph::Text, .art = "Gs", .check = true,
+     .button = 20, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kPrism,
+     .menu = "Create", .label = "Prism", .tooltip = "Raise a prism on a curve: click the curve, drag the height, click",
+     .glyph = Glyph::Text, .art = "Pr", .check = true,
+     .button = 21, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .script = "OnCreateTool"},
+    {.id = cmd::kFilletPolyline,
+     .menu = "Create", .label = "&Fillet Polyline", .tooltip = "Draw a polyline with rounded corners",
+     .glyph = Glyph::Text, .art = "Fp", .check = true,
+     .button = 16, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreatePolyline},
+    {.id = cmd::kEditCurve,
+     .menu = "Create", .label = "Edit Cur&ve", .tooltip = "Move, insert and delete the points of a curve",
+     .glyph = Glyph::Text, .art = "Ec",
+     .button = 119, .apply = &CDrevon::OnEditPolyline,
+     .script = "EditPolyline"},
+    {.id = cmd::kMeasureTape,
+     .menu = "Create", .label = "Measure Tape", .tooltip = "Measure a distance: click the first point, drag to the second, click",
+     .glyph = Glyph::Text, .art = "Mt", .toolbar = kToolsToolbar, .check = true,
+     .button = 76, .stateKind = StateKind::Check, .apply = &CDrevon::OnCompoundToolButton},
+    {.id = cmd::kCameraObject,
+     .menu = "Create", .label = "Camera Ob&ject", .tooltip = "Add a camera body that looks at a target it is joined to",
+     .glyph = Glyph::Text, .art = "Ca",
+     .button = CDrevon::kCameraButton, .apply = &CDrevon::OnCreateObjectButton,
+     .undoStep = true},
+    {.id = cmd::kAnnotation,
+     .menu = "Create", .label = "Annotation", .tooltip = "Tie a text label to the selected object",
+     .glyph = Glyph::Text, .art = "An",
+     .button = CDrevon::kAnnotationButton, .apply = &CDrevon::OnAnnotationButton, .update = &CDrevon::OneObjectSelected,
+     .undoStep = true},
+    {.id = cmd::kRubberLine,
+     .menu = "Create", .label = "Rubber Line", .tooltip = "Join the two selected objects by a line that follows them",
+     .glyph = Glyph::Text, .art = "Rl",
+     .button = CDrevon::kRubberLineButton, .apply = &CDrevon::OnRubberLineButton, .update = &CDrevon::TwoObjectsSelected,
+     .undoStep = true},
+    {.id = cmd::kParticleEmitter,
+     .menu = "Create", .label = "Particle Emitter", .tooltip = "Add a particle emitter",
+     .glyph = Glyph::Text, .art = "Pe",
+     .button = CDrevon::kFirstParticleButton + 0, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kParticleAttractor,
+     .menu = "Create", .label = "Particle Attractor", .tooltip = "Add an attractor of particles",
+     .glyph = Glyph::Text, .art = "Pa",
+     .button = CDrevon::kFirstParticleButton + 1, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kParticleDeflector,
+     .menu = "Create", .label = "Particle Deflector", .tooltip = "Add a deflector of particles",
+     .glyph = Glyph::Text, .art = "Pd",
+     .button = CDrevon::kFirstParticleButton + 2, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kParticlePointAttractor,
+     .menu = "Create", .label = "Particle Point Attractor", .tooltip = "Add a point attractor of particles",
+     .glyph = Glyph::Text, .art = "Pp",
+     .button = CDrevon::kFirstParticleButton + 3, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kParticleWind,
+     .menu = "Create", .label = "Particle Wind", .tooltip = "Add wind for particles",
+     .glyph = Glyph::Text, .art = "Pw",
+     .button = CDrevon::kFirstParticleButton + 4, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kParticleFriction,
+     .menu = "Create", .label = "Particle Friction", .tooltip = "Add friction for particles",
+     .glyph = Glyph::Text, .art = "Pf",
+     .button = CDrevon::kFirstParticleButton + 5, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kParticleRotation,
+     .menu = "Create", .label = "Particle Rotation", .tooltip = "Add a rotation for particles",
+     .glyph = Glyph::Text, .art = "Pr",
+     .button = CDrevon::kFirstParticleButton + 6, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kParticleDestructor,
+     .menu = "Create", .label = "Particle Destructor", .tooltip = "Add a destructor of particles",
+     .glyph = Glyph::Text, .art = "Px",
+     .button = CDrevon::kFirstParticleButton + 8, .apply = &CDrevon::OnParticlesButton,
+     .undoStep = true},
+    {.id = cmd::kUnion,
+     .menu = "Create", .label = "&Union", .tooltip = "Unite the selected objects",
+     .glyph = Glyph::Text, .art = "U",
+     .button = 109, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .undoStep = true, .script = "BooleanOperation"},
+    {.id = cmd::kIntersection,
+     .menu = "Create", .label = "&Intersection", .tooltip = "Intersect the selected objects",
+     .glyph = Glyph::Text, .art = "I",
+     .button = 110, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .undoStep = true, .script = "BooleanOperation"},
+    {.id = cmd::kDifference,
+     .menu = "Create", .label = "&Difference", .tooltip = "Subtract the later selected objects from the first",
+     .glyph = Glyph::Text, .art = "D",
+     .button = 111, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .undoStep = true, .script = "BooleanOperation"},
+    {.id = cmd::kDifferenceFromLast,
+     .menu = "Create", .label = "Difference from the Last", .tooltip = "Subtract the earlier selected objects from the last",
+     .glyph = Glyph::Text, .art = "DL",
+     .button = 112, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .undoStep = true, .script = "BooleanOperation"},
+    {.id = cmd::kMetaballBooleans,
+     .menu = "Create", .label = "&Metaball Booleans", .tooltip = "New Boolean objects blend as metaballs",
+     .glyph = Glyph::Text, .art = "Mb", .check = true,
+     .button = 120, .stateKind = StateKind::Check, .apply = &CDrevon::OnToggleMetaball},
+    {.id = cmd::kSnapToAngle,
+     .menu = "Create", .label = "Snap to Angle", .tooltip = "Snap directions of new curves to angle steps",
+     .glyph = Glyph::Text, .art = "<", .check = true,
+     .button = 121, .stateKind = StateKind::Check, .apply = &CDrevon::ToggleSnapAngle},
+    // Selection
+    {.id = cmd::kSelect,
+     .menu = "Selection", .label = "&Select", .tooltip = "Select with the mouse",
+     .glyph = Glyph::Arrow, .toolbar = kToolsToolbar,
+     .button = 40, .apply = &CDrevon::OnTransformTool,
+     .script = "Select"},
+    {.id = cmd::kSelectByFence,
+     .menu = "Selection", .label = "Select by &Fence", .tooltip = "Select the objects inside a dragged rectangle",
+     .glyph = Glyph::Fence, .toolbar = kToolsToolbar,
+     .button = 41, .apply = &CDrevon::OnTransformTool,
+     .script = "SelectByFence"},
+    {.id = cmd::kMoveTool,
+     .menu = "Selection", .label = "&Move", .tooltip = "Move the selection with arrows",
+     .glyph = Glyph::Move, .toolbar = kToolsToolbar, .check = true,
+     .button = 35, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+    {.id = cmd::kRotateTool,
+     .menu = "Selection", .label = "&Rotate", .tooltip = "Turn the selection with a trackball",
+     .glyph = Glyph::Rotate, .toolbar = kToolsToolbar, .check = true,
+     .button = 31, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+    {.id = cmd::kScaleTool,
+     .menu = "Selection", .label = "S&cale", .tooltip = "Scale the selection",
+     .glyph = Glyph::Scale, .toolbar = kToolsToolbar, .check = true,
+     .button = 36, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+    {.id = cmd::kHandleBox,
+     .menu = "Selection", .label = "&Handle Box", .tooltip = "Move and scale the selection with a handle box",
+     .glyph = Glyph::Text, .art = "H", .check = true,
+     .button = 30, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool,
+     .script = "SelectionHandlebox"},
+    {.id = cmd::kBoundingBox,
+     .menu = "Selection", .label = "&Bounding Box", .tooltip = "Show the selection's bounding box",
+     .glyph = Glyph::Text, .art = "[]", .check = true,
+     .button = 34, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+    {.id = cmd::kHighlightOnly,
+     .menu = "Selection", .label = "Highlight &Only", .tooltip = "Only highlight the selection",
+     .glyph = Glyph::Text, .art = "Hi", .check = true,
+     .button = 32, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+    {.id = cmd::kParameters,
+     .menu = "Selection", .label = "&Parameters", .tooltip = "Edit the selection's parameters with handles",
+     .glyph = Glyph::Text, .art = "Pa", .check = true,
+     .button = 37, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+    {.id = cmd::kSelectAll,
+     .menu = "Selection", .label = "Select &All", .tooltip = "Select every object",
+     .glyph = Glyph::Text, .art = "*", .accelerator = "Ctrl+A",
+     .run = &RunChangeSelection<0>},
+    {.id = cmd::kSelectNone,
+     .menu = "Selection", .label = "Select &None", .tooltip = "Deselect everything",
+     .glyph = Glyph::Text, .art = "-", .accelerator = "Ctrl+Shift+A",
+     .run = &RunChangeSelection<1>},
+    {.id = cmd::kInvertSelection,
+     .menu = "Selection", .label = "&Invert Selection", .tooltip = "Select what is not selected",
+     .glyph = Glyph::Text, .art = "~", .accelerator = "Ctrl+I",
+     .run = &RunChangeSelection<2>},
+    {.id = cmd::kNextSibling,
+     .menu = "Selection", .label = "Ne&xt Sibling", .tooltip = "Select the next object beside the selected one",
+     .glyph = Glyph::Text, .art = ">",
+     .button = 42, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .script = "Navigate"},
+    {.id = cmd::kPreviousSibling,
+     .menu = "Selection", .label = "Pre&vious Sibling", .tooltip = "Select the previous object beside the selected one",
+     .glyph = Glyph::Text, .art = "<",
+     .button = 43, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .script = "Navigate"},
+    {.id = cmd::kFirstChild,
+     .menu = "Selection", .label = "First Chil&d", .tooltip = "Select the first object inside the selected group",
+     .glyph = Glyph::Text, .art = "v",
+     .button = 44, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .script = "Navigate",
+     .keys = {SgVK::kLeft, SgVK::kDown}},
+    {.id = cmd::kParent,
+     .menu = "Selection", .label = "Par&ent", .tooltip = "Select the group holding the selected object",
+     .glyph = Glyph::Text, .art = "^",
+     .button = 45, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .script = "Navigate",
+     .keys = {SgVK::kUp, SgVK::kRight}},
+    // Modify
+    {.id = cmd::kExtrudeOrRevolve,
+     .menu = "Modify", .label = "E&xtrude or Revolve", .tooltip = "Revolve one selected profile, or extrude the first along the others",
+     .glyph = Glyph::Text, .art = "Ex",
+     .button = 113, .apply = &CDrevon::OnExtrude, .update = &CDrevon::UpdateExtrude,
+     .undoStep = true, .script = "Extrude"},
+    {.id = cmd::kRoof,
+     .menu = "Modify", .label = "&Roof", .tooltip = "Build a roof over the selected outlines",
+     .glyph = Glyph::Text, .art = "Rf",
+     .button = 114, .apply = &CDrevon::OnExtrude,
+     .undoStep = true},
+    {.id = cmd::kOffset,
+     .menu = "Modify", .label = "&Offset", .tooltip = "Draw a curve at a distance from the selected curve",
+     .glyph = Glyph::Text, .art = "Of",
+     .run = &RunExtrusion<115>, .enabled = &CanExtrude,
+     .undoStep = true},
+    {.id = cmd::kCappedExtrusion,
+     .menu = "Modify", .label = "&Capped Extrusion", .tooltip = "Extrude the selected profiles with rounded caps",
+     .glyph = Glyph::Text, .art = "Ec",
+     .run = &RunExtrusion<117>, .enabled = &CanExtrude,
+     .undoStep = true},
+    {.id = cmd::kWrapAlongCurve,
+     .menu = "Modify", .label = "&Wrap Along Curve", .tooltip = "Lay the first selected object along the curve selected second",
+     .glyph = Glyph::Text, .art = "Wr",
+     .button = 116, .apply = &CDrevon::WrapAlongSpline,
+     .undoStep = true, .script = "WrapAlongSpline"},
+    {.id = cmd::kScatter,
+     .menu = "Modify", .label = "Sc&atter", .tooltip = "Place copies of the first selected object at the points of the second",
+     .glyph = Glyph::Text, .art = "Sc",
+     .button = 118, .apply = &CDrevon::Scatter,
+     .undoStep = true, .script = "Scatter"},
+    {.id = cmd::kConform,
+     .menu = "Modify", .label = "Con&form", .tooltip = "Drape a surface over the points of the second selected object",
+     .glyph = Glyph::Text, .art = "Cf",
+     .run = &RunConform, .enabled = &HasSeveralSelected,
+     .undoStep = true},
+    {.id = cmd::kAddSmooth,
+     .menu = "Modify", .label = "Add &Smooth", .tooltip = "Smooth the selected object's mesh",
+     .glyph = Glyph::Text, .art = "Sm",
+     .run = &RunAddModifier<1>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddSimplify,
+     .menu = "Modify", .label = "Add Sim&plify", .tooltip = "Simplify the selected object's mesh",
+     .glyph = Glyph::Text, .art = "Si",
+     .run = &RunAddModifier<2>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddMelt,
+     .menu = "Modify", .label = "Add Me&lt", .tooltip = "Melt the selected object",
+     .glyph = Glyph::Text, .art = "Me",
+     .run = &RunAddModifier<3>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddWave,
+     .menu = "Modify", .label = "Add Wa&ve", .tooltip = "Ripple the selected object",
+     .glyph = Glyph::Text, .art = "Wa",
+     .run = &RunAddModifier<4>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddTwist,
+     .menu = "Modify", .label = "Add &Twist", .tooltip = "Twist the selected object",
+     .glyph = Glyph::Text, .art = "Tw",
+     .run = &RunAddModifier<5>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddBend,
+     .menu = "Modify", .label = "Add &Bend", .tooltip = "Bend the selected object",
+     .glyph = Glyph::Text, .art = "Be",
+     .run = &RunAddModifier<6>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddFreeFormBox,
+     .menu = "Modify", .label = "Add Fr&ee-Form Box", .tooltip = "Deform the selected object with a lattice",
+     .glyph = Glyph::Text, .art = "FF",
+     .run = &RunAddModifier<7>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddSlice,
+     .menu = "Modify", .label = "Add Sl&ice", .tooltip = "Cut the selected object with a plane",
+     .glyph = Glyph::Text, .art = "Sl",
+     .run = &RunAddModifier<8>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kAddTriangulate,
+     .menu = "Modify", .label = "Add Tria&ngulate", .tooltip = "Cut the selected object's faces into triangles",
+     .glyph = Glyph::Text, .art = "Tr",
+     .run = &RunAddModifier<9>, .enabled = &HasOneSelected,
+     .undoStep = true},
+    {.id = cmd::kConvertToMesh,
+     .menu = "Modify", .label = "Convert to &Mesh", .tooltip = "Add a mesh made of what the selected object shows",
+     .glyph = Glyph::Text, .art = "Ms",
+     .button = 127, .stateKind = StateKind::Check, .apply = &CDrevon::ConvertToMesh,
+     .undoStep = true},
+    {.id = cmd::kEditVertices,
+     .menu = "Modify", .label = "E&dit Vertices", .tooltip = "Select and move the vertices of the selected mesh",
+     .glyph = Glyph::Text, .art = "V", .check = true,
+     .button = 124, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject},
+    {.id = cmd::kEditEdges,
+     .menu = "Modify", .label = "Edit Ed&ges", .tooltip = "Select and move the edges of the selected mesh",
+     .glyph = Glyph::Text, .art = "E", .check = true,
+     .button = 125, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject},
+    {.id = cmd::kEditFaces,
+     .menu = "Modify", .label = "Edit Faces", .tooltip = "Select and move the faces of the selected mesh",
+     .glyph = Glyph::Text, .art = "F", .check = true,
+     .button = 126, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject},
+    {.id = cmd::kExtrudeFaces,
+     .menu = "Modify", .label = "Extrude Selected Faces", .tooltip = "Pull the selected faces out",
+     .glyph = Glyph::Text, .art = "Xf",
+     .button = 131, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject,
+     .undoStep = true},
+    {.id = cmd::kInsetFaces,
+     .menu = "Modify", .label = "Inset Selected Faces", .tooltip = "Pull the selected faces out with an inset rim",
+     .glyph = Glyph::Text, .art = "If",
+     .button = 132, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject,
+     .undoStep = true},
+    {.id = cmd::kCrease,
+     .menu = "Modify", .label = "Crease", .tooltip = "Sharpen the selected edges",
+     .glyph = Glyph::Text, .art = "Cr",
+     .button = 128, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject,
+     .undoStep = true},
+    {.id = cmd::kUncrease,
+     .menu = "Modify", .label = "Uncrease", .tooltip = "Smooth the selected edges again",
+     .glyph = Glyph::Text, .art = "Uc",
+     .button = 129, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject,
+     .undoStep = true},
+    {.id = cmd::kBridge,
+     .menu = "Modify", .label = "Bridge", .tooltip = "Join the selected sub-objects with new faces",
+     .glyph = Glyph::Text, .art = "Br",
+     .button = 130, .stateKind = StateKind::Check, .apply = &CDrevon::BridgeSubObject,
+     .undoStep = true},
+    {.id = cmd::kCreateBone,
+     .menu = "Modify", .label = "Create Bone", .tooltip = "Add a bone to the scene",
+     .glyph = Glyph::Text, .art = "Bn",
+     .run = &RunCreateBone,
+     .undoStep = true},
+    {.id = cmd::kSkinToSkeleton,
+     .menu = "Modify", .label = "S&kin to Skeleton", .tooltip = "Bind the first selected mesh to the skeleton selected second",
+     .glyph = Glyph::Text, .art = "Sk",
+     .run = &RunSkin, .enabled = &HasSeveralSelected,
+     .undoStep = true},
+    {.id = cmd::kBackToSkin,
+     .menu = "Modify", .label = "Back to Skin", .tooltip = "Put the selected skin's skeleton back in its bind pose",
+     .glyph = Glyph::Text, .art = "Bs",
+     .run = &RunBackToSkin, .enabled = &HasOneSelected,
+     .undoStep = true},
+    // Window
+    {.id = cmd::kMainToolbarShown,
+     .menu = "Window", .label = "&Main Toolbar", .tooltip = "Show or hide the file and edit toolbar",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunToggleToolbar<kMainToolbar>, .checked = &IsToolbarChecked<kMainToolbar>},
+    {.id = cmd::kToolsToolbarShown,
+     .menu = "Window", .label = "&Tools Toolbar", .tooltip = "Show or hide the creation and selection toolbar",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunToggleToolbar<kToolsToolbar>, .checked = &IsToolbarChecked<kToolsToolbar>},
+    {.id = cmd::kViewToolbarShown,
+     .menu = "Window", .label = "&View Toolbar", .tooltip = "Show or hide the view toolbar",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunToggleToolbar<kViewToolbar>, .checked = &IsToolbarChecked<kViewToolbar>},
+    {.id = cmd::kLayers,
+     .menu = "Window", .label = "&Layers...", .tooltip = "Show the layers and the objects on them",
+     .glyph = Glyph::Text, .art = "La",
+     .button = kLayersDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+    {.id = cmd::kSceneTree,
+     .menu = "Window", .label = "Scene T&ree...", .tooltip = "Show the scene as a tree",
+     .glyph = Glyph::Text, .art = "Tr",
+     .button = kSceneTreeDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog,
+     .script = "OnOpenTree"},
+    {.id = cmd::kAnimation,
+     .menu = "Window", .label = "A&nimation...", .tooltip = "Show the key-frame bar",
+     .glyph = Glyph::Text, .art = "An",
+     .button = kAnimationDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+    {.id = cmd::kDisplay,
+     .menu = "Window", .label = "&Display...", .tooltip = "Hide and unhide objects",
+     .glyph = Glyph::Text, .art = "Di",
+     .button = kDisplayDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+    {.id = cmd::kModelBuilder,
+     .menu = "Window", .label = "&Parametric Model...", .tooltip = "Build or edit a parametric model of the selection",
+     .glyph = Glyph::Text, .art = "Pm",
+     .run = &RunOpenDialog<kModelBuilderDialog>, .enabled = &CanOpenDialog<kModelBuilderDialog>},
+    {.id = cmd::kMovie,
+     .menu = "Window", .label = "Mov&ie...", .tooltip = "Record the animation as a movie",
+     .glyph = Glyph::Text, .art = "Mv",
+     .run = &RunOpenDialog<kMovieDialog>, .enabled = &CanOpenDialog<kMovieDialog>},
+    // Help
+    {.id = cmd::kAbout,
+     .menu = "Help", .label = "&About", .tooltip = "What this program is",
+     .glyph = Glyph::Art, .art = "wxART_INFORMATION",
+     .run = &RunAbout},
+    // View
+    {.id = cmd::kFullScreen,
+     .menu = "View", .label = "F&ull Screen", .tooltip = "Show the view on the whole screen; close that window to come back",
+     .glyph = Glyph::Text, .art = "[ ]",
+     .run = &RunFullScreen, .enabled = &CanGoFullScreen},
+    {.id = cmd::kLookThroughCamera,
+     .menu = "View", .label = "Look Through Selected Ca&mera", .tooltip = "Look through the camera inside the selected object",
+     .glyph = Glyph::Text, .art = "Cam",
+     .run = &RunLookThroughCamera, .enabled = &HasSelection},
+    // Selection
+    {.id = cmd::kHighlightColour,
+     .menu = "Selection", .label = "Highlight Co&lour...", .tooltip = "Choose the colour selected objects are highlighted in",
+     .glyph = Glyph::Text, .art = "Hc",
+     .run = &RunHighlightColour},
+    // Help
+    {.id = cmd::kTestPopup,
+     .menu = "Help", .label = "Test &Pop-up Menu", .tooltip = "Pop up a test menu over the view",
+     .glyph = Glyph::Text, .art = "Pm",
+     .run = &RunTestPopup, .enabled = &HasCurrentViewer},
+    {.id = cmd::kRightButtonPick,
+     .menu = "Help", .label = "&Right-Button Pick", .tooltip = "Let a right click pick what lies under the cursor",
+     .glyph = Glyph::Text, .art = "Rp",
+     .run = &RunRightButtonPick},
+    // Reached by their button only.
+    {.id = cmd::kSecondCompoundTool,
+     .button = 77, .stateKind = StateKind::Check, .apply = &CDrevon::OnCompoundToolButton},
+    {.id = cmd::kNoCommand,
+     .button = 95, .apply = &CDrevon::NullTool},
+    {.id = cmd::kUnofferedCommand,
+     .button = kUnofferedDialog},
+    // Viewer keys alone.
+    {.id = cmd::kToggleFullScreen, .run = &RunToggleFullScreen, .keys = {SgVK::kEscape, 'B'}},
+    {.id = cmd::kKeyTrackball, .run = &RunManipulator<1>, .keys = {'E'}},
+    {.id = cmd::kKeyScale, .run = &RunManipulator<6>, .keys = {'R'}},
+    {.id = cmd::kKeyMoveArrows, .run = &RunManipulator<5>, .keys = {'W'}},
+    {.id = cmd::kKeyHandleBox, .run = &RunManipulator<0>, .keys = {kKeyF5}},
+    {.id = cmd::kKeySelect, .run = &RunSelectKey, .keys = {'Q'}},
+    {.id = cmd::kTogglePanes, .run = &RunShowPanes<-1>, .keys = {'H'}},
+    {.id = cmd::kShowPanes, .run = &RunShowPanes<1>, .keys = {'S'}},
+    {.id = cmd::kKeyRotateScene, .run = &RunRotateSceneKey, .keys = {kKeyF4}},
+    {.id = cmd::kRefreshView, .run = &RunRefreshView, .keys = {kKeyF7}},
+    {.id = cmd::kEnlargeManipulator, .run = &RunRescaleManipulator<110>, .keys = {SgVK::kOemPlus}},
+    {.id = cmd::kShrinkManipulator, .run = &RunRescaleManipulator<90>, .keys = {SgVK::kOemMinus}},
+};
+
+} // namespace
+
+const char *const *GetMenus(int &count)
+{
+    count = static_cast<int>(std::size(kCommandMenus));
+    return kCommandMenus;
+}
+
+const CommandRecord *GetCommands(int &count)
+{
+    count = static_cast<int>(std::size(kCommandRecords));
+    return kCommandRecords;
+}
+
+const CommandRecord *FindCommand(int id)
+{
+    const CommandRecord *found = nullptr;
+    for (const CommandRecord &record : kCommandRecords)
+        if (record.id == id)
+            found = &record;
+    return found;
+}
+
+bool RunCommand(int id, CDrevon &facade, CommandWindow &window)
+{
+    const CommandRecord *record = FindCommand(id);
+    // However many objects it touches, the command is one step to undo.
+    std::optional<SgKeyPoint> step;
+    if (record && record->undoStep)
+        step.emplace(facade.GetDocument());
+    if (record && record->run)
+        return record->run(facade, window);
+    // Facade ids, and ids a host registered with the facade itself.
+    return !IsWindowCommand(id) && facade.ApplyButton(id);
+}
+
+bool IsCommandEnabled(int id, CDrevon &facade)
+{
+    const CommandRecord *record = FindCommand(id);
+    if (record && record->run)
+        return !record->enabled || record->enabled(facade);
+    return !IsWindowCommand(id) && facade.ApplyUpdate(id);
+}
+
+bool IsCommandChecked(int id, CDrevon &facade, const CommandWindow &window)
+{
+    const CommandRecord *record = FindCommand(id);
+    if (record && record->run)
+        return record->checked && record->checked(facade, window);
+    const int button = facade.GetButtonIndex(id);
+    return button >= 0 && facade.GetButtonState(button) != 0;
+}
+
+std::vector<int> MenuKeys()
+{
+    // The engine's key codes of the plain keys an accelerator may name.
+    static constexpr struct {
+        const char *name;
+        int key;
+    } kNamed[] = {{"Delete", 46}, {"Home", 36}, {"End", 35}, {"Insert", 45}, {"Space", 32}, {"Escape", 27}};
+    std::vector<int> keys;
+    for (const CommandRecord &record : kCommandRecords) {
+        if (!record.accelerator || !record.menu)
+            continue;
+        const std::string accelerator = record.accelerator;
+        if (accelerator.find('+') != std::string::npos)
+            continue;
+        int key = 0;
+        for (const auto &named : kNamed)
+            if (accelerator == named.name)
+                key = named.key;
+        if (accelerator.size() == 1 && std::isalnum(static_cast<unsigned char>(accelerator[0])))
+            key = std::toupper(static_cast<unsigned char>(accelerator[0]));
+        if (accelerator.size() >= 2 && accelerator[0] == 'F' && std::isdigit(static_cast<unsigned char>(accelerator[1])))
+            key = 111 + std::atoi(accelerator.c_str() + 1);
+        if (key != 0)
+            keys.push_back(key);
+    }
+    return keys;
+}
+
+bool RunKeyCommand(int key, CDrevon &facade)
+{
+    if (key == 0)
+        return false;
+    for (const CommandRecord &record : kCommandRecords) {
+        if (record.keys[0] != key && record.keys[1] != key)
+            continue;
+        std::optional<SgKeyPoint> step;
+        if (record.undoStep)
+            step.emplace(facade.GetDocument());
+        if (record.run) {
+            KeyCommandWindow noWindow;
+            record.run(facade, noWindow);
+        } else if (record.apply) {
+            // Straight to the operation: a facade without a host's table
+            // still has its keys.
+            (facade.*record.apply)(record.button);
+        }
+        return true;
+    }
+    return false;
+}
+
+int CreationCommand(const std::string &kind)
+{
+    if (kind == "sphere")
+        return cmd::kSphere;
+    if (kind == "box")
+        return cmd::kBox;
+    if (kind == "cylinder")
+        return cmd::kCylinder;
+    return 0;
+}
+
+} // namespace drevon
