@@ -88,7 +88,7 @@ private:
 //
 //   auto *red = new SgWxNumberBox(dialog, kIdRedEdit, 0, 255, 1, 0);
 //   red->Bind(wxEVT_SPINCTRL, ...);   // red->GetValue() is the number taken
-class SgWxNumberBox : public wxControl {
+class PLATFORMWX_API SgWxNumberBox : public wxControl {
 public:
     // `digits` 0 makes an integer box.
     SgWxNumberBox(wxWindow *parent, wxWindowID id, double minimum, double maximum, double increment, int digits);
