@@ -13,7 +13,7 @@
 #include <wx/init.h>
 #include <wx/sizer.h>
 
-#include "control/HostCommandTable.h"
+#include "facade/CommandRecord.h"
 #include "control/wx/FennixCtrl.h"
 #include "engine/SgNodara.h"
 #include "facade/CDrevon.h"
@@ -73,7 +73,7 @@ int main(int argc, char **argv)
         const std::int64_t b = MakeSphere(*ctrls[1], 3);
         std::printf("handles=%d\n", a > 0 && b > 0 ? 1 : 0);
         // The first control's creation tool stays on when the frame closes.
-        modeller::RunCommand(modeller::CreationCommand("sphere"), *ctrls[0]->GetFacade(), *ctrls[0]);
+        drevon::RunCommand(drevon::CreationCommand("sphere"), *ctrls[0]->GetFacade(), *ctrls[0]);
         // Handles cross no control: B refuses A's, in either place.
         const fennix::DispResult crossed = ctrls[1]->Control().Call(
             "InsertNode", {DispValue::Int(0), DispValue::Int(a), DispValue::Int(0), DispValue::Int(0)});
