@@ -1,7 +1,5 @@
 #include "engine/actions/SgBoundingBoxAction.h"
 
-#include "engine/core/SgGizmoGroup.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -132,9 +130,9 @@ void SgBoundingBoxAction::InitClass()
     SetVisitor(table, SgPointSet::ClassID(), VisitPointSet);
     SetVisitor(table, SgIndexedFaceSet::ClassID(), VisitIndexedFaceSet);
     SetVisitor(table, SgFaceSet::ClassID(), VisitFaceSet);
-    // Manipulators, gizmos, axes and tools hung into objects are drawn at a
-    // size that follows the view: they are no part of the object's extent.
-    SetVisitor(table, SgGizmoGroup::ClassID(), VisitNothing);
+    // Manipulators, axes and tools hung into objects are drawn at a size
+    // that follows the view: they are no part of the object's extent. (A
+    // modifier's gizmo group is: it is the box the modifier deforms within.)
     for (const char *name : {"SgManipulator", "SgAxis", "SgEventHandler"})
         SetVisitorByName(table, name, VisitNothing);
     BuildVisitorsMap_(s_iClassID);

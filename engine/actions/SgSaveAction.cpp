@@ -87,12 +87,7 @@ bool SharedInText(SgNode *node)
     if (fathers.size() < 2)
         return false;
     int written = 0;
-    SgDocument *document = node->GetDocument();
     for (SgNode *father : fathers) {
-        // A father that left the node's document (a group only an undo
-        // record or a closed dialog still holds) is no part of the scene.
-        if (document && father->GetDocument() != document)
-            continue;
         const bool left = father->GetClassID() == SgGizmoGroup::ClassID() ? node != GizmoGroupModifier(father)
                                                                             : IsGizmoGeometry(father);
         if (!left && ++written > 1)
