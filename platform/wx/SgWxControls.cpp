@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
@@ -49,7 +50,11 @@ void CNumEdit::OnKeyUp(wxKeyEvent &event)
 
 void CNumEdit::OnKillFocus(wxFocusEvent &event)
 {
-    if (m_pSpin)
+    // A window that is closing takes the focus from its boxes: nothing is
+    // committed then (a refusal would ask the user inside the closing).
+    wxWindow *top = wxGetTopLevelParent(this);
+    const bool closing = IsBeingDeleted() || (top && top->IsBeingDeleted()) || (wxTheApp && top && wxTheApp->IsScheduledForDestruction(top));
+    if (m_pSpin && !closing)
         m_pSpin->Commit();
     event.Skip();
 }
