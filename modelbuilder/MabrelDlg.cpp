@@ -132,12 +132,9 @@ void MabrelDlg::OnInitDialog()
         SgKeyPoint keyPoint(document);
         if (parent) {
             SgRef<SgNode> held = object; // the move leaves no moment without a holder
-            // The model joins the scene first, so that taking the object in
-            // is recorded too: undone, the model lets go of it again and the
-            // object has its scene father alone, as before.
-            parent->AddChild(m_pModel.get());
             m_pModel->AddChild(object);
             parent->DeleteChild(object);
+            parent->AddChild(m_pModel.get());
         } else if (document && document->GetRoot()) {
             if (object)
                 SgDiagWarning("Mabrel", "the selected object has no father on its path; a new empty model is made");
