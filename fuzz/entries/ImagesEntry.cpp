@@ -16,7 +16,9 @@ int Images(const uint8_t *data, size_t size)
         FILE *file = std::fopen(name, "wb");
         if (!file)
             return 0;
-        std::fwrite(data, 1, size, file);
+        // An empty input comes as a null pointer.
+        if (size > 0)
+            std::fwrite(data, 1, size, file);
         std::fclose(file);
         int width = 0, height = 0;
         ImageFree(ImageRead(name, &width, &height, 0));
