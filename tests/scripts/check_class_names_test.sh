@@ -7,29 +7,8 @@
 # and when an export macro stands before the name.
 set -u
 check="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passed=0
-
-plant() { # file line
-    mkdir -p "$work/tree/$(dirname "$1")"
-    printf '%s\n' "$2" >> "$work/tree/$1"
-}
-expect() { # name status pattern
-    local out status
-    out=$("$check" "$work/tree" 2>&1); status=$?
-    if [ "$status" -ne "$2" ] || ! grep -q -- "$3" <<<"$out"; then
-        echo "FAIL $1: status $status, output:"; echo "$out"; failures=$((failures + 1))
-    else
-        echo "ok   $1"; passed=$((passed + 1))
-    fi
-}
-offence() { # name file line pattern
-    plant "$2" "$3"
-    expect "$1" 1 "$4"
-    rm "$work/tree/$2"
-}
+source "$(dirname "$0")/check_test_common.sh"
+run_check() { "$check" "$work/tree"; }
 
 plant engine/render/SgPainter.h 'class SgPainter { public: virtual ~SgPainter() = default; virtual int Paint() { return 20; } };'
 plant engine/core/NodaraExport.h '#define NODARA_API __attribute__((visibility("default")))'
@@ -55,5 +34,4 @@ offence "a struct in a library's namespace defined twice fails" solids/GmShell.h
 offence "a test's class that takes a library's name fails" tests/engine/render/SgPainterTest.cpp \
     'class SgPainter { public: int Paint() { return 0; } };' "SgPainter: defined in engine/render/SgPainter.h:1, tests/"
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -5,29 +5,8 @@
 # use the streams.
 set -u
 check="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passed=0
-
-plant() { # file line
-    mkdir -p "$work/tree/$(dirname "$1")"
-    printf '%s\n' "$2" >> "$work/tree/$1"
-}
-expect() { # name status pattern
-    local out status
-    out=$("$check" --root "$work/tree" 2>&1); status=$?
-    if [ "$status" -ne "$2" ] || ! grep -q -- "$3" <<<"$out"; then
-        echo "FAIL $1: status $status, output:"; echo "$out"; failures=$((failures + 1))
-    else
-        echo "ok   $1"; passed=$((passed + 1))
-    fi
-}
-offence() { # name file line
-    plant "$2" "$3"
-    expect "$1" 1 "$2:1: "
-    rm "$work/tree/$2"
-}
+source "$(dirname "$0")/check_test_common.sh"
+run_check() { "$check" --root "$work/tree"; }
 
 plant engine/core/SgGroup.cpp '    SgDiagError("SceneGraph", "%s: no child node given", operation);'
 plant engine/core/SgGroup.cpp '    // Used to be std::fprintf(stderr, ...) and std::cerr << ...'
@@ -48,5 +27,4 @@ offence "standard error under another name fails" engine/actions/SgSaveAction.cp
 offence "write on descriptor 2 fails" utilities/StringUtil.cpp '    ::write(2, text, n);'
 offence "write on the standard output descriptor fails" solids/GmKernel.cpp '    write(STDOUT_FILENO, text, n);'
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -7,29 +7,8 @@
 # lower layer's header that declares a class of a higher one.
 set -u
 check="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passed=0
-
-plant() { # file line
-    mkdir -p "$work/tree/$(dirname "$1")"
-    printf '%s\n' "$2" >> "$work/tree/$1"
-}
-expect() { # name status pattern
-    local out status
-    out=$("$check" --root "$work/tree" 2>&1); status=$?
-    if [ "$status" -ne "$2" ] || ! grep -q -- "$3" <<<"$out"; then
-        echo "FAIL $1: status $status, output:"; echo "$out"; failures=$((failures + 1))
-    else
-        echo "ok   $1"; passed=$((passed + 1))
-    fi
-}
-offence() { # name file line pattern
-    plant "$2" "$3"
-    expect "$1" 1 "$4"
-    rm "$work/tree/$2"
-}
+source "$(dirname "$0")/check_test_common.sh"
+run_check() { "$check" --root "$work/tree"; }
 
 plant utilities/math/Vec3.h '#pragma once'
 plant engine/core/SgNode.h '#include "utilities/math/Vec3.h"'
@@ -127,5 +106,4 @@ offence "a lower header declaring a higher layer's class fails" engine/core/SgSh
 offence "a declaration inside a namespace fails too" facade/SgCommands.h 'namespace fennix { class FennixControl; }' \
     "facade/SgCommands.h:1: facade declares FennixControl, a class of the higher layer control"
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

@@ -4,22 +4,11 @@
 # an inline function that both carry is no offence.
 set -u
 check="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
+source "$(dirname "$0")/check_test_common.sh"
+run_check() { "$check" "$work/lib"; }
 build() { # library source
     printf '%s\n' "$2" > "$work/$1.cpp"
     c++ -shared -fPIC -o "$work/lib/$1.so" "$work/$1.cpp"
-}
-expect() { # name status pattern
-    local out status
-    out=$("$check" "$work/lib" 2>&1); status=$?
-    if [ "$status" -ne "$2" ] || ! grep -q -- "$3" <<<"$out"; then
-        echo "FAIL $1: status $status, output:"; echo "$out"; failures=$((failures + 1))
-    else
-        echo "ok   $1"
-    fi
 }
 
 mkdir -p "$work/lib"
@@ -31,5 +20,4 @@ build libC 'struct Spline { int Evaluate(); }; int Spline::Evaluate() { return 4
 build libD 'struct Spline { int Evaluate(); double d; }; int Spline::Evaluate() { return 5; }'
 expect "one class in two libraries fails" 1 "Spline::Evaluate(): defined by libC.so, libD.so"
 
-echo "$((2 - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
