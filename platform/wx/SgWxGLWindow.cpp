@@ -380,7 +380,16 @@ void SgWxGLWindow::OnMouse(wxMouseEvent &event)
                                    m_heldButtons,
              point);
     }
-    m_heldButtons = wParam & (SgWM::kLeftButtonBit | SgWM::kRightButtonBit | SgWM::kMiddleButtonBit);
+    const std::uintptr_t held = wParam & (SgWM::kLeftButtonBit | SgWM::kRightButtonBit | SgWM::kMiddleButtonBit);
+    if (message == SgWM::kMouseMove && (m_heldButtons & ~held) != 0) {
+        // A button went up where this window could not see it (hidden
+        // between press and release, with no capture-lost notice): the drag
+        // it began ends here, where it was last seen, as its release would.
+        ReleaseHeldButtons(m_heldButtons & ~held);
+        if (m_bDestroyed)
+            return;
+    }
+    m_heldButtons = held;
     m_lastPoint = point;
     if (message == SgWM::kMouseWheel) {
         // Whole notches of 120, whatever the device reports per notch.
@@ -427,9 +436,9 @@ void SgWxGLWindow::OnFocus(wxFocusEvent &event)
     event.Skip();
 }
 
-void SgWxGLWindow::ReleaseHeldButtons()
+void SgWxGLWindow::ReleaseHeldButtons(std::uintptr_t buttons)
 {
-    // A release for each button the last mouse message had down, where the
+    // A release for each of `buttons` the last mouse message had down, where the
     // mouse was last seen: whatever that press began ends as if the user had
     // let go.
     static constexpr struct {
@@ -439,7 +448,7 @@ void SgWxGLWindow::ReleaseHeldButtons()
                      {SgWM::kMiddleButtonBit, SgWM::kMButtonUp},
                      {SgWM::kRightButtonBit, SgWM::kRButtonUp}};
     for (const auto &release : kReleases) {
-        if (m_bDestroyed || !(m_heldButtons & release.bit))
+        if (m_bDestroyed || !(m_heldButtons & buttons & release.bit))
             continue;
         m_heldButtons &= ~release.bit;
         Send(release.message, m_heldButtons, m_lastPoint);

@@ -69,7 +69,7 @@ private:
     void OnActivate(wxActivateEvent &event);
     void OnWindowDestroy(wxWindowDestroyEvent &event);
     void OnTimerTick(std::uintptr_t id);
-    void ReleaseHeldButtons();
+    void ReleaseHeldButtons(std::uintptr_t buttons = ~std::uintptr_t{0});
 
     std::unique_ptr<Context> m_context;
     std::map<std::uintptr_t, std::unique_ptr<Timer>> m_timers;

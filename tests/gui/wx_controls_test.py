@@ -25,6 +25,8 @@ def main():
                 "dialog-round0": "1 shown=0", "dialog-round1": "2 shown=0",
                 # ',' and '.' as the engine's comma and period keys.
                 "keys": "188,190",
+                # A release never seen: the next plain move ends the drag.
+                "lost-release": "down+L,move+L,up,move",
                 # The colour button: its background inside, its raised
                 # frame's light outer ring (63 - 64 mod 256) at the corner.
                 "colour-clicks": "1",

@@ -44,6 +44,37 @@ public:
     std::vector<int> keys;
 };
 
+// Notes the mouse messages the canvas hands to the engine, with the buttons
+// each one has down ("down+L", "move+L", "up", "move").
+class MouseRecorder : public SgPlatformWindow::Listener {
+public:
+    int OnWindowMessage(SgPlatformWindow *, unsigned message, std::uintptr_t wParam, std::intptr_t) override
+    {
+        const char *name = message == SgWM::kLButtonDown ? "down"
+                           : message == SgWM::kLButtonUp ? "up"
+                           : message == SgWM::kMouseMove ? "move"
+                                                         : nullptr;
+        if (name) {
+            seen += (seen.empty() ? "" : ",") + std::string(name);
+            if (wParam & SgWM::kLeftButtonBit)
+                seen += "+L";
+        }
+        return 0;
+    }
+    std::string seen;
+};
+
+// A mouse event as the toolkit delivers it to the canvas.
+void SendMouse(wxWindow *window, wxEventType type, int x, bool leftDown)
+{
+    wxMouseEvent event(type);
+    event.SetEventObject(window);
+    event.SetId(window->GetId());
+    event.SetPosition(wxPoint(x, 10));
+    event.SetLeftDown(leftDown);
+    window->GetEventHandler()->ProcessEvent(event);
+}
+
 int s_closeReports = 0;
 void CountClose(void *, void *) { ++s_closeReports; }
 
@@ -183,6 +214,16 @@ private:
             for (int key : recorder.keys)
                 seen += (seen.empty() ? "" : ",") + std::to_string(key);
             std::printf("keys=%s\n", seen.c_str());
+
+            // A release the canvas never saw (the window hidden between press
+            // and release, no capture-lost notice): the next move, with no
+            // button down, ends the drag first as the release would have.
+            MouseRecorder mouse;
+            canvas->SetListener(&mouse);
+            SendMouse(canvas, wxEVT_LEFT_DOWN, 10, true);
+            SendMouse(canvas, wxEVT_MOTION, 20, true);
+            SendMouse(canvas, wxEVT_MOTION, 30, false);
+            std::printf("lost-release=%s\n", mouse.seen.c_str());
             canvas->SetListener(nullptr);
         } else {
             std::printf("keys=no GL visual\n");
