@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "engine/core/SgPath.h"
+#include "engine/core/SgPathList.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgEventHandler.h"
@@ -26,6 +29,7 @@
 #include "facade/CDrevonTape.h"
 #include "facade/FieldEditing.h"
 #include "facade/StlReader.h"
+#include "solids/SgExportStlAction.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
 #include "platform/window/SgWindowFactory.h"
@@ -49,8 +53,11 @@ bool EqualsNoCase(const char *a, const char *b)
     return *a == *b;
 }
 
-// The scene reader for "kvrx" files that a scene names as external geometry:
-// the file read into a group of its own.
+// The scene reader for "kvrx" files that a scene names as external geometry.
+// The node takes one shape, so the file's shapes become one face set in the
+// file's own coordinates: the triangles the STL export writes (every shape
+// kind, transforms and modifiers applied) read back through the STL reader,
+// by way of a private temporary file.
 SgNode *ReadExternalScene(const char *path, SgDocument *document, double)
 {
     if (!document || !path)
@@ -59,7 +66,25 @@ SgNode *ReadExternalScene(const char *path, SgDocument *document, double)
     const int result = document->ReadFile(path, false, group.get());
     if (result != -1 && result != -4)
         return nullptr;
-    return group.release();
+    std::string folder = (std::filesystem::temp_directory_path() / "fennix-part-XXXXXX").string();
+    if (!::mkdtemp(folder.data())) {
+        SgDiagError("ExternalFile", "%s: no temporary folder for its triangles", path);
+        return nullptr;
+    }
+    const std::string triangles = folder + "/part.stl";
+    SgNode *mesh = nullptr;
+    std::string error;
+    std::error_code ignored;
+    SgPathList paths;
+    paths.Add(SgPath(*group));
+    if (!SgExportStlAction::ExportPaths(triangles, paths, &error))
+        SgDiagError("ExternalFile", "%s: its shapes could not be taken: %s", path, error.c_str());
+    else if (std::filesystem::file_size(triangles, ignored) <= SgExportStlAction::kHeadSize + 4)
+        SgDiagWarning("ExternalFile", "%s holds no shapes", path); // a head and a count of none
+    else
+        mesh = ReadStlFile(triangles.c_str(), 0.0);
+    std::filesystem::remove_all(folder, ignored);
+    return mesh;
 }
 
 SgNode *ReadExternalStl(const char *path, SgDocument *, double tolerance)

@@ -14,6 +14,7 @@
 // that fails (bad element, missing "]", unclosed quote) leaves the field as it
 // was and the stream in its error state.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <istream>
 #include <iterator>
@@ -121,8 +122,17 @@ public:
         return m_values;
     }
     const Array &GetValues() const { return m_values; }
-    // The storage the field's own module exposes through its output.
-    Array *GetValueArray() { return &m_values; }
+    // The storage the field's own module exposes through its output. Handing
+    // it out counts as an edit: the holder may write through it.
+    Array *GetValueArray()
+    {
+        ++m_edits;
+        return &m_values;
+    }
+    // Grows with every change of the elements, by whatever path (recorded,
+    // quiet, module output, resize): an index built over the elements is
+    // current while this number stays what it was when the index was built.
+    std::uint64_t GetEditCount() const { return m_edits; }
 
     // First index holding an equal element; -1 when none.
     int FindElement(const T &value) const
@@ -520,6 +530,7 @@ private:
 
     void PushBack(const T &value)
     {
+        ++m_edits;
         if constexpr (kHoldsNodes) {
             T keep = value; // may be an element of this array
             m_values.emplace_back();
@@ -530,6 +541,7 @@ private:
     }
     void PushBack(T &&value)
     {
+        ++m_edits;
         if constexpr (kHoldsNodes)
             PushBack(static_cast<const T &>(value));
         else
@@ -538,6 +550,7 @@ private:
     // The `count` elements at `first` give way to `values`.
     void Replace(int first, int count, Array &&values)
     {
+        ++m_edits;
         const int given = static_cast<int>(values.size());
         const int same = std::min(count, given);
         // Stored in place where one element replaces another: setting one
@@ -569,6 +582,7 @@ private:
     }
     void Erase(int first, int count)
     {
+        ++m_edits;
         for (int i = first; i < first + count; ++i)
             SgFieldValue::Detach(m_values[i], GetContainer());
         m_values.erase(m_values.begin() + first, m_values.begin() + first + count);
@@ -585,6 +599,7 @@ private:
         if (size > kMaxCount)
             throw SgInvalidArgument("array size " + std::to_string(size) + " is past the largest array (" +
                                     std::to_string(kMaxCount) + " elements)");
+        ++m_edits;
         if (size < GetCount())
             Truncate(size);
         else
@@ -593,6 +608,7 @@ private:
     // Replaces every element by `values`, which is not part of this array.
     void Adopt(Array &&values)
     {
+        ++m_edits;
         Truncate(0);
         if constexpr (kHoldsNodes) {
             m_values.reserve(values.size());
@@ -764,6 +780,7 @@ private:
 
     Array m_values;
     std::unique_ptr<Array> m_pSnapshot;
+    std::uint64_t m_edits = 0;
     static inline int s_iClassID = 0;
 };
 

@@ -15,16 +15,18 @@ import shutil
 import struct
 import subprocess
 import sys
-import time
 import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
 from fennix_window_test import (  # noqa: E402
-    Screen, copy_scene, fail, settle, start_xvfb, stop)
+    Screen, copy_scene, fail, settle, start_xvfb, stop, wait_until)
 
 # Mean absolute difference per colour channel, in levels of 255, above which
 # a picture counts as stale.
 MEAN_TOLERANCE = 12.0
+
+# The size of the test's X screen (fennix_window_test.start_xvfb).
+SCREEN = (1024, 768)
 
 PICTURES = ("sample_render.png", "modeller_window.png", "material_dialog.png", "layers_dialog.png")
 
@@ -98,34 +100,59 @@ def own_windows(screen, program):
 
 
 def open_dialog(screen, program, window, *menu_keys):
-    """Opens a dialog through the menu with the keyboard: its window, once
-    it is shown and has drawn itself (no longer mostly black)."""
+    """Opens a dialog through the menu with the keyboard and places it in the
+    screen's bottom right corner: its window and box, once it has drawn
+    itself.
+
+    Without a window manager a dialog that opens over the GL canvas stays
+    unpainted (black) until something changes its place or size: its first
+    picture is never put on the screen. Placing it, as a user would, makes it
+    draw; the test then waits for that picture (no longer one flat colour),
+    not for a time."""
     before = own_windows(screen, program)
     screen.run("xdotool", "windowfocus", "--sync", window, check=False)
     for key in menu_keys:
         screen.run("xdotool", "key", "--clearmodifiers", key, check=False)
-    deadline = time.time() + 60
-    while time.time() < deadline:
+
+    def shown():
         fresh = sorted(own_windows(screen, program) - before - {window})
         if fresh:
             box = screen.geometry(fresh[0])
-            if box[2] > 50 and box[3] > 50 and black_share(screen, box) < 0.5:
+            if box[2] > 50 and box[3] > 50:
                 return fresh[0], box
-        time.sleep(0.2)
-    fail("%s opened no dialog" % " ".join(menu_keys))
+        return None
+    found = wait_until(shown, seconds=60, every=0.2)
+    if not found:
+        fail("%s opened no dialog" % " ".join(menu_keys))
+    dialog, box = found
+    screen.run("xdotool", "windowmove", "--sync", dialog, str(SCREEN[0] - box[2]), str(SCREEN[1] - box[3]))
+    placed = screen.geometry(dialog)
+    if not wait_until(lambda: not uniform(screen, placed), seconds=60, every=0.2):
+        fail("the dialog %s opened by %s never drew itself" % (dialog, " ".join(menu_keys)))
+    return dialog, placed
 
 
-def black_share(screen, box):
+def close_dialog(screen, program, dialog):
+    """Esc to the dialog (its Cancel); waits until its window is gone."""
+    screen.run("xdotool", "windowfocus", "--sync", dialog, check=False)
+    screen.run("xdotool", "key", "--window", dialog, "Escape", check=False)
+    if not wait_until(lambda: dialog not in own_windows(screen, program), seconds=60, every=0.2):
+        fail("the dialog %s did not close on Esc" % dialog)
+
+
+def uniform(screen, box):
+    """Whether nearly all of the box is one colour (a window not drawn yet)."""
     image = screen.shot()
     x0, y0, width, height = box
-    samples = [(x0 + width * i // 16, y0 + height * j // 16) for i in range(1, 16) for j in range(1, 16)]
-    return sum(1 for x, y in samples if max(image.pixel(x, y)) < 8) / float(len(samples))
+    samples = [image.pixel(x0 + width * i // 16, y0 + height * j // 16) for i in range(1, 16) for j in range(1, 16)]
+    most = max(samples.count(colour) for colour in set(samples))
+    return most > 0.97 * len(samples)
 
 
 def union(a, b):
     left, top = min(a[0], b[0]), min(a[1], b[1])
     right, bottom = max(a[0] + a[2], b[0] + b[2]), max(a[1] + a[3], b[1] + b[3])
-    return left, top, min(right, 1024) - left, min(bottom, 768) - top
+    return left, top, min(right, SCREEN[0]) - left, min(bottom, SCREEN[1]) - top
 
 
 def main():
@@ -159,6 +186,9 @@ def main():
         whole = union(box, dialog_box)
         settle(screen, whole, previous=True)
         shoot(screen, whole, os.path.join(out, "material_dialog.png"))
+        # One dialog at a time: a dialog placed over another one stayed
+        # unpainted.
+        close_dialog(screen, program, dialog)
         layers, layers_box = open_dialog(screen, program, window, "alt+w", "l")
         whole = union(box, layers_box)
         settle(screen, whole, previous=True)

@@ -18,9 +18,23 @@ void SgLayers::DoAction(SgAction *action)
         LayerFlagsElement::Set(action->GetState(), this, &m_flags);
 }
 
+void SgLayers::IndexNames() const
+{
+    if (m_indexedEdits == m_names.GetEditCount())
+        return;
+    m_index.clear();
+    const auto &names = m_names.GetValues();
+    for (size_t i = 0; i < names.size(); ++i)
+        m_index.emplace(names[i], int(i)); // the first of equal names stays
+    m_namesRead += names.size();
+    m_indexedEdits = m_names.GetEditCount();
+}
+
 int SgLayers::FindLayer(const std::string &name) const
 {
-    return m_names.FindElement(name);
+    IndexNames();
+    const auto found = m_index.find(name);
+    return found == m_index.end() ? -1 : found->second;
 }
 
 int SgLayers::AddLayer(const std::string &name)
@@ -28,7 +42,14 @@ int SgLayers::AddLayer(const std::string &name)
     const int existing = FindLayer(name);
     if (existing >= 0)
         return existing;
+    const std::uint64_t edits = m_names.GetEditCount();
     const int index = m_names.AddVal(name);
+    // The append alone keeps the index current by one entry; anything else
+    // done meanwhile (a listener editing the names) has it built again.
+    if (m_names.GetEditCount() == edits + 1 && index == GetLayerCount() - 1) {
+        m_index.emplace(name, index);
+        m_indexedEdits = m_names.GetEditCount();
+    }
     // Stored by index: a table read from a file may carry fewer flags than
     // names, and the new layer's flags must still land at its own index.
     m_flags.SetValue(index, 0);

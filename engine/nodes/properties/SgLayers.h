@@ -4,7 +4,10 @@
 // the flags into the state, so that objects on a hidden layer are neither
 // drawn nor picked. Every change goes through the two fields, so it is
 // undoable and saved with the scene.
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "engine/core/SgNode.h"
 #include "engine/core/SgVecField.h"
@@ -23,8 +26,14 @@ class SgLayers : public SgNode {
     bool IsPropertyNode() const override { return true; }
 
     int GetLayerCount() const { return m_names.GetCount(); }
-    // The index of the layer of exactly that name (case counts), -1 when none.
+    // The index of the first layer of exactly that name (case counts), -1
+    // when none. Answered from an index of the names, kept current by the
+    // names field's edit count (the field changes through paths that send no
+    // notice: file reading, undo, quiet and module edits).
     int FindLayer(const std::string &name) const;
+    // How many names the lookups have read so far (index builds included):
+    // the work adding layers costs, which stays linear in the layers added.
+    std::size_t GetNamesRead() const { return m_namesRead; }
     // The index of the layer of that name; a new name is appended with flags 0.
     int AddLayer(const std::string &name);
     // Removes the name and the flags of one layer; false when out of range.
@@ -46,4 +55,13 @@ class SgLayers : public SgNode {
 
 protected:
     ~SgLayers() override = default;
+
+private:
+    // Brings the index up to the names as they stand.
+    void IndexNames() const;
+
+    mutable std::unordered_map<std::string, int> m_index;
+    // The names field's edit count the index matches.
+    mutable std::uint64_t m_indexedEdits = ~std::uint64_t(0);
+    mutable std::size_t m_namesRead = 0;
 };

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/engine/nodes/properties/PropertyStateAction.h"
 #include "engine/core/SgRef.h"
@@ -106,6 +108,53 @@ TEST_F(SgLayersTest, LayerEditsAreUndoable)
     EXPECT_GE(afterAdd, 1u) << "adding a layer left no undo record";
     m_layers->SetLayerHidden(1, true);
     EXPECT_EQ(document.m_records.size(), afterAdd + 1) << "hiding a layer must be one undo record";
+}
+
+// Many layers are added one at a time by scripts and files: the name lookup
+// each add makes must not read every earlier name again.
+TEST_F(SgLayersTest, AddingManyLayersReadsEachNameAFewTimesOnly)
+{
+    constexpr int kLayers = 4000;
+    for (int i = 1; i <= kLayers; ++i)
+        ASSERT_EQ(m_layers->AddLayer("L" + std::to_string(i)), i);
+    EXPECT_EQ(m_layers->AddLayer("L17"), 17);
+    EXPECT_EQ(m_layers->FindLayer("L4000"), kLayers);
+    EXPECT_LE(m_layers->GetNamesRead(), size_t(4 * kLayers)) << "adding layers reads the names again per add";
+}
+
+// The names change through paths that send no notice; the lookup answers
+// for the names as they stand after each of them, as a scan would.
+TEST_F(SgLayersTest, TheLookupFollowsEveryWayTheNamesChange)
+{
+    struct Case {
+        const char *what;
+        std::function<void(SgVFStr &)> edit;
+    };
+    const std::string three[] = {"Layer0", "Cellar", "Walls"};
+    const std::vector<Case> cases = {
+        {"appended without a notice", [](SgVFStr &names) { names.AddVal1("Cellar"); }},
+        {"cut short without a notice", [](SgVFStr &names) { names.SetSize(1); }},
+        {"written through the module's storage", [](SgVFStr &names) { (*names.GetValueArray())[1] = "Cellar"; }},
+        {"stored quietly", [](SgVFStr &names) {
+             const std::string cellar = "Cellar";
+             names.SetValuePtr(&cellar, 2, false, true);
+         }},
+        {"replaced whole", [&three](SgVFStr &names) { names.SetVals(3, three); }},
+        {"an element deleted", [](SgVFStr &names) { names.Delete(1); }},
+        {"an element inserted", [](SgVFStr &names) { names.InsertVal(1, "Cellar"); }},
+    };
+    for (const Case &c : cases) {
+        SgRef<SgLayers> layers = new SgLayers;
+        layers->AddLayer("Walls");
+        layers->AddLayer("Roof");
+        ASSERT_EQ(layers->FindLayer("Roof"), 2);
+        c.edit(layers->m_names);
+        for (const char *name : {"Layer0", "Walls", "Roof", "Cellar", "Attic"})
+            EXPECT_EQ(layers->FindLayer(name), layers->m_names.FindElement(name)) << c.what << ": " << name;
+        const int added = layers->AddLayer("Attic");
+        EXPECT_EQ(added, layers->GetLayerCount() - 1) << c.what;
+        EXPECT_EQ(layers->FindLayer("Attic"), added) << c.what;
+    }
 }
 
 } // namespace
