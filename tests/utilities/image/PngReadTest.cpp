@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,6 +50,12 @@ struct Encoding {
     int depth;
     bool interlaced;
 };
+
+// Printed by its fields (not its bytes, some of which are padding).
+void PrintTo(const Encoding &e, std::ostream *out)
+{
+    *out << "colour type " << e.colourType << ", " << e.depth << " bits" << (e.interlaced ? ", interlaced" : "");
+}
 
 int Channels(int colourType)
 {
