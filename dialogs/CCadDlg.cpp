@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "engine/document/SgDocument.h"
 #include "engine/viewer/BmpUtils.h"
@@ -25,10 +26,13 @@ CCadDlg::CCadDlg(SgDocument *document, unsigned id, void *parent)
 {
     if (m_pDocument && m_pDocument->GetViewerCount() > 0)
         m_pViewer = m_pDocument->GetViewer(0);
-    if (m_pDocument) {
-        m_iStayCursor = m_pDocument->GetUndoCursor();
-        m_bInStay = true;
-    }
+    BeginStay();
+}
+
+void CCadDlg::BeginStay()
+{
+    m_bInStay = m_pDocument != nullptr;
+    m_iOrigin = m_pDocument ? m_pDocument->NewUndoOrigin() : 0;
 }
 
 void CCadDlg::SetDocument(SgDocument *document)
@@ -36,17 +40,14 @@ void CCadDlg::SetDocument(SgDocument *document)
     EndKeyPoint();
     m_pDocument = document;
     m_pViewer = document && document->GetViewerCount() > 0 ? document->GetViewer(0) : nullptr;
-    m_bInStay = document != nullptr;
-    m_iStayCursor = document ? document->GetUndoCursor() : -1;
+    BeginStay();
 }
 
 void CCadDlg::Opened()
 {
     m_bOpen = true;
-    if (!m_bInStay && m_pDocument) {
-        m_iStayCursor = m_pDocument->GetUndoCursor();
-        m_bInStay = true;
-    }
+    if (!m_bInStay)
+        BeginStay();
 }
 
 void CCadDlg::FinishStay(bool keep)
@@ -56,9 +57,31 @@ void CCadDlg::FinishStay(bool keep)
         return;
     m_bInStay = false;
     if (keep)
-        m_pDocument->JoinUndoAfter(m_iStayCursor);
+        m_pDocument->JoinOrigin(m_iOrigin);
     else
-        m_pDocument->RevertToUndoCursor(m_iStayCursor);
+        ReportKeptChanges(m_pDocument->TakeBackOrigin(m_iOrigin));
+}
+
+void CCadDlg::ReportKeptChanges(int kept) const
+{
+    if (kept > 0)
+        SgDiagTellUser(SgDiagLevel::Warning, "Dialogs",
+                       std::to_string(kept) + (kept == 1 ? " change" : " changes") +
+                           " of the dialog stayed: the main window changed the same things afterwards, "
+                           "and taking them back would undo that too. Undo takes them back in order.");
+}
+
+CCadDlg::Acting::Acting(const CCadDlg &dialog)
+    : m_pDocument(dialog.m_pDocument), m_iPrevious(dialog.m_pDocument ? dialog.m_pDocument->GetUndoOrigin() : 0)
+{
+    if (m_pDocument && dialog.m_bInStay)
+        m_pDocument->SetUndoOrigin(dialog.m_iOrigin);
+}
+
+CCadDlg::Acting::~Acting()
+{
+    if (m_pDocument)
+        m_pDocument->SetUndoOrigin(m_iPrevious);
 }
 
 CCadDlg::~CCadDlg() = default;
@@ -88,6 +111,7 @@ bool CCadDlg::StartKeyPoint()
     if (!m_pDocument || !m_pDocument->IsUndoRecording())
         return m_bKeyPointOpen;
     EndKeyPoint();
+    Acting acting(*this);
     m_iKeyPoint = m_pDocument->StartKeyPoint();
     m_bKeyPointOpen = m_iKeyPoint >= 0;
     return m_bKeyPointOpen;
@@ -98,8 +122,10 @@ bool CCadDlg::EndKeyPoint()
     if (!m_bKeyPointOpen)
         return false;
     m_bKeyPointOpen = false;
-    if (m_pDocument)
+    if (m_pDocument) {
+        Acting acting(*this);
         m_pDocument->EndKeyPoint();
+    }
     return true;
 }
 
@@ -107,7 +133,7 @@ bool CCadDlg::RevertKeyPoint()
 {
     if (!EndKeyPoint() || !m_pDocument)
         return false;
-    m_pDocument->RevertToLastKeyPoint(m_iKeyPoint);
+    ReportKeptChanges(m_pDocument->TakeBackOrigin(m_iOrigin, m_iKeyPoint));
     return true;
 }
 

@@ -67,9 +67,11 @@ public:
     bool IsOpen() const { return m_bOpen; }
 
     // OK keeps what the dialog did as one undo step; Cancel takes back
-    // everything since the dialog opened, whatever key points its controls
-    // opened and ended meanwhile (an Apply included), so the scene is again
-    // exactly as it was at the opening.
+    // everything the dialog did since it opened, whatever key points its
+    // controls opened and ended meanwhile (an Apply included). What the user
+    // did in the main window meanwhile is not the dialog's: it stays, and
+    // a change of the dialog's that the window changed again stays too
+    // (the user is told), rather than lose the window's edit.
     virtual void OnOK();
     virtual void OnCancel();
     virtual void OnClose();
@@ -85,6 +87,24 @@ public:
         bool shown = true;
     };
     static void InitSpinCtrl(SpinSetup &spin, unsigned buddyId, double low, double high, bool show);
+
+    // While one lives, what the document records is the dialog's own: its
+    // view holds one around each call into the dialog made for the user
+    // (SgWxCadDialog around every event the dialog window handles).
+    // Whatever is recorded outside is the main window's.
+    class Acting {
+    public:
+        explicit Acting(const CCadDlg &dialog);
+        ~Acting();
+        Acting(const Acting &) = delete;
+        Acting &operator=(const Acting &) = delete;
+
+    private:
+        SgDocument *m_pDocument;
+        int m_iPrevious;
+    };
+    // The undo origin of the dialog's present stay (0 without a document).
+    int GetUndoOrigin() const { return m_iOrigin; }
 
 protected:
     // Tells the document's close-dialog callback, once per opening.
@@ -116,6 +136,10 @@ protected:
     // Ends the dialog's stay: its records become one step (keep) or are
     // undone (take back). Once per opening; the key point ends either way.
     void FinishStay(bool keep);
+    // Starts a stay on the document: a new undo origin.
+    void BeginStay();
+    // Tells the user that `kept` changes of the dialog could not be taken back.
+    void ReportKeptChanges(int kept) const;
 
 private:
     SgDocument *m_pDocument = nullptr;
@@ -127,7 +151,7 @@ private:
     bool m_bOpen = false;
     int m_iKeyPoint = -1;
     bool m_bKeyPointOpen = false;
-    // The document's undo cursor when the dialog's stay began.
-    int m_iStayCursor = -1;
+    // The undo origin of the dialog's stay: what it records carries it.
+    int m_iOrigin = 0;
     bool m_bInStay = false;
 };

@@ -62,7 +62,7 @@ public:
     static std::string GetItemsDirectory();
     static void SetItemsType(const std::string &type);
     static std::string GetItemsType();
-    static constexpr const char *kTypes[] = {"BMP", "JPG"};
+    static constexpr const char *kTypes[] = {"BMP", "JPG", "PNG"};
 
     void SetImageSize(int width, int height);
     void SetImageSize(ImageSize code);

@@ -9,6 +9,7 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgKeyPoint.h"
+#include "engine/document/SgUndoInfo.h"
 #include "engine/core/SgPath.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgSeparator.h"
@@ -132,9 +133,13 @@ void MabrelDlg::OnInitDialog()
         SgKeyPoint keyPoint(document);
         if (parent) {
             SgRef<SgNode> held = object; // the move leaves no moment without a holder
+            // The model joins the scene first, so that its taking the object
+            // in is recorded too: undone, the model lets go of the object,
+            // which has its scene father alone again (a father left behind
+            // would make the object shared, and the writer would name it).
+            parent->AddChild(m_pModel.get());
             m_pModel->AddChild(object);
             parent->DeleteChild(object);
-            parent->AddChild(m_pModel.get());
         } else if (document && document->GetRoot()) {
             if (object)
                 SgDiagWarning("Mabrel", "the selected object has no father on its path; a new empty model is made");
@@ -481,7 +486,7 @@ void MabrelDlg::OnButtonConnect()
         Changed();
         return;
     }
-    param->connect(field, picked.value);
+    ConnectRecorded(*param, field, picked.value);
     if (m_bSetAsDefault) {
         try {
             if (field->IsVector() && value->IsVector()) {
@@ -527,6 +532,49 @@ void MabrelDlg::OnButtonConnect()
         m_enabled.connect = false;
     }
     Changed();
+}
+
+void MabrelDlg::ConnectRecorded(SgPMParam &param, SgField *field, int index)
+{
+    // A connection marks the field's node (written named from now on), and
+    // the model drives the field's value without recording it. Both are
+    // taken back with the connection, so that Cancel or Undo leave the node
+    // and its value as they were.
+    SgDocument *document = GetDocument();
+    SgFieldMngr *container = field->GetContainer();
+    const bool wasConnected = container && container->IsConnected();
+    std::shared_ptr<SgField> before(SgField::Create(field->GetClassID()));
+    if (before)
+        before->SetValuePtr(field->GetValuePtr(-1, false), -1, false, true);
+    param.connect(field, index);
+    if (!document || !container || container->GetRefCount() == 0)
+        return;
+    SgRef<SgParametricModel> model = m_pModel;
+    const std::string name = param.m_name;
+    document->AddUndoInfo(new SgUndoInfo(container, [=](bool forward) {
+        SgPMParam *connected = nullptr;
+        if (model)
+            for (const auto &each : model->m_params)
+                if (each && each->m_name == name)
+                    connected = each.get();
+        if (forward) {
+            if (connected)
+                connected->connect(field, index);
+            return;
+        }
+        if (connected) {
+            auto &points = connected->m_points;
+            for (auto it = points.end(); it != points.begin();)
+                if (--it; it->field == field && it->index == index) {
+                    points.erase(it);
+                    break;
+                }
+        }
+        if (before)
+            field->SetValuePtr(before->GetValuePtr(-1, false), -1, false, false);
+        if (!wasConnected)
+            container->SetConnected(false);
+    }));
 }
 
 void MabrelDlg::OnButtonDisconnect()

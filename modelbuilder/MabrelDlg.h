@@ -129,6 +129,10 @@ public:
     static std::string ConnectionLabel(SgField *field);
 
 private:
+    // Connects the parameter to the field's element `index` as one undo
+    // record: Undo takes the connection, the node's mark and the value the
+    // model gave the field back.
+    void ConnectRecorded(SgPMParam &param, SgField *field, int index);
     using Item = CParamListTree::Item;
     using Data = CParamListTree::Data;
     using Kind = CParamListTree::Kind;

@@ -38,6 +38,14 @@ void SgWxCadDialog::Open()
     Raise();
 }
 
+bool SgWxCadDialog::ProcessEvent(wxEvent &event)
+{
+    if (!m_pDialog)
+        return wxDialog::ProcessEvent(event);
+    CCadDlg::Acting acting(*m_pDialog);
+    return wxDialog::ProcessEvent(event);
+}
+
 void SgWxCadDialog::EndDialog(int code)
 {
     SetReturnCode(code == CCadDlg::kIdOK ? wxID_OK : wxID_CANCEL);

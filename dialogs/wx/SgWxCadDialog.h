@@ -24,6 +24,9 @@ public:
     // The logic the window shows (null once detached).
     CCadDlg *GetDialog() const { return m_pDialog; }
     void EndDialog(int code) override;
+    // Every event the window handles (its controls' events reach it here)
+    // is the dialog acting: what it records is the dialog's own.
+    bool ProcessEvent(wxEvent &event) override;
 
 private:
     void OnButton(wxCommandEvent &event);

@@ -65,16 +65,20 @@ SgWxCustomDialog::SgWxCustomDialog(wxWindow *parent, std::unique_ptr<CustomDlg> 
                              ? m_custom->GetWireType()
                              : wxNOT_FOUND);
     m_bWriting = false;
-    m_custom->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*m_custom);
+        m_custom->OnInitDialog();
+    }
     SetTitle(m_custom->GetCaption());
     ShowLength();
 
-    m_leftEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent &) { OnMargins(); });
-    m_rightEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent &) { OnMargins(); });
-    m_wire->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
+    // Bound on the dialog, so that the changes are the dialog's own.
+    Bind(wxEVT_TEXT, [this](wxCommandEvent &) { OnMargins(); }, m_leftEdit->GetId());
+    Bind(wxEVT_TEXT, [this](wxCommandEvent &) { OnMargins(); }, m_rightEdit->GetId());
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
         m_custom->OnWireType(m_wire->GetSelection());
         ShowLength();
-    });
+    }, m_wire->GetId());
     Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_custom->OnReset(); }, kIdReset);
     Bind(wxEVT_TIMER, [this](wxTimerEvent &) {
         if (!m_custom->IsTimerRunning()) {

@@ -129,7 +129,10 @@ SgWxColorDialog::SgWxColorDialog(wxWindow *parent, CColorDlg *dialog)
     for (int id : {kIdChoose, kIdApply, kIdDisconnect, kIdDelete})
         Bind(wxEVT_BUTTON, &SgWxColorDialog::OnButton, this, id);
     dialog->SetChangedCallback(&SgWxColorDialog::Changed, this);
-    dialog->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*dialog);
+        dialog->OnInitDialog();
+    }
     ShowValues();
     // The keyboard starts on the red slider once the window shows.
     CallAfter([this] { m_sliders[0]->SetFocus(); });
@@ -309,7 +312,10 @@ SgWxLightDialog::SgWxLightDialog(wxWindow *parent, CLightDlg *dialog)
     for (int id : {kIdColor, kIdDelete, kIdRefresh})
         Bind(wxEVT_BUTTON, &SgWxLightDialog::OnCommand, this, id);
     dialog->SetChangedCallback(&SgWxLightDialog::Changed, this);
-    dialog->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*dialog);
+        dialog->OnInitDialog();
+    }
     ShowValues();
 }
 
@@ -434,7 +440,10 @@ SgWxAlignDialog::SgWxAlignDialog(wxWindow *parent, CAlignDlg *dialog)
     Bind(wxEVT_CHECKBOX, &SgWxAlignDialog::OnCommand, this);
     Bind(wxEVT_CHOICE, &SgWxAlignDialog::OnCommand, this);
     Bind(wxEVT_BUTTON, &SgWxAlignDialog::OnCommand, this, kIdApply);
-    dialog->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*dialog);
+        dialog->OnInitDialog();
+    }
     ShowValues();
 }
 
@@ -525,7 +534,10 @@ SgWxAnimationDialog::SgWxAnimationDialog(wxWindow *parent, CAnimationDlg *dialog
     });
     Bind(wxEVT_TIMER, &SgWxAnimationDialog::OnTimer, this);
     dialog->SetChangedCallback(&SgWxAnimationDialog::Changed, this);
-    dialog->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*dialog);
+        dialog->OnInitDialog();
+    }
     dialog->OnResolutionSlider(m_pResolutionSlider->GetValue());
     // The bar sits at the bottom-left corner of its parent.
     if (parent) {
@@ -629,7 +641,10 @@ void SgWxDisplayDialog::OnCommand(wxCommandEvent &event)
 SgWxFontDialog::SgWxFontDialog(wxWindow *parent, CFontDlg *dialog)
     : SgWxCadDialog(parent, dialog, "Font"), m_pFont(dialog)
 {
-    dialog->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*dialog);
+        dialog->OnInitDialog();
+    }
     wxArrayString faces = wxFontEnumerator::GetFacenames();
     faces.Sort();
     const wxString current = wxString::FromUTF8(dialog->GetFace());

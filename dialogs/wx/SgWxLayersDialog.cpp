@@ -101,7 +101,10 @@ SgWxLayersDialog::SgWxLayersDialog(wxWindow *parent, CLayersDlg *dialog)
     SetSizerAndFit(top);
     for (int id : {kIdAddLayer, kIdDelLayer, kIdAddToLayer, kIdAddToSelect, kIdRefresh, kIdHideAll})
         Bind(wxEVT_BUTTON, &SgWxLayersDialog::OnCommand, this, id);
-    dialog->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*dialog);
+        dialog->OnInitDialog();
+    }
     // The columns' widths are the list's own; a header whose text in this
     // font needs more is widened to show it whole.
     SgTreeListModel &model = m_pList->Model();

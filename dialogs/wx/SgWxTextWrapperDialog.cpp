@@ -45,15 +45,19 @@ SgWxTextWrapperDialog::SgWxTextWrapperDialog(wxWindow *parent, std::unique_ptr<C
     top->Add(buttons, 0, wxALL | wxALIGN_RIGHT, 10);
     SetSizerAndFit(top);
 
-    m_text->Bind(wxEVT_TEXT, [this](wxCommandEvent &) { m_wrapper->OnTextChanged(m_text->GetValue().utf8_string()); });
+    // Bound on the dialog (not on the controls), so that the changes are
+    // the dialog's own (SgWxCadDialog::ProcessEvent).
+    Bind(wxEVT_TEXT, [this](wxCommandEvent &) { m_wrapper->OnTextChanged(m_text->GetValue().utf8_string()); },
+         m_text->GetId());
     auto changed = [this](wxCommandEvent &) {
         ReadControls();
         m_wrapper->OnChecksOrPhase();
     };
-    m_phase->Bind(wxEVT_TEXT, changed);
+    Bind(wxEVT_TEXT, changed, m_phase->GetId());
     for (wxCheckBox *check : m_checks)
-        check->Bind(wxEVT_CHECKBOX, changed);
-    m_delta->Bind(wxEVT_TEXT, [this](wxCommandEvent &) { m_wrapper->SetDeltaText(m_delta->GetValue().ToStdString()); });
+        Bind(wxEVT_CHECKBOX, changed, check->GetId());
+    Bind(wxEVT_TEXT, [this](wxCommandEvent &) { m_wrapper->SetDeltaText(m_delta->GetValue().ToStdString()); },
+         m_delta->GetId());
     Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_wrapper->OnProfile(); }, kIdProfile);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent &) {
         m_wrapper->OnPlay();
@@ -104,6 +108,9 @@ void SgWxTextWrapperDialog::WriteControls()
 SgWxCadDialog *CreateTextWrapperDialog(wxWindow *parent, SgDocument *document)
 {
     auto wrapper = std::make_unique<CTextWrapperDlg>(document, parent);
-    wrapper->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*wrapper);
+        wrapper->OnInitDialog();
+    }
     return new SgWxTextWrapperDialog(parent, std::move(wrapper));
 }

@@ -210,21 +210,21 @@ void SgWxTextureDialog::BindBrowser()
             m_texture->RefreshListCtrl();
         StartShowingScan();
     }, kIdBrowse);
-    m_type->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
         ClearList();
         m_texture->OnTypeChosen(m_type->GetStringSelection().utf8_string());
         StartShowingScan();
-    });
+    }, m_type->GetId());
     // Thumbnails and names put their image on the current unit.
-    m_thumbnails->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
+    Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
         m_texture->OnThumbnail(int(event.GetIndex()));
         ShowChange();
-    });
-    m_details->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
+    }, m_thumbnails->GetId());
+    Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent &event) {
         const int index = int(event.GetIndex());
         if (index < m_thumbnails->GetItemCount())
             m_thumbnails->SetItemState(index, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    });
+    }, m_details->GetId());
 }
 
 void SgWxTextureDialog::BindEditing()
@@ -420,6 +420,7 @@ SgWxCadDialog *CreateTextureDialog(wxWindow *parent, SgDocument *document)
     // The dialog edits the objects selected when it opens.
     if (document && document->GetSelectionHandler()) {
         texture->SetPathList(document->GetSelectionHandler()->GetPathList());
+        CCadDlg::Acting acting(*texture);
         texture->InitTextureSelection(0);
     }
     auto *window = new SgWxTextureDialog(parent, std::move(texture));

@@ -232,13 +232,15 @@ void SgDocument::AddUndoInfo(SgUndoInfo *info)
     if (!record || !m_bRecordUndo)
         return;
     DropRedo();
-    if (m_iKeyPointDepth > 0) {
-        record->SetKeyPoint(m_iKeyPointCounter);
+    record->SetOrigin(m_iUndoOrigin);
+    if (const OpenKeyPoint *open = FindOpenKeyPoint(m_iUndoOrigin)) {
+        const int number = open->number;
+        record->SetKeyPoint(number);
         if (record->GetType() == SgUndoInfo::kField) {
             // Records of one key point stand together at the end of the list.
             for (int i = static_cast<int>(m_undo.size()) - 1; i >= 0; --i) {
                 SgUndoInfo &older = *m_undo[i];
-                if (older.GetKeyPoint() != m_iKeyPointCounter)
+                if (older.GetKeyPoint() != number)
                     break;
                 if (older.GetType() == SgUndoInfo::kField && older.GetField() == record->GetField()) {
                     // A change of part of a value is replayed on the value
@@ -298,19 +300,44 @@ void SgDocument::TrimUndo()
 
 // ---- Undo and redo -----------------------------------------------------------------
 
+SgDocument::OpenKeyPoint *SgDocument::FindOpenKeyPoint(int origin)
+{
+    for (OpenKeyPoint &open : m_openKeyPoints)
+        if (open.origin == origin)
+            return &open;
+    return nullptr;
+}
+
+const SgDocument::OpenKeyPoint *SgDocument::FindOpenKeyPoint(int origin) const
+{
+    for (const OpenKeyPoint &open : m_openKeyPoints)
+        if (open.origin == origin)
+            return &open;
+    return nullptr;
+}
+
+bool SgDocument::IsInKeyPoint() const
+{
+    return FindOpenKeyPoint(m_iUndoOrigin) != nullptr;
+}
+
 int SgDocument::StartKeyPoint()
 {
     if (!m_bRecordUndo)
         return -1;
-    if (m_iKeyPointDepth++ == 0)
-        ++m_iKeyPointCounter;
+    if (OpenKeyPoint *open = FindOpenKeyPoint(m_iUndoOrigin)) {
+        ++open->depth;
+        return open->number;
+    }
+    m_openKeyPoints.push_back({m_iUndoOrigin, ++m_iKeyPointCounter, 1});
     return m_iKeyPointCounter;
 }
 
 void SgDocument::EndKeyPoint()
 {
-    if (m_iKeyPointDepth > 0)
-        --m_iKeyPointDepth;
+    OpenKeyPoint *open = FindOpenKeyPoint(m_iUndoOrigin);
+    if (open && --open->depth == 0)
+        m_openKeyPoints.erase(m_openKeyPoints.begin() + (open - m_openKeyPoints.data()));
 }
 
 void SgDocument::ApplyRecord(SgUndoInfo &record, bool forward)
@@ -379,36 +406,13 @@ void SgDocument::RevertToLastKeyPoint(int keyPoint)
     DropRedo();
 }
 
-void SgDocument::RevertToUndoCursor(int cursor)
-{
-    const int floor = std::max(cursor, -1);
-    while (m_iUndoCursor > floor && IsUndoStackNonEmpty()) {
-        SgUndoInfo &record = *m_undo[m_iUndoCursor];
-        --m_iUndoCursor;
-        ApplyRecord(record, false);
-    }
-    DropRedo();
-}
-
-void SgDocument::JoinUndoAfter(int cursor)
-{
-    const int first = std::max(cursor, -1) + 1;
-    if (first > m_iUndoCursor || !IsUndoStackNonEmpty())
-        return;
-    // A key point still open keeps its number, so that what it records next
-    // joins the same step; otherwise the step takes a number of its own.
-    const int keyPoint = m_iKeyPointDepth > 0 ? m_iKeyPointCounter : ++m_iKeyPointCounter;
-    for (int i = first; i <= m_iUndoCursor; ++i)
-        m_undo[i]->SetKeyPoint(keyPoint);
-}
-
 void SgDocument::ResetUndo()
 {
     std::vector<std::unique_ptr<SgUndoInfo>> dropped = std::move(m_undo);
     m_undo.clear();
     m_iUndoCursor = -1;
     m_iKeyPointCounter = 0;
-    m_iKeyPointDepth = 0;
+    m_openKeyPoints.clear();
     SgUndoRecordingPause pause(this);
     while (!dropped.empty())
         dropped.pop_back();

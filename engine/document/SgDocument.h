@@ -88,9 +88,12 @@ public:
     // join the key point that is open, so an operation that runs inside
     // another (a layer added while a file is read) belongs to it. Returns -1
     // when recording is off. Prefer SgKeyPoint, which always closes.
+    // Each origin (below) has its key point of its own: a dialog that keeps
+    // one open while it waits for the user does not draw the main window's
+    // edits into it.
     int StartKeyPoint();
     void EndKeyPoint();
-    bool IsInKeyPoint() const { return m_iKeyPointDepth > 0; }
+    bool IsInKeyPoint() const;
     int GetKeyPointCounter() const { return m_iKeyPointCounter; }
     void Undo();
     void Redo();
@@ -98,12 +101,30 @@ public:
     bool IsRedoStackNonEmpty() const;
     // Undoes the last group when it carries `keyPoint`, then drops the redo part.
     void RevertToLastKeyPoint(int keyPoint);
-    // A dialog's whole stay, whatever key points it opened inside: `cursor`
-    // is GetUndoCursor() from when it opened. The first undoes every record
-    // after it and drops the redo part; the second gives them all one key
-    // point, so that one Undo takes them back together.
-    void RevertToUndoCursor(int cursor);
-    void JoinUndoAfter(int cursor);
+
+    // ---- Where records come from (SgDocumentUndoOrigins.cpp) ----------------
+    // Every record carries the origin that was current when it was made:
+    // kWindowOrigin for the main window and everything that does not say, or
+    // a number a modeless dialog takes for its stay and sets (SgUndoOriginScope)
+    // while its own code runs. What a dialog takes back or keeps is then
+    // exactly what it did, whatever the user did in the window meanwhile.
+    static constexpr int kWindowOrigin = 0;
+    int NewUndoOrigin() { return ++m_iOriginCounter; }
+    int GetUndoOrigin() const { return m_iUndoOrigin; }
+    void SetUndoOrigin(int origin) { m_iUndoOrigin = origin; }
+    // Undoes and forgets the records of `origin` (of its key point `keyPoint`
+    // only, when that is not 0), newest first; the other origins' records
+    // stay as they are. A record whose field, group or node another origin
+    // changed afterwards is not taken back alone, which would undo that
+    // later change too: it stays, now the window's, with every record of
+    // the origin it rests on. Returns how many records stayed so.
+    int TakeBackOrigin(int origin, int keyPoint = 0);
+    // Gives the records of `origin` one key point of their own, so that one
+    // Undo takes them back together, and makes them the window's. When none
+    // of them touches what a later record of another origin touches, they
+    // move after those records first (they commute), so that the next Undo
+    // is theirs; otherwise they keep their places. Returns false then.
+    bool JoinOrigin(int origin);
     // Drops every record; the recording flag stays.
     void ResetUndo();
     // How many undo steps are kept (the oldest go first); 0 keeps every one.
@@ -354,7 +375,17 @@ private:
     int m_iUndoCursor = -1;
     int m_iUndoLevels = kDefaultUndoLevels;
     int m_iKeyPointCounter = 0;
-    int m_iKeyPointDepth = 0;
+    // The key point open in each origin: its number and how deep it nests.
+    struct OpenKeyPoint {
+        int origin = 0;
+        int number = 0;
+        int depth = 0;
+    };
+    std::vector<OpenKeyPoint> m_openKeyPoints;
+    OpenKeyPoint *FindOpenKeyPoint(int origin);
+    const OpenKeyPoint *FindOpenKeyPoint(int origin) const;
+    int m_iUndoOrigin = kWindowOrigin;
+    int m_iOriginCounter = 0;
     bool m_bRecordUndo = false;
 
     std::vector<SgViewer *> m_viewers;
@@ -402,4 +433,27 @@ private:
     SgDocumentSubscription m_toolNotifyTokens[kToolNotifySlots];
     void *m_pRenderContext = nullptr;
     bool m_bShareContext = true;
+};
+
+// Makes `origin` the document's undo origin for its lifetime, then restores
+// the previous one (no document: nothing).
+class SgUndoOriginScope {
+public:
+    SgUndoOriginScope(SgDocument *document, int origin)
+        : m_pDocument(document), m_iPrevious(document ? document->GetUndoOrigin() : 0)
+    {
+        if (m_pDocument)
+            m_pDocument->SetUndoOrigin(origin);
+    }
+    ~SgUndoOriginScope()
+    {
+        if (m_pDocument)
+            m_pDocument->SetUndoOrigin(m_iPrevious);
+    }
+    SgUndoOriginScope(const SgUndoOriginScope &) = delete;
+    SgUndoOriginScope &operator=(const SgUndoOriginScope &) = delete;
+
+private:
+    SgDocument *m_pDocument;
+    int m_iPrevious;
 };

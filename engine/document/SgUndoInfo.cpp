@@ -52,8 +52,15 @@ SgUndoInfo::SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *prev
         m_iIndex = previousSibling ? list->IndexOf(previousSibling) + 1 : 0;
 }
 
+SgUndoInfo::SgUndoInfo(SgFieldMngr *subject, ApplyFn apply)
+    : m_type(kAction), m_keepSubject(KeepIfCounted(subject)), m_apply(std::move(apply))
+{
+}
+
 SgUndoInfo::~SgUndoInfo()
 {
+    if (m_type == kAction)
+        return;
     if (m_type == kField) {
         Free(m_pAfter);
         Free(m_pBefore);
@@ -108,6 +115,11 @@ std::size_t SgUndoInfo::GetHeldBytes() const
 
 void SgUndoInfo::Undo()
 {
+    if (m_type == kAction) {
+        if (m_apply)
+            m_apply(false);
+        return;
+    }
     if (m_type == kField) {
         if (m_pField && m_pChange)
             m_pChange->Apply(*m_pField, false);
@@ -123,6 +135,11 @@ void SgUndoInfo::Undo()
 
 void SgUndoInfo::Redo()
 {
+    if (m_type == kAction) {
+        if (m_apply)
+            m_apply(true);
+        return;
+    }
     if (m_type == kField) {
         if (m_pField && m_pChange)
             m_pChange->Apply(*m_pField, true);

@@ -23,7 +23,7 @@ class SgNode;
 
 class SgUndoInfo {
 public:
-    enum Type { kField = 0, kChildList = 1 };
+    enum Type { kField = 0, kChildList = 1, kAction = 2 };
     enum ChildOperation { kChildAdded = 1, kChildDeleted = 2 };
 
     using ReleaseFn = std::function<void(void *)>;
@@ -37,6 +37,13 @@ public:
     // Child-list record: operation, group, child, the sibling before the child
     // (null at the front). Adds one reference to the child.
     SgUndoInfo(int operation, SgNode *group, SgNode *child, SgNode *previousSibling);
+    // Action record: a change of `subject` that is neither a field nor a
+    // child list (a node's flag); `apply(false)` takes it back and
+    // `apply(true)` makes it again. The subject is kept alive.
+    using ApplyFn = std::function<void(bool forward)>;
+    SgUndoInfo(SgFieldMngr *subject, ApplyFn apply);
+    // The node an action record changes (null for the other kinds).
+    SgFieldMngr *GetSubject() const { return m_keepSubject.get(); }
     SgUndoInfo(const SgUndoInfo &) = delete;
     SgUndoInfo &operator=(const SgUndoInfo &) = delete;
     virtual ~SgUndoInfo();
@@ -63,6 +70,9 @@ public:
 
     int GetKeyPoint() const { return m_iKeyPoint; }
     void SetKeyPoint(int keyPoint) { m_iKeyPoint = keyPoint; }
+    // Who made the change (SgDocument::GetUndoOrigin then).
+    int GetOrigin() const { return m_iOrigin; }
+    void SetOrigin(int origin) { m_iOrigin = origin; }
 
     // Field records set the field from the before (undo) or after (redo)
     // value; child-list records take the child out of its group or put it back
@@ -95,5 +105,9 @@ private:
     SgRef<SgNode> m_keepGroup;
     SgRef<SgNode> m_keepPrevious;
 
+    SgRef<SgFieldMngr> m_keepSubject;
+    ApplyFn m_apply;
+
     int m_iKeyPoint = 0;
+    int m_iOrigin = 0;
 };

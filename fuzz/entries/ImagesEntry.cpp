@@ -12,7 +12,7 @@ namespace fuzzentry {
 int Images(const uint8_t *data, size_t size)
 {
     Start();
-    for (const char *name : {"fuzz-image.bmp", "fuzz-image.jpg"}) {
+    for (const char *name : {"fuzz-image.bmp", "fuzz-image.jpg", "fuzz-image.png"}) {
         FILE *file = std::fopen(name, "wb");
         if (!file)
             return 0;

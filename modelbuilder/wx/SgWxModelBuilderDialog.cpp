@@ -128,48 +128,54 @@ void SgWxModelBuilderDialog::Build()
 
     for (int id : {kIdAdd, kIdClear, kIdRemove, kIdConnect, kIdDisconnect, kIdSetScript, kIdGetScript, kIdSelect})
         Bind(wxEVT_BUTTON, &SgWxModelBuilderDialog::OnButton, this, id);
-    m_pNameEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
+    Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
         if (!m_bMirroring)
             m_pBuilder->SetNameText(ToUtf8(m_pNameEdit->GetValue()));
-    });
-    m_pDefaultEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
+    }, m_pNameEdit->GetId());
+    Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
         if (!m_bMirroring)
             m_pBuilder->SetDefaultText(ToUtf8(m_pDefaultEdit->GetValue()));
-    });
-    m_pScriptEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
+    }, m_pDefaultEdit->GetId());
+    Bind(wxEVT_TEXT, [this](wxCommandEvent &) {
         if (!m_bMirroring)
             m_pBuilder->SetScriptText(ToUtf8(m_pScriptEdit->GetValue()));
-    });
-    m_pTypeCombo->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
+    }, m_pScriptEdit->GetId());
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
         if (!m_bMirroring)
             m_pBuilder->SelectType(m_pTypeCombo->GetSelection());
-    });
-    m_pModelScript->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
+    }, m_pTypeCombo->GetId());
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
         if (!m_bMirroring)
             m_pBuilder->SetModelScriptChoice(m_pModelScript->GetSelection());
-    });
-    m_pSetAsDefaultCheck->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent &) {
+    }, m_pModelScript->GetId());
+    Bind(wxEVT_CHECKBOX, [this](wxCommandEvent &) {
         if (!m_bMirroring)
             m_pBuilder->SetSetAsDefault(m_pSetAsDefaultCheck->GetValue());
-    });
-    m_pTree->Bind(wxEVT_TREE_SEL_CHANGED, &SgWxModelBuilderDialog::OnSelChanged, this);
+    }, m_pSetAsDefaultCheck->GetId());
+    Bind(wxEVT_TREE_SEL_CHANGED, &SgWxModelBuilderDialog::OnSelChanged, this, m_pTree->GetId());
     m_pTree->Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent &event) {
         event.Skip();
         const wxTreeItemId selected = m_pTree->GetSelection();
+        // A focus event reaches only the tree, not the dialog: the choice
+        // is the dialog's own all the same.
+        CCadDlg::Acting acting(*m_pBuilder);
         if (!m_bMirroring && selected.IsOk())
             if (auto *data = dynamic_cast<ItemData *>(m_pTree->GetItemData(selected)))
                 m_pBuilder->SelectItem(data->m_item);
     });
-    m_pTree->Bind(wxEVT_TREE_BEGIN_LABEL_EDIT, [this](wxTreeEvent &event) {
+    Bind(wxEVT_TREE_BEGIN_LABEL_EDIT, [this](wxTreeEvent &event) {
         auto *data = dynamic_cast<ItemData *>(m_pTree->GetItemData(event.GetItem()));
         if (!data || !m_pBuilder->OnBeginlabeleditTreeParamlist(data->m_item))
             event.Veto();
-    });
+    }, m_pTree->GetId());
     // A label is the model's: an edited one is never kept.
-    m_pTree->Bind(wxEVT_TREE_END_LABEL_EDIT, [](wxTreeEvent &event) { event.Veto(); });
+    Bind(wxEVT_TREE_END_LABEL_EDIT, [](wxTreeEvent &event) { event.Veto(); }, m_pTree->GetId());
 
     m_pBuilder->SetListener(this);
-    m_pBuilder->OnInitDialog();
+    {
+        CCadDlg::Acting acting(*m_pBuilder);
+        m_pBuilder->OnInitDialog();
+    }
     // The type list is known once the builder has opened.
     m_bMirroring = true;
     m_pTypeCombo->Clear();

@@ -4,16 +4,17 @@
 // by one Undo leaves the scene text it opened on.
 //
 //   SampleSceneDocument scene;
-//   CheckDialogStay(scene, [&] { scene.Select({"box"}); },
-//                   [&] { return std::make_unique<CFontDlg>(&scene.document); },
-//                   [](CCadDlg &d) { ...change every kind of field... });
+//   CheckDialogStay(scene, {"font", {"box"},
+//                           [](SgDocument &d) { return std::make_unique<CFontDlg>(&d); },
+//                           [](CCadDlg &d) { ...what its view does as it opens... },
+//                           [](CCadDlg &d) { ...change every kind of field... }});
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "dialogs/CCadDlg.h"
 #include "engine/SgNodara.h"
@@ -47,11 +48,11 @@ struct SampleSceneDocument {
     SgObject *Find(const std::string &name) { return FindBelow(document.GetRoot(), name, 0); }
     // Selects the named objects in order (the last is the reference of an
     // alignment); every other object is deselected.
-    void Select(std::initializer_list<const char *> names)
+    void Select(const std::vector<std::string> &names)
     {
         SgSelectionHandler *selection = document.GetSelectionHandler();
         selection->DeselectAll();
-        for (const char *name : names) {
+        for (const std::string &name : names) {
             SgObject *object = Find(name);
             ASSERT_NE(object, nullptr) << name;
             selection->Select(object, 0);
@@ -79,22 +80,38 @@ private:
     }
 };
 
+// One dialog's stay: what it is opened on, how it is made, what its view
+// does as it starts (as the dialog, CCadDlg::Acting), and what the user then
+// changes in it (as the dialog too).
+struct DialogStayCase {
+    std::string name;
+    std::vector<std::string> selection;
+    std::function<std::unique_ptr<CCadDlg>(SgDocument &)> make;
+    std::function<void(CCadDlg &)> open;
+    std::function<void(CCadDlg &)> change;
+};
+
+inline std::ostream &operator<<(std::ostream &out, const DialogStayCase &stay) { return out << stay.name; }
+
 // Opens the dialog twice on the same selection: Cancel must give back the
 // opening's scene text, and so must OK followed by one Undo; the changes
 // must have changed the scene (else the check proves nothing).
-inline void CheckDialogStay(SampleSceneDocument &scene, const std::function<void()> &select,
-                            const std::function<std::unique_ptr<CCadDlg>()> &open,
-                            const std::function<void(CCadDlg &)> &change,
+inline void CheckDialogStay(SampleSceneDocument &scene, const DialogStayCase &stay,
                             const std::function<std::string(const std::string &)> &compared = nullptr)
 {
     const auto text = [&](const std::string &t) { return compared ? compared(t) : t; };
     for (const bool cancel : {true, false}) {
-        SCOPED_TRACE(cancel ? "Cancel" : "OK then Undo");
-        select();
+        SCOPED_TRACE(stay.name + (cancel ? ": Cancel" : ": OK then Undo"));
+        scene.Select(stay.selection);
         const std::string opening = scene.SceneText();
-        std::unique_ptr<CCadDlg> dialog = open();
-        dialog->Opened();
-        change(*dialog);
+        std::unique_ptr<CCadDlg> dialog = stay.make(scene.document);
+        {
+            CCadDlg::Acting acting(*dialog);
+            if (stay.open)
+                stay.open(*dialog);
+            dialog->Opened();
+            stay.change(*dialog);
+        }
         EXPECT_NE(scene.SceneText(), opening) << "the changes changed nothing";
         if (cancel) {
             dialog->OnCancel();

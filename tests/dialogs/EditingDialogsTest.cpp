@@ -128,6 +128,7 @@ TEST_F(EditingDialogsTest, CancelAfterApplyRevertsToTheOpening)
     SgMaterial *material = GiveMaterial(box, Color(0, 0, 0, 1), Color(0, 0, 0, 1));
     Selection()->Select(box, 0);
     CColorDlg dialog(&document);
+    CCadDlg::Acting acting(dialog); // as the dialog's window drives it
     dialog.OnInitDialog();
     dialog.SetRed(200);
     dialog.OnApply();
@@ -147,6 +148,7 @@ TEST_F(EditingDialogsTest, CancelWithoutApplyRevertsEverything)
     SgMaterial *material = GiveMaterial(box, Color(0, 0, 0, 1), Color(0, 0, 0, 1));
     Selection()->Select(box, 0);
     CColorDlg dialog(&document);
+    CCadDlg::Acting acting(dialog); // as the dialog's window drives it
     dialog.OnInitDialog();
     dialog.SetRed(200);
     dialog.OnCancel();
@@ -221,6 +223,7 @@ TEST_F(EditingDialogsTest, LightOfTheSelectedObjectIsEditedAndTurnedOff)
     ASSERT_NE(light, nullptr);
     Selection()->Select(lamp, 0);
     CLightDlg dialog(&document);
+    CCadDlg::Acting acting(dialog); // as the dialog's window drives it
     dialog.OnInitDialog();
     EXPECT_EQ(dialog.GetActiveID(), CLightDlg::kDirectional);
     EXPECT_TRUE(dialog.GetGroups().direction);
@@ -274,6 +277,7 @@ TEST_F(EditingDialogsTest, AlignmentDefaultReferenceAlignsTheMaxima)
     Selection()->Select(moved, 0);
     Selection()->Select(reference, 0);
     CAlignDlg dialog(&document);
+    CCadDlg::Acting acting(dialog); // as the dialog's window drives it
     dialog.SetSelectionList(Selection()->GetPathList());
     dialog.OnInitDialog();
     ASSERT_EQ(dialog.GetObjectCount(), 1);

@@ -1,6 +1,7 @@
 // The custom spline, movie and texture dialogs without a window: the
 // numbers they write into the scene, what Create hands the movie function,
 // and the texture browser's folder scan on its worker thread.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -24,6 +25,7 @@
 #include "engine/document/SgDocument.h"
 #include "platform/Notifier.h"
 #include "platform/SgChoosers.h"
+#include "utilities/image/PngWriter.h"
 
 namespace fs = std::filesystem;
 
@@ -366,6 +368,30 @@ TEST_F(TextureFolder, ThreeGoodAndOneBrokenBmpGiveRange4ThreeThumbnailsAndTotal3
     EXPECT_EQ(dialog.GetTotalText(), "Total Image: 0");
 }
 
+// PNG is one of the types: its pictures are listed and shown, and a broken
+// one is named like a broken BMP.
+TEST_F(TextureFolder, PngPicturesAreListedAndABrokenOneIsNamed)
+{
+    const std::vector<std::uint8_t> bgr(12u * 4u * 3u, 0x80);
+    {
+        std::ofstream out(folder / "tiles.png", std::ios::binary);
+        ASSERT_TRUE(WritePngFromBgrBottomUp(out, 12, 4, bgr.data(), 12 * 3));
+    }
+    std::ofstream(folder / "cut.PNG", std::ios::binary) << "\x89PNG\r\n\x1a\n";
+    EXPECT_NE(std::find(std::begin(CTextureDlg::kTypes), std::end(CTextureDlg::kTypes), std::string("PNG")),
+              std::end(CTextureDlg::kTypes));
+    CTextureDlg::SetItemsType("PNG");
+    CTextureDlg dialog(&document);
+    dialog.RefreshListCtrl();
+    ASSERT_TRUE(dialog.WaitForFill(60000));
+    EXPECT_EQ(dialog.GetTotalText(), "Total Image: 1");
+    const std::vector<CTextureDlg::Thumbnail> thumbnails = dialog.GetThumbnails();
+    ASSERT_EQ(thumbnails.size(), 1u);
+    EXPECT_EQ(thumbnails[0].name, "tiles.png");
+    EXPECT_EQ(thumbnails[0].sizeText, "12 x 4");
+    EXPECT_EQ(dialog.GetUnloaded(), std::vector<std::string>{"cut.PNG"});
+}
+
 // The worker is held after each picture until a stop is asked for: a worker
 // that checks the request between files ends after that picture, one that
 // does not reads the whole folder.
@@ -455,6 +481,7 @@ TEST_F(TextureSelection, BothObjectsShareTheFirstObjectsUnitAndCancelRestoresAll
 {
     const int childrenBefore = objects[0]->GetNumChildren();
     CTextureDlg dialog(&document);
+    CCadDlg::Acting acting(dialog); // as the dialog's window drives it
     dialog.SetPathList(document.GetSelectionHandler()->GetPathList());
     ASSERT_EQ(dialog.GetObjectCount(), 2);
     dialog.InitTextureSelection(0);
@@ -494,6 +521,7 @@ TEST_F(TextureSelection, OkKeepsTheImageAndAddLayerAndDeleteChangeTheUnits)
 {
     {
         CTextureDlg dialog(&document);
+        CCadDlg::Acting acting(dialog); // as the dialog's window drives it
         dialog.SetPathList(document.GetSelectionHandler()->GetPathList());
         dialog.InitTextureSelection(0);
         dialog.RefreshListCtrl();
@@ -574,6 +602,7 @@ TEST_F(TextureSelection, MoveSlidersMoveTheTextureAndThePreviewFollows)
 {
     WriteStripesBmp(folder / "stripes.bmp");
     CTextureDlg dialog(&document);
+    CCadDlg::Acting acting(dialog); // as the dialog's window drives it
     dialog.SetPathList(document.GetSelectionHandler()->GetPathList());
     dialog.InitTextureSelection(0);
     dialog.RefreshListCtrl();

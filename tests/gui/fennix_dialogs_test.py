@@ -9,6 +9,9 @@ Cases:
                       the colour dialog; Home on its red slider takes the red
                       out; Return presses OK: the box shows green. Edit > Undo
                       makes it yellow again.
+  colour-cancel       as colour-ok-undo, but Escape presses Cancel: the box
+                      is yellow again at once (the slider's change, made
+                      through the dialog window's events, was the dialog's).
   close-with-dialogs  Window > Layers and Window > Animation open, then
                       Ctrl+Q: the program ends with status 0 within a few
                       seconds (the dialogs close before the window).
@@ -58,6 +61,14 @@ def menu(w, *names):
 
 
 def case_colour_ok_undo(fennix, data, work):
+    return colour_dialog(fennix, data, work, cancel=False)
+
+
+def case_colour_cancel(fennix, data, work):
+    return colour_dialog(fennix, data, work, cancel=True)
+
+
+def colour_dialog(fennix, data, work, cancel):
     scene = os.path.join(work, "colour_dialog.kvrx")
     shutil.copyfile(os.path.join(data, "yellow_box_alone.kvrx"), scene)
     w = faults.Window(fennix, scene)
@@ -79,14 +90,19 @@ def case_colour_ok_undo(fennix, data, work):
         # and are taken in the order they are typed.
         wait_for_focus(w.screen, dialog)
         w.key("Home", dialog)
-        w.key("Return", dialog)
+        w.key("Escape" if cancel else "Return", dialog)
         deadline = time.time() + 10
         while time.time() < deadline and dialog in own_windows(w):
             time.sleep(0.2)
         if dialog in own_windows(w):
-            fail("Return did not press OK: the colour dialog is still shown")
+            fail("the colour dialog is still shown after " + ("Escape" if cancel else "Return"))
         w.settled()
         yellow, green, total = shares(w)
+        if cancel:
+            if yellow < yellow_before * 0.8 or green > yellow_before * 0.2:
+                fail("Cancel did not bring the yellow back (yellow %d, green %d, was %d)"
+                     % (yellow, green, yellow_before))
+            return "the colour dialog's red slider and Cancel left the box yellow"
         if green < yellow_before * 0.5 or yellow > yellow_before * 0.2:
             fail("the box did not turn green (yellow %d of %d before, now yellow %d, green %d)"
                  % (yellow_before, total, yellow, green))
@@ -122,6 +138,7 @@ def case_close_with_dialogs(fennix, data, work):
 
 CASES = {
     "colour-ok-undo": case_colour_ok_undo,
+    "colour-cancel": case_colour_cancel,
     "close-with-dialogs": case_close_with_dialogs,
 }
 

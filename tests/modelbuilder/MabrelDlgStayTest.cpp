@@ -1,8 +1,11 @@
 // The model builder on the sample scene: opening it wraps the selected
 // object in a new model, and Cancel (or OK and one Undo) gives back the
-// scene text of the opening, with no id left on the object the model held.
+// scene text of the opening exactly, DEF names included: no name is left on
+// the object the model held, nor on a node a parameter was connected to.
 #include <gtest/gtest.h>
 
+#include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
 #include "modelbuilder/MabrelDlg.h"
 #include "platform/Notifier.h"
 #include <sstream>
@@ -19,47 +22,56 @@ public:
 
 } // namespace
 
-// The scene text without the DEF names the writer gives shared nodes. A
-// model the builder made and Cancel (or Undo) took out of the scene still
-// holds the object it wrapped, and the writer names that object as shared:
-// a known leftover (the DEF is written, nothing else differs).
-std::string WithoutDefNames(const std::string &text)
+namespace {
+
+// A parameter "w" with a default, and its script.
+void AddParameterW(MabrelDlg &builder)
 {
-    std::string out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("DEF ", 0) == 0) {
-            const size_t name = line.find(' ', 4);
-            line = name == std::string::npos ? line : line.substr(name + 1);
-        }
-        out += line + "\n";
-    }
-    return out;
+    builder.SetNameText("w");
+    builder.SelectType(builder.FindType("SgFFloat"));
+    builder.SetDefaultText("0.5");
+    builder.OnButtonAddparam();
+    builder.SetModelScriptChoice(MabrelDlg::kSetParameter);
+    builder.SetScriptText("(setq w 0.25)");
+    builder.OnButtonSetScript();
 }
+
+// "w" connected to the shininess of the ring's own material: the material is
+// marked connected, and written named, while the connection holds.
+void ConnectWToTheShininess(MabrelDlg &builder, SampleSceneDocument &scene)
+{
+    const CParamListTree &tree = builder.GetTree();
+    CParamListTree::Item w = 0;
+    for (CParamListTree::Item item : tree.GetChildren(tree.GetRootItem()))
+        if (tree.GetItemText(item) == "ParameterName: w")
+            w = item;
+    ASSERT_NE(w, 0);
+    auto *material = static_cast<SgMaterial *>(scene.Find("ring")->FindPropertyNode(SgMaterial::ClassID()));
+    ASSERT_NE(material, nullptr);
+    builder.SelectItem(w);
+    scene.document.AddToSelectedFieldsList(&material->m_shininess, 0);
+    builder.OnButtonConnect();
+    ASSERT_TRUE(material->IsConnected());
+}
+
+std::unique_ptr<CCadDlg> MakeBuilder(SgDocument &document) { return std::make_unique<MabrelDlg>(&document); }
+
+void OpenBuilder(CCadDlg &base) { static_cast<MabrelDlg &>(base).OnInitDialog(); }
+
+} // namespace
 
 TEST(MabrelDlgStayTest, CancelAndOkThenUndoLeaveTheSceneAsOpened)
 {
     SilentNotifier notifier;
     Notifier *previous = SetNotifier(&notifier);
     SampleSceneDocument scene;
-    CheckDialogStay(
-        scene, [&] { scene.Select({"box"}); },
-        [&] {
-            auto builder = std::make_unique<MabrelDlg>(&scene.document);
-            builder->OnInitDialog();
-            return builder;
-        },
-        [&](CCadDlg &base) {
-            auto &builder = static_cast<MabrelDlg &>(base);
-            builder.SetNameText("w");
-            builder.SelectType(builder.FindType("SgFFloat"));
-            builder.SetDefaultText("0.5");
-            builder.OnButtonAddparam();
-            builder.SetModelScriptChoice(MabrelDlg::kSetParameter);
-            builder.SetScriptText("(setq w 0.25)");
-            builder.OnButtonSetScript();
-        },
-        &WithoutDefNames);
+    CheckDialogStay(scene, {"ModelBuilder", {"box"}, MakeBuilder, OpenBuilder,
+                            [](CCadDlg &base) { AddParameterW(static_cast<MabrelDlg &>(base)); }});
+    CheckDialogStay(scene, {"ModelBuilderConnected", {"box"}, MakeBuilder, OpenBuilder, [&](CCadDlg &base) {
+                                auto &builder = static_cast<MabrelDlg &>(base);
+                                AddParameterW(builder);
+                                ConnectWToTheShininess(builder, scene);
+                            }});
     SetNotifier(previous);
 }
 
@@ -72,9 +84,12 @@ TEST(MabrelDlgStayTest, ABuilderTakesItsDocumentBeforeItOpens)
     EXPECT_EQ(builder.GetDocument(), nullptr);
     builder.SetDocument(&scene.document);
     const std::string opening = scene.SceneText();
-    builder.OnInitDialog();
+    {
+        CCadDlg::Acting acting(builder);
+        builder.OnInitDialog();
+    }
     ASSERT_NE(builder.GetPM(), nullptr);
     EXPECT_NE(scene.SceneText(), opening) << "the twin box is wrapped in a new model";
     builder.OnCancel();
-    EXPECT_EQ(WithoutDefNames(scene.SceneText()), WithoutDefNames(opening));
+    EXPECT_EQ(scene.SceneText(), opening);
 }

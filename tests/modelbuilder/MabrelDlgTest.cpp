@@ -53,6 +53,8 @@ protected:
         object->AddChild(faces);
         document.GetRoot()->AddChild(object);
         document.GetSelectionHandler()->Select(object, 0);
+        // As the builder's window opens it: the wrapping is the builder's.
+        CCadDlg::Acting acting(builder);
         builder.OnInitDialog();
     }
     void TearDown() override

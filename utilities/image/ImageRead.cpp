@@ -3,16 +3,19 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 #include <string_view>
 
+#include "platform/SgDiagnostics.h"
 #include "platform/gl/GLImageScale.h"
 #include "utilities/StringUtil.h"
 #include "utilities/image/BmpReader.h"
 #include "utilities/image/JpegReader.h"
+#include "utilities/image/PngReader.h"
 
 namespace {
 
-enum class ImageKind { None, Bmp, Jpeg };
+enum class ImageKind { None, Bmp, Jpeg, Png };
 
 // The extension of the file name part, so that a dot in a folder name is
 // never taken for one.
@@ -30,6 +33,8 @@ ImageKind KindOf(const char *path)
         return ImageKind::Jpeg;
     if (SgIEquals(extension, ".BMP"))
         return ImageKind::Bmp;
+    if (SgIEquals(extension, ".PNG"))
+        return ImageKind::Png;
     return ImageKind::None;
 }
 
@@ -109,6 +114,13 @@ unsigned char *ImageRead(const char *path, int *width, int *height, int widen)
     case ImageKind::Jpeg:
         pixels = ReadJpeg(path, &w, &h);
         break;
+    case ImageKind::Png: {
+        std::string why;
+        pixels = ReadPng(path, &w, &h, &why);
+        if (pixels == nullptr)
+            SgDiagWarning("Image", "%s: %s", path, why.c_str());
+        break;
+    }
     case ImageKind::None:
         return nullptr;
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Reading BMP and JPEG pictures into pixel buffers laid out for OpenGL, and
+// Reading BMP, JPEG and PNG pictures into pixel buffers laid out for OpenGL, and
 // resizing them for textures and thumbnails.
 //
 // A pixel buffer is an array-new'd block freed with ImageFree. Rows follow
@@ -13,8 +13,9 @@
 // buffer is allocated (256 MB at 4 bytes a pixel).
 constexpr long long IMAGE_MAX_PIXELS = 64LL * 1024 * 1024;
 
-// Reads a file whose name ends in ".bmp" or ".jpg" (any letter case); other
-// names yield null without the file being opened. 3-byte pixels, or 4-byte
+// Reads a file whose name ends in ".bmp", ".jpg" or ".png" (any letter
+// case); other names yield null without the file being opened. A PNG file
+// that cannot be read is reported (SgDiagnostics) with the reason. 3-byte pixels, or 4-byte
 // ones when `widen` is non-zero.
 unsigned char *ImageRead(const char *path, int *width, int *height, int widen);
 
