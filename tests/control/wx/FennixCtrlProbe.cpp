@@ -90,7 +90,14 @@ int main(int argc, char **argv)
         });
         frame->Show();
         wxprobe::RunUntil([&] { return sessions > 0; });
-        // A second firing would come from what is still waiting.
+        // A second firing would come from the start timer going on: a timer
+        // of a longer period, started now, fires after that firing would
+        // (the toolkit answers timers as they fall due, however late).
+        bool laterTimerFired = false;
+        wxTimer later;
+        later.Bind(wxEVT_TIMER, [&laterTimerFired](wxTimerEvent &) { laterTimerFired = true; });
+        later.StartOnce(400);
+        wxprobe::Expect(wxprobe::RunUntil([&laterTimerFired] { return laterTimerFired; }), "the later timer");
         wxprobe::HandlePending();
         std::printf("sessions=%d\n", sessions);
         std::printf("start=%s\n", PanesShown(*ctrl).c_str());
