@@ -17,6 +17,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import fail, start_xvfb  # noqa: E402
+from probe_run import fail_on_waits_in_vain  # noqa: E402
 
 
 def run(probe, args, env):
@@ -27,6 +28,7 @@ def run(probe, args, env):
     values = dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
     if "done" not in result.stdout or result.returncode != 0:
         fail("the probe stopped early (status %d): %s %s" % (result.returncode, result.stdout, result.stderr[-2000:]))
+    fail_on_waits_in_vain(result.stdout)
     return values
 
 

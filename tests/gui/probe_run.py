@@ -13,6 +13,14 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import fail, start_xvfb  # noqa: E402
 
 
+def fail_on_waits_in_vain(stdout):
+    """Fails when a wait of the probe ran into its hang guard: it printed
+    "never-came=WHAT" for each condition that never came."""
+    waits = [line.split("=", 1)[1] for line in stdout.splitlines() if line.startswith("never-came=")]
+    if waits:
+        fail("the probe waited in vain for: %s" % ", ".join(waits))
+
+
 def run_probe(probe, timeout=90, check_status=False):
     """The probe's key=value lines as a dict. Fails when it does not finish
     within `timeout` seconds, stops before printing "done", or (with
@@ -33,6 +41,7 @@ def run_probe(probe, timeout=90, check_status=False):
         fail("the probe stopped early (status %d): %s %s" % (run.returncode, run.stdout, run.stderr))
     if check_status and run.returncode != 0:
         fail("the probe ended with status %d: %s" % (run.returncode, run.stderr[-3000:]))
+    fail_on_waits_in_vain(run.stdout)
     return values
 
 

@@ -48,11 +48,11 @@ bool TreeOnScreen(FennixCtrl &ctrl)
 void PressH(FennixCtrl &ctrl)
 {
     // Keys go where the pointer is (no window manager runs).
-    wxUIActionSimulator simulator;
-    simulator.MouseMove(wxprobe::Centre(ctrl.GetCanvas()));
-    wxprobe::RunUntil([] { return false; }, 200);
+    wxprobe::MovePointer(wxprobe::Centre(ctrl.GetCanvas()));
     ctrl.GetCanvas()->SetFocus();
-    wxprobe::RunUntil([] { return false; }, 100);
+    wxprobe::Expect(wxprobe::RunUntil([&ctrl] { return ctrl.GetCanvas()->HasFocus(); }), "the canvas's focus");
+    wxprobe::HandlePending();
+    wxUIActionSimulator simulator;
     simulator.Char('h');
 }
 
@@ -90,8 +90,15 @@ int main(int argc, char **argv)
         });
         frame->Show();
         wxprobe::RunUntil([&] { return sessions > 0; });
-        // Long enough for a second firing to show.
-        wxprobe::RunUntil([] { return false; }, 400);
+        // A second firing would come from the start timer going on: a timer
+        // of a longer period, started now, fires after that firing would
+        // (the toolkit answers timers as they fall due, however late).
+        bool laterTimerFired = false;
+        wxTimer later;
+        later.Bind(wxEVT_TIMER, [&laterTimerFired](wxTimerEvent &) { laterTimerFired = true; });
+        later.StartOnce(400);
+        wxprobe::Expect(wxprobe::RunUntil([&laterTimerFired] { return laterTimerFired; }), "the later timer");
+        wxprobe::HandlePending();
         std::printf("sessions=%d\n", sessions);
         std::printf("start=%s\n", PanesShown(*ctrl).c_str());
         std::printf("start_edge=%d\n", ctrl->Manager().GetPane(ctrl->GetCanvas()).HasBorder() ? 1 : 0);
@@ -100,7 +107,7 @@ int main(int argc, char **argv)
         wxprobe::RunUntil([&] { return TreeOnScreen(*ctrl); });
         std::printf("after_h=%s\n", PanesShown(*ctrl).c_str());
         std::printf("after_h_edge=%d\n", ctrl->Manager().GetPane(ctrl->GetCanvas()).HasBorder() ? 1 : 0);
-        wxprobe::RunUntil([] { return false; }, 300);
+        wxprobe::HandlePending();
         const int width = ctrl->GetSceneTree()->GetSize().x;
         std::printf("tree_width=%d\n", width);
         std::printf("toolbar_buttons=%d\n", static_cast<int>(ctrl->GetToolbar(1)->GetToolsCount()));
@@ -145,14 +152,11 @@ int main(int argc, char **argv)
             const wxPoint canvasOrigin = ctrl->GetCanvas()->GetScreenPosition();
             const int sashX = (treeOrigin.x + shown.x + canvasOrigin.x) / 2;
             const wxPoint from(sashX, canvasOrigin.y + 150);
+            wxprobe::MovePointer(from);
             wxUIActionSimulator simulator;
-            simulator.MouseMove(from);
-            wxprobe::RunUntil([] { return false; }, 200);
             simulator.MouseDown();
-            for (int step = 1; step <= 9; ++step) {
-                simulator.MouseMove(from + wxPoint(10 * step, 0));
-                wxprobe::RunUntil([] { return false; }, 40);
-            }
+            for (int step = 1; step <= 9; ++step)
+                wxprobe::MovePointer(from + wxPoint(10 * step, 0));
             simulator.MouseUp();
             wxprobe::RunUntil([&] { return ctrl->GetSceneTree()->GetSize().x > width + 40; });
             std::printf("dragged_width=%d\n", ctrl->GetSceneTree()->GetSize().x);
@@ -164,7 +168,7 @@ int main(int argc, char **argv)
             ctrl->Control().Call("OpenDialog", {fennix::DispValue::Int(20), fennix::DispValue::Str("")});
             wxprobe::RunUntil([&] { return TreeOnScreen(*ctrl); });
             std::printf("after_open20_again=%s\n", PanesShown(*ctrl).c_str());
-            wxprobe::RunUntil([] { return false; }, 300);
+            wxprobe::HandlePending();
             std::printf("width_after_toggle=%d\n", ctrl->GetSceneTree()->GetSize().x);
 
             // Docked along the top, the pane takes the height kept for that
@@ -175,19 +179,18 @@ int main(int argc, char **argv)
             wxprobe::RunUntil([&] {
                 return ctrl->GetSceneTree()->GetSize().x > 400 && ctrl->GetSceneTree()->GetSize().y < 300;
             });
-            wxprobe::RunUntil([] { return false; }, 300);
+            wxprobe::HandlePending();
             std::printf("top_height=%d\n", ctrl->GetSceneTree()->GetSize().y);
             ctrl->Manager().GetPane(ctrl->GetSceneTree()).Left();
             ctrl->Manager().Update();
             wxprobe::RunUntil([&] { return std::abs(ctrl->GetSceneTree()->GetSize().x - leftWidth) <= 2; });
-            wxprobe::RunUntil([] { return false; }, 300);
+            wxprobe::HandlePending();
             std::printf("left_again_width=%d\n", ctrl->GetSceneTree()->GetSize().x);
         }
         token.Reset();
         const std::string profile = ctrl->GetProfile();
         std::printf("profile=%s\n", profile.c_str());
-        frame->Destroy();
-        wxprobe::RunUntil([] { return false; }, 300);
+        wxprobe::DestroyAndWait(frame);
         const fennix::BarSizes::Size stored = [&] {
             fennix::BarSizes sizes;
             sizes.Load(profile, FennixCtrl::kTreePaneId);

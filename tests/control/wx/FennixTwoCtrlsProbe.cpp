@@ -85,9 +85,9 @@ int main(int argc, char **argv)
         const std::string sceneB = ctrls[1]->Control().Call("SaveToString", {}).value.text;
         std::printf("spheres=%d%d\n", sceneA.find("radius 2") != std::string::npos ? 1 : 0,
                     sceneB.find("radius 3") != std::string::npos ? 1 : 0);
-        wxprobe::RunUntil([] { return false; }, 400);
-        frame->Destroy();
-        wxprobe::RunUntil([] { return false; }, 400);
+        // The panes have answered what the spheres and the tool changed.
+        wxprobe::HandlePending();
+        wxprobe::DestroyAndWait(frame);
         std::printf("closed=1\n");
     }
     std::printf("done\n");

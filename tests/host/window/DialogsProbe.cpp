@@ -83,9 +83,10 @@ public:
         RunUntil([this] { return m_frame->IsShownOnScreen(); });
 
         int opened = 0;
-        // Given buttons (for a look at one dialog): only those, each held a while.
+        // Given buttons (for a person to look at one dialog): only those,
+        // each held on the screen a while.
         std::vector<int> buttons = SgWxDialogFactory::Buttons();
-        int hold = 150;
+        int hold = 0;
         if (argc > 1) {
             buttons.clear();
             for (int i = 1; i < argc; ++i)
@@ -107,7 +108,9 @@ public:
                 continue;
             }
             RunUntil([window] { return window->IsShownOnScreen(); });
-            RunUntil([] { return false; }, hold);
+            wxprobe::HandlePending();
+            if (hold)
+                RunUntil([] { return false; }, hold);
             const wxSize size = window->GetSize();
             const wxSize best = window->GetBestSize();
             std::string verdict = "ok";
@@ -134,7 +137,7 @@ public:
         auto *light = static_cast<SgWxDialogFactory::Instance *>(facade->FindOpenDialog(82));
         if (light && light->GetWindow())
             light->GetWindow()->Close();
-        RunUntil([&facade] { return !facade->IsDialogOpen(82); }, 1000);
+        RunUntil([&facade] { return !facade->IsDialogOpen(82); });
         std::printf("closed-by-box=%d\n", int(!facade->IsDialogOpen(82)));
         // The owner's document goes: every dialog with it.
         facade.reset();
@@ -176,7 +179,7 @@ public:
             box->GetEdit()->SetFocus();
             box->GetEdit()->ChangeValue("abc");
             box->GetSpin()->Commit();
-            RunUntil(told, 1000);
+            RunUntil(told);
             SetNotifier(previous);
             const bool kept = box->GetValue() == before && box->GetEdit()->GetValue() == shown;
             if (!kept || !told()) {

@@ -35,10 +35,11 @@ namespace {
 
 using wxprobe::RunUntil;
 
+// A real click on the middle of `window`, and what the click made handled.
 void ClickOn(wxWindow *window)
 {
     wxprobe::ClickAt(wxprobe::Centre(window));
-    RunUntil([] { return false; }, 100);
+    wxprobe::HandlePending();
 }
 
 // Every shown control below `parent`, checked against the dialog's client area.
@@ -83,11 +84,9 @@ void ClickItem(wxTreeCtrl *tree, const wxString &label)
     wxRect rect;
     if (!item.IsOk() || !tree->GetBoundingRect(item, rect, true))
         return;
-    wxUIActionSimulator simulator;
-    simulator.MouseMove(tree->ClientToScreen(wxPoint(rect.x + 8, rect.y + rect.height / 2)));
-    RunUntil([] { return false; }, 200);
-    simulator.MouseClick();
-    RunUntil([] { return false; }, 100);
+    wxprobe::ClickAt(tree->ClientToScreen(wxPoint(rect.x + 8, rect.y + rect.height / 2)));
+    wxprobe::Expect(RunUntil([tree, item] { return tree->IsSelected(item); }), "the item's selection");
+    wxprobe::HandlePending();
 }
 
 class ProbeApp : public wxApp {
@@ -122,7 +121,7 @@ private:
         auto *builder = static_cast<SgWxModelBuilderDialog *>(m_window);
         std::printf("shown=%d\n", int(RunUntil([this] { return m_window->IsShownOnScreen(); })));
         wxprobe::SaveShot(m_window, "model-builder");
-        RunUntil([] { return false; }, 300);
+        wxprobe::HandlePending();
         int count = 0;
         std::string outside;
         CheckInside(m_window, m_window, count, outside);
@@ -136,9 +135,11 @@ private:
         auto *name = static_cast<wxTextCtrl *>(m_window->FindWindow(SgWxModelBuilderDialog::kIdNameEdit));
         auto *value = static_cast<wxTextCtrl *>(m_window->FindWindow(SgWxModelBuilderDialog::kIdDefaultEdit));
         ClickOn(name);
+        wxprobe::Expect(RunUntil([name] { return name->HasFocus(); }), "the name field's focus");
         keys.Text("w");
         RunUntil([name] { return name->GetValue() == "w"; });
         ClickOn(value);
+        wxprobe::Expect(RunUntil([value] { return value->HasFocus(); }), "the value field's focus");
         keys.Text("7");
         RunUntil([value] { return value->GetValue() == "7"; });
         std::printf("add-enabled-after-typing=%d\n", int(RunUntil([add] { return add->IsEnabled(); })));
@@ -190,7 +191,7 @@ private:
         ClickOn(m_window->FindWindow(wxID_CANCEL));
         std::printf("destroyed-by-callback=%d\n", int(RunUntil([&destroyed] { return destroyed; })));
         m_document->SetCloseDialogCallback(nullptr, nullptr);
-        RunUntil([] { return false; }, 100);
+        wxprobe::HandlePending();
         // Cancel takes back what the builder did since it opened, the new
         // model around the object included.
         std::printf("model-taken-back=%d\n", int(m_document->GetRoot()->IndexOf(model) < 0));

@@ -31,6 +31,16 @@ namespace {
 
 using wxprobe::RunUntil;
 using wxprobe::ClickAt;
+using wxprobe::HandlePending;
+
+// True once `window` (or, for a dialog, a window inside it) has the keyboard.
+bool HasKeyboard(wxWindow *window)
+{
+    for (wxWindow *focus = wxWindow::FindFocus(); focus; focus = focus->GetParent())
+        if (focus == window)
+            return true;
+    return false;
+}
 
 // Notes the keys the canvas hands to the engine.
 class KeyRecorder : public SgPlatformWindow::Listener {
@@ -115,17 +125,27 @@ private:
     void Probe()
     {
         RunUntil([this] { return m_frame->IsShownOnScreen(); });
-        RunUntil([] { return false; }, 500);
+        HandlePending();
         std::printf("spin-size=%dx%d\n", m_spins[0]->GetSize().x, m_spins[0]->GetSize().y);
         const char *names[] = {"nowrap", "wrap"};
         for (int i = 0; i < 2; ++i) {
+            // Without the wrap style the value stays: the click's release
+            // answered is what ends the wait.
+            int releases = 0;
+            auto released = [&releases](wxMouseEvent &event) {
+                ++releases;
+                event.Skip();
+            };
+            m_spins[i]->Bind(wxEVT_LEFT_UP, released);
             ClickAt(Arrow(i, false));
-            RunUntil([this, i] { return m_edits[i]->GetValue() != "0"; }, 1500);
+            wxprobe::Expect(RunUntil([&releases] { return releases > 0; }), "the spin's release");
+            HandlePending();
+            m_spins[i]->Unbind(wxEVT_LEFT_UP, released);
             std::printf("%s=%s\n", names[i], m_edits[i]->GetValue().utf8_str().data());
         }
         // Up from the wrapped maximum goes back to the minimum.
         ClickAt(Arrow(1, true));
-        RunUntil([this] { return m_edits[1]->GetValue() != "10"; }, 1500);
+        RunUntil([this] { return m_edits[1]->GetValue() != "10"; });
         std::printf("wrap-up=%s\n", m_edits[1]->GetValue().utf8_str().data());
 
         // The colour button paints its colours and frame, and a click on it
@@ -134,8 +154,7 @@ private:
         colour->Attach({0, 0, 200}, {255, 255, 255}, {128, 128, 128}, 2);
         int clicks = 0;
         colour->Bind(wxEVT_BUTTON, [&clicks](wxCommandEvent &) { ++clicks; });
-        colour->Refresh();
-        RunUntil([] { return false; }, 300);
+        wxprobe::Repaint(colour);
         {
             wxClientDC dc(colour);
             wxColour inside;
@@ -147,7 +166,7 @@ private:
         }
         const wxRect face = colour->GetScreenRect();
         ClickAt(wxPoint(face.x + face.width / 2, face.y + face.height / 2));
-        RunUntil([&clicks] { return clicks > 0; }, 1500);
+        RunUntil([&clicks] { return clicks > 0; });
         std::printf("colour-clicks=%d\n", clicks);
 
         // A dialog closed with its Cancel button, then with Escape, reports
@@ -160,7 +179,7 @@ private:
         for (int round = 0; round < 2; ++round) {
             dialog->Open();
             RunUntil([dialog] { return dialog->IsShownOnScreen(); });
-            RunUntil([] { return false; }, 300);
+            HandlePending();
             wxWindow *cancel = dialog->FindWindow(wxID_CANCEL);
             const wxRect box = cancel->GetScreenRect();
             if (round == 0) {
@@ -169,7 +188,8 @@ private:
                 // A click beside the buttons gives the dialog the keyboard.
                 const wxRect whole = dialog->GetScreenRect();
                 ClickAt(wxPoint(whole.x + 3, whole.y + 3));
-                RunUntil([] { return false; }, 200);
+                wxprobe::Expect(RunUntil([dialog] { return HasKeyboard(dialog); }), "the dialog's keyboard");
+                HandlePending();
                 wxUIActionSimulator simulator;
                 simulator.Char(WXK_ESCAPE);
             }
@@ -184,13 +204,13 @@ private:
         progress->SetMessage("Downloading scene.kvrx");
         progress->SetProgress(0.5);
         RunUntil([progress] { return progress->IsShownOnScreen(); });
-        RunUntil([] { return false; }, 300);
+        HandlePending();
         std::printf("progress-caption=%s\n", progress->GetTitle().utf8_str().data());
         std::printf("progress-bar=%d\n", progress->Model().GetPosition());
         if (wxWindow *cancel = progress->FindWindow(wxID_CANCEL)) {
             const wxRect box = cancel->GetScreenRect();
             ClickAt(wxPoint(box.x + box.width / 2, box.y + box.height / 2));
-            RunUntil([progress] { return progress->IsAborted(); }, 1500);
+            RunUntil([progress] { return progress->IsAborted(); });
         }
         std::printf("progress-aborted=%d\n", int(progress->IsAborted()));
         progress->Destroy();
@@ -205,11 +225,12 @@ private:
             RunUntil([keyFrame] { return keyFrame->IsShownOnScreen(); });
             const wxRect box = canvas->GetScreenRect();
             ClickAt(wxPoint(box.x + box.width / 2, box.y + box.height / 2));
-            RunUntil([] { return false; }, 300);
+            wxprobe::Expect(RunUntil([canvas] { return HasKeyboard(canvas); }), "the canvas's keyboard");
+            HandlePending();
             wxUIActionSimulator simulator;
             simulator.Char(',');
             simulator.Char('.');
-            RunUntil([&recorder] { return recorder.keys.size() >= 2; }, 1500);
+            RunUntil([&recorder] { return recorder.keys.size() >= 2; });
             std::string seen;
             for (int key : recorder.keys)
                 seen += (seen.empty() ? "" : ",") + std::to_string(key);

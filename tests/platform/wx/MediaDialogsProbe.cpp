@@ -44,17 +44,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using wxprobe::Centre;
-
-// This probe waits up to 4 s by default, longer than the shared default.
-bool RunUntil(const std::function<bool()> &done, int milliseconds = 4000)
-{
-    return wxprobe::RunUntil(done, milliseconds);
-}
-
-void ClickAt(const wxPoint &screen)
-{
-    wxprobe::ClickAt(screen, 150);
-}
+using wxprobe::ClickAt;
+using wxprobe::HandlePending;
+using wxprobe::RunUntil;
 
 // Every control of the dialog lies inside the client area and has at least
 // its best size; prints the first offender.
@@ -147,17 +139,17 @@ private:
         custom->SetPosition(wxPoint(30, 30));
         custom->Open();
         RunUntil([custom] { return custom->IsShownOnScreen(); });
-        RunUntil([] { return false; }, 300);
+        HandlePending();
         CheckLayout("custom", custom);
         wxprobe::SaveShot(custom, "custom");
         std::printf("custom-title=%s\n", custom->GetTitle().utf8_str().data());
         auto *left = wxWindow::FindWindowById(SgWxCustomDialog::kIdLeftEdit, custom);
         ClickAt(Centre(left));
-        RunUntil([left] { return left->HasFocus(); }, 1000);
+        RunUntil([left] { return left->HasFocus(); });
         static_cast<wxTextCtrl *>(left)->SelectAll();
         wxUIActionSimulator keys;
         keys.Text("12.5");
-        RunUntil([custom] { return custom->GetCustom().GetLeftMargin() == 12.5; }, 2000);
+        RunUntil([custom] { return custom->GetCustom().GetLeftMargin() == 12.5; });
         std::printf("custom-left=%g\n", custom->GetCustom().GetLeftMargin());
         custom->Destroy();
 
@@ -194,13 +186,14 @@ private:
         }));
         movie->SetPosition(wxPoint(30, 30));
         movie->Open();
-        RunUntil([movie] { return movie->IsShownOnScreen() && frame_shown(); });
-        RunUntil([] { return false; }, 300);
+        RunUntil([movie, frame] { return movie->IsShownOnScreen() && frame->IsShownOnScreen(); });
+        HandlePending();
         CheckLayout("movie", movie);
         wxprobe::SaveShot(movie, "movie");
         ClickAt(Centre(wxWindow::FindWindowById(SgWxMovieDialog::kIdCreate, movie)));
-        RunUntil([&] { return stoppedAt > 0; }, 8000);
-        RunUntil([] { return false; }, 200);
+        RunUntil([&] { return stoppedAt > 0; });
+        // A click that reached the other window would have been answered.
+        HandlePending();
         std::printf("movie-stopped=%d\nmovie-other-clicks=%d\nmovie-progress-after=%d\n", int(stoppedAt > 0 && stoppedAt < 100),
                     otherClicks, movie->GetMovie().GetProgressPosition());
         movie->Destroy();
@@ -219,7 +212,7 @@ private:
         texture->Open();
         RunUntil([texture] { return texture->IsShownOnScreen(); });
         RunUntil([texture] { return texture->GetTotalText() == "Total Image: 3"; });
-        RunUntil([] { return false; }, 300);
+        HandlePending();
         CheckLayout("texture", texture);
         wxprobe::SaveShot(texture, "texture");
         std::printf("texture-total=%s\ntexture-thumbnails=%d\ntexture-range=%d\n",
@@ -230,13 +223,15 @@ private:
             wxRect item;
             list->GetItemRect(1, item, wxLIST_RECT_ICON);
             ClickAt(list->ClientToScreen(item.GetPosition() + wxPoint(item.width / 2, item.height / 2)));
-            RunUntil([texture] { return !texture->GetTexture().GetCurrentImage().empty(); }, 2000);
+            RunUntil([texture] { return !texture->GetTexture().GetCurrentImage().empty(); });
             const std::string image = texture->GetTexture().GetCurrentImage();
             std::printf("texture-image=%s\n", fs::path(image).filename().string().c_str());
             std::printf("texture-preview=%d\n", int(texture->GetPreviewRenders() > 0));
             // A real click on the Move X slider moves the texture, and the
-            // preview's picture changes with it.
-            RunUntil([] { return false; }, 200);
+            // preview's picture changes with it, from the picture of the
+            // chosen image on.
+            RunUntil([texture] { return texture->GetPreviewRenders() > 0; });
+            HandlePending();
             const wxImage before = texture->GetPreviewBitmap().ConvertToImage();
             const int renders = texture->GetPreviewRenders();
             auto *slider = wxWindow::FindWindowById(SgWxTextureDialog::kIdMoveXSlider, texture);
@@ -244,10 +239,10 @@ private:
             // the middle: the texture sits at 0), then the Page Up key.
             ClickAt(Centre(slider));
             slider->SetFocus();
-            RunUntil([slider] { return wxWindow::FindFocus() == slider; }, 1000);
+            RunUntil([slider] { return wxWindow::FindFocus() == slider; });
             wxUIActionSimulator keys;
             keys.Char(WXK_PAGEUP);
-            RunUntil([texture, renders] { return texture->GetPreviewRenders() > renders; }, 3000);
+            RunUntil([texture, renders] { return texture->GetPreviewRenders() > renders; });
             const wxImage after = texture->GetPreviewBitmap().ConvertToImage();
             int changed = 0;
             if (before.IsOk() && after.IsOk() && before.GetSize() == after.GetSize())
@@ -259,8 +254,7 @@ private:
         }
         // Closing while a fill runs joins the worker before the window goes.
         texture->Refresh();
-        texture->Destroy();
-        RunUntil([] { return false; }, 200);
+        wxprobe::DestroyAndWait(texture);
 
         // The text along a path: opening adds the text object; Play with a
         // real click advances the phase.
@@ -269,12 +263,12 @@ private:
         wrapper->SetPosition(wxPoint(30, 30));
         wrapper->Open();
         RunUntil([wrapper] { return wrapper->IsShownOnScreen(); });
-        RunUntil([] { return false; }, 300);
+        HandlePending();
         CheckLayout("wrapper", wrapper);
         wxprobe::SaveShot(wrapper, "wrapper");
         std::printf("wrapper-added=%d\n", m_document->GetRoot()->GetNumChildren() - before);
         ClickAt(Centre(wxWindow::FindWindowById(SgWxTextWrapperDialog::kIdPlay, wrapper)));
-        RunUntil([wrapper] { return wrapper->GetWrapper().GetPhase() > 1.0; }, 3000);
+        RunUntil([wrapper] { return wrapper->GetWrapper().GetPhase() > 1.0; });
         std::printf("wrapper-played=%d\nwrapper-undo-off=%d\n", int(wrapper->GetWrapper().GetPhase() > 1.0),
                     int(!m_document->IsUndoRecording()));
         ClickAt(Centre(wxWindow::FindWindowById(wxID_OK, wrapper)));
@@ -286,8 +280,6 @@ private:
         std::fflush(stdout);
         ExitMainLoop();
     }
-
-    static bool frame_shown() { return true; }
 
     SgDocument *m_document = nullptr;
     fs::path m_folder;

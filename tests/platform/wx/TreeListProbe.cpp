@@ -32,6 +32,7 @@ namespace {
 
 using wxprobe::RunUntil;
 using wxprobe::ClickAt;
+using wxprobe::HandlePending;
 
 using Model = SgTreeListModel;
 
@@ -86,7 +87,7 @@ private:
     void Run()
     {
         RunUntil([this] { return m_window->IsShownOnScreen(); });
-        RunUntil([] { return false; }, 300);
+        HandlePending();
         // "Add Layer" with a real click.
         auto *add = wxWindow::FindWindowById(SgWxLayersDialog::kIdAddLayer, m_window);
         ClickAt(add->GetScreenPosition() + wxPoint(add->GetSize().x / 2, add->GetSize().y / 2));
@@ -117,9 +118,7 @@ private:
         model.SetColor(Model::kColInsertMark, 0x2080F0);
         Model::Item mark = model.SetInsertMark(layers.GetLayerItem(1), true);
         std::printf("mark-row=%d\n", model.GetRowOfItem(mark));
-        list->Refresh();
-        list->Update();
-        RunUntil([] { return false; }, 400);
+        wxprobe::Repaint(list);
 
         const wxSize size = list->GetClientSize();
         const wxPoint origin = list->ClientToScreen(wxPoint(0, 0));
@@ -158,14 +157,24 @@ private:
             Model::Rect name;
             model.GetItemRect(layers.GetLayerItem(0), 0, true, name);
             const wxPoint at = list->ClientToScreen(wxPoint(name.left + 8, (name.top + name.bottom) / 2));
-            ClickAt(at);
-            RunUntil([] { return false; }, 300);
-            ClickAt(at);
+            // The first click selects the layer, unless the round before
+            // left it selected (a click then would already open the box).
+            if (model.GetSelectedItem() != layers.GetLayerItem(0)) {
+                ClickAt(at);
+                RunUntil([&model, &layers] { return model.GetSelectedItem() == layers.GetLayerItem(0); });
+                HandlePending();
+            }
+            // The second click lands farther from the first than a double
+            // click may, so that it is a second click however soon it comes.
+            ClickAt(at + wxPoint(12, 0));
             const bool opened = RunUntil([list] { return list->GetEditControl() != nullptr; });
             std::printf("edit-opened-%s=%d\n", ending, int(opened));
             wxUIActionSimulator keys;
             keys.Text("Walls");
-            RunUntil([] { return false; }, 200);
+            RunUntil([list] {
+                auto *edit = dynamic_cast<wxTextCtrl *>(list->GetEditControl());
+                return edit && edit->GetValue() == "Walls";
+            });
             if (auto *edit = dynamic_cast<wxTextCtrl *>(list->GetEditControl()))
                 std::printf("typed-%s=%s\n", ending, edit->GetValue().utf8_str().data());
             keys.Char(ending[1] == 's' ? WXK_ESCAPE : WXK_RETURN);
@@ -178,13 +187,12 @@ private:
         // the whole name in the tip window; moving off the rows hides it.
         m_document->SetLayerName(1, "A layer whose name is far wider than its column");
         m_logic->OnRefresh();
-        RunUntil([] { return false; }, 200);
+        HandlePending();
         {
             Model::Rect name;
             model.GetItemRect(layers.GetLayerItem(1), 0, true, name);
+            wxprobe::MovePointer(list->ClientToScreen(wxPoint(name.left + 12, (name.top + name.bottom) / 2)));
             wxUIActionSimulator mouse;
-            mouse.MouseMove(list->ClientToScreen(wxPoint(name.left + 12, (name.top + name.bottom) / 2)));
-            RunUntil([] { return false; }, 100);
             mouse.MouseMove(list->ClientToScreen(wxPoint(name.left + 14, (name.top + name.bottom) / 2)));
             const bool shown = RunUntil([list] { return list->GetToolTipWindow() != nullptr; });
             std::printf("tip-shown=%d\n", int(shown));
