@@ -282,6 +282,16 @@ inline bool IsWindowCommand(int id)
 // Runs a command: window commands through their function, every other id
 // through the facade's ApplyButton. False for an id nothing routes.
 bool RunCommand(int id, CDrevon &facade, CommandWindow &window);
+// Runs a facade command without a window (a script's call): its operation
+// on its button, one undo step where the record says so. False for an id
+// without a facade record.
+bool RunFacadeCommand(int id, CDrevon &facade);
+// The facade record whose button is `button` and whose operation is
+// `apply`, or null: a script method taking a button index runs the command
+// of that button through its record when there is one.
+const CommandRecord *FindButtonCommand(int button, CommandApply apply);
+// Runs that record's operation on its button as RunFacadeCommand does.
+void RunFacadeRecord(const CommandRecord &record, CDrevon &facade);
 // Whether the command can run now.
 bool IsCommandEnabled(int id, CDrevon &facade);
 // The on/off state a check entry shows.
