@@ -4,6 +4,7 @@
 // dataflow and LISP scripts, which keep them up to date as their ends move.
 // It owns the measure tape's creation handler while its tool may use it.
 #include <memory>
+#include "facade/DrevonExport.h"
 
 class GenericCreateHandler;
 class SgObject;
@@ -13,7 +14,7 @@ namespace drevon {
 
 class CDrevon;
 
-class Annotations {
+class DREVON_API Annotations {
 public:
     static constexpr int kAnnotationButton = 210;
     static constexpr int kRubberLineButton = 211;

@@ -38,6 +38,7 @@
 #include "facade/SceneFiles.h"
 #include "facade/SelectionEditing.h"
 #include "facade/Viewing.h"
+#include "facade/DrevonExport.h"
 
 class SgDocument;
 class GenericCreateHandler;
@@ -62,7 +63,7 @@ namespace drevon {
 
 class FieldEditing;
 
-class CDrevon {
+class DREVON_API CDrevon {
 public:
     // ---- Command table ------------------------------------------------------------
     using ApplyFn = CommandApply;

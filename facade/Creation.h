@@ -6,6 +6,7 @@
 // the active tool and the button that shows it running, so they are one
 // family; it owns that state.
 #include "engine/core/SgRef.h"
+#include "facade/DrevonExport.h"
 
 class GenericCreateHandler;
 class SgEventHandler;
@@ -16,7 +17,7 @@ namespace drevon {
 
 class CDrevon;
 
-class Creation {
+class DREVON_API Creation {
 public:
     static constexpr int kCameraButton = 200;
     static constexpr int kFirstParticleButton = 201;  // 201..209: kinds 1..9

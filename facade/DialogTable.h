@@ -8,12 +8,13 @@
 #include <memory>
 
 #include "facade/CDrevonDialogs.h"
+#include "facade/DrevonExport.h"
 
 namespace drevon {
 
 class CDrevon;
 
-class DialogTable {
+class DREVON_API DialogTable {
 public:
     // At most this many dialogs are open at once.
     static constexpr int kSlots = 16;

@@ -8,6 +8,7 @@
 // extrusions from 113, sub-object modes from 124). The family keeps no
 // state: the sub-object tool is the facade's active tool.
 #include <vector>
+#include "facade/DrevonExport.h"
 
 class SgNode;
 class SgPath;
@@ -17,7 +18,7 @@ namespace drevon {
 
 class CDrevon;
 
-class Modelling {
+class DREVON_API Modelling {
 public:
     // Modifier kinds: 1 smooth, 2 simplify, 3 melt, 4 wave, 5 twist, 6 bend,
     // 7 free-form box, 8 slice, 9 triangulate. Any other value does nothing.

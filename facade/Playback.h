@@ -5,6 +5,7 @@
 // movie writer). It owns the current frame, the playback timer and the
 // music file.
 #include <string>
+#include "facade/DrevonExport.h"
 
 class SgDocument;
 
@@ -12,7 +13,7 @@ namespace drevon {
 
 class CDrevon;
 
-class Playback {
+class DREVON_API Playback {
 public:
     explicit Playback(CDrevon &facade);
     ~Playback();

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <iosfwd>
 #include <string>
+#include "facade/DrevonExport.h"
 
 class SgDocument;
 class SgNode;
@@ -14,7 +15,7 @@ namespace drevon {
 
 class CDrevon;
 
-class SceneFiles {
+class DREVON_API SceneFiles {
 public:
     static constexpr double kStlTolerance = 0.0003;
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "facade/DrevonExport.h"
 // The selection and clipboard commands of the facade: selecting all, none
 // or the rest, grouping, deleting, copying and pasting, undo and redo, and
 // walking the selection through the scene tree. What they act on is the
@@ -11,7 +12,7 @@ namespace drevon {
 
 class CDrevon;
 
-class SelectionEditing {
+class DREVON_API SelectionEditing {
 public:
     explicit SelectionEditing(CDrevon &facade);
     SelectionEditing(const SelectionEditing &) = delete;

@@ -5,6 +5,7 @@
 // attached to it. It owns the flip index, whether navigation stays after a
 // tool, and what an attached camera's view holds on to.
 #include "engine/core/SgRef.h"
+#include "facade/DrevonExport.h"
 
 class SgNode;
 class SgViewer;
@@ -13,7 +14,7 @@ namespace drevon {
 
 class CDrevon;
 
-class Viewing {
+class DREVON_API Viewing {
 public:
     explicit Viewing(CDrevon &facade);
     ~Viewing();
