@@ -18,12 +18,13 @@
 #include <string>
 
 #include "control/FennixEvents.h"
+#include "control/FennixExport.h"
 
 namespace fennix {
 
 class FennixControl;
 
-class FennixChannel {
+class FENNIX_API FennixChannel {
 public:
     static constexpr std::size_t kMaxLine = 1u << 20;
     // {"method": "Release", "params": [handle, ...]}: the channel's own verb

@@ -26,6 +26,7 @@
 #include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/HostListeners.h"
+#include "control/FennixExport.h"
 
 class SgFieldMngr;
 class SgNode;
@@ -39,7 +40,7 @@ class CDrevon;
 
 namespace fennix {
 
-struct FennixProperties {
+struct FENNIX_API FennixProperties {
     std::string fileName;
     std::int32_t n1 = 0;
     std::uint32_t bgColor = 0xFFFF;
@@ -56,7 +57,7 @@ struct FennixProperties {
     std::string settingsProfile;
 };
 
-class FennixControl {
+class FENNIX_API FennixControl {
 public:
     static constexpr int kMaxAppParams = 100;
 

@@ -18,6 +18,7 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandRecord.h"
 #include "platform/Notifier.h"
 #include "platform/window/SgWindowFactory.h"
 
@@ -55,6 +56,28 @@ R NoWindow()
     drevon::CDrevon *f = c.GetFacade();         \
     if (!f)                                     \
         return NoWindow();
+
+// A script method that does what a menu command does runs through the
+// command's record: the same operation, on the same button, one undo step
+// where the record says so.
+R RunRecord(C &c, int id)
+{
+    FACADE
+    drevon::RunFacadeCommand(id, *f);
+    return R::Ok();
+}
+
+// A script method taking a button index: the record of that button when it
+// runs this operation, the operation itself for a button without one.
+R RunButton(C &c, int button, drevon::CommandApply apply)
+{
+    FACADE
+    if (const drevon::CommandRecord *record = drevon::FindButtonCommand(button, apply))
+        drevon::RunFacadeRecord(*record, *f);
+    else
+        (f->*apply)(button);
+    return R::Ok();
+}
 
 int I(const A &a, std::size_t k)
 {
@@ -577,38 +600,38 @@ std::vector<DispEntry> MakeTable()
         {8, "ToolBarConfig", true, {T::I4}, T::I4, &ToolBarConfigProp},
         {9, "CacheLoadedUrl", true, {T::I2}, T::I2, &CacheLoadedUrlProp},
         {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnRotateScene(1); return R::Ok(); }},
-        {11, "FlyThroughTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnFlyThrough(); return R::Ok(); }},
+        {11, "FlyThroughTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kFlyView); }},
         {12, "SelectionHandlebox", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->AddSelectionManip(I(a, 0)); return R::Ok(); }},
-        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->BooleanOperation(I(a, 0)); return R::Ok(); }},
-        {14, "DeleteOperation", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnDeleteSelection(); return R::Ok(); }},
-        {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->OnCreatePolyline(I(a, 0)); return R::Ok(); }},
-        {16, "EditPolyline", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnEditPolyline(0); return R::Ok(); }},
-        {17, "Extrude", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnExtrude(0); return R::Ok(); }},
-        {18, "Clone", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnClone(false); return R::Ok(); }},
-        {19, "PasteClone", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnPasteClone(); return R::Ok(); }},
+        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::BooleanOperation); }},
+        {14, "DeleteOperation", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kDelete); }},
+        {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::OnCreatePolyline); }},
+        {16, "EditPolyline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kEditCurve); }},
+        {17, "Extrude", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kExtrudeOrRevolve); }},
+        {18, "Clone", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kCopy); }},
+        {19, "PasteClone", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kPaste); }},
         {20, "LoadFile", false, {T::Bstr, T::Bool, T::R8}, T::Empty, &LoadFile},
         {21, "OpenTree", false, {}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {22, "Redraw", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Redraw(); return R::Ok(); }},
-        {23, "OnCreateTool", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->OnCreateTool(I(a, 0)); return R::Ok(); }},
-        {24, "OnExtrude", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnExtrude(0); return R::Ok(); }},
-        {25, "GroupSelection", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { FACADE if (a[0].boolean) f->GroupSelection(); else f->UnGroupSelection(); return R::Ok(); }},
-        {26, "Undo", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Undo(a[0].boolean); return R::Ok(); }},
-        {27, "SelectByFence", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelectByFence(); return R::Ok(); }},
-        {28, "Scatter", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Scatter(0); return R::Ok(); }},
+        {23, "OnCreateTool", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::OnCreateTool); }},
+        {24, "OnExtrude", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kExtrudeOrRevolve); }},
+        {25, "GroupSelection", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { return RunRecord(c, a[0].boolean ? drevon::cmd::kGroup : drevon::cmd::kUngroup); }},
+        {26, "Undo", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { return RunRecord(c, a[0].boolean ? drevon::cmd::kRedo : drevon::cmd::kUndo); }},
+        {27, "SelectByFence", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSelectByFence); }},
+        {28, "Scatter", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kScatter); }},
         {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ToggleStyle(I(a, 0)); return R::Ok(); }},
         {30, "Save", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->OnSaveFile(I(a, 0)); return R::Ok(); }},
-        {31, "ToggleGrid", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnCreateGrid(0); return R::Ok(); }},
-        {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Play(0); return R::Ok(); }},
-        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Navigate(I(a, 0)); return R::Ok(); }},
+        {31, "ToggleGrid", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kGrid); }},
+        {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kPlay); }},
+        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::Navigate); }},
         {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, &SetFieldVal},
         {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
-        {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->WrapAlongSpline(0); return R::Ok(); }},
+        {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kWrapAlongCurve); }},
         {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
-        {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(drevon::kSceneTreeDialog); return R::Ok(); }},
+        {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSceneTree); }},
         {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, &CreateViewer},
-        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ChangeView(I(a, 0)); return R::Ok(); }},
+        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::ChangeView); }},
         {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ViewPerspective(I(a, 0)); return R::Ok(); }},
-        {42, "ZoomTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnZoom(); return R::Ok(); }},
+        {42, "ZoomTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kZoomView); }},
         {43, "AnimationOp", false, {T::I2}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {44, "OpenDialog", false, {T::I2, T::Bstr}, T::Empty, &OpenDialog},
         {45, "ActivateViewTool", false, {T::I2}, T::Empty, &ActivateViewTool},
@@ -616,7 +639,7 @@ std::vector<DispEntry> MakeTable()
         {47, "TestFunc", false, {T::I4, T::Bstr}, T::Bstr, &TestFunc},
         {48, "SetHtmlDocument", false, {T::Unknown}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {49, "SaveToString", false, {}, T::Bstr, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Str(f->SaveToStringFix())); }},
-        {50, "TextureDialog", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OpenDialog(drevon::kTextureDialog); return R::Ok(); }},
+        {50, "TextureDialog", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kTexture); }},
         {51, "GetThumbnail", false, {T::I2, T::I2}, T::Bstr, &GetThumbnail},
         {52, "Select", false, {T::I2}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelect(); return R::Ok(); }},
         {53, "MaterialDialog", false, {T::I2}, T::Empty, &MaterialDialog},

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/FennixValue.h"
+#include "control/FennixExport.h"
 
 namespace fennix {
 
@@ -17,7 +18,7 @@ class FennixControl;
 
 using DispHandler = DispResult (*)(FennixControl &control, const DispArgs &args);
 
-struct DispEntry {
+struct FENNIX_API DispEntry {
     int dispid;
     const char *name;
     bool property;                 // get with no argument, set with one
@@ -26,25 +27,25 @@ struct DispEntry {
     DispHandler handler;
 };
 
-struct EventEntry {
+struct FENNIX_API EventEntry {
     int dispid;
     const char *name;
     std::vector<DispType> params;
 };
 
 // The 76 entries in the order of the dispatch map, and the 6 events.
-const std::vector<DispEntry> &DispatchTable();
-const std::vector<EventEntry> &EventTable();
-const DispEntry *FindEntry(const std::string &name);
-const DispEntry *FindEntry(int dispid);
-const EventEntry *FindEvent(const std::string &name);
+FENNIX_API const std::vector<DispEntry> &DispatchTable();
+FENNIX_API const std::vector<EventEntry> &EventTable();
+FENNIX_API const DispEntry *FindEntry(const std::string &name);
+FENNIX_API const DispEntry *FindEntry(int dispid);
+FENNIX_API const EventEntry *FindEvent(const std::string &name);
 
 // Checks the arguments against the entry and converts each to its declared
 // type (an integral real for an integer type, an integer for a real, 0 and 1
 // for a boolean); the error result names the first bad argument.
-DispResult CheckArgs(const DispEntry &entry, const DispArgs &args, DispArgs &converted);
+FENNIX_API DispResult CheckArgs(const DispEntry &entry, const DispArgs &args, DispArgs &converted);
 
 // The table as JSON text (methods and events with their ids and types).
-std::string DescribeJson();
+FENNIX_API std::string DescribeJson();
 
 } // namespace fennix

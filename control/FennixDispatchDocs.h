@@ -5,16 +5,17 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "control/FennixExport.h"
 
 namespace fennix {
 
-struct DispDoc {
+struct FENNIX_API DispDoc {
     std::string about;
     std::vector<std::pair<std::string, std::string>> params;  // name, meaning
     std::string result;                                        // "" for none
 };
 
 // The entry's words; null for a name the table does not hold.
-const DispDoc *FindDoc(const std::string &name);
+FENNIX_API const DispDoc *FindDoc(const std::string &name);
 
 } // namespace fennix

@@ -8,16 +8,17 @@
 #include <vector>
 
 #include "control/FennixValue.h"
+#include "control/FennixExport.h"
 
 namespace fennix {
 
-struct FennixEvent {
+struct FENNIX_API FennixEvent {
     int dispid = 0;
     std::string name;
     DispArgs params;
 };
 
-class FennixEventList {
+class FENNIX_API FennixEventList {
 public:
     using Listener = std::function<void(const FennixEvent &)>;
 

@@ -8,10 +8,11 @@
 // resizing themselves are the toolkit's.
 #include <cstdint>
 #include <string>
+#include "control/FennixExport.h"
 
 namespace fennix {
 
-class DockPanes {
+class FENNIX_API DockPanes {
 public:
     static constexpr int kSlotCount = 4;
     // Slots 0-2 are the toolbars in order; the scene tree's pane is the last.
@@ -58,7 +59,7 @@ private:
 // The sizes of a resizable pane docked along a top or bottom side, along a
 // left or right side, and floating, with their minimums; kept in the user's
 // settings under "<profile>-SCBar-<id>.<key>".
-class BarSizes {
+class FENNIX_API BarSizes {
 public:
     struct Size {
         int cx;

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "control/FennixValue.h"
+#include "control/FennixExport.h"
 
 namespace fennix {
 
 class FennixControl;
 
-struct PropertyRow {
+struct FENNIX_API PropertyRow {
     const char *name;      // as saved ("TexturePath")
     const char *dispatch;  // the dispatch table's property ("texturePath")
     bool number;
@@ -20,11 +21,11 @@ struct PropertyRow {
 };
 
 // The seven persistent properties in their saving order, with their values.
-std::vector<PropertyRow> PropertyRows(FennixControl &control);
+FENNIX_API std::vector<PropertyRow> PropertyRows(FennixControl &control);
 // Sets the row's property from text: a whole number (decimal, or 0x and
 // hex digits) for a number, the text itself for a string. A text that is
 // no number, or that the property's type cannot hold, is an error result
 // and changes nothing.
-DispResult SetPropertyText(FennixControl &control, const PropertyRow &row, const std::string &text);
+FENNIX_API DispResult SetPropertyText(FennixControl &control, const PropertyRow &row, const std::string &text);
 
 } // namespace fennix

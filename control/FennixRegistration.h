@@ -7,6 +7,7 @@
 // result (the type step first, then the entry, as the control module's
 // registration does).
 #include <string>
+#include "control/FennixExport.h"
 
 namespace fennix {
 
@@ -16,11 +17,11 @@ constexpr int kRegisterTypeFailed = 1;   // "... SELFREG_E_TYPELIB"
 constexpr int kRegisterClassFailed = 2;  // "... SELFREG_E_CLASS"
 
 // The folder the files go under; empty when neither variable gives one.
-std::string DataHome();
-std::string DesktopEntryPath();
-std::string MimeTypePath();
+FENNIX_API std::string DataHome();
+FENNIX_API std::string DesktopEntryPath();
+FENNIX_API std::string MimeTypePath();
 // `program` is the absolute path the desktop entry starts.
-int Register(const std::string &program, std::string &message);
-int Unregister(std::string &message);
+FENNIX_API int Register(const std::string &program, std::string &message);
+FENNIX_API int Unregister(std::string &message);
 
 } // namespace fennix

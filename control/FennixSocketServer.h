@@ -7,13 +7,14 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "control/FennixExport.h"
 
 namespace fennix {
 
 class FennixControl;
 class FennixChannel;
 
-class FennixSocketServer {
+class FENNIX_API FennixSocketServer {
 public:
     // sun_path holds 108 bytes with the closing zero.
     static constexpr std::size_t kMaxPath = 107;

@@ -5,15 +5,16 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "control/FennixExport.h"
 
 namespace fennix {
 
 // The declared type of a parameter, property or result.
 enum class DispType { Empty, Bstr, I2, I4, I8, R8, Bool, Variant, Unknown };
 
-const char *DispTypeName(DispType type);
+FENNIX_API const char *DispTypeName(DispType type);
 
-struct DispValue {
+struct FENNIX_API DispValue {
     enum class Kind { Empty, Integer, Real, Boolean, String };
     Kind kind = Kind::Empty;
     std::int64_t integer = 0;
@@ -71,7 +72,7 @@ enum DispError {
     kErrFailed = 4,            // the operation refused or failed
 };
 
-struct DispResult {
+struct FENNIX_API DispResult {
     bool ok = true;
     DispValue value;
     int code = 0;

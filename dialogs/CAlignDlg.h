@@ -16,8 +16,9 @@
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgRef.h"
 #include "engine/tools/SgAlign.h"
+#include "dialogs/PallicoExport.h"
 
-class CAlignDlg : public CCadDlg {
+class PALLICO_API CAlignDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2031;
     enum Point : int { kMinimum = 0, kCenter = 1, kMaximum = 2, kPivot = 3, kDefault = 4 };

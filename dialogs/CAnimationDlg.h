@@ -10,8 +10,9 @@
 //   dialog.OnResolutionSlider(50);   // step 10^-0.5
 //   dialog.OnPlayPause();            // playing: the window ticks OnTimer()
 #include "dialogs/CCadDlg.h"
+#include "dialogs/PallicoExport.h"
 
-class CAnimationDlg : public CCadDlg {
+class PALLICO_API CAnimationDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2023;
     static constexpr int kFrameMax = 100;

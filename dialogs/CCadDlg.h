@@ -17,11 +17,12 @@
 // so a dialog shown again reports its next closing.
 #include <cstdint>
 #include <vector>
+#include "dialogs/PallicoExport.h"
 
 class SgDocument;
 class SgViewer;
 
-class CCadDlg {
+class PALLICO_API CCadDlg {
 public:
     // What the dialog's window does for the base; the wx dialog implements it.
     class View {

@@ -14,12 +14,13 @@
 #include "dialogs/CCadDlg.h"
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgRef.h"
+#include "dialogs/PallicoExport.h"
 
 class SgMaterial;
 class SgSeparator;
 class SgViewer;
 
-class CColorDlg : public CCadDlg {
+class PALLICO_API CColorDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2021;
 

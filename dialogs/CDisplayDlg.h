@@ -8,22 +8,23 @@
 
 #include "dialogs/CCadDlg.h"
 #include "engine/handlers/SgSelectionHandler.h"
+#include "dialogs/PallicoExport.h"
 
 // Sets an object's "hide" field to its value.
-struct HideOp : SelectOp {
+struct PALLICO_API HideOp : SelectOp {
     explicit HideOp(int value = 1) : m_value(value) {}
     void operator()(SgNode *node) override;
     int m_value;
 };
 
 // Shows an object whose "hide" field equals its value; others stay.
-struct UnhideOp : SelectOp {
+struct PALLICO_API UnhideOp : SelectOp {
     explicit UnhideOp(int value = 1) : m_value(value) {}
     void operator()(SgNode *node) override;
     int m_value;
 };
 
-class CDisplayDlg : public CCadDlg {
+class PALLICO_API CDisplayDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2039;
 

@@ -13,10 +13,11 @@
 
 #include "dialogs/CCadDlg.h"
 #include "engine/core/SgRef.h"
+#include "dialogs/PallicoExport.h"
 
 class SgFont;
 
-class CFontDlg : public CCadDlg {
+class PALLICO_API CFontDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2041;
 

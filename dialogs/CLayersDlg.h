@@ -23,10 +23,11 @@
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "platform/controls/SgTreeListModel.h"
+#include "dialogs/PallicoExport.h"
 
 class SgObject;
 
-class CLayersList : public SgTreeListModel::Listener {
+class PALLICO_API CLayersList : public SgTreeListModel::Listener {
 public:
     using Item = SgTreeListModel::Item;
 
@@ -104,7 +105,7 @@ private:
     SgDocumentSubscription m_sceneChanged;
 };
 
-class CLayersDlg : public CCadDlg {
+class PALLICO_API CLayersDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2046;
 

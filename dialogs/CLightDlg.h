@@ -13,11 +13,12 @@
 #include "engine/core/SgRef.h"
 #include "utilities/math/Color.h"
 #include "utilities/math/Vec3.h"
+#include "dialogs/PallicoExport.h"
 
 class SgLight;
 class SgSeparator;
 
-class CLightDlg : public CCadDlg {
+class PALLICO_API CLightDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2022;
     // The kinds, by the ids of their radio buttons.

@@ -17,6 +17,7 @@
 #include "dialogs/CCadDlg.h"
 #include "engine/core/RxFunc.h"
 #include "engine/core/SgRef.h"
+#include "dialogs/PallicoExport.h"
 
 class SgBText;
 class SgMaterial;
@@ -24,7 +25,7 @@ class SgObject;
 class SgPathModifier;
 
 // The path of the "Path" check box: a widening spiral.
-class CircFunc : public R3Func {
+class PALLICO_API CircFunc : public R3Func {
 public:
     CircFunc(double r, double k, double phase) : m_r(r), m_k(k), m_phase(phase) {}
     Vec3 operator()(double t) const override;
@@ -37,7 +38,7 @@ private:
     double m_phase;
 };
 
-class CTextWrapperDlg : public CCadDlg {
+class PALLICO_API CTextWrapperDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2040;
     enum Check { kScale = 0, kRotate = 1, kPath = 2, kOffset = 3 };

@@ -25,6 +25,7 @@
 #include "dialogs/CCadDlg.h"
 #include "engine/core/SgRef.h"
 #include "engine/nodes/properties/TextureBundle.h"
+#include "dialogs/PallicoExport.h"
 
 class SgObject;
 class SgPathList;
@@ -32,7 +33,7 @@ class SgMaterial;
 class SgSeparator;
 class SgViewer;
 
-class CListItemData {
+class PALLICO_API CListItemData {
 public:
     virtual ~CListItemData() = default;
     std::string path;
@@ -40,7 +41,7 @@ public:
     int height = 0;
 };
 
-class CTextureDlg : public CCadDlg {
+class PALLICO_API CTextureDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2000;
     enum ImageSize { kSmall = 0, kMedium = 1, kLarge = 2 };

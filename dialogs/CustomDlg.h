@@ -16,10 +16,11 @@
 #include <string>
 
 #include "dialogs/CCadDlg.h"
+#include "dialogs/PallicoExport.h"
 
 class SgField;
 
-class CustomDlg : public CCadDlg {
+class PALLICO_API CustomDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2050;
     // The longest name the dialog binds by; longer ones are cut.

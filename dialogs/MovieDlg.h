@@ -13,8 +13,9 @@
 #include <string>
 
 #include "dialogs/CCadDlg.h"
+#include "dialogs/PallicoExport.h"
 
-class MovieDlg : public CCadDlg {
+class PALLICO_API MovieDlg : public CCadDlg {
 public:
     static constexpr unsigned kDialogId = 2044;
 

@@ -14,6 +14,7 @@
 #include "engine/core/SgPathList.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
 #include "engine/handlers/SgEventHandler.h"
 #include "engine/handlers/SgUserHandler.h"
 #include "engine/nodes/geometry/SgBoolean.h"
@@ -113,7 +114,12 @@ std::string ModuleFolder()
 
 // ---- Construction --------------------------------------------------------------------
 
-CDrevon::CDrevon() : m_fieldEditing(std::make_unique<FieldEditing>(*this))
+CDrevon::CDrevon()
+    : m_fieldEditing(std::make_unique<FieldEditing>(*this)), m_playback(std::make_unique<Playback>(*this)),
+      m_dialogs(std::make_unique<DialogTable>(*this)), m_files(std::make_unique<SceneFiles>(*this)),
+      m_annotations(std::make_unique<Annotations>(*this)), m_viewing(std::make_unique<Viewing>(*this)),
+      m_selectionEditing(std::make_unique<SelectionEditing>(*this)), m_creation(std::make_unique<Creation>(*this)),
+      m_modelling(std::make_unique<Modelling>(*this))
 {
     RegisterFacadeClasses();
     initButtonMap();
@@ -125,10 +131,10 @@ CDrevon::CDrevon() : m_fieldEditing(std::make_unique<FieldEditing>(*this))
 CDrevon::~CDrevon()
 {
     // The timer's callback names this object: it must not outlive it.
-    StopPlayback();
+    m_playback->Stop();
     // Dialogs edit the document and report to this object.
-    ReapDialogs(true);
-    m_activeTool = nullptr;
+    m_dialogs->Reap(true);
+    m_creation->ReleaseActiveTool();
     LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
@@ -163,7 +169,7 @@ SgDocument *CDrevon::CreateDocument()
     auto *handler = new SgUserHandler;
     handler->SetUserFunc(&CDrevon::KeyEvent, this);
     document->GetRoot()->AddChild(handler);
-    m_dFrame = 0.0;
+    m_playback->Rewind();
     document->SetUndoRecording(true);
     m_editorObjects = new SgSeparator;
     MarkSaved();
@@ -175,14 +181,10 @@ void CDrevon::SetDocument(SgDocument *document)
     if (document == m_pDocument)
         return;
     // A dialog never outlives the document it edits.
-    ReapDialogs(true);
+    m_dialogs->Reap(true);
     if (m_pDocument && m_pDocument->GetCloseDialogOwner() == this)
         m_pDocument->SetCloseDialogCallback(nullptr, nullptr);
-    m_activeTool = nullptr;
-    m_iCreationButton = 0;
-    m_grid = nullptr;
-    m_axis = nullptr;
-    m_bGridShown = m_bAxisShown = false;
+    m_creation->ForgetDocument();
     m_toolStarted.Reset();
     m_fieldEditing->ListenTo(nullptr);
     m_toolFinished.Reset();
@@ -206,6 +208,12 @@ void CDrevon::SetDocument(SgDocument *document)
     m_customEvent = document->Subscribe(SgDocumentEventKind::kCustomEvent, &CDrevon::OnCustomEvent, this);
 }
 
+void CDrevon::CloseDialog(void *facade, void *dialog)
+{
+    if (facade)
+        static_cast<CDrevon *>(facade)->m_dialogs->Closed(static_cast<const CCadDlg *>(dialog));
+}
+
 void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
 {
     auto *facade = static_cast<CDrevon *>(data);
@@ -218,19 +226,14 @@ void CDrevon::DeleteDocument()
 {
     if (!m_pDocument)
         return;
-    StopPlayback();
-    ReapDialogs(true);
+    m_playback->Stop();
+    m_dialogs->Reap(true);
     if (m_pDocument->GetCloseDialogOwner() == this)
         m_pDocument->SetCloseDialogCallback(nullptr, nullptr);
     // Nodes the facade holds must go while their document stands.
-    m_activeTool = nullptr;
-    m_grid = nullptr;
-    m_axis = nullptr;
+    m_creation->ForgetDocument();
     m_fieldEditing->ForgetFields();
-    m_bGridShown = m_bAxisShown = false;
-    m_iCreationButton = 0;
-    m_attachedCamera = nullptr;
-    m_attachedCameraTransform = nullptr;
+    m_viewing->ForgetAttachedCamera();
     // The viewers go below: no full screen to give back.
     m_viewerChanged.Reset();
     m_pFullScreenViewer = nullptr;
@@ -261,20 +264,6 @@ SgTextureManager *CDrevon::GetTextureMngr() const
     return m_pDocument ? m_pDocument->GetTextureMngr() : SgTextureManager::CTextureManagerFactory(0);
 }
 
-bool CDrevon::IsModified() const
-{
-    return m_pDocument &&
-           (m_pDocument->GetUndoCursor() != m_iSavedUndoCursor || m_pDocument->GetUndoCount() != m_iSavedUndoCount);
-}
-
-void CDrevon::MarkSaved()
-{
-    if (!m_pDocument)
-        return;
-    m_iSavedUndoCursor = m_pDocument->GetUndoCursor();
-    m_iSavedUndoCount = m_pDocument->GetUndoCount();
-}
-
 std::string CDrevon::GetCurrentFile() const
 {
     return m_pDocument ? m_pDocument->GetFileName() : std::string();
@@ -289,7 +278,7 @@ bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
 {
     // A creation between its clicks, a drag or a rubber band (they hold the
     // mouse) has the key first: Esc ends it there.
-    auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_activeTool.get());
+    auto *creation = dynamic_cast<SgCreateCylinderTool *>(GetActiveTool());
     if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
         return false;
     if (m_keyListeners.NotifyUntilTaken(virtualKey))
@@ -519,6 +508,38 @@ void CDrevon::RegisterControlButtons(ButtonStateCallback check, ButtonStateCallb
         }
         SetButtonStateCB(record.button, state, data, record.id, record.states, record.apply, record.update, setUp);
     }
+}
+
+// ---- Shared helpers of the families --------------------------------------------------------
+
+SgSelectionHandler *CDrevon::Selection() const
+{
+    return m_pDocument ? m_pDocument->GetSelectionHandler() : nullptr;
+}
+
+SgViewport *CDrevon::CurrentViewport() const
+{
+    SgViewer *viewer = GetCurrentViewer();
+    return viewer && viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr;
+}
+
+void CDrevon::Redraw()
+{
+    RedrawCurrent(true);
+}
+
+void CDrevon::RedrawCurrent(bool whole)
+{
+    ++m_iRedraws;
+    if (SgViewer *viewer = GetCurrentViewer())
+        viewer->Redraw(whole);
+}
+
+void CDrevon::Refresh(int mode)
+{
+    if (m_pDocument)
+        m_pDocument->Refresh(mode);
+    Redraw();
 }
 
 } // namespace drevon

@@ -27,9 +27,18 @@
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
+#include "facade/Annotations.h"
 #include "facade/CDrevonDialogs.h"
+#include "facade/Creation.h"
 #include "facade/CommandRecord.h"
+#include "facade/DialogTable.h"
 #include "facade/HostListeners.h"
+#include "facade/Modelling.h"
+#include "facade/Playback.h"
+#include "facade/SceneFiles.h"
+#include "facade/SelectionEditing.h"
+#include "facade/Viewing.h"
+#include "facade/DrevonExport.h"
 
 class SgDocument;
 class GenericCreateHandler;
@@ -54,7 +63,7 @@ namespace drevon {
 
 class FieldEditing;
 
-class CDrevon {
+class DREVON_API CDrevon {
 public:
     // ---- Command table ------------------------------------------------------------
     using ApplyFn = CommandApply;
@@ -102,10 +111,9 @@ public:
     // 10 gives the stored string (empty), any other value "".
     std::string GetString(int which) const;
     bool IsExternalDocument() const { return m_bExternalDocument; }
-    // Whether the scene changed since it was last read or written (the undo
-    // list is elsewhere than it was then); MarkSaved says it is saved now.
-    bool IsModified() const;
-    void MarkSaved();
+    // Whether the scene changed since it was last saved (SceneFiles).
+    bool IsModified() const { return m_files->IsModified(); }
+    void MarkSaved() { m_files->MarkSaved(); }
 
     // ---- Viewers ----------------------------------------------------------------
     // A viewer on the host's window; it becomes the current viewer, grey.
@@ -122,6 +130,10 @@ public:
     SgViewer *CreateWinViewer(const char *name, int width, int height);
     // False again once the full-screen viewer's window has closed.
     bool IsFullScreen() const;
+    // The first viewport of the current viewer, or null.
+    SgViewport *CurrentViewport() const;
+    // The current document's selection handler, or null.
+    SgSelectionHandler *Selection() const;
 
     // ---- Host callbacks and flags -----------------------------------------------------
     // Every state change of a button: (button index, state). Any number of
@@ -163,8 +175,8 @@ public:
     bool IsPlugedIn() const { return m_bPlugedIn; }
     void SetHtmlEmbeded() { m_bHtmlEmbeded = true; }
     bool IsHtmlEmbeded() const { return m_bHtmlEmbeded; }
-    void SetLoadedUrlCache(bool on) { m_bUrlCache = on; }
-    bool IsLoadedUrlCache() const { return m_bUrlCache; }
+    void SetLoadedUrlCache(bool on) { m_files->SetUrlCache(on); }
+    bool IsLoadedUrlCache() const { return m_files->GetUrlCache(); }
     int SetTexturePathes(const char *list);
     // The facade's keys (Esc leaving full screen, the shortcuts): a key
     // reaches these listeners only when no running creation, drag or rubber
@@ -210,172 +222,163 @@ public:
     int GetButtonState(int button) const;
     int GetCheckedButton() const { return m_nCheckedButton; }
 
-    // ---- Scene files -------------------------------------------------------------------
-    static constexpr double kStlTolerance = 0.0003;
-    // A path or an "http://" address; a failed download of a server-side
-    // model script ("get_url.php?g=G&s=S") falls back to Models/ModelG_S.kvrx
-    // beside it. The reader's result (SgDocumentFiles::Result).
-    int OpenFile(const char *name, bool deleteScene, SgNode *root = nullptr);
-    // The address OpenFile asks for, without the URL cache: the address with
-    // the cache-bypassing query.
-    std::string RequestAddress(const std::string &url) const;
-    // The fallback address of a model script, or "" when the address is none.
-    static std::string FallbackAddress(const std::string &url);
-    void OnOpenFile(bool deleteScene);
-    void OnFile(int button);
-    int ReadFileStream(std::istream &in, bool deleteScene, const char *name);
-    void ImportFile(bool);
-    // Adds the STL file as a new object under the root; false when nothing
-    // could be read.
-    bool ImportStl(const char *path);
-    int Save(const char *path);
-    int SaveStream(SgNode *root, std::ostream *out, const char *format);
-    std::string SaveToStringFix();
-    // The bytes after the last line that closes a block (reported when
-    // there are any); 0 for texts under 100 characters.
-    static size_t StrayBytesAfterLastBlock(const std::string &text);
-    // Saving to an address is not offered: 0 with a message.
-    int SaveToUrl(const char *url, const char *id);
-    void OnSaveFile(int mode);
-    void OnLoadLayout();
-    std::string ModelInfo(int what, SgNode *root);
-    // A BMP of the default viewer's picture at that size; false (with a
-    // message) without a viewer or when it cannot be drawn.
-    bool CreateThumbnail(int width, int height, std::ostream &out);
-    // False (with a message) when the file cannot be written.
-    bool ExportSelection(const char *path, const char *format);
+    // ---- Scene files (SceneFiles) ----------------------------------------------------------
+    SceneFiles &GetFiles() { return *m_files; }
+    static constexpr double kStlTolerance = SceneFiles::kStlTolerance;
+    int OpenFile(const char *name, bool deleteScene, SgNode *root = nullptr)
+    {
+        return m_files->OpenFile(name, deleteScene, root);
+    }
+    std::string RequestAddress(const std::string &url) const { return m_files->RequestAddress(url); }
+    static std::string FallbackAddress(const std::string &url) { return SceneFiles::FallbackAddress(url); }
+    void OnOpenFile(bool deleteScene) { m_files->OnOpenFile(deleteScene); }
+    void OnFile(int button) { m_files->OnFile(button); }
+    int ReadFileStream(std::istream &in, bool deleteScene, const char *name)
+    {
+        return m_files->ReadFileStream(in, deleteScene, name);
+    }
+    void ImportFile(bool all) { m_files->ImportFile(all); }
+    bool ImportStl(const char *path) { return m_files->ImportStl(path); }
+    int Save(const char *path) { return m_files->Save(path); }
+    int SaveStream(SgNode *root, std::ostream *out, const char *format)
+    {
+        return m_files->SaveStream(root, out, format);
+    }
+    std::string SaveToStringFix() { return m_files->SaveToStringFix(); }
+    static size_t StrayBytesAfterLastBlock(const std::string &text)
+    {
+        return SceneFiles::StrayBytesAfterLastBlock(text);
+    }
+    int SaveToUrl(const char *url, const char *id) { return m_files->SaveToUrl(url, id); }
+    void OnSaveFile(int mode) { m_files->OnSaveFile(mode); }
+    void OnLoadLayout() { m_files->OnLoadLayout(); }
+    std::string ModelInfo(int what, SgNode *root) { return m_files->ModelInfo(what, root); }
+    bool CreateThumbnail(int width, int height, std::ostream &out)
+    {
+        return m_files->CreateThumbnail(width, height, out);
+    }
+    bool ExportSelection(const char *path, const char *format) { return m_files->ExportSelection(path, format); }
 
-    // ---- Playback -------------------------------------------------------------------
-    void Play(int);
-    bool IsPlaying() const { return m_iPlaybackTimer != 0; }
-    double GetCurrentFrame() const { return m_dFrame; }
-    // One round of the playback timer.
-    void PlaybackTick();
-    int SetAnimationRecord(const char *nodeName, const char *fieldName, double time, const char *value);
-    void SetMusicFile(const char *path);
-    const std::string &GetMusicFile() const { return m_musicFile; }
-
-    // ---- Movies (CDrevonMovie.cpp) ------------------------------------------------------
-    // Called after each frame with 0..100; 0 back stops the recording.
-    using MovieProgress = int (*)(void *data, int position);
-    // The whole animation into `name` in format 1..7 (AVI, 3GP, MPG, FLV, WMV,
-    // MOV, GIF) at width x height (0: the view's size); a movie longer than the
-    // animation holds its last picture. 1 when the file was written; 0 after
-    // one message through the Notifier, with no file left behind.
+    // ---- Playback and movies (Playback) ---------------------------------------------------
+    Playback &GetPlayback() { return *m_playback; }
+    void Play(int button) { m_playback->Play(button); }
+    bool IsPlaying() const { return m_playback->IsPlaying(); }
+    double GetCurrentFrame() const { return m_playback->GetCurrentFrame(); }
+    void PlaybackTick() { m_playback->Tick(); }
+    int SetAnimationRecord(const char *nodeName, const char *fieldName, double time, const char *value)
+    {
+        return m_playback->SetAnimationRecord(nodeName, fieldName, time, value);
+    }
+    void SetMusicFile(const char *path) { m_playback->SetMusicFile(path); }
+    const std::string &GetMusicFile() const { return m_playback->GetMusicFile(); }
+    using MovieProgress = Playback::MovieProgress;
     int CreateMovie(const char *name, int format, int width, int height, double animationLength,
-                    int framesPerSecond, double movieLength);
-    // What the movie dialog calls: as CreateMovie, over the part `clipRange`
-    // (start, end in percent of the animation; null: all) at `quality`
-    // (clamped to 0..100), reporting to `progress`, which can stop it (0,
-    // the partial file removed, no message).
+                    int framesPerSecond, double movieLength)
+    {
+        return m_playback->CreateMovie(name, format, width, height, animationLength, framesPerSecond, movieLength);
+    }
     int RecordMovie(SgDocument *document, const char *name, int format, int width, int height, double duration,
                     int framesPerSecond, double movieLength, const float *clipRange, int quality,
-                    MovieProgress progress, void *data);
-    // Pictures of an animation of `length` seconds at `framesPerSecond`: one
-    // per whole frame interval and the last one.
-    static int MovieFrameCount(double length, int framesPerSecond);
+                    MovieProgress progress, void *data)
+    {
+        return m_playback->RecordMovie(document, name, format, width, height, duration, framesPerSecond,
+                                       movieLength, clipRange, quality, progress, data);
+    }
+    static int MovieFrameCount(double length, int framesPerSecond)
+    {
+        return Playback::MovieFrameCount(length, framesPerSecond);
+    }
 
-    // ---- Selection, grouping, clipboard, undo -------------------------------------------------
-    void ChangeSelection(int how);
-    bool MoreThanOneSelected(int button);
-    bool NonemptySelection(int button);
-    void GroupSelection();
-    void UnGroupSelection();
-    int AttachToGroup(SgObject *group, SgObject *object, bool link);
-    void AttachToGroupSelection(bool link);
-    int DetachFromGroup(SgObject *object);
-    void DetachSelection();
-    void OnDeleteSelection();
-    void OnClone(bool deep);
-    void OnPasteClone();
-    bool UpdateClonePaste(int button);
-    void OnEdit(int button);
-    void Undo(bool redo);
-    void UndoOp(int op);
-    bool UpdateUndo(int button);
-    void Navigate(int button);
-    bool OnUpdateNavigate(int button);
+    // ---- Selection, grouping, clipboard, undo (SelectionEditing) ------------------------------------
+    SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }
+    void ChangeSelection(int how) { m_selectionEditing->ChangeSelection(how); }
+    bool MoreThanOneSelected(int button) { return m_selectionEditing->MoreThanOneSelected(button); }
+    bool NonemptySelection(int button) { return m_selectionEditing->NonemptySelection(button); }
+    void GroupSelection() { m_selectionEditing->GroupSelection(); }
+    void UnGroupSelection() { m_selectionEditing->UnGroupSelection(); }
+    int AttachToGroup(SgObject *group, SgObject *object, bool link)
+    {
+        return m_selectionEditing->AttachToGroup(group, object, link);
+    }
+    void AttachToGroupSelection(bool link) { m_selectionEditing->AttachToGroupSelection(link); }
+    int DetachFromGroup(SgObject *object) { return m_selectionEditing->DetachFromGroup(object); }
+    void DetachSelection() { m_selectionEditing->DetachSelection(); }
+    void OnDeleteSelection() { m_selectionEditing->OnDeleteSelection(); }
+    void OnClone(bool deep) { m_selectionEditing->OnClone(deep); }
+    void OnPasteClone() { m_selectionEditing->OnPasteClone(); }
+    bool UpdateClonePaste(int button) { return m_selectionEditing->UpdateClonePaste(button); }
+    void OnEdit(int button) { m_selectionEditing->OnEdit(button); }
+    void Undo(bool redo) { m_selectionEditing->Undo(redo); }
+    void UndoOp(int op) { m_selectionEditing->UndoOp(op); }
+    bool UpdateUndo(int button) { return m_selectionEditing->UpdateUndo(button); }
+    void Navigate(int button) { m_selectionEditing->Navigate(button); }
+    bool OnUpdateNavigate(int button) { return m_selectionEditing->OnUpdateNavigate(button); }
 
-    // ---- Tools, manipulators, snapping -----------------------------------------------------
-    SgEventHandler *GetActiveTool() const { return m_activeTool.get(); }
-    void SetActiveTool(SgEventHandler *tool);
-    void DeleteActiveTool();
-    void AddSelectionManip(int kind);
-    int GetManipulatorKind() const { return m_iManipulatorKind; }
-    void OnTransformTool(int button);
-    void OnSelect();
-    void OnSelectByFence();
-    // The host's frame chooser: its choice ("Local", "Parent", "Parent+1",
-    // "World", "Screen"), -1 when it has none.
-    void SetFrameChoice(int choice) { m_iFrameChoice = choice; }
-    static const char *const *GetFrameNames(int &count);
-    void OnChangeToolFrame(int button);
-    void SetTransformToolFrame(int frame);
-    int GetTransformToolFrame() const;
-    float RescaleManipulator(float percent);
-    void TogleTransformToolMode(int mode);
-    void ToggleSnapAngle(int button);
-    void ToggleSnapSurface(int button);
-    bool GetSnapAngle() const { return m_bSnapAngle; }
-    bool GetSnapSurface() const { return m_bSnapSurface; }
-    void OnToggleMetaball(int button);
-    bool GetMetaball() const { return m_bMetaball; }
-    void NullTool(int button);
-    // With exactly two objects selected, the first turns with the second
-    // (its billboard follows the second's rotation). False otherwise.
-    bool GimbalConnect();
-    void OnCreateTool(int button);
-    void OnCreatePolyline(int button);
-    void OnCreateGrid(int button);
-    void OnCreateAxis(int button);
-    int GetCreationButton() const { return m_iCreationButton; }
+    // ---- Tools, manipulators, snapping, creation (Creation) ---------------------------------------
+    Creation &GetCreation() { return *m_creation; }
+    SgEventHandler *GetActiveTool() const { return m_creation->GetActiveTool(); }
+    void SetActiveTool(SgEventHandler *tool) { m_creation->SetActiveTool(tool); }
+    void InstallActiveTool(SgEventHandler *tool) { m_creation->InstallActiveTool(tool); }
+    void DeleteActiveTool() { m_creation->DeleteActiveTool(); }
+    void AddSelectionManip(int kind) { m_creation->AddSelectionManip(kind); }
+    int GetManipulatorKind() const { return m_creation->GetManipulatorKind(); }
+    void OnTransformTool(int button) { m_creation->OnTransformTool(button); }
+    void OnSelect() { m_creation->OnSelect(); }
+    void OnSelectByFence() { m_creation->OnSelectByFence(); }
+    void SetFrameChoice(int choice) { m_creation->SetFrameChoice(choice); }
+    static const char *const *GetFrameNames(int &count) { return Creation::GetFrameNames(count); }
+    void OnChangeToolFrame(int button) { m_creation->OnChangeToolFrame(button); }
+    void SetTransformToolFrame(int frame) { m_creation->SetTransformToolFrame(frame); }
+    int GetTransformToolFrame() const { return m_creation->GetTransformToolFrame(); }
+    float RescaleManipulator(float percent) { return m_creation->RescaleManipulator(percent); }
+    void TogleTransformToolMode(int mode) { m_creation->TogleTransformToolMode(mode); }
+    void ToggleSnapAngle(int button) { m_creation->ToggleSnapAngle(button); }
+    void ToggleSnapSurface(int button) { m_creation->ToggleSnapSurface(button); }
+    bool GetSnapAngle() const { return m_creation->GetSnapAngle(); }
+    bool GetSnapSurface() const { return m_creation->GetSnapSurface(); }
+    void OnToggleMetaball(int button) { m_creation->OnToggleMetaball(button); }
+    bool GetMetaball() const { return m_creation->GetMetaball(); }
+    void NullTool(int button) { m_creation->NullTool(button); }
+    bool GimbalConnect() { return m_creation->GimbalConnect(); }
+    void OnCreateTool(int button) { m_creation->OnCreateTool(button); }
+    void OnCreatePolyline(int button) { m_creation->OnCreatePolyline(button); }
+    void OnCreateGrid(int button) { m_creation->OnCreateGrid(button); }
+    void OnCreateAxis(int button) { m_creation->OnCreateAxis(button); }
+    int GetCreationButton() const { return m_creation->GetCreationButton(); }
+    SgEventHandler *CreateShapedPrizm(const int *row, GenericCreateHandler *handler)
+    {
+        return m_creation->CreateShapedPrizm(row, handler);
+    }
+    void OnEditPolyline(int button) { m_creation->OnEditPolyline(button); }
+    void OnCreateObject(int kind) { m_creation->OnCreateObject(kind); }
+    void Particles(int kind) { m_creation->Particles(kind); }
+    void ClearScene() { m_creation->ClearScene(); }
+    void OnCreateObjectButton(int button) { m_creation->OnCreateObjectButton(button); }
+    void OnParticlesButton(int button) { m_creation->OnParticlesButton(button); }
+    bool OneObjectSelected(int button) { return m_creation->OneObjectSelected(button); }
+    bool TwoObjectsSelected(int button) { return m_creation->TwoObjectsSelected(button); }
+    static constexpr int kCameraButton = Creation::kCameraButton;
+    static constexpr int kFirstParticleButton = Creation::kFirstParticleButton;
 
-    // ---- Creation commands ------------------------------------------------------------------------
-    // A creation tool on the row (button, class id, stage codes ending in 0)
-    // or, with a handler, driven by the handler; the new tool node.
-    SgEventHandler *CreateShapedPrizm(const int *row, GenericCreateHandler *handler);
-    // Kind 10 and 11: the measure tape (buttons 76 and 77 show it running).
-    void OnCreateCompoundTool(int kind);
-    void OnEditPolyline(int button);
-    // Kind 1: the camera object (a camera body looking at a target it is
-    // joined to by a line). A kind no class can be made for does nothing
-    // and says so.
-    void OnCreateObject(int kind);
-    // 1 emitter, 2 attractor, 3 deflector, 4 point attractor, 5 wind,
-    // 6 friction, 7 and 8 rotation, 9 destructor; others do nothing.
-    void Particles(int kind);
-    // CreateNode, InsertNode and RemoveChild: with the host access below.
-    void ClearScene();
-    // The menu and toolbar forms of the operations above that take no
-    // button index: each maps its button to the kind.
-    void OnCreateObjectButton(int button);
-    void OnParticlesButton(int button);
-    void OnCompoundToolButton(int button);
-    void OnAnnotationButton(int button);
-    void OnRubberLineButton(int button);
-    bool OneObjectSelected(int button);
-    bool TwoObjectsSelected(int button);
-    static constexpr int kCameraButton = 200;
-    static constexpr int kFirstParticleButton = 201;  // 201..209: kinds 1..9
-    static constexpr int kAnnotationButton = 210;
-    static constexpr int kRubberLineButton = 211;
-
-    // ---- Measure tape, rubber lines, annotations ---------------------------------------------------
-    // A line object (not inserted) that stays stretched between a and b:
-    // with sensors it follows where they are drawn, without it follows the
-    // translations of their transforms.
-    SgObject *CreateRubberLine(SgObject *a, SgObject *b, bool useSensors);
-    // A label "Annotation" tied to the target by a rubber line; both join
-    // the scene root. The rubber line.
-    SgObject *CreateAnnotation(SgObject *target);
-    void OnAnnotation();
-    // The tape object: two tips, the band between them and a label showing
-    // their distance; mode 1 adds the dimension lines. transforms[0..1] get
-    // the tips' transforms, objects[0..3] the tips, the band and the label.
-    SgObject *CreateMeasureTape(SgTransform **transforms, SgObject **objects, int mode);
-    // With exactly two objects A, B selected: 0 a rubber line between them,
-    // 1 A's colour follows B's, 2 B's colour follows A's position, 3 B magenta.
-    void TestRubber(int mode);
+    // ---- Measure tape, rubber lines, annotations (Annotations) -----------------------------------
+    Annotations &GetAnnotations() { return *m_annotations; }
+    SgObject *CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
+    {
+        return m_annotations->CreateRubberLine(a, b, useSensors);
+    }
+    SgObject *CreateAnnotation(SgObject *target) { return m_annotations->CreateAnnotation(target); }
+    void OnAnnotation() { m_annotations->OnAnnotation(); }
+    SgObject *CreateMeasureTape(SgTransform **transforms, SgObject **objects, int mode)
+    {
+        return m_annotations->CreateMeasureTape(transforms, objects, mode);
+    }
+    void OnCreateCompoundTool(int kind) { m_annotations->OnCreateCompoundTool(kind); }
+    void TestRubber(int mode) { m_annotations->TestRubber(mode); }
+    void OnCompoundToolButton(int button) { m_annotations->OnCompoundToolButton(button); }
+    void OnAnnotationButton(int button) { m_annotations->OnAnnotationButton(button); }
+    void OnRubberLineButton(int button) { m_annotations->OnRubberLineButton(button); }
+    static constexpr int kAnnotationButton = Annotations::kAnnotationButton;
+    static constexpr int kRubberLineButton = Annotations::kRubberLineButton;
 
     // ---- Keys ---------------------------------------------------------------------------------------
     // The document's key handler: key presses without Ctrl or Alt run the
@@ -404,70 +407,58 @@ public:
     // handled) or goes to it.
     void ToggleFullScreen();
 
-    // ---- View and navigation ----------------------------------------------------------------
-    void OnRotateScene(int keep);
-    void OnPan();
-    void OnZoom();
-    void OnFlyThrough();
-    void OnViewTool(int button);
-    // The navigation mode of the viewing tool (0 before one exists).
-    int GetNavigationMode() const;
-    void ChangeView(int button);
-    void FlipViewDir(int which);
-    int GetFlipIndex() const { return m_iFlipIndex; }
-    void StraightenUp();
-    void Focus(bool selected);
-    void FocusAllViewer(double scale);
-    void ModifyView(int op, double a, double b);
-    bool SetCameraLocation(double x, double y, double z, SgViewer *viewer);
-    void ViewPerspective(int how);
-    void ToggleStyle(int style);
-    void TogleLightModel(int button);
-    void ToggleFilledWire(int which);
-    bool SetViewerBGColor(SgViewer *viewer, const float *rgb);
+    // ---- View and navigation (Viewing) ------------------------------------------------------
+    Viewing &GetViewing() { return *m_viewing; }
+    void OnRotateScene(int keep) { m_viewing->OnRotateScene(keep); }
+    void OnPan() { m_viewing->OnPan(); }
+    void OnZoom() { m_viewing->OnZoom(); }
+    void OnFlyThrough() { m_viewing->OnFlyThrough(); }
+    void OnViewTool(int button) { m_viewing->OnViewTool(button); }
+    int GetNavigationMode() const { return m_viewing->GetNavigationMode(); }
+    void ChangeView(int button) { m_viewing->ChangeView(button); }
+    void FlipViewDir(int which) { m_viewing->FlipViewDir(which); }
+    int GetFlipIndex() const { return m_viewing->GetFlipIndex(); }
+    void StraightenUp() { m_viewing->StraightenUp(); }
+    void Focus(bool selected) { m_viewing->Focus(selected); }
+    void FocusAllViewer(double scale) { m_viewing->FocusAllViewer(scale); }
+    void ModifyView(int op, double a, double b) { m_viewing->ModifyView(op, a, b); }
+    bool SetCameraLocation(double x, double y, double z, SgViewer *viewer)
+    {
+        return m_viewing->SetCameraLocation(x, y, z, viewer);
+    }
+    void ViewPerspective(int how) { m_viewing->ViewPerspective(how); }
+    void ToggleStyle(int style) { m_viewing->ToggleStyle(style); }
+    void TogleLightModel(int button) { m_viewing->TogleLightModel(button); }
+    void ToggleFilledWire(int which) { m_viewing->ToggleFilledWire(which); }
+    bool SetViewerBGColor(SgViewer *viewer, const float *rgb) { return m_viewing->SetViewerBGColor(viewer, rgb); }
+    void AttachCameraToCurrView() { m_viewing->AttachCameraToCurrView(); }
+    // Draws the current view again (`whole`: the viewer's full redraw).
+    void RedrawCurrent(bool whole);
     void Redraw();
     void Refresh(int mode);
     int GetRedrawCount() const { return m_iRedraws; }
     SgViewer *GetCurrentViewer() const;
 
-    // ---- Dialogs (CDrevonDialogs.cpp) ----------------------------------------------------
-    // At most this many dialogs are open at once.
-    static constexpr int kDialogSlots = 16;
-    // The host's maker of dialog windows; none: every dialog command shows
-    // disabled. The factory must stay until the facade goes or another is set.
-    void SetDialogFactory(DialogFactory *factory) { m_pDialogFactory = factory; }
-    DialogFactory *GetDialogFactory() const { return m_pDialogFactory; }
-    // Opens the dialog of a dialog button (80 colour, 81 texture, 82 light,
-    // 83 alignment, 84 and 93 scene tree, 85 animation, 87 display, 88 font,
-    // 89 and 92 text along a path, 90 layers, 91 movie, 94 model builder, 95
-    // custom with its name) modeless. 1 when it opened, and when too few
-    // objects are selected (nothing opens then); 0 when it was refused (open
-    // already: brought to the front with a message; all slots taken; no
-    // dialog of that kind; its window could not be made).
-    int OpenDialog(int button, const char *name = nullptr);
-    void OnDialogCommand(int button);
-    // Whether the button's dialog can open now.
-    bool UpdateDialog(int button);
-    void OnCustomDlg(const char *name) { OpenDialog(kCustomDialog, name); }
-    // The document's close-dialog callback: frees the dialog's slot and
-    // turns its button off; the object stays until the next opening.
+    // ---- Dialogs (DialogTable) -------------------------------------------------------------
+    static constexpr int kDialogSlots = DialogTable::kSlots;
+    DialogTable &GetDialogs() { return *m_dialogs; }
+    void SetDialogFactory(DialogFactory *factory) { m_dialogs->SetFactory(factory); }
+    DialogFactory *GetDialogFactory() const { return m_dialogs->GetFactory(); }
+    int OpenDialog(int button, const char *name = nullptr) { return m_dialogs->Open(button, name); }
+    void OnDialogCommand(int button) { m_dialogs->Open(button); }
+    bool UpdateDialog(int button) { return m_dialogs->CanOpen(button); }
+    void OnCustomDlg(const char *name) { m_dialogs->Open(kCustomDialog, name); }
+    // The document's close-dialog callback (facade, closing CCadDlg).
     static void CloseDialog(void *facade, void *dialog);
-    // Frees every slot, turns the buttons off and destroys the windows.
-    void CloseAllDialogs();
-    // Whether a dialog opened by this button is open.
-    bool IsDialogOpen(int button) const;
-    int GetOpenDialogCount() const;
-    // The open dialog the button opened, or null.
-    DialogInstance *FindOpenDialog(int button) const;
+    void CloseAllDialogs() { m_dialogs->CloseAll(); }
+    bool IsDialogOpen(int button) const { return m_dialogs->IsOpen(button); }
+    int GetOpenDialogCount() const { return m_dialogs->GetOpenCount(); }
+    DialogInstance *FindOpenDialog(int button) const { return m_dialogs->FindOpen(button); }
+
     // ---- Highlight colour, attached cameras, test menus -------------------------------------
     // Asks for a colour (platform/SgChoosers.h) starting at the highlight's;
     // the chosen one becomes the selection's highlight. Cancel changes nothing.
     void OnChangeSelectionColor();
-    // The first camera inside the first selected object becomes the current
-    // view's camera, placed by the object's transform (made when missing).
-    // Without a camera only the transform is made; without a selection
-    // nothing happens.
-    void AttachCameraToCurrView();
     // Pops up a menu over the default viewer with two checked items under
     // the next number of a counter that starts at 15; the chosen item's id,
     // 0 for none (and without a viewer).
@@ -477,39 +468,26 @@ public:
     // button release picks at the cursor and is consumed; no menu shows.
     void ActivateRightMouseMenu();
 
-    // ---- Modelling on the selection ----------------------------------------------------------
-    // Each asks for the selection it needs (count, kinds, order) and does
-    // nothing with any other; each change is one undo step. Runs of buttons
-    // take the button index or the value within the run (booleans from 109,
-    // extrusions from 113, sub-object modes from 124).
-    void BooleanOperation(int button);
-    void Conform(int button);
-    void Scatter(int button);
-    // The object selected first wrapped along the curve selected second.
-    void WrapAlongSpline(int button);
-    bool UpdateExtrude(int button);
-    // 0 (113) revolves one profile or extrudes several, 1 (114) a roof,
-    // 2 (115) an offset, 4 (117) a capped extrusion; the profiles (polylines
-    // and offsets, in selection order) stay in the scene.
-    void OnExtrude(int button);
-    // Modifier kinds: 1 smooth, 2 simplify, 3 melt, 4 wave, 5 twist, 6 bend,
-    // 7 free-form box, 8 slice, 9 triangulate. Any other value does nothing.
-    enum ModifierKind : int { kFirstModifier = 1, kLastModifier = 9 };
-    void OnAddModifier(int kind);
-    // The modifier after the selected gizmo's group, or null.
-    SgNode *OnEditModifier();
-    // A new mesh object beside the selected one, made of what its shape
-    // evaluates to; the source stays as it was.
-    void ConvertToMesh(int button);
-    bool UpdateSelectedOne(int button);
-    void EditSubObject(int button);
-    bool IsEditingSubObjects() const;
-    void BridgeSubObject(int button);
-    void CreaseSubObject(int button);
-    void ExtrudeSubObject(int button);
-    void CreateBone();
-    void SkinSkeleton(int button);
-    void BackToSkin(int button);
+    // ---- Modelling on the selection (Modelling) ------------------------------------------------------
+    Modelling &GetModelling() { return *m_modelling; }
+    void BooleanOperation(int button) { m_modelling->BooleanOperation(button); }
+    void Conform(int button) { m_modelling->Conform(button); }
+    void Scatter(int button) { m_modelling->Scatter(button); }
+    void WrapAlongSpline(int button) { m_modelling->WrapAlongSpline(button); }
+    bool UpdateExtrude(int button) { return m_modelling->UpdateExtrude(button); }
+    void OnExtrude(int button) { m_modelling->OnExtrude(button); }
+    void OnAddModifier(int kind) { m_modelling->OnAddModifier(kind); }
+    SgNode *OnEditModifier() { return m_modelling->OnEditModifier(); }
+    void ConvertToMesh(int button) { m_modelling->ConvertToMesh(button); }
+    bool UpdateSelectedOne(int button) { return m_modelling->UpdateSelectedOne(button); }
+    void EditSubObject(int button) { m_modelling->EditSubObject(button); }
+    bool IsEditingSubObjects() const { return m_modelling->IsEditingSubObjects(); }
+    void BridgeSubObject(int button) { m_modelling->BridgeSubObject(button); }
+    void CreaseSubObject(int button) { m_modelling->CreaseSubObject(button); }
+    void ExtrudeSubObject(int button) { m_modelling->ExtrudeSubObject(button); }
+    void CreateBone() { m_modelling->CreateBone(); }
+    void SkinSkeleton(int button) { m_modelling->SkinSkeleton(button); }
+    void BackToSkin(int button) { m_modelling->BackToSkin(button); }
 
     // ---- Fields, nodes and layers for the host ------------------------------------------------------
     // Field values travel as the scene text of the field ("1.5", "(1,2,3)").
@@ -582,65 +560,32 @@ public:
     [[nodiscard]] HostSubscription SubscribeVectorEditorChanged(std::function<void()> listener);
 
 private:
-    // The first viewport of the current viewer, or null.
-    SgViewport *CurrentViewport() const;
-    SgSelectionHandler *Selection() const;
     // Entry of a command id, or -1 when the id is outside the table or unmapped.
     int MapCommand(int commandId) const;
-    // Finds or makes the viewing tool of the current viewer.
-    SgNode *ViewingTool();
-    void SetNavigation(int mode, int button, bool keep);
-    void StartCreation(int button, int classId, const int *codes, bool cornerToCorner);
-    void InstallActiveTool(SgEventHandler *tool);
-    void StopPlayback();
     // Takes this facade's hooks off the current document.
     void LeaveDocumentHooks();
     // Creation tools starting and finishing reach the host's callbacks
     // while the facade is plugged in.
     static void OnToolEvent(const SgDocumentEvent &event, void *facade);
-    // Asks for a file and opens it; a cancelled request opens nothing.
-    void OpenChosenFile(const char *title, const char *extension, const char *filter, bool deleteScene);
-    bool DownloadTo(const std::string &url, bool withProgress, std::string &file, bool &failed);
 
     SgDocument *m_pDocument = nullptr;
     bool m_bExternalDocument = false;
     bool m_bFullScreen = false;
     SgViewer *m_pFullScreenPrevious = nullptr;
-    SgRef<SgEventHandler> m_activeTool;
     SgRef<SgSeparator> m_editorObjects;
     SgTextureManager *m_pTextureMngr = nullptr;
     std::string m_workingDir;
     std::string m_pluginDir;
-    std::string m_musicFile;
     std::string m_string;
-    double m_dFrame = 0.0;
-    int m_iPlaybackTimer = 0;
     int m_nCheckedButton = 0;
-    int m_iManipulatorKind = 5;
-    int m_iCreationButton = 0;
-    int m_iFrameChoice = -1;
-    int m_iFlipIndex = 0;
-    bool m_bSnapAngle = false;
-    bool m_bSnapSurface = false;
-    bool m_bMetaball = false;
-    bool m_bGridShown = false;
-    bool m_bAxisShown = false;
-    SgRef<SgNode> m_grid;
-    SgRef<SgNode> m_axis;
-    // The measure tape's creation handler while its tool may use it.
-    std::shared_ptr<GenericCreateHandler> m_createHandler;
     std::vector<int> m_menuKeys;
     // The event action of the key being handled, while it is.
     SgHandleEventAction *m_pKeyAction = nullptr;
     HostListeners<void(int)> m_dockableListeners;
     HostListeners<void(int, int)> m_dockableSlotListeners;
-    bool m_bViewToolKeep = false;
     bool m_bPlugedIn = false;
     bool m_bHtmlEmbeded = false;
-    bool m_bUrlCache = false;
     int m_iRedraws = 0;
-    int m_iSavedUndoCursor = 0;
-    int m_iSavedUndoCount = 0;
 
     int m_iBaseCommandId = kFirstCommandId;
     std::array<uint16_t, kButtonMapSize> m_buttonMap{};
@@ -649,15 +594,6 @@ private:
     HostListeners<void(int, int)> m_buttonStateListeners;
     HostListeners<void(bool, int, void *)> m_toolListeners;
     HostListeners<bool(int)> m_keyListeners;
-    struct DialogSlot {
-        unsigned id = 0;  // 0: free
-        int button = 0;
-        std::unique_ptr<DialogInstance> instance;  // kept after closing until reaped
-    };
-    // Deletes the objects of freed slots (`all`: closes and deletes every one).
-    void ReapDialogs(bool all);
-    std::array<DialogSlot, kDialogSlots> m_dialogs;
-    DialogFactory *m_pDialogFactory = nullptr;
     SgDocumentSubscription m_toolStarted;
     SgDocumentSubscription m_toolFinished;
     // The full-screen viewer; when it goes (its window closed) the view is
@@ -666,23 +602,19 @@ private:
     SgDocumentSubscription m_viewerChanged;
     static void OnViewerEvent(const SgDocumentEvent &event, void *facade);
     int m_iPopupCounter = 15;
-    // What an attached camera's view holds on to, so that deleting the
-    // object leaves the view nothing freed.
-    SgRef<SgNode> m_attachedCamera;
-    SgRef<SgNode> m_attachedCameraTransform;
 
     // The families of commands that own their state.
     std::unique_ptr<FieldEditing> m_fieldEditing;
+    std::unique_ptr<Playback> m_playback;
+    std::unique_ptr<DialogTable> m_dialogs;
+    std::unique_ptr<SceneFiles> m_files;
+    std::unique_ptr<Annotations> m_annotations;
+    std::unique_ptr<Viewing> m_viewing;
+    std::unique_ptr<SelectionEditing> m_selectionEditing;
+    std::unique_ptr<Creation> m_creation;
+    std::unique_ptr<Modelling> m_modelling;
     // The selection walk of FindNode: the index of the next selected path.
     int m_iSelectionWalk = -1;
-    // The selected objects moved under a new object holding `node` (their
-    // compound): one undo step; false (nothing changed) for a selection of
-    // fewer than `minimum` or more than `maximum` objects.
-    bool BuildCompoundTree(SgNode *node, int minimum, int maximum);
-    // The sub-object mode buttons show no mode (editing ended).
-    void ClearSubObjectButtons();
-    // The selected paths cut to their objects, in selection order.
-    std::vector<SgPath> SelectedObjectPaths() const;
     // The host's listeners of custom events, fed from whichever document is
     // installed (m_customEvent listens to it).
     SgDocumentEvents m_hostEvents;
@@ -694,8 +626,6 @@ private:
         SgSubscription token;
     };
     std::vector<ClickHook> m_clickHooks;
-    // Whether playing would move anything: recorded tracks or particles.
-    bool HasSomethingToPlay();
     static void OnCustomEvent(const SgDocumentEvent &event, void *facade);
 };
 

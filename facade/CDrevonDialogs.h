@@ -14,6 +14,7 @@
 //   facade.SetDialogFactory(&factory);   // before the first dialog command
 //   facade.OpenDialog(80);               // the colour dialog, modeless
 #include <memory>
+#include "facade/DrevonExport.h"
 
 class CCadDlg;
 
@@ -22,7 +23,7 @@ namespace drevon {
 class CDrevon;
 
 // One dialog the facade opened: its logic and its window.
-class DialogInstance {
+class DREVON_API DialogInstance {
 public:
     virtual ~DialogInstance() = default;
     // The dialog's logic; its id is its identity in the table, and it is what
@@ -46,13 +47,13 @@ public:
 // What a dialog command asks for: the button that opened it, the dialog's
 // id in the table, and the name a named dialog is opened with (the custom
 // dialog's; null for the others).
-struct DialogRequest {
+struct DREVON_API DialogRequest {
     int button = 0;
     unsigned dialogId = 0;
     const char *name = nullptr;
 };
 
-class DialogFactory {
+class DREVON_API DialogFactory {
 public:
     virtual ~DialogFactory() = default;
     // Whether this host has a dialog for the button (its command shows

@@ -88,31 +88,6 @@ void CDrevon::OnChangeSelectionColor()
     m_pDocument->RedrawAllViewers();
 }
 
-void CDrevon::AttachCameraToCurrView()
-{
-    SgSelectionHandler *selection = Selection();
-    if (!selection || selection->GetSelCount() == 0)
-        return;
-    SgObject *object = nullptr;
-    SgPath path;
-    if (selection->GetSelectedObjects(1, &object, &path) != 1 || !object)
-        return;
-    SgNode *camera = FindNodeByClassID::Lookup(SgCamera::ClassID(), object);
-    // Made when missing, camera or not.
-    SgTransform *transform = object->GetTransform(true);
-    SgViewport *viewport = CurrentViewport();
-    if (!camera || !transform || !viewport)
-        return;
-    m_attachedCamera = camera;
-    m_attachedCameraTransform = transform;
-    auto *sceneCamera = static_cast<SgCamera *>(camera);
-    // The view turns this camera now, not the scene.
-    sceneCamera->SetOrbit(true);
-    viewport->SetCamera(sceneCamera);
-    viewport->SetCameraTransform(transform);
-    Redraw();
-}
-
 int CDrevon::TestPopup()
 {
     SgViewer *viewer = GetDefaultViewer();

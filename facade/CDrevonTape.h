@@ -8,6 +8,7 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/tools/GenericCreateHandler.h"
 #include "utilities/math/Color.h"
+#include "facade/DrevonExport.h"
 
 namespace drevon {
 
@@ -16,7 +17,7 @@ class CDrevon;
 // Drives a measure tape from the creation tool's points: the first click
 // places the first tip, the drag the second. The tips cannot be picked
 // while the tape is stretched, so that the drag does not snap to them.
-class MeasureTapeToolHandler : public GenericCreateHandler {
+class DREVON_API MeasureTapeToolHandler : public GenericCreateHandler {
 public:
     MeasureTapeToolHandler(const int *parameters, CDrevon *facade)
         : GenericCreateHandler(parameters), m_pFacade(facade)
@@ -42,7 +43,7 @@ private:
 
 // The colour (x, y, z, 1) of the vector at "input1". Registered engines, so
 // that a scene holding a colour link reads back with it.
-class DxVec32Color : public SgEngine {
+class DREVON_API DxVec32Color : public SgEngine {
     SG_CLASS_HEADER(DxVec32Color, SgFieldMngr)
 
     DxVec32Color();
@@ -55,7 +56,7 @@ protected:
 };
 
 // Always magenta (1, 0, 1, 1).
-class DxConstColor : public SgEngine {
+class DREVON_API DxConstColor : public SgEngine {
     SG_CLASS_HEADER(DxConstColor, SgFieldMngr)
 
     DxConstColor() = default;
@@ -67,6 +68,6 @@ protected:
 };
 
 // Registers the facade's own engine classes once; later calls do nothing.
-void RegisterFacadeClasses();
+DREVON_API void RegisterFacadeClasses();
 
 } // namespace drevon

@@ -971,6 +971,33 @@ bool RunCommand(int id, CDrevon &facade, CommandWindow &window)
     return !IsWindowCommand(id) && facade.ApplyButton(id);
 }
 
+void RunFacadeRecord(const CommandRecord &record, CDrevon &facade)
+{
+    if (!record.apply)
+        return;
+    std::optional<SgKeyPoint> step;
+    if (record.undoStep)
+        step.emplace(facade.GetDocument());
+    (facade.*record.apply)(record.button);
+}
+
+bool RunFacadeCommand(int id, CDrevon &facade)
+{
+    const CommandRecord *record = FindCommand(id);
+    if (!record || !record->apply || record->button == kNoButton)
+        return false;
+    RunFacadeRecord(*record, facade);
+    return true;
+}
+
+const CommandRecord *FindButtonCommand(int button, CommandApply apply)
+{
+    for (const CommandRecord &record : kCommandRecords)
+        if (record.button == button && record.apply == apply && button != kNoButton)
+            return &record;
+    return nullptr;
+}
+
 bool IsCommandEnabled(int id, CDrevon &facade)
 {
     const CommandRecord *record = FindCommand(id);

@@ -10,6 +10,7 @@
 #include <array>
 #include <string>
 #include <vector>
+#include "facade/DrevonExport.h"
 
 namespace drevon {
 
@@ -215,7 +216,7 @@ enum class Glyph { Art, Sphere, Box, Cylinder, Cone, Curve, Arrow, Fence, Rotate
 enum class StateKind { None, Check, Image };
 
 // What a window command needs of the window it runs in.
-class CommandWindow {
+class DREVON_API CommandWindow {
 public:
     virtual ~CommandWindow() = default;
     virtual void Print() = 0;
@@ -237,7 +238,7 @@ using WindowChecked = bool (*)(CDrevon &facade, const CommandWindow &window);
 
 inline constexpr int kNoButton = -1;
 
-struct CommandRecord {
+struct DREVON_API CommandRecord {
     int id = cmd::kNoCommand;
     // Where it shows: null menu for a command reached only by its button,
     // key or script name.
@@ -268,12 +269,12 @@ struct CommandRecord {
 };
 
 // The menus in the order of the menu bar.
-const char *const *GetMenus(int &count);
+DREVON_API const char *const *GetMenus(int &count);
 // Every record; menus and toolbars take their entries in this order, the
 // facade registers its buttons in it (a later record of one id takes the id).
-const CommandRecord *GetCommands(int &count);
+DREVON_API const CommandRecord *GetCommands(int &count);
 // The record that runs the id (the last one of that id), or null.
-const CommandRecord *FindCommand(int id);
+DREVON_API const CommandRecord *FindCommand(int id);
 inline bool IsWindowCommand(int id)
 {
     return id >= cmd::kFirstWindowCommand && id <= cmd::kLastWindowCommand;
@@ -281,22 +282,32 @@ inline bool IsWindowCommand(int id)
 
 // Runs a command: window commands through their function, every other id
 // through the facade's ApplyButton. False for an id nothing routes.
-bool RunCommand(int id, CDrevon &facade, CommandWindow &window);
+DREVON_API bool RunCommand(int id, CDrevon &facade, CommandWindow &window);
+// Runs a facade command without a window (a script's call): its operation
+// on its button, one undo step where the record says so. False for an id
+// without a facade record.
+DREVON_API bool RunFacadeCommand(int id, CDrevon &facade);
+// The facade record whose button is `button` and whose operation is
+// `apply`, or null: a script method taking a button index runs the command
+// of that button through its record when there is one.
+DREVON_API const CommandRecord *FindButtonCommand(int button, CommandApply apply);
+// Runs that record's operation on its button as RunFacadeCommand does.
+DREVON_API void RunFacadeRecord(const CommandRecord &record, CDrevon &facade);
 // Whether the command can run now.
-bool IsCommandEnabled(int id, CDrevon &facade);
+DREVON_API bool IsCommandEnabled(int id, CDrevon &facade);
 // The on/off state a check entry shows.
-bool IsCommandChecked(int id, CDrevon &facade, const CommandWindow &window);
+DREVON_API bool IsCommandChecked(int id, CDrevon &facade, const CommandWindow &window);
 
 // The engine key codes of the accelerators without Ctrl, Alt or Shift
 // (Delete, Home): the menus run those keys, so the facade's shortcuts leave them.
-std::vector<int> MenuKeys();
+DREVON_API std::vector<int> MenuKeys();
 
 // Runs the command of a viewer key (its record's keys); false when no
 // record has the key.
-bool RunKeyCommand(int key, CDrevon &facade);
+DREVON_API bool RunKeyCommand(int key, CDrevon &facade);
 
 // The facade command that --create KIND chooses ("sphere", "box",
 // "cylinder"), or 0 for an unknown kind.
-int CreationCommand(const std::string &kind);
+DREVON_API int CreationCommand(const std::string &kind);
 
 } // namespace drevon

@@ -11,6 +11,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/HostListeners.h"
+#include "facade/DrevonExport.h"
 
 class SgDocument;
 class SgField;
@@ -21,7 +22,7 @@ namespace drevon {
 
 class CDrevon;
 
-class FieldEditing {
+class DREVON_API FieldEditing {
 public:
     explicit FieldEditing(CDrevon &facade);
     ~FieldEditing();

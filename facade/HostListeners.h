@@ -17,11 +17,12 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+#include "facade/DrevonExport.h"
 
 namespace drevon {
 
 // Unsubscribes when destroyed or reset; move-only.
-class HostSubscription {
+class DREVON_API HostSubscription {
 public:
     HostSubscription() = default;
     explicit HostSubscription(std::function<void()> cancel) : m_cancel(std::move(cancel)) {}

@@ -2,6 +2,7 @@
 // A solid's faces as the engine's polygon mesh: what "convert to mesh" makes
 // of a shape that evaluates to a solid (a boolean's result).
 #include "engine/core/SgRef.h"
+#include "facade/DrevonExport.h"
 
 class SgFaceSet;
 
@@ -14,6 +15,6 @@ namespace drevon {
 // One face per live face of the solid, its holes as further loops, each
 // turned so that its normal points out of the material. Null when the
 // solid has no face the mesh can hold.
-SgRef<SgFaceSet> SolidToFaceSet(const solvane::GmGeom &geom);
+DREVON_API SgRef<SgFaceSet> SolidToFaceSet(const solvane::GmGeom &geom);
 
 } // namespace drevon

@@ -18,6 +18,7 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandRecord.h"
 #include "platform/SgDiagHandler.h"
 #include "tests/control/ControlTestSupport.h"
 
@@ -324,6 +325,23 @@ TEST_F(ControlTest, CreationToolsFireWithAHandleOfTheObject)
     EXPECT_EQ(object->GetRefCount(), 3);
     m_control.Destroy();
     EXPECT_EQ(object->GetRefCount(), 1);
+}
+
+// A script method that does what a menu command does goes the command's
+// way: the grid toggled by a script shows on the grid's own button, as the
+// menu's toggle does, and no other button changes.
+TEST_F(ControlTest, AScriptMethodOfAMenuCommandRunsItsRecord)
+{
+    Create();
+    drevon::CDrevon *facade = m_control.GetFacade();
+    ASSERT_NE(facade, nullptr);
+    const drevon::CommandRecord *grid = drevon::FindCommand(drevon::cmd::kGrid);
+    ASSERT_NE(grid, nullptr);
+    for (int shown : {1, 0}) {
+        ASSERT_TRUE(m_control.Call("ToggleGrid", {}).ok);
+        EXPECT_EQ(facade->GetButtonState(grid->button), shown) << "the grid's button follows the script";
+        EXPECT_EQ(facade->GetButtonState(0), 0) << "the script's toggle set a button of its own";
+    }
 }
 
 TEST_F(ControlTest, ButtonStatesReachSubscribers)

@@ -1,10 +1,12 @@
-// The facade's modelling operations on the selection: compound objects
+// The modelling family: operations on the selection: compound objects
 // (booleans, conform, scatter), wrapping along a curve, profiles made into
 // solids, modifiers, mesh conversion, sub-object editing, bones and skins.
 //
 // Every operation first checks that the selection is one it can use (how
 // many objects, of which kinds, in which order) and otherwise leaves the
 // document as it is; every change it makes is one undo step.
+#include "facade/Modelling.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -171,9 +173,16 @@ std::vector<SgPath> IfExactly(size_t count, const SgSelectionHandler *selection,
 
 } // namespace
 
+Modelling::Modelling(CDrevon &facade) : m_facade(facade) {}
+
+SgSelectionHandler *Modelling::Selection() const
+{
+    return m_facade.Selection();
+}
+
 // ---- Selection helpers ------------------------------------------------------------------------------
 
-std::vector<SgPath> CDrevon::SelectedObjectPaths() const
+std::vector<SgPath> Modelling::SelectedObjectPaths() const
 {
     std::vector<SgPath> paths;
     SgSelectionHandler *selection = Selection();
@@ -189,18 +198,19 @@ std::vector<SgPath> CDrevon::SelectedObjectPaths() const
     return paths;
 }
 
-bool CDrevon::UpdateSelectedOne(int)
+bool Modelling::UpdateSelectedOne(int)
 {
     return Selection() && Selection()->GetSelCount() == 1;
 }
 
 // ---- Compound objects ---------------------------------------------------------------------------------
 
-bool CDrevon::BuildCompoundTree(SgNode *node, int minimum, int maximum)
+bool Modelling::BuildCompoundTree(SgNode *node, int minimum, int maximum)
 {
+    SgDocument *document = m_facade.GetDocument();
     SgRef<SgNode> hold(node);
     SgSelectionHandler *selection = Selection();
-    if (!node || !selection || !m_pDocument)
+    if (!node || !selection || !document)
         return false;
     const int count = selection->GetSelCount();
     const std::vector<SgPath> paths = SelectedObjectPaths();
@@ -216,7 +226,7 @@ bool CDrevon::BuildCompoundTree(SgNode *node, int minimum, int maximum)
         if (path.GetCount() < 2)
             return false;
 
-    SgKeyPoint keyPoint(m_pDocument);
+    SgKeyPoint keyPoint(document);
     selection->DeselectAll();
     SgRef<SgObject> compound(new SgObject(true, true));
     if (!parent->AddChildBefore(compound.get(), first[at]))
@@ -228,7 +238,7 @@ bool CDrevon::BuildCompoundTree(SgNode *node, int minimum, int maximum)
         if (SgNode *material = model->FindPropertyNode(SgMaterial::ClassID()))
             compound->AddPropertyNode(material->Copy(SgNode::kCopyShallow), true);
     compound->SetName(node->GetClassName() + 2);
-    compound->m_layer.Set(m_pDocument->GetCurrentLayer());
+    compound->m_layer.Set(document->GetCurrentLayer());
     SgPath compoundPath = first;
     compoundPath.Truncate(at);
     compoundPath.Append(compound.get());
@@ -250,25 +260,25 @@ bool CDrevon::BuildCompoundTree(SgNode *node, int minimum, int maximum)
     }
     compound->AlignToCenter();
     selection->Select(compoundPath, 0);
-    Redraw();
+    m_facade.Redraw();
     return true;
 }
 
-void CDrevon::BooleanOperation(int button)
+void Modelling::BooleanOperation(int button)
 {
     const int operation = InRun(button, kFirstBooleanButton);
     if (!SgBoolean::IsValidOperation(operation))
         return;
     // Booleans evaluate with the engine the facade chooses; a program
     // without the solid library has none and cannot make them.
-    if (!m_bMetaball && !SgBoolean::IsEngineRegistered(SgBoolean::kSolidEngineAlt)) {
+    if (!m_facade.GetMetaball() && !SgBoolean::IsEngineRegistered(SgBoolean::kSolidEngineAlt)) {
         SgDiagTellUser(SgDiagLevel::Warning, kPackage, "Boolean operations need the solid library", "Boolean");
         return;
     }
     BuildCompoundTree(new SgBoolean(operation), 2, 0x7fffffff);
 }
 
-void CDrevon::Conform(int)
+void Modelling::Conform(int)
 {
     // A surface draped from the plane selected first over the points of
     // the point set selected second; other kinds would make nothing.
@@ -282,7 +292,7 @@ void CDrevon::Conform(int)
     BuildCompoundTree(new SgConform, 2, 2);
 }
 
-void CDrevon::Scatter(int)
+void Modelling::Scatter(int)
 {
     // Copies of the first object at the points of the second.
     BuildCompoundTree(new SgScatter, 2, 2);
@@ -290,8 +300,9 @@ void CDrevon::Scatter(int)
 
 // ---- Wrapping along a curve -------------------------------------------------------------------------------
 
-void CDrevon::WrapAlongSpline(int)
+void Modelling::WrapAlongSpline(int)
 {
+    SgDocument *document = m_facade.GetDocument();
     const std::vector<SgPath> paths = IfExactly(2, Selection(), SelectedObjectPaths());
     if (paths.empty())
         return;
@@ -304,15 +315,15 @@ void CDrevon::WrapAlongSpline(int)
     if (object == ObjectOf(paths[1]))
         return;
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(document);
         SgPathModifier::wrapAlongSpline(object, static_cast<SgGenPolyLine *>(curve));
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
 // ---- Profiles into solids ---------------------------------------------------------------------------------
 
-bool CDrevon::UpdateExtrude(int)
+bool Modelling::UpdateExtrude(int)
 {
     SgSelectionHandler *selection = Selection();
     if (!selection || selection->GetSelCount() == 0)
@@ -321,9 +332,10 @@ bool CDrevon::UpdateExtrude(int)
     return IsProfile(ShapeOf(list.GetAt(list.GetFirst())));
 }
 
-void CDrevon::OnExtrude(int button)
+void Modelling::OnExtrude(int button)
 {
-    SgSeparator *root = GetRoot();
+    SgDocument *document = m_facade.GetDocument();
+    SgSeparator *root = m_facade.GetRoot();
     SgSelectionHandler *selection = Selection();
     if (!root || !selection || selection->GetSelCount() == 0)
         return;
@@ -367,7 +379,7 @@ void CDrevon::OnExtrude(int button)
         break;
     }
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(document);
         SgRef<SgObject> object(new SgObject(true, true));
         object->AddPropertyNode(SgTool::BuildRandomMaterial(), true);
         int number = 0;
@@ -386,18 +398,19 @@ void CDrevon::OnExtrude(int button)
             return;
         object->AddChild(shape.get());
         object->SetName(shape->GetClassName() + 2);
-        if (m_pDocument)
-            object->m_layer.Set(m_pDocument->GetCurrentLayer());
+        if (document)
+            object->m_layer.Set(document->GetCurrentLayer());
         root->AddChild(object.get());
         object->AlignToCenter();
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
 // ---- Modifiers ------------------------------------------------------------------------------------------------
 
-void CDrevon::OnAddModifier(int kind)
+void Modelling::OnAddModifier(int kind)
 {
+    SgDocument *document = m_facade.GetDocument();
     // Only the kinds named here: any other value is refused, never taken for
     // a node of the caller's.
     if (kind < kFirstModifier || kind > kLastModifier)
@@ -412,7 +425,7 @@ void CDrevon::OnAddModifier(int kind)
     if (FindNodeByClassID::Lookup(modifier->GetClassID(), object))
         return;
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(document);
         if (modifier->IsDerivedFrom(SgObjSpaceModifier::ClassID())) {
             // Object-space modifiers live in a gizmo group fitted to the
             // object; the group's own class builds it.
@@ -425,10 +438,10 @@ void CDrevon::OnAddModifier(int kind)
             object->AddPropertyNode(modifier.get(), false);
         }
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
-SgNode *CDrevon::OnEditModifier()
+SgNode *Modelling::OnEditModifier()
 {
     const std::vector<SgPath> paths = SelectedObjectPaths();
     if (paths.size() != 1 || !Selection() || Selection()->GetSelCount() != 1)
@@ -456,9 +469,10 @@ SgNode *CDrevon::OnEditModifier()
 
 // ---- Meshes ---------------------------------------------------------------------------------------------------
 
-void CDrevon::ConvertToMesh(int)
+void Modelling::ConvertToMesh(int)
 {
-    SgSeparator *root = GetRoot();
+    SgDocument *document = m_facade.GetDocument();
+    SgSeparator *root = m_facade.GetRoot();
     if (!root)
         return;
     const std::vector<SgPath> paths = IfExactly(1, Selection(), SelectedObjectPaths());
@@ -502,7 +516,7 @@ void CDrevon::ConvertToMesh(int)
     if (!mesh || mesh->GetFaceCount() == 0)
         return;
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(document);
         SgRef<SgObject> copy(new SgObject(true, true));
         // As a property node, which the object holds; SetTransform alone only
         // points at one it already holds.
@@ -512,21 +526,21 @@ void CDrevon::ConvertToMesh(int)
             copy->AddPropertyNode(material->Copy(SgNode::kCopyShallow), true);
         copy->AddChild(mesh.get());
         copy->SetName((std::string(object->GetName()) + " Mesh").c_str());
-        if (m_pDocument)
-            copy->m_layer.Set(m_pDocument->GetCurrentLayer());
+        if (document)
+            copy->m_layer.Set(document->GetCurrentLayer());
         root->AddChild(copy.get());
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
 // ---- Sub-object editing ------------------------------------------------------------------------------------
 
-bool CDrevon::IsEditingSubObjects() const
+bool Modelling::IsEditingSubObjects() const
 {
-    return AsSubObjectTool(m_activeTool.get()) != nullptr && Selection() && Selection()->m_bSubObject;
+    return AsSubObjectTool(m_facade.GetActiveTool()) != nullptr && Selection() && Selection()->m_bSubObject;
 }
 
-void CDrevon::EditSubObject(int button)
+void Modelling::EditSubObject(int button)
 {
     if (button == 126)
         button = 127;
@@ -535,11 +549,11 @@ void CDrevon::EditSubObject(int button)
         mode != SgEditSubObjectTool::kFaces)
         return;
     SgSelectionHandler *selection = Selection();
-    if (!selection || !GetRoot())
+    if (!selection || !m_facade.GetRoot())
         return;
     SgPath path;
     SgShape *shape = nullptr;
-    if (SgEditSubObjectTool *running = AsSubObjectTool(m_activeTool.get())) {
+    if (SgEditSubObjectTool *running = AsSubObjectTool(m_facade.GetActiveTool())) {
         // Editing goes on with the same object in another mode; the same
         // mode keeps the running tool.
         if (running->m_iMode == mode)
@@ -568,55 +582,56 @@ void CDrevon::EditSubObject(int button)
     tool->Init(path, nullptr);
     tool->m_iMode = mode;
     selection->DeselectAll();
-    DeleteActiveTool();
-    InstallActiveTool(tool.get());
+    m_facade.DeleteActiveTool();
+    m_facade.InstallActiveTool(tool.get());
     tool->Start(nullptr);
-    OnTransformTool(m_iManipulatorKind + 30);
+    m_facade.OnTransformTool(m_facade.GetManipulatorKind() + 30);
     for (int i = 0; i < kSubObjectButtons; ++i)
-        SetButtonState(i == (mode == SgEditSubObjectTool::kFaces ? 2 : mode) ? 1 : 0, kFirstSubObjectButton + i,
+        m_facade.SetButtonState(i == (mode == SgEditSubObjectTool::kFaces ? 2 : mode) ? 1 : 0, kFirstSubObjectButton + i,
                        false);
-    Redraw();
+    m_facade.Redraw();
 }
 
-void CDrevon::ClearSubObjectButtons()
+void Modelling::ClearSubObjectButtons()
 {
     for (int i = 0; i < kSubObjectButtons; ++i)
-        if (GetButtonState(kFirstSubObjectButton + i) != 0)
-            SetButtonState(0, kFirstSubObjectButton + i, false);
+        if (m_facade.GetButtonState(kFirstSubObjectButton + i) != 0)
+            m_facade.SetButtonState(0, kFirstSubObjectButton + i, false);
 }
 
-void CDrevon::BridgeSubObject(int)
+void Modelling::BridgeSubObject(int)
 {
-    if (SgEditSubObjectTool *tool = AsSubObjectTool(m_activeTool.get())) {
+    if (SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetActiveTool())) {
         tool->BridgeSelection(tool->m_iMode);
-        Redraw();
+        m_facade.Redraw();
     }
 }
 
-void CDrevon::CreaseSubObject(int button)
+void Modelling::CreaseSubObject(int button)
 {
-    SgEditSubObjectTool *tool = AsSubObjectTool(m_activeTool.get());
+    SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetActiveTool());
     if (!tool)
         return;
     const int amount = button == kCreaseUpButton ? 1 : button == kCreaseDownButton ? -1 : button;
     tool->CreaseSelection(tool->m_iMode, amount);
-    Redraw();
+    m_facade.Redraw();
 }
 
-void CDrevon::ExtrudeSubObject(int button)
+void Modelling::ExtrudeSubObject(int button)
 {
-    SgEditSubObjectTool *tool = AsSubObjectTool(m_activeTool.get());
+    SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetActiveTool());
     if (!tool || tool->SelectionCount() <= 0)
         return;
     tool->StartExtrude(button == kInsetExtrudeButton);
-    Redraw();
+    m_facade.Redraw();
 }
 
 // ---- Characters -----------------------------------------------------------------------------------------------
 
-void CDrevon::CreateBone()
+void Modelling::CreateBone()
 {
-    SgSeparator *root = GetRoot();
+    SgDocument *document = m_facade.GetDocument();
+    SgSeparator *root = m_facade.GetRoot();
     const int classId = SgFieldMngr::GetClassIDFromName("SgBone");
     if (!root || classId <= 0)
         return;
@@ -626,19 +641,20 @@ void CDrevon::CreateBone()
         return;
     }
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(document);
         SgRef<SgObject> object(new SgObject(true, true));
         object->AddChild(static_cast<SgNode *>(made));
         object->SetName("Bone");
-        if (m_pDocument)
-            object->m_layer.Set(m_pDocument->GetCurrentLayer());
+        if (document)
+            object->m_layer.Set(document->GetCurrentLayer());
         root->AddChild(object.get());
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
-void CDrevon::SkinSkeleton(int)
+void Modelling::SkinSkeleton(int)
 {
+    SgDocument *document = m_facade.GetDocument();
     const std::vector<SgPath> paths = IfExactly(2, Selection(), SelectedObjectPaths());
     if (paths.empty())
         return;
@@ -651,14 +667,15 @@ void CDrevon::SkinSkeleton(int)
         FindNodeByClassID::Lookup(SgCharAnim::ClassID(), skin))
         return;
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(document);
         CharAnimControl::SkinSkeleton(skin, skeleton);
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
-void CDrevon::BackToSkin(int)
+void Modelling::BackToSkin(int)
 {
+    SgDocument *document = m_facade.GetDocument();
     const std::vector<SgPath> paths = IfExactly(1, Selection(), SelectedObjectPaths());
     SgObject *object = paths.empty() ? nullptr : ObjectOf(paths[0]);
     SgNode *found = object ? FindNodeByClassID::Lookup(SgCharAnim::ClassID(), object) : nullptr;
@@ -666,11 +683,11 @@ void CDrevon::BackToSkin(int)
         return;
     auto *anim = static_cast<SgCharAnim *>(found);
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(document);
         anim->GetControl().BackToSkinMode();
         anim->m_skeleton.Set(NodePtr());
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
 } // namespace drevon

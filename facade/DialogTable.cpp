@@ -1,6 +1,8 @@
-// The facade's table of open dialogs: opening through the host's dialog
+// The dialog family, the facade's table of open dialogs: opening through the host's dialog
 // factory, one instance per dialog, the slots freed when a dialog reports
 // its closing, and every dialog gone before the document it edits.
+#include "facade/DialogTable.h"
+
 #include <iterator>
 
 #include "dialogs/CCadDlg.h"
@@ -51,11 +53,15 @@ const DialogOpener *FindOpener(int button)
 
 } // namespace
 
-void CDrevon::ReapDialogs(bool all)
+DialogTable::DialogTable(CDrevon &facade) : m_facade(facade) {}
+
+DialogTable::~DialogTable() = default;
+
+void DialogTable::Reap(bool all)
 {
     if (all)
-        CloseAllDialogs();
-    for (DialogSlot &slot : m_dialogs)
+        CloseAll();
+    for (Slot &slot : m_slots)
         if (slot.id == 0 && slot.instance) {
             // Moved out first: a window that reports anything while it goes
             // finds the slot already empty.
@@ -64,21 +70,21 @@ void CDrevon::ReapDialogs(bool all)
         }
 }
 
-int CDrevon::OpenDialog(int button, const char *name)
+int DialogTable::Open(int button, const char *name)
 {
-    ReapDialogs(false);
+    Reap(false);
     const DialogOpener *opener = FindOpener(button);
-    if (!opener || !m_pDocument)
+    if (!opener || !m_facade.GetDocument())
         return 0;
-    SgSelectionHandler *selection = Selection();
+    SgSelectionHandler *selection = m_facade.Selection();
     const int selected = selection ? selection->GetSelCount() : 0;
     if (selected < opener->minSelection)
         return 1;
-    if (!m_pDialogFactory || !m_pDialogFactory->CanMake(button)) {
+    if (!m_factory || !m_factory->CanMake(button)) {
         SgDiagTellUser(SgDiagLevel::Warning, kPackage, "This dialog is not available");
         return 0;
     }
-    for (DialogSlot &slot : m_dialogs)
+    for (Slot &slot : m_slots)
         if (slot.id == opener->dialogId) {
             // Told first: the message box takes the focus while it shows,
             // and the open dialog is to have it once the box is gone.
@@ -87,15 +93,15 @@ int CDrevon::OpenDialog(int button, const char *name)
                 slot.instance->Raise();
             return 0;
         }
-    DialogSlot *free = nullptr;
-    for (DialogSlot &slot : m_dialogs)
+    Slot *free = nullptr;
+    for (Slot &slot : m_slots)
         if (slot.id == 0 && !slot.instance) {
             free = &slot;
             break;
         }
     if (!free) {
         SgDiagTellUser(SgDiagLevel::Warning, kPackage,
-                       "Too many dialogs are open (" + std::to_string(kDialogSlots) + "): close one first");
+                       "Too many dialogs are open (" + std::to_string(kSlots) + "): close one first");
         return 0;
     }
     DialogRequest request;
@@ -106,7 +112,7 @@ int CDrevon::OpenDialog(int button, const char *name)
     // start-up finds it; a dialog that cannot be made gives it back.
     free->id = opener->dialogId;
     free->button = button;
-    std::unique_ptr<DialogInstance> instance = m_pDialogFactory->Make(*this, request);
+    std::unique_ptr<DialogInstance> instance = m_factory->Make(m_facade, request);
     // (A window may bring its logic with it: asked for once it is made.)
     if (!instance || !instance->Create() || !instance->GetDialog()) {
         free->id = 0;
@@ -120,77 +126,70 @@ int CDrevon::OpenDialog(int button, const char *name)
     // closing is matched by).
     free->id = instance->GetDialog()->GetID() != 0 ? instance->GetDialog()->GetID() : opener->dialogId;
     free->instance = std::move(instance);
-    SetButtonState(1, button, false);
+    m_facade.SetButtonState(1, button, false);
     free->instance->Show();
     return 1;
 }
 
-void CDrevon::OnDialogCommand(int button)
-{
-    OpenDialog(button);
-}
-
-bool CDrevon::UpdateDialog(int button)
+bool DialogTable::CanOpen(int button) const
 {
     const DialogOpener *opener = FindOpener(button);
-    if (!opener || !m_pDocument || !m_pDialogFactory || !m_pDialogFactory->CanMake(button))
+    if (!opener || !m_facade.GetDocument() || !m_factory || !m_factory->CanMake(button))
         return false;
-    SgSelectionHandler *selection = Selection();
+    SgSelectionHandler *selection = m_facade.Selection();
     return (selection ? selection->GetSelCount() : 0) >= opener->minSelection;
 }
 
-void CDrevon::CloseDialog(void *data, void *dialog)
+void DialogTable::Closed(const CCadDlg *closing)
 {
-    auto *facade = static_cast<CDrevon *>(data);
-    auto *closing = static_cast<CCadDlg *>(dialog);
-    if (!facade || !closing)
+    if (!closing)
         return;
-    for (DialogSlot &slot : facade->m_dialogs) {
+    for (Slot &slot : m_slots) {
         if (slot.id == 0 || !slot.instance || slot.instance->GetDialog() != closing)
             continue;
         const int button = slot.button;
         slot.id = 0;
         slot.button = 0;
-        facade->SetButtonState(0, button, false);
+        m_facade.SetButtonState(0, button, false);
         return;
     }
 }
 
-void CDrevon::CloseAllDialogs()
+void DialogTable::CloseAll()
 {
-    for (DialogSlot &slot : m_dialogs) {
+    for (Slot &slot : m_slots) {
         if (slot.id == 0)
             continue;
         const int button = slot.button;
         slot.id = 0;
         slot.button = 0;
-        SetButtonState(0, button, false);
+        m_facade.SetButtonState(0, button, false);
         if (slot.instance)
             slot.instance->DestroyWindow();
     }
 }
 
-bool CDrevon::IsDialogOpen(int button) const
+bool DialogTable::IsOpen(int button) const
 {
     if (button == 0)
         return false;
-    for (const DialogSlot &slot : m_dialogs)
+    for (const Slot &slot : m_slots)
         if (slot.id != 0 && slot.button == button)
             return true;
     return false;
 }
 
-int CDrevon::GetOpenDialogCount() const
+int DialogTable::GetOpenCount() const
 {
     int count = 0;
-    for (const DialogSlot &slot : m_dialogs)
+    for (const Slot &slot : m_slots)
         count += slot.id != 0 ? 1 : 0;
     return count;
 }
 
-DialogInstance *CDrevon::FindOpenDialog(int button) const
+DialogInstance *DialogTable::FindOpen(int button) const
 {
-    for (const DialogSlot &slot : m_dialogs)
+    for (const Slot &slot : m_slots)
         if (slot.id != 0 && slot.button == button)
             return slot.instance.get();
     return nullptr;

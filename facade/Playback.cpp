@@ -1,22 +1,36 @@
-// Movies of the document's animation: each picture drawn offscreen through
-// the viewer's snapshot and handed to the movie writer (platform/media),
-// which encodes it in process.
+// The playback family: the animation played round on a timer, and movies
+// of it: each picture drawn offscreen through the viewer's snapshot and
+// handed to the movie writer (platform/media), which encodes it in process.
+#include "facade/Playback.h"
+
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 #include <string>
 
+#include "engine/actions/SgFindAction.h"
+#include "engine/core/SgField.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/CScenario.h"
 #include "engine/document/SgAnimationMngr.h"
 #include "engine/document/SgDocument.h"
+#include "engine/nodes/particles/SgEmitter.h"
 #include "engine/viewer/BmpUtils.h"
 #include "engine/viewer/SgViewer.h"
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
+#include "platform/SgTimerService.h"
 #include "platform/media/SgMovieWriter.h"
 #include "facade/FacadePackage.h"
 
 namespace drevon {
 
 namespace {
+
+// Frames 0 to 99 play round.
+constexpr int kFrameCount = 100;
+// The playback timer fires as often as the host's loop allows.
+constexpr int kPlaybackPeriod = 0;
 
 constexpr const char *kCaption = "Movie";
 
@@ -62,7 +76,84 @@ int RecordingFailed(const char *text, const std::string &cause)
 
 } // namespace
 
-int CDrevon::MovieFrameCount(double length, int framesPerSecond)
+Playback::Playback(CDrevon &facade) : m_facade(facade) {}
+
+Playback::~Playback()
+{
+    Stop();
+}
+
+void Playback::Stop()
+{
+    if (m_timer != 0)
+        GetTimerService().StopTimer(m_timer);
+    m_timer = 0;
+}
+
+void Playback::Play(int)
+{
+    if (m_timer != 0) {
+        Stop();
+        return;
+    }
+    if (!m_facade.GetCurrentViewer()) {
+        SgDiagTellUser(SgDiagLevel::Error, kPackage, "Playing needs a view to show the animation", "Play");
+        return;
+    }
+    // A timer redrawing a still scene would keep a core busy for nothing.
+    if (!HasSomethingToPlay()) {
+        SgDiagTellUser(SgDiagLevel::Info, kPackage, "There is nothing to play: the scene has no animation", "Play");
+        return;
+    }
+    m_timer = GetTimerService().StartTimer(kPlaybackPeriod, [this] { Tick(); });
+}
+
+bool Playback::HasSomethingToPlay()
+{
+    // A track moves its field only between two keys; the manager's own
+    // trajectory track is always there and moves nothing by itself.
+    SgDocument *document = m_facade.GetDocument();
+    SgAnimationMngr *animation = document ? document->GetAnimationMngr() : nullptr;
+    const CScenario *scenario = animation ? &animation->GetScenario() : nullptr;
+    for (int i = 0; scenario && i < scenario->GetTracksCount(); ++i) {
+        const CAnimationTrack *track = scenario->GetTrack(i);
+        const SgField *field = track->GetField();
+        if (track->GetKeyCount() >= 2 && field &&
+            field->GetContainer() != static_cast<const SgFieldMngr *>(animation))
+            return true;
+    }
+    // Particles move with the frames whether or not anything is recorded.
+    SgSeparator *root = m_facade.GetRoot();
+    return root && FindNodeByClassID::Lookup(SgEmitter::ClassID(), root) != nullptr;
+}
+
+void Playback::Tick()
+{
+    SgDocument *document = m_facade.GetDocument();
+    if (!document || !document->GetAnimationMngr())
+        return;
+    document->GetAnimationMngr()->Play(m_frame);
+    document->RedrawAllViewers(nullptr);
+    m_frame = double((int(m_frame) + 1) % kFrameCount);
+}
+
+int Playback::SetAnimationRecord(const char *nodeName, const char *fieldName, double time, const char *value)
+{
+    SgDocument *document = m_facade.GetDocument();
+    if (!document || !document->GetAnimationMngr() || !nodeName || !fieldName)
+        return 0;
+    SgField *field = document->FindField(m_facade.GetRoot(), nodeName, fieldName);
+    if (!field)
+        return 0;
+    if (value) {
+        std::istringstream text(value);
+        field->ReadFromStream(text, true);
+    }
+    document->GetAnimationMngr()->GetScenario().AddRecordItem(field, time, false);
+    return 1;
+}
+
+int Playback::MovieFrameCount(double length, int framesPerSecond)
 {
     if (!(length > 0.0) || framesPerSecond < 1)
         return 1;
@@ -71,18 +162,18 @@ int CDrevon::MovieFrameCount(double length, int framesPerSecond)
     return int(std::floor(length * framesPerSecond + 1e-9)) + 1;
 }
 
-int CDrevon::CreateMovie(const char *name, int format, int width, int height, double animationLength,
-                         int framesPerSecond, double movieLength)
+int Playback::CreateMovie(const char *name, int format, int width, int height, double animationLength,
+                          int framesPerSecond, double movieLength)
 {
-    return RecordMovie(m_pDocument, name, format, width, height, animationLength, framesPerSecond, movieLength,
-                       nullptr, 100, nullptr, nullptr);
+    return RecordMovie(m_facade.GetDocument(), name, format, width, height, animationLength, framesPerSecond,
+                       movieLength, nullptr, 100, nullptr, nullptr);
 }
 
-int CDrevon::RecordMovie(SgDocument *document, const char *name, int format, int width, int height,
-                         double duration, int framesPerSecond, double movieLength, const float *clipRange,
-                         int quality, MovieProgress progress, void *data)
+int Playback::RecordMovie(SgDocument *document, const char *name, int format, int width, int height,
+                          double duration, int framesPerSecond, double movieLength, const float *clipRange,
+                          int quality, MovieProgress progress, void *data)
 {
-    if (!document || document != m_pDocument)
+    if (!document || document != m_facade.GetDocument())
         return Failed("No scene to make a movie of");
     if (!name || !*name)
         return Failed("No movie file name");
@@ -92,7 +183,7 @@ int CDrevon::RecordMovie(SgDocument *document, const char *name, int format, int
         return Failed("The frame rate must be at least one frame per second");
     if (!std::isfinite(duration) || duration < 0.0 || duration * framesPerSecond > 1e6)
         return Failed("The movie length is out of range");
-    SgViewer *viewer = GetCurrentViewer();
+    SgViewer *viewer = m_facade.GetCurrentViewer();
     SgAnimationMngr *animation = document->GetAnimationMngr();
     if (!viewer || !animation)
         return Failed("Making a movie needs a view of the scene");
@@ -130,7 +221,7 @@ int CDrevon::RecordMovie(SgDocument *document, const char *name, int format, int
 
     FrameSink sink;
     sink.writer = &writer;
-    const double before = m_dFrame;
+    const double before = m_frame;
     int written = 0;
     for (int i = 0; i < total; ++i) {
         if (i < frames) {

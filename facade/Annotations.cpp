@@ -1,7 +1,11 @@
-// Rubber lines, annotations, the measure tape and the test links: small
-// assemblies wired once through the dataflow and LISP scripts, which keep
-// them up to date as their ends move; nothing here runs per frame.
+// The annotation family: rubber lines, annotations, the measure tape and
+// the test links: small assemblies wired once through the dataflow and LISP
+// scripts, which keep them up to date as their ends move; nothing here runs
+// per frame.
+#include "facade/Annotations.h"
+
 #include <cmath>
+#include <memory>
 
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgKeyPoint.h"
@@ -19,6 +23,7 @@
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/nodes/properties/SgTransformSensor.h"
+#include "engine/tools/GenericCreateHandler.h"
 #include "facade/CDrevon.h"
 #include "facade/CDrevonTape.h"
 #include "platform/SgDiagnostics.h"
@@ -124,9 +129,13 @@ SgTransformSensor *TransformSensorOf(SgObject *object)
     return added ? sensor.get() : nullptr;
 }
 
+Annotations::Annotations(CDrevon &facade) : m_facade(facade) {}
+
+Annotations::~Annotations() = default;
+
 // ---- Rubber lines and annotations ----------------------------------------------------------------------
 
-SgObject *CDrevon::CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
+SgObject *Annotations::CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
 {
     if (!a || !b)
         return nullptr;
@@ -153,9 +162,9 @@ SgObject *CDrevon::CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
     return object;
 }
 
-SgObject *CDrevon::CreateAnnotation(SgObject *target)
+SgObject *Annotations::CreateAnnotation(SgObject *target)
 {
-    SgSeparator *root = GetRoot();
+    SgSeparator *root = m_facade.GetRoot();
     if (!root || !target)
         return nullptr;
     SgRef<SgObject> label = new SgObject(true, true);
@@ -172,25 +181,45 @@ SgObject *CDrevon::CreateAnnotation(SgObject *target)
     return line;
 }
 
-void CDrevon::OnAnnotation()
+void Annotations::OnAnnotation()
 {
-    SgSelectionHandler *selection = Selection();
+    SgSelectionHandler *selection = m_facade.Selection();
     if (!selection || selection->GetSelCount() != 1)
         return;
     SgObject *objects[1] = {};
     SgPath paths[1];
     if (selection->GetSelectedObjects(1, objects, paths) != 1 || !objects[0])
         return;
-    SgKeyPoint step(m_pDocument);
+    SgKeyPoint step(m_facade.GetDocument());
     CreateAnnotation(objects[0]);
-    Redraw();
+    m_facade.Redraw();
 }
 
 // ---- Measure tape ----------------------------------------------------------------------------------------
 
-SgObject *CDrevon::CreateMeasureTape(SgTransform **transforms, SgObject **objects, int mode)
+void Annotations::OnCreateCompoundTool(int kind)
 {
-    SgSeparator *root = GetRoot();
+    if (!m_facade.GetDocument())
+        return;
+    static constexpr int kParameters[GenericCreateHandler::kParameterCount] = {0, 0, 2, 0, 0, 0, 0, 0};
+    // The tool that may still use the previous handler goes first.
+    m_facade.DeleteActiveTool();
+    auto handler = std::make_shared<MeasureTapeToolHandler>(kParameters, &m_facade);
+    int row[GenericCreateHandler::kParameterCount] = {kind, 0, 2, 0, 0, 0, 0, 0};
+    // The button that shows the tool running is the one it is unchecked by.
+    const int button = kind == 10 ? 76 : (kind == 11 ? 77 : 0);
+    row[0] = button != 0 ? button : kind;
+    m_createHandler = handler;
+    if (!m_facade.CreateShapedPrizm(row, handler.get()))
+        return;
+    if (button != 0)
+        m_facade.SetButtonState(1, button, false);
+}
+
+
+SgObject *Annotations::CreateMeasureTape(SgTransform **transforms, SgObject **objects, int mode)
+{
+    SgSeparator *root = m_facade.GetRoot();
     if (!root)
         return nullptr;
     SgObject *tips[2] = {NewTipMarker(), NewTipMarker()};
@@ -215,7 +244,7 @@ SgObject *CDrevon::CreateMeasureTape(SgTransform **transforms, SgObject **object
     bank->m_a = 0.5;
     bank->m_b = double(mode);
 
-    const int layer = m_pDocument ? m_pDocument->GetCurrentLayer() : 0;
+    const int layer = m_facade.GetDocument() ? m_facade.GetDocument()->GetCurrentLayer() : 0;
     if (mode == 1) {
         SgObject *marks[2] = {NewTipMarker(), NewTipMarker()};
         for (SgObject *mark : marks) {
@@ -341,9 +370,9 @@ void DxConstColor::Evaluate()
     m_output.set(&magenta);
 }
 
-void CDrevon::TestRubber(int mode)
+void Annotations::TestRubber(int mode)
 {
-    SgSelectionHandler *selection = Selection();
+    SgSelectionHandler *selection = m_facade.Selection();
     if (!selection || selection->GetSelCount() != 2 || mode < 0 || mode > 3)
         return;
     SgObject *objects[2] = {};
@@ -352,9 +381,9 @@ void CDrevon::TestRubber(int mode)
         return;
     SgObject *a = objects[0];
     SgObject *b = objects[1];
-    SgKeyPoint step(m_pDocument);
+    SgKeyPoint step(m_facade.GetDocument());
     if (mode == 0) {
-        if (SgSeparator *root = GetRoot())
+        if (SgSeparator *root = m_facade.GetRoot())
             root->AddChild(CreateRubberLine(a, b, true));
         return;
     }
@@ -375,6 +404,24 @@ void CDrevon::TestRubber(int mode)
         SgRef<DxConstColor> module = new DxConstColor;
         PlugTo1(module.get(), "0", materials[1], "diffuseColor");
     }
+}
+
+// ---- Menu forms ----------------------------------------------------------------------------------------
+
+void Annotations::OnCompoundToolButton(int button)
+{
+    OnCreateCompoundTool(button == 77 ? 11 : 10);
+}
+
+void Annotations::OnAnnotationButton(int)
+{
+    OnAnnotation();
+}
+
+void Annotations::OnRubberLineButton(int)
+{
+    TestRubber(0);
+    m_facade.Redraw();
 }
 
 } // namespace drevon

@@ -1,5 +1,7 @@
-// Scene files: opening paths and addresses, importing STL, saving, exporting
-// the selection.
+// The file family: opening paths and addresses, importing STL, saving,
+// exporting the selection.
+#include "facade/SceneFiles.h"
+
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -69,14 +71,37 @@ bool IsRead(int result)
 
 } // namespace
 
+SceneFiles::SceneFiles(CDrevon &facade) : m_facade(facade) {}
+
+SgDocument *SceneFiles::Document() const
+{
+    return m_facade.GetDocument();
+}
+
+bool SceneFiles::IsModified() const
+{
+    SgDocument *document = Document();
+    return document &&
+           (document->GetUndoCursor() != m_savedUndoCursor || document->GetUndoCount() != m_savedUndoCount);
+}
+
+void SceneFiles::MarkSaved()
+{
+    SgDocument *document = Document();
+    if (!document)
+        return;
+    m_savedUndoCursor = document->GetUndoCursor();
+    m_savedUndoCount = document->GetUndoCount();
+}
+
 // ---- Opening ---------------------------------------------------------------------------------
 
-std::string CDrevon::RequestAddress(const std::string &url) const
+std::string SceneFiles::RequestAddress(const std::string &url) const
 {
     return SgDocumentFiles::BypassCache(url, GetClock().Milliseconds());
 }
 
-std::string CDrevon::FallbackAddress(const std::string &url)
+std::string SceneFiles::FallbackAddress(const std::string &url)
 {
     const size_t script = url.find("get_url.php");
     if (script == std::string::npos)
@@ -84,10 +109,10 @@ std::string CDrevon::FallbackAddress(const std::string &url)
     return url.substr(0, script) + "Models/Model" + QueryValue(url, "g=") + "_" + QueryValue(url, "s=") + ".kvrx";
 }
 
-bool CDrevon::DownloadTo(const std::string &url, bool withProgress, std::string &file, bool &failed)
+bool SceneFiles::DownloadTo(const std::string &url, bool withProgress, std::string &file, bool &failed)
 {
     UrlDownloader::Options options;
-    options.useCached = m_bUrlCache;
+    options.useCached = m_urlCache;
     std::shared_ptr<DownloadProgress> progress;
     if (withProgress) {
         progress = std::make_shared<DownloadProgress>(kDownloadTitle);
@@ -109,19 +134,20 @@ bool CDrevon::DownloadTo(const std::string &url, bool withProgress, std::string 
     return true;
 }
 
-int CDrevon::OpenFile(const char *name, bool deleteScene, SgNode *root)
+int SceneFiles::OpenFile(const char *name, bool deleteScene, SgNode *root)
 {
-    if (!m_pDocument || !name || !*name)
+    SgDocument *document = Document();
+    if (!document || !name || !*name)
         return SgDocumentFiles::kNothingRead;
     const std::string given = name;
     if (!UrlDownloader::IsUrl(given)) {
-        const int result = m_pDocument->OpenFile(name, deleteScene, root);
+        const int result = document->OpenFile(name, deleteScene, root);
         if (deleteScene && IsRead(result))
             MarkSaved();
         return result;
     }
 
-    const std::string address = m_bUrlCache ? given : RequestAddress(given);
+    const std::string address = m_urlCache ? given : RequestAddress(given);
     std::string local;
     bool failed = false;
     if (!DownloadTo(address, false, local, failed)) {
@@ -133,20 +159,20 @@ int CDrevon::OpenFile(const char *name, bool deleteScene, SgNode *root)
             return SgDocumentFiles::kNothingRead;
         }
     }
-    const std::string previousName = m_pDocument->GetFileName();
-    const int result = m_pDocument->OpenFile(local.c_str(), deleteScene, root);
+    const std::string previousName = document->GetFileName();
+    const int result = document->OpenFile(local.c_str(), deleteScene, root);
     // The download cache is no file of the user's: a later save asks where.
     if (deleteScene)
-        m_pDocument->SetFileName(IsRead(result) ? std::string() : previousName);
+        document->SetFileName(IsRead(result) ? std::string() : previousName);
     if (deleteScene && IsRead(result))
         MarkSaved();
     return result;
 }
 
-void CDrevon::OpenChosenFile(const char *title, const char *extension, const char *filter, bool deleteScene)
+void SceneFiles::OpenChosenFile(const char *title, const char *extension, const char *filter, bool deleteScene)
 {
-    if (m_activeTool)
-        DeleteActiveTool();
+    if (m_facade.GetActiveTool())
+        m_facade.DeleteActiveTool();
     FileRequest request;
     request.title = title;
     request.defaultExtension = extension;
@@ -155,12 +181,12 @@ void CDrevon::OpenChosenFile(const char *title, const char *extension, const cha
         OpenFile(path->c_str(), deleteScene, nullptr);
 }
 
-void CDrevon::OnOpenFile(bool deleteScene)
+void SceneFiles::OnOpenFile(bool deleteScene)
 {
     OpenChosenFile("Open", "kvrx", kOpenFilter, deleteScene);
 }
 
-void CDrevon::OnFile(int button)
+void SceneFiles::OnFile(int button)
 {
     switch (button) {
     case 105:
@@ -180,13 +206,13 @@ void CDrevon::OnFile(int button)
     }
 }
 
-int CDrevon::ReadFileStream(std::istream &in, bool deleteScene, const char *name)
+int SceneFiles::ReadFileStream(std::istream &in, bool deleteScene, const char *name)
 {
-    return m_pDocument ? m_pDocument->ReadFileStream(in, name ? name : "", deleteScene, nullptr)
+    return Document() ? Document()->ReadFileStream(in, name ? name : "", deleteScene, nullptr)
                        : SgDocumentFiles::kNothingRead;
 }
 
-void CDrevon::OnLoadLayout()
+void SceneFiles::OnLoadLayout()
 {
     // A layout is read into the scene, not in its place.
     OpenChosenFile("Load Layout", "lay", kLayoutFilter, false);
@@ -194,9 +220,9 @@ void CDrevon::OnLoadLayout()
 
 // ---- Importing --------------------------------------------------------------------------------
 
-bool CDrevon::ImportStl(const char *path)
+bool SceneFiles::ImportStl(const char *path)
 {
-    SgSeparator *root = GetRoot();
+    SgSeparator *root = m_facade.GetRoot();
     if (!root)
         return false;
     SgRef<SgNode> shape(ReadStlFile(path, kStlTolerance));
@@ -208,12 +234,12 @@ bool CDrevon::ImportStl(const char *path)
     return true;
 }
 
-void CDrevon::ImportFile(bool)
+void SceneFiles::ImportFile(bool)
 {
-    if (!m_pDocument)
+    if (!Document())
         return;
-    if (m_activeTool)
-        DeleteActiveTool();
+    if (m_facade.GetActiveTool())
+        m_facade.DeleteActiveTool();
     FileRequest request;
     request.title = "Import";
     request.defaultExtension = "stl";
@@ -224,28 +250,28 @@ void CDrevon::ImportFile(bool)
     if (!path || LowerExtension(*path) != "stl")
         return;
     {
-        SgKeyPoint keyPoint(m_pDocument);
+        SgKeyPoint keyPoint(Document());
         ImportStl(path->c_str());
     }
-    Redraw();
+    m_facade.Redraw();
 }
 
 // ---- Saving ---------------------------------------------------------------------------------------
 
-int CDrevon::Save(const char *path)
+int SceneFiles::Save(const char *path)
 {
-    const int result = m_pDocument ? m_pDocument->Save(path, "") : 0;
+    const int result = Document() ? Document()->Save(path, "") : 0;
     if (result)
         MarkSaved();
     return result;
 }
 
-int CDrevon::SaveStream(SgNode *root, std::ostream *out, const char *format)
+int SceneFiles::SaveStream(SgNode *root, std::ostream *out, const char *format)
 {
-    return m_pDocument ? m_pDocument->SaveStream(root, out, format) : 0;
+    return Document() ? Document()->SaveStream(root, out, format) : 0;
 }
 
-size_t CDrevon::StrayBytesAfterLastBlock(const std::string &text)
+size_t SceneFiles::StrayBytesAfterLastBlock(const std::string &text)
 {
     // Only texts long enough to hold a scene are looked at.
     constexpr size_t kShortest = 100;
@@ -262,7 +288,7 @@ size_t CDrevon::StrayBytesAfterLastBlock(const std::string &text)
     return 0;
 }
 
-std::string CDrevon::SaveToStringFix()
+std::string SceneFiles::SaveToStringFix()
 {
     std::ostringstream text;
     if (!SaveStream(nullptr, &text, "kvrx"))
@@ -275,16 +301,17 @@ std::string CDrevon::SaveToStringFix()
     return whole;
 }
 
-int CDrevon::SaveToUrl(const char *url, const char *)
+int SceneFiles::SaveToUrl(const char *url, const char *)
 {
     SgDiagTellUser(SgDiagLevel::Warning, kPackage,
                    std::string("Saving to an address is not supported: ") + (url ? url : ""), "Save");
     return 0;
 }
 
-void CDrevon::OnSaveFile(int mode)
+void SceneFiles::OnSaveFile(int mode)
 {
-    if (!m_pDocument)
+    SgDocument *document = Document();
+    if (!document)
         return;
     FileRequest request;
     request.save = true;
@@ -294,17 +321,17 @@ void CDrevon::OnSaveFile(int mode)
         request.initialName = "Layout";
         request.filter = kLayoutFilter;
         if (const std::optional<std::string> path = ChooseFile(request))
-            m_pDocument->Save(path->c_str(), "lay");
+            document->Save(path->c_str(), "lay");
         return;
     }
-    std::string name = m_pDocument->GetFileName();
+    std::string name = document->GetFileName();
     if (name.empty())
         name = "Untitled";
     const std::string extension = LowerExtension(name);
     // Scene text written into a ".wrl" name would no longer be what the
     // name says: such a document is saved as a new "kvrx" file.
     if (mode == 0 && name != "Untitled" && extension != "wrl") {
-        if (m_pDocument->Save(name.c_str(), "kvrx"))
+        if (document->Save(name.c_str(), "kvrx"))
             MarkSaved();
         else
             SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + name, "Save");
@@ -326,7 +353,7 @@ void CDrevon::OnSaveFile(int mode)
         kind = "kvrx";
     }
     if (kind == "bmp") {
-        SgViewer *viewer = GetCurrentViewer();
+        SgViewer *viewer = m_facade.GetCurrentViewer();
         std::ofstream picture(chosen, std::ios::binary);
         const SgRect client = viewer && viewer->GetWindow()
                                   ? static_cast<SgPlatformWindow *>(viewer->GetWindow())->GetClientRect()
@@ -336,8 +363,8 @@ void CDrevon::OnSaveFile(int mode)
             SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot write the picture " + chosen, "Save");
         return;
     }
-    if (m_pDocument->Save(chosen.c_str(), kind.c_str())) {
-        m_pDocument->SetFileName(chosen);
+    if (document->Save(chosen.c_str(), kind.c_str())) {
+        document->SetFileName(chosen);
         MarkSaved();
     } else
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + chosen, "Save");
@@ -345,11 +372,11 @@ void CDrevon::OnSaveFile(int mode)
 
 // ---- Reports and export ------------------------------------------------------------------------------
 
-std::string CDrevon::ModelInfo(int what, SgNode *root)
+std::string SceneFiles::ModelInfo(int what, SgNode *root)
 {
     if (what != 1)
         return std::string();
-    SgNode *start = root ? root : GetRoot();
+    SgNode *start = root ? root : m_facade.GetRoot();
     if (!start)
         return std::string();
     FindNodeByClassID textures(SgTexture2D::ClassID());
@@ -363,15 +390,15 @@ std::string CDrevon::ModelInfo(int what, SgNode *root)
     return info;
 }
 
-bool CDrevon::CreateThumbnail(int width, int height, std::ostream &out)
+bool SceneFiles::CreateThumbnail(int width, int height, std::ostream &out)
 {
-    SgViewer *viewer = GetDefaultViewer();
+    SgViewer *viewer = m_facade.GetDefaultViewer();
     return viewer && width > 0 && height > 0 && BmpUtils::SaveBmp(viewer, width, height, out);
 }
 
-bool CDrevon::ExportSelection(const char *path, const char *)
+bool SceneFiles::ExportSelection(const char *path, const char *)
 {
-    SgSelectionHandler *selection = Selection();
+    SgSelectionHandler *selection = m_facade.Selection();
     if (!selection || !path || !*path)
         return false;
     std::string error;
