@@ -3,6 +3,7 @@
 #include "host/window/ControlChannel.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include <wx/aboutdlg.h>
@@ -10,11 +11,15 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
 
+#include "control/FennixControl.h"
 #include "control/wx/FennixCtrl.h"
 #include "engine/document/SgDocument.h"
 #include "engine/viewer/SgPrint.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandStatus.h"
 #include "platform/controls/SgVectorFieldModel.h"
 #include "platform/wx/SgWxControls.h"
 #include "platform/wx/SgWxGLWindow.h"
@@ -43,6 +48,12 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     m_sizer = new wxBoxSizer(wxVERTICAL);
     SetSizer(m_sizer);
     BuildMenus();
+    // What the last command did or why it could not; the menus' help shows
+    // there while an entry is highlighted.
+    CreateStatusBar(1);
+    SetStatusText("Ready");
+    // Below this the toolkit cannot lay the toolbars and the view out.
+    SetMinSize(FromDIP(wxSize(kMinimumWidth, kMinimumHeight)));
     // The control holds the view, the toolbars and the scene tree's pane
     // (hidden until View > Scene Tree); the menus stay the window's.
     m_ctrl = new FennixCtrl(this, m_facade, 1, false);
@@ -53,6 +64,7 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
                 menuItem->Check(on);
     });
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
+    PutToolbarsInOneRow();
     BuildFieldEditor();
     int count = 0;
     const CommandRecord *commands = drevon::GetCommands(count);
@@ -103,20 +115,45 @@ void ModellerFrame::BuildMenus()
     const CommandRecord *commands = drevon::GetCommands(count);
     for (int m = 0; m < menuCount; ++m) {
         auto *menu = new wxMenu;
+        // A submenu stands where its first entry comes in the table.
+        std::map<std::string, wxMenu *> submenus;
         for (int i = 0; i < count; ++i) {
             const CommandRecord &entry = commands[i];
             if (!entry.menu || std::string(entry.menu) != menus[m])
                 continue;
+            wxMenu *into = menu;
+            if (entry.submenu) {
+                wxMenu *&submenu = submenus[entry.submenu];
+                if (!submenu) {
+                    submenu = new wxMenu;
+                    const wxString name = wxString::FromUTF8(drevon::PlainLabel(entry.submenu));
+                    menu->AppendSubMenu(submenu, wxString::FromUTF8(entry.submenu), "Open the " + name + " submenu");
+                }
+                into = submenu;
+            }
             // Exit sits apart at the end of its menu, as usual.
             if (entry.id == drevon::cmd::kExit)
-                menu->AppendSeparator();
-            auto *item = new wxMenuItem(menu, ItemOf(entry.id), MenuLabel(entry), wxString::FromUTF8(entry.tooltip),
+                into->AppendSeparator();
+            auto *item = new wxMenuItem(into, ItemOf(entry.id), MenuLabel(entry), wxString::FromUTF8(entry.tooltip),
                                         entry.check ? wxITEM_CHECK : wxITEM_NORMAL);
-            menu->Append(item);
+            into->Append(item);
         }
         bar->Append(menu, "&" + wxString::FromUTF8(menus[m]));
     }
     SetMenuBar(bar);
+}
+
+void ModellerFrame::PutToolbarsInOneRow()
+{
+    // Side by side along the top, in the records' order: three rows of
+    // chrome would take a fifth of the view's height.
+    for (int t = 0; t < drevon::kToolbarCount; ++t)
+        if (wxToolBar *toolbar = m_ctrl->GetToolbar(t)) {
+            wxAuiPaneInfo &pane = m_ctrl->Manager().GetPane(toolbar);
+            if (pane.IsOk())
+                pane.Row(0).Position(t);
+        }
+    m_ctrl->Manager().Update();
 }
 
 void ModellerFrame::BuildFieldEditor()
@@ -148,12 +185,12 @@ void ModellerFrame::BuildFieldEditor()
         spin->SetCanFocus(false);
     m_fieldEditorShown = m_facade->SubscribeVectorEditorChanged([this] { OnFieldEditorShown(); });
     RememberFieldEditor();
-    // A row of its own below the control's toolbars, fixed there.
+    // A row of its own below the toolbars' row, fixed there.
     m_ctrl->Manager().AddPane(m_fieldPanel, wxAuiPaneInfo()
                                                 .Name("FieldEditor")
                                                 .ToolbarPane()
                                                 .Top()
-                                                .Row(drevon::kToolbarCount)
+                                                .Row(1)
                                                 .Gripper(false)
                                                 .Floatable(false)
                                                 .Movable(false)
@@ -234,8 +271,29 @@ void ModellerFrame::SetCanvasSize(int width, int height)
 
 void ModellerFrame::OnCommand(wxCommandEvent &event)
 {
-    if (!drevon::RunCommand(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this))
+    const drevon::CommandReport report =
+        drevon::RunCommandReported(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this);
+    if (!report.ran && !report.refused) {
         event.Skip();
+        return;
+    }
+    ShowStatus(report.text);
+}
+
+void ModellerFrame::DoGiveHelp(const wxString &text, bool show)
+{
+    wxFrame::DoGiveHelp(text, show);
+    // Only a help shown: the text the closing menu puts back was heard before.
+    if (show && !text.empty() && m_ctrl)
+        m_ctrl->Control().Fire("StatusText", {fennix::DispValue::Str(text.utf8_string())});
+}
+
+void ModellerFrame::ShowStatus(const std::string &text)
+{
+    SetStatusText(wxString::FromUTF8(text));
+    // Scripts hear it too (the window's channel serves this control).
+    if (m_ctrl)
+        m_ctrl->Control().Fire("StatusText", {fennix::DispValue::Str(text)});
 }
 
 void ModellerFrame::OnUpdate(wxUpdateUIEvent &event)

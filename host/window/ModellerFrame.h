@@ -6,6 +6,7 @@
 // ApplyButton); enable and check states come from the facade when the
 // toolkit asks (and at once when the facade reports a state change).
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <wx/frame.h>
@@ -50,6 +51,11 @@ public:
     bool IsSceneTreeShown() const override;
     arbelo::SgWxSceneTree *GetSceneTree() const;
 
+    // The status bar's text, which the window's scripts hear as StatusText.
+    void ShowStatus(const std::string &text);
+    // A highlighted menu entry's help on the status bar; scripts hear it too.
+    void DoGiveHelp(const wxString &text, bool show) override;
+
     // The toolkit's item id of a command.
     static int ItemOf(int command);
     // The strip of numbers of the field a tool edits (the facade's editor),
@@ -57,7 +63,11 @@ public:
     VectorFieldUI *GetFieldEditor() const { return m_fieldEditor.get(); }
 
 private:
+    static constexpr int kMinimumWidth = 480;
+    static constexpr int kMinimumHeight = 360;
+
     void BuildMenus();
+    void PutToolbarsInOneRow();
     void OnCommand(wxCommandEvent &event);
     void OnUpdate(wxUpdateUIEvent &event);
     void BuildFieldEditor();

@@ -2,7 +2,7 @@
 """fennix SCENE with a yellow box and a blue ball that stands out of its
 front right edge, under a virtual X server of this test's own and driven by
 real X input events: a click selects the box, a Ctrl+click adds the ball,
-Create > Difference takes the ball out of the box. The picture then shows the
+Create > Booleans > Difference takes the ball out of the box. The picture then shows the
 cavity: where the ball stood outside the box the background shows, where it
 stood inside the box the cavity's inner wall shows, darker than the box's
 face the ball sat on (the light comes from the upper left, in front).
@@ -85,9 +85,9 @@ def main():
                    "keydown", "ctrl", "click", "1", "keyup", "ctrl")
         settle(screen, box)
         shot("2-both-selected.png")
-        # Create > Difference.
+        # Create > Booleans > Difference.
         screen.run("xdotool", "mousemove", str(box[0] + corner[0]), str(box[1] + corner[1]))
-        keys(screen, "alt+c", "d")
+        keys(screen, "alt+c", "b", "d")
         settle(screen, box)
         # A click on empty space lets the result go, so that no manipulator
         # stands in the picture.
