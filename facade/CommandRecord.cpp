@@ -365,7 +365,7 @@ const CommandRecord kCommandRecords[] = {
     // File
     {.id = cmd::kNewScene,
      .menu = "File", .label = "&New Scene", .tooltip = "Clear the scene and start an untitled one",
-     .glyph = Glyph::Art, .art = "wxART_NEW", .accelerator = "Ctrl+N", .toolbar = kMainToolbar,
+     .glyph = Glyph::Art, .art = "wxART_NEW", .accelerator = "Ctrl+N",
      .run = &RunNewScene},
     {.id = cmd::kOpen,
      .menu = "File", .label = "&Open...", .tooltip = "Open a scene, replacing this one",

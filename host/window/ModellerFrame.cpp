@@ -2,6 +2,7 @@
 
 #include "host/window/ControlChannel.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -64,7 +65,7 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
                 menuItem->Check(on);
     });
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
-    PutToolbarsInOneRow();
+    ArrangeToolbars(FromDIP(kMinimumWidth));
     BuildFieldEditor();
     int count = 0;
     const CommandRecord *commands = drevon::GetCommands(count);
@@ -143,16 +144,34 @@ void ModellerFrame::BuildMenus()
     SetMenuBar(bar);
 }
 
-void ModellerFrame::PutToolbarsInOneRow()
+void ModellerFrame::ArrangeToolbars(int width)
 {
-    // Side by side along the top, in the records' order: three rows of
-    // chrome would take a fifth of the view's height.
-    for (int t = 0; t < drevon::kToolbarCount; ++t)
-        if (wxToolBar *toolbar = m_ctrl->GetToolbar(t)) {
-            wxAuiPaneInfo &pane = m_ctrl->Manager().GetPane(toolbar);
-            if (pane.IsOk())
-                pane.Row(0).Position(t);
-        }
+    // Side by side along the top, each in the first row that still has room
+    // for it: a row each would take a fifth of the view's height.
+    std::vector<int> rows;
+    for (int t = 0; t < drevon::kToolbarCount; ++t) {
+        wxToolBar *toolbar = m_ctrl->GetToolbar(t);
+        if (!toolbar)
+            continue;
+        wxAuiPaneInfo &pane = m_ctrl->Manager().GetPane(toolbar);
+        if (!pane.IsOk())
+            continue;
+        // The gripper and border come on top of the buttons.
+        const int needed = toolbar->GetBestSize().x + FromDIP(kToolbarChrome);
+        size_t row = 0;
+        while (row < rows.size() && rows[row] + needed > width)
+            ++row;
+        if (row == rows.size())
+            rows.push_back(0);
+        pane.Row(static_cast<int>(row)).Position(t);
+        rows[row] += needed;
+    }
+    m_toolbarRows = std::max(1, static_cast<int>(rows.size()));
+    if (m_fieldPanel) {
+        wxAuiPaneInfo &strip = m_ctrl->Manager().GetPane(m_fieldPanel);
+        if (strip.IsOk())
+            strip.Row(m_toolbarRows);
+    }
     m_ctrl->Manager().Update();
 }
 
@@ -190,7 +209,7 @@ void ModellerFrame::BuildFieldEditor()
                                                 .Name("FieldEditor")
                                                 .ToolbarPane()
                                                 .Top()
-                                                .Row(1)
+                                                .Row(m_toolbarRows)
                                                 .Gripper(false)
                                                 .Floatable(false)
                                                 .Movable(false)
@@ -258,6 +277,7 @@ void ModellerFrame::SetCanvasSize(int width, int height)
 {
     // The chrome's height depends on the rows the control's panes take.
     SgWxGLWindow *canvas = m_ctrl->GetCanvas();
+    ArrangeToolbars(width);
     SetClientSize(width, height);
     Layout();
     m_ctrl->Manager().Update();

@@ -63,11 +63,14 @@ public:
     VectorFieldUI *GetFieldEditor() const { return m_fieldEditor.get(); }
 
 private:
-    static constexpr int kMinimumWidth = 480;
-    static constexpr int kMinimumHeight = 360;
+    static constexpr int kMinimumWidth = 440;
+    static constexpr int kMinimumHeight = 280;
+    // A toolbar pane's gripper and border beside its buttons.
+    static constexpr int kToolbarChrome = 14;
 
     void BuildMenus();
-    void PutToolbarsInOneRow();
+    // The toolbars in as few rows as `width` holds, the number strip below.
+    void ArrangeToolbars(int width);
     void OnCommand(wxCommandEvent &event);
     void OnUpdate(wxUpdateUIEvent &event);
     void BuildFieldEditor();
@@ -87,6 +90,7 @@ private:
     FennixCtrl *m_ctrl = nullptr;
     wxBoxSizer *m_sizer = nullptr;
     wxPanel *m_fieldPanel = nullptr;
+    int m_toolbarRows = 1;
     std::unique_ptr<VectorFieldUI> m_fieldEditor;
     // The numbers as last shown, so that a focus passing through the
     // editor without a change writes nothing.

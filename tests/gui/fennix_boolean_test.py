@@ -17,7 +17,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    close_with_ctrl_q, copy_scene, fail, start_fennix, stop, window_test_arguments)
+    STATUS_BAR_HEIGHT, close_with_ctrl_q, copy_scene, fail, start_fennix, stop, window_test_arguments)
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
 from fennix_modeller_test import chrome_height, keys  # noqa: E402
 
@@ -68,7 +68,7 @@ def main():
         outside = (int(right + 0.4 * unit), y)   # ball, outside the box
         cavity = (int(right - 0.4 * unit), y)    # ball, inside the box
         face = (int(right - 1.6 * unit), y)      # the box's front face, far from the ball
-        corner = (box[2] - 12, box[3] - 12)      # background
+        corner = (box[2] - 12, box[3] - STATUS_BAR_HEIGHT - 12)  # background, above the status bar
 
         def at(point):
             return screen.shot().pixel(box[0] + point[0], box[1] + point[1])
