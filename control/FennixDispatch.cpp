@@ -755,6 +755,8 @@ const std::vector<EventEntry> &EventTable()
         {1, "ClickEvent", {T::Bstr}},       {2, "StartSession", {T::Bstr}},
         {3, "CustomEvent1", {T::Bstr}},     {4, "ChangeButtonState", {T::I4, T::I4}},
         {5, "CreateToolFinish", {T::I4, T::I8}}, {6, "CreateToolStart", {T::I4, T::I8}},
+        // The modeller window's status line: what a menu command did or why it could not.
+        {7, "StatusText", {T::Bstr}},
     };
     return events;
 }

@@ -4,17 +4,27 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
 #include <iterator>
 #include <optional>
 
 #include "engine/core/SgKeyPoint.h"
+#include "engine/core/SgSeparator.h"
+#include "engine/document/SgDocument.h"
+#include "engine/handlers/SgSelectionHandler.h"
+#include "engine/viewer/SgViewer.h"
 #include "facade/CDrevon.h"
 #include "platform/Notifier.h"
+#include "platform/SgDiagnostics.h"
+#include "platform/window/SgPlatformWindow.h"
 #include "platform/window/SgWindowMessages.h"
 
 namespace drevon {
 
 namespace {
+
+// The snap-to-surface flag's button in the control's table.
+constexpr int kSnapSurfaceButton = 122;
 
 const char *const kCommandMenus[] = {"File", "Edit", "View", "Create", "Modify", "Selection", "Window", "Help"};
 
@@ -48,6 +58,19 @@ template <int Dialog>
 bool CanOpenDialog(CDrevon &facade)
 {
     return facade.UpdateDialog(Dialog);
+}
+bool HasTwoSelected(CDrevon &facade)
+{
+    return facade.TwoObjectsSelected(0);
+}
+// Sub-object editing starts on one selected object, or goes on in another mode.
+bool CanEditSubObjects(CDrevon &facade)
+{
+    return facade.UpdateSelectedOne(0) || facade.IsEditingSubObjects();
+}
+bool IsEditingSubObjects(CDrevon &facade)
+{
+    return facade.IsEditingSubObjects();
 }
 template <Toolbar Which>
 bool IsToolbarChecked(CDrevon &, const CommandWindow &window)
@@ -179,6 +202,103 @@ bool RunBackToSkin(CDrevon &facade, CommandWindow &)
     return true;
 }
 
+bool RunNewScene(CDrevon &facade, CommandWindow &)
+{
+    // Clearing is not undone: unsaved changes are not dropped unasked.
+    if (facade.IsModified() &&
+        GetNotifier().Message("Clear the scene? Its unsaved changes are lost.", "New Scene",
+                              Notifier::Buttons::YesNo, Notifier::Icon::Question) != Notifier::Yes)
+        return true;
+    facade.ClearScene();
+    facade.MarkSaved();
+    return true;
+}
+bool RunLoadLayout(CDrevon &facade, CommandWindow &)
+{
+    facade.OnLoadLayout();
+    return true;
+}
+bool RunSaveLayout(CDrevon &facade, CommandWindow &)
+{
+    facade.OnSaveFile(2);
+    return true;
+}
+bool RunSaveAsBmp(CDrevon &facade, CommandWindow &)
+{
+    SgViewer *viewer = facade.GetCurrentViewer();
+    SgPlatformWindow *shown = viewer ? static_cast<SgPlatformWindow *>(viewer->GetWindow()) : nullptr;
+    const SgRect client = shown ? shown->GetClientRect() : SgRect{};
+    if (client.IsEmpty()) {
+        SgDiagTellUser(SgDiagLevel::Warning, "Drevon", "There is no view to save as a picture", "Save As BMP");
+        return true;
+    }
+    FileRequest request;
+    request.title = "Save As BMP";
+    request.defaultExtension = "bmp";
+    request.initialName = "view.bmp";
+    request.filter = "BMP Pictures (*.bmp)|*.bmp|All Files (*.*)|*.*||";
+    request.save = true;
+    const std::optional<std::string> path = ChooseFile(request);
+    if (!path)
+        return true;
+    std::ofstream out(*path, std::ios::binary);
+    if (!out || !facade.CreateThumbnail(client.Width(), client.Height(), out) || !out.flush())
+        SgDiagTellUser(SgDiagLevel::Error, "Drevon", "Cannot write the picture " + *path, "Save As BMP");
+    return true;
+}
+bool RunSnapToSurface(CDrevon &facade, CommandWindow &)
+{
+    facade.ToggleSnapSurface(kSnapSurfaceButton);
+    return true;
+}
+bool IsSnapToSurfaceChecked(CDrevon &facade, const CommandWindow &)
+{
+    return facade.GetSnapSurface();
+}
+// The frames the manipulators work in: local 0, parent 1, parent's parent 2,
+// world 200, screen -1.
+template <int Frame>
+bool RunManipulatorFrame(CDrevon &facade, CommandWindow &)
+{
+    facade.SetTransformToolFrame(Frame);
+    return true;
+}
+template <int Frame>
+bool IsManipulatorFrame(CDrevon &facade, const CommandWindow &)
+{
+    return facade.GetTransformToolFrame() == Frame;
+}
+bool RunFlipViewDirection(CDrevon &facade, CommandWindow &)
+{
+    facade.FlipViewDir(-1);
+    return true;
+}
+bool RunStraightenUp(CDrevon &facade, CommandWindow &)
+{
+    facade.StraightenUp();
+    return true;
+}
+bool RunOverrideColour(CDrevon &facade, CommandWindow &)
+{
+    facade.ToggleFilledWire(0);
+    return true;
+}
+// The custom spline dialog binds the scene's spline nodes named after the
+// selected object ("SplineParams<name>"); without one it shows unbound.
+bool RunCustomSpline(CDrevon &facade, CommandWindow &)
+{
+    std::string name;
+    SgDocument *document = facade.GetDocument();
+    SgSelectionHandler *selection = document ? document->GetSelectionHandler() : nullptr;
+    if (selection && selection->GetSelCount() > 0) {
+        const SgPathList &paths = selection->GetPathList();
+        if (const SgSeparator *object = paths.GetAt(paths.GetFirst()).GetObject(true))
+            name = object->GetName();
+    }
+    facade.OnCustomDlg(name.c_str());
+    return true;
+}
+
 // ---- The viewer keys' own functions ------------------------------------------------------
 
 // Keys reach the facade from a viewer, where no window of commands stands.
@@ -243,6 +363,10 @@ bool RunRescaleManipulator(CDrevon &facade, CommandWindow &)
 // Facade operations listed without one (apply null) show disabled.
 const CommandRecord kCommandRecords[] = {
     // File
+    {.id = cmd::kNewScene,
+     .menu = "File", .label = "&New Scene", .tooltip = "Clear the scene and start an untitled one",
+     .glyph = Glyph::Art, .art = "wxART_NEW", .accelerator = "Ctrl+N",
+     .run = &RunNewScene},
     {.id = cmd::kOpen,
      .menu = "File", .label = "&Open...", .tooltip = "Open a scene, replacing this one",
      .glyph = Glyph::Art, .art = "wxART_FILE_OPEN", .accelerator = "Ctrl+O", .toolbar = kMainToolbar,
@@ -252,16 +376,19 @@ const CommandRecord kCommandRecords[] = {
      .menu = "File", .label = "&Insert Scene...", .tooltip = "Read a scene into this one",
      .glyph = Glyph::Text, .art = "+",
      .button = 108, .apply = &CDrevon::OnFile,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "choose a scene file"},
     {.id = cmd::kImportStl,
      .menu = "File", .label = "I&mport STL...", .tooltip = "Add the triangles of an STL file as an object",
      .glyph = Glyph::Text, .art = "STL",
      .run = &RunImportStl,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "choose an STL file"},
     {.id = cmd::kExportStl,
      .menu = "File", .label = "&Export Selection as STL...", .tooltip = "Write the selected objects as a binary STL file",
      .glyph = Glyph::Text, .art = "STL",
-     .run = &RunExportSelection, .enabled = &HasSelection},
+     .run = &RunExportSelection, .enabled = &HasSelection,
+     .needs = "select an object first"},
     {.id = cmd::kSave,
      .menu = "File", .label = "&Save", .tooltip = "Save the scene",
      .glyph = Glyph::Art, .art = "wxART_FILE_SAVE", .accelerator = "Ctrl+S", .toolbar = kMainToolbar,
@@ -271,6 +398,21 @@ const CommandRecord kCommandRecords[] = {
      .menu = "File", .label = "Save &As...", .tooltip = "Save the scene under another name",
      .glyph = Glyph::Art, .art = "wxART_FILE_SAVE_AS", .accelerator = "Ctrl+Shift+S",
      .button = 106, .apply = &CDrevon::OnFile},
+    {.id = cmd::kSaveAsBmp,
+     .menu = "File", .label = "Save As &BMP...", .tooltip = "Write the view's picture as a BMP file",
+     .glyph = Glyph::Text, .art = "BMP",
+     .run = &RunSaveAsBmp, .enabled = &HasCurrentViewer,
+     .needs = "there is no view to save"},
+    {.id = cmd::kLoadLayout,
+     .menu = "File", .label = "&Load Layout...", .tooltip = "Read a layout file into the scene",
+     .glyph = Glyph::Text, .art = "Ly",
+     .run = &RunLoadLayout,
+     .undoStep = true,
+     .needs = "choose a layout file"},
+    {.id = cmd::kSaveLayout,
+     .menu = "File", .label = "Save La&yout...", .tooltip = "Write the scene as a layout file",
+     .glyph = Glyph::Text, .art = "Ly",
+     .run = &RunSaveLayout},
     {.id = cmd::kPrint,
      .menu = "File", .label = "&Print...", .tooltip = "Print the view",
      .glyph = Glyph::Art, .art = "wxART_PRINT", .accelerator = "Ctrl+P",
@@ -284,42 +426,51 @@ const CommandRecord kCommandRecords[] = {
      .menu = "Edit", .label = "&Undo", .tooltip = "Undo the last change",
      .glyph = Glyph::Art, .art = "wxART_UNDO", .accelerator = "Ctrl+Z", .toolbar = kMainToolbar,
      .button = 98, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateUndo,
-     .script = "Undo"},
+     .script = "Undo",
+     .needs = "there is nothing to undo"},
     {.id = cmd::kRedo,
      .menu = "Edit", .label = "&Redo", .tooltip = "Redo the change undone last",
      .glyph = Glyph::Art, .art = "wxART_REDO", .accelerator = "Ctrl+Y", .toolbar = kMainToolbar,
      .button = 99, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateUndo,
-     .script = "Undo"},
+     .script = "Undo",
+     .needs = "there is nothing to redo"},
     {.id = cmd::kCopy,
      .menu = "Edit", .label = "&Copy", .tooltip = "Copy the selected objects",
      .glyph = Glyph::Art, .art = "wxART_COPY", .accelerator = "Ctrl+C", .toolbar = kMainToolbar,
      .button = 103, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
-     .script = "Clone"},
+     .script = "Clone",
+     .needs = "select an object first"},
     {.id = cmd::kPaste,
      .menu = "Edit", .label = "&Paste", .tooltip = "Paste the copied objects",
      .glyph = Glyph::Art, .art = "wxART_PASTE", .accelerator = "Ctrl+V", .toolbar = kMainToolbar,
      .button = 104, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateClonePaste,
-     .undoStep = true, .script = "PasteClone"},
+     .undoStep = true, .script = "PasteClone",
+     .needs = "copy an object first"},
     {.id = cmd::kDelete,
      .menu = "Edit", .label = "&Delete", .tooltip = "Delete the selected objects",
      .glyph = Glyph::Art, .art = "wxART_DELETE", .accelerator = "Delete", .toolbar = kMainToolbar,
      .button = 102, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
      .undoStep = true, .script = "DeleteOperation",
-     .keys = {SgVK::kDelete}},
+     .keys = {SgVK::kDelete},
+     .needs = "select an object first"},
     {.id = cmd::kGroup,
      .menu = "Edit", .label = "&Group", .tooltip = "Group the selected objects",
      .glyph = Glyph::Text, .art = "G", .accelerator = "Ctrl+G",
      .button = 100, .apply = &CDrevon::OnEdit, .update = &CDrevon::MoreThanOneSelected,
-     .undoStep = true, .script = "GroupSelection"},
+     .undoStep = true, .script = "GroupSelection",
+     .needs = "select two or more objects first"},
     {.id = cmd::kUngroup,
      .menu = "Edit", .label = "U&ngroup", .tooltip = "Take the selected groups apart",
      .glyph = Glyph::Text, .art = "U", .accelerator = "Ctrl+Shift+G",
      .button = 101, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
-     .undoStep = true, .script = "GroupSelection"},
+     .undoStep = true, .script = "GroupSelection",
+     .needs = "select a group first"},
     {.id = cmd::kTransformTarget,
      .menu = "Edit", .label = "Transform &Target", .tooltip = "Switch what a drag moves: the object or its pivot",
      .glyph = Glyph::Text, .art = "P", .toolbar = kToolsToolbar,
-     .button = 38, .states = 3, .stateKind = StateKind::Image, .apply = &CDrevon::TogleTransformToolMode},
+     .button = 38, .states = 3, .stateKind = StateKind::Image, .apply = &CDrevon::TogleTransformToolMode,
+     .enabled = &HasSelection,
+     .needs = "select an object first"},
     {.id = cmd::kMaterial,
      .menu = "Edit", .label = "&Material...", .tooltip = "Edit the material of the selection",
      .glyph = Glyph::Text, .art = "M",
@@ -382,7 +533,8 @@ const CommandRecord kCommandRecords[] = {
      .menu = "View", .label = "Show &Selection", .tooltip = "Frame the selected objects",
      .glyph = Glyph::View, .art = "S", .accelerator = "Ctrl+Home",
      .run = &RunFocus<true>, .enabled = &HasSelection,
-     .keys = {'F'}},
+     .keys = {'F'},
+     .needs = "select an object first"},
     {.id = cmd::kViewBottom,
      .menu = "View", .label = "&Bottom", .tooltip = "Look from below",
      .glyph = Glyph::View, .art = "Bo",
@@ -436,6 +588,19 @@ const CommandRecord kCommandRecords[] = {
      .menu = "View", .label = "A&xis", .tooltip = "Show or hide the axis",
      .glyph = Glyph::Text, .art = "xyz", .check = true,
      .button = 75, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateAxis},
+    {.id = cmd::kFlipViewDirection,
+     .menu = "View", .label = "Flip Vie&w Direction", .tooltip = "Look along the next axis: x, y and z in turn",
+     .glyph = Glyph::View, .art = "Fl",
+     .run = &RunFlipViewDirection, .enabled = &HasCurrentViewer},
+    {.id = cmd::kStraightenUp,
+     .menu = "View", .label = "Straighte&n Up", .tooltip = "Turn the scene back upright",
+     .glyph = Glyph::View, .art = "Up",
+     .run = &RunStraightenUp, .enabled = &HasCurrentViewer},
+    {.id = cmd::kOverrideColour,
+     .menu = "View", .label = "O&verride Colour",
+     .tooltip = "Draw everything in one colour: white, black or its own, in turn",
+     .glyph = Glyph::Text, .art = "Oc",
+     .run = &RunOverrideColour, .enabled = &HasCurrentViewer},
     {.id = cmd::kSceneTreePane,
      .menu = "View", .label = "S&cene Tree", .tooltip = "Show or hide the scene tree beside the view",
      .glyph = Glyph::Text, .accelerator = "Ctrl+T", .check = true,
@@ -445,67 +610,80 @@ const CommandRecord kCommandRecords[] = {
      .menu = "Create", .label = "&Sphere", .tooltip = "Create a sphere: click, drag the radius, click",
      .glyph = Glyph::Sphere, .toolbar = kToolsToolbar, .check = true,
      .button = 1, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kBox,
      .menu = "Create", .label = "&Box", .tooltip = "Create a box: drag the base, click, drag the height, click",
      .glyph = Glyph::Box, .toolbar = kToolsToolbar, .check = true,
      .button = 2, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kCylinder,
      .menu = "Create", .label = "C&ylinder", .tooltip = "Create a cylinder",
      .glyph = Glyph::Cylinder, .toolbar = kToolsToolbar, .check = true,
      .button = 3, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kCone,
      .menu = "Create", .label = "C&one", .tooltip = "Create a cone",
      .glyph = Glyph::Cone, .check = true,
      .button = 4, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kTorus,
      .menu = "Create", .label = "&Torus", .tooltip = "Create a torus",
      .glyph = Glyph::Text, .art = "O", .check = true,
      .button = 10, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kPlane,
      .menu = "Create", .label = "P&lane", .tooltip = "Create a plane",
      .glyph = Glyph::Text, .art = "Pl", .check = true,
      .button = 15, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kNgon,
      .menu = "Create", .label = "&N-gon", .tooltip = "Create a regular polygon",
      .glyph = Glyph::Text, .art = "N", .check = true,
      .button = 5, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kStar,
      .menu = "Create", .label = "St&ar", .tooltip = "Create a star",
      .glyph = Glyph::Text, .art = "*", .check = true,
      .button = 6, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kCircle,
      .menu = "Create", .label = "&Circle", .tooltip = "Create a circle",
      .glyph = Glyph::Text, .art = "C", .check = true,
      .button = 7, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kArc,
      .menu = "Create", .label = "A&rc", .tooltip = "Create an arc",
      .glyph = Glyph::Text, .art = "(", .check = true,
      .button = 8, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kHelix,
      .menu = "Create", .label = "&Helix", .tooltip = "Create a helix",
      .glyph = Glyph::Text, .art = "@", .check = true,
      .button = 9, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kPolyline,
      .menu = "Create", .label = "&Polyline", .tooltip = "Draw a polyline",
      .glyph = Glyph::Curve, .toolbar = kToolsToolbar, .check = true,
      .button = 12, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "CreatePolyline"},
+     .script = "CreatePolyline",
+     .submenu = "&Curves"},
     {.id = cmd::kPolygon,
      .menu = "Create", .label = "Poly&gon", .tooltip = "Draw a polygon",
      .glyph = Glyph::Text, .art = "Pg", .check = true,
      .button = 13, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kBSpline,
      .button = 14, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
      .script = "OnCreateTool"},
@@ -513,128 +691,165 @@ const CommandRecord kCommandRecords[] = {
      .menu = "Create", .label = "B-Spline", .tooltip = "Draw a B-spline",
      .glyph = Glyph::Text, .art = "Bs", .check = true,
      .button = 17, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kCubicSpline,
      .menu = "Create", .label = "Cubic Spline", .tooltip = "Draw a cubic B-spline",
      .glyph = Glyph::Text, .art = "Cs", .check = true,
      .button = 18, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kBezier,
      .menu = "Create", .label = "B&ezier", .tooltip = "Draw a Bezier curve",
      .glyph = Glyph::Text, .art = "Bz", .check = true,
      .button = 19, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Curves"},
     {.id = cmd::kTorusKnot,
      .menu = "Create", .label = "Torus &Knot", .tooltip = "Create a torus knot",
      .glyph = Glyph::Text, .art = "Kn", .check = true,
      .button = 11, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kGeoSphere,
      .menu = "Create", .label = "GeoSphere", .tooltip = "Create a sphere of triangles",
      .glyph = Glyph::Text, .art = "Gs", .check = true,
      .button = 20, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kPrism,
      .menu = "Create", .label = "Prism", .tooltip = "Raise a prism on a curve: click the curve, drag the height, click",
      .glyph = Glyph::Text, .art = "Pr", .check = true,
      .button = 21, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
-     .script = "OnCreateTool"},
+     .script = "OnCreateTool",
+     .submenu = "&Primitives"},
     {.id = cmd::kFilletPolyline,
      .menu = "Create", .label = "&Fillet Polyline", .tooltip = "Draw a polyline with rounded corners",
      .glyph = Glyph::Text, .art = "Fp", .check = true,
-     .button = 16, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreatePolyline},
+     .button = 16, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreatePolyline,
+     .submenu = "&Curves"},
     {.id = cmd::kEditCurve,
      .menu = "Create", .label = "Edit Cur&ve", .tooltip = "Move, insert and delete the points of a curve",
      .glyph = Glyph::Text, .art = "Ec",
      .button = 119, .apply = &CDrevon::OnEditPolyline,
-     .script = "EditPolyline"},
+     .script = "EditPolyline",
+     .submenu = "&Curves"},
     {.id = cmd::kMeasureTape,
      .menu = "Create", .label = "Measure Tape", .tooltip = "Measure a distance: click the first point, drag to the second, click",
      .glyph = Glyph::Text, .art = "Mt", .toolbar = kToolsToolbar, .check = true,
-     .button = 76, .stateKind = StateKind::Check, .apply = &CDrevon::OnCompoundToolButton},
+     .button = 76, .stateKind = StateKind::Check, .apply = &CDrevon::OnCompoundToolButton,
+     .submenu = "&Helpers"},
     {.id = cmd::kCameraObject,
      .menu = "Create", .label = "Camera Ob&ject", .tooltip = "Add a camera body that looks at a target it is joined to",
      .glyph = Glyph::Text, .art = "Ca",
      .button = CDrevon::kCameraButton, .apply = &CDrevon::OnCreateObjectButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "&Helpers"},
     {.id = cmd::kAnnotation,
      .menu = "Create", .label = "Annotation", .tooltip = "Tie a text label to the selected object",
      .glyph = Glyph::Text, .art = "An",
      .button = CDrevon::kAnnotationButton, .apply = &CDrevon::OnAnnotationButton, .update = &CDrevon::OneObjectSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "&Helpers",
+     .needs = "select one object first"},
     {.id = cmd::kRubberLine,
      .menu = "Create", .label = "Rubber Line", .tooltip = "Join the two selected objects by a line that follows them",
      .glyph = Glyph::Text, .art = "Rl",
      .button = CDrevon::kRubberLineButton, .apply = &CDrevon::OnRubberLineButton, .update = &CDrevon::TwoObjectsSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "&Helpers",
+     .needs = "select two objects first"},
     {.id = cmd::kParticleEmitter,
      .menu = "Create", .label = "Particle Emitter", .tooltip = "Add a particle emitter",
      .glyph = Glyph::Text, .art = "Pe",
      .button = CDrevon::kFirstParticleButton + 0, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kParticleAttractor,
      .menu = "Create", .label = "Particle Attractor", .tooltip = "Add an attractor of particles",
      .glyph = Glyph::Text, .art = "Pa",
      .button = CDrevon::kFirstParticleButton + 1, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kParticleDeflector,
      .menu = "Create", .label = "Particle Deflector", .tooltip = "Add a deflector of particles",
      .glyph = Glyph::Text, .art = "Pd",
      .button = CDrevon::kFirstParticleButton + 2, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kParticlePointAttractor,
      .menu = "Create", .label = "Particle Point Attractor", .tooltip = "Add a point attractor of particles",
      .glyph = Glyph::Text, .art = "Pp",
      .button = CDrevon::kFirstParticleButton + 3, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kParticleWind,
      .menu = "Create", .label = "Particle Wind", .tooltip = "Add wind for particles",
      .glyph = Glyph::Text, .art = "Pw",
      .button = CDrevon::kFirstParticleButton + 4, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kParticleFriction,
      .menu = "Create", .label = "Particle Friction", .tooltip = "Add friction for particles",
      .glyph = Glyph::Text, .art = "Pf",
      .button = CDrevon::kFirstParticleButton + 5, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kParticleRotation,
      .menu = "Create", .label = "Particle Rotation", .tooltip = "Add a rotation for particles",
      .glyph = Glyph::Text, .art = "Pr",
      .button = CDrevon::kFirstParticleButton + 6, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kParticleDestructor,
      .menu = "Create", .label = "Particle Destructor", .tooltip = "Add a destructor of particles",
      .glyph = Glyph::Text, .art = "Px",
      .button = CDrevon::kFirstParticleButton + 8, .apply = &CDrevon::OnParticlesButton,
-     .undoStep = true},
+     .undoStep = true,
+     .submenu = "Pa&rticles"},
     {.id = cmd::kUnion,
      .menu = "Create", .label = "&Union", .tooltip = "Unite the selected objects",
      .glyph = Glyph::Text, .art = "U",
      .button = 109, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
-     .undoStep = true, .script = "BooleanOperation"},
+     .undoStep = true, .script = "BooleanOperation",
+     .submenu = "&Booleans",
+     .needs = "select two or more objects first"},
     {.id = cmd::kIntersection,
      .menu = "Create", .label = "&Intersection", .tooltip = "Intersect the selected objects",
      .glyph = Glyph::Text, .art = "I",
      .button = 110, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
-     .undoStep = true, .script = "BooleanOperation"},
+     .undoStep = true, .script = "BooleanOperation",
+     .submenu = "&Booleans",
+     .needs = "select two or more objects first"},
     {.id = cmd::kDifference,
      .menu = "Create", .label = "&Difference", .tooltip = "Subtract the later selected objects from the first",
      .glyph = Glyph::Text, .art = "D",
      .button = 111, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
-     .undoStep = true, .script = "BooleanOperation"},
+     .undoStep = true, .script = "BooleanOperation",
+     .submenu = "&Booleans",
+     .needs = "select two or more objects first"},
     {.id = cmd::kDifferenceFromLast,
      .menu = "Create", .label = "Difference from the Last", .tooltip = "Subtract the earlier selected objects from the last",
      .glyph = Glyph::Text, .art = "DL",
      .button = 112, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
-     .undoStep = true, .script = "BooleanOperation"},
+     .undoStep = true, .script = "BooleanOperation",
+     .submenu = "&Booleans",
+     .needs = "select two or more objects first"},
     {.id = cmd::kMetaballBooleans,
      .menu = "Create", .label = "&Metaball Booleans", .tooltip = "New Boolean objects blend as metaballs",
      .glyph = Glyph::Text, .art = "Mb", .check = true,
-     .button = 120, .stateKind = StateKind::Check, .apply = &CDrevon::OnToggleMetaball},
+     .button = 120, .stateKind = StateKind::Check, .apply = &CDrevon::OnToggleMetaball,
+     .submenu = "&Booleans"},
     {.id = cmd::kSnapToAngle,
      .menu = "Create", .label = "Snap to Angle", .tooltip = "Snap directions of new curves to angle steps",
      .glyph = Glyph::Text, .art = "<", .check = true,
-     .button = 121, .stateKind = StateKind::Check, .apply = &CDrevon::ToggleSnapAngle},
+     .button = 121, .stateKind = StateKind::Check, .apply = &CDrevon::ToggleSnapAngle,
+     .submenu = "&Helpers"},
+    {.id = cmd::kSnapToSurface,
+     .menu = "Create", .label = "Snap to S&urface", .tooltip = "Put new points on the surface under the cursor",
+     .glyph = Glyph::Text, .art = "Ss", .check = true,
+     .run = &RunSnapToSurface, .checked = &IsSnapToSurfaceChecked,
+     .submenu = "&Helpers"},
     // Selection
     {.id = cmd::kSelect,
      .menu = "Selection", .label = "&Select", .tooltip = "Select with the mouse",
@@ -675,6 +890,31 @@ const CommandRecord kCommandRecords[] = {
      .menu = "Selection", .label = "&Parameters", .tooltip = "Edit the selection's parameters with handles",
      .glyph = Glyph::Text, .art = "Pa", .check = true,
      .button = 37, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+    {.id = cmd::kFrameLocal,
+     .menu = "Selection", .label = "&Local", .tooltip = "Manipulators move along the object's own axes",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunManipulatorFrame<0>, .checked = &IsManipulatorFrame<0>,
+     .submenu = "Manipula&tor Frame"},
+    {.id = cmd::kFrameParent,
+     .menu = "Selection", .label = "&Parent", .tooltip = "Manipulators move along the axes of the object's group",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunManipulatorFrame<1>, .checked = &IsManipulatorFrame<1>,
+     .submenu = "Manipula&tor Frame"},
+    {.id = cmd::kFrameParentPlus,
+     .menu = "Selection", .label = "Parent+&1", .tooltip = "Manipulators move along the axes of the group's group",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunManipulatorFrame<2>, .checked = &IsManipulatorFrame<2>,
+     .submenu = "Manipula&tor Frame"},
+    {.id = cmd::kFrameWorld,
+     .menu = "Selection", .label = "&World", .tooltip = "Manipulators move along the scene's axes",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunManipulatorFrame<200>, .checked = &IsManipulatorFrame<200>,
+     .submenu = "Manipula&tor Frame"},
+    {.id = cmd::kFrameScreen,
+     .menu = "Selection", .label = "&Screen", .tooltip = "Manipulators move along the screen's axes",
+     .glyph = Glyph::Text, .check = true,
+     .run = &RunManipulatorFrame<-1>, .checked = &IsManipulatorFrame<-1>,
+     .submenu = "Manipula&tor Frame"},
     {.id = cmd::kSelectAll,
      .menu = "Selection", .label = "Select &All", .tooltip = "Select every object",
      .glyph = Glyph::Text, .art = "*", .accelerator = "Ctrl+A",
@@ -691,147 +931,176 @@ const CommandRecord kCommandRecords[] = {
      .menu = "Selection", .label = "Ne&xt Sibling", .tooltip = "Select the next object beside the selected one",
      .glyph = Glyph::Text, .art = ">",
      .button = 42, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
-     .script = "Navigate"},
+     .script = "Navigate",
+     .needs = "select an object first"},
     {.id = cmd::kPreviousSibling,
      .menu = "Selection", .label = "Pre&vious Sibling", .tooltip = "Select the previous object beside the selected one",
      .glyph = Glyph::Text, .art = "<",
      .button = 43, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
-     .script = "Navigate"},
+     .script = "Navigate",
+     .needs = "select an object first"},
     {.id = cmd::kFirstChild,
      .menu = "Selection", .label = "First Chil&d", .tooltip = "Select the first object inside the selected group",
      .glyph = Glyph::Text, .art = "v",
      .button = 44, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
      .script = "Navigate",
-     .keys = {SgVK::kLeft, SgVK::kDown}},
+     .keys = {SgVK::kLeft, SgVK::kDown},
+     .needs = "select a group first"},
     {.id = cmd::kParent,
      .menu = "Selection", .label = "Par&ent", .tooltip = "Select the group holding the selected object",
      .glyph = Glyph::Text, .art = "^",
      .button = 45, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
      .script = "Navigate",
-     .keys = {SgVK::kUp, SgVK::kRight}},
+     .keys = {SgVK::kUp, SgVK::kRight},
+     .needs = "select an object inside a group first"},
     // Modify
     {.id = cmd::kExtrudeOrRevolve,
      .menu = "Modify", .label = "E&xtrude or Revolve", .tooltip = "Revolve one selected profile, or extrude the first along the others",
      .glyph = Glyph::Text, .art = "Ex",
      .button = 113, .apply = &CDrevon::OnExtrude, .update = &CDrevon::UpdateExtrude,
-     .undoStep = true, .script = "Extrude"},
+     .undoStep = true, .script = "Extrude",
+     .needs = "select a profile curve first"},
     {.id = cmd::kRoof,
      .menu = "Modify", .label = "&Roof", .tooltip = "Build a roof over the selected outlines",
      .glyph = Glyph::Text, .art = "Rf",
-     .button = 114, .apply = &CDrevon::OnExtrude,
-     .undoStep = true},
+     .button = 114, .apply = &CDrevon::OnExtrude, .enabled = &CanExtrude,
+     .undoStep = true,
+     .needs = "select closed outlines first"},
     {.id = cmd::kOffset,
      .menu = "Modify", .label = "&Offset", .tooltip = "Draw a curve at a distance from the selected curve",
      .glyph = Glyph::Text, .art = "Of",
      .run = &RunExtrusion<115>, .enabled = &CanExtrude,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select a curve first"},
     {.id = cmd::kCappedExtrusion,
      .menu = "Modify", .label = "&Capped Extrusion", .tooltip = "Extrude the selected profiles with rounded caps",
      .glyph = Glyph::Text, .art = "Ec",
      .run = &RunExtrusion<117>, .enabled = &CanExtrude,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select two closed curves first"},
     {.id = cmd::kWrapAlongCurve,
      .menu = "Modify", .label = "&Wrap Along Curve", .tooltip = "Lay the first selected object along the curve selected second",
      .glyph = Glyph::Text, .art = "Wr",
-     .button = 116, .apply = &CDrevon::WrapAlongSpline,
-     .undoStep = true, .script = "WrapAlongSpline"},
+     .button = 116, .apply = &CDrevon::WrapAlongSpline, .enabled = &HasTwoSelected,
+     .undoStep = true, .script = "WrapAlongSpline",
+     .needs = "select an object, then the curve to lay it along"},
     {.id = cmd::kScatter,
      .menu = "Modify", .label = "Sc&atter", .tooltip = "Place copies of the first selected object at the points of the second",
      .glyph = Glyph::Text, .art = "Sc",
-     .button = 118, .apply = &CDrevon::Scatter,
-     .undoStep = true, .script = "Scatter"},
+     .button = 118, .apply = &CDrevon::Scatter, .enabled = &HasTwoSelected,
+     .undoStep = true, .script = "Scatter",
+     .needs = "select the object to copy, then the object whose points it goes to"},
     {.id = cmd::kConform,
      .menu = "Modify", .label = "Con&form", .tooltip = "Drape a surface over the points of the second selected object",
      .glyph = Glyph::Text, .art = "Cf",
      .run = &RunConform, .enabled = &HasSeveralSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select a plane, then an object with points"},
     {.id = cmd::kAddSmooth,
      .menu = "Modify", .label = "Add &Smooth", .tooltip = "Smooth the selected object's mesh",
      .glyph = Glyph::Text, .art = "Sm",
      .run = &RunAddModifier<1>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddSimplify,
      .menu = "Modify", .label = "Add Sim&plify", .tooltip = "Simplify the selected object's mesh",
      .glyph = Glyph::Text, .art = "Si",
      .run = &RunAddModifier<2>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddMelt,
      .menu = "Modify", .label = "Add Me&lt", .tooltip = "Melt the selected object",
      .glyph = Glyph::Text, .art = "Me",
      .run = &RunAddModifier<3>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddWave,
      .menu = "Modify", .label = "Add Wa&ve", .tooltip = "Ripple the selected object",
      .glyph = Glyph::Text, .art = "Wa",
      .run = &RunAddModifier<4>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddTwist,
      .menu = "Modify", .label = "Add &Twist", .tooltip = "Twist the selected object",
      .glyph = Glyph::Text, .art = "Tw",
      .run = &RunAddModifier<5>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddBend,
      .menu = "Modify", .label = "Add &Bend", .tooltip = "Bend the selected object",
      .glyph = Glyph::Text, .art = "Be",
      .run = &RunAddModifier<6>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddFreeFormBox,
      .menu = "Modify", .label = "Add Fr&ee-Form Box", .tooltip = "Deform the selected object with a lattice",
      .glyph = Glyph::Text, .art = "FF",
      .run = &RunAddModifier<7>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddSlice,
      .menu = "Modify", .label = "Add Sl&ice", .tooltip = "Cut the selected object with a plane",
      .glyph = Glyph::Text, .art = "Sl",
      .run = &RunAddModifier<8>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kAddTriangulate,
      .menu = "Modify", .label = "Add Tria&ngulate", .tooltip = "Cut the selected object's faces into triangles",
      .glyph = Glyph::Text, .art = "Tr",
      .run = &RunAddModifier<9>, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select one object first"},
     {.id = cmd::kConvertToMesh,
      .menu = "Modify", .label = "Convert to &Mesh", .tooltip = "Add a mesh made of what the selected object shows",
      .glyph = Glyph::Text, .art = "Ms",
-     .button = 127, .stateKind = StateKind::Check, .apply = &CDrevon::ConvertToMesh,
-     .undoStep = true},
+     .button = 127, .stateKind = StateKind::Check, .apply = &CDrevon::ConvertToMesh, .enabled = &HasOneSelected,
+     .undoStep = true,
+     .needs = "select one object that shows a surface"},
     {.id = cmd::kEditVertices,
      .menu = "Modify", .label = "E&dit Vertices", .tooltip = "Select and move the vertices of the selected mesh",
      .glyph = Glyph::Text, .art = "V", .check = true,
-     .button = 124, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject},
+     .button = 124, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject, .enabled = &CanEditSubObjects,
+     .needs = "select one mesh object first"},
     {.id = cmd::kEditEdges,
      .menu = "Modify", .label = "Edit Ed&ges", .tooltip = "Select and move the edges of the selected mesh",
      .glyph = Glyph::Text, .art = "E", .check = true,
-     .button = 125, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject},
+     .button = 125, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject, .enabled = &CanEditSubObjects,
+     .needs = "select one mesh object first"},
     {.id = cmd::kEditFaces,
      .menu = "Modify", .label = "Edit Faces", .tooltip = "Select and move the faces of the selected mesh",
      .glyph = Glyph::Text, .art = "F", .check = true,
-     .button = 126, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject},
+     .button = 126, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject, .enabled = &CanEditSubObjects,
+     .needs = "select one mesh object first"},
     {.id = cmd::kExtrudeFaces,
      .menu = "Modify", .label = "Extrude Selected Faces", .tooltip = "Pull the selected faces out",
      .glyph = Glyph::Text, .art = "Xf",
-     .button = 131, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject,
-     .undoStep = true},
+     .button = 131, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject, .enabled = &IsEditingSubObjects,
+     .undoStep = true,
+     .needs = "edit the faces of a mesh and select some first"},
     {.id = cmd::kInsetFaces,
      .menu = "Modify", .label = "Inset Selected Faces", .tooltip = "Pull the selected faces out with an inset rim",
      .glyph = Glyph::Text, .art = "If",
-     .button = 132, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject,
-     .undoStep = true},
+     .button = 132, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject, .enabled = &IsEditingSubObjects,
+     .undoStep = true,
+     .needs = "edit the faces of a mesh and select some first"},
     {.id = cmd::kCrease,
      .menu = "Modify", .label = "Crease", .tooltip = "Sharpen the selected edges",
      .glyph = Glyph::Text, .art = "Cr",
-     .button = 128, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject,
-     .undoStep = true},
+     .button = 128, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject, .enabled = &IsEditingSubObjects,
+     .undoStep = true,
+     .needs = "edit the edges of a mesh and select some first"},
     {.id = cmd::kUncrease,
      .menu = "Modify", .label = "Uncrease", .tooltip = "Smooth the selected edges again",
      .glyph = Glyph::Text, .art = "Uc",
-     .button = 129, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject,
-     .undoStep = true},
+     .button = 129, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject, .enabled = &IsEditingSubObjects,
+     .undoStep = true,
+     .needs = "edit the edges of a mesh and select some first"},
     {.id = cmd::kBridge,
      .menu = "Modify", .label = "Bridge", .tooltip = "Join the selected sub-objects with new faces",
      .glyph = Glyph::Text, .art = "Br",
-     .button = 130, .stateKind = StateKind::Check, .apply = &CDrevon::BridgeSubObject,
-     .undoStep = true},
+     .button = 130, .stateKind = StateKind::Check, .apply = &CDrevon::BridgeSubObject, .enabled = &IsEditingSubObjects,
+     .undoStep = true,
+     .needs = "edit a mesh and select two borders first"},
     {.id = cmd::kCreateBone,
      .menu = "Modify", .label = "Create Bone", .tooltip = "Add a bone to the scene",
      .glyph = Glyph::Text, .art = "Bn",
@@ -841,12 +1110,14 @@ const CommandRecord kCommandRecords[] = {
      .menu = "Modify", .label = "S&kin to Skeleton", .tooltip = "Bind the first selected mesh to the skeleton selected second",
      .glyph = Glyph::Text, .art = "Sk",
      .run = &RunSkin, .enabled = &HasSeveralSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select a mesh, then a skeleton"},
     {.id = cmd::kBackToSkin,
      .menu = "Modify", .label = "Back to Skin", .tooltip = "Put the selected skin's skeleton back in its bind pose",
      .glyph = Glyph::Text, .art = "Bs",
      .run = &RunBackToSkin, .enabled = &HasOneSelected,
-     .undoStep = true},
+     .undoStep = true,
+     .needs = "select a skinned mesh first"},
     // Window
     {.id = cmd::kMainToolbarShown,
      .menu = "Window", .label = "&Main Toolbar", .tooltip = "Show or hide the file and edit toolbar",
@@ -885,6 +1156,11 @@ const CommandRecord kCommandRecords[] = {
      .menu = "Window", .label = "Mov&ie...", .tooltip = "Record the animation as a movie",
      .glyph = Glyph::Text, .art = "Mv",
      .run = &RunOpenDialog<kMovieDialog>, .enabled = &CanOpenDialog<kMovieDialog>},
+    {.id = cmd::kCustomSpline,
+     .menu = "Window", .label = "&Custom Spline...",
+     .tooltip = "Edit the margins and wire of the selected object's spline",
+     .glyph = Glyph::Text, .art = "Cs",
+     .run = &RunCustomSpline, .enabled = &CanOpenDialog<kCustomDialog>},
     // Help
     {.id = cmd::kAbout,
      .menu = "Help", .label = "&About", .tooltip = "What this program is",
@@ -898,7 +1174,8 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kLookThroughCamera,
      .menu = "View", .label = "Look Through Selected Ca&mera", .tooltip = "Look through the camera inside the selected object",
      .glyph = Glyph::Text, .art = "Cam",
-     .run = &RunLookThroughCamera, .enabled = &HasSelection},
+     .run = &RunLookThroughCamera, .enabled = &HasSelection,
+     .needs = "select an object holding a camera first"},
     // Selection
     {.id = cmd::kHighlightColour,
      .menu = "Selection", .label = "Highlight Co&lour...", .tooltip = "Choose the colour selected objects are highlighted in",
@@ -1003,6 +1280,8 @@ bool IsCommandEnabled(int id, CDrevon &facade)
     const CommandRecord *record = FindCommand(id);
     if (record && record->run)
         return !record->enabled || record->enabled(facade);
+    if (record && record->enabled && !record->enabled(facade))
+        return false;
     return !IsWindowCommand(id) && facade.ApplyUpdate(id);
 }
 

@@ -176,7 +176,22 @@ inline constexpr int kKeyRotateScene = 33044;
 inline constexpr int kRefreshView = 33045;
 inline constexpr int kEnlargeManipulator = 33046;
 inline constexpr int kShrinkManipulator = 33047;
-inline constexpr int kLastWindowCommand = kShrinkManipulator;
+// File, view and manipulator commands the modeller's menus offer besides.
+inline constexpr int kNewScene = 33048;
+inline constexpr int kLoadLayout = 33049;
+inline constexpr int kSaveLayout = 33050;
+inline constexpr int kSaveAsBmp = 33051;
+inline constexpr int kSnapToSurface = 33052;
+inline constexpr int kFrameLocal = 33053;
+inline constexpr int kFrameParent = 33054;
+inline constexpr int kFrameParentPlus = 33055;
+inline constexpr int kFrameWorld = 33056;
+inline constexpr int kFrameScreen = 33057;
+inline constexpr int kFlipViewDirection = 33058;
+inline constexpr int kStraightenUp = 33059;
+inline constexpr int kOverrideColour = 33060;
+inline constexpr int kCustomSpline = 33061;
+inline constexpr int kLastWindowCommand = kCustomSpline;
 } // namespace cmd
 
 // The buttons that open dialogs: OpenDialog, IsDialogOpen, the dialog
@@ -258,7 +273,9 @@ struct DREVON_API CommandRecord {
     CommandUpdate update = nullptr; // null: always enabled
     // A window command.
     WindowRun run = nullptr;
-    WindowEnabled enabled = nullptr;  // null: always enabled
+    // Null: always enabled. A facade command with one is enabled only when
+    // both this and the facade's own predicate allow it.
+    WindowEnabled enabled = nullptr;
     WindowChecked checked = nullptr;
     // Whether running it changes the scene as one undo step.
     bool undoStep = false;
@@ -266,6 +283,11 @@ struct DREVON_API CommandRecord {
     const char *script = nullptr;
     // Viewer keys (engine key codes, no Ctrl or Alt) that run it; 0: none.
     std::array<int, 2> keys{};
+    // The submenu of its menu the entry sits in, or null for the menu itself.
+    const char *submenu = nullptr;
+    // What the command needs that is missing when it cannot act ("Select a
+    // closed curve first"): the status bar's answer to a refused command.
+    const char *needs = nullptr;
 };
 
 // The menus in the order of the menu bar.

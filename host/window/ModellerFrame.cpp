@@ -2,7 +2,9 @@
 
 #include "host/window/ControlChannel.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include <wx/aboutdlg.h>
@@ -10,11 +12,15 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
 
+#include "control/FennixControl.h"
 #include "control/wx/FennixCtrl.h"
 #include "engine/document/SgDocument.h"
 #include "engine/viewer/SgPrint.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandStatus.h"
 #include "platform/controls/SgVectorFieldModel.h"
 #include "platform/wx/SgWxControls.h"
 #include "platform/wx/SgWxGLWindow.h"
@@ -43,6 +49,12 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     m_sizer = new wxBoxSizer(wxVERTICAL);
     SetSizer(m_sizer);
     BuildMenus();
+    // What the last command did or why it could not; the menus' help shows
+    // there while an entry is highlighted.
+    CreateStatusBar(1);
+    SetStatusText("Ready");
+    // Below this the toolkit cannot lay the toolbars and the view out.
+    SetMinSize(FromDIP(wxSize(kMinimumWidth, kMinimumHeight)));
     // The control holds the view, the toolbars and the scene tree's pane
     // (hidden until View > Scene Tree); the menus stay the window's.
     m_ctrl = new FennixCtrl(this, m_facade, 1, false);
@@ -53,6 +65,7 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
                 menuItem->Check(on);
     });
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
+    ArrangeToolbars(FromDIP(kMinimumWidth));
     BuildFieldEditor();
     int count = 0;
     const CommandRecord *commands = drevon::GetCommands(count);
@@ -103,20 +116,63 @@ void ModellerFrame::BuildMenus()
     const CommandRecord *commands = drevon::GetCommands(count);
     for (int m = 0; m < menuCount; ++m) {
         auto *menu = new wxMenu;
+        // A submenu stands where its first entry comes in the table.
+        std::map<std::string, wxMenu *> submenus;
         for (int i = 0; i < count; ++i) {
             const CommandRecord &entry = commands[i];
             if (!entry.menu || std::string(entry.menu) != menus[m])
                 continue;
+            wxMenu *into = menu;
+            if (entry.submenu) {
+                wxMenu *&submenu = submenus[entry.submenu];
+                if (!submenu) {
+                    submenu = new wxMenu;
+                    const wxString name = wxString::FromUTF8(drevon::PlainLabel(entry.submenu));
+                    menu->AppendSubMenu(submenu, wxString::FromUTF8(entry.submenu), "Open the " + name + " submenu");
+                }
+                into = submenu;
+            }
             // Exit sits apart at the end of its menu, as usual.
             if (entry.id == drevon::cmd::kExit)
-                menu->AppendSeparator();
-            auto *item = new wxMenuItem(menu, ItemOf(entry.id), MenuLabel(entry), wxString::FromUTF8(entry.tooltip),
+                into->AppendSeparator();
+            auto *item = new wxMenuItem(into, ItemOf(entry.id), MenuLabel(entry), wxString::FromUTF8(entry.tooltip),
                                         entry.check ? wxITEM_CHECK : wxITEM_NORMAL);
-            menu->Append(item);
+            into->Append(item);
         }
         bar->Append(menu, "&" + wxString::FromUTF8(menus[m]));
     }
     SetMenuBar(bar);
+}
+
+void ModellerFrame::ArrangeToolbars(int width)
+{
+    // Side by side along the top, each in the first row that still has room
+    // for it: a row each would take a fifth of the view's height.
+    std::vector<int> rows;
+    for (int t = 0; t < drevon::kToolbarCount; ++t) {
+        wxToolBar *toolbar = m_ctrl->GetToolbar(t);
+        if (!toolbar)
+            continue;
+        wxAuiPaneInfo &pane = m_ctrl->Manager().GetPane(toolbar);
+        if (!pane.IsOk())
+            continue;
+        // The gripper and border come on top of the buttons.
+        const int needed = toolbar->GetBestSize().x + FromDIP(kToolbarChrome);
+        size_t row = 0;
+        while (row < rows.size() && rows[row] + needed > width)
+            ++row;
+        if (row == rows.size())
+            rows.push_back(0);
+        pane.Row(static_cast<int>(row)).Position(t);
+        rows[row] += needed;
+    }
+    m_toolbarRows = std::max(1, static_cast<int>(rows.size()));
+    if (m_fieldPanel) {
+        wxAuiPaneInfo &strip = m_ctrl->Manager().GetPane(m_fieldPanel);
+        if (strip.IsOk())
+            strip.Row(m_toolbarRows);
+    }
+    m_ctrl->Manager().Update();
 }
 
 void ModellerFrame::BuildFieldEditor()
@@ -148,12 +204,12 @@ void ModellerFrame::BuildFieldEditor()
         spin->SetCanFocus(false);
     m_fieldEditorShown = m_facade->SubscribeVectorEditorChanged([this] { OnFieldEditorShown(); });
     RememberFieldEditor();
-    // A row of its own below the control's toolbars, fixed there.
+    // A row of its own below the toolbars' row, fixed there.
     m_ctrl->Manager().AddPane(m_fieldPanel, wxAuiPaneInfo()
                                                 .Name("FieldEditor")
                                                 .ToolbarPane()
                                                 .Top()
-                                                .Row(drevon::kToolbarCount)
+                                                .Row(m_toolbarRows)
                                                 .Gripper(false)
                                                 .Floatable(false)
                                                 .Movable(false)
@@ -221,6 +277,7 @@ void ModellerFrame::SetCanvasSize(int width, int height)
 {
     // The chrome's height depends on the rows the control's panes take.
     SgWxGLWindow *canvas = m_ctrl->GetCanvas();
+    ArrangeToolbars(width);
     SetClientSize(width, height);
     Layout();
     m_ctrl->Manager().Update();
@@ -234,8 +291,29 @@ void ModellerFrame::SetCanvasSize(int width, int height)
 
 void ModellerFrame::OnCommand(wxCommandEvent &event)
 {
-    if (!drevon::RunCommand(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this))
+    const drevon::CommandReport report =
+        drevon::RunCommandReported(FennixCtrl::CommandOf(event.GetId()), *m_facade, *this);
+    if (!report.ran && !report.refused) {
         event.Skip();
+        return;
+    }
+    ShowStatus(report.text);
+}
+
+void ModellerFrame::DoGiveHelp(const wxString &text, bool show)
+{
+    wxFrame::DoGiveHelp(text, show);
+    // Only a help shown: the text the closing menu puts back was heard before.
+    if (show && !text.empty() && m_ctrl)
+        m_ctrl->Control().Fire("StatusText", {fennix::DispValue::Str(text.utf8_string())});
+}
+
+void ModellerFrame::ShowStatus(const std::string &text)
+{
+    SetStatusText(wxString::FromUTF8(text));
+    // Scripts hear it too (the window's channel serves this control).
+    if (m_ctrl)
+        m_ctrl->Control().Fire("StatusText", {fennix::DispValue::Str(text)});
 }
 
 void ModellerFrame::OnUpdate(wxUpdateUIEvent &event)

@@ -6,6 +6,7 @@
 // ApplyButton); enable and check states come from the facade when the
 // toolkit asks (and at once when the facade reports a state change).
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <wx/frame.h>
@@ -50,6 +51,11 @@ public:
     bool IsSceneTreeShown() const override;
     arbelo::SgWxSceneTree *GetSceneTree() const;
 
+    // The status bar's text, which the window's scripts hear as StatusText.
+    void ShowStatus(const std::string &text);
+    // A highlighted menu entry's help on the status bar; scripts hear it too.
+    void DoGiveHelp(const wxString &text, bool show) override;
+
     // The toolkit's item id of a command.
     static int ItemOf(int command);
     // The strip of numbers of the field a tool edits (the facade's editor),
@@ -57,7 +63,14 @@ public:
     VectorFieldUI *GetFieldEditor() const { return m_fieldEditor.get(); }
 
 private:
+    static constexpr int kMinimumWidth = 440;
+    static constexpr int kMinimumHeight = 280;
+    // A toolbar pane's gripper and border beside its buttons.
+    static constexpr int kToolbarChrome = 14;
+
     void BuildMenus();
+    // The toolbars in as few rows as `width` holds, the number strip below.
+    void ArrangeToolbars(int width);
     void OnCommand(wxCommandEvent &event);
     void OnUpdate(wxUpdateUIEvent &event);
     void BuildFieldEditor();
@@ -77,6 +90,7 @@ private:
     FennixCtrl *m_ctrl = nullptr;
     wxBoxSizer *m_sizer = nullptr;
     wxPanel *m_fieldPanel = nullptr;
+    int m_toolbarRows = 1;
     std::unique_ptr<VectorFieldUI> m_fieldEditor;
     // The numbers as last shown, so that a focus passing through the
     // editor without a change writes nothing.

@@ -188,6 +188,24 @@ TEST_F(ModellingTest, SubtractMovesBothOperandsIntoOneBooleanObjectInSelectionOr
     EXPECT_GT(solid->volume(), 8.0 - 4.0 / 3.0 * 3.1416 * 0.8 * 0.8 * 0.8);
 }
 
+TEST_F(ModellingTest, ADifferencesPivotStandsAtTheResultNotBetweenItsOperands)
+{
+    // Apart, the second box takes nothing from the first: the result is the
+    // first box, and the handles belong at its centre.
+    SgObject *kept = AddBox("kept", Vec3(0, 0, 0));
+    SgObject *apart = AddBox("apart", Vec3(6, 0, 0));
+    Select({kept, apart});
+    m_facade->BooleanOperation(111);
+    const std::vector<SgObject *> objects = Objects();
+    ASSERT_EQ(objects.size(), 1u);
+    SgTransform *transform = objects[0]->GetTransform();
+    ASSERT_NE(transform, nullptr);
+    const Vec3 pivot = transform->GetMatrix().TransformPoint(objects[0]->GetCenter());
+    EXPECT_NEAR(pivot.x, 0.0, 1e-6) << "the pivot stands midway between the operands";
+    EXPECT_NEAR(pivot.y, 0.0, 1e-6);
+    EXPECT_NEAR(pivot.z, 0.0, 1e-6);
+}
+
 TEST_F(ModellingTest, EachBooleanButtonAndItsValueGiveTheSameOperationAsOneUndoStep)
 {
     for (int code = 0; code < 4; ++code) {

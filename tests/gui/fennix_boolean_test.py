@@ -2,7 +2,7 @@
 """fennix SCENE with a yellow box and a blue ball that stands out of its
 front right edge, under a virtual X server of this test's own and driven by
 real X input events: a click selects the box, a Ctrl+click adds the ball,
-Create > Difference takes the ball out of the box. The picture then shows the
+Create > Booleans > Difference takes the ball out of the box. The picture then shows the
 cavity: where the ball stood outside the box the background shows, where it
 stood inside the box the cavity's inner wall shows, darker than the box's
 face the ball sat on (the light comes from the upper left, in front).
@@ -17,7 +17,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    close_with_ctrl_q, copy_scene, fail, start_fennix, stop, window_test_arguments)
+    STATUS_BAR_HEIGHT, close_with_ctrl_q, copy_scene, fail, start_fennix, stop, window_test_arguments)
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
 from fennix_modeller_test import chrome_height, keys  # noqa: E402
 
@@ -68,7 +68,7 @@ def main():
         outside = (int(right + 0.4 * unit), y)   # ball, outside the box
         cavity = (int(right - 0.4 * unit), y)    # ball, inside the box
         face = (int(right - 1.6 * unit), y)      # the box's front face, far from the ball
-        corner = (box[2] - 12, box[3] - 12)      # background
+        corner = (box[2] - 12, box[3] - STATUS_BAR_HEIGHT - 12)  # background, above the status bar
 
         def at(point):
             return screen.shot().pixel(box[0] + point[0], box[1] + point[1])
@@ -85,9 +85,9 @@ def main():
                    "keydown", "ctrl", "click", "1", "keyup", "ctrl")
         settle(screen, box)
         shot("2-both-selected.png")
-        # Create > Difference.
+        # Create > Booleans > Difference.
         screen.run("xdotool", "mousemove", str(box[0] + corner[0]), str(box[1] + corner[1]))
-        keys(screen, "alt+c", "d")
+        keys(screen, "alt+c", "b", "d")
         settle(screen, box)
         # A click on empty space lets the result go, so that no manipulator
         # stands in the picture.

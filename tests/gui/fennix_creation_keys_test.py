@@ -2,7 +2,7 @@
 """fennix SCENE under a virtual X server of this test's own, driven by real X
 input events.
 
-  menu-creation  Create > Torus Knot from the menu bar (typed mnemonics), then
+  menu-creation  Create > Primitives > Torus Knot from the menu bar (typed mnemonics), then
                  click, move, click, move, click on the canvas: a torus knot
                  appears where the clicks were; Ctrl+Z takes it away again.
   shortcut-keys  A click selects the yellow box and the wheel zooms out; the
@@ -65,7 +65,7 @@ def menu_creation(screen, canvas, shots):
     if yellow is not None and yellow[0] - 10 < cx + 70:
         cx = max(80, int(yellow[0]) - 90)
     move(screen, canvas, cx, cy)
-    keys(screen, "alt+c", "k")
+    keys(screen, "alt+c", "p", "k")
     click(screen, canvas, cx, cy)
     move(screen, canvas, cx + 60, cy, start=(cx, cy))
     click(screen, canvas, cx + 60, cy)
@@ -78,7 +78,7 @@ def menu_creation(screen, canvas, shots):
         screen.shot().save_png(os.path.join(shots, "menu-created.png"))
     near = region_changed(before, made, canvas, cx - 80, cy - 80, cx + 80, cy + 80)
     if near < 0.05:
-        fail("Create > Torus Knot and three clicks changed %.1f%% of the picture around the clicks" % (100 * near))
+        fail("Create > Primitives > Torus Knot and three clicks changed %.1f%% of the picture around the clicks" % (100 * near))
     keys(screen, "ctrl+z")
     settle(screen, canvas)
     undone = crop(screen.shot(), canvas)
@@ -87,7 +87,7 @@ def menu_creation(screen, canvas, shots):
     left = region_changed(before, undone, canvas, cx - 80, cy - 80, cx + 80, cy + 80)
     if left > 0.01:
         fail("Ctrl+Z left %.1f%% of the picture around the knot changed" % (100 * left))
-    return "Create > Torus Knot made a knot where the clicks were (%.0f%% of that area changed); Ctrl+Z took it away" % (
+    return "Create > Primitives > Torus Knot made a knot where the clicks were (%.0f%% of that area changed); Ctrl+Z took it away" % (
         100 * near)
 
 

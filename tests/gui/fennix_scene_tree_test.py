@@ -16,7 +16,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    Screen, crop, expect_clean_exit, fail, other_windows, settle, share_changed, start_xvfb, stop,
+    STATUS_BAR_HEIGHT, Screen, crop, expect_clean_exit, fail, other_windows, settle, share_changed, start_xvfb, stop,
     window_test_arguments)
 
 
@@ -116,7 +116,7 @@ def main():
             fail("a click on the box in the view did not select it")
 
         # A click on empty space in the view clears the selection and the item.
-        ex, ey = lower[0] + lower[2] - 12, lower[1] + lower[3] - 12
+        ex, ey = lower[0] + lower[2] - 12, lower[1] + lower[3] - STATUS_BAR_HEIGHT - 12
         screen.run("xdotool", "mousemove", str(ex), str(ey), "click", "1")
         if not wait_for(screen, lambda im: not [1 for _, _, p in pixels(im, lower) if is_red(p)]
                         and not highlighted(im, pane)):

@@ -12,7 +12,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    crop, expect_clean_exit, fail, other_windows, share_changed, start_fennix, stop, window_test_arguments)
+    STATUS_BAR_HEIGHT, crop, expect_clean_exit, fail, other_windows, share_changed, start_fennix, stop,
+    window_test_arguments)
 
 
 def is_yellow(p):
@@ -109,7 +110,7 @@ def main():
         # A left drag over empty space still turns the view.
         still = crop(screen.shot(), box)
         # (The bottom left corner: the menu bar and the toolbars lie at the top.)
-        x, y = box[0] + 12, box[1] + box[3] - 12
+        x, y = box[0] + 12, box[1] + box[3] - STATUS_BAR_HEIGHT - 12
         screen.run("xdotool", "mousemove", str(x), str(y), "mousedown", "1")
         for step in range(1, 7):
             screen.run("xdotool", "mousemove", str(x + 20 * step), str(y - 8 * step))

@@ -166,11 +166,16 @@ class Screen:
 CANVAS_WIDTH, CANVAS_HEIGHT = 640, 480
 
 
+# The modeller's status bar below the canvas (the test server's theme).
+STATUS_BAR_HEIGHT = 22
+
+
 def canvas_box(window_box):
-    """The canvas part of a newly opened window: its bottom CANVAS_HEIGHT rows."""
+    """The canvas part of a newly opened window: the CANVAS_HEIGHT rows above
+    the status bar at its bottom."""
     x, y, width, height = window_box
-    top = max(0, height - CANVAS_HEIGHT)
-    return x, y + top, width, height - top
+    top = max(0, height - CANVAS_HEIGHT - STATUS_BAR_HEIGHT)
+    return x, y + top, width, min(CANVAS_HEIGHT, height - top)
 
 
 def expect_clean_exit(program, timeout=20):

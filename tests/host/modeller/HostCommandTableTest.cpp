@@ -169,16 +169,27 @@ TEST_F(CommandTableTest, MnemonicsAreUniqueWithinEachMenu)
     // than choose, so a keyboard user could not reach either at once.
     int count = 0;
     const CommandRecord *commands = GetCommands(count);
+    // Per menu or submenu; a submenu's own label counts in its menu.
     std::map<std::string, std::set<char>> letters;
-    for (int i = 0; i < count; ++i) {
-        if (!commands[i].menu)
-            continue;
-        const char *amp = std::strchr(commands[i].label, '&');
+    std::set<std::string> submenus;
+    auto take = [&letters](const std::string &where, const char *label) {
+        const char *amp = std::strchr(label, '&');
         if (!amp || !amp[1])
-            continue;
+            return;
         const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(amp[1])));
-        EXPECT_TRUE(letters[commands[i].menu].insert(letter).second)
-            << commands[i].menu << " > " << commands[i].label << " repeats the letter " << letter;
+        EXPECT_TRUE(letters[where].insert(letter).second) << where << " > " << label << " repeats the letter " << letter;
+    };
+    for (int i = 0; i < count; ++i) {
+        const CommandRecord &record = commands[i];
+        if (!record.menu)
+            continue;
+        std::string where = record.menu;
+        if (record.submenu) {
+            if (submenus.insert(where + " > " + record.submenu).second)
+                take(where, record.submenu);
+            where += std::string(" > ") + record.submenu;
+        }
+        take(where, record.label);
     }
 }
 
