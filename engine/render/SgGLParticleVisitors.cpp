@@ -14,15 +14,9 @@
 
 namespace {
 
-SgGLRenderAction *RenderOf(SgAction *action)
-{
-    return action && action->GetClassID() == SgGLRenderAction::ClassID() ? static_cast<SgGLRenderAction *>(action)
-                                                                         : nullptr;
-}
-
 std::vector<EffectorInfo> *FrameEffectors(SgAction *action)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     return render ? &render->m_Effectors : nullptr;
 }
 
@@ -85,7 +79,7 @@ void SgGLParticleVisitors::DrawBoxOutline(double a, double b, double c)
 
 void SgGLParticleVisitors::VisitEmitter(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (!render) {
         node->DoAction(action);
         return;
@@ -116,7 +110,7 @@ void SgGLParticleVisitors::VisitEmitter(SgAction *action, SgNode *node)
 
 void SgGLParticleVisitors::VisitDynamicEffect(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (!render) {
         node->DoAction(action);
         return;

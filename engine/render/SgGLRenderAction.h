@@ -47,6 +47,13 @@ class SgGLRenderAction : public SgAction {
     SG_ACTION_HEADER(SgGLRenderAction)
     SgActionKind GetKind() const override { return SgActionKind::kRender; }
 
+    // `action` when it is a render action; null under any other action that
+    // borrows the render visitors.
+    static SgGLRenderAction *Of(SgAction *action)
+    {
+        return action && action->GetClassID() == ClassID() ? static_cast<SgGLRenderAction *>(action) : nullptr;
+    }
+
     // Capacity of the selection buffer, in unsigned ints.
     static constexpr int kSelectBufferSize = 81920;
     // The report manager's package of rendering; -1 until start-up registers it.

@@ -51,14 +51,6 @@
 
 namespace {
 
-// The render action when it is the one traversing; null under any other
-// action that borrows these visitors.
-SgGLRenderAction *RenderOf(SgAction *action)
-{
-    return action && action->GetClassID() == SgGLRenderAction::ClassID() ? static_cast<SgGLRenderAction *>(action)
-                                                                         : nullptr;
-}
-
 // The names a visitor pushed, popped however it leaves.
 class NameScope {
 public:
@@ -502,13 +494,13 @@ void SgGLRenderAction::InitShapeVisitors()
 
 void SgGLShapeVisitors::VisitGroup(SgAction *action, SgNode *node)
 {
-    NameScope names(RenderOf(action), node, false);
+    NameScope names(SgGLRenderAction::Of(action), node, false);
     node->DoAction(action);
 }
 
 void SgGLShapeVisitors::VisitSeparator(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (!render) {
         node->DoAction(action);
         return;
@@ -592,7 +584,7 @@ void SgGLShapeVisitors::VisitParametricObject(SgAction *action, SgNode *node)
     auto *object = static_cast<SgObject *>(node);
     if (object->m_hide.Get(true) != 0 || OnHiddenLayer(action, object))
         return;
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (!render) {
         node->DoAction(action);
         return;
@@ -602,13 +594,13 @@ void SgGLShapeVisitors::VisitParametricObject(SgAction *action, SgNode *node)
 
 void SgGLShapeVisitors::VisitGeometricShape(SgAction *action, SgNode *node)
 {
-    NameScope names(RenderOf(action), node, false);
+    NameScope names(SgGLRenderAction::Of(action), node, false);
     node->DoAction(action);
 }
 
 void SgGLShapeVisitors::VisitScatter(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     NameScope names(render, node, false);
     if (!render) {
         node->DoAction(action);
@@ -658,7 +650,7 @@ private:
 void SgGLShapeVisitors::VisitBoolean(SgAction *action, SgNode *node)
 {
     auto *shape = static_cast<SgBoolean *>(node);
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     NameScope names(render, node, false);
     if (shape->IsExploded()) {
         // The operands as dashed outlines: both faces in line mode.
@@ -683,7 +675,7 @@ void SgGLShapeVisitors::VisitFaceSet(SgAction *action, SgNode *node)
     auto *faceSet = static_cast<SgFaceSet *>(node);
     if (SgModifierStack::TraverseModified(action, faceSet))
         return;
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (render && !render->InCurrentPass())
         return;
     NameScope names(render, node, true);
@@ -695,7 +687,7 @@ void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
     auto *mesh = static_cast<SgIndexedFaceSet *>(node);
     if (SgModifierStack::TraverseModified(action, mesh))
         return;
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (render && !render->InCurrentPass())
         return;
     NameScope names(render, node, true);
@@ -704,7 +696,7 @@ void SgGLShapeVisitors::VisitIndexedFaceSet(SgAction *action, SgNode *node)
 
 void SgGLShapeVisitors::VisitPolygon(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (!render || !render->InCurrentPass())
         return;
     auto *polygon = static_cast<SgPolygon *>(node);
@@ -747,7 +739,7 @@ void SgGLShapeVisitors::VisitGenPolyLine(SgAction *action, SgNode *node)
     auto *curve = static_cast<SgGenPolyLine *>(node);
     if (SgModifierStack::TraverseModified(action, curve))
         return;
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     // Unlit: a pass that adds a light has nothing of it to add.
     if (!render || !render->InCurrentPass() || render->m_bAdditivePass)
         return;
@@ -799,7 +791,7 @@ void SgGLShapeVisitors::VisitGenPolyLine(SgAction *action, SgNode *node)
 
 void SgGLShapeVisitors::VisitPointSet(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     // Unlit: a pass that adds a light has nothing of it to add.
     if (!render || !render->InCurrentPass() || render->m_bAdditivePass)
         return;
@@ -823,7 +815,7 @@ void SgGLShapeVisitors::VisitPointSet(SgAction *action, SgNode *node)
 
 void SgGLShapeVisitors::VisitCube(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (!render || !render->InCurrentPass())
         return;
     auto *cube = static_cast<SgCube *>(node);
@@ -896,7 +888,7 @@ void SgGLShapeVisitors::VisitCube(SgAction *action, SgNode *node)
 
 void SgGLShapeVisitors::VisitBillboard(SgAction *action, SgNode *node)
 {
-    SgGLRenderAction *render = RenderOf(action);
+    SgGLRenderAction *render = SgGLRenderAction::Of(action);
     if (!render)
         return;
     auto *billboard = static_cast<SgBillboard *>(node);
