@@ -184,6 +184,34 @@ template <typename Args> inline value_t EvalCallWith(value_t form, const Args &a
     return CallEntered(s, form, args);
 }
 
+// A call of what the symbol at index names, its count arguments evaluated
+// from base on (count < 0: one failed). The record is the one looked up before
+// the arguments, when the definitions were counted.
+template <typename Args>
+inline value_t ApplyEvaluated(LispState &s, value_t head, int index, const LispFunctionRecord *record,
+                              uint64_t definitions, value_t *base, int count, const Args &args)
+{
+    // The arguments may have redefined the function.
+    if (s.m_definitions != definitions)
+        record = s.m_symbols[index].m_function.get();
+    value_t result;
+    if (count < 0)
+        result = value_t::Error();
+    else if (!record || (record->kind != LispBuiltin && record->kind != LispFunction))
+        result = Undefined(head);
+    else if (count < record->minArgs)
+        result = MoreParameters(head);
+    else if (record->kind == LispBuiltin)
+        result = args.Builtin(record, base, count);
+    else {
+        value_t lambda = record->lambda;
+        LispGuard guard(lambda);
+        result = RunLambda(LambdaOf(lambda), base);
+    }
+    s.m_argTop = base;
+    return result;
+}
+
 // The call once its level and its step are taken.
 template <typename Args> inline value_t CallEntered(LispState &s, value_t form, const Args &args)
 {
@@ -205,25 +233,7 @@ template <typename Args> inline value_t CallEntered(LispState &s, value_t form, 
         value_t *base = s.m_argTop;
         const uint64_t definitions = s.m_definitions;
         int count = args.Evaluate(forms);
-        // The arguments may have redefined the function.
-        if (s.m_definitions != definitions)
-            record = s.m_symbols[index].m_function.get();
-        value_t result;
-        if (count < 0)
-            result = value_t::Error();
-        else if (!record || (record->kind != LispBuiltin && record->kind != LispFunction))
-            result = Undefined(head);
-        else if (count < record->minArgs)
-            result = MoreParameters(head);
-        else if (record->kind == LispBuiltin)
-            result = args.Builtin(record, base, count);
-        else {
-            value_t lambda = record->lambda;
-            LispGuard guard(lambda);
-            result = RunLambda(LambdaOf(lambda), base);
-        }
-        s.m_argTop = base;
-        return result;
+        return ApplyEvaluated(s, head, index, record, definitions, base, count, args);
     }
 
     if (head.tag == LispLexClosure) {
@@ -373,6 +383,7 @@ enum class CodeKind : uint8_t {
     Call,        // a call form; inLine tells what runs in line
     Arithmetic,  // a call of an arithmetic built-in on two variables or constants
     If,          // an if form
+    Application, // a call of what was a function or a built-in when compiled
 };
 
 enum class InLine : uint8_t { None, Quot, And, Or, Progn, If, Setq };
@@ -483,6 +494,9 @@ private:
                 if (code.arithmetic != Arithmetic::None && IsPlainRead(code.parts[0]) && IsPlainRead(code.parts[1]))
                     code.kind = CodeKind::Arithmetic;
             }
+            if (code.kind == CodeKind::Call && head.tag == LispSymbol && record &&
+                (record->kind == LispBuiltin || record->kind == LispFunction))
+                code.kind = CodeKind::Application;
             return;
         }
         // A special form runs in line only when its pieces are where its
@@ -594,6 +608,11 @@ struct CompiledArguments {
         // Compiled as a special form's pieces: not the arguments.
         if (code->inLine != InLine::None)
             return EvalArguments(forms);
+        return EvaluateParts();
+    }
+
+    int EvaluateParts() const
+    {
         LispState &s = Lisp();
         int count = 0;
         for (const Code *part : code->parts) {
@@ -660,6 +679,36 @@ LISP_CALL_NODE value_t RunCall(const Code *code)
 // An arithmetic built-in on two plain reads, when the head still names it:
 // the reads can neither call, nor allocate, nor collect, so the values need
 // the argument stack only when the built-in itself is called.
+// A call whose head still names a function or a built-in: no look at the
+// form beyond its head.
+LISP_CALL_NODE value_t RunApplication(const Code *code)
+{
+    LispState &s = Lisp();
+    const value_t head = code->form.Cell()->car;
+    if (!QuickEntryOk(s))
+        return RunCall(code);
+    const CompiledArguments args{code};
+    const LispFunctionRecord *record = args.Record(s, head.u.i);
+    if (!record || (record->kind != LispFunction && record->kind != LispBuiltin))
+        return RunCall(code);
+    QuickLevel level(s);
+    --s.m_stepsLeft;
+    value_t *base = s.m_argTop;
+    const uint64_t definitions = s.m_definitions;
+    const int count = args.EvaluateParts();
+    return ApplyEvaluated(s, head, head.u.i, record, definitions, base, count, args);
+}
+
+// A variable or a constant, its kind known to be one of the three.
+inline value_t ReadPlain(const LispState &s, const Code *code)
+{
+    if (code->kind == CodeKind::Stack)
+        return ReadStackVariable(code->slot);
+    if (code->kind == CodeKind::Constant)
+        return code->form;
+    return s.m_symbols[code->slot].m_value;
+}
+
 LISP_CALL_NODE value_t RunArithmetic(const Code *code)
 {
     LispState &s = Lisp();
@@ -672,17 +721,19 @@ LISP_CALL_NODE value_t RunArithmetic(const Code *code)
         return RunCall(code);
     QuickLevel level(s);
     --s.m_stepsLeft;
-    value_t values[2];
-    for (int i = 0; i < 2; ++i) {
-        values[i] = RunCode(code->parts[static_cast<size_t>(i)]);
-        if (values[i].IsError())
-            return value_t::Error();
-    }
-    if (values[0].tag == LispInteger && values[1].tag == LispInteger)
+    const value_t first = ReadPlain(s, code->parts[0]);
+    if (first.IsError())
+        return first;
+    const value_t second = ReadPlain(s, code->parts[1]);
+    if (second.IsError())
+        return second;
+    if (first.tag == LispInteger && second.tag == LispInteger) {
+        value_t values[2] = {first, second};
         return args.Builtin(record, values, 2);
+    }
     value_t *base = s.m_argTop;
-    base[0] = values[0];
-    base[1] = values[1];
+    base[0] = first;
+    base[1] = second;
     s.m_argTop = base + 2;
     value_t result = record->handler(base, 2);
     s.m_argTop = base;
@@ -729,6 +780,8 @@ inline value_t RunCode(const Code *code)
         return RunArithmetic(code);
     case CodeKind::If:
         return RunIf(code);
+    case CodeKind::Application:
+        return RunApplication(code);
     case CodeKind::Call:
         break;
     }
