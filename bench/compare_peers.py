@@ -253,7 +253,10 @@ def compare_in_process(build, clisp, rounds, core):
     if clisp:
         out = subprocess.run(["taskset", "-c", str(core), clisp, "-q", "-norc", "-x",
                               CLISP_IN_PROCESS.replace("ROUNDS", str(rounds))], capture_output=True, text=True).stdout
-        rows = [tuple(map(float, l.split())) for l in out.splitlines() if len(l.split()) == 2]
+        # CLISP echoes the value of each top-level form too ("FIB ;"): only
+        # the lines of two numbers are timings.
+        rows = [tuple(map(float, l.split())) for l in out.splitlines()
+                if len(l.split()) == 2 and all(part.replace(".", "", 1).isdigit() for part in l.split())]
         fib = statistics.median(r[0] for r in rows)
         tak = statistics.median(r[1] for r in rows)
         line += (f" | clisp byte-code fib 25 {fib:6.2f} ms, tak {tak:6.2f} ms"
