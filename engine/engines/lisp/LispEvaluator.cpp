@@ -267,17 +267,16 @@ value_t IllegalStackVariable()
 }
 
 // A stack variable's offset reaches into the values on the stack.
-inline bool StackVariableInFrame(int32_t offset)
+inline bool StackVariableInFrame(const LispState &s, int32_t offset)
 {
-    LispState &s = Lisp();
     return offset < 0 && s.m_valueTop - s.m_valueStack.get() >= -static_cast<int64_t>(offset);
 }
 
-inline value_t ReadStackVariable(int32_t offset)
+inline value_t ReadStackVariable(const LispState &s, int32_t offset)
 {
-    if (!StackVariableInFrame(offset))
+    if (!StackVariableInFrame(s, offset))
         return IllegalStackVariable();
-    return Lisp().m_valueTop[offset];
+    return s.m_valueTop[offset];
 }
 
 // The n-th element of a special form's piece list, through car and cdr with
@@ -348,7 +347,7 @@ inline value_t EvalForm(value_t x)
     case LispSymbol:
         return Lisp().m_symbols[x.u.i].m_value;
     case LispStackVar:
-        return ReadStackVariable(x.u.i);
+        return ReadStackVariable(Lisp(), x.u.i);
     case LispLexClosure:
         return LispMakeClosure(x);
     case LispCons:
@@ -703,7 +702,7 @@ LISP_CALL_NODE value_t RunApplication(const Code *code)
 inline value_t ReadPlain(const LispState &s, const Code *code)
 {
     if (code->kind == CodeKind::Stack)
-        return ReadStackVariable(code->slot);
+        return ReadStackVariable(s, code->slot);
     if (code->kind == CodeKind::Constant)
         return code->form;
     return s.m_symbols[code->slot].m_value;
@@ -771,7 +770,7 @@ inline value_t RunCode(const Code *code)
     case CodeKind::Global:
         return Lisp().m_symbols[code->slot].m_value;
     case CodeKind::Stack:
-        return ReadStackVariable(code->slot);
+        return ReadStackVariable(Lisp(), code->slot);
     case CodeKind::Closure:
         return LispMakeClosure(code->form);
     case CodeKind::Walked:
@@ -836,7 +835,7 @@ value_t RunInLine(const Code *code, value_t forms)
             LispSetGlobalValue(code->variable.u.i, value);
             return value;
         }
-        if (!StackVariableInFrame(code->variable.u.i))
+        if (!StackVariableInFrame(Lisp(), code->variable.u.i))
             return IllegalStackVariable();
         Lisp().m_valueTop[code->variable.u.i] = value;
         return value;
