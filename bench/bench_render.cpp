@@ -3,7 +3,9 @@
 // lists built if the renderer builds them then), later frames (display lists
 // called) and frames drawn without display lists, reported as frames per
 // second (items_per_second) and triangles per second; steady frames of a cube
-// with a 1024 x 1024 texture with and without lists; and the vertex normals
+// with a 1024 x 1024 texture with and without lists; steady frames of a
+// 204,800-triangle height field (whole viewer frames, and the render action
+// with and without lists); and the vertex normals
 // of a 204,800-triangle mesh, in triangles per second.
 #include <benchmark/benchmark.h>
 
@@ -254,6 +256,98 @@ void BM_TexturedCubeUncachedFrame(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TexturedCubeUncachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A height field of 321 x 321 points, two triangles a cell (204,800), in one
+// object: the scene of the whole-process picture row beside the peer.
+struct GridScene {
+    static constexpr int kSide = 321;
+
+    GridScene()
+    {
+        SgNodara::Init();
+        context = std::make_unique<OffscreenGLContext>(kWidth, kHeight);
+        context->MakeCurrent();
+        document = SgDocument::Create();
+        document->SetTextureMngrFactory(&SgTextureManager::DocumentFactory);
+        viewer = document->CreateDefaultViewer(nullptr, nullptr);
+        viewer->SetSize(kWidth, kHeight);
+        auto *object = new SgObject(true, true);
+        auto *material = new SgMaterial;
+        const Color colour(0.8f, 0.6f, 0.3f, 1.0f);
+        material->m_diffuseColor.SetVals(1, &colour);
+        object->AddPropertyNode(material, false);
+        std::vector<Vec3> points;
+        for (int j = 0; j < kSide; ++j) {
+            for (int i = 0; i < kSide; ++i) {
+                points.emplace_back((i - kSide / 2.0) * 0.01, (j - kSide / 2.0) * 0.01,
+                                    0.05 * ((i * 7919 + j * 104729) % 1000) / 1000.0);
+            }
+        }
+        auto *coordinates = new SgCoordinate3;
+        coordinates->m_point.SetVals(static_cast<int>(points.size()), points.data());
+        std::vector<int> index;
+        for (int j = 0; j + 1 < kSide; ++j) {
+            for (int i = 0; i + 1 < kSide; ++i) {
+                const int a = j * kSide + i;
+                index.insert(index.end(), {a, a + 1, a + kSide + 1, -1, a, a + kSide + 1, a + kSide, -1});
+            }
+        }
+        auto *faces = new SgIndexedFaceSet;
+        faces->m_coordIndex.SetVals(static_cast<int>(index.size()), index.data());
+        object->AddChild(coordinates);
+        object->AddChild(faces);
+        document->GetRoot()->AddChild(object);
+        viewer->GetViewport(0)->Focus(nullptr, 1.0);
+    }
+
+    std::unique_ptr<OffscreenGLContext> context;
+    SgDocument *document = nullptr;
+    SgViewer *viewer = nullptr;
+};
+
+GridScene &TheGridScene()
+{
+    static GridScene scene;
+    return scene;
+}
+
+// Steady whole frames of the viewer (its passes and the copy on swap), as a
+// window redraws an unchanged scene.
+void BM_GridSteadyFrame(benchmark::State &state)
+{
+    GridScene &scene = TheGridScene();
+    scene.context->MakeCurrent();
+    scene.viewer->Render(false);
+    scene.viewer->Render(false);
+    for (auto _ : state) {
+        scene.viewer->Render(false);
+        glFinish();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GridSteadyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_GridCachedFrame(benchmark::State &state)
+{
+    GridScene &scene = TheGridScene();
+    scene.context->MakeCurrent();
+    scene.viewer->Render(false);
+    scene.viewer->Render(false);
+    for (auto _ : state)
+        DrawDirect(scene.viewer, true);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GridCachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_GridUncachedFrame(benchmark::State &state)
+{
+    GridScene &scene = TheGridScene();
+    scene.context->MakeCurrent();
+    for (auto _ : state)
+        DrawDirect(scene.viewer, false);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GridUncachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Vertex normals of a closed mesh of 204,800 triangles (a sphere of 320
 // sides and 320 rings), from a new generator each time, as a first frame

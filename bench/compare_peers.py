@@ -11,6 +11,12 @@ Rows (each a whole process, from start to exit):
             the script starts Xvfb when none is set)
   lisp      (+ 1 2) through `fennix --lisp` (peer: `clisp -C`)
 
+and two measured inside one process: fib 25 and (tak 18 12 6) (bench_lisp
+beside byte-compiled CLISP), and a steady frame of the picture row's scene
+(bench_render's grid, whole viewer frames, beside the peer drawing the same
+file again and again; the peer draws through the X server's GLX, which is
+pinned to the same core).
+
 The peers are measured only when installed (Debian's libcoin-dev and
 clisp; never a build dependency of the project). The peer programs are
 compiled here from bench/peers/ with the peer's own pkg-config flags.
@@ -153,10 +159,14 @@ def main():
     env = dict(os.environ)
     if coin_render and not env.get("DISPLAY") and shutil.which("Xvfb"):
         display = ":%d" % (90 + os.getpid() % 100)
-        xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        # The peer's offscreen contexts are indirect ones: the server must allow them.
+        xvfb = subprocess.Popen(["taskset", "-c", str(args.core), "Xvfb", display, "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp", "+iglx"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(1.0)  # the server's socket; a measuring script, not a test
         env["DISPLAY"] = display
+    # Pixel buffers of the server's GLX report no usable size to the peer.
+    env["COIN_GLXGLUE_NO_PBUFFERS"] = "1"
     try:
         compare("picture",
                 {"command": [fennix, "--render", scene, "--out", os.path.join(work, "ours.bmp"), "--size", "640x480"],
@@ -164,6 +174,7 @@ def main():
                 coin_render and {"name": "Coin", "env": env,
                                  "command": [coin_render, scene, os.path.join(work, "peer.rgb"), "640", "480"]},
                 args.pairs, args.core)
+        compare_steady_frames(os.path.abspath(args.build), coin_render, scene, work, env, args.pairs, args.core)
     finally:
         if xvfb:
             xvfb.terminate()
@@ -192,24 +203,60 @@ CLISP_IN_PROCESS = """
 """
 
 
+def bench_medians(program, pattern, rounds, core, env=None):
+    """Median real time in ms of each benchmark of a Google Benchmark program."""
+    import json
+    run = subprocess.run(["taskset", "-c", str(core), program, "--benchmark_filter=" + pattern,
+                          f"--benchmark_repetitions={rounds}", "--benchmark_report_aggregates_only=true",
+                          "--benchmark_format=json"], capture_output=True, text=True, env=env)
+    medians = {}
+    for entry in json.loads(run.stdout)["benchmarks"]:
+        if entry.get("aggregate_name") == "median":
+            medians[entry["run_name"]] = entry["real_time"]
+    return medians
+
+
+def compare_steady_frames(build, coin_render, scene, work, env, rounds, core):
+    bench = os.path.join(build, "bin", "bench_render")
+    if not os.path.exists(bench):
+        print("steady   bench_render is not built", flush=True)
+        return
+    ours_env = dict(env)
+    ours_env["LIBGL_ALWAYS_SOFTWARE"] = "1"
+    ours = bench_medians(bench, "GridSteadyFrame|GridCachedFrame|GridUncachedFrame", rounds, core, ours_env)
+    steady = ours.get("BM_GridSteadyFrame/real_time", 0)
+    line = (f"steady   ours {steady:6.2f} ms a frame (render action alone: lists "
+            f"{ours.get('BM_GridCachedFrame/real_time', 0):.2f} ms, without "
+            f"{ours.get('BM_GridUncachedFrame/real_time', 0):.2f} ms)")
+    if coin_render:
+        frames = []
+        for _ in range(rounds):
+            out = subprocess.run(["taskset", "-c", str(core), coin_render, scene, os.path.join(work, "peer.rgb"),
+                                  "640", "480", "20"], capture_output=True, text=True, env=env).stdout.split()
+            if out:
+                frames.append(float(out[-1]))
+        if frames:
+            peer = statistics.median(frames)
+            line += f" | Coin {peer:6.2f} ms a frame | ours/peer {steady / peer:4.2f}x"
+        else:
+            line += " | the peer drew no steady frames here"
+    print(line, flush=True)
+
+
 def compare_in_process(build, clisp, rounds, core):
     bench = os.path.join(build, "bin", "bench_lisp")
     if not os.path.exists(bench):
         print("in-proc  bench_lisp is not built", flush=True)
         return
-    run = subprocess.run(["taskset", "-c", str(core), bench, "--benchmark_filter=Fib25|Tak18",
-                          f"--benchmark_repetitions={rounds}", "--benchmark_report_aggregates_only=true",
-                          "--benchmark_format=json"], capture_output=True, text=True)
-    import json
-    ours = {}
-    for entry in json.loads(run.stdout)["benchmarks"]:
-        if entry.get("aggregate_name") == "median":
-            ours[entry["run_name"]] = entry["real_time"]
+    ours = bench_medians(bench, "Fib25|Tak18", rounds, core)
     line = f"in-proc  ours fib 25 {ours.get('BM_Fib25', 0):6.2f} ms, tak {ours.get('BM_Tak18_12_6', 0):6.2f} ms"
     if clisp:
         out = subprocess.run(["taskset", "-c", str(core), clisp, "-q", "-norc", "-x",
                               CLISP_IN_PROCESS.replace("ROUNDS", str(rounds))], capture_output=True, text=True).stdout
-        rows = [tuple(map(float, l.split())) for l in out.splitlines() if len(l.split()) == 2]
+        # CLISP echoes the value of each top-level form too ("FIB ;"): only
+        # the lines of two numbers are timings.
+        rows = [tuple(map(float, l.split())) for l in out.splitlines()
+                if len(l.split()) == 2 and all(part.replace(".", "", 1).isdigit() for part in l.split())]
         fib = statistics.median(r[0] for r in rows)
         tak = statistics.median(r[1] for r in rows)
         line += (f" | clisp byte-code fib 25 {fib:6.2f} ms, tak {tak:6.2f} ms"

@@ -177,7 +177,7 @@ GLVertexArray::GLVertexArray(int numTexArrays)
     m_normals.resize(m_capacity);
     m_colors.resize(static_cast<std::size_t>(m_capacity) * 4);
     m_edgeFlags.resize(m_capacity, GL_TRUE);
-    m_texCoords.resize(m_numTexArrays, std::vector<Vec2f>(m_capacity));
+    m_texCoords.resize(m_numTexArrays);
     std::fill(std::begin(m_modes), std::end(m_modes), TX_OFF);
     init();
 }
@@ -196,12 +196,9 @@ void GLVertexArray::init()
     m_combined.clear();
 }
 
-void GLVertexArray::growOnce()
+void GLVertexArray::growTo(int capacity)
 {
     const int oldCapacity = m_capacity;
-    if (oldCapacity > INT_MAX / 3)
-        throw std::bad_alloc();
-    const int capacity = oldCapacity + oldCapacity / 2;
     const int shift = capacity - oldCapacity;
     // Quads stay at the front, triangles move to the new back.
     auto regrow = [&](auto &buffer, int perVertex) {
@@ -210,6 +207,8 @@ void GLVertexArray::growOnce()
         std::copy_n(buffer.begin(), static_cast<std::size_t>(m_quadCount) * perVertex, grown.begin());
         std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(m_triStart) * perVertex, buffer.end(),
                   grown.begin() + static_cast<std::ptrdiff_t>(m_triStart + shift) * perVertex);
+        m_bytesMoved += static_cast<std::size_t>(m_quadCount + oldCapacity - m_triStart) * perVertex *
+                        sizeof(typename Buffer::value_type);
         buffer.swap(grown);
     };
     regrow(m_points, 1);
@@ -217,9 +216,11 @@ void GLVertexArray::growOnce()
     regrow(m_colors, 4);
     regrow(m_edgeFlags, 1);
     for (auto &coords : m_texCoords)
-        regrow(coords, 1);
+        if (!coords.empty())
+            regrow(coords, 1);
     m_triStart += shift;
     m_capacity = capacity;
+    ++m_growthCount;
     // Growth happens only between polygons: no polygon is open after it.
     m_polyStart = m_polyEnd = 0;
     m_writePoint = m_writeNormal = m_writeColor = m_writeEdgeFlag = 0;
@@ -228,8 +229,31 @@ void GLVertexArray::growOnce()
 
 void GLVertexArray::ensureRoom(int vertices)
 {
-    while (m_triStart - m_quadCount < vertices)
-        growOnce();
+    const long long free = static_cast<long long>(m_triStart) - m_quadCount;
+    if (free >= vertices)
+        return;
+    // At least half as large again, so that a batch filled polygon by
+    // polygon grows a bounded number of times.
+    const long long needed = static_cast<long long>(m_capacity) + (vertices - free);
+    const long long capacity = std::max(needed, static_cast<long long>(m_capacity) + m_capacity / 2);
+    if (needed > INT_MAX / 4)
+        throw std::bad_alloc();
+    growTo(static_cast<int>(std::min<long long>(capacity, INT_MAX / 4)));
+}
+
+void GLVertexArray::reserve(int vertices)
+{
+    if (vertices > 0)
+        ensureRoom(vertices > INT_MAX - GROW_MARGIN ? INT_MAX : vertices + GROW_MARGIN);
+}
+
+void GLVertexArray::provideTexArray(int unit)
+{
+    if (unit < 0 || unit >= m_numTexArrays || !usesClientCoords(unit))
+        return;
+    std::vector<Vec2f> &coords = m_texCoords[unit];
+    if (coords.empty())
+        coords.resize(static_cast<std::size_t>(m_capacity));
 }
 
 bool GLVertexArray::startPoly(int n)
@@ -362,13 +386,16 @@ void GLVertexArray::initTextureUnits(const GLTextureUnits &data, const Vec2f *de
         m_modes[unit] = record.mode;
         if (record.mode == TX_EXPLICIT)
             m_explicitUnits.push_back(unit);
+        provideTexArray(unit);
     }
 }
 
 void GLVertexArray::initTexture(int unit, int mode, void *, void *)
 {
-    if (unit >= 0 && unit < MAX_UNITS)
+    if (unit >= 0 && unit < MAX_UNITS) {
         m_modes[unit] = mode;
+        provideTexArray(unit);
+    }
 }
 
 bool GLVertexArray::usesClientCoords(int unit) const

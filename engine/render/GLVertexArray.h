@@ -72,6 +72,10 @@ public:
     // Empties the batch: no quads, no triangles. Combined tessellation
     // vertices are released too.
     void init();
+    // Room for `vertices` more quad and triangle corners in the batch, made
+    // in at most one growth: a shape that knows what it will emit sizes the
+    // batch once instead of growing it step by step as its polygons arrive.
+    void reserve(int vertices);
 
     // Starts a quad (n = 4) or a triangle (n = 3); false for any other
     // count, and the adds that follow are then ignored. Each add writes the
@@ -147,10 +151,15 @@ public:
     const std::vector<Vec3f> &getNormals() const { return m_normals; }
     const std::vector<unsigned char> &getColors() const { return m_colors; }
     const std::vector<GLboolean> &getEdgeFlags() const { return m_edgeFlags; }
-    // Empty for an array index the constructor did not provide.
+    // Empty for an array index the constructor did not provide, and for one
+    // whose unit has never taken coordinates from the arrays.
     const std::vector<Vec2f> &getTexCoords(int array) const;
     // Tessellated primitives that could not be stored for lack of memory.
     int getLostPrimitives() const { return m_lostPrimitives; }
+    // Since construction: how often the batch was made larger, and how many
+    // bytes of batched vertices were copied into the larger buffers.
+    int getGrowthCount() const { return m_growthCount; }
+    std::size_t getBytesMoved() const { return m_bytesMoved; }
 
     const std::vector<Vec3f> &getAgregationPoints() const { return m_aggPoints; }
     const std::vector<Vec3f> &getAgregationNormals() const { return m_aggNormals; }
@@ -160,7 +169,10 @@ public:
 private:
     bool usesClientCoords(int unit) const;
     void ensureRoom(int vertices);
-    void growOnce();
+    void growTo(int capacity);
+    // A unit that takes coordinates from the arrays gets its buffer the
+    // first time; the others never cost memory or copying.
+    void provideTexArray(int unit);
     void evaluateScratch(int unit, int count);
     void copyTessTriangles();
     void drawTessPrimitive();
@@ -176,6 +188,8 @@ private:
     std::vector<Vec3f> m_normals;
     std::vector<unsigned char> m_colors;  // 4 bytes a vertex
     std::vector<GLboolean> m_edgeFlags;
+    // One per texture array the constructor provides; each is empty until
+    // its unit first needs it, then as long as the batch.
     std::vector<std::vector<Vec2f>> m_texCoords;
 
     std::vector<Vec3f> m_aggPoints;
@@ -209,6 +223,8 @@ private:
     int m_numTexArrays = 0;
     int m_capacity = 0;
     int m_lostPrimitives = 0;
+    int m_growthCount = 0;
+    std::size_t m_bytesMoved = 0;
 
     // Made by `combine`; a deque keeps their addresses while it grows.
     std::deque<GLVertex1> m_combined;

@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -238,6 +240,20 @@ public:
     FaceBatch(const FaceBatch &) = delete;
     FaceBatch &operator=(const FaceBatch &) = delete;
 
+    // Whether a face of `loops` loops, the first of `firstSize` corners,
+    // goes straight into the batch.
+    bool Batched(int loops, int firstSize) const
+    {
+        return m_pRender && !m_bNameFaces && loops == 1 && (firstSize == 3 || firstSize == 4);
+    }
+    // Sizes the batch for `corners` corners of batched faces to come, so
+    // that it is not grown again and again while they arrive.
+    void Expect(long long corners)
+    {
+        if (m_pRender && !m_bNameFaces && corners > 0)
+            m_array.reserve(static_cast<int>(std::min<long long>(corners, INT_MAX)));
+    }
+
     // One face: `loops` loops whose corner counts are in `sizes`, corners
     // one loop after another.
     void Face(int face, int loops, const int *sizes, const Corner *corners, const Vec3 *points,
@@ -252,7 +268,7 @@ public:
                 glEnd();
                 return;
             }
-        } else if (m_pRender && loops == 1 && (sizes[0] == 3 || sizes[0] == 4)) {
+        } else if (Batched(loops, sizes[0])) {
             const int n = sizes[0];
             m_array.startPoly(n);
             for (int k = 0; k < n; ++k) {
@@ -339,6 +355,19 @@ void DrawFaceSet(SgAction *action, SgGLRenderAction *render, SgFaceSet *faceSet,
 
     FaceBatch batch(action, render, ownCoords.empty() ? nullptr : ownCoords.data(),
                     static_cast<int>(ownCoords.size()), nameFaces);
+    {
+        long long batched = 0;
+        size_t at = 0;
+        for (int f = 0; f < faces; ++f) {
+            const int loops = loopCounts[static_cast<size_t>(f)];
+            if (at + static_cast<size_t>(loops) > sizes.size())
+                break;
+            if (loops > 0 && batch.Batched(loops, sizes[at]))
+                batched += sizes[at];
+            at += static_cast<size_t>(loops);
+        }
+        batch.Expect(batched);
+    }
     std::vector<int> loopSizes;
     std::vector<Corner> corners;
     size_t loopAt = 0;
@@ -416,6 +445,13 @@ void DrawIndexedFaceSet(SgAction *action, SgGLRenderAction *render, SgIndexedFac
     FaceBatch batch(action, render, ownCoords, ownCount, nameFaces);
     std::vector<Corner> corners;
     const int faces = normals->GetFaceCount();
+    long long batched = 0;
+    for (int f = 0; f < faces; ++f) {
+        const int count = normals->GetFace(f).count;
+        if (batch.Batched(1, count))
+            batched += count;
+    }
+    batch.Expect(batched);
     for (int f = 0; f < faces; ++f) {
         const SgNormalGenerator::FaceRecord &face = normals->GetFace(f);
         corners.resize(static_cast<size_t>(face.count));

@@ -8,10 +8,12 @@
 #include "engine/engines/lisp/LispEvaluator.h"
 
 #include <algorithm>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <new>
 
+#include "engine/engines/lisp/LispBuiltins.h"
 #include "engine/engines/lisp/LispState.h"
 
 namespace {
@@ -47,19 +49,28 @@ LispLambda *LambdaOf(value_t v)
 #define LISP_COLD __attribute__((noinline))
 
 inline value_t EvalForm(value_t x);
+struct Code;
+inline value_t RunCode(const Code *code);
+const Code *CodeOf(LispLambda *lambda);
 
-// The body of a lambda made in the sandbox, called from outside it.
-LISP_COLD value_t EvalSandboxed(value_t body)
+inline value_t RunBody(LispLambda *lambda)
 {
-    LispSandboxScope sandbox;
-    return LispEval(body);
+    const Code *code = CodeOf(lambda);
+    return code ? RunCode(code) : EvalForm(lambda->m_body);
 }
 
-inline value_t EvalBody(const LispLambda *lambda)
+// The body of a lambda made in the sandbox, called from outside it.
+LISP_COLD value_t EvalSandboxed(LispLambda *lambda)
+{
+    LispSandboxScope sandbox;
+    return RunBody(lambda);
+}
+
+inline value_t EvalBody(LispLambda *lambda)
 {
     if (lambda->m_sandboxed && !Lisp().m_sandbox)
-        return EvalSandboxed(lambda->m_body);
-    return EvalForm(lambda->m_body);
+        return EvalSandboxed(lambda);
+    return RunBody(lambda);
 }
 
 // Runs a lambda's body with the first parameter-count values of args as its
@@ -71,7 +82,9 @@ inline value_t RunLambda(LispLambda *lambda, const value_t *args)
     int count = lambda->m_paramCount;
     if (frame + count > s.m_valueStack.get() + kLispValueStackSize)
         return LispAbort("\nValue stack is full.");
-    std::copy(args, args + count, frame);
+    // Mostly one to three values: a plain loop beats a call to copy them.
+    for (int i = 0; i < count; ++i)
+        frame[i] = args[i];
     s.m_valueTop = frame + count;
     value_t result = EvalBody(lambda);
     s.m_valueTop = frame;
@@ -140,7 +153,22 @@ LISP_COLD value_t EvalOutermost(value_t form)
     });
 }
 
-inline value_t EvalCall(value_t form)
+// A call's forms as the plain walk evaluates them.
+struct FormArguments {
+    static LispFunctionRecord *Record(const LispState &s, int index) { return s.m_symbols[index].m_function.get(); }
+    static int Evaluate(value_t forms) { return EvalArguments(forms); }
+    static value_t Special(const LispFunctionRecord *record, value_t forms) { return record->formHandler(forms); }
+    static value_t Builtin(const LispFunctionRecord *record, value_t *args, int count)
+    {
+        return record->handler(args, count);
+    }
+};
+
+// A call of the form: its depth, its step, then the function its head names
+// now, with the arguments (or the special form's pieces) evaluated by Args.
+template <typename Args> inline value_t CallEntered(LispState &s, value_t form, const Args &args);
+
+template <typename Args> inline value_t EvalCallWith(value_t form, const Args &args)
 {
     LispState &s = Lisp();
     if (s.m_depth == 0)
@@ -153,16 +181,50 @@ inline value_t EvalCall(value_t form)
         return RecursionTooDeep();
     if (!LispStep())
         return value_t::Error();
+    return CallEntered(s, form, args);
+}
+
+// A call of what the symbol at index names, its count arguments evaluated
+// from base on (count < 0: one failed). The record is the one looked up before
+// the arguments, when the definitions were counted.
+template <typename Args>
+inline value_t ApplyEvaluated(LispState &s, value_t head, int index, const LispFunctionRecord *record,
+                              uint64_t definitions, value_t *base, int count, const Args &args)
+{
+    // The arguments may have redefined the function.
+    if (s.m_definitions != definitions)
+        record = s.m_symbols[index].m_function.get();
+    value_t result;
+    if (count < 0)
+        result = value_t::Error();
+    else if (!record || (record->kind != LispBuiltin && record->kind != LispFunction))
+        result = Undefined(head);
+    else if (count < record->minArgs)
+        result = MoreParameters(head);
+    else if (record->kind == LispBuiltin)
+        result = args.Builtin(record, base, count);
+    else {
+        value_t lambda = record->lambda;
+        LispGuard guard(lambda);
+        result = RunLambda(LambdaOf(lambda), base);
+    }
+    s.m_argTop = base;
+    return result;
+}
+
+// The call once its level and its step are taken.
+template <typename Args> inline value_t CallEntered(LispState &s, value_t form, const Args &args)
+{
     value_t head = form.Cell()->car;
     value_t forms = form.Cell()->cdr;
 
     if (head.tag == LispSymbol || head.tag == LispNil) {
         int index = head.tag == LispNil ? s.m_nilIndex : head.u.i;
-        LispFunctionRecord *record = s.m_symbols[index].m_function.get();
+        LispFunctionRecord *record = args.Record(s, index);
         if (!record)
             return Undefined(head);
         if (record->kind == LispSpecialForm)
-            return record->formHandler(forms);
+            return args.Special(record, forms);
         if (record->kind == LispMacro) {
             value_t expansion = LispMacroExpand(form);
             LispGuard guard(expansion);
@@ -170,26 +232,8 @@ inline value_t EvalCall(value_t form)
         }
         value_t *base = s.m_argTop;
         const uint64_t definitions = s.m_definitions;
-        int count = EvalArguments(forms);
-        // The arguments may have redefined the function.
-        if (s.m_definitions != definitions)
-            record = s.m_symbols[index].m_function.get();
-        value_t result;
-        if (count < 0)
-            result = value_t::Error();
-        else if (!record || (record->kind != LispBuiltin && record->kind != LispFunction))
-            result = Undefined(head);
-        else if (count < record->minArgs)
-            result = MoreParameters(head);
-        else if (record->kind == LispBuiltin)
-            result = record->handler(base, count);
-        else {
-            value_t lambda = record->lambda;
-            LispGuard guard(lambda);
-            result = RunLambda(LambdaOf(lambda), base);
-        }
-        s.m_argTop = base;
-        return result;
+        int count = args.Evaluate(forms);
+        return ApplyEvaluated(s, head, index, record, definitions, base, count, args);
     }
 
     if (head.tag == LispLexClosure) {
@@ -197,7 +241,7 @@ inline value_t EvalCall(value_t form)
         LispGuard guard(head);
         LispLambda *lambda = LambdaOf(head);
         value_t *base = s.m_argTop;
-        int count = EvalArguments(forms);
+        int count = args.Evaluate(forms);
         value_t result;
         if (count < 0)
             result = value_t::Error();
@@ -211,10 +255,28 @@ inline value_t EvalCall(value_t form)
     return Undefined(head);
 }
 
+inline value_t EvalCall(value_t form)
+{
+    return EvalCallWith(form, FormArguments());
+}
+
 value_t IllegalStackVariable()
 {
     LispPrintf("\nIllegal stack variable.");
     return value_t::Error();
+}
+
+// A stack variable's offset reaches into the values on the stack.
+inline bool StackVariableInFrame(const LispState &s, int32_t offset)
+{
+    return offset < 0 && s.m_valueTop - s.m_valueStack.get() >= -static_cast<int64_t>(offset);
+}
+
+inline value_t ReadStackVariable(const LispState &s, int32_t offset)
+{
+    if (!StackVariableInFrame(s, offset))
+        return IllegalStackVariable();
+    return s.m_valueTop[offset];
 }
 
 // The n-th element of a special form's piece list, through car and cdr with
@@ -284,12 +346,8 @@ inline value_t EvalForm(value_t x)
     switch (x.tag) {
     case LispSymbol:
         return Lisp().m_symbols[x.u.i].m_value;
-    case LispStackVar: {
-        LispState &s = Lisp();
-        if (x.u.i >= 0 || s.m_valueTop - s.m_valueStack.get() < -static_cast<int64_t>(x.u.i))
-            return IllegalStackVariable();
-        return s.m_valueTop[x.u.i];
-    }
+    case LispStackVar:
+        return ReadStackVariable(Lisp(), x.u.i);
     case LispLexClosure:
         return LispMakeClosure(x);
     case LispCons:
@@ -297,6 +355,495 @@ inline value_t EvalForm(value_t x)
     default:
         return x;
     }
+}
+
+// ---- Compiled bodies ----------------------------------------------------------
+//
+// A lambda's body is walked as a tree of Code records, made at its first
+// call: variables are read from their slots, arguments from the records made
+// for them, and quot, and, or, progn, if and setq run in line. Only the walk
+// changes: each call form still takes its depth and its step, looks up what
+// its head names at the moment it runs (a record replaced since compiling
+// is followed, and a special form's name that now names something else gets
+// that), and the forms in line take the steps and argument slots of their
+// handlers. What a body cannot know before it runs (macros, other special
+// forms, a head redefined as a special form) goes the plain way.
+
+// Body nesting compiled at the most; deeper forms are walked plainly, so the
+// compiler's own recursion stays bounded.
+constexpr int kMaxCodeNesting = 200;
+
+enum class CodeKind : uint8_t {
+    Constant,    // the form is its own value
+    Global,      // a symbol's global value
+    Stack,       // a compiled parameter
+    Closure,     // a nested lambda, captured at each evaluation
+    Walked,      // evaluated as plain forms
+    Call,        // a call form; inLine tells what runs in line
+    Arithmetic,  // a call of an arithmetic built-in on two variables or constants
+    If,          // an if form
+    Application, // a call of what was a function or a built-in when compiled
+};
+
+enum class InLine : uint8_t { None, Quot, And, Or, Progn, If, Setq };
+
+// Built-ins whose work on two integers the call does itself.
+enum class Arithmetic : uint8_t { None, Plus, Minus, Times, Less, Greater, LessEqual, GreaterEqual };
+
+struct ArithmeticBuiltin {
+    LispBuiltinFn handler;
+    Arithmetic operation;
+};
+
+constexpr ArithmeticBuiltin kArithmeticBuiltins[] = {
+    {BuiltinPlus, Arithmetic::Plus},       {BuiltinMinus, Arithmetic::Minus},
+    {BuiltinTimes, Arithmetic::Times},     {BuiltinLess, Arithmetic::Less},
+    {BuiltinGreater, Arithmetic::Greater}, {BuiltinLessEqual, Arithmetic::LessEqual},
+    {BuiltinGreaterEqual, Arithmetic::GreaterEqual},
+};
+
+struct Code {
+    CodeKind kind = CodeKind::Constant;
+    InLine inLine = InLine::None;
+    int32_t slot = 0;                 // Global: the symbol; Stack: the offset
+    value_t form;                     // what it was compiled from
+    value_t variable;                 // Setq: the variable
+    LispSpecialFormFn handler = nullptr; // the special form run in line
+    Arithmetic arithmetic = Arithmetic::None;
+    LispBuiltinFn arithmeticHandler = nullptr; // the built-in that arithmetic stands for
+    std::vector<const Code *> parts;  // the arguments, or the special form's pieces
+    // The head's record as last looked up, good while no definition was made
+    // since (the state's count of definitions is still the stamp).
+    mutable LispFunctionRecord *record = nullptr;
+    mutable uint64_t recordStamp = UINT64_MAX;
+};
+
+} // namespace
+
+struct LispCodeTree {
+    std::deque<Code> codes;
+    const Code *root = nullptr;
+};
+
+void LispDeleteCodeTree(LispCodeTree *tree)
+{
+    delete tree;
+}
+
+namespace {
+
+class CodeCompiler {
+public:
+    explicit CodeCompiler(LispCodeTree &tree) : m_tree(tree) {}
+
+    const Code *Compile(value_t x, int nesting)
+    {
+        Code &code = m_tree.codes.emplace_back();
+        code.form = x;
+        switch (x.tag) {
+        case LispSymbol:
+            code.kind = CodeKind::Global;
+            code.slot = x.u.i;
+            return &code;
+        case LispStackVar:
+            code.kind = CodeKind::Stack;
+            code.slot = x.u.i;
+            return &code;
+        case LispLexClosure:
+            code.kind = CodeKind::Closure;
+            return &code;
+        case LispCons:
+            if (nesting >= kMaxCodeNesting) {
+                code.kind = CodeKind::Walked;
+                return &code;
+            }
+            code.kind = CodeKind::Call;
+            CompileCall(code, nesting + 1);
+            return &code;
+        default:
+            return &code;
+        }
+    }
+
+private:
+    // Read without a call, an allocation or a collection.
+    static bool IsPlainRead(const Code *code)
+    {
+        return code->kind == CodeKind::Constant || code->kind == CodeKind::Global || code->kind == CodeKind::Stack;
+    }
+
+    void CompileCall(Code &code, int nesting)
+    {
+        LispState &s = Lisp();
+        value_t head = code.form.Cell()->car;
+        value_t forms = code.form.Cell()->cdr;
+        const LispFunctionRecord *record = nullptr;
+        if (head.tag == LispSymbol || head.tag == LispNil)
+            record = s.m_symbols[head.tag == LispNil ? s.m_nilIndex : head.u.i].m_function.get();
+        if (!record || record->kind != LispSpecialForm) {
+            for (value_t x = forms; x.IsCons(); x = x.Cell()->cdr)
+                code.parts.push_back(Compile(x.Cell()->car, nesting));
+            if (record && record->kind == LispBuiltin && code.parts.size() == 2) {
+                for (const ArithmeticBuiltin &builtin : kArithmeticBuiltins) {
+                    if (builtin.handler == record->handler) {
+                        code.arithmetic = builtin.operation;
+                        code.arithmeticHandler = builtin.handler;
+                    }
+                }
+                if (code.arithmetic != Arithmetic::None && IsPlainRead(code.parts[0]) && IsPlainRead(code.parts[1]))
+                    code.kind = CodeKind::Arithmetic;
+            }
+            if (code.kind == CodeKind::Call && head.tag == LispSymbol && record &&
+                (record->kind == LispBuiltin || record->kind == LispFunction))
+                code.kind = CodeKind::Application;
+            return;
+        }
+        // A special form runs in line only when its pieces are where its
+        // handler takes them without a message.
+        const LispSpecialFormFn handler = record->formHandler;
+        if (handler == LispFormQuot) {
+            code.inLine = InLine::Quot;
+        } else if (handler == LispFormAnd || handler == LispFormOr || handler == LispFormProgn) {
+            code.inLine = handler == LispFormAnd ? InLine::And : handler == LispFormOr ? InLine::Or : InLine::Progn;
+            for (value_t x = forms; x.IsCons(); x = x.Cell()->cdr)
+                code.parts.push_back(Compile(x.Cell()->car, nesting));
+        } else if (handler == LispFormIf && forms.IsCons()) {
+            code.inLine = InLine::If;
+            value_t branches = forms.Cell()->cdr;
+            value_t otherwise = branches.IsCons() ? branches.Cell()->cdr : value_t::Nil();
+            code.parts.push_back(Compile(forms.Cell()->car, nesting));
+            code.parts.push_back(Compile(branches.IsCons() ? branches.Cell()->car : value_t::Nil(), nesting));
+            code.parts.push_back(Compile(otherwise.IsCons() ? otherwise.Cell()->car : value_t::Nil(), nesting));
+        } else if (handler == LispFormSetq && forms.IsCons() && forms.Cell()->cdr.IsCons() &&
+                   (forms.Cell()->car.tag == LispSymbol || forms.Cell()->car.tag == LispStackVar)) {
+            code.inLine = InLine::Setq;
+            code.variable = forms.Cell()->car;
+            code.parts.push_back(Compile(forms.Cell()->cdr.Cell()->car, nesting));
+        }
+        if (code.inLine != InLine::None)
+            code.handler = handler;
+        if (code.inLine == InLine::If)
+            code.kind = CodeKind::If;
+    }
+
+    LispCodeTree &m_tree;
+};
+
+LISP_COLD const Code *CompileBody(LispLambda *lambda)
+{
+    try {
+        auto tree = std::make_unique<LispCodeTree>();
+        CodeCompiler compiler(*tree);
+        tree->root = compiler.Compile(lambda->m_body, 0);
+        lambda->m_code = tree.release();
+        return lambda->m_code->root;
+    } catch (const std::bad_alloc &) {
+        // The plain walk needs no more memory.
+        return nullptr;
+    }
+}
+
+inline const Code *CodeOf(LispLambda *lambda)
+{
+    if (lambda->m_code)
+        return lambda->m_code->root;
+    return CompileBody(lambda);
+}
+
+value_t RunInLine(const Code *code, value_t forms);
+
+// A call's arguments from their compiled records, onto the argument stack
+// as EvalArguments puts them.
+// Two's complement wrapping, as the built-ins compute.
+inline int32_t WrappingCodeResult(Arithmetic operation, int32_t a, int32_t b)
+{
+    const uint32_t x = static_cast<uint32_t>(a);
+    const uint32_t y = static_cast<uint32_t>(b);
+    return static_cast<int32_t>(operation == Arithmetic::Plus ? x + y : operation == Arithmetic::Minus ? x - y : x * y);
+}
+
+struct CompiledArguments {
+    const Code *code;
+
+    LispFunctionRecord *Record(const LispState &s, int index) const
+    {
+        if (code->recordStamp != s.m_definitions) {
+            code->record = s.m_symbols[index].m_function.get();
+            code->recordStamp = s.m_definitions;
+        }
+        return code->record;
+    }
+
+    value_t Builtin(const LispFunctionRecord *record, value_t *args, int count) const
+    {
+        if (code->arithmetic != Arithmetic::None && count == 2 && args[0].tag == LispInteger &&
+            args[1].tag == LispInteger && record->handler == code->arithmeticHandler) {
+            const int32_t a = args[0].u.i;
+            const int32_t b = args[1].u.i;
+            bool holds;
+            switch (code->arithmetic) {
+            case Arithmetic::Less:
+                holds = a < b;
+                break;
+            case Arithmetic::Greater:
+                holds = a > b;
+                break;
+            case Arithmetic::LessEqual:
+                holds = a <= b;
+                break;
+            case Arithmetic::GreaterEqual:
+                holds = a >= b;
+                break;
+            default:
+                return value_t::Int(WrappingCodeResult(code->arithmetic, a, b));
+            }
+            return holds ? value_t::Symbol(Lisp().m_tIndex) : value_t::Nil();
+        }
+        return record->handler(args, count);
+    }
+
+    int Evaluate(value_t forms) const
+    {
+        // Compiled as a special form's pieces: not the arguments.
+        if (code->inLine != InLine::None)
+            return EvalArguments(forms);
+        return EvaluateParts();
+    }
+
+    int EvaluateParts() const
+    {
+        LispState &s = Lisp();
+        int count = 0;
+        for (const Code *part : code->parts) {
+            value_t *slot = s.m_argTop;
+            if (slot >= s.m_argEnd) {
+                LispPushArg(part->form); // the message, and unwinding
+                return -1;
+            }
+            *slot = part->form;
+            s.m_argTop = slot + 1;
+            value_t v = RunCode(part);
+            if (v.IsError())
+                return -1;
+            *slot = v;
+            ++count;
+        }
+        return count;
+    }
+
+    value_t Special(const LispFunctionRecord *record, value_t forms) const
+    {
+        if (code->handler && record->formHandler == code->handler)
+            return RunInLine(code, forms);
+        return record->formHandler(forms);
+    }
+};
+
+// Whether a compiled call may take its level and its step the quick way: not
+// unwinding, within the depth and stack bounds, a step left. When not, the
+// plain way takes them and gives the message.
+inline bool QuickEntryOk(const LispState &s)
+{
+    const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    return !s.m_abort && s.m_depth > 0 && s.m_depth < kLispMaxDepth && s.m_stepsLeft > 0 &&
+           s.m_stackBase > frame && s.m_stackBase - frame < kLispMaxStackBytes;
+}
+
+// One level of a call entered the quick way.
+class QuickLevel {
+public:
+    explicit QuickLevel(LispState &s) : m_state(s) { ++s.m_depth; }
+    ~QuickLevel() { --m_state.m_depth; }
+    QuickLevel(const QuickLevel &) = delete;
+    QuickLevel &operator=(const QuickLevel &) = delete;
+
+private:
+    LispState &m_state;
+};
+
+// The kinds of call stay functions of their own: RunCode, inlined wherever a
+// value is read, then stays small.
+#define LISP_CALL_NODE __attribute__((noinline))
+
+LISP_CALL_NODE value_t RunCall(const Code *code)
+{
+    LispState &s = Lisp();
+    if (!QuickEntryOk(s))
+        return EvalCallWith(code->form, CompiledArguments{code});
+    QuickLevel level(s);
+    --s.m_stepsLeft;
+    return CallEntered(s, code->form, CompiledArguments{code});
+}
+
+// An arithmetic built-in on two plain reads, when the head still names it:
+// the reads can neither call, nor allocate, nor collect, so the values need
+// the argument stack only when the built-in itself is called.
+// A call whose head still names a function or a built-in: no look at the
+// form beyond its head.
+LISP_CALL_NODE value_t RunApplication(const Code *code)
+{
+    LispState &s = Lisp();
+    const value_t head = code->form.Cell()->car;
+    if (!QuickEntryOk(s))
+        return RunCall(code);
+    const CompiledArguments args{code};
+    const LispFunctionRecord *record = args.Record(s, head.u.i);
+    if (!record || (record->kind != LispFunction && record->kind != LispBuiltin))
+        return RunCall(code);
+    QuickLevel level(s);
+    --s.m_stepsLeft;
+    value_t *base = s.m_argTop;
+    const uint64_t definitions = s.m_definitions;
+    const int count = args.EvaluateParts();
+    return ApplyEvaluated(s, head, head.u.i, record, definitions, base, count, args);
+}
+
+// A variable or a constant, its kind known to be one of the three.
+inline value_t ReadPlain(const LispState &s, const Code *code)
+{
+    if (code->kind == CodeKind::Stack)
+        return ReadStackVariable(s, code->slot);
+    if (code->kind == CodeKind::Constant)
+        return code->form;
+    return s.m_symbols[code->slot].m_value;
+}
+
+LISP_CALL_NODE value_t RunArithmetic(const Code *code)
+{
+    LispState &s = Lisp();
+    const value_t head = code->form.Cell()->car;
+    if (!QuickEntryOk(s) || head.tag != LispSymbol || s.m_argEnd - s.m_argTop < 2)
+        return RunCall(code);
+    const CompiledArguments args{code};
+    const LispFunctionRecord *record = args.Record(s, head.u.i);
+    if (!record || record->kind != LispBuiltin || record->handler != code->arithmeticHandler || record->minArgs > 2)
+        return RunCall(code);
+    QuickLevel level(s);
+    --s.m_stepsLeft;
+    const value_t first = ReadPlain(s, code->parts[0]);
+    if (first.IsError())
+        return first;
+    const value_t second = ReadPlain(s, code->parts[1]);
+    if (second.IsError())
+        return second;
+    if (first.tag == LispInteger && second.tag == LispInteger) {
+        value_t values[2] = {first, second};
+        return args.Builtin(record, values, 2);
+    }
+    value_t *base = s.m_argTop;
+    base[0] = first;
+    base[1] = second;
+    s.m_argTop = base + 2;
+    value_t result = record->handler(base, 2);
+    s.m_argTop = base;
+    return result;
+}
+
+// An if form whose head still names the special form: its level, its step,
+// the slot its handler holds while the test runs, then one branch.
+LISP_CALL_NODE value_t RunIf(const Code *code)
+{
+    LispState &s = Lisp();
+    const value_t head = code->form.Cell()->car;
+    if (!QuickEntryOk(s) || head.tag != LispSymbol || s.m_argTop >= s.m_argEnd)
+        return RunCall(code);
+    const LispFunctionRecord *record = CompiledArguments{code}.Record(s, head.u.i);
+    if (!record || record->kind != LispSpecialForm || record->formHandler != code->handler)
+        return RunCall(code);
+    QuickLevel level(s);
+    --s.m_stepsLeft;
+    value_t *slot = s.m_argTop;
+    *slot = code->form.Cell()->cdr;
+    s.m_argTop = slot + 1;
+    const value_t test = RunCode(code->parts[0]);
+    s.m_argTop = slot;
+    if (test.IsError())
+        return test;
+    return RunCode(code->parts[test.IsNil() ? 2 : 1]);
+}
+
+inline value_t RunCode(const Code *code)
+{
+    switch (code->kind) {
+    case CodeKind::Constant:
+        return code->form;
+    case CodeKind::Global:
+        return Lisp().m_symbols[code->slot].m_value;
+    case CodeKind::Stack:
+        return ReadStackVariable(Lisp(), code->slot);
+    case CodeKind::Closure:
+        return LispMakeClosure(code->form);
+    case CodeKind::Walked:
+        return EvalForm(code->form);
+    case CodeKind::Arithmetic:
+        return RunArithmetic(code);
+    case CodeKind::If:
+        return RunIf(code);
+    case CodeKind::Application:
+        return RunApplication(code);
+    case CodeKind::Call:
+        break;
+    }
+    return RunCall(code);
+}
+
+// The special forms as their handlers run them, over the compiled pieces:
+// the same steps, the same argument slots, the same messages.
+value_t RunInLine(const Code *code, value_t forms)
+{
+    const std::vector<const Code *> &parts = code->parts;
+    switch (code->inLine) {
+    case InLine::Quot:
+        return forms;
+    case InLine::And:
+    case InLine::Or:
+    case InLine::Progn: {
+        value_t result;
+        LispArgSlot walked(forms);
+        if (!walked.Ok())
+            return value_t::Error();
+        for (const Code *part : parts) {
+            if (!LispStep())
+                return value_t::Error();
+            result = RunCode(part);
+            if (code->inLine == InLine::And ? result.IsNil()
+                : code->inLine == InLine::Or ? !result.IsNil()
+                                              : result.IsError())
+                return result;
+        }
+        return code->inLine == InLine::Or ? value_t::Nil() : result;
+    }
+    case InLine::If: {
+        value_t test;
+        {
+            LispArgSlot held(forms);
+            if (!held.Ok())
+                return value_t::Error();
+            test = RunCode(parts[0]);
+        }
+        if (test.IsError())
+            return test;
+        return RunCode(test.IsNil() ? parts[2] : parts[1]);
+    }
+    case InLine::Setq: {
+        value_t value = RunCode(parts[0]);
+        if (value.IsError())
+            return value;
+        if (code->variable.tag == LispSymbol) {
+            if (!LispMayChangeGlobal(code->variable.u.i))
+                return value_t::Error();
+            LispSetGlobalValue(code->variable.u.i, value);
+            return value;
+        }
+        if (!StackVariableInFrame(Lisp(), code->variable.u.i))
+            return IllegalStackVariable();
+        Lisp().m_valueTop[code->variable.u.i] = value;
+        return value;
+    }
+    case InLine::None:
+        break;
+    }
+    return code->handler(forms);
 }
 
 } // namespace

@@ -338,19 +338,49 @@ value_t Sandboxed(value_t args)
 
 } // namespace
 
+value_t LispFormQuot(value_t args)
+{
+    return Quot(args);
+}
+
+value_t LispFormAnd(value_t args)
+{
+    return And(args);
+}
+
+value_t LispFormOr(value_t args)
+{
+    return Or(args);
+}
+
+value_t LispFormProgn(value_t args)
+{
+    return Progn(args);
+}
+
+value_t LispFormIf(value_t args)
+{
+    return If(args);
+}
+
+value_t LispFormSetq(value_t args)
+{
+    return Setq(args);
+}
+
 void LispRegisterSpecialForms()
 {
-    LispRegisterSpecialForm("quot", Quot);
-    LispRegisterSpecialForm("and", And);
-    LispRegisterSpecialForm("or", Or);
+    LispRegisterSpecialForm("quot", LispFormQuot);
+    LispRegisterSpecialForm("and", LispFormAnd);
+    LispRegisterSpecialForm("or", LispFormOr);
     LispRegisterSpecialForm("cond", Cond);
     LispRegisterSpecialForm("case", Case);
     LispRegisterSpecialForm("prog1", Prog1);
-    LispRegisterSpecialForm("progn", Progn);
+    LispRegisterSpecialForm("progn", LispFormProgn);
     LispRegisterSpecialForm("let", Let);
-    LispRegisterSpecialForm("if", If);
+    LispRegisterSpecialForm("if", LispFormIf);
     LispRegisterSpecialForm("while", While);
-    LispRegisterSpecialForm("setq", Setq);
+    LispRegisterSpecialForm("setq", LispFormSetq);
     LispRegisterSpecialForm("lambda", Lambda);
     LispRegisterSpecialForm("defun", Defun);
     LispRegisterSpecialForm("defmacro", Defmacro);

@@ -43,13 +43,21 @@ struct LispHeapString : LispHeapObject {
     }
 };
 
+// A lambda's body as a tree of direct calls, made at its first call.
+struct LispCodeTree;
+void LispDeleteCodeTree(LispCodeTree *tree);
+
 struct LispLambda : LispHeapObject {
     LispLambda() : LispHeapObject(LispHeapKind::Lambda) {}
+    ~LispLambda() { LispDeleteCodeTree(m_code); }
+    LispLambda(const LispLambda &) = delete;
+    LispLambda &operator=(const LispLambda &) = delete;
     int m_paramCount = 0;
     value_t m_body;
     std::vector<int> m_references; // compile-time indexes of every variable reference
     int m_capturedCount = 0;       // values below its parameters that it needs at run time
     bool m_sandboxed = false;      // made in the sandbox: runs sandboxed wherever it is called
+    LispCodeTree *m_code = nullptr; // m_body compiled, once it has run
 };
 
 struct LispClosureRecord : LispHeapObject {
@@ -254,10 +262,13 @@ class LispGuard {
 public:
     static constexpr int kMaxValues = 4;
 
-    template <typename... V>
-    explicit LispGuard(V &...values) : m_values{&values...}, m_count(sizeof...(V))
+    template <typename... V> explicit LispGuard(V &...values) : m_count(sizeof...(V))
     {
         static_assert(sizeof...(V) >= 1 && sizeof...(V) <= kMaxValues, "one to four values");
+        // Only the slots in use are written: a guard is made on every call,
+        // and zeroing the rest costs more than the guard itself.
+        int i = 0;
+        ((m_values[i++] = &values), ...);
         LispState &s = Lisp();
         m_outer = s.m_guards;
         s.m_guards = this;
@@ -400,6 +411,14 @@ bool LispEq(value_t a, value_t b);
 value_t LispCompileLet(value_t args, int depth, std::vector<int> &references);
 bool LispPushValue(value_t v);
 void LispRegisterSpecialForms();
+// The special forms that a lambda's compiled body runs in line while their
+// names still stand for them.
+value_t LispFormQuot(value_t args);
+value_t LispFormAnd(value_t args);
+value_t LispFormOr(value_t args);
+value_t LispFormProgn(value_t args);
+value_t LispFormIf(value_t args);
+value_t LispFormSetq(value_t args);
 void LispRegisterBuiltinTable();
 // Refuses an operation in sandbox mode (message printed); false when refused.
 bool LispAllowedOutsideSandbox(const char *operation);

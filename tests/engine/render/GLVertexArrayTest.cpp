@@ -417,5 +417,6 @@ TEST(GLVertexArray, ProjectedCoordinatesFollowThePointsOfTheCurrentPolygon)
         EXPECT_NEAR(uv[i].x, want[i].x, 1e-5) << "u of vertex " << i;
         EXPECT_NEAR(uv[i].y, want[i].y, 1e-5) << "v of vertex " << i;
     }
-    EXPECT_EQ(array.getTexCoords(0)[0], Vec2f()) << "a unit without projection was written";
+    const auto &unused = array.getTexCoords(0);
+    EXPECT_TRUE(unused.empty() || unused[0] == Vec2f()) << "a unit without projection was written";
 }
