@@ -41,7 +41,7 @@ class Client:
         self.events = []
         self.next_id = 1
 
-    def line(self, timeout=10.0):
+    def line(self, timeout=30.0):
         end = time.time() + timeout
         while b"\n" not in self.buffer:
             left = end - time.time()
@@ -73,7 +73,7 @@ class Client:
             fail("%s: %s" % (method, message["error"]["message"]))
         return message["result"]
 
-    def wait_event(self, name, timeout=10.0):
+    def wait_event(self, name, timeout=30.0):
         end = time.time() + timeout
         while not any(e["event"] == name for e in self.events):
             if time.time() > end:

@@ -42,7 +42,7 @@ def own_windows(w):
     return set(found.decode().split()) if isinstance(found, bytes) else set(found.split())
 
 
-def new_window(w, before, seconds=15):
+def new_window(w, before, seconds=30):
     deadline = time.time() + seconds
     while time.time() < deadline:
         fresh = own_windows(w) - before - {w.id}

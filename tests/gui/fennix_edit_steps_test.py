@@ -33,7 +33,7 @@ def object_block(text, name):
     return text[at:end if end >= 0 else len(text)]
 
 
-def until(condition, what, seconds=10.0):
+def until(condition, what, seconds=30.0):
     deadline = time.time() + seconds
     while time.time() < deadline:
         value = condition()

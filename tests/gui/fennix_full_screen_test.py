@@ -100,7 +100,7 @@ def main():
             full_screen_window(w, False)
             if w.program.poll() is not None:
                 fail("round %d: closing the full-screen window ended the program" % round)
-            if grab_stays(w.display, 2):
+            if grab_stays(w.display):
                 fail("round %d: a pointer grab stayed after the full-screen window closed" % round)
             before = w.settled()
             if colour_extent(w, is_yellow) is None:

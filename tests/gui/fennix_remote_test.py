@@ -35,7 +35,7 @@ def run_window(fennix, scene, display, options, expected):
         if window.poll() is None:
             window.terminate()
             try:
-                window.wait(timeout=10)
+                window.wait(timeout=30)
             except subprocess.TimeoutExpired:
                 window.kill()
                 window.wait()

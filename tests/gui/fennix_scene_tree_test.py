@@ -49,7 +49,7 @@ def pixels(image, box, step=2):
     return [(x, y, image.pixel(x0 + x, y0 + y)) for y in range(0, height, step) for x in range(0, width, step)]
 
 
-def wait_for(screen, test, seconds=20):
+def wait_for(screen, test, seconds=30):
     """The first screenshot for which test(image) answers a true value."""
     deadline = time.time() + seconds
     while time.time() < deadline:
@@ -174,7 +174,7 @@ def main():
 
         screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
         try:
-            program.wait(timeout=10)
+            program.wait(timeout=30)
         except subprocess.TimeoutExpired:
             # The window asks whether to save: the fixture stays as it is.
             found = other_windows(screen, "^fennix$", window)

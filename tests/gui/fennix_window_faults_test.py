@@ -127,7 +127,7 @@ class Window:
         if status != 0:
             fail("fennix exited with status %d: %s" % (status, self.program.stderr.read().decode(errors="replace")))
 
-    def dialog(self, name, seconds=15):
+    def dialog(self, name, seconds=30):
         deadline = time.time() + seconds
         while time.time() < deadline:
             found = [w for w in self.run("xdotool", "search", "--onlyvisible", "--name", name, check=False).decode().split()
@@ -145,7 +145,7 @@ class Window:
         self.server.wait()
 
 
-def grab_stays(display, seconds=5):
+def grab_stays(display, seconds=30):
     """Whether a grab of the pointer is still held after `seconds` of waiting
     for it to go (a loaded machine takes a while to deliver the events)."""
     deadline = time.time() + seconds
