@@ -460,7 +460,7 @@ void SgGroup::DoAction(SgAction *action)
     SgPath &path = action->m_CurrentPath;
     if (path.GetCount() >= kSgMaxTraversalDepth)
         throw SgStateError("The scene is nested deeper than " + std::to_string(kSgMaxTraversalDepth) +
-                           " levels; the part below is left out");
+                           " levels and cannot be traversed");
     // Only a group that its path's parent holds can be taken out of it.
     const bool heldOnPath = !path.IsEmpty() && path.GetNodes().back() == this && path.GetCount() > 1 &&
                             StillOnPath(action);
