@@ -273,7 +273,13 @@ namespace {
 // before the outermost release returns, on a stack of bounded depth.
 constexpr int kSgNestedFreeDepth = 64;
 thread_local int t_sgFreeDepth = 0;
-thread_local std::vector<SgFieldMngr *> t_sgFreesWaiting;
+// Never destroyed: objects freed by static destructors, after the
+// thread's own objects are gone, may still wait in it.
+std::vector<SgFieldMngr *> &SgFreesWaiting()
+{
+    thread_local auto *waiting = new std::vector<SgFieldMngr *>();
+    return *waiting;
+}
 } // namespace
 
 int SgFieldMngr::Release(SgFieldMngr *object)
@@ -285,18 +291,19 @@ int SgFieldMngr::Release(SgFieldMngr *object)
         return 0;
     if (object->m_iRefCount == 0) {
         if (t_sgFreeDepth >= kSgNestedFreeDepth) {
-            t_sgFreesWaiting.push_back(object);
+            SgFreesWaiting().push_back(object);
             return 0;
         }
         ++t_sgFreeDepth;
         delete object;
         if (t_sgFreeDepth == kSgNestedFreeDepth) {
-            while (!t_sgFreesWaiting.empty()) {
-                SgFieldMngr *next = t_sgFreesWaiting.back();
-                t_sgFreesWaiting.pop_back();
+            std::vector<SgFieldMngr *> &waiting = SgFreesWaiting();
+            while (!waiting.empty()) {
+                SgFieldMngr *next = waiting.back();
+                waiting.pop_back();
                 delete next;
             }
-            std::vector<SgFieldMngr *>().swap(t_sgFreesWaiting);
+            std::vector<SgFieldMngr *>().swap(waiting);
         }
         --t_sgFreeDepth;
         return 0;

@@ -343,8 +343,9 @@ thread_local SgNode *t_sonBeingTold = nullptr;
 
 std::vector<SgGroup::SonsNotice> &SgGroup::SonsNotices()
 {
-    thread_local std::vector<SonsNotice> notices;
-    return notices;
+    // Never destroyed, as the fathers' list (SgNode::Notices).
+    thread_local auto *notices = new std::vector<SonsNotice>();
+    return *notices;
 }
 
 void SgGroup::NotifySons(SgNode *)

@@ -198,8 +198,10 @@ void SgNode::NotifyFathersOfNode(SgNode *from)
 
 std::vector<SgNode::NoticeFrame> &SgNode::Notices()
 {
-    thread_local std::vector<NoticeFrame> notices;
-    return notices;
+    // Never destroyed: nodes freed by static destructors after the thread's
+    // own objects are gone still tell their fathers through it.
+    thread_local auto *notices = new std::vector<NoticeFrame>();
+    return *notices;
 }
 
 void SgNode::EndNotice(const NoticeFrame &frame)
