@@ -65,6 +65,31 @@ GmGeom::GmGeom(const GmBox &extent, double tolerance)
     init();
 }
 
+namespace {
+// Coordinates a tolerance is at least this fraction of: below it, points
+// the doubles still tell apart would be too few to measure by.
+constexpr double kGmCoordinatePrecision = 1e-13;
+}  // namespace
+
+double GmGeom::ToleranceForSize(double size)
+{
+    const double tolerance = kDefaultTolerance * size / kReferenceSize;
+    return std::isfinite(tolerance) && tolerance > 0.0 ? tolerance : kDefaultTolerance;
+}
+
+double GmGeom::ToleranceFor(const GmBox &box)
+{
+    if (box.empty()) {
+        return kDefaultTolerance;
+    }
+    double size = 0.0, reach = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        size = std::max(size, box.max[i] - box.min[i]);
+        reach = std::max({reach, std::abs(box.min[i]), std::abs(box.max[i])});
+    }
+    return std::max(ToleranceForSize(size), kGmCoordinatePrecision * reach);
+}
+
 void GmGeom::init()
 {
     if (!(m_tolerance > 0.0)) {
@@ -227,6 +252,17 @@ size_t GmGeom::storedRecords() const
            m_loopStore.size() + m_edgeRefStore.size() + m_faceRefStore.size() + m_shellStore.size();
 }
 
+namespace {
+// The grid cell of a coordinate; a point so far out that its cell number
+// passes 64 bits shares the last cell instead of overflowing.
+int64_t GmGridIndex(double v)
+{
+    constexpr double kLimit = 4.0e18;
+    const double cell = std::floor(v);
+    return static_cast<int64_t>(std::clamp(cell, -kLimit, kLimit));
+}
+}  // namespace
+
 uint64_t GmGeom::gridKey(int64_t ix, int64_t iy, int64_t iz) const
 {
     uint64_t h = static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull;
@@ -252,9 +288,9 @@ void GmGeom::register_in_grid(GmNode *n)
         return;
     }
     const Vec3 &p = n->position;
-    int64_t ix = static_cast<int64_t>(std::floor(p.x / m_gridCell));
-    int64_t iy = static_cast<int64_t>(std::floor(p.y / m_gridCell));
-    int64_t iz = static_cast<int64_t>(std::floor(p.z / m_gridCell));
+    int64_t ix = GmGridIndex(p.x / m_gridCell);
+    int64_t iy = GmGridIndex(p.y / m_gridCell);
+    int64_t iz = GmGridIndex(p.z / m_gridCell);
     m_grid[gridKey(ix, iy, iz)].push_back(n);
 }
 
@@ -264,9 +300,9 @@ void GmGeom::unregister_from_grid(GmNode *n)
         return;
     }
     const Vec3 &p = n->position;
-    int64_t ix = static_cast<int64_t>(std::floor(p.x / m_gridCell));
-    int64_t iy = static_cast<int64_t>(std::floor(p.y / m_gridCell));
-    int64_t iz = static_cast<int64_t>(std::floor(p.z / m_gridCell));
+    int64_t ix = GmGridIndex(p.x / m_gridCell);
+    int64_t iy = GmGridIndex(p.y / m_gridCell);
+    int64_t iz = GmGridIndex(p.z / m_gridCell);
     auto it = m_grid.find(gridKey(ix, iy, iz));
     if (it != m_grid.end()) {
         auto &v = it->second;
@@ -285,8 +321,8 @@ GmNode *GmGeom::add_node(const Vec3 &p, bool mark, bool *found, bool lookup)
         }
         int64_t lo[3], hi[3];
         for (int k = 0; k < 3; ++k) {
-            lo[k] = static_cast<int64_t>(std::floor((p[k] - m_tolerance) / m_gridCell));
-            hi[k] = static_cast<int64_t>(std::floor((p[k] + m_tolerance) / m_gridCell));
+            lo[k] = GmGridIndex((p[k] - m_tolerance) / m_gridCell);
+            hi[k] = GmGridIndex((p[k] + m_tolerance) / m_gridCell);
         }
         GmNode *best = nullptr;
         for (int64_t x = lo[0]; x <= hi[0]; ++x) {
@@ -793,13 +829,28 @@ void GmGeom::transform(const Mat3 &m, const Vec3 *t)
     if (!(std::abs(det) > 0.0) || !std::isfinite(det)) {
         internal_error("GmGeom::transform : singular matrix");
     }
-    m_grid.clear();
+    // The tolerance follows the scale: the longest a unit length becomes
+    // (a turn leaves it as it is).
+    double stretch = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        stretch = std::max(stretch, (m * Vec3(c == 0 ? 1.0 : 0.0, c == 1 ? 1.0 : 0.0, c == 2 ? 1.0 : 0.0)).Length());
+    }
+    double reach = 0.0;
     for (GmNode *n : liveNodes()) {
         Vec3 p = m * n->position;
         if (t) {
             p += *t;
         }
         n->position = p;
+        reach = std::max({reach, std::abs(p.x), std::abs(p.y), std::abs(p.z)});
+    }
+    if (std::isfinite(stretch) && std::abs(stretch - 1.0) > 1e-9) {
+        m_tolerance = std::max(m_tolerance * stretch, kGmCoordinatePrecision * reach);
+        m_tolerance2 = m_tolerance * m_tolerance;
+        m_gridCell = m_tolerance * 4.0;
+    }
+    m_grid.clear();
+    for (GmNode *n : liveNodes()) {
         register_in_grid(n);
     }
     if (det < 0.0) {

@@ -35,7 +35,24 @@ struct GmBox {
 
 class GmGeom {
 public:
+    // Tolerances are lengths relative to the size of what they measure, so
+    // that a part of 20 micrometres cuts as one of 20 metres: a solid gets
+    // kDefaultTolerance per kReferenceSize of its largest side when it is
+    // built (ToleranceFor), its tolerance follows a scale it is given
+    // (transform), and a boolean cuts with the tolerance of the pair's own
+    // size (GmImprint), worked out from that size and never from the
+    // operands' tolerances: those already carry their sizes, and scaling
+    // them again by the pair's size counted the scale twice (a pair 1e-5
+    // across then cut at 1e-16 and lost its faces). A tolerance is never
+    // finer than the doubles of its coordinates can tell apart.
     static constexpr double kDefaultTolerance = 1e-6;
+    static constexpr double kReferenceSize = 2.0;
+    static double ToleranceForSize(double size);
+    // Given where a tolerance is asked for: the one of the solid's own size.
+    static constexpr double kToleranceOfItsSize = 0.0;
+    // The tolerance of a solid whose points span `box` (kDefaultTolerance
+    // for an empty one).
+    static double ToleranceFor(const GmBox &box);
 
     explicit GmGeom(double tolerance = kDefaultTolerance);
     GmGeom(const GmBox &extent, double tolerance);

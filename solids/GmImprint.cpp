@@ -265,8 +265,8 @@ Frame FrameOf(const GmGeom &a, const GmGeom &b)
     for (int i = 0; i < 3; ++i) {
         size = std::max(size, box.max[i] - box.min[i]);
     }
-    const double tol = a.tolerance() * size / GmImprint::kToleranceSize;
-    return Frame{(box.min + box.max) * 0.5, tol > 0.0 ? tol : a.tolerance()};
+    // The pair's own size, never the operands' tolerances (see GmGeom).
+    return Frame{(box.min + box.max) * 0.5, size > 0.0 ? GmGeom::ToleranceForSize(size) : a.tolerance()};
 }
 }  // namespace
 

@@ -90,12 +90,8 @@ struct GmPiece {
 
 class GmImprint {
 public:
-    // The tolerance of a pair of operands of size 2 (the scale the
-    // geometry's tolerance is given for); it scales with their size.
-    static constexpr double kToleranceSize = 2.0;
-
     // The imprint works about the centre of both operands' nodes, with the
-    // tolerance scaled to their size, so that nothing depends on where the
+    // tolerance of their size (GmGeom::ToleranceForSize), so that nothing depends on where the
     // pair stands: the pool holds coordinates relative to origin().
     // `toleranceScale` coarsens the tolerance for a second try.
     GmImprint(GmGeom &a, GmGeom &b, double toleranceScale = 1.0);

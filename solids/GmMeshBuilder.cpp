@@ -15,6 +15,9 @@ GmGeom *geomFromMesh(const GmMesh &mesh, double tolerance, bool buildSolids)
     for (const Vec3 &p : mesh.points) {
         extent.extend(p);
     }
+    if (tolerance == GmGeom::kToleranceOfItsSize) {
+        tolerance = GmGeom::ToleranceFor(extent);
+    }
     // Owned here until it is complete: an error on the way frees it.
     auto g = std::make_unique<GmGeom>(extent, tolerance);
     std::vector<GmNode *> nodes;

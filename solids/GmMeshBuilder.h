@@ -16,9 +16,10 @@ struct GmMesh {
 };
 
 // Builds faces from the polygons (nodes merged within the tolerance through
-// the hash grid) and then solids (build_solids mode 1). Polygons with fewer
-// than 3 distinct nodes are left out. The caller owns the result.
-GmGeom *geomFromMesh(const GmMesh &mesh, double tolerance = GmGeom::kDefaultTolerance, bool buildSolids = true);
+// the hash grid, by default the one of the mesh's size) and then solids
+// (build_solids mode 1). Polygons with fewer than 3 distinct nodes are left
+// out. The caller owns the result.
+GmGeom *geomFromMesh(const GmMesh &mesh, double tolerance = GmGeom::kToleranceOfItsSize, bool buildSolids = true);
 
 // The faces of a geometry as a mesh (loops after the first are left out).
 GmMesh meshFromGeom(GmGeom &g);
@@ -44,6 +45,6 @@ struct GmMeshResult {
     std::unique_ptr<GmGeom> geom;
     std::string message;
 };
-GmMeshResult geom_from_mesh_request(const GmMesh &mesh, double tolerance = GmGeom::kDefaultTolerance);
+GmMeshResult geom_from_mesh_request(const GmMesh &mesh, double tolerance = GmGeom::kToleranceOfItsSize);
 
 }  // namespace solvane

@@ -1,5 +1,6 @@
 #include "solids/SgGeomAction.h"
 
+#include <cmath>
 #include <algorithm>
 #include <exception>
 #include <memory>
@@ -223,8 +224,12 @@ void SgGeomAction::VisitCube(SgAction *action, SgNode *node)
 {
     auto *cube = static_cast<SgCube *>(node);
     const double b = SgSolvane::kWorkingBox;
-    GmGeom *box = makeBox(cube->m_width.Get(true), cube->m_depth.Get(true), cube->m_height.Get(true),
-                          GmBox{{-b, -b, -b}, {b, b, b}}, SgSolvane::kTolerance);
+    const double width = cube->m_width.Get(true), depth = cube->m_depth.Get(true), height = cube->m_height.Get(true);
+    const Vec3 corner(std::abs(width) / 2, std::abs(height) / 2, std::abs(depth) / 2);
+    GmBox span;
+    span.extend(-corner);
+    span.extend(corner);
+    GmGeom *box = makeBox(width, depth, height, GmBox{{-b, -b, -b}, {b, b, b}}, GmGeom::ToleranceFor(span));
     Self(action)->AcceptGeometry(true, box, true);
 }
 

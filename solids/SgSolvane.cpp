@@ -1,5 +1,6 @@
 #include "solids/SgSolvane.h"
 
+#include <cmath>
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -75,10 +76,15 @@ Range<Vec3f> SgSolvane::BoundingBox()
     return Range<Vec3f>(Vec3f(box.min), Vec3f(box.max));
 }
 
-GmGeom *SgSolvane::NewGeom()
+GmGeom *SgSolvane::NewGeom(const Vec3 *points, int count)
 {
     const double b = kWorkingBox;
-    return new (std::nothrow) GmGeom(GmBox{{-b, -b, -b}, {b, b, b}}, kTolerance);
+    GmBox span;
+    for (int i = 0; points && i < count; ++i)
+        if (std::isfinite(points[i].x) && std::isfinite(points[i].y) && std::isfinite(points[i].z))
+            span.extend(points[i]);
+    const double tolerance = span.empty() ? kTolerance : GmGeom::ToleranceFor(span);
+    return new (std::nothrow) GmGeom(GmBox{{-b, -b, -b}, {b, b, b}}, tolerance);
 }
 
 namespace {
@@ -113,13 +119,13 @@ GmGeom *SgSolvane::ConvertToGeom(SgFaceSet *faceSet, int t)
     const int vertexCount = faceSet->GetVertexCount();
     if (vertexCount == 0)
         return nullptr;
-    std::unique_ptr<GmGeom> g(NewGeom());
-    if (!g)
-        return nullptr;
-    const int tagBase = NextFaceSetTagBase();
     const Vec3 *points = faceSet->GetDeformedPoints();
     if (!points)
         return nullptr;
+    std::unique_ptr<GmGeom> g(NewGeom(points, vertexCount));
+    if (!g)
+        return nullptr;
+    const int tagBase = NextFaceSetTagBase();
     const int *dup = faceSet->UpdateDupTable();
     std::vector<GmNode *> nodes(static_cast<size_t>(vertexCount), nullptr);
     for (int i = 0; i < vertexCount; ++i) {
@@ -220,11 +226,11 @@ GmGeom *SgSolvane::ConvertToGeom(SgIndexedFaceSet *mesh, int count, const Vec3 *
 {
     if (!mesh)
         return nullptr;
-    std::unique_ptr<GmGeom> g(NewGeom());
-    if (!g)
-        return nullptr;
     if (!points)
         count = 0;
+    std::unique_ptr<GmGeom> g(NewGeom(points, count));
+    if (!g)
+        return nullptr;
     std::vector<GmNode *> nodes;
     nodes.reserve(static_cast<size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i)

@@ -60,8 +60,9 @@ class SgSolvane : public SgShape {
     // The solid's box; the empty range without a solid or faces.
     Range<Vec3f> BoundingBox() override;
 
-    // A new empty solid with the working box and tolerance above.
-    static solvane::GmGeom *NewGeom();
+    // A new empty solid with the working box, for the points given: its
+    // tolerance is the one of their size (kTolerance without points).
+    static solvane::GmGeom *NewGeom(const Vec3 *points = nullptr, int count = 0);
 
     // --- Conversions (the caller owns what they return) --------------------
     // Polygon faces (t = 0) or, for t not 0, faces of one loop of four

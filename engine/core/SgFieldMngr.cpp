@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/core/SgField.h"
 #include "engine/core/SgNode.h"
@@ -264,6 +265,23 @@ bool SgFieldMngr::IsDerivedFrom(int classId) const
     return Family().IsDerivedFrom(GetClassID(), classId);
 }
 
+namespace {
+// A group frees its children from its destructor, so freeing the top of a
+// chain frees the levels below it one inside the other. Past this many
+// levels a freed object waits in a list instead, and the release at this
+// depth frees what waits there one by one: a chain of any depth is freed
+// before the outermost release returns, on a stack of bounded depth.
+constexpr int kSgNestedFreeDepth = 64;
+thread_local int t_sgFreeDepth = 0;
+// Never destroyed: objects freed by static destructors, after the
+// thread's own objects are gone, may still wait in it.
+std::vector<SgFieldMngr *> &SgFreesWaiting()
+{
+    thread_local auto *waiting = new std::vector<SgFieldMngr *>();
+    return *waiting;
+}
+} // namespace
+
 int SgFieldMngr::Release(SgFieldMngr *object)
 {
     if (!object)
@@ -272,7 +290,22 @@ int SgFieldMngr::Release(SgFieldMngr *object)
     if (object->m_iRefCount < 0)
         return 0;
     if (object->m_iRefCount == 0) {
+        if (t_sgFreeDepth >= kSgNestedFreeDepth) {
+            SgFreesWaiting().push_back(object);
+            return 0;
+        }
+        ++t_sgFreeDepth;
         delete object;
+        if (t_sgFreeDepth == kSgNestedFreeDepth) {
+            std::vector<SgFieldMngr *> &waiting = SgFreesWaiting();
+            while (!waiting.empty()) {
+                SgFieldMngr *next = waiting.back();
+                waiting.pop_back();
+                delete next;
+            }
+            std::vector<SgFieldMngr *>().swap(waiting);
+        }
+        --t_sgFreeDepth;
         return 0;
     }
     return object->m_iRefCount;

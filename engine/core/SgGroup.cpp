@@ -2,11 +2,13 @@
 #include "engine/core/SgNamedClass.h"
 
 #include <algorithm>
+#include <string>
 #include <unordered_set>
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgDocumentLink.h"
 #include "platform/SgDiagnostics.h"
+#include "platform/SgError.h"
 #include "utilities/StringUtil.h"
 
 SG_CLASS_SOURCE(SgGroup, SgNode, SgFieldMngr, "SgGroup")
@@ -322,12 +324,63 @@ bool SgGroup::ChangeReachesLaterSiblings() const
     return false;
 }
 
+// A notice goes down to every child, their children and so on, depth first,
+// each group invalidated after its children, as a recursive walk would; but
+// each group's place is kept in a frame of a work list, so that a chain tens
+// of thousands of levels deep needs no more stack than one level. A child's
+// NotifySons (which a subclass may override) runs from the list's loop; a
+// group it reaches that way adds its frame and returns, and the loop takes
+// the frame up next. Any other call is finished before it returns.
+struct SgGroup::SonsNotice {
+    SgGroup *group;
+    std::vector<SgNode *> children; // a copy: a child told may change the list
+    size_t next = 0;
+};
+
+namespace {
+thread_local SgNode *t_sonBeingTold = nullptr;
+} // namespace
+
+std::vector<SgGroup::SonsNotice> &SgGroup::SonsNotices()
+{
+    // Never destroyed, as the fathers' list (SgNode::Notices).
+    thread_local auto *notices = new std::vector<SonsNotice>();
+    return *notices;
+}
+
 void SgGroup::NotifySons(SgNode *)
 {
-    const std::vector<SgNode *> children = m_children;
-    for (SgNode *child : children)
-        child->NotifySons(this);
-    Invalidate();
+    std::vector<SonsNotice> &notices = SonsNotices();
+    notices.push_back(SonsNotice{this, m_children, 0});
+    if (t_sonBeingTold == this) {
+        t_sonBeingTold = nullptr;
+        return; // the loop that told this group goes on with its frame
+    }
+    const size_t base = notices.size() - 1;
+    SgNode *const outerTold = t_sonBeingTold;
+    try {
+        while (notices.size() > base) {
+            SonsNotice &top = notices.back();
+            if (top.next >= top.children.size()) {
+                SgGroup *done = top.group;
+                notices.pop_back();
+                done->Invalidate();
+                continue;
+            }
+            SgNode *child = top.children[top.next++];
+            SgGroup *teller = top.group;
+            t_sonBeingTold = child;
+            child->NotifySons(teller); // may add a frame: `top` is not used after
+            t_sonBeingTold = nullptr;
+        }
+    } catch (...) {
+        notices.resize(base);
+        t_sonBeingTold = outerTold;
+        throw;
+    }
+    t_sonBeingTold = outerTold;
+    if (notices.empty() && notices.capacity() > 4096)
+        std::vector<SonsNotice>().swap(notices);
 }
 
 void SgGroup::Refresh(int code)
@@ -391,12 +444,24 @@ SgNode *SgGroup::FindFirstNodeCond(bool (*predicate)(SgNode *)) const
     return nullptr;
 }
 
+namespace {
+// How deep a traversal goes: it goes down the graph on the C++ stack, and
+// groups (unlike separators) take no state frame that would bound it, so a
+// chain of groups built through shared nodes could be deep enough to
+// overflow the stack. Deeper is refused like a full state (SgStateError):
+// the action's Apply fails with the message.
+constexpr int kSgMaxTraversalDepth = 1024;
+} // namespace
+
 void SgGroup::DoAction(SgAction *action)
 {
     SgTraversalHold self(this);
     SgNode *stop = action->GetStopNode(this);
     const int code = action->GetPathCode();
     SgPath &path = action->m_CurrentPath;
+    if (path.GetCount() >= kSgMaxTraversalDepth)
+        throw SgStateError("The scene is nested deeper than " + std::to_string(kSgMaxTraversalDepth) +
+                           " levels and cannot be traversed");
     // Only a group that its path's parent holds can be taken out of it.
     const bool heldOnPath = !path.IsEmpty() && path.GetNodes().back() == this && path.GetCount() > 1 &&
                             StillOnPath(action);

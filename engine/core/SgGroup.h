@@ -180,6 +180,9 @@ private:
     // Links a child whose entry is already in the list and records its undo;
     // the record names `sibling` as the node before it.
     void Adopt(SgNode *child, SgNode *sibling, bool recordForGroup);
+    // A notice goes down through a work list, not the C++ stack (SgGroup.cpp).
+    struct SonsNotice;
+    static std::vector<SonsNotice> &SonsNotices();
 
     // The one place that counts by hand instead of holding SgRef: each entry
     // owns one reference, taken in Adopt and given back in DeleteChild. The

@@ -28,6 +28,7 @@ SgNode::~SgNode()
 {
     // The node part's own behaviour: a subclass's override no longer applies.
     SgNode::NotifyFathers(this);
+    ForgetPendingNotices(this);
     const std::vector<SgNode *> fathers = m_fathers;
     for (SgNode *father : fathers) {
         if (father->IsGroup())
@@ -119,7 +120,37 @@ void SgNode::StartNoticePeriod()
     g_traversalPeriod.fetch_add(1, std::memory_order_relaxed);
 }
 
+// A change goes up through every father, their fathers and so on, depth
+// first, exactly as a recursive walk would, but each level's place is kept
+// in a frame of a work list: a chain tens of thousands of levels deep needs
+// no more C++ stack than a chain of one. A father's NotifyFathers (which a
+// subclass may override) runs from the list's loop; when it passes the
+// change on through NotifyFathersOfNode, its own frame goes on the list and
+// the loop takes it up next. Any other notice (a destructor's, one started
+// while a father is told) is finished before its call returns, as callers
+// expect.
+struct SgNode::NoticeFrame {
+    SgNode *node;  // whose fathers are told; null once it is gone
+    SgNode *from;  // the node that told it, never told back
+    SgNode *single; // the one father, when there is one (no heap copy)
+    std::vector<SgNode *> fathers; // a copy otherwise: a father told may change the list
+    size_t next;
+    SgNode *assignAfter; // a told father that is not a group takes a new id once its notice ends
+    uint64_t period;
+    int viewPlacement; // s_viewPlacementChange as it was when this notice began
+    bool toldAlready;
+    bool full;
+
+    size_t Count() const { return single ? 1 : fathers.size(); }
+    SgNode *&At(size_t i) { return single ? single : fathers[i]; }
+};
+
 namespace {
+// The father the running loop is telling right now: its notice joins the
+// list instead of starting a loop of its own.
+thread_local SgNode *t_noticeFatherBeingTold = nullptr;
+thread_local bool t_noticeLoopRunning = false;
+
 // Exactly a group or a separator (a derived class may act on each notice,
 // whatever class id it answers with).
 bool IsPlainGroup(const SgNode *node)
@@ -139,35 +170,116 @@ void SgNode::NotifyFathersOfNode(SgNode *from)
     // starts a new period, and the next notice goes up again.
     const uint64_t period = g_traversalPeriod.load(std::memory_order_relaxed);
     const bool traversing = g_traversalsRunning.load(std::memory_order_relaxed) > 0;
+    NoticeFrame frame{};
+    frame.node = this;
+    frame.from = from;
+    frame.period = period;
+    frame.viewPlacement = s_viewPlacementChange;
     // A plain group or separator told by this node in this period has
     // nothing more to drop; fathers of any other class hear every notice
     // (they may act on each one).
-    const bool toldAlready = !traversing && m_uFathersToldIn == period;
-    const bool full = s_viewPlacementChange == 0 && !traversing;
+    frame.toldAlready = !traversing && m_uFathersToldIn == period;
+    frame.full = s_viewPlacementChange == 0 && !traversing;
+    // Most nodes have one father, and a change deep in a chain passes every
+    // node above it, so that case copies nothing to the heap.
+    if (m_fathers.size() == 1)
+        frame.single = m_fathers.front();
+    else
+        frame.fathers = m_fathers;
     m_bNotifying = true;
-    auto tell = [&](SgNode *father) {
-        if (father == from)
-            return;
-        if (toldAlready && IsPlainGroup(father))
-            return;
-        father->NotifyFathers(this);
-        if (!father->IsGroup())
-            father->AssignNodeID();
-    };
-    // A father told may change the list: it is walked on a copy. Most nodes
-    // have one father, and a change deep in a chain passes every node above
-    // it, so that case copies nothing to the heap.
-    if (m_fathers.size() == 1) {
-        tell(m_fathers.front());
-    } else {
-        const std::vector<SgNode *> fathers = m_fathers;
-        for (SgNode *father : fathers)
-            tell(father);
+    std::vector<NoticeFrame> &notices = Notices();
+    notices.push_back(std::move(frame));
+    if (t_noticeFatherBeingTold == this) {
+        t_noticeFatherBeingTold = nullptr;
+        return; // the loop that told this node goes on with its frame
     }
+    RunNotices(notices.size() - 1);
+}
+
+std::vector<SgNode::NoticeFrame> &SgNode::Notices()
+{
+    // Never destroyed: nodes freed by static destructors after the thread's
+    // own objects are gone still tell their fathers through it.
+    thread_local auto *notices = new std::vector<NoticeFrame>();
+    return *notices;
+}
+
+void SgNode::EndNotice(const NoticeFrame &frame)
+{
     m_bNotifying = false;
-    if (full)
-        m_uFathersToldIn = period;
+    if (frame.full)
+        m_uFathersToldIn = frame.period;
     Invalidate();
+}
+
+void SgNode::RunNotices(size_t base)
+{
+    std::vector<NoticeFrame> &notices = Notices();
+    SgNode *const outerTold = t_noticeFatherBeingTold;
+    const bool outerRunning = t_noticeLoopRunning;
+    const int outerViewPlacement = s_viewPlacementChange;
+    t_noticeLoopRunning = true;
+    try {
+        while (notices.size() > base) {
+            const size_t at = notices.size() - 1;
+            if (SgNode *father = notices[at].assignAfter) {
+                notices[at].assignAfter = nullptr;
+                father->AssignNodeID();
+                continue;
+            }
+            NoticeFrame &top = notices[at];
+            if (!top.node || top.next >= top.Count()) {
+                NoticeFrame done = std::move(top);
+                notices.pop_back();
+                if (done.node)
+                    done.node->EndNotice(done);
+                continue;
+            }
+            SgNode *father = top.At(top.next++);
+            if (!father || father == top.from || (top.toldAlready && IsPlainGroup(father)))
+                continue;
+            SgNode *teller = top.node;
+            s_viewPlacementChange = top.viewPlacement;
+            t_noticeFatherBeingTold = father;
+            father->NotifyFathers(teller); // may add frames: `top` is not used after
+            t_noticeFatherBeingTold = nullptr;
+            if (!father->IsGroup())
+                notices[at].assignAfter = father;
+        }
+    } catch (...) {
+        // What was still to be told is dropped, and no node stays marked as
+        // passing a notice (it would ignore every later change).
+        while (notices.size() > base) {
+            if (SgNode *node = notices.back().node)
+                node->m_bNotifying = false;
+            notices.pop_back();
+        }
+        t_noticeFatherBeingTold = outerTold;
+        t_noticeLoopRunning = outerRunning;
+        s_viewPlacementChange = outerViewPlacement;
+        throw;
+    }
+    t_noticeFatherBeingTold = outerTold;
+    t_noticeLoopRunning = outerRunning;
+    s_viewPlacementChange = outerViewPlacement;
+    // A very deep chain leaves a big list behind; keep what ordinary graphs use.
+    if (notices.empty() && notices.capacity() > 4096)
+        std::vector<NoticeFrame>().swap(notices);
+}
+
+void SgNode::ForgetPendingNotices(SgNode *gone)
+{
+    if (!t_noticeLoopRunning)
+        return;
+    for (NoticeFrame &frame : Notices()) {
+        if (frame.node == gone)
+            frame.node = nullptr;
+        if (frame.assignAfter == gone)
+            frame.assignAfter = nullptr;
+        for (size_t i = frame.next; i < frame.Count(); ++i)
+            if (frame.At(i) == gone)
+                frame.At(i) = nullptr;
+    }
 }
 
 void SgNode::NotifySons(SgNode *)

@@ -179,6 +179,13 @@ private:
 
     void SetKind(uint8_t bit, bool on) { m_bKind = on ? (m_bKind | bit) : (m_bKind & ~bit); }
     void NotifyFathersOfNode(SgNode *from);
+    // A change goes up the graph through a work list rather than the C++
+    // stack, so that the depth of a chain costs heap, not stack (SgNode.cpp).
+    struct NoticeFrame;
+    static std::vector<NoticeFrame> &Notices();
+    static void RunNotices(size_t base);
+    void EndNotice(const NoticeFrame &frame);
+    static void ForgetPendingNotices(SgNode *gone);
 
     static unsigned long s_lNodeIDCounter;
 

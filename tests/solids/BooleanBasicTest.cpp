@@ -85,8 +85,10 @@ TEST(Boolean, AreaAndBoundingBoxOfTheUnion)
     ASSERT_TRUE(u.ok);
     EXPECT_NEAR(u.geom->area(), 6.0 + 6.0 - 6 * 0.25, 1e-12);
     const GmBox &box = u.geom->get_bbox();
-    EXPECT_NEAR(box.min.x, -1e-6, 1e-12);
-    EXPECT_NEAR(box.max.z, 1.5 + 1e-6, 1e-12);
+    // Widened by the result's tolerance, the one of a unit box (A's).
+    EXPECT_NEAR(u.geom->tolerance(), GmGeom::ToleranceForSize(1.0), 1e-18);
+    EXPECT_NEAR(box.min.x, -u.geom->tolerance(), 1e-12);
+    EXPECT_NEAR(box.max.z, 1.5 + u.geom->tolerance(), 1e-12);
 }
 
 // Two shells of a union of disjoint cubes merge into one solid of both.

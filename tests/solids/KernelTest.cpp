@@ -96,7 +96,9 @@ TEST(Kernel, TransformMovesAndScales)
     Vec3 t(10, 0, 0);
     g->transform(Mat3(rows), &t);
     EXPECT_NEAR(g->volume(), 24.0, 1e-12);
-    EXPECT_NEAR(g->get_bbox().min.x, 9.0 - 1e-6, 1e-12);
+    // The tolerance follows the longest stretch (4): the box is widened by it.
+    EXPECT_NEAR(g->tolerance(), 4 * GmGeom::kDefaultTolerance, 1e-18);
+    EXPECT_NEAR(g->get_bbox().min.x, 9.0 - g->tolerance(), 1e-12);
 }
 
 TEST(Kernel, AddNodeTolerance)

@@ -224,6 +224,35 @@ TEST_F(SgActionTest, StateOverflowFailsTheApplyAndTheActionStaysUsable)
     EXPECT_EQ(action.GetState()->GetDepth(), 0);
 }
 
+// Groups take no state frame, so a chain of them (which shared nodes in a
+// file make of a line per level) once went as deep as it was on the stack,
+// and overflowed it. Past the traversal's depth the Apply fails with one
+// message and leaves the action usable.
+TEST_F(SgActionTest, AChainOfGroupsTooDeepToTraverseFailsTheApply)
+{
+    SgRef<SgGroup> top = new SgGroup;
+    SgGroup *bottom = top.get();
+    for (int i = 0; i < 20000; ++i) {
+        auto *next = new SgGroup;
+        bottom->AddChild(next);
+        bottom = next;
+    }
+    SgRef<ProbeNode> unreached = new ProbeNode;
+    bottom->AddChild(unreached.get());
+    LoggingAction action;
+    SgDiagCapture capture;
+    EXPECT_FALSE(action.Apply(top));
+    EXPECT_NE(action.GetError().find("nested deeper than"), std::string::npos) << action.GetError();
+    EXPECT_EQ(capture.Count(), 1) << capture.GetText();
+    EXPECT_EQ(unreached->m_visits, 0);
+    EXPECT_EQ(action.GetState()->GetDepth(), 0);
+    EXPECT_EQ(action.GetCurrentPath().GetCount(), 0);
+    SgRef<ProbeNode> deepest;
+    SgRef<SgSeparator> fits = SeparatorChain(100, deepest);
+    EXPECT_TRUE(action.Apply(fits)) << action.GetError();
+    EXPECT_EQ(deepest->m_visits, 1);
+}
+
 // A node that throws the invalid-argument exception from inside a traversal.
 class ThrowingNode : public LeafNode {
 public:

@@ -210,10 +210,10 @@ TEST_F(SgGroupTest, ADeepChainGrowsAtItsBottomAndRefusesItsTopBelowIt)
 TEST_F(SgGroupTest, GrowingADeepChainAtItsBottomTellsTheTopOnce)
 {
     // Deep enough that notices in the square of the depth would count in the
-    // millions; a change after a traversal goes up the whole chain on the
-    // stack (one frame set per level), which the sanitizer's larger frames
-    // must still hold.
-    constexpr int kDepth = 5000;
+    // hundreds of millions, and that a change after a traversal, which goes
+    // up the whole chain, would overflow the stack if each level took a
+    // frame of its own (the sanitizer's frames are the largest).
+    constexpr int kDepth = 20000;
     int unused = 0, reachedTop = 0;
     SgRef<SgGroup> top = new TallyGroup(&unused, &reachedTop);
     std::vector<SgGroup *> chain{top.get()};
@@ -236,6 +236,41 @@ TEST_F(SgGroupTest, GrowingADeepChainAtItsBottomTellsTheTopOnce)
     // level.
     for (size_t i = chain.size() - 1; i > 0; --i)
         chain[i - 1]->DeleteChild(chain[i]);
+}
+
+// A change at the bottom of a chain 20,000 levels deep goes up to the top,
+// each level told once by the one below it, and the chain is freed from its
+// top; neither takes a stack frame per level (either overflowed the stack
+// once). Groups that act on every notice (the tally) are told through their
+// own NotifyFathers, plain groups through the group's.
+TEST_F(SgGroupTest, ADeepChainIsToldOfAChangeAndFreedFromItsTopWithoutAFramePerLevel)
+{
+    constexpr int kDepth = 20000;
+    for (bool tallied : {false, true}) {
+        int unused = 0, toldByChildren = 0;
+        auto newLevel = [&]() -> SgGroup * {
+            if (tallied)
+                return new TallyGroup(&unused, &toldByChildren);
+            return new SgGroup;
+        };
+        SgRef<SgGroup> top = new TallyGroup(&unused, &toldByChildren);
+        SgGroup *bottom = top.get();
+        for (int i = 0; i < kDepth; ++i) {
+            SgGroup *next = newLevel();
+            bottom->AddChild(next);
+            bottom = next;
+        }
+        bool freed = false;
+        auto *shape = new WatchedShape(&freed);
+        bottom->AddChild(shape);
+        SgNode::StartNoticePeriod();
+        toldByChildren = 0;
+        shape->m_radius.Set(shape->m_radius.Get() + 1.0);
+        EXPECT_EQ(toldByChildren, tallied ? kDepth + 1 : 1)
+            << (tallied ? "tallied" : "plain") << " chain: notices heard on the way up from the bottom";
+        top.reset();
+        EXPECT_TRUE(freed) << "the bottom of the chain outlived its top";
+    }
 }
 
 TEST_F(SgGroupTest, InsertionsLandWhereAsked)
