@@ -9,6 +9,7 @@ that is not there ends with status 1 and a message.
 import argparse
 import ctypes
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -24,13 +25,6 @@ BACKGROUND = (128, 191, 191)
 def fail(message):
     print("FAIL: " + message)
     sys.exit(1)
-
-
-def free_display():
-    for number in range(90, 400):
-        if not os.path.exists("/tmp/.X%d-lock" % number) and not os.path.exists("/tmp/.X11-unix/X%d" % number):
-            return number
-    fail("no free X display number")
 
 
 class ChosenDisplay:
@@ -57,18 +51,33 @@ def start_xvfb():
     chosen = os.environ.get("FENNIX_TEST_DISPLAY")
     if chosen:
         return ChosenDisplay(), chosen
-    number = free_display()
-    server = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                               "+extension", "GLX"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    deadline = time.time() + 15
-    while time.time() < deadline:
-        if os.path.exists("/tmp/.X11-unix/X%d" % number):
-            return server, ":%d" % number
-        if server.poll() is not None:
-            break
-        time.sleep(0.1)
+    # The server takes the first free display itself and names it on a pipe:
+    # tests that start servers at the same moment (two suites on one machine)
+    # can never pick one number and end up sharing a server.
+    named, told = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                               "+extension", "GLX"], pass_fds=(told,), stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    os.close(told)
+    number = b""
+    deadline = time.time() + 30
+    try:
+        while not number.endswith(b"\n") and time.time() < deadline:
+            if not select.select([named], [], [], 0.5)[0]:
+                if server.poll() is not None:
+                    break
+                continue
+            chunk = os.read(named, 16)
+            if not chunk:
+                break
+            number += chunk
+    finally:
+        os.close(named)
+    if number.strip().isdigit():
+        return server, ":%d" % int(number)
     server.kill()
-    fail("Xvfb did not start on :%d" % number)
+    server.wait()
+    fail("Xvfb did not start (it named no display)")
 
 
 def window_test_arguments(case_choices=None):
