@@ -619,7 +619,12 @@ std::vector<DispEntry> MakeTable()
         {27, "SelectByFence", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSelectByFence); }},
         {28, "Scatter", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kScatter); }},
         {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ToggleStyle(I(a, 0)); return R::Ok(); }},
-        {30, "Save", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->OnSaveFile(I(a, 0)); return R::Ok(); }},
+        {30, "Save", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R {
+             FACADE
+             if (!f->OnSaveFile(I(a, 0)))
+                 return R::Error(kErrFailed, "The scene was not saved");
+             return R::Ok();
+         }},
         {31, "ToggleGrid", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kGrid); }},
         {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kPlay); }},
         {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::Navigate); }},

@@ -43,7 +43,7 @@ std::map<std::string, DispDoc> MakeDocs()
         {"SelectByFence", {"Starts selecting with a rubber band.", {}, ""}},
         {"Scatter", {"Scatters copies of the selection.", {}, ""}},
         {"TogleStyle", {"Switches a drawing style.", {{"style", "the style's code"}}, ""}},
-        {"Save", {"Saves the scene.", {{"mode", "0: under its name (an untitled scene asks for one), 1: under a new name, 2: the layout"}}, ""}},
+        {"Save", {"Saves the scene (an error when nothing was written: no name given, or the write failed).", {{"mode", "0: under its name (an untitled scene asks for one), 1: under a new name, 2: the layout"}}, ""}},
         {"ToggleGrid", {"Shows or hides the grid.", {}, ""}},
         {"Play", {"Starts or stops the animation (an error without a view).", {}, ""}},
         {"Navigate", {"Moves the selection through the scene.", {{"direction", "the direction's code"}}, ""}},

@@ -250,7 +250,7 @@ public:
         return SceneFiles::StrayBytesAfterLastBlock(text);
     }
     int SaveToUrl(const char *url, const char *id) { return m_files->SaveToUrl(url, id); }
-    void OnSaveFile(int mode) { m_files->OnSaveFile(mode); }
+    bool OnSaveFile(int mode) { return m_files->OnSaveFile(mode); }
     void OnLoadLayout() { m_files->OnLoadLayout(); }
     std::string ModelInfo(int what, SgNode *root) { return m_files->ModelInfo(what, root); }
     bool CreateThumbnail(int width, int height, std::ostream &out)

@@ -487,7 +487,6 @@ void Creation::OnCreateGrid(int button)
 
 void Creation::OnCreateAxis(int button)
 {
-    SgDocument *document = m_facade.GetDocument();
     SgSeparator *root = m_facade.GetRoot();
     if (!root)
         return;

@@ -308,11 +308,11 @@ int SceneFiles::SaveToUrl(const char *url, const char *)
     return 0;
 }
 
-void SceneFiles::OnSaveFile(int mode)
+bool SceneFiles::OnSaveFile(int mode)
 {
     SgDocument *document = Document();
     if (!document)
-        return;
+        return false;
     FileRequest request;
     request.save = true;
     if (mode >= 2) {
@@ -320,9 +320,8 @@ void SceneFiles::OnSaveFile(int mode)
         request.defaultExtension = "lay";
         request.initialName = "Layout";
         request.filter = kLayoutFilter;
-        if (const std::optional<std::string> path = ChooseFile(request))
-            document->Save(path->c_str(), "lay");
-        return;
+        const std::optional<std::string> path = ChooseFile(request);
+        return path && document->Save(path->c_str(), "lay");
     }
     std::string name = document->GetFileName();
     if (name.empty())
@@ -331,11 +330,12 @@ void SceneFiles::OnSaveFile(int mode)
     // Scene text written into a ".wrl" name would no longer be what the
     // name says: such a document is saved as a new "kvrx" file.
     if (mode == 0 && name != "Untitled" && extension != "wrl") {
-        if (document->Save(name.c_str(), "kvrx"))
+        if (document->Save(name.c_str(), "kvrx")) {
             MarkSaved();
-        else
-            SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + name, "Save");
-        return;
+            return true;
+        }
+        SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + name, "Save");
+        return false;
     }
     if (extension == "wrl")
         name = name.substr(0, name.size() - 3) + "kvrx";
@@ -345,7 +345,7 @@ void SceneFiles::OnSaveFile(int mode)
     request.filter = kSaveFilter;
     std::optional<std::string> path = ChooseFile(request);
     if (!path)
-        return;
+        return false;
     std::string chosen = *path;
     std::string kind = LowerExtension(chosen);
     if (kind.empty()) {
@@ -359,15 +359,19 @@ void SceneFiles::OnSaveFile(int mode)
                                   ? static_cast<SgPlatformWindow *>(viewer->GetWindow())->GetClientRect()
                                   : SgRect{};
         if (!viewer || !picture || client.IsEmpty() ||
-            !BmpUtils::SaveBmp(viewer, client.Width(), client.Height(), picture))
+            !BmpUtils::SaveBmp(viewer, client.Width(), client.Height(), picture)) {
             SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot write the picture " + chosen, "Save");
-        return;
+            return false;
+        }
+        return true;
     }
     if (document->Save(chosen.c_str(), kind.c_str())) {
         document->SetFileName(chosen);
         MarkSaved();
-    } else
-        SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + chosen, "Save");
+        return true;
+    }
+    SgDiagTellUser(SgDiagLevel::Error, kPackage, "Cannot save " + chosen, "Save");
+    return false;
 }
 
 // ---- Reports and export ------------------------------------------------------------------------------

@@ -58,7 +58,9 @@ public:
     // Saving to an address is not offered: 0 with a message.
     int SaveToUrl(const char *url, const char *id);
     // 0 save, 1 save as, 2 and above the layout.
-    void OnSaveFile(int mode);
+    // Whether the scene (or the layout, or the picture) was written: a name
+    // the user did not give or a failed write answers false.
+    bool OnSaveFile(int mode);
     void OnLoadLayout();
     // 1: the texture files below the root (null: the scene's), each ended
     // by ";"; other values "".

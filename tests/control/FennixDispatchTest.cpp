@@ -437,9 +437,11 @@ TEST_F(ControlTest, AnInlineSceneLeavesTheDocumentUntitledAndNeverOverwritesTheO
     for (const SgDiagnostic &d : said.GetDiagnostics())
         EXPECT_EQ(d.text.find("Sphere { radius 3 }"), std::string::npos) << "the scene text named as a file: " << d.text;
     EXPECT_TRUE(said.Contains("(file property)")) << said.GetText();
-    // Save(0) of an untitled document asks for a name (cancelled here).
+    // Save(0) of an untitled document asks for a name; cancelled here, it
+    // saved nothing, and the script is told so.
     const std::size_t asked = m_chooser.Requests().size();
-    ASSERT_TRUE(m_control.Call("Save", {DispValue::Int(0)}).ok);
+    const auto saved = m_control.Call("Save", {DispValue::Int(0)});
+    EXPECT_FALSE(saved.ok) << "a save that wrote nothing answered success";
     EXPECT_EQ(m_chooser.Requests().size(), asked + 1);
     std::ifstream after(scene);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), original);
