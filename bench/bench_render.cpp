@@ -168,6 +168,21 @@ void DrawDirect(SgViewer *viewer, bool lists)
     glFinish();
 }
 
+// Steady frames of a scene of its own viewer and context (the textured cube,
+// the grid) with display lists, after two frames that make them, or without.
+template <typename OwnScene>
+void DirectFrames(benchmark::State &state, OwnScene &scene, bool lists)
+{
+    scene.context->MakeCurrent();
+    if (lists) {
+        scene.viewer->Render(false);
+        scene.viewer->Render(false);
+    }
+    for (auto _ : state)
+        DrawDirect(scene.viewer, lists);
+    state.SetItemsProcessed(state.iterations());
+}
+
 // Frames that call the lists: a separator gets its list the second time it
 // is drawn unchanged.
 void BM_RenderCachedFrame(benchmark::State &state)
@@ -235,26 +250,10 @@ TexturedScene &TheTexturedScene()
 }
 
 // Steady frames of the textured cube with display lists, and without.
-void BM_TexturedCubeCachedFrame(benchmark::State &state)
-{
-    TexturedScene &scene = TheTexturedScene();
-    scene.context->MakeCurrent();
-    scene.viewer->Render(false);
-    scene.viewer->Render(false);
-    for (auto _ : state)
-        DrawDirect(scene.viewer, true);
-    state.SetItemsProcessed(state.iterations());
-}
+void BM_TexturedCubeCachedFrame(benchmark::State &state) { DirectFrames(state, TheTexturedScene(), true); }
 BENCHMARK(BM_TexturedCubeCachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_TexturedCubeUncachedFrame(benchmark::State &state)
-{
-    TexturedScene &scene = TheTexturedScene();
-    scene.context->MakeCurrent();
-    for (auto _ : state)
-        DrawDirect(scene.viewer, false);
-    state.SetItemsProcessed(state.iterations());
-}
+void BM_TexturedCubeUncachedFrame(benchmark::State &state) { DirectFrames(state, TheTexturedScene(), false); }
 BENCHMARK(BM_TexturedCubeUncachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A height field of 321 x 321 points, two triangles a cell (204,800), in one
@@ -327,26 +326,10 @@ void BM_GridSteadyFrame(benchmark::State &state)
 }
 BENCHMARK(BM_GridSteadyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_GridCachedFrame(benchmark::State &state)
-{
-    GridScene &scene = TheGridScene();
-    scene.context->MakeCurrent();
-    scene.viewer->Render(false);
-    scene.viewer->Render(false);
-    for (auto _ : state)
-        DrawDirect(scene.viewer, true);
-    state.SetItemsProcessed(state.iterations());
-}
+void BM_GridCachedFrame(benchmark::State &state) { DirectFrames(state, TheGridScene(), true); }
 BENCHMARK(BM_GridCachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_GridUncachedFrame(benchmark::State &state)
-{
-    GridScene &scene = TheGridScene();
-    scene.context->MakeCurrent();
-    for (auto _ : state)
-        DrawDirect(scene.viewer, false);
-    state.SetItemsProcessed(state.iterations());
-}
+void BM_GridUncachedFrame(benchmark::State &state) { DirectFrames(state, TheGridScene(), false); }
 BENCHMARK(BM_GridUncachedFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Vertex normals of a closed mesh of 204,800 triangles (a sphere of 320
