@@ -253,16 +253,20 @@ TEST_F(SgGroupTest, ADeepChainIsToldOfAChangeAndFreedFromItsTopWithoutAFramePerL
                 return new TallyGroup(&unused, &toldByChildren);
             return new SgGroup;
         };
-        SgRef<SgGroup> top = new TallyGroup(&unused, &toldByChildren);
-        SgGroup *bottom = top.get();
-        for (int i = 0; i < kDepth; ++i) {
-            SgGroup *next = newLevel();
-            bottom->AddChild(next);
-            bottom = next;
-        }
+        // Built from the bottom up, so that each new level tells only itself
+        // (grown at its bottom, a chain hears each addition on every level).
         bool freed = false;
         auto *shape = new WatchedShape(&freed);
+        SgGroup *bottom = newLevel();
         bottom->AddChild(shape);
+        SgNode *chain = bottom;
+        for (int i = 1; i < kDepth; ++i) {
+            SgGroup *level = newLevel();
+            level->AddChild(chain);
+            chain = level;
+        }
+        SgRef<SgGroup> top = new TallyGroup(&unused, &toldByChildren);
+        top->AddChild(chain);
         SgNode::StartNoticePeriod();
         toldByChildren = 0;
         shape->m_radius.Set(shape->m_radius.Get() + 1.0);
