@@ -478,10 +478,16 @@ void Creation::OnCreateGrid(int button)
             m_grid = grid;
         }
     }
-    if (auto *grid = dynamic_cast<SgObject *>(m_grid.get()))
-        grid->m_hide = m_gridShown ? 1 : 0;
-    m_gridShown = !m_gridShown;
-    m_facade.SetButtonState(m_gridShown ? 1 : 0, button, false);
+    ToggleShown(m_grid.get(), m_gridShown, button);
+}
+
+// Shows or hides a helper of the view (the grid, the axis) and its button.
+void Creation::ToggleShown(SgNode *helper, bool &shown, int button)
+{
+    if (auto *object = dynamic_cast<SgObject *>(helper))
+        object->m_hide = shown ? 1 : 0;
+    shown = !shown;
+    m_facade.SetButtonState(shown ? 1 : 0, button, false);
     m_facade.Redraw();
 }
 
@@ -499,11 +505,7 @@ void Creation::OnCreateAxis(int button)
         axis->m_selectMode = 0;
         m_axis = axis;
     }
-    if (auto *axis = dynamic_cast<SgObject *>(m_axis.get()))
-        axis->m_hide = m_axisShown ? 1 : 0;
-    m_axisShown = !m_axisShown;
-    m_facade.SetButtonState(m_axisShown ? 1 : 0, button, false);
-    m_facade.Redraw();
+    ToggleShown(m_axis.get(), m_axisShown, button);
 }
 
 // ---- Creation tools ------------------------------------------------------------------------------

@@ -90,6 +90,8 @@ public:
     bool TwoObjectsSelected(int button);
 
 private:
+    void ToggleShown(SgNode *helper, bool &shown, int button);
+
     SgSelectionHandler *Selection() const;
     void StartCreation(int button, int classId, const int *codes, bool cornerToCorner);
 
