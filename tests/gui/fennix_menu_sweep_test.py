@@ -118,8 +118,13 @@ def main():
         def focus(target):
             screen.run("xdotool", "windowfocus", "--sync", target, check=False)
 
+        # The windows close_others closed while an entry ran: a modeless
+        # dialog may open before its "done" reaches the status line.
+        closed = set()
+
         def close_others():
             others = own_windows()
+            closed.update(others)
             for other in others:
                 focus(other)
                 key("Escape")
@@ -189,6 +194,7 @@ def main():
             # hold (the axis, the grid): their picture is kept to compare.
             shown = picture() if where == "alt+v" else None
             status.drain()
+            closed.clear()
             key("Return")
             outcome = status.next(60, close_others)
             if outcome is None:
@@ -202,7 +208,7 @@ def main():
                 # A dialog the entry opened is what it did: on a loaded machine its
                 # window may come after the status line.
                 def acted():
-                    return own_windows() or (shown is not None and share_changed(shown, picture()) > 0.001)
+                    return closed or own_windows() or (shown is not None and share_changed(shown, picture()) > 0.001)
                 if wait_until(acted, 30) is None:
                     fail("%s says it was done; the scene text and the view are the same" % outcome)
             ran[(select_all, where, help_text)] = outcome
