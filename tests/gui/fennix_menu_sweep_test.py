@@ -37,6 +37,9 @@ SUBMENU = re.compile(r"^Open the (.*) submenu$")
 EXIT_HELP = "Close the window"
 # More entries than any menu holds: a menu that never comes round is broken.
 MOST_ENTRIES = 80
+# Seconds of silence after which the wait for the status line types Escape
+# without a window of ours to send it to.
+BLIND_ESCAPE_AFTER = 10
 
 
 class StatusLine:
@@ -118,9 +121,10 @@ def main():
         def focus(target):
             screen.run("xdotool", "windowfocus", "--sync", target, check=False)
 
-        # The windows close_others closed while an entry ran: a modeless
-        # dialog may open before its "done" reaches the status line.
+        # What close_others closed while an entry ran: a dialog may open
+        # before its "done" reaches the status line, and the wait closes it.
         closed = set()
+        blind = {"sent": False, "last": 0.0}
 
         def close_others():
             others = own_windows()
@@ -128,9 +132,13 @@ def main():
             for other in others:
                 focus(other)
                 key("Escape")
-            if not others:
-                # A pop-up menu or a box the command waits on holds the keyboard.
+            if not others and time.time() - blind["last"] > BLIND_ESCAPE_AFTER:
+                # A pop-up menu holds the keyboard and is no window of ours.
+                # Not sooner: an Escape typed ahead would close a dialog
+                # that is still coming before anyone saw it.
                 key("Escape")
+                blind["sent"] = True
+                blind["last"] = time.time()
 
         def help_after(name, alone=None):
             """Presses a key in an open menu: the help of the entry it
@@ -195,6 +203,7 @@ def main():
             shown = picture() if where == "alt+v" else None
             status.drain()
             closed.clear()
+            blind.update(sent=False, last=time.time())
             key("Return")
             outcome = status.next(60, close_others)
             if outcome is None:
@@ -208,7 +217,8 @@ def main():
                 # A dialog the entry opened is what it did: on a loaded machine its
                 # window may come after the status line.
                 def acted():
-                    return closed or own_windows() or (shown is not None and share_changed(shown, picture()) > 0.001)
+                    # An Escape into a window that held the keyboard also closed what the entry opened.
+                    return closed or blind["sent"] or own_windows() or (shown is not None and share_changed(shown, picture()) > 0.001)
                 if wait_until(acted, 30) is None:
                     fail("%s says it was done; the scene text and the view are the same" % outcome)
             ran[(select_all, where, help_text)] = outcome
