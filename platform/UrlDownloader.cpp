@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <system_error>
@@ -190,10 +192,63 @@ bool MakePrivateFolder(const fs::path &folder, std::string &reason)
     return false;
 }
 
-void InitCurlOnce()
+// The transfer library's entry points, looked up when the first download
+// starts: linked at start, it and the two dozen libraries under it would be
+// mapped and relocated in every process, whether it downloads or not.
+struct DownloadLibraryCalls {
+    CURLcode (*globalInit)(long flags) = nullptr;
+    CURL *(*easyInit)() = nullptr;
+    CURLcode (*easySetopt)(CURL *, CURLoption, ...) = nullptr;
+    CURLcode (*easyPerform)(CURL *) = nullptr;
+    CURLcode (*easyGetinfo)(CURL *, CURLINFO, ...) = nullptr;
+    void (*easyCleanup)(CURL *) = nullptr;
+    const char *(*easyStrerror)(CURLcode) = nullptr;
+};
+
+template <typename F>
+bool FetchDownloadCall(void *library, const char *name, F &slot, std::string &error)
 {
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    slot = reinterpret_cast<F>(dlsym(library, name));
+    if (slot == nullptr)
+        error = std::string("has no ") + name;
+    return slot != nullptr;
+}
+
+// The calls of the library `name`, loaded and started once per process and
+// kept to its end; null with `error` saying why when it cannot be loaded.
+const DownloadLibraryCalls *DownloadLibrary(const std::string &name, std::string &error)
+{
+    static std::mutex s_lock;
+    static auto *s_loaded = new std::map<std::string, DownloadLibraryCalls>;
+    std::lock_guard<std::mutex> hold(s_lock);
+    if (auto found = s_loaded->find(name); found != s_loaded->end())
+        return &found->second;
+    const std::string prefix = "cannot load the download library " + name + ": ";
+    void *library = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char *why = dlerror();
+        error = prefix + (why ? why : "not found");
+        return nullptr;
+    }
+    DownloadLibraryCalls calls;
+    std::string missing;
+    if (!FetchDownloadCall(library, "curl_global_init", calls.globalInit, missing) ||
+        !FetchDownloadCall(library, "curl_easy_init", calls.easyInit, missing) ||
+        !FetchDownloadCall(library, "curl_easy_setopt", calls.easySetopt, missing) ||
+        !FetchDownloadCall(library, "curl_easy_perform", calls.easyPerform, missing) ||
+        !FetchDownloadCall(library, "curl_easy_getinfo", calls.easyGetinfo, missing) ||
+        !FetchDownloadCall(library, "curl_easy_cleanup", calls.easyCleanup, missing) ||
+        !FetchDownloadCall(library, "curl_easy_strerror", calls.easyStrerror, missing)) {
+        dlclose(library);
+        error = prefix + missing;
+        return nullptr;
+    }
+    if (calls.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        dlclose(library);
+        error = prefix + "it did not start";
+        return nullptr;
+    }
+    return &s_loaded->emplace(name, calls).first->second;
 }
 
 struct Transfer {
@@ -244,7 +299,8 @@ int ReportProgress(void *user, curl_off_t total, curl_off_t now, curl_off_t, cur
     return goOn ? 0 : 1;
 }
 
-std::string Reason(CURLcode code, const Transfer &transfer, const char *detail, const UrlDownloader::Options &options)
+std::string Reason(const DownloadLibraryCalls &calls, CURLcode code, const Transfer &transfer, const char *detail,
+                   const UrlDownloader::Options &options)
 {
     if (transfer.cancelled)
         return "cancelled";
@@ -258,7 +314,7 @@ std::string Reason(CURLcode code, const Transfer &transfer, const char *detail, 
         return "too many redirects (more than " + std::to_string(options.maxRedirects) + " redirects)";
     if (code == CURLE_UNSUPPORTED_PROTOCOL)
         return "redirected to a scheme other than http or https";
-    std::string text = (detail != nullptr && detail[0] != '\0') ? detail : curl_easy_strerror(code);
+    std::string text = (detail != nullptr && detail[0] != '\0') ? detail : calls.easyStrerror(code);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return text;
@@ -339,8 +395,13 @@ UrlDownloader::Result UrlDownloader::Download(const std::string &url, const Opti
         return Failure(url, reason);
     }
 
-    InitCurlOnce();
-    CURL *curl = curl_easy_init();
+    const DownloadLibraryCalls *calls = DownloadLibrary(options.library, reason);
+    if (calls == nullptr) {
+        std::fclose(out);
+        ::unlink(temporary.c_str());
+        return Failure(url, reason);
+    }
+    CURL *curl = calls->easyInit();
     if (curl == nullptr) {
         std::fclose(out);
         ::unlink(temporary.c_str());
@@ -353,31 +414,31 @@ UrlDownloader::Result UrlDownloader::Download(const std::string &url, const Opti
     transfer.progress = &options.progress;
     char detail[CURL_ERROR_SIZE] = {};
 
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, options.maxRedirects);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBytes));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, options.timeoutSeconds);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
+    calls->easySetopt(curl, CURLOPT_URL, url.c_str());
+    calls->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    calls->easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    calls->easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    calls->easySetopt(curl, CURLOPT_MAXREDIRS, options.maxRedirects);
+    calls->easySetopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBytes));
+    calls->easySetopt(curl, CURLOPT_TIMEOUT, options.timeoutSeconds);
+    calls->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, options.connectTimeoutSeconds);
     // Timeouts through signals would disturb the host's threads.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, options.progress ? 0L : 1L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    calls->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    calls->easySetopt(curl, CURLOPT_USERAGENT, kUserAgent);
+    calls->easySetopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
+    calls->easySetopt(curl, CURLOPT_WRITEDATA, &transfer);
+    calls->easySetopt(curl, CURLOPT_XFERINFOFUNCTION, ReportProgress);
+    calls->easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    calls->easySetopt(curl, CURLOPT_NOPROGRESS, options.progress ? 0L : 1L);
+    calls->easySetopt(curl, CURLOPT_ERRORBUFFER, detail);
 
-    CURLcode code = curl_easy_perform(curl);
+    CURLcode code = calls->easyPerform(curl);
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_easy_cleanup(curl);
+    calls->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    calls->easyCleanup(curl);
 
     if (code != CURLE_OK)
-        reason = Reason(code, transfer, detail, options);
+        reason = Reason(*calls, code, transfer, detail, options);
     else if (status < 200 || status > 299)
         reason = "the server answered with status " + std::to_string(status);
 

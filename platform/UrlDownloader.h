@@ -21,6 +21,9 @@ public:
     static constexpr long kTimeoutSeconds = 120;
     static constexpr long kConnectTimeoutSeconds = 20;
     static constexpr long kMaxRedirects = 5;
+    // Loaded by the first download, so that a process that never downloads
+    // maps neither it nor the protocol and cryptography libraries under it.
+    static constexpr const char *kLibrary = "libcurl.so.4";
 
     // Called while the transfer runs with the bytes received so far and the
     // total (-1 while the server has not told it). Returning false cancels the
@@ -36,6 +39,9 @@ public:
         long connectTimeoutSeconds = kConnectTimeoutSeconds;
         long maxRedirects = kMaxRedirects;
         Progress progress;
+        // The transfer library's file name; a download fails naming it when
+        // it cannot be loaded.
+        std::string library = kLibrary;
     };
 
     struct Result {

@@ -4,7 +4,8 @@ libraries, the facade or the control; the window command loads the toolkit
 but no movie library. Only the commands that draw load the offscreen GL
 library (it maps a shader compiler of some 45 MB). --stdio serves the control,
 so it maps the control and the facade, but neither the toolkit nor the movie
-libraries.
+libraries. No command maps the download library (and the two dozen libraries
+of protocols and cryptography under it) unless it downloads.
 
 Each command runs with the dynamic loader's file trace (LD_DEBUG=files), which
 names every object mapped into the process, dlopen'ed ones included. The
@@ -28,6 +29,8 @@ TOOLKIT = re.compile(r"/?lib(wx_|gtk-|gdk-)")
 OFFSCREEN_GL = re.compile(r"/?libOSMesa")
 # The encoding libraries and the module that links them.
 MEDIA = re.compile(r"/?lib(avformat|avcodec|avutil|avdevice|avfilter|swscale|swresample|fennix_media)\b")
+# The download library, loaded by the first download.
+DOWNLOAD = re.compile(r"/?libcurl\.so")
 # The facade, the dialogs' and panes' logic under it, and the control.
 FACADE_OR_CONTROL = re.compile(r"/?lib(Drevon|Pallico|Arbelo|Mabrel|Fennix|fennix_control|fennix_window)\.so")
 
@@ -61,6 +64,10 @@ def facade_or_control_in(names):
     return sorted(name for name in names if FACADE_OR_CONTROL.search(name))
 
 
+def download_in(names):
+    return sorted(name for name in names if DOWNLOAD.search(name))
+
+
 def offscreen_gl_in(names):
     return sorted(name for name in names if OFFSCREEN_GL.search(name))
 
@@ -87,6 +94,8 @@ def main():
             failures.append(f"{name} loaded {toolkit_in(names)}")
         if media_in(names):
             failures.append(f"{name} loaded {media_in(names)}")
+        if download_in(names):
+            failures.append(f"{name} loaded {download_in(names)} without a download")
         serves_control = name == "--stdio"
         if bool(facade_or_control_in(names)) != serves_control:
             failures.append(f"{name} {'did not load' if serves_control else 'loaded'} the facade or control: "
@@ -102,6 +111,8 @@ def main():
         failures.append("the window command loaded no toolkit library: the check sees nothing")
     if media_in(names):
         failures.append(f"the window command loaded {media_in(names)} without a movie to write")
+    if download_in(names):
+        failures.append(f"the window command loaded {download_in(names)} without a download")
 
     # A running --lisp, seen from outside.
     lisp = subprocess.Popen([fennix, "--lisp"], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
@@ -113,7 +124,7 @@ def main():
             mapped = {line.split()[-1] for line in maps if "/" in line}
         if first.strip() != "3":
             failures.append(f"--lisp printed {first!r} instead of 3")
-        for found in (toolkit_in(mapped), media_in(mapped), facade_or_control_in(mapped)):
+        for found in (toolkit_in(mapped), media_in(mapped), facade_or_control_in(mapped), download_in(mapped)):
             if found:
                 failures.append(f"a running --lisp maps {found}")
         if offscreen_gl_in(mapped) and not offscreen_at_start:
@@ -126,8 +137,9 @@ def main():
         for failure in failures:
             print("FAIL:", failure)
         return 1
-    print("PASS: headless commands load no toolkit, movie, facade or control library (--stdio: the control only); "
-          "the window command loads the toolkit and no movie library; only --render loads the offscreen GL library")
+    print("PASS: headless commands load no toolkit, movie, download, facade or control library (--stdio: the control "
+          "only); the window command loads the toolkit and no movie or download library; only --render loads the "
+          "offscreen GL library")
     return 0
 
 

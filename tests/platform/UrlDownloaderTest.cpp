@@ -246,6 +246,9 @@ TEST_F(UrlDownloaderTest, ReportsEachFailureInOneLineAndKeepsTheCacheAsItWas)
          },
          "", "cancelled"},
         {"no size allowed", {}, [](UrlDownloader::Options &o) { o.maxBytes = 0; }, "", "invalid download limits"},
+        {"no download library", {},
+         [](UrlDownloader::Options &o) { o.library = "libfennix-no-such-download-library.so"; }, "",
+         "cannot load the download library libfennix-no-such-download-library.so"},
     };
 
     for (const Case &c : cases) {
