@@ -407,6 +407,8 @@ LispCell *LispAllocCons()
 value_t LispMakeCons(value_t car, value_t cdr)
 {
     LispState &s = Lisp();
+    if (s.m_allocationsCharged > 0 && !LispChargeAllocation(0))
+        return value_t::Error();
     LispCell *cell;
     if ((s.m_fill < kLispCellCount || s.m_freeList) && !s.m_collectEveryAllocation) {
         cell = LispAllocCons();
@@ -581,6 +583,8 @@ bool LispReserveHeap(size_t bytes)
     LispState &s = Lisp();
     if (!s.m_cells)
         LispInit();
+    if (!LispChargeAllocation(bytes))
+        return false;
     bool collected = false;
     if (s.m_collectEveryAllocation || s.m_allocatedSinceCollection + bytes > s.m_collectionThreshold) {
         LispCollect(false);
@@ -747,6 +751,7 @@ LispFormulaScope::LispFormulaScope(const LispContextRef &context, uint64_t workU
         }
     }
     s.m_stepLimit = steps;
+    ++s.m_allocationsCharged;
     m_innerSteps = m_nested ? std::min(m_outerSteps, budget) : budget;
     s.m_stepsLeft = m_innerSteps;
     if (!m_nested)
@@ -764,6 +769,7 @@ LispFormulaScope::~LispFormulaScope()
     s.m_heapLimit = m_heapLimit;
     s.m_stepLimit = m_stepLimit;
     s.m_quietCollections = m_quiet;
+    --s.m_allocationsCharged;
     const int64_t used = m_innerSteps - std::max<int64_t>(s.m_stepsLeft, 0);
     if (m_nested) {
         s.m_stepsLeft = s.m_stepsLeft < 0 ? -1 : m_outerSteps - used;

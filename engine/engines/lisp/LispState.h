@@ -2,6 +2,7 @@
 // Internal to the interpreter: its process-wide state, the heap records that
 // values point to, and the guards that keep temporaries alive and bound the
 // recursion. Nothing outside engine/engines/lisp includes this header.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -218,6 +219,7 @@ struct LispState {
     bool m_forceCapture = false;
     bool m_quietCollections = false; // no statistics from automatic collections
     int m_formulaScopes = 0;         // outermost formula scopes open: they hold the budget
+    int m_allocationsCharged = 0;    // formula scopes open, nested or not: allocations cost steps
 
     int m_nilIndex = 0;
     int m_quotIndex = 0;
@@ -367,6 +369,22 @@ inline bool LispCharge(int64_t count)
     if ((s.m_stepsLeft -= count) >= 0)
         return true;
     return LispOutOfSteps();
+}
+
+// What a formula's allocations cost in steps. Fresh memory costs the system
+// page faults and zeroing, several steps' worth for each element an array
+// holds; a cell comes from the area the collector reuses and costs one.
+constexpr size_t kLispFormulaBytesPerStep = 4;
+constexpr int64_t kLispFormulaStepsPerCell = 1;
+
+// Charges an allocation of `bytes` of heap (a cell when 0) to the budget of
+// the formulas in progress; true outside formulas. False after the message.
+inline bool LispChargeAllocation(size_t bytes)
+{
+    if (Lisp().m_allocationsCharged <= 0)
+        return true;
+    return LispCharge(bytes == 0 ? kLispFormulaStepsPerCell
+                                 : static_cast<int64_t>(std::min<size_t>(bytes / kLispFormulaBytesPerStep, INT64_MAX)));
 }
 
 // Takes one step of the budget; false (after the message) when none is left.
