@@ -419,7 +419,35 @@ struct Code {
     // The count of definitions at which the head was last found to name what
     // the node's quick way stands for (see HeadStillFits).
     mutable uint64_t fitStamp = UINT64_MAX;
+    // Arithmetic: the node's runner, made for its operation.
+    value_t (*arithmeticRun)(const Code *) = nullptr;
 };
+
+template <Arithmetic operation> value_t RunArithmeticOf(const Code *code);
+
+// The runner of each operation, so that the operation is known where it runs.
+value_t (*ArithmeticRunner(Arithmetic operation))(const Code *)
+{
+    switch (operation) {
+    case Arithmetic::Plus:
+        return RunArithmeticOf<Arithmetic::Plus>;
+    case Arithmetic::Minus:
+        return RunArithmeticOf<Arithmetic::Minus>;
+    case Arithmetic::Times:
+        return RunArithmeticOf<Arithmetic::Times>;
+    case Arithmetic::Less:
+        return RunArithmeticOf<Arithmetic::Less>;
+    case Arithmetic::Greater:
+        return RunArithmeticOf<Arithmetic::Greater>;
+    case Arithmetic::LessEqual:
+        return RunArithmeticOf<Arithmetic::LessEqual>;
+    case Arithmetic::GreaterEqual:
+        return RunArithmeticOf<Arithmetic::GreaterEqual>;
+    case Arithmetic::None:
+        break;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -495,8 +523,10 @@ private:
                         code.arithmeticHandler = builtin.handler;
                     }
                 }
-                if (code.arithmetic != Arithmetic::None && IsPlainRead(code.parts[0]) && IsPlainRead(code.parts[1]))
+                if (code.arithmetic != Arithmetic::None && IsPlainRead(code.parts[0]) && IsPlainRead(code.parts[1])) {
                     code.kind = CodeKind::Arithmetic;
+                    code.arithmeticRun = ArithmeticRunner(code.arithmetic);
+                }
             }
             if (code.kind == CodeKind::Call && head.tag == LispSymbol && record &&
                 (record->kind == LispBuiltin || record->kind == LispFunction))
@@ -797,7 +827,7 @@ LISP_COLD value_t RunArithmeticBuiltin(const Code *code)
 // Two integers need neither the argument stack nor a level: nothing runs
 // inside that could see the level, and the entry check saw room for it. The
 // rest goes on in a function of its own, so this one keeps no registers.
-LISP_CALL_NODE value_t RunArithmetic(const Code *code)
+template <Arithmetic operation> LISP_CALL_NODE value_t RunArithmeticOf(const Code *code)
 {
     const LispState &s = Lisp();
     value_t first;
@@ -809,7 +839,7 @@ LISP_CALL_NODE value_t RunArithmetic(const Code *code)
         first.tag != LispInteger || second.tag != LispInteger)
         return RunArithmeticBuiltin(code);
     --Lisp().m_stepsLeft;
-    return IntegerArithmetic(s, code->arithmetic, first.u.i, second.u.i);
+    return IntegerArithmetic(s, operation, first.u.i, second.u.i);
 }
 
 // An if form whose head still names the special form: its level, its step,
@@ -845,7 +875,7 @@ inline value_t RunCode(const Code *code)
     case CodeKind::Walked:
         return EvalForm(code->form);
     case CodeKind::Arithmetic:
-        return RunArithmetic(code);
+        return code->arithmeticRun(code);
     case CodeKind::If:
         return RunIf(code);
     case CodeKind::Application:
