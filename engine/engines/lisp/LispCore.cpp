@@ -65,9 +65,10 @@ LispContextRef &CurrentContextRef()
 }
 
 // Everything the current state holds goes: rooted slots read NIL, the heap
-// is released, the areas are new. Root nodes stay linked (their owners
-// unlink them) and the context's own limit stays.
-void ClearState()
+// is released, the areas are zeroed (kept for the next start when keepAreas
+// is set, else released). Root nodes stay linked (their owners unlink them)
+// and the context's own limit stays.
+void ClearState(bool keepAreas)
 {
     LispState &s = Lisp();
     // Rooted values point into the areas about to go; their owners live on
@@ -80,7 +81,17 @@ void ClearState()
         LispDeleteHeapObject(object);
         object = next;
     }
+    LispSpareAreas spare;
+    if (keepAreas) {
+        spare.cells = s.m_cells ? std::move(s.m_cells) : std::move(s.m_spare.cells);
+        spare.valueStack = s.m_valueStack ? std::move(s.m_valueStack) : std::move(s.m_spare.valueStack);
+        spare.argStack = s.m_argStack ? std::move(s.m_argStack) : std::move(s.m_spare.argStack);
+        spare.cells.Clear();
+        spare.valueStack.Clear();
+        spare.argStack.Clear();
+    }
     s = LispState{};
+    s.m_spare = std::move(spare);
     s.m_roots = roots;
     s.m_contextHeapLimit = contextLimit;
     s.m_heapLimit = contextLimit;
@@ -95,7 +106,7 @@ void LispInit()
     LispState &s = Lisp();
     if (s.m_started)
         return;
-    s.m_cells = LispZeroedArray<LispCell>(kLispCellCount);
+    s.m_cells = s.m_spare.cells ? std::move(s.m_spare.cells) : LispZeroedArray<LispCell>(kLispCellCount);
     s.m_marks.assign(kLispCellCount, 0);
     s.m_fill = 0;
     s.m_freeList = nullptr;
@@ -113,9 +124,10 @@ void LispInit()
     s.m_loadVerboseIndex = LispIntern("LOAD_VERBOSE");
     s.m_symbols[s.m_loadVerboseIndex].m_value = LispT();
 
-    s.m_valueStack = LispZeroedArray<value_t>(kLispValueStackSize);
+    s.m_valueStack =
+        s.m_spare.valueStack ? std::move(s.m_spare.valueStack) : LispZeroedArray<value_t>(kLispValueStackSize);
     s.m_valueTop = s.m_valueStack.get();
-    s.m_argStack = LispZeroedArray<value_t>(kLispArgStackSize);
+    s.m_argStack = s.m_spare.argStack ? std::move(s.m_spare.argStack) : LispZeroedArray<value_t>(kLispArgStackSize);
     s.m_argTop = s.m_argStack.get();
     s.m_argEnd = s.m_argStack.get() + kLispArgStackSize;
     s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);
@@ -141,7 +153,8 @@ bool LispIsStarted()
 
 void LispReset()
 {
-    ClearState();
+    // The next start reuses the areas: a reset costs the pages used.
+    ClearState(true);
     LispInit();
 }
 
@@ -189,7 +202,7 @@ void LispCloseContext(const LispContextRef &context)
     if (context->m_depth > 0)
         return;
     LispState::s_current = context.get();
-    ClearState();
+    ClearState(false);
     LispState::s_current = previous;
 }
 

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <utility>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/mman.h>
 
 #include "engine/engines/lisp/LispCore.h"
 
@@ -109,23 +112,42 @@ value_t LispOutOfMemory();
 // Adds a record made after LispReserveHeap to the heap's list and total.
 void LispRegisterHeap(LispHeapObject *object, size_t bytes);
 
-// calloc'ed storage of a fixed count of elements whose zero bits are a valid
-// value.
+// Storage of a fixed count of elements whose zero bits are a valid value, in
+// pages of its own: pages never touched cost no memory, and Clear gives the
+// touched ones back to the system, which hands out zeroed pages again on the
+// next touch. A reset therefore costs what was used, not the whole area.
 template <class T>
 class LispZeroedArray {
 public:
     LispZeroedArray() = default;
-    explicit LispZeroedArray(size_t count) : m_data(static_cast<T *>(std::calloc(count, sizeof(T))))
+    explicit LispZeroedArray(size_t count) : m_bytes(count * sizeof(T))
     {
-        if (!m_data)
+        void *pages = mmap(nullptr, m_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pages == MAP_FAILED)
             throw std::bad_alloc();
+        m_data = static_cast<T *>(pages);
     }
-    ~LispZeroedArray() { std::free(m_data); }
-    LispZeroedArray(LispZeroedArray &&other) noexcept : m_data(other.m_data) { other.m_data = nullptr; }
+    ~LispZeroedArray()
+    {
+        if (m_data)
+            munmap(m_data, m_bytes);
+    }
+    LispZeroedArray(LispZeroedArray &&other) noexcept : m_data(other.m_data), m_bytes(other.m_bytes)
+    {
+        other.m_data = nullptr;
+        other.m_bytes = 0;
+    }
     LispZeroedArray &operator=(LispZeroedArray &&other) noexcept
     {
         std::swap(m_data, other.m_data);
+        std::swap(m_bytes, other.m_bytes);
         return *this;
+    }
+    // All elements back to zero bits.
+    void Clear()
+    {
+        if (m_data && madvise(m_data, m_bytes, MADV_DONTNEED) != 0)
+            std::memset(static_cast<void *>(m_data), 0, m_bytes);
     }
     T *get() const { return m_data; }
     T &operator[](size_t i) const { return m_data[i]; }
@@ -133,6 +155,14 @@ public:
 
 private:
     T *m_data = nullptr;
+    size_t m_bytes = 0;
+};
+
+// The big areas of a reset interpreter, kept for the next start.
+struct LispSpareAreas {
+    LispZeroedArray<LispCell> cells;
+    LispZeroedArray<value_t> valueStack;
+    LispZeroedArray<value_t> argStack;
 };
 
 // ---- Symbols --------------------------------------------------------------
@@ -166,6 +196,8 @@ class LispGuard;
 
 struct LispState {
     bool m_started = false;
+    // What a reset kept of the areas below, zeroed, for the next start.
+    LispSpareAreas m_spare;
 
     // The big areas come from calloc: pages a context never touches cost no
     // memory, and all-zero bits are NIL.
