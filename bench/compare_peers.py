@@ -188,16 +188,17 @@ def main():
     return 0
 
 
-# fib 25 and (tak 18 12 6) inside one process: bench_lisp's medians beside
-# byte-compiled CLISP timing the same calls with its own clock.
+# fib 25 and (tak 18 12 6) inside one process: bench_lisp beside
+# byte-compiled CLISP timing the same calls with its own clock. Both count
+# CPU time (on a loaded machine the wall clock mostly measures the others).
 CLISP_IN_PROCESS = """
 (defun fib (n) (if (< n 2) n (+ (fib (- n 1)) (fib (- n 2)))))
 (defun tak (x y z) (if (< y x) (tak (tak (- x 1) y z) (tak (- y 1) z x) (tak (- z 1) x y)) z))
 (compile 'fib) (compile 'tak)
 (defun ms (f n)
-  (let ((start (get-internal-real-time)))
+  (let ((start (get-internal-run-time)))
     (dotimes (i n) (funcall f))
-    (/ (* 1000.0 (- (get-internal-real-time) start)) n internal-time-units-per-second)))
+    (/ (* 1000.0 (- (get-internal-run-time) start)) n internal-time-units-per-second)))
 (dotimes (round ROUNDS)
   (format t "~,3f ~,3f~%" (ms (compile nil (lambda () (fib 25))) 10) (ms (compile nil (lambda () (tak 18 12 6))) 10)))
 """
@@ -243,24 +244,41 @@ def compare_steady_frames(build, coin_render, scene, work, env, rounds, core):
     print(line, flush=True)
 
 
+def clisp_timings(clisp, rounds, core):
+    """(fib, tak) CPU ms per call of byte-compiled CLISP, one pair a round."""
+    out = subprocess.run(["taskset", "-c", str(core), clisp, "-q", "-norc", "-x",
+                          CLISP_IN_PROCESS.replace("ROUNDS", str(rounds))], capture_output=True, text=True).stdout
+    # CLISP echoes the value of each top-level form too ("FIB ;"): only
+    # the lines of two numbers are timings.
+    return [tuple(map(float, l.split())) for l in out.splitlines()
+            if len(l.split()) == 2 and all(part.replace(".", "", 1).isdigit() for part in l.split())]
+
+
 def compare_in_process(build, clisp, rounds, core):
+    import json
     bench = os.path.join(build, "bin", "bench_lisp")
     if not os.path.exists(bench):
         print("in-proc  bench_lisp is not built", flush=True)
         return
-    ours = bench_medians(bench, "Fib25|Tak18", rounds, core)
-    line = f"in-proc  ours fib 25 {ours.get('BM_Fib25', 0):6.2f} ms, tak {ours.get('BM_Tak18_12_6', 0):6.2f} ms"
-    if clisp:
-        out = subprocess.run(["taskset", "-c", str(core), clisp, "-q", "-norc", "-x",
-                              CLISP_IN_PROCESS.replace("ROUNDS", str(rounds))], capture_output=True, text=True).stdout
-        # CLISP echoes the value of each top-level form too ("FIB ;"): only
-        # the lines of two numbers are timings.
-        rows = [tuple(map(float, l.split())) for l in out.splitlines()
-                if len(l.split()) == 2 and all(part.replace(".", "", 1).isdigit() for part in l.split())]
-        fib = statistics.median(r[0] for r in rows)
-        tak = statistics.median(r[1] for r in rows)
-        line += (f" | clisp byte-code fib 25 {fib:6.2f} ms, tak {tak:6.2f} ms"
-                 f" | ours/peer fib {ours.get('BM_Fib25', 0) / fib:4.2f}x, tak {ours.get('BM_Tak18_12_6', 0) / tak:4.2f}x")
+    ours = {"BM_Fib25": [], "BM_Tak18_12_6": []}
+    peer = []
+    # Ours and the peer's alternate round by round.
+    for _ in range(rounds):
+        run = subprocess.run(["taskset", "-c", str(core), bench, "--benchmark_filter=Fib25|Tak18",
+                              "--benchmark_format=json"], capture_output=True, text=True)
+        for entry in json.loads(run.stdout)["benchmarks"]:
+            if entry["name"] in ours:
+                ours[entry["name"]].append(entry["cpu_time"])
+        if clisp:
+            peer += clisp_timings(clisp, 1, core)
+    fib = statistics.median(ours["BM_Fib25"])
+    tak = statistics.median(ours["BM_Tak18_12_6"])
+    line = f"in-proc  ours fib 25 {fib:6.2f} ms, tak {tak:6.2f} ms (CPU)"
+    if peer:
+        peer_fib = statistics.median(r[0] for r in peer)
+        peer_tak = statistics.median(r[1] for r in peer)
+        line += (f" | clisp byte-code fib 25 {peer_fib:6.2f} ms, tak {peer_tak:6.2f} ms"
+                 f" | ours/peer fib {fib / peer_fib:4.2f}x, tak {tak / peer_tak:4.2f}x")
     print(line, flush=True)
 
 

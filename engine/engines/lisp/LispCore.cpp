@@ -65,9 +65,10 @@ LispContextRef &CurrentContextRef()
 }
 
 // Everything the current state holds goes: rooted slots read NIL, the heap
-// is released, the areas are new. Root nodes stay linked (their owners
-// unlink them) and the context's own limit stays.
-void ClearState()
+// is released, the areas are zeroed (kept for the next start when keepAreas
+// is set, else released). Root nodes stay linked (their owners unlink them)
+// and the context's own limit stays.
+void ClearState(bool keepAreas)
 {
     LispState &s = Lisp();
     // Rooted values point into the areas about to go; their owners live on
@@ -80,7 +81,17 @@ void ClearState()
         LispDeleteHeapObject(object);
         object = next;
     }
+    LispSpareAreas spare;
+    if (keepAreas) {
+        spare.cells = s.m_cells ? std::move(s.m_cells) : std::move(s.m_spare.cells);
+        spare.valueStack = s.m_valueStack ? std::move(s.m_valueStack) : std::move(s.m_spare.valueStack);
+        spare.argStack = s.m_argStack ? std::move(s.m_argStack) : std::move(s.m_spare.argStack);
+        spare.cells.Clear();
+        spare.valueStack.Clear();
+        spare.argStack.Clear();
+    }
     s = LispState{};
+    s.m_spare = std::move(spare);
     s.m_roots = roots;
     s.m_contextHeapLimit = contextLimit;
     s.m_heapLimit = contextLimit;
@@ -95,7 +106,7 @@ void LispInit()
     LispState &s = Lisp();
     if (s.m_started)
         return;
-    s.m_cells = LispZeroedArray<LispCell>(kLispCellCount);
+    s.m_cells = s.m_spare.cells ? std::move(s.m_spare.cells) : LispZeroedArray<LispCell>(kLispCellCount);
     s.m_marks.assign(kLispCellCount, 0);
     s.m_fill = 0;
     s.m_freeList = nullptr;
@@ -113,9 +124,10 @@ void LispInit()
     s.m_loadVerboseIndex = LispIntern("LOAD_VERBOSE");
     s.m_symbols[s.m_loadVerboseIndex].m_value = LispT();
 
-    s.m_valueStack = LispZeroedArray<value_t>(kLispValueStackSize);
+    s.m_valueStack =
+        s.m_spare.valueStack ? std::move(s.m_spare.valueStack) : LispZeroedArray<value_t>(kLispValueStackSize);
     s.m_valueTop = s.m_valueStack.get();
-    s.m_argStack = LispZeroedArray<value_t>(kLispArgStackSize);
+    s.m_argStack = s.m_spare.argStack ? std::move(s.m_spare.argStack) : LispZeroedArray<value_t>(kLispArgStackSize);
     s.m_argTop = s.m_argStack.get();
     s.m_argEnd = s.m_argStack.get() + kLispArgStackSize;
     s.m_macroStack = std::make_unique<value_t[]>(kLispMacroStackSize);
@@ -141,7 +153,8 @@ bool LispIsStarted()
 
 void LispReset()
 {
-    ClearState();
+    // The next start reuses the areas: a reset costs the pages used.
+    ClearState(true);
     LispInit();
 }
 
@@ -189,7 +202,7 @@ void LispCloseContext(const LispContextRef &context)
     if (context->m_depth > 0)
         return;
     LispState::s_current = context.get();
-    ClearState();
+    ClearState(false);
     LispState::s_current = previous;
 }
 
@@ -407,6 +420,8 @@ LispCell *LispAllocCons()
 value_t LispMakeCons(value_t car, value_t cdr)
 {
     LispState &s = Lisp();
+    if (s.m_allocationsCharged > 0 && !LispChargeAllocation(0))
+        return value_t::Error();
     LispCell *cell;
     if ((s.m_fill < kLispCellCount || s.m_freeList) && !s.m_collectEveryAllocation) {
         cell = LispAllocCons();
@@ -581,6 +596,8 @@ bool LispReserveHeap(size_t bytes)
     LispState &s = Lisp();
     if (!s.m_cells)
         LispInit();
+    if (!LispChargeAllocation(bytes))
+        return false;
     bool collected = false;
     if (s.m_collectEveryAllocation || s.m_allocatedSinceCollection + bytes > s.m_collectionThreshold) {
         LispCollect(false);
@@ -747,6 +764,7 @@ LispFormulaScope::LispFormulaScope(const LispContextRef &context, uint64_t workU
         }
     }
     s.m_stepLimit = steps;
+    ++s.m_allocationsCharged;
     m_innerSteps = m_nested ? std::min(m_outerSteps, budget) : budget;
     s.m_stepsLeft = m_innerSteps;
     if (!m_nested)
@@ -764,6 +782,7 @@ LispFormulaScope::~LispFormulaScope()
     s.m_heapLimit = m_heapLimit;
     s.m_stepLimit = m_stepLimit;
     s.m_quietCollections = m_quiet;
+    --s.m_allocationsCharged;
     const int64_t used = m_innerSteps - std::max<int64_t>(s.m_stepsLeft, 0);
     if (m_nested) {
         s.m_stepsLeft = s.m_stepsLeft < 0 ? -1 : m_outerSteps - used;

@@ -188,7 +188,7 @@ template <typename Args> inline value_t EvalCallWith(value_t form, const Args &a
 // from base on (count < 0: one failed). The record is the one looked up before
 // the arguments, when the definitions were counted.
 template <typename Args>
-inline value_t ApplyEvaluated(LispState &s, value_t head, int index, const LispFunctionRecord *record,
+__attribute__((always_inline)) inline value_t ApplyEvaluated(LispState &s, value_t head, int index, const LispFunctionRecord *record,
                               uint64_t definitions, value_t *base, int count, const Args &args)
 {
     // The arguments may have redefined the function.
@@ -260,7 +260,7 @@ inline value_t EvalCall(value_t form)
     return EvalCallWith(form, FormArguments());
 }
 
-value_t IllegalStackVariable()
+LISP_COLD value_t IllegalStackVariable()
 {
     LispPrintf("\nIllegal stack variable.");
     return value_t::Error();
@@ -416,7 +416,38 @@ struct Code {
     // since (the state's count of definitions is still the stamp).
     mutable LispFunctionRecord *record = nullptr;
     mutable uint64_t recordStamp = UINT64_MAX;
+    // The count of definitions at which the head was last found to name what
+    // the node's quick way stands for (see HeadStillFits).
+    mutable uint64_t fitStamp = UINT64_MAX;
+    // Arithmetic: the node's runner, made for its operation.
+    value_t (*arithmeticRun)(const Code *) = nullptr;
 };
+
+template <Arithmetic operation> value_t RunArithmeticOf(const Code *code);
+
+// The runner of each operation, so that the operation is known where it runs.
+value_t (*ArithmeticRunner(Arithmetic operation))(const Code *)
+{
+    switch (operation) {
+    case Arithmetic::Plus:
+        return RunArithmeticOf<Arithmetic::Plus>;
+    case Arithmetic::Minus:
+        return RunArithmeticOf<Arithmetic::Minus>;
+    case Arithmetic::Times:
+        return RunArithmeticOf<Arithmetic::Times>;
+    case Arithmetic::Less:
+        return RunArithmeticOf<Arithmetic::Less>;
+    case Arithmetic::Greater:
+        return RunArithmeticOf<Arithmetic::Greater>;
+    case Arithmetic::LessEqual:
+        return RunArithmeticOf<Arithmetic::LessEqual>;
+    case Arithmetic::GreaterEqual:
+        return RunArithmeticOf<Arithmetic::GreaterEqual>;
+    case Arithmetic::None:
+        break;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -446,7 +477,9 @@ public:
             code.slot = x.u.i;
             return &code;
         case LispStackVar:
-            code.kind = CodeKind::Stack;
+            // An offset that could never be in a frame reads the plain way,
+            // with its message.
+            code.kind = x.u.i < 0 ? CodeKind::Stack : CodeKind::Walked;
             code.slot = x.u.i;
             return &code;
         case LispLexClosure:
@@ -490,8 +523,10 @@ private:
                         code.arithmeticHandler = builtin.handler;
                     }
                 }
-                if (code.arithmetic != Arithmetic::None && IsPlainRead(code.parts[0]) && IsPlainRead(code.parts[1]))
+                if (code.arithmetic != Arithmetic::None && IsPlainRead(code.parts[0]) && IsPlainRead(code.parts[1])) {
                     code.kind = CodeKind::Arithmetic;
+                    code.arithmeticRun = ArithmeticRunner(code.arithmetic);
+                }
             }
             if (code.kind == CodeKind::Call && head.tag == LispSymbol && record &&
                 (record->kind == LispBuiltin || record->kind == LispFunction))
@@ -562,6 +597,29 @@ inline int32_t WrappingCodeResult(Arithmetic operation, int32_t a, int32_t b)
     return static_cast<int32_t>(operation == Arithmetic::Plus ? x + y : operation == Arithmetic::Minus ? x - y : x * y);
 }
 
+// The built-in's work on two integers, as it computes it.
+inline value_t IntegerArithmetic(const LispState &s, Arithmetic operation, int32_t a, int32_t b)
+{
+    bool holds;
+    switch (operation) {
+    case Arithmetic::Less:
+        holds = a < b;
+        break;
+    case Arithmetic::Greater:
+        holds = a > b;
+        break;
+    case Arithmetic::LessEqual:
+        holds = a <= b;
+        break;
+    case Arithmetic::GreaterEqual:
+        holds = a >= b;
+        break;
+    default:
+        return value_t::Int(WrappingCodeResult(operation, a, b));
+    }
+    return holds ? value_t::Symbol(s.m_tIndex) : value_t::Nil();
+}
+
 struct CompiledArguments {
     const Code *code;
 
@@ -577,28 +635,8 @@ struct CompiledArguments {
     value_t Builtin(const LispFunctionRecord *record, value_t *args, int count) const
     {
         if (code->arithmetic != Arithmetic::None && count == 2 && args[0].tag == LispInteger &&
-            args[1].tag == LispInteger && record->handler == code->arithmeticHandler) {
-            const int32_t a = args[0].u.i;
-            const int32_t b = args[1].u.i;
-            bool holds;
-            switch (code->arithmetic) {
-            case Arithmetic::Less:
-                holds = a < b;
-                break;
-            case Arithmetic::Greater:
-                holds = a > b;
-                break;
-            case Arithmetic::LessEqual:
-                holds = a <= b;
-                break;
-            case Arithmetic::GreaterEqual:
-                holds = a >= b;
-                break;
-            default:
-                return value_t::Int(WrappingCodeResult(code->arithmetic, a, b));
-            }
-            return holds ? value_t::Symbol(Lisp().m_tIndex) : value_t::Nil();
-        }
+            args[1].tag == LispInteger && record->handler == code->arithmeticHandler)
+            return IntegerArithmetic(Lisp(), code->arithmetic, args[0].u.i, args[1].u.i);
         return record->handler(args, count);
     }
 
@@ -641,12 +679,52 @@ struct CompiledArguments {
 
 // Whether a compiled call may take its level and its step the quick way: not
 // unwinding, within the depth and stack bounds, a step left. When not, the
-// plain way takes them and gives the message.
+// plain way takes them and gives the message. Each pair of bounds is one
+// unsigned comparison: depth in 1..max-1, the frame below the base by less
+// than the stack allowed.
 inline bool QuickEntryOk(const LispState &s)
 {
     const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-    return !s.m_abort && s.m_depth > 0 && s.m_depth < kLispMaxDepth && s.m_stepsLeft > 0 &&
-           s.m_stackBase > frame && s.m_stackBase - frame < kLispMaxStackBytes;
+    return !s.m_abort && s.m_stepsLeft > 0 &&
+           static_cast<unsigned>(s.m_depth - 1) < static_cast<unsigned>(kLispMaxDepth - 1) &&
+           s.m_stackBase - frame - 1 < kLispMaxStackBytes - 1;
+}
+
+// Whether the head of a compiled Arithmetic, If or Application node still
+// names what the node was made for. Records are replaced, never changed, and
+// each replacement counts a definition: one check stands until the next.
+LISP_COLD bool HeadFitsAfterDefinitions(const LispState &s, const Code *code)
+{
+    const value_t head = code->form.Cell()->car;
+    if (head.tag != LispSymbol)
+        return false;
+    LispFunctionRecord *record = s.m_symbols[head.u.i].m_function.get();
+    code->record = record;
+    code->recordStamp = s.m_definitions;
+    bool fits = false;
+    if (record) {
+        switch (code->kind) {
+        case CodeKind::Arithmetic:
+            fits = record->kind == LispBuiltin && record->handler == code->arithmeticHandler && record->minArgs <= 2;
+            break;
+        case CodeKind::If:
+            fits = record->kind == LispSpecialForm && record->formHandler == code->handler;
+            break;
+        case CodeKind::Application:
+            fits = record->kind == LispFunction || record->kind == LispBuiltin;
+            break;
+        default:
+            break;
+        }
+    }
+    if (fits)
+        code->fitStamp = s.m_definitions;
+    return fits;
+}
+
+inline bool HeadStillFits(const LispState &s, const Code *code)
+{
+    return code->fitStamp == s.m_definitions || HeadFitsAfterDefinitions(s, code);
 }
 
 // One level of a call entered the quick way.
@@ -683,19 +761,16 @@ LISP_CALL_NODE value_t RunCall(const Code *code)
 LISP_CALL_NODE value_t RunApplication(const Code *code)
 {
     LispState &s = Lisp();
-    const value_t head = code->form.Cell()->car;
-    if (!QuickEntryOk(s))
+    if (!QuickEntryOk(s) || !HeadStillFits(s, code))
         return RunCall(code);
     const CompiledArguments args{code};
-    const LispFunctionRecord *record = args.Record(s, head.u.i);
-    if (!record || (record->kind != LispFunction && record->kind != LispBuiltin))
-        return RunCall(code);
+    const value_t head = code->form.Cell()->car;
     QuickLevel level(s);
     --s.m_stepsLeft;
     value_t *base = s.m_argTop;
     const uint64_t definitions = s.m_definitions;
     const int count = args.EvaluateParts();
-    return ApplyEvaluated(s, head, head.u.i, record, definitions, base, count, args);
+    return ApplyEvaluated(s, head, head.u.i, code->record, definitions, base, count, args);
 }
 
 // A variable or a constant, its kind known to be one of the three.
@@ -708,35 +783,63 @@ inline value_t ReadPlain(const LispState &s, const Code *code)
     return s.m_symbols[code->slot].m_value;
 }
 
-LISP_CALL_NODE value_t RunArithmetic(const Code *code)
+// Reads a variable or a constant without a message: false when a stack
+// variable lies outside the frame (the plain read gives the message).
+inline bool ReadPlainQuietly(const LispState &s, const Code *code, value_t *out)
+{
+    if (code->kind == CodeKind::Stack) {
+        // Compiled offsets are negative: only the bottom of the stack bounds them.
+        if (s.m_valueTop - s.m_valueStack.get() < -static_cast<int64_t>(code->slot))
+            return false;
+        *out = s.m_valueTop[code->slot];
+    } else if (code->kind == CodeKind::Constant) {
+        *out = code->form;
+    } else {
+        *out = s.m_symbols[code->slot].m_value;
+    }
+    return true;
+}
+
+// Everything but two integers read the quick way: the call's level, its step
+// and the built-in, or the plain way with its messages.
+LISP_COLD value_t RunArithmeticBuiltin(const Code *code)
 {
     LispState &s = Lisp();
-    const value_t head = code->form.Cell()->car;
-    if (!QuickEntryOk(s) || head.tag != LispSymbol || s.m_argEnd - s.m_argTop < 2)
+    if (!QuickEntryOk(s) || s.m_argEnd - s.m_argTop < 2 || !HeadStillFits(s, code))
         return RunCall(code);
-    const CompiledArguments args{code};
-    const LispFunctionRecord *record = args.Record(s, head.u.i);
-    if (!record || record->kind != LispBuiltin || record->handler != code->arithmeticHandler || record->minArgs > 2)
-        return RunCall(code);
-    QuickLevel level(s);
     --s.m_stepsLeft;
+    QuickLevel level(s);
     const value_t first = ReadPlain(s, code->parts[0]);
     if (first.IsError())
         return first;
     const value_t second = ReadPlain(s, code->parts[1]);
     if (second.IsError())
         return second;
-    if (first.tag == LispInteger && second.tag == LispInteger) {
-        value_t values[2] = {first, second};
-        return args.Builtin(record, values, 2);
-    }
     value_t *base = s.m_argTop;
     base[0] = first;
     base[1] = second;
     s.m_argTop = base + 2;
-    value_t result = record->handler(base, 2);
+    value_t result = code->record->handler(base, 2);
     s.m_argTop = base;
     return result;
+}
+
+// Two integers need neither the argument stack nor a level: nothing runs
+// inside that could see the level, and the entry check saw room for it. The
+// rest goes on in a function of its own, so this one keeps no registers.
+template <Arithmetic operation> LISP_CALL_NODE value_t RunArithmeticOf(const Code *code)
+{
+    const LispState &s = Lisp();
+    value_t first;
+    value_t second;
+    // A leaf: the stack bound matters only to calls that go deeper.
+    if (s.m_abort || s.m_stepsLeft <= 0 ||
+        static_cast<unsigned>(s.m_depth - 1) >= static_cast<unsigned>(kLispMaxDepth - 1) || s.m_argEnd - s.m_argTop < 2 || !HeadStillFits(s, code) ||
+        !ReadPlainQuietly(s, code->parts[0], &first) || !ReadPlainQuietly(s, code->parts[1], &second) ||
+        first.tag != LispInteger || second.tag != LispInteger)
+        return RunArithmeticBuiltin(code);
+    --Lisp().m_stepsLeft;
+    return IntegerArithmetic(s, operation, first.u.i, second.u.i);
 }
 
 // An if form whose head still names the special form: its level, its step,
@@ -744,11 +847,7 @@ LISP_CALL_NODE value_t RunArithmetic(const Code *code)
 LISP_CALL_NODE value_t RunIf(const Code *code)
 {
     LispState &s = Lisp();
-    const value_t head = code->form.Cell()->car;
-    if (!QuickEntryOk(s) || head.tag != LispSymbol || s.m_argTop >= s.m_argEnd)
-        return RunCall(code);
-    const LispFunctionRecord *record = CompiledArguments{code}.Record(s, head.u.i);
-    if (!record || record->kind != LispSpecialForm || record->formHandler != code->handler)
+    if (!QuickEntryOk(s) || s.m_argTop >= s.m_argEnd || !HeadStillFits(s, code))
         return RunCall(code);
     QuickLevel level(s);
     --s.m_stepsLeft;
@@ -776,7 +875,7 @@ inline value_t RunCode(const Code *code)
     case CodeKind::Walked:
         return EvalForm(code->form);
     case CodeKind::Arithmetic:
-        return RunArithmetic(code);
+        return code->arithmeticRun(code);
     case CodeKind::If:
         return RunIf(code);
     case CodeKind::Application:

@@ -2,14 +2,18 @@
 // Internal to the interpreter: its process-wide state, the heap records that
 // values point to, and the guards that keep temporaries alive and bound the
 // recursion. Nothing outside engine/engines/lisp includes this header.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <utility>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/mman.h>
 
 #include "engine/engines/lisp/LispCore.h"
 
@@ -108,23 +112,42 @@ value_t LispOutOfMemory();
 // Adds a record made after LispReserveHeap to the heap's list and total.
 void LispRegisterHeap(LispHeapObject *object, size_t bytes);
 
-// calloc'ed storage of a fixed count of elements whose zero bits are a valid
-// value.
+// Storage of a fixed count of elements whose zero bits are a valid value, in
+// pages of its own: pages never touched cost no memory, and Clear gives the
+// touched ones back to the system, which hands out zeroed pages again on the
+// next touch. A reset therefore costs what was used, not the whole area.
 template <class T>
 class LispZeroedArray {
 public:
     LispZeroedArray() = default;
-    explicit LispZeroedArray(size_t count) : m_data(static_cast<T *>(std::calloc(count, sizeof(T))))
+    explicit LispZeroedArray(size_t count) : m_bytes(count * sizeof(T))
     {
-        if (!m_data)
+        void *pages = mmap(nullptr, m_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (pages == MAP_FAILED)
             throw std::bad_alloc();
+        m_data = static_cast<T *>(pages);
     }
-    ~LispZeroedArray() { std::free(m_data); }
-    LispZeroedArray(LispZeroedArray &&other) noexcept : m_data(other.m_data) { other.m_data = nullptr; }
+    ~LispZeroedArray()
+    {
+        if (m_data)
+            munmap(m_data, m_bytes);
+    }
+    LispZeroedArray(LispZeroedArray &&other) noexcept : m_data(other.m_data), m_bytes(other.m_bytes)
+    {
+        other.m_data = nullptr;
+        other.m_bytes = 0;
+    }
     LispZeroedArray &operator=(LispZeroedArray &&other) noexcept
     {
         std::swap(m_data, other.m_data);
+        std::swap(m_bytes, other.m_bytes);
         return *this;
+    }
+    // All elements back to zero bits.
+    void Clear()
+    {
+        if (m_data && madvise(m_data, m_bytes, MADV_DONTNEED) != 0)
+            std::memset(static_cast<void *>(m_data), 0, m_bytes);
     }
     T *get() const { return m_data; }
     T &operator[](size_t i) const { return m_data[i]; }
@@ -132,6 +155,14 @@ public:
 
 private:
     T *m_data = nullptr;
+    size_t m_bytes = 0;
+};
+
+// The big areas of a reset interpreter, kept for the next start.
+struct LispSpareAreas {
+    LispZeroedArray<LispCell> cells;
+    LispZeroedArray<value_t> valueStack;
+    LispZeroedArray<value_t> argStack;
 };
 
 // ---- Symbols --------------------------------------------------------------
@@ -165,6 +196,8 @@ class LispGuard;
 
 struct LispState {
     bool m_started = false;
+    // What a reset kept of the areas below, zeroed, for the next start.
+    LispSpareAreas m_spare;
 
     // The big areas come from calloc: pages a context never touches cost no
     // memory, and all-zero bits are NIL.
@@ -218,6 +251,7 @@ struct LispState {
     bool m_forceCapture = false;
     bool m_quietCollections = false; // no statistics from automatic collections
     int m_formulaScopes = 0;         // outermost formula scopes open: they hold the budget
+    int m_allocationsCharged = 0;    // formula scopes open, nested or not: allocations cost steps
 
     int m_nilIndex = 0;
     int m_quotIndex = 0;
@@ -367,6 +401,22 @@ inline bool LispCharge(int64_t count)
     if ((s.m_stepsLeft -= count) >= 0)
         return true;
     return LispOutOfSteps();
+}
+
+// What a formula's allocations cost in steps. Fresh memory costs the system
+// page faults and zeroing, several steps' worth for each element an array
+// holds; a cell comes from the area the collector reuses and costs one.
+constexpr size_t kLispFormulaBytesPerStep = 4;
+constexpr int64_t kLispFormulaStepsPerCell = 1;
+
+// Charges an allocation of `bytes` of heap (a cell when 0) to the budget of
+// the formulas in progress; true outside formulas. False after the message.
+inline bool LispChargeAllocation(size_t bytes)
+{
+    if (Lisp().m_allocationsCharged <= 0)
+        return true;
+    return LispCharge(bytes == 0 ? kLispFormulaStepsPerCell
+                                 : static_cast<int64_t>(std::min<size_t>(bytes / kLispFormulaBytesPerStep, INT64_MAX)));
 }
 
 // Takes one step of the budget; false (after the message) when none is left.

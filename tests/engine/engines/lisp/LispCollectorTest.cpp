@@ -114,6 +114,42 @@ TEST_F(LispTest, AResetClearsRootedValues)
     EXPECT_EQ(LispPrintToString(held), "(3 4)");
 }
 
+// A reset interpreter keeps its areas for the next start: whatever the last
+// one left in them, a script after the reset runs as on a context never used.
+TEST_F(LispTest, AResetLeavesNothingBehind)
+{
+    const std::string script =
+        "(gc) (btrace) g (f 1) (make-array 3) (prints 'a)"
+        "(defun deep (n) (if (< n 1) (progn (btrace) 0) (+ 1 (deep (- n 1))))) (deep 5)"
+        "(setq l nil) (setq i 0) (while (< i 100) (progn (setq l (cons i l)) (setq i (+ i 1)))) (len l) (gc)";
+    auto runAll = [&] {
+        std::string shown = Run(script);
+        return TakeOutput() + "|" + shown + "|" + std::to_string(LispHeapBytes());
+    };
+    std::string fresh;
+    size_t freshHeap = 0; // what the start-up hooks made
+    {
+        LispContextScope context(LispNewContext(kLispDefaultHeapLimit));
+        LispInit();
+        freshHeap = LispHeapBytes();
+        fresh = runAll();
+    }
+    // Leave something everywhere: cells, globals, functions, heap records,
+    // deep frames on both stacks, and an evaluation cut short by a bound.
+    Run(kChurn);
+    Run("(churn 12000) (setq g (make-array 1000)) (defun f (x) (list x x))"
+        "(defun deeper (n) (if (< n 1) 0 (+ 1 (deeper (- n 1))))) (deeper 1500) (deeper 100000)"
+        "(apply 'list (make-array 5))");
+    TakeOutput();
+    for (int round = 0; round < 2; ++round) {
+        LispReset();
+        EXPECT_EQ(LispArgStackDepth(), 0u);
+        EXPECT_EQ(LispValueStackDepth(), 0u);
+        EXPECT_EQ(LispHeapBytes(), freshHeap);
+        EXPECT_EQ(runAll(), fresh) << "round " << round;
+    }
+}
+
 TEST_F(LispTest, AFullSymbolTableIsAnErrorNotAnIndex)
 {
     // Probing does not wrap, so a name fails once every entry from its hash

@@ -62,6 +62,10 @@ TEST_F(LispTest, FunctionBodiesFollowWhatTheirNamesMeanAtEachCall)
         {"(defun f (x) (+ x 1))", "(f 'a)", "ERROR", "\nArgument to '+' is not a number."},
         {"(defun f (x y) (+ x y))", "(f 1)", "ERROR", "\nMore parameters required to F."},
         {"(defun f (x) (- x 1.5))", "(f 2)", "0.500000", ""},
+        // An arithmetic built-in redefined, or made a macro, after the body ran.
+        {"(defun f (n) (< n 2)) (f 1)", "(progn (defun < (a b) (list 'less a b)) (f 1))", "(LESS 1 2)", ""},
+        {"(defun f (n) (- n 2)) (f 1)", "(progn (defmacro - (a b) (list 'list a b)) (f 1))", "(1 2)", ""},
+        {"(defun f (n) (+ n 1))", "(f 2147483647)", "-2147483648", ""},
         {"(defmacro m (x) (list 'list x x)) (defun f (y) (m y))", "(f 4)", "(4 4)", ""},
     });
 }

@@ -1,12 +1,14 @@
 // Code from files: bounded memory and time, a sandbox that holds, and every
 // cell the interpreter still walks kept alive. Each case runs twice, the
 // second time with a collection before every allocation.
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <new>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/SgDiagHandler.h"
 #include "tests/engine/engines/lisp/LispTestFixture.h"
@@ -424,6 +426,74 @@ TEST_F(LispLimitsTest, AFormulaScopeSandboxesAndLimits)
         EXPECT_FALSE(LispIsSandboxed());
         EXPECT_EQ(Run("(+ 1 2)"), "3");
     });
+}
+
+// A formula's allocations are work too: making memory costs more than a
+// step, so what a formula allocates comes out of its steps. Each row runs
+// in a step budget its calls and passes alone fit in (checked outside any
+// formula, where allocations cost nothing extra).
+TEST_F(LispLimitsTest, AFormulasAllocationsComeOutOfItsSteps)
+{
+    const std::string longText(4000, 'x');
+    struct Row {
+        const char *what;
+        std::string text;
+        std::string value;
+        uint64_t steps;
+    };
+    const std::vector<Row> rows = {
+        {"arrays", "(progn (setq i 0) (while (< i 9) (progn (make-array 100000) (setq i (+ i 1)))))", "9", 1000000},
+        {"conses", "(progn (setq i 0) (while (< i 20000) (progn (list 1 2 3 4 5 6 7 8 9 10) (setq i (+ i 1)))))",
+         "20000", 250000},
+        {"strings",
+         "(progn (setq i 0) (setq s \"" + longText + "\") (while (< i 2000) (progn (prints s) (setq i (+ i 1)))))",
+         "2000", 9000000},
+        {"closures", "(progn (setq i 0) (while (< i 20000) (progn (lambda (x) x) (setq i (+ i 1)))))", "20000",
+         200000},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        LispReset();
+        LispSetStepLimit(row.steps);
+        EXPECT_EQ(Run(row.text), row.value) << "the calls and passes fit the budget";
+        EXPECT_EQ(TakeOutput(), "");
+        LispSetStepLimit(kLispNoStepLimit);
+        SgDiagCapture diagnostics;
+        {
+            LispFormulaScope formula(size_t{16} << 20, row.steps);
+            EXPECT_EQ(Run(row.text), "ERROR");
+        }
+        EXPECT_TRUE(diagnostics.Contains("Step limit of " + std::to_string(row.steps) + " reached."))
+            << diagnostics.GetText();
+        // The next formula starts with its whole budget.
+        {
+            LispFormulaScope formula(size_t{16} << 20, row.steps);
+            EXPECT_EQ(Run("(len (make-array 1000))"), "1000");
+        }
+        EXPECT_EQ(Run("(+ 1 2)"), "3");
+    }
+}
+
+// Formulas entered during an evaluation: one that uses up its budget ends
+// that evaluation; the next one, in the next evaluation, has its whole budget.
+TEST_F(LispLimitsTest, AFormulaAfterOneThatUsedUpItsBudgetHasItsWholeBudget)
+{
+    LispRegisterFunction("formula", BuiltinFormula, 1);
+    const char *const exhausting[] = {"(formula '(while t 1))", "(formula '(make-array 100000))",
+                                      "(formula '(progn (setq i 0) (while t (setq i (cons i i)))))"};
+    for (const char *first : exhausting) {
+        SCOPED_TRACE(first);
+        SgDiagCapture diagnostics;
+        EXPECT_EQ(Run(first), "ERROR");
+        EXPECT_TRUE(diagnostics.Contains("Step limit of 1000 reached.")) << diagnostics.GetText();
+        diagnostics.Clear();
+        // Some 700 of the 1000 steps: they fit only in a whole budget.
+        EXPECT_EQ(Run("(formula '(progn (setq i 0) (while (< i 80) (progn (setq i (+ i 1)) (list i)))))"), "(80)");
+        EXPECT_EQ(Run("(formula '(len (make-array 10)))"), "10");
+        EXPECT_EQ(diagnostics.Count(), 0) << diagnostics.GetText();
+        EXPECT_EQ(LispStepLimit(), kLispNoStepLimit);
+        EXPECT_FALSE(LispIsSandboxed());
+    }
 }
 
 } // namespace
