@@ -106,6 +106,11 @@ public:
     };
     // The undo origin of the dialog's present stay (0 without a document).
     int GetUndoOrigin() const { return m_iOrigin; }
+    // The window goes without OK or Cancel (its owner closes every dialog):
+    // what the dialog did stays as one step of the window's, so that nothing
+    // is lost and the history's bound, held while the dialog was open,
+    // applies again.
+    void KeepStay() { FinishStay(true); }
 
 protected:
     // Tells the document's close-dialog callback, once per opening.

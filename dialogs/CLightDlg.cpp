@@ -49,9 +49,21 @@ int ClassOfKind(int kind)
     }
 }
 
+// The first viewport of the document's first viewer: the view a new light
+// is made the light of.
+SgViewport *LightDialogFirstViewport(SgDocument *document)
+{
+    SgViewer *viewer = document && document->GetViewerCount() > 0 ? document->GetViewer(0) : nullptr;
+    return viewer && viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr;
+}
+
 } // namespace
 
-CLightDlg::CLightDlg(SgDocument *document, void *parent) : CCadDlg(document, kDialogId, parent) {}
+CLightDlg::CLightDlg(SgDocument *document, void *parent) : CCadDlg(document, kDialogId, parent)
+{
+    if (SgViewport *view = LightDialogFirstViewport(document))
+        m_openingViewLight = view->GetHeadLight();
+}
 
 CLightDlg::~CLightDlg()
 {
@@ -274,6 +286,8 @@ bool CLightDlg::AddLight(int kind)
             made = light.get();
     }
     m_light = made;
+    if (SgViewport *view = LightDialogFirstViewport(GetDocument()))
+        view->SetHeadLight(made);
     return made != nullptr;
 }
 
@@ -320,6 +334,8 @@ void CLightDlg::OnOK()
 void CLightDlg::OnCancel()
 {
     RevertKeyPoint();
+    if (SgViewport *view = LightDialogFirstViewport(GetDocument()))
+        view->SetHeadLight(m_openingViewLight.get());
     CCadDlg::OnCancel();
     RedrawViewers();
 }

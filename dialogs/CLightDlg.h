@@ -108,6 +108,8 @@ private:
     int m_intensity = 100;
     int m_activeId = kNoLight;
     SgRef<SgLight> m_light;
+    // The first view's light when the dialog opened: Cancel gives it back.
+    SgRef<SgLight> m_openingViewLight;
     Color m_color{1, 1, 1, 1};
     void (*m_fnChanged)(void *) = nullptr;
     void *m_pChangedData = nullptr;

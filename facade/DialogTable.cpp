@@ -164,8 +164,11 @@ void DialogTable::CloseAll()
         slot.id = 0;
         slot.button = 0;
         m_facade.SetButtonState(0, button, false);
-        if (slot.instance)
+        if (slot.instance) {
+            if (CCadDlg *dialog = slot.instance->GetDialog())
+                dialog->KeepStay();
             slot.instance->DestroyWindow();
+        }
     }
 }
 

@@ -286,6 +286,14 @@ void SgDocument::TrimUndo()
             break;
         }
     }
+    // A dialog still open may yet take back what it did: its records, and
+    // every later one its taking back is weighed against, stay until it
+    // closes (JoinOrigin and TakeBackOrigin trim again).
+    for (int i = 0; i < cut; ++i)
+        if (m_undo[i]->GetOrigin() != kWindowOrigin) {
+            cut = i;
+            break;
+        }
     if (cut <= 0)
         return;
     // Taken out of the list before they go, as DropRedo does.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/core/NodePtr.h"
 #include "engine/core/SgField.h"
 #include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgNode.h"
@@ -19,6 +20,9 @@ struct UndoOriginTouch {
     const void *holder = nullptr;
     const void *group = nullptr;
     const void *child = nullptr;
+    // The nodes a node-pointer field held before or after the change: the
+    // field places them below its node as a child list does.
+    std::vector<const void *> placed;
     // The nodes above the changed one: a child list that takes one of them
     // out takes the change out of the scene with it.
     std::vector<const void *> above;
@@ -50,6 +54,36 @@ void UndoOriginCollectAbove(const SgFieldMngr *object, std::vector<const void *>
     }
 }
 
+// The nodes a record of a node-pointer field names: both values when it
+// holds them whole, or what the field holds now when it holds a change of
+// part of it (what that change took out is no longer in the scene).
+void UndoOriginCollectPlaced(const SgUndoInfo &record, std::vector<const void *> &placed)
+{
+    SgField *field = record.GetField();
+    if (!field || field->GetTypeId() != SgFieldNodePtr)
+        return;
+    const auto add = [&placed](const NodePtr &node) {
+        if (node)
+            placed.push_back(UndoOriginObjectAddress(node.get()));
+    };
+    if (record.HoldsWholeValues() && !field->IsVector()) {
+        for (const void *buffer : {record.GetBefore(), record.GetAfter()})
+            if (buffer)
+                add(*static_cast<const NodePtr *>(buffer));
+        return;
+    }
+    if (record.HoldsWholeValues()) {
+        for (const void *buffer : {record.GetBefore(), record.GetAfter()})
+            if (buffer)
+                for (const NodePtr &node : *static_cast<const std::vector<NodePtr> *>(buffer))
+                    add(node);
+        return;
+    }
+    for (int i = 0; i < field->GetCount(); ++i)
+        if (const void *value = field->GetValuePtr(i, false))
+            add(*static_cast<const NodePtr *>(value));
+}
+
 UndoOriginTouch UndoOriginTouchOf(const SgUndoInfo &record)
 {
     UndoOriginTouch touch;
@@ -58,6 +92,7 @@ UndoOriginTouch UndoOriginTouchOf(const SgUndoInfo &record)
         touch.field = record.GetField();
         changed = touch.field ? touch.field->GetContainer() : nullptr;
         touch.holder = UndoOriginObjectAddress(changed);
+        UndoOriginCollectPlaced(record, touch.placed);
     } else if (record.GetType() == SgUndoInfo::kAction) {
         changed = record.GetSubject();
         touch.holder = UndoOriginObjectAddress(changed);
@@ -70,20 +105,34 @@ UndoOriginTouch UndoOriginTouchOf(const SgUndoInfo &record)
     return touch;
 }
 
+// Whether `other` changes `node` itself or something below it.
+bool UndoOriginReachesNode(const UndoOriginTouch &other, const void *node)
+{
+    for (const void *changed : {other.holder, other.group, other.child})
+        if (changed && changed == node)
+            return true;
+    return std::find(other.above.begin(), other.above.end(), node) != other.above.end();
+}
+
 // Whether taking one of the two back alone could undo or hide the other:
-// the same field, or a child list and anything about its group or child or
-// below that child.
+// the same field; a child list and anything about its group or child or
+// below that child; a node-pointer field and anything about a node it held
+// or below one. Two different fields of one node are independent: each
+// record restores its own field only.
 bool UndoOriginTouchesClash(const UndoOriginTouch &a, const UndoOriginTouch &b)
 {
     if (a.field && a.field == b.field)
         return true;
     const auto listClashes = [](const UndoOriginTouch &list, const UndoOriginTouch &other) {
-        if (!list.group && !list.child)
-            return false;
-        for (const void *node : {other.holder, other.group, other.child})
-            if (node && (node == list.group || node == list.child))
+        for (const void *changed : {other.holder, other.group, other.child})
+            if (changed && changed == list.group)
                 return true;
-        return list.child && std::find(other.above.begin(), other.above.end(), list.child) != other.above.end();
+        if (list.child && UndoOriginReachesNode(other, list.child))
+            return true;
+        for (const void *node : list.placed)
+            if (UndoOriginReachesNode(other, node))
+                return true;
+        return false;
     };
     return listClashes(a, b) || listClashes(b, a);
 }
@@ -145,8 +194,11 @@ int SgDocument::TakeBackOrigin(int origin, int keyPoint)
     }
     m_undo = std::move(staying);
     m_iUndoCursor = cursor;
-    SgUndoRecordingPause pause(this);
-    dropped.clear();
+    {
+        SgUndoRecordingPause pause(this);
+        dropped.clear();
+    }
+    TrimUndo();
     return kept;
 }
 
@@ -181,5 +233,6 @@ bool SgDocument::JoinOrigin(int origin)
             record->SetKeyPoint(keyPoint);
             record->SetOrigin(kWindowOrigin);
         }
+    TrimUndo();
     return commute;
 }

@@ -82,6 +82,11 @@ SgViewport::~SgViewport()
     SetNodara(nullptr);
 }
 
+void SgViewport::SetHeadLight(SgLight *light)
+{
+    m_pHeadLight = light;
+}
+
 SgShadowCache &SgViewport::GetShadowCache()
 {
     if (!m_shadowCache)
@@ -104,7 +109,7 @@ void SgViewport::AdoptViewNodes()
     m_pGraphTransform2 = nullptr;
     m_pDrawStyle = nullptr;
     m_pLightModel = nullptr;
-    m_pHeadLight = nullptr;
+    m_pHeadLight.reset();
     m_pMaterial = nullptr;
     if (!m_pNodara)
         return;

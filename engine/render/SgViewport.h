@@ -118,8 +118,10 @@ public:
     void SetDrawStyle(SgDrawStyle *style) { m_pDrawStyle = style; }
     SgLightModel *GetLightModel() const { return m_pLightModel; }
     void SetLightModel(SgLightModel *model) { m_pLightModel = model; }
-    SgLight *GetHeadLight() const { return m_pHeadLight; }
-    void SetHeadLight(SgLight *light) { m_pHeadLight = light; }
+    // The view's light is counted: a light the scene lets go of (a delete,
+    // an undo) stays alive while a view still names it.
+    SgLight *GetHeadLight() const { return m_pHeadLight.get(); }
+    void SetHeadLight(SgLight *light);
     SgMaterial *GetMaterial() const { return m_pMaterial; }
     void SetMaterial(SgMaterial *material) { m_pMaterial = material; }
     const Vec3 &GetRotationCenter() const { return m_RotationCenter; }
@@ -148,7 +150,7 @@ private:
     SgTransform *m_pGraphTransform2 = nullptr;
     SgDrawStyle *m_pDrawStyle = nullptr;
     SgLightModel *m_pLightModel = nullptr;
-    SgLight *m_pHeadLight = nullptr;
+    SgRef<SgLight> m_pHeadLight;
     SgMaterial *m_pMaterial = nullptr;
     Vec3 m_RotationCenter;
     float m_bgZoomX = 1.0f;

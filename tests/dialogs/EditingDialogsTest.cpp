@@ -25,6 +25,8 @@
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/tools/SgAlign.h"
 #include "platform/SgChoosers.h"
+#include "engine/render/SgViewport.h"
+#include "tests/engine/viewer/WindowHarness.h"
 #include "engine/core/SgGizmoGroup.h"
 #include "engine/handlers/SgManipulator.h"
 
@@ -265,6 +267,48 @@ TEST_F(EditingDialogsTest, SpotLightReplacesTheDirectionalOneAndTwoObjectsHaveNo
     const CLightDlg::Groups groups = dialog.GetGroups();
     EXPECT_FALSE(groups.direction || groups.location || groups.cutOff || groups.dropOff);
     dialog.OnOK();
+}
+
+// The light the dialog makes is the first view's light, and counted there:
+// undone and forgotten by the history, it is still a live light the view
+// names. Cancel gives the view back the light it had at the opening.
+TEST(LightDialogViewTest, ANewLightIsTheFirstViewsLightAndOutlivesItsUndo)
+{
+    SgNodara::Init();
+    windowtest::WindowHarness h(64, 48);
+    SgDocument *document = h.Document();
+    document->SetUndoRecording(true);
+    SgObject *lamp = h.AddCube(Color(1, 0, 0, 1));
+    document->GetSelectionHandler()->Select(lamp, 0);
+    SgViewport *view = h.Viewport();
+    ASSERT_NE(view, nullptr);
+    SgLight *opening = view->GetHeadLight();
+    {
+        CLightDlg dialog(document);
+        CCadDlg::Acting acting(dialog);
+        dialog.OnInitDialog();
+        dialog.OnLight(CLightDlg::kSpot);
+        ASSERT_NE(lamp->GetLight(), nullptr);
+        EXPECT_EQ(view->GetHeadLight(), lamp->GetLight());
+        dialog.OnCancel();
+    }
+    EXPECT_EQ(lamp->GetLight(), nullptr);
+    EXPECT_EQ(view->GetHeadLight(), opening) << "Cancel gives the view its light back";
+    {
+        CLightDlg dialog(document);
+        CCadDlg::Acting acting(dialog);
+        dialog.OnInitDialog();
+        dialog.OnLight(CLightDlg::kPoint);
+        dialog.OnOK();
+    }
+    SgLight *made = lamp->GetLight();
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(view->GetHeadLight(), made);
+    document->Undo();
+    EXPECT_EQ(lamp->GetLight(), nullptr);
+    document->ResetUndo(); // the history lets go of the light it took out
+    ASSERT_EQ(view->GetHeadLight(), made);
+    EXPECT_EQ(view->GetHeadLight()->GetClassID(), SgPointLight::ClassID()) << "the view names a live light";
 }
 
 // ---- Alignment -------------------------------------------------------------------------------

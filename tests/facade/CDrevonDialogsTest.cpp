@@ -208,6 +208,32 @@ TEST_F(DialogTableTest, CloseAllDestroysTheWindowsAndTheDocumentTakesTheRestWith
     EXPECT_EQ(factory.windows.deleted, 3) << "no dialog outlives the document";
 }
 
+// A dialog whose window is closed with all the others (no OK, no Cancel)
+// leaves what it did as the window's: nothing lost, and the undo levels,
+// which spare an open dialog's records, hold again.
+TEST_F(DialogTableTest, DialogsClosedTogetherLeaveTheirChangesAndTheUndoLevelsHoldAgain)
+{
+    auto *object = new SgObject;
+    auto *other = new SgObject;
+    Document()->GetRoot()->AddChild(object);
+    Document()->GetRoot()->AddChild(other);
+    Document()->SetUndoRecording(true);
+    Document()->ResetUndo();
+    Document()->SetUndoLevels(2);
+    ASSERT_EQ(m_facade->OpenDialog(82), 1);
+    {
+        CCadDlg::Acting acting(factory.Made(82)->m_dialog);
+        object->SetMove(Vec3(1, 0, 0));
+    }
+    for (int step = 1; step <= 3; ++step)
+        other->SetMove(Vec3(step, 0, 0));
+    EXPECT_EQ(Document()->GetUndoCount(), 4) << "the open dialog's record and all after it are kept";
+    m_facade->CloseAllDialogs();
+    EXPECT_EQ(object->GetMove(), Vec3(1, 0, 0)) << "the dialog's change stays";
+    EXPECT_EQ(Document()->GetUndoCount(), 2);
+    Document()->SetUndoLevels(SgDocument::kDefaultUndoLevels);
+}
+
 TEST_F(DialogTableTest, AReplacedDocumentClosesTheDialogsOfTheOldOne)
 {
     ASSERT_EQ(m_facade->OpenDialog(82), 1);

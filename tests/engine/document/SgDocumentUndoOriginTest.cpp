@@ -10,6 +10,7 @@
 #include "engine/document/SgDocument.h"
 #include "engine/document/SgUndoInfo.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "tests/engine/core/TestNodes.h"
 #include "utilities/math/Vec3.h"
@@ -204,4 +205,106 @@ TEST_F(UndoOriginTest, TakingBackOneKeyPointOfADialogLeavesItsOthers)
     EXPECT_EQ(X(a), 1);
     EXPECT_EQ(X(b), 2);
     EXPECT_EQ(X(c), 0);
+}
+
+// Two fields of one node are independent: taking back the dialog's colour
+// leaves the transparency the window gave the same material afterwards, and
+// on OK the dialog's step moves after the window's as for two nodes.
+TEST_F(UndoOriginTest, TwoFieldsOfOneNodeAreTakenBackAndJoinedApart)
+{
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "OK" : "Cancel");
+        SgRef<SgMaterial> material = new SgMaterial;
+        m_root->AddChild(material.get());
+        m_document->ResetUndo();
+        const Color before = material->m_diffuseColor.GetValue(0);
+        const Color red(1, 0, 0, 1);
+        {
+            SgUndoOriginScope acting(m_document.get(), m_dialog);
+            material->m_diffuseColor.SetValue(0, red);
+        }
+        material->m_transparency.SetValue(0, 0.5f);
+        if (keep) {
+            EXPECT_TRUE(m_document->JoinOrigin(m_dialog));
+            m_document->Undo();
+            EXPECT_EQ(material->m_transparency.GetValue(0), 0.5f) << "one Undo after OK is the dialog's";
+        } else {
+            EXPECT_EQ(m_document->TakeBackOrigin(m_dialog), 0) << "nothing of the dialog stays";
+            EXPECT_EQ(m_document->GetUndoCount(), 1);
+        }
+        EXPECT_EQ(material->m_diffuseColor.GetValue(0), before);
+        EXPECT_EQ(material->m_transparency.GetValue(0), 0.5f) << "the window's edit of the other field stays";
+        m_document->Undo();
+        EXPECT_EQ(material->m_transparency.GetValue(0), 0.0f);
+        m_root->RemoveChild(material.get());
+        m_dialog = m_document->NewUndoOrigin();
+    }
+}
+
+// A node the dialog placed through a node-pointer field is the dialog's as
+// a child it added is: what the window does to it, or to anything inside it,
+// keeps it there; what the window does elsewhere does not.
+TEST_F(UndoOriginTest, ANodePlacedThroughANodeFieldStaysWhenTheWindowEditedIt)
+{
+    struct Case {
+        const char *what;
+        bool editInside; // the window edits the placed node's own child
+        bool editPlaced;
+        int kept;
+    };
+    for (const Case &c : {Case{"the window edits the placed node", false, true, 1},
+                          Case{"the window edits a node inside the placed one", true, false, 1},
+                          Case{"the window edits another node", false, false, 0}}) {
+        SCOPED_TRACE(c.what);
+        SgRef<TestShape> holder = new TestShape;
+        m_root->AddChild(holder.get());
+        SgRef<TestShape> inner = new TestShape;
+        SgRef<TestShape> placed = new TestShape;
+        placed->m_profile = SgRef<SgNode>(inner.get());
+        m_document->ResetUndo();
+        {
+            SgUndoOriginScope acting(m_document.get(), m_dialog);
+            holder->m_profile = SgRef<SgNode>(placed.get());
+        }
+        if (c.editPlaced)
+            placed->m_radius = 7.0;
+        else if (c.editInside)
+            inner->m_radius = 7.0;
+        else
+            MoveTo(a, 7);
+        EXPECT_EQ(m_document->TakeBackOrigin(m_dialog), c.kept);
+        EXPECT_EQ(holder->m_profile.Get(false).get(), c.kept ? placed.get() : nullptr);
+        EXPECT_EQ(c.editPlaced ? placed->m_radius.Get(false) : c.editInside ? inner->m_radius.Get(false) : X(a), 7.0)
+            << "the window's edit stays";
+        m_root->RemoveChild(holder.get());
+        MoveTo(a, 0);
+        m_dialog = m_document->NewUndoOrigin();
+    }
+}
+
+// However many steps the window takes while a dialog is open, Cancel takes
+// back all the dialog did: its records are kept until it closes, and the
+// history is trimmed to its length once they are joined or gone.
+TEST_F(UndoOriginTest, AnOpenDialogsRecordsOutliveTheUndoLevels)
+{
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "OK" : "Cancel");
+        m_document->ResetUndo();
+        m_document->SetUndoLevels(3);
+        DialogMoves(a, 1);
+        for (int step = 1; step <= 6; ++step)
+            MoveTo(b, step);
+        EXPECT_EQ(m_document->GetUndoCount(), 7) << "nothing is dropped while the dialog is open";
+        if (keep)
+            m_document->JoinOrigin(m_dialog);
+        else
+            EXPECT_EQ(m_document->TakeBackOrigin(m_dialog), 0);
+        EXPECT_EQ(X(a), keep ? 1 : 0);
+        EXPECT_EQ(X(b), 6);
+        EXPECT_EQ(m_document->GetUndoCount(), 3) << "the levels hold again once the dialog closed";
+        m_document->SetUndoLevels(SgDocument::kDefaultUndoLevels);
+        MoveTo(a, 0);
+        MoveTo(b, 0);
+        m_dialog = m_document->NewUndoOrigin();
+    }
 }
