@@ -441,7 +441,7 @@ bool CDrevon::ApplyButton(int commandId)
     const int index = MapCommand(commandId);
     if (index < 0 || !m_buttons[index].apply)
         return false;
-    (this->*m_buttons[index].apply)(index);
+    m_buttons[index].apply(*this, index);
     return true;
 }
 
@@ -453,7 +453,7 @@ bool CDrevon::ApplyUpdate(int commandId)
     if (index < 0 || !m_buttons[index].apply)
         return false;
     const UpdateFn update = m_buttons[index].update;
-    return update ? (this->*update)(index) : true;
+    return update ? update(*this, index) : true;
 }
 
 void CDrevon::postProcessButtons()
@@ -465,7 +465,7 @@ void CDrevon::postProcessButtons()
         if (entry.initCallback && entry.initCallback(-1, entry.commandId, entry.data) == 0)
             SgDiagWarning(kPackage, "button %d (command %d) could not be set up", index, entry.commandId);
         if (entry.apply && entry.states > 1)
-            (this->*entry.apply)(-2);
+            entry.apply(*this, -2);
     }
 }
 

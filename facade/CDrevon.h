@@ -629,4 +629,51 @@ private:
     static void OnCustomEvent(const SgDocumentEvent &event, void *facade);
 };
 
+// The command families a record's operation runs in (facade/CommandRecord.h).
+template <>
+inline CDrevon &FamilyOf<CDrevon>(CDrevon &facade)
+{
+    return facade;
+}
+template <>
+inline SceneFiles &FamilyOf<SceneFiles>(CDrevon &facade)
+{
+    return facade.GetFiles();
+}
+template <>
+inline Playback &FamilyOf<Playback>(CDrevon &facade)
+{
+    return facade.GetPlayback();
+}
+template <>
+inline SelectionEditing &FamilyOf<SelectionEditing>(CDrevon &facade)
+{
+    return facade.GetSelectionEditing();
+}
+template <>
+inline Creation &FamilyOf<Creation>(CDrevon &facade)
+{
+    return facade.GetCreation();
+}
+template <>
+inline Annotations &FamilyOf<Annotations>(CDrevon &facade)
+{
+    return facade.GetAnnotations();
+}
+template <>
+inline Viewing &FamilyOf<Viewing>(CDrevon &facade)
+{
+    return facade.GetViewing();
+}
+template <>
+inline DialogTable &FamilyOf<DialogTable>(CDrevon &facade)
+{
+    return facade.GetDialogs();
+}
+template <>
+inline Modelling &FamilyOf<Modelling>(CDrevon &facade)
+{
+    return facade.GetModelling();
+}
+
 } // namespace drevon

@@ -79,10 +79,10 @@ TEST_F(ButtonTableTest, RegistrationRefusesIndicesAndIdsOutsideTheTable)
 {
     SgDiagCapture capture;
     EXPECT_FALSE(m_facade->SetButtonStateCB(CDrevon::kButtonCount, nullptr, nullptr, 32800, 1,
-                                            &CDrevon::NullTool, nullptr, nullptr));
-    EXPECT_FALSE(m_facade->SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &CDrevon::NullTool, nullptr, nullptr));
+                                            &drevon::Operation<&CDrevon::NullTool>, nullptr, nullptr));
+    EXPECT_FALSE(m_facade->SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &drevon::Operation<&CDrevon::NullTool>, nullptr, nullptr));
     EXPECT_FALSE(m_facade->SetButtonStateCB(5, nullptr, nullptr, 32768 + CDrevon::kButtonMapSize, 1,
-                                            &CDrevon::NullTool, nullptr, nullptr));
+                                            &drevon::Operation<&CDrevon::NullTool>, nullptr, nullptr));
     EXPECT_EQ(capture.Count("Facade"), 3);
 }
 
