@@ -67,14 +67,14 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
     // Asked silently first: the facade tells the user when it has no viewer.
     if (m_pFacade->GetCurrentViewer())
         m_pFacade->SetViewerBGColor(m_pFacade->GetDefaultViewer(), rgb);
-    m_pFacade->SetLoadedUrlCache(m_props.cacheLoadedUrl != 0);
+    m_pFacade->GetFiles().SetUrlCache(m_props.cacheLoadedUrl != 0);
     m_pFacade->SetTexturePathes(m_props.texturePath.c_str());
     if (!m_props.fileName.empty()) {
-        m_pFacade->OpenFile(m_props.fileName.c_str(), true, nullptr);
+        m_pFacade->GetFiles().OpenFile(m_props.fileName.c_str(), true, nullptr);
     } else {
         // Not hosted by a page (there is none here): the user picks a scene,
         // as LoadFile with an empty name does.
-        m_pFacade->OnOpenFile(true);
+        m_pFacade->GetFiles().OnOpenFile(true);
         m_props.fileName = m_pFacade->GetCurrentFile();
     }
     // The rotate tool turns a view; headless there is none to turn.

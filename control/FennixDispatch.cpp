@@ -116,7 +116,7 @@ R FileNameProp(C &c, const A &a)
     }
     // The property names the scene that is open: a file that cannot be read
     // leaves both as they were, and the caller hears why.
-    if (R refused = OpenedOrWhy(c.GetFacade()->OpenFile(S(a, 0).c_str(), true, nullptr), "FileName", S(a, 0));
+    if (R refused = OpenedOrWhy(c.GetFacade()->GetFiles().OpenFile(S(a, 0).c_str(), true, nullptr), "FileName", S(a, 0));
         !refused.ok)
         return refused;
     c.Properties().fileName = S(a, 0);
@@ -170,7 +170,7 @@ R FileProp(C &c, const A &a)
     // The text comes from no file: its messages name the property, and the
     // scene that replaces the open one is untitled, so that a save asks for a
     // name instead of writing over the file that was open.
-    const int read = f->ReadFileStream(in, true, kInlineSceneName);
+    const int read = f->GetFiles().ReadFileStream(in, true, kInlineSceneName);
     if (read == SgDocumentFiles::kReadDone || read == SgDocumentFiles::kIncomplete) {
         if (SgDocument *document = f->GetDocument())
             document->SetFileName("");
@@ -214,7 +214,7 @@ R CacheLoadedUrlProp(C &c, const A &a)
         return R::Ok(DispValue::Int(c.Properties().cacheLoadedUrl));
     c.Properties().cacheLoadedUrl = static_cast<std::int16_t>(a[0].integer);
     FACADE
-    f->SetLoadedUrlCache(c.Properties().cacheLoadedUrl != 0);
+    f->GetFiles().SetUrlCache(c.Properties().cacheLoadedUrl != 0);
     return R::Ok();
 }
 
@@ -229,10 +229,10 @@ R LoadFile(C &c, const A &a)
         return error;
     const bool deleteScene = a[1].boolean;
     if (!S(a, 0).empty()) {
-        if (R refused = OpenedOrWhy(f->OpenFile(S(a, 0).c_str(), deleteScene, root), "LoadFile", S(a, 0)); !refused.ok)
+        if (R refused = OpenedOrWhy(f->GetFiles().OpenFile(S(a, 0).c_str(), deleteScene, root), "LoadFile", S(a, 0)); !refused.ok)
             return refused;
     } else {
-        f->OnOpenFile(deleteScene);
+        f->GetFiles().OnOpenFile(deleteScene);
     }
     if (deleteScene)
         c.Properties().fileName = f->GetCurrentFile();
@@ -281,7 +281,7 @@ R GetThumbnail(C &c, const A &a)
 {
     FACADE
     std::ostringstream out;
-    if (!f->CreateThumbnail(I(a, 0), I(a, 1), out))
+    if (!f->GetFiles().CreateThumbnail(I(a, 0), I(a, 1), out))
         return R::Error(kErrFailed, "no thumbnail could be made");
     return R::Ok(DispValue::Str(Base64Encode(out.str())));
 }
@@ -348,7 +348,7 @@ R ModelInfo(C &c, const A &a)
     SgNode *root = c.NodeOf(a[1], error);
     if (!error.ok)
         return error;
-    return R::Ok(DispValue::Str(f->ModelInfo(static_cast<int>(what.integer), root)));
+    return R::Ok(DispValue::Str(f->GetFiles().ModelInfo(static_cast<int>(what.integer), root)));
 }
 
 // ---- nodes, fields and layers -------------------------------------------------------
@@ -621,7 +621,7 @@ std::vector<DispEntry> MakeTable()
         {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ToggleStyle(I(a, 0)); return R::Ok(); }},
         {30, "Save", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R {
              FACADE
-             if (!f->OnSaveFile(I(a, 0)))
+             if (!f->GetFiles().OnSaveFile(I(a, 0)))
                  return R::Error(kErrFailed, "The scene was not saved");
              return R::Ok();
          }},
@@ -643,7 +643,7 @@ std::vector<DispEntry> MakeTable()
         {46, "GetStateInt", false, {T::I2}, T::I4, [](C &, const A &) -> R { return R::Ok(DispValue::Int(0)); }},
         {47, "TestFunc", false, {T::I4, T::Bstr}, T::Bstr, &TestFunc},
         {48, "SetHtmlDocument", false, {T::Unknown}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
-        {49, "SaveToString", false, {}, T::Bstr, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Str(f->SaveToStringFix())); }},
+        {49, "SaveToString", false, {}, T::Bstr, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Str(f->GetFiles().SaveToStringFix())); }},
         {50, "TextureDialog", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kTexture); }},
         {51, "GetThumbnail", false, {T::I2, T::I2}, T::Bstr, &GetThumbnail},
         {52, "Select", false, {T::I2}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelect(); return R::Ok(); }},
@@ -656,7 +656,7 @@ std::vector<DispEntry> MakeTable()
         {59, "GetAppParam", false, {T::Bstr}, T::Variant, [](C &c, const A &a) -> R { return R::Ok(c.GetAppParam(S(a, 0))); }},
         {60, "FindNode", false, {T::R8, T::Bstr}, T::R8, &FindNode},
         {61, "RemoveChild", false, {T::R8, T::R8}, T::I2, &RemoveChild},
-        {62, "SaveToUrl", false, {T::Bstr, T::Bstr}, T::I4, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Int(f->SaveToUrl(S(a, 0).c_str(), S(a, 1).c_str()))); }},
+        {62, "SaveToUrl", false, {T::Bstr, T::Bstr}, T::I4, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Int(f->GetFiles().SaveToUrl(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {-552, "AboutBox", false, {}, T::Empty, &AboutBox},
         {63, "SetCurrentLayer", false, {T::I4}, T::Empty, &SetCurrentLayer},
         {64, "GetCurrentLayer", false, {}, T::I4, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Int(f->GetLayerValue(-1, drevon::CDrevon::kLayerCurrent, nullptr))); }},

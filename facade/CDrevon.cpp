@@ -172,7 +172,7 @@ SgDocument *CDrevon::CreateDocument()
     m_playback->Rewind();
     document->SetUndoRecording(true);
     m_editorObjects = new SgSeparator;
-    MarkSaved();
+    m_files->MarkSaved();
     return document;
 }
 

@@ -112,8 +112,6 @@ public:
     std::string GetString(int which) const;
     bool IsExternalDocument() const { return m_bExternalDocument; }
     // Whether the scene changed since it was last saved (SceneFiles).
-    bool IsModified() const { return m_files->IsModified(); }
-    void MarkSaved() { m_files->MarkSaved(); }
 
     // ---- Viewers ----------------------------------------------------------------
     // A viewer on the host's window; it becomes the current viewer, grey.
@@ -175,8 +173,6 @@ public:
     bool IsPlugedIn() const { return m_bPlugedIn; }
     void SetHtmlEmbeded() { m_bHtmlEmbeded = true; }
     bool IsHtmlEmbeded() const { return m_bHtmlEmbeded; }
-    void SetLoadedUrlCache(bool on) { m_files->SetUrlCache(on); }
-    bool IsLoadedUrlCache() const { return m_files->GetUrlCache(); }
     int SetTexturePathes(const char *list);
     // The facade's keys (Esc leaving full screen, the shortcuts): a key
     // reaches these listeners only when no running creation, drag or rubber
@@ -224,40 +220,6 @@ public:
 
     // ---- Scene files (SceneFiles) ----------------------------------------------------------
     SceneFiles &GetFiles() { return *m_files; }
-    static constexpr double kStlTolerance = SceneFiles::kStlTolerance;
-    int OpenFile(const char *name, bool deleteScene, SgNode *root = nullptr)
-    {
-        return m_files->OpenFile(name, deleteScene, root);
-    }
-    std::string RequestAddress(const std::string &url) const { return m_files->RequestAddress(url); }
-    static std::string FallbackAddress(const std::string &url) { return SceneFiles::FallbackAddress(url); }
-    void OnOpenFile(bool deleteScene) { m_files->OnOpenFile(deleteScene); }
-    void OnFile(int button) { m_files->OnFile(button); }
-    int ReadFileStream(std::istream &in, bool deleteScene, const char *name)
-    {
-        return m_files->ReadFileStream(in, deleteScene, name);
-    }
-    void ImportFile(bool all) { m_files->ImportFile(all); }
-    bool ImportStl(const char *path) { return m_files->ImportStl(path); }
-    int Save(const char *path) { return m_files->Save(path); }
-    int SaveStream(SgNode *root, std::ostream *out, const char *format)
-    {
-        return m_files->SaveStream(root, out, format);
-    }
-    std::string SaveToStringFix() { return m_files->SaveToStringFix(); }
-    static size_t StrayBytesAfterLastBlock(const std::string &text)
-    {
-        return SceneFiles::StrayBytesAfterLastBlock(text);
-    }
-    int SaveToUrl(const char *url, const char *id) { return m_files->SaveToUrl(url, id); }
-    bool OnSaveFile(int mode) { return m_files->OnSaveFile(mode); }
-    void OnLoadLayout() { m_files->OnLoadLayout(); }
-    std::string ModelInfo(int what, SgNode *root) { return m_files->ModelInfo(what, root); }
-    bool CreateThumbnail(int width, int height, std::ostream &out)
-    {
-        return m_files->CreateThumbnail(width, height, out);
-    }
-    bool ExportSelection(const char *path, const char *format) { return m_files->ExportSelection(path, format); }
 
     // ---- Playback and movies (Playback) ---------------------------------------------------
     Playback &GetPlayback() { return *m_playback; }

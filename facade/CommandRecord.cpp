@@ -84,7 +84,7 @@ bool IsSceneTreeChecked(CDrevon &, const CommandWindow &window)
 
 bool RunImportStl(CDrevon &facade, CommandWindow &)
 {
-    facade.ImportFile(true);
+    facade.GetFiles().ImportFile(true);
     return true;
 }
 bool RunExportSelection(CDrevon &facade, CommandWindow &)
@@ -96,7 +96,7 @@ bool RunExportSelection(CDrevon &facade, CommandWindow &)
     request.filter = "STL Files (*.stl)|*.stl|All Files (*.*)|*.*||";
     request.save = true;
     if (const std::optional<std::string> path = ChooseFile(request))
-        facade.ExportSelection(path->c_str(), "stl");
+        facade.GetFiles().ExportSelection(path->c_str(), "stl");
     return true;
 }
 bool RunPrint(CDrevon &, CommandWindow &window)
@@ -205,22 +205,22 @@ bool RunBackToSkin(CDrevon &facade, CommandWindow &)
 bool RunNewScene(CDrevon &facade, CommandWindow &)
 {
     // Clearing is not undone: unsaved changes are not dropped unasked.
-    if (facade.IsModified() &&
+    if (facade.GetFiles().IsModified() &&
         GetNotifier().Message("Clear the scene? Its unsaved changes are lost.", "New Scene",
                               Notifier::Buttons::YesNo, Notifier::Icon::Question) != Notifier::Yes)
         return true;
     facade.ClearScene();
-    facade.MarkSaved();
+    facade.GetFiles().MarkSaved();
     return true;
 }
 bool RunLoadLayout(CDrevon &facade, CommandWindow &)
 {
-    facade.OnLoadLayout();
+    facade.GetFiles().OnLoadLayout();
     return true;
 }
 bool RunSaveLayout(CDrevon &facade, CommandWindow &)
 {
-    facade.OnSaveFile(2);
+    facade.GetFiles().OnSaveFile(2);
     return true;
 }
 bool RunSaveAsBmp(CDrevon &facade, CommandWindow &)
@@ -242,7 +242,7 @@ bool RunSaveAsBmp(CDrevon &facade, CommandWindow &)
     if (!path)
         return true;
     std::ofstream out(*path, std::ios::binary);
-    if (!out || !facade.CreateThumbnail(client.Width(), client.Height(), out) || !out.flush())
+    if (!out || !facade.GetFiles().CreateThumbnail(client.Width(), client.Height(), out) || !out.flush())
         SgDiagTellUser(SgDiagLevel::Error, "Drevon", "Cannot write the picture " + *path, "Save As BMP");
     return true;
 }
@@ -370,12 +370,12 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kOpen,
      .menu = "File", .label = "&Open...", .tooltip = "Open a scene, replacing this one",
      .glyph = Glyph::Art, .art = "wxART_FILE_OPEN", .accelerator = "Ctrl+O", .toolbar = kMainToolbar,
-     .button = 107, .apply = Operation<&CDrevon::OnFile>,
+     .button = 107, .apply = Operation<&SceneFiles::OnFile>,
      .script = "LoadFile"},
     {.id = cmd::kInsertScene,
      .menu = "File", .label = "&Insert Scene...", .tooltip = "Read a scene into this one",
      .glyph = Glyph::Text, .art = "+",
-     .button = 108, .apply = Operation<&CDrevon::OnFile>,
+     .button = 108, .apply = Operation<&SceneFiles::OnFile>,
      .undoStep = true,
      .needs = "choose a scene file"},
     {.id = cmd::kImportStl,
@@ -392,12 +392,12 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kSave,
      .menu = "File", .label = "&Save", .tooltip = "Save the scene",
      .glyph = Glyph::Art, .art = "wxART_FILE_SAVE", .accelerator = "Ctrl+S", .toolbar = kMainToolbar,
-     .button = 105, .apply = Operation<&CDrevon::OnFile>,
+     .button = 105, .apply = Operation<&SceneFiles::OnFile>,
      .script = "Save"},
     {.id = cmd::kSaveAs,
      .menu = "File", .label = "Save &As...", .tooltip = "Save the scene under another name",
      .glyph = Glyph::Art, .art = "wxART_FILE_SAVE_AS", .accelerator = "Ctrl+Shift+S",
-     .button = 106, .apply = Operation<&CDrevon::OnFile>},
+     .button = 106, .apply = Operation<&SceneFiles::OnFile>},
     {.id = cmd::kSaveAsBmp,
      .menu = "File", .label = "Save As &BMP...", .tooltip = "Write the view's picture as a BMP file",
      .glyph = Glyph::Text, .art = "BMP",

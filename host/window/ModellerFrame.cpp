@@ -101,7 +101,7 @@ void ModellerFrame::UpdateTitle()
     const SgDocument *document = m_facade->GetDocument();
     const std::string path = document ? document->GetFileName() : std::string();
     wxString title = path.empty() ? m_openedName : wxString::FromUTF8(std::filesystem::path(path).filename().string());
-    if (m_facade->IsModified())
+    if (m_facade->GetFiles().IsModified())
         title += " *";
     if (GetTitle() != title)
         SetTitle(title);

@@ -75,13 +75,13 @@ drevon::CDrevon *s_facade = nullptr;
 
 bool HasUnsavedChanges()
 {
-    return s_facade && s_facade->IsModified();
+    return s_facade && s_facade->GetFiles().IsModified();
 }
 
 void MarkSaved()
 {
     if (s_facade)
-        s_facade->MarkSaved();
+        s_facade->GetFiles().MarkSaved();
 }
 
 // Asks whether changes should be written before the window closes. False
@@ -271,7 +271,7 @@ bool FennixApp::OnInit()
     SgWxPrinter::Install(frame);
     s_canvas = canvas;
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
-    const int read = m_facade->OpenFile(s_scenePath, true);
+    const int read = m_facade->GetFiles().OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
         std::fprintf(stderr, "fennix: %s %s\n", s_scenePath, SgDocumentFiles::Describe(read));
         frame->Destroy();

@@ -495,7 +495,7 @@ TEST_F(ControlTest, FileNameOfAControlServingAHostsFacadeNamesTheHostsScene)
     }
     drevon::CDrevon facade;
     ASSERT_NE(facade.CreateDocument(), nullptr);
-    ASSERT_EQ(facade.OpenFile(scene.c_str(), true), SgDocumentFiles::kReadDone);
+    ASSERT_EQ(facade.GetFiles().OpenFile(scene.c_str(), true), SgDocumentFiles::kReadDone);
     FennixControl control;
     control.Attach(&facade);
     EXPECT_EQ(control.Call("FileName", {}).value.text, scene);

@@ -227,9 +227,9 @@ TEST_F(AnnotateTest, ATapeReadBackStillMeasures)
     SgObject *objects[4] = {};
     ASSERT_NE(m_facade->CreateMeasureTape(transforms, objects, 0), nullptr);
     transforms[1]->m_translation = Vec3(0, 2, 0);
-    const std::string text = m_facade->SaveToStringFix();
+    const std::string text = m_facade->GetFiles().SaveToStringFix();
     std::istringstream in(text);
-    m_facade->ReadFileStream(in, true, "tape.kvrx");
+    m_facade->GetFiles().ReadFileStream(in, true, "tape.kvrx");
     auto *tip2 = dynamic_cast<SgObject *>(FindNodeByName::Lookup("Tip2", m_facade->GetRoot()));
     ASSERT_NE(tip2, nullptr) << text;
     EXPECT_EQ(std::stod(LabelText(m_facade->GetRoot())), 2.0);
@@ -243,9 +243,9 @@ TEST_F(AnnotateTest, AColourLinkSurvivesWriting)
     AddBall("B", Vec3(0, 0, 0));
     m_facade->ChangeSelection(0);
     m_facade->TestRubber(2);
-    const std::string text = m_facade->SaveToStringFix();
+    const std::string text = m_facade->GetFiles().SaveToStringFix();
     std::istringstream in(text);
-    m_facade->ReadFileStream(in, true, "link.kvrx");
+    m_facade->GetFiles().ReadFileStream(in, true, "link.kvrx");
     auto *a = dynamic_cast<SgObject *>(FindNodeByName::Lookup("A", m_facade->GetRoot()));
     auto *b = dynamic_cast<SgObject *>(FindNodeByName::Lookup("B", m_facade->GetRoot()));
     ASSERT_NE(a, nullptr) << text;
@@ -284,10 +284,10 @@ TEST_F(AnnotateTest, SelectionCommandsOnASelectionTheyCannotUseChangeNothing)
             for (int i = 0; i < size; ++i)
                 Selection()->Select(balls[i], 0);
             ASSERT_EQ(Selection()->GetSelCount(), size);
-            const std::string before = m_facade->SaveToStringFix();
+            const std::string before = m_facade->GetFiles().SaveToStringFix();
             const bool undoable = Document()->IsUndoStackNonEmpty();
             command.run(*m_facade);
-            EXPECT_EQ(m_facade->SaveToStringFix(), before) << command.name << " with " << size << " selected";
+            EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), before) << command.name << " with " << size << " selected";
             EXPECT_EQ(Document()->IsUndoStackNonEmpty(), undoable) << command.name << " with " << size;
         }
     }

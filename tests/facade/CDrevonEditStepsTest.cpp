@@ -21,11 +21,11 @@ protected:
     void SetUp() override
     {
         FacadeTest::SetUp();
-        ASSERT_EQ(m_facade->OpenFile(FENNIX_TEST_DATA "/sample_scene.kvrx", true), SgDocumentFiles::kReadDone);
+        ASSERT_EQ(m_facade->GetFiles().OpenFile(FENNIX_TEST_DATA "/sample_scene.kvrx", true), SgDocumentFiles::kReadDone);
         Document()->ResetUndo();
     }
 
-    std::string Text() { return m_facade->SaveToStringFix(); }
+    std::string Text() { return m_facade->GetFiles().SaveToStringFix(); }
 
     SgObject *Named(const char *name) { return AsSgObject(Document()->FindNode(name)); }
 
@@ -170,15 +170,15 @@ TEST_F(EditStepsTest, AFailedSaveAsKeepsTheOldNameAndTheChanges)
     ASSERT_FALSE(name.empty());
     SelectNamed("box");
     m_facade->OnEdit(102);
-    ASSERT_TRUE(m_facade->IsModified());
+    ASSERT_TRUE(m_facade->GetFiles().IsModified());
     chooser.Answer(std::string("/proc/fennix-cannot-write-here.kvrx"));
     {
         SgDiagCapture capture;
-        m_facade->OnFile(106);
+        m_facade->GetFiles().OnFile(106);
         EXPECT_TRUE(capture.Contains("Cannot")) << capture.GetText();
     }
     EXPECT_EQ(Document()->GetFileName(), name) << "the document took the name it could not be written under";
-    EXPECT_TRUE(m_facade->IsModified()) << "the changes look saved";
+    EXPECT_TRUE(m_facade->GetFiles().IsModified()) << "the changes look saved";
 }
 
 } // namespace

@@ -257,16 +257,16 @@ TEST_F(CommandTableTest, ACommandMarkedOneUndoStepIsUndoneByOneUndo)
         if (record.id == kRubberLine || record.id == kAnnotation)
             continue;
         m_facade->ChangeSelection(0);
-        const std::string before = m_facade->SaveToStringFix();
+        const std::string before = m_facade->GetFiles().SaveToStringFix();
         if (!IsCommandEnabled(record.id, *m_facade) || !RunCommand(record.id, *m_facade, m_actions))
             continue;
         // A creation tool or a dialog may still be running: end it first.
         m_facade->DeleteActiveTool();
-        if (m_facade->SaveToStringFix() == before)
+        if (m_facade->GetFiles().SaveToStringFix() == before)
             continue;  // nothing this selection allows
         ++changed;
         m_facade->Undo(false);
-        EXPECT_EQ(m_facade->SaveToStringFix(), before) << record.label << " took more than one undo step";
+        EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), before) << record.label << " took more than one undo step";
     }
     EXPECT_GT(changed, 5) << "too few commands changed the scene to tell anything";
 }
