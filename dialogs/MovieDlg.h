@@ -6,7 +6,7 @@
 // answer "stop".
 //
 //   MovieDlg dialog(document);
-//   dialog.SetMovieFunction([&](const MovieDlg::Request &r) { return facade.RecordMovie(...); });
+//   dialog.SetMovieFunction([&](const MovieDlg::Request &r) { return facade.GetPlayback().RecordMovie(...); });
 //   dialog.SetProgressView([&](int position) { gauge->SetValue(position); pump own events; });
 //   dialog.OnCreate();
 #include <functional>

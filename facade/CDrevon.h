@@ -223,32 +223,13 @@ public:
 
     // ---- Playback and movies (Playback) ---------------------------------------------------
     Playback &GetPlayback() { return *m_playback; }
-    void Play(int button) { m_playback->Play(button); }
-    bool IsPlaying() const { return m_playback->IsPlaying(); }
-    double GetCurrentFrame() const { return m_playback->GetCurrentFrame(); }
-    void PlaybackTick() { m_playback->Tick(); }
-    int SetAnimationRecord(const char *nodeName, const char *fieldName, double time, const char *value)
-    {
-        return m_playback->SetAnimationRecord(nodeName, fieldName, time, value);
-    }
-    void SetMusicFile(const char *path) { m_playback->SetMusicFile(path); }
-    const std::string &GetMusicFile() const { return m_playback->GetMusicFile(); }
     using MovieProgress = Playback::MovieProgress;
-    int CreateMovie(const char *name, int format, int width, int height, double animationLength,
-                    int framesPerSecond, double movieLength)
-    {
-        return m_playback->CreateMovie(name, format, width, height, animationLength, framesPerSecond, movieLength);
-    }
     int RecordMovie(SgDocument *document, const char *name, int format, int width, int height, double duration,
                     int framesPerSecond, double movieLength, const float *clipRange, int quality,
                     MovieProgress progress, void *data)
     {
         return m_playback->RecordMovie(document, name, format, width, height, duration, framesPerSecond,
                                        movieLength, clipRange, quality, progress, data);
-    }
-    static int MovieFrameCount(double length, int framesPerSecond)
-    {
-        return Playback::MovieFrameCount(length, framesPerSecond);
     }
 
     // ---- Selection, grouping, clipboard, undo (SelectionEditing) ------------------------------------

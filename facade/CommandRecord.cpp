@@ -500,7 +500,7 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kPlay,
      .menu = "Edit", .label = "P&lay Animation", .tooltip = "Play or stop the animation",
      .glyph = Glyph::Art, .art = "wxART_GO_FORWARD", .toolbar = kMainToolbar,
-     .button = 123, .apply = Operation<&CDrevon::Play>,
+     .button = 123, .apply = Operation<&Playback::Play>,
      .script = "Play",
      .keys = {kKeyF2, kKeyPlay}},
     // View

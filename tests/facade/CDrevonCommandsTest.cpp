@@ -64,34 +64,34 @@ TEST_F(FacadeTest, HundredPlaybackTicksBringFrameZeroBack)
 {
     AddViewer();
     GiveTrack(*m_facade);
-    m_facade->Play(123);
-    ASSERT_TRUE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(123);
+    ASSERT_TRUE(m_facade->GetPlayback().IsPlaying());
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ(GetHeadlessTimerService().RunDue(), 1);
-    EXPECT_EQ(m_facade->GetCurrentFrame(), 0.0);
+    EXPECT_EQ(m_facade->GetPlayback().GetCurrentFrame(), 0.0);
 }
 
 TEST_F(FacadeTest, PlaybackStoppedAt37ResumesAt37)
 {
     AddViewer();
     GiveTrack(*m_facade);
-    m_facade->Play(0);
+    m_facade->GetPlayback().Play(0);
     for (int i = 0; i < 37; ++i)
         GetHeadlessTimerService().RunDue();
-    m_facade->Play(0);
-    EXPECT_FALSE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(0);
+    EXPECT_FALSE(m_facade->GetPlayback().IsPlaying());
     EXPECT_EQ(GetHeadlessTimerService().RunDue(), 0) << "a stopped playback still ticks";
-    EXPECT_EQ(m_facade->GetCurrentFrame(), 37.0);
-    m_facade->Play(0);
+    EXPECT_EQ(m_facade->GetPlayback().GetCurrentFrame(), 37.0);
+    m_facade->GetPlayback().Play(0);
     GetHeadlessTimerService().RunDue();
-    EXPECT_EQ(m_facade->GetCurrentFrame(), 38.0);
+    EXPECT_EQ(m_facade->GetPlayback().GetCurrentFrame(), 38.0);
 }
 
 TEST_F(FacadeTest, PlaybackTimerDiesWithTheFacade)
 {
     AddViewer();
     GiveTrack(*m_facade);
-    m_facade->Play(0);
+    m_facade->GetPlayback().Play(0);
     const int running = GetHeadlessTimerService().GetRunningCount();
     m_facade.reset();
     EXPECT_EQ(GetHeadlessTimerService().GetRunningCount(), running - 1);
@@ -102,8 +102,8 @@ TEST_F(FacadeTest, PlaybackTimerDiesWithTheFacade)
 TEST_F(FacadeTest, PlayWithoutAViewerSaysSoAndStartsNothing)
 {
     SgDiagCapture capture;
-    m_facade->Play(0);
-    EXPECT_FALSE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(0);
+    EXPECT_FALSE(m_facade->GetPlayback().IsPlaying());
     EXPECT_TRUE(capture.Contains("needs a view")) << capture.GetText();
 }
 
@@ -113,8 +113,8 @@ TEST_F(FacadeTest, PlayWithNothingToAnimateSaysSoAndStartsNothing)
     AddSphere(m_facade->GetRoot(), "Still");
     const int running = GetHeadlessTimerService().GetRunningCount();
     SgDiagCapture capture;
-    m_facade->Play(0);
-    EXPECT_FALSE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(0);
+    EXPECT_FALSE(m_facade->GetPlayback().IsPlaying());
     EXPECT_EQ(GetHeadlessTimerService().GetRunningCount(), running) << "a timer runs for a still scene";
     EXPECT_TRUE(capture.Contains("nothing to play")) << capture.GetText();
 }
@@ -122,8 +122,8 @@ TEST_F(FacadeTest, PlayWithNothingToAnimateSaysSoAndStartsNothing)
 TEST_F(FacadeTest, AnimationRecordOfAnUnknownFieldRecordsNothing)
 {
     AddSphere(m_facade->GetRoot(), "Ball");
-    EXPECT_EQ(m_facade->SetAnimationRecord("Nobody", "translation", 1.0, nullptr), 0);
-    EXPECT_EQ(m_facade->SetAnimationRecord("Ball", "nothing", 1.0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetPlayback().SetAnimationRecord("Nobody", "translation", 1.0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetPlayback().SetAnimationRecord("Ball", "nothing", 1.0, nullptr), 0);
 }
 
 // ---- Selection, clipboard, undo ----------------------------------------------------------

@@ -119,8 +119,8 @@ TEST_F(KeysTest, EachShortcutRunsItsCommand)
         {187, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f; }},
         {189, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f * 0.9f; }},
         {115, [](F &f) { return f.GetNavigationMode() == 1 && f.GetButtonState(50) == 1; }},
-        {113, [](F &f) { return f.IsPlaying(); }},
-        {250, [](F &f) { return !f.IsPlaying(); }},
+        {113, [](F &f) { return f.GetPlayback().IsPlaying(); }},
+        {250, [](F &f) { return !f.GetPlayback().IsPlaying(); }},
     };
     for (const auto &[key, done] : cases) {
         EXPECT_EQ(Press(key), 0) << key;
