@@ -333,7 +333,7 @@ R AttachToGroup(C &c, const A &a)
     };
     if (!asObject(group) || !asObject(object))
         return R::Error(kErrBadHandle, "AttachToGroup takes two objects");
-    return R::Ok(DispValue::Int(f->AttachToGroup(asObject(group), asObject(object), a[2].integer != 0)));
+    return R::Ok(DispValue::Int(f->GetSelectionEditing().AttachToGroup(asObject(group), asObject(object), a[2].integer != 0)));
 }
 
 R ModelInfo(C &c, const A &a)
@@ -627,7 +627,7 @@ std::vector<DispEntry> MakeTable()
          }},
         {31, "ToggleGrid", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kGrid); }},
         {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kPlay); }},
-        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::CDrevon::Navigate>); }},
+        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::SelectionEditing::Navigate>); }},
         {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, &SetFieldVal},
         {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kWrapAlongCurve); }},
@@ -648,7 +648,7 @@ std::vector<DispEntry> MakeTable()
         {51, "GetThumbnail", false, {T::I2, T::I2}, T::Bstr, &GetThumbnail},
         {52, "Select", false, {T::I2}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelect(); return R::Ok(); }},
         {53, "MaterialDialog", false, {T::I2}, T::Empty, &MaterialDialog},
-        {54, "UndoOp", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->UndoOp(I(a, 0)); return R::Ok(); }},
+        {54, "UndoOp", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetSelectionEditing().UndoOp(I(a, 0)); return R::Ok(); }},
         {55, "CreateNode", false, {T::Bstr}, T::R8, &CreateNode},
         {56, "InsertNode", false, {T::R8, T::R8, T::I2, T::R8}, T::I4, &InsertNode},
         {57, "SetVal", false, {T::Variant, T::Bstr, T::Bstr}, T::I2, &SetVal},

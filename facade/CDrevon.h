@@ -234,28 +234,6 @@ public:
 
     // ---- Selection, grouping, clipboard, undo (SelectionEditing) ------------------------------------
     SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }
-    void ChangeSelection(int how) { m_selectionEditing->ChangeSelection(how); }
-    bool MoreThanOneSelected(int button) { return m_selectionEditing->MoreThanOneSelected(button); }
-    bool NonemptySelection(int button) { return m_selectionEditing->NonemptySelection(button); }
-    void GroupSelection() { m_selectionEditing->GroupSelection(); }
-    void UnGroupSelection() { m_selectionEditing->UnGroupSelection(); }
-    int AttachToGroup(SgObject *group, SgObject *object, bool link)
-    {
-        return m_selectionEditing->AttachToGroup(group, object, link);
-    }
-    void AttachToGroupSelection(bool link) { m_selectionEditing->AttachToGroupSelection(link); }
-    int DetachFromGroup(SgObject *object) { return m_selectionEditing->DetachFromGroup(object); }
-    void DetachSelection() { m_selectionEditing->DetachSelection(); }
-    void OnDeleteSelection() { m_selectionEditing->OnDeleteSelection(); }
-    void OnClone(bool deep) { m_selectionEditing->OnClone(deep); }
-    void OnPasteClone() { m_selectionEditing->OnPasteClone(); }
-    bool UpdateClonePaste(int button) { return m_selectionEditing->UpdateClonePaste(button); }
-    void OnEdit(int button) { m_selectionEditing->OnEdit(button); }
-    void Undo(bool redo) { m_selectionEditing->Undo(redo); }
-    void UndoOp(int op) { m_selectionEditing->UndoOp(op); }
-    bool UpdateUndo(int button) { return m_selectionEditing->UpdateUndo(button); }
-    void Navigate(int button) { m_selectionEditing->Navigate(button); }
-    bool OnUpdateNavigate(int button) { return m_selectionEditing->OnUpdateNavigate(button); }
 
     // ---- Tools, manipulators, snapping, creation (Creation) ---------------------------------------
     Creation &GetCreation() { return *m_creation; }

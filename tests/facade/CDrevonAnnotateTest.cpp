@@ -97,7 +97,7 @@ TEST_F(AnnotateTest, TestLinksDriveColours)
 {
     SgObject *a = AddBall("A", Vec3(2, -1, 0.5));
     SgObject *b = AddBall("B", Vec3(0, 0, 0));
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     m_facade->TestRubber(3);
     EXPECT_EQ(Diffuse(b), Color(1, 0, 1, 1)) << "B is magenta";
     m_facade->TestRubber(2);
@@ -116,9 +116,9 @@ TEST_F(AnnotateTest, TestLinksNeedExactlyTwoObjects)
     SgObject *a = AddBall("A", Vec3(0, 0, 0));
     const int children = RootChildren();
     for (int mode = 0; mode <= 3; ++mode) {
-        m_facade->ChangeSelection(1);
+        m_facade->GetSelectionEditing().ChangeSelection(1);
         m_facade->TestRubber(mode);
-        m_facade->ChangeSelection(0);
+        m_facade->GetSelectionEditing().ChangeSelection(0);
         m_facade->TestRubber(mode);
     }
     EXPECT_EQ(Diffuse(a), Color(0.5f, 0.5f, 0.5f, 1)) << "one object is no pair";
@@ -129,11 +129,11 @@ TEST_F(AnnotateTest, AnAnnotationNeedsExactlyOneSelectedObject)
 {
     AddBall("A", Vec3(0, 0, 0));
     SgObject *b = AddBall("B", Vec3(2, 0, 0));
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const int children = RootChildren();
     m_facade->OnAnnotation();
     EXPECT_EQ(RootChildren(), children) << "two selected objects are not annotated";
-    m_facade->ChangeSelection(1);
+    m_facade->GetSelectionEditing().ChangeSelection(1);
     m_facade->OnAnnotation();
     EXPECT_EQ(RootChildren(), children);
 
@@ -142,7 +142,7 @@ TEST_F(AnnotateTest, AnAnnotationNeedsExactlyOneSelectedObject)
     m_facade->OnAnnotation();
     ASSERT_EQ(RootChildren(), children + 2) << "the line and the label";
     EXPECT_EQ(LabelText(m_facade->GetRoot()->GetChild(children + 1)), "Annotation");
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootChildren(), children) << "an annotation is one step";
 }
 
@@ -210,7 +210,7 @@ TEST_F(AnnotateTest, TapeTipsCannotBePickedWhileTheTapeIsStretched)
     EXPECT_TRUE(tip2->Selectable());
     EXPECT_NEAR(std::stod(LabelText(m_facade->GetRoot())), (second - first).Length(), 1e-5);
     EXPECT_EQ(RootChildren(), children + 1);
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(FindNodeByName::Lookup("Tip1", m_facade->GetRoot()), nullptr) << "the tape is one step";
     EXPECT_EQ(m_states.Last(76), 0) << "undo ends the tool and its button";
 }
@@ -241,7 +241,7 @@ TEST_F(AnnotateTest, AColourLinkSurvivesWriting)
 {
     AddBall("A", Vec3(0.25, 0.5, 0.75));
     AddBall("B", Vec3(0, 0, 0));
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     m_facade->TestRubber(2);
     const std::string text = m_facade->GetFiles().SaveToStringFix();
     std::istringstream in(text);
@@ -280,7 +280,7 @@ TEST_F(AnnotateTest, SelectionCommandsOnASelectionTheyCannotUseChangeNothing)
     };
     for (const auto &command : commands) {
         for (int size : command.refused) {
-            m_facade->ChangeSelection(1);
+            m_facade->GetSelectionEditing().ChangeSelection(1);
             for (int i = 0; i < size; ++i)
                 Selection()->Select(balls[i], 0);
             ASSERT_EQ(Selection()->GetSelCount(), size);

@@ -130,53 +130,53 @@ TEST_F(FacadeTest, AnimationRecordOfAnUnknownFieldRecordsNothing)
 
 TEST_F(FacadeTest, UndoStatesBeforeAndAfterAChange)
 {
-    EXPECT_FALSE(m_facade->UpdateUndo(98));
-    EXPECT_FALSE(m_facade->UpdateUndo(99));
-    EXPECT_FALSE(m_facade->UpdateUndo(97));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(99));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(97));
     AddSphere(m_facade->GetRoot(), "Ball");
-    EXPECT_TRUE(m_facade->UpdateUndo(98));
-    m_facade->OnEdit(98);
-    EXPECT_TRUE(m_facade->UpdateUndo(99));
-    m_facade->OnEdit(99);
-    EXPECT_FALSE(m_facade->UpdateUndo(99));
+    EXPECT_TRUE(m_facade->GetSelectionEditing().UpdateUndo(98));
+    m_facade->GetSelectionEditing().OnEdit(98);
+    EXPECT_TRUE(m_facade->GetSelectionEditing().UpdateUndo(99));
+    m_facade->GetSelectionEditing().OnEdit(99);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(99));
 }
 
 TEST_F(FacadeTest, SelectionCommandsCountAndCopy)
 {
     AddSphere(m_facade->GetRoot(), "A");
     AddSphere(m_facade->GetRoot(), "B");
-    EXPECT_FALSE(m_facade->NonemptySelection(101));
-    EXPECT_FALSE(m_facade->OnUpdateNavigate(42));
-    m_facade->OnClone(true);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().NonemptySelection(101));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().OnUpdateNavigate(42));
+    m_facade->GetSelectionEditing().OnClone(true);
     EXPECT_TRUE(Document()->GetCopyBuffer()->GetCopyMode()) << "the deep flag is set even with nothing selected";
-    EXPECT_FALSE(m_facade->UpdateClonePaste(104));
-    m_facade->ChangeSelection(0);
-    EXPECT_TRUE(m_facade->MoreThanOneSelected(100));
-    m_facade->OnClone(false);
-    EXPECT_TRUE(m_facade->UpdateClonePaste(104));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateClonePaste(104));
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    EXPECT_TRUE(m_facade->GetSelectionEditing().MoreThanOneSelected(100));
+    m_facade->GetSelectionEditing().OnClone(false);
+    EXPECT_TRUE(m_facade->GetSelectionEditing().UpdateClonePaste(104));
     const int before = m_facade->GetRoot()->GetNumChildren();
-    m_facade->OnPasteClone();
+    m_facade->GetSelectionEditing().OnPasteClone();
     EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), before + 2);
-    m_facade->ChangeSelection(1);
-    EXPECT_FALSE(m_facade->NonemptySelection(101));
+    m_facade->GetSelectionEditing().ChangeSelection(1);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().NonemptySelection(101));
 }
 
 TEST_F(FacadeTest, DeleteRemovesTheSelectedObjects)
 {
     AddSphere(m_facade->GetRoot(), "A");
     const int before = m_facade->GetRoot()->GetNumChildren();
-    m_facade->ChangeSelection(0);
-    m_facade->OnEdit(102);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    m_facade->GetSelectionEditing().OnEdit(102);
     EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), before - 1);
-    m_facade->OnEdit(98);
+    m_facade->GetSelectionEditing().OnEdit(98);
     EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), before);
 }
 
 TEST_F(FacadeTest, AttachToGroupNeedsBothObjects)
 {
     SgObject *object = AddSphere(m_facade->GetRoot(), "A");
-    EXPECT_EQ(m_facade->AttachToGroup(nullptr, object, false), 0);
-    EXPECT_EQ(m_facade->AttachToGroup(object, nullptr, false), 0);
+    EXPECT_EQ(m_facade->GetSelectionEditing().AttachToGroup(nullptr, object, false), 0);
+    EXPECT_EQ(m_facade->GetSelectionEditing().AttachToGroup(object, nullptr, false), 0);
 }
 
 // ---- Tools and manipulators ----------------------------------------------------------------
@@ -207,7 +207,7 @@ TEST_F(FacadeTest, TransformToolModeCyclesAndShowsItself)
 TEST_F(FacadeTest, ManipulatorButtonsFollowTheKind)
 {
     AddSphere(m_facade->GetRoot(), "A");
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     m_facade->OnTransformTool(30);
     EXPECT_EQ(m_facade->GetManipulatorKind(), 0);
     EXPECT_EQ(m_states.Last(35), 0);
@@ -233,14 +233,14 @@ TEST_F(FacadeTest, CreationToolIsTheActiveToolAndGoesWithItsButton)
     ASSERT_NE(tool, nullptr);
     EXPECT_EQ(tool->GetKind(), SgSphere::ClassID());
     EXPECT_EQ(m_states.Last(1), 1);
-    EXPECT_FALSE(m_facade->UpdateUndo(98)) << "starting a tool made an undo step";
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "starting a tool made an undo step";
     m_facade->OnCreateTool(16);  // no creation button: nothing happens
     EXPECT_EQ(m_facade->GetActiveTool(), tool);
     m_facade->DeleteActiveTool();
     EXPECT_EQ(m_facade->GetActiveTool(), nullptr);
     EXPECT_EQ(m_states.Last(1), 0);
     EXPECT_EQ(m_facade->GetCreationButton(), 0);
-    EXPECT_FALSE(m_facade->UpdateUndo(98)) << "dropping a tool made an undo step";
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "dropping a tool made an undo step";
     EXPECT_EQ(m_facade->GetNavigationMode(), 1) << "dropping a tool goes back to turning the scene";
 }
 
@@ -350,7 +350,7 @@ TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)
 {
     AddViewer();
     SgObject *object = AddSphere(m_facade->GetRoot(), "A");
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const int kinds[] = {35, 31, 35, 36, 35};
     for (int button : kinds) {
         m_facade->OnTransformTool(button);
@@ -367,7 +367,7 @@ TEST_F(FacadeTest, GimbalConnectTurnsTheFirstObjectWithTheSecondAndReusesItsBill
     SgObject *a = AddSphere(m_facade->GetRoot(), "A");
     EXPECT_FALSE(m_facade->GimbalConnect()) << "nothing selected";
     AddSphere(m_facade->GetRoot(), "B");
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     ASSERT_TRUE(m_facade->GimbalConnect());
     ASSERT_TRUE(m_facade->GimbalConnect());
     std::vector<SgBillboard *> own;

@@ -105,9 +105,9 @@ TEST_P(PrimitiveTest, IsMadeWithTheMouseAndUndoneInOneStep)
     const std::vector<SgObject *> after = RootObjects();
     ASSERT_EQ(after.size(), before + 1) << p.className;
     EXPECT_EQ(Count(m_facade->GetRoot(), classId), 1) << p.className;
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), before) << p.className << " was not undone in one step";
-    m_facade->Undo(true);
+    m_facade->GetSelectionEditing().Undo(true);
     EXPECT_EQ(RootObjects().size(), before + 1) << p.className << " did not come back";
 }
 
@@ -157,7 +157,7 @@ TEST_P(CurveTest, IsDrawnWithTheMouseAndUndone)
         EXPECT_NEAR(a.z, b.z, 1e-9) << c.className;
     }
     EXPECT_EQ(Count(m_facade->GetRoot(), SgFieldMngr::GetClassIDFromName(c.className)), 1) << c.className;
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), before) << c.className;
 }
 
@@ -295,7 +295,7 @@ TEST_F(CreateTest, ParticlesMakeOneEffectorEachAndRotationTwice)
     m_facade->Particles(10);
     m_facade->Particles(-7);
     EXPECT_EQ(RootObjects().size(), count);
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), count - 1) << "each effector is one step";
 }
 
@@ -308,7 +308,7 @@ TEST_F(CreateTest, TheCameraObjectLooksAtATargetItIsJoinedTo)
     SgObject *body = after.back();
     EXPECT_NE(body->FindFirstNode(SgCamera::ClassID(), {}, nullptr, true), nullptr);
     EXPECT_EQ(Count(m_facade->GetRoot(), SgFieldMngr::GetClassIDFromName("SgTransformSensor")), 2);
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), before) << "the camera object is one step";
 }
 

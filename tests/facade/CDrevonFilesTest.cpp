@@ -223,7 +223,7 @@ TEST_F(FilesTest, ImportFileTakesOnlyStlAndIsOneUndoStep)
     m_facade->GetFiles().ImportFile(true);
     ASSERT_EQ(Objects().size(), before + 1);
     EXPECT_EQ(chooser.Requests().at(0).filter.rfind("STL Files (*.stl)|*.stl|", 0), 0u);
-    m_facade->OnEdit(98);
+    m_facade->GetSelectionEditing().OnEdit(98);
     EXPECT_EQ(Objects().size(), before);
 }
 
@@ -232,7 +232,7 @@ TEST_F(FilesTest, ExportedSelectionIsAnStlThatReadsClean)
     auto *object = new SgObject(true, true);
     object->AddChild(new SgBox);
     m_facade->GetRoot()->AddChild(object);
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const std::string path = (m_folder / "selection.stl").string();
     ASSERT_TRUE(m_facade->GetFiles().ExportSelection(path.c_str(), "stl"));
     std::string error;
@@ -351,7 +351,7 @@ TEST_F(FilesTest, SavingAndOpeningLeaveTheSceneUnmodified)
     chooser.Answer(path);
     m_facade->GetFiles().OnSaveFile(1);
     EXPECT_FALSE(m_facade->GetFiles().IsModified()) << "a scene saved through Save As counts as changed";
-    m_facade->OnEdit(98);
+    m_facade->GetSelectionEditing().OnEdit(98);
     EXPECT_TRUE(m_facade->GetFiles().IsModified()) << "an undo after the save is no change";
     ASSERT_EQ(m_facade->GetFiles().OpenFile(path.c_str(), true), SgDocumentFiles::kReadDone);
     EXPECT_FALSE(m_facade->GetFiles().IsModified());

@@ -144,14 +144,14 @@ TEST_F(KeysTest, RedrawingKeysAndPanes)
 
 TEST_F(KeysTest, DeleteDeletesTheSelectionUnlessAMenuRunsIt)
 {
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     m_facade->SetMenuKeys({46});
     Press(46);
     EXPECT_TRUE(BallExists()) << "the menu's Delete runs it, not the shortcut as well";
     m_facade->SetMenuKeys({});
     Press(46);
     EXPECT_FALSE(BallExists());
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_TRUE(BallExists()) << "one undo brings it back";
 }
 
@@ -161,7 +161,7 @@ TEST_F(KeysTest, QEndsTheRunningToolAndArrowsWalkTheTree)
     ASSERT_NE(m_facade->GetActiveTool(), nullptr);
     Press('Q');
     EXPECT_EQ(m_facade->GetActiveTool(), nullptr);
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const int selected = Selection()->GetSelCount();
     Press(40);  // Down: first child
     Press(38);  // Up: parent again

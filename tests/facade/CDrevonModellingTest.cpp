@@ -167,7 +167,7 @@ TEST_F(ModellingTest, SubtractMovesBothOperandsIntoOneBooleanObjectInSelectionOr
     SgObject *box = AddBox();
     SgObject *ball = AddSphere("ball", Vec3(0, 0, 1));
     Select({box, ball});
-    ASSERT_TRUE(m_facade->MoreThanOneSelected(111));
+    ASSERT_TRUE(m_facade->GetSelectionEditing().MoreThanOneSelected(111));
     m_facade->BooleanOperation(111);
     const std::vector<SgObject *> objects = Objects();
     ASSERT_EQ(objects.size(), 1u) << "the operands left the root for the compound";

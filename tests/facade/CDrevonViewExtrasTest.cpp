@@ -125,7 +125,7 @@ TEST_F(FacadeTest, HighlightColourComesFromTheColourChooser)
 {
     AddViewer();
     AddBall(m_facade->GetRoot(), "Ball");
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     ASSERT_EQ(Selection()->GetSelCount(), 1);
     SgMaterial *highlight = Selection()->GetHighlightMaterial();
     ASSERT_NE(highlight, nullptr);
@@ -163,13 +163,13 @@ TEST_F(FacadeTest, AttachCameraTakesTheSelectedObjectsCameraAndTransform)
     EXPECT_EQ(viewport->GetCamera(), ownCamera);
 
     SgObject *plain = AddBall(m_facade->GetRoot(), "Plain");
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     m_facade->AttachCameraToCurrView();
     EXPECT_NE(plain->GetTransform(false), nullptr) << "an object without a camera still gets its transform";
     EXPECT_EQ(viewport->GetCamera(), ownCamera);
     EXPECT_EQ(viewport->GetCameraTransform(), ownPlace);
 
-    m_facade->ChangeSelection(1);
+    m_facade->GetSelectionEditing().ChangeSelection(1);
     SgObject *holder = AddBall(m_facade->GetRoot(), "Holder");
     auto *camera = new SgCamera;
     holder->AddChild(camera);

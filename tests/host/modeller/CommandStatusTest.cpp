@@ -70,7 +70,7 @@ TEST_F(CommandStatusTest, WhatCannotActOnNothingSelectedIsDisabledAndSaysWhatItN
     const int cases[] = {kRoof,      kWrapAlongCurve, kScatter,   kConvertToMesh, kEditVertices,
                          kEditEdges, kEditFaces,      kExtrudeFaces, kInsetFaces, kCrease,
                          kUncrease,  kBridge,         kTransformTarget};
-    m_facade->ChangeSelection(1);
+    m_facade->GetSelectionEditing().ChangeSelection(1);
     for (int id : cases) {
         const CommandRecord *record = FindCommand(id);
         ASSERT_NE(record, nullptr) << id;
@@ -95,7 +95,7 @@ TEST_F(CommandStatusTest, EveryMenuEntryIsDisabledOrActsOrSaysWhyNot)
             const CommandRecord &record = commands[i];
             if (!record.menu)
                 continue;
-            m_facade->ChangeSelection(how);
+            m_facade->GetSelectionEditing().ChangeSelection(how);
             const std::string before = m_facade->GetFiles().SaveToStringFix();
             const bool enabled = IsCommandEnabled(record.id, *m_facade);
             const CommandReport report = RunCommandReported(record.id, *m_facade, m_window);
@@ -119,7 +119,7 @@ TEST_F(CommandStatusTest, EveryMenuEntryIsDisabledOrActsOrSaysWhyNot)
             m_facade->DeleteActiveTool();
             m_facade->CloseAllDialogs();
             if (report.changed && record.id != kUndo && record.id != kRedo)
-                m_facade->Undo(false);
+                m_facade->GetSelectionEditing().Undo(false);
         }
     }
     EXPECT_EQ(m_window.exits, 2);
@@ -136,7 +136,7 @@ TEST_F(CommandStatusTest, ARefusalReachesTheStatusInsteadOfABox)
 
 TEST_F(CommandStatusTest, NewSceneOnUnsavedChangesAsksAndKeepsThemWhenTheAnswerIsNo)
 {
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     ASSERT_TRUE(RunCommand(kDelete, *m_facade, m_window));
     const std::string edited = m_facade->GetFiles().SaveToStringFix();
     ASSERT_TRUE(m_facade->GetFiles().IsModified());
