@@ -100,7 +100,7 @@ int BooleanEngineOf(SgGeometricShape *shape, void *data)
     auto *facade = static_cast<CDrevon *>(data);
     if (!shape || !shape->IsDerivedFrom(SgBoolean::ClassID()))
         return 0;
-    return facade && facade->GetMetaball() ? SgBoolean::kMetaballEngine : SgBoolean::kSolidEngineAlt;
+    return facade && facade->GetCreation().GetMetaball() ? SgBoolean::kMetaballEngine : SgBoolean::kSolidEngineAlt;
 }
 
 std::string ModuleFolder()
@@ -278,7 +278,7 @@ bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
 {
     // A creation between its clicks, a drag or a rubber band (they hold the
     // mouse) has the key first: Esc ends it there.
-    auto *creation = dynamic_cast<SgCreateCylinderTool *>(GetActiveTool());
+    auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_creation->GetActiveTool());
     if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
         return false;
     if (m_keyListeners.NotifyUntilTaken(virtualKey))

@@ -237,49 +237,6 @@ public:
 
     // ---- Tools, manipulators, snapping, creation (Creation) ---------------------------------------
     Creation &GetCreation() { return *m_creation; }
-    SgEventHandler *GetActiveTool() const { return m_creation->GetActiveTool(); }
-    void SetActiveTool(SgEventHandler *tool) { m_creation->SetActiveTool(tool); }
-    void InstallActiveTool(SgEventHandler *tool) { m_creation->InstallActiveTool(tool); }
-    void DeleteActiveTool() { m_creation->DeleteActiveTool(); }
-    void AddSelectionManip(int kind) { m_creation->AddSelectionManip(kind); }
-    int GetManipulatorKind() const { return m_creation->GetManipulatorKind(); }
-    void OnTransformTool(int button) { m_creation->OnTransformTool(button); }
-    void OnSelect() { m_creation->OnSelect(); }
-    void OnSelectByFence() { m_creation->OnSelectByFence(); }
-    void SetFrameChoice(int choice) { m_creation->SetFrameChoice(choice); }
-    static const char *const *GetFrameNames(int &count) { return Creation::GetFrameNames(count); }
-    void OnChangeToolFrame(int button) { m_creation->OnChangeToolFrame(button); }
-    void SetTransformToolFrame(int frame) { m_creation->SetTransformToolFrame(frame); }
-    int GetTransformToolFrame() const { return m_creation->GetTransformToolFrame(); }
-    float RescaleManipulator(float percent) { return m_creation->RescaleManipulator(percent); }
-    void TogleTransformToolMode(int mode) { m_creation->TogleTransformToolMode(mode); }
-    void ToggleSnapAngle(int button) { m_creation->ToggleSnapAngle(button); }
-    void ToggleSnapSurface(int button) { m_creation->ToggleSnapSurface(button); }
-    bool GetSnapAngle() const { return m_creation->GetSnapAngle(); }
-    bool GetSnapSurface() const { return m_creation->GetSnapSurface(); }
-    void OnToggleMetaball(int button) { m_creation->OnToggleMetaball(button); }
-    bool GetMetaball() const { return m_creation->GetMetaball(); }
-    void NullTool(int button) { m_creation->NullTool(button); }
-    bool GimbalConnect() { return m_creation->GimbalConnect(); }
-    void OnCreateTool(int button) { m_creation->OnCreateTool(button); }
-    void OnCreatePolyline(int button) { m_creation->OnCreatePolyline(button); }
-    void OnCreateGrid(int button) { m_creation->OnCreateGrid(button); }
-    void OnCreateAxis(int button) { m_creation->OnCreateAxis(button); }
-    int GetCreationButton() const { return m_creation->GetCreationButton(); }
-    SgEventHandler *CreateShapedPrizm(const int *row, GenericCreateHandler *handler)
-    {
-        return m_creation->CreateShapedPrizm(row, handler);
-    }
-    void OnEditPolyline(int button) { m_creation->OnEditPolyline(button); }
-    void OnCreateObject(int kind) { m_creation->OnCreateObject(kind); }
-    void Particles(int kind) { m_creation->Particles(kind); }
-    void ClearScene() { m_creation->ClearScene(); }
-    void OnCreateObjectButton(int button) { m_creation->OnCreateObjectButton(button); }
-    void OnParticlesButton(int button) { m_creation->OnParticlesButton(button); }
-    bool OneObjectSelected(int button) { return m_creation->OneObjectSelected(button); }
-    bool TwoObjectsSelected(int button) { return m_creation->TwoObjectsSelected(button); }
-    static constexpr int kCameraButton = Creation::kCameraButton;
-    static constexpr int kFirstParticleButton = Creation::kFirstParticleButton;
 
     // ---- Measure tape, rubber lines, annotations (Annotations) -----------------------------------
     Annotations &GetAnnotations() { return *m_annotations; }

@@ -211,7 +211,7 @@ void FieldEditing::TakeNumbers()
     // Sub-objects under edit follow their moved gizmo.
     SgSelectionHandler *selection = document ? document->GetSelectionHandler() : nullptr;
     if (selection && selection->m_bSubObject) {
-        if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(m_facade.GetActiveTool()))
+        if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(m_facade.GetCreation().GetActiveTool()))
             SgEditSubObjectTool::OnMoveCB(nullptr, tool);
     }
     m_changed.Notify();

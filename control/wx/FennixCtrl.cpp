@@ -196,7 +196,7 @@ FennixCtrl::FennixCtrl(wxWindow *parent, const fennix::FennixProperties &propert
     m_pFacade->SetDialogFactory(m_dialogs.get());
     m_pFacade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
     if (m_frameChoice)
-        m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
+        m_pFacade->GetCreation().SetFrameChoice(m_frameChoice->GetSelection());
     ConnectFacade();
     m_pFacade->postProcessButtons();
     if (IsSceneTreeShown())
@@ -343,7 +343,7 @@ void FennixCtrl::BuildToolbars()
         // The frame the move, turn and scale handles work in, on the first
         // toolbar; the facade reads the choice when a handle tool starts.
         int count = 0;
-        const char *const *names = drevon::CDrevon::GetFrameNames(count);
+        const char *const *names = Creation::GetFrameNames(count);
         wxArrayString choices;
         for (int i = 0; i < count; ++i)
             choices.Add(wxString::FromUTF8(names[i]));
@@ -354,8 +354,8 @@ void FennixCtrl::BuildToolbars()
         m_frameChoice->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
             if (!m_pFacade)
                 return;
-            m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
-            m_pFacade->OnChangeToolFrame(0);
+            m_pFacade->GetCreation().SetFrameChoice(m_frameChoice->GetSelection());
+            m_pFacade->GetCreation().OnChangeToolFrame(0);
         });
         m_toolbars[0]->AddSeparator();
         m_toolbars[0]->AddControl(m_frameChoice);

@@ -45,7 +45,7 @@ std::unique_ptr<CDisplayDlg> DisplayWithTools(const Context &c)
 {
     auto dialog = std::make_unique<CDisplayDlg>(c.document);
     drevon::CDrevon *facade = &c.facade;
-    dialog->SetDeleteActiveTool([facade] { facade->DeleteActiveTool(); });
+    dialog->SetDeleteActiveTool([facade] { facade->GetCreation().DeleteActiveTool(); });
     return dialog;
 }
 

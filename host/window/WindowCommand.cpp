@@ -291,7 +291,7 @@ bool FennixApp::OnInit()
     // left button whole; the other buttons and the wheel still move the view.
     m_facade->OnRotateScene(1);
     // The toolbar shows the manipulator new selections get.
-    m_facade->AddSelectionManip(m_facade->GetManipulatorKind());
+    m_facade->GetCreation().AddSelectionManip(m_facade->GetCreation().GetManipulatorKind());
     m_facade->postProcessButtons();
     if (s_createKind)
         m_facade->ApplyButton(drevon::CreationCommand(s_createKind));

@@ -184,10 +184,10 @@ TEST_F(FacadeTest, AttachToGroupNeedsBothObjects)
 TEST_F(FacadeTest, RescaleManipulatorMultipliesTheScale)
 {
     SgTransformTool::s_fManipulatorScale = 1.0f;
-    EXPECT_FLOAT_EQ(m_facade->RescaleManipulator(0), 1.0f);
-    EXPECT_FLOAT_EQ(m_facade->RescaleManipulator(-5), 1.0f);
-    m_facade->RescaleManipulator(110);
-    EXPECT_NEAR(m_facade->RescaleManipulator(110), 1.21f, 1e-6);
+    EXPECT_FLOAT_EQ(m_facade->GetCreation().RescaleManipulator(0), 1.0f);
+    EXPECT_FLOAT_EQ(m_facade->GetCreation().RescaleManipulator(-5), 1.0f);
+    m_facade->GetCreation().RescaleManipulator(110);
+    EXPECT_NEAR(m_facade->GetCreation().RescaleManipulator(110), 1.21f, 1e-6);
     SgTransformTool::s_fManipulatorScale = 1.0f;
 }
 
@@ -197,8 +197,8 @@ TEST_F(FacadeTest, TransformToolModeCyclesAndShowsItself)
         int from, argument, expected;
     } cases[] = {{2, 38, 0}, {0, -1, 1}, {1, 7, 1}, {0, 2, 2}, {2, 0, 0}};
     for (const auto &c : cases) {
-        m_facade->TogleTransformToolMode(c.from);
-        m_facade->TogleTransformToolMode(c.argument);
+        m_facade->GetCreation().TogleTransformToolMode(c.from);
+        m_facade->GetCreation().TogleTransformToolMode(c.argument);
         EXPECT_EQ(Document()->GetPivotMode(), c.expected) << "from " << c.from << " with " << c.argument;
         EXPECT_EQ(m_states.Last(38), c.expected);
     }
@@ -208,47 +208,47 @@ TEST_F(FacadeTest, ManipulatorButtonsFollowTheKind)
 {
     AddSphere(m_facade->GetRoot(), "A");
     m_facade->GetSelectionEditing().ChangeSelection(0);
-    m_facade->OnTransformTool(30);
-    EXPECT_EQ(m_facade->GetManipulatorKind(), 0);
+    m_facade->GetCreation().OnTransformTool(30);
+    EXPECT_EQ(m_facade->GetCreation().GetManipulatorKind(), 0);
     EXPECT_EQ(m_states.Last(35), 0);
     EXPECT_EQ(m_states.Last(30), 1);
     EXPECT_EQ(Selection()->GetSelCount(), 1) << "the selection survives the switch";
     // 33 names no kind: nothing but the frame changes.
-    m_facade->OnTransformTool(33);
-    EXPECT_EQ(m_facade->GetManipulatorKind(), 0);
+    m_facade->GetCreation().OnTransformTool(33);
+    EXPECT_EQ(m_facade->GetCreation().GetManipulatorKind(), 0);
 }
 
 TEST_F(FacadeTest, FrameChoiceIsStoredWithAnEmptySelection)
 {
-    m_facade->SetFrameChoice(3);
-    m_facade->OnTransformTool(33);
-    EXPECT_EQ(m_facade->GetTransformToolFrame(), 200);
+    m_facade->GetCreation().SetFrameChoice(3);
+    m_facade->GetCreation().OnTransformTool(33);
+    EXPECT_EQ(m_facade->GetCreation().GetTransformToolFrame(), 200);
 }
 
 TEST_F(FacadeTest, CreationToolIsTheActiveToolAndGoesWithItsButton)
 {
     AddViewer();
-    m_facade->OnCreateTool(1);
-    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetActiveTool());
+    m_facade->GetCreation().OnCreateTool(1);
+    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetCreation().GetActiveTool());
     ASSERT_NE(tool, nullptr);
     EXPECT_EQ(tool->GetKind(), SgSphere::ClassID());
     EXPECT_EQ(m_states.Last(1), 1);
     EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "starting a tool made an undo step";
-    m_facade->OnCreateTool(16);  // no creation button: nothing happens
-    EXPECT_EQ(m_facade->GetActiveTool(), tool);
-    m_facade->DeleteActiveTool();
-    EXPECT_EQ(m_facade->GetActiveTool(), nullptr);
+    m_facade->GetCreation().OnCreateTool(16);  // no creation button: nothing happens
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), tool);
+    m_facade->GetCreation().DeleteActiveTool();
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), nullptr);
     EXPECT_EQ(m_states.Last(1), 0);
-    EXPECT_EQ(m_facade->GetCreationButton(), 0);
+    EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), 0);
     EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "dropping a tool made an undo step";
     EXPECT_EQ(m_facade->GetNavigationMode(), 1) << "dropping a tool goes back to turning the scene";
 }
 
 TEST_F(FacadeTest, GridButtonTogglesOneGrid)
 {
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     EXPECT_EQ(m_states.Last(74), 1);
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     EXPECT_EQ(m_states.Last(74), 0);
     int grids = 0;
     for (int i = 0; i < m_facade->GetRoot()->GetNumChildren(); ++i)
@@ -353,7 +353,7 @@ TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)
     m_facade->GetSelectionEditing().ChangeSelection(0);
     const int kinds[] = {35, 31, 35, 36, 35};
     for (int button : kinds) {
-        m_facade->OnTransformTool(button);
+        m_facade->GetCreation().OnTransformTool(button);
         FindNodeByClassID manipulators(SgManipulator::ClassID());
         SgFindAction find(&manipulators);
         find.m_bFirstOnly = false;
@@ -365,11 +365,11 @@ TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)
 TEST_F(FacadeTest, GimbalConnectTurnsTheFirstObjectWithTheSecondAndReusesItsBillboard)
 {
     SgObject *a = AddSphere(m_facade->GetRoot(), "A");
-    EXPECT_FALSE(m_facade->GimbalConnect()) << "nothing selected";
+    EXPECT_FALSE(m_facade->GetCreation().GimbalConnect()) << "nothing selected";
     AddSphere(m_facade->GetRoot(), "B");
     m_facade->GetSelectionEditing().ChangeSelection(0);
-    ASSERT_TRUE(m_facade->GimbalConnect());
-    ASSERT_TRUE(m_facade->GimbalConnect());
+    ASSERT_TRUE(m_facade->GetCreation().GimbalConnect());
+    ASSERT_TRUE(m_facade->GetCreation().GimbalConnect());
     std::vector<SgBillboard *> own;
     for (int i = 0; i < a->GetNumChildren(); ++i)
         if (auto *billboard = dynamic_cast<SgBillboard *>(a->GetChild(i)))

@@ -112,10 +112,10 @@ TEST_F(KeysTest, EachShortcutRunsItsCommand)
 {
     using F = drevon::CDrevon;
     const std::vector<std::pair<int, std::function<bool(F &)>>> cases = {
-        {'E', [](F &f) { return f.GetManipulatorKind() == 1; }},
-        {'R', [](F &f) { return f.GetManipulatorKind() == 6; }},
-        {'W', [](F &f) { return f.GetManipulatorKind() == 5; }},
-        {116, [](F &f) { return f.GetManipulatorKind() == 0; }},
+        {'E', [](F &f) { return f.GetCreation().GetManipulatorKind() == 1; }},
+        {'R', [](F &f) { return f.GetCreation().GetManipulatorKind() == 6; }},
+        {'W', [](F &f) { return f.GetCreation().GetManipulatorKind() == 5; }},
+        {116, [](F &f) { return f.GetCreation().GetManipulatorKind() == 0; }},
         {187, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f; }},
         {189, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f * 0.9f; }},
         {115, [](F &f) { return f.GetNavigationMode() == 1 && f.GetButtonState(50) == 1; }},
@@ -157,10 +157,10 @@ TEST_F(KeysTest, DeleteDeletesTheSelectionUnlessAMenuRunsIt)
 
 TEST_F(KeysTest, QEndsTheRunningToolAndArrowsWalkTheTree)
 {
-    m_facade->OnCreateTool(1);
-    ASSERT_NE(m_facade->GetActiveTool(), nullptr);
+    m_facade->GetCreation().OnCreateTool(1);
+    ASSERT_NE(m_facade->GetCreation().GetActiveTool(), nullptr);
     Press('Q');
-    EXPECT_EQ(m_facade->GetActiveTool(), nullptr);
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), nullptr);
     m_facade->GetSelectionEditing().ChangeSelection(0);
     const int selected = Selection()->GetSelCount();
     Press(40);  // Down: first child
@@ -170,7 +170,7 @@ TEST_F(KeysTest, QEndsTheRunningToolAndArrowsWalkTheTree)
 
 TEST_F(KeysTest, ReleasesModifiedKeysAndOtherKeysDoNothing)
 {
-    const int kind = m_facade->GetManipulatorKind();
+    const int kind = m_facade->GetCreation().GetManipulatorKind();
     const int redraws = m_facade->GetRedrawCount();
     EXPECT_EQ(Handle(SgWM::kKeyUp, 'E'), 0);
     EXPECT_EQ(Handle(SgWM::kKeyUp, 27), 0);
@@ -183,17 +183,17 @@ TEST_F(KeysTest, ReleasesModifiedKeysAndOtherKeysDoNothing)
     SgKeyState::SetDown(SgVK::kMenu, false);
     for (int key : {112, int('Z'), 26, 251, 0, -5, 100000})
         EXPECT_EQ(Handle(SgWM::kKeyDown, key), 0) << key;
-    EXPECT_EQ(m_facade->GetManipulatorKind(), kind);
+    EXPECT_EQ(m_facade->GetCreation().GetManipulatorKind(), kind);
     EXPECT_EQ(m_facade->GetRedrawCount(), redraws);
     EXPECT_FALSE(m_facade->IsFullScreen());
 }
 
 TEST_F(KeysTest, ACreationUnderWayKeepsEscToItself)
 {
-    m_facade->OnCreateTool(2);
+    m_facade->GetCreation().OnCreateTool(2);
     m_window->Send(SgWM::kLButtonDown, SgWM::kLeftButtonBit, SgWM::MakePoint(50, 40));
     m_window->Send(SgWM::kLButtonUp, 0, SgWM::MakePoint(50, 40));
-    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetActiveTool());
+    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetCreation().GetActiveTool());
     ASSERT_NE(tool, nullptr);
     ASSERT_GT(tool->GetStage(), 0);
     Press(27);

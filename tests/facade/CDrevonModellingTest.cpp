@@ -435,28 +435,28 @@ TEST_F(ModellingTest, SubObjectButtonsPickTheirModesAndTheFacesButtonTwoWays)
         int mode;
     } cases[] = {{124, 0}, {125, 1}, {126, 3}, {127, 3}, {0, 0}, {1, 1}, {3, 3}};
     for (const Case &c : cases) {
-        m_facade->OnSelect();
+        m_facade->GetCreation().OnSelect();
         Select({mesh});
         m_facade->EditSubObject(c.button);
-        auto *tool = dynamic_cast<SgEditSubObjectTool *>(m_facade->GetActiveTool());
+        auto *tool = dynamic_cast<SgEditSubObjectTool *>(m_facade->GetCreation().GetActiveTool());
         ASSERT_NE(tool, nullptr) << c.button;
         EXPECT_EQ(tool->m_iMode, c.mode) << c.button;
         EXPECT_TRUE(m_facade->IsEditingSubObjects());
     }
     // Another mode while editing: a new tool on the same shape.
-    SgEventHandler *faces = m_facade->GetActiveTool();
+    SgEventHandler *faces = m_facade->GetCreation().GetActiveTool();
     m_facade->EditSubObject(124);
-    auto *vertices = dynamic_cast<SgEditSubObjectTool *>(m_facade->GetActiveTool());
+    auto *vertices = dynamic_cast<SgEditSubObjectTool *>(m_facade->GetCreation().GetActiveTool());
     ASSERT_NE(vertices, nullptr);
     EXPECT_NE(vertices, faces);
     EXPECT_EQ(vertices->GetEditedShape(), Content(mesh));
     EXPECT_EQ(vertices->m_iMode, 0);
     // The same mode again keeps the running tool.
     m_facade->EditSubObject(124);
-    EXPECT_EQ(m_facade->GetActiveTool(), vertices);
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), vertices);
     EXPECT_EQ(m_facade->GetButtonState(124), 1) << "the vertices button shows the mode";
     EXPECT_EQ(m_facade->GetButtonState(126), 0);
-    m_facade->OnSelect();
+    m_facade->GetCreation().OnSelect();
     EXPECT_FALSE(m_facade->IsEditingSubObjects());
     EXPECT_EQ(m_facade->GetButtonState(124), 0) << "editing ended: no mode shows";
 }
@@ -556,7 +556,7 @@ TEST_F(ModellingTest, CommandsOnASelectionTheyCannotUseChangeNothing)
                 excused = excused || std::string(name) == command.name;
             if (excused)
                 continue;
-            m_facade->OnSelect();
+            m_facade->GetCreation().OnSelect();
             Select({});
             for (SgObject *object : selection.objects) {
                 SgPath path;

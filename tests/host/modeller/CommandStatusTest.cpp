@@ -116,7 +116,7 @@ TEST_F(CommandStatusTest, EveryMenuEntryIsDisabledOrActsOrSaysWhyNot)
             if (report.refused) {
                 EXPECT_FALSE(textChanged) << name << " refused but changed the scene";
             }
-            m_facade->DeleteActiveTool();
+            m_facade->GetCreation().DeleteActiveTool();
             m_facade->CloseAllDialogs();
             if (report.changed && record.id != kUndo && record.id != kRedo)
                 m_facade->GetSelectionEditing().Undo(false);
@@ -152,11 +152,11 @@ TEST_F(CommandStatusTest, NewSceneOnUnsavedChangesAsksAndKeepsThemWhenTheAnswerI
 TEST_F(CommandStatusTest, ViewAndFrameEntriesActOnTheViewAndTheManipulators)
 {
     EXPECT_TRUE(RunCommand(kFrameWorld, *m_facade, m_window));
-    EXPECT_EQ(m_facade->GetTransformToolFrame(), 200);
+    EXPECT_EQ(m_facade->GetCreation().GetTransformToolFrame(), 200);
     EXPECT_TRUE(IsCommandChecked(kFrameWorld, *m_facade, m_window));
     EXPECT_FALSE(IsCommandChecked(kFrameLocal, *m_facade, m_window));
     EXPECT_TRUE(RunCommand(kFrameScreen, *m_facade, m_window));
-    EXPECT_EQ(m_facade->GetTransformToolFrame(), -1);
+    EXPECT_EQ(m_facade->GetCreation().GetTransformToolFrame(), -1);
     EXPECT_FALSE(IsCommandChecked(kSnapToSurface, *m_facade, m_window));
     EXPECT_TRUE(RunCommand(kSnapToSurface, *m_facade, m_window));
     EXPECT_TRUE(IsCommandChecked(kSnapToSurface, *m_facade, m_window));

@@ -261,7 +261,7 @@ TEST_F(CommandTableTest, ACommandMarkedOneUndoStepIsUndoneByOneUndo)
         if (!IsCommandEnabled(record.id, *m_facade) || !RunCommand(record.id, *m_facade, m_actions))
             continue;
         // A creation tool or a dialog may still be running: end it first.
-        m_facade->DeleteActiveTool();
+        m_facade->GetCreation().DeleteActiveTool();
         if (m_facade->GetFiles().SaveToStringFix() == before)
             continue;  // nothing this selection allows
         ++changed;
