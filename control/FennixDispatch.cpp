@@ -525,7 +525,7 @@ R SetLayerMode(C &c, const A &a)
 R TestFunc(C &c, const A &a)
 {
     FACADE
-    f->OnCreateCompoundTool(I(a, 0));
+    f->GetAnnotations().OnCreateCompoundTool(I(a, 0));
     f->Redraw();
     return R::Ok(DispValue::Str(""));
 }

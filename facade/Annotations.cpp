@@ -313,7 +313,7 @@ SgObject *MeasureTapeToolHandler::Create()
 {
     SgTransform *transforms[2] = {};
     SgObject *objects[4] = {};
-    m_tape = m_pFacade ? m_pFacade->CreateMeasureTape(transforms, objects, 0) : nullptr;
+    m_tape = m_pFacade ? m_pFacade->GetAnnotations().CreateMeasureTape(transforms, objects, 0) : nullptr;
     if (!m_tape)
         return nullptr;
     for (int i = 0; i < 2; ++i)

@@ -240,23 +240,6 @@ public:
 
     // ---- Measure tape, rubber lines, annotations (Annotations) -----------------------------------
     Annotations &GetAnnotations() { return *m_annotations; }
-    SgObject *CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
-    {
-        return m_annotations->CreateRubberLine(a, b, useSensors);
-    }
-    SgObject *CreateAnnotation(SgObject *target) { return m_annotations->CreateAnnotation(target); }
-    void OnAnnotation() { m_annotations->OnAnnotation(); }
-    SgObject *CreateMeasureTape(SgTransform **transforms, SgObject **objects, int mode)
-    {
-        return m_annotations->CreateMeasureTape(transforms, objects, mode);
-    }
-    void OnCreateCompoundTool(int kind) { m_annotations->OnCreateCompoundTool(kind); }
-    void TestRubber(int mode) { m_annotations->TestRubber(mode); }
-    void OnCompoundToolButton(int button) { m_annotations->OnCompoundToolButton(button); }
-    void OnAnnotationButton(int button) { m_annotations->OnAnnotationButton(button); }
-    void OnRubberLineButton(int button) { m_annotations->OnRubberLineButton(button); }
-    static constexpr int kAnnotationButton = Annotations::kAnnotationButton;
-    static constexpr int kRubberLineButton = Annotations::kRubberLineButton;
 
     // ---- Keys ---------------------------------------------------------------------------------------
     // The document's key handler: key presses without Ctrl or Alt run the
