@@ -66,7 +66,7 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
     ColorToRgb(m_props.bgColor, rgb);
     // Asked silently first: the facade tells the user when it has no viewer.
     if (m_pFacade->GetCurrentViewer())
-        m_pFacade->SetViewerBGColor(m_pFacade->GetDefaultViewer(), rgb);
+        m_pFacade->GetViewing().SetViewerBGColor(m_pFacade->GetDefaultViewer(), rgb);
     m_pFacade->GetFiles().SetUrlCache(m_props.cacheLoadedUrl != 0);
     m_pFacade->SetTexturePathes(m_props.texturePath.c_str());
     if (!m_props.fileName.empty()) {
@@ -79,7 +79,7 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
     }
     // The rotate tool turns a view; headless there is none to turn.
     if (m_pFacade->GetCurrentViewer())
-        m_pFacade->OnRotateScene(1);
+        m_pFacade->GetViewing().OnRotateScene(1);
     return true;
 }
 

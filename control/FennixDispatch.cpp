@@ -144,7 +144,7 @@ R BGColorProp(C &c, const A &a)
     FennixControl::ColorToRgb(c.Properties().bgColor, rgb);
     // The colour waits in the property until there is a viewer to take it.
     if (f->GetCurrentViewer())
-        f->SetViewerBGColor(f->GetDefaultViewer(), rgb);
+        f->GetViewing().SetViewerBGColor(f->GetDefaultViewer(), rgb);
     return R::Ok();
 }
 
@@ -268,10 +268,10 @@ R ActivateViewTool(C &c, const A &a)
 {
     FACADE
     switch (I(a, 0)) {
-    case 1: f->OnRotateScene(1); break;
-    case 2: f->OnZoom(); break;
-    case 3: f->OnPan(); break;
-    case 4: f->OnFlyThrough(); break;
+    case 1: f->GetViewing().OnRotateScene(1); break;
+    case 2: f->GetViewing().OnZoom(); break;
+    case 3: f->GetViewing().OnPan(); break;
+    case 4: f->GetViewing().OnFlyThrough(); break;
     default: break;
     }
     return R::Ok();
@@ -599,7 +599,7 @@ std::vector<DispEntry> MakeTable()
         {7, "ClientFrame", true, {T::I2}, T::I2, &ClientFrameProp},
         {8, "ToolBarConfig", true, {T::I4}, T::I4, &ToolBarConfigProp},
         {9, "CacheLoadedUrl", true, {T::I2}, T::I2, &CacheLoadedUrlProp},
-        {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnRotateScene(1); return R::Ok(); }},
+        {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->GetViewing().OnRotateScene(1); return R::Ok(); }},
         {11, "FlyThroughTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kFlyView); }},
         {12, "SelectionHandlebox", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetCreation().AddSelectionManip(I(a, 0)); return R::Ok(); }},
         {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::CDrevon::BooleanOperation>); }},
@@ -618,7 +618,7 @@ std::vector<DispEntry> MakeTable()
         {26, "Undo", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { return RunRecord(c, a[0].boolean ? drevon::cmd::kRedo : drevon::cmd::kUndo); }},
         {27, "SelectByFence", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSelectByFence); }},
         {28, "Scatter", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kScatter); }},
-        {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ToggleStyle(I(a, 0)); return R::Ok(); }},
+        {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetViewing().ToggleStyle(I(a, 0)); return R::Ok(); }},
         {30, "Save", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R {
              FACADE
              if (!f->GetFiles().OnSaveFile(I(a, 0)))
@@ -634,8 +634,8 @@ std::vector<DispEntry> MakeTable()
         {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
         {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSceneTree); }},
         {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, &CreateViewer},
-        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::CDrevon::ChangeView>); }},
-        {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ViewPerspective(I(a, 0)); return R::Ok(); }},
+        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Viewing::ChangeView>); }},
+        {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetViewing().ViewPerspective(I(a, 0)); return R::Ok(); }},
         {42, "ZoomTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kZoomView); }},
         {43, "AnimationOp", false, {T::I2}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {44, "OpenDialog", false, {T::I2, T::Bstr}, T::Empty, &OpenDialog},
@@ -663,7 +663,7 @@ std::vector<DispEntry> MakeTable()
         {65, "AddLayer", false, {T::Bstr, T::I4}, T::I4, &AddLayer},
         {66, "SetLayerMode", false, {T::I4, T::I4}, T::Empty, &SetLayerMode},
         {67, "Refresh", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Refresh(I(a, 0)); return R::Ok(); }},
-        {68, "ModifyView", false, {T::I4, T::R8, T::R8}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ModifyView(I(a, 0), a[1].real, a[2].real); return R::Ok(); }},
+        {68, "ModifyView", false, {T::I4, T::R8, T::R8}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetViewing().ModifyView(I(a, 0), a[1].real, a[2].real); return R::Ok(); }},
         {69, "PlugTo", false, {T::I8, T::Bstr, T::I8, T::Bstr}, T::Empty, &PlugTo},
         {70, "GetVal", false, {T::Variant, T::Bstr}, T::Bstr, &GetVal},
         {71, "AddRef", false, {T::I8}, T::Empty, &AddRef},

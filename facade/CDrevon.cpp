@@ -301,7 +301,7 @@ SgViewer *CDrevon::CreateViewer(SgPlatformWindow *window)
     SgViewer *viewer = m_pDocument->CreateDefaultViewer(window, nullptr);
     m_pDocument->SetActiveViewer(viewer);
     const float grey[3] = {kDefaultGrey, kDefaultGrey, kDefaultGrey};
-    SetViewerBGColor(viewer, grey);
+    m_viewing->SetViewerBGColor(viewer, grey);
     return viewer;
 }
 

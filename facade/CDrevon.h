@@ -270,29 +270,6 @@ public:
 
     // ---- View and navigation (Viewing) ------------------------------------------------------
     Viewing &GetViewing() { return *m_viewing; }
-    void OnRotateScene(int keep) { m_viewing->OnRotateScene(keep); }
-    void OnPan() { m_viewing->OnPan(); }
-    void OnZoom() { m_viewing->OnZoom(); }
-    void OnFlyThrough() { m_viewing->OnFlyThrough(); }
-    void OnViewTool(int button) { m_viewing->OnViewTool(button); }
-    int GetNavigationMode() const { return m_viewing->GetNavigationMode(); }
-    void ChangeView(int button) { m_viewing->ChangeView(button); }
-    void FlipViewDir(int which) { m_viewing->FlipViewDir(which); }
-    int GetFlipIndex() const { return m_viewing->GetFlipIndex(); }
-    void StraightenUp() { m_viewing->StraightenUp(); }
-    void Focus(bool selected) { m_viewing->Focus(selected); }
-    void FocusAllViewer(double scale) { m_viewing->FocusAllViewer(scale); }
-    void ModifyView(int op, double a, double b) { m_viewing->ModifyView(op, a, b); }
-    bool SetCameraLocation(double x, double y, double z, SgViewer *viewer)
-    {
-        return m_viewing->SetCameraLocation(x, y, z, viewer);
-    }
-    void ViewPerspective(int how) { m_viewing->ViewPerspective(how); }
-    void ToggleStyle(int style) { m_viewing->ToggleStyle(style); }
-    void TogleLightModel(int button) { m_viewing->TogleLightModel(button); }
-    void ToggleFilledWire(int which) { m_viewing->ToggleFilledWire(which); }
-    bool SetViewerBGColor(SgViewer *viewer, const float *rgb) { return m_viewing->SetViewerBGColor(viewer, rgb); }
-    void AttachCameraToCurrView() { m_viewing->AttachCameraToCurrView(); }
     // Draws the current view again (`whole`: the viewer's full redraw).
     void RedrawCurrent(bool whole);
     void Redraw();

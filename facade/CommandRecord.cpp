@@ -124,7 +124,7 @@ bool RunChangeSelection(CDrevon &facade, CommandWindow &)
 template <bool Selected>
 bool RunFocus(CDrevon &facade, CommandWindow &)
 {
-    facade.Focus(Selected);
+    facade.GetViewing().Focus(Selected);
     return true;
 }
 template <Toolbar Which>
@@ -155,7 +155,7 @@ bool RunHighlightColour(CDrevon &facade, CommandWindow &)
 }
 bool RunLookThroughCamera(CDrevon &facade, CommandWindow &)
 {
-    facade.AttachCameraToCurrView();
+    facade.GetViewing().AttachCameraToCurrView();
     return true;
 }
 bool RunTestPopup(CDrevon &facade, CommandWindow &)
@@ -270,17 +270,17 @@ bool IsManipulatorFrame(CDrevon &facade, const CommandWindow &)
 }
 bool RunFlipViewDirection(CDrevon &facade, CommandWindow &)
 {
-    facade.FlipViewDir(-1);
+    facade.GetViewing().FlipViewDir(-1);
     return true;
 }
 bool RunStraightenUp(CDrevon &facade, CommandWindow &)
 {
-    facade.StraightenUp();
+    facade.GetViewing().StraightenUp();
     return true;
 }
 bool RunOverrideColour(CDrevon &facade, CommandWindow &)
 {
-    facade.ToggleFilledWire(0);
+    facade.GetViewing().ToggleFilledWire(0);
     return true;
 }
 // The custom spline dialog binds the scene's spline nodes named after the
@@ -342,7 +342,7 @@ bool RunShowPanes(CDrevon &facade, CommandWindow &)
 }
 bool RunRotateSceneKey(CDrevon &facade, CommandWindow &)
 {
-    facade.OnRotateScene(1);
+    facade.GetViewing().OnRotateScene(1);
     return true;
 }
 bool RunRefreshView(CDrevon &facade, CommandWindow &)
@@ -507,22 +507,22 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kRotateView,
      .menu = "View", .label = "&Rotate", .tooltip = "Turn the scene with the left button",
      .glyph = Glyph::Rotate, .toolbar = kViewToolbar, .check = true,
-     .button = 50, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::OnViewTool>,
+     .button = 50, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "RotateSceneTool"},
     {.id = cmd::kPanView,
      .menu = "View", .label = "&Pan", .tooltip = "Move the view with the left button",
      .glyph = Glyph::Pan, .toolbar = kViewToolbar, .check = true,
-     .button = 52, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::OnViewTool>,
+     .button = 52, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "ActivateViewTool"},
     {.id = cmd::kZoomView,
      .menu = "View", .label = "&Zoom", .tooltip = "Zoom with the left button",
      .glyph = Glyph::Zoom, .toolbar = kViewToolbar, .check = true,
-     .button = 53, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::OnViewTool>,
+     .button = 53, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "ZoomTool"},
     {.id = cmd::kFlyView,
      .menu = "View", .label = "&Fly", .tooltip = "Fly through the scene with the left button",
      .glyph = Glyph::Fly, .toolbar = kViewToolbar, .check = true,
-     .button = 51, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::OnViewTool>,
+     .button = 51, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "FlyThroughTool"},
     {.id = cmd::kShowAll,
      .menu = "View", .label = "Show &All", .tooltip = "Frame the whole scene",
@@ -538,47 +538,47 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kViewBottom,
      .menu = "View", .label = "&Bottom", .tooltip = "Look from below",
      .glyph = Glyph::View, .art = "Bo",
-     .button = 54, .apply = Operation<&CDrevon::ChangeView>,
+     .button = 54, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewTop,
      .menu = "View", .label = "&Top", .tooltip = "Look from above",
      .glyph = Glyph::View, .art = "T", .toolbar = kViewToolbar,
-     .button = 55, .apply = Operation<&CDrevon::ChangeView>,
+     .button = 55, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewLeft,
      .menu = "View", .label = "&Left", .tooltip = "Look from the left",
      .glyph = Glyph::View, .art = "L",
-     .button = 56, .apply = Operation<&CDrevon::ChangeView>,
+     .button = 56, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewRight,
      .menu = "View", .label = "R&ight", .tooltip = "Look from the right",
      .glyph = Glyph::View, .art = "R",
-     .button = 57, .apply = Operation<&CDrevon::ChangeView>,
+     .button = 57, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewBack,
      .menu = "View", .label = "Bac&k", .tooltip = "Look from behind",
      .glyph = Glyph::View, .art = "Ba",
-     .button = 58, .apply = Operation<&CDrevon::ChangeView>,
+     .button = 58, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewFront,
      .menu = "View", .label = "Fr&ont", .tooltip = "Look from the front",
      .glyph = Glyph::View, .art = "F", .toolbar = kViewToolbar,
-     .button = 59, .apply = Operation<&CDrevon::ChangeView>,
+     .button = 59, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kPerspective,
      .menu = "View", .label = "P&erspective", .tooltip = "Switch between perspective and parallel projection",
      .glyph = Glyph::Text, .art = "Pe", .toolbar = kViewToolbar, .check = true,
-     .button = 72, .states = 2, .stateKind = StateKind::Image, .apply = Operation<&CDrevon::ViewPerspective>,
+     .button = 72, .states = 2, .stateKind = StateKind::Image, .apply = Operation<&Viewing::ViewPerspective>,
      .script = "CameraMode"},
     {.id = cmd::kDrawStyle,
      .menu = "View", .label = "&Draw Style", .tooltip = "Cycle filled, wire frame and points",
      .glyph = Glyph::Text, .art = "W",
-     .button = 70, .apply = Operation<&CDrevon::ToggleStyle>,
+     .button = 70, .apply = Operation<&Viewing::ToggleStyle>,
      .script = "TogleStyle"},
     {.id = cmd::kLighting,
      .menu = "View", .label = "Lig&hting", .tooltip = "Switch lighting on or off",
      .glyph = Glyph::Text, .art = "Li",
-     .button = 71, .apply = Operation<&CDrevon::TogleLightModel>},
+     .button = 71, .apply = Operation<&Viewing::TogleLightModel>},
     {.id = cmd::kGrid,
      .menu = "View", .label = "&Grid", .tooltip = "Show or hide the grid",
      .glyph = Glyph::Text, .art = "#", .check = true,

@@ -289,7 +289,7 @@ bool FennixApp::OnInit()
     // (and a press on a selected object's handle drags the handle); a left
     // drag that no handle takes turns the view. A creation tool takes the
     // left button whole; the other buttons and the wheel still move the view.
-    m_facade->OnRotateScene(1);
+    m_facade->GetViewing().OnRotateScene(1);
     // The toolbar shows the manipulator new selections get.
     m_facade->GetCreation().AddSelectionManip(m_facade->GetCreation().GetManipulatorKind());
     m_facade->postProcessButtons();

@@ -241,7 +241,7 @@ TEST_F(FacadeTest, CreationToolIsTheActiveToolAndGoesWithItsButton)
     EXPECT_EQ(m_states.Last(1), 0);
     EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), 0);
     EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "dropping a tool made an undo step";
-    EXPECT_EQ(m_facade->GetNavigationMode(), 1) << "dropping a tool goes back to turning the scene";
+    EXPECT_EQ(m_facade->GetViewing().GetNavigationMode(), 1) << "dropping a tool goes back to turning the scene";
 }
 
 TEST_F(FacadeTest, GridButtonTogglesOneGrid)
@@ -263,11 +263,11 @@ TEST_F(FacadeTest, PerspectiveTwiceRestoresTheProjection)
     AddViewer();
     SgCamera *camera = m_facade->GetCurrentViewer()->GetViewport(0)->GetCamera();
     const int before = camera->m_perspective.Get();
-    m_facade->ViewPerspective(72);
+    m_facade->GetViewing().ViewPerspective(72);
     EXPECT_NE(camera->m_perspective.Get(), before);
-    m_facade->ViewPerspective(72);
+    m_facade->GetViewing().ViewPerspective(72);
     EXPECT_EQ(camera->m_perspective.Get(), before);
-    m_facade->ViewPerspective(5);
+    m_facade->GetViewing().ViewPerspective(5);
     EXPECT_EQ(camera->m_perspective.Get(), before);
 }
 
@@ -275,11 +275,11 @@ TEST_F(FacadeTest, FlipViewDirThreeTimesReturnsToTheFirstDirection)
 {
     AddViewer();
     SgTransform *camera = m_facade->GetCurrentViewer()->GetViewport(0)->GetCameraTransform();
-    m_facade->FlipViewDir(0);
+    m_facade->GetViewing().FlipViewDir(0);
     const Rotation first = camera->m_rotation.Get();
     for (int i = 0; i < 3; ++i)
-        m_facade->FlipViewDir(-1);
-    EXPECT_EQ(m_facade->GetFlipIndex(), 0);
+        m_facade->GetViewing().FlipViewDir(-1);
+    EXPECT_EQ(m_facade->GetViewing().GetFlipIndex(), 0);
     const Rotation again = camera->m_rotation.Get();
     EXPECT_TRUE(SameRotation(first, again)) << "the view direction differs after three flips";
 }
@@ -289,9 +289,9 @@ TEST_F(FacadeTest, StandardViewsSetTheCameraAndFrameTheScene)
     AddViewer();
     AddSphere(m_facade->GetRoot(), "A");
     SgViewport *viewport = m_facade->GetCurrentViewer()->GetViewport(0);
-    m_facade->ChangeView(60);  // index 6 names no row: like index 5
+    m_facade->GetViewing().ChangeView(60);  // index 6 names no row: like index 5
     const Rotation six = viewport->GetCameraTransform()->m_rotation.Get();
-    m_facade->ChangeView(59);
+    m_facade->GetViewing().ChangeView(59);
     EXPECT_TRUE(SameRotation(six, viewport->GetCameraTransform()->m_rotation.Get()));
     EXPECT_TRUE(SameRotation(six, Rotation(Vec3(1, 0, 0), 3.14159265358979323846 / 2)));
 }
@@ -300,15 +300,15 @@ TEST_F(FacadeTest, StyleCyclesOnlyThroughItsThreeStyles)
 {
     AddViewer();
     SgDrawStyle *style = m_facade->GetCurrentViewer()->GetViewport(0)->GetDrawStyle();
-    m_facade->ToggleStyle(3);
+    m_facade->GetViewing().ToggleStyle(3);
     const int redraws = m_facade->GetRedrawCount();
-    m_facade->ToggleStyle(9);
+    m_facade->GetViewing().ToggleStyle(9);
     EXPECT_EQ(style->m_style.Get(), 3);
     EXPECT_EQ(m_facade->GetRedrawCount(), redraws + 1);
     const int cycle[][2] = {{2, 6}, {6, 4}, {4, 2}};
     for (const auto &step : cycle) {
-        m_facade->ToggleStyle(step[0]);
-        m_facade->ToggleStyle(9);
+        m_facade->GetViewing().ToggleStyle(step[0]);
+        m_facade->GetViewing().ToggleStyle(9);
         EXPECT_EQ(style->m_style.Get(), step[1]);
     }
 }
@@ -320,7 +320,7 @@ TEST_F(FacadeTest, FilledWireFromAnUnknownColourGoesToWhite)
     ASSERT_NE(material, nullptr);
     const Color odd(0.3, 0.3, 0.3, 1);
     material->m_diffuseColor.SetVals(1, &odd);
-    m_facade->ToggleFilledWire(0);
+    m_facade->GetViewing().ToggleFilledWire(0);
     const Color now = material->m_diffuseColor[0];
     EXPECT_EQ(now.r, 1.0f);
     EXPECT_EQ(now.g, 1.0f);
@@ -333,8 +333,8 @@ TEST_F(FacadeTest, NavigationButtonsSetTheViewingToolsMode)
         int button, mode;
     } cases[] = {{50, 1}, {51, 3}, {52, 2}, {53, 4}};
     for (const auto &c : cases) {
-        m_facade->OnViewTool(c.button);
-        EXPECT_EQ(m_facade->GetNavigationMode(), c.mode) << c.button;
+        m_facade->GetViewing().OnViewTool(c.button);
+        EXPECT_EQ(m_facade->GetViewing().GetNavigationMode(), c.mode) << c.button;
         EXPECT_EQ(m_states.Last(c.button), 1);
     }
     EXPECT_EQ(m_states.Last(50), 0) << "the earlier navigation button stays checked";
@@ -343,7 +343,7 @@ TEST_F(FacadeTest, NavigationButtonsSetTheViewingToolsMode)
 TEST_F(FacadeTest, CameraLocationWithoutAViewerIsRefused)
 {
     SgDiagCapture capture;
-    EXPECT_FALSE(m_facade->SetCameraLocation(1, 2, 3, nullptr));
+    EXPECT_FALSE(m_facade->GetViewing().SetCameraLocation(1, 2, 3, nullptr));
 }
 
 TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)

@@ -199,7 +199,7 @@ TEST_F(CreateTest, APrismStandsOnTheCurveItIsStartedOn)
     curve->m_closed = 1;
     curveObject->AddChild(curve);
     m_facade->GetRoot()->AddChild(curveObject);
-    m_facade->Focus(false);
+    m_facade->GetViewing().Focus(false);
     m_facade->GetCreation().OnCreateTool(21);
     ASSERT_NE(m_facade->GetCreation().GetActiveTool(), nullptr);
     // Somewhere on the curve's edge: the first picking click that hits it starts the prism.

@@ -118,7 +118,7 @@ TEST_F(KeysTest, EachShortcutRunsItsCommand)
         {116, [](F &f) { return f.GetCreation().GetManipulatorKind() == 0; }},
         {187, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f; }},
         {189, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f * 0.9f; }},
-        {115, [](F &f) { return f.GetNavigationMode() == 1 && f.GetButtonState(50) == 1; }},
+        {115, [](F &f) { return f.GetViewing().GetNavigationMode() == 1 && f.GetButtonState(50) == 1; }},
         {113, [](F &f) { return f.GetPlayback().IsPlaying(); }},
         {250, [](F &f) { return !f.GetPlayback().IsPlaying(); }},
     };

@@ -160,7 +160,7 @@ TEST_F(CommandStatusTest, ViewAndFrameEntriesActOnTheViewAndTheManipulators)
     EXPECT_FALSE(IsCommandChecked(kSnapToSurface, *m_facade, m_window));
     EXPECT_TRUE(RunCommand(kSnapToSurface, *m_facade, m_window));
     EXPECT_TRUE(IsCommandChecked(kSnapToSurface, *m_facade, m_window));
-    const int flip = m_facade->GetFlipIndex();
+    const int flip = m_facade->GetViewing().GetFlipIndex();
     EXPECT_TRUE(RunCommand(kFlipViewDirection, *m_facade, m_window));
-    EXPECT_EQ(m_facade->GetFlipIndex(), (flip + 1) % 3);
+    EXPECT_EQ(m_facade->GetViewing().GetFlipIndex(), (flip + 1) % 3);
 }
