@@ -258,7 +258,7 @@ R OpenDialog(C &c, const A &a)
         dialog == drevon::kCustomDialog) {
         // A refusal (open already, no such dialog here, no slot) is the
         // facade's to tell the user; the script hears nothing, as before.
-        f->OpenDialog(dialog, dialog == drevon::kCustomDialog ? S(a, 1).c_str() : nullptr);
+        f->GetDialogs().Open(dialog, dialog == drevon::kCustomDialog ? S(a, 1).c_str() : nullptr);
         return R::Ok();
     }
     return R::Ok();  // other values do nothing
@@ -291,7 +291,7 @@ R MaterialDialog(C &c, const A &a)
     FACADE
     const int which = I(a, 0);
     if (which == 0 || which == 1)
-        f->OpenDialog(which == 0 ? drevon::kColorDialog : drevon::kTextureDialog);
+        f->GetDialogs().Open(which == 0 ? drevon::kColorDialog : drevon::kTextureDialog);
     return R::Ok();
 }
 
@@ -308,7 +308,7 @@ R GetToolState(C &c, const A &a)
     if (tool < drevon::kColorDialog || tool > drevon::kLastToolStateButton)
         return R::Ok(DispValue::Int(0));
     FACADE
-    return R::Ok(DispValue::Int(f->IsDialogOpen(tool) ? 1 : 0));
+    return R::Ok(DispValue::Int(f->GetDialogs().IsOpen(tool) ? 1 : 0));
 }
 
 R IsNull(C &, const A &a)

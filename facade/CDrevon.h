@@ -278,20 +278,9 @@ public:
     SgViewer *GetCurrentViewer() const;
 
     // ---- Dialogs (DialogTable) -------------------------------------------------------------
-    static constexpr int kDialogSlots = DialogTable::kSlots;
     DialogTable &GetDialogs() { return *m_dialogs; }
-    void SetDialogFactory(DialogFactory *factory) { m_dialogs->SetFactory(factory); }
-    DialogFactory *GetDialogFactory() const { return m_dialogs->GetFactory(); }
-    int OpenDialog(int button, const char *name = nullptr) { return m_dialogs->Open(button, name); }
-    void OnDialogCommand(int button) { m_dialogs->Open(button); }
-    bool UpdateDialog(int button) { return m_dialogs->CanOpen(button); }
-    void OnCustomDlg(const char *name) { m_dialogs->Open(kCustomDialog, name); }
     // The document's close-dialog callback (facade, closing CCadDlg).
     static void CloseDialog(void *facade, void *dialog);
-    void CloseAllDialogs() { m_dialogs->CloseAll(); }
-    bool IsDialogOpen(int button) const { return m_dialogs->IsOpen(button); }
-    int GetOpenDialogCount() const { return m_dialogs->GetOpenCount(); }
-    DialogInstance *FindOpenDialog(int button) const { return m_dialogs->FindOpen(button); }
 
     // ---- Highlight colour, attached cameras, test menus -------------------------------------
     // Asks for a colour (platform/SgChoosers.h) starting at the highlight's;

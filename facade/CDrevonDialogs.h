@@ -11,8 +11,8 @@
 //       std::unique_ptr<drevon::DialogInstance> Make(drevon::CDrevon &facade,
 //                                                   const drevon::DialogRequest &request) override;
 //   };
-//   facade.SetDialogFactory(&factory);   // before the first dialog command
-//   facade.OpenDialog(80);               // the colour dialog, modeless
+//   facade.GetDialogs().SetFactory(&factory);   // before the first dialog command
+//   facade.GetDialogs().Open(80);               // the colour dialog, modeless
 #include <memory>
 #include "facade/DrevonExport.h"
 

@@ -57,7 +57,7 @@ bool CanExtrude(CDrevon &facade)
 template <int Dialog>
 bool CanOpenDialog(CDrevon &facade)
 {
-    return facade.UpdateDialog(Dialog);
+    return facade.GetDialogs().CanOpen(Dialog);
 }
 bool HasTwoSelected(CDrevon &facade)
 {
@@ -141,7 +141,7 @@ bool RunToggleSceneTree(CDrevon &, CommandWindow &window)
 template <int Dialog>
 bool RunOpenDialog(CDrevon &facade, CommandWindow &)
 {
-    facade.OpenDialog(Dialog);
+    facade.GetDialogs().Open(Dialog);
     return true;
 }
 bool RunFullScreen(CDrevon &facade, CommandWindow &)
@@ -295,7 +295,7 @@ bool RunCustomSpline(CDrevon &facade, CommandWindow &)
         if (const SgSeparator *object = paths.GetAt(paths.GetFirst()).GetObject(true))
             name = object->GetName();
     }
-    facade.OnCustomDlg(name.c_str());
+    facade.GetDialogs().Open(drevon::kCustomDialog, name.c_str());
     return true;
 }
 
@@ -474,29 +474,29 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kMaterial,
      .menu = "Edit", .label = "&Material...", .tooltip = "Edit the material of the selection",
      .glyph = Glyph::Text, .art = "M",
-     .button = kColorDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>,
+     .button = kColorDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>,
      .script = "MaterialDialog"},
     {.id = cmd::kLight,
      .menu = "Edit", .label = "L&ight...", .tooltip = "Edit the light of the selected object or of the view",
      .glyph = Glyph::Text, .art = "Lt",
-     .button = kLightDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>},
+     .button = kLightDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kAlign,
      .menu = "Edit", .label = "&Align...", .tooltip = "Align the selected objects to the last selected one",
      .glyph = Glyph::Text, .art = "Al",
-     .button = kAlignDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>},
+     .button = kAlignDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kFont,
      .menu = "Edit", .label = "&Font...", .tooltip = "Choose the font of the selected text",
      .glyph = Glyph::Text, .art = "F",
-     .button = kFontDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>},
+     .button = kFontDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kTexture,
      .menu = "Edit", .label = "Te&xture...", .tooltip = "Choose the texture of the selection",
      .glyph = Glyph::Text, .art = "Tx",
-     .button = kTextureDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>,
+     .button = kTextureDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>,
      .script = "TextureDialog"},
     {.id = cmd::kTextAlongPath,
      .menu = "Edit", .label = "Text Along a Pat&h...", .tooltip = "Place a text along a curve",
      .glyph = Glyph::Text, .art = "Tp",
-     .button = kTextWrapperDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>},
+     .button = kTextWrapperDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kPlay,
      .menu = "Edit", .label = "P&lay Animation", .tooltip = "Play or stop the animation",
      .glyph = Glyph::Art, .art = "wxART_GO_FORWARD", .toolbar = kMainToolbar,
@@ -1134,20 +1134,20 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kLayers,
      .menu = "Window", .label = "&Layers...", .tooltip = "Show the layers and the objects on them",
      .glyph = Glyph::Text, .art = "La",
-     .button = kLayersDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>},
+     .button = kLayersDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kSceneTree,
      .menu = "Window", .label = "Scene T&ree...", .tooltip = "Show the scene as a tree",
      .glyph = Glyph::Text, .art = "Tr",
-     .button = kSceneTreeDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>,
+     .button = kSceneTreeDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>,
      .script = "OnOpenTree"},
     {.id = cmd::kAnimation,
      .menu = "Window", .label = "A&nimation...", .tooltip = "Show the key-frame bar",
      .glyph = Glyph::Text, .art = "An",
-     .button = kAnimationDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>},
+     .button = kAnimationDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kDisplay,
      .menu = "Window", .label = "&Display...", .tooltip = "Hide and unhide objects",
      .glyph = Glyph::Text, .art = "Di",
-     .button = kDisplayDialog, .apply = Operation<&CDrevon::OnDialogCommand>, .update = Predicate<&CDrevon::UpdateDialog>},
+     .button = kDisplayDialog, .apply = Operation<&DialogTable::OnDialogButton>, .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kModelBuilder,
      .menu = "Window", .label = "&Parametric Model...", .tooltip = "Build or edit a parametric model of the selection",
      .glyph = Glyph::Text, .art = "Pm",

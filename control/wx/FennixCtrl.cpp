@@ -193,7 +193,7 @@ FennixCtrl::FennixCtrl(wxWindow *parent, const fennix::FennixProperties &propert
         return;
     m_pFacade = m_control.GetFacade();
     m_dialogs = std::make_unique<SgWxDialogFactory>(this);
-    m_pFacade->SetDialogFactory(m_dialogs.get());
+    m_pFacade->GetDialogs().SetFactory(m_dialogs.get());
     m_pFacade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
     if (m_frameChoice)
         m_pFacade->GetCreation().SetFrameChoice(m_frameChoice->GetSelection());
@@ -252,8 +252,8 @@ FennixCtrl::~FennixCtrl()
         m_manager->UnInit();
     if (m_owning) {
         if (m_pFacade) {
-            m_pFacade->CloseAllDialogs();
-            m_pFacade->SetDialogFactory(nullptr);
+            m_pFacade->GetDialogs().CloseAll();
+            m_pFacade->GetDialogs().SetFactory(nullptr);
         }
         m_control.Destroy();
         m_pFacade = nullptr;

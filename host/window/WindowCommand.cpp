@@ -189,7 +189,7 @@ void OnCloseWindow(wxCloseEvent &event)
     // The dialogs go before the window that holds them, and none is left
     // editing the scene while it is written.
     if (s_facade)
-        s_facade->CloseAllDialogs();
+        s_facade->GetDialogs().CloseAll();
     if (!SaveOnClose(event.CanVeto()) && event.CanVeto()) {
         event.Veto();
         return;
@@ -252,7 +252,7 @@ bool FennixApp::OnInit()
     wxAcceleratorEntry closeKey(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(drevon::cmd::kExit));
     frame->SetAcceleratorTable(wxAcceleratorTable(1, &closeKey));
     m_dialogs = std::make_unique<SgWxDialogFactory>(frame);
-    m_facade->SetDialogFactory(m_dialogs.get());
+    m_facade->GetDialogs().SetFactory(m_dialogs.get());
     SgWxGLWindow *canvas = frame->CreateCanvas();
     if (!canvas) {
         std::fprintf(stderr, "fennix: the display offers no OpenGL visual\n");

@@ -320,7 +320,7 @@ public:
 TEST_F(NodesTest, DialogMethodsOpenThroughTheFacadesTableAndToolStatesFollow)
 {
     WindowlessFactory factory;
-    Facade()->SetDialogFactory(&factory);
+    Facade()->GetDialogs().SetFactory(&factory);
     // Dialogs that need a selection open on one.
     Select({AddObject("box", false)});
     struct Case {
@@ -355,9 +355,9 @@ TEST_F(NodesTest, DialogMethodsOpenThroughTheFacadesTableAndToolStatesFollow)
     EXPECT_NE(configuration.message.find("not part of this system"), std::string::npos) << configuration.message;
     EXPECT_EQ(factory.requests.size(), asked);
     EXPECT_EQ(Call("GetToolState", {DispValue::Int(96)}).value, DispValue::Int(0));
-    Facade()->CloseAllDialogs();
+    Facade()->GetDialogs().CloseAll();
     EXPECT_EQ(Call("GetToolState", {DispValue::Int(80)}).value, DispValue::Int(0));
-    Facade()->SetDialogFactory(nullptr);
+    Facade()->GetDialogs().SetFactory(nullptr);
 }
 
 } // namespace

@@ -235,7 +235,7 @@ TEST_F(ViewerEventsTest, TheCustomDialogsWireChangesAndResetsFireCustomEvent1)
 {
     Create();
     CustomFactory factory;
-    Facade()->SetDialogFactory(&factory);
+    Facade()->GetDialogs().SetFactory(&factory);
     ASSERT_TRUE(Call("OpenDialog", {DispValue::Int(95), DispValue::Str("L1")}).ok);
     ASSERT_NE(factory.last, nullptr);
     CustomDlg &dialog = factory.last->m_dialog;
@@ -245,8 +245,8 @@ TEST_F(ViewerEventsTest, TheCustomDialogsWireChangesAndResetsFireCustomEvent1)
     dialog.OnReset();
     EXPECT_EQ(Texts("CustomEvent1"), (std::vector<std::string>{"L1", "rL1"}));
     EXPECT_EQ(m_events.back().dispid, 3);
-    Facade()->CloseAllDialogs();
-    Facade()->SetDialogFactory(nullptr);
+    Facade()->GetDialogs().CloseAll();
+    Facade()->GetDialogs().SetFactory(nullptr);
 }
 
 TEST_F(ViewerEventsTest, CustomEventsReachEveryListenerOfAnInstalledDocumentUntilTheControlGoes)

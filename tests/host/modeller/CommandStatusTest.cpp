@@ -117,7 +117,7 @@ TEST_F(CommandStatusTest, EveryMenuEntryIsDisabledOrActsOrSaysWhyNot)
                 EXPECT_FALSE(textChanged) << name << " refused but changed the scene";
             }
             m_facade->GetCreation().DeleteActiveTool();
-            m_facade->CloseAllDialogs();
+            m_facade->GetDialogs().CloseAll();
             if (report.changed && record.id != kUndo && record.id != kRedo)
                 m_facade->GetSelectionEditing().Undo(false);
         }
