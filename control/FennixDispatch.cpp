@@ -602,7 +602,7 @@ std::vector<DispEntry> MakeTable()
         {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->GetViewing().OnRotateScene(1); return R::Ok(); }},
         {11, "FlyThroughTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kFlyView); }},
         {12, "SelectionHandlebox", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetCreation().AddSelectionManip(I(a, 0)); return R::Ok(); }},
-        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::CDrevon::BooleanOperation>); }},
+        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Modelling::BooleanOperation>); }},
         {14, "DeleteOperation", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kDelete); }},
         {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Creation::OnCreatePolyline>); }},
         {16, "EditPolyline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kEditCurve); }},

@@ -297,24 +297,6 @@ public:
 
     // ---- Modelling on the selection (Modelling) ------------------------------------------------------
     Modelling &GetModelling() { return *m_modelling; }
-    void BooleanOperation(int button) { m_modelling->BooleanOperation(button); }
-    void Conform(int button) { m_modelling->Conform(button); }
-    void Scatter(int button) { m_modelling->Scatter(button); }
-    void WrapAlongSpline(int button) { m_modelling->WrapAlongSpline(button); }
-    bool UpdateExtrude(int button) { return m_modelling->UpdateExtrude(button); }
-    void OnExtrude(int button) { m_modelling->OnExtrude(button); }
-    void OnAddModifier(int kind) { m_modelling->OnAddModifier(kind); }
-    SgNode *OnEditModifier() { return m_modelling->OnEditModifier(); }
-    void ConvertToMesh(int button) { m_modelling->ConvertToMesh(button); }
-    bool UpdateSelectedOne(int button) { return m_modelling->UpdateSelectedOne(button); }
-    void EditSubObject(int button) { m_modelling->EditSubObject(button); }
-    bool IsEditingSubObjects() const { return m_modelling->IsEditingSubObjects(); }
-    void BridgeSubObject(int button) { m_modelling->BridgeSubObject(button); }
-    void CreaseSubObject(int button) { m_modelling->CreaseSubObject(button); }
-    void ExtrudeSubObject(int button) { m_modelling->ExtrudeSubObject(button); }
-    void CreateBone() { m_modelling->CreateBone(); }
-    void SkinSkeleton(int button) { m_modelling->SkinSkeleton(button); }
-    void BackToSkin(int button) { m_modelling->BackToSkin(button); }
 
     // ---- Fields, nodes and layers for the host ------------------------------------------------------
     // Field values travel as the scene text of the field ("1.5", "(1,2,3)").

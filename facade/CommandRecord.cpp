@@ -40,7 +40,7 @@ bool HasSeveralSelected(CDrevon &facade)
 }
 bool HasOneSelected(CDrevon &facade)
 {
-    return facade.UpdateSelectedOne(0);
+    return facade.GetModelling().UpdateSelectedOne(0);
 }
 bool HasCurrentViewer(CDrevon &facade)
 {
@@ -52,7 +52,7 @@ bool CanGoFullScreen(CDrevon &facade)
 }
 bool CanExtrude(CDrevon &facade)
 {
-    return facade.UpdateExtrude(0);
+    return facade.GetModelling().UpdateExtrude(0);
 }
 template <int Dialog>
 bool CanOpenDialog(CDrevon &facade)
@@ -66,11 +66,11 @@ bool HasTwoSelected(CDrevon &facade)
 // Sub-object editing starts on one selected object, or goes on in another mode.
 bool CanEditSubObjects(CDrevon &facade)
 {
-    return facade.UpdateSelectedOne(0) || facade.IsEditingSubObjects();
+    return facade.GetModelling().UpdateSelectedOne(0) || facade.GetModelling().IsEditingSubObjects();
 }
 bool IsEditingSubObjects(CDrevon &facade)
 {
-    return facade.IsEditingSubObjects();
+    return facade.GetModelling().IsEditingSubObjects();
 }
 template <Toolbar Which>
 bool IsToolbarChecked(CDrevon &, const CommandWindow &window)
@@ -172,33 +172,33 @@ bool RunRightButtonPick(CDrevon &facade, CommandWindow &)
 template <int Button>
 bool RunExtrusion(CDrevon &facade, CommandWindow &)
 {
-    facade.OnExtrude(Button);
+    facade.GetModelling().OnExtrude(Button);
     return true;
 }
 bool RunConform(CDrevon &facade, CommandWindow &)
 {
-    facade.Conform(0);
+    facade.GetModelling().Conform(0);
     return true;
 }
 template <int Kind>
 bool RunAddModifier(CDrevon &facade, CommandWindow &)
 {
-    facade.OnAddModifier(Kind);
+    facade.GetModelling().OnAddModifier(Kind);
     return true;
 }
 bool RunCreateBone(CDrevon &facade, CommandWindow &)
 {
-    facade.CreateBone();
+    facade.GetModelling().CreateBone();
     return true;
 }
 bool RunSkin(CDrevon &facade, CommandWindow &)
 {
-    facade.SkinSkeleton(0);
+    facade.GetModelling().SkinSkeleton(0);
     return true;
 }
 bool RunBackToSkin(CDrevon &facade, CommandWindow &)
 {
-    facade.BackToSkin(0);
+    facade.GetModelling().BackToSkin(0);
     return true;
 }
 
@@ -810,28 +810,28 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kUnion,
      .menu = "Create", .label = "&Union", .tooltip = "Unite the selected objects",
      .glyph = Glyph::Text, .art = "U",
-     .button = 109, .apply = Operation<&CDrevon::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
+     .button = 109, .apply = Operation<&Modelling::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
     {.id = cmd::kIntersection,
      .menu = "Create", .label = "&Intersection", .tooltip = "Intersect the selected objects",
      .glyph = Glyph::Text, .art = "I",
-     .button = 110, .apply = Operation<&CDrevon::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
+     .button = 110, .apply = Operation<&Modelling::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
     {.id = cmd::kDifference,
      .menu = "Create", .label = "&Difference", .tooltip = "Subtract the later selected objects from the first",
      .glyph = Glyph::Text, .art = "D",
-     .button = 111, .apply = Operation<&CDrevon::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
+     .button = 111, .apply = Operation<&Modelling::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
     {.id = cmd::kDifferenceFromLast,
      .menu = "Create", .label = "Difference from the Last", .tooltip = "Subtract the earlier selected objects from the last",
      .glyph = Glyph::Text, .art = "DL",
-     .button = 112, .apply = Operation<&CDrevon::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
+     .button = 112, .apply = Operation<&Modelling::BooleanOperation>, .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
@@ -957,13 +957,13 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kExtrudeOrRevolve,
      .menu = "Modify", .label = "E&xtrude or Revolve", .tooltip = "Revolve one selected profile, or extrude the first along the others",
      .glyph = Glyph::Text, .art = "Ex",
-     .button = 113, .apply = Operation<&CDrevon::OnExtrude>, .update = Predicate<&CDrevon::UpdateExtrude>,
+     .button = 113, .apply = Operation<&Modelling::OnExtrude>, .update = Predicate<&Modelling::UpdateExtrude>,
      .undoStep = true, .script = "Extrude",
      .needs = "select a profile curve first"},
     {.id = cmd::kRoof,
      .menu = "Modify", .label = "&Roof", .tooltip = "Build a roof over the selected outlines",
      .glyph = Glyph::Text, .art = "Rf",
-     .button = 114, .apply = Operation<&CDrevon::OnExtrude>, .enabled = &CanExtrude,
+     .button = 114, .apply = Operation<&Modelling::OnExtrude>, .enabled = &CanExtrude,
      .undoStep = true,
      .needs = "select closed outlines first"},
     {.id = cmd::kOffset,
@@ -981,13 +981,13 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kWrapAlongCurve,
      .menu = "Modify", .label = "&Wrap Along Curve", .tooltip = "Lay the first selected object along the curve selected second",
      .glyph = Glyph::Text, .art = "Wr",
-     .button = 116, .apply = Operation<&CDrevon::WrapAlongSpline>, .enabled = &HasTwoSelected,
+     .button = 116, .apply = Operation<&Modelling::WrapAlongSpline>, .enabled = &HasTwoSelected,
      .undoStep = true, .script = "WrapAlongSpline",
      .needs = "select an object, then the curve to lay it along"},
     {.id = cmd::kScatter,
      .menu = "Modify", .label = "Sc&atter", .tooltip = "Place copies of the first selected object at the points of the second",
      .glyph = Glyph::Text, .art = "Sc",
-     .button = 118, .apply = Operation<&CDrevon::Scatter>, .enabled = &HasTwoSelected,
+     .button = 118, .apply = Operation<&Modelling::Scatter>, .enabled = &HasTwoSelected,
      .undoStep = true, .script = "Scatter",
      .needs = "select the object to copy, then the object whose points it goes to"},
     {.id = cmd::kConform,
@@ -1053,52 +1053,52 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kConvertToMesh,
      .menu = "Modify", .label = "Convert to &Mesh", .tooltip = "Add a mesh made of what the selected object shows",
      .glyph = Glyph::Text, .art = "Ms",
-     .button = 127, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::ConvertToMesh>, .enabled = &HasOneSelected,
+     .button = 127, .stateKind = StateKind::Check, .apply = Operation<&Modelling::ConvertToMesh>, .enabled = &HasOneSelected,
      .undoStep = true,
      .needs = "select one object that shows a surface"},
     {.id = cmd::kEditVertices,
      .menu = "Modify", .label = "E&dit Vertices", .tooltip = "Select and move the vertices of the selected mesh",
      .glyph = Glyph::Text, .art = "V", .check = true,
-     .button = 124, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::EditSubObject>, .enabled = &CanEditSubObjects,
+     .button = 124, .stateKind = StateKind::Check, .apply = Operation<&Modelling::EditSubObject>, .enabled = &CanEditSubObjects,
      .needs = "select one mesh object first"},
     {.id = cmd::kEditEdges,
      .menu = "Modify", .label = "Edit Ed&ges", .tooltip = "Select and move the edges of the selected mesh",
      .glyph = Glyph::Text, .art = "E", .check = true,
-     .button = 125, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::EditSubObject>, .enabled = &CanEditSubObjects,
+     .button = 125, .stateKind = StateKind::Check, .apply = Operation<&Modelling::EditSubObject>, .enabled = &CanEditSubObjects,
      .needs = "select one mesh object first"},
     {.id = cmd::kEditFaces,
      .menu = "Modify", .label = "Edit Faces", .tooltip = "Select and move the faces of the selected mesh",
      .glyph = Glyph::Text, .art = "F", .check = true,
-     .button = 126, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::EditSubObject>, .enabled = &CanEditSubObjects,
+     .button = 126, .stateKind = StateKind::Check, .apply = Operation<&Modelling::EditSubObject>, .enabled = &CanEditSubObjects,
      .needs = "select one mesh object first"},
     {.id = cmd::kExtrudeFaces,
      .menu = "Modify", .label = "Extrude Selected Faces", .tooltip = "Pull the selected faces out",
      .glyph = Glyph::Text, .art = "Xf",
-     .button = 131, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::ExtrudeSubObject>, .enabled = &IsEditingSubObjects,
+     .button = 131, .stateKind = StateKind::Check, .apply = Operation<&Modelling::ExtrudeSubObject>, .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the faces of a mesh and select some first"},
     {.id = cmd::kInsetFaces,
      .menu = "Modify", .label = "Inset Selected Faces", .tooltip = "Pull the selected faces out with an inset rim",
      .glyph = Glyph::Text, .art = "If",
-     .button = 132, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::ExtrudeSubObject>, .enabled = &IsEditingSubObjects,
+     .button = 132, .stateKind = StateKind::Check, .apply = Operation<&Modelling::ExtrudeSubObject>, .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the faces of a mesh and select some first"},
     {.id = cmd::kCrease,
      .menu = "Modify", .label = "Crease", .tooltip = "Sharpen the selected edges",
      .glyph = Glyph::Text, .art = "Cr",
-     .button = 128, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::CreaseSubObject>, .enabled = &IsEditingSubObjects,
+     .button = 128, .stateKind = StateKind::Check, .apply = Operation<&Modelling::CreaseSubObject>, .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the edges of a mesh and select some first"},
     {.id = cmd::kUncrease,
      .menu = "Modify", .label = "Uncrease", .tooltip = "Smooth the selected edges again",
      .glyph = Glyph::Text, .art = "Uc",
-     .button = 129, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::CreaseSubObject>, .enabled = &IsEditingSubObjects,
+     .button = 129, .stateKind = StateKind::Check, .apply = Operation<&Modelling::CreaseSubObject>, .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the edges of a mesh and select some first"},
     {.id = cmd::kBridge,
      .menu = "Modify", .label = "Bridge", .tooltip = "Join the selected sub-objects with new faces",
      .glyph = Glyph::Text, .art = "Br",
-     .button = 130, .stateKind = StateKind::Check, .apply = Operation<&CDrevon::BridgeSubObject>, .enabled = &IsEditingSubObjects,
+     .button = 130, .stateKind = StateKind::Check, .apply = Operation<&Modelling::BridgeSubObject>, .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit a mesh and select two borders first"},
     {.id = cmd::kCreateBone,

@@ -104,7 +104,7 @@ TEST_F(EditStepsTest, SelectionCommandsAreOneUndoStepThatGivesTheTextBack)
         {"group", 100, {}, [](F &f) { f.GetSelectionEditing().OnEdit(100); }},
         {"ungroup of a group", 101, {}, [](F &f) { f.GetSelectionEditing().OnEdit(101); }},
         {"paste", 104, {}, [](F &f) { f.GetSelectionEditing().OnEdit(104); }},
-        {"difference", 110, {"box", "twin box"}, [](F &f) { f.BooleanOperation(110); }},
+        {"difference", 110, {"box", "twin box"}, [](F &f) { f.GetModelling().BooleanOperation(110); }},
         {"rubber line", F::kRubberLineButton, {"box", "twin box"}, [](F &f) { f.GetAnnotations().OnRubberLineButton(0); }},
         {"annotation", F::kAnnotationButton, {"box"}, [](F &f) { f.GetAnnotations().OnAnnotationButton(0); }},
     };
