@@ -537,7 +537,8 @@ void Modelling::ConvertToMesh(int)
 
 bool Modelling::IsEditingSubObjects() const
 {
-    return AsSubObjectTool(m_facade.GetCreation().GetActiveTool()) != nullptr && Selection() && Selection()->m_bSubObject;
+    return AsSubObjectTool(m_facade.GetCreation().GetActiveTool()) != nullptr && Selection() &&
+           Selection()->m_bSubObject;
 }
 
 void Modelling::EditSubObject(int button)

@@ -343,7 +343,7 @@ void FennixCtrl::BuildToolbars()
         // The frame the move, turn and scale handles work in, on the first
         // toolbar; the facade reads the choice when a handle tool starts.
         int count = 0;
-        const char *const *names = Creation::GetFrameNames(count);
+        const char *const *names = drevon::Creation::GetFrameNames(count);
         wxArrayString choices;
         for (int i = 0; i < count; ++i)
             choices.Add(wxString::FromUTF8(names[i]));

@@ -287,7 +287,8 @@ TEST_F(AnnotateTest, SelectionCommandsOnASelectionTheyCannotUseChangeNothing)
             const std::string before = m_facade->GetFiles().SaveToStringFix();
             const bool undoable = Document()->IsUndoStackNonEmpty();
             command.run(*m_facade);
-            EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), before) << command.name << " with " << size << " selected";
+            EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), before)
+                << command.name << " with " << size << " selected";
             EXPECT_EQ(Document()->IsUndoStackNonEmpty(), undoable) << command.name << " with " << size;
         }
     }

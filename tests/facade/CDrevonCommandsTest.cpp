@@ -234,7 +234,7 @@ TEST_F(FacadeTest, CreationToolIsTheActiveToolAndGoesWithItsButton)
     EXPECT_EQ(tool->GetKind(), SgSphere::ClassID());
     EXPECT_EQ(m_states.Last(1), 1);
     EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "starting a tool made an undo step";
-    m_facade->GetCreation().OnCreateTool(16);  // no creation button: nothing happens
+    m_facade->GetCreation().OnCreateTool(16); // no creation button: nothing happens
     EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), tool);
     m_facade->GetCreation().DeleteActiveTool();
     EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), nullptr);
@@ -289,7 +289,7 @@ TEST_F(FacadeTest, StandardViewsSetTheCameraAndFrameTheScene)
     AddViewer();
     AddSphere(m_facade->GetRoot(), "A");
     SgViewport *viewport = m_facade->GetCurrentViewer()->GetViewport(0);
-    m_facade->GetViewing().ChangeView(60);  // index 6 names no row: like index 5
+    m_facade->GetViewing().ChangeView(60); // index 6 names no row: like index 5
     const Rotation six = viewport->GetCameraTransform()->m_rotation.Get();
     m_facade->GetViewing().ChangeView(59);
     EXPECT_TRUE(SameRotation(six, viewport->GetCameraTransform()->m_rotation.Get()));

@@ -21,7 +21,8 @@ protected:
     void SetUp() override
     {
         FacadeTest::SetUp();
-        ASSERT_EQ(m_facade->GetFiles().OpenFile(FENNIX_TEST_DATA "/sample_scene.kvrx", true), SgDocumentFiles::kReadDone);
+        ASSERT_EQ(m_facade->GetFiles().OpenFile(FENNIX_TEST_DATA "/sample_scene.kvrx", true),
+                  SgDocumentFiles::kReadDone);
         Document()->ResetUndo();
     }
 
@@ -105,7 +106,8 @@ TEST_F(EditStepsTest, SelectionCommandsAreOneUndoStepThatGivesTheTextBack)
         {"ungroup of a group", 101, {}, [](F &f) { f.GetSelectionEditing().OnEdit(101); }},
         {"paste", 104, {}, [](F &f) { f.GetSelectionEditing().OnEdit(104); }},
         {"difference", 110, {"box", "twin box"}, [](F &f) { f.GetModelling().BooleanOperation(110); }},
-        {"rubber line", F::kRubberLineButton, {"box", "twin box"}, [](F &f) { f.GetAnnotations().OnRubberLineButton(0); }},
+        {"rubber line", F::kRubberLineButton, {"box", "twin box"},
+         [](F &f) { f.GetAnnotations().OnRubberLineButton(0); }},
         {"annotation", F::kAnnotationButton, {"box"}, [](F &f) { f.GetAnnotations().OnAnnotationButton(0); }},
     };
     for (const Case &c : cases) {

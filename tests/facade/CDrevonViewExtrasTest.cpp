@@ -159,7 +159,7 @@ TEST_F(FacadeTest, AttachCameraTakesTheSelectedObjectsCameraAndTransform)
     SgCamera *ownCamera = viewport->GetCamera();
     SgTransform *ownPlace = viewport->GetCameraTransform();
 
-    m_facade->GetViewing().AttachCameraToCurrView();  // nothing selected
+    m_facade->GetViewing().AttachCameraToCurrView(); // nothing selected
     EXPECT_EQ(viewport->GetCamera(), ownCamera);
 
     SgObject *plain = AddBall(m_facade->GetRoot(), "Plain");
