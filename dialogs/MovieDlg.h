@@ -1,7 +1,7 @@
 #pragma once
 // The movie dialog without the toolkit: size, clip range, duration, frame
 // rate, format, quality and output file of a movie of the animation. Create
-// hands them to the movie function the facade gives (CDrevon::RecordMovie),
+// hands them to the movie function the facade gives (Playback::RecordMovie),
 // which calls back SetProgress after each frame; Abort makes the next call
 // answer "stop".
 //

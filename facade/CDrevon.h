@@ -32,6 +32,7 @@
 #include "facade/Creation.h"
 #include "facade/CommandRecord.h"
 #include "facade/DialogTable.h"
+#include "facade/FieldEditing.h"
 #include "facade/HostListeners.h"
 #include "facade/Modelling.h"
 #include "facade/Playback.h"
@@ -60,8 +61,6 @@ class SgViewer;
 class SgViewport;
 
 namespace drevon {
-
-class FieldEditing;
 
 class DREVON_API CDrevon {
 public:
@@ -111,7 +110,6 @@ public:
     // 10 gives the stored string (empty), any other value "".
     std::string GetString(int which) const;
     bool IsExternalDocument() const { return m_bExternalDocument; }
-    // Whether the scene changed since it was last saved (SceneFiles).
 
     // ---- Viewers ----------------------------------------------------------------
     // A viewer on the host's window; it becomes the current viewer, grey.
@@ -223,14 +221,6 @@ public:
 
     // ---- Playback and movies (Playback) ---------------------------------------------------
     Playback &GetPlayback() { return *m_playback; }
-    using MovieProgress = Playback::MovieProgress;
-    int RecordMovie(SgDocument *document, const char *name, int format, int width, int height, double duration,
-                    int framesPerSecond, double movieLength, const float *clipRange, int quality,
-                    MovieProgress progress, void *data)
-    {
-        return m_playback->RecordMovie(document, name, format, width, height, duration, framesPerSecond,
-                                       movieLength, clipRange, quality, progress, data);
-    }
 
     // ---- Selection, grouping, clipboard, undo (SelectionEditing) ------------------------------------
     SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }
@@ -347,26 +337,8 @@ public:
     int GetLayerValue(int layer, int what, void *out, size_t outSize = kLayerNameRoom);
     int SetLayerValue(int layer, int what, const void *value);
 
-    // ---- The vector editor of the field under edit (FieldEditing) ----------------------------------
-    // The numbers of the field a tool edits, shown while it edits (tools
-    // report each step through the document) and written back when the
-    // user changes them (UpdateCurrentField, the editor's change callback).
-    // The facade keeps the editor's values; a host's view shows them.
+    // ---- The numbers of the field under edit (FieldEditing) ----------------------------------------
     FieldEditing &GetFieldEditing() { return *m_fieldEditing; }
-    SgVectorFieldModel *CreateVectorFieldEdit(int count, const char *const *names);
-    SgVectorFieldModel *FiledEditUI_Get() const;
-    void FiledEditUI_SetVector(const double *values, int count, int first);
-    // Shows the fields' numbers (values null: read from the fields) from
-    // `position` on and records the fields as the ones under edit. With
-    // `absolute` the editor's numbers are new values, else offsets.
-    static void UpdateCurrentNumericParam(void *facade, const double *values, int count, int position,
-                                          int fieldCount, SgField *const *fields, int index, int absolute);
-    // A rotation under relative edit shows as axis and angle.
-    static void PreUpdateCurrentField(void *facade);
-    static void UpdateCurrentField(void *facade);
-    // Called after the facade changed the editor's numbers or rows (a tool's
-    // edit step, the user's numbers taken), so that a view shows them again.
-    [[nodiscard]] HostSubscription SubscribeVectorEditorChanged(std::function<void()> listener);
 
 private:
     // Entry of a command id, or -1 when the id is outside the table or unmapped.

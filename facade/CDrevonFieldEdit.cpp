@@ -218,46 +218,4 @@ void FieldEditing::TakeNumbers()
     m_facade.Redraw();
 }
 
-// ---- The facade's forwards ---------------------------------------------------------------
-
-SgVectorFieldModel *CDrevon::CreateVectorFieldEdit(int count, const char *const *names)
-{
-    return m_fieldEditing->CreateEditor(count, names);
-}
-
-SgVectorFieldModel *CDrevon::FiledEditUI_Get() const
-{
-    return m_fieldEditing->GetEditor();
-}
-
-void CDrevon::FiledEditUI_SetVector(const double *values, int count, int first)
-{
-    m_fieldEditing->SetVector(values, count, first);
-}
-
-void CDrevon::UpdateCurrentNumericParam(void *facade, const double *values, int count, int position, int fieldCount,
-                                        SgField *const *fields, int index, int absolute)
-{
-    if (facade)
-        static_cast<CDrevon *>(facade)->m_fieldEditing->ShowFields(values, count, position, fieldCount, fields, index,
-                                                                   absolute != 0);
-}
-
-void CDrevon::PreUpdateCurrentField(void *facade)
-{
-    if (facade)
-        static_cast<CDrevon *>(facade)->m_fieldEditing->ShowRotationAsAxisAngle();
-}
-
-void CDrevon::UpdateCurrentField(void *facade)
-{
-    if (facade)
-        static_cast<CDrevon *>(facade)->m_fieldEditing->TakeNumbers();
-}
-
-HostSubscription CDrevon::SubscribeVectorEditorChanged(std::function<void()> listener)
-{
-    return m_fieldEditing->SubscribeChanged(std::move(listener));
-}
-
 } // namespace drevon

@@ -220,10 +220,10 @@ TEST_F(AccessTest, ATranslationEditShowsInTheEditorAndTheEditorWritesItBack)
     // Without an editor a reported edit changes nothing and costs nothing.
     const double moved[3] = {1, 2, 3};
     Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
-    EXPECT_EQ(m_facade->FiledEditUI_Get(), nullptr);
+    EXPECT_EQ(m_facade->GetFieldEditing().GetEditor(), nullptr);
 
     const char *names[] = {"X", "Y", "Z", "Angle", "P4", "P5"};
-    SgVectorFieldModel *editor = m_facade->CreateVectorFieldEdit(6, names);
+    SgVectorFieldModel *editor = m_facade->GetFieldEditing().CreateEditor(6, names);
     ASSERT_NE(editor, nullptr);
     // A tool in the world frame reports the new value: the editor shows it.
     Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
@@ -231,9 +231,9 @@ TEST_F(AccessTest, ATranslationEditShowsInTheEditorAndTheEditorWritesItBack)
     EXPECT_EQ(Row(editor, 2), 3.0);
     // The user types new numbers: they become the translation, one undo step.
     const double typed[3] = {5, 6, 7};
-    m_facade->FiledEditUI_SetVector(typed, 3, 0);
+    m_facade->GetFieldEditing().SetVector(typed, 3, 0);
     Document()->ResetUndo();
-    CDrevon::UpdateCurrentField(m_facade.get());
+    m_facade->GetFieldEditing().TakeNumbers();
     EXPECT_EQ(transform->m_translation.Get(true), Vec3(5, 6, 7));
     Document()->Undo();
     EXPECT_EQ(transform->m_translation.Get(true), Vec3(0, 0, 0));
@@ -243,8 +243,8 @@ TEST_F(AccessTest, ATranslationEditShowsInTheEditorAndTheEditorWritesItBack)
     transform->m_rotation.Set(Rotation(Vec3(0, 0, 1), 3.14159265358979323846 / 2));
     Document()->ReportFieldEdit(nullptr, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 0);
     const double offset[3] = {1, 0, 0};
-    m_facade->FiledEditUI_SetVector(offset, 3, 0);
-    CDrevon::UpdateCurrentField(m_facade.get());
+    m_facade->GetFieldEditing().SetVector(offset, 3, 0);
+    m_facade->GetFieldEditing().TakeNumbers();
     const Vec3 now = transform->m_translation.Get(true);
     EXPECT_NEAR(now.x, 0.0, 1e-9);
     EXPECT_NEAR(now.y, 1.0, 1e-9);
@@ -256,16 +256,16 @@ TEST_F(AccessTest, AViewOfTheEditorHearsOfEachChangeTheFacadeMakes)
     SgObject *ball = AddBall("Ball");
     SgField *translation = ball->GetTransform()->GetFieldAddressByName("translation");
     const char *names[] = {"X", "Y", "Z", "Angle"};
-    m_facade->CreateVectorFieldEdit(4, names);
+    m_facade->GetFieldEditing().CreateEditor(4, names);
     int heard = 0;
-    drevon::HostSubscription token = m_facade->SubscribeVectorEditorChanged([&heard] { ++heard; });
+    drevon::HostSubscription token = m_facade->GetFieldEditing().SubscribeChanged([&heard] { ++heard; });
     const double moved[3] = {1, 2, 3};
     // A tool's step, the host's numbers, the user's numbers taken: each is heard once.
     Document()->ReportFieldEdit(moved, 3, SgDocument::kEditFieldValue, 1, &translation, 0, 200);
     EXPECT_EQ(heard, 1);
-    m_facade->FiledEditUI_SetVector(moved, 3, 0);
+    m_facade->GetFieldEditing().SetVector(moved, 3, 0);
     EXPECT_EQ(heard, 2);
-    CDrevon::UpdateCurrentField(m_facade.get());
+    m_facade->GetFieldEditing().TakeNumbers();
     EXPECT_EQ(heard, 3);
     // Once the view is gone nothing is called.
     token.Reset();
@@ -279,19 +279,19 @@ TEST_F(AccessTest, NumbersOfOtherNodesAreWrittenInTheirOwnTypeAndNamedInTheEdito
     auto *sphere = static_cast<SgSphere *>(ball->GetInnerGroup()->GetChild(0));
     SgField *fields[2] = {sphere->GetFieldAddressByName("radius"), sphere->GetFieldAddressByName("complexity")};
     const char *names[] = {"X", "Y", "Z", "Angle", "P4", "P5"};
-    SgVectorFieldModel *editor = m_facade->CreateVectorFieldEdit(6, names);
-    CDrevon::UpdateCurrentNumericParam(m_facade.get(), nullptr, 0, 4, 2, fields, 0, 1);
+    SgVectorFieldModel *editor = m_facade->GetFieldEditing().CreateEditor(6, names);
+    m_facade->GetFieldEditing().ShowFields(nullptr, 0, 4, 2, fields, 0, true);
     EXPECT_EQ(Row(editor, 4), 1.0);
     EXPECT_EQ(editor->GetRow(4)->name, "radius");
     EXPECT_EQ(editor->GetRow(5)->name, "complexity");
     const double typed[2] = {2.5, 3.6};
-    m_facade->FiledEditUI_SetVector(typed, 2, 4);
-    CDrevon::UpdateCurrentField(m_facade.get());
+    m_facade->GetFieldEditing().SetVector(typed, 2, 4);
+    m_facade->GetFieldEditing().TakeNumbers();
     EXPECT_EQ(sphere->m_radius.Get(), 2.5);
     EXPECT_EQ(sphere->m_complexity.Get(), 4) << "an integer field takes the number rounded";
     // The node may go while the editor still names it.
     m_facade->RemoveChild(m_facade->GetRoot(), ball);
-    CDrevon::UpdateCurrentField(m_facade.get());
+    m_facade->GetFieldEditing().TakeNumbers();
 }
 
 } // namespace

@@ -106,9 +106,9 @@ TEST_F(EditStepsTest, SelectionCommandsAreOneUndoStepThatGivesTheTextBack)
         {"ungroup of a group", 101, {}, [](F &f) { f.GetSelectionEditing().OnEdit(101); }},
         {"paste", 104, {}, [](F &f) { f.GetSelectionEditing().OnEdit(104); }},
         {"difference", 110, {"box", "twin box"}, [](F &f) { f.GetModelling().BooleanOperation(110); }},
-        {"rubber line", F::kRubberLineButton, {"box", "twin box"},
+        {"rubber line", drevon::Annotations::kRubberLineButton, {"box", "twin box"},
          [](F &f) { f.GetAnnotations().OnRubberLineButton(0); }},
-        {"annotation", F::kAnnotationButton, {"box"}, [](F &f) { f.GetAnnotations().OnAnnotationButton(0); }},
+        {"annotation", drevon::Annotations::kAnnotationButton, {"box"}, [](F &f) { f.GetAnnotations().OnAnnotationButton(0); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
