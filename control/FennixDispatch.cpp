@@ -362,7 +362,7 @@ DispValue HandleResult(C &c, SgNode *node)
 R CreateNode(C &c, const A &a)
 {
     FACADE
-    SgNode *node = drevon::CDrevon::CreateNode(S(a, 0).c_str());
+    SgNode *node = drevon::SceneAccess::CreateNode(S(a, 0).c_str());
     if (!node)
         return R::Ok(DispValue::Int(0));
     // The control's handle is the node's first reference; without one (every
@@ -386,7 +386,7 @@ R InsertNode(C &c, const A &a)
         return error;
     if (!node)
         return R::Ok(DispValue::Int(0));
-    return R::Ok(DispValue::Int(f->InsertNode(parent, node, I(a, 2), reference)));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().InsertNode(parent, node, I(a, 2), reference)));
 }
 
 R RemoveChild(C &c, const A &a)
@@ -399,7 +399,7 @@ R RemoveChild(C &c, const A &a)
         return error;
     if (!child)
         return R::Ok(DispValue::Int(0));
-    return R::Ok(DispValue::Int(f->RemoveChild(parent, child)));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().RemoveChild(parent, child)));
 }
 
 R FindNode(C &c, const A &a)
@@ -410,16 +410,16 @@ R FindNode(C &c, const A &a)
     const double container = a[0].real;
     if (container >= 0 && container < 10) {
         const int root = static_cast<int>(container);
-        if (root > static_cast<int>(drevon::CDrevon::NodeRoot::SelectionWalk))
+        if (root > static_cast<int>(drevon::SceneAccess::NodeRoot::SelectionWalk))
             return R::Ok(DispValue::Int(0));
-        SgNode *found = f->FindNode(S(a, 1).c_str(), static_cast<drevon::CDrevon::NodeRoot>(root));
+        SgNode *found = f->GetSceneAccess().FindNode(S(a, 1).c_str(), static_cast<drevon::SceneAccess::NodeRoot>(root));
         return R::Ok(HandleResult(c, found));
     }
     DispResult error;
     SgNode *below = c.NodeOf(a[0], error);
     if (!error.ok)
         return error;
-    return R::Ok(HandleResult(c, f->FindNode(S(a, 1).c_str(), below)));
+    return R::Ok(HandleResult(c, f->GetSceneAccess().FindNode(S(a, 1).c_str(), below)));
 }
 
 // The node of SetVal's and GetVal's variant: a number is a handle (a whole
@@ -431,7 +431,7 @@ SgNode *NodeOfVariant(C &c, drevon::CDrevon *f, const DispValue &v, bool &usable
     switch (v.kind) {
     case DispValue::Kind::Integer:
     case DispValue::Kind::Real: return c.NodeOf(v, error);
-    case DispValue::Kind::String: return f->FindNode(v.text.c_str(), static_cast<SgNode *>(nullptr));
+    case DispValue::Kind::String: return f->GetSceneAccess().FindNode(v.text.c_str(), static_cast<SgNode *>(nullptr));
     default: break;
     }
     usable = false;
@@ -442,7 +442,7 @@ R SetFieldVal(C &c, const A &a)
 {
     FACADE
     // The facade leaves the field as it was; the caller hears why nothing changed.
-    if (!f->SetFieldValue(S(a, 0).c_str(), S(a, 1).c_str(), S(a, 2).c_str()))
+    if (!f->GetSceneAccess().SetFieldValue(S(a, 0).c_str(), S(a, 1).c_str(), S(a, 2).c_str()))
         return R::Error(kErrFailed, "SetFieldVal: no field " + S(a, 1) + " on a node " + S(a, 0) +
                                         ", or the text is no value of it");
     return R::Ok();
@@ -458,7 +458,7 @@ R SetVal(C &c, const A &a)
         return error;
     if (!usable || !node)
         return R::Ok(DispValue::Int(0));
-    return R::Ok(DispValue::Int(f->SetFieldValue(node, S(a, 1).c_str(), S(a, 2).c_str())));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().SetFieldValue(node, S(a, 1).c_str(), S(a, 2).c_str())));
 }
 
 R GetVal(C &c, const A &a)
@@ -471,7 +471,7 @@ R GetVal(C &c, const A &a)
         return error;
     if (!usable || !node)
         return R::Ok(DispValue::Str(""));
-    return R::Ok(DispValue::Str(drevon::CDrevon::GetFieldStr(node, S(a, 1).c_str())));
+    return R::Ok(DispValue::Str(drevon::SceneAccess::GetFieldStr(node, S(a, 1).c_str())));
 }
 
 R PlugTo(C &c, const A &a)
@@ -482,7 +482,7 @@ R PlugTo(C &c, const A &a)
     SgFieldMngr *input = error.ok ? c.ContainerOf(a[2], error) : nullptr;
     if (!error.ok)
         return error;
-    if (!drevon::CDrevon::PlugTo(output, S(a, 1).c_str(), input, S(a, 3).c_str()))
+    if (!drevon::SceneAccess::PlugTo(output, S(a, 1).c_str(), input, S(a, 3).c_str()))
         return R::Error(kErrFailed, "PlugTo: " + S(a, 1) + " cannot drive " + S(a, 3));
     return R::Ok();
 }
@@ -502,7 +502,7 @@ R AddRef(C &c, const A &a)
 R SetCurrentLayer(C &c, const A &a)
 {
     FACADE
-    if (!f->SetLayerValue(I(a, 0), drevon::CDrevon::kLayerCurrent, nullptr))
+    if (!f->GetSceneAccess().SetLayerValue(I(a, 0), drevon::SceneAccess::kLayerCurrent, nullptr))
         return R::Error(kErrFailed, "there is no layer " + std::to_string(I(a, 0)));
     return R::Ok();
 }
@@ -510,14 +510,14 @@ R SetCurrentLayer(C &c, const A &a)
 R AddLayer(C &c, const A &a)
 {
     FACADE
-    return R::Ok(DispValue::Int(f->SetLayerValue(0, drevon::CDrevon::kLayerAdd, S(a, 0).c_str())));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().SetLayerValue(0, drevon::SceneAccess::kLayerAdd, S(a, 0).c_str())));
 }
 
 R SetLayerMode(C &c, const A &a)
 {
     FACADE
     const int on = I(a, 1) != 0 ? 1 : 0;
-    if (!f->SetLayerValue(I(a, 0), drevon::CDrevon::kLayerFlags, &on))
+    if (!f->GetSceneAccess().SetLayerValue(I(a, 0), drevon::SceneAccess::kLayerFlags, &on))
         return R::Error(kErrFailed, "there is no layer " + std::to_string(I(a, 0)));
     return R::Ok();
 }
@@ -629,7 +629,7 @@ std::vector<DispEntry> MakeTable()
         {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kPlay); }},
         {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::SelectionEditing::Navigate>); }},
         {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, &SetFieldVal},
-        {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
+        {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetSceneAccess().GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kWrapAlongCurve); }},
         {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
         {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSceneTree); }},
@@ -659,7 +659,7 @@ std::vector<DispEntry> MakeTable()
         {62, "SaveToUrl", false, {T::Bstr, T::Bstr}, T::I4, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Int(f->GetFiles().SaveToUrl(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {-552, "AboutBox", false, {}, T::Empty, &AboutBox},
         {63, "SetCurrentLayer", false, {T::I4}, T::Empty, &SetCurrentLayer},
-        {64, "GetCurrentLayer", false, {}, T::I4, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Int(f->GetLayerValue(-1, drevon::CDrevon::kLayerCurrent, nullptr))); }},
+        {64, "GetCurrentLayer", false, {}, T::I4, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Int(f->GetSceneAccess().GetLayerValue(-1, drevon::SceneAccess::kLayerCurrent, nullptr))); }},
         {65, "AddLayer", false, {T::Bstr, T::I4}, T::I4, &AddLayer},
         {66, "SetLayerMode", false, {T::I4, T::I4}, T::Empty, &SetLayerMode},
         {67, "Refresh", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Refresh(I(a, 0)); return R::Ok(); }},

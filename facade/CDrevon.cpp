@@ -119,7 +119,7 @@ CDrevon::CDrevon()
       m_dialogs(std::make_unique<DialogTable>(*this)), m_files(std::make_unique<SceneFiles>(*this)),
       m_annotations(std::make_unique<Annotations>(*this)), m_viewing(std::make_unique<Viewing>(*this)),
       m_selectionEditing(std::make_unique<SelectionEditing>(*this)), m_creation(std::make_unique<Creation>(*this)),
-      m_modelling(std::make_unique<Modelling>(*this))
+      m_modelling(std::make_unique<Modelling>(*this)), m_sceneAccess(std::make_unique<SceneAccess>(*this))
 {
     RegisterFacadeClasses();
     initButtonMap();

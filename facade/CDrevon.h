@@ -36,6 +36,7 @@
 #include "facade/HostListeners.h"
 #include "facade/Modelling.h"
 #include "facade/Playback.h"
+#include "facade/SceneAccess.h"
 #include "facade/SceneFiles.h"
 #include "facade/SelectionEditing.h"
 #include "facade/Viewing.h"
@@ -216,20 +217,17 @@ public:
     int GetButtonState(int button) const;
     int GetCheckedButton() const { return m_nCheckedButton; }
 
-    // ---- Scene files (SceneFiles) ----------------------------------------------------------
-    SceneFiles &GetFiles() { return *m_files; }
-
-    // ---- Playback and movies (Playback) ---------------------------------------------------
-    Playback &GetPlayback() { return *m_playback; }
-
-    // ---- Selection, grouping, clipboard, undo (SelectionEditing) ------------------------------------
-    SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }
-
-    // ---- Tools, manipulators, snapping, creation (Creation) ---------------------------------------
-    Creation &GetCreation() { return *m_creation; }
-
-    // ---- Measure tape, rubber lines, annotations (Annotations) -----------------------------------
-    Annotations &GetAnnotations() { return *m_annotations; }
+    // ---- The command families: callers run a command on its family ------------------------------
+    SceneFiles &GetFiles() { return *m_files; }                              // open, save, import, export
+    Playback &GetPlayback() { return *m_playback; }                          // playback and movies
+    SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }  // selection, clipboard, undo
+    Creation &GetCreation() { return *m_creation; }                          // tools, manipulators, creation
+    Annotations &GetAnnotations() { return *m_annotations; }                 // rubber lines, annotations, tape
+    Viewing &GetViewing() { return *m_viewing; }                             // views and navigation
+    DialogTable &GetDialogs() { return *m_dialogs; }                         // the open dialogs
+    Modelling &GetModelling() { return *m_modelling; }                       // modelling on the selection
+    SceneAccess &GetSceneAccess() { return *m_sceneAccess; }                 // fields, nodes, layers by name
+    FieldEditing &GetFieldEditing() { return *m_fieldEditing; }              // the numbers of the field under edit
 
     // ---- Keys ---------------------------------------------------------------------------------------
     // The document's key handler: key presses without Ctrl or Alt run the
@@ -258,8 +256,7 @@ public:
     // handled) or goes to it.
     void ToggleFullScreen();
 
-    // ---- View and navigation (Viewing) ------------------------------------------------------
-    Viewing &GetViewing() { return *m_viewing; }
+    // ---- Drawing -------------------------------------------------------------------------------
     // Draws the current view again (`whole`: the viewer's full redraw).
     void RedrawCurrent(bool whole);
     void Redraw();
@@ -267,8 +264,7 @@ public:
     int GetRedrawCount() const { return m_iRedraws; }
     SgViewer *GetCurrentViewer() const;
 
-    // ---- Dialogs (DialogTable) -------------------------------------------------------------
-    DialogTable &GetDialogs() { return *m_dialogs; }
+    // ---- Dialogs -----------------------------------------------------------------------------
     // The document's close-dialog callback (facade, closing CCadDlg).
     static void CloseDialog(void *facade, void *dialog);
 
@@ -284,61 +280,6 @@ public:
     // Adds a handler named "RightMouseMenu" to the scene root: a right
     // button release picks at the cursor and is consumed; no menu shows.
     void ActivateRightMouseMenu();
-
-    // ---- Modelling on the selection (Modelling) ------------------------------------------------------
-    Modelling &GetModelling() { return *m_modelling; }
-
-    // ---- Fields, nodes and layers for the host ------------------------------------------------------
-    // Field values travel as the scene text of the field ("1.5", "(1,2,3)").
-    static SgField *GetField(SgNode *node, const char *name);
-    static std::string GetFieldStr(SgNode *node, const char *name);
-    SgField *FindField(const char *nodeName, const char *fieldName, SgViewer *viewer = nullptr);
-    std::string GetFieldValue(const char *nodeName, const char *fieldName);
-    // 0.0 when the value does not begin with a number.
-    double GetFieldDouble(const char *nodeName, const char *fieldName);
-    // 0, with the field as it was, for a null field or a text that does not
-    // parse as the field's value.
-    static int SetFieldValue1(SgField *field, const char *text);
-    // "name" (exactly) renames the node. 0 for a missing node or field or a
-    // text that does not parse; the field keeps its value then.
-    int SetFieldValue(SgNode *node, const char *fieldName, const char *text);
-    int SetFieldValue(const char *nodeName, const char *fieldName, const char *text);
-    // The input field follows the output from now on; false when either is
-    // missing or they cannot be connected.
-    static bool PlugTo(SgFieldMngr *output, const char *outName, SgFieldMngr *input, const char *inName);
-    // Where FindNode looks besides below a node: values of their own, never
-    // addresses. 3 to 9 are reserved and find nothing.
-    enum class NodeRoot : int { Document = 0, Selection = 1, SelectionWalk = 2, LastReserved = 9 };
-    // By name below the node (null: the scene root).
-    SgNode *FindNode(const char *name, SgNode *root);
-    // Selection: the first selected node, whatever the name, and the walk
-    // starts after it; SelectionWalk: the next selected node of the walk.
-    SgNode *FindNode(const char *name, NodeRoot root);
-    // A new node of the class "Sg" + name, unreferenced; null for a name no
-    // node class has.
-    static SgNode *CreateNode(const char *className);
-    // Parent null: the scene root. A property node given to an object joins
-    // its properties; otherwise mode 1 puts it after the reference, other
-    // modes before (no reference: at the end or the front). 0 when the
-    // parent holds no children, the node would hold its parent, or the
-    // parent refuses it.
-    int InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference);
-    int RemoveChild(SgNode *parent, SgNode *child);
-    // Minimum x, y, z then maximum x, y, z; 0 for a null node or out.
-    int GetBoundingBox(SgNode *node, float *box);
-    // Layer requests (what): 1 flags, 8 name, 0x100001 add, 0x100003 current.
-    static constexpr int kLayerFlags = 1;
-    static constexpr int kLayerName = 8;
-    static constexpr int kLayerAdd = 0x100001;
-    static constexpr int kLayerCurrent = 0x100003;
-    // Room the name request assumes when the caller gives no size.
-    static constexpr size_t kLayerNameRoom = 256;
-    // The name is cut to fit `outSize` bytes with its terminating zero.
-    int GetLayerValue(int layer, int what, void *out, size_t outSize = kLayerNameRoom);
-    int SetLayerValue(int layer, int what, const void *value);
-
-    // ---- The numbers of the field under edit (FieldEditing) ----------------------------------------
-    FieldEditing &GetFieldEditing() { return *m_fieldEditing; }
 
 private:
     // Entry of a command id, or -1 when the id is outside the table or unmapped.
@@ -394,8 +335,7 @@ private:
     std::unique_ptr<SelectionEditing> m_selectionEditing;
     std::unique_ptr<Creation> m_creation;
     std::unique_ptr<Modelling> m_modelling;
-    // The selection walk of FindNode: the index of the next selected path.
-    int m_iSelectionWalk = -1;
+    std::unique_ptr<SceneAccess> m_sceneAccess;
     // The host's listeners of custom events, fed from whichever document is
     // installed (m_customEvent listens to it).
     SgDocumentEvents m_hostEvents;
@@ -412,49 +352,22 @@ private:
 
 // The command families a record's operation runs in (facade/CommandRecord.h).
 template <>
-inline CDrevon &FamilyOf<CDrevon>(CDrevon &facade)
-{
-    return facade;
-}
+inline CDrevon &FamilyOf<CDrevon>(CDrevon &facade) { return facade; }
 template <>
-inline SceneFiles &FamilyOf<SceneFiles>(CDrevon &facade)
-{
-    return facade.GetFiles();
-}
+inline SceneFiles &FamilyOf<SceneFiles>(CDrevon &facade) { return facade.GetFiles(); }
 template <>
-inline Playback &FamilyOf<Playback>(CDrevon &facade)
-{
-    return facade.GetPlayback();
-}
+inline Playback &FamilyOf<Playback>(CDrevon &facade) { return facade.GetPlayback(); }
 template <>
-inline SelectionEditing &FamilyOf<SelectionEditing>(CDrevon &facade)
-{
-    return facade.GetSelectionEditing();
-}
+inline SelectionEditing &FamilyOf<SelectionEditing>(CDrevon &facade) { return facade.GetSelectionEditing(); }
 template <>
-inline Creation &FamilyOf<Creation>(CDrevon &facade)
-{
-    return facade.GetCreation();
-}
+inline Creation &FamilyOf<Creation>(CDrevon &facade) { return facade.GetCreation(); }
 template <>
-inline Annotations &FamilyOf<Annotations>(CDrevon &facade)
-{
-    return facade.GetAnnotations();
-}
+inline Annotations &FamilyOf<Annotations>(CDrevon &facade) { return facade.GetAnnotations(); }
 template <>
-inline Viewing &FamilyOf<Viewing>(CDrevon &facade)
-{
-    return facade.GetViewing();
-}
+inline Viewing &FamilyOf<Viewing>(CDrevon &facade) { return facade.GetViewing(); }
 template <>
-inline DialogTable &FamilyOf<DialogTable>(CDrevon &facade)
-{
-    return facade.GetDialogs();
-}
+inline DialogTable &FamilyOf<DialogTable>(CDrevon &facade) { return facade.GetDialogs(); }
 template <>
-inline Modelling &FamilyOf<Modelling>(CDrevon &facade)
-{
-    return facade.GetModelling();
-}
+inline Modelling &FamilyOf<Modelling>(CDrevon &facade) { return facade.GetModelling(); }
 
 } // namespace drevon

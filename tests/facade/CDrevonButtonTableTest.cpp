@@ -79,11 +79,11 @@ TEST_F(ButtonTableTest, RegistrationRefusesIndicesAndIdsOutsideTheTable)
 {
     SgDiagCapture capture;
     EXPECT_FALSE(m_facade->SetButtonStateCB(CDrevon::kButtonCount, nullptr, nullptr, 32800, 1,
-                                            &drevon::Operation<&Creation::NullTool>, nullptr, nullptr));
-    EXPECT_FALSE(m_facade->SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &drevon::Operation<&Creation::NullTool>,
+                                            &drevon::Operation<&drevon::Creation::NullTool>, nullptr, nullptr));
+    EXPECT_FALSE(m_facade->SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &drevon::Operation<&drevon::Creation::NullTool>,
                                             nullptr, nullptr));
     EXPECT_FALSE(m_facade->SetButtonStateCB(5, nullptr, nullptr, 32768 + CDrevon::kButtonMapSize, 1,
-                                            &drevon::Operation<&Creation::NullTool>, nullptr, nullptr));
+                                            &drevon::Operation<&drevon::Creation::NullTool>, nullptr, nullptr));
     EXPECT_EQ(capture.Count("Facade"), 3);
 }
 

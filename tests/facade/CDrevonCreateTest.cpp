@@ -257,25 +257,25 @@ TEST_F(CreateTest, InsertNodeRefusesCyclesAndLeafParents)
     outer->AddChild(inner);
     root->AddChild(outer);
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->InsertNode(inner, outer, 0, nullptr), 0) << "outer would hold itself";
-    EXPECT_EQ(m_facade->InsertNode(outer, outer, 0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(inner, outer, 0, nullptr), 0) << "outer would hold itself";
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(outer, outer, 0, nullptr), 0);
     SgRef<SgSphere> leaf = new SgSphere;
     SgRef<SgSphere> child = new SgSphere;
-    EXPECT_EQ(m_facade->InsertNode(leaf.get(), child.get(), 0, nullptr), 0) << "a sphere holds no children";
-    EXPECT_EQ(m_facade->InsertNode(nullptr, nullptr, 0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(leaf.get(), child.get(), 0, nullptr), 0) << "a sphere holds no children";
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(nullptr, nullptr, 0, nullptr), 0);
     EXPECT_GE(capture.Count(), 3);
 
     // Property nodes go into objects as such; others before or after the reference.
     auto *material = new SgMaterial;
-    EXPECT_EQ(m_facade->InsertNode(inner, material, 0, nullptr), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(inner, material, 0, nullptr), 1);
     EXPECT_EQ(inner->FindFirstNode(SgMaterial::ClassID(), {}, nullptr, false), material);
     auto *first = new SgObject(true, true);
     auto *after = new SgObject(true, true);
-    EXPECT_EQ(m_facade->InsertNode(nullptr, first, 0, nullptr), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(nullptr, first, 0, nullptr), 1);
     EXPECT_EQ(root->GetChild(0), first) << "before no reference: in front";
-    EXPECT_EQ(m_facade->InsertNode(nullptr, after, 1, first), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(nullptr, after, 1, first), 1);
     EXPECT_EQ(root->GetChild(1), after);
-    EXPECT_EQ(m_facade->RemoveChild(root, after), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().RemoveChild(root, after), 1);
     EXPECT_NE(root->GetChild(1), after);
 }
 

@@ -185,13 +185,13 @@ TEST_F(DialogTableTest, ADialogThatCannotBeMadeGivesItsSlotBack)
 
 TEST_F(DialogTableTest, SixteenDialogsAtMostThenARefusalWithAMessage)
 {
-    for (int i = 0; i < DialogTable::kSlots; ++i)
+    for (int i = 0; i < drevon::DialogTable::kSlots; ++i)
         ASSERT_EQ(m_facade->GetDialogs().Open(95, std::to_string(i).c_str()), 1) << i;
     messages.Clear();
     EXPECT_EQ(m_facade->GetDialogs().Open(95, "99"), 0);
     EXPECT_TRUE(messages.Contains("Too many dialogs")) << messages.GetText();
-    EXPECT_EQ(m_facade->GetDialogs().GetOpenCount(), DialogTable::kSlots);
-    EXPECT_EQ(factory.windows.made, DialogTable::kSlots) << "refused before anything was made";
+    EXPECT_EQ(m_facade->GetDialogs().GetOpenCount(), drevon::DialogTable::kSlots);
+    EXPECT_EQ(factory.windows.made, drevon::DialogTable::kSlots) << "refused before anything was made";
 }
 
 TEST_F(DialogTableTest, CloseAllDestroysTheWindowsAndTheDocumentTakesTheRestWithIt)

@@ -114,9 +114,9 @@ TEST_F(FilesTest, FailedModelScriptFallsBackToTheModelBesideIt)
 
 TEST_F(FilesTest, FallbackAddressIsBuiltFromTheScriptsQuery)
 {
-    EXPECT_EQ(SceneFiles::FallbackAddress("http://h/a/get_url.php?g=12&s=4"), "http://h/a/Models/Model12_4.kvrx");
-    EXPECT_EQ(SceneFiles::FallbackAddress("http://h/a/get_url.php?s=4&g=7&k=1"), "http://h/a/Models/Model7_4.kvrx");
-    EXPECT_EQ(SceneFiles::FallbackAddress("http://h/a/scene.kvrx"), "");
+    EXPECT_EQ(drevon::SceneFiles::FallbackAddress("http://h/a/get_url.php?g=12&s=4"), "http://h/a/Models/Model12_4.kvrx");
+    EXPECT_EQ(drevon::SceneFiles::FallbackAddress("http://h/a/get_url.php?s=4&g=7&k=1"), "http://h/a/Models/Model7_4.kvrx");
+    EXPECT_EQ(drevon::SceneFiles::FallbackAddress("http://h/a/scene.kvrx"), "");
 }
 
 TEST_F(FilesTest, FailedAddressWithoutFallbackSaysSoAndKeepsTheScene)
@@ -283,7 +283,7 @@ TEST_F(FilesTest, StrayBytesAfterTheLastBlockAreReported)
     } cases[] = {{"short}\nxx", 0}, {scene, 0}, {scene + "garbage", 7}};
     for (const auto &c : cases) {
         SgDiagCapture capture;
-        EXPECT_EQ(SceneFiles::StrayBytesAfterLastBlock(c.text), c.stray);
+        EXPECT_EQ(drevon::SceneFiles::StrayBytesAfterLastBlock(c.text), c.stray);
         EXPECT_EQ(capture.Contains("Corupted EOF"), c.stray > 0);
     }
 }

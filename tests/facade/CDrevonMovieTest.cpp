@@ -71,7 +71,7 @@ TEST(MovieFrameCount, WholeIntervalsAndTheLastPicture)
         {2.0, 10, 21}, {0.3, 10, 4}, {0.0, 10, 1}, {0.05, 10, 1}, {1.0, 16, 17}, {0.7, 10, 8},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Playback::MovieFrameCount(c.length, c.fps), c.frames) << c.length << " s at " << c.fps;
+        EXPECT_EQ(drevon::Playback::MovieFrameCount(c.length, c.fps), c.frames) << c.length << " s at " << c.fps;
 }
 
 TEST_F(MovieTest, EachFormatWritesItsContainerWithAllPictures)
