@@ -384,7 +384,7 @@ bool FennixControl::EnableClickEvent()
     // Kind 1: any kind but the viewer's own hook (3) reports clicks.
     if (!m_pFacade)
         return false;
-    SgSubscription clicks = m_pFacade->SubscribeClicks(&FennixControl::OnClick, this);
+    SgSubscription clicks = m_pFacade->GetHostEvents().SubscribeClicks(&FennixControl::OnClick, this);
     if (!clicks.IsActive())
         return false;
     m_clicks = std::move(clicks);
@@ -414,7 +414,7 @@ void FennixControl::ListenToFacade()
 {
     // Creation tools tell a plugged-in facade's listeners when they start and finish.
     m_pFacade->SetPlugedIn();
-    m_buttonStateListener = m_pFacade->SubscribeButtonState([this](int button, int state) {
+    m_buttonStateListener = m_pFacade->GetHostEvents().SubscribeButtonState([this](int button, int state) {
         // Scripts hear changes only: the facade tells every state again on
         // its periodic updates.
         const auto known = m_buttonStates.find(button);
@@ -423,11 +423,11 @@ void FennixControl::ListenToFacade()
         m_buttonStates[button] = state;
         Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
     });
-    m_toolEvents = m_pFacade->SubscribeToolEvents([this](bool started, int code, void *object) {
+    m_toolEvents = m_pFacade->GetHostEvents().SubscribeToolEvents([this](bool started, int code, void *object) {
         const auto handle = static_cast<std::int64_t>(HandleFor(static_cast<SgObject *>(object)));
         Fire(started ? "CreateToolStart" : "CreateToolFinish", {DispValue::Int(code), DispValue::Int(handle)});
     });
-    m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
+    m_customEvents = m_pFacade->GetHostEvents().SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
 }
 
 } // namespace fennix

@@ -245,11 +245,11 @@ R OpenDialog(C &c, const A &a)
     const int dialog = I(a, 0);
     if (dialog >= 20 && dialog <= 23) {
         // The tree pane is slot 3, the toolbars 0-2; a window without panes has nothing to show.
-        f->ShowDockable(dialog == 20 ? 3 : dialog - 21, -1);
+        f->GetHostEvents().ShowDockable(dialog == 20 ? 3 : dialog - 21, -1);
         return R::Ok();
     }
     if (dialog == 24) {
-        f->ShowAllDocable(-1);
+        f->GetHostEvents().ShowAllDocable(-1);
         return R::Ok();
     }
     if (dialog == drevon::kUnofferedDialog)
@@ -536,7 +536,7 @@ R EnableEvent(C &c, const A &a)
     // Kind 3 is the current viewer's own hook: the facade clears it and keeps
     // the control as the viewer's user value; clicks stay as they were.
     if (I(a, 0) == 3) {
-        if (!f->AddEventCallback(3, nullptr, &c))
+        if (!f->GetHostEvents().AddEventCallback(3, nullptr, &c))
             return R::Error(kErrFailed, "EnableEvent(3): there is no viewer");
         return R::Ok();
     }

@@ -33,6 +33,7 @@
 #include "facade/CommandRecord.h"
 #include "facade/DialogTable.h"
 #include "facade/FieldEditing.h"
+#include "facade/HostEvents.h"
 #include "facade/HostListeners.h"
 #include "facade/Modelling.h"
 #include "facade/Playback.h"
@@ -133,55 +134,11 @@ public:
     SgSelectionHandler *Selection() const;
 
     // ---- Host callbacks and flags -----------------------------------------------------
-    // Every state change of a button: (button index, state). Any number of
-    // listeners (a window and the control attached over its facade); each
-    // stays while its token is kept.
-    using ButtonStateListener = std::function<void(int button, int state)>;
-    [[nodiscard]] HostSubscription SubscribeButtonState(ButtonStateListener listener)
-    {
-        return m_buttonStateListeners.Subscribe(std::move(listener));
-    }
-    // Creation tools starting (started true) and finishing, with the tool's
-    // code and the object it made; heard while the facade is plugged in.
-    using ToolListener = std::function<void(bool started, int code, void *object)>;
-    [[nodiscard]] HostSubscription SubscribeToolEvents(ToolListener listener)
-    {
-        return m_toolListeners.Subscribe(std::move(listener));
-    }
-    // A click reported by the selection handler: (picked path, the picked
-    // object's name, 0, data).
-    using EventCallback = void (*)(SgPath *picked, char *objectName, unsigned long long value, void *data);
-    using CustomEventCallback = void (*)(const char *text, void *data);
-    // Kind 3: the current viewer's event hook (its frame-statistics report)
-    // is cleared and `data` kept as its user value; fn is not used. Other
-    // kinds: the selection handler reports each click to fn with data, for
-    // as long as the facade lives (another listener added so takes nothing
-    // from this one; the same fn and data twice are one listener).
-    // False (nothing changed) without a viewer for kind 3, without a
-    // selection handler or a function for the others.
-    bool AddEventCallback(int kind, EventCallback fn, void *data);
-    // Clicks reach fn with data while the token is kept (the current
-    // document's selection handler); an inactive token without a document
-    // or a function.
-    [[nodiscard]] SgSubscription SubscribeClicks(EventCallback fn, void *data);
-    // The document's custom events (texts from the custom spline dialog and
-    // the like) reach fn with data while the token is kept; any number of
-    // listeners, and they stay subscribed when another document is installed.
-    [[nodiscard]] SgDocumentSubscription SubscribeCustomEvent(CustomEventCallback fn, void *data);
     void SetPlugedIn() { m_bPlugedIn = true; }
     bool IsPlugedIn() const { return m_bPlugedIn; }
     void SetHtmlEmbeded() { m_bHtmlEmbeded = true; }
     bool IsHtmlEmbeded() const { return m_bHtmlEmbeded; }
     int SetTexturePathes(const char *list);
-    // The facade's keys (Esc leaving full screen, the shortcuts): a key
-    // reaches these listeners only when no running creation, drag or rubber
-    // band takes it first. Each answers whether it used the key; the first
-    // that does keeps it from the later ones and the shortcuts.
-    using KeyListener = std::function<bool(int virtualKey)>;
-    [[nodiscard]] HostSubscription SubscribeKeys(KeyListener listener)
-    {
-        return m_keyListeners.Subscribe(std::move(listener));
-    }
     // A key pressed in a viewer: false when it is left to a running tool or
     // nobody used it.
     bool OnKeyDown(int virtualKey, bool windowCaptured);
@@ -218,6 +175,7 @@ public:
     int GetCheckedButton() const { return m_nCheckedButton; }
 
     // ---- The command families: callers run a command on its family ------------------------------
+    HostEvents &GetHostEvents() { return *m_hostEvents; }                    // what the facade tells its hosts
     SceneFiles &GetFiles() { return *m_files; }                              // open, save, import, export
     Playback &GetPlayback() { return *m_playback; }                          // playback and movies
     SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }  // selection, clipboard, undo
@@ -236,19 +194,6 @@ public:
     // Keys whose presses the host's menus run themselves (Delete in the
     // modeller): the shortcut leaves them, so that they run once.
     void SetMenuKeys(std::vector<int> keys) { m_menuKeys = std::move(keys); }
-    // The docking panes (H toggles, S shows all): the host's, through this.
-    [[nodiscard]] HostSubscription SubscribeDockable(std::function<void(int how)> listener)
-    {
-        return m_dockableListeners.Subscribe(std::move(listener));
-    }
-    void ShowAllDocable(int how);
-    // One pane (slots 0-2 the toolbars, 3 the scene tree; show -1 toggles,
-    // 0 hides, else shows); false when no host with panes listens.
-    [[nodiscard]] HostSubscription SubscribeDockableSlot(std::function<void(int slot, int show)> listener)
-    {
-        return m_dockableSlotListeners.Subscribe(std::move(listener));
-    }
-    bool ShowDockable(int slot, int show);
     // Runs the shortcut of a key; false when the key has none. The action
     // (may be null) is the one that brought the key.
     bool RunShortcut(int virtualKey, SgHandleEventAction *action);
@@ -286,9 +231,6 @@ private:
     int MapCommand(int commandId) const;
     // Takes this facade's hooks off the current document.
     void LeaveDocumentHooks();
-    // Creation tools starting and finishing reach the host's callbacks
-    // while the facade is plugged in.
-    static void OnToolEvent(const SgDocumentEvent &event, void *facade);
 
     SgDocument *m_pDocument = nullptr;
     bool m_bExternalDocument = false;
@@ -303,8 +245,6 @@ private:
     std::vector<int> m_menuKeys;
     // The event action of the key being handled, while it is.
     SgHandleEventAction *m_pKeyAction = nullptr;
-    HostListeners<void(int)> m_dockableListeners;
-    HostListeners<void(int, int)> m_dockableSlotListeners;
     bool m_bPlugedIn = false;
     bool m_bHtmlEmbeded = false;
     int m_iRedraws = 0;
@@ -313,11 +253,6 @@ private:
     std::array<uint16_t, kButtonMapSize> m_buttonMap{};
     std::array<ButtonData, kButtonCount> m_buttons{};
     std::array<int, kButtonCount> m_buttonStates{};
-    HostListeners<void(int, int)> m_buttonStateListeners;
-    HostListeners<void(bool, int, void *)> m_toolListeners;
-    HostListeners<bool(int)> m_keyListeners;
-    SgDocumentSubscription m_toolStarted;
-    SgDocumentSubscription m_toolFinished;
     // The full-screen viewer; when it goes (its window closed) the view is
     // the previous viewer's again.
     SgViewer *m_pFullScreenViewer = nullptr;
@@ -336,18 +271,7 @@ private:
     std::unique_ptr<Creation> m_creation;
     std::unique_ptr<Modelling> m_modelling;
     std::unique_ptr<SceneAccess> m_sceneAccess;
-    // The host's listeners of custom events, fed from whichever document is
-    // installed (m_customEvent listens to it).
-    SgDocumentEvents m_hostEvents;
-    SgDocumentSubscription m_customEvent;
-    // The click listeners AddEventCallback made, with what they call.
-    struct ClickHook {
-        EventCallback fn;
-        void *data;
-        SgSubscription token;
-    };
-    std::vector<ClickHook> m_clickHooks;
-    static void OnCustomEvent(const SgDocumentEvent &event, void *facade);
+    std::unique_ptr<HostEvents> m_hostEvents;
 };
 
 // The command families a record's operation runs in (facade/CommandRecord.h).

@@ -337,7 +337,7 @@ bool RunSelectKey(CDrevon &facade, CommandWindow &)
 template <int How>
 bool RunShowPanes(CDrevon &facade, CommandWindow &)
 {
-    facade.ShowAllDocable(How);
+    facade.GetHostEvents().ShowAllDocable(How);
     return true;
 }
 bool RunRotateSceneKey(CDrevon &facade, CommandWindow &)

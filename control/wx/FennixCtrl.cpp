@@ -402,9 +402,9 @@ void FennixCtrl::BuildTreePane()
 
 void FennixCtrl::ConnectFacade()
 {
-    m_buttonStates = m_pFacade->SubscribeButtonState([this](int button, int state) { OnButtonState(button, state); });
-    m_dockable = m_pFacade->SubscribeDockable([this](int how) { m_panes.ShowAllDocable(how); });
-    m_dockableSlot = m_pFacade->SubscribeDockableSlot([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
+    m_buttonStates = m_pFacade->GetHostEvents().SubscribeButtonState([this](int button, int state) { OnButtonState(button, state); });
+    m_dockable = m_pFacade->GetHostEvents().SubscribeDockable([this](int how) { m_panes.ShowAllDocable(how); });
+    m_dockableSlot = m_pFacade->GetHostEvents().SubscribeDockableSlot([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
 }
 
 wxToolBar *FennixCtrl::GetToolbar(int index) const

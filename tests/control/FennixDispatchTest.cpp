@@ -358,7 +358,7 @@ TEST_F(ControlTest, AnAttachedControlListensBesideTheHostAndLeavesItListening)
     facadetest::StateLog host;
     drevon::CDrevon facade;
     ASSERT_NE(facade.CreateDocument(), nullptr);
-    drevon::HostSubscription hostToken = facade.SubscribeButtonState(host.Listener());
+    drevon::HostSubscription hostToken = facade.GetHostEvents().SubscribeButtonState(host.Listener());
     {
         FennixControl control;
         std::vector<std::string> heard;

@@ -256,8 +256,7 @@ TEST_F(ViewerEventsTest, CustomEventsReachEveryListenerOfAnInstalledDocumentUnti
     EXPECT_EQ(Texts("CustomEvent1"), std::vector<std::string>{"one"});
     // A second listener on the same facade hears the same, as long as it keeps its token.
     std::vector<std::string> heard;
-    SgDocumentSubscription token = Facade()->SubscribeCustomEvent(
-        [](const char *text, void *data) { static_cast<std::vector<std::string> *>(data)->push_back(text); }, &heard);
+    SgDocumentSubscription token = Facade()->GetHostEvents().SubscribeCustomEvent([](const char *text, void *data) { static_cast<std::vector<std::string> *>(data)->push_back(text); }, &heard);
     // The facade follows a document installed from outside.
     std::unique_ptr<SgDocument, void (*)(SgDocument *)> other(SgDocument::Create(), &SgDocument::Destroy);
     Facade()->SetDocument(other.get());

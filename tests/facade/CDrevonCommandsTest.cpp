@@ -382,7 +382,7 @@ TEST_F(FacadeTest, KeysReachTheFacadeOnlyWhenNoDragOrToolRuns)
 {
     AddViewer();
     std::vector<int> keys;
-    const drevon::HostSubscription keyToken = m_facade->SubscribeKeys([&keys](int key) {
+    const drevon::HostSubscription keyToken = m_facade->GetHostEvents().SubscribeKeys([&keys](int key) {
         keys.push_back(key);
         return true;
     });

@@ -131,7 +131,7 @@ TEST_F(KeysTest, EachShortcutRunsItsCommand)
 TEST_F(KeysTest, RedrawingKeysAndPanes)
 {
     std::vector<int> panes;
-    const drevon::HostSubscription paneToken = m_facade->SubscribeDockable([&panes](int how) { panes.push_back(how); });
+    const drevon::HostSubscription paneToken = m_facade->GetHostEvents().SubscribeDockable([&panes](int how) { panes.push_back(how); });
     for (int key : {int('A'), int('F'), 118}) {
         const int redraws = m_facade->GetRedrawCount();
         Press(key);

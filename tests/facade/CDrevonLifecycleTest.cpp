@@ -130,7 +130,7 @@ namespace {
 
 struct ToolCalls {
     std::vector<std::pair<int, void *>> starts, finishes;
-    drevon::CDrevon::ToolListener Listener()
+    drevon::HostEvents::ToolListener Listener()
     {
         return [this](bool started, int code, void *object) {
             (started ? starts : finishes).emplace_back(code, object);
@@ -143,7 +143,7 @@ struct ToolCalls {
 TEST_F(FacadeTest, CreationToolsReachTheHostOnlyWhenPluggedIn)
 {
     ToolCalls calls;
-    const drevon::HostSubscription token = m_facade->SubscribeToolEvents(calls.Listener());
+    const drevon::HostSubscription token = m_facade->GetHostEvents().SubscribeToolEvents(calls.Listener());
     Document()->NotifyTool(0, 3, nullptr);
     EXPECT_TRUE(calls.starts.empty()) << "a facade that is not plugged in told the host";
     m_facade->SetPlugedIn();

@@ -104,7 +104,7 @@ TEST_F(FacadeTest, EscapeEndsAViewDragBeforeItReachesTheFacadesKeys)
     m_facade->GetViewing().OnRotateScene(1);
     m_window->Send(SgWM::kPaint, 0, 0);
     std::vector<int> keys;
-    const drevon::HostSubscription keyToken = m_facade->SubscribeKeys([&keys](int key) {
+    const drevon::HostSubscription keyToken = m_facade->GetHostEvents().SubscribeKeys([&keys](int key) {
         keys.push_back(key);
         return true;
     });
