@@ -18,6 +18,7 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandOperation.h"
 #include "facade/CommandRecord.h"
 #include "platform/Notifier.h"
 #include "platform/window/SgWindowFactory.h"

@@ -14,18 +14,21 @@
 // entry per operation (SetButtonStateCB, or RegisterControlButtons for every
 // facade command of the records in facade/CommandRecord) and then calls
 // ApplyButton and ApplyUpdate with its ids. Operations receive the button
-// index, never the command id. What the facade tells its hosts (button
-// states, creation tools, keys, panes) reaches any number of subscribers.
+// index, never the command id.
+//
+// The commands themselves live in command families that own their state
+// (files, playback, selection editing, creation, annotations, views,
+// dialogs, modelling, access by name, the field under edit, and what the
+// facade tells its hosts): a caller runs a command on its family,
+// `facade.GetFiles().OnSaveFile(0)`, and a command record names its
+// operation as `Operation<&SceneFiles::OnFile>` (facade/CommandRecord.h).
 #include <array>
 #include <cstdint>
-#include <functional>
-#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/core/SgRef.h"
-#include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/Annotations.h"
 #include "facade/CDrevonDialogs.h"
@@ -34,7 +37,6 @@
 #include "facade/DialogTable.h"
 #include "facade/FieldEditing.h"
 #include "facade/HostEvents.h"
-#include "facade/HostListeners.h"
 #include "facade/Modelling.h"
 #include "facade/Playback.h"
 #include "facade/SceneAccess.h"
@@ -44,21 +46,11 @@
 #include "facade/DrevonExport.h"
 
 class SgDocument;
-class GenericCreateHandler;
-class SgEventHandler;
 class SgHandleEventAction;
-class SgField;
-class SgFieldMngr;
-class SgNode;
-class SgObject;
-class SgPath;
 class SgPlatformWindow;
 class SgSelectionHandler;
 class SgSeparator;
 class SgTextureManager;
-class SgTransform;
-
-class SgVectorFieldModel;
 class SgViewer;
 class SgViewport;
 
@@ -273,25 +265,5 @@ private:
     std::unique_ptr<SceneAccess> m_sceneAccess;
     std::unique_ptr<HostEvents> m_hostEvents;
 };
-
-// The command families a record's operation runs in (facade/CommandRecord.h).
-template <>
-inline CDrevon &FamilyOf<CDrevon>(CDrevon &facade) { return facade; }
-template <>
-inline SceneFiles &FamilyOf<SceneFiles>(CDrevon &facade) { return facade.GetFiles(); }
-template <>
-inline Playback &FamilyOf<Playback>(CDrevon &facade) { return facade.GetPlayback(); }
-template <>
-inline SelectionEditing &FamilyOf<SelectionEditing>(CDrevon &facade) { return facade.GetSelectionEditing(); }
-template <>
-inline Creation &FamilyOf<Creation>(CDrevon &facade) { return facade.GetCreation(); }
-template <>
-inline Annotations &FamilyOf<Annotations>(CDrevon &facade) { return facade.GetAnnotations(); }
-template <>
-inline Viewing &FamilyOf<Viewing>(CDrevon &facade) { return facade.GetViewing(); }
-template <>
-inline DialogTable &FamilyOf<DialogTable>(CDrevon &facade) { return facade.GetDialogs(); }
-template <>
-inline Modelling &FamilyOf<Modelling>(CDrevon &facade) { return facade.GetModelling(); }
 
 } // namespace drevon

@@ -14,6 +14,7 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/viewer/SgViewer.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandOperation.h"
 #include "platform/Notifier.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"

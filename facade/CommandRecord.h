@@ -246,37 +246,11 @@ public:
 
 // A facade operation and its predicate take the button index, never the id.
 // They are functions of the facade's command families: a record names one as
-// Operation<&Family::Function> (Predicate<...> for the enabled state), which
-// finds the family on the facade it runs on.
+// Operation<&Family::Function> (Predicate<...> for the enabled state;
+// facade/CommandOperation.h), which finds the family on the facade it runs on.
 using CommandApply = void (*)(CDrevon &facade, int button);
 using CommandUpdate = bool (*)(CDrevon &facade, int button);
 
-// The command family of a facade; facade/CDrevon.h gives one per family
-// (and the facade itself for what it runs on its own).
-template <class Family>
-Family &FamilyOf(CDrevon &facade);
-
-template <class Member>
-struct CommandFamilyOfMember;
-template <class Family, class Result>
-struct CommandFamilyOfMember<Result (Family::*)(int)> {
-    using type = Family;
-};
-template <class Family, class Result>
-struct CommandFamilyOfMember<Result (Family::*)(int) const> {
-    using type = Family;
-};
-
-template <auto Function>
-void Operation(CDrevon &facade, int button)
-{
-    (FamilyOf<typename CommandFamilyOfMember<decltype(Function)>::type>(facade).*Function)(button);
-}
-template <auto Function>
-bool Predicate(CDrevon &facade, int button)
-{
-    return (FamilyOf<typename CommandFamilyOfMember<decltype(Function)>::type>(facade).*Function)(button);
-}
 using WindowRun = bool (*)(CDrevon &facade, CommandWindow &window);
 using WindowEnabled = bool (*)(CDrevon &facade);
 using WindowChecked = bool (*)(CDrevon &facade, const CommandWindow &window);

@@ -1,6 +1,7 @@
 // The command table: ids to entries, enable queries, state reports.
 #include <set>
 
+#include "facade/CommandOperation.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/render/SgViewport.h"
 #include "tests/facade/FacadeTestSupport.h"
