@@ -1,9 +1,9 @@
 // The command table: ids to entries, enable queries, state reports.
 #include <set>
 
-#include "facade/CommandOperation.h"
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/render/SgViewport.h"
+#include "facade/CommandOperation.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
