@@ -79,6 +79,11 @@ FieldEditing::FieldEditing(CDrevon &facade) : m_facade(facade) {}
 
 FieldEditing::~FieldEditing() = default;
 
+void FieldEditing::ForgetFields()
+{
+    m_editedFields.clear();
+}
+
 void FieldEditing::ListenTo(SgDocument *document)
 {
     m_fieldEdited.Reset();
