@@ -237,15 +237,15 @@ TEST_F(CreateTest, AGridTheSceneAlreadyHoldsIsTheOneToggled)
 
 TEST_F(CreateTest, CreateNodeNamesTheClassWithoutItsPrefix)
 {
-    SgRef<SgNode> sphere = m_facade->CreateNode("Sphere");
+    SgRef<SgNode> sphere = drevon::SceneAccess::CreateNode("Sphere");
     ASSERT_TRUE(sphere);
     EXPECT_EQ(sphere->GetClassID(), SgSphere::ClassID());
     EXPECT_EQ(sphere->GetRefCount(), 1) << "the node is inserted nowhere: only this test holds it";
-    EXPECT_EQ(m_facade->CreateNode("SgSphere"), nullptr) << "the prefix twice names no class";
-    EXPECT_EQ(m_facade->CreateNode("NoSuchThing"), nullptr);
-    EXPECT_EQ(m_facade->CreateNode(nullptr), nullptr);
+    EXPECT_EQ(drevon::SceneAccess::CreateNode("SgSphere"), nullptr) << "the prefix twice names no class";
+    EXPECT_EQ(drevon::SceneAccess::CreateNode("NoSuchThing"), nullptr);
+    EXPECT_EQ(drevon::SceneAccess::CreateNode(nullptr), nullptr);
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->CreateNode(std::string(300, 'x').c_str()), nullptr);
+    EXPECT_EQ(drevon::SceneAccess::CreateNode(std::string(300, 'x').c_str()), nullptr);
     EXPECT_EQ(capture.Count(), 1) << "a name too long is refused with a message";
 }
 
