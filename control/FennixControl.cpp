@@ -66,20 +66,20 @@ bool FennixControl::Create(SgPlatformWindow *canvas)
     ColorToRgb(m_props.bgColor, rgb);
     // Asked silently first: the facade tells the user when it has no viewer.
     if (m_pFacade->GetCurrentViewer())
-        m_pFacade->SetViewerBGColor(m_pFacade->GetDefaultViewer(), rgb);
-    m_pFacade->SetLoadedUrlCache(m_props.cacheLoadedUrl != 0);
+        m_pFacade->GetViewing().SetViewerBGColor(m_pFacade->GetDefaultViewer(), rgb);
+    m_pFacade->GetFiles().SetUrlCache(m_props.cacheLoadedUrl != 0);
     m_pFacade->SetTexturePathes(m_props.texturePath.c_str());
     if (!m_props.fileName.empty()) {
-        m_pFacade->OpenFile(m_props.fileName.c_str(), true, nullptr);
+        m_pFacade->GetFiles().OpenFile(m_props.fileName.c_str(), true, nullptr);
     } else {
         // Not hosted by a page (there is none here): the user picks a scene,
         // as LoadFile with an empty name does.
-        m_pFacade->OnOpenFile(true);
+        m_pFacade->GetFiles().OnOpenFile(true);
         m_props.fileName = m_pFacade->GetCurrentFile();
     }
     // The rotate tool turns a view; headless there is none to turn.
     if (m_pFacade->GetCurrentViewer())
-        m_pFacade->OnRotateScene(1);
+        m_pFacade->GetViewing().OnRotateScene(1);
     return true;
 }
 
@@ -384,7 +384,7 @@ bool FennixControl::EnableClickEvent()
     // Kind 1: any kind but the viewer's own hook (3) reports clicks.
     if (!m_pFacade)
         return false;
-    SgSubscription clicks = m_pFacade->SubscribeClicks(&FennixControl::OnClick, this);
+    SgSubscription clicks = m_pFacade->GetHostEvents().SubscribeClicks(&FennixControl::OnClick, this);
     if (!clicks.IsActive())
         return false;
     m_clicks = std::move(clicks);
@@ -414,7 +414,7 @@ void FennixControl::ListenToFacade()
 {
     // Creation tools tell a plugged-in facade's listeners when they start and finish.
     m_pFacade->SetPlugedIn();
-    m_buttonStateListener = m_pFacade->SubscribeButtonState([this](int button, int state) {
+    m_buttonStateListener = m_pFacade->GetHostEvents().SubscribeButtonState([this](int button, int state) {
         // Scripts hear changes only: the facade tells every state again on
         // its periodic updates.
         const auto known = m_buttonStates.find(button);
@@ -423,11 +423,11 @@ void FennixControl::ListenToFacade()
         m_buttonStates[button] = state;
         Fire("ChangeButtonState", {DispValue::Int(button), DispValue::Int(state)});
     });
-    m_toolEvents = m_pFacade->SubscribeToolEvents([this](bool started, int code, void *object) {
+    m_toolEvents = m_pFacade->GetHostEvents().SubscribeToolEvents([this](bool started, int code, void *object) {
         const auto handle = static_cast<std::int64_t>(HandleFor(static_cast<SgObject *>(object)));
         Fire(started ? "CreateToolStart" : "CreateToolFinish", {DispValue::Int(code), DispValue::Int(handle)});
     });
-    m_customEvents = m_pFacade->SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
+    m_customEvents = m_pFacade->GetHostEvents().SubscribeCustomEvent(&FennixControl::OnCustomEvent, this);
 }
 
 } // namespace fennix

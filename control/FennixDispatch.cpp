@@ -18,6 +18,7 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandOperation.h"
 #include "facade/CommandRecord.h"
 #include "platform/Notifier.h"
 #include "platform/window/SgWindowFactory.h"
@@ -75,7 +76,7 @@ R RunButton(C &c, int button, drevon::CommandApply apply)
     if (const drevon::CommandRecord *record = drevon::FindButtonCommand(button, apply))
         drevon::RunFacadeRecord(*record, *f);
     else
-        (f->*apply)(button);
+        apply(*f, button);
     return R::Ok();
 }
 
@@ -116,7 +117,7 @@ R FileNameProp(C &c, const A &a)
     }
     // The property names the scene that is open: a file that cannot be read
     // leaves both as they were, and the caller hears why.
-    if (R refused = OpenedOrWhy(c.GetFacade()->OpenFile(S(a, 0).c_str(), true, nullptr), "FileName", S(a, 0));
+    if (R refused = OpenedOrWhy(c.GetFacade()->GetFiles().OpenFile(S(a, 0).c_str(), true, nullptr), "FileName", S(a, 0));
         !refused.ok)
         return refused;
     c.Properties().fileName = S(a, 0);
@@ -144,7 +145,7 @@ R BGColorProp(C &c, const A &a)
     FennixControl::ColorToRgb(c.Properties().bgColor, rgb);
     // The colour waits in the property until there is a viewer to take it.
     if (f->GetCurrentViewer())
-        f->SetViewerBGColor(f->GetDefaultViewer(), rgb);
+        f->GetViewing().SetViewerBGColor(f->GetDefaultViewer(), rgb);
     return R::Ok();
 }
 
@@ -170,7 +171,7 @@ R FileProp(C &c, const A &a)
     // The text comes from no file: its messages name the property, and the
     // scene that replaces the open one is untitled, so that a save asks for a
     // name instead of writing over the file that was open.
-    const int read = f->ReadFileStream(in, true, kInlineSceneName);
+    const int read = f->GetFiles().ReadFileStream(in, true, kInlineSceneName);
     if (read == SgDocumentFiles::kReadDone || read == SgDocumentFiles::kIncomplete) {
         if (SgDocument *document = f->GetDocument())
             document->SetFileName("");
@@ -214,7 +215,7 @@ R CacheLoadedUrlProp(C &c, const A &a)
         return R::Ok(DispValue::Int(c.Properties().cacheLoadedUrl));
     c.Properties().cacheLoadedUrl = static_cast<std::int16_t>(a[0].integer);
     FACADE
-    f->SetLoadedUrlCache(c.Properties().cacheLoadedUrl != 0);
+    f->GetFiles().SetUrlCache(c.Properties().cacheLoadedUrl != 0);
     return R::Ok();
 }
 
@@ -229,10 +230,10 @@ R LoadFile(C &c, const A &a)
         return error;
     const bool deleteScene = a[1].boolean;
     if (!S(a, 0).empty()) {
-        if (R refused = OpenedOrWhy(f->OpenFile(S(a, 0).c_str(), deleteScene, root), "LoadFile", S(a, 0)); !refused.ok)
+        if (R refused = OpenedOrWhy(f->GetFiles().OpenFile(S(a, 0).c_str(), deleteScene, root), "LoadFile", S(a, 0)); !refused.ok)
             return refused;
     } else {
-        f->OnOpenFile(deleteScene);
+        f->GetFiles().OnOpenFile(deleteScene);
     }
     if (deleteScene)
         c.Properties().fileName = f->GetCurrentFile();
@@ -245,11 +246,11 @@ R OpenDialog(C &c, const A &a)
     const int dialog = I(a, 0);
     if (dialog >= 20 && dialog <= 23) {
         // The tree pane is slot 3, the toolbars 0-2; a window without panes has nothing to show.
-        f->ShowDockable(dialog == 20 ? 3 : dialog - 21, -1);
+        f->GetHostEvents().ShowDockable(dialog == 20 ? 3 : dialog - 21, -1);
         return R::Ok();
     }
     if (dialog == 24) {
-        f->ShowAllDocable(-1);
+        f->GetHostEvents().ShowAllDocable(-1);
         return R::Ok();
     }
     if (dialog == drevon::kUnofferedDialog)
@@ -258,7 +259,7 @@ R OpenDialog(C &c, const A &a)
         dialog == drevon::kCustomDialog) {
         // A refusal (open already, no such dialog here, no slot) is the
         // facade's to tell the user; the script hears nothing, as before.
-        f->OpenDialog(dialog, dialog == drevon::kCustomDialog ? S(a, 1).c_str() : nullptr);
+        f->GetDialogs().Open(dialog, dialog == drevon::kCustomDialog ? S(a, 1).c_str() : nullptr);
         return R::Ok();
     }
     return R::Ok();  // other values do nothing
@@ -268,10 +269,10 @@ R ActivateViewTool(C &c, const A &a)
 {
     FACADE
     switch (I(a, 0)) {
-    case 1: f->OnRotateScene(1); break;
-    case 2: f->OnZoom(); break;
-    case 3: f->OnPan(); break;
-    case 4: f->OnFlyThrough(); break;
+    case 1: f->GetViewing().OnRotateScene(1); break;
+    case 2: f->GetViewing().OnZoom(); break;
+    case 3: f->GetViewing().OnPan(); break;
+    case 4: f->GetViewing().OnFlyThrough(); break;
     default: break;
     }
     return R::Ok();
@@ -281,7 +282,7 @@ R GetThumbnail(C &c, const A &a)
 {
     FACADE
     std::ostringstream out;
-    if (!f->CreateThumbnail(I(a, 0), I(a, 1), out))
+    if (!f->GetFiles().CreateThumbnail(I(a, 0), I(a, 1), out))
         return R::Error(kErrFailed, "no thumbnail could be made");
     return R::Ok(DispValue::Str(Base64Encode(out.str())));
 }
@@ -291,7 +292,7 @@ R MaterialDialog(C &c, const A &a)
     FACADE
     const int which = I(a, 0);
     if (which == 0 || which == 1)
-        f->OpenDialog(which == 0 ? drevon::kColorDialog : drevon::kTextureDialog);
+        f->GetDialogs().Open(which == 0 ? drevon::kColorDialog : drevon::kTextureDialog);
     return R::Ok();
 }
 
@@ -308,7 +309,7 @@ R GetToolState(C &c, const A &a)
     if (tool < drevon::kColorDialog || tool > drevon::kLastToolStateButton)
         return R::Ok(DispValue::Int(0));
     FACADE
-    return R::Ok(DispValue::Int(f->IsDialogOpen(tool) ? 1 : 0));
+    return R::Ok(DispValue::Int(f->GetDialogs().IsOpen(tool) ? 1 : 0));
 }
 
 R IsNull(C &, const A &a)
@@ -333,7 +334,7 @@ R AttachToGroup(C &c, const A &a)
     };
     if (!asObject(group) || !asObject(object))
         return R::Error(kErrBadHandle, "AttachToGroup takes two objects");
-    return R::Ok(DispValue::Int(f->AttachToGroup(asObject(group), asObject(object), a[2].integer != 0)));
+    return R::Ok(DispValue::Int(f->GetSelectionEditing().AttachToGroup(asObject(group), asObject(object), a[2].integer != 0)));
 }
 
 R ModelInfo(C &c, const A &a)
@@ -348,7 +349,7 @@ R ModelInfo(C &c, const A &a)
     SgNode *root = c.NodeOf(a[1], error);
     if (!error.ok)
         return error;
-    return R::Ok(DispValue::Str(f->ModelInfo(static_cast<int>(what.integer), root)));
+    return R::Ok(DispValue::Str(f->GetFiles().ModelInfo(static_cast<int>(what.integer), root)));
 }
 
 // ---- nodes, fields and layers -------------------------------------------------------
@@ -362,7 +363,7 @@ DispValue HandleResult(C &c, SgNode *node)
 R CreateNode(C &c, const A &a)
 {
     FACADE
-    SgNode *node = drevon::CDrevon::CreateNode(S(a, 0).c_str());
+    SgNode *node = drevon::SceneAccess::CreateNode(S(a, 0).c_str());
     if (!node)
         return R::Ok(DispValue::Int(0));
     // The control's handle is the node's first reference; without one (every
@@ -386,7 +387,7 @@ R InsertNode(C &c, const A &a)
         return error;
     if (!node)
         return R::Ok(DispValue::Int(0));
-    return R::Ok(DispValue::Int(f->InsertNode(parent, node, I(a, 2), reference)));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().InsertNode(parent, node, I(a, 2), reference)));
 }
 
 R RemoveChild(C &c, const A &a)
@@ -399,7 +400,7 @@ R RemoveChild(C &c, const A &a)
         return error;
     if (!child)
         return R::Ok(DispValue::Int(0));
-    return R::Ok(DispValue::Int(f->RemoveChild(parent, child)));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().RemoveChild(parent, child)));
 }
 
 R FindNode(C &c, const A &a)
@@ -410,16 +411,16 @@ R FindNode(C &c, const A &a)
     const double container = a[0].real;
     if (container >= 0 && container < 10) {
         const int root = static_cast<int>(container);
-        if (root > static_cast<int>(drevon::CDrevon::NodeRoot::SelectionWalk))
+        if (root > static_cast<int>(drevon::SceneAccess::NodeRoot::SelectionWalk))
             return R::Ok(DispValue::Int(0));
-        SgNode *found = f->FindNode(S(a, 1).c_str(), static_cast<drevon::CDrevon::NodeRoot>(root));
+        SgNode *found = f->GetSceneAccess().FindNode(S(a, 1).c_str(), static_cast<drevon::SceneAccess::NodeRoot>(root));
         return R::Ok(HandleResult(c, found));
     }
     DispResult error;
     SgNode *below = c.NodeOf(a[0], error);
     if (!error.ok)
         return error;
-    return R::Ok(HandleResult(c, f->FindNode(S(a, 1).c_str(), below)));
+    return R::Ok(HandleResult(c, f->GetSceneAccess().FindNode(S(a, 1).c_str(), below)));
 }
 
 // The node of SetVal's and GetVal's variant: a number is a handle (a whole
@@ -431,7 +432,7 @@ SgNode *NodeOfVariant(C &c, drevon::CDrevon *f, const DispValue &v, bool &usable
     switch (v.kind) {
     case DispValue::Kind::Integer:
     case DispValue::Kind::Real: return c.NodeOf(v, error);
-    case DispValue::Kind::String: return f->FindNode(v.text.c_str(), static_cast<SgNode *>(nullptr));
+    case DispValue::Kind::String: return f->GetSceneAccess().FindNode(v.text.c_str(), static_cast<SgNode *>(nullptr));
     default: break;
     }
     usable = false;
@@ -442,7 +443,7 @@ R SetFieldVal(C &c, const A &a)
 {
     FACADE
     // The facade leaves the field as it was; the caller hears why nothing changed.
-    if (!f->SetFieldValue(S(a, 0).c_str(), S(a, 1).c_str(), S(a, 2).c_str()))
+    if (!f->GetSceneAccess().SetFieldValue(S(a, 0).c_str(), S(a, 1).c_str(), S(a, 2).c_str()))
         return R::Error(kErrFailed, "SetFieldVal: no field " + S(a, 1) + " on a node " + S(a, 0) +
                                         ", or the text is no value of it");
     return R::Ok();
@@ -458,7 +459,7 @@ R SetVal(C &c, const A &a)
         return error;
     if (!usable || !node)
         return R::Ok(DispValue::Int(0));
-    return R::Ok(DispValue::Int(f->SetFieldValue(node, S(a, 1).c_str(), S(a, 2).c_str())));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().SetFieldValue(node, S(a, 1).c_str(), S(a, 2).c_str())));
 }
 
 R GetVal(C &c, const A &a)
@@ -471,7 +472,7 @@ R GetVal(C &c, const A &a)
         return error;
     if (!usable || !node)
         return R::Ok(DispValue::Str(""));
-    return R::Ok(DispValue::Str(drevon::CDrevon::GetFieldStr(node, S(a, 1).c_str())));
+    return R::Ok(DispValue::Str(drevon::SceneAccess::GetFieldStr(node, S(a, 1).c_str())));
 }
 
 R PlugTo(C &c, const A &a)
@@ -482,7 +483,7 @@ R PlugTo(C &c, const A &a)
     SgFieldMngr *input = error.ok ? c.ContainerOf(a[2], error) : nullptr;
     if (!error.ok)
         return error;
-    if (!drevon::CDrevon::PlugTo(output, S(a, 1).c_str(), input, S(a, 3).c_str()))
+    if (!drevon::SceneAccess::PlugTo(output, S(a, 1).c_str(), input, S(a, 3).c_str()))
         return R::Error(kErrFailed, "PlugTo: " + S(a, 1) + " cannot drive " + S(a, 3));
     return R::Ok();
 }
@@ -502,7 +503,7 @@ R AddRef(C &c, const A &a)
 R SetCurrentLayer(C &c, const A &a)
 {
     FACADE
-    if (!f->SetLayerValue(I(a, 0), drevon::CDrevon::kLayerCurrent, nullptr))
+    if (!f->GetSceneAccess().SetLayerValue(I(a, 0), drevon::SceneAccess::kLayerCurrent, nullptr))
         return R::Error(kErrFailed, "there is no layer " + std::to_string(I(a, 0)));
     return R::Ok();
 }
@@ -510,14 +511,14 @@ R SetCurrentLayer(C &c, const A &a)
 R AddLayer(C &c, const A &a)
 {
     FACADE
-    return R::Ok(DispValue::Int(f->SetLayerValue(0, drevon::CDrevon::kLayerAdd, S(a, 0).c_str())));
+    return R::Ok(DispValue::Int(f->GetSceneAccess().SetLayerValue(0, drevon::SceneAccess::kLayerAdd, S(a, 0).c_str())));
 }
 
 R SetLayerMode(C &c, const A &a)
 {
     FACADE
     const int on = I(a, 1) != 0 ? 1 : 0;
-    if (!f->SetLayerValue(I(a, 0), drevon::CDrevon::kLayerFlags, &on))
+    if (!f->GetSceneAccess().SetLayerValue(I(a, 0), drevon::SceneAccess::kLayerFlags, &on))
         return R::Error(kErrFailed, "there is no layer " + std::to_string(I(a, 0)));
     return R::Ok();
 }
@@ -525,7 +526,7 @@ R SetLayerMode(C &c, const A &a)
 R TestFunc(C &c, const A &a)
 {
     FACADE
-    f->OnCreateCompoundTool(I(a, 0));
+    f->GetAnnotations().OnCreateCompoundTool(I(a, 0));
     f->Redraw();
     return R::Ok(DispValue::Str(""));
 }
@@ -536,7 +537,7 @@ R EnableEvent(C &c, const A &a)
     // Kind 3 is the current viewer's own hook: the facade clears it and keeps
     // the control as the viewer's user value; clicks stay as they were.
     if (I(a, 0) == 3) {
-        if (!f->AddEventCallback(3, nullptr, &c))
+        if (!f->GetHostEvents().AddEventCallback(3, nullptr, &c))
             return R::Error(kErrFailed, "EnableEvent(3): there is no viewer");
         return R::Ok();
     }
@@ -599,12 +600,12 @@ std::vector<DispEntry> MakeTable()
         {7, "ClientFrame", true, {T::I2}, T::I2, &ClientFrameProp},
         {8, "ToolBarConfig", true, {T::I4}, T::I4, &ToolBarConfigProp},
         {9, "CacheLoadedUrl", true, {T::I2}, T::I2, &CacheLoadedUrlProp},
-        {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnRotateScene(1); return R::Ok(); }},
+        {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->GetViewing().OnRotateScene(1); return R::Ok(); }},
         {11, "FlyThroughTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kFlyView); }},
-        {12, "SelectionHandlebox", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->AddSelectionManip(I(a, 0)); return R::Ok(); }},
-        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::BooleanOperation); }},
+        {12, "SelectionHandlebox", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetCreation().AddSelectionManip(I(a, 0)); return R::Ok(); }},
+        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Modelling::BooleanOperation>); }},
         {14, "DeleteOperation", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kDelete); }},
-        {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::OnCreatePolyline); }},
+        {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Creation::OnCreatePolyline>); }},
         {16, "EditPolyline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kEditCurve); }},
         {17, "Extrude", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kExtrudeOrRevolve); }},
         {18, "Clone", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kCopy); }},
@@ -612,30 +613,30 @@ std::vector<DispEntry> MakeTable()
         {20, "LoadFile", false, {T::Bstr, T::Bool, T::R8}, T::Empty, &LoadFile},
         {21, "OpenTree", false, {}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {22, "Redraw", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Redraw(); return R::Ok(); }},
-        {23, "OnCreateTool", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::OnCreateTool); }},
+        {23, "OnCreateTool", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Creation::OnCreateTool>); }},
         {24, "OnExtrude", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kExtrudeOrRevolve); }},
         {25, "GroupSelection", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { return RunRecord(c, a[0].boolean ? drevon::cmd::kGroup : drevon::cmd::kUngroup); }},
         {26, "Undo", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { return RunRecord(c, a[0].boolean ? drevon::cmd::kRedo : drevon::cmd::kUndo); }},
         {27, "SelectByFence", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSelectByFence); }},
         {28, "Scatter", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kScatter); }},
-        {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ToggleStyle(I(a, 0)); return R::Ok(); }},
+        {29, "TogleStyle", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetViewing().ToggleStyle(I(a, 0)); return R::Ok(); }},
         {30, "Save", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R {
              FACADE
-             if (!f->OnSaveFile(I(a, 0)))
+             if (!f->GetFiles().OnSaveFile(I(a, 0)))
                  return R::Error(kErrFailed, "The scene was not saved");
              return R::Ok();
          }},
         {31, "ToggleGrid", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kGrid); }},
         {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kPlay); }},
-        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::Navigate); }},
+        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::SelectionEditing::Navigate>); }},
         {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, &SetFieldVal},
-        {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
+        {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetSceneAccess().GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kWrapAlongCurve); }},
         {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
         {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSceneTree); }},
         {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, &CreateViewer},
-        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::CDrevon::ChangeView); }},
-        {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ViewPerspective(I(a, 0)); return R::Ok(); }},
+        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Viewing::ChangeView>); }},
+        {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetViewing().ViewPerspective(I(a, 0)); return R::Ok(); }},
         {42, "ZoomTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kZoomView); }},
         {43, "AnimationOp", false, {T::I2}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {44, "OpenDialog", false, {T::I2, T::Bstr}, T::Empty, &OpenDialog},
@@ -643,12 +644,12 @@ std::vector<DispEntry> MakeTable()
         {46, "GetStateInt", false, {T::I2}, T::I4, [](C &, const A &) -> R { return R::Ok(DispValue::Int(0)); }},
         {47, "TestFunc", false, {T::I4, T::Bstr}, T::Bstr, &TestFunc},
         {48, "SetHtmlDocument", false, {T::Unknown}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
-        {49, "SaveToString", false, {}, T::Bstr, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Str(f->SaveToStringFix())); }},
+        {49, "SaveToString", false, {}, T::Bstr, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Str(f->GetFiles().SaveToStringFix())); }},
         {50, "TextureDialog", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kTexture); }},
         {51, "GetThumbnail", false, {T::I2, T::I2}, T::Bstr, &GetThumbnail},
-        {52, "Select", false, {T::I2}, T::Empty, [](C &c, const A &) -> R { FACADE f->OnSelect(); return R::Ok(); }},
+        {52, "Select", false, {T::I2}, T::Empty, [](C &c, const A &) -> R { FACADE f->GetCreation().OnSelect(); return R::Ok(); }},
         {53, "MaterialDialog", false, {T::I2}, T::Empty, &MaterialDialog},
-        {54, "UndoOp", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->UndoOp(I(a, 0)); return R::Ok(); }},
+        {54, "UndoOp", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetSelectionEditing().UndoOp(I(a, 0)); return R::Ok(); }},
         {55, "CreateNode", false, {T::Bstr}, T::R8, &CreateNode},
         {56, "InsertNode", false, {T::R8, T::R8, T::I2, T::R8}, T::I4, &InsertNode},
         {57, "SetVal", false, {T::Variant, T::Bstr, T::Bstr}, T::I2, &SetVal},
@@ -656,14 +657,14 @@ std::vector<DispEntry> MakeTable()
         {59, "GetAppParam", false, {T::Bstr}, T::Variant, [](C &c, const A &a) -> R { return R::Ok(c.GetAppParam(S(a, 0))); }},
         {60, "FindNode", false, {T::R8, T::Bstr}, T::R8, &FindNode},
         {61, "RemoveChild", false, {T::R8, T::R8}, T::I2, &RemoveChild},
-        {62, "SaveToUrl", false, {T::Bstr, T::Bstr}, T::I4, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Int(f->SaveToUrl(S(a, 0).c_str(), S(a, 1).c_str()))); }},
+        {62, "SaveToUrl", false, {T::Bstr, T::Bstr}, T::I4, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Int(f->GetFiles().SaveToUrl(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {-552, "AboutBox", false, {}, T::Empty, &AboutBox},
         {63, "SetCurrentLayer", false, {T::I4}, T::Empty, &SetCurrentLayer},
-        {64, "GetCurrentLayer", false, {}, T::I4, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Int(f->GetLayerValue(-1, drevon::CDrevon::kLayerCurrent, nullptr))); }},
+        {64, "GetCurrentLayer", false, {}, T::I4, [](C &c, const A &) -> R { FACADE return R::Ok(DispValue::Int(f->GetSceneAccess().GetLayerValue(-1, drevon::SceneAccess::kLayerCurrent, nullptr))); }},
         {65, "AddLayer", false, {T::Bstr, T::I4}, T::I4, &AddLayer},
         {66, "SetLayerMode", false, {T::I4, T::I4}, T::Empty, &SetLayerMode},
         {67, "Refresh", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->Refresh(I(a, 0)); return R::Ok(); }},
-        {68, "ModifyView", false, {T::I4, T::R8, T::R8}, T::Empty, [](C &c, const A &a) -> R { FACADE f->ModifyView(I(a, 0), a[1].real, a[2].real); return R::Ok(); }},
+        {68, "ModifyView", false, {T::I4, T::R8, T::R8}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetViewing().ModifyView(I(a, 0), a[1].real, a[2].real); return R::Ok(); }},
         {69, "PlugTo", false, {T::I8, T::Bstr, T::I8, T::Bstr}, T::Empty, &PlugTo},
         {70, "GetVal", false, {T::Variant, T::Bstr}, T::Bstr, &GetVal},
         {71, "AddRef", false, {T::I8}, T::Empty, &AddRef},

@@ -1,12 +1,12 @@
 #pragma once
 // The movie dialog without the toolkit: size, clip range, duration, frame
 // rate, format, quality and output file of a movie of the animation. Create
-// hands them to the movie function the facade gives (CDrevon::RecordMovie),
+// hands them to the movie function the facade gives (Playback::RecordMovie),
 // which calls back SetProgress after each frame; Abort makes the next call
 // answer "stop".
 //
 //   MovieDlg dialog(document);
-//   dialog.SetMovieFunction([&](const MovieDlg::Request &r) { return facade.RecordMovie(...); });
+//   dialog.SetMovieFunction([&](const MovieDlg::Request &r) { return facade.GetPlayback().RecordMovie(...); });
 //   dialog.SetProgressView([&](int position) { gauge->SetValue(position); pump own events; });
 //   dialog.OnCreate();
 #include <functional>

@@ -203,14 +203,14 @@ void Annotations::OnCreateCompoundTool(int kind)
         return;
     static constexpr int kParameters[GenericCreateHandler::kParameterCount] = {0, 0, 2, 0, 0, 0, 0, 0};
     // The tool that may still use the previous handler goes first.
-    m_facade.DeleteActiveTool();
+    m_facade.GetCreation().DeleteActiveTool();
     auto handler = std::make_shared<MeasureTapeToolHandler>(kParameters, &m_facade);
     int row[GenericCreateHandler::kParameterCount] = {kind, 0, 2, 0, 0, 0, 0, 0};
     // The button that shows the tool running is the one it is unchecked by.
     const int button = kind == 10 ? 76 : (kind == 11 ? 77 : 0);
     row[0] = button != 0 ? button : kind;
     m_createHandler = handler;
-    if (!m_facade.CreateShapedPrizm(row, handler.get()))
+    if (!m_facade.GetCreation().CreateShapedPrizm(row, handler.get()))
         return;
     if (button != 0)
         m_facade.SetButtonState(1, button, false);
@@ -313,7 +313,7 @@ SgObject *MeasureTapeToolHandler::Create()
 {
     SgTransform *transforms[2] = {};
     SgObject *objects[4] = {};
-    m_tape = m_pFacade ? m_pFacade->CreateMeasureTape(transforms, objects, 0) : nullptr;
+    m_tape = m_pFacade ? m_pFacade->GetAnnotations().CreateMeasureTape(transforms, objects, 0) : nullptr;
     if (!m_tape)
         return nullptr;
     for (int i = 0; i < 2; ++i)

@@ -100,7 +100,7 @@ int BooleanEngineOf(SgGeometricShape *shape, void *data)
     auto *facade = static_cast<CDrevon *>(data);
     if (!shape || !shape->IsDerivedFrom(SgBoolean::ClassID()))
         return 0;
-    return facade && facade->GetMetaball() ? SgBoolean::kMetaballEngine : SgBoolean::kSolidEngineAlt;
+    return facade && facade->GetCreation().GetMetaball() ? SgBoolean::kMetaballEngine : SgBoolean::kSolidEngineAlt;
 }
 
 std::string ModuleFolder()
@@ -119,7 +119,8 @@ CDrevon::CDrevon()
       m_dialogs(std::make_unique<DialogTable>(*this)), m_files(std::make_unique<SceneFiles>(*this)),
       m_annotations(std::make_unique<Annotations>(*this)), m_viewing(std::make_unique<Viewing>(*this)),
       m_selectionEditing(std::make_unique<SelectionEditing>(*this)), m_creation(std::make_unique<Creation>(*this)),
-      m_modelling(std::make_unique<Modelling>(*this))
+      m_modelling(std::make_unique<Modelling>(*this)), m_sceneAccess(std::make_unique<SceneAccess>(*this)),
+      m_hostEvents(std::make_unique<HostEvents>(*this))
 {
     RegisterFacadeClasses();
     initButtonMap();
@@ -172,7 +173,7 @@ SgDocument *CDrevon::CreateDocument()
     m_playback->Rewind();
     document->SetUndoRecording(true);
     m_editorObjects = new SgSeparator;
-    MarkSaved();
+    m_files->MarkSaved();
     return document;
 }
 
@@ -185,11 +186,9 @@ void CDrevon::SetDocument(SgDocument *document)
     if (m_pDocument && m_pDocument->GetCloseDialogOwner() == this)
         m_pDocument->SetCloseDialogCallback(nullptr, nullptr);
     m_creation->ForgetDocument();
-    m_toolStarted.Reset();
     m_fieldEditing->ListenTo(nullptr);
-    m_toolFinished.Reset();
     m_viewerChanged.Reset();
-    m_customEvent.Reset();
+    m_hostEvents->ListenTo(nullptr);
     LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
@@ -202,24 +201,14 @@ void CDrevon::SetDocument(SgDocument *document)
     // Boolean nodes joining this document take this facade's engine.
     document->SetShapeActionIdFunc(&BooleanEngineOf, this);
     document->SetCloseDialogCallback(&CDrevon::CloseDialog, this);
-    m_toolStarted = document->Subscribe(SgDocumentEventKind::kToolStarted, &CDrevon::OnToolEvent, this);
-    m_toolFinished = document->Subscribe(SgDocumentEventKind::kToolFinished, &CDrevon::OnToolEvent, this);
     m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
-    m_customEvent = document->Subscribe(SgDocumentEventKind::kCustomEvent, &CDrevon::OnCustomEvent, this);
+    m_hostEvents->ListenTo(document);
 }
 
 void CDrevon::CloseDialog(void *facade, void *dialog)
 {
     if (facade)
         static_cast<CDrevon *>(facade)->m_dialogs->Closed(static_cast<const CCadDlg *>(dialog));
-}
-
-void CDrevon::OnToolEvent(const SgDocumentEvent &event, void *data)
-{
-    auto *facade = static_cast<CDrevon *>(data);
-    if (!facade->m_bPlugedIn)
-        return;
-    facade->m_toolListeners.Notify(event.kind == SgDocumentEventKind::kToolStarted, event.code, event.tool);
 }
 
 void CDrevon::DeleteDocument()
@@ -278,10 +267,10 @@ bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
 {
     // A creation between its clicks, a drag or a rubber band (they hold the
     // mouse) has the key first: Esc ends it there.
-    auto *creation = dynamic_cast<SgCreateCylinderTool *>(GetActiveTool());
+    auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_creation->GetActiveTool());
     if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
         return false;
-    if (m_keyListeners.NotifyUntilTaken(virtualKey))
+    if (m_hostEvents->NotifyKey(virtualKey))
         return true;
     return RunShortcut(virtualKey, m_pKeyAction);
 }
@@ -301,7 +290,7 @@ SgViewer *CDrevon::CreateViewer(SgPlatformWindow *window)
     SgViewer *viewer = m_pDocument->CreateDefaultViewer(window, nullptr);
     m_pDocument->SetActiveViewer(viewer);
     const float grey[3] = {kDefaultGrey, kDefaultGrey, kDefaultGrey};
-    SetViewerBGColor(viewer, grey);
+    m_viewing->SetViewerBGColor(viewer, grey);
     return viewer;
 }
 
@@ -441,7 +430,7 @@ bool CDrevon::ApplyButton(int commandId)
     const int index = MapCommand(commandId);
     if (index < 0 || !m_buttons[index].apply)
         return false;
-    (this->*m_buttons[index].apply)(index);
+    m_buttons[index].apply(*this, index);
     return true;
 }
 
@@ -453,7 +442,7 @@ bool CDrevon::ApplyUpdate(int commandId)
     if (index < 0 || !m_buttons[index].apply)
         return false;
     const UpdateFn update = m_buttons[index].update;
-    return update ? (this->*update)(index) : true;
+    return update ? update(*this, index) : true;
 }
 
 void CDrevon::postProcessButtons()
@@ -465,7 +454,7 @@ void CDrevon::postProcessButtons()
         if (entry.initCallback && entry.initCallback(-1, entry.commandId, entry.data) == 0)
             SgDiagWarning(kPackage, "button %d (command %d) could not be set up", index, entry.commandId);
         if (entry.apply && entry.states > 1)
-            (this->*entry.apply)(-2);
+            entry.apply(*this, -2);
     }
 }
 
@@ -477,7 +466,7 @@ void CDrevon::SetButtonState(int state, int button, bool remember)
     const ButtonData &entry = m_buttons[button];
     if (entry.stateCallback)
         entry.stateCallback(state, entry.commandId, entry.data);
-    m_buttonStateListeners.Notify(button, state);
+    m_hostEvents->NotifyButtonState(button, state);
     if (remember)
         m_nCheckedButton = state != 0 ? button : 0;
 }

@@ -14,54 +14,47 @@
 // entry per operation (SetButtonStateCB, or RegisterControlButtons for every
 // facade command of the records in facade/CommandRecord) and then calls
 // ApplyButton and ApplyUpdate with its ids. Operations receive the button
-// index, never the command id. What the facade tells its hosts (button
-// states, creation tools, keys, panes) reaches any number of subscribers.
+// index, never the command id.
+//
+// The commands themselves live in command families that own their state
+// (files, playback, selection editing, creation, annotations, views,
+// dialogs, modelling, access by name, the field under edit, and what the
+// facade tells its hosts): a caller runs a command on its family,
+// `facade.GetFiles().OnSaveFile(0)`, and a command record names its
+// operation as `Operation<&SceneFiles::OnFile>` (facade/CommandRecord.h).
 #include <array>
 #include <cstdint>
-#include <functional>
-#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/core/SgRef.h"
-#include "engine/core/SgSubscribers.h"
 #include "engine/document/SgDocumentEvents.h"
 #include "facade/Annotations.h"
 #include "facade/CDrevonDialogs.h"
 #include "facade/Creation.h"
 #include "facade/CommandRecord.h"
 #include "facade/DialogTable.h"
-#include "facade/HostListeners.h"
+#include "facade/FieldEditing.h"
+#include "facade/HostEvents.h"
 #include "facade/Modelling.h"
 #include "facade/Playback.h"
+#include "facade/SceneAccess.h"
 #include "facade/SceneFiles.h"
 #include "facade/SelectionEditing.h"
 #include "facade/Viewing.h"
 #include "facade/DrevonExport.h"
 
 class SgDocument;
-class GenericCreateHandler;
-class SgEventHandler;
 class SgHandleEventAction;
-class SgField;
-class SgFieldMngr;
-class SgNode;
-class SgObject;
-class SgPath;
 class SgPlatformWindow;
 class SgSelectionHandler;
 class SgSeparator;
 class SgTextureManager;
-class SgTransform;
-
-class SgVectorFieldModel;
 class SgViewer;
 class SgViewport;
 
 namespace drevon {
-
-class FieldEditing;
 
 class DREVON_API CDrevon {
 public:
@@ -111,9 +104,6 @@ public:
     // 10 gives the stored string (empty), any other value "".
     std::string GetString(int which) const;
     bool IsExternalDocument() const { return m_bExternalDocument; }
-    // Whether the scene changed since it was last saved (SceneFiles).
-    bool IsModified() const { return m_files->IsModified(); }
-    void MarkSaved() { m_files->MarkSaved(); }
 
     // ---- Viewers ----------------------------------------------------------------
     // A viewer on the host's window; it becomes the current viewer, grey.
@@ -136,57 +126,11 @@ public:
     SgSelectionHandler *Selection() const;
 
     // ---- Host callbacks and flags -----------------------------------------------------
-    // Every state change of a button: (button index, state). Any number of
-    // listeners (a window and the control attached over its facade); each
-    // stays while its token is kept.
-    using ButtonStateListener = std::function<void(int button, int state)>;
-    [[nodiscard]] HostSubscription SubscribeButtonState(ButtonStateListener listener)
-    {
-        return m_buttonStateListeners.Subscribe(std::move(listener));
-    }
-    // Creation tools starting (started true) and finishing, with the tool's
-    // code and the object it made; heard while the facade is plugged in.
-    using ToolListener = std::function<void(bool started, int code, void *object)>;
-    [[nodiscard]] HostSubscription SubscribeToolEvents(ToolListener listener)
-    {
-        return m_toolListeners.Subscribe(std::move(listener));
-    }
-    // A click reported by the selection handler: (picked path, the picked
-    // object's name, 0, data).
-    using EventCallback = void (*)(SgPath *picked, char *objectName, unsigned long long value, void *data);
-    using CustomEventCallback = void (*)(const char *text, void *data);
-    // Kind 3: the current viewer's event hook (its frame-statistics report)
-    // is cleared and `data` kept as its user value; fn is not used. Other
-    // kinds: the selection handler reports each click to fn with data, for
-    // as long as the facade lives (another listener added so takes nothing
-    // from this one; the same fn and data twice are one listener).
-    // False (nothing changed) without a viewer for kind 3, without a
-    // selection handler or a function for the others.
-    bool AddEventCallback(int kind, EventCallback fn, void *data);
-    // Clicks reach fn with data while the token is kept (the current
-    // document's selection handler); an inactive token without a document
-    // or a function.
-    [[nodiscard]] SgSubscription SubscribeClicks(EventCallback fn, void *data);
-    // The document's custom events (texts from the custom spline dialog and
-    // the like) reach fn with data while the token is kept; any number of
-    // listeners, and they stay subscribed when another document is installed.
-    [[nodiscard]] SgDocumentSubscription SubscribeCustomEvent(CustomEventCallback fn, void *data);
     void SetPlugedIn() { m_bPlugedIn = true; }
     bool IsPlugedIn() const { return m_bPlugedIn; }
     void SetHtmlEmbeded() { m_bHtmlEmbeded = true; }
     bool IsHtmlEmbeded() const { return m_bHtmlEmbeded; }
-    void SetLoadedUrlCache(bool on) { m_files->SetUrlCache(on); }
-    bool IsLoadedUrlCache() const { return m_files->GetUrlCache(); }
     int SetTexturePathes(const char *list);
-    // The facade's keys (Esc leaving full screen, the shortcuts): a key
-    // reaches these listeners only when no running creation, drag or rubber
-    // band takes it first. Each answers whether it used the key; the first
-    // that does keeps it from the later ones and the shortcuts.
-    using KeyListener = std::function<bool(int virtualKey)>;
-    [[nodiscard]] HostSubscription SubscribeKeys(KeyListener listener)
-    {
-        return m_keyListeners.Subscribe(std::move(listener));
-    }
     // A key pressed in a viewer: false when it is left to a running tool or
     // nobody used it.
     bool OnKeyDown(int virtualKey, bool windowCaptured);
@@ -222,163 +166,18 @@ public:
     int GetButtonState(int button) const;
     int GetCheckedButton() const { return m_nCheckedButton; }
 
-    // ---- Scene files (SceneFiles) ----------------------------------------------------------
-    SceneFiles &GetFiles() { return *m_files; }
-    static constexpr double kStlTolerance = SceneFiles::kStlTolerance;
-    int OpenFile(const char *name, bool deleteScene, SgNode *root = nullptr)
-    {
-        return m_files->OpenFile(name, deleteScene, root);
-    }
-    std::string RequestAddress(const std::string &url) const { return m_files->RequestAddress(url); }
-    static std::string FallbackAddress(const std::string &url) { return SceneFiles::FallbackAddress(url); }
-    void OnOpenFile(bool deleteScene) { m_files->OnOpenFile(deleteScene); }
-    void OnFile(int button) { m_files->OnFile(button); }
-    int ReadFileStream(std::istream &in, bool deleteScene, const char *name)
-    {
-        return m_files->ReadFileStream(in, deleteScene, name);
-    }
-    void ImportFile(bool all) { m_files->ImportFile(all); }
-    bool ImportStl(const char *path) { return m_files->ImportStl(path); }
-    int Save(const char *path) { return m_files->Save(path); }
-    int SaveStream(SgNode *root, std::ostream *out, const char *format)
-    {
-        return m_files->SaveStream(root, out, format);
-    }
-    std::string SaveToStringFix() { return m_files->SaveToStringFix(); }
-    static size_t StrayBytesAfterLastBlock(const std::string &text)
-    {
-        return SceneFiles::StrayBytesAfterLastBlock(text);
-    }
-    int SaveToUrl(const char *url, const char *id) { return m_files->SaveToUrl(url, id); }
-    bool OnSaveFile(int mode) { return m_files->OnSaveFile(mode); }
-    void OnLoadLayout() { m_files->OnLoadLayout(); }
-    std::string ModelInfo(int what, SgNode *root) { return m_files->ModelInfo(what, root); }
-    bool CreateThumbnail(int width, int height, std::ostream &out)
-    {
-        return m_files->CreateThumbnail(width, height, out);
-    }
-    bool ExportSelection(const char *path, const char *format) { return m_files->ExportSelection(path, format); }
-
-    // ---- Playback and movies (Playback) ---------------------------------------------------
-    Playback &GetPlayback() { return *m_playback; }
-    void Play(int button) { m_playback->Play(button); }
-    bool IsPlaying() const { return m_playback->IsPlaying(); }
-    double GetCurrentFrame() const { return m_playback->GetCurrentFrame(); }
-    void PlaybackTick() { m_playback->Tick(); }
-    int SetAnimationRecord(const char *nodeName, const char *fieldName, double time, const char *value)
-    {
-        return m_playback->SetAnimationRecord(nodeName, fieldName, time, value);
-    }
-    void SetMusicFile(const char *path) { m_playback->SetMusicFile(path); }
-    const std::string &GetMusicFile() const { return m_playback->GetMusicFile(); }
-    using MovieProgress = Playback::MovieProgress;
-    int CreateMovie(const char *name, int format, int width, int height, double animationLength,
-                    int framesPerSecond, double movieLength)
-    {
-        return m_playback->CreateMovie(name, format, width, height, animationLength, framesPerSecond, movieLength);
-    }
-    int RecordMovie(SgDocument *document, const char *name, int format, int width, int height, double duration,
-                    int framesPerSecond, double movieLength, const float *clipRange, int quality,
-                    MovieProgress progress, void *data)
-    {
-        return m_playback->RecordMovie(document, name, format, width, height, duration, framesPerSecond,
-                                       movieLength, clipRange, quality, progress, data);
-    }
-    static int MovieFrameCount(double length, int framesPerSecond)
-    {
-        return Playback::MovieFrameCount(length, framesPerSecond);
-    }
-
-    // ---- Selection, grouping, clipboard, undo (SelectionEditing) ------------------------------------
-    SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }
-    void ChangeSelection(int how) { m_selectionEditing->ChangeSelection(how); }
-    bool MoreThanOneSelected(int button) { return m_selectionEditing->MoreThanOneSelected(button); }
-    bool NonemptySelection(int button) { return m_selectionEditing->NonemptySelection(button); }
-    void GroupSelection() { m_selectionEditing->GroupSelection(); }
-    void UnGroupSelection() { m_selectionEditing->UnGroupSelection(); }
-    int AttachToGroup(SgObject *group, SgObject *object, bool link)
-    {
-        return m_selectionEditing->AttachToGroup(group, object, link);
-    }
-    void AttachToGroupSelection(bool link) { m_selectionEditing->AttachToGroupSelection(link); }
-    int DetachFromGroup(SgObject *object) { return m_selectionEditing->DetachFromGroup(object); }
-    void DetachSelection() { m_selectionEditing->DetachSelection(); }
-    void OnDeleteSelection() { m_selectionEditing->OnDeleteSelection(); }
-    void OnClone(bool deep) { m_selectionEditing->OnClone(deep); }
-    void OnPasteClone() { m_selectionEditing->OnPasteClone(); }
-    bool UpdateClonePaste(int button) { return m_selectionEditing->UpdateClonePaste(button); }
-    void OnEdit(int button) { m_selectionEditing->OnEdit(button); }
-    void Undo(bool redo) { m_selectionEditing->Undo(redo); }
-    void UndoOp(int op) { m_selectionEditing->UndoOp(op); }
-    bool UpdateUndo(int button) { return m_selectionEditing->UpdateUndo(button); }
-    void Navigate(int button) { m_selectionEditing->Navigate(button); }
-    bool OnUpdateNavigate(int button) { return m_selectionEditing->OnUpdateNavigate(button); }
-
-    // ---- Tools, manipulators, snapping, creation (Creation) ---------------------------------------
-    Creation &GetCreation() { return *m_creation; }
-    SgEventHandler *GetActiveTool() const { return m_creation->GetActiveTool(); }
-    void SetActiveTool(SgEventHandler *tool) { m_creation->SetActiveTool(tool); }
-    void InstallActiveTool(SgEventHandler *tool) { m_creation->InstallActiveTool(tool); }
-    void DeleteActiveTool() { m_creation->DeleteActiveTool(); }
-    void AddSelectionManip(int kind) { m_creation->AddSelectionManip(kind); }
-    int GetManipulatorKind() const { return m_creation->GetManipulatorKind(); }
-    void OnTransformTool(int button) { m_creation->OnTransformTool(button); }
-    void OnSelect() { m_creation->OnSelect(); }
-    void OnSelectByFence() { m_creation->OnSelectByFence(); }
-    void SetFrameChoice(int choice) { m_creation->SetFrameChoice(choice); }
-    static const char *const *GetFrameNames(int &count) { return Creation::GetFrameNames(count); }
-    void OnChangeToolFrame(int button) { m_creation->OnChangeToolFrame(button); }
-    void SetTransformToolFrame(int frame) { m_creation->SetTransformToolFrame(frame); }
-    int GetTransformToolFrame() const { return m_creation->GetTransformToolFrame(); }
-    float RescaleManipulator(float percent) { return m_creation->RescaleManipulator(percent); }
-    void TogleTransformToolMode(int mode) { m_creation->TogleTransformToolMode(mode); }
-    void ToggleSnapAngle(int button) { m_creation->ToggleSnapAngle(button); }
-    void ToggleSnapSurface(int button) { m_creation->ToggleSnapSurface(button); }
-    bool GetSnapAngle() const { return m_creation->GetSnapAngle(); }
-    bool GetSnapSurface() const { return m_creation->GetSnapSurface(); }
-    void OnToggleMetaball(int button) { m_creation->OnToggleMetaball(button); }
-    bool GetMetaball() const { return m_creation->GetMetaball(); }
-    void NullTool(int button) { m_creation->NullTool(button); }
-    bool GimbalConnect() { return m_creation->GimbalConnect(); }
-    void OnCreateTool(int button) { m_creation->OnCreateTool(button); }
-    void OnCreatePolyline(int button) { m_creation->OnCreatePolyline(button); }
-    void OnCreateGrid(int button) { m_creation->OnCreateGrid(button); }
-    void OnCreateAxis(int button) { m_creation->OnCreateAxis(button); }
-    int GetCreationButton() const { return m_creation->GetCreationButton(); }
-    SgEventHandler *CreateShapedPrizm(const int *row, GenericCreateHandler *handler)
-    {
-        return m_creation->CreateShapedPrizm(row, handler);
-    }
-    void OnEditPolyline(int button) { m_creation->OnEditPolyline(button); }
-    void OnCreateObject(int kind) { m_creation->OnCreateObject(kind); }
-    void Particles(int kind) { m_creation->Particles(kind); }
-    void ClearScene() { m_creation->ClearScene(); }
-    void OnCreateObjectButton(int button) { m_creation->OnCreateObjectButton(button); }
-    void OnParticlesButton(int button) { m_creation->OnParticlesButton(button); }
-    bool OneObjectSelected(int button) { return m_creation->OneObjectSelected(button); }
-    bool TwoObjectsSelected(int button) { return m_creation->TwoObjectsSelected(button); }
-    static constexpr int kCameraButton = Creation::kCameraButton;
-    static constexpr int kFirstParticleButton = Creation::kFirstParticleButton;
-
-    // ---- Measure tape, rubber lines, annotations (Annotations) -----------------------------------
-    Annotations &GetAnnotations() { return *m_annotations; }
-    SgObject *CreateRubberLine(SgObject *a, SgObject *b, bool useSensors)
-    {
-        return m_annotations->CreateRubberLine(a, b, useSensors);
-    }
-    SgObject *CreateAnnotation(SgObject *target) { return m_annotations->CreateAnnotation(target); }
-    void OnAnnotation() { m_annotations->OnAnnotation(); }
-    SgObject *CreateMeasureTape(SgTransform **transforms, SgObject **objects, int mode)
-    {
-        return m_annotations->CreateMeasureTape(transforms, objects, mode);
-    }
-    void OnCreateCompoundTool(int kind) { m_annotations->OnCreateCompoundTool(kind); }
-    void TestRubber(int mode) { m_annotations->TestRubber(mode); }
-    void OnCompoundToolButton(int button) { m_annotations->OnCompoundToolButton(button); }
-    void OnAnnotationButton(int button) { m_annotations->OnAnnotationButton(button); }
-    void OnRubberLineButton(int button) { m_annotations->OnRubberLineButton(button); }
-    static constexpr int kAnnotationButton = Annotations::kAnnotationButton;
-    static constexpr int kRubberLineButton = Annotations::kRubberLineButton;
+    // ---- The command families: callers run a command on its family ------------------------------
+    HostEvents &GetHostEvents() { return *m_hostEvents; }                    // what the facade tells its hosts
+    SceneFiles &GetFiles() { return *m_files; }                              // open, save, import, export
+    Playback &GetPlayback() { return *m_playback; }                          // playback and movies
+    SelectionEditing &GetSelectionEditing() { return *m_selectionEditing; }  // selection, clipboard, undo
+    Creation &GetCreation() { return *m_creation; }                          // tools, manipulators, creation
+    Annotations &GetAnnotations() { return *m_annotations; }                 // rubber lines, annotations, tape
+    Viewing &GetViewing() { return *m_viewing; }                             // views and navigation
+    DialogTable &GetDialogs() { return *m_dialogs; }                         // the open dialogs
+    Modelling &GetModelling() { return *m_modelling; }                       // modelling on the selection
+    SceneAccess &GetSceneAccess() { return *m_sceneAccess; }                 // fields, nodes, layers by name
+    FieldEditing &GetFieldEditing() { return *m_fieldEditing; }              // the numbers of the field under edit
 
     // ---- Keys ---------------------------------------------------------------------------------------
     // The document's key handler: key presses without Ctrl or Alt run the
@@ -387,19 +186,6 @@ public:
     // Keys whose presses the host's menus run themselves (Delete in the
     // modeller): the shortcut leaves them, so that they run once.
     void SetMenuKeys(std::vector<int> keys) { m_menuKeys = std::move(keys); }
-    // The docking panes (H toggles, S shows all): the host's, through this.
-    [[nodiscard]] HostSubscription SubscribeDockable(std::function<void(int how)> listener)
-    {
-        return m_dockableListeners.Subscribe(std::move(listener));
-    }
-    void ShowAllDocable(int how);
-    // One pane (slots 0-2 the toolbars, 3 the scene tree; show -1 toggles,
-    // 0 hides, else shows); false when no host with panes listens.
-    [[nodiscard]] HostSubscription SubscribeDockableSlot(std::function<void(int slot, int show)> listener)
-    {
-        return m_dockableSlotListeners.Subscribe(std::move(listener));
-    }
-    bool ShowDockable(int slot, int show);
     // Runs the shortcut of a key; false when the key has none. The action
     // (may be null) is the one that brought the key.
     bool RunShortcut(int virtualKey, SgHandleEventAction *action);
@@ -407,31 +193,7 @@ public:
     // handled) or goes to it.
     void ToggleFullScreen();
 
-    // ---- View and navigation (Viewing) ------------------------------------------------------
-    Viewing &GetViewing() { return *m_viewing; }
-    void OnRotateScene(int keep) { m_viewing->OnRotateScene(keep); }
-    void OnPan() { m_viewing->OnPan(); }
-    void OnZoom() { m_viewing->OnZoom(); }
-    void OnFlyThrough() { m_viewing->OnFlyThrough(); }
-    void OnViewTool(int button) { m_viewing->OnViewTool(button); }
-    int GetNavigationMode() const { return m_viewing->GetNavigationMode(); }
-    void ChangeView(int button) { m_viewing->ChangeView(button); }
-    void FlipViewDir(int which) { m_viewing->FlipViewDir(which); }
-    int GetFlipIndex() const { return m_viewing->GetFlipIndex(); }
-    void StraightenUp() { m_viewing->StraightenUp(); }
-    void Focus(bool selected) { m_viewing->Focus(selected); }
-    void FocusAllViewer(double scale) { m_viewing->FocusAllViewer(scale); }
-    void ModifyView(int op, double a, double b) { m_viewing->ModifyView(op, a, b); }
-    bool SetCameraLocation(double x, double y, double z, SgViewer *viewer)
-    {
-        return m_viewing->SetCameraLocation(x, y, z, viewer);
-    }
-    void ViewPerspective(int how) { m_viewing->ViewPerspective(how); }
-    void ToggleStyle(int style) { m_viewing->ToggleStyle(style); }
-    void TogleLightModel(int button) { m_viewing->TogleLightModel(button); }
-    void ToggleFilledWire(int which) { m_viewing->ToggleFilledWire(which); }
-    bool SetViewerBGColor(SgViewer *viewer, const float *rgb) { return m_viewing->SetViewerBGColor(viewer, rgb); }
-    void AttachCameraToCurrView() { m_viewing->AttachCameraToCurrView(); }
+    // ---- Drawing -------------------------------------------------------------------------------
     // Draws the current view again (`whole`: the viewer's full redraw).
     void RedrawCurrent(bool whole);
     void Redraw();
@@ -439,21 +201,9 @@ public:
     int GetRedrawCount() const { return m_iRedraws; }
     SgViewer *GetCurrentViewer() const;
 
-    // ---- Dialogs (DialogTable) -------------------------------------------------------------
-    static constexpr int kDialogSlots = DialogTable::kSlots;
-    DialogTable &GetDialogs() { return *m_dialogs; }
-    void SetDialogFactory(DialogFactory *factory) { m_dialogs->SetFactory(factory); }
-    DialogFactory *GetDialogFactory() const { return m_dialogs->GetFactory(); }
-    int OpenDialog(int button, const char *name = nullptr) { return m_dialogs->Open(button, name); }
-    void OnDialogCommand(int button) { m_dialogs->Open(button); }
-    bool UpdateDialog(int button) { return m_dialogs->CanOpen(button); }
-    void OnCustomDlg(const char *name) { m_dialogs->Open(kCustomDialog, name); }
+    // ---- Dialogs -----------------------------------------------------------------------------
     // The document's close-dialog callback (facade, closing CCadDlg).
     static void CloseDialog(void *facade, void *dialog);
-    void CloseAllDialogs() { m_dialogs->CloseAll(); }
-    bool IsDialogOpen(int button) const { return m_dialogs->IsOpen(button); }
-    int GetOpenDialogCount() const { return m_dialogs->GetOpenCount(); }
-    DialogInstance *FindOpenDialog(int button) const { return m_dialogs->FindOpen(button); }
 
     // ---- Highlight colour, attached cameras, test menus -------------------------------------
     // Asks for a colour (platform/SgChoosers.h) starting at the highlight's;
@@ -468,105 +218,11 @@ public:
     // button release picks at the cursor and is consumed; no menu shows.
     void ActivateRightMouseMenu();
 
-    // ---- Modelling on the selection (Modelling) ------------------------------------------------------
-    Modelling &GetModelling() { return *m_modelling; }
-    void BooleanOperation(int button) { m_modelling->BooleanOperation(button); }
-    void Conform(int button) { m_modelling->Conform(button); }
-    void Scatter(int button) { m_modelling->Scatter(button); }
-    void WrapAlongSpline(int button) { m_modelling->WrapAlongSpline(button); }
-    bool UpdateExtrude(int button) { return m_modelling->UpdateExtrude(button); }
-    void OnExtrude(int button) { m_modelling->OnExtrude(button); }
-    void OnAddModifier(int kind) { m_modelling->OnAddModifier(kind); }
-    SgNode *OnEditModifier() { return m_modelling->OnEditModifier(); }
-    void ConvertToMesh(int button) { m_modelling->ConvertToMesh(button); }
-    bool UpdateSelectedOne(int button) { return m_modelling->UpdateSelectedOne(button); }
-    void EditSubObject(int button) { m_modelling->EditSubObject(button); }
-    bool IsEditingSubObjects() const { return m_modelling->IsEditingSubObjects(); }
-    void BridgeSubObject(int button) { m_modelling->BridgeSubObject(button); }
-    void CreaseSubObject(int button) { m_modelling->CreaseSubObject(button); }
-    void ExtrudeSubObject(int button) { m_modelling->ExtrudeSubObject(button); }
-    void CreateBone() { m_modelling->CreateBone(); }
-    void SkinSkeleton(int button) { m_modelling->SkinSkeleton(button); }
-    void BackToSkin(int button) { m_modelling->BackToSkin(button); }
-
-    // ---- Fields, nodes and layers for the host ------------------------------------------------------
-    // Field values travel as the scene text of the field ("1.5", "(1,2,3)").
-    static SgField *GetField(SgNode *node, const char *name);
-    static std::string GetFieldStr(SgNode *node, const char *name);
-    SgField *FindField(const char *nodeName, const char *fieldName, SgViewer *viewer = nullptr);
-    std::string GetFieldValue(const char *nodeName, const char *fieldName);
-    // 0.0 when the value does not begin with a number.
-    double GetFieldDouble(const char *nodeName, const char *fieldName);
-    // 0, with the field as it was, for a null field or a text that does not
-    // parse as the field's value.
-    static int SetFieldValue1(SgField *field, const char *text);
-    // "name" (exactly) renames the node. 0 for a missing node or field or a
-    // text that does not parse; the field keeps its value then.
-    int SetFieldValue(SgNode *node, const char *fieldName, const char *text);
-    int SetFieldValue(const char *nodeName, const char *fieldName, const char *text);
-    // The input field follows the output from now on; false when either is
-    // missing or they cannot be connected.
-    static bool PlugTo(SgFieldMngr *output, const char *outName, SgFieldMngr *input, const char *inName);
-    // Where FindNode looks besides below a node: values of their own, never
-    // addresses. 3 to 9 are reserved and find nothing.
-    enum class NodeRoot : int { Document = 0, Selection = 1, SelectionWalk = 2, LastReserved = 9 };
-    // By name below the node (null: the scene root).
-    SgNode *FindNode(const char *name, SgNode *root);
-    // Selection: the first selected node, whatever the name, and the walk
-    // starts after it; SelectionWalk: the next selected node of the walk.
-    SgNode *FindNode(const char *name, NodeRoot root);
-    // A new node of the class "Sg" + name, unreferenced; null for a name no
-    // node class has.
-    static SgNode *CreateNode(const char *className);
-    // Parent null: the scene root. A property node given to an object joins
-    // its properties; otherwise mode 1 puts it after the reference, other
-    // modes before (no reference: at the end or the front). 0 when the
-    // parent holds no children, the node would hold its parent, or the
-    // parent refuses it.
-    int InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference);
-    int RemoveChild(SgNode *parent, SgNode *child);
-    // Minimum x, y, z then maximum x, y, z; 0 for a null node or out.
-    int GetBoundingBox(SgNode *node, float *box);
-    // Layer requests (what): 1 flags, 8 name, 0x100001 add, 0x100003 current.
-    static constexpr int kLayerFlags = 1;
-    static constexpr int kLayerName = 8;
-    static constexpr int kLayerAdd = 0x100001;
-    static constexpr int kLayerCurrent = 0x100003;
-    // Room the name request assumes when the caller gives no size.
-    static constexpr size_t kLayerNameRoom = 256;
-    // The name is cut to fit `outSize` bytes with its terminating zero.
-    int GetLayerValue(int layer, int what, void *out, size_t outSize = kLayerNameRoom);
-    int SetLayerValue(int layer, int what, const void *value);
-
-    // ---- The vector editor of the field under edit (FieldEditing) ----------------------------------
-    // The numbers of the field a tool edits, shown while it edits (tools
-    // report each step through the document) and written back when the
-    // user changes them (UpdateCurrentField, the editor's change callback).
-    // The facade keeps the editor's values; a host's view shows them.
-    FieldEditing &GetFieldEditing() { return *m_fieldEditing; }
-    SgVectorFieldModel *CreateVectorFieldEdit(int count, const char *const *names);
-    SgVectorFieldModel *FiledEditUI_Get() const;
-    void FiledEditUI_SetVector(const double *values, int count, int first);
-    // Shows the fields' numbers (values null: read from the fields) from
-    // `position` on and records the fields as the ones under edit. With
-    // `absolute` the editor's numbers are new values, else offsets.
-    static void UpdateCurrentNumericParam(void *facade, const double *values, int count, int position,
-                                          int fieldCount, SgField *const *fields, int index, int absolute);
-    // A rotation under relative edit shows as axis and angle.
-    static void PreUpdateCurrentField(void *facade);
-    static void UpdateCurrentField(void *facade);
-    // Called after the facade changed the editor's numbers or rows (a tool's
-    // edit step, the user's numbers taken), so that a view shows them again.
-    [[nodiscard]] HostSubscription SubscribeVectorEditorChanged(std::function<void()> listener);
-
 private:
     // Entry of a command id, or -1 when the id is outside the table or unmapped.
     int MapCommand(int commandId) const;
     // Takes this facade's hooks off the current document.
     void LeaveDocumentHooks();
-    // Creation tools starting and finishing reach the host's callbacks
-    // while the facade is plugged in.
-    static void OnToolEvent(const SgDocumentEvent &event, void *facade);
 
     SgDocument *m_pDocument = nullptr;
     bool m_bExternalDocument = false;
@@ -581,8 +237,6 @@ private:
     std::vector<int> m_menuKeys;
     // The event action of the key being handled, while it is.
     SgHandleEventAction *m_pKeyAction = nullptr;
-    HostListeners<void(int)> m_dockableListeners;
-    HostListeners<void(int, int)> m_dockableSlotListeners;
     bool m_bPlugedIn = false;
     bool m_bHtmlEmbeded = false;
     int m_iRedraws = 0;
@@ -591,11 +245,6 @@ private:
     std::array<uint16_t, kButtonMapSize> m_buttonMap{};
     std::array<ButtonData, kButtonCount> m_buttons{};
     std::array<int, kButtonCount> m_buttonStates{};
-    HostListeners<void(int, int)> m_buttonStateListeners;
-    HostListeners<void(bool, int, void *)> m_toolListeners;
-    HostListeners<bool(int)> m_keyListeners;
-    SgDocumentSubscription m_toolStarted;
-    SgDocumentSubscription m_toolFinished;
     // The full-screen viewer; when it goes (its window closed) the view is
     // the previous viewer's again.
     SgViewer *m_pFullScreenViewer = nullptr;
@@ -613,20 +262,8 @@ private:
     std::unique_ptr<SelectionEditing> m_selectionEditing;
     std::unique_ptr<Creation> m_creation;
     std::unique_ptr<Modelling> m_modelling;
-    // The selection walk of FindNode: the index of the next selected path.
-    int m_iSelectionWalk = -1;
-    // The host's listeners of custom events, fed from whichever document is
-    // installed (m_customEvent listens to it).
-    SgDocumentEvents m_hostEvents;
-    SgDocumentSubscription m_customEvent;
-    // The click listeners AddEventCallback made, with what they call.
-    struct ClickHook {
-        EventCallback fn;
-        void *data;
-        SgSubscription token;
-    };
-    std::vector<ClickHook> m_clickHooks;
-    static void OnCustomEvent(const SgDocumentEvent &event, void *facade);
+    std::unique_ptr<SceneAccess> m_sceneAccess;
+    std::unique_ptr<HostEvents> m_hostEvents;
 };
 
 } // namespace drevon

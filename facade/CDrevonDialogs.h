@@ -1,6 +1,6 @@
 #pragma once
 // How the facade reaches its editing dialogs without the toolkit. The host
-// installs a DialogFactory (CDrevon::SetDialogFactory); for a dialog command
+// installs a DialogFactory (DialogTable::SetFactory); for a dialog command
 // the facade asks it for a DialogInstance of that kind, which holds the
 // dialog's logic (a CCadDlg) and its window. The facade keeps the instance in
 // its table of open dialogs until the dialog closed and the next opening
@@ -11,8 +11,8 @@
 //       std::unique_ptr<drevon::DialogInstance> Make(drevon::CDrevon &facade,
 //                                                   const drevon::DialogRequest &request) override;
 //   };
-//   facade.SetDialogFactory(&factory);   // before the first dialog command
-//   facade.OpenDialog(80);               // the colour dialog, modeless
+//   facade.GetDialogs().SetFactory(&factory);   // before the first dialog command
+//   facade.GetDialogs().Open(80);               // the colour dialog, modeless
 #include <memory>
 #include "facade/DrevonExport.h"
 

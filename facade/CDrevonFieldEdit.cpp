@@ -79,6 +79,11 @@ FieldEditing::FieldEditing(CDrevon &facade) : m_facade(facade) {}
 
 FieldEditing::~FieldEditing() = default;
 
+void FieldEditing::ForgetFields()
+{
+    m_editedFields.clear();
+}
+
 void FieldEditing::ListenTo(SgDocument *document)
 {
     m_fieldEdited.Reset();
@@ -211,53 +216,11 @@ void FieldEditing::TakeNumbers()
     // Sub-objects under edit follow their moved gizmo.
     SgSelectionHandler *selection = document ? document->GetSelectionHandler() : nullptr;
     if (selection && selection->m_bSubObject) {
-        if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(m_facade.GetActiveTool()))
+        if (auto *tool = dynamic_cast<SgEditSubObjectTool *>(m_facade.GetCreation().GetActiveTool()))
             SgEditSubObjectTool::OnMoveCB(nullptr, tool);
     }
     m_changed.Notify();
     m_facade.Redraw();
-}
-
-// ---- The facade's forwards ---------------------------------------------------------------
-
-SgVectorFieldModel *CDrevon::CreateVectorFieldEdit(int count, const char *const *names)
-{
-    return m_fieldEditing->CreateEditor(count, names);
-}
-
-SgVectorFieldModel *CDrevon::FiledEditUI_Get() const
-{
-    return m_fieldEditing->GetEditor();
-}
-
-void CDrevon::FiledEditUI_SetVector(const double *values, int count, int first)
-{
-    m_fieldEditing->SetVector(values, count, first);
-}
-
-void CDrevon::UpdateCurrentNumericParam(void *facade, const double *values, int count, int position, int fieldCount,
-                                        SgField *const *fields, int index, int absolute)
-{
-    if (facade)
-        static_cast<CDrevon *>(facade)->m_fieldEditing->ShowFields(values, count, position, fieldCount, fields, index,
-                                                                   absolute != 0);
-}
-
-void CDrevon::PreUpdateCurrentField(void *facade)
-{
-    if (facade)
-        static_cast<CDrevon *>(facade)->m_fieldEditing->ShowRotationAsAxisAngle();
-}
-
-void CDrevon::UpdateCurrentField(void *facade)
-{
-    if (facade)
-        static_cast<CDrevon *>(facade)->m_fieldEditing->TakeNumbers();
-}
-
-HostSubscription CDrevon::SubscribeVectorEditorChanged(std::function<void()> listener)
-{
-    return m_fieldEditing->SubscribeChanged(std::move(listener));
 }
 
 } // namespace drevon

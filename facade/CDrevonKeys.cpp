@@ -48,19 +48,6 @@ int CDrevon::KeyEvent(SgHandleEventAction *action, void *data)
     return 0;
 }
 
-void CDrevon::ShowAllDocable(int how)
-{
-    m_dockableListeners.Notify(how);
-}
-
-bool CDrevon::ShowDockable(int slot, int show)
-{
-    if (m_dockableSlotListeners.IsEmpty())
-        return false;
-    m_dockableSlotListeners.Notify(slot, show);
-    return true;
-}
-
 bool CDrevon::RunShortcut(int key, SgHandleEventAction *action)
 {
     if (key < kFirstKey || key > kLastKey)

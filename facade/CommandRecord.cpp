@@ -14,6 +14,7 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/viewer/SgViewer.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandOperation.h"
 #include "platform/Notifier.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/window/SgPlatformWindow.h"
@@ -32,15 +33,15 @@ const char *const kCommandMenus[] = {"File", "Edit", "View", "Create", "Modify",
 
 bool HasSelection(CDrevon &facade)
 {
-    return facade.NonemptySelection(0);
+    return facade.GetSelectionEditing().NonemptySelection(0);
 }
 bool HasSeveralSelected(CDrevon &facade)
 {
-    return facade.MoreThanOneSelected(0);
+    return facade.GetSelectionEditing().MoreThanOneSelected(0);
 }
 bool HasOneSelected(CDrevon &facade)
 {
-    return facade.UpdateSelectedOne(0);
+    return facade.GetModelling().UpdateSelectedOne(0);
 }
 bool HasCurrentViewer(CDrevon &facade)
 {
@@ -52,25 +53,25 @@ bool CanGoFullScreen(CDrevon &facade)
 }
 bool CanExtrude(CDrevon &facade)
 {
-    return facade.UpdateExtrude(0);
+    return facade.GetModelling().UpdateExtrude(0);
 }
 template <int Dialog>
 bool CanOpenDialog(CDrevon &facade)
 {
-    return facade.UpdateDialog(Dialog);
+    return facade.GetDialogs().CanOpen(Dialog);
 }
 bool HasTwoSelected(CDrevon &facade)
 {
-    return facade.TwoObjectsSelected(0);
+    return facade.GetCreation().TwoObjectsSelected(0);
 }
 // Sub-object editing starts on one selected object, or goes on in another mode.
 bool CanEditSubObjects(CDrevon &facade)
 {
-    return facade.UpdateSelectedOne(0) || facade.IsEditingSubObjects();
+    return facade.GetModelling().UpdateSelectedOne(0) || facade.GetModelling().IsEditingSubObjects();
 }
 bool IsEditingSubObjects(CDrevon &facade)
 {
-    return facade.IsEditingSubObjects();
+    return facade.GetModelling().IsEditingSubObjects();
 }
 template <Toolbar Which>
 bool IsToolbarChecked(CDrevon &, const CommandWindow &window)
@@ -84,7 +85,7 @@ bool IsSceneTreeChecked(CDrevon &, const CommandWindow &window)
 
 bool RunImportStl(CDrevon &facade, CommandWindow &)
 {
-    facade.ImportFile(true);
+    facade.GetFiles().ImportFile(true);
     return true;
 }
 bool RunExportSelection(CDrevon &facade, CommandWindow &)
@@ -96,7 +97,7 @@ bool RunExportSelection(CDrevon &facade, CommandWindow &)
     request.filter = "STL Files (*.stl)|*.stl|All Files (*.*)|*.*||";
     request.save = true;
     if (const std::optional<std::string> path = ChooseFile(request))
-        facade.ExportSelection(path->c_str(), "stl");
+        facade.GetFiles().ExportSelection(path->c_str(), "stl");
     return true;
 }
 bool RunPrint(CDrevon &, CommandWindow &window)
@@ -118,13 +119,13 @@ bool RunAbout(CDrevon &, CommandWindow &window)
 template <int How>
 bool RunChangeSelection(CDrevon &facade, CommandWindow &)
 {
-    facade.ChangeSelection(How);
+    facade.GetSelectionEditing().ChangeSelection(How);
     return true;
 }
 template <bool Selected>
 bool RunFocus(CDrevon &facade, CommandWindow &)
 {
-    facade.Focus(Selected);
+    facade.GetViewing().Focus(Selected);
     return true;
 }
 template <Toolbar Which>
@@ -141,7 +142,7 @@ bool RunToggleSceneTree(CDrevon &, CommandWindow &window)
 template <int Dialog>
 bool RunOpenDialog(CDrevon &facade, CommandWindow &)
 {
-    facade.OpenDialog(Dialog);
+    facade.GetDialogs().Open(Dialog);
     return true;
 }
 bool RunFullScreen(CDrevon &facade, CommandWindow &)
@@ -155,7 +156,7 @@ bool RunHighlightColour(CDrevon &facade, CommandWindow &)
 }
 bool RunLookThroughCamera(CDrevon &facade, CommandWindow &)
 {
-    facade.AttachCameraToCurrView();
+    facade.GetViewing().AttachCameraToCurrView();
     return true;
 }
 bool RunTestPopup(CDrevon &facade, CommandWindow &)
@@ -172,55 +173,55 @@ bool RunRightButtonPick(CDrevon &facade, CommandWindow &)
 template <int Button>
 bool RunExtrusion(CDrevon &facade, CommandWindow &)
 {
-    facade.OnExtrude(Button);
+    facade.GetModelling().OnExtrude(Button);
     return true;
 }
 bool RunConform(CDrevon &facade, CommandWindow &)
 {
-    facade.Conform(0);
+    facade.GetModelling().Conform(0);
     return true;
 }
 template <int Kind>
 bool RunAddModifier(CDrevon &facade, CommandWindow &)
 {
-    facade.OnAddModifier(Kind);
+    facade.GetModelling().OnAddModifier(Kind);
     return true;
 }
 bool RunCreateBone(CDrevon &facade, CommandWindow &)
 {
-    facade.CreateBone();
+    facade.GetModelling().CreateBone();
     return true;
 }
 bool RunSkin(CDrevon &facade, CommandWindow &)
 {
-    facade.SkinSkeleton(0);
+    facade.GetModelling().SkinSkeleton(0);
     return true;
 }
 bool RunBackToSkin(CDrevon &facade, CommandWindow &)
 {
-    facade.BackToSkin(0);
+    facade.GetModelling().BackToSkin(0);
     return true;
 }
 
 bool RunNewScene(CDrevon &facade, CommandWindow &)
 {
     // Clearing is not undone: unsaved changes are not dropped unasked.
-    if (facade.IsModified() &&
+    if (facade.GetFiles().IsModified() &&
         GetNotifier().Message("Clear the scene? Its unsaved changes are lost.", "New Scene",
                               Notifier::Buttons::YesNo, Notifier::Icon::Question) != Notifier::Yes)
         return true;
-    facade.ClearScene();
-    facade.MarkSaved();
+    facade.GetCreation().ClearScene();
+    facade.GetFiles().MarkSaved();
     return true;
 }
 bool RunLoadLayout(CDrevon &facade, CommandWindow &)
 {
-    facade.OnLoadLayout();
+    facade.GetFiles().OnLoadLayout();
     return true;
 }
 bool RunSaveLayout(CDrevon &facade, CommandWindow &)
 {
-    facade.OnSaveFile(2);
+    facade.GetFiles().OnSaveFile(2);
     return true;
 }
 bool RunSaveAsBmp(CDrevon &facade, CommandWindow &)
@@ -242,45 +243,45 @@ bool RunSaveAsBmp(CDrevon &facade, CommandWindow &)
     if (!path)
         return true;
     std::ofstream out(*path, std::ios::binary);
-    if (!out || !facade.CreateThumbnail(client.Width(), client.Height(), out) || !out.flush())
+    if (!out || !facade.GetFiles().CreateThumbnail(client.Width(), client.Height(), out) || !out.flush())
         SgDiagTellUser(SgDiagLevel::Error, "Drevon", "Cannot write the picture " + *path, "Save As BMP");
     return true;
 }
 bool RunSnapToSurface(CDrevon &facade, CommandWindow &)
 {
-    facade.ToggleSnapSurface(kSnapSurfaceButton);
+    facade.GetCreation().ToggleSnapSurface(kSnapSurfaceButton);
     return true;
 }
 bool IsSnapToSurfaceChecked(CDrevon &facade, const CommandWindow &)
 {
-    return facade.GetSnapSurface();
+    return facade.GetCreation().GetSnapSurface();
 }
 // The frames the manipulators work in: local 0, parent 1, parent's parent 2,
 // world 200, screen -1.
 template <int Frame>
 bool RunManipulatorFrame(CDrevon &facade, CommandWindow &)
 {
-    facade.SetTransformToolFrame(Frame);
+    facade.GetCreation().SetTransformToolFrame(Frame);
     return true;
 }
 template <int Frame>
 bool IsManipulatorFrame(CDrevon &facade, const CommandWindow &)
 {
-    return facade.GetTransformToolFrame() == Frame;
+    return facade.GetCreation().GetTransformToolFrame() == Frame;
 }
 bool RunFlipViewDirection(CDrevon &facade, CommandWindow &)
 {
-    facade.FlipViewDir(-1);
+    facade.GetViewing().FlipViewDir(-1);
     return true;
 }
 bool RunStraightenUp(CDrevon &facade, CommandWindow &)
 {
-    facade.StraightenUp();
+    facade.GetViewing().StraightenUp();
     return true;
 }
 bool RunOverrideColour(CDrevon &facade, CommandWindow &)
 {
-    facade.ToggleFilledWire(0);
+    facade.GetViewing().ToggleFilledWire(0);
     return true;
 }
 // The custom spline dialog binds the scene's spline nodes named after the
@@ -295,7 +296,7 @@ bool RunCustomSpline(CDrevon &facade, CommandWindow &)
         if (const SgSeparator *object = paths.GetAt(paths.GetFirst()).GetObject(true))
             name = object->GetName();
     }
-    facade.OnCustomDlg(name.c_str());
+    facade.GetDialogs().Open(drevon::kCustomDialog, name.c_str());
     return true;
 }
 
@@ -326,23 +327,23 @@ bool RunToggleFullScreen(CDrevon &facade, CommandWindow &)
 template <int Kind>
 bool RunManipulator(CDrevon &facade, CommandWindow &)
 {
-    facade.AddSelectionManip(Kind);
+    facade.GetCreation().AddSelectionManip(Kind);
     return true;
 }
 bool RunSelectKey(CDrevon &facade, CommandWindow &)
 {
-    facade.OnSelect();
+    facade.GetCreation().OnSelect();
     return true;
 }
 template <int How>
 bool RunShowPanes(CDrevon &facade, CommandWindow &)
 {
-    facade.ShowAllDocable(How);
+    facade.GetHostEvents().ShowAllDocable(How);
     return true;
 }
 bool RunRotateSceneKey(CDrevon &facade, CommandWindow &)
 {
-    facade.OnRotateScene(1);
+    facade.GetViewing().OnRotateScene(1);
     return true;
 }
 bool RunRefreshView(CDrevon &facade, CommandWindow &)
@@ -353,7 +354,7 @@ bool RunRefreshView(CDrevon &facade, CommandWindow &)
 template <int Percent>
 bool RunRescaleManipulator(CDrevon &facade, CommandWindow &)
 {
-    facade.RescaleManipulator(static_cast<float>(Percent));
+    facade.GetCreation().RescaleManipulator(static_cast<float>(Percent));
     return true;
 }
 
@@ -370,12 +371,12 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kOpen,
      .menu = "File", .label = "&Open...", .tooltip = "Open a scene, replacing this one",
      .glyph = Glyph::Art, .art = "wxART_FILE_OPEN", .accelerator = "Ctrl+O", .toolbar = kMainToolbar,
-     .button = 107, .apply = &CDrevon::OnFile,
+     .button = 107, .apply = Operation<&SceneFiles::OnFile>,
      .script = "LoadFile"},
     {.id = cmd::kInsertScene,
      .menu = "File", .label = "&Insert Scene...", .tooltip = "Read a scene into this one",
      .glyph = Glyph::Text, .art = "+",
-     .button = 108, .apply = &CDrevon::OnFile,
+     .button = 108, .apply = Operation<&SceneFiles::OnFile>,
      .undoStep = true,
      .needs = "choose a scene file"},
     {.id = cmd::kImportStl,
@@ -392,12 +393,12 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kSave,
      .menu = "File", .label = "&Save", .tooltip = "Save the scene",
      .glyph = Glyph::Art, .art = "wxART_FILE_SAVE", .accelerator = "Ctrl+S", .toolbar = kMainToolbar,
-     .button = 105, .apply = &CDrevon::OnFile,
+     .button = 105, .apply = Operation<&SceneFiles::OnFile>,
      .script = "Save"},
     {.id = cmd::kSaveAs,
      .menu = "File", .label = "Save &As...", .tooltip = "Save the scene under another name",
      .glyph = Glyph::Art, .art = "wxART_FILE_SAVE_AS", .accelerator = "Ctrl+Shift+S",
-     .button = 106, .apply = &CDrevon::OnFile},
+     .button = 106, .apply = Operation<&SceneFiles::OnFile>},
     {.id = cmd::kSaveAsBmp,
      .menu = "File", .label = "Save As &BMP...", .tooltip = "Write the view's picture as a BMP file",
      .glyph = Glyph::Text, .art = "BMP",
@@ -425,104 +426,115 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kUndo,
      .menu = "Edit", .label = "&Undo", .tooltip = "Undo the last change",
      .glyph = Glyph::Art, .art = "wxART_UNDO", .accelerator = "Ctrl+Z", .toolbar = kMainToolbar,
-     .button = 98, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateUndo,
+     .button = 98, .apply = Operation<&SelectionEditing::OnEdit>, .update = Predicate<&SelectionEditing::UpdateUndo>,
      .script = "Undo",
      .needs = "there is nothing to undo"},
     {.id = cmd::kRedo,
      .menu = "Edit", .label = "&Redo", .tooltip = "Redo the change undone last",
      .glyph = Glyph::Art, .art = "wxART_REDO", .accelerator = "Ctrl+Y", .toolbar = kMainToolbar,
-     .button = 99, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateUndo,
+     .button = 99, .apply = Operation<&SelectionEditing::OnEdit>, .update = Predicate<&SelectionEditing::UpdateUndo>,
      .script = "Undo",
      .needs = "there is nothing to redo"},
     {.id = cmd::kCopy,
      .menu = "Edit", .label = "&Copy", .tooltip = "Copy the selected objects",
      .glyph = Glyph::Art, .art = "wxART_COPY", .accelerator = "Ctrl+C", .toolbar = kMainToolbar,
-     .button = 103, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
+     .button = 103, .apply = Operation<&SelectionEditing::OnEdit>,
+     .update = Predicate<&SelectionEditing::NonemptySelection>,
      .script = "Clone",
      .needs = "select an object first"},
     {.id = cmd::kPaste,
      .menu = "Edit", .label = "&Paste", .tooltip = "Paste the copied objects",
      .glyph = Glyph::Art, .art = "wxART_PASTE", .accelerator = "Ctrl+V", .toolbar = kMainToolbar,
-     .button = 104, .apply = &CDrevon::OnEdit, .update = &CDrevon::UpdateClonePaste,
+     .button = 104, .apply = Operation<&SelectionEditing::OnEdit>,
+     .update = Predicate<&SelectionEditing::UpdateClonePaste>,
      .undoStep = true, .script = "PasteClone",
      .needs = "copy an object first"},
     {.id = cmd::kDelete,
      .menu = "Edit", .label = "&Delete", .tooltip = "Delete the selected objects",
      .glyph = Glyph::Art, .art = "wxART_DELETE", .accelerator = "Delete", .toolbar = kMainToolbar,
-     .button = 102, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
+     .button = 102, .apply = Operation<&SelectionEditing::OnEdit>,
+     .update = Predicate<&SelectionEditing::NonemptySelection>,
      .undoStep = true, .script = "DeleteOperation",
      .keys = {SgVK::kDelete},
      .needs = "select an object first"},
     {.id = cmd::kGroup,
      .menu = "Edit", .label = "&Group", .tooltip = "Group the selected objects",
      .glyph = Glyph::Text, .art = "G", .accelerator = "Ctrl+G",
-     .button = 100, .apply = &CDrevon::OnEdit, .update = &CDrevon::MoreThanOneSelected,
+     .button = 100, .apply = Operation<&SelectionEditing::OnEdit>,
+     .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "GroupSelection",
      .needs = "select two or more objects first"},
     {.id = cmd::kUngroup,
      .menu = "Edit", .label = "U&ngroup", .tooltip = "Take the selected groups apart",
      .glyph = Glyph::Text, .art = "U", .accelerator = "Ctrl+Shift+G",
-     .button = 101, .apply = &CDrevon::OnEdit, .update = &CDrevon::NonemptySelection,
+     .button = 101, .apply = Operation<&SelectionEditing::OnEdit>,
+     .update = Predicate<&SelectionEditing::NonemptySelection>,
      .undoStep = true, .script = "GroupSelection",
      .needs = "select a group first"},
     {.id = cmd::kTransformTarget,
      .menu = "Edit", .label = "Transform &Target", .tooltip = "Switch what a drag moves: the object or its pivot",
      .glyph = Glyph::Text, .art = "P", .toolbar = kToolsToolbar,
-     .button = 38, .states = 3, .stateKind = StateKind::Image, .apply = &CDrevon::TogleTransformToolMode,
+     .button = 38, .states = 3, .stateKind = StateKind::Image, .apply = Operation<&Creation::TogleTransformToolMode>,
      .enabled = &HasSelection,
      .needs = "select an object first"},
     {.id = cmd::kMaterial,
      .menu = "Edit", .label = "&Material...", .tooltip = "Edit the material of the selection",
      .glyph = Glyph::Text, .art = "M",
-     .button = kColorDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog,
+     .button = kColorDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>,
      .script = "MaterialDialog"},
     {.id = cmd::kLight,
      .menu = "Edit", .label = "L&ight...", .tooltip = "Edit the light of the selected object or of the view",
      .glyph = Glyph::Text, .art = "Lt",
-     .button = kLightDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+     .button = kLightDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kAlign,
      .menu = "Edit", .label = "&Align...", .tooltip = "Align the selected objects to the last selected one",
      .glyph = Glyph::Text, .art = "Al",
-     .button = kAlignDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+     .button = kAlignDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kFont,
      .menu = "Edit", .label = "&Font...", .tooltip = "Choose the font of the selected text",
      .glyph = Glyph::Text, .art = "F",
-     .button = kFontDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+     .button = kFontDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kTexture,
      .menu = "Edit", .label = "Te&xture...", .tooltip = "Choose the texture of the selection",
      .glyph = Glyph::Text, .art = "Tx",
-     .button = kTextureDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog,
+     .button = kTextureDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>,
      .script = "TextureDialog"},
     {.id = cmd::kTextAlongPath,
      .menu = "Edit", .label = "Text Along a Pat&h...", .tooltip = "Place a text along a curve",
      .glyph = Glyph::Text, .art = "Tp",
-     .button = kTextWrapperDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+     .button = kTextWrapperDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kPlay,
      .menu = "Edit", .label = "P&lay Animation", .tooltip = "Play or stop the animation",
      .glyph = Glyph::Art, .art = "wxART_GO_FORWARD", .toolbar = kMainToolbar,
-     .button = 123, .apply = &CDrevon::Play,
+     .button = 123, .apply = Operation<&Playback::Play>,
      .script = "Play",
      .keys = {kKeyF2, kKeyPlay}},
     // View
     {.id = cmd::kRotateView,
      .menu = "View", .label = "&Rotate", .tooltip = "Turn the scene with the left button",
      .glyph = Glyph::Rotate, .toolbar = kViewToolbar, .check = true,
-     .button = 50, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .button = 50, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "RotateSceneTool"},
     {.id = cmd::kPanView,
      .menu = "View", .label = "&Pan", .tooltip = "Move the view with the left button",
      .glyph = Glyph::Pan, .toolbar = kViewToolbar, .check = true,
-     .button = 52, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .button = 52, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "ActivateViewTool"},
     {.id = cmd::kZoomView,
      .menu = "View", .label = "&Zoom", .tooltip = "Zoom with the left button",
      .glyph = Glyph::Zoom, .toolbar = kViewToolbar, .check = true,
-     .button = 53, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .button = 53, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "ZoomTool"},
     {.id = cmd::kFlyView,
      .menu = "View", .label = "&Fly", .tooltip = "Fly through the scene with the left button",
      .glyph = Glyph::Fly, .toolbar = kViewToolbar, .check = true,
-     .button = 51, .stateKind = StateKind::Check, .apply = &CDrevon::OnViewTool,
+     .button = 51, .stateKind = StateKind::Check, .apply = Operation<&Viewing::OnViewTool>,
      .script = "FlyThroughTool"},
     {.id = cmd::kShowAll,
      .menu = "View", .label = "Show &All", .tooltip = "Frame the whole scene",
@@ -538,56 +550,56 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kViewBottom,
      .menu = "View", .label = "&Bottom", .tooltip = "Look from below",
      .glyph = Glyph::View, .art = "Bo",
-     .button = 54, .apply = &CDrevon::ChangeView,
+     .button = 54, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewTop,
      .menu = "View", .label = "&Top", .tooltip = "Look from above",
      .glyph = Glyph::View, .art = "T", .toolbar = kViewToolbar,
-     .button = 55, .apply = &CDrevon::ChangeView,
+     .button = 55, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewLeft,
      .menu = "View", .label = "&Left", .tooltip = "Look from the left",
      .glyph = Glyph::View, .art = "L",
-     .button = 56, .apply = &CDrevon::ChangeView,
+     .button = 56, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewRight,
      .menu = "View", .label = "R&ight", .tooltip = "Look from the right",
      .glyph = Glyph::View, .art = "R",
-     .button = 57, .apply = &CDrevon::ChangeView,
+     .button = 57, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewBack,
      .menu = "View", .label = "Bac&k", .tooltip = "Look from behind",
      .glyph = Glyph::View, .art = "Ba",
-     .button = 58, .apply = &CDrevon::ChangeView,
+     .button = 58, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewFront,
      .menu = "View", .label = "Fr&ont", .tooltip = "Look from the front",
      .glyph = Glyph::View, .art = "F", .toolbar = kViewToolbar,
-     .button = 59, .apply = &CDrevon::ChangeView,
+     .button = 59, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kPerspective,
      .menu = "View", .label = "P&erspective", .tooltip = "Switch between perspective and parallel projection",
      .glyph = Glyph::Text, .art = "Pe", .toolbar = kViewToolbar, .check = true,
-     .button = 72, .states = 2, .stateKind = StateKind::Image, .apply = &CDrevon::ViewPerspective,
+     .button = 72, .states = 2, .stateKind = StateKind::Image, .apply = Operation<&Viewing::ViewPerspective>,
      .script = "CameraMode"},
     {.id = cmd::kDrawStyle,
      .menu = "View", .label = "&Draw Style", .tooltip = "Cycle filled, wire frame and points",
      .glyph = Glyph::Text, .art = "W",
-     .button = 70, .apply = &CDrevon::ToggleStyle,
+     .button = 70, .apply = Operation<&Viewing::ToggleStyle>,
      .script = "TogleStyle"},
     {.id = cmd::kLighting,
      .menu = "View", .label = "Lig&hting", .tooltip = "Switch lighting on or off",
      .glyph = Glyph::Text, .art = "Li",
-     .button = 71, .apply = &CDrevon::TogleLightModel},
+     .button = 71, .apply = Operation<&Viewing::TogleLightModel>},
     {.id = cmd::kGrid,
      .menu = "View", .label = "&Grid", .tooltip = "Show or hide the grid",
      .glyph = Glyph::Text, .art = "#", .check = true,
-     .button = 74, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateGrid,
+     .button = 74, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateGrid>,
      .script = "ToggleGrid"},
     {.id = cmd::kAxis,
      .menu = "View", .label = "A&xis", .tooltip = "Show or hide the axis",
      .glyph = Glyph::Text, .art = "xyz", .check = true,
-     .button = 75, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateAxis},
+     .button = 75, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateAxis>},
     {.id = cmd::kFlipViewDirection,
      .menu = "View", .label = "Flip Vie&w Direction", .tooltip = "Look along the next axis: x, y and z in turn",
      .glyph = Glyph::View, .art = "Fl",
@@ -609,241 +621,247 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kSphere,
      .menu = "Create", .label = "&Sphere", .tooltip = "Create a sphere: click, drag the radius, click",
      .glyph = Glyph::Sphere, .toolbar = kToolsToolbar, .check = true,
-     .button = 1, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 1, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kBox,
      .menu = "Create", .label = "&Box", .tooltip = "Create a box: drag the base, click, drag the height, click",
      .glyph = Glyph::Box, .toolbar = kToolsToolbar, .check = true,
-     .button = 2, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 2, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kCylinder,
      .menu = "Create", .label = "C&ylinder", .tooltip = "Create a cylinder",
      .glyph = Glyph::Cylinder, .toolbar = kToolsToolbar, .check = true,
-     .button = 3, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 3, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kCone,
      .menu = "Create", .label = "C&one", .tooltip = "Create a cone",
      .glyph = Glyph::Cone, .check = true,
-     .button = 4, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 4, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kTorus,
      .menu = "Create", .label = "&Torus", .tooltip = "Create a torus",
      .glyph = Glyph::Text, .art = "O", .check = true,
-     .button = 10, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 10, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kPlane,
      .menu = "Create", .label = "P&lane", .tooltip = "Create a plane",
      .glyph = Glyph::Text, .art = "Pl", .check = true,
-     .button = 15, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 15, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kNgon,
      .menu = "Create", .label = "&N-gon", .tooltip = "Create a regular polygon",
      .glyph = Glyph::Text, .art = "N", .check = true,
-     .button = 5, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 5, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kStar,
      .menu = "Create", .label = "St&ar", .tooltip = "Create a star",
      .glyph = Glyph::Text, .art = "*", .check = true,
-     .button = 6, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 6, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kCircle,
      .menu = "Create", .label = "&Circle", .tooltip = "Create a circle",
      .glyph = Glyph::Text, .art = "C", .check = true,
-     .button = 7, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 7, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kArc,
      .menu = "Create", .label = "A&rc", .tooltip = "Create an arc",
      .glyph = Glyph::Text, .art = "(", .check = true,
-     .button = 8, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 8, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kHelix,
      .menu = "Create", .label = "&Helix", .tooltip = "Create a helix",
      .glyph = Glyph::Text, .art = "@", .check = true,
-     .button = 9, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 9, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kPolyline,
      .menu = "Create", .label = "&Polyline", .tooltip = "Draw a polyline",
      .glyph = Glyph::Curve, .toolbar = kToolsToolbar, .check = true,
-     .button = 12, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 12, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "CreatePolyline",
      .submenu = "&Curves"},
     {.id = cmd::kPolygon,
      .menu = "Create", .label = "Poly&gon", .tooltip = "Draw a polygon",
      .glyph = Glyph::Text, .art = "Pg", .check = true,
-     .button = 13, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 13, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kBSpline,
-     .button = 14, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 14, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool"},
     {.id = cmd::kBSpline,
      .menu = "Create", .label = "B-Spline", .tooltip = "Draw a B-spline",
      .glyph = Glyph::Text, .art = "Bs", .check = true,
-     .button = 17, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 17, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kCubicSpline,
      .menu = "Create", .label = "Cubic Spline", .tooltip = "Draw a cubic B-spline",
      .glyph = Glyph::Text, .art = "Cs", .check = true,
-     .button = 18, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 18, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kBezier,
      .menu = "Create", .label = "B&ezier", .tooltip = "Draw a Bezier curve",
      .glyph = Glyph::Text, .art = "Bz", .check = true,
-     .button = 19, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 19, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Curves"},
     {.id = cmd::kTorusKnot,
      .menu = "Create", .label = "Torus &Knot", .tooltip = "Create a torus knot",
      .glyph = Glyph::Text, .art = "Kn", .check = true,
-     .button = 11, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 11, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kGeoSphere,
      .menu = "Create", .label = "GeoSphere", .tooltip = "Create a sphere of triangles",
      .glyph = Glyph::Text, .art = "Gs", .check = true,
-     .button = 20, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 20, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kPrism,
      .menu = "Create", .label = "Prism", .tooltip = "Raise a prism on a curve: click the curve, drag the height, click",
      .glyph = Glyph::Text, .art = "Pr", .check = true,
-     .button = 21, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreateTool,
+     .button = 21, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreateTool>,
      .script = "OnCreateTool",
      .submenu = "&Primitives"},
     {.id = cmd::kFilletPolyline,
      .menu = "Create", .label = "&Fillet Polyline", .tooltip = "Draw a polyline with rounded corners",
      .glyph = Glyph::Text, .art = "Fp", .check = true,
-     .button = 16, .stateKind = StateKind::Check, .apply = &CDrevon::OnCreatePolyline,
+     .button = 16, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnCreatePolyline>,
      .submenu = "&Curves"},
     {.id = cmd::kEditCurve,
      .menu = "Create", .label = "Edit Cur&ve", .tooltip = "Move, insert and delete the points of a curve",
      .glyph = Glyph::Text, .art = "Ec",
-     .button = 119, .apply = &CDrevon::OnEditPolyline,
+     .button = 119, .apply = Operation<&Creation::OnEditPolyline>,
      .script = "EditPolyline",
      .submenu = "&Curves"},
     {.id = cmd::kMeasureTape,
      .menu = "Create", .label = "Measure Tape", .tooltip = "Measure a distance: click the first point, drag to the second, click",
      .glyph = Glyph::Text, .art = "Mt", .toolbar = kToolsToolbar, .check = true,
-     .button = 76, .stateKind = StateKind::Check, .apply = &CDrevon::OnCompoundToolButton,
+     .button = 76, .stateKind = StateKind::Check, .apply = Operation<&Annotations::OnCompoundToolButton>,
      .submenu = "&Helpers"},
     {.id = cmd::kCameraObject,
      .menu = "Create", .label = "Camera Ob&ject", .tooltip = "Add a camera body that looks at a target it is joined to",
      .glyph = Glyph::Text, .art = "Ca",
-     .button = CDrevon::kCameraButton, .apply = &CDrevon::OnCreateObjectButton,
+     .button = Creation::kCameraButton, .apply = Operation<&Creation::OnCreateObjectButton>,
      .undoStep = true,
      .submenu = "&Helpers"},
     {.id = cmd::kAnnotation,
      .menu = "Create", .label = "Annotation", .tooltip = "Tie a text label to the selected object",
      .glyph = Glyph::Text, .art = "An",
-     .button = CDrevon::kAnnotationButton, .apply = &CDrevon::OnAnnotationButton, .update = &CDrevon::OneObjectSelected,
+     .button = Annotations::kAnnotationButton, .apply = Operation<&Annotations::OnAnnotationButton>,
+     .update = Predicate<&Creation::OneObjectSelected>,
      .undoStep = true,
      .submenu = "&Helpers",
      .needs = "select one object first"},
     {.id = cmd::kRubberLine,
      .menu = "Create", .label = "Rubber Line", .tooltip = "Join the two selected objects by a line that follows them",
      .glyph = Glyph::Text, .art = "Rl",
-     .button = CDrevon::kRubberLineButton, .apply = &CDrevon::OnRubberLineButton, .update = &CDrevon::TwoObjectsSelected,
+     .button = Annotations::kRubberLineButton, .apply = Operation<&Annotations::OnRubberLineButton>,
+     .update = Predicate<&Creation::TwoObjectsSelected>,
      .undoStep = true,
      .submenu = "&Helpers",
      .needs = "select two objects first"},
     {.id = cmd::kParticleEmitter,
      .menu = "Create", .label = "Particle Emitter", .tooltip = "Add a particle emitter",
      .glyph = Glyph::Text, .art = "Pe",
-     .button = CDrevon::kFirstParticleButton + 0, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 0, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kParticleAttractor,
      .menu = "Create", .label = "Particle Attractor", .tooltip = "Add an attractor of particles",
      .glyph = Glyph::Text, .art = "Pa",
-     .button = CDrevon::kFirstParticleButton + 1, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 1, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kParticleDeflector,
      .menu = "Create", .label = "Particle Deflector", .tooltip = "Add a deflector of particles",
      .glyph = Glyph::Text, .art = "Pd",
-     .button = CDrevon::kFirstParticleButton + 2, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 2, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kParticlePointAttractor,
      .menu = "Create", .label = "Particle Point Attractor", .tooltip = "Add a point attractor of particles",
      .glyph = Glyph::Text, .art = "Pp",
-     .button = CDrevon::kFirstParticleButton + 3, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 3, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kParticleWind,
      .menu = "Create", .label = "Particle Wind", .tooltip = "Add wind for particles",
      .glyph = Glyph::Text, .art = "Pw",
-     .button = CDrevon::kFirstParticleButton + 4, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 4, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kParticleFriction,
      .menu = "Create", .label = "Particle Friction", .tooltip = "Add friction for particles",
      .glyph = Glyph::Text, .art = "Pf",
-     .button = CDrevon::kFirstParticleButton + 5, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 5, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kParticleRotation,
      .menu = "Create", .label = "Particle Rotation", .tooltip = "Add a rotation for particles",
      .glyph = Glyph::Text, .art = "Pr",
-     .button = CDrevon::kFirstParticleButton + 6, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 6, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kParticleDestructor,
      .menu = "Create", .label = "Particle Destructor", .tooltip = "Add a destructor of particles",
      .glyph = Glyph::Text, .art = "Px",
-     .button = CDrevon::kFirstParticleButton + 8, .apply = &CDrevon::OnParticlesButton,
+     .button = Creation::kFirstParticleButton + 8, .apply = Operation<&Creation::OnParticlesButton>,
      .undoStep = true,
      .submenu = "Pa&rticles"},
     {.id = cmd::kUnion,
      .menu = "Create", .label = "&Union", .tooltip = "Unite the selected objects",
      .glyph = Glyph::Text, .art = "U",
-     .button = 109, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .button = 109, .apply = Operation<&Modelling::BooleanOperation>,
+     .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
     {.id = cmd::kIntersection,
      .menu = "Create", .label = "&Intersection", .tooltip = "Intersect the selected objects",
      .glyph = Glyph::Text, .art = "I",
-     .button = 110, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .button = 110, .apply = Operation<&Modelling::BooleanOperation>,
+     .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
     {.id = cmd::kDifference,
      .menu = "Create", .label = "&Difference", .tooltip = "Subtract the later selected objects from the first",
      .glyph = Glyph::Text, .art = "D",
-     .button = 111, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .button = 111, .apply = Operation<&Modelling::BooleanOperation>,
+     .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
     {.id = cmd::kDifferenceFromLast,
      .menu = "Create", .label = "Difference from the Last", .tooltip = "Subtract the earlier selected objects from the last",
      .glyph = Glyph::Text, .art = "DL",
-     .button = 112, .apply = &CDrevon::BooleanOperation, .update = &CDrevon::MoreThanOneSelected,
+     .button = 112, .apply = Operation<&Modelling::BooleanOperation>,
+     .update = Predicate<&SelectionEditing::MoreThanOneSelected>,
      .undoStep = true, .script = "BooleanOperation",
      .submenu = "&Booleans",
      .needs = "select two or more objects first"},
     {.id = cmd::kMetaballBooleans,
      .menu = "Create", .label = "&Metaball Booleans", .tooltip = "New Boolean objects blend as metaballs",
      .glyph = Glyph::Text, .art = "Mb", .check = true,
-     .button = 120, .stateKind = StateKind::Check, .apply = &CDrevon::OnToggleMetaball,
+     .button = 120, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnToggleMetaball>,
      .submenu = "&Booleans"},
     {.id = cmd::kSnapToAngle,
      .menu = "Create", .label = "Snap to Angle", .tooltip = "Snap directions of new curves to angle steps",
      .glyph = Glyph::Text, .art = "<", .check = true,
-     .button = 121, .stateKind = StateKind::Check, .apply = &CDrevon::ToggleSnapAngle,
+     .button = 121, .stateKind = StateKind::Check, .apply = Operation<&Creation::ToggleSnapAngle>,
      .submenu = "&Helpers"},
     {.id = cmd::kSnapToSurface,
      .menu = "Create", .label = "Snap to S&urface", .tooltip = "Put new points on the surface under the cursor",
@@ -854,42 +872,42 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kSelect,
      .menu = "Selection", .label = "&Select", .tooltip = "Select with the mouse",
      .glyph = Glyph::Arrow, .toolbar = kToolsToolbar,
-     .button = 40, .apply = &CDrevon::OnTransformTool,
+     .button = 40, .apply = Operation<&Creation::OnTransformTool>,
      .script = "Select"},
     {.id = cmd::kSelectByFence,
      .menu = "Selection", .label = "Select by &Fence", .tooltip = "Select the objects inside a dragged rectangle",
      .glyph = Glyph::Fence, .toolbar = kToolsToolbar,
-     .button = 41, .apply = &CDrevon::OnTransformTool,
+     .button = 41, .apply = Operation<&Creation::OnTransformTool>,
      .script = "SelectByFence"},
     {.id = cmd::kMoveTool,
      .menu = "Selection", .label = "&Move", .tooltip = "Move the selection with arrows",
      .glyph = Glyph::Move, .toolbar = kToolsToolbar, .check = true,
-     .button = 35, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+     .button = 35, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnTransformTool>},
     {.id = cmd::kRotateTool,
      .menu = "Selection", .label = "&Rotate", .tooltip = "Turn the selection with a trackball",
      .glyph = Glyph::Rotate, .toolbar = kToolsToolbar, .check = true,
-     .button = 31, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+     .button = 31, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnTransformTool>},
     {.id = cmd::kScaleTool,
      .menu = "Selection", .label = "S&cale", .tooltip = "Scale the selection",
      .glyph = Glyph::Scale, .toolbar = kToolsToolbar, .check = true,
-     .button = 36, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+     .button = 36, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnTransformTool>},
     {.id = cmd::kHandleBox,
      .menu = "Selection", .label = "&Handle Box", .tooltip = "Move and scale the selection with a handle box",
      .glyph = Glyph::Text, .art = "H", .check = true,
-     .button = 30, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool,
+     .button = 30, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnTransformTool>,
      .script = "SelectionHandlebox"},
     {.id = cmd::kBoundingBox,
      .menu = "Selection", .label = "&Bounding Box", .tooltip = "Show the selection's bounding box",
      .glyph = Glyph::Text, .art = "[]", .check = true,
-     .button = 34, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+     .button = 34, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnTransformTool>},
     {.id = cmd::kHighlightOnly,
      .menu = "Selection", .label = "Highlight &Only", .tooltip = "Only highlight the selection",
      .glyph = Glyph::Text, .art = "Hi", .check = true,
-     .button = 32, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+     .button = 32, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnTransformTool>},
     {.id = cmd::kParameters,
      .menu = "Selection", .label = "&Parameters", .tooltip = "Edit the selection's parameters with handles",
      .glyph = Glyph::Text, .art = "Pa", .check = true,
-     .button = 37, .stateKind = StateKind::Check, .apply = &CDrevon::OnTransformTool},
+     .button = 37, .stateKind = StateKind::Check, .apply = Operation<&Creation::OnTransformTool>},
     {.id = cmd::kFrameLocal,
      .menu = "Selection", .label = "&Local", .tooltip = "Manipulators move along the object's own axes",
      .glyph = Glyph::Text, .check = true,
@@ -930,26 +948,30 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kNextSibling,
      .menu = "Selection", .label = "Ne&xt Sibling", .tooltip = "Select the next object beside the selected one",
      .glyph = Glyph::Text, .art = ">",
-     .button = 42, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .button = 42, .apply = Operation<&SelectionEditing::Navigate>,
+     .update = Predicate<&SelectionEditing::OnUpdateNavigate>,
      .script = "Navigate",
      .needs = "select an object first"},
     {.id = cmd::kPreviousSibling,
      .menu = "Selection", .label = "Pre&vious Sibling", .tooltip = "Select the previous object beside the selected one",
      .glyph = Glyph::Text, .art = "<",
-     .button = 43, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .button = 43, .apply = Operation<&SelectionEditing::Navigate>,
+     .update = Predicate<&SelectionEditing::OnUpdateNavigate>,
      .script = "Navigate",
      .needs = "select an object first"},
     {.id = cmd::kFirstChild,
      .menu = "Selection", .label = "First Chil&d", .tooltip = "Select the first object inside the selected group",
      .glyph = Glyph::Text, .art = "v",
-     .button = 44, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .button = 44, .apply = Operation<&SelectionEditing::Navigate>,
+     .update = Predicate<&SelectionEditing::OnUpdateNavigate>,
      .script = "Navigate",
      .keys = {SgVK::kLeft, SgVK::kDown},
      .needs = "select a group first"},
     {.id = cmd::kParent,
      .menu = "Selection", .label = "Par&ent", .tooltip = "Select the group holding the selected object",
      .glyph = Glyph::Text, .art = "^",
-     .button = 45, .apply = &CDrevon::Navigate, .update = &CDrevon::OnUpdateNavigate,
+     .button = 45, .apply = Operation<&SelectionEditing::Navigate>,
+     .update = Predicate<&SelectionEditing::OnUpdateNavigate>,
      .script = "Navigate",
      .keys = {SgVK::kUp, SgVK::kRight},
      .needs = "select an object inside a group first"},
@@ -957,13 +979,13 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kExtrudeOrRevolve,
      .menu = "Modify", .label = "E&xtrude or Revolve", .tooltip = "Revolve one selected profile, or extrude the first along the others",
      .glyph = Glyph::Text, .art = "Ex",
-     .button = 113, .apply = &CDrevon::OnExtrude, .update = &CDrevon::UpdateExtrude,
+     .button = 113, .apply = Operation<&Modelling::OnExtrude>, .update = Predicate<&Modelling::UpdateExtrude>,
      .undoStep = true, .script = "Extrude",
      .needs = "select a profile curve first"},
     {.id = cmd::kRoof,
      .menu = "Modify", .label = "&Roof", .tooltip = "Build a roof over the selected outlines",
      .glyph = Glyph::Text, .art = "Rf",
-     .button = 114, .apply = &CDrevon::OnExtrude, .enabled = &CanExtrude,
+     .button = 114, .apply = Operation<&Modelling::OnExtrude>, .enabled = &CanExtrude,
      .undoStep = true,
      .needs = "select closed outlines first"},
     {.id = cmd::kOffset,
@@ -981,13 +1003,13 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kWrapAlongCurve,
      .menu = "Modify", .label = "&Wrap Along Curve", .tooltip = "Lay the first selected object along the curve selected second",
      .glyph = Glyph::Text, .art = "Wr",
-     .button = 116, .apply = &CDrevon::WrapAlongSpline, .enabled = &HasTwoSelected,
+     .button = 116, .apply = Operation<&Modelling::WrapAlongSpline>, .enabled = &HasTwoSelected,
      .undoStep = true, .script = "WrapAlongSpline",
      .needs = "select an object, then the curve to lay it along"},
     {.id = cmd::kScatter,
      .menu = "Modify", .label = "Sc&atter", .tooltip = "Place copies of the first selected object at the points of the second",
      .glyph = Glyph::Text, .art = "Sc",
-     .button = 118, .apply = &CDrevon::Scatter, .enabled = &HasTwoSelected,
+     .button = 118, .apply = Operation<&Modelling::Scatter>, .enabled = &HasTwoSelected,
      .undoStep = true, .script = "Scatter",
      .needs = "select the object to copy, then the object whose points it goes to"},
     {.id = cmd::kConform,
@@ -1053,52 +1075,61 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kConvertToMesh,
      .menu = "Modify", .label = "Convert to &Mesh", .tooltip = "Add a mesh made of what the selected object shows",
      .glyph = Glyph::Text, .art = "Ms",
-     .button = 127, .stateKind = StateKind::Check, .apply = &CDrevon::ConvertToMesh, .enabled = &HasOneSelected,
+     .button = 127, .stateKind = StateKind::Check, .apply = Operation<&Modelling::ConvertToMesh>,
+     .enabled = &HasOneSelected,
      .undoStep = true,
      .needs = "select one object that shows a surface"},
     {.id = cmd::kEditVertices,
      .menu = "Modify", .label = "E&dit Vertices", .tooltip = "Select and move the vertices of the selected mesh",
      .glyph = Glyph::Text, .art = "V", .check = true,
-     .button = 124, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject, .enabled = &CanEditSubObjects,
+     .button = 124, .stateKind = StateKind::Check, .apply = Operation<&Modelling::EditSubObject>,
+     .enabled = &CanEditSubObjects,
      .needs = "select one mesh object first"},
     {.id = cmd::kEditEdges,
      .menu = "Modify", .label = "Edit Ed&ges", .tooltip = "Select and move the edges of the selected mesh",
      .glyph = Glyph::Text, .art = "E", .check = true,
-     .button = 125, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject, .enabled = &CanEditSubObjects,
+     .button = 125, .stateKind = StateKind::Check, .apply = Operation<&Modelling::EditSubObject>,
+     .enabled = &CanEditSubObjects,
      .needs = "select one mesh object first"},
     {.id = cmd::kEditFaces,
      .menu = "Modify", .label = "Edit Faces", .tooltip = "Select and move the faces of the selected mesh",
      .glyph = Glyph::Text, .art = "F", .check = true,
-     .button = 126, .stateKind = StateKind::Check, .apply = &CDrevon::EditSubObject, .enabled = &CanEditSubObjects,
+     .button = 126, .stateKind = StateKind::Check, .apply = Operation<&Modelling::EditSubObject>,
+     .enabled = &CanEditSubObjects,
      .needs = "select one mesh object first"},
     {.id = cmd::kExtrudeFaces,
      .menu = "Modify", .label = "Extrude Selected Faces", .tooltip = "Pull the selected faces out",
      .glyph = Glyph::Text, .art = "Xf",
-     .button = 131, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject, .enabled = &IsEditingSubObjects,
+     .button = 131, .stateKind = StateKind::Check, .apply = Operation<&Modelling::ExtrudeSubObject>,
+     .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the faces of a mesh and select some first"},
     {.id = cmd::kInsetFaces,
      .menu = "Modify", .label = "Inset Selected Faces", .tooltip = "Pull the selected faces out with an inset rim",
      .glyph = Glyph::Text, .art = "If",
-     .button = 132, .stateKind = StateKind::Check, .apply = &CDrevon::ExtrudeSubObject, .enabled = &IsEditingSubObjects,
+     .button = 132, .stateKind = StateKind::Check, .apply = Operation<&Modelling::ExtrudeSubObject>,
+     .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the faces of a mesh and select some first"},
     {.id = cmd::kCrease,
      .menu = "Modify", .label = "Crease", .tooltip = "Sharpen the selected edges",
      .glyph = Glyph::Text, .art = "Cr",
-     .button = 128, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject, .enabled = &IsEditingSubObjects,
+     .button = 128, .stateKind = StateKind::Check, .apply = Operation<&Modelling::CreaseSubObject>,
+     .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the edges of a mesh and select some first"},
     {.id = cmd::kUncrease,
      .menu = "Modify", .label = "Uncrease", .tooltip = "Smooth the selected edges again",
      .glyph = Glyph::Text, .art = "Uc",
-     .button = 129, .stateKind = StateKind::Check, .apply = &CDrevon::CreaseSubObject, .enabled = &IsEditingSubObjects,
+     .button = 129, .stateKind = StateKind::Check, .apply = Operation<&Modelling::CreaseSubObject>,
+     .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit the edges of a mesh and select some first"},
     {.id = cmd::kBridge,
      .menu = "Modify", .label = "Bridge", .tooltip = "Join the selected sub-objects with new faces",
      .glyph = Glyph::Text, .art = "Br",
-     .button = 130, .stateKind = StateKind::Check, .apply = &CDrevon::BridgeSubObject, .enabled = &IsEditingSubObjects,
+     .button = 130, .stateKind = StateKind::Check, .apply = Operation<&Modelling::BridgeSubObject>,
+     .enabled = &IsEditingSubObjects,
      .undoStep = true,
      .needs = "edit a mesh and select two borders first"},
     {.id = cmd::kCreateBone,
@@ -1134,20 +1165,24 @@ const CommandRecord kCommandRecords[] = {
     {.id = cmd::kLayers,
      .menu = "Window", .label = "&Layers...", .tooltip = "Show the layers and the objects on them",
      .glyph = Glyph::Text, .art = "La",
-     .button = kLayersDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+     .button = kLayersDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kSceneTree,
      .menu = "Window", .label = "Scene T&ree...", .tooltip = "Show the scene as a tree",
      .glyph = Glyph::Text, .art = "Tr",
-     .button = kSceneTreeDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog,
+     .button = kSceneTreeDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>,
      .script = "OnOpenTree"},
     {.id = cmd::kAnimation,
      .menu = "Window", .label = "A&nimation...", .tooltip = "Show the key-frame bar",
      .glyph = Glyph::Text, .art = "An",
-     .button = kAnimationDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+     .button = kAnimationDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kDisplay,
      .menu = "Window", .label = "&Display...", .tooltip = "Hide and unhide objects",
      .glyph = Glyph::Text, .art = "Di",
-     .button = kDisplayDialog, .apply = &CDrevon::OnDialogCommand, .update = &CDrevon::UpdateDialog},
+     .button = kDisplayDialog, .apply = Operation<&DialogTable::OnDialogButton>,
+     .update = Predicate<&DialogTable::CanOpen>},
     {.id = cmd::kModelBuilder,
      .menu = "Window", .label = "&Parametric Model...", .tooltip = "Build or edit a parametric model of the selection",
      .glyph = Glyph::Text, .art = "Pm",
@@ -1192,9 +1227,9 @@ const CommandRecord kCommandRecords[] = {
      .run = &RunRightButtonPick},
     // Reached by their button only.
     {.id = cmd::kSecondCompoundTool,
-     .button = 77, .stateKind = StateKind::Check, .apply = &CDrevon::OnCompoundToolButton},
+     .button = 77, .stateKind = StateKind::Check, .apply = Operation<&Annotations::OnCompoundToolButton>},
     {.id = cmd::kNoCommand,
-     .button = 95, .apply = &CDrevon::NullTool},
+     .button = 95, .apply = Operation<&Creation::NullTool>},
     {.id = cmd::kUnofferedCommand,
      .button = kUnofferedDialog},
     // Viewer keys alone.
@@ -1255,7 +1290,7 @@ void RunFacadeRecord(const CommandRecord &record, CDrevon &facade)
     std::optional<SgKeyPoint> step;
     if (record.undoStep)
         step.emplace(facade.GetDocument());
-    (facade.*record.apply)(record.button);
+    record.apply(facade, record.button);
 }
 
 bool RunFacadeCommand(int id, CDrevon &facade)
@@ -1338,7 +1373,7 @@ bool RunKeyCommand(int key, CDrevon &facade)
         } else if (record.apply) {
             // Straight to the operation: a facade without a host's table
             // still has its keys.
-            (facade.*record.apply)(record.button);
+            record.apply(facade, record.button);
         }
         return true;
     }

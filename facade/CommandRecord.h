@@ -245,8 +245,12 @@ public:
 };
 
 // A facade operation and its predicate take the button index, never the id.
-using CommandApply = void (CDrevon::*)(int button);
-using CommandUpdate = bool (CDrevon::*)(int button);
+// They are functions of the facade's command families: a record names one as
+// Operation<&Family::Function> (Predicate<...> for the enabled state;
+// facade/CommandOperation.h), which finds the family on the facade it runs on.
+using CommandApply = void (*)(CDrevon &facade, int button);
+using CommandUpdate = bool (*)(CDrevon &facade, int button);
+
 using WindowRun = bool (*)(CDrevon &facade, CommandWindow &window);
 using WindowEnabled = bool (*)(CDrevon &facade);
 using WindowChecked = bool (*)(CDrevon &facade, const CommandWindow &window);

@@ -34,6 +34,8 @@ public:
     // already: brought to the front with a message; all slots taken; no
     // dialog of that kind; its window could not be made).
     int Open(int button, const char *name = nullptr);
+    // A dialog button's command: opens its dialog (the operation of its record).
+    void OnDialogButton(int button) { Open(button); }
     // Whether the button's dialog can open now.
     bool CanOpen(int button) const;
     // A dialog reported its closing: frees its slot and turns its button

@@ -32,7 +32,7 @@ public:
     // Follows the edits reported in this document (null: none).
     void ListenTo(SgDocument *document);
     // Forgets the fields under edit (their document is going).
-    void ForgetFields() { m_editedFields.clear(); }
+    void ForgetFields();
 
     SgVectorFieldModel *CreateEditor(int count, const char *const *names);
     SgVectorFieldModel *GetEditor() const { return m_editor.get(); }

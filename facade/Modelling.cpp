@@ -271,7 +271,7 @@ void Modelling::BooleanOperation(int button)
         return;
     // Booleans evaluate with the engine the facade chooses; a program
     // without the solid library has none and cannot make them.
-    if (!m_facade.GetMetaball() && !SgBoolean::IsEngineRegistered(SgBoolean::kSolidEngineAlt)) {
+    if (!m_facade.GetCreation().GetMetaball() && !SgBoolean::IsEngineRegistered(SgBoolean::kSolidEngineAlt)) {
         SgDiagTellUser(SgDiagLevel::Warning, kPackage, "Boolean operations need the solid library", "Boolean");
         return;
     }
@@ -537,7 +537,8 @@ void Modelling::ConvertToMesh(int)
 
 bool Modelling::IsEditingSubObjects() const
 {
-    return AsSubObjectTool(m_facade.GetActiveTool()) != nullptr && Selection() && Selection()->m_bSubObject;
+    return AsSubObjectTool(m_facade.GetCreation().GetActiveTool()) != nullptr && Selection() &&
+           Selection()->m_bSubObject;
 }
 
 void Modelling::EditSubObject(int button)
@@ -553,7 +554,7 @@ void Modelling::EditSubObject(int button)
         return;
     SgPath path;
     SgShape *shape = nullptr;
-    if (SgEditSubObjectTool *running = AsSubObjectTool(m_facade.GetActiveTool())) {
+    if (SgEditSubObjectTool *running = AsSubObjectTool(m_facade.GetCreation().GetActiveTool())) {
         // Editing goes on with the same object in another mode; the same
         // mode keeps the running tool.
         if (running->m_iMode == mode)
@@ -582,10 +583,10 @@ void Modelling::EditSubObject(int button)
     tool->Init(path, nullptr);
     tool->m_iMode = mode;
     selection->DeselectAll();
-    m_facade.DeleteActiveTool();
-    m_facade.InstallActiveTool(tool.get());
+    m_facade.GetCreation().DeleteActiveTool();
+    m_facade.GetCreation().InstallActiveTool(tool.get());
     tool->Start(nullptr);
-    m_facade.OnTransformTool(m_facade.GetManipulatorKind() + 30);
+    m_facade.GetCreation().OnTransformTool(m_facade.GetCreation().GetManipulatorKind() + 30);
     for (int i = 0; i < kSubObjectButtons; ++i)
         m_facade.SetButtonState(i == (mode == SgEditSubObjectTool::kFaces ? 2 : mode) ? 1 : 0, kFirstSubObjectButton + i,
                        false);
@@ -601,7 +602,7 @@ void Modelling::ClearSubObjectButtons()
 
 void Modelling::BridgeSubObject(int)
 {
-    if (SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetActiveTool())) {
+    if (SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetCreation().GetActiveTool())) {
         tool->BridgeSelection(tool->m_iMode);
         m_facade.Redraw();
     }
@@ -609,7 +610,7 @@ void Modelling::BridgeSubObject(int)
 
 void Modelling::CreaseSubObject(int button)
 {
-    SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetActiveTool());
+    SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetCreation().GetActiveTool());
     if (!tool)
         return;
     const int amount = button == kCreaseUpButton ? 1 : button == kCreaseDownButton ? -1 : button;
@@ -619,7 +620,7 @@ void Modelling::CreaseSubObject(int button)
 
 void Modelling::ExtrudeSubObject(int button)
 {
-    SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetActiveTool());
+    SgEditSubObjectTool *tool = AsSubObjectTool(m_facade.GetCreation().GetActiveTool());
     if (!tool || tool->SelectionCount() <= 0)
         return;
     tool->StartExtrude(button == kInsetExtrudeButton);

@@ -171,8 +171,8 @@ int SceneFiles::OpenFile(const char *name, bool deleteScene, SgNode *root)
 
 void SceneFiles::OpenChosenFile(const char *title, const char *extension, const char *filter, bool deleteScene)
 {
-    if (m_facade.GetActiveTool())
-        m_facade.DeleteActiveTool();
+    if (m_facade.GetCreation().GetActiveTool())
+        m_facade.GetCreation().DeleteActiveTool();
     FileRequest request;
     request.title = title;
     request.defaultExtension = extension;
@@ -238,8 +238,8 @@ void SceneFiles::ImportFile(bool)
 {
     if (!Document())
         return;
-    if (m_facade.GetActiveTool())
-        m_facade.DeleteActiveTool();
+    if (m_facade.GetCreation().GetActiveTool())
+        m_facade.GetCreation().DeleteActiveTool();
     FileRequest request;
     request.title = "Import";
     request.defaultExtension = "stl";

@@ -195,12 +195,12 @@ void SelectionEditing::Undo(bool redo)
         return;
     SgSelectionHandler *selection = Selection();
     if (selection && selection->m_bSubObject) {
-        m_facade.DeleteActiveTool();
-        m_facade.OnTransformTool(m_facade.GetManipulatorKind() + 30);
+        m_facade.GetCreation().DeleteActiveTool();
+        m_facade.GetCreation().OnTransformTool(m_facade.GetCreation().GetManipulatorKind() + 30);
     }
     // A tool in the middle of a creation holds nodes the undo may take away.
-    if (m_facade.GetCreationButton() != 0)
-        m_facade.DeleteActiveTool();
+    if (m_facade.GetCreation().GetCreationButton() != 0)
+        m_facade.GetCreation().DeleteActiveTool();
     if (selection)
         selection->DeselectAll();
     if (redo)

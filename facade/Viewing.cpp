@@ -85,8 +85,8 @@ void Viewing::SetNavigation(int mode, int button, bool keep)
         examine->SetMainMode(static_cast<SgExamineViewHandler::ViewerMode>(mode));
     // A running creation keeps its record; its button only shows that the
     // mouse navigates now.
-    if (m_facade.GetCreationButton() != 0)
-        m_facade.SetButtonState(0, m_facade.GetCreationButton(), false);
+    if (m_facade.GetCreation().GetCreationButton() != 0)
+        m_facade.SetButtonState(0, m_facade.GetCreation().GetCreationButton(), false);
     for (int other = 50; other <= 53; ++other)
         if (other != button && m_facade.GetButtonState(other) != 0)
             m_facade.SetButtonState(0, other, false);
@@ -98,7 +98,7 @@ void Viewing::OnRotateScene(int keep)
     SgSelectionHandler *selection = m_facade.Selection();
     if (selection && selection->m_bSubObject) {
         selection->m_bSubObject = false;
-        m_facade.DeleteActiveTool();
+        m_facade.GetCreation().DeleteActiveTool();
     }
     SetNavigation(1, 50, keep == 0);
 }

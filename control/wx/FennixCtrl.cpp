@@ -193,10 +193,10 @@ FennixCtrl::FennixCtrl(wxWindow *parent, const fennix::FennixProperties &propert
         return;
     m_pFacade = m_control.GetFacade();
     m_dialogs = std::make_unique<SgWxDialogFactory>(this);
-    m_pFacade->SetDialogFactory(m_dialogs.get());
+    m_pFacade->GetDialogs().SetFactory(m_dialogs.get());
     m_pFacade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
     if (m_frameChoice)
-        m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
+        m_pFacade->GetCreation().SetFrameChoice(m_frameChoice->GetSelection());
     ConnectFacade();
     m_pFacade->postProcessButtons();
     if (IsSceneTreeShown())
@@ -252,8 +252,8 @@ FennixCtrl::~FennixCtrl()
         m_manager->UnInit();
     if (m_owning) {
         if (m_pFacade) {
-            m_pFacade->CloseAllDialogs();
-            m_pFacade->SetDialogFactory(nullptr);
+            m_pFacade->GetDialogs().CloseAll();
+            m_pFacade->GetDialogs().SetFactory(nullptr);
         }
         m_control.Destroy();
         m_pFacade = nullptr;
@@ -343,7 +343,7 @@ void FennixCtrl::BuildToolbars()
         // The frame the move, turn and scale handles work in, on the first
         // toolbar; the facade reads the choice when a handle tool starts.
         int count = 0;
-        const char *const *names = drevon::CDrevon::GetFrameNames(count);
+        const char *const *names = drevon::Creation::GetFrameNames(count);
         wxArrayString choices;
         for (int i = 0; i < count; ++i)
             choices.Add(wxString::FromUTF8(names[i]));
@@ -354,8 +354,8 @@ void FennixCtrl::BuildToolbars()
         m_frameChoice->Bind(wxEVT_CHOICE, [this](wxCommandEvent &) {
             if (!m_pFacade)
                 return;
-            m_pFacade->SetFrameChoice(m_frameChoice->GetSelection());
-            m_pFacade->OnChangeToolFrame(0);
+            m_pFacade->GetCreation().SetFrameChoice(m_frameChoice->GetSelection());
+            m_pFacade->GetCreation().OnChangeToolFrame(0);
         });
         m_toolbars[0]->AddSeparator();
         m_toolbars[0]->AddControl(m_frameChoice);
@@ -402,9 +402,9 @@ void FennixCtrl::BuildTreePane()
 
 void FennixCtrl::ConnectFacade()
 {
-    m_buttonStates = m_pFacade->SubscribeButtonState([this](int button, int state) { OnButtonState(button, state); });
-    m_dockable = m_pFacade->SubscribeDockable([this](int how) { m_panes.ShowAllDocable(how); });
-    m_dockableSlot = m_pFacade->SubscribeDockableSlot([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
+    m_buttonStates = m_pFacade->GetHostEvents().SubscribeButtonState([this](int button, int state) { OnButtonState(button, state); });
+    m_dockable = m_pFacade->GetHostEvents().SubscribeDockable([this](int how) { m_panes.ShowAllDocable(how); });
+    m_dockableSlot = m_pFacade->GetHostEvents().SubscribeDockableSlot([this](int slot, int show) { m_panes.ShowDockable(slot, show); });
 }
 
 wxToolBar *FennixCtrl::GetToolbar(int index) const

@@ -45,7 +45,7 @@ std::unique_ptr<CDisplayDlg> DisplayWithTools(const Context &c)
 {
     auto dialog = std::make_unique<CDisplayDlg>(c.document);
     drevon::CDrevon *facade = &c.facade;
-    dialog->SetDeleteActiveTool([facade] { facade->DeleteActiveTool(); });
+    dialog->SetDeleteActiveTool([facade] { facade->GetCreation().DeleteActiveTool(); });
     return dialog;
 }
 
@@ -57,9 +57,9 @@ std::unique_ptr<drevon::DialogInstance> MovieOfFacade(const Context &c)
     return std::make_unique<SgWxDialogFactory::Instance>(
         [facade, document](wxWindow *parent, CCadDlg *) {
             return CreateMovieDialog(parent, document, [facade](const MovieDlg::Request &r) {
-                return facade->RecordMovie(r.document, r.file.c_str(), r.format, r.width, r.height, r.duration,
-                                           r.framesPerSecond, r.movieLength, r.clipRange, r.quality, r.progress,
-                                           r.data);
+                return facade->GetPlayback().RecordMovie(r.document, r.file.c_str(), r.format, r.width, r.height,
+                                                         r.duration, r.framesPerSecond, r.movieLength, r.clipRange,
+                                                         r.quality, r.progress, r.data);
             });
         },
         c.parent);

@@ -1,16 +1,17 @@
 #pragma once
-// A list of listeners below the document (the selection handler's clicks):
-// any number of them, called in the order they subscribed, each taken off
-// by the token Subscribe returns when the token goes or is reset. A token
-// may outlive the list; it then has nothing left to take off. A listener may
+// Lists of listeners, the one mechanism every level uses: the selection
+// handler's clicks, the document's events (engine/document/SgDocumentEvents.h)
+// and what the facade tells its hosts (facade/HostListeners.h). Any number
+// of listeners, called in the order they subscribed, each taken off by the
+// token Subscribe returns when the token goes or is reset. A token may
+// outlive the list; it then has nothing left to take off. A listener may
 // take itself or others off while it runs (one taken off is not called
-// again) and may subscribe new ones (they hear the next event). The
-// document's own events (engine/document/SgDocumentEvents.h) follow the
-// same rules.
+// again) and may subscribe new ones (they hear the next notice).
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -61,26 +62,32 @@ public:
         m_registry.reset();
         m_id = 0;
     }
+    // Still listening: subscribed, not reset, and the list is still there.
     bool IsActive() const
     {
         auto registry = m_registry.lock();
         return registry && std::any_of(registry->entries.begin(), registry->entries.end(),
                                        [this](const auto &entry) { return entry->id == m_id; });
     }
+    // Subscribed and not reset (the list itself may have gone).
+    bool IsSubscribed() const { return m_id != 0; }
 
 private:
     std::weak_ptr<Registry> m_registry;
     std::uint64_t m_id = 0;
 };
 
-template <class... Args>
-class SgSubscribers {
-public:
-    using Listener = std::function<void(Args...)>;
+template <class Signature>
+class SgListeners;
 
-    SgSubscribers() : m_registry(std::make_shared<SgSubscription::Registry>()) {}
-    SgSubscribers(const SgSubscribers &) = delete;
-    SgSubscribers &operator=(const SgSubscribers &) = delete;
+template <class Result, class... Args>
+class SgListeners<Result(Args...)> {
+public:
+    using Listener = std::function<Result(Args...)>;
+
+    SgListeners() : m_registry(std::make_shared<SgSubscription::Registry>()) {}
+    SgListeners(const SgListeners &) = delete;
+    SgListeners &operator=(const SgListeners &) = delete;
 
     // A null listener subscribes nothing (the token is inactive).
     [[nodiscard]] SgSubscription Subscribe(Listener listener)
@@ -94,19 +101,42 @@ public:
         return SgSubscription(m_registry, entry->id);
     }
 
-    void Publish(Args... args) const
+    // Every listener in turn.
+    void Notify(Args... args) const
     {
-        // Held for the round: a listener may drop the list's owner.
-        const std::shared_ptr<SgSubscription::Registry> registry = m_registry;
-        const std::vector<std::shared_ptr<SgSubscription::Registry::Entry>> round = registry->entries;
-        for (const auto &entry : round) {
+        for (const auto &entry : Round())
             if (entry->active)
-                (*static_cast<Listener *>(entry->listener.get()))(args...);
-        }
+                Call(*entry, args...);
+    }
+
+    // Listeners that answer whether they took the notice: the first that
+    // does ends the round. True when one did.
+    bool NotifyUntilTaken(Args... args) const
+    {
+        static_assert(std::is_same_v<Result, bool>, "only listeners that answer can take a notice");
+        for (const auto &entry : Round())
+            if (entry->active && Call(*entry, args...))
+                return true;
+        return false;
     }
 
     int GetCount() const { return static_cast<int>(m_registry->entries.size()); }
+    bool IsEmpty() const { return m_registry->entries.empty(); }
 
 private:
+    using Entry = SgSubscription::Registry::Entry;
+
+    // The entries of one round, each held until it returns: a listener may
+    // drop the list's owner, or take itself off, while it runs.
+    std::vector<std::shared_ptr<Entry>> Round() const { return m_registry->entries; }
+    static Result Call(const Entry &entry, Args... args)
+    {
+        return (*static_cast<Listener *>(entry.listener.get()))(args...);
+    }
+
     std::shared_ptr<SgSubscription::Registry> m_registry;
 };
+
+// Listeners that answer nothing, by the arguments they hear.
+template <class... Args>
+using SgSubscribers = SgListeners<void(Args...)>;

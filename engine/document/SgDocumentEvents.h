@@ -12,10 +12,10 @@
 // taken off is not called again, one added hears the next event. An
 // exception a listener throws is reported and stops neither the others nor
 // the edit that published the event.
-#include <cstdint>
+#include <array>
 #include <functional>
-#include <memory>
-#include <vector>
+
+#include "engine/core/SgSubscribers.h"
 
 class SgDocument;
 class SgField;
@@ -66,30 +66,9 @@ struct SgDocumentEvent {
     const char *text = nullptr;
 };
 
-class SgDocumentEvents;
-
-// Unsubscribes when destroyed or reset; move-only.
-class SgDocumentSubscription {
-public:
-    SgDocumentSubscription() = default;
-    SgDocumentSubscription(SgDocumentSubscription &&other) noexcept;
-    SgDocumentSubscription &operator=(SgDocumentSubscription &&other) noexcept;
-    SgDocumentSubscription(const SgDocumentSubscription &) = delete;
-    SgDocumentSubscription &operator=(const SgDocumentSubscription &) = delete;
-    ~SgDocumentSubscription();
-
-    void Reset();
-    // Still listening: subscribed, not reset, and the document is still there.
-    bool IsActive() const;
-
-private:
-    friend class SgDocumentEvents;
-    struct Registry;
-    SgDocumentSubscription(std::weak_ptr<Registry> registry, std::uint64_t id);
-
-    std::weak_ptr<Registry> m_registry;
-    std::uint64_t m_id = 0;
-};
+// Unsubscribes when destroyed or reset; move-only. IsActive: still
+// listening (subscribed, not reset, and the document is still there).
+using SgDocumentSubscription = SgSubscription;
 
 class SgDocumentEvents {
 public:
@@ -108,5 +87,7 @@ public:
     int GetListenerCount(SgDocumentEventKind kind) const;
 
 private:
-    std::shared_ptr<SgDocumentSubscription::Registry> m_registry;
+    static constexpr int kKindCount = static_cast<int>(SgDocumentEventKind::kCustomEvent) + 1;
+    // One list per kind, on the listener lists every level uses.
+    std::array<SgSubscribers<const SgDocumentEvent &>, kKindCount> m_lists;
 };

@@ -513,7 +513,7 @@ void SgSelectionHandler::MouseClickEvent(SgPath &path, int, int)
         return;
     SgSeparator *object = path.IsEmpty() ? nullptr : path.GetObject(true);
     const std::string name = object ? object->GetName() : std::string();
-    m_clickListeners.Publish(path, name.c_str());
+    m_clickListeners.Notify(path, name.c_str());
 }
 
 void SgSelectionHandler::HighlightSelect(SgPath &path, int, int)

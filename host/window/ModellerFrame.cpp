@@ -101,7 +101,7 @@ void ModellerFrame::UpdateTitle()
     const SgDocument *document = m_facade->GetDocument();
     const std::string path = document ? document->GetFileName() : std::string();
     wxString title = path.empty() ? m_openedName : wxString::FromUTF8(std::filesystem::path(path).filename().string());
-    if (m_facade->IsModified())
+    if (m_facade->GetFiles().IsModified())
         title += " *";
     if (GetTitle() != title)
         SetTitle(title);
@@ -180,7 +180,7 @@ void ModellerFrame::BuildFieldEditor()
     // X, Y and Z of a vector, the angle of a rotation, and two rows the
     // fields under edit name.
     static const char *const kNames[] = {"X", "Y", "Z", "Angle", "Value", "Value"};
-    SgVectorFieldModel *model = m_facade->CreateVectorFieldEdit(6, kNames);
+    SgVectorFieldModel *model = m_facade->GetFieldEditing().CreateEditor(6, kNames);
     m_fieldPanel = new wxPanel(m_ctrl, wxID_ANY);
     m_fieldPanel->SetName("FieldEditor");
     m_fieldEditor.reset(VectorFieldUI::CreateVectorFieldUI(m_fieldPanel, model));
@@ -202,7 +202,7 @@ void ModellerFrame::BuildFieldEditor()
     }
     for (int i = 0; CNumSpinCtrl *spin = m_fieldEditor->GetNumSpin(i); ++i)
         spin->SetCanFocus(false);
-    m_fieldEditorShown = m_facade->SubscribeVectorEditorChanged([this] { OnFieldEditorShown(); });
+    m_fieldEditorShown = m_facade->GetFieldEditing().SubscribeChanged([this] { OnFieldEditorShown(); });
     RememberFieldEditor();
     // A row of its own below the toolbars' row, fixed there.
     m_ctrl->Manager().AddPane(m_fieldPanel, wxAuiPaneInfo()
@@ -240,7 +240,7 @@ void ModellerFrame::OnFieldEditorTaken()
     if (numbers == m_fieldNumbers)
         return;
     m_fieldNumbers = numbers;
-    drevon::CDrevon::UpdateCurrentField(m_facade);
+    m_facade->GetFieldEditing().TakeNumbers();
 }
 
 SgWxGLWindow *ModellerFrame::CreateCanvas()

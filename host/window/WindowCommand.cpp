@@ -75,13 +75,13 @@ drevon::CDrevon *s_facade = nullptr;
 
 bool HasUnsavedChanges()
 {
-    return s_facade && s_facade->IsModified();
+    return s_facade && s_facade->GetFiles().IsModified();
 }
 
 void MarkSaved()
 {
     if (s_facade)
-        s_facade->MarkSaved();
+        s_facade->GetFiles().MarkSaved();
 }
 
 // Asks whether changes should be written before the window closes. False
@@ -189,7 +189,7 @@ void OnCloseWindow(wxCloseEvent &event)
     // The dialogs go before the window that holds them, and none is left
     // editing the scene while it is written.
     if (s_facade)
-        s_facade->CloseAllDialogs();
+        s_facade->GetDialogs().CloseAll();
     if (!SaveOnClose(event.CanVeto()) && event.CanVeto()) {
         event.Veto();
         return;
@@ -252,7 +252,7 @@ bool FennixApp::OnInit()
     wxAcceleratorEntry closeKey(wxACCEL_CTRL, 'W', ModellerFrame::ItemOf(drevon::cmd::kExit));
     frame->SetAcceleratorTable(wxAcceleratorTable(1, &closeKey));
     m_dialogs = std::make_unique<SgWxDialogFactory>(frame);
-    m_facade->SetDialogFactory(m_dialogs.get());
+    m_facade->GetDialogs().SetFactory(m_dialogs.get());
     SgWxGLWindow *canvas = frame->CreateCanvas();
     if (!canvas) {
         std::fprintf(stderr, "fennix: the display offers no OpenGL visual\n");
@@ -271,7 +271,7 @@ bool FennixApp::OnInit()
     SgWxPrinter::Install(frame);
     s_canvas = canvas;
     SgSeparator *defaultView = viewer->GetViewport(0)->GetNodara();
-    const int read = m_facade->OpenFile(s_scenePath, true);
+    const int read = m_facade->GetFiles().OpenFile(s_scenePath, true);
     if (read != SgDocumentFiles::kReadDone) {
         std::fprintf(stderr, "fennix: %s %s\n", s_scenePath, SgDocumentFiles::Describe(read));
         frame->Destroy();
@@ -289,9 +289,9 @@ bool FennixApp::OnInit()
     // (and a press on a selected object's handle drags the handle); a left
     // drag that no handle takes turns the view. A creation tool takes the
     // left button whole; the other buttons and the wheel still move the view.
-    m_facade->OnRotateScene(1);
+    m_facade->GetViewing().OnRotateScene(1);
     // The toolbar shows the manipulator new selections get.
-    m_facade->AddSelectionManip(m_facade->GetManipulatorKind());
+    m_facade->GetCreation().AddSelectionManip(m_facade->GetCreation().GetManipulatorKind());
     m_facade->postProcessButtons();
     if (s_createKind)
         m_facade->ApplyButton(drevon::CreationCommand(s_createKind));

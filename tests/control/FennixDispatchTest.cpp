@@ -358,7 +358,7 @@ TEST_F(ControlTest, AnAttachedControlListensBesideTheHostAndLeavesItListening)
     facadetest::StateLog host;
     drevon::CDrevon facade;
     ASSERT_NE(facade.CreateDocument(), nullptr);
-    drevon::HostSubscription hostToken = facade.SubscribeButtonState(host.Listener());
+    drevon::HostSubscription hostToken = facade.GetHostEvents().SubscribeButtonState(host.Listener());
     {
         FennixControl control;
         std::vector<std::string> heard;
@@ -495,7 +495,7 @@ TEST_F(ControlTest, FileNameOfAControlServingAHostsFacadeNamesTheHostsScene)
     }
     drevon::CDrevon facade;
     ASSERT_NE(facade.CreateDocument(), nullptr);
-    ASSERT_EQ(facade.OpenFile(scene.c_str(), true), SgDocumentFiles::kReadDone);
+    ASSERT_EQ(facade.GetFiles().OpenFile(scene.c_str(), true), SgDocumentFiles::kReadDone);
     FennixControl control;
     control.Attach(&facade);
     EXPECT_EQ(control.Call("FileName", {}).value.text, scene);

@@ -203,7 +203,7 @@ TEST_F(NodesTest, FindNodeByNameBelowANodeAndThroughTheSpecialRoots)
 
 TEST_F(NodesTest, StaleForgedAndWrongHandlesAreRefused)
 {
-    SgRef<SgNode> gone(drevon::CDrevon::CreateNode("Sphere"));
+    SgRef<SgNode> gone(drevon::SceneAccess::CreateNode("Sphere"));
     const auto stale = static_cast<std::int64_t>(SgHandleTable::Hold(gone.get()));
     SgHandleTable::Drop(static_cast<SgHandleTable::Handle>(stale));
     gone.reset();
@@ -258,9 +258,9 @@ TEST_F(NodesTest, LayersAreAddedMadeCurrentAndSwitched)
     EXPECT_EQ(Call("GetCurrentLayer", {}).value, DispValue::Int(walls)) << "the current layer stays";
 
     ASSERT_TRUE(Call("SetLayerMode", {DispValue::Int(walls), DispValue::Int(7)}).ok);
-    EXPECT_EQ(Facade()->GetLayerValue(walls, drevon::CDrevon::kLayerFlags, nullptr) & 1, 1);
+    EXPECT_EQ(Facade()->GetSceneAccess().GetLayerValue(walls, drevon::SceneAccess::kLayerFlags, nullptr) & 1, 1);
     ASSERT_TRUE(Call("SetLayerMode", {DispValue::Int(walls), DispValue::Int(0)}).ok);
-    EXPECT_EQ(Facade()->GetLayerValue(walls, drevon::CDrevon::kLayerFlags, nullptr) & 1, 0);
+    EXPECT_EQ(Facade()->GetSceneAccess().GetLayerValue(walls, drevon::SceneAccess::kLayerFlags, nullptr) & 1, 0);
     EXPECT_EQ(Call("SetLayerMode", {DispValue::Int(-3), DispValue::Int(1)}).code, kErrFailed);
 }
 
@@ -320,7 +320,7 @@ public:
 TEST_F(NodesTest, DialogMethodsOpenThroughTheFacadesTableAndToolStatesFollow)
 {
     WindowlessFactory factory;
-    Facade()->SetDialogFactory(&factory);
+    Facade()->GetDialogs().SetFactory(&factory);
     // Dialogs that need a selection open on one.
     Select({AddObject("box", false)});
     struct Case {
@@ -355,9 +355,9 @@ TEST_F(NodesTest, DialogMethodsOpenThroughTheFacadesTableAndToolStatesFollow)
     EXPECT_NE(configuration.message.find("not part of this system"), std::string::npos) << configuration.message;
     EXPECT_EQ(factory.requests.size(), asked);
     EXPECT_EQ(Call("GetToolState", {DispValue::Int(96)}).value, DispValue::Int(0));
-    Facade()->CloseAllDialogs();
+    Facade()->GetDialogs().CloseAll();
     EXPECT_EQ(Call("GetToolState", {DispValue::Int(80)}).value, DispValue::Int(0));
-    Facade()->SetDialogFactory(nullptr);
+    Facade()->GetDialogs().SetFactory(nullptr);
 }
 
 } // namespace

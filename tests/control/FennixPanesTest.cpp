@@ -255,8 +255,8 @@ TEST_F(PaneDispatchTest, OpenDialogTogglesOnePaneOrAllOfThemThroughTheFacade)
     FakePanes panes;
     DockPanes docks(panes);
     drevon::HostSubscription slotToken =
-        facade->SubscribeDockableSlot([&](int slot, int show) { docks.ShowDockable(slot, show); });
-    drevon::HostSubscription allToken = facade->SubscribeDockable([&](int how) { docks.ShowAllDocable(how); });
+        facade->GetHostEvents().SubscribeDockableSlot([&](int slot, int show) { docks.ShowDockable(slot, show); });
+    drevon::HostSubscription allToken = facade->GetHostEvents().SubscribeDockable([&](int how) { docks.ShowAllDocable(how); });
     // (value) -> the panes shown afterwards: 20 the tree, 21-23 the toolbars, 24 all.
     const std::pair<int, const char *> steps[] = {
         {20, "1110"}, {21, "0110"}, {23, "0100"}, {22, "0000"}, {24, "0000"}, {24, "0000"}, {20, "0001"}, {24, "0000"},

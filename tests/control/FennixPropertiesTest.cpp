@@ -29,7 +29,7 @@ TEST_F(PropertiesTest, SavedPropertiesComeBackAndNameTheOpenScene)
         out << m_control.Call("SaveToString", {}).value.text;
     }
     // Opened the way a menu opens it: FileName does not know yet.
-    m_control.GetFacade()->OpenFile(scene.c_str(), true);
+    m_control.GetFacade()->GetFiles().OpenFile(scene.c_str(), true);
     ASSERT_TRUE(m_control.Properties().fileName.empty());
     m_control.Properties().bgColor = 0xFFFFFF;
     m_control.Properties().toolBarConfig = 7;

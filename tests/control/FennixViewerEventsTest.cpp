@@ -235,7 +235,7 @@ TEST_F(ViewerEventsTest, TheCustomDialogsWireChangesAndResetsFireCustomEvent1)
 {
     Create();
     CustomFactory factory;
-    Facade()->SetDialogFactory(&factory);
+    Facade()->GetDialogs().SetFactory(&factory);
     ASSERT_TRUE(Call("OpenDialog", {DispValue::Int(95), DispValue::Str("L1")}).ok);
     ASSERT_NE(factory.last, nullptr);
     CustomDlg &dialog = factory.last->m_dialog;
@@ -245,8 +245,8 @@ TEST_F(ViewerEventsTest, TheCustomDialogsWireChangesAndResetsFireCustomEvent1)
     dialog.OnReset();
     EXPECT_EQ(Texts("CustomEvent1"), (std::vector<std::string>{"L1", "rL1"}));
     EXPECT_EQ(m_events.back().dispid, 3);
-    Facade()->CloseAllDialogs();
-    Facade()->SetDialogFactory(nullptr);
+    Facade()->GetDialogs().CloseAll();
+    Facade()->GetDialogs().SetFactory(nullptr);
 }
 
 TEST_F(ViewerEventsTest, CustomEventsReachEveryListenerOfAnInstalledDocumentUntilTheControlGoes)
@@ -256,8 +256,7 @@ TEST_F(ViewerEventsTest, CustomEventsReachEveryListenerOfAnInstalledDocumentUnti
     EXPECT_EQ(Texts("CustomEvent1"), std::vector<std::string>{"one"});
     // A second listener on the same facade hears the same, as long as it keeps its token.
     std::vector<std::string> heard;
-    SgDocumentSubscription token = Facade()->SubscribeCustomEvent(
-        [](const char *text, void *data) { static_cast<std::vector<std::string> *>(data)->push_back(text); }, &heard);
+    SgDocumentSubscription token = Facade()->GetHostEvents().SubscribeCustomEvent([](const char *text, void *data) { static_cast<std::vector<std::string> *>(data)->push_back(text); }, &heard);
     // The facade follows a document installed from outside.
     std::unique_ptr<SgDocument, void (*)(SgDocument *)> other(SgDocument::Create(), &SgDocument::Destroy);
     Facade()->SetDocument(other.get());

@@ -68,7 +68,7 @@ TEST_F(AnnotateTest, ARubberLineWithSensorsKeepsJoiningItsObjectsAfterEitherMove
 {
     SgObject *a = AddBall("A", Vec3(0, 0, 0));
     SgObject *b = AddBall("B", Vec3(2, 0, 0));
-    SgObject *line = m_facade->CreateRubberLine(a, b, true);
+    SgObject *line = m_facade->GetAnnotations().CreateRubberLine(a, b, true);
     ASSERT_NE(line, nullptr);
     m_facade->GetRoot()->AddChild(line);
     Scan();
@@ -87,27 +87,27 @@ TEST_F(AnnotateTest, ARubberLineWithoutSensorsFollowsTheTranslations)
 {
     SgObject *a = AddBall("A", Vec3(0, 0, 0));
     SgObject *b = AddBall("B", Vec3(2, 0, 0));
-    SgRef<SgObject> line = m_facade->CreateRubberLine(a, b, false);
+    SgRef<SgObject> line = m_facade->GetAnnotations().CreateRubberLine(a, b, false);
     b->GetTransform()->m_translation = Vec3(0, 5, 0);
     EXPECT_EQ(Point(line.get(), 1), Vec3(0, 5, 0)) << "no draw needed";
-    EXPECT_EQ(m_facade->CreateRubberLine(a, nullptr, false), nullptr);
+    EXPECT_EQ(m_facade->GetAnnotations().CreateRubberLine(a, nullptr, false), nullptr);
 }
 
 TEST_F(AnnotateTest, TestLinksDriveColours)
 {
     SgObject *a = AddBall("A", Vec3(2, -1, 0.5));
     SgObject *b = AddBall("B", Vec3(0, 0, 0));
-    m_facade->ChangeSelection(0);
-    m_facade->TestRubber(3);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    m_facade->GetAnnotations().TestRubber(3);
     EXPECT_EQ(Diffuse(b), Color(1, 0, 1, 1)) << "B is magenta";
-    m_facade->TestRubber(2);
+    m_facade->GetAnnotations().TestRubber(2);
     EXPECT_EQ(Diffuse(b), Color(2, -1, 0.5f, 1)) << "B's colour is A's position, outside 0 to 1 as it stands";
     a->GetTransform()->m_translation = Vec3(0.25, 0.5, 0.75);
     EXPECT_EQ(Diffuse(b), Color(0.25f, 0.5f, 0.75f, 1)) << "and follows it";
-    m_facade->TestRubber(1);
+    m_facade->GetAnnotations().TestRubber(1);
     EXPECT_EQ(Diffuse(a), Diffuse(b)) << "A follows B";
     const int children = RootChildren();
-    m_facade->TestRubber(0);
+    m_facade->GetAnnotations().TestRubber(0);
     EXPECT_EQ(RootChildren(), children + 1) << "a rubber line joins them";
 }
 
@@ -116,10 +116,10 @@ TEST_F(AnnotateTest, TestLinksNeedExactlyTwoObjects)
     SgObject *a = AddBall("A", Vec3(0, 0, 0));
     const int children = RootChildren();
     for (int mode = 0; mode <= 3; ++mode) {
-        m_facade->ChangeSelection(1);
-        m_facade->TestRubber(mode);
-        m_facade->ChangeSelection(0);
-        m_facade->TestRubber(mode);
+        m_facade->GetSelectionEditing().ChangeSelection(1);
+        m_facade->GetAnnotations().TestRubber(mode);
+        m_facade->GetSelectionEditing().ChangeSelection(0);
+        m_facade->GetAnnotations().TestRubber(mode);
     }
     EXPECT_EQ(Diffuse(a), Color(0.5f, 0.5f, 0.5f, 1)) << "one object is no pair";
     EXPECT_EQ(RootChildren(), children) << "nothing was added";
@@ -129,20 +129,20 @@ TEST_F(AnnotateTest, AnAnnotationNeedsExactlyOneSelectedObject)
 {
     AddBall("A", Vec3(0, 0, 0));
     SgObject *b = AddBall("B", Vec3(2, 0, 0));
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const int children = RootChildren();
-    m_facade->OnAnnotation();
+    m_facade->GetAnnotations().OnAnnotation();
     EXPECT_EQ(RootChildren(), children) << "two selected objects are not annotated";
-    m_facade->ChangeSelection(1);
-    m_facade->OnAnnotation();
+    m_facade->GetSelectionEditing().ChangeSelection(1);
+    m_facade->GetAnnotations().OnAnnotation();
     EXPECT_EQ(RootChildren(), children);
 
     Selection()->Select(b, 0);
     ASSERT_EQ(Selection()->GetSelCount(), 1);
-    m_facade->OnAnnotation();
+    m_facade->GetAnnotations().OnAnnotation();
     ASSERT_EQ(RootChildren(), children + 2) << "the line and the label";
     EXPECT_EQ(LabelText(m_facade->GetRoot()->GetChild(children + 1)), "Annotation");
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootChildren(), children) << "an annotation is one step";
 }
 
@@ -150,7 +150,7 @@ TEST_F(AnnotateTest, TheTapeLabelShowsTheDistanceOfItsTips)
 {
     SgTransform *transforms[2] = {};
     SgObject *objects[4] = {};
-    SgObject *tape = m_facade->CreateMeasureTape(transforms, objects, 0);
+    SgObject *tape = m_facade->GetAnnotations().CreateMeasureTape(transforms, objects, 0);
     ASSERT_NE(tape, nullptr);
     ASSERT_NE(transforms[1], nullptr);
     EXPECT_EQ(objects[0]->GetName(), "Tip1");
@@ -167,7 +167,7 @@ TEST_F(AnnotateTest, TheDimensionTapeLiftsItsLineAboveTheHigherTip)
 {
     SgTransform *transforms[2] = {};
     SgObject *objects[4] = {};
-    SgObject *tape = m_facade->CreateMeasureTape(transforms, objects, 1);
+    SgObject *tape = m_facade->GetAnnotations().CreateMeasureTape(transforms, objects, 1);
     ASSERT_NE(tape, nullptr);
     transforms[0]->m_translation = Vec3(0, 0, 1);
     transforms[1]->m_translation = Vec3(2, 0, 0.25);
@@ -186,7 +186,7 @@ TEST_F(AnnotateTest, TheDimensionTapeLiftsItsLineAboveTheHigherTip)
 TEST_F(AnnotateTest, TapeTipsCannotBePickedWhileTheTapeIsStretched)
 {
     AddViewer();
-    m_facade->OnCreateCompoundTool(10);
+    m_facade->GetAnnotations().OnCreateCompoundTool(10);
     EXPECT_EQ(m_states.Last(76), 1);
     const int children = RootChildren();
     auto send = [this](unsigned message, unsigned buttons, int x, int y) {
@@ -210,7 +210,7 @@ TEST_F(AnnotateTest, TapeTipsCannotBePickedWhileTheTapeIsStretched)
     EXPECT_TRUE(tip2->Selectable());
     EXPECT_NEAR(std::stod(LabelText(m_facade->GetRoot())), (second - first).Length(), 1e-5);
     EXPECT_EQ(RootChildren(), children + 1);
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(FindNodeByName::Lookup("Tip1", m_facade->GetRoot()), nullptr) << "the tape is one step";
     EXPECT_EQ(m_states.Last(76), 0) << "undo ends the tool and its button";
 }
@@ -225,11 +225,11 @@ TEST_F(AnnotateTest, ATapeReadBackStillMeasures)
 {
     SgTransform *transforms[2] = {};
     SgObject *objects[4] = {};
-    ASSERT_NE(m_facade->CreateMeasureTape(transforms, objects, 0), nullptr);
+    ASSERT_NE(m_facade->GetAnnotations().CreateMeasureTape(transforms, objects, 0), nullptr);
     transforms[1]->m_translation = Vec3(0, 2, 0);
-    const std::string text = m_facade->SaveToStringFix();
+    const std::string text = m_facade->GetFiles().SaveToStringFix();
     std::istringstream in(text);
-    m_facade->ReadFileStream(in, true, "tape.kvrx");
+    m_facade->GetFiles().ReadFileStream(in, true, "tape.kvrx");
     auto *tip2 = dynamic_cast<SgObject *>(FindNodeByName::Lookup("Tip2", m_facade->GetRoot()));
     ASSERT_NE(tip2, nullptr) << text;
     EXPECT_EQ(std::stod(LabelText(m_facade->GetRoot())), 2.0);
@@ -241,11 +241,11 @@ TEST_F(AnnotateTest, AColourLinkSurvivesWriting)
 {
     AddBall("A", Vec3(0.25, 0.5, 0.75));
     AddBall("B", Vec3(0, 0, 0));
-    m_facade->ChangeSelection(0);
-    m_facade->TestRubber(2);
-    const std::string text = m_facade->SaveToStringFix();
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    m_facade->GetAnnotations().TestRubber(2);
+    const std::string text = m_facade->GetFiles().SaveToStringFix();
     std::istringstream in(text);
-    m_facade->ReadFileStream(in, true, "link.kvrx");
+    m_facade->GetFiles().ReadFileStream(in, true, "link.kvrx");
     auto *a = dynamic_cast<SgObject *>(FindNodeByName::Lookup("A", m_facade->GetRoot()));
     auto *b = dynamic_cast<SgObject *>(FindNodeByName::Lookup("B", m_facade->GetRoot()));
     ASSERT_NE(a, nullptr) << text;
@@ -270,24 +270,25 @@ TEST_F(AnnotateTest, SelectionCommandsOnASelectionTheyCannotUseChangeNothing)
         Run run;
         std::vector<int> refused;  // selection sizes the command leaves alone
     } commands[] = {
-        {"OnAnnotation", [](drevon::CDrevon &f) { f.OnAnnotation(); }, {0, 2, 3}},
-        {"TestRubber(0)", [](drevon::CDrevon &f) { f.TestRubber(0); }, {0, 1, 3}},
-        {"TestRubber(1)", [](drevon::CDrevon &f) { f.TestRubber(1); }, {0, 1, 3}},
-        {"TestRubber(2)", [](drevon::CDrevon &f) { f.TestRubber(2); }, {0, 1, 3}},
-        {"TestRubber(3)", [](drevon::CDrevon &f) { f.TestRubber(3); }, {0, 1, 3}},
-        {"TestRubber(4)", [](drevon::CDrevon &f) { f.TestRubber(4); }, {0, 1, 2, 3}},
-        {"TestRubber(-1)", [](drevon::CDrevon &f) { f.TestRubber(-1); }, {0, 1, 2, 3}},
+        {"OnAnnotation", [](drevon::CDrevon &f) { f.GetAnnotations().OnAnnotation(); }, {0, 2, 3}},
+        {"TestRubber(0)", [](drevon::CDrevon &f) { f.GetAnnotations().TestRubber(0); }, {0, 1, 3}},
+        {"TestRubber(1)", [](drevon::CDrevon &f) { f.GetAnnotations().TestRubber(1); }, {0, 1, 3}},
+        {"TestRubber(2)", [](drevon::CDrevon &f) { f.GetAnnotations().TestRubber(2); }, {0, 1, 3}},
+        {"TestRubber(3)", [](drevon::CDrevon &f) { f.GetAnnotations().TestRubber(3); }, {0, 1, 3}},
+        {"TestRubber(4)", [](drevon::CDrevon &f) { f.GetAnnotations().TestRubber(4); }, {0, 1, 2, 3}},
+        {"TestRubber(-1)", [](drevon::CDrevon &f) { f.GetAnnotations().TestRubber(-1); }, {0, 1, 2, 3}},
     };
     for (const auto &command : commands) {
         for (int size : command.refused) {
-            m_facade->ChangeSelection(1);
+            m_facade->GetSelectionEditing().ChangeSelection(1);
             for (int i = 0; i < size; ++i)
                 Selection()->Select(balls[i], 0);
             ASSERT_EQ(Selection()->GetSelCount(), size);
-            const std::string before = m_facade->SaveToStringFix();
+            const std::string before = m_facade->GetFiles().SaveToStringFix();
             const bool undoable = Document()->IsUndoStackNonEmpty();
             command.run(*m_facade);
-            EXPECT_EQ(m_facade->SaveToStringFix(), before) << command.name << " with " << size << " selected";
+            EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), before)
+                << command.name << " with " << size << " selected";
             EXPECT_EQ(Document()->IsUndoStackNonEmpty(), undoable) << command.name << " with " << size;
         }
     }

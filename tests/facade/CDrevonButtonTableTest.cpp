@@ -3,6 +3,7 @@
 
 #include "engine/nodes/properties/SgCamera.h"
 #include "engine/render/SgViewport.h"
+#include "facade/CommandOperation.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
@@ -56,9 +57,9 @@ TEST_F(ButtonTableTest, ACommandRegisteredTwiceRunsTheLaterEntry)
     AddViewer();
     EXPECT_TRUE(m_facade->ApplyButton(32888));
     // Button 17 starts the spline tool and is checked.
-    EXPECT_EQ(m_facade->GetCreationButton(), 17);
+    EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), 17);
     EXPECT_EQ(m_states.Last(17), 1);
-    EXPECT_NE(m_facade->GetActiveTool(), nullptr);
+    EXPECT_NE(m_facade->GetCreation().GetActiveTool(), nullptr);
 }
 
 TEST_F(ButtonTableTest, IdsOutsideTheTableAreIgnoredAndDisabled)
@@ -79,10 +80,11 @@ TEST_F(ButtonTableTest, RegistrationRefusesIndicesAndIdsOutsideTheTable)
 {
     SgDiagCapture capture;
     EXPECT_FALSE(m_facade->SetButtonStateCB(CDrevon::kButtonCount, nullptr, nullptr, 32800, 1,
-                                            &CDrevon::NullTool, nullptr, nullptr));
-    EXPECT_FALSE(m_facade->SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &CDrevon::NullTool, nullptr, nullptr));
+                                            &drevon::Operation<&drevon::Creation::NullTool>, nullptr, nullptr));
+    EXPECT_FALSE(m_facade->SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &drevon::Operation<&drevon::Creation::NullTool>,
+                                            nullptr, nullptr));
     EXPECT_FALSE(m_facade->SetButtonStateCB(5, nullptr, nullptr, 32768 + CDrevon::kButtonMapSize, 1,
-                                            &CDrevon::NullTool, nullptr, nullptr));
+                                            &drevon::Operation<&drevon::Creation::NullTool>, nullptr, nullptr));
     EXPECT_EQ(capture.Count("Facade"), 3);
 }
 
@@ -103,7 +105,7 @@ TEST_F(ButtonTableTest, UpdatePredicatesFollowTheSelectionAndUndo)
     // Undo (98) and redo (99) before and after one change and its undo.
     EXPECT_FALSE(m_facade->ApplyUpdate(32821));
     EXPECT_FALSE(m_facade->ApplyUpdate(32822));
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     EXPECT_TRUE(m_facade->ApplyUpdate(32821)) << "the new grid is no undo step";
     m_facade->ApplyButton(32821);
     EXPECT_TRUE(m_facade->ApplyUpdate(32822));
@@ -128,7 +130,7 @@ TEST_F(ButtonTableTest, PostProcessGoesOnPastAFailingInit)
 TEST_F(ButtonTableTest, PostProcessShowsTheModeAndTheProjection)
 {
     AddViewer();
-    m_facade->TogleTransformToolMode(2);
+    m_facade->GetCreation().TogleTransformToolMode(2);
     m_states.changes.clear();
     m_facade->postProcessButtons();
     EXPECT_EQ(m_states.Last(38), 2);
@@ -151,6 +153,6 @@ TEST_F(ButtonTableTest, EntryWithoutCommandIsReachedOnlyByIndex)
     const CDrevon::ButtonData *entry = m_facade->GetButtonDataByIndex(95);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->commandId, -1);
-    m_facade->NullTool(95);
+    m_facade->GetCreation().NullTool(95);
     EXPECT_EQ(m_states.Last(95), 0);
 }

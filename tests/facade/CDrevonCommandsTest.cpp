@@ -64,34 +64,34 @@ TEST_F(FacadeTest, HundredPlaybackTicksBringFrameZeroBack)
 {
     AddViewer();
     GiveTrack(*m_facade);
-    m_facade->Play(123);
-    ASSERT_TRUE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(123);
+    ASSERT_TRUE(m_facade->GetPlayback().IsPlaying());
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ(GetHeadlessTimerService().RunDue(), 1);
-    EXPECT_EQ(m_facade->GetCurrentFrame(), 0.0);
+    EXPECT_EQ(m_facade->GetPlayback().GetCurrentFrame(), 0.0);
 }
 
 TEST_F(FacadeTest, PlaybackStoppedAt37ResumesAt37)
 {
     AddViewer();
     GiveTrack(*m_facade);
-    m_facade->Play(0);
+    m_facade->GetPlayback().Play(0);
     for (int i = 0; i < 37; ++i)
         GetHeadlessTimerService().RunDue();
-    m_facade->Play(0);
-    EXPECT_FALSE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(0);
+    EXPECT_FALSE(m_facade->GetPlayback().IsPlaying());
     EXPECT_EQ(GetHeadlessTimerService().RunDue(), 0) << "a stopped playback still ticks";
-    EXPECT_EQ(m_facade->GetCurrentFrame(), 37.0);
-    m_facade->Play(0);
+    EXPECT_EQ(m_facade->GetPlayback().GetCurrentFrame(), 37.0);
+    m_facade->GetPlayback().Play(0);
     GetHeadlessTimerService().RunDue();
-    EXPECT_EQ(m_facade->GetCurrentFrame(), 38.0);
+    EXPECT_EQ(m_facade->GetPlayback().GetCurrentFrame(), 38.0);
 }
 
 TEST_F(FacadeTest, PlaybackTimerDiesWithTheFacade)
 {
     AddViewer();
     GiveTrack(*m_facade);
-    m_facade->Play(0);
+    m_facade->GetPlayback().Play(0);
     const int running = GetHeadlessTimerService().GetRunningCount();
     m_facade.reset();
     EXPECT_EQ(GetHeadlessTimerService().GetRunningCount(), running - 1);
@@ -102,8 +102,8 @@ TEST_F(FacadeTest, PlaybackTimerDiesWithTheFacade)
 TEST_F(FacadeTest, PlayWithoutAViewerSaysSoAndStartsNothing)
 {
     SgDiagCapture capture;
-    m_facade->Play(0);
-    EXPECT_FALSE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(0);
+    EXPECT_FALSE(m_facade->GetPlayback().IsPlaying());
     EXPECT_TRUE(capture.Contains("needs a view")) << capture.GetText();
 }
 
@@ -113,8 +113,8 @@ TEST_F(FacadeTest, PlayWithNothingToAnimateSaysSoAndStartsNothing)
     AddSphere(m_facade->GetRoot(), "Still");
     const int running = GetHeadlessTimerService().GetRunningCount();
     SgDiagCapture capture;
-    m_facade->Play(0);
-    EXPECT_FALSE(m_facade->IsPlaying());
+    m_facade->GetPlayback().Play(0);
+    EXPECT_FALSE(m_facade->GetPlayback().IsPlaying());
     EXPECT_EQ(GetHeadlessTimerService().GetRunningCount(), running) << "a timer runs for a still scene";
     EXPECT_TRUE(capture.Contains("nothing to play")) << capture.GetText();
 }
@@ -122,61 +122,61 @@ TEST_F(FacadeTest, PlayWithNothingToAnimateSaysSoAndStartsNothing)
 TEST_F(FacadeTest, AnimationRecordOfAnUnknownFieldRecordsNothing)
 {
     AddSphere(m_facade->GetRoot(), "Ball");
-    EXPECT_EQ(m_facade->SetAnimationRecord("Nobody", "translation", 1.0, nullptr), 0);
-    EXPECT_EQ(m_facade->SetAnimationRecord("Ball", "nothing", 1.0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetPlayback().SetAnimationRecord("Nobody", "translation", 1.0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetPlayback().SetAnimationRecord("Ball", "nothing", 1.0, nullptr), 0);
 }
 
 // ---- Selection, clipboard, undo ----------------------------------------------------------
 
 TEST_F(FacadeTest, UndoStatesBeforeAndAfterAChange)
 {
-    EXPECT_FALSE(m_facade->UpdateUndo(98));
-    EXPECT_FALSE(m_facade->UpdateUndo(99));
-    EXPECT_FALSE(m_facade->UpdateUndo(97));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(99));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(97));
     AddSphere(m_facade->GetRoot(), "Ball");
-    EXPECT_TRUE(m_facade->UpdateUndo(98));
-    m_facade->OnEdit(98);
-    EXPECT_TRUE(m_facade->UpdateUndo(99));
-    m_facade->OnEdit(99);
-    EXPECT_FALSE(m_facade->UpdateUndo(99));
+    EXPECT_TRUE(m_facade->GetSelectionEditing().UpdateUndo(98));
+    m_facade->GetSelectionEditing().OnEdit(98);
+    EXPECT_TRUE(m_facade->GetSelectionEditing().UpdateUndo(99));
+    m_facade->GetSelectionEditing().OnEdit(99);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(99));
 }
 
 TEST_F(FacadeTest, SelectionCommandsCountAndCopy)
 {
     AddSphere(m_facade->GetRoot(), "A");
     AddSphere(m_facade->GetRoot(), "B");
-    EXPECT_FALSE(m_facade->NonemptySelection(101));
-    EXPECT_FALSE(m_facade->OnUpdateNavigate(42));
-    m_facade->OnClone(true);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().NonemptySelection(101));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().OnUpdateNavigate(42));
+    m_facade->GetSelectionEditing().OnClone(true);
     EXPECT_TRUE(Document()->GetCopyBuffer()->GetCopyMode()) << "the deep flag is set even with nothing selected";
-    EXPECT_FALSE(m_facade->UpdateClonePaste(104));
-    m_facade->ChangeSelection(0);
-    EXPECT_TRUE(m_facade->MoreThanOneSelected(100));
-    m_facade->OnClone(false);
-    EXPECT_TRUE(m_facade->UpdateClonePaste(104));
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateClonePaste(104));
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    EXPECT_TRUE(m_facade->GetSelectionEditing().MoreThanOneSelected(100));
+    m_facade->GetSelectionEditing().OnClone(false);
+    EXPECT_TRUE(m_facade->GetSelectionEditing().UpdateClonePaste(104));
     const int before = m_facade->GetRoot()->GetNumChildren();
-    m_facade->OnPasteClone();
+    m_facade->GetSelectionEditing().OnPasteClone();
     EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), before + 2);
-    m_facade->ChangeSelection(1);
-    EXPECT_FALSE(m_facade->NonemptySelection(101));
+    m_facade->GetSelectionEditing().ChangeSelection(1);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().NonemptySelection(101));
 }
 
 TEST_F(FacadeTest, DeleteRemovesTheSelectedObjects)
 {
     AddSphere(m_facade->GetRoot(), "A");
     const int before = m_facade->GetRoot()->GetNumChildren();
-    m_facade->ChangeSelection(0);
-    m_facade->OnEdit(102);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    m_facade->GetSelectionEditing().OnEdit(102);
     EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), before - 1);
-    m_facade->OnEdit(98);
+    m_facade->GetSelectionEditing().OnEdit(98);
     EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), before);
 }
 
 TEST_F(FacadeTest, AttachToGroupNeedsBothObjects)
 {
     SgObject *object = AddSphere(m_facade->GetRoot(), "A");
-    EXPECT_EQ(m_facade->AttachToGroup(nullptr, object, false), 0);
-    EXPECT_EQ(m_facade->AttachToGroup(object, nullptr, false), 0);
+    EXPECT_EQ(m_facade->GetSelectionEditing().AttachToGroup(nullptr, object, false), 0);
+    EXPECT_EQ(m_facade->GetSelectionEditing().AttachToGroup(object, nullptr, false), 0);
 }
 
 // ---- Tools and manipulators ----------------------------------------------------------------
@@ -184,10 +184,10 @@ TEST_F(FacadeTest, AttachToGroupNeedsBothObjects)
 TEST_F(FacadeTest, RescaleManipulatorMultipliesTheScale)
 {
     SgTransformTool::s_fManipulatorScale = 1.0f;
-    EXPECT_FLOAT_EQ(m_facade->RescaleManipulator(0), 1.0f);
-    EXPECT_FLOAT_EQ(m_facade->RescaleManipulator(-5), 1.0f);
-    m_facade->RescaleManipulator(110);
-    EXPECT_NEAR(m_facade->RescaleManipulator(110), 1.21f, 1e-6);
+    EXPECT_FLOAT_EQ(m_facade->GetCreation().RescaleManipulator(0), 1.0f);
+    EXPECT_FLOAT_EQ(m_facade->GetCreation().RescaleManipulator(-5), 1.0f);
+    m_facade->GetCreation().RescaleManipulator(110);
+    EXPECT_NEAR(m_facade->GetCreation().RescaleManipulator(110), 1.21f, 1e-6);
     SgTransformTool::s_fManipulatorScale = 1.0f;
 }
 
@@ -197,8 +197,8 @@ TEST_F(FacadeTest, TransformToolModeCyclesAndShowsItself)
         int from, argument, expected;
     } cases[] = {{2, 38, 0}, {0, -1, 1}, {1, 7, 1}, {0, 2, 2}, {2, 0, 0}};
     for (const auto &c : cases) {
-        m_facade->TogleTransformToolMode(c.from);
-        m_facade->TogleTransformToolMode(c.argument);
+        m_facade->GetCreation().TogleTransformToolMode(c.from);
+        m_facade->GetCreation().TogleTransformToolMode(c.argument);
         EXPECT_EQ(Document()->GetPivotMode(), c.expected) << "from " << c.from << " with " << c.argument;
         EXPECT_EQ(m_states.Last(38), c.expected);
     }
@@ -207,48 +207,48 @@ TEST_F(FacadeTest, TransformToolModeCyclesAndShowsItself)
 TEST_F(FacadeTest, ManipulatorButtonsFollowTheKind)
 {
     AddSphere(m_facade->GetRoot(), "A");
-    m_facade->ChangeSelection(0);
-    m_facade->OnTransformTool(30);
-    EXPECT_EQ(m_facade->GetManipulatorKind(), 0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    m_facade->GetCreation().OnTransformTool(30);
+    EXPECT_EQ(m_facade->GetCreation().GetManipulatorKind(), 0);
     EXPECT_EQ(m_states.Last(35), 0);
     EXPECT_EQ(m_states.Last(30), 1);
     EXPECT_EQ(Selection()->GetSelCount(), 1) << "the selection survives the switch";
     // 33 names no kind: nothing but the frame changes.
-    m_facade->OnTransformTool(33);
-    EXPECT_EQ(m_facade->GetManipulatorKind(), 0);
+    m_facade->GetCreation().OnTransformTool(33);
+    EXPECT_EQ(m_facade->GetCreation().GetManipulatorKind(), 0);
 }
 
 TEST_F(FacadeTest, FrameChoiceIsStoredWithAnEmptySelection)
 {
-    m_facade->SetFrameChoice(3);
-    m_facade->OnTransformTool(33);
-    EXPECT_EQ(m_facade->GetTransformToolFrame(), 200);
+    m_facade->GetCreation().SetFrameChoice(3);
+    m_facade->GetCreation().OnTransformTool(33);
+    EXPECT_EQ(m_facade->GetCreation().GetTransformToolFrame(), 200);
 }
 
 TEST_F(FacadeTest, CreationToolIsTheActiveToolAndGoesWithItsButton)
 {
     AddViewer();
-    m_facade->OnCreateTool(1);
-    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetActiveTool());
+    m_facade->GetCreation().OnCreateTool(1);
+    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetCreation().GetActiveTool());
     ASSERT_NE(tool, nullptr);
     EXPECT_EQ(tool->GetKind(), SgSphere::ClassID());
     EXPECT_EQ(m_states.Last(1), 1);
-    EXPECT_FALSE(m_facade->UpdateUndo(98)) << "starting a tool made an undo step";
-    m_facade->OnCreateTool(16);  // no creation button: nothing happens
-    EXPECT_EQ(m_facade->GetActiveTool(), tool);
-    m_facade->DeleteActiveTool();
-    EXPECT_EQ(m_facade->GetActiveTool(), nullptr);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "starting a tool made an undo step";
+    m_facade->GetCreation().OnCreateTool(16); // no creation button: nothing happens
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), tool);
+    m_facade->GetCreation().DeleteActiveTool();
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), nullptr);
     EXPECT_EQ(m_states.Last(1), 0);
-    EXPECT_EQ(m_facade->GetCreationButton(), 0);
-    EXPECT_FALSE(m_facade->UpdateUndo(98)) << "dropping a tool made an undo step";
-    EXPECT_EQ(m_facade->GetNavigationMode(), 1) << "dropping a tool goes back to turning the scene";
+    EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), 0);
+    EXPECT_FALSE(m_facade->GetSelectionEditing().UpdateUndo(98)) << "dropping a tool made an undo step";
+    EXPECT_EQ(m_facade->GetViewing().GetNavigationMode(), 1) << "dropping a tool goes back to turning the scene";
 }
 
 TEST_F(FacadeTest, GridButtonTogglesOneGrid)
 {
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     EXPECT_EQ(m_states.Last(74), 1);
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     EXPECT_EQ(m_states.Last(74), 0);
     int grids = 0;
     for (int i = 0; i < m_facade->GetRoot()->GetNumChildren(); ++i)
@@ -263,11 +263,11 @@ TEST_F(FacadeTest, PerspectiveTwiceRestoresTheProjection)
     AddViewer();
     SgCamera *camera = m_facade->GetCurrentViewer()->GetViewport(0)->GetCamera();
     const int before = camera->m_perspective.Get();
-    m_facade->ViewPerspective(72);
+    m_facade->GetViewing().ViewPerspective(72);
     EXPECT_NE(camera->m_perspective.Get(), before);
-    m_facade->ViewPerspective(72);
+    m_facade->GetViewing().ViewPerspective(72);
     EXPECT_EQ(camera->m_perspective.Get(), before);
-    m_facade->ViewPerspective(5);
+    m_facade->GetViewing().ViewPerspective(5);
     EXPECT_EQ(camera->m_perspective.Get(), before);
 }
 
@@ -275,11 +275,11 @@ TEST_F(FacadeTest, FlipViewDirThreeTimesReturnsToTheFirstDirection)
 {
     AddViewer();
     SgTransform *camera = m_facade->GetCurrentViewer()->GetViewport(0)->GetCameraTransform();
-    m_facade->FlipViewDir(0);
+    m_facade->GetViewing().FlipViewDir(0);
     const Rotation first = camera->m_rotation.Get();
     for (int i = 0; i < 3; ++i)
-        m_facade->FlipViewDir(-1);
-    EXPECT_EQ(m_facade->GetFlipIndex(), 0);
+        m_facade->GetViewing().FlipViewDir(-1);
+    EXPECT_EQ(m_facade->GetViewing().GetFlipIndex(), 0);
     const Rotation again = camera->m_rotation.Get();
     EXPECT_TRUE(SameRotation(first, again)) << "the view direction differs after three flips";
 }
@@ -289,9 +289,9 @@ TEST_F(FacadeTest, StandardViewsSetTheCameraAndFrameTheScene)
     AddViewer();
     AddSphere(m_facade->GetRoot(), "A");
     SgViewport *viewport = m_facade->GetCurrentViewer()->GetViewport(0);
-    m_facade->ChangeView(60);  // index 6 names no row: like index 5
+    m_facade->GetViewing().ChangeView(60); // index 6 names no row: like index 5
     const Rotation six = viewport->GetCameraTransform()->m_rotation.Get();
-    m_facade->ChangeView(59);
+    m_facade->GetViewing().ChangeView(59);
     EXPECT_TRUE(SameRotation(six, viewport->GetCameraTransform()->m_rotation.Get()));
     EXPECT_TRUE(SameRotation(six, Rotation(Vec3(1, 0, 0), 3.14159265358979323846 / 2)));
 }
@@ -300,15 +300,15 @@ TEST_F(FacadeTest, StyleCyclesOnlyThroughItsThreeStyles)
 {
     AddViewer();
     SgDrawStyle *style = m_facade->GetCurrentViewer()->GetViewport(0)->GetDrawStyle();
-    m_facade->ToggleStyle(3);
+    m_facade->GetViewing().ToggleStyle(3);
     const int redraws = m_facade->GetRedrawCount();
-    m_facade->ToggleStyle(9);
+    m_facade->GetViewing().ToggleStyle(9);
     EXPECT_EQ(style->m_style.Get(), 3);
     EXPECT_EQ(m_facade->GetRedrawCount(), redraws + 1);
     const int cycle[][2] = {{2, 6}, {6, 4}, {4, 2}};
     for (const auto &step : cycle) {
-        m_facade->ToggleStyle(step[0]);
-        m_facade->ToggleStyle(9);
+        m_facade->GetViewing().ToggleStyle(step[0]);
+        m_facade->GetViewing().ToggleStyle(9);
         EXPECT_EQ(style->m_style.Get(), step[1]);
     }
 }
@@ -320,7 +320,7 @@ TEST_F(FacadeTest, FilledWireFromAnUnknownColourGoesToWhite)
     ASSERT_NE(material, nullptr);
     const Color odd(0.3, 0.3, 0.3, 1);
     material->m_diffuseColor.SetVals(1, &odd);
-    m_facade->ToggleFilledWire(0);
+    m_facade->GetViewing().ToggleFilledWire(0);
     const Color now = material->m_diffuseColor[0];
     EXPECT_EQ(now.r, 1.0f);
     EXPECT_EQ(now.g, 1.0f);
@@ -333,8 +333,8 @@ TEST_F(FacadeTest, NavigationButtonsSetTheViewingToolsMode)
         int button, mode;
     } cases[] = {{50, 1}, {51, 3}, {52, 2}, {53, 4}};
     for (const auto &c : cases) {
-        m_facade->OnViewTool(c.button);
-        EXPECT_EQ(m_facade->GetNavigationMode(), c.mode) << c.button;
+        m_facade->GetViewing().OnViewTool(c.button);
+        EXPECT_EQ(m_facade->GetViewing().GetNavigationMode(), c.mode) << c.button;
         EXPECT_EQ(m_states.Last(c.button), 1);
     }
     EXPECT_EQ(m_states.Last(50), 0) << "the earlier navigation button stays checked";
@@ -343,17 +343,17 @@ TEST_F(FacadeTest, NavigationButtonsSetTheViewingToolsMode)
 TEST_F(FacadeTest, CameraLocationWithoutAViewerIsRefused)
 {
     SgDiagCapture capture;
-    EXPECT_FALSE(m_facade->SetCameraLocation(1, 2, 3, nullptr));
+    EXPECT_FALSE(m_facade->GetViewing().SetCameraLocation(1, 2, 3, nullptr));
 }
 
 TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)
 {
     AddViewer();
     SgObject *object = AddSphere(m_facade->GetRoot(), "A");
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const int kinds[] = {35, 31, 35, 36, 35};
     for (int button : kinds) {
-        m_facade->OnTransformTool(button);
+        m_facade->GetCreation().OnTransformTool(button);
         FindNodeByClassID manipulators(SgManipulator::ClassID());
         SgFindAction find(&manipulators);
         find.m_bFirstOnly = false;
@@ -365,11 +365,11 @@ TEST_F(FacadeTest, SwitchingManipulatorsLeavesOneOnTheObject)
 TEST_F(FacadeTest, GimbalConnectTurnsTheFirstObjectWithTheSecondAndReusesItsBillboard)
 {
     SgObject *a = AddSphere(m_facade->GetRoot(), "A");
-    EXPECT_FALSE(m_facade->GimbalConnect()) << "nothing selected";
+    EXPECT_FALSE(m_facade->GetCreation().GimbalConnect()) << "nothing selected";
     AddSphere(m_facade->GetRoot(), "B");
-    m_facade->ChangeSelection(0);
-    ASSERT_TRUE(m_facade->GimbalConnect());
-    ASSERT_TRUE(m_facade->GimbalConnect());
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    ASSERT_TRUE(m_facade->GetCreation().GimbalConnect());
+    ASSERT_TRUE(m_facade->GetCreation().GimbalConnect());
     std::vector<SgBillboard *> own;
     for (int i = 0; i < a->GetNumChildren(); ++i)
         if (auto *billboard = dynamic_cast<SgBillboard *>(a->GetChild(i)))
@@ -382,7 +382,7 @@ TEST_F(FacadeTest, KeysReachTheFacadeOnlyWhenNoDragOrToolRuns)
 {
     AddViewer();
     std::vector<int> keys;
-    const drevon::HostSubscription keyToken = m_facade->SubscribeKeys([&keys](int key) {
+    const drevon::HostSubscription keyToken = m_facade->GetHostEvents().SubscribeKeys([&keys](int key) {
         keys.push_back(key);
         return true;
     });

@@ -92,9 +92,9 @@ TEST_P(PrimitiveTest, IsMadeWithTheMouseAndUndoneInOneStep)
     const size_t before = RootObjects().size();
     const int classId = SgFieldMngr::GetClassIDFromName(p.className);
     ASSERT_GT(classId, 0) << p.className;
-    m_facade->OnCreateTool(p.button);
-    ASSERT_NE(dynamic_cast<SgCreateCylinderTool *>(m_facade->GetActiveTool()), nullptr) << p.className;
-    EXPECT_EQ(m_facade->GetCreationButton(), p.button);
+    m_facade->GetCreation().OnCreateTool(p.button);
+    ASSERT_NE(dynamic_cast<SgCreateCylinderTool *>(m_facade->GetCreation().GetActiveTool()), nullptr) << p.className;
+    EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), p.button);
     EXPECT_EQ(m_states.Last(p.button), 1) << "the button shows the tool running";
     // Off the centre: a first click on the origin counts as no creation.
     Click(70, 50);
@@ -105,9 +105,9 @@ TEST_P(PrimitiveTest, IsMadeWithTheMouseAndUndoneInOneStep)
     const std::vector<SgObject *> after = RootObjects();
     ASSERT_EQ(after.size(), before + 1) << p.className;
     EXPECT_EQ(Count(m_facade->GetRoot(), classId), 1) << p.className;
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), before) << p.className << " was not undone in one step";
-    m_facade->Undo(true);
+    m_facade->GetSelectionEditing().Undo(true);
     EXPECT_EQ(RootObjects().size(), before + 1) << p.className << " did not come back";
 }
 
@@ -136,8 +136,8 @@ TEST_P(CurveTest, IsDrawnWithTheMouseAndUndone)
 {
     const Curve &c = GetParam();
     const size_t before = RootObjects().size();
-    m_facade->OnCreateTool(c.button);
-    ASSERT_NE(m_facade->GetActiveTool(), nullptr) << c.className;
+    m_facade->GetCreation().OnCreateTool(c.button);
+    ASSERT_NE(m_facade->GetCreation().GetActiveTool(), nullptr) << c.className;
     EXPECT_EQ(m_states.Last(c.button), 1);
     Click(60, 60);
     Send(SgWM::kMouseMove, 0, 100, 60);
@@ -146,7 +146,7 @@ TEST_P(CurveTest, IsDrawnWithTheMouseAndUndone)
     DoubleClick(100, 30);
     const std::vector<SgObject *> after = RootObjects();
     ASSERT_EQ(after.size(), before + 1) << c.className;
-    EXPECT_EQ(m_facade->GetCreationButton(), c.button) << "the tool stays for the next curve";
+    EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), c.button) << "the tool stays for the next curve";
     // Clicks beside every object put the points on the ground plane, apart.
     SgNode *made = FindNodeByClassID::Lookup(SgFieldMngr::GetClassIDFromName(c.className), after.back());
     if (auto *curve = dynamic_cast<SgPolyLine *>(made)) {
@@ -157,7 +157,7 @@ TEST_P(CurveTest, IsDrawnWithTheMouseAndUndone)
         EXPECT_NEAR(a.z, b.z, 1e-9) << c.className;
     }
     EXPECT_EQ(Count(m_facade->GetRoot(), SgFieldMngr::GetClassIDFromName(c.className)), 1) << c.className;
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), before) << c.className;
 }
 
@@ -170,14 +170,14 @@ INSTANTIATE_TEST_SUITE_P(Buttons, CurveTest,
 
 TEST_F(CreateTest, FilletPolylineStartsOnlyFromThePolylineCommand)
 {
-    m_facade->OnCreateTool(16);
-    EXPECT_EQ(m_facade->GetActiveTool(), nullptr) << "16 is no button of the primitive tools";
-    EXPECT_EQ(m_facade->GetCreationButton(), 0);
+    m_facade->GetCreation().OnCreateTool(16);
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), nullptr) << "16 is no button of the primitive tools";
+    EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), 0);
     EXPECT_EQ(m_states.Last(16), -100) << "nothing was checked";
 
-    m_facade->ToggleSnapAngle(121);
-    m_facade->OnCreatePolyline(16);
-    auto *tool = dynamic_cast<SgCreatePolyLineTool *>(m_facade->GetActiveTool());
+    m_facade->GetCreation().ToggleSnapAngle(121);
+    m_facade->GetCreation().OnCreatePolyline(16);
+    auto *tool = dynamic_cast<SgCreatePolyLineTool *>(m_facade->GetCreation().GetActiveTool());
     ASSERT_NE(tool, nullptr);
     EXPECT_TRUE(tool->m_bSnapAngle) << "the facade's snap option reaches the tool";
     EXPECT_EQ(m_states.Last(16), 1);
@@ -199,9 +199,9 @@ TEST_F(CreateTest, APrismStandsOnTheCurveItIsStartedOn)
     curve->m_closed = 1;
     curveObject->AddChild(curve);
     m_facade->GetRoot()->AddChild(curveObject);
-    m_facade->Focus(false);
-    m_facade->OnCreateTool(21);
-    ASSERT_NE(m_facade->GetActiveTool(), nullptr);
+    m_facade->GetViewing().Focus(false);
+    m_facade->GetCreation().OnCreateTool(21);
+    ASSERT_NE(m_facade->GetCreation().GetActiveTool(), nullptr);
     // Somewhere on the curve's edge: the first picking click that hits it starts the prism.
     const int prismClass = SgFieldMngr::GetClassIDFromName("SgPrizm");
     for (int x = 0; x < kWidth && !Find(m_facade->GetRoot(), prismClass); x += 2)
@@ -211,14 +211,14 @@ TEST_F(CreateTest, APrismStandsOnTheCurveItIsStartedOn)
 
 TEST_F(CreateTest, TheGridIsMadeOnceAndToggled)
 {
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     SgSeparator *root = m_facade->GetRoot();
     auto *grid = dynamic_cast<SgObject *>(FindNodeByName::Lookup("Grid", root));
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->m_hide.Get(), 0) << "the first press shows it";
     EXPECT_EQ(grid->m_selectMode.Get(), 0);
     EXPECT_EQ(m_states.Last(74), 1);
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     EXPECT_EQ(grid->m_hide.Get(), 1);
     EXPECT_EQ(m_states.Last(74), 0);
     EXPECT_EQ(Count(root, SgGrid::ClassID()), 1) << "a second press made a second grid";
@@ -230,22 +230,22 @@ TEST_F(CreateTest, AGridTheSceneAlreadyHoldsIsTheOneToggled)
     own->SetName("Grid");
     own->m_hide = 1;
     m_facade->GetRoot()->AddChild(own);
-    m_facade->OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateGrid(74);
     EXPECT_EQ(Count(m_facade->GetRoot(), SgGrid::ClassID()), 1);
     EXPECT_EQ(own->m_hide.Get(), 0);
 }
 
 TEST_F(CreateTest, CreateNodeNamesTheClassWithoutItsPrefix)
 {
-    SgRef<SgNode> sphere = m_facade->CreateNode("Sphere");
+    SgRef<SgNode> sphere = drevon::SceneAccess::CreateNode("Sphere");
     ASSERT_TRUE(sphere);
     EXPECT_EQ(sphere->GetClassID(), SgSphere::ClassID());
     EXPECT_EQ(sphere->GetRefCount(), 1) << "the node is inserted nowhere: only this test holds it";
-    EXPECT_EQ(m_facade->CreateNode("SgSphere"), nullptr) << "the prefix twice names no class";
-    EXPECT_EQ(m_facade->CreateNode("NoSuchThing"), nullptr);
-    EXPECT_EQ(m_facade->CreateNode(nullptr), nullptr);
+    EXPECT_EQ(drevon::SceneAccess::CreateNode("SgSphere"), nullptr) << "the prefix twice names no class";
+    EXPECT_EQ(drevon::SceneAccess::CreateNode("NoSuchThing"), nullptr);
+    EXPECT_EQ(drevon::SceneAccess::CreateNode(nullptr), nullptr);
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->CreateNode(std::string(300, 'x').c_str()), nullptr);
+    EXPECT_EQ(drevon::SceneAccess::CreateNode(std::string(300, 'x').c_str()), nullptr);
     EXPECT_EQ(capture.Count(), 1) << "a name too long is refused with a message";
 }
 
@@ -257,25 +257,25 @@ TEST_F(CreateTest, InsertNodeRefusesCyclesAndLeafParents)
     outer->AddChild(inner);
     root->AddChild(outer);
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->InsertNode(inner, outer, 0, nullptr), 0) << "outer would hold itself";
-    EXPECT_EQ(m_facade->InsertNode(outer, outer, 0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(inner, outer, 0, nullptr), 0) << "outer would hold itself";
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(outer, outer, 0, nullptr), 0);
     SgRef<SgSphere> leaf = new SgSphere;
     SgRef<SgSphere> child = new SgSphere;
-    EXPECT_EQ(m_facade->InsertNode(leaf.get(), child.get(), 0, nullptr), 0) << "a sphere holds no children";
-    EXPECT_EQ(m_facade->InsertNode(nullptr, nullptr, 0, nullptr), 0);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(leaf.get(), child.get(), 0, nullptr), 0) << "a sphere holds no children";
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(nullptr, nullptr, 0, nullptr), 0);
     EXPECT_GE(capture.Count(), 3);
 
     // Property nodes go into objects as such; others before or after the reference.
     auto *material = new SgMaterial;
-    EXPECT_EQ(m_facade->InsertNode(inner, material, 0, nullptr), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(inner, material, 0, nullptr), 1);
     EXPECT_EQ(inner->FindFirstNode(SgMaterial::ClassID(), {}, nullptr, false), material);
     auto *first = new SgObject(true, true);
     auto *after = new SgObject(true, true);
-    EXPECT_EQ(m_facade->InsertNode(nullptr, first, 0, nullptr), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(nullptr, first, 0, nullptr), 1);
     EXPECT_EQ(root->GetChild(0), first) << "before no reference: in front";
-    EXPECT_EQ(m_facade->InsertNode(nullptr, after, 1, first), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().InsertNode(nullptr, after, 1, first), 1);
     EXPECT_EQ(root->GetChild(1), after);
-    EXPECT_EQ(m_facade->RemoveChild(root, after), 1);
+    EXPECT_EQ(m_facade->GetSceneAccess().RemoveChild(root, after), 1);
     EXPECT_NE(root->GetChild(1), after);
 }
 
@@ -285,30 +285,30 @@ TEST_F(CreateTest, ParticlesMakeOneEffectorEachAndRotationTwice)
                               "SgFriction", "SgRotation",  "SgRotation",  "SgDestructor"};
     for (int kind = 1; kind <= 9; ++kind) {
         const size_t before = RootObjects().size();
-        m_facade->Particles(kind);
+        m_facade->GetCreation().Particles(kind);
         const std::vector<SgObject *> after = RootObjects();
         ASSERT_EQ(after.size(), before + 1) << kind;
         EXPECT_NE(Find(after.back(), SgFieldMngr::GetClassIDFromName(expected[kind - 1])), nullptr) << kind;
     }
     const size_t count = RootObjects().size();
-    m_facade->Particles(0);
-    m_facade->Particles(10);
-    m_facade->Particles(-7);
+    m_facade->GetCreation().Particles(0);
+    m_facade->GetCreation().Particles(10);
+    m_facade->GetCreation().Particles(-7);
     EXPECT_EQ(RootObjects().size(), count);
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), count - 1) << "each effector is one step";
 }
 
 TEST_F(CreateTest, TheCameraObjectLooksAtATargetItIsJoinedTo)
 {
     const size_t before = RootObjects().size();
-    m_facade->OnCreateObject(1);
+    m_facade->GetCreation().OnCreateObject(1);
     const std::vector<SgObject *> after = RootObjects();
     ASSERT_EQ(after.size(), before + 3) << "target, line and body";
     SgObject *body = after.back();
     EXPECT_NE(body->FindFirstNode(SgCamera::ClassID(), {}, nullptr, true), nullptr);
     EXPECT_EQ(Count(m_facade->GetRoot(), SgFieldMngr::GetClassIDFromName("SgTransformSensor")), 2);
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_EQ(RootObjects().size(), before) << "the camera object is one step";
 }
 
@@ -317,7 +317,7 @@ TEST_F(CreateTest, AnObjectKindWithoutAClassDoesNothingAndSaysSo)
     const int children = m_facade->GetRoot()->GetNumChildren();
     for (int kind : {0, 2, 9, -1}) {
         SgDiagCapture capture;
-        m_facade->OnCreateObject(kind);
+        m_facade->GetCreation().OnCreateObject(kind);
         EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), children) << kind;
         EXPECT_TRUE(capture.Contains("can be created")) << kind << ": " << capture.GetText();
     }
@@ -325,12 +325,12 @@ TEST_F(CreateTest, AnObjectKindWithoutAClassDoesNothingAndSaysSo)
 
 TEST_F(CreateTest, TheCurveEditorBecomesTheActiveTool)
 {
-    m_facade->ToggleSnapSurface(122);
-    m_facade->OnEditPolyline(119);
-    auto *tool = dynamic_cast<SgEditPolyLineTool *>(m_facade->GetActiveTool());
+    m_facade->GetCreation().ToggleSnapSurface(122);
+    m_facade->GetCreation().OnEditPolyline(119);
+    auto *tool = dynamic_cast<SgEditPolyLineTool *>(m_facade->GetCreation().GetActiveTool());
     ASSERT_NE(tool, nullptr);
     EXPECT_TRUE(tool->m_bSnapToObjects);
-    m_facade->DeleteActiveTool();
+    m_facade->GetCreation().DeleteActiveTool();
     EXPECT_EQ(Count(m_facade->GetRoot(), SgEditPolyLineTool::ClassID()), 0);
 }
 

@@ -96,7 +96,7 @@ protected:
     void SetUp() override
     {
         FacadeTest::SetUp();
-        m_facade->SetDialogFactory(&factory);
+        m_facade->GetDialogs().SetFactory(&factory);
     }
     void TearDown() override
     {
@@ -117,92 +117,92 @@ protected:
 
 TEST_F(DialogTableTest, OpensOnceAndASecondOpenRaisesItWithAMessage)
 {
-    ASSERT_EQ(m_facade->OpenDialog(82), 1);
-    EXPECT_TRUE(m_facade->IsDialogOpen(82));
+    ASSERT_EQ(m_facade->GetDialogs().Open(82), 1);
+    EXPECT_TRUE(m_facade->GetDialogs().IsOpen(82));
     EXPECT_EQ(factory.windows.shown, 1);
     EXPECT_EQ(m_states.Last(82), 1);
     // The message box comes first, so that the dialog raised after it keeps
     // the focus.
     bool toldBeforeRaise = false;
     factory.windows.onRaise = [&] { toldBeforeRaise = messages.Contains("Cannot open the same dialog"); };
-    EXPECT_EQ(m_facade->OpenDialog(82), 0);
+    EXPECT_EQ(m_facade->GetDialogs().Open(82), 0);
     EXPECT_TRUE(messages.Contains("Cannot open the same dialog"));
     EXPECT_EQ(factory.windows.raised, 1);
     EXPECT_TRUE(toldBeforeRaise);
     EXPECT_EQ(factory.windows.made, 1);
-    EXPECT_EQ(m_facade->GetOpenDialogCount(), 1);
+    EXPECT_EQ(m_facade->GetDialogs().GetOpenCount(), 1);
 }
 
 TEST_F(DialogTableTest, ClosingFreesTheSlotAndTheButtonAndTheNextOpeningReapsIt)
 {
-    ASSERT_EQ(m_facade->OpenDialog(85), 1);
+    ASSERT_EQ(m_facade->GetDialogs().Open(85), 1);
     FakeInstance *first = factory.Made(85);
     first->m_dialog.OnOK();  // the document's callback reaches the facade
-    EXPECT_FALSE(m_facade->IsDialogOpen(85));
+    EXPECT_FALSE(m_facade->GetDialogs().IsOpen(85));
     EXPECT_EQ(m_states.Last(85), 0);
     EXPECT_EQ(factory.windows.deleted, 0) << "the dialog's code still runs after its callback";
-    ASSERT_EQ(m_facade->OpenDialog(85), 1);
+    ASSERT_EQ(m_facade->GetDialogs().Open(85), 1);
     EXPECT_EQ(factory.windows.deleted, 1);
-    EXPECT_TRUE(m_facade->IsDialogOpen(85));
+    EXPECT_TRUE(m_facade->GetDialogs().IsOpen(85));
 }
 
 TEST_F(DialogTableTest, TheButtonThatOpenedItAnswers)
 {
-    ASSERT_EQ(m_facade->OpenDialog(84), 1);
-    EXPECT_TRUE(m_facade->IsDialogOpen(84));
-    EXPECT_FALSE(m_facade->IsDialogOpen(93));
-    EXPECT_EQ(m_facade->OpenDialog(93), 0) << "the same dialog through its other button";
-    EXPECT_FALSE(m_facade->IsDialogOpen(0));
+    ASSERT_EQ(m_facade->GetDialogs().Open(84), 1);
+    EXPECT_TRUE(m_facade->GetDialogs().IsOpen(84));
+    EXPECT_FALSE(m_facade->GetDialogs().IsOpen(93));
+    EXPECT_EQ(m_facade->GetDialogs().Open(93), 0) << "the same dialog through its other button";
+    EXPECT_FALSE(m_facade->GetDialogs().IsOpen(0));
 }
 
 TEST_F(DialogTableTest, TooFewSelectedObjectsOpenNothingAndNoFactoryOffersNothing)
 {
-    EXPECT_EQ(m_facade->OpenDialog(80), 1);
+    EXPECT_EQ(m_facade->GetDialogs().Open(80), 1);
     EXPECT_EQ(factory.windows.made, 0);
-    EXPECT_FALSE(m_facade->UpdateDialog(80));
+    EXPECT_FALSE(m_facade->GetDialogs().CanOpen(80));
     SelectOne();
-    EXPECT_TRUE(m_facade->UpdateDialog(80));
-    EXPECT_FALSE(m_facade->UpdateDialog(81)) << "a dialog this host lacks shows disabled";
-    EXPECT_EQ(m_facade->OpenDialog(81), 0);
-    EXPECT_EQ(m_facade->OpenDialog(80), 1);
-    EXPECT_TRUE(m_facade->IsDialogOpen(80));
-    m_facade->SetDialogFactory(nullptr);
-    EXPECT_FALSE(m_facade->UpdateDialog(82));
-    EXPECT_EQ(m_facade->OpenDialog(82), 0);
-    EXPECT_EQ(m_facade->OpenDialog(7), 0) << "no dialog button";
+    EXPECT_TRUE(m_facade->GetDialogs().CanOpen(80));
+    EXPECT_FALSE(m_facade->GetDialogs().CanOpen(81)) << "a dialog this host lacks shows disabled";
+    EXPECT_EQ(m_facade->GetDialogs().Open(81), 0);
+    EXPECT_EQ(m_facade->GetDialogs().Open(80), 1);
+    EXPECT_TRUE(m_facade->GetDialogs().IsOpen(80));
+    m_facade->GetDialogs().SetFactory(nullptr);
+    EXPECT_FALSE(m_facade->GetDialogs().CanOpen(82));
+    EXPECT_EQ(m_facade->GetDialogs().Open(82), 0);
+    EXPECT_EQ(m_facade->GetDialogs().Open(7), 0) << "no dialog button";
 }
 
 TEST_F(DialogTableTest, ADialogThatCannotBeMadeGivesItsSlotBack)
 {
     factory.failing = true;
-    EXPECT_EQ(m_facade->OpenDialog(82), 0);
+    EXPECT_EQ(m_facade->GetDialogs().Open(82), 0);
     EXPECT_TRUE(messages.Contains("Error creating Dialog"));
-    EXPECT_FALSE(m_facade->IsDialogOpen(82));
-    EXPECT_EQ(m_facade->GetOpenDialogCount(), 0);
+    EXPECT_FALSE(m_facade->GetDialogs().IsOpen(82));
+    EXPECT_EQ(m_facade->GetDialogs().GetOpenCount(), 0);
     factory.failing = false;
-    EXPECT_EQ(m_facade->OpenDialog(82), 1) << "the failed opening left no slot behind";
+    EXPECT_EQ(m_facade->GetDialogs().Open(82), 1) << "the failed opening left no slot behind";
 }
 
 TEST_F(DialogTableTest, SixteenDialogsAtMostThenARefusalWithAMessage)
 {
-    for (int i = 0; i < CDrevon::kDialogSlots; ++i)
-        ASSERT_EQ(m_facade->OpenDialog(95, std::to_string(i).c_str()), 1) << i;
+    for (int i = 0; i < drevon::DialogTable::kSlots; ++i)
+        ASSERT_EQ(m_facade->GetDialogs().Open(95, std::to_string(i).c_str()), 1) << i;
     messages.Clear();
-    EXPECT_EQ(m_facade->OpenDialog(95, "99"), 0);
+    EXPECT_EQ(m_facade->GetDialogs().Open(95, "99"), 0);
     EXPECT_TRUE(messages.Contains("Too many dialogs")) << messages.GetText();
-    EXPECT_EQ(m_facade->GetOpenDialogCount(), CDrevon::kDialogSlots);
-    EXPECT_EQ(factory.windows.made, CDrevon::kDialogSlots) << "refused before anything was made";
+    EXPECT_EQ(m_facade->GetDialogs().GetOpenCount(), drevon::DialogTable::kSlots);
+    EXPECT_EQ(factory.windows.made, drevon::DialogTable::kSlots) << "refused before anything was made";
 }
 
 TEST_F(DialogTableTest, CloseAllDestroysTheWindowsAndTheDocumentTakesTheRestWithIt)
 {
-    ASSERT_EQ(m_facade->OpenDialog(82), 1);
-    ASSERT_EQ(m_facade->OpenDialog(87), 1);
-    m_facade->CloseAllDialogs();
+    ASSERT_EQ(m_facade->GetDialogs().Open(82), 1);
+    ASSERT_EQ(m_facade->GetDialogs().Open(87), 1);
+    m_facade->GetDialogs().CloseAll();
     EXPECT_EQ(factory.windows.destroyed, 2);
-    EXPECT_FALSE(m_facade->IsDialogOpen(82));
+    EXPECT_FALSE(m_facade->GetDialogs().IsOpen(82));
     EXPECT_EQ(m_states.Last(87), 0);
-    ASSERT_EQ(m_facade->OpenDialog(90), 1);
+    ASSERT_EQ(m_facade->GetDialogs().Open(90), 1);
     EXPECT_EQ(factory.windows.deleted, 2) << "the next opening deletes the closed dialogs";
     m_facade->DeleteDocument();
     EXPECT_EQ(factory.windows.deleted, 3) << "no dialog outlives the document";
@@ -236,11 +236,11 @@ TEST_F(DialogTableTest, DialogsClosedTogetherLeaveTheirChangesAndTheUndoLevelsHo
 
 TEST_F(DialogTableTest, AReplacedDocumentClosesTheDialogsOfTheOldOne)
 {
-    ASSERT_EQ(m_facade->OpenDialog(82), 1);
+    ASSERT_EQ(m_facade->GetDialogs().Open(82), 1);
     SgDocument *other = SgDocument::Create();
     m_facade->SetDocument(other);
     EXPECT_EQ(factory.windows.deleted, 1);
-    EXPECT_EQ(m_facade->GetOpenDialogCount(), 0);
+    EXPECT_EQ(m_facade->GetDialogs().GetOpenCount(), 0);
     m_facade->SetDocument(nullptr);
     SgDocument::Destroy(other);
 }
@@ -253,5 +253,5 @@ TEST_F(DialogTableTest, TheCommandTableOpensDialogs)
     SelectOne();
     EXPECT_TRUE(m_facade->ApplyUpdate(colour));
     EXPECT_TRUE(m_facade->ApplyButton(colour));
-    EXPECT_TRUE(m_facade->IsDialogOpen(80));
+    EXPECT_TRUE(m_facade->GetDialogs().IsOpen(80));
 }

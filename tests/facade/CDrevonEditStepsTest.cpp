@@ -21,11 +21,12 @@ protected:
     void SetUp() override
     {
         FacadeTest::SetUp();
-        ASSERT_EQ(m_facade->OpenFile(FENNIX_TEST_DATA "/sample_scene.kvrx", true), SgDocumentFiles::kReadDone);
+        ASSERT_EQ(m_facade->GetFiles().OpenFile(FENNIX_TEST_DATA "/sample_scene.kvrx", true),
+                  SgDocumentFiles::kReadDone);
         Document()->ResetUndo();
     }
 
-    std::string Text() { return m_facade->SaveToStringFix(); }
+    std::string Text() { return m_facade->GetFiles().SaveToStringFix(); }
 
     SgObject *Named(const char *name) { return AsSgObject(Document()->FindNode(name)); }
 
@@ -53,7 +54,7 @@ protected:
     {
         int steps = 0;
         while (Document()->IsUndoStackNonEmpty() && steps < 100) {
-            m_facade->Undo(false);
+            m_facade->GetSelectionEditing().Undo(false);
             ++steps;
         }
         return steps;
@@ -69,8 +70,8 @@ TEST_F(EditStepsTest, PasteLeavesTheSourceAsItWasAndTheCopyMovesAlone)
     const int children = m_facade->GetRoot()->GetNumChildren();
 
     SelectNamed("box");
-    m_facade->OnEdit(103);
-    m_facade->OnEdit(104);
+    m_facade->GetSelectionEditing().OnEdit(103);
+    m_facade->GetSelectionEditing().OnEdit(104);
 
     ASSERT_EQ(m_facade->GetRoot()->GetNumChildren(), children + 1) << "one copy should be pasted";
     auto *copy = AsSgObject(m_facade->GetRoot()->GetChildList().back());
@@ -100,13 +101,14 @@ TEST_F(EditStepsTest, SelectionCommandsAreOneUndoStepThatGivesTheTextBack)
     };
     using F = drevon::CDrevon;
     const Case cases[] = {
-        {"delete", 102, {}, [](F &f) { f.OnEdit(102); }},
-        {"group", 100, {}, [](F &f) { f.OnEdit(100); }},
-        {"ungroup of a group", 101, {}, [](F &f) { f.OnEdit(101); }},
-        {"paste", 104, {}, [](F &f) { f.OnEdit(104); }},
-        {"difference", 110, {"box", "twin box"}, [](F &f) { f.BooleanOperation(110); }},
-        {"rubber line", F::kRubberLineButton, {"box", "twin box"}, [](F &f) { f.OnRubberLineButton(0); }},
-        {"annotation", F::kAnnotationButton, {"box"}, [](F &f) { f.OnAnnotationButton(0); }},
+        {"delete", 102, {}, [](F &f) { f.GetSelectionEditing().OnEdit(102); }},
+        {"group", 100, {}, [](F &f) { f.GetSelectionEditing().OnEdit(100); }},
+        {"ungroup of a group", 101, {}, [](F &f) { f.GetSelectionEditing().OnEdit(101); }},
+        {"paste", 104, {}, [](F &f) { f.GetSelectionEditing().OnEdit(104); }},
+        {"difference", 110, {"box", "twin box"}, [](F &f) { f.GetModelling().BooleanOperation(110); }},
+        {"rubber line", drevon::Annotations::kRubberLineButton, {"box", "twin box"},
+         [](F &f) { f.GetAnnotations().OnRubberLineButton(0); }},
+        {"annotation", drevon::Annotations::kAnnotationButton, {"box"}, [](F &f) { f.GetAnnotations().OnAnnotationButton(0); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -117,22 +119,22 @@ TEST_F(EditStepsTest, SelectionCommandsAreOneUndoStepThatGivesTheTextBack)
             SelectNamed(name);
         if (c.button == 101) {
             // A group to take apart, made and then forgotten by the history.
-            m_facade->OnEdit(100);
+            m_facade->GetSelectionEditing().OnEdit(100);
             Document()->ResetUndo();
         }
         if (c.button == 104)
-            m_facade->OnEdit(103);
+            m_facade->GetSelectionEditing().OnEdit(103);
         const std::string before = Text();
         ASSERT_GT(Selection()->GetSelCount(), 0);
         c.run(*m_facade);
         const std::string after = Text();
         ASSERT_NE(after, before) << "the command changed nothing";
-        m_facade->Undo(false);
+        m_facade->GetSelectionEditing().Undo(false);
         EXPECT_EQ(Text(), before) << "one undo step gives the text back";
         EXPECT_FALSE(Document()->IsUndoStackNonEmpty()) << "the command left more than one step";
-        m_facade->Undo(true);
+        m_facade->GetSelectionEditing().Undo(true);
         EXPECT_EQ(Text(), after) << "one redo makes the command again";
-        m_facade->Undo(false);
+        m_facade->GetSelectionEditing().Undo(false);
         Document()->ResetUndo();
     }
 }
@@ -153,8 +155,8 @@ TEST_F(EditStepsTest, RedoPutsARemovedObjectBackAtItsPlace)
     }
     const int at = m_facade->GetRoot()->IndexOf(made);
     const std::string after = Text();
-    m_facade->Undo(false);
-    m_facade->Undo(true);
+    m_facade->GetSelectionEditing().Undo(false);
+    m_facade->GetSelectionEditing().Undo(true);
     EXPECT_EQ(m_facade->GetRoot()->IndexOf(made), at);
     EXPECT_EQ(Text(), after);
 }
@@ -169,16 +171,16 @@ TEST_F(EditStepsTest, AFailedSaveAsKeepsTheOldNameAndTheChanges)
     const std::string name = Document()->GetFileName();
     ASSERT_FALSE(name.empty());
     SelectNamed("box");
-    m_facade->OnEdit(102);
-    ASSERT_TRUE(m_facade->IsModified());
+    m_facade->GetSelectionEditing().OnEdit(102);
+    ASSERT_TRUE(m_facade->GetFiles().IsModified());
     chooser.Answer(std::string("/proc/fennix-cannot-write-here.kvrx"));
     {
         SgDiagCapture capture;
-        m_facade->OnFile(106);
+        m_facade->GetFiles().OnFile(106);
         EXPECT_TRUE(capture.Contains("Cannot")) << capture.GetText();
     }
     EXPECT_EQ(Document()->GetFileName(), name) << "the document took the name it could not be written under";
-    EXPECT_TRUE(m_facade->IsModified()) << "the changes look saved";
+    EXPECT_TRUE(m_facade->GetFiles().IsModified()) << "the changes look saved";
 }
 
 } // namespace

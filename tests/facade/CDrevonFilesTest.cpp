@@ -81,16 +81,16 @@ TEST_F(FilesTest, AddressGainsTheCacheBypassingQuery)
         {"http://h/get_url.php?g=1", "http://h/get_url.php?g=1&abc=1000"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(m_facade->RequestAddress(c.url), c.expected);
+        EXPECT_EQ(m_facade->GetFiles().RequestAddress(c.url), c.expected);
 }
 
 TEST_F(FilesTest, OpenAskedForTheAddressWithTheQueryUnlessCached)
 {
     CannedHttpServer server({CannedHttpServer::Reply("200 OK", SceneWithBall())});
     ASSERT_TRUE(server.Running());
-    EXPECT_EQ(m_facade->OpenFile(server.Url("/scene.kvrx").c_str(), true), SgDocumentFiles::kReadDone);
-    m_facade->SetLoadedUrlCache(true);
-    m_facade->OpenFile(server.Url("/other.kvrx").c_str(), true);
+    EXPECT_EQ(m_facade->GetFiles().OpenFile(server.Url("/scene.kvrx").c_str(), true), SgDocumentFiles::kReadDone);
+    m_facade->GetFiles().SetUrlCache(true);
+    m_facade->GetFiles().OpenFile(server.Url("/other.kvrx").c_str(), true);
     const std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].rfind("GET /scene.kvrx?&abc=1000 ", 0), 0u) << requests[0];
@@ -105,7 +105,7 @@ TEST_F(FilesTest, FailedModelScriptFallsBackToTheModelBesideIt)
                              CannedHttpServer::Reply("200 OK", SceneWithBall())});
     ASSERT_TRUE(server.Running());
     const std::string script = server.Url("/shop/get_url.php?g=12&s=4&x=1");
-    EXPECT_EQ(m_facade->OpenFile(script.c_str(), true), SgDocumentFiles::kReadDone);
+    EXPECT_EQ(m_facade->GetFiles().OpenFile(script.c_str(), true), SgDocumentFiles::kReadDone);
     const std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1].rfind("GET /shop/Models/Model12_4.kvrx ", 0), 0u) << requests[1];
@@ -114,9 +114,9 @@ TEST_F(FilesTest, FailedModelScriptFallsBackToTheModelBesideIt)
 
 TEST_F(FilesTest, FallbackAddressIsBuiltFromTheScriptsQuery)
 {
-    EXPECT_EQ(CDrevon::FallbackAddress("http://h/a/get_url.php?g=12&s=4"), "http://h/a/Models/Model12_4.kvrx");
-    EXPECT_EQ(CDrevon::FallbackAddress("http://h/a/get_url.php?s=4&g=7&k=1"), "http://h/a/Models/Model7_4.kvrx");
-    EXPECT_EQ(CDrevon::FallbackAddress("http://h/a/scene.kvrx"), "");
+    EXPECT_EQ(drevon::SceneFiles::FallbackAddress("http://h/a/get_url.php?g=12&s=4"), "http://h/a/Models/Model12_4.kvrx");
+    EXPECT_EQ(drevon::SceneFiles::FallbackAddress("http://h/a/get_url.php?s=4&g=7&k=1"), "http://h/a/Models/Model7_4.kvrx");
+    EXPECT_EQ(drevon::SceneFiles::FallbackAddress("http://h/a/scene.kvrx"), "");
 }
 
 TEST_F(FilesTest, FailedAddressWithoutFallbackSaysSoAndKeepsTheScene)
@@ -125,7 +125,7 @@ TEST_F(FilesTest, FailedAddressWithoutFallbackSaysSoAndKeepsTheScene)
     ASSERT_TRUE(server.Running());
     const size_t before = Objects().size();
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->OpenFile(server.Url("/missing.kvrx").c_str(), true), SgDocumentFiles::kNothingRead);
+    EXPECT_EQ(m_facade->GetFiles().OpenFile(server.Url("/missing.kvrx").c_str(), true), SgDocumentFiles::kNothingRead);
     EXPECT_TRUE(capture.Contains("Cannot download")) << capture.GetText();
     EXPECT_EQ(Objects().size(), before);
     EXPECT_EQ(server.Requests().size(), 1u);
@@ -188,7 +188,7 @@ TEST_F(FilesTest, StlImportOfBinaryAndAsciiGivesOneObjectEach)
         const std::string path = (m_folder / c.name).string();
         WriteAll(path, c.bytes);
         const size_t before = Objects().size();
-        ASSERT_TRUE(m_facade->ImportStl(path.c_str())) << c.name;
+        ASSERT_TRUE(m_facade->GetFiles().ImportStl(path.c_str())) << c.name;
         ASSERT_EQ(Objects().size(), before + 1) << c.name;
         SgIndexedFaceSet *faces = FaceSetOf(Objects().back());
         ASSERT_NE(faces, nullptr) << c.name;
@@ -207,7 +207,7 @@ TEST_F(FilesTest, StlImportRefusesWhatIsNoStl)
     for (const char *path : paths) {
         SgDiagCapture capture;
         const size_t before = Objects().size();
-        EXPECT_FALSE(m_facade->ImportStl(path)) << path;
+        EXPECT_FALSE(m_facade->GetFiles().ImportStl(path)) << path;
         EXPECT_EQ(Objects().size(), before) << path;
         EXPECT_TRUE(capture.Contains("Cannot import")) << path;
     }
@@ -220,10 +220,10 @@ TEST_F(FilesTest, ImportFileTakesOnlyStlAndIsOneUndoStep)
     WriteAll(path, BinaryTetrahedron());
     chooser.Answer(path);
     const size_t before = Objects().size();
-    m_facade->ImportFile(true);
+    m_facade->GetFiles().ImportFile(true);
     ASSERT_EQ(Objects().size(), before + 1);
     EXPECT_EQ(chooser.Requests().at(0).filter.rfind("STL Files (*.stl)|*.stl|", 0), 0u);
-    m_facade->OnEdit(98);
+    m_facade->GetSelectionEditing().OnEdit(98);
     EXPECT_EQ(Objects().size(), before);
 }
 
@@ -232,9 +232,9 @@ TEST_F(FilesTest, ExportedSelectionIsAnStlThatReadsClean)
     auto *object = new SgObject(true, true);
     object->AddChild(new SgBox);
     m_facade->GetRoot()->AddChild(object);
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const std::string path = (m_folder / "selection.stl").string();
-    ASSERT_TRUE(m_facade->ExportSelection(path.c_str(), "stl"));
+    ASSERT_TRUE(m_facade->GetFiles().ExportSelection(path.c_str(), "stl"));
     std::string error;
     EXPECT_EQ(drevon::CountStlFacets(path, &error), 12) << error;
     // The STL tool itself finds no open edges in it.
@@ -256,7 +256,7 @@ TEST_F(FilesTest, ExportedSelectionIsAnStlThatReadsClean)
 TEST_F(FilesTest, ExportToAnUnwritablePathSaysSo)
 {
     SgDiagCapture capture;
-    EXPECT_FALSE(m_facade->ExportSelection("/nonexistent/folder/out.stl", "stl"));
+    EXPECT_FALSE(m_facade->GetFiles().ExportSelection("/nonexistent/folder/out.stl", "stl"));
     EXPECT_TRUE(capture.Contains("Cannot export")) << capture.GetText();
 }
 
@@ -268,9 +268,9 @@ TEST_F(FilesTest, SaveToStringGivesTheWholeText)
     object->SetName("Ball");
     m_facade->GetRoot()->AddChild(object);
     std::ostringstream written;
-    ASSERT_TRUE(m_facade->SaveStream(nullptr, &written, "kvrx"));
+    ASSERT_TRUE(m_facade->GetFiles().SaveStream(nullptr, &written, "kvrx"));
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->SaveToStringFix(), written.str());
+    EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), written.str());
     EXPECT_EQ(capture.Count(), 0) << capture.GetText();
 }
 
@@ -283,7 +283,7 @@ TEST_F(FilesTest, StrayBytesAfterTheLastBlockAreReported)
     } cases[] = {{"short}\nxx", 0}, {scene, 0}, {scene + "garbage", 7}};
     for (const auto &c : cases) {
         SgDiagCapture capture;
-        EXPECT_EQ(CDrevon::StrayBytesAfterLastBlock(c.text), c.stray);
+        EXPECT_EQ(drevon::SceneFiles::StrayBytesAfterLastBlock(c.text), c.stray);
         EXPECT_EQ(capture.Contains("Corupted EOF"), c.stray > 0);
     }
 }
@@ -291,7 +291,7 @@ TEST_F(FilesTest, StrayBytesAfterTheLastBlockAreReported)
 TEST_F(FilesTest, SaveToUrlIsRefusedWithAMessage)
 {
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->SaveToUrl("http://h/save.php", "7"), 0);
+    EXPECT_EQ(m_facade->GetFiles().SaveToUrl("http://h/save.php", "7"), 0);
     EXPECT_TRUE(capture.Contains("Saving to an address is not supported")) << capture.GetText();
 }
 
@@ -299,25 +299,25 @@ TEST_F(FilesTest, SaveOfAWrlSceneAsksWhereToPutTheKvrx)
 {
     const std::string wrl = (m_folder / "old.wrl").string();
     WriteAll(wrl, SceneWithBall());
-    ASSERT_EQ(m_facade->OpenFile(wrl.c_str(), true), SgDocumentFiles::kReadDone);
+    ASSERT_EQ(m_facade->GetFiles().OpenFile(wrl.c_str(), true), SgDocumentFiles::kReadDone);
     ScriptedChooser chooser;
     const std::string kvrx = (m_folder / "old.kvrx").string();
     chooser.Answer(kvrx);
-    m_facade->OnSaveFile(0);
+    m_facade->GetFiles().OnSaveFile(0);
     ASSERT_EQ(chooser.Requests().size(), 1u);
     EXPECT_EQ(chooser.Requests()[0].initialName, kvrx);
     EXPECT_EQ(ReadAll(wrl), SceneWithBall()) << "the .wrl file was overwritten";
     EXPECT_NE(ReadAll(kvrx).find("Ball"), std::string::npos);
     EXPECT_EQ(m_facade->GetCurrentFile(), kvrx);
     // Now named .kvrx, it saves without asking.
-    m_facade->OnSaveFile(0);
+    m_facade->GetFiles().OnSaveFile(0);
     EXPECT_EQ(chooser.Requests().size(), 1u);
 }
 
 TEST_F(FilesTest, SaveOfAnUntitledSceneAsksAndCancelWritesNothing)
 {
     ScriptedChooser chooser;
-    m_facade->OnSaveFile(0);
+    m_facade->GetFiles().OnSaveFile(0);
     ASSERT_EQ(chooser.Requests().size(), 1u);
     EXPECT_EQ(chooser.Requests()[0].initialName, "Untitled");
     EXPECT_EQ(m_facade->GetCurrentFile(), "");
@@ -327,10 +327,10 @@ TEST_F(FilesTest, ThumbnailIsABmpOfTheAskedSize)
 {
     std::ostringstream none;
     SgDiagCapture capture;
-    EXPECT_FALSE(m_facade->CreateThumbnail(32, 24, none)) << "a thumbnail without a viewer";
+    EXPECT_FALSE(m_facade->GetFiles().CreateThumbnail(32, 24, none)) << "a thumbnail without a viewer";
     AddViewer();
     std::ostringstream out;
-    ASSERT_TRUE(m_facade->CreateThumbnail(32, 24, out));
+    ASSERT_TRUE(m_facade->GetFiles().CreateThumbnail(32, 24, out));
     const std::string bmp = out.str();
     ASSERT_GT(bmp.size(), 54u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -343,16 +343,16 @@ TEST_F(FilesTest, ThumbnailIsABmpOfTheAskedSize)
 
 TEST_F(FilesTest, SavingAndOpeningLeaveTheSceneUnmodified)
 {
-    EXPECT_FALSE(m_facade->IsModified());
+    EXPECT_FALSE(m_facade->GetFiles().IsModified());
     m_facade->GetRoot()->AddChild(new SgObject(true, true));
-    EXPECT_TRUE(m_facade->IsModified());
+    EXPECT_TRUE(m_facade->GetFiles().IsModified());
     ScriptedChooser chooser;
     const std::string path = (m_folder / "kept.kvrx").string();
     chooser.Answer(path);
-    m_facade->OnSaveFile(1);
-    EXPECT_FALSE(m_facade->IsModified()) << "a scene saved through Save As counts as changed";
-    m_facade->OnEdit(98);
-    EXPECT_TRUE(m_facade->IsModified()) << "an undo after the save is no change";
-    ASSERT_EQ(m_facade->OpenFile(path.c_str(), true), SgDocumentFiles::kReadDone);
-    EXPECT_FALSE(m_facade->IsModified());
+    m_facade->GetFiles().OnSaveFile(1);
+    EXPECT_FALSE(m_facade->GetFiles().IsModified()) << "a scene saved through Save As counts as changed";
+    m_facade->GetSelectionEditing().OnEdit(98);
+    EXPECT_TRUE(m_facade->GetFiles().IsModified()) << "an undo after the save is no change";
+    ASSERT_EQ(m_facade->GetFiles().OpenFile(path.c_str(), true), SgDocumentFiles::kReadDone);
+    EXPECT_FALSE(m_facade->GetFiles().IsModified());
 }

@@ -21,7 +21,7 @@ TEST_F(FacadeTest, EventKindThreeClearsTheCurrentViewersHookIgnoringTheFunction)
     SgViewer *viewer = AddViewer();
     int host = 0;
     viewer->SetStatisticsCallback(&Frames, nullptr);
-    ASSERT_TRUE(m_facade->AddEventCallback(3, &Click, &host));
+    ASSERT_TRUE(m_facade->GetHostEvents().AddEventCallback(3, &Click, &host));
     void *user = nullptr;
     EXPECT_EQ(viewer->GetStatisticsCallback(user), nullptr);
     EXPECT_EQ(user, &host);
@@ -32,12 +32,12 @@ TEST_F(FacadeTest, EventCallbacksRefuseWhatTheyCannotServe)
 {
     SgDiagCapture capture;
     int host = 0;
-    EXPECT_FALSE(m_facade->AddEventCallback(3, &Click, &host)) << "no viewer";
+    EXPECT_FALSE(m_facade->GetHostEvents().AddEventCallback(3, &Click, &host)) << "no viewer";
     EXPECT_TRUE(capture.Contains("no viewer")) << capture.GetText();
-    EXPECT_FALSE(m_facade->AddEventCallback(1, nullptr, &host)) << "no function";
+    EXPECT_FALSE(m_facade->GetHostEvents().AddEventCallback(1, nullptr, &host)) << "no function";
     EXPECT_EQ(Selection()->GetClickListenerCount(), 0);
-    ASSERT_TRUE(m_facade->AddEventCallback(1, &Click, &host));
-    ASSERT_TRUE(m_facade->AddEventCallback(1, &Click, &host));
+    ASSERT_TRUE(m_facade->GetHostEvents().AddEventCallback(1, &Click, &host));
+    ASSERT_TRUE(m_facade->GetHostEvents().AddEventCallback(1, &Click, &host));
     EXPECT_EQ(Selection()->GetClickListenerCount(), 1) << "the same function and data listen once";
 }
 
@@ -45,9 +45,9 @@ TEST_F(FacadeTest, ClickListenersAreHeardTogetherAndLeaveTheManipulatorAlone)
 {
     g_calls = 0;
     int host = 0;
-    ASSERT_TRUE(m_facade->AddEventCallback(1, &Click, &host));
+    ASSERT_TRUE(m_facade->GetHostEvents().AddEventCallback(1, &Click, &host));
     {
-        SgSubscription second = m_facade->SubscribeClicks(&Click, nullptr);
+        SgSubscription second = m_facade->GetHostEvents().SubscribeClicks(&Click, nullptr);
         ASSERT_TRUE(second.IsActive());
         auto *object = new SgObject(true, true);
         object->SetName("clicked");

@@ -112,15 +112,15 @@ TEST_F(KeysTest, EachShortcutRunsItsCommand)
 {
     using F = drevon::CDrevon;
     const std::vector<std::pair<int, std::function<bool(F &)>>> cases = {
-        {'E', [](F &f) { return f.GetManipulatorKind() == 1; }},
-        {'R', [](F &f) { return f.GetManipulatorKind() == 6; }},
-        {'W', [](F &f) { return f.GetManipulatorKind() == 5; }},
-        {116, [](F &f) { return f.GetManipulatorKind() == 0; }},
+        {'E', [](F &f) { return f.GetCreation().GetManipulatorKind() == 1; }},
+        {'R', [](F &f) { return f.GetCreation().GetManipulatorKind() == 6; }},
+        {'W', [](F &f) { return f.GetCreation().GetManipulatorKind() == 5; }},
+        {116, [](F &f) { return f.GetCreation().GetManipulatorKind() == 0; }},
         {187, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f; }},
         {189, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f * 0.9f; }},
-        {115, [](F &f) { return f.GetNavigationMode() == 1 && f.GetButtonState(50) == 1; }},
-        {113, [](F &f) { return f.IsPlaying(); }},
-        {250, [](F &f) { return !f.IsPlaying(); }},
+        {115, [](F &f) { return f.GetViewing().GetNavigationMode() == 1 && f.GetButtonState(50) == 1; }},
+        {113, [](F &f) { return f.GetPlayback().IsPlaying(); }},
+        {250, [](F &f) { return !f.GetPlayback().IsPlaying(); }},
     };
     for (const auto &[key, done] : cases) {
         EXPECT_EQ(Press(key), 0) << key;
@@ -131,7 +131,7 @@ TEST_F(KeysTest, EachShortcutRunsItsCommand)
 TEST_F(KeysTest, RedrawingKeysAndPanes)
 {
     std::vector<int> panes;
-    const drevon::HostSubscription paneToken = m_facade->SubscribeDockable([&panes](int how) { panes.push_back(how); });
+    const drevon::HostSubscription paneToken = m_facade->GetHostEvents().SubscribeDockable([&panes](int how) { panes.push_back(how); });
     for (int key : {int('A'), int('F'), 118}) {
         const int redraws = m_facade->GetRedrawCount();
         Press(key);
@@ -144,24 +144,24 @@ TEST_F(KeysTest, RedrawingKeysAndPanes)
 
 TEST_F(KeysTest, DeleteDeletesTheSelectionUnlessAMenuRunsIt)
 {
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     m_facade->SetMenuKeys({46});
     Press(46);
     EXPECT_TRUE(BallExists()) << "the menu's Delete runs it, not the shortcut as well";
     m_facade->SetMenuKeys({});
     Press(46);
     EXPECT_FALSE(BallExists());
-    m_facade->Undo(false);
+    m_facade->GetSelectionEditing().Undo(false);
     EXPECT_TRUE(BallExists()) << "one undo brings it back";
 }
 
 TEST_F(KeysTest, QEndsTheRunningToolAndArrowsWalkTheTree)
 {
-    m_facade->OnCreateTool(1);
-    ASSERT_NE(m_facade->GetActiveTool(), nullptr);
+    m_facade->GetCreation().OnCreateTool(1);
+    ASSERT_NE(m_facade->GetCreation().GetActiveTool(), nullptr);
     Press('Q');
-    EXPECT_EQ(m_facade->GetActiveTool(), nullptr);
-    m_facade->ChangeSelection(0);
+    EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), nullptr);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     const int selected = Selection()->GetSelCount();
     Press(40);  // Down: first child
     Press(38);  // Up: parent again
@@ -170,7 +170,7 @@ TEST_F(KeysTest, QEndsTheRunningToolAndArrowsWalkTheTree)
 
 TEST_F(KeysTest, ReleasesModifiedKeysAndOtherKeysDoNothing)
 {
-    const int kind = m_facade->GetManipulatorKind();
+    const int kind = m_facade->GetCreation().GetManipulatorKind();
     const int redraws = m_facade->GetRedrawCount();
     EXPECT_EQ(Handle(SgWM::kKeyUp, 'E'), 0);
     EXPECT_EQ(Handle(SgWM::kKeyUp, 27), 0);
@@ -183,17 +183,17 @@ TEST_F(KeysTest, ReleasesModifiedKeysAndOtherKeysDoNothing)
     SgKeyState::SetDown(SgVK::kMenu, false);
     for (int key : {112, int('Z'), 26, 251, 0, -5, 100000})
         EXPECT_EQ(Handle(SgWM::kKeyDown, key), 0) << key;
-    EXPECT_EQ(m_facade->GetManipulatorKind(), kind);
+    EXPECT_EQ(m_facade->GetCreation().GetManipulatorKind(), kind);
     EXPECT_EQ(m_facade->GetRedrawCount(), redraws);
     EXPECT_FALSE(m_facade->IsFullScreen());
 }
 
 TEST_F(KeysTest, ACreationUnderWayKeepsEscToItself)
 {
-    m_facade->OnCreateTool(2);
+    m_facade->GetCreation().OnCreateTool(2);
     m_window->Send(SgWM::kLButtonDown, SgWM::kLeftButtonBit, SgWM::MakePoint(50, 40));
     m_window->Send(SgWM::kLButtonUp, 0, SgWM::MakePoint(50, 40));
-    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetActiveTool());
+    auto *tool = dynamic_cast<SgCreateCylinderTool *>(m_facade->GetCreation().GetActiveTool());
     ASSERT_NE(tool, nullptr);
     ASSERT_GT(tool->GetStage(), 0);
     Press(27);

@@ -95,7 +95,7 @@ TEST_F(FacadeTest, BooleansJoiningTheDocumentTakeTheFacadesEngineAndNoneAfterItG
         return boolean->m_booleanEngine.Get();
     };
     EXPECT_EQ(joined(Document()), SgBoolean::kSolidEngineAlt);
-    m_facade->OnToggleMetaball(120);
+    m_facade->GetCreation().OnToggleMetaball(120);
     EXPECT_EQ(joined(Document()), SgBoolean::kMetaballEngine);
     SgRef<SgBoolean> outside(new SgBoolean(0));
     EXPECT_EQ(outside->m_booleanEngine.Get(), SgBoolean::kSolidEngineAlt) << "no document, no choice";
@@ -119,9 +119,9 @@ TEST_F(FacadeTest, HelpersAndToolsTheFacadeHoldsGoBeforeItsDocument)
     // The grid, the axis and a running creation tool name the document;
     // the facade's end must not leave them to outlive it.
     AddViewer();
-    m_facade->OnCreateGrid(74);
-    m_facade->OnCreateAxis(75);
-    m_facade->OnCreateTool(1);
+    m_facade->GetCreation().OnCreateGrid(74);
+    m_facade->GetCreation().OnCreateAxis(75);
+    m_facade->GetCreation().OnCreateTool(1);
     m_facade.reset();
     SUCCEED();
 }
@@ -130,7 +130,7 @@ namespace {
 
 struct ToolCalls {
     std::vector<std::pair<int, void *>> starts, finishes;
-    drevon::CDrevon::ToolListener Listener()
+    drevon::HostEvents::ToolListener Listener()
     {
         return [this](bool started, int code, void *object) {
             (started ? starts : finishes).emplace_back(code, object);
@@ -143,7 +143,7 @@ struct ToolCalls {
 TEST_F(FacadeTest, CreationToolsReachTheHostOnlyWhenPluggedIn)
 {
     ToolCalls calls;
-    const drevon::HostSubscription token = m_facade->SubscribeToolEvents(calls.Listener());
+    const drevon::HostSubscription token = m_facade->GetHostEvents().SubscribeToolEvents(calls.Listener());
     Document()->NotifyTool(0, 3, nullptr);
     EXPECT_TRUE(calls.starts.empty()) << "a facade that is not plugged in told the host";
     m_facade->SetPlugedIn();

@@ -71,7 +71,7 @@ TEST(MovieFrameCount, WholeIntervalsAndTheLastPicture)
         {2.0, 10, 21}, {0.3, 10, 4}, {0.0, 10, 1}, {0.05, 10, 1}, {1.0, 16, 17}, {0.7, 10, 8},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(CDrevon::MovieFrameCount(c.length, c.fps), c.frames) << c.length << " s at " << c.fps;
+        EXPECT_EQ(drevon::Playback::MovieFrameCount(c.length, c.fps), c.frames) << c.length << " s at " << c.fps;
 }
 
 TEST_F(MovieTest, EachFormatWritesItsContainerWithAllPictures)
@@ -89,7 +89,8 @@ TEST_F(MovieTest, EachFormatWritesItsContainerWithAllPictures)
         SCOPED_TRACE(c.file);
         SgDiagCapture capture;
         const std::string path = File(c.file);
-        ASSERT_EQ(m_facade->CreateMovie(path.c_str(), c.format, kMovieWidth, kMovieHeight, 2.0, 10, 0.0), 1)
+        ASSERT_EQ(m_facade->GetPlayback().CreateMovie(path.c_str(), c.format, kMovieWidth, kMovieHeight, 2.0, 10, 0.0),
+                  1)
             << capture.GetText();
         EXPECT_EQ(capture.Count(), 0) << capture.GetText();
         const movieprobe::MovieFacts facts = movieprobe::ReadMovie(path);
@@ -112,10 +113,10 @@ TEST_F(MovieTest, EachFormatWritesItsContainerWithAllPictures)
 TEST_F(MovieTest, ShortAnimationGetsItsLastPictureAndALongerMovieHoldsIt)
 {
     const std::string shortMovie = File("short.avi");
-    ASSERT_EQ(m_facade->CreateMovie(shortMovie.c_str(), 1, kMovieWidth, kMovieHeight, 0.3, 10, 0.0), 1);
+    ASSERT_EQ(m_facade->GetPlayback().CreateMovie(shortMovie.c_str(), 1, kMovieWidth, kMovieHeight, 0.3, 10, 0.0), 1);
     EXPECT_EQ(movieprobe::ReadMovie(shortMovie).frames, 4);
     const std::string held = File("held.avi");
-    ASSERT_EQ(m_facade->CreateMovie(held.c_str(), 1, kMovieWidth, kMovieHeight, 0.3, 10, 1.0), 1);
+    ASSERT_EQ(m_facade->GetPlayback().CreateMovie(held.c_str(), 1, kMovieWidth, kMovieHeight, 0.3, 10, 1.0), 1);
     EXPECT_EQ(movieprobe::ReadMovie(held).frames, 11) << "4 pictures and 7 copies of the last";
 }
 
@@ -130,7 +131,9 @@ TEST_F(MovieTest, FailuresAreReportedOnceAndLeaveNoFile)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         SgDiagCapture capture;
-        EXPECT_EQ(m_facade->CreateMovie(File(c.file).c_str(), c.format, c.width, kMovieHeight, 1.0, c.fps, 0.0), 0);
+        EXPECT_EQ(
+            m_facade->GetPlayback().CreateMovie(File(c.file).c_str(), c.format, c.width, kMovieHeight, 1.0, c.fps, 0.0),
+            0);
         EXPECT_EQ(capture.Count(), 1) << capture.GetText();
         EXPECT_TRUE(capture.Contains(c.message)) << capture.GetText();
     }
@@ -139,9 +142,10 @@ TEST_F(MovieTest, FailuresAreReportedOnceAndLeaveNoFile)
 
 TEST_F(MovieTest, MissingMusicFailsBeforeAnyPicture)
 {
-    m_facade->SetMusicFile(File("no-such-song.mp3").c_str());
+    m_facade->GetPlayback().SetMusicFile(File("no-such-song.mp3").c_str());
     SgDiagCapture capture;
-    EXPECT_EQ(m_facade->CreateMovie(File("song.avi").c_str(), 1, kMovieWidth, kMovieHeight, 1.0, 10, 0.0), 0);
+    EXPECT_EQ(m_facade->GetPlayback().CreateMovie(File("song.avi").c_str(), 1, kMovieWidth, kMovieHeight, 1.0, 10, 0.0),
+              0);
     EXPECT_EQ(capture.Count(), 1) << capture.GetText();
     EXPECT_TRUE(capture.Contains("music")) << capture.GetText();
     EXPECT_TRUE(NothingBeside(""));
@@ -163,8 +167,9 @@ TEST_F(MovieTest, ProgressCanStopAndThePartialFileGoes)
     } progress;
     SgDiagCapture capture;
     const float clip[2] = {0.0f, 100.0f};
-    EXPECT_EQ(m_facade->RecordMovie(Document(), path.c_str(), 1, kMovieWidth, kMovieHeight, 2.0, 10, 0.0, clip, 150,
-                                    &Progress::Call, &progress), 0);
+    EXPECT_EQ(m_facade->GetPlayback().RecordMovie(Document(), path.c_str(), 1, kMovieWidth, kMovieHeight, 2.0, 10, 0.0,
+                                                  clip, 150, &Progress::Call, &progress),
+              0);
     EXPECT_EQ(progress.positions.size(), 5u);
     EXPECT_EQ(capture.Count(), 0) << "a stop asked for is no failure: " << capture.GetText();
     std::ifstream kept(path);
@@ -193,12 +198,14 @@ TEST_F(MovieTest, ClipRangeRecordsPartOfTheAnimationAndProgressReaches100)
     const std::string whole = File("whole.avi"), still = File("still.avi");
     const float all[2] = {0.0f, 100.0f};
     const float none[2] = {50.0f, 50.0f};
-    ASSERT_EQ(m_facade->RecordMovie(Document(), whole.c_str(), 1, kMovieWidth, kMovieHeight, 1.0, 10, 0.0, all, 100,
-                                    &Progress::Call, &progress), 1);
+    ASSERT_EQ(m_facade->GetPlayback().RecordMovie(Document(), whole.c_str(), 1, kMovieWidth, kMovieHeight, 1.0, 10, 0.0,
+                                                  all, 100, &Progress::Call, &progress),
+              1);
     EXPECT_EQ(progress.last, 100);
     EXPECT_TRUE(progress.rising);
-    ASSERT_EQ(m_facade->RecordMovie(Document(), still.c_str(), 1, kMovieWidth, kMovieHeight, 1.0, 10, 0.0, none, 100,
-                                    nullptr, nullptr), 1);
+    ASSERT_EQ(m_facade->GetPlayback().RecordMovie(Document(), still.c_str(), 1, kMovieWidth, kMovieHeight, 1.0, 10, 0.0,
+                                                  none, 100, nullptr, nullptr),
+              1);
     EXPECT_GT(movieprobe::ReadMovie(whole).firstToLast, 2.0);
     EXPECT_LT(movieprobe::ReadMovie(still).firstToLast, 0.5) << "a clip range of one position is a still";
 }

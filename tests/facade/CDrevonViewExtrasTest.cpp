@@ -101,10 +101,10 @@ TEST_F(FacadeTest, FullScreenWithoutAWindowLeavesTheMainViewInUse)
 TEST_F(FacadeTest, EscapeEndsAViewDragBeforeItReachesTheFacadesKeys)
 {
     AddViewer();
-    m_facade->OnRotateScene(1);
+    m_facade->GetViewing().OnRotateScene(1);
     m_window->Send(SgWM::kPaint, 0, 0);
     std::vector<int> keys;
-    const drevon::HostSubscription keyToken = m_facade->SubscribeKeys([&keys](int key) {
+    const drevon::HostSubscription keyToken = m_facade->GetHostEvents().SubscribeKeys([&keys](int key) {
         keys.push_back(key);
         return true;
     });
@@ -125,7 +125,7 @@ TEST_F(FacadeTest, HighlightColourComesFromTheColourChooser)
 {
     AddViewer();
     AddBall(m_facade->GetRoot(), "Ball");
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     ASSERT_EQ(Selection()->GetSelCount(), 1);
     SgMaterial *highlight = Selection()->GetHighlightMaterial();
     ASSERT_NE(highlight, nullptr);
@@ -159,23 +159,23 @@ TEST_F(FacadeTest, AttachCameraTakesTheSelectedObjectsCameraAndTransform)
     SgCamera *ownCamera = viewport->GetCamera();
     SgTransform *ownPlace = viewport->GetCameraTransform();
 
-    m_facade->AttachCameraToCurrView();  // nothing selected
+    m_facade->GetViewing().AttachCameraToCurrView(); // nothing selected
     EXPECT_EQ(viewport->GetCamera(), ownCamera);
 
     SgObject *plain = AddBall(m_facade->GetRoot(), "Plain");
-    m_facade->ChangeSelection(0);
-    m_facade->AttachCameraToCurrView();
+    m_facade->GetSelectionEditing().ChangeSelection(0);
+    m_facade->GetViewing().AttachCameraToCurrView();
     EXPECT_NE(plain->GetTransform(false), nullptr) << "an object without a camera still gets its transform";
     EXPECT_EQ(viewport->GetCamera(), ownCamera);
     EXPECT_EQ(viewport->GetCameraTransform(), ownPlace);
 
-    m_facade->ChangeSelection(1);
+    m_facade->GetSelectionEditing().ChangeSelection(1);
     SgObject *holder = AddBall(m_facade->GetRoot(), "Holder");
     auto *camera = new SgCamera;
     holder->AddChild(camera);
     Selection()->Select(holder, 0);
     ASSERT_EQ(Selection()->GetSelCount(), 1);
-    m_facade->AttachCameraToCurrView();
+    m_facade->GetViewing().AttachCameraToCurrView();
     EXPECT_EQ(viewport->GetCamera(), camera);
     EXPECT_EQ(viewport->GetCameraTransform(), holder->GetTransform(false));
     EXPECT_TRUE(camera->IsOrbit());

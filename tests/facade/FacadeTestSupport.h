@@ -83,7 +83,7 @@ protected:
         m_previousClock = SetClock(&m_clock);
         m_facade = std::make_unique<drevon::CDrevon>();
         ASSERT_NE(m_facade->CreateDocument(), nullptr);
-        m_stateToken = m_facade->SubscribeButtonState(m_states.Listener());
+        m_stateToken = m_facade->GetHostEvents().SubscribeButtonState(m_states.Listener());
     }
 
     void TearDown() override

@@ -78,9 +78,9 @@ TEST_F(HostListenersFacadeTest, ButtonStatesReachEverySubscriberOfTheFacade)
 {
     facadetest::StateLog window;
     facadetest::StateLog control;
-    HostSubscription windowToken = m_facade->SubscribeButtonState(window.Listener());
+    HostSubscription windowToken = m_facade->GetHostEvents().SubscribeButtonState(window.Listener());
     {
-        HostSubscription controlToken = m_facade->SubscribeButtonState(control.Listener());
+        HostSubscription controlToken = m_facade->GetHostEvents().SubscribeButtonState(control.Listener());
         m_facade->SetButtonState(1, 12, true);
         EXPECT_EQ(window.Last(12), 1);
         EXPECT_EQ(control.Last(12), 1);

@@ -43,6 +43,105 @@ int TurnsStraightBack(const std::vector<Vec3> &points)
     return -1;
 }
 
+// The scale curve as samples along the path (x the position, y the scale);
+// none without a curve.
+std::vector<CurveSample2> SweepScaleSamples(GenericPolyline *scaleCurve)
+{
+    std::vector<CurveSample2> samples;
+    if (!scaleCurve || scaleCurve->GetSize() <= 0)
+        return samples;
+    const std::vector<Vec3> points = LoopPoints(scaleCurve, 0);
+    std::vector<CurveSample> normalised(points.size() + 1);
+    const int m = NormalizeScaleCurve(int(points.size()), points.data(), normalised.data());
+    for (int k = 0; k < m; ++k)
+        samples.push_back({normalised[size_t(k)].t, normalised[size_t(k)].value, normalised[size_t(k)].value});
+    return samples;
+}
+
+// The points of one path loop (closed: back to its first) and the scale of
+// each, resampled where the scale curve has points of its own. False for a
+// loop that gives no tube: empty, or turning straight back on itself.
+bool SweepPathLoop(GenericPolyline *path, int loop, bool ringsOnly, const std::vector<CurveSample2> &scaleSamples,
+                   GenericPolyline *scaleCurve, std::vector<Vec3> &points, std::vector<double> &scale)
+{
+    points = LoopPoints(path, loop);
+    if (points.empty())
+        return false;
+    if (path->IsClosed())
+        points.push_back(points[0]);
+    // Straight back, the tube folds flat onto itself: nothing solid can
+    // be made of that loop (its rings alone are still proper frames).
+    if (const int at = ringsOnly ? -1 : TurnsStraightBack(points); at >= 0) {
+        GeometryLog(ReportMngr::LEVEL_WARN,
+                    "Sweep: the path turns straight back on itself at its point %d; that part is not built", at);
+        return false;
+    }
+    scale.assign(points.size(), 1.0);
+    if (!scaleSamples.empty()) {
+        std::vector<Vec3> outP(points.size() + scaleSamples.size() + 10);
+        std::vector<CurveSample2> outS(outP.size());
+        const int n = ResampleAlongSamples(int(points.size()), points.data(), int(scaleSamples.size()),
+                                           scaleSamples.data(), outP.data(), outS.data(), scaleCurve->IsCurved());
+        points.assign(outP.begin(), outP.begin() + n);
+        scale.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            scale[size_t(i)] = outS[size_t(i)].value1;
+    }
+    return !points.empty();
+}
+
+// The points of one section loop (closed: back to its first) and, when the
+// end section has that loop, its points matched one to one (`morph`).
+// False for an empty loop.
+bool SweepSectionLoop(GenericPolyline *section, GenericPolyline *endSection, int loop, std::vector<Vec3> &start,
+                      std::vector<Vec3> &end, bool &morph)
+{
+    start = LoopPoints(section, loop);
+    end.clear();
+    if (start.empty())
+        return false;
+    morph = endSection && loop < endSection->NumLoops() && endSection->LoopSize(loop) > 0;
+    if (morph) {
+        end = LoopPoints(endSection, loop);
+        std::vector<Vec3> a, b;
+        MatchSections(int(start.size()), int(end.size()), start.data(), end.data(), a, b);
+        start = a;
+        end = b;
+        if (endSection->IsClosed() && !end.empty())
+            end.push_back(end[0]);
+    }
+    if (section->IsClosed())
+        start.push_back(start[0]);
+    if (morph && end.size() < start.size())
+        end.resize(start.size(), end.empty() ? Vec3() : end.back());
+    return true;
+}
+
+// Whether a closed section (its last point its first) runs clockwise in its
+// plane: its signed area is negative.
+bool SweepRunsClockwise(const std::vector<Vec3> &section)
+{
+    double area2 = 0.0;
+    for (size_t j = 0; j + 1 < section.size(); ++j)
+        area2 += section[j].x * section[j + 1].y - section[j + 1].x * section[j].y;
+    return area2 < 0.0;
+}
+
+// The two faces that close a tube of an open section along a closed path:
+// one along each edge of the section, broken where a path loop ends.
+void SweepBoundaryFaces(GenericGeom *sink, std::vector<void *> &boundaryA, std::vector<void *> &boundaryB,
+                        const std::vector<int> &breaks)
+{
+    const int k = int(boundaryA.size());
+    void *fa = sink->AddFace(k, boundaryA.data());
+    void *fb = sink->AddFace(k, boundaryB.data());
+    sink->MarkFace(fa, 1);
+    for (int b : breaks) {
+        sink->BreakFace(fa, b);
+        sink->BreakFace(fb, b);
+    }
+}
+
 } // namespace
 
 void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *path, GenericPolyline *endSection)
@@ -56,14 +155,7 @@ void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *
     if (endSection)
         endSection->sample(5);
 
-    std::vector<CurveSample2> scaleSamples;
-    if (m_pScaleCurve && m_pScaleCurve->GetSize() > 0) {
-        const std::vector<Vec3> points = LoopPoints(m_pScaleCurve, 0);
-        std::vector<CurveSample> normalised(points.size() + 1);
-        const int m = NormalizeScaleCurve(int(points.size()), points.data(), normalised.data());
-        for (int k = 0; k < m; ++k)
-            scaleSamples.push_back({normalised[size_t(k)].t, normalised[size_t(k)].value, normalised[size_t(k)].value});
-    }
+    const std::vector<CurveSample2> scaleSamples = SweepScaleSamples(m_pScaleCurve);
 
     std::vector<void *> boundaryA, boundaryB;
     std::vector<int> breaks;
@@ -73,51 +165,16 @@ void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *
     const int pathLoops = path->NumLoops();
     const int sectionLoops = section->NumLoops();
     for (int L = 0; L < pathLoops; ++L) {
-        std::vector<Vec3> P = LoopPoints(path, L);
-        if (P.empty())
+        std::vector<Vec3> P;
+        std::vector<double> scale;
+        if (!SweepPathLoop(path, L, m_bRingsOnly, scaleSamples, m_pScaleCurve, P, scale))
             continue;
-        if (path->IsClosed())
-            P.push_back(P[0]);
-        // Straight back, the tube folds flat onto itself: nothing solid can
-        // be made of that loop (its rings alone are still proper frames).
-        if (const int at = m_bRingsOnly ? -1 : TurnsStraightBack(P); at >= 0) {
-            GeometryLog(ReportMngr::LEVEL_WARN,
-                        "Sweep: the path turns straight back on itself at its point %d; that part is not built", at);
-            continue;
-        }
-        std::vector<double> scale(P.size(), 1.0);
-        if (!scaleSamples.empty()) {
-            std::vector<Vec3> outP(P.size() + scaleSamples.size() + 10);
-            std::vector<CurveSample2> outS(outP.size());
-            const int n = ResampleAlongSamples(int(P.size()), P.data(), int(scaleSamples.size()), scaleSamples.data(),
-                                               outP.data(), outS.data(), m_pScaleCurve->IsCurved());
-            P.assign(outP.begin(), outP.begin() + n);
-            scale.resize(size_t(n));
-            for (int i = 0; i < n; ++i)
-                scale[size_t(i)] = outS[size_t(i)].value1;
-        }
         const int np = int(P.size());
-        if (np < 1)
-            continue;
         for (int m = 0; m < sectionLoops; ++m) {
-            std::vector<Vec3> S = LoopPoints(section, m);
-            std::vector<Vec3> E;
-            if (S.empty())
+            std::vector<Vec3> S, E;
+            bool morph = false;
+            if (!SweepSectionLoop(section, endSection, m, S, E, morph))
                 continue;
-            const bool morph = endSection && m < endSection->NumLoops() && endSection->LoopSize(m) > 0;
-            if (morph) {
-                E = LoopPoints(endSection, m);
-                std::vector<Vec3> a, b;
-                MatchSections(int(S.size()), int(E.size()), S.data(), E.data(), a, b);
-                S = a;
-                E = b;
-                if (endSection->IsClosed() && !E.empty())
-                    E.push_back(E[0]);
-            }
-            if (section->IsClosed())
-                S.push_back(S[0]);
-            if (morph && E.size() < S.size())
-                E.resize(S.size(), E.empty() ? Vec3() : E.back());
             const bool pathClosed = np > 1 && P.back() == P.front();
             const int ns = int(S.size());
             const bool sectionClosed = ns >= 2 && S.back() == S.front();
@@ -125,11 +182,7 @@ void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *
             lastSectionClosed = sectionClosed;
             // A closed section that runs clockwise in its plane would give
             // faces pointing into the tube; its joins are turned round.
-            double area2 = 0.0;
-            if (sectionClosed)
-                for (int j = 0; j + 1 < ns; ++j)
-                    area2 += S[size_t(j)].x * S[size_t(j) + 1].y - S[size_t(j) + 1].x * S[size_t(j)].y;
-            const bool inward = area2 < 0.0;
+            const bool inward = sectionClosed && SweepRunsClockwise(S);
             std::vector<double> tP(static_cast<size_t>(np)), tS(static_cast<size_t>(ns));
             ArcLengthParams(np, P.data(), tP.data());
             ArcLengthParams(ns, S.data(), tS.data());
@@ -230,14 +283,6 @@ void Sweep::Build(GenericGeom *sink, GenericPolyline *section, GenericPolyline *
     if (breaksOverflow)
         GeometryLog(ReportMngr::LEVEL_WARN, "Sweep: more than %d path loops; further loop breaks are left out",
                     kMaxLoopBreaks);
-    if (lastPathClosed && !lastSectionClosed && !boundaryA.empty()) {
-        const int k = int(boundaryA.size());
-        void *fa = sink->AddFace(k, boundaryA.data());
-        void *fb = sink->AddFace(k, boundaryB.data());
-        sink->MarkFace(fa, 1);
-        for (int b : breaks) {
-            sink->BreakFace(fa, b);
-            sink->BreakFace(fb, b);
-        }
-    }
+    if (lastPathClosed && !lastSectionClosed && !boundaryA.empty())
+        SweepBoundaryFaces(sink, boundaryA, boundaryB, breaks);
 }

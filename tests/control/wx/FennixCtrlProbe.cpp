@@ -120,8 +120,8 @@ int main(int argc, char **argv)
             chosen.SetEventObject(frames);
             chosen.SetInt(frames->GetSelection());
             frames->GetEventHandler()->ProcessEvent(chosen);
-            ctrl->GetFacade()->OnTransformTool(30);
-            std::printf("tool_frame=%d\n", ctrl->GetFacade()->GetTransformToolFrame());
+            ctrl->GetFacade()->GetCreation().OnTransformTool(30);
+            std::printf("tool_frame=%d\n", ctrl->GetFacade()->GetCreation().GetTransformToolFrame());
         }
 
         if (!again) {

@@ -51,7 +51,7 @@ protected:
             object->AddChild(new SgSphere);
             m_facade->GetRoot()->AddChild(object);
         }
-        m_facade->MarkSaved();
+        m_facade->GetFiles().MarkSaved();
     }
     void TearDown() override
     {
@@ -70,17 +70,17 @@ TEST_F(CommandStatusTest, WhatCannotActOnNothingSelectedIsDisabledAndSaysWhatItN
     const int cases[] = {kRoof,      kWrapAlongCurve, kScatter,   kConvertToMesh, kEditVertices,
                          kEditEdges, kEditFaces,      kExtrudeFaces, kInsetFaces, kCrease,
                          kUncrease,  kBridge,         kTransformTarget};
-    m_facade->ChangeSelection(1);
+    m_facade->GetSelectionEditing().ChangeSelection(1);
     for (int id : cases) {
         const CommandRecord *record = FindCommand(id);
         ASSERT_NE(record, nullptr) << id;
         EXPECT_FALSE(IsCommandEnabled(id, *m_facade)) << record->label << " is enabled with nothing selected";
-        const std::string before = m_facade->SaveToStringFix();
+        const std::string before = m_facade->GetFiles().SaveToStringFix();
         const CommandReport report = RunCommandReported(id, *m_facade, m_window);
         EXPECT_TRUE(report.refused && !report.ran) << record->label;
         ASSERT_NE(record->needs, nullptr) << record->label << " cannot say what it needs";
         EXPECT_EQ(report.text, PlainLabel(record->label) + ": " + record->needs);
-        EXPECT_EQ(m_facade->SaveToStringFix(), before) << record->label;
+        EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), before) << record->label;
     }
 }
 
@@ -95,8 +95,8 @@ TEST_F(CommandStatusTest, EveryMenuEntryIsDisabledOrActsOrSaysWhyNot)
             const CommandRecord &record = commands[i];
             if (!record.menu)
                 continue;
-            m_facade->ChangeSelection(how);
-            const std::string before = m_facade->SaveToStringFix();
+            m_facade->GetSelectionEditing().ChangeSelection(how);
+            const std::string before = m_facade->GetFiles().SaveToStringFix();
             const bool enabled = IsCommandEnabled(record.id, *m_facade);
             const CommandReport report = RunCommandReported(record.id, *m_facade, m_window);
             const std::string name = std::string(record.label) + (how == 0 ? " (all selected)" : " (none selected)");
@@ -107,7 +107,7 @@ TEST_F(CommandStatusTest, EveryMenuEntryIsDisabledOrActsOrSaysWhyNot)
                 continue;
             }
             EXPECT_TRUE(report.ran) << name << " is enabled and reached nothing";
-            const bool textChanged = m_facade->SaveToStringFix() != before;
+            const bool textChanged = m_facade->GetFiles().SaveToStringFix() != before;
             // A command of the scene either changed it or says why not; one
             // that says it refused left the scene alone.
             if (record.undoStep) {
@@ -116,10 +116,10 @@ TEST_F(CommandStatusTest, EveryMenuEntryIsDisabledOrActsOrSaysWhyNot)
             if (report.refused) {
                 EXPECT_FALSE(textChanged) << name << " refused but changed the scene";
             }
-            m_facade->DeleteActiveTool();
-            m_facade->CloseAllDialogs();
+            m_facade->GetCreation().DeleteActiveTool();
+            m_facade->GetDialogs().CloseAll();
             if (report.changed && record.id != kUndo && record.id != kRedo)
-                m_facade->Undo(false);
+                m_facade->GetSelectionEditing().Undo(false);
         }
     }
     EXPECT_EQ(m_window.exits, 2);
@@ -136,31 +136,31 @@ TEST_F(CommandStatusTest, ARefusalReachesTheStatusInsteadOfABox)
 
 TEST_F(CommandStatusTest, NewSceneOnUnsavedChangesAsksAndKeepsThemWhenTheAnswerIsNo)
 {
-    m_facade->ChangeSelection(0);
+    m_facade->GetSelectionEditing().ChangeSelection(0);
     ASSERT_TRUE(RunCommand(kDelete, *m_facade, m_window));
-    const std::string edited = m_facade->SaveToStringFix();
-    ASSERT_TRUE(m_facade->IsModified());
+    const std::string edited = m_facade->GetFiles().SaveToStringFix();
+    ASSERT_TRUE(m_facade->GetFiles().IsModified());
     RunCommandReported(kNewScene, *m_facade, m_window);  // the counting notifier answers No
     ASSERT_EQ(m_notifier.texts.size(), 1u);
-    EXPECT_EQ(m_facade->SaveToStringFix(), edited);
-    m_facade->MarkSaved();
+    EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), edited);
+    m_facade->GetFiles().MarkSaved();
     RunCommandReported(kNewScene, *m_facade, m_window);
     EXPECT_EQ(m_notifier.texts.size(), 1u) << "a saved scene is cleared unasked";
-    EXPECT_EQ(m_facade->SaveToStringFix().find("Sphere"), std::string::npos) << "the scene was not cleared";
+    EXPECT_EQ(m_facade->GetFiles().SaveToStringFix().find("Sphere"), std::string::npos) << "the scene was not cleared";
 }
 
 TEST_F(CommandStatusTest, ViewAndFrameEntriesActOnTheViewAndTheManipulators)
 {
     EXPECT_TRUE(RunCommand(kFrameWorld, *m_facade, m_window));
-    EXPECT_EQ(m_facade->GetTransformToolFrame(), 200);
+    EXPECT_EQ(m_facade->GetCreation().GetTransformToolFrame(), 200);
     EXPECT_TRUE(IsCommandChecked(kFrameWorld, *m_facade, m_window));
     EXPECT_FALSE(IsCommandChecked(kFrameLocal, *m_facade, m_window));
     EXPECT_TRUE(RunCommand(kFrameScreen, *m_facade, m_window));
-    EXPECT_EQ(m_facade->GetTransformToolFrame(), -1);
+    EXPECT_EQ(m_facade->GetCreation().GetTransformToolFrame(), -1);
     EXPECT_FALSE(IsCommandChecked(kSnapToSurface, *m_facade, m_window));
     EXPECT_TRUE(RunCommand(kSnapToSurface, *m_facade, m_window));
     EXPECT_TRUE(IsCommandChecked(kSnapToSurface, *m_facade, m_window));
-    const int flip = m_facade->GetFlipIndex();
+    const int flip = m_facade->GetViewing().GetFlipIndex();
     EXPECT_TRUE(RunCommand(kFlipViewDirection, *m_facade, m_window));
-    EXPECT_EQ(m_facade->GetFlipIndex(), (flip + 1) % 3);
+    EXPECT_EQ(m_facade->GetViewing().GetFlipIndex(), (flip + 1) % 3);
 }

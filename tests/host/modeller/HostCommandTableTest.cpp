@@ -87,7 +87,7 @@ TEST_F(CommandTableTest, EveryEnabledEntryRunsItsOperation)
         const CommandRecord &entry = commands[i];
         if (!entry.menu)
             continue;
-        m_facade->ChangeSelection(0);
+        m_facade->GetSelectionEditing().ChangeSelection(0);
         if (IsCommandEnabled(entry.id, *m_facade)) {
             EXPECT_TRUE(RunCommand(entry.id, *m_facade, m_actions)) << entry.label << " is enabled but does nothing";
         }
@@ -256,17 +256,17 @@ TEST_F(CommandTableTest, ACommandMarkedOneUndoStepIsUndoneByOneUndo)
         // objects they tie stay after the undo (the rest of the step goes).
         if (record.id == kRubberLine || record.id == kAnnotation)
             continue;
-        m_facade->ChangeSelection(0);
-        const std::string before = m_facade->SaveToStringFix();
+        m_facade->GetSelectionEditing().ChangeSelection(0);
+        const std::string before = m_facade->GetFiles().SaveToStringFix();
         if (!IsCommandEnabled(record.id, *m_facade) || !RunCommand(record.id, *m_facade, m_actions))
             continue;
         // A creation tool or a dialog may still be running: end it first.
-        m_facade->DeleteActiveTool();
-        if (m_facade->SaveToStringFix() == before)
+        m_facade->GetCreation().DeleteActiveTool();
+        if (m_facade->GetFiles().SaveToStringFix() == before)
             continue;  // nothing this selection allows
         ++changed;
-        m_facade->Undo(false);
-        EXPECT_EQ(m_facade->SaveToStringFix(), before) << record.label << " took more than one undo step";
+        m_facade->GetSelectionEditing().Undo(false);
+        EXPECT_EQ(m_facade->GetFiles().SaveToStringFix(), before) << record.label << " took more than one undo step";
     }
     EXPECT_GT(changed, 5) << "too few commands changed the scene to tell anything";
 }

@@ -76,7 +76,7 @@ public:
         auto facade = std::make_unique<drevon::CDrevon>();
         SgDocument *document = facade->CreateDocument();
         SgWxDialogFactory factory(m_frame);
-        facade->SetDialogFactory(&factory);
+        facade->GetDialogs().SetFactory(&factory);
         auto *object = new SgObject;
         document->GetRoot()->AddChild(object);
         document->GetSelectionHandler()->Select(object, 0);
@@ -100,8 +100,8 @@ public:
             // A dialog may have changed the selection.
             if (document->GetSelectionHandler()->GetSelCount() == 0)
                 document->GetSelectionHandler()->Select(object, 0);
-            const int result = facade->OpenDialog(button);
-            auto *instance = static_cast<SgWxDialogFactory::Instance *>(facade->FindOpenDialog(button));
+            const int result = facade->GetDialogs().Open(button);
+            auto *instance = static_cast<SgWxDialogFactory::Instance *>(facade->GetDialogs().FindOpen(button));
             SgWxCadDialog *window = instance ? instance->GetWindow() : nullptr;
             if (result != 1 || !window) {
                 std::printf("dialog-%d=not opened (%d) %s\n", button, result, messages.GetText().c_str());
@@ -129,16 +129,16 @@ public:
         }
         std::printf("opened=%d\n", opened);
         std::printf("number-boxes=%d\nnumber-box-failures=%d\n", m_numberBoxes, m_numberBoxFailures);
-        std::printf("open-count=%d\n", facade->GetOpenDialogCount());
+        std::printf("open-count=%d\n", facade->GetDialogs().GetOpenCount());
         messages.Clear();
-        std::printf("second-open=%d\n", facade->OpenDialog(82));
+        std::printf("second-open=%d\n", facade->GetDialogs().Open(82));
         std::printf("second-message=%d\n", int(messages.Contains("Cannot open the same dialog")));
         // The window's close box reports the closing: the slot is free.
-        auto *light = static_cast<SgWxDialogFactory::Instance *>(facade->FindOpenDialog(82));
+        auto *light = static_cast<SgWxDialogFactory::Instance *>(facade->GetDialogs().FindOpen(82));
         if (light && light->GetWindow())
             light->GetWindow()->Close();
-        RunUntil([&facade] { return !facade->IsDialogOpen(82); });
-        std::printf("closed-by-box=%d\n", int(!facade->IsDialogOpen(82)));
+        RunUntil([&facade] { return !facade->GetDialogs().IsOpen(82); });
+        std::printf("closed-by-box=%d\n", int(!facade->GetDialogs().IsOpen(82)));
         // The owner's document goes: every dialog with it.
         facade.reset();
         int left = 0;

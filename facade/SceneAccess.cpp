@@ -14,6 +14,8 @@
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
+#include "facade/SceneAccess.h"
+
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
 #include "facade/FacadePackage.h"
@@ -44,12 +46,12 @@ bool IsAtOrBelow(const SgNode *node, const SgNode *ancestor, int depth = 0)
 
 // ---- Fields -------------------------------------------------------------------------------------------
 
-SgField *CDrevon::GetField(SgNode *node, const char *name)
+SgField *SceneAccess::GetField(SgNode *node, const char *name)
 {
     return node && name ? node->GetFieldAddressByName(name) : nullptr;
 }
 
-std::string CDrevon::GetFieldStr(SgNode *node, const char *name)
+std::string SceneAccess::GetFieldStr(SgNode *node, const char *name)
 {
     SgField *field = GetField(node, name);
     if (!field)
@@ -59,14 +61,14 @@ std::string CDrevon::GetFieldStr(SgNode *node, const char *name)
     return text.str();
 }
 
-SgField *CDrevon::FindField(const char *nodeName, const char *fieldName, SgViewer *)
+SgField *SceneAccess::FindField(const char *nodeName, const char *fieldName, SgViewer *)
 {
     // Every viewer of the document shows its scene root.
     SgNode *node = FindNode(nodeName, static_cast<SgNode *>(nullptr));
     return GetField(node, fieldName);
 }
 
-std::string CDrevon::GetFieldValue(const char *nodeName, const char *fieldName)
+std::string SceneAccess::GetFieldValue(const char *nodeName, const char *fieldName)
 {
     SgField *field = FindField(nodeName, fieldName);
     if (!field)
@@ -76,7 +78,7 @@ std::string CDrevon::GetFieldValue(const char *nodeName, const char *fieldName)
     return text.str();
 }
 
-double CDrevon::GetFieldDouble(const char *nodeName, const char *fieldName)
+double SceneAccess::GetFieldDouble(const char *nodeName, const char *fieldName)
 {
     const std::string text = GetFieldValue(nodeName, fieldName);
     double value = 0.0;
@@ -85,7 +87,7 @@ double CDrevon::GetFieldDouble(const char *nodeName, const char *fieldName)
     return value;
 }
 
-int CDrevon::SetFieldValue1(SgField *field, const char *text)
+int SceneAccess::SetFieldValue1(SgField *field, const char *text)
 {
     if (!field || !text)
         return 0;
@@ -108,7 +110,7 @@ int CDrevon::SetFieldValue1(SgField *field, const char *text)
     return in.fail() ? 0 : 1;
 }
 
-int CDrevon::SetFieldValue(SgNode *node, const char *fieldName, const char *text)
+int SceneAccess::SetFieldValue(SgNode *node, const char *fieldName, const char *text)
 {
     if (!node || !fieldName || !text)
         return 0;
@@ -118,19 +120,19 @@ int CDrevon::SetFieldValue(SgNode *node, const char *fieldName, const char *text
     }
     const int result = SetFieldValue1(GetField(node, fieldName), text);
     if (result)
-        Redraw();
+        m_facade.Redraw();
     return result;
 }
 
-int CDrevon::SetFieldValue(const char *nodeName, const char *fieldName, const char *text)
+int SceneAccess::SetFieldValue(const char *nodeName, const char *fieldName, const char *text)
 {
     const int result = SetFieldValue1(FindField(nodeName, fieldName), text);
     if (result)
-        Redraw();
+        m_facade.Redraw();
     return result;
 }
 
-bool CDrevon::PlugTo(SgFieldMngr *output, const char *outName, SgFieldMngr *input, const char *inName)
+bool SceneAccess::PlugTo(SgFieldMngr *output, const char *outName, SgFieldMngr *input, const char *inName)
 {
     SgField *from = output && outName ? output->GetFieldAddressByName(outName) : nullptr;
     SgField *to = input && inName ? input->GetFieldAddressByName(inName) : nullptr;
@@ -141,16 +143,17 @@ bool CDrevon::PlugTo(SgFieldMngr *output, const char *outName, SgFieldMngr *inpu
 
 // ---- Nodes ----------------------------------------------------------------------------------------------
 
-SgNode *CDrevon::FindNode(const char *name, SgNode *root)
+SgNode *SceneAccess::FindNode(const char *name, SgNode *root)
 {
-    if (!m_pDocument || !name)
+    SgDocument *document = m_facade.GetDocument();
+    if (!document || !name)
         return nullptr;
-    return m_pDocument->FindNode(name, root ? root : GetRoot());
+    return document->FindNode(name, root ? root : m_facade.GetRoot());
 }
 
-SgNode *CDrevon::FindNode(const char *name, NodeRoot root)
+SgNode *SceneAccess::FindNode(const char *name, NodeRoot root)
 {
-    SgSelectionHandler *selection = Selection();
+    SgSelectionHandler *selection = m_facade.Selection();
     switch (root) {
     case NodeRoot::Document:
         return FindNode(name, static_cast<SgNode *>(nullptr));
@@ -187,7 +190,7 @@ SgNode *CDrevon::FindNode(const char *name, NodeRoot root)
     }
 }
 
-SgNode *CDrevon::CreateNode(const char *className)
+SgNode *SceneAccess::CreateNode(const char *className)
 {
     if (!className)
         return nullptr;
@@ -210,10 +213,10 @@ SgNode *CDrevon::CreateNode(const char *className)
     return static_cast<SgNode *>(made);
 }
 
-int CDrevon::InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference)
+int SceneAccess::InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *reference)
 {
     if (!parent)
-        parent = GetRoot();
+        parent = m_facade.GetRoot();
     if (!parent || !node)
         return 0;
     if (!parent->IsGroup()) {
@@ -232,14 +235,15 @@ int CDrevon::InsertNode(SgNode *parent, SgNode *node, int mode, SgNode *referenc
     return group->AddChildBefore(node, reference) ? 1 : 0;
 }
 
-int CDrevon::RemoveChild(SgNode *parent, SgNode *child)
+int SceneAccess::RemoveChild(SgNode *parent, SgNode *child)
 {
-    if (!m_pDocument || (parent && !parent->IsGroup()))
+    SgDocument *document = m_facade.GetDocument();
+    if (!document || (parent && !parent->IsGroup()))
         return 0;
-    return m_pDocument->RemoveChild(static_cast<SgGroup *>(parent), child);
+    return document->RemoveChild(static_cast<SgGroup *>(parent), child);
 }
 
-int CDrevon::GetBoundingBox(SgNode *node, float *box)
+int SceneAccess::GetBoundingBox(SgNode *node, float *box)
 {
     if (!node || !box)
         return 0;
@@ -256,61 +260,63 @@ int CDrevon::GetBoundingBox(SgNode *node, float *box)
 
 // ---- Layers ---------------------------------------------------------------------------------------------
 
-int CDrevon::GetLayerValue(int layer, int what, void *out, size_t outSize)
+int SceneAccess::GetLayerValue(int layer, int what, void *out, size_t outSize)
 {
-    if (!m_pDocument)
+    SgDocument *document = m_facade.GetDocument();
+    if (!document)
         return 0;
-    const bool known = layer >= 0 && layer < m_pDocument->GetLayerCount();
+    const bool known = layer >= 0 && layer < document->GetLayerCount();
     switch (what) {
     case kLayerFlags:
-        return known ? m_pDocument->GetLayerFlags(layer) : 0;
+        return known ? document->GetLayerFlags(layer) : 0;
     case kLayerName: {
         if (!known || !out || outSize == 0)
             return 0;
-        const std::string &name = m_pDocument->GetLayerName(layer);
+        const std::string &name = document->GetLayerName(layer);
         const size_t length = std::min(name.size(), outSize - 1);
         std::memcpy(out, name.data(), length);
         static_cast<char *>(out)[length] = '\0';
         return 1;
     }
     case kLayerCurrent:
-        return m_pDocument->GetCurrentLayer();
+        return document->GetCurrentLayer();
     default:
         return 1;
     }
 }
 
-int CDrevon::SetLayerValue(int layer, int what, const void *value)
+int SceneAccess::SetLayerValue(int layer, int what, const void *value)
 {
-    if (!m_pDocument)
+    SgDocument *document = m_facade.GetDocument();
+    if (!document)
         return 0;
-    const bool known = layer >= 0 && layer < m_pDocument->GetLayerCount();
+    const bool known = layer >= 0 && layer < document->GetLayerCount();
     switch (what) {
     case kLayerFlags:
         if (!known || !value)
             return 0;
-        m_pDocument->SetLayerFlag(layer, 1, *static_cast<const int *>(value));
-        Redraw();
+        document->SetLayerFlag(layer, 1, *static_cast<const int *>(value));
+        m_facade.Redraw();
         return 1;
     case kLayerName:
         if (!known || !value)
             return 0;
-        m_pDocument->SetLayerName(layer, static_cast<const char *>(value));
+        document->SetLayerName(layer, static_cast<const char *>(value));
         return 1;
     case kLayerAdd: {
         if (!value)
             return 0;
-        if (!m_pDocument->GetLayers())
-            m_pDocument->EnsureLayersNode();
+        if (!document->GetLayers())
+            document->EnsureLayersNode();
         CLayer added;
         added.name = static_cast<const char *>(value);
-        return m_pDocument->AddLayer(added);
+        return document->AddLayer(added);
     }
     case kLayerCurrent:
         // New objects join the current layer: it must be one there is.
         if (!known)
             return 0;
-        m_pDocument->SetCurrentLayer(layer);
+        document->SetCurrentLayer(layer);
         return 1;
     default:
         return 1;
