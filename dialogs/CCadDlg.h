@@ -54,8 +54,9 @@ public:
     SgViewer *GetViewerAtConstruction() const { return m_pViewer; }
     unsigned GetID() const { return m_id; }
 
-    // True: Enter and Escape reach the focused control (a tree's label edit)
-    // instead of pressing OK or Cancel.
+    // True: Enter reaches the focused control instead of pressing OK, and
+    // Escape does while a label is edited in place (a tree's); Escape
+    // elsewhere still cancels.
     void SetProcessEnter(bool process) { m_bProcessEnter = process; }
     bool GetProcessEnter() const { return m_bProcessEnter; }
 

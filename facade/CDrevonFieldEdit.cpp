@@ -23,9 +23,21 @@ namespace drevon {
 
 namespace {
 
-// The editor positions from which a row is labelled with its field's name
-// (the first rows are the components of one vector).
-constexpr int kNamedRowsFrom = 4;
+// A field's name as a row's label: "bottomRadius" shows "Bottom radius".
+std::string FieldEditRowLabel(const char *name)
+{
+    std::string label;
+    for (const char *c = name ? name : ""; *c; ++c) {
+        const bool upper = *c >= 'A' && *c <= 'Z';
+        if (label.empty())
+            label += upper || *c < 'a' || *c > 'z' ? *c : static_cast<char>(*c - 'a' + 'A');
+        else if (upper)
+            label += std::string(" ") + static_cast<char>(*c - 'A' + 'a');
+        else
+            label += *c;
+    }
+    return label;
+}
 
 // Element `index` of a field as a number: a vector field's element, a
 // single field's value; false for a field that holds no number.
@@ -97,6 +109,9 @@ SgVectorFieldModel *FieldEditing::CreateEditor(int count, const char *const *nam
     if (count < 0)
         count = 0;
     m_editor = std::make_unique<SgVectorFieldModel>(count, names);
+    m_rowNames.clear();
+    for (int i = 0; i < count; ++i)
+        m_rowNames.emplace_back(names && names[i] ? names[i] : "");
     return m_editor.get();
 }
 
@@ -140,14 +155,21 @@ void FieldEditing::ShowFields(const double *values, int count, int position, int
     }
     editor->SetVector(numbers.data(), count, position);
     m_editedFields.clear();
+    // One number per field: each row is named by its field ("Height" while
+    // a box's height is drawn out); the parts of one field's value keep the
+    // names the editor was made with (X, Y, Z, Angle).
+    const bool numberPerField = fieldCount >= count && count > 0;
+    for (int i = 0; i < count && position + i < static_cast<int>(m_rowNames.size()); ++i) {
+        const bool named = numberPerField && fields && i < fieldCount && fields[i];
+        editor->SetParamName(position + i, named ? FieldEditRowLabel(fields[i]->GetFieldName()).c_str()
+                                                 : m_rowNames[position + i].c_str());
+    }
     for (int i = 0; i < fieldCount && fields && fields[i] && i < kMaxEditedFields; ++i) {
         EditedField edited;
         edited.container = fields[i]->GetContainer();
         edited.field = fields[i];
         edited.index = index;
         m_editedFields.push_back(edited);
-        if (position + i >= kNamedRowsFrom)
-            editor->SetParamName(position + i, fields[i]->GetFieldName());
     }
     m_absolute = absolute;
     m_changed.Notify();

@@ -51,6 +51,15 @@ bool CanGoFullScreen(CDrevon &facade)
 {
     return facade.GetCurrentViewer() != nullptr && !facade.IsFullScreen();
 }
+bool CanPaste(CDrevon &facade)
+{
+    return facade.GetSelectionEditing().UpdateClonePaste(0);
+}
+bool RunPasteLinked(CDrevon &facade, CommandWindow &)
+{
+    facade.GetSelectionEditing().OnPasteLinked();
+    return true;
+}
 bool CanExtrude(CDrevon &facade)
 {
     return facade.GetModelling().UpdateExtrude(0);
@@ -449,6 +458,13 @@ const CommandRecord kCommandRecords[] = {
      .update = Predicate<&SelectionEditing::UpdateClonePaste>,
      .undoStep = true, .script = "PasteClone",
      .needs = "copy an object first"},
+    {.id = cmd::kPasteLinked,
+     .menu = "Edit", .label = "Paste Lin&ked",
+     .tooltip = "Paste instances that show the copied objects themselves: a change of one shows in all",
+     .glyph = Glyph::Art, .art = "wxART_PASTE", .accelerator = "Ctrl+Shift+V",
+     .run = &RunPasteLinked, .enabled = &CanPaste,
+     .undoStep = true,
+     .needs = "copy an object first"},
     {.id = cmd::kDelete,
      .menu = "Edit", .label = "&Delete", .tooltip = "Delete the selected objects",
      .glyph = Glyph::Art, .art = "wxART_DELETE", .accelerator = "Delete", .toolbar = kMainToolbar,
@@ -473,7 +489,7 @@ const CommandRecord kCommandRecords[] = {
      .needs = "select a group first"},
     {.id = cmd::kTransformTarget,
      .menu = "Edit", .label = "Transform &Target", .tooltip = "Switch what a drag moves: the object or its pivot",
-     .glyph = Glyph::Text, .art = "P", .toolbar = kToolsToolbar,
+     .glyph = Glyph::Pivot, .toolbar = kToolsToolbar,
      .button = 38, .states = 3, .stateKind = StateKind::Image, .apply = Operation<&Creation::TogleTransformToolMode>,
      .enabled = &HasSelection,
      .needs = "select an object first"},
@@ -538,7 +554,7 @@ const CommandRecord kCommandRecords[] = {
      .script = "FlyThroughTool"},
     {.id = cmd::kShowAll,
      .menu = "View", .label = "Show &All", .tooltip = "Frame the whole scene",
-     .glyph = Glyph::View, .art = "A", .accelerator = "Home", .toolbar = kViewToolbar,
+     .glyph = Glyph::FrameAll, .accelerator = "Home", .toolbar = kViewToolbar,
      .run = &RunFocus<false>, .enabled = &HasCurrentViewer,
      .keys = {'A'}},
     {.id = cmd::kShowSelection,
@@ -554,7 +570,7 @@ const CommandRecord kCommandRecords[] = {
      .script = "ChangeView"},
     {.id = cmd::kViewTop,
      .menu = "View", .label = "&Top", .tooltip = "Look from above",
-     .glyph = Glyph::View, .art = "T", .toolbar = kViewToolbar,
+     .glyph = Glyph::ViewTop, .toolbar = kViewToolbar,
      .button = 55, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kViewLeft,
@@ -574,12 +590,12 @@ const CommandRecord kCommandRecords[] = {
      .script = "ChangeView"},
     {.id = cmd::kViewFront,
      .menu = "View", .label = "Fr&ont", .tooltip = "Look from the front",
-     .glyph = Glyph::View, .art = "F", .toolbar = kViewToolbar,
+     .glyph = Glyph::ViewFront, .toolbar = kViewToolbar,
      .button = 59, .apply = Operation<&Viewing::ChangeView>,
      .script = "ChangeView"},
     {.id = cmd::kPerspective,
      .menu = "View", .label = "P&erspective", .tooltip = "Switch between perspective and parallel projection",
-     .glyph = Glyph::Text, .art = "Pe", .toolbar = kViewToolbar, .check = true,
+     .glyph = Glyph::Perspective, .toolbar = kViewToolbar, .check = true,
      .button = 72, .states = 2, .stateKind = StateKind::Image, .apply = Operation<&Viewing::ViewPerspective>,
      .script = "CameraMode"},
     {.id = cmd::kDrawStyle,
@@ -748,7 +764,7 @@ const CommandRecord kCommandRecords[] = {
      .submenu = "&Curves"},
     {.id = cmd::kMeasureTape,
      .menu = "Create", .label = "Measure Tape", .tooltip = "Measure a distance: click the first point, drag to the second, click",
-     .glyph = Glyph::Text, .art = "Mt", .toolbar = kToolsToolbar, .check = true,
+     .glyph = Glyph::Tape, .toolbar = kToolsToolbar, .check = true,
      .button = 76, .stateKind = StateKind::Check, .apply = Operation<&Annotations::OnCompoundToolButton>,
      .submenu = "&Helpers"},
     {.id = cmd::kCameraObject,

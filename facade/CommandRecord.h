@@ -191,7 +191,8 @@ inline constexpr int kFlipViewDirection = 33058;
 inline constexpr int kStraightenUp = 33059;
 inline constexpr int kOverrideColour = 33060;
 inline constexpr int kCustomSpline = 33061;
-inline constexpr int kLastWindowCommand = kCustomSpline;
+inline constexpr int kPasteLinked = 33062;
+inline constexpr int kLastWindowCommand = kPasteLinked;
 } // namespace cmd
 
 // The buttons that open dialogs: OpenDialog, IsDialogOpen, the dialog
@@ -222,9 +223,14 @@ inline constexpr int kNullToolButton = 95;
 
 enum Toolbar : int { kNoToolbar = -1, kMainToolbar = 0, kToolsToolbar = 1, kViewToolbar = 2, kToolbarCount = 3 };
 
-// How an icon is made: an image of the toolkit's art provider, or one drawn
-// from a shape and a short text.
-enum class Glyph { Art, Sphere, Box, Cylinder, Cone, Curve, Arrow, Fence, Rotate, Move, Scale, Pan, Zoom, Fly, View, Text };
+// How an icon is made: an image of the toolkit's art provider, one drawn
+// of a shape or tool, or (menus only) a short text.
+enum class Glyph {
+    Art, Sphere, Box, Cylinder, Cone, Curve, Arrow, Fence, Rotate, Move, Scale, Pan, Zoom, Fly, View, Text,
+    // The object or its pivot, a view's frustum, a measuring tape, the whole
+    // scene framed, a cube seen from above and from the front.
+    Pivot, Perspective, Tape, FrameAll, ViewTop, ViewFront
+};
 
 // How a facade button reports its state to a host's toolbar: not at all,
 // on/off, or as one image of several.

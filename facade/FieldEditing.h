@@ -6,6 +6,7 @@
 // edit; a host's view shows the numbers and hears when they change.
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/core/SgRef.h"
@@ -66,6 +67,8 @@ private:
 
     CDrevon &m_facade;
     std::unique_ptr<SgVectorFieldModel> m_editor;
+    // The rows' names as the editor was made with: a vector's parts.
+    std::vector<std::string> m_rowNames;
     std::vector<EditedField> m_editedFields;
     int m_position = 0;
     bool m_absolute = false;

@@ -134,13 +134,28 @@ void SelectionEditing::OnClone(bool deep)
 
 void SelectionEditing::OnPasteClone()
 {
+    Paste(false);
+}
+
+void SelectionEditing::OnPasteLinked()
+{
+    Paste(true);
+}
+
+void SelectionEditing::Paste(bool linked)
+{
     SgDocument *document = m_facade.GetDocument();
     if (!document)
         return;
     SgCopy *copy = document->GetCopyBuffer();
     copy->SetSelectionHandler(Selection());
-    const std::vector<SgObject *> pasted = copy->Paste(m_facade.GetRoot());
-    // The copies are what the next move or delete acts on.
+    SgSeparator *root = m_facade.GetRoot();
+    SelectPasted(linked ? copy->PasteClone(root) : copy->Paste(root));
+}
+
+void SelectionEditing::SelectPasted(const std::vector<SgObject *> &pasted)
+{
+    // What was pasted is what the next move or delete acts on.
     if (SgSelectionHandler *selection = Selection(); selection && !pasted.empty()) {
         selection->DeselectAll();
         for (SgObject *object : pasted) {

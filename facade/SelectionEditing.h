@@ -1,4 +1,5 @@
 #pragma once
+#include <vector>
 #include "facade/DrevonExport.h"
 // The selection and clipboard commands of the facade: selecting all, none
 // or the rest, grouping, deleting, copying and pasting, undo and redo, and
@@ -33,6 +34,9 @@ public:
     void OnClone(bool deep);
     // Independent copies of the copied objects, selected.
     void OnPasteClone();
+    // Instances that show the copied objects themselves (a change of the
+    // object shows in each), selected; the objects are not touched.
+    void OnPasteLinked();
     bool UpdateClonePaste(int button);
     // Buttons 98 undo, 99 redo, 100 group, 101 ungroup, 102 delete, 103 copy, 104 paste.
     void OnEdit(int button);
@@ -46,6 +50,9 @@ public:
 
 private:
     SgSelectionHandler *Selection() const;
+    // Copies or linked instances of the copy buffer's objects, selected.
+    void Paste(bool linked);
+    void SelectPasted(const std::vector<SgObject *> &pasted);
 
     CDrevon &m_facade;
 };

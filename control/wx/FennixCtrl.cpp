@@ -15,6 +15,7 @@
 #include "control/wx/SgWxDialogFactory.h"
 #include "engine/viewer/SgPrint.h"
 #include "facade/CDrevon.h"
+#include "facade/CommandStatus.h"
 #include "platform/wx/SgWxGLWindow.h"
 #include "platform/wx/SgWxTimerService.h"
 #include "treepanel/wx/SgWxSceneTree.h"
@@ -108,6 +109,57 @@ wxBitmap DrawGlyph(Glyph glyph, const char *text)
     case Glyph::Fly: {
         const wxPoint points[] = {{2, s / 2}, {s - 2, s / 2 - 5}, {s - 6, s / 2}, {s - 2, s / 2 + 5}};
         dc.DrawPolygon(4, points);
+        break;
+    }
+    case Glyph::Pivot:
+        // The object's box with its pivot: what a drag moves.
+        dc.DrawRectangle(3, 5, s - 9, s - 9);
+        dc.SetPen(wxPen(wxColour(200, 40, 40), 2));
+        dc.DrawLine(s - 7, 2, s - 7, 12);
+        dc.DrawLine(s - 12, 7, s - 2, 7);
+        dc.SetBrush(*wxWHITE_BRUSH);
+        dc.DrawCircle(s - 7, 7, 2);
+        break;
+    case Glyph::Perspective: {
+        // A view's frustum: near side small, far side large.
+        const wxPoint points[] = {{2, s / 2 - 3}, {s - 3, 2}, {s - 3, s - 3}, {2, s / 2 + 3}};
+        dc.DrawPolygon(4, points);
+        dc.DrawLine(s / 2, s / 2 - 6, s / 2, s / 2 + 6);
+        break;
+    }
+    case Glyph::Tape:
+        // A ruler with its marks.
+        dc.DrawRectangle(1, s / 2 - 4, s - 2, 9);
+        for (int x = 4; x < s - 2; x += 3)
+            dc.DrawLine(x, s / 2 - 4, x, x % 2 ? s / 2 : s / 2 - 1);
+        break;
+    case Glyph::FrameAll: {
+        // Corners of a frame round a small shape: everything fits the view.
+        dc.DrawRectangle(s / 2 - 4, s / 2 - 4, 8, 8);
+        const int e = 5;
+        const wxPoint corners[4][3] = {{{1, e}, {1, 1}, {e, 1}},
+                                       {{s - 1 - e, 1}, {s - 2, 1}, {s - 2, e}},
+                                       {{1, s - 1 - e}, {1, s - 2}, {e, s - 2}},
+                                       {{s - 1 - e, s - 2}, {s - 2, s - 2}, {s - 2, s - 1 - e}}};
+        for (const auto &corner : corners)
+            dc.DrawLines(3, corner);
+        break;
+    }
+    case Glyph::ViewTop:
+    case Glyph::ViewFront: {
+        // A cube with the face the view looks at filled.
+        const int d = 5;
+        const wxPoint front[] = {{2, d + 2}, {s - 2 - d, d + 2}, {s - 2 - d, s - 2}, {2, s - 2}};
+        const wxPoint top[] = {{2, d + 2}, {2 + d, 2}, {s - 2, 2}, {s - 2 - d, d + 2}};
+        const wxPoint side[] = {{s - 2 - d, d + 2}, {s - 2, 2}, {s - 2, s - 2 - d}, {s - 2 - d, s - 2}};
+        const wxBrush lit(wxColour(240, 160, 40));
+        const wxBrush plain(wxColour(150, 180, 230));
+        dc.SetBrush(glyph == Glyph::ViewFront ? lit : plain);
+        dc.DrawPolygon(4, front);
+        dc.SetBrush(glyph == Glyph::ViewTop ? lit : plain);
+        dc.DrawPolygon(4, top);
+        dc.SetBrush(plain);
+        dc.DrawPolygon(4, side);
         break;
     }
     case Glyph::View:
@@ -414,8 +466,17 @@ wxToolBar *FennixCtrl::GetToolbar(int index) const
 
 void FennixCtrl::OnCommand(wxCommandEvent &event)
 {
-    if (!m_pFacade || !drevon::RunCommand(CommandOf(event.GetId()), *m_pFacade, *this))
+    if (!m_pFacade) {
         event.Skip();
+        return;
+    }
+    const drevon::CommandReport report = drevon::RunCommandReported(CommandOf(event.GetId()), *m_pFacade, *this);
+    if (!report.ran && !report.refused) {
+        event.Skip();
+        return;
+    }
+    if (m_reportListener)
+        m_reportListener(report.text);
 }
 
 void FennixCtrl::OnUpdate(wxUpdateUIEvent &event)

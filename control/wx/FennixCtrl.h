@@ -79,6 +79,12 @@ public:
     void SetHostActions(drevon::CommandWindow *actions) { m_pHost = actions; }
     // Told of every button state change after the toolbars (the host's menus).
     void SetButtonListener(std::function<void(int item, bool on)> listener) { m_buttonListener = std::move(listener); }
+    // Told what each toolbar click did or why it could not ("Box: done"),
+    // as the host's status line says it for its menus.
+    void SetCommandReportListener(std::function<void(const std::string &text)> listener)
+    {
+        m_reportListener = std::move(listener);
+    }
     // The scene-tree pane's sizes as kept now, and written to the settings
     // (also done when the control goes).
     fennix::BarSizes &TreeSizes() { return m_treeSizes; }
@@ -151,6 +157,7 @@ private:
     std::string m_profile;
     drevon::CommandWindow *m_pHost = nullptr;
     std::function<void(int, bool)> m_buttonListener;
+    std::function<void(const std::string &)> m_reportListener;
     drevon::HostSubscription m_buttonStates;
     drevon::HostSubscription m_dockable;
     drevon::HostSubscription m_dockableSlot;

@@ -1,5 +1,25 @@
 #include "dialogs/wx/SgWxCadDialog.h"
 
+#include <wx/panel.h>
+#include <wx/statbox.h>
+#include <wx/textentry.h>
+
+namespace {
+
+// Whether a label is being edited in place: the keyboard is in a text entry
+// that a control (a tree, a list) holds as its own child, not a field of the
+// dialog's.
+bool SgWxCadDialogEditsInPlace()
+{
+    wxWindow *focus = wxWindow::FindFocus();
+    wxWindow *holder = focus ? focus->GetParent() : nullptr;
+    if (!holder || !dynamic_cast<wxTextEntry *>(focus))
+        return false;
+    return !holder->IsTopLevel() && !wxDynamicCast(holder, wxPanel) && !wxDynamicCast(holder, wxStaticBox);
+}
+
+} // namespace
+
 SgWxCadDialog::SgWxCadDialog(wxWindow *parent, CCadDlg *dialog, const wxString &title)
     : wxDialog(parent, wxID_ANY, title, wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxSTAY_ON_TOP),
@@ -68,8 +88,10 @@ void SgWxCadDialog::OnCharHook(wxKeyEvent &event)
 {
     const int key = event.GetKeyCode();
     const bool enterOrEscape = key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE;
-    if (m_pDialog && m_pDialog->GetProcessEnter() && enterOrEscape) {
-        // The focused control gets the key (a tree's label edit ends).
+    // While a label is edited in place the key ends the edit; otherwise
+    // Escape closes the dialog as everywhere else.
+    if (m_pDialog && m_pDialog->GetProcessEnter() && enterOrEscape &&
+        (key != WXK_ESCAPE || SgWxCadDialogEditsInPlace())) {
         event.DoAllowNextEvent();
         return;
     }

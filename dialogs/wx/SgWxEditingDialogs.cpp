@@ -69,7 +69,7 @@ void SetIfChanged(SgWxNumberBox *spin, double value)
 // ---- Material colour ---------------------------------------------------------------------------
 
 SgWxColorDialog::SgWxColorDialog(wxWindow *parent, CColorDlg *dialog)
-    : SgWxCadDialog(parent, dialog, wxEmptyString), m_pColor(dialog)
+    : SgWxCadDialog(parent, dialog, "Material"), m_pColor(dialog)
 {
     auto *grid = new wxFlexGridSizer(3, kGap, kGap);
     grid->AddGrowableCol(1);
@@ -250,7 +250,7 @@ void SgWxColorDialog::OnButton(wxCommandEvent &event)
 // ---- Light -------------------------------------------------------------------------------------
 
 SgWxLightDialog::SgWxLightDialog(wxWindow *parent, CLightDlg *dialog)
-    : SgWxCadDialog(parent, dialog, "Dialog"), m_pLight(dialog)
+    : SgWxCadDialog(parent, dialog, "Light"), m_pLight(dialog)
 {
     auto *kinds = new wxStaticBoxSizer(wxVERTICAL, this, "Light");
     static const char *const kKinds[] = {"Directional Light", "Spot Light", "Point Light", "No Light"};
@@ -398,7 +398,7 @@ void SgWxLightDialog::OnCommand(wxCommandEvent &event)
 // ---- Alignment ---------------------------------------------------------------------------------
 
 SgWxAlignDialog::SgWxAlignDialog(wxWindow *parent, CAlignDlg *dialog)
-    : SgWxCadDialog(parent, dialog, "Alignmet"), m_pAlign(dialog)
+    : SgWxCadDialog(parent, dialog, "Align"), m_pAlign(dialog)
 {
     auto *position = new wxStaticBoxSizer(wxHORIZONTAL, this, "Align Position (World)");
     static const char *const kPositions[] = {"X Position", "Y Position", "Z Position"};
@@ -483,7 +483,7 @@ void SgWxAlignDialog::OnCommand(wxCommandEvent &event)
 // ---- Animation ---------------------------------------------------------------------------------
 
 SgWxAnimationDialog::SgWxAnimationDialog(wxWindow *parent, CAnimationDlg *dialog)
-    : SgWxCadDialog(parent, dialog, wxEmptyString), m_pAnimation(dialog), m_timer(this)
+    : SgWxCadDialog(parent, dialog, "Animation"), m_pAnimation(dialog), m_timer(this)
 {
     auto *buttons = new wxBoxSizer(wxHORIZONTAL);
     struct Button {
@@ -607,7 +607,7 @@ void SgWxAnimationDialog::OnTimer(wxTimerEvent &)
 // ---- Display -----------------------------------------------------------------------------------
 
 SgWxDisplayDialog::SgWxDisplayDialog(wxWindow *parent, CDisplayDlg *dialog)
-    : SgWxCadDialog(parent, dialog, "Dialog"), m_pDisplay(dialog)
+    : SgWxCadDialog(parent, dialog, "Display"), m_pDisplay(dialog)
 {
     auto *hide = new wxStaticBoxSizer(wxVERTICAL, this, "Hide");
     struct Button {

@@ -74,7 +74,7 @@ std::unique_ptr<wxImageList> MakeImages()
 } // namespace
 
 SgWxLayersDialog::SgWxLayersDialog(wxWindow *parent, CLayersDlg *dialog)
-    : SgWxCadDialog(parent, dialog, "Dialog"), m_pLayers(dialog)
+    : SgWxCadDialog(parent, dialog, "Layers"), m_pLayers(dialog)
 {
     m_pList = new CTreeListCtrl(this, kIdList, wxDefaultPosition, wxSize(240, 260));
     m_images = MakeImages();

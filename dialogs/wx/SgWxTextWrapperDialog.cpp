@@ -8,7 +8,7 @@
 #include <wx/textctrl.h>
 
 SgWxTextWrapperDialog::SgWxTextWrapperDialog(wxWindow *parent, std::unique_ptr<CTextWrapperDlg> dialog)
-    : SgWxCadDialog(parent, dialog.get(), "Dialog"), m_wrapper(std::move(dialog)), m_timer(this)
+    : SgWxCadDialog(parent, dialog.get(), "Text Along a Path"), m_wrapper(std::move(dialog)), m_timer(this)
 {
     m_text = new wxTextCtrl(this, kIdText, wxString::FromUTF8(m_wrapper->GetText()));
     const char *names[4] = {"Scale", "Rotate", "Path", "Offset"};

@@ -120,6 +120,22 @@ SgNode *SgCopyAction::CopyOf(SgNode *node)
     return m_pResult;
 }
 
+namespace {
+
+// Whether the group is the content of a clone, whose first child is the
+// object the clone shows: copies of the clone show that same object.
+bool IsShownByClone(SgGroup *content)
+{
+    for (SgNode *father : content->GetFatherList()) {
+        auto *object = father->IsObject() && father->IsClone() ? dynamic_cast<SgObject *>(father) : nullptr;
+        if (object && object->GetInnerGroup() == content)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void SgCopyAction::CopyChildren(SgGroup *source, SgGroup *copy)
 {
     auto *object = copy->IsObject() ? dynamic_cast<SgSeparator *>(copy) : nullptr;
@@ -133,7 +149,7 @@ void SgCopyAction::CopyChildren(SgGroup *source, SgGroup *copy)
         if (!child || child->IsTool() || IsManipulator(child))
             continue;
         SgNode *added = nullptr;
-        if (child->GetName() == kNonCloneName) {
+        if (child->GetName() == kNonCloneName || (i == 0 && IsShownByClone(source))) {
             if (copy->AddChild(child))
                 added = child;
         } else {

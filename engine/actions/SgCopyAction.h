@@ -3,7 +3,8 @@
 // to is made anew by class with copies of the source's field values, and
 // groups are rebuilt from the copies of their children. Values are copied as
 // values, so a node-pointer field of a copy refers to the same node as the
-// source's. Children named "OBJ-NON-CLONE" are shared rather than copied,
+// source's. The object a clone shows (and, in scenes of old, children named
+// "OBJ-NON-CLONE") is shared rather than copied,
 // tools and manipulators are left out, procedural shapes get copies of their
 // internal children. A node reached along two branches is copied twice.
 //

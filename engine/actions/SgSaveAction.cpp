@@ -78,10 +78,36 @@ bool IsGizmoGeometry(SgNode *node, int depth = 0)
     return true;
 }
 
+// Whether some way up from `from` reaches the node the text is written from
+// or a scene root. A father that reaches neither belongs to nothing the text
+// holds: an undone step kept for Redo, say, still holding its profile. Past a
+// bound the walk gives up and counts the father, which only costs a name.
+bool SaveReachesWrittenTop(SgNode *from, const SgNode *top, const std::unordered_set<const SgNode *> &also)
+{
+    constexpr size_t kMostNodesWalked = 4096;
+    std::vector<SgNode *> work{from};
+    std::unordered_set<const SgNode *> seen{from};
+    while (!work.empty()) {
+        SgNode *node = work.back();
+        work.pop_back();
+        if (node == top || node->IsRoot() || also.count(node))
+            return true;
+        for (SgNode *father : node->GetFatherList()) {
+            if (!seen.insert(father).second)
+                continue;
+            if (seen.size() > kMostNodesWalked)
+                return true;
+            work.push_back(father);
+        }
+    }
+    return false;
+}
+
 // Whether the node is met more than once in the text: its fathers that the
 // text leaves out (a gizmo's wire box holding the modifier's gizmo
-// transform, the gizmo's control of the modifier) do not count.
-bool SharedInText(SgNode *node)
+// transform, the gizmo's control of the modifier, whatever lies outside the
+// graph being written) do not count.
+bool SharedInText(SgNode *node, const SgNode *top, const std::unordered_set<const SgNode *> &also)
 {
     const std::vector<SgNode *> &fathers = node->GetFatherList();
     if (fathers.size() < 2)
@@ -90,7 +116,7 @@ bool SharedInText(SgNode *node)
     for (SgNode *father : fathers) {
         const bool left = father->GetClassID() == SgGizmoGroup::ClassID() ? node != GizmoGroupModifier(father)
                                                                             : IsGizmoGeometry(father);
-        if (!left && ++written > 1)
+        if (!left && SaveReachesWrittenTop(father, top, also) && ++written > 1)
             return true;
     }
     return false;
@@ -320,7 +346,8 @@ bool SgSaveAction::WriteDefUse(SgNode *node, bool mustName)
         out << "USE " << written->second << ' ';
         return false;
     }
-    const bool needsName = mustName || SharedInText(node) || node->IsConnected();
+    const SgNode *top = m_CurrentPath.GetCount() > 0 ? m_CurrentPath.GetNodes().front() : node;
+    const bool needsName = mustName || SharedInText(node, top, m_alsoWritten) || node->IsConnected();
     if (!needsName)
         return true;
     // A node copied from another, or a file read in twice, carries an id that

@@ -60,6 +60,9 @@ class SgSaveAction : public SgAction {
     bool WriteDefUse(SgNode *node, bool mustName = false);
     // Continues the names `earlier` gave, for a later part of the same file:
     // a node it wrote is a USE here, and no new DEF takes one of its ids.
+    // A graph the same text holds besides the one applied to (a view tree
+    // written after the scene): a node it shares with the scene is named.
+    void AlsoWrites(const SgNode *top) { m_alsoWritten.insert(top); }
     void ContinueNamesOf(const SgSaveAction &earlier)
     {
         m_mapWritten = earlier.m_mapWritten;
@@ -123,6 +126,7 @@ private:
 
     std::unordered_map<const SgFieldMngr *, NodeID> m_mapWritten;
     std::unordered_map<NodeID, const SgFieldMngr *, NodeIDHash> m_idsWritten;
+    std::unordered_set<const SgNode *> m_alsoWritten;
     // Containers whose block is being written: a connection back to one of
     // them that has no name cannot be written and keeps its value instead.
     std::unordered_set<const SgFieldMngr *> m_inProgress;

@@ -182,25 +182,19 @@ SgObject *SgCopy::CreateClone(const SgPath &source, SgPath &target)
 {
     auto *clone = new SgObject(true, true);
     clone->SetName(kCloneName);
-    if (SgObject *shown = GetLastObject(source)) {
+    // The object shown keeps its name, place and transform: the clone's own
+    // transform acts on top of them, so a clone of a plain object stands on
+    // it as it is, and a clone of a clone stands on that clone.
+    if (SgObject *shown = GetLastObject(source))
         clone->AddChild(shown);
-        shown->SetName(kNonCloneName);
-    }
     clone->SetClone(true);
 
     SgObject *sourceObject = source.IsEmpty() ? nullptr : AsSgObject(source.GetObject(true));
-    SgTransform *from = sourceObject ? sourceObject->GetTransform(true) : nullptr;
-    SgTransform *to = clone->GetTransform(true);
-    if (from && to) {
-        if (!IsClone(source)) {
-            // The object moves into the clone, which carries its position.
-            m_lastTranslation = from->m_translation.Get(true);
-            to->m_translation = from->m_translation;
-            from->m_translation = Vec3(0.0, 0.0, 0.0);
-        } else {
-            to->m_scaleFactor = from->m_scaleFactor;
-            to->m_translation = m_lastTranslation;
-        }
+    if (sourceObject && IsClone(source)) {
+        SgTransform *from = sourceObject->GetTransform(false);
+        SgFieldMngr *to = clone->GetTransform(true);
+        if (from && to)
+            SgCopyAction::copyFields(from, to);
     }
 
     target = source;
@@ -209,15 +203,20 @@ SgObject *SgCopy::CreateClone(const SgPath &source, SgPath &target)
     return clone;
 }
 
-bool SgCopy::PasteClone(SgSeparator *separator)
+std::vector<SgObject *> SgCopy::PasteClone(SgSeparator *separator)
 {
+    std::vector<SgObject *> pasted;
+    if (!separator)
+        return pasted;
+    SgKeyPoint keyPoint(separator->GetDocument());
     // A copy of the paths: each paste replaces its buffered path.
     std::vector<SgPath> paths;
     for (const Entry &entry : m_buffer)
         paths.push_back(entry.path);
     for (const SgPath &path : paths)
-        PasteClone(separator, path);
-    return true;
+        if (SgObject *clone = PasteClone(separator, path))
+            pasted.push_back(clone);
+    return pasted;
 }
 
 SgObject *SgCopy::PasteClone(SgSeparator *separator, const SgPath &path)
@@ -227,23 +226,12 @@ SgObject *SgCopy::PasteClone(SgSeparator *separator, const SgPath &path)
         return nullptr;
     SgKeyPoint keyPoint(separator->GetDocument());
     const SgPath source = m_buffer[index].path;
-    const bool plain = !IsClone(source);
-    const Vec3 lastTranslation = m_lastTranslation;
-    SgObject *shown = GetLastObject(source);
-    const std::string shownName = shown->GetName();
     SgPath target;
     SgRef<SgObject> clone(CreateClone(source, target));
-    if (!separator->AddChild(clone.get())) {
-        // Refused (the separator lies inside the object shown): the source
-        // gets its position back and the unplaced clone goes.
-        if (SgObject *object = plain ? AsSgObject(source.GetObject(true)) : nullptr) {
-            if (SgTransform *transform = object->GetTransform(false))
-                transform->m_translation = m_lastTranslation;
-        }
-        m_lastTranslation = lastTranslation;
-        shown->SetName(shownName.c_str());
+    // Refused when the separator lies inside the object shown: the unplaced
+    // clone goes, and nothing else was touched.
+    if (!separator->AddChild(clone.get()))
         return nullptr;
-    }
     UpdateList(index, target);
     return clone.get();
 }

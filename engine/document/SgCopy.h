@@ -5,8 +5,9 @@
 // in deep-copy mode, as independent copies of the subgraph.
 //
 // A clone is an object with the clone mark whose first child is the object it
-// shows, renamed "OBJ-NON-CLONE" (the copy action shares such children
-// instead of copying them). A path is a clone path when an object on it
+// shows, left as it was: its name, place and transform stay, and the clone's
+// own transform acts on top of them (the copy action shares that child
+// instead of copying it). A path is a clone path when an object on it
 // carries the mark.
 //
 // A buffered path keeps the nodes it names alive: an object deleted from the
@@ -28,7 +29,6 @@ class SgSeparator;
 class SgCopy {
 public:
     static constexpr const char *kCloneName = "CLONE-OBJ";
-    static constexpr const char *kNonCloneName = "OBJ-NON-CLONE";
 
     SgCopy() = default;
     SgCopy(const SgCopy &) = delete;
@@ -77,18 +77,17 @@ public:
     static Range<Vec3f> CalcBoundingBox(const SgPath &path);
     // The length of that box's diagonal times `factor`.
     static double CalculateCloneOffset(const SgPath &path, double factor);
-    // A new clone of the source path's object; `target` becomes its path.
-    // The clone is not yet in the scene.
+    // A new clone of the source path's object, standing where it stands (a
+    // clone of a clone takes that clone's transform); `target` becomes its
+    // path. The clone is not yet in the scene; the source is not touched.
     SgObject *CreateClone(const SgPath &source, SgPath &target);
-    // Pastes a clone of every buffered path under the separator.
-    bool PasteClone(SgSeparator *separator);
+    // Pastes a clone of every buffered path under the separator, as one undo
+    // step; the clones, in buffer order.
+    std::vector<SgObject *> PasteClone(SgSeparator *separator);
     // Pastes a clone of the buffered path under the separator; the buffer
     // then names the new clone, so a second paste clones the clone. Returns
     // the clone; null when the path is not in the buffer or has no object.
     SgObject *PasteClone(SgSeparator *separator, const SgPath &path);
-
-    // The translation of the last plain object made into a clone.
-    const Vec3 &GetLastTranslation() const { return m_lastTranslation; }
 
 private:
     struct Entry {
@@ -101,7 +100,6 @@ private:
     void CheckIndex(int index) const;
 
     SgSelectionHandler *m_pSelectionHandler = nullptr;
-    Vec3 m_lastTranslation;
     bool m_bDeepCopy = false;
     std::vector<Entry> m_buffer;
 };

@@ -35,6 +35,7 @@
 #include "engine/engines/lisp/Lisp.h"
 #include "engine/core/SgPathList.h"
 #include "engine/actions/SgSaveAction.h"
+#include "engine/document/SgDocumentViewTrees.h"
 #include "engine/actions/Vrml1Format.h"
 #include "engine/actions/Vrml1InStream.h"
 #include "engine/actions/Vrml1Stream.h"
@@ -920,6 +921,14 @@ int SgDocument::SaveStream(SgNode *root, std::ostream *stream, const char *kind)
         SgSaveAction &action = *sceneAction;
         action.SetStream(&out);
         action.WriteHeader(Vrml1Format::kWriterVersion);
+        // The view section follows in the same text: what its trees share
+        // with the scene is named there.
+        std::vector<SgNode *> trees = SgViewerTreesToWrite(*this, true);
+        if (trees.empty())
+            for (const SgRef<SgNode> &tree : m_unviewedTrees)
+                trees.push_back(tree.get());
+        for (SgNode *tree : trees)
+            action.AlsoWrites(tree);
         if (!action.Apply(scene)) {
             ShowError("The scene could not be written: " + action.GetError());
             return 0;

@@ -344,6 +344,9 @@ int SgEditPolyLineTool::OnLButtonUp(SgHandleEventAction *action)
             SgToolLink::SetGrabbing(action, nullptr);
         EndKeyPoint();
     }
+    // The editing goes on over later clicks, but the pointer is free between
+    // them: a held pointer would keep the window's menus and keys away.
+    ReleaseCapture();
     SetToolActive(false);
     return 1;
 }

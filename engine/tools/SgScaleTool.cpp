@@ -115,7 +115,8 @@ void SgScaleTool::DragStep(SgHandleEventAction *action, int x, int y)
         // object's extent on that axis.
         Vec3 axis(0, 0, 0);
         axis[h] = 1.0;
-        const Vec3 origin = ToParent(Vec3(0, 0, 0));
+        // The arm runs through the pivot, where the gizmo stands.
+        const Vec3 origin = ToParent(m_startCenter);
         const Vec3 along = ToParent(axis) - origin;
         double t0 = 0.0;
         double t = 0.0;
@@ -190,7 +191,8 @@ bool SgScaleTool::FrameStep(SgHandleEventAction *action, int x, int y)
         // A flat extent is never the divisor.
         if (diagonal > 200.0 * b)
             b = diagonal;
-        const Vec3 origin = ToParent(Vec3(0, 0, 0));
+        // The arm runs through the pivot, where the gizmo stands.
+        const Vec3 origin = ToParent(m_startCenter);
         double t0 = 0.0;
         double t = 0.0;
         if (b <= 0.0 || !LineParameter(action, m_iStartX, m_iStartY, origin, a, t0) ||

@@ -133,10 +133,10 @@ void SgTransformTool::CreateObjectGroup()
         ball->m_radius.Set(0.04);
         pivot->AddChild(ball);
         m_pGizmo->AddChild(pivot);
-        PlacePivotMarker();
     }
     m_pGizmoPlace = Quiet(new SgTransform);
     m_pGizmo->AddChild(m_pGizmoPlace);
+    PlacePivotMarker();
     if (m_bScreenSized) {
         auto *sized = Quiet(new SgBillboard);
         sized->m_sizeType.Set(1);
@@ -160,8 +160,16 @@ void SgTransformTool::CreateHandles() {}
 void SgTransformTool::PlacePivotMarker()
 {
     SgTransform *transform = GetTransform();
-    if (m_pPivotMarker && transform)
-        m_pPivotMarker->m_translation.Set(transform->m_center.Get(true));
+    if (!transform)
+        return;
+    const Vec3 pivot = transform->m_center.Get(true);
+    if (m_pPivotMarker)
+        m_pPivotMarker->m_translation.Set(pivot);
+    // Handles of a size on the screen stand where the object turns and
+    // scales about (a boolean's result, a curve's middle), not at its
+    // frame's origin; handles fitted to the object's box are already there.
+    if (m_pGizmoPlace && m_bScreenSized)
+        m_pGizmoPlace->m_translation.Set(pivot);
 }
 
 SgDocument *SgTransformTool::ReportDocument(SgHandleEventAction *action) const

@@ -12,6 +12,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
+#include "engine/document/SgDocumentViewTrees.h"
 #include "engine/document/SgLayoutNode.h"
 #include "engine/viewer/SgViewer.h"
 #include "engine/render/SgViewport.h"
@@ -152,44 +153,47 @@ void SgDocument::ReplaceViewTree(SgSeparator *tree, SgViewer *viewer, int versio
     viewport->AdoptViewNodes();
 }
 
+std::vector<SgNode *> SgViewerTreesToWrite(const SgDocument &document, bool allViewers)
+{
+    std::vector<SgViewer *> shown;
+    if (allViewers) {
+        const SgLayoutNode *layout = document.GetLayoutRoot();
+        const int leaves = layout ? layout->GetLeafCount() : 1;
+        const int count = std::min(leaves, document.GetViewerCount());
+        for (int i = 0; i < count; ++i)
+            shown.push_back(document.GetViewer(i));
+    } else if (document.GetActiveViewer()) {
+        shown.push_back(document.GetActiveViewer());
+    }
+    std::vector<SgNode *> trees;
+    for (SgViewer *viewer : shown) {
+        if (!viewer || viewer->GetViewportCount() == 0)
+            continue;
+        if (SgSeparator *tree = viewer->GetViewport(0)->GetNodara())
+            trees.push_back(tree);
+    }
+    return trees;
+}
+
 void SgDocument::SaveView(Vrml1Stream &stream, bool allViewers, const SgSaveAction *scene)
 {
     stream << "\nView {\n";
-    std::vector<SgViewer *> shown;
-    if (allViewers) {
-        const int leaves = m_layout ? m_layout->GetLeafCount() : 1;
-        const int count = std::min(leaves, static_cast<int>(m_viewers.size()));
-        shown.assign(m_viewers.begin(), m_viewers.begin() + count);
-    } else if (m_pActiveViewer) {
-        shown.push_back(m_pActiveViewer);
-    }
     // One file, one set of names: each tree goes on from the names the scene
-    // and the trees before it were written under.
+    // and the trees before it were written under. The scene is written once,
+    // before the sections: its root is left out of the view trees.
     SgSaveAction names(true);
     if (scene)
         names.ContinueNamesOf(*scene);
-    for (SgViewer *viewer : shown) {
-        if (viewer->GetViewportCount() == 0)
-            continue;
-        SgSeparator *tree = viewer->GetViewport(0)->GetNodara();
-        if (!tree)
-            continue;
-        // The scene is written once, before the sections: its root is left
-        // out of the view tree.
+    std::vector<SgNode *> trees = SgViewerTreesToWrite(*this, allViewers);
+    if (trees.empty())
+        for (const SgRef<SgNode> &tree : m_unviewedTrees)
+            trees.push_back(tree.get());
+    for (SgNode *tree : trees) {
         SgSaveAction action(true);
         action.SetStream(&stream);
         action.ContinueNamesOf(names);
         action.Apply(tree);
         names.ContinueNamesOf(action);
-    }
-    if (shown.empty()) {
-        for (const SgRef<SgNode> &tree : m_unviewedTrees) {
-            SgSaveAction action(true);
-            action.SetStream(&stream);
-            action.ContinueNamesOf(names);
-            action.Apply(tree.get());
-            names.ContinueNamesOf(action);
-        }
     }
     stream << "}\n";
 }

@@ -64,6 +64,8 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
             if (wxMenuItem *menuItem = bar->FindItem(item); menuItem && menuItem->IsCheckable())
                 menuItem->Check(on);
     });
+    // A toolbar click says what it did where a menu command does.
+    m_ctrl->SetCommandReportListener([this](const std::string &text) { ShowStatus(text); });
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
     ArrangeToolbars(FromDIP(kMinimumWidth));
     BuildFieldEditor();
@@ -94,6 +96,7 @@ ModellerFrame::~ModellerFrame()
     }
     m_ctrl->SetHostActions(nullptr);
     m_ctrl->SetButtonListener(nullptr);
+    m_ctrl->SetCommandReportListener(nullptr);
 }
 
 void ModellerFrame::UpdateTitle()
@@ -223,6 +226,18 @@ void ModellerFrame::OnFieldEditorShown()
         return;
     m_fieldEditor->ShowModel();
     RememberFieldEditor();
+    // A longer name ("Height" for "X") widens the strip; it never shrinks
+    // back, so the toolbars above do not jump as the fields change.
+    const wxSize room = m_fieldPanel->GetMinSize();
+    const int wanted = m_fieldEditor->GetShownWidth() + 4;
+    if (wanted > room.x) {
+        m_fieldPanel->SetMinSize(wxSize(wanted, room.y));
+        wxAuiPaneInfo &strip = m_ctrl->Manager().GetPane(m_fieldPanel);
+        if (strip.IsOk()) {
+            strip.BestSize(m_fieldPanel->GetMinSize());
+            m_ctrl->Manager().Update();
+        }
+    }
 }
 
 void ModellerFrame::RememberFieldEditor()

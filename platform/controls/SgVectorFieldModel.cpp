@@ -20,21 +20,29 @@ constexpr int kShownRows = 3;
 SgVectorFieldModel::SgVectorFieldModel(int count, const char *const *names)
     : m_rows(count > 0 ? count : 0)
 {
-    int x = kFirstX;
-    int previousEnd = 0;
     for (int i = 0; i < GetRowCount(); ++i) {
         Row &row = m_rows[i];
         row.name = names && names[i] ? names[i] : "";
-        x += kPixelsPerNameCharacter * static_cast<int>(row.name.size());
-        row.label = {previousEnd, 0, x, kEditHeight};
-        row.edit = {x + 2, 0, x + 2 + kEditWidth, kEditHeight};
-        row.spinBox = {row.edit.right, 0, row.edit.right + kSpinWidth, kEditHeight};
         row.spin.SetRangeAndDelta(-1000.0, 1000.0, 0.1);
         row.spin.SetFormatString("%.3f");
         if (i == kAngleRow)
             row.spin.SetUnitFactor(kDegreesPerRadian);
         row.spin.SetPos(0.0);
         row.shown = i < kShownRows;
+    }
+    Layout();
+}
+
+void SgVectorFieldModel::Layout()
+{
+    // Each label takes room for its name; the rows after it move along.
+    int x = kFirstX;
+    int previousEnd = 0;
+    for (Row &row : m_rows) {
+        x += kPixelsPerNameCharacter * static_cast<int>(row.name.size());
+        row.label = {previousEnd, 0, x, kEditHeight};
+        row.edit = {x + 2, 0, x + 2 + kEditWidth, kEditHeight};
+        row.spinBox = {row.edit.right, 0, row.edit.right + kSpinWidth, kEditHeight};
         previousEnd = row.edit.right;
         x = row.edit.right + kRowGap;
     }
@@ -78,8 +86,11 @@ int SgVectorFieldModel::GetVector(double *values) const
 
 void SgVectorFieldModel::SetParamName(int index, const char *name)
 {
-    if (Row *row = GetRow(index))
-        row->name = name ? name : "";
+    Row *row = GetRow(index);
+    if (!row || row->name == (name ? name : ""))
+        return;
+    row->name = name ? name : "";
+    Layout();
 }
 
 void SgVectorFieldModel::SetCurrentField(void *field, int slot)

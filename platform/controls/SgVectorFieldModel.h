@@ -54,7 +54,7 @@ public:
     // Every row's value into `values` (room for the row count); returns the
     // row count.
     int GetVector(double *values) const;
-    // Renames a row's label (null: empty).
+    // Renames a row's label (null: empty); the labels' room follows the names.
     void SetParamName(int index, const char *name);
 
     // What is being edited: up to four fields of the owner's, opaque here.
@@ -63,6 +63,8 @@ public:
     void *GetCurrentField(int slot) const;
 
 private:
+    void Layout();
+
     std::vector<Row> m_rows;
     void *m_fields[kFieldSlots] = {};
 };

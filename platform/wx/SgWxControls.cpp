@@ -240,37 +240,45 @@ VectorFieldUI *VectorFieldUI::CreateVectorFieldUI(wxWindow *parent, SgVectorFiel
 VectorFieldUI::VectorFieldUI(wxWindow *parent, SgVectorFieldModel *model)
     : m_pModel(model)
 {
+    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+        SgVectorFieldModel::Row &row = *m_pModel->GetRow(i);
+        m_labels.push_back(new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), wxDefaultPosition,
+                                            wxDefaultSize, wxALIGN_RIGHT | wxST_NO_AUTORESIZE));
+        m_edits.push_back(new CNumEdit(parent, wxID_ANY));
+        m_spins.push_back(new CNumSpinCtrl(parent, wxID_ANY));
+        m_spins.back()->UseModel(&row.spin);
+        m_spins.back()->SetBuddy(m_edits.back());
+    }
+    PlaceRows();
+    ShowRows();
+}
+
+void VectorFieldUI::PlaceRows()
+{
     // The toolkit's arrows refuse less room than their own size, which can
     // be more than the model gives them: each row's parts take the arrows'
     // height, and the rows after them move right by the width they lack.
     // The first label takes the room of its text only.
     int shift = 0;
-    for (int i = 0; i < m_pModel->GetRowCount(); ++i) {
+    for (int i = 0; i < m_pModel->GetRowCount() && i < int(m_labels.size()); ++i) {
         SgVectorFieldModel::Row &row = *m_pModel->GetRow(i);
+        wxStaticText *text = m_labels[i];
         wxRect label = ToRect(row.label);
-        auto *text = new wxStaticText(parent, wxID_ANY, wxString::FromUTF8(row.name), wxDefaultPosition,
-                                      wxDefaultSize, wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
         if (i == 0)
             shift = -std::max(0, label.width - text->GetBestSize().x - 8);
-        m_labels.push_back(text);
         wxRect edit = ToRect(row.edit);
-        m_edits.push_back(new CNumEdit(parent, wxID_ANY));
-        m_spins.push_back(new CNumSpinCtrl(parent, wxID_ANY));
         const wxRect modelSpin = ToRect(row.spinBox);
-        const wxSize best = m_spins.back()->GetBestSize();
+        const wxSize best = m_spins[i]->GetBestSize();
         const wxSize spin(std::max(modelSpin.width, best.x), std::max(modelSpin.height, best.y));
         label.x = std::max(0, label.x + shift);
         label.width = std::max(0, row.label.right + shift - label.x);
         edit.x += shift;
         const int textHeight = text->GetBestSize().y;
         text->SetSize(label.x, std::max(0, (spin.y - textHeight) / 2), label.width, textHeight);
-        m_edits.back()->SetSize(edit.x, 0, edit.width, spin.y);
-        m_spins.back()->SetSize(edit.GetRight() + 1, 0, spin.x, spin.y);
+        m_edits[i]->SetSize(edit.x, 0, edit.width, spin.y);
+        m_spins[i]->SetSize(edit.GetRight() + 1, 0, spin.x, spin.y);
         shift += spin.x - modelSpin.width;
-        m_spins.back()->UseModel(&row.spin);
-        m_spins.back()->SetBuddy(m_edits.back());
     }
-    ShowRows();
 }
 
 void VectorFieldUI::ShowRows()
@@ -296,6 +304,8 @@ void VectorFieldUI::ShowModel()
 {
     for (int i = 0; i < m_pModel->GetRowCount() && i < int(m_labels.size()); ++i)
         m_labels[i]->SetLabel(wxString::FromUTF8(m_pModel->GetRow(i)->name));
+    // Renamed rows may take more or less room.
+    PlaceRows();
     ShowRows();
 }
 
@@ -340,6 +350,7 @@ void VectorFieldUI::SetParamName(int index, const char *name)
     m_pModel->SetParamName(index, name);
     if (index >= 0 && index < int(m_labels.size()))
         m_labels[index]->SetLabel(wxString::FromUTF8(m_pModel->GetRow(index)->name));
+    PlaceRows();
 }
 
 namespace {

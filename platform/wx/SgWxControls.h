@@ -142,6 +142,7 @@ public:
 
 private:
     VectorFieldUI(wxWindow *parent, SgVectorFieldModel *model);
+    void PlaceRows();
     void ShowRows();
 
     std::unique_ptr<SgVectorFieldModel> m_ownModel;

@@ -1,6 +1,7 @@
 // Fields, nodes and layers as a host reaches them: by name and in text.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/core/SgPath.h"
 #include "engine/core/SgSeparator.h"
@@ -273,6 +274,38 @@ TEST_F(AccessTest, AViewOfTheEditorHearsOfEachChangeTheFacadeMakes)
     EXPECT_EQ(heard, 3);
 }
 
+// The strip names each number by what it is: a shape's own fields by their
+// names while a tool sizes them ("Height", not "X"), a vector's parts by
+// axis again once a vector is edited.
+TEST_F(AccessTest, TheEditorNamesARowByTheFieldItShows)
+{
+    SgObject *ball = AddBall("Ball", 1.0);
+    auto *sphere = static_cast<SgSphere *>(ball->GetInnerGroup()->GetChild(0));
+    SgField *translation = ball->GetTransform()->GetFieldAddressByName("translation");
+    const char *names[] = {"X", "Y", "Z", "Angle", "P4", "P5"};
+    SgVectorFieldModel *editor = m_facade->CreateVectorFieldEdit(6, names);
+    struct Case {
+        const char *what;
+        std::vector<SgField *> fields;
+        int values;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"one number", {sphere->GetFieldAddressByName("radius")}, 1, {"Radius"}},
+        {"two numbers", {sphere->GetFieldAddressByName("radius"), sphere->GetFieldAddressByName("complexity")}, 2,
+         {"Radius", "Complexity"}},
+        {"a vector", {translation}, 3, {"X", "Y", "Z"}},
+    };
+    for (const Case &c : cases) {
+        const double values[3] = {1, 2, 3};
+        const int kind = c.fields.size() > 1 || c.values == 1 ? SgDocument::kEditDoubleFields : SgDocument::kEditFieldValue;
+        std::vector<SgField *> fields = c.fields;
+        Document()->ReportFieldEdit(values, c.values, kind, static_cast<int>(fields.size()), fields.data(), 0, 0);
+        for (size_t row = 0; row < c.rows.size(); ++row)
+            EXPECT_EQ(editor->GetRow(static_cast<int>(row))->name, c.rows[row]) << c.what << ", row " << row;
+    }
+}
+
 TEST_F(AccessTest, NumbersOfOtherNodesAreWrittenInTheirOwnTypeAndNamedInTheEditor)
 {
     SgObject *ball = AddBall("Ball", 1.0);
@@ -282,8 +315,8 @@ TEST_F(AccessTest, NumbersOfOtherNodesAreWrittenInTheirOwnTypeAndNamedInTheEdito
     SgVectorFieldModel *editor = m_facade->GetFieldEditing().CreateEditor(6, names);
     m_facade->GetFieldEditing().ShowFields(nullptr, 0, 4, 2, fields, 0, true);
     EXPECT_EQ(Row(editor, 4), 1.0);
-    EXPECT_EQ(editor->GetRow(4)->name, "radius");
-    EXPECT_EQ(editor->GetRow(5)->name, "complexity");
+    EXPECT_EQ(editor->GetRow(4)->name, "Radius");
+    EXPECT_EQ(editor->GetRow(5)->name, "Complexity");
     const double typed[2] = {2.5, 3.6};
     m_facade->GetFieldEditing().SetVector(typed, 2, 4);
     m_facade->GetFieldEditing().TakeNumbers();

@@ -10,6 +10,7 @@
 #include "engine/document/SgDocumentFiles.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "facade/CommandRecord.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
@@ -89,6 +90,55 @@ TEST_F(EditStepsTest, PasteLeavesTheSourceAsItWasAndTheCopyMovesAlone)
 
     EXPECT_EQ(UndoSteps(), 2) << "the paste and the move are one step each";
     EXPECT_EQ(Text(), before) << "undoing the paste gives the scene text back exactly";
+}
+
+// A linked paste is its own command: an instance that shows the source
+// itself, which keeps its name, place and text (it only gains the name the
+// text shares it under); one Undo gives the scene text back exactly.
+TEST_F(EditStepsTest, PasteLinkedShowsTheSourceWithoutTouchingIt)
+{
+    const drevon::CommandRecord *record = drevon::FindCommand(drevon::cmd::kPasteLinked);
+    ASSERT_NE(record, nullptr);
+    EXPECT_STREQ(record->menu, "Edit");
+    EXPECT_STREQ(record->label, "Paste Lin&ked");
+    EXPECT_FALSE(drevon::IsCommandEnabled(drevon::cmd::kPasteLinked, *m_facade)) << "nothing was copied";
+
+    const std::string before = Text();
+    const std::string boxBlock = ObjectBlock(before, "box");
+    ASSERT_FALSE(boxBlock.empty());
+    SgObject *box = Named("box");
+    const Vec3 sourcePlace = box->GetMove();
+    const int at = m_facade->GetRoot()->IndexOf(box);
+    const int children = m_facade->GetRoot()->GetNumChildren();
+
+    SelectNamed("box");
+    m_facade->OnEdit(103);
+    ASSERT_TRUE(drevon::IsCommandEnabled(drevon::cmd::kPasteLinked, *m_facade));
+    struct NoWindow : drevon::CommandWindow {
+        void Print() override {}
+        void Exit() override {}
+        void ShowToolbar(drevon::Toolbar, bool) override {}
+        bool IsToolbarShown(drevon::Toolbar) const override { return true; }
+        void About() override {}
+    } window;
+    ASSERT_TRUE(drevon::RunCommand(drevon::cmd::kPasteLinked, *m_facade, window));
+
+    ASSERT_EQ(m_facade->GetRoot()->GetNumChildren(), children + 1) << "one instance should be pasted";
+    auto *instance = AsSgObject(m_facade->GetRoot()->GetChildList().back());
+    ASSERT_NE(instance, nullptr);
+    EXPECT_TRUE(instance->IsClone());
+    EXPECT_EQ(box->GetName(), "box") << "the source keeps its name";
+    EXPECT_EQ(box->GetMove(), sourcePlace) << "the source keeps its place";
+    EXPECT_EQ(m_facade->GetRoot()->IndexOf(box), at);
+    const std::string linked = ObjectBlock(Text(), "box");
+    EXPECT_NE(linked.find(boxBlock), std::string::npos) << "the source's own text changed:\n" << linked;
+    ASSERT_EQ(Selection()->GetSelCount(), 1) << "the instance is what is selected after the paste";
+
+    instance->SetMove(Vec3(0, 5, 0));
+    EXPECT_EQ(box->GetMove(), sourcePlace) << "moving the instance moved the source";
+
+    EXPECT_EQ(UndoSteps(), 2) << "the paste and the move are one step each";
+    EXPECT_EQ(Text(), before) << "undoing the linked paste gives the scene text back exactly";
 }
 
 TEST_F(EditStepsTest, SelectionCommandsAreOneUndoStepThatGivesTheTextBack)

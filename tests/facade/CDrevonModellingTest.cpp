@@ -91,18 +91,13 @@ protected:
             Selection()->Select(path, 0);
         }
     }
-    // The scene as written, without the names the writer gives nodes that
-    // something outside the scene (an undone step kept for redo) still holds.
+    // The scene exactly as written, the names the writer gives shared
+    // nodes included: an undone step kept for Redo must leave none behind.
     std::string SceneText()
     {
         std::ostringstream out;
         Document()->SaveStream(nullptr, &out, "kvrx");
-        std::string text = out.str();
-        for (size_t at = text.find("DEF "); at != std::string::npos; at = text.find("DEF ", at)) {
-            const size_t end = text.find(' ', at + 4);
-            text.erase(at, end == std::string::npos ? std::string::npos : end + 1 - at);
-        }
-        return text;
+        return out.str();
     }
     // The objects directly under the root, by class of their first content.
     std::vector<SgObject *> Objects() const
@@ -313,6 +308,40 @@ TEST_F(ModellingTest, ExtrusionIsOneUndoStepAndNeedsAProfile)
     SgObject *ball = AddSphere();
     Select({ball});
     EXPECT_FALSE(m_facade->GetModelling().UpdateExtrude(113));
+}
+
+// Undoing a step that made a solid of profiles gives back the text the
+// profiles had, names included: the undone solid kept for Redo still holds
+// them, and that hold is no reason to name them in the scene.
+TEST_F(ModellingTest, UndoOfASolidFromProfilesGivesTheTextBackWithItsNames)
+{
+    struct Case {
+        const char *what;
+        int button;
+        int profiles;
+    };
+    const Case cases[] = {{"revolve", 113, 1}, {"extrude", 113, 2}, {"offset", 115, 1}, {"capped extrusion", 117, 2}};
+    for (const Case &c : cases) {
+        Document()->ClearScene(false);
+        std::vector<SgObject *> lines;
+        for (int i = 0; i < c.profiles; ++i)
+            lines.push_back(AddPolyline(i == 0 ? "first" : "second", 2.0 * i));
+        if (c.profiles == 1)
+            Select({lines[0]});
+        else
+            Select({lines[0], lines[1]});
+        Document()->ResetUndo();
+        const std::string before = SceneText();
+        m_facade->OnExtrude(c.button);
+        const std::string after = SceneText();
+        ASSERT_NE(after, before) << c.what << " made nothing";
+        EXPECT_NE(after.find("DEF "), std::string::npos) << c.what << ": the solid shares its profile";
+        Selection()->DeselectAll();
+        Document()->Undo();
+        EXPECT_EQ(SceneText(), before) << c.what << ": Undo left a name behind";
+        Document()->Redo();
+        EXPECT_EQ(SceneText(), after) << c.what << ": Redo wrote other names";
+    }
 }
 
 // ---- Modifiers -----------------------------------------------------------------------------------------

@@ -15,6 +15,9 @@ Cases:
   close-with-dialogs  Window > Layers and Window > Animation open, then
                       Ctrl+Q: the program ends with status 0 within a few
                       seconds (the dialogs close before the window).
+  named-and-escaped   each dialog of the Window menu opens with its name as
+                      its title, and Escape closes it (the layers list, the
+                      scene tree and the parametric model's tree included).
 """
 import os
 import shutil
@@ -136,10 +139,37 @@ def case_close_with_dialogs(fennix, data, work):
         w.close()
 
 
+def case_named_and_escaped(fennix, data, work):
+    w = faults.Window(fennix, os.path.join(data, "sample_scene.kvrx"))
+    try:
+        for key, title in (("l", "Layers"), ("r", "Arbelo View"), ("n", "Animation"), ("d", "Display"),
+                           ("p", "Create/Edit Parametric Model")):
+            before = own_windows(w)
+            menu(w, "alt+w", key)
+            dialog = new_window(w, before)
+            if dialog is None:
+                fail("Window > %s opened no dialog" % title)
+            shown = w.run("xdotool", "getwindowname", dialog, check=False)
+            shown = (shown.decode() if isinstance(shown, bytes) else shown).strip()
+            if shown != title:
+                fail("Window > %s opened a dialog titled %r" % (title, shown))
+            wait_for_focus(w.screen, dialog)
+            w.key("Escape", dialog)
+            deadline = time.time() + 10
+            while time.time() < deadline and dialog in own_windows(w):
+                time.sleep(0.2)
+            if dialog in own_windows(w):
+                fail("the %s dialog is still shown after Escape" % title)
+        return "each dialog of the Window menu shows its name and closes with Escape"
+    finally:
+        w.close()
+
+
 CASES = {
     "colour-ok-undo": case_colour_ok_undo,
     "colour-cancel": case_colour_cancel,
     "close-with-dialogs": case_close_with_dialogs,
+    "named-and-escaped": case_named_and_escaped,
 }
 
 

@@ -11,6 +11,12 @@ through the scripting channel after each step.
 - Ctrl+A, Delete, one Ctrl+Z: the scene text is back exactly.
 - The polygon tool, four clicks and a right click: a polygon is made (the
   right click finished it) and one Ctrl+Z gives the scene text back.
+- A click on the box, Ctrl+C, Ctrl+Shift+V (Edit > Paste Linked): an instance
+  that shows the box is made, the box's own text is unchanged, and one Ctrl+Z
+  gives the scene text back exactly (no name left on the box).
+- A click on the box, a Ctrl+click on the twin box, Create > Booleans >
+  Difference: the move arrows stand at the result (the box, left of the
+  middle), not midway between the two; one Ctrl+Z gives the text back.
 """
 import os
 import subprocess
@@ -21,6 +27,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import Screen, canvas_box, fail, start_xvfb  # noqa: E402
 from fennix_channel_test import Client  # noqa: E402
+from fennix_modeller_test import keys  # noqa: E402
 
 POLYGON_BUTTON = 13
 
@@ -45,6 +52,11 @@ def until(condition, what, seconds=30.0):
 
 def is_red(p):
     return p[0] > 120 and p[1] < 60 and p[2] < 60
+
+
+def is_arrow_red(p):
+    """The move arrow along x, drawn unlit in pure red (the lit box is darker)."""
+    return p[0] > 235 and p[1] < 30 and p[2] < 30
 
 
 def main():
@@ -120,7 +132,47 @@ def main():
         if undone != before:
             fail("one Ctrl+Z after the polygon did not give the scene text back")
 
-        print("PASS: paste kept the box, Select All + Delete and a right-clicked polygon each undid exactly")
+        # ---- Paste Linked: an instance of the box, the box untouched.
+        screen.run("xdotool", "mousemove", str(bx), str(by), "click", "1")
+        key("ctrl+c")
+        key("ctrl+shift+v")
+        linked = until(lambda: (lambda t: t if "CLONE-OBJ" in t else None)(text()), "the linked instance")
+        if box_block not in linked:
+            fail("the linked paste changed the box's text:\n%s\n---\n%s" % (box_block, object_block(linked, "box")))
+        key("ctrl+z")
+        unlinked = until(lambda: (lambda t: t if "CLONE-OBJ" not in t else None)(text()), "the undo of the linked paste")
+        if unlinked != before:
+            fail("one Ctrl+Z after the linked paste did not give the scene text back:\n" + unlinked)
+
+        # ---- Difference of the box and its twin: the arrows at the result.
+        twins = [(x, y) for y in range(canvas[1], canvas[1] + canvas[3], 3)
+                 for x in range(canvas[0] + canvas[2] // 2, canvas[0] + canvas[2], 3) if is_red(image.pixel(x, y))]
+        if not twins:
+            fail("the twin box is not to be seen")
+        tx = sum(x for x, _ in twins) // len(twins)
+        ty = sum(y for _, y in twins) // len(twins)
+        screen.run("xdotool", "mousemove", str(bx), str(by), "click", "1")
+        screen.run("xdotool", "mousemove", str(tx), str(ty), "keydown", "ctrl", "click", "1", "keyup", "ctrl")
+        keys(screen, "alt+c", "b", "d")
+        until(lambda: "Boolean" in text(), "the difference")
+
+        def arrow():
+            shown = screen.shot()
+            found = [x for y in range(canvas[1], canvas[1] + canvas[3], 2)
+                     for x in range(canvas[0], canvas[0] + canvas[2], 2) if is_arrow_red(shown.pixel(x, y))]
+            return found or None
+
+        red_x = until(arrow, "the move arrows of the result")
+        middle = canvas[0] + canvas[2] // 2
+        if min(red_x) > (bx + middle) // 2:
+            fail("the x arrow starts at %d: midway (%d), not at the result (%d)" % (min(red_x), middle, bx))
+        key("ctrl+z")
+        separate = until(lambda: (lambda t: t if "Boolean" not in t else None)(text()), "the undo of the difference")
+        if separate != before:
+            fail("one Ctrl+Z after the difference did not give the scene text back:\n" + separate)
+
+        print("PASS: paste kept the box, Select All + Delete and a right-clicked polygon each undid exactly; "
+              "Paste Linked left the box alone; the difference's arrows stand at the result")
     finally:
         if program.poll() is None:
             program.kill()

@@ -1,11 +1,13 @@
-// The copy buffer: clones carry the position of the object they show, a
+// The copy buffer: linked clones show their object and never touch it, a
 // second paste clones the clone, deep copies land next to their sources, a
 // paste is one undo step, and buffered paths keep their nodes alive.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine/core/SgPathList.h"
 #include "engine/nodes/object/SgObject.h"
@@ -62,25 +64,37 @@ protected:
     SgPath m_path;
 };
 
-TEST_F(SgCopyTest, CloneOfAPlainObjectCarriesItsPosition)
+TEST_F(SgCopyTest, ALinkedCloneShowsTheObjectWhereItStandsAndLeavesItAlone)
 {
+    const int at = m_root->IndexOf(m_object);
     m_copy->AddToBuffer(m_path);
-    ASSERT_TRUE(m_copy->PasteClone(m_root));
-    SgObject *clone = dynamic_cast<SgObject *>(m_root->GetChildList().back());
-    ASSERT_NE(clone, nullptr);
+    const std::vector<SgObject *> clones = m_copy->PasteClone(m_root);
+    ASSERT_EQ(clones.size(), 1u);
+    SgObject *clone = clones[0];
+    EXPECT_EQ(m_root->GetChildList().back(), clone);
     EXPECT_EQ(clone->GetName(), "CLONE-OBJ");
     EXPECT_TRUE(clone->IsClone());
-    EXPECT_EQ(Text(clone->GetMove()), Text(Vec3(2, 0, 0))) << "the clone should stand where the object stood";
     ASSERT_EQ(ContentObject(clone), m_object) << "the clone should show the object itself";
-    EXPECT_EQ(m_object->GetName(), "OBJ-NON-CLONE");
-    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(0, 0, 0))) << "the clone carries the position now";
+    EXPECT_EQ(m_object->GetName(), "box") << "the source was renamed";
+    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(2, 0, 0))) << "the source was moved";
+    EXPECT_EQ(m_root->IndexOf(m_object), at) << "the source left its place";
+    EXPECT_EQ(Text(clone->GetMove()), Text(Vec3(0, 0, 0))) << "the clone stands on the source already";
+    SgPath clonePath(*m_root);
+    clonePath.Append(clone);
+    EXPECT_EQ(Text(Vec3(SgCopy::CalcBoundingBox(clonePath).GetCenter())), Text(Vec3(2, 0, 0)));
+
+    // Moving the clone leaves the source where it was; the two stay one
+    // shape: a change of the source shows in the clone.
+    clone->SetMove(Vec3(0, 4, 0));
+    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(2, 0, 0)));
+    EXPECT_EQ(Text(Vec3(SgCopy::CalcBoundingBox(clonePath).GetCenter())), Text(Vec3(2, 4, 0)));
 
     SgPath buffered = m_copy->GetPath(0);
     EXPECT_TRUE(SgCopy::IsClone(buffered)) << "the buffer should name the new clone";
     EXPECT_EQ(SgCopy::GetLastObject(buffered), m_object);
 }
 
-TEST_F(SgCopyTest, SecondPasteClonesTheCloneWithItsScaleAndTheRememberedPosition)
+TEST_F(SgCopyTest, ASecondPasteClonesTheCloneWhereItStands)
 {
     m_copy->AddToBuffer(m_path);
     SgObject *first = m_copy->PasteClone(m_root, m_path);
@@ -91,21 +105,45 @@ TEST_F(SgCopyTest, SecondPasteClonesTheCloneWithItsScaleAndTheRememberedPosition
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, first);
     EXPECT_EQ(Text(second->GetScale()), Text(Vec3(3, 3, 3))) << "the second clone takes the first's scale";
-    EXPECT_EQ(Text(second->GetMove()), Text(Vec3(2, 0, 0)))
-        << "the second clone takes the position remembered from the plain object";
+    EXPECT_EQ(Text(second->GetMove()), Text(Vec3(9, 9, 9))) << "the second clone stands on the first";
     EXPECT_EQ(ContentObject(second), m_object) << "both clones show the one object";
+    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(2, 0, 0)));
+    EXPECT_EQ(m_object->GetName(), "box");
 }
 
-TEST_F(SgCopyTest, PasteIsUndoneAsOneStep)
+TEST_F(SgCopyTest, ALinkedPasteIsUndoneAsOneStepThatGivesTheTextBack)
 {
-    const int before = m_root->GetChildsCount();
+    const auto text = [&] {
+        std::ostringstream out;
+        m_document->SaveStream(nullptr, &out, "kvrx");
+        return out.str();
+    };
+    const std::string before = text();
+    const int count = m_root->GetChildsCount();
     m_copy->AddToBuffer(m_path);
     ASSERT_NE(m_copy->PasteClone(m_root, m_path), nullptr);
     ASSERT_TRUE(m_document->IsUndoStackNonEmpty());
     m_document->Undo();
-    EXPECT_EQ(m_root->GetChildsCount(), before) << "one undo should take the clone out again";
-    EXPECT_EQ(Text(m_object->GetMove()), Text(Vec3(2, 0, 0))) << "one undo should give the object its position back";
+    EXPECT_EQ(m_root->GetChildsCount(), count) << "one undo should take the clone out again";
     EXPECT_FALSE(m_document->IsUndoStackNonEmpty()) << "the paste should be a single undo step";
+    EXPECT_EQ(text(), before) << "the undone paste left a trace";
+}
+
+TEST_F(SgCopyTest, ACopyOfALinkedCloneSharesTheObjectItShows)
+{
+    m_copy->AddToBuffer(m_path);
+    SgObject *clone = m_copy->PasteClone(m_root, m_path);
+    ASSERT_NE(clone, nullptr);
+    SgPathList paths;
+    SgPath clonePath(*m_root);
+    clonePath.Append(clone);
+    paths.Add(clonePath);
+    m_copy->SetCopyMode(true);
+    m_copy->Clone(paths);
+    auto *copy = dynamic_cast<SgObject *>(m_root->GetChildList()[m_root->IndexOf(clone) + 1]);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, clone);
+    EXPECT_EQ(ContentObject(copy), m_object) << "a copy of a clone is one more view of the same object";
 }
 
 TEST_F(SgCopyTest, DeepCopyModeAddsIndependentCopiesNextToTheSources)
@@ -135,7 +173,7 @@ TEST_F(SgCopyTest, BufferedPathKeepsADeletedObjectPastable)
     ASSERT_NE(clone, nullptr);
     EXPECT_EQ(ContentObject(clone), m_object);
     m_copy->RemoveAll();
-    EXPECT_EQ(ContentObject(clone)->GetName(), "OBJ-NON-CLONE") << "the clone keeps the object it shows";
+    EXPECT_EQ(ContentObject(clone), m_object) << "the clone keeps the object it shows";
 }
 
 TEST_F(SgCopyTest, BufferIndicesOutsideTheBufferAreRefused)

@@ -116,6 +116,26 @@ TEST_F(EditPolyLineTest, DragInsertDeleteAndLeave)
     EXPECT_EQ(SceneText(), edited);
 }
 
+// The editing lasts over many clicks, but the pointer is held only while a
+// button is down: between clicks the window's menus and keys work.
+TEST_F(EditPolyLineTest, ThePointerIsHeldOnlyWhileAButtonIsDown)
+{
+    const Vec2i on = m_h.Project(Vec3(0.5, 0.0, 0));
+    m_h.Down(Button::Left, on);
+    EXPECT_TRUE(m_h.HasCapture()) << "the click that starts the editing";
+    m_h.Up(Button::Left, on);
+    ASSERT_TRUE(m_tool->IsStarted());
+    EXPECT_FALSE(m_h.HasCapture()) << "held after the click that started the editing";
+
+    const Vec2i vertex = m_h.Project(Vec3(1, 0, 0));
+    m_h.Down(Button::Left, vertex);
+    EXPECT_TRUE(m_h.HasCapture()) << "a vertex dragged";
+    m_h.Move(m_h.Project(Vec3(1.25, -0.25, 0)));
+    m_h.Up(Button::Left, m_h.Project(Vec3(1.25, -0.25, 0)));
+    EXPECT_TRUE(m_tool->IsStarted());
+    EXPECT_FALSE(m_h.HasCapture()) << "held after a vertex was dropped";
+}
+
 TEST_F(EditPolyLineTest, DeletingABezierVertexTakesItsTangents)
 {
     m_h.Document()->GetRoot()->DeleteChild(m_tool);

@@ -731,4 +731,34 @@ TEST_F(MoveToolTest, InTheViewFrameTheArrowsAreTheWindowsAxes)
     EXPECT_NEAR(t[2], 0.0, 1e-6);
 }
 
+// An object whose pivot is not its frame's origin (a boolean's result or a
+// curve centred on its points): the arrows meet at the pivot, where the
+// pivot's ball is drawn and about which the object turns.
+TEST_F(MoveToolTest, TheArrowsMeetAtThePivotNotAtTheFramesOrigin)
+{
+    const int frames[] = {0, SgTransformTool::kViewFrame};
+    for (int frame : frames) {
+        SCOPED_TRACE(frame);
+        Handler()->DeselectAll();
+        Handler()->SetTransformToolFrame(frame);
+        // The cube stays at the origin: the translation makes up for the pivot.
+        const Vec3 pivot(1.5, 0.5, 0);
+        m_object->GetTransform(true)->m_center.Set(pivot);
+        m_object->GetTransform(true)->m_translation.Set(pivot);
+        m_h.Paint();
+        SelectCube();
+        ASSERT_NE(Tool(), nullptr);
+        const Vec2i at = m_h.Project(pivot);
+        const int mid = static_cast<int>(std::lround(0.55 * SgTransformTool::kGizmoPixels));
+        for (int axis = 0; axis < 2; ++axis) {
+            const Vec2i press = axis == 0 ? Vec2i(at.x + mid, at.y) : Vec2i(at.x, at.y - mid);
+            m_h.Down(Button::Left, press);
+            EXPECT_EQ(Tool()->GetCurrentHandle(), axis) << "no arrow at the pivot";
+            m_h.Up(Button::Left, press);
+        }
+        EXPECT_NEAR((Translation() - pivot).Length(), 0.0, 1e-12) << "a press without a move moved it";
+    }
+    Handler()->SetTransformToolFrame(0);
+}
+
 } // namespace

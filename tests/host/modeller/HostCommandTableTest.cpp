@@ -78,6 +78,25 @@ TEST_F(CommandTableTest, EveryEntryMapsToAFacadeEntryOrAHostCommand)
     EXPECT_EQ(used, menuNames) << "a menu of the bar is empty";
 }
 
+// A toolbar button shows a picture of its shape or tool (or the desktop's
+// icon of its action) and says what it does when hovered: never letters.
+TEST_F(CommandTableTest, EveryToolbarButtonHasAPictureAndATooltip)
+{
+    int count = 0;
+    const CommandRecord *commands = GetCommands(count);
+    int buttons = 0;
+    for (int i = 0; i < count; ++i) {
+        const CommandRecord &entry = commands[i];
+        if (entry.toolbar == kNoToolbar)
+            continue;
+        ++buttons;
+        EXPECT_NE(entry.glyph, Glyph::Text) << entry.label << " shows letters";
+        EXPECT_NE(entry.glyph, Glyph::View) << entry.label << " shows letters";
+        EXPECT_TRUE(entry.tooltip && *entry.tooltip) << entry.label << " has no tooltip";
+    }
+    EXPECT_GT(buttons, 20);
+}
+
 TEST_F(CommandTableTest, EveryEnabledEntryRunsItsOperation)
 {
     ScriptedChooser chooser;  // every file request is cancelled
