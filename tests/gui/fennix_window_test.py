@@ -146,10 +146,20 @@ class Screen:
                 return found[0].decode()
             if program is not None and program.poll() is not None:
                 said = program.stderr.read().decode(errors="replace").strip() if program.stderr else ""
-                fail("the program ended with status %d before a window named %s appeared: %s"
-                     % (program.returncode, name, said))
+                fail("the program ended with status %d before a window named %s appeared: %s%s"
+                     % (program.returncode, name, said, self.server_gone()))
             time.sleep(0.2)
         fail("no window named %s appeared%s" % (name, " (the program still runs)" if program is not None else ""))
+
+    def server_gone(self):
+        """Says so when the display's server no longer answers: a program
+        that could not open the display then says nothing about itself."""
+        try:
+            answer = subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, timeout=30)
+        except subprocess.TimeoutExpired:
+            return " (the X server %s does not answer)" % self.env["DISPLAY"]
+        return "" if answer.returncode == 0 else " (the X server %s is gone)" % self.env["DISPLAY"]
 
     def geometry(self, window):
         values = {}
