@@ -646,7 +646,7 @@ inline bool QuickEntryOk(const LispState &s)
 {
     const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     return !s.m_abort && s.m_depth > 0 && s.m_depth < kLispMaxDepth && s.m_stepsLeft > 0 &&
-           s.m_stackBase > frame && s.m_stackBase - frame < kLispMaxStackBytes;
+           s.m_stackBase > frame && s.m_stackBase - frame < s.m_stackRoom;
 }
 
 // One level of a call entered the quick way.
