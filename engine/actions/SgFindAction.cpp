@@ -53,7 +53,14 @@ void SgFindAction::InitClass()
 bool SgFindAction::Apply(SgNode *node)
 {
     m_nTerminate = 0;
+    if (GetCurrentPath().IsEmpty())
+        m_searched.clear();
     return SgAction::Apply(node);
+}
+
+bool SgFindAction::SearchedBefore(SgNode *node)
+{
+    return m_bFirstOnly && !m_searched.insert(node).second;
 }
 
 void SgFindAction::Test(SgNode *node)
@@ -73,14 +80,20 @@ void SgFindAction::VisitNode(SgAction *action, SgNode *node)
 
 void SgFindAction::VisitGroup(SgAction *action, SgNode *node)
 {
-    static_cast<SgFindAction *>(action)->Test(node);
+    auto *find = static_cast<SgFindAction *>(action);
+    if (find->SearchedBefore(node))
+        return;
+    find->Test(node);
     if (!action->m_nTerminate)
         node->DoAction(action);
 }
 
 void SgFindAction::VisitGeometricShape(SgAction *action, SgNode *node)
 {
-    static_cast<SgFindAction *>(action)->Test(node);
+    auto *find = static_cast<SgFindAction *>(action);
+    if (find->SearchedBefore(node))
+        return;
+    find->Test(node);
     if (action->m_nTerminate)
         return;
     // Paths to operands and profiles run through the internal separator.

@@ -7,6 +7,7 @@
 //   SgNode *light = FindNodeByClassID::Lookup(SgPointLight::ClassID(), root);
 //   SgNode *mat = FindNodeByName::Lookup("Material", root); // name, else class
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/core/SgAction.h"
@@ -71,4 +72,10 @@ class SgFindAction : public SgAction {
 private:
     // Records the node when the predicate takes it.
     void Test(SgNode *node);
+    // True when a search for the first match has been below the node before:
+    // a shared branch that held no match the first time holds none the next,
+    // so such a search is linear in the scene however the scene shares.
+    bool SearchedBefore(SgNode *node);
+
+    std::unordered_set<const SgNode *> m_searched;
 };

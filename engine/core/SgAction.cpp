@@ -5,6 +5,9 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <limits>
+#include <unordered_set>
+#include <vector>
 
 #include "engine/core/SgElementClasses.h"
 #include "engine/core/SgState.h"
@@ -129,8 +132,13 @@ bool SgAction::Apply(SgNode *node)
     m_nPathCode = kNoTarget;
     // A new traversal starts unterminated; a nested one leaves its caller's
     // request to stop alone.
-    if (pathCount == 0)
+    if (pathCount == 0) {
         m_nTerminate = 0;
+        m_visits = 0;
+        m_visitLimit = kTraversalVisitFloor;
+        m_visitLimitSized = false;
+        m_passRoot = node;
+    }
     bool failed = false;
     try {
         m_CurrentPath.Append(node);
@@ -151,6 +159,47 @@ bool SgAction::Apply(SgNode *node)
     }
     // A nested Apply of this action that failed counts as a failure of this one.
     return m_error.empty();
+}
+
+namespace {
+
+// The nodes reachable from the root, each counted once however often it is
+// shared; stops counting at `enough`.
+uint64_t SgActionDistinctNodes(SgNode *root, uint64_t enough)
+{
+    if (!root)
+        return 0;
+    std::unordered_set<const SgNode *> seen;
+    std::vector<SgNode *> pending{root};
+    seen.insert(root);
+    while (!pending.empty() && seen.size() < enough) {
+        SgNode *node = pending.back();
+        pending.pop_back();
+        const int count = node->GetNumChildren();
+        for (int i = 0; i < count; ++i) {
+            SgNode *child = node->GetChild(i);
+            if (child && seen.insert(child).second)
+                pending.push_back(child);
+        }
+    }
+    return seen.size();
+}
+
+} // namespace
+
+void SgAction::PassVisitLimit()
+{
+    if (!m_visitLimitSized) {
+        m_visitLimitSized = true;
+        const uint64_t ceiling = std::numeric_limits<uint64_t>::max() / kTraversalVisitsPerNode;
+        const uint64_t distinct = SgActionDistinctNodes(m_passRoot, ceiling);
+        m_visitLimit = std::max(kTraversalVisitFloor, distinct * kTraversalVisitsPerNode);
+        if (m_visits <= m_visitLimit)
+            return;
+    }
+    --m_visits;
+    throw SgStateError("One pass over the scene stopped after " + std::to_string(m_visits) +
+                       " node visits: the scene repeats its shared nodes too often to traverse");
 }
 
 void SgAction::Unwind(int depth, int pathCount)

@@ -124,6 +124,16 @@ public:
     // that child. Null when there is none.
     SgNode *GetStopNode(const SgNode *group) const;
 
+    // The work of one pass: node visits, counted from the outermost Apply of
+    // the action. Shared nodes make a few lines of a file expand to 2^lines
+    // visits, so a pass stops (failing its Apply with a message) past
+    // kTraversalVisitFloor visits, or past kTraversalVisitsPerNode visits per
+    // distinct node for a scene large enough to need more.
+    static constexpr uint64_t kTraversalVisitFloor = uint64_t(1) << 16;
+    static constexpr uint64_t kTraversalVisitsPerNode = 16;
+    // The node visits of the last (or current) pass.
+    uint64_t GetVisitCount() const { return m_visits; }
+
     bool HasFailed() const { return !m_error.empty(); }
     // The text of the failure that ended the last Apply, empty when it succeeded.
     const std::string &GetError() const { return m_error; }
@@ -202,6 +212,8 @@ protected:
     {
         if (!node)
             return;
+        if (++action->m_visits > action->m_visitLimit)
+            action->PassVisitLimit();
         // An unregistered class (id 0) or one beyond the table has no entry;
         // neither has a class registered after the last rebuild: all are skipped.
         const unsigned offset = static_cast<unsigned>(node->GetClassID() - kFirstNodeClassID);
@@ -226,8 +238,15 @@ protected:
 private:
     // Puts the traversal back where the failed Apply started it.
     void Unwind(int depth, int pathCount);
+    // Called when a visit goes past the limit: the first time in a pass the
+    // limit is sized by the scene's distinct nodes; past that it throws.
+    void PassVisitLimit();
 
     std::string m_error;
+    uint64_t m_visits = 0;
+    uint64_t m_visitLimit = kTraversalVisitFloor;
+    bool m_visitLimitSized = false;
+    SgNode *m_passRoot = nullptr;
 
     static int s_iClassID;
     static const char *const s_lpszClassName;

@@ -358,6 +358,11 @@ void SgGroup::NotifySons(SgNode *)
     }
     const size_t base = notices.size() - 1;
     SgNode *const outerTold = t_sonBeingTold;
+    // A node held in several places is told once by this loop: whatever is
+    // shared below it would otherwise be told once per path, and a few lines
+    // that share each level twice make 2^lines paths. A node with one father
+    // is reached again only through that father, which is told once already.
+    std::unordered_set<const SgNode *> toldShared;
     try {
         while (notices.size() > base) {
             SonsNotice &top = notices.back();
@@ -368,6 +373,8 @@ void SgGroup::NotifySons(SgNode *)
                 continue;
             }
             SgNode *child = top.children[top.next++];
+            if (child && child->GetFatherList().size() > 1 && !toldShared.insert(child).second)
+                continue;
             SgGroup *teller = top.group;
             t_sonBeingTold = child;
             child->NotifySons(teller); // may add a frame: `top` is not used after
@@ -408,8 +415,13 @@ void SgGroup::AppendDocumentMembers(std::vector<SgNode *> &members)
 void SgGroup::ReleaseDocument()
 {
     SgNode::ReleaseDocument();
-    for (SgNode *child : m_children)
+    for (SgNode *child : m_children) {
+        // A child held in several places and released through one of them is
+        // not walked again: a few shared levels make 2^levels ways down.
+        if (child->GetFatherList().size() > 1 && !child->GetDocument())
+            continue;
         child->ReleaseDocument();
+    }
 }
 
 SgNode *SgGroup::FindFirstNode(int classId, Position start, const char *name, bool derived) const

@@ -9,6 +9,7 @@
 #include <deque>
 #include <exception>
 #include <memory>
+#include <set>
 #include <unordered_set>
 #include <vector>
 
@@ -74,11 +75,13 @@ private:
     int m_nCount;
 };
 
-// Says once per node that it was not drawn, and why.
+// Says once per node that it was not drawn, and why. Keyed by the node's
+// serial as well as its address: a node made where a reported one was freed
+// is a new node with its own message.
 void ReportSkipped(SgNode *node, const char *why)
 {
-    static std::unordered_set<const SgNode *> reported;
-    if (!reported.insert(node).second)
+    static std::set<std::pair<const SgNode *, unsigned long>> reported;
+    if (!reported.emplace(node, node->GetNodeID()).second)
         return;
     SgDiagWarning("GLRenderAction", "%s%s%s not drawn: %s", node->GetClassName(), node->GetName().empty() ? "" : " ",
                   node->GetName().c_str(), why);

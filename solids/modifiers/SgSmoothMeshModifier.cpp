@@ -30,9 +30,9 @@ SgShape *SgSmoothMeshModifier::ApplyModifier(SgAction *action, SgShape *shape, T
         SgSolvane *result = new SgSolvane(solvane::smooth_geom(*source, passes, &made));
         if (made < passes)
             SgDiagWarning("Modifiers",
-                          "%s%s%s: \"iterations\" %d would make more than %zu faces; %d passes were made",
+                          "%s%s%s: \"iterations\" %d would make more than %zu faces; %d %s made",
                           GetClassName(), GetName().empty() ? "" : " ", GetName().c_str(), passes,
-                          solvane::kMaxSmoothFaces, made);
+                          solvane::kMaxSmoothFaces, made, made == 1 ? "pass was" : "passes were");
         return result;
     } catch (const std::exception &error) {
         SgDiagWarning("Modifiers", "%s%s%s: %s; the shape is left as it was", GetClassName(),

@@ -687,7 +687,7 @@ inline bool QuickEntryOk(const LispState &s)
     const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     return !s.m_abort && s.m_stepsLeft > 0 &&
            static_cast<unsigned>(s.m_depth - 1) < static_cast<unsigned>(kLispMaxDepth - 1) &&
-           s.m_stackBase - frame - 1 < kLispMaxStackBytes - 1;
+           s.m_stackBase - frame - 1 < s.m_stackRoom - 1;
 }
 
 // Whether the head of a compiled Arithmetic, If or Application node still

@@ -187,6 +187,9 @@ struct LispSymbolEntry {
 // stack (8 MB by default; sanitizer builds use much larger frames).
 constexpr int kLispMaxDepth = 6000;
 constexpr size_t kLispMaxStackBytes = 3u << 20;
+// How much of the calling thread's stack below `frame` evaluation may take:
+// kLispMaxStackBytes, or less on a thread whose stack is smaller.
+size_t LispStackRoomBelow(uintptr_t frame);
 
 // Heap bytes allocated between two collections at the least, however little
 // is live: collecting is not worth it for less.
@@ -265,6 +268,7 @@ struct LispState {
 
     int m_depth = 0;
     uintptr_t m_stackBase = 0;
+    size_t m_stackRoom = kLispMaxStackBytes; // of the outermost level's thread
     bool m_abort = false; // unwinding after quit or a blown bound
     // Counts the function records made: a call that evaluated its arguments
     // looks its record up again only when one of them defined a function.
@@ -359,10 +363,12 @@ public:
     {
         LispState &s = Lisp();
         uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-        if (s.m_depth++ == 0)
+        if (s.m_depth++ == 0) {
             s.m_stackBase = frame;
+            s.m_stackRoom = LispStackRoomBelow(frame);
+        }
         size_t used = s.m_stackBase > frame ? s.m_stackBase - frame : frame - s.m_stackBase;
-        m_ok = s.m_depth <= kLispMaxDepth && used < kLispMaxStackBytes;
+        m_ok = s.m_depth <= kLispMaxDepth && used < s.m_stackRoom;
     }
     ~LispDepth()
     {

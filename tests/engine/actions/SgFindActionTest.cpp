@@ -162,3 +162,45 @@ TEST_F(SgFindActionTest, PathToAProfileIsThePathItsFathersGive)
         << "found " << Names(find.m_FoundPaths[0]) << ", built " << Names(built);
     EXPECT_EQ(find.m_FoundPaths[0].GetCount(), 4) << "root, offset, its separator, curve";
 }
+
+namespace {
+
+// Forty levels that each hold the level below twice, a cube at the bottom and
+// a light beside the top: a search for the first match looks below each
+// shared level once, so it ends whether or not there is a match.
+TEST(SgFindActionSharing, ASearchForTheFirstMatchLooksBelowASharedNodeOnce)
+{
+    SgRef<SgNode> below = new SgCube;
+    for (int i = 0; i < 40; ++i) {
+        SgRef<SgSeparator> level = new SgSeparator;
+        level->AddChild(below.get());
+        level->AddChild(below.get());
+        below = level.get();
+    }
+    SgRef<SgSeparator> root = new SgSeparator;
+    root->AddChild(below.get());
+    AddNamed<SgPointLight>(root.get(), "lamp");
+
+    struct Case {
+        const char *what;
+        int classId;
+        const char *found;
+    };
+    const Case cases[] = {
+        {"the cube at the bottom", SgCube::ClassID(), ""},
+        {"the light after the shared levels", SgPointLight::ClassID(), "lamp"},
+        {"a class the scene does not hold", SgMaterial::ClassID(), nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        FindNodeByClassID match(c.classId);
+        SgFindAction find(&match);
+        EXPECT_TRUE(find.Apply(root)) << find.GetError();
+        ASSERT_EQ(find.m_Found.size(), c.found ? 1u : 0u);
+        if (c.found)
+            EXPECT_EQ(find.m_Found[0]->GetName(), c.found);
+        EXPECT_LE(find.GetVisitCount(), 100u);
+    }
+}
+
+} // namespace

@@ -253,6 +253,83 @@ TEST_F(SgActionTest, AChainOfGroupsTooDeepToTraverseFailsTheApply)
     EXPECT_EQ(deepest->m_visits, 1);
 }
 
+// A graph that holds the level below twice at every level: `levels` lines of
+// a file, and a traversal that repeats the bottom 2^levels times.
+SgRef<SgGroup> SharedTwicePerLevel(int levels, SgRef<ProbeNode> &bottom)
+{
+    bottom = new ProbeNode;
+    SgRef<SgNode> below = bottom.get();
+    SgRef<SgGroup> level;
+    for (int i = 0; i < levels; ++i) {
+        level = new SgGroup;
+        level->AddChild(below.get());
+        level->AddChild(below.get());
+        below = level.get();
+    }
+    return level;
+}
+
+// Sharing multiplies the work of a traversal, not the size of the scene: one
+// pass stops at a bound on its node visits with one message, so that a scene
+// of forty lines cannot keep every traversal busy for ever. A scene of many
+// nodes of its own may take more visits than a few-line one.
+TEST_F(SgActionTest, OnePassStopsAtItsBoundOfNodeVisits)
+{
+    struct Case {
+        const char *what;
+        int levels;
+        bool passes;
+        uint64_t visits;
+    };
+    const uint64_t floor = SgAction::kTraversalVisitFloor;
+    const Case cases[] = {
+        {"ten levels", 10, true, (uint64_t(1) << 11) - 1},
+        {"forty levels", 40, false, floor},
+        {"fifteen levels", 15, true, (uint64_t(1) << 16) - 1},
+        {"sixteen levels", 16, false, floor},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SgRef<ProbeNode> bottom;
+        SgRef<SgGroup> top = SharedTwicePerLevel(c.levels, bottom);
+        SgAction action;
+        SgDiagCapture capture;
+        EXPECT_EQ(action.Apply(top), c.passes) << action.GetError();
+        EXPECT_EQ(action.GetVisitCount(), c.visits);
+        if (c.passes) {
+            EXPECT_EQ(bottom->m_visits, 1 << c.levels);
+            EXPECT_EQ(capture.Count(), 0) << capture.GetText();
+            continue;
+        }
+        EXPECT_NE(action.GetError().find(std::to_string(floor) + " node visits"), std::string::npos)
+            << action.GetError();
+        ASSERT_EQ(capture.Count(), 1) << capture.GetText();
+        EXPECT_EQ(action.GetState()->GetDepth(), 0);
+        EXPECT_EQ(action.GetCurrentPath().GetCount(), 0);
+        // The action starts its next pass with a fresh count.
+        SgRef<ProbeNode> small;
+        SgRef<SgGroup> fits = SharedTwicePerLevel(3, small);
+        EXPECT_TRUE(action.Apply(fits)) << action.GetError();
+        EXPECT_EQ(action.GetVisitCount(), 15u);
+    }
+}
+
+TEST_F(SgActionTest, AGraphOfManyNodesOfItsOwnIsTraversedWhole)
+{
+    // Past the floor a pass may make a few visits per distinct node.
+    const int count = int(SgAction::kTraversalVisitFloor) * 2;
+    SgRef<SgGroup> top = new SgGroup;
+    std::vector<SgRef<ProbeNode>> probes;
+    for (int i = 0; i < count; ++i) {
+        probes.push_back(new ProbeNode);
+        top->AddChild(probes.back().get());
+    }
+    SgAction action;
+    EXPECT_TRUE(action.Apply(top)) << action.GetError();
+    EXPECT_EQ(action.GetVisitCount(), uint64_t(count) + 1);
+    EXPECT_EQ(probes.back()->m_visits, 1);
+}
+
 // A node that throws the invalid-argument exception from inside a traversal.
 class ThrowingNode : public LeafNode {
 public:

@@ -238,6 +238,28 @@ TEST_F(SgGroupTest, GrowingADeepChainAtItsBottomTellsTheTopOnce)
         chain[i - 1]->DeleteChild(chain[i]);
 }
 
+// A notice going down tells a node held in many places once: forty levels
+// that each hold the level below twice would otherwise be told 2^40 times.
+TEST_F(SgGroupTest, ANoticeGoingDownTellsASharedNodeOnce)
+{
+    SgRef<WatchedShape> shape = new WatchedShape;
+    int toldShared = 0;
+    SgRef<SgGroup> shared = new TallyGroup(&toldShared);
+    shared->AddChild(shape.get());
+    SgRef<SgNode> below = shared.get();
+    for (int i = 0; i < 40; ++i) {
+        SgRef<SgGroup> level = new SgGroup;
+        level->AddChild(below.get());
+        level->AddChild(below.get());
+        below = level.get();
+    }
+    const int before = shape->m_invalidations;
+    toldShared = 0;
+    below->NotifySons(nullptr);
+    EXPECT_EQ(shape->m_invalidations - before, 1);
+    EXPECT_EQ(toldShared, 1);
+}
+
 // A change at the bottom of a chain 20,000 levels deep goes up to the top,
 // each level told once by the one below it, and the chain is freed from its
 // top; neither takes a stack frame per level (either overflowed the stack

@@ -199,6 +199,55 @@ TEST_F(RebuildingModifierTest, SmoothingStopsBeforeTheFacesRunAwayAndSaysSo)
     EXPECT_TRUE(capture.Contains("fine")) << capture.GetText();
 }
 
+// A flat sheet of n x n quads.
+SgFaceSet *SheetFaces(int n)
+{
+    auto *faces = new SgFaceSet;
+    std::vector<Vec3> v;
+    for (int y = 0; y <= n; ++y)
+        for (int x = 0; x <= n; ++x)
+            v.emplace_back(double(x), double(y), 0.0);
+    faces->m_vertices.SetVals(int(v.size()), v.data());
+    std::vector<int> indexes;
+    std::vector<unsigned short> sizes, loops;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const int a = y * (n + 1) + x;
+            indexes.insert(indexes.end(), {a, a + 1, a + n + 2, a + n + 1});
+            sizes.push_back(4);
+            loops.push_back(1);
+        }
+    faces->m_indexes.SetVals(int(indexes.size()), indexes.data());
+    faces->m_sizes.SetVals(int(sizes.size()), sizes.data());
+    faces->m_loopCount.SetVals(int(loops.size()), loops.data());
+    return faces;
+}
+
+TEST_F(RebuildingModifierTest, TheSmoothingCapCountsThePassesMadeInWords)
+{
+    // 150 x 150 quads take one pass under the face cap and not two.
+    struct Case {
+        const char *what;
+        SgFaceSet *(*make)();
+        int iterations;
+        const char *said;
+    };
+    const Case cases[] = {
+        {"a sheet", [] { return SheetFaces(150); }, 3, "; 1 pass was made"},
+        {"a cube", [] { return CubeFaces(); }, 12, "; 7 passes were made"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SgDiagCapture capture;
+        SgRef<SgSmoothMeshModifier> smooth(new SgSmoothMeshModifier);
+        smooth->m_iterations.Set(c.iterations);
+        SgRef<SgFaceSet> faces(c.make());
+        Modified m = RunStack(smooth.get(), faces.get());
+        ASSERT_NE(m.geom, nullptr);
+        EXPECT_TRUE(capture.Contains(c.said)) << capture.GetText();
+    }
+}
+
 TEST_F(RebuildingModifierTest, SimplifyAndTriangulateRebuildTheFaces)
 {
     // Two coplanar triangles of a face set become one quad.
