@@ -5,6 +5,7 @@
 
 #include <stddef.h>
 #include <stdio.h>
+#include "utilities/BrannicExport.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -26,7 +27,7 @@ enum JpegDecodeStatus {
 typedef unsigned char *(*JpegAllocate)(size_t bytes);
 typedef void (*JpegRelease)(unsigned char *pixels);
 
-struct JpegDecodeResult {
+struct BRANNIC_API JpegDecodeResult {
     unsigned char *pixels; /* red, green, blue, the top row first */
     int width;
     int height;
