@@ -54,5 +54,5 @@ private:
     template <class Step>
     void InFrame(Step &&step);
 
-    static inline ExpandHook s_pfnExpand = nullptr;
+    static ExpandHook s_pfnExpand;
 };

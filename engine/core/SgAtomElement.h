@@ -76,6 +76,3 @@ private:
 
     T m_value;
 };
-
-template <class T, int Id>
-int SgAtomElement<T, Id>::s_iClassID = 0;

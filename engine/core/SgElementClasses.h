@@ -39,11 +39,14 @@ void AccumulateTextureData(void *accumulated, void *given);
 
 // The type follows the id so that it may hold commas. The explicit
 // specialisations are declared here and defined, with their values, in the
-// source file.
+// source file; the class id too, so that every library reads the one the
+// engine assigned.
 #define SG_DECLARE_ATOM_ELEMENT(Name, Id, ...)                                         \
     using Name = SgAtomElement<__VA_ARGS__, Id>;                                       \
     template <>                                                                        \
     const char *const Name::s_lpszClassName;                                           \
+    template <>                                                                        \
+    int Name::s_iClassID;                                                              \
     template <>                                                                        \
     __VA_ARGS__ Name::s_DefaultValue;
 #define SG_DECLARE_REPLACED_ELEMENT(Name, Id, ...)                                     \
@@ -51,11 +54,15 @@ void AccumulateTextureData(void *accumulated, void *given);
     template <>                                                                        \
     const char *const Name::s_lpszClassName;                                           \
     template <>                                                                        \
+    int Name::s_iClassID;                                                              \
+    template <>                                                                        \
     __VA_ARGS__ Name::s_DefaultValue;
 #define SG_DECLARE_ACCUMULATED_ELEMENT(Name, Id, Fn, ...)                              \
     using Name = SgTAcumulatedElement<__VA_ARGS__, Id, &Fn>;                           \
     template <>                                                                        \
     const char *const Name::s_lpszClassName;                                           \
+    template <>                                                                        \
+    int Name::s_iClassID;                                                              \
     template <>                                                                        \
     __VA_ARGS__ Name::s_DefaultValue;
 

@@ -75,6 +75,3 @@ class SgTAcumulatedElement : public SgAcumulatedElement {
 private:
     T m_value;
 };
-
-template <class T, int Id, void (*Fn)(void *, void *)>
-int SgTAcumulatedElement<T, Id, Fn>::s_iClassID = 0;

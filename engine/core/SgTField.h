@@ -159,7 +159,9 @@ private:
     static void DeleteValue(void *buffer) { delete static_cast<T *>(buffer); }
 
     T m_value;
-    static inline int s_iClassID = 0;
+    // One per class for the whole process: defined beside the explicit
+    // instantiations in SgTField.cpp, never in each library that uses it.
+    static int s_iClassID;
 };
 
 using SgFInt = SgTField<int, SgFieldInt>;

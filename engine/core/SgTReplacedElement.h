@@ -61,6 +61,3 @@ private:
 
     T m_value;
 };
-
-template <class T, int Id>
-int SgTReplacedElement<T, Id>::s_iClassID = 0;

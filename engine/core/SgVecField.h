@@ -781,7 +781,9 @@ private:
     Array m_values;
     std::unique_ptr<Array> m_pSnapshot;
     std::uint64_t m_edits = 0;
-    static inline int s_iClassID = 0;
+    // One per class for the whole process: defined with its instantiations
+    // in SgVecField.cpp, never in each library that uses it.
+    static int s_iClassID;
 };
 
 using SgVFInt = SgVecField<int, SgFieldInt>;

@@ -92,6 +92,6 @@ private:
     bool m_bActive = true;
     bool m_bPostponed = false;
 
-    static inline MessageReader s_pfnMessageReader = nullptr;
-    static inline GoneFn s_pfnGone = nullptr;
+    static MessageReader s_pfnMessageReader;
+    static GoneFn s_pfnGone;
 };

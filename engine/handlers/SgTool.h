@@ -121,7 +121,7 @@ protected:
     Plane m_workPlane;
 
 private:
-    static inline bool s_bToolActive = false;
+    static bool s_bToolActive;
 };
 
 // Relative size under which a ray's direction is taken as parallel to a plane

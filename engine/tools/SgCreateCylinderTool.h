@@ -99,6 +99,6 @@ private:
     // The handler's key point is open on this document until the creation ends.
     SgDocument *m_pKeyPointDocument = nullptr;
 
-    static inline int s_objectCounter = 1;
-    static inline int s_moveCounter = 0;
+    static int s_objectCounter;
+    static int s_moveCounter;
 };

@@ -54,7 +54,7 @@ protected:
     int m_iNodeClass = 0;
     bool m_bCubicSpline = false;
 
-    static inline bool s_bAppend = true;
+    static bool s_bAppend;
     // Curve numbers of a tool outside any document.
     int m_iOwnCurveCounter = 1;
 };

@@ -29,7 +29,7 @@ private:
     SgField *m_fields[kMaxFields] = {};
     double m_values[kMaxFields] = {};
     int m_iCount = 0;
-    static inline EditRecord *s_pCurrent = nullptr;
+    static EditRecord *s_pCurrent;
 };
 
 double GetDouble(SgFieldMngr *node, const char *name);

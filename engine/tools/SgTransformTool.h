@@ -55,7 +55,7 @@ class SgTransformTool : public SgRubberTool {
 
     // Scales every gizmo; the facade sets it. A gizmo keeps
     // kGizmoPixels x this many pixels per unit of its handles on the screen.
-    static inline float s_fManipulatorScale = 1.0f;
+    static float s_fManipulatorScale;
     static constexpr float kGizmoPixels = 80.0f;
 
     SgTransformTool();

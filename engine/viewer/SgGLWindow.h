@@ -78,6 +78,6 @@ private:
     int m_nRenders = 0;
     int m_nSwaps = 0;
 
-    static inline SgPlatformWindow *s_pPrevWin = nullptr;
-    static inline bool s_bAlt = false;
+    static SgPlatformWindow *s_pPrevWin;
+    static bool s_bAlt;
 };

@@ -304,9 +304,9 @@ private:
     // nothing to measure.
     bool ContentBox(Range<Vec3f> &box);
 
-    static inline ShapeHolderFn s_pfnShapeHolder = nullptr;
-    static inline DeselectFn s_pfnDeselect = nullptr;
-    static inline TextureImageLoader s_pfnTextureLoader = nullptr;
+    static ShapeHolderFn s_pfnShapeHolder;
+    static DeselectFn s_pfnDeselect;
+    static TextureImageLoader s_pfnTextureLoader;
 
     // Both are children of the own list, which holds their references.
     SgSeparator *m_pInnerGroup = nullptr;

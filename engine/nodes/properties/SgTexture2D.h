@@ -61,5 +61,5 @@ protected:
 private:
     int m_iTextureName = kNoTexture;
 
-    static inline DeleteTextureFn s_pfnDeleteTexture = nullptr;
+    static DeleteTextureFn s_pfnDeleteTexture;
 };
