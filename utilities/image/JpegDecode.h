@@ -5,7 +5,6 @@
 
 #include <stddef.h>
 #include <stdio.h>
-#include "utilities/BrannicExport.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -27,7 +26,7 @@ enum JpegDecodeStatus {
 typedef unsigned char *(*JpegAllocate)(size_t bytes);
 typedef void (*JpegRelease)(unsigned char *pixels);
 
-struct BRANNIC_API JpegDecodeResult {
+struct JpegDecodeResult {
     unsigned char *pixels; /* red, green, blue, the top row first */
     int width;
     int height;
