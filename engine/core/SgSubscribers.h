@@ -13,8 +13,9 @@
 #include <memory>
 #include <utility>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
-class SgSubscription {
+class NODARA_API SgSubscription {
 public:
     struct Registry {
         struct Entry {
@@ -74,7 +75,7 @@ private:
 };
 
 template <class... Args>
-class SgSubscribers {
+class NODARA_API SgSubscribers {
 public:
     using Listener = std::function<void(Args...)>;
 

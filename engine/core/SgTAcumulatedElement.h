@@ -4,9 +4,10 @@
 // node, which is what a cache compares.
 #include "engine/core/SgElement.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 template <class T, int Id, void (*Fn)(void *accumulated, void *given)>
-class SgTAcumulatedElement : public SgAcumulatedElement {
+class NODARA_API SgTAcumulatedElement : public SgAcumulatedElement {
     SG_ELEMENT_CLASS_MEMBERS(SgAcumulatedElement)
 
     using ValueType = T;

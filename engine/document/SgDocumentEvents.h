@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgField;
@@ -37,7 +38,7 @@ enum class SgDocumentEventKind : int {
 };
 
 // The values a tool shows while it edits (see SgDocument::ReportFieldEdit).
-struct SgFieldEdit {
+struct NODARA_API SgFieldEdit {
     const double *values = nullptr;
     int valueCount = 0;
     int kind = 0;
@@ -47,7 +48,7 @@ struct SgFieldEdit {
     int mode = 0;
 };
 
-struct SgDocumentEvent {
+struct NODARA_API SgDocumentEvent {
     SgDocumentEventKind kind = SgDocumentEventKind::kSceneChanged;
     SgDocument *document = nullptr;
     // kSceneChanged: the node that changed; null when the whole scene did.
@@ -69,7 +70,7 @@ struct SgDocumentEvent {
 class SgDocumentEvents;
 
 // Unsubscribes when destroyed or reset; move-only.
-class SgDocumentSubscription {
+class NODARA_API SgDocumentSubscription {
 public:
     SgDocumentSubscription() = default;
     SgDocumentSubscription(SgDocumentSubscription &&other) noexcept;
@@ -91,7 +92,7 @@ private:
     std::uint64_t m_id = 0;
 };
 
-class SgDocumentEvents {
+class NODARA_API SgDocumentEvents {
 public:
     using Listener = void (*)(const SgDocumentEvent &event, void *context);
 

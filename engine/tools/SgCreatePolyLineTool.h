@@ -7,10 +7,11 @@
 // segment runs at a multiple of 45 degrees in the XY plane.
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgPolyLine;
 
-class SgCreatePolyLineTool : public SgRubberTool {
+class NODARA_API SgCreatePolyLineTool : public SgRubberTool {
     SG_CLASS_HEADER(SgCreatePolyLineTool, SgFieldMngr)
 
     // A polyline tool making `SgPolyLine`.

@@ -19,6 +19,7 @@
 #include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class Image2;
 class SgDocument;
@@ -30,7 +31,7 @@ class SgTexture2Transform;
 class SgTextureEnable;
 class SgTransform;
 
-class SgObject : public SgSeparator {
+class NODARA_API SgObject : public SgSeparator {
     SG_CLASS_HEADER(SgObject, SgFieldMngr)
 
     // How a dragged object slides on the face it rests on; the constraint
