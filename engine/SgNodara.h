@@ -6,8 +6,9 @@
 // its layer's block, and a new layer's block is called from Init after the
 // blocks of the layers below it.
 #include <string>
+#include "engine/core/NodaraExport.h"
 
-class SgNodara {
+class NODARA_API SgNodara {
 public:
     // Idempotent: the first call registers, later calls return at once.
     static void Init();

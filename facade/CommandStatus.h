@@ -6,10 +6,11 @@
 #include <string>
 
 #include "facade/CommandRecord.h"
+#include "facade/DrevonExport.h"
 
 namespace drevon {
 
-struct CommandReport {
+struct DREVON_API CommandReport {
     // The command's function or facade operation was reached.
     bool ran = false;
     // The scene took an undo step (or undo or redo moved through one).
@@ -23,9 +24,9 @@ struct CommandReport {
 // Runs the command as RunCommand does, when it is enabled, and says what came
 // of it. A command that is not enabled now does not run and is refused with
 // what it needs.
-CommandReport RunCommandReported(int id, CDrevon &facade, CommandWindow &window);
+DREVON_API CommandReport RunCommandReported(int id, CDrevon &facade, CommandWindow &window);
 
 // The menu label as a sentence's first word: "Save &As..." gives "Save As".
-std::string PlainLabel(const char *label);
+DREVON_API std::string PlainLabel(const char *label);
 
 } // namespace drevon

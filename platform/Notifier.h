@@ -6,8 +6,9 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include "platform/PlatformExport.h"
 
-class Notifier {
+class PLATFORM_API Notifier {
 public:
     // The answers keep their Win32 numbers: callers and scripts compare
     // against them.
@@ -30,7 +31,7 @@ public:
 // Answers every message with the default, after printing it and handing it to
 // the log hook. The utilities library installs the hook so that messages are
 // logged through its report manager without this layer depending on it.
-class HeadlessNotifier : public Notifier {
+class PLATFORM_API HeadlessNotifier : public Notifier {
 public:
     using LogHook = std::function<void(const std::string &text, const std::string &caption, Icon icon)>;
 
@@ -49,13 +50,13 @@ private:
 };
 
 // The notifier in use; the headless one until someone installs another.
-Notifier &GetNotifier();
+PLATFORM_API Notifier &GetNotifier();
 // Installs `notifier` (not owned; null goes back to the headless default) and
 // returns the one it replaces.
-Notifier *SetNotifier(Notifier *notifier);
+PLATFORM_API Notifier *SetNotifier(Notifier *notifier);
 
 // What a file dialog asks for. The filter keeps the "Name|*.ext|...||" form.
-struct FileRequest {
+struct PLATFORM_API FileRequest {
     std::string title;
     std::string initialName;
     std::string defaultExtension;
@@ -67,9 +68,9 @@ struct FileRequest {
 using FileChooser = std::function<std::optional<std::string>(const FileRequest &)>;
 
 // The chooser in use; the default answers "no file", as a user who cancels.
-const FileChooser &GetFileChooser();
+PLATFORM_API const FileChooser &GetFileChooser();
 // Installs `chooser` (an empty function goes back to the default) and returns
 // the one it replaces.
-FileChooser SetFileChooser(FileChooser chooser);
+PLATFORM_API FileChooser SetFileChooser(FileChooser chooser);
 // Asks the chooser in use.
-std::optional<std::string> ChooseFile(const FileRequest &request);
+PLATFORM_API std::optional<std::string> ChooseFile(const FileRequest &request);

@@ -5,8 +5,9 @@
 // by another process or a test that moves XDG_CONFIG_HOME is seen at once.
 #include <filesystem>
 #include <string>
+#include "platform/PlatformExport.h"
 
-class Settings {
+class PLATFORM_API Settings {
 public:
     // The file the settings live in; empty when neither XDG_CONFIG_HOME nor
     // HOME gives a folder.

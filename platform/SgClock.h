@@ -2,8 +2,9 @@
 // The clock every part of the system reads time from, so that tests can run
 // on a virtual clock and see time stamps and timeouts they chose.
 #include <cstdint>
+#include "platform/PlatformExport.h"
 
-class SgClock {
+class PLATFORM_API SgClock {
 public:
     virtual ~SgClock() = default;
     // Calendar time: seconds since 1970-01-01 UTC.
@@ -12,14 +13,14 @@ public:
     virtual int64_t Milliseconds() const = 0;
 };
 
-class SgSystemClock : public SgClock {
+class PLATFORM_API SgSystemClock : public SgClock {
 public:
     int64_t Seconds() const override;
     int64_t Milliseconds() const override;
 };
 
 // Stands still until a test sets or advances it.
-class SgVirtualClock : public SgClock {
+class PLATFORM_API SgVirtualClock : public SgClock {
 public:
     explicit SgVirtualClock(int64_t seconds = 0, int64_t milliseconds = 0);
 
@@ -39,7 +40,7 @@ private:
 };
 
 // The clock in use: the system clock until someone installs another.
-SgClock &GetClock();
+PLATFORM_API SgClock &GetClock();
 // Installs `clock` (not owned; null goes back to the system clock) and returns
 // the one it replaces.
-SgClock *SetClock(SgClock *clock);
+PLATFORM_API SgClock *SetClock(SgClock *clock);

@@ -10,28 +10,29 @@
 #include <vector>
 
 #include "platform/SgDiagnostics.h"
+#include "platform/PlatformExport.h"
 
 using SgDiagHandler = std::function<void(const SgDiagnostic &)>;
 
 // Installs `handler` (an empty function goes back to the default) and returns
 // the one it replaces, so that a scope can put it back. A handler must not
 // throw: library code reports from destructors and noexcept paths too.
-SgDiagHandler SgDiagSetHandler(SgDiagHandler handler);
+PLATFORM_API SgDiagHandler SgDiagSetHandler(SgDiagHandler handler);
 
 // The default handler: a developer's text on standard error followed by a
 // newline; a user text through GetNotifier(). A handler of one's own may call
 // it for the diagnostics it does not want to treat itself.
-void SgDiagDefaultHandler(const SgDiagnostic &diagnostic);
+PLATFORM_API void SgDiagDefaultHandler(const SgDiagnostic &diagnostic);
 
 // Called with every diagnostic before the handler, whatever the handler; the
 // utilities library installs the one that logs through the report manager. An
 // empty function removes it; the one replaced is returned.
 using SgDiagLogHook = std::function<void(const SgDiagnostic &)>;
-SgDiagLogHook SgDiagSetLogHook(SgDiagLogHook hook);
+PLATFORM_API SgDiagLogHook SgDiagSetLogHook(SgDiagLogHook hook);
 
 // Installs a handler that keeps every diagnostic, and puts the previous one
 // back when it goes. Scopes nest: the innermost capture receives them.
-class SgDiagCapture {
+class PLATFORM_API SgDiagCapture {
 public:
     SgDiagCapture();
     ~SgDiagCapture();

@@ -19,13 +19,14 @@
 // that writes on standard error; scripts/check-diagnostics (run by make test)
 // keeps it so.
 #include <string>
+#include "platform/PlatformExport.h"
 
 enum class SgDiagLevel : int { Info, Warning, Error };
 
 // "INFO", "WARN" or "ERROR".
-const char *SgDiagLevelName(SgDiagLevel level);
+PLATFORM_API const char *SgDiagLevelName(SgDiagLevel level);
 
-struct SgDiagnostic {
+struct PLATFORM_API SgDiagnostic {
     SgDiagLevel level = SgDiagLevel::Warning;
     // The reporting subsystem; it names the report-manager package.
     std::string package;
@@ -46,18 +47,18 @@ struct SgDiagnostic {
 // the same thread (by the handler itself, or by the notifier it shows a text
 // with) is printed on standard error instead of calling the handler again;
 // one reported by the log hook skips the hook and reaches the handler.
-void SgDiagPost(const SgDiagnostic &diagnostic);
+PLATFORM_API void SgDiagPost(const SgDiagnostic &diagnostic);
 
 // A developer's diagnostic of `package`, formatted with printf rules. A final
 // newline of the formatted text is dropped: each call is one message.
-void SgDiagReport(SgDiagLevel level, const char *package, const char *format, ...)
+PLATFORM_API void SgDiagReport(SgDiagLevel level, const char *package, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
-void SgDiagInfo(const char *package, const char *format, ...) __attribute__((format(printf, 2, 3)));
-void SgDiagWarning(const char *package, const char *format, ...) __attribute__((format(printf, 2, 3)));
-void SgDiagError(const char *package, const char *format, ...) __attribute__((format(printf, 2, 3)));
+PLATFORM_API void SgDiagInfo(const char *package, const char *format, ...) __attribute__((format(printf, 2, 3)));
+PLATFORM_API void SgDiagWarning(const char *package, const char *format, ...) __attribute__((format(printf, 2, 3)));
+PLATFORM_API void SgDiagError(const char *package, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
 // A text meant for the user (an operation they asked for could not be done),
 // shown through the Notifier by the default handler with an OK button and the
 // icon of its level. Questions that need an answer go to the Notifier itself.
-void SgDiagTellUser(SgDiagLevel level, const char *package, const std::string &text,
+PLATFORM_API void SgDiagTellUser(SgDiagLevel level, const char *package, const std::string &text,
                     const std::string &caption = std::string());

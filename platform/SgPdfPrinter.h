@@ -3,8 +3,9 @@
 // resolution are given, the picture becomes an image at the page's top left
 // corner, one picture pixel per device pixel.
 #include "platform/SgPrinter.h"
+#include "platform/PlatformExport.h"
 
-class SgPdfPrinter : public SgPrinter {
+class PLATFORM_API SgPdfPrinter : public SgPrinter {
 public:
     SgPdfPrinter(std::string path, double widthMm, double heightMm, int dpi);
 

@@ -9,8 +9,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/PlatformExport.h"
 
-struct SgPrintPage {
+struct PLATFORM_API SgPrintPage {
     double widthMm = 0.0;
     double heightMm = 0.0;
     int widthPixels = 0;
@@ -20,7 +21,7 @@ struct SgPrintPage {
     bool IsLandscape() const { return widthMm >= heightMm; }
 };
 
-class SgPrinter {
+class PLATFORM_API SgPrinter {
 public:
     virtual ~SgPrinter() = default;
     // Chooses the printer and starts the job; false when the user cancelled
@@ -38,10 +39,10 @@ public:
 // The printer the platform offers; the window host installs the wx one.
 // Without a factory there is no printer (null).
 using SgPrinterFactory = std::function<std::unique_ptr<SgPrinter>()>;
-SgPrinterFactory SgSetPrinterFactory(SgPrinterFactory factory);
-std::unique_ptr<SgPrinter> SgCreatePrinter();
+PLATFORM_API SgPrinterFactory SgSetPrinterFactory(SgPrinterFactory factory);
+PLATFORM_API std::unique_ptr<SgPrinter> SgCreatePrinter();
 
 // The screen's pixels per inch, as the window system reports them; 96 when
 // nobody says otherwise. The window host installs the real values.
-void SgSetScreenDpi(int dpiX, int dpiY);
-void SgGetScreenDpi(int &dpiX, int &dpiY);
+PLATFORM_API void SgSetScreenDpi(int dpiX, int dpiY);
+PLATFORM_API void SgGetScreenDpi(int &dpiX, int &dpiY);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include "platform/PlatformExport.h"
 
 // `text` says what happens ("Downloaded 12 KB out of 40 KB  (30%)"),
 // `fraction` is 0 to 1; a negative fraction says the operation has ended
@@ -13,11 +14,11 @@
 using SgProgressHandler = std::function<bool(const std::string &title, const std::string &text, double fraction)>;
 
 // Installs the handler; returns the previous one.
-SgProgressHandler SgSetProgressHandler(SgProgressHandler handler);
+PLATFORM_API SgProgressHandler SgSetProgressHandler(SgProgressHandler handler);
 // Shows a step; false when the user cancelled.
-bool SgReportProgress(const std::string &title, const std::string &text, double fraction);
+PLATFORM_API bool SgReportProgress(const std::string &title, const std::string &text, double fraction);
 // Says that the operation of that title has ended.
-void SgEndProgress(const std::string &title);
+PLATFORM_API void SgEndProgress(const std::string &title);
 
 // The status callback of a download: turns the byte counts into the text and
 // bar position the progress display shows, and gives up on a download that
@@ -25,7 +26,7 @@ void SgEndProgress(const std::string &title);
 // about once a second while a server thinks, so the wait is timed on the
 // clock, not counted in reports.
 
-class DownloadProgress {
+class PLATFORM_API DownloadProgress {
 public:
     // A download that receives no byte for this long is aborted as timed out.
     static constexpr int64_t kMaxStallMilliseconds = 60000;

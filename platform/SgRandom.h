@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/PlatformExport.h"
 // The system's one random sequence. It is the classic linear-congruential
 // generator of the C library's example implementation, so a seeded run gives
 // the same values on every platform; the C library's own rand is never used.
@@ -7,14 +8,14 @@
 constexpr int SG_RAND_MAX = 32767;
 
 // The next value of the sequence, 0 to SG_RAND_MAX.
-int SgRand();
+PLATFORM_API int SgRand();
 
 // Restarts the sequence; the process starts as if seeded with 1.
-void SgSrand(unsigned int seed);
+PLATFORM_API void SgSrand(unsigned int seed);
 
 // A sequence of its own with the same values as SgRand from the same seed:
 // for code that must repeat itself whatever else draws numbers meanwhile.
-class SgRandomSequence {
+class PLATFORM_API SgRandomSequence {
 public:
     explicit SgRandomSequence(unsigned int seed = 1) : m_next(seed) {}
     // The next value, 0 to SG_RAND_MAX.

@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include "platform/PlatformExport.h"
 
-class SgTimerService {
+class PLATFORM_API SgTimerService {
 public:
     using Tick = std::function<void()>;
 
@@ -26,7 +27,7 @@ public:
 // Fires due timers when RunDue is called: each due timer once per call,
 // earliest first, then it is due again one period later on the clock in use
 // (GetClock). A timer of 0 milliseconds is due at every call.
-class SgHeadlessTimerService : public SgTimerService {
+class PLATFORM_API SgHeadlessTimerService : public SgTimerService {
 public:
     int StartTimer(int milliseconds, Tick tick) override;
     void StopTimer(int id) override;
@@ -45,9 +46,9 @@ private:
 };
 
 // The service in use: a headless one until someone installs another.
-SgTimerService &GetTimerService();
+PLATFORM_API SgTimerService &GetTimerService();
 // Installs `service` (not owned; null goes back to the headless default) and
 // returns the one it replaces.
-SgTimerService *SetTimerService(SgTimerService *service);
+PLATFORM_API SgTimerService *SetTimerService(SgTimerService *service);
 // The process-wide headless default, for tests that drive it.
-SgHeadlessTimerService &GetHeadlessTimerService();
+PLATFORM_API SgHeadlessTimerService &GetHeadlessTimerService();

@@ -14,8 +14,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include "platform/PlatformExport.h"
 
-class UrlDownloader {
+class PLATFORM_API UrlDownloader {
 public:
     static constexpr int64_t kMaxBytes = int64_t(256) * 1024 * 1024;
     static constexpr long kTimeoutSeconds = 120;

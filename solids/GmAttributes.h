@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
@@ -22,7 +23,7 @@ enum AttrType : int {
     ATTR_NONE = 5,
 };
 
-class AttrId {
+class SOLVANE_API AttrId {
 public:
     AttrId() = default;  // the null handle (type 5)
     // Throws GmInternalError when count >= 2 for a type other than a bit field.
@@ -51,13 +52,13 @@ private:
 };
 
 // The result of a registration that may find no room.
-struct AttrResult {
+struct SOLVANE_API AttrResult {
     bool ok = false;
     AttrId id;
     std::string error;
 };
 
-class AttrContext {
+class SOLVANE_API AttrContext {
 public:
     static constexpr int kMaxRecords = 100;
 
@@ -87,33 +88,33 @@ private:
 };
 
 // The process registry, made by Solvane::Init (or on first use).
-AttrContext &attribute_registry();
+SOLVANE_API AttrContext &attribute_registry();
 
 // A bit field of `bits` bits in the process registry; throws GmInternalError
 // for more than 32 bits or when it does not fit.
-AttrId create_bitfield_attribute(const std::string &name, int bits);
-AttrResult try_create_bitfield_attribute(const std::string &name, int bits);
+SOLVANE_API AttrId create_bitfield_attribute(const std::string &name, int bits);
+SOLVANE_API AttrResult try_create_bitfield_attribute(const std::string &name, int bits);
 
 // Merges two attribute words when elements are fused.
-class attribute_composer {
+class SOLVANE_API attribute_composer {
 public:
     virtual ~attribute_composer() = default;
     virtual void compose(uint32_t &kept, uint32_t other) const = 0;
 };
 
-class second_is_dominant : public attribute_composer {
+class SOLVANE_API second_is_dominant : public attribute_composer {
 public:
     void compose(uint32_t &kept, uint32_t other) const override { kept = other; }
 };
 
 // The composer current for the whole library.
-const attribute_composer &current_composer();
+SOLVANE_API const attribute_composer &current_composer();
 
 // Per-pass data of elements that does not live in the attribute word
 // (smoothing data and tags, drawing caches). Keyed by element id, so it does
 // not depend on addresses; one table per pass and geometry.
 template <typename T>
-class GmSideTable {
+class SOLVANE_API GmSideTable {
 public:
     T &operator[](uint32_t elementId) { return m_data[elementId]; }
     const T *find(uint32_t elementId) const

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "solids/GmGeom.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
@@ -14,7 +15,7 @@ namespace solvane {
 // log2(n) unions of solids of like size, where uniting each into the running
 // result makes the union of n operands take time of the order of n squared;
 // and no more than one solid per level is held.
-class GmBalancedUnion {
+class SOLVANE_API GmBalancedUnion {
 public:
     void Add(std::unique_ptr<GmGeom> solid)
     {

@@ -11,6 +11,7 @@
 
 #include "solids/GmSmallList.h"
 #include "utilities/math/Vec3.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
@@ -24,7 +25,7 @@ struct GmFaceRef;
 
 enum GmKind : uint8_t { GM_NODE = 0, GM_EDGE = 1, GM_FACE = 2, GM_SOLID = 3 };
 
-struct GmBaseElm {
+struct SOLVANE_API GmBaseElm {
     uint32_t flags = 0;       // element-set membership bits
     uint32_t attributes = 0;  // attribute word
     GmBaseElm *mate = nullptr;
@@ -38,12 +39,12 @@ struct GmBaseElm {
     void setGroup(uint32_t g) { code = (code & 0x3FFu) | ((g & 0x3FFFFFu) << 10); }
 };
 
-struct GmNode : GmBaseElm {
+struct SOLVANE_API GmNode : GmBaseElm {
     GmSmallList<GmEdge *, 4> edges;  // incident-edge ring
     Vec3 position;
 };
 
-struct GmEdge : GmBaseElm {
+struct SOLVANE_API GmEdge : GmBaseElm {
     bool usesSorted = false;  // first: it fills the base record's tail
     GmEdge *origin = nullptr;
     GmNode *node1 = nullptr;
@@ -55,7 +56,7 @@ struct GmEdge : GmBaseElm {
 };
 
 // One use of an edge by a loop.
-struct GmEdgeRef {
+struct SOLVANE_API GmEdgeRef {
     GmEdge *edge = nullptr;
     GmLoop *loop = nullptr;
     bool reversed = false;
@@ -64,7 +65,7 @@ struct GmEdgeRef {
     GmNode *end() const { return reversed ? edge->node1 : edge->node2; }
 };
 
-struct GmLoop {
+struct SOLVANE_API GmLoop {
     GmSmallList<GmEdgeRef *, 4> uses;
     double area = 0.0;
     GmFace *face = nullptr;
@@ -72,7 +73,7 @@ struct GmLoop {
     bool area_valid = false;
 };
 
-struct GmFace : GmBaseElm {
+struct SOLVANE_API GmFace : GmBaseElm {
     int ref_count = 0;  // first: it fills the base record's tail
     bool area_valid = false;
     GmFace *origin = nullptr;
@@ -90,13 +91,13 @@ struct GmFace : GmBaseElm {
 
 // A use of a face by a shell; side 0 front (the side the normal points to),
 // side 1 back (the material side of an outward-facing solid boundary).
-struct GmFaceRef {
+struct SOLVANE_API GmFaceRef {
     GmFace *face = nullptr;
     GmShell *shell = nullptr;
     int side = 1;
 };
 
-struct GmShell {
+struct SOLVANE_API GmShell {
     std::vector<GmFaceRef *> faces;
     GmSolid *solid = nullptr;
     double volume = 0.0;  // running sum, times 1/3 once complete
@@ -109,7 +110,7 @@ struct GmShell {
     uint32_t id = 0;
 };
 
-struct GmSolid : GmBaseElm {
+struct SOLVANE_API GmSolid : GmBaseElm {
     std::vector<GmShell *> shells;
 };
 

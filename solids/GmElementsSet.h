@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "solids/GmElements.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
 class GmGeom;
 
-class GmElementsSet {
+class SOLVANE_API GmElementsSet {
 public:
     static constexpr int kMaxLive = 32;
     enum Kinds : int { NODES = 1, EDGES = 2, FACES = 4, SOLIDS = 8 };

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "platform/SgError.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
-class GmInternalError : public SgError {
+class SOLVANE_API GmInternalError : public SgError {
 public:
     // The text is the formatted "Internal Error: %s ".
     explicit GmInternalError(const std::string &message);
@@ -22,20 +23,20 @@ private:
 };
 
 // A boolean or another whole request that could not give a sound result.
-class GmOperationFailed : public SgError {
+class SOLVANE_API GmOperationFailed : public SgError {
 public:
     explicit GmOperationFailed(const std::string &text) : SgError(text) {}
 };
 
 // Throws GmInternalError with the message.
-[[noreturn]] void internal_error(const std::string &message);
+[[noreturn]] SOLVANE_API void internal_error(const std::string &message);
 
 // Logs the warning (package "Solvane", level WARN) and appends it to the
 // current collector, if one is installed. Never stops anything.
-void warning(const std::string &message);
+SOLVANE_API void warning(const std::string &message);
 
 // Collects the warnings issued on this thread while it lives.
-class GmWarningCollector {
+class SOLVANE_API GmWarningCollector {
 public:
     GmWarningCollector();
     ~GmWarningCollector();

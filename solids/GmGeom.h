@@ -13,10 +13,11 @@
 #include "solids/GmStore.h"
 #include "utilities/math/Mat3.h"
 #include "utilities/math/Vec3.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
-struct GmBox {
+struct SOLVANE_API GmBox {
     // Empty until extended: a finite sentinel would clip boxes of models
     // that stand farther out than it.
     Vec3 min{HUGE_VAL, HUGE_VAL, HUGE_VAL};
@@ -33,7 +34,7 @@ struct GmBox {
     GmBox widened(double t) const;
 };
 
-class GmGeom {
+class SOLVANE_API GmGeom {
 public:
     // Tolerances are lengths relative to the size of what they measure, so
     // that a part of 20 micrometres cuts as one of 20 metres: a solid gets

@@ -22,10 +22,11 @@
 #include <vector>
 
 #include "solids/GmGeom.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
-class GmVertexPool {
+class SOLVANE_API GmVertexPool {
 public:
     explicit GmVertexPool(double tolerance);
     // The index of the first point closer than the tolerance, or a new one.
@@ -63,7 +64,7 @@ private:
 };
 
 // A face of an operand as loops of pool indices.
-struct GmPolyFace {
+struct SOLVANE_API GmPolyFace {
     std::vector<std::vector<int>> loops;
     Vec3 normal;
     double d = 0.0;
@@ -78,7 +79,7 @@ struct GmPolyFace {
 };
 
 // A piece of a face after the imprint.
-struct GmPiece {
+struct SOLVANE_API GmPiece {
     std::vector<std::vector<int>> loops;  // outer loop first, holes after
     int face = 0;                         // index of its GmPolyFace (own operand)
     // A face nothing cut is its own piece: its loops are the face's and are
@@ -88,7 +89,7 @@ struct GmPiece {
     const std::vector<std::vector<int>> &loopsIn(const GmPolyFace &f) const { return sharesFace ? f.loops : loops; }
 };
 
-class GmImprint {
+class SOLVANE_API GmImprint {
 public:
     // The imprint works about the centre of both operands' nodes, with the
     // tolerance of their size (GmGeom::ToleranceForSize), so that nothing depends on where the

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "solids/GmGeom.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
-struct GmMesh {
+struct SOLVANE_API GmMesh {
     std::vector<Vec3> points;
     std::vector<std::vector<int>> polygons;  // counter-clockwise seen from outside
 };
@@ -19,20 +20,20 @@ struct GmMesh {
 // the hash grid, by default the one of the mesh's size) and then solids
 // (build_solids mode 1). Polygons with fewer than 3 distinct nodes are left
 // out. The caller owns the result.
-GmGeom *geomFromMesh(const GmMesh &mesh, double tolerance = GmGeom::kToleranceOfItsSize, bool buildSolids = true);
+SOLVANE_API GmGeom *geomFromMesh(const GmMesh &mesh, double tolerance = GmGeom::kToleranceOfItsSize, bool buildSolids = true);
 
 // The faces of a geometry as a mesh (loops after the first are left out).
-GmMesh meshFromGeom(GmGeom &g);
+SOLVANE_API GmMesh meshFromGeom(GmGeom &g);
 
-GmMesh boxMesh(const Vec3 &min, const Vec3 &max);
+SOLVANE_API GmMesh boxMesh(const Vec3 &min, const Vec3 &max);
 // A UV sphere: `segments` around the axis, segments/2 rings (at least 2).
-GmMesh uvSphereMesh(const Vec3 &centre, double radius, int segments);
+SOLVANE_API GmMesh uvSphereMesh(const Vec3 &centre, double radius, int segments);
 // A closed cylinder along z from z0 to z1.
-GmMesh cylinderMesh(const Vec3 &baseCentre, double radius, double height, int segments);
+SOLVANE_API GmMesh cylinderMesh(const Vec3 &baseCentre, double radius, double height, int segments);
 
 // Applies an affine map to every point (orientation kept when det < 0 by
 // reversing the polygons).
-void transformMesh(GmMesh &mesh, const Mat3 &m, const Vec3 &t);
+SOLVANE_API void transformMesh(GmMesh &mesh, const Mat3 &m, const Vec3 &t);
 
 }  // namespace solvane
 
@@ -40,11 +41,11 @@ namespace solvane {
 
 // The request boundary of mesh conversion: kernel errors become a failure
 // result; the caller keeps no half-built geometry.
-struct GmMeshResult {
+struct SOLVANE_API GmMeshResult {
     bool ok = false;
     std::unique_ptr<GmGeom> geom;
     std::string message;
 };
-GmMeshResult geom_from_mesh_request(const GmMesh &mesh, double tolerance = GmGeom::kToleranceOfItsSize);
+SOLVANE_API GmMeshResult geom_from_mesh_request(const GmMesh &mesh, double tolerance = GmGeom::kToleranceOfItsSize);
 
 }  // namespace solvane

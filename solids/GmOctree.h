@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "solids/GmGeom.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
-class GmOctree {
+class SOLVANE_API GmOctree {
 public:
     static constexpr int kLeafCapacity = 25;
     static constexpr int kMaxDepth = 16;

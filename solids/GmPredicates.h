@@ -1,4 +1,5 @@
 #pragma once
+#include "solids/SolvaneExport.h"
 // Orientation of three plane points with the exact sign: where a sign
 // decides topology (the order of edges around a node, which side of an
 // edge a point lies on), rounding must not flip it. A cheap floating-point
@@ -9,6 +10,6 @@ namespace solvane {
 // Twice the signed area of the triangle abc: positive when a, b, c turn
 // counter-clockwise, negative clockwise, 0 exactly when they are collinear.
 // The magnitude is approximate, the sign exact.
-double orient2d(double ax, double ay, double bx, double by, double cx, double cy);
+SOLVANE_API double orient2d(double ax, double ay, double bx, double by, double cx, double cy);
 
 }  // namespace solvane

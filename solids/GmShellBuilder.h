@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "solids/GmElements.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
 class GmGeom;
 
-class GmShellBuilder {
+class SOLVANE_API GmShellBuilder {
 public:
     explicit GmShellBuilder(GmGeom &g) : m_g(g) {}
 
@@ -26,6 +27,6 @@ private:
 
 // Generalised winding number of a closed set of face uses about p: about 1
 // inside a shell of positive volume, 0 outside.
-double winding_number(const std::vector<GmFaceRef *> &faces, const Vec3 &p);
+SOLVANE_API double winding_number(const std::vector<GmFaceRef *> &faces, const Vec3 &p);
 
 }  // namespace solvane

@@ -14,11 +14,12 @@
 #include <iterator>
 #include <new>
 #include <type_traits>
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
 template <typename T, uint32_t N>
-class GmSmallList {
+class SOLVANE_API GmSmallList {
     static_assert(std::is_trivially_copyable_v<T>, "links only: elements are moved with memcpy");
     static_assert(N >= 1, "at least one link inside the record");
 

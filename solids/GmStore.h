@@ -9,11 +9,12 @@
 #include <cstddef>
 #include <utility>
 #include <vector>
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
 template <typename T>
-class GmStore {
+class SOLVANE_API GmStore {
 public:
     static constexpr size_t kFirstChunk = 8;
     static constexpr size_t kLastChunk = std::max<size_t>(kFirstChunk, 65536 / sizeof(T));

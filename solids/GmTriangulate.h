@@ -6,12 +6,13 @@
 // no fixed buffer). Faces with holes that are not planar are left as they
 // are and counted.
 #include <vector>
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
 class GmGeom;
 
-struct GmPoint2 {
+struct SOLVANE_API GmPoint2 {
     double x, y;
 };
 
@@ -19,14 +20,14 @@ struct GmPoint2 {
 // the others holes, in any direction. Each hole is joined to the boundary
 // by a bridge to a vertex it can see, then ears are clipped. Returns index
 // triples into the loops' vertices numbered one loop after the other.
-std::vector<int> triangulate_polygon(const std::vector<std::vector<GmPoint2>> &loops);
+SOLVANE_API std::vector<int> triangulate_polygon(const std::vector<std::vector<GmPoint2>> &loops);
 
-struct GmTriangulateStats {
+struct SOLVANE_API GmTriangulateStats {
     int split = 0;        // quadrilaterals cut on a diagonal
     int tessellated = 0;  // faces replaced by triangles
     int leftAlone = 0;    // non-planar faces with holes, left as they are
 };
 
-GmTriangulateStats triangulate(GmGeom &g, double tolerance);
+SOLVANE_API GmTriangulateStats triangulate(GmGeom &g, double tolerance);
 
 }  // namespace solvane

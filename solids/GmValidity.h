@@ -8,12 +8,13 @@
 // counted per shell, so such contacts are valid.
 #include <string>
 #include <vector>
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
 class GmGeom;
 
-struct GmValidityReport {
+struct SOLVANE_API GmValidityReport {
     bool ok = true;
     std::vector<std::string> problems;
     int shells = 0;
@@ -24,16 +25,16 @@ struct GmValidityReport {
     std::string text() const;
 };
 
-GmValidityReport check_validity(GmGeom &g);
+SOLVANE_API GmValidityReport check_validity(GmGeom &g);
 
 // Why the faces cannot stand as an operand of a boolean ("is empty", "is
 // open", "is flat"), or null when they close around a volume. The volume is
 // taken about the faces' own centre and compared with their size, so the
 // answer does not depend on where they stand.
-const char *operand_defect(const GmGeom &g);
+SOLVANE_API const char *operand_defect(const GmGeom &g);
 
 // The report's first problem and the number of the others: one line for a
 // user, where text() lists element ids for a developer.
-std::string summary(const GmValidityReport &r);
+SOLVANE_API std::string summary(const GmValidityReport &r);
 
 }  // namespace solvane

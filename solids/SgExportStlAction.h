@@ -24,6 +24,7 @@
 
 #include "engine/core/SgAction.h"
 #include "utilities/math/Mat4.h"
+#include "solids/SolvaneExport.h"
 
 class SgPathList;
 
@@ -31,7 +32,7 @@ namespace solvane {
 class GmGeom;
 }
 
-class SgExportStlAction : public SgAction {
+class SOLVANE_API SgExportStlAction : public SgAction {
     SG_ACTION_HEADER(SgExportStlAction)
 
     static constexpr int kHeadSize = 80;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/core/SgAction.h"
+#include "solids/SolvaneExport.h"
 
 class SgShape;
 
@@ -19,7 +20,7 @@ namespace solvane {
 class GmGeom;
 }
 
-class SgGeomAction : public SgAction {
+class SOLVANE_API SgGeomAction : public SgAction {
     SG_ACTION_HEADER(SgGeomAction)
 
     SgGeomAction();

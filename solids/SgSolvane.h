@@ -15,6 +15,7 @@
 
 #include "engine/core/SgShape.h"
 #include "utilities/math/Vec3.h"
+#include "solids/SolvaneExport.h"
 
 class SgAction;
 class SgFaceSet;
@@ -25,7 +26,7 @@ namespace solvane {
 class GmGeom;
 }
 
-class SgSolvane : public SgShape {
+class SOLVANE_API SgSolvane : public SgShape {
     SG_CLASS_HEADER(SgSolvane, SgFieldMngr)
 
     // Every solid the library builds for its own use.

@@ -1,7 +1,8 @@
 #pragma once
+#include "utilities/BrannicExport.h"
 // Start-up of the utilities library.
 
-class Brannic {
+class BRANNIC_API Brannic {
 public:
     // Idempotent: the first call makes the report manager, registers the
     // "Messages" package and routes every headless message box into it, and

@@ -15,8 +15,9 @@
 // the start-up folder.
 #include <string>
 #include <vector>
+#include "utilities/BrannicExport.h"
 
-class FileUtil {
+class BRANNIC_API FileUtil {
 public:
     virtual ~FileUtil();
 

@@ -3,13 +3,14 @@
 // only, so that the result never depends on the locale: names, keywords and
 // file names compare the same on every machine.
 #include <string_view>
+#include "utilities/BrannicExport.h"
 
 // Like strcmp after folding A-Z to a-z: negative, 0 or positive. A null
 // pointer sorts before every string and equals another null pointer.
-int SgStrICmp(const char *a, const char *b);
+BRANNIC_API int SgStrICmp(const char *a, const char *b);
 
 // True when both texts are equal after folding A-Z to a-z.
-bool SgIEquals(std::string_view a, std::string_view b);
+BRANNIC_API bool SgIEquals(std::string_view a, std::string_view b);
 
 // A-Z folded to a-z, every other byte unchanged.
 constexpr char SgAsciiLower(char c)

@@ -6,17 +6,18 @@
 #include <utility>
 
 #include "engine/actions/SgPickedPoint.h"
+#include "engine/core/NodaraExport.h"
 
 class SgSelectionHandlerInterface;
 
-class PickedPointQuery {
+class NODARA_API PickedPointQuery {
 public:
     virtual ~PickedPointQuery() = default;
     virtual bool Accept(SgPickedPoint &) { return true; }
 };
 
 // The hit shape derives from the class.
-class PickedPointQueryClassID : public PickedPointQuery {
+class NODARA_API PickedPointQueryClassID : public PickedPointQuery {
 public:
     explicit PickedPointQueryClassID(int classId) : m_iClassID(classId) {}
     bool Accept(SgPickedPoint &hit) override;
@@ -25,7 +26,7 @@ public:
 };
 
 // The hit shape is this very node.
-class PickedPointQueryShape : public PickedPointQuery {
+class NODARA_API PickedPointQueryShape : public PickedPointQuery {
 public:
     explicit PickedPointQueryShape(SgNode *shape) : m_pShape(shape) {}
     bool Accept(SgPickedPoint &hit) override;
@@ -34,7 +35,7 @@ public:
 };
 
 // Some node of the hit path carries exactly this name.
-class PickedPointQueryName : public PickedPointQuery {
+class NODARA_API PickedPointQueryName : public PickedPointQuery {
 public:
     explicit PickedPointQueryName(std::string name) : m_name(std::move(name)) {}
     bool Accept(SgPickedPoint &hit) override;
@@ -43,7 +44,7 @@ public:
 };
 
 // The last object of the hit path carries exactly this name.
-class PickedPointQueryObjName : public PickedPointQuery {
+class NODARA_API PickedPointQueryObjName : public PickedPointQuery {
 public:
     explicit PickedPointQueryObjName(std::string name) : m_name(std::move(name)) {}
     bool Accept(SgPickedPoint &hit) override;
@@ -53,7 +54,7 @@ public:
 
 // The selection handler would select the hit path. Without a handler
 // nothing is selectable.
-class PickedPointQuerySelectable : public PickedPointQuery {
+class NODARA_API PickedPointQuerySelectable : public PickedPointQuery {
 public:
     explicit PickedPointQuerySelectable(SgSelectionHandlerInterface *handler) : m_pHandler(handler) {}
     bool Accept(SgPickedPoint &hit) override;
@@ -62,13 +63,13 @@ public:
 };
 
 // Every node of the hit path may be snapped to.
-class PickedPointQuerySnapable : public PickedPointQuery {
+class NODARA_API PickedPointQuerySnapable : public PickedPointQuery {
 public:
     bool Accept(SgPickedPoint &hit) override { return hit.m_Path.IsSnapable(); }
 };
 
 // Two verdicts a and b combined by the mode; a missing query rejects.
-class PickedPointQueryCompose : public PickedPointQuery {
+class NODARA_API PickedPointQueryCompose : public PickedPointQuery {
 public:
     enum Mode : int { kAnd = 0, kOr = 1, kNotBoth = 2, kNeither = 3 };
 

@@ -13,10 +13,11 @@
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgPathList;
 
-class SgBoundingBoxAction : public SgAction {
+class NODARA_API SgBoundingBoxAction : public SgAction {
     SG_ACTION_HEADER(SgBoundingBoxAction)
     SgActionKind GetKind() const override { return SgActionKind::kBoundingBox; }
 

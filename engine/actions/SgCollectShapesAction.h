@@ -17,14 +17,15 @@
 #include "engine/core/smarkArray.h"
 #include "engine/nodes/geometry/SgScatter.h"
 #include "utilities/math/Transform3.h"
+#include "engine/core/NodaraExport.h"
 
-struct CollectedItem {
+struct NODARA_API CollectedItem {
     Transform3 transform;                     // world matrix of the shape
     std::unique_ptr<VertexIterator> iterator; // the shape's points
     bool radial = false;                      // a curve whose points lie about the origin
 };
 
-class SgCollectShapesAction : public SgAction {
+class NODARA_API SgCollectShapesAction : public SgAction {
     SG_ACTION_HEADER(SgCollectShapesAction)
 
     static constexpr int kInitialItems = 10;

@@ -12,11 +12,12 @@
 //   if (copy.Apply(node))
 //       SgRef<SgNode> twin = copy.GetResult(); // unowned until taken
 #include "engine/core/SgAction.h"
+#include "engine/core/NodaraExport.h"
 
 class SgFieldMngr;
 class SgGroup;
 
-class SgCopyAction : public SgAction {
+class NODARA_API SgCopyAction : public SgAction {
     SG_ACTION_HEADER(SgCopyAction)
 
     // The name of the children that copies share with their source.

@@ -12,15 +12,16 @@
 
 #include "engine/core/SgAction.h"
 #include "engine/core/SgPath.h"
+#include "engine/core/NodaraExport.h"
 
-class FindActionFunc {
+class NODARA_API FindActionFunc {
 public:
     virtual bool Match(SgNode *node) = 0;
     virtual ~FindActionFunc() = default;
 };
 
 // Nodes of exactly the class (not of derived classes).
-class FindNodeByClassID : public FindActionFunc {
+class NODARA_API FindNodeByClassID : public FindActionFunc {
 public:
     explicit FindNodeByClassID(int classId) : m_iClassID(classId) {}
     bool Match(SgNode *node) override;
@@ -34,7 +35,7 @@ private:
 
 // Nodes named so, and nodes whose class name is "Sg" followed by it: the name
 // "Material" finds a node named so, else any material. Case-sensitive.
-class FindNodeByName : public FindActionFunc {
+class NODARA_API FindNodeByName : public FindActionFunc {
 public:
     explicit FindNodeByName(const char *name) : m_name(name ? name : "") {}
     bool Match(SgNode *node) override;
@@ -46,7 +47,7 @@ private:
     std::string m_name;
 };
 
-class SgFindAction : public SgAction {
+class NODARA_API SgFindAction : public SgAction {
     SG_ACTION_HEADER(SgFindAction)
 
     // The predicate is not owned. Without one nothing matches.

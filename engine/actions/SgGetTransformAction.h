@@ -5,8 +5,9 @@
 #include "engine/core/SgAction.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Transform3.h"
+#include "engine/core/NodaraExport.h"
 
-class SgGetTransformAction : public SgAction {
+class NODARA_API SgGetTransformAction : public SgAction {
     SG_ACTION_HEADER(SgGetTransformAction)
 
     explicit SgGetTransformAction(SgNode *target = nullptr);

@@ -22,11 +22,12 @@
 #include "engine/core/SgAction.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class MetaBallObj;
 class MetaBallShape;
 
-class SgMetaBallsAction : public SgAction {
+class NODARA_API SgMetaBallsAction : public SgAction {
     SG_ACTION_HEADER(SgMetaBallsAction)
 
     SgMetaBallsAction();

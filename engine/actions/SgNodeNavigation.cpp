@@ -193,3 +193,5 @@ void SgNodeNavigation::NavigateToSon(const SgPathList &paths)
         NavigateToSon(path);
     }
 }
+
+SgNodeNavigation::ExpandHook SgNodeNavigation::s_pfnExpand = nullptr;

@@ -3,12 +3,13 @@
 // object, or down into a group of objects (or a Boolean's operands), and
 // moves the selection of the interaction tools' handler along with it.
 #include "engine/core/SgPath.h"
+#include "engine/core/NodaraExport.h"
 
 class SgObject;
 class SgPathList;
 class SgSelectionHandlerInterface;
 
-class SgNodeNavigation {
+class NODARA_API SgNodeNavigation {
 public:
     // The mode navigation selects its results with.
     static constexpr int kSelectMode = 0;
@@ -54,5 +55,5 @@ private:
     template <class Step>
     void InFrame(Step &&step);
 
-    static inline ExpandHook s_pfnExpand = nullptr;
+    static ExpandHook s_pfnExpand;
 };

@@ -16,6 +16,7 @@
 //
 // Despite its name this is no action: nothing is traversed.
 #include <string>
+#include "engine/core/NodaraExport.h"
 
 class SgFieldMngr;
 class SgField;
@@ -28,7 +29,7 @@ struct Redirect;
 struct SymbolTable;
 }
 
-class SgOpenAction {
+class NODARA_API SgOpenAction {
 public:
     SgOpenAction() = default;
     virtual ~SgOpenAction() = default;

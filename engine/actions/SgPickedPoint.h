@@ -6,8 +6,9 @@
 
 #include "engine/core/SgPath.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPickedPoint {
+class NODARA_API SgPickedPoint {
 public:
     // Files and pick routines rely on this many index slots.
     static constexpr int kMaxIndices = 50;

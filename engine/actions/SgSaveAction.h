@@ -13,6 +13,7 @@
 #include "engine/core/SgAction.h"
 #include "engine/core/NodeID.h"
 #include "engine/core/SgRef.h"
+#include "engine/core/NodaraExport.h"
 
 class DxOutBase;
 class SgField;
@@ -20,7 +21,7 @@ class SgFieldMngr;
 class SgGeometricShape;
 class Vrml1Stream;
 
-class SgSaveAction : public SgAction {
+class NODARA_API SgSaveAction : public SgAction {
     SG_ACTION_HEADER(SgSaveAction)
 
     // With `skipRoots`, a node whose root flag is set is not written, nor

@@ -16,10 +16,11 @@
 #include "engine/core/SgRef.h"
 #include "engine/actions/SgScanCache.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
+#include "engine/core/NodaraExport.h"
 
 class SgNormalGenerator;
 
-class SgScanAction : public SgAction {
+class NODARA_API SgScanAction : public SgAction {
     SG_ACTION_HEADER(SgScanAction)
 
     SgScanAction() { InitState(); }

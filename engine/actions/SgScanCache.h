@@ -1,10 +1,11 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // What a scan found below a separator: one bit per kind of node that the
 // drawing passes treat specially. The scan action fills one per separator
 // and one for the whole traversal.
 class SgSeparator;
 
-class SgScanCache {
+class NODARA_API SgScanCache {
 public:
     enum Flag {
         kLight = 1,

@@ -6,10 +6,11 @@
 #include <functional>
 
 #include "engine/core/SgPath.h"
+#include "engine/core/NodaraExport.h"
 
 class SgObject;
 
-class SgSelectionHandlerInterface {
+class NODARA_API SgSelectionHandlerInterface {
 public:
     // Adjusts a path as it enters the selection; navigation switches it off
     // while it moves the selection itself.

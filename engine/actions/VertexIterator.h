@@ -11,10 +11,11 @@
 
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgFaceSet;
 
-class VertexIterator {
+class NODARA_API VertexIterator {
 public:
     VertexIterator() = default;
     VertexIterator(const VertexIterator &) = delete;
@@ -41,7 +42,7 @@ public:
 };
 
 // The points of an array, one after the other.
-class ArrayIterator : public VertexIterator {
+class NODARA_API ArrayIterator : public VertexIterator {
 public:
     // A null array gives an iterator that is not valid and walks nothing.
     ArrayIterator(const Vec3 *points, int count);
@@ -64,7 +65,7 @@ protected:
 
 // The entries of an array whose flag byte is set (live particles); the count
 // is that of the whole array.
-class ArrayFilterIterator : public ArrayIterator {
+class NODARA_API ArrayFilterIterator : public ArrayIterator {
 public:
     // `flags` holds one byte per point; without flags no entry is walked.
     ArrayFilterIterator(const Vec3 *points, const unsigned char *flags, int count);
@@ -82,7 +83,7 @@ private:
 // The representative vertices of a face set (each place once, however many
 // vertices the duplicate table gathers there) with the normals it evaluated
 // at them.
-class FaceSetVertexIterator : public ArrayIterator {
+class NODARA_API FaceSetVertexIterator : public ArrayIterator {
 public:
     // Reads the face set's drawn points, its duplicate table and its
     // per-vertex normal records, which the face set must have evaluated

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/core/NodeID.h"
+#include "engine/core/NodaraExport.h"
 
 class SgField;
 class SgFieldMngr;
@@ -33,14 +34,14 @@ inline constexpr int kCentreConventionVersion = 101;
 // Dialect numbers double as bit masks against the redirect table.
 enum Dialect : int { kDialect1 = 1, kDialect2 = 2 };
 
-struct Header {
+struct NODARA_API Header {
     int dialect = kDialect1;
     int version = kDefaultVersion;
 };
 
 // Parses the first line of a file (without its line end). False when the
 // line is not an accepted header; `header` is then untouched.
-bool ParseHeader(std::string_view line, Header &header);
+NODARA_API bool ParseHeader(std::string_view line, Header &header);
 
 // --- Node keywords -------------------------------------------------------------
 
@@ -56,7 +57,7 @@ enum class KeywordKind {
     Scenario,          // no node: the document's scenario reader takes over
 };
 
-struct Keyword {
+struct NODARA_API Keyword {
     const char *word;      // as written in a file
     bool prefix;           // matches every word that starts with `word`
     const char *className; // the registered class it creates (null for Scenario)
@@ -65,64 +66,64 @@ struct Keyword {
 
 // The reader's special keywords in the order they are tested; null when the
 // word is none of them (then the class is "Sg" + word).
-const Keyword *FindKeyword(std::string_view word);
+NODARA_API const Keyword *FindKeyword(std::string_view word);
 
 // The registered class name a keyword stands for: the special table first,
 // else "Sg" + keyword. Empty for "Scenario".
-std::string ClassNameForKeyword(std::string_view word);
+NODARA_API std::string ClassNameForKeyword(std::string_view word);
 
 // The keyword the writer uses for a registered class name: the few classes
 // that keep a historical keyword, else the name without a leading "Sg", else
 // the whole name.
-std::string KeywordForClassName(std::string_view className);
+NODARA_API std::string KeywordForClassName(std::string_view className);
 
 // The keyword for one container: as KeywordForClassName, except that a plain
 // camera is written "PerspectiveCamera" or "OrthographicCamera" by its
 // "perspective" field, which the reader sets back from the keyword.
-std::string KeywordForContainer(SgFieldMngr *container);
+NODARA_API std::string KeywordForContainer(SgFieldMngr *container);
 
 // Words that the reader ignores inside a block, so that the nesting of the
 // second dialect flattens into the node being read.
-bool IsSkippedBlockWord(std::string_view word);
+NODARA_API bool IsSkippedBlockWord(std::string_view word);
 
 // --- Symbol tables -------------------------------------------------------------
 
-struct Symbol {
+struct NODARA_API Symbol {
     const char *word;
     int value;
 };
 
-struct SymbolTable {
+struct NODARA_API SymbolTable {
     const char *name;
     const Symbol *symbols;
     int count;
 };
 
-extern const SymbolTable kBooleans;
-extern const SymbolTable kInvertedBooleans;
-extern const SymbolTable kTextureModes;
-extern const SymbolTable kBindings;
-extern const SymbolTable kVertexOrdering;
-extern const SymbolTable kShapeType;
-extern const SymbolTable kFaceType;
+extern NODARA_API const SymbolTable kBooleans;
+extern NODARA_API const SymbolTable kInvertedBooleans;
+extern NODARA_API const SymbolTable kTextureModes;
+extern NODARA_API const SymbolTable kBindings;
+extern NODARA_API const SymbolTable kVertexOrdering;
+extern NODARA_API const SymbolTable kShapeType;
+extern NODARA_API const SymbolTable kFaceType;
 
 // "0" gives 0, a word that reads as a non-zero decimal number gives that
 // number, else the first table entry with that word. False when the word is
 // none of these (the caller reports it and keeps the field as it was).
-bool LookupSymbol(const SymbolTable &table, std::string_view word, int &value);
+NODARA_API bool LookupSymbol(const SymbolTable &table, std::string_view word, int &value);
 
 // --- Field spellings -----------------------------------------------------------
 
 // How a field of a class is spelled in a file of a dialect, and whether its
 // value is read as a word from a symbol table.
-struct FieldSpelling {
+struct NODARA_API FieldSpelling {
     const char *fileName;      // the name in the file
     const SymbolTable *symbols; // null: the field's own text form
 };
 
 // For a field of the container, by the field's class-side name. Classes
 // without a special entry spell every field by its own name, without symbols.
-FieldSpelling GetFileFieldSpelling(SgFieldMngr *container, const char *fieldName, int dialect);
+NODARA_API FieldSpelling GetFileFieldSpelling(SgFieldMngr *container, const char *fieldName, int dialect);
 
 // --- Words of the second dialect -----------------------------------------------
 
@@ -134,7 +135,7 @@ enum class RedirectKind {
     Skip,         // drop one value word
 };
 
-struct Redirect {
+struct NODARA_API Redirect {
     int dialectMask;       // which dialects the word applies to
     const char *word;      // as written in the file
     const char *fieldName; // the field it is read into (null: the word itself)
@@ -143,44 +144,44 @@ struct Redirect {
 };
 
 // The entry for a word in a file of the dialect, or null.
-const Redirect *FindRedirect(std::string_view word, int dialect);
+NODARA_API const Redirect *FindRedirect(std::string_view word, int dialect);
 
 // --- Persistent ids in DEF names -----------------------------------------------
 
 // "first_second"; empty for the null id.
-std::string FormatNodeID(const NodeID &id);
+NODARA_API std::string FormatNodeID(const NodeID &id);
 // True when the whole name is two decimal integers joined by "_".
-bool ParseNodeID(std::string_view name, NodeID &id);
+NODARA_API bool ParseNodeID(std::string_view name, NodeID &id);
 
 // --- Quoted text ---------------------------------------------------------------
 
 // Writes the text between double quotes, a quote or a backslash that would
 // start an escape written with a backslash before it.
-void WriteQuoted(std::ostream &out, std::string_view text);
-std::string Quoted(std::string_view text);
+NODARA_API void WriteQuoted(std::ostream &out, std::string_view text);
+NODARA_API std::string Quoted(std::string_view text);
 
 // Skips blanks and reads a quoted text written by WriteQuoted: a backslash
 // before a quote or a backslash gives that character, and so does a doubled
 // quote; the next single quote ends it. False (stream state
 // unchanged apart from the skipped blanks, failbit set) when the next
 // character is no quote or the quote never closes.
-bool ReadQuoted(std::istream &in, std::string &text);
+NODARA_API bool ReadQuoted(std::istream &in, std::string &text);
 
 // --- Field values --------------------------------------------------------------
 
 // Whether the field's value is written as quoted text (strings and image
 // paths, single or arrays): these go through the quoting rule above rather
 // than the field's own text form, so that any text survives a round trip.
-bool IsQuotedField(const SgField *field);
+NODARA_API bool IsQuotedField(const SgField *field);
 
 // The value part of a field line: quoted text for string fields, the bracketed
 // list of quoted texts for string and image arrays, an image path in quotes,
 // and the field's own text form for everything else.
-void WriteFieldValue(std::ostream &out, SgField *field);
+NODARA_API void WriteFieldValue(std::ostream &out, SgField *field);
 
 // Reads what WriteFieldValue wrote (an unquoted string up to the line end is
 // taken as well). False when the text is not a value of the field; the field
 // then keeps its value.
-bool ReadFieldValue(std::istream &in, SgField *field, bool undo);
+NODARA_API bool ReadFieldValue(std::istream &in, SgField *field, bool undo);
 
 } // namespace Vrml1Format

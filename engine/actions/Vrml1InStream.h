@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine/core/SgRef.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgFieldMngr;
@@ -27,7 +28,7 @@ class SgGroup;
 // Reads the caller's buffer in large blocks and counts the line ends of each
 // block it leaves behind, so the current line is known without a pass from
 // the start. Keeps a few characters before the read position for put-back.
-class Vrml1LineBuffer : public std::streambuf {
+class NODARA_API Vrml1LineBuffer : public std::streambuf {
 public:
     explicit Vrml1LineBuffer(std::streambuf *source);
 
@@ -54,7 +55,7 @@ private:
     mutable long long m_linesCounted = 0;
 };
 
-class Vrml1InStream {
+class NODARA_API Vrml1InStream {
 public:
     struct Message {
         std::string text;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/core/NodeID.h"
+#include "engine/core/NodaraExport.h"
 
 class Image2;
 class Rotation;
@@ -18,7 +19,7 @@ struct Vec3;
 struct Vec3f;
 struct Vec4f;
 
-class Vrml1Stream {
+class NODARA_API Vrml1Stream {
 public:
     explicit Vrml1Stream(std::ostream &out) : m_pStream(&out) {}
 

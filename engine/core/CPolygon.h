@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "engine/core/PolyVec.h"
+#include "engine/core/NodaraExport.h"
 
-class CPolygon : public PolyVec {
+class NODARA_API CPolygon : public PolyVec {
 public:
     // The normal a polygon has before its plane is fitted: equally inclined
     // to the three axes.
@@ -47,7 +48,7 @@ protected:
     double m_distance = 0.0;
 };
 
-class HoledPolygon : public CPolygon {
+class NODARA_API HoledPolygon : public CPolygon {
 public:
     HoledPolygon() = default;
     ~HoledPolygon() override = default;

@@ -2,10 +2,11 @@
 // The caches of one cache slot of a container: an array of caches, each null
 // until a user stores one there. The entry owns what is stored.
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
 class SgCache;
 
-class CacheEntry {
+class NODARA_API CacheEntry {
 public:
     CacheEntry() = default;
     CacheEntry(const CacheEntry &) = delete;

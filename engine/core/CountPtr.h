@@ -3,9 +3,10 @@
 // the object is deleted (through its virtual destructor) with the last share.
 #include <new>
 #include <utility>
+#include "engine/core/NodaraExport.h"
 
 template <class T>
-class CountPtr {
+class NODARA_API CountPtr {
 public:
     struct counter {
         T *object;

@@ -9,10 +9,11 @@
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgField.h"
 #include "platform/SgError.h"
+#include "engine/core/NodaraExport.h"
 
 // What every typed input does with its source, shared by both input families.
 template <class T>
-struct DxInputAccess {
+struct NODARA_API DxInputAccess {
     // The typed face of a source; null when the source holds another type.
     static DxOutput<T> *Typed(DxOutBase *source) { return dynamic_cast<DxOutput<T> *>(source); }
 
@@ -41,7 +42,7 @@ struct DxInputAccess {
 };
 
 template <class T>
-class DxInput : public DxInBase {
+class NODARA_API DxInput : public DxInBase {
 public:
     explicit DxInput(DxModule *owner = nullptr) : DxInBase(owner) {}
     int GetPortType() const override { return DxPortType<T>::id; }
@@ -53,7 +54,7 @@ public:
 };
 
 // The field part holds no value; every field operation keeps the base behaviour.
-class DxInBase1 : public DxInBase, public SgField {
+class NODARA_API DxInBase1 : public DxInBase, public SgField {
 public:
     explicit DxInBase1(DxModule *owner = nullptr) : DxInBase(owner) {}
     DxInBase1(const DxInBase1 &) = default;
@@ -61,7 +62,7 @@ public:
 };
 
 template <class T>
-class DxInput1 : public DxInBase1 {
+class NODARA_API DxInput1 : public DxInBase1 {
 public:
     explicit DxInput1(DxModule *owner = nullptr) : DxInBase1(owner) {}
     int GetPortType() const override { return DxPortType<T>::id; }
@@ -71,26 +72,26 @@ public:
     operator const T &() const { return Get(0); }
 };
 
-extern template class DxInput<unsigned short>;
-extern template class DxInput<int>;
-extern template class DxInput<float>;
-extern template class DxInput<double>;
-extern template class DxInput<Vec2>;
-extern template class DxInput<Vec2f>;
-extern template class DxInput<Vec3>;
-extern template class DxInput<Vec3f>;
-extern template class DxInput<Vec4>;
-extern template class DxInput<Color>;
-extern template class DxInput<Rotation>;
-extern template class DxInput<Image2>;
-extern template class DxInput<std::string>;
-extern template class DxInput<NodePtr>;
-extern template class DxInput<R3Func *>;
-extern template class DxInput<CountPtr<R1Func>>;
-extern template class DxInput<CountPtr<R2Func>>;
+extern template class NODARA_API DxInput<unsigned short>;
+extern template class NODARA_API DxInput<int>;
+extern template class NODARA_API DxInput<float>;
+extern template class NODARA_API DxInput<double>;
+extern template class NODARA_API DxInput<Vec2>;
+extern template class NODARA_API DxInput<Vec2f>;
+extern template class NODARA_API DxInput<Vec3>;
+extern template class NODARA_API DxInput<Vec3f>;
+extern template class NODARA_API DxInput<Vec4>;
+extern template class NODARA_API DxInput<Color>;
+extern template class NODARA_API DxInput<Rotation>;
+extern template class NODARA_API DxInput<Image2>;
+extern template class NODARA_API DxInput<std::string>;
+extern template class NODARA_API DxInput<NodePtr>;
+extern template class NODARA_API DxInput<R3Func *>;
+extern template class NODARA_API DxInput<CountPtr<R1Func>>;
+extern template class NODARA_API DxInput<CountPtr<R2Func>>;
 
-extern template class DxInput1<int>;
-extern template class DxInput1<float>;
-extern template class DxInput1<double>;
-extern template class DxInput1<Vec3>;
-extern template class DxInput1<std::string>;
+extern template class NODARA_API DxInput1<int>;
+extern template class NODARA_API DxInput1<float>;
+extern template class NODARA_API DxInput1<double>;
+extern template class NODARA_API DxInput1<Vec3>;
+extern template class NODARA_API DxInput1<std::string>;

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "engine/core/SgRef.h"
+#include "engine/core/NodaraExport.h"
 
 class DxInBase;
 class DxOutBase;
 class SgField;
 class SgFieldMngr;
 
-class DxModule {
+class NODARA_API DxModule {
 public:
     // What the scene writer reads to name the source of a connection.
     enum Kind { kPlain = 0, kField = 1, kEngine = 2 };
@@ -40,7 +41,7 @@ private:
 };
 
 // An input port: reads from at most one output.
-class DxInBase {
+class NODARA_API DxInBase {
 public:
     // The owner is told when the value it reads changes; a port of no module
     // (null) is read only by whoever holds it. A module names itself as the
@@ -83,7 +84,7 @@ private:
 };
 
 // An output port: state -1 never evaluated, 0 invalid, 1 valid.
-class DxOutBase {
+class NODARA_API DxOutBase {
 public:
     // The owner evaluates the value on reads; null for a port of no module.
     explicit DxOutBase(DxModule *owner = nullptr);
@@ -123,7 +124,7 @@ private:
 // The module that lets a field act as a port: one input that may drive the
 // field, one output that exposes its value. The typed modules come with the
 // dataflow engines; fields only need this face of them.
-class GeneicFieldModule : public DxModule {
+class NODARA_API GeneicFieldModule : public DxModule {
 public:
     explicit GeneicFieldModule(SgField *field);
 

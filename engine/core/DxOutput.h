@@ -19,13 +19,14 @@
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
 #include "utilities/math/Vec4.h"
+#include "engine/core/NodaraExport.h"
 
 // The element storage an output can expose instead of its own value.
 template <class T>
 using DxValueArray = std::vector<T>;
 
 template <class T>
-class DxOutput : public DxOutBase {
+class NODARA_API DxOutput : public DxOutBase {
 public:
     explicit DxOutput(DxModule *owner = nullptr) : DxOutBase(owner)
     {
@@ -90,20 +91,20 @@ private:
     DxValueArray<T> *m_pArray = nullptr;
 };
 
-extern template class DxOutput<unsigned short>;
-extern template class DxOutput<int>;
-extern template class DxOutput<float>;
-extern template class DxOutput<double>;
-extern template class DxOutput<Vec2>;
-extern template class DxOutput<Vec2f>;
-extern template class DxOutput<Vec3>;
-extern template class DxOutput<Vec3f>;
-extern template class DxOutput<Vec4>;
-extern template class DxOutput<Color>;
-extern template class DxOutput<Rotation>;
-extern template class DxOutput<Image2>;
-extern template class DxOutput<std::string>;
-extern template class DxOutput<NodePtr>;
-extern template class DxOutput<R3Func *>;
-extern template class DxOutput<CountPtr<R1Func>>;
-extern template class DxOutput<CountPtr<R2Func>>;
+extern template class NODARA_API DxOutput<unsigned short>;
+extern template class NODARA_API DxOutput<int>;
+extern template class NODARA_API DxOutput<float>;
+extern template class NODARA_API DxOutput<double>;
+extern template class NODARA_API DxOutput<Vec2>;
+extern template class NODARA_API DxOutput<Vec2f>;
+extern template class NODARA_API DxOutput<Vec3>;
+extern template class NODARA_API DxOutput<Vec3f>;
+extern template class NODARA_API DxOutput<Vec4>;
+extern template class NODARA_API DxOutput<Color>;
+extern template class NODARA_API DxOutput<Rotation>;
+extern template class NODARA_API DxOutput<Image2>;
+extern template class NODARA_API DxOutput<std::string>;
+extern template class NODARA_API DxOutput<NodePtr>;
+extern template class NODARA_API DxOutput<R3Func *>;
+extern template class NODARA_API DxOutput<CountPtr<R1Func>>;
+extern template class NODARA_API DxOutput<CountPtr<R2Func>>;

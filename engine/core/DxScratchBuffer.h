@@ -5,8 +5,9 @@
 #include <memory>
 
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class DxScratchBuffer {
+class NODARA_API DxScratchBuffer {
 public:
     // Room for at least `count` points; the contents are unspecified after a
     // reallocation. A count below 1 keeps whatever is there.

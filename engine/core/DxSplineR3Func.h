@@ -4,8 +4,9 @@
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/core/RxFunc.h"
+#include "engine/core/NodaraExport.h"
 
-class DxSplineR3Func : public DxModule {
+class NODARA_API DxSplineR3Func : public DxModule {
 public:
     // Curves kept in turn, so that a reader holding the pointer it read sees
     // an unchanged curve until this many further evaluations.

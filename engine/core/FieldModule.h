@@ -8,9 +8,10 @@
 #include "engine/core/DxOutput.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
+#include "engine/core/NodaraExport.h"
 
 // What does not depend on the value type: the pull with its cycle guard.
-class FieldModuleBase : public GeneicFieldModule {
+class NODARA_API FieldModuleBase : public GeneicFieldModule {
 public:
     explicit FieldModuleBase(SgField *field) : GeneicFieldModule(field) {}
 
@@ -34,7 +35,7 @@ private:
 };
 
 template <class T, int N>
-class FieldModule : public FieldModuleBase {
+class NODARA_API FieldModule : public FieldModuleBase {
 public:
     explicit FieldModule(SgField *field) : FieldModuleBase(field)
     {
@@ -55,22 +56,22 @@ private:
 };
 
 // Supplies the field modules of single-value and array fields; idempotent.
-void RegisterFieldModules();
+NODARA_API void RegisterFieldModules();
 
-extern template class FieldModule<int, SgFieldInt>;
-extern template class FieldModule<float, SgFieldFloat>;
-extern template class FieldModule<unsigned short, SgFieldUShort>;
-extern template class FieldModule<double, SgFieldDouble>;
-extern template class FieldModule<Vec2, SgFieldVec2>;
-extern template class FieldModule<Vec3, SgFieldVec3>;
-extern template class FieldModule<Vec4, SgFieldVec4>;
-extern template class FieldModule<Vec2f, SgFieldVec2f>;
-extern template class FieldModule<Color, SgFieldColor>;
-extern template class FieldModule<Rotation, SgFieldRotation>;
-extern template class FieldModule<Image2, SgFieldImage>;
-extern template class FieldModule<std::string, SgFieldString>;
-extern template class FieldModule<Vec3f, SgFieldVec3f>;
-extern template class FieldModule<NodePtr, SgFieldNodePtr>;
-extern template class FieldModule<CountPtr<R1Func>, SgFieldR1FuncRef>;
-extern template class FieldModule<CountPtr<R2Func>, SgFieldR2FuncRef>;
-extern template class FieldModule<R3Func *, SgFieldR3FuncRef>;
+extern template class NODARA_API FieldModule<int, SgFieldInt>;
+extern template class NODARA_API FieldModule<float, SgFieldFloat>;
+extern template class NODARA_API FieldModule<unsigned short, SgFieldUShort>;
+extern template class NODARA_API FieldModule<double, SgFieldDouble>;
+extern template class NODARA_API FieldModule<Vec2, SgFieldVec2>;
+extern template class NODARA_API FieldModule<Vec3, SgFieldVec3>;
+extern template class NODARA_API FieldModule<Vec4, SgFieldVec4>;
+extern template class NODARA_API FieldModule<Vec2f, SgFieldVec2f>;
+extern template class NODARA_API FieldModule<Color, SgFieldColor>;
+extern template class NODARA_API FieldModule<Rotation, SgFieldRotation>;
+extern template class NODARA_API FieldModule<Image2, SgFieldImage>;
+extern template class NODARA_API FieldModule<std::string, SgFieldString>;
+extern template class NODARA_API FieldModule<Vec3f, SgFieldVec3f>;
+extern template class NODARA_API FieldModule<NodePtr, SgFieldNodePtr>;
+extern template class NODARA_API FieldModule<CountPtr<R1Func>, SgFieldR1FuncRef>;
+extern template class NODARA_API FieldModule<CountPtr<R2Func>, SgFieldR2FuncRef>;
+extern template class NODARA_API FieldModule<R3Func *, SgFieldR3FuncRef>;

@@ -4,8 +4,9 @@
 // stored points. A reader asks NumLoops(), then GetLoop(i) and LoopSize(i),
 // and joins each loop's last point to its first when IsClosed().
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class GenericPolyline {
+class NODARA_API GenericPolyline {
 public:
     GenericPolyline() = default;
     GenericPolyline(const GenericPolyline &) = default;

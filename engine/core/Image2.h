@@ -8,8 +8,9 @@
 #include <string>
 
 #include "utilities/math/Color.h"
+#include "engine/core/NodaraExport.h"
 
-class Image2 {
+class NODARA_API Image2 {
 public:
     enum DataType : int { UNSIGNED_BYTE = 0, FLOAT = 1 };
 

@@ -2,8 +2,9 @@
 // A line through two points; geometry routines read it as the infinite line,
 // tools that derive from it as the segment between the points.
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class Line {
+class NODARA_API Line {
 public:
     Line() = default;
     Line(const Vec3 &start, const Vec3 &end) : m_start(start), m_end(end) {}

@@ -3,8 +3,9 @@
 // object across runs: (seconds of the calendar time, random part plus a counter).
 // (0, 0) means that no id has been given yet.
 #include <cstdint>
+#include "engine/core/NodaraExport.h"
 
-struct NodeID {
+struct NODARA_API NodeID {
     int32_t first = 0;
     int32_t second = 0;
 

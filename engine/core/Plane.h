@@ -1,8 +1,9 @@
 #pragma once
 // A plane as the points p with normal . p = distance.
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class Plane {
+class NODARA_API Plane {
 public:
     Plane() = default;
     // Through three points: unit normal of (p3 - p2) x (p1 - p2), so that the

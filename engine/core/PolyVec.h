@@ -5,8 +5,9 @@
 #include "utilities/math/Vec3.h"
 
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
-class PolyVec : public GenericPolyline {
+class NODARA_API PolyVec : public GenericPolyline {
 public:
     PolyVec() = default;
     PolyVec(const Vec3 *points, int n, bool closed = false);

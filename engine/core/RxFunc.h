@@ -8,10 +8,11 @@
 #include "engine/core/SgClassMacros.h"
 #include "utilities/math/Vec2.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class PolyVec;
 
-class RxFunc {
+class NODARA_API RxFunc {
 public:
     using Family_t = SgClassFamily<RxFunc>;
 
@@ -67,40 +68,40 @@ private:
     static const char *const s_lpszClassName;
 };
 
-class R1Func : public RxFunc {
+class NODARA_API R1Func : public RxFunc {
     SG_CLASS_HEADER(R1Func, RxFunc)
     virtual double operator()(double) const { return 0.0; }
 };
 
-class R2Func : public RxFunc {
+class NODARA_API R2Func : public RxFunc {
     SG_CLASS_HEADER(R2Func, RxFunc)
     virtual Vec2 operator()(double) const { return Vec2(0, 0); }
 };
 
-class R3Func : public RxFunc {
+class NODARA_API R3Func : public RxFunc {
     SG_CLASS_HEADER(R3Func, RxFunc)
     // Appends points from `from` to `to` at about `step` spacing, `to` always last.
     virtual void Sample(PolyVec &out, double from, double to, double step) const;
     virtual Vec3 operator()(double) const { return Vec3(0, 0, 0); }
 };
 
-class SinFunc : public R1Func {
+class NODARA_API SinFunc : public R1Func {
     SG_CLASS_HEADER(SinFunc, RxFunc)
     double operator()(double t) const override;
 };
 
-class Sin2Func : public R2Func {
+class NODARA_API Sin2Func : public R2Func {
     SG_CLASS_HEADER(Sin2Func, RxFunc)
     Vec2 operator()(double t) const override;
 };
 
-class SinBias2Func : public R2Func {
+class NODARA_API SinBias2Func : public R2Func {
     SG_CLASS_HEADER(SinBias2Func, RxFunc)
     Vec2 operator()(double t) const override;
 };
 
 // A Bezier curve of up to 32 weighted control points; answers as an R3Func.
-class R3Spline : public R3Func {
+class NODARA_API R3Spline : public R3Func {
 public:
     static constexpr int kMaxPoints = 32;
 

@@ -29,6 +29,7 @@
 
 #include "engine/core/SgPath.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 class SgElement;
 class SgState;
@@ -44,7 +45,7 @@ enum class SgActionKind : int {
     kBoundingBox,   // measures boxes
 };
 
-class SgAction {
+class NODARA_API SgAction {
 public:
     using VisitorFn = void (*)(SgAction *, SgNode *);
     using CreatorFn = SgAction *(*)();

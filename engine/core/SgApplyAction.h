@@ -6,8 +6,9 @@
 // m_bVisitShapeSeparators set, a procedural shape's internal separator is
 // traversed (its operands and profiles) before the shape itself is called.
 #include "engine/core/SgAction.h"
+#include "engine/core/NodaraExport.h"
 
-class SgApplyAction : public SgAction {
+class NODARA_API SgApplyAction : public SgAction {
     SG_ACTION_HEADER(SgApplyAction)
 
     using ApplyFn = void (*)(SgAction *, SgNode *, void *);

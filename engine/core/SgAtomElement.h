@@ -6,6 +6,7 @@
 #include "engine/core/SgElement.h"
 #include "engine/core/SgNode.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 // Value equality as caches need it: numbers and pointers exactly (so a NaN
 // never matches, not even itself), vectors component by component.
@@ -20,7 +21,7 @@ inline bool SgElementValuesEqual(const Vec3 &a, const Vec3 &b)
 }
 
 template <class T, int Id>
-class SgAtomElement : public SgElement {
+class NODARA_API SgAtomElement : public SgElement {
     SG_ELEMENT_CLASS_MEMBERS(SgElement)
 
     using ValueType = T;
@@ -76,6 +77,3 @@ private:
 
     T m_value;
 };
-
-template <class T, int Id>
-int SgAtomElement<T, Id>::s_iClassID = 0;

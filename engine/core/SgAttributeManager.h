@@ -5,9 +5,10 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
 // One definition: name, type code and the default value in binary form.
-class CAttributeElement {
+class NODARA_API CAttributeElement {
 public:
     enum Type : int { TYPE_FLOAT = 0, TYPE_INT = 1, TYPE_LONG = 2, TYPE_SHORT = 3, TYPE_STRING = 4 };
 
@@ -35,7 +36,7 @@ private:
     std::vector<unsigned char> m_default;
 };
 
-class SgAttributeManager {
+class NODARA_API SgAttributeManager {
 public:
     // What GetAttributeSize reports for an index past the end.
     static constexpr unsigned int kNoSize = static_cast<unsigned int>(-1);

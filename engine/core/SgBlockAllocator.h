@@ -3,8 +3,9 @@
 // blocks, single frees do nothing, and a bulk release returns everything at
 // once. The traversal state allocates its elements this way.
 #include <cstddef>
+#include "engine/core/NodaraExport.h"
 
-class MemoryAllocator {
+class NODARA_API MemoryAllocator {
 public:
     virtual void *Allocate(std::size_t size) = 0;
     // Records live until the allocator releases them all.
@@ -12,7 +13,7 @@ public:
     virtual ~MemoryAllocator() = default;
 };
 
-class BlocksAllocator : public MemoryAllocator {
+class NODARA_API BlocksAllocator : public MemoryAllocator {
 public:
     static constexpr int kDefaultBlockSize = 20480;
 

@@ -3,10 +3,11 @@
 // the solid library's boolean result.
 #include "engine/core/SgCache.h"
 #include "engine/core/SgRef.h"
+#include "engine/core/NodaraExport.h"
 
 class SgShape;
 
-class SgBooleanCache : public SgCache {
+class NODARA_API SgBooleanCache : public SgCache {
 public:
     SgBooleanCache() = default;
     ~SgBooleanCache() override;

@@ -9,11 +9,12 @@
 // slot.
 #include <memory>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
 class SgElement;
 class SgState;
 
-class SgCache {
+class NODARA_API SgCache {
 public:
     SgCache() = default;
     SgCache(const SgCache &) = delete;

@@ -4,11 +4,12 @@
 // boxes, display lists); a container has an entry for every slot handed out
 // before it was built.
 #include <memory>
+#include "engine/core/NodaraExport.h"
 
 class CacheEntry;
 class SgCache;
 
-class SgCacheContainer {
+class NODARA_API SgCacheContainer {
 public:
     SgCacheContainer();
     // Separators are never copied together with their caches.

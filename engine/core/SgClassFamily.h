@@ -10,9 +10,10 @@
 
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
+#include "engine/core/NodaraExport.h"
 
 template <class Root>
-class SgClassFamily {
+class NODARA_API SgClassFamily {
 public:
     using CreatorFn = Root *(*)();
 

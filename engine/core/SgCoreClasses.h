@@ -1,10 +1,11 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // The registration blocks of the object-model layer. The library start-up
 // (engine/SgNodara.cpp) runs every layer's blocks once, family by family and,
 // within a family, from the lowest layer up; the order fixes the class ids.
 // A new class of this layer joins the end of its family's block here, after
 // its parent.
-class SgCoreClasses {
+class NODARA_API SgCoreClasses {
 public:
     // Field containers: the root, the groups, and the shape and modifier
     // bases that the modifier stack passes results between.

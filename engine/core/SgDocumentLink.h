@@ -4,6 +4,7 @@
 // The document layer installs these calls at start-up; until then, and for
 // nodes outside any document, edits are neither recorded nor reported.
 #include <memory>
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgField;
@@ -15,7 +16,7 @@ namespace SgDocumentLink {
 // Frees one value buffer of a field record.
 using ReleaseFn = void (*)(void *buffer);
 
-struct Calls {
+struct NODARA_API Calls {
     bool (*isUndoRecording)(const SgDocument *document) = nullptr;
     // Takes ownership of both buffers, also when it fails.
     void (*recordField)(SgDocument *document, SgField *field, void *before, void *after,
@@ -43,21 +44,21 @@ struct Calls {
     void (*nodeJoined)(SgDocument *document, SgNode *node) = nullptr;
 };
 
-void Install(const Calls &calls);
+NODARA_API void Install(const Calls &calls);
 
-bool IsUndoRecording(const SgDocument *document);
-void RecordField(SgDocument *document, SgField *field, void *before, void *after, ReleaseFn release);
-void RecordFieldChange(SgDocument *document, SgField *field, std::unique_ptr<SgFieldChange> change);
-void RecordChild(SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous);
-void UpdateSceneManager(SgDocument *document, SgNode *node);
-void SetUndoRecording(SgDocument *document, bool on);
-int StartKeyPoint(SgDocument *document);
-void EndKeyPoint(SgDocument *document);
+NODARA_API bool IsUndoRecording(const SgDocument *document);
+NODARA_API void RecordField(SgDocument *document, SgField *field, void *before, void *after, ReleaseFn release);
+NODARA_API void RecordFieldChange(SgDocument *document, SgField *field, std::unique_ptr<SgFieldChange> change);
+NODARA_API void RecordChild(SgDocument *document, bool added, SgNode *group, SgNode *child, SgNode *previous);
+NODARA_API void UpdateSceneManager(SgDocument *document, SgNode *node);
+NODARA_API void SetUndoRecording(SgDocument *document, bool on);
+NODARA_API int StartKeyPoint(SgDocument *document);
+NODARA_API void EndKeyPoint(SgDocument *document);
 // 0 without a document.
-int CurrentLayer(const SgDocument *document);
-void SelectionChanged(SgDocument *document);
+NODARA_API int CurrentLayer(const SgDocument *document);
+NODARA_API void SelectionChanged(SgDocument *document);
 // -1 without a document or a host's choice.
-int ShapeActionId(SgDocument *document, SgNode *shape);
-void NodeJoined(SgDocument *document, SgNode *node);
+NODARA_API int ShapeActionId(SgDocument *document, SgNode *shape);
+NODARA_API void NodeJoined(SgDocument *document, SgNode *node);
 
 } // namespace SgDocumentLink

@@ -14,6 +14,7 @@
 
 #include "engine/core/SgState.h"
 #include "engine/core/SgClassFamily.h"
+#include "engine/core/NodaraExport.h"
 
 class SgNode;
 
@@ -41,7 +42,7 @@ public:                                                                         
     static int s_iClassID;                                                              \
     static const char *const s_lpszClassName;
 
-class SgElement {
+class NODARA_API SgElement {
 public:
     using Family_t = SgClassFamily<SgElement>;
 
@@ -163,7 +164,7 @@ E *SgElement::MakeIn(SgState *state, Args &&...args)
 
 // The signature of the nodes that contributed to an accumulated value: five
 // words, each id folded into the next word in turn.
-class SgAccumulatedContext {
+class NODARA_API SgAccumulatedContext {
 public:
     static constexpr int kWords = 5;
 
@@ -202,7 +203,7 @@ private:
 // A value that a node replaces; caches compare the change serial of the node
 // that set it, so editing that node invalidates them even when a pointer value
 // stays the same.
-class SgReplacedElement : public SgElement {
+class NODARA_API SgReplacedElement : public SgElement {
 public:
     static int ClassID() { return s_iClassID; }
     static const char *ClassName() { return s_lpszClassName; }
@@ -227,7 +228,7 @@ private:
 
 // A value that nodes accumulate (matrix products, modifier lists); caches
 // compare the signature of every contributing node.
-class SgAcumulatedElement : public SgElement {
+class NODARA_API SgAcumulatedElement : public SgElement {
 public:
     static int ClassID() { return s_iClassID; }
     static const char *ClassName() { return s_lpszClassName; }

@@ -42,7 +42,9 @@ Image2 EmptyImage()
     template <>                                                                        \
     const char *const Name::s_lpszClassName = Text;                                    \
     template <>                                                                        \
-    Name::ValueType Name::s_DefaultValue = Default;
+    Name::ValueType Name::s_DefaultValue = Default;                                    \
+    template <>                                                                        \
+    int Name::s_iClassID = 0;
 
 SG_DEFINE_ELEMENT(DiffuseColorElement, "DiffuseColorElement", &Defaults().diffuse)
 SG_DEFINE_ELEMENT(SpecularColorElement, "SpecularColorElement", &Defaults().black)

@@ -22,6 +22,7 @@
 #include "utilities/math/Vec2f.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 template <class T, int N>
 class SgVecField;
@@ -29,35 +30,43 @@ class SgEventHandler;
 class CharAnimControl;
 
 // The accumulated matrix becomes accumulated x given.
-void AccumulateTransform(void *accumulated, void *given);
+NODARA_API void AccumulateTransform(void *accumulated, void *given);
 // Appends the given stack's first entry (a node passes a one-entry stack); a
 // full stack refuses it with a diagnostic.
-void AccumulateModifier(void *accumulated, void *given);
+NODARA_API void AccumulateModifier(void *accumulated, void *given);
 // Nothing accumulates texture data: the texture nodes set single units in
 // the writable element (SetTextureCoordsFunction, SetTextureCoordsSource).
-void AccumulateTextureData(void *accumulated, void *given);
+NODARA_API void AccumulateTextureData(void *accumulated, void *given);
 
 // The type follows the id so that it may hold commas. The explicit
 // specialisations are declared here and defined, with their values, in the
-// source file.
+// source file; the class id too, so that every library reads the one the
+// engine assigned. They carry the export macro themselves: a value type only
+// declared here (SgVecField) would leave them hidden.
 #define SG_DECLARE_ATOM_ELEMENT(Name, Id, ...)                                         \
     using Name = SgAtomElement<__VA_ARGS__, Id>;                                       \
     template <>                                                                        \
-    const char *const Name::s_lpszClassName;                                           \
+    NODARA_API const char *const Name::s_lpszClassName;                                \
     template <>                                                                        \
-    __VA_ARGS__ Name::s_DefaultValue;
+    NODARA_API int Name::s_iClassID;                                                   \
+    template <>                                                                        \
+    NODARA_API __VA_ARGS__ Name::s_DefaultValue;
 #define SG_DECLARE_REPLACED_ELEMENT(Name, Id, ...)                                     \
     using Name = SgTReplacedElement<__VA_ARGS__, Id>;                                  \
     template <>                                                                        \
-    const char *const Name::s_lpszClassName;                                           \
+    NODARA_API const char *const Name::s_lpszClassName;                                \
     template <>                                                                        \
-    __VA_ARGS__ Name::s_DefaultValue;
+    NODARA_API int Name::s_iClassID;                                                   \
+    template <>                                                                        \
+    NODARA_API __VA_ARGS__ Name::s_DefaultValue;
 #define SG_DECLARE_ACCUMULATED_ELEMENT(Name, Id, Fn, ...)                              \
     using Name = SgTAcumulatedElement<__VA_ARGS__, Id, &Fn>;                           \
     template <>                                                                        \
-    const char *const Name::s_lpszClassName;                                           \
+    NODARA_API const char *const Name::s_lpszClassName;                                \
     template <>                                                                        \
-    __VA_ARGS__ Name::s_DefaultValue;
+    NODARA_API int Name::s_iClassID;                                                   \
+    template <>                                                                        \
+    NODARA_API __VA_ARGS__ Name::s_DefaultValue;
 
 SG_DECLARE_REPLACED_ELEMENT(DiffuseColorElement, 500010, SgVecField<Color, 10> *)
 SG_DECLARE_REPLACED_ELEMENT(SpecularColorElement, 500020, SgVecField<Color, 10> *)
@@ -119,5 +128,5 @@ SG_DECLARE_ATOM_ELEMENT(RotationConstElement, 500820, double)
 
 // The texture nodes' writes into their unit of the writable texture element;
 // a unit outside the eight records is refused (false).
-bool SetTextureCoordsFunction(TextureCoordsElement *element, int unit, int funcType, SgNode *transform);
-bool SetTextureCoordsSource(TextureCoordsElement *element, int unit, int coordCount, SgField *source);
+NODARA_API bool SetTextureCoordsFunction(TextureCoordsElement *element, int unit, int funcType, SgNode *transform);
+NODARA_API bool SetTextureCoordsSource(TextureCoordsElement *element, int unit, int coordCount, SgField *source);

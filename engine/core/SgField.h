@@ -9,6 +9,7 @@
 
 #include "engine/core/SgClassFamily.h"
 #include "engine/core/SgClassMacros.h"
+#include "engine/core/NodaraExport.h"
 
 class DxInBase;
 class DxModule;
@@ -39,7 +40,7 @@ enum SgFieldTypeId {
 
 class SgNode;
 
-class SgField {
+class NODARA_API SgField {
 public:
     using Family_t = SgClassFamily<SgField>;
     using ModuleFactory = DxModule *(*)(SgField *field);

@@ -4,10 +4,11 @@
 // the whole value before and after, so that editing one element of a long
 // array costs the element, not two copies of the array.
 #include <cstddef>
+#include "engine/core/NodaraExport.h"
 
 class SgField;
 
-class SgFieldChange {
+class NODARA_API SgFieldChange {
 public:
     virtual ~SgFieldChange() = default;
     // Puts the field as it was after the change (`forward`) or before it,

@@ -15,11 +15,12 @@
 #include "engine/core/NodeID.h"
 #include "engine/core/SgClassFamily.h"
 #include "engine/core/SgClassMacros.h"
+#include "engine/core/NodaraExport.h"
 
 class SgField;
 class SgNode;
 
-class SgFieldMngr {
+class NODARA_API SgFieldMngr {
 public:
     using Family_t = SgClassFamily<SgFieldMngr>;
 
@@ -155,4 +156,4 @@ private:
 
 // The free form that nodes of other libraries call; the default pointer may be
 // null for a field that keeps its constructed value.
-void AllocateFieldValue(SgFieldMngr *owner, SgField *field, const char *name, const void *defaultValue);
+NODARA_API void AllocateFieldValue(SgFieldMngr *owner, SgField *field, const char *name, const void *defaultValue);

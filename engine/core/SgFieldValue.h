@@ -24,6 +24,7 @@
 #include "utilities/math/Vec3f.h"
 #include "utilities/math/Vec4.h"
 #include "utilities/math/NumberText.h"
+#include "engine/core/NodaraExport.h"
 
 class SgFieldMngr;
 
@@ -74,7 +75,7 @@ bool Equal(const T &a, const T &b)
 {
     return a == b;
 }
-bool Equal(const Image2 &a, const Image2 &b);
+NODARA_API bool Equal(const Image2 &a, const Image2 &b);
 template <class F>
 bool Equal(const CountPtr<F> &a, const CountPtr<F> &b)
 {
@@ -82,13 +83,13 @@ bool Equal(const CountPtr<F> &a, const CountPtr<F> &b)
 }
 
 // Interpolation at t (0 gives a, 1 gives b).
-double Interpolate(double a, double b, double t);
-float Interpolate(float a, float b, double t);
+NODARA_API double Interpolate(double a, double b, double t);
+NODARA_API float Interpolate(float a, float b, double t);
 // Integers are computed in double and truncated toward zero, saturating at
 // the type's range rather than overflowing.
-int Interpolate(int a, int b, double t);
-unsigned short Interpolate(unsigned short a, unsigned short b, double t);
-const NodePtr &Interpolate(const NodePtr &a, const NodePtr &b, double t);
+NODARA_API int Interpolate(int a, int b, double t);
+NODARA_API unsigned short Interpolate(unsigned short a, unsigned short b, double t);
+NODARA_API const NodePtr &Interpolate(const NodePtr &a, const NodePtr &b, double t);
 // Types without a meaningful blend take a below t = 0.5 and b from it on.
 template <class T>
 T Interpolate(const T &a, const T &b, double t)
@@ -104,16 +105,16 @@ CountPtr<F> Interpolate(const CountPtr<F> &a, const CountPtr<F> &b, double t)
 using ::Interpolate;
 
 // Text form of one value, as fields and array elements write it.
-void Write(std::ostream &out, int value);
-void Write(std::ostream &out, unsigned short value);
-void Write(std::ostream &out, float value);
-void Write(std::ostream &out, double value);
-void Write(std::ostream &out, const std::string &value);
-void Write(std::ostream &out, const Image2 &value);
-void Write(std::ostream &out, const NodePtr &value);
-void Write(std::ostream &out, R3Func *value);
-void Write(std::ostream &out, const CountPtr<R1Func> &value);
-void Write(std::ostream &out, const CountPtr<R2Func> &value);
+NODARA_API void Write(std::ostream &out, int value);
+NODARA_API void Write(std::ostream &out, unsigned short value);
+NODARA_API void Write(std::ostream &out, float value);
+NODARA_API void Write(std::ostream &out, double value);
+NODARA_API void Write(std::ostream &out, const std::string &value);
+NODARA_API void Write(std::ostream &out, const Image2 &value);
+NODARA_API void Write(std::ostream &out, const NodePtr &value);
+NODARA_API void Write(std::ostream &out, R3Func *value);
+NODARA_API void Write(std::ostream &out, const CountPtr<R1Func> &value);
+NODARA_API void Write(std::ostream &out, const CountPtr<R2Func> &value);
 template <class T>
 void Write(std::ostream &out, const T &value)
 {
@@ -130,27 +131,27 @@ inline constexpr bool kFormatsToChars =
     std::is_same_v<T, Vec3> || std::is_same_v<T, Vec3f>;
 // Room that one such value's text needs.
 inline constexpr int kFormattedTextSize = 4 * NUMBER_TEXT_SIZE;
-int Format(char *buffer, int value);
-int Format(char *buffer, unsigned short value);
-int Format(char *buffer, float value);
-int Format(char *buffer, double value);
-int Format(char *buffer, const Vec2 &value);
-int Format(char *buffer, const Vec2f &value);
-int Format(char *buffer, const Vec3 &value);
-int Format(char *buffer, const Vec3f &value);
+NODARA_API int Format(char *buffer, int value);
+NODARA_API int Format(char *buffer, unsigned short value);
+NODARA_API int Format(char *buffer, float value);
+NODARA_API int Format(char *buffer, double value);
+NODARA_API int Format(char *buffer, const Vec2 &value);
+NODARA_API int Format(char *buffer, const Vec2f &value);
+NODARA_API int Format(char *buffer, const Vec3 &value);
+NODARA_API int Format(char *buffer, const Vec3f &value);
 
 // Reads one value; false (with the stream's failbit set) when the text is not
 // a value of the type, in which case the caller stores nothing.
-bool Read(std::istream &in, int &value);
-bool Read(std::istream &in, unsigned short &value);
-bool Read(std::istream &in, float &value);
-bool Read(std::istream &in, double &value);
-bool Read(std::istream &in, std::string &value);
-bool Read(std::istream &in, Image2 &value);
-bool Read(std::istream &in, NodePtr &value);
-bool Read(std::istream &in, R3Func *&value);
-bool Read(std::istream &in, CountPtr<R1Func> &value);
-bool Read(std::istream &in, CountPtr<R2Func> &value);
+NODARA_API bool Read(std::istream &in, int &value);
+NODARA_API bool Read(std::istream &in, unsigned short &value);
+NODARA_API bool Read(std::istream &in, float &value);
+NODARA_API bool Read(std::istream &in, double &value);
+NODARA_API bool Read(std::istream &in, std::string &value);
+NODARA_API bool Read(std::istream &in, Image2 &value);
+NODARA_API bool Read(std::istream &in, NodePtr &value);
+NODARA_API bool Read(std::istream &in, R3Func *&value);
+NODARA_API bool Read(std::istream &in, CountPtr<R1Func> &value);
+NODARA_API bool Read(std::istream &in, CountPtr<R2Func> &value);
 template <class T>
 bool Read(std::istream &in, T &value)
 {
@@ -164,10 +165,10 @@ constexpr int kMaxStringLength = 4095;
 // double quotes, a quote or a backslash escaped by a backslash (a doubled
 // quote reads too); a backslash before any other character is itself; any
 // length, line ends included.
-void WriteQuotedText(std::ostream &out, std::string_view text);
+NODARA_API void WriteQuotedText(std::ostream &out, std::string_view text);
 // Skips blanks and reads such a text; failbit, and nothing taken for the
 // text, when no quote opens it or none closes it.
-bool ReadQuotedText(std::istream &in, std::string &text);
+NODARA_API bool ReadQuotedText(std::istream &in, std::string &text);
 
 // Stores a value into a field of the container. Node pointers tell the
 // referenced nodes who holds them.
@@ -176,13 +177,13 @@ void Store(T &slot, const T &value, SgFieldMngr *)
 {
     slot = value;
 }
-void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container);
+NODARA_API void Store(NodePtr &slot, const NodePtr &value, SgFieldMngr *container);
 
 // A field going away lets go of what it refers to.
 template <class T>
 void Detach(T &, SgFieldMngr *)
 {
 }
-void Detach(NodePtr &slot, SgFieldMngr *container);
+NODARA_API void Detach(NodePtr &slot, SgFieldMngr *container);
 
 } // namespace SgFieldValue

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "engine/core/SgField.h"
+#include "engine/core/NodaraExport.h"
 
 class GeneicFieldModule;
 
-class SgGenVecField : public SgField {
+class NODARA_API SgGenVecField : public SgField {
 public:
     // One module serving an element range of the field; index 0 is the whole array.
     struct ModuleEntry {

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 // Keeps a node alive while a traversal works on it, so that a visitor may
 // delete it from the graph meanwhile; the node goes when the hold ends. A node
 // nobody owns (never referenced) is not held: releasing the hold would
 // delete what its maker still uses.
-class SgTraversalHold {
+class NODARA_API SgTraversalHold {
 public:
     explicit SgTraversalHold(SgNode *node) : m_node(node && node->GetRefCount() > 0 ? node : nullptr)
     {
@@ -31,7 +32,7 @@ private:
     SgNode *m_node;
 };
 
-class SgGroup : public SgNode {
+class NODARA_API SgGroup : public SgNode {
     SG_CLASS_HEADER(SgGroup, SgFieldMngr)
 
     // A place in one group's child list: none (false), or an entry of the

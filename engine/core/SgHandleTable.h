@@ -25,11 +25,12 @@
 //
 // All members may be called from any thread; the table locks itself.
 #include <cstdint>
+#include "engine/core/NodaraExport.h"
 
 class SgFieldMngr;
 class SgViewer;
 
-class SgHandleTable {
+class NODARA_API SgHandleTable {
 public:
     using Handle = std::uint64_t;
     static constexpr Handle kNoHandle = 0;

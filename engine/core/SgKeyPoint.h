@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // Scopes around edits of a document (either may be given no document):
 // SgKeyPoint opens an undo key point and closes it on every way out, so all
 // records made meanwhile are undone as one; SgUndoRecordingPause switches
@@ -6,7 +7,7 @@
 // state on the way out.
 class SgDocument;
 
-class SgKeyPoint {
+class NODARA_API SgKeyPoint {
 public:
     explicit SgKeyPoint(SgDocument *document);
     ~SgKeyPoint();
@@ -21,7 +22,7 @@ private:
     int m_iNumber;
 };
 
-class SgUndoRecordingPause {
+class NODARA_API SgUndoRecordingPause {
 public:
     explicit SgUndoRecordingPause(SgDocument *document);
     ~SgUndoRecordingPause();

@@ -8,13 +8,14 @@
 #include "engine/core/SgRef.h"
 #include "engine/core/SgTField.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 class SgSeparator;
 class SgShape;
 class Transform3;
 
-class SgModifier : public SgNode {
+class NODARA_API SgModifier : public SgNode {
     SG_CLASS_HEADER(SgModifier, SgFieldMngr)
 
     SgModifier();
@@ -69,7 +70,7 @@ private:
 // A modifier that edits the stack in force rather than joining it: "action"
 // 1 clears it, so the modifiers above act on nothing after this node; 2 keeps
 // only the entries of the modifier that "refNode" holds.
-class SgControlModifier : public SgModifier {
+class NODARA_API SgControlModifier : public SgModifier {
     SG_CLASS_HEADER(SgControlModifier, SgFieldMngr)
 
     enum Action { kClearStack = 1, kKeepReferenced = 2 };

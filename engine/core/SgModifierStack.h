@@ -5,17 +5,18 @@
 // the results per shape (SgModifiersCache) so that an unchanged stack costs no
 // modifier run on the next traversal.
 #include "utilities/math/Transform3.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 class SgModifier;
 class SgShape;
 
-struct SgModifierStackEntry {
+struct NODARA_API SgModifierStackEntry {
     SgModifier *modifier = nullptr; // not owned
     Transform3 transform;           // identity unless given
 };
 
-class SgModifierStack {
+class NODARA_API SgModifierStack {
 public:
     // Modifier nodes and the solid library rely on this many; a push past it
     // is refused.

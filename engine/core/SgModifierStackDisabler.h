@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // Switches the modifier stack in force off for the length of one traversal and
 // puts the previous setting back, also when the traversal throws. Used where a
 // modifier's result (or a shape read through one) is traversed: the result
@@ -6,7 +7,7 @@
 class SgModifierStack;
 class SgState;
 
-class SgModifierStackDisabler {
+class NODARA_API SgModifierStackDisabler {
 public:
     explicit SgModifierStackDisabler(SgState *state);
     ~SgModifierStackDisabler();

@@ -11,8 +11,9 @@
 #include "engine/core/SgRef.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class SgModifiersCache {
+class NODARA_API SgModifiersCache {
 public:
     static constexpr int kMaxRecords = SgModifierStack::kMaxModifiers;
 

@@ -11,8 +11,9 @@
 // A class of the same or a lower layer is named by its own ClassID(), which
 // the compiler checks.
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
-class SgNamedClass {
+class NODARA_API SgNamedClass {
 public:
     enum Family { kNode, kAction };
 

@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "engine/core/SgFieldMngr.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 class SgDocument;
 class SgGroup;
 class SgPath;
 
-class SgNode : public SgFieldMngr {
+class NODARA_API SgNode : public SgFieldMngr {
     SG_CLASS_HEADER(SgNode, SgFieldMngr)
 
     // Every depth gives the same copy; kept for the callers that name one.

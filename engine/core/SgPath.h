@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgSeparator;
@@ -18,7 +19,7 @@ class SgSeparator;
 struct SgPositionTag;
 using POSITION = SgPositionTag *;
 
-class SgPath {
+class NODARA_API SgPath {
 public:
     SgPath() = default;
     SgPath(const SgPath &other) = default;

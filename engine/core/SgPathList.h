@@ -3,8 +3,9 @@
 // copies; positions are handles of its entries, null meaning none, and stay
 // valid until their entry is removed.
 #include "engine/core/SgPath.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPathList {
+class NODARA_API SgPathList {
 public:
     SgPathList() = default;
     SgPathList(const SgPathList &other);

@@ -9,9 +9,10 @@
 //   SgRef<T>    holds one reference while it points at an object.
 //   SgAdopt<T>  guards an object that nobody owns yet while it is filled in.
 #include <utility>
+#include "engine/core/NodaraExport.h"
 
 template <class T>
-class SgRef {
+class NODARA_API SgRef {
 public:
     SgRef() = default;
     SgRef(T *object) : m_p(object) { Acquire(); }
@@ -82,7 +83,7 @@ private:
 // copy buffers keep only counted nodes alive); a guard's reference would make
 // every object under construction look owned.
 template <class T>
-class SgAdopt {
+class NODARA_API SgAdopt {
 public:
     explicit SgAdopt(T *fresh) : m_p(fresh) {}
     SgAdopt(const SgAdopt &) = delete;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "utilities/math/NumberText.h"
+#include "engine/core/NodaraExport.h"
 
 namespace SgSceneText {
 
@@ -22,8 +23,8 @@ inline constexpr int kListSeparatorLength = 3;
 
 // Takes the rest of a comment line, the line end included. The stream form
 // sets eofbit when the text ends inside the comment.
-void SkipComment(std::streambuf &buffer);
-void SkipComment(std::istream &in);
+NODARA_API void SkipComment(std::streambuf &buffer);
+NODARA_API void SkipComment(std::istream &in);
 
 // Reads one element from `in` and keeps it; false (failbit set) when no
 // element stands there.
@@ -35,7 +36,7 @@ using ReadElementFunc = bool (*)(std::istream &in, void *data);
 // elements); otherwise it must read as an element. The first "]" ends the list. A list that does not close
 // fails: whatever readElement kept must then be dropped by the caller. Failures
 // leave failbit set.
-bool ReadList(std::istream &in, ReadElementFunc readElement, void *data, bool nestedOpenSkipped);
+NODARA_API bool ReadList(std::istream &in, ReadElementFunc readElement, void *data, bool nestedOpenSkipped);
 
 // Reads one element in place from the characters [p, end) that the stream
 // holds ahead of its read position, moving p past it; false, taking nothing,
@@ -45,26 +46,26 @@ using ScanElementFunc = bool (*)(const char *&p, const char *end, void *data);
 // The same list, read in place while the elements and what stands between
 // them lie in the buffered characters; comments that end there too. Exactly
 // what the form above reads, with the same failures at the same places.
-bool ReadList(std::istream &in, ReadElementFunc readElement, ScanElementFunc scanElement, void *data,
+NODARA_API bool ReadList(std::istream &in, ReadElementFunc readElement, ScanElementFunc scanElement, void *data,
               bool nestedOpenSkipped);
 
 // The same with the element scanner inlined into the loop, for arrays whose
 // elements are numbers: `scanElement(p, end)` as ScanElementFunc without the
 // data pointer.
 template <class Scan>
-bool ReadListScanning(std::istream &in, ReadElementFunc readElement, Scan &&scanElement, void *data,
+NODARA_API bool ReadListScanning(std::istream &in, ReadElementFunc readElement, Scan &&scanElement, void *data,
                       bool nestedOpenSkipped);
 
 // An element of a list ends at a blank, a separator, the list's bracket, a
 // comment or the block's close: "1.2.3" is no two numbers. True at the end of
 // the text too.
-bool AtElementEnd(std::istream &in);
+NODARA_API bool AtElementEnd(std::istream &in);
 
 // While a scope lives on this thread, a list element that does not read is
 // passed over (and counted) instead of failing the whole list: a scene file
 // keeps the good values of a long array around one bad number. Without a
 // scope a bad element fails the list, as field text typed by hand should.
-class BadElementScope {
+class NODARA_API BadElementScope {
 public:
     BadElementScope();
     ~BadElementScope();
@@ -86,11 +87,11 @@ private:
 // scope: through the ")" of an element that opened with "(", to the next ","
 // or "]" for the rest of a bare tuple, to the end of the word for a number.
 // False (nothing taken) without a scope, or at a "}" that ends a block.
-bool SkipBadElement(std::istream &in, bool parenthesised, bool tuple);
+NODARA_API bool SkipBadElement(std::istream &in, bool parenthesised, bool tuple);
 
-void WriteListOpen(std::ostream &out);
-void WriteListSeparator(std::ostream &out);
-void WriteListClose(std::ostream &out);
+NODARA_API void WriteListOpen(std::ostream &out);
+NODARA_API void WriteListSeparator(std::ostream &out);
+NODARA_API void WriteListClose(std::ostream &out);
 
 } // namespace SgSceneText
 
@@ -102,12 +103,12 @@ enum class Step { Element, Closed, Failed };
 
 // Takes the "[" of a list, or reads the bare element that stands for a list
 // of one (Closed) or fails.
-Step OpenList(std::istream &in, ReadElementFunc readElement, void *data);
+NODARA_API Step OpenList(std::istream &in, ReadElementFunc readElement, void *data);
 // One step of the list through the stream: a comment, a separator, the
 // closing "]" or an element.
-Step StreamStep(std::istream &in, ReadElementFunc readElement, void *data, bool nestedOpenSkipped);
+NODARA_API Step StreamStep(std::istream &in, ReadElementFunc readElement, void *data, bool nestedOpenSkipped);
 // Whether the stream can be read in place at all.
-bool CanReadInPlace(std::istream &in);
+NODARA_API bool CanReadInPlace(std::istream &in);
 
 // Reads the list in place as far as the buffered characters tell: elements,
 // separators, nested opens and whole comments. Stops before the first thing

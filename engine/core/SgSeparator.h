@@ -5,8 +5,9 @@
 // are cached. It also marks the user-level objects of the scene.
 #include "engine/core/SgCacheContainer.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/NodaraExport.h"
 
-class SgSeparator : public SgGroup, public SgCacheContainer {
+class NODARA_API SgSeparator : public SgGroup, public SgCacheContainer {
     SG_CLASS_HEADER(SgSeparator, SgFieldMngr)
 
     SgSeparator() = default;

@@ -7,10 +7,11 @@
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgModifiersCache;
 
-class SgShape : public SgNode {
+class NODARA_API SgShape : public SgNode {
     SG_CLASS_HEADER(SgShape, SgFieldMngr)
 
     SgShape() = default;

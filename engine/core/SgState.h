@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "engine/core/SgBlockAllocator.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 class SgElement;
 
-class SgState {
+class NODARA_API SgState {
 public:
     using ElementCreator = SgElement *(*)(SgState *);
 

@@ -14,8 +14,9 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
-class SgSubscription {
+class NODARA_API SgSubscription {
 public:
     struct Registry {
         struct Entry {

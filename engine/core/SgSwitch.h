@@ -3,8 +3,9 @@
 // counts from 0; -3 visits every child, any other value out of range none.
 #include "engine/core/SgGroup.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgSwitch : public SgGroup {
+class NODARA_API SgSwitch : public SgGroup {
     SG_CLASS_HEADER(SgSwitch, SgFieldMngr)
 
     // The value that makes the switch visit every child.

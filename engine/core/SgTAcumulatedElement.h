@@ -4,9 +4,10 @@
 // node, which is what a cache compares.
 #include "engine/core/SgElement.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 template <class T, int Id, void (*Fn)(void *accumulated, void *given)>
-class SgTAcumulatedElement : public SgAcumulatedElement {
+class NODARA_API SgTAcumulatedElement : public SgAcumulatedElement {
     SG_ELEMENT_CLASS_MEMBERS(SgAcumulatedElement)
 
     using ValueType = T;
@@ -75,6 +76,3 @@ class SgTAcumulatedElement : public SgAcumulatedElement {
 private:
     T m_value;
 };
-
-template <class T, int Id, void (*Fn)(void *, void *)>
-int SgTAcumulatedElement<T, Id, Fn>::s_iClassID = 0;

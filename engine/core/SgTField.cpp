@@ -2,6 +2,9 @@
 
 #include "engine/core/SgVecField.h"
 
+template <class T, int N>
+int SgTField<T, N>::s_iClassID = 0;
+
 template class SgTField<int, SgFieldInt>;
 template class SgTField<float, SgFieldFloat>;
 template class SgTField<unsigned short, SgFieldUShort>;

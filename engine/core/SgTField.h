@@ -14,9 +14,10 @@
 #include "engine/core/SgGenField.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 template <class T, int N>
-class SgTField : public SgGenField {
+class NODARA_API SgTField : public SgGenField {
 public:
     using value_type = T;
     static constexpr int TypeId = N;
@@ -159,7 +160,9 @@ private:
     static void DeleteValue(void *buffer) { delete static_cast<T *>(buffer); }
 
     T m_value;
-    static inline int s_iClassID = 0;
+    // One per class for the whole process: defined beside the explicit
+    // instantiations in SgTField.cpp, never in each library that uses it.
+    static int s_iClassID;
 };
 
 using SgFInt = SgTField<int, SgFieldInt>;
@@ -180,20 +183,20 @@ using SgFR1FuncRef = SgTField<CountPtr<R1Func>, SgFieldR1FuncRef>;
 using SgFR2FuncRef = SgTField<CountPtr<R2Func>, SgFieldR2FuncRef>;
 using SgFR3FuncRef = SgTField<R3Func *, SgFieldR3FuncRef>;
 
-extern template class SgTField<int, SgFieldInt>;
-extern template class SgTField<float, SgFieldFloat>;
-extern template class SgTField<unsigned short, SgFieldUShort>;
-extern template class SgTField<double, SgFieldDouble>;
-extern template class SgTField<Vec2, SgFieldVec2>;
-extern template class SgTField<Vec3, SgFieldVec3>;
-extern template class SgTField<Vec4, SgFieldVec4>;
-extern template class SgTField<Vec2f, SgFieldVec2f>;
-extern template class SgTField<Color, SgFieldColor>;
-extern template class SgTField<Rotation, SgFieldRotation>;
-extern template class SgTField<Image2, SgFieldImage>;
-extern template class SgTField<std::string, SgFieldString>;
-extern template class SgTField<Vec3f, SgFieldVec3f>;
-extern template class SgTField<NodePtr, SgFieldNodePtr>;
-extern template class SgTField<CountPtr<R1Func>, SgFieldR1FuncRef>;
-extern template class SgTField<CountPtr<R2Func>, SgFieldR2FuncRef>;
-extern template class SgTField<R3Func *, SgFieldR3FuncRef>;
+extern template class NODARA_API SgTField<int, SgFieldInt>;
+extern template class NODARA_API SgTField<float, SgFieldFloat>;
+extern template class NODARA_API SgTField<unsigned short, SgFieldUShort>;
+extern template class NODARA_API SgTField<double, SgFieldDouble>;
+extern template class NODARA_API SgTField<Vec2, SgFieldVec2>;
+extern template class NODARA_API SgTField<Vec3, SgFieldVec3>;
+extern template class NODARA_API SgTField<Vec4, SgFieldVec4>;
+extern template class NODARA_API SgTField<Vec2f, SgFieldVec2f>;
+extern template class NODARA_API SgTField<Color, SgFieldColor>;
+extern template class NODARA_API SgTField<Rotation, SgFieldRotation>;
+extern template class NODARA_API SgTField<Image2, SgFieldImage>;
+extern template class NODARA_API SgTField<std::string, SgFieldString>;
+extern template class NODARA_API SgTField<Vec3f, SgFieldVec3f>;
+extern template class NODARA_API SgTField<NodePtr, SgFieldNodePtr>;
+extern template class NODARA_API SgTField<CountPtr<R1Func>, SgFieldR1FuncRef>;
+extern template class NODARA_API SgTField<CountPtr<R2Func>, SgFieldR2FuncRef>;
+extern template class NODARA_API SgTField<R3Func *, SgFieldR3FuncRef>;

@@ -3,9 +3,10 @@
 // that node, which is what a cache compares.
 #include "engine/core/SgElement.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 template <class T, int Id>
-class SgTReplacedElement : public SgReplacedElement {
+class NODARA_API SgTReplacedElement : public SgReplacedElement {
     SG_ELEMENT_CLASS_MEMBERS(SgReplacedElement)
 
     using ValueType = T;
@@ -61,6 +62,3 @@ private:
 
     T m_value;
 };
-
-template <class T, int Id>
-int SgTReplacedElement<T, Id>::s_iClassID = 0;

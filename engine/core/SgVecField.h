@@ -34,6 +34,7 @@
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 #include "utilities/math/NumberText.h"
+#include "engine/core/NodaraExport.h"
 
 namespace SgVecFieldText {
 // A null function reference inside an array: a word that names no function
@@ -44,16 +45,16 @@ constexpr int kMaxFunctionWord = 255;
 
 // Reads a function class name: it ends at a blank or at the list's own
 // punctuation, so "[SinFunc , SinFunc]" and "[SinFunc,SinFunc]" both hold two.
-bool ReadFunctionWord(std::istream &in, std::string &word);
+NODARA_API bool ReadFunctionWord(std::istream &in, std::string &word);
 // A function reference by its class name, or NULL for none.
-bool ReadFunctionElement(std::istream &in, CountPtr<R1Func> &value);
-bool ReadFunctionElement(std::istream &in, CountPtr<R2Func> &value);
+NODARA_API bool ReadFunctionElement(std::istream &in, CountPtr<R1Func> &value);
+NODARA_API bool ReadFunctionElement(std::istream &in, CountPtr<R2Func> &value);
 // Why an element cannot stand in the array text; null when it can.
-const char *Unwritable(const std::string &text, size_t maxLength);
+NODARA_API const char *Unwritable(const std::string &text, size_t maxLength);
 } // namespace SgVecFieldText
 
 template <class T, int N>
-class SgVecField : public SgGenVecField {
+class NODARA_API SgVecField : public SgGenVecField {
 public:
     using value_type = T;
     using Array = std::vector<T>;
@@ -781,7 +782,9 @@ private:
     Array m_values;
     std::unique_ptr<Array> m_pSnapshot;
     std::uint64_t m_edits = 0;
-    static inline int s_iClassID = 0;
+    // One per class for the whole process: defined with its instantiations
+    // in SgVecField.cpp, never in each library that uses it.
+    static int s_iClassID;
 };
 
 using SgVFInt = SgVecField<int, SgFieldInt>;
@@ -802,20 +805,20 @@ using SgVFR1FuncRef = SgVecField<CountPtr<R1Func>, SgFieldR1FuncRef>;
 using SgVFR2FuncRef = SgVecField<CountPtr<R2Func>, SgFieldR2FuncRef>;
 using SgVFR3FuncRef = SgVecField<R3Func *, SgFieldR3FuncRef>;
 
-extern template class SgVecField<int, SgFieldInt>;
-extern template class SgVecField<float, SgFieldFloat>;
-extern template class SgVecField<unsigned short, SgFieldUShort>;
-extern template class SgVecField<double, SgFieldDouble>;
-extern template class SgVecField<Vec2, SgFieldVec2>;
-extern template class SgVecField<Vec3, SgFieldVec3>;
-extern template class SgVecField<Vec4, SgFieldVec4>;
-extern template class SgVecField<Vec2f, SgFieldVec2f>;
-extern template class SgVecField<Color, SgFieldColor>;
-extern template class SgVecField<Rotation, SgFieldRotation>;
-extern template class SgVecField<Image2, SgFieldImage>;
-extern template class SgVecField<std::string, SgFieldString>;
-extern template class SgVecField<Vec3f, SgFieldVec3f>;
-extern template class SgVecField<NodePtr, SgFieldNodePtr>;
-extern template class SgVecField<CountPtr<R1Func>, SgFieldR1FuncRef>;
-extern template class SgVecField<CountPtr<R2Func>, SgFieldR2FuncRef>;
-extern template class SgVecField<R3Func *, SgFieldR3FuncRef>;
+extern template class NODARA_API SgVecField<int, SgFieldInt>;
+extern template class NODARA_API SgVecField<float, SgFieldFloat>;
+extern template class NODARA_API SgVecField<unsigned short, SgFieldUShort>;
+extern template class NODARA_API SgVecField<double, SgFieldDouble>;
+extern template class NODARA_API SgVecField<Vec2, SgFieldVec2>;
+extern template class NODARA_API SgVecField<Vec3, SgFieldVec3>;
+extern template class NODARA_API SgVecField<Vec4, SgFieldVec4>;
+extern template class NODARA_API SgVecField<Vec2f, SgFieldVec2f>;
+extern template class NODARA_API SgVecField<Color, SgFieldColor>;
+extern template class NODARA_API SgVecField<Rotation, SgFieldRotation>;
+extern template class NODARA_API SgVecField<Image2, SgFieldImage>;
+extern template class NODARA_API SgVecField<std::string, SgFieldString>;
+extern template class NODARA_API SgVecField<Vec3f, SgFieldVec3f>;
+extern template class NODARA_API SgVecField<NodePtr, SgFieldNodePtr>;
+extern template class NODARA_API SgVecField<CountPtr<R1Func>, SgFieldR1FuncRef>;
+extern template class NODARA_API SgVecField<CountPtr<R2Func>, SgFieldR2FuncRef>;
+extern template class NODARA_API SgVecField<R3Func *, SgFieldR3FuncRef>;

@@ -13,9 +13,10 @@
 #include <utility>
 
 #include "platform/SgError.h"
+#include "engine/core/NodaraExport.h"
 
 template <class T>
-class smarkArray {
+class NODARA_API smarkArray {
 public:
     // A capacity below 1 gives an array without a buffer.
     explicit smarkArray(int capacity = 0)
@@ -148,7 +149,7 @@ private:
 };
 
 template <class T>
-class FlexArray : public smarkArray<T> {
+class NODARA_API FlexArray : public smarkArray<T> {
 public:
     explicit FlexArray(int capacity = 0) : smarkArray<T>(capacity) {}
 

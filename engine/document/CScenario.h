@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/core/SgRef.h"
+#include "engine/core/NodaraExport.h"
 
 class SgField;
 class SgFieldMngr;
@@ -23,7 +24,7 @@ class SgSaveAction;
 
 // One key: a copy of the field's value (a field of the animated field's class
 // that belongs to no container) and its time.
-class CRecordItem {
+class NODARA_API CRecordItem {
 public:
     CRecordItem(std::unique_ptr<SgField> value, double time);
     CRecordItem(const CRecordItem &) = delete;
@@ -38,7 +39,7 @@ private:
     double m_dTime;
 };
 
-class CAnimationTrack {
+class NODARA_API CAnimationTrack {
 public:
     // Keys by time; a time finds its key without a walk over the others.
     // Each comparison is counted in the track, which is how a test sees that
@@ -102,7 +103,7 @@ private:
     Keys m_keys{KeyOrder{&m_keyComparisons}};
 };
 
-class CScenario {
+class NODARA_API CScenario {
 public:
     // Key-time searches start over from these when they run past the end.
     static constexpr double kFirstRestart = -1000.0;

@@ -9,11 +9,12 @@
 #include "engine/core/SgTField.h"
 #include "engine/document/CScenario.h"
 #include "engine/handlers/SgTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 class Vrml1InStream;
 
-class SgAnimationMngr : public SgTool {
+class NODARA_API SgAnimationMngr : public SgTool {
     SG_CLASS_HEADER(SgAnimationMngr, SgFieldMngr)
 
     static constexpr double kTrajectoryEnd = 100.0;

@@ -12,8 +12,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include "engine/core/NodaraExport.h"
 
-class SgCabinetExtractor {
+class NODARA_API SgCabinetExtractor {
 public:
     static constexpr int64_t kMaxMemberBytes = int64_t(256) * 1024 * 1024;
     static constexpr int64_t kMaxMilliseconds = 60 * 1000;

@@ -20,13 +20,14 @@
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgObject;
 class SgPathList;
 class SgSelectionHandler;
 class SgSeparator;
 
-class SgCopy {
+class NODARA_API SgCopy {
 public:
     static constexpr const char *kCloneName = "CLONE-OBJ";
 

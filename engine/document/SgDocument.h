@@ -17,6 +17,7 @@
 
 #include "engine/core/SgRef.h"
 #include "engine/document/SgDocumentEvents.h"
+#include "engine/core/NodaraExport.h"
 
 struct LispState;
 
@@ -44,12 +45,12 @@ class Vrml1Stream;
 
 // One layer as the old "Layers" section and the layer dialogs pass it: only
 // the name reaches the table; a new layer always starts with flags 0.
-struct CLayer {
+struct NODARA_API CLayer {
     int flags = 0;
     std::string name;
 };
 
-class SgDocument {
+class NODARA_API SgDocument {
 public:
     // Active-handle slots, one per transform-tool kind.
     enum HandleKind { kMoveHandle = 0, kTrackballHandle = 1, kScaleHandle = 2, kSpareHandle = 3 };
@@ -437,7 +438,7 @@ private:
 
 // Makes `origin` the document's undo origin for its lifetime, then restores
 // the previous one (no document: nothing).
-class SgUndoOriginScope {
+class NODARA_API SgUndoOriginScope {
 public:
     SgUndoOriginScope(SgDocument *document, int origin)
         : m_pDocument(document), m_iPrevious(document ? document->GetUndoOrigin() : 0)

@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 
+#include "engine/core/NodaraExport.h"
 #include "engine/core/SgSubscribers.h"
 
 class SgDocument;
@@ -37,7 +38,7 @@ enum class SgDocumentEventKind : int {
 };
 
 // The values a tool shows while it edits (see SgDocument::ReportFieldEdit).
-struct SgFieldEdit {
+struct NODARA_API SgFieldEdit {
     const double *values = nullptr;
     int valueCount = 0;
     int kind = 0;
@@ -47,7 +48,7 @@ struct SgFieldEdit {
     int mode = 0;
 };
 
-struct SgDocumentEvent {
+struct NODARA_API SgDocumentEvent {
     SgDocumentEventKind kind = SgDocumentEventKind::kSceneChanged;
     SgDocument *document = nullptr;
     // kSceneChanged: the node that changed; null when the whole scene did.
@@ -70,7 +71,7 @@ struct SgDocumentEvent {
 // listening (subscribed, not reset, and the document is still there).
 using SgDocumentSubscription = SgSubscription;
 
-class SgDocumentEvents {
+class NODARA_API SgDocumentEvents {
 public:
     using Listener = void (*)(const SgDocumentEvent &event, void *context);
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include "engine/core/NodaraExport.h"
 
 namespace SgDocumentFiles {
 
@@ -19,7 +20,7 @@ enum Result : int {
 };
 
 // One line for a result, for callers that print a single error.
-const char *Describe(int result);
+NODARA_API const char *Describe(int result);
 
 // Longer names are not opened (the local-name buffer of the format holds 512
 // characters with its terminator).
@@ -33,6 +34,6 @@ inline constexpr int kMaxLayoutNodes = 1024;
 // The address with the query that makes every download a fresh one: "?"
 // unless the address already holds one after its first character, then
 // "&abc=" and the count.
-std::string BypassCache(const std::string &url, int64_t count);
+NODARA_API std::string BypassCache(const std::string &url, int64_t count);
 
 } // namespace SgDocumentFiles

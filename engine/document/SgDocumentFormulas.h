@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // Formulas follow the document that holds them: a parametric model that
 // joins a document, and the LISP scripts upstream of a node that joins one,
 // run in the document's interpreter from then on, whoever made them (a file
@@ -6,4 +7,4 @@
 class SgDocument;
 class SgNode;
 
-void SgBindFormulasToDocument(SgDocument *document, SgNode *node);
+NODARA_API void SgBindFormulasToDocument(SgDocument *document, SgNode *node);

@@ -6,6 +6,7 @@
 // document allows remote content, which it does not unless its host says
 // so. Nothing is fetched while the scene is drawn.
 #include <string>
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgNode;
@@ -13,6 +14,6 @@ class SgNode;
 namespace SgExternalFileLoader {
 
 // Returns the number of external file nodes given a file.
-int Prepare(SgDocument &document, SgNode *root, const std::string &sceneFile);
+NODARA_API int Prepare(SgDocument &document, SgNode *root, const std::string &sceneFile);
 
 } // namespace SgExternalFileLoader

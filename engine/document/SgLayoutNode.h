@@ -4,8 +4,9 @@
 // children. The numbers after the scale are kept as the file gives them.
 #include <array>
 #include <memory>
+#include "engine/core/NodaraExport.h"
 
-class SgLayoutNode {
+class NODARA_API SgLayoutNode {
 public:
     static constexpr int kMaxChildren = 8;
 

@@ -7,16 +7,17 @@
 #include <vector>
 
 #include "engine/core/NodeID.h"
+#include "engine/core/NodaraExport.h"
 
 class SgFieldMngr;
 
 // What the table keeps for one id.
-struct NodeInfo {
+struct NODARA_API NodeInfo {
     NodeID id;
     SgFieldMngr *object = nullptr;
 };
 
-class SgStorageManager {
+class NODARA_API SgStorageManager {
 public:
     static constexpr unsigned kDefaultBuckets = 17;
     static constexpr int kBlockEntries = 10;

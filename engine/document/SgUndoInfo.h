@@ -15,13 +15,14 @@
 #include <memory>
 
 #include "engine/core/SgRef.h"
+#include "engine/core/NodaraExport.h"
 
 class SgField;
 class SgFieldChange;
 class SgFieldMngr;
 class SgNode;
 
-class SgUndoInfo {
+class NODARA_API SgUndoInfo {
 public:
     enum Type { kField = 0, kChildList = 1, kAction = 2 };
     enum ChildOperation { kChildAdded = 1, kChildDeleted = 2 };

@@ -6,9 +6,10 @@
 #include "engine/core/SgField.h"
 #include "engine/nodes/properties/SgTransform.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 // a / b (IEEE: b = 0 gives an infinity or NaN).
-class DxDiv : public DxModule {
+class NODARA_API DxDiv : public DxModule {
 public:
     void Evaluate() override;
     DxInput<double> m_a{this};
@@ -17,7 +18,7 @@ public:
 };
 
 // a * b.
-class DxMul : public DxModule {
+class NODARA_API DxMul : public DxModule {
 public:
     void Evaluate() override;
     DxInput<double> m_a{this};
@@ -26,7 +27,7 @@ public:
 };
 
 // a + b.
-class DxTest : public DxModule {
+class NODARA_API DxTest : public DxModule {
 public:
     void Evaluate() override;
     DxInput<double> m_a{this};
@@ -35,7 +36,7 @@ public:
 };
 
 // 2 a.
-class DxLoop : public DxModule {
+class NODARA_API DxLoop : public DxModule {
 public:
     void Evaluate() override;
     DxInput<double> m_a{this};
@@ -43,7 +44,7 @@ public:
 };
 
 // A constant.
-class DxDouble : public DxModule {
+class NODARA_API DxDouble : public DxModule {
 public:
     explicit DxDouble(double value = 0.0) : m_value(value) {}
     void Evaluate() override;
@@ -56,7 +57,7 @@ private:
 
 // One component of a vector. Indexes outside 0..2 are refused with a
 // diagnostic (the index stays as it was; the constructor falls back to 0).
-class DxLock : public DxModule {
+class NODARA_API DxLock : public DxModule {
 public:
     explicit DxLock(int index = 0);
     void Evaluate() override;
@@ -70,7 +71,7 @@ private:
 };
 
 // The input vector with one component zeroed.
-class DxMoveConstraint : public DxModule {
+class NODARA_API DxMoveConstraint : public DxModule {
 public:
     explicit DxMoveConstraint(int index = 0);
     void Evaluate() override;
@@ -86,7 +87,7 @@ private:
 };
 
 // The point at t of the Bezier curve over the control points.
-class DxSpline : public DxModule {
+class NODARA_API DxSpline : public DxModule {
 public:
     void Evaluate() override;
     DxInput<Vec3> m_points{this};
@@ -95,7 +96,7 @@ public:
 };
 
 // A module bound to a field it constrains (not owned).
-class DxConstraint : public DxModule {
+class NODARA_API DxConstraint : public DxModule {
 public:
     explicit DxConstraint(SgField *field = nullptr) : m_pField(field) {}
     virtual const void *GetFieldValue();
@@ -105,7 +106,7 @@ private:
 };
 
 // Per-component limits; unbounded at first.
-class DxConstraintMovement : public DxConstraint {
+class NODARA_API DxConstraintMovement : public DxConstraint {
 public:
     explicit DxConstraintMovement(SgField *field = nullptr) : DxConstraint(field) {}
     double GetMinVal(int i) const;
@@ -122,7 +123,7 @@ private:
 
 // The constrained field's stored value clamped to the limits; the transform
 // node wires it between its translation's output and input.
-class DxMove : public DxConstraintMovement, public SgTransform::LimitModule {
+class NODARA_API DxMove : public DxConstraintMovement, public SgTransform::LimitModule {
 public:
     explicit DxMove(SgField *field = nullptr) : DxConstraintMovement(field) {}
     void Evaluate() override;

@@ -11,8 +11,9 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class SgEngine : public SgFieldMngr, public DxModule {
+class NODARA_API SgEngine : public SgFieldMngr, public DxModule {
     SG_CLASS_HEADER(SgEngine, SgFieldMngr)
 
     SgEngine() { SetModuleKind(kEngine); }
@@ -48,7 +49,7 @@ using SgComposeVectorVec3 = SgComposeVector<Vec3>;
 
 // Publishes the mean of the vectors that reach "input1"; "input2" is a port
 // only (it is kept so that files naming it read).
-class SgApplyVector : public SgEngine {
+class NODARA_API SgApplyVector : public SgEngine {
     SG_CLASS_HEADER(SgApplyVector, SgFieldMngr)
 
     explicit SgApplyVector(int value = 0);
@@ -67,7 +68,7 @@ private:
 };
 
 // A bank of values that scripts and engines read; it computes nothing.
-class SgInputEngine : public SgNode {
+class NODARA_API SgInputEngine : public SgNode {
     SG_CLASS_HEADER(SgInputEngine, SgFieldMngr)
 
     SgInputEngine();
@@ -88,20 +89,20 @@ protected:
 // Refused with a diagnostic, connecting nothing, when a name is unknown, an
 // engine output number is not one, the value types differ or the connection
 // would close a dataflow cycle. True when connected.
-bool PlugTo1(SgFieldMngr *source, const char *sourceName, SgFieldMngr *destination,
+NODARA_API bool PlugTo1(SgFieldMngr *source, const char *sourceName, SgFieldMngr *destination,
              const char *destinationName);
 
 // A new composer of two vectors; the caller owns it.
-SgComposeVector<Vec3> *composeVec3();
+NODARA_API SgComposeVector<Vec3> *composeVec3();
 
 // Calls `callback` for every engine upstream of `container` (nearest first,
 // each once) and with `container` itself for each field fed by another
 // node's field. Returns the last value the callback gave (0 without calls).
 using ConnectedEngineCallback = int (*)(SgFieldMngr *, void *);
-int ForEachConnectedEngine(SgFieldMngr *container, ConnectedEngineCallback callback, void *data);
+NODARA_API int ForEachConnectedEngine(SgFieldMngr *container, ConnectedEngineCallback callback, void *data);
 
 // True when `to` is reachable downstream from `from`'s outputs (or is `from`).
-bool DxReachesDownstream(DxModule *from, DxModule *to);
+NODARA_API bool DxReachesDownstream(DxModule *from, DxModule *to);
 
 // Diagnostics of the engines library.
-void EngineReport(const char *format, ...) __attribute__((format(printf, 1, 2)));
+NODARA_API void EngineReport(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,6 +1,7 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // The start-up block of the engines layer.
-class SgEngineClasses {
+class NODARA_API SgEngineClasses {
 public:
     // Engines and the nodes of this layer, parents first.
     static void RegisterNodeClasses();

@@ -9,8 +9,9 @@
 #include "engine/engines/SgEngine.h"
 #include "engine/engines/lisp/Lisp.h"
 #include "engine/engines/lisp/LispPorts.h"
+#include "engine/core/NodaraExport.h"
 
-class SgLispScript : public SgEngine {
+class NODARA_API SgLispScript : public SgEngine {
     SG_CLASS_HEADER(SgLispScript, SgFieldMngr)
 
     SgLispScript();
@@ -55,7 +56,7 @@ private:
 };
 
 // A node holding one text, whose output can feed a script's "script" input.
-class SgStringInput : public SgNode {
+class NODARA_API SgStringInput : public SgNode {
     SG_CLASS_HEADER(SgStringInput, SgFieldMngr)
 
     SgStringInput();
@@ -68,14 +69,14 @@ protected:
 
 // --- Converters between typed ports and LISP values ------------------------------------
 
-class DxToVariantGeneric : public DxModule {
+class NODARA_API DxToVariantGeneric : public DxModule {
 public:
     virtual DxInBase &GetInput() = 0;
 };
 
 // A number to a LISP number (ints stay integers, floats and doubles doubles).
 template <class T>
-class DxToVariant : public DxToVariantGeneric {
+class NODARA_API DxToVariant : public DxToVariantGeneric {
 public:
     void Evaluate() override;
     DxInBase &GetInput() override { return m_input; }
@@ -86,7 +87,7 @@ private:
     LispRootNode m_root{const_cast<value_t *>(&m_output.GetValue())};
 };
 
-class DxVariantToGeneric : public DxModule {
+class NODARA_API DxVariantToGeneric : public DxModule {
 public:
     DxInput<value_t> m_input{this};
 };
@@ -95,7 +96,7 @@ public:
 // leaves the output as it was; NIL (a formula that failed, and said so)
 // leaves it quietly.
 template <class T>
-class DxVariantTo : public DxVariantToGeneric {
+class NODARA_API DxVariantTo : public DxVariantToGeneric {
 public:
     void Evaluate() override;
     DxOutput<T> m_output{this};
@@ -122,37 +123,37 @@ private:
     DxValueArray<Vec3> m_values;
 };
 
-extern template class DxToVariant<int>;
-extern template class DxToVariant<float>;
-extern template class DxToVariant<double>;
-extern template class DxVariantTo<int>;
-extern template class DxVariantTo<float>;
-extern template class DxVariantTo<double>;
-extern template class DxVariantTo<Vec3>;
+extern template class NODARA_API DxToVariant<int>;
+extern template class NODARA_API DxToVariant<float>;
+extern template class NODARA_API DxToVariant<double>;
+extern template class NODARA_API DxVariantTo<int>;
+extern template class NODARA_API DxVariantTo<float>;
+extern template class NODARA_API DxVariantTo<double>;
+extern template class NODARA_API DxVariantTo<Vec3>;
 
 // --- Values --------------------------------------------------------------------------
 
 // A new array of three doubles.
-value_t LispVec3ToArray(const Vec3 &v);
+NODARA_API value_t LispVec3ToArray(const Vec3 &v);
 // Elements 0 to 2 of an array of three numbers, exactly; false (reported,
 // `out` untouched) for anything else.
-bool LispArrayToVec3(value_t array, Vec3 &out);
+NODARA_API bool LispArrayToVec3(value_t array, Vec3 &out);
 // Checked numbers: false (reported) for anything that is not a number.
-bool LispCheckedDouble(value_t v, double &out);
-bool LispCheckedInt(value_t v, int &out);
+NODARA_API bool LispCheckedDouble(value_t v, double &out);
+NODARA_API bool LispCheckedInt(value_t v, int &out);
 
 // A reference to a field container that formulas pass around as `self` or `node`.
-value_t LispNodeValue(SgFieldMngr *container);
-SgFieldMngr *LispNodeOf(value_t v);
+NODARA_API value_t LispNodeValue(SgFieldMngr *container);
+NODARA_API SgFieldMngr *LispNodeOf(value_t v);
 
 // Compiles "(lambda <parameters> <body> )" sandboxed in the context; ERROR
 // (reported, naming `who`) when the body does not read or compile.
-value_t LispCompileFormula(const LispContextRef &context, const std::string &parameters, const std::string &body,
+NODARA_API value_t LispCompileFormula(const LispContextRef &context, const std::string &parameters, const std::string &body,
                            const char *who);
 // The unit of work formulas evaluated now count toward: one traversal of
 // the scene.
-uint64_t LispFormulaWorkUnit();
+NODARA_API uint64_t LispFormulaWorkUnit();
 
 // getfield, setfield and setout; the start-up installs it as a start-up hook
 // of the interpreter, before the prelude macros.
-void LispRegisterFieldFunctions();
+NODARA_API void LispRegisterFieldFunctions();

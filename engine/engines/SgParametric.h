@@ -10,16 +10,17 @@
 #include "engine/core/DxModule.h"
 #include "engine/engines/SgLispScript.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/core/NodaraExport.h"
 
 class SgParametricModel;
 class DxLispScript;
 
-struct SgConnectionPoint {
+struct NODARA_API SgConnectionPoint {
     SgField *field = nullptr; // not owned
     int index = 0;            // -1: the whole array
 };
 
-class SgPMParam {
+class NODARA_API SgPMParam {
 public:
     SgPMParam() = default;
     SgPMParam(const SgPMParam &other) { *this = other; }
@@ -42,14 +43,14 @@ public:
     int m_iType = 0; // field class id of the value field
 };
 
-struct tTargetField {
+struct NODARA_API tTargetField {
     SgField *field = nullptr;
     std::string script;
     std::unique_ptr<DxLispScript> module;
     std::unique_ptr<DxModule> converter;
 };
 
-class SgParametricModel : public SgObject {
+class NODARA_API SgParametricModel : public SgObject {
     SG_CLASS_HEADER(SgParametricModel, SgFieldMngr)
 
     // A model of at most this many parameters: one input of each formula
@@ -99,7 +100,7 @@ private:
                             LispRootNode(&m_controlPointLambdas[2])};
 };
 
-class SgPOParam {
+class NODARA_API SgPOParam {
 public:
     virtual ~SgPOParam() = default;
     const std::string &getParamName() const { return m_name; }
@@ -116,7 +117,7 @@ public:
     int m_iType = -1;
 };
 
-class SgParametricObject : public SgObject {
+class NODARA_API SgParametricObject : public SgObject {
     SG_CLASS_HEADER(SgParametricObject, SgFieldMngr)
 
     explicit SgParametricObject(bool withTransform = true, bool withGroup = true);
@@ -158,13 +159,13 @@ private:
 };
 
 // Installs the scene-file reader and writer of the parametric blocks.
-void SgInstallParametricFormat();
+NODARA_API void SgInstallParametricFormat();
 // Installs what the standard actions do with models and instances (copy,
 // navigation into a model).
-void SgInstallParametricActions();
+NODARA_API void SgInstallParametricActions();
 
 // The formula of one script target: its inputs are the model's parameters.
-class DxLispScript : public DxModule {
+class NODARA_API DxLispScript : public DxModule {
 public:
     static constexpr int kMaxInputs = 32;
 

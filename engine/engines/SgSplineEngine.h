@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "engine/engines/SgEngine.h"
+#include "engine/core/NodaraExport.h"
 
 // Turns a length along a curve into a fractional sample index: buckets of
 // equal length point at the first sample of their stretch, so a lookup is a
 // jump and a short forward scan.
-class ArcLengthTable {
+class NODARA_API ArcLengthTable {
 public:
     // `lengths` are the cumulative lengths of the samples (the first 0);
     // fewer than 3 buckets asks for twice the sample count.
@@ -29,7 +30,7 @@ private:
     double m_dWidth;
 };
 
-class SgSplineEngine : public SgEngine {
+class NODARA_API SgSplineEngine : public SgEngine {
     SG_CLASS_HEADER(SgSplineEngine, SgFieldMngr)
 
     // Length samples per curve segment.

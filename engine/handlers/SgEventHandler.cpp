@@ -56,3 +56,6 @@ int SgEventHandler::DispatchMessage(int message, SgHandleEventAction *action)
         return 0;
     }
 }
+
+SgEventHandler::MessageReader SgEventHandler::s_pfnMessageReader = nullptr;
+SgEventHandler::GoneFn SgEventHandler::s_pfnGone = nullptr;

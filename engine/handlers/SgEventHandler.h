@@ -8,11 +8,12 @@
 // the document of the graph it is inserted in, and it never records undo:
 // it is editing state, not scene content.
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgHandleEventAction;
 
-class SgEventHandler : public SgNode {
+class NODARA_API SgEventHandler : public SgNode {
     SG_CLASS_HEADER(SgEventHandler, SgFieldMngr)
 
     // Window message numbers the dispatch knows.
@@ -92,6 +93,6 @@ private:
     bool m_bActive = true;
     bool m_bPostponed = false;
 
-    static inline MessageReader s_pfnMessageReader = nullptr;
-    static inline GoneFn s_pfnGone = nullptr;
+    static MessageReader s_pfnMessageReader;
+    static GoneFn s_pfnGone;
 };

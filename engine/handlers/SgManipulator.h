@@ -5,12 +5,13 @@
 // as part of the object. The selection handler finds it by class to take it
 // out again on deselection.
 #include "engine/core/SgGroup.h"
+#include "engine/core/NodaraExport.h"
 
 class SgHandleEventAction;
 class SgPath;
 class SgRubberTool;
 
-class SgManipulator : public SgGroup {
+class NODARA_API SgManipulator : public SgGroup {
     SG_CLASS_HEADER(SgManipulator, SgFieldMngr)
 
     SgManipulator() = default;

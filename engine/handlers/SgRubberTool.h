@@ -5,13 +5,14 @@
 // the edited object is kept as the edit separator.
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgObject;
 class SgSeparator;
 class SgTransform;
 
-class SgRubberTool : public SgTool {
+class NODARA_API SgRubberTool : public SgTool {
     SG_CLASS_HEADER(SgRubberTool, SgFieldMngr)
 
     // Every rubber tool works on the XY plane; the argument is not used.

@@ -18,6 +18,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/core/SgSubscribers.h"
 #include "engine/handlers/SgEventHandler.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDrawStyle;
 class SgMaterial;
@@ -29,7 +30,7 @@ struct Color;
 
 // An operation run on nodes by the apply family. With m_iRecurse 0 the
 // subtree below an object it is run on is not visited.
-struct SelectOp {
+struct NODARA_API SelectOp {
     explicit SelectOp(int recurse = 1) : m_iRecurse(recurse) {}
     virtual ~SelectOp() = default;
     virtual void operator()(SgNode *node) = 0;
@@ -38,7 +39,7 @@ struct SelectOp {
 };
 
 // Runs another operation on objects that are not selected only.
-struct ApplyOnUnselctedOp : SelectOp {
+struct NODARA_API ApplyOnUnselctedOp : SelectOp {
     explicit ApplyOnUnselctedOp(SelectOp *op) : SelectOp(0), m_pOp(op) {}
     void operator()(SgNode *node) override;
 
@@ -49,12 +50,12 @@ struct ApplyOnUnselctedOp : SelectOp {
 // test; kept apart so that in the handler's own scope the name stays the
 // static one, which callers without a handler call as
 // SgSelectionHandler::IsSelectable(path).
-class SgSelectionHandlerInterfaceBase : public SgSelectionHandlerInterface {
+class NODARA_API SgSelectionHandlerInterfaceBase : public SgSelectionHandlerInterface {
 public:
     bool IsSelectable(SgPath &path) override;
 };
 
-class SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInterfaceBase {
+class NODARA_API SgSelectionHandler : public SgEventHandler, public SgSelectionHandlerInterfaceBase {
     SG_CLASS_HEADER(SgSelectionHandler, SgFieldMngr)
 
     enum Policy : int { kByModifier = 0, kReplace = 1, kToggle = 2 };

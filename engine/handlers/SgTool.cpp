@@ -231,3 +231,5 @@ SgMaterial *SgTool::BuildRandomMaterial()
     material->m_shininess.SetValue(0, 1.0f);
     return material;
 }
+
+bool SgTool::s_bToolActive = false;

@@ -12,12 +12,13 @@
 #include "engine/core/Plane.h"
 #include "engine/handlers/SgEventHandler.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class PickedPointQuery;
 class SgMaterial;
 class SgViewer;
 
-class SgTool : public SgEventHandler {
+class NODARA_API SgTool : public SgEventHandler {
     SG_CLASS_HEADER(SgTool, SgFieldMngr)
 
     // Rays shorter than this are used as they are, not normalised.
@@ -121,7 +122,7 @@ protected:
     Plane m_workPlane;
 
 private:
-    static inline bool s_bToolActive = false;
+    static bool s_bToolActive;
 };
 
 // Relative size under which a ray's direction is taken as parallel to a plane

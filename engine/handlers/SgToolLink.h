@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // Tools sit below the viewer, yet they pick under the cursor, hold the mouse
 // capture of the viewer's window and ask the viewer to redraw. The viewer
 // layer installs these calls at start-up; until then (and for an action that
@@ -14,7 +15,7 @@ class Vec3;
 
 namespace SgToolLink {
 
-struct Calls {
+struct NODARA_API Calls {
     // The action carries an event; its window position.
     bool (*eventPoint)(SgHandleEventAction *action, int &x, int &y) = nullptr;
     SgViewer *(*viewer)(SgHandleEventAction *action) = nullptr;
@@ -38,21 +39,21 @@ struct Calls {
     bool (*ctrlDown)(SgHandleEventAction *action) = nullptr;
 };
 
-void Install(const Calls &calls);
-const Calls &Get();
+NODARA_API void Install(const Calls &calls);
+NODARA_API const Calls &Get();
 
-bool EventPoint(SgHandleEventAction *action, int &x, int &y);
-SgViewer *Viewer(SgHandleEventAction *action);
-bool ObjectRay(SgHandleEventAction *action, int x, int y, const SgPath &path, Vec3 &start, Vec3 &end);
-bool PickNearest(SgHandleEventAction *action, double radius, PickedPointQuery *query, SgPickedPoint &hit);
-bool WorldToObject(SgHandleEventAction *action, const Vec3 &world, const SgPath &path, Vec3 &local);
-bool CurrentPath(SgHandleEventAction *action, SgPath &path);
-SgEventHandler *Grabbing(SgHandleEventAction *action);
-void SetGrabbing(SgHandleEventAction *action, SgEventHandler *handler);
-void SetCapture(SgViewer *viewer);
-void ReleaseCapture(SgViewer *viewer);
-void Redraw(SgViewer *viewer, bool all);
-SgDocument *Document(SgViewer *viewer);
-bool CtrlDown(SgHandleEventAction *action);
+NODARA_API bool EventPoint(SgHandleEventAction *action, int &x, int &y);
+NODARA_API SgViewer *Viewer(SgHandleEventAction *action);
+NODARA_API bool ObjectRay(SgHandleEventAction *action, int x, int y, const SgPath &path, Vec3 &start, Vec3 &end);
+NODARA_API bool PickNearest(SgHandleEventAction *action, double radius, PickedPointQuery *query, SgPickedPoint &hit);
+NODARA_API bool WorldToObject(SgHandleEventAction *action, const Vec3 &world, const SgPath &path, Vec3 &local);
+NODARA_API bool CurrentPath(SgHandleEventAction *action, SgPath &path);
+NODARA_API SgEventHandler *Grabbing(SgHandleEventAction *action);
+NODARA_API void SetGrabbing(SgHandleEventAction *action, SgEventHandler *handler);
+NODARA_API void SetCapture(SgViewer *viewer);
+NODARA_API void ReleaseCapture(SgViewer *viewer);
+NODARA_API void Redraw(SgViewer *viewer, bool all);
+NODARA_API SgDocument *Document(SgViewer *viewer);
+NODARA_API bool CtrlDown(SgHandleEventAction *action);
 
 } // namespace SgToolLink

@@ -2,8 +2,9 @@
 // Hands every event to a plain callback of the embedding application; the
 // message table of the base does not apply, the callback sees all events.
 #include "engine/handlers/SgEventHandler.h"
+#include "engine/core/NodaraExport.h"
 
-class SgUserHandler : public SgEventHandler {
+class NODARA_API SgUserHandler : public SgEventHandler {
     SG_CLASS_HEADER(SgUserHandler, SgFieldMngr)
 
     using UserFunc = int (*)(SgHandleEventAction *action, void *data);

@@ -9,8 +9,9 @@
 #include <GL/glext.h>
 
 #include "platform/gl/GLContext.h"
+#include "engine/core/NodaraExport.h"
 
-class GLExtensions : public GLContext::Attachment {
+class NODARA_API GLExtensions : public GLContext::Attachment {
 public:
     // Texture units the vertex-array builder and the texture code may use.
     static constexpr int kMaxUnits = 8;
@@ -70,4 +71,4 @@ private:
 // diagnostic "ARB_multitexture unsupported!" (package "GLExtensions"), when multitexture is
 // missing (and also, without that line, when no context is current, which
 // leaves `into` unloaded for a later try).
-bool LoadGLExtensions(GLExtensions &into);
+NODARA_API bool LoadGLExtensions(GLExtensions &into);

@@ -7,8 +7,9 @@
 //   gluTessCallback(tess, GLU_TESS_VERTEX, (GLvoid (*)())GLVertex::vertex_func_table[kind]);
 //   gluTessCallback(tess, GLU_TESS_COMBINE, (GLvoid (*)())GLVertex::combine);
 #include <GL/gl.h>
+#include "engine/core/NodaraExport.h"
 
-class GLVertex {
+class NODARA_API GLVertex {
 public:
     using VertexFn = void (*)(GLVertex *);
 
@@ -55,8 +56,8 @@ private:
     static int s_nCombineSlot;
 };
 
-void glFaceSetVertex3dv(GLVertex *v);
-void glVertexSphereTxtrMap3dv(GLVertex *v);
-void glVertexCylinderTxtrMap3dv(GLVertex *v);
-void glVertexCubicalTxtrMap3dv(GLVertex *v);
-void glVertexUserTxtrMap3dv(GLVertex *v);
+NODARA_API void glFaceSetVertex3dv(GLVertex *v);
+NODARA_API void glVertexSphereTxtrMap3dv(GLVertex *v);
+NODARA_API void glVertexCylinderTxtrMap3dv(GLVertex *v);
+NODARA_API void glVertexCubicalTxtrMap3dv(GLVertex *v);
+NODARA_API void glVertexUserTxtrMap3dv(GLVertex *v);

@@ -6,8 +6,9 @@
 
 #include "utilities/math/Vec2f.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
-class GLVertex1 {
+class NODARA_API GLVertex1 {
 public:
     static constexpr int UNITS = 8;
 

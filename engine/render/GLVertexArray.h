@@ -18,6 +18,7 @@
 #include "utilities/math/Vec2f.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 // Texture-unit mode words.
 enum TxMode : std::int32_t {
@@ -30,7 +31,7 @@ enum TxMode : std::int32_t {
 };
 
 // Where a texture unit's coordinates come from.
-struct TextureCoordsRecord {
+struct NODARA_API TextureCoordsRecord {
     std::int32_t mode = TX_OFF;
     int count = 0;                  // pairs in `coords`
     const Vec2f *coords = nullptr;  // not owned
@@ -38,18 +39,18 @@ struct TextureCoordsRecord {
 };
 
 // The coordinate sources of the units an array sets up.
-struct GLTextureUnits {
+struct NODARA_API GLTextureUnits {
     TextureCoordsRecord units[GLVertex1::UNITS];
     int numUnits = 0;
 };
 
-struct TxUnit {
+struct NODARA_API TxUnit {
     // Maps object points into the projection's space.
     Transform3 transform;
     TextureCoordsRecord source;
 };
 
-class GLVertexArray {
+class NODARA_API GLVertexArray {
 public:
     static constexpr int MAX_UNITS = GLVertex1::UNITS;
     static constexpr int INITIAL_CAPACITY = 1000;

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
 struct RtsScene;
 struct RtsLight;
@@ -26,34 +27,34 @@ struct RtsObject;
 // Light states.
 enum RtsLightState { kRtsLightOff = 0, kRtsLightOn = 1, kRtsLightShadowed = 2 };
 
-RtsScene *rtsCreateScene(const float eye[3], unsigned stencilMask, void (*drawScene)(GLenum light, void *data),
+NODARA_API RtsScene *rtsCreateScene(const float eye[3], unsigned stencilMask, void (*drawScene)(GLenum light, void *data),
                          void *data);
-RtsLight *rtsCreateLight(GLenum glLight, const float position[3], float radius);
-RtsObject *rtsCreateObject(const float centre[3], float radius, void (*drawObject)(void *data), void *data,
+NODARA_API RtsLight *rtsCreateLight(GLenum glLight, const float position[3], float radius);
+NODARA_API RtsObject *rtsCreateObject(const float centre[3], float radius, void (*drawObject)(void *data), void *data,
                            int feedbackCapacity);
 // The records are the caller's; a scene or light only refers to the others.
-void rtsFreeScene(RtsScene *scene);
-void rtsFreeLight(RtsLight *light);
-void rtsFreeObject(RtsObject *object);
+NODARA_API void rtsFreeScene(RtsScene *scene);
+NODARA_API void rtsFreeLight(RtsLight *light);
+NODARA_API void rtsFreeObject(RtsObject *object);
 
 // False (with a message) for null records or lists that do not agree; an
 // entry already present is left as it is (true).
-bool rtsAddLightToScene(RtsScene *scene, RtsLight *light);
-bool rtsAddObjectToLight(RtsLight *light, RtsObject *object);
-void rtsSetLightState(RtsLight *light, int state);
+NODARA_API bool rtsAddLightToScene(RtsScene *scene, RtsLight *light);
+NODARA_API bool rtsAddObjectToLight(RtsLight *light, RtsObject *object);
+NODARA_API void rtsSetLightState(RtsLight *light, int state);
 
 // Records kept from frame to frame: a light's or object's silhouettes are
 // captured again only after it moved or was touched (its drawing changed).
-void rtsSetSceneEye(RtsScene *scene, const float eye[3]);
-void rtsSetSceneData(RtsScene *scene, void *data);
+NODARA_API void rtsSetSceneEye(RtsScene *scene, const float eye[3]);
+NODARA_API void rtsSetSceneData(RtsScene *scene, void *data);
 // Every surface that receives shadows lies inside the box: the volumes end
 // just beyond it rather than far away, which spares the stencil passes the
 // pixels behind the receivers. Null for either corner: no box (the default).
-void rtsSetSceneReach(RtsScene *scene, const float boxMin[3], const float boxMax[3]);
-void rtsSetObjectData(RtsObject *object, void *data);
-void rtsPlaceObject(RtsObject *object, const float centre[3], float radius);
-void rtsTouchObject(RtsObject *object);
-void rtsPlaceLight(RtsLight *light, const float position[3]);
+NODARA_API void rtsSetSceneReach(RtsScene *scene, const float boxMin[3], const float boxMax[3]);
+NODARA_API void rtsSetObjectData(RtsObject *object, void *data);
+NODARA_API void rtsPlaceObject(RtsObject *object, const float centre[3], float radius);
+NODARA_API void rtsTouchObject(RtsObject *object);
+NODARA_API void rtsPlaceLight(RtsLight *light, const float position[3]);
 
 // Draws the scene, with shadows when asked. Further shadowed lights are
 // added onto the first light's picture with blending on (GL_ONE, GL_ONE),
@@ -63,14 +64,14 @@ void rtsPlaceLight(RtsLight *light, const float position[3]);
 // asked for but could not be made (the scene is then drawn lit, without
 // shadows); a frame buffer without stencil bits draws once, fully lit, with
 // one warning per scene.
-bool rtsRenderScene(RtsScene *scene, bool shadows);
+NODARA_API bool rtsRenderScene(RtsScene *scene, bool shadows);
 
 // What the last rtsRenderScene of the scene did, for tests: the number of
 // shadow volumes drawn and the stencil bits that could be used.
-int rtsVolumeCount(const RtsScene *scene);
-unsigned rtsUsableStencilBits(const RtsScene *scene);
+NODARA_API int rtsVolumeCount(const RtsScene *scene);
+NODARA_API unsigned rtsUsableStencilBits(const RtsScene *scene);
 // The silhouettes the last rtsRenderScene captured (rather than kept).
-int rtsCaptureCount(const RtsScene *scene);
+NODARA_API int rtsCaptureCount(const RtsScene *scene);
 // The largest feedback buffer a capture may grow to, in floats (0: the
 // default); returns the previous limit. For tests of a capture that fails.
-size_t rtsSetFeedbackLimit(size_t floats);
+NODARA_API size_t rtsSetFeedbackLimit(size_t floats);

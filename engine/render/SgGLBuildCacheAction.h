@@ -10,12 +10,13 @@
 // Lists are compiled with the render action's picking switch on, so that
 // their name-stack calls are recorded and a selection pass can call them.
 #include "engine/core/SgAction.h"
+#include "engine/core/NodaraExport.h"
 
 class SgGLRenderAction;
 class SgGLRenderCache;
 class SgSeparator;
 
-class SgGLBuildCacheAction : public SgAction {
+class NODARA_API SgGLBuildCacheAction : public SgAction {
     SG_ACTION_HEADER(SgGLBuildCacheAction)
     SgActionKind GetKind() const override { return SgActionKind::kBuildCache; }
 

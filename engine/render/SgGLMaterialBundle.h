@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // Sends the material of the traversal state to OpenGL: the whole material
 // (index 0) or the diffuse colour of one face or part (index 1 and up, taken
 // modulo the number of diffuse colours). The current colour always follows
@@ -8,7 +9,7 @@
 // SgInvalidArgument.
 class SgState;
 
-class SgGLMaterialBundle {
+class NODARA_API SgGLMaterialBundle {
 public:
     // Shininess up to this is a fraction of the GL range (0..128).
     static constexpr float kShininessScale = 128.0f;

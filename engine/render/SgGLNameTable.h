@@ -12,10 +12,11 @@
 // record still checks that each node it looks up is a child of the node
 // before it (the first one a child of, or, the root it drew).
 #include <cstdint>
+#include "engine/core/NodaraExport.h"
 
 class SgNode;
 
-class SgGLNameTable {
+class NODARA_API SgGLNameTable {
 public:
     // Names start above 0 and stay below the part marker 0xFFFFFFFF.
     static constexpr std::uint32_t kNoName = 0;

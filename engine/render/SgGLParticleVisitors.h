@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // The render action's visitors for particle emitters and dynamic effects.
 // An emitter steps its simulation when drawn (the effect records come from
 // the lights pass of the same frame) and shows its live particles as points
@@ -7,7 +8,7 @@
 class SgAction;
 class SgNode;
 
-struct SgGLParticleVisitors {
+struct NODARA_API SgGLParticleVisitors {
     // Size of a drawn particle, in pixels.
     static constexpr float kParticleSize = 3.0f;
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // The render action's visitors for property nodes: each lets the node write
 // its state elements (its own DoAction) and then sets the matching OpenGL
 // state. A visitor whose element an overriding node higher up has locked
@@ -11,7 +12,7 @@
 class SgAction;
 class SgNode;
 
-struct SgGLPropertyVisitors {
+struct NODARA_API SgGLPropertyVisitors {
     // Makes the GL texture of a texture node in the current context when it
     // has none, outside any display list (nothing while one compiles), so
     // that the lists compiled afterwards only bind it.

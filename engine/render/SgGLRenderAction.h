@@ -34,6 +34,7 @@
 #include "utilities/math/Vec2.h"
 #include "utilities/math/Vec2i.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class GLVertexArray;
 class SgGLRenderCache;
@@ -43,7 +44,7 @@ class SgShadowCache;
 class SgViewer;
 class SgViewport;
 
-class SgGLRenderAction : public SgAction {
+class NODARA_API SgGLRenderAction : public SgAction {
     SG_ACTION_HEADER(SgGLRenderAction)
     SgActionKind GetKind() const override { return SgActionKind::kRender; }
 

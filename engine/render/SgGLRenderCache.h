@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "engine/core/SgCache.h"
+#include "engine/core/NodaraExport.h"
 
 class GLContext;
 
-class SgGLRenderCache : public SgCache {
+class NODARA_API SgGLRenderCache : public SgCache {
 public:
     SgGLRenderCache() = default;
     ~SgGLRenderCache() override;

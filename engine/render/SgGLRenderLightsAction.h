@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "engine/core/SgAction.h"
+#include "engine/core/NodaraExport.h"
 
 class SgCamera;
 class SgGLRenderAction;
 class SgLight;
 struct EffectorInfo;
 
-class SgGLRenderLightsAction : public SgAction {
+class NODARA_API SgGLRenderLightsAction : public SgAction {
     SG_ACTION_HEADER(SgGLRenderLightsAction)
     SgActionKind GetKind() const override { return SgActionKind::kRenderLights; }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // The render action's visitors for groups, separators, shapes and the nodes
 // that only set state. Each decides whether its node belongs to the pass
 // being drawn, names it for selection, and sends its geometry to OpenGL
@@ -15,7 +16,7 @@
 class SgAction;
 class SgNode;
 
-struct SgGLShapeVisitors {
+struct NODARA_API SgGLShapeVisitors {
     // Room for the line ends of a curve's editing gizmo.
     static constexpr int kMaxGizmoPoints = 4000;
     // The names a cube loads below its own for each face, so that a hit

@@ -5,12 +5,13 @@
 // visitors include the builder and reach the elements through these.
 #include "engine/core/SgVecField.h"
 #include "utilities/math/Vec2f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 class SgNode;
 class SgShape;
 
-class SgGLStateReads {
+class NODARA_API SgGLStateReads {
 public:
     static constexpr int kMaxUnits = 8;
 

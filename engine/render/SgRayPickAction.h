@@ -23,11 +23,12 @@
 #include "engine/core/Segment.h"
 #include "utilities/math/Vec2i.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class PickedPointQuery;
 class SgViewport;
 
-class SgRayPickAction : public SgAction {
+class NODARA_API SgRayPickAction : public SgAction {
     SG_ACTION_HEADER(SgRayPickAction)
     SgActionKind GetKind() const override { return SgActionKind::kPick; }
 

@@ -1,8 +1,9 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // The registration block of the renderer. The library start-up
 // (engine/SgNodara.cpp) runs it after the standard actions; a new action of
 // the renderer joins the end of the block.
-class SgRenderClasses {
+class NODARA_API SgRenderClasses {
 public:
     // Picking, the billboard placement that runs before each viewport draws,
     // the GL render action (its visitor table takes the shape and property

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // What a viewport's shadow frames keep from one frame to the next: the
 // shadow library's scene, its two lights and the one object (the whole
 // scene) with the silhouettes captured from them. The silhouettes are
@@ -9,7 +10,7 @@ struct RtsLight;
 struct RtsObject;
 class SgNode;
 
-class SgShadowCache {
+class NODARA_API SgShadowCache {
 public:
     SgShadowCache();
     SgShadowCache(const SgShadowCache &) = delete;

@@ -23,13 +23,14 @@
 #include "engine/core/Image2.h"
 #include "engine/core/SgRef.h"
 #include "utilities/math/Color.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgGroup;
 class SgTexture2D;
 
 // One texture file: its pixels and the GL texture made from them.
-class CTextureObj {
+class NODARA_API CTextureObj {
 public:
     explicit CTextureObj(const std::string &name);
 
@@ -47,7 +48,7 @@ private:
     std::vector<std::pair<std::uint64_t, int>> m_glNames;
 };
 
-class SgTextureManager {
+class NODARA_API SgTextureManager {
 public:
     static constexpr int kMaxSearchFolders = 10;
     // The largest distance of two RGB colours (sqrt(3) x 255); a key
@@ -137,5 +138,5 @@ private:
 // (RGB in 0..1) uses tolerance t = tolerances[k % count], a percentage of the
 // largest RGB distance: a pixel nearer than that gets alpha 0. Without
 // tolerances nothing is keyed.
-void KeyTransparentColors(unsigned char *pixels, int width, int height, const std::vector<Color> &colors,
+NODARA_API void KeyTransparentColors(unsigned char *pixels, int width, int height, const std::vector<Color> &colors,
                           const std::vector<float> &tolerances);

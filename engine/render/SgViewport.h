@@ -20,6 +20,7 @@
 #include "utilities/math/Vec2i.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgBackground;
 class SgCamera;
@@ -34,7 +35,7 @@ class SgShadowCache;
 class SgTransform;
 class SgViewer;
 
-class SgViewport {
+class NODARA_API SgViewport {
 public:
     SgViewport();
     SgViewport(const SgViewport &) = delete;

@@ -8,12 +8,13 @@
 // below them.
 #include "engine/core/SgAction.h"
 #include "utilities/math/Transform3.h"
+#include "engine/core/NodaraExport.h"
 
 class SgBillboard;
 class SgTransform;
 class SgViewport;
 
-class SgWinAlignedRenderAction : public SgAction {
+class NODARA_API SgWinAlignedRenderAction : public SgAction {
     SG_ACTION_HEADER(SgWinAlignedRenderAction)
 
     // The scale a billboard may apply relative to the scale above it.

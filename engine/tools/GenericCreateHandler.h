@@ -6,10 +6,11 @@
 #include <algorithm>
 
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class SgObject;
 
-class GenericCreateHandler {
+class NODARA_API GenericCreateHandler {
 public:
     static constexpr int kParameterCount = 8;
 

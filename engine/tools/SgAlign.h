@@ -9,8 +9,9 @@
 #include "utilities/math/Range.h"
 #include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
-class SgAlign {
+class NODARA_API SgAlign {
 public:
     // 0 the minimum along the axis, 1 the centre, 2 the maximum, 3 the
     // centre of a box (for a tip object, the tip its own transform places).

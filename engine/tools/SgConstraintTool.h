@@ -14,12 +14,13 @@
 #include "engine/handlers/SgRubberTool.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class CPolygon;
 class SgObject;
 class SgPath;
 
-class SgConstraintTool : public SgRubberTool {
+class NODARA_API SgConstraintTool : public SgRubberTool {
     SG_CLASS_HEADER(SgConstraintTool, SgFieldMngr)
 
     static constexpr double kPickRadius = 5.0;

@@ -3,8 +3,9 @@
 // button held pulls out its two tangents, always opposite and of equal
 // length. A double click or a right click finishes.
 #include "engine/tools/SgCreatePolyLineTool.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCreateBezierTool : public SgCreatePolyLineTool {
+class NODARA_API SgCreateBezierTool : public SgCreatePolyLineTool {
     SG_CLASS_HEADER(SgCreateBezierTool, SgFieldMngr)
 
     SgCreateBezierTool();

@@ -552,3 +552,6 @@ void SgCreateCylinderTool::RecordCreation(SgDocument *document)
     SgKeyPoint keyPoint(document);
     SgDocumentLink::RecordChild(document, true, group, object, previous);
 }
+
+int SgCreateCylinderTool::s_objectCounter = 1;
+int SgCreateCylinderTool::s_moveCounter = 0;

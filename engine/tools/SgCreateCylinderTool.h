@@ -18,12 +18,13 @@
 // and clicks that give the shape no extent make nothing.
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
+#include "engine/core/NodaraExport.h"
 
 class GenericCreateHandler;
 class SgDocument;
 class SgNode;
 
-class SgCreateCylinderTool : public SgRubberTool {
+class NODARA_API SgCreateCylinderTool : public SgRubberTool {
     SG_CLASS_HEADER(SgCreateCylinderTool, SgFieldMngr)
 
     static constexpr int kMaxStages = 8;
@@ -99,6 +100,6 @@ private:
     // The handler's key point is open on this document until the creation ends.
     SgDocument *m_pKeyPointDocument = nullptr;
 
-    static inline int s_objectCounter = 1;
-    static inline int s_moveCounter = 0;
+    static int s_objectCounter;
+    static int s_moveCounter;
 };

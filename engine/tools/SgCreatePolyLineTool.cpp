@@ -255,3 +255,5 @@ void SgCreatePolyLineTool::RecordCreation(SgHandleEventAction *action)
         return;
     }
 }
+
+bool SgCreatePolyLineTool::s_bAppend = true;

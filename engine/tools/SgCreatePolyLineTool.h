@@ -7,10 +7,11 @@
 // segment runs at a multiple of 45 degrees in the XY plane.
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgPolyLine;
 
-class SgCreatePolyLineTool : public SgRubberTool {
+class NODARA_API SgCreatePolyLineTool : public SgRubberTool {
     SG_CLASS_HEADER(SgCreatePolyLineTool, SgFieldMngr)
 
     // A polyline tool making `SgPolyLine`.
@@ -54,7 +55,7 @@ protected:
     int m_iNodeClass = 0;
     bool m_bCubicSpline = false;
 
-    static inline bool s_bAppend = true;
+    static bool s_bAppend;
     // Curve numbers of a tool outside any document.
     int m_iOwnCurveCounter = 1;
 };

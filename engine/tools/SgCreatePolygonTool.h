@@ -4,8 +4,9 @@
 // An outline of fewer than three points makes nothing: the object is taken
 // out of the scene again.
 #include "engine/tools/SgCreatePolyLineTool.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCreatePolygonTool : public SgCreatePolyLineTool {
+class NODARA_API SgCreatePolygonTool : public SgCreatePolyLineTool {
     SG_CLASS_HEADER(SgCreatePolygonTool, SgFieldMngr)
 
     SgCreatePolygonTool();

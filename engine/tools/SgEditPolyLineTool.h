@@ -14,10 +14,11 @@
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/handlers/SgRubberTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgMaterial;
 
-class SgEditPolyLineTool : public SgRubberTool {
+class NODARA_API SgEditPolyLineTool : public SgRubberTool {
     SG_CLASS_HEADER(SgEditPolyLineTool, SgFieldMngr)
 
     static constexpr double kPickRadius = 5.0;

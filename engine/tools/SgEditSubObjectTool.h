@@ -20,6 +20,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
 #include "utilities/math/Mat4.h"
+#include "engine/core/NodaraExport.h"
 
 class GenericGeom;
 class SgCoordinate3;
@@ -32,7 +33,7 @@ class SgShape;
 class SgSubObjectMoveTool;
 class SgViewer;
 
-class SgEditSubObjectTool : public SgRubberTool {
+class NODARA_API SgEditSubObjectTool : public SgRubberTool {
     SG_CLASS_HEADER(SgEditSubObjectTool, SgFieldMngr)
 
     enum Mode { kVertices = 0, kEdges = 1, kFaces = 3 };

@@ -13,8 +13,9 @@
 // a press elsewhere on the scene that moves 2 pixels or more turns the view
 // after all. A left drag over empty space turns it at once.
 #include "engine/handlers/SgEventHandler.h"
+#include "engine/core/NodaraExport.h"
 
-class SgExamineViewHandler : public SgEventHandler {
+class NODARA_API SgExamineViewHandler : public SgEventHandler {
     SG_CLASS_HEADER(SgExamineViewHandler, SgFieldMngr)
 
     enum ViewerMode : int {

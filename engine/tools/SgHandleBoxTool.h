@@ -10,8 +10,9 @@
 // object's transform (the handles live in the object's frame) but not
 // later edits of its content until the tool is built again.
 #include "engine/tools/SgTransformTool.h"
+#include "engine/core/NodaraExport.h"
 
-class SgHandleBoxTool : public SgTransformTool {
+class NODARA_API SgHandleBoxTool : public SgTransformTool {
     SG_CLASS_HEADER(SgHandleBoxTool, SgFieldMngr)
 
     // The box grows on every side by this share of its diagonal.

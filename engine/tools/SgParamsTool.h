@@ -7,11 +7,12 @@
 // class says how many handles there are, where they sit and which field
 // each sets. The tool never changes the object's transform.
 #include "engine/tools/SgTransformTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgNode;
 class SgPath;
 
-class SgParamsTool : public SgTransformTool {
+class NODARA_API SgParamsTool : public SgTransformTool {
     SG_CLASS_HEADER(SgParamsTool, SgFieldMngr)
 
     struct Row {

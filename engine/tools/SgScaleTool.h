@@ -6,10 +6,11 @@
 // double the scale). Each drag starts again from the scale at the press, so
 // steps do not accumulate rounding.
 #include "engine/tools/SgTransformTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgTransform;
 
-class SgScaleTool : public SgTransformTool {
+class NODARA_API SgScaleTool : public SgTransformTool {
     SG_CLASS_HEADER(SgScaleTool, SgFieldMngr)
 
     // Pixels of horizontal travel that add the start scale once more.

@@ -10,11 +10,12 @@
 // ends the gesture. Between gestures the tool is idle.
 #include "engine/handlers/SgTool.h"
 #include "platform/window/SgPlatformWindow.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgViewer;
 
-class SgSelectByFenceTool : public SgTool {
+class NODARA_API SgSelectByFenceTool : public SgTool {
     SG_CLASS_HEADER(SgSelectByFenceTool, SgFieldMngr)
 
     // A band narrower or lower than this (in pixels) is a click.

@@ -3,10 +3,11 @@
 // an ordinary move tool whose every drag step is also handed to the
 // sub-object tool, which moves the selected vertices with the gizmo.
 #include "engine/tools/SgTransformTool.h"
+#include "engine/core/NodaraExport.h"
 
 class SgEditSubObjectTool;
 
-class SgSubObjectMoveTool : public SgMoveTool {
+class NODARA_API SgSubObjectMoveTool : public SgMoveTool {
     SG_CLASS_HEADER(SgSubObjectMoveTool, SgFieldMngr)
 
     SgSubObjectMoveTool() = default;

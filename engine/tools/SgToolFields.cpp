@@ -91,3 +91,5 @@ bool SetDouble(SgFieldMngr *node, const char *name, double value)
 }
 
 } // namespace SgToolFields
+
+SgToolFields::EditRecord *SgToolFields::EditRecord::s_pCurrent = nullptr;

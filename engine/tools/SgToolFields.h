@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // Numeric field access by name for the tools that set shape parameters of
 // many classes from one table (creation, parameter handles): a double, float,
 // int or 16-bit field is read and written as a double. A missing or
@@ -12,7 +13,7 @@ namespace SgToolFields {
 // Collects what SetDouble writes while it lives (the first four fields, each
 // with its last value), so that a tool can report one step's edits to the
 // document's owner at once. Records nest: the innermost one collects.
-class EditRecord {
+class NODARA_API EditRecord {
 public:
     static constexpr int kMaxFields = 4;
     EditRecord();
@@ -29,13 +30,13 @@ private:
     SgField *m_fields[kMaxFields] = {};
     double m_values[kMaxFields] = {};
     int m_iCount = 0;
-    static inline EditRecord *s_pCurrent = nullptr;
+    static EditRecord *s_pCurrent;
 };
 
-double GetDouble(SgFieldMngr *node, const char *name);
+NODARA_API double GetDouble(SgFieldMngr *node, const char *name);
 // Writes with undo and notification, as an edit by the user does. False when
 // the node has no numeric field of that name.
-bool SetDouble(SgFieldMngr *node, const char *name, double value);
-SgField *Find(SgFieldMngr *node, const char *name);
+NODARA_API bool SetDouble(SgFieldMngr *node, const char *name, double value);
+NODARA_API SgField *Find(SgFieldMngr *node, const char *name);
 
 } // namespace SgToolFields

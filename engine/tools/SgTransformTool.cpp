@@ -964,3 +964,5 @@ void SgTrackballTool::DragStep(SgHandleEventAction *action, int x, int y)
     const double angle = std::atan2(m_startPoint.Cross(now).Dot(m_axis), m_startPoint.Dot(now));
     transform->m_rotation.Set(Rotation(m_axis, angle) * m_startRotation);
 }
+
+float SgTransformTool::s_fManipulatorScale = 1.0f;

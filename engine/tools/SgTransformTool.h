@@ -18,6 +18,7 @@
 #include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgCube;
 class SgRayPickAction;
@@ -26,7 +27,7 @@ class SgMaterial;
 class SgTransform;
 class SgSeparator;
 
-class SgTransformTool : public SgRubberTool {
+class NODARA_API SgTransformTool : public SgRubberTool {
     SG_CLASS_HEADER(SgTransformTool, SgFieldMngr)
 
     static constexpr int kHandleCount = 13;
@@ -55,7 +56,7 @@ class SgTransformTool : public SgRubberTool {
 
     // Scales every gizmo; the facade sets it. A gizmo keeps
     // kGizmoPixels x this many pixels per unit of its handles on the screen.
-    static inline float s_fManipulatorScale = 1.0f;
+    static float s_fManipulatorScale;
     static constexpr float kGizmoPixels = 80.0f;
 
     SgTransformTool();
@@ -223,7 +224,7 @@ protected:
 };
 
 // Moves the object along one of its axes by dragging that axis's arrow.
-class SgMoveTool : public SgTransformTool {
+class NODARA_API SgMoveTool : public SgTransformTool {
     SG_CLASS_HEADER(SgMoveTool, SgFieldMngr)
 
     SgMoveTool() = default;
@@ -248,7 +249,7 @@ protected:
 
 // Turns the object with rings about its three axes; comma and period turn
 // it in fixed steps about its z axis.
-class SgTrackballTool : public SgTransformTool {
+class NODARA_API SgTrackballTool : public SgTransformTool {
     SG_CLASS_HEADER(SgTrackballTool, SgFieldMngr)
 
     // One comma or period step, in radians.

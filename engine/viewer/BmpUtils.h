@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <iosfwd>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
 class SgViewer;
 
 // The bitmap info header as a BMP file stores it (40 bytes).
-struct BmpInfoHeader {
+struct NODARA_API BmpInfoHeader {
     std::uint32_t size = 40;
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -28,14 +29,14 @@ struct BmpInfoHeader {
 };
 
 // A bottom-up bitmap: rows of blue, green, red bytes padded to 4 bytes.
-struct BmpImage {
+struct NODARA_API BmpImage {
     BmpInfoHeader header;
     std::vector<std::uint8_t> pixels;
 
     int BytesPerRow() const { return ((header.width * header.bitCount + 31) / 32) * 4; }
 };
 
-class BmpUtils {
+class NODARA_API BmpUtils {
 public:
     // The largest side a snapshot may have (the offscreen surface's limit).
     static int MaxSide();

@@ -3,8 +3,9 @@
 // event action and the tools. Messages keep their window-system numbers
 // (SgEventHandler::Message lists the ones the tools dispatch on).
 #include <cstdint>
+#include "engine/core/NodaraExport.h"
 
-class SgEvent {
+class NODARA_API SgEvent {
 public:
     enum Kind : int { kMouse = 0, kKey = 1 };
     // Key-state bits of a mouse message's first parameter; the window sets

@@ -212,3 +212,6 @@ int SgGLWindow::HandleDestroy()
     delete viewer;
     return 1;
 }
+
+SgPlatformWindow *SgGLWindow::s_pPrevWin = nullptr;
+bool SgGLWindow::s_bAlt = false;

@@ -10,16 +10,17 @@
 
 #include "platform/window/SgPlatformWindow.h"
 #include "utilities/math/Vec2i.h"
+#include "engine/core/NodaraExport.h"
 
 class SgViewer;
 
 // Any window a viewer can be bound to.
-class SgWindow {
+class NODARA_API SgWindow {
 public:
     virtual ~SgWindow() = default;
 };
 
-class SgGLWindow : public SgWindow, public SgPlatformWindow::Listener {
+class NODARA_API SgGLWindow : public SgWindow, public SgPlatformWindow::Listener {
 public:
     explicit SgGLWindow(SgViewer *viewer);
     SgGLWindow(const SgGLWindow &) = delete;
@@ -78,6 +79,6 @@ private:
     int m_nRenders = 0;
     int m_nSwaps = 0;
 
-    static inline SgPlatformWindow *s_pPrevWin = nullptr;
-    static inline bool s_bAlt = false;
+    static SgPlatformWindow *s_pPrevWin;
+    static bool s_bAlt;
 };

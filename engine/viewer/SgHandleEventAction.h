@@ -10,6 +10,7 @@
 //   action.NewEvent();          // forgets the previous event's pick
 //   action.Apply(viewport->GetNodara());
 #include "engine/core/SgAction.h"
+#include "engine/core/NodaraExport.h"
 
 class SgEvent;
 class SgEventHandler;
@@ -17,7 +18,7 @@ class SgRayPickAction;
 class SgViewer;
 class SgViewport;
 
-class SgHandleEventAction : public SgAction {
+class NODARA_API SgHandleEventAction : public SgAction {
     SG_ACTION_HEADER(SgHandleEventAction)
     SgActionKind GetKind() const override { return SgActionKind::kEvent; }
 

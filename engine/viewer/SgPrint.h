@@ -8,10 +8,11 @@
 #include <string>
 
 #include "platform/SgPrinter.h"
+#include "engine/core/NodaraExport.h"
 
 class SgViewer;
 
-class SgPrint {
+class NODARA_API SgPrint {
 public:
     static constexpr const char *kJobName = "Korvel printing job";
 

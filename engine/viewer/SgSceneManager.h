@@ -3,11 +3,12 @@
 // the changed nodes, and the window rectangle of each affected object joins
 // the dirty rectangle. A render empties it.
 #include <climits>
+#include "engine/core/NodaraExport.h"
 
 class SgPathList;
 class SgViewer;
 
-class SgSceneManager {
+class NODARA_API SgSceneManager {
 public:
     explicit SgSceneManager(int mode = 0) : m_nMode(mode) {}
     virtual ~SgSceneManager() = default;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/window/SgPlatformWindow.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgEvent;
@@ -30,7 +31,7 @@ class SgSeparator;
 class SgViewport;
 class SgPathList;
 
-class SgViewer {
+class NODARA_API SgViewer {
 public:
     // Kinds 0 and 1 get a window object; the windowless kind draws into the
     // current context only.

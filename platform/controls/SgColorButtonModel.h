@@ -6,8 +6,9 @@
 // is drawn; the wx view (platform/wx/CSGColorButton) paints them.
 #include <cstdint>
 #include <vector>
+#include "platform/PlatformExport.h"
 
-class SgColorButtonModel {
+class PLATFORM_API SgColorButtonModel {
 public:
     struct Rgb {
         std::uint8_t r = 0;

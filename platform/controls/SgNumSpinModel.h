@@ -15,8 +15,9 @@
 // arrow clicks, typed text and Enter/focus loss here.
 #include <functional>
 #include <string>
+#include "platform/PlatformExport.h"
 
-class SgNumSpinModel {
+class PLATFORM_API SgNumSpinModel {
 public:
     using Notify = std::function<void(SgNumSpinModel *)>;
 

@@ -5,8 +5,9 @@
 // shows the rest.
 #include <cmath>
 #include <string>
+#include "platform/PlatformExport.h"
 
-class SgProgressModel {
+class PLATFORM_API SgProgressModel {
 public:
     static constexpr int kRange = 1000;
 

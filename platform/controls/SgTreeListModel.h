@@ -24,8 +24,9 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "platform/PlatformExport.h"
 
-class SgTreeListModel {
+class PLATFORM_API SgTreeListModel {
 public:
     using Item = std::uint32_t;
     using Colour = std::uint32_t; // 0x00BBGGRR

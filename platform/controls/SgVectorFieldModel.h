@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "platform/controls/SgNumSpinModel.h"
+#include "platform/PlatformExport.h"
 
-class SgVectorFieldModel {
+class PLATFORM_API SgVectorFieldModel {
 public:
     // Client rectangle of a row's part: left, top, right, bottom.
     struct Box {

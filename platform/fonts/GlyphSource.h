@@ -8,32 +8,33 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/PlatformExport.h"
 
-struct GlyphPoint {
+struct PLATFORM_API GlyphPoint {
     long x = 0;
     long y = 0;
     bool operator==(const GlyphPoint &o) const { return x == o.x && y == o.y; }
 };
 
-struct GlyphRun {
+struct PLATFORM_API GlyphRun {
     enum Type : int { kLine = 1, kQSpline = 2 };
     int type = kLine;
     std::vector<GlyphPoint> points;
 };
 
-struct GlyphContour {
+struct PLATFORM_API GlyphContour {
     GlyphPoint start;
     std::vector<GlyphRun> runs;
 };
 
-struct GlyphOutline {
+struct PLATFORM_API GlyphOutline {
     std::vector<GlyphContour> contours;
     // How far the pen moves after the glyph, in the same units.
     long advanceX = 0;
     long advanceY = 0;
 };
 
-struct FontRequest {
+struct PLATFORM_API FontRequest {
     // Empty: the default face, the "serif" alias.
     std::string face;
     int height = 1000;
@@ -44,7 +45,7 @@ struct FontRequest {
     int charset = 0;
 };
 
-class GlyphSource {
+class PLATFORM_API GlyphSource {
 public:
     virtual ~GlyphSource() = default;
     // The outline of one byte of text, mapped to a character through the
@@ -59,7 +60,7 @@ public:
 // Opens the best match for the request. When the requested face is not
 // installed the default face stands in and `note` says so; null (with
 // `note` saying why) only when no font can be loaded at all.
-std::unique_ptr<GlyphSource> OpenGlyphSource(const FontRequest &request, std::string &note);
+PLATFORM_API std::unique_ptr<GlyphSource> OpenGlyphSource(const FontRequest &request, std::string &note);
 
 // The Unicode character a byte stands for in a character set.
-unsigned CharsetToUnicode(unsigned char byte, int charset);
+PLATFORM_API unsigned CharsetToUnicode(unsigned char byte, int charset);

@@ -10,8 +10,9 @@
 #include <cstdint>
 
 #include "platform/gl/GLPixelFormat.h"
+#include "platform/PlatformExport.h"
 
-class GLContext {
+class PLATFORM_API GLContext {
 public:
     enum class Buffer { Front, Back };
 
@@ -93,4 +94,4 @@ private:
 // The entry point of `name` for the context current on the calling thread;
 // without one of ours current, through the window system's lookup. Null when
 // the name is unknown.
-GLContext::Proc GetGLProcAddress(const char *name);
+PLATFORM_API GLContext::Proc GetGLProcAddress(const char *name);

@@ -1,8 +1,9 @@
 #pragma once
+#include "platform/PlatformExport.h"
 // What a GL surface is asked to provide, and what it then has. Bit counts of
 // the colour and accumulation buffers are per channel.
 
-struct GLPixelFormat {
+struct PLATFORM_API GLPixelFormat {
     bool doubleBuffer = true;
     bool drawToBitmap = false;
     int colorBits = 8;    // red, green and blue each

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "platform/gl/GLContext.h"
+#include "platform/PlatformExport.h"
 
 struct osmesa_context;
 
-class OffscreenGLContext : public GLContext {
+class PLATFORM_API OffscreenGLContext : public GLContext {
 public:
     // The format an offscreen surface has unless asked otherwise.
     static GLPixelFormat DefaultPixelFormat();

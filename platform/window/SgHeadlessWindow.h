@@ -14,8 +14,9 @@
 
 #include "platform/gl/OffscreenGLContext.h"
 #include "platform/window/SgPlatformWindow.h"
+#include "platform/PlatformExport.h"
 
-class SgHeadlessWindow : public SgPlatformWindow {
+class PLATFORM_API SgHeadlessWindow : public SgPlatformWindow {
 public:
     // Throws SgError when the offscreen surface cannot be made.
     SgHeadlessWindow(int width, int height);

@@ -8,10 +8,11 @@
 // The window is owned by whoever made it (the host's frame, a test); the
 // engine object listening to it only borrows it.
 #include <cstdint>
+#include "platform/PlatformExport.h"
 
 class GLContext;
 
-struct SgRect {
+struct PLATFORM_API SgRect {
     int left = 0;
     int top = 0;
     int right = 0;
@@ -22,7 +23,7 @@ struct SgRect {
     bool IsEmpty() const { return right <= left || bottom <= top; }
 };
 
-class SgPlatformWindow {
+class PLATFORM_API SgPlatformWindow {
 public:
     // Receives every message of a window. A non-zero answer means handled;
     // zero lets the window carry on with its own handling.

@@ -6,10 +6,11 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "platform/PlatformExport.h"
 
 class SgPlatformWindow;
 
-class SgWindowFactory {
+class PLATFORM_API SgWindowFactory {
 public:
     virtual ~SgWindowFactory() = default;
     // A shown window of the size (or the whole screen with `fullScreen`);
@@ -28,7 +29,7 @@ public:
     }
 };
 
-class SgHeadlessWindowFactory : public SgWindowFactory {
+class PLATFORM_API SgHeadlessWindowFactory : public SgWindowFactory {
 public:
     // Full screen is this size.
     static constexpr int kScreenWidth = 1280;
@@ -47,7 +48,7 @@ private:
 };
 
 // The factory in use: a headless one until someone installs another.
-SgWindowFactory &GetWindowFactory();
+PLATFORM_API SgWindowFactory &GetWindowFactory();
 // Installs `factory` (not owned; null goes back to the headless default) and
 // returns the one it replaces.
-SgWindowFactory *SetWindowFactory(SgWindowFactory *factory);
+PLATFORM_API SgWindowFactory *SetWindowFactory(SgWindowFactory *factory);

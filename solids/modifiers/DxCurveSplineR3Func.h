@@ -13,11 +13,12 @@
 #include "engine/core/RxFunc.h"
 #include "engine/core/SgRef.h"
 #include "solids/modifiers/R3GenPolyFunc.h"
+#include "solids/SolvaneExport.h"
 
 class SgGenPolyLine;
 class SgNode;
 
-class DxCurveSplineR3Func : public DxModule {
+class SOLVANE_API DxCurveSplineR3Func : public DxModule {
 public:
     static constexpr int kRing = 5;
 
@@ -37,7 +38,7 @@ private:
     int m_current = 0;
 };
 
-class DxGenPolylineR3Func : public DxModule {
+class SOLVANE_API DxGenPolylineR3Func : public DxModule {
 public:
     static constexpr int kRing = 5;
 

@@ -6,6 +6,7 @@
 // in the elements' attribute words.
 #include "solids/GmGeom.h"
 #include "utilities/math/Mat4.h"
+#include "solids/SolvaneExport.h"
 
 namespace solvane {
 
@@ -22,23 +23,23 @@ constexpr uint32_t kSmoothFaceGroup = 1234;
 constexpr size_t kMaxSmoothFaces = size_t(1) << 18;
 // `passesMade`, when given, receives the number of passes made (fewer than
 // asked when the next would pass kMaxSmoothFaces).
-GmGeom *smooth_geom(GmGeom &source, int passes, int *passesMade = nullptr);
+SOLVANE_API GmGeom *smooth_geom(GmGeom &source, int passes, int *passesMade = nullptr);
 
 // Merges faces across shared edges while their planes agree: unit normals
 // closer than `epsilon` and each corner within `epsilon` of the other's
 // plane. A group of faces whose outline is not one loop is left as it was.
-GmGeom *simplify_geom(GmGeom &source, double epsilon);
+SOLVANE_API GmGeom *simplify_geom(GmGeom &source, double epsilon);
 
 // Gives each node of `to` the attribute word of the node of `from` at the
 // same position (marks such as the smoothing tags), for the rebuilds that
 // keep the source's points but make new nodes for them.
-void carry_node_attributes(GmGeom &from, GmGeom &to);
+SOLVANE_API void carry_node_attributes(GmGeom &from, GmGeom &to);
 
 // Cuts the geometry by the square sheet of side `size` centred at the origin
 // of the sheet's frame in its z = 0 plane, placed by `sheetToShape`. type 0:
 // split along the sheet, both sides kept apart; 1: the side the sheet's
 // normal (+z) points to cut away; 2: the other side cut away; others: a copy.
 // Throws the kernel's errors when a boolean cannot be made soundly.
-GmGeom *slice_geom(GmGeom &source, const Mat4 &sheetToShape, double size, int type);
+SOLVANE_API GmGeom *slice_geom(GmGeom &source, const Mat4 &sheetToShape, double size, int type);
 
 }  // namespace solvane

@@ -8,8 +8,9 @@
 
 #include "engine/core/RxFunc.h"
 #include "utilities/math/Vec3.h"
+#include "solids/SolvaneExport.h"
 
-class R3GenPolyFunc : public R3Func {
+class SOLVANE_API R3GenPolyFunc : public R3Func {
 public:
     R3GenPolyFunc() = default;
     R3GenPolyFunc(const Vec3 *points, int count, bool closed);
@@ -36,4 +37,4 @@ private:
 // The plane through three points that are not collinear: unit normal
 // ((c - b) x (a - b)) normalised and offset D = N . a. False (and N, D
 // untouched) for collinear or coincident points.
-bool PlaneThroughPoints(const Vec3 &a, const Vec3 &b, const Vec3 &c, Vec3 &normal, double &offset);
+SOLVANE_API bool PlaneThroughPoints(const Vec3 &a, const Vec3 &b, const Vec3 &c, Vec3 &normal, double &offset);

@@ -3,8 +3,9 @@
 // extent is rolled onto a circular arc of total angle "angle" (radians);
 // the low z face stays in place.
 #include "solids/modifiers/SgDeformModifier.h"
+#include "solids/SolvaneExport.h"
 
-class SgBendModifier : public SgDeformModifier {
+class SOLVANE_API SgBendModifier : public SgDeformModifier {
     SG_CLASS_HEADER(SgBendModifier, SgFieldMngr)
 
     SgBendModifier();

@@ -10,8 +10,9 @@
 #include "solids/modifiers/SgObjSpaceModifier.h"
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Vec3.h"
+#include "solids/SolvaneExport.h"
 
-class SgDeformModifier : public SgObjSpaceModifier {
+class SOLVANE_API SgDeformModifier : public SgObjSpaceModifier {
     SG_CLASS_HEADER(SgDeformModifier, SgFieldMngr)
 
     SgDeformModifier() = default;

@@ -14,10 +14,11 @@
 
 #include "engine/core/SgVecField.h"
 #include "solids/modifiers/SgDeformModifier.h"
+#include "solids/SolvaneExport.h"
 
 class SgFaceSet;
 
-class SgFFDBoxModifier : public SgDeformModifier {
+class SOLVANE_API SgFFDBoxModifier : public SgDeformModifier {
     SG_CLASS_HEADER(SgFFDBoxModifier, SgFieldMngr)
 
     // The binomial table covers degrees 0 to 12; larger ones are clamped.

@@ -2,8 +2,9 @@
 // Spreads a shape in the gizmo's xy-plane and sinks it with the distance
 // from the z axis, never below z = 0.001. "solidity" is kept with the scene.
 #include "solids/modifiers/SgDeformModifier.h"
+#include "solids/SolvaneExport.h"
 
-class SgMeltModifier : public SgDeformModifier {
+class SOLVANE_API SgMeltModifier : public SgDeformModifier {
     SG_CLASS_HEADER(SgMeltModifier, SgFieldMngr)
 
     SgMeltModifier();

@@ -11,12 +11,13 @@
 #include "utilities/math/Range.h"
 #include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3f.h"
+#include "solids/SolvaneExport.h"
 
 class SgGroup;
 class SgObject;
 class SgTransform;
 
-class SgObjSpaceModifier : public SgModifier {
+class SOLVANE_API SgObjSpaceModifier : public SgModifier {
     SG_CLASS_HEADER(SgObjSpaceModifier, SgFieldMngr)
 
     SgObjSpaceModifier();

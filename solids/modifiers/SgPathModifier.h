@@ -9,11 +9,12 @@
 #include "engine/core/SgVecField.h"
 #include "solids/modifiers/DxCurveSplineR3Func.h"
 #include "solids/modifiers/SgDeformModifier.h"
+#include "solids/SolvaneExport.h"
 
 class SgObject;
 class SgGenPolyLine;
 
-class SgPathModifier : public SgDeformModifier {
+class SOLVANE_API SgPathModifier : public SgDeformModifier {
     SG_CLASS_HEADER(SgPathModifier, SgFieldMngr)
 
     SgPathModifier();

@@ -3,8 +3,9 @@
 // "epsilon") are merged into one.
 #include "engine/core/SgModifier.h"
 #include "engine/core/SgTField.h"
+#include "solids/SolvaneExport.h"
 
-class SgSimplifyModifier : public SgModifier {
+class SOLVANE_API SgSimplifyModifier : public SgModifier {
     SG_CLASS_HEADER(SgSimplifyModifier, SgFieldMngr)
 
     SgSimplifyModifier();

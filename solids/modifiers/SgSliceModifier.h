@@ -4,8 +4,9 @@
 // sides, 1 cuts away the side the gizmo's +z points to, 2 the other side.
 // The shape is rebuilt as a solid node; its gizmo shows the sheet edge-on.
 #include "solids/modifiers/SgObjSpaceModifier.h"
+#include "solids/SolvaneExport.h"
 
-class SgSliceModifier : public SgObjSpaceModifier {
+class SOLVANE_API SgSliceModifier : public SgObjSpaceModifier {
     SG_CLASS_HEADER(SgSliceModifier, SgFieldMngr)
 
     SgSliceModifier();

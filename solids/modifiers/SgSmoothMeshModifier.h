@@ -4,8 +4,9 @@
 // count, gives the shape as a solid unsmoothed.
 #include "engine/core/SgModifier.h"
 #include "engine/core/SgTField.h"
+#include "solids/SolvaneExport.h"
 
-class SgSmoothMeshModifier : public SgModifier {
+class SOLVANE_API SgSmoothMeshModifier : public SgModifier {
     SG_CLASS_HEADER(SgSmoothMeshModifier, SgFieldMngr)
 
     SgSmoothMeshModifier();

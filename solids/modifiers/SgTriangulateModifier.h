@@ -3,8 +3,9 @@
 // "epsilon" are cut into triangles.
 #include "engine/core/SgModifier.h"
 #include "engine/core/SgTField.h"
+#include "solids/SolvaneExport.h"
 
-class SgTriangulateModifier : public SgModifier {
+class SOLVANE_API SgTriangulateModifier : public SgModifier {
     SG_CLASS_HEADER(SgTriangulateModifier, SgFieldMngr)
 
     SgTriangulateModifier();

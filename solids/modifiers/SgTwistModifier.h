@@ -2,8 +2,9 @@
 // Turns each slice of a shape about the gizmo's z axis by an angle growing
 // with z: "angle" over the height of the gizmo box.
 #include "solids/modifiers/SgDeformModifier.h"
+#include "solids/SolvaneExport.h"
 
-class SgTwistModifier : public SgDeformModifier {
+class SOLVANE_API SgTwistModifier : public SgDeformModifier {
     SG_CLASS_HEADER(SgTwistModifier, SgFieldMngr)
 
     SgTwistModifier();

@@ -3,8 +3,9 @@
 // the x axis, "amplitude1" along the y axis, blended between. "decay" and
 // "waveType" are kept with the scene.
 #include "solids/modifiers/SgDeformModifier.h"
+#include "solids/SolvaneExport.h"
 
-class SgWaveModifier : public SgDeformModifier {
+class SOLVANE_API SgWaveModifier : public SgDeformModifier {
     SG_CLASS_HEADER(SgWaveModifier, SgFieldMngr)
 
     SgWaveModifier();

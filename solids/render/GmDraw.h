@@ -12,6 +12,7 @@
 
 #include "engine/render/SgGLStateReads.h"
 #include "utilities/math/Vec3f.h"
+#include "solids/SolvaneExport.h"
 
 class GLVertexArray;
 
@@ -19,7 +20,7 @@ namespace solvane {
 
 class GmGeom;
 
-struct GmDrawSettings {
+struct SOLVANE_API GmDrawSettings {
     bool textureEnabled = false;
     // Smooth shading with per-vertex normals from the smoothing groups.
     bool smooth = false;
@@ -35,7 +36,7 @@ struct GmDrawSettings {
     int textureUnitCount = 0;
 };
 
-struct GmDrawRequest {
+struct SOLVANE_API GmDrawRequest {
     static constexpr unsigned kNoList = 0xFFFFFFFFu;
     unsigned listName = kNoList;
     bool drawNodes = false;
@@ -48,7 +49,7 @@ struct GmDrawRequest {
 };
 
 // What one drawing did.
-struct GmDrawStats {
+struct SOLVANE_API GmDrawStats {
     int faces = 0;        // faces sent
     int tessellated = 0;  // of those, through the tessellator
     int direct = 0;       // triangles and quads sent straight to the builder
@@ -62,21 +63,21 @@ constexpr int kGmTessStoreSize = 20000;
 constexpr int kGmSlotsPerNode = 10;
 
 // The colour-by-attribute palette entry for an attribute value (RGBA).
-void GmPaletteColour(uint32_t value, unsigned char rgba[4]);
+SOLVANE_API void GmPaletteColour(uint32_t value, unsigned char rgba[4]);
 
 // Draws (or, with settings.aggregate, gathers) the geometry. Faces are
 // prepared (plane and normal) as they are drawn. Throws GmInternalError for a
 // loop use without an edge, which a consistent geometry never has; the
 // display list and GL stacks are put back first.
-GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, GmGeom &geom);
+SOLVANE_API GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, GmGeom &geom);
 
 // The triangles of the whole geometry as the drawing makes them: three
 // points and three normals per triangle, in face order.
-struct GmTriangles {
+struct SOLVANE_API GmTriangles {
     std::vector<Vec3f> points;
     std::vector<Vec3f> normals;
     int count() const { return static_cast<int>(points.size() / 3); }
 };
-GmTriangles GmCollectTriangles(GmGeom &geom, bool smooth = false);
+SOLVANE_API GmTriangles GmCollectTriangles(GmGeom &geom, bool smooth = false);
 
 }  // namespace solvane

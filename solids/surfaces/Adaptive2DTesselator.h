@@ -12,8 +12,9 @@
 
 #include "solids/GmGeom.h"
 #include "solids/surfaces/PointUVFunc.h"
+#include "solids/SolvaneExport.h"
 
-class Adaptive2DTesselator {
+class SOLVANE_API Adaptive2DTesselator {
 public:
     static constexpr int kUnits = 32768;
     // Cells are refined level by level, and no further once the leaves

@@ -8,8 +8,9 @@
 #include "solids/surfaces/PointUVFunc.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3f.h"
+#include "solids/SolvaneExport.h"
 
-class DTMMap : public PointUVFunc {
+class SOLVANE_API DTMMap : public PointUVFunc {
 public:
     // More grid nodes than this are refused: the cell size is raised until
     // the grid fits, with a diagnostic.
@@ -47,7 +48,7 @@ private:
 
 // The built-in test relief over a rectangle: a tilted plane with a step,
 // a raised square near (0.75, 0.75) and a dip near (0.25, 0.13).
-class BoxFunc : public PointUVFunc {
+class SOLVANE_API BoxFunc : public PointUVFunc {
 public:
     explicit BoxFunc(const Range<Vec3f> &rectangle);
     Vec3 Evaluate(double u, double v) const override;

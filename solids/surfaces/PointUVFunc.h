@@ -6,8 +6,9 @@
 #include <limits>
 
 #include "utilities/math/Vec3.h"
+#include "solids/SolvaneExport.h"
 
-class PointUVFunc {
+class SOLVANE_API PointUVFunc {
 public:
     static constexpr double kNoData = std::numeric_limits<double>::quiet_NaN();
     static bool HasData(const Vec3 &p) { return std::isfinite(p.z); }

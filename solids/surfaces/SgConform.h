@@ -6,10 +6,11 @@
 // the exploded flag the plane and the points themselves are shown.
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "solids/SolvaneExport.h"
 
 class SgConformAction;
 
-class SgConform : public SgGeometricShape {
+class SOLVANE_API SgConform : public SgGeometricShape {
     SG_CLASS_HEADER(SgConform, SgFieldMngr)
 
     SgConform();

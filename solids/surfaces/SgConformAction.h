@@ -4,12 +4,13 @@
 // conform node itself it runs the build.
 #include "engine/core/SgAction.h"
 #include "utilities/math/Mat4.h"
+#include "solids/SolvaneExport.h"
 
 class SgShape;
 template <class T, int Id>
 class SgVecField;
 
-class SgConformAction : public SgAction {
+class SOLVANE_API SgConformAction : public SgAction {
     SG_ACTION_HEADER(SgConformAction)
 
     SgConformAction();

@@ -10,6 +10,7 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "solids/SolvaneExport.h"
 
 class DTMMap;
 class PointUVFunc;
@@ -18,7 +19,7 @@ namespace solvane {
 class GmGeom;
 }
 
-class SgElevation : public SgGeometricShape {
+class SOLVANE_API SgElevation : public SgGeometricShape {
     SG_CLASS_HEADER(SgElevation, SgFieldMngr)
 
     SgElevation();

@@ -7,10 +7,11 @@
 // reason, before more memory than its picture needs is taken.
 #include <cstddef>
 #include <string>
+#include "utilities/BrannicExport.h"
 
 // 3-byte pixels red, green, blue, the top row first, array-new'd; null on any
 // failure, the size outputs then untouched and `error` (when not null) set
 // to why.
-unsigned char *DecodePng(const unsigned char *data, std::size_t size, int *width, int *height,
+BRANNIC_API unsigned char *DecodePng(const unsigned char *data, std::size_t size, int *width, int *height,
                          std::string *error = nullptr);
-unsigned char *ReadPng(const char *path, int *width, int *height, std::string *error = nullptr);
+BRANNIC_API unsigned char *ReadPng(const char *path, int *width, int *height, std::string *error = nullptr);

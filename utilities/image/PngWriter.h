@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
 // Writes `height` rows of `width` pixels, each blue, green, red (the layout
 // of a 24-bit bitmap), the bottom row first, consecutive rows `rowBytes`
 // apart. False for an empty picture, rows too short for the width, or a
 // stream that failed; nothing is promised about what was written then.
-bool WritePngFromBgrBottomUp(std::ostream &out, int width, int height, const std::uint8_t *pixels,
+BRANNIC_API bool WritePngFromBgrBottomUp(std::ostream &out, int width, int height, const std::uint8_t *pixels,
                              std::size_t rowBytes);

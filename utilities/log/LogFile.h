@@ -4,8 +4,9 @@
 #include <cstdio>
 
 #include "utilities/log/Reporter.h"
+#include "utilities/BrannicExport.h"
 
-class LogFile : public Reporter {
+class BRANNIC_API LogFile : public Reporter {
 public:
     // Creates (or empties) the file; when it cannot be opened, an error is
     // reported through the diagnostics sink and every send does nothing.

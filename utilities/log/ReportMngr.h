@@ -4,10 +4,11 @@
 // registered reporter when its level is at or above the threshold.
 #include <cstdint>
 #include <string>
+#include "utilities/BrannicExport.h"
 
 class Reporter;
 
-class ReportMngr {
+class BRANNIC_API ReportMngr {
 public:
     enum Level : int {
         LEVEL_ALL = 0,

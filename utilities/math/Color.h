@@ -2,8 +2,9 @@
 // An RGBA colour in single precision. All four components compare,
 // interpolate and write, so a saved alpha is never lost.
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Color {
+struct BRANNIC_API Color {
     static constexpr int SIZE = 4;
 
     float r = 0.0f;
@@ -31,6 +32,6 @@ constexpr Color Interpolate(const Color &c0, const Color &c1, double t)
 }
 
 // "(r,g,b,a)".
-std::ostream &operator<<(std::ostream &os, const Color &c);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Color &c);
 // Three or four numbers; without the fourth, alpha keeps the value it had.
-std::istream &operator>>(std::istream &is, Color &c);
+BRANNIC_API std::istream &operator>>(std::istream &is, Color &c);

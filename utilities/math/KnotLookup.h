@@ -4,8 +4,9 @@
 // start searching the increasing knot array. Interpolated spline curves
 // evaluate through it.
 #include <vector>
+#include "utilities/BrannicExport.h"
 
-class KnotLookup {
+class BRANNIC_API KnotLookup {
 public:
     // `count` knots (increasing; repeats allowed) over a parameter range of
     // `range`; fewer than 3 requested buckets give two per knot.

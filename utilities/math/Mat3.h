@@ -2,8 +2,9 @@
 // A 3x3 matrix, row-major (element [i][j] is row i, column j), with its
 // determinant cached until an element changes.
 #include "utilities/math/Vec3.h"
+#include "utilities/BrannicExport.h"
 
-class Mat3 {
+class BRANNIC_API Mat3 {
 public:
     // The identity.
     Mat3();

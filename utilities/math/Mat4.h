@@ -7,8 +7,9 @@
 #include "utilities/math/Vec4.h"
 
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-class Mat4 {
+class BRANNIC_API Mat4 {
 public:
     // The identity, its determinant known to be 1.
     Mat4();
@@ -87,7 +88,7 @@ private:
 
 inline Mat4 operator*(double s, const Mat4 &m) { return m * s; }
 // Vector times matrix: component j is v dotted with column j.
-Vec4 operator*(const Vec4 &v, const Mat4 &m);
+BRANNIC_API Vec4 operator*(const Vec4 &v, const Mat4 &m);
 
 // "{ (r0) ; (r1) ; (r2) ; (r3) }" with the rows in Vec4 form.
-std::ostream &operator<<(std::ostream &os, const Mat4 &m);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Mat4 &m);

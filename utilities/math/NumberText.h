@@ -9,21 +9,22 @@
 #include <string>
 #include <limits>
 #include <type_traits>
+#include "utilities/BrannicExport.h"
 
 // Room for the longest number text FormatNumber produces, with its terminator.
 constexpr int NUMBER_TEXT_SIZE = 32;
 
 // Shortest of %.6g .. %.17g that reads back as the same double.
-std::string FormatNumber(double value);
+BRANNIC_API std::string FormatNumber(double value);
 // Shortest of %.6g .. %.9g that reads back as the same float.
-std::string FormatNumber(float value);
+BRANNIC_API std::string FormatNumber(float value);
 // The same into a caller's buffer; returns the text length (no allocation).
-int FormatNumber(char (&buffer)[NUMBER_TEXT_SIZE], double value);
-int FormatNumber(char (&buffer)[NUMBER_TEXT_SIZE], float value);
+BRANNIC_API int FormatNumber(char (&buffer)[NUMBER_TEXT_SIZE], double value);
+BRANNIC_API int FormatNumber(char (&buffer)[NUMBER_TEXT_SIZE], float value);
 
-void WriteNumber(std::ostream &os, double value);
-void WriteNumber(std::ostream &os, float value);
-void WriteNumber(std::ostream &os, int value);
+BRANNIC_API void WriteNumber(std::ostream &os, double value);
+BRANNIC_API void WriteNumber(std::ostream &os, float value);
+BRANNIC_API void WriteNumber(std::ostream &os, int value);
 
 // Extraction with the results of `is >> value`: leading blanks skipped (when
 // skipws is set), sign, digits, ".", exponent, or the words "inf" and "nan"
@@ -31,10 +32,10 @@ void WriteNumber(std::ostream &os, int value);
 // failed conversion the value becomes 0 and failbit is set; out of range gives
 // the type's largest value of that sign and failbit; running into the end of
 // the stream sets eofbit. Returns whether the stream is still usable.
-bool ReadNumber(std::istream &is, double &value);
-bool ReadNumber(std::istream &is, float &value);
-bool ReadNumber(std::istream &is, int &value);
-bool ReadNumber(std::istream &is, unsigned short &value);
+BRANNIC_API bool ReadNumber(std::istream &is, double &value);
+BRANNIC_API bool ReadNumber(std::istream &is, float &value);
+BRANNIC_API bool ReadNumber(std::istream &is, int &value);
+BRANNIC_API bool ReadNumber(std::istream &is, unsigned short &value);
 
 // In-place forms for readers that walk a stream's buffered characters
 // themselves: long number lists are most of a scene file, and the stream form
@@ -53,40 +54,40 @@ inline bool ScanNumber(const char *&p, const char *end, int &value);
 inline bool ScanNumber(const char *&p, const char *end, unsigned short &value);
 // The tuple grammar of ReadTuple without an optional last number; the values
 // change only when the whole tuple was read.
-bool ScanTuple(const char *&p, const char *end, double *values, int count);
-bool ScanTuple(const char *&p, const char *end, float *values, int count);
+BRANNIC_API bool ScanTuple(const char *&p, const char *end, double *values, int count);
+BRANNIC_API bool ScanTuple(const char *&p, const char *end, float *values, int count);
 
 // The characters a stream buffer holds ahead of its read position, and
 // taking them up to `to` (which lies in that range).
-const char *BufferedBegin(std::streambuf *sb);
-const char *BufferedEnd(std::streambuf *sb);
-void TakeBuffered(std::streambuf *sb, const char *to);
+BRANNIC_API const char *BufferedBegin(std::streambuf *sb);
+BRANNIC_API const char *BufferedEnd(std::streambuf *sb);
+BRANNIC_API void TakeBuffered(std::streambuf *sb, const char *to);
 
 // Skips blanks and returns the next character without taking it, or EOF
 // (setting eofbit) at the end of the stream.
-int PeekNonBlank(std::istream &is);
+BRANNIC_API int PeekNonBlank(std::istream &is);
 
 // The tuple grammar of every vector type: an optional "(", `count` numbers
 // separated by blanks or one ",", and the ")" that an opening "(" requires.
 // With lastOptional the final number may be absent (nothing of it is taken and
 // the stream stays usable). Numbers read before a failure stay in `values`.
 // Returns how many numbers were read, or -1 with failbit set on a failure.
-int ReadTuple(std::istream &is, double *values, int count, bool lastOptional = false);
-int ReadTuple(std::istream &is, float *values, int count, bool lastOptional = false);
-int ReadTuple(std::istream &is, int *values, int count, bool lastOptional = false);
+BRANNIC_API int ReadTuple(std::istream &is, double *values, int count, bool lastOptional = false);
+BRANNIC_API int ReadTuple(std::istream &is, float *values, int count, bool lastOptional = false);
+BRANNIC_API int ReadTuple(std::istream &is, int *values, int count, bool lastOptional = false);
 
 // The same texts into a caller's buffer, for writers that gather many
 // numbers before handing them to a stream. FormatInteger needs
 // NUMBER_TEXT_SIZE characters of room, FormatTuple count + 1 times that.
 // Both return the text length and write no terminator.
-int FormatInteger(char *buffer, int value);
-int FormatTuple(char *buffer, const double *values, int count);
-int FormatTuple(char *buffer, const float *values, int count);
+BRANNIC_API int FormatInteger(char *buffer, int value);
+BRANNIC_API int FormatTuple(char *buffer, const double *values, int count);
+BRANNIC_API int FormatTuple(char *buffer, const float *values, int count);
 
 // "(" the numbers joined by "," ")", without blanks.
-void WriteTuple(std::ostream &os, const double *values, int count);
-void WriteTuple(std::ostream &os, const float *values, int count);
-void WriteTuple(std::ostream &os, const int *values, int count);
+BRANNIC_API void WriteTuple(std::ostream &os, const double *values, int count);
+BRANNIC_API void WriteTuple(std::ostream &os, const float *values, int count);
+BRANNIC_API void WriteTuple(std::ostream &os, const int *values, int count);
 
 // ---- The inline part of the in-place readers ----------------------------------
 
@@ -177,10 +178,10 @@ const char *ScanPlainInteger(const char *p, const char *end, I &value)
     return p;
 }
 
-bool ScanNumberGeneral(const char *&p, const char *end, double &value);
-bool ScanNumberGeneral(const char *&p, const char *end, float &value);
-bool ScanNumberGeneral(const char *&p, const char *end, int &value);
-bool ScanNumberGeneral(const char *&p, const char *end, unsigned short &value);
+BRANNIC_API bool ScanNumberGeneral(const char *&p, const char *end, double &value);
+BRANNIC_API bool ScanNumberGeneral(const char *&p, const char *end, float &value);
+BRANNIC_API bool ScanNumberGeneral(const char *&p, const char *end, int &value);
+BRANNIC_API bool ScanNumberGeneral(const char *&p, const char *end, unsigned short &value);
 
 template <class T>
 bool ScanNumber(const char *&p, const char *end, T &value)

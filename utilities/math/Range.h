@@ -6,9 +6,10 @@
 #include <limits>
 #include <type_traits>
 #include <utility>
+#include "utilities/BrannicExport.h"
 
 template <class T>
-class Range {
+class BRANNIC_API Range {
 public:
     // The faces (extents) of a box, as the indices GetFace() takes.
     enum BOX3_SIZE {

@@ -6,8 +6,9 @@
 #include "utilities/math/Vec3.h"
 
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-class Rotation {
+class BRANNIC_API Rotation {
 public:
     // Axis lengths below this are kept as they are rather than normalised.
     static constexpr double MIN_AXIS_LENGTH = 1e-5;
@@ -53,14 +54,14 @@ private:
 
 // Fills m with the rotation by angle about axis (normalised first). An axis
 // shorter than 1e-6 has no direction: returns false and leaves m unchanged.
-bool RotationAboutAxis(const Vec3 &axis, double angle, Mat3 &m);
+BRANNIC_API bool RotationAboutAxis(const Vec3 &axis, double angle, Mat3 &m);
 
 // Axis components and angle linearly; the axis is then normalised unless
 // shorter than Rotation::MIN_AXIS_LENGTH (opposite axes meet at zero).
-Rotation Interpolate(const Rotation &a, const Rotation &b, double t);
+BRANNIC_API Rotation Interpolate(const Rotation &a, const Rotation &b, double t);
 
 // The axis in Vec3 form, one blank, the angle: "(0,1,0) 1.5708".
-std::ostream &operator<<(std::ostream &os, const Rotation &r);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Rotation &r);
 // The Vec3 form, then the angle. The axis is kept as read (not normalised
 // again), so that a written rotation reads back bit for bit.
-std::istream &operator>>(std::istream &is, Rotation &r);
+BRANNIC_API std::istream &operator>>(std::istream &is, Rotation &r);

@@ -5,8 +5,9 @@
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Rotation.h"
 #include "utilities/math/Vec3.h"
+#include "utilities/BrannicExport.h"
 
-class Transform3 {
+class BRANNIC_API Transform3 {
 public:
     enum Kind {
         TRANSLATION = 0,        // identity 3x3 plus a translation

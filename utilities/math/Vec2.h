@@ -2,8 +2,9 @@
 // A 2D point or direction in double precision.
 #include <cmath>
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Vec2 {
+struct BRANNIC_API Vec2 {
     static constexpr int SIZE = 2;
 
     double x = 0.0;
@@ -49,5 +50,5 @@ constexpr Vec2 Interpolate(const Vec2 &a, const Vec2 &b, double t)
     return {(1.0 - t) * a.x + t * b.x, (1.0 - t) * a.y + t * b.y};
 }
 
-std::ostream &operator<<(std::ostream &os, const Vec2 &v);
-std::istream &operator>>(std::istream &is, Vec2 &v);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Vec2 &v);
+BRANNIC_API std::istream &operator>>(std::istream &is, Vec2 &v);

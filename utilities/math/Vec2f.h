@@ -4,8 +4,9 @@
 
 #include <cmath>
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Vec2f {
+struct BRANNIC_API Vec2f {
     static constexpr int SIZE = 2;
 
     float x = 0.0f;
@@ -41,5 +42,5 @@ constexpr Vec2f Interpolate(const Vec2f &a, const Vec2f &b, double t)
     return {float((1.0 - t) * a.x + t * b.x), float((1.0 - t) * a.y + t * b.y)};
 }
 
-std::ostream &operator<<(std::ostream &os, const Vec2f &v);
-std::istream &operator>>(std::istream &is, Vec2f &v);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Vec2f &v);
+BRANNIC_API std::istream &operator>>(std::istream &is, Vec2f &v);

@@ -1,8 +1,9 @@
 #pragma once
 // A window point in pixels; Range<Vec2i> is a window rectangle.
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Vec2i {
+struct BRANNIC_API Vec2i {
     static constexpr int SIZE = 2;
 
     int x = 0;
@@ -24,5 +25,5 @@ struct Vec2i {
     constexpr bool operator==(const Vec2i &o) const { return x == o.x && y == o.y; }
 };
 
-std::ostream &operator<<(std::ostream &os, const Vec2i &v);
-std::istream &operator>>(std::istream &is, Vec2i &v);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Vec2i &v);
+BRANNIC_API std::istream &operator>>(std::istream &is, Vec2i &v);

@@ -2,8 +2,9 @@
 // A point or direction in double precision; the workhorse of the geometry code.
 #include <cmath>
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Vec3 {
+struct BRANNIC_API Vec3 {
     static constexpr int SIZE = 3;
 
     double x = 0.0;
@@ -63,5 +64,5 @@ constexpr Vec3 Interpolate(const Vec3 &a, const Vec3 &b, double t)
     return {(1.0 - t) * a.x + t * b.x, (1.0 - t) * a.y + t * b.y, (1.0 - t) * a.z + t * b.z};
 }
 
-std::ostream &operator<<(std::ostream &os, const Vec3 &v);
-std::istream &operator>>(std::istream &is, Vec3 &v);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Vec3 &v);
+BRANNIC_API std::istream &operator>>(std::istream &is, Vec3 &v);

@@ -4,8 +4,9 @@
 
 #include <cmath>
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Vec3f {
+struct BRANNIC_API Vec3f {
     static constexpr int SIZE = 3;
 
     float x = 0.0f;
@@ -58,5 +59,5 @@ constexpr Vec3f Interpolate(const Vec3f &a, const Vec3f &b, double t)
             float((1.0 - t) * a.z + t * b.z)};
 }
 
-std::ostream &operator<<(std::ostream &os, const Vec3f &v);
-std::istream &operator>>(std::istream &is, Vec3f &v);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Vec3f &v);
+BRANNIC_API std::istream &operator>>(std::istream &is, Vec3f &v);

@@ -4,8 +4,9 @@
 
 #include <cmath>
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Vec4 {
+struct BRANNIC_API Vec4 {
     static constexpr int SIZE = 4;
 
     double x = 0.0;
@@ -50,6 +51,6 @@ constexpr Vec4 Interpolate(const Vec4 &a, const Vec4 &b, double t)
 
 // A w of +infinity is left out, since the reader turns a missing w into
 // +infinity: the value reads back as it was.
-std::ostream &operator<<(std::ostream &os, const Vec4 &v);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Vec4 &v);
 // Three or four numbers; a missing w becomes +infinity.
-std::istream &operator>>(std::istream &is, Vec4 &v);
+BRANNIC_API std::istream &operator>>(std::istream &is, Vec4 &v);

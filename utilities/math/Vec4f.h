@@ -3,8 +3,9 @@
 #include "utilities/math/Vec4.h"
 
 #include <iosfwd>
+#include "utilities/BrannicExport.h"
 
-struct Vec4f {
+struct BRANNIC_API Vec4f {
     static constexpr int SIZE = 4;
 
     float x = 0.0f;
@@ -33,6 +34,6 @@ constexpr Vec4f Interpolate(const Vec4f &a, const Vec4f &b, double t)
             float((1.0 - t) * a.z + t * b.z), float((1.0 - t) * a.w + t * b.w)};
 }
 
-std::ostream &operator<<(std::ostream &os, const Vec4f &v);
+BRANNIC_API std::ostream &operator<<(std::ostream &os, const Vec4f &v);
 // Four numbers, the same grammar as Vec4 without the optional w.
-std::istream &operator>>(std::istream &is, Vec4f &v);
+BRANNIC_API std::istream &operator>>(std::istream &is, Vec4f &v);

@@ -2,6 +2,7 @@
 // Internal to the interpreter: the built-in functions in their registration
 // order, as one table (name, handler, minimum argument count).
 #include "engine/engines/lisp/LispValue.h"
+#include "engine/core/NodaraExport.h"
 
 #define LISP_BUILTIN_TABLE(X)                                                                      \
     X("car", BuiltinCar, 1)                                                                        \
@@ -93,4 +94,4 @@ LISP_BUILTIN_TABLE(LISP_DECLARE_BUILTIN)
 
 // Writes the message and gives the error value: how a built-in refuses its
 // arguments.
-value_t Fail(const char *message);
+NODARA_API value_t Fail(const char *message);

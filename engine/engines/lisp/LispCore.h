@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/engines/lisp/LispValue.h"
+#include "engine/core/NodaraExport.h"
 
 struct Vec3;
 struct LispState;
@@ -32,7 +33,7 @@ using LispBuiltinFn = value_t (*)(value_t *args, int argc);
 // A special form receives its argument list unevaluated.
 using LispSpecialFormFn = value_t (*)(value_t args);
 
-struct LispFunctionRecord {
+struct NODARA_API LispFunctionRecord {
     uint32_t kind = LispBuiltin;            // LispBuiltin, LispSpecialForm, LispFunction or LispMacro
     LispBuiltinFn handler = nullptr;        // built-ins
     LispSpecialFormFn formHandler = nullptr; // special forms
@@ -44,36 +45,36 @@ struct LispFunctionRecord {
 
 // Builds every area, the constants, the special forms and the built-ins, then
 // runs the start-up hooks. Idempotent.
-void LispInit();
-bool LispIsStarted();
+NODARA_API void LispInit();
+NODARA_API bool LispIsStarted();
 // Back to the state right after LispInit (used by tests). The output sink and
 // the start-up hooks stay; values held by root nodes are dropped; the heap
 // and step limits go back to their defaults.
-void LispReset();
+NODARA_API void LispReset();
 // Registration callbacks run at the end of every start (field functions,
 // prelude macros). A hook added after the start runs at once as well.
-void LispAddStartupHook(void (*hook)());
+NODARA_API void LispAddStartupHook(void (*hook)());
 
 // ---- Contexts -------------------------------------------------------------
 
 // A new interpreter whose heap may hold at most heapLimit bytes; it starts
 // when first entered.
-LispContextRef LispNewContext(size_t heapLimit);
+NODARA_API LispContextRef LispNewContext(size_t heapLimit);
 // The interpreter in force, and the process's own.
-const LispContextRef &LispCurrentContext();
-const LispContextRef &LispProcessContext();
+NODARA_API const LispContextRef &LispCurrentContext();
+NODARA_API const LispContextRef &LispProcessContext();
 // Gives back everything the context holds: values kept by objects that
 // outlive it read NIL, its heap is released. Entering it again starts it
 // afresh. The process's own interpreter is never closed.
-void LispCloseContext(const LispContextRef &context);
-bool LispContextIsOpen(const LispContextRef &context);
+NODARA_API void LispCloseContext(const LispContextRef &context);
+NODARA_API bool LispContextIsOpen(const LispContextRef &context);
 // The next formula of the context begins a new unit of work (a load).
-void LispStartWorkUnit(const LispContextRef &context);
+NODARA_API void LispStartWorkUnit(const LispContextRef &context);
 
 // Puts the context in force for the scope's lifetime (a null one means the
 // process's own): root nodes made now belong to it. It starts when first
 // used (LispInit, or a formula scope).
-class LispContextScope {
+class NODARA_API LispContextScope {
 public:
     explicit LispContextScope(const LispContextRef &context);
     ~LispContextScope();
@@ -89,88 +90,88 @@ private:
 using LispOutputSink = std::function<void(std::string_view)>;
 // Where the interpreter's messages and `print` output go; an empty sink means
 // standard output.
-void LispSetOutput(LispOutputSink sink);
-void LispWrite(std::string_view text);
-void LispPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
+NODARA_API void LispSetOutput(LispOutputSink sink);
+NODARA_API void LispWrite(std::string_view text);
+NODARA_API void LispPrintf(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // Whether the last character written was a line break (or nothing was written).
-bool LispOutputAtLineStart();
+NODARA_API bool LispOutputAtLineStart();
 
 // ---- Symbols --------------------------------------------------------------
 
 // Finds or creates the symbol of the upper-cased name; -1 (after the message)
 // when the table is full.
-int LispIntern(const char *name);
+NODARA_API int LispIntern(const char *name);
 // NIL for the name nil in any case, ERROR when the table is full, else a symbol.
-value_t LispSymbolValue(const char *name);
-const char *LispSymbolName(int index);
-value_t LispGlobalValue(int index);
-void LispSetGlobalValue(int index, value_t value);
-LispFunctionRecord *LispSymbolFunction(int index);
-int LispSymbolCount();
+NODARA_API value_t LispSymbolValue(const char *name);
+NODARA_API const char *LispSymbolName(int index);
+NODARA_API value_t LispGlobalValue(int index);
+NODARA_API void LispSetGlobalValue(int index, value_t value);
+NODARA_API LispFunctionRecord *LispSymbolFunction(int index);
+NODARA_API int LispSymbolCount();
 // The constants kept beside the areas.
-value_t LispT();
-int LispNilIndex();
-int LispQuotIndex();
-int LispLambdaIndex();
-int LispLetIndex();
-int LispDotIndex();
-int LispOtherwiseIndex();
-int LispLoadVerboseIndex();
+NODARA_API value_t LispT();
+NODARA_API int LispNilIndex();
+NODARA_API int LispQuotIndex();
+NODARA_API int LispLambdaIndex();
+NODARA_API int LispLetIndex();
+NODARA_API int LispDotIndex();
+NODARA_API int LispOtherwiseIndex();
+NODARA_API int LispLoadVerboseIndex();
 
 // ---- Cells, strings, arrays -----------------------------------------------
 
 // A cell, collecting once when the area and the free list are exhausted; null
 // when nothing is left. A collection can run inside: hold values across it
 // on a stack or the root chain.
-LispCell *LispAllocCons();
-value_t LispMakeCons(value_t car, value_t cdr);
-value_t LispMakeString(const char *text);
-value_t LispMakeString(std::string_view text);
+NODARA_API LispCell *LispAllocCons();
+NODARA_API value_t LispMakeCons(value_t car, value_t cdr);
+NODARA_API value_t LispMakeString(const char *text);
+NODARA_API value_t LispMakeString(std::string_view text);
 // The text of a string value, null for any other value.
-const char *LispStringText(value_t v);
+NODARA_API const char *LispStringText(value_t v);
 // (make-array n): n an integer or a double truncated.
-value_t LispMakeArray(value_t count);
+NODARA_API value_t LispMakeArray(value_t count);
 // Element count and storage of an array value; -1 and null for anything else.
-int LispArrayCount(value_t v);
-value_t *LispArrayElements(value_t v);
-int32_t LispToInt(value_t v);
-float LispToFloat(value_t v);
-double LispToDouble(value_t v);
+NODARA_API int LispArrayCount(value_t v);
+NODARA_API value_t *LispArrayElements(value_t v);
+NODARA_API int32_t LispToInt(value_t v);
+NODARA_API float LispToFloat(value_t v);
+NODARA_API double LispToDouble(value_t v);
 // Elements 0, 1, 2 of an array as doubles (integers widened); false, out
 // untouched, unless the value is an array of at least three numbers.
-bool LispValueToVec3(value_t v, Vec3 &out);
+NODARA_API bool LispValueToVec3(value_t v, Vec3 &out);
 // One collection with statistics; T when the counts agree.
-value_t LispCollectGarbage();
+NODARA_API value_t LispCollectGarbage();
 // Tests: a silent collection before every cell allocation, so that a value
 // held anywhere without a root is caught at once.
-void LispSetCollectOnEveryAllocation(bool on);
+NODARA_API void LispSetCollectOnEveryAllocation(bool on);
 // Cells handed out from the area so far, and cells on the free list.
-int LispCellsUsed();
-int LispFreeCells();
+NODARA_API int LispCellsUsed();
+NODARA_API int LispFreeCells();
 
 // ---- Function records -----------------------------------------------------
 
-void LispRegisterFunction(const char *name, LispBuiltinFn handler, int arity);
-void LispRegisterSpecialForm(const char *name, LispSpecialFormFn handler);
+NODARA_API void LispRegisterFunction(const char *name, LispBuiltinFn handler, int arity);
+NODARA_API void LispRegisterSpecialForm(const char *name, LispSpecialFormFn handler);
 // Replaces the name's record by a new one; null when the name cannot be interned.
-LispFunctionRecord *LispDefineFunctionRecord(const char *name, uint32_t kind, LispBuiltinFn handler,
+NODARA_API LispFunctionRecord *LispDefineFunctionRecord(const char *name, uint32_t kind, LispBuiltinFn handler,
                                              int minArgs);
 
 // ---- Stacks ---------------------------------------------------------------
 
 // Callers outside the interpreter that apply a function push it and its
 // arguments here, call LispApply and set the top back.
-bool LispPushArg(value_t v);
-value_t *LispArgTop();
-void LispSetArgTop(value_t *top);
-size_t LispArgStackDepth();
-size_t LispValueStackDepth();
+NODARA_API bool LispPushArg(value_t v);
+NODARA_API value_t *LispArgTop();
+NODARA_API void LispSetArgTop(value_t *top);
+NODARA_API size_t LispArgStackDepth();
+NODARA_API size_t LispValueStackDepth();
 
 // ---- Root chain -----------------------------------------------------------
 
 // Keeps a value that an object outside the interpreter holds across calls
 // alive through collections. Nodes may be destroyed in any order.
-class LispRootNode {
+class NODARA_API LispRootNode {
 public:
     // Linked into the interpreter in force, whose owner the node shares.
     explicit LispRootNode(value_t *slot);
@@ -205,10 +206,10 @@ private:
 // the last one, at least a few megabytes) and toward a cap: an allocation that
 // would pass the cap after a collection, or that the system refuses, prints
 // its message and ends the top-level evaluation in progress with ERROR.
-size_t LispHeapBytes();
+NODARA_API size_t LispHeapBytes();
 constexpr size_t kLispDefaultHeapLimit = size_t{1} << 30;
-void LispSetHeapLimit(size_t bytes);
-size_t LispHeapLimit();
+NODARA_API void LispSetHeapLimit(size_t bytes);
+NODARA_API size_t LispHeapLimit();
 
 // Steps are function calls and applications, body forms and clauses run by
 // the special forms, passes of `while` and the nodes `equal` compares. Each
@@ -216,8 +217,8 @@ size_t LispHeapLimit();
 // may take this many; past them it prints its message and ends with ERROR,
 // and the next evaluation starts afresh. 0 (the default) sets no limit.
 constexpr uint64_t kLispNoStepLimit = 0;
-void LispSetStepLimit(uint64_t steps);
-uint64_t LispStepLimit();
+NODARA_API void LispSetStepLimit(uint64_t steps);
+NODARA_API uint64_t LispStepLimit();
 
 // What code from a scene file gets (LispFormulaScope): each evaluation its
 // steps and heap above what the last collection left; all formulas of a
@@ -234,7 +235,7 @@ constexpr size_t kLispFormulaOutputCap = 4096;
 
 // Tests: the count-th heap allocation from now fails as if the system had no
 // memory left (0: the next one); -1 turns this off.
-void LispFailHeapAllocationAfter(int count);
+NODARA_API void LispFailHeapAllocationAfter(int count);
 
 // ---- Sandbox and quit -----------------------------------------------------
 
@@ -244,10 +245,10 @@ void LispFailHeapAllocationAfter(int count);
 // prelude macros, the host's and the user's functions). Lambdas, functions
 // and macros made in the sandbox stay sandboxed wherever they run. T cannot
 // be changed, in or out of the sandbox.
-void LispSetSandbox(bool on);
-bool LispIsSandboxed();
+NODARA_API void LispSetSandbox(bool on);
+NODARA_API bool LispIsSandboxed();
 
-class LispSandboxScope {
+class NODARA_API LispSandboxScope {
 public:
     LispSandboxScope() : m_was(LispIsSandboxed()) { LispSetSandbox(true); }
     ~LispSandboxScope() { LispSetSandbox(m_was); }
@@ -261,7 +262,7 @@ private:
 // Output of the interpreter goes, for the capture's lifetime, to one
 // diagnostic (package "Lisp") when the outermost capture ends, cut at
 // kLispFormulaOutputCap characters.
-class LispOutputCapture {
+class NODARA_API LispOutputCapture {
 public:
     LispOutputCapture();
     ~LispOutputCapture();
@@ -283,7 +284,7 @@ private:
 // begins); when that is used up the scope is refused (said once per unit)
 // and the caller runs nothing. Entered during an evaluation, the budget of
 // that evaluation shrinks to the step limit for the scope's lifetime.
-class LispFormulaScope {
+class NODARA_API LispFormulaScope {
 public:
     LispFormulaScope(const LispContextRef &context, uint64_t workUnit,
                      size_t heapAllowance = kLispFormulaHeapAllowance, uint64_t steps = kLispFormulaStepLimit);
@@ -314,4 +315,4 @@ private:
 
 // `quit` never ends the process: it stops the evaluation in progress and
 // leaves this flag for the host, which decides. Cleared by LispEvalTopLevel.
-bool LispQuitRequested();
+NODARA_API bool LispQuitRequested();

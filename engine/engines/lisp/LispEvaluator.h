@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "engine/engines/lisp/LispValue.h"
+#include "engine/core/NodaraExport.h"
 
-value_t LispEval(value_t x);
+NODARA_API value_t LispEval(value_t x);
 // Evaluates a whole expression from outside the interpreter (host, prelude).
-value_t LispEvalTopLevel(value_t x);
+NODARA_API value_t LispEvalTopLevel(value_t x);
 // v[0] is the function, v[1 .. count - 1] its arguments.
-value_t LispApply(value_t *v, int count);
+NODARA_API value_t LispApply(value_t *v, int count);
 
-value_t LispMakeLambda(value_t params, value_t body, int depth, std::vector<int> *outerReferences);
-value_t LispCompile(value_t x, int depth, std::vector<int> &references);
-value_t LispMakeClosure(value_t lambda);
+NODARA_API value_t LispMakeLambda(value_t params, value_t body, int depth, std::vector<int> *outerReferences);
+NODARA_API value_t LispCompile(value_t x, int depth, std::vector<int> &references);
+NODARA_API value_t LispMakeClosure(value_t lambda);
 
-value_t LispMacroExpand(value_t x);
-value_t LispExpandOnce(value_t x);
-bool LispContainsMacroCall(value_t x);
+NODARA_API value_t LispMacroExpand(value_t x);
+NODARA_API value_t LispExpandOnce(value_t x);
+NODARA_API bool LispContainsMacroCall(value_t x);

@@ -4,9 +4,10 @@
 #include "engine/core/DxInput.h"
 #include "engine/core/DxOutput.h"
 #include "engine/engines/lisp/LispValue.h"
+#include "engine/core/NodaraExport.h"
 
 DX_PORT_TYPE(value_t, kDxFirstEnginePortType)
 
-extern template class DxOutput<value_t>;
-extern template class DxInput<value_t>;
-extern template class DxInput1<value_t>;
+extern template class NODARA_API DxOutput<value_t>;
+extern template class NODARA_API DxInput<value_t>;
+extern template class NODARA_API DxInput1<value_t>;

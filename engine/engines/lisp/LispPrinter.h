@@ -6,14 +6,15 @@
 #include <string>
 
 #include "engine/engines/lisp/LispValue.h"
+#include "engine/core/NodaraExport.h"
 
 // What `print` and `prints` write at most.
 constexpr size_t kLispPrintLimit = 100000;
 
-std::string LispPrintToString(value_t v, size_t limit = kLispPrintLimit);
+NODARA_API std::string LispPrintToString(value_t v, size_t limit = kLispPrintLimit);
 // Writes the printed form into buffer (at most size - 1 characters and the
 // NUL); returns the end of the written text.
-char *LispPrint(char *buffer, size_t size, value_t v);
+NODARA_API char *LispPrint(char *buffer, size_t size, value_t v);
 
-std::string LispPrettyPrintToString(value_t v, int indent, size_t limit = kLispPrintLimit);
-char *LispPrettyPrint(char *buffer, size_t size, value_t v, int indent);
+NODARA_API std::string LispPrettyPrintToString(value_t v, int indent, size_t limit = kLispPrintLimit);
+NODARA_API char *LispPrettyPrint(char *buffer, size_t size, value_t v, int indent);

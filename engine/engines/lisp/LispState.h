@@ -16,6 +16,7 @@
 #include <sys/mman.h>
 
 #include "engine/engines/lisp/LispCore.h"
+#include "engine/core/NodaraExport.h"
 
 // ---- Heap records ---------------------------------------------------------
 
@@ -24,7 +25,7 @@
 // and releases them only when nothing reaches them any more.
 enum class LispHeapKind : uint8_t { String, Lambda, Closure, ArrayStorage, Stream };
 
-struct LispHeapObject {
+struct NODARA_API LispHeapObject {
     LispHeapObject *m_next = nullptr;
     size_t m_bytes = 0; // what it counts toward the heap's total
     LispHeapKind m_kind;
@@ -38,7 +39,7 @@ struct LispHeapObject {
 
 // The text follows the header in the same block, so a string value's payload
 // is a plain NUL-terminated byte string.
-struct LispHeapString : LispHeapObject {
+struct NODARA_API LispHeapString : LispHeapObject {
     LispHeapString() : LispHeapObject(LispHeapKind::String) {}
     char *Text() { return reinterpret_cast<char *>(this + 1); }
     static LispHeapString *FromText(const char *text)
@@ -49,9 +50,9 @@ struct LispHeapString : LispHeapObject {
 
 // A lambda's body as a tree of direct calls, made at its first call.
 struct LispCodeTree;
-void LispDeleteCodeTree(LispCodeTree *tree);
+NODARA_API void LispDeleteCodeTree(LispCodeTree *tree);
 
-struct LispLambda : LispHeapObject {
+struct NODARA_API LispLambda : LispHeapObject {
     LispLambda() : LispHeapObject(LispHeapKind::Lambda) {}
     ~LispLambda() { LispDeleteCodeTree(m_code); }
     LispLambda(const LispLambda &) = delete;
@@ -64,19 +65,19 @@ struct LispLambda : LispHeapObject {
     LispCodeTree *m_code = nullptr; // m_body compiled, once it has run
 };
 
-struct LispClosureRecord : LispHeapObject {
+struct NODARA_API LispClosureRecord : LispHeapObject {
     LispClosureRecord() : LispHeapObject(LispHeapKind::Closure) {}
     LispLambda *m_lambda = nullptr;
     std::vector<value_t> m_captured;
 };
 
-struct LispArrayStorage : LispHeapObject {
+struct NODARA_API LispArrayStorage : LispHeapObject {
     LispArrayStorage() : LispHeapObject(LispHeapKind::ArrayStorage) {}
     std::vector<value_t> m_elements;
 };
 
 // A character stream over a string or a file descriptor.
-struct LispStream : LispHeapObject {
+struct NODARA_API LispStream : LispHeapObject {
     enum Kind { StringKind = 0, FileKind = 1, ClosedKind = -1 };
     static constexpr size_t kFileBufferSize = 16384;
 
@@ -94,30 +95,30 @@ struct LispStream : LispHeapObject {
     int m_expressionLine = 0;   // line where the last expression read began
 };
 
-void LispReleaseStreamResources(LispStream *stream);
-void LispDeleteHeapObject(LispHeapObject *object);
+NODARA_API void LispReleaseStreamResources(LispStream *stream);
+NODARA_API void LispDeleteHeapObject(LispHeapObject *object);
 
 // Makes room for a heap record of `bytes`: collects when enough was allocated
 // since the last collection (or before every allocation in the tests' mode)
 // and, when the record would pass the heap cap, collects and checks again.
 // False after the message (the evaluation in progress unwinds) when it still
 // would. A collection can run inside: hold values across it on a stack or a guard.
-bool LispReserveHeap(size_t bytes);
+NODARA_API bool LispReserveHeap(size_t bytes);
 // The tests' simulated failure of the system allocator: throws std::bad_alloc
 // when its turn has come.
-void LispAllocationFaultPoint();
+NODARA_API void LispAllocationFaultPoint();
 // Prints the message of an allocation the system refused and starts unwinding
 // the evaluation in progress; ERROR.
-value_t LispOutOfMemory();
+NODARA_API value_t LispOutOfMemory();
 // Adds a record made after LispReserveHeap to the heap's list and total.
-void LispRegisterHeap(LispHeapObject *object, size_t bytes);
+NODARA_API void LispRegisterHeap(LispHeapObject *object, size_t bytes);
 
 // Storage of a fixed count of elements whose zero bits are a valid value, in
 // pages of its own: pages never touched cost no memory, and Clear gives the
 // touched ones back to the system, which hands out zeroed pages again on the
 // next touch. A reset therefore costs what was used, not the whole area.
 template <class T>
-class LispZeroedArray {
+class NODARA_API LispZeroedArray {
 public:
     LispZeroedArray() = default;
     explicit LispZeroedArray(size_t count) : m_bytes(count * sizeof(T))
@@ -167,12 +168,12 @@ struct LispSpareAreas {
 
 // ---- Symbols --------------------------------------------------------------
 
-struct LispPropertyEntry {
+struct NODARA_API LispPropertyEntry {
     int32_t property;
     value_t value;
 };
 
-struct LispSymbolEntry {
+struct NODARA_API LispSymbolEntry {
     bool m_used = false;
     std::string m_name;
     value_t m_value;
@@ -197,7 +198,7 @@ constexpr size_t kLispMinCollectionBytes = size_t{8} << 20;
 
 class LispGuard;
 
-struct LispState {
+struct NODARA_API LispState {
     bool m_started = false;
     // What a reset kept of the areas below, zeroed, for the next start.
     LispSpareAreas m_spare;
@@ -296,7 +297,7 @@ inline LispState &Lisp()
 // guard's lifetime, so a collection inside an allocation sees them. Guards
 // are locals themselves and so end in the reverse order of their start: they
 // form a chain through the C++ stack, which costs no allocation.
-class LispGuard {
+class NODARA_API LispGuard {
 public:
     static constexpr int kMaxValues = 4;
 
@@ -330,7 +331,7 @@ private:
 // code being evaluated cuts the list. Cheaper than a guard where every call
 // counts. Ok() is false when the stack is full (the message is printed and
 // the evaluation unwinds).
-class LispArgSlot {
+class NODARA_API LispArgSlot {
 public:
     explicit LispArgSlot(value_t v) : m_slot(Lisp().m_argTop)
     {
@@ -357,7 +358,7 @@ private:
 
 // One level of C++ recursion. Ok() is false when the depth or the stack used
 // since the outermost level is beyond its bound.
-class LispDepth {
+class NODARA_API LispDepth {
 public:
     LispDepth()
     {
@@ -397,7 +398,7 @@ inline int64_t LispStepsFor(uint64_t limit)
 }
 
 // Prints the message once and starts unwinding; false.
-bool LispOutOfSteps();
+NODARA_API bool LispOutOfSteps();
 
 // Charges work of `count` steps (cells walked, characters printed, elements
 // made); false (after the message) when the budget does not cover it.
@@ -451,33 +452,33 @@ inline void LispBeginTopLevel()
 constexpr const char *kLispSandboxedFormName = "sandboxed expansion";
 
 // One collection; the statistics are printed when report is set.
-value_t LispCollect(bool report);
+NODARA_API value_t LispCollect(bool report);
 // Prints the message and starts unwinding the evaluation in progress.
-value_t LispAbort(const char *message);
+NODARA_API value_t LispAbort(const char *message);
 // A head or argument as messages show it: printed, cut to what a message holds.
-std::string LispMessageText(value_t v);
+NODARA_API std::string LispMessageText(value_t v);
 // car and cdr as the special forms take pieces: a non-cons prints the
 // built-ins' message and gives ERROR.
-value_t LispCarOf(value_t v);
-value_t LispCdrOf(value_t v);
+NODARA_API value_t LispCarOf(value_t v);
+NODARA_API value_t LispCdrOf(value_t v);
 // The element after the first, NIL when absent (no message).
-value_t LispSecondOrNil(value_t v);
-bool LispEq(value_t a, value_t b);
+NODARA_API value_t LispSecondOrNil(value_t v);
+NODARA_API bool LispEq(value_t a, value_t b);
 // Compiles (let bindings body) into a direct call of a compiled lambda.
-value_t LispCompileLet(value_t args, int depth, std::vector<int> &references);
-bool LispPushValue(value_t v);
-void LispRegisterSpecialForms();
+NODARA_API value_t LispCompileLet(value_t args, int depth, std::vector<int> &references);
+NODARA_API bool LispPushValue(value_t v);
+NODARA_API void LispRegisterSpecialForms();
 // The special forms that a lambda's compiled body runs in line while their
 // names still stand for them.
-value_t LispFormQuot(value_t args);
-value_t LispFormAnd(value_t args);
-value_t LispFormOr(value_t args);
-value_t LispFormProgn(value_t args);
-value_t LispFormIf(value_t args);
-value_t LispFormSetq(value_t args);
-void LispRegisterBuiltinTable();
+NODARA_API value_t LispFormQuot(value_t args);
+NODARA_API value_t LispFormAnd(value_t args);
+NODARA_API value_t LispFormOr(value_t args);
+NODARA_API value_t LispFormProgn(value_t args);
+NODARA_API value_t LispFormIf(value_t args);
+NODARA_API value_t LispFormSetq(value_t args);
+NODARA_API void LispRegisterBuiltinTable();
 // Refuses an operation in sandbox mode (message printed); false when refused.
-bool LispAllowedOutsideSandbox(const char *operation);
+NODARA_API bool LispAllowedOutsideSandbox(const char *operation);
 // Refuses a change of the global value of T or NIL (message printed); false
 // when refused.
-bool LispMayChangeGlobal(int index);
+NODARA_API bool LispMayChangeGlobal(int index);

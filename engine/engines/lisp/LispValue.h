@@ -3,6 +3,7 @@
 // everywhere. Kept free of every other dependency so that dataflow ports can
 // carry it as a plain value.
 #include <cstdint>
+#include "engine/core/NodaraExport.h"
 
 // The numbers are fixed: the printer shows some of them, the reader's token
 // codes share the space, and scripts saved with models were written against them.
@@ -34,7 +35,7 @@ enum LispTag : uint32_t {
 
 struct LispCell;
 
-struct value_t {
+struct NODARA_API value_t {
     uint32_t tag = LispNil;
     union Payload {
         int64_t raw;
@@ -96,7 +97,7 @@ private:
 };
 
 // Two values, car then cdr: every cons and every array head.
-struct LispCell {
+struct NODARA_API LispCell {
     value_t car;
     value_t cdr;
 };

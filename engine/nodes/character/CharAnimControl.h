@@ -15,13 +15,14 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class SgNode;
 class SgObject;
 class SgShape;
 class SgState;
 
-class CharAnimControl {
+class NODARA_API CharAnimControl {
 public:
     // A bone is dropped from a point when its share of the point's raw
     // weights is below this.
@@ -123,12 +124,12 @@ private:
 // Called by the face-set drawing with the shape's own points: when the
 // state holds a deforming controller, fills `out` with the deformed points
 // and returns true; otherwise false (draw the points as they are).
-bool DeformSkinnedShape(SgShape *shape, SgState *state, int count, const Vec3 *in, std::vector<Vec3> &out);
+NODARA_API bool DeformSkinnedShape(SgShape *shape, SgState *state, int count, const Vec3 *in, std::vector<Vec3> &out);
 
 // A chain of `count` bone objects, each holding a bone of height
 // lengths[i] (1 without lengths), every one after the first standing on the
 // previous one's end. Returns the first object (not referenced), null for a
 // count below 1.
-SgObject *CreateBone(int count, const double *lengths);
+NODARA_API SgObject *CreateBone(int count, const double *lengths);
 // Puts `child` first among `parent`'s content.
-void LinkBoneObject(SgObject *parent, SgObject *child);
+NODARA_API void LinkBoneObject(SgObject *parent, SgObject *child);

@@ -5,8 +5,9 @@
 // transform while a skin is bound to the skeleton (see CharAnimControl).
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgPrizm.h"
+#include "engine/core/NodaraExport.h"
 
-class SgBone : public SgPrizm {
+class NODARA_API SgBone : public SgPrizm {
     SG_CLASS_HEADER(SgBone, SgFieldMngr)
 
     SgBone();

@@ -4,8 +4,9 @@
 // drawing finds it and asks for the deformed points.
 #include "engine/core/SgModifier.h"
 #include "engine/nodes/character/CharAnimControl.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCharAnim : public SgModifier {
+class NODARA_API SgCharAnim : public SgModifier {
     SG_CLASS_HEADER(SgCharAnim, SgFieldMngr)
 
     SgCharAnim();

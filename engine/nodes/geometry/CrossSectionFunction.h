@@ -5,10 +5,11 @@
 // with the texture flag, its texture coordinate (the x and y of its
 // position), so the face set's arrays stay one entry per vertex.
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class SgFaceSet;
 
-class CrossSectionFunction {
+class NODARA_API CrossSectionFunction {
 public:
     CrossSectionFunction() = default;
     CrossSectionFunction(const CrossSectionFunction &) = default;
@@ -39,7 +40,7 @@ private:
 
 // A fan around the centre and `rings` - 1 concentric rings of quadrilaterals
 // out to the boundary.
-class RadialCrossSectionFunction : public CrossSectionFunction {
+class NODARA_API RadialCrossSectionFunction : public CrossSectionFunction {
 public:
     explicit RadialCrossSectionFunction(int rings = 0) : m_iRings(rings) {}
 
@@ -55,7 +56,7 @@ private:
 // vertexes that runs along the width first, and the inner vertexes lie on
 // the bilinear blend of its four corners. Any other boundary is closed as
 // one face.
-class GridCrossSectionFunction : public CrossSectionFunction {
+class NODARA_API GridCrossSectionFunction : public CrossSectionFunction {
 public:
     GridCrossSectionFunction(int width = 1, int depth = 1) : m_iWidth(width), m_iDepth(depth) {}
 

@@ -15,11 +15,12 @@
 #include "engine/nodes/geometry/SweepGeometry.h"
 #include "utilities/math/Mat3.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class GenericPolyline;
 class SgFaceSet;
 
-class ExtrudeBuilder {
+class NODARA_API ExtrudeBuilder {
 public:
     // How the path is swept: its own IsCurved() decides (smooth when
     // curved), or always cornered, or (any other value) always smooth.
@@ -109,17 +110,17 @@ private:
 // between them; a and b are made unit in place. Parallel directions give
 // the identity; opposite ones a turn about an axis across a (a half turn
 // for factor 1), never a reflection. A zero direction gives the identity.
-void RotationBetween(Vec3 &a, Vec3 &b, Mat3 &out, double factor);
+NODARA_API void RotationBetween(Vec3 &a, Vec3 &b, Mat3 &out, double factor);
 
 // Appends a copy of vertex k (at the position of its representative) that
 // is recorded as a duplicate of that representative; returns its index. An
 // index outside the arrays is refused (SgInvalidArgument).
-int DuplicateVertex(SgFaceSet *faceSet, int k);
+NODARA_API int DuplicateVertex(SgFaceSet *faceSet, int k);
 
 // Groups the segments of a polyline of `count` points (closed: `count`
 // segments, open: count - 1) into smoothing groups split at the corners
 // sharper than `creaseAngle` degrees of the points and, when given, of the
 // companion points. Returns the number of corners found + 1; every group
 // number written is below it.
-int AssignSmoothingGroups(const Vec3 *points, const Vec3 *other, int count, bool closed, double creaseAngle,
+NODARA_API int AssignSmoothingGroups(const Vec3 *points, const Vec3 *other, int count, bool closed, double creaseAngle,
                           std::vector<int> &groups);

@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class CrossSectionFunction;
 class SgGenPolyLine;
 
-struct ExtrudeParams {
+struct NODARA_API ExtrudeParams {
     // How one end of the sweep is finished.
     enum CapType : int {
         kFlatCap = 0,

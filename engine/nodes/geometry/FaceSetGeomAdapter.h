@@ -3,10 +3,11 @@
 // single loops with surface id 0. The adapter refers to the face set and
 // owns nothing; the face set must outlive it.
 #include "engine/nodes/geometry/GenericGeom.h"
+#include "engine/core/NodaraExport.h"
 
 class SgFaceSet;
 
-class FaceSetGeomAdapter : public GenericGeom {
+class NODARA_API FaceSetGeomAdapter : public GenericGeom {
 public:
     explicit FaceSetGeomAdapter(SgFaceSet &faceSet) : m_pFaceSet(&faceSet) {}
     FaceSetGeomAdapter(const FaceSetGeomAdapter &) = default;

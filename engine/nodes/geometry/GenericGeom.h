@@ -11,8 +11,9 @@
 
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
-class GenericGeom {
+class NODARA_API GenericGeom {
 public:
     GenericGeom() = default;
     GenericGeom(const GenericGeom &) = default;

@@ -5,11 +5,12 @@
 // -1. The adapter refers to the face set, which must outlive it.
 #include "engine/core/SgRef.h"
 #include "engine/nodes/geometry/GenericGeom.h"
+#include "engine/core/NodaraExport.h"
 
 class SgCoordinate3;
 class SgIndexedFaceSet;
 
-class IndexedFaceSetGeomAdapter : public GenericGeom {
+class NODARA_API IndexedFaceSetGeomAdapter : public GenericGeom {
 public:
     explicit IndexedFaceSetGeomAdapter(SgIndexedFaceSet &faceSet);
     IndexedFaceSetGeomAdapter(const IndexedFaceSetGeomAdapter &) = default;

@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "engine/nodes/geometry/GenericGeom.h"
+#include "engine/core/NodaraExport.h"
 
 class PolyVec;
 
-class PathWrapper : public GenericGeom {
+class NODARA_API PathWrapper : public GenericGeom {
 public:
     // A path of fewer than 2 points, of no length, closed (last point equal
     // to the first) or with a non-finite point gives no frame: the mapping is

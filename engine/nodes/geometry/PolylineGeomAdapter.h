@@ -2,10 +2,11 @@
 // The geometry sink over a polyline node's stored points ("coordinates").
 // The adapter refers to the polyline, which must outlive it.
 #include "engine/nodes/geometry/GenericGeom.h"
+#include "engine/core/NodaraExport.h"
 
 class SgPolyLine;
 
-class PolylineGeomAdapter : public GenericGeom {
+class NODARA_API PolylineGeomAdapter : public GenericGeom {
 public:
     explicit PolylineGeomAdapter(SgPolyLine &polyline) : m_pPolyline(&polyline) {}
     PolylineGeomAdapter(const PolylineGeomAdapter &) = default;

@@ -17,8 +17,9 @@
 // (TraverseOperands, Evaluate, TraverseResult); this class issues no GL.
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/core/NodaraExport.h"
 
-class SgBoolean : public SgGeometricShape {
+class NODARA_API SgBoolean : public SgGeometricShape {
     SG_CLASS_HEADER(SgBoolean, SgFieldMngr)
 
     enum Operation { kUnion = 0, kIntersection = 1, kDifferenceFromFirst = 2, kDifferenceFromLast = 3 };

@@ -3,8 +3,9 @@
 // the rectangle divided into "widthSegs" or "depthSegs" parts, its caps
 // filled with a grid of matching cells.
 #include "engine/nodes/geometry/SgPrizm.h"
+#include "engine/core/NodaraExport.h"
 
-class SgBox : public SgPrizm {
+class NODARA_API SgBox : public SgPrizm {
     SG_CLASS_HEADER(SgBox, SgFieldMngr)
 
     SgBox();

@@ -5,8 +5,9 @@
 // turns rising along Z, centred on Z = 0.
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCircle : public SgGenPolyLine {
+class NODARA_API SgCircle : public SgGenPolyLine {
     SG_CLASS_HEADER(SgCircle, SgFieldMngr)
 
     SgCircle();
@@ -33,7 +34,7 @@ protected:
     double m_dHeight = 0.0;                   // rise over the whole sweep
 };
 
-class SgArc : public SgCircle {
+class NODARA_API SgArc : public SgCircle {
     SG_CLASS_HEADER(SgArc, SgFieldMngr)
 
     SgArc();
@@ -48,7 +49,7 @@ protected:
     ~SgArc() override = default;
 };
 
-class SgHelix : public SgArc {
+class NODARA_API SgHelix : public SgArc {
     SG_CLASS_HEADER(SgHelix, SgFieldMngr)
 
     SgHelix();

@@ -3,8 +3,9 @@
 // and shrunk to a point along the way by its scale curve; the caps are
 // fans of "capSegments" rings.
 #include "engine/nodes/geometry/SgPrizm.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCone : public SgPrizm {
+class NODARA_API SgCone : public SgPrizm {
     SG_CLASS_HEADER(SgCone, SgFieldMngr)
 
     SgCone();

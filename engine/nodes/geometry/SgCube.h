@@ -3,8 +3,9 @@
 // its own.
 #include "engine/core/SgTField.h"
 #include "engine/core/SgShape.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCube : public SgShape {
+class NODARA_API SgCube : public SgShape {
     SG_CLASS_HEADER(SgCube, SgFieldMngr)
 
     SgCube();

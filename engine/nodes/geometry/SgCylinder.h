@@ -2,8 +2,9 @@
 // A cylinder: a circle of "radius" with "slices" sides swept up "height";
 // the caps are fans of "capSegments" rings.
 #include "engine/nodes/geometry/SgPrizm.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCylinder : public SgPrizm {
+class NODARA_API SgCylinder : public SgPrizm {
     SG_CLASS_HEADER(SgCylinder, SgFieldMngr)
 
     SgCylinder();

@@ -12,10 +12,11 @@
 
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 
-class SgExternalFile : public SgGeometricShape {
+class NODARA_API SgExternalFile : public SgGeometricShape {
     SG_CLASS_HEADER(SgExternalFile, SgFieldMngr)
 
     // The importer table's room: entries, and characters of a key.

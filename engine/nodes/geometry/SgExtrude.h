@@ -9,11 +9,12 @@
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/ExtrudeParams.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/core/NodaraExport.h"
 
 class GenericPolyline;
 class SgFaceSet;
 
-class SgExtrude : public SgGeometricShape {
+class NODARA_API SgExtrude : public SgGeometricShape {
     SG_CLASS_HEADER(SgExtrude, SgFieldMngr)
 
     enum Slot : int {

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/core/NodaraExport.h"
 
-class SgExtrudeCap : public SgExtrude {
+class NODARA_API SgExtrudeCap : public SgExtrude {
     SG_CLASS_HEADER(SgExtrudeCap, SgFieldMngr)
 
     // Steps per quarter arc beyond this are taken as it.

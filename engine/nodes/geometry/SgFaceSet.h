@@ -16,8 +16,9 @@
 #include "engine/core/SgVecField.h"
 #include "engine/core/SgShape.h"
 #include "utilities/math/Vec2f.h"
+#include "engine/core/NodaraExport.h"
 
-class SgFaceSet : public SgShape {
+class NODARA_API SgFaceSet : public SgShape {
     SG_CLASS_HEADER(SgFaceSet, SgFieldMngr)
 
     // The per-surface normal sums at one (representative) vertex.

@@ -2,8 +2,9 @@
 // An open polyline whose inner corners are rounded with the radii of
 // "filetRadius", taken in turn for each rounded corner.
 #include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/core/NodaraExport.h"
 
-class SgFiletPolyLine : public SgGenPolyLine {
+class NODARA_API SgFiletPolyLine : public SgGenPolyLine {
     SG_CLASS_HEADER(SgFiletPolyLine, SgFieldMngr)
 
     SgFiletPolyLine();

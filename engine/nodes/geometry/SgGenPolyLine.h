@@ -12,8 +12,9 @@
 #include "engine/core/SgShape.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
-class SgGenPolyLine : public SgShape, public GenericPolyline {
+class NODARA_API SgGenPolyLine : public SgShape, public GenericPolyline {
     SG_CLASS_HEADER(SgGenPolyLine, SgFieldMngr)
 
     // Subdivision settings above this are taken as it: a finer curve only

@@ -4,10 +4,11 @@
 // shared by two faces share their vertices.
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/core/NodaraExport.h"
 
 class SgFaceSet;
 
-class SgGeoSphere : public SgGeometricShape {
+class NODARA_API SgGeoSphere : public SgGeometricShape {
     SG_CLASS_HEADER(SgGeoSphere, SgFieldMngr)
 
     // Radii at or below this are taken as it.

@@ -18,6 +18,7 @@
 
 #include "engine/core/SgRef.h"
 #include "engine/core/SgShape.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 class SgBooleanCache;
@@ -27,7 +28,7 @@ class SgGenPolyLine;
 class SgSeparator;
 class SgState;
 
-class SgGeometricShape : public SgShape {
+class NODARA_API SgGeometricShape : public SgShape {
     SG_CLASS_HEADER(SgGeometricShape, SgFieldMngr)
 
     // The cache slot of the result in every cache container; -1 until the

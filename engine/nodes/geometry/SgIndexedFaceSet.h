@@ -14,10 +14,11 @@
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgNormalGenerator.h"
 #include "engine/core/SgShape.h"
+#include "engine/core/NodaraExport.h"
 
 class SgState;
 
-class SgIndexedFaceSet : public SgShape {
+class NODARA_API SgIndexedFaceSet : public SgShape {
     SG_CLASS_HEADER(SgIndexedFaceSet, SgFieldMngr)
 
     SgIndexedFaceSet();

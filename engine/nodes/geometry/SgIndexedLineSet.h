@@ -4,8 +4,9 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "engine/core/SgShape.h"
+#include "engine/core/NodaraExport.h"
 
-class SgIndexedLineSet : public SgShape {
+class NODARA_API SgIndexedLineSet : public SgShape {
     SG_CLASS_HEADER(SgIndexedLineSet, SgFieldMngr)
 
     SgIndexedLineSet();

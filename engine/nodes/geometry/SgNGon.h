@@ -2,8 +2,9 @@
 // Regular polygons and stars in the XY plane, optionally with rounded
 // corners: closed profiles for the extrusion family.
 #include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/core/NodaraExport.h"
 
-class SgNGon : public SgGenPolyLine {
+class NODARA_API SgNGon : public SgGenPolyLine {
     SG_CLASS_HEADER(SgNGon, SgFieldMngr)
 
     // Corners of a polygon or star; more are refused with a diagnostic.
@@ -33,7 +34,7 @@ protected:
     bool CheckSettings(int sides, int samples, int filetSides, bool rounded);
 };
 
-class SgNStar : public SgNGon {
+class NODARA_API SgNStar : public SgNGon {
     SG_CLASS_HEADER(SgNStar, SgFieldMngr)
 
     SgNStar();
@@ -49,8 +50,8 @@ protected:
 
 // Corners (and the straight-edge points between them) of a polygon or star;
 // returns corners x segments.
-int MakeNGonPoints(int sides, bool star, double radius0, double radius1, double startAngleDeg, Vec3 *out,
+NODARA_API int MakeNGonPoints(int sides, bool star, double radius0, double radius1, double startAngleDeg, Vec3 *out,
                    int segments, double asymmetry);
 // Fills the straight edges between rounded corners laid out by
 // FilletPolyline with gap segments - 1; returns the total point count.
-int FillNGonEdges(int sides, bool star, int arcCount0, int arcCount1, int segments, Vec3 *buffer);
+NODARA_API int FillNGonEdges(int sides, bool star, int arcCount0, int arcCount1, int segments, Vec3 *buffer);

@@ -12,8 +12,9 @@
 
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
-class SgNormalGenerator {
+class NODARA_API SgNormalGenerator {
 public:
     struct FaceRecord {
         Vec3f normal;

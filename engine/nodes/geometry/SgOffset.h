@@ -5,10 +5,11 @@
 // SgPolyLine, lives in the result cache like every procedural shape's.
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/core/NodaraExport.h"
 
 class SgPolyLine;
 
-class SgOffset : public SgGeometricShape {
+class NODARA_API SgOffset : public SgGeometricShape {
     SG_CLASS_HEADER(SgOffset, SgFieldMngr)
 
     // Join types of "cornerType".

@@ -3,8 +3,9 @@
 // origin: a straight profile along x swept along a straight spine along y,
 // divided into "widthSegs" by "segments" cells.
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPlane : public SgExtrude {
+class NODARA_API SgPlane : public SgExtrude {
     SG_CLASS_HEADER(SgPlane, SgFieldMngr)
 
     // Sizes are taken as at least this.

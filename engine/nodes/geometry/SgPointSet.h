@@ -2,8 +2,9 @@
 // A range of the coordinates in force, drawn as points.
 #include "engine/core/SgTField.h"
 #include "engine/core/SgShape.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPointSet : public SgShape {
+class NODARA_API SgPointSet : public SgShape {
     SG_CLASS_HEADER(SgPointSet, SgFieldMngr)
 
     SgPointSet();

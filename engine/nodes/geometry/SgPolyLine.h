@@ -6,8 +6,9 @@
 // its closing point), an open loop (o - 1) * f + 1 ending at its own last
 // point, o being its stored point count.
 #include "engine/nodes/geometry/SgGenPolyLine.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPolyLine : public SgGenPolyLine {
+class NODARA_API SgPolyLine : public SgGenPolyLine {
     SG_CLASS_HEADER(SgPolyLine, SgFieldMngr)
 
     SgPolyLine();

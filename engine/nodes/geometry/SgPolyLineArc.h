@@ -4,8 +4,9 @@
 // segments.
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPolyLineArc : public SgPolyLine {
+class NODARA_API SgPolyLineArc : public SgPolyLine {
     SG_CLASS_HEADER(SgPolyLineArc, SgFieldMngr)
 
     SgPolyLineArc();
@@ -18,7 +19,7 @@ protected:
 };
 
 // The planar variant; it follows "closed" like its base.
-class SgPolygonArc : public SgPolyLineArc {
+class NODARA_API SgPolygonArc : public SgPolyLineArc {
     SG_CLASS_HEADER(SgPolygonArc, SgFieldMngr)
 
     SgPolygonArc() = default;

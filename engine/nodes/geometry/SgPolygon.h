@@ -1,10 +1,11 @@
 #pragma once
 // A polyline node whose loops are always closed and planar.
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/core/NodaraExport.h"
 
 class CPolygon;
 
-class SgPolygon : public SgPolyLine {
+class NODARA_API SgPolygon : public SgPolyLine {
     SG_CLASS_HEADER(SgPolygon, SgFieldMngr)
 
     SgPolygon();

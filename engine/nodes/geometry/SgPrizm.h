@@ -4,8 +4,9 @@
 // "zeroBase". Closed profiles get caps of concentric rings ("capping" 1,
 // "capSegments" rings) or a single polygon.
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPrizm : public SgExtrude {
+class NODARA_API SgPrizm : public SgExtrude {
     SG_CLASS_HEADER(SgPrizm, SgFieldMngr)
 
     // Heights are taken as at least this: a prism of no height has no

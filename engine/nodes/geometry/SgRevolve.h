@@ -3,8 +3,9 @@
 // about the z axis in "sides" steps. The profile's x is the distance from
 // the axis; "segments" subdivides the profile.
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/core/NodaraExport.h"
 
-class SgRevolve : public SgExtrude {
+class NODARA_API SgRevolve : public SgExtrude {
     SG_CLASS_HEADER(SgRevolve, SgFieldMngr)
 
     // The radius of the circle the profile is carried along: the sweep

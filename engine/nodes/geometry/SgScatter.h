@@ -10,8 +10,9 @@
 
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgGeometricShape.h"
+#include "engine/core/NodaraExport.h"
 
-class SgScatter : public SgGeometricShape {
+class NODARA_API SgScatter : public SgGeometricShape {
     SG_CLASS_HEADER(SgScatter, SgFieldMngr)
 
     // One point of a collected shape: where it lies in the shape's own

@@ -14,8 +14,9 @@
 
 #include "engine/core/SgVecField.h"
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/core/NodaraExport.h"
 
-class SgSkeleton : public SgExtrude {
+class NODARA_API SgSkeleton : public SgExtrude {
     SG_CLASS_HEADER(SgSkeleton, SgFieldMngr)
 
     SgSkeleton();

@@ -3,8 +3,9 @@
 // "segments". "heightRatio" keeps that fraction of the sphere's height,
 // from the top pole down, and closes the cut with a flat cap.
 #include "engine/nodes/geometry/SgRevolve.h"
+#include "engine/core/NodaraExport.h"
 
-class SgSphere : public SgRevolve {
+class NODARA_API SgSphere : public SgRevolve {
     SG_CLASS_HEADER(SgSphere, SgFieldMngr)
 
     SgSphere();

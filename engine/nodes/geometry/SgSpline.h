@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "engine/nodes/geometry/SgPolyLine.h"
+#include "engine/core/NodaraExport.h"
 
-class SgSpline : public SgPolyLine {
+class NODARA_API SgSpline : public SgPolyLine {
     SG_CLASS_HEADER(SgSpline, SgFieldMngr)
 
     // A single Bezier curve of more points than this is refused.
@@ -49,7 +50,7 @@ protected:
     std::vector<Vec3> m_control;
 };
 
-class SgBSpline : public SgSpline {
+class NODARA_API SgBSpline : public SgSpline {
     SG_CLASS_HEADER(SgBSpline, SgFieldMngr)
 
     SgBSpline();
@@ -62,7 +63,7 @@ protected:
     ~SgBSpline() override = default;
 };
 
-class SgBezierSpline : public SgSpline {
+class NODARA_API SgBezierSpline : public SgSpline {
     SG_CLASS_HEADER(SgBezierSpline, SgFieldMngr)
 
     SgBezierSpline();

@@ -7,8 +7,9 @@
 
 #include "engine/core/CPolygon.h"
 #include "platform/fonts/GlyphSource.h"
+#include "engine/core/NodaraExport.h"
 
-class SgSysFont {
+class NODARA_API SgSysFont {
 public:
     // Most outer boundaries one character hands out; CharOutline stops there.
     static constexpr int kMaxBoundaries = 100;

@@ -6,10 +6,11 @@
 
 #include "engine/core/SgTField.h"
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/core/NodaraExport.h"
 
 class SgPolyLine;
 
-class SgBText : public SgExtrude {
+class NODARA_API SgBText : public SgExtrude {
     SG_CLASS_HEADER(SgBText, SgFieldMngr)
 
     // Numeric text longer than this is shown as written; formatted text is
@@ -37,7 +38,7 @@ protected:
     ~SgBText() override = default;
 };
 
-class SgText : public SgBText {
+class NODARA_API SgText : public SgBText {
     SG_CLASS_HEADER(SgText, SgFieldMngr)
 
     SgText();

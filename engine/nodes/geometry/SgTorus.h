@@ -2,8 +2,9 @@
 // A torus: a circle of "radius2" with "sides" sides swept round a circle of
 // "radius1" with "segments" sides, about the z axis.
 #include "engine/nodes/geometry/SgExtrude.h"
+#include "engine/core/NodaraExport.h"
 
-class SgTorus : public SgExtrude {
+class NODARA_API SgTorus : public SgExtrude {
     SG_CLASS_HEADER(SgTorus, SgFieldMngr)
 
     SgTorus();

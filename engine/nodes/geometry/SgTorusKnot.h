@@ -3,8 +3,9 @@
 // times about the z axis and Q times through the hole, sampled into
 // "segments" points before every build. Whole P and Q close the knot.
 #include "engine/nodes/geometry/SgTorus.h"
+#include "engine/core/NodaraExport.h"
 
-class SgTorusKnot : public SgTorus {
+class NODARA_API SgTorusKnot : public SgTorus {
     SG_CLASS_HEADER(SgTorusKnot, SgFieldMngr)
 
     // A path whose ends lie closer than this is closed.

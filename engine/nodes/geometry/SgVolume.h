@@ -3,8 +3,9 @@
 // counts. It builds no mesh; it reports its box.
 #include "engine/core/SgShape.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgVolume : public SgShape {
+class NODARA_API SgVolume : public SgShape {
     SG_CLASS_HEADER(SgVolume, SgFieldMngr)
 
     SgVolume();

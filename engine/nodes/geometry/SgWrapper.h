@@ -9,13 +9,14 @@
 #include "engine/core/SgModifier.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
+#include "engine/core/NodaraExport.h"
 
 class DxSplineR3Func;
 class SgObject;
 class SgSpline;
 class SgState;
 
-class SgWrapper : public SgModifier {
+class NODARA_API SgWrapper : public SgModifier {
     SG_CLASS_HEADER(SgWrapper, SgFieldMngr)
 
     SgWrapper();

@@ -4,6 +4,7 @@
 // evaluation at a parameter and arc length. Shared by the spline curve nodes
 // and by anything that walks a spline by length.
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 namespace spline {
 
@@ -16,18 +17,18 @@ inline int ControlCount(int n) { return 3 * n + 1; }
 // An empty weight list counts as weight 1; a weight of 3 (which would make
 // the interpolating relaxation divide by zero) is taken as 1 there. Handles
 // are read only for kHandles and must hold 2 n entries.
-int ToBezier(int kind, bool closed, int n, const Vec3 *points, int weightCount, const float *weights,
+NODARA_API int ToBezier(int kind, bool closed, int n, const Vec3 *points, int weightCount, const float *weights,
              Vec3 *out, const Vec3 *handles);
 
 // Writes s points per segment (plus the last control point when open).
-void SampleSegments(int n, int s, const Vec3 *control, Vec3 *out, bool closed, int segments);
+NODARA_API void SampleSegments(int n, int s, const Vec3 *control, Vec3 *out, bool closed, int segments);
 
 // The point at t in 0..1 over the whole curve.
-Vec3 EvalPoint(int n, double t, const Vec3 *control, bool closed);
+NODARA_API Vec3 EvalPoint(int n, double t, const Vec3 *control, bool closed);
 
 // Length by Simpson's 3/8 rule with 3 n sub-intervals per segment, each axis
 // scaled; cumulative, when given, receives segments * n + 1 running lengths.
-double ArcLength(int n, int subdiv, const Vec3 *control, bool closed, int segments, double *cumulative,
+NODARA_API double ArcLength(int n, int subdiv, const Vec3 *control, bool closed, int segments, double *cumulative,
                  const Vec3 &scale);
 
 } // namespace spline

@@ -5,11 +5,12 @@
 // Optionally morphs into an end section, scales each ring by a scale curve,
 // or emits only the rings as faces.
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class GenericGeom;
 class GenericPolyline;
 
-class Sweep {
+class NODARA_API Sweep {
 public:
     // Loop breaks recorded for the boundary faces of a closed path with an
     // open section; further breaks are left out with a diagnostic.

@@ -6,11 +6,12 @@
 #include "engine/core/SgRef.h"
 #include "engine/core/SgTField.h"
 #include "engine/nodes/object/SgHelper.h"
+#include "engine/core/NodaraExport.h"
 
 class SgPolyLine;
 class SgMaterial;
 
-class SgGrid : public SgHelper {
+class NODARA_API SgGrid : public SgHelper {
     SG_CLASS_HEADER(SgGrid, SgFieldMngr)
 
     // More lines per quarter than this are not drawn; the grid is capped

@@ -2,8 +2,9 @@
 // A marker node without fields: scene files and tools create it by class and
 // recognise it; it affects nothing.
 #include "engine/core/SgNode.h"
+#include "engine/core/NodaraExport.h"
 
-class SgSnap : public SgNode {
+class NODARA_API SgSnap : public SgNode {
     SG_CLASS_HEADER(SgSnap, SgFieldMngr)
 
     SgSnap() = default;

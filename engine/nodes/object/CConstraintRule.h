@@ -6,8 +6,9 @@
 #include "engine/core/SgPath.h"
 #include "utilities/math/Range.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
-class CConstraintRule {
+class NODARA_API CConstraintRule {
 public:
     using BoxFace = Range<Vec3f>::BOX3_SIZE;
 

@@ -577,3 +577,7 @@ void SgObject::SetConstraint(CPolygon *polygon, SlidingType sliding, int constra
     m_eSliding = sliding;
     m_iConstraint = constraint;
 }
+
+SgObject::ShapeHolderFn SgObject::s_pfnShapeHolder = nullptr;
+SgObject::DeselectFn SgObject::s_pfnDeselect = nullptr;
+SgObject::TextureImageLoader SgObject::s_pfnTextureLoader = nullptr;

@@ -19,6 +19,7 @@
 #include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3.h"
 #include "utilities/math/Vec3f.h"
+#include "engine/core/NodaraExport.h"
 
 class Image2;
 class SgDocument;
@@ -30,7 +31,7 @@ class SgTexture2Transform;
 class SgTextureEnable;
 class SgTransform;
 
-class SgObject : public SgSeparator {
+class NODARA_API SgObject : public SgSeparator {
     SG_CLASS_HEADER(SgObject, SgFieldMngr)
 
     // How a dragged object slides on the face it rests on; the constraint
@@ -304,9 +305,9 @@ private:
     // nothing to measure.
     bool ContentBox(Range<Vec3f> &box);
 
-    static inline ShapeHolderFn s_pfnShapeHolder = nullptr;
-    static inline DeselectFn s_pfnDeselect = nullptr;
-    static inline TextureImageLoader s_pfnTextureLoader = nullptr;
+    static ShapeHolderFn s_pfnShapeHolder;
+    static DeselectFn s_pfnDeselect;
+    static TextureImageLoader s_pfnTextureLoader;
 
     // Both are children of the own list, which holds their references.
     SgSeparator *m_pInnerGroup = nullptr;

@@ -5,10 +5,11 @@
 // InitDynamics its parameters.
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Transform3.h"
+#include "engine/core/NodaraExport.h"
 
 class SgNode;
 
-struct EffectorInfo {
+struct NODARA_API EffectorInfo {
     Mat4 transform;                  // the accumulated transform at the effect
     SgNode *effect = nullptr;
     double dt = 0.0;                 // the emitter's time step

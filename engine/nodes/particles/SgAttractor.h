@@ -2,8 +2,9 @@
 // A constant acceleration ("acceleration", in the effect's frame: gravity by
 // default), turned into the emitter's frame once per step.
 #include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/core/NodaraExport.h"
 
-class SgAttractor : public SgDynamicEffect {
+class NODARA_API SgAttractor : public SgDynamicEffect {
     SG_CLASS_HEADER(SgAttractor, SgFieldMngr)
 
     SgAttractor();

@@ -4,8 +4,9 @@
 // "elasticityPercent", the tangential speed lost by "friction" percent.
 // "variation" and "chaos" are kept for scene files.
 #include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/core/NodaraExport.h"
 
-class SgDeflector : public SgDynamicEffect {
+class NODARA_API SgDeflector : public SgDynamicEffect {
     SG_CLASS_HEADER(SgDeflector, SgFieldMngr)
 
     SgDeflector();

@@ -1,8 +1,9 @@
 #pragma once
 // Destroys the particles inside its region.
 #include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/core/NodaraExport.h"
 
-class SgDestructor : public SgDynamicEffect {
+class NODARA_API SgDestructor : public SgDynamicEffect {
     SG_CLASS_HEADER(SgDestructor, SgFieldMngr)
 
     SgDestructor();

@@ -7,8 +7,9 @@
 #include "engine/core/SgShape.h"
 #include "engine/core/SgTField.h"
 #include "engine/nodes/particles/EffectorInfo.h"
+#include "engine/core/NodaraExport.h"
 
-class SgDynamicEffect : public SgShape {
+class NODARA_API SgDynamicEffect : public SgShape {
     SG_CLASS_HEADER(SgDynamicEffect, SgFieldMngr)
 
     // Flags EvalDynamics returns.

@@ -12,8 +12,9 @@
 #include "engine/core/SgShape.h"
 #include "engine/core/SgTField.h"
 #include "engine/nodes/particles/EffectorInfo.h"
+#include "engine/core/NodaraExport.h"
 
-class SgEmitter : public SgShape {
+class NODARA_API SgEmitter : public SgShape {
     SG_CLASS_HEADER(SgEmitter, SgFieldMngr)
 
     // Effects an emitter takes into account; further ones are left out with

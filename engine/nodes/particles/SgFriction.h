@@ -2,8 +2,9 @@
 // Slows particles: an acceleration of -"strength" times the velocity,
 // which the emitter applies exactly over each step.
 #include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/core/NodaraExport.h"
 
-class SgFriction : public SgDynamicEffect {
+class NODARA_API SgFriction : public SgDynamicEffect {
     SG_CLASS_HEADER(SgFriction, SgFieldMngr)
 
     SgFriction();

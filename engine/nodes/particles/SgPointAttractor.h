@@ -2,8 +2,9 @@
 // Pulls particles toward the effect's origin with "attractionConstant" over
 // the square of the distance; a particle at the origin itself gets nothing.
 #include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/core/NodaraExport.h"
 
-class SgPointAttractor : public SgDynamicEffect {
+class NODARA_API SgPointAttractor : public SgDynamicEffect {
     SG_CLASS_HEADER(SgPointAttractor, SgFieldMngr)
 
     SgPointAttractor();

@@ -3,8 +3,9 @@
 // (radians per time unit): each step turns the particle's position and
 // velocity about that axis, so that its distance from the axis stays.
 #include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/core/NodaraExport.h"
 
-class SgRotation : public SgDynamicEffect {
+class NODARA_API SgRotation : public SgDynamicEffect {
     SG_CLASS_HEADER(SgRotation, SgFieldMngr)
 
     SgRotation();

@@ -2,8 +2,9 @@
 // Drives the velocity component along the effect's +Z axis toward
 // "velocity".
 #include "engine/nodes/particles/SgDynamicEffect.h"
+#include "engine/core/NodaraExport.h"
 
-class SgWind : public SgDynamicEffect {
+class NODARA_API SgWind : public SgDynamicEffect {
     SG_CLASS_HEADER(SgWind, SgFieldMngr)
 
     SgWind();

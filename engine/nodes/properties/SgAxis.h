@@ -4,8 +4,9 @@
 // a billboard that keeps the cross at a fixed size on the screen. The cross
 // itself is built with the shape nodes it is made of.
 #include "engine/nodes/object/SgHelper.h"
+#include "engine/core/NodaraExport.h"
 
-class SgAxis : public SgHelper {
+class NODARA_API SgAxis : public SgHelper {
     SG_CLASS_HEADER(SgAxis, SgFieldMngr)
 
     SgAxis() = default;

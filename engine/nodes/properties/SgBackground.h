@@ -7,8 +7,9 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "utilities/math/Color.h"
+#include "engine/core/NodaraExport.h"
 
-class SgBackground : public SgNode {
+class NODARA_API SgBackground : public SgNode {
     SG_CLASS_HEADER(SgBackground, SgFieldMngr)
 
     SgBackground();

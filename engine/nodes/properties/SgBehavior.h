@@ -5,8 +5,9 @@
 // in the traversal state.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgBehavior : public SgNode {
+class NODARA_API SgBehavior : public SgNode {
     SG_CLASS_HEADER(SgBehavior, SgFieldMngr)
 
     SgBehavior();

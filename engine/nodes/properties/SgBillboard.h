@@ -4,8 +4,9 @@
 // directly and applies the display, rotation, size and position modes.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgBillboard : public SgNode {
+class NODARA_API SgBillboard : public SgNode {
     SG_CLASS_HEADER(SgBillboard, SgFieldMngr)
 
     SgBillboard();

@@ -5,8 +5,9 @@
 // is written. SgTargetCamera is the same camera told apart by its class.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCamera : public SgNode {
+class NODARA_API SgCamera : public SgNode {
     SG_CLASS_HEADER(SgCamera, SgFieldMngr)
 
     SgCamera();
@@ -35,7 +36,7 @@ private:
     bool m_bOrbit = false;
 };
 
-class SgTargetCamera : public SgCamera {
+class NODARA_API SgTargetCamera : public SgCamera {
     SG_CLASS_HEADER(SgTargetCamera, SgFieldMngr)
 
     SgTargetCamera() = default;

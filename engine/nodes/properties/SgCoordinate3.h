@@ -3,8 +3,9 @@
 // the traversal state a pointer to its array field.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgVecField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgCoordinate3 : public SgNode {
+class NODARA_API SgCoordinate3 : public SgNode {
     SG_CLASS_HEADER(SgCoordinate3, SgFieldMngr)
 
     SgCoordinate3();

@@ -3,10 +3,11 @@
 // line stipple, the line width and the point size.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgDrawStyle : public SgNode {
+class NODARA_API SgDrawStyle : public SgNode {
     SG_CLASS_HEADER(SgDrawStyle, SgFieldMngr)
 
     SgDrawStyle();

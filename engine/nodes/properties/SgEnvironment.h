@@ -5,8 +5,9 @@
 #include "engine/core/SgTField.h"
 #include "utilities/math/Color.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class SgEnvironment : public SgNode {
+class NODARA_API SgEnvironment : public SgNode {
     SG_CLASS_HEADER(SgEnvironment, SgFieldMngr)
 
     SgEnvironment();

@@ -5,6 +5,7 @@
 
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
@@ -12,7 +13,7 @@ class SgAction;
 constexpr int LF_FACESIZE = 32;
 
 // The system's logical-font record, with its field layout.
-struct LOGFONTA {
+struct NODARA_API LOGFONTA {
     int32_t lfHeight;
     int32_t lfWidth;
     int32_t lfEscapement;
@@ -29,7 +30,7 @@ struct LOGFONTA {
     char lfFaceName[LF_FACESIZE];
 };
 
-class SgFont : public SgNode {
+class NODARA_API SgFont : public SgNode {
     SG_CLASS_HEADER(SgFont, SgFieldMngr)
 
     // Bits of "style".

@@ -3,10 +3,11 @@
 // values are multiplied by first.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgFormat : public SgNode {
+class NODARA_API SgFormat : public SgNode {
     SG_CLASS_HEADER(SgFormat, SgFieldMngr)
 
     SgFormat();

@@ -3,8 +3,9 @@
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgInfo : public SgNode {
+class NODARA_API SgInfo : public SgNode {
     SG_CLASS_HEADER(SgInfo, SgFieldMngr)
 
     SgInfo();

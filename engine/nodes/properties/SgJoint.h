@@ -3,8 +3,9 @@
 // name, with nothing to do in a traversal.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgJoint : public SgNode {
+class NODARA_API SgJoint : public SgNode {
     SG_CLASS_HEADER(SgJoint, SgFieldMngr)
 
     SgJoint();

@@ -11,10 +11,11 @@
 
 #include "engine/core/SgNode.h"
 #include "engine/core/SgVecField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgLayers : public SgNode {
+class NODARA_API SgLayers : public SgNode {
     SG_CLASS_HEADER(SgLayers, SgFieldMngr)
 
     // Bits of a layer's flags.

@@ -6,9 +6,10 @@
 #include "engine/core/SgTField.h"
 #include "utilities/math/Color.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 // What every light has.
-class SgLight : public SgNode {
+class NODARA_API SgLight : public SgNode {
     SG_CLASS_HEADER(SgLight, SgFieldMngr)
 
     SgLight();
@@ -29,7 +30,7 @@ protected:
 };
 
 // A light from infinitely far along a direction.
-class SgDirLight : public SgLight {
+class NODARA_API SgDirLight : public SgLight {
     SG_CLASS_HEADER(SgDirLight, SgFieldMngr)
 
     SgDirLight();
@@ -41,7 +42,7 @@ protected:
 };
 
 // A light that shines from a point in every direction.
-class SgPointLight : public SgLight {
+class NODARA_API SgPointLight : public SgLight {
     SG_CLASS_HEADER(SgPointLight, SgFieldMngr)
 
     SgPointLight();
@@ -53,7 +54,7 @@ protected:
 };
 
 // A light that shines from a point into a cone around a direction.
-class SgSpotLight : public SgLight {
+class NODARA_API SgSpotLight : public SgLight {
     SG_CLASS_HEADER(SgSpotLight, SgFieldMngr)
 
     SgSpotLight();

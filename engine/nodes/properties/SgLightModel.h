@@ -3,8 +3,9 @@
 // code reads the node itself.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgLightModel : public SgNode {
+class NODARA_API SgLightModel : public SgNode {
     SG_CLASS_HEADER(SgLightModel, SgFieldMngr)
 
     SgLightModel();

@@ -7,10 +7,11 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "utilities/math/Color.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgMaterial : public SgNode {
+class NODARA_API SgMaterial : public SgNode {
     SG_CLASS_HEADER(SgMaterial, SgFieldMngr)
 
     SgMaterial();

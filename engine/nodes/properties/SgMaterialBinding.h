@@ -2,10 +2,11 @@
 // How the material colours bind to the parts of the shapes after it.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgMaterialBinding : public SgNode {
+class NODARA_API SgMaterialBinding : public SgNode {
     SG_CLASS_HEADER(SgMaterialBinding, SgFieldMngr)
 
     // The values of "binding", as the scene text names them.

@@ -3,8 +3,9 @@
 // node hands the traversal state a pointer to its array field.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgVecField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgNormal : public SgNode {
+class NODARA_API SgNormal : public SgNode {
     SG_CLASS_HEADER(SgNormal, SgFieldMngr)
 
     SgNormal();

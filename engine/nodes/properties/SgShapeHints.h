@@ -3,10 +3,11 @@
 // vertex order, convexity) and how their normals are smoothed.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgShapeHints : public SgNode {
+class NODARA_API SgShapeHints : public SgNode {
     SG_CLASS_HEADER(SgShapeHints, SgFieldMngr)
 
     enum ShapeType { UNKNOWN_SHAPE_TYPE = 0, SOLID = 1, OPEN = 2 };

@@ -58,3 +58,5 @@ SgTexture2D &SgTexture2D::operator=(const SgTexture2D &other)
     m_sample = other.m_sample;
     return *this;
 }
+
+SgTexture2D::DeleteTextureFn SgTexture2D::s_pfnDeleteTexture = nullptr;

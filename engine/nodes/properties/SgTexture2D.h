@@ -8,10 +8,11 @@
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
 #include "utilities/math/Color.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgTexture2D : public SgNode {
+class NODARA_API SgTexture2D : public SgNode {
     SG_CLASS_HEADER(SgTexture2D, SgFieldMngr)
 
     enum Wrap { REPEAT = 0, CLAMP = 1 };
@@ -61,5 +62,5 @@ protected:
 private:
     int m_iTextureName = kNoTexture;
 
-    static inline DeleteTextureFn s_pfnDeleteTexture = nullptr;
+    static DeleteTextureFn s_pfnDeleteTexture;
 };

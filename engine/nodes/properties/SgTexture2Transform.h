@@ -4,8 +4,9 @@
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
 #include "utilities/math/Vec2.h"
+#include "engine/core/NodaraExport.h"
 
-class SgTexture2Transform : public SgNode {
+class NODARA_API SgTexture2Transform : public SgNode {
     SG_CLASS_HEADER(SgTexture2Transform, SgFieldMngr)
 
     SgTexture2Transform();

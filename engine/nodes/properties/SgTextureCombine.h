@@ -5,8 +5,9 @@
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
 #include "engine/core/SgVecField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgTextureCombine : public SgNode {
+class NODARA_API SgTextureCombine : public SgNode {
     SG_CLASS_HEADER(SgTextureCombine, SgFieldMngr)
 
     SgTextureCombine();

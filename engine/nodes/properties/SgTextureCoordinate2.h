@@ -3,10 +3,11 @@
 #include "engine/core/SgNode.h"
 #include "engine/core/SgVecField.h"
 #include "utilities/math/Vec2f.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgTextureCoordinate2 : public SgNode {
+class NODARA_API SgTextureCoordinate2 : public SgNode {
     SG_CLASS_HEADER(SgTextureCoordinate2, SgFieldMngr)
 
     SgTextureCoordinate2();

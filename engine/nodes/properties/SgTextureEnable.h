@@ -2,10 +2,11 @@
 // Switches texturing on or off for the shapes after it.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgTextureEnable : public SgNode {
+class NODARA_API SgTextureEnable : public SgNode {
     SG_CLASS_HEADER(SgTextureEnable, SgFieldMngr)
 
     SgTextureEnable();

@@ -5,10 +5,11 @@
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgTextureFunction : public SgNode {
+class NODARA_API SgTextureFunction : public SgNode {
     SG_CLASS_HEADER(SgTextureFunction, SgFieldMngr)
 
     SgTextureFunction();

@@ -2,10 +2,11 @@
 // Chooses the texture unit that the texture nodes after it address.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
 class SgAction;
 
-class SgTextureUnit : public SgNode {
+class NODARA_API SgTextureUnit : public SgNode {
     SG_CLASS_HEADER(SgTextureUnit, SgFieldMngr)
 
     // The units a vertex array can set up; "unit" counts from 0.

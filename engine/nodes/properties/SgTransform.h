@@ -10,12 +10,13 @@
 #include "utilities/math/Rotation.h"
 #include "utilities/math/Transform3.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 class DxInBase;
 class DxOutBase;
 class SgAction;
 
-class SgTransform : public SgNode {
+class NODARA_API SgTransform : public SgNode {
     SG_CLASS_HEADER(SgTransform, SgFieldMngr)
 
     // What SetLimit does.

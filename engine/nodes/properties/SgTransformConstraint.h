@@ -4,8 +4,9 @@
 // "center", "scaleOrientation", "matrixConfig" and a general matrix play no
 // part in what it writes into the traversal state.
 #include "engine/nodes/properties/SgTransform.h"
+#include "engine/core/NodaraExport.h"
 
-class SgTransformConstraint : public SgTransform {
+class NODARA_API SgTransformConstraint : public SgTransform {
     SG_CLASS_HEADER(SgTransformConstraint, SgFieldMngr)
 
     SgTransformConstraint();

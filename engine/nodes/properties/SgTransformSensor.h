@@ -4,8 +4,9 @@
 // placement. Writing them is no edit of the scene, so it records no undo.
 #include "engine/core/SgNode.h"
 #include "engine/core/SgTField.h"
+#include "engine/core/NodaraExport.h"
 
-class SgTransformSensor : public SgNode {
+class NODARA_API SgTransformSensor : public SgNode {
     SG_CLASS_HEADER(SgTransformSensor, SgFieldMngr)
 
     SgTransformSensor();

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/NodaraExport.h"
 // What each texture unit of one group holds: the unit node and the function,
 // transform and texture that address the unit. The editing dialogs fill one
 // with scanTextureUnits to show and edit the units.
@@ -8,7 +9,7 @@ class SgTexture2Transform;
 class SgTextureFunction;
 class SgTextureUnit;
 
-struct TextureBundle {
+struct NODARA_API TextureBundle {
     static constexpr int kUnits = 8;
 
     // The nodes are the group's; the bundle holds no references.
@@ -30,4 +31,4 @@ struct TextureBundle {
 // whose unit lies outside the bundle is passed over with a diagnostic, and
 // the unit in force stays. A null group leaves the bundle empty (result 1);
 // without a bundle nothing is scanned and the result is 0.
-int scanTextureUnits(SgGroup *group, TextureBundle *bundle);
+NODARA_API int scanTextureUnits(SgGroup *group, TextureBundle *bundle);

@@ -8,6 +8,8 @@ template <>
 const char *const CountedElement::s_lpszClassName = "StateTestCountedElement";
 template <>
 CountedValue CountedElement::s_DefaultValue{};
+template <>
+int CountedElement::s_iClassID = 0;
 
 SG_ACTION_SOURCE(StateTestAction, "StateTestAction")
 SG_ACTION_SOURCE(NoElementsAction, "NoElementsAction")

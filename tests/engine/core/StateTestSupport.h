@@ -27,6 +27,8 @@ template <>
 const char *const CountedElement::s_lpszClassName;
 template <>
 CountedValue CountedElement::s_DefaultValue;
+template <>
+int CountedElement::s_iClassID;
 
 class StateTestAction : public SgAction {
     SG_ACTION_HEADER(StateTestAction)

@@ -13,8 +13,9 @@
 
 #include "utilities/math/Mat4.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
-class MetaBallObj {
+class NODARA_API MetaBallObj {
 public:
     virtual ~MetaBallObj() = default;
     // The field at a point of the Boolean node's frame.
@@ -22,7 +23,7 @@ public:
 };
 
 // Owns its children.
-class MetaBallOp : public MetaBallObj {
+class NODARA_API MetaBallOp : public MetaBallObj {
 public:
     void AddChild(std::unique_ptr<MetaBallObj> child);
     int GetChildCount() const { return int(m_children.size()); }
@@ -33,21 +34,21 @@ protected:
 };
 
 // The blend: the sum of the children's fields (each at least 0.0001).
-class MetaBallUnion : public MetaBallOp {
+class NODARA_API MetaBallUnion : public MetaBallOp {
 public:
     double FieldValue(const Vec3 &p) const override;
 };
 
 // 1 / sum of 1/child: small where any child is small. Without children,
 // positive infinity (inside everywhere).
-class MetaBallIntersect : public MetaBallOp {
+class NODARA_API MetaBallIntersect : public MetaBallOp {
 public:
     double FieldValue(const Vec3 &p) const override;
 };
 
 // The base child (the first, or the last) minus the others:
 // 1 / (1/base + sum of the others).
-class MetaBallDiff : public MetaBallOp {
+class NODARA_API MetaBallDiff : public MetaBallOp {
 public:
     explicit MetaBallDiff(bool baseIsLast) : m_bBaseIsLast(baseIsLast) {}
     double FieldValue(const Vec3 &p) const override;
@@ -56,7 +57,7 @@ private:
     bool m_bBaseIsLast;
 };
 
-class MetaBallShape : public MetaBallObj {
+class NODARA_API MetaBallShape : public MetaBallObj {
 public:
     enum FrameKind { kIdentity, kTranslation, kScaleTranslation, kGeneral };
 
@@ -83,7 +84,7 @@ private:
     FrameKind m_kind = kTranslation;
 };
 
-class MetaBallSphere : public MetaBallShape {
+class NODARA_API MetaBallSphere : public MetaBallShape {
 public:
     explicit MetaBallSphere(double radius) : m_r(radius) {}
     double FieldValue(const Vec3 &p) const override;
@@ -93,7 +94,7 @@ private:
 };
 
 // The ring lies in the local xy plane around the z axis.
-class MetaBallTorus : public MetaBallShape {
+class NODARA_API MetaBallTorus : public MetaBallShape {
 public:
     MetaBallTorus(double ringRadius, double tubeRadius) : m_R(ringRadius), m_s2(tubeRadius * tubeRadius) {}
     double FieldValue(const Vec3 &p) const override;
@@ -103,7 +104,7 @@ private:
     double m_s2;
 };
 
-class MetaBallCube : public MetaBallShape {
+class NODARA_API MetaBallCube : public MetaBallShape {
 public:
     MetaBallCube(double hx, double hy, double hz) : m_hx(hx), m_hy(hy), m_hz(hz) {}
     double FieldValue(const Vec3 &p) const override;
@@ -114,7 +115,7 @@ private:
 
 // Along the local z axis from -h to +h; a cone has its full radius at -h
 // and shrinks to a point at +h.
-class MetaBallCylinder : public MetaBallShape {
+class NODARA_API MetaBallCylinder : public MetaBallShape {
 public:
     MetaBallCylinder(double radius, double halfHeight, bool cone) : m_r(radius), m_h(halfHeight), m_bCone(cone) {}
     double FieldValue(const Vec3 &p) const override;
@@ -126,7 +127,7 @@ private:
 
 // A tube of constant radius along a polyline of stations: open paths get
 // rounded ends, closed ones a joint ball at the closing station.
-class MetaBallExtrude : public MetaBallShape {
+class NODARA_API MetaBallExtrude : public MetaBallShape {
 public:
     // At least one station.
     MetaBallExtrude(double radius, bool closed, const std::vector<Vec3> &stations);
@@ -151,7 +152,7 @@ protected:
 
 // A tube whose radius changes from station to station: radii holds one
 // radius per station and one more (that of station 0 again).
-class MetaBallExtrudeVarRadius : public MetaBallExtrude {
+class NODARA_API MetaBallExtrudeVarRadius : public MetaBallExtrude {
 public:
     MetaBallExtrudeVarRadius(bool closed, const std::vector<Vec3> &stations, const std::vector<double> &radii);
 

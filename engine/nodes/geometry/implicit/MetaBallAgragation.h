@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "engine/nodes/geometry/implicit/MetaBall.h"
+#include "engine/core/NodaraExport.h"
 
 // An item of the octree: a field with a box.
-class BlobElement : public MetaBallObj {
+class NODARA_API BlobElement : public MetaBallObj {
 public:
     // min x, y, z, max x, y, z.
     virtual void GetBounds(float box[6]) const = 0;
@@ -18,7 +19,7 @@ public:
 
 // A blob of radius 0.1 round a point the blob does not own: the point must
 // stay unchanged while the blob lives.
-class BlobPoint : public BlobElement {
+class NODARA_API BlobPoint : public BlobElement {
 public:
     static constexpr double kRadius = 0.1;
     static constexpr double kBoundFactor = 2.0;
@@ -38,7 +39,7 @@ private:
 // (the next one splits them) except at the deepest level, which grows as it
 // must. Items are not owned.
 template <class Item>
-class Octree {
+class NODARA_API Octree {
 public:
     static constexpr int kMaxLevelCount = 24;
     // The smallest root edge: a root of points that all lie at one place
@@ -93,7 +94,7 @@ private:
     std::unique_ptr<Cell> m_root;
 };
 
-class MetaBallAgragation : public MetaBallShape {
+class NODARA_API MetaBallAgragation : public MetaBallShape {
 public:
     // Blobs beyond this count are left out, with a diagnostic.
     static constexpr int kMaxBlobs = 2000000;

@@ -20,8 +20,9 @@
 #include <cstddef>
 #include <functional>
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
-struct PolygonizerVertex {
+struct NODARA_API PolygonizerVertex {
     double position[3];
     // Always (0, 0, 0): the caller computes its own normals.
     double normal[3];
@@ -36,7 +37,7 @@ using PolygonizerTriangleSink = std::function<int(int i1, int i2, int i3, const 
 // Takes every vertex made, once, after the last seed.
 using PolygonizerVertexSink = std::function<void(const PolygonizerVertices &vertices)>;
 
-struct PolygonizeLimits {
+struct NODARA_API PolygonizeLimits {
     // The most cubes one run visits.
     long maxCubes = 4000000;
     // The most bytes of lattice records and vertices one run holds.
@@ -46,21 +47,21 @@ struct PolygonizeLimits {
 enum PolygonizeMode { kPolygonizeTetrahedra = 0, kPolygonizeCubes = 1 };
 
 // Results other than null.
-extern const char *const kPolygonizeAborted; // "aborted": the triangle sink said stop
-extern const char *const kPolygonizeLimit;   // "limit": a cap of PolygonizeLimits was reached
+extern NODARA_API const char *const kPolygonizeAborted; // "aborted": the triangle sink said stop
+extern NODARA_API const char *const kPolygonizeLimit;   // "limit": a cap of PolygonizeLimits was reached
 
 // Null on success. `seeds` holds seedCount points of three floats. The field
 // and sinks are called on the calling thread only.
-const char *Polygonize(const PolygonizerField &field, double cellSize, int bound, const float *seeds,
+NODARA_API const char *Polygonize(const PolygonizerField &field, double cellSize, int bound, const float *seeds,
                        int seedCount, const PolygonizerTriangleSink &triangleSink,
                        const PolygonizerVertexSink &vertexSink, int mode,
                        const PolygonizeLimits &limits = PolygonizeLimits());
 
 // Statistics of the last run on this thread, for benchmarks and tests.
-struct PolygonizeStats {
+struct NODARA_API PolygonizeStats {
     long cubes = 0;
     long fieldEvaluations = 0;
     int vertices = 0;
     int triangles = 0;
 };
-PolygonizeStats LastPolygonizeStats();
+NODARA_API PolygonizeStats LastPolygonizeStats();

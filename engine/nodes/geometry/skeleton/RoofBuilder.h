@@ -14,6 +14,7 @@
 
 #include "utilities/math/Vec2f.h"
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 // Stores a vertex and returns its index; previousCopy is -1 or the index
 // returned for the previous copy of the same skeleton point (faces get
@@ -24,7 +25,7 @@ using SkeletonAddFaceFunc = void (*)(void *user, const int *indices, int count);
 // Stores the texture coordinate of the vertex stored last for a face.
 using SkeletonAddTexCoordFunc = void (*)(void *user, const Vec2f *uv);
 
-struct RoofBuildReport {
+struct NODARA_API RoofBuildReport {
     // Empty when the roof was built; else why not.
     std::string error;
     int faces = 0;
@@ -37,6 +38,6 @@ struct RoofBuildReport {
 // (count < 1) means 45 for every edge. Returns the greatest height above the
 // base, or -1.0 when no roof could be made (then no function was called and
 // the report says why).
-double BuildStraightSkeletonRoof(const std::vector<Vec3> &outline, const double *slopes, int count, void *user,
+NODARA_API double BuildStraightSkeletonRoof(const std::vector<Vec3> &outline, const double *slopes, int count, void *user,
                                  SkeletonAddVertexFunc addVertex, SkeletonAddFaceFunc addFace,
                                  SkeletonAddTexCoordFunc addTexCoord, RoofBuildReport *report = nullptr);

@@ -28,16 +28,17 @@
 #include <vector>
 
 #include "utilities/math/Vec3.h"
+#include "engine/core/NodaraExport.h"
 
 // An outline corner: plan position (x, z; y is not read) and the slope in
 // radians of the edge that runs from it to the next corner of its contour.
-struct SkeletonPoint {
+struct NODARA_API SkeletonPoint {
     Vec3 position;
     double slope = 0.0;
 };
 using SkeletonContour = std::vector<SkeletonPoint>;
 
-class CStraightSkeleton {
+class NODARA_API CStraightSkeleton {
 public:
     // A roof face: the corners of the contour edge it stands on come first
     // (start, end), then the skeleton nodes above, so the loop runs

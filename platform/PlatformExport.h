@@ -1,0 +1,6 @@
+#pragma once
+// What the Platform library shows other libraries and programs. The library
+// is compiled with hidden visibility; a class or function that another
+// library, a program or a test uses carries PLATFORM_API on its declaration
+// (scripts/apply-export-macros puts it there).
+#define PLATFORM_API __attribute__((visibility("default")))
