@@ -4,13 +4,14 @@
 // found on the facade the command runs on. Only what builds the record
 // tables or runs a family function as a record's operation includes this.
 #include "facade/CDrevon.h"
+#include "facade/DrevonExport.h"
 
 namespace drevon {
 
 // The command family of a facade (the facade itself for what it runs on
 // its own).
 template <class Family>
-Family &FamilyOf(CDrevon &facade);
+DREVON_API Family &FamilyOf(CDrevon &facade);
 template <>
 inline CDrevon &FamilyOf<CDrevon>(CDrevon &facade) { return facade; }
 template <>

@@ -5,8 +5,9 @@
 // what those trees share with it; the viewer layer implements it beside
 // SgDocument::SaveView.
 #include <vector>
+#include "engine/core/NodaraExport.h"
 
 class SgDocument;
 class SgNode;
 
-std::vector<SgNode *> SgViewerTreesToWrite(const SgDocument &document, bool allViewers);
+NODARA_API std::vector<SgNode *> SgViewerTreesToWrite(const SgDocument &document, bool allViewers);

@@ -160,7 +160,7 @@ private:
 };
 
 // The big areas of a reset interpreter, kept for the next start.
-struct LispSpareAreas {
+struct NODARA_API LispSpareAreas {
     LispZeroedArray<LispCell> cells;
     LispZeroedArray<value_t> valueStack;
     LispZeroedArray<value_t> argStack;
@@ -190,7 +190,7 @@ constexpr int kLispMaxDepth = 6000;
 constexpr size_t kLispMaxStackBytes = 3u << 20;
 // How much of the calling thread's stack below `frame` evaluation may take:
 // kLispMaxStackBytes, or less on a thread whose stack is smaller.
-size_t LispStackRoomBelow(uintptr_t frame);
+NODARA_API size_t LispStackRoomBelow(uintptr_t frame);
 
 // Heap bytes allocated between two collections at the least, however little
 // is live: collecting is not worth it for less.
