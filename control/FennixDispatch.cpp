@@ -70,10 +70,10 @@ R RunRecord(C &c, int id)
 
 // A script method taking a button index: the record of that button when it
 // runs this operation, the operation itself for a button without one.
-R RunButton(C &c, int button, drevon::CommandApply apply)
+R RunButton(C &c, int button, std::string_view script, drevon::CommandApply apply)
 {
     FACADE
-    if (const drevon::CommandRecord *record = drevon::FindButtonCommand(button, apply))
+    if (const drevon::CommandRecord *record = drevon::FindButtonCommand(button, script))
         drevon::RunFacadeRecord(*record, *f);
     else
         apply(*f, button);
@@ -603,9 +603,9 @@ std::vector<DispEntry> MakeTable()
         {10, "RotateSceneTool", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->GetViewing().OnRotateScene(1); return R::Ok(); }},
         {11, "FlyThroughTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kFlyView); }},
         {12, "SelectionHandlebox", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetCreation().AddSelectionManip(I(a, 0)); return R::Ok(); }},
-        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Modelling::BooleanOperation>); }},
+        {13, "BooleanOperation", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), "BooleanOperation", &drevon::Operation<&drevon::Modelling::BooleanOperation>); }},
         {14, "DeleteOperation", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kDelete); }},
-        {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Creation::OnCreatePolyline>); }},
+        {15, "CreatePolyline", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), "CreatePolyline", &drevon::Operation<&drevon::Creation::OnCreatePolyline>); }},
         {16, "EditPolyline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kEditCurve); }},
         {17, "Extrude", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kExtrudeOrRevolve); }},
         {18, "Clone", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kCopy); }},
@@ -613,7 +613,7 @@ std::vector<DispEntry> MakeTable()
         {20, "LoadFile", false, {T::Bstr, T::Bool, T::R8}, T::Empty, &LoadFile},
         {21, "OpenTree", false, {}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},
         {22, "Redraw", false, {}, T::Empty, [](C &c, const A &) -> R { FACADE f->Redraw(); return R::Ok(); }},
-        {23, "OnCreateTool", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Creation::OnCreateTool>); }},
+        {23, "OnCreateTool", false, {T::I4}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), "OnCreateTool", &drevon::Operation<&drevon::Creation::OnCreateTool>); }},
         {24, "OnExtrude", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kExtrudeOrRevolve); }},
         {25, "GroupSelection", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { return RunRecord(c, a[0].boolean ? drevon::cmd::kGroup : drevon::cmd::kUngroup); }},
         {26, "Undo", false, {T::Bool}, T::Empty, [](C &c, const A &a) -> R { return RunRecord(c, a[0].boolean ? drevon::cmd::kRedo : drevon::cmd::kUndo); }},
@@ -628,14 +628,14 @@ std::vector<DispEntry> MakeTable()
          }},
         {31, "ToggleGrid", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kGrid); }},
         {32, "Play", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kPlay); }},
-        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::SelectionEditing::Navigate>); }},
+        {33, "Navigate", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), "Navigate", &drevon::Operation<&drevon::SelectionEditing::Navigate>); }},
         {34, "SetFieldVal", false, {T::Bstr, T::Bstr, T::Bstr}, T::Empty, &SetFieldVal},
         {35, "GetFieldValue", false, {T::Bstr, T::Bstr}, T::Bstr, [](C &c, const A &a) -> R { FACADE return R::Ok(DispValue::Str(f->GetSceneAccess().GetFieldValue(S(a, 0).c_str(), S(a, 1).c_str()))); }},
         {36, "WrapAlongSpline", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kWrapAlongCurve); }},
         {37, "EnableEvent", false, {T::I2}, T::Empty, &EnableEvent},
         {38, "OnOpenTree", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kSceneTree); }},
         {39, "CreateViewer", false, {T::Bstr, T::I2, T::I2}, T::I4, &CreateViewer},
-        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), &drevon::Operation<&drevon::Viewing::ChangeView>); }},
+        {40, "ChangeView", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { return RunButton(c, I(a, 0), "ChangeView", &drevon::Operation<&drevon::Viewing::ChangeView>); }},
         {41, "CameraMode", false, {T::I2}, T::Empty, [](C &c, const A &a) -> R { FACADE f->GetViewing().ViewPerspective(I(a, 0)); return R::Ok(); }},
         {42, "ZoomTool", false, {}, T::Empty, [](C &c, const A &) -> R { return RunRecord(c, drevon::cmd::kZoomView); }},
         {43, "AnimationOp", false, {T::I2}, T::Empty, [](C &, const A &) -> R { return R::Ok(); }},

@@ -1318,10 +1318,10 @@ bool RunFacadeCommand(int id, CDrevon &facade)
     return true;
 }
 
-const CommandRecord *FindButtonCommand(int button, CommandApply apply)
+const CommandRecord *FindButtonCommand(int button, std::string_view script)
 {
     for (const CommandRecord &record : kCommandRecords)
-        if (record.button == button && record.apply == apply && button != kNoButton)
+        if (record.button == button && button != kNoButton && record.apply && record.script && script == record.script)
             return &record;
     return nullptr;
 }

@@ -9,6 +9,7 @@
 // facade member taking the button index, or a window function there).
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 #include "facade/DrevonExport.h"
 
@@ -319,10 +320,12 @@ DREVON_API bool RunCommand(int id, CDrevon &facade, CommandWindow &window);
 // on its button, one undo step where the record says so. False for an id
 // without a facade record.
 DREVON_API bool RunFacadeCommand(int id, CDrevon &facade);
-// The facade record whose button is `button` and whose operation is
-// `apply`, or null: a script method taking a button index runs the command
-// of that button through its record when there is one.
-DREVON_API const CommandRecord *FindButtonCommand(int button, CommandApply apply);
+// The facade record whose button is `button` and whose script form is
+// `script`, or null: a script method taking a button index runs the command
+// of that button through its record when there is one. (By name, not by the
+// operation's address: each library has its own copy of an operation's
+// template, so addresses taken in two libraries differ.)
+DREVON_API const CommandRecord *FindButtonCommand(int button, std::string_view script);
 // Runs that record's operation on its button as RunFacadeCommand does.
 DREVON_API void RunFacadeRecord(const CommandRecord &record, CDrevon &facade);
 // Whether the command can run now.

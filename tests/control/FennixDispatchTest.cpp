@@ -5,6 +5,7 @@
 #include <iterator>
 #include <unistd.h>
 #include <set>
+#include <span>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -341,6 +342,24 @@ TEST_F(ControlTest, AScriptMethodOfAMenuCommandRunsItsRecord)
         ASSERT_TRUE(m_control.Call("ToggleGrid", {}).ok);
         EXPECT_EQ(facade->GetButtonState(grid->button), shown) << "the grid's button follows the script";
         EXPECT_EQ(facade->GetButtonState(0), 0) << "the script's toggle set a button of its own";
+    }
+}
+
+// The script methods that take a button index find that button's record by
+// their name: an operation's address differs from library to library.
+TEST(ScriptButtonRecords, EveryButtonOfAScriptMethodRunsThroughItsRecord)
+{
+    for (const char *method : {"BooleanOperation", "CreatePolyline", "OnCreateTool", "Navigate", "ChangeView"}) {
+        int found = 0, count = 0;
+        const drevon::CommandRecord *records = drevon::GetCommands(count);
+        for (const drevon::CommandRecord &record : std::span(records, static_cast<std::size_t>(count))) {
+            if (!record.script || std::string_view(record.script) != method || record.button == drevon::kNoButton)
+                continue;
+            EXPECT_EQ(drevon::FindButtonCommand(record.button, method), &record) << method << " " << record.button;
+            ++found;
+        }
+        EXPECT_GT(found, 0) << method << " has no record to run through";
+        EXPECT_EQ(drevon::FindButtonCommand(-5, method), nullptr);
     }
 }
 
