@@ -99,6 +99,10 @@ def own_windows(screen, program):
     return set(found.decode().split())
 
 
+# Moves given to a dialog that stays blank, within a minute.
+NUDGES = 6
+
+
 def open_dialog(screen, program, window, *menu_keys):
     """Opens a dialog through the menu with the keyboard and places it in the
     screen's bottom right corner: its window and box, once it has drawn
@@ -125,11 +129,16 @@ def open_dialog(screen, program, window, *menu_keys):
     if not found:
         fail("%s opened no dialog" % " ".join(menu_keys))
     dialog, box = found
-    screen.run("xdotool", "windowmove", "--sync", dialog, str(SCREEN[0] - box[2]), str(SCREEN[1] - box[3]))
-    placed = screen.geometry(dialog)
-    if not wait_until(lambda: not uniform(screen, placed), seconds=60, every=0.2):
-        fail("the dialog %s opened by %s never drew itself" % (dialog, " ".join(menu_keys)))
-    return dialog, placed
+    # On a loaded machine the move can reach the dialog before its first
+    # picture is ready, and that picture is then lost as before: the dialog
+    # is moved again, one pixel, as a user would nudge a blank window.
+    for nudge in range(NUDGES):
+        screen.run("xdotool", "windowmove", "--sync", dialog, str(SCREEN[0] - box[2] - nudge % 2),
+                   str(SCREEN[1] - box[3]))
+        placed = screen.geometry(dialog)
+        if wait_until(lambda: not uniform(screen, placed), seconds=60 / NUDGES, every=0.2):
+            return dialog, placed
+    fail("the dialog %s opened by %s never drew itself" % (dialog, " ".join(menu_keys)))
 
 
 def close_dialog(screen, program, dialog):
