@@ -27,7 +27,6 @@ namespace {
 // The direction a head light read from an old file carries, and the one the
 // default view gives it.
 const Vec3 kOldHeadLightDirection(0.0, 0.0, 1.0);
-const Vec3 kHeadLightDirection(1.0, 0.0, -2.0);
 
 void ForEachBelow(SgNode *node, const std::function<void(SgNode *)> &visit)
 {
@@ -103,7 +102,7 @@ void SgDocument::ReplaceViewTree(SgSeparator *tree, SgViewer *viewer, int versio
             const Vec3 &direction = light->m_direction.Get(true);
             if (direction[0] == kOldHeadLightDirection[0] && direction[1] == kOldHeadLightDirection[1] &&
                 direction[2] == kOldHeadLightDirection[2])
-                light->m_direction.Set(kHeadLightDirection);
+                light->m_direction.Set(SgViewer::HeadLightDirection());
         }
     });
 

@@ -75,8 +75,6 @@ private:
     SgEvent *m_previous;
 };
 
-// The head light shines from the upper left of the viewer, in camera space.
-const Vec3 kHeadLightDirection(1.0, 0.0, -2.0);
 // Where the default camera stands, looking down -z at the origin.
 const Vec3 kDefaultCameraPosition(0.0, 0.0, 5.0);
 } // namespace
@@ -171,7 +169,7 @@ void SgViewer::BuildDefaultView()
     cameraTransform->m_translation.Set(kDefaultCameraPosition);
     auto *camera = new SgCamera;
     auto *headLight = new SgDirLight;
-    headLight->m_direction.Set(kHeadLightDirection);
+    headLight->m_direction.Set(SgViewer::HeadLightDirection());
     auto *material = new SgMaterial;
     const Color unset(-1.0f, 0.0f, 0.0f, 1.0f);
     material->m_diffuseColor.SetVals(1, &unset);

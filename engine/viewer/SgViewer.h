@@ -21,6 +21,7 @@
 
 #include "platform/window/SgPlatformWindow.h"
 #include "engine/core/NodaraExport.h"
+#include "utilities/math/Vec3.h"
 
 class SgDocument;
 class SgEvent;
@@ -36,6 +37,8 @@ public:
     // Kinds 0 and 1 get a window object; the windowless kind draws into the
     // current context only.
     enum Kind : int { kWindow = 0, kWindowChild = 1, kWindowless = 2 };
+    // The head light shines from the upper left of the viewer, in camera space.
+    static Vec3 HeadLightDirection() { return Vec3(1.0, 0.0, -2.0); }
 
     // Window-message handling results.
     static constexpr int kCloseRequested = 2;
