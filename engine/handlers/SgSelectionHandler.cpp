@@ -35,9 +35,9 @@ SgObject *FindSelected(const SgPath &path)
     return AsSgObject(path.FindSelected());
 }
 
-const SgNamedClass kMoveTool(SgNamedClass::kNode, "SgMoveTool");
+const SgNamedClass kSelectionMoveTool(SgNamedClass::kNode, "SgMoveTool");
 
-const SgNamedClass kConstraintTool(SgNamedClass::kNode, "SgConstraintTool");
+const SgNamedClass kSelectionConstraintTool(SgNamedClass::kNode, "SgConstraintTool");
 const SgNamedClass kParametricObject(SgNamedClass::kNode, "SgParametricObject");
 
 bool IsManipulator(SgNode *node)
@@ -114,7 +114,7 @@ SgSelectionHandler::ChangeBatch::~ChangeBatch()
 
 int SgSelectionHandler::MoveToolClassID()
 {
-    return kMoveTool.ClassID();
+    return kSelectionMoveTool.ClassID();
 }
 
 void SgSelectionHandler::SetPickFilterCB(PathCB cb)
@@ -481,7 +481,7 @@ void SgSelectionHandler::BoundBoxTool(SgPath &path, int, int)
         return;
     SgPath toolPath = path;
     SgRef<SgManipulator> manipulator =
-        new SgManipulator(toolPath, kConstraintTool.ClassID(), 0, nullptr);
+        new SgManipulator(toolPath, kSelectionConstraintTool.ClassID(), 0, nullptr);
     if (SgRubberTool *tool = manipulator->GetTool())
         tool->SetDragAllowed(false);
 }
