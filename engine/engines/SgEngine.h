@@ -27,7 +27,7 @@ class SgComposeVector;
 
 // Publishes an array of n vectors; the first two are "input1" and "input2".
 template <>
-class SgComposeVector<Vec3> : public SgEngine {
+class NODARA_API SgComposeVector<Vec3> : public SgEngine {
     SG_CLASS_HEADER(SgComposeVector<Vec3>, SgFieldMngr)
 
     explicit SgComposeVector(int n = 2);

@@ -107,7 +107,7 @@ template <class T>
 class DxVariantToArray;
 
 template <>
-class DxVariantToArray<Vec3> : public DxVariantToGeneric {
+class NODARA_API DxVariantToArray<Vec3> : public DxVariantToGeneric {
 public:
     DxVariantToArray() { m_output.SetValuesArray(&m_values); }
     // What the output holds until a value converts.

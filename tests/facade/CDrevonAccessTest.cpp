@@ -283,7 +283,7 @@ TEST_F(AccessTest, TheEditorNamesARowByTheFieldItShows)
     auto *sphere = static_cast<SgSphere *>(ball->GetInnerGroup()->GetChild(0));
     SgField *translation = ball->GetTransform()->GetFieldAddressByName("translation");
     const char *names[] = {"X", "Y", "Z", "Angle", "P4", "P5"};
-    SgVectorFieldModel *editor = m_facade->CreateVectorFieldEdit(6, names);
+    SgVectorFieldModel *editor = m_facade->GetFieldEditing().CreateEditor(6, names);
     struct Case {
         const char *what;
         std::vector<SgField *> fields;

@@ -220,7 +220,7 @@ TEST_F(DialogTableTest, DialogsClosedTogetherLeaveTheirChangesAndTheUndoLevelsHo
     Document()->SetUndoRecording(true);
     Document()->ResetUndo();
     Document()->SetUndoLevels(2);
-    ASSERT_EQ(m_facade->OpenDialog(82), 1);
+    ASSERT_EQ(m_facade->GetDialogs().Open(82), 1);
     {
         CCadDlg::Acting acting(factory.Made(82)->m_dialog);
         object->SetMove(Vec3(1, 0, 0));
@@ -228,7 +228,7 @@ TEST_F(DialogTableTest, DialogsClosedTogetherLeaveTheirChangesAndTheUndoLevelsHo
     for (int step = 1; step <= 3; ++step)
         other->SetMove(Vec3(step, 0, 0));
     EXPECT_EQ(Document()->GetUndoCount(), 4) << "the open dialog's record and all after it are kept";
-    m_facade->CloseAllDialogs();
+    m_facade->GetDialogs().CloseAll();
     EXPECT_EQ(object->GetMove(), Vec3(1, 0, 0)) << "the dialog's change stays";
     EXPECT_EQ(Document()->GetUndoCount(), 2);
     Document()->SetUndoLevels(SgDocument::kDefaultUndoLevels);

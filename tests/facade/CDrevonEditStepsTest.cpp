@@ -112,7 +112,7 @@ TEST_F(EditStepsTest, PasteLinkedShowsTheSourceWithoutTouchingIt)
     const int children = m_facade->GetRoot()->GetNumChildren();
 
     SelectNamed("box");
-    m_facade->OnEdit(103);
+    m_facade->GetSelectionEditing().OnEdit(103);
     ASSERT_TRUE(drevon::IsCommandEnabled(drevon::cmd::kPasteLinked, *m_facade));
     struct NoWindow : drevon::CommandWindow {
         void Print() override {}

@@ -332,7 +332,7 @@ TEST_F(ModellingTest, UndoOfASolidFromProfilesGivesTheTextBackWithItsNames)
             Select({lines[0], lines[1]});
         Document()->ResetUndo();
         const std::string before = SceneText();
-        m_facade->OnExtrude(c.button);
+        m_facade->GetModelling().OnExtrude(c.button);
         const std::string after = SceneText();
         ASSERT_NE(after, before) << c.what << " made nothing";
         EXPECT_NE(after.find("DEF "), std::string::npos) << c.what << ": the solid shares its profile";
