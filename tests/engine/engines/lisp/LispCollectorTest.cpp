@@ -129,10 +129,14 @@ TEST_F(LispTest, AResetLeavesNothingBehind)
     std::string fresh;
     size_t freshHeap = 0; // what the start-up hooks made
     {
-        LispContextScope context(LispNewContext(kLispDefaultHeapLimit));
-        LispInit();
-        freshHeap = LispHeapBytes();
-        fresh = runAll();
+        const LispContextRef never = LispNewContext(kLispDefaultHeapLimit);
+        {
+            LispContextScope scope(never);
+            LispInit();
+            freshHeap = LispHeapBytes();
+            fresh = runAll();
+        }
+        LispCloseContext(never);
     }
     // Leave something everywhere: cells, globals, functions, heap records,
     // deep frames on both stacks, and an evaluation cut short by a bound.
