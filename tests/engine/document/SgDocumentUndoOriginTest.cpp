@@ -236,7 +236,7 @@ TEST_F(UndoOriginTest, TwoFieldsOfOneNodeAreTakenBackAndJoinedApart)
         EXPECT_EQ(material->m_transparency.GetValue(0), 0.5f) << "the window's edit of the other field stays";
         m_document->Undo();
         EXPECT_EQ(material->m_transparency.GetValue(0), 0.0f);
-        m_root->RemoveChild(material.get());
+        m_root->DeleteChild(material.get());
         m_dialog = m_document->NewUndoOrigin();
     }
 }
@@ -276,7 +276,7 @@ TEST_F(UndoOriginTest, ANodePlacedThroughANodeFieldStaysWhenTheWindowEditedIt)
         EXPECT_EQ(holder->m_profile.Get(false).get(), c.kept ? placed.get() : nullptr);
         EXPECT_EQ(c.editPlaced ? placed->m_radius.Get(false) : c.editInside ? inner->m_radius.Get(false) : X(a), 7.0)
             << "the window's edit stays";
-        m_root->RemoveChild(holder.get());
+        m_root->DeleteChild(holder.get());
         MoveTo(a, 0);
         m_dialog = m_document->NewUndoOrigin();
     }
