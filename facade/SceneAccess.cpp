@@ -70,12 +70,7 @@ SgField *SceneAccess::FindField(const char *nodeName, const char *fieldName, SgV
 
 std::string SceneAccess::GetFieldValue(const char *nodeName, const char *fieldName)
 {
-    SgField *field = FindField(nodeName, fieldName);
-    if (!field)
-        return "";
-    std::ostringstream text;
-    field->WriteToStream(text, 0, -1);
-    return text.str();
+    return GetFieldStr(FindNode(nodeName, static_cast<SgNode *>(nullptr)), fieldName);
 }
 
 double SceneAccess::GetFieldDouble(const char *nodeName, const char *fieldName)

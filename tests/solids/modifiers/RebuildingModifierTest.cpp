@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -43,26 +44,28 @@ protected:
     void SetUp() override { solvane::Solvane::Init(); }
 };
 
-SgFaceSet *CubeFaces()
+// A face set of quads, one loop each.
+SgFaceSet *QuadFaces(const std::vector<Vec3> &vertices, const std::vector<std::array<int, 4>> &quads)
 {
     auto *faces = new SgFaceSet;
-    std::vector<Vec3> v;
-    for (int i = 0; i < 8; ++i)
-        v.emplace_back((i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0);
-    faces->m_vertices.SetVals(8, v.data());
-    // Wound as the engine's procedural shapes wind their faces.
-    const int quads[6][4] = {{1, 3, 2, 0}, {6, 7, 5, 4}, {4, 5, 1, 0}, {3, 7, 6, 2}, {2, 6, 4, 0}, {5, 7, 3, 1}};
+    faces->m_vertices.SetVals(int(vertices.size()), vertices.data());
     std::vector<int> indexes;
-    std::vector<unsigned short> sizes, loops;
-    for (const auto &q : quads) {
-        indexes.insert(indexes.end(), q, q + 4);
-        sizes.push_back(4);
-        loops.push_back(1);
-    }
+    for (const auto &q : quads)
+        indexes.insert(indexes.end(), q.begin(), q.end());
+    const std::vector<unsigned short> sizes(quads.size(), 4), loops(quads.size(), 1);
     faces->m_indexes.SetVals(int(indexes.size()), indexes.data());
     faces->m_sizes.SetVals(int(sizes.size()), sizes.data());
     faces->m_loopCount.SetVals(int(loops.size()), loops.data());
     return faces;
+}
+
+SgFaceSet *CubeFaces()
+{
+    std::vector<Vec3> v;
+    for (int i = 0; i < 8; ++i)
+        v.emplace_back((i & 1) ? 1.0 : -1.0, (i & 2) ? 1.0 : -1.0, (i & 4) ? 1.0 : -1.0);
+    // Wound as the engine's procedural shapes wind their faces.
+    return QuadFaces(v, {{1, 3, 2, 0}, {6, 7, 5, 4}, {4, 5, 1, 0}, {3, 7, 6, 2}, {2, 6, 4, 0}, {5, 7, 3, 1}});
 }
 
 // What the stack made of the last shape under root.
@@ -202,25 +205,17 @@ TEST_F(RebuildingModifierTest, SmoothingStopsBeforeTheFacesRunAwayAndSaysSo)
 // A flat sheet of n x n quads.
 SgFaceSet *SheetFaces(int n)
 {
-    auto *faces = new SgFaceSet;
     std::vector<Vec3> v;
     for (int y = 0; y <= n; ++y)
         for (int x = 0; x <= n; ++x)
             v.emplace_back(double(x), double(y), 0.0);
-    faces->m_vertices.SetVals(int(v.size()), v.data());
-    std::vector<int> indexes;
-    std::vector<unsigned short> sizes, loops;
+    std::vector<std::array<int, 4>> quads;
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
             const int a = y * (n + 1) + x;
-            indexes.insert(indexes.end(), {a, a + 1, a + n + 2, a + n + 1});
-            sizes.push_back(4);
-            loops.push_back(1);
+            quads.push_back({a, a + 1, a + n + 2, a + n + 1});
         }
-    faces->m_indexes.SetVals(int(indexes.size()), indexes.data());
-    faces->m_sizes.SetVals(int(sizes.size()), sizes.data());
-    faces->m_loopCount.SetVals(int(loops.size()), loops.data());
-    return faces;
+    return QuadFaces(v, quads);
 }
 
 TEST_F(RebuildingModifierTest, TheSmoothingCapCountsThePassesMadeInWords)
