@@ -53,10 +53,14 @@ def start_xvfb():
         return ChosenDisplay(), chosen
     # The server takes the first free display itself and names it on a pipe:
     # tests that start servers at the same moment (two suites on one machine)
-    # can never pick one number and end up sharing a server.
+    # can never pick one number and end up sharing a server. -noreset: by
+    # default the server resets when its last client leaves and refuses
+    # whoever connects meanwhile; the tests poll with short-lived clients
+    # while the program starts, so on a busy machine the program's own
+    # connection could land in that gap.
     named, told = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                               "+extension", "GLX"], pass_fds=(told,), stdout=subprocess.DEVNULL,
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-noreset", "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp", "+extension", "GLX"], pass_fds=(told,), stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
     os.close(told)
     number = b""
