@@ -26,7 +26,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    Screen, canvas_box, crop, fail, share_changed, start_xvfb, wait_until)
+    Screen, canvas_box, crop, fail, has_focus, share_changed, start_xvfb, wait_until)
 from fennix_channel_test import Client  # noqa: E402
 
 # The menu bar's letters; File comes last, since its last entry ends the program.
@@ -189,6 +189,10 @@ def main():
                 fail("Select All or None said nothing (windows open: %s; last entries: %s)"
                      % (own_windows(), list(ran.values())[-3:]))
 
+        def describe_windows():
+            return ["%s %r" % (w, screen.run("xdotool", "getwindowname", w, check=False).decode(errors="replace").strip())
+                    for w in sorted(own_windows() | stayed)]
+
         ran = {}
 
         canvas = canvas_box(screen.geometry(window))
@@ -263,12 +267,25 @@ def main():
 
         # Exit last: the window closes and the program ends cleanly.
         restore(False)
+
+        def ready_to_exit():
+            # A dialog an entry opened may show only now on a loaded machine;
+            # Ctrl+Q typed into it would not reach the window's menus.
+            if own_windows():
+                close_others()
+                return False
+            focus(window)
+            return has_focus(screen, window)
+
+        if wait_until(ready_to_exit, 60) is None:
+            fail("the window never had the focus again for File > Exit (windows open: %s)" % describe_windows())
         status.drain()
         key("ctrl+q")
         try:
-            code = program.wait(timeout=30)
+            code = program.wait(timeout=60)
         except subprocess.TimeoutExpired:
-            fail("File > Exit did not end the program")
+            fail("File > Exit did not end the program (windows open: %s; window focused: %s; last status texts: %s)"
+                 % (describe_windows(), has_focus(screen, window), status.texts()[-3:]))
         if code != 0:
             fail("the program ended with status %d" % code)
         refused = sum(1 for text in ran.values() if not text.endswith(": done"))
