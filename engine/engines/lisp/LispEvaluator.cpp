@@ -51,12 +51,14 @@ LispLambda *LambdaOf(value_t v)
 inline value_t EvalForm(value_t x);
 struct Code;
 inline value_t RunCode(const Code *code);
+// A body's root: most bodies are an if on an arithmetic test, run straight.
+inline value_t RunRoot(const Code *code);
 const Code *CodeOf(LispLambda *lambda);
 
 inline value_t RunBody(LispLambda *lambda)
 {
     const Code *code = CodeOf(lambda);
-    return code ? RunCode(code) : EvalForm(lambda->m_body);
+    return code ? RunRoot(code) : EvalForm(lambda->m_body);
 }
 
 // The body of a lambda made in the sandbox, called from outside it.
@@ -945,6 +947,13 @@ inline value_t RunCode(const Code *code)
         break;
     }
     return RunCall(code);
+}
+
+inline value_t RunRoot(const Code *code)
+{
+    if (code->kind == CodeKind::IfArithmetic)
+        return code->arithmeticRun(code);
+    return RunCode(code);
 }
 
 // The special forms as their handlers run them, over the compiled pieces:
