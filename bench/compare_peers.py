@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Whole-process figures of fennix beside its peers, as ratios.
 
-  compare_peers.py BUILD_DIR [--pairs N] [--core C] [--work DIR]
+  compare_peers.py BUILD_DIR [--pairs N] [--core C] [--work DIR] [--rows ROW,...]
 
 Rows (each a whole process, from start to exit):
   convert   a 15 MB number-dense VRML 1.0 file to scene text
@@ -132,7 +132,10 @@ def main():
     parser.add_argument("--pairs", type=int, default=7)
     parser.add_argument("--core", type=int, default=os.cpu_count() - 1)
     parser.add_argument("--work")
+    parser.add_argument("--rows", default="convert,picture,steady,lisp,in-proc",
+                        help="the rows to measure, comma-separated (default: all)")
     args = parser.parse_args()
+    rows = set(args.rows.split(","))
     fennix = os.path.join(os.path.abspath(args.build), "bin", "fennix")
     work = args.work or tempfile.mkdtemp(prefix="fennix-peers-")
     os.makedirs(work, exist_ok=True)
@@ -151,13 +154,14 @@ def main():
     coin_render = build_peer("coin_render.cpp", os.path.join(work, "coin_render"), "Coin",
                              "/usr/include/Inventor/SoDB.h")
 
-    compare("convert", {"command": [fennix, "--convert", big, os.path.join(work, "ours.kvrx")]},
-            coin_convert and {"name": "Coin", "command": [coin_convert, big, os.path.join(work, "peer.iv")]},
-            args.pairs, args.core)
+    if "convert" in rows:
+        compare("convert", {"command": [fennix, "--convert", big, os.path.join(work, "ours.kvrx")]},
+                coin_convert and {"name": "Coin", "command": [coin_convert, big, os.path.join(work, "peer.iv")]},
+                args.pairs, args.core)
 
     xvfb = None
     env = dict(os.environ)
-    if coin_render and not env.get("DISPLAY") and shutil.which("Xvfb"):
+    if coin_render and (rows & {"picture", "steady"}) and not env.get("DISPLAY") and shutil.which("Xvfb"):
         display = ":%d" % (90 + os.getpid() % 100)
         # The peer's offscreen contexts are indirect ones: the server must allow them.
         xvfb = subprocess.Popen(["taskset", "-c", str(args.core), "Xvfb", display, "-screen", "0", "1024x768x24",
@@ -168,23 +172,27 @@ def main():
     # Pixel buffers of the server's GLX report no usable size to the peer.
     env["COIN_GLXGLUE_NO_PBUFFERS"] = "1"
     try:
-        compare("picture",
-                {"command": [fennix, "--render", scene, "--out", os.path.join(work, "ours.bmp"), "--size", "640x480"],
-                 "env": env},
-                coin_render and {"name": "Coin", "env": env,
-                                 "command": [coin_render, scene, os.path.join(work, "peer.rgb"), "640", "480"]},
-                args.pairs, args.core)
-        compare_steady_frames(os.path.abspath(args.build), coin_render, scene, work, env, args.pairs, args.core)
+        if "picture" in rows:
+            compare("picture",
+                    {"command": [fennix, "--render", scene, "--out", os.path.join(work, "ours.bmp"), "--size",
+                                 "640x480"], "env": env},
+                    coin_render and {"name": "Coin", "env": env,
+                                     "command": [coin_render, scene, os.path.join(work, "peer.rgb"), "640", "480"]},
+                    args.pairs, args.core)
+        if "steady" in rows:
+            compare_steady_frames(os.path.abspath(args.build), coin_render, scene, work, env, args.pairs, args.core)
     finally:
         if xvfb:
             xvfb.terminate()
             xvfb.wait()
 
     clisp = shutil.which("clisp")
-    compare("lisp", {"command": [fennix, "--lisp"], "stdin": "(+ 1 2)\n"},
-            clisp and {"name": "clisp -C", "command": [clisp, "-q", "-norc", "-C", "-x", "(+ 1 2)"]},
-            args.pairs, args.core)
-    compare_in_process(os.path.abspath(args.build), clisp, args.pairs, args.core)
+    if "lisp" in rows:
+        compare("lisp", {"command": [fennix, "--lisp"], "stdin": "(+ 1 2)\n"},
+                clisp and {"name": "clisp -C", "command": [clisp, "-q", "-norc", "-C", "-x", "(+ 1 2)"]},
+                args.pairs, args.core)
+    if "in-proc" in rows:
+        compare_in_process(os.path.abspath(args.build), clisp, args.pairs, args.core)
     return 0
 
 

@@ -164,12 +164,22 @@ int FormatFewDecimals(char *buffer, double value)
     if (!(magnitude >= 1e-5 && magnitude < 1e15)) {
         return 0;
     }
-    for (int j = 0; j < int(std::size(kPowers)); ++j) {
+    // When some j fits, the largest does too, with r times a power of ten
+    // (the same exact quotient, so the same rounding): one trial at six
+    // places finds r's digits, and dropping their trailing zeros gives the
+    // smallest j's. The loop remains for values too large for six places.
+    int first = 0;
+    if (magnitude * kPowers[6] < 1e15) {
+        first = 6;
+    }
+    for (int j = first; j < int(std::size(kPowers)); ++j) {
         const double scaled = magnitude * kPowers[j];
         if (scaled >= 1e15) {
             return 0;
         }
-        const double whole = std::nearbyint(scaled);
+        // Rounded to an integer in the current mode, as nearbyint rounds:
+        // below 2^52 the sum's last place is 1, and taking 2^52 off is exact.
+        const double whole = (scaled + 0x1p52) - 0x1p52;
         if (whole / kPowers[j] != magnitude) {
             continue;
         }

@@ -51,12 +51,14 @@ LispLambda *LambdaOf(value_t v)
 inline value_t EvalForm(value_t x);
 struct Code;
 inline value_t RunCode(const Code *code);
+// A body's root: most bodies are an if on an arithmetic test, run straight.
+inline value_t RunRoot(const Code *code);
 const Code *CodeOf(LispLambda *lambda);
 
 inline value_t RunBody(LispLambda *lambda)
 {
     const Code *code = CodeOf(lambda);
-    return code ? RunCode(code) : EvalForm(lambda->m_body);
+    return code ? RunRoot(code) : EvalForm(lambda->m_body);
 }
 
 // The body of a lambda made in the sandbox, called from outside it.
@@ -75,7 +77,7 @@ inline value_t EvalBody(LispLambda *lambda)
 
 // Runs a lambda's body with the first parameter-count values of args as its
 // parameters. The caller keeps the lambda reachable.
-inline value_t RunLambda(LispLambda *lambda, const value_t *args)
+__attribute__((always_inline)) inline value_t RunLambda(LispLambda *lambda, const value_t *args)
 {
     LispState &s = Lisp();
     value_t *frame = s.m_valueTop;
@@ -382,6 +384,7 @@ enum class CodeKind : uint8_t {
     Call,        // a call form; inLine tells what runs in line
     Arithmetic,  // a call of an arithmetic built-in on two variables or constants
     If,          // an if form
+    IfArithmetic, // an if form whose test is an Arithmetic node
     Application, // a call of what was a function or a built-in when compiled
 };
 
@@ -419,35 +422,45 @@ struct Code {
     // The count of definitions at which the head was last found to name what
     // the node's quick way stands for (see HeadStillFits).
     mutable uint64_t fitStamp = UINT64_MAX;
-    // Arithmetic: the node's runner, made for its operation.
+    // Arithmetic, IfArithmetic: the node's runner, made for its (test's) operation.
     value_t (*arithmeticRun)(const Code *) = nullptr;
 };
 
 template <Arithmetic operation> value_t RunArithmeticOf(const Code *code);
+template <Arithmetic operation> value_t RunIfArithmeticOf(const Code *code);
 
-// The runner of each operation, so that the operation is known where it runs.
-value_t (*ArithmeticRunner(Arithmetic operation))(const Code *)
+// The runner of each operation, so that the operation is known where it
+// runs: of the arithmetic node itself, or of an if whose test it is.
+template <template <Arithmetic> class Runner>
+value_t (*RunnerOfOperation(Arithmetic operation))(const Code *)
 {
     switch (operation) {
     case Arithmetic::Plus:
-        return RunArithmeticOf<Arithmetic::Plus>;
+        return Runner<Arithmetic::Plus>::Run;
     case Arithmetic::Minus:
-        return RunArithmeticOf<Arithmetic::Minus>;
+        return Runner<Arithmetic::Minus>::Run;
     case Arithmetic::Times:
-        return RunArithmeticOf<Arithmetic::Times>;
+        return Runner<Arithmetic::Times>::Run;
     case Arithmetic::Less:
-        return RunArithmeticOf<Arithmetic::Less>;
+        return Runner<Arithmetic::Less>::Run;
     case Arithmetic::Greater:
-        return RunArithmeticOf<Arithmetic::Greater>;
+        return Runner<Arithmetic::Greater>::Run;
     case Arithmetic::LessEqual:
-        return RunArithmeticOf<Arithmetic::LessEqual>;
+        return Runner<Arithmetic::LessEqual>::Run;
     case Arithmetic::GreaterEqual:
-        return RunArithmeticOf<Arithmetic::GreaterEqual>;
+        return Runner<Arithmetic::GreaterEqual>::Run;
     case Arithmetic::None:
         break;
     }
     return nullptr;
 }
+
+template <Arithmetic operation> struct ArithmeticNodeRunner {
+    static value_t Run(const Code *code) { return RunArithmeticOf<operation>(code); }
+};
+template <Arithmetic operation> struct IfArithmeticNodeRunner {
+    static value_t Run(const Code *code) { return RunIfArithmeticOf<operation>(code); }
+};
 
 } // namespace
 
@@ -525,7 +538,7 @@ private:
                 }
                 if (code.arithmetic != Arithmetic::None && IsPlainRead(code.parts[0]) && IsPlainRead(code.parts[1])) {
                     code.kind = CodeKind::Arithmetic;
-                    code.arithmeticRun = ArithmeticRunner(code.arithmetic);
+                    code.arithmeticRun = RunnerOfOperation<ArithmeticNodeRunner>(code.arithmetic);
                 }
             }
             if (code.kind == CodeKind::Call && head.tag == LispSymbol && record &&
@@ -557,8 +570,13 @@ private:
         }
         if (code.inLine != InLine::None)
             code.handler = handler;
-        if (code.inLine == InLine::If)
+        if (code.inLine == InLine::If) {
             code.kind = CodeKind::If;
+            if (code.parts[0]->kind == CodeKind::Arithmetic) {
+                code.kind = CodeKind::IfArithmetic;
+                code.arithmeticRun = RunnerOfOperation<IfArithmeticNodeRunner>(code.parts[0]->arithmetic);
+            }
+        }
     }
 
     LispCodeTree &m_tree;
@@ -648,7 +666,7 @@ struct CompiledArguments {
         return EvaluateParts();
     }
 
-    int EvaluateParts() const
+    __attribute__((always_inline)) int EvaluateParts() const
     {
         LispState &s = Lisp();
         int count = 0;
@@ -658,12 +676,20 @@ struct CompiledArguments {
                 LispPushArg(part->form); // the message, and unwinding
                 return -1;
             }
-            *slot = part->form;
-            s.m_argTop = slot + 1;
-            value_t v = RunCode(part);
-            if (v.IsError())
-                return -1;
+            value_t v;
+            if (part->kind == CodeKind::Stack && StackVariableInFrame(s, part->slot)) {
+                // A parameter read in its frame runs nothing that could
+                // collect: its slot need not hold the form first.
+                v = s.m_valueTop[part->slot];
+            } else {
+                *slot = part->form;
+                s.m_argTop = slot + 1;
+                v = RunCode(part);
+                if (v.IsError())
+                    return -1;
+            }
             *slot = v;
+            s.m_argTop = slot + 1;
             ++count;
         }
         return count;
@@ -708,6 +734,7 @@ LISP_COLD bool HeadFitsAfterDefinitions(const LispState &s, const Code *code)
             fits = record->kind == LispBuiltin && record->handler == code->arithmeticHandler && record->minArgs <= 2;
             break;
         case CodeKind::If:
+        case CodeKind::IfArithmetic:
             fits = record->kind == LispSpecialForm && record->formHandler == code->handler;
             break;
         case CodeKind::Application:
@@ -800,6 +827,21 @@ inline bool ReadPlainQuietly(const LispState &s, const Code *code, value_t *out)
     return true;
 }
 
+// The operands of an Arithmetic node as two integers read the quick way: its
+// head still names the built-in, both reads lie in their frame and give
+// integers. False when not (nothing said: the plain way says it).
+inline bool QuickIntegerOperands(const LispState &s, const Code *code, int32_t *a, int32_t *b)
+{
+    value_t first;
+    value_t second;
+    if (!HeadStillFits(s, code) || !ReadPlainQuietly(s, code->parts[0], &first) ||
+        !ReadPlainQuietly(s, code->parts[1], &second) || first.tag != LispInteger || second.tag != LispInteger)
+        return false;
+    *a = first.u.i;
+    *b = second.u.i;
+    return true;
+}
+
 // Everything but two integers read the quick way: the call's level, its step
 // and the built-in, or the plain way with its messages.
 LISP_COLD value_t RunArithmeticBuiltin(const Code *code)
@@ -830,16 +872,15 @@ LISP_COLD value_t RunArithmeticBuiltin(const Code *code)
 template <Arithmetic operation> LISP_CALL_NODE value_t RunArithmeticOf(const Code *code)
 {
     const LispState &s = Lisp();
-    value_t first;
-    value_t second;
+    int32_t a;
+    int32_t b;
     // A leaf: the stack bound matters only to calls that go deeper.
     if (s.m_abort || s.m_stepsLeft <= 0 ||
-        static_cast<unsigned>(s.m_depth - 1) >= static_cast<unsigned>(kLispMaxDepth - 1) || s.m_argEnd - s.m_argTop < 2 || !HeadStillFits(s, code) ||
-        !ReadPlainQuietly(s, code->parts[0], &first) || !ReadPlainQuietly(s, code->parts[1], &second) ||
-        first.tag != LispInteger || second.tag != LispInteger)
+        static_cast<unsigned>(s.m_depth - 1) >= static_cast<unsigned>(kLispMaxDepth - 1) ||
+        s.m_argEnd - s.m_argTop < 2 || !QuickIntegerOperands(s, code, &a, &b))
         return RunArithmeticBuiltin(code);
     --Lisp().m_stepsLeft;
-    return IntegerArithmetic(s, operation, first.u.i, second.u.i);
+    return IntegerArithmetic(s, operation, a, b);
 }
 
 // An if form whose head still names the special form: its level, its step,
@@ -861,6 +902,26 @@ LISP_CALL_NODE value_t RunIf(const Code *code)
     return RunCode(code->parts[test.IsNil() ? 2 : 1]);
 }
 
+// An if whose test is an Arithmetic node on two integers: the if's level,
+// step and argument slot and the test's level and step are checked at once,
+// each as RunIf and RunArithmeticOf would check it in turn; anything else
+// goes RunIf's way. Such a test can neither call nor collect, so the slot
+// that the if's handler holds while its test runs is counted but not
+// written: nothing could look at it.
+template <Arithmetic operation> LISP_CALL_NODE value_t RunIfArithmeticOf(const Code *code)
+{
+    LispState &s = Lisp();
+    int32_t a;
+    int32_t b;
+    if (!QuickEntryOk(s) || s.m_stepsLeft < 2 || s.m_depth > kLispMaxDepth - 2 || s.m_argEnd - s.m_argTop < 3 ||
+        !HeadStillFits(s, code) || !QuickIntegerOperands(s, code->parts[0], &a, &b))
+        return RunIf(code);
+    QuickLevel level(s);
+    s.m_stepsLeft -= 2;
+    const bool holds = !IntegerArithmetic(s, operation, a, b).IsNil();
+    return RunCode(code->parts[holds ? 1 : 2]);
+}
+
 inline value_t RunCode(const Code *code)
 {
     switch (code->kind) {
@@ -878,12 +939,21 @@ inline value_t RunCode(const Code *code)
         return code->arithmeticRun(code);
     case CodeKind::If:
         return RunIf(code);
+    case CodeKind::IfArithmetic:
+        return code->arithmeticRun(code);
     case CodeKind::Application:
         return RunApplication(code);
     case CodeKind::Call:
         break;
     }
     return RunCall(code);
+}
+
+inline value_t RunRoot(const Code *code)
+{
+    if (code->kind == CodeKind::IfArithmetic)
+        return code->arithmeticRun(code);
+    return RunCode(code);
 }
 
 // The special forms as their handlers run them, over the compiled pieces:

@@ -40,6 +40,12 @@ TEST_F(LispTest, FunctionBodiesFollowWhatTheirNamesMeanAtEachCall)
         {"(defun f (x) (later x)) (f 1)", "(progn (defun later (x) (list x x)) (f 3))", "(3 3)", ""},
         // A special form's name redefined as a function: the body calls it.
         {"(defun f (x) (if x 1 2)) (f nil)", "(progn (defun if (a b c) (list a b c)) (f nil))", "(NIL 1 2)", ""},
+        // An if whose test is arithmetic: the test's name and the if's redefined, tests of other values.
+        {"(defun f (n) (if (< n 2) 'small 'big)) (f 1)", "(progn (defun < (a b) nil) (f 1))", "BIG", ""},
+        {"(defun f (n) (if (< n 2) 1 2)) (f 1)", "(progn (defun if (a b c) (list a b c)) (f 1))", "(T 1 2)", ""},
+        {"(defun f (n) (if (< n 2) 'small 'big))", "(list (f 1.5) (f 2) (f -7))", "(SMALL BIG SMALL)", ""},
+        {"(defun f (n) (if (< n 2) 'small 'big))", "(f 'a)", "ERROR", "\nArgument to < is not a number."},
+        {"(defun f (n) (if (+ n 1) 'yes 'no))", "(f 1)", "YES", ""},
         // Redefined while the call's own arguments are evaluated.
         {"(defun g (x) x) (defun f (n) (g (progn (defun g (x) (* x 3)) n)))", "(f 5)", "15", ""},
         // Special forms in bodies, well and badly formed.
