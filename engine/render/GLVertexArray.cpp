@@ -515,15 +515,29 @@ void GLVertexArray::applyGL() const
         SelectClientUnit(0);
     };
 
+    // A software rasteriser keeps what it is given until a flush; given a
+    // whole large batch at once it bins every triangle of it first, tens of
+    // megabytes for a mesh of a few hundred thousand corners. So GL gets the
+    // batch in pieces and is flushed before it would hold more than one
+    // piece; a batch of one piece or less goes whole, as it always did. The
+    // order of the primitives stays that of the batch.
+    const auto drawPieces = [&](GLenum mode, int first, int count) {
+        pointAt(first);
+        for (int at = 0; at < count; at += DRAW_PIECE) {
+            const int corners = std::min(DRAW_PIECE, count - at);
+            if (m_unflushed > 0 && m_unflushed + corners > DRAW_PIECE) {
+                glFlush();
+                m_unflushed = 0;
+            }
+            glDrawArrays(mode, at, corners);
+            m_unflushed += corners;
+        }
+    };
     const int triangles = m_capacity - m_triStart;
-    if (triangles > 0) {
-        pointAt(m_triStart);
-        glDrawArrays(GL_TRIANGLES, 0, triangles);
-    }
-    if (m_quadCount > 0) {
-        pointAt(0);
-        glDrawArrays(GL_QUADS, 0, m_quadCount);
-    }
+    if (triangles > 0)
+        drawPieces(GL_TRIANGLES, m_triStart, triangles);
+    if (m_quadCount > 0)
+        drawPieces(GL_QUADS, 0, m_quadCount);
 
     glPopClientAttrib();
     for (int unit = 0; unit < units; ++unit) {

@@ -58,6 +58,10 @@ public:
     static constexpr int GROW_MARGIN = 10;
     // Room reserved for one tessellated primitive; longer ones grow it.
     static constexpr int SCRATCH_VERTICES = 20000;
+    // The most batched corners GL is given without a flush: whole quads and
+    // triangles (a multiple of 12), few enough that a software rasteriser's
+    // bins for them stay in the caches.
+    static constexpr int DRAW_PIECE = 6144;
 
     // How the end of a tessellated primitive is handled.
     enum class TessOutput {
@@ -222,6 +226,8 @@ private:
     GLenum m_tessType = GL_TRIANGLES;
     GLboolean m_tessEdgeFlag = GL_TRUE;
     int m_numTexArrays = 0;
+    // Batched corners handed to GL since this array last flushed it.
+    mutable int m_unflushed = 0;
     int m_capacity = 0;
     int m_lostPrimitives = 0;
     int m_growthCount = 0;

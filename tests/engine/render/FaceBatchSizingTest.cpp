@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <dlfcn.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "engine/nodes/geometry/SgFaceSet.h"
 #include "engine/nodes/geometry/SgIndexedFaceSet.h"
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/render/GLVertexArray.h"
+#include "platform/glentry/GLEntryPoints.h"
 #include "tests/engine/render/RenderFrameFixture.h"
 
 using rendertest::Near;
@@ -103,6 +107,73 @@ void PrintTo(const SizingCase &c, std::ostream *out)
 
 class FaceBatchSizingTest : public RenderFrameFixture, public ::testing::WithParamInterface<SizingCase> {};
 
+// What reaches the driver while it stands: the corners of each array draw
+// and the flushes between them. Every other GL call goes to the library the
+// offscreen context loaded, as before.
+class DriverDrawLog {
+public:
+    DriverDrawLog()
+    {
+        s_log = this;
+        s_drawArrays = reinterpret_cast<DrawArrays>(GLEntry::Target("glDrawArrays"));
+        s_flush = reinterpret_cast<Flush>(GLEntry::Target("glFlush"));
+        Dl_info info{};
+        if (s_drawArrays && dladdr(reinterpret_cast<void *>(s_drawArrays), &info) && info.dli_fname)
+            s_library = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+        if (s_library)
+            GLEntry::SetSource(&Lookup);
+    }
+    ~DriverDrawLog()
+    {
+        // Back to the offscreen library alone (which the process keeps
+        // loaded: the entry points look their targets up again later).
+        if (s_library)
+            GLEntry::SetSource(&Library);
+        s_log = nullptr;
+    }
+    DriverDrawLog(const DriverDrawLog &) = delete;
+    DriverDrawLog &operator=(const DriverDrawLog &) = delete;
+
+    bool Watching() const { return s_library != nullptr; }
+    int Corners() const { return m_corners; }
+    // The most corners the driver held unflushed at any draw.
+    int MostUnflushed() const { return m_mostUnflushed; }
+
+private:
+    using DrawArrays = void(GLAPIENTRY *)(GLenum, GLint, GLsizei);
+    using Flush = void(GLAPIENTRY *)();
+
+    static void *Library(const char *name) { return dlsym(s_library, name); }
+    static void *Lookup(const char *name)
+    {
+        if (std::string(name) == "glDrawArrays")
+            return reinterpret_cast<void *>(&LoggedDrawArrays);
+        if (std::string(name) == "glFlush")
+            return reinterpret_cast<void *>(&LoggedFlush);
+        return Library(name);
+    }
+    static void GLAPIENTRY LoggedDrawArrays(GLenum mode, GLint first, GLsizei count)
+    {
+        s_log->m_corners += count;
+        s_log->m_unflushed += count;
+        s_log->m_mostUnflushed = std::max(s_log->m_mostUnflushed, s_log->m_unflushed);
+        s_drawArrays(mode, first, count);
+    }
+    static void GLAPIENTRY LoggedFlush()
+    {
+        s_log->m_unflushed = 0;
+        s_flush();
+    }
+
+    static inline DriverDrawLog *s_log = nullptr;
+    static inline void *s_library = nullptr;
+    static inline DrawArrays s_drawArrays = nullptr;
+    static inline Flush s_flush = nullptr;
+    int m_corners = 0;
+    int m_unflushed = 0;
+    int m_mostUnflushed = 0;
+};
+
 } // namespace
 
 TEST_P(FaceBatchSizingTest, ALargeMeshIsBatchedWithoutRegrowingAndDrawnWhole)
@@ -132,6 +203,36 @@ TEST_P(FaceBatchSizingTest, ALargeMeshIsBatchedWithoutRegrowingAndDrawnWhole)
     const int growths = array->getGrowthCount();
     ASSERT_TRUE(Render(action));
     EXPECT_EQ(array->getGrowthCount(), growths);
+}
+
+// A software rasteriser keeps every triangle it is given until the frame is
+// flushed: a mesh of hundreds of thousands of corners handed over in one
+// draw made it hold (and fault in) tens of megabytes of bins before it drew
+// a pixel, which cost the first picture of a large scene most of its drawing
+// time and peak. The driver never holds more than one piece of a batch
+// unflushed; the picture is whole and the same.
+TEST_P(FaceBatchSizingTest, ALargeMeshReachesTheDriverInFlushedPieces)
+{
+    auto *material = new SgMaterial;
+    const Color yellow(1, 1, 0, 1);
+    material->m_diffuseColor.SetVals(1, &yellow);
+    m_scene->AddChild(material);
+    m_scene->AddChild(GetParam().make());
+
+    SgGLRenderAction action(&m_viewport);
+    action.SetCacheDisabled(true);
+    DriverDrawLog log;
+    ASSERT_TRUE(log.Watching()) << "the offscreen library's draws cannot be watched";
+    ASSERT_TRUE(Render(action));
+    const int vertices = (kCells * kCells / 2) * 4 + (kCells * kCells / 2) * 6;
+    EXPECT_EQ(log.Corners(), vertices) << "every corner drawn once";
+    EXPECT_LE(log.MostUnflushed(), GLVertexArray::DRAW_PIECE);
+    EXPECT_GT(vertices, 4 * GLVertexArray::DRAW_PIECE) << "the grid is several pieces large";
+
+    for (int y = kSize / 4; y < 3 * kSize / 4; ++y)
+        for (int x = kSize / 4; x < 3 * kSize / 4; ++x)
+            ASSERT_TRUE(Near(At(x, y), kGridColour)) << "pixel " << x << "," << y;
+    EXPECT_TRUE(Near(At(0, 0), rendertest::kBackground)) << "the grid stays inside its square";
 }
 
 INSTANTIATE_TEST_SUITE_P(Meshes, FaceBatchSizingTest,

@@ -3,9 +3,13 @@
 #include <GL/gl.h>
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -260,5 +264,52 @@ TEST(OffscreenGLContext, FreedFrameBlocksStayWithTheProcess)
         std::free(*it);
     const std::size_t kept = mallinfo2().arena;
     EXPECT_GE(kept + kBlock, held) << "freed " << held - kept << " bytes back to the system";
+#endif
+}
+
+namespace {
+
+// The "VmFlags" line of the mapping that holds `address`, from
+// /proc/self/smaps; empty when no mapping holds it.
+std::string MappingFlagsAt(const void *address)
+{
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    std::ifstream maps("/proc/self/smaps");
+    std::string line;
+    bool inside = false;
+    while (std::getline(maps, line)) {
+        std::uintptr_t from = 0, to = 0;
+        char dash = 0;
+        std::istringstream range(line);
+        if (range >> std::hex >> from >> dash >> to && dash == '-' && line.find(' ') != std::string::npos &&
+            line.find(':') > line.find(' ')) {
+            inside = at >= from && at < to;
+            continue;
+        }
+        if (inside && line.rfind("VmFlags:", 0) == 0)
+            return line;
+    }
+    return "";
+}
+
+} // namespace
+
+// A software rasteriser takes a frame's bins from the heap: tens of
+// megabytes for a large scene, and faulting them in page by page cost its
+// first picture more than the drawing (on a virtual machine, a fault costs
+// tens of microseconds). Once a context exists, the heap holds room for a
+// frame at its top, advised for huge pages, so that frames fault in two
+// megabytes at a time.
+TEST(OffscreenGLContext, TheHeapKeepsRoomForAFrameInHugePages)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own pages";
+#else
+    OffscreenGLContext context(SIZE, SIZE);
+    const std::size_t top = mallinfo2().keepcost;
+    const char *end = static_cast<const char *>(sbrk(0));
+    EXPECT_GE(top, std::size_t{64} << 20) << "room at the top of the heap for a frame's blocks";
+    const std::string flags = MappingFlagsAt(end - top / 2);
+    EXPECT_NE(flags.find(" hg"), std::string::npos) << "the room is not advised for huge pages: " << flags;
 #endif
 }
