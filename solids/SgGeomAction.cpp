@@ -319,6 +319,89 @@ std::unique_ptr<GmGeom> SgGeomAction::UnionAll(std::vector<std::unique_ptr<GmGeo
 }
 
 
+namespace {
+
+// The operands of one boolean as they are combined. Each is combined into
+// the running result and let go as soon as it is made: no more than two
+// solids are held at a time (every operand only for subtract-from-last,
+// which needs the last). A union goes into a balanced tree instead, which
+// holds a solid per level.
+struct GeomBooleanOperands {
+    explicit GeomBooleanOperands(int op) : operation(op) {}
+
+    void Add(std::unique_ptr<GmGeom> solid)
+    {
+        operands.push_back(std::move(solid));
+        if (operation != kSubtractFromLast)
+            Drain();
+    }
+
+    void Drain()
+    {
+        for (std::unique_ptr<GmGeom> &s : operands) {
+            if (operation == kUnion) {
+                unionTree.Add(std::move(s));
+                continue;
+            }
+            if (!running) {
+                running = std::move(s);
+                continue;
+            }
+            switch (operation) {
+            case kSubtractFromLast:
+                running->unite(s.get());
+                running->mergeSolids();
+                break;
+            case kIntersection:
+                running->intersect(s.get());
+                break;
+            case kDifference:
+                running->subtract(s.get());
+                break;
+            case kCombination:
+                running->combine(s.get());
+                break;
+            default:
+                break;
+            }
+        }
+        operands.clear();
+    }
+
+    // Subtract from the last counts only the operands that yield a solid:
+    // the last of them minus the union of the others.
+    std::unique_ptr<GmGeom> Finish()
+    {
+        if (operation == kSubtractFromLast && operands.size() >= 2) {
+            std::unique_ptr<GmGeom> last = std::move(operands.back());
+            operands.pop_back();
+            std::unique_ptr<GmGeom> others = SgGeomAction::UnionAll(operands);
+            operands.clear();
+            if (others)
+                last->subtract(others.get());
+            return last;
+        }
+        Drain();
+        if (operation == kUnion)
+            running = unionTree.Finish();
+        return std::move(running);
+    }
+
+    void Clear()
+    {
+        operands.clear();
+        unionTree.Clear();
+        running.reset();
+    }
+
+    const int operation;
+    std::vector<std::unique_ptr<GmGeom>> operands;
+    std::unique_ptr<GmGeom> running;
+    GmBalancedUnion unionTree;
+};
+
+} // namespace
+
 void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
 {
     SgGeomAction *self = Self(action);
@@ -338,131 +421,7 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
         else
             SgDiagWarning("Solvane", "boolean: no action of id %d to evaluate it", engine);
     } else if (!holds) {
-        ++s_nEvaluations;
-        // The document's own setting; a node of no document keeps the
-        // caller's.
-        SgDocument *document = node->GetDocument();
-        std::optional<GmValidationScope> validation;
-        if (document)
-            validation.emplace(document->GetValidateSolids());
-        const int operation = OperationOf(node);
-        std::vector<std::unique_ptr<GmGeom>> operands;
-        std::unique_ptr<GmGeom> running;
-        GmBalancedUnion unionTree;
-        int counted = 0;
-        std::string failure;
-        // Combines the operands made so far into the running result and
-        // lets them go: no more than two solids are held at a time (every
-        // operand only for subtract-from-last, which needs the last). A
-        // union goes into a balanced tree instead, which holds a solid per
-        // level.
-        auto drain = [&] {
-            for (std::unique_ptr<GmGeom> &s : operands) {
-                ++counted;
-                if (operation == kUnion) {
-                    unionTree.Add(std::move(s));
-                    continue;
-                }
-                if (!running) {
-                    running = std::move(s);
-                    continue;
-                }
-                switch (operation) {
-                case kUnion:
-                case kSubtractFromLast:
-                    running->unite(s.get());
-                    running->mergeSolids();
-                    break;
-                case kIntersection:
-                    running->intersect(s.get());
-                    break;
-                case kDifference:
-                    running->subtract(s.get());
-                    break;
-                case kCombination:
-                    running->combine(s.get());
-                    break;
-                default:
-                    break;
-                }
-            }
-            operands.clear();
-        };
-        action->PushState();
-        try {
-            TransformElementReset(state, node);
-            SgModifierStack empty = EmptyStack();
-            ModifierStackElement::Reset(state, node, empty);
-            SgSeparator *children = shape->GetSeparator();
-            const int n = children ? children->GetChildsCount() : 0;
-            for (int c = 0; c < n; ++c) {
-                const bool savedCopy = self->m_bCopyOperands, savedCollect = self->m_bCollect;
-                self->SetResult(nullptr);
-                self->m_bCopyOperands = true;
-                ++s_nOperandVisits;
-                action->Traverse(children->GetChild(c));
-                self->m_bCopyOperands = false;
-                std::unique_ptr<GmGeom> s;
-                if (self->m_bCollect) {
-                    // Owned from here, so that a failing union frees them too.
-                    std::vector<std::unique_ptr<GmGeom>> collected;
-                    for (GmGeom *g : self->m_collected)
-                        collected.emplace_back(g);
-                    self->m_collected.clear();
-                    self->m_pResult = nullptr;
-                    self->m_bCollect = false;
-                    s = UnionAll(collected);
-                } else {
-                    s.reset(self->TakeResult());
-                }
-                self->m_bCopyOperands = savedCopy;
-                self->m_bCollect = savedCollect;
-                if (!s)
-                    continue;
-                // An operand that bounds no volume would spoil the others'
-                // result; it is left out, and the user told which.
-                if (const char *defect = operand_defect(*s)) {
-                    const std::string name = OperandName(children->GetChild(c));
-                    SgDiagWarning("Solvane", "%s%s%s: operand %d%s%s %s (it bounds no volume) and is left out",
-                                  node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str(),
-                                  c + 1, name.empty() ? "" : " ", name.c_str(), defect);
-                    continue;
-                }
-                operands.push_back(std::move(s));
-                if (operation != kSubtractFromLast)
-                    drain();
-            }
-            // Subtract from the last counts only the operands that yield a
-            // solid: the last of them minus the union of the others.
-            if (operation == kSubtractFromLast && operands.size() >= 2) {
-                std::unique_ptr<GmGeom> last = std::move(operands.back());
-                operands.pop_back();
-                std::unique_ptr<GmGeom> others = UnionAll(operands);
-                operands.clear();
-                if (others)
-                    last->subtract(others.get());
-                running = std::move(last);
-                counted = 2;
-            } else {
-                drain();
-                if (operation == kUnion)
-                    running = unionTree.Finish();
-            }
-        } catch (const std::exception &error) {
-            operands.clear();
-            unionTree.Clear();
-            running.reset();
-            self->SetResult(nullptr);
-            failure = std::string(node->GetClassName()) + (node->GetName().empty() ? "" : " ") + node->GetName() +
-                      ": the boolean could not be evaluated: " + error.what();
-            SgDiagError("Solvane", "%s", failure.c_str());
-        }
-        // Fewer than two operands: the one there is (or nothing) is the
-        // result, never the result of an earlier evaluation. Recorded inside
-        // the pushed state, so the context holds what the operands read.
-        (void)counted;
-        StoreResult(shape, action, running.release(), failure);
-        action->PopState();
+        self->EvaluateOperands(shape);
     }
 
     SgShape *q = shape->GetResultCache();
@@ -481,6 +440,83 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
         TransformByState(action, *copy);
         self->SetResult(copy.release());
     }
+}
+
+void SgGeomAction::EvaluateOperands(SgNode *node)
+{
+    auto *shape = static_cast<SgGeometricShape *>(node);
+    SgState *state = GetState();
+    ++s_nEvaluations;
+    // The document's own setting; a node of no document keeps the caller's.
+    SgDocument *document = node->GetDocument();
+    std::optional<GmValidationScope> validation;
+    if (document)
+        validation.emplace(document->GetValidateSolids());
+    GeomBooleanOperands combined(OperationOf(node));
+    std::unique_ptr<GmGeom> result;
+    std::string failure;
+    PushState();
+    try {
+        TransformElementReset(state, node);
+        SgModifierStack empty = EmptyStack();
+        ModifierStackElement::Reset(state, node, empty);
+        SgSeparator *children = shape->GetSeparator();
+        const int n = children ? children->GetChildsCount() : 0;
+        for (int c = 0; c < n; ++c) {
+            std::unique_ptr<GmGeom> s = MakeOperandSolid(children->GetChild(c));
+            if (!s)
+                continue;
+            // An operand that bounds no volume would spoil the others'
+            // result; it is left out, and the user told which.
+            if (const char *defect = operand_defect(*s)) {
+                const std::string name = OperandName(children->GetChild(c));
+                SgDiagWarning("Solvane", "%s%s%s: operand %d%s%s %s (it bounds no volume) and is left out",
+                              node->GetClassName(), node->GetName().empty() ? "" : " ", node->GetName().c_str(),
+                              c + 1, name.empty() ? "" : " ", name.c_str(), defect);
+                continue;
+            }
+            combined.Add(std::move(s));
+        }
+        result = combined.Finish();
+    } catch (const std::exception &error) {
+        combined.Clear();
+        result.reset();
+        SetResult(nullptr);
+        failure = std::string(node->GetClassName()) + (node->GetName().empty() ? "" : " ") + node->GetName() +
+                  ": the boolean could not be evaluated: " + error.what();
+        SgDiagError("Solvane", "%s", failure.c_str());
+    }
+    // Fewer than two operands: the one there is (or nothing) is the
+    // result, never the result of an earlier evaluation. Recorded inside
+    // the pushed state, so the context holds what the operands read.
+    StoreResult(shape, this, result.release(), failure);
+    PopState();
+}
+
+std::unique_ptr<GmGeom> SgGeomAction::MakeOperandSolid(SgNode *operand)
+{
+    const bool savedCopy = m_bCopyOperands, savedCollect = m_bCollect;
+    SetResult(nullptr);
+    m_bCopyOperands = true;
+    ++s_nOperandVisits;
+    Traverse(operand);
+    m_bCopyOperands = false;
+    std::unique_ptr<GmGeom> s;
+    if (m_bCollect) {
+        // Owned from here, so that a failing union frees them too.
+        std::vector<std::unique_ptr<GmGeom>> collected;
+        for (GmGeom *g : m_collected)
+            collected.emplace_back(g);
+        m_collected.clear();
+        m_pResult = nullptr;
+        m_bCollect = false;
+        s = UnionAll(collected);
+    } else {
+        s.reset(TakeResult());
+    }
+    m_bCopyOperands = savedCopy;
+    m_bCollect = savedCollect;
+    return s;
 }
 
 GmGeom *SgGeomAction::EvaluateBoolean(SgNode *boolean)

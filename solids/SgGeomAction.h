@@ -68,6 +68,11 @@ class SOLVANE_API SgGeomAction : public SgAction {
 
 private:
     void ClearCollected();
+    // The steps of a boolean's evaluation: each operand made into a solid
+    // of its own, then the solids combined by the node's operation and
+    // stored on the node.
+    void EvaluateOperands(SgNode *boolean);
+    std::unique_ptr<solvane::GmGeom> MakeOperandSolid(SgNode *operand);
 
     solvane::GmGeom *m_pResult = nullptr;
     SgShape *m_pShapeResult = nullptr;

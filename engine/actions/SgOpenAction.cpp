@@ -300,44 +300,10 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
     }
     if (word == "}")
         return nullptr;
-
-    if (word == "DEF") {
-        std::string name;
-        if (!stream.ReadWord(name)) {
-            stream.Fail("The file ends after DEF");
-            return nullptr;
-        }
-        std::string keyword;
-        if (!stream.ReadWord(keyword)) {
-            stream.Fail("The file ends after DEF " + name);
-            return nullptr;
-        }
-        SgFieldMngr *container = CreateFromWord(stream, std::move(keyword), nested);
-        if (!container) {
-            // An unknown block the reader passed over has had its message.
-            if (!nested && !stream.m_szWord.empty())
-                stream.m_szWord = "DEF";
-            return nullptr;
-        }
-        NodeID id;
-        if (Vrml1Format::ParseNodeID(name, id))
-            container->SetID(id);
-        stream.RecordName(name, container);
-        return container;
-    }
-
-    if (word == "USE") {
-        std::string name;
-        if (!stream.ReadWord(name)) {
-            stream.Fail("The file ends after USE");
-            return nullptr;
-        }
-        SgFieldMngr *container = stream.FindName(name);
-        if (!container)
-            stream.Report("USE of the name " + Vrml1InStream::Echo(name) + " that no DEF before it gave", "Warning");
-        return container;
-    }
-
+    if (word == "DEF")
+        return ReadDefinition(stream, nested);
+    if (word == "USE")
+        return ReadUse(stream);
     if (word == "{" && !stream.ReadWord(word)) {
         stream.Fail("The file ends after {");
         return nullptr;
@@ -350,52 +316,14 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
         ReadScenario(stream);
         return nullptr;
     }
-
     // Parametric blocks are read by the reader the engines library installs;
     // without it they are unknown blocks like any other.
     const bool parametric = kind == KeywordKind::ParametricModel || kind == KeywordKind::ParametricObject;
     if (parametric && s_parametricReader)
         return s_parametricReader(stream, kind == KeywordKind::ParametricModel);
-    int classId = 0;
-    if (!parametric) {
-        if (special) {
-            classId = ClassIdOf(special->className);
-        } else {
-            classId = SgFieldMngr::GetClassIDFromName(("Sg" + keyword).c_str());
-            // A class whose name does not start with "Sg" is written whole.
-            if (!classId && keyword.compare(0, 2, "Sg") != 0)
-                classId = SgFieldMngr::GetClassIDFromName(keyword.c_str());
-        }
-    }
-    if (!classId) {
-        stream.m_szWord = keyword;
-        if (!nested) {
-            // The document's sections, and blocks the caller reports itself.
-            if (IsDocumentSection(keyword) || parametric || stream.PeekNonBlank() != '{')
-                return nullptr;
-            stream.m_szWord.clear();
-            return ReadUnknownBlock(stream, keyword);
-        }
-        // Inside a block of an unknown node its own fields are no news.
-        const bool quiet = stream.m_unknownDepth > 0;
-        const int next = stream.PeekOnLine();
-        if (next == '\n' || next == EOF) {
-            // A word alone on its line: whatever the next line holds is read
-            // for itself.
-            if (!quiet)
-                stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword), "Warning");
-            return nullptr;
-        }
-        if (next != '{' || parametric) {
-            // No block follows: a field this node does not have, whose value
-            // words are no nodes either; one message for the whole of it.
-            if (!quiet)
-                stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword) + " (its value is skipped)", "Warning");
-            stream.SkipValue();
-            return nullptr;
-        }
-        return ReadUnknownBlock(stream, keyword);
-    }
+    const int classId = parametric ? 0 : ClassIdOfKeyword(keyword, special);
+    if (!classId)
+        return ReadUnknownKeyword(stream, keyword, nested, parametric);
     if (IsRefusedClass(classId)) {
         stream.Report("A " + Vrml1InStream::Echo(keyword) + " is no scene node and is not read from a file (the block is skipped)",
                       "Warning");
@@ -403,37 +331,120 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
             stream.Fail("The file ends inside the " + Vrml1InStream::Echo(keyword) + " block");
         return nullptr;
     }
+    SgFieldMngr *result = CreateOfKind(stream, kind, classId, keyword);
+    if (result)
+        FinishRead(stream, kind, result);
+    return result;
+}
 
-    SgFieldMngr *result = nullptr;
-    switch (kind) {
-    case KeywordKind::Object: {
-        auto *object = new SgObject(false, false);
-        result = ReadObject(stream, object);
-        break;
+SgFieldMngr *SgOpenAction::ReadDefinition(Vrml1InStream &stream, bool nested)
+{
+    std::string name;
+    if (!stream.ReadWord(name)) {
+        stream.Fail("The file ends after DEF");
+        return nullptr;
     }
+    std::string keyword;
+    if (!stream.ReadWord(keyword)) {
+        stream.Fail("The file ends after DEF " + name);
+        return nullptr;
+    }
+    SgFieldMngr *container = CreateFromWord(stream, std::move(keyword), nested);
+    if (!container) {
+        // An unknown block the reader passed over has had its message.
+        if (!nested && !stream.m_szWord.empty())
+            stream.m_szWord = "DEF";
+        return nullptr;
+    }
+    NodeID id;
+    if (Vrml1Format::ParseNodeID(name, id))
+        container->SetID(id);
+    stream.RecordName(name, container);
+    return container;
+}
+
+SgFieldMngr *SgOpenAction::ReadUse(Vrml1InStream &stream)
+{
+    std::string name;
+    if (!stream.ReadWord(name)) {
+        stream.Fail("The file ends after USE");
+        return nullptr;
+    }
+    SgFieldMngr *container = stream.FindName(name);
+    if (!container)
+        stream.Report("USE of the name " + Vrml1InStream::Echo(name) + " that no DEF before it gave", "Warning");
+    return container;
+}
+
+int SgOpenAction::ClassIdOfKeyword(const std::string &keyword, const Vrml1Format::Keyword *special)
+{
+    if (special)
+        return ClassIdOf(special->className);
+    int classId = SgFieldMngr::GetClassIDFromName(("Sg" + keyword).c_str());
+    // A class whose name does not start with "Sg" is written whole.
+    if (!classId && keyword.compare(0, 2, "Sg") != 0)
+        classId = SgFieldMngr::GetClassIDFromName(keyword.c_str());
+    return classId;
+}
+
+SgFieldMngr *SgOpenAction::ReadUnknownKeyword(Vrml1InStream &stream, const std::string &keyword, bool nested,
+                                              bool parametric)
+{
+    stream.m_szWord = keyword;
+    if (!nested) {
+        // The document's sections, and blocks the caller reports itself.
+        if (IsDocumentSection(keyword) || parametric || stream.PeekNonBlank() != '{')
+            return nullptr;
+        stream.m_szWord.clear();
+        return ReadUnknownBlock(stream, keyword);
+    }
+    // Inside a block of an unknown node its own fields are no news.
+    const bool quiet = stream.m_unknownDepth > 0;
+    const int next = stream.PeekOnLine();
+    if (next == '\n' || next == EOF) {
+        // A word alone on its line: whatever the next line holds is read
+        // for itself.
+        if (!quiet)
+            stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword), "Warning");
+        return nullptr;
+    }
+    if (next != '{' || parametric) {
+        // No block follows: a field this node does not have, whose value
+        // words are no nodes either; one message for the whole of it.
+        if (!quiet)
+            stream.Report("Unknown field or node type: " + Vrml1InStream::Echo(keyword) + " (its value is skipped)", "Warning");
+        stream.SkipValue();
+        return nullptr;
+    }
+    return ReadUnknownBlock(stream, keyword);
+}
+
+SgFieldMngr *SgOpenAction::CreateOfKind(Vrml1InStream &stream, KeywordKind kind, int classId,
+                                        const std::string &keyword)
+{
+    switch (kind) {
+    case KeywordKind::Object:
+        return ReadObject(stream, new SgObject(false, false));
     case KeywordKind::Transform:
-        if (stream.m_nDialect == Vrml1Format::kDialect2) {
-            auto *object = new SgObject(true, true);
-            result = ReadObject(stream, object);
-        } else {
-            result = CreateAndRead(stream, classId, keyword);
-        }
-        break;
+        if (stream.m_nDialect == Vrml1Format::kDialect2)
+            return ReadObject(stream, new SgObject(true, true));
+        return CreateAndRead(stream, classId, keyword);
     case KeywordKind::OrthographicCamera:
-    case KeywordKind::PerspectiveCamera:
-        result = CreateAndRead(stream, classId, keyword);
+    case KeywordKind::PerspectiveCamera: {
+        SgFieldMngr *result = CreateAndRead(stream, classId, keyword);
         if (auto *camera = dynamic_cast<SgCamera *>(result)) {
             const unsigned short perspective = kind == KeywordKind::PerspectiveCamera ? 1 : 0;
             camera->m_perspective.SetValuePtr(&perspective, -1, true, false);
         }
-        break;
-    default:
-        result = CreateAndRead(stream, classId, keyword);
-        break;
+        return result;
     }
-    if (!result)
-        return nullptr;
+    default:
+        return CreateAndRead(stream, classId, keyword);
+    }
+}
 
+void SgOpenAction::FinishRead(Vrml1InStream &stream, KeywordKind kind, SgFieldMngr *result)
+{
     if (kind == KeywordKind::Transform && stream.m_nVersion < Vrml1Format::kCentreConventionVersion) {
         // Older files stored the translation without the centre that the
         // transform now adds back.
@@ -449,7 +460,6 @@ SgFieldMngr *SgOpenAction::CreateFromWord(Vrml1InStream &stream, std::string wor
     }
     if (result->IsNode() && static_cast<SgNode *>(result)->IsModifier())
         static_cast<SgModifier *>(result)->BuildGizmo();
-    return result;
 }
 
 SgFieldMngr *SgOpenAction::ReadUnknownBlock(Vrml1InStream &stream, const std::string &keyword)

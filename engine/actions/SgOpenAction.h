@@ -25,8 +25,10 @@ class SgNode;
 class SgObject;
 class Vrml1InStream;
 namespace Vrml1Format {
+struct Keyword;
 struct Redirect;
 struct SymbolTable;
+enum class KeywordKind;
 }
 
 class NODARA_API SgOpenAction {
@@ -93,6 +95,18 @@ private:
     static SgFieldMngr *CreateNested(Vrml1InStream &stream, bool *used = nullptr);
     // Reads the node that starts with `word` (already taken from the text).
     static SgFieldMngr *CreateFromWord(Vrml1InStream &stream, std::string word, bool nested);
+    // The steps of CreateFromWord: a named node, a node named before, the
+    // class a keyword stands for (0 when none), a keyword of no class (an
+    // unknown field or block), the node of a known kind, and what older files
+    // and modifiers need once the node is read.
+    static SgFieldMngr *ReadDefinition(Vrml1InStream &stream, bool nested);
+    static SgFieldMngr *ReadUse(Vrml1InStream &stream);
+    static int ClassIdOfKeyword(const std::string &keyword, const Vrml1Format::Keyword *special);
+    static SgFieldMngr *ReadUnknownKeyword(Vrml1InStream &stream, const std::string &keyword, bool nested,
+                                           bool parametric);
+    static SgFieldMngr *CreateOfKind(Vrml1InStream &stream, Vrml1Format::KeywordKind kind, int classId,
+                                     const std::string &keyword);
+    static void FinishRead(Vrml1InStream &stream, Vrml1Format::KeywordKind kind, SgFieldMngr *result);
     static SgFieldMngr *CreateAndRead(Vrml1InStream &stream, int classId, const std::string &keyword);
     // The block of a node of an unknown kind, from its "{": a separator with
     // the nodes inside it, or null when it holds none (once reported per kind).

@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 #include <limits>
+#include <mutex>
+#include <set>
+#include <tuple>
+#include <utility>
 #include <unordered_set>
 #include <vector>
 
@@ -109,6 +113,47 @@ void SgAction::InitState()
 uint64_t SgAction::s_outermostApplies = 0;
 int SgAction::s_applyNesting = 0;
 
+namespace {
+
+// The scenes whose passes stopped at the visit bound and were reported: the
+// root (address and serial: a node made where a reported one was freed is
+// another scene) and its count of distinct nodes. One command makes several
+// passes and actions over its scene, and a window draws it frame after
+// frame: the fault is said once per scene, and again when an edit has
+// changed the scene's size (passes of other kinds, or along one path, go
+// through such a scene, so their success tells nothing).
+class SgActionStoppedScenes {
+public:
+    // True the first time this scene is stopped.
+    bool Note(const SgNode *root, uint64_t distinct)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_scenes.emplace(root, root->GetNodeID(), distinct).second;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::set<std::tuple<const SgNode *, unsigned long, uint64_t>> m_scenes;
+};
+
+SgActionStoppedScenes &StoppedScenes()
+{
+    static SgActionStoppedScenes scenes;
+    return scenes;
+}
+
+// The action whose pass the visit bound has just stopped and the distinct
+// nodes of its scene, until its Apply has caught the failure.
+struct SgActionStop {
+    const SgAction *action = nullptr;
+    uint64_t distinct = 0;
+};
+thread_local SgActionStop g_stoppedAtBound;
+
+uint64_t SgActionDistinctNodes(SgNode *root, uint64_t enough);
+
+} // namespace
+
 bool SgAction::Apply(SgNode *node)
 {
     if (s_applyNesting == 0)
@@ -155,7 +200,10 @@ bool SgAction::Apply(SgNode *node)
         Unwind(depth, pathCount);
         if (m_error.empty())
             m_error = "action failed";
-        SgDiagError(DiagPackage(GetClassName()).c_str(), "%s", m_error.c_str());
+        const SgActionStop stop = g_stoppedAtBound;
+        g_stoppedAtBound = SgActionStop();
+        if (stop.action != this || !m_passRoot || StoppedScenes().Note(m_passRoot, stop.distinct))
+            SgDiagError(DiagPackage(GetClassName()).c_str(), "%s", m_error.c_str());
     }
     // A nested Apply of this action that failed counts as a failure of this one.
     return m_error.empty();
@@ -198,6 +246,8 @@ void SgAction::PassVisitLimit()
             return;
     }
     --m_visits;
+    g_stoppedAtBound = {this, SgActionDistinctNodes(m_passRoot, std::numeric_limits<uint64_t>::max() /
+                                                                   kTraversalVisitsPerNode)};
     throw SgStateError("One pass over the scene stopped after " + std::to_string(m_visits) +
                        " node visits: the scene repeats its shared nodes too often to traverse");
 }

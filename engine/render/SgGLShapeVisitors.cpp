@@ -327,11 +327,11 @@ private:
 
 // Faces that cannot be drawn are left out without a word per frame: the
 // reader reports what it drops, and anything found only here is noted once
-// per node.
+// per node (address and serial, as ReportSkipped keys them).
 void NoteBadFaces(SgNode *node)
 {
-    static std::unordered_set<const SgNode *> noted;
-    if (!noted.insert(node).second)
+    static std::set<std::pair<const SgNode *, unsigned long>> noted;
+    if (!noted.emplace(node, node->GetNodeID()).second)
         return;
     SgDiagWarning("GLRenderAction", "%s%s%s: faces that cannot be drawn are left out", node->GetClassName(),
                   node->GetName().empty() ? "" : " ", node->GetName().c_str());

@@ -253,46 +253,40 @@ void GmPaletteColour(uint32_t value, unsigned char rgba[4])
     rgba[3] = 255;
 }
 
-GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, GmGeom &geom)
-{
-    GmDrawStats stats;
-    const bool aggregate = settings.aggregate;
-    const bool draw = !aggregate;
-    const bool edgeFlags = request.edgeFlags || aggregate;
-    if (request.colourByAttribute)
-        ColourAttribute();
-    if (!settings.vertexArray)
-        settings.vertexArray = LibraryArray();
-    GLVertexArray &array = *settings.vertexArray;
+namespace {
 
-    // Planes first: the normals below and the tessellator read them.
-    std::vector<GmFace *> faces = request.drawFaces ? geom.liveFaces() : std::vector<GmFace *>{};
-    std::vector<Vec3> faceNormals(faces.size());
-    std::vector<bool> reversed(faces.size(), false);
-    for (size_t i = 0; i < faces.size(); ++i) {
-        GmFace *f = faces[i];
-        for (GmLoop *l : f->loops)
-            for (GmEdgeRef *u : l->uses)
-                if (!u->edge)
-                    internal_error("GmFaceIter::node() : edge_pix is null");
-        face_plane(f);
-        // A face whose only use is its front side has its material on the
-        // side its normal points to: drawn the other way round.
-        reversed[i] = f->front && !f->back;
-        faceNormals[i] = reversed[i] ? -f->normal : f->normal;
+// The faces to draw with their planes: the normals and the tessellator read
+// them. A face whose only use is its front side has its material on the
+// side its normal points to: drawn the other way round.
+struct GmDrawnFaces {
+    explicit GmDrawnFaces(std::vector<GmFace *> live)
+        : faces(std::move(live)), normals(faces.size()), reversed(faces.size(), false)
+    {
+        for (size_t i = 0; i < faces.size(); ++i) {
+            GmFace *f = faces[i];
+            for (GmLoop *l : f->loops)
+                for (GmEdgeRef *u : l->uses)
+                    if (!u->edge)
+                        internal_error("GmFaceIter::node() : edge_pix is null");
+            face_plane(f);
+            reversed[i] = f->front && !f->back;
+            normals[i] = reversed[i] ? -f->normal : f->normal;
+        }
     }
 
-    if (draw)
-        glShadeModel(settings.smooth ? GL_SMOOTH : GL_FLAT);
+    std::vector<GmFace *> faces;
+    std::vector<Vec3> normals;
+    std::vector<bool> reversed;
+};
 
-    std::unique_ptr<GLUtesselator, TessDeleter> tess(gluNewTess());
-    if (!tess)
-        throw GmOperationFailed("drawing: no tessellator");
+void GmDrawSetUpArray(GmDrawSettings &settings, const GmDrawRequest &request, GLUtesselator *tess)
+{
+    GLVertexArray &array = *settings.vertexArray;
     array.init();
     array.setPerVertexNormals(true);
     array.setUseColor(request.colourByAttribute);
     array.setUseTexture(settings.textureEnabled);
-    array.setUseEdegFlag(edgeFlags);
+    array.setUseEdegFlag(request.edgeFlags || settings.aggregate);
     GLTextureUnits units;
     units.numUnits = std::min(settings.textureUnitCount, GLVertexArray::MAX_UNITS);
     for (int i = 0; i < units.numUnits; ++i) {
@@ -301,51 +295,57 @@ GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, G
         units.units[i].coords = settings.textureUnits[i].coords;
     }
     array.initTextureUnits(units, nullptr, 0);
-    array.registerTessCallbacks(tess.get(),
-                                aggregate ? GLVertexArray::TessOutput::Aggregate : GLVertexArray::TessOutput::Draw);
+    array.registerTessCallbacks(tess, settings.aggregate ? GLVertexArray::TessOutput::Aggregate
+                                                         : GLVertexArray::TessOutput::Draw);
     // Odd winding: the inner loops are holes whichever way they run.
-    gluTessProperty(tess.get(), GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_ODD);
+    gluTessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_ODD);
+}
 
-    VertexCache cache;
-    if (settings.smooth)
-        cache.Build(geom, faces, faceNormals);
-
-    // GL stacks and the list are put back however the drawing ends.
-    struct GlScope {
-        bool draw, list, client;
-        ~GlScope()
-        {
-            if (client)
-                glPopClientAttrib();
-            if (list) {
-                glEndList();
-                glPopMatrix();
-            }
-            if (draw)
-                glPopAttrib();
-        }
-    } scope{draw, false, false};
-    if (draw) {
+// GL stacks and the list are put back however the drawing ends.
+struct GmDrawGlScope {
+    GmDrawGlScope(bool drawn, const GmDrawRequest &request, GLVertexArray &array) : draw(drawn)
+    {
+        if (!draw)
+            return;
         glPushAttrib(GL_POLYGON_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
         if (request.colourByAttribute) {
             glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
             glEnable(GL_COLOR_MATERIAL);
         }
-    }
-    if (draw && request.listName != GmDrawRequest::kNoList) {
-        glPushMatrix();
-        glLoadIdentity();
-        glNewList(request.listName, GL_COMPILE);
-        scope.list = true;
-    }
-    if (draw) {
+        if (request.listName != GmDrawRequest::kNoList) {
+            glPushMatrix();
+            glLoadIdentity();
+            glNewList(request.listName, GL_COMPILE);
+            list = true;
+        }
         glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-        scope.client = true;
+        client = true;
         array.enableClient();
     }
+    GmDrawGlScope(const GmDrawGlScope &) = delete;
+    GmDrawGlScope &operator=(const GmDrawGlScope &) = delete;
+    ~GmDrawGlScope()
+    {
+        if (client)
+            glPopClientAttrib();
+        if (list) {
+            glEndList();
+            glPopMatrix();
+        }
+        if (draw)
+            glPopAttrib();
+    }
 
-    const bool wire = request.drawNodes || request.drawEdges;
-    if (draw && (request.drawNodes || request.drawLoose)) {
+    bool draw;
+    bool list = false;
+    bool client = false;
+};
+
+// Nodes and edges drawn as small markers: all of them, or only the loose
+// ones (a node without edges, an edge in no loop).
+void GmDrawMarkers(const GmDrawRequest &request, GmGeom &geom)
+{
+    if (request.drawNodes || request.drawLoose) {
         glFrontFace(GL_CW);
         for (GmNode *n : geom.liveNodes()) {
             if (!request.drawNodes && !n->edges.empty())
@@ -361,7 +361,7 @@ GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, G
             NodeMarker(n->position);
         }
     }
-    if (draw && (request.drawEdges || request.drawLoose)) {
+    if (request.drawEdges || request.drawLoose) {
         glFrontFace(GL_CW);
         for (GmEdge *e : geom.liveEdges()) {
             if (e->isSelfLoop())
@@ -379,99 +379,176 @@ GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, G
             EdgeMarker(e->node1->position, e->node2->position);
         }
     }
-    if (draw)
-        glFrontFace(GL_CCW);
+    glFrontFace(GL_CCW);
+}
 
-    std::vector<GLVertex1> &store = TessStore();
-    std::vector<std::array<GLdouble, 3>> coords;
-    std::vector<std::vector<const GmNode *>> loopBuffers;
-    for (size_t i = 0; i < faces.size(); ++i) {
-        GmFace *f = faces[i];
-        const Vec3 &normal = faceNormals[i];
-        const Vec3f normalF(normal);
-        const uint32_t group = f->group();
-        // The loops' nodes, reversed when the face is drawn the other way
-        // (buffers kept from face to face: no allocation per face).
-        size_t loopCount = 0, n = 0;
+// Draws (or aggregates) faces one by one: a triangle or a convex quad of
+// one loop straight into the array, anything else through the tessellator.
+// Its buffers are kept from face to face: no allocation per face.
+class GmFaceDrawer {
+public:
+    GmFaceDrawer(GmDrawSettings &settings, const GmDrawRequest &request, GLUtesselator *tess,
+                 const VertexCache &cache, GmDrawStats &stats)
+        : m_settings(settings), m_request(request), m_array(*settings.vertexArray), m_tess(tess), m_cache(cache),
+          m_stats(stats), m_draw(!settings.aggregate), m_wire(request.drawNodes || request.drawEdges)
+    {
+    }
+
+    void Draw(GmFace *f, const Vec3 &normal, bool reversed)
+    {
+        const size_t n = GatherLoops(f, reversed);
+        if (m_loopCount == 0 || m_loopBuffers[0].size() < 3)
+            return;
+        m_normalF = Vec3f(normal);
+        m_group = f->group();
+        const auto loops = std::span(m_loopBuffers.data(), m_loopCount);
+        unsigned char colour[4] = {255, 255, 255, 255};
+        if (m_request.colourByAttribute)
+            FaceColour(f, colour);
+        ++m_stats.faces;
+        bool direct = m_draw && loops.size() == 1 && (n == 3 || n == 4);
+        if (direct && n == 4)
+            direct = ConvexQuad({loops[0][0], loops[0][1], loops[0][2], loops[0][3]}, normal);
+        if (direct)
+            DrawDirect(loops[0], colour);
+        else
+            Tessellate(loops, n, normal, colour);
+    }
+
+private:
+    // The loops' nodes, reversed when the face is drawn the other way; the
+    // number of nodes of all loops.
+    size_t GatherLoops(GmFace *f, bool reversed)
+    {
+        m_loopCount = 0;
+        size_t n = 0;
         for (GmLoop *l : f->loops) {
             if (l->uses.empty())
                 continue;
-            if (loopBuffers.size() <= loopCount)
-                loopBuffers.emplace_back();
-            std::vector<const GmNode *> &ln = loopBuffers[loopCount++];
+            if (m_loopBuffers.size() <= m_loopCount)
+                m_loopBuffers.emplace_back();
+            std::vector<const GmNode *> &ln = m_loopBuffers[m_loopCount++];
             ln.clear();
             for (GmEdgeRef *u : l->uses)
                 ln.push_back(u->start());
-            if (reversed[i])
+            if (reversed)
                 std::reverse(ln.begin(), ln.end());
             n += ln.size();
         }
-        if (loopCount == 0 || loopBuffers[0].size() < 3)
-            continue;
-        const auto loops = std::span(loopBuffers.data(), loopCount);
-        unsigned char colour[4] = {255, 255, 255, 255};
-        if (request.colourByAttribute) {
-            const bool frontIn = f->front != nullptr, backIn = f->back != nullptr;
-            if (wire && frontIn == backIn) {
-                std::copy(kWireBothOrNeither, kWireBothOrNeither + 4, colour);
-            } else {
-                const GmBaseElm *owner = f;
-                GmShell *shell = face_shell(f);
-                if (frontIn != backIn && shell && shell->solid)
-                    owner = shell->solid;
-                AttributeColour(owner, colour);
-            }
+        return n;
+    }
+
+    void FaceColour(GmFace *f, unsigned char colour[4]) const
+    {
+        const bool frontIn = f->front != nullptr, backIn = f->back != nullptr;
+        if (m_wire && frontIn == backIn) {
+            std::copy(kWireBothOrNeither, kWireBothOrNeither + 4, colour);
+            return;
         }
-        auto pointNormal = [&](const GmNode *node) -> Vec3f {
-            if (settings.smooth && group != 0)
-                if (const Vec3 *s = cache.Find(node, group))
-                    return Vec3f(*s);
-            return normalF;
-        };
-        ++stats.faces;
-        bool direct = draw && loops.size() == 1 && (n == 3 || n == 4);
-        if (direct && n == 4)
-            direct = ConvexQuad({loops[0][0], loops[0][1], loops[0][2], loops[0][3]}, normal);
-        if (direct) {
-            ++stats.direct;
-            const int count = static_cast<int>(n);
-            array.startPoly(count);
-            for (int k = 0; k < count; ++k) {
-                const GmNode *node = loops[0][static_cast<size_t>(k)];
-                array.addNormal(pointNormal(node));
-                array.addPoint(node->position);
-                if (request.colourByAttribute)
-                    array.addColor(colour);
-            }
-            array.postEvaluateUVMap(count);
-            continue;
+        const GmBaseElm *owner = f;
+        GmShell *shell = face_shell(f);
+        if (frontIn != backIn && shell && shell->solid)
+            owner = shell->solid;
+        AttributeColour(owner, colour);
+    }
+
+    Vec3f PointNormal(const GmNode *node) const
+    {
+        if (m_settings.smooth && m_group != 0)
+            if (const Vec3 *s = m_cache.Find(node, m_group))
+                return Vec3f(*s);
+        return m_normalF;
+    }
+
+    void DrawDirect(const std::vector<const GmNode *> &loop, const unsigned char colour[4])
+    {
+        ++m_stats.direct;
+        const int count = static_cast<int>(loop.size());
+        m_array.startPoly(count);
+        for (const GmNode *node : loop) {
+            m_array.addNormal(PointNormal(node));
+            m_array.addPoint(node->position);
+            if (m_request.colourByAttribute)
+                m_array.addColor(colour);
         }
-        ++stats.tessellated;
+        m_array.postEvaluateUVMap(count);
+    }
+
+    void Tessellate(std::span<std::vector<const GmNode *>> loops, size_t n, const Vec3 &normal,
+                    const unsigned char colour[4])
+    {
+        ++m_stats.tessellated;
+        std::vector<GLVertex1> &store = TessStore();
         if (store.size() < n)
             store.resize(n);
-        coords.resize(n);
-        if (request.colourByAttribute)
-            array.setFaceColor(colour);
-        array.setFaceNormal(normalF);
-        gluTessNormal(tess.get(), normal.x, normal.y, normal.z);
-        gluTessBeginPolygon(tess.get(), &array);
+        m_coords.resize(n);
+        if (m_request.colourByAttribute)
+            m_array.setFaceColor(colour);
+        m_array.setFaceNormal(m_normalF);
+        gluTessNormal(m_tess, normal.x, normal.y, normal.z);
+        gluTessBeginPolygon(m_tess, &m_array);
         size_t k = 0;
         for (const auto &ln : loops) {
-            gluTessBeginContour(tess.get());
+            gluTessBeginContour(m_tess);
             for (const GmNode *node : ln) {
                 GLVertex1 &v = store[k];
                 v.point = Vec3f(node->position);
-                v.normal = pointNormal(node);
+                v.normal = PointNormal(node);
                 for (int unit = 0; unit < GLVertex1::UNITS; ++unit)
-                    v.mode[unit] = array.getUnitMode(unit);
-                coords[k] = {node->position.x, node->position.y, node->position.z};
-                gluTessVertex(tess.get(), coords[k].data(), &v);
+                    v.mode[unit] = m_array.getUnitMode(unit);
+                m_coords[k] = {node->position.x, node->position.y, node->position.z};
+                gluTessVertex(m_tess, m_coords[k].data(), &v);
                 ++k;
             }
-            gluTessEndContour(tess.get());
+            gluTessEndContour(m_tess);
         }
-        gluTessEndPolygon(tess.get());
+        gluTessEndPolygon(m_tess);
     }
+
+    GmDrawSettings &m_settings;
+    const GmDrawRequest &m_request;
+    GLVertexArray &m_array;
+    GLUtesselator *m_tess;
+    const VertexCache &m_cache;
+    GmDrawStats &m_stats;
+    const bool m_draw;
+    const bool m_wire;
+    Vec3f m_normalF;
+    uint32_t m_group = 0;
+    std::vector<std::array<GLdouble, 3>> m_coords;
+    std::vector<std::vector<const GmNode *>> m_loopBuffers;
+    size_t m_loopCount = 0;
+};
+
+} // namespace
+
+GmDrawStats GmDrawGeom(GmDrawSettings &settings, const GmDrawRequest &request, GmGeom &geom)
+{
+    GmDrawStats stats;
+    const bool draw = !settings.aggregate;
+    if (request.colourByAttribute)
+        ColourAttribute();
+    if (!settings.vertexArray)
+        settings.vertexArray = LibraryArray();
+    GLVertexArray &array = *settings.vertexArray;
+
+    const GmDrawnFaces drawn(request.drawFaces ? geom.liveFaces() : std::vector<GmFace *>{});
+    if (draw)
+        glShadeModel(settings.smooth ? GL_SMOOTH : GL_FLAT);
+    std::unique_ptr<GLUtesselator, TessDeleter> tess(gluNewTess());
+    if (!tess)
+        throw GmOperationFailed("drawing: no tessellator");
+    GmDrawSetUpArray(settings, request, tess.get());
+    VertexCache cache;
+    if (settings.smooth)
+        cache.Build(geom, drawn.faces, drawn.normals);
+
+    GmDrawGlScope scope(draw, request, array);
+    if (draw)
+        GmDrawMarkers(request, geom);
+    GmFaceDrawer drawer(settings, request, tess.get(), cache, stats);
+    for (size_t i = 0; i < drawn.faces.size(); ++i)
+        drawer.Draw(drawn.faces[i], drawn.normals[i], drawn.reversed[i]);
     array.releaseCombined();
     if (draw) {
         glPopClientAttrib();

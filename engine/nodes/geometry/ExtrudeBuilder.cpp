@@ -472,180 +472,235 @@ int ExtrudeBuilder::Representative(int vertex)
     return duplication.GetValue(vertex, false);
 }
 
-void ExtrudeBuilder::Sweep(const PathLoop &path, const ProfileLoop &profile, CapLoops &startCaps,
-                           CapLoops &endCaps)
-{
-    ExtrudeParams &params = *m_pParams;
-    SgFaceSet &mesh = *m_pFaceSet;
-    const int n = int(path.points.size());
-    const int m = int(profile.points.size());
-    if (n < 1 || m < 1)
-        return;
-    const bool looped = path.looped;
-    const int s = m_iOrientation;
-
-    // Texture u: the path fraction, stretched to keep the texture's aspect
-    // with mapping type 2. The blend and the twist keep the plain fraction,
-    // so they run from start to end whatever the mapping.
-    std::vector<double> u(path.fraction);
-    if (params.textureMapType == 2 && profile.length > 0.0) {
-        for (double &value : u)
-            value *= path.length / profile.length;
+// What one sweep carries from ring to ring: the frame, this ring's and the
+// last ring's vertices and section points, the seam of a looped path and
+// the poles the ends weld to.
+struct ExtrudeBuilder::SweepRings {
+    SweepRings(const PathLoop &pathLoop, const ProfileLoop &profileLoop, const ExtrudeParams &params)
+        : path(pathLoop), profile(profileLoop), n(int(pathLoop.points.size())), m(int(profileLoop.points.size())),
+          u(pathLoop.fraction), base(params.nextSurfaceId), ring(size_t(m), -1), prev(size_t(m), -1), at(size_t(m)),
+          ahead(size_t(m)), prevAt(size_t(m)), prevAhead(size_t(m))
+    {
+        // Texture u: the path fraction, stretched to keep the texture's
+        // aspect with mapping type 2. The blend and the twist keep the plain
+        // fraction, so they run from start to end whatever the mapping.
+        if (params.textureMapType == 2 && profile.length > 0.0) {
+            for (double &value : u)
+                value *= path.length / profile.length;
+        }
     }
 
-    const int base = params.nextSurfaceId;
-    params.nextSurfaceId += path.groupCount * profile.groupCount;
-    auto surface = [&](int pathSegment, int profileSegment) {
+    int Surface(int pathSegment, int profileSegment) const
+    {
         return base + path.groups[size_t(pathSegment)] * profile.groupCount + profile.groups[size_t(profileSegment)];
-    };
+    }
 
-    const double factor = m_bCornered ? 1.0 : 0.5;
-    const bool mitre = m_bCornered && m_dTwist == 0.0;
-    Mat3 frame;
-    std::vector<int> ring(size_t(m), -1);
-    std::vector<int> prev(size_t(m), -1);
-    std::vector<int> seam;
-    std::vector<Vec3> at(static_cast<size_t>(m));
-    std::vector<Vec3> ahead(static_cast<size_t>(m));
-    std::vector<Vec3> prevAt(static_cast<size_t>(m));
-    std::vector<Vec3> prevAhead(static_cast<size_t>(m));
-    int firstPole = -1;
-    int lastPole = -1;
-    int boundaryRings = 0;
-
-    for (int i = 0; i < n; ++i) {
-        const bool hasOut = i < n - 1 || (looped && n >= 2);
-        Vec3 incoming = i == 0 ? params.axis : path.points[size_t(i)] - path.points[size_t(i - 1)];
-        Vec3 outgoing = i < n - 1 ? path.points[size_t(i + 1)] - path.points[size_t(i)]
-                        : hasOut  ? path.points[1] - path.points[0]
-                                  : incoming;
-        Mat3 turn;
-        if (hasOut) {
-            RotationBetween(incoming, outgoing, turn, factor);
-            if (params.rotateType == 1) {
-                // A vertical segment has no horizontal part: no turn.
-                Vec3 a(incoming.x, incoming.y, 0.0);
-                Vec3 b(outgoing.x, outgoing.y, 0.0);
-                RotationBetween(a, b, turn, factor);
-            }
-            frame = (i == 0 ? StartFrame(incoming, outgoing, looped) : turn) * frame;
-        } else {
-            incoming.Normalize(0.0);
-            outgoing.Normalize(0.0);
-        }
-        if (i >= 1 && m_dTwist != 0.0) {
-            // A path that doubles back exactly has no twist axis there: the
-            // frame stays as it is.
-            Mat3 twist;
-            if (RotationAboutAxis(incoming + outgoing,
-                                  (path.fraction[size_t(i - 1)] - path.fraction[size_t(i)]) * m_dTwist, twist))
-                frame = twist * frame;
-        }
-
-        const int next = i < n - 1 ? i + 1 : hasOut ? 1 : -1;
-        const bool makesVertices = !(looped && i == 0);
-        for (int j = 0; j < m; ++j) {
-            const Vec3 p = path.points[size_t(i)] + frame * SectionPoint(path, profile, i, j);
-            Vec3 vertex = p;
-            if (m_bCornered) {
-                ahead[size_t(j)] = next >= 0 ? path.points[size_t(next)] + frame * SectionPoint(path, profile, next, j) : p;
-                if (mitre && i >= 1 && hasOut) {
-                    const Vec3 &before = prevAt[size_t(j)];
-                    const Vec3 &reached = prevAhead[size_t(j)];
-                    Vec3 crossing;
-                    if (IntersectLines(p, ahead[size_t(j)], before, reached, crossing, kMitreTolerance))
-                        vertex = crossing;
-                    else if ((ahead[size_t(j)] - p).Dot(reached - before) >= 0.0)
-                        vertex = (p + reached) * 0.5;
-                    // Lines that run back along each other have no mitre;
-                    // their midpoint would fold the ring flat.
-                }
-            }
-            at[size_t(j)] = p;
-            if (!makesVertices)
-                continue;
-
-            if (profile.closed && j == m - 1 && !m_bTexture) {
-                ring[size_t(j)] = ring[0];
-            } else {
-                const int index = mesh.GetVertexCount();
-                int duplicate = index;
-                if (profile.closed && j == m - 1)
-                    duplicate = Representative(ring[0]);
-                if (i >= 1) {
-                    if (i == 1 && j == 0)
-                        firstPole = index;
-                    if (i == 1 && j == m - 1)
-                        lastPole = index;
-                    if (params.startCapType == ExtrudeParams::kPoleCap && j == 0)
-                        duplicate = Representative(firstPole);
-                    if (params.endCapType == ExtrudeParams::kPoleCap && j == m - 1 && lastPole >= 0)
-                        duplicate = Representative(lastPole);
-                    if (params.startCapType == ExtrudeParams::kWeldRing && j == 0)
-                        duplicate = Representative(
-                            RingEntry(params.startRings, size_t(profile.index), size_t(i % (n - 1)), "start"));
-                    if (params.endCapType == ExtrudeParams::kWeldRing && j == m - 1)
-                        duplicate = Representative(RingEntry(params.endRings, 0, size_t(i % n), "end"));
-                }
-                ring[size_t(j)] = AddVertex(vertex, duplicate, m_bTexture, float(u[size_t(i)]),
-                                            float(profile.params[size_t(j)]));
-            }
-            if (params.mainPart && j >= 1 && i >= (looped ? 2 : 1))
-                mesh.InsertFace1(ring[size_t(j - 1)], ring[size_t(j)], prev[size_t(j)], prev[size_t(j - 1)],
-                                 surface(i - 1, j - 1), params.autoTriangulation, params.flip);
-        }
-
-        // A smooth path's ring lies in the plane that bisects the turn.
-        if (!m_bCornered && i > 0 && hasOut)
-            frame = turn * frame;
-
-        if (looped) {
-            if (i == 1) {
-                seam = ring;
-                if (m_bTexture) {
-                    const float seamU = float(u[1] + u[size_t(n - 1)]);
-                    for (int j = 0; j < m; ++j) {
-                        seam[size_t(j)] = DuplicateVertex(m_pFaceSet, ring[size_t(j)]);
-                        mesh.m_texCoord.AddVal1(Vec2f(seamU, float(profile.params[size_t(j)])));
-                    }
-                }
-            }
-            if (i == n - 1 && i >= 1 && params.mainPart && m > 1 && !seam.empty()) {
-                for (int j = 1; j < m; ++j)
-                    mesh.InsertFace1(seam[size_t(j - 1)], seam[size_t(j)], ring[size_t(j)], ring[size_t(j - 1)],
-                                     surface(0, j - 1), params.autoTriangulation, params.flip);
-            }
-            if (!profile.closed && i >= 1) {
-                m_startBoundary.push_back(ring[0]);
-                m_endBoundary.push_back(ring[size_t(m - 1)]);
-                ++boundaryRings;
-            }
-        } else if (profile.closed && m >= 3) {
-            const std::vector<int> loop(ring.begin(), ring.begin() + (m - 1));
-            if (i == 0 && params.startCapType == ExtrudeParams::kStoreRing)
-                params.startRings.push_back(loop);
-            if (i == n - 1 && params.endCapType == ExtrudeParams::kStoreRing)
-                params.endRings.push_back(loop);
-            if (i == 0 && !m_bSkipStart)
-                Cap(profile, loop, path.points[size_t(i)], s, false, startCaps);
-            if (i == n - 1 && !m_bSkipEnd)
-                Cap(profile, loop, path.points[size_t(i)], -s, true, endCaps);
-            if (i > 0 && i < n - 1 && params.crossSection) {
-                const int count = m - 1;
-                if (params.crossSectionType != 0 && params.crossSectionFunction) {
-                    params.crossSectionFunction->SetTextureFlag(m_bTexture);
-                    params.crossSectionFunction->Fill(m_pFaceSet, loop.data(), count, s, path.points[size_t(i)]);
-                } else {
-                    mesh.InsertFace(loop.data(), s, &count, 0);
-                }
-            }
-        }
+    void Advance()
+    {
         prev.swap(ring);
         prevAt.swap(at);
         prevAhead.swap(ahead);
     }
-    if (boundaryRings > 0)
-        m_boundarySizes.push_back(boundaryRings);
+
+    const PathLoop &path;
+    const ProfileLoop &profile;
+    const int n;
+    const int m;
+    std::vector<double> u;
+    const int base;
+    Mat3 frame;
+    // The ring being placed, its turn and whether the path goes on from it.
+    int i = 0;
+    bool hasOut = false;
+    Mat3 turn;
+    std::vector<int> ring;
+    std::vector<int> prev;
+    std::vector<int> seam;
+    std::vector<Vec3> at;
+    std::vector<Vec3> ahead;
+    std::vector<Vec3> prevAt;
+    std::vector<Vec3> prevAhead;
+    int firstPole = -1;
+    int lastPole = -1;
+    int boundaryRings = 0;
+};
+
+void ExtrudeBuilder::Sweep(const PathLoop &path, const ProfileLoop &profile, CapLoops &startCaps,
+                           CapLoops &endCaps)
+{
+    if (path.points.empty() || profile.points.empty())
+        return;
+    SweepRings rings(path, profile, *m_pParams);
+    m_pParams->nextSurfaceId += path.groupCount * profile.groupCount;
+    for (rings.i = 0; rings.i < rings.n; ++rings.i) {
+        TurnFrame(rings);
+        PlaceRing(rings);
+        // A smooth path's ring lies in the plane that bisects the turn.
+        if (!m_bCornered && rings.i > 0 && rings.hasOut)
+            rings.frame = rings.turn * rings.frame;
+        FinishRing(rings, startCaps, endCaps);
+        rings.Advance();
+    }
+    if (rings.boundaryRings > 0)
+        m_boundarySizes.push_back(rings.boundaryRings);
+}
+
+void ExtrudeBuilder::TurnFrame(SweepRings &rings) const
+{
+    const ExtrudeParams &params = *m_pParams;
+    const PathLoop &path = rings.path;
+    const int i = rings.i;
+    const int n = rings.n;
+    const double factor = m_bCornered ? 1.0 : 0.5;
+    rings.hasOut = i < n - 1 || (path.looped && n >= 2);
+    Vec3 incoming = i == 0 ? params.axis : path.points[size_t(i)] - path.points[size_t(i - 1)];
+    Vec3 outgoing = i < n - 1     ? path.points[size_t(i + 1)] - path.points[size_t(i)]
+                    : rings.hasOut ? path.points[1] - path.points[0]
+                                   : incoming;
+    rings.turn = Mat3();
+    if (rings.hasOut) {
+        RotationBetween(incoming, outgoing, rings.turn, factor);
+        if (params.rotateType == 1) {
+            // A vertical segment has no horizontal part: no turn.
+            Vec3 a(incoming.x, incoming.y, 0.0);
+            Vec3 b(outgoing.x, outgoing.y, 0.0);
+            RotationBetween(a, b, rings.turn, factor);
+        }
+        rings.frame = (i == 0 ? StartFrame(incoming, outgoing, path.looped) : rings.turn) * rings.frame;
+    } else {
+        incoming.Normalize(0.0);
+        outgoing.Normalize(0.0);
+    }
+    if (i >= 1 && m_dTwist != 0.0) {
+        // A path that doubles back exactly has no twist axis there: the
+        // frame stays as it is.
+        Mat3 twist;
+        if (RotationAboutAxis(incoming + outgoing, (path.fraction[size_t(i - 1)] - path.fraction[size_t(i)]) * m_dTwist,
+                              twist))
+            rings.frame = twist * rings.frame;
+    }
+}
+
+void ExtrudeBuilder::PlaceRing(SweepRings &rings)
+{
+    ExtrudeParams &params = *m_pParams;
+    SgFaceSet &mesh = *m_pFaceSet;
+    const PathLoop &path = rings.path;
+    const ProfileLoop &profile = rings.profile;
+    const int i = rings.i;
+    const int n = rings.n;
+    const int m = rings.m;
+    const bool looped = path.looped;
+    const bool mitre = m_bCornered && m_dTwist == 0.0;
+    const int next = i < n - 1 ? i + 1 : rings.hasOut ? 1 : -1;
+    const bool makesVertices = !(looped && i == 0);
+    for (int j = 0; j < m; ++j) {
+        const Vec3 p = path.points[size_t(i)] + rings.frame * SectionPoint(path, profile, i, j);
+        Vec3 vertex = p;
+        if (m_bCornered) {
+            Vec3 &ahead = rings.ahead[size_t(j)];
+            ahead = next >= 0 ? path.points[size_t(next)] + rings.frame * SectionPoint(path, profile, next, j) : p;
+            if (mitre && i >= 1 && rings.hasOut) {
+                const Vec3 &before = rings.prevAt[size_t(j)];
+                const Vec3 &reached = rings.prevAhead[size_t(j)];
+                Vec3 crossing;
+                if (IntersectLines(p, ahead, before, reached, crossing, kMitreTolerance))
+                    vertex = crossing;
+                else if ((ahead - p).Dot(reached - before) >= 0.0)
+                    vertex = (p + reached) * 0.5;
+                // Lines that run back along each other have no mitre;
+                // their midpoint would fold the ring flat.
+            }
+        }
+        rings.at[size_t(j)] = p;
+        if (!makesVertices)
+            continue;
+
+        std::vector<int> &ring = rings.ring;
+        if (profile.closed && j == m - 1 && !m_bTexture) {
+            ring[size_t(j)] = ring[0];
+        } else {
+            const int index = mesh.GetVertexCount();
+            int duplicate = index;
+            if (profile.closed && j == m - 1)
+                duplicate = Representative(ring[0]);
+            if (i >= 1) {
+                if (i == 1 && j == 0)
+                    rings.firstPole = index;
+                if (i == 1 && j == m - 1)
+                    rings.lastPole = index;
+                if (params.startCapType == ExtrudeParams::kPoleCap && j == 0)
+                    duplicate = Representative(rings.firstPole);
+                if (params.endCapType == ExtrudeParams::kPoleCap && j == m - 1 && rings.lastPole >= 0)
+                    duplicate = Representative(rings.lastPole);
+                if (params.startCapType == ExtrudeParams::kWeldRing && j == 0)
+                    duplicate = Representative(
+                        RingEntry(params.startRings, size_t(profile.index), size_t(i % (n - 1)), "start"));
+                if (params.endCapType == ExtrudeParams::kWeldRing && j == m - 1)
+                    duplicate = Representative(RingEntry(params.endRings, 0, size_t(i % n), "end"));
+            }
+            ring[size_t(j)] =
+                AddVertex(vertex, duplicate, m_bTexture, float(rings.u[size_t(i)]), float(profile.params[size_t(j)]));
+        }
+        if (params.mainPart && j >= 1 && i >= (looped ? 2 : 1))
+            mesh.InsertFace1(ring[size_t(j - 1)], ring[size_t(j)], rings.prev[size_t(j)], rings.prev[size_t(j - 1)],
+                             rings.Surface(i - 1, j - 1), params.autoTriangulation, params.flip);
+    }
+}
+
+void ExtrudeBuilder::FinishRing(SweepRings &rings, CapLoops &startCaps, CapLoops &endCaps)
+{
+    ExtrudeParams &params = *m_pParams;
+    SgFaceSet &mesh = *m_pFaceSet;
+    const PathLoop &path = rings.path;
+    const ProfileLoop &profile = rings.profile;
+    const std::vector<int> &ring = rings.ring;
+    const int i = rings.i;
+    const int n = rings.n;
+    const int m = rings.m;
+    const int s = m_iOrientation;
+    if (path.looped) {
+        if (i == 1) {
+            rings.seam = ring;
+            if (m_bTexture) {
+                const float seamU = float(rings.u[1] + rings.u[size_t(n - 1)]);
+                for (int j = 0; j < m; ++j) {
+                    rings.seam[size_t(j)] = DuplicateVertex(m_pFaceSet, ring[size_t(j)]);
+                    mesh.m_texCoord.AddVal1(Vec2f(seamU, float(profile.params[size_t(j)])));
+                }
+            }
+        }
+        const std::vector<int> &seam = rings.seam;
+        if (i == n - 1 && i >= 1 && params.mainPart && m > 1 && !seam.empty()) {
+            for (int j = 1; j < m; ++j)
+                mesh.InsertFace1(seam[size_t(j - 1)], seam[size_t(j)], ring[size_t(j)], ring[size_t(j - 1)],
+                                 rings.Surface(0, j - 1), params.autoTriangulation, params.flip);
+        }
+        if (!profile.closed && i >= 1) {
+            m_startBoundary.push_back(ring[0]);
+            m_endBoundary.push_back(ring[size_t(m - 1)]);
+            ++rings.boundaryRings;
+        }
+    } else if (profile.closed && m >= 3) {
+        const std::vector<int> loop(ring.begin(), ring.begin() + (m - 1));
+        if (i == 0 && params.startCapType == ExtrudeParams::kStoreRing)
+            params.startRings.push_back(loop);
+        if (i == n - 1 && params.endCapType == ExtrudeParams::kStoreRing)
+            params.endRings.push_back(loop);
+        if (i == 0 && !m_bSkipStart)
+            Cap(profile, loop, path.points[size_t(i)], s, false, startCaps);
+        if (i == n - 1 && !m_bSkipEnd)
+            Cap(profile, loop, path.points[size_t(i)], -s, true, endCaps);
+        if (i > 0 && i < n - 1 && params.crossSection) {
+            const int count = m - 1;
+            if (params.crossSectionType != 0 && params.crossSectionFunction) {
+                params.crossSectionFunction->SetTextureFlag(m_bTexture);
+                params.crossSectionFunction->Fill(m_pFaceSet, loop.data(), count, s, path.points[size_t(i)]);
+            } else {
+                mesh.InsertFace(loop.data(), s, &count, 0);
+            }
+        }
+    }
 }
 
 void ExtrudeBuilder::Cap(const ProfileLoop &profile, const std::vector<int> &ring, const Vec3 &centre,

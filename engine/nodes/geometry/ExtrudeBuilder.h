@@ -69,6 +69,13 @@ private:
     // The rings of one path loop; false when it has none.
     bool PreparePathLoop(std::vector<Vec3> &points, bool closed, PathLoop &path);
     void Sweep(const PathLoop &path, const ProfileLoop &profile, CapLoops &startCaps, CapLoops &endCaps);
+    // The steps of a sweep, ring by ring: the frame turned to the ring, the
+    // ring's vertices and the faces back to the last ring, then the seam,
+    // caps and cross sections the ring closes.
+    struct SweepRings;
+    void TurnFrame(SweepRings &rings) const;
+    void PlaceRing(SweepRings &rings);
+    void FinishRing(SweepRings &rings, CapLoops &startCaps, CapLoops &endCaps);
     Mat3 StartFrame(const Vec3 &axis, const Vec3 &outgoing, bool looped) const;
     Vec3 SectionPoint(const PathLoop &path, const ProfileLoop &profile, int ring, int j) const;
     int AddVertex(const Vec3 &p, int duplicateOf, bool texture, float u, float v);

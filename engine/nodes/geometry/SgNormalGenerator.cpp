@@ -173,6 +173,21 @@ void SgNormalGenerator::GenerateVertexNormals()
     ReportDroppedFaces();
 }
 
+// What the steps of ComputeVertexNormals hand on: per coordinate, how many
+// faces pass it and, where all of them lie within the crease angle of each
+// other, the one normal its corners share.
+struct SgNormalGenerator::CornerSharing {
+    explicit CornerSharing(size_t coordinates) : valence(coordinates, 0), smooth(coordinates, 0) {}
+
+    std::vector<int> valence;
+    std::vector<unsigned char> smooth;
+    std::vector<Vec3f> shared;
+    size_t smoothCount = 0;
+    // Which face last passed each coordinate, for faces too large to look
+    // back along their own run; filled when first needed, -1 between uses.
+    std::vector<int> seenBy;
+};
+
 void SgNormalGenerator::ComputeVertexNormals()
 {
     if (!m_bFaceNormalsDone)
@@ -183,142 +198,162 @@ void SgNormalGenerator::ComputeVertexNormals()
         angle = 0.0;
     if (angle > std::numbers::pi)
         angle = std::numbers::pi;
-    const float limit = static_cast<float>(std::cos(angle));
+    CornerSharing sharing(static_cast<size_t>(m_nCoordinates));
+    ShareSmoothCoordinates(angle, sharing);
+    ListFacesAround(sharing);
+    BlendCornerNormals(static_cast<float>(std::cos(angle)), sharing);
+}
 
+// Calls visit(f, v) once for every face f and every coordinate v it passes,
+// in face order: a face that passes a corner twice counts once there.
+template <class Visit>
+void SgNormalGenerator::EachCorner(CornerSharing &sharing, const Visit &visit) const
+{
+    const FaceRecord *faces = m_faces.data();
+    const int faceCount = GetFaceCount();
+    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
+    std::vector<int> &seenBy = sharing.seenBy;
+    for (int f = 0; f < faceCount; ++f) {
+        const int *run = m_pIndexes + faces[f].firstIndex;
+        const int count = faces[f].count;
+        if (count <= kSmallFace) {
+            visit(f, run[0]);
+            for (int k = 1; k < count; ++k)
+                if (FirstInRun(run, k))
+                    visit(f, run[k]);
+        } else {
+            if (seenBy.empty())
+                seenBy.assign(coordinates, -1);
+            for (int k = 0; k < count; ++k) {
+                int &seen = seenBy[static_cast<size_t>(run[k])];
+                if (seen != f) {
+                    seen = f;
+                    visit(f, run[k]);
+                }
+            }
+        }
+    }
+    if (!seenBy.empty())
+        seenBy.assign(coordinates, -1);
+}
+
+// Where every two faces around a coordinate are within the crease angle of
+// each other (the usual case on a smooth surface), each corner there takes
+// the sum of all of them: it is made once per coordinate rather than once
+// per corner, and differs from what the per-corner loop gives only by the
+// rounding of the order of the sum. Every two are within the angle when all
+// lie within half of it (less a margin) of the first. Both the test and the
+// sum are made in one walk over the faces, face by face as the faces around
+// a coordinate are ordered, so only the coordinates where the test fails
+// need their faces listed.
+void SgNormalGenerator::ShareSmoothCoordinates(double angle, CornerSharing &sharing) const
+{
+    const FaceRecord *faces = m_faces.data();
+    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
+    const double half = angle / 2.0 - kConeMargin;
+    const float coneLimit = half > kMinConeAngle ? static_cast<float>(std::cos(half)) : 2.0f;
+    if (coneLimit > 1.0f) {
+        EachCorner(sharing, [&](int, int v) { ++sharing.valence[static_cast<size_t>(v)]; });
+        return;
+    }
+    // What the walk keeps of a coordinate, together so that a corner touches
+    // one place: the first face's normal, the sum, and whether every face so
+    // far lies within the cone of the first.
+    struct Seen {
+        Vec3f first;
+        Vec3f sum;
+        int faces = 0;
+        bool inCone = true;
+    };
+    std::vector<Seen> seen(coordinates);
+    Seen *at = seen.data();
+    EachCorner(sharing, [&](int f, int v) {
+        Seen &c = at[v];
+        const Vec3f &b = faces[f].normal;
+        if (c.faces++ == 0) {
+            c.first = b;
+        } else if (c.inCone) {
+            const Vec3f &a = c.first;
+            c.inCone = b.x * a.x + b.y * a.y + b.z * a.z > coneLimit;
+        }
+        c.sum.x += b.x;
+        c.sum.y += b.y;
+        c.sum.z += b.z;
+    });
+    sharing.shared.resize(coordinates);
+    for (size_t v = 0; v < coordinates; ++v) {
+        const Seen &c = seen[v];
+        sharing.valence[v] = c.faces;
+        if (c.faces == 0 || !c.inCone)
+            continue;
+        const Vec3f sum = c.sum;
+        const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+        if (length > 0.0f) {
+            sharing.shared[v] = Vec3f(sum.x / length, sum.y / length, sum.z / length);
+            sharing.smooth[v] = 1;
+            ++sharing.smoothCount;
+        }
+    }
+}
+
+// The faces around each coordinate not smoothed as a whole, in one array,
+// those of coordinate v in [m_aroundStart[v], m_aroundStart[v + 1]), in face
+// order.
+void SgNormalGenerator::ListFacesAround(CornerSharing &sharing)
+{
+    const FaceRecord *faces = m_faces.data();
+    const int faceCount = GetFaceCount();
+    const size_t coordinates = static_cast<size_t>(m_nCoordinates);
+    m_aroundStart.assign(coordinates + 1, 0);
+    for (size_t v = 0; v < coordinates; ++v)
+        m_aroundStart[v + 1] = m_aroundStart[v] + (sharing.smooth[v] ? 0 : sharing.valence[v]);
+    m_around.assign(static_cast<size_t>(m_aroundStart[coordinates]), 0);
+    if (m_around.empty())
+        return;
+    std::vector<int> &seenBy = sharing.seenBy;
+    std::vector<int> next(m_aroundStart.begin(), m_aroundStart.end() - 1);
+    int *place = next.data();
+    int *list = m_around.data();
+    const unsigned char *isSmooth = sharing.smooth.data();
+    // Most corners of a smooth mesh are passed over at the first test.
+    for (int f = 0; f < faceCount; ++f) {
+        const int *run = m_pIndexes + faces[f].firstIndex;
+        const int count = faces[f].count;
+        for (int k = 0; k < count; ++k) {
+            const int v = run[k];
+            if (isSmooth[v])
+                continue;
+            if (count <= kSmallFace) {
+                if (!FirstInRun(run, k))
+                    continue;
+            } else {
+                if (seenBy.empty())
+                    seenBy.assign(coordinates, -1);
+                int &seen = seenBy[static_cast<size_t>(v)];
+                if (seen == f)
+                    continue;
+                seen = f;
+            }
+            list[place[v]++] = f;
+        }
+    }
+}
+
+// Each corner's normal: the shared one of a smooth coordinate, else its
+// face's normal plus those of the faces around within the crease limit.
+void SgNormalGenerator::BlendCornerNormals(float limit, const CornerSharing &sharing)
+{
     const FaceRecord *faces = m_faces.data();
     const int faceCount = GetFaceCount();
     const int *indexes = m_pIndexes;
     const size_t coordinates = static_cast<size_t>(m_nCoordinates);
-
-    // Calls visit(f, v) once for every face f and every coordinate v it
-    // passes, in face order: a face that passes a corner twice counts once
-    // there.
-    std::vector<int> seenBy;
-    const auto eachCorner = [&](const auto &visit) {
-        for (int f = 0; f < faceCount; ++f) {
-            const int *run = indexes + faces[f].firstIndex;
-            const int count = faces[f].count;
-            if (count <= kSmallFace) {
-                visit(f, run[0]);
-                for (int k = 1; k < count; ++k)
-                    if (FirstInRun(run, k))
-                        visit(f, run[k]);
-            } else {
-                if (seenBy.empty())
-                    seenBy.assign(coordinates, -1);
-                for (int k = 0; k < count; ++k) {
-                    int &seen = seenBy[static_cast<size_t>(run[k])];
-                    if (seen != f) {
-                        seen = f;
-                        visit(f, run[k]);
-                    }
-                }
-            }
-        }
-        if (!seenBy.empty())
-            seenBy.assign(coordinates, -1);
-    };
-
-    // Where every two faces around a coordinate are within the crease angle
-    // of each other (the usual case on a smooth surface), each corner there
-    // takes the sum of all of them: it is made once per coordinate rather
-    // than once per corner, and differs from what the per-corner loop below
-    // gives only by the rounding of the order of the sum. Every two are
-    // within the angle when all lie within half of it (less a margin) of the
-    // first. Both the test and the sum are made in one walk over the faces,
-    // face by face as the faces around a coordinate are ordered, so only
-    // the coordinates where the test fails need their faces listed.
-    const double half = angle / 2.0 - kConeMargin;
-    const float coneLimit = half > kMinConeAngle ? static_cast<float>(std::cos(half)) : 2.0f;
-    std::vector<int> valence(coordinates, 0);
-    std::vector<unsigned char> smooth(coordinates, 0);
-    std::vector<Vec3f> shared;
-    size_t smoothCount = 0;
-    if (coneLimit <= 1.0f) {
-        // What the walk keeps of a coordinate, together so that a corner
-        // touches one place: the first face's normal, the sum, and whether
-        // every face so far lies within the cone of the first.
-        struct Seen {
-            Vec3f first;
-            Vec3f sum;
-            int faces = 0;
-            bool inCone = true;
-        };
-        std::vector<Seen> seen(coordinates);
-        Seen *at = seen.data();
-        eachCorner([&](int f, int v) {
-            Seen &c = at[v];
-            const Vec3f &b = faces[f].normal;
-            if (c.faces++ == 0) {
-                c.first = b;
-            } else if (c.inCone) {
-                const Vec3f &a = c.first;
-                c.inCone = b.x * a.x + b.y * a.y + b.z * a.z > coneLimit;
-            }
-            c.sum.x += b.x;
-            c.sum.y += b.y;
-            c.sum.z += b.z;
-        });
-        shared.resize(coordinates);
-        for (size_t v = 0; v < coordinates; ++v) {
-            const Seen &c = seen[v];
-            valence[v] = c.faces;
-            if (c.faces == 0 || !c.inCone)
-                continue;
-            const Vec3f sum = c.sum;
-            const float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
-            if (length > 0.0f) {
-                shared[v] = Vec3f(sum.x / length, sum.y / length, sum.z / length);
-                smooth[v] = 1;
-                ++smoothCount;
-            }
-        }
-    } else {
-        eachCorner([&](int, int v) { ++valence[static_cast<size_t>(v)]; });
-    }
-
-    // The faces around each coordinate not smoothed as a whole, in one
-    // array, those of coordinate v in [m_aroundStart[v], m_aroundStart[v +
-    // 1]), in face order.
-    m_aroundStart.assign(coordinates + 1, 0);
-    for (size_t v = 0; v < coordinates; ++v)
-        m_aroundStart[v + 1] = m_aroundStart[v] + (smooth[v] ? 0 : valence[v]);
-    m_around.assign(static_cast<size_t>(m_aroundStart[coordinates]), 0);
-    if (!m_around.empty()) {
-        std::vector<int> next(m_aroundStart.begin(), m_aroundStart.end() - 1);
-        int *place = next.data();
-        int *list = m_around.data();
-        const unsigned char *isSmooth = smooth.data();
-        // Most corners of a smooth mesh are passed over at the first test.
-        for (int f = 0; f < faceCount; ++f) {
-            const int *run = indexes + faces[f].firstIndex;
-            const int count = faces[f].count;
-            for (int k = 0; k < count; ++k) {
-                const int v = run[k];
-                if (isSmooth[v])
-                    continue;
-                if (count <= kSmallFace) {
-                    if (!FirstInRun(run, k))
-                        continue;
-                } else {
-                    if (seenBy.empty())
-                        seenBy.assign(coordinates, -1);
-                    int &seen = seenBy[static_cast<size_t>(v)];
-                    if (seen == f)
-                        continue;
-                    seen = f;
-                }
-                list[place[v]++] = f;
-            }
-        }
-    }
     const int *around = m_around.data();
     const int *start = m_aroundStart.data();
 
     // Where many corners are left to the per-corner loop, the face normals
     // are packed together for it: its inner loop reads nothing else.
     std::vector<Vec3f> packed;
-    if (smoothCount < coordinates - coordinates / 8) {
+    if (sharing.smoothCount < coordinates - coordinates / 8) {
         packed.reserve(static_cast<size_t>(faceCount));
         for (int f = 0; f < faceCount; ++f)
             packed.push_back(faces[f].normal);
@@ -328,8 +363,8 @@ void SgNormalGenerator::ComputeVertexNormals()
     // entry belongs to one face.
     m_vertexNormals.assign(static_cast<size_t>(m_nIndexes), Vec3f());
     Vec3f *out = m_vertexNormals.data();
-    const unsigned char *isSmooth = smooth.data();
-    const Vec3f *sharedNormal = shared.data();
+    const unsigned char *isSmooth = sharing.smooth.data();
+    const Vec3f *sharedNormal = sharing.shared.data();
     const auto corners = [&](auto normalOf) {
         for (int f = 0; f < faceCount; ++f) {
             const FaceRecord &face = faces[f];

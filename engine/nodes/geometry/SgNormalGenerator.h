@@ -77,6 +77,15 @@ private:
     std::string m_place;
     void ComputeFaceNormals();
     void ComputeVertexNormals();
+    // The steps of ComputeVertexNormals: the coordinates whose faces all lie
+    // within the crease angle share one normal; the faces around each other
+    // coordinate are listed; then every corner's normal is made.
+    struct CornerSharing;
+    template <class Visit>
+    void EachCorner(CornerSharing &sharing, const Visit &visit) const;
+    void ShareSmoothCoordinates(double angle, CornerSharing &sharing) const;
+    void ListFacesAround(CornerSharing &sharing);
+    void BlendCornerNormals(float limit, const CornerSharing &sharing);
     void ReportDroppedFaces();
 
     // The faces around each coordinate whose corners are smoothed one by

@@ -314,6 +314,53 @@ TEST_F(SgActionTest, OnePassStopsAtItsBoundOfNodeVisits)
     }
 }
 
+// A scene too shared to traverse is said once, however many passes and
+// actions meet it (one command makes several, a window one set per frame),
+// and again when an edit has made it another scene.
+TEST_F(SgActionTest, AScenePastTheVisitBoundIsReportedOncePerScene)
+{
+    SgRef<ProbeNode> deepBottom, smallBottom, otherBottom;
+    SgRef<SgGroup> deep = SharedTwicePerLevel(20, deepBottom);
+    SgRef<SgGroup> small = SharedTwicePerLevel(3, smallBottom);
+    SgRef<SgGroup> other = SharedTwicePerLevel(20, otherBottom);
+    SgRef<ProbeNode> extra = new ProbeNode;
+    SgRef<SgGroup> top = new SgGroup;
+    SgAction first, second;
+    struct Step {
+        const char *what;
+        SgAction *action;
+        SgGroup *root;
+        std::vector<SgNode *> below; // the top's children for this step
+        bool passes;
+        int messages; // said so far
+    };
+    const Step steps[] = {
+        {"the first pass", &first, top.get(), {deep.get()}, false, 1},
+        {"the same action again", &first, top.get(), {deep.get()}, false, 1},
+        {"another action", &second, top.get(), {deep.get()}, false, 1},
+        {"another scene", &second, other.get(), {}, false, 2},
+        {"the scene cut down goes through", &first, top.get(), {small.get()}, true, 2},
+        {"the scene as it was", &second, top.get(), {deep.get()}, false, 2},
+        {"the scene grown", &first, top.get(), {deep.get(), extra.get()}, false, 3},
+        {"the grown scene again", &second, top.get(), {deep.get(), extra.get()}, false, 3},
+    };
+    SgDiagCapture capture;
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        if (!step.below.empty()) {
+            while (top->GetNumChildren() > 0)
+                top->DeleteChild(top->GetChild(0));
+            for (SgNode *child : step.below)
+                top->AddChild(child);
+        }
+        EXPECT_EQ(step.action->Apply(step.root), step.passes) << step.action->GetError();
+        if (!step.passes)
+            EXPECT_NE(step.action->GetError().find("node visits"), std::string::npos)
+                << "every stopped pass fails with its reason: " << step.action->GetError();
+        EXPECT_EQ(capture.Count(), step.messages) << capture.GetText();
+    }
+}
+
 TEST_F(SgActionTest, AGraphOfManyNodesOfItsOwnIsTraversedWhole)
 {
     // Past the floor a pass may make a few visits per distinct node.

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -154,6 +155,45 @@ TEST_F(RenderActionTest, ABrokenShapeReportsOneLineWhateverTheFramesDrawn)
     EXPECT_EQ(reported[0].level, SgDiagLevel::Warning);
     EXPECT_EQ(reported[0].text, "SgFaceSet broken not drawn: its faces have no sizes, indexes or surface ids");
     EXPECT_TRUE(Near(Centre(), kRed)) << "the cube after it is drawn";
+}
+
+TEST_F(RenderActionTest, ABrokenShapeMadeWhereAReportedOneWasFreedIsReportedToo)
+{
+    // Each kind of fault is remembered per node so that it is said once; a
+    // new node is a new shape even at a freed node's address.
+    struct Case {
+        const char *name;
+        std::function<void(SgFaceSet *)> breakIt;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"faces without sizes", [](SgFaceSet *faces) { faces->m_sizes.SetVals(0, nullptr); },
+         "SgFaceSet broken not drawn: its faces have no sizes, indexes or surface ids"},
+        {"a face naming a point it lacks", [](SgFaceSet *faces) { faces->m_indexes.SetValue(2, 99); },
+         "SgFaceSet broken: faces that cannot be drawn are left out"},
+    };
+    for (const Case &c : cases) {
+        SgDiagCapture capture;
+        const SgFaceSet *freed = nullptr;
+        bool sameAddress = false;
+        for (int round = 0; round < 2; ++round) {
+            SgFaceSet *broken = Square(0.5);
+            sameAddress = broken == freed;
+            broken->SetName("broken");
+            c.breakIt(broken);
+            m_scene->AddChild(broken);
+            ASSERT_TRUE(Render()) << c.name;
+            m_scene->DeleteChild(broken);
+            freed = broken;
+        }
+        // Other layers may say what they leave out too; this one's line is
+        // counted.
+        const std::vector<SgDiagnostic> reported = capture.GetDiagnostics();
+        const auto said = std::count_if(reported.begin(), reported.end(),
+                                        [&c](const SgDiagnostic &line) { return line.text == c.message; });
+        EXPECT_EQ(said, 2) << c.name << (sameAddress ? " (the second shape took the first one's place)" : "")
+                           << ":\n" << capture.GetText();
+    }
 }
 
 TEST_F(RenderActionTest, AnUpdateRegionLimitsTheFrameToItsRectangle)

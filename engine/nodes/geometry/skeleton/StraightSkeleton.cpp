@@ -240,6 +240,22 @@ private:
     // meeting point. False, with `error` set, when the wavefront there is
     // not a set of closed loops that can be joined up.
     bool Resolve(const std::vector<Event> &events, double h, std::string &error);
+    // Its steps, in order; the false ones set the round's error.
+    struct ResolveRound;
+    bool GatherRoundCorners(const std::vector<Event> &events, ResolveRound &r);
+    bool PlaceRoundCorners(const std::vector<Event> &events, ResolveRound &r);
+    void MarkEventfulCorners(const std::vector<Event> &events, ResolveRound &r) const;
+    bool CutWavefront(ResolveRound &r);
+    void GroupPlaces(ResolveRound &r) const;
+    bool CutEdgesAtPlaces(ResolveRound &r, bool &again);
+    void FindPlacesOnEdge(ResolveRound &r, const Vertex *v, double length, bool ends, bool &again);
+    // The skeleton node of a place, made when first asked for.
+    int PlaceNode(ResolveRound &r, int k);
+    bool CancelHeadOnPieces(ResolveRound &r);
+    void EndCornersAtPlaces(ResolveRound &r);
+    bool JoinCornersRoundPlaces(ResolveRound &r);
+    bool RelinkPieces(ResolveRound &r);
+    bool RequeueAfterRound(const std::vector<Event> &events, ResolveRound &r);
     void CloseSmallLav(Vertex *v);
 
     double m_scale;
@@ -494,84 +510,10 @@ bool Solver::IsPlain(const Event &ev)
            !HeadOn(v->left, ev.edge) && !HeadOn(ev.edge, v->right);
 }
 
-bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &error)
-{
-    const long round = ++m_round;
-    auto fail = [&error](const char *text) {
-        error = text;
-        return false;
-    };
-    // The loops the events touch, each corner once.
-    std::vector<Vertex *> corners;
-    for (const Event &ev : events) {
-        for (Vertex *start : {ev.a, ev.b}) {
-            if (!start || !start->active || start->round == round)
-                continue;
-            Vertex *w = start;
-            do {
-                if (!w || !w->active || w->round == round)
-                    return fail("the wavefront's corner lists broke");
-                w->round = round;
-                w->slot = int(corners.size());
-                corners.push_back(w);
-                w = w->next;
-            } while (w != start);
-        }
-    }
-    const size_t count = corners.size();
-    if (count == 0)
-        return true;
-
-    // Where each corner stands now; corners closer than the tolerance, one
-    // after another, stand at one place. A corner along a level ridge is
-    // somewhere on its way only at the height it was made at.
-    std::vector<double> px(count), py(count);
-    for (size_t i = 0; i < count; ++i) {
-        if (corners[i]->dir.h <= 0.0 && std::fabs(corners[i]->pos.h - h) > m_near)
-            return fail("a corner along a level ridge was left behind");
-        const P3 q = At(corners[i], h);
-        if (!q.Finite())
-            return fail("a corner of the wavefront ran off to infinity");
-        px[i] = q.x;
-        py[i] = q.y;
-    }
-    // The events' own corners stand where the events put them: a corner
-    // that moves fast in plan (between edges that nearly run on in one
-    // line) is found there more surely than from its height.
-    for (const Event &ev : events)
-        for (Vertex *v : {ev.a, ev.b})
-            if (v && v->active && v->round == round) {
-                px[size_t(v->slot)] = ev.point.x;
-                py[size_t(v->slot)] = ev.point.y;
-            }
-    std::vector<int> parent(count);
-    for (size_t i = 0; i < count; ++i)
-        parent[i] = int(i);
-    auto root = [&parent](int i) {
-        while (parent[size_t(i)] != i)
-            i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
-        return i;
-    };
-    // Corners at the events' points may land on edges anywhere; a corner
-    // away from them lands on an edge only as the far end of an edge that
-    // runs head-on over it. Elsewhere corners and edges that come within the
-    // tolerance of each other (a sharp spike's sides near its tip) are left
-    // to the events still to come.
-    const double reach = 10.0 * m_near;
-    std::unordered_map<unsigned long long, std::vector<const Event *>> eventsAt;
-    for (const Event &ev : events)
-        eventsAt[CellKey(ev.point.x, ev.point.y, reach)].push_back(&ev);
-    std::vector<char> eventful(count, 0);
-    for (size_t i = 0; i < count; ++i)
-        for (int dx = -1; dx <= 1 && !eventful[i]; ++dx)
-            for (int dy = -1; dy <= 1 && !eventful[i]; ++dy) {
-                const auto it = eventsAt.find(CellKey(px[i], py[i], reach, dx, dy));
-                if (it == eventsAt.end())
-                    continue;
-                for (const Event *ev : it->second)
-                    if (std::hypot(ev->point.x - px[i], ev->point.y - py[i]) <= reach)
-                        eventful[i] = 1;
-            }
+// What the steps of one Resolve hand on: the corners of the loops the
+// events touch (slot i of each corner), where they stand now, the places
+// where they meet, and the pieces of the wavefront edges between places.
+struct Solver::ResolveRound {
     struct Place {
         double x = 0.0, y = 0.0;
         int members = 0;
@@ -586,241 +528,412 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         Vertex *first, *last; // the corners at its ends that stay, if any
         bool gone = false;
     };
+
+    ResolveRound(long roundNumber, double height, std::string &errorText)
+        : round(roundNumber), h(height), error(errorText)
+    {
+    }
+
+    bool Fail(const char *text)
+    {
+        error = text;
+        return false;
+    }
+    int Root(int i)
+    {
+        while (parent[size_t(i)] != i)
+            i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+        return i;
+    }
+    // A place where anything happens: corners meet there or land on an edge.
+    bool Active(int k) const { return places[size_t(k)].members > 1 || places[size_t(k)].onEdge; }
+    const Place &PlaceOfCorner(const Vertex *v) const { return places[size_t(placeOf[size_t(v->slot)])]; }
+
+    const long round;
+    const double h;
+    std::string &error;
+    std::vector<Vertex *> corners;
+    size_t count = 0;
+    std::vector<double> px, py;
+    std::vector<int> parent;
+    std::vector<char> eventful;
     std::vector<Place> places;
-    std::vector<int> placeOf(count, -1), placeOfRoot(count, -1);
+    std::vector<int> placeOf, placeOfRoot;
     std::vector<Piece> pieces;
     int vanished = 0;
-    double perimeter = 0.0;
-    for (size_t i = 0; i < count; ++i) {
-        const size_t j = size_t(corners[i]->next->slot);
-        perimeter += std::hypot(px[j] - px[i], py[j] - py[i]);
-    }
-    const double coarse = std::max(4.0 * m_near, perimeter / double(count));
+    // The cell size of the search for places along edges.
+    double coarse = 0.0;
+    // Places by cell; those near the events by cell, and as a list.
+    std::unordered_map<unsigned long long, std::vector<int>> byCell, fewByCell;
+    std::vector<int> few;
     std::vector<std::pair<double, int>> hits;
-    // Corners that meet are at one place wherever they are; a corner
-    // elsewhere that lands on an edge comes in where edges that meet head-on
-    // reach it (a corridor closing along its length): the places are made
-    // again until no more do.
+    // The corners made round the places, and the new corner at each end of
+    // each piece.
+    std::vector<Vertex *> made;
+    std::vector<Vertex *> startOf, endOf;
+    // The corners whose loops changed: their events are looked for again.
+    std::vector<Vertex *> touched;
+};
+
+bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &error)
+{
+    ResolveRound r(++m_round, h, error);
+    if (!GatherRoundCorners(events, r))
+        return false;
+    if (r.count == 0)
+        return true;
+    if (!PlaceRoundCorners(events, r))
+        return false;
+    MarkEventfulCorners(events, r);
+    if (!CutWavefront(r) || !CancelHeadOnPieces(r))
+        return false;
+    EndCornersAtPlaces(r);
+    if (!JoinCornersRoundPlaces(r) || !RelinkPieces(r))
+        return false;
+    return RequeueAfterRound(events, r);
+}
+
+// The loops the events touch, each corner once.
+bool Solver::GatherRoundCorners(const std::vector<Event> &events, ResolveRound &r)
+{
+    for (const Event &ev : events) {
+        for (Vertex *start : {ev.a, ev.b}) {
+            if (!start || !start->active || start->round == r.round)
+                continue;
+            Vertex *w = start;
+            do {
+                if (!w || !w->active || w->round == r.round)
+                    return r.Fail("the wavefront's corner lists broke");
+                w->round = r.round;
+                w->slot = int(r.corners.size());
+                r.corners.push_back(w);
+                w = w->next;
+            } while (w != start);
+        }
+    }
+    r.count = r.corners.size();
+    return true;
+}
+
+// Where each corner stands now. A corner along a level ridge is somewhere
+// on its way only at the height it was made at.
+bool Solver::PlaceRoundCorners(const std::vector<Event> &events, ResolveRound &r)
+{
+    const size_t count = r.count;
+    r.px.assign(count, 0.0);
+    r.py.assign(count, 0.0);
+    for (size_t i = 0; i < count; ++i) {
+        if (r.corners[i]->dir.h <= 0.0 && std::fabs(r.corners[i]->pos.h - r.h) > m_near)
+            return r.Fail("a corner along a level ridge was left behind");
+        const P3 q = At(r.corners[i], r.h);
+        if (!q.Finite())
+            return r.Fail("a corner of the wavefront ran off to infinity");
+        r.px[i] = q.x;
+        r.py[i] = q.y;
+    }
+    // The events' own corners stand where the events put them: a corner
+    // that moves fast in plan (between edges that nearly run on in one
+    // line) is found there more surely than from its height.
+    for (const Event &ev : events)
+        for (Vertex *v : {ev.a, ev.b})
+            if (v && v->active && v->round == r.round) {
+                r.px[size_t(v->slot)] = ev.point.x;
+                r.py[size_t(v->slot)] = ev.point.y;
+            }
+    return true;
+}
+
+// Corners at the events' points may land on edges anywhere; a corner away
+// from them lands on an edge only as the far end of an edge that runs
+// head-on over it. Elsewhere corners and edges that come within the
+// tolerance of each other (a sharp spike's sides near its tip) are left to
+// the events still to come.
+void Solver::MarkEventfulCorners(const std::vector<Event> &events, ResolveRound &r) const
+{
+    const double reach = 10.0 * m_near;
+    std::unordered_map<unsigned long long, std::vector<const Event *>> eventsAt;
+    for (const Event &ev : events)
+        eventsAt[CellKey(ev.point.x, ev.point.y, reach)].push_back(&ev);
+    r.eventful.assign(r.count, 0);
+    for (size_t i = 0; i < r.count; ++i)
+        for (int dx = -1; dx <= 1 && !r.eventful[i]; ++dx)
+            for (int dy = -1; dy <= 1 && !r.eventful[i]; ++dy) {
+                const auto it = eventsAt.find(CellKey(r.px[i], r.py[i], reach, dx, dy));
+                if (it == eventsAt.end())
+                    continue;
+                for (const Event *ev : it->second)
+                    if (std::hypot(ev->point.x - r.px[i], ev->point.y - r.py[i]) <= reach)
+                        r.eventful[i] = 1;
+            }
+}
+
+// Corners that meet are at one place wherever they are; a corner elsewhere
+// that lands on an edge comes in where edges that meet head-on reach it (a
+// corridor closing along its length): the places are made again until no
+// more do.
+bool Solver::CutWavefront(ResolveRound &r)
+{
+    r.parent.assign(r.count, 0);
+    r.placeOf.assign(r.count, -1);
+    r.placeOfRoot.assign(r.count, -1);
+    double perimeter = 0.0;
+    for (size_t i = 0; i < r.count; ++i) {
+        const size_t j = size_t(r.corners[i]->next->slot);
+        perimeter += std::hypot(r.px[j] - r.px[i], r.py[j] - r.py[i]);
+    }
+    r.coarse = std::max(4.0 * m_near, perimeter / double(r.count));
     for (bool again = true; again;) {
         again = false;
-        for (size_t i = 0; i < count; ++i)
-            parent[i] = int(i);
-        std::unordered_map<unsigned long long, std::vector<int>> fine;
-        fine.reserve(count);
-        for (size_t i = 0; i < count; ++i)
-            fine[CellKey(px[i], py[i], m_near)].push_back(int(i));
-        for (size_t i = 0; i < count; ++i)
-            for (int dx = -1; dx <= 1; ++dx)
-                for (int dy = -1; dy <= 1; ++dy) {
-                    const auto it = fine.find(CellKey(px[i], py[i], m_near, dx, dy));
-                    if (it == fine.end())
+        GroupPlaces(r);
+        if (!CutEdgesAtPlaces(r, again))
+            return false;
+    }
+    return true;
+}
+
+// Corners within the tolerance of each other stand at one place, at their
+// mean.
+void Solver::GroupPlaces(ResolveRound &r) const
+{
+    const size_t count = r.count;
+    for (size_t i = 0; i < count; ++i)
+        r.parent[i] = int(i);
+    std::unordered_map<unsigned long long, std::vector<int>> fine;
+    fine.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        fine[CellKey(r.px[i], r.py[i], m_near)].push_back(int(i));
+    for (size_t i = 0; i < count; ++i)
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const auto it = fine.find(CellKey(r.px[i], r.py[i], m_near, dx, dy));
+                if (it == fine.end())
+                    continue;
+                for (int j : it->second)
+                    if (std::hypot(r.px[size_t(j)] - r.px[i], r.py[size_t(j)] - r.py[i]) <= m_near)
+                        r.parent[size_t(r.Root(j))] = r.Root(int(i));
+            }
+    r.places.clear();
+    std::fill(r.placeOfRoot.begin(), r.placeOfRoot.end(), -1);
+    for (size_t i = 0; i < count; ++i) {
+        const int root = r.Root(int(i));
+        if (r.placeOfRoot[size_t(root)] < 0) {
+            r.placeOfRoot[size_t(root)] = int(r.places.size());
+            r.places.emplace_back();
+            r.places.back().corner = int(i);
+        }
+        ResolveRound::Place &place = r.places[size_t(r.placeOfRoot[size_t(root)])];
+        r.placeOf[i] = r.placeOfRoot[size_t(root)];
+        place.eventful = place.eventful || r.eventful[i] != 0 || place.members > 0;
+        place.x += r.px[i];
+        place.y += r.py[i];
+        ++place.members;
+    }
+    for (ResolveRound::Place &place : r.places) {
+        place.x /= place.members;
+        place.y /= place.members;
+    }
+}
+
+// The wavefront edges as they stand, cut at every place that lies on one
+// between its ends (a corner landing on it). Edges whose ends stand at one
+// place have shrunk to nothing. An edge away from the events can only have
+// places at the events land on it, or the far end of an edge from an event:
+// looking for those alone keeps a pass over a large wavefront with a few
+// events short.
+bool Solver::CutEdgesAtPlaces(ResolveRound &r, bool &again)
+{
+    std::vector<char> nearEvent(r.places.size(), 0);
+    for (size_t i = 0; i < r.count; ++i)
+        if (r.places[size_t(r.placeOf[i])].eventful) {
+            nearEvent[size_t(r.placeOf[i])] = 1;
+            nearEvent[size_t(r.placeOf[size_t(r.corners[i]->prev->slot)])] = 1;
+            nearEvent[size_t(r.placeOf[size_t(r.corners[i]->next->slot)])] = 1;
+        }
+    r.byCell.clear();
+    r.fewByCell.clear();
+    r.few.clear();
+    r.byCell.reserve(r.places.size());
+    for (size_t k = 0; k < r.places.size(); ++k) {
+        const unsigned long long key = CellKey(r.places[k].x, r.places[k].y, r.coarse);
+        r.byCell[key].push_back(int(k));
+        if (nearEvent[k]) {
+            r.fewByCell[key].push_back(int(k));
+            r.few.push_back(int(k));
+        }
+    }
+    // A handful are tried against each edge directly.
+    if (r.few.size() <= 16)
+        r.fewByCell.clear();
+    r.pieces.clear();
+    r.vanished = 0;
+    for (size_t i = 0; i < r.count; ++i) {
+        Vertex *v = r.corners[i];
+        const int a = r.placeOf[i], b = r.placeOf[size_t(v->next->slot)];
+        if (a == b) {
+            ++r.vanished;
+            continue;
+        }
+        const Edge &e = m_edges[size_t(v->right)];
+        const ResolveRound::Place &A = r.places[size_t(a)], &B = r.places[size_t(b)];
+        const double length = (B.x - A.x) * e.ux + (B.y - A.y) * e.uy;
+        const bool ends = A.eventful || B.eventful;
+        if (!(length > m_near) || std::fabs(e.ux * (B.y - A.y) - e.uy * (B.x - A.x)) > 10.0 * m_near) {
+            if (ends)
+                return r.Fail("a wavefront edge turned round");
+            // Nothing happens to it now; what it is about to do is an event
+            // still to come.
+            r.pieces.push_back({a, b, v->right, v, v->next});
+            continue;
+        }
+        FindPlacesOnEdge(r, v, length, ends, again);
+        int from = a;
+        Vertex *first = v;
+        for (const auto &hit : r.hits) {
+            r.places[size_t(hit.second)].onEdge = true;
+            r.pieces.push_back({from, hit.second, v->right, first, nullptr});
+            from = hit.second;
+            first = nullptr;
+        }
+        r.pieces.push_back({from, b, v->right, first, v->next});
+    }
+    return true;
+}
+
+// The places on the edge that leaves corner v, in order along it: sampled
+// along the edge in cells of the coarse grid, or tried directly when only a
+// handful are near the events.
+void Solver::FindPlacesOnEdge(ResolveRound &r, const Vertex *v, double length, bool ends, bool &again)
+{
+    const int a = r.placeOf[size_t(v->slot)], b = r.placeOf[size_t(v->next->slot)];
+    const Edge &e = m_edges[size_t(v->right)];
+    const ResolveRound::Place &A = r.places[size_t(a)];
+    r.hits.clear();
+    const bool direct = !ends && r.fewByCell.empty();
+    const auto &lookIn = ends ? r.byCell : r.fewByCell;
+    const int samples = direct ? 0 : int(std::ceil(length / (0.5 * r.coarse))) + 1;
+    for (int s = 0; s <= samples; ++s) {
+        const double t = samples > 0 ? length * s / samples : 0.0;
+        const double qx = A.x + e.ux * t, qy = A.y + e.uy * t;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const std::vector<int> *list = &r.few;
+                if (!direct) {
+                    const auto it = lookIn.find(CellKey(qx, qy, r.coarse, dx, dy));
+                    if (it == lookIn.end())
                         continue;
-                    for (int j : it->second)
-                        if (std::hypot(px[size_t(j)] - px[i], py[size_t(j)] - py[i]) <= m_near)
-                            parent[size_t(root(j))] = root(int(i));
+                    list = &it->second;
+                } else if (dx != 0 || dy != 0) {
+                    continue;
                 }
-        places.clear();
-        std::fill(placeOfRoot.begin(), placeOfRoot.end(), -1);
-        for (size_t i = 0; i < count; ++i) {
-            const int r = root(int(i));
-            if (placeOfRoot[size_t(r)] < 0) {
-                placeOfRoot[size_t(r)] = int(places.size());
-                places.emplace_back();
-                places.back().corner = int(i);
-            }
-            Place &place = places[size_t(placeOfRoot[size_t(r)])];
-            placeOf[i] = placeOfRoot[size_t(r)];
-            place.eventful = place.eventful || eventful[i] != 0 || place.members > 0;
-            place.x += px[i];
-            place.y += py[i];
-            ++place.members;
-        }
-        for (Place &place : places) {
-            place.x /= place.members;
-            place.y /= place.members;
-        }
-
-        // The wavefront edges as they stand, cut at every place that lies
-        // on one between its ends (a corner landing on it). Edges whose ends
-        // stand at one place have shrunk to nothing.
-        // An edge away from the events can only have places at the events
-        // land on it, or the far end of an edge from an event: looking for
-        // those alone keeps a pass over a large wavefront with a few events
-        // short.
-        std::vector<char> nearEvent(places.size(), 0);
-        for (size_t i = 0; i < count; ++i)
-            if (places[size_t(placeOf[i])].eventful) {
-                nearEvent[size_t(placeOf[i])] = 1;
-                nearEvent[size_t(placeOf[size_t(corners[i]->prev->slot)])] = 1;
-                nearEvent[size_t(placeOf[size_t(corners[i]->next->slot)])] = 1;
-            }
-        std::unordered_map<unsigned long long, std::vector<int>> byCell, fewByCell;
-        std::vector<int> few;
-        byCell.reserve(places.size());
-        for (size_t k = 0; k < places.size(); ++k) {
-            const unsigned long long key = CellKey(places[k].x, places[k].y, coarse);
-            byCell[key].push_back(int(k));
-            if (nearEvent[k]) {
-                fewByCell[key].push_back(int(k));
-                few.push_back(int(k));
-            }
-        }
-        // A handful are tried against each edge directly.
-        if (few.size() <= 16)
-            fewByCell.clear();
-        pieces.clear();
-        vanished = 0;
-        for (size_t i = 0; i < count; ++i) {
-            Vertex *v = corners[i];
-            const int a = placeOf[i], b = placeOf[size_t(v->next->slot)];
-            if (a == b) {
-                ++vanished;
-                continue;
-            }
-            const Edge &e = m_edges[size_t(v->right)];
-            const Place &A = places[size_t(a)], &B = places[size_t(b)];
-            const double length = (B.x - A.x) * e.ux + (B.y - A.y) * e.uy;
-            const bool ends = A.eventful || B.eventful;
-            if (!(length > m_near) || std::fabs(e.ux * (B.y - A.y) - e.uy * (B.x - A.x)) > 10.0 * m_near) {
-                if (ends) {
-                    return fail("a wavefront edge turned round");
-                }
-                // Nothing happens to it now; what it is about to do is an
-                // event still to come.
-                pieces.push_back({a, b, v->right, v, v->next});
-                continue;
-            }
-            hits.clear();
-            const bool direct = !ends && fewByCell.empty();
-            const auto &lookIn = ends ? byCell : fewByCell;
-            const int samples = direct ? 0 : int(std::ceil(length / (0.5 * coarse))) + 1;
-            for (int s = 0; s <= samples; ++s) {
-                const double t = samples > 0 ? length * s / samples : 0.0;
-                const double qx = A.x + e.ux * t, qy = A.y + e.uy * t;
-                for (int dx = -1; dx <= 1; ++dx)
-                    for (int dy = -1; dy <= 1; ++dy) {
-                        const std::vector<int> *list = &few;
-                        if (!direct) {
-                            const auto it = lookIn.find(CellKey(qx, qy, coarse, dx, dy));
-                            if (it == lookIn.end())
-                                continue;
-                            list = &it->second;
-                        } else if (dx != 0 || dy != 0) {
+                for (int k : *list) {
+                    if (k == a || k == b)
+                        continue;
+                    const ResolveRound::Place &K = r.places[size_t(k)];
+                    const double rx = K.x - A.x, ry = K.y - A.y;
+                    const double along = rx * e.ux + ry * e.uy, off = e.ux * ry - e.uy * rx;
+                    if (!(std::fabs(off) <= m_near && along > m_near && along < length - m_near))
+                        continue;
+                    if (!K.eventful) {
+                        // Away from the events only the end of an edge that
+                        // runs head-on over this one from an event, or over
+                        // this one from its ends, lands on it (elsewhere, a
+                        // sharp spike's tip is near its sides without
+                        // touching them).
+                        const Vertex *w = r.corners[size_t(K.corner)];
+                        auto from = [&](const Vertex *u) { return ends || r.PlaceOfCorner(u).eventful; };
+                        if (!(HeadOn(w->left, v->right) && from(w->prev)) &&
+                            !(HeadOn(w->right, v->right) && from(w->next)))
                             continue;
-                        }
-                        for (int k : *list) {
-                            if (k == a || k == b)
-                                continue;
-                            const Place &K = places[size_t(k)];
-                            const double rx = K.x - A.x, ry = K.y - A.y;
-                            const double along = rx * e.ux + ry * e.uy, off = e.ux * ry - e.uy * rx;
-                            if (!(std::fabs(off) <= m_near && along > m_near && along < length - m_near))
-                                continue;
-                            if (!K.eventful) {
-                                // Away from the events only the end of an
-                                // edge that runs head-on over this one from
-                                // an event, or over this one from its ends,
-                                // lands on it (elsewhere, a sharp spike's tip
-                                // is near its sides without touching them).
-                                const Vertex *w = corners[size_t(K.corner)];
-                                auto from = [&](const Vertex *u) {
-                                    return ends || places[size_t(placeOf[size_t(u->slot)])].eventful;
-                                };
-                                if (!(HeadOn(w->left, v->right) && from(w->prev)) &&
-                                    !(HeadOn(w->right, v->right) && from(w->next)))
-                                    continue;
-                                eventful[size_t(K.corner)] = 1;
-                                again = true;
-                            }
-                            hits.emplace_back(along, k);
-                        }
+                        r.eventful[size_t(K.corner)] = 1;
+                        again = true;
                     }
+                    r.hits.emplace_back(along, k);
+                }
             }
-            std::sort(hits.begin(), hits.end());
-            hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
-            int from = a;
-            Vertex *first = v;
-            for (const auto &hit : hits) {
-                places[size_t(hit.second)].onEdge = true;
-                pieces.push_back({from, hit.second, v->right, first, nullptr});
-                from = hit.second;
-                first = nullptr;
-            }
-            pieces.push_back({from, b, v->right, first, v->next});
-        }
     }
-    auto nodeOf = [&](int k) {
-        Place &place = places[size_t(k)];
-        if (place.node < 0)
-            place.node = NewNode(P3(place.x, place.y, h));
-        return place.node;
-    };
-    auto active = [&](int k) { return places[size_t(k)].members > 1 || places[size_t(k)].onEdge; };
+    std::sort(r.hits.begin(), r.hits.end());
+    r.hits.erase(std::unique(r.hits.begin(), r.hits.end()), r.hits.end());
+}
 
-    // Pieces that run over each other head-on bound nothing between them:
-    // they meet along a ridge.
+int Solver::PlaceNode(ResolveRound &r, int k)
+{
+    ResolveRound::Place &place = r.places[size_t(k)];
+    if (place.node < 0)
+        place.node = NewNode(P3(place.x, place.y, r.h));
+    return place.node;
+}
+
+// Pieces that run over each other head-on bound nothing between them: they
+// meet along a ridge.
+bool Solver::CancelHeadOnPieces(ResolveRound &r)
+{
     std::unordered_map<unsigned long long, std::vector<int>> byEnds;
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        std::vector<int> &same = byEnds[PairKey(pieces[k].from, pieces[k].to)];
+    for (size_t k = 0; k < r.pieces.size(); ++k) {
+        std::vector<int> &same = byEnds[PairKey(r.pieces[k].from, r.pieces[k].to)];
         same.push_back(int(k));
-        if (same.size() > 1) {
-            return fail("two wavefront edges run over each other the same way");
-        }
+        if (same.size() > 1)
+            return r.Fail("two wavefront edges run over each other the same way");
     }
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        Piece &piece = pieces[k];
+    for (size_t k = 0; k < r.pieces.size(); ++k) {
+        ResolveRound::Piece &piece = r.pieces[k];
         if (piece.gone)
             continue;
         const auto it = byEnds.find(PairKey(piece.to, piece.from));
-        if (it == byEnds.end() || pieces[size_t(it->second[0])].gone)
+        if (it == byEnds.end() || r.pieces[size_t(it->second[0])].gone)
             continue;
-        Piece &other = pieces[size_t(it->second[0])];
-        if (!active(piece.from) || !active(piece.to)) {
-            return fail("wavefront edges meet head-on at a corner that does not move");
-        }
+        ResolveRound::Piece &other = r.pieces[size_t(it->second[0])];
+        if (!r.Active(piece.from) || !r.Active(piece.to))
+            return r.Fail("wavefront edges meet head-on at a corner that does not move");
         piece.gone = other.gone = true;
-        m_arcs.push_back({nodeOf(piece.from), nodeOf(piece.to), piece.edge, other.edge});
+        m_arcs.push_back({PlaceNode(r, piece.from), PlaceNode(r, piece.to), piece.edge, other.edge});
     }
+    return true;
+}
 
-    // Corners at a place where anything happens end there.
-    for (size_t i = 0; i < count; ++i) {
-        if (!active(placeOf[i]))
+// Corners at a place where anything happens end there.
+void Solver::EndCornersAtPlaces(ResolveRound &r)
+{
+    for (size_t i = 0; i < r.count; ++i) {
+        if (!r.Active(r.placeOf[i]))
             continue;
-        AddArc(corners[i], nodeOf(placeOf[i]));
-        corners[i]->active = false;
-        if (corners[i]->reflex && places[size_t(placeOf[i])].onEdge)
+        AddArc(r.corners[i], PlaceNode(r, r.placeOf[i]));
+        r.corners[i]->active = false;
+        if (r.corners[i]->reflex && r.places[size_t(r.placeOf[i])].onEdge)
             ++m_stats->splitEvents;
     }
-    m_stats->edgeEvents += vanished;
+    m_stats->edgeEvents += r.vanished;
+}
 
-    // Round each such place the pieces that leave and the pieces that come
-    // in alternate (the inside lies clockwise of each one coming in, up to
-    // the next one leaving); each pair is a new corner.
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        const Piece &piece = pieces[k];
+// Round each such place the pieces that leave and the pieces that come in
+// alternate (the inside lies clockwise of each one coming in, up to the next
+// one leaving); each pair is a new corner.
+bool Solver::JoinCornersRoundPlaces(ResolveRound &r)
+{
+    for (size_t k = 0; k < r.pieces.size(); ++k) {
+        const ResolveRound::Piece &piece = r.pieces[k];
         if (piece.gone)
             continue;
-        if (active(piece.from))
-            places[size_t(piece.from)].out.push_back(int(k));
+        if (r.Active(piece.from))
+            r.places[size_t(piece.from)].out.push_back(int(k));
         else if (!piece.first)
-            return fail("the wavefront's corner lists broke");
-        if (active(piece.to))
-            places[size_t(piece.to)].in.push_back(int(k));
+            return r.Fail("the wavefront's corner lists broke");
+        if (r.Active(piece.to))
+            r.places[size_t(piece.to)].in.push_back(int(k));
         else if (!piece.last)
-            return fail("the wavefront's corner lists broke");
+            return r.Fail("the wavefront's corner lists broke");
     }
-    std::vector<Vertex *> startOf(pieces.size(), nullptr), endOf(pieces.size(), nullptr);
-    std::vector<Vertex *> made;
-    for (size_t k = 0; k < places.size(); ++k) {
-        Place &place = places[k];
-        if (!active(int(k)))
+    r.startOf.assign(r.pieces.size(), nullptr);
+    r.endOf.assign(r.pieces.size(), nullptr);
+    for (size_t k = 0; k < r.places.size(); ++k) {
+        ResolveRound::Place &place = r.places[k];
+        if (!r.Active(int(k)))
             continue;
         if (place.in.empty() && place.out.empty()) {
             ++m_stats->peakEvents;
             continue;
         }
         if (place.in.size() != place.out.size())
-            return fail("the wavefront does not close round a meeting point");
+            return r.Fail("the wavefront does not close round a meeting point");
         struct Spoke {
             double angle;
             int piece;
@@ -828,11 +941,11 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
         };
         std::vector<Spoke> spokes;
         for (int q : place.out) {
-            const Edge &e = m_edges[size_t(pieces[size_t(q)].edge)];
+            const Edge &e = m_edges[size_t(r.pieces[size_t(q)].edge)];
             spokes.push_back({std::atan2(e.uy, e.ux), q, false});
         }
         for (int q : place.in) {
-            const Edge &e = m_edges[size_t(pieces[size_t(q)].edge)];
+            const Edge &e = m_edges[size_t(r.pieces[size_t(q)].edge)];
             spokes.push_back({std::atan2(-e.uy, -e.ux), q, true});
         }
         // Clockwise.
@@ -843,40 +956,46 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             double gap = s.angle - t.angle;
             if (gap <= 0.0)
                 gap += 2.0 * M_PI;
-            if (gap < 1e-9 || s.in == t.in) {
-                return fail("the wavefront folds over itself at a meeting point");
-            }
+            if (gap < 1e-9 || s.in == t.in)
+                return r.Fail("the wavefront folds over itself at a meeting point");
             if (!s.in)
                 continue;
-            const int l = pieces[size_t(s.piece)].edge, r = pieces[size_t(t.piece)].edge;
-            if (l != r && HeadOn(l, r)) {
-                return fail("wavefront edges meet head-on at a new corner");
-            }
-            Vertex *c = NewVertex(P3(place.x, place.y, h), l, r, l == r ? -1 : nodeOf(int(k)));
-            endOf[size_t(s.piece)] = c;
-            startOf[size_t(t.piece)] = c;
-            made.push_back(c);
+            const int l = r.pieces[size_t(s.piece)].edge, rightEdge = r.pieces[size_t(t.piece)].edge;
+            if (l != rightEdge && HeadOn(l, rightEdge))
+                return r.Fail("wavefront edges meet head-on at a new corner");
+            Vertex *c = NewVertex(P3(place.x, place.y, r.h), l, rightEdge, l == rightEdge ? -1 : PlaceNode(r, int(k)));
+            r.endOf[size_t(s.piece)] = c;
+            r.startOf[size_t(t.piece)] = c;
+            r.made.push_back(c);
         }
     }
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        if (pieces[k].gone)
+    return true;
+}
+
+// Each piece runs from its new corner (or the old one that stays) to the
+// next; a corner between two pieces of one edge is none: the edge goes on.
+// The loops touched are labelled anew, and those of two corners or one are
+// closed.
+bool Solver::RelinkPieces(ResolveRound &r)
+{
+    for (size_t k = 0; k < r.pieces.size(); ++k) {
+        if (r.pieces[k].gone)
             continue;
-        Vertex *s = startOf[k] ? startOf[k] : pieces[k].first;
-        Vertex *t = endOf[k] ? endOf[k] : pieces[k].last;
+        Vertex *s = r.startOf[k] ? r.startOf[k] : r.pieces[k].first;
+        Vertex *t = r.endOf[k] ? r.endOf[k] : r.pieces[k].last;
         if (!s || !t)
-            return fail("the wavefront's corner lists broke");
+            return r.Fail("the wavefront's corner lists broke");
         s->next = t;
         t->prev = s;
     }
-    // A corner between two pieces of one edge is none: the edge goes on.
-    std::vector<Vertex *> touched;
-    for (Vertex *c : made) {
+    std::vector<Vertex *> &touched = r.touched;
+    for (Vertex *c : r.made) {
         if (c->left != c->right) {
             touched.push_back(c);
             continue;
         }
         if (c->next == c || c->prev == c)
-            return fail("the wavefront's corner lists broke");
+            return r.Fail("the wavefront's corner lists broke");
         c->prev->next = c->next;
         c->next->prev = c->prev;
         c->active = false;
@@ -889,23 +1008,28 @@ bool Solver::Resolve(const std::vector<Event> &events, double h, std::string &er
             continue;
         const int size = LavSize(c, m_lavCount++);
         if (size < 0)
-            return fail("the wavefront's corner lists broke");
+            return r.Fail("the wavefront's corner lists broke");
         if (size == 2)
             CloseSmallLav(c);
         else if (size == 1)
             c->active = false;
     }
-    for (Vertex *c : touched) {
+    return true;
+}
+
+// New events of the corners touched and made; a corner that stays where its
+// split was looked for goes on to its next candidate.
+bool Solver::RequeueAfterRound(const std::vector<Event> &events, ResolveRound &r)
+{
+    for (Vertex *c : r.touched) {
         if (!c->active)
             continue;
         PushEdgeEvent(c->prev);
         PushEdgeEvent(c);
     }
-    for (Vertex *c : made)
+    for (Vertex *c : r.made)
         if (c->active)
             PushSplitEvent(c, -HUGE_VAL, -1);
-    // A corner that stays where its split was looked for goes on to its
-    // next candidate.
     for (const Event &ev : events)
         if (ev.type == 1 && ev.a->active)
             PushSplitEvent(ev.a, ev.from, ev.edge);
@@ -1223,27 +1347,53 @@ std::pair<int, int> SelfCrossing(const std::vector<P3> &corners, double eps)
 
 } // namespace
 
-bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
+namespace {
+
+// What the steps of CStraightSkeleton::Compute hand on, from the contour as
+// given to the faces and nodes that come out. The outline is worked about
+// its own centre (cx, cz) and measured against its own size there, so that
+// an outline far from the origin (surveyed coordinates) is treated as the
+// same outline near it.
+struct SkeletonWork {
+    int n = 0;
+    size_t count = 0;
+    double cx = 0.0, cz = 0.0, scale = 0.0;
+    // Corners closer than this are one.
+    double tol = 0.0;
+    // Nodes closer than this are one.
+    double merge = 0.0;
+    bool reversed = false;
+    // Worked counter-clockwise: corner k of the working order is contour
+    // corner map[k]; working edge k is contour edge edgeOf[k].
+    std::vector<int> map, edgeOf;
+    std::vector<P3> corners;
+    std::vector<double> slopes;
+    // The working corners the wavefront starts from (one per straight run).
+    std::vector<int> solverCorners;
+    int m = 0;
+    // The n working corners, then the skeleton's inner nodes.
+    std::vector<P3> nodes;
+    // Per working edge of the wavefront, its roof face's loop of nodes.
+    std::vector<std::vector<int>> loops;
+    // Per face over a straight run, where the cuts from its dropped corners
+    // meet its top.
+    std::vector<std::vector<int>> cuts;
+    // New nodes of the cuts, by the side they lie on.
+    std::map<std::pair<int, int>, std::vector<int>> onSide;
+    // The faces made: working edge and loop, and in the contour's numbering.
+    std::vector<std::pair<int, std::vector<int>>> made;
+    std::vector<CStraightSkeleton::Face> faces;
+};
+
+// Checks the contour, reduces corners at one place to one, and finds its
+// centre, size and way round. An empty text when it can be worked.
+std::string SkeletonMeasureContour(SkeletonContour &contour, SkeletonWork &work)
 {
-    m_nodes.clear();
-    m_faces.clear();
-    m_error.clear();
-    m_stats = Statistics();
-    m_bReversed = false;
-    if (contours.empty())
-        return Fail("no contour");
-    if (contours.size() > 1)
-        SgDiagWarning("Geometry", "Straight skeleton: %d inner contours (holes) are not taken; the outer one is",
-                      int(contours.size()) - 1);
-    SkeletonContour &contour = contours[0];
     for (const SkeletonPoint &p : contour)
         if (!std::isfinite(p.position.x) || !std::isfinite(p.position.z) || !std::isfinite(p.slope))
-            return Fail("a corner or slope is not a number");
+            return "a corner or slope is not a number";
     if (contour.empty())
-        return Fail("fewer than three distinct corners");
-    // Everything is worked about the outline's own centre and measured
-    // against its own size there, so that an outline far from the origin
-    // (surveyed coordinates) is treated as the same outline near it.
+        return "fewer than three distinct corners";
     double minX = HUGE_VAL, maxX = -HUGE_VAL, minZ = HUGE_VAL, maxZ = -HUGE_VAL;
     for (const SkeletonPoint &p : contour) {
         minX = std::min(minX, p.position.x);
@@ -1251,12 +1401,14 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         minZ = std::min(minZ, p.position.z);
         maxZ = std::max(maxZ, p.position.z);
     }
-    const double cx = 0.5 * (minX + maxX), cz = 0.5 * (minZ + maxZ);
-    const double scale = std::max(0.5 * (maxX - minX), 0.5 * (maxZ - minZ));
-    if (!(scale > 0.0) || !std::isfinite(scale))
-        return Fail("fewer than three distinct corners");
-    // Corners closer than this are one.
-    const double tol = 1e-9 * scale;
+    work.cx = 0.5 * (minX + maxX);
+    work.cz = 0.5 * (minZ + maxZ);
+    work.scale = std::max(0.5 * (maxX - minX), 0.5 * (maxZ - minZ));
+    if (!(work.scale > 0.0) || !std::isfinite(work.scale))
+        return "fewer than three distinct corners";
+    work.tol = 1e-9 * work.scale;
+    work.merge = 1e-7 * work.scale;
+    const double tol = work.tol;
     SkeletonContour kept;
     for (const SkeletonPoint &p : contour) {
         if (!kept.empty() && std::fabs(p.position.x - kept.back().position.x) < tol &&
@@ -1270,94 +1422,96 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
     contour = kept;
     const int n = int(contour.size());
     if (n < 3)
-        return Fail("fewer than three distinct corners");
-
+        return "fewer than three distinct corners";
     double area = 0.0;
     for (int i = 0; i < n; ++i) {
         const Vec3 &a = contour[size_t(i)].position, &b = contour[size_t((i + 1) % n)].position;
-        area += (a.x - cx) * (b.z - cz) - (b.x - cx) * (a.z - cz);
+        area += (a.x - work.cx) * (b.z - work.cz) - (b.x - work.cx) * (a.z - work.cz);
     }
-    if (std::fabs(area) <= 1e-12 * scale * scale)
-        return Fail("the outline encloses no area");
-    m_bReversed = area < 0.0;
+    if (std::fabs(area) <= 1e-12 * work.scale * work.scale)
+        return "the outline encloses no area";
+    work.n = n;
+    work.count = static_cast<size_t>(n);
+    work.reversed = area < 0.0;
+    return {};
+}
 
-    // Worked counter-clockwise: corner k of the working order is contour
-    // corner map[k]; working edge k is contour edge edgeOf[k].
-    const size_t count = static_cast<size_t>(n);
-    std::vector<int> map(count), edgeOf(count);
-    std::vector<P3> corners(count);
-    std::vector<double> slopes(count);
+// The corners in working order, in plan about the centre; refuses an
+// outline that turns straight back or crosses itself.
+std::string SkeletonWorkingOrder(const SkeletonContour &contour, SkeletonWork &work)
+{
+    const int n = work.n;
+    work.map.assign(work.count, 0);
+    work.edgeOf.assign(work.count, 0);
+    work.corners.assign(work.count, P3());
+    work.slopes.assign(work.count, 0.0);
     for (int k = 0; k < n; ++k) {
-        map[size_t(k)] = m_bReversed ? n - 1 - k : k;
+        work.map[size_t(k)] = work.reversed ? n - 1 - k : k;
         // Reversed, working edge k runs from contour corner n-1-k to n-2-k:
         // contour edge n-2-k the other way.
-        edgeOf[size_t(k)] = m_bReversed ? (2 * n - 2 - k) % n : k;
-        const Vec3 &p = contour[size_t(map[size_t(k)])].position;
-        corners[size_t(k)] = P3(p.x - cx, p.z - cz, 0.0);
-        slopes[size_t(k)] = contour[size_t(edgeOf[size_t(k)])].slope;
+        work.edgeOf[size_t(k)] = work.reversed ? (2 * n - 2 - k) % n : k;
+        const Vec3 &p = contour[size_t(work.map[size_t(k)])].position;
+        work.corners[size_t(k)] = P3(p.x - work.cx, p.z - work.cz, 0.0);
+        work.slopes[size_t(k)] = contour[size_t(work.edgeOf[size_t(k)])].slope;
     }
+    const std::vector<P3> &corners = work.corners;
     // A corner that turns straight back makes no polygon.
     for (int k = 0; k < n; ++k) {
         const P3 &a = corners[size_t((k - 1 + n) % n)], &b = corners[size_t(k)], &c = corners[size_t((k + 1) % n)];
         const double ux = b.x - a.x, uy = b.y - a.y, vx = c.x - b.x, vy = c.y - b.y;
         const double cross = Cross2(ux, uy, vx, vy), dot = ux * vx + uy * vy;
         if (std::fabs(cross) <= 1e-12 * std::hypot(ux, uy) * std::hypot(vx, vy) && dot < 0.0)
-            return Fail("the outline turns straight back on itself at a corner");
+            return "the outline turns straight back on itself at a corner";
     }
     // An outline that crosses or touches itself bounds no one area to roof.
-    const std::pair<int, int> crossing = SelfCrossing(corners, tol);
+    const std::pair<int, int> crossing = SelfCrossing(corners, work.tol);
     if (crossing.first >= 0)
-        return Fail("the outline crosses itself (its edges " + std::to_string(edgeOf[size_t(crossing.first)]) +
-                    " and " + std::to_string(edgeOf[size_t(crossing.second)]) + ")");
+        return "the outline crosses itself (its edges " + std::to_string(work.edgeOf[size_t(crossing.first)]) +
+               " and " + std::to_string(work.edgeOf[size_t(crossing.second)]) + ")";
+    return {};
+}
 
-    // Straight runs of one slope are one edge for the wavefront: corners
-    // within rounding of a line (points written with a dozen digits, or
-    // turned) would otherwise make roof planes that differ by the rounding
-    // and events that meet anywhere along the run. The run's faces are cut
-    // apart again afterwards, straight up the roof from each dropped corner.
-    const double straightTol = 1e-9 * scale;
-    std::vector<char> dropped(count, 0);
+// Straight runs of one slope are one edge for the wavefront: corners within
+// rounding of a line (points written with a dozen digits, or turned) would
+// otherwise make roof planes that differ by the rounding and events that
+// meet anywhere along the run. The run's faces are cut apart again
+// afterwards, straight up the roof from each dropped corner.
+std::string SkeletonStraightRuns(SkeletonWork &work)
+{
+    const int n = work.n;
+    const std::vector<double> &slopes = work.slopes;
+    const double straightTol = 1e-9 * work.scale;
     int start = -1;
     for (int k = 0; k < n && start < 0; ++k) {
         const int prev = (k - 1 + n) % n, next = (k + 1) % n;
-        if (slopes[size_t(prev)] != slopes[size_t(k)] || !OnChord(corners, prev, next, straightTol))
+        if (slopes[size_t(prev)] != slopes[size_t(k)] || !OnChord(work.corners, prev, next, straightTol))
             start = k;
     }
     if (start < 0)
-        return Fail("the outline has no corner off a straight line");
-    std::vector<int> solverCorners = {start};
+        return "the outline has no corner off a straight line";
+    work.solverCorners = {start};
     for (int run = start, i = (start + 1) % n; i != start; i = (i + 1) % n) {
         const int next = (i + 1) % n;
-        if (slopes[size_t(i)] == slopes[size_t(run)] && OnChord(corners, run, next, straightTol)) {
-            dropped[size_t(i)] = 1;
+        if (slopes[size_t(i)] == slopes[size_t(run)] && OnChord(work.corners, run, next, straightTol))
             continue;
-        }
-        solverCorners.push_back(i);
+        work.solverCorners.push_back(i);
         run = i;
     }
-    const int m = int(solverCorners.size());
-    if (m < 3)
-        return Fail("the outline encloses no area");
-    std::vector<P3> runCorners;
-    std::vector<double> runSlopes;
-    for (int q = 0; q < m; ++q) {
-        runCorners.push_back(corners[size_t(solverCorners[size_t(q)])]);
-        runSlopes.push_back(slopes[size_t(solverCorners[size_t(q)])]);
-    }
+    work.m = int(work.solverCorners.size());
+    if (work.m < 3)
+        return "the outline encloses no area";
+    return {};
+}
 
-    Solver solver(runCorners, runSlopes, scale);
-    std::string error;
-    if (!solver.Run(error, m_stats))
-        return Fail(error);
-
-    // Nodes at one place are one node: events at one point (a peak reached
-    // from several sides) each made their own. Final numbering: the n
-    // working corners, then the skeleton's inner nodes.
-    const std::vector<P3> &positions = solver.m_nodePositions;
-    const double merge = 1e-7 * scale;
+// Nodes at one place are one node: events at one point (a peak reached from
+// several sides) each made their own. The node each solver node became.
+std::vector<int> SkeletonMergeNodes(const std::vector<P3> &positions, SkeletonWork &work)
+{
+    const double merge = work.merge;
     std::vector<int> same(positions.size());
     std::map<std::tuple<long long, long long, long long>, std::vector<int>> grid;
-    std::vector<P3> nodes(corners);
+    std::vector<P3> &nodes = work.nodes;
+    nodes = work.corners;
     for (size_t i = 0; i < positions.size(); ++i) {
         const P3 &p = positions[i];
         const long long gx = std::llround(p.x / (merge * 4)), gy = std::llround(p.y / (merge * 4)),
@@ -1377,8 +1531,8 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
                     }
                 }
         // Contour corners stay themselves.
-        if (i < size_t(m)) {
-            same[i] = solverCorners[i];
+        if (i < size_t(work.m)) {
+            same[i] = work.solverCorners[i];
         } else if (found >= 0) {
             same[i] = found;
             continue;
@@ -1388,10 +1542,15 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         }
         grid[{gx, gy, gh}].push_back(same[i]);
     }
+    return same;
+}
 
-    // Each face: the arcs that have its edge on one side.
+// Each face: its edge, then round the arcs that have its edge on one side.
+std::string SkeletonWalkFaces(const std::vector<Arc> &arcs, const std::vector<int> &same, SkeletonWork &work)
+{
+    const int m = work.m;
     std::vector<std::vector<std::pair<int, int>>> faceArcs(static_cast<size_t>(m));
-    for (const Arc &arc : solver.m_arcs) {
+    for (const Arc &arc : arcs) {
         const int a = same[size_t(arc.from)], b = same[size_t(arc.to)];
         if (a == b)
             continue;
@@ -1402,10 +1561,9 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
                 list.push_back(key);
         }
     }
-
-    std::vector<std::vector<int>> loops(static_cast<size_t>(m));
+    work.loops.assign(static_cast<size_t>(m), {});
     for (int q = 0; q < m; ++q) {
-        const int first = solverCorners[size_t(q)], second = solverCorners[size_t((q + 1) % m)];
+        const int first = work.solverCorners[size_t(q)], second = work.solverCorners[size_t((q + 1) % m)];
         std::unordered_map<int, std::vector<int>> next;
         next[first].push_back(second);
         next[second].push_back(first);
@@ -1413,35 +1571,40 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
             next[a].push_back(b);
             next[b].push_back(a);
         }
-        std::vector<int> &loop = loops[size_t(q)];
+        std::vector<int> &loop = work.loops[size_t(q)];
         loop = {first, second};
         int previous = first, current = second;
         const size_t cap = faceArcs[size_t(q)].size() + 2;
         while (current != first) {
             auto it = next.find(current);
             if (it == next.end() || it->second.size() != 2)
-                return Fail("the roof face on edge " + std::to_string(first) + " cannot be walked round");
+                return "the roof face on edge " + std::to_string(first) + " cannot be walked round";
             const int step = it->second[0] == previous ? it->second[1] : it->second[0];
             previous = current;
             current = step;
             if (current != first)
                 loop.push_back(current);
             if (loop.size() > cap + 2)
-                return Fail("the roof face on edge " + std::to_string(first) + " does not close");
+                return "the roof face on edge " + std::to_string(first) + " does not close";
         }
     }
+    return {};
+}
 
-    // Faces over straight runs are cut straight up the roof from each
-    // dropped corner. The faces are monotone along their edge, so each cut
-    // leaves the top of the face at one point: a node there, or a new one
-    // on the face's side that the neighbouring face shares.
-    std::map<std::pair<int, int>, std::vector<int>> onSide; // new nodes by the side they lie on
-    std::vector<std::vector<int>> cuts(static_cast<size_t>(m));
+// Faces over straight runs are cut straight up the roof from each dropped
+// corner. The faces are monotone along their edge, so each cut leaves the
+// top of the face at one point: a node there, or a new one on the face's
+// side that the neighbouring face shares.
+std::string SkeletonCutStraightRuns(SkeletonWork &work)
+{
+    const int n = work.n, m = work.m;
+    std::vector<P3> &nodes = work.nodes;
+    work.cuts.assign(static_cast<size_t>(m), {});
     for (int q = 0; q < m; ++q) {
-        const int first = solverCorners[size_t(q)], second = solverCorners[size_t((q + 1) % m)];
+        const int first = work.solverCorners[size_t(q)], second = work.solverCorners[size_t((q + 1) % m)];
         if ((first + 1) % n == second)
             continue;
-        const std::vector<int> &loop = loops[size_t(q)];
+        const std::vector<int> &loop = work.loops[size_t(q)];
         const P3 &a = nodes[size_t(first)], &b = nodes[size_t(second)];
         const double len = std::hypot(b.x - a.x, b.y - a.y);
         const double ux = (b.x - a.x) / len, uy = (b.y - a.y) / len;
@@ -1457,16 +1620,17 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
             int cut = -1;
             for (size_t k = 0; k + 1 < top.size() && cut < 0; ++k) {
                 const double s0 = along(top[k]), s1 = along(top[k + 1]);
-                if (std::fabs(s0 - s) <= tol) {
+                if (std::fabs(s0 - s) <= work.tol) {
                     cut = top[k];
-                } else if (std::fabs(s1 - s) <= tol) {
+                } else if (std::fabs(s1 - s) <= work.tol) {
                     cut = top[k + 1];
                 } else if (s0 > s && s > s1) {
                     const P3 &p0 = nodes[size_t(top[k])], &p1 = nodes[size_t(top[k + 1])];
                     const P3 x = p0 + (p1 - p0) * ((s0 - s) / (s0 - s1));
-                    std::vector<int> &here = onSide[{std::min(top[k], top[k + 1]), std::max(top[k], top[k + 1])}];
+                    std::vector<int> &here =
+                        work.onSide[{std::min(top[k], top[k + 1]), std::max(top[k], top[k + 1])}];
                     for (int node : here)
-                        if ((nodes[size_t(node)] - x).Length() <= merge)
+                        if ((nodes[size_t(node)] - x).Length() <= work.merge)
                             cut = node;
                     if (cut < 0) {
                         cut = int(nodes.size());
@@ -1476,51 +1640,59 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
                 }
             }
             if (cut < 0)
-                return Fail("the roof face over the straight run at corner " + std::to_string(d) +
-                            " cannot be cut");
-            cuts[size_t(q)].push_back(cut);
+                return "the roof face over the straight run at corner " + std::to_string(d) + " cannot be cut";
+            work.cuts[size_t(q)].push_back(cut);
         }
     }
-    if (!onSide.empty()) {
-        for (std::vector<int> &loop : loops) {
-            std::vector<int> with;
-            for (size_t k = 0; k < loop.size(); ++k) {
-                const int u = loop[k], v = loop[(k + 1) % loop.size()];
-                with.push_back(u);
-                auto it = onSide.find({std::min(u, v), std::max(u, v)});
-                if (it == onSide.end())
-                    continue;
-                std::vector<int> extra = it->second;
-                const P3 &from = nodes[size_t(u)];
-                std::sort(extra.begin(), extra.end(), [&](int i, int j) {
-                    return (nodes[size_t(i)] - from).Length() < (nodes[size_t(j)] - from).Length();
-                });
-                with.insert(with.end(), extra.begin(), extra.end());
-            }
-            loop = std::move(with);
+    if (work.onSide.empty())
+        return {};
+    // The new nodes go into every face that has their side, in order along it.
+    for (std::vector<int> &loop : work.loops) {
+        std::vector<int> with;
+        for (size_t k = 0; k < loop.size(); ++k) {
+            const int u = loop[k], v = loop[(k + 1) % loop.size()];
+            with.push_back(u);
+            auto it = work.onSide.find({std::min(u, v), std::max(u, v)});
+            if (it == work.onSide.end())
+                continue;
+            std::vector<int> extra = it->second;
+            const P3 &from = nodes[size_t(u)];
+            std::sort(extra.begin(), extra.end(), [&](int i, int j) {
+                return (nodes[size_t(i)] - from).Length() < (nodes[size_t(j)] - from).Length();
+            });
+            with.insert(with.end(), extra.begin(), extra.end());
         }
+        loop = std::move(with);
     }
+    return {};
+}
 
-    m_faces.assign(count, Face());
-    std::vector<std::pair<int, std::vector<int>>> made; // working edge, loop
-    auto store = [&](int k, const std::vector<int> &loop) {
-        made.emplace_back(k, loop);
-        Face &face = m_faces[size_t(edgeOf[size_t(k)])];
-        face.edge = edgeOf[size_t(k)];
-        face.nodes.clear();
-        for (int node : loop)
-            face.nodes.push_back(node < n ? map[size_t(node)] : node);
-        if (m_bReversed) {
-            // Same way round as the contour: start, end, then the rest back.
-            std::reverse(face.nodes.begin(), face.nodes.end());
-            std::rotate(face.nodes.begin(), face.nodes.end() - 2, face.nodes.end());
-        }
-    };
+// A face in the contour's numbering and way round, on working edge k.
+void SkeletonStoreFace(int k, const std::vector<int> &loop, SkeletonWork &work)
+{
+    work.made.emplace_back(k, loop);
+    CStraightSkeleton::Face &face = work.faces[size_t(work.edgeOf[size_t(k)])];
+    face.edge = work.edgeOf[size_t(k)];
+    face.nodes.clear();
+    for (int node : loop)
+        face.nodes.push_back(node < work.n ? work.map[size_t(node)] : node);
+    if (work.reversed) {
+        // Same way round as the contour: start, end, then the rest back.
+        std::reverse(face.nodes.begin(), face.nodes.end());
+        std::rotate(face.nodes.begin(), face.nodes.end() - 2, face.nodes.end());
+    }
+}
+
+// One face per contour edge: a face over a straight run is split at its cuts.
+std::string SkeletonStoreFaces(SkeletonWork &work)
+{
+    const int n = work.n, m = work.m;
+    work.faces.assign(work.count, CStraightSkeleton::Face());
     for (int q = 0; q < m; ++q) {
-        const std::vector<int> &loop = loops[size_t(q)];
-        const int first = solverCorners[size_t(q)];
-        if (cuts[size_t(q)].empty()) {
-            store(first, loop);
+        const std::vector<int> &loop = work.loops[size_t(q)];
+        const int first = work.solverCorners[size_t(q)];
+        if (work.cuts[size_t(q)].empty()) {
+            SkeletonStoreFace(first, loop, work);
             continue;
         }
         // The top from the run's end back to its start, and where each cut
@@ -1528,40 +1700,46 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         std::vector<int> top(loop.begin() + 1, loop.end());
         top.push_back(first);
         std::vector<size_t> at = {top.size() - 1};
-        for (int cut : cuts[size_t(q)]) {
+        for (int cut : work.cuts[size_t(q)]) {
             const auto it = std::find(top.begin(), top.end(), cut);
             const size_t index = size_t(it - top.begin());
             if (it == top.end() || index > at.back())
-                return Fail("the roof face over the straight run at corner " + std::to_string(first) +
-                            " is not monotone along its edge");
+                return "the roof face over the straight run at corner " + std::to_string(first) +
+                       " is not monotone along its edge";
             at.push_back(index);
         }
         at.push_back(0);
         int from = first;
         for (size_t j = 0; j + 1 < at.size(); ++j) {
-            const int to = j + 2 < at.size() ? (from + 1) % n : solverCorners[size_t((q + 1) % m)];
+            const int to = j + 2 < at.size() ? (from + 1) % n : work.solverCorners[size_t((q + 1) % m)];
             std::vector<int> piece = {from, to};
             for (size_t k = at[j + 1]; k <= at[j]; ++k)
                 if (top[k] != from && top[k] != to)
                     piece.push_back(top[k]);
-            store(from, piece);
+            SkeletonStoreFace(from, piece, work);
             from = to;
         }
     }
-    // What comes out is checked before it is handed on: every face point in
-    // its edge's roof plane, and every side between two faces shared by
-    // exactly those two, once each way. A wavefront that went wrong in some
-    // unforeseen meeting of events is refused here rather than built.
+    return {};
+}
+
+// What comes out is checked before it is handed on: every face point in its
+// edge's roof plane, and every side between two faces shared by exactly
+// those two, once each way. A wavefront that went wrong in some unforeseen
+// meeting of events is refused here rather than built.
+std::string SkeletonCheckFaces(const SkeletonWork &work)
+{
+    const int n = work.n;
     std::map<std::pair<int, int>, int> sides;
-    for (const auto &[k, loop] : made) {
-        const P3 &a = corners[size_t(k)], &b = corners[size_t((k + 1) % n)];
+    for (const auto &[k, loop] : work.made) {
+        const P3 &a = work.corners[size_t(k)], &b = work.corners[size_t((k + 1) % n)];
         const double len = std::hypot(b.x - a.x, b.y - a.y);
         const double nx = -(b.y - a.y) / len, ny = (b.x - a.x) / len;
-        const double t = std::fabs(std::tan(slopes[size_t(k)]));
+        const double t = std::fabs(std::tan(work.slopes[size_t(k)]));
         for (size_t i = 0; i < loop.size(); ++i) {
-            const P3 &q = nodes[size_t(loop[i])];
-            if (t < 1e6 && std::fabs(q.h - t * (nx * (q.x - a.x) + ny * (q.y - a.y))) > 1e-7 * scale * (1.0 + t))
-                return Fail("the roof face on edge " + std::to_string(k) + " leaves its plane");
+            const P3 &q = work.nodes[size_t(loop[i])];
+            if (t < 1e6 && std::fabs(q.h - t * (nx * (q.x - a.x) + ny * (q.y - a.y))) > 1e-7 * work.scale * (1.0 + t))
+                return "the roof face on edge " + std::to_string(k) + " leaves its plane";
             ++sides[{loop[i], loop[(i + 1) % loop.size()]}];
         }
     }
@@ -1569,14 +1747,63 @@ bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
         const bool base = side.first < n && side.second == (side.first + 1) % n;
         const auto back = sides.find({side.second, side.first});
         if (uses != 1 || (!base && (back == sides.end() || back->second != 1)) || (base && back != sides.end()))
-            return Fail("the roof faces do not close round the skeleton");
+            return "the roof faces do not close round the skeleton";
     }
-    m_nodes.resize(nodes.size());
-    for (size_t i = 0; i < nodes.size(); ++i)
-        m_nodes[i] = Vec3(nodes[i].x + cx, nodes[i].h, nodes[i].y + cz);
-    for (int k = 0; k < n; ++k) {
-        const Vec3 &p = contour[size_t(map[size_t(k)])].position;
-        m_nodes[size_t(map[size_t(k)])] = Vec3(p.x, 0.0, p.z);
+    return {};
+}
+
+} // namespace
+
+bool CStraightSkeleton::Compute(std::vector<SkeletonContour> &contours)
+{
+    m_nodes.clear();
+    m_faces.clear();
+    m_error.clear();
+    m_stats = Statistics();
+    m_bReversed = false;
+    if (contours.empty())
+        return Fail("no contour");
+    if (contours.size() > 1)
+        SgDiagWarning("Geometry", "Straight skeleton: %d inner contours (holes) are not taken; the outer one is",
+                      int(contours.size()) - 1);
+    SkeletonContour &contour = contours[0];
+    SkeletonWork work;
+    std::string error = SkeletonMeasureContour(contour, work);
+    if (error.empty()) {
+        m_bReversed = work.reversed;
+        error = SkeletonWorkingOrder(contour, work);
+    }
+    if (error.empty())
+        error = SkeletonStraightRuns(work);
+    if (!error.empty())
+        return Fail(error);
+
+    std::vector<P3> runCorners;
+    std::vector<double> runSlopes;
+    for (int corner : work.solverCorners) {
+        runCorners.push_back(work.corners[size_t(corner)]);
+        runSlopes.push_back(work.slopes[size_t(corner)]);
+    }
+    Solver solver(runCorners, runSlopes, work.scale);
+    if (!solver.Run(error, m_stats))
+        return Fail(error);
+    const std::vector<int> same = SkeletonMergeNodes(solver.m_nodePositions, work);
+    error = SkeletonWalkFaces(solver.m_arcs, same, work);
+    if (error.empty())
+        error = SkeletonCutStraightRuns(work);
+    if (error.empty())
+        error = SkeletonStoreFaces(work);
+    if (error.empty())
+        error = SkeletonCheckFaces(work);
+    if (!error.empty())
+        return Fail(error);
+    m_faces = std::move(work.faces);
+    m_nodes.resize(work.nodes.size());
+    for (size_t i = 0; i < work.nodes.size(); ++i)
+        m_nodes[i] = Vec3(work.nodes[i].x + work.cx, work.nodes[i].h, work.nodes[i].y + work.cz);
+    for (int k = 0; k < work.n; ++k) {
+        const Vec3 &p = contour[size_t(work.map[size_t(k)])].position;
+        m_nodes[size_t(work.map[size_t(k)])] = Vec3(p.x, 0.0, p.z);
     }
     return true;
 }
