@@ -31,6 +31,7 @@
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/document/SgDocument.h"
 #include "platform/SgDiagnostics.h"
+#include "platform/SgProgress.h"
 #include "solids/GmBoolean.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
@@ -395,7 +396,13 @@ void SgGeomAction::VisitBoolean(SgAction *action, SgNode *node)
             ModifierStackElement::Reset(state, node, empty);
             SgSeparator *children = shape->GetSeparator();
             const int n = children ? children->GetChildsCount() : 0;
+            // Only the outermost boolean speaks: nested ones are its steps.
+            std::optional<SgWorkProgress> progress;
+            if (!isOperand && n >= kProgressFromOperands)
+                progress.emplace("Combining solids", uint64_t(n));
             for (int c = 0; c < n; ++c) {
+                if (progress)
+                    progress->Step(uint64_t(c));
                 const bool savedCopy = self->m_bCopyOperands, savedCollect = self->m_bCollect;
                 self->SetResult(nullptr);
                 self->m_bCopyOperands = true;

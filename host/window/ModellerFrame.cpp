@@ -13,6 +13,7 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
+#include <wx/thread.h>
 #include <wx/toolbar.h>
 
 #include "control/FennixControl.h"
@@ -66,6 +67,11 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     });
     // A toolbar click says what it did where a menu command does.
     m_ctrl->SetCommandReportListener([this](const std::string &text) { ShowStatus(text); });
+    m_workProgress = SgSubscribeProgress([this](const SgProgressReport &report) {
+        if (report.kind == SgProgressKind::Work)
+            ShowWorkProgress(report);
+        return true;
+    });
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
     ArrangeToolbars(FromDIP(kMinimumWidth));
     BuildFieldEditor();
@@ -83,6 +89,7 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
 
 ModellerFrame::~ModellerFrame()
 {
+    m_workProgress.Reset();
     // The channel serves the control of this window's FennixCtrl, which goes
     // with the window's children after this body.
     StopControlChannel();
@@ -329,6 +336,18 @@ void ModellerFrame::ShowStatus(const std::string &text)
     // Scripts hear it too (the window's channel serves this control).
     if (m_ctrl)
         m_ctrl->Control().Fire("StatusText", {fennix::DispValue::Str(text)});
+}
+
+void ModellerFrame::ShowWorkProgress(const SgProgressReport &report)
+{
+    // Work on another thread is seen through its result, not on the line.
+    if (!wxThread::IsMain())
+        return;
+    ShowStatus(report.Ended() ? std::string() : report.text);
+    // The work holds the window's loop: only the status bar is painted now,
+    // so that nothing of the half-made scene is drawn and no click is taken.
+    if (wxStatusBar *bar = GetStatusBar())
+        bar->Update();
 }
 
 void ModellerFrame::OnUpdate(wxUpdateUIEvent &event)

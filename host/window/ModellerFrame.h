@@ -13,6 +13,7 @@
 
 #include "facade/CommandRecord.h"
 #include "facade/HostListeners.h"
+#include "platform/SgProgress.h"
 
 class FennixCtrl;
 class SgWxGLWindow;
@@ -53,6 +54,9 @@ public:
 
     // The status bar's text, which the window's scripts hear as StatusText.
     void ShowStatus(const std::string &text);
+    // Long work (a big scene read, a boolean of many operands, a movie
+    // recorded) shows how far it got on the status bar, cleared at its end.
+    void ShowWorkProgress(const SgProgressReport &report);
     // A highlighted menu entry's help on the status bar; scripts hear it too.
     void DoGiveHelp(const wxString &text, bool show) override;
 
@@ -96,4 +100,5 @@ private:
     // editor without a change writes nothing.
     std::vector<double> m_fieldNumbers;
     drevon::HostSubscription m_fieldEditorShown;
+    SgProgressSubscription m_workProgress;
 };
