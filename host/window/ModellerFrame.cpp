@@ -47,6 +47,13 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
         UpdateTitle();
         event.Skip();
     });
+    // A narrower window gives the toolbars more rows rather than hide
+    // buttons behind an overflow arrow; a wider one joins them again.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent &event) {
+        event.Skip();
+        if (m_ctrl)
+            ArrangeToolbars(GetClientSize().x);
+    });
     m_sizer = new wxBoxSizer(wxVERTICAL);
     SetSizer(m_sizer);
     BuildMenus();
@@ -159,6 +166,7 @@ void ModellerFrame::ArrangeToolbars(int width)
     // Side by side along the top, each in the first row that still has room
     // for it: a row each would take a fifth of the view's height.
     std::vector<int> rows;
+    std::vector<int> rowOf(drevon::kToolbarCount, -1);
     for (int t = 0; t < drevon::kToolbarCount; ++t) {
         wxToolBar *toolbar = m_ctrl->GetToolbar(t);
         if (!toolbar)
@@ -173,9 +181,16 @@ void ModellerFrame::ArrangeToolbars(int width)
             ++row;
         if (row == rows.size())
             rows.push_back(0);
-        pane.Row(static_cast<int>(row)).Position(t);
+        rowOf[t] = static_cast<int>(row);
         rows[row] += needed;
     }
+    // A size that leaves the rows as they are changes nothing.
+    if (rowOf == m_toolbarRowOf)
+        return;
+    m_toolbarRowOf = rowOf;
+    for (int t = 0; t < drevon::kToolbarCount; ++t)
+        if (rowOf[t] >= 0)
+            m_ctrl->Manager().GetPane(m_ctrl->GetToolbar(t)).Row(rowOf[t]).Position(t);
     m_toolbarRows = std::max(1, static_cast<int>(rows.size()));
     if (m_fieldPanel) {
         wxAuiPaneInfo &strip = m_ctrl->Manager().GetPane(m_fieldPanel);

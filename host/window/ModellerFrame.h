@@ -73,7 +73,8 @@ private:
     static constexpr int kToolbarChrome = 14;
 
     void BuildMenus();
-    // The toolbars in as few rows as `width` holds, the number strip below.
+    // The toolbars in as few rows as `width` holds, the number strip below;
+    // nothing changes while the rows stay as they are.
     void ArrangeToolbars(int width);
     void OnCommand(wxCommandEvent &event);
     void OnUpdate(wxUpdateUIEvent &event);
@@ -95,6 +96,8 @@ private:
     wxBoxSizer *m_sizer = nullptr;
     wxPanel *m_fieldPanel = nullptr;
     int m_toolbarRows = 1;
+    // The row of each toolbar as last arranged (-1: none).
+    std::vector<int> m_toolbarRowOf;
     std::unique_ptr<VectorFieldUI> m_fieldEditor;
     // The numbers as last shown, so that a focus passing through the
     // editor without a change writes nothing.

@@ -2,7 +2,7 @@
 """fennix SCENE --listen under a virtual X server of this test's own: what the
 status line says, heard through the scripting channel as StatusText.
 
-  fennix_status_line_test.py FENNIX SCENE toolbar|progress
+  fennix_status_line_test.py FENNIX SCENE toolbar|narrow|progress
 
 toolbar: the toolbar buttons are found on the screen (the icons in the strip
   between the menu bar and the view, each named by the help the window gives
@@ -10,6 +10,8 @@ toolbar: the toolbar buttons are found on the screen (the icons in the strip
   of the selected box add a second box and leave the first's text alone,
   Undo and Redo take the paste back and again, Delete removes the box, the
   view buttons say what they did, and a creation tool says what to do next.
+narrow: a window made narrow still shows every toolbar button: the toolbars
+  take more rows rather than hide buttons behind an overflow arrow.
 progress: a big scene read through LoadFile shows "Reading scene... NN %" on
   the status line while it is read, rising, and the line is cleared at the
   end.
@@ -25,6 +27,11 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import Screen, canvas_box, fail, start_xvfb  # noqa: E402
 from fennix_channel_test import Client  # noqa: E402
 from fennix_edit_steps_test import is_red, object_block, until  # noqa: E402
+from fennix_modeller_test import chrome_height  # noqa: E402
+
+# Near the window's narrowest: the toolbars need more rows than at its
+# opening width.
+NARROW_WIDTH = 460
 
 # Objects of the generated scene: well over the size from which a read
 # reports its progress.
@@ -89,6 +96,17 @@ def toolbar_rows(image, box, top):
     return rows
 
 
+def toolbar_icons(image, box, top, rows=slice(None)):
+    """The middles of the icons of button size above the view (in the rows
+    of icons chosen)."""
+    icons = []
+    for first, last in toolbar_rows(image, box, top)[rows]:
+        for left, right in icon_columns(image, box[0], box[0] + box[2], first, last + 1):
+            if 10 <= right - left + 1 <= 32:  # not a gripper, a separator or a choice
+                icons.append(((left + right) // 2, (first + last) // 2))
+    return icons
+
+
 class ToolbarButtons:
     """The toolbar buttons, found on the screen: icons of button size in the
     strip between the menu bar and the view, each named by the help the
@@ -101,11 +119,7 @@ class ToolbarButtons:
         rows = toolbar_rows(image, box, top)
         if not rows:
             fail("no row of toolbar icons above the view")
-        self.unnamed = []
-        for first, last in rows:
-            for left, right in icon_columns(image, box[0], box[0] + box[2], first, last + 1):
-                if 10 <= right - left + 1 <= 32:  # not a gripper, a separator or a choice
-                    self.unnamed.append(((left + right) // 2, (first + last) // 2))
+        self.unnamed = toolbar_icons(image, box, top)
         if not self.unnamed:
             fail("no icon of button size above the view")
         # The first button (opening a file) is always enabled: the help it
@@ -183,6 +197,27 @@ def main():
 
         def text():
             return client.call("SaveToString")
+
+        if mode == "narrow":
+            shot = screen.shot()
+            # The number strip is the last row: the buttons are those above.
+            above_strip = slice(None, -1)
+            wide = toolbar_icons(shot, box, chrome_height(shot, box), above_strip)
+            screen.run("xdotool", "windowsize", window, str(NARROW_WIDTH), str(box[3]))
+
+            def all_shown():
+                shot, now = screen.shot(), screen.geometry(window)
+                if now[2] != NARROW_WIDTH:
+                    return None
+                icons = toolbar_icons(shot, now, chrome_height(shot, now), above_strip)
+                # (A checked button counts once its ground falls outside a row.)
+                return icons if len(icons) >= len(wide) else None
+
+            until(all_shown, "the %d toolbar buttons all shown in a window %d pixels wide"
+                  % (len(wide), NARROW_WIDTH))
+            print("PASS: all %d toolbar buttons stay shown when the window is made %d pixels wide"
+                  % (len(wide), NARROW_WIDTH))
+            return
 
         if mode == "progress":
             big = os.path.join(runtime, "many_boxes.kvrx")
