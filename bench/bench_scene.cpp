@@ -39,6 +39,7 @@
 #include "engine/nodes/properties/SgCoordinate3.h"
 #include "engine/nodes/properties/SgMaterial.h"
 #include "engine/nodes/properties/SgTransform.h"
+#include "platform/SgProgress.h"
 
 namespace {
 
@@ -152,6 +153,33 @@ void BM_ReadScene(benchmark::State &state)
 }
 BENCHMARK(BM_ReadScene)->Unit(benchmark::kMillisecond);
 
+// The same read telling a listener how far it got, a block at a time, as a
+// window's status line hears it: the difference to BM_ReadScene is the cost
+// of the report points.
+void BM_ReadSceneReportingProgress(benchmark::State &state)
+{
+    const std::string &text = SceneText();
+    int64_t reports = 0;
+    SgProgressSubscription listening = SgSubscribeProgress([&reports](const SgProgressReport &) {
+        ++reports;
+        return true;
+    });
+    for (auto _ : state) {
+        MemoryBuffer buffer(text);
+        std::istream in(&buffer);
+        SgWorkProgress progress("Reading scene", text.size());
+        Vrml1InStream stream(in, "bench.kvrx");
+        stream.SetNotifyUser(false);
+        stream.SetProgress(&progress);
+        SgRef<SgSeparator> root(new SgSeparator);
+        if (!SgOpenAction::ReadScene(stream, *root) || root->GetChildsCount() != kObjects)
+            state.SkipWithError("the scene did not read back");
+    }
+    state.counters["reports"] = benchmark::Counter(double(reports) / double(state.iterations()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_ReadSceneReportingProgress)->Unit(benchmark::kMillisecond);
+
 void BM_WriteScene(benchmark::State &state)
 {
     SgRef<SgSeparator> root = BuildScene();
@@ -203,7 +231,8 @@ public:
         const double megabytes = static_cast<double>(SceneText().size()) / (1024.0 * 1024.0);
         std::printf("\nScene text: %.1f MB, %d objects of %d points\n", megabytes, kObjects, kSide * kSide);
         auto baseline = m_times.find("BM_BaselineFromChars");
-        for (const char *name : {"BM_BaselineFromChars", "BM_ReadScene", "BM_WriteScene"}) {
+        for (const char *name :
+             {"BM_BaselineFromChars", "BM_ReadScene", "BM_ReadSceneReportingProgress", "BM_WriteScene"}) {
             auto it = m_times.find(name);
             if (it == m_times.end() || it->second <= 0)
                 continue;

@@ -19,6 +19,7 @@
 #include "engine/viewer/SgViewer.h"
 #include "facade/CDrevon.h"
 #include "platform/SgDiagnostics.h"
+#include "platform/SgProgress.h"
 #include "platform/SgTimerService.h"
 #include "platform/media/SgMovieWriter.h"
 #include "facade/FacadePackage.h"
@@ -223,7 +224,9 @@ int Playback::RecordMovie(SgDocument *document, const char *name, int format, in
     sink.writer = &writer;
     const double before = m_frame;
     int written = 0;
+    SgWorkProgress frameProgress("Recording movie", uint64_t(total));
     for (int i = 0; i < total; ++i) {
+        frameProgress.Step(uint64_t(i));
         if (i < frames) {
             animation->Play(start + i * step);
             if (!BmpUtils::DrawToBuffer(viewer, width, height, &AddFrame, &sink)) {

@@ -40,19 +40,22 @@ static int RunStartupReport()
 }
 
 // Headless runs show the progress of downloads as one line "TITLE: NN%" on
-// standard error for each whole percentage reached.
-static void InstallHeadlessProgress()
+// standard error for each whole percentage reached; other long work says
+// nothing there, so that a command's output stays as it was.
+static SgProgressSubscription SubscribeHeadlessProgress()
 {
     auto last = std::make_shared<int>(-1);
-    SgSetProgressHandler([last](const std::string &title, const std::string &, double fraction) {
-        if (fraction < 0.0) {
+    return SgSubscribeProgress([last](const SgProgressReport &report) {
+        if (report.kind != SgProgressKind::Download)
+            return true;
+        if (report.Ended()) {
             *last = -1;
             return true;
         }
-        const int percent = int(fraction * 100.0);
+        const int percent = int(report.fraction * 100.0);
         if (percent != *last) {
             *last = percent;
-            std::fprintf(stderr, "%s: %d%%\n", title.c_str(), percent);
+            std::fprintf(stderr, "%s: %d%%\n", report.title.c_str(), percent);
         }
         return true;
     });
@@ -70,8 +73,9 @@ int main(int argc, char **argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
+    SgProgressSubscription progress;
     if (argv[1][0] == '-')
-        InstallHeadlessProgress();
+        progress = SubscribeHeadlessProgress();
     if (std::strcmp(argv[1], "--convert") == 0 && argc == 4)
         return RunConvertCommand(argv[2], argv[3]);
     if (std::strcmp(argv[1], "--render") == 0)

@@ -4,44 +4,122 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace {
 
-std::mutex &HandlerLock()
-{
-    static std::mutex lock;
-    return lock;
-}
+struct SgProgressListenerEntry {
+    uint64_t id;
+    // Shared, so that a report runs a listener outside the lock while the
+    // listener may unsubscribe.
+    std::shared_ptr<SgProgressListener> listener;
+};
 
-SgProgressHandler &Handler()
+struct SgProgressListenerList {
+    std::mutex lock;
+    uint64_t lastId = 0;
+    std::vector<SgProgressListenerEntry> entries;
+};
+
+SgProgressListenerList &ProgressListeners()
 {
-    static SgProgressHandler handler;
-    return handler;
+    // Never freed: a subscription held by a static of another library may go
+    // after this library's statics at exit.
+    static auto *list = new SgProgressListenerList;
+    return *list;
 }
 
 } // namespace
 
-SgProgressHandler SgSetProgressHandler(SgProgressHandler handler)
+SgProgressSubscription::SgProgressSubscription(SgProgressSubscription &&other) noexcept
+    : m_id(std::exchange(other.m_id, 0))
 {
-    std::lock_guard<std::mutex> hold(HandlerLock());
-    return std::exchange(Handler(), std::move(handler));
+}
+
+SgProgressSubscription &SgProgressSubscription::operator=(SgProgressSubscription &&other) noexcept
+{
+    if (this != &other) {
+        Reset();
+        m_id = std::exchange(other.m_id, 0);
+    }
+    return *this;
+}
+
+void SgProgressSubscription::Reset()
+{
+    if (m_id == 0)
+        return;
+    SgProgressListenerList &list = ProgressListeners();
+    std::lock_guard<std::mutex> hold(list.lock);
+    std::erase_if(list.entries, [this](const SgProgressListenerEntry &entry) { return entry.id == m_id; });
+    m_id = 0;
+}
+
+SgProgressSubscription SgSubscribeProgress(SgProgressListener listener)
+{
+    if (!listener)
+        return SgProgressSubscription();
+    SgProgressListenerList &list = ProgressListeners();
+    std::lock_guard<std::mutex> hold(list.lock);
+    const uint64_t id = ++list.lastId;
+    list.entries.push_back({id, std::make_shared<SgProgressListener>(std::move(listener))});
+    return SgProgressSubscription(id);
+}
+
+bool SgReportProgress(const SgProgressReport &report)
+{
+    std::vector<std::shared_ptr<SgProgressListener>> listeners;
+    {
+        SgProgressListenerList &list = ProgressListeners();
+        std::lock_guard<std::mutex> hold(list.lock);
+        for (const SgProgressListenerEntry &entry : list.entries)
+            listeners.push_back(entry.listener);
+    }
+    bool goOn = true;
+    for (const std::shared_ptr<SgProgressListener> &listener : listeners)
+        goOn = (*listener)(report) && goOn;
+    return goOn;
 }
 
 bool SgReportProgress(const std::string &title, const std::string &text, double fraction)
 {
-    SgProgressHandler handler;
-    {
-        std::lock_guard<std::mutex> hold(HandlerLock());
-        handler = Handler();
-    }
-    return handler ? handler(title, text, fraction) : true;
+    return SgReportProgress(SgProgressReport{SgProgressKind::Download, title, text, fraction});
 }
 
 void SgEndProgress(const std::string &title)
 {
     SgReportProgress(title, std::string(), -1.0);
+}
+
+SgWorkProgress::SgWorkProgress(std::string title, uint64_t total)
+    : m_title(std::move(title)), m_total(total),
+      m_nextReport(total == 0 ? std::numeric_limits<uint64_t>::max() : 0)
+{
+}
+
+SgWorkProgress::~SgWorkProgress()
+{
+    if (m_reports > 0)
+        SgReportProgress(SgProgressReport{SgProgressKind::Work, m_title, std::string(), -1.0});
+}
+
+void SgWorkProgress::Report(uint64_t done)
+{
+    const int percent = done >= m_total ? 100 : int(double(done) * 100.0 / double(m_total));
+    // The first unit of the next whole percentage; past the total once the
+    // work is whole, so that nothing more is said.
+    m_nextReport = percent >= 100 ? std::numeric_limits<uint64_t>::max()
+                                  : uint64_t(std::ceil(double(m_total) * (percent + 1) / 100.0));
+    if (percent <= m_percent)
+        return;
+    m_percent = percent;
+    ++m_reports;
+    SgReportProgress(SgProgressReport{SgProgressKind::Work, m_title,
+                                      m_title + "... " + std::to_string(percent) + " %", percent / 100.0});
 }
 
 bool DownloadProgress::OnProgress(uint64_t progress, uint64_t maximum)

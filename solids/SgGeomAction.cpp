@@ -31,6 +31,7 @@
 #include "engine/nodes/geometry/SgBoolean.h"
 #include "engine/document/SgDocument.h"
 #include "platform/SgDiagnostics.h"
+#include "platform/SgProgress.h"
 #include "solids/GmBoolean.h"
 #include "solids/GmBoxBuilder.h"
 #include "solids/GmGeom.h"
@@ -446,6 +447,8 @@ void SgGeomAction::EvaluateOperands(SgNode *node)
 {
     auto *shape = static_cast<SgGeometricShape *>(node);
     SgState *state = GetState();
+    // Only the outermost boolean speaks: nested ones are its steps.
+    const bool isOperand = m_bCopyOperands;
     ++s_nEvaluations;
     // The document's own setting; a node of no document keeps the caller's.
     SgDocument *document = node->GetDocument();
@@ -462,7 +465,12 @@ void SgGeomAction::EvaluateOperands(SgNode *node)
         ModifierStackElement::Reset(state, node, empty);
         SgSeparator *children = shape->GetSeparator();
         const int n = children ? children->GetChildsCount() : 0;
+        std::optional<SgWorkProgress> progress;
+        if (!isOperand && n >= kProgressFromOperands)
+            progress.emplace("Combining solids", uint64_t(n));
         for (int c = 0; c < n; ++c) {
+            if (progress)
+                progress->Step(uint64_t(c));
             std::unique_ptr<GmGeom> s = MakeOperandSolid(children->GetChild(c));
             if (!s)
                 continue;

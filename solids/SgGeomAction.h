@@ -44,6 +44,10 @@ class SOLVANE_API SgGeomAction : public SgAction {
     bool m_bShapeResult = false;
     SgShape *GetShapeResult() const { return m_pShapeResult; }
 
+    // A boolean of at least this many operands says how far it got, one
+    // operand at a time (a window shows it on its status line).
+    static constexpr int kProgressFromOperands = 8;
+
     // Evaluates the boolean node (unless its cached result still holds) and
     // returns its cached solid, owned by the node; null when it has none.
     static solvane::GmGeom *EvaluateBoolean(SgNode *boolean);

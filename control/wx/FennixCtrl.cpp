@@ -388,8 +388,11 @@ void FennixCtrl::BuildToolbars()
             continue;
         wxString label = wxString::FromUTF8(entry.label);
         label.Replace("&", "");
-        m_toolbars[entry.toolbar]->AddTool(ItemOf(entry.id), label, IconOf(entry), wxString::FromUTF8(entry.tooltip),
-                                           entry.check ? wxITEM_CHECK : wxITEM_NORMAL);
+        // The help goes to the window's status line too while the pointer
+        // is over the button, as a menu entry's does while highlighted.
+        const wxString help = wxString::FromUTF8(entry.tooltip);
+        m_toolbars[entry.toolbar]->AddTool(ItemOf(entry.id), label, IconOf(entry), wxBitmapBundle(),
+                                           entry.check ? wxITEM_CHECK : wxITEM_NORMAL, help, help);
     }
     if (m_owning) {
         // The frame the move, turn and scale handles work in, on the first

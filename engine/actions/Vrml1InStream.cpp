@@ -8,6 +8,7 @@
 #include "engine/core/SgSceneText.h"
 #include "platform/Notifier.h"
 #include "platform/SgDiagnostics.h"
+#include "platform/SgProgress.h"
 #include "engine/core/SgState.h"
 
 // Whatever the reader accepts, traversal holds: a nested block costs at most
@@ -76,6 +77,8 @@ Vrml1LineBuffer::int_type Vrml1LineBuffer::underflow()
     m_offsetBefore += dropEnd - eback();
     std::memmove(m_buffer.data() + kPutBack - keep, dropEnd, keep);
     m_pCounted = nullptr;
+    if (m_pProgress)
+        m_pProgress->Step(static_cast<uint64_t>(m_offsetBefore + keep));
     char *start = m_buffer.data() + kPutBack;
     const std::streamsize got = m_pSource->sgetn(start, static_cast<std::streamsize>(kBlock));
     setg(start - keep, start, start + std::max<std::streamsize>(got, 0));

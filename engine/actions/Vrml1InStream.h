@@ -23,6 +23,7 @@
 
 class SgDocument;
 class SgFieldMngr;
+class SgWorkProgress;
 class SgGroup;
 
 // Reads the caller's buffer in large blocks and counts the line ends of each
@@ -36,6 +37,8 @@ public:
     long long GetLine() const;
     // Characters taken so far.
     long long GetOffset() const;
+    // Told the characters taken before each block is read; null: nobody.
+    void SetProgress(SgWorkProgress *progress) { m_pProgress = progress; }
 
 protected:
     int_type underflow() override;
@@ -47,6 +50,7 @@ private:
     static constexpr size_t kPutBack = 16;
 
     std::streambuf *m_pSource;
+    SgWorkProgress *m_pProgress = nullptr;
     std::vector<char> m_buffer;
     long long m_linesBefore = 0;  // line ends before eback()
     long long m_offsetBefore = 0; // characters before eback()
@@ -147,6 +151,8 @@ public:
 
     long long GetLine() const { return m_buffer.GetLine(); }
     long long GetOffset() const { return m_buffer.GetOffset(); }
+    // Long reads say how far they got, a block at a time.
+    void SetProgress(SgWorkProgress *progress) { m_buffer.SetProgress(progress); }
 
     // --- Nesting ---------------------------------------------------------------
 

@@ -209,12 +209,10 @@ std::vector<SgObject *> SgCopy::PasteClone(SgSeparator *separator)
     if (!separator)
         return pasted;
     SgKeyPoint keyPoint(separator->GetDocument());
-    // A copy of the paths: each paste replaces its buffered path.
-    std::vector<SgPath> paths;
-    for (const Entry &entry : m_buffer)
-        paths.push_back(entry.path);
-    for (const SgPath &path : paths)
-        if (SgObject *clone = PasteClone(separator, path))
+    // The buffer keeps what was copied: each paste of it shows that again,
+    // where it stands, whatever became of the clones pasted before.
+    for (int index = 0; index < GetCount(); ++index)
+        if (SgObject *clone = PlaceClone(separator, index, nullptr))
             pasted.push_back(clone);
     return pasted;
 }
@@ -222,16 +220,28 @@ std::vector<SgObject *> SgCopy::PasteClone(SgSeparator *separator)
 SgObject *SgCopy::PasteClone(SgSeparator *separator, const SgPath &path)
 {
     const int index = FindPath(path);
-    if (!separator || index < 0 || !GetLastObject(path))
+    if (index < 0)
+        return nullptr;
+    SgPath target;
+    SgObject *clone = PlaceClone(separator, index, &target);
+    if (clone)
+        UpdateList(index, target);
+    return clone;
+}
+
+SgObject *SgCopy::PlaceClone(SgSeparator *separator, int index, SgPath *target)
+{
+    const SgPath source = m_buffer[index].path;
+    if (!separator || !GetLastObject(source))
         return nullptr;
     SgKeyPoint keyPoint(separator->GetDocument());
-    const SgPath source = m_buffer[index].path;
-    SgPath target;
-    SgRef<SgObject> clone(CreateClone(source, target));
+    SgPath placed;
+    SgRef<SgObject> clone(CreateClone(source, placed));
     // Refused when the separator lies inside the object shown: the unplaced
     // clone goes, and nothing else was touched.
     if (!separator->AddChild(clone.get()))
         return nullptr;
-    UpdateList(index, target);
+    if (target)
+        *target = placed;
     return clone.get();
 }

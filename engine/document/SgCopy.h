@@ -83,7 +83,8 @@ public:
     // path. The clone is not yet in the scene; the source is not touched.
     SgObject *CreateClone(const SgPath &source, SgPath &target);
     // Pastes a clone of every buffered path under the separator, as one undo
-    // step; the clones, in buffer order.
+    // step; the clones, in buffer order. The buffer keeps what was copied, so
+    // a second paste shows the same objects again, not the first clones.
     std::vector<SgObject *> PasteClone(SgSeparator *separator);
     // Pastes a clone of the buffered path under the separator; the buffer
     // then names the new clone, so a second paste clones the clone. Returns
@@ -99,6 +100,9 @@ private:
     };
 
     void CheckIndex(int index) const;
+    // Adds a clone of the buffered path at `index` under the separator as
+    // one undo step; `target`, when given, becomes the clone's path.
+    SgObject *PlaceClone(SgSeparator *separator, int index, SgPath *target);
 
     SgSelectionHandler *m_pSelectionHandler = nullptr;
     bool m_bDeepCopy = false;

@@ -26,6 +26,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <unordered_set>
 #include <vector>
@@ -51,6 +52,7 @@
 #include "engine/handlers/SgSelectionHandler.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/SgClock.h"
+#include "platform/SgProgress.h"
 #include "platform/UrlDownloader.h"
 #include "engine/document/SgExternalFileLoader.h"
 
@@ -801,6 +803,27 @@ int SgDocument::ReadFile(const char *path, bool replace, SgNode *parent)
     return result;
 }
 
+namespace {
+
+// Reads of at least this many bytes say how far they got (a window shows it
+// on its status line); a smaller scene is read before anyone could look.
+constexpr uint64_t kSceneReadProgressFromBytes = 1 << 20;
+
+// The bytes left in a stream that can tell its size; 0 for one that cannot.
+uint64_t SceneStreamBytesLeft(std::istream &stream)
+{
+    const std::istream::pos_type start = stream.tellg();
+    if (start == std::istream::pos_type(-1))
+        return 0;
+    stream.seekg(0, std::ios::end);
+    const std::istream::pos_type end = stream.tellg();
+    stream.clear();
+    stream.seekg(start);
+    return end > start ? static_cast<uint64_t>(end - start) : 0;
+}
+
+} // namespace
+
 int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool replace, SgSeparator *target)
 {
     // Replacing puts the file's scene under the root, whatever the target.
@@ -818,7 +841,12 @@ int SgDocument::ReadFileStream(std::istream &stream, const char *name, bool repl
     LispContextScope lisp(GetLispContext());
     LispStartWorkUnit(m_lispContext);
     SgRef<SgSeparator> keepTarget(into);
+    std::optional<SgWorkProgress> progress;
+    if (const uint64_t bytes = SceneStreamBytesLeft(stream); bytes >= kSceneReadProgressFromBytes)
+        progress.emplace("Reading scene", bytes);
     Vrml1InStream in(stream, name ? name : "", this);
+    if (progress)
+        in.SetProgress(&*progress);
     SceneRead read(*this, in, replace, *into);
     int result = kNothingRead;
     try {

@@ -13,6 +13,7 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/statusbr.h>
+#include <wx/thread.h>
 #include <wx/toolbar.h>
 
 #include "control/FennixControl.h"
@@ -46,6 +47,13 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
         UpdateTitle();
         event.Skip();
     });
+    // A narrower window gives the toolbars more rows rather than hide
+    // buttons behind an overflow arrow; a wider one joins them again.
+    Bind(wxEVT_SIZE, [this](wxSizeEvent &event) {
+        event.Skip();
+        if (m_ctrl)
+            ArrangeToolbars(GetClientSize().x);
+    });
     m_sizer = new wxBoxSizer(wxVERTICAL);
     SetSizer(m_sizer);
     BuildMenus();
@@ -66,6 +74,11 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
     });
     // A toolbar click says what it did where a menu command does.
     m_ctrl->SetCommandReportListener([this](const std::string &text) { ShowStatus(text); });
+    m_workProgress = SgSubscribeProgress([this](const SgProgressReport &report) {
+        if (report.kind == SgProgressKind::Work)
+            ShowWorkProgress(report);
+        return true;
+    });
     m_sizer->Add(m_ctrl, 1, wxEXPAND);
     ArrangeToolbars(FromDIP(kMinimumWidth));
     BuildFieldEditor();
@@ -83,6 +96,7 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
 
 ModellerFrame::~ModellerFrame()
 {
+    m_workProgress.Reset();
     // The channel serves the control of this window's FennixCtrl, which goes
     // with the window's children after this body.
     StopControlChannel();
@@ -152,6 +166,7 @@ void ModellerFrame::ArrangeToolbars(int width)
     // Side by side along the top, each in the first row that still has room
     // for it: a row each would take a fifth of the view's height.
     std::vector<int> rows;
+    std::vector<int> rowOf(drevon::kToolbarCount, -1);
     for (int t = 0; t < drevon::kToolbarCount; ++t) {
         wxToolBar *toolbar = m_ctrl->GetToolbar(t);
         if (!toolbar)
@@ -166,9 +181,16 @@ void ModellerFrame::ArrangeToolbars(int width)
             ++row;
         if (row == rows.size())
             rows.push_back(0);
-        pane.Row(static_cast<int>(row)).Position(t);
+        rowOf[t] = static_cast<int>(row);
         rows[row] += needed;
     }
+    // A size that leaves the rows as they are changes nothing.
+    if (rowOf == m_toolbarRowOf)
+        return;
+    m_toolbarRowOf = rowOf;
+    for (int t = 0; t < drevon::kToolbarCount; ++t)
+        if (rowOf[t] >= 0)
+            m_ctrl->Manager().GetPane(m_ctrl->GetToolbar(t)).Row(rowOf[t]).Position(t);
     m_toolbarRows = std::max(1, static_cast<int>(rows.size()));
     if (m_fieldPanel) {
         wxAuiPaneInfo &strip = m_ctrl->Manager().GetPane(m_fieldPanel);
@@ -329,6 +351,18 @@ void ModellerFrame::ShowStatus(const std::string &text)
     // Scripts hear it too (the window's channel serves this control).
     if (m_ctrl)
         m_ctrl->Control().Fire("StatusText", {fennix::DispValue::Str(text)});
+}
+
+void ModellerFrame::ShowWorkProgress(const SgProgressReport &report)
+{
+    // Work on another thread is seen through its result, not on the line.
+    if (!wxThread::IsMain())
+        return;
+    ShowStatus(report.Ended() ? std::string() : report.text);
+    // The work holds the window's loop: only the status bar is painted now,
+    // so that nothing of the half-made scene is drawn and no click is taken.
+    if (wxStatusBar *bar = GetStatusBar())
+        bar->Update();
 }
 
 void ModellerFrame::OnUpdate(wxUpdateUIEvent &event)

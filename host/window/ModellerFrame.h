@@ -13,6 +13,7 @@
 
 #include "facade/CommandRecord.h"
 #include "facade/HostListeners.h"
+#include "platform/SgProgress.h"
 
 class FennixCtrl;
 class SgWxGLWindow;
@@ -53,6 +54,9 @@ public:
 
     // The status bar's text, which the window's scripts hear as StatusText.
     void ShowStatus(const std::string &text);
+    // Long work (a big scene read, a boolean of many operands, a movie
+    // recorded) shows how far it got on the status bar, cleared at its end.
+    void ShowWorkProgress(const SgProgressReport &report);
     // A highlighted menu entry's help on the status bar; scripts hear it too.
     void DoGiveHelp(const wxString &text, bool show) override;
 
@@ -69,7 +73,8 @@ private:
     static constexpr int kToolbarChrome = 14;
 
     void BuildMenus();
-    // The toolbars in as few rows as `width` holds, the number strip below.
+    // The toolbars in as few rows as `width` holds, the number strip below;
+    // nothing changes while the rows stay as they are.
     void ArrangeToolbars(int width);
     void OnCommand(wxCommandEvent &event);
     void OnUpdate(wxUpdateUIEvent &event);
@@ -91,9 +96,12 @@ private:
     wxBoxSizer *m_sizer = nullptr;
     wxPanel *m_fieldPanel = nullptr;
     int m_toolbarRows = 1;
+    // The row of each toolbar as last arranged (-1: none).
+    std::vector<int> m_toolbarRowOf;
     std::unique_ptr<VectorFieldUI> m_fieldEditor;
     // The numbers as last shown, so that a focus passing through the
     // editor without a change writes nothing.
     std::vector<double> m_fieldNumbers;
     drevon::HostSubscription m_fieldEditorShown;
+    SgProgressSubscription m_workProgress;
 };

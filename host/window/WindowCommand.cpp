@@ -222,6 +222,7 @@ private:
     std::unique_ptr<SgWxDialogFactory> m_dialogs;
     std::unique_ptr<SgWxWindowFactory> m_windows;
     std::unique_ptr<drevon::CDrevon> m_facade;
+    SgProgressSubscription m_downloadProgress;
 };
 
 bool FennixApp::OnInit()
@@ -241,7 +242,7 @@ bool FennixApp::OnInit()
     // External files named by an address are fetched only when asked for.
     document->SetRemoteContentAllowed(s_allowRemote);
     // Downloads the scene asks for show a dialog with a cancel button.
-    SgInstallWxProgressHandler();
+    m_downloadProgress = SgSubscribeWxDownloadDialog();
     m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
 
     const std::string title = std::filesystem::path(s_scenePath).filename().string();
@@ -352,6 +353,7 @@ int FennixApp::OnExit()
 {
     SaveOnClose(false);
     StopControlChannel();
+    m_downloadProgress.Reset();
     // Windows still standing (the loop was ended by a signal, not by the
     // last window's close) go now, while the facade their control serves
     // and the services they use are still there.

@@ -9,7 +9,6 @@
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
-#include "platform/SgProgress.h"
 
 ProgressBarDlg::ProgressBarDlg(wxWindow *parent)
     : wxDialog(parent, wxID_ANY, "Downloading, Please Wait.", wxDefaultPosition, wxDefaultSize,
@@ -49,11 +48,14 @@ void ProgressBarDlg::OnCancel(wxCommandEvent &)
     m_model.Abort();
 }
 
-void SgInstallWxProgressHandler()
+SgProgressSubscription SgSubscribeWxDownloadDialog()
 {
     auto dialog = std::make_shared<ProgressBarDlg *>(nullptr);
-    SgSetProgressHandler([dialog](const std::string &title, const std::string &text, double fraction) {
-        if (fraction < 0.0) {
+    return SgSubscribeProgress([dialog](const SgProgressReport &report) {
+        // Other long work is the status line's.
+        if (report.kind != SgProgressKind::Download)
+            return true;
+        if (report.Ended()) {
             if (*dialog) {
                 (*dialog)->Destroy();
                 *dialog = nullptr;
@@ -65,8 +67,8 @@ void SgInstallWxProgressHandler()
             (*dialog)->Show();
         }
         ProgressBarDlg *shown = *dialog;
-        shown->SetMessage((title.empty() ? text : title + ": " + text).c_str());
-        shown->SetProgress(fraction);
+        shown->SetMessage((report.title.empty() ? report.text : report.title + ": " + report.text).c_str());
+        shown->SetProgress(report.fraction);
         // Paints the dialog and lets its Cancel button be pressed; the other
         // windows take no input meanwhile.
         wxSafeYield(shown, true);

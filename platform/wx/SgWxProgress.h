@@ -5,6 +5,7 @@
 // opened at the first step of an operation and closed at its end.
 #include <wx/dialog.h>
 
+#include "platform/SgProgress.h"
 #include "platform/controls/SgProgressModel.h"
 #include "platform/wx/PlatformWxExport.h"
 
@@ -28,5 +29,5 @@ private:
     wxGauge *m_pBar = nullptr;
 };
 
-// Installs the dialog as the process's progress display (SgSetProgressHandler).
-PLATFORMWX_API void SgInstallWxProgressHandler();
+// Shows downloads in the dialog while the subscription lives.
+[[nodiscard]] PLATFORMWX_API SgProgressSubscription SgSubscribeWxDownloadDialog();

@@ -10,6 +10,7 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "tests/engine/document/DocumentFileTestSupport.h"
 #include "tests/facade/FacadeTestSupport.h"
+#include "tests/platform/WorkProgressRecorder.h"
 #include "tests/platform/media/MovieProbe.h"
 
 using facadetest::FacadeTest;
@@ -208,4 +209,33 @@ TEST_F(MovieTest, ClipRangeRecordsPartOfTheAnimationAndProgressReaches100)
               1);
     EXPECT_GT(movieprobe::ReadMovie(whole).firstToLast, 2.0);
     EXPECT_LT(movieprobe::ReadMovie(still).firstToLast, 0.5) << "a clip range of one position is a still";
+}
+
+// A window shows a recording's progress on its status line: a step per
+// frame, and the end also when the movie dialog stopped it.
+TEST_F(MovieTest, RecordingReportsEachFrameAndItsEnd)
+{
+    const float all[2] = {0.0f, 100.0f};
+    struct Case {
+        const char *what;
+        int stopAt;  // the movie dialog's answer 0 at this position; -1: never
+        int steps;
+    };
+    const Case cases[] = {
+        {"a whole movie of 11 frames", -1, 11},
+        {"a movie stopped after its third frame", 27, 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        struct Stop {
+            int at;
+            static int Call(void *data, int position) { return position != static_cast<Stop *>(data)->at; }
+        } stop{c.stopAt};
+        progresstest::WorkProgressRecorder recorder;
+        const std::string movie = File("frames.avi");
+        m_facade->GetPlayback().RecordMovie(Document(), movie.c_str(), 1, kMovieWidth, kMovieHeight, 1.0, 10, 0.0, all,
+                                            100, &Stop::Call, &stop);
+        EXPECT_EQ(recorder.Steps(), c.steps);
+        EXPECT_TRUE(recorder.ShowsWork("Recording movie"));
+    }
 }

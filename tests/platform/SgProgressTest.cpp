@@ -1,5 +1,6 @@
-// Download progress: the texts and bar positions the display gets, and the
-// aborts (too many reports of no progress, the user's cancel).
+// Progress: the texts and bar positions a download's display gets, its
+// aborts (too many reports of no progress, the user's cancel), the listeners
+// every report reaches, and the rate of the reports of long work.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "platform/SgClock.h"
 #include "platform/SgProgress.h"
+#include "tests/platform/WorkProgressRecorder.h"
 
 namespace {
 
@@ -19,18 +21,18 @@ class ProgressTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_previous = SgSetProgressHandler([this](const std::string &, const std::string &text, double fraction) {
-            m_shown.push_back({text, fraction});
+        m_listening = SgSubscribeProgress([this](const SgProgressReport &report) {
+            m_shown.push_back({report.text, report.fraction});
             return !m_cancel;
         });
     }
-    void TearDown() override { SgSetProgressHandler(m_previous); }
+    void TearDown() override { m_listening.Reset(); }
 
     std::vector<Shown> m_shown;
     bool m_cancel = false;
 
 private:
-    SgProgressHandler m_previous;
+    SgProgressSubscription m_listening;
 };
 
 } // namespace
@@ -83,4 +85,71 @@ TEST_F(ProgressTest, ADownloadStallsAfterAMinuteWithoutABytePerTheClock)
     EXPECT_TRUE(progress.Stalled());
     EXPECT_FALSE(progress.Cancelled());
     SetClock(previous);
+}
+
+// The download dialog and a window's status line listen side by side: each
+// report reaches every listener until its subscription goes, and one
+// listener's cancel is the answer.
+TEST(ProgressListeners, EveryListenerHearsEachReportUntilItsSubscriptionGoes)
+{
+    std::vector<std::string> heard;
+    bool cancelSecond = false;
+    SgProgressSubscription first = SgSubscribeProgress([&](const SgProgressReport &report) {
+        heard.push_back("first " + report.text);
+        return true;
+    });
+    SgProgressSubscription second = SgSubscribeProgress([&](const SgProgressReport &report) {
+        heard.push_back("second " + report.text);
+        return !cancelSecond;
+    });
+    EXPECT_TRUE(SgReportProgress("Downloading", "a", 0.1));
+    cancelSecond = true;
+    EXPECT_FALSE(SgReportProgress("Downloading", "b", 0.2)) << "one listener's cancel is lost";
+    SgProgressSubscription moved = std::move(second);
+    EXPECT_FALSE(second.IsActive());
+    moved.Reset();
+    EXPECT_TRUE(SgReportProgress("Downloading", "c", 0.3));
+    first.Reset();
+    EXPECT_TRUE(SgReportProgress("Downloading", "d", 0.4));
+    EXPECT_EQ(heard, (std::vector<std::string>{"first a", "second a", "first b", "second b", "first c"}));
+}
+
+// Long work calls Step as often as it likes; the listeners hear each whole
+// percentage once, and the end only when something was said.
+TEST(WorkProgress, EachWholePercentageIsReportedOnceAndTheEndAfterIt)
+{
+    struct Case {
+        const char *what;
+        uint64_t total;
+        uint64_t stepEvery;  // Step(0), Step(stepEvery), ... up to Step(total)
+        int steps;           // reports before the end
+    };
+    const Case cases[] = {
+        {"a unit at a time of many", 100000, 1, 101},
+        {"blocks of a read", 10 * 65536 + 5, 65536, 12},
+        {"three operands", 3, 1, 4},
+        {"one big step", 500, 500, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        progresstest::WorkProgressRecorder recorder;
+        {
+            SgWorkProgress progress("Working", c.total);
+            for (uint64_t done = 0; done < c.total; done += c.stepEvery)
+                progress.Step(done);
+            progress.Step(c.total);
+            progress.Step(c.total + 7);  // past the end: nothing more
+            EXPECT_EQ(progress.GetReportCount(), c.steps);
+        }
+        EXPECT_EQ(recorder.Steps(), c.steps);
+        EXPECT_TRUE(recorder.ShowsWork("Working"));
+        EXPECT_EQ(recorder.Reports()[recorder.Reports().size() - 2].text, "Working... 100 %");
+    }
+    progresstest::WorkProgressRecorder recorder;
+    {
+        SgWorkProgress nothing("Working", 0);
+        nothing.Step(0);
+        nothing.Step(10);
+    }
+    EXPECT_TRUE(recorder.Reports().empty()) << "work of no size says nothing, not even its end";
 }

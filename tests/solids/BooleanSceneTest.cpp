@@ -34,6 +34,7 @@
 #include "solids/SgGeomAction.h"
 #include "solids/SgSolvane.h"
 #include "solids/Solvane.h"
+#include "tests/platform/WorkProgressRecorder.h"
 #include "tests/solids/StlTestUtil.h"
 
 using namespace solvane;
@@ -362,6 +363,42 @@ TEST_F(BooleanScene, ACubeMinusASphereCutsAlikeAtEveryScale)
             SgDiagCapture capture;
             EXPECT_NEAR(Volume(b.get()) / (s * s * s), expected, 1e-6 * expected)
                 << (byTransform ? "scaled by a transform " : "sizes ") << s << ": " << capture.GetText();
+        }
+    }
+}
+
+// A boolean of many operands says how far it got, one operand at a time;
+// one of few operands says nothing, and neither do the booleans nested in
+// it (they are steps of the outer one).
+TEST_F(BooleanScene, ManyOperandsReportProgressPerOperandAndNestedOnesDoNot)
+{
+    const auto row = [](int count) {
+        std::vector<SgNode *> cubes;
+        for (int i = 0; i < count; ++i)
+            cubes.push_back(CubeAt(Vec3(0.5 * i, 0.5, 0.5)));
+        return cubes;
+    };
+    const int many = SgGeomAction::kProgressFromOperands + 2;
+    struct Case {
+        const char *what;
+        SgRef<SgBoolean> boolean;
+        double volume;
+        int steps;
+    };
+    Case cases[] = {
+        {"few operands", Boolean(0, row(SgGeomAction::kProgressFromOperands - 1)),
+         1.0 + 0.5 * (SgGeomAction::kProgressFromOperands - 2), 0},
+        {"many operands", Boolean(0, row(many)), 1.0 + 0.5 * (many - 1), many},
+        {"many operands nested in a boolean of two", Boolean(0, {Boolean(0, row(many)).get(), CubeAt(Vec3(20, 20, 20))}),
+         1.0 + 0.5 * (many - 1) + 1.0, 0},
+    };
+    for (Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        progresstest::WorkProgressRecorder recorder;
+        EXPECT_NEAR(Volume(c.boolean.get()), c.volume, 1e-9);
+        EXPECT_EQ(recorder.Steps(), c.steps);
+        if (c.steps > 0) {
+            EXPECT_TRUE(recorder.ShowsWork("Combining solids"));
         }
     }
 }

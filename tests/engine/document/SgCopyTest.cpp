@@ -1,6 +1,7 @@
 // The copy buffer: linked clones show their object and never touch it, a
-// second paste clones the clone, deep copies land next to their sources, a
-// paste is one undo step, and buffered paths keep their nodes alive.
+// pasted buffer keeps what was copied while a path-wise paste clones the
+// clone, deep copies land next to their sources, a paste is one undo step,
+// and buffered paths keep their nodes alive.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -90,8 +91,27 @@ TEST_F(SgCopyTest, ALinkedCloneShowsTheObjectWhereItStandsAndLeavesItAlone)
     EXPECT_EQ(Text(Vec3(SgCopy::CalcBoundingBox(clonePath).GetCenter())), Text(Vec3(2, 4, 0)));
 
     SgPath buffered = m_copy->GetPath(0);
-    EXPECT_TRUE(SgCopy::IsClone(buffered)) << "the buffer should name the new clone";
+    EXPECT_FALSE(SgCopy::IsClone(buffered)) << "the buffer should keep what was copied, not the new clone";
     EXPECT_EQ(SgCopy::GetLastObject(buffered), m_object);
+}
+
+// Pasting the buffer again shows the copied object again where it stands:
+// moving or scaling one linked paste does not carry over to the next, as a
+// person who copied one thing expects of every paste of it.
+TEST_F(SgCopyTest, EachLinkedPasteOfTheBufferShowsWhatWasCopied)
+{
+    m_copy->AddToBuffer(m_path);
+    const std::vector<SgObject *> first = m_copy->PasteClone(m_root);
+    ASSERT_EQ(first.size(), 1u);
+    first[0]->GetTransform(false)->m_scaleFactor = Vec3(3, 3, 3);
+    first[0]->GetTransform(false)->m_translation = Vec3(9, 9, 9);
+    const std::vector<SgObject *> second = m_copy->PasteClone(m_root);
+    ASSERT_EQ(second.size(), 1u);
+    ASSERT_NE(second[0], first[0]);
+    EXPECT_EQ(Text(second[0]->GetScale()), Text(Vec3(1, 1, 1))) << "the second paste took the first's scale";
+    EXPECT_EQ(Text(second[0]->GetMove()), Text(Vec3(0, 0, 0))) << "the second paste stands on the first";
+    EXPECT_EQ(ContentObject(second[0]), m_object);
+    EXPECT_TRUE(m_copy->GetPath(0) == m_path) << "the buffer no longer names the copied object";
 }
 
 TEST_F(SgCopyTest, ASecondPasteClonesTheCloneWhereItStands)

@@ -21,6 +21,7 @@
 #include "engine/nodes/properties/SgTransform.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "tests/engine/document/DocumentFileTestSupport.h"
+#include "tests/platform/WorkProgressRecorder.h"
 #include "utilities/math/Vec3.h"
 
 using namespace DocumentFileTest;
@@ -508,4 +509,46 @@ TEST(DocumentFiles, SaveSelectionWritesTheSelectedObjectsOnly)
     DocumentPtr reader = NewDocument();
     EXPECT_EQ(reader->ReadFile(file.c_str(), false), kReadDone);
     EXPECT_NE(FindObject(*reader, "picked"), nullptr) << "a saved selection does not read back";
+}
+
+// A read of a big scene says how far it got, a block at a time, and ends its
+// progress whether the scene was good or not; a small one says nothing.
+TEST(DocumentFiles, ABigReadReportsItsProgressAndEndsItGoodOrBad)
+{
+    const std::string small = SceneWithObjectOnLayer("fresh", "L");
+    // Comment lines after the header make the scene big without objects
+    // to build.
+    std::string padding;
+    const std::string commentLine = "# " + std::string(98, '-') + "\n";
+    while (padding.size() < 3 * 1024 * 1024)
+        padding += commentLine;
+    const size_t header = small.find('\n') + 1;
+    const std::string big = small.substr(0, header) + padding + small.substr(header);
+    struct Case {
+        const char *what;
+        std::string bytes;
+        int expected;
+        bool reported;
+    };
+    const Case cases[] = {
+        {"a small scene", small, kReadDone, false},
+        {"a big scene", big, kReadDone, true},
+        {"a big scene that breaks off inside a block", CutAfter(big, "fresh", "fresh\"\n"), kNothingRead, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingNotifier notifier;
+        progresstest::WorkProgressRecorder recorder;
+        DocumentPtr document = NewDocument();
+        EXPECT_EQ(Read(*document, c.bytes, true), c.expected);
+        if (!c.reported) {
+            EXPECT_TRUE(recorder.Reports().empty());
+            continue;
+        }
+        EXPECT_TRUE(recorder.ShowsWork("Reading scene"));
+        // 64 KB blocks: a step for each whole percentage of 3 MB.
+        EXPECT_GE(recorder.Steps(), 40);
+        EXPECT_LE(recorder.Steps(), 101);
+        EXPECT_EQ(recorder.Reports()[recorder.Reports().size() - 2].text, "Reading scene... 100 %");
+    }
 }
