@@ -73,9 +73,19 @@ struct SOLVANE_API GmPolyFace {
     uint32_t attributes = 0;
     uint32_t group = 0;
     uint8_t mark = 1;
-    uint32_t sourceId = 0;                     // id of the face it came from
-    std::vector<std::pair<int, int>> cuts;     // cut segments (pool indices)
-    std::vector<int> coplanar;                 // coplanar faces of the other operand
+    uint32_t sourceId = 0;  // id of the face it came from
+    // Index of its cuts and coplanar faces in the imprint's side table, or
+    // -1 while nothing met it. Most faces of a large pair meet nothing: the
+    // two lists live apart so that the record, one per input face, stays at
+    // two cache lines.
+    int32_t met = -1;
+};
+
+// What the other operand left on a face: cut segments (pool indices) and
+// the faces of the other operand coplanar with it.
+struct SOLVANE_API GmFaceMeetings {
+    std::vector<std::pair<int, int>> cuts;
+    std::vector<int> coplanar;
 };
 
 // A piece of a face after the imprint.
@@ -124,6 +134,8 @@ public:
     // Winding number of the operand's original surface about p.
     double winding(int operand, const Vec3 &p) const;
     int pairCount() const { return m_pairs; }
+    // The faces of the other operand coplanar with a face (by its index).
+    const std::vector<int> &coplanarOf(int operand, int face) const;
     // Lets the faces, pieces and cuts go once what is kept has been copied
     // out; the pool's points stay.
     void releaseWork();
@@ -134,6 +146,7 @@ private:
     void coplanarPair(GmPolyFace &f, GmPolyFace &g);
     void arrange(int operand, int face);
     void fixTJunctions();
+    GmFaceMeetings &meetingsOf(GmPolyFace &f);
 
     GmGeom &m_a;
     GmGeom &m_b;
@@ -142,6 +155,7 @@ private:
     GmVertexPool m_pool;
     std::vector<GmPolyFace> m_faces[2];
     std::vector<GmPiece> m_pieces[2];
+    std::vector<GmFaceMeetings> m_met[2];
     std::unordered_set<uint64_t> m_cutEdges;
     // Per pool point: whether a cut edge ends there. Most edges have an end
     // that is not on the cut, and are told so without a hash lookup.
