@@ -210,6 +210,9 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
         stats->piecesB = static_cast<int>(im.pieces(1).size());
     }
     std::vector<GmSoupFace> out;
+    // Room for every piece at once: grown by doubling, the soup would be
+    // written into fresh memory about twice over.
+    out.reserve(im.pieces(0).size() + im.pieces(1).size());
     std::map<uint64_t, uint32_t> groups;
     // Both operands are classified before any loop is taken out: the
     // classification reads the other operand's faces.

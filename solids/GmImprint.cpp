@@ -58,7 +58,7 @@ int GmVertexPool::head(uint64_t key) const
 
 void GmVertexPool::grow()
 {
-    std::vector<Slot> old = std::move(m_slots);
+    std::vector<Slot, GmLargeAllocator<Slot>> old = std::move(m_slots);
     m_slots.assign(std::max<size_t>(1024, old.size() * 2), Slot{});
     const size_t mask = m_slots.size() - 1;
     for (const Slot &o : old) {
@@ -102,7 +102,7 @@ void GmVertexPool::reserve(size_t points)
 
 void GmVertexPool::freeze()
 {
-    std::vector<Slot>().swap(m_slots);
+    std::vector<Slot, GmLargeAllocator<Slot>>().swap(m_slots);
     std::vector<int>().swap(m_next);
     m_slotsUsed = 0;
 }
@@ -291,7 +291,7 @@ void GmImprint::extract(GmGeom &g, int operand)
     // Sized once: grown by doubling, the largest arrays of the imprint
     // would leave their earlier copies as holes in the heap.
     m_faces[operand].reserve(m_faces[operand].size() + static_cast<size_t>(g.faceCount()));
-    std::vector<GmPolyFace> &faces = m_faces[operand];
+    GmPolyFaces &faces = m_faces[operand];
     for (GmFace *f : g.liveFaces()) {
         // Filled where it stays (a face found degenerate is taken back):
         // the record is written once, not built aside and moved.
@@ -1342,7 +1342,7 @@ std::vector<long> TjApplyAliases(GmImprint &im, const std::unordered_map<int, in
     };
     long original = 0;
     for (int op = 0; op < 2; ++op) {
-        std::vector<GmPiece> kept;
+        GmPieces kept;
         kept.reserve(im.pieces(op).size());
         for (GmPiece &piece : im.pieces(op)) {
             bool touched = false;
@@ -1482,8 +1482,8 @@ void GmImprint::fixTJunctions()
 void GmImprint::releaseWork()
 {
     for (int op = 0; op < 2; ++op) {
-        std::vector<GmPolyFace>().swap(m_faces[op]);
-        std::vector<GmPiece>().swap(m_pieces[op]);
+        GmPolyFaces().swap(m_faces[op]);
+        GmPieces().swap(m_pieces[op]);
         std::vector<GmFaceMeetings>().swap(m_met[op]);
     }
     std::unordered_set<uint64_t>().swap(m_cutEdges);
