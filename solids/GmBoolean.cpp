@@ -34,11 +34,12 @@ std::vector<int> Classify(GmImprint &im, int op)
     std::vector<int> cls(pieces.size(), CLS_UNKNOWN);
     for (size_t i = 0; i < pieces.size(); ++i) {
         const GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
-        if (f.coplanar.empty()) {
+        const std::vector<int> &coplanar = im.coplanarOf(op, pieces[i].face);
+        if (coplanar.empty()) {
             continue;
         }
         Vec3 p = im.interiorPoint(pieces[i], f);
-        for (int gi : f.coplanar) {
+        for (int gi : coplanar) {
             const GmPolyFace &g = others[static_cast<size_t>(gi)];
             if (std::abs(g.normal.Dot(p) - g.d) < tol && im.insideFace(g, p)) {
                 cls[i] = f.normal.Dot(g.normal) > 0.0 ? CLS_ON_SAME : CLS_ON_OPP;
@@ -209,6 +210,9 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
         stats->piecesB = static_cast<int>(im.pieces(1).size());
     }
     std::vector<GmSoupFace> out;
+    // Room for every piece at once: grown by doubling, the soup would be
+    // written into fresh memory about twice over.
+    out.reserve(im.pieces(0).size() + im.pieces(1).size());
     std::map<uint64_t, uint32_t> groups;
     // Both operands are classified before any loop is taken out: the
     // classification reads the other operand's faces.

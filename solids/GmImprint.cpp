@@ -58,7 +58,7 @@ int GmVertexPool::head(uint64_t key) const
 
 void GmVertexPool::grow()
 {
-    std::vector<Slot> old = std::move(m_slots);
+    std::vector<Slot, GmLargeAllocator<Slot>> old = std::move(m_slots);
     m_slots.assign(std::max<size_t>(1024, old.size() * 2), Slot{});
     const size_t mask = m_slots.size() - 1;
     for (const Slot &o : old) {
@@ -102,7 +102,7 @@ void GmVertexPool::reserve(size_t points)
 
 void GmVertexPool::freeze()
 {
-    std::vector<Slot>().swap(m_slots);
+    std::vector<Slot, GmLargeAllocator<Slot>>().swap(m_slots);
     std::vector<int>().swap(m_next);
     m_slotsUsed = 0;
 }
@@ -291,8 +291,11 @@ void GmImprint::extract(GmGeom &g, int operand)
     // Sized once: grown by doubling, the largest arrays of the imprint
     // would leave their earlier copies as holes in the heap.
     m_faces[operand].reserve(m_faces[operand].size() + static_cast<size_t>(g.faceCount()));
+    GmPolyFaces &faces = m_faces[operand];
     for (GmFace *f : g.liveFaces()) {
-        GmPolyFace pf;
+        // Filled where it stays (a face found degenerate is taken back):
+        // the record is written once, not built aside and moved.
+        GmPolyFace &pf = faces.emplace_back();
         pf.operand = operand;
         pf.attributes = f->attributes;
         pf.group = f->group();
@@ -334,6 +337,7 @@ void GmImprint::extract(GmGeom &g, int operand)
             pf.loops.push_back(std::move(ids));
         }
         if (degenerate || pf.loops.empty()) {
+            faces.pop_back();
             continue;  // fewer than 3 uses: healed away before the imprint
         }
         Vec3 n;
@@ -349,6 +353,7 @@ void GmImprint::extract(GmGeom &g, int operand)
         }
         double len = n.Length();
         if (len / 2.0 <= m_tol * m_tol || len < 1e-300) {
+            faces.pop_back();
             continue;  // zero area: healed away before the imprint
         }
         pf.normal = n / len;
@@ -359,7 +364,6 @@ void GmImprint::extract(GmGeom &g, int operand)
             }
         }
         pf.box = pf.box.widened(m_tol);
-        m_faces[operand].push_back(std::move(pf));
     }
 }
 
@@ -393,8 +397,8 @@ void GmImprint::intersectPair(int ia, int ib)
     signsOf(fb, fa, &zB, &negB, &posB);
     if (zA || zB) {
         coplanarPair(fa, fb);
-        fa.coplanar.push_back(ib);
-        fb.coplanar.push_back(ia);
+        meetingsOf(fa).coplanar.push_back(ib);
+        meetingsOf(fb).coplanar.push_back(ia);
         return;
     }
     if (!(negA && posA) || !(negB && posB)) {
@@ -448,8 +452,8 @@ void GmImprint::intersectPair(int ia, int ib)
         const Cross &s = ca[i].t > cb[j].t ? ca[i] : cb[j];
         const Cross &e = ca[i + 1].t < cb[j + 1].t ? ca[i + 1] : cb[j + 1];
         if (e.t > s.t && s.id != e.id) {
-            fa.cuts.push_back({s.id, e.id});
-            fb.cuts.push_back({s.id, e.id});
+            meetingsOf(fa).cuts.push_back({s.id, e.id});
+            meetingsOf(fb).cuts.push_back({s.id, e.id});
         }
         if (ca[i + 1].t < cb[j + 1].t) {
             i += 2;
@@ -550,67 +554,98 @@ void GmImprint::coplanarPair(GmPolyFace &f, GmPolyFace &g)
     };
     for (const auto &l : g.loops) {
         for (size_t k = 0; k < l.size(); ++k) {
-            clip(l[k], l[(k + 1) % l.size()], f, f.cuts);
+            clip(l[k], l[(k + 1) % l.size()], f, meetingsOf(f).cuts);
         }
     }
     for (const auto &l : f.loops) {
         for (size_t k = 0; k < l.size(); ++k) {
-            clip(l[k], l[(k + 1) % l.size()], g, g.cuts);
+            clip(l[k], l[(k + 1) % l.size()], g, meetingsOf(g).cuts);
         }
     }
 }
 
+GmFaceMeetings &GmImprint::meetingsOf(GmPolyFace &f)
+{
+    std::vector<GmFaceMeetings> &met = m_met[f.operand];
+    if (f.met < 0) {
+        f.met = static_cast<int32_t>(met.size());
+        met.emplace_back();
+    }
+    return met[static_cast<size_t>(f.met)];
+}
+
+const std::vector<int> &GmImprint::coplanarOf(int operand, int face) const
+{
+    static const std::vector<int> none;
+    const int met = m_faces[operand][static_cast<size_t>(face)].met;
+    return met < 0 ? none : m_met[operand][static_cast<size_t>(met)].coplanar;
+}
+
 // ---------------------------------------------------------------- arrangement
 
-void GmImprint::arrange(int operand, int fi)
-{
-    GmPolyFace &f = m_faces[operand][static_cast<size_t>(fi)];
-    if (f.cuts.empty()) {
-        GmPiece whole;
-        whole.face = fi;
-        whole.sharesFace = true;
-        m_pieces[operand].push_back(std::move(whole));
-        return;
-    }
-    Proj proj(f.normal);
+namespace {
+
+// The planar graph of one cut face: its boundary and cut segments, split
+// at every pool node on them, then traced into cycles.
+struct ArrFaceGraph {
     struct Seg {
         int a, b;
         bool cut;
     };
+    struct Cycle {
+        std::vector<int> ids;
+        double area;
+        int comp;
+    };
+    explicit ArrFaceGraph(const Vec3 &normal) : proj(normal) {}
+    Proj proj;
     std::vector<Seg> segs;
+    std::vector<int> ids;                    // every node a segment may pass
+    std::unordered_map<uint64_t, bool> edges;  // key -> cut
+    std::vector<uint64_t> edgeOrder;
+    std::unordered_map<int, std::vector<int>> adj;
+    std::vector<int> verts;
+    std::unordered_map<int, P2> pos;
+    std::vector<Cycle> cycles;
+};
+
+// The face's loops and its cuts as segments, and the nodes of both with
+// the crossings of every cut with the other segments.
+void ArrCollectSegments(ArrFaceGraph &g, const GmPolyFace &f, const std::vector<std::pair<int, int>> &cuts,
+                        GmVertexPool &pool, double tol)
+{
     for (const auto &l : f.loops) {
         for (size_t i = 0; i < l.size(); ++i) {
-            segs.push_back({l[i], l[(i + 1) % l.size()], false});
+            g.segs.push_back({l[i], l[(i + 1) % l.size()], false});
         }
     }
-    for (const auto &c : f.cuts) {
+    for (const auto &c : cuts) {
         if (c.first != c.second) {
-            segs.push_back({c.first, c.second, true});
+            g.segs.push_back({c.first, c.second, true});
         }
     }
-    std::vector<int> ids;
-    for (const Seg &s : segs) {
-        ids.push_back(s.a);
-        ids.push_back(s.b);
+    for (const ArrFaceGraph::Seg &s : g.segs) {
+        g.ids.push_back(s.a);
+        g.ids.push_back(s.b);
     }
-    // Crossings of cuts with every other segment.
-    size_t nSegs = segs.size();
+    const std::vector<ArrFaceGraph::Seg> &segs = g.segs;
+    const size_t nSegs = segs.size();
     for (size_t i = 0; i < nSegs; ++i) {
         if (!segs[i].cut) {
             continue;
         }
-        P2 a = proj(m_pool[segs[i].a]), b = proj(m_pool[segs[i].b]);
+        P2 a = g.proj(pool[segs[i].a]), b = g.proj(pool[segs[i].b]);
         P2 d = Sub(b, a);
         double dl = std::sqrt(d.x * d.x + d.y * d.y);
         for (size_t j = 0; j < nSegs; ++j) {
             if (j == i || (segs[j].cut && j < i)) {
                 continue;
             }
-            const Seg &o = segs[j];
+            const ArrFaceGraph::Seg &o = segs[j];
             if (o.a == segs[i].a || o.a == segs[i].b || o.b == segs[i].a || o.b == segs[i].b) {
                 continue;
             }
-            P2 x = proj(m_pool[o.a]), y = proj(m_pool[o.b]);
+            P2 x = g.proj(pool[o.a]), y = g.proj(pool[o.b]);
             if (std::max(x.x, y.x) < std::min(a.x, b.x) || std::min(x.x, y.x) > std::max(a.x, b.x) ||
                 std::max(x.y, y.y) < std::min(a.y, b.y) || std::min(x.y, y.y) > std::max(a.y, b.y)) {
                 continue;
@@ -624,49 +659,52 @@ void GmImprint::arrange(int operand, int fi)
             P2 w = Sub(x, a);
             double t = Cross2(w, e) / den;
             double s = Cross2(w, d) / den;
-            if (t * dl <= m_tol || (1.0 - t) * dl <= m_tol || s * el <= m_tol || (1.0 - s) * el <= m_tol) {
+            if (t * dl <= tol || (1.0 - t) * dl <= tol || s * el <= tol || (1.0 - s) * el <= tol) {
                 continue;  // at an end: the split below finds it
             }
-            Vec3 A = m_pool[segs[i].a], B = m_pool[segs[i].b];
-            ids.push_back(m_pool.add(A + (B - A) * t));
+            Vec3 A = pool[segs[i].a], B = pool[segs[i].b];
+            g.ids.push_back(pool.add(A + (B - A) * t));
         }
     }
-    std::sort(ids.begin(), ids.end());
-    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-    // Split every segment at the nodes on it.
-    std::unordered_map<uint64_t, bool> edges;  // key -> cut
-    std::vector<uint64_t> edgeOrder;
+    std::sort(g.ids.begin(), g.ids.end());
+    g.ids.erase(std::unique(g.ids.begin(), g.ids.end()), g.ids.end());
+}
+
+// Every segment split at the nodes on it, into edges (a cut wins over a
+// boundary edge on the same nodes).
+void ArrSplitSegments(ArrFaceGraph &g, const GmVertexPool &pool, double tol)
+{
     auto addEdge = [&](int a, int b, bool cut) {
         if (a == b) {
             return;
         }
-        uint64_t k = edgeKey(a, b);
-        auto it = edges.find(k);
-        if (it == edges.end()) {
-            edges.emplace(k, cut);
-            edgeOrder.push_back(k);
+        uint64_t k = GmImprint::edgeKey(a, b);
+        auto it = g.edges.find(k);
+        if (it == g.edges.end()) {
+            g.edges.emplace(k, cut);
+            g.edgeOrder.push_back(k);
         } else if (cut) {
             it->second = true;
         }
     };
-    for (const Seg &s : segs) {
-        const Vec3 &A = m_pool[s.a];
-        const Vec3 &B = m_pool[s.b];
+    for (const ArrFaceGraph::Seg &s : g.segs) {
+        const Vec3 &A = pool[s.a];
+        const Vec3 &B = pool[s.b];
         GmBox sb;
         sb.extend(A);
         sb.extend(B);
-        sb = sb.widened(m_tol);
+        sb = sb.widened(tol);
         std::vector<Cross> on;
-        for (int x : ids) {
+        for (int x : g.ids) {
             if (x == s.a || x == s.b) {
                 continue;
             }
-            const Vec3 &X = m_pool[x];
+            const Vec3 &X = pool[x];
             if (X.x < sb.min.x || X.x > sb.max.x || X.y < sb.min.y || X.y > sb.max.y || X.z < sb.min.z || X.z > sb.max.z) {
                 continue;
             }
             double t;
-            if (SegDist3D(X, A, B, &t) < m_tol && t > 0.0 && t < 1.0) {
+            if (SegDist3D(X, A, B, &t) < tol && t > 0.0 && t < 1.0) {
                 on.push_back({t, x});
             }
         }
@@ -678,61 +716,57 @@ void GmImprint::arrange(int operand, int fi)
         }
         addEdge(prev, s.b, s.cut);
     }
-    // Prune dangling cut ends.
-    std::unordered_map<int, std::vector<int>> adj;
-    for (uint64_t k : edgeOrder) {
+}
+
+// The adjacency of the edges, with dangling cut ends pruned away.
+void ArrPruneDangling(ArrFaceGraph &g)
+{
+    auto &adj = g.adj;
+    for (uint64_t k : g.edgeOrder) {
         int a = static_cast<int>(k >> 32), b = static_cast<int>(k & 0xFFFFFFFFu);
         adj[a].push_back(b);
         adj[b].push_back(a);
     }
-    {
-        std::vector<int> stack;
-        for (auto &[v, nb] : adj) {
-            if (nb.size() == 1) {
-                stack.push_back(v);
-            }
-        }
-        std::sort(stack.begin(), stack.end());
-        while (!stack.empty()) {
-            int v = stack.back();
-            stack.pop_back();
-            auto &nb = adj[v];
-            if (nb.size() != 1) {
-                continue;
-            }
-            int w = nb[0];
-            nb.clear();
-            auto &nw = adj[w];
-            nw.erase(std::remove(nw.begin(), nw.end(), v), nw.end());
-            edges.erase(edgeKey(v, w));
-            if (nw.size() == 1) {
-                stack.push_back(w);
-            }
-        }
-    }
-    for (uint64_t k : edgeOrder) {
-        auto it = edges.find(k);
-        if (it != edges.end() && it->second) {
-            m_cutEdges.insert(k);
-            m_cutNodes.push_back(static_cast<int>(k >> 32));
-            m_cutNodes.push_back(static_cast<int>(k & 0xFFFFFFFFu));
-        }
-    }
-    // Neighbours in counter-clockwise order.
-    std::vector<int> verts;
+    std::vector<int> stack;
     for (auto &[v, nb] : adj) {
-        if (!nb.empty()) {
-            verts.push_back(v);
+        if (nb.size() == 1) {
+            stack.push_back(v);
         }
     }
-    std::sort(verts.begin(), verts.end());
-    std::unordered_map<int, P2> pos;
-    for (int v : verts) {
-        pos[v] = proj(m_pool[v]);
-    }
-    for (int v : verts) {
+    std::sort(stack.begin(), stack.end());
+    while (!stack.empty()) {
+        int v = stack.back();
+        stack.pop_back();
         auto &nb = adj[v];
-        P2 c = pos[v];
+        if (nb.size() != 1) {
+            continue;
+        }
+        int w = nb[0];
+        nb.clear();
+        auto &nw = adj[w];
+        nw.erase(std::remove(nw.begin(), nw.end(), v), nw.end());
+        g.edges.erase(GmImprint::edgeKey(v, w));
+        if (nw.size() == 1) {
+            stack.push_back(w);
+        }
+    }
+}
+
+// The neighbours of every node in counter-clockwise order.
+void ArrOrderNeighbours(ArrFaceGraph &g, const GmVertexPool &pool)
+{
+    for (auto &[v, nb] : g.adj) {
+        if (!nb.empty()) {
+            g.verts.push_back(v);
+        }
+    }
+    std::sort(g.verts.begin(), g.verts.end());
+    for (int v : g.verts) {
+        g.pos[v] = g.proj(pool[v]);
+    }
+    for (int v : g.verts) {
+        auto &nb = g.adj[v];
+        P2 c = g.pos[v];
         // By angle from -pi up to pi, decided by exact signs: two nearly
         // collinear edges keep their true order, so regions trace closed.
         auto half = [&](const P2 &p) {
@@ -747,7 +781,7 @@ void GmImprint::arrange(int operand, int fi)
             return 2;
         };
         std::sort(nb.begin(), nb.end(), [&](int a, int b) {
-            const P2 &pa = pos[a], &pb = pos[b];
+            const P2 &pa = g.pos[a], &pb = g.pos[b];
             const int ha = half(pa), hb = half(pb);
             if (ha != hb) {
                 return ha < hb;
@@ -759,50 +793,52 @@ void GmImprint::arrange(int operand, int fi)
             return a < b;
         });
     }
-    // Trace the cycles with the interior on the left.
+}
+
+// The cycles of the graph, traced with the interior on the left.
+void ArrTraceCycles(ArrFaceGraph &g)
+{
     std::unordered_set<uint64_t> used;
     auto dirKey = [](int a, int b) {
         return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);
     };
-    struct Cycle {
-        std::vector<int> ids;
-        double area;
-        int comp;
-    };
-    std::vector<Cycle> cycles;
-    for (int v : verts) {
-        for (int w : adj[v]) {
+    for (int v : g.verts) {
+        for (int w : g.adj[v]) {
             if (used.count(dirKey(v, w))) {
                 continue;
             }
-            Cycle c;
+            ArrFaceGraph::Cycle c;
             int a = v, b = w;
             size_t guard = 0;
             while (!used.count(dirKey(a, b))) {
                 used.insert(dirKey(a, b));
                 c.ids.push_back(a);
-                auto &nb = adj[b];
+                auto &nb = g.adj[b];
                 auto it = std::find(nb.begin(), nb.end(), a);
                 size_t idx = static_cast<size_t>(it - nb.begin());
                 int next = nb[(idx + nb.size() - 1) % nb.size()];
                 a = b;
                 b = next;
-                if (++guard > 4 * edges.size() + 8) {
+                if (++guard > 4 * g.edges.size() + 8) {
                     throw GmOperationFailed("imprint: face arrangement does not close");
                 }
             }
             std::vector<P2> pts;
             for (int id : c.ids) {
-                pts.push_back(pos[id]);
+                pts.push_back(g.pos[id]);
             }
             c.area = SignedArea2D(pts);
             c.comp = -1;
-            cycles.push_back(std::move(c));
+            g.cycles.push_back(std::move(c));
         }
     }
-    // Components of the graph.
+}
+
+// Each cycle's connected component of the graph (by its least node).
+void ArrLabelComponents(ArrFaceGraph &g)
+{
     std::unordered_map<int, int> parent;
-    std::function<int(int)> findRoot = [&](int x) {
+    auto findRoot = [&](int x) {
         int r = x;
         while (parent[r] != r) {
             r = parent[r];
@@ -814,29 +850,34 @@ void GmImprint::arrange(int operand, int fi)
         }
         return r;
     };
-    for (int v : verts) {
+    for (int v : g.verts) {
         parent[v] = v;
     }
-    for (int v : verts) {
-        for (int w : adj[v]) {
+    for (int v : g.verts) {
+        for (int w : g.adj[v]) {
             int ra = findRoot(v), rb = findRoot(w);
             if (ra != rb) {
                 parent[std::max(ra, rb)] = std::min(ra, rb);
             }
         }
     }
-    for (Cycle &c : cycles) {
+    for (ArrFaceGraph::Cycle &c : g.cycles) {
         c.comp = findRoot(c.ids[0]);
     }
-    // Regions: positive cycles with the negative cycles they hold as holes.
+}
+
+// For every negative cycle (a hole), the smallest positive cycle of
+// another component around it: holes[c] lists the holes of cycle c.
+std::vector<std::vector<size_t>> ArrAssignHoles(const ArrFaceGraph &g, double areaFloor)
+{
+    const auto &cycles = g.cycles;
     std::vector<std::vector<P2>> cyclePts(cycles.size());
     for (size_t i = 0; i < cycles.size(); ++i) {
         for (int id : cycles[i].ids) {
-            cyclePts[i].push_back(pos[id]);
+            cyclePts[i].push_back(g.pos.at(id));
         }
     }
     std::vector<std::vector<size_t>> holes(cycles.size());
-    double areaFloor = m_tol * m_tol;
     for (size_t h = 0; h < cycles.size(); ++h) {
         if (cycles[h].area >= 0.0) {
             continue;
@@ -858,15 +899,49 @@ void GmImprint::arrange(int operand, int fi)
             holes[static_cast<size_t>(best)].push_back(h);
         }
     }
-    for (size_t c = 0; c < cycles.size(); ++c) {
-        if (cycles[c].area <= areaFloor) {
+    return holes;
+}
+
+}  // namespace
+
+void GmImprint::arrange(int operand, int fi)
+{
+    GmPolyFace &f = m_faces[operand][static_cast<size_t>(fi)];
+    if (f.met < 0 || m_met[operand][static_cast<size_t>(f.met)].cuts.empty()) {
+        GmPiece whole;
+        whole.face = fi;
+        whole.sharesFace = true;
+        m_pieces[operand].push_back(std::move(whole));
+        return;
+    }
+    ArrFaceGraph g(f.normal);
+    ArrCollectSegments(g, f, m_met[operand][static_cast<size_t>(f.met)].cuts, m_pool, m_tol);
+    ArrSplitSegments(g, m_pool, m_tol);
+    ArrPruneDangling(g);
+    for (uint64_t k : g.edgeOrder) {
+        auto it = g.edges.find(k);
+        if (it != g.edges.end() && it->second) {
+            m_cutEdges.insert(k);
+            m_cutNodes.push_back(static_cast<int>(k >> 32));
+            m_cutNodes.push_back(static_cast<int>(k & 0xFFFFFFFFu));
+        }
+    }
+    ArrOrderNeighbours(g, m_pool);
+    ArrTraceCycles(g);
+    ArrLabelComponents(g);
+    // Regions: positive cycles with the negative cycles they hold as holes;
+    // those inside the original face are its pieces.
+    const double areaFloor = m_tol * m_tol;
+    const std::vector<std::vector<size_t>> holes = ArrAssignHoles(g, areaFloor);
+    for (size_t c = 0; c < g.cycles.size(); ++c) {
+        if (g.cycles[c].area <= areaFloor) {
             continue;
         }
         GmPiece piece;
         piece.face = fi;
-        piece.loops.push_back(cycles[c].ids);
+        piece.loops.push_back(g.cycles[c].ids);
         for (size_t h : holes[c]) {
-            piece.loops.push_back(cycles[h].ids);
+            piece.loops.push_back(g.cycles[h].ids);
         }
         Vec3 p = interiorPoint(piece, f);
         if (insideFace(f, p)) {
@@ -1101,34 +1176,33 @@ private:
 };
 }  // namespace
 
-void GmImprint::fixTJunctions()
-{
-    std::sort(m_cutNodes.begin(), m_cutNodes.end());
-    m_cutNodes.erase(std::unique(m_cutNodes.begin(), m_cutNodes.end()), m_cutNodes.end());
-    if (m_cutNodes.empty()) {
-        return;
+namespace {
+
+// A node of the cut near an edge of a piece's loop.
+struct TjHit {
+    size_t edge;
+    double t;
+    double dist;
+    int id;
+};
+
+// The cut nodes, searchable by box: an octree over their tolerance boxes
+// with the coarse occupancy grid in front of it.
+class TjCutNodeSearch {
+public:
+    TjCutNodeSearch(const std::vector<int> &cutNodes, const GmVertexPool &pool, double tol)
+        : m_cutNodes(cutNodes), m_pool(pool), m_tol(tol), m_boxes(BoxesOf(cutNodes, pool, tol, m_all)),
+          m_tree(m_all, m_boxes), m_occupied(m_all, m_boxes)
+    {
     }
-    std::vector<GmBox> boxes;
-    GmBox all;
-    for (int id : m_cutNodes) {
-        GmBox b;
-        b.extend(m_pool[id]);
-        b = b.widened(m_tol);
-        all.extend(b);
-        boxes.push_back(b);
-    }
-    GmOctree tree(all, boxes);
-    const CellOccupancy occupied(all, boxes);
-    std::vector<int> found;
-    struct Hit {
-        size_t edge;
-        double t;
-        double dist;
-        int id;
-    };
-    // The nodes near each edge of a loop.
-    auto hitsOf = [&](const std::vector<int> &loop) {
-        std::vector<Hit> hits;
+
+    // Whether a box may hold a cut node (false: it holds none).
+    bool near(const GmBox &b) const { return m_occupied.any(b); }
+
+    // The cut nodes near each edge of a loop.
+    std::vector<TjHit> hitsOf(const std::vector<int> &loop)
+    {
+        std::vector<TjHit> hits;
         for (size_t i = 0; i < loop.size(); ++i) {
             int a = loop[i], b = loop[(i + 1) % loop.size()];
             const Vec3 &pa = m_pool[a], &pb = m_pool[b];
@@ -1137,11 +1211,11 @@ void GmImprint::fixTJunctions()
                 eb.min[k] = std::min(pa[k], pb[k]) - m_tol;
                 eb.max[k] = std::max(pa[k], pb[k]) + m_tol;
             }
-            if (!eb.overlaps(all) || !occupied.any(eb)) {
+            if (!eb.overlaps(m_all) || !m_occupied.any(eb)) {
                 continue;
             }
-            tree.query(eb, found);
-            for (int k : found) {
+            m_tree.query(eb, m_found);
+            for (int k : m_found) {
                 int x = m_cutNodes[static_cast<size_t>(k)];
                 if (x == a || x == b) {
                     continue;
@@ -1154,25 +1228,57 @@ void GmImprint::fixTJunctions()
             }
         }
         return hits;
-    };
-    // A node within the tolerance of two edges of one loop that meet at a
-    // node v cannot be told from v: it becomes v everywhere (both operands),
-    // so that neighbouring faces agree on where it lies.
-    std::unordered_map<int, int> alias;
-    // The hits of every loop, in piece order: taken again below only when
-    // aliases changed the loops.
-    std::vector<std::vector<Hit>> loopHits;
+    }
+
+private:
+    static std::vector<GmBox> BoxesOf(const std::vector<int> &cutNodes, const GmVertexPool &pool, double tol,
+                                      GmBox &all)
+    {
+        std::vector<GmBox> boxes;
+        for (int id : cutNodes) {
+            GmBox b;
+            b.extend(pool[id]);
+            b = b.widened(tol);
+            all.extend(b);
+            boxes.push_back(b);
+        }
+        return boxes;
+    }
+    const std::vector<int> &m_cutNodes;
+    const GmVertexPool &m_pool;
+    double m_tol;
+    GmBox m_all;
+    std::vector<GmBox> m_boxes;
+    GmOctree m_tree;
+    CellOccupancy m_occupied;
+    std::vector<int> m_found;
+};
+
+// The hits of every loop of the pieces, in piece order (most loops have
+// none: they are kept apart, `slot` telling for each loop where its hits
+// are or -1). A node within the tolerance of two edges of one loop that
+// meet at a node v cannot be told from v: it is aliased to v.
+struct TjLoopHits {
+    std::vector<std::vector<TjHit>> hits;
+    std::vector<int32_t> slot;
+};
+
+TjLoopHits TjFindHits(GmImprint &im, TjCutNodeSearch &search, double tol, std::unordered_map<int, int> &alias)
+{
+    TjLoopHits out;
     for (int op = 0; op < 2; ++op) {
-        for (GmPiece &piece : m_pieces[op]) {
+        for (GmPiece &piece : im.pieces(op)) {
             // A piece's nodes lie in its face's box (widened by the
             // tolerance) up to the tolerance points merge by, and its edges'
             // boxes are widened by one more: a face box clear of the cut
             // cells by three tolerances has no cut node near any edge.
-            const bool nearCut =
-                occupied.any(m_faces[op][static_cast<size_t>(piece.face)].box.widened(3.0 * m_tol));
-            for (const auto &loop : loopsOf(op, piece)) {
-                loopHits.push_back(nearCut ? hitsOf(loop) : std::vector<Hit>());
-                const std::vector<Hit> &hits = loopHits.back();
+            const bool nearCut = search.near(im.faces(op)[static_cast<size_t>(piece.face)].box.widened(3.0 * tol));
+            for (const auto &loop : im.loopsOf(op, piece)) {
+                std::vector<TjHit> hits = nearCut ? search.hitsOf(loop) : std::vector<TjHit>();
+                if (hits.empty()) {
+                    out.slot.push_back(-1);
+                    continue;
+                }
                 for (size_t i = 0; i < hits.size(); ++i) {
                     for (size_t j = i + 1; j < hits.size(); ++j) {
                         if (hits[i].id != hits[j].id || hits[i].edge == hits[j].edge) {
@@ -1191,94 +1297,156 @@ void GmImprint::fixTJunctions()
                         }
                     }
                 }
+                out.slot.push_back(static_cast<int32_t>(out.hits.size()));
+                out.hits.push_back(std::move(hits));
             }
         }
     }
-    // Per loop of the pieces after aliasing: the index of its hits above
-    // when the loop came through unchanged, else -1 (found again).
-    std::vector<long> hitsAt;
-    if (!alias.empty()) {
-        auto resolve = [&](int id) {
-            for (int guard = 0; guard < 8; ++guard) {
-                auto it = alias.find(id);
-                if (it == alias.end()) {
-                    break;
-                }
-                id = it->second;
-            }
-            return id;
-        };
-        std::vector<uint8_t> aliased(static_cast<size_t>(m_pool.size()), 0);
-        for (const auto &[from, to] : alias) {
-            aliased[static_cast<size_t>(from)] = 1;
+    return out;
+}
+
+int TjResolve(const std::unordered_map<int, int> &alias, int id)
+{
+    for (int guard = 0; guard < 8; ++guard) {
+        auto it = alias.find(id);
+        if (it == alias.end()) {
+            break;
         }
-        // Whether aliasing or cleaning changes the loop: only such loops are
-        // copied and rebuilt, the rest (nearly all) stay as they are.
-        auto changes = [&](const std::vector<int> &l) {
-            const size_t n = l.size();
-            for (size_t i = 0; i < n; ++i) {
-                if (aliased[static_cast<size_t>(l[i])] || l[i] == l[(i + 1) % n] ||
-                    (n >= 3 && l[(i + n - 1) % n] == l[(i + 1) % n])) {
-                    return true;
-                }
+        id = it->second;
+    }
+    return id;
+}
+
+// Puts the aliases into the pieces' loops (and cleans them; a piece whose
+// outer loop collapses goes). Returns, per loop of the pieces after it,
+// the index of its hits found before when the loop came through
+// unchanged, else -1 (to be found again).
+std::vector<long> TjApplyAliases(GmImprint &im, const std::unordered_map<int, int> &alias)
+{
+    std::vector<long> hitsAt;
+    std::vector<uint8_t> aliased(static_cast<size_t>(im.pool().size()), 0);
+    for (const auto &[from, to] : alias) {
+        aliased[static_cast<size_t>(from)] = 1;
+    }
+    // Whether aliasing or cleaning changes the loop: only such loops are
+    // copied and rebuilt, the rest (nearly all) stay as they are.
+    auto changes = [&](const std::vector<int> &l) {
+        const size_t n = l.size();
+        for (size_t i = 0; i < n; ++i) {
+            if (aliased[static_cast<size_t>(l[i])] || l[i] == l[(i + 1) % n] ||
+                (n >= 3 && l[(i + n - 1) % n] == l[(i + 1) % n])) {
+                return true;
             }
-            return false;
-        };
-        long original = 0;
-        for (int op = 0; op < 2; ++op) {
-            std::vector<GmPiece> kept;
-            kept.reserve(m_pieces[op].size());
-            for (GmPiece &piece : m_pieces[op]) {
-                bool touched = false;
-                for (const auto &l : loopsOf(op, piece)) {
-                    touched = touched || changes(l);
+        }
+        return false;
+    };
+    long original = 0;
+    for (int op = 0; op < 2; ++op) {
+        GmPieces kept;
+        kept.reserve(im.pieces(op).size());
+        for (GmPiece &piece : im.pieces(op)) {
+            bool touched = false;
+            for (const auto &l : im.loopsOf(op, piece)) {
+                touched = touched || changes(l);
+            }
+            if (!touched) {
+                for (size_t li = 0; li < im.loopsOf(op, piece).size(); ++li) {
+                    hitsAt.push_back(original++);
                 }
-                if (!touched) {
-                    for (size_t li = 0; li < loopsOf(op, piece).size(); ++li) {
-                        hitsAt.push_back(original++);
-                    }
-                    kept.push_back(std::move(piece));
+                kept.push_back(std::move(piece));
+                continue;
+            }
+            if (piece.sharesFace) {
+                piece.loops = im.loopsOf(op, piece);
+                piece.sharesFace = false;
+            }
+            std::vector<std::vector<int>> loops;
+            std::vector<long> at;
+            for (size_t li = 0; li < piece.loops.size(); ++li) {
+                const long index = original++;
+                if (!changes(piece.loops[li])) {
+                    loops.push_back(std::move(piece.loops[li]));
+                    at.push_back(index);
                     continue;
                 }
-                if (piece.sharesFace) {
-                    piece.loops = loopsOf(op, piece);
-                    piece.sharesFace = false;
+                std::vector<int> l = piece.loops[li];
+                for (int &id : l) {
+                    id = TjResolve(alias, id);
                 }
-                std::vector<std::vector<int>> loops;
-                std::vector<long> at;
-                for (size_t li = 0; li < piece.loops.size(); ++li) {
-                    const long index = original++;
-                    if (!changes(piece.loops[li])) {
-                        loops.push_back(std::move(piece.loops[li]));
-                        at.push_back(index);
-                        continue;
-                    }
-                    std::vector<int> l = piece.loops[li];
-                    for (int &id : l) {
-                        id = resolve(id);
-                    }
-                    CleanLoop(l);
-                    if (l.size() >= 3) {
-                        loops.push_back(std::move(l));
-                        at.push_back(-1);
-                    } else if (li == 0) {
-                        loops.clear();
-                        at.clear();
-                        original += static_cast<long>(piece.loops.size() - li - 1);
-                        break;
-                    }
-                }
-                if (!loops.empty()) {
-                    piece.loops = std::move(loops);
-                    hitsAt.insert(hitsAt.end(), at.begin(), at.end());
-                    kept.push_back(std::move(piece));
+                CleanLoop(l);
+                if (l.size() >= 3) {
+                    loops.push_back(std::move(l));
+                    at.push_back(-1);
+                } else if (li == 0) {
+                    loops.clear();
+                    at.clear();
+                    original += static_cast<long>(piece.loops.size() - li - 1);
+                    break;
                 }
             }
-            m_pieces[op] = std::move(kept);
+            if (!loops.empty()) {
+                piece.loops = std::move(loops);
+                hitsAt.insert(hitsAt.end(), at.begin(), at.end());
+                kept.push_back(std::move(piece));
+            }
         }
+        im.pieces(op) = std::move(kept);
+    }
+    return hitsAt;
+}
+
+// Puts each hit node (not aliased away) into the one edge of the loop
+// nearest to it, in order along the edge.
+void TjInsertHits(std::vector<int> &loop, const std::vector<TjHit> &hits, const std::unordered_map<int, int> &alias)
+{
+    std::unordered_map<int, size_t> best;
+    for (size_t i = 0; i < hits.size(); ++i) {
+        if (alias.count(hits[i].id)) {
+            continue;
+        }
+        auto it = best.find(hits[i].id);
+        if (it == best.end() || hits[i].dist < hits[it->second].dist) {
+            best[hits[i].id] = i;
+        }
+    }
+    std::vector<std::vector<TjHit>> perEdge(loop.size());
+    for (auto &[id, i] : best) {
+        if (std::find(loop.begin(), loop.end(), id) == loop.end()) {
+            perEdge[hits[i].edge].push_back(hits[i]);
+        }
+    }
+    std::vector<int> out;
+    for (size_t i = 0; i < loop.size(); ++i) {
+        out.push_back(loop[i]);
+        auto &h = perEdge[i];
+        std::sort(h.begin(), h.end(), [](const TjHit &p, const TjHit &q) { return p.t < q.t; });
+        for (const TjHit &x : h) {
+            out.push_back(x.id);
+        }
+    }
+    loop = std::move(out);
+}
+
+}  // namespace
+
+void GmImprint::fixTJunctions()
+{
+    std::sort(m_cutNodes.begin(), m_cutNodes.end());
+    m_cutNodes.erase(std::unique(m_cutNodes.begin(), m_cutNodes.end()), m_cutNodes.end());
+    if (m_cutNodes.empty()) {
+        return;
+    }
+    TjCutNodeSearch search(m_cutNodes, m_pool, m_tol);
+    // Aliased nodes become their node everywhere (both operands), so that
+    // neighbouring faces agree on where they lie.
+    std::unordered_map<int, int> alias;
+    TjLoopHits loopHits = TjFindHits(*this, search, m_tol, alias);
+    std::vector<long> hitsAt;
+    if (!alias.empty()) {
+        hitsAt = TjApplyAliases(*this, alias);
         std::unordered_set<uint64_t> cut;
         for (uint64_t k : m_cutEdges) {
-            int a = resolve(static_cast<int>(k >> 32)), b = resolve(static_cast<int>(k & 0xFFFFFFFFu));
+            int a = TjResolve(alias, static_cast<int>(k >> 32)), b = TjResolve(alias, static_cast<int>(k & 0xFFFFFFFFu));
             if (a != b) {
                 cut.insert(edgeKey(a, b));
             }
@@ -1292,8 +1460,12 @@ void GmImprint::fixTJunctions()
             for (size_t li = 0; li < loopCount; ++li) {
                 const long at = alias.empty() ? static_cast<long>(loopAt) : hitsAt[loopAt];
                 ++loopAt;
-                std::vector<Hit> hits =
-                    at >= 0 ? std::move(loopHits[static_cast<size_t>(at)]) : hitsOf(loopsOf(op, piece)[li]);
+                std::vector<TjHit> hits;
+                if (at < 0) {
+                    hits = search.hitsOf(loopsOf(op, piece)[li]);
+                } else if (loopHits.slot[static_cast<size_t>(at)] >= 0) {
+                    hits = std::move(loopHits.hits[static_cast<size_t>(loopHits.slot[static_cast<size_t>(at)])]);
+                }
                 if (hits.empty()) {
                     continue;
                 }
@@ -1301,34 +1473,7 @@ void GmImprint::fixTJunctions()
                     piece.loops = loopsOf(op, piece);  // its own copy, to take the nodes
                     piece.sharesFace = false;
                 }
-                std::vector<int> &loop = piece.loops[li];
-                // Each node goes into the one edge of the loop nearest to it.
-                std::unordered_map<int, size_t> best;
-                for (size_t i = 0; i < hits.size(); ++i) {
-                    if (alias.count(hits[i].id)) {
-                        continue;
-                    }
-                    auto it = best.find(hits[i].id);
-                    if (it == best.end() || hits[i].dist < hits[it->second].dist) {
-                        best[hits[i].id] = i;
-                    }
-                }
-                std::vector<std::vector<Hit>> perEdge(loop.size());
-                for (auto &[id, i] : best) {
-                    if (std::find(loop.begin(), loop.end(), id) == loop.end()) {
-                        perEdge[hits[i].edge].push_back(hits[i]);
-                    }
-                }
-                std::vector<int> out;
-                for (size_t i = 0; i < loop.size(); ++i) {
-                    out.push_back(loop[i]);
-                    auto &h = perEdge[i];
-                    std::sort(h.begin(), h.end(), [](const Hit &p, const Hit &q) { return p.t < q.t; });
-                    for (const Hit &x : h) {
-                        out.push_back(x.id);
-                    }
-                }
-                loop = std::move(out);
+                TjInsertHits(piece.loops[li], hits, alias);
             }
         }
     }
@@ -1337,8 +1482,9 @@ void GmImprint::fixTJunctions()
 void GmImprint::releaseWork()
 {
     for (int op = 0; op < 2; ++op) {
-        std::vector<GmPolyFace>().swap(m_faces[op]);
-        std::vector<GmPiece>().swap(m_pieces[op]);
+        GmPolyFaces().swap(m_faces[op]);
+        GmPieces().swap(m_pieces[op]);
+        std::vector<GmFaceMeetings>().swap(m_met[op]);
     }
     std::unordered_set<uint64_t>().swap(m_cutEdges);
     std::vector<uint8_t>().swap(m_onCut);

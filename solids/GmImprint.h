@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "solids/GmGeom.h"
+#include "solids/GmLargeAllocator.h"
 #include "solids/SolvaneExport.h"
 
 namespace solvane {
@@ -48,7 +49,7 @@ private:
     double m_tol;
     double m_tol2;
     double m_cell;
-    std::vector<Vec3> m_points;
+    std::vector<Vec3, GmLargeAllocator<Vec3>> m_points;
     // The lookup grid as flat arrays, not a node map with a vector per
     // cell: an imprint adds a point per node of both operands, and a
     // node-based map pays an allocation and a cache miss for each.
@@ -58,7 +59,7 @@ private:
         uint64_t key = 0;
         int head = -1;  // -1: free slot
     };
-    std::vector<Slot> m_slots;  // key and head side by side: one cache line per probe
+    std::vector<Slot, GmLargeAllocator<Slot>> m_slots;  // key and head side by side: one cache line per probe
     std::vector<int> m_next;    // per point: the next point of its cell, or -1
     size_t m_slotsUsed = 0;
 };
@@ -73,9 +74,19 @@ struct SOLVANE_API GmPolyFace {
     uint32_t attributes = 0;
     uint32_t group = 0;
     uint8_t mark = 1;
-    uint32_t sourceId = 0;                     // id of the face it came from
-    std::vector<std::pair<int, int>> cuts;     // cut segments (pool indices)
-    std::vector<int> coplanar;                 // coplanar faces of the other operand
+    uint32_t sourceId = 0;  // id of the face it came from
+    // Index of its cuts and coplanar faces in the imprint's side table, or
+    // -1 while nothing met it. Most faces of a large pair meet nothing: the
+    // two lists live apart so that the record, one per input face, stays at
+    // two cache lines.
+    int32_t met = -1;
+};
+
+// What the other operand left on a face: cut segments (pool indices) and
+// the faces of the other operand coplanar with it.
+struct SOLVANE_API GmFaceMeetings {
+    std::vector<std::pair<int, int>> cuts;
+    std::vector<int> coplanar;
 };
 
 // A piece of a face after the imprint.
@@ -88,6 +99,11 @@ struct SOLVANE_API GmPiece {
 
     const std::vector<std::vector<int>> &loopsIn(const GmPolyFace &f) const { return sharesFace ? f.loops : loops; }
 };
+
+// A record per input face and about one piece per face: the arrays that
+// reach megabytes on large pairs.
+using GmPolyFaces = std::vector<GmPolyFace, GmLargeAllocator<GmPolyFace>>;
+using GmPieces = std::vector<GmPiece, GmLargeAllocator<GmPiece>>;
 
 class SOLVANE_API GmImprint {
 public:
@@ -106,8 +122,8 @@ public:
     void run();
 
     GmVertexPool &pool() { return m_pool; }
-    std::vector<GmPolyFace> &faces(int operand) { return m_faces[operand]; }
-    std::vector<GmPiece> &pieces(int operand) { return m_pieces[operand]; }
+    GmPolyFaces &faces(int operand) { return m_faces[operand]; }
+    GmPieces &pieces(int operand) { return m_pieces[operand]; }
     // The loops of a piece of the operand (its face's when it shares them).
     const std::vector<std::vector<int>> &loopsOf(int operand, const GmPiece &piece) const
     {
@@ -124,6 +140,8 @@ public:
     // Winding number of the operand's original surface about p.
     double winding(int operand, const Vec3 &p) const;
     int pairCount() const { return m_pairs; }
+    // The faces of the other operand coplanar with a face (by its index).
+    const std::vector<int> &coplanarOf(int operand, int face) const;
     // Lets the faces, pieces and cuts go once what is kept has been copied
     // out; the pool's points stay.
     void releaseWork();
@@ -134,14 +152,16 @@ private:
     void coplanarPair(GmPolyFace &f, GmPolyFace &g);
     void arrange(int operand, int face);
     void fixTJunctions();
+    GmFaceMeetings &meetingsOf(GmPolyFace &f);
 
     GmGeom &m_a;
     GmGeom &m_b;
     Vec3 m_origin;
     double m_tol;
     GmVertexPool m_pool;
-    std::vector<GmPolyFace> m_faces[2];
-    std::vector<GmPiece> m_pieces[2];
+    GmPolyFaces m_faces[2];
+    GmPieces m_pieces[2];
+    std::vector<GmFaceMeetings> m_met[2];
     std::unordered_set<uint64_t> m_cutEdges;
     // Per pool point: whether a cut edge ends there. Most edges have an end
     // that is not on the cut, and are told so without a hash lookup.

@@ -2,13 +2,15 @@
 // Storage of a geometry's element records: records are appended in chunks
 // that never move, so pointers to them stay valid for the geometry's life.
 // Chunks start small (a primitive's few records) and double up to about
-// 64 KB: a solid of a hundred thousand faces holds a few hundred chunks
-// instead of a block per three faces, which it allocates and frees at
-// every boolean.
+// 2 MB: a solid of a hundred thousand faces holds a few chunks per kind of
+// record instead of a block per three faces, and its largest chunks take
+// large pages (GmLargeAllocator), so that building a boolean's result does
+// not pay a page fault per 4 KB of records.
 #include <algorithm>
 #include <cstddef>
 #include <utility>
 #include <vector>
+#include "solids/GmLargeAllocator.h"
 #include "solids/SolvaneExport.h"
 
 namespace solvane {
@@ -17,7 +19,7 @@ template <typename T>
 class SOLVANE_API GmStore {
 public:
     static constexpr size_t kFirstChunk = 8;
-    static constexpr size_t kLastChunk = std::max<size_t>(kFirstChunk, 65536 / sizeof(T));
+    static constexpr size_t kLastChunk = std::max<size_t>(kFirstChunk, (size_t{2} << 20) / sizeof(T));
 
     GmStore() = default;
     GmStore(const GmStore &) = delete;
@@ -46,7 +48,7 @@ public:
     }
 
 private:
-    std::vector<std::vector<T>> m_chunks;
+    std::vector<std::vector<T, GmLargeAllocator<T>>> m_chunks;
     size_t m_size = 0;
 };
 

@@ -1,14 +1,17 @@
 // Union, intersection and difference of two UV spheres (16 to 256
 // segments, the fixtures of bench_solids, read from the same OFF files) with
 // CGAL's corefinement and with the Solvane kernel in the same run,
-// single-threaded; prints the time per operation of both and their ratio.
+// single-threaded; prints the CPU time per operation of both and their
+// ratio.
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/Polygon_mesh_processing/corefinement.h>
 #include <CGAL/Surface_mesh.h>
 
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -50,51 +53,81 @@ GmMesh ToSolvane(const fixtures::Tri &t)
     return m;
 }
 
-// Median time in milliseconds of `runs` calls.
-double Time(int runs, const std::function<void()> &f)
+double Median(std::vector<double> t)
 {
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        auto a = std::chrono::steady_clock::now();
-        f();
-        auto b = std::chrono::steady_clock::now();
-        t.push_back(std::chrono::duration<double, std::milli>(b - a).count());
-    }
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];
 }
 
+// The calling thread's CPU time (user and system, page faults included) in
+// milliseconds: on a shared machine the wall clock also counts the time
+// other processes held the core.
+double ThreadCpuMillis()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
+}
+
+double Millis(const std::function<void()> &f)
+{
+    const double a = ThreadCpuMillis();
+    f();
+    return ThreadCpuMillis() - a;
+}
+
 }  // namespace
 
-int main()
+// Arguments (all optional): a segment count to run alone, and an operation
+// (0 union, 1 intersection, 2 difference) with "ours" to run only the
+// Solvane side, for a profiler. The two sides are timed alternately, run
+// by run, so that a load that changes during the run weighs on both alike;
+// the medians are printed.
+int main(int argc, char **argv)
 {
     set_boolean_validation(false);
-    std::printf("%-8s %-13s %12s %12s %8s\n", "segments", "operation", "solvane ms", "cgal ms", "ratio");
+    const int onlySize = argc > 1 ? std::atoi(argv[1]) : 0;
+    const int onlyOp = argc > 2 ? std::atoi(argv[2]) : -1;
+    const bool oursOnly = argc > 3 && std::string(argv[3]) == "ours";
+    std::printf("%-8s %-13s %12s %12s %8s\n", "segments", "operation", "solvane cpu", "cgal cpu", "ratio");
     const char *names[3] = {"union", "intersection", "difference"};
     GmBoolOp ops[3] = {GmBoolOp::Union, GmBoolOp::Intersection, GmBoolOp::Difference};
     for (int n : {16, 32, 64, 128, 256}) {
+        if (onlySize != 0 && n != onlySize) {
+            continue;
+        }
         auto [pa, pb] = fixtures::FixturePaths(n);
         fixtures::Tri ta = fixtures::ReadOff(pa), tb = fixtures::ReadOff(pb);
         std::unique_ptr<GmGeom> A(geomFromMesh(ToSolvane(ta))), B(geomFromMesh(ToSolvane(tb)));
         Mesh ca = ToCgal(ta), cb = ToCgal(tb);
-        int runs = n <= 64 ? 7 : 3;
+        int runs = n <= 64 ? 9 : 7;
         for (int o = 0; o < 3; ++o) {
-            double ours = Time(runs, [&] {
-                GmBooleanResult r = boolean_request(ops[o], *A, *B);
-                if (!r.ok) {
-                    std::fprintf(stderr, "solvane failed: %s\n", r.message.c_str());
+            if (onlyOp >= 0 && o != onlyOp) {
+                continue;
+            }
+            std::vector<double> ours, theirs;
+            for (int r = 0; r < runs; ++r) {
+                ours.push_back(Millis([&] {
+                    GmBooleanResult res = boolean_request(ops[o], *A, *B);
+                    if (!res.ok) {
+                        std::fprintf(stderr, "solvane failed: %s\n", res.message.c_str());
+                    }
+                }));
+                if (oursOnly) {
+                    continue;
                 }
-            });
-            double theirs = Time(runs, [&] {
-                Mesh a = ca, b = cb, out;
-                bool ok = o == 0   ? PMP::corefine_and_compute_union(a, b, out)
-                          : o == 1 ? PMP::corefine_and_compute_intersection(a, b, out)
-                                   : PMP::corefine_and_compute_difference(a, b, out);
-                if (!ok) {
-                    std::fprintf(stderr, "cgal failed\n");
-                }
-            });
-            std::printf("%-8d %-13s %12.2f %12.2f %8.2f\n", n, names[o], ours, theirs, ours / theirs);
+                theirs.push_back(Millis([&] {
+                    Mesh a = ca, b = cb, out;
+                    bool ok = o == 0   ? PMP::corefine_and_compute_union(a, b, out)
+                              : o == 1 ? PMP::corefine_and_compute_intersection(a, b, out)
+                                       : PMP::corefine_and_compute_difference(a, b, out);
+                    if (!ok) {
+                        std::fprintf(stderr, "cgal failed\n");
+                    }
+                }));
+            }
+            const double m = Median(ours), t = oursOnly ? 0.0 : Median(theirs);
+            std::printf("%-8d %-13s %12.2f %12.2f %8.2f\n", n, names[o], m, t, oursOnly ? 0.0 : m / t);
         }
     }
     return 0;
