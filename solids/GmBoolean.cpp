@@ -197,6 +197,21 @@ GmValidationScope::GmValidationScope(bool on) : m_previous(g_validate) { g_valid
 GmValidationScope::~GmValidationScope() { g_validate = m_previous; }
 
 namespace {
+// Whether a piece of operand `o` (0: A, 1: B) of class `c` is part of the
+// result; a face both operands share goes into it once, as A's.
+bool BooleanKeepsPiece(GmBoolOp op, int o, int c)
+{
+    switch (op) {
+    case GmBoolOp::Union:
+        return c == CLS_OUT || (o == 0 && c == CLS_ON_SAME);
+    case GmBoolOp::Intersection:
+        return c == CLS_IN || (o == 0 && c == CLS_ON_SAME);
+    case GmBoolOp::Difference:
+        return o == 0 ? (c == CLS_OUT || c == CLS_ON_OPP) : c == CLS_IN;
+    }
+    return false;
+}
+
 std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom &b, GmBooleanStats *stats,
                                      double toleranceScale)
 {
@@ -222,23 +237,11 @@ std::unique_ptr<GmGeom> EvaluateOnce(GmBoolOp op, const GmGeom &a, const GmGeom 
         auto &pieces = im.pieces(o);
         auto &faces = im.faces(o);
         for (size_t i = 0; i < pieces.size(); ++i) {
-            bool keep = false, reverse = false;
-            int c = cls[i];
-            switch (op) {
-            case GmBoolOp::Union:
-                keep = c == CLS_OUT || (o == 0 && c == CLS_ON_SAME);
-                break;
-            case GmBoolOp::Intersection:
-                keep = c == CLS_IN || (o == 0 && c == CLS_ON_SAME);
-                break;
-            case GmBoolOp::Difference:
-                keep = o == 0 ? (c == CLS_OUT || c == CLS_ON_OPP) : c == CLS_IN;
-                reverse = o == 1;
-                break;
-            }
-            if (!keep) {
+            if (!BooleanKeepsPiece(op, o, cls[i])) {
                 continue;
             }
+            // A difference keeps B's pieces inside A, turned to face out of the result.
+            const bool reverse = op == GmBoolOp::Difference && o == 1;
             GmPolyFace &f = faces[static_cast<size_t>(pieces[i].face)];
             GmSoupFace of;
             // Taken, not copied (a piece that shares its face's loops is
