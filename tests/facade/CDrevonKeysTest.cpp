@@ -96,6 +96,22 @@ TEST_F(KeysTest, EscOpensFullScreenAndASecondEscLeavesItTheHandlerKeepingNeither
     EXPECT_TRUE(m_lastClose) << "the full-screen window is asked to close";
 }
 
+TEST_F(KeysTest, EscAfterTheFullScreenWindowClosedBehindTheMainViewOpensItAgain)
+{
+    SgViewer *first = m_facade->GetCurrentViewer();
+    ASSERT_EQ(Handle(SgWM::kKeyDown, 27), 0);
+    SgViewer *full = m_facade->GetCurrentViewer();
+    ASSERT_NE(full, first);
+    // The user clicked the main view, then closed the full-screen window:
+    // the current viewer did not change, so no event told the facade.
+    Document()->SetActiveViewer(first);
+    m_facade->DeleteViewer(full);
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
+    EXPECT_EQ(Handle(SgWM::kKeyDown, 27), 0);
+    EXPECT_FALSE(m_lastClose) << "Esc in the main view asked the main window to close";
+    EXPECT_TRUE(m_facade->GetViewing().IsFullScreen()) << "Esc goes to full screen again";
+}
+
 TEST_F(KeysTest, EscThroughTheWindowClosesTheFullScreenWindowAgain)
 {
     Press(27);
