@@ -108,6 +108,7 @@ void FennixControl::Destroy()
     m_toolEvents.Reset();
     if (m_pFacade) {
         m_clicks.Reset();
+        m_viewerFrames.Reset();
         m_ownedFacade.reset();
         m_pFacade = nullptr;
     }
@@ -381,7 +382,7 @@ bool FennixControl::Release(const DispValue &value, DispResult &error)
 
 bool FennixControl::EnableClickEvent()
 {
-    // Kind 1: any kind but the viewer's own hook (3) reports clicks.
+    // Kind 1: any kind but the viewer's frames (3) reports clicks.
     if (!m_pFacade)
         return false;
     SgSubscription clicks = m_pFacade->GetHostEvents().SubscribeClicks(&FennixControl::OnClick, this);
@@ -389,6 +390,18 @@ bool FennixControl::EnableClickEvent()
         return false;
     m_clicks = std::move(clicks);
     m_clickEvents = true;
+    return true;
+}
+
+bool FennixControl::EnableViewerEvent()
+{
+    if (!m_pFacade)
+        return false;
+    // The script has no event for frames: the control only follows them.
+    SgSubscription frames = m_pFacade->GetHostEvents().SubscribeFrames([](std::int64_t) {});
+    if (!frames.IsActive())
+        return false;
+    m_viewerFrames = std::move(frames);
     return true;
 }
 
@@ -413,7 +426,7 @@ void FennixControl::OnClick(SgPath *, char *name, unsigned long long, void *data
 void FennixControl::ListenToFacade()
 {
     // Creation tools tell a plugged-in facade's listeners when they start and finish.
-    m_pFacade->SetPlugedIn();
+    m_pFacade->GetHostEvents().SetPlugedIn();
     m_buttonStateListener = m_pFacade->GetHostEvents().SubscribeButtonState([this](int button, int state) {
         // Scripts hear changes only: the facade tells every state again on
         // its periodic updates.

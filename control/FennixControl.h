@@ -108,6 +108,11 @@ public:
     // selection's own callback gives way, as the facade's event hook does).
     // False without a facade or a selection handler.
     bool EnableClickEvent();
+    bool IsViewerEventEnabled() const { return m_viewerFrames.IsActive(); }
+    // The control follows the current viewer's frames from now on (event
+    // kind 3): its script hears nothing of them, and the viewer's other
+    // listeners keep theirs. False without a facade or a current viewer.
+    bool EnableViewerEvent();
 
     // ---- properties ---------------------------------------------------------------
     FennixProperties &Properties() { return m_props; }
@@ -173,6 +178,8 @@ private:
     // The control's own click listener; other listeners of the selection
     // handler's clicks (a dialog hiding by hit) neither take it nor lose theirs.
     SgSubscription m_clicks;
+    // The control's listener of the current viewer's frames (event kind 3).
+    SgSubscription m_viewerFrames;
     std::vector<std::pair<std::string, DispValue>> m_appParams;
     // The state each button was last told to be in, by button index.
     std::map<int, int> m_buttonStates;

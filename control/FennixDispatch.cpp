@@ -533,11 +533,12 @@ R TestFunc(C &c, const A &a)
 
 R EnableEvent(C &c, const A &a)
 {
-    FACADE
-    // Kind 3 is the current viewer's own hook: the facade clears it and keeps
-    // the control as the viewer's user value; clicks stay as they were.
+    if (!c.GetFacade())
+        return NoWindow();
+    // Kind 3 is the current viewer's frames: the control follows them beside
+    // the viewer's other listeners; clicks stay as they were.
     if (I(a, 0) == 3) {
-        if (!f->GetHostEvents().AddEventCallback(3, nullptr, &c))
+        if (!c.EnableViewerEvent())
             return R::Error(kErrFailed, "EnableEvent(3): there is no viewer");
         return R::Ok();
     }

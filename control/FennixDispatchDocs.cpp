@@ -50,7 +50,7 @@ std::map<std::string, DispDoc> MakeDocs()
         {"SetFieldVal", {"Sets a field of a named node from its scene text (an error when nothing changed).", {{"node", "the node's name"}, {"field", "the field's name"}, {"text", "the value as in a scene file"}}, ""}},
         {"GetFieldValue", {"A field of a named node as scene text.", {{"node", "the node's name"}, {"field", "the field's name"}}, "the text, \"\" when there is no such field"}},
         {"WrapAlongSpline", {"Wraps the selection along a curve.", {}, ""}},
-        {"EnableEvent", {"Turns on ClickEvent (any kind but 3) or takes the view's own hook (3).", {{"kind", "the event kind"}}, ""}},
+        {"EnableEvent", {"Turns on ClickEvent (any kind but 3) or follows the frames of the view in use (3).", {{"kind", "the event kind"}}, ""}},
         {"OnOpenTree", {"Opens the scene-tree dialog.", {}, ""}},
         {"CreateViewer", {"Opens a view of the scene in a window of its own.", {{"name", "the window's title, or \"fullscreen\""}, {"width", "pixels, at most the screen's"}, {"height", "pixels, at most the screen's"}}, "the view's handle (at least 1025)"}},
         {"ChangeView", {"Looks at the scene from a standard direction.", {{"view", "the direction's code"}}, ""}},

@@ -213,7 +213,7 @@ void Annotations::OnCreateCompoundTool(int kind)
     if (!m_facade.GetCreation().CreateShapedPrizm(row, handler.get()))
         return;
     if (button != 0)
-        m_facade.SetButtonState(1, button, false);
+        m_facade.GetButtons().SetButtonState(1, button, false);
 }
 
 

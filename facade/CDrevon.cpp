@@ -1,10 +1,9 @@
-// The facade's lifecycle, its document and viewers, and the command table.
+// The facade's lifecycle: its document and viewers.
 #include "facade/CDrevon.h"
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -22,7 +21,6 @@
 #include "engine/nodes/properties/SgFont.h"
 #include "engine/render/SgTextureManager.h"
 #include "engine/render/SgViewport.h"
-#include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
 #include "engine/viewer/SgViewer.h"
@@ -43,16 +41,6 @@ namespace {
 
 // The grey of a new viewer, 192/255 in each channel.
 constexpr float kDefaultGrey = 192.0f / 255.0f;
-
-bool EqualsNoCase(const char *a, const char *b)
-{
-    if (!a || !b)
-        return false;
-    for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
-            return false;
-    return *a == *b;
-}
 
 // The scene reader for "kvrx" files that a scene names as external geometry.
 // The node takes one shape, so the file's shapes become one face set in the
@@ -115,7 +103,8 @@ std::string ModuleFolder()
 // ---- Construction --------------------------------------------------------------------
 
 CDrevon::CDrevon()
-    : m_fieldEditing(std::make_unique<FieldEditing>(*this)), m_playback(std::make_unique<Playback>(*this)),
+    : m_buttons(std::make_unique<ButtonTable>(*this)), m_shortcuts(std::make_unique<Shortcuts>(*this)),
+      m_fieldEditing(std::make_unique<FieldEditing>(*this)), m_playback(std::make_unique<Playback>(*this)),
       m_dialogs(std::make_unique<DialogTable>(*this)), m_files(std::make_unique<SceneFiles>(*this)),
       m_annotations(std::make_unique<Annotations>(*this)), m_viewing(std::make_unique<Viewing>(*this)),
       m_selectionEditing(std::make_unique<SelectionEditing>(*this)), m_creation(std::make_unique<Creation>(*this)),
@@ -123,7 +112,6 @@ CDrevon::CDrevon()
       m_hostEvents(std::make_unique<HostEvents>(*this))
 {
     RegisterFacadeClasses();
-    initButtonMap();
     SgExternalFile::ClearFormats();
     SgExternalFile::AddFormat("kvrx", &ReadExternalScene);
     SgExternalFile::AddFormat("stl", &ReadExternalStl);
@@ -139,7 +127,6 @@ CDrevon::~CDrevon()
     LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
         DeleteDocument();
-    m_editorObjects = nullptr;
 }
 
 void CDrevon::LeaveDocumentHooks()
@@ -168,11 +155,10 @@ SgDocument *CDrevon::CreateDocument()
     // The document's own members are no steps the user can undo.
     document->SetUndoRecording(false);
     auto *handler = new SgUserHandler;
-    handler->SetUserFunc(&CDrevon::KeyEvent, this);
+    handler->SetUserFunc(&Shortcuts::KeyEvent, m_shortcuts.get());
     document->GetRoot()->AddChild(handler);
     m_playback->Rewind();
     document->SetUndoRecording(true);
-    m_editorObjects = new SgSeparator;
     m_files->MarkSaved();
     return document;
 }
@@ -187,7 +173,7 @@ void CDrevon::SetDocument(SgDocument *document)
         m_pDocument->SetCloseDialogCallback(nullptr, nullptr);
     m_creation->ForgetDocument();
     m_fieldEditing->ListenTo(nullptr);
-    m_viewerChanged.Reset();
+    m_viewing->ListenTo(nullptr);
     m_hostEvents->ListenTo(nullptr);
     LeaveDocumentHooks();
     if (m_pDocument && !m_bExternalDocument)
@@ -201,7 +187,7 @@ void CDrevon::SetDocument(SgDocument *document)
     // Boolean nodes joining this document take this facade's engine.
     document->SetShapeActionIdFunc(&BooleanEngineOf, this);
     document->SetCloseDialogCallback(&CDrevon::CloseDialog, this);
-    m_viewerChanged = document->Subscribe(SgDocumentEventKind::kViewerChanged, &CDrevon::OnViewerEvent, this);
+    m_viewing->ListenTo(document);
     m_hostEvents->ListenTo(document);
 }
 
@@ -224,10 +210,7 @@ void CDrevon::DeleteDocument()
     m_fieldEditing->ForgetFields();
     m_viewing->ForgetAttachedCamera();
     // The viewers go below: no full screen to give back.
-    m_viewerChanged.Reset();
-    m_pFullScreenViewer = nullptr;
-    m_pFullScreenPrevious = nullptr;
-    m_bFullScreen = false;
+    m_viewing->ListenTo(nullptr);
     m_pDocument->ResetUndo();
     if (m_pDocument->GetContext() == this)
         m_pDocument->SetContext(nullptr);
@@ -238,9 +221,6 @@ void CDrevon::DeleteDocument()
         delete m_pDocument->GetViewer(0);
     SgDocument::Destroy(m_pDocument);
     m_pDocument = nullptr;
-    m_pFullScreenPrevious = nullptr;
-    m_pFullScreenViewer = nullptr;
-    m_bFullScreen = false;
 }
 
 SgSeparator *CDrevon::GetRoot() const
@@ -256,23 +236,6 @@ SgTextureManager *CDrevon::GetTextureMngr() const
 std::string CDrevon::GetCurrentFile() const
 {
     return m_pDocument ? m_pDocument->GetFileName() : std::string();
-}
-
-std::string CDrevon::GetString(int which) const
-{
-    return which == 10 ? m_string : std::string();
-}
-
-bool CDrevon::OnKeyDown(int virtualKey, bool windowCaptured)
-{
-    // A creation between its clicks, a drag or a rubber band (they hold the
-    // mouse) has the key first: Esc ends it there.
-    auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_creation->GetActiveTool());
-    if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
-        return false;
-    if (m_hostEvents->NotifyKey(virtualKey))
-        return true;
-    return RunShortcut(virtualKey, m_pKeyAction);
 }
 
 int CDrevon::SetTexturePathes(const char *list)
@@ -316,187 +279,27 @@ void CDrevon::DeleteViewer(SgViewer *viewer)
 {
     if (!viewer)
         return;
-    if (viewer == m_pFullScreenPrevious)
-        m_pFullScreenPrevious = nullptr;
+    m_viewing->ForgetViewer(viewer);
     delete viewer;
 }
 
 SgPlatformWindow *CDrevon::CreateGraphicWindow(const char *name, int width, int height)
 {
-    const bool fullScreen = EqualsNoCase(name, "fullscreen");
-    if (fullScreen)
-        m_bFullScreen = true;
-    return GetWindowFactory().CreateTopLevelWindow(name ? name : "", width, height, fullScreen);
+    return GetWindowFactory().CreateTopLevelWindow(name ? name : "", width, height, Viewing::IsFullScreenName(name));
 }
 
 SgViewer *CDrevon::CreateWinViewer(const char *name, int width, int height)
 {
     if (!m_pDocument)
         return nullptr;
-    const bool fullScreen = EqualsNoCase(name, "fullscreen");
-    if (m_pFullScreenViewer) {
-        // A full-screen window closed unnoticed: its state goes first.
-        SgDocumentEvent closed;
-        closed.kind = SgDocumentEventKind::kViewerChanged;
-        closed.document = m_pDocument;
-        OnViewerEvent(closed, this);
-    }
-    SgViewer *previous = GetCurrentViewer();
-    if (fullScreen && !previous) {
-        SgDiagTellUser(SgDiagLevel::Error, kPackage, "Full screen needs a view to show", "Error");
-        return nullptr;
-    }
-    const bool wasFullScreen = m_bFullScreen;
+    if (Viewing::IsFullScreenName(name))
+        return m_viewing->OpenFullScreen(name, width, height);
     SgPlatformWindow *window = CreateGraphicWindow(name, width, height);
     if (!window) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "No window could be opened for the view", "Error");
-        // No window shows the view: the main view stays the one in use.
-        m_bFullScreen = wasFullScreen;
         return nullptr;
     }
-    SgViewer *viewer = CreateViewer(window);
-    if (fullScreen && previous && previous->GetViewportCount() > 0 && viewer) {
-        // The full-screen view shows what the previous view showed, from
-        // where it was looked at.
-        m_pDocument->ReplaceViewTree(previous->GetViewport(0)->GetNodara(), viewer, 0);
-        m_pFullScreenPrevious = previous;
-        m_pFullScreenViewer = viewer;
-    }
-    return viewer;
-}
-
-// ---- Command table ------------------------------------------------------------------------
-
-void CDrevon::initButtonMap()
-{
-    m_buttonMap.fill(kUnmapped);
-}
-
-bool CDrevon::SetButtonStateCB(int button, ButtonStateCallback state, void *data, int commandId, int states,
-                               ApplyFn apply, UpdateFn update, ButtonStateCallback init)
-{
-    if (button < 0 || button >= kButtonCount) {
-        SgDiagWarning(kPackage, "button %d is outside the table (0..%d)", button, kButtonCount - 1);
-        return false;
-    }
-    const int slot = commandId - m_iBaseCommandId;
-    if (commandId >= 0 && (slot < 0 || slot >= kButtonMapSize)) {
-        SgDiagWarning(kPackage, "command %d is outside the table (%d..%d)", commandId, m_iBaseCommandId,
-                      m_iBaseCommandId + kButtonMapSize - 1);
-        return false;
-    }
-    ButtonData &entry = m_buttons[button];
-    entry.stateCallback = state;
-    entry.initCallback = init;
-    entry.data = data;
-    entry.commandId = commandId;
-    entry.states = states;
-    entry.apply = apply;
-    entry.update = update;
-    if (commandId >= 0)
-        m_buttonMap[slot] = static_cast<uint16_t>(button);
-    return true;
-}
-
-int CDrevon::MapCommand(int commandId) const
-{
-    const long slot = long(commandId) - m_iBaseCommandId;
-    if (slot < 0 || slot >= kButtonMapSize)
-        return -1;
-    const uint16_t index = m_buttonMap[slot];
-    return index == kUnmapped || index >= kButtonCount ? -1 : index;
-}
-
-int CDrevon::GetButtonIndex(int commandId) const
-{
-    return MapCommand(commandId);
-}
-
-CDrevon::ButtonData *CDrevon::GetButtonData(int commandId)
-{
-    const int index = MapCommand(commandId);
-    if (index < 0 || m_buttons[index].commandId == 0)
-        return nullptr;
-    return &m_buttons[index];
-}
-
-CDrevon::ButtonData *CDrevon::GetButtonDataByIndex(int button)
-{
-    return button >= 0 && button < kButtonCount ? &m_buttons[button] : nullptr;
-}
-
-bool CDrevon::ApplyButton(int commandId)
-{
-    const int index = MapCommand(commandId);
-    if (index < 0 || !m_buttons[index].apply)
-        return false;
-    m_buttons[index].apply(*this, index);
-    return true;
-}
-
-bool CDrevon::ApplyUpdate(int commandId)
-{
-    const int index = MapCommand(commandId);
-    // An entry that runs nothing is shown disabled rather than doing
-    // nothing when chosen.
-    if (index < 0 || !m_buttons[index].apply)
-        return false;
-    const UpdateFn update = m_buttons[index].update;
-    return update ? update(*this, index) : true;
-}
-
-void CDrevon::postProcessButtons()
-{
-    for (int index = 0; index < kButtonCount; ++index) {
-        ButtonData &entry = m_buttons[index];
-        // One button the host could not set up does not leave the later
-        // multi-state buttons showing stale states.
-        if (entry.initCallback && entry.initCallback(-1, entry.commandId, entry.data) == 0)
-            SgDiagWarning(kPackage, "button %d (command %d) could not be set up", index, entry.commandId);
-        if (entry.apply && entry.states > 1)
-            entry.apply(*this, -2);
-    }
-}
-
-void CDrevon::SetButtonState(int state, int button, bool remember)
-{
-    if (button < 0 || button >= kButtonCount)
-        return;
-    m_buttonStates[button] = state;
-    const ButtonData &entry = m_buttons[button];
-    if (entry.stateCallback)
-        entry.stateCallback(state, entry.commandId, entry.data);
-    m_hostEvents->NotifyButtonState(button, state);
-    if (remember)
-        m_nCheckedButton = state != 0 ? button : 0;
-}
-
-int CDrevon::GetButtonState(int button) const
-{
-    return button >= 0 && button < kButtonCount ? m_buttonStates[button] : 0;
-}
-
-// ---- The standard table ----------------------------------------------------------------------
-
-void CDrevon::RegisterControlButtons(ButtonStateCallback check, ButtonStateCallback image, ButtonStateCallback init,
-                                     void *data)
-{
-    int count = 0;
-    const CommandRecord *records = GetCommands(count);
-    for (int i = 0; i < count; ++i) {
-        const CommandRecord &record = records[i];
-        if (record.button == kNoButton)
-            continue;
-        ButtonStateCallback state = nullptr;
-        ButtonStateCallback setUp = nullptr;
-        if (record.stateKind == StateKind::Check)
-            state = check;
-        else if (record.stateKind == StateKind::Image) {
-            state = image;
-            setUp = init;
-        }
-        SetButtonStateCB(record.button, state, data, record.id, record.states, record.apply, record.update, setUp);
-    }
+    return CreateViewer(window);
 }
 
 // ---- Shared helpers of the families --------------------------------------------------------
@@ -510,11 +313,6 @@ SgViewport *CDrevon::CurrentViewport() const
 {
     SgViewer *viewer = GetCurrentViewer();
     return viewer && viewer->GetViewportCount() > 0 ? viewer->GetViewport(0) : nullptr;
-}
-
-void CDrevon::Redraw()
-{
-    RedrawCurrent(true);
 }
 
 void CDrevon::RedrawCurrent(bool whole)

@@ -7,12 +7,12 @@
 // reaps it, and it destroys every instance before its document goes.
 //
 //   class MyFactory : public drevon::DialogFactory {
-//       bool CanMake(int button) const override { return button == 80; }
+//       bool CanMake(int button) const override { return button == drevon::kColorDialog; }
 //       std::unique_ptr<drevon::DialogInstance> Make(drevon::CDrevon &facade,
 //                                                   const drevon::DialogRequest &request) override;
 //   };
 //   facade.GetDialogs().SetFactory(&factory);   // before the first dialog command
-//   facade.GetDialogs().Open(80);               // the colour dialog, modeless
+//   facade.GetDialogs().Open(drevon::kColorDialog);   // modeless
 #include <memory>
 #include "facade/DrevonExport.h"
 

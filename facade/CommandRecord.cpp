@@ -49,7 +49,7 @@ bool HasCurrentViewer(CDrevon &facade)
 }
 bool CanGoFullScreen(CDrevon &facade)
 {
-    return facade.GetCurrentViewer() != nullptr && !facade.IsFullScreen();
+    return facade.GetCurrentViewer() != nullptr && !facade.GetViewing().IsFullScreen();
 }
 bool CanPaste(CDrevon &facade)
 {
@@ -156,11 +156,11 @@ bool RunOpenDialog(CDrevon &facade, CommandWindow &)
 }
 bool RunFullScreen(CDrevon &facade, CommandWindow &)
 {
-    return facade.CreateWinViewer("FullScreen", 200, 500) != nullptr;
+    return facade.GetViewing().OpenFullScreen("FullScreen", 200, 500) != nullptr;
 }
 bool RunHighlightColour(CDrevon &facade, CommandWindow &)
 {
-    facade.OnChangeSelectionColor();
+    facade.GetSelectionEditing().OnChangeSelectionColor();
     return true;
 }
 bool RunLookThroughCamera(CDrevon &facade, CommandWindow &)
@@ -170,12 +170,12 @@ bool RunLookThroughCamera(CDrevon &facade, CommandWindow &)
 }
 bool RunTestPopup(CDrevon &facade, CommandWindow &)
 {
-    facade.TestPopup();
+    facade.GetViewing().TestPopup();
     return true;
 }
 bool RunRightButtonPick(CDrevon &facade, CommandWindow &)
 {
-    facade.ActivateRightMouseMenu();
+    facade.GetViewing().ActivateRightMouseMenu();
     return true;
 }
 // The extrusion's place in the run of extrusion buttons (offset 115, capped 117).
@@ -330,7 +330,7 @@ constexpr int kKeyPlay = 250;
 
 bool RunToggleFullScreen(CDrevon &facade, CommandWindow &)
 {
-    facade.ToggleFullScreen();
+    facade.GetViewing().ToggleFullScreen();
     return true;
 }
 template <int Kind>
@@ -1296,7 +1296,7 @@ bool RunCommand(int id, CDrevon &facade, CommandWindow &window)
     if (record && record->run)
         return record->run(facade, window);
     // Facade ids, and ids a host registered with the facade itself.
-    return !IsWindowCommand(id) && facade.ApplyButton(id);
+    return !IsWindowCommand(id) && facade.GetButtons().ApplyButton(id);
 }
 
 void RunFacadeRecord(const CommandRecord &record, CDrevon &facade)
@@ -1333,7 +1333,7 @@ bool IsCommandEnabled(int id, CDrevon &facade)
         return !record->enabled || record->enabled(facade);
     if (record && record->enabled && !record->enabled(facade))
         return false;
-    return !IsWindowCommand(id) && facade.ApplyUpdate(id);
+    return !IsWindowCommand(id) && facade.GetButtons().ApplyUpdate(id);
 }
 
 bool IsCommandChecked(int id, CDrevon &facade, const CommandWindow &window)
@@ -1341,8 +1341,8 @@ bool IsCommandChecked(int id, CDrevon &facade, const CommandWindow &window)
     const CommandRecord *record = FindCommand(id);
     if (record && record->run)
         return record->checked && record->checked(facade, window);
-    const int button = facade.GetButtonIndex(id);
-    return button >= 0 && facade.GetButtonState(button) != 0;
+    const int button = facade.GetButtons().GetButtonIndex(id);
+    return button >= 0 && facade.GetButtons().GetButtonState(button) != 0;
 }
 
 std::vector<int> MenuKeys()

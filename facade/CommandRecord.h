@@ -2,7 +2,7 @@
 // The commands of the modeller: one record per command, from which the menu
 // bar, the toolbars, the facade's button table, the viewer's keys and the
 // scripting names are all read. A command is either a facade command (it has
-// a button of the facade's table and runs through CDrevon::ApplyButton, its
+// a button of the facade's table and runs through ButtonTable::ApplyButton, its
 // enable and check states asked of the facade) or a window command (it runs
 // through its own function with the window's CommandWindow). Adding a
 // command is one record in facade/CommandRecord.cpp and one function (a
@@ -314,7 +314,7 @@ inline bool IsWindowCommand(int id)
 }
 
 // Runs a command: window commands through their function, every other id
-// through the facade's ApplyButton. False for an id nothing routes.
+// through the facade's button table (ApplyButton). False for an id nothing routes.
 DREVON_API bool RunCommand(int id, CDrevon &facade, CommandWindow &window);
 // Runs a facade command without a window (a script's call): its operation
 // on its button, one undo step where the record says so. False for an id

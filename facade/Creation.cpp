@@ -181,7 +181,7 @@ void Creation::DeleteActiveTool()
     if (m_creationButton != 0) {
         const int button = m_creationButton;
         m_creationButton = 0;
-        m_facade.SetButtonState(0, button, false);
+        m_facade.GetButtons().SetButtonState(0, button, false);
     }
     m_facade.GetModelling().ClearSubObjectButtons();
 }
@@ -211,9 +211,9 @@ void Creation::AddSelectionManip(int kind)
     selection->Select(list, 0);
     const int previous = kManipulators[m_manipulatorKind].button;
     if (previous != 0)
-        m_facade.SetButtonState(0, previous, false);
+        m_facade.GetButtons().SetButtonState(0, previous, false);
     if (row.button != 0)
-        m_facade.SetButtonState(1, row.button, false);
+        m_facade.GetButtons().SetButtonState(1, row.button, false);
     m_manipulatorKind = kind;
     m_facade.Redraw();
 }
@@ -319,30 +319,30 @@ void Creation::TogleTransformToolMode(int mode)
     else if (mode >= 0 && mode <= 2)
         current = mode;
     document->SetPivotMode(current);
-    m_facade.SetButtonState(current, 38, false);
+    m_facade.GetButtons().SetButtonState(current, 38, false);
 }
 
 void Creation::ToggleSnapAngle(int button)
 {
     m_snapAngle = !m_snapAngle;
-    m_facade.SetButtonState(m_snapAngle ? 1 : 0, button, false);
+    m_facade.GetButtons().SetButtonState(m_snapAngle ? 1 : 0, button, false);
 }
 
 void Creation::ToggleSnapSurface(int button)
 {
     m_snapSurface = !m_snapSurface;
-    m_facade.SetButtonState(m_snapSurface ? 1 : 0, button, false);
+    m_facade.GetButtons().SetButtonState(m_snapSurface ? 1 : 0, button, false);
 }
 
 void Creation::OnToggleMetaball(int)
 {
     m_metaball = !m_metaball;
-    m_facade.SetButtonState(m_metaball ? 1 : 0, 120, false);
+    m_facade.GetButtons().SetButtonState(m_metaball ? 1 : 0, 120, false);
 }
 
 void Creation::NullTool(int button)
 {
-    m_facade.SetButtonState(0, button, false);
+    m_facade.GetButtons().SetButtonState(0, button, false);
 }
 
 bool Creation::GimbalConnect()
@@ -407,7 +407,7 @@ void Creation::OnCreateTool(int button)
             return;
         }
         StartCreation(button, classId, row.codes, row.cornerToCorner);
-        m_facade.SetButtonState(1, button, false);
+        m_facade.GetButtons().SetButtonState(1, button, false);
         return;
     }
 }
@@ -446,7 +446,7 @@ void Creation::OnCreatePolyline(int button)
     default:
         break;
     }
-    m_facade.SetButtonState(1, button, false);
+    m_facade.GetButtons().SetButtonState(1, button, false);
     if (!tool)
         return;
     if (auto *curveTool = dynamic_cast<SgTool *>(tool)) {
@@ -457,8 +457,8 @@ void Creation::OnCreatePolyline(int button)
         curveTool->m_bSnapAngle = m_snapAngle;
         curveTool->m_bSnapToObjects = m_snapSurface;
     }
-    m_facade.SetButtonState(m_snapAngle ? 1 : 0, 121, false);
-    m_facade.SetButtonState(m_snapSurface ? 1 : 0, 122, false);
+    m_facade.GetButtons().SetButtonState(m_snapAngle ? 1 : 0, 121, false);
+    m_facade.GetButtons().SetButtonState(m_snapSurface ? 1 : 0, 122, false);
     m_creationButton = button;
     InstallActiveTool(tool);
 }
@@ -487,7 +487,7 @@ void Creation::ToggleShown(SgNode *helper, bool &shown, int button)
     if (auto *object = dynamic_cast<SgObject *>(helper))
         object->m_hide = shown ? 1 : 0;
     shown = !shown;
-    m_facade.SetButtonState(shown ? 1 : 0, button, false);
+    m_facade.GetButtons().SetButtonState(shown ? 1 : 0, button, false);
     m_facade.Redraw();
 }
 

@@ -126,7 +126,7 @@ int DialogTable::Open(int button, const char *name)
     // closing is matched by).
     free->id = instance->GetDialog()->GetID() != 0 ? instance->GetDialog()->GetID() : opener->dialogId;
     free->instance = std::move(instance);
-    m_facade.SetButtonState(1, button, false);
+    m_facade.GetButtons().SetButtonState(1, button, false);
     free->instance->Show();
     return 1;
 }
@@ -150,7 +150,7 @@ void DialogTable::Closed(const CCadDlg *closing)
         const int button = slot.button;
         slot.id = 0;
         slot.button = 0;
-        m_facade.SetButtonState(0, button, false);
+        m_facade.GetButtons().SetButtonState(0, button, false);
         return;
     }
 }
@@ -163,7 +163,7 @@ void DialogTable::CloseAll()
         const int button = slot.button;
         slot.id = 0;
         slot.button = 0;
-        m_facade.SetButtonState(0, button, false);
+        m_facade.GetButtons().SetButtonState(0, button, false);
         if (slot.instance) {
             if (CCadDlg *dialog = slot.instance->GetDialog())
                 dialog->KeepStay();

@@ -1,6 +1,6 @@
 // What the facade tells its hosts: the lists of listeners, the clicks and
 // custom events of the installed document relayed to them, and the current
-// viewer's event hook.
+// viewer's frames.
 #include "facade/HostEvents.h"
 
 #include <string>
@@ -35,7 +35,7 @@ void HostEvents::ListenTo(SgDocument *document)
 void HostEvents::OnToolEvent(const SgDocumentEvent &event, void *data)
 {
     auto *self = static_cast<HostEvents *>(data);
-    if (!self->m_facade.IsPlugedIn())
+    if (!self->m_bPlugedIn)
         return;
     self->m_tools.Notify(event.kind == SgDocumentEventKind::kToolStarted, event.code, event.tool);
 }
@@ -51,13 +51,17 @@ bool HostEvents::ShowDockable(int slot, int show)
 bool HostEvents::AddEventCallback(int kind, EventCallback fn, void *data)
 {
     if (kind == kViewerHookKind) {
-        SgViewer *viewer = m_facade.GetCurrentViewer();
-        if (!viewer) {
-            SgDiagWarning(kPackage, "there is no viewer whose events could be taken");
+        // Nothing reaches the host: it only follows the viewer.
+        SgSubscription token = SubscribeFrames([](std::int64_t) {});
+        if (!token.IsActive())
             return false;
+        for (FrameHook &hook : m_frameHooks) {
+            if (hook.data == data) {
+                hook.token = std::move(token);
+                return true;
+            }
         }
-        // The viewer reports nothing from now on; the host is its user value.
-        viewer->SetStatisticsCallback(nullptr, data);
+        m_frameHooks.push_back(FrameHook{data, std::move(token)});
         return true;
     }
     SgSubscription token = SubscribeClicks(fn, data);
@@ -71,6 +75,21 @@ bool HostEvents::AddEventCallback(int kind, EventCallback fn, void *data)
     }
     m_clickHooks.push_back(ClickHook{fn, data, std::move(token)});
     return true;
+}
+
+SgSubscription HostEvents::SubscribeFrames(FrameListener listener)
+{
+    SgViewer *viewer = m_facade.GetCurrentViewer();
+    if (!viewer) {
+        SgDiagWarning(kPackage, "there is no viewer whose events could be taken");
+        return {};
+    }
+    if (!listener)
+        return {};
+    return viewer->SubscribeStatistics(
+        [listener = std::move(listener)](int, const SgViewer::Statistics *, std::int64_t renderMs) {
+            listener(renderMs);
+        });
 }
 
 SgSubscription HostEvents::SubscribeClicks(EventCallback fn, void *data)

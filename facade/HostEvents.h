@@ -4,6 +4,7 @@
 // starting and finishing, clicks on the scene, the document's custom events,
 // keys and the docking panes. Every kind reaches any number of listeners,
 // each kept while its token is (facade/HostListeners.h).
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -44,14 +45,20 @@ public:
     // object's name, 0, data).
     using EventCallback = void (*)(SgPath *picked, char *objectName, unsigned long long value, void *data);
     using CustomEventCallback = void (*)(const char *text, void *data);
-    // Kind 3: the current viewer's event hook (its frame-statistics report)
-    // is cleared and `data` kept as its user value; fn is not used. Other
-    // kinds: the selection handler reports each click to fn with data, for
-    // as long as the facade lives (another listener added so takes nothing
-    // from this one; the same fn and data twice are one listener).
-    // False (nothing changed) without a viewer for kind 3, without a
-    // selection handler or a function for the others.
+    // Kind 3: the host with `data` follows the current viewer's frames (its
+    // statistics report) beside the viewer's other listeners; fn is not used
+    // and nothing reaches the host. Other kinds: the selection handler
+    // reports each click to fn with data. Either lasts as long as the facade
+    // (another listener added so takes nothing from this one; the same fn
+    // and data twice are one listener). False (nothing changed) without a
+    // viewer for kind 3, without a selection handler or a function for the
+    // others.
     bool AddEventCallback(int kind, EventCallback fn, void *data);
+    // Each frame the current viewer draws reaches the listener with its
+    // milliseconds while the token is kept; an inactive token without a
+    // viewer (said as a warning) or a listener.
+    using FrameListener = std::function<void(std::int64_t renderMs)>;
+    [[nodiscard]] SgSubscription SubscribeFrames(FrameListener listener);
     // Clicks reach fn with data while the token is kept (the current
     // document's selection handler); an inactive token without a document
     // or a function.
@@ -83,6 +90,13 @@ public:
         return m_keys.Subscribe(std::move(listener));
     }
 
+    // ---- What kind of host it is -------------------------------------------------------------
+    // Plugged into an embedding control: creation tools are reported.
+    void SetPlugedIn() { m_bPlugedIn = true; }
+    bool IsPlugedIn() const { return m_bPlugedIn; }
+    void SetHtmlEmbeded() { m_bHtmlEmbeded = true; }
+    bool IsHtmlEmbeded() const { return m_bHtmlEmbeded; }
+
     // ---- What the facade tells them ----------------------------------------------------------
     void NotifyButtonState(int button, int state) { m_buttonState.Notify(button, state); }
     // True when a key listener took the key.
@@ -98,6 +112,8 @@ private:
     static void OnCustomEvent(const SgDocumentEvent &event, void *self);
 
     CDrevon &m_facade;
+    bool m_bPlugedIn = false;
+    bool m_bHtmlEmbeded = false;
     HostListeners<void(int, int)> m_buttonState;
     HostListeners<void(bool, int, void *)> m_tools;
     HostListeners<bool(int)> m_keys;
@@ -116,6 +132,12 @@ private:
         SgSubscription token;
     };
     std::vector<ClickHook> m_clickHooks;
+    // The frame listeners AddEventCallback made, by the host's data.
+    struct FrameHook {
+        void *data;
+        SgSubscription token;
+    };
+    std::vector<FrameHook> m_frameHooks;
 };
 
 } // namespace drevon

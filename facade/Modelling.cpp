@@ -588,7 +588,7 @@ void Modelling::EditSubObject(int button)
     tool->Start(nullptr);
     m_facade.GetCreation().OnTransformTool(m_facade.GetCreation().GetManipulatorKind() + 30);
     for (int i = 0; i < kSubObjectButtons; ++i)
-        m_facade.SetButtonState(i == (mode == SgEditSubObjectTool::kFaces ? 2 : mode) ? 1 : 0, kFirstSubObjectButton + i,
+        m_facade.GetButtons().SetButtonState(i == (mode == SgEditSubObjectTool::kFaces ? 2 : mode) ? 1 : 0, kFirstSubObjectButton + i,
                        false);
     m_facade.Redraw();
 }
@@ -596,8 +596,8 @@ void Modelling::EditSubObject(int button)
 void Modelling::ClearSubObjectButtons()
 {
     for (int i = 0; i < kSubObjectButtons; ++i)
-        if (m_facade.GetButtonState(kFirstSubObjectButton + i) != 0)
-            m_facade.SetButtonState(0, kFirstSubObjectButton + i, false);
+        if (m_facade.GetButtons().GetButtonState(kFirstSubObjectButton + i) != 0)
+            m_facade.GetButtons().SetButtonState(0, kFirstSubObjectButton + i, false);
 }
 
 void Modelling::BridgeSubObject(int)

@@ -2,6 +2,9 @@
 // to the document's selection, copy buffer and undo list.
 #include "facade/SelectionEditing.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "engine/actions/SgNodeNavigation.h"
@@ -12,7 +15,9 @@
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/object/SgObject.h"
+#include "engine/nodes/properties/SgMaterial.h"
 #include "facade/CDrevon.h"
+#include "platform/SgChoosers.h"
 
 namespace drevon {
 
@@ -22,6 +27,11 @@ namespace {
 int NavigationStep(int button)
 {
     return button >= 42 ? button - 42 : button;
+}
+
+std::uint8_t HighlightChannelByte(float value)
+{
+    return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
 }
 
 } // namespace
@@ -314,6 +324,27 @@ bool SelectionEditing::OnUpdateNavigate(int button)
         }
     }
     return true;
+}
+
+// ---- Highlight colour ---------------------------------------------------------------------------
+
+void SelectionEditing::OnChangeSelectionColor()
+{
+    SgSelectionHandler *selection = Selection();
+    if (!selection)
+        return;
+    SgRgb8 initial{255, 0, 0};
+    if (SgMaterial *material = selection->GetHighlightMaterial(); material && material->m_diffuseColor.GetCount() > 0) {
+        const Color &current = material->m_diffuseColor.GetValues().front();
+        initial = SgRgb8{HighlightChannelByte(current.r), HighlightChannelByte(current.g),
+                         HighlightChannelByte(current.b)};
+    }
+    const std::optional<SgRgb8> chosen = ChooseColor(initial);
+    if (!chosen)
+        return;
+    selection->SetColor(Color(chosen->r / 255.0, chosen->g / 255.0, chosen->b / 255.0, 1.0));
+    selection->ReselectAll();
+    m_facade.GetDocument()->RedrawAllViewers();
 }
 
 } // namespace drevon

@@ -3,8 +3,9 @@
 #include "facade/DrevonExport.h"
 // The selection and clipboard commands of the facade: selecting all, none
 // or the rest, grouping, deleting, copying and pasting, undo and redo, and
-// walking the selection through the scene tree. What they act on is the
-// document's selection handler and copy buffer; the family keeps no state.
+// walking the selection through the scene tree, and the highlight colour.
+// What they act on is the document's selection handler and copy buffer; the
+// family keeps no state.
 
 class SgObject;
 class SgSelectionHandler;
@@ -47,6 +48,9 @@ public:
     // Buttons 42 to 45 (or 0 to 3): next sibling, previous sibling, first child, parent.
     void Navigate(int button);
     bool OnUpdateNavigate(int button);
+    // Asks for a colour (platform/SgChoosers.h) starting at the highlight's;
+    // the chosen one becomes the selection's highlight. Cancel changes nothing.
+    void OnChangeSelectionColor();
 
 private:
     SgSelectionHandler *Selection() const;

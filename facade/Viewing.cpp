@@ -86,11 +86,11 @@ void Viewing::SetNavigation(int mode, int button, bool keep)
     // A running creation keeps its record; its button only shows that the
     // mouse navigates now.
     if (m_facade.GetCreation().GetCreationButton() != 0)
-        m_facade.SetButtonState(0, m_facade.GetCreation().GetCreationButton(), false);
+        m_facade.GetButtons().SetButtonState(0, m_facade.GetCreation().GetCreationButton(), false);
     for (int other = 50; other <= 53; ++other)
-        if (other != button && m_facade.GetButtonState(other) != 0)
-            m_facade.SetButtonState(0, other, false);
-    m_facade.SetButtonState(1, button, false);
+        if (other != button && m_facade.GetButtons().GetButtonState(other) != 0)
+            m_facade.GetButtons().SetButtonState(0, other, false);
+    m_facade.GetButtons().SetButtonState(1, button, false);
 }
 
 void Viewing::OnRotateScene(int keep)
@@ -272,7 +272,7 @@ void Viewing::ViewPerspective(int how)
         perspective = static_cast<unsigned short>(how);
     if (perspective != camera->m_perspective.Get())
         camera->m_perspective = perspective;
-    m_facade.SetButtonState(perspective != 0 ? 1 : 0, 72, false);
+    m_facade.GetButtons().SetButtonState(perspective != 0 ? 1 : 0, 72, false);
     m_facade.Redraw();
 }
 

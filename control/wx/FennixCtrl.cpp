@@ -246,11 +246,11 @@ FennixCtrl::FennixCtrl(wxWindow *parent, const fennix::FennixProperties &propert
     m_pFacade = m_control.GetFacade();
     m_dialogs = std::make_unique<SgWxDialogFactory>(this);
     m_pFacade->GetDialogs().SetFactory(m_dialogs.get());
-    m_pFacade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+    m_pFacade->GetButtons().RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
     if (m_frameChoice)
         m_pFacade->GetCreation().SetFrameChoice(m_frameChoice->GetSelection());
     ConnectFacade();
-    m_pFacade->postProcessButtons();
+    m_pFacade->GetButtons().postProcessButtons();
     if (IsSceneTreeShown())
         ShowSceneTree(true);
     // The session starts once, from the loop, when the first frame is due.
@@ -548,7 +548,7 @@ void FennixCtrl::FollowTreePlace()
 
 void FennixCtrl::OnButtonState(int button, int state)
 {
-    const drevon::CDrevon::ButtonData *entry = m_pFacade ? m_pFacade->GetButtonDataByIndex(button) : nullptr;
+    const drevon::ButtonTable::ButtonData *entry = m_pFacade ? m_pFacade->GetButtons().GetButtonDataByIndex(button) : nullptr;
     if (entry && entry->commandId > 0) {
         const int item = ItemOf(entry->commandId);
         for (wxToolBar *toolbar : m_toolbars)

@@ -5,11 +5,11 @@
 // of the parent window and stay on top of it.
 //
 // A dialog is added by one line of the table in SgWxDialogFactory.cpp:
-//   {80, [](const SgWxDialogFactory::Context &c) {
+//   {drevon::kColorDialog, [](const SgWxDialogFactory::Context &c) {
 //        return SgWxDialogFactory::Wx<SgWxColorDialog>(std::make_unique<CColorDlg>(c.document), c); }},
 // (button, then the logic made for the document and the window class over it);
 // a window that makes its own logic from (parent, document):
-//   {94, [](const SgWxDialogFactory::Context &c) {
+//   {drevon::kModelBuilderDialog, [](const SgWxDialogFactory::Context &c) {
 //        return SgWxDialogFactory::WxOwning(&mabrel::CreateModelBuilderDialog, c); }},
 #include <functional>
 #include <memory>

@@ -423,8 +423,7 @@ void SgViewer::CountFrame(std::int64_t start, std::int64_t end)
         m_lLast1000 = end;
         m_Statistics.mark1000 = end;
     }
-    if (m_pfnStatistics)
-        m_pfnStatistics(0, &m_Statistics, end - start, m_pStatisticsUser);
+    m_statisticsListeners.Notify(0, &m_Statistics, end - start);
 }
 
 int SgViewer::HandleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)

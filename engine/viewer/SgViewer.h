@@ -15,12 +15,14 @@
 //   OffscreenGLContext context(640, 480);  context.MakeCurrent();
 //   viewer->Render(false);                  // or PrintScene() for the final frame
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/window/SgPlatformWindow.h"
 #include "engine/core/NodaraExport.h"
+#include "engine/core/SgSubscribers.h"
 #include "utilities/math/Vec3.h"
 
 class SgDocument;
@@ -154,17 +156,15 @@ public:
         std::int64_t spare = 0;
         std::int64_t mark1000 = 0;
     };
-    using StatisticsFn = void (*)(int, const Statistics *, std::int64_t renderMs, void *user);
-    void SetStatisticsCallback(StatisticsFn fn, void *user)
+    // Each frame drawn reaches every statistics listener, in the order they
+    // subscribed: (0, the statistics, the frame's milliseconds). Each
+    // listens while its token is kept; a null listener subscribes nothing.
+    using StatisticsListener = std::function<void(int, const Statistics *, std::int64_t renderMs)>;
+    [[nodiscard]] SgSubscription SubscribeStatistics(StatisticsListener listener)
     {
-        m_pfnStatistics = fn;
-        m_pStatisticsUser = user;
+        return m_statisticsListeners.Subscribe(std::move(listener));
     }
-    StatisticsFn GetStatisticsCallback(void *&user) const
-    {
-        user = m_pStatisticsUser;
-        return m_pfnStatistics;
-    }
+    int GetStatisticsListenerCount() const { return m_statisticsListeners.GetCount(); }
     int GetFrameCount() const { return m_nFrames; }
     const Statistics &GetStatistics() const { return m_Statistics; }
 
@@ -203,8 +203,7 @@ private:
     bool m_bFinalFrame = false;
     bool m_bShadows = false;
     std::string m_printError;
-    StatisticsFn m_pfnStatistics = nullptr;
-    void *m_pStatisticsUser = nullptr;
+    SgListeners<void(int, const Statistics *, std::int64_t)> m_statisticsListeners;
     int m_nFrames = 0;
     std::int64_t m_lLast1000 = 0;
     Statistics m_Statistics;

@@ -91,7 +91,7 @@ ModellerFrame::ModellerFrame(const wxString &title, drevon::CDrevon *facade)
         Bind(wxEVT_UPDATE_UI, &ModellerFrame::OnUpdate, this, ItemOf(commands[i].id));
     }
     // A key a menu runs is not run a second time by the facade's shortcuts.
-    m_facade->SetMenuKeys(drevon::MenuKeys());
+    m_facade->GetShortcuts().SetMenuKeys(drevon::MenuKeys());
 }
 
 ModellerFrame::~ModellerFrame()

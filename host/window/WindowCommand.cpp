@@ -243,7 +243,7 @@ bool FennixApp::OnInit()
     document->SetRemoteContentAllowed(s_allowRemote);
     // Downloads the scene asks for show a dialog with a cancel button.
     m_downloadProgress = SgSubscribeWxDownloadDialog();
-    m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+    m_facade->GetButtons().RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
 
     const std::string title = std::filesystem::path(s_scenePath).filename().string();
     auto *frame = new ModellerFrame(wxString::FromUTF8(title), m_facade.get());
@@ -293,9 +293,9 @@ bool FennixApp::OnInit()
     m_facade->GetViewing().OnRotateScene(1);
     // The toolbar shows the manipulator new selections get.
     m_facade->GetCreation().AddSelectionManip(m_facade->GetCreation().GetManipulatorKind());
-    m_facade->postProcessButtons();
+    m_facade->GetButtons().postProcessButtons();
     if (s_createKind)
-        m_facade->ApplyButton(drevon::CreationCommand(s_createKind));
+        m_facade->GetButtons().ApplyButton(drevon::CreationCommand(s_createKind));
     MarkSaved();
     // From here on the user answers questions in the window; a scene that
     // could not be read was reported on standard error above.

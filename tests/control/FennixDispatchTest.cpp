@@ -340,8 +340,8 @@ TEST_F(ControlTest, AScriptMethodOfAMenuCommandRunsItsRecord)
     ASSERT_NE(grid, nullptr);
     for (int shown : {1, 0}) {
         ASSERT_TRUE(m_control.Call("ToggleGrid", {}).ok);
-        EXPECT_EQ(facade->GetButtonState(grid->button), shown) << "the grid's button follows the script";
-        EXPECT_EQ(facade->GetButtonState(0), 0) << "the script's toggle set a button of its own";
+        EXPECT_EQ(facade->GetButtons().GetButtonState(grid->button), shown) << "the grid's button follows the script";
+        EXPECT_EQ(facade->GetButtons().GetButtonState(0), 0) << "the script's toggle set a button of its own";
     }
 }
 
@@ -383,21 +383,21 @@ TEST_F(ControlTest, AnAttachedControlListensBesideTheHostAndLeavesItListening)
         std::vector<std::string> heard;
         auto token = control.Events().Subscribe([&](const FennixEvent &e) { heard.push_back(e.name); });
         control.Attach(&facade);
-        facade.SetButtonState(1, 10, true);
+        facade.GetButtons().SetButtonState(1, 10, true);
         ASSERT_EQ(host.changes.size(), 1u);
         EXPECT_EQ(host.changes[0], std::make_pair(10, 1));
         EXPECT_EQ(heard, std::vector<std::string>{"ChangeButtonState"});
         // Told the same state again: the host hears it, a script does not.
-        facade.SetButtonState(1, 10, true);
+        facade.GetButtons().SetButtonState(1, 10, true);
         EXPECT_EQ(heard.size(), 1u) << "ChangeButtonState without a change";
-        facade.SetButtonState(0, 10, false);
+        facade.GetButtons().SetButtonState(0, 10, false);
         EXPECT_EQ(heard.size(), 2u);
         EXPECT_EQ(control.Call("SaveToString", {}).ok, true) << "methods reach the host's facade";
     }
     // The control leaving does not silence the host, which heard every
     // state it was told (repeats included).
     ASSERT_EQ(host.changes.size(), 3u);
-    facade.SetButtonState(0, 10, true);
+    facade.GetButtons().SetButtonState(0, 10, true);
     ASSERT_EQ(host.changes.size(), 4u) << "the control took the host's listener with it";
     EXPECT_EQ(host.changes[3], std::make_pair(10, 0));
 
@@ -408,7 +408,7 @@ TEST_F(ControlTest, AnAttachedControlListensBesideTheHostAndLeavesItListening)
         auto token = control.Events().Subscribe([&](const FennixEvent &e) { heard.push_back(e.name); });
         control.Attach(&facade);
         hostToken.Reset();
-        facade.SetButtonState(1, 11, true);
+        facade.GetButtons().SetButtonState(1, 11, true);
         EXPECT_EQ(heard, std::vector<std::string>{"ChangeButtonState"});
     }
     EXPECT_EQ(host.changes.size(), 4u);

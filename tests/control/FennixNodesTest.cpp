@@ -376,7 +376,7 @@ TEST_F(NodesTest, EnableEventMakesClicksOnObjectsFireClickEventWithTheName)
     ASSERT_EQ(Count("ClickEvent"), 1);
     EXPECT_EQ(m_events.back().dispid, 1);
     EXPECT_EQ(m_events.back().params[0], DispValue::Str("box"));
-    // The viewer's own hook leaves clicks as they are.
+    // Following the viewer's frames leaves clicks as they are.
     ASSERT_TRUE(Call("EnableEvent", {DispValue::Int(3)}).ok);
     Document()->GetSelectionHandler()->DeselectAll();
     Select({box});

@@ -1,7 +1,7 @@
 // The control's second viewers and the events that do not come from clicks
 // or tools: CreateViewer opens a view of the document in a window of its own
-// and hands it out as a checked 32-bit handle; EnableEvent(3) takes the
-// current viewer's own hook; the document's custom events (the custom spline
+// and hands it out as a checked 32-bit handle; EnableEvent(3) follows the
+// current viewer's frames beside its other listeners; the document's custom events (the custom spline
 // dialog's wire changes and resets) fire CustomEvent1.
 #include <cstdint>
 #include <memory>
@@ -18,6 +18,7 @@
 #include "facade/CDrevon.h"
 #include "facade/CDrevonDialogs.h"
 #include "platform/window/SgWindowFactory.h"
+#include "platform/window/SgWindowMessages.h"
 #include "tests/control/ControlTestSupport.h"
 
 using namespace fennix;
@@ -169,27 +170,28 @@ TEST_F(ViewerEventsTest, CreateViewerFullScreenNeedsNoSizeAndShowsTheCurrentView
     ASSERT_TRUE(r.ok) << r.message;
     SgViewer *full = SgHandleTable::LookupViewer(r.value.integer);
     ASSERT_NE(full, nullptr);
-    EXPECT_TRUE(Facade()->IsFullScreen());
+    EXPECT_TRUE(Facade()->GetViewing().IsFullScreen());
     ASSERT_GT(full->GetViewportCount(), 0);
     ASSERT_GT(first->GetViewportCount(), 0);
     EXPECT_EQ(full->GetViewport(0)->GetNodara(), first->GetViewport(0)->GetNodara()) << "the same view tree";
 }
 
-void CountFrames(int, const SgViewer::Statistics *, std::int64_t, void *user)
-{
-    ++*static_cast<int *>(user);
-}
-
-TEST_F(ViewerEventsTest, EnableEvent3TakesTheCurrentViewersHookAndLeavesClicksAlone)
+TEST_F(ViewerEventsTest, EnableEvent3FollowsTheCurrentViewersFramesAndLeavesClicksAlone)
 {
     Create();
     SgViewer *viewer = Facade()->GetCurrentViewer();
     int frames = 0;
-    viewer->SetStatisticsCallback(&CountFrames, &frames);
+    const SgSubscription earlier = viewer->SubscribeStatistics(
+        [&frames](int, const SgViewer::Statistics *, std::int64_t) { ++frames; });
+    const int listeners = viewer->GetStatisticsListenerCount();
     ASSERT_TRUE(Call("EnableEvent", {DispValue::Int(3)}).ok);
-    void *user = nullptr;
-    EXPECT_EQ(viewer->GetStatisticsCallback(user), nullptr) << "the hook is cleared";
-    EXPECT_EQ(user, &m_control) << "the control is the viewer's user value";
+    ASSERT_TRUE(Call("EnableEvent", {DispValue::Int(3)}).ok);
+    EXPECT_TRUE(m_control.IsViewerEventEnabled());
+    EXPECT_EQ(viewer->GetStatisticsListenerCount(), listeners + 1) << "the control follows the view's frames, once";
+    m_events.clear();
+    viewer->HandleMessage(static_cast<unsigned>(SgWM::kPaint), 0, 0);
+    EXPECT_EQ(frames, 1) << "the control took the frames from the view's other listener";
+    EXPECT_TRUE(m_events.empty()) << "a frame fires no script event";
     EXPECT_FALSE(m_control.IsClickEventEnabled());
     EXPECT_EQ(Document()->GetSelectionHandler()->GetClickListenerCount(), 0) << "clicks are not reported";
     EXPECT_EQ(Count("ClickEvent"), 0);

@@ -103,7 +103,7 @@ def main():
     check(control.reply(900).get("error", {}).get("code") == 3, "a forged handle is refused")
 
     # A second view without a display: an offscreen one, named by a 32-bit handle;
-    # the viewer's own hook is then there to take. The program still ends cleanly.
+    # the control can then follow its frames. The program still ends cleanly.
     viewer = control.call("CreateViewer", "offscreen view", 64, 48)
     check(isinstance(viewer, int) and 1024 < viewer < 2 ** 31, "CreateViewer gives a viewer handle: %r" % viewer)
     check(control.call("EnableEvent", 3) is None, "EnableEvent(3) with a viewer")

@@ -7,7 +7,7 @@
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
-using drevon::CDrevon;
+using drevon::ButtonTable;
 
 namespace {
 
@@ -41,8 +41,9 @@ protected:
     void SetUp() override
     {
         FacadeTest::SetUp();
-        m_facade->RegisterControlButtons(&Check, &Image, &Init, &m_toolbar);
+        Buttons().RegisterControlButtons(&Check, &Image, &Init, &m_toolbar);
     }
+    ButtonTable &Buttons() { return m_facade->GetButtons(); }
     ToolbarLog m_toolbar;
 };
 
@@ -51,11 +52,11 @@ protected:
 TEST_F(ButtonTableTest, ACommandRegisteredTwiceRunsTheLaterEntry)
 {
     // 32888 is registered for button 14 and then for 17: the later one maps.
-    EXPECT_EQ(m_facade->GetButtonIndex(32888), 17);
-    ASSERT_NE(m_facade->GetButtonDataByIndex(14), nullptr);
-    EXPECT_EQ(m_facade->GetButtonDataByIndex(14)->commandId, 32888) << "the earlier entry keeps its data";
+    EXPECT_EQ(Buttons().GetButtonIndex(32888), 17);
+    ASSERT_NE(Buttons().GetButtonDataByIndex(14), nullptr);
+    EXPECT_EQ(Buttons().GetButtonDataByIndex(14)->commandId, 32888) << "the earlier entry keeps its data";
     AddViewer();
-    EXPECT_TRUE(m_facade->ApplyButton(32888));
+    EXPECT_TRUE(Buttons().ApplyButton(32888));
     // Button 17 starts the spline tool and is checked.
     EXPECT_EQ(m_facade->GetCreation().GetCreationButton(), 17);
     EXPECT_EQ(m_states.Last(17), 1);
@@ -65,25 +66,25 @@ TEST_F(ButtonTableTest, ACommandRegisteredTwiceRunsTheLaterEntry)
 TEST_F(ButtonTableTest, IdsOutsideTheTableAreIgnoredAndDisabled)
 {
     SgDiagCapture capture;
-    const int outside[] = {0, -1, 32767, 32768 + CDrevon::kButtonMapSize, 32768 + 100000, INT32_MIN, INT32_MAX};
+    const int outside[] = {0, -1, 32767, 32768 + ButtonTable::kButtonMapSize, 32768 + 100000, INT32_MIN, INT32_MAX};
     for (int id : outside) {
-        EXPECT_FALSE(m_facade->ApplyButton(id)) << id;
-        EXPECT_FALSE(m_facade->ApplyUpdate(id)) << id;
-        EXPECT_EQ(m_facade->GetButtonData(id), nullptr) << id;
+        EXPECT_FALSE(Buttons().ApplyButton(id)) << id;
+        EXPECT_FALSE(Buttons().ApplyUpdate(id)) << id;
+        EXPECT_EQ(Buttons().GetButtonData(id), nullptr) << id;
     }
     // Inside the range but not registered.
-    EXPECT_FALSE(m_facade->ApplyButton(32780));
-    EXPECT_FALSE(m_facade->ApplyUpdate(32780));
+    EXPECT_FALSE(Buttons().ApplyButton(32780));
+    EXPECT_FALSE(Buttons().ApplyUpdate(32780));
 }
 
 TEST_F(ButtonTableTest, RegistrationRefusesIndicesAndIdsOutsideTheTable)
 {
     SgDiagCapture capture;
-    EXPECT_FALSE(m_facade->SetButtonStateCB(CDrevon::kButtonCount, nullptr, nullptr, 32800, 1,
+    EXPECT_FALSE(Buttons().SetButtonStateCB(ButtonTable::kButtonCount, nullptr, nullptr, 32800, 1,
                                             &drevon::Operation<&drevon::Creation::NullTool>, nullptr, nullptr));
-    EXPECT_FALSE(m_facade->SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &drevon::Operation<&drevon::Creation::NullTool>,
+    EXPECT_FALSE(Buttons().SetButtonStateCB(-1, nullptr, nullptr, 32800, 1, &drevon::Operation<&drevon::Creation::NullTool>,
                                             nullptr, nullptr));
-    EXPECT_FALSE(m_facade->SetButtonStateCB(5, nullptr, nullptr, 32768 + CDrevon::kButtonMapSize, 1,
+    EXPECT_FALSE(Buttons().SetButtonStateCB(5, nullptr, nullptr, 32768 + ButtonTable::kButtonMapSize, 1,
                                             &drevon::Operation<&drevon::Creation::NullTool>, nullptr, nullptr));
     EXPECT_EQ(capture.Count("Facade"), 3);
 }
@@ -91,11 +92,11 @@ TEST_F(ButtonTableTest, RegistrationRefusesIndicesAndIdsOutsideTheTable)
 TEST_F(ButtonTableTest, EveryCommandOfTheRangeRunsOrIsDisabled)
 {
     // The last command of the range, button 132's, is routed like the others.
-    EXPECT_EQ(m_facade->GetButtonIndex(CDrevon::kLastCommandId), 132);
-    for (int id = CDrevon::kFirstCommandId; id <= CDrevon::kLastCommandId; ++id) {
-        const CDrevon::ButtonData *entry = m_facade->GetButtonData(id);
+    EXPECT_EQ(Buttons().GetButtonIndex(ButtonTable::kLastCommandId), 132);
+    for (int id = ButtonTable::kFirstCommandId; id <= ButtonTable::kLastCommandId; ++id) {
+        const ButtonTable::ButtonData *entry = Buttons().GetButtonData(id);
         if (!entry || !entry->apply) {
-            EXPECT_FALSE(m_facade->ApplyUpdate(id)) << "command " << id << " does nothing but is enabled";
+            EXPECT_FALSE(Buttons().ApplyUpdate(id)) << "command " << id << " does nothing but is enabled";
         }
     }
 }
@@ -103,15 +104,15 @@ TEST_F(ButtonTableTest, EveryCommandOfTheRangeRunsOrIsDisabled)
 TEST_F(ButtonTableTest, UpdatePredicatesFollowTheSelectionAndUndo)
 {
     // Undo (98) and redo (99) before and after one change and its undo.
-    EXPECT_FALSE(m_facade->ApplyUpdate(32821));
-    EXPECT_FALSE(m_facade->ApplyUpdate(32822));
+    EXPECT_FALSE(Buttons().ApplyUpdate(32821));
+    EXPECT_FALSE(Buttons().ApplyUpdate(32822));
     m_facade->GetCreation().OnCreateGrid(74);
-    EXPECT_TRUE(m_facade->ApplyUpdate(32821)) << "the new grid is no undo step";
-    m_facade->ApplyButton(32821);
-    EXPECT_TRUE(m_facade->ApplyUpdate(32822));
+    EXPECT_TRUE(Buttons().ApplyUpdate(32821)) << "the new grid is no undo step";
+    Buttons().ApplyButton(32821);
+    EXPECT_TRUE(Buttons().ApplyUpdate(32822));
     // Delete (102) needs a selection; group (100) two objects.
-    EXPECT_FALSE(m_facade->ApplyUpdate(32797));
-    EXPECT_FALSE(m_facade->ApplyUpdate(32796));
+    EXPECT_FALSE(Buttons().ApplyUpdate(32797));
+    EXPECT_FALSE(Buttons().ApplyUpdate(32796));
 }
 
 TEST_F(ButtonTableTest, PostProcessGoesOnPastAFailingInit)
@@ -120,7 +121,7 @@ TEST_F(ButtonTableTest, PostProcessGoesOnPastAFailingInit)
     m_toolbar.failInitFor = 32768;
     AddViewer();
     SgDiagCapture capture;
-    m_facade->postProcessButtons();
+    Buttons().postProcessButtons();
     EXPECT_EQ(m_toolbar.inits, (std::vector<int>{32768, 32790}));
     EXPECT_TRUE(capture.Contains("could not be set up")) << capture.GetText();
     const int perspective = m_facade->GetCurrentViewer()->GetViewport(0)->GetCamera()->m_perspective.Get();
@@ -132,7 +133,7 @@ TEST_F(ButtonTableTest, PostProcessShowsTheModeAndTheProjection)
     AddViewer();
     m_facade->GetCreation().TogleTransformToolMode(2);
     m_states.changes.clear();
-    m_facade->postProcessButtons();
+    Buttons().postProcessButtons();
     EXPECT_EQ(m_states.Last(38), 2);
     ASSERT_FALSE(m_toolbar.images.empty());
     EXPECT_EQ(m_toolbar.images.front(), std::make_pair(2, 32768));
@@ -140,17 +141,17 @@ TEST_F(ButtonTableTest, PostProcessShowsTheModeAndTheProjection)
 
 TEST_F(ButtonTableTest, StatesReachTheEntrysCallbackAndTheHost)
 {
-    m_facade->SetButtonState(1, 50, true);
+    Buttons().SetButtonState(1, 50, true);
     EXPECT_EQ(m_toolbar.checks.back(), std::make_pair(1, 32793));
     EXPECT_EQ(m_states.Last(50), 1);
-    EXPECT_EQ(m_facade->GetCheckedButton(), 50);
-    m_facade->SetButtonState(0, 50, true);
-    EXPECT_EQ(m_facade->GetCheckedButton(), 0);
+    EXPECT_EQ(Buttons().GetCheckedButton(), 50);
+    Buttons().SetButtonState(0, 50, true);
+    EXPECT_EQ(Buttons().GetCheckedButton(), 0);
 }
 
 TEST_F(ButtonTableTest, EntryWithoutCommandIsReachedOnlyByIndex)
 {
-    const CDrevon::ButtonData *entry = m_facade->GetButtonDataByIndex(95);
+    const ButtonTable::ButtonData *entry = Buttons().GetButtonDataByIndex(95);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->commandId, -1);
     m_facade->GetCreation().NullTool(95);

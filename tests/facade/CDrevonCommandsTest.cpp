@@ -391,11 +391,11 @@ TEST_F(FacadeTest, KeysReachTheFacadeOnlyWhenNoDragOrToolRuns)
     m_window->Send(SgWM::kKeyDown, kEscape, 0);
     EXPECT_EQ(keys, std::vector<int>{kEscape}) << "with nothing running Esc is the facade's";
     // A drag or rubber band holds the mouse: the key is left to it.
-    EXPECT_FALSE(m_facade->OnKeyDown(kEscape, true));
+    EXPECT_FALSE(m_facade->GetShortcuts().OnKeyDown(kEscape, true));
     SgTool::SetToolActive(true);
-    EXPECT_FALSE(m_facade->OnKeyDown(kEscape, false));
+    EXPECT_FALSE(m_facade->GetShortcuts().OnKeyDown(kEscape, false));
     SgTool::SetToolActive(false);
     EXPECT_EQ(keys.size(), 1u) << "Esc reached the facade while something ran";
-    EXPECT_TRUE(m_facade->OnKeyDown(kEscape, false));
+    EXPECT_TRUE(m_facade->GetShortcuts().OnKeyDown(kEscape, false));
     EXPECT_EQ(keys.size(), 2u);
 }

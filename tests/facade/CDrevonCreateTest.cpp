@@ -337,13 +337,13 @@ TEST_F(CreateTest, TheCurveEditorBecomesTheActiveTool)
 TEST_F(CreateTest, EveryCreationEntryOfTheTableRuns)
 {
     // Through the command ids, as the window's menus choose them.
-    m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+    m_facade->GetButtons().RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
     for (int id : {32980, 32981, 32982, 32983, 32984, 32985, 32778, 32986, 32987, 32995}) {
-        EXPECT_TRUE(m_facade->ApplyUpdate(id)) << id;
-        EXPECT_TRUE(m_facade->ApplyButton(id)) << id;
+        EXPECT_TRUE(m_facade->GetButtons().ApplyUpdate(id)) << id;
+        EXPECT_TRUE(m_facade->GetButtons().ApplyButton(id)) << id;
     }
-    EXPECT_FALSE(m_facade->ApplyUpdate(32996)) << "an annotation needs one selected object";
-    EXPECT_FALSE(m_facade->ApplyUpdate(32997)) << "a rubber line needs two";
+    EXPECT_FALSE(m_facade->GetButtons().ApplyUpdate(32996)) << "an annotation needs one selected object";
+    EXPECT_FALSE(m_facade->GetButtons().ApplyUpdate(32997)) << "a rubber line needs two";
 }
 
 } // namespace

@@ -248,10 +248,10 @@ TEST_F(DialogTableTest, AReplacedDocumentClosesTheDialogsOfTheOldOne)
 TEST_F(DialogTableTest, TheCommandTableOpensDialogs)
 {
     const int colour = 32820;
-    m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
-    EXPECT_FALSE(m_facade->ApplyUpdate(colour)) << "nothing selected";
+    m_facade->GetButtons().RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(m_facade->GetButtons().ApplyUpdate(colour)) << "nothing selected";
     SelectOne();
-    EXPECT_TRUE(m_facade->ApplyUpdate(colour));
-    EXPECT_TRUE(m_facade->ApplyButton(colour));
+    EXPECT_TRUE(m_facade->GetButtons().ApplyUpdate(colour));
+    EXPECT_TRUE(m_facade->GetButtons().ApplyButton(colour));
     EXPECT_TRUE(m_facade->GetDialogs().IsOpen(80));
 }

@@ -1,11 +1,12 @@
 // What the facade reports to its host besides buttons and creation tools:
-// the current viewer's hook (kind 3) and clicks (any other kind).
+// the current viewer's frames (kind 3) and clicks (any other kind).
 #include "engine/core/SgSeparator.h"
 #include "engine/handlers/SgManipulator.h"
 #include "engine/handlers/SgSelectionHandler.h"
 #include "engine/nodes/geometry/SgSphere.h"
 #include "engine/nodes/object/SgObject.h"
 #include "engine/viewer/SgViewer.h"
+#include "platform/window/SgWindowMessages.h"
 #include "tests/facade/FacadeTestSupport.h"
 
 using namespace facadetest;
@@ -13,19 +14,23 @@ using namespace facadetest;
 namespace {
 
 int g_calls = 0;
-void Frames(int, const SgViewer::Statistics *, std::int64_t, void *) { ++g_calls; }
 void Click(SgPath *, char *, unsigned long long, void *) { ++g_calls; }
 
-TEST_F(FacadeTest, EventKindThreeClearsTheCurrentViewersHookIgnoringTheFunction)
+TEST_F(FacadeTest, EventKindThreeFollowsTheCurrentViewersFramesBesideItsOtherListeners)
 {
     SgViewer *viewer = AddViewer();
+    int frames = 0;
+    const SgSubscription earlier =
+        viewer->SubscribeStatistics([&frames](int, const SgViewer::Statistics *, std::int64_t) { ++frames; });
     int host = 0;
-    viewer->SetStatisticsCallback(&Frames, nullptr);
+    g_calls = 0;
     ASSERT_TRUE(m_facade->GetHostEvents().AddEventCallback(3, &Click, &host));
-    void *user = nullptr;
-    EXPECT_EQ(viewer->GetStatisticsCallback(user), nullptr);
-    EXPECT_EQ(user, &host);
-    EXPECT_EQ(Selection()->GetClickListenerCount(), 0) << "the function is not used for kind 3";
+    ASSERT_TRUE(m_facade->GetHostEvents().AddEventCallback(3, &Click, &host));
+    EXPECT_EQ(viewer->GetStatisticsListenerCount(), 2) << "the host follows the frames, once for one data";
+    viewer->HandleMessage(static_cast<unsigned>(SgWM::kPaint), 0, 0);
+    EXPECT_EQ(frames, 1) << "the host took the frames from the viewer's other listener";
+    EXPECT_EQ(g_calls, 0) << "the function is not used for kind 3";
+    EXPECT_EQ(Selection()->GetClickListenerCount(), 0) << "kind 3 reports no clicks";
 }
 
 TEST_F(FacadeTest, EventCallbacksRefuseWhatTheyCannotServe)

@@ -66,7 +66,7 @@ protected:
         action.m_pEvent = &event;
         action.m_pViewer = m_facade->GetCurrentViewer();
         m_lastClose = false;
-        const int result = drevon::CDrevon::KeyEvent(&action, m_facade.get());
+        const int result = drevon::Shortcuts::KeyEvent(&action, &m_facade->GetShortcuts());
         m_lastClose = action.IsCloseRequested();
         return result;
     }
@@ -88,24 +88,40 @@ TEST_F(KeysTest, EscOpensFullScreenAndASecondEscLeavesItTheHandlerKeepingNeither
 {
     const int viewers = Document()->GetViewerCount();
     EXPECT_EQ(Handle(SgWM::kKeyDown, 27), 0);
-    EXPECT_TRUE(m_facade->IsFullScreen());
+    EXPECT_TRUE(m_facade->GetViewing().IsFullScreen());
     EXPECT_EQ(Document()->GetViewerCount(), viewers + 1) << "a full-screen viewer opened";
     EXPECT_FALSE(m_lastClose);
     EXPECT_EQ(Handle(SgWM::kKeyDown, 27), 0);
-    EXPECT_FALSE(m_facade->IsFullScreen());
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
     EXPECT_TRUE(m_lastClose) << "the full-screen window is asked to close";
+}
+
+TEST_F(KeysTest, EscAfterTheFullScreenWindowClosedBehindTheMainViewOpensItAgain)
+{
+    SgViewer *first = m_facade->GetCurrentViewer();
+    ASSERT_EQ(Handle(SgWM::kKeyDown, 27), 0);
+    SgViewer *full = m_facade->GetCurrentViewer();
+    ASSERT_NE(full, first);
+    // The user clicked the main view, then closed the full-screen window:
+    // the current viewer did not change, so no event told the facade.
+    Document()->SetActiveViewer(first);
+    m_facade->DeleteViewer(full);
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
+    EXPECT_EQ(Handle(SgWM::kKeyDown, 27), 0);
+    EXPECT_FALSE(m_lastClose) << "Esc in the main view asked the main window to close";
+    EXPECT_TRUE(m_facade->GetViewing().IsFullScreen()) << "Esc goes to full screen again";
 }
 
 TEST_F(KeysTest, EscThroughTheWindowClosesTheFullScreenWindowAgain)
 {
     Press(27);
-    ASSERT_TRUE(m_facade->IsFullScreen());
+    ASSERT_TRUE(m_facade->GetViewing().IsFullScreen());
     Press(66);  // B does what Esc does
-    EXPECT_FALSE(m_facade->IsFullScreen());
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
     Press(66);
-    EXPECT_TRUE(m_facade->IsFullScreen());
+    EXPECT_TRUE(m_facade->GetViewing().IsFullScreen());
     Press(27);
-    EXPECT_FALSE(m_facade->IsFullScreen());
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
 }
 
 TEST_F(KeysTest, EachShortcutRunsItsCommand)
@@ -118,7 +134,7 @@ TEST_F(KeysTest, EachShortcutRunsItsCommand)
         {116, [](F &f) { return f.GetCreation().GetManipulatorKind() == 0; }},
         {187, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f; }},
         {189, [this](F &) { return SgTransformTool::s_fManipulatorScale == m_scale * 1.1f * 0.9f; }},
-        {115, [](F &f) { return f.GetViewing().GetNavigationMode() == 1 && f.GetButtonState(50) == 1; }},
+        {115, [](F &f) { return f.GetViewing().GetNavigationMode() == 1 && f.GetButtons().GetButtonState(50) == 1; }},
         {113, [](F &f) { return f.GetPlayback().IsPlaying(); }},
         {250, [](F &f) { return !f.GetPlayback().IsPlaying(); }},
     };
@@ -145,10 +161,10 @@ TEST_F(KeysTest, RedrawingKeysAndPanes)
 TEST_F(KeysTest, DeleteDeletesTheSelectionUnlessAMenuRunsIt)
 {
     m_facade->GetSelectionEditing().ChangeSelection(0);
-    m_facade->SetMenuKeys({46});
+    m_facade->GetShortcuts().SetMenuKeys({46});
     Press(46);
     EXPECT_TRUE(BallExists()) << "the menu's Delete runs it, not the shortcut as well";
-    m_facade->SetMenuKeys({});
+    m_facade->GetShortcuts().SetMenuKeys({});
     Press(46);
     EXPECT_FALSE(BallExists());
     m_facade->GetSelectionEditing().Undo(false);
@@ -174,7 +190,7 @@ TEST_F(KeysTest, ReleasesModifiedKeysAndOtherKeysDoNothing)
     const int redraws = m_facade->GetRedrawCount();
     EXPECT_EQ(Handle(SgWM::kKeyUp, 'E'), 0);
     EXPECT_EQ(Handle(SgWM::kKeyUp, 27), 0);
-    EXPECT_FALSE(m_facade->IsFullScreen()) << "a release is no press";
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen()) << "a release is no press";
     SgKeyState::SetDown(SgVK::kControl, true);
     EXPECT_EQ(Handle(SgWM::kKeyDown, 'E'), 0);
     SgKeyState::SetDown(SgVK::kControl, false);
@@ -185,7 +201,7 @@ TEST_F(KeysTest, ReleasesModifiedKeysAndOtherKeysDoNothing)
         EXPECT_EQ(Handle(SgWM::kKeyDown, key), 0) << key;
     EXPECT_EQ(m_facade->GetCreation().GetManipulatorKind(), kind);
     EXPECT_EQ(m_facade->GetRedrawCount(), redraws);
-    EXPECT_FALSE(m_facade->IsFullScreen());
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
 }
 
 TEST_F(KeysTest, ACreationUnderWayKeepsEscToItself)
@@ -197,7 +213,7 @@ TEST_F(KeysTest, ACreationUnderWayKeepsEscToItself)
     ASSERT_NE(tool, nullptr);
     ASSERT_GT(tool->GetStage(), 0);
     Press(27);
-    EXPECT_FALSE(m_facade->IsFullScreen()) << "Esc dropped the creation instead";
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen()) << "Esc dropped the creation instead";
     EXPECT_EQ(tool->GetStage(), 0);
 }
 

@@ -56,7 +56,7 @@ TEST_F(FacadeTest, FullScreenViewerTakesTheCurrentViewersViewTree)
     SgSeparator *tree = first->GetViewport(0)->GetNodara();
     SgViewer *full = m_facade->CreateWinViewer("fullSCREEN", 10, 10);
     ASSERT_NE(full, nullptr);
-    EXPECT_TRUE(m_facade->IsFullScreen());
+    EXPECT_TRUE(m_facade->GetViewing().IsFullScreen());
     EXPECT_EQ(full->GetViewport(0)->GetNodara(), tree);
     m_facade->DeleteViewer(full);
 }
@@ -146,7 +146,7 @@ TEST_F(FacadeTest, CreationToolsReachTheHostOnlyWhenPluggedIn)
     const drevon::HostSubscription token = m_facade->GetHostEvents().SubscribeToolEvents(calls.Listener());
     Document()->NotifyTool(0, 3, nullptr);
     EXPECT_TRUE(calls.starts.empty()) << "a facade that is not plugged in told the host";
-    m_facade->SetPlugedIn();
+    m_facade->GetHostEvents().SetPlugedIn();
     int object = 0;
     Document()->NotifyTool(0, 3, &object);
     Document()->NotifyTool(1, 4, &object);

@@ -483,11 +483,11 @@ TEST_F(ModellingTest, SubObjectButtonsPickTheirModesAndTheFacesButtonTwoWays)
     // The same mode again keeps the running tool.
     m_facade->GetModelling().EditSubObject(124);
     EXPECT_EQ(m_facade->GetCreation().GetActiveTool(), vertices);
-    EXPECT_EQ(m_facade->GetButtonState(124), 1) << "the vertices button shows the mode";
-    EXPECT_EQ(m_facade->GetButtonState(126), 0);
+    EXPECT_EQ(m_facade->GetButtons().GetButtonState(124), 1) << "the vertices button shows the mode";
+    EXPECT_EQ(m_facade->GetButtons().GetButtonState(126), 0);
     m_facade->GetCreation().OnSelect();
     EXPECT_FALSE(m_facade->GetModelling().IsEditingSubObjects());
-    EXPECT_EQ(m_facade->GetButtonState(124), 0) << "editing ended: no mode shows";
+    EXPECT_EQ(m_facade->GetButtons().GetButtonState(124), 0) << "editing ended: no mode shows";
 }
 
 // ---- Characters ----------------------------------------------------------------------------------------

@@ -61,7 +61,7 @@ TEST_F(FacadeTest, ClosingTheFullScreenWindowGivesTheViewBack)
         SCOPED_TRACE(round);
         SgViewer *full = m_facade->CreateWinViewer("FullScreen", 200, 500);
         ASSERT_NE(full, nullptr);
-        EXPECT_TRUE(m_facade->IsFullScreen());
+        EXPECT_TRUE(m_facade->GetViewing().IsFullScreen());
         EXPECT_EQ(m_facade->GetCurrentViewer(), full);
         const SgRect screen = WindowOf(full)->GetClientRect();
         EXPECT_EQ(screen.Width(), SgHeadlessWindowFactory::kScreenWidth);
@@ -75,7 +75,7 @@ TEST_F(FacadeTest, ClosingTheFullScreenWindowGivesTheViewBack)
         if (round == 1)
             Document()->SetActiveViewer(first);
         WindowOf(full)->DestroyWindow();
-        EXPECT_FALSE(m_facade->IsFullScreen()) << "the closed window left the facade in full screen";
+        EXPECT_FALSE(m_facade->GetViewing().IsFullScreen()) << "the closed window left the facade in full screen";
         EXPECT_EQ(Document()->GetViewerCount(), 1);
         EXPECT_EQ(m_facade->GetCurrentViewer(), first);
         EXPECT_EQ(first->GetViewport(0)->GetNodara(), tree);
@@ -94,7 +94,7 @@ TEST_F(FacadeTest, FullScreenWithoutAWindowLeavesTheMainViewInUse)
     EXPECT_EQ(m_facade->CreateWinViewer("FullScreen", 200, 500), nullptr);
     SetWindowFactory(nullptr);
     EXPECT_TRUE(capture.Contains("No window could be opened")) << capture.GetText();
-    EXPECT_FALSE(m_facade->IsFullScreen()) << "full screen without a window would stay on for good";
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen()) << "full screen without a window would stay on for good";
     EXPECT_EQ(m_facade->GetCurrentViewer(), first);
 }
 
@@ -137,13 +137,13 @@ TEST_F(FacadeTest, HighlightColourComesFromTheColourChooser)
         asked.push_back(initial);
         return answer;
     });
-    m_facade->OnChangeSelectionColor();  // cancelled
+    m_facade->GetSelectionEditing().OnChangeSelectionColor();  // cancelled
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].r, static_cast<int>(std::lround(before.r * 255))) << "the chooser starts elsewhere";
     EXPECT_TRUE(highlight->m_diffuseColor.GetValues().front() == before) << "Cancel changed the colour";
 
     answer = SgRgb8{0, 255, 51};
-    m_facade->OnChangeSelectionColor();
+    m_facade->GetSelectionEditing().OnChangeSelectionColor();
     const Color after = Selection()->GetHighlightMaterial()->m_diffuseColor.GetValues().front();
     EXPECT_FLOAT_EQ(after.r, 0.0f);
     EXPECT_FLOAT_EQ(after.g, 1.0f);
@@ -198,14 +198,14 @@ TEST_F(FacadeTest, TestPopupOffersTwoCheckedItemsUnderTheNextNumber)
     });
     {
         SgDiagCapture capture;
-        EXPECT_EQ(m_facade->TestPopup(), 0);
+        EXPECT_EQ(m_facade->GetViewing().TestPopup(), 0);
         EXPECT_TRUE(shown.empty()) << "a menu without a viewer to show it over";
         EXPECT_TRUE(capture.Contains("no viewer")) << capture.GetText();
     }
     AddViewer();
-    EXPECT_EQ(m_facade->TestPopup(), 15);
+    EXPECT_EQ(m_facade->GetViewing().TestPopup(), 15);
     answerAt = -1;
-    EXPECT_EQ(m_facade->TestPopup(), 0);
+    EXPECT_EQ(m_facade->GetViewing().TestPopup(), 0);
     ASSERT_EQ(shown.size(), 2u);
     for (int round = 0; round < 2; ++round) {
         ASSERT_EQ(shown[round].size(), 2u);
@@ -216,7 +216,7 @@ TEST_F(FacadeTest, TestPopupOffersTwoCheckedItemsUnderTheNextNumber)
         }
         EXPECT_EQ(over[round], m_window.get());
     }
-    EXPECT_EQ(m_facade->GetPopupCounter(), 17);
+    EXPECT_EQ(m_facade->GetViewing().GetPopupCounter(), 17);
 }
 
 // Counts the right releases that get past the handlers before it.
@@ -235,7 +235,7 @@ TEST_F(FacadeTest, RightMouseMenuHandlerTakesTheRightRelease)
     m_window->Send(SgWM::kPaint, 0, 0);
     const int undoCount = Document()->GetUndoCount();
     const std::intptr_t middle = SgWM::MakePoint(kWidth / 2, kHeight / 2);
-    m_facade->ActivateRightMouseMenu();
+    m_facade->GetViewing().ActivateRightMouseMenu();
     SgSeparator *root = m_facade->GetRoot();
     ASSERT_GT(root->GetNumChildren(), 0);
     EXPECT_EQ(root->GetChild(root->GetNumChildren() - 1)->GetName(), "RightMouseMenu");

@@ -81,12 +81,12 @@ TEST_F(HostListenersFacadeTest, ButtonStatesReachEverySubscriberOfTheFacade)
     HostSubscription windowToken = m_facade->GetHostEvents().SubscribeButtonState(window.Listener());
     {
         HostSubscription controlToken = m_facade->GetHostEvents().SubscribeButtonState(control.Listener());
-        m_facade->SetButtonState(1, 12, true);
+        m_facade->GetButtons().SetButtonState(1, 12, true);
         EXPECT_EQ(window.Last(12), 1);
         EXPECT_EQ(control.Last(12), 1);
     }
     // The control went; the window and the test's own log still hear.
-    m_facade->SetButtonState(0, 12, true);
+    m_facade->GetButtons().SetButtonState(0, 12, true);
     EXPECT_EQ(window.Last(12), 0);
     EXPECT_EQ(control.Last(12), 1);
     EXPECT_EQ(m_states.Last(12), 0);

@@ -322,20 +322,20 @@ TEST(SgGLWindowTest, ErrorsAtThePaintAndEventBoundariesAreReportedAndTheWindowGo
             throw std::runtime_error("a handler failed");
     };
     h.AddViewHandler(probe);
-    h.Viewer()->SetStatisticsCallback([](int, const SgViewer::Statistics *, std::int64_t, void *) {
-        throw std::runtime_error("a statistics callback failed");
-    }, nullptr);
+    SgSubscription failing = h.Viewer()->SubscribeStatistics([](int, const SgViewer::Statistics *, std::int64_t) {
+        throw std::runtime_error("a statistics listener failed");
+    });
 
     EXPECT_EQ(h.Move({5, 5}), 0);
     h.Paint();
     EXPECT_TRUE(IsRed(h.At(32, 32))) << "the frame was drawn before the failure: " << h.At(32, 32);
-    h.Viewer()->SetStatisticsCallback(nullptr, nullptr);
+    failing.Reset();
     EXPECT_EQ(h.Down(Button::Left, {5, 5}), 0) << "the window still handles events";
     bool sawEvent = false;
     bool sawPaint = false;
     for (const std::string &text : reporter.texts) {
         sawEvent = sawEvent || text.find("event: a handler failed") != std::string::npos;
-        sawPaint = sawPaint || text.find("paint: a statistics callback failed") != std::string::npos;
+        sawPaint = sawPaint || text.find("paint: a statistics listener failed") != std::string::npos;
     }
     EXPECT_TRUE(sawEvent) << "the handler's error is logged";
     EXPECT_TRUE(sawPaint) << "the paint's error is logged";

@@ -317,16 +317,34 @@ TEST_F(SmallViewerTest, ViewerWithoutHeightDrawsWithoutFailing)
     EXPECT_TRUE(IsRed(Centre())) << "drawing goes on at a proper size: " << Centre();
 }
 
+TEST_F(SmallViewerTest, EveryStatisticsListenerHearsEachFrameWhileItsTokenIsKept)
+{
+    constexpr unsigned kPaint = 0x000F;
+    int first = 0;
+    int second = 0;
+    SgSubscription firstToken =
+        m_viewer->SubscribeStatistics([&first](int, const SgViewer::Statistics *, std::int64_t) { ++first; });
+    const SgSubscription secondToken =
+        m_viewer->SubscribeStatistics([&second](int, const SgViewer::Statistics *, std::int64_t) { ++second; });
+    EXPECT_EQ(m_viewer->GetStatisticsListenerCount(), 2);
+    EXPECT_FALSE(m_viewer->SubscribeStatistics(nullptr).IsActive()) << "no listener, no subscription";
+    m_viewer->HandleMessage(kPaint, 0, 0);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 1) << "a second listener takes nothing from the first";
+    firstToken.Reset();
+    m_viewer->HandleMessage(kPaint, 0, 0);
+    EXPECT_EQ(first, 1) << "a listener whose token went hears no more";
+    EXPECT_EQ(second, 2);
+    EXPECT_EQ(m_viewer->GetStatisticsListenerCount(), 1);
+}
+
 TEST_F(SmallViewerTest, PaintStatisticsMarkEveryHundredFrames)
 {
     SgVirtualClock clock(0, 1000);
     SgClock *previous = SetClock(&clock);
     // Every frame takes 10 ms of the virtual clock.
-    m_viewer->SetStatisticsCallback(
-        [](int, const SgViewer::Statistics *, std::int64_t, void *user) {
-            static_cast<SgVirtualClock *>(user)->Advance(10);
-        },
-        &clock);
+    const SgSubscription frames = m_viewer->SubscribeStatistics(
+        [&clock](int, const SgViewer::Statistics *, std::int64_t) { clock.Advance(10); });
     constexpr unsigned kPaint = 0x000F;
     for (int frame = 1; frame <= 200; ++frame)
         m_viewer->HandleMessage(kPaint, 0, 0);

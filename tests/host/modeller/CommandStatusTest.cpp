@@ -44,7 +44,7 @@ protected:
     {
         FacadeTest::SetUp();
         m_previous = SetNotifier(&m_notifier);
-        m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+        m_facade->GetButtons().RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
         AddViewer();
         for (int i = 0; i < 2; ++i) {
             auto *object = new SgObject(true, true);

@@ -41,7 +41,7 @@ protected:
     void SetUp() override
     {
         FacadeTest::SetUp();
-        m_facade->RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
+        m_facade->GetButtons().RegisterControlButtons(nullptr, nullptr, nullptr, nullptr);
         AddViewer();
         auto *object = new SgObject(true, true);
         object->AddChild(new SgSphere);
@@ -70,7 +70,7 @@ TEST_F(CommandTableTest, EveryEntryMapsToAFacadeEntryOrAHostCommand)
         EXPECT_TRUE(menuNames.count(entry.menu)) << entry.label << " is in no menu of the bar";
         used.insert(entry.menu);
         if (!IsWindowCommand(entry.id)) {
-            EXPECT_GE(m_facade->GetButtonIndex(entry.id), 0) << entry.label << " (" << entry.id << ") reaches nothing";
+            EXPECT_GE(m_facade->GetButtons().GetButtonIndex(entry.id), 0) << entry.label << " (" << entry.id << ") reaches nothing";
         }
         EXPECT_TRUE(entry.glyph != Glyph::Art || (entry.art && std::string(entry.art).rfind("wxART_", 0) == 0))
             << entry.label;
@@ -176,9 +176,9 @@ TEST_F(CommandTableTest, SceneTreeEntryTogglesThePane)
 
 TEST_F(CommandTableTest, CreateOptionNamesTheFacadesCreationCommands)
 {
-    EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("sphere")), 1);
-    EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("box")), 2);
-    EXPECT_EQ(m_facade->GetButtonIndex(CreationCommand("cylinder")), 3);
+    EXPECT_EQ(m_facade->GetButtons().GetButtonIndex(CreationCommand("sphere")), 1);
+    EXPECT_EQ(m_facade->GetButtons().GetButtonIndex(CreationCommand("box")), 2);
+    EXPECT_EQ(m_facade->GetButtons().GetButtonIndex(CreationCommand("cylinder")), 3);
     EXPECT_EQ(CreationCommand("teapot"), 0);
 }
 
@@ -254,7 +254,7 @@ TEST_F(CommandTableTest, DialogCommandsOpenTheirNamedDialog)
         const CommandRecord *record = FindCommand(c.id);
         ASSERT_NE(record, nullptr) << c.id;
         EXPECT_EQ(record->button, c.dialog) << record->label;
-        EXPECT_EQ(m_facade->GetButtonIndex(c.id), c.dialog) << record->label;
+        EXPECT_EQ(m_facade->GetButtons().GetButtonIndex(c.id), c.dialog) << record->label;
     }
 }
 

@@ -1,12 +1,12 @@
-// The facade's keyboard shortcuts: key presses in a viewer, with neither
-// Ctrl nor Alt held, run the commands whose records name the key
-// (facade/CommandRecord.cpp).
-// The handler never keeps an event: the active tool and the other handlers
-// still see every key.
+// The facade's keyboard shortcuts. The handler never keeps an event: the
+// active tool and the other handlers still see every key.
+#include "facade/Shortcuts.h"
+
 #include <algorithm>
 
 #include "engine/viewer/SgEvent.h"
 #include "engine/viewer/SgHandleEventAction.h"
+#include "engine/tools/SgCreateCylinderTool.h"
 #include "engine/viewer/SgViewer.h"
 #include "facade/CDrevon.h"
 #include "platform/window/SgKeyState.h"
@@ -23,11 +23,13 @@ constexpr int kLastKey = 250;
 
 } // namespace
 
-int CDrevon::KeyEvent(SgHandleEventAction *action, void *data)
+Shortcuts::Shortcuts(CDrevon &facade) : m_facade(facade) {}
+
+int Shortcuts::KeyEvent(SgHandleEventAction *action, void *data)
 {
-    auto *facade = static_cast<CDrevon *>(data);
+    auto *shortcuts = static_cast<Shortcuts *>(data);
     SgEvent *event = action ? action->GetEvent() : nullptr;
-    if (!facade || !event || event->m_nKind != SgEvent::kKey ||
+    if (!shortcuts || !event || event->m_nKind != SgEvent::kKey ||
         event->m_nMessage != static_cast<int>(SgWM::kKeyDown))
         return 0;
     const int key = event->m_nKey;
@@ -41,14 +43,26 @@ int CDrevon::KeyEvent(SgHandleEventAction *action, void *data)
     const bool captured = window && window->HasCapture();
     // The action goes with the key, so that Esc can close the full-screen
     // window it came from.
-    SgHandleEventAction *previous = facade->m_pKeyAction;
-    facade->m_pKeyAction = action;
-    facade->OnKeyDown(key, captured);
-    facade->m_pKeyAction = previous;
+    SgHandleEventAction *previous = shortcuts->m_pKeyAction;
+    shortcuts->m_pKeyAction = action;
+    shortcuts->OnKeyDown(key, captured);
+    shortcuts->m_pKeyAction = previous;
     return 0;
 }
 
-bool CDrevon::RunShortcut(int key, SgHandleEventAction *action)
+bool Shortcuts::OnKeyDown(int virtualKey, bool windowCaptured)
+{
+    // A creation between its clicks, a drag or a rubber band (they hold the
+    // mouse) has the key first: Esc ends it there.
+    auto *creation = dynamic_cast<SgCreateCylinderTool *>(m_facade.GetCreation().GetActiveTool());
+    if (windowCaptured || SgTool::IsToolActive() || (creation && creation->GetStage() > 0))
+        return false;
+    if (m_facade.GetHostEvents().NotifyKey(virtualKey))
+        return true;
+    return RunShortcut(virtualKey, m_pKeyAction);
+}
+
+bool Shortcuts::RunShortcut(int key, SgHandleEventAction *action)
 {
     if (key < kFirstKey || key > kLastKey)
         return false;
@@ -58,21 +72,9 @@ bool CDrevon::RunShortcut(int key, SgHandleEventAction *action)
     // window it came from.
     SgHandleEventAction *previous = m_pKeyAction;
     m_pKeyAction = action;
-    const bool ran = RunKeyCommand(key, *this);
+    const bool ran = RunKeyCommand(key, m_facade);
     m_pKeyAction = previous;
     return ran;
-}
-
-void CDrevon::ToggleFullScreen()
-{
-    if (m_bFullScreen) {
-        // The full-screen window closes as the key's handling ends.
-        if (m_pKeyAction)
-            m_pKeyAction->RequestClose(true);
-        m_bFullScreen = false;
-    } else {
-        CreateWinViewer("FullScreen", 200, 500);
-    }
 }
 
 } // namespace drevon
