@@ -18,7 +18,7 @@ enum class SgProgressKind {
 // `text` says what happens ("Downloaded 12 KB out of 40 KB  (30%)",
 // "Reading scene... 40 %"), `fraction` is 0 to 1; a negative fraction says
 // the operation has ended (a dialog closes, a status line clears).
-struct SgProgressReport {
+struct PLATFORM_API SgProgressReport {
     SgProgressKind kind = SgProgressKind::Download;
     std::string title;
     std::string text;

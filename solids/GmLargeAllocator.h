@@ -21,7 +21,7 @@ SOLVANE_API void *gm_large_allocate(size_t bytes);
 SOLVANE_API void gm_large_release(void *block, size_t bytes) noexcept;
 
 template <typename T>
-struct GmLargeAllocator {
+struct SOLVANE_API GmLargeAllocator {
     using value_type = T;
 
     GmLargeAllocator() = default;
