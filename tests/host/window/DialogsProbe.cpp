@@ -134,7 +134,20 @@ public:
                     m_numberBoxFailures, m_numberBoxesCut);
         std::printf("open-count=%d\n", facade->GetDialogs().GetOpenCount());
         messages.Clear();
+        // The window has the focus when the user asks again: the open
+        // dialog is raised and takes the focus back.
+        auto *open = static_cast<SgWxDialogFactory::Instance *>(facade->GetDialogs().FindOpen(82));
+        wxWindow *openWindow = open ? open->GetWindow() : nullptr;
+        const auto focusIn = [](wxWindow *window) {
+            for (wxWindow *at = wxWindow::FindFocus(); at; at = at->GetParent())
+                if (at == window)
+                    return true;
+            return false;
+        };
+        m_frame->SetFocus();
+        std::printf("frame-focused=%d\n", int(RunUntil([&] { return focusIn(m_frame) && !focusIn(openWindow); })));
         std::printf("second-open=%d\n", facade->GetDialogs().Open(82));
+        std::printf("second-focused=%d\n", int(openWindow && RunUntil([&] { return focusIn(openWindow); })));
         std::printf("second-message=%d\n", int(messages.Contains("Cannot open the same dialog")));
         // The window's close box reports the closing: the slot is free.
         auto *light = static_cast<SgWxDialogFactory::Instance *>(facade->GetDialogs().FindOpen(82));
