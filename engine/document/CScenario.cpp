@@ -255,11 +255,15 @@ void CScenario::AddRecordItem(SgField *field, double time, bool force)
 
 void CScenario::RecordKeyChange(SgField *field, double time, std::shared_ptr<SgField> before, bool marked)
 {
-    // The records hold the owner, and with it this scenario; an owner whose
-    // life nobody counts could leave them naming a freed scenario.
+    // The records hold the owner, and with it this scenario, and the field's
+    // node; an owner whose life nobody counts could leave them naming a freed
+    // scenario.
     if (!m_pOwner || m_pOwner->GetRefCount() == 0)
         return;
+    // Nor can they keep a node alive whose life nobody counts yet.
     SgFieldMngr *container = field->GetContainer();
+    if (container && container->GetRefCount() == 0)
+        return;
     const int index = FindTrack(field);
     std::shared_ptr<SgField> after(index >= 0 ? m_tracks[static_cast<size_t>(index)]->CopyKey(time) : nullptr);
     SgRef<SgFieldMngr> owner(m_pOwner);
