@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <strings.h>
 
 #include "engine/viewer/BmpUtils.h"
 #include "platform/Notifier.h"
+#include "platform/controls/SgNumSpinModel.h"
 
 const MovieDlg::Format MovieDlg::kFormats[MovieDlg::kFormatCount] = {
     {"AVI", 1}, {"3GP", 2}, {"MPG", 3}, {"FLV", 4}, {"WMV", 5}, {"MOV", 6}, {"GIF", 7},
@@ -33,6 +35,95 @@ std::string MovieDlg::DefaultFile()
             return (videos / kDefaultName).string();
     }
     return kDefaultName;
+}
+
+const char *MovieDlg::BoxName(Box box)
+{
+    switch (box) {
+    case Box::kClipStart: return "Clip start";
+    case Box::kClipEnd: return "Clip end";
+    case Box::kWidth: return "Width";
+    case Box::kHeight: return "Height";
+    case Box::kFrameRate: return "Frame rate";
+    case Box::kDuration: return "Duration";
+    case Box::kQuality: return "Quality";
+    }
+    return "";
+}
+
+void MovieDlg::BoxRange(Box box, double &minimum, double &maximum)
+{
+    minimum = 0.0;
+    maximum = 100.0;
+    switch (box) {
+    case Box::kWidth:
+    case Box::kHeight: minimum = 1.0, maximum = MaxSide(); break;
+    // The movie maker takes at most a million frames.
+    case Box::kFrameRate: minimum = 1.0, maximum = 1000.0; break;
+    case Box::kDuration: maximum = 1000.0; break;
+    default: break;
+    }
+}
+
+namespace {
+
+// The value behind a movie box and whether it holds whole numbers.
+struct MovieBoxValue {
+    float *real = nullptr;
+    int *whole = nullptr;
+};
+
+MovieBoxValue MovieBoxOf(MovieDlg &dialog, MovieDlg::Box box)
+{
+    switch (box) {
+    case MovieDlg::Box::kClipStart: return {&dialog.clipStart, nullptr};
+    case MovieDlg::Box::kClipEnd: return {&dialog.clipEnd, nullptr};
+    case MovieDlg::Box::kWidth: return {nullptr, &dialog.width};
+    case MovieDlg::Box::kHeight: return {nullptr, &dialog.height};
+    case MovieDlg::Box::kFrameRate: return {&dialog.frameRate, nullptr};
+    case MovieDlg::Box::kDuration: return {&dialog.duration, nullptr};
+    case MovieDlg::Box::kQuality: return {nullptr, &dialog.quality};
+    }
+    return {nullptr, &dialog.quality};
+}
+
+} // namespace
+
+bool MovieDlg::TakeText(Box box, const std::string &text)
+{
+    const MovieBoxValue value = MovieBoxOf(*this, box);
+    double minimum = 0.0, maximum = 0.0;
+    BoxRange(box, minimum, maximum);
+    SgNumSpinModel model;
+    model.SetRangeAndDelta(minimum, maximum, value.whole ? 1.0 : 0.0);
+    model.SetDecimalPlaces(value.whole ? 0 : -1);
+    const auto refuse = [&](const std::string &message) {
+        GetNotifier().Message(std::string(BoxName(box)) + ": " + message, "Movie", Notifier::Buttons::Ok,
+                              Notifier::Icon::Warning);
+        return false;
+    };
+    double typed = 0.0;
+    if (!model.ReadNumber(text, typed) || std::isnan(typed))
+        return refuse(model.RangeMessage());
+    if (value.whole && (box == Box::kWidth || box == Box::kHeight) && !(typed >= minimum && typed <= maximum))
+        return refuse(SizeRangeMessage());
+    const double taken = std::clamp(typed, minimum, maximum);
+    if (value.real)
+        *value.real = float(taken);
+    else
+        *value.whole = int(std::lround(taken));
+    return true;
+}
+
+std::string MovieDlg::BoxText(Box box) const
+{
+    const MovieBoxValue value = MovieBoxOf(const_cast<MovieDlg &>(*this), box);
+    char text[64];
+    if (value.real)
+        std::snprintf(text, sizeof text, "%g", double(*value.real));
+    else
+        std::snprintf(text, sizeof text, "%d", *value.whole);
+    return text;
 }
 
 int MovieDlg::GetFormatValue() const

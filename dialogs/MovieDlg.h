@@ -70,6 +70,21 @@ public:
     int quality = 100;
     std::string file;
 
+    // The number boxes, in the dialog's order.
+    enum class Box { kClipStart, kClipEnd, kWidth, kHeight, kFrameRate, kDuration, kQuality };
+    static constexpr int kBoxCount = 7;
+    // What the user typed in `box`, taken into its value: a number within
+    // the box's range is kept, one outside it clamped (a size outside its
+    // range is refused instead, as Create would refuse it); text that is no
+    // number is refused. A refusal tells the user with a message naming the
+    // box and its range, and the value stays. False when refused.
+    bool TakeText(Box box, const std::string &text);
+    // The box's value as it shows it.
+    std::string BoxText(Box box) const;
+    // The box's name in messages ("Width") and its range.
+    static const char *BoxName(Box box);
+    static void BoxRange(Box box, double &minimum, double &maximum);
+
     int GetFormatValue() const;
     int GetProgressPosition() const { return m_iProgress; }
     bool IsAbortRequested() const { return m_bAbort; }

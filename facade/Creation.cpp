@@ -421,7 +421,7 @@ void Creation::OnCreatePolyline(int button)
     if (Selection())
         Selection()->DeselectAll();
     const Plane ground(Vec3(0, 0, 1), 0.0);
-    SgEventHandler *tool = nullptr;
+    SgCreatePolyLineTool *tool = nullptr;
     switch (button) {
     case 12:
         tool = new SgCreatePolyLineTool(ground, SgFieldMngr::GetClassIDFromName("SgPolyLine"));
@@ -437,30 +437,35 @@ void Creation::OnCreatePolyline(int button)
         tool = new SgCreatePolyLineTool(ground, SgFieldMngr::GetClassIDFromName("SgFiletPolyLine"));
         break;
     case 17:
-    case 18: {
-        auto *spline = new SgCreatePolyLineTool(ground, SgFieldMngr::GetClassIDFromName("SgBSpline"));
-        spline->SetCubicSpline(button == 18);
-        tool = spline;
+    case 18:
+        tool = new SgCreatePolyLineTool(ground, SgFieldMngr::GetClassIDFromName("SgBSpline"));
+        tool->SetCubicSpline(button == 18);
         break;
-    }
     default:
         break;
     }
     m_facade.GetButtons().SetButtonState(1, button, false);
     if (!tool)
         return;
-    if (auto *curveTool = dynamic_cast<SgTool *>(tool)) {
-        // Points lie on the ground plane wherever the cursor is; they go
-        // onto objects only with snapping to surfaces.
-        curveTool->SetPlane(ground);
-        curveTool->SetProjectOnPlane(true);
-        curveTool->m_bSnapAngle = m_snapAngle;
-        curveTool->m_bSnapToObjects = m_snapSurface;
-    }
-    m_facade.GetButtons().SetButtonState(m_snapAngle ? 1 : 0, 121, false);
-    m_facade.GetButtons().SetButtonState(m_snapSurface ? 1 : 0, 122, false);
+    ArmCurveTool(*tool);
     m_creationButton = button;
     InstallActiveTool(tool);
+}
+
+void Creation::ArmCurveTool(SgCreatePolyLineTool &tool)
+{
+    const Plane ground(Vec3(0, 0, 1), 0.0);
+    tool.SetStartFlag(true);
+    tool.SetPlane(ground);
+    if (!tool.IsWorkingPlaneChosen())
+        tool.SetWorkingPlane(ground, false);
+    // Points lie on the plane wherever the cursor is; they go onto objects
+    // only with snapping to surfaces.
+    tool.SetProjectOnPlane(true);
+    tool.m_bSnapAngle = m_snapAngle;
+    tool.m_bSnapToObjects = m_snapSurface;
+    m_facade.GetButtons().SetButtonState(m_snapAngle ? 1 : 0, 121, false);
+    m_facade.GetButtons().SetButtonState(m_snapSurface ? 1 : 0, 122, false);
 }
 
 void Creation::OnCreateGrid(int button)

@@ -10,6 +10,7 @@
 
 class GenericCreateHandler;
 class SgEventHandler;
+class SgCreatePolyLineTool;
 class SgNode;
 class SgSelectionHandler;
 
@@ -67,6 +68,10 @@ public:
     // ---- Creation
     void OnCreateTool(int button);
     void OnCreatePolyline(int button);
+    // Readies a curve tool as the curve commands do: armed to start at a
+    // click, drawing on the ground plane (a working plane the tool marks as
+    // chosen stays), with the facade's snap options shown on their buttons.
+    void ArmCurveTool(SgCreatePolyLineTool &tool);
     void OnCreateGrid(int button);
     void OnCreateAxis(int button);
     int GetCreationButton() const { return m_creationButton; }

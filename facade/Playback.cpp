@@ -10,6 +10,7 @@
 
 #include "engine/actions/SgFindAction.h"
 #include "engine/core/SgField.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/CScenario.h"
 #include "engine/document/SgAnimationMngr.h"
@@ -146,6 +147,8 @@ int Playback::SetAnimationRecord(const char *nodeName, const char *fieldName, do
     SgField *field = document->FindField(m_facade.GetRoot(), nodeName, fieldName);
     if (!field)
         return 0;
+    // The value set and its key are one step.
+    SgKeyPoint step(document);
     if (value) {
         std::istringstream text(value);
         field->ReadFromStream(text, true);

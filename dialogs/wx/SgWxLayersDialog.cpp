@@ -105,12 +105,14 @@ SgWxLayersDialog::SgWxLayersDialog(wxWindow *parent, CLayersDlg *dialog)
         CCadDlg::Acting acting(*dialog);
         dialog->OnInitDialog();
     }
-    // The columns' widths are the list's own; a header whose text in this
-    // font needs more is widened to show it whole.
+    // The columns' widths are the list's own; a column whose header or
+    // cells ("Layer 2 (missing)") need more in this font is widened to show
+    // them whole.
     SgTreeListModel &model = m_pList->Model();
     int total = 0;
     for (int column = 0; column < model.GetColumnCount(); ++column) {
-        const int needed = m_pList->GetTextExtent(wxString::FromUTF8(model.GetColumnText(column))).x + 16;
+        const int header = m_pList->GetTextExtent(wxString::FromUTF8(model.GetColumnText(column))).x + 16;
+        const int needed = std::max(header, m_pList->WidestCell(column));
         if (model.GetColumnWidth(column) < needed)
             model.SetColumnWidth(column, needed);
         total += model.GetColumnWidth(column);

@@ -77,8 +77,7 @@ SgWxMovieDialog::SgWxMovieDialog(wxWindow *parent, std::unique_ptr<MovieDlg> dia
     Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { m_movie->OnAbort(); }, kIdAbort);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent &) { OnPlay(); }, kIdPlay);
     Bind(wxEVT_BUTTON, [this](wxCommandEvent &) {
-        ReadControls();
-        if (m_movie->OnBrowse())
+        if (ReadControls() && m_movie->OnBrowse())
             WriteControls();
     }, kIdBrowse);
     // Closing while a movie is made asks it to stop first: the recording
@@ -107,31 +106,23 @@ SgWxMovieDialog::~SgWxMovieDialog()
 bool SgWxMovieDialog::ReadControls()
 {
     MovieDlg &m = *m_movie;
-    double value = 0.0;
-    long integer = 0;
-    bool ok = true;
-    auto readFloat = [&](wxTextCtrl *edit, float &out) {
-        if (edit->GetValue().ToDouble(&value) && std::isfinite(value))
-            out = float(value);
-        else
-            ok = false;
-    };
-    auto readInt = [&](wxTextCtrl *edit, int &out) {
-        if (edit->GetValue().ToLong(&integer) && integer > -1000000 && integer < 1000000)
-            out = int(integer);
-        else
-            ok = false;
-    };
     m.formatIndex = m_format->GetSelection() == wxNOT_FOUND ? 0 : m_format->GetSelection();
-    readFloat(m_clipStart, m.clipStart);
-    readFloat(m_clipEnd, m.clipEnd);
-    readInt(m_width, m.width);
-    readInt(m_height, m.height);
-    readFloat(m_frameRate, m.frameRate);
-    readFloat(m_duration, m.duration);
-    readInt(m_quality, m.quality);
     m.file = m_file->GetValue().ToStdString();
-    return ok;
+    const std::pair<MovieDlg::Box, wxTextCtrl *> boxes[] = {
+        {MovieDlg::Box::kClipStart, m_clipStart}, {MovieDlg::Box::kClipEnd, m_clipEnd},
+        {MovieDlg::Box::kWidth, m_width},         {MovieDlg::Box::kHeight, m_height},
+        {MovieDlg::Box::kFrameRate, m_frameRate}, {MovieDlg::Box::kDuration, m_duration},
+        {MovieDlg::Box::kQuality, m_quality}};
+    // The first refused box has said why (the presenter's message) and takes
+    // the focus; the others keep what they hold.
+    for (const auto &[box, edit] : boxes) {
+        if (!m.TakeText(box, edit->GetValue().ToStdString())) {
+            edit->ChangeValue(wxString::FromUTF8(m.BoxText(box)));
+            edit->SetFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 void SgWxMovieDialog::WriteControls()
@@ -152,11 +143,8 @@ void SgWxMovieDialog::OnCreate()
 {
     if (m_movie->IsRecording())
         return;
-    if (!ReadControls()) {
-        GetNotifier().Message("Please enter numbers in the movie's fields", "Movie Maker", Notifier::Buttons::Ok,
-                              Notifier::Icon::Warning);
+    if (!ReadControls())
         return;
-    }
     m_progress->SetRange(100);
     // Only this dialog takes input while the movie is made.
     wxWindowDisabler others(this);
@@ -166,7 +154,8 @@ void SgWxMovieDialog::OnCreate()
 
 void SgWxMovieDialog::OnPlay()
 {
-    ReadControls();
+    // Only the file matters here: a bad number elsewhere waits for Create.
+    m_movie->file = m_file->GetValue().ToStdString();
     const std::string file = m_movie->GetPlayFile();
     if (!wxFileName::FileExists(wxString::FromUTF8(file))) {
         GetNotifier().Message("There is no movie file " + file + " yet: press Create first", "Movie Maker",

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/core/SgApplyAction.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSceneText.h"
 #include "engine/actions/SgSaveAction.h"
 #include "engine/actions/Vrml1InStream.h"
@@ -14,6 +15,9 @@
 #include "engine/core/SgField.h"
 #include "engine/core/SgFieldMngr.h"
 #include "engine/core/SgNode.h"
+#include "engine/core/SgRef.h"
+#include "engine/document/SgDocument.h"
+#include "engine/document/SgUndoInfo.h"
 #include "platform/SgDiagnostics.h"
 #include "platform/SgError.h"
 
@@ -111,14 +115,31 @@ CAnimationTrack::~CAnimationTrack()
     m_keys.clear();
 }
 
-std::unique_ptr<SgField> CAnimationTrack::CopyValue() const
+std::unique_ptr<SgField> CAnimationTrack::CopyValue(SgField &field)
 {
-    std::unique_ptr<SgField> value(SgField::Create(m_pField->GetClassID()));
+    std::unique_ptr<SgField> value(SgField::Create(field.GetClassID()));
     if (!value)
         return nullptr;
-    const int index = WholeIndex(m_pField);
-    value->SetValuePtr(m_pField->GetValuePtr(index, true), index, false, true);
+    const int index = WholeIndex(&field);
+    value->SetValuePtr(field.GetValuePtr(index, true), index, false, true);
     return value;
+}
+
+std::unique_ptr<SgField> CAnimationTrack::CopyKey(double time) const
+{
+    const auto it = m_keys.find(time);
+    return it == m_keys.end() ? nullptr : CopyValue(*(*it)->GetValue());
+}
+
+void CAnimationTrack::PutKey(double time, SgField *value)
+{
+    const auto it = m_keys.find(time);
+    if (it != m_keys.end())
+        m_keys.erase(it);
+    if (!value)
+        return;
+    if (std::unique_ptr<SgField> copy = CopyValue(*value))
+        m_keys.insert(std::make_unique<CRecordItem>(std::move(copy), time));
 }
 
 bool CAnimationTrack::Blend(const CRecordItem &a, const CRecordItem &b, double time, SgField *out)
@@ -137,7 +158,7 @@ bool CAnimationTrack::AddKey(double time, bool force)
 {
     if (!m_pField || m_pField->IsOutputOnly())
         return false;
-    std::unique_ptr<SgField> value = CopyValue();
+    std::unique_ptr<SgField> value = CopyValue(*m_pField);
     if (!value)
         return false;
     SgField *added = value.get();
@@ -204,21 +225,73 @@ void CScenario::AddRecordItem(SgField *field, double time, bool force)
 {
     if (!field || field->IsOutputOnly())
         return;
+    SgDocument *document = m_undoDocument ? m_undoDocument() : nullptr;
+    const bool recording = document && document->IsUndoRecording();
+    SgFieldMngr *container = field->GetContainer();
+    const bool wasMarked = container && container->IsConnected();
+    std::shared_ptr<SgField> before;
     const int index = FindTrack(field);
     CAnimationTrack *track = nullptr;
+    bool changed = false;
     if (index >= 0) {
         track = m_tracks[index].get();
-        track->AddKey(time, force);
+        if (recording)
+            before = track->CopyKey(time);
+        changed = track->AddKey(time, force);
     } else {
-        auto created = std::make_unique<CAnimationTrack>(field, field->GetContainer() != m_pOwner);
+        auto created = std::make_unique<CAnimationTrack>(field, container != m_pOwner);
         if (!created->AddKey(time, force))
             return;
         track = created.get();
         m_tracks.push_back(std::move(created));
+        changed = true;
     }
     // Marked so that the writer names the node: the scenario refers to it by that name.
-    if (track->GetKeyCount() > 1 && field->GetContainer())
-        field->GetContainer()->SetConnected(true);
+    if (track->GetKeyCount() > 1 && container)
+        container->SetConnected(true);
+    if (recording && changed)
+        RecordKeyChange(field, time, std::move(before), !wasMarked && container && container->IsConnected());
+}
+
+void CScenario::RecordKeyChange(SgField *field, double time, std::shared_ptr<SgField> before, bool marked)
+{
+    // The records hold the owner, and with it this scenario, and the field's
+    // node; an owner whose life nobody counts could leave them naming a freed
+    // scenario.
+    if (!m_pOwner || m_pOwner->GetRefCount() == 0)
+        return;
+    // Nor can they keep a node alive whose life nobody counts yet.
+    SgFieldMngr *container = field->GetContainer();
+    if (container && container->GetRefCount() == 0)
+        return;
+    const int index = FindTrack(field);
+    std::shared_ptr<SgField> after(index >= 0 ? m_tracks[static_cast<size_t>(index)]->CopyKey(time) : nullptr);
+    SgRef<SgFieldMngr> owner(m_pOwner);
+    CScenario *scenario = this;
+    SgDocument *document = m_undoDocument();
+    document->AddUndoInfo(new SgUndoInfo(container ? container : m_pOwner, [=](bool forward) {
+        (void)owner;
+        scenario->PutKey(field, time, forward ? after.get() : before.get());
+        if (marked)
+            container->SetConnected(forward);
+    }));
+}
+
+void CScenario::PutKey(SgField *field, double time, SgField *value)
+{
+    const int index = FindTrack(field);
+    if (index < 0) {
+        if (!value)
+            return;
+        m_tracks.push_back(std::make_unique<CAnimationTrack>(field, field->GetContainer() != m_pOwner));
+        m_tracks.back()->PutKey(time, value);
+        return;
+    }
+    CAnimationTrack &track = *m_tracks[static_cast<size_t>(index)];
+    track.PutKey(time, value);
+    // The owner's own track stays even when empty.
+    if (track.GetKeyCount() == 0 && field->GetContainer() != m_pOwner)
+        m_tracks.erase(m_tracks.begin() + index);
 }
 
 int CScenario::FindTrack(const SgField *field) const
@@ -347,6 +420,8 @@ void CScenario::Write(SgSaveAction &action)
 
 void CScenario::Read(Vrml1InStream &stream, SgFieldMngr *owner)
 {
+    // Keys read are loaded, not edited: they make no undo records.
+    SgUndoRecordingPause loading(m_undoDocument ? m_undoDocument() : nullptr);
     std::string word;
     // The opening brace, taken as it is.
     if (!stream.ReadWord(word) || word == "}")

@@ -8,6 +8,7 @@
 // animation manager's own trajectory field is the one exception (the manager
 // owns the scenario). Keys are strictly ascending in time.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "engine/core/SgRef.h"
 #include "engine/core/NodaraExport.h"
 
+class SgDocument;
 class SgField;
 class SgFieldMngr;
 class SgNode;
@@ -79,6 +81,11 @@ public:
     // Without `force`, a key that adds nothing (the last value repeated, or
     // a value on the straight line between its neighbours) is left out.
     bool AddKey(double time, bool force);
+    // A copy of the key's value at exactly `time`; null without one.
+    std::unique_ptr<SgField> CopyKey(double time) const;
+    // Puts a copy of `value` as the key at `time`, in place of one there;
+    // null takes the key at `time` out.
+    void PutKey(double time, SgField *value);
     // Sets the field to its value at `time`; a time outside the keys, or a
     // track of fewer than two keys, leaves it alone.
     void Play(double time);
@@ -92,7 +99,7 @@ public:
 private:
     // A copy of the field's current value; null when the field class cannot
     // be made.
-    std::unique_ptr<SgField> CopyValue() const;
+    static std::unique_ptr<SgField> CopyValue(SgField &field);
     // a + s (b - a) into `out`; false when the field class refuses the blend
     // (arrays of different sizes).
     static bool Blend(const CRecordItem &a, const CRecordItem &b, double time, SgField *out);
@@ -120,7 +127,14 @@ public:
     // Adds a key with the field's current value at `time` to the field's
     // track (made on the first key). Once the track holds two keys the
     // field's container is marked connected, so the writer names it.
+    // A key added or replaced is one undo record of the undo document (see
+    // SetUndoDocument) while that records: undone, the key before it (or
+    // none), the track's absence and the node's mark come back.
     void AddRecordItem(SgField *field, double time, bool force);
+    // Where key changes are recorded: the document the function answers when
+    // a key changes (none: not recorded). Recording needs a counted owner,
+    // which the records keep alive with the scenario.
+    void SetUndoDocument(std::function<SgDocument *()> document) { m_undoDocument = std::move(document); }
     int FindTrack(const SgField *field) const;
     // An index outside the tracks raises SgInvalidArgument.
     CAnimationTrack *GetTrack(int index) const;
@@ -147,7 +161,13 @@ public:
     void Read(Vrml1InStream &stream, SgFieldMngr *owner);
 
 private:
+    // `field`'s key at `time` becomes a copy of `value`, or goes when it is
+    // null; a track left without keys goes with it. Records nothing.
+    void PutKey(SgField *field, double time, SgField *value);
+    void RecordKeyChange(SgField *field, double time, std::shared_ptr<SgField> before, bool marked);
+
     SgFieldMngr *m_pOwner;
+    std::function<SgDocument *()> m_undoDocument;
     std::vector<std::unique_ptr<CAnimationTrack>> m_tracks;
     double m_dCurrentKFTime = 0.0;
 };

@@ -20,6 +20,8 @@ SgAnimationMngr::SgAnimationMngr() : SgTool(Plane(Vec3(0.0, 0.0, 1.0), 0.0)), m_
     m_TrajectoryParam.SetValuePtr(&end, -1, false, true);
     m_scenario.AddRecordItem(&m_TrajectoryParam, kTrajectoryEnd, true);
     m_TrajectoryParam.SetValuePtr(&start, -1, false, true);
+    // Keys added from now on are the user's edits: undone like any other.
+    m_scenario.SetUndoDocument([this] { return GetDocumentHack(); });
 }
 
 SgAnimationMngr::~SgAnimationMngr()
@@ -39,6 +41,8 @@ void SgAnimationMngr::Record(double t)
     SgSelectionHandler *handler = document ? document->GetSelectionHandler() : nullptr;
     if (!handler)
         return;
+    // The keys of every field recorded at `t` are one step.
+    SgKeyPoint step(document);
     if (handler->m_bSubObject) {
         const SgPath &edited = handler->GetEditedObject();
         if (SgSeparator *object = edited.IsEmpty() ? nullptr : edited.GetObject(true))

@@ -349,6 +349,10 @@ public:
     void SetRenderContext(void *context) { m_pRenderContext = context; }
     bool GetShareContext() const { return m_bShareContext; }
     void SetShareContext(bool share) { m_bShareContext = share; }
+    // The GL context the document's viewers draw with, as the key their
+    // windows take: null for the process's shared one, else the document's
+    // own, made for the first of its windows that draws.
+    const void *GetContextKey() const { return m_bShareContext ? nullptr : this; }
 
     // The interpreter of this document's scene formulas (made on first
     // use): models and scripts read into the document run in it, apart from

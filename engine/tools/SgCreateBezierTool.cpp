@@ -15,6 +15,8 @@ int SgCreateBezierTool::OnLButtonDown(SgHandleEventAction *action)
     Vec3 snapped;
     const bool snap = m_bSnapToObjects && SnapPoint(action, snapped);
     if (!m_iStarted) {
+        if (!m_bStartFlag)
+            return 0;
         // With snapping on, a spline starts only on a snap point.
         if (m_bSnapToObjects && !snap)
             return 0;
@@ -36,6 +38,8 @@ int SgCreateBezierTool::OnLButtonDown(SgHandleEventAction *action)
 
 int SgCreateBezierTool::OnLButtonUp(SgHandleEventAction *)
 {
+    if (!m_iStarted && !m_bStartFlag)
+        return 0;
     m_bTangentDrag = false;
     if (!m_iStarted && m_bDoubleClickPending)
         m_bDoubleClickPending = false;

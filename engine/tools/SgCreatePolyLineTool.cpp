@@ -31,8 +31,23 @@ SgCreatePolyLineTool::~SgCreatePolyLineTool() = default;
 
 SgCreatePolyLineTool::SgCreatePolyLineTool() : SgCreatePolyLineTool(Plane(Vec3(0, 0, 1), 0.0), SgPolyLine::ClassID()) {}
 
-SgCreatePolyLineTool::SgCreatePolyLineTool(const Plane &plane, int nodeClass) : SgRubberTool(plane), m_iNodeClass(nodeClass)
+SgCreatePolyLineTool::SgCreatePolyLineTool(const Plane &plane, int nodeClass)
+    : SgRubberTool(plane), m_iNodeClass(nodeClass), m_workingPlane(m_basePlane)
 {
+}
+
+void SgCreatePolyLineTool::SetWorkingPlane(const Plane &plane, bool chosen)
+{
+    m_workingPlane = plane;
+    m_bWorkingPlaneChosen = chosen;
+}
+
+void SgCreatePolyLineTool::Start(SgHandleEventAction *action, PickedPointQuery *query)
+{
+    // The base plane is where Start and Finish put the tool's plane back.
+    if (!m_iStarted)
+        m_basePlane = m_workingPlane;
+    SgRubberTool::Start(action, query);
 }
 
 void SgCreatePolyLineTool::CreateObjectGroup()
@@ -85,12 +100,14 @@ Vec3 SgCreatePolyLineTool::PointUnderCursor(SgHandleEventAction *action)
 
 int SgCreatePolyLineTool::OnLButtonDown(SgHandleEventAction *)
 {
-    return 1;
+    return m_iStarted || m_bStartFlag ? 1 : 0;
 }
 
 int SgCreatePolyLineTool::OnLButtonUp(SgHandleEventAction *action)
 {
     if (!m_iStarted) {
+        if (!m_bStartFlag)
+            return 0;
         // The release that follows a double click adds nothing.
         if (m_bDoubleClickPending) {
             m_bDoubleClickPending = false;

@@ -5,6 +5,13 @@
 // first click and is named after the curve's class and a counter of the
 // curve tools' own ("SgPolyLine1", ...). With the snap-angle option each new
 // segment runs at a multiple of 45 degrees in the XY plane.
+//
+// A tool starts a curve at a click only once its owner has armed it (the
+// start flag): a bare tool made by class name lets clicks go by. Each curve
+// is drawn on the working plane; the tool's plane (SetPlane) is the plane
+// points go on at the moment, and it returns to the working plane when a
+// curve starts and ends. A working plane marked as chosen was picked on
+// purpose, and owners that set defaults leave it alone.
 #include "engine/core/SgRef.h"
 #include "engine/handlers/SgRubberTool.h"
 #include "engine/core/NodaraExport.h"
@@ -18,8 +25,8 @@ class NODARA_API SgCreatePolyLineTool : public SgRubberTool {
     SgCreatePolyLineTool();
     SgCreatePolyLineTool(const Plane &plane, int nodeClass);
 
-    using SgRubberTool::Start;
-    void Start(SgHandleEventAction *action) override { SgRubberTool::Start(action, nullptr); }
+    void Start(SgHandleEventAction *action) override { Start(action, nullptr); }
+    void Start(SgHandleEventAction *action, PickedPointQuery *query) override;
     void Finish(SgHandleEventAction *action) override;
     void CreateObjectGroup() override;
     int OnLButtonDown(SgHandleEventAction *action) override;
@@ -33,6 +40,13 @@ class NODARA_API SgCreatePolyLineTool : public SgRubberTool {
     void SetSnapDivision(int division) { m_iSnapDivision = division; }
     void SetCubicSpline(bool cubic) { m_bCubicSpline = cubic; }
     bool GetCubicSpline() const { return m_bCubicSpline; }
+    int GetNodeClass() const { return m_iNodeClass; }
+
+    void SetStartFlag(bool armed) { m_bStartFlag = armed; }
+    bool GetStartFlag() const { return m_bStartFlag; }
+    void SetWorkingPlane(const Plane &plane, bool chosen);
+    const Plane &GetWorkingPlane() const { return m_workingPlane; }
+    bool IsWorkingPlaneChosen() const { return m_bWorkingPlaneChosen; }
 
     // Whether the next point is appended (true) or the last point is a
     // rubber point that a click fixes (false); shared by the curve tools.
@@ -54,6 +68,9 @@ protected:
     int m_iSnapDivision = 8;
     int m_iNodeClass = 0;
     bool m_bCubicSpline = false;
+    bool m_bStartFlag = false;
+    bool m_bWorkingPlaneChosen = false;
+    Plane m_workingPlane;
 
     static bool s_bAppend;
     // Curve numbers of a tool outside any document.

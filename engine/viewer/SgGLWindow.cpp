@@ -90,6 +90,14 @@ bool SgGLWindow::MakeCurrent()
     GLContext *context = m_pWindow ? m_pWindow->GetGLContext() : nullptr;
     if (!context)
         return false;
+    // The document may have changed its mind since the last paint: the
+    // window binds the other context afresh.
+    SgDocument *document = m_pViewer ? m_pViewer->GetDocument() : nullptr;
+    const void *key = document ? document->GetContextKey() : nullptr;
+    if (key != m_pWindow->GetContextKey()) {
+        context->ReleaseCurrent();
+        m_pWindow->SetContextKey(key);
+    }
     return context->IsCurrent() || context->MakeCurrent();
 }
 

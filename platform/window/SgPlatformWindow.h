@@ -45,6 +45,11 @@ public:
     // The context that draws into this window; null when the window got no
     // GL surface.
     virtual GLContext *GetGLContext() = 0;
+    // Which GL context draws into the window: null for the one context of
+    // the process, any other key for a context that only the windows given
+    // the same key share. Windows that keep one context each ignore it.
+    void SetContextKey(const void *key) { m_pContextKey = key; }
+    const void *GetContextKey() const { return m_pContextKey; }
     // The client area, origin 0, 0.
     virtual SgRect GetClientRect() const = 0;
     // The part of the window the paint in progress must cover; empty
@@ -85,4 +90,5 @@ public:
 
 private:
     Listener *m_pListener = nullptr;
+    const void *m_pContextKey = nullptr;
 };

@@ -147,9 +147,13 @@ SgWxNumberBox::SgWxNumberBox(wxWindow *parent, wxWindowID id, double minimum, do
     m_pSpin->SetRangeAndDelta(minimum, maximum, increment);
     m_pSpin->SetBuddy(m_pEdit);
     m_pSpin->SetPos(std::clamp(0.0, std::min(minimum, maximum), std::max(minimum, maximum)));
-    // Wide enough for the range's longer end and a sign.
-    const wxString widest = wxString::FromUTF8(Model().FormatValue(std::fabs(minimum) > std::fabs(maximum) ? minimum : maximum));
-    const int width = m_pEdit->GetTextExtent(widest + "0.").x + 16;
+    // Wide enough for the range's longer end, a sign and every decimal the
+    // box shows ("0.316" in a box of 0 to 100).
+    const double longer = std::max(std::fabs(minimum), std::fabs(maximum));
+    wxString widest = wxString::FromUTF8(Model().FormatValue(std::trunc(longer)));
+    if (digits > 0)
+        widest += "." + wxString('8', digits);
+    const int width = m_pEdit->GetTextExtent("-" + widest + "0").x + 16;
     m_pEdit->SetMinSize(wxSize(std::max(width, 48), -1));
     auto *row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(m_pEdit, 1, wxALIGN_CENTER_VERTICAL);

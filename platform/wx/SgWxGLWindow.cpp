@@ -20,6 +20,24 @@ namespace {
 wxGLContext *s_sharedContext = nullptr;
 int s_canvasCount = 0;
 
+// The contexts of the other keys (a document that keeps one of its own):
+// each is made with the first canvas of its key that draws and deleted when
+// no canvas draws with that key any more.
+struct SgWxKeyedContext {
+    wxGLContext *context = nullptr;
+    int canvases = 0;
+};
+std::map<const void *, SgWxKeyedContext> s_keyedContexts;
+
+void SgWxLeaveKeyedContext(const void *key)
+{
+    auto found = s_keyedContexts.find(key);
+    if (found == s_keyedContexts.end() || --found->second.canvases > 0)
+        return;
+    delete found->second.context;
+    s_keyedContexts.erase(found);
+}
+
 // The engine's virtual-key code of a toolkit key; 0 for keys it has none for.
 int VirtualKey(int code)
 {
@@ -101,7 +119,12 @@ unsigned MouseMessage(const wxMouseEvent &event)
 class SgWxGLWindow::Context : public GLContext {
 public:
     explicit Context(SgWxGLWindow &canvas) : m_canvas(canvas) {}
-    ~Context() override { ReleaseCurrent(); }
+    ~Context() override
+    {
+        ReleaseCurrent();
+        if (m_bKeyed)
+            SgWxLeaveKeyedContext(m_key);
+    }
 
     bool MakeCurrent() override
     {
@@ -109,9 +132,8 @@ public:
         if (!m_canvas.IsShownOnScreen())
             return false;
         ReleaseOtherCurrent();
-        if (!s_sharedContext)
-            s_sharedContext = new wxGLContext(&m_canvas);
-        if (!s_sharedContext->IsOK() || !s_sharedContext->SetCurrent(m_canvas))
+        wxGLContext *context = ContextOfKey(m_canvas.GetContextKey());
+        if (!context->IsOK() || !context->SetCurrent(m_canvas))
             return false;
         SetCurrent(this);
         return true;
@@ -174,9 +196,36 @@ private:
         return age;
     }
 
+    // The toolkit context for the key, made on first use; the canvas counts
+    // among the users of a keyed one until it draws with another key.
+    wxGLContext *ContextOfKey(const void *key)
+    {
+        if (m_bKeyed && m_key != key) {
+            SgWxLeaveKeyedContext(m_key);
+            m_bKeyed = false;
+        }
+        if (!key) {
+            if (!s_sharedContext)
+                s_sharedContext = new wxGLContext(&m_canvas);
+            return s_sharedContext;
+        }
+        SgWxKeyedContext &entry = s_keyedContexts[key];
+        if (!entry.context)
+            entry.context = new wxGLContext(&m_canvas);
+        if (!m_bKeyed) {
+            ++entry.canvases;
+            m_bKeyed = true;
+            m_key = key;
+        }
+        return entry.context;
+    }
+
     SgWxGLWindow &m_canvas;
     Buffer m_drawBuffer = Buffer::Back;
     bool m_backKept = false;
+    // The key of the keyed context this canvas counts among the users of.
+    const void *m_key = nullptr;
+    bool m_bKeyed = false;
 };
 
 class SgWxGLWindow::Timer : public wxTimer {

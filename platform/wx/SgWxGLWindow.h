@@ -1,7 +1,8 @@
 #pragma once
 // The platform window on the toolkit: a wxGLCanvas whose events become the
 // engine's window messages, with a GL context shared by every canvas of the
-// process. The canvas's top-level parent tells it about activation.
+// process, or by the canvases given the same context key (SgPlatformWindow::
+// SetContextKey). The canvas's top-level parent tells it about activation.
 //
 //   auto *frame = new wxFrame(nullptr, wxID_ANY, "scene");
 //   auto *canvas = SgWxGLWindow::Create(frame);   // null without a GL visual

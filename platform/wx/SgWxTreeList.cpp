@@ -1,6 +1,7 @@
 #include "platform/wx/SgWxTreeList.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <wx/combobox.h>
 #include <wx/dcbuffer.h>
@@ -558,6 +559,40 @@ void CTreeListCtrl::OnTipTimer(wxTimerEvent &)
 }
 
 // ---- Painting ----------------------------------------------------------------------
+
+int CTreeListCtrl::WidestCell(int column)
+{
+    using Model = SgTreeListModel;
+    const unsigned style = m_model.GetStyle();
+    const int grid = (m_model.GetExtendedStyle() & Model::kExGridLines) ? 1 : 0;
+    // The label's box reaches 2 pixels past the text on each side.
+    constexpr int kLabelPadding = 6;
+    int widest = 0;
+    std::vector<Model::Item> open{m_model.GetNextItem(Model::kRoot, Model::kGetRoot)};
+    while (!open.empty()) {
+        const Model::Item item = open.back();
+        open.pop_back();
+        if (!item)
+            continue;
+        open.push_back(m_model.GetNextItem(item, Model::kGetNext));
+        open.push_back(m_model.GetChildItem(item));
+        int width = grid + kLabelPadding + m_model.GetTextWidth(item, column);
+        if (column == 0) {
+            const int level = m_model.GetLevel(item);
+            const int shown = (style & Model::kLinesAtRoot) ? level : level - 1;
+            if (shown >= 0)
+                width += (shown + 1) * m_model.GetIndent() + ((style & Model::kHasLines) ? 1 : 0);
+            if (m_stateImages && m_model.HasStateImages())
+                width += m_model.GetStateImageWidth();
+            if (m_images && m_model.GetItemImage(item) != Model::kNoImage)
+                width += m_model.GetImageWidth();
+        } else if (m_images && m_model.GetItemImage(item, column) >= Model::kCallbackImage) {
+            width += m_model.GetImageWidth() + 1;
+        }
+        widest = std::max(widest, width);
+    }
+    return widest;
+}
 
 void CTreeListCtrl::OnPaint(wxPaintEvent &)
 {

@@ -59,6 +59,9 @@ public:
 
     // Client rectangle of the rows (below the header).
     int GetHeaderHeight() const { return m_model.GetHeaderHeight(); }
+    // The width `column` needs to show every item's cell whole (collapsed
+    // ones too), as the rows draw it: indent, images and text.
+    int WidestCell(int column);
 
 private:
     // SgTreeListModel::Listener

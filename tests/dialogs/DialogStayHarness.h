@@ -19,6 +19,7 @@
 #include "dialogs/CCadDlg.h"
 #include "engine/SgNodara.h"
 #include "engine/core/SgGroup.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/document/SgDocument.h"
 #include "engine/handlers/SgSelectionHandler.h"
@@ -89,6 +90,13 @@ struct DialogStayCase {
     std::function<std::unique_ptr<CCadDlg>(SgDocument &)> make;
     std::function<void(CCadDlg &)> open;
     std::function<void(CCadDlg &)> change;
+    // What the scene holds besides the sample before the dialog opens (added
+    // as the file would have it, unrecorded); may be empty.
+    std::function<void(SampleSceneDocument &)> prepare = nullptr;
+    // False for a dialog that shows or exports the scene without changing
+    // it: its changes must leave the text as it was and OK must add no undo
+    // step (one Undo would take the window's last step instead).
+    bool changesScene = true;
 };
 
 inline std::ostream &operator<<(std::ostream &out, const DialogStayCase &stay) { return out << stay.name; }
@@ -100,10 +108,15 @@ inline void CheckDialogStay(SampleSceneDocument &scene, const DialogStayCase &st
                             const std::function<std::string(const std::string &)> &compared = nullptr)
 {
     const auto text = [&](const std::string &t) { return compared ? compared(t) : t; };
+    if (stay.prepare) {
+        SgUndoRecordingPause unrecorded(&scene.document);
+        stay.prepare(scene);
+    }
     for (const bool cancel : {true, false}) {
         SCOPED_TRACE(stay.name + (cancel ? ": Cancel" : ": OK then Undo"));
         scene.Select(stay.selection);
         const std::string opening = scene.SceneText();
+        const bool undoBefore = scene.document.IsUndoStackNonEmpty();
         std::unique_ptr<CCadDlg> dialog = stay.make(scene.document);
         {
             CCadDlg::Acting acting(*dialog);
@@ -112,13 +125,20 @@ inline void CheckDialogStay(SampleSceneDocument &scene, const DialogStayCase &st
             dialog->Opened();
             stay.change(*dialog);
         }
-        EXPECT_NE(scene.SceneText(), opening) << "the changes changed nothing";
+        if (stay.changesScene)
+            EXPECT_NE(scene.SceneText(), opening) << "the changes changed nothing";
+        else
+            EXPECT_EQ(text(scene.SceneText()), text(opening)) << "a dialog that only shows the scene changed it";
         if (cancel) {
             dialog->OnCancel();
         } else {
             dialog->OnOK();
-            EXPECT_NE(scene.SceneText(), opening) << "OK keeps the changes";
-            scene.document.Undo();
+            if (stay.changesScene) {
+                EXPECT_NE(scene.SceneText(), opening) << "OK keeps the changes";
+                scene.document.Undo();
+            } else {
+                EXPECT_EQ(scene.document.IsUndoStackNonEmpty(), undoBefore) << "OK of no change made an undo step";
+            }
         }
         EXPECT_EQ(text(scene.SceneText()), text(opening));
         dialog.reset();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/CAlignDlg.h"
+#include "dialogs/CAnimationDlg.h"
 #include "dialogs/CColorDlg.h"
 #include "dialogs/CDisplayDlg.h"
 #include "dialogs/CFontDlg.h"
@@ -11,7 +12,11 @@
 #include "dialogs/CLightDlg.h"
 #include "dialogs/CTextWrapperDlg.h"
 #include "dialogs/CTextureDlg.h"
+#include "dialogs/CustomDlg.h"
+#include "dialogs/MovieDlg.h"
+#include "engine/nodes/properties/SgTransform.h"
 #include "tests/dialogs/DialogStayHarness.h"
+#include "tests/dialogs/SplineSceneNodes.h"
 
 namespace {
 
@@ -26,6 +31,42 @@ template <class Dialog, class Step>
 std::function<void(CCadDlg &)> As(Step step)
 {
     return [step](CCadDlg &base) { step(static_cast<Dialog &>(base)); };
+}
+
+// The selected object's place, moved as the user moves it between two keys.
+void MoveFirstSelected(CCadDlg &dialog, const Vec3 &to)
+{
+    const SgPathList &selected = dialog.GetDocument()->GetSelectionHandler()->GetPathList();
+    POSITION at = selected.GetFirst();
+    const SgPath path = selected.GetNext(at);
+    auto *object = dynamic_cast<SgObject *>(path.GetObject(true));
+    ASSERT_NE(object, nullptr);
+    object->GetTransform(true)->m_translation = to;
+}
+
+// The nodes by which the custom spline dialog named "L1" finds its fields.
+void AddSplineNodes(SampleSceneDocument &scene)
+{
+    RegisterSplineSceneNodes();
+    auto *params = new SgSplineParamsTest;
+    params->SetName("SplineParamsL1");
+    auto *length = new SgSplineLenTest;
+    length->SetName("SplineLenL1");
+    scene.document.GetRoot()->AddChild(params);
+    scene.document.GetRoot()->AddChild(length);
+}
+
+std::unique_ptr<CCadDlg> MakeCustomDialog(SgDocument &document)
+{
+    return std::make_unique<CustomDlg>(&document, "L1");
+}
+
+// A movie maker that only answers: what it writes is tested with the facade.
+std::unique_ptr<CCadDlg> MakeMovieDialog(SgDocument &document)
+{
+    auto dialog = std::make_unique<MovieDlg>(&document);
+    dialog->SetMovieFunction([](const MovieDlg::Request &) { return 1; });
+    return dialog;
 }
 
 const DialogStayCase kDialogStayCases[] = {
@@ -122,6 +163,46 @@ const DialogStayCase kDialogStayCases[] = {
          dialog.OnAddLayer();
          dialog.OnBlendEdit(30);
      })},
+    {"AnimationDialogRecordingLeavesNoKeys", {"box"}, MakeStayDialog<CAnimationDlg>,
+     As<CAnimationDlg>([](CAnimationDlg &dialog) { dialog.OnInitDialog(); }),
+     As<CAnimationDlg>([](CAnimationDlg &dialog) {
+         dialog.OnFrameSlider(0);
+         dialog.OnRecord();
+         MoveFirstSelected(dialog, Vec3(1, 2, 3));
+         dialog.OnFrameEdit(40);
+         dialog.OnRecord();
+         MoveFirstSelected(dialog, Vec3(-1, 0, 5));
+         dialog.OnFrameSlider(80);
+         dialog.OnRecord();
+         dialog.OnFrameSlider(40); // a key replaced
+         MoveFirstSelected(dialog, Vec3(0, 1, 0));
+         dialog.OnRecord();
+         dialog.OnResolutionSlider(20);
+         dialog.SetAutoStep(5);
+         dialog.OnPrevKey();
+         dialog.OnFrameSlider(60); // played between two keys
+     })},
+    {"CustomSplineDialogMarginsAndWireAreTakenBack", {}, MakeCustomDialog,
+     As<CustomDlg>([](CustomDlg &dialog) { dialog.OnInitDialog(); }),
+     As<CustomDlg>([](CustomDlg &dialog) {
+         dialog.SetMargins(10, 35);
+         dialog.OnWireType(4);
+         dialog.OnTimer();
+         dialog.OnReset();
+         dialog.SetMargins(5, 60);
+     }),
+     AddSplineNodes},
+    {"MovieDialogChangesNothingInTheScene", {"box"}, MakeMovieDialog, nullptr,
+     As<MovieDlg>([](MovieDlg &dialog) {
+         EXPECT_TRUE(dialog.SelectFormatByExtension("gif"));
+         EXPECT_TRUE(dialog.TakeText(MovieDlg::Box::kWidth, "320"));
+         EXPECT_FALSE(dialog.TakeText(MovieDlg::Box::kHeight, "abc"));
+         EXPECT_TRUE(dialog.TakeText(MovieDlg::Box::kQuality, "250"));
+         EXPECT_TRUE(dialog.TakeText(MovieDlg::Box::kClipStart, "10"));
+         dialog.file = testing::TempDir() + "stay.gif";
+         EXPECT_EQ(dialog.OnCreate(), 1);
+     }),
+     nullptr, false},
 };
 
 class DialogStayTest : public testing::TestWithParam<DialogStayCase> {

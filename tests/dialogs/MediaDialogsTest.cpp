@@ -25,52 +25,18 @@
 #include "engine/document/SgDocument.h"
 #include "platform/Notifier.h"
 #include "platform/SgChoosers.h"
+#include "tests/dialogs/SplineSceneNodes.h"
 #include "utilities/image/PngWriter.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The scene's spline nodes as a custom scene declares them.
-class SgSplineParamsTest : public SgNode {
-    SG_CLASS_HEADER(SgSplineParamsTest, SgFieldMngr)
-    SgSplineParamsTest()
-    {
-        AddField(av, "av", 0.2);
-        AddField(bv, "bv", 0.7);
-        AddField(c, "c", 2.0);
-        AddField(d, "d", 0.0);
-    }
-    SgFDouble av, bv, c, d;
-
-protected:
-    ~SgSplineParamsTest() override = default;
-};
-SG_CLASS_SOURCE(SgSplineParamsTest, SgNode, SgFieldMngr, "SgSplineParamsTest")
-
-class SgSplineLenTest : public SgNode {
-    SG_CLASS_HEADER(SgSplineLenTest, SgFieldMngr)
-    SgSplineLenTest() { AddField(a, "a", 50.0); }
-    SgFDouble a;
-
-protected:
-    ~SgSplineLenTest() override = default;
-};
-SG_CLASS_SOURCE(SgSplineLenTest, SgNode, SgFieldMngr, "SgSplineLenTest")
-
 class CustomDlgTest : public testing::Test {
 protected:
     static SgDocument *MakeDocument()
     {
-        SgNodara::Init();
-        static const bool registered = [] {
-            SgSplineParamsTest::InitClass();
-            SgSplineLenTest::InitClass();
-            // Classes registered after the start-up take their visitors from their parents.
-            SgAction::ReBuildVisitorsMaps();
-            return true;
-        }();
-        (void)registered;
+        RegisterSplineSceneNodes();
         return SgDocument::Create();
     }
     void SetUp() override
@@ -174,6 +140,23 @@ TEST_F(CustomDlgTest, CaptionsAndAMissingSceneNode)
 
 // ---- Movie dialog ---------------------------------------------------------------------------
 
+namespace {
+
+// The messages the dialog gives while it lives.
+struct MovieMessages : Notifier {
+    MovieMessages() : previous(SetNotifier(this)) {}
+    ~MovieMessages() override { SetNotifier(previous); }
+    int Message(const std::string &text, const std::string &, Buttons, Icon) override
+    {
+        texts.push_back(text);
+        return Ok;
+    }
+    std::vector<std::string> texts;
+    Notifier *previous;
+};
+
+} // namespace
+
 TEST(MovieDlg, CreatePassesTheValuesWithQualityClampedAndAbortStops)
 {
     SgNodara::Init();
@@ -227,15 +210,7 @@ TEST(MovieDlg, ASizeOutOfRangeIsRefusedWithTheRangeAndNothingIsRecorded)
     MovieDlg dialog(holder.get());
     int calls = 0;
     dialog.SetMovieFunction([&](const MovieDlg::Request &) { return ++calls, 1; });
-    struct Recorder : Notifier {
-        int Message(const std::string &text, const std::string &, Buttons, Icon) override
-        {
-            texts.push_back(text);
-            return Ok;
-        }
-        std::vector<std::string> texts;
-    } notifier;
-    Notifier *previous = SetNotifier(&notifier);
+    MovieMessages notifier;
     const struct {
         int width, height;
     } refused[] = {{300, -5}, {0, 200}, {-1, -1}, {MovieDlg::MaxSide() + 1, 200}, {300, MovieDlg::MaxSide() + 1}};
@@ -247,7 +222,6 @@ TEST(MovieDlg, ASizeOutOfRangeIsRefusedWithTheRangeAndNothingIsRecorded)
     dialog.width = 1;
     dialog.height = MovieDlg::MaxSide();
     EXPECT_EQ(dialog.OnCreate(), 1);
-    SetNotifier(previous);
     EXPECT_EQ(calls, 1);
     ASSERT_EQ(notifier.texts.size(), std::size(refused));
     EXPECT_EQ(notifier.texts[0], MovieDlg::SizeRangeMessage());
@@ -677,4 +651,50 @@ TEST_F(TextureFolder, BrowseTakesTheChosenFolderAndACancelKeepsTheOld)
     EXPECT_EQ(asked, folder.string());
     ASSERT_TRUE(dialog.WaitForFill(5000));
     EXPECT_EQ(dialog.GetTotalText(), "Total Image: 1");
+}
+
+// What is typed in each number box: a number is taken (clamped to the box's
+// range, but a size outside its range is refused as Create refuses it); any
+// other text is refused with the box's name and range, and the value stays.
+TEST(MovieDlg, TypedNumbersAreTakenOrClampedAndLettersAreRefusedWithTheRange)
+{
+    SgNodara::Init();
+    std::unique_ptr<SgDocument, void (*)(SgDocument *)> holder{SgDocument::Create(), &SgDocument::Destroy};
+    const std::string sizes = std::to_string(MovieDlg::MaxSide());
+    const struct Case {
+        MovieDlg::Box box;
+        const char *typed;
+        bool taken;
+        const char *shown; // the box's text afterwards
+        const char *message; // a part of the refusal, "" when taken
+    } cases[] = {
+        {MovieDlg::Box::kClipStart, "12.5", true, "12.5", ""},
+        {MovieDlg::Box::kClipStart, "abc", false, "0", "Clip start: Please enter a number from 0 to 100."},
+        {MovieDlg::Box::kClipEnd, "250", true, "100", ""},
+        {MovieDlg::Box::kWidth, "320", true, "320", ""},
+        {MovieDlg::Box::kWidth, "3x", false, "300", "Width: "},
+        {MovieDlg::Box::kHeight, "-5", false, "200", "from 1 to "},
+        {MovieDlg::Box::kHeight, "0", false, "200", "Height: "},
+        {MovieDlg::Box::kFrameRate, "", false, "16", "Frame rate: Please enter a number from 1 to 1000."},
+        {MovieDlg::Box::kFrameRate, "0", true, "1", ""},
+        {MovieDlg::Box::kDuration, "nan", false, "10", "Duration: "},
+        {MovieDlg::Box::kDuration, "2.5", true, "2.5", ""},
+        {MovieDlg::Box::kQuality, "1e9", true, "100", ""},
+        {MovieDlg::Box::kQuality, "ten", false, "100", "Quality: Please enter a number from 0 to 100."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(MovieDlg::BoxName(c.box)) + " \"" + c.typed + "\"");
+        MovieDlg dialog(holder.get());
+        MovieMessages messages;
+        EXPECT_EQ(dialog.TakeText(c.box, c.typed), c.taken);
+        EXPECT_EQ(dialog.BoxText(c.box), c.shown);
+        if (c.taken) {
+            EXPECT_TRUE(messages.texts.empty());
+            continue;
+        }
+        ASSERT_EQ(messages.texts.size(), 1u);
+        EXPECT_NE(messages.texts[0].find(c.message), std::string::npos) << messages.texts[0];
+        if (c.box == MovieDlg::Box::kWidth || c.box == MovieDlg::Box::kHeight)
+            EXPECT_NE(messages.texts[0].find("from 1 to " + sizes), std::string::npos) << messages.texts[0];
+    }
 }

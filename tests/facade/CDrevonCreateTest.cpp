@@ -190,6 +190,71 @@ TEST_F(CreateTest, FilletPolylineStartsOnlyFromThePolylineCommand)
     EXPECT_NE(Find(m_facade->GetRoot(), SgFieldMngr::GetClassIDFromName("SgFiletPolyLine")), nullptr);
 }
 
+// Every curve command makes its tool armed for clicks on the ground plane,
+// with the facade's snap options, and puts it into the scene.
+TEST_F(CreateTest, TheCurveCommandsArmTheirToolsOnTheGroundPlane)
+{
+    struct Case {
+        int button;
+        const char *toolClass;
+        const char *curveClass;
+        bool secondOption;
+    };
+    const Case cases[] = {
+        {12, "SgCreatePolyLineTool", "SgPolyLine", false},   {13, "SgCreatePolygonTool", "SgPolyLine", false},
+        {14, "SgCreateBezierTool", "SgBezierSpline", false}, {16, "SgCreatePolyLineTool", "SgFiletPolyLine", false},
+        {17, "SgCreatePolyLineTool", "SgBSpline", false},    {18, "SgCreatePolyLineTool", "SgBSpline", true},
+        {19, "SgCreateBezierTool", "SgBezierSpline", false},
+    };
+    const Plane ground(Vec3(0, 0, 1), 0.0);
+    // The two options differ, so that a swap shows.
+    m_facade->GetCreation().ToggleSnapAngle(121);
+    ASSERT_TRUE(m_facade->GetCreation().GetSnapAngle());
+    ASSERT_FALSE(m_facade->GetCreation().GetSnapSurface());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.button);
+        m_facade->GetCreation().OnCreatePolyline(c.button);
+        auto *tool = dynamic_cast<SgCreatePolyLineTool *>(m_facade->GetCreation().GetActiveTool());
+        ASSERT_NE(tool, nullptr);
+        EXPECT_STREQ(tool->GetClassName(), c.toolClass);
+        EXPECT_EQ(tool->GetNodeClass(), SgFieldMngr::GetClassIDFromName(c.curveClass));
+        EXPECT_EQ(tool->GetCubicSpline(), c.secondOption);
+        EXPECT_TRUE(tool->GetStartFlag());
+        EXPECT_EQ(tool->GetPlane(), ground);
+        EXPECT_EQ(tool->GetWorkingPlane(), ground);
+        EXPECT_TRUE(tool->m_bSnapAngle);
+        EXPECT_FALSE(tool->m_bSnapToObjects);
+        EXPECT_EQ(m_states.Last(c.button), 1);
+        EXPECT_EQ(m_states.Last(121), 1);
+        EXPECT_EQ(m_states.Last(122), 0);
+        EXPECT_GE(m_facade->GetRoot()->IndexOf(tool), 0) << "the tool is not in the scene";
+    }
+}
+
+// A working plane the tool marks as chosen is kept; any other becomes the
+// ground plane. The plane points go on now is the ground plane either way.
+TEST_F(CreateTest, ArmingACurveToolKeepsAChosenWorkingPlane)
+{
+    const Plane ground(Vec3(0, 0, 1), 0.0);
+    const Plane wall(Vec3(0, 1, 0), 2.0);
+    struct Case {
+        bool chosen;
+        Plane expected;
+    };
+    const Case cases[] = {{true, wall}, {false, ground}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.chosen);
+        SgRef<SgCreatePolyLineTool> tool(new SgCreatePolyLineTool);
+        tool->SetWorkingPlane(wall, c.chosen);
+        tool->SetPlane(wall);
+        m_facade->GetCreation().ArmCurveTool(*tool);
+        EXPECT_EQ(tool->GetWorkingPlane(), c.expected);
+        EXPECT_EQ(tool->IsWorkingPlaneChosen(), c.chosen);
+        EXPECT_EQ(tool->GetPlane(), ground);
+        EXPECT_TRUE(tool->GetStartFlag());
+    }
+}
+
 TEST_F(CreateTest, APrismStandsOnTheCurveItIsStartedOn)
 {
     auto *curveObject = new SgObject(true, true);

@@ -2,9 +2,11 @@
 """The modeller window's dialogs under a virtual X server of this test's own
 (tests/host/window/DialogsProbe.cpp opens them through the facade): each
 dialog opens modeless on top of its window with every control inside its
-client area and at least at its best size; a second opening is refused with
-the message; the close box frees the slot; no dialog window stays when the
-facade goes; under the sanitizer build, nothing leaks.
+client area and at least at its best size; every number box shows a value
+with all its decimals whole; a second opening is refused with the message
+and gives the focus back to the open dialog; the close box frees the slot;
+no dialog window stays when the facade goes; under the sanitizer build,
+nothing leaks.
 
   wx_dialogs_test.py PROBE
 """
@@ -24,8 +26,9 @@ def main():
     for key, value in dialogs.items():
         if value != "ok":
             fail("%s: %s" % (key, value))
-    expected = {"second-open": "0", "second-message": "1", "closed-by-box": "1", "windows-left": "0",
-                "number-box-failures": "0",
+    expected = {"second-open": "0", "second-message": "1", "frame-focused": "1", "second-focused": "1",
+                "closed-by-box": "1", "windows-left": "0",
+                "number-box-failures": "0", "number-boxes-cut": "0",
                 "open-count": str(len(dialogs))}
     expect_values(values, expected)
     if int(values.get("number-boxes", "0")) < 10:

@@ -1,6 +1,7 @@
 // Key frames: how keys are added, dropped and replaced, how playback and the
-// key-time search answer, how the manager records the selection without
-// leaving undo records, and the scenario block written and read back.
+// key-time search answer, how the manager records the selection (each
+// recording one undo step, playback none), and the scenario block written
+// and read back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -243,6 +244,40 @@ TEST_F(SgAnimationMngrTest, RecordingTheSelectionAndPlayingItBackLeavesNoUndoRec
     EXPECT_DOUBLE_EQ(transform->m_translation.Get(true).x, 5.0);
     EXPECT_EQ(m_document->GetUndoCount(), 0) << "playback should leave no undo records";
     EXPECT_TRUE(m_document->IsUndoRecording()) << "playback should switch recording back on";
+}
+
+// Each recording is one step: Undo takes its keys out (a track it made goes
+// with them) and Redo puts the same keys back.
+TEST_F(SgAnimationMngrTest, EachRecordingIsOneUndoStepAndRedoGivesTheKeysBack)
+{
+    SgObject *object = AddSelectedObject(0);
+    SgTransform *transform = object->GetTransform(false);
+    m_document->ResetUndo();
+    const std::string empty = SaveScene(*m_document);
+    m_manager->Record(0);
+    transform->m_translation = Vec3(10, 0, 0);
+    m_manager->Record(10);
+    transform->m_translation = Vec3(20, 0, 0);
+    m_manager->Record(10); // the key at 10 replaced
+    const std::string recorded = SaveScene(*m_document);
+    CScenario &scenario = m_manager->GetScenario();
+    const auto keys = [&] {
+        const int track = scenario.FindTrack(&transform->m_translation);
+        return track < 0 ? std::string("none") : Keys(*scenario.GetTrack(track));
+    };
+    ASSERT_EQ(keys(), "0:(0,0,0) 10:(20,0,0) ");
+    const std::string steps[] = {"0:(0,0,0) 10:(10,0,0) ", "0:(0,0,0) 10:(10,0,0) ", "0:(0,0,0) ",
+                                 "0:(0,0,0) ", "none"};
+    for (const std::string &expected : steps) {
+        m_document->Undo();
+        EXPECT_EQ(keys(), expected);
+    }
+    EXPECT_EQ(scenario.GetTracksCount(), 1) << "the tracks the first recording made are gone";
+    EXPECT_EQ(SaveScene(*m_document), empty);
+    for (int i = 0; i < 5; ++i)
+        m_document->Redo();
+    EXPECT_EQ(keys(), "0:(0,0,0) 10:(20,0,0) ");
+    EXPECT_EQ(SaveScene(*m_document), recorded);
 }
 
 TEST_F(SgAnimationMngrTest, ScenarioIsWrittenReadBackAndPlaysTheSameValues)

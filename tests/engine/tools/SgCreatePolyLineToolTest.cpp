@@ -57,6 +57,7 @@ protected:
     Tool *AddTool(Tool *tool)
     {
         tool->SetProjectOnPlane(true);
+        tool->SetStartFlag(true);
         m_h.Document()->GetRoot()->AddChild(tool);
         m_h.Paint();
         return tool;
@@ -111,6 +112,7 @@ TEST_F(CurveToolTest, CurveNamesAreNumberedPerDocument)
     const auto draw = [](WindowHarness &h) {
         auto *tool = new SgCreatePolyLineTool;
         tool->SetProjectOnPlane(true);
+        tool->SetStartFlag(true);
         h.Document()->GetRoot()->AddChild(tool);
         h.Paint();
         for (Vec2i at : {Vec2i{100, 100}, Vec2i{150, 100}}) {
@@ -226,6 +228,49 @@ TEST_F(CurveToolTest, ARightClickThroughTheViewHandlerFinishesEveryCurveInOneUnd
             m_h.Document()->GetRoot()->DeleteChild(tool);
         }
         g_finished = 0;
+    }
+}
+
+// A tool its owner has not armed lets clicks by; an armed one starts a
+// curve at the first click and draws it on its working plane.
+TEST_F(CurveToolTest, OnlyAnArmedToolStartsAtAClickAndItDrawsOnItsWorkingPlane)
+{
+    struct Case {
+        const char *what;
+        SgCreatePolyLineTool *tool;
+    };
+    const Case cases[] = {
+        {"polyline", new SgCreatePolyLineTool},
+        {"Bezier", new SgCreateBezierTool},
+    };
+    const Plane raised(Vec3(0, 0, 1), 2.0);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto *tool = AddTool(c.tool);
+        tool->SetStartFlag(false);
+        const int children = RootChildren();
+        Click({200, 200});
+        EXPECT_FALSE(tool->IsStarted());
+        EXPECT_EQ(RootChildren(), children) << "an unarmed tool made a curve";
+        EXPECT_EQ(g_started, 0);
+
+        tool->SetStartFlag(true);
+        tool->SetWorkingPlane(raised, true);
+        EXPECT_TRUE(tool->IsWorkingPlaneChosen());
+        Click({200, 200});
+        Click({300, 200});
+        ASSERT_TRUE(tool->IsStarted());
+        EXPECT_EQ(tool->GetPlane(), raised) << "the curve is drawn on the working plane";
+        SgPolyLine *curve = tool->GetPoyline();
+        ASSERT_NE(curve, nullptr);
+        ASSERT_GE(curve->m_coordinates.GetCount(), 2);
+        for (int i = 0; i < curve->m_coordinates.GetCount(); ++i)
+            EXPECT_NEAR(curve->m_coordinates.GetValue(i).z, 2.0, 1e-9) << "point " << i;
+        m_h.Up(Button::Right, {300, 200});
+        EXPECT_FALSE(tool->IsStarted());
+        EXPECT_EQ(RootChildren(), children + 1);
+        m_h.Document()->GetRoot()->DeleteChild(tool);
+        g_started = g_finished = 0;
     }
 }
 

@@ -74,6 +74,32 @@ TEST(SgGLWindowTest, FirstPaintRendersFullyAndSetsTheBackBufferFlag)
     EXPECT_FALSE(IsRed(h.At(5, 5))) << "corner " << h.At(5, 5);
 }
 
+// A document that shares asks its windows for the process's one context
+// (no key); one that does not asks for a context of its own, the same for
+// all its windows. A change of mind takes effect at the next paint.
+TEST(SgGLWindowTest, TheWindowDrawsWithTheContextItsDocumentChooses)
+{
+    WindowHarness first(160, 120);
+    WindowHarness second(160, 120);
+    ASSERT_TRUE(first.Document()->GetShareContext()) << "sharing is the default";
+    struct Case {
+        bool share;
+        bool ownKey;
+    };
+    const Case cases[] = {{false, true}, {true, false}, {false, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.share);
+        first.Document()->SetShareContext(c.share);
+        first.Paint();
+        second.Paint();
+        const void *key = first.Window().GetContextKey();
+        EXPECT_EQ(key, c.ownKey ? static_cast<const void *>(first.Document()) : nullptr);
+        EXPECT_EQ(first.Document()->GetContextKey(), key);
+        EXPECT_EQ(second.Window().GetContextKey(), nullptr) << "the other document still shares";
+        EXPECT_TRUE(first.BackBuffer()) << "the paint drew with the chosen context";
+    }
+}
+
 TEST(SgGLWindowTest, ExposePolicyByAreaAndBackBufferFlag)
 {
     struct Case {

@@ -4,6 +4,7 @@
 // as the menu does, and measured: each control inside the client area, the
 // window at least at its best size. A second opening is refused and the
 // dialogs close with their owner. Prints "name=value" lines and "done".
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include <wx/app.h>
 #include <wx/frame.h>
+#include <wx/textctrl.h>
 #include <wx/utils.h>
 
 #include "engine/SgNodara.h"
@@ -128,10 +130,24 @@ public:
             ++opened;
         }
         std::printf("opened=%d\n", opened);
-        std::printf("number-boxes=%d\nnumber-box-failures=%d\n", m_numberBoxes, m_numberBoxFailures);
+        std::printf("number-boxes=%d\nnumber-box-failures=%d\nnumber-boxes-cut=%d\n", m_numberBoxes,
+                    m_numberBoxFailures, m_numberBoxesCut);
         std::printf("open-count=%d\n", facade->GetDialogs().GetOpenCount());
         messages.Clear();
+        // The window has the focus when the user asks again: the open
+        // dialog is raised and takes the focus back.
+        auto *open = static_cast<SgWxDialogFactory::Instance *>(facade->GetDialogs().FindOpen(82));
+        wxWindow *openWindow = open ? open->GetWindow() : nullptr;
+        const auto focusIn = [](wxWindow *window) {
+            for (wxWindow *at = wxWindow::FindFocus(); at; at = at->GetParent())
+                if (at == window)
+                    return true;
+            return false;
+        };
+        m_frame->SetFocus();
+        std::printf("frame-focused=%d\n", int(RunUntil([&] { return focusIn(m_frame) && !focusIn(openWindow); })));
         std::printf("second-open=%d\n", facade->GetDialogs().Open(82));
+        std::printf("second-focused=%d\n", int(openWindow && RunUntil([&] { return focusIn(openWindow); })));
         std::printf("second-message=%d\n", int(messages.Contains("Cannot open the same dialog")));
         // The window's close box reports the closing: the slot is free.
         auto *light = static_cast<SgWxDialogFactory::Instance *>(facade->GetDialogs().FindOpen(82));
@@ -164,6 +180,7 @@ public:
             if (!box->IsShownOnScreen() || !box->IsEnabled())
                 continue;
             ++m_numberBoxes;
+            CheckNumberBoxShowsItsValuesWhole(*box);
             struct Recorder : Notifier {
                 int Message(const std::string &text, const std::string &, Buttons, Icon) override
                 {
@@ -191,9 +208,30 @@ public:
         }
     }
 
+    // A value near the box's longer end with every decimal it shows (the
+    // animation's resolution shows "0.316" in a box of 0 to 100) fits in the
+    // edit as the toolkit sizes one for that text.
+    void CheckNumberBoxShowsItsValuesWhole(SgWxNumberBox &box)
+    {
+        const double before = box.GetValue();
+        const double end = std::fabs(box.GetMin()) > std::fabs(box.GetMax()) ? box.GetMin() : box.GetMax();
+        box.SetValue(end - std::copysign(1.0 / 3.0, end));
+        wxTextCtrl *edit = box.GetEdit();
+        const wxString shown = edit->GetValue();
+        const int needed = edit->GetSizeFromTextSize(edit->GetTextExtent(shown)).x;
+        if (needed > edit->GetSize().x) {
+            if (!m_numberBoxesCut)
+                std::printf("number-box-first-cut=id %d \"%s\" needs %d, has %d\n", box.GetId(),
+                            shown.utf8_str().data(), needed, edit->GetSize().x);
+            ++m_numberBoxesCut;
+        }
+        box.SetValue(before);
+    }
+
     wxFrame *m_frame = nullptr;
     int m_numberBoxes = 0;
     int m_numberBoxFailures = 0;
+    int m_numberBoxesCut = 0;
 };
 
 } // namespace
