@@ -354,9 +354,10 @@ TEST_F(SgActionTest, AScenePastTheVisitBoundIsReportedOncePerScene)
                 top->AddChild(child);
         }
         EXPECT_EQ(step.action->Apply(step.root), step.passes) << step.action->GetError();
-        if (!step.passes)
+        if (!step.passes) {
             EXPECT_NE(step.action->GetError().find("node visits"), std::string::npos)
                 << "every stopped pass fails with its reason: " << step.action->GetError();
+        }
         EXPECT_EQ(capture.Count(), step.messages) << capture.GetText();
     }
 }
