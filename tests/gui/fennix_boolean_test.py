@@ -17,9 +17,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    STATUS_BAR_HEIGHT, close_with_ctrl_q, copy_scene, fail, start_fennix, stop, window_test_arguments)
+    STATUS_BAR_HEIGHT, close_with_ctrl_q, crop, copy_scene, fail, start_fennix, stop, window_test_arguments)
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
-from fennix_modeller_test import chrome_height, keys  # noqa: E402
+from fennix_modeller_test import chrome_height  # noqa: E402
 
 
 def is_blue(p):
@@ -87,8 +87,9 @@ def main():
         shot("2-both-selected.png")
         # Create > Booleans > Difference.
         screen.run("xdotool", "mousemove", str(box[0] + corner[0]), str(box[1] + corner[1]))
-        keys(screen, "alt+c", "b", "d")
-        settle(screen, box)
+        looked = crop(screen.shot(), box)
+        screen.choose(window, "alt+c", "b", "d")
+        settle(screen, box, changed_from=looked)
         # A click on empty space lets the result go, so that no manipulator
         # stands in the picture.
         screen.run("xdotool", "click", "1")
@@ -105,15 +106,16 @@ def main():
                  % (after_cavity, after_face, background))
 
         # Ctrl+Z: both operands come back.
-        keys(screen, "ctrl+z")
-        settle(screen, box)
+        looked = crop(screen.shot(), box)
+        screen.run("xdotool", "key", "ctrl+z")
+        settle(screen, box, changed_from=looked)
         shot("4-undone.png")
         if not is_blue(at(outside)) or not is_blue(at(cavity)) or not is_yellow(at(face)):
             fail("Ctrl+Z did not bring the box and the ball back: %s %s %s" % (at(outside), at(cavity), at(face)))
 
         # Ctrl+S writes the scene as it stands again: both objects, no boolean.
         stamp = os.stat(scene).st_mtime_ns
-        keys(screen, "ctrl+s")
+        screen.run("xdotool", "key", "ctrl+s")
         deadline = time.time() + 20
         while time.time() < deadline and os.stat(scene).st_mtime_ns == stamp:
             time.sleep(0.3)

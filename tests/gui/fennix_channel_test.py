@@ -246,7 +246,7 @@ def main():
         if not wait_until(lambda: has_focus(screen, window)):
             fail("a click on the main window did not give it the keyboard back")
 
-        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        screen.type_keys(window, "ctrl+q")
         try:
             status = program.wait(timeout=30)
         except subprocess.TimeoutExpired:

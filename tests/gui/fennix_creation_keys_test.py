@@ -20,7 +20,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import copy_scene, crop, fail, start_fennix, stop, window_test_arguments  # noqa: E402
 from fennix_select_drag_test import extent, is_yellow, pixels, settle  # noqa: E402
-from fennix_modeller_test import chrome_height, keys  # noqa: E402
+from fennix_modeller_test import chrome_height  # noqa: E402
 
 
 def yellow_extent(screen, canvas):
@@ -56,7 +56,7 @@ def region_changed(a, b, canvas, x0, y0, x1, y1):
     return changed / max(total, 1)
 
 
-def menu_creation(screen, canvas, shots):
+def menu_creation(screen, window, canvas, shots):
     before = crop(screen.shot(), canvas)
     yellow = yellow_extent(screen, canvas)
     width, height = canvas[2], canvas[3]
@@ -65,7 +65,7 @@ def menu_creation(screen, canvas, shots):
     if yellow is not None and yellow[0] - 10 < cx + 70:
         cx = max(80, int(yellow[0]) - 90)
     move(screen, canvas, cx, cy)
-    keys(screen, "alt+c", "p", "k")
+    screen.choose(window, "alt+c", "p", "k")
     click(screen, canvas, cx, cy)
     move(screen, canvas, cx + 60, cy, start=(cx, cy))
     click(screen, canvas, cx + 60, cy)
@@ -79,8 +79,8 @@ def menu_creation(screen, canvas, shots):
     near = region_changed(before, made, canvas, cx - 80, cy - 80, cx + 80, cy + 80)
     if near < 0.05:
         fail("Create > Primitives > Torus Knot and three clicks changed %.1f%% of the picture around the clicks" % (100 * near))
-    keys(screen, "ctrl+z")
-    settle(screen, canvas)
+    screen.run("xdotool", "key", "ctrl+z")
+    settle(screen, canvas, changed_from=made)
     undone = crop(screen.shot(), canvas)
     if shots:
         screen.shot().save_png(os.path.join(shots, "menu-undone.png"))
@@ -91,7 +91,7 @@ def menu_creation(screen, canvas, shots):
         100 * near)
 
 
-def shortcut_keys(screen, canvas, shots):
+def shortcut_keys(screen, window, canvas, shots):
     yellow = yellow_extent(screen, canvas)
     if yellow is None:
         fail("the window does not show the yellow box")
@@ -106,20 +106,23 @@ def shortcut_keys(screen, canvas, shots):
     if before is None:
         fail("the box left the picture when the view was zoomed out")
     # Keys go to the window under the pointer: it stays over the canvas.
-    keys(screen, "f")
-    settle(screen, canvas)
+    looked = crop(screen.shot(), canvas)
+    screen.run("xdotool", "key", "f")
+    settle(screen, canvas, changed_from=looked)
     framed = yellow_extent(screen, canvas)
     if shots:
         screen.shot().save_png(os.path.join(shots, "shortcut-framed.png"))
     if framed is None or (framed[1] - framed[0]) < 1.5 * (before[1] - before[0]):
         fail("F did not frame the selected box (width %s -> %s)" % (
             before[1] - before[0], None if framed is None else framed[1] - framed[0]))
-    keys(screen, "Delete")
-    settle(screen, canvas)
+    looked = crop(screen.shot(), canvas)
+    screen.run("xdotool", "key", "Delete")
+    settle(screen, canvas, changed_from=looked)
     if yellow_extent(screen, canvas) is not None:
         fail("Delete did not remove the selected box")
-    keys(screen, "ctrl+z")
-    settle(screen, canvas)
+    looked = crop(screen.shot(), canvas)
+    screen.run("xdotool", "key", "ctrl+z")
+    settle(screen, canvas, changed_from=looked)
     back = yellow_extent(screen, canvas)
     if shots:
         screen.shot().save_png(os.path.join(shots, "shortcut-undone.png"))
@@ -144,7 +147,7 @@ def main():
         top = chrome_height(screen.shot(), box)
         canvas = (box[0], box[1] + top, box[2], box[3] - top)
         screen.run("xdotool", "mousemove", str(canvas[0] + 20), str(canvas[1] + canvas[3] - 20))
-        said = CASES[args.case](screen, canvas, args.keep_shots)
+        said = CASES[args.case](screen, window, canvas, args.keep_shots)
         # (The scene is changed: closing would ask whether to save it.)
         if program.poll() is not None:
             fail("fennix ended during the test: %s" % program.stderr.read().decode(errors="replace"))

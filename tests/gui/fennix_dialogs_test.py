@@ -55,12 +55,9 @@ def new_window(w, before, seconds=30):
     return None
 
 
-def menu(w, *names):
+def menu(w, opener, *path):
     w.run("xdotool", "mousemove", *w.at(10, w.box[3] - 10))
-    w.run("xdotool", "windowfocus", "--sync", w.id, check=False)
-    for name in names:
-        w.run("xdotool", "key", name, check=False)
-        time.sleep(0.5)
+    w.screen.choose(w.id, opener, *path)
 
 
 def case_colour_ok_undo(fennix, data, work):

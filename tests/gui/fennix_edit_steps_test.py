@@ -27,7 +27,6 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import Screen, canvas_box, fail, start_xvfb  # noqa: E402
 from fennix_channel_test import Client  # noqa: E402
-from fennix_modeller_test import keys  # noqa: E402
 
 POLYGON_BUTTON = 13
 
@@ -74,7 +73,7 @@ def main():
         canvas = canvas_box(screen.geometry(window))
 
         def key(name):
-            screen.run("xdotool", "key", "--window", window, name)
+            screen.type_keys(window, name)
 
         def text():
             return client.call("SaveToString")
@@ -153,7 +152,7 @@ def main():
         ty = sum(y for _, y in twins) // len(twins)
         screen.run("xdotool", "mousemove", str(bx), str(by), "click", "1")
         screen.run("xdotool", "mousemove", str(tx), str(ty), "keydown", "ctrl", "click", "1", "keyup", "ctrl")
-        keys(screen, "alt+c", "b", "d")
+        screen.choose(window, "alt+c", "b", "d")
         until(lambda: "Boolean" in text(), "the difference")
 
         def arrow():

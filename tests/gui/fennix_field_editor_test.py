@@ -131,7 +131,7 @@ def main():
             fail("Ctrl+Z left the box at (%.0f, %.0f), not back at (%.0f, %.0f)"
                  % (undone[0], undone[1], dragged[0], dragged[1]))
 
-        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        screen.type_keys(window, "ctrl+q")
         # The box was moved: the window asks whether to save; No keeps the fixture.
         question = None
         deadline = time.time() + 20

@@ -63,12 +63,6 @@ def pressed_buttons(screen, box, top):
     return found
 
 
-def keys(screen, *names):
-    for name in names:
-        screen.run("xdotool", "key", name)
-        time.sleep(0.4)
-
-
 def main():
     args = window_test_arguments()
 
@@ -102,8 +96,9 @@ def main():
         # Selection > Rotate and back to Selection > Move: the checked button
         # of the tools toolbar moves to the trackball's and back.
         moving = pressed_buttons(screen, box, top)
-        keys(screen, "alt+s", "r")
-        settle(screen, box)
+        looked = crop(screen.shot(), box)
+        screen.choose(window, "alt+s", "r")
+        settle(screen, box, changed_from=looked)
         turning = pressed_buttons(screen, box, top)
         # (A button is found as a few scanned rows, where its icon does not
         # break the ground.)
@@ -112,8 +107,9 @@ def main():
         if len(gone) != 1 or len(new) != 1 or new == gone:
             fail("choosing the trackball did not move the checked toolbar button (%s -> %s)"
                  % (sorted(moving), sorted(turning)))
-        keys(screen, "alt+s", "m")
-        settle(screen, box)
+        looked = crop(screen.shot(), box)
+        screen.choose(window, "alt+s", "m")
+        settle(screen, box, changed_from=looked)
         if pressed_buttons(screen, box, top) != moving:
             fail("choosing the move arrows again did not check their button again")
         if args.keep_shots:
@@ -139,8 +135,9 @@ def main():
         if moved is None or moved[4] - yellow[4] < 30:
             fail("the drag on the X arrow did not move the box")
         screen.run("xdotool", "mousemove", str(box[0] + 20), str(box[1] + box[3] - 20))
-        keys(screen, "alt+e", "u")
-        settle(screen, box)
+        looked = crop(screen.shot(), box)
+        screen.choose(window, "alt+e", "u")
+        settle(screen, box, changed_from=looked)
         back = extent([(x, y) for x, y, p in pixels(screen, box) if is_yellow(p)])
         if back is None or abs(back[4] - yellow[4]) > 3 or abs(back[5] - yellow[5]) > 3:
             fail("Edit > Undo did not put the box back (%s, was %s)" % (back, yellow))
@@ -150,11 +147,13 @@ def main():
         # View > Top, then View > Front: each shows the scene from elsewhere.
         canvas = (box[0], box[1] + top, box[2], box[3] - top)
         before = crop(screen.shot(), canvas)
-        keys(screen, "alt+v", "t")
-        settle(screen, box)
+        looked = crop(screen.shot(), box)
+        screen.choose(window, "alt+v", "t")
+        settle(screen, box, changed_from=looked)
         from_top = crop(screen.shot(), canvas)
-        keys(screen, "alt+v", "o")
-        settle(screen, box)
+        looked = crop(screen.shot(), box)
+        screen.choose(window, "alt+v", "o")
+        settle(screen, box, changed_from=looked)
         from_front = crop(screen.shot(), canvas)
         if share_changed(from_top, from_front) < 0.02 and share_changed(before, from_top) < 0.02:
             fail("View > Top and View > Front did not change the picture")
@@ -162,16 +161,16 @@ def main():
             screen.shot().save_png(os.path.join(args.keep_shots, "3-front.png"))
 
         # File > Save As: the dialog is answered with typed keys.
-        keys(screen, "alt+f", "a")
+        screen.choose(window, "alt+f", "a")
         dialog = wait_until(lambda: screen.run("xdotool", "search", "--onlyvisible", "--name", "Save As",
                                                check=False).split())
         if not dialog:
             fail("File > Save As showed no file dialog")
         # The dialog is shown: its keys are taken once it is drawn whole.
         settle(screen, screen.geometry(dialog[0].decode()))
-        keys(screen, "ctrl+a")
+        screen.run("xdotool", "key", "ctrl+a")
         screen.run("xdotool", "type", "--delay", "20", saved)
-        keys(screen, "Return")
+        screen.run("xdotool", "key", "Return")
         deadline = time.time() + 20
         while time.time() < deadline and not os.path.exists(saved):
             time.sleep(0.3)

@@ -89,7 +89,7 @@ def main():
 
         # Ctrl+T opens the pane: the box moves right as the view narrows.
         before = crop(screen.shot(), lower)
-        screen.run("xdotool", "key", "--window", window, "ctrl+t", check=False)
+        screen.type_keys(window, "ctrl+t")
         if not wait_for(screen, lambda im: share_changed(before, crop(im, lower)) > 0.05):
             fail("Ctrl+T did not open the scene tree's pane")
         # The view is drawn again at its new width: the picture stops changing.
@@ -167,12 +167,12 @@ def main():
             keep("5-edit-failed.png")
             fail("typing 1 into the hide field's edit box did not hide the box")
         keep("5-hidden.png")
-        screen.run("xdotool", "key", "--window", window, "ctrl+z", check=False)
+        screen.type_keys(window, "ctrl+z")
         if not wait_for(screen, lambda im: [1 for _, _, p in pixels(im, lower, 4) if is_yellow(p)]):
             fail("Ctrl+Z did not take the in-place edit back")
         keep("6-undone.png")
 
-        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        screen.type_keys(window, "ctrl+q")
         try:
             program.wait(timeout=30)
         except subprocess.TimeoutExpired:

@@ -34,9 +34,16 @@ def pixels(screen, box):
     return [(x, y, image.pixel(x0 + x, y0 + y)) for y in range(0, height, 2) for x in range(0, width, 2)]
 
 
-def settle(screen, box, seconds=10):
+def settle(screen, box, seconds=10, changed_from=None):
+    """Waits until the picture in `box` stops changing. With `changed_from`,
+    first until it differs from that picture: the events just sent may not
+    have been drawn yet on a slow machine."""
     deadline = time.time() + seconds
     last = crop(screen.shot(), box)
+    if changed_from is not None:
+        while time.time() < deadline and share_changed(changed_from, last) == 0.0:
+            time.sleep(0.1)
+            last = crop(screen.shot(), box)
     while time.time() < deadline:
         time.sleep(0.4)
         now = crop(screen.shot(), box)
@@ -120,7 +127,7 @@ def main():
         if share_changed(still, crop(screen.shot(), box)) < 0.02:
             fail("a left drag over empty space did not turn the view")
 
-        screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+        screen.type_keys(window, "ctrl+q")
         # The box was moved: the window asks whether to save, and the answer
         # is No (the fixture stays as it is).
         question = None

@@ -40,7 +40,6 @@ Cases:
                       moves change nothing, no full-screen window opens, and
                       Ctrl+Q exits at once (no change is left to save).
 """
-import ctypes
 import os
 import re
 import shutil
@@ -49,32 +48,9 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fennix_window_test import Screen, canvas_box, crop, fail, share_changed, start_xvfb, wait_until  # noqa: E402
+from fennix_window_test import (  # noqa: E402
+    Screen, canvas_box, crop, fail, input_grabbed, share_changed, start_xvfb, wait_until)
 from fennix_select_drag_test import extent, is_red, is_yellow, settle  # noqa: E402
-
-
-def pointer_grabbed(display):
-    """Whether some client holds the X pointer: a grab of our own is refused
-    then (AlreadyGrabbed)."""
-    xlib = ctypes.CDLL("libX11.so.6")
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
-    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-    xlib.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint, ctypes.c_int,
-                                  ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
-    xlib.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    connection = xlib.XOpenDisplay(display.encode())
-    if not connection:
-        fail("cannot open %s to ask about grabs" % display)
-    try:
-        status = xlib.XGrabPointer(connection, xlib.XDefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0)
-        if status == 0:
-            xlib.XUngrabPointer(connection, 0)
-        return status == 1
-    finally:
-        xlib.XCloseDisplay(connection)
 
 
 class Window:
@@ -113,10 +89,7 @@ class Window:
         self.run("xdotool", "mousemove", *self.at(x, y), "click", button)
 
     def key(self, name, window=None):
-        # There is no window manager: the window is given the keyboard, then
-        # the key is typed as a person types it.
-        self.run("xdotool", "windowfocus", "--sync", window or self.id, check=False)
-        self.run("xdotool", "key", name, check=False)
+        self.screen.type_keys(window or self.id, name)
 
     def wait_exit(self, seconds):
         seconds = max(seconds, EXIT_SECONDS)
@@ -150,10 +123,10 @@ def grab_stays(display, seconds=30):
     for it to go (a loaded machine takes a while to deliver the events)."""
     deadline = time.time() + seconds
     while time.time() < deadline:
-        if not pointer_grabbed(display):
+        if not input_grabbed(display, "pointer"):
             return False
         time.sleep(0.1)
-    return pointer_grabbed(display)
+    return input_grabbed(display, "pointer")
 
 
 def moves_leave_picture_alone(window):

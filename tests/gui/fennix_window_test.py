@@ -165,6 +165,38 @@ class Screen:
             return " (the X server %s does not answer)" % self.env["DISPLAY"]
         return "" if answer.returncode == 0 else " (the X server %s is gone)" % self.env["DISPLAY"]
 
+    def type_keys(self, window, *names):
+        """Gives `window` the keyboard, then types `names` as a person would
+        (XTEST, into the focused window). An event sent to the window itself
+        is synthetic, and the toolkit may drop one that comes while the
+        window is still being mapped; a typed key reaches it."""
+        wait_for_focus(self, window)
+        self.run("xdotool", "key", *names, check=False)
+
+    def choose(self, window, opener, *path):
+        """Opens a menu of `window` with `opener` (Alt and the menu's letter)
+        and follows `path`, one letter per submenu and the entry's letter
+        last, each typed once the menu it is meant for is shown. Returns once
+        every menu it opened is gone again (the entry was chosen). Menus are
+        followed by their windows, not by probing the grab they hold: a probe
+        of ours could take the grab the opening menu asks for."""
+        display = self.env["DISPLAY"]
+        before = shown_windows(display)
+        self.type_keys(window, opener)
+        menus = wait_until(lambda: shown_windows(display) - before, seconds=60)
+        if not menus:
+            fail("%s opened no menu" % opener)
+        for depth, name in enumerate(path):
+            shown = shown_windows(display)
+            self.run("xdotool", "key", name, check=False)
+            if depth + 1 < len(path):
+                submenu = wait_until(lambda: shown_windows(display) - shown, seconds=60)
+                if not submenu:
+                    fail("%s %s opened no submenu" % (opener, " ".join(path[:depth + 1])))
+                menus |= submenu
+        if not wait_until(lambda: not (shown_windows(display) & menus), seconds=60):
+            fail("the menu opened by %s %s stayed open" % (opener, " ".join(path)))
+
     def geometry(self, window):
         values = {}
         for line in self.run("xdotool", "getwindowgeometry", "--shell", window).decode().splitlines():
@@ -212,8 +244,8 @@ def expect_clean_exit(program, timeout=20):
 
 
 def close_with_ctrl_q(screen, window, program, timeout=20):
-    """Ctrl+Q to the window: the program must end with status 0."""
-    screen.run("xdotool", "key", "--window", window, "ctrl+q", check=False)
+    """Ctrl+Q typed into the window: the program must end with status 0."""
+    screen.type_keys(window, "ctrl+q")
     expect_clean_exit(program, timeout)
 
 
@@ -260,40 +292,121 @@ def wait_until(test, seconds=30, every=0.1):
         time.sleep(every)
 
 
+class _WindowAttributes(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("border_width", ctypes.c_int), ("depth", ctypes.c_int), ("visual", ctypes.c_void_p),
+                ("root", ctypes.c_ulong), ("c_class", ctypes.c_int), ("bit_gravity", ctypes.c_int),
+                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int),
+                ("backing_planes", ctypes.c_ulong), ("backing_pixel", ctypes.c_ulong),
+                ("save_under", ctypes.c_int), ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int),
+                ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
+                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
+
+
+_XLIB = None
+
+
+def xlib():
+    """libX11 with the signatures the tests call (there is no window manager
+    to ask: the tests ask the X server itself)."""
+    global _XLIB
+    if _XLIB is None:
+        lib = ctypes.CDLL("libX11.so.6")
+        lib.XOpenDisplay.restype = ctypes.c_void_p
+        lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        lib.XDefaultRootWindow.restype = ctypes.c_ulong
+        lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        lib.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int)]
+        lib.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                   ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                   ctypes.POINTER(ctypes.c_uint)]
+        lib.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(_WindowAttributes)]
+        lib.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint, ctypes.c_int,
+                                     ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
+        lib.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        lib.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_int,
+                                      ctypes.c_ulong]
+        lib.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        lib.XFree.argtypes = [ctypes.c_void_p]
+        lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        _XLIB = lib
+    return _XLIB
+
+
+class XConnection:
+    """A connection of the test's own to `display`, closed on leaving."""
+    def __init__(self, display):
+        self.display = display
+
+    def __enter__(self):
+        self.handle = xlib().XOpenDisplay(self.display.encode())
+        if not self.handle:
+            fail("cannot open %s to ask the X server" % self.display)
+        return self.handle
+
+    def __exit__(self, *exc):
+        xlib().XCloseDisplay(self.handle)
+
+
+def _query_tree(connection, window):
+    """(root, parent, children) of `window`; None when the server refuses."""
+    lib = xlib()
+    root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+    children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
+    if not lib.XQueryTree(connection, window, ctypes.byref(root), ctypes.byref(parent), ctypes.byref(children),
+                          ctypes.byref(count)):
+        return None
+    listed = [children[i] for i in range(count.value)]
+    if children:
+        lib.XFree(children)
+    return root.value, parent.value, listed
+
+
 def has_focus(screen, window):
-    """Whether the X input focus is on `window` or on a window inside it,
-    as the X server answers (there is no window manager to ask)."""
-    xlib = ctypes.CDLL("libX11.so.6")
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int)]
-    xlib.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
-                                ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p),
-                                ctypes.POINTER(ctypes.c_uint)]
-    xlib.XFree.argtypes = [ctypes.c_void_p]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    connection = xlib.XOpenDisplay(screen.env["DISPLAY"].encode())
-    if not connection:
-        fail("cannot open %s to ask about the focus" % screen.env["DISPLAY"])
-    try:
+    """Whether the X input focus is on `window` or on a window inside it."""
+    with XConnection(screen.env["DISPLAY"]) as connection:
         focus, revert = ctypes.c_ulong(), ctypes.c_int()
-        xlib.XGetInputFocus(connection, ctypes.byref(focus), ctypes.byref(revert))
+        xlib().XGetInputFocus(connection, ctypes.byref(focus), ctypes.byref(revert))
         at = focus.value
         while at > 1:  # 0: none, 1: PointerRoot
             if at == int(window):
                 return True
-            root, parent, children, count = ctypes.c_ulong(), ctypes.c_ulong(), ctypes.c_void_p(), ctypes.c_uint()
-            if not xlib.XQueryTree(connection, at, ctypes.byref(root), ctypes.byref(parent), ctypes.byref(children),
-                                   ctypes.byref(count)):
+            tree = _query_tree(connection, at)
+            if tree is None or tree[1] == tree[0]:
                 return False
-            if children.value:
-                xlib.XFree(children)
-            if parent.value == root.value:
-                return False
-            at = parent.value
+            at = tree[1]
         return False
-    finally:
-        xlib.XCloseDisplay(connection)
+
+
+def shown_windows(display):
+    """The top-level windows the server shows now (menus and their submenus
+    among them: they are windows of their own, without a name)."""
+    with XConnection(display) as connection:
+        tree = _query_tree(connection, xlib().XDefaultRootWindow(connection))
+        shown = set()
+        for child in tree[2] if tree else []:
+            attributes = _WindowAttributes()
+            if xlib().XGetWindowAttributes(connection, child, ctypes.byref(attributes)) and attributes.map_state == 2:
+                shown.add(child)
+        return shown
+
+
+def input_grabbed(display, device):
+    """Whether some client holds the X "pointer" or "keyboard" (an open menu
+    holds both): a grab of our own is refused then (AlreadyGrabbed)."""
+    lib = xlib()
+    with XConnection(display) as connection:
+        root = lib.XDefaultRootWindow(connection)
+        if device == "pointer":
+            status = lib.XGrabPointer(connection, root, 0, 0, 1, 1, 0, 0, 0)
+            if status == 0:
+                lib.XUngrabPointer(connection, 0)
+        else:
+            status = lib.XGrabKeyboard(connection, root, 0, 1, 1, 0)
+            if status == 0:
+                lib.XUngrabKeyboard(connection, 0)
+        return status == 1
 
 
 def wait_for_focus(screen, window, seconds=30):

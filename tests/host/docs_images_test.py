@@ -90,8 +90,7 @@ def shoot(screen, box, path):
 
 
 def keys(screen, window, *sequence):
-    for key in sequence:
-        screen.run("xdotool", "key", "--window", window, key, check=False)
+    screen.type_keys(window, *sequence)
 
 
 def own_windows(screen, program):
@@ -143,8 +142,7 @@ def open_dialog(screen, program, window, *menu_keys):
 
 def close_dialog(screen, program, dialog):
     """Esc to the dialog (its Cancel); waits until its window is gone."""
-    screen.run("xdotool", "windowfocus", "--sync", dialog, check=False)
-    screen.run("xdotool", "key", "--window", dialog, "Escape", check=False)
+    screen.type_keys(dialog, "Escape")
     if not wait_until(lambda: dialog not in own_windows(screen, program), seconds=60, every=0.2):
         fail("the dialog %s did not close on Esc" % dialog)
 

@@ -165,7 +165,7 @@ class Runner:
         program = subprocess.Popen(["bash", "-c", "exec " + line], cwd=self.work, env=self.env,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         window_id = screen.window(os.path.basename(words[1]), program)
-        screen.run("xdotool", "key", "--window", window_id, "ctrl+q", check=False)
+        screen.type_keys(window_id, "ctrl+q")
         expect_clean_exit(program, timeout=60)
         self.ran += 1
 
@@ -232,7 +232,7 @@ class Runner:
             if not re.search(r"Sphere\s*\{[^}]*radius\s+2\.5\b", saved):
                 fail("the scene the Python example saved holds no sphere of radius 2.5")
             window_id = screen.window(os.path.basename(scene), program)
-            screen.run("xdotool", "key", "--window", window_id, "ctrl+q", check=False)
+            screen.type_keys(window_id, "ctrl+q")
             expect_clean_exit(program, timeout=60)
         finally:
             if program.poll() is None:
