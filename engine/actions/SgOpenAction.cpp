@@ -635,6 +635,52 @@ SgObject *SgOpenAction::ReadObject(Vrml1InStream &stream, SgObject *object)
     return object;
 }
 
+bool SgOpenAction::ReadShapeSeparator(Vrml1InStream &stream, SgNode *node, const std::string &keyword,
+                                      int &blocksRead)
+{
+    SgFieldMngr *separator = CreateAndRead(stream, SgSeparator::ClassID(), "Separator");
+    if (stream.HasFailed())
+        return false;
+    auto *shape = dynamic_cast<SgGeometricShape *>(node);
+    if (!shape || !separator) {
+        Discard(separator);
+        return true;
+    }
+    auto *read = static_cast<SgSeparator *>(separator);
+    if (node->IsBuiltinMacro() && shape->GetSeparator()) {
+        // A primitive keeps the nodes it builds from; what the file adds
+        // goes after them.
+        SgRef<SgSeparator> held(read);
+        SgSeparator *own = shape->GetSeparator();
+        // The references are taken before the read separator lets go of its
+        // children: for most of them it is the only holder.
+        const std::vector<SgRef<SgNode>> children(read->GetChildList().begin(), read->GetChildList().end());
+        read->Clear();
+        for (const SgRef<SgNode> &child : children)
+            if (!own->AddChild(child.get()))
+                stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
+                                  Vrml1InStream::Echo(keyword),
+                              "Warning");
+        return true;
+    }
+    // The first block holds the operands. A file that gives each operand a
+    // block of its own keeps all of them: from the second block on, every
+    // block is one operand of a separator round them, in file order.
+    if (blocksRead == 0)
+        shape->SetSeparator(read);
+    else {
+        if (blocksRead == 1) {
+            SgRef<SgSeparator> first(shape->GetSeparator());
+            SgRef<SgSeparator> operands(new SgSeparator);
+            operands->AddChild(first.get());
+            shape->SetSeparator(operands.get());
+        }
+        shape->GetSeparator()->AddChild(read);
+    }
+    ++blocksRead;
+    return true;
+}
+
 bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, const std::string &keyword)
 {
     SgNode *node = container->IsNode() ? static_cast<SgNode *>(container) : nullptr;
@@ -652,6 +698,7 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
     const OpenBlockGuard openBlock(stream, container);
     std::vector<char> open;
     std::string word;
+    int separatorBlocks = 0;
     for (;;) {
         if (stream.HasFailed())
             return false;
@@ -695,32 +742,8 @@ bool SgOpenAction::ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, cons
                 continue;
             }
             if (word == "Separator" && (node->IsGeometricShape() || node->IsModifier())) {
-                SgFieldMngr *separator = CreateAndRead(stream, SgSeparator::ClassID(), word);
-                if (stream.HasFailed())
+                if (!ReadShapeSeparator(stream, node, keyword, separatorBlocks))
                     return false;
-                auto *shape = dynamic_cast<SgGeometricShape *>(node);
-                if (shape && separator && node->IsBuiltinMacro() && shape->GetSeparator()) {
-                    // A primitive keeps the nodes it builds from; what the file
-                    // adds goes after them.
-                    SgRef<SgFieldMngr> read(separator);
-                    auto *from = static_cast<SgSeparator *>(separator);
-                    SgSeparator *own = shape->GetSeparator();
-                    // The references are taken before the read separator lets
-                    // go of its children: for most of them it is the only holder.
-                    const std::vector<SgRef<SgNode>> children(from->GetChildList().begin(),
-                                                              from->GetChildList().end());
-                    from->Clear();
-                    for (const SgRef<SgNode> &held : children) {
-                        SgNode *child = held.get();
-                        if (!own->AddChild(child))
-                            stream.Report(std::string("A ") + child->GetClassName() + " could not be added to a " +
-                                              Vrml1InStream::Echo(keyword),
-                                          "Warning");
-                    }
-                } else if (shape && separator)
-                    shape->SetSeparator(static_cast<SgSeparator *>(separator));
-                else
-                    Discard(separator);
                 continue;
             }
         }

@@ -115,6 +115,11 @@ private:
     // with one message for the node.
     static void ValidateFaces(Vrml1InStream &stream, SgNode *node);
     static SgObject *ReadObject(Vrml1InStream &stream, SgObject *object);
+    // A Separator block inside a shape or modifier: the shape's operands.
+    // `blocksRead` counts the blocks this node has taken so far. False when
+    // the read failed.
+    static bool ReadShapeSeparator(Vrml1InStream &stream, SgNode *node, const std::string &keyword,
+                                   int &blocksRead);
     // False when the text ended inside the block (the read failed).
     static bool ReadBlock(Vrml1InStream &stream, SgFieldMngr *container, const std::string &keyword);
     // True when a field of the container took the word. With a redirect the

@@ -324,6 +324,34 @@ TEST_F(BooleanNodeTest, FieldsAndOperandsGoThroughAFileUnchanged)
     EXPECT_EQ(WriteScene(read.get()), first);
 }
 
+// A file may give each operand a Separator of its own instead of one
+// Separator round all of them; every operand is kept, in order, and the text
+// written again reads back the same.
+TEST_F(BooleanNodeTest, OneSeparatorPerOperandKeepsEveryOperand)
+{
+    const std::string text = "#VRML V1.0 ascii\n"
+                             "Boolean {\n operation 2\n"
+                             " Separator { Cube { width 3 } }\n"
+                             " Separator { Sphere { radius 1.2 } }\n"
+                             " Separator { Sphere { radius 0.5 } }\n"
+                             "}\n";
+    SgDiagCapture quiet;
+    SgRef<SgSeparator> read = ReadScene(text);
+    SgBoolean *node = FirstBoolean(read.get());
+    ASSERT_NE(node, nullptr);
+    SgSeparator *operands = node->GetSeparator();
+    ASSERT_EQ(operands->GetChildsCount(), 3);
+    const char *expected[] = {"SgCube", "SgSphere", "SgSphere"};
+    for (int i = 0; i < 3; ++i) {
+        auto *operand = dynamic_cast<SgGroup *>(operands->GetChild(i));
+        ASSERT_NE(operand, nullptr) << i;
+        ASSERT_EQ(operand->GetChildsCount(), 1) << i;
+        EXPECT_STREQ(operand->GetChild(0)->GetClassName(), expected[i]) << i;
+    }
+    const std::string written = WriteScene(read.get());
+    EXPECT_EQ(WriteScene(ReadScene(written).get()), written);
+}
+
 TEST_F(BooleanNodeTest, AFileWithValuesOutsideTheTablesIsReadAndBuildsNothing)
 {
     SgRef<SgBoolean> node = new SgBoolean;
