@@ -80,6 +80,9 @@ SgViewer *Viewing::OpenFullScreen(const char *name, int width, int height)
     if (!document)
         return nullptr;
     NoticeClosedFullScreen(document);
+    // One full-screen window at a time: asking again shows the one open.
+    if (m_bFullScreen && m_pFullScreenViewer)
+        return m_pFullScreenViewer;
     SgViewer *previous = m_facade.GetCurrentViewer();
     if (!previous) {
         SgDiagTellUser(SgDiagLevel::Error, kPackage, "Full screen needs a view to show", "Error");
@@ -119,7 +122,13 @@ void Viewing::ToggleFullScreen()
     // A full-screen window that closed unnoticed is no window to close.
     NoticeClosedFullScreen(m_facade.GetDocument());
     if (m_bFullScreen) {
-        // The full-screen window closes as the key's handling ends.
+        // The full-screen window closes as the key's handling ends: the
+        // window closed then is the current view's, and the key may have
+        // come through the main window, so the full-screen view is made the
+        // current one first.
+        SgDocument *document = m_facade.GetDocument();
+        if (document && m_pFullScreenViewer && document->GetActiveViewer() != m_pFullScreenViewer)
+            document->SetActiveViewer(m_pFullScreenViewer);
         if (SgHandleEventAction *key = m_facade.GetShortcuts().GetKeyAction())
             key->RequestClose(true);
         m_bFullScreen = false;

@@ -112,6 +112,39 @@ TEST_F(KeysTest, EscAfterTheFullScreenWindowClosedBehindTheMainViewOpensItAgain)
     EXPECT_TRUE(m_facade->GetViewing().IsFullScreen()) << "Esc goes to full screen again";
 }
 
+TEST_F(KeysTest, EscInTheMainViewWhileFullScreenClosesTheFullScreenWindowNotTheMainOne)
+{
+    SgViewer *first = m_facade->GetCurrentViewer();
+    Press(27);
+    SgViewer *full = m_facade->GetCurrentViewer();
+    ASSERT_NE(full, first);
+    // The user went back to the main window with the full-screen one still open.
+    Document()->SetActiveViewer(first);
+    Press(27);
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
+    bool mainShown = false, fullShown = false;
+    for (int i = 0; i < Document()->GetViewerCount(); ++i) {
+        mainShown = mainShown || Document()->GetViewer(i) == first;
+        fullShown = fullShown || Document()->GetViewer(i) == full;
+    }
+    EXPECT_TRUE(mainShown) << "Esc closed the main view";
+    EXPECT_FALSE(fullShown) << "the full-screen view stayed";
+    EXPECT_EQ(m_facade->GetCurrentViewer(), first);
+}
+
+TEST_F(KeysTest, AskingForFullScreenAgainKeepsTheOneFullScreenView)
+{
+    SgViewer *first = m_facade->GetCurrentViewer();
+    const int viewers = Document()->GetViewerCount();
+    SgViewer *full = m_facade->GetViewing().OpenFullScreen("FullScreen", 200, 500);
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(m_facade->GetViewing().OpenFullScreen("FullScreen", 200, 500), full);
+    EXPECT_EQ(Document()->GetViewerCount(), viewers + 1) << "a second full-screen window opened";
+    m_facade->DeleteViewer(full);
+    EXPECT_FALSE(m_facade->GetViewing().IsFullScreen());
+    EXPECT_EQ(m_facade->GetCurrentViewer(), first) << "closing full screen gives the main view back";
+}
+
 TEST_F(KeysTest, EscThroughTheWindowClosesTheFullScreenWindowAgain)
 {
     Press(27);
