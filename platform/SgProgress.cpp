@@ -2,22 +2,62 @@
 
 #include "platform/SgClock.h"
 
+#include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
 
+// A listener and the threads running it now. A report runs it outside the
+// list's lock, so that it may unsubscribe; a subscription that goes on
+// another thread waits until those runs end, so that what the listener
+// captured may go once Reset returns.
+struct SgProgressSlot {
+    explicit SgProgressSlot(SgProgressListener heard) : listener(std::move(heard)) {}
+    SgProgressListener listener;
+    std::mutex lock;
+    std::condition_variable runEnded;
+    std::vector<std::thread::id> running;
+    bool gone = false;
+};
+
 struct SgProgressListenerEntry {
     uint64_t id;
-    // Shared, so that a report runs a listener outside the lock while the
-    // listener may unsubscribe.
-    std::shared_ptr<SgProgressListener> listener;
+    std::shared_ptr<SgProgressSlot> slot;
 };
+
+// Runs the slot's listener unless its subscription went; true when it was not
+// run or did not cancel.
+bool RunListener(SgProgressSlot &slot, const SgProgressReport &report)
+{
+    const std::thread::id self = std::this_thread::get_id();
+    {
+        std::lock_guard<std::mutex> hold(slot.lock);
+        if (slot.gone)
+            return true;
+        slot.running.push_back(self);
+    }
+    struct RunEnd {
+        SgProgressSlot &slot;
+        std::thread::id self;
+        ~RunEnd()
+        {
+            {
+                std::lock_guard<std::mutex> hold(slot.lock);
+                slot.running.erase(std::find(slot.running.begin(), slot.running.end(), self));
+            }
+            slot.runEnded.notify_all();
+        }
+    } end{slot, self};
+    return slot.listener(report);
+}
 
 struct SgProgressListenerList {
     std::mutex lock;
@@ -53,10 +93,29 @@ void SgProgressSubscription::Reset()
 {
     if (m_id == 0)
         return;
-    SgProgressListenerList &list = ProgressListeners();
-    std::lock_guard<std::mutex> hold(list.lock);
-    std::erase_if(list.entries, [this](const SgProgressListenerEntry &entry) { return entry.id == m_id; });
+    std::shared_ptr<SgProgressSlot> slot;
+    {
+        SgProgressListenerList &list = ProgressListeners();
+        std::lock_guard<std::mutex> hold(list.lock);
+        for (auto entry = list.entries.begin(); entry != list.entries.end(); ++entry)
+            if (entry->id == m_id) {
+                slot = entry->slot;
+                list.entries.erase(entry);
+                break;
+            }
+    }
     m_id = 0;
+    if (!slot)
+        return;
+    // A listener that lets itself go from inside a report does not wait for
+    // its own run.
+    const std::thread::id self = std::this_thread::get_id();
+    std::unique_lock<std::mutex> hold(slot->lock);
+    slot->gone = true;
+    slot->runEnded.wait(hold, [&] {
+        return std::all_of(slot->running.begin(), slot->running.end(),
+                           [self](std::thread::id runner) { return runner == self; });
+    });
 }
 
 SgProgressSubscription SgSubscribeProgress(SgProgressListener listener)
@@ -66,22 +125,22 @@ SgProgressSubscription SgSubscribeProgress(SgProgressListener listener)
     SgProgressListenerList &list = ProgressListeners();
     std::lock_guard<std::mutex> hold(list.lock);
     const uint64_t id = ++list.lastId;
-    list.entries.push_back({id, std::make_shared<SgProgressListener>(std::move(listener))});
+    list.entries.push_back({id, std::make_shared<SgProgressSlot>(std::move(listener))});
     return SgProgressSubscription(id);
 }
 
 bool SgReportProgress(const SgProgressReport &report)
 {
-    std::vector<std::shared_ptr<SgProgressListener>> listeners;
+    std::vector<std::shared_ptr<SgProgressSlot>> slots;
     {
         SgProgressListenerList &list = ProgressListeners();
         std::lock_guard<std::mutex> hold(list.lock);
         for (const SgProgressListenerEntry &entry : list.entries)
-            listeners.push_back(entry.listener);
+            slots.push_back(entry.slot);
     }
     bool goOn = true;
-    for (const std::shared_ptr<SgProgressListener> &listener : listeners)
-        goOn = (*listener)(report) && goOn;
+    for (const std::shared_ptr<SgProgressSlot> &slot : slots)
+        goOn = RunListener(*slot, report) && goOn;
     return goOn;
 }
 

@@ -3,7 +3,11 @@
 // every report reaches, and the rate of the reports of long work.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/SgClock.h"
@@ -112,6 +116,51 @@ TEST(ProgressListeners, EveryListenerHearsEachReportUntilItsSubscriptionGoes)
     first.Reset();
     EXPECT_TRUE(SgReportProgress("Downloading", "d", 0.4));
     EXPECT_EQ(heard, (std::vector<std::string>{"first a", "second a", "first b", "second b", "first c"}));
+}
+
+// A download reports from its own thread while the window whose status line
+// listens closes on the main thread: once Reset returns, the listener runs no
+// more, so that what it captured may go. A listener that lets itself go from
+// inside a report does not wait for itself.
+TEST(ProgressListeners, ResetWaitsForAReportRunningOnAnotherThread)
+{
+    std::promise<void> inside, release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> finished{false};
+    SgProgressSubscription listening = SgSubscribeProgress([&](const SgProgressReport &) {
+        inside.set_value();
+        released.wait();
+        finished = true;
+        return true;
+    });
+    std::thread download([] { SgReportProgress("Downloading", "a", 0.5); });
+    inside.get_future().wait();
+    std::atomic<bool> resetReturned{false};
+    bool finishedWhenResetReturned = false;
+    std::thread closing([&] {
+        listening.Reset();
+        finishedWhenResetReturned = finished;
+        resetReturned = true;
+    });
+    // Bounded: a Reset that does not wait returns at once and is caught; one
+    // that waits is released after the bound.
+    for (int i = 0; i < 200 && !resetReturned; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    release.set_value();
+    closing.join();
+    download.join();
+    EXPECT_TRUE(finishedWhenResetReturned) << "Reset returned while the listener still ran";
+
+    SgProgressSubscription self;
+    int heard = 0;
+    self = SgSubscribeProgress([&](const SgProgressReport &) {
+        ++heard;
+        self.Reset();
+        return true;
+    });
+    SgReportProgress("Downloading", "b", 0.5);
+    SgReportProgress("Downloading", "c", 0.6);
+    EXPECT_EQ(heard, 1);
 }
 
 // Long work calls Step as often as it likes; the listeners hear each whole
