@@ -154,8 +154,9 @@ TEST_F(MetaBallsTest, OneOperandBuildsItsBlobAndNoneBuildsNothing)
         SgRef<SgBoolean> one = Node(operation, {Sphere(1.0)});
         SgFaceSet *mesh = BuildMesh(one.get());
         ExpectSolid(mesh, "one operand");
-        if (mesh)
+        if (mesh) {
             EXPECT_NEAR(mesh->BoundingBox().GetMax().x, 1.0f, 0.3f) << "operation " << operation;
+        }
     }
 }
 

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,13 @@ struct FormatCase {
     double value;
     const char *text;
 };
+
+// A case names itself: printed as raw bytes, its padding would put stray
+// memory into the test's name, a different name on each run.
+void PrintTo(const FormatCase &c, std::ostream *out)
+{
+    *out << c.value << " with " << c.decimals << " decimals" << (c.trim ? ", trimmed" : "");
+}
 
 class SpinFormatTest : public testing::TestWithParam<FormatCase> {};
 
@@ -72,6 +80,11 @@ struct StepCase {
     int clicks;
     double expected;
 };
+
+void PrintTo(const StepCase &c, std::ostream *out)
+{
+    *out << c.clicks << " from " << c.start << (c.wrap ? ", wrapping" : "");
+}
 
 class SpinStepTest : public testing::TestWithParam<StepCase> {};
 
