@@ -46,24 +46,37 @@ void KeepFrameHeapForNextFrame()
 // handed back at once.
 constexpr std::size_t kGLHugePageRoomBytes = 80 * 1024 * 1024;
 constexpr std::uintptr_t kGLHugePageBytes = 2 * 1024 * 1024;
-// The heap's own padding of each growth (mallopt's documented default).
-constexpr int kGLDefaultTopPad = 128 * 1024;
+// The room is taken in blocks this large, below the threshold above which a
+// block gets a mapping of its own instead of the heap's top.
+constexpr std::size_t kGLRoomBlockBytes = kGLLargestHeapBlockBytes / 2;
 
 void KeepRoomForAFrameInHugePages()
 {
 #if !defined(__SANITIZE_ADDRESS__)
+    // The room is the main heap's, the one that ends at the break: another
+    // thread's blocks come from an arena of its own.
+    if (gettid() != getpid())
+        return;
     std::size_t top = mallinfo2().keepcost;
-    if (top < kGLHugePageRoomBytes && top + kGLHugePageBytes < static_cast<std::size_t>(kGLLargestHeapBlockBytes)) {
-        // The heap grows only for a block larger than its top; the padding
-        // makes that one growth the whole room.
-        mallopt(M_TOP_PAD, static_cast<int>(kGLHugePageRoomBytes));
-        // Volatile: a block nobody reads may otherwise never be asked for.
-        void *volatile block = std::malloc(top + kGLHugePageBytes);
-        mallopt(M_TOP_PAD, kGLDefaultTopPad);
-        std::free(block);
+    if (top < kGLHugePageRoomBytes) {
+        // Blocks taken one after another from the top grow the heap by the
+        // room; freed, they join its top again, which the freed heap kept
+        // above holds. The heap's own padding is left as the host set it.
+        constexpr int kMaxBlocks = int(kGLHugePageRoomBytes / kGLRoomBlockBytes) + 2;
+        void *blocks[kMaxBlocks] = {};
+        std::size_t taken = 0;
+        for (int i = 0; i < kMaxBlocks && taken < kGLHugePageRoomBytes + kGLHugePageBytes; ++i) {
+            // Volatile: a block nobody reads may otherwise never be asked for.
+            void *volatile block = std::malloc(kGLRoomBlockBytes);
+            blocks[i] = block;
+            if (!blocks[i])
+                break;
+            taken += kGLRoomBlockBytes;
+        }
+        for (int i = kMaxBlocks - 1; i >= 0; --i)
+            std::free(blocks[i]);
         top = mallinfo2().keepcost;
     }
-    // The top of the main heap ends at the break.
     const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
     if (end == static_cast<std::uintptr_t>(-1) || top > end)
         return;

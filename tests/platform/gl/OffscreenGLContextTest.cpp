@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/SgError.h"
@@ -311,5 +312,45 @@ TEST(OffscreenGLContext, TheHeapKeepsRoomForAFrameInHugePages)
     EXPECT_GE(top, std::size_t{64} << 20) << "room at the top of the heap for a frame's blocks";
     const std::string flags = MappingFlagsAt(end - top / 2);
     EXPECT_NE(flags.find(" hg"), std::string::npos) << "the room is not advised for huge pages: " << flags;
+#endif
+}
+
+// The heap's padding is the host's setting: making the room for frames
+// leaves it as the host set it. The heap's next growth shows it.
+TEST(OffscreenGLContext, TheRoomForFramesLeavesTheHostsHeapPaddingAlone)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own pages";
+#else
+    constexpr std::size_t kHostPad = 16 << 20;
+    ASSERT_EQ(mallopt(M_TOP_PAD, int(kHostPad)), 1);
+    OffscreenGLContext context(SIZE, SIZE);
+    // Blocks below the mapping threshold use up the room at the top until
+    // one makes the heap grow: by what it lacks plus the padding.
+    constexpr std::size_t kBlock = 8 << 20;
+    std::vector<void *> blocks;
+    std::size_t grown = 0;
+    for (int i = 0; i < 64 && grown == 0; ++i) {
+        const std::size_t before = mallinfo2().arena;
+        blocks.push_back(std::malloc(kBlock));
+        ASSERT_NE(blocks.back(), nullptr);
+        grown = mallinfo2().arena - before;
+    }
+    for (auto it = blocks.rbegin(); it != blocks.rend(); ++it)
+        std::free(*it);
+    EXPECT_GE(grown, kHostPad) << "the heap grew by " << grown << " bytes: its padding was changed";
+#endif
+}
+
+// A context made on another thread leaves the main heap as it was: that
+// thread's blocks come from an arena of its own.
+TEST(OffscreenGLContext, AContextOnAnotherThreadLeavesTheMainHeapAlone)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own pages";
+#else
+    const std::size_t before = mallinfo2().arena;
+    std::thread([] { OffscreenGLContext context(SIZE, SIZE); }).join();
+    EXPECT_LT(mallinfo2().arena, before + (std::size_t{32} << 20)) << "the main heap grew by the frames' room";
 #endif
 }
