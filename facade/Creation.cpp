@@ -659,6 +659,9 @@ void Creation::ClearScene()
     m_axis = nullptr;
     m_gridShown = m_axisShown = false;
     document->ClearScene(false);
+    // Clearing is not undone, and the undo list of the cleared scene names
+    // nodes that are gone: kept, each Undo would bring one of them back.
+    document->ResetUndo();
     document->SetFileName("");
     m_facade.Redraw();
 }

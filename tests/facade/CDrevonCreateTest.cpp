@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/actions/SgFindAction.h"
+#include "engine/core/SgKeyPoint.h"
 #include "engine/core/SgSeparator.h"
 #include "engine/nodes/geometry/SgPolyLine.h"
 #include "engine/nodes/geometry/SgSphere.h"
@@ -272,6 +273,25 @@ TEST_F(CreateTest, APrismStandsOnTheCurveItIsStartedOn)
     for (int x = 0; x < kWidth && !Find(m_facade->GetRoot(), prismClass); x += 2)
         Click(x, kHeight / 2);
     ASSERT_NE(Find(m_facade->GetRoot(), prismClass), nullptr) << "no click found the curve";
+}
+
+// New Scene is not undone (it asks before unsaved changes go): Undo after it
+// brings no node of the cleared scene back, one by one or otherwise.
+TEST_F(CreateTest, UndoAfterANewSceneBringsNothingBack)
+{
+    {
+        SgKeyPoint step(Document());
+        auto *ball = new SgObject(true, true);
+        ball->SetName("Ball");
+        ball->AddChild(new SgSphere);
+        m_facade->GetRoot()->AddChild(ball);
+    }
+    m_facade->GetCreation().ClearScene();
+    const int cleared = m_facade->GetRoot()->GetNumChildren();
+    for (int i = 0; i < 4; ++i)
+        Document()->Undo();
+    EXPECT_EQ(m_facade->GetRoot()->GetNumChildren(), cleared) << "Undo brought part of the cleared scene back";
+    EXPECT_EQ(FindNodeByName::Lookup("Ball", m_facade->GetRoot()), nullptr);
 }
 
 TEST_F(CreateTest, TheGridIsMadeOnceAndToggled)
