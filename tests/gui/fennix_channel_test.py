@@ -54,19 +54,21 @@ class Client:
         text, self.buffer = self.buffer.split(b"\n", 1)
         return json.loads(text)
 
-    def reply(self):
+    def reply(self, timeout=30.0):
         while True:
-            message = self.line()
+            message = self.line(timeout)
             if "event" in message:
                 self.events.append(message)
             else:
                 return message
 
-    def call(self, method, *params):
+    def call(self, method, *params, timeout=30.0):
+        """The result of `method`; `timeout` only ends a wait for a reply that
+        does not come."""
         request_id = self.next_id
         self.next_id += 1
         self.sock.sendall((json.dumps({"id": request_id, "method": method, "params": list(params)}) + "\n").encode())
-        message = self.reply()
+        message = self.reply(timeout)
         if message.get("id") != request_id:
             fail("reply %r to request %d" % (message, request_id))
         if "error" in message:

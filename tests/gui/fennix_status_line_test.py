@@ -228,7 +228,8 @@ def main():
                               'Separator {\nCube {\n}\n}\n}\n' % (i, i % 150 * 2, i // 150 * 2))
                 out.write("}\n")
             since = len(client.events)
-            client.call("LoadFile", big, True, 0)
+            # Long work by design: a slow build on a loaded machine takes minutes.
+            client.call("LoadFile", big, True, 0, timeout=300.0)
             if 'NodeName\t"box %d"' % (BIG_SCENE_OBJECTS - 1) not in text():
                 fail("the big scene was not read whole")
             heard = status_texts(client, since)
