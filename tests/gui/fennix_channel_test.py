@@ -33,6 +33,11 @@ from fennix_window_test import (  # noqa: E402
     Screen, canvas_box, crop, fail, has_focus, settle, share_changed, start_xvfb, wait_until)
 
 
+# Ends only a wait for a line that never comes: a sanitizer build on a
+# machine loaded on every core answers a call in tens of seconds.
+CHANNEL_WAIT = 120.0
+
+
 class Client:
     def __init__(self, path):
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
@@ -41,7 +46,7 @@ class Client:
         self.events = []
         self.next_id = 1
 
-    def line(self, timeout=30.0):
+    def line(self, timeout=CHANNEL_WAIT):
         end = time.time() + timeout
         while b"\n" not in self.buffer:
             left = end - time.time()
@@ -54,7 +59,7 @@ class Client:
         text, self.buffer = self.buffer.split(b"\n", 1)
         return json.loads(text)
 
-    def reply(self, timeout=30.0):
+    def reply(self, timeout=CHANNEL_WAIT):
         while True:
             message = self.line(timeout)
             if "event" in message:
@@ -62,7 +67,7 @@ class Client:
             else:
                 return message
 
-    def call(self, method, *params, timeout=30.0):
+    def call(self, method, *params, timeout=CHANNEL_WAIT):
         """The result of `method`; `timeout` only ends a wait for a reply that
         does not come."""
         request_id = self.next_id
@@ -75,7 +80,7 @@ class Client:
             fail("%s: %s" % (method, message["error"]["message"]))
         return message["result"]
 
-    def wait_event(self, name, timeout=30.0):
+    def wait_event(self, name, timeout=CHANNEL_WAIT):
         end = time.time() + timeout
         while not any(e["event"] == name for e in self.events):
             if time.time() > end:
