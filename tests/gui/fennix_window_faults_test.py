@@ -49,7 +49,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fennix_window_test import (  # noqa: E402
-    Screen, canvas_box, crop, fail, input_grabbed, share_changed, start_xvfb, wait_until)
+    Screen, canvas_box, crop, fail, pointer_grabbed, share_changed, start_xvfb, wait_until)
 from fennix_select_drag_test import extent, is_red, is_yellow, settle  # noqa: E402
 
 
@@ -123,10 +123,10 @@ def grab_stays(display, seconds=30):
     for it to go (a loaded machine takes a while to deliver the events)."""
     deadline = time.time() + seconds
     while time.time() < deadline:
-        if not input_grabbed(display, "pointer"):
+        if not pointer_grabbed(display):
             return False
         time.sleep(0.1)
-    return input_grabbed(display, "pointer")
+    return pointer_grabbed(display)
 
 
 def moves_leave_picture_alone(window):

@@ -325,9 +325,6 @@ def xlib():
         lib.XGrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_uint, ctypes.c_int,
                                      ctypes.c_int, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
         lib.XUngrabPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        lib.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_int,
-                                      ctypes.c_ulong]
-        lib.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         lib.XFree.argtypes = [ctypes.c_void_p]
         lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
         _XLIB = lib
@@ -392,20 +389,14 @@ def shown_windows(display):
         return shown
 
 
-def input_grabbed(display, device):
-    """Whether some client holds the X "pointer" or "keyboard" (an open menu
-    holds both): a grab of our own is refused then (AlreadyGrabbed)."""
+def pointer_grabbed(display):
+    """Whether some client holds the X pointer: a grab of our own is refused
+    then (AlreadyGrabbed)."""
     lib = xlib()
     with XConnection(display) as connection:
-        root = lib.XDefaultRootWindow(connection)
-        if device == "pointer":
-            status = lib.XGrabPointer(connection, root, 0, 0, 1, 1, 0, 0, 0)
-            if status == 0:
-                lib.XUngrabPointer(connection, 0)
-        else:
-            status = lib.XGrabKeyboard(connection, root, 0, 1, 1, 0)
-            if status == 0:
-                lib.XUngrabKeyboard(connection, 0)
+        status = lib.XGrabPointer(connection, lib.XDefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0)
+        if status == 0:
+            lib.XUngrabPointer(connection, 0)
         return status == 1
 
 
